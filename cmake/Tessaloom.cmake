@@ -1,0 +1,94 @@
+# Build conventions shared by every layer: flags, one library per folder, resources.
+
+find_program(TL_CCACHE ccache)
+if(TL_CCACHE)
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${TL_CCACHE})
+  set(CMAKE_C_COMPILER_LAUNCHER ${TL_CCACHE})
+endif()
+
+add_compile_options(-Wall -Wextra -funsigned-char)
+if(TL_WERROR)
+  add_compile_options(-Werror)
+endif()
+include_directories(${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)
+
+find_program(TL_LLD ld.lld)
+if(TL_LLD)
+  add_link_options(-fuse-ld=lld)
+endif()
+
+if(TL_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer -D_GLIBCXX_ASSERTIONS)
+  add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
+  if(TL_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link)
+  endif()
+endif()
+
+set(TL_ALL_LAYERS "" CACHE INTERNAL "")
+
+# tl_layer(<target> <folder> [deps...])
+# Every .cpp directly in <folder> (not in sub-folders) goes into one static library.
+# A folder without sources yet still gives a target, so upper layers can link it.
+# A file named main.cpp is left out: it holds a program's entry point.
+function(tl_layer target dir)
+  file(GLOB srcs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp ${PROJECT_SOURCE_DIR}/${dir}/*.c)
+  list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")
+  set(rc ${PROJECT_SOURCE_DIR}/resources/${target}.rc)
+  if(srcs OR EXISTS ${rc})
+    add_library(${target} STATIC ${srcs})
+    target_link_libraries(${target} PUBLIC ${ARGN})
+    if(EXISTS ${rc})
+      tl_add_resources(${target} ${rc})
+    endif()
+  else()
+    add_library(${target} INTERFACE)
+    target_link_libraries(${target} INTERFACE ${ARGN})
+  endif()
+  set(TL_ALL_LAYERS ${TL_ALL_LAYERS} ${target} CACHE INTERNAL "")
+endfunction()
+
+# tl_add_resources(<target> <manifest>)
+# Embeds the files a manifest names into <target>. The generated code defines
+# `void TlRegisterResources_<target>()`, which the layer's unit start-up calls.
+# Window descriptions (.tdf) are converted to their binary form first, so a typo
+# in one fails the build.
+function(tl_add_resources target manifest)
+  set(root ${PROJECT_SOURCE_DIR}/resources)
+  set(out ${CMAKE_BINARY_DIR}/generated/resources/${target})
+  file(STRINGS ${manifest} lines)
+  set(deps ${manifest})
+  set(maps "")
+  foreach(line IN LISTS lines)
+    string(STRIP "${line}" line)
+    if(line MATCHES "^#" OR line STREQUAL "")
+      continue()
+    endif()
+    string(REGEX MATCH "^([A-Z_]+)[ \t]+([^ \t]+)[ \t]+([^ \t\"]+)" m "${line}")
+    if(NOT m)
+      continue()
+    endif()
+    set(src ${CMAKE_MATCH_3})
+    if(src MATCHES "\\.tdf$")
+      get_filename_component(stem ${src} NAME_WE)
+      set(bin ${out}/${stem}.dfm)
+      add_custom_command(OUTPUT ${bin}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${out}
+        COMMAND tl_formconv ${root}/${src} ${bin}
+        DEPENDS tl_formconv ${root}/${src}
+        COMMENT "Converting ${src}")
+      list(APPEND deps ${bin})
+      list(APPEND maps --map ${src}=${bin})
+    elseif(EXISTS ${root}/${src})
+      list(APPEND deps ${root}/${src})
+    endif()
+  endforeach()
+  add_custom_command(
+    OUTPUT ${out}/resources.S ${out}/resources.cpp
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${out}
+    COMMAND tl_rc ${manifest} ${root} ${target} ${out}/resources.S ${out}/resources.cpp ${maps}
+    DEPENDS tl_rc ${deps}
+    COMMENT "Embedding resources of ${target}")
+  target_sources(${target} PRIVATE ${out}/resources.S ${out}/resources.cpp)
+endfunction()
