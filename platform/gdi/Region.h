@@ -1,0 +1,44 @@
+// A region: a set of pixels held as y-x banded rectangles (bands sorted by Top, rectangles
+// in a band sorted by Left, no overlaps, adjacent equal bands merged, touching rectangles in a
+// band coalesced). This canonical form makes equality a comparison of rectangle lists, and
+// every operation costs in proportion to the number of rectangles, never the number of pixels.
+#pragma once
+
+#include "platform/kernel/Types.h"
+
+#include <vector>
+
+enum class RegionOp { And, Or, Xor, Diff, Copy };   // RGN_AND .. RGN_COPY
+enum class PolyFillMode { Alternate = 1, Winding = 2 };
+
+class Region {
+ public:
+  Region() = default;
+  explicit Region(const TRect& r);    // empty when r is empty or inverted
+
+  static Region FromRects(const std::vector<TRect>& rects);   // union of arbitrary rectangles
+  // The pixels the platform fills for these shapes (right/bottom exclusive, as regions are).
+  static Region Ellipse(const TRect& bounds);
+  static Region RoundRect(const TRect& bounds, Integer ellipseWidth, Integer ellipseHeight);
+  // Several polygons at once (PolyPolygon); each sub-list is closed implicitly.
+  static Region Polygon(const std::vector<std::vector<TPoint>>& polygons, PolyFillMode mode);
+
+  bool IsEmpty() const { return rects_.empty(); }
+  TRect Bounds() const;               // {0,0,0,0} when empty
+  // NULLREGION = 1, SIMPLEREGION = 2, COMPLEXREGION = 3.
+  int Complexity() const;
+  const std::vector<TRect>& Rects() const { return rects_; }
+
+  bool Contains(Integer x, Integer y) const;
+  bool Intersects(const TRect& r) const;
+
+  void Offset(Integer dx, Integer dy);
+  // Result of combining a with b by op (Copy gives a).
+  static Region Combine(const Region& a, const Region& b, RegionOp op);
+  Region Intersected(const TRect& r) const;
+
+  bool operator==(const Region& other) const { return rects_ == other.rects_; }
+
+ private:
+  std::vector<TRect> rects_;   // canonical banded form
+};
