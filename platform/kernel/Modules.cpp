@@ -172,3 +172,10 @@ BOOL FreeLibrary(HMODULE module) {
   }
   return TRUE;
 }
+
+int ModuleLoadCount() {
+  int total = 0;
+  const Table& t = T();
+  for (size_t i = 1; i < t.slots.size(); ++i) total += t.slots[i].loads;
+  return total;
+}

@@ -46,5 +46,7 @@ HMODULE LoadLibraryA(LPCSTR name);
 HMODULE GetModuleHandleA(LPCSTR name);
 // Export names compare case-sensitively. Ordinals are not supported (nullptr).
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
+// Loads not yet undone by FreeLibrary, over all modules (leak checks).
+int ModuleLoadCount();
 // Undoes one LoadLibraryA; at zero the module is unloaded and its handle goes stale.
 BOOL FreeLibrary(HMODULE module);
