@@ -83,7 +83,8 @@ void Retire(Module& m) {
 void RegisterModule(const String& name, std::vector<ModuleExport> exports) {
   const String key = Normalise(name);
   if (key.empty()) throw std::logic_error("RegisterModule: empty module name");
-  if (Find(key, nullptr)) throw std::logic_error("RegisterModule: module already registered: " + name);
+  if (Find(key, nullptr))
+    throw std::logic_error("RegisterModule: module already registered: " + name);
   Table& t = T();
   auto freeSlot = std::find_if(t.slots.begin() + 1, t.slots.end(),
                                [](const Module& m) { return m.key.empty(); });

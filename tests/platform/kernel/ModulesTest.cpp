@@ -16,7 +16,8 @@ class ModulesTest : public KernelTest {
  protected:
   void SetUp() override {
     KernelTest::SetUp();
-    RegisterModule("UxTheme.dll", {Export("OpenThemeData", &Seven), Export("CloseThemeData", &Eight)});
+    RegisterModule("UxTheme.dll",
+                   {Export("OpenThemeData", &Seven), Export("CloseThemeData", &Eight)});
   }
 };
 
@@ -25,7 +26,7 @@ class ModulesTest : public KernelTest {
 TEST_F(ModulesTest, LoadsByNameInAnyCaseAndResolvesExports) {
   HMODULE h = LoadLibraryA("uxtheme.DLL");
   ASSERT_NE(h, nullptr);
-  EXPECT_EQ(LoadLibraryA("UXTHEME"), h);                      // ".dll" implied
+  EXPECT_EQ(LoadLibraryA("UXTHEME"), h);                             // ".dll" implied
   EXPECT_EQ(LoadLibraryA("C:\\Windows\\System32\\uxtheme.dll"), h);  // folder ignored
   EXPECT_EQ(GetModuleHandleA("UxTheme.dll"), h);
   EXPECT_EQ(Call(GetProcAddress(h, "OpenThemeData")), 7);
