@@ -67,7 +67,9 @@ TEST_F(ShellTest, TheOpenerReceivesExactlyTheAddress) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   std::ifstream in(out);
   const std::string got((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(got, std::string("1|") + address + "|");
+  std::string expected = "1|";
+  expected.append(address).append("|");
+  EXPECT_EQ(got, expected);
   EXPECT_FALSE(fs::exists("bad"));
   EXPECT_TRUE(ShellLaunches().empty());
   fs::remove_all(dir);
