@@ -161,26 +161,27 @@ class Layouter {
   }
 
   bool EndEllipsis(std::vector<Unit>& line, Integer limit, bool wholeWords) const {
-    if (Measure(line, 0, line.size()) <= limit) return false;
-    const std::vector<Unit> dots(3, Unit{'.', false});
-    for (size_t keep = line.size(); keep-- > 0;) {
-      if (wholeWords && keep > 0 && keep < line.size() && !IsBlank(line[keep].Ch) &&
-          !IsBlank(line[keep - 1].Ch)) {
+    const size_t n = line.size();
+    std::vector<Int64> prefix(n + 1, 0);   // pen position before each unit
+    for (size_t i = 0; i < n; ++i) prefix[i + 1] = prefix[i] + Advance(line[i].Ch, Integer(prefix[i]));
+    if (prefix[n] <= limit) return false;
+    const Int64 dotsWidth = 3 * Int64(font_.Advance('.'));
+    for (size_t keep = n; keep-- > 0;) {
+      if (wholeWords && keep > 0 && !IsBlank(line[keep].Ch) && !IsBlank(line[keep - 1].Ch)) {
         continue;   // would cut inside a word
       }
-      std::vector<Unit> r(line.begin(), line.begin() + std::ptrdiff_t(keep));
-      while (wholeWords && !r.empty() && IsBlank(r.back().Ch)) r.pop_back();
-      r.insert(r.end(), dots.begin(), dots.end());
-      if (Measure(r, 0, r.size()) <= limit || keep == 0) {
-        if (keep == 0) {
-          // Not even "..." fits: show as many dots as fit (at least one).
-          while (r.size() > 1 && Measure(r, 0, r.size()) > limit) r.pop_back();
-        }
-        line = std::move(r);
+      size_t k = keep;
+      while (wholeWords && k > 0 && IsBlank(line[k - 1].Ch)) --k;
+      if (prefix[k] + dotsWidth <= limit) {
+        line.resize(k);
+        line.insert(line.end(), 3, Unit{'.', false});
         return true;
       }
     }
-    return false;
+    // Not even "..." fits: as many dots as fit, at least one.
+    line.assign(3, Unit{'.', false});
+    while (line.size() > 1 && Measure(line, 0, line.size()) > limit) line.pop_back();
+    return true;
   }
 
  private:
