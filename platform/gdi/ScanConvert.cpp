@@ -74,7 +74,8 @@ class EllipseRows {
     const int64_t dy = 2 * y + 1 - (t_ + b_);
     // dx^2 h^2 + dy^2 w^2 <= w^2 h^2  <=>  dx^2 <= floor(w^2 (h^2 - dy^2) / h^2)
     const u128 hh = u128(h_) * u128(h_);
-    const u128 rest = hh - u128(dy * dy);
+    const u128 ady = u128(dy < 0 ? -dy : dy);   // |dy| < h < 2^32, so dy^2 needs 128 bits
+    const u128 rest = hh - ady * ady;
     const u128 limit = (u128(w_) * u128(w_)) * rest / hh;   // w^2 (h^2-dy^2) < 2^128
     int64_t m = int64_t(ISqrt(uint64_t(limit)));
     // dx has the parity of w + 1 (the centre l + r has the parity of w).

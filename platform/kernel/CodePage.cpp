@@ -34,8 +34,8 @@ struct CaseTables {
     pair(0x9F, 0xFF);  // Ÿ ÿ
     // Lower-case letters whose capitals the code page lacks: ƒ, µ, ß.
     flags[0x83] = flags[0xB5] = flags[0xDF] = kLower | kAlpha;
-    // Ordinal indicators are letters without case.
-    flags[0xAA] = flags[0xBA] = kAlpha;
+    // Letters without case: the ordinal indicators and the modifier circumflex.
+    flags[0xAA] = flags[0xBA] = flags[0x88] = kAlpha;
   }
 };
 

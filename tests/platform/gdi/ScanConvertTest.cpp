@@ -213,6 +213,21 @@ TEST(ScanConvert, HugePolygonsCostOnlyTheVisibleRows) {
   EXPECT_TRUE(Region::Polygon(tri, PolyFillMode::Winding).IsEmpty()) << "too big for a region";
 }
 
+TEST(ScanConvert, HugeEllipsesStayExactInTheirVisibleRows) {
+  const TRect box = Rect(INT_MIN, INT_MIN, INT_MAX, INT_MAX);   // 2^32 - 1 pixels each way
+  const auto middle = EllipseSpans(box, {-1, 0});
+  ASSERT_EQ(middle.size(), 1u);
+  EXPECT_EQ(middle[0], (Span{-1, INT_MIN, INT_MAX})) << "the middle row spans the whole box";
+  const auto top = EllipseSpans(box, {INT_MIN, INT_MIN + 1});
+  ASSERT_EQ(top.size(), 1u);
+  EXPECT_EQ(top[0].X0 + top[0].X1, -1) << "centred";
+  // The top row holds the pixels within sqrt(1 - (1 - 1/h)^2) ~ sqrt(2/h) of the half width.
+  EXPECT_NEAR(double(top[0].X1) - top[0].X0, 2.0 * 4294967295.0 / 2 * std::sqrt(2.0 / 4294967295.0), 4);
+  EXPECT_FALSE(EllipseOutlineSpans(box, {0, 3}).empty());
+  EXPECT_FALSE(PieSpans(box, {0, INT_MIN}, {INT_MAX, 0}, {-5, 5}).empty());
+  EXPECT_FALSE(RoundRectSpans(box, INT_MAX, INT_MAX, {INT_MIN, INT_MIN + 2}).empty());
+}
+
 TEST(ScanConvert, RowWindowKeepsOnlyItsRows) {
   const TRect box = Rect(0, 0, 30, 20);
   const auto all = EllipseSpans(box);
