@@ -10,6 +10,7 @@
 #include <vector>
 
 class Region;
+class Surface;
 
 // ---- Window procedures -------------------------------------------------------------------
 // A WNDPROC is a token. Plain functions get one through MakeProcInstance (the same function
@@ -473,7 +474,16 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
                    LPRECT updateRect, UINT flags);
 BOOL ScrollWindow(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* clip);
 HWND WindowFromDC(HDC dc);
-BOOL LockWindowUpdate(HWND hwnd);
+inline constexpr DWORD DCX_WINDOW = 0x00000001;
+inline constexpr DWORD DCX_CACHE = 0x00000002;
+inline constexpr DWORD DCX_CLIPCHILDREN = 0x00000008;
+inline constexpr DWORD DCX_CLIPSIBLINGS = 0x00000010;
+inline constexpr DWORD DCX_PARENTCLIP = 0x00000020;
+inline constexpr DWORD DCX_EXCLUDERGN = 0x00000040;
+inline constexpr DWORD DCX_INTERSECTRGN = 0x00000080;
+// The pixels of a top-level window, frame included (null for other windows); the screen
+// surface behind GetDC(0) for the desktop.
+const Surface* GetWindowSurface(HWND hwnd);
 
 // ---- System metrics, colours, parameters -------------------------------------------------
 inline constexpr int SM_CXSCREEN = 0;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/gdi/Region.h"
+#include "platform/gdi/Surface.h"
 #include "platform/user/User.h"
 #include "platform/host/Host.h"
 
@@ -61,7 +62,15 @@ struct Wnd {
   // Life cycle
   bool destroying = false;
   bool sizeMoveSent = false;
+  bool ncActive = false;            // the frame is drawn active (WM_NCACTIVATE)
   ScrollBarState hbar, vbar;
+  std::unique_ptr<Surface> surface; // top-level windows: the pixels of the whole window
+};
+
+struct DcRecord {
+  HWND hwnd = nullptr;              // nullptr: the screen
+  bool paint = false;               // from BeginPaint
+  bool caretHidden = false;         // BeginPaint hid the caret
 };
 
 struct InputEvent {
@@ -165,7 +174,8 @@ struct State {
   int metrics[SM_CMETRICS] = {};
   TRect workArea;
   bool monitorLookupFails = false;
-  std::map<HWND, std::unique_ptr<Region>> dummy;
+  std::map<HDC, DcRecord> dcs;
+  std::unique_ptr<Surface> screen;
 };
 
 State& S();
@@ -216,5 +226,11 @@ void EnsureRoots();
 // Region handles belong to the raster device.
 Region* RegionOfHandle(HRGN rgn);
 void DeleteRegionHandle(HRGN rgn);
+
+TRect ScrollBarRect(const Wnd* w, int bar);          // window coordinates
+void ThumbExtent(const Wnd* w, int bar, int* start, int* end);
+int MulDivInt(int a, int b, int c);
+void ResetPaintState();
+void ResetServices();
 
 }  // namespace user_detail
