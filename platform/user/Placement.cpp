@@ -186,6 +186,12 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   if (IsTopLevel(w))
     if (Host* host = CurrentHost()) host->TopLevelChanged(hwnd, WindowRectOnScreen(w), w->style);
 
+  // Showing activates before the change is reported, as on the platform.
+  if (IsTopLevel(w) && w->parent == st.desktop && (w->style & WS_VISIBLE) && !(flags & SWP_NOACTIVATE) &&
+      st.active != hwnd) {
+    SetActiveWindow(hwnd);
+    if (!(w = Find(hwnd))) return TRUE;
+  }
   if ((flags & (SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED)) !=
       (SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER)) {
     wp.x = newWindow.Left;
@@ -197,8 +203,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     if (!(w = Find(hwnd))) return TRUE;
   }
   if (IsTopLevel(w) && w->parent == st.desktop) {
-    if ((flags & SWP_SHOWWINDOW) && !(flags & SWP_NOACTIVATE)) SetActiveWindow(hwnd);
-    else if ((flags & SWP_HIDEWINDOW) && st.active == hwnd) ActivateOtherWindow(hwnd);
+    if ((flags & SWP_HIDEWINDOW) && st.active == hwnd) ActivateOtherWindow(hwnd);
     else if ((flags & SWP_HIDEWINDOW) && st.focus && IsDescendant(hwnd, st.focus)) SetFocus(nullptr);
   }
   return TRUE;
