@@ -164,6 +164,7 @@ class TReader : public TFiler {
 
   // Raises EReadError with Msg and the offset of the item being read.
   [[noreturn]] void Error(const String& Msg) const;
+  [[noreturn]] void ErrorAt(Int64 Pos, const String& Msg) const;
 
  private:
   struct Fixup {

@@ -35,8 +35,10 @@ void TReader::BeforeDestruction() {
   inherited::BeforeDestruction();
 }
 
-void TReader::Error(const String& Msg) const {
-  throw EReadError(Msg + " (at offset " + std::to_string(FItemPos) + ")");
+void TReader::Error(const String& Msg) const { ErrorAt(FItemPos, Msg); }
+
+void TReader::ErrorAt(Int64 Pos, const String& Msg) const {
+  throw EReadError(Msg + " (at offset " + std::to_string(Pos) + ")");
 }
 
 // ---- Primitives ----
@@ -524,6 +526,8 @@ void TReader::ReadProperty(TPersistent* Instance) {
 void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& P) {
   if (P.Kind != TPropKind::Object && !P.Writable()) Error("Property " + P.Name + " is read-only");
   TValueType t = ReadValue();
+  // Errors point at the start of the value, not at whatever part of it was read last.
+  const Int64 valuePos = FItemPos;
   switch (P.Kind) {
     case TPropKind::Integer:
     case TPropKind::Int64: {
@@ -534,39 +538,39 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& P) {
         TIntToIdent toIdent;
         Integer iv;
         if (P.IdentTable.empty() || !FindIntegerConsts(P.IdentTable, toInt, toIdent) || !toInt || !toInt(ident, iv))
-          Error("Invalid property value " + ident);
+          ErrorAt(valuePos, "Invalid property value " + ident);
         v = iv;
       } else {
         v = ReadIntValue(t);
       }
-      if (v < P.MinValue || v > P.MaxValue) Error(InvalidValue());
+      if (v < P.MinValue || v > P.MaxValue) ErrorAt(valuePos, InvalidValue());
       P.SetOrd(Instance, v);
       return;
     }
     case TPropKind::Char: {
       String s = ReadStringValue(t);
-      if (s.size() != 1) Error(InvalidValue());
+      if (s.size() != 1) ErrorAt(valuePos, InvalidValue());
       P.SetOrd(Instance, Byte(s[0]));
       return;
     }
     case TPropKind::Bool:
-      if (t != vaTrue && t != vaFalse) Error(InvalidValue());
+      if (t != vaTrue && t != vaFalse) ErrorAt(valuePos, InvalidValue());
       P.SetOrd(Instance, t == vaTrue ? 1 : 0);
       return;
     case TPropKind::Enum: {
-      if (t != vaIdent) Error(InvalidValue());
+      if (t != vaIdent) ErrorAt(valuePos, InvalidValue());
       String ident = ReadStr();
       int ord = P.EnumType->IndexOf(ident);
-      if (ord < 0) Error("Invalid property value " + ident);
+      if (ord < 0) ErrorAt(valuePos, "Invalid property value " + ident);
       P.SetOrd(Instance, ord);
       return;
     }
     case TPropKind::Set: {
-      if (t != vaSet) Error(InvalidValue());
+      if (t != vaSet) ErrorAt(valuePos, InvalidValue());
       uint64_t bits = 0;
       for (String name = ReadStr(); !name.empty(); name = ReadStr()) {
         int ord = P.EnumType->IndexOf(name);
-        if (ord < 0) Error("Invalid property value " + name);
+        if (ord < 0) ErrorAt(valuePos, "Invalid property value " + name);
         bits |= uint64_t(1) << ord;
       }
       P.SetOrd(Instance, Int64(bits));
@@ -593,12 +597,12 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& P) {
         P.SetMethod(Instance, TMethodRaw{});
         return;
       }
-      if (t != vaIdent) Error(InvalidValue());
+      if (t != vaIdent) ErrorAt(valuePos, InvalidValue());
       String name = ReadStr();
-      if (!FLookupRoot) Error("Method " + name + " has no root to bind to");
+      if (!FLookupRoot) ErrorAt(valuePos, "Method " + name + " has no root to bind to");
       const TMethodEntry* m = FLookupRoot->ClassType().FindMethod(name);
-      if (!m) Error("Method " + name + " not found in " + FLookupRoot->ClassName());
-      if (m->Sig != P.MethodSig) Error("Method " + name + " does not match the type of " + P.Name);
+      if (!m) ErrorAt(valuePos, "Method " + name + " not found in " + FLookupRoot->ClassName());
+      if (m->Sig != P.MethodSig) ErrorAt(valuePos, "Method " + name + " does not match the type of " + P.Name);
       P.SetMethod(Instance, TMethodRaw{FLookupRoot, m->Code});
       return;
     }
@@ -607,14 +611,14 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& P) {
         P.SetObj(Instance, nullptr);
         return;
       }
-      if (t != vaIdent) Error(InvalidValue());
+      if (t != vaIdent) ErrorAt(valuePos, InvalidValue());
       Int64 pos = FItemPos;
       FFixups.push_back({Instance, &P, ReadStr(), pos});
       return;
     }
     case TPropKind::Object: {
       auto* coll = dynamic_cast<TCollection*>(P.GetObj(Instance));
-      if (t != vaCollection || !coll) Error(InvalidValue());
+      if (t != vaCollection || !coll) ErrorAt(valuePos, InvalidValue());
       FStream.Seek(-1, TSeekOrigin::soCurrent);
       ReadCollection(coll);
       return;
