@@ -133,14 +133,14 @@ TDateTime IncMonth(TDateTime dt, int months) {
   return ComposeDateTime(EncodeDate(Word(ny), Word(nm), nd), dt);
 }
 
-void DateTimeToSystemTime(TDateTime dt, TSystemTime& st) {
+void DateTimeToSystemTime(TDateTime dt, SYSTEMTIME& st) {
   DecodeDate(dt, st.wYear, st.wMonth, st.wDay);
   DecodeTime(dt, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds);
   Word dow = DayOfWeek(dt);
   st.wDayOfWeek = dow ? Word(dow - 1) : 0;
 }
 
-TDateTime SystemTimeToDateTime(const TSystemTime& st) {
+TDateTime SystemTimeToDateTime(const SYSTEMTIME& st) {
   return ComposeDateTime(EncodeDate(st.wYear, st.wMonth, st.wDay),
                          EncodeTime(st.wHour, st.wMinute, st.wSecond, st.wMilliseconds));
 }

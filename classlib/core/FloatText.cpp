@@ -472,7 +472,7 @@ String FormatFloat(const String& format, double v, const TFormatSettings& fs) {
 
 String FormatFloat(const String& format, double v) { return FormatFloat(format, v, FormatSettings); }
 
-String FormatCurr(const String& format, Currency v) { return FormatFloat(format, v.ToDouble()); }
+String FormatCurr(const String& format, Currency v) { return FormatFloat(format, CurrToDouble(v)); }
 
 // ---- Currency ------------------------------------------------------------------------------------
 
@@ -494,40 +494,30 @@ __int128 DivRound(__int128 num, __int128 den) {
 }
 }  // namespace
 
-Currency Currency::FromDouble(double v) {
-  double scaled = std::nearbyint(v * double(Scale));
+Currency DoubleToCurr(double v) {
+  double scaled = std::nearbyint(v * double(CurrencyScale));
   if (!(scaled >= -9223372036854775808.0 && scaled < 9223372036854775808.0)) CurrencyOverflow();
-  return FromRaw(Int64(scaled));
+  return Currency::FromRaw(Int64(scaled));
 }
 
-Currency Currency::FromInt64(Int64 v) { return FromRaw(Checked(__int128(v) * Scale)); }
+Currency IntToCurr(Int64 v) { return Currency::FromRaw(Checked(__int128(v) * CurrencyScale)); }
 
-Currency Currency::operator-() const { return FromRaw(Checked(-__int128(Value))); }
+Currency operator-(Currency a) { return Currency::FromRaw(Checked(-__int128(a.Raw))); }
+Currency operator+(Currency a, Currency b) { return Currency::FromRaw(Checked(__int128(a.Raw) + b.Raw)); }
+Currency operator-(Currency a, Currency b) { return Currency::FromRaw(Checked(__int128(a.Raw) - b.Raw)); }
 
-Currency& Currency::operator+=(const Currency& o) {
-  Value = Checked(__int128(Value) + o.Value);
-  return *this;
+Currency operator*(Currency a, Currency b) {
+  return Currency::FromRaw(Checked(DivRound(__int128(a.Raw) * b.Raw, CurrencyScale)));
 }
 
-Currency& Currency::operator-=(const Currency& o) {
-  Value = Checked(__int128(Value) - o.Value);
-  return *this;
-}
-
-Currency& Currency::operator*=(const Currency& o) {
-  Value = Checked(DivRound(__int128(Value) * o.Value, Scale));
-  return *this;
-}
-
-Currency& Currency::operator/=(const Currency& o) {
-  if (o.Value == 0) throw EZeroDivide(LoadResString(SysConst::SDivByZero));
-  Value = Checked(DivRound(__int128(Value) * Scale, o.Value));
-  return *this;
+Currency operator/(Currency a, Currency b) {
+  if (b.Raw == 0) throw EZeroDivide(LoadResString(SysConst::SDivByZero));
+  return Currency::FromRaw(Checked(DivRound(__int128(a.Raw) * CurrencyScale, b.Raw)));
 }
 
 String CurrToStr(Currency v) {
-  UInt64 mag = v.Value < 0 ? UInt64(0) - UInt64(v.Value) : UInt64(v.Value);
-  String r = v.Value < 0 ? "-" : "";
+  UInt64 mag = v.Raw < 0 ? UInt64(0) - UInt64(v.Raw) : UInt64(v.Raw);
+  String r = v.Raw < 0 ? "-" : "";
   r += IntToStr(Int64(mag / 10000));
   UInt64 frac = mag % 10000;
   if (frac) {
@@ -544,7 +534,7 @@ bool TryStrToCurr(const String& s, Currency& out) {
   double v;
   if (!TryStrToFloat(s, v)) return false;
   try {
-    out = Currency::FromDouble(v);
+    out = DoubleToCurr(v);
   } catch (const EOverflow&) {
     return false;
   }

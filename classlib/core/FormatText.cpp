@@ -67,7 +67,7 @@ String Pad(String s, Int64 width, bool left) {
 
 double FloatArg(const TVarRec& a, const String& format) {
   if (a.VType == TVarRec::vtExtended) return a.VFloat;
-  if (a.VType == TVarRec::vtCurrency) return a.VCurr.ToDouble();
+  if (a.VType == TVarRec::vtCurrency) return CurrToDouble(a.VCurr);
   InvalidFormat(format);
 }
 

@@ -1,6 +1,9 @@
 // Resource strings: the override resolver, then the string tables, then the default text.
 #include "classlib/core/Exceptions.h"
 #include "classlib/core/SysUtils.h"
+#include "platform/kernel/Resources.h"
+
+#include <vector>
 
 namespace {
 TResStringResolver gResolver = nullptr;
@@ -17,6 +20,13 @@ String LoadResString(const TResStringRec& rec) {
     bool found = false;
     String text = gResolver(rec, found);
     if (found) return text;
+  }
+  // The string table, with a buffer that grows until the text fits.
+  for (int size = 256; size <= (1 << 20); size *= 4) {
+    std::vector<char> buf(size_t(size), '\0');
+    int n = LoadStringA(nullptr, UINT(rec.Id), buf.data(), size);
+    if (n <= 0) break;
+    if (n < size - 1) return String(buf.data(), size_t(n));
   }
   return rec.Default ? String(rec.Default) : String();
 }

@@ -4,6 +4,7 @@
 
 #include "classlib/core/Exceptions.h"
 #include "classlib/core/NumTypes.h"
+#include "platform/kernel/Locale.h"
 #include "platform/kernel/Types.h"
 
 #include <initializer_list>
@@ -118,6 +119,19 @@ String FormatFloat(const String& format, double v);
 String FormatFloat(const String& format, double v, const TFormatSettings& fs);
 String FormatCurr(const String& format, Currency v);
 
+// Currency arithmetic: exact on the scaled integers; leaving the range raises EOverflow.
+inline constexpr Int64 CurrencyScale = 10000;
+Currency DoubleToCurr(double v);   // to the nearest 1/10000, ties to even
+Currency IntToCurr(Int64 v);
+inline double CurrToDouble(Currency c) { return double(c.Raw) / double(CurrencyScale); }
+Currency operator-(Currency a);
+Currency operator+(Currency a, Currency b);
+Currency operator-(Currency a, Currency b);
+Currency operator*(Currency a, Currency b);
+Currency operator/(Currency a, Currency b);   // EZeroDivide on zero
+inline Currency& operator+=(Currency& a, Currency b) { return a = a + b; }
+inline Currency& operator-=(Currency& a, Currency b) { return a = a - b; }
+
 String CurrToStr(Currency v);
 Currency StrToCurr(const String& s);
 bool TryStrToCurr(const String& s, Currency& out);
@@ -176,11 +190,6 @@ int StrScanf(const String& text, const String& format, std::initializer_list<TSc
 
 // ---- Dates and times -------------------------------------------------------------------------
 
-struct TSystemTime {
-  Word wYear = 0, wMonth = 0, wDayOfWeek = 0, wDay = 0;
-  Word wHour = 0, wMinute = 0, wSecond = 0, wMilliseconds = 0;
-};
-
 inline constexpr double MinDateTime = -693593.0;         // 0001-01-01
 inline constexpr double MaxDateTime = 2958465.99999999;  // 9999-12-31 23:59:59.999
 inline constexpr Integer DateDelta = 693594;             // days from 0001-01-01 to 1899-12-31 + 1
@@ -200,8 +209,8 @@ void DecodeTime(TDateTime dt, Word& hour, Word& min, Word& sec, Word& msec);
 TDateTime ComposeDateTime(TDateTime date, TDateTime time);
 Word DayOfWeek(TDateTime dt);                            // 1 Sunday .. 7 Saturday
 TDateTime IncMonth(TDateTime dt, int months = 1);        // day clamped to the target month
-void DateTimeToSystemTime(TDateTime dt, TSystemTime& st);
-TDateTime SystemTimeToDateTime(const TSystemTime& st);
+void DateTimeToSystemTime(TDateTime dt, SYSTEMTIME& st);   // wDayOfWeek 0 = Sunday
+TDateTime SystemTimeToDateTime(const SYSTEMTIME& st);      // EConvertError when invalid
 
 // The clock seam's wall time, in local time.
 TDateTime Now();

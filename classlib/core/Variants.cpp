@@ -57,9 +57,9 @@ bool RoundToInt64(double d, Int64& out) {
 
 // Currency to integer, ties to even.
 Int64 RoundCurrency(Int64 raw) {
-  Int64 q = raw / Currency::Scale, r = raw % Currency::Scale;
+  Int64 q = raw / CurrencyScale, r = raw % CurrencyScale;
   Int64 twice = (r < 0 ? -r : r) * 2;
-  if (twice > Currency::Scale || (twice == Currency::Scale && (q & 1))) q += raw < 0 ? -1 : 1;
+  if (twice > CurrencyScale || (twice == CurrencyScale && (q & 1))) q += raw < 0 ? -1 : 1;
   return q;
 }
 
@@ -115,7 +115,7 @@ class TVarOps {
       case varEmpty: return 0;
       case varBoolean: return v.FInt ? -1 : 0;
       case varSingle: case varDouble: case varDate: return v.FDbl;
-      case varCurrency: return double(v.FInt) / double(Currency::Scale);
+      case varCurrency: return double(v.FInt) / double(CurrencyScale);
       case varString:
       case varOleStr: {
         double d;
@@ -132,14 +132,14 @@ class TVarOps {
     if (v.FType == varCurrency) return Currency::FromRaw(v.FInt);
     if (IsIntegerType(v.FType) || v.FType == varEmpty) {
       Int64 i = ToInt(v, std::numeric_limits<Int64>::min(), std::numeric_limits<Int64>::max(), varCurrency);
-      if (i > std::numeric_limits<Int64>::max() / Currency::Scale || i < std::numeric_limits<Int64>::min() / Currency::Scale)
+      if (i > std::numeric_limits<Int64>::max() / CurrencyScale || i < std::numeric_limits<Int64>::min() / CurrencyScale)
         Overflow(v, varCurrency);
-      return Currency::FromRaw(i * Currency::Scale);
+      return Currency::FromRaw(i * CurrencyScale);
     }
     double d = ToDouble(v, varCurrency);
     if (std::isnan(d)) CouldNotConvert(v, varCurrency);
     try {
-      return Currency::FromDouble(d);
+      return DoubleToCurr(d);
     } catch (const EOverflow&) {
       Overflow(v, varCurrency);
     }
@@ -233,7 +233,7 @@ class TVarOps {
         r.FDbl = ToDate(v);
         break;
       case varCurrency:
-        r.FInt = ToCurrency(v).Value;
+        r.FInt = ToCurrency(v).Raw;
         break;
       case varString:
         r.FStr = ToStr(v, type);
@@ -434,8 +434,8 @@ TVariantRelationship Order(const T& x, const T& y) {
 }
 
 __int128 CurrRaw(const Variant& v) {
-  if (v.VType() == varCurrency) return v.AsCurrency().Value;
-  return __int128(v.AsInt64()) * Currency::Scale;
+  if (v.VType() == varCurrency) return v.AsCurrency().Raw;
+  return __int128(v.AsInt64()) * CurrencyScale;
 }
 
 // The magnitude relation; Null sorts below everything else.
@@ -466,18 +466,7 @@ TVariantRelationship VarCompareValue(const Variant& a, const Variant& b) {
   return Relate(a, b);
 }
 
-bool operator==(const Variant& a, const Variant& b) { return Relate(a, b) == TVariantRelationship::vrEqual; }
-bool operator!=(const Variant& a, const Variant& b) { return !(a == b); }
-bool operator<(const Variant& a, const Variant& b) { return Relate(a, b) == TVariantRelationship::vrLessThan; }
-bool operator>(const Variant& a, const Variant& b) { return Relate(a, b) == TVariantRelationship::vrGreaterThan; }
-bool operator<=(const Variant& a, const Variant& b) {
-  TVariantRelationship r = Relate(a, b);
-  return r == TVariantRelationship::vrLessThan || r == TVariantRelationship::vrEqual;
-}
-bool operator>=(const Variant& a, const Variant& b) {
-  TVariantRelationship r = Relate(a, b);
-  return r == TVariantRelationship::vrGreaterThan || r == TVariantRelationship::vrEqual;
-}
+TVariantRelationship Variant::Relation(const Variant& a, const Variant& b) { return Relate(a, b); }
 
 // ---- Arithmetic ------------------------------------------------------------------------------------
 
@@ -491,7 +480,7 @@ Variant IntResult(Int64 v, bool wide) {
   return Variant(v);
 }
 
-Variant Arith(const Variant& a, const Variant& b, char op) {
+Variant Calc(const Variant& a, const Variant& b, char op) {
   if (VarIsArray(a) || VarIsArray(b)) InvalidOp();
   if (VarIsNull(a) || VarIsNull(b)) return Null();
   TKind ka = KindOf(a.VType()), kb = KindOf(b.VType());
@@ -546,12 +535,9 @@ Variant Arith(const Variant& a, const Variant& b, char op) {
 
 }  // namespace
 
-Variant operator+(const Variant& a, const Variant& b) { return Arith(a, b, '+'); }
-Variant operator-(const Variant& a, const Variant& b) { return Arith(a, b, '-'); }
-Variant operator*(const Variant& a, const Variant& b) { return Arith(a, b, '*'); }
-Variant operator/(const Variant& a, const Variant& b) { return Arith(a, b, '/'); }
+Variant Variant::Arith(const Variant& a, const Variant& b, char op) { return Calc(a, b, op); }
 
-Variant operator-(const Variant& a) {
+Variant Variant::Negate(const Variant& a) {
   if (VarIsArray(a)) InvalidOp();
   switch (KindOf(a.VType() == varNull ? varEmpty : a.VType())) {
     case TKind::kEmpty: return a;   // Null and Empty stay as they are
@@ -561,7 +547,7 @@ Variant operator-(const Variant& a) {
       return IntResult(-v, Wide(a.VType()));
     }
     case TKind::kCurr: return Variant(-a.AsCurrency());
-    case TKind::kDate: return VarFromDateTime(-a.AsDateTime());
+    case TKind::kDate: return VarFromDateTime(-a.AsDateTime().Value);
     default: return Variant(-a.AsDouble());
   }
 }

@@ -55,7 +55,8 @@ class Variant {
   Variant(Int64 v) : FType(varInt64), FInt(v) {}
   Variant(float v) : FType(varSingle), FDbl(v) {}
   Variant(double v) : FType(varDouble), FDbl(v) {}
-  Variant(Currency v) : FType(varCurrency), FInt(v.Value) {}
+  Variant(Currency v) : FType(varCurrency), FInt(v.Raw) {}
+  Variant(TDateTime v) : FType(varDate), FDbl(v.Value) {}
   Variant(Char v) : FType(varString), FStr(1, v) {}
   Variant(const char* v) : FType(varString), FStr(v ? v : "") {}
   Variant(String v) : FType(varString), FStr(std::move(v)) {}
@@ -88,7 +89,31 @@ class Variant {
   const Variant& operator[](Integer index) const;
   Variant& operator[](Integer index);
 
+
+  // Comparison. Null equals only Null and orders below every other value; Empty acts as
+  // 0, "" or False; a string meeting a number is read as a number (EVariantError if it is
+  // not one). Arrays cannot be compared. Hidden friends, so that a type converting to
+  // Variant (TDateTime, Currency) keeps its own operators.
+  friend bool operator==(const Variant& a, const Variant& b) { return Relation(a, b) == TVariantRelationship::vrEqual; }
+  friend bool operator!=(const Variant& a, const Variant& b) { return !(a == b); }
+  friend bool operator<(const Variant& a, const Variant& b) { return Relation(a, b) == TVariantRelationship::vrLessThan; }
+  friend bool operator>(const Variant& a, const Variant& b) { return Relation(a, b) == TVariantRelationship::vrGreaterThan; }
+  friend bool operator<=(const Variant& a, const Variant& b) { return a < b || a == b; }
+  friend bool operator>=(const Variant& a, const Variant& b) { return a > b || a == b; }
+
+  // Arithmetic. Null in, Null out; two strings concatenate under '+'; integers stay
+  // integers while they fit (Integer, then Int64, then Double), Currency stays Currency
+  // with integers, Date stays Date; '/' divides as real numbers (EZeroDivide on zero).
+  friend Variant operator+(const Variant& a, const Variant& b) { return Arith(a, b, '+'); }
+  friend Variant operator-(const Variant& a, const Variant& b) { return Arith(a, b, '-'); }
+  friend Variant operator*(const Variant& a, const Variant& b) { return Arith(a, b, '*'); }
+  friend Variant operator/(const Variant& a, const Variant& b) { return Arith(a, b, '/'); }
+  friend Variant operator-(const Variant& a) { return Negate(a); }
+
  private:
+  static TVariantRelationship Relation(const Variant& a, const Variant& b);
+  static Variant Arith(const Variant& a, const Variant& b, char op);
+  static Variant Negate(const Variant& a);
   friend Variant VarArrayCreate(Integer low, Integer high, TVarType elemType);
   friend Integer VarArrayLowBound(const Variant& v, Integer dim);
   friend Integer VarArrayHighBound(const Variant& v, Integer dim);
@@ -141,26 +166,8 @@ Integer VarArrayHighBound(const Variant& v, Integer dim = 1);
 Variant VarArrayGet(const Variant& v, Integer index);
 void VarArrayPut(Variant& v, const Variant& value, Integer index);
 
-// Comparison. Null equals only Null and orders below every other value; Empty acts as 0,
-// "" or False; a string meeting a number is read as a number (EVariantError if it is not
-// one). Arrays cannot be compared.
-bool operator==(const Variant& a, const Variant& b);
-bool operator!=(const Variant& a, const Variant& b);
-bool operator<(const Variant& a, const Variant& b);
-bool operator>(const Variant& a, const Variant& b);
-bool operator<=(const Variant& a, const Variant& b);
-bool operator>=(const Variant& a, const Variant& b);
 // Null against a non-Null value is vrNotEqual.
 TVariantRelationship VarCompareValue(const Variant& a, const Variant& b);
-
-// Arithmetic. Null in, Null out; two strings concatenate under '+'; integers stay integers
-// while they fit (Integer, then Int64, then Double), Currency stays Currency with integers,
-// Date stays Date; '/' divides as real numbers and raises EZeroDivide on zero.
-Variant operator+(const Variant& a, const Variant& b);
-Variant operator-(const Variant& a, const Variant& b);
-Variant operator*(const Variant& a, const Variant& b);
-Variant operator/(const Variant& a, const Variant& b);
-Variant operator-(const Variant& a);
 
 namespace SysConst {
 extern const TResStringRec SVarTypeCouldNotConvert;

@@ -22,6 +22,10 @@ class Region {
   static Region RoundRect(const TRect& bounds, Integer ellipseWidth, Integer ellipseHeight);
   // Several polygons at once (PolyPolygon); each sub-list is closed implicitly.
   static Region Polygon(const std::vector<std::vector<TPoint>>& polygons, PolyFillMode mode);
+  // Shapes whose bounding box is wider or taller than this give an empty region instead of
+  // millions of scanlines; the handle API reports them as failures (ShapeFits tells).
+  static constexpr Integer MaxShapeExtent = 1 << 20;
+  static bool ShapeFits(const TRect& bounds);
 
   bool IsEmpty() const { return rects_.empty(); }
   TRect Bounds() const;               // {0,0,0,0} when empty
@@ -30,8 +34,9 @@ class Region {
   const std::vector<TRect>& Rects() const { return rects_; }
 
   bool Contains(Integer x, Integer y) const;
-  bool Intersects(const TRect& r) const;
+  bool Intersects(const TRect& r) const;   // an inverted r is taken in normalised order
 
+  // Coordinates that would leave the integer range are clamped to it.
   void Offset(Integer dx, Integer dy);
   // Result of combining a with b by op (Copy gives a).
   static Region Combine(const Region& a, const Region& b, RegionOp op);
@@ -40,5 +45,6 @@ class Region {
   bool operator==(const Region& other) const { return rects_ == other.rects_; }
 
  private:
+  friend class RegionBuilder;
   std::vector<TRect> rects_;   // canonical banded form
 };

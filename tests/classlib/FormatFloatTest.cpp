@@ -171,26 +171,26 @@ TEST(FloatText, StrToFloatSyntax) {
 }
 
 TEST(CurrencyType, ExactArithmeticAndOverflow) {
-  Currency a = Currency::FromDouble(1.5), b = Currency::FromDouble(0.25);
-  EXPECT_EQ(a.Value, 15000);
-  EXPECT_EQ((a + b).Value, 17500);
-  EXPECT_EQ((a - b).Value, 12500);
-  EXPECT_EQ((a * b).Value, 3750);
-  EXPECT_EQ((a / b).Value, 60000);
-  EXPECT_EQ((Currency(1) / Currency(3)).Value, 3333);
-  EXPECT_EQ(Currency::FromDouble(0.00016).Value, 2);    // to the nearest ten-thousandth
-  EXPECT_EQ(Currency::FromDouble(-0.00016).Value, -2);
-  EXPECT_EQ(Currency::FromDouble(1.23456).Value, 12346);
-  EXPECT_THROW(Currency::FromDouble(1e300), EOverflow);
-  EXPECT_THROW(Currency::FromDouble(std::nan("")), EOverflow);
+  Currency a = DoubleToCurr(1.5), b = DoubleToCurr(0.25);
+  EXPECT_EQ(a.Raw, 15000);
+  EXPECT_EQ((a + b).Raw, 17500);
+  EXPECT_EQ((a - b).Raw, 12500);
+  EXPECT_EQ((a * b).Raw, 3750);
+  EXPECT_EQ((a / b).Raw, 60000);
+  EXPECT_EQ((IntToCurr(1) / IntToCurr(3)).Raw, 3333);
+  EXPECT_EQ(DoubleToCurr(0.00016).Raw, 2);    // to the nearest ten-thousandth
+  EXPECT_EQ(DoubleToCurr(-0.00016).Raw, -2);
+  EXPECT_EQ(DoubleToCurr(1.23456).Raw, 12346);
+  EXPECT_THROW(DoubleToCurr(1e300), EOverflow);
+  EXPECT_THROW(DoubleToCurr(std::nan("")), EOverflow);
   EXPECT_THROW(Currency::FromRaw(std::numeric_limits<Int64>::max()) + Currency::FromRaw(1), EOverflow);
-  EXPECT_THROW(Currency::FromInt64(std::numeric_limits<Int64>::max() / 1000), EOverflow);
-  EXPECT_THROW(a / Currency(), EZeroDivide);
+  EXPECT_THROW(IntToCurr(std::numeric_limits<Int64>::max() / 1000), EOverflow);
+  EXPECT_THROW(a / Currency{}, EZeroDivide);
   EXPECT_LT(b, a);
   EXPECT_EQ(CurrToStr(a), "1.5");
   EXPECT_EQ(CurrToStr(-Currency::FromRaw(1)), "-0.0001");
-  EXPECT_EQ(CurrToStr(Currency(12)), "12");
-  EXPECT_EQ(StrToCurr("12.3456").Value, 123456);
+  EXPECT_EQ(CurrToStr(IntToCurr(12)), "12");
+  EXPECT_EQ(StrToCurr("12.3456").Raw, 123456);
   EXPECT_THROW(StrToCurr("1e300"), EConvertError);
-  EXPECT_EQ(FormatCurr("#,##0.00", Currency(1234)), "1,234.00");
+  EXPECT_EQ(FormatCurr("#,##0.00", IntToCurr(1234)), "1,234.00");
 }

@@ -1,0 +1,241 @@
+#include "classlib/core/Object.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+
+// ---- TEnumType ----
+
+TEnumType::TEnumType(const char* typeName, const char* nameList) : FName(typeName) {
+  String cur;
+  auto flush = [&] {
+    if (!cur.empty()) FNames.push_back(cur);
+    cur.clear();
+  };
+  for (const char* p = nameList; *p; ++p) {
+    if (*p == ',')
+      flush();
+    else if (!std::isspace(static_cast<unsigned char>(*p)))
+      cur += *p;
+  }
+  flush();
+}
+
+int TEnumType::IndexOf(std::string_view name) const {
+  for (size_t i = 0; i < FNames.size(); ++i)
+    if (tl_detail::SameIdent(FNames[i], name)) return int(i);
+  return -1;
+}
+
+bool tl_detail::SameIdent(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (x != y && std::tolower(x) != std::tolower(y)) return false;
+  }
+  return true;
+}
+
+// ---- TObject ----
+
+void TObject::Free() noexcept {
+  BeginDestruction();
+  BeforeDestruction();
+  delete this;
+}
+
+const TClass& TObject::StaticClass() {
+  static TClass cls("TObject", nullptr, nullptr);
+  return cls;
+}
+
+const TClass& TObject::ClassType() const { return StaticClass(); }
+
+const String& TObject::ClassName() const { return ClassType().ClassName(); }
+
+bool TObject::InheritsFrom(const TClass& c) const { return ClassType().InheritsFrom(c); }
+
+void TObject::Dispatch(TMessage& Message) { DispatchFrom(&ClassType(), Message); }
+
+void TObject::DefaultHandler(TMessage&) {}
+
+void TObject::DispatchFrom(const TClass* start, TMessage& Message) {
+  for (const TClass* c = start; c; c = c->ClassParent()) {
+    if (TMessageHandler h = c->FindOwnHandler(Message.Msg)) {
+      (this->*h)(Message);
+      return;
+    }
+  }
+  DefaultHandler(Message);
+}
+
+// ---- TPropInfo ----
+
+bool TPropInfo::Writable() const {
+  switch (Kind) {
+    case TPropKind::Double:
+    case TPropKind::DateTime:
+      return bool(SetFloat);
+    case TPropKind::String:
+      return bool(SetStr);
+    case TPropKind::WideString:
+      return bool(SetWStr);
+    case TPropKind::Method:
+      return bool(SetMethod);
+    case TPropKind::Reference:
+    case TPropKind::Object:
+      return bool(SetObj);
+    default:
+      return bool(SetOrd);
+  }
+}
+
+void tl_detail::FillIntegerRange(TPropInfo& p, Int64 lo, Int64 hi) {
+  p.MinValue = lo;
+  p.MaxValue = hi;
+}
+
+// ---- TClass ----
+
+TClass::TClass(const char* name, const TClass* parent, Factory factory)
+    : FName(name), FParent(parent), FFactory(factory) {}
+
+bool TClass::InheritsFrom(const TClass& c) const {
+  for (const TClass* p = this; p; p = p->FParent)
+    if (p == &c) return true;
+  return false;
+}
+
+TComponent* TClass::Create(TComponent* owner) const {
+  if (!FFactory) throw EComponentError("Cannot create an instance of class " + FName);
+  return FFactory(owner);
+}
+
+const std::vector<const TPropInfo*>& TClass::Properties() const {
+  if (!FAllPropsBuilt) {
+    std::vector<const TPropInfo*> all;
+    if (FParent) all = FParent->Properties();
+    for (const auto& p : FOwnProps) {
+      auto it = std::find_if(all.begin(), all.end(),
+                             [&](const TPropInfo* q) { return tl_detail::SameIdent(q->Name, p->Name); });
+      if (it != all.end())
+        *it = p.get();
+      else
+        all.push_back(p.get());
+    }
+    FAllProps = std::move(all);
+    FAllPropsBuilt = true;
+  }
+  return FAllProps;
+}
+
+const TPropInfo* TClass::FindProperty(std::string_view name) const {
+  for (const TClass* c = this; c; c = c->FParent)
+    for (const auto& p : c->FOwnProps)
+      if (tl_detail::SameIdent(p->Name, name)) return p.get();
+  return nullptr;
+}
+
+const TMethodEntry* TClass::FindMethod(std::string_view name) const {
+  for (const TClass* c = this; c; c = c->FParent)
+    for (const auto& m : c->FMethods)
+      if (tl_detail::SameIdent(m.Name, name)) return &m;
+  return nullptr;
+}
+
+const TMethodEntry* TClass::FindMethodByCode(TMethodRaw::Code code) const {
+  for (const TClass* c = this; c; c = c->FParent)
+    for (const auto& m : c->FMethods)
+      if (m.Code == code) return &m;
+  return nullptr;
+}
+
+TMessageHandler TClass::FindOwnHandler(UINT msg) const {
+  auto it = std::lower_bound(FMessages.begin(), FMessages.end(), msg,
+                             [](const TMessageEntry& e, UINT m) { return e.Msg < m; });
+  return it != FMessages.end() && it->Msg == msg ? it->Handler : nullptr;
+}
+
+TPropInfo& TClass::AddProperty(TPropInfo info) {
+  FAllPropsBuilt = false;
+  for (auto& p : FOwnProps)
+    if (tl_detail::SameIdent(p->Name, info.Name)) {
+      *p = std::move(info);
+      return *p;
+    }
+  FOwnProps.push_back(std::make_unique<TPropInfo>(std::move(info)));
+  return *FOwnProps.back();
+}
+
+void TClass::AddMethod(TMethodEntry entry) {
+  for (auto& m : FMethods)
+    if (tl_detail::SameIdent(m.Name, entry.Name)) {
+      m = std::move(entry);
+      return;
+    }
+  FMethods.push_back(std::move(entry));
+}
+
+void TClass::SetMessages(std::vector<TMessageEntry> entries) {
+  // A later entry for the same message wins, as a later method declaration would.
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const TMessageEntry& a, const TMessageEntry& b) { return a.Msg < b.Msg; });
+  FMessages.clear();
+  for (const auto& e : entries) {
+    if (!FMessages.empty() && FMessages.back().Msg == e.Msg)
+      FMessages.back() = e;
+    else
+      FMessages.push_back(e);
+  }
+}
+
+// ---- Registry ----
+
+namespace {
+struct NoCaseLess {
+  bool operator()(const String& a, const String& b) const {
+    size_t n = std::min(a.size(), b.size());
+    for (size_t i = 0; i < n; ++i) {
+      int x = std::tolower(static_cast<unsigned char>(a[i])), y = std::tolower(static_cast<unsigned char>(b[i]));
+      if (x != y) return x < y;
+    }
+    return a.size() < b.size();
+  }
+};
+std::map<String, const TClass*, NoCaseLess>& Registry() {
+  static std::map<String, const TClass*, NoCaseLess> r;
+  return r;
+}
+}  // namespace
+
+void RegisterClass(const TClass& c) {
+  auto& r = Registry();
+  auto it = r.find(c.ClassName());
+  if (it != r.end()) {
+    if (it->second != &c) throw EFilerError("A class named " + c.ClassName() + " already exists");
+    return;
+  }
+  r.emplace(c.ClassName(), &c);
+}
+
+void RegisterClasses(std::initializer_list<const TClass*> classes) {
+  for (const TClass* c : classes) RegisterClass(*c);
+}
+
+void UnRegisterClass(const TClass& c) {
+  auto& r = Registry();
+  auto it = r.find(c.ClassName());
+  if (it != r.end() && it->second == &c) r.erase(it);
+}
+
+const TClass* GetClass(std::string_view name) {
+  auto& r = Registry();
+  auto it = r.find(String(name));
+  return it == r.end() ? nullptr : it->second;
+}
+
+const TClass& FindClass(std::string_view name) {
+  const TClass* c = GetClass(name);
+  if (!c) throw EClassNotFound("Class " + String(name) + " not found");
+  return *c;
+}

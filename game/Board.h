@@ -1,0 +1,142 @@
+// The game board of unit `main`: its cells, generation from a game number, groups, moves,
+// falling cells, closing columns, redraw marks and the end test. `TMainForm` holds one
+// `TBoard` and forwards its board fields and operations to it; drawing, the clock, the
+// status bar and the result window stay with the form, which calls `DrawPass` from
+// `DrawBoard` and draws what it is handed.
+#pragma once
+
+#include "platform/kernel/Types.h"
+
+#include <algorithm>
+
+inline constexpr Integer MaxBoardSize = 20;   // the arrays' dimension
+inline constexpr Integer MinBoardSize = 5;
+inline constexpr Integer DefaultBoardSize = 10;
+inline constexpr Integer MinColors = 2;
+inline constexpr Integer MaxColors = 8;      // one tile sheet per colour
+inline constexpr Integer DefaultColors = 4;
+inline constexpr Integer CellPixels = 25;    // `CellWidth` and `CellHeight`
+
+// Neighbour-mask bits: which orthogonal neighbours hold the same colour.
+inline constexpr Integer nmLeft = 1;
+inline constexpr Integer nmUp = 2;
+inline constexpr Integer nmRight = 4;
+inline constexpr Integer nmDown = 8;
+
+// A whole number that never leaves Lo..Hi: a value outside is brought to the nearest
+// bound. `Size` and `Colors` are of this kind, so no out-of-range value from a stored
+// file or a dialog can reach the 20 × 20 arrays or the eight tile sheets.
+template <Integer Lo, Integer Hi>
+class TBounded {
+ public:
+  constexpr TBounded(Integer v) : FValue(std::clamp(v, Lo, Hi)) {}
+  constexpr TBounded& operator=(Integer v) {
+    FValue = std::clamp(v, Lo, Hi);
+    return *this;
+  }
+  constexpr operator Integer() const { return FValue; }
+
+ private:
+  Integer FValue;
+};
+
+// Where the tile for a neighbour mask lies in a colour's sheet of 8 × 4 tiles.
+struct TTilePos {
+  Integer Column = 0, Row = 0;
+  constexpr bool operator==(const TTilePos&) const = default;
+};
+// Only the low four bits of Mask count.
+TTilePos TileForMask(Integer Mask);
+// The part of a sheet a cell image is stretched from: the tile without its last column
+// and row (the rectangle's right and bottom edges are exclusive).
+TRect TileSourceRect(Integer Mask);
+
+// How a cell is drawn: CellImages[Colour][Mask]; the empty cell is {0, 0}.
+struct TCellLook {
+  Integer Colour = 0, Mask = 0;
+  constexpr bool operator==(const TCellLook&) const = default;
+};
+
+// The runtime's seeded generator as the board uses it: Seed as `srand`, Next as `_lrand`
+// (never negative). The board calls nothing else, so a game number always gives the
+// same board.
+struct TRandomSource {
+  void (*Seed)(unsigned seed) = nullptr;
+  Integer (*Next)() = nullptr;
+};
+
+class TBoard {
+ public:
+  TBounded<MinBoardSize, MaxBoardSize> Size = DefaultBoardSize;
+  TBounded<MinColors, MaxColors> Colors = DefaultColors;
+  // [column][row]; column 0 is the left one, row 0 the top one. 0 is empty.
+  Integer Board[MaxBoardSize][MaxBoardSize] = {};
+  // 1: the cell must be drawn at the next partial redraw.
+  Byte Dirty[MaxBoardSize][MaxBoardSize] = {};
+  bool GameOver = false;
+  bool Paused = false;
+  bool Recording = false;
+  Integer GameNumber = 0;
+  String Moves;   // "(%d,%d)" per move made: column, row
+
+  explicit TBoard(TRandomSource Random);
+
+  // Fills the board for GameNumber, Size and Colors and starts a game. Every cell is
+  // marked for drawing.
+  void StartGame(bool Record);
+
+  bool SameColorAt(Integer Column, Integer Row, Integer Colour) const;
+  Integer NeighbourMask(Integer Column, Integer Row) const;
+  void MarkDirty(Integer Column, Integer Row);
+  void RemoveGroup(Integer Column, Integer Row, Integer Colour);
+  void ApplyGravity();
+
+  // The group test: on the board, coloured, with a same-colour neighbour.
+  bool IsPlayable(Integer Column, Integer Row) const;
+  // The move steps up to the redraw: records the move, removes the group and lets the
+  // cells fall. A cell that is no move, or a board that is over or paused, changes
+  // nothing and gives false. The caller then runs the partial redraw.
+  bool PlayMove(Integer Column, Integer Row);
+
+  // The image a cell shows. A cell holding no colour of 1..Colors shows as empty, so
+  // no image beyond the built ones is ever asked for.
+  TCellLook CellLook(Integer Column, Integer Row) const;
+
+  struct TPassResult {
+    Integer Left = 0;        // coloured cells on the board
+    bool Finished = false;   // this pass ended the game (GameOver has just been set)
+  };
+  // The walk of a redraw, columns outer and rows inner. Draw(Column, Row, Look) is called
+  // for each cell to be drawn: all of them when OnlyDirty is false, else the marked ones,
+  // whose marks are then cleared. While paused every cell is handed over as empty and the
+  // marks are kept. The end test runs at the end of the walk.
+  template <class DrawCell>
+  TPassResult DrawPass(bool OnlyDirty, DrawCell&& Draw);
+
+ private:
+  TRandomSource FRandom;
+};
+
+template <class DrawCell>
+TBoard::TPassResult TBoard::DrawPass(bool OnlyDirty, DrawCell&& Draw) {
+  TPassResult r;
+  bool anyGroup = false;
+  for (Integer x = 0; x < Size; ++x) {
+    for (Integer y = 0; y < Size; ++y) {
+      if (Board[x][y] > 0) ++r.Left;
+      if (Paused) {
+        Draw(x, y, TCellLook{});
+        continue;
+      }
+      const TCellLook look = CellLook(x, y);
+      if (Board[x][y] > 0 && NeighbourMask(x, y) != 0) anyGroup = true;
+      if (Dirty[x][y] || !OnlyDirty) Draw(x, y, look);
+      Dirty[x][y] = 0;
+    }
+  }
+  if (!Paused && !anyGroup && !GameOver) {
+    GameOver = true;
+    r.Finished = true;
+  }
+  return r;
+}

@@ -1,0 +1,49 @@
+// Image codecs: BMP (read and write, our own code) and PNG (through libpng), between bytes
+// in memory and a plain image buffer. Decoders meet malformed input with an error message,
+// never a crash: every size, offset and product is checked, and images larger than the caps
+// below are refused before anything is allocated for them.
+#pragma once
+
+#include "platform/kernel/Types.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct DecodedImage {
+  Integer Width = 0, Height = 0;
+  std::vector<Pixel> Pixels;    // 0x00RRGGBB, rows top to bottom
+  bool HasAlpha = false;
+  std::vector<uint8_t> Alpha;   // one byte per pixel when HasAlpha, 255 = opaque
+};
+
+struct DecodeResult {
+  bool Ok = false;
+  std::string Error;            // why decoding failed; empty when Ok
+  DecodedImage Image;
+};
+
+struct EncodeResult {
+  bool Ok = false;
+  std::string Error;
+  std::vector<uint8_t> Bytes;
+};
+
+inline constexpr Integer kMaxImageSide = 32768;
+inline constexpr int64_t kMaxImagePixels = int64_t(1) << 26;
+
+// A Windows bitmap file ("BM" header) with 1, 4, 8, 16, 24 or 32 bits per pixel:
+// uncompressed, bit fields (16 and 32 bits) or run-length encoded (8 and 4 bits), stored
+// bottom-up or top-down. HasAlpha is set only when the header declares an alpha mask.
+DecodeResult DecodeBmp(const uint8_t* data, size_t size);
+// A PNG file of any colour type and depth; HasAlpha when it has an alpha channel or a
+// transparency chunk.
+DecodeResult DecodePng(const uint8_t* data, size_t size);
+// Either format, told apart by its signature.
+DecodeResult DecodeImage(const uint8_t* data, size_t size);
+
+// bitsPerPixel is 24 or 32. At 32 bits an image with alpha gets a header that declares its
+// alpha mask, so DecodeBmp gives the alpha back.
+EncodeResult EncodeBmp(const DecodedImage& image, int bitsPerPixel = 24);
+EncodeResult EncodePng(const DecodedImage& image);

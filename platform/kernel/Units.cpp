@@ -1,0 +1,79 @@
+#include "platform/kernel/Units.h"
+
+#include "platform/kernel/Locale.h"
+#include "platform/kernel/Modules.h"
+#include "platform/kernel/Random.h"
+#include "platform/kernel/Resources.h"
+#include "platform/kernel/Version.h"
+
+#include <cstdio>
+#include <exception>
+
+void InitializeUnits(const UnitEntry* units, size_t count) {
+  size_t started = 0;
+  try {
+    for (; started < count; ++started) units[started].initialize();
+  } catch (...) {
+    FinalizeUnits(units, started);
+    throw;
+  }
+}
+
+void FinalizeUnits(const UnitEntry* units, size_t count) {
+  for (size_t i = count; i-- > 0;) {
+    try {
+      units[i].finalize();
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "finalization of unit %s failed: %s\n", units[i].name, e.what());
+    } catch (...) {
+      std::fprintf(stderr, "finalization of unit %s failed\n", units[i].name);
+    }
+  }
+}
+
+namespace {
+
+UnitCounter g_kernel;
+
+// The kernel's state is plain data; its units reset it so that every start begins alike.
+void ResourcesInitialize() { ClearResourceTables(); }
+void ResourcesFinalize() { ClearResourceTables(); }
+void ModulesInitialize() {
+  ClearModules();
+  ClearModuleSwitches();
+}
+void ModulesFinalize() {
+  ClearModules();
+  ClearModuleSwitches();
+}
+void LocaleInitialize() {
+  ResetLocale();
+  SetVersionInfo(VersionInfo{});
+}
+void LocaleFinalize() { SetLocaleChangedHook(nullptr); }
+void RandomInitialize() { tl_srand(1); }
+void RandomFinalize() {}
+
+const UnitEntry kKernelUnits[] = {
+    {"Resources", ResourcesInitialize, ResourcesFinalize},
+    {"Modules", ModulesInitialize, ModulesFinalize},
+    {"Locale and version", LocaleInitialize, LocaleFinalize},
+    {"Random", RandomInitialize, RandomFinalize},
+};
+
+}  // namespace
+
+void PlatformKernelInitialize() {
+  if (!g_kernel.Enter()) return;
+  try {
+    InitializeUnits(kKernelUnits);
+  } catch (...) {
+    g_kernel.Leave();
+    throw;
+  }
+}
+
+void PlatformKernelFinalize() {
+  if (!g_kernel.Leave()) return;
+  FinalizeUnits(kKernelUnits);
+}

@@ -1,0 +1,469 @@
+#include <gtest/gtest.h>
+
+#include "classlib/core/Classes.h"
+
+#include <string>
+#include <vector>
+
+// ---- Test classes ----
+
+namespace {
+std::vector<std::string> gLog;
+}
+
+TL_ENUM(TTestColour, tcRed, tcGreen, tcBlue);
+using TTestColours = Set<TTestColour>;
+
+class TLifeBase : public TObject {
+  TL_CLASS(TLifeBase, TObject)
+ public:
+  void AfterConstruction() override {
+    inherited::AfterConstruction();
+    Kind = KindName();
+  }
+  void BeforeDestruction() override {
+    gLog.push_back("base:" + KindName());
+    inherited::BeforeDestruction();
+  }
+  virtual std::string KindName() const { return "base"; }
+  std::string Kind;
+};
+TL_DEFINE_CLASS(TLifeBase)
+
+class TLifeDerived : public TLifeBase {
+  TL_CLASS(TLifeDerived, TLifeBase)
+ public:
+  explicit TLifeDerived(bool failLate = false) : FFailLate(failLate) {}
+  void AfterConstruction() override {
+    inherited::AfterConstruction();
+    if (FFailLate) throw EInvalidOperation("late failure");
+  }
+  void BeforeDestruction() override {
+    gLog.push_back("derived");
+    inherited::BeforeDestruction();
+  }
+  std::string KindName() const override { return "derived"; }
+
+ private:
+  bool FFailLate;
+};
+TL_DEFINE_CLASS(TLifeDerived)
+
+class TRecorder : public TComponent {
+  TL_CLASS(TRecorder, TComponent)
+ public:
+  using TComponent::TComponent;
+  void BeforeDestruction() override {
+    gLog.push_back("free:" + GetName());
+    inherited::BeforeDestruction();
+  }
+  TRecorder* Peer = nullptr;
+  std::vector<std::string> Heard;
+  bool PeerWasDestroying = false;
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override {
+    inherited::Notification(AComponent, Operation);
+    Heard.push_back((Operation == TOperation::opInsert ? "+" : "-") + AComponent->GetName());
+    if (Operation == TOperation::opRemove && AComponent == Peer) {
+      PeerWasDestroying = AComponent->InState(TComponentStateItem::csDestroying);
+      Peer = nullptr;
+    }
+  }
+};
+TL_DEFINE_CLASS(TRecorder)
+
+class TAbstractPart : public TComponent {
+  TL_CLASS(TAbstractPart, TComponent)
+ public:
+  using TComponent::TComponent;
+  virtual int Size() const = 0;
+};
+TL_DEFINE_CLASS(TAbstractPart)
+
+class TWidget : public TPersistent {
+  TL_CLASS(TWidget, TPersistent)
+ public:
+  Integer GetWidth() const { return FWidth; }
+  void SetWidth(Integer v) { FWidth = v; }
+  TTestColour GetColour() const { return FColour; }
+  void SetColour(TTestColour v) { FColour = v; }
+  TTestColours GetColours() const { return FColours; }
+  void SetColours(TTestColours v) { FColours = v; }
+  const String& GetCaption() const { return FCaption; }
+  void SetCaption(const String& v) { FCaption = v; }
+  TNotifyEvent OnChange;
+
+ private:
+  // Private accessors stay reachable from the class description.
+  Byte GetSmall() const { return FSmall; }
+  void SetSmall(Byte v) { FSmall = v; }
+  bool IsWidthStored() const { return FWidth != 99; }
+  Integer FWidth = 0;
+  Byte FSmall = 0;
+  TTestColour FColour = TTestColour::tcRed;
+  TTestColours FColours;
+  String FCaption;
+};
+TL_DEFINE_CLASS(TWidget, [](auto& c) {
+  c.Property("Width", &TWidget::GetWidth, &TWidget::SetWidth).Default(10).Stored(&TWidget::IsWidthStored);
+  c.Property("Colour", &TWidget::GetColour, &TWidget::SetColour).Default(TTestColour::tcGreen);
+  c.Property("Colours", &TWidget::GetColours, &TWidget::SetColours);
+  c.Property("Caption", &TWidget::GetCaption, &TWidget::SetCaption);
+  c.Property("Small", &TWidget::GetSmall, &TWidget::SetSmall);
+  c.Event("OnChange", &TWidget::OnChange);
+})
+
+class TWideWidget : public TWidget {
+  TL_CLASS(TWideWidget, TWidget)
+ public:
+  double GetRatio() const { return FRatio; }
+  void SetRatio(double v) { FRatio = v; }
+
+ private:
+  double FRatio = 0;
+};
+// Redeclares Width with another default and adds Ratio.
+TL_DEFINE_CLASS(TWideWidget, [](auto& c) {
+  c.Property("Ratio", &TWideWidget::GetRatio, &TWideWidget::SetRatio);
+  c.Property("Width", &TWideWidget::GetWidth, &TWideWidget::SetWidth).Default(20);
+})
+
+// ---- Messages ----
+
+constexpr UINT MSG_A = 0x400, MSG_B = 0x401, MSG_C = 0x402;
+
+class TReceiver : public TObject {
+  TL_CLASS(TReceiver, TObject)
+ public:
+  std::vector<std::string> Trail;
+  void DefaultHandler(TMessage& m) override {
+    Trail.push_back("default");
+    m.Result = -1;
+  }
+
+ protected:
+  void MsgA(TMessage& m) {
+    Trail.push_back("base-A");
+    m.Result = 1;
+  }
+  void MsgB(TMessage& m) {
+    Trail.push_back("base-B");
+    TL_INHERITED(m);
+  }
+};
+TL_MESSAGES(TReceiver, TL_ON(MSG_A, MsgA), TL_ON(MSG_B, MsgB))
+TL_DEFINE_CLASS(TReceiver)
+
+class TMiddleReceiver : public TReceiver {
+  TL_CLASS(TMiddleReceiver, TReceiver)
+};
+TL_DEFINE_CLASS(TMiddleReceiver)
+
+class TLeafReceiver : public TMiddleReceiver {
+  TL_CLASS(TLeafReceiver, TMiddleReceiver)
+ protected:
+  void LeafA(TMessage& m) {
+    Trail.push_back("leaf-A");
+    TL_INHERITED(m);
+  }
+  void LeafC(TMessage& m) {
+    Trail.push_back("leaf-C");
+    TL_INHERITED(m);
+  }
+};
+TL_MESSAGES(TLeafReceiver, TL_ON(MSG_A, LeafA), TL_ON(MSG_C, LeafC))
+TL_DEFINE_CLASS(TLeafReceiver)
+
+// ---- Tests ----
+
+TEST(ObjectLife, AfterConstructionReachesTheMostDerivedClass) {
+  Owned<TLifeDerived> obj(New<TLifeDerived>());
+  EXPECT_EQ(obj->Kind, "derived");
+  EXPECT_EQ(obj->ClassName(), "TLifeDerived");
+  EXPECT_TRUE(obj->InheritsFrom(TLifeBase::StaticClass()));
+  EXPECT_FALSE(TLifeBase::StaticClass().InheritsFrom(TLifeDerived::StaticClass()));
+}
+
+TEST(ObjectLife, BeforeDestructionRunsOverridesInDestructorOrder) {
+  gLog.clear();
+  New<TLifeDerived>()->Free();
+  EXPECT_EQ(gLog, (std::vector<std::string>{"derived", "base:derived"}));
+}
+
+TEST(ObjectLife, FailingAfterConstructionFreesTheObjectAndPropagates) {
+  gLog.clear();
+  EXPECT_THROW(New<TLifeDerived>(true), EInvalidOperation);
+  EXPECT_EQ(gLog, (std::vector<std::string>{"derived", "base:derived"}));
+}
+
+TEST(ObjectLife, FreeAndNilClearsThePointerAndIgnoresNull) {
+  TLifeBase* p = New<TLifeBase>();
+  FreeAndNil(p);
+  EXPECT_EQ(p, nullptr);
+  FreeAndNil(p);
+}
+
+TEST(Components, OwnerFreesItsComponentsLastFirstAndSiblingsHear) {
+  gLog.clear();
+  TRecorder* owner = New<TRecorder>(nullptr);
+  owner->SetName("Owner");
+  auto* a = New<TRecorder>(owner);
+  a->SetName("A");
+  auto* b = New<TRecorder>(owner);
+  b->SetName("B");
+  auto* c = New<TRecorder>(owner);
+  c->SetName("C");
+  a->Peer = c;
+  EXPECT_EQ(owner->ComponentCount(), 3);
+  EXPECT_EQ(b->GetComponentIndex(), 1);
+  owner->Free();
+  EXPECT_EQ(gLog, (std::vector<std::string>{"free:Owner", "free:C", "free:B", "free:A"}));
+}
+
+TEST(Components, SiblingReferenceIsClearedWhenThePeerIsFreed) {
+  Owned<TRecorder> owner(New<TRecorder>(nullptr));
+  auto* a = New<TRecorder>(owner.get());
+  auto* b = New<TRecorder>(owner.get());
+  b->SetName("B");
+  a->Peer = b;
+  // The owner tells its components about insertions too (B had no name yet).
+  EXPECT_EQ(a->Heard, (std::vector<std::string>{"+", "+"}));
+  b->Free();
+  EXPECT_EQ(a->Peer, nullptr);
+  EXPECT_EQ(owner->ComponentCount(), 1);
+  EXPECT_EQ(owner->Components(0), a);
+  EXPECT_THROW(owner->Components(1), EListError);
+}
+
+TEST(Components, FreeNotificationArrivesDuringDestructionAndBothWays) {
+  gLog.clear();
+  auto* watcher = New<TRecorder>(nullptr);
+  auto* target = New<TRecorder>(nullptr);
+  target->SetName("T");
+  watcher->Peer = target;
+  target->FreeNotification(watcher);
+  target->Free();
+  EXPECT_EQ(watcher->Peer, nullptr);
+  EXPECT_TRUE(watcher->PeerWasDestroying);
+  // The target's own override ran before the notification went out.
+  EXPECT_EQ(gLog, (std::vector<std::string>{"free:T"}));
+  watcher->Free();  // must not reach the freed target
+}
+
+TEST(Components, RemovedFreeNotificationIsSilent) {
+  auto* watcher = New<TRecorder>(nullptr);
+  auto* target = New<TRecorder>(nullptr);
+  target->SetName("T");
+  target->FreeNotification(watcher);
+  target->RemoveFreeNotification(watcher);
+  target->Free();
+  EXPECT_TRUE(watcher->Heard.empty());
+  watcher->Free();
+}
+
+TEST(Components, NamesAreValidatedAndUniqueWithinTheOwner) {
+  Owned<TRecorder> owner(New<TRecorder>(nullptr));
+  auto* a = New<TRecorder>(owner.get());
+  auto* b = New<TRecorder>(owner.get());
+  a->SetName("Button1");
+  EXPECT_THROW(b->SetName("BUTTON1"), EComponentError);
+  EXPECT_THROW(b->SetName("1Button"), EComponentError);
+  EXPECT_THROW(b->SetName("Bu tton"), EComponentError);
+  EXPECT_EQ(b->GetName(), "");
+  b->SetName("Button2");
+  a->SetName("button1");  // a case change of its own name is no clash
+  EXPECT_EQ(owner->FindComponent("BUTTON2"), b);
+  EXPECT_EQ(owner->FindComponent("Missing"), nullptr);
+  // Moving into another owner validates against the new owner's names.
+  Owned<TRecorder> other(New<TRecorder>(nullptr));
+  auto* c = New<TRecorder>(other.get());
+  c->SetName("Button2");
+  EXPECT_THROW(owner->InsertComponent(c), EComponentError);
+  EXPECT_EQ(c->Owner(), other.get());
+}
+
+TEST(ClassRegistry, FindsRegisteredClassesAndCreatesThroughTheReference) {
+  RegisterClass(TRecorder::StaticClass());
+  RegisterClass(TRecorder::StaticClass());  // twice is harmless
+  EXPECT_EQ(GetClass("trecorder"), &TRecorder::StaticClass());
+  EXPECT_EQ(GetClass("TWidget"), nullptr);
+  EXPECT_THROW(FindClass("TWidget"), EClassNotFound);
+  Owned<TRecorder> owner(New<TRecorder>(nullptr));
+  TComponent* made = FindClass("TRecorder").Create(owner.get());
+  EXPECT_EQ(made->Owner(), owner.get());
+  EXPECT_EQ(&made->ClassType(), &TRecorder::StaticClass());
+  EXPECT_THROW(TAbstractPart::StaticClass().Create(nullptr), EComponentError);
+  EXPECT_THROW(TWidget::StaticClass().Create(nullptr), EComponentError);
+  UnRegisterClass(TRecorder::StaticClass());
+  EXPECT_EQ(GetClass("TRecorder"), nullptr);
+}
+
+TEST(ClassRegistry, AnotherClassUnderARegisteredNameIsRefused) {
+  static TClass impostor("TRecorder", &TComponent::StaticClass(), nullptr);
+  RegisterClass(TRecorder::StaticClass());
+  EXPECT_THROW(RegisterClass(impostor), EFilerError);
+  UnRegisterClass(impostor);  // not the registered one: no effect
+  EXPECT_EQ(GetClass("TRecorder"), &TRecorder::StaticClass());
+  UnRegisterClass(TRecorder::StaticClass());
+}
+
+TEST(Dispatch, RunsTheNearestHandlerThenInheritedThenDefault) {
+  Owned<TLeafReceiver> r(New<TLeafReceiver>());
+  TMessage a{MSG_A, 0, 0, 0};
+  r->Dispatch(a);
+  EXPECT_EQ(r->Trail, (std::vector<std::string>{"leaf-A", "base-A"}));
+  EXPECT_EQ(a.Result, 1);
+
+  r->Trail.clear();
+  TMessage b{MSG_B, 0, 0, 0};
+  r->Dispatch(b);  // the leaf has no handler: the base one, which falls to the default
+  EXPECT_EQ(r->Trail, (std::vector<std::string>{"base-B", "default"}));
+  EXPECT_EQ(b.Result, -1);
+
+  r->Trail.clear();
+  TMessage c{MSG_C, 0, 0, 0};
+  r->Dispatch(c);
+  EXPECT_EQ(r->Trail, (std::vector<std::string>{"leaf-C", "default"}));
+
+  r->Trail.clear();
+  TMessage d{0x999, 0, 0, 0};
+  r->Dispatch(d);
+  EXPECT_EQ(r->Trail, (std::vector<std::string>{"default"}));
+}
+
+TEST(Dispatch, AParentObjectIgnoresTheChildsMap) {
+  Owned<TReceiver> r(New<TReceiver>());
+  TMessage c{MSG_C, 0, 0, 0};
+  r->Dispatch(c);
+  EXPECT_EQ(r->Trail, (std::vector<std::string>{"default"}));
+}
+
+TEST(Enums, NamesCountAndLookup) {
+  EXPECT_EQ(EnumInfo<TTestColour>::Count, 3);
+  EXPECT_EQ(EnumInfo<TTestColour>::Name(TTestColour::tcBlue), "tcBlue");
+  EXPECT_EQ(EnumInfo<TTestColour>::Type().IndexOf("TCGREEN"), 1);
+  EXPECT_EQ(EnumInfo<TTestColour>::Type().IndexOf("tcPurple"), -1);
+  EXPECT_EQ(EnumInfo<TTestColour>::Type().Name(), "TTestColour");
+  EXPECT_EQ(EnumInfo<TComponentStateItem>::Name(TComponentStateItem::csDesignInstance), "csDesignInstance");
+}
+
+TEST(Enums, SetOperationsAndMasking) {
+  using enum TTestColour;
+  TTestColours rg{tcRed, tcGreen}, gb{tcGreen, tcBlue};
+  EXPECT_EQ(rg + gb, (TTestColours{tcRed, tcGreen, tcBlue}));
+  EXPECT_EQ(rg - gb, TTestColours{tcRed});
+  EXPECT_EQ(rg * gb, TTestColours{tcGreen});
+  EXPECT_TRUE(TTestColours{tcGreen} <= rg);
+  EXPECT_FALSE(gb <= rg);
+  EXPECT_EQ(rg.ToInt(), 3u);
+  EXPECT_EQ(TTestColours::FromInt(0xFF).ToInt(), 7u);
+  EXPECT_FALSE(TTestColours::FromInt(8).Contains(tcRed));
+  TTestColours s;
+  s.Include(tcBlue).Include(tcRed).Exclude(tcRed);
+  EXPECT_EQ(s, TTestColours{tcBlue});
+  EnumArray<TTestColour, int> counts;
+  counts[tcBlue] = 4;
+  EXPECT_EQ(counts.Items[2], 4);
+}
+
+TEST(Properties, KindsAreInferredFromAccessors) {
+  const TClass& c = TWidget::StaticClass();
+  ASSERT_NE(c.FindProperty("width"), nullptr);
+  EXPECT_EQ(c.FindProperty("Width")->Kind, TPropKind::Integer);
+  EXPECT_EQ(c.FindProperty("Colour")->Kind, TPropKind::Enum);
+  EXPECT_EQ(c.FindProperty("Colours")->Kind, TPropKind::Set);
+  EXPECT_EQ(c.FindProperty("Caption")->Kind, TPropKind::String);
+  EXPECT_EQ(c.FindProperty("OnChange")->Kind, TPropKind::Method);
+  const TPropInfo* small = c.FindProperty("Small");
+  EXPECT_EQ(small->MaxValue, 255);
+  EXPECT_EQ(small->MinValue, 0);
+  EXPECT_EQ(c.FindProperty("Missing"), nullptr);
+
+  Owned<TWidget> w(New<TWidget>());
+  c.FindProperty("Colours")->SetOrd(w.get(), 0xFF);
+  EXPECT_EQ(w->GetColours().ToInt(), 7u);
+  c.FindProperty("Caption")->SetStr(w.get(), "Hi");
+  EXPECT_EQ(w->GetCaption(), "Hi");
+  EXPECT_EQ(c.FindProperty("Colour")->DefaultOrd, 1);
+  w->SetWidth(99);
+  EXPECT_FALSE(c.FindProperty("Width")->IsStored(w.get()));
+  w->SetWidth(5);
+  EXPECT_TRUE(c.FindProperty("Width")->IsStored(w.get()));
+}
+
+TEST(Properties, RedeclaredPropertyKeepsItsPlaceWithTheNewDefault) {
+  const auto& props = TWideWidget::StaticClass().Properties();
+  std::vector<std::string> names;
+  for (const TPropInfo* p : props) names.push_back(p->Name);
+  EXPECT_EQ(names, (std::vector<std::string>{"Width", "Colour", "Colours", "Caption", "Small", "OnChange", "Ratio"}));
+  EXPECT_EQ(props[0]->DefaultOrd, 20);
+  EXPECT_EQ(TWidget::StaticClass().FindProperty("Width")->DefaultOrd, 10);
+  EXPECT_EQ(props[6]->Kind, TPropKind::Double);
+}
+
+TEST(Properties, EventsCompareByIdentityAndTravelErased) {
+  Owned<TLeafReceiver> a(New<TLeafReceiver>()), b(New<TLeafReceiver>());
+  Owned<TWidget> w(New<TWidget>());
+  struct TListener : TObject {
+    int Calls = 0;
+    void Changed(TObject*) { ++Calls; }
+    void Other(TObject*) {}
+  };
+  TListener l1, l2;  // plain objects: no class description needed for listening
+  w->OnChange = TNotifyEvent(&l1, &TListener::Changed);
+  EXPECT_TRUE(w->OnChange == TNotifyEvent(&l1, &TListener::Changed));
+  EXPECT_FALSE(w->OnChange == TNotifyEvent(&l2, &TListener::Changed));
+  EXPECT_FALSE(w->OnChange == TNotifyEvent(&l1, &TListener::Other));
+  const TPropInfo* ev = TWidget::StaticClass().FindProperty("OnChange");
+  TMethodRaw raw = ev->GetMethod(w.get());
+  w->OnChange = nullptr;
+  EXPECT_FALSE(bool(w->OnChange));
+  ev->SetMethod(w.get(), raw);
+  w->OnChange(w.get());
+  EXPECT_EQ(l1.Calls, 1);
+  EXPECT_EQ(ev->MethodSig, TNotifyEvent::SignatureId());
+}
+
+TEST(Persistent, AssignWithoutSupportNamesBothClasses) {
+  Owned<TWidget> w(New<TWidget>());
+  Owned<TRecorder> r(New<TRecorder>(nullptr));
+  try {
+    w->Assign(r.get());
+    FAIL() << "assign should fail";
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(e.Message(), "Cannot assign a TRecorder to a TWidget");
+  }
+  EXPECT_THROW(w->Assign(nullptr), EConvertError);
+}
+
+namespace {
+class TShapeBase : public TObject {
+  TL_CLASS(TShapeBase, TObject)
+ public:
+  explicit TShapeBase(int size) : Size(size) {}
+  void AfterConstruction() override { Described = Describe(); }
+  virtual std::string Describe() const { return "shape"; }
+  int Size;
+  std::string Described;
+};
+class TCircle : public TShapeBase {
+  TL_CLASS(TCircle, TShapeBase)
+ public:
+  using TShapeBase::TShapeBase;
+  std::string Describe() const override { return "circle"; }
+};
+}  // namespace
+TL_DEFINE_CLASS(TShapeBase)
+TL_DEFINE_CLASS(TCircle)
+
+TEST(MetaClass, CreatesTheChosenClassTwoPhase) {
+  using TShapeClass = TMetaClass<TShapeBase, int>;
+  TShapeClass cls = ClassOf<TCircle, TShapeBase, int>();
+  Owned<TShapeBase> s(cls.Create(7));
+  EXPECT_EQ(s->Size, 7);
+  EXPECT_EQ(s->Described, "circle");
+  EXPECT_EQ(cls.Class, &TCircle::StaticClass());
+  EXPECT_TRUE(cls == (ClassOf<TCircle, TShapeBase, int>()));
+  EXPECT_FALSE(cls == (ClassOf<TShapeBase, TShapeBase, int>()));
+}

@@ -1,0 +1,419 @@
+#include <gtest/gtest.h>
+
+#include "game/Board.h"
+#include "tests/game/BoardTestSupport.h"
+
+#include <deque>
+#include <random>
+#include <set>
+
+namespace {
+
+// A board from rows drawn top to bottom: a digit is a colour, '.' an empty cell.
+TBoard FromRows(Integer colors, std::initializer_list<const char*> rows) {
+  TBoard b(GameRandom());
+  b.Size = Integer(rows.size());
+  b.Colors = colors;
+  Integer y = 0;
+  for (const char* row : rows) {
+    for (Integer x = 0; x < b.Size; ++x) b.Board[x][y] = row[x] == '.' ? 0 : row[x] - '0';
+    ++y;
+  }
+  return b;
+}
+
+std::vector<String> Rows(const TBoard& b) {
+  std::vector<String> rows;
+  for (Integer y = 0; y < b.Size; ++y) {
+    String row;
+    for (Integer x = 0; x < b.Size; ++x) row += b.Board[x][y] == 0 ? '.' : Char('0' + b.Board[x][y]);
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+using Grid = std::vector<std::vector<Integer>>;   // [column][row]
+
+Grid Cells(const TBoard& b) {
+  Grid g(size_t(b.Size), std::vector<Integer>(size_t(b.Size)));
+  for (Integer x = 0; x < b.Size; ++x)
+    for (Integer y = 0; y < b.Size; ++y) g[size_t(x)][size_t(y)] = b.Board[x][y];
+  return g;
+}
+
+// What a move must leave, worked out independently of the board's own routines: the
+// clicked group found breadth-first, each column's remaining cells kept in order and
+// dropped to the bottom, then empty columns removed and the rest moved to the left.
+Grid ExpectedAfterMove(const Grid& before, Integer cx, Integer cy) {
+  const Integer n = Integer(before.size());
+  const Integer colour = before[size_t(cx)][size_t(cy)];
+  std::set<std::pair<Integer, Integer>> group{{cx, cy}};
+  std::deque<std::pair<Integer, Integer>> todo{{cx, cy}};
+  while (!todo.empty()) {
+    auto [x, y] = todo.front();
+    todo.pop_front();
+    const Integer dx[] = {-1, 1, 0, 0}, dy[] = {0, 0, -1, 1};
+    for (int k = 0; k < 4; ++k) {
+      const Integer nx = x + dx[k], ny = y + dy[k];
+      if (nx < 0 || ny < 0 || nx >= n || ny >= n) continue;
+      if (before[size_t(nx)][size_t(ny)] == colour && group.insert({nx, ny}).second) todo.push_back({nx, ny});
+    }
+  }
+  std::vector<std::vector<Integer>> columns;
+  for (Integer x = 0; x < n; ++x) {
+    std::vector<Integer> kept;
+    for (Integer y = 0; y < n; ++y)
+      if (before[size_t(x)][size_t(y)] != 0 && !group.count({x, y})) kept.push_back(before[size_t(x)][size_t(y)]);
+    if (!kept.empty()) columns.push_back(kept);
+  }
+  Grid after(size_t(n), std::vector<Integer>(size_t(n), 0));
+  for (size_t x = 0; x < columns.size(); ++x) {
+    const size_t pad = size_t(n) - columns[x].size();
+    for (size_t i = 0; i < columns[x].size(); ++i) after[x][pad + i] = columns[x][i];
+  }
+  return after;
+}
+
+std::vector<std::pair<Integer, Integer>> PlayableCells(const TBoard& b) {
+  std::vector<std::pair<Integer, Integer>> cells;
+  for (Integer x = 0; x < b.Size; ++x)
+    for (Integer y = 0; y < b.Size; ++y)
+      if (b.IsPlayable(x, y)) cells.push_back({x, y});
+  return cells;
+}
+
+void FillRandomly(TBoard& b, std::mt19937& rng) {
+  b.Size = Integer(rng() % 16) + 5;
+  b.Colors = Integer(rng() % 7) + 2;
+  for (Integer x = 0; x < b.Size; ++x)
+    for (Integer y = 0; y < b.Size; ++y) b.Board[x][y] = Integer(rng() % uint32_t(Integer(b.Colors))) + 1;
+  b.GameOver = false;
+  b.Paused = false;
+  b.Moves.clear();
+}
+
+std::vector<std::vector<TCellLook>> Looks(const TBoard& b) {
+  std::vector<std::vector<TCellLook>> looks(size_t(b.Size), std::vector<TCellLook>(size_t(b.Size)));
+  for (Integer x = 0; x < b.Size; ++x)
+    for (Integer y = 0; y < b.Size; ++y) looks[size_t(x)][size_t(y)] = b.CellLook(x, y);
+  return looks;
+}
+
+auto Ignore = [](Integer, Integer, TCellLook) {};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// Generation
+
+TEST(BoardGeneration, AGameNumberSizeAndColourCountAlwaysGiveTheSameBoard) {
+  TBoard a(GameRandom()), b(GameRandom());
+  a.GameNumber = 2611;
+  a.StartGame(true);
+  const Grid first = Cells(a);
+  // Drawing other numbers in between must not matter: the game number alone seeds it.
+  b.GameNumber = 17;
+  b.StartGame(true);
+  b.GameNumber = 2611;
+  b.StartGame(false);
+  EXPECT_EQ(Cells(b), first);
+  a.StartGame(true);
+  EXPECT_EQ(Cells(a), first);
+
+  std::set<Integer> seen;
+  for (const auto& column : first)
+    for (Integer c : column) seen.insert(c);
+  EXPECT_EQ(seen, (std::set<Integer>{1, 2, 3, 4}));
+
+  // Every cell is marked for the first redraw; the game state is fresh.
+  for (Integer x = 0; x < 10; ++x)
+    for (Integer y = 0; y < 10; ++y) EXPECT_EQ(a.Dirty[x][y], 1);
+  EXPECT_TRUE(a.Moves.empty());
+  EXPECT_TRUE(a.Recording);
+  EXPECT_FALSE(b.Recording);
+}
+
+TEST(BoardGeneration, AnotherSizeColourCountOrNumberGivesAnotherBoard) {
+  auto corner = [](Integer number, Integer size, Integer colors) {
+    TBoard b(GameRandom());
+    b.GameNumber = number;
+    b.Size = size;
+    b.Colors = colors;
+    b.StartGame(true);
+    Grid g(5, std::vector<Integer>(5));
+    for (Integer x = 0; x < 5; ++x)
+      for (Integer y = 0; y < 5; ++y) g[size_t(x)][size_t(y)] = b.Board[x][y];
+    return g;
+  };
+  const Grid base = corner(2611, 10, 4);
+  EXPECT_NE(corner(2611, 11, 4), base);
+  EXPECT_NE(corner(2611, 9, 4), base);
+  EXPECT_NE(corner(2611, 10, 5), base);
+  EXPECT_NE(corner(2611, 10, 3), base);
+  EXPECT_NE(corner(2612, 10, 4), base);
+}
+
+TEST(BoardGeneration, SizeAndColoursOutOfRangeAreBroughtToTheNearestBound) {
+  TBoard b(GameRandom());
+  b.Size = 25;
+  b.Colors = 9;
+  EXPECT_EQ(b.Size, 20);
+  EXPECT_EQ(b.Colors, 8);
+  b.Size = -3;
+  b.Colors = 0;
+  EXPECT_EQ(b.Size, 5);
+  EXPECT_EQ(b.Colors, 2);
+  b.Size = 1000000;
+  b.Colors = INT32_MAX;
+  b.GameNumber = -5;   // a hand-edited number still gives a board
+  b.StartGame(true);
+  for (Integer x = 0; x < MaxBoardSize; ++x)
+    for (Integer y = 0; y < MaxBoardSize; ++y) {
+      EXPECT_GE(b.Board[x][y], 1);
+      EXPECT_LE(b.Board[x][y], 8);
+    }
+}
+
+TEST(BoardGeneration, StartingASmallerGameLeavesNoOldCellsOutsideIt) {
+  TBoard b(GameRandom());
+  b.Size = 20;
+  b.StartGame(true);
+  b.Size = 5;
+  b.StartGame(true);
+  b.Size = 20;   // the size grows without a new game
+  Integer left = 0;
+  for (Integer x = 0; x < 20; ++x)
+    for (Integer y = 0; y < 20; ++y) left += b.Board[x][y] != 0;
+  EXPECT_EQ(left, 25);
+}
+
+// ---------------------------------------------------------------------------------------
+// Moves
+
+TEST(BoardMoves, ALoneCellAnEmptyCellOrACellOffTheBoardIsNoMove) {
+  TBoard b = FromRows(3, {"12312", "23123", "31231", "11.23", "22313"});
+  const auto rows = Rows(b);
+  b.DrawPass(false, Ignore);   // clears the marks
+  for (auto [x, y] : std::vector<std::pair<Integer, Integer>>{{0, 0}, {2, 3}, {-1, 3}, {0, -1}, {5, 0}, {0, 5}, {-1, -1}}) {
+    EXPECT_FALSE(b.IsPlayable(x, y)) << x << "," << y;
+    EXPECT_FALSE(b.PlayMove(x, y)) << x << "," << y;
+  }
+  EXPECT_EQ(Rows(b), rows);
+  EXPECT_TRUE(b.Moves.empty());
+  for (Integer x = 0; x < 5; ++x)
+    for (Integer y = 0; y < 5; ++y) EXPECT_EQ(b.Dirty[x][y], 0);
+  EXPECT_TRUE(b.IsPlayable(0, 3));   // the pair of 1s
+}
+
+TEST(BoardMoves, FallingCellsKeepTheOrderOfTheOtherColours) {
+  TBoard b = FromRows(4, {"12312",
+                          "23123",
+                          "31231",
+                          "44123",
+                          "14312"});
+  ASSERT_TRUE(b.PlayMove(1, 3));
+  EXPECT_EQ(Rows(b), (std::vector<String>{"..312",
+                                          "1.123",
+                                          "22231",
+                                          "33123",
+                                          "11312"}));
+  EXPECT_EQ(b.Moves, "(1,3)");
+}
+
+TEST(BoardMoves, OneEmptyColumnCloses) {
+  TBoard b = FromRows(3, {"12312",
+                          "21321",
+                          "12312",
+                          "21321",
+                          "12312"});
+  ASSERT_TRUE(b.PlayMove(2, 4));
+  EXPECT_EQ(Rows(b), (std::vector<String>{"1212.",
+                                          "2121.",
+                                          "1212.",
+                                          "2121.",
+                                          "1212."}));
+}
+
+TEST(BoardMoves, TwoAdjacentEmptyColumnsCloseInOneMove) {
+  TBoard b = FromRows(3, {"13312",
+                          "23321",
+                          "13312",
+                          "23321",
+                          "13312"});
+  ASSERT_TRUE(b.PlayMove(2, 0));
+  EXPECT_EQ(Rows(b), (std::vector<String>{"112..",
+                                          "221..",
+                                          "112..",
+                                          "221..",
+                                          "112.."}));
+}
+
+TEST(BoardMoves, TheMoveListRecordsEachClickedCellInOrderWithNothingBetween) {
+  TBoard b = FromRows(3, {"11223",
+                          "31223",
+                          "33112",
+                          "12121",
+                          "21212"});
+  EXPECT_TRUE(b.PlayMove(1, 1));    // the 1s top left
+  EXPECT_FALSE(b.PlayMove(4, 4));   // lone: not recorded
+  EXPECT_TRUE(b.PlayMove(2, 1));
+  EXPECT_FALSE(b.PlayMove(3, 4));   // lone after the falls
+  EXPECT_TRUE(b.PlayMove(2, 3));
+  EXPECT_EQ(b.Moves, "(1,1)(2,1)(2,3)");
+}
+
+TEST(BoardMoves, AFinishedOrPausedGameTakesNoMove) {
+  TBoard b = FromRows(2, {"11212", "21212", "12121", "21212", "12121"});
+  b.Paused = true;
+  EXPECT_FALSE(b.PlayMove(0, 0));
+  b.Paused = false;
+  b.GameOver = true;
+  EXPECT_FALSE(b.PlayMove(0, 0));
+  EXPECT_EQ(b.Board[0][0], 1);
+  EXPECT_TRUE(b.Moves.empty());
+}
+
+TEST(BoardMoves, EveryMoveOfManyRandomGamesLeavesWhatTheRulesSay) {
+  std::mt19937 rng(12345);
+  TBoard b(GameRandom());
+  Integer moves = 0;
+  for (int game = 0; game < 150; ++game) {
+    FillRandomly(b, rng);
+    for (;;) {
+      const auto playable = PlayableCells(b);
+      if (playable.empty()) break;
+      const auto [x, y] = playable[rng() % playable.size()];
+      const Grid expected = ExpectedAfterMove(Cells(b), x, y);
+      ASSERT_TRUE(b.PlayMove(x, y));
+      ASSERT_EQ(Cells(b), expected) << "game " << game << " move " << x << "," << y;
+      ++moves;
+    }
+  }
+  EXPECT_GT(moves, 1000);
+}
+
+// ---------------------------------------------------------------------------------------
+// Redraw walk and end test
+
+TEST(BoardRedraw, ABoardWithNoGroupEndsAtTheFirstRedrawWithEveryCellLeft) {
+  TBoard b = FromRows(2, {"12121", "21212", "12121", "21212", "12121"});
+  Integer drawn = 0;
+  const auto r = b.DrawPass(false, [&](Integer, Integer, TCellLook) { ++drawn; });
+  EXPECT_EQ(drawn, 25);
+  EXPECT_EQ(r.Left, 25);
+  EXPECT_TRUE(r.Finished);
+  EXPECT_TRUE(b.GameOver);
+  // Once over, later redraws report the count but end nothing again.
+  const auto again = b.DrawPass(false, Ignore);
+  EXPECT_EQ(again.Left, 25);
+  EXPECT_FALSE(again.Finished);
+}
+
+TEST(BoardRedraw, ClearingTheBoardGivesZeroCellsLeft) {
+  TBoard b = FromRows(2, {"11222", "11222", "11222", "11222", "11222"});
+  ASSERT_TRUE(b.PlayMove(0, 0));
+  EXPECT_FALSE(b.DrawPass(true, Ignore).Finished);
+  ASSERT_TRUE(b.PlayMove(0, 4));
+  const auto r = b.DrawPass(true, Ignore);
+  EXPECT_EQ(r.Left, 0);
+  EXPECT_TRUE(r.Finished);
+  EXPECT_EQ(b.Moves, "(0,0)(0,4)");
+}
+
+TEST(BoardRedraw, APausedBoardDrawsOnlyEmptyCellsKeepsItsMarksAndNeverEnds) {
+  TBoard b = FromRows(2, {"12121", "21212", "12121", "21212", "12121"});
+  b.Dirty[2][3] = 1;
+  b.Paused = true;
+  Integer drawn = 0;
+  const auto r = b.DrawPass(true, [&](Integer, Integer, TCellLook look) {
+    EXPECT_EQ(look, TCellLook{});
+    ++drawn;
+  });
+  EXPECT_EQ(drawn, 25);
+  EXPECT_EQ(r.Left, 25);
+  EXPECT_FALSE(r.Finished);
+  EXPECT_FALSE(b.GameOver);
+  EXPECT_EQ(b.Dirty[2][3], 1);
+  b.Paused = false;
+  std::vector<std::pair<Integer, Integer>> cells;
+  b.DrawPass(true, [&](Integer x, Integer y, TCellLook) { cells.push_back({x, y}); });
+  EXPECT_EQ(cells, (std::vector<std::pair<Integer, Integer>>{{2, 3}}));
+}
+
+TEST(BoardRedraw, CellsShowTheirColourAndNeighbourMask) {
+  TBoard b = FromRows(3, {"11.33",
+                          "12.33",
+                          "1.2..",
+                          "22...",
+                          "21..."});
+  EXPECT_EQ(b.CellLook(0, 0), (TCellLook{1, nmRight | nmDown}));
+  EXPECT_EQ(b.CellLook(1, 0), (TCellLook{1, nmLeft}));
+  EXPECT_EQ(b.CellLook(0, 2), (TCellLook{1, nmUp}));
+  EXPECT_EQ(b.CellLook(1, 1), (TCellLook{2, 0}));
+  EXPECT_EQ(b.CellLook(3, 0), (TCellLook{3, nmRight | nmDown}));
+  EXPECT_EQ(b.CellLook(4, 1), (TCellLook{3, nmLeft | nmUp}));
+  EXPECT_EQ(b.CellLook(0, 3), (TCellLook{2, nmRight | nmDown}));
+  EXPECT_EQ(b.CellLook(2, 0), TCellLook{});
+  // A value no built image stands for shows as empty instead of reaching past the table.
+  b.Board[2][0] = 7;
+  EXPECT_EQ(b.CellLook(2, 0), TCellLook{});
+  b.Board[2][0] = -1;
+  EXPECT_EQ(b.CellLook(2, 0), TCellLook{});
+}
+
+TEST(BoardRedraw, EveryCellWhoseLookChangesInAMoveIsMarked) {
+  std::mt19937 rng(777);
+  TBoard b(GameRandom());
+  Integer changed = 0;
+  for (int game = 0; game < 300; ++game) {
+    FillRandomly(b, rng);
+    b.DrawPass(false, Ignore);
+    while (!b.GameOver) {
+      const auto playable = PlayableCells(b);
+      ASSERT_FALSE(playable.empty());
+      const auto [x, y] = playable[rng() % playable.size()];
+      const auto before = Looks(b);
+      ASSERT_TRUE(b.PlayMove(x, y));
+      const auto after = Looks(b);
+      for (Integer cx = 0; cx < b.Size; ++cx)
+        for (Integer cy = 0; cy < b.Size; ++cy)
+          if (before[size_t(cx)][size_t(cy)] != after[size_t(cx)][size_t(cy)]) {
+            ++changed;
+            ASSERT_EQ(b.Dirty[cx][cy], 1) << "game " << game << " move " << x << "," << y << " cell " << cx << "," << cy;
+          }
+      // The partial redraw hands over exactly the marked cells and clears them.
+      std::set<std::pair<Integer, Integer>> marked, drawn;
+      for (Integer cx = 0; cx < b.Size; ++cx)
+        for (Integer cy = 0; cy < b.Size; ++cy)
+          if (b.Dirty[cx][cy]) marked.insert({cx, cy});
+      b.DrawPass(true, [&](Integer cx, Integer cy, TCellLook look) {
+        drawn.insert({cx, cy});
+        EXPECT_EQ(look, after[size_t(cx)][size_t(cy)]);
+      });
+      ASSERT_EQ(drawn, marked);
+    }
+  }
+  EXPECT_GT(changed, 10000);
+}
+
+// ---------------------------------------------------------------------------------------
+// Tile table
+
+TEST(TileTable, EachMaskHasItsOwnTileInsideTheSheet) {
+  std::set<std::pair<Integer, Integer>> tiles;
+  for (Integer m = 0; m < 16; ++m) {
+    const TTilePos t = TileForMask(m);
+    EXPECT_GE(t.Column, 0);
+    EXPECT_LT(t.Column, 8);
+    EXPECT_GE(t.Row, 0);
+    EXPECT_LT(t.Row, 4);
+    tiles.insert({t.Column, t.Row});
+    const TRect src = TileSourceRect(m);
+    EXPECT_EQ(src, Rect(25 * t.Column, 25 * t.Row, 25 * t.Column + 24, 25 * t.Row + 24));
+  }
+  EXPECT_EQ(tiles.size(), 16u);
+  EXPECT_EQ(TileForMask(nmLeft | nmDown), (TTilePos{7, 1}));
+  EXPECT_EQ(TileForMask(0), (TTilePos{3, 0}));
+  EXPECT_EQ(TileForMask(nmLeft | nmUp | nmRight | nmDown), (TTilePos{6, 2}));
+  EXPECT_EQ(TileForMask(nmUp | nmDown), (TTilePos{1, 1}));
+}

@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include "platform/gdi/Region.h"
+
+#include <climits>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr int N = 16;   // the oracle's grid: pixels 0..N-1 in both directions
+
+struct Grid {
+  bool px[N][N] = {};
+  bool operator==(const Grid& o) const {
+    for (int y = 0; y < N; ++y)
+      for (int x = 0; x < N; ++x)
+        if (px[y][x] != o.px[y][x]) return false;
+    return true;
+  }
+};
+
+Grid Paint(const std::vector<TRect>& rects) {
+  Grid g;
+  for (const TRect& r : rects)
+    for (int y = r.Top; y < r.Bottom; ++y)
+      for (int x = r.Left; x < r.Right; ++x) g.px[y][x] = true;
+  return g;
+}
+
+Grid Paint(const Region& r) { return Paint(r.Rects()); }
+
+// The canonical rectangle list of a pixel set, built row by row without the region code:
+// runs per row, and vertically adjacent rows with identical runs joined into one band.
+std::vector<TRect> Canonical(const Grid& g) {
+  std::vector<TRect> out;
+  std::vector<std::pair<int, int>> prevRuns;
+  size_t prevStart = 0;
+  int prevRow = -2;
+  for (int y = 0; y < N; ++y) {
+    std::vector<std::pair<int, int>> runs;
+    for (int x = 0; x < N;) {
+      if (!g.px[y][x]) { ++x; continue; }
+      int e = x;
+      while (e < N && g.px[y][e]) ++e;
+      runs.emplace_back(x, e);
+      x = e;
+    }
+    if (runs.empty()) continue;
+    if (prevRow == y - 1 && runs == prevRuns) {
+      for (size_t i = prevStart; i < out.size(); ++i) out[i].Bottom = y + 1;
+    } else {
+      prevStart = out.size();
+      for (auto [a, b] : runs) out.push_back({a, y, b, y + 1});
+    }
+    prevRuns = runs;
+    prevRow = y;
+  }
+  return out;
+}
+
+void ExpectCanonical(const Region& r) {
+  const auto& rs = r.Rects();
+  for (size_t i = 0; i < rs.size(); ++i) {
+    ASSERT_FALSE(rs[i].IsEmpty());
+    if (i == 0) continue;
+    const TRect& p = rs[i - 1];
+    const TRect& c = rs[i];
+    if (c.Top == p.Top) {
+      ASSERT_EQ(c.Bottom, p.Bottom) << "a band holds rects of one height";
+      ASSERT_GT(c.Left, p.Right) << "rects in a band are sorted, apart and not touching";
+    } else {
+      ASSERT_GE(c.Top, p.Bottom) << "bands are sorted and do not overlap";
+    }
+  }
+}
+
+std::vector<TRect> RandomRects(std::mt19937& rng, int maxCount) {
+  std::uniform_int_distribution<int> coord(0, N), count(0, maxCount);
+  std::vector<TRect> v;
+  for (int i = count(rng); i > 0; --i) v.push_back({coord(rng), coord(rng), coord(rng), coord(rng)});
+  return v;
+}
+
+std::vector<TRect> NonEmpty(const std::vector<TRect>& v) {
+  std::vector<TRect> out;
+  for (const TRect& r : v)
+    if (!r.IsEmpty()) out.push_back(r);
+  return out;
+}
+
+}  // namespace
+
+TEST(Region, FromRectsMatchesPixelUnionInCanonicalForm) {
+  std::mt19937 rng(7);
+  for (int iter = 0; iter < 400; ++iter) {
+    const auto rects = RandomRects(rng, 8);
+    const Region r = Region::FromRects(rects);
+    ExpectCanonical(r);
+    const Grid want = Paint(NonEmpty(rects));
+    ASSERT_TRUE(Paint(r) == want);
+    ASSERT_EQ(r.Rects(), Canonical(want)) << "iteration " << iter;
+  }
+}
+
+TEST(Region, EveryCombineModeAgreesWithThePixelOracle) {
+  std::mt19937 rng(11);
+  const RegionOp ops[] = {RegionOp::And, RegionOp::Or, RegionOp::Xor, RegionOp::Diff, RegionOp::Copy};
+  for (int iter = 0; iter < 300; ++iter) {
+    const Region a = Region::FromRects(RandomRects(rng, 6));
+    const Region b = Region::FromRects(RandomRects(rng, 6));
+    const Grid ga = Paint(a), gb = Paint(b);
+    for (RegionOp op : ops) {
+      Grid want;
+      for (int y = 0; y < N; ++y)
+        for (int x = 0; x < N; ++x) {
+          const bool pa = ga.px[y][x], pb = gb.px[y][x];
+          switch (op) {
+            case RegionOp::And: want.px[y][x] = pa && pb; break;
+            case RegionOp::Or: want.px[y][x] = pa || pb; break;
+            case RegionOp::Xor: want.px[y][x] = pa != pb; break;
+            case RegionOp::Diff: want.px[y][x] = pa && !pb; break;
+            case RegionOp::Copy: want.px[y][x] = pa; break;
+          }
+        }
+      const Region c = Region::Combine(a, b, op);
+      ExpectCanonical(c);
+      ASSERT_EQ(c.Rects(), Canonical(want)) << "iteration " << iter << " op " << int(op);
+      // Equal pixel sets compare equal, however they were built.
+      ASSERT_TRUE(c == Region::FromRects(Canonical(want)));
+    }
+  }
+}
+
+TEST(Region, AlgebraIdentitiesHold) {
+  std::mt19937 rng(5);
+  for (int iter = 0; iter < 100; ++iter) {
+    const Region a = Region::FromRects(RandomRects(rng, 6));
+    const Region b = Region::FromRects(RandomRects(rng, 6));
+    const Region orAB = Region::Combine(a, b, RegionOp::Or);
+    const Region andAB = Region::Combine(a, b, RegionOp::And);
+    EXPECT_EQ(Region::Combine(orAB, andAB, RegionOp::Diff), Region::Combine(a, b, RegionOp::Xor));
+    EXPECT_EQ(Region::Combine(b, a, RegionOp::Or), orAB);
+    EXPECT_TRUE(Region::Combine(a, a, RegionOp::Xor).IsEmpty());
+    EXPECT_EQ(Region::Combine(a, a, RegionOp::And), a);
+  }
+}
+
+TEST(Region, BoundsComplexityAndEmptyInputs) {
+  EXPECT_TRUE(Region(Rect(5, 5, 5, 9)).IsEmpty());
+  EXPECT_TRUE(Region(Rect(9, 9, 2, 2)).IsEmpty()) << "inverted rectangles make no region";
+  EXPECT_EQ(Region().Bounds(), Rect(0, 0, 0, 0));
+  EXPECT_EQ(Region().Complexity(), 1);
+  EXPECT_EQ(Region(Rect(1, 2, 3, 4)).Complexity(), 2);
+  const Region l = Region::FromRects({Rect(0, 0, 10, 2), Rect(0, 2, 3, 10)});
+  EXPECT_EQ(l.Complexity(), 3);
+  EXPECT_EQ(l.Bounds(), Rect(0, 0, 10, 10));
+  const Region wide = Region::FromRects({Rect(4, 0, 5, 1), Rect(-3, 5, 0, 6), Rect(7, 8, 20, 9)});
+  EXPECT_EQ(wide.Bounds(), Rect(-3, 0, 20, 9));
+  // Two rectangles that form one rectangle collapse to it.
+  EXPECT_EQ(Region::FromRects({Rect(0, 0, 5, 5), Rect(0, 5, 5, 8)}).Complexity(), 2);
+  EXPECT_EQ(Region::FromRects({Rect(0, 0, 5, 5), Rect(5, 0, 9, 5)}).Rects(),
+            std::vector<TRect>{Rect(0, 0, 9, 5)});
+}
+
+TEST(Region, HitTestsAgreeWithPixels) {
+  std::mt19937 rng(3);
+  std::uniform_int_distribution<int> c(-2, N + 2);
+  for (int iter = 0; iter < 200; ++iter) {
+    const Region r = Region::FromRects(RandomRects(rng, 6));
+    const Grid g = Paint(r);
+    for (int y = -2; y < N + 2; ++y)
+      for (int x = -2; x < N + 2; ++x) {
+        const bool want = x >= 0 && y >= 0 && x < N && y < N && g.px[y][x];
+        ASSERT_EQ(r.Contains(x, y), want) << x << "," << y;
+      }
+    TRect q{c(rng), c(rng), c(rng), c(rng)};
+    bool want = false;
+    for (int y = std::min(q.Top, q.Bottom); y < std::max(q.Top, q.Bottom); ++y)
+      for (int x = std::min(q.Left, q.Right); x < std::max(q.Left, q.Right); ++x)
+        want = want || (x >= 0 && y >= 0 && x < N && y < N && g.px[y][x]);
+    ASSERT_EQ(r.Intersects(q), want) << q.Left << "," << q.Top << "," << q.Right << "," << q.Bottom;
+    ASSERT_EQ(r.Intersected(q), Region::Combine(r, Region(q), RegionOp::And));
+  }
+  EXPECT_FALSE(Region(Rect(0, 0, 4, 4)).Contains(4, 0)) << "right edge is outside";
+  EXPECT_FALSE(Region(Rect(0, 0, 4, 4)).Contains(0, 4)) << "bottom edge is outside";
+  EXPECT_FALSE(Region(Rect(0, 0, 4, 4)).Intersects(Rect(4, 0, 8, 4)));
+}
+
+TEST(Region, OffsetMovesAndClampsAtTheIntegerLimits) {
+  Region r = Region::FromRects({Rect(0, 0, 10, 2), Rect(0, 2, 3, 10)});
+  const Region original = r;
+  r.Offset(-7, 100);
+  EXPECT_EQ(r.Bounds(), Rect(-7, 100, 3, 110));
+  EXPECT_TRUE(r.Contains(-7, 109));
+  r.Offset(7, -100);
+  EXPECT_EQ(r, original);
+
+  Region big(Rect(0, 0, 10, 10));
+  big.Offset(INT_MAX - 5, 0);
+  ExpectCanonical(big);
+  EXPECT_EQ(big.Bounds(), Rect(INT_MAX - 5, 0, INT_MAX, 10));
+
+  Region gone(Rect(0, 0, 10, 10));
+  gone.Offset(0, INT_MIN);
+  gone.Offset(0, INT_MIN);   // everything squashed onto the lowest row: no pixels left
+  EXPECT_TRUE(gone.IsEmpty());
+
+  // Bands squashed together by clamping merge back into canonical form.
+  Region bands = Region::FromRects({Rect(0, 0, 4, 1), Rect(0, 1, 2, 2), Rect(0, 2, 4, 3)});
+  bands.Offset(0, INT_MAX - 1);
+  ExpectCanonical(bands);
+  EXPECT_EQ(bands.Rects(), std::vector<TRect>{Rect(0, INT_MAX - 1, 4, INT_MAX)});
+}

@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+
+#include "platform/gdi/Region.h"
+#include "platform/gdi/ScanConvert.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <set>
+#include <vector>
+
+namespace {
+
+using PixelSet = std::set<std::pair<int, int>>;   // (y, x)
+
+PixelSet Pixels(const std::vector<Span>& spans) {
+  PixelSet s;
+  for (const Span& sp : spans)
+    for (int x = sp.X0; x < sp.X1; ++x) EXPECT_TRUE(s.insert({sp.Y, x}).second) << "pixel twice";
+  return s;
+}
+
+PixelSet Pixels(const Region& r) {
+  PixelSet s;
+  for (const TRect& q : r.Rects())
+    for (int y = q.Top; y < q.Bottom; ++y)
+      for (int x = q.Left; x < q.Right; ++x) s.insert({y, x});
+  return s;
+}
+
+// Point-in-polygon by the crossing rule, evaluated at a pixel centre with exact rationals:
+// the edges a ray towards +x crosses, each with its direction.
+int Winding(const std::vector<std::vector<TPoint>>& polys, int px, int py, bool parity) {
+  int w = 0, crossings = 0;
+  const int64_t cy2 = 2 * int64_t(py) + 1, cx2 = 2 * int64_t(px) + 1;
+  for (const auto& p : polys) {
+    if (p.size() < 3) continue;
+    for (size_t i = 0; i < p.size(); ++i) {
+      TPoint a = p[i], b = p[(i + 1) % p.size()];
+      if (a.Y == b.Y) continue;
+      const int dir = a.Y < b.Y ? 1 : -1;
+      if (a.Y > b.Y) std::swap(a, b);
+      if (!(2 * int64_t(a.Y) < cy2 && cy2 < 2 * int64_t(b.Y))) continue;
+      // Crossing x (doubled) = 2a.X + (cy2 - 2a.Y) * (b.X - a.X) / (b.Y - a.Y); counts when
+      // it lies at or left of the centre.
+      const int64_t dy = b.Y - a.Y;
+      const int64_t lhs = 2 * int64_t(a.X) * dy + (cy2 - 2 * int64_t(a.Y)) * (b.X - a.X);
+      if (lhs <= cx2 * dy) {
+        w += dir;
+        ++crossings;
+      }
+    }
+  }
+  return parity ? crossings % 2 : w;
+}
+
+PixelSet BruteForcePolygon(const std::vector<std::vector<TPoint>>& polys, PolyFillMode mode, int lo,
+                           int hi) {
+  PixelSet s;
+  for (int y = lo; y < hi; ++y)
+    for (int x = lo; x < hi; ++x)
+      if (Winding(polys, x, y, mode == PolyFillMode::Alternate) != 0) s.insert({y, x});
+  return s;
+}
+
+bool InEllipse(const TRect& b, int x, int y) {
+  const int64_t w = b.Right - b.Left, h = b.Bottom - b.Top;
+  const int64_t dx = 2 * int64_t(x) + 1 - (b.Left + b.Right), dy = 2 * int64_t(y) + 1 - (b.Top + b.Bottom);
+  return dx * dx * h * h + dy * dy * w * w <= w * w * h * h;
+}
+
+}  // namespace
+
+TEST(ScanConvert, EllipseHoldsExactlyThePixelCentresInside) {
+  for (int w = 1; w <= 13; ++w)
+    for (int h = 1; h <= 13; ++h) {
+      const TRect box = Rect(-3, 2, -3 + w, 2 + h);
+      const PixelSet got = Pixels(EllipseSpans(box));
+      PixelSet want;
+      for (int y = box.Top; y < box.Bottom; ++y)
+        for (int x = box.Left; x < box.Right; ++x)
+          if (InEllipse(box, x, y)) want.insert({y, x});
+      ASSERT_EQ(got, want) << w << "x" << h;
+      ASSERT_EQ(Pixels(Region::Ellipse(box)), want);
+    }
+}
+
+TEST(ScanConvert, EllipseIsSymmetricInsideItsBoxAndTouchesEverySide) {
+  for (const TRect box : {Rect(0, 0, 10, 10), Rect(5, 7, 36, 20), Rect(-40, -8, 1, 3), Rect(0, 0, 1, 9)}) {
+    const PixelSet s = Pixels(Region::Ellipse(box));
+    int minX = INT_MAX, maxX = INT_MIN, minY = INT_MAX, maxY = INT_MIN;
+    for (auto [y, x] : s) {
+      ASSERT_TRUE(x >= box.Left && x < box.Right && y >= box.Top && y < box.Bottom);
+      ASSERT_TRUE(s.count({y, box.Left + box.Right - 1 - x})) << "mirror in x";
+      ASSERT_TRUE(s.count({box.Top + box.Bottom - 1 - y, x})) << "mirror in y";
+      minX = std::min(minX, x); maxX = std::max(maxX, x);
+      minY = std::min(minY, y); maxY = std::max(maxY, y);
+    }
+    EXPECT_EQ(Rect(minX, minY, maxX + 1, maxY + 1), box);
+  }
+  // A 4x4 circle loses its corners; a large circle's area is close to pi r^2.
+  EXPECT_EQ(Pixels(Region::Ellipse(Rect(0, 0, 4, 4))).size(), 12u);
+  const double area = double(Pixels(Region::Ellipse(Rect(0, 0, 200, 200))).size());
+  EXPECT_NEAR(area, 3.14159265 * 100 * 100, 200);
+  EXPECT_TRUE(Region::Ellipse(Rect(0, 0, 0, 5)).IsEmpty());
+  EXPECT_TRUE(Region::Ellipse(Rect(0, 0, Region::MaxShapeExtent + 1, 5)).IsEmpty());
+}
+
+TEST(ScanConvert, RoundRectCornersAreEllipseQuarters) {
+  const TRect box = Rect(2, 3, 22, 15);
+  // Corners as large as the box make the ellipse; no corners make the rectangle.
+  EXPECT_EQ(Region::RoundRect(box, 20, 12), Region::Ellipse(box));
+  EXPECT_EQ(Region::RoundRect(box, 500, 500), Region::Ellipse(box)) << "sizes clamp to the box";
+  EXPECT_EQ(Region::RoundRect(box, 0, 6), Region(box));
+  const PixelSet s = Pixels(Region::RoundRect(box, 6, 4));
+  // Straight edges are complete between the corners, the corner pixels are cut.
+  for (int x = 2 + 3; x < 22 - 3; ++x) {
+    EXPECT_TRUE(s.count({3, x}));
+    EXPECT_TRUE(s.count({14, x}));
+  }
+  for (int y = 3 + 2; y < 15 - 2; ++y) {
+    EXPECT_TRUE(s.count({y, 2}));
+    EXPECT_TRUE(s.count({y, 21}));
+  }
+  EXPECT_FALSE(s.count({3, 2}));
+  EXPECT_FALSE(s.count({14, 21}));
+  // The top-left corner equals the top-left quarter of a 6x4 ellipse placed there.
+  const PixelSet e = Pixels(Region::Ellipse(Rect(2, 3, 8, 7)));
+  for (int y = 3; y < 5; ++y)
+    for (int x = 2; x < 5; ++x) EXPECT_EQ(s.count({y, x}), e.count({y, x})) << x << "," << y;
+  // Mirror symmetry, as for ellipses.
+  for (auto [y, x] : s) ASSERT_TRUE(s.count({3 + 15 - 1 - y, 2 + 22 - 1 - x}));
+}
+
+TEST(ScanConvert, AxisAlignedPolygonsAreRightAndBottomExclusive) {
+  const Region r = Region::Polygon({{{0, 0}, {10, 0}, {10, 6}, {0, 6}}}, PolyFillMode::Alternate);
+  EXPECT_EQ(r, Region(Rect(0, 0, 10, 6)));
+  // An L shape, clockwise and counter-clockwise alike.
+  std::vector<TPoint> l{{1, 1}, {9, 1}, {9, 4}, {4, 4}, {4, 9}, {1, 9}};
+  const Region want = Region::FromRects({Rect(1, 1, 9, 4), Rect(1, 4, 4, 9)});
+  EXPECT_EQ(Region::Polygon({l}, PolyFillMode::Winding), want);
+  std::reverse(l.begin(), l.end());
+  EXPECT_EQ(Region::Polygon({l}, PolyFillMode::Alternate), want);
+  // Degenerate input fills nothing.
+  EXPECT_TRUE(Region::Polygon({{{0, 0}, {5, 5}}}, PolyFillMode::Alternate).IsEmpty());
+  EXPECT_TRUE(Region::Polygon({}, PolyFillMode::Winding).IsEmpty());
+  EXPECT_TRUE(Region::Polygon({{{0, 0}, {4, 0}, {8, 0}}}, PolyFillMode::Winding).IsEmpty());
+}
+
+TEST(ScanConvert, PolygonsMatchTheCrossingRuleAtPixelCentres) {
+  std::mt19937 rng(21);
+  std::uniform_int_distribution<int> c(-2, 18), n(3, 7), k(1, 3);
+  for (int iter = 0; iter < 300; ++iter) {
+    std::vector<std::vector<TPoint>> polys(k(rng));
+    for (auto& p : polys)
+      for (int i = n(rng); i > 0; --i) p.push_back({c(rng), c(rng)});
+    for (PolyFillMode mode : {PolyFillMode::Alternate, PolyFillMode::Winding}) {
+      const PixelSet want = BruteForcePolygon(polys, mode, -3, 20);
+      ASSERT_EQ(Pixels(PolygonSpans(polys, mode)), want) << "iteration " << iter;
+      ASSERT_EQ(Pixels(Region::Polygon(polys, mode)), want);
+    }
+  }
+}
+
+TEST(ScanConvert, StarFillsItsCentreOnlyWhenWinding) {
+  // A five-pointed star drawn in one stroke: the pentagon in the middle is wound twice.
+  const std::vector<std::vector<TPoint>> star{{{50, 0}, {79, 90}, {2, 35}, {98, 35}, {21, 90}}};
+  const Region alt = Region::Polygon(star, PolyFillMode::Alternate);
+  const Region wind = Region::Polygon(star, PolyFillMode::Winding);
+  EXPECT_FALSE(alt.Contains(50, 50));
+  EXPECT_TRUE(wind.Contains(50, 50));
+  EXPECT_TRUE(alt.Contains(50, 10) && wind.Contains(50, 10)) << "a tip";
+  EXPECT_TRUE(Region::Combine(alt, wind, RegionOp::Diff).IsEmpty()) << "alternate is within winding";
+  const TRect b = wind.Bounds();
+  EXPECT_TRUE(b.Left >= 2 && b.Top >= 0 && b.Right <= 98 && b.Bottom <= 90) << "inside the vertices' box";
+  EXPECT_EQ(b.Bottom, 90) << "the lower tips reach the last row above y = 90";
+}
+
+TEST(ScanConvert, SeveralPolygonsCombineByTheFillRule) {
+  const std::vector<TPoint> a{{0, 0}, {10, 0}, {10, 10}, {0, 10}};
+  const std::vector<TPoint> sameWay{{5, 5}, {15, 5}, {15, 15}, {5, 15}};
+  const std::vector<TPoint> otherWay{{5, 5}, {5, 15}, {15, 15}, {15, 5}};
+  const Region ra(Rect(0, 0, 10, 10)), rb(Rect(5, 5, 15, 15));
+  EXPECT_EQ(Region::Polygon({a, sameWay}, PolyFillMode::Alternate), Region::Combine(ra, rb, RegionOp::Xor));
+  EXPECT_EQ(Region::Polygon({a, sameWay}, PolyFillMode::Winding), Region::Combine(ra, rb, RegionOp::Or));
+  EXPECT_EQ(Region::Polygon({a, otherWay}, PolyFillMode::Winding), Region::Combine(ra, rb, RegionOp::Xor));
+}
+
+TEST(ScanConvert, PolygonsSharingAnEdgeTileWithoutGapsOrOverlap) {
+  const std::vector<TPoint> left{{0, 0}, {7, 0}, {3, 11}, {0, 11}};
+  const std::vector<TPoint> right{{7, 0}, {12, 0}, {12, 11}, {3, 11}};
+  const Region l = Region::Polygon({left}, PolyFillMode::Alternate);
+  const Region r = Region::Polygon({right}, PolyFillMode::Alternate);
+  EXPECT_TRUE(Region::Combine(l, r, RegionOp::And).IsEmpty());
+  EXPECT_EQ(Region::Combine(l, r, RegionOp::Or), Region(Rect(0, 0, 12, 11)));
+}
+
+TEST(ScanConvert, HugePolygonsCostOnlyTheVisibleRows) {
+  // A tall rectangle spans four billion rows; the window keeps the work to ten of them.
+  const std::vector<std::vector<TPoint>> tall{{{INT_MIN, INT_MIN}, {INT_MAX, INT_MIN}, {INT_MAX, INT_MAX}, {INT_MIN, INT_MAX}}};
+  const auto spans = PolygonSpans(tall, PolyFillMode::Alternate, {0, 10});
+  ASSERT_EQ(spans.size(), 10u);
+  EXPECT_EQ(spans[0], (Span{0, INT_MIN, INT_MAX}));
+  // A huge slanted triangle, far beyond 32-bit products, still converts exactly.
+  const std::vector<std::vector<TPoint>> tri{{{INT_MIN, INT_MIN}, {INT_MAX, INT_MAX}, {INT_MIN, INT_MAX}}};
+  const auto diag = PolygonSpans(tri, PolyFillMode::Winding, {-2, 2});
+  ASSERT_EQ(diag.size(), 4u);
+  for (const Span& s : diag) {
+    EXPECT_EQ(s.X0, INT_MIN);
+    EXPECT_NEAR(double(s.X1), double(s.Y), 2.0) << "the diagonal passes near the origin";
+  }
+  EXPECT_TRUE(Region::Polygon(tri, PolyFillMode::Winding).IsEmpty()) << "too big for a region";
+}
+
+TEST(ScanConvert, HugeEllipsesStayExactInTheirVisibleRows) {
+  const TRect box = Rect(INT_MIN, INT_MIN, INT_MAX, INT_MAX);   // 2^32 - 1 pixels each way
+  const auto middle = EllipseSpans(box, {-1, 0});
+  ASSERT_EQ(middle.size(), 1u);
+  EXPECT_EQ(middle[0], (Span{-1, INT_MIN, INT_MAX})) << "the middle row spans the whole box";
+  const auto top = EllipseSpans(box, {INT_MIN, INT_MIN + 1});
+  ASSERT_EQ(top.size(), 1u);
+  EXPECT_EQ(top[0].X0 + top[0].X1, -1) << "centred";
+  // The top row holds the pixels within sqrt(1 - (1 - 1/h)^2) ~ sqrt(2/h) of the half width.
+  EXPECT_NEAR(double(top[0].X1) - top[0].X0, 2.0 * 4294967295.0 / 2 * std::sqrt(2.0 / 4294967295.0), 4);
+  EXPECT_FALSE(EllipseOutlineSpans(box, {0, 3}).empty());
+  EXPECT_FALSE(PieSpans(box, {0, INT_MIN}, {INT_MAX, 0}, {-5, 5}).empty());
+  EXPECT_FALSE(RoundRectSpans(box, INT_MAX, INT_MAX, {INT_MIN, INT_MIN + 2}).empty());
+}
+
+TEST(ScanConvert, RowWindowKeepsOnlyItsRows) {
+  const TRect box = Rect(0, 0, 30, 20);
+  const auto all = EllipseSpans(box);
+  const auto some = EllipseSpans(box, {5, 9});
+  std::vector<Span> want;
+  for (const Span& s : all)
+    if (s.Y >= 5 && s.Y < 9) want.push_back(s);
+  EXPECT_EQ(some, want);
+  EXPECT_TRUE(RoundRectSpans(box, 4, 4, {40, 50}).empty());
+}
+
+TEST(ScanConvert, EllipseOutlineIsTheBorderOfTheFill) {
+  for (const TRect box : {Rect(0, 0, 12, 12), Rect(0, 0, 31, 9), Rect(0, 0, 2, 2), Rect(3, 3, 40, 60)}) {
+    const PixelSet fill = Pixels(EllipseSpans(box));
+    const PixelSet line = Pixels(EllipseOutlineSpans(box));
+    for (auto [y, x] : fill) {
+      const bool interior = fill.count({y - 1, x}) && fill.count({y + 1, x}) && fill.count({y, x - 1}) &&
+                            fill.count({y, x + 1});
+      ASSERT_EQ(line.count({y, x}) == 1, !interior) << x << "," << y;
+    }
+    for (auto p : line) ASSERT_TRUE(fill.count(p));
+  }
+}
+
+TEST(ScanConvert, PieRunsCounterClockwiseFromStartToEnd) {
+  const TRect box = Rect(0, 0, 20, 20);   // centre (10, 10)
+  const PixelSet fill = Pixels(EllipseSpans(box));
+  EXPECT_EQ(Pixels(PieSpans(box, {20, 10}, {20, 10})), fill) << "equal points: whole ellipse";
+  EXPECT_EQ(Pixels(PieSpans(box, {15, 10}, {40, 10})), fill) << "same direction: whole ellipse";
+
+  // From the right (0 degrees) to the top (90 degrees): the upper right quarter.
+  const PixelSet q = Pixels(PieSpans(box, {20, 10}, {10, 0}));
+  PixelSet want;
+  for (auto [y, x] : fill)
+    if (x >= 10 && y < 10) want.insert({y, x});
+  EXPECT_EQ(q, want);
+  // The other way round takes the remaining three quarters; the rays lie in both.
+  const PixelSet rest = Pixels(PieSpans(box, {10, 0}, {20, 10}));
+  PixelSet uni = q;
+  uni.insert(rest.begin(), rest.end());
+  EXPECT_EQ(uni, fill);
+  for (auto [y, x] : q) EXPECT_FALSE(rest.count({y, x})) << "no pixel centre lies on these rays: " << x << "," << y;
+
+  // A half: from the left (180 degrees) to the right (0 degrees) is the lower half.
+  const PixelSet half = Pixels(PieSpans(box, {0, 10}, {20, 10}));
+  PixelSet lower;
+  for (auto [y, x] : fill)
+    if (y >= 10) lower.insert({y, x});
+  EXPECT_EQ(half, lower);
+}
+
+TEST(ScanConvert, PieMatchesAnAngleTestOnOddBoxes) {
+  std::mt19937 rng(9);
+  std::uniform_int_distribution<int> c(-10, 40);
+  const TRect box = Rect(1, 2, 28, 19);
+  const double cx = (1 + 28) / 2.0, cy = (2 + 19) / 2.0;
+  for (int iter = 0; iter < 200; ++iter) {
+    const TPoint s{c(rng), c(rng)}, e{c(rng), c(rng)};
+    const double as = std::atan2(cy - s.Y, s.X - cx), ae = std::atan2(cy - e.Y, e.X - cx);
+    if (std::abs(std::remainder(as - ae, 2 * M_PI)) < 1e-9) continue;   // whole ellipse
+    double sweep = ae - as;
+    while (sweep < 0) sweep += 2 * M_PI;
+    const PixelSet got = Pixels(PieSpans(box, s, e));
+    for (int y = box.Top; y < box.Bottom; ++y)
+      for (int x = box.Left; x < box.Right; ++x) {
+        if (!InEllipse(box, x, y)) {
+          ASSERT_FALSE(got.count({y, x}));
+          continue;
+        }
+        const double px = x + 0.5 - cx, py = cy - (y + 0.5);
+        if (px == 0 && py == 0) continue;
+        double a = std::atan2(py, px) - as;
+        while (a < 0) a += 2 * M_PI;
+        while (a >= 2 * M_PI) a -= 2 * M_PI;
+        // Skip pixels within rounding distance of a ray; exact ties are the code's to settle.
+        if (std::abs(a) < 1e-9 || std::abs(a - sweep) < 1e-9 || std::abs(a - 2 * M_PI) < 1e-9) continue;
+        ASSERT_EQ(got.count({y, x}) == 1, a <= sweep) << "iteration " << iter << " pixel " << x << "," << y;
+      }
+  }
+}

@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include "platform/kernel/Arith.h"
+
+#include <limits>
+#include <stdexcept>
+
+TEST(MulDiv, RoundsTheExactQuotientHalfAwayFromZero) {
+  EXPECT_EQ(MulDiv(10, 3, 4), 8);    // 7.5
+  EXPECT_EQ(MulDiv(10, 1, 4), 3);    // 2.5
+  EXPECT_EQ(MulDiv(7, 1, 3), 2);     // 2.33
+  EXPECT_EQ(MulDiv(8, 1, 3), 3);     // 2.67
+  EXPECT_EQ(MulDiv(-10, 3, 4), -8);  // -7.5
+  EXPECT_EQ(MulDiv(10, -1, 4), -3);  // -2.5
+  EXPECT_EQ(MulDiv(10, 1, -4), -3);
+  EXPECT_EQ(MulDiv(-10, 1, -4), 3);
+  EXPECT_EQ(MulDiv(-7, 1, 3), -2);
+  EXPECT_EQ(MulDiv(-8, 1, 3), -3);
+  EXPECT_EQ(MulDiv(0, 5, 7), 0);
+  EXPECT_EQ(MulDiv(1, 1, 3), 0);  // a third stays zero, never -0 or -1
+}
+
+TEST(MulDiv, UsesTheFull64BitProduct) {
+  // 100000 * 100000 overflows 32 bits; the quotient fits again.
+  EXPECT_EQ(MulDiv(100000, 100000, 100000), 100000);
+  EXPECT_EQ(MulDiv(0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF), 0x7FFFFFFF);
+  EXPECT_EQ(MulDiv(std::numeric_limits<Integer>::min(), 1, 1), std::numeric_limits<Integer>::min());
+  EXPECT_EQ(MulDiv(std::numeric_limits<Integer>::min(), -1, -1), std::numeric_limits<Integer>::min());
+  EXPECT_EQ(MulDiv(std::numeric_limits<Integer>::min(), std::numeric_limits<Integer>::min(),
+                   std::numeric_limits<Integer>::min()),
+            std::numeric_limits<Integer>::min());
+}
+
+TEST(MulDiv, AnswersMinusOneOnZeroDivisorOrOverflow) {
+  EXPECT_EQ(MulDiv(5, 6, 0), -1);
+  EXPECT_EQ(MulDiv(0, 0, 0), -1);
+  EXPECT_EQ(MulDiv(0x7FFFFFFF, 2, 1), -1);
+  EXPECT_EQ(MulDiv(std::numeric_limits<Integer>::min(), -1, 1), -1);  // 2^31
+  EXPECT_EQ(MulDiv(0x40000000, 4, 2), -1);
+  // Rounding itself can push the result out of range.
+  EXPECT_EQ(MulDiv(0x7FFFFFFF, 2, 2), 0x7FFFFFFF);
+}
+
+TEST(Round, HalvesGoToTheEvenNeighbour) {
+  EXPECT_EQ(Round(0.5), 0);
+  EXPECT_EQ(Round(1.5), 2);
+  EXPECT_EQ(Round(2.5), 2);
+  EXPECT_EQ(Round(3.5), 4);
+  EXPECT_EQ(Round(-0.5), 0);
+  EXPECT_EQ(Round(-1.5), -2);
+  EXPECT_EQ(Round(-2.5), -2);
+  EXPECT_EQ(Round(2.4999999), 2);
+  EXPECT_EQ(Round(2.5000001), 3);
+  EXPECT_EQ(Round(-2.5000001), -3);
+  EXPECT_EQ(Round(1e15 + 0.5), Int64(1e15));  // even
+  EXPECT_EQ(Round(4503599627370497.0), 4503599627370497LL);  // 2^52 + 1: no fraction left
+}
+
+TEST(Trunc, DropsTheFractionTowardsZero) {
+  EXPECT_EQ(Trunc(2.9), 2);
+  EXPECT_EQ(Trunc(-2.9), -2);
+  EXPECT_EQ(Trunc(-0.1), 0);
+  EXPECT_EQ(Trunc(9007199254740993.0), 9007199254740992LL);
+}
+
+TEST(RoundAndTrunc, RefuseValuesWithoutAnInteger) {
+  EXPECT_THROW(Round(std::numeric_limits<double>::quiet_NaN()), std::out_of_range);
+  EXPECT_THROW(Round(std::numeric_limits<double>::infinity()), std::out_of_range);
+  EXPECT_THROW(Trunc(-std::numeric_limits<double>::infinity()), std::out_of_range);
+  EXPECT_THROW(Trunc(9.3e18), std::out_of_range);
+  EXPECT_THROW(Round(-9.3e18), std::out_of_range);
+  EXPECT_EQ(Trunc(-9223372036854775808.0), std::numeric_limits<Int64>::min());
+}

@@ -1,0 +1,251 @@
+#include "tests/support/KernelTest.h"
+
+#include "platform/kernel/Locale.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+using LocaleTest = KernelTest;
+
+constexpr LCID kUs = 0x0409;
+constexpr LCID kGerman = 0x0407;
+
+String Info(LCID lcid, LCTYPE type) {
+  char buf[100];
+  const int n = GetLocaleInfoA(lcid, type, buf, sizeof buf);
+  if (n == 0) return "<fail>";
+  EXPECT_EQ(n, int(std::strlen(buf)) + 1) << "count includes the terminating zero";
+  return buf;
+}
+
+SYSTEMTIME Day(int y, int m, int d, int h = 0, int mi = 0, int s = 0) {
+  SYSTEMTIME st;
+  st.wYear = WORD(y);
+  st.wMonth = WORD(m);
+  st.wDay = WORD(d);
+  st.wHour = WORD(h);
+  st.wMinute = WORD(mi);
+  st.wSecond = WORD(s);
+  return st;
+}
+
+String Date(LCID lcid, DWORD flags, const SYSTEMTIME& st, const char* picture) {
+  char buf[256];
+  const int n = GetDateFormatA(lcid, flags, &st, picture, buf, sizeof buf);
+  if (n == 0) return "<fail>";
+  EXPECT_EQ(n, int(std::strlen(buf)) + 1);
+  return buf;
+}
+
+String Time(LCID lcid, const SYSTEMTIME& st, const char* picture) {
+  char buf[256];
+  const int n = GetTimeFormatA(lcid, 0, &st, picture, buf, sizeof buf);
+  if (n == 0) return "<fail>";
+  EXPECT_EQ(n, int(std::strlen(buf)) + 1);
+  return buf;
+}
+
+int g_hookCalls = 0;
+LCID g_lcidSeenByHook = 0;
+void CountingHook() {
+  ++g_hookCalls;
+  g_lcidSeenByHook = GetThreadLocale();
+}
+
+}  // namespace
+
+TEST_F(LocaleTest, BuiltInTableIsUsEnglish) {
+  EXPECT_EQ(GetThreadLocale(), kUs);
+  const LCID u = LOCALE_USER_DEFAULT;
+  EXPECT_EQ(Info(u, LOCALE_SSHORTDATE), "M/d/yyyy");
+  EXPECT_EQ(Info(u, LOCALE_SLONGDATE), "dddd, MMMM d, yyyy");
+  EXPECT_EQ(Info(u, LOCALE_STIMEFORMAT), "h:mm:ss tt");
+  EXPECT_EQ(Info(u, LOCALE_SSHORTTIME), "h:mm tt");
+  EXPECT_EQ(Info(u, LOCALE_SDATE), "/");
+  EXPECT_EQ(Info(u, LOCALE_STIME), ":");
+  EXPECT_EQ(Info(u, LOCALE_SDECIMAL), ".");
+  EXPECT_EQ(Info(u, LOCALE_STHOUSAND), ",");
+  EXPECT_EQ(Info(u, LOCALE_S1159), "AM");
+  EXPECT_EQ(Info(u, LOCALE_S2359), "PM");
+  EXPECT_EQ(Info(u, LOCALE_SCURRENCY), "$");
+  EXPECT_EQ(Info(u, LOCALE_ICURRENCY), "0");
+  EXPECT_EQ(Info(u, LOCALE_INEGCURR), "0");
+  EXPECT_EQ(Info(u, LOCALE_ICURRDIGITS), "2");
+  EXPECT_EQ(Info(u, LOCALE_IFIRSTDAYOFWEEK), "6");
+  EXPECT_EQ(Info(u, LOCALE_IFIRSTWEEKOFYEAR), "0");
+  EXPECT_EQ(Info(u, LOCALE_SDAYNAME1), "Monday");
+  EXPECT_EQ(Info(u, LOCALE_SDAYNAME1 + 6), "Sunday");
+  EXPECT_EQ(Info(u, LOCALE_SABBREVDAYNAME1 + 2), "Wed");
+  EXPECT_EQ(Info(u, LOCALE_SMONTHNAME1), "January");
+  EXPECT_EQ(Info(u, LOCALE_SMONTHNAME1 + 11), "December");
+  EXPECT_EQ(Info(u, LOCALE_SABBREVMONTHNAME1 + 8), "Sep");
+  EXPECT_EQ(Info(LOCALE_SYSTEM_DEFAULT, LOCALE_SDATE), "/");
+  EXPECT_EQ(Info(kUs, LOCALE_SDATE | LOCALE_NOUSEROVERRIDE), "/");
+}
+
+TEST_F(LocaleTest, GermanTableAnswersByIdAndWhenCurrent) {
+  EXPECT_EQ(Info(kGerman, LOCALE_SSHORTDATE), "dd.MM.yyyy");
+  SetCurrentLocale(GermanLocale());
+  EXPECT_EQ(GetThreadLocale(), kGerman);
+  const LCID u = LOCALE_USER_DEFAULT;
+  EXPECT_EQ(Info(u, LOCALE_SSHORTDATE), "dd.MM.yyyy");
+  EXPECT_EQ(Info(u, LOCALE_SDATE), ".");
+  EXPECT_EQ(Info(u, LOCALE_STIMEFORMAT), "HH:mm:ss");
+  EXPECT_EQ(Info(u, LOCALE_SDECIMAL), ",");
+  EXPECT_EQ(Info(u, LOCALE_STHOUSAND), ".");
+  EXPECT_EQ(Info(u, LOCALE_SCURRENCY), "\x80");
+  EXPECT_EQ(Info(u, LOCALE_ICURRENCY), "3");  // after the number, with a blank
+  EXPECT_EQ(Info(u, LOCALE_IFIRSTDAYOFWEEK), "0");
+  EXPECT_EQ(Info(u, LOCALE_IFIRSTWEEKOFYEAR), "2");
+  EXPECT_EQ(Info(u, LOCALE_SMONTHNAME1 + 2), "M\xE4rz");
+  EXPECT_EQ(Info(u, LOCALE_SDAYNAME1), "Montag");
+  // The other tables stay reachable by id.
+  EXPECT_EQ(Info(kUs, LOCALE_SSHORTDATE), "M/d/yyyy");
+}
+
+TEST_F(LocaleTest, UnknownIdsTypesAndShortBuffersFail) {
+  char buf[8] = "xxxxxxx";
+  EXPECT_EQ(GetLocaleInfoA(0x0413, LOCALE_SDATE, buf, sizeof buf), 0);
+  EXPECT_EQ(GetLocaleInfoA(kUs, 0x9999, buf, sizeof buf), 0);
+  EXPECT_EQ(GetLocaleInfoA(kUs, LOCALE_SDAYNAME1 + 7 + 7 + 12 + 12, buf, sizeof buf), 0);
+  // "M/d/yyyy" needs 9 bytes with its zero.
+  EXPECT_EQ(GetLocaleInfoA(kUs, LOCALE_SSHORTDATE, nullptr, 0), 9);
+  EXPECT_EQ(GetLocaleInfoA(kUs, LOCALE_SSHORTDATE, buf, 8), 0);
+  char exact[9];
+  EXPECT_EQ(GetLocaleInfoA(kUs, LOCALE_SSHORTDATE, exact, 9), 9);
+  EXPECT_STREQ(exact, "M/d/yyyy");
+  EXPECT_EQ(GetLocaleInfoA(kUs, LOCALE_SDATE, nullptr, 5), 0);
+  EXPECT_EQ(GetLocaleInfoA(kUs, LOCALE_SDATE, buf, -1), 0);
+}
+
+TEST_F(LocaleTest, SwitchCallsTheHookOnceWithTheNewTableInPlace) {
+  SetCurrentLocale(GermanLocale());  // no hook yet: nothing to tell, nothing breaks
+  g_hookCalls = 0;
+  EXPECT_EQ(SetLocaleChangedHook(CountingHook), nullptr);
+  SetCurrentLocale(UsEnglishLocale());
+  EXPECT_EQ(g_hookCalls, 1);
+  EXPECT_EQ(g_lcidSeenByHook, kUs);
+  EXPECT_EQ(SetLocaleChangedHook(nullptr), &CountingHook);
+  SetCurrentLocale(GermanLocale());
+  EXPECT_EQ(g_hookCalls, 1);
+}
+
+TEST_F(LocaleTest, ACustomTableIsServedAsGiven) {
+  LocaleTable t = UsEnglishLocale();
+  t.monthNames[0] = "Jan'uary";
+  t.am = "";
+  SetCurrentLocale(t);
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SMONTHNAME1), "Jan'uary");
+  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_S1159), "");
+  EXPECT_EQ(Date(LOCALE_USER_DEFAULT, 0, Day(2021, 1, 5), "MMMM"), "Jan'uary");
+  // The built-in table itself is untouched.
+  EXPECT_EQ(UsEnglishLocale().monthNames[0], "January");
+}
+
+TEST_F(LocaleTest, NamedDateFormats) {
+  const SYSTEMTIME st = Day(2021, 1, 5);
+  EXPECT_EQ(Date(kUs, 0, st, nullptr), "1/5/2021");
+  EXPECT_EQ(Date(kUs, DATE_SHORTDATE, st, nullptr), "1/5/2021");
+  EXPECT_EQ(Date(kUs, DATE_LONGDATE, st, nullptr), "Tuesday, January 5, 2021");
+  EXPECT_EQ(Date(kGerman, 0, st, nullptr), "05.01.2021");
+  EXPECT_EQ(Date(kGerman, DATE_LONGDATE, Day(2024, 3, 4), nullptr), "Montag, 4. M\xE4rz 2024");
+  EXPECT_EQ(Date(EraLocale().lcid, 0, st, nullptr), " 2021/01/05");  // the era prints nothing
+}
+
+TEST_F(LocaleTest, DatePictureLetters) {
+  const SYSTEMTIME st = Day(2009, 3, 7);  // a Saturday
+  EXPECT_EQ(Date(kUs, 0, st, "d dd ddd dddd ddddd"), "7 07 Sat Saturday Saturday");
+  EXPECT_EQ(Date(kUs, 0, st, "M MM MMM MMMM MMMMM"), "3 03 Mar March March");
+  EXPECT_EQ(Date(kUs, 0, st, "y yy yyy yyyy yyyyy"), "9 09 2009 2009 2009");
+  EXPECT_EQ(Date(kUs, 0, Day(2010, 12, 31), "y|yy"), "10|10");
+  EXPECT_EQ(Date(kUs, 0, st, "g gg"), " ");
+  EXPECT_EQ(Date(kUs, 0, st, "'Day' d 'of' MMMM"), "Day 7 of March");
+  EXPECT_EQ(Date(kUs, 0, st, "d''M"), "7'3");
+  EXPECT_EQ(Date(kUs, 0, st, "'it''s' d"), "it's 7");
+  EXPECT_EQ(Date(kUs, 0, st, "'unclosed d"), "unclosed d");
+  EXPECT_EQ(Date(kUs, 0, st, "h:m:s t, d"), "h:m:s t, 7");  // time letters are text here
+  EXPECT_EQ(Date(kUs, 0, st, ""), "");
+  EXPECT_EQ(Date(kGerman, 0, st, "dddd d. MMM"), "Samstag 7. M\xE4r");
+}
+
+TEST_F(LocaleTest, TheWeekdayIsComputedNotTaken) {
+  SYSTEMTIME st = Day(2000, 2, 29);
+  st.wDayOfWeek = 0;
+  EXPECT_EQ(Date(kUs, 0, st, "dddd"), "Tuesday");
+  EXPECT_EQ(Date(kUs, 0, Day(2021, 1, 1), "dddd"), "Friday");
+  EXPECT_EQ(Date(kUs, 0, Day(1601, 1, 1), "dddd"), "Monday");
+  EXPECT_EQ(Date(kUs, 0, Day(2026, 12, 6), "dddd"), "Sunday");
+}
+
+TEST_F(LocaleTest, InvalidDatesAndFlagsFail) {
+  EXPECT_EQ(Date(kUs, 0, Day(2021, 2, 29), nullptr), "<fail>");
+  EXPECT_EQ(Date(kUs, 0, Day(1900, 2, 29), nullptr), "<fail>");
+  EXPECT_EQ(Date(kUs, 0, Day(2021, 13, 1), nullptr), "<fail>");
+  EXPECT_EQ(Date(kUs, 0, Day(2021, 0, 1), nullptr), "<fail>");
+  EXPECT_EQ(Date(kUs, 0, Day(2021, 4, 31), nullptr), "<fail>");
+  EXPECT_EQ(Date(kUs, 0, Day(2021, 4, 0), nullptr), "<fail>");
+  EXPECT_EQ(Date(kUs, 0, Day(1600, 12, 31), nullptr), "<fail>");
+  EXPECT_EQ(Date(kUs, 0, Day(30827, 12, 31), "yyyy"), "30827");
+  EXPECT_EQ(Date(kUs, 0, Day(30828, 1, 1), nullptr), "<fail>");
+  EXPECT_EQ(Date(kUs, 0x4, Day(2021, 1, 1), nullptr), "<fail>");
+  EXPECT_EQ(Date(kUs, DATE_SHORTDATE | DATE_LONGDATE, Day(2021, 1, 1), nullptr), "<fail>");
+  EXPECT_EQ(Date(kUs, DATE_LONGDATE, Day(2021, 1, 1), "d"), "<fail>");
+  EXPECT_EQ(Date(kUs, LOCALE_NOUSEROVERRIDE, Day(2021, 1, 1), "d"), "1");
+  EXPECT_EQ(Date(0x0413, 0, Day(2021, 1, 1), nullptr), "<fail>");
+}
+
+TEST_F(LocaleTest, FormattingCountsTheZeroAndRefusesShortBuffers) {
+  const SYSTEMTIME st = Day(2021, 1, 5);
+  EXPECT_EQ(GetDateFormatA(kUs, 0, &st, nullptr, nullptr, 0), 9);  // "1/5/2021"
+  char buf[9];
+  EXPECT_EQ(GetDateFormatA(kUs, 0, &st, nullptr, buf, 8), 0);
+  EXPECT_EQ(GetDateFormatA(kUs, 0, &st, nullptr, buf, 9), 9);
+  EXPECT_STREQ(buf, "1/5/2021");
+  EXPECT_EQ(GetDateFormatA(kUs, 0, &st, nullptr, nullptr, 9), 0);
+  const SYSTEMTIME t = Day(2021, 1, 5, 13, 7, 2);
+  EXPECT_EQ(GetTimeFormatA(kUs, 0, &t, nullptr, nullptr, 0), 11);  // "1:07:02 PM"
+  EXPECT_EQ(GetTimeFormatA(kUs, 0, &t, nullptr, buf, 9), 0);
+}
+
+TEST_F(LocaleTest, TimePictures) {
+  EXPECT_EQ(Time(kUs, Day(2021, 1, 5, 13, 7, 2), nullptr), "1:07:02 PM");
+  EXPECT_EQ(Time(kUs, Day(2021, 1, 5, 0, 5, 9), nullptr), "12:05:09 AM");
+  EXPECT_EQ(Time(kUs, Day(2021, 1, 5, 12, 0, 0), nullptr), "12:00:00 PM");
+  EXPECT_EQ(Time(kUs, Day(2021, 1, 5, 11, 59, 59), nullptr), "11:59:59 AM");
+  EXPECT_EQ(Time(kGerman, Day(2021, 1, 5, 13, 7, 2), nullptr), "13:07:02");
+  EXPECT_EQ(Time(kGerman, Day(2021, 1, 5, 9, 7, 2), nullptr), "09:07:02");
+  const SYSTEMTIME st = Day(2021, 1, 5, 9, 5, 3);
+  EXPECT_EQ(Time(kUs, st, "h hh hhh H HH m mm s ss t tt"), "9 09 09 9 09 5 05 3 03 A AM");
+  EXPECT_EQ(Time(kUs, st, "'h' h 'o''clock' d/M/y"), "h 9 o'clock d/M/y");
+  EXPECT_EQ(Time(kGerman, st, "H:mm tt|t"), "9:05 |");  // no markers in this table
+}
+
+TEST_F(LocaleTest, InvalidTimesAndFlagsFail) {
+  EXPECT_EQ(Time(kUs, Day(2021, 1, 5, 24, 0, 0), nullptr), "<fail>");
+  EXPECT_EQ(Time(kUs, Day(2021, 1, 5, 1, 60, 0), nullptr), "<fail>");
+  EXPECT_EQ(Time(kUs, Day(2021, 1, 5, 1, 0, 60), nullptr), "<fail>");
+  SYSTEMTIME st = Day(2021, 1, 5, 1, 0, 0);
+  st.wMilliseconds = 1000;
+  EXPECT_EQ(Time(kUs, st, nullptr), "<fail>");
+  st.wMilliseconds = 0;
+  char buf[32];
+  EXPECT_EQ(GetTimeFormatA(kUs, 0x2, &st, nullptr, buf, sizeof buf), 0);
+  EXPECT_EQ(GetTimeFormatA(kUs, LOCALE_NOUSEROVERRIDE, &st, nullptr, buf, sizeof buf), 11);
+}
+
+TEST_F(LocaleTest, NoDateMeansNowOnTheInstalledClock) {
+  Clock().Advance(3 * 86400 * 1000u);
+  const std::time_t now = VirtualClock::kDefaultEpoch + 3 * 86400;
+  std::tm tm{};
+  localtime_r(&now, &tm);
+  char expected[64];
+  std::snprintf(expected, sizeof expected, "%d/%d/%d %d", tm.tm_mon + 1, tm.tm_mday,
+                tm.tm_year + 1900, tm.tm_min);
+  char date[64], time[16];
+  ASSERT_GT(GetDateFormatA(kUs, 0, nullptr, nullptr, date, sizeof date), 0);
+  ASSERT_GT(GetTimeFormatA(kUs, 0, nullptr, "m", time, sizeof time), 0);
+  EXPECT_EQ(String(date) + " " + time, expected);
+}

@@ -1,0 +1,146 @@
+#include "tests/support/KernelTest.h"
+
+#include "platform/kernel/Resources.h"
+
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+const Byte kPng[] = {0x89, 'P', 'N', 'G', 1, 2, 3};
+const Byte kRaw[] = {0, 1, 2, 0, 255};
+const Byte kLine[] = {'L', 'i', 'n', 'e'};
+const Byte kLong[] = {'a', 'b', 'c', 'd', 'e', 'f'};
+
+const ResourceItem kItems[] = {
+    {1, 2100, nullptr, kPng, sizeof kPng, 5, 7},
+    {2, 0, "CX_FullScrollBitmap", kPng, 4, 0, 0},
+    {6, 65323, nullptr, kLine, sizeof kLine, 0, 0},
+    {6, 9, nullptr, kLong, sizeof kLong, 0, 0},
+    {6, 10, nullptr, nullptr, 0, 0, 0},
+    {10, 0, "TMAINFORM", kRaw, sizeof kRaw, 0, 0},
+    {10, 77, nullptr, kRaw, 2, 0, 0},
+};
+const ResourceTable kTable{"test_table", kItems, std::size(kItems)};
+
+// Same bitmap name in another case: a clash.
+const ResourceItem kClash[] = {
+    {10, 0, "OTHER", kRaw, 1, 0, 0},
+    {2, 0, "cx_fullscrollbitmap", kPng, 4, 0, 0},
+};
+const ResourceTable kClashTable{"clashing_table", kClash, std::size(kClash)};
+
+const ResourceItem kSelfClash[] = {
+    {6, 3, nullptr, kLine, 1, 0, 0},
+    {6, 3, nullptr, kLine, 2, 0, 0},
+};
+
+std::string Bytes(HRSRC res) {
+  const void* p = LockResource(LoadResource(nullptr, res));
+  if (!p) return "<none>";
+  return std::string(static_cast<const char*>(p), SizeofResource(nullptr, res));
+}
+
+class ResourcesTest : public KernelTest {
+ protected:
+  void SetUp() override {
+    KernelTest::SetUp();
+    RegisterResourceTable(kTable);
+  }
+};
+
+}  // namespace
+
+TEST_F(ResourcesTest, EachTypeIsFoundByIdOrName) {
+  HRSRC cursor = FindResourceA(nullptr, MAKEINTRESOURCEA(2100), RT_CURSOR);
+  ASSERT_NE(cursor, nullptr);
+  EXPECT_EQ(Bytes(cursor), std::string(reinterpret_cast<const char*>(kPng), sizeof kPng));
+  EXPECT_EQ(ResourceHotspot(cursor), Point(5, 7));
+
+  HRSRC bitmap = FindResourceA(nullptr, "cx_fullscrollbitmap", RT_BITMAP);
+  ASSERT_NE(bitmap, nullptr);
+  EXPECT_EQ(SizeofResource(nullptr, bitmap), 4u);
+  EXPECT_EQ(ResourceHotspot(bitmap), Point(0, 0));
+
+  EXPECT_EQ(Bytes(FindResourceA(nullptr, "TMainForm", RT_RCDATA)), std::string("\0\1\2\0\xFF", 5));
+  EXPECT_EQ(Bytes(FindResourceA(nullptr, MAKEINTRESOURCEA(77), RT_RCDATA)), std::string("\0\1", 2));
+  EXPECT_EQ(Bytes(FindResourceA(nullptr, MAKEINTRESOURCEA(65323), RT_STRING)), "Line");
+}
+
+TEST_F(ResourcesTest, TypeAndKindOfNameMustMatch) {
+  EXPECT_EQ(FindResourceA(nullptr, MAKEINTRESOURCEA(2100), RT_BITMAP), nullptr);
+  EXPECT_EQ(FindResourceA(nullptr, "TMAINFORM", RT_BITMAP), nullptr);
+  EXPECT_EQ(FindResourceA(nullptr, "2100", RT_CURSOR), nullptr);
+  EXPECT_EQ(FindResourceA(nullptr, MAKEINTRESOURCEA(2101), RT_CURSOR), nullptr);
+  EXPECT_EQ(FindResourceA(nullptr, "TMAINFORMX", RT_RCDATA), nullptr);
+  EXPECT_EQ(FindResourceA(nullptr, nullptr, RT_RCDATA), nullptr);
+  EXPECT_EQ(FindResourceA(nullptr, "TMAINFORM", nullptr), nullptr);
+  EXPECT_EQ(FindResourceA(nullptr, "TMAINFORM", "RCDATA"), nullptr);  // types are numbers
+  EXPECT_EQ(LoadResource(nullptr, nullptr), nullptr);
+  EXPECT_EQ(SizeofResource(nullptr, nullptr), 0u);
+  EXPECT_EQ(LockResource(nullptr), nullptr);
+}
+
+TEST_F(ResourcesTest, LoadStringCopiesTruncatesAndTerminates) {
+  char buf[16];
+  EXPECT_EQ(LoadStringA(nullptr, 65323, buf, sizeof buf), 4);
+  EXPECT_STREQ(buf, "Line");
+  EXPECT_EQ(LoadStringA(nullptr, 9, buf, 4), 3);
+  EXPECT_STREQ(buf, "abc");
+  EXPECT_EQ(LoadStringA(nullptr, 9, buf, 1), 0);
+  EXPECT_STREQ(buf, "");
+  std::strcpy(buf, "junk");
+  EXPECT_EQ(LoadStringA(nullptr, 10, buf, sizeof buf), 0);  // present but empty
+  EXPECT_STREQ(buf, "");
+  std::strcpy(buf, "junk");
+  EXPECT_EQ(LoadStringA(nullptr, 11, buf, sizeof buf), 0);  // absent
+  EXPECT_STREQ(buf, "");
+  EXPECT_EQ(LoadStringA(nullptr, 65323, buf, 0), 0);
+  EXPECT_EQ(LoadStringA(nullptr, 65323, nullptr, 5), 0);
+  EXPECT_EQ(LoadStringA(nullptr, 0x10000 + 65323, buf, sizeof buf), 0);
+  // An empty resource still loads to something non-null of size zero.
+  HRSRC empty = FindResourceA(nullptr, MAKEINTRESOURCEA(10), RT_STRING);
+  EXPECT_NE(LoadResource(nullptr, empty), nullptr);
+  EXPECT_EQ(SizeofResource(nullptr, empty), 0u);
+}
+
+TEST_F(ResourcesTest, DuplicatesFailLoudlyAndAddNothing) {
+  try {
+    RegisterResourceTable(kClashTable);
+    ADD_FAILURE() << "a duplicate was accepted";
+  } catch (const std::logic_error& e) {
+    EXPECT_STREQ(e.what(),
+                 "duplicate resource BITMAP cx_fullscrollbitmap in clashing_table, already "
+                 "registered by test_table");
+  }
+  EXPECT_EQ(FindResourceA(nullptr, "OTHER", RT_RCDATA), nullptr);  // nothing half-added
+  try {
+    RegisterResourceTable({"self", kSelfClash, 2});
+    ADD_FAILURE() << "a duplicate within a table was accepted";
+  } catch (const std::logic_error& e) {
+    EXPECT_STREQ(e.what(), "duplicate resource STRING 3 in self");
+  }
+  EXPECT_NO_THROW(RegisterResourceTable(kTable));  // the same table again
+}
+
+TEST_F(ResourcesTest, UnregisteredTablesLeaveStaleHandlesBehind) {
+  const ResourceItem other[] = {{10, 0, "OTHER", kRaw, 1, 0, 0}};
+  RegisterResourceTable({"other", other, 1});
+  HRSRC a = FindResourceA(nullptr, "OTHER", RT_RCDATA);
+  HRSRC b = FindResourceA(nullptr, "TMAINFORM", RT_RCDATA);
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(UnregisterResourceTable("other"), TRUE);
+  EXPECT_EQ(UnregisterResourceTable("other"), FALSE);
+  EXPECT_EQ(LoadResource(nullptr, a), nullptr);
+  EXPECT_EQ(LoadResource(nullptr, b), nullptr);  // all handles of before are stale
+  EXPECT_EQ(FindResourceA(nullptr, "OTHER", RT_RCDATA), nullptr);
+  EXPECT_NE(LoadResource(nullptr, FindResourceA(nullptr, "TMAINFORM", RT_RCDATA)), nullptr);
+  EXPECT_EQ(LoadResource(nullptr, reinterpret_cast<HRSRC>(uintptr_t(0xDEAD))), nullptr);
+}
+
+TEST_F(ResourcesTest, EachTestStartsWithAnEmptyRegistry) {
+  // The table of an earlier test ("other") must be gone; the fixture's own is back.
+  EXPECT_EQ(FindResourceA(nullptr, "OTHER", RT_RCDATA), nullptr);
+  EXPECT_NE(FindResourceA(nullptr, "TMAINFORM", RT_RCDATA), nullptr);
+}

@@ -1,0 +1,81 @@
+#include "tests/support/KernelTest.h"
+
+#include "platform/shell/Shell.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+namespace {
+
+using ShellTest = KernelTest;
+
+uintptr_t Result(HINSTANCE h) { return reinterpret_cast<uintptr_t>(h); }
+
+}  // namespace
+
+TEST_F(ShellTest, OpenIsRecordedWithTheAddressAsOneArgument) {
+  const char* address = "http://example.org/a b?c=\"d\"&e=$(f);g";
+  EXPECT_GT(Result(ShellExecuteA(nullptr, "OPEN", address, nullptr, nullptr, SW_SHOWMAXIMIZED)), 32u);
+  EXPECT_GT(Result(ShellExecuteA(nullptr, nullptr, "http://x", "ignored", "/tmp", SW_SHOWNORMAL)), 32u);
+  ASSERT_EQ(ShellLaunches().size(), 2u);
+  EXPECT_EQ(ShellLaunches()[0], (std::vector<String>{"xdg-open", address}));
+  EXPECT_EQ(ShellLaunches()[1], (std::vector<String>{"xdg-open", "http://x"}));
+  // Text leaves the system as UTF-8.
+  ShellExecuteA(nullptr, "open", "http://caf\xE9.example", nullptr, nullptr, SW_SHOWNORMAL);
+  EXPECT_EQ(ShellLaunches()[2][1], "http://caf\xC3\xA9.example");
+}
+
+TEST_F(ShellTest, RefusalsAreErrorCodesAndLaunchNothing) {
+  EXPECT_EQ(Result(ShellExecuteA(nullptr, "print", "http://x", nullptr, nullptr, 1)), SE_ERR_NOASSOC);
+  EXPECT_EQ(Result(ShellExecuteA(nullptr, "OPEN", "", nullptr, nullptr, 1)), SE_ERR_FNF);
+  EXPECT_EQ(Result(ShellExecuteA(nullptr, "OPEN", nullptr, nullptr, nullptr, 1)), SE_ERR_FNF);
+  // The opener would take this for an option.
+  EXPECT_EQ(Result(ShellExecuteA(nullptr, "OPEN", "--help", nullptr, nullptr, 1)), SE_ERR_NOASSOC);
+  EXPECT_TRUE(ShellLaunches().empty());
+}
+
+// The real launch path, against a stand-in opener on PATH that writes down its arguments.
+TEST_F(ShellTest, TheOpenerReceivesExactlyTheAddress) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("tl-shell-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  const fs::path out = dir / "args";
+  {
+    std::ofstream script(dir / "xdg-open");
+    script << "#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" > '" << out.string() << ".tmp'\n"
+           << "mv '" << out.string() << ".tmp' '" << out.string() << "'\n";
+  }
+  fs::permissions(dir / "xdg-open", fs::perms::owner_all);
+  const char* oldPath = std::getenv("PATH");
+  const std::string savedPath = oldPath ? oldPath : "";
+  setenv("PATH", (dir.string() + ":/usr/bin:/bin").c_str(), 1);
+
+  SetShellRecording(false);
+  const char* address = "http://h/p q;$(touch bad)`x`'\"";
+  const uintptr_t r = Result(ShellExecuteA(nullptr, "open", address, nullptr, nullptr, 1));
+  setenv("PATH", savedPath.c_str(), 1);
+  EXPECT_GT(r, 32u);
+  // The opener runs detached; wait for its note, within a generous bound.
+  for (int i = 0; i < 1000 && !fs::exists(out); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  std::ifstream in(out);
+  const std::string got((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(got, std::string("1|") + address + "|");
+  EXPECT_FALSE(fs::exists("bad"));
+  EXPECT_TRUE(ShellLaunches().empty());
+  fs::remove_all(dir);
+}
+
+TEST_F(ShellTest, NoOpenerIsAnError) {
+  const char* oldPath = std::getenv("PATH");
+  const std::string savedPath = oldPath ? oldPath : "";
+  setenv("PATH", "/nonexistent-dir", 1);
+  SetShellRecording(false);
+  const uintptr_t r = Result(ShellExecuteA(nullptr, "open", "http://x", nullptr, nullptr, 1));
+  setenv("PATH", savedPath.c_str(), 1);
+  EXPECT_EQ(r, SE_ERR_NOASSOC);
+}

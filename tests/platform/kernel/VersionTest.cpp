@@ -1,0 +1,44 @@
+#include "tests/support/KernelTest.h"
+
+#include "platform/kernel/Version.h"
+
+#include <cstring>
+
+using VersionTest = KernelTest;
+
+TEST_F(VersionTest, DefaultsToNtFiveOne) {
+  OSVERSIONINFOA info;
+  std::memset(&info, 0xCC, sizeof info);
+  info.dwOSVersionInfoSize = sizeof info;
+  ASSERT_EQ(GetVersionExA(&info), TRUE);
+  EXPECT_EQ(info.dwPlatformId, VER_PLATFORM_WIN32_NT);
+  EXPECT_EQ(info.dwMajorVersion, 5u);
+  EXPECT_EQ(info.dwMinorVersion, 1u);
+  EXPECT_EQ(info.szCSDVersion[0], '\0');
+  EXPECT_EQ(info.szCSDVersion[127], '\0');
+}
+
+TEST_F(VersionTest, ReportsTheConfiguredVersionAndChecksTheSize) {
+  VersionInfo v;
+  v.major = 5;
+  v.minor = 0;
+  v.servicePack = String(200, 'x');  // longer than the field
+  SetVersionInfo(v);
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  ASSERT_EQ(GetVersionExA(&info), TRUE);
+  EXPECT_EQ(info.dwMinorVersion, 0u);
+  EXPECT_EQ(std::strlen(info.szCSDVersion), 127u);
+
+  info.dwOSVersionInfoSize = 100;
+  info.dwMajorVersion = 77;
+  EXPECT_EQ(GetVersionExA(&info), FALSE);
+  EXPECT_EQ(info.dwMajorVersion, 77u);  // untouched
+  EXPECT_EQ(GetVersionExA(nullptr), FALSE);
+}
+
+TEST_F(VersionTest, EachTestStartsFromTheDefault) {
+  // Runs after the test above in file order; the fixture must have undone its setting.
+  EXPECT_EQ(CurrentVersionInfo().minor, 1u);
+  SetVersionInfo({6, 0, 6000, VER_PLATFORM_WIN32_NT, ""});
+}
