@@ -145,19 +145,33 @@ TDateTime SystemTimeToDateTime(const SYSTEMTIME& st) {
                          EncodeTime(st.wHour, st.wMinute, st.wSecond, st.wMilliseconds));
 }
 
-TDateTime Now() {
+namespace {
+// The wall clock's local date and time of day, kept apart so Time() carries no rounding
+// from the day number.
+void LocalNow(TDateTime& date, TDateTime& time) {
   std::time_t t = tl_time(nullptr);
   std::tm local{};
   localtime_r(&t, &local);
-  TDateTime d, tm;
-  if (!TryEncodeDate(Word(local.tm_year + 1900), Word(local.tm_mon + 1), Word(local.tm_mday), d)) return 0;
-  tm = double(local.tm_hour * 3600 + local.tm_min * 60 + std::min(local.tm_sec, 59)) / 86400.0;
-  return ComposeDateTime(d, tm);
+  if (!TryEncodeDate(Word(local.tm_year + 1900), Word(local.tm_mon + 1), Word(local.tm_mday), date)) date = 0;
+  // A leap second reads as the last second of its minute.
+  if (!TryEncodeTime(Word(local.tm_hour), Word(local.tm_min), Word(std::min(local.tm_sec, 59)), 0, time)) time = 0;
+}
+}  // namespace
+
+TDateTime Now() {
+  TDateTime d, t;
+  LocalNow(d, t);
+  return ComposeDateTime(d, t);
 }
 
-TDateTime Date() { return std::trunc(Now()); }
+TDateTime Date() {
+  TDateTime d, t;
+  LocalNow(d, t);
+  return d;
+}
 
 TDateTime Time() {
-  TDateTime n = Now();
-  return n - std::trunc(n);
+  TDateTime d, t;
+  LocalNow(d, t);
+  return t;
 }

@@ -29,11 +29,6 @@ bool IsIntegerType(TVarType t) {
 bool IsFloatType(TVarType t) { return t == varSingle || t == varDouble; }
 bool IsStringType(TVarType t) { return t == varString || t == varOleStr; }
 
-bool IsSimpleType(TVarType t) {
-  return t == varEmpty || t == varNull || IsIntegerType(t) || IsFloatType(t) || t == varCurrency ||
-         t == varDate || IsStringType(t);
-}
-
 String TypeText(const Variant& v) { return VarTypeAsText(v.VType()); }
 
 [[noreturn]] void CouldNotConvert(const Variant& v, TVarType to) {
@@ -310,7 +305,6 @@ const Variant& Variant::operator[](Integer index) const {
 
 Variant& Variant::operator[](Integer index) {
   TArray& a = TVarOps::Arr(*this);
-  if (a.ElemType != varVariant) InvalidOp();   // typed elements go through VarArrayPut
   return a.Items[TVarOps::Slot(a, index)];
 }
 
@@ -364,7 +358,7 @@ TDateTime VarToDateTime(const Variant& v) { return v.AsDateTime(); }
 // ---- Arrays --------------------------------------------------------------------------------------
 
 Variant VarArrayCreate(Integer low, Integer high, TVarType elemType) {
-  if (!IsSimpleType(elemType) && elemType != varVariant) throw EVariantError(LoadResString(SysConst::SVarBadType));
+  if (elemType != varVariant) throw EVariantError(LoadResString(SysConst::SVarBadType));
   Int64 count = Int64(high) - low + 1;
   // An inverted range is an empty array; a huge one is refused before allocating.
   if (count < 0) count = 0;
@@ -373,9 +367,7 @@ Variant VarArrayCreate(Integer low, Integer high, TVarType elemType) {
   r.FType = TVarType(varArray | elemType);
   r.FArr = std::make_unique<Variant::TArray>();
   r.FArr->Low = low;
-  r.FArr->ElemType = elemType;
-  Variant zero = elemType == varVariant || elemType == varNull ? Variant() : VarAsType(Variant(), elemType);
-  r.FArr->Items.assign(size_t(count), zero);
+  r.FArr->Items.resize(size_t(count));
   return r;
 }
 
@@ -406,7 +398,7 @@ Variant VarArrayGet(const Variant& v, Integer index) { return static_cast<const 
 void VarArrayPut(Variant& v, const Variant& value, Integer index) {
   Variant::TArray& a = TVarOps::Arr(v);
   size_t slot = TVarOps::Slot(a, index);
-  a.Items[slot] = a.ElemType == varVariant ? value : VarAsType(value, a.ElemType);
+  a.Items[slot] = value;
 }
 
 // ---- Comparison ------------------------------------------------------------------------------------

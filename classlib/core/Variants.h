@@ -123,7 +123,6 @@ class Variant {
 
   struct TArray {
     Integer Low = 0;
-    TVarType ElemType = varVariant;
     std::vector<Variant> Items;
   };
 
@@ -156,7 +155,8 @@ String VarToStrDef(const Variant& v, const String& def); // Null gives def
 TDateTime VarToDateTime(const Variant& v);
 Variant VarFromDateTime(TDateTime v);
 
-// One-dimensional arrays. Elements of a typed array are converted on assignment.
+// One-dimensional arrays of variants: `elemType` must be varVariant (EVariantError
+// otherwise). An inverted range gives an empty array.
 Variant VarArrayCreate(Integer low, Integer high, TVarType elemType);
 Variant VarArrayOf(std::initializer_list<Variant> values);
 Variant VarArrayOf(const std::vector<Variant>& values);
