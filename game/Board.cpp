@@ -1,5 +1,6 @@
 #include "game/Board.h"
 
+#include "platform/kernel/Clock.h"
 #include "platform/kernel/Random.h"
 
 #include <cstdio>
@@ -21,6 +22,8 @@ void TBoard::StartGame(bool Record) {
   Recording = Record;
   GameOver = false;
   Paused = false;
+  StartTime = tl_time(nullptr);
+  ElapsedSeconds = 0;
 }
 
 bool TBoard::SameColorAt(Integer Column, Integer Row, Integer Colour) const {

@@ -9,6 +9,7 @@
 #include "platform/kernel/Types.h"
 
 #include <algorithm>
+#include <ctime>
 
 inline constexpr Integer MaxBoardSize = 20;   // the arrays' dimension
 inline constexpr Integer MinBoardSize = 5;
@@ -52,10 +53,15 @@ class TBoard {
   bool Paused = false;
   bool Recording = false;
   Integer GameNumber = 0;
+  std::time_t StartTime = 0;    // moved forward by the length of every pause
+  std::time_t PauseStart = 0;
+  Integer ElapsedSeconds = 0;   // as the clock last computed it
   String Moves;   // "(%d,%d)" per move made: column, row
 
   // Fills the board for GameNumber, Size and Colors from the runtime generator seeded
-  // with GameNumber, and starts a game. Every cell is marked for drawing.
+  // with GameNumber, and starts a game. Every cell is marked for drawing. The clock
+  // starts now at 0 seconds, so a game that ends before the clock's first tick never
+  // reports the seconds of the game before it.
   void StartGame(bool Record);
 
   bool SameColorAt(Integer Column, Integer Row, Integer Colour) const;

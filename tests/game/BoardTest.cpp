@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "game/Board.h"
+#include "platform/kernel/VirtualClock.h"
 
 #include <deque>
 #include <random>
@@ -184,6 +185,20 @@ TEST(BoardGeneration, StartingASmallerGameLeavesNoOldCellsOutsideIt) {
   for (Integer x = 0; x < 20; ++x)
     for (Integer y = 0; y < 20; ++y) left += b.Board[x][y] != 0;
   EXPECT_EQ(left, 25);
+}
+
+TEST(BoardGeneration, ANewGameStartsItsClockAtZero) {
+  VirtualClock clock;
+  ClockSource* previous = SetClockSource(&clock);
+  TBoard b;
+  b.StartGame(true);
+  clock.Advance(95000);
+  b.ElapsedSeconds = 95;   // as the last tick of that game left it
+  b.StartGame(true);
+  EXPECT_EQ(b.ElapsedSeconds, 0);
+  EXPECT_EQ(b.StartTime, clock.WallTime());
+  EXPECT_EQ(b.StartTime, VirtualClock::kDefaultEpoch + 95);
+  SetClockSource(previous);
 }
 
 // ---------------------------------------------------------------------------------------
