@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -277,6 +278,17 @@ TEST_F(IniFileTest, AFailedWriteLeavesTheOldFileWholeAndIsReported) {
   auto nowhere = Open(Path("missing/config.ini"));
   EXPECT_THROW(nowhere->WriteInteger("Settings", "Size", 5), EIniFileException);
   EXPECT_EQ(Entries(), Strings{"w.ini"});
+}
+
+TEST_F(IniFileTest, AFolderThatCannotBeWrittenIsReportedAndTheFileKept) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+  Put("ro.ini", "[a]\nx=1\n");
+  ::chmod(dir.c_str(), 0555);
+  auto ini = Open(Path("ro.ini"));
+  EXPECT_THROW(ini->WriteInteger("a", "x", 2), EIniFileException);
+  ::chmod(dir.c_str(), 0755);
+  EXPECT_EQ(Get("ro.ini"), "[a]\nx=1\n");
+  EXPECT_EQ(ini->ReadInteger("a", "x", 0), 1);
 }
 
 TEST_F(IniFileTest, AnUnreadableFileReadsAsEmptyAndIsNeverOverwritten) {
