@@ -346,4 +346,8 @@ TEST(IniDocument, ARoundTripKeepsTheTextAndEveryValue) {
   ASSERT_TRUE(again.FindValue("a", "x", v));
   EXPECT_EQ(v, "1");
   EXPECT_EQ(again.Text(), "; head\n[a]\nx = 1\n\n[b]\ny=three\n");
+
+  TIniDocument fresh;
+  fresh.SetValue("s", "k", "v");
+  EXPECT_EQ(fresh.Text(), "[s]\nk=v\n");
 }
