@@ -152,6 +152,7 @@ struct TVarRec {
   TVarRec(unsigned v) : VType(vtInt64), VInt(Int64(v)) {}
   TVarRec(Int64 v) : VType(vtInt64), VInt(v) {}
   TVarRec(double v) : VType(vtExtended), VFloat(v) {}
+  TVarRec(TDateTime v) : VType(vtExtended), VFloat(v.Value) {}
   TVarRec(Currency v) : VType(vtCurrency), VCurr(v) {}
   TVarRec(const char* v) : VType(vtString), VStr(v ? v : "") {}
   TVarRec(String v) : VType(vtString), VStr(std::move(v)) {}
@@ -194,6 +195,10 @@ inline constexpr double MinDateTime = -693593.0;         // 0001-01-01
 inline constexpr double MaxDateTime = 2958465.99999999;  // 9999-12-31 23:59:59.999
 inline constexpr Integer DateDelta = 693594;             // days from 0001-01-01 to 1899-12-31 + 1
 inline constexpr Integer MSecsPerDay = 86400000;
+
+// The fraction and the whole part of a number, both keeping its sign.
+double Frac(double x);
+double Int(double x);
 
 bool IsLeapYear(Word year);
 Word DaysInAMonth(Word year, Word month);                // 0 for a month outside 1..12

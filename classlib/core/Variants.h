@@ -68,7 +68,9 @@ class Variant {
 
   TVarType VType() const { return FType; }
 
-  // Conversions by the rules of VarAsType.
+  // Conversions by the rules of VarAsType. A floating value becomes an integer by
+  // rounding to the nearest, halves to the even neighbour (2.5 -> 2, 3.5 -> 4), as the
+  // class library's Round does; text is read as an integer, else as a float.
   Integer AsInteger() const;
   Int64 AsInt64() const;
   double AsDouble() const;
