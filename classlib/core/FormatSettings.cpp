@@ -5,6 +5,9 @@
 #include <vector>
 
 TFormatSettings FormatSettings;
+const TSysLocale SysLocale;
+
+TMbcsByteType ByteType(const String&, int) { return TMbcsByteType::mbSingleByte; }
 
 TFormatSettings DefaultFormatSettings() { return TFormatSettings(); }
 

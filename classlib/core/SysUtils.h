@@ -44,6 +44,15 @@ void GetFormatSettings();
 // The built-in United States settings (the locale table's default).
 TFormatSettings DefaultFormatSettings();
 
+// The system's character set: one byte per character, so there are no lead bytes.
+struct TSysLocale {
+  bool FarEast = false;
+  bool MiddleEast = false;
+};
+extern const TSysLocale SysLocale;
+enum class TMbcsByteType { mbSingleByte, mbLeadByte, mbTrailByte };
+TMbcsByteType ByteType(const String& s, int index1);   // always mbSingleByte here
+
 // ---- Strings -------------------------------------------------------------------------------
 
 int Pos(const String& sub, const String& s);             // 1-based; 0 when absent or sub empty

@@ -94,7 +94,7 @@ class Variant {
 
   // Comparison. Null equals only Null and orders below every other value; Empty acts as
   // 0, "" or False; a string meeting a number is read as a number (EVariantError if it is
-  // not one). Arrays cannot be compared. Hidden friends, so that a type converting to
+  // not one), meeting a Boolean as a Boolean; True counts as -1. Arrays cannot be compared. Hidden friends, so that a type converting to
   // Variant (TDateTime, Currency) keeps its own operators.
   friend bool operator==(const Variant& a, const Variant& b) { return Relation(a, b) == TVariantRelationship::vrEqual; }
   friend bool operator!=(const Variant& a, const Variant& b) { return !(a == b); }
