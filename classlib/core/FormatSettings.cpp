@@ -106,3 +106,7 @@ void GetFormatSettings() {
   InfoNumber(LOCALE_ICURRDIGITS, fs.CurrencyDecimals, 18);
   FormatSettings = fs;
 }
+
+void SysUtilsInitialize() { GetFormatSettings(); }
+
+void SysUtilsFinalize() { FormatSettings = DefaultFormatSettings(); }

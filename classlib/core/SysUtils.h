@@ -43,6 +43,10 @@ extern TFormatSettings FormatSettings;
 void GetFormatSettings();
 // The built-in United States settings (the locale table's default).
 TFormatSettings DefaultFormatSettings();
+// The unit's start-up (reads the locale into FormatSettings) and shut-down (back to the
+// built-in settings), for the layer's unit list.
+void SysUtilsInitialize();
+void SysUtilsFinalize();
 
 // The system's character set: one byte per character, so there are no lead bytes.
 struct TSysLocale {

@@ -353,6 +353,12 @@ TEST(FormatSettingsTest, FilledFromTheLocaleTable) {
             "04.03.2021 17:06:07");
   EXPECT_EQ(FloatToStrF(-1234.5, TFloatFormat::ffCurrency, 15, 2), "-1.234,50 \x80");
 
+  FormatSettings.DecimalSeparator = '?';
+  SysUtilsInitialize();   // start-up reads the locale as well
+  EXPECT_EQ(FormatSettings.DecimalSeparator, ',');
+  SysUtilsFinalize();
+  EXPECT_EQ(FormatSettings.DecimalSeparator, '.');
+
   SetCurrentLocale(EraLocale());
   GetFormatSettings();
   EXPECT_EQ(FormatSettings.ShortDateFormat, "yyyy/MM/dd");   // the era letter is dropped
