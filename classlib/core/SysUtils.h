@@ -90,6 +90,9 @@ enum class TReplaceFlag { rfReplaceAll, rfIgnoreCase };
 String StringReplace(const String& s, const String& oldPattern, const String& newPattern,
                      std::initializer_list<TReplaceFlag> flags = {});
 
+// A letter or '_' (ASCII), then letters, digits or '_'.
+bool IsValidIdent(const String& s);
+
 String QuotedStr(const String& s);                       // 'it''s'
 String AnsiQuotedStr(const String& s, Char quote);
 // Removes the quotes and undoubles inner quotes; text not starting with `quote` is returned
