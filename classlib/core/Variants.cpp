@@ -41,7 +41,7 @@ String TypeText(const Variant& v) { return VarTypeAsText(v.VType()); }
 
 [[noreturn]] void InvalidOp() { throw EVariantError(LoadResString(SysConst::SInvalidVarOp)); }
 
-// Float to integer rounds to nearest with ties to even, as the original's conversions do.
+// Float to integer rounds to nearest with ties to even, as Round does.
 bool RoundToInt64(double d, Int64& out) {
   if (std::isnan(d)) return false;
   double r = std::nearbyint(d);

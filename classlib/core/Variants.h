@@ -1,6 +1,6 @@
-// The class library's Variant: a tagged value with the conversions, comparison and
-// arithmetic of the original. Conversions never wrap: a value out of the target's range
-// raises EVariantError, and so does a conversion that has no meaning (Null to Integer,
+// The class library's Variant: a tagged value with its conversions, comparison and
+// arithmetic. Conversions never wrap: a value out of the target's range raises
+// EVariantError, and so does a conversion that has no meaning (Null to Integer,
 // "abc" to Double).
 #pragma once
 
