@@ -681,6 +681,12 @@ BOOL GetScrollRange(HWND hwnd, int bar, int* minPos, int* maxPos);
 BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show);
 BOOL GetScrollBarInfo(HWND hwnd, Integer idObject, SCROLLBARINFO* info);
 
+// ---- Start-up ----------------------------------------------------------------------------
+// Registers the "USER32" module (the functions callers resolve by name); the finalization
+// removes it and destroys what is left.
+void PlatformUserInitialize();
+void PlatformUserFinalize();
+
 // ---- The host and the input entry points -------------------------------------------------
 class Host;
 // Installs the host (not owned); nullptr removes it. Returns the previous one.

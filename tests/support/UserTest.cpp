@@ -10,6 +10,7 @@ size_t g_dcsAtStart = 0;
 
 void UserReset() {
   UserResetState();
+  PlatformUserInitialize();
   g_gdiObjectsAtStart = GdiLiveObjectCount();
   g_dcsAtStart = LiveDCCount();
 }

@@ -1,6 +1,9 @@
 // Broadcasts of setting changes, system parameters, monitors, cursors, the clipboard,
 // window scroll bars, beeps and the fixture's leak report.
+#include "platform/gdi/Codecs.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/kernel/Modules.h"
+#include "platform/kernel/Resources.h"
 #include "tests/platform/user/UserTestUtil.h"
 #include "tests/support/UserTest.h"
 
@@ -209,4 +212,45 @@ TEST_F(ServicesTest, LeakReportNamesWhatATestLeftBehind) {
   DestroyWindow(h);
   EXPECT_FALSE(has("GDI object"));
   EXPECT_TRUE(RunLeakChecks().empty());
+}
+
+TEST_F(ServicesTest, CursorsLoadFromResources) {
+  DecodedImage image;
+  image.Width = 3;
+  image.Height = 2;
+  image.Pixels = {0x000000, 0xFFFFFF, 0x000000, 0x112233, 0x000000, 0x445566};
+  image.HasAlpha = true;
+  image.Alpha = {255, 0, 255, 255, 255, 255};
+  EncodeResult png = EncodePng(image);
+  ASSERT_TRUE(png.Ok);
+  static const char bad[] = "not an image";
+  ResourceItem items[] = {
+      {1, 0, "TESTCURSOR", png.Bytes.data(), png.Bytes.size(), 2, 1},
+      {1, 0, "BROKENCURSOR", reinterpret_cast<const Byte*>(bad), sizeof bad, 0, 0},
+  };
+  RegisterResourceTable({"cursor-test", items, 2});
+  HCURSOR c = LoadCursorA(nullptr, "TESTCURSOR");
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(LoadCursorA(nullptr, "TESTCURSOR"), c);   // shared, like the built-in ones
+  const CursorImage* art = GetCursorImage(c);
+  ASSERT_NE(art, nullptr);
+  EXPECT_EQ(art->HotX, 2);
+  EXPECT_EQ(art->HotY, 1);
+  EXPECT_EQ(art->Pixels[1], CursorTransparent);
+  EXPECT_EQ(art->Pixels[5], 0x445566u);
+  EXPECT_EQ(LoadCursorA(nullptr, "BROKENCURSOR"), nullptr);   // bad data is refused, not a crash
+  EXPECT_EQ(LoadCursorA(nullptr, "MISSING"), nullptr);
+  UnregisterResourceTable("cursor-test");
+}
+
+TEST_F(ServicesTest, MonitorFunctionsAreFoundByNameAndCanBeHidden) {
+  HMODULE user = LoadLibraryA("user32.dll");
+  ASSERT_NE(user, nullptr);
+  auto fromPoint = reinterpret_cast<HMONITOR (*)(POINT, DWORD)>(GetProcAddress(user, "MonitorFromPoint"));
+  ASSERT_NE(fromPoint, nullptr);
+  EXPECT_EQ(fromPoint({1, 1}, MONITOR_DEFAULTTONULL), MonitorFromPoint({1, 1}, MONITOR_DEFAULTTONULL));
+  EXPECT_NE(GetProcAddress(user, "GetScrollBarInfo"), nullptr);
+  SetExportHidden("USER32", "GetMonitorInfoA", true);
+  EXPECT_EQ(GetProcAddress(user, "GetMonitorInfoA"), nullptr);
+  FreeLibrary(user);
 }
