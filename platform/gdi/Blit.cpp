@@ -211,6 +211,22 @@ BOOL StretchBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1,
   const TRect inside = IntersectRects(sr, ss->Bounds());
   if (inside.IsEmpty()) return TRUE;
   const bool halftone = dd->State.StretchMode == HALFTONE && conv.kind == SourceConversion::None;
+  if (!halftone && op == 0xCC && conv.kind == SourceConversion::None && ss != dd->Target()) {
+    // Plain nearest copy: straight from the source, no intermediate surface.
+    const auto mx = nearestMap(dr.Width(), inside.Width(), mirrorX);
+    const auto my = nearestMap(dr.Height(), inside.Height(), mirrorY);
+    Surface* dst = dd->Target();
+    const TPoint o = dd->DeviceOrigin;
+    ForEachClipRect(dd->EffectiveClip(), dr, [&](const TRect& c) {
+      const Integer* mapX = mx.data() + (c.Left - dr.Left);
+      for (Integer y = c.Top; y < c.Bottom; ++y) {
+        const Pixel* srow = ss->Row(inside.Top + my[size_t(y - dr.Top)]) + inside.Left;
+        Pixel* drow = dst->Row(y + o.Y) + c.Left + o.X;
+        for (Integer x = 0, n = c.Width(); x < n; ++x) drow[x] = srow[mapX[x]] & kPixelMask;
+      }
+    });
+    return TRUE;
+  }
   Surface stretched = stretchSurface(*ss, inside, dr.Width(), dr.Height(), mirrorX, mirrorY, halftone);
   if (stretched.IsEmpty()) return FALSE;
   blitCore(*dd, dr, &stretched, -dr.Left, -dr.Top, conv, op);
