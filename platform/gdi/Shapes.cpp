@@ -224,7 +224,7 @@ BOOL PolyPolygon(HDC dc, const POINT* pts, const INT* counts, int polygons) {
   size_t at = 0;
   for (int i = 0; i < polygons; ++i) {
     if (counts[i] < 2) return FALSE;
-    std::vector<TPoint> p(size_t(counts[i]));
+    std::vector<TPoint> p(static_cast<size_t>(counts[i]));
     for (auto& q : p) {
       q = d->ToDevice(pts[at].X, pts[at].Y);
       ++at;
