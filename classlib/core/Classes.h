@@ -100,6 +100,9 @@ class TComponent : public TPersistent {
   virtual void SetChildOrder(TComponent*, Integer) {}
 
   void SetDesigning(bool Value, bool SetChildren = true);
+  // Component streaming: the default reads and writes this component's data (Filer.cpp).
+  virtual void ReadState(TReader& Reader);
+  virtual void WriteState(TWriter& Writer);
 
  protected:
   void BeginDestruction() noexcept override;
