@@ -64,6 +64,7 @@ class HookTest : public UserTest {
     rec.Clear();
   }
   void TearDown() override {
+    rec.handler = nullptr;   // it may refer to the test body's locals
     if (log.first) UnhookWindowsHookEx(log.first);
     if (log.second) UnhookWindowsHookEx(log.second);
     DestroyWindow(h);

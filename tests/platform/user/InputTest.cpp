@@ -15,6 +15,7 @@ class InputTest : public UserTest {
     rec.Clear();
   }
   void TearDown() override {
+    rec.handler = nullptr;   // it may refer to the test body's locals
     DestroyWindow(form);
     UserTest::TearDown();
   }
@@ -165,6 +166,7 @@ TEST_F(InputTest, TransparentHitTestPassesToTheWindowBelow) {
   host().Click(right, 3, 3);
   host().PumpUntilIdle();
   EXPECT_EQ(Of(WM_LBUTTONDOWN).at(0).hwnd, right);
+  rec.handler = nullptr;
   DestroyWindow(glass);
 }
 
@@ -350,5 +352,6 @@ TEST_F(InputTest, ClickActivatesAnInactiveWindow) {
   host().PumpUntilIdle();
   EXPECT_EQ(GetActiveWindow(), other);
   EXPECT_EQ(rec.Count(other, WM_LBUTTONDOWN), 0);
+  rec.handler = nullptr;
   DestroyWindow(other);
 }
