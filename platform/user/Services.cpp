@@ -1,5 +1,6 @@
 // Cursors, the caret, the clipboard and window scroll bars.
 #include "platform/gdi/Codecs.h"
+#include "platform/gdi/Gdi.h"
 #include "platform/kernel/Modules.h"
 #include "platform/kernel/Resources.h"
 #include "platform/user/UserInternal.h"
@@ -348,6 +349,7 @@ BOOL EmptyClipboard() {
   if (!st.clipboardOpen) return FALSE;
   if (st.clipboardOwner && st.clipboardOwner != st.clipboardOpener) Send(st.clipboardOwner, WM_DESTROYCLIPBOARD, 0, 0);
   st.clipboard.clear();
+  st.clipboardBitmap.reset();
   st.clipboardOwner = st.clipboardOpener;
   return TRUE;
 }
@@ -381,7 +383,26 @@ size_t GetClipboardDataSize(UINT format) {
 }
 
 BOOL IsClipboardFormatAvailable(UINT format) {
+  if (format == CF_BITMAP) return S().clipboardBitmap ? TRUE : FALSE;
   return S().clipboard.count(format) ? TRUE : FALSE;
+}
+
+BOOL SetClipboardBitmap(HBITMAP bitmap) {
+  auto& st = S();
+  BitmapObject* b = BitmapFromHandle(bitmap);
+  if (!st.clipboardOpen || !b || !b->Pixels) return FALSE;
+  st.clipboardBitmap = std::make_unique<Surface>(b->Pixels->Clone());
+  return TRUE;
+}
+
+HBITMAP GetClipboardBitmap() {
+  auto& st = S();
+  if (!st.clipboardOpen || !st.clipboardBitmap) return nullptr;
+  const Surface& s = *st.clipboardBitmap;
+  std::vector<Pixel> rows(size_t(s.Width()) * size_t(s.Height()));
+  for (Integer y = 0; y < s.Height(); y++)
+    for (Integer x = 0; x < s.Width(); x++) rows[size_t(y) * size_t(s.Width()) + size_t(x)] = s.At(x, y);
+  return CreateBitmap(s.Width(), s.Height(), 1, 32, rows.data());
 }
 
 HWND GetClipboardOwner() {

@@ -620,6 +620,10 @@ HGLOBAL SetClipboardData(UINT format, const void* data, size_t size);
 HGLOBAL GetClipboardData(UINT format);
 size_t GetClipboardDataSize(UINT format);
 BOOL IsClipboardFormatAvailable(UINT format);
+// Bitmaps: the clipboard keeps a copy of the pixels (CF_BITMAP); reading answers a new
+// 32-bit bitmap that the caller deletes. Both need the clipboard open.
+BOOL SetClipboardBitmap(HBITMAP bitmap);
+HBITMAP GetClipboardBitmap();
 HWND GetClipboardOwner();
 UINT RegisterClipboardFormatA(LPCSTR name);
 

@@ -286,3 +286,56 @@ TEST_F(PaintTest, CaretBlinksOnTheClock) {
   DestroyWindow(h);   // takes the caret with it
   EXPECT_FALSE(GetCaretPos(&p));
 }
+
+TEST_F(PaintTest, WindowDCsReachTheFrameClientDCsDoNot) {
+  HWND h = rec.Create(WS_POPUP | WS_VISIBLE | WS_BORDER, 0, 0, 50, 50);
+  host().PumpUntilIdle();
+  HBRUSH red = CreateSolidBrush(kRed);
+  RECT all{0, 0, 50, 50};
+  HDC client = GetDC(h);
+  FillRect(client, &all, red);   // clipped to the 48x48 client area
+  ReleaseDC(h, client);
+  Surface s = host().Capture(h);
+  EXPECT_EQ(s.At(0, 0), PixelFromColor(GetSysColor(COLOR_WINDOWFRAME)));
+  EXPECT_EQ(s.At(1, 1), PixelFromColor(kRed));
+  EXPECT_EQ(s.At(48, 48), PixelFromColor(kRed));
+  HDC whole = GetWindowDC(h);
+  EXPECT_EQ(WindowFromDC(whole), h);
+  FillRect(whole, &all, red);
+  EXPECT_EQ(ReleaseDC(h, whole), 1);
+  EXPECT_EQ(ReleaseDC(h, whole), 0);   // released once only
+  s = host().Capture(h);
+  EXPECT_EQ(s.At(0, 0), PixelFromColor(kRed));
+  DeleteObject(red);
+  // A frame redraw request brings the border back through WM_NCPAINT.
+  rec.Clear();
+  RedrawWindow(h, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_EQ(rec.Count(h, WM_NCPAINT), 1);
+  EXPECT_EQ(host().Capture(h).At(0, 0), PixelFromColor(GetSysColor(COLOR_WINDOWFRAME)));
+  DestroyWindow(h);
+}
+
+TEST_F(PaintTest, RedrawFlagsEraseValidateAndInternalPaint) {
+  HWND h = rec.Create(WS_POPUP | WS_VISIBLE, 0, 0, 50, 50);
+  host().PumpUntilIdle();
+  rec.Clear();
+  // Erasing now sends WM_ERASEBKGND without WM_PAINT; the update region stays.
+  RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ERASENOW);
+  EXPECT_EQ(rec.Count(h, WM_ERASEBKGND), 1);
+  EXPECT_EQ(rec.Count(h, WM_PAINT), 0);
+  RECT r;
+  EXPECT_TRUE(GetUpdateRect(h, &r, FALSE));
+  RedrawWindow(h, nullptr, nullptr, RDW_VALIDATE);
+  EXPECT_FALSE(GetUpdateRect(h, &r, FALSE));
+  EXPECT_FALSE(UserQueueHasWork());
+  // An internal paint gives a WM_PAINT with nothing to update.
+  RedrawWindow(h, nullptr, nullptr, RDW_INTERNALPAINT);
+  EXPECT_TRUE(UserQueueHasWork());
+  host().PumpUntilIdle();
+  EXPECT_EQ(rec.Count(h, WM_PAINT), 1);
+  EXPECT_EQ(rec.Count(h, WM_ERASEBKGND), 1);
+  RedrawWindow(h, nullptr, nullptr, RDW_INTERNALPAINT);
+  RedrawWindow(h, nullptr, nullptr, RDW_VALIDATE | RDW_NOINTERNALPAINT);
+  EXPECT_FALSE(UserQueueHasWork());
+  DestroyWindow(h);
+}

@@ -254,3 +254,32 @@ TEST_F(ServicesTest, MonitorFunctionsAreFoundByNameAndCanBeHidden) {
   EXPECT_EQ(GetProcAddress(user, "GetMonitorInfoA"), nullptr);
   FreeLibrary(user);
 }
+
+TEST_F(ServicesTest, ClipboardHoldsACopyOfABitmap) {
+  const Pixel pixels[6] = {0x112233, 0x445566, 0x778899, 0xAABBCC, 0xDDEEFF, 0x000001};
+  HBITMAP source = CreateBitmap(3, 2, 1, 32, pixels);
+  ASSERT_NE(source, nullptr);
+  EXPECT_FALSE(SetClipboardBitmap(source));   // not open
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  EXPECT_TRUE(SetClipboardBitmap(source));
+  EXPECT_FALSE(SetClipboardBitmap(reinterpret_cast<HBITMAP>(uintptr_t(0x5))));   // not a bitmap
+  CloseClipboard();
+  DeleteObject(source);   // the clipboard does not depend on it
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  HBITMAP copy = GetClipboardBitmap();
+  CloseClipboard();
+  ASSERT_NE(copy, nullptr);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, copy);
+  EXPECT_EQ(GetPixel(dc, 0, 0), ColorFromPixel(0x112233));
+  EXPECT_EQ(GetPixel(dc, 2, 1), ColorFromPixel(0x000001));
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(copy);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  CloseClipboard();
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_BITMAP));
+}
