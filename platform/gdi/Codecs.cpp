@@ -164,6 +164,9 @@ class BmpDecoder {
       }
     }
     if (offBits >= n_) return Fail("BMP pixel data missing");
+    const bool rle = compression == kBiRle8 || compression == kBiRle4;
+    // Plain rows must all be present before a buffer of the declared size is made.
+    if (!rle && offBits + Stride() * uint64_t(h_) > n_) return Fail("BMP pixel data truncated");
 
     img_.Width = Integer(w_);
     img_.Height = Integer(h_);
@@ -172,7 +175,7 @@ class BmpDecoder {
     img_.HasAlpha = hasAlpha_;
 
     std::string err;
-    if (compression == kBiRle8 || compression == kBiRle4) {
+    if (rle) {
       if (topDown_) return Fail("run-length BMP data cannot be stored top-down");
       err = DecodeRle(offBits, compression == kBiRle4);
     } else {
@@ -188,9 +191,10 @@ class BmpDecoder {
  private:
   size_t OutRow(int64_t y) const { return size_t(topDown_ ? y : h_ - 1 - y); }
 
+  uint64_t Stride() const { return ((uint64_t(w_) * bpp_ + 31) / 32) * 4; }
+
   std::string DecodePlain(uint64_t off) {
-    const uint64_t stride = ((uint64_t(w_) * bpp_ + 31) / 32) * 4;
-    if (off + stride * uint64_t(h_) > n_) return "BMP pixel data truncated";
+    const uint64_t stride = Stride();
     for (int64_t y = 0; y < h_; ++y) {
       const uint8_t* row = d_ + off + uint64_t(y) * stride;
       Pixel* out = &img_.Pixels[OutRow(y) * size_t(w_)];

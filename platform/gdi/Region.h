@@ -22,8 +22,8 @@ class Region {
   static Region RoundRect(const TRect& bounds, Integer ellipseWidth, Integer ellipseHeight);
   // Several polygons at once (PolyPolygon); each sub-list is closed implicitly.
   static Region Polygon(const std::vector<std::vector<TPoint>>& polygons, PolyFillMode mode);
-  // Shapes whose bounding box is wider or taller than this give an empty region instead of
-  // millions of scanlines; the handle API reports them as failures (ShapeFits tells).
+  // Shapes whose bounding box is wider or taller than this give an empty region rather than
+  // an unbounded amount of work; the handle API reports them as failures (ShapeFits tells).
   static constexpr Integer MaxShapeExtent = 1 << 20;
   static bool ShapeFits(const TRect& bounds);
 

@@ -37,6 +37,8 @@ struct RowWindow {
 
 // Several polygons at once (PolyPolygon): `counts[i]` points each, taken in order from
 // `points`. Each polygon is closed implicitly; polygons with fewer than 3 points add nothing.
+// The counts must not add up to more points than `Points` holds (callers check this);
+// a negative count is skipped.
 struct PolygonSet {
   const TPoint* Points = nullptr;
   const Integer* Counts = nullptr;

@@ -28,10 +28,10 @@ struct CaseTables {
     for (int c = 'A'; c <= 'Z'; ++c) pair(c, c + 32);
     for (int c = 0xC0; c <= 0xDE; ++c)
       if (c != 0xD7) pair(c, c + 32);  // × and ÷ are not letters
-    pair(0x8A, 0x9A);  // Š š
-    pair(0x8C, 0x9C);  // Œ œ
-    pair(0x8E, 0x9E);  // Ž ž
-    pair(0x9F, 0xFF);  // Ÿ ÿ
+    pair(0x8A, 0x9A);                  // Š š
+    pair(0x8C, 0x9C);                  // Œ œ
+    pair(0x8E, 0x9E);                  // Ž ž
+    pair(0x9F, 0xFF);                  // Ÿ ÿ
     // Lower-case letters whose capitals the code page lacks: ƒ, µ, ß.
     flags[0x83] = flags[0xB5] = flags[0xDF] = kLower | kAlpha;
     // Letters without case: the ordinal indicators and the modifier circumflex.

@@ -50,7 +50,7 @@ LocaleTable MakeGerman() {
   t.shortTime = "HH:mm";
   t.dayNames = {"Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag", "Sonntag"};
   t.abbrevDayNames = {"Mo", "Di", "Mi", "Do", "Fr", "Sa", "So"};
-  t.monthNames = {"Januar", "Februar", "M\xE4rz",    "April",   "Mai",      "Juni",
+  t.monthNames = {"Januar", "Februar", "M\xE4rz",   "April",   "Mai",      "Juni",
                   "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
   t.abbrevMonthNames = {"Jan", "Feb", "M\xE4r", "Apr", "Mai", "Jun",
                         "Jul", "Aug", "Sep",    "Okt", "Nov", "Dez"};
@@ -102,23 +102,56 @@ bool Lookup(const LocaleTable& t, LCTYPE type, String& out) {
     return true;
   }
   switch (type) {
-    case LOCALE_SDECIMAL: out = t.decimal; return true;
-    case LOCALE_STHOUSAND: out = t.thousand; return true;
-    case LOCALE_SCURRENCY: out = t.currency; return true;
-    case LOCALE_ICURRDIGITS: out = Number(t.currencyDigits); return true;
-    case LOCALE_ICURRENCY: out = Number(t.currencyFormat); return true;
-    case LOCALE_INEGCURR: out = Number(t.negativeCurrencyFormat); return true;
-    case LOCALE_SDATE: out = t.dateSeparator; return true;
-    case LOCALE_STIME: out = t.timeSeparator; return true;
-    case LOCALE_SSHORTDATE: out = t.shortDate; return true;
-    case LOCALE_SLONGDATE: out = t.longDate; return true;
-    case LOCALE_STIMEFORMAT: out = t.timeFormat; return true;
-    case LOCALE_SSHORTTIME: out = t.shortTime; return true;
-    case LOCALE_S1159: out = t.am; return true;
-    case LOCALE_S2359: out = t.pm; return true;
-    case LOCALE_IFIRSTDAYOFWEEK: out = Number(t.firstDayOfWeek); return true;
-    case LOCALE_IFIRSTWEEKOFYEAR: out = Number(t.firstWeekOfYear); return true;
-    default: return false;
+    case LOCALE_SDECIMAL:
+      out = t.decimal;
+      return true;
+    case LOCALE_STHOUSAND:
+      out = t.thousand;
+      return true;
+    case LOCALE_SCURRENCY:
+      out = t.currency;
+      return true;
+    case LOCALE_ICURRDIGITS:
+      out = Number(t.currencyDigits);
+      return true;
+    case LOCALE_ICURRENCY:
+      out = Number(t.currencyFormat);
+      return true;
+    case LOCALE_INEGCURR:
+      out = Number(t.negativeCurrencyFormat);
+      return true;
+    case LOCALE_SDATE:
+      out = t.dateSeparator;
+      return true;
+    case LOCALE_STIME:
+      out = t.timeSeparator;
+      return true;
+    case LOCALE_SSHORTDATE:
+      out = t.shortDate;
+      return true;
+    case LOCALE_SLONGDATE:
+      out = t.longDate;
+      return true;
+    case LOCALE_STIMEFORMAT:
+      out = t.timeFormat;
+      return true;
+    case LOCALE_SSHORTTIME:
+      out = t.shortTime;
+      return true;
+    case LOCALE_S1159:
+      out = t.am;
+      return true;
+    case LOCALE_S2359:
+      out = t.pm;
+      return true;
+    case LOCALE_IFIRSTDAYOFWEEK:
+      out = Number(t.firstDayOfWeek);
+      return true;
+    case LOCALE_IFIRSTWEEKOFYEAR:
+      out = Number(t.firstWeekOfYear);
+      return true;
+    default:
+      return false;
   }
 }
 

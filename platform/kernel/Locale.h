@@ -46,7 +46,8 @@ inline constexpr LCTYPE LOCALE_SABBREVMONTHNAME1 = 0x44;
 inline constexpr LCTYPE LOCALE_SSHORTTIME = 0x79;
 inline constexpr LCTYPE LOCALE_STIMEFORMAT = 0x1003;
 inline constexpr LCTYPE LOCALE_IFIRSTDAYOFWEEK = 0x100C;  // 0 Monday .. 6 Sunday
-inline constexpr LCTYPE LOCALE_IFIRSTWEEKOFYEAR = 0x100D;  // 0 contains 1 January, 1 first full week, 2 first four days
+inline constexpr LCTYPE LOCALE_IFIRSTWEEKOFYEAR =
+    0x100D;  // 0 contains 1 January, 1 first full week, 2 first four days
 
 inline constexpr DWORD DATE_SHORTDATE = 0x1;
 inline constexpr DWORD DATE_LONGDATE = 0x2;
@@ -70,7 +71,7 @@ struct LocaleTable {
 
 const LocaleTable& UsEnglishLocale();  // the built-in default
 const LocaleTable& GermanLocale();
-const LocaleTable& EraLocale();        // date pictures with the era letter "g"
+const LocaleTable& EraLocale();  // date pictures with the era letter "g"
 
 // Makes `table` (copied) the current locale and calls the change hook, through which the
 // window layer tells every top-level window about the new settings.

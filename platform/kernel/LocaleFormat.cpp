@@ -107,8 +107,9 @@ int GetDateFormatA(LCID locale, DWORD flags, const SYSTEMTIME* date, LPCSTR form
       st.wDay > DaysInMonth(st.wYear, st.wMonth))
     return 0;
   const int weekDay = WeekDay(st.wYear, st.wMonth, st.wDay);  // 0 Sunday
-  const int nameIndex = (weekDay + 6) % 7;                     // the table counts from Monday
-  const String picture = format ? String(format) : (kind == DATE_LONGDATE ? t->longDate : t->shortDate);
+  const int nameIndex = (weekDay + 6) % 7;                    // the table counts from Monday
+  const String picture =
+      format ? String(format) : (kind == DATE_LONGDATE ? t->longDate : t->shortDate);
   const String text = Expand(picture, "dMyg", [&](String& out, char c, size_t run) {
     switch (c) {
       case 'd':
@@ -145,10 +146,18 @@ int GetTimeFormatA(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCSTR form
   const String text = Expand(picture, "hHmst", [&](String& out, char c, size_t run) {
     const int width = run >= 2 ? 2 : 1;
     switch (c) {
-      case 'h': out += Digits(st.wHour % 12 == 0 ? 12 : st.wHour % 12, width); break;
-      case 'H': out += Digits(st.wHour, width); break;
-      case 'm': out += Digits(st.wMinute, width); break;
-      case 's': out += Digits(st.wSecond, width); break;
+      case 'h':
+        out += Digits(st.wHour % 12 == 0 ? 12 : st.wHour % 12, width);
+        break;
+      case 'H':
+        out += Digits(st.wHour, width);
+        break;
+      case 'm':
+        out += Digits(st.wMinute, width);
+        break;
+      case 's':
+        out += Digits(st.wSecond, width);
+        break;
       default:  // 't'
         out += run == 1 ? marker.substr(0, 1) : marker;
         break;

@@ -3,6 +3,9 @@
 #include "platform/kernel/CodePage.h"
 
 #include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -15,7 +18,8 @@ constexpr uintptr_t kBase = 0x10000000;
 constexpr size_t kMaxSlots = 0x0FFF;
 
 struct Module {
-  String key;  // normalised name
+  String key;   // normalised name
+  String name;  // as registered
   std::vector<ModuleExport> exports;
   int loads = 0;
   Word generation = 1;
@@ -25,6 +29,7 @@ struct Table {
   std::vector<Module> slots{Module{}};  // slot 0: the program
   std::set<String> hiddenModules;
   std::set<std::pair<String, String>> hiddenExports;
+  String programPath;  // empty: the real executable
 };
 
 Table& T() {
@@ -72,6 +77,7 @@ Module* Find(const String& key, size_t* slotOut) {
 
 void Retire(Module& m) {
   m.key.clear();
+  m.name.clear();
   m.exports.clear();
   m.loads = 0;
   ++m.generation;
@@ -83,7 +89,8 @@ void Retire(Module& m) {
 void RegisterModule(const String& name, std::vector<ModuleExport> exports) {
   const String key = Normalise(name);
   if (key.empty()) throw std::logic_error("RegisterModule: empty module name");
-  if (Find(key, nullptr)) throw std::logic_error("RegisterModule: module already registered: " + name);
+  if (Find(key, nullptr))
+    throw std::logic_error("RegisterModule: module already registered: " + name);
   Table& t = T();
   auto freeSlot = std::find_if(t.slots.begin() + 1, t.slots.end(),
                                [](const Module& m) { return m.key.empty(); });
@@ -93,6 +100,7 @@ void RegisterModule(const String& name, std::vector<ModuleExport> exports) {
     freeSlot = t.slots.end() - 1;
   }
   freeSlot->key = key;
+  freeSlot->name = name;
   freeSlot->exports = std::move(exports);
   freeSlot->loads = 0;
 }
@@ -179,3 +187,28 @@ int ModuleLoadCount() {
   for (size_t i = 1; i < t.slots.size(); ++i) total += t.slots[i].loads;
   return total;
 }
+
+DWORD GetModuleFileNameA(HMODULE module, LPSTR buf, DWORD size) {
+  const int slot = module ? SlotOf(module) : 0;
+  if (slot < 0 || !buf || size == 0) return 0;
+  String path;
+  if (slot > 0) {
+    path = T().slots[size_t(slot)].name;
+  } else if (!T().programPath.empty()) {
+    path = T().programPath;
+  } else {
+    std::error_code ec;
+    path = std::filesystem::read_symlink("/proc/self/exe", ec).string();
+    if (ec) return 0;
+  }
+  if (path.size() >= size) {
+    std::memcpy(buf, path.data(), size - 1);
+    buf[size - 1] = '\0';
+    return size;
+  }
+  std::memcpy(buf, path.data(), path.size());
+  buf[path.size()] = '\0';
+  return DWORD(path.size());
+}
+
+void SetProgramPath(const String& path) { T().programPath = path; }

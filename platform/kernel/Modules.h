@@ -46,6 +46,14 @@ HMODULE LoadLibraryA(LPCSTR name);
 HMODULE GetModuleHandleA(LPCSTR name);
 // Export names compare case-sensitively. Ordinals are not supported (nullptr).
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
+// The file of a module: for the program (nullptr or its handle) the resolved path of the
+// executable, as the operating system spells it (never transcoded); for a registered
+// module its registered name. Copies at most size - 1 bytes and a zero; answers the length
+// without the zero, `size` when the name was cut, 0 for an unknown handle.
+DWORD GetModuleFileNameA(HMODULE module, LPSTR buf, DWORD size);
+// Tests place the program elsewhere (files beside the executable); empty restores the real one.
+void SetProgramPath(const String& path);
+
 // Loads not yet undone by FreeLibrary, over all modules (leak checks).
 int ModuleLoadCount();
 // Undoes one LoadLibraryA; at zero the module is unloaded and its handle goes stale.

@@ -14,7 +14,7 @@ namespace {
 struct Registry {
   std::vector<ResourceTable> tables;
   std::vector<const ResourceItem*> index;  // every item of every table
-  uint32_t generation = 1;                  // bumped whenever items go away
+  uint32_t generation = 1;                 // bumped whenever items go away
 };
 
 Registry& R() {
@@ -34,11 +34,16 @@ bool SameName(const ResourceItem& a, const ResourceItem& b) {
 
 const char* TypeName(Word type) {
   switch (type) {
-    case 1: return "CURSOR";
-    case 2: return "BITMAP";
-    case 6: return "STRING";
-    case 10: return "RCDATA";
-    default: return "type";
+    case 1:
+      return "CURSOR";
+    case 2:
+      return "BITMAP";
+    case 6:
+      return "STRING";
+    case 10:
+      return "RCDATA";
+    default:
+      return "type";
   }
 }
 

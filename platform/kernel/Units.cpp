@@ -41,10 +41,12 @@ void ResourcesFinalize() { ClearResourceTables(); }
 void ModulesInitialize() {
   ClearModules();
   ClearModuleSwitches();
+  SetProgramPath("");
 }
 void ModulesFinalize() {
   ClearModules();
   ClearModuleSwitches();
+  SetProgramPath("");
 }
 void LocaleInitialize() {
   ResetLocale();

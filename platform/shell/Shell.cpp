@@ -3,6 +3,7 @@
 #include "platform/kernel/CodePage.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <sys/wait.h>
@@ -31,15 +32,18 @@ bool EqualsIgnoringCase(const char* a, const char* b) {
 // The opener's full path from PATH, resolved before forking so the child only execs.
 String FindOpener() {
   const char* path = std::getenv("PATH");
-  String dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
+  const String dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
   size_t start = 0;
   while (start <= dirs.size()) {
     size_t end = dirs.find(':', start);
     if (end == String::npos) end = dirs.size();
-    String dir = dirs.substr(start, end - start);
-    if (dir.empty()) dir = ".";
-    const String candidate = dir + "/" + kOpener;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+    // An empty entry means the current folder.
+    const int len = int(end - start);
+    char candidate[4096];
+    const int n = len == 0 ? std::snprintf(candidate, sizeof candidate, "./%s", kOpener)
+                           : std::snprintf(candidate, sizeof candidate, "%.*s/%s", len,
+                                           dirs.c_str() + start, kOpener);
+    if (n > 0 && size_t(n) < sizeof candidate && access(candidate, X_OK) == 0) return candidate;
     start = end + 1;
   }
   return {};

@@ -52,7 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool noPicture = data[11] & 1;
   const std::string picture(reinterpret_cast<const char*>(data + 12), size - 12);
   const char* pic = noPicture ? nullptr : picture.c_str();
-  Exercise([&](LPSTR buf, int cch) { return GetDateFormatA(lcid, flags, &st, pic, buf, cch); }, cap);
-  Exercise([&](LPSTR buf, int cch) { return GetTimeFormatA(lcid, flags, &st, pic, buf, cch); }, cap);
+  Exercise([&](LPSTR buf, int cch) { return GetDateFormatA(lcid, flags, &st, pic, buf, cch); },
+           cap);
+  Exercise([&](LPSTR buf, int cch) { return GetTimeFormatA(lcid, flags, &st, pic, buf, cch); },
+           cap);
   return 0;
 }

@@ -4,33 +4,30 @@
 #include "platform/kernel/Units.h"
 #include "platform/shell/Shell.h"
 
-namespace {
-
-int g_loadsAtStart = 0;
-
-void KernelReset() {
-  ClearShellLaunches();
-  SetShellRecording(true);
-  g_loadsAtStart = ModuleLoadCount();
-}
-
-void KernelLeaks(std::vector<std::string>& leaks) {
-  const int loads = ModuleLoadCount() - g_loadsAtStart;
-  if (loads > 0) leaks.push_back(std::to_string(loads) + " module load(s) without FreeLibrary");
-}
-
-}  // namespace
-
 void KernelTest::SetUp() {
-  AddTestHook({"kernel", KernelReset, KernelLeaks});
   PlatformKernelInitialize();
   previousClock_ = SetClockSource(&clock_);
+  ClearShellLaunches();
+  SetShellRecording(true);
   RunTestResets();
+  // After the resets, so that what they load belongs to the baseline.
+  loadsAtStart_ = ModuleLoadCount();
+  leaksChecked_ = false;
+}
+
+void KernelTest::CheckLeaks() {
+  if (leaksChecked_) return;
+  leaksChecked_ = true;
+  std::vector<std::string> leaks = RunLeakChecks();
+  const int loads = ModuleLoadCount() - loadsAtStart_;
+  if (loads > 0) leaks.push_back(std::to_string(loads) + " module load(s) without FreeLibrary");
+  for (const std::string& leak : leaks) ADD_FAILURE() << "leak: " << leak;
 }
 
 void KernelTest::TearDown() {
-  for (const std::string& leak : RunLeakChecks()) ADD_FAILURE() << "leak: " << leak;
+  CheckLeaks();
   PlatformKernelFinalize();
   SetClockSource(previousClock_);
   SetShellRecording(false);
+  ClearShellLaunches();
 }

@@ -19,11 +19,11 @@ struct ManifestError : std::runtime_error {
 
 struct ManifestEntry {
   int line = 0;
-  uint16_t type = 0;    // 1 CURSOR, 2 BITMAP, 6 STRING, 10 RCDATA
-  uint16_t id = 0;      // when `name` is empty
+  uint16_t type = 0;  // 1 CURSOR, 2 BITMAP, 6 STRING, 10 RCDATA
+  uint16_t id = 0;    // when `name` is empty
   std::string name;
-  std::string source;   // the path as written (files)
-  std::string text;     // the bytes (strings)
+  std::string source;  // the path as written (files)
+  std::string text;    // the bytes (strings)
   int hotX = 0, hotY = 0;
 };
 

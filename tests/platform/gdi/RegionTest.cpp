@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/gdi/Region.h"
+#include "platform/gdi/ScanConvert.h"
 
 #include <climits>
 #include <random>
@@ -211,4 +212,19 @@ TEST(Region, OffsetMovesAndClampsAtTheIntegerLimits) {
   bands.Offset(0, INT_MAX - 1);
   ExpectCanonical(bands);
   EXPECT_EQ(bands.Rects(), std::vector<TRect>{Rect(0, INT_MAX - 1, 4, INT_MAX)});
+}
+
+TEST(Region, BuilderJoinsEqualRunsAndDropsRowsAlreadyCovered) {
+  RegionBuilder b;
+  const Integer a[] = {0, 4, 6, 9};
+  const Integer c[] = {1, 2};
+  b.Rows(0, 2, a, 4);
+  b.Rows(2, 5, a, 4);   // same spans right below: one band
+  b.Rows(3, 7, c, 2);   // starts inside the previous run: only rows 5..7 count
+  b.Rows(9, 9, c, 2);   // no rows
+  b.Rows(9, 10, c, 0);  // no spans
+  const Region r = b.Finish();
+  ExpectCanonical(r);
+  EXPECT_EQ(r.Rects(), (std::vector<TRect>{Rect(0, 0, 4, 5), Rect(6, 0, 9, 5), Rect(1, 5, 2, 7)}));
+  EXPECT_TRUE(b.Finish().IsEmpty()) << "a finished builder starts over";
 }

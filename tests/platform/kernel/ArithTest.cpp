@@ -25,7 +25,8 @@ TEST(MulDiv, UsesTheFull64BitProduct) {
   EXPECT_EQ(MulDiv(100000, 100000, 100000), 100000);
   EXPECT_EQ(MulDiv(0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF), 0x7FFFFFFF);
   EXPECT_EQ(MulDiv(std::numeric_limits<Integer>::min(), 1, 1), std::numeric_limits<Integer>::min());
-  EXPECT_EQ(MulDiv(std::numeric_limits<Integer>::min(), -1, -1), std::numeric_limits<Integer>::min());
+  EXPECT_EQ(MulDiv(std::numeric_limits<Integer>::min(), -1, -1),
+            std::numeric_limits<Integer>::min());
   EXPECT_EQ(MulDiv(std::numeric_limits<Integer>::min(), std::numeric_limits<Integer>::min(),
                    std::numeric_limits<Integer>::min()),
             std::numeric_limits<Integer>::min());
@@ -52,7 +53,7 @@ TEST(Round, HalvesGoToTheEvenNeighbour) {
   EXPECT_EQ(Round(2.4999999), 2);
   EXPECT_EQ(Round(2.5000001), 3);
   EXPECT_EQ(Round(-2.5000001), -3);
-  EXPECT_EQ(Round(1e15 + 0.5), Int64(1e15));  // even
+  EXPECT_EQ(Round(1e15 + 0.5), Int64(1e15));                 // even
   EXPECT_EQ(Round(4503599627370497.0), 4503599627370497LL);  // 2^52 + 1: no fraction left
 }
 

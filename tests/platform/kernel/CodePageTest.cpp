@@ -104,15 +104,31 @@ TEST(CodePage, WideTextWithoutABecomesTheFallback) {
 
 TEST(CodePage, Utf8AtTheBoundaryDropsWhatHasNoByte) {
   EXPECT_EQ(Utf8ToAnsi("caf\xC3\xA9 \xE2\x82\xAC"), "caf\xE9 \x80");
-  EXPECT_EQ(Utf8ToAnsi("a\xF0\x9F\x98\x80" "b"), "ab");        // emoji: no byte
-  EXPECT_EQ(Utf8ToAnsi("a\xD0\x96" "b"), "ab");                // Cyrillic: no byte
-  EXPECT_EQ(Utf8ToAnsi("a\xC3" "b"), "ab");                    // broken sequence
-  EXPECT_EQ(Utf8ToAnsi("a\xE2\x82"), "a");                     // truncated at the end
-  EXPECT_EQ(Utf8ToAnsi("a\x80\xBF" "b"), "ab");                // stray continuations
-  EXPECT_EQ(Utf8ToAnsi("a\xC0\xAF" "b"), "ab");                // overlong '/'
-  EXPECT_EQ(Utf8ToAnsi("a\xE0\x80\xAF" "b"), "ab");            // overlong, three bytes
-  EXPECT_EQ(Utf8ToAnsi("a\xED\xA0\x80" "b"), "ab");            // encoded surrogate
-  EXPECT_EQ(Utf8ToAnsi("a\xF4\x90\x80\x80" "b"), "ab");        // beyond U+10FFFF
+  EXPECT_EQ(Utf8ToAnsi("a\xF0\x9F\x98\x80"
+                       "b"),
+            "ab");  // emoji: no byte
+  EXPECT_EQ(Utf8ToAnsi("a\xD0\x96"
+                       "b"),
+            "ab");  // Cyrillic: no byte
+  EXPECT_EQ(Utf8ToAnsi("a\xC3"
+                       "b"),
+            "ab");                          // broken sequence
+  EXPECT_EQ(Utf8ToAnsi("a\xE2\x82"), "a");  // truncated at the end
+  EXPECT_EQ(Utf8ToAnsi("a\x80\xBF"
+                       "b"),
+            "ab");  // stray continuations
+  EXPECT_EQ(Utf8ToAnsi("a\xC0\xAF"
+                       "b"),
+            "ab");  // overlong '/'
+  EXPECT_EQ(Utf8ToAnsi("a\xE0\x80\xAF"
+                       "b"),
+            "ab");  // overlong, three bytes
+  EXPECT_EQ(Utf8ToAnsi("a\xED\xA0\x80"
+                       "b"),
+            "ab");  // encoded surrogate
+  EXPECT_EQ(Utf8ToAnsi("a\xF4\x90\x80\x80"
+                       "b"),
+            "ab");  // beyond U+10FFFF
   EXPECT_EQ(Utf8ToAnsi(std::string("a\0b", 3)), std::string("a\0b", 3));
   EXPECT_EQ(AnsiToUtf8("\x80\x81\xFF"), "\xE2\x82\xAC\xC2\x81\xC3\xBF");
 }

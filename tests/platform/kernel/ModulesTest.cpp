@@ -2,6 +2,8 @@
 
 #include "platform/kernel/Modules.h"
 
+#include <cstring>
+#include <filesystem>
 #include <stdexcept>
 
 namespace {
@@ -16,7 +18,8 @@ class ModulesTest : public KernelTest {
  protected:
   void SetUp() override {
     KernelTest::SetUp();
-    RegisterModule("UxTheme.dll", {Export("OpenThemeData", &Seven), Export("CloseThemeData", &Eight)});
+    RegisterModule("UxTheme.dll",
+                   {Export("OpenThemeData", &Seven), Export("CloseThemeData", &Eight)});
   }
 };
 
@@ -25,7 +28,7 @@ class ModulesTest : public KernelTest {
 TEST_F(ModulesTest, LoadsByNameInAnyCaseAndResolvesExports) {
   HMODULE h = LoadLibraryA("uxtheme.DLL");
   ASSERT_NE(h, nullptr);
-  EXPECT_EQ(LoadLibraryA("UXTHEME"), h);                      // ".dll" implied
+  EXPECT_EQ(LoadLibraryA("UXTHEME"), h);                             // ".dll" implied
   EXPECT_EQ(LoadLibraryA("C:\\Windows\\System32\\uxtheme.dll"), h);  // folder ignored
   EXPECT_EQ(GetModuleHandleA("UxTheme.dll"), h);
   EXPECT_EQ(Call(GetProcAddress(h, "OpenThemeData")), 7);
@@ -122,4 +125,38 @@ TEST_F(ModulesTest, EachTestStartsWithoutModulesOrSwitches) {
   HMODULE h = LoadLibraryA("uxtheme.dll");
   EXPECT_NE(GetProcAddress(h, "OpenThemeData"), nullptr);
   FreeLibrary(h);
+}
+
+TEST_F(ModulesTest, FileNamesOfTheProgramAndOfModules) {
+  char buf[4096];
+  const DWORD n = GetModuleFileNameA(nullptr, buf, sizeof buf);
+  ASSERT_GT(n, 0u);
+  EXPECT_EQ(n, std::strlen(buf));
+  EXPECT_EQ(buf[0], '/');  // resolved, absolute
+  EXPECT_EQ(std::filesystem::path(buf).filename(), "platform_tests");
+  EXPECT_TRUE(std::filesystem::exists(buf));
+  EXPECT_EQ(GetModuleFileNameA(GetModuleHandleA(nullptr), buf, sizeof buf), n);
+
+  HMODULE h = LoadLibraryA("uxtheme");
+  EXPECT_EQ(GetModuleFileNameA(h, buf, sizeof buf), 11u);
+  EXPECT_STREQ(buf, "UxTheme.dll");
+  // Cut to the buffer, still terminated, and the cut is visible in the answer.
+  EXPECT_EQ(GetModuleFileNameA(h, buf, 4), 4u);
+  EXPECT_STREQ(buf, "UxT");
+  EXPECT_EQ(GetModuleFileNameA(h, buf, 0), 0u);
+  FreeLibrary(h);
+  EXPECT_EQ(GetModuleFileNameA(h, buf, sizeof buf), 0u);  // stale
+}
+
+TEST_F(ModulesTest, TestsCanPlaceTheProgramElsewhere) {
+  SetProgramPath("/tmp/somewhere/\xD0\x96/game");  // bytes pass through untranscoded
+  char buf[64];
+  EXPECT_EQ(GetModuleFileNameA(nullptr, buf, sizeof buf), 22u);
+  EXPECT_STREQ(buf, "/tmp/somewhere/\xD0\x96/game");
+}
+
+TEST_F(ModulesTest, TheProgramPathIsResetForEachTest) {
+  char buf[4096];
+  ASSERT_GT(GetModuleFileNameA(nullptr, buf, sizeof buf), 0u);
+  EXPECT_EQ(std::filesystem::path(buf).filename(), "platform_tests");
 }

@@ -19,8 +19,10 @@ uintptr_t Result(HINSTANCE h) { return reinterpret_cast<uintptr_t>(h); }
 
 TEST_F(ShellTest, OpenIsRecordedWithTheAddressAsOneArgument) {
   const char* address = "http://example.org/a b?c=\"d\"&e=$(f);g";
-  EXPECT_GT(Result(ShellExecuteA(nullptr, "OPEN", address, nullptr, nullptr, SW_SHOWMAXIMIZED)), 32u);
-  EXPECT_GT(Result(ShellExecuteA(nullptr, nullptr, "http://x", "ignored", "/tmp", SW_SHOWNORMAL)), 32u);
+  EXPECT_GT(Result(ShellExecuteA(nullptr, "OPEN", address, nullptr, nullptr, SW_SHOWMAXIMIZED)),
+            32u);
+  EXPECT_GT(Result(ShellExecuteA(nullptr, nullptr, "http://x", "ignored", "/tmp", SW_SHOWNORMAL)),
+            32u);
   ASSERT_EQ(ShellLaunches().size(), 2u);
   EXPECT_EQ(ShellLaunches()[0], (std::vector<String>{"xdg-open", address}));
   EXPECT_EQ(ShellLaunches()[1], (std::vector<String>{"xdg-open", "http://x"}));
@@ -30,7 +32,8 @@ TEST_F(ShellTest, OpenIsRecordedWithTheAddressAsOneArgument) {
 }
 
 TEST_F(ShellTest, RefusalsAreErrorCodesAndLaunchNothing) {
-  EXPECT_EQ(Result(ShellExecuteA(nullptr, "print", "http://x", nullptr, nullptr, 1)), SE_ERR_NOASSOC);
+  EXPECT_EQ(Result(ShellExecuteA(nullptr, "print", "http://x", nullptr, nullptr, 1)),
+            SE_ERR_NOASSOC);
   EXPECT_EQ(Result(ShellExecuteA(nullptr, "OPEN", "", nullptr, nullptr, 1)), SE_ERR_FNF);
   EXPECT_EQ(Result(ShellExecuteA(nullptr, "OPEN", nullptr, nullptr, nullptr, 1)), SE_ERR_FNF);
   // The opener would take this for an option.
@@ -64,7 +67,9 @@ TEST_F(ShellTest, TheOpenerReceivesExactlyTheAddress) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   std::ifstream in(out);
   const std::string got((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(got, std::string("1|") + address + "|");
+  std::string expected = "1|";
+  expected.append(address).append("|");
+  EXPECT_EQ(got, expected);
   EXPECT_FALSE(fs::exists("bad"));
   EXPECT_TRUE(ShellLaunches().empty());
   fs::remove_all(dir);

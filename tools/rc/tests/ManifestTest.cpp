@@ -44,8 +44,8 @@ TEST(Manifest, ReadsEachKindOfLine) {
 TEST(Manifest, StringEscapesGiveTheirBytes) {
   const auto e = ParseManifest(R"(STRING 1 "a\tb\n\\\"\x80\xe9z\101\0\377")", "m.rc");
   ASSERT_EQ(e.size(), 1u);
-  const std::string expected{'a', '\t', 'b', '\n', '\\', '"', char(0x80), char(0xE9),
-                             'z', 'A', '\0', char(0xFF)};
+  const std::string expected{'a',        '\t',       'b', '\n', '\\', '"',
+                             char(0x80), char(0xE9), 'z', 'A',  '\0', char(0xFF)};
   EXPECT_EQ(e[0].text, expected);
 }
 
@@ -60,7 +60,8 @@ TEST(Manifest, FaultsNameFileAndLine) {
             "m.rc:1: resource id \"12ab\" is not a number from 1 to 65535");
   EXPECT_EQ(ErrorOf("BITMAP a-b x.png"), "m.rc:1: bad resource name \"a-b\"");
   EXPECT_EQ(ErrorOf("BITMAP A"), "m.rc:1: missing file name");
-  EXPECT_EQ(ErrorOf("BITMAP A x.png extra"), "m.rc:1: unexpected text \"extra\" after the resource");
+  EXPECT_EQ(ErrorOf("BITMAP A x.png extra"),
+            "m.rc:1: unexpected text \"extra\" after the resource");
   EXPECT_EQ(ErrorOf("CURSOR 1 x.png"), "m.rc:1: a cursor needs hotspot=x,y");
   EXPECT_EQ(ErrorOf("CURSOR 1 x.png hotspot=1"),
             "m.rc:1: bad hot spot \"hotspot=1\" (expected hotspot=x,y)");
@@ -93,8 +94,8 @@ TEST(Manifest, SourcesAreCheckedAgainstTheFiles) {
   const std::string data = TL_RC_TEST_DATA;
   auto resolveError = [&](const std::string& line) -> std::string {
     try {
-      ResolveSources(ParseManifest(line, "m.rc"), data, {{"forms/sample.tdf", data + "/sample.bin"}},
-                     "m.rc");
+      ResolveSources(ParseManifest(line, "m.rc"), data,
+                     {{"forms/sample.tdf", data + "/sample.bin"}}, "m.rc");
     } catch (const ManifestError& e) {
       return e.what();
     }

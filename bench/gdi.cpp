@@ -1,0 +1,128 @@
+// Raster device throughput beside pixman doing the same fills, copies and stretches.
+#include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/Gdi.h"
+
+#include <benchmark/benchmark.h>
+
+#ifdef TL_HAVE_PIXMAN
+#include <pixman.h>
+#endif
+
+namespace {
+
+struct MemCanvas {
+  HDC dc;
+  HBITMAP bmp;
+  HGDIOBJ old;
+  MemCanvas(int w, int h) {
+    dc = CreateCompatibleDC(nullptr);
+    bmp = CreateBitmap(w, h, 1, 32, nullptr);
+    old = SelectObject(dc, bmp);
+  }
+  ~MemCanvas() {
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bmp);
+  }
+  Surface& S() { return *BitmapFromHandle(bmp)->Pixels; }
+};
+
+void BM_GdiSolidFill(benchmark::State& state) {
+  const int n = int(state.range(0));
+  MemCanvas c(n, n);
+  HBRUSH b = CreateSolidBrush(RGB(10, 200, 30));
+  RECT r{0, 0, n, n};
+  for (auto _ : state) {
+    FillRect(c.dc, &r, b);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * n * n * 4);
+  DeleteObject(b);
+}
+BENCHMARK(BM_GdiSolidFill)->Arg(64)->Arg(512);
+
+void BM_GdiCopy(benchmark::State& state) {
+  const int n = int(state.range(0));
+  MemCanvas src(n, n), dst(n, n);
+  for (auto _ : state) {
+    BitBlt(dst.dc, 0, 0, n, n, src.dc, 0, 0, SRCCOPY);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * n * n * 4);
+}
+BENCHMARK(BM_GdiCopy)->Arg(64)->Arg(512);
+
+void BM_GdiStretch(benchmark::State& state) {
+  const int n = int(state.range(0));
+  MemCanvas src(n / 2, n / 2), dst(n, n);
+  SetStretchBltMode(dst.dc, int(state.range(1)));
+  for (auto _ : state) {
+    StretchBlt(dst.dc, 0, 0, n, n, src.dc, 0, 0, n / 2, n / 2, SRCCOPY);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(int64_t(state.iterations()) * n * n);
+}
+BENCHMARK(BM_GdiStretch)->Args({512, COLORONCOLOR})->Args({512, HALFTONE});
+
+void BM_GdiPatInvert(benchmark::State& state) {
+  const int n = int(state.range(0));
+  MemCanvas c(n, n);
+  for (auto _ : state) {
+    PatBlt(c.dc, 0, 0, n, n, DSTINVERT);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * n * n * 4);
+}
+BENCHMARK(BM_GdiPatInvert)->Arg(512);
+
+#ifdef TL_HAVE_PIXMAN
+struct PixImage {
+  std::vector<uint32_t> bits;
+  pixman_image_t* img;
+  PixImage(int w, int h) : bits(size_t(w) * size_t(h)) {
+    img = pixman_image_create_bits(PIXMAN_x8r8g8b8, w, h, bits.data(), w * 4);
+  }
+  ~PixImage() { pixman_image_unref(img); }
+};
+
+void BM_PixmanSolidFill(benchmark::State& state) {
+  const int n = int(state.range(0));
+  PixImage dst(n, n);
+  pixman_color_t color{0x0A0A, 0xC8C8, 0x1E1E, 0xFFFF};
+  pixman_rectangle16_t rect{0, 0, uint16_t(n), uint16_t(n)};
+  for (auto _ : state) {
+    pixman_image_fill_rectangles(PIXMAN_OP_SRC, dst.img, &color, 1, &rect);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * n * n * 4);
+}
+BENCHMARK(BM_PixmanSolidFill)->Arg(64)->Arg(512);
+
+void BM_PixmanCopy(benchmark::State& state) {
+  const int n = int(state.range(0));
+  PixImage src(n, n), dst(n, n);
+  for (auto _ : state) {
+    pixman_image_composite32(PIXMAN_OP_SRC, src.img, nullptr, dst.img, 0, 0, 0, 0, 0, 0, n, n);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * n * n * 4);
+}
+BENCHMARK(BM_PixmanCopy)->Arg(64)->Arg(512);
+
+void BM_PixmanStretchNearest(benchmark::State& state) {
+  const int n = int(state.range(0));
+  PixImage src(n / 2, n / 2), dst(n, n);
+  pixman_transform_t t;
+  pixman_transform_init_scale(&t, pixman_double_to_fixed(0.5), pixman_double_to_fixed(0.5));
+  pixman_image_set_transform(src.img, &t);
+  pixman_image_set_filter(src.img, PIXMAN_FILTER_NEAREST, nullptr, 0);
+  for (auto _ : state) {
+    pixman_image_composite32(PIXMAN_OP_SRC, src.img, nullptr, dst.img, 0, 0, 0, 0, 0, 0, n, n);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(int64_t(state.iterations()) * n * n);
+}
+BENCHMARK(BM_PixmanStretchNearest)->Arg(512);
+#endif
+
+}  // namespace

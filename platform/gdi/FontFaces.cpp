@@ -1,0 +1,136 @@
+#include "platform/gdi/FontFaces.h"
+
+#include <fontconfig/fontconfig.h>
+
+#include <array>
+#include <cstring>
+#include <optional>
+
+namespace {
+
+constexpr Byte FF_SWISS = 0x20;
+constexpr Byte FF_MODERN = 0x30;
+constexpr Byte OUT_TT_ONLY_PRECIS = 7;
+
+const FaceEntry kFaces[] = {
+    {"MS Sans Serif", FontFamily::Sans, false, false, FF_SWISS},
+    {"MS Shell Dlg", FontFamily::Sans, false, false, FF_SWISS},
+    {"System", FontFamily::Sans, false, false, FF_SWISS},
+    {"Tahoma", FontFamily::Sans, true, false, FF_SWISS},
+    {"MS Shell Dlg 2", FontFamily::Sans, true, false, FF_SWISS},
+    {"Arial", FontFamily::Sans, true, false, FF_SWISS},
+    {"Courier New", FontFamily::Mono, true, true, FF_MODERN},
+    {kTestFaceName, FontFamily::Test, true, true, FF_MODERN},
+};
+constexpr size_t kDefaultFace = 0;
+constexpr size_t kDefaultTrueTypeFace = 5;
+
+struct PackagedFamily {
+  const char* Family;
+  const char* Package;
+};
+// Indexed by FontFamily (Sans, Mono, Fallback).
+const PackagedFamily kPackaged[] = {
+    {"Liberation Sans", "fonts-liberation2"},
+    {"Liberation Mono", "fonts-liberation2"},
+    {"DejaVu Sans", "fonts-dejavu-core"},
+};
+
+bool SameName(const char* a, const String& b) {
+  size_t n = std::strlen(a);
+  if (n != b.size()) return false;
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
+    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+struct Located {
+  std::array<std::array<FaceFile, 4>, 3> Files;
+};
+std::optional<Located>& LocatedFiles() {
+  static std::optional<Located> located;
+  return located;
+}
+
+FaceFile Match(FcConfig* config, const PackagedFamily& family, bool bold, bool italic) {
+  FcPattern* pattern = FcPatternCreate();
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.Family));
+  FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+  FcConfigSubstitute(config, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(config, pattern, &result);
+  FcPatternDestroy(pattern);
+
+  FaceFile file;
+  FcChar8* name = nullptr;
+  FcChar8* path = nullptr;
+  bool found = match && FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch &&
+               std::strcmp(reinterpret_cast<const char*>(name), family.Family) == 0 &&
+               FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch;
+  if (found) {
+    file.Path = reinterpret_cast<const char*>(path);
+    int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+    FcPatternGetInteger(match, FC_INDEX, 0, &index);
+    FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+    FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+    file.Index = index;
+    file.SynthesizeBold = bold && weight < FC_WEIGHT_DEMIBOLD;
+    file.SynthesizeItalic = italic && slant == FC_SLANT_ROMAN;
+  }
+  if (match) FcPatternDestroy(match);
+  if (!found) {
+    throw FontPackageMissing(std::string("font family \"") + family.Family +
+                             "\" is not installed: install the Debian package " + family.Package);
+  }
+  return file;
+}
+
+}  // namespace
+
+const FaceEntry& ResolveFace(const String& name, Byte outPrecision) {
+  for (const FaceEntry& e : kFaces) {
+    if (SameName(e.Name, name)) return e;
+  }
+  return kFaces[outPrecision == OUT_TT_ONLY_PRECIS ? kDefaultTrueTypeFace : kDefaultFace];
+}
+
+const FaceFile& LocateFace(FontFamily family, bool bold, bool italic) {
+  auto& located = LocatedFiles();
+  if (!located) InitializeFonts();
+  return located->Files[static_cast<size_t>(family)][(bold ? 1 : 0) + (italic ? 2 : 0)];
+}
+
+void InitializeFonts() {
+  auto& located = LocatedFiles();
+  if (located) return;
+  FcConfig* config = FcInitLoadConfigAndFonts();
+  if (!config) throw FontPackageMissing("fontconfig could not load its configuration");
+  Located files;
+  try {
+    for (size_t f = 0; f < 3; ++f) {
+      for (int style = 0; style < 4; ++style) {
+        files.Files[f][style] = Match(config, kPackaged[f], (style & 1) != 0, (style & 2) != 0);
+      }
+    }
+  } catch (...) {
+    FcConfigDestroy(config);
+    throw;
+  }
+  FcConfigDestroy(config);
+  located = std::move(files);
+}
+
+void ForgetFaceFiles() {
+  auto& located = LocatedFiles();
+  if (located) {
+    located.reset();
+    FcFini();
+  }
+}

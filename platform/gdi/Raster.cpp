@@ -1,0 +1,195 @@
+// Raster operations over spans and brush painting.
+#include "platform/gdi/Raster.h"
+
+#include <cstring>
+
+void Rop3Span(Byte rop, Pixel* d, const Pixel* s, const Pixel* p, Integer n) {
+  switch (rop) {
+    case 0x00: std::fill_n(d, n, Pixel(0)); return;                      // BLACKNESS
+    case 0xFF: std::fill_n(d, n, kPixelMask); return;                    // WHITENESS
+    case 0xAA: return;                                                   // D
+    case 0xCC: std::memmove(d, s, size_t(n) * 4); return;                // SRCCOPY
+    case 0xF0: std::memcpy(d, p, size_t(n) * 4); return;                 // PATCOPY
+    case 0x55: for (Integer i = 0; i < n; ++i) d[i] = ~d[i] & kPixelMask; return;   // DSTINVERT
+    case 0x88: for (Integer i = 0; i < n; ++i) d[i] &= s[i]; return;     // SRCAND
+    case 0xEE: for (Integer i = 0; i < n; ++i) d[i] = (d[i] | s[i]) & kPixelMask; return;  // SRCPAINT
+    case 0x66: for (Integer i = 0; i < n; ++i) d[i] = (d[i] ^ s[i]) & kPixelMask; return;  // SRCINVERT
+    case 0x5A: for (Integer i = 0; i < n; ++i) d[i] = (d[i] ^ p[i]) & kPixelMask; return;  // PATINVERT
+    case 0x33: for (Integer i = 0; i < n; ++i) d[i] = ~s[i] & kPixelMask; return;  // NOTSRCCOPY
+    case 0xC0: for (Integer i = 0; i < n; ++i) d[i] = p[i] & s[i]; return;          // MERGECOPY
+    case 0xBB: for (Integer i = 0; i < n; ++i) d[i] = (~s[i] | d[i]) & kPixelMask; return;  // MERGEPAINT
+    case 0x44: for (Integer i = 0; i < n; ++i) d[i] = s[i] & ~d[i] & kPixelMask; return;  // SRCERASE
+    default: break;
+  }
+  static const Pixel zero = 0;
+  const bool useS = Rop3UsesSource(rop), useP = Rop3UsesPattern(rop);
+  for (Integer i = 0; i < n; ++i)
+    d[i] = Rop3Apply(rop, useP ? p[i] : zero, useS ? s[i] : zero, d[i]);
+}
+
+BrushObject* ResolveBrush(HBRUSH brush) {
+  const uintptr_t v = reinterpret_cast<uintptr_t>(brush);
+  // FillRect and friends accept COLOR_x + 1 in place of a brush.
+  if (v >= 1 && v <= uintptr_t(COLOR_COUNT)) return BrushFromHandle(GetSysColorBrush(int(v - 1)));
+  return BrushFromHandle(brush);
+}
+
+namespace {
+bool hatchBit(ULONG_PTR hatch, Integer x, Integer y) {
+  switch (hatch) {
+    case HS_HORIZONTAL: return y == 7;
+    case HS_VERTICAL: return x == 7;
+    case HS_FDIAGONAL: return x == y;
+    case HS_BDIAGONAL: return x + y == 7;
+    case HS_CROSS: return x == 7 || y == 7;
+    case HS_DIAGCROSS: return x == y || x + y == 7;
+    default: return false;
+  }
+}
+Integer floorMod(Integer a, Integer m) {
+  Integer r = a % m;
+  return r < 0 ? r + m : r;
+}
+}  // namespace
+
+BrushPainter::BrushPainter(DeviceContext& dc, const BrushObject* brush) {
+  if (!brush || brush->Style == BS_NULL) return;
+  null_ = false;
+  org_ = dc.State.BrushOrg;
+  const bool mono = dc.TargetIsMono();
+  switch (brush->Style) {
+    case BS_SOLID: {
+      solid_ = true;
+      const COLORREF c = brush->SysColorIndex >= 0 ? GetSysColor(brush->SysColorIndex) : brush->Color;
+      solidPixel_ = dc.TargetPixel(c);
+      return;
+    }
+    case BS_HATCHED: {
+      pw_ = ph_ = 8;
+      pattern_.resize(64);
+      mask_.resize(64);
+      const Pixel fg = dc.TargetPixel(brush->Color), bg = dc.TargetPixel(dc.State.BkColor);
+      transparentGaps_ = dc.State.BkMode == TRANSPARENT;
+      for (Integer y = 0; y < 8; ++y)
+        for (Integer x = 0; x < 8; ++x) {
+          const bool on = hatchBit(brush->Hatch, x, y);
+          pattern_[size_t(y * 8 + x)] = on ? fg : bg;
+          mask_[size_t(y * 8 + x)] = on;
+        }
+      return;
+    }
+    case BS_PATTERN: {
+      const Surface* p = brush->Pattern.get();
+      if (!p || p->IsEmpty()) {
+        null_ = true;
+        return;
+      }
+      pw_ = p->Width();
+      ph_ = p->Height();
+      pattern_.resize(size_t(pw_) * size_t(ph_));
+      const Pixel fg = dc.TargetPixel(dc.State.TextColor), bg = dc.TargetPixel(dc.State.BkColor);
+      for (Integer y = 0; y < ph_; ++y)
+        for (Integer x = 0; x < pw_; ++x) {
+          const Pixel v = p->At(x, y);
+          Pixel out;
+          if (brush->MonoPattern) out = mono ? v : (v ? bg : fg);
+          else out = mono ? MonoFromColor(ColorFromPixel(v)) : v;
+          pattern_[size_t(y * pw_ + x)] = out;
+        }
+      return;
+    }
+    default:
+      null_ = true;
+  }
+}
+
+void BrushPainter::Row(Integer x, Integer y, Integer n, Pixel* out, Byte* opaque) const {
+  if (solid_) {
+    std::fill_n(out, n, solidPixel_);
+    if (opaque) std::fill_n(opaque, n, Byte(1));
+    return;
+  }
+  if (null_ || pw_ == 0) return;
+  const Integer py = floorMod(y - org_.Y, ph_);
+  const Pixel* row = pattern_.data() + size_t(py) * size_t(pw_);
+  const Byte* mrow = mask_.empty() ? nullptr : mask_.data() + size_t(py) * size_t(pw_);
+  Integer px = floorMod(x - org_.X, pw_);
+  for (Integer i = 0; i < n; ++i) {
+    out[i] = row[px];
+    if (opaque) opaque[i] = (!transparentGaps_ || !mrow) ? 1 : mrow[px];
+    if (++px == pw_) px = 0;
+  }
+}
+
+namespace {
+template <class Op>
+void paintRegion(DeviceContext& dc, const Region& rgn, const BrushObject* brush, Op op) {
+  Surface* s = dc.Target();
+  if (!s) return;
+  BrushPainter bp(dc, brush);
+  if (bp.IsNull()) return;
+  const Region& clip = dc.EffectiveClip();
+  const TPoint o = dc.DeviceOrigin;
+  std::vector<Pixel> pat;
+  std::vector<Byte> opq;
+  for (const TRect& r : rgn.Rects()) {
+    ForEachClipRect(clip, r, [&](const TRect& c) {
+      const Integer n = c.Width();
+      pat.resize(size_t(n));
+      opq.resize(size_t(n));
+      for (Integer y = c.Top; y < c.Bottom; ++y) {
+        bp.Row(c.Left, y, n, pat.data(), opq.data());
+        Pixel* d = s->Row(y + o.Y) + c.Left + o.X;
+        op(d, pat.data(), bp.HasTransparentGaps() ? opq.data() : nullptr, n);
+      }
+    });
+  }
+}
+}  // namespace
+
+void PaintRegionRop2(DeviceContext& dc, const Region& rgn, const BrushObject* brush, int rop2) {
+  if (rop2 == R2_COPYPEN && brush && brush->Style == BS_SOLID) {
+    BrushPainter bp(dc, brush);
+    for (const TRect& r : rgn.Rects()) dc.FillDeviceRect(r, bp.SolidPixel());
+    return;
+  }
+  paintRegion(dc, rgn, brush, [rop2](Pixel* d, const Pixel* p, const Byte* m, Integer n) {
+    for (Integer i = 0; i < n; ++i)
+      if (!m || m[i]) d[i] = Rop2Apply(rop2, p[i], d[i]);
+  });
+}
+
+void PaintRegionRop3(DeviceContext& dc, const Region& rgn, const BrushObject* brush, Byte rop3) {
+  if (!Rop3UsesPattern(rop3)) {
+    // Pattern-free ops work without a brush.
+    static BrushObject black;   // solid black: the default members
+    brush = &black;
+  }
+  if (rop3 == 0xF0 && brush && brush->Style == BS_SOLID) {
+    BrushPainter bp(dc, brush);
+    for (const TRect& r : rgn.Rects()) dc.FillDeviceRect(r, bp.SolidPixel());
+    return;
+  }
+  paintRegion(dc, rgn, brush, [rop3](Pixel* d, const Pixel* p, const Byte* m, Integer n) {
+    if (!m) {
+      Rop3Span(rop3, d, nullptr, p, n);
+      return;
+    }
+    for (Integer i = 0; i < n; ++i)
+      if (m[i]) Rop3Span(rop3, d + i, nullptr, p + i, 1);
+  });
+}
+
+void PaintRectRop3(DeviceContext& dc, const TRect& r, const BrushObject* brush, Byte rop3) {
+  if (r.IsEmpty()) return;
+  PaintRegionRop3(dc, Region(r), brush, rop3);
+}
+
+void PlotRop2(DeviceContext& dc, Integer x, Integer y, Pixel p, int rop2) {
+  Surface* s = dc.Target();
+  if (!s) return;
+  const Region& clip = dc.EffectiveClip();
+  if (!clip.Contains(x, y)) return;
+  Pixel& d = s->Row(y + dc.DeviceOrigin.Y)[x + dc.DeviceOrigin.X];
+  d = rop2 == R2_COPYPEN ? p : Rop2Apply(rop2, p, d);
+}

@@ -1,0 +1,354 @@
+// Lines and shapes: pens outline, brushes fill, both through the DC's ROP2.
+#include "platform/gdi/Raster.h"
+#include "platform/gdi/ScanConvert.h"
+
+#include <cstdlib>
+
+namespace {
+
+// On/off run lengths of the cosmetic styled pens, in pixels.
+struct Dashes {
+  const Integer* runs;
+  int count;
+};
+constexpr Integer kDash[] = {18, 6};
+constexpr Integer kDot[] = {3, 3};
+constexpr Integer kDashDot[] = {9, 6, 3, 6};
+constexpr Integer kDashDotDot[] = {9, 3, 3, 3, 3, 3};
+
+Dashes dashesOf(UINT style) {
+  switch (style) {
+    case PS_DASH: return {kDash, 2};
+    case PS_DOT: return {kDot, 2};
+    case PS_DASHDOT: return {kDashDot, 4};
+    case PS_DASHDOTDOT: return {kDashDotDot, 6};
+    default: return {nullptr, 0};
+  }
+}
+
+// Draws device lines with the DC's pen, keeping the dash phase across connected segments.
+class PenStroker {
+ public:
+  explicit PenStroker(DeviceContext& dc) : dc_(dc) {
+    pen_ = static_cast<const PenObject*>(dc.State.Pen.Object.get());
+    if (!pen_ || pen_->Style == PS_NULL) return;
+    visible_ = true;
+    color_ = dc.TargetPixel(pen_->Color);
+    bk_ = dc.TargetPixel(dc.State.BkColor);
+    dashes_ = dashesOf(pen_->Style);
+    width_ = pen_->Width;
+    if (width_ > 1) dashes_ = {nullptr, 0};   // wide pens draw solid
+  }
+  bool Visible() const { return visible_; }
+  Integer Width() const { return width_; }
+  Pixel Color() const { return color_; }
+
+  // The pixels from a to b, b itself excluded.
+  void Line(TPoint a, TPoint b) {
+    if (!visible_) return;
+    const Integer dx = std::abs(b.X - a.X), dy = std::abs(b.Y - a.Y);
+    const Integer sx = b.X >= a.X ? 1 : -1, sy = b.Y >= a.Y ? 1 : -1;
+    const Integer steps = std::max(dx, dy);
+    for (Integer i = 0; i < steps; ++i) {
+      Integer x, y;
+      if (dx >= dy) {
+        x = a.X + sx * i;
+        y = a.Y + sy * Integer((2 * Int64(i) * dy + dx) / (2 * Int64(dx)));
+      } else {
+        y = a.Y + sy * i;
+        x = a.X + sx * Integer((2 * Int64(i) * dx + dy) / (2 * Int64(dy)));
+      }
+      Plot(x, y);
+    }
+  }
+
+  void Flush() {
+    if (wide_.empty()) return;
+    BrushObject b;
+    b.Style = BS_SOLID;
+    b.Color = pen_->Color;
+    PaintRegionRop2(dc_, Region::FromRects(wide_), &b, dc_.State.Rop2);
+    wide_.clear();
+  }
+  ~PenStroker() { Flush(); }
+
+ private:
+  void Plot(Integer x, Integer y) {
+    if (width_ > 1) {
+      const Integer h = width_ / 2;
+      wide_.push_back({x - h, y - h, x - h + width_, y - h + width_});
+      return;
+    }
+    bool on = true;
+    if (dashes_.runs) {
+      on = (run_ % 2) == 0;
+      if (++pos_ >= dashes_.runs[run_]) {
+        pos_ = 0;
+        run_ = (run_ + 1) % dashes_.count;
+      }
+    }
+    if (on) PlotRop2(dc_, x, y, color_, dc_.State.Rop2);
+    else if (dc_.State.BkMode == OPAQUE) PlotRop2(dc_, x, y, bk_, dc_.State.Rop2);
+  }
+
+  DeviceContext& dc_;
+  const PenObject* pen_ = nullptr;
+  bool visible_ = false;
+  Pixel color_ = 0, bk_ = 0;
+  Dashes dashes_{nullptr, 0};
+  Integer width_ = 1;
+  int run_ = 0;
+  Integer pos_ = 0;
+  std::vector<TRect> wide_;
+};
+
+bool recording(DeviceContext* d) { return d->Path == DeviceContext::PathState::Open; }
+
+void strokePolyline(DeviceContext& d, const std::vector<TPoint>& pts) {
+  PenStroker pen(d);
+  for (size_t i = 0; i + 1 < pts.size(); ++i) pen.Line(pts[i], pts[i + 1]);
+  // A wide pen also covers the last point (its caps), thin pens stop before it.
+  if (pen.Width() > 1 && !pts.empty()) {
+    pen.Line(pts.back(), {pts.back().X + 1, pts.back().Y});
+  }
+}
+
+const BrushObject* currentBrush(DeviceContext& d) {
+  return static_cast<const BrushObject*>(d.State.Brush.Object.get());
+}
+
+bool penIsNull(DeviceContext& d) {
+  auto* p = static_cast<const PenObject*>(d.State.Pen.Object.get());
+  return !p || p->Style == PS_NULL;
+}
+
+Region shifted(const Region& r, Integer dx, Integer dy) {
+  Region s = r;
+  s.Offset(dx, dy);
+  return s;
+}
+
+// The pixels of r all of whose four neighbours are in r too.
+Region eroded(const Region& r) {
+  Region e = Region::Combine(r, shifted(r, 1, 0), RegionOp::And);
+  e = Region::Combine(e, shifted(r, -1, 0), RegionOp::And);
+  e = Region::Combine(e, shifted(r, 0, 1), RegionOp::And);
+  return Region::Combine(e, shifted(r, 0, -1), RegionOp::And);
+}
+
+// Fills `shape` with the brush and outlines it with the pen. `inner` is the shape shrunk by
+// the pen's width (the fill area when a pen is present).
+void drawClosedShape(DeviceContext& d, const Region& shape, const Region& inner) {
+  const int rop2 = d.State.Rop2;
+  const BrushObject* brush = currentBrush(d);
+  if (penIsNull(d)) {
+    PaintRegionRop2(d, shape, brush, rop2);
+    return;
+  }
+  PaintRegionRop2(d, inner, brush, rop2);
+  auto* pen = static_cast<const PenObject*>(d.State.Pen.Object.get());
+  BrushObject pb;
+  pb.Style = BS_SOLID;
+  pb.Color = pen->Color;
+  PaintRegionRop2(d, Region::Combine(shape, inner, RegionOp::Diff), &pb, rop2);
+}
+
+Region innerOf(const Region& shape, Integer width) {
+  Region r = shape;
+  for (Integer i = 0; i < width && !r.IsEmpty(); ++i) r = eroded(r);
+  return r;
+}
+
+Integer penWidth(DeviceContext& d) {
+  auto* p = static_cast<const PenObject*>(d.State.Pen.Object.get());
+  return p ? std::max<Integer>(p->Width, 1) : 1;
+}
+
+void addFigure(DeviceContext* d, std::vector<TPoint> pts, bool closed) {
+  if (pts.empty()) return;
+  if (closed) pts.push_back(pts.front());
+  d->PathFigures.push_back(std::move(pts));
+}
+
+}  // namespace
+
+// ---- Lines ----------------------------------------------------------------------------------------
+
+BOOL MoveToEx(HDC dc, int x, int y, LPPOINT old) {
+  DeviceContext* d = DcFromHandle(dc);
+  if (!d) return FALSE;
+  if (old) *old = d->State.CurrentPos;
+  d->State.CurrentPos = {x, y};
+  if (recording(d)) d->PathFigures.push_back({d->ToDevice(x, y)});
+  return TRUE;
+}
+
+BOOL GetCurrentPositionEx(HDC dc, LPPOINT pt) {
+  DeviceContext* d = DcFromHandle(dc);
+  if (!d || !pt) return FALSE;
+  *pt = d->State.CurrentPos;
+  return TRUE;
+}
+
+BOOL LineTo(HDC dc, int x, int y) {
+  DeviceContext* d = DcFromHandle(dc);
+  if (!d) return FALSE;
+  const TPoint from = d->ToDevice(d->State.CurrentPos.X, d->State.CurrentPos.Y), to = d->ToDevice(x, y);
+  d->State.CurrentPos = {x, y};
+  if (recording(d)) {
+    if (d->PathFigures.empty()) d->PathFigures.push_back({from});
+    d->PathFigures.back().push_back(to);
+    return TRUE;
+  }
+  strokePolyline(*d, {from, to});
+  return TRUE;
+}
+
+BOOL Polyline(HDC dc, const POINT* pts, int count) {
+  DeviceContext* d = DcFromHandle(dc);
+  if (!d || !pts || count < 2) return FALSE;
+  std::vector<TPoint> dev(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) dev[size_t(i)] = d->ToDevice(pts[i].X, pts[i].Y);
+  if (recording(d)) {
+    addFigure(d, std::move(dev), false);
+    return TRUE;
+  }
+  strokePolyline(*d, dev);
+  return TRUE;
+}
+
+BOOL PolyPolygon(HDC dc, const POINT* pts, const INT* counts, int polygons) {
+  DeviceContext* d = DcFromHandle(dc);
+  if (!d || !pts || !counts || polygons <= 0) return FALSE;
+  std::vector<std::vector<TPoint>> polys;
+  size_t at = 0;
+  for (int i = 0; i < polygons; ++i) {
+    if (counts[i] < 2) return FALSE;
+    std::vector<TPoint> p(size_t(counts[i]));
+    for (auto& q : p) {
+      q = d->ToDevice(pts[at].X, pts[at].Y);
+      ++at;
+    }
+    polys.push_back(std::move(p));
+  }
+  if (recording(d)) {
+    for (auto& p : polys) addFigure(d, p, true);
+    return TRUE;
+  }
+  const Region fill = Region::Polygon(polys, d->State.PolyFillMode == WINDING ? PolyFillMode::Winding
+                                                                              : PolyFillMode::Alternate);
+  PaintRegionRop2(*d, fill, currentBrush(*d), d->State.Rop2);
+  for (auto& p : polys) {
+    p.push_back(p.front());
+    strokePolyline(*d, p);
+  }
+  return TRUE;
+}
+
+BOOL Polygon(HDC dc, const POINT* pts, int count) {
+  INT c = count;
+  return PolyPolygon(dc, pts, &c, 1);
+}
+
+// ---- Rectangles, ellipses, pies -------------------------------------------------------------------
+
+BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
+  DeviceContext* d = DcFromHandle(dc);
+  if (!d) return FALSE;
+  const TRect r = d->ToDevice(NormalizedRect(left, top, right, bottom));
+  if (recording(d)) {
+    addFigure(d, {{r.Left, r.Top}, {r.Right, r.Top}, {r.Right, r.Bottom}, {r.Left, r.Bottom}}, true);
+    return TRUE;
+  }
+  if (penIsNull(*d)) {
+    // Without a pen the filled area loses its right column and bottom row.
+    PaintRegionRop2(*d, Region({r.Left, r.Top, r.Right - 1, r.Bottom - 1}), currentBrush(*d), d->State.Rop2);
+    return TRUE;
+  }
+  const Integer w = penWidth(*d);
+  if (w == 1) {
+    PaintRegionRop2(*d, Region({r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1}), currentBrush(*d),
+                    d->State.Rop2);
+    if (r.Right - r.Left >= 1 && r.Bottom - r.Top >= 1)
+      strokePolyline(*d, {{r.Left, r.Top}, {r.Right - 1, r.Top}, {r.Right - 1, r.Bottom - 1},
+                          {r.Left, r.Bottom - 1}, {r.Left, r.Top}});
+    return TRUE;
+  }
+  auto* pen = static_cast<const PenObject*>(d->State.Pen.Object.get());
+  TRect outer = r;
+  if (pen->Style != PS_INSIDEFRAME) {
+    const Integer h = w / 2;
+    outer = {r.Left - h, r.Top - h, r.Right - h + w - 1, r.Bottom - h + w - 1};
+  }
+  const Region shape(outer);
+  drawClosedShape(*d, shape, Region({outer.Left + w, outer.Top + w, outer.Right - w, outer.Bottom - w}));
+  return TRUE;
+}
+
+namespace {
+BOOL drawRound(HDC dc, int left, int top, int right, int bottom, int ew, int eh, bool ellipse) {
+  DeviceContext* d = DcFromHandle(dc);
+  if (!d) return FALSE;
+  TRect r = d->ToDevice(NormalizedRect(left, top, right, bottom));
+  auto make = [&](const TRect& b) {
+    return ellipse ? Region::Ellipse(b) : Region::RoundRect(b, std::abs(ew), std::abs(eh));
+  };
+  if (penIsNull(*d)) {
+    PaintRegionRop2(*d, make({r.Left, r.Top, r.Right - 1, r.Bottom - 1}), currentBrush(*d), d->State.Rop2);
+    return TRUE;
+  }
+  const Region shape = make(r);
+  drawClosedShape(*d, shape, innerOf(shape, penWidth(*d)));
+  return TRUE;
+}
+}  // namespace
+
+BOOL Ellipse(HDC dc, int left, int top, int right, int bottom) {
+  return drawRound(dc, left, top, right, bottom, 0, 0, true);
+}
+
+BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int width, int height) {
+  return drawRound(dc, left, top, right, bottom, width, height, false);
+}
+
+BOOL Pie(HDC dc, int left, int top, int right, int bottom, int xr1, int yr1, int xr2, int yr2) {
+  DeviceContext* d = DcFromHandle(dc);
+  if (!d) return FALSE;
+  const TRect r = d->ToDevice(NormalizedRect(left, top, right, bottom));
+  if (r.IsEmpty()) return TRUE;
+  const bool nullPen = penIsNull(*d);
+  const TRect box = nullPen ? TRect{r.Left, r.Top, r.Right - 1, r.Bottom - 1} : r;
+  RegionBuilder builder;
+  ScanPie(box, d->ToDevice(xr1, yr1), d->ToDevice(xr2, yr2), {}, builder);
+  const Region shape = builder.Finish();
+  if (nullPen) {
+    PaintRegionRop2(*d, shape, currentBrush(*d), d->State.Rop2);
+    return TRUE;
+  }
+  drawClosedShape(*d, shape, innerOf(shape, penWidth(*d)));
+  return TRUE;
+}
+
+// ---- Pixels ----------------------------------------------------------------------------------------
+
+COLORREF SetPixel(HDC dc, int x, int y, COLORREF color) {
+  DeviceContext* d = DcFromHandle(dc);
+  if (!d) return CLR_INVALID;
+  const TPoint p = d->ToDevice(x, y);
+  if (!d->Target() || !d->EffectiveClip().Contains(p.X, p.Y)) return CLR_INVALID;
+  const Pixel px = d->TargetPixel(color);
+  d->Target()->Set(p.X + d->DeviceOrigin.X, p.Y + d->DeviceOrigin.Y, px);
+  return ColorFromPixel(px);
+}
+
+BOOL SetPixelV(HDC dc, int x, int y, COLORREF color) {
+  return SetPixel(dc, x, y, color) != CLR_INVALID;
+}
+
+COLORREF GetPixel(HDC dc, int x, int y) {
+  DeviceContext* d = DcFromHandle(dc);
+  if (!d) return CLR_INVALID;
+  const TPoint p = d->ToDevice(x, y);
+  if (!d->Target() || !d->EffectiveClip().Contains(p.X, p.Y)) return CLR_INVALID;
+  return ColorFromPixel(d->Target()->At(p.X + d->DeviceOrigin.X, p.Y + d->DeviceOrigin.Y));
+}

@@ -1,0 +1,97 @@
+#include "platform/gdi/Surface.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+Surface::Surface(Integer width, Integer height, Pixel fill) {
+  if (width <= 0 || height <= 0) return;
+  const uint64_t count = uint64_t(width) * uint64_t(height);
+  if (count > (uint64_t(1) << 28)) return;   // over a gigabyte: refuse rather than abort
+  owned_.reset(new Pixel[size_t(count)]);
+  top_ = owned_.get();
+  width_ = width;
+  height_ = height;
+  stride_ = width;
+  std::fill_n(top_, size_t(count), fill & kPixelMask);
+}
+
+Surface Surface::Wrap(Pixel* topRow, Integer width, Integer height, Integer stridePixels) {
+  Surface s;
+  if (!topRow || width <= 0 || height <= 0) return s;
+  s.top_ = topRow;
+  s.width_ = width;
+  s.height_ = height;
+  s.stride_ = stridePixels;
+  return s;
+}
+
+Surface Surface::Clone() const {
+  Surface s(width_, height_);
+  for (Integer y = 0; y < s.height_; ++y) std::memcpy(s.Row(y), Row(y), size_t(width_) * 4);
+  return s;
+}
+
+void Surface::Fill(const TRect& r, Pixel p) {
+  const Integer l = std::max(r.Left, 0), t = std::max(r.Top, 0);
+  const Integer rr = std::min(r.Right, width_), b = std::min(r.Bottom, height_);
+  if (l >= rr || t >= b) return;
+  p &= kPixelMask;
+  for (Integer y = t; y < b; ++y) std::fill(Row(y) + l, Row(y) + rr, p);
+}
+
+void Surface::CopyFrom(const Surface& src, const TRect& from, Integer x, Integer y) {
+  // Clip against the source, then against this surface, keeping the two in step.
+  Integer sl = from.Left, st = from.Top, sr = from.Right, sb = from.Bottom;
+  if (sl < 0) { x -= sl; sl = 0; }
+  if (st < 0) { y -= st; st = 0; }
+  sr = std::min(sr, src.width_);
+  sb = std::min(sb, src.height_);
+  if (x < 0) { sl -= x; x = 0; }
+  if (y < 0) { st -= y; y = 0; }
+  sr = std::min(sr, sl + (width_ - x));
+  sb = std::min(sb, st + (height_ - y));
+  if (sl >= sr || st >= sb) return;
+  const size_t bytes = size_t(sr - sl) * 4;
+  const bool upward = &src == this && y > st;
+  for (Integer i = 0; i < sb - st; ++i) {
+    const Integer k = upward ? sb - st - 1 - i : i;
+    std::memmove(Row(y + k) + x, src.Row(st + k) + sl, bytes);
+  }
+}
+
+bool SaveSurfacePng(const Surface& s, const std::string& path) {
+  if (s.IsEmpty()) return false;
+  const std::string tmp = path + ".tmp";
+  FILE* f = std::fopen(tmp.c_str(), "wb");
+  if (!f) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  volatile bool ok = false;
+  std::vector<png_byte> row(size_t(s.Width()) * 3);
+  if (png && info && setjmp(png_jmpbuf(png)) == 0) {
+    png_init_io(png, f);
+    png_set_IHDR(png, info, png_uint_32(s.Width()), png_uint_32(s.Height()), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (Integer y = 0; y < s.Height(); ++y) {
+      const Pixel* src = s.Row(y);
+      for (Integer x = 0; x < s.Width(); ++x) {
+        row[size_t(x) * 3] = png_byte(src[x] >> 16);
+        row[size_t(x) * 3 + 1] = png_byte(src[x] >> 8);
+        row[size_t(x) * 3 + 2] = png_byte(src[x]);
+      }
+      png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    ok = true;
+  }
+  png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
+  ok = (std::fclose(f) == 0) && ok;
+  if (ok) ok = std::rename(tmp.c_str(), path.c_str()) == 0;
+  if (!ok) std::remove(tmp.c_str());
+  return ok;
+}

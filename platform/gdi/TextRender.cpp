@@ -1,0 +1,158 @@
+#include "platform/gdi/TextRender.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Cosine and sine of an escapement, exact at the quarter turns.
+void Trig(Integer escapement, double& c, double& s) {
+  Integer e = ((escapement % 3600) + 3600) % 3600;
+  switch (e) {
+    case 0: c = 1; s = 0; return;
+    case 900: c = 0; s = 1; return;
+    case 1800: c = -1; s = 0; return;
+    case 2700: c = 0; s = -1; return;
+    default: break;
+  }
+  double a = e * 3.14159265358979323846 / 1800.0;
+  c = std::cos(a);
+  s = std::sin(a);
+}
+
+}  // namespace
+
+Byte CoverageMask::At(Integer x, Integer y) const {
+  x -= Left;
+  y -= Top;
+  if (x < 0 || y < 0 || x >= Width || y >= Height) return 0;
+  return Data[size_t(y) * size_t(Width) + size_t(x)];
+}
+
+CoverageMask RenderRun(FontInstance& font, const Byte* s, Integer n, const Integer* advances,
+                       bool underline, bool strikeOut) {
+  const FontMetrics& m = font.Metrics();
+  // Bounds: the cells of the run and every glyph image (which may reach outside them).
+  Int64 left = 0, right = 0, top = 0, bottom = m.Height, pen = 0;
+  for (Integer i = 0; i < n; ++i) {
+    const GlyphImage& g = font.Image(s[i]);
+    if (g.Width > 0 && g.Height > 0) {
+      left = std::min<Int64>(left, pen + g.Left);
+      right = std::max<Int64>(right, pen + g.Left + g.Width);
+      top = std::min<Int64>(top, m.Ascent + g.Top);
+      bottom = std::max<Int64>(bottom, m.Ascent + g.Top + g.Height);
+    }
+    pen += advances[i];
+  }
+  right = std::max(right, pen);
+  left = std::min(left, pen);
+  CoverageMask mask;
+  // Masks wider than any surface are pointless; keep them within the 32-bit range.
+  constexpr Int64 kLimit = 1 << 24;
+  if (right - left > kLimit || bottom - top > kLimit / 64) return mask;
+  mask.Left = Integer(left);
+  mask.Top = Integer(top);
+  mask.Width = Integer(right - left);
+  mask.Height = Integer(bottom - top);
+  mask.Data.assign(size_t(mask.Width) * size_t(mask.Height), 0);
+  if (mask.IsEmpty()) return mask;
+
+  pen = 0;
+  for (Integer i = 0; i < n; ++i) {
+    const GlyphImage& g = font.Image(s[i]);
+    Int64 ox = pen + g.Left - mask.Left, oy = m.Ascent + g.Top - mask.Top;
+    for (Integer y = 0; y < g.Height; ++y) {
+      Byte* dst = &mask.Data[size_t(oy + y) * size_t(mask.Width) + size_t(ox)];
+      const Byte* src = &g.Coverage[size_t(y) * size_t(g.Width)];
+      for (Integer x = 0; x < g.Width; ++x) {
+        unsigned v = unsigned(dst[x]) + src[x];   // overlapping glyphs add up, saturating
+        dst[x] = Byte(std::min(v, 255u));
+      }
+    }
+    pen += advances[i];
+  }
+  auto bar = [&](Integer row, Integer thickness) {
+    Int64 from = std::min<Int64>(0, pen), to = std::max<Int64>(0, pen);
+    for (Integer r = row; r < row + thickness; ++r) {
+      Integer y = r - mask.Top;
+      if (y < 0 || y >= mask.Height) continue;
+      for (Int64 x = from; x < to; ++x) mask.Data[size_t(y) * size_t(mask.Width) + size_t(x - mask.Left)] = 255;
+    }
+  };
+  if (underline) bar(m.UnderlineRow, m.UnderlineThickness);
+  if (strikeOut) bar(m.StrikeOutRow, m.StrikeOutThickness);
+  return mask;
+}
+
+CoverageMask SolidMask(const TRect& r) {
+  CoverageMask mask;
+  if (r.IsEmpty()) return mask;
+  mask.Left = r.Left;
+  mask.Top = r.Top;
+  mask.Width = r.Width();
+  mask.Height = r.Height();
+  mask.Data.assign(size_t(mask.Width) * size_t(mask.Height), 255);
+  return mask;
+}
+
+TPoint RotateOffset(Integer x, Integer y, Integer escapement) {
+  double c, s;
+  Trig(escapement, c, s);
+  // Counter-clockwise on a screen whose y grows downwards.
+  return {Integer(std::lround(x * c + y * s)), Integer(std::lround(-x * s + y * c))};
+}
+
+CoverageMask RotateMask(const CoverageMask& mask, Integer escapement) {
+  double c, s;
+  Trig(escapement, c, s);
+  if (c == 1 || mask.IsEmpty()) return mask;
+  // The rotated bounds: corners of the source rectangle, turned.
+  double xs[2] = {double(mask.Left), double(mask.Left + mask.Width)};
+  double ys[2] = {double(mask.Top), double(mask.Top + mask.Height)};
+  double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
+  for (double x : xs) {
+    for (double y : ys) {
+      double rx = x * c + y * s, ry = -x * s + y * c;
+      minX = std::min(minX, rx);
+      maxX = std::max(maxX, rx);
+      minY = std::min(minY, ry);
+      maxY = std::max(maxY, ry);
+    }
+  }
+  CoverageMask out;
+  out.Left = Integer(std::floor(minX));
+  out.Top = Integer(std::floor(minY));
+  out.Width = Integer(std::ceil(maxX)) - out.Left;
+  out.Height = Integer(std::ceil(maxY)) - out.Top;
+  out.Data.assign(size_t(out.Width) * size_t(out.Height), 0);
+  for (Integer ty = 0; ty < out.Height; ++ty) {
+    double dy = out.Top + ty + 0.5;
+    for (Integer tx = 0; tx < out.Width; ++tx) {
+      double dx = out.Left + tx + 0.5;
+      // Inverse turn of the target pixel centre; the source pixel holding it.
+      double sx = dx * c - dy * s, sy = dx * s + dy * c;
+      Integer px = Integer(std::floor(sx)), py = Integer(std::floor(sy));
+      out.Data[size_t(ty) * size_t(out.Width) + size_t(tx)] = mask.At(px, py);
+    }
+  }
+  return out;
+}
+
+void AppendRunOutline(FontInstance& font, const Byte* s, Integer n, const Integer* advances,
+                      double x, double y, double offsetX, double offsetY, Integer escapement,
+                      TextPath& path) {
+  TextPath local;
+  double pen = offsetX, baseline = offsetY + font.Metrics().Ascent;
+  for (Integer i = 0; i < n; ++i) {
+    font.AppendOutline(s[i], pen, baseline, local);
+    pen += advances[i];
+  }
+  double c, sn;
+  Trig(escapement, c, sn);
+  for (TextPath::PointF& p : local.Points) {
+    double rx = p.X * c + p.Y * sn, ry = -p.X * sn + p.Y * c;
+    p = {x + rx, y + ry};
+  }
+  path.Verbs.insert(path.Verbs.end(), local.Verbs.begin(), local.Verbs.end());
+  path.Points.insert(path.Points.end(), local.Points.begin(), local.Points.end());
+}

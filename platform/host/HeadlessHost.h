@@ -1,0 +1,86 @@
+// The host tests use: a virtual 1280x1024 screen, a virtual clock that only tests (and
+// Sleep) move, input injected through the window layer's input path, a pump that stops
+// when nothing is left to do, and scripts for the idle points of modal loops.
+#pragma once
+
+#include "platform/gdi/Surface.h"
+#include "platform/host/Host.h"
+#include "platform/kernel/VirtualClock.h"
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <stdexcept>
+
+// A loop waits for input that can never come: nothing queued, no timer due, no script.
+class HeadlessStall : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class MouseButton { Left, Right, Middle };
+
+class HeadlessHost final : public Host {
+ public:
+  // Installs itself as the window layer's host; the destructor removes it again.
+  explicit HeadlessHost(VirtualClock& clock);
+  ~HeadlessHost() override;
+  HeadlessHost(const HeadlessHost&) = delete;
+  HeadlessHost& operator=(const HeadlessHost&) = delete;
+
+  // ---- Host --------------------------------------------------------------------------------
+  DWORD Now() override;
+  void Sleep(DWORD ms) override;
+  bool WaitForInput(std::optional<DWORD> deadline) override;
+  void TopLevelChanged(HWND hwnd, const TRect& screen, DWORD style) override;
+  void TopLevelDestroyed(HWND hwnd) override;
+  void Present(HWND hwnd, const Region& dirty) override;
+  void SetCursor(HCURSOR cursor) override;
+  TRect WorkArea() override;
+
+  // ---- Screen --------------------------------------------------------------------------------
+  static constexpr Integer ScreenWidth = 1280;
+  static constexpr Integer ScreenHeight = 1024;
+  void SetWorkArea(const TRect& area);   // broadcasts the change as the platform does
+  HCURSOR CurrentCursor() const { return cursor_; }
+  int PresentCount(HWND hwnd) const;
+
+  // ---- Input (points in the client coordinates of `hwnd`; null = screen coordinates) --------
+  void MouseMove(HWND hwnd, Integer x, Integer y);
+  void MouseDown(HWND hwnd, Integer x, Integer y, MouseButton button = MouseButton::Left);
+  void MouseUp(HWND hwnd, Integer x, Integer y, MouseButton button = MouseButton::Left);
+  void Click(HWND hwnd, Integer x, Integer y, MouseButton button = MouseButton::Left);
+  void DoubleClick(HWND hwnd, Integer x, Integer y);
+  void Wheel(HWND hwnd, Integer x, Integer y, int delta);
+  void KeyDown(int vk);
+  void KeyUp(int vk);
+  void Key(int vk);                      // down and up
+  void Char(Byte ch);                    // a typed character without a key
+  void Text(const String& text);
+
+  // ---- Running -----------------------------------------------------------------------------
+  // Runs posted messages, input, paints and due timers until none is left; time stands
+  // still. A WM_QUIT met here stays queued for the loop that owns it.
+  void PumpUntilIdle();
+  // Moves the clock forward by `ms`, stopping at each timer as it falls due and pumping.
+  void Advance(DWORD ms);
+  // Runs `script` the next time a loop waits with nothing to do (a modal loop's idle point).
+  void WhenIdle(std::function<void()> script);
+  size_t PendingScripts() const { return scripts_.size(); }
+
+  // ---- Pixels --------------------------------------------------------------------------------
+  // The top-level window's pixels with its frame, as shown (the caret included).
+  Surface Capture(HWND topLevel) const;
+  // The pixel at a client point of any window, as shown.
+  Pixel PixelAt(HWND hwnd, Integer x, Integer y) const;
+
+ private:
+  POINT ToScreen(HWND hwnd, Integer x, Integer y) const;
+
+  VirtualClock& clock_;
+  Host* previousHost_ = nullptr;
+  std::deque<std::function<void()>> scripts_;
+  std::map<HWND, int> presents_;
+  HCURSOR cursor_ = nullptr;
+  TRect workArea_{0, 0, ScreenWidth, ScreenHeight - 30};
+};

@@ -1,0 +1,366 @@
+#include <gtest/gtest.h>
+
+#include "classlib/core/SysUtils.h"
+#include "platform/kernel/VirtualClock.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <limits>
+
+namespace {
+
+// A fixed wall clock in UTC, so "now" and the two-digit-year window are reproducible.
+class DateTimeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* tz = std::getenv("TZ");
+    FHadTz = tz != nullptr;
+    if (tz) FOldTz = tz;
+    setenv("TZ", "UTC", 1);
+    tzset();
+    // 2026-06-15 10:20:30 UTC
+    FClock = std::make_unique<VirtualClock>(std::time_t(1781518830));
+    FOld = SetClockSource(FClock.get());
+  }
+  void TearDown() override {
+    SetClockSource(FOld);
+    if (FHadTz) setenv("TZ", FOldTz.c_str(), 1);
+    else unsetenv("TZ");
+    tzset();
+  }
+  std::unique_ptr<VirtualClock> FClock;
+  ClockSource* FOld = nullptr;
+  bool FHadTz = false;
+  std::string FOldTz;
+};
+
+TFormatSettings German() {
+  TFormatSettings fs;
+  fs.DateSeparator = '.';
+  fs.ShortDateFormat = "dd.MM.yyyy";
+  fs.LongDateFormat = "dddd, d. MMMM yyyy";
+  fs.LongTimeFormat = "hh:nn:ss";
+  fs.ShortTimeFormat = "hh:nn";
+  fs.DecimalSeparator = ',';
+  fs.TimeAMString = "";
+  fs.TimePMString = "";
+  const char* months[] = {"Januar", "Februar", "M\xE4rz", "April", "Mai", "Juni", "Juli",
+                          "August", "September", "Oktober", "November", "Dezember"};
+  for (int i = 0; i < 12; ++i) fs.LongMonthNames[i] = months[i];
+  return fs;
+}
+
+TDateTime At(Word y, Word mo, Word d, Word h = 0, Word mi = 0, Word s = 0, Word ms = 0) {
+  return ComposeDateTime(EncodeDate(y, mo, d), EncodeTime(h, mi, s, ms));
+}
+
+}  // namespace
+
+TEST_F(DateTimeTest, KnownDayNumbers) {
+  EXPECT_EQ(EncodeDate(1899, 12, 30), 0.0);
+  EXPECT_EQ(EncodeDate(1899, 12, 31), 1.0);
+  EXPECT_EQ(EncodeDate(1900, 1, 1), 2.0);
+  EXPECT_EQ(EncodeDate(1899, 12, 29), -1.0);
+  EXPECT_EQ(EncodeDate(2000, 1, 1), 36526.0);
+  EXPECT_EQ(EncodeDate(1, 1, 1), MinDateTime);
+  EXPECT_EQ(EncodeDate(9999, 12, 31), 2958465.0);
+}
+
+// Walks the calendar day by day from 0001-01-01 with an independent counter and checks
+// encoding, decoding and the weekday of every day.
+TEST_F(DateTimeTest, EveryDayRoundTrips) {
+  Int64 serial = Int64(MinDateTime);
+  Word weekday = 2;   // 0001-01-01 was a Monday
+  for (Word y = 1; y <= 9999; ++y) {
+    for (Word m = 1; m <= 12; ++m) {
+      const Word days = DaysInAMonth(y, m);
+      ASSERT_EQ(days, m == 2 ? (IsLeapYear(y) ? 29 : 28) : (m == 4 || m == 6 || m == 9 || m == 11) ? 30 : 31);
+      for (Word d = 1; d <= days; ++d, ++serial, weekday = Word(weekday % 7 + 1)) {
+        if (y > 3 && y < 9997 && (y < 1890 || y > 1910) && d % 5 != 1) continue;   // sample, but fully near the ends and 1900
+        TDateTime dt;
+        ASSERT_TRUE(TryEncodeDate(y, m, d, dt));
+        ASSERT_EQ(double(dt), double(serial)) << y << "-" << m << "-" << d;
+        Word yy, mm, dd;
+        DecodeDate(dt, yy, mm, dd);
+        ASSERT_EQ(yy, y);
+        ASSERT_EQ(mm, m);
+        ASSERT_EQ(dd, d);
+        ASSERT_EQ(DayOfWeek(dt), weekday) << y << "-" << m << "-" << d;
+      }
+    }
+  }
+  EXPECT_EQ(serial, 2958466);
+}
+
+TEST_F(DateTimeTest, LeapYearsAndInvalidDates) {
+  EXPECT_FALSE(IsLeapYear(1900));
+  EXPECT_TRUE(IsLeapYear(2000));
+  EXPECT_TRUE(IsLeapYear(2004));
+  EXPECT_FALSE(IsLeapYear(2100));
+  EXPECT_FALSE(IsLeapYear(2023));
+  EXPECT_EQ(DaysInAMonth(2020, 2), 29);
+  EXPECT_EQ(DaysInAMonth(2021, 2), 28);
+  EXPECT_EQ(DaysInAMonth(2021, 13), 0);
+  EXPECT_EQ(DaysInMonth(EncodeDate(2024, 2, 10)), 29);
+  EXPECT_NO_THROW(EncodeDate(2020, 2, 29));
+  const Word bad[][3] = {{2021, 2, 29}, {0, 1, 1}, {10000, 1, 1}, {2020, 13, 1}, {2020, 0, 1},
+                         {2020, 1, 0}, {2020, 4, 31}, {1900, 2, 29}};
+  for (const auto& b : bad) {
+    EXPECT_THROW(EncodeDate(b[0], b[1], b[2]), EConvertError) << b[0] << "-" << b[1] << "-" << b[2];
+    TDateTime dt = 123;
+    EXPECT_FALSE(TryEncodeDate(b[0], b[1], b[2], dt));
+    EXPECT_EQ(double(dt), 123.0);
+  }
+  try {
+    EncodeDate(2021, 2, 29);
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(e.Message(), "Invalid argument to date encode");
+  }
+}
+
+TEST_F(DateTimeTest, TimesAndNegativeDates) {
+  Word h, m, s, ms;
+  DecodeTime(EncodeTime(12, 30, 15, 500), h, m, s, ms);
+  EXPECT_EQ(h, 12);
+  EXPECT_EQ(m, 30);
+  EXPECT_EQ(s, 15);
+  EXPECT_EQ(ms, 500);
+  EXPECT_THROW(EncodeTime(24, 0, 0, 0), EConvertError);
+  EXPECT_THROW(EncodeTime(23, 60, 0, 0), EConvertError);
+  EXPECT_THROW(EncodeTime(23, 0, 60, 0), EConvertError);
+  EXPECT_THROW(EncodeTime(23, 0, 0, 1000), EConvertError);
+  // Before 1899-12-30 the fraction still runs forwards from midnight.
+  Word y, mo, d;
+  DecodeDate(-1.25, y, mo, d);
+  DecodeTime(-1.25, h, m, s, ms);
+  EXPECT_EQ(EncodeDate(y, mo, d), EncodeDate(1899, 12, 29));
+  EXPECT_EQ(h, 6);
+  DecodeDate(-0.5, y, mo, d);
+  DecodeTime(-0.5, h, m, s, ms);
+  EXPECT_EQ(EncodeDate(y, mo, d), 0.0);
+  EXPECT_EQ(h, 12);
+  EXPECT_EQ(double(ComposeDateTime(EncodeDate(1899, 12, 29), EncodeTime(6, 0, 0, 0))), -1.25);
+  EXPECT_EQ(double(ComposeDateTime(EncodeDate(1900, 1, 1), EncodeTime(6, 0, 0, 0))), 2.25);
+  // A hair before midnight rounds to the next day's 00:00:00.000, consistently.
+  DecodeDate(1 - 1e-12, y, mo, d);
+  DecodeTime(1 - 1e-12, h, m, s, ms);
+  EXPECT_EQ(EncodeDate(y, mo, d), 1.0);
+  EXPECT_EQ(h + m + s + ms, 0);
+  // Outside the calendar every part is 0.
+  for (double bad : {1e10, -1e10, std::nan(""), std::numeric_limits<double>::infinity()}) {
+    DecodeDate(bad, y, mo, d);
+    DecodeTime(bad, h, m, s, ms);
+    EXPECT_EQ(y + mo + d + h + m + s + ms, 0) << bad;
+    EXPECT_EQ(DayOfWeek(bad), 0);
+  }
+}
+
+TEST_F(DateTimeTest, WeekdaysMonthsAndSystemTime) {
+  EXPECT_EQ(DayOfWeek(0), 7);                              // Saturday
+  EXPECT_EQ(DayOfWeek(EncodeDate(2021, 1, 1)), 6);         // Friday
+  EXPECT_EQ(DayOfWeek(EncodeDate(2026, 12, 6) + 0.9), 1);  // Sunday
+  EXPECT_EQ(DayOfWeek(-1.5), 6);                           // 1899-12-29, a Friday
+  EXPECT_EQ(double(IncMonth(EncodeDate(2021, 1, 31))), double(EncodeDate(2021, 2, 28)));
+  EXPECT_EQ(double(IncMonth(EncodeDate(2020, 1, 31))), double(EncodeDate(2020, 2, 29)));
+  EXPECT_EQ(double(IncMonth(EncodeDate(2021, 1, 31), 12)), double(EncodeDate(2022, 1, 31)));
+  EXPECT_DOUBLE_EQ(IncMonth(At(2021, 3, 15, 10, 30), -14), At(2020, 1, 15, 10, 30));
+  EXPECT_THROW(IncMonth(EncodeDate(9999, 12, 1), 1), EConvertError);
+  EXPECT_THROW(IncMonth(EncodeDate(1, 1, 1), -1), EConvertError);
+
+  SYSTEMTIME st;
+  DateTimeToSystemTime(At(2021, 1, 1, 13, 14, 15, 16), st);
+  EXPECT_EQ(st.wYear, 2021);
+  EXPECT_EQ(st.wMonth, 1);
+  EXPECT_EQ(st.wDay, 1);
+  EXPECT_EQ(st.wDayOfWeek, 5);   // Friday, Sunday being 0
+  EXPECT_EQ(st.wHour, 13);
+  EXPECT_EQ(st.wMinute, 14);
+  EXPECT_EQ(st.wSecond, 15);
+  EXPECT_EQ(st.wMilliseconds, 16);
+  EXPECT_DOUBLE_EQ(SystemTimeToDateTime(st), At(2021, 1, 1, 13, 14, 15, 16));
+  st.wMonth = 2;
+  st.wDay = 30;
+  EXPECT_THROW(SystemTimeToDateTime(st), EConvertError);
+}
+
+TEST_F(DateTimeTest, ClockFollowsTheSeam) {
+  EXPECT_DOUBLE_EQ(Now(), At(2026, 6, 15, 10, 20, 30));
+  EXPECT_EQ(double(Date()), double(EncodeDate(2026, 6, 15)));
+  EXPECT_DOUBLE_EQ(Time(), EncodeTime(10, 20, 30, 0));
+  FClock->Advance(14 * 3600 * 1000);   // past midnight
+  EXPECT_EQ(double(Date()), double(EncodeDate(2026, 6, 16)));
+}
+
+TEST_F(DateTimeTest, FormatDateTimeLetters) {
+  const TDateTime dt = At(2021, 3, 4, 5, 6, 7, 89);   // a Thursday
+  EXPECT_EQ(FormatDateTime("d dd ddd dddd", dt), "4 04 Thu Thursday");
+  EXPECT_EQ(FormatDateTime("m mm mmm mmmm", dt), "3 03 Mar March");
+  EXPECT_EQ(FormatDateTime("yy yyyy", dt), "21 2021");
+  EXPECT_EQ(FormatDateTime("h hh n nn s ss z zzz", dt), "5 05 6 06 7 07 89 089");
+  EXPECT_EQ(FormatDateTime("hh:mm", dt), "05:06");   // m after h is the minute
+  EXPECT_EQ(FormatDateTime("HH:MM:SS", dt), "05:06:07");
+  EXPECT_EQ(FormatDateTime("h:mm AM/PM", dt), "5:06 AM");
+  EXPECT_EQ(FormatDateTime("h:mm am/pm", At(2021, 3, 4, 17, 6)), "5:06 pm");
+  EXPECT_EQ(FormatDateTime("h a/p", At(2021, 3, 4, 17)), "5 p");
+  EXPECT_EQ(FormatDateTime("hh ampm", dt), "05 AM");
+  EXPECT_EQ(FormatDateTime("h:nn ampm", At(2021, 3, 4, 0, 30)), "12:30 AM");
+  EXPECT_EQ(FormatDateTime("h:nn ampm", At(2021, 3, 4, 12, 30)), "12:30 PM");
+  EXPECT_EQ(FormatDateTime("h:nn", At(2021, 3, 4, 17, 30)), "17:30");
+  EXPECT_EQ(FormatDateTime("ddddd", dt), "3/4/2021");
+  EXPECT_EQ(FormatDateTime("dddddd", dt), "Thursday, March 4, 2021");
+  EXPECT_EQ(FormatDateTime("c", dt), "3/4/2021 5:06:07 AM");
+  EXPECT_EQ(FormatDateTime("c", EncodeDate(2021, 3, 4)), "3/4/2021");
+  EXPECT_EQ(FormatDateTime("t", dt), "5:06 AM");
+  EXPECT_EQ(FormatDateTime("tt", dt), "5:06:07 AM");
+  EXPECT_EQ(FormatDateTime("\"day\" d, 'mm' m", dt), "day 4, mm 3");
+  EXPECT_EQ(FormatDateTime("yyyy/mm/dd", dt), "2021/03/04");
+  EXPECT_EQ(FormatDateTime("yyyy/mm/dd hh:nn", dt, German()), "2021.03.04 05:06");
+  EXPECT_EQ(FormatDateTime("dddddd", dt, German()), "Thursday, 4. M\xE4rz 2021");
+  EXPECT_EQ(FormatDateTime("\"unterminated", dt), "unterminated");
+  EXPECT_EQ(FormatDateTime("", dt), FormatDateTime("c", dt));
+  EXPECT_EQ(FormatDateTime("x-q!", dt), "x-q!");
+}
+
+TEST_F(DateTimeTest, FormatsNamingEachOtherDoNotRecurseForever) {
+  TFormatSettings fs;
+  fs.ShortDateFormat = "c";
+  fs.LongTimeFormat = "ddddd";
+  EXPECT_NO_THROW(FormatDateTime("c", At(2021, 3, 4, 5), fs));
+}
+
+TEST_F(DateTimeTest, DateAndTimeToText) {
+  EXPECT_EQ(DateToStr(EncodeDate(2021, 3, 4)), "3/4/2021");
+  EXPECT_EQ(TimeToStr(EncodeTime(17, 6, 7, 0)), "5:06:07 PM");
+  EXPECT_EQ(DateTimeToStr(At(2021, 12, 31, 23, 59, 59)), "12/31/2021 11:59:59 PM");
+  EXPECT_EQ(DateToStr(EncodeDate(2021, 3, 4), German()), "04.03.2021");
+  EXPECT_EQ(TimeToStr(EncodeTime(17, 6, 7, 0), German()), "17:06:07");
+}
+
+TEST_F(DateTimeTest, StrToDateUsesTheSettingsOrderAndWindow) {
+  EXPECT_EQ(double(StrToDate("3/4/2021")), double(EncodeDate(2021, 3, 4)));
+  EXPECT_EQ(double(StrToDate(" 3 / 4 / 2021 ")), double(EncodeDate(2021, 3, 4)));
+  EXPECT_EQ(double(StrToDate("12/31/99")), double(EncodeDate(1999, 12, 31)));
+  EXPECT_EQ(double(StrToDate("1/1/75")), double(EncodeDate(2075, 1, 1)));   // window: 1976..2075
+  EXPECT_EQ(double(StrToDate("1/1/76")), double(EncodeDate(1976, 1, 1)));
+  EXPECT_EQ(double(StrToDate("1/1/0075")), double(EncodeDate(75, 1, 1)));   // four digits typed
+  EXPECT_EQ(double(StrToDate("3/4")), double(EncodeDate(2026, 3, 4)));      // the current year
+  for (const char* bad : {"13/1/2021", "2/30/2021", "a/b/c", "", "3/4/2021x", "3//2021", "3/4/",
+                          "1/2/3/4", "3-4-2021", "99999/1/1", "1/1/10000", "0/1/2021"})
+    EXPECT_THROW(StrToDate(bad), EConvertError) << bad;
+  try {
+    StrToDate("abc");
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(e.Message(), "'abc' is not a valid date");
+  }
+
+  const TFormatSettings de = German();
+  EXPECT_EQ(double(StrToDate("04.03.2021", de)), double(EncodeDate(2021, 3, 4)));
+  EXPECT_EQ(double(StrToDate("4.3.21", de)), double(EncodeDate(2021, 3, 4)));
+  EXPECT_THROW(StrToDate("31.12.", de), EConvertError);
+  TDateTime dt = 0;
+  EXPECT_FALSE(TryStrToDate("3/4/2021", dt, de));
+  EXPECT_TRUE(TryStrToDate("31.12", dt, de));
+  EXPECT_EQ(double(dt), double(EncodeDate(2026, 12, 31)));
+
+  TFormatSettings iso;
+  iso.DateSeparator = '-';
+  iso.ShortDateFormat = "yyyy-MM-dd";
+  EXPECT_EQ(double(StrToDate("2021-03-04", iso)), double(EncodeDate(2021, 3, 4)));
+  TFormatSettings noWindow;
+  noWindow.TwoDigitYearCenturyWindow = 0;
+  EXPECT_EQ(double(StrToDate("1/1/99", noWindow)), double(EncodeDate(2099, 1, 1)));
+}
+
+TEST_F(DateTimeTest, StrToTimeAndDateTime) {
+  EXPECT_DOUBLE_EQ(StrToTime("5:06"), EncodeTime(5, 6, 0, 0));
+  EXPECT_DOUBLE_EQ(StrToTime("5:06:07 PM"), EncodeTime(17, 6, 7, 0));
+  EXPECT_DOUBLE_EQ(StrToTime("5:06:07 pm"), EncodeTime(17, 6, 7, 0));
+  EXPECT_DOUBLE_EQ(StrToTime("12:00 AM"), 0.0);
+  EXPECT_DOUBLE_EQ(StrToTime("12:00 PM"), 0.5);
+  EXPECT_DOUBLE_EQ(StrToTime("5 PM"), EncodeTime(17, 0, 0, 0));
+  EXPECT_DOUBLE_EQ(StrToTime("05:06:07.089"), EncodeTime(5, 6, 7, 89));
+  for (const char* bad : {"13:00 PM", "0:00 AM", "25:00", "5", "5:60", "5:06:60", "5:", ":5", "abc", "",
+                          "5:06 XM", "5:06:07.1000"})
+    EXPECT_THROW(StrToTime(bad), EConvertError) << bad;
+  EXPECT_DOUBLE_EQ(StrToDateTime("3/4/2021 5:06:07 PM"), At(2021, 3, 4, 17, 6, 7));
+  EXPECT_DOUBLE_EQ(StrToDateTime("3/4/2021"), EncodeDate(2021, 3, 4));
+  EXPECT_DOUBLE_EQ(StrToDateTime("5:06"), EncodeTime(5, 6, 0, 0));
+  EXPECT_DOUBLE_EQ(StrToDateTime("1/2/1899 6:00"), ComposeDateTime(EncodeDate(1899, 1, 2), 0.25));
+  EXPECT_DOUBLE_EQ(StrToDateTime("04.03.2021 17:06", German()), At(2021, 3, 4, 17, 6));
+  for (const char* bad : {"3/4/2021 x", "3/4/2021 25:00", "x 5:06", "3/4/2021 5:06 junk"})
+    EXPECT_THROW(StrToDateTime(bad), EConvertError) << bad;
+  // What DateTimeToStr writes, StrToDateTime reads back (to the second).
+  for (TDateTime dt : {At(2021, 3, 4, 17, 6, 7), At(1999, 12, 31, 0, 0, 1), At(2040, 2, 29, 12, 0, 0)}) {
+    EXPECT_DOUBLE_EQ(StrToDateTime(DateTimeToStr(dt)), dt);
+    EXPECT_DOUBLE_EQ(StrToDateTime(DateTimeToStr(dt, German()), German()), dt);
+  }
+}
+
+TEST_F(DateTimeTest, LooseReaderTakesBlanksAndMonthNames) {
+  const TFormatSettings& fs = FormatSettings;
+  TDateTime dt = 0;
+  const struct {
+    const char* text;
+    TDateTime expected;
+  } good[] = {
+      {"3 4 2021", EncodeDate(2021, 3, 4)},
+      {"4 March 2021", EncodeDate(2021, 3, 4)},
+      {"March 4, 2021", EncodeDate(2021, 3, 4)},
+      {"Thursday, March 4, 2021", EncodeDate(2021, 3, 4)},
+      {"4-mar-21", EncodeDate(2021, 3, 4)},
+      {"2021-03-04", EncodeDate(2021, 3, 4)},
+      {"MARCH 2021", EncodeDate(2021, 3, 1)},
+      {"4 Mar 2021 17:06", At(2021, 3, 4, 17, 6)},
+      {"3/4/2021 5:06 PM", At(2021, 3, 4, 17, 6)},
+      {"17:06", EncodeTime(17, 6, 0, 0)},
+  };
+  for (const auto& g : good) {
+    ASSERT_TRUE(TryTextToDateTimeLoose(g.text, dt, fs)) << g.text;
+    EXPECT_DOUBLE_EQ(dt, g.expected) << g.text;
+  }
+  for (const char* bad : {"", "  ", "foo 2021", "March", "March April 4", "1 2 3 4", "31 Feb 2021",
+                          "4 March 2021 25:00", "4 March 2021 junk", "123456 1 1"})
+    EXPECT_FALSE(TryTextToDateTimeLoose(bad, dt, fs)) << bad;
+  EXPECT_TRUE(TryTextToDateTimeLoose("4. M\xC4RZ 2021", dt, German()));   // names in the code page's case
+  EXPECT_DOUBLE_EQ(dt, EncodeDate(2021, 3, 4));
+}
+
+TEST(FormatSettingsTest, FilledFromTheLocaleTable) {
+  struct Restore {
+    ~Restore() {
+      ResetLocale();
+      GetFormatSettings();
+    }
+  } restore;
+  SetCurrentLocale(GermanLocale());
+  GetFormatSettings();
+  EXPECT_EQ(FormatSettings.DecimalSeparator, ',');
+  EXPECT_EQ(FormatSettings.ThousandSeparator, '.');
+  EXPECT_EQ(FormatSettings.DateSeparator, '.');
+  EXPECT_EQ(FormatSettings.ShortDateFormat, "dd.MM.yyyy");
+  EXPECT_EQ(FormatSettings.LongTimeFormat, "hh:mm:ss");
+  EXPECT_EQ(FormatSettings.LongDayNames[0], "Sonntag");
+  EXPECT_EQ(FormatSettings.ShortDayNames[1], "Mo");
+  EXPECT_EQ(FormatSettings.LongMonthNames[2], "M\xE4rz");
+  EXPECT_EQ(FormatSettings.CurrencyFormat, 3);
+  EXPECT_EQ(FormatSettings.NegCurrFormat, 8);
+  EXPECT_EQ(DateTimeToStr(ComposeDateTime(EncodeDate(2021, 3, 4), EncodeTime(17, 6, 7, 0))),
+            "04.03.2021 17:06:07");
+  EXPECT_EQ(FloatToStrF(-1234.5, TFloatFormat::ffCurrency, 15, 2), "-1.234,50 \x80");
+
+  SetCurrentLocale(EraLocale());
+  GetFormatSettings();
+  EXPECT_EQ(FormatSettings.ShortDateFormat, "yyyy/MM/dd");   // the era letter is dropped
+
+  ResetLocale();
+  GetFormatSettings();
+  const TFormatSettings us = DefaultFormatSettings();
+  EXPECT_EQ(FormatSettings.ShortDateFormat, us.ShortDateFormat);
+  EXPECT_EQ(FormatSettings.LongDateFormat, us.LongDateFormat);
+  EXPECT_EQ(FormatSettings.ShortTimeFormat, us.ShortTimeFormat);
+  EXPECT_EQ(FormatSettings.LongTimeFormat, us.LongTimeFormat);
+  EXPECT_EQ(FormatSettings.LongDayNames[0], "Sunday");
+  EXPECT_EQ(FormatSettings.CurrencyString, "$");
+  EXPECT_EQ(FormatSettings.CurrencyDecimals, 2);
+}

@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include "classlib/core/SysUtils.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+TFormatSettings German() {
+  TFormatSettings fs;
+  fs.DecimalSeparator = ',';
+  fs.ThousandSeparator = '.';
+  fs.DateSeparator = '.';
+  fs.ShortDateFormat = "dd.MM.yyyy";
+  fs.CurrencyString = "EUR";
+  fs.CurrencyFormat = 3;
+  fs.NegCurrFormat = 8;
+  return fs;
+}
+}  // namespace
+
+// The documented picture table: positive, negative, one half and zero.
+TEST(FormatFloat, DocumentedPictureTable) {
+  struct Row {
+    const char* format;
+    const char* pos;
+    const char* neg;
+    const char* half;
+    const char* zero;
+  };
+  const Row rows[] = {
+      {"0", "1234", "-1234", "1", "0"},
+      {"0.00", "1234.00", "-1234.00", "0.50", "0.00"},
+      {"#.##", "1234", "-1234", ".5", ""},
+      {"#,##0.00", "1,234.00", "-1,234.00", "0.50", "0.00"},
+      {"#,##0.00;(#,##0.00)", "1,234.00", "(1,234.00)", "0.50", "0.00"},
+      {"#,##0.00;;Zero", "1,234.00", "-1,234.00", "0.50", "Zero"},
+      {"0.000E+00", "1.234E+03", "-1.234E+03", "5.000E-01", "0.000E+00"},
+      {"#.###E-0", "1.234E3", "-1.234E3", "5E-1", "0E0"},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(FormatFloat(r.format, 1234), r.pos) << r.format;
+    EXPECT_EQ(FormatFloat(r.format, -1234), r.neg) << r.format;
+    EXPECT_EQ(FormatFloat(r.format, 0.5), r.half) << r.format;
+    EXPECT_EQ(FormatFloat(r.format, 0), r.zero) << r.format;
+  }
+}
+
+TEST(FormatFloat, RoundsHalfAwayFromZero) {
+  EXPECT_EQ(FormatFloat("0", 2.5), "3");
+  EXPECT_EQ(FormatFloat("0", 3.5), "4");
+  EXPECT_EQ(FormatFloat("0", -2.5), "-3");
+  EXPECT_EQ(FormatFloat("0.00", 0.125), "0.13");    // an exact binary half
+  EXPECT_EQ(FormatFloat("0.00", -0.125), "-0.13");
+  EXPECT_EQ(FormatFloat("0.00", 1.005), "1.00");    // 1.005 is stored a little below
+  EXPECT_EQ(FormatFloat("0.0", 9.96), "10.0");      // the carry reaches a new digit
+  EXPECT_EQ(FormatFloat("#,##0", 999999.5), "1,000,000");
+}
+
+TEST(FormatFloat, SectionsChooseBySignAndRoundedZero) {
+  EXPECT_EQ(FormatFloat("0.00", -0.001), "0.00");   // rounds to zero: no sign
+  EXPECT_EQ(FormatFloat("0.0;(0.0);'nil'", -0.01), "nil");
+  EXPECT_EQ(FormatFloat("0.0;(0.0);'nil'", 0.04), "nil");
+  EXPECT_EQ(FormatFloat("0.0;(0.0);'nil'", -0.06), "(0.1)");
+  EXPECT_EQ(FormatFloat("0.0;(0.0)", -0.01), "0.0");   // no zero section: the first, unsigned
+  EXPECT_EQ(FormatFloat("0;;", -3), "-3");              // empty negative section
+  EXPECT_EQ(FormatFloat("0;-0;zero;ignored", 0), "zero");
+  EXPECT_EQ(FormatFloat("'+'0;'-'0", -7), "-7");
+  EXPECT_EQ(FormatFloat("'+'0;'-'0", 7), "+7");
+}
+
+TEST(FormatFloat, DigitsLiteralsAndGroups) {
+  EXPECT_EQ(FormatFloat(",0.", 5), "5");            // no decimal separator without decimals
+  EXPECT_EQ(FormatFloat(",0.", 1234.5), "1,235");
+  EXPECT_EQ(FormatFloat("00-00", 1234), "12-34");
+  EXPECT_EQ(FormatFloat("0", 123456), "123456");
+  EXPECT_EQ(FormatFloat("#,##0", 1234567), "1,234,567");
+  EXPECT_EQ(FormatFloat("#,##0", -1234567), "-1,234,567");
+  EXPECT_EQ(FormatFloat("\"$\"#,##0.00", 1234.5), "$1,234.50");
+  EXPECT_EQ(FormatFloat("0 'kg'", 12), "12 kg");
+  EXPECT_EQ(FormatFloat("0\"0#;\"", 5), "50#;");    // format characters inside quotes are text
+  EXPECT_EQ(FormatFloat("000", 7), "007");
+  EXPECT_EQ(FormatFloat("#", 0), "");
+  EXPECT_EQ(FormatFloat("0.##", 1.5), "1.5");
+  EXPECT_EQ(FormatFloat("0.##", 2), "2");
+  EXPECT_EQ(FormatFloat("0.0#", 2), "2.0");
+  EXPECT_EQ(FormatFloat("0.0#", 2.345), "2.35");
+  EXPECT_EQ(FormatFloat(".00", 1.5), "1.50");
+  EXPECT_EQ(FormatFloat("00.00E+00", 1234), "12.34E+02");
+  EXPECT_EQ(FormatFloat("0.0e-000", 0.00123), "1.2e-003");
+  EXPECT_EQ(FormatFloat("#,##0.00", 1234.5, German()), "1.234,50");
+}
+
+TEST(FormatFloat, EmptyFormatAndSpecialValues) {
+  EXPECT_EQ(FormatFloat("", 1.5), "1.5");
+  EXPECT_EQ(FormatFloat("0", std::numeric_limits<double>::quiet_NaN()), "NAN");
+  EXPECT_EQ(FormatFloat("0", std::numeric_limits<double>::infinity()), "INF");
+  EXPECT_EQ(FormatFloat("0", -std::numeric_limits<double>::infinity()), "-INF");
+  EXPECT_EQ(FormatFloat("0", 1e20), "1E20");   // beyond the fixed range: general form
+}
+
+TEST(FormatFloat, OddPicturesNeverFail) {
+  const char* formats[] = {"'", "\"", "0'abc", ";", ";;", ";;;;", "E+", "0E+", "E-0000000",
+                           "..", "0.0.0", ",,,", "#,#,#", "0000000000000000000000000000000",
+                           "0.000000000000000000000000000000000000", "0;", ";0", "'';''", "\"0\"",
+                           "e+e-E+E-", "#E+#", "0.#E+0;0", "\xFF\x80"};
+  const double values[] = {0, 1, -1, 0.5, 123456789.123, -1e-300, 1e17, 9.99999e17};
+  for (const char* f : formats)
+    for (double v : values) EXPECT_NO_THROW(FormatFloat(f, v)) << f << " " << v;
+  EXPECT_EQ(FormatFloat("0'abc", 5), "5abc");
+  EXPECT_EQ(FormatFloat("0.000000000000000000000000", 1).size(), 26u);
+  EXPECT_EQ(FormatFloat("\"0\"", 5), "0");   // no placeholder: only the text
+}
+
+TEST(FloatText, FloatToStrUsesFifteenDigits) {
+  EXPECT_EQ(FloatToStr(1.5), "1.5");
+  EXPECT_EQ(FloatToStr(0.1), "0.1");
+  EXPECT_EQ(FloatToStr(-0.0), "0");
+  EXPECT_EQ(FloatToStr(1.0 / 3), "0.333333333333333");
+  EXPECT_EQ(FloatToStr(2.0 / 3), "0.666666666666667");
+  EXPECT_EQ(FloatToStr(123456789012345.0), "123456789012345");
+  EXPECT_EQ(FloatToStr(1e15), "1E15");
+  EXPECT_EQ(FloatToStr(1.25e-20), "1.25E-20");
+  EXPECT_EQ(FloatToStr(0.0001), "0.0001");
+  EXPECT_EQ(FloatToStr(0.00001), "1E-5");
+  EXPECT_EQ(FloatToStr(1.5, German()), "1,5");
+}
+
+TEST(FloatText, FloatToStrFFormats) {
+  using FF = TFloatFormat;
+  EXPECT_EQ(FloatToStrF(1234.5678, FF::ffFixed, 15, 2), "1234.57");
+  EXPECT_EQ(FloatToStrF(1234.5678, FF::ffNumber, 15, 2), "1,234.57");
+  EXPECT_EQ(FloatToStrF(1234.5678, FF::ffExponent, 15, 2), "1.23456780000000E+03");
+  EXPECT_EQ(FloatToStrF(1234.5678, FF::ffGeneral, 5, 0), "1234.6");
+  EXPECT_EQ(FloatToStrF(1234.5678, FF::ffGeneral, 3, 0), "1.23E3");
+  EXPECT_EQ(FloatToStrF(-0.004, FF::ffFixed, 15, 2), "0.00");
+  EXPECT_EQ(FloatToStrF(1234.5678, FF::ffCurrency, 15, 2), "$1,234.57");
+  EXPECT_EQ(FloatToStrF(-1234.5678, FF::ffCurrency, 15, 2), "($1,234.57)");
+  TFormatSettings fs;
+  fs.NegCurrFormat = 1;
+  EXPECT_EQ(FloatToStrF(-5, FF::ffCurrency, 15, 2, fs), "-$5.00");
+  fs.NegCurrFormat = 15;
+  EXPECT_EQ(FloatToStrF(-5, FF::ffCurrency, 15, 2, fs), "(5.00 $)");
+  fs.NegCurrFormat = 200;   // outside the table: the first pattern
+  EXPECT_EQ(FloatToStrF(-5, FF::ffCurrency, 15, 2, fs), "($5.00)");
+  EXPECT_EQ(FloatToStrF(-5, FF::ffCurrency, 15, 2, German()), "-5,00 EUR");
+  EXPECT_EQ(FloatToStrF(5, FF::ffCurrency, 15, 0, German()), "5 EUR");
+}
+
+TEST(FloatText, StrToFloatSyntax) {
+  EXPECT_DOUBLE_EQ(StrToFloat("1.5"), 1.5);
+  EXPECT_DOUBLE_EQ(StrToFloat("  -1e3  "), -1000);
+  EXPECT_DOUBLE_EQ(StrToFloat(".5"), 0.5);
+  EXPECT_DOUBLE_EQ(StrToFloat("1."), 1);
+  EXPECT_DOUBLE_EQ(StrToFloat("+2.5E-1"), 0.25);
+  EXPECT_DOUBLE_EQ(StrToFloat("1,5", German()), 1.5);
+  for (const char* bad : {"1,5", "abc", "", " ", ".", "1e", "1e+", "e5", "1.5.", "1e400", "inf", "nan",
+                          "0x10", "1 5", "--1", "1,000.5"})
+    EXPECT_THROW(StrToFloat(bad), EConvertError) << bad;
+  EXPECT_THROW(StrToFloat("1.5", German()), EConvertError);
+  try {
+    StrToFloat("x1");
+    FAIL();
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(e.Message(), "'x1' is not a valid floating point value");
+  }
+  EXPECT_DOUBLE_EQ(StrToFloatDef("?", 2.5), 2.5);
+  // Every text FloatToStr writes reads back to the same value.
+  for (double v : {0.1, 1.0 / 3, 123.456, -9.87654321e-7, 4.5e100})
+    EXPECT_NEAR(StrToFloat(FloatToStr(v)), v, std::fabs(v) * 1e-14);
+}
+
+TEST(CurrencyType, ExactArithmeticAndOverflow) {
+  Currency a = DoubleToCurr(1.5), b = DoubleToCurr(0.25);
+  EXPECT_EQ(a.Raw, 15000);
+  EXPECT_EQ((a + b).Raw, 17500);
+  EXPECT_EQ((a - b).Raw, 12500);
+  EXPECT_EQ((a * b).Raw, 3750);
+  EXPECT_EQ((a / b).Raw, 60000);
+  EXPECT_EQ((IntToCurr(1) / IntToCurr(3)).Raw, 3333);
+  EXPECT_EQ(DoubleToCurr(0.00016).Raw, 2);    // to the nearest ten-thousandth
+  EXPECT_EQ(DoubleToCurr(-0.00016).Raw, -2);
+  EXPECT_EQ(DoubleToCurr(1.23456).Raw, 12346);
+  EXPECT_THROW(DoubleToCurr(1e300), EOverflow);
+  EXPECT_THROW(DoubleToCurr(std::nan("")), EOverflow);
+  EXPECT_THROW(Currency::FromRaw(std::numeric_limits<Int64>::max()) + Currency::FromRaw(1), EOverflow);
+  EXPECT_THROW(IntToCurr(std::numeric_limits<Int64>::max() / 1000), EOverflow);
+  EXPECT_THROW(a / Currency{}, EZeroDivide);
+  EXPECT_LT(b, a);
+  EXPECT_EQ(CurrToStr(a), "1.5");
+  EXPECT_EQ(CurrToStr(-Currency::FromRaw(1)), "-0.0001");
+  EXPECT_EQ(CurrToStr(IntToCurr(12)), "12");
+  EXPECT_EQ(StrToCurr("12.3456").Raw, 123456);
+  EXPECT_THROW(StrToCurr("1e300"), EConvertError);
+  EXPECT_EQ(FormatCurr("#,##0.00", IntToCurr(1234)), "1,234.00");
+}

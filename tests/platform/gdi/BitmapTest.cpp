@@ -1,0 +1,172 @@
+#include "GdiTestCanvas.h"
+
+#include <cstring>
+#include <vector>
+
+using BitmapTest = GdiCanvasTest;
+
+namespace {
+BITMAPINFO header(int w, int h, int bpp) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = WORD(bpp);
+  bi.bmiHeader.biCompression = BI_RGB;
+  return bi;
+}
+// BITMAPINFO with room for a two-entry colour table.
+struct MonoInfo {
+  BITMAPINFO bi;
+  RGBQUAD extra;
+};
+}  // namespace
+
+TEST_F(BitmapTest, DibSectionRowOrderFollowsTheHeightSign) {
+  for (int sign : {1, -1}) {
+    BITMAPINFO bi = header(3, 2 * sign, 32);
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(dib, nullptr);
+    ASSERT_NE(bits, nullptr);
+    HDC m = CreateCompatibleDC(dc);
+    HGDIOBJ o = SelectObject(m, dib);
+    SetPixel(m, 1, 0, RGB(0x11, 0x22, 0x33));   // top row, second pixel
+    const auto* mem = static_cast<const uint32_t*>(bits);
+    const int row = sign > 0 ? 1 : 0;           // bottom-up memory keeps the top row last
+    EXPECT_EQ(mem[row * 3 + 1], 0x112233u) << sign;
+    EXPECT_EQ(mem[(1 - row) * 3 + 1], 0u) << sign;
+    // Writing memory shows through GetPixel.
+    const_cast<uint32_t*>(mem)[(1 - row) * 3 + 2] = 0x445566;
+    EXPECT_EQ(GetPixel(m, 2, 1), RGB(0x44, 0x55, 0x66)) << sign;
+    DIBSECTION ds{};
+    EXPECT_EQ(GetObjectA(dib, sizeof ds, &ds), int(sizeof ds));
+    EXPECT_EQ(ds.dsBm.bmBits, bits);
+    EXPECT_EQ(ds.dsBmih.biHeight, 2 * sign);
+    BITMAP bm{};
+    EXPECT_EQ(GetObjectA(dib, sizeof bm, &bm), int(sizeof bm));
+    EXPECT_EQ(bm.bmWidthBytes, 12);
+    SelectObject(m, o);
+    DeleteDC(m);
+    DeleteObject(dib);
+  }
+}
+
+TEST_F(BitmapTest, DibSectionRejectsUnsupportedOrHugeFormats) {
+  void* bits = reinterpret_cast<void*>(1);
+  BITMAPINFO bi = header(4, 4, 8);
+  EXPECT_EQ(CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
+  EXPECT_EQ(bits, nullptr);
+  bi = header(100000, 100000, 32);
+  EXPECT_EQ(CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
+  bi = header(-4, 4, 32);
+  EXPECT_EQ(CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
+  EXPECT_EQ(CreateDIBSection(dc, nullptr, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
+  EXPECT_EQ(CreateBitmap(-1, 4, 1, 32, nullptr), nullptr);
+  EXPECT_EQ(CreateBitmap(4, 4, 2, 32, nullptr), nullptr);
+}
+
+TEST_F(BitmapTest, GetDIBitsWritesBothRowOrdersAndPadsRows) {
+  Canvas(3, 2);
+  Surf().Set(0, 0, 0x010203);
+  Surf().Set(2, 1, 0x0A0B0C);
+  SelectObject(dc, GetStockObject(BLACK_PEN));   // any object; the bitmap stays selected
+  BITMAPINFO query{};
+  query.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  EXPECT_EQ(GetDIBits(dc, bmp, 0, 0, nullptr, &query, DIB_RGB_COLORS), 1);
+  EXPECT_EQ(query.bmiHeader.biWidth, 3);
+  EXPECT_EQ(query.bmiHeader.biHeight, 2);
+  EXPECT_EQ(query.bmiHeader.biBitCount, 32);
+
+  BITMAPINFO up = header(3, 2, 24);
+  std::vector<Byte> rows(2 * 12, 0xEE);   // 9 bytes + 3 padding per row
+  EXPECT_EQ(GetDIBits(dc, bmp, 0, 2, rows.data(), &up, DIB_RGB_COLORS), 2);
+  // Bottom-up: the first row in memory is the image's bottom row.
+  EXPECT_EQ(rows[6], 0x0C);
+  EXPECT_EQ(rows[7], 0x0B);
+  EXPECT_EQ(rows[8], 0x0A);
+  EXPECT_EQ(rows[9], 0);   // padding cleared
+  EXPECT_EQ(rows[12], 0x03);
+  EXPECT_EQ(rows[13], 0x02);
+  EXPECT_EQ(rows[14], 0x01);
+
+  BITMAPINFO down = header(3, -2, 32);
+  std::vector<uint32_t> px(6, 0xDEAD);
+  EXPECT_EQ(GetDIBits(dc, bmp, 0, 2, px.data(), &down, DIB_RGB_COLORS), 2);
+  EXPECT_EQ(px[0], 0x010203u);
+  EXPECT_EQ(px[5], 0x0A0B0Cu);
+  // Start line and count are clamped to the image.
+  EXPECT_EQ(GetDIBits(dc, bmp, 1, 10, px.data(), &down, DIB_RGB_COLORS), 1);
+  EXPECT_EQ(px[2], 0x0A0B0Cu);
+  EXPECT_EQ(GetDIBits(dc, bmp, 2, 1, px.data(), &down, DIB_RGB_COLORS), 0);
+}
+
+TEST_F(BitmapTest, SetDIBitsRoundTripsAndMapsMonochromeThroughItsColourTable) {
+  Canvas(9, 2);
+  MonoInfo mi{header(9, 2, 1), {}};
+  mi.bi.bmiColors[0] = {0, 0, 255, 0};   // red
+  mi.extra = {255, 0, 0, 0};             // blue
+  // Bottom-up, 4-byte rows: first row = bottom line.
+  const Byte mono[8] = {0x80, 0x80, 0, 0, 0x01, 0x00, 0, 0};
+  EXPECT_EQ(SetDIBits(dc, bmp, 0, 2, mono, &mi.bi, DIB_RGB_COLORS), 2);
+  EXPECT_EQ(Px(0, 1), RGB(0, 0, 255));   // bit set -> entry 1
+  EXPECT_EQ(Px(8, 1), RGB(0, 0, 255));
+  EXPECT_EQ(Px(1, 1), RGB(255, 0, 0));
+  EXPECT_EQ(Px(7, 0), RGB(0, 0, 255));
+  EXPECT_EQ(Px(0, 0), RGB(255, 0, 0));
+
+  BITMAPINFO bi = header(9, -2, 32);
+  std::vector<uint32_t> in(18), out(18);
+  for (size_t i = 0; i < in.size(); ++i) in[i] = uint32_t(i * 0x0F0E0D) & 0xFFFFFF;
+  EXPECT_EQ(SetDIBits(dc, bmp, 0, 2, in.data(), &bi, DIB_RGB_COLORS), 2);
+  EXPECT_EQ(GetDIBits(dc, bmp, 0, 2, out.data(), &bi, DIB_RGB_COLORS), 2);
+  EXPECT_EQ(in, out);
+  BITMAPINFO bad = header(9, 2, 7);
+  EXPECT_EQ(SetDIBits(dc, bmp, 0, 2, in.data(), &bad, DIB_RGB_COLORS), 0);
+}
+
+TEST_F(BitmapTest, MonochromeBitmapsStoreOnlyBlackAndWhite) {
+  const Byte bits[4] = {0xA0, 0x00, 0x40, 0x00};   // WORD-aligned rows of 3 pixels
+  HBITMAP mono = CreateBitmap(3, 2, 1, 1, bits);
+  BITMAP bm{};
+  GetObjectA(mono, sizeof bm, &bm);
+  EXPECT_EQ(bm.bmBitsPixel, 1);
+  EXPECT_EQ(bm.bmWidthBytes, 2);
+  HDC m = CreateCompatibleDC(dc);
+  HGDIOBJ o = SelectObject(m, mono);
+  EXPECT_EQ(GetPixel(m, 0, 0), kWhite);
+  EXPECT_EQ(GetPixel(m, 1, 0), kBlack);
+  EXPECT_EQ(GetPixel(m, 2, 0), kWhite);
+  EXPECT_EQ(GetPixel(m, 1, 1), kWhite);
+  // Colours drawn on a monochrome bitmap become the nearer of black and white.
+  EXPECT_EQ(SetPixel(m, 0, 1, RGB(200, 180, 20)), kWhite);
+  EXPECT_EQ(SetPixel(m, 2, 1, RGB(100, 60, 200)), kBlack);
+  HBITMAP compat = CreateCompatibleBitmap(m, 4, 4);
+  BITMAP cb{};
+  GetObjectA(compat, sizeof cb, &cb);
+  EXPECT_EQ(cb.bmBitsPixel, 1);
+  SelectObject(m, o);
+  DeleteDC(m);
+  DeleteObject(compat);
+  DeleteObject(mono);
+}
+
+TEST_F(BitmapTest, GetObjectReportsPensAndBrushes) {
+  HPEN pen = CreatePen(PS_DOT, 3, RGB(1, 2, 3));
+  LOGPEN lp{};
+  EXPECT_EQ(GetObjectA(pen, sizeof lp, &lp), int(sizeof lp));
+  EXPECT_EQ(lp.lopnStyle, PS_DOT);
+  EXPECT_EQ(lp.lopnWidth.X, 3);
+  EXPECT_EQ(lp.lopnColor, RGB(1, 2, 3));
+  EXPECT_EQ(GetObjectA(pen, 0, nullptr), int(sizeof lp));
+  HBRUSH hatch = CreateHatchBrush(HS_CROSS, RGB(4, 5, 6));
+  LOGBRUSH lb{};
+  EXPECT_EQ(GetObjectA(hatch, sizeof lb, &lb), int(sizeof lb));
+  EXPECT_EQ(lb.lbStyle, BS_HATCHED);
+  EXPECT_EQ(lb.lbHatch, ULONG_PTR(HS_CROSS));
+  EXPECT_EQ(CreateHatchBrush(17, 0), nullptr);
+  EXPECT_EQ(CreatePen(42, 1, 0), nullptr);
+  DeleteObject(hatch);
+  DeleteObject(pen);
+}

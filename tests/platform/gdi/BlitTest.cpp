@@ -1,0 +1,241 @@
+#include "GdiTestCanvas.h"
+
+#include <cmath>
+#include <random>
+
+using BlitTest = GdiCanvasTest;
+
+namespace {
+
+// The op's result for one bit, straight from its truth table: bit index = P*4 + S*2 + D.
+Pixel truthTable(Byte rop, Pixel p, Pixel s, Pixel d) {
+  Pixel out = 0;
+  for (int bit = 0; bit < 24; ++bit) {
+    const int idx = int((p >> bit) & 1) << 2 | int((s >> bit) & 1) << 1 | int((d >> bit) & 1);
+    out |= Pixel((rop >> idx) & 1) << bit;
+  }
+  return out;
+}
+
+// A memory DC over a new 32-bit bitmap filled from `gen`.
+struct Scratch {
+  HDC dc;
+  HBITMAP bmp;
+  HGDIOBJ old;
+  Scratch(int w, int h, bool mono = false) {
+    dc = CreateCompatibleDC(nullptr);
+    bmp = CreateBitmap(w, h, 1, mono ? 1 : 32, nullptr);
+    old = SelectObject(dc, bmp);
+  }
+  ~Scratch() {
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bmp);
+  }
+  Surface& S() { return *BitmapFromHandle(bmp)->Pixels; }
+};
+
+}  // namespace
+
+TEST_F(BlitTest, EveryTernaryOpMatchesItsTruthTable) {
+  std::mt19937 rng(7);
+  Canvas(8, 8);
+  Scratch src(8, 8), pat(8, 8);
+  std::vector<Pixel> d0(64), s0(64), p0(64);
+  for (int i = 0; i < 64; ++i) {
+    d0[size_t(i)] = rng() & kPixelMask;
+    s0[size_t(i)] = rng() & kPixelMask;
+    p0[size_t(i)] = rng() & kPixelMask;
+    src.S().Set(i % 8, i / 8, s0[size_t(i)]);
+    pat.S().Set(i % 8, i / 8, p0[size_t(i)]);
+  }
+  HBRUSH brush = CreatePatternBrush(pat.bmp);
+  HGDIOBJ ob = SelectObject(dc, brush);
+  for (int rop = 0; rop < 256; ++rop) {
+    for (int i = 0; i < 64; ++i) Surf().Set(i % 8, i / 8, d0[size_t(i)]);
+    ASSERT_TRUE(BitBlt(dc, 0, 0, 8, 8, src.dc, 0, 0, DWORD(rop) << 16));
+    for (int i = 0; i < 64; ++i) {
+      const Pixel want = truthTable(Byte(rop), p0[size_t(i)], s0[size_t(i)], d0[size_t(i)]);
+      ASSERT_EQ(Surf().At(i % 8, i / 8), want) << "rop " << rop << " pixel " << i;
+    }
+  }
+  SelectObject(dc, ob);
+  DeleteObject(brush);
+}
+
+TEST_F(BlitTest, EveryBinaryOpMatchesItsTruthTable) {
+  std::mt19937 rng(11);
+  Canvas(16, 1);
+  std::vector<Pixel> d0(16);
+  for (auto& v : d0) v = rng() & kPixelMask;
+  const COLORREF penColor = RGB(0x5A, 0xC3, 0x0F);
+  HPEN pen = CreatePen(PS_SOLID, 1, penColor);
+  HGDIOBJ op = SelectObject(dc, pen);
+  for (int r2 = R2_BLACK; r2 <= R2_WHITE; ++r2) {
+    for (int x = 0; x < 16; ++x) Surf().Set(x, 0, d0[size_t(x)]);
+    SetROP2(dc, r2);
+    MoveToEx(dc, 0, 0, nullptr);
+    LineTo(dc, 16, 0);
+    for (int x = 0; x < 16; ++x) {
+      // R2 code - 1 is a 4-entry table indexed by P*2 + D.
+      Pixel want = 0;
+      const Pixel p = PixelFromColor(penColor), d = d0[size_t(x)];
+      for (int bit = 0; bit < 24; ++bit) {
+        const int idx = int((p >> bit) & 1) << 1 | int((d >> bit) & 1);
+        want |= Pixel(((r2 - 1) >> idx) & 1) << bit;
+      }
+      ASSERT_EQ(Surf().At(x, 0), want) << "R2 " << r2 << " x " << x;
+    }
+  }
+  SelectObject(dc, op);
+  DeleteObject(pen);
+}
+
+TEST_F(BlitTest, CopyOntoItselfBehavesAsIfAtOnce) {
+  Canvas(10, 10);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 10; ++x) Surf().Set(x, y, Pixel(y * 10 + x));
+  BitBlt(dc, 2, 3, 6, 5, dc, 0, 0, SRCCOPY);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 6; ++x) ASSERT_EQ(Surf().At(x + 2, y + 3), Pixel(y * 10 + x)) << x << "," << y;
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 10; ++x) Surf().Set(x, y, Pixel(y * 10 + x));
+  BitBlt(dc, 0, 0, 6, 5, dc, 2, 3, SRCCOPY);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 6; ++x) ASSERT_EQ(Surf().At(x, y), Pixel((y + 3) * 10 + x + 2)) << x << "," << y;
+}
+
+TEST_F(BlitTest, SourceOutsideItsBitmapLeavesDestinationAlone) {
+  Canvas(8, 8, RGB(1, 1, 1));
+  Scratch src(4, 4);
+  src.S().Fill(0x00FF00);
+  BitBlt(dc, 0, 0, 8, 8, src.dc, -2, 0, SRCCOPY);
+  EXPECT_EQ(Px(0, 0), RGB(1, 1, 1));
+  EXPECT_EQ(Px(1, 0), RGB(1, 1, 1));
+  EXPECT_EQ(Px(2, 0), RGB(0, 255, 0));
+  EXPECT_EQ(Px(5, 3), RGB(0, 255, 0));
+  EXPECT_EQ(Px(6, 0), RGB(1, 1, 1));
+  EXPECT_EQ(Px(2, 4), RGB(1, 1, 1));
+}
+
+TEST_F(BlitTest, MonochromeConversionUsesTextAndBackgroundColours) {
+  Canvas(4, 1);
+  Scratch mono(4, 1, true);
+  mono.S().Set(0, 0, kPixelMask);   // 1 bit
+  mono.S().Set(2, 0, kPixelMask);
+  SetTextColor(dc, RGB(200, 0, 0));
+  SetBkColor(dc, RGB(0, 0, 200));
+  BitBlt(dc, 0, 0, 4, 1, mono.dc, 0, 0, SRCCOPY);
+  EXPECT_EQ(Px(0, 0), RGB(0, 0, 200));   // 1 -> background
+  EXPECT_EQ(Px(1, 0), RGB(200, 0, 0));   // 0 -> text
+  EXPECT_EQ(Px(2, 0), RGB(0, 0, 200));
+  // Colour to mono: the source's background colour becomes 1 (white), all else 0.
+  Surf().Set(0, 0, PixelFromColor(RGB(10, 20, 30)));
+  Surf().Set(1, 0, PixelFromColor(RGB(10, 20, 31)));
+  Surf().Set(2, 0, PixelFromColor(RGB(10, 20, 30)));
+  Surf().Set(3, 0, 0xFFFFFF);
+  SetBkColor(dc, RGB(10, 20, 30));
+  BitBlt(mono.dc, 0, 0, 4, 1, dc, 0, 0, SRCCOPY);
+  EXPECT_EQ(mono.S().At(0, 0), kPixelMask);
+  EXPECT_EQ(mono.S().At(1, 0), 0u);
+  EXPECT_EQ(mono.S().At(2, 0), kPixelMask);
+  EXPECT_EQ(mono.S().At(3, 0), 0u);   // white but not the background colour
+}
+
+TEST_F(BlitTest, StretchNearestRepeatsAndSkipsWholePixels) {
+  Scratch src(4, 2);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 4; ++x) src.S().Set(x, y, Pixel(0x10 * (y * 4 + x + 1)));
+  Canvas(8, 4, RGB(1, 2, 3));
+  SetStretchBltMode(dc, COLORONCOLOR);
+  StretchBlt(dc, 0, 0, 8, 4, src.dc, 0, 0, 4, 2, SRCCOPY);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(Surf().At(x, y), src.S().At(x / 2, y / 2)) << x << "," << y;
+  // Shrinking keeps whole source pixels, one of each pair.
+  Surf().Fill(0);
+  StretchBlt(dc, 0, 0, 2, 1, src.dc, 0, 0, 4, 2, SRCCOPY);
+  EXPECT_EQ(Surf().At(0, 0), src.S().At(0, 0));
+  EXPECT_EQ(Surf().At(1, 0), src.S().At(2, 0));
+  EXPECT_EQ(Surf().At(2, 0), 0u);
+  // A negative source width mirrors.
+  Surf().Fill(0);
+  StretchBlt(dc, 0, 0, 4, 2, src.dc, 4, 0, -4, 2, SRCCOPY);
+  for (int x = 0; x < 4; ++x) EXPECT_EQ(Surf().At(x, 0), src.S().At(3 - x, 0)) << x;
+}
+
+TEST_F(BlitTest, HalftoneAveragesTheCoveredArea) {
+  Scratch src(3, 1);
+  src.S().Set(0, 0, 0x000000);
+  src.S().Set(1, 0, 0xFFFFFF);
+  src.S().Set(2, 0, 0x306090);
+  Canvas(4, 4, kBlack);
+  SetStretchBltMode(dc, HALFTONE);
+  // 3 -> 2: each output pixel covers 1.5 source pixels.
+  StretchBlt(dc, 0, 0, 2, 1, src.dc, 0, 0, 3, 1, SRCCOPY);
+  auto channel = [](Pixel p, int shift) { return double((p >> shift) & 255); };
+  for (int x = 0; x < 2; ++x) {
+    for (int shift : {0, 8, 16}) {
+      double sum = 0;
+      for (int k = 0; k < 3; ++k) {
+        const double lo = std::max(double(k), x * 1.5), hi = std::min(double(k + 1), (x + 1) * 1.5);
+        if (hi > lo) sum += (hi - lo) * channel(src.S().At(k, 0), shift);
+      }
+      EXPECT_NEAR(channel(Surf().At(x, 0), shift), sum / 1.5, 0.51) << x << " shift " << shift;
+    }
+  }
+  // 2x2 -> 1x1 is the plain mean.
+  Scratch quad(2, 2);
+  quad.S().Set(0, 0, 0xFF0000);
+  quad.S().Set(1, 0, 0x00FF00);
+  quad.S().Set(0, 1, 0x0000FF);
+  quad.S().Set(1, 1, 0xFFFFFF);
+  StretchBlt(dc, 3, 3, 1, 1, quad.dc, 0, 0, 2, 2, SRCCOPY);
+  EXPECT_EQ(Surf().At(3, 3), 0x808080u);   // (255 + 255) / 4 = 127.5 rounds up
+}
+
+TEST_F(BlitTest, PatternBrushFollowsBrushOrigin) {
+  Scratch pat(8, 8);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) pat.S().Set(x, y, Pixel(y * 8 + x + 1));
+  HBRUSH brush = CreatePatternBrush(pat.bmp);
+  Canvas(20, 20);
+  SetBrushOrgEx(dc, 3, 2, nullptr);
+  RECT r{0, 0, 20, 20};
+  FillRect(dc, &r, brush);
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 20; ++x)
+      ASSERT_EQ(Surf().At(x, y), pat.S().At((x - 3 + 16) % 8, (y - 2 + 16) % 8)) << x << "," << y;
+  // The brush origin is in device units: moving the viewport does not move the pattern.
+  Surf().Fill(0);
+  SetViewportOrgEx(dc, 5, 0, nullptr);
+  RECT r2{-5, 0, 15, 20};
+  FillRect(dc, &r2, brush);
+  for (int x = 0; x < 20; ++x) ASSERT_EQ(Surf().At(x, 4), pat.S().At((x - 3 + 16) % 8, 2)) << x;
+  DeleteObject(brush);
+}
+
+TEST_F(BlitTest, MonochromePatternBrushTakesTheDcColours) {
+  Scratch pat(8, 8, true);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) pat.S().Set(x, y, (x + y) % 2 ? kPixelMask : 0);
+  HBRUSH brush = CreatePatternBrush(pat.bmp);
+  SetTextColor(dc, RGB(255, 0, 0));
+  SetBkColor(dc, RGB(0, 255, 0));
+  RECT r{0, 0, 4, 4};
+  FillRect(dc, &r, brush);
+  EXPECT_EQ(Px(0, 0), RGB(255, 0, 0));
+  EXPECT_EQ(Px(1, 0), RGB(0, 255, 0));
+  DeleteObject(brush);
+}
+
+TEST_F(BlitTest, PatBltRejectsSourceOpsAndNormalisesNegativeSizes) {
+  EXPECT_FALSE(PatBlt(dc, 0, 0, 4, 4, SRCCOPY));
+  EXPECT_TRUE(PatBlt(dc, 4, 4, -2, -3, BLACKNESS));
+  EXPECT_EQ(Px(2, 1), kBlack);
+  EXPECT_EQ(Px(3, 3), kBlack);
+  EXPECT_EQ(Px(4, 4), kWhite);
+  EXPECT_EQ(Px(1, 1), kWhite);
+  EXPECT_TRUE(PatBlt(dc, 0, 0, 4, 4, DSTINVERT));
+  EXPECT_EQ(Px(0, 0), kBlack);
+  EXPECT_EQ(Px(2, 1), kWhite);
+}

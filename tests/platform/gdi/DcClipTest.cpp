@@ -1,0 +1,241 @@
+#include "GdiTestCanvas.h"
+
+using DcClipTest = GdiCanvasTest;
+
+namespace {
+int countColor(GdiCanvasTest& t, int w, int h, COLORREF c, COLORREF (GdiCanvasTest::*px)(int, int)) {
+  int n = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) n += (t.*px)(x, y) == c;
+  return n;
+}
+struct Probe : GdiCanvasTest {
+  using GdiCanvasTest::Px;
+  void TestBody() override {}
+};
+}  // namespace
+
+TEST_F(DcClipTest, SaveAndRestoreBringBackEveryAttribute) {
+  HPEN pen = CreatePen(PS_SOLID, 1, RGB(1, 2, 3));
+  const HGDIOBJ originalPen = GetCurrentObject(dc, OBJ_PEN);
+  EXPECT_EQ(SaveDC(dc), 1);
+  SelectObject(dc, pen);
+  SetTextColor(dc, RGB(9, 9, 9));
+  SetBkMode(dc, TRANSPARENT);
+  SetROP2(dc, R2_XORPEN);
+  SetWindowOrgEx(dc, 3, 4, nullptr);
+  IntersectClipRect(dc, 0, 0, 5, 5);
+  EXPECT_EQ(SaveDC(dc), 2);
+  SetViewportOrgEx(dc, 7, 7, nullptr);
+  EXPECT_EQ(SaveDC(dc), 3);
+  EXPECT_FALSE(RestoreDC(dc, 4));
+  EXPECT_FALSE(RestoreDC(dc, 0));
+  EXPECT_TRUE(RestoreDC(dc, -1));   // back to level 2's state, i.e. viewport 7,7
+  POINT vp;
+  GetViewportOrgEx(dc, &vp);
+  EXPECT_EQ(vp, (POINT{7, 7}));
+  EXPECT_TRUE(RestoreDC(dc, 1));
+  GetViewportOrgEx(dc, &vp);
+  POINT wo;
+  GetWindowOrgEx(dc, &wo);
+  EXPECT_EQ(vp, (POINT{0, 0}));
+  EXPECT_EQ(wo, (POINT{0, 0}));
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), originalPen);
+  EXPECT_EQ(GetTextColor(dc), kBlack);
+  EXPECT_EQ(GetBkMode(dc), OPAQUE);
+  EXPECT_EQ(GetROP2(dc), R2_COPYPEN);
+  HRGN probe = CreateRectRgn(0, 0, 1, 1);
+  EXPECT_EQ(GetClipRgn(dc, probe), 0);   // the clip set after SaveDC is gone
+  EXPECT_FALSE(RestoreDC(dc, 1));        // the stack is empty now
+  DeleteObject(probe);
+  DeleteObject(pen);
+}
+
+TEST_F(DcClipTest, StaleDcHandlesFailCleanly) {
+  HDC m = CreateCompatibleDC(dc);
+  EXPECT_TRUE(DeleteDC(m));
+  EXPECT_FALSE(DeleteDC(m));
+  EXPECT_EQ(SelectObject(m, GetStockObject(BLACK_PEN)), nullptr);
+  EXPECT_EQ(SetTextColor(m, 0), CLR_INVALID);
+  RECT r{0, 0, 1, 1};
+  EXPECT_EQ(FillRect(m, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))), 0);
+  EXPECT_FALSE(BitBlt(dc, 0, 0, 1, 1, m, 0, 0, SRCCOPY));
+  EXPECT_EQ(SaveDC(m), 0);
+}
+
+TEST_F(DcClipTest, ABitmapLivesInOneDcAtATime) {
+  HBITMAP b = CreateBitmap(4, 4, 1, 32, nullptr);
+  HDC a = CreateCompatibleDC(nullptr), c = CreateCompatibleDC(nullptr);
+  HGDIOBJ oa = SelectObject(a, b);
+  EXPECT_NE(oa, nullptr);
+  EXPECT_EQ(SelectObject(c, b), nullptr);
+  SelectObject(a, oa);
+  HGDIOBJ oc = SelectObject(c, b);
+  EXPECT_NE(oc, nullptr);
+  SelectObject(c, oc);
+  DeleteDC(a);
+  DeleteDC(c);
+  DeleteObject(b);
+}
+
+TEST_F(DcClipTest, ClipRectsTakeLogicalCoordinatesAndStartFromTheFullArea) {
+  SetViewportOrgEx(dc, 10, 5, nullptr);
+  SetWindowOrgEx(dc, 2, 0, nullptr);   // device = logical - (2,0) + (10,5)
+  EXPECT_EQ(ExcludeClipRect(dc, 2, 0, 4, 2), COMPLEXREGION);
+  RECT all{-20, -20, 40, 40};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  EXPECT_EQ(Px(10, 5), kWhite);
+  EXPECT_EQ(Px(11, 6), kWhite);
+  EXPECT_EQ(Px(12, 5), kBlack);
+  EXPECT_EQ(Px(0, 0), kBlack);
+  EXPECT_EQ(countColor(*this, 32, 32, kWhite, &Probe::Px), 4);
+
+  Surf().Fill(0xFFFFFF);
+  SelectClipRgn(dc, nullptr);
+  EXPECT_EQ(IntersectClipRect(dc, 2, 0, 6, 3), SIMPLEREGION);
+  RECT box;
+  EXPECT_EQ(GetClipBox(dc, &box), SIMPLEREGION);
+  EXPECT_EQ(box, (RECT{2, 0, 6, 3}));
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  EXPECT_EQ(countColor(*this, 32, 32, kBlack, &Probe::Px), 12);
+  EXPECT_EQ(Px(10, 5), kBlack);
+  EXPECT_EQ(Px(13, 7), kBlack);
+  EXPECT_EQ(Px(14, 7), kWhite);
+  HRGN got = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(GetClipRgn(dc, got), 1);
+  RECT rb;
+  GetRgnBox(got, &rb);
+  EXPECT_EQ(rb, (RECT{10, 5, 14, 8}));   // device coordinates
+  EXPECT_TRUE(RectVisible(dc, &box));
+  RECT outside{7, 0, 9, 9};
+  EXPECT_FALSE(RectVisible(dc, &outside));
+  EXPECT_TRUE(PtVisible(dc, 5, 2));
+  EXPECT_FALSE(PtVisible(dc, 6, 2));
+  DeleteObject(got);
+}
+
+TEST_F(DcClipTest, SelectClipRgnCopiesTheRegion) {
+  HRGN rgn = CreateRectRgn(0, 0, 4, 4);
+  EXPECT_EQ(SelectClipRgn(dc, rgn), SIMPLEREGION);
+  SetRectRgn(rgn, 0, 0, 32, 32);   // changing it afterwards changes nothing
+  RECT all{0, 0, 32, 32};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  EXPECT_EQ(Px(3, 3), kBlack);
+  EXPECT_EQ(Px(4, 3), kWhite);
+  EXPECT_EQ(SelectClipRgn(dc, nullptr), SIMPLEREGION);
+  EXPECT_EQ(GetClipRgn(dc, rgn), 0);
+  EXPECT_EQ(ExtSelectClipRgn(dc, nullptr, RGN_AND), ERROR);
+  DeleteObject(rgn);
+  EXPECT_EQ(SelectClipRgn(dc, rgn), ERROR);   // stale
+}
+
+TEST_F(DcClipTest, EffectiveClipIsApplicationClipWithinSystemClip) {
+  Surface window(40, 30, 0xFFFFFF);
+  Region sys(TRect{0, 0, 10, 10});   // device coordinates of the DC
+  HDC w = CreateSurfaceDC(&window, {5, 4}, &sys);
+  RECT all{-50, -50, 50, 50};
+  HRGN app = CreateRectRgn(6, 6, 20, 20);
+  SelectClipRgn(w, app);
+  FillRect(w, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  int black = 0;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) black += window.At(x, y) == 0;
+  EXPECT_EQ(black, 16);                    // device 6..9 x 6..9
+  EXPECT_EQ(window.At(11, 10), 0u);        // device (6,6) at surface (11,10)
+  EXPECT_EQ(window.At(15, 14), 0xFFFFFFu);
+  RECT box;
+  GetClipBox(w, &box);
+  EXPECT_EQ(box, (RECT{6, 6, 10, 10}));
+  // The window layer changes the system clip later; the application clip stays.
+  Region upd(TRect{0, 0, 8, 8});
+  SetDCSystemClip(w, &upd);
+  GetClipBox(w, &box);
+  EXPECT_EQ(box, (RECT{6, 6, 8, 8}));
+  SetDCSystemClip(w, nullptr);
+  GetClipBox(w, &box);
+  EXPECT_EQ(box, (RECT{6, 6, 20, 20}));
+  DeleteObject(app);
+  DeleteDC(w);
+}
+
+TEST_F(DcClipTest, FocusRectDrawnTwiceRestoresThePixels) {
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) Surf().Set(x, y, Pixel(x * 7 + y * 300));
+  Surface before = Surf().Clone();
+  RECT r{3, 4, 14, 11};
+  DrawFocusRect(dc, &r);
+  int changed = 0;
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) {
+      const bool onFrame = x >= 3 && x < 14 && y >= 4 && y < 11 && (x == 3 || x == 13 || y == 4 || y == 10);
+      if (Surf().At(x, y) != before.At(x, y)) {
+        ++changed;
+        EXPECT_TRUE(onFrame) << x << "," << y;
+        EXPECT_EQ(Surf().At(x, y), ~before.At(x, y) & kPixelMask);
+      }
+    }
+  EXPECT_EQ(changed, 16);   // half of the 32 frame pixels
+  DrawFocusRect(dc, &r);
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) ASSERT_EQ(Surf().At(x, y), before.At(x, y)) << x << "," << y;
+}
+
+TEST_F(DcClipTest, FillRectIgnoresInvertedRectsAndTakesSystemColourIndices) {
+  RECT inv{5, 5, 2, 8};
+  EXPECT_EQ(FillRect(dc, &inv, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))), 1);
+  EXPECT_EQ(countColor(*this, 32, 32, kBlack, &Probe::Px), 0);
+  RECT r{0, 0, 2, 2};
+  FillRect(dc, &r, reinterpret_cast<HBRUSH>(uintptr_t(COLOR_BTNSHADOW + 1)));
+  EXPECT_EQ(Px(1, 1), GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_EQ(Px(2, 2), kWhite);
+  FrameRect(dc, &inv, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  EXPECT_EQ(countColor(*this, 32, 32, kBlack, &Probe::Px), 0);
+  RECT f{4, 4, 8, 7};
+  FrameRect(dc, &f, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  EXPECT_EQ(countColor(*this, 32, 32, kBlack, &Probe::Px), 10);
+  EXPECT_EQ(Px(7, 6), kBlack);
+  EXPECT_EQ(Px(5, 5), kWhite);
+}
+
+TEST_F(DcClipTest, SunkenEdgeUsesTheTwoRingsAndAdjusts) {
+  RECT r{2, 2, 10, 8};
+  ASSERT_TRUE(DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST));
+  EXPECT_EQ(r, (RECT{4, 4, 8, 6}));
+  EXPECT_EQ(Px(2, 2), GetSysColor(COLOR_BTNSHADOW));      // outer top-left
+  EXPECT_EQ(Px(9, 2), GetSysColor(COLOR_BTNHIGHLIGHT));   // outer bottom-right owns the corner
+  EXPECT_EQ(Px(2, 7), GetSysColor(COLOR_BTNHIGHLIGHT));
+  EXPECT_EQ(Px(3, 3), GetSysColor(COLOR_3DDKSHADOW));     // inner top-left
+  EXPECT_EQ(Px(8, 6), GetSysColor(COLOR_3DLIGHT));        // inner bottom-right
+  EXPECT_EQ(Px(5, 5), kWhite);                            // no BF_MIDDLE
+  RECT m{12, 2, 20, 8};
+  DrawEdge(dc, &m, EDGE_SUNKEN, BF_RECT | BF_FLAT | BF_MONO | BF_MIDDLE);
+  EXPECT_EQ(Px(12, 2), GetSysColor(COLOR_WINDOWFRAME));
+  EXPECT_EQ(Px(19, 7), GetSysColor(COLOR_WINDOWFRAME));
+  EXPECT_EQ(Px(13, 3), GetSysColor(COLOR_WINDOW));
+  RECT side{22, 2, 30, 8};
+  DrawEdge(dc, &side, BDR_RAISEDOUTER, BF_BOTTOM | BF_ADJUST);
+  EXPECT_EQ(side, (RECT{22, 2, 30, 7}));
+  EXPECT_EQ(Px(25, 7), GetSysColor(COLOR_3DDKSHADOW));
+  EXPECT_EQ(Px(22, 2), kWhite);
+}
+
+TEST_F(DcClipTest, SystemColoursHaveDefaultsPresetsAndBrushes) {
+  EXPECT_EQ(GetSysColor(-1), 0u);
+  EXPECT_EQ(GetSysColor(COLOR_COUNT), 0u);
+  EXPECT_EQ(GetSysColorBrush(COLOR_COUNT), nullptr);
+  HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
+  EXPECT_TRUE(DeleteObject(face));   // never really deleted
+  EXPECT_EQ(GetObjectType(face), OBJ_BRUSH);
+  const COLORREF classicFace = GetSysColor(COLOR_BTNFACE);
+  SetSysColorPreset(SysColorPreset::HighContrastBlack);
+  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), kBlack);
+  RECT r{0, 0, 1, 1};
+  FillRect(dc, &r, face);   // the brush follows the table
+  EXPECT_EQ(Px(0, 0), kBlack);
+  const INT idx[] = {COLOR_BTNFACE, 99};
+  const COLORREF val[] = {RGB(1, 2, 3), RGB(4, 5, 6)};
+  EXPECT_TRUE(SetSysColors(2, idx, val));
+  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), RGB(1, 2, 3));
+  SetSysColorPreset(SysColorPreset::Classic);
+  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), classicFace);
+}

@@ -1,0 +1,231 @@
+#include "platform/gdi/FontEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+FontDesc TestFace(Integer height, Integer width = 0) {
+  FontDesc d;
+  d.FaceName = kTestFaceName;
+  d.Height = height;
+  d.Width = width;
+  return d;
+}
+
+FontDesc Face(const char* name, Integer height, Integer weight = 400, bool italic = false) {
+  FontDesc d;
+  d.FaceName = name;
+  d.Height = height;
+  d.Weight = weight;
+  d.Italic = italic;
+  return d;
+}
+
+const Byte* Bytes(const char* s) { return reinterpret_cast<const Byte*>(s); }
+
+}  // namespace
+
+// The test face's documented metrics: E em, H cell, ascent, descent, advance.
+TEST(TestFaceMetrics, FollowTheDocumentedFormulasAtSeveralSizes) {
+  struct Row { Integer height, cell, ascent, descent, leading, advance; };
+  const Row rows[] = {
+      {-16, 20, 16, 4, 4, 10},   // E 16
+      {-10, 13, 10, 3, 3, 6},    // E 10: leading round(2.5) = 3
+      {-7, 9, 7, 2, 2, 4},       // E 7: advance round(4.2) = 4
+      {20, 20, 16, 4, 4, 10},    // cell 20: leading round(4) = 4, E 16
+      {13, 13, 10, 3, 3, 6},     // cell 13: leading round(2.6) = 3, E 10
+      {0, 16, 13, 3, 3, 8},      // default = cell 16: E 13, advance round(7.8) = 8
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.height);
+    FontMetrics m = MetricsFor(TestFace(r.height));
+    EXPECT_EQ(m.Height, r.cell);
+    EXPECT_EQ(m.Ascent, r.ascent);
+    EXPECT_EQ(m.Descent, r.descent);
+    EXPECT_EQ(m.InternalLeading, r.leading);
+    EXPECT_EQ(m.ExternalLeading, 0);
+    EXPECT_EQ(m.AveCharWidth, r.advance);
+    EXPECT_EQ(m.MaxCharWidth, r.advance);
+    EXPECT_EQ(m.BreakChar, ' ');
+    EXPECT_NE(m.PitchAndFamily & TMPF_TRUETYPE, 0);
+    EXPECT_EQ(m.PitchAndFamily & TMPF_FIXED_PITCH, 0) << "the test face is fixed pitch";
+    FontInstance& f = RealizeFont(TestFace(r.height));
+    EXPECT_EQ(f.Advance('W'), r.advance);
+    EXPECT_EQ(f.Advance(' '), r.advance);
+    EXPECT_EQ(f.Advance(0xE9), r.advance);
+  }
+}
+
+TEST(TestFaceMetrics, SizeAndHeightConvertBothWays) {
+  // The class library's Height = -MulDiv(Size, 96, 72); the em height must come back.
+  for (int size = 6; size <= 36; ++size) {
+    Integer height = -((size * 96 + 36) / 72);
+    FontMetrics m = MetricsFor(TestFace(height));
+    EXPECT_EQ(m.Height - m.InternalLeading, -height) << size;
+    EXPECT_EQ(((m.Height - m.InternalLeading) * 72 + 48) / 96, size) << size;
+    // A positive height is the cell height.
+    EXPECT_EQ(MetricsFor(TestFace(m.Height)).Height, m.Height);
+  }
+}
+
+TEST(TestFaceMetrics, WidthStyleFlagsAndBadSizes) {
+  EXPECT_EQ(RealizeFont(TestFace(-16, 7)).Advance('x'), 7);
+  FontDesc d = TestFace(-16);
+  d.Weight = 700;
+  d.Italic = d.Underline = d.StrikeOut = true;
+  FontMetrics m = MetricsFor(d);
+  EXPECT_EQ(m.Weight, 700);
+  EXPECT_EQ(m.Italic, 1);
+  EXPECT_EQ(m.Underlined, 1);
+  EXPECT_EQ(m.StruckOut, 1);
+  EXPECT_EQ(MetricsFor(TestFace(-16)).Weight, 400);
+  // Absurd sizes are clamped, never overflow or allocate without bound.
+  FontMetrics huge = MetricsFor(TestFace(INT32_MIN));
+  EXPECT_GT(huge.Height, 0);
+  EXPECT_LE(huge.Height, 4000);
+  EXPECT_GT(MetricsFor(TestFace(-1)).AveCharWidth, 0);
+  EXPECT_GT(RealizeFont(TestFace(-16, INT32_MAX)).Advance('a'), 0);
+}
+
+TEST(TestFaceGlyphs, BoxesFillTheEmSquareAndBlanksAreEmpty) {
+  FontInstance& f = RealizeFont(TestFace(-16));
+  const GlyphImage& g = f.Image('A');
+  // Columns 0..8 of the cell, rows 4..19 (em top to cell bottom), relative to the baseline at 16.
+  EXPECT_EQ(g.Left, 0);
+  EXPECT_EQ(g.Top, -12);
+  EXPECT_EQ(g.Width, 9);
+  EXPECT_EQ(g.Height, 16);
+  for (Byte c : g.Coverage) ASSERT_EQ(c, 255);
+  EXPECT_TRUE(f.Image(' ').Coverage.empty());
+  EXPECT_TRUE(f.Image(0xA0).Coverage.empty());
+  EXPECT_TRUE(f.Image('\t').Coverage.empty());
+}
+
+TEST(FaceTable, TrueTypeFlagsAndEscapementPerFace) {
+  EXPECT_TRUE(IsTrueTypeFace(Face("Arial", -12)));
+  EXPECT_TRUE(IsTrueTypeFace(Face("tahoma", -12))) << "names match without case";
+  EXPECT_TRUE(IsTrueTypeFace(Face("Courier New", -12)));
+  EXPECT_TRUE(IsTrueTypeFace(Face(kTestFaceName, -12)));
+  EXPECT_FALSE(IsTrueTypeFace(Face("MS Sans Serif", -12)));
+  EXPECT_FALSE(IsTrueTypeFace(Face("No Such Face", -12))) << "unknown names take the default face";
+  FontDesc ttOnly = Face("No Such Face", -12);
+  ttOnly.OutPrecision = 7;
+  EXPECT_TRUE(IsTrueTypeFace(ttOnly));
+
+  FontDesc rotated = Face("Arial", -12);
+  rotated.Escapement = -900;
+  EXPECT_EQ(EffectiveEscapement(rotated), 2700);
+  rotated.Escapement = 4500;
+  EXPECT_EQ(EffectiveEscapement(rotated), 900);
+  rotated.FaceName = "MS Sans Serif";
+  EXPECT_EQ(EffectiveEscapement(rotated), 0) << "raster faces are not rotated";
+}
+
+TEST(TextPathTest, BoundsAndFlatteningKeepTheCurveEnds) {
+  TextPath p;
+  p.MoveTo(0, 0);
+  p.QuadTo(10, 10, 20, 0);
+  p.CubicTo(20, -10, 0, -10, 0, 0);
+  p.Close();
+  double l, t, r, b;
+  p.Bounds(l, t, r, b);
+  EXPECT_EQ(l, 0);
+  EXPECT_EQ(r, 20);
+  EXPECT_EQ(t, -10);
+  EXPECT_EQ(b, 10);
+  TextPath flat = p.Flattened(0.1);
+  for (TextPath::Verb v : flat.Verbs) {
+    EXPECT_TRUE(v == TextPath::Verb::Move || v == TextPath::Verb::Line || v == TextPath::Verb::Close);
+  }
+  ASSERT_GT(flat.Points.size(), 4u);
+  // The quadratic's apex (t = 0.5) is at y = 5; a flattened point lies close to it.
+  double best = 0;
+  for (const auto& pt : flat.Points) best = std::max(best, pt.Y);
+  EXPECT_NEAR(best, 5, 0.2);
+  // Curve ends survive exactly.
+  bool hasEnd = false;
+  for (const auto& pt : flat.Points) hasEnd |= (pt.X == 20 && pt.Y == 0);
+  EXPECT_TRUE(hasEnd);
+}
+
+// Real faces: checked only against their own measurements.
+TEST(PackagedFaces, MetricsAreConsistentWithTheRequestedHeight) {
+  for (const char* name : {"Arial", "MS Sans Serif", "Tahoma", "Courier New"}) {
+    SCOPED_TRACE(name);
+    for (Integer em : {8, 11, 13, 16, 24}) {
+      FontMetrics m = MetricsFor(Face(name, -em));
+      EXPECT_EQ(m.Height, m.Ascent + m.Descent);
+      EXPECT_EQ(m.Height - m.InternalLeading, em);
+      EXPECT_GT(m.AveCharWidth, 0);
+      EXPECT_GE(m.MaxCharWidth, m.AveCharWidth);
+      EXPECT_EQ(MetricsFor(Face(name, m.Height)).Height, m.Height) << "a positive height is the cell";
+    }
+  }
+  EXPECT_EQ(MetricsFor(Face("Courier New", -12)).PitchAndFamily & TMPF_FIXED_PITCH, 0);
+  EXPECT_NE(MetricsFor(Face("Arial", -12)).PitchAndFamily & TMPF_FIXED_PITCH, 0);
+  EXPECT_EQ(MetricsFor(Face("MS Sans Serif", -12)).PitchAndFamily & TMPF_TRUETYPE, 0);
+  EXPECT_NE(MetricsFor(Face("Arial", -12)).PitchAndFamily & TMPF_TRUETYPE, 0);
+}
+
+TEST(PackagedFaces, AdvancesAreIntegersThatAddUpAndStylesDiffer) {
+  FontInstance& mono = RealizeFont(Face("Courier New", -13));
+  Integer w = mono.Advance('i');
+  for (const char* s = "WMil.,"; *s; ++s) EXPECT_EQ(mono.Advance(Byte(*s)), w);
+
+  FontInstance& regular = RealizeFont(Face("Arial", -16));
+  const char* text = "Hello, World";
+  Integer sum = 0;
+  for (const char* s = text; *s; ++s) sum += regular.Advance(Byte(*s));
+  EXPECT_EQ(TextWidth(regular, Bytes(text), Integer(std::strlen(text))), sum);
+  EXPECT_LT(regular.Advance('i'), regular.Advance('W'));
+  Integer boldWidth = TextWidth(RealizeFont(Face("Arial", -16, 700)), Bytes(text), 12);
+  Integer regularWidth = TextWidth(RealizeFont(Face("Arial", -16)), Bytes(text), 12);
+  EXPECT_GT(boldWidth, regularWidth);
+  // The same request realises the same glyphs every time.
+  EXPECT_EQ(TextWidth(RealizeFont(Face("Arial", -16)), Bytes(text), 12), regularWidth);
+}
+
+TEST(PackagedFaces, EveryDefinedCharacterHasAGlyph) {
+  FontInstance& f = RealizeFont(Face("Arial", -16));
+  for (int c = 0x21; c <= 0xFF; ++c) {
+    if (c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D || c == 0xA0 ||
+        c == 0xAD) {
+      continue;
+    }
+    EXPECT_FALSE(f.Image(Byte(c)).Coverage.empty()) << c;
+    EXPECT_GT(f.Advance(Byte(c)), 0) << c;
+  }
+}
+
+TEST(PackagedFaces, UnknownFaceFallsBackToTheDefaultFace) {
+  FontInstance& unknown = RealizeFont(Face("No Such Face", -13));
+  EXPECT_EQ(unknown.FaceName(), "MS Sans Serif");
+  Integer unknownWidth = TextWidth(unknown, Bytes("fallback"), 8);
+  EXPECT_EQ(unknownWidth, TextWidth(RealizeFont(Face("MS Sans Serif", -13)), Bytes("fallback"), 8));
+  EXPECT_EQ(RealizeFont(Face("", -13)).FaceName(), "MS Sans Serif");
+}
+
+TEST(PackagedFaces, OutlinesLieWithinTheTextExtent) {
+  FontInstance& f = RealizeFont(Face("Arial", -20));
+  TextPath path;
+  double pen = 0, baseline = f.Metrics().Ascent;
+  for (const char* s = "Hello"; *s; ++s) {
+    f.AppendOutline(Byte(*s), pen, baseline, path);
+    pen += f.Advance(Byte(*s));
+  }
+  ASSERT_FALSE(path.IsEmpty());
+  EXPECT_EQ(path.Verbs.front(), TextPath::Verb::Move);
+  EXPECT_EQ(path.Verbs.back(), TextPath::Verb::Close);
+  double l, t, r, b;
+  path.Bounds(l, t, r, b);
+  EXPECT_GE(l, -1);
+  EXPECT_LE(r, pen + 1);
+  EXPECT_GE(t, 0);
+  EXPECT_LE(b, f.Metrics().Height);
+  EXPECT_GT(r - l, pen / 2);
+  TextPath blank;
+  f.AppendOutline(' ', 0, baseline, blank);
+  EXPECT_TRUE(blank.IsEmpty());
+}

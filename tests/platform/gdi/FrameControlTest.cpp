@@ -1,0 +1,102 @@
+#include "GdiTestCanvas.h"
+
+using FrameControlTest = GdiCanvasTest;
+
+namespace {
+int countPixels(Surface& s, const TRect& r, Pixel p) {
+  int n = 0;
+  for (int y = r.Top; y < r.Bottom; ++y)
+    for (int x = r.Left; x < r.Right; ++x) n += s.At(x, y) == p;
+  return n;
+}
+}  // namespace
+
+TEST_F(FrameControlTest, CheckBoxBitmapCellsDifferOnlyByTheMark) {
+  HBITMAP boxes = CreateCheckBoxesBitmap();
+  BITMAP bm{};
+  ASSERT_EQ(GetObjectA(boxes, sizeof bm, &bm), int(sizeof bm));
+  EXPECT_EQ(bm.bmWidth, 4 * 13);
+  EXPECT_EQ(bm.bmHeight, 3 * 13);
+  Surface& s = *BitmapFromHandle(boxes)->Pixels;
+  const Pixel text = PixelFromColor(GetSysColor(COLOR_WINDOWTEXT));
+  for (int row = 0; row < 2; ++row) {
+    int differing = 0, marked = 0;
+    for (int y = 0; y < 13; ++y)
+      for (int x = 0; x < 13; ++x) {
+        const Pixel off = s.At(x, row * 13 + y), on = s.At(13 + x, row * 13 + y);
+        if (off != on) {
+          ++differing;
+          marked += on == text;
+        }
+      }
+    EXPECT_GT(differing, 0) << row;
+    EXPECT_EQ(differing, marked) << "only mark pixels change, row " << row;
+  }
+  // The pushed cells have a button-face interior.
+  EXPECT_EQ(s.At(2 * 13 + 6, 2), PixelFromColor(GetSysColor(COLOR_BTNFACE)));
+  EXPECT_EQ(s.At(6, 2), PixelFromColor(GetSysColor(COLOR_WINDOW)));
+  DeleteObject(boxes);
+}
+
+TEST_F(FrameControlTest, RadioMaskAndImageComposeOverAnyBackground) {
+  Canvas(40, 20, RGB(10, 200, 30));
+  HDC m = CreateCompatibleDC(dc);
+  HBITMAP mask = CreateBitmap(13, 13, 1, 32, nullptr), image = CreateBitmap(13, 13, 1, 32, nullptr);
+  HGDIOBJ o = SelectObject(m, mask);
+  RECT cell{0, 0, 13, 13};
+  EXPECT_TRUE(DrawFrameControl(m, &cell, DFC_BUTTON, DFCS_BUTTONRADIOMASK));
+  BitBlt(dc, 0, 0, 13, 13, m, 0, 0, SRCAND);
+  SelectObject(m, image);
+  EXPECT_TRUE(DrawFrameControl(m, &cell, DFC_BUTTON, DFCS_BUTTONRADIOIMAGE | DFCS_CHECKED));
+  BitBlt(dc, 0, 0, 13, 13, m, 0, 0, SRCPAINT);
+  // The same glyph drawn directly onto the background.
+  RECT direct{20, 0, 33, 13};
+  DrawFrameControl(dc, &direct, DFC_BUTTON, DFCS_BUTTONRADIO | DFCS_CHECKED);
+  for (int y = 0; y < 13; ++y)
+    for (int x = 0; x < 13; ++x) ASSERT_EQ(Surf().At(x, y), Surf().At(20 + x, y)) << x << "," << y;
+  EXPECT_EQ(Px(0, 0), RGB(10, 200, 30));   // corners stay background
+  EXPECT_EQ(Px(6, 6), GetSysColor(COLOR_WINDOWTEXT));
+  SelectObject(m, o);
+  DeleteDC(m);
+  DeleteObject(mask);
+  DeleteObject(image);
+}
+
+TEST_F(FrameControlTest, ScrollArrowsPointTheRequestedWayAndGreyWhenInactive) {
+  Canvas(16, 16);
+  const Pixel text = PixelFromColor(GetSysColor(COLOR_BTNTEXT));
+  RECT r{0, 0, 16, 16};
+  ASSERT_TRUE(DrawFrameControl(dc, &r, DFC_SCROLL, DFCS_SCROLLUP));
+  int first = -1, last = -1;
+  for (int y = 0; y < 16; ++y) {
+    const int n = countPixels(Surf(), {0, y, 16, y + 1}, text);
+    if (n == 0) continue;
+    if (first < 0) first = n;
+    last = n;
+  }
+  EXPECT_LT(first, last);   // narrow tip on top
+  DrawFrameControl(dc, &r, DFC_SCROLL, DFCS_SCROLLDOWN);
+  first = last = -1;
+  for (int y = 0; y < 16; ++y) {
+    const int n = countPixels(Surf(), {0, y, 16, y + 1}, text);
+    if (n == 0) continue;
+    if (first < 0) first = n;
+    last = n;
+  }
+  EXPECT_GT(first, last);
+  DrawFrameControl(dc, &r, DFC_SCROLL, DFCS_SCROLLLEFT | DFCS_INACTIVE);
+  EXPECT_EQ(countPixels(Surf(), {0, 0, 16, 16}, text), 0);
+  EXPECT_GT(countPixels(Surf(), {2, 2, 14, 14}, PixelFromColor(GetSysColor(COLOR_BTNSHADOW))), 0);
+  EXPECT_FALSE(DrawFrameControl(dc, &r, 77, 0));
+  EXPECT_FALSE(DrawFrameControl(dc, nullptr, DFC_SCROLL, 0));
+}
+
+TEST_F(FrameControlTest, PushButtonIsARaisedOrSunkenFace) {
+  RECT r{0, 0, 10, 8};
+  DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH);
+  EXPECT_EQ(Px(9, 7), GetSysColor(COLOR_3DDKSHADOW));
+  EXPECT_EQ(Px(5, 4), GetSysColor(COLOR_BTNFACE));
+  DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_PUSHED | DFCS_ADJUSTRECT);
+  EXPECT_EQ(Px(9, 7), GetSysColor(COLOR_BTNHIGHLIGHT));
+  EXPECT_EQ(r, (RECT{2, 2, 8, 6}));
+}

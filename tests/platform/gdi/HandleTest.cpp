@@ -1,0 +1,38 @@
+#include "platform/gdi/Gdi.h"
+
+#include <gtest/gtest.h>
+
+TEST(GdiHandles, StaleHandleFailsAfterSlotReuse) {
+  const size_t before = GdiLiveObjectCount();
+  HBRUSH a = CreateSolidBrush(RGB(1, 2, 3));
+  ASSERT_NE(a, nullptr);
+  EXPECT_GE(reinterpret_cast<uintptr_t>(a), 0x10000u);
+  EXPECT_EQ(GdiLiveObjectCount(), before + 1);
+  EXPECT_TRUE(DeleteObject(a));
+  EXPECT_FALSE(DeleteObject(a));            // already gone
+  HPEN b = CreatePen(PS_SOLID, 1, 0);       // likely reuses the slot
+  EXPECT_NE(static_cast<HGDIOBJ>(b), static_cast<HGDIOBJ>(a));
+  EXPECT_EQ(GetObjectType(a), 0u);
+  EXPECT_EQ(BrushFromHandle(a), nullptr);
+  EXPECT_EQ(GetObjectType(b), OBJ_PEN);
+  EXPECT_EQ(BrushFromHandle(b), nullptr);   // wrong kind
+  EXPECT_TRUE(DeleteObject(b));
+  EXPECT_EQ(GdiLiveObjectCount(), before);
+  EXPECT_FALSE(DeleteObject(reinterpret_cast<HGDIOBJ>(uintptr_t(0x12345678))));
+  EXPECT_FALSE(DeleteObject(nullptr));
+}
+
+TEST(GdiHandles, StockObjectsSurviveDeleteAndAreNotCounted) {
+  const size_t before = GdiLiveObjectCount();
+  HGDIOBJ white = GetStockObject(WHITE_BRUSH);
+  ASSERT_NE(white, nullptr);
+  EXPECT_TRUE(DeleteObject(white));         // accepted, but nothing happens
+  EXPECT_EQ(GetObjectType(white), OBJ_BRUSH);
+  LOGBRUSH lb{};
+  EXPECT_EQ(GetObjectA(white, sizeof lb, &lb), int(sizeof lb));
+  EXPECT_EQ(lb.lbColor, RGB(255, 255, 255));
+  EXPECT_EQ(GetObjectType(GetStockObject(NULL_PEN)), OBJ_PEN);
+  EXPECT_EQ(GetStockObject(-1), nullptr);
+  EXPECT_EQ(GetStockObject(99), nullptr);
+  EXPECT_EQ(GdiLiveObjectCount(), before);
+}

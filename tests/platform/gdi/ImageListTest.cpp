@@ -1,0 +1,85 @@
+#include "platform/gdi/ImageList.h"
+
+#include "GdiTestCanvas.h"
+
+using ImageListTest = GdiCanvasTest;
+
+namespace {
+// Two 4x4 images side by side: image k has colour (k+1)*0x40 red on a magenta field with the
+// bottom-left pixel magenta.
+HBITMAP makeStrip() {
+  HBITMAP b = CreateBitmap(8, 4, 1, 32, nullptr);
+  Surface& s = *BitmapFromHandle(b)->Pixels;
+  s.Fill(0xFF00FF);
+  for (int k = 0; k < 2; ++k) s.Fill({k * 4 + 1, 1, k * 4 + 3, 3}, Pixel((k + 1) * 0x40) << 16);
+  return b;
+}
+}  // namespace
+
+TEST_F(ImageListTest, AddMaskedTakesTheBottomLeftColourByDefaultAndDrawsTransparently) {
+  const size_t lists = LiveImageListCount();
+  HIMAGELIST il = ImageList_Create(4, 4, ILC_MASK | ILC_COLOR32, 0, 4);
+  HBITMAP strip = makeStrip();
+  EXPECT_EQ(ImageList_AddMasked(il, strip, CLR_DEFAULT), 0);
+  EXPECT_EQ(ImageList_GetImageCount(il), 2);
+  Canvas(10, 10, RGB(0, 0, 255));
+  EXPECT_TRUE(ImageList_Draw(il, 1, dc, 3, 3, ILD_TRANSPARENT));
+  EXPECT_EQ(Px(3, 3), RGB(0, 0, 255));        // magenta was transparent
+  EXPECT_EQ(Px(4, 4), RGB(0x80, 0, 0));       // image 1's centre
+  EXPECT_EQ(Px(6, 6), RGB(0, 0, 255));
+  // A list background colour fills the transparent pixels in ILD_NORMAL.
+  ImageList_SetBkColor(il, RGB(0, 255, 0));
+  ImageList_Draw(il, 0, dc, 0, 0, ILD_NORMAL);
+  EXPECT_EQ(Px(0, 0), RGB(0, 255, 0));
+  EXPECT_EQ(Px(1, 1), RGB(0x40, 0, 0));
+  // The mask alone: white where transparent.
+  ImageList_Draw(il, 0, dc, 0, 0, ILD_MASK);
+  EXPECT_EQ(Px(0, 0), kWhite);
+  EXPECT_EQ(Px(1, 1), kBlack);
+  EXPECT_FALSE(ImageList_Draw(il, 2, dc, 0, 0, ILD_NORMAL));
+  EXPECT_TRUE(ImageList_Destroy(il));
+  EXPECT_FALSE(ImageList_Destroy(il));
+  EXPECT_EQ(ImageList_GetImageCount(il), 0);
+  EXPECT_EQ(LiveImageListCount(), lists);
+  DeleteObject(strip);
+}
+
+TEST_F(ImageListTest, ExplicitMaskColourAndRemoval) {
+  HIMAGELIST il = ImageList_Create(4, 4, ILC_MASK, 1, 1);
+  HBITMAP strip = makeStrip();
+  EXPECT_EQ(ImageList_AddMasked(il, strip, RGB(0x40, 0, 0)), 0);   // image 0's centre goes clear
+  Canvas(8, 8, RGB(0, 0, 255));
+  ImageList_Draw(il, 0, dc, 0, 0, ILD_TRANSPARENT);
+  EXPECT_EQ(Px(1, 1), RGB(0, 0, 255));
+  EXPECT_EQ(Px(0, 0), RGB(255, 0, 255));
+  EXPECT_TRUE(ImageList_Remove(il, 0));
+  EXPECT_EQ(ImageList_GetImageCount(il), 1);
+  ImageList_Draw(il, 0, dc, 0, 0, ILD_TRANSPARENT);
+  EXPECT_EQ(Px(1, 1), RGB(0x80, 0, 0));   // the former image 1
+  EXPECT_FALSE(ImageList_Remove(il, 5));
+  EXPECT_TRUE(ImageList_Remove(il, -1));
+  EXPECT_EQ(ImageList_GetImageCount(il), 0);
+  EXPECT_EQ(ImageList_Add(il, nullptr, nullptr), -1);
+  ImageList_Destroy(il);
+  DeleteObject(strip);
+}
+
+TEST_F(ImageListTest, BlendAndDisabledLooks) {
+  HIMAGELIST il = ImageList_Create(4, 4, ILC_MASK, 0, 1);
+  HBITMAP strip = makeStrip();
+  ImageList_AddMasked(il, strip, CLR_DEFAULT);
+  Canvas(10, 10, kWhite);
+  ImageList_DrawEx(il, 1, dc, 0, 0, 0, 0, CLR_NONE, RGB(0, 0, 254), ILD_BLEND50);
+  EXPECT_EQ(Px(1, 1), RGB(0x40, 0, 0x7F));
+  Surf().Fill(0xFFFFFF);
+  EXPECT_TRUE(ImageList_DrawDisabled(il, 0, dc, 2, 2));
+  // Shape = the 2x2 centre at (3..4, 3..4); highlight one pixel down-right, shadow on top.
+  EXPECT_EQ(Px(3, 3), GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_EQ(Px(4, 4), GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_EQ(Px(5, 5), GetSysColor(COLOR_BTNHIGHLIGHT));
+  EXPECT_EQ(Px(5, 3), kWhite);   // highlight of (4,3) lands on (5,4), not here
+  EXPECT_EQ(Px(5, 4), GetSysColor(COLOR_BTNHIGHLIGHT));
+  EXPECT_EQ(Px(2, 2), kWhite);
+  ImageList_Destroy(il);
+  DeleteObject(strip);
+}

@@ -1,0 +1,79 @@
+#include "GdiTestCanvas.h"
+
+using RegionHandleTest = GdiCanvasTest;
+
+TEST_F(RegionHandleTest, CombineAnswersComplexityAndQueriesAgree) {
+  HRGN a = CreateRectRgn(0, 0, 10, 10), b = CreateRectRgn(5, 5, 15, 15), d = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(CombineRgn(d, a, b, RGN_AND), SIMPLEREGION);
+  RECT box;
+  EXPECT_EQ(GetRgnBox(d, &box), SIMPLEREGION);
+  EXPECT_EQ(box, (RECT{5, 5, 10, 10}));
+  EXPECT_EQ(CombineRgn(d, a, b, RGN_OR), COMPLEXREGION);
+  EXPECT_TRUE(PtInRegion(d, 14, 14));
+  EXPECT_FALSE(PtInRegion(d, 14, 2));
+  EXPECT_EQ(CombineRgn(d, a, a, RGN_DIFF), NULLREGION);
+  EXPECT_EQ(CombineRgn(d, b, nullptr, RGN_COPY), SIMPLEREGION);
+  EXPECT_TRUE(EqualRgn(d, b));
+  EXPECT_EQ(OffsetRgn(d, -5, -5), SIMPLEREGION);
+  EXPECT_TRUE(EqualRgn(d, a));
+  RECT probe{9, 9, 20, 20};
+  EXPECT_TRUE(RectInRegion(d, &probe));
+  probe = {10, 0, 20, 20};
+  EXPECT_FALSE(RectInRegion(d, &probe));
+  EXPECT_EQ(CombineRgn(d, a, b, 9), ERROR);
+  DeleteObject(b);
+  EXPECT_EQ(CombineRgn(d, a, b, RGN_AND), ERROR);   // stale operand
+  EXPECT_FALSE(PtInRegion(b, 6, 6));
+  DeleteObject(a);
+  DeleteObject(d);
+}
+
+TEST_F(RegionHandleTest, FillFrameAndInvertRegionsUseLogicalCoordinates) {
+  HRGN r = CreateRectRgn(2, 2, 8, 6);
+  SetWindowOrgEx(dc, 1, 1, nullptr);
+  FrameRgn(dc, r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), 1, 1);
+  EXPECT_EQ(Px(1, 1), kBlack);
+  EXPECT_EQ(Px(6, 4), kBlack);
+  EXPECT_EQ(Px(2, 2), kWhite);
+  EXPECT_EQ(Px(7, 5), kWhite);
+  InvertRgn(dc, r);
+  EXPECT_EQ(Px(1, 1), kWhite);
+  EXPECT_EQ(Px(3, 3), kBlack);
+  FillRgn(dc, r, reinterpret_cast<HBRUSH>(uintptr_t(COLOR_HIGHLIGHT + 1)));
+  EXPECT_EQ(Px(3, 3), GetSysColor(COLOR_HIGHLIGHT));
+  EXPECT_FALSE(FrameRgn(dc, r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), 0, 1));
+  DeleteObject(r);
+}
+
+TEST_F(RegionHandleTest, PathsBecomeRegions) {
+  EXPECT_EQ(PathToRegion(dc), nullptr);   // no path yet
+  BeginPath(dc);
+  Rectangle(dc, 2, 3, 9, 7);
+  EndPath(dc);
+  EXPECT_EQ(Px(2, 3), kWhite);   // recording draws nothing
+  HRGN r = PathToRegion(dc);
+  ASSERT_NE(r, nullptr);
+  HRGN want = CreateRectRgn(2, 3, 9, 7);
+  EXPECT_TRUE(EqualRgn(r, want));
+  EXPECT_EQ(PathToRegion(dc), nullptr);   // consumed
+  DeleteObject(r);
+
+  SetViewportOrgEx(dc, 10, 0, nullptr);
+  BeginPath(dc);
+  MoveToEx(dc, 0, 0, nullptr);
+  LineTo(dc, 8, 0);
+  LineTo(dc, 8, 8);
+  LineTo(dc, 0, 8);
+  EndPath(dc);
+  r = PathToRegion(dc);
+  SetRectRgn(want, 10, 0, 18, 8);   // device coordinates
+  EXPECT_TRUE(EqualRgn(r, want));
+  DeleteObject(r);
+
+  BeginPath(dc);
+  Rectangle(dc, 0, 0, 4, 4);
+  AbortPath(dc);
+  EXPECT_FALSE(EndPath(dc));
+  EXPECT_EQ(PathToRegion(dc), nullptr);
+  DeleteObject(want);
+}

@@ -1,0 +1,235 @@
+// DrawTextA's layout rules, with the test face at height -16: every character advances
+// 10 pixels, lines are 20 pixels high, the average width is 10.
+#include "platform/gdi/TextLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+FontInstance& Font16() {
+  FontDesc d;
+  d.FaceName = kTestFaceName;
+  d.Height = -16;
+  return RealizeFont(d);
+}
+
+DrawTextLayout Layout(const char* text, TRect rect, UINT format, DrawTextMargins margins = {}) {
+  return LayoutDrawText(Font16(), reinterpret_cast<const Byte*>(text), Integer(std::strlen(text)), rect,
+                        format, margins);
+}
+
+std::vector<String> Lines(const DrawTextLayout& l) {
+  std::vector<String> out;
+  for (const TextLine& line : l.Lines) out.push_back(line.Chars);
+  return out;
+}
+
+using V = std::vector<String>;
+
+}  // namespace
+
+TEST(DrawTextLayoutTest, CalcRectSingleLineMovesTheRightEdgeToTheTextEnd) {
+  DrawTextLayout l = Layout("abc", {5, 7, 100, 50}, DT_CALCRECT | DT_SINGLELINE);
+  EXPECT_EQ(l.CalcRect, (TRect{5, 7, 35, 27}));
+  EXPECT_EQ(l.Result, 20);
+  // Wider than the rectangle: the right edge grows.
+  l = Layout("abcdefghijklmn", {0, 0, 50, 20}, DT_CALCRECT | DT_SINGLELINE);
+  EXPECT_EQ(l.CalcRect.Right, 140);
+  // Empty text, single line: no width, one line high.
+  l = Layout("", {10, 10, 100, 100}, DT_CALCRECT | DT_SINGLELINE);
+  EXPECT_EQ(l.CalcRect, (TRect{10, 10, 10, 30}));
+  EXPECT_EQ(l.Result, 20);
+  // Empty text, several lines allowed: an empty rectangle, but still a line's height.
+  l = Layout("", {10, 10, 100, 100}, DT_CALCRECT);
+  EXPECT_EQ(l.CalcRect, (TRect{10, 10, 10, 10}));
+  EXPECT_EQ(l.Result, 20);
+}
+
+TEST(DrawTextLayoutTest, WordBreakWrapsAtBlanksAndCalcRectShrinksToTheWidestLine) {
+  DrawTextLayout l = Layout("aaa bbb ccc", {5, 0, 80, 0}, DT_CALCRECT | DT_WORDBREAK);
+  EXPECT_EQ(Lines(l), (V{"aaa bbb", "ccc"}));
+  EXPECT_EQ(l.CalcRect, (TRect{5, 0, 75, 40}));
+  EXPECT_EQ(l.Result, 40);
+  // Several blanks at a break are all dropped; blanks never force a break themselves.
+  l = Layout("ab    cd", {0, 0, 35, 0}, DT_WORDBREAK);
+  EXPECT_EQ(Lines(l), (V{"ab", "cd"}));
+  l = Layout("abc   ", {0, 0, 35, 0}, DT_WORDBREAK);
+  EXPECT_EQ(Lines(l), (V{"abc   "}));
+  // Without word break the text stays on its lines however wide.
+  l = Layout("aaa bbb ccc", {0, 0, 30, 0}, DT_CALCRECT);
+  EXPECT_EQ(Lines(l), (V{"aaa bbb ccc"}));
+  EXPECT_EQ(l.CalcRect.Right, 110);
+}
+
+TEST(DrawTextLayoutTest, OverWideWordsOverflowOrBreakUnderEditControl) {
+  // Without DT_EDITCONTROL a word wider than the line stays whole and widens the rectangle.
+  DrawTextLayout l = Layout("abcdefghij xy", {0, 0, 35, 0}, DT_CALCRECT | DT_WORDBREAK);
+  EXPECT_EQ(Lines(l), (V{"abcdefghij", "xy"}));
+  EXPECT_EQ(l.CalcRect.Right, 100);
+  // With it the word is broken where it overflows.
+  l = Layout("abcdefghij xy", {0, 0, 35, 0}, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL);
+  EXPECT_EQ(Lines(l), (V{"abc", "def", "ghi", "j", "xy"}));
+  EXPECT_EQ(l.CalcRect.Right, 30);
+  // A rectangle narrower than one character still makes progress: a character per line.
+  l = Layout("line1 line2", {0, 0, 1, 1}, DT_CALCRECT | DT_WORDBREAK);
+  EXPECT_EQ(l.Lines.size(), 2u);
+  l = Layout("line1 line2", {0, 0, 1, 1}, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL);
+  EXPECT_EQ(l.Lines.size(), 10u);
+  l = Layout("abc", {0, 0, 0, 0}, DT_WORDBREAK | DT_EDITCONTROL);
+  EXPECT_EQ(Lines(l), (V{"a", "b", "c"}));
+}
+
+TEST(DrawTextLayoutTest, LineBreaksAndSingleLine) {
+  EXPECT_EQ(Lines(Layout("a\r\nb\nc\rd", {0, 0, 100, 100}, 0)), (V{"a", "b", "c", "d"}));
+  EXPECT_EQ(Lines(Layout("a\n\rb", {0, 0, 100, 100}, 0)), (V{"a", "", "b"}));
+  EXPECT_EQ(Lines(Layout("a\r\rb", {0, 0, 100, 100}, 0)), (V{"a", "", "b"}));
+  EXPECT_EQ(Lines(Layout("a\n", {0, 0, 100, 100}, 0)), (V{"a"}));
+  // Single line: CR and LF are ordinary characters.
+  DrawTextLayout l = Layout("a\r\nb", {0, 0, 100, 100}, DT_SINGLELINE | DT_CALCRECT);
+  EXPECT_EQ(Lines(l), (V{"a\r\nb"}));
+  EXPECT_EQ(l.CalcRect.Right, 40);
+  // Word break inside a hard-broken text.
+  EXPECT_EQ(Lines(Layout("aa bb\ncc", {0, 0, 30, 0}, DT_WORDBREAK)), (V{"aa", "bb", "cc"}));
+}
+
+TEST(DrawTextLayoutTest, PrefixCharacters) {
+  DrawTextLayout l = Layout("&File", {0, 0, 100, 20}, DT_SINGLELINE | DT_CALCRECT);
+  EXPECT_EQ(Lines(l), (V{"File"}));
+  EXPECT_EQ(l.Lines[0].Underline, 0);
+  EXPECT_EQ(l.CalcRect.Right, 40);
+  l = Layout("a&&b", {0, 0, 100, 20}, DT_SINGLELINE);
+  EXPECT_EQ(Lines(l), (V{"a&b"}));
+  EXPECT_EQ(l.Lines[0].Underline, -1);
+  l = Layout("Sa&ve&", {0, 0, 100, 20}, DT_SINGLELINE);
+  EXPECT_EQ(Lines(l), (V{"Save"}));
+  EXPECT_EQ(l.Lines[0].Underline, 2);
+  l = Layout("&File", {0, 0, 100, 20}, DT_SINGLELINE | DT_NOPREFIX);
+  EXPECT_EQ(Lines(l), (V{"&File"}));
+  EXPECT_EQ(l.Lines[0].Underline, -1);
+  // A prefixed line break is still a break, and never reads past the end.
+  EXPECT_EQ(Lines(Layout("a&\nb&", {0, 0, 100, 100}, 0)), (V{"a", "b"}));
+}
+
+TEST(DrawTextLayoutTest, TabsExpandEveryEightAverageWidths) {
+  DrawTextLayout l = Layout("a\tb", {0, 0, 200, 20}, DT_SINGLELINE | DT_EXPANDTABS | DT_CALCRECT);
+  ASSERT_EQ(l.Lines.size(), 1u);
+  EXPECT_EQ(l.Lines[0].Advances, (std::vector<Integer>{10, 70, 10}));
+  EXPECT_EQ(l.CalcRect.Right, 90);
+  // Tab stops from the high byte with DT_TABSTOP, or from the margins' tab length.
+  l = Layout("a\tb", {0, 0, 200, 20}, DT_SINGLELINE | DT_EXPANDTABS | DT_TABSTOP | 0x0300);
+  EXPECT_EQ(l.Lines[0].Width, 40);
+  l = Layout("a\tb", {0, 0, 200, 20}, DT_SINGLELINE | DT_EXPANDTABS, {0, 0, 4});
+  EXPECT_EQ(l.Lines[0].Width, 50);
+  // Without expansion a tab is an ordinary character.
+  l = Layout("a\tb", {0, 0, 200, 20}, DT_SINGLELINE);
+  EXPECT_EQ(l.Lines[0].Width, 30);
+  // Expanded tabs count from the line start, also after a wrap.
+  l = Layout("aaaaaaaaa b\tc", {0, 0, 100, 20}, DT_WORDBREAK | DT_EXPANDTABS);
+  ASSERT_EQ(l.Lines.size(), 2u);
+  EXPECT_EQ(l.Lines[1].Advances, (std::vector<Integer>{10, 70, 10}));
+}
+
+TEST(DrawTextLayoutTest, VerticalPlacementOnlyForSingleLines) {
+  DrawTextLayout l = Layout("abc", {0, 0, 100, 100}, DT_SINGLELINE | DT_VCENTER);
+  EXPECT_EQ(l.Lines[0].Y, 40);
+  EXPECT_EQ(l.Result, 60);
+  l = Layout("abc", {0, 0, 100, 100}, DT_SINGLELINE | DT_BOTTOM);
+  EXPECT_EQ(l.Lines[0].Y, 80);
+  EXPECT_EQ(l.Result, 100);
+  l = Layout("abc", {0, 0, 100, 100}, DT_VCENTER);
+  EXPECT_EQ(l.Lines[0].Y, 0);
+  EXPECT_EQ(l.Result, 20);
+  l = Layout("abc", {0, 0, 100, 100}, DT_BOTTOM | DT_WORDBREAK);
+  EXPECT_EQ(l.Lines[0].Y, 0);
+  // Text bottom exactly at the top answers 1, not 0.
+  l = Layout("abc", {0, 0, 0, 0}, DT_SINGLELINE | DT_BOTTOM | DT_CALCRECT);
+  EXPECT_EQ(l.Result, 1);
+}
+
+TEST(DrawTextLayoutTest, HorizontalAlignmentAndMargins) {
+  EXPECT_EQ(Layout("abc", {0, 0, 100, 20}, DT_RIGHT).Lines[0].X, 70);
+  EXPECT_EQ(Layout("abc", {0, 0, 100, 20}, DT_CENTER).Lines[0].X, 35);
+  EXPECT_EQ(Layout("abc", {10, 0, 100, 20}, 0).Lines[0].X, 10);
+  DrawTextLayout l = Layout("ab\nabcd", {0, 0, 100, 40}, DT_CENTER);
+  EXPECT_EQ(l.Lines[0].X, 40);
+  EXPECT_EQ(l.Lines[1].X, 30);
+  l = Layout("abc", {0, 0, 100, 20}, DT_CALCRECT, {8, 0, 0});
+  EXPECT_EQ(l.CalcRect.Right, 38);
+  EXPECT_EQ(l.Lines[0].X, 8);
+  l = Layout("abc", {0, 0, 100, 20}, DT_CALCRECT, {0, 8, 0});
+  EXPECT_EQ(l.CalcRect.Right, 38);
+  EXPECT_EQ(Layout("abc", {0, 0, 100, 20}, DT_RIGHT, {0, 8, 0}).Lines[0].X, 62);
+}
+
+TEST(DrawTextLayoutTest, Ellipses) {
+  DrawTextLayout l = Layout("abcdefghij", {0, 0, 55, 20}, DT_SINGLELINE | DT_END_ELLIPSIS);
+  EXPECT_EQ(Lines(l), (V{"ab..."}));
+  EXPECT_TRUE(l.Modified);
+  EXPECT_EQ(l.ModifiedText, "ab...");
+  EXPECT_EQ(Lines(Layout("abc defgh", {0, 0, 75, 20}, DT_SINGLELINE | DT_END_ELLIPSIS)), (V{"abc ..."}));
+  EXPECT_EQ(Lines(Layout("abc defgh", {0, 0, 75, 20}, DT_SINGLELINE | DT_WORD_ELLIPSIS)), (V{"abc..."}));
+  EXPECT_EQ(Lines(Layout("c:\\dir\\file", {0, 0, 90, 20}, DT_SINGLELINE | DT_PATH_ELLIPSIS)),
+            (V{"c...\\file"}));
+  // Too narrow for the last part: it is cut at its end.
+  EXPECT_EQ(Lines(Layout("c:\\dir\\file", {0, 0, 60, 20}, DT_SINGLELINE | DT_PATH_ELLIPSIS)),
+            (V{"...\\fi"}));
+  // Fitting text is left alone; so is any text under DT_CALCRECT.
+  l = Layout("abc", {0, 0, 55, 20}, DT_SINGLELINE | DT_END_ELLIPSIS);
+  EXPECT_EQ(Lines(l), (V{"abc"}));
+  EXPECT_FALSE(l.Modified);
+  l = Layout("abcdefghij", {0, 0, 55, 20}, DT_SINGLELINE | DT_END_ELLIPSIS | DT_CALCRECT);
+  EXPECT_EQ(l.CalcRect.Right, 100);
+  // Narrower than the dots: as many dots as fit, at least one.
+  EXPECT_EQ(Lines(Layout("abcdefghij", {0, 0, 5, 20}, DT_SINGLELINE | DT_END_ELLIPSIS)), (V{"."}));
+}
+
+TEST(DrawTextLayoutTest, EditControlHidesAPartlyVisibleLastLine) {
+  DrawTextLayout l = Layout("a\nb\nc", {0, 0, 100, 50}, DT_EDITCONTROL);
+  ASSERT_EQ(l.Lines.size(), 3u);
+  EXPECT_TRUE(l.Lines[0].Visible);
+  EXPECT_TRUE(l.Lines[1].Visible);
+  EXPECT_FALSE(l.Lines[2].Visible);
+  l = Layout("a\nb\nc", {0, 0, 100, 50}, 0);
+  EXPECT_TRUE(l.Lines[2].Visible);
+  // The first line shows even in a rectangle lower than a line.
+  EXPECT_TRUE(Layout("a\nb", {0, 0, 100, 5}, DT_EDITCONTROL).Lines[0].Visible);
+}
+
+TEST(TabStopsTest, NextStopIsStrictlyRightOfThePen) {
+  Integer stops[] = {40};
+  TabStops every40(0, 10, 1, stops);
+  EXPECT_EQ(every40.Next(0), 40);
+  EXPECT_EQ(every40.Next(39), 40);
+  EXPECT_EQ(every40.Next(40), 80);
+  Integer list[] = {30, 50};
+  TabStops several(0, 10, 2, list);
+  EXPECT_EQ(several.Next(0), 30);
+  EXPECT_EQ(several.Next(30), 50);
+  EXPECT_EQ(several.Next(50), 80) << "past the list: every 8 average widths";
+  TabStops none(0, 10, 0, nullptr);
+  EXPECT_EQ(none.Next(5), 80);
+  TabStops shifted(5, 10, 1, stops);
+  EXPECT_EQ(shifted.Next(5), 45);
+  EXPECT_EQ(shifted.Next(0), 5);
+  Integer zeroStop[] = {0};
+  TabStops zero(0, 10, 1, zeroStop);
+  EXPECT_EQ(zero.Next(1), 80) << "a zero interval takes the default";
+
+  std::vector<Integer> adv;
+  Integer w = TabbedAdvances(Font16(), reinterpret_cast<const Byte*>("xxxx\tx"), 6, 0, every40, adv);
+  EXPECT_EQ(w, 90);
+  Integer every41[] = {41};
+  w = TabbedAdvances(Font16(), reinterpret_cast<const Byte*>("xxxx\tx"), 6, 0, TabStops(0, 10, 1, every41), adv);
+  EXPECT_EQ(w, 51);
+}
+
+TEST(FitCountTest, CountsWholeCharactersEndingWithinTheExtent) {
+  std::vector<Integer> adv{10, 10, 10};
+  EXPECT_EQ(FitCount(adv, 25), 2);
+  EXPECT_EQ(FitCount(adv, 30), 3);
+  EXPECT_EQ(FitCount(adv, 9), 0);
+  EXPECT_EQ(FitCount(adv, -5), 0);
+  EXPECT_EQ(FitCount({}, 100), 0);
+}

@@ -1,0 +1,99 @@
+#include "platform/gdi/TextRender.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+FontInstance& Font16() {
+  FontDesc d;
+  d.FaceName = kTestFaceName;
+  d.Height = -16;
+  return RealizeFont(d);
+}
+
+CoverageMask Render(const char* s, const std::vector<Integer>& adv, bool underline = false, bool strike = false) {
+  return RenderRun(Font16(), reinterpret_cast<const Byte*>(s), Integer(adv.size()), adv.data(), underline,
+                   strike);
+}
+
+bool SamePixels(const CoverageMask& a, const CoverageMask& b) {
+  TRect r = a.Bounds(), q = b.Bounds();
+  for (Integer y = std::min(r.Top, q.Top); y < std::max(r.Bottom, q.Bottom); ++y)
+    for (Integer x = std::min(r.Left, q.Left); x < std::max(r.Right, q.Right); ++x)
+      if (a.At(x, y) != b.At(x, y)) return false;
+  return true;
+}
+
+}  // namespace
+
+TEST(RenderRunTest, GlyphsSitOnTheBaselineOfTheCell) {
+  CoverageMask m = Render("AB", {10, 10});
+  EXPECT_EQ(m.Bounds(), (TRect{0, 0, 20, 20}));
+  EXPECT_EQ(m.At(0, 4), 255);
+  EXPECT_EQ(m.At(0, 3), 0);
+  EXPECT_EQ(m.At(8, 19), 255);
+  EXPECT_EQ(m.At(9, 10), 0);
+  EXPECT_EQ(m.At(10, 10), 255);
+  EXPECT_EQ(m.At(0, 20), 0);
+  CoverageMask u = Render("A B", {10, 10, 10}, true, true);
+  EXPECT_EQ(u.At(15, 17), 255) << "underline at ascent + 1 under the blank";
+  EXPECT_EQ(u.At(15, 16), 0);
+  EXPECT_EQ(u.At(15, 16 - 16 / 3), 255) << "strike-out a third of the em above the baseline";
+}
+
+TEST(RenderRunTest, NegativeAndZeroAdvancesStayInsideTheMask) {
+  CoverageMask m = Render("AB", {-30, 0}, true);
+  EXPECT_LE(m.Left, -30);
+  EXPECT_EQ(m.At(-30, 10), 255) << "B drawn at the pen after a negative advance";
+  EXPECT_EQ(m.At(-30, 17), 255) << "underline runs back to the pen";
+  CoverageMask empty = Render("", {});
+  EXPECT_EQ(empty.Width, 0);
+}
+
+TEST(RotateMaskTest, QuarterTurnsComposeAndReturnToTheStart) {
+  CoverageMask m = Render("AjB", {10, 7, 12}, true);
+  CoverageMask r90 = RotateMask(m, 900);
+  EXPECT_EQ(r90.Width, m.Height);
+  EXPECT_EQ(r90.Height, m.Width);
+  EXPECT_TRUE(SamePixels(RotateMask(r90, 900), RotateMask(m, 1800)));
+  EXPECT_TRUE(SamePixels(RotateMask(RotateMask(m, 1800), 900), RotateMask(m, 2700)));
+  EXPECT_TRUE(SamePixels(RotateMask(RotateMask(m, 2700), 900), m));
+  EXPECT_TRUE(SamePixels(RotateMask(m, -900), RotateMask(m, 2700)));
+  EXPECT_TRUE(SamePixels(RotateMask(m, 3600), m));
+  // Text pixel (i, j) goes to (j, -i-1) at a quarter turn.
+  EXPECT_EQ(r90.At(4, -1), 255);
+  EXPECT_EQ(r90.At(3, -1), 0);
+  EXPECT_EQ(r90.At(4, -10), 0);
+}
+
+TEST(RotateMaskTest, OtherAnglesKeepTheAreaRoughly) {
+  CoverageMask m = Render("AB", {10, 10});
+  for (Integer e : {150, 450, 1350, 3300}) {
+    CoverageMask r = RotateMask(m, e);
+    int count = 0;
+    for (Byte b : r.Data) count += b != 0;
+    EXPECT_NEAR(count, 288, 30) << e;
+  }
+}
+
+TEST(RotateOffsetTest, TurnsCounterClockwiseOnTheScreen) {
+  EXPECT_EQ(RotateOffset(10, 0, 0), (TPoint{10, 0}));
+  EXPECT_EQ(RotateOffset(10, 0, 900), (TPoint{0, -10}));
+  EXPECT_EQ(RotateOffset(10, 0, 1800), (TPoint{-10, 0}));
+  EXPECT_EQ(RotateOffset(10, 0, 2700), (TPoint{0, 10}));
+  EXPECT_EQ(RotateOffset(0, 10, 900), (TPoint{10, 0}));
+  EXPECT_EQ(RotateOffset(100, 0, 450), (TPoint{71, -71}));
+}
+
+TEST(RunOutlineTest, OutlinesFollowTheOffsetAndTheTurn) {
+  std::vector<Integer> adv{10, 10};
+  TextPath p;
+  AppendRunOutline(Font16(), reinterpret_cast<const Byte*>("AB"), 2, adv.data(), 50, 50, 0, 0, 900, p);
+  double l, t, r, b;
+  p.Bounds(l, t, r, b);
+  // The boxes cover x 0..19 (9 wide each), y 4..20 in text space; turned: x 54..70, y 31..50.
+  EXPECT_EQ(l, 54);
+  EXPECT_EQ(r, 70);
+  EXPECT_EQ(t, 31);
+  EXPECT_EQ(b, 50);
+}

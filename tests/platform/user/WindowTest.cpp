@@ -1,0 +1,344 @@
+// Windows: creation and destruction order, handles, longs and subclassing, text, the
+// hierarchy and z-order, placement and coordinates.
+#include "tests/platform/user/UserTestUtil.h"
+#include "tests/support/UserTest.h"
+
+class WindowTest : public UserTest {
+ protected:
+  Recorder rec;
+};
+
+TEST_F(WindowTest, ChildCreationSendsTheMessagesInOrder) {
+  HWND parent = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 300, 200);
+  rec.Clear();
+  HWND child = rec.Create(WS_CHILD | WS_VISIBLE, 5, 6, 50, 40, parent, 0, "", 0, reinterpret_cast<HMENU>(7));
+  ASSERT_TRUE(IsWindow(child));
+  EXPECT_EQ(Names(rec.For(child)),
+            "WM_NCCREATE WM_NCCALCSIZE WM_CREATE WM_SIZE WM_MOVE WM_SHOWWINDOW WM_WINDOWPOSCHANGING "
+            "WM_WINDOWPOSCHANGED");
+  // The parent hears of the child between its creation and its showing.
+  ASSERT_EQ(rec.Count(parent, WM_PARENTNOTIFY), 1);
+  auto pn = std::find_if(rec.log.begin(), rec.log.end(), [&](auto& m) { return m.msg == WM_PARENTNOTIFY; });
+  EXPECT_EQ(LOWORD(pn->wParam), WM_CREATE);
+  EXPECT_EQ(HIWORD(pn->wParam), 7);
+  EXPECT_EQ(reinterpret_cast<HWND>(pn->lParam), child);
+  auto show = std::find_if(rec.log.begin(), rec.log.end(), [&](auto& m) { return m.msg == WM_SHOWWINDOW; });
+  EXPECT_LT(pn, show);
+  // WM_SIZE and WM_MOVE carry the client size and position.
+  auto size = std::find_if(rec.log.begin(), rec.log.end(), [&](auto& m) { return m.msg == WM_SIZE; });
+  EXPECT_EQ(size->lParam, MAKELPARAM(50, 40));
+  auto move = std::find_if(rec.log.begin(), rec.log.end(), [&](auto& m) { return m.msg == WM_MOVE; });
+  EXPECT_EQ(move->lParam, MAKELPARAM(5, 6));
+  DestroyWindow(parent);
+}
+
+TEST_F(WindowTest, VisibleTopLevelIsActivatedBeforeThePositionChangeIsReported) {
+  HWND h = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 200);
+  EXPECT_EQ(Names(rec.For(h, {WM_GETMINMAXINFO, WM_NCCREATE, WM_CREATE, WM_SHOWWINDOW, WM_WINDOWPOSCHANGING,
+                              WM_ACTIVATEAPP, WM_NCACTIVATE, WM_ACTIVATE, WM_SETFOCUS, WM_WINDOWPOSCHANGED})),
+            "WM_GETMINMAXINFO WM_NCCREATE WM_CREATE WM_SHOWWINDOW WM_WINDOWPOSCHANGING WM_ACTIVATEAPP "
+            "WM_NCACTIVATE WM_ACTIVATE WM_SETFOCUS WM_WINDOWPOSCHANGED");
+  EXPECT_EQ(GetActiveWindow(), h);
+  EXPECT_EQ(GetFocus(), h);
+  DestroyWindow(h);
+}
+
+TEST_F(WindowTest, DestroyTellsParentFirstAndFreesChildrenFirst) {
+  HWND parent = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 300, 200);
+  HWND a = rec.Create(WS_CHILD, 0, 0, 10, 10, parent);
+  HWND b = rec.Create(WS_CHILD, 0, 0, 10, 10, parent);
+  HWND aa = rec.Create(WS_CHILD, 0, 0, 5, 5, a);
+  rec.Clear();
+  ASSERT_TRUE(DestroyWindow(parent));
+  std::vector<std::pair<HWND, UINT>> seen;
+  for (auto& m : rec.log)
+    if (m.msg == WM_DESTROY || m.msg == WM_NCDESTROY) seen.push_back({m.hwnd, m.msg});
+  // Newest child on top: b before a. WM_DESTROY goes down the tree, WM_NCDESTROY comes up.
+  std::vector<std::pair<HWND, UINT>> expected = {
+      {parent, WM_DESTROY}, {b, WM_DESTROY},   {a, WM_DESTROY},        {aa, WM_DESTROY},
+      {b, WM_NCDESTROY},    {aa, WM_NCDESTROY}, {a, WM_NCDESTROY},     {parent, WM_NCDESTROY}};
+  EXPECT_EQ(seen, expected);
+  for (HWND h : {parent, a, b, aa}) EXPECT_FALSE(IsWindow(h));
+}
+
+TEST_F(WindowTest, OwnedWindowsAreDestroyedBeforeTheirOwner) {
+  HWND owner = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 300, 200);
+  HWND popup = rec.Create(WS_POPUP, 0, 0, 50, 50, owner);
+  EXPECT_EQ(GetWindow(popup, GW_OWNER), owner);
+  EXPECT_EQ(GetParent(popup), owner);
+  rec.Clear();
+  DestroyWindow(owner);
+  EXPECT_EQ(Names(rec.All({WM_DESTROY})), "WM_DESTROY WM_DESTROY");
+  EXPECT_EQ(rec.log.front().hwnd, popup);
+  EXPECT_FALSE(IsWindow(popup));
+}
+
+TEST_F(WindowTest, CreationRefusedByTheProcedureLeavesNoWindow) {
+  rec.handler = [](HWND, UINT m, WPARAM, LPARAM, LRESULT& r) {
+    if (m == WM_CREATE) {
+      r = -1;
+      return true;
+    }
+    return false;
+  };
+  EXPECT_EQ(rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100), nullptr);
+  EXPECT_EQ(UserLiveWindowCount(), 0);
+  EXPECT_EQ(rec.All({WM_DESTROY, WM_NCDESTROY}), (std::vector<UINT>{WM_DESTROY, WM_NCDESTROY}));
+  rec.handler = [](HWND, UINT m, WPARAM, LPARAM, LRESULT& r) {
+    if (m == WM_NCCREATE) {
+      r = 0;
+      return true;
+    }
+    return false;
+  };
+  rec.Clear();
+  EXPECT_EQ(rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100), nullptr);
+  EXPECT_EQ(UserLiveWindowCount(), 0);
+  EXPECT_EQ(rec.All({WM_CREATE, WM_DESTROY, WM_NCDESTROY}), (std::vector<UINT>{WM_NCDESTROY}));
+}
+
+TEST_F(WindowTest, StaleHandlesFailCleanly) {
+  HWND h = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
+  DestroyWindow(h);
+  // A new window may reuse the slot, never the handle.
+  HWND again = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
+  EXPECT_NE(again, h);
+  EXPECT_FALSE(IsWindow(h));
+  EXPECT_FALSE(DestroyWindow(h));
+  EXPECT_EQ(SendMessageA(h, WM_USER, 1, 2), 0);
+  EXPECT_FALSE(PostMessageA(h, WM_USER, 1, 2));
+  EXPECT_EQ(GetWindowLongA(h, GWL_STYLE), 0);
+  EXPECT_EQ(SetWindowLongA(h, GWL_USERDATA, 5), 0);
+  RECT r;
+  EXPECT_FALSE(GetWindowRect(h, &r));
+  EXPECT_FALSE(ShowWindow(h, SW_SHOW));
+  EXPECT_EQ(SetTimer(h, 1, 100, nullptr), 0u);
+  EXPECT_EQ(SetFocus(h), nullptr);
+  EXPECT_FALSE(IsWindow(reinterpret_cast<HWND>(uintptr_t(0x12345678))));
+  EXPECT_FALSE(IsWindow(HWND_BROADCAST));
+  DestroyWindow(again);
+}
+
+TEST_F(WindowTest, SubclassingThroughTheWindowProcedureLong) {
+  HWND h = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
+  static WNDPROC previous;
+  static int seen;
+  seen = 0;
+  auto sub = [](HWND hw, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+    if (m == WM_USER) {
+      seen++;
+      return 42;
+    }
+    return CallWindowProcA(previous, hw, m, w, l);
+  };
+  WNDPROC token = MakeProcInstance(sub);
+  EXPECT_EQ(token, MakeProcInstance(sub));   // the same function gives the same token
+  previous = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(token)));
+  EXPECT_EQ(previous, rec.proc());
+  EXPECT_EQ(SendMessageA(h, WM_USER, 0, 0), 42);
+  EXPECT_EQ(seen, 1);
+  SendMessageA(h, WM_USER + 1, 0, 0);
+  EXPECT_EQ(rec.Count(h, WM_USER + 1), 1);   // passed on to the original
+  EXPECT_EQ(rec.Count(h, WM_USER), 0);
+  // Restore only if still ours: the token compares by identity.
+  EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(h, GWLP_WNDPROC)), token);
+  SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+  EXPECT_EQ(SendMessageA(h, WM_USER, 0, 0), 0);
+  DestroyWindow(h);
+}
+
+TEST_F(WindowTest, WindowLongsArePointerWide) {
+  WNDCLASSA wc;
+  wc.lpszClassName = "Extra";
+  wc.cbWndExtra = 2 * int(sizeof(LONG_PTR));
+  ASSERT_NE(RegisterClassA(&wc), 0);
+  HWND h = CreateWindowExA(WS_EX_TOOLWINDOW, "Extra", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  const LONG_PTR wide = LONG_PTR(0x123456789ABCLL);
+  EXPECT_EQ(SetWindowLongPtrA(h, GWLP_USERDATA, wide), 0);
+  EXPECT_EQ(GetWindowLongPtrA(h, GWLP_USERDATA), wide);
+  EXPECT_EQ(SetWindowLongPtrA(h, int(sizeof(LONG_PTR)), wide), 0);
+  EXPECT_EQ(GetWindowLongPtrA(h, int(sizeof(LONG_PTR))), wide);
+  EXPECT_EQ(GetWindowLongPtrA(h, int(2 * sizeof(LONG_PTR))), 0);   // past the extra bytes
+  EXPECT_EQ(DWORD(GetWindowLongA(h, GWL_EXSTYLE)), WS_EX_TOOLWINDOW);
+  EXPECT_TRUE(DWORD(GetWindowLongA(h, GWL_STYLE)) & WS_POPUP);
+  SetWindowLongA(h, GWL_ID, 99);
+  EXPECT_EQ(GetWindowLongA(h, GWL_ID), 99);
+  DestroyWindow(h);
+  EXPECT_TRUE(UnregisterClassA("Extra", nullptr));
+}
+
+TEST_F(WindowTest, ClassesAreFoundCaseInsensitivelyAndStayWhileUsed) {
+  HWND h = CreateWindowExA(0, rec.ClassName(), "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  char name[32];
+  ASSERT_GT(GetClassNameA(h, name, sizeof name), 0);
+  std::string lower = name;
+  for (auto& c : lower) c = char(tolower(c));
+  HWND h2 = CreateWindowExA(0, lower.c_str(), "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+  EXPECT_TRUE(IsWindow(h2));
+  EXPECT_FALSE(UnregisterClassA(name, nullptr));
+  WNDCLASSA dup;
+  dup.lpszClassName = lower.c_str();
+  EXPECT_EQ(RegisterClassA(&dup), 0);
+  EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
+  DestroyWindow(h);
+  DestroyWindow(h2);
+  EXPECT_TRUE(UnregisterClassA(name, nullptr));
+}
+
+TEST_F(WindowTest, TextGoesThroughTheMessages) {
+  HWND h = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, 0, "Hello");
+  char buf[4];
+  EXPECT_EQ(GetWindowTextA(h, buf, sizeof buf), 3);
+  EXPECT_STREQ(buf, "Hel");   // cut to the buffer, always terminated
+  EXPECT_EQ(GetWindowTextLengthA(h), 5);
+  EXPECT_TRUE(SetWindowTextA(h, "Bye"));
+  EXPECT_EQ(rec.Count(h, WM_SETTEXT), 1);
+  char big[16];
+  EXPECT_EQ(GetWindowTextA(h, big, sizeof big), 3);
+  EXPECT_STREQ(big, "Bye");
+  EXPECT_EQ(GetWindowTextA(h, big, 0), 0);
+  DestroyWindow(h);
+}
+
+TEST_F(WindowTest, ZOrderAndHierarchy) {
+  HWND parent = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 300, 200);
+  HWND a = rec.Create(WS_CHILD, 0, 0, 10, 10, parent);
+  HWND b = rec.Create(WS_CHILD, 0, 0, 10, 10, parent);
+  HWND c = rec.Create(WS_CHILD, 0, 0, 10, 10, parent);
+  EXPECT_EQ(GetWindow(parent, GW_CHILD), c);   // the newest is on top
+  EXPECT_EQ(GetWindow(c, GW_HWNDNEXT), b);
+  EXPECT_EQ(GetWindow(a, GW_HWNDPREV), b);
+  EXPECT_EQ(GetWindow(a, GW_HWNDNEXT), nullptr);
+  SetWindowPos(a, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  EXPECT_EQ(GetWindow(parent, GW_CHILD), a);
+  SetWindowPos(a, c, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  EXPECT_EQ(GetWindow(c, GW_HWNDNEXT), a);
+  SetWindowPos(c, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  EXPECT_EQ(GetWindow(parent, GW_CHILD), a);
+  EXPECT_EQ(GetWindow(a, GW_HWNDLAST), c);
+  EXPECT_EQ(GetParent(a), parent);
+  EXPECT_EQ(GetParent(parent), nullptr);
+  EXPECT_TRUE(IsChild(parent, a));
+  EXPECT_FALSE(IsChild(a, parent));
+  HWND grand = rec.Create(WS_CHILD, 0, 0, 5, 5, a);
+  EXPECT_TRUE(IsChild(parent, grand));
+  EXPECT_EQ(GetAncestor(grand, GA_ROOT), parent);
+
+  static std::vector<HWND> seen;
+  seen.clear();
+  EnumChildWindows(parent, [](HWND h, LPARAM) -> BOOL { seen.push_back(h); return TRUE; }, 0);
+  EXPECT_EQ(seen, (std::vector<HWND>{a, grand, b, c}));
+  seen.clear();
+  EnumChildWindows(parent, [](HWND h, LPARAM) -> BOOL { seen.push_back(h); return FALSE; }, 0);
+  EXPECT_EQ(seen.size(), 1u);
+
+  // Reparenting moves the window and refuses cycles.
+  HWND other = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
+  EXPECT_EQ(SetParent(b, other), parent);
+  EXPECT_EQ(GetParent(b), other);
+  EXPECT_EQ(SetParent(parent, grand), nullptr);
+  DestroyWindow(parent);
+  EXPECT_TRUE(IsWindow(b));
+  DestroyWindow(other);
+  EXPECT_FALSE(IsWindow(b));
+}
+
+TEST_F(WindowTest, TopMostWindowsStayAbove) {
+  HWND top = rec.Create(WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, WS_EX_TOPMOST);
+  HWND plain = rec.Create(WS_POPUP | WS_VISIBLE, 0, 0, 10, 10);
+  EXPECT_EQ(GetTopWindow(nullptr), top);
+  BringWindowToTop(plain);
+  EXPECT_EQ(GetTopWindow(nullptr), top);
+  SetWindowPos(plain, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  EXPECT_EQ(GetTopWindow(nullptr), plain);
+  EXPECT_TRUE(DWORD(GetWindowLongA(plain, GWL_EXSTYLE)) & WS_EX_TOPMOST);
+  DestroyWindow(top);
+  DestroyWindow(plain);
+}
+
+TEST_F(WindowTest, FrameAndCoordinatesFollowTheMetrics) {
+  HWND h = rec.Create(WS_OVERLAPPEDWINDOW, 100, 50, 300, 200);
+  RECT w, c;
+  GetWindowRect(h, &w);
+  GetClientRect(h, &c);
+  int frame = GetSystemMetrics(SM_CXFRAME), caption = GetSystemMetrics(SM_CYCAPTION);
+  EXPECT_EQ(w, Rect(100, 50, 400, 250));
+  EXPECT_EQ(c, Rect(0, 0, 300 - 2 * frame, 200 - 2 * frame - caption));
+  POINT p{0, 0};
+  ClientToScreen(h, &p);
+  EXPECT_EQ(p, Point(100 + frame, 50 + frame + caption));
+  // AdjustWindowRectEx is the inverse of the frame.
+  RECT a = c;
+  AdjustWindowRectEx(&a, WS_OVERLAPPEDWINDOW, FALSE, 0);
+  EXPECT_EQ(a.Width(), 300);
+  EXPECT_EQ(a.Height(), 200);
+
+  HWND child = rec.Create(WS_CHILD | WS_BORDER | WS_VSCROLL, 10, 20, 60, 50, h, WS_EX_CLIENTEDGE);
+  GetClientRect(child, &c);
+  int edge = GetSystemMetrics(SM_CXEDGE), border = GetSystemMetrics(SM_CXBORDER);
+  EXPECT_EQ(c.Width(), 60 - 2 * (edge + border) - GetSystemMetrics(SM_CXVSCROLL));
+  POINT q{1, 1};
+  MapWindowPoints(child, h, &q, 1);
+  EXPECT_EQ(q, Point(10 + border + edge + 1, 20 + border + edge + 1));
+  POINT back{1, 1};
+  MapWindowPoints(child, nullptr, &back, 1);
+  ScreenToClient(h, &back);
+  EXPECT_EQ(back, q);
+
+  // A menu bar takes a line of the frame.
+  SetMenu(h, reinterpret_cast<HMENU>(1));
+  RECT withMenu;
+  GetClientRect(h, &withMenu);
+  EXPECT_EQ(withMenu.Height(), 200 - 2 * frame - caption - GetSystemMetrics(SM_CYMENU));
+  DestroyWindow(h);
+}
+
+TEST_F(WindowTest, MovingAndSizingReportsThroughTheDefaultProcedure) {
+  HWND parent = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 300, 200);
+  HWND child = rec.Create(WS_CHILD, 0, 0, 50, 50, parent);
+  rec.Clear();
+  MoveWindow(child, 10, 10, 50, 50, TRUE);
+  EXPECT_EQ(Names(rec.For(child)), "WM_WINDOWPOSCHANGING WM_WINDOWPOSCHANGED WM_MOVE");
+  rec.Clear();
+  MoveWindow(child, 10, 10, 70, 60, TRUE);
+  EXPECT_EQ(Names(rec.For(child)), "WM_WINDOWPOSCHANGING WM_NCCALCSIZE WM_WINDOWPOSCHANGED WM_SIZE");
+  rec.Clear();
+  MoveWindow(child, 10, 10, 70, 60, TRUE);   // no change: no report
+  EXPECT_EQ(Names(rec.For(child)), "WM_WINDOWPOSCHANGING");
+  // WM_WINDOWPOSCHANGING may change the placement.
+  rec.handler = [](HWND, UINT m, WPARAM, LPARAM l, LRESULT&) {
+    if (m == WM_WINDOWPOSCHANGING) reinterpret_cast<WINDOWPOS*>(l)->cx = 33;
+    return false;
+  };
+  MoveWindow(child, 0, 0, 100, 100, TRUE);
+  RECT r;
+  GetClientRect(child, &r);
+  EXPECT_EQ(r.Width(), 33);
+  EXPECT_EQ(r.Height(), 100);
+  DestroyWindow(parent);
+}
+
+TEST_F(WindowTest, ShowHideAndEnable) {
+  HWND parent = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 300, 200);
+  HWND child = rec.Create(WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, parent);
+  EXPECT_FALSE(IsWindowVisible(child));   // the parent is hidden
+  EXPECT_FALSE(ShowWindow(parent, SW_SHOW));
+  EXPECT_TRUE(IsWindowVisible(child));
+  EXPECT_TRUE(ShowWindow(parent, SW_SHOW));   // was visible
+  rec.Clear();
+  EXPECT_TRUE(ShowWindow(child, SW_HIDE));
+  EXPECT_EQ(Names(rec.For(child)), "WM_SHOWWINDOW WM_WINDOWPOSCHANGING WM_WINDOWPOSCHANGED");
+  EXPECT_FALSE(ShowWindow(child, SW_HIDE));
+  SetFocus(child);
+  EXPECT_EQ(GetFocus(), child);   // hidden windows can hold the focus
+  ShowWindow(child, SW_SHOW);
+  rec.Clear();
+  EXPECT_FALSE(EnableWindow(child, FALSE));
+  EXPECT_FALSE(IsWindowEnabled(child));
+  EXPECT_EQ(GetFocus(), nullptr);   // disabling takes the focus away
+  EXPECT_EQ(rec.Count(child, WM_ENABLE), 1);
+  EXPECT_TRUE(EnableWindow(child, TRUE));
+  EXPECT_TRUE(IsWindowEnabled(child));
+  EXPECT_EQ(rec.Count(child, WM_ENABLE), 2);
+  DestroyWindow(parent);
+}
