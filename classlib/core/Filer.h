@@ -10,6 +10,7 @@
 #include "classlib/core/Classes.h"
 #include "classlib/core/Collections.h"
 #include "classlib/core/Streams.h"
+#include "classlib/core/Variants.h"
 
 #include <functional>
 #include <vector>
@@ -104,6 +105,8 @@ class TWriter : public TFiler {
   void WriteDate(TDateTime Value);
   void WriteCurrency(Currency Value);
   void WriteStr(const String& Value);  // raw short string: length byte and at most 255 bytes
+  // Empty as vaNil, Null as vaNull, the rest by their types; arrays raise EWriteError.
+  void WriteVariant(const Variant& Value);
   const String& PropPath() const { return FPropPath; }
 
  private:
@@ -160,6 +163,7 @@ class TReader : public TFiler {
   TDateTime ReadDate();
   Currency ReadCurrency();
   String ReadStr();
+  Variant ReadVariant();
   void SkipValue();
 
   // Raises EReadError with Msg and the offset of the item being read.

@@ -36,6 +36,7 @@ class ComponentStream : public ::testing::Test {
     a->SetFruit(TFruit::frPlum);
     a->SetFruits({TFruit::frPear, TFruit::frQuince});
     a->SetWide(u"Wide \u00FC \u2603");
+    a->SetValue(Variant(Integer(42)));
     a->GetFont()->SetName("Tahoma");
     a->GetFont()->SetSize(12);
     a->GetFont()->SetColor(0x0000FF);
@@ -103,6 +104,8 @@ class ComponentStream : public ::testing::Test {
     EXPECT_EQ(x->GetFruit(), y->GetFruit());
     EXPECT_EQ(x->GetFruits(), y->GetFruits());
     EXPECT_EQ(x->GetWide(), y->GetWide());
+    EXPECT_EQ(VarType(x->GetValue()), VarType(y->GetValue()));
+    EXPECT_EQ(VarToStr(x->GetValue()), VarToStr(y->GetValue()));
     EXPECT_EQ(x->GetFont()->GetName(), y->GetFont()->GetName());
     EXPECT_EQ(x->GetFont()->GetSize(), y->GetFont()->GetSize());
     EXPECT_EQ(x->GetFont()->GetColor(), y->GetFont()->GetColor());
@@ -386,6 +389,7 @@ TEST_F(ComponentStream, TextDescriptionReadsToTheSameTreeAsItsBinaryForm) {
       "    Fruit = frPlum\n"
       "    Fruits = [frPear, frQuince]\n"
       "    Wide = 'Wide \xC3\xBC \xE2\x98\x83'\n"
+      "    Value = 42\n"
       "    Font.Name = 'Tahoma'\n"
       "    Font.Size = 12\n"
       "    Font.Color = clTestRed\n"
@@ -429,4 +433,38 @@ TEST_F(ComponentStream, TextDescriptionReadsToTheSameTreeAsItsBinaryForm) {
   ExpectSameParts(tree.get(), static_cast<TStreamPart*>(fromText.get()));
   auto* a = static_cast<TStreamPart*>(fromText->FindComponent("PartA"));
   EXPECT_EQ(a->GetBuddy(), fromText->FindComponent("PartB"));
+}
+
+TEST_F(ComponentStream, VariantPropertiesKeepTheirTypes) {
+  const Variant values[] = {Null(),
+                            Variant(Integer(-7)),
+                            Variant(Int64(1) << 40),
+                            Variant(2.5),
+                            Variant(float(0.25f)),
+                            Variant(Currency::FromRaw(15000)),
+                            Variant(TDateTime(40000.5)),
+                            Variant(true),
+                            Variant(String("text")),
+                            Variant(WideString(u"\u2603"))};
+  for (const Variant& v : values) {
+    SCOPED_TRACE(VarTypeAsText(VarType(v)));
+    Owned<TStreamRoot> r(New<TStreamRoot>(nullptr));
+    r->SetValue(v);
+    Owned<TComponent> copy(Read(Write(r.get())));
+    Variant back = static_cast<TStreamRoot*>(copy.get())->GetValue();
+    TVarType expected = VarType(v) == varSmallint ? varInteger : VarType(v);
+    EXPECT_EQ(VarType(back), expected);
+    EXPECT_TRUE(VarIsNull(v) ? VarIsNull(back) : back == v);
+  }
+  Owned<TStreamRoot> empty(New<TStreamRoot>(nullptr));
+  EXPECT_EQ(Write(empty.get()).find("Value"), String::npos);
+  empty->SetValue(VarArrayOf({Variant(Integer(1))}));
+  EXPECT_THROW(Write(empty.get()), EWriteError);
+  // A value type a variant cannot hold.
+  std::string msg = ReadError(RootWith([](TWriter& w) {
+    w.WriteStr("Value");
+    w.WriteValue(TValueType::vaSet);
+    w.WriteStr("");
+  }));
+  EXPECT_NE(msg.find("Invalid variant value vaSet"), std::string::npos) << msg;
 }
