@@ -1,6 +1,7 @@
 #include "classlib/core/Filer.h"
 
 #include "classlib/core/Strings.h"
+#include "platform/kernel/Resources.h"
 
 #include <bit>
 #include <cmath>
@@ -135,6 +136,11 @@ void TComponent::WriteState(TWriter& Writer) { Writer.WriteData(this); }
 TComponent* TStream::ReadComponent(TComponent* Instance) {
   Owned<TReader> reader(New<TReader>(*this));
   return reader->ReadRootComponent(Instance);
+}
+
+TComponent* ReadComponentRes(const String& ResName, TComponent* Instance) {
+  Owned<TResourceStream> res(New<TResourceStream>(nullptr, ResName, RT_RCDATA));
+  return res->ReadComponent(Instance);
 }
 
 void TStream::WriteComponent(TComponent* Instance) {

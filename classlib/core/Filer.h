@@ -46,6 +46,10 @@ bool IntToIdent(Integer Int, String& Ident, const TIdentMapEntry* Map, size_t Co
 void DoubleToExtended(double Value, Byte Out[10]);
 double ExtendedToDouble(const Byte In[10]);
 
+// Reads the component stored as RCDATA resource ResName into Instance (or into a new
+// instance of the class it names when Instance is nullptr).
+TComponent* ReadComponentRes(const String& ResName, TComponent* Instance);
+
 // ---- Filers ----
 
 class TFiler : public TObject {

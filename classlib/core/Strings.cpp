@@ -324,7 +324,7 @@ void TStrings::SaveToStream(TStream& Stream) const {
 }
 
 void TStrings::LoadFromFile(const String& FileName) {
-  Owned<TFileStream> f(new TFileStream(FileName, fmOpenRead | fmShareDenyWrite));
+  Owned<TFileStream> f(New<TFileStream>(FileName, fmOpenRead | fmShareDenyWrite));
   LoadFromStream(*f);
 }
 
