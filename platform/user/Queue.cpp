@@ -380,7 +380,8 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const void*, BOOL, DWORD ms, DWORD)
     if (!deadline || int32_t(limit - *deadline) < 0) deadline = limit;
   }
   if (ms == 0) return 258;
-  host->WaitForInput(deadline);
+  if (ms == 0xFFFFFFFF) host->WaitForInput(deadline);
+  else host->WaitWithTimeout(*deadline);
   return AnythingWaiting() ? 0 : 258;
 }
 
