@@ -355,3 +355,23 @@ TEST_F(InputTest, ClickActivatesAnInactiveWindow) {
   rec.handler = nullptr;
   DestroyWindow(other);
 }
+
+TEST_F(InputTest, ADisabledOwnerRefusesClicksAndRaisesItsDialog) {
+  HWND dialog = rec.Create(WS_POPUP | WS_CAPTION | WS_VISIBLE, 600, 600, 100, 100, form);
+  EnableWindow(form, FALSE);
+  SetActiveWindow(dialog);
+  HWND third = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 800, 100, 100, 100);
+  EXPECT_EQ(GetActiveWindow(), third);
+  rec.Clear();
+  size_t beeps = UserBeeps().size();
+  host().Click(left, 5, 5);
+  host().PumpUntilIdle();
+  EXPECT_EQ(rec.Count(left, WM_LBUTTONDOWN), 0);
+  EXPECT_EQ(rec.Count(form, WM_LBUTTONDOWN), 0);
+  EXPECT_EQ(rec.Count(form, WM_NCLBUTTONDOWN), 0);
+  EXPECT_EQ(GetActiveWindow(), dialog);
+  EXPECT_EQ(UserBeeps().size(), beeps + 1);
+  EnableWindow(form, TRUE);
+  DestroyWindow(third);
+  DestroyWindow(dialog);
+}
