@@ -185,6 +185,97 @@ HBRUSH BackgroundBrush(const Wnd* w) {
   return b;
 }
 
+// Holds the capture for a tracking loop and gives it back however the loop ends.
+struct CaptureScope {
+  explicit CaptureScope(HWND h) : hwnd(h) { SetCapture(h); }
+  ~CaptureScope() {
+    if (GetCapture() == hwnd) ReleaseCapture();
+  }
+  CaptureScope(const CaptureScope&) = delete;
+  CaptureScope& operator=(const CaptureScope&) = delete;
+  HWND hwnd;
+};
+
+// The platform's own modal tracking loop: runs until the left button is released (or the
+// capture is taken away) and answers the last pointer position on the screen. Other
+// messages are dispatched; a WM_QUIT is put back for the loop outside.
+template <class OnMove>
+POINT TrackUntilRelease(HWND hwnd, OnMove onMove) {
+  CaptureScope capture(hwnd);
+  POINT last;
+  GetCursorPos(&last);
+  MSG m;
+  for (;;) {
+    BOOL r = GetMessageA(&m, nullptr, 0, 0);
+    if (r <= 0) {
+      if (r == 0) PostQuitMessage(int(m.wParam));
+      break;
+    }
+    if (m.message == WM_LBUTTONUP || m.message == WM_NCLBUTTONUP) {
+      last = m.pt;
+      break;
+    }
+    if (m.message == WM_MOUSEMOVE || m.message == WM_NCMOUSEMOVE) {
+      last = m.pt;
+      onMove(last);
+      continue;
+    }
+    if (m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) continue;
+    TranslateMessage(&m);
+    DispatchMessageA(&m);
+    if (GetCapture() != hwnd || !IsWindow(hwnd)) break;
+  }
+  return last;
+}
+
+// A press on a window scroll bar: arrows and the track send one step each, the thumb is
+// dragged with SB_THUMBTRACK and dropped with SB_THUMBPOSITION; SB_ENDSCROLL ends it.
+void TrackScrollBar(HWND hwnd, int bar, POINT screen) {
+  Wnd* w = Find(hwnd);
+  if (!w) return;
+  TRect win = WindowRectOnScreen(w);
+  TRect r = ScrollBarRect(w, bar);
+  bool vert = bar == SB_VERT;
+  UINT msg = vert ? WM_VSCROLL : WM_HSCROLL;
+  int along = vert ? screen.Y - win.Top - r.Top : screen.X - win.Left - r.Left;
+  int length = vert ? r.Height() : r.Width();
+  const auto& m = S().metrics;
+  int arrow = std::min(vert ? m[SM_CYVSCROLL] : m[SM_CXHSCROLL], length / 2);
+  int t0, t1;
+  ThumbExtent(w, bar, &t0, &t1);
+  WORD code;
+  if (along < arrow) code = SB_LINEUP;
+  else if (along >= length - arrow) code = SB_LINEDOWN;
+  else if (t1 > t0 && along < t0) code = SB_PAGEUP;
+  else if (t1 > t0 && along >= t1) code = SB_PAGEDOWN;
+  else if (t1 > t0) code = SB_THUMBTRACK;
+  else return;
+  if (code != SB_THUMBTRACK) {
+    Send(hwnd, msg, MAKEWPARAM(code, 0), 0);
+    TrackUntilRelease(hwnd, [](POINT) {});
+  } else {
+    int grab = along - t0;
+    auto posAt = [&](POINT p) {
+      Wnd* cw = Find(hwnd);
+      if (!cw) return 0;
+      const ScrollBarState& b = vert ? cw->vbar : cw->hbar;
+      int offset = (vert ? p.Y - win.Top - r.Top : p.X - win.Left - r.Left) - grab - arrow;
+      int track = length - 2 * arrow - (t1 - t0);
+      int span = b.max - b.min + 1 - std::max(int(b.page), 1);
+      if (track <= 0 || span <= 0) return b.min;
+      return std::clamp(b.min + MulDivInt(offset, span, track), b.min, b.min + span);
+    };
+    POINT end = TrackUntilRelease(hwnd, [&](POINT p) {
+      int pos = posAt(p);
+      if (Wnd* cw = Find(hwnd)) (vert ? cw->vbar : cw->hbar).trackPos = pos;
+      Send(hwnd, msg, MAKEWPARAM(SB_THUMBTRACK, WORD(pos)), 0);
+    });
+    if (!Find(hwnd)) return;
+    Send(hwnd, msg, MAKEWPARAM(SB_THUMBPOSITION, WORD(posAt(end))), 0);
+  }
+  if (Find(hwnd)) Send(hwnd, msg, MAKEWPARAM(SB_ENDSCROLL, 0), 0);
+}
+
 LRESULT CursorForHit(LRESULT hit) {
   switch (hit) {
     case HTLEFT: case HTRIGHT: return 32644;
@@ -331,9 +422,19 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         Send(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), LPARAM(-1));
       }
       return 0;
-    case WM_NCLBUTTONDOWN:
-      if (wParam == WPARAM(HTCLOSE)) Send(hwnd, WM_SYSCOMMAND, SC_CLOSE, lParam);
+    case WM_NCLBUTTONDOWN: {
+      POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      if (wParam == WPARAM(HTVSCROLL) || wParam == WPARAM(HTHSCROLL)) {
+        TrackScrollBar(hwnd, wParam == WPARAM(HTVSCROLL) ? SB_VERT : SB_HORZ, p);
+      } else if (wParam == WPARAM(HTCLOSE)) {
+        // The close box acts when the button is released over it.
+        POINT end = TrackUntilRelease(hwnd, [](POINT) {});
+        Wnd* cw = Find(hwnd);
+        if (cw && HitTest(cw, {end.X, end.Y}) == HTCLOSE)
+          Send(hwnd, WM_SYSCOMMAND, SC_CLOSE, MAKELPARAM(WORD(SHORT(end.X)), WORD(SHORT(end.Y))));
+      }
       return 0;
+    }
     case WM_NCLBUTTONDBLCLK:
       return 0;
     case WM_SYSCOMMAND:
