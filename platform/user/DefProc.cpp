@@ -1,5 +1,6 @@
 // The default window procedure and the non-client frame it draws.
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/Text.h"
 #include "platform/user/UserInternal.h"
 
 #include <algorithm>
@@ -152,6 +153,13 @@ void PaintFrame(HWND hwnd) {
     TRect line{cap.Left, cap.Bottom, cap.Right, cap.Bottom + 1};
     FillRect(dc, &line, GetSysColorBrush(COLOR_BTNFACE));
     TRect close = CloseButtonRect(w);
+    if (!w->text.empty()) {
+      TRect textRect{cap.Left + 4, cap.Top, (close.IsEmpty() ? cap.Right : close.Left) - 2, cap.Bottom};
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
+      DrawTextA(dc, w->text.c_str(), int(w->text.size()), &textRect,
+                DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
     if (!close.IsEmpty()) {
       TRect b = close;
       DrawEdge(dc, &b, EDGE_RAISED, BF_RECT | BF_MIDDLE);

@@ -339,3 +339,22 @@ TEST_F(PaintTest, RedrawFlagsEraseValidateAndInternalPaint) {
   EXPECT_FALSE(UserQueueHasWork());
   DestroyWindow(h);
 }
+
+TEST_F(PaintTest, TheCaptionShowsTheWindowText) {
+  HWND blank = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100, nullptr, 0, "");
+  HWND titled = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100, nullptr, 0, "Tessaloom");
+  host().PumpUntilIdle();
+  auto captionPixels = [&](HWND h, COLORREF colour) {
+    Surface s = host().Capture(h);
+    int frame = GetSystemMetrics(SM_CXFRAME), n = 0;
+    for (int y = frame; y < frame + GetSystemMetrics(SM_CYCAPTION) - 1; y++)
+      for (int x = frame; x < frame + 100; x++) n += s.At(x, y) == PixelFromColor(colour);
+    return n;
+  };
+  EXPECT_EQ(captionPixels(blank, GetSysColor(COLOR_INACTIVECAPTIONTEXT)), 0);
+  EXPECT_GT(captionPixels(titled, GetSysColor(COLOR_CAPTIONTEXT)), 20);
+  SetWindowTextA(titled, "");
+  EXPECT_EQ(captionPixels(titled, GetSysColor(COLOR_CAPTIONTEXT)), 0);
+  DestroyWindow(blank);
+  DestroyWindow(titled);
+}
