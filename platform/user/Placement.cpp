@@ -179,9 +179,25 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   }
   bool nowShown = IsVisibleChain(w);
   if (nowShown && !(flags & SWP_NOREDRAW)) {
-    if ((flags & SWP_SHOWWINDOW) || (flags & SWP_FRAMECHANGED) || sized || (!IsTopLevel(w) && moved) ||
-        !(flags & SWP_NOZORDER))
+    bool top = IsTopLevel(w);
+    bool clientShifted = newClient.Left - newWindow.Left != oldClient.Left - oldWindow.Left ||
+                         newClient.Top - newWindow.Top != oldClient.Top - oldWindow.Top;
+    if ((flags & SWP_SHOWWINDOW) || (flags & SWP_FRAMECHANGED) || (!top && moved) ||
+        (!top && !(flags & SWP_NOZORDER)) || (sized && clientShifted)) {
       InvalidateWindowArea(w, true, true);
+    } else if (sized) {
+      // The pixels stay where they were: only what the new size uncovers is painted,
+      // unless the class asks for a full redraw when the width or height changes.
+      UINT cs = w->cls ? w->cls->style : 0;
+      bool wider = newClient.Width() != oldClient.Width(), taller = newClient.Height() != oldClient.Height();
+      if (((cs & CS_HREDRAW) && wider) || ((cs & CS_VREDRAW) && taller)) {
+        InvalidateWindowArea(w, true, true);
+      } else {
+        Region exposed = Region::Combine(Region(TRect{0, 0, newClient.Width(), newClient.Height()}),
+                                         Region(TRect{0, 0, oldClient.Width(), oldClient.Height()}), RegionOp::Diff);
+        InvalidateClientPart(w, exposed);
+      }
+    }
   }
   if (IsTopLevel(w))
     if (Host* host = CurrentHost()) host->TopLevelChanged(hwnd, WindowRectOnScreen(w), w->style);

@@ -203,6 +203,8 @@ void ForgetWindowInput(HWND h);      // focus, capture, activation pointers to a
 // Painting helpers
 void InvalidateWindowArea(Wnd* w, bool erase, bool frame);
 void InvalidateParentArea(Wnd* w, const TRect& rectInParent);
+// Invalidates (with erasing) part of the client area and all of the frame.
+void InvalidateClientPart(Wnd* w, const Region& clientArea);
 bool NeedsPaint(const Wnd* w);
 HWND FindWindowToPaint(HWND filter);
 void PaintDispatchGuard(HWND h, int depthBefore);
