@@ -80,6 +80,8 @@ Surface* TopSurface(Wnd* w) {
   Wnd* top = TopLevelOf(w);
   if (!top) return nullptr;
   int width = std::max(top->window.Width(), 0), height = std::max(top->window.Height(), 0);
+  // A window larger than any screen gets no pixels rather than a failed allocation.
+  if (int64_t(width) * height > (int64_t(1) << 26)) width = height = 0;
   if (!top->surface) top->surface = std::make_unique<Surface>(width, height, 0);
   else if (top->surface->Width() != width || top->surface->Height() != height) {
     // Same object, so DCs keep pointing at it; the pixels that still fit stay.
@@ -527,6 +529,8 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
                    LPRECT updateRect, UINT flags) {
   Wnd* w = Find(hwnd);
   if (!w) return ERROR;
+  dx = ClampCoord(dx);
+  dy = ClampCoord(dy);
   TRect client{0, 0, w->client.Width(), w->client.Height()};
   TRect area = scroll ? *scroll : client;
   Region bounds = Region(area).Intersected(client);

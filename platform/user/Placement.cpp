@@ -106,8 +106,10 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   auto& st = S();
   if (!w || hwnd == st.desktop || hwnd == st.messageRoot) return FALSE;
   flags &= ~(SWP_NOCLIENTSIZE | SWP_NOCLIENTMOVE);
-  cx = std::max(cx, 0);
-  cy = std::max(cy, 0);
+  x = ClampCoord(x);
+  y = ClampCoord(y);
+  cx = ClampSize(cx);
+  cy = ClampSize(cy);
   bool visible = (w->style & WS_VISIBLE) != 0;
   if (visible) flags &= ~SWP_SHOWWINDOW;
   else flags &= ~SWP_HIDEWINDOW;
@@ -134,9 +136,10 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   TRect oldWindow = w->window;
   TRect oldClient = w->client;
   TRect newWindow = oldWindow;
-  if (!(flags & SWP_NOMOVE)) newWindow = Bounds(wp.x, wp.y, newWindow.Width(), newWindow.Height());
-  if (!(flags & SWP_NOSIZE)) newWindow.Right = newWindow.Left + std::max(wp.cx, 0),
-                             newWindow.Bottom = newWindow.Top + std::max(wp.cy, 0);
+  // The procedure may have changed the placement: it is clamped again.
+  if (!(flags & SWP_NOMOVE)) newWindow = Bounds(ClampCoord(wp.x), ClampCoord(wp.y), newWindow.Width(), newWindow.Height());
+  if (!(flags & SWP_NOSIZE)) newWindow.Right = newWindow.Left + ClampSize(wp.cx),
+                             newWindow.Bottom = newWindow.Top + ClampSize(wp.cy);
   TRect newClient = Offset(oldClient, newWindow.Left - oldWindow.Left, newWindow.Top - oldWindow.Top);
   if (!(flags & SWP_NOSIZE) || (flags & SWP_FRAMECHANGED)) {
     NCCALCSIZE_PARAMS p{};

@@ -230,6 +230,9 @@ void EnsureRoots();
 Region* RegionOfHandle(HRGN rgn);
 void DeleteRegionHandle(HRGN rgn);
 
+// Window coordinates and sizes stay in the platform's 16-bit range, so no sum overflows.
+inline int ClampCoord(int v) { return v < -32768 ? -32768 : v > 32767 ? 32767 : v; }
+inline int ClampSize(int v) { return v < 0 ? 0 : v > 32767 ? 32767 : v; }
 TRect ScrollBarRect(const Wnd* w, int bar);          // window coordinates
 void ThumbExtent(const Wnd* w, int bar, int* start, int* end);
 int MulDivInt(int a, int b, int c);

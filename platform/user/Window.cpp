@@ -349,8 +349,10 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
       height = st.workArea.Height() * 3 / 4;
     }
   }
-  width = std::max(width, 0);
-  height = std::max(height, 0);
+  x = ClampCoord(x);
+  y = ClampCoord(y);
+  width = ClampSize(width);
+  height = ClampSize(height);
 
   auto w = std::make_unique<Wnd>();
   w->cls = cls;

@@ -342,3 +342,52 @@ TEST_F(WindowTest, ShowHideAndEnable) {
   EXPECT_EQ(rec.Count(child, WM_ENABLE), 2);
   DestroyWindow(parent);
 }
+
+TEST_F(WindowTest, ExtremeCoordinatesAreClampedNotOverflowed) {
+  HWND h = rec.Create(WS_POPUP | WS_VISIBLE, 2000000000, -2000000000, 2000000000, 2000000000);
+  ASSERT_TRUE(IsWindow(h));
+  RECT r;
+  GetWindowRect(h, &r);
+  EXPECT_EQ(r.Left, 32767);
+  EXPECT_EQ(r.Top, -32768);
+  EXPECT_EQ(r.Width(), 32767);
+  HWND child = rec.Create(WS_CHILD | WS_VISIBLE, 30000, 30000, 30000, 30000, h);
+  POINT p{30000, 30000};
+  ClientToScreen(child, &p);
+  EXPECT_EQ(p.X, 32767 + 30000 + 30000);
+  SetWindowPos(child, nullptr, -2000000000, 2000000000, -5, 2000000000, SWP_NOZORDER);
+  GetWindowRect(child, &r);
+  EXPECT_EQ(r.Width(), 0);
+  RECT huge{-2000000000, -2000000000, 2000000000, 2000000000};
+  InvalidateRect(h, &huge, TRUE);
+  ScrollWindowEx(h, 2000000000, -2000000000, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE | SW_SCROLLCHILDREN);
+  host().PumpUntilIdle();   // a window larger than the screen paints into nothing, harmlessly
+  EXPECT_EQ(host().Capture(h).Width(), 0);
+  DestroyWindow(h);
+}
+
+TEST_F(WindowTest, NullArgumentsFailCleanly) {
+  EXPECT_EQ(RegisterClassA(nullptr), 0);
+  WNDCLASSA unnamed;
+  EXPECT_EQ(RegisterClassA(&unnamed), 0);
+  EXPECT_EQ(CreateWindowExA(0, nullptr, nullptr, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr), nullptr);
+  HWND h = rec.Create(WS_POPUP, 0, 0, 10, 10, nullptr, 0, nullptr);
+  ASSERT_TRUE(IsWindow(h));
+  EXPECT_EQ(GetWindowTextLengthA(h), 0);
+  EXPECT_EQ(GetWindowTextA(h, nullptr, 10), 0);
+  EXPECT_TRUE(SetWindowTextA(h, nullptr));
+  EXPECT_EQ(SendMessageA(h, WM_GETTEXT, 10, 0), 0);
+  EXPECT_FALSE(GetWindowRect(h, nullptr));
+  EXPECT_EQ(BeginPaint(h, nullptr), nullptr);
+  EXPECT_FALSE(EndPaint(h, nullptr));
+  EXPECT_EQ(MapWindowPoints(h, nullptr, nullptr, 3), MapWindowPoints(h, nullptr, nullptr, 0));
+  EXPECT_EQ(CallNextHookEx(nullptr, 0, 0, 0), 0);
+  EXPECT_FALSE(GetMessageA(nullptr, nullptr, 0, 0) > 0);
+  EXPECT_FALSE(PeekMessageA(nullptr, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_FALSE(TranslateMessage(nullptr));
+  EXPECT_EQ(DispatchMessageA(nullptr), 0);
+  EXPECT_EQ(CallWindowProcA(nullptr, h, WM_USER, 0, 0), 0);
+  EXPECT_EQ(SetWindowLongPtrA(h, GWLP_WNDPROC, 0), 0);   // a window always has a procedure
+  EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(h, GWLP_WNDPROC)), rec.proc());
+  DestroyWindow(h);
+}
