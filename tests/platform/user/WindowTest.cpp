@@ -3,6 +3,8 @@
 #include "tests/platform/user/UserTestUtil.h"
 #include "tests/support/UserTest.h"
 
+#include <stdexcept>
+
 class WindowTest : public UserTest {
  protected:
   Recorder rec;
@@ -390,4 +392,40 @@ TEST_F(WindowTest, NullArgumentsFailCleanly) {
   EXPECT_EQ(SetWindowLongPtrA(h, GWLP_WNDPROC, 0), 0);   // a window always has a procedure
   EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(h, GWLP_WNDPROC)), rec.proc());
   DestroyWindow(h);
+}
+
+TEST_F(WindowTest, AnExceptionDuringCreationLeavesNoWindowBehind) {
+  for (UINT failing : {WM_NCCREATE, WM_CREATE, WM_SIZE, WM_SHOWWINDOW}) {
+    rec.handler = [failing](HWND, UINT m, WPARAM, LPARAM, LRESULT&) -> bool {
+      if (m == failing) throw std::runtime_error("creation failed");
+      return false;
+    };
+    EXPECT_THROW(rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100), std::runtime_error) << failing;
+    EXPECT_EQ(UserLiveWindowCount(), 0) << failing;
+    EXPECT_EQ(UserSendDepth(), 0);
+  }
+  // Also when the procedure throws again while the window is being destroyed.
+  rec.handler = [](HWND, UINT m, WPARAM, LPARAM, LRESULT&) -> bool {
+    if (m == WM_CREATE || m == WM_DESTROY) throw std::runtime_error("always failing");
+    return false;
+  };
+  EXPECT_THROW(rec.Create(WS_POPUP, 0, 0, 10, 10), std::runtime_error);
+  EXPECT_EQ(UserLiveWindowCount(), 0);
+  rec.handler = nullptr;
+}
+
+TEST_F(WindowTest, AnExceptionDuringDestructionStillFreesTheWindows) {
+  HWND parent = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
+  HWND child = rec.Create(WS_CHILD, 0, 0, 10, 10, parent);
+  SetTimer(child, 1, 100, nullptr);
+  rec.handler = [&](HWND h, UINT m, WPARAM, LPARAM, LRESULT&) -> bool {
+    if (h == child && m == WM_NCDESTROY) throw std::runtime_error("cleanup failed");
+    return false;
+  };
+  EXPECT_THROW(DestroyWindow(parent), std::runtime_error);
+  EXPECT_FALSE(IsWindow(child));
+  EXPECT_FALSE(IsWindow(parent));
+  EXPECT_EQ(UserLiveWindowCount(), 0);
+  EXPECT_EQ(UserLiveTimerCount(), 0);
+  rec.handler = nullptr;
 }
