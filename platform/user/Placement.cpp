@@ -147,7 +147,6 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     p.rgrc[1] = oldWindow;
     p.rgrc[2] = oldClient;
     p.lppos = &wp;
-    w->window = newWindow;   // the frame being computed is the new one
     Send(hwnd, WM_NCCALCSIZE, TRUE, reinterpret_cast<LPARAM>(&p));
     if (!(w = Find(hwnd))) return FALSE;
     newClient = p.rgrc[0];
