@@ -617,6 +617,13 @@ HWND SetParent(HWND child, HWND newParent) {
   bool wasVisible = (w->style & WS_VISIBLE) != 0;
   if (wasVisible) ShowWindow(child, SW_HIDE);
   if (!(w = Find(child))) return nullptr;
+  // Hiding ran procedures: the new parent may be gone, or be inside the child by now.
+  p = Find(newParent);
+  if (!p || IsDescendant(child, newParent)) {
+    if (wasVisible) ShowWindow(child, SW_SHOWNA);
+    return nullptr;
+  }
+  old = w->parent;
   TRect r = w->window;
   TRect c = w->client;
   // Keep the position relative to the new parent's client origin as the platform does.

@@ -1,0 +1,96 @@
+// Random sequences of window operations, with procedures that create and destroy windows
+// from inside their own messages. The table must stay consistent and nothing may leak.
+#include "tests/platform/user/UserTestUtil.h"
+#include "tests/support/UserTest.h"
+
+#include <random>
+
+namespace {
+
+void CheckTree(HWND parent, std::vector<HWND>& seen) {
+  for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    ASSERT_TRUE(IsWindow(c));
+    ASSERT_EQ(GetAncestor(c, GA_PARENT), parent);
+    ASSERT_EQ(std::count(seen.begin(), seen.end(), c), 0) << "a window listed twice";
+    seen.push_back(c);
+    CheckTree(c, seen);
+  }
+}
+
+}  // namespace
+
+class StressSeeds : public UserTest, public ::testing::WithParamInterface<unsigned> {
+ protected:
+  Recorder rec;
+};
+
+TEST_P(StressSeeds, RandomOperationsKeepTheWindowTableConsistent) {
+  std::mt19937 random(GetParam());
+  std::vector<HWND> pool;
+  auto pick = [&]() -> HWND {
+    if (pool.empty()) return nullptr;
+    return pool[std::uniform_int_distribution<size_t>(0, pool.size() - 1)(random)];
+  };
+  int depth = 0;
+  rec.handler = [&](HWND h, UINT m, WPARAM, LPARAM, LRESULT&) {
+    if (depth > 3) return false;
+    depth++;
+    int roll = std::uniform_int_distribution<int>(0, 99)(random);
+    if ((m == WM_DESTROY || m == WM_SIZE || m == WM_SETFOCUS || m == WM_PAINT) && roll < 10) {
+      if (HWND victim = pick(); victim != h) DestroyWindow(victim);
+    } else if ((m == WM_CREATE || m == WM_SHOWWINDOW) && roll < 8) {
+      HWND extra = rec.Create(WS_CHILD | WS_VISIBLE, roll, roll, 20, 20, h);
+      if (extra) pool.push_back(extra);
+    }
+    depth--;
+    return false;
+  };
+  for (int step = 0; step < 3000; step++) {
+    int op = std::uniform_int_distribution<int>(0, 11)(random);
+    HWND a = pick(), b = pick();
+    int x = std::uniform_int_distribution<int>(-50, 400)(random);
+    switch (op) {
+      case 0:
+      case 1: {
+        HWND h = rec.Create(WS_OVERLAPPEDWINDOW | (x % 2 ? WS_VISIBLE : 0) | WS_CLIPCHILDREN, x, x / 2, 200, 150);
+        if (h) pool.push_back(h);
+        break;
+      }
+      case 2: {
+        if (!IsWindow(a)) break;
+        HWND h = rec.Create(WS_CHILD | WS_VISIBLE | (x % 3 ? WS_CLIPSIBLINGS : 0), x % 100, x % 70, 40, 30, a);
+        if (h) pool.push_back(h);
+        break;
+      }
+      case 3: DestroyWindow(a); break;
+      case 4: SetParent(a, b); break;
+      case 5: MoveWindow(a, x, x, x % 150, x % 120, TRUE); break;
+      case 6: ShowWindow(a, x % 2 ? SW_SHOW : SW_HIDE); break;
+      case 7: SetFocus(a); break;
+      case 8: InvalidateRect(a, nullptr, TRUE); break;
+      case 9: host().Click(nullptr, x + 20, x + 20); break;
+      case 10: SetWindowPos(a, b, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); break;
+      default: host().PumpUntilIdle(); break;
+    }
+    pool.erase(std::remove_if(pool.begin(), pool.end(), [](HWND h) { return !IsWindow(h); }), pool.end());
+    if (step % 100 == 0) {
+      std::vector<HWND> seen;
+      CheckTree(GetDesktopWindow(), seen);
+      ASSERT_FALSE(HasFatalFailure());
+      ASSERT_EQ(int(seen.size()), UserLiveWindowCount());   // every live window is in the tree once
+      if (HWND f = GetFocus()) {
+        EXPECT_TRUE(IsWindow(f));
+      }
+      if (HWND act = GetActiveWindow()) {
+        EXPECT_TRUE(IsWindow(act));
+      }
+      EXPECT_EQ(UserSendDepth(), 0);
+    }
+  }
+  host().PumpUntilIdle();
+  rec.handler = nullptr;
+  for (HWND h : pool) DestroyWindow(h);
+  EXPECT_EQ(UserLiveWindowCount(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, StressSeeds, ::testing::Range(1u, 6u));
