@@ -1,5 +1,6 @@
 // Random sequences of window operations, with procedures that create and destroy windows
 // from inside their own messages. The table must stay consistent and nothing may leak.
+#include "platform/gdi/Gdi.h"
 #include "tests/platform/user/UserTestUtil.h"
 #include "tests/support/UserTest.h"
 
@@ -46,7 +47,7 @@ TEST_P(StressSeeds, RandomOperationsKeepTheWindowTableConsistent) {
     return false;
   };
   for (int step = 0; step < 3000; step++) {
-    int op = std::uniform_int_distribution<int>(0, 11)(random);
+    int op = std::uniform_int_distribution<int>(0, 19)(random);
     HWND a = pick(), b = pick();
     int x = std::uniform_int_distribution<int>(-50, 400)(random);
     switch (op) {
@@ -70,6 +71,28 @@ TEST_P(StressSeeds, RandomOperationsKeepTheWindowTableConsistent) {
       case 8: InvalidateRect(a, nullptr, TRUE); break;
       case 9: host().Click(nullptr, x + 20, x + 20); break;
       case 10: SetWindowPos(a, b, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); break;
+      case 11: EnableWindow(a, x % 2); break;
+      case 12: SetCapture(a); break;
+      case 13: ReleaseCapture(); break;
+      case 14: {
+        HRGN shape = x % 2 ? CreateRectRgn(0, 0, x % 60, x % 40) : nullptr;
+        if (!SetWindowRgn(a, shape, TRUE) && shape) DeleteObject(shape);   // refused: still ours
+        break;
+      }
+      case 15: ScrollWindowEx(a, x % 7 - 3, x % 5 - 2, nullptr, nullptr, nullptr, nullptr,
+                              SW_INVALIDATE | SW_ERASE | SW_SCROLLCHILDREN); break;
+      case 16: {
+        if (!IsWindow(a)) break;
+        SetTimer(a, 1, 10 + x % 50, nullptr);
+        host().Advance(20);
+        break;
+      }
+      case 17: host().Key(x % 2 ? VK_TAB : 'A'); break;
+      case 18: {
+        HDC dc = GetDC(a);
+        if (dc) ReleaseDC(a, dc);
+        break;
+      }
       default: host().PumpUntilIdle(); break;
     }
     pool.erase(std::remove_if(pool.begin(), pool.end(), [](HWND h) { return !IsWindow(h); }), pool.end());
