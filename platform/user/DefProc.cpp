@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 using namespace user_detail;
 
@@ -196,8 +197,15 @@ HBRUSH BackgroundBrush(const Wnd* w) {
 // Holds the capture for a tracking loop and gives it back however the loop ends.
 struct CaptureScope {
   explicit CaptureScope(HWND h) : hwnd(h) { SetCapture(h); }
-  ~CaptureScope() {
-    if (GetCapture() == hwnd) ReleaseCapture();
+  ~CaptureScope() noexcept(false) {
+    if (GetCapture() != hwnd) return;
+    // ReleaseCapture clears the capture before it notifies; a procedure failing on the
+    // notice while another exception passes must not end the program.
+    try {
+      ReleaseCapture();
+    } catch (...) {
+      if (std::uncaught_exceptions() == 0) throw;
+    }
   }
   CaptureScope(const CaptureScope&) = delete;
   CaptureScope& operator=(const CaptureScope&) = delete;

@@ -482,6 +482,19 @@ BOOL DestroyWindow(HWND hwnd) {
         if (Wnd* cw = Find(c); cw && cw->owner == hwnd) owned.push_back(c);
   for (HWND o : owned) DestroyWindow(o);
   if (!Find(hwnd)) return TRUE;
+  // From the first WM_DESTROY on the window is going: an exception from a procedure
+  // still frees it (and its children) before passing on.
+  struct FreeOnUnwind {
+    HWND hwnd;
+    int exceptions = std::uncaught_exceptions();
+    ~FreeOnUnwind() {
+      if (std::uncaught_exceptions() <= exceptions) return;
+      try {
+        FreeWindow(hwnd);
+      } catch (...) {
+      }
+    }
+  } unwind{hwnd};
   SendDestroyMessages(hwnd);
   FreeWindow(hwnd);
   return TRUE;

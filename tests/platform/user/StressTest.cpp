@@ -5,6 +5,7 @@
 #include "tests/support/UserTest.h"
 
 #include <random>
+#include <stdexcept>
 
 namespace {
 
@@ -117,3 +118,66 @@ TEST_P(StressSeeds, RandomOperationsKeepTheWindowTableConsistent) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, StressSeeds, ::testing::Range(1u, 6u));
+
+// Procedures that throw at random points: every operation either completes or lets the
+// exception through, and the platform's state stays consistent either way.
+TEST_P(StressSeeds, RandomExceptionsLeaveTheStateConsistent) {
+  std::mt19937 random(GetParam() * 7919u);
+  std::vector<HWND> pool;
+  bool throwing = true;
+  rec.handler = [&](HWND, UINT m, WPARAM, LPARAM, LRESULT&) -> bool {
+    if (throwing && m != WM_NCDESTROY && std::uniform_int_distribution<int>(0, 99)(random) < 4)
+      throw std::runtime_error("random failure");
+    return false;
+  };
+  static HHOOK hook;
+  hook = SetWindowsHookExA(WH_CALLWNDPROC, [](int c, WPARAM w, LPARAM l) { return CallNextHookEx(hook, c, w, l); },
+                           nullptr, 0);
+  auto pick = [&]() -> HWND {
+    if (pool.empty()) return nullptr;
+    return pool[std::uniform_int_distribution<size_t>(0, pool.size() - 1)(random)];
+  };
+  int thrown = 0;
+  for (int step = 0; step < 1500; step++) {
+    int op = std::uniform_int_distribution<int>(0, 9)(random);
+    HWND a = pick();
+    int x = std::uniform_int_distribution<int>(0, 300)(random);
+    try {
+      switch (op) {
+        case 0: case 1: {
+          HWND h = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, x, 150, 100);
+          if (h) pool.push_back(h);
+          break;
+        }
+        case 2: {
+          HWND h = IsWindow(a) ? rec.Create(WS_CHILD | WS_VISIBLE, x % 50, x % 40, 30, 30, a) : nullptr;
+          if (h) pool.push_back(h);
+          break;
+        }
+        case 3: DestroyWindow(a); break;
+        case 4: MoveWindow(a, x, x, x % 200, x % 150, TRUE); break;
+        case 5: SetFocus(a); break;
+        case 6: InvalidateRect(a, nullptr, TRUE); host().PumpUntilIdle(); break;
+        case 7: host().Click(nullptr, x + 10, x + 10); host().PumpUntilIdle(); break;
+        case 8: SendMessageA(a, WM_USER, 0, 0); break;
+        default: ShowWindow(a, x % 2 ? SW_SHOW : SW_HIDE); break;
+      }
+    } catch (const std::runtime_error&) {
+      thrown++;
+    }
+    pool.erase(std::remove_if(pool.begin(), pool.end(), [](HWND h) { return !IsWindow(h); }), pool.end());
+    ASSERT_EQ(UserSendDepth(), 0);
+    for (HWND h : pool) ASSERT_FALSE(UserIsPainting(h));
+  }
+  EXPECT_GT(thrown, 0);
+  throwing = false;
+  host().PumpUntilIdle();
+  std::vector<HWND> seen;
+  CheckTree(GetDesktopWindow(), seen);
+  EXPECT_EQ(int(seen.size()), UserLiveWindowCount());
+  for (HWND h : pool) DestroyWindow(h);
+  EXPECT_EQ(UserLiveWindowCount(), 0);
+  EXPECT_TRUE(UnhookWindowsHookEx(hook));
+  EXPECT_EQ(UserLiveHookCount(), 0);
+  rec.handler = nullptr;
+}
