@@ -138,6 +138,7 @@ struct State {
   // hooks
   std::vector<Hook> hooks;          // newest first
   int hookCallDepth = 0;
+  std::vector<HHOOK> hookPositions;   // the hook running in each active chain, innermost last
   uint32_t nextHookId = 1;
   // focus, activation, capture
   HWND focus = nullptr;

@@ -181,3 +181,50 @@ TEST_P(StressSeeds, RandomExceptionsLeaveTheStateConsistent) {
   EXPECT_EQ(UserLiveHookCount(), 0);
   rec.handler = nullptr;
 }
+
+namespace {
+std::mt19937* g_random;
+std::vector<HHOOK>* g_hooks;
+
+LRESULT RandomHook(int code, WPARAM w, LPARAM l) {
+  // Each hook passes on to the next; now and then one removes a random hook (maybe itself)
+  // or adds another, while the chain is running.
+  int roll = std::uniform_int_distribution<int>(0, 99)(*g_random);
+  HHOOK self = g_hooks->empty() ? nullptr : g_hooks->front();
+  if (roll < 5 && !g_hooks->empty()) {
+    size_t i = std::uniform_int_distribution<size_t>(0, g_hooks->size() - 1)(*g_random);
+    UnhookWindowsHookEx((*g_hooks)[i]);
+    g_hooks->erase(g_hooks->begin() + ptrdiff_t(i));
+  } else if (roll < 8 && g_hooks->size() < 12) {
+    int kinds[] = {WH_CALLWNDPROC, WH_GETMESSAGE, WH_MOUSE};
+    g_hooks->push_back(SetWindowsHookExA(kinds[roll % 3], RandomHook, nullptr, 0));
+  }
+  return CallNextHookEx(self, code, w, l);
+}
+}  // namespace
+
+TEST_P(StressSeeds, HooksAddedAndRemovedWhileChainsRun) {
+  std::mt19937 random(GetParam() * 104729u);
+  std::vector<HHOOK> hooks;
+  g_random = &random;
+  g_hooks = &hooks;
+  for (int kind : {WH_CALLWNDPROC, WH_GETMESSAGE, WH_MOUSE, WH_CALLWNDPROC})
+    hooks.push_back(SetWindowsHookExA(kind, RandomHook, nullptr, 0));
+  HWND h = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 300, 200);
+  HWND child = rec.Create(WS_CHILD | WS_VISIBLE, 10, 10, 50, 50, h);
+  for (int step = 0; step < 1500; step++) {
+    int x = std::uniform_int_distribution<int>(0, 300)(random);
+    switch (x % 5) {
+      case 0: SendMessageA(x % 2 ? h : child, WM_USER, 0, 0); break;
+      case 1: PostMessageA(h, WM_USER, 0, 0); break;
+      case 2: host().Click(h, x % 250, x % 150); break;
+      case 3: InvalidateRect(child, nullptr, TRUE); break;
+      default: host().PumpUntilIdle(); break;
+    }
+    if (hooks.size() < 2) hooks.push_back(SetWindowsHookExA(WH_CALLWNDPROC, RandomHook, nullptr, 0));
+  }
+  host().PumpUntilIdle();
+  for (HHOOK hook : hooks) EXPECT_TRUE(UnhookWindowsHookEx(hook));
+  EXPECT_EQ(UserLiveHookCount(), 0);
+  DestroyWindow(h);
+}
