@@ -329,6 +329,8 @@ struct MOUSEHOOKSTRUCT {
 // Hooks are per thread; there is one thread, so `threadId` and `module` are not checked.
 HHOOK SetWindowsHookExA(int idHook, HOOKPROC fn, HINSTANCE module, DWORD threadId);
 BOOL UnhookWindowsHookEx(HHOOK hook);
+// Calls the next hook of the chain that is running (the handle matters only when called
+// outside any hook). Hooks removed while a chain runs stay linked until it ends.
 LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam);
 
 // ---- Timers ------------------------------------------------------------------------------
