@@ -578,8 +578,8 @@ inline LPCSTR IDC_NO = MAKEINTRESOURCEA(32648);
 inline LPCSTR IDC_HAND = MAKEINTRESOURCEA(32649);
 inline LPCSTR IDC_APPSTARTING = MAKEINTRESOURCEA(32650);
 inline LPCSTR IDC_HELP = MAKEINTRESOURCEA(32651);
-// Standard cursors are built in; other names are not found (the class library loads its
-// own cursors from resources and registers them with CreateCursorFromImage).
+// The standard cursors (IDC_*) are built in; other names are cursor resources (a PNG or
+// BMP with its hot spot), loaded once and shared. Absent or undecodable ones give null.
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();

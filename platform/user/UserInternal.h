@@ -153,14 +153,10 @@ struct State {
   UINT lastClickMsg = 0;
   DWORD lastClickTime = 0;
   POINT lastClickPt;
-  bool lastClickWasDouble = false;
   HWND trackLeave = nullptr;
-  HWND mouseOver = nullptr;
   UINT doubleClickTime = 500;
   UINT wheelLines = 3;
   // services
-  std::vector<std::unique_ptr<Cursor>> cursors;
-  std::vector<uint32_t> cursorGenerations;
   HCURSOR currentCursor = nullptr;
   int cursorShowCount = 0;
   Caret caret;
@@ -183,7 +179,6 @@ struct State {
 State& S();
 
 Wnd* Find(HWND h);                  // nullptr for stale, null or foreign handles
-Wnd* FindLive(HWND h);              // also nullptr while the window is being freed
 bool IsTopLevel(const Wnd* w);
 Wnd* TopLevelOf(Wnd* w);            // nullptr for the desktop
 TPoint ClientOriginOnScreen(const Wnd* w);
