@@ -249,8 +249,10 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
     SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, flags);
     return TRUE;
   }
+  // Showing what is shown already changes nothing (the other commands still activate).
+  if (wasVisible && (cmd == SW_SHOW || cmd == SW_SHOWNA)) return TRUE;
   UINT flags = SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE;
-  if (cmd == SW_SHOWNA || cmd == SW_SHOWNOACTIVATE || cmd == SW_SHOWMINNOACTIVE)
+  if (cmd == SW_SHOWNA || cmd == SW_SHOWNOACTIVATE || cmd == SW_SHOWMINNOACTIVE || (w->style & WS_CHILD))
     flags |= SWP_NOACTIVATE | SWP_NOZORDER;
   if (cmd == SW_SHOWMAXIMIZED || cmd == SW_MAXIMIZE) {
     if (!(w->style & WS_CHILD)) {
