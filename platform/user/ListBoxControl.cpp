@@ -30,6 +30,7 @@ struct ListState {
   bool tracking = false;
   bool changedWhileTracking = false;
   int hExtent = 0;
+  bool vscroll = false;   // created with WS_VSCROLL: the bar comes and goes with the range
 };
 
 std::map<HWND, std::unique_ptr<ListState>>& States() {
@@ -89,7 +90,7 @@ int MaxTop(HWND h, const ListState& s) {
 }
 
 void UpdateScrollBar(HWND h, const ListState& s) {
-  if (!(Style(h) & WS_VSCROLL)) return;
+  if (!s.vscroll) return;
   SCROLLINFO si;
   si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | ((Style(h) & LBS_DISABLENOSCROLL) ? SIF_DISABLENOSCROLL : 0);
   si.nMin = 0;
@@ -338,6 +339,7 @@ bool OnKey(HWND h, ListState& s, int vk) {
 LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
     States()[h] = std::make_unique<ListState>();
+    if (auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp)) States()[h]->vscroll = (DWORD(cs->style) & WS_VSCROLL) != 0;
     return DefWindowProcA(h, msg, wp, lp);
   }
   ListState* sp = StateOf(h);
