@@ -5,10 +5,8 @@
 
 namespace {
 
-constexpr uint64_t kMaxPixels = uint64_t(1) << 28;
-
 bool sizeOk(Integer w, Integer h) {
-  return w > 0 && h > 0 && uint64_t(w) * uint64_t(h) <= kMaxPixels;
+  return w > 0 && h > 0 && uint64_t(w) * uint64_t(h) <= kMaxSurfacePixels;
 }
 
 HBITMAP newBitmap(Integer w, Integer h, bool mono) {

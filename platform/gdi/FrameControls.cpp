@@ -102,7 +102,14 @@ void drawRadioCell(DeviceContext& d, Integer x, Integer y, UINT state, RadioMode
 
 // A filled triangle pointing in `dir` (DFCS_SCROLLUP..RIGHT) centred at (cx, cy), `h` rows deep.
 void drawArrow(DeviceContext& d, Integer cx, Integer cy, Integer h, UINT dir, Pixel p) {
+  // Rows (or columns) outside the clip are skipped, so a huge button costs what is visible.
+  const TRect cb = d.EffectiveClip().Bounds();
+  const bool vertical = dir == DFCS_SCROLLUP || dir == DFCS_SCROLLDOWN;
+  const Integer lo = vertical ? cb.Top : cb.Left, hi = vertical ? cb.Bottom : cb.Right;
+  const Integer base = vertical ? cy : cx;
   for (Integer i = 0; i < h; ++i) {
+    const Integer at = (dir == DFCS_SCROLLUP || dir == DFCS_SCROLLLEFT) ? base - h / 2 + i : base + (h - 1) / 2 - i;
+    if (at < lo || at >= hi) continue;
     const Integer half = i;   // row i is 2i+1 long
     switch (dir) {
       case DFCS_SCROLLUP:
@@ -136,9 +143,12 @@ BOOL drawScroll(HDC dc, DeviceContext& d, RECT* rc, UINT state) {
     d.FillDeviceRect(r, sys(d, COLOR_BTNFACE));
     // Three pairs of diagonal lines towards the bottom-right corner.
     const Integer size = std::min(r.Width(), r.Height());
+    const TRect cb = d.EffectiveClip().Bounds();
     for (Integer k = 0; k < 3; ++k) {
       const Integer off = size - 1 - k * 4 - 3;
-      for (Integer i = 0; off + i < size; ++i) {
+      // Only the steps whose column the clip can show.
+      const Integer iFirst = std::max<Integer>(0, r.Right - cb.Right), iLast = std::min<Integer>(size - off, r.Right - cb.Left);
+      for (Integer i = iFirst; i < iLast && off + i < size; ++i) {
         const Integer px = r.Right - 1 - i, py = r.Bottom - size + off + i;
         if (off + i < 0) continue;
         dot(d, px, py, sys(d, COLOR_BTNHIGHLIGHT));
