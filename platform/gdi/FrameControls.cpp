@@ -51,14 +51,15 @@ void drawCheckCell(DeviceContext& d, Integer x, Integer y, UINT state) {
 
 enum class RadioPart { Outside, OuterLT, OuterRB, InnerLT, InnerRB, Inside, Dot };
 
-// The 12 x 12 ring-and-dot radio glyph, in doubled coordinates around the centre (5.5, 5.5).
+// The 13 x 13 ring-and-dot radio glyph, in doubled coordinates around the centre (6, 6):
+// a two-pixel ring split along the anti-diagonal, the inside, and the dot.
 RadioPart radioPart(Integer x, Integer y) {
-  const Integer dx = 2 * x - 11, dy = 2 * y - 11, d2 = dx * dx + dy * dy;
-  const bool lt = x + y <= 10;
-  if (d2 >= 144) return RadioPart::Outside;
-  if (d2 >= 100) return lt ? RadioPart::OuterLT : RadioPart::OuterRB;
-  if (d2 >= 64) return lt ? RadioPart::InnerLT : RadioPart::InnerRB;
-  if (d2 < 16) return RadioPart::Dot;
+  const Integer dx = 2 * x - 12, dy = 2 * y - 12, d2 = dx * dx + dy * dy;
+  const bool lt = x + y < 12;
+  if (d2 >= 169) return RadioPart::Outside;
+  if (d2 >= 121) return lt ? RadioPart::OuterLT : RadioPart::OuterRB;
+  if (d2 >= 81) return lt ? RadioPart::InnerLT : RadioPart::InnerRB;
+  if (d2 < 25) return RadioPart::Dot;
   return RadioPart::Inside;
 }
 
@@ -71,8 +72,8 @@ void drawRadioCell(DeviceContext& d, Integer x, Integer y, UINT state, RadioMode
   const bool grey = (state & DFCS_INACTIVE) || (state & DFCS_PUSHED);
   const bool checked = state & DFCS_CHECKED;
   const Pixel black = 0, white = d.TargetPixel(RGB(255, 255, 255));
-  for (Integer r = 0; r < 12; ++r)
-    for (Integer c = 0; c < 12; ++c) {
+  for (Integer r = 0; r < kGlyph; ++r)
+    for (Integer c = 0; c < kGlyph; ++c) {
       const RadioPart part = radioPart(c, r);
       Pixel p;
       if (mode == RadioMode::Mask) {
