@@ -544,8 +544,11 @@ BOOL PatBlt(HDC dc, int x, int y, int cx, int cy, DWORD rop);
 HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits);
 HBITMAP CreateBitmapIndirect(const BITMAP* bm);
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
+// 32 bits per pixel only (BI_RGB, or BI_BITFIELDS with the native masks); other formats fail.
 HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, void* section,
                          DWORD offset);
+// Get/SetDIBits: 1, 24 and 32 bits per pixel, BI_RGB, either row order (negative height =
+// top-down). A null `bits` with biBitCount 0 describes the bitmap.
 int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAPINFO* info,
               UINT usage);
 int SetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, const void* bits,
