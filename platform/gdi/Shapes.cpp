@@ -42,7 +42,7 @@ Region visiblePolygons(DeviceContext& d, const std::vector<std::vector<TPoint>>&
 }
 
 // Counter-clockwise convex hull of the corners of two w x w squares centred on a and b.
-std::vector<TPoint> SweptSquare(TPoint a, TPoint b, Integer w) {
+std::vector<TPoint> sweptSquare(TPoint a, TPoint b, Integer w) {
   const Integer h = w / 2;
   std::vector<TPoint> pts;
   for (TPoint c : {a, b}) {
@@ -80,27 +80,22 @@ class PenStroker {
     width_ = pen_->Width;
     if (width_ > 1) dashes_ = {nullptr, 0};   // wide pens draw solid
   }
-  bool Visible() const { return visible_; }
-  Integer Width() const { return width_; }
-  Pixel Color() const { return color_; }
-
   // The pixels from a to b, b itself excluded. Only the steps that can reach the clip are
   // walked, so a line to a far-away point costs no more than the visible part.
   void Line(TPoint a, TPoint b) {
     if (!visible_) return;
     if (width_ > 1) {
       // A square pen swept along the segment: the convex hull of its squares at both ends.
-      wide_.push_back(SweptSquare(a, b, width_));
+      wide_.push_back(sweptSquare(a, b, width_));
       return;
     }
     const Integer dx = std::abs(b.X - a.X), dy = std::abs(b.Y - a.Y);
     const Integer sx = b.X >= a.X ? 1 : -1, sy = b.Y >= a.Y ? 1 : -1;
     const Integer steps = std::max(dx, dy);
     const TRect clip = dc_.EffectiveClip().Bounds();
-    const Integer m = width_;   // wide pens reach this far from the line
     const bool xMajor = dx >= dy;
     const Integer from = xMajor ? a.X : a.Y, dir = xMajor ? sx : sy;
-    const Integer lo = (xMajor ? clip.Left : clip.Top) - m, hi = (xMajor ? clip.Right : clip.Bottom) + m;
+    const Integer lo = xMajor ? clip.Left : clip.Top, hi = xMajor ? clip.Right : clip.Bottom;
     Int64 first = dir > 0 ? Int64(lo) - from : Int64(from) - hi;
     Int64 last = dir > 0 ? Int64(hi) - from : Int64(from) - lo;
     first = std::max<Int64>(first, 0);
@@ -164,11 +159,8 @@ bool recording(DeviceContext* d) { return d->Path == DeviceContext::PathState::O
 
 void strokePolyline(DeviceContext& d, const std::vector<TPoint>& pts) {
   PenStroker pen(d);
+  // Thin pens stop before the last point; a wide pen's squares cover both ends.
   for (size_t i = 0; i + 1 < pts.size(); ++i) pen.Line(pts[i], pts[i + 1]);
-  // A wide pen also covers the last point (its caps), thin pens stop before it.
-  if (pen.Width() > 1 && !pts.empty()) {
-    pen.Line(pts.back(), {pts.back().X + 1, pts.back().Y});
-  }
 }
 
 const BrushObject* currentBrush(DeviceContext& d) {
