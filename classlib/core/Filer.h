@@ -152,7 +152,8 @@ class TReader : public TFiler {
 
   TValueType NextValue();
   TValueType ReadValue();
-  bool EndOfList() { return NextValue() == TValueType::vaNull; }
+  // True at the zero byte that ends a list (of values, properties or components).
+  bool EndOfList();
   void ReadListBegin() { CheckValue(TValueType::vaList); }
   void ReadListEnd() { CheckValue(TValueType::vaNull); }
   void CheckValue(TValueType Value);

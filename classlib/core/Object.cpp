@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <string>
 
 // ---- TEnumType ----
 
@@ -19,6 +20,12 @@ TEnumType::TEnumType(const char* typeName, const char* nameList) : FName(typeNam
       cur += *p;
   }
   flush();
+}
+
+const String& TEnumType::ValueName(int ordinal) const {
+  if (ordinal < 0 || ordinal >= Count())
+    throw ERangeError("Value " + std::to_string(ordinal) + " is out of the range of " + FName);
+  return FNames[size_t(ordinal)];
 }
 
 int TEnumType::IndexOf(std::string_view name) const {

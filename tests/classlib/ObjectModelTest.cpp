@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "classlib/core/Classes.h"
+#include "classlib/core/Lists.h"
 
 #include <string>
 #include <vector>
@@ -466,4 +467,48 @@ TEST(MetaClass, CreatesTheChosenClassTwoPhase) {
   EXPECT_EQ(cls.Class, &TCircle::StaticClass());
   EXPECT_TRUE(cls == (ClassOf<TCircle, TShapeBase, int>()));
   EXPECT_FALSE(cls == (ClassOf<TShapeBase, TShapeBase, int>()));
+}
+
+namespace {
+class IGreeter : public IInterface {
+ public:
+  virtual std::string Greet() const = 0;
+};
+class ICounter : public IInterface {
+ public:
+  virtual int Next() = 0;
+};
+class TGreeter : public TPersistent, public IGreeter {
+  TL_CLASS(TGreeter, TPersistent)
+ public:
+  std::string Greet() const override { return "hello"; }
+};
+}  // namespace
+TL_DEFINE_CLASS(TGreeter)
+
+TEST(Interfaces, SupportsCrossCastsAndTheListOwnsNothing) {
+  Owned<TGreeter> g(New<TGreeter>());
+  TObject* asObject = g.get();
+  IGreeter* greeter = nullptr;
+  EXPECT_TRUE(Supports(asObject, greeter));
+  EXPECT_EQ(greeter->Greet(), "hello");
+  EXPECT_EQ(Supports<ICounter>(asObject), nullptr);
+  EXPECT_EQ(Supports<IGreeter>(static_cast<TObject*>(nullptr)), nullptr);
+  // Back from the interface to the object.
+  EXPECT_EQ(dynamic_cast<TObject*>(greeter), asObject);
+
+  Owned<TInterfaceList> list(New<TInterfaceList>());
+  list->Add(greeter);
+  list->Add(greeter);
+  EXPECT_EQ(list->IndexOf(greeter), 0);
+  EXPECT_EQ(list->Remove(greeter), 0);
+  EXPECT_EQ(list->Count(), 1);
+  EXPECT_THROW(list->Items(1), EListError);
+  list->Clear();
+  EXPECT_EQ(g->Greet(), "hello");  // still alive: the list never freed it
+}
+
+TEST(Enums, OutOfRangeOrdinalsAreRangeErrors) {
+  EXPECT_THROW(EnumInfo<TTestColour>::Type().ValueName(3), ERangeError);
+  EXPECT_THROW(EnumInfo<TTestColour>::Type().ValueName(-1), ERangeError);
 }
