@@ -457,6 +457,21 @@ class TClassBuilder {
     std::function<V(const C*)> get = [getter](const C* o) -> V { return (o->*getter)(); };
     return Add<V>(name, std::move(get), nullptr);
   }
+  // Getters that are not const (as some classes declare them) are called the same way.
+  template <class GC, class G, class SC, class SArg>
+  TPropBuilder Property(const char* name, G (GC::*getter)(), void (SC::*setter)(SArg)) {
+    using V = tl_detail::Bare<G>;
+    static_assert(std::is_same_v<V, tl_detail::Bare<SArg>>, "getter and setter types differ");
+    std::function<V(const C*)> get = [getter](const C* o) -> V { return (const_cast<C*>(o)->*getter)(); };
+    std::function<void(C*, V)> set = [setter](C* o, V v) { (o->*setter)(std::move(v)); };
+    return Add<V>(name, std::move(get), std::move(set));
+  }
+  template <class GC, class G>
+  TPropBuilder Property(const char* name, G (GC::*getter)()) {
+    using V = tl_detail::Bare<G>;
+    std::function<V(const C*)> get = [getter](const C* o) -> V { return (const_cast<C*>(o)->*getter)(); };
+    return Add<V>(name, std::move(get), nullptr);
+  }
   template <class FC, class V>
     requires(!std::is_function_v<V>)
   TPropBuilder Property(const char* name, V FC::*field) {

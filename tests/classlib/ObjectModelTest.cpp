@@ -93,6 +93,7 @@ class TWidget : public TPersistent {
   void SetColours(TTestColours v) { FColours = v; }
   const String& GetCaption() const { return FCaption; }
   void SetCaption(const String& v) { FCaption = v; }
+  Int64 GetTicks() { return ++FTicks; }  // not const, as some classes declare getters
   TNotifyEvent OnChange;
 
  private:
@@ -105,6 +106,7 @@ class TWidget : public TPersistent {
   TTestColour FColour = TTestColour::tcRed;
   TTestColours FColours;
   String FCaption;
+  Int64 FTicks = 0;
 };
 TL_DEFINE_CLASS(TWidget, [](auto& c) {
   c.Property("Width", &TWidget::GetWidth, &TWidget::SetWidth).Default(10).Stored(&TWidget::IsWidthStored);
@@ -113,6 +115,7 @@ TL_DEFINE_CLASS(TWidget, [](auto& c) {
   c.Property("Caption", &TWidget::GetCaption, &TWidget::SetCaption);
   c.Property("Small", &TWidget::GetSmall, &TWidget::SetSmall);
   c.Event("OnChange", &TWidget::OnChange);
+  c.Property("Ticks", &TWidget::GetTicks);
 })
 
 class TWideWidget : public TWidget {
@@ -397,10 +400,16 @@ TEST(Properties, RedeclaredPropertyKeepsItsPlaceWithTheNewDefault) {
   const auto& props = TWideWidget::StaticClass().Properties();
   std::vector<std::string> names;
   for (const TPropInfo* p : props) names.push_back(p->Name);
-  EXPECT_EQ(names, (std::vector<std::string>{"Width", "Colour", "Colours", "Caption", "Small", "OnChange", "Ratio"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"Width", "Colour", "Colours", "Caption", "Small", "OnChange", "Ticks", "Ratio"}));
   EXPECT_EQ(props[0]->DefaultOrd, 20);
   EXPECT_EQ(TWidget::StaticClass().FindProperty("Width")->DefaultOrd, 10);
-  EXPECT_EQ(props[6]->Kind, TPropKind::Double);
+  EXPECT_EQ(props[7]->Kind, TPropKind::Double);
+  EXPECT_EQ(props[6]->Kind, TPropKind::Int64);
+  EXPECT_FALSE(props[6]->Writable());
+  Owned<TWideWidget> w(New<TWideWidget>());
+  EXPECT_EQ(props[6]->GetOrd(w.get()), 1);
+  EXPECT_EQ(props[6]->GetOrd(w.get()), 2);
 }
 
 TEST(Properties, EventsCompareByIdentityAndTravelErased) {
