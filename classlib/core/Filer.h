@@ -51,6 +51,7 @@ double ExtendedToDouble(const Byte In[10]);
 TComponent* ReadComponentRes(const String& ResName, TComponent* Instance);
 
 // ---- Filers ----
+// Filers are objects like any other: Owned<TReader> r(New<TReader>(stream)).
 
 class TFiler : public TObject {
   TL_CLASS(TFiler, TObject)
