@@ -49,6 +49,10 @@ double ExtendedToDouble(const Byte In[10]);
 // Reads the component stored as RCDATA resource ResName into Instance (or into a new
 // instance of the class it names when Instance is nullptr).
 TComponent* ReadComponentRes(const String& ResName, TComponent* Instance);
+// Reads into Instance the RCDATA descriptions named after its class and its ancestors
+// below RootAncestor, ancestors first (how a form finds its own description). False when
+// none of them has one.
+bool InitInheritedComponent(TComponent* Instance, const TClass& RootAncestor);
 
 // ---- Filers ----
 // Filers are objects like any other: Owned<TReader> r(New<TReader>(stream)).
