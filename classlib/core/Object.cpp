@@ -198,6 +198,15 @@ void TClass::SetMessages(std::vector<TMessageEntry> entries) {
   }
 }
 
+const TPropInfo* GetPropInfo(const TObject* Instance, std::string_view PropName) {
+  return Instance ? Instance->ClassType().FindProperty(PropName) : nullptr;
+}
+
+bool IsStoredProp(const TObject* Instance, std::string_view PropName) {
+  const TPropInfo* p = GetPropInfo(Instance, PropName);
+  return p && p->IsStored(Instance);
+}
+
 // ---- Registry ----
 
 namespace {

@@ -282,6 +282,11 @@ TMetaClass<Base, A...> ClassOf() {
   return {&T::StaticClass(), [](A... a) -> Base* { return new T(a...); }};
 }
 
+// The published property PropName of Instance's class, or nullptr.
+const TPropInfo* GetPropInfo(const TObject* Instance, std::string_view PropName);
+// The property's stored predicate for Instance; false when there is no such property.
+bool IsStoredProp(const TObject* Instance, std::string_view PropName);
+
 // ---- Class registry (filled by the units' Initialize) ----
 
 // Registering the same class twice is harmless; another class with a registered name

@@ -391,9 +391,13 @@ TEST(Properties, KindsAreInferredFromAccessors) {
   EXPECT_EQ(w->GetCaption(), "Hi");
   EXPECT_EQ(c.FindProperty("Colour")->DefaultOrd, 1);
   w->SetWidth(99);
-  EXPECT_FALSE(c.FindProperty("Width")->IsStored(w.get()));
+  EXPECT_FALSE(IsStoredProp(w.get(), "Width"));
   w->SetWidth(5);
-  EXPECT_TRUE(c.FindProperty("Width")->IsStored(w.get()));
+  EXPECT_TRUE(IsStoredProp(w.get(), "width"));
+  EXPECT_TRUE(IsStoredProp(w.get(), "Caption"));  // no predicate: stored
+  EXPECT_FALSE(IsStoredProp(w.get(), "Missing"));
+  EXPECT_EQ(GetPropInfo(w.get(), "COLOUR"), c.FindProperty("Colour"));
+  EXPECT_EQ(GetPropInfo(nullptr, "Colour"), nullptr);
 }
 
 TEST(Properties, RedeclaredPropertyKeepsItsPlaceWithTheNewDefault) {
