@@ -4,7 +4,9 @@
 // root's published methods by name.
 //
 // Every error the reader raises for bad data is an EReadError whose message ends with
-// the stream offset of the offending item; a missing class raises EClassNotFound.
+// the stream offset of the offending item (a setter's own error comes wrapped as
+// "Error reading Name.Prop: ..."); a missing class raises EClassNotFound. Errors from
+// Loaded pass through as they are, after every component has had its Loaded.
 #pragma once
 
 #include "classlib/core/Classes.h"

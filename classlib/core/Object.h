@@ -10,6 +10,12 @@
 //   TL_DEFINE_CLASS(TShape, [](auto& c) {                 // in the .cpp
 //     c.Property("Width", &TShape::GetWidth, &TShape::SetWidth).Default(10);
 //   });
+//
+// Message handlers: a map before TL_DEFINE_CLASS in the same .cpp; a handler passes a
+// message on to the parent classes' handlers (else DefaultHandler) with TL_INHERITED.
+//
+//   TL_MESSAGES(TShape, TL_ON(WM_PAINT, WMPaint), TL_ON(CM_MOUSEENTER, CMMouseEnter))
+//   void TShape::WMPaint(TMessage& Message) { ...; TL_INHERITED(Message); }
 #pragma once
 
 #include "classlib/core/Enums.h"
