@@ -167,10 +167,12 @@ Surface stretchSurface(const Surface& src, const TRect& from, Integer w, Integer
 }
 
 // The rectangle from (x, y) spanning cx by cy, either way; sums are clamped to the platform's
-// coordinate range instead of overflowing.
-TRect spanRect(Integer x, Integer y, Integer cx, Integer cy) {
-  const Integer ex = DeviceContext::ClampCoord(Int64(x) + cx), ey = DeviceContext::ClampCoord(Int64(y) + cy);
-  const Integer bx = DeviceContext::ClampCoord(x), by = DeviceContext::ClampCoord(y);
+// coordinate range instead of overflowing. A negative extent normally covers [x + cx, x);
+// `inclusive` makes it start at pixel x itself, [x + cx + 1, x + 1), as mirrored copies do.
+TRect spanRect(Integer x, Integer y, Integer cx, Integer cy, bool inclusive = false) {
+  const Integer sx = (inclusive && cx < 0) ? 1 : 0, sy = (inclusive && cy < 0) ? 1 : 0;
+  const Integer ex = DeviceContext::ClampCoord(Int64(x) + cx + sx), ey = DeviceContext::ClampCoord(Int64(y) + cy + sy);
+  const Integer bx = DeviceContext::ClampCoord(Int64(x) + sx), by = DeviceContext::ClampCoord(Int64(y) + sy);
   return {std::min(bx, ex), std::min(by, ey), std::max(bx, ex), std::max(by, ey)};
 }
 
@@ -197,13 +199,15 @@ BOOL StretchBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1,
   Surface* ss = sd->Target();
   if (!ss || !dd->Target()) return FALSE;
   if (cx == 0 || cy == 0 || cx1 == 0 || cy1 == 0) return TRUE;
-  const TRect dr = dd->ToDevice(spanRect(x, y, cx, cy));
-  TRect sr = sd->ToDevice(spanRect(x1, y1, cx1, cy1));
+  // When the copy mirrors along either axis, every negative extent starts at its own pixel;
+  // without mirroring, negative extents just normalise (the platform's observed rules).
+  const bool mirrorX = (cx < 0) != (cx1 < 0), mirrorY = (cy < 0) != (cy1 < 0);
+  const bool mirrored = mirrorX || mirrorY;
+  const TRect dr = dd->ToDevice(spanRect(x, y, cx, cy, mirrored));
+  TRect sr = sd->ToDevice(spanRect(x1, y1, cx1, cy1, mirrored));
   sr = {sr.Left + sd->DeviceOrigin.X, sr.Top + sd->DeviceOrigin.Y, sr.Right + sd->DeviceOrigin.X,
         sr.Bottom + sd->DeviceOrigin.Y};
   const SourceConversion conv = conversionFor(*dd, *sd);
-  const bool mirrorX = (cx < 0) != (cx1 < 0), mirrorY = (cy < 0) != (cy1 < 0);
-
   if (dr.Width() == sr.Width() && dr.Height() == sr.Height() && !mirrorX && !mirrorY) {
     // Same size: only the part that lies inside the source is copied.
     const TRect inside = IntersectRects(sr, ss->Bounds());
