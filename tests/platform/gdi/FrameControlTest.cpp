@@ -139,3 +139,21 @@ TEST_F(FrameControlTest, RadioGlyphSpansItsCellInSevenPixelClasses) {
   EXPECT_TRUE(classes.count(GetSysColor(COLOR_WINDOW)));
   EXPECT_EQ(classes.size(), 6u + (GetSysColor(COLOR_WINDOW) != GetSysColor(COLOR_BTNHIGHLIGHT)));
 }
+
+TEST_F(FrameControlTest, CheckBoxBitmapMatchesTheFrameControls) {
+  HBITMAP boxes = CreateCheckBoxesBitmap();
+  Surface& cells = *BitmapFromHandle(boxes)->Pixels;
+  Canvas(13, 13);
+  const UINT cols[4] = {0, DFCS_CHECKED, DFCS_PUSHED, DFCS_PUSHED | DFCS_CHECKED};
+  const UINT rows[3] = {DFCS_BUTTONCHECK, DFCS_BUTTONRADIO, DFCS_BUTTON3STATE};
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 4; ++c) {
+      Surf().Fill(PixelFromColor(GetSysColor(COLOR_BTNFACE)));
+      RECT cell{0, 0, 13, 13};
+      DrawFrameControl(dc, &cell, DFC_BUTTON, rows[r] | cols[c]);
+      for (int y = 0; y < 13; ++y)
+        for (int x = 0; x < 13; ++x)
+          ASSERT_EQ(Surf().At(x, y), cells.At(c * 13 + x, r * 13 + y)) << "cell " << c << "," << r << " at " << x << "," << y;
+    }
+  DeleteObject(boxes);
+}
