@@ -107,12 +107,16 @@ class PenStroker {
     phase_ += first;
     for (Int64 i = first; i <= last; ++i) {
       Integer x, y;
+      // The minor coordinate is the ideal one rounded to the nearest pixel; a tie (the line
+      // exactly between two pixels) lights the upper or left one, whichever way the line runs.
       if (xMajor) {
         x = a.X + sx * Integer(i);
-        y = a.Y + sy * Integer((2 * i * dy + dx) / (2 * Int64(dx)));
+        const Int64 twice = 2 * i * dy + dx - (sy > 0 ? 1 : 0);
+        y = a.Y + sy * Integer(twice / (2 * Int64(dx)));
       } else {
         y = a.Y + sy * Integer(i);
-        x = a.X + sx * Integer((2 * i * dx + dy) / (2 * Int64(dy)));
+        const Int64 twice = 2 * i * dx + dy - (sx > 0 ? 1 : 0);
+        x = a.X + sx * Integer(twice / (2 * Int64(dy)));
       }
       Plot(x, y);
     }
