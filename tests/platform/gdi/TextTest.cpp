@@ -443,3 +443,41 @@ TEST(DrawTextOnDc, ModifyStringWritesTheShortenedText) {
   DrawTextA(c.dc(), constant, -1, &r, DT_SINGLELINE | DT_END_ELLIPSIS | DT_MODIFYSTRING);
   EXPECT_STREQ(constant, "abcdefghij") << "DrawTextA never writes";
 }
+
+TEST(TabbedText, OutputMovesToTheStopsFromTheOrigin) {
+  Canvas c(200, 40, TestFont(-16));
+  int stops[] = {40};
+  LONG r = TabbedTextOutA(c.dc(), 5, 3, "a\tb", 3, 1, stops, 5);
+  EXPECT_EQ(LOWORD(DWORD(r)), 50);   // a, then the tab to origin + 40, then b
+  EXPECT_EQ(HIWORD(DWORD(r)), 20);
+  EXPECT_TRUE(c.Ink(5, 10));
+  EXPECT_FALSE(c.Ink(15, 10)) << "the tab draws nothing";
+  EXPECT_TRUE(c.Ink(45, 10));
+  EXPECT_EQ(c.InkBounds(200, 40), (RECT{5, 7, 54, 23}));
+  // Default stops (none given) every 8 average widths from the origin.
+  Canvas d(200, 40, TestFont(-16));
+  r = TabbedTextOutA(d.dc(), 0, 0, "\tx", 2, 0, nullptr, 0);
+  EXPECT_EQ(LOWORD(DWORD(r)), 90);
+  EXPECT_TRUE(d.Ink(80, 10));
+  EXPECT_EQ(TabbedTextOutA(d.dc(), 0, 0, nullptr, 2, 0, nullptr, 0), 0);
+}
+
+TEST(DrawTextOnDc, ExpandedTabsAndExternalLeadingWithAPackagedFace) {
+  Canvas c(400, 200, TestFont(-16, 0, "Arial"));
+  TEXTMETRICA tm{};
+  ASSERT_TRUE(GetTextMetricsA(c.dc(), &tm));
+  SIZE ab{}, a{};
+  GetTextExtentPoint32A(c.dc(), "Alpha beta", 10, &ab);
+  RECT r{0, 0, 0, 0};
+  EXPECT_EQ(DrawTextA(c.dc(), "Alpha beta", -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX), tm.tmHeight);
+  EXPECT_EQ(r.Right, ab.cx) << "the measured line is the extent of its text";
+  r = {0, 0, 400, 0};
+  EXPECT_EQ(DrawTextA(c.dc(), "a\nb", -1, &r, DT_CALCRECT | DT_EXTERNALLEADING),
+            2 * (tm.tmHeight + tm.tmExternalLeading));
+  GetTextExtentPoint32A(c.dc(), "a", 1, &a);
+  r = {0, 0, 400, 0};
+  DrawTextA(c.dc(), "a\tb", -1, &r, DT_CALCRECT | DT_EXPANDTABS | DT_SINGLELINE);
+  SIZE b{};
+  GetTextExtentPoint32A(c.dc(), "b", 1, &b);
+  EXPECT_EQ(r.Right, 8 * tm.tmAveCharWidth + b.cx) << "the tab reaches 8 average widths";
+}
