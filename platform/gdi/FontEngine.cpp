@@ -320,10 +320,28 @@ std::map<CacheKey, std::unique_ptr<FontInstance>>& Cache() {
 
 // ---------------------------------------------------------------------------------
 
-const FontInstance::CachedGlyph& FontInstance::Glyph(Byte ch) {
-  auto& slot = glyphs_[ch];
-  if (!slot) slot = std::make_unique<CachedGlyph>(Load(ch));
-  return *slot;
+void FontInstance::Store(Byte ch, CachedGlyph&& g) {
+  advances_[ch] = g.Advance;
+  haveAdvance_[ch] = true;
+  if (images_[ch]) return;
+  // Small sizes keep every image; large ones start over when the budget is spent.
+  constexpr size_t kImageBudget = size_t(8) << 20;
+  if (imageBytes_ + g.Image.Coverage.size() > kImageBudget) {
+    for (auto& image : images_) image.reset();
+    imageBytes_ = 0;
+  }
+  imageBytes_ += g.Image.Coverage.size();
+  images_[ch] = std::make_unique<GlyphImage>(std::move(g.Image));
+}
+
+Integer FontInstance::Advance(Byte ch) {
+  if (!haveAdvance_[ch]) Store(ch, Load(ch));
+  return advances_[ch];
+}
+
+const GlyphImage& FontInstance::Image(Byte ch) {
+  if (!images_[ch]) Store(ch, Load(ch));
+  return *images_[ch];
 }
 
 void TextPath::MoveTo(double x, double y) {

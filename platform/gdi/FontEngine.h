@@ -103,8 +103,10 @@ class FontInstance {
   // The face name the table reports for this font (GetTextFaceA).
   const String& FaceName() const { return faceName_; }
 
-  Integer Advance(Byte ch) { return Glyph(ch).Advance; }
-  const GlyphImage& Image(Byte ch) { return Glyph(ch).Image; }
+  Integer Advance(Byte ch);
+  // The reference stays valid until the next Advance or Image call: images of large sizes
+  // are not all kept (the cache holds a bounded number of bytes).
+  const GlyphImage& Image(Byte ch);
   // Appends the outline of `ch` drawn with its pen position at (penX, baselineY).
   virtual void AppendOutline(Byte ch, double penX, double baselineY, TextPath& path) = 0;
 
@@ -115,13 +117,17 @@ class FontInstance {
   };
   FontInstance() = default;
   virtual CachedGlyph Load(Byte ch) = 0;
-  const CachedGlyph& Glyph(Byte ch);
 
   FontMetrics metrics_;
   String faceName_;
 
  private:
-  std::array<std::unique_ptr<CachedGlyph>, 256> glyphs_;
+  void Store(Byte ch, CachedGlyph&& g);
+
+  std::array<Integer, 256> advances_{};
+  std::array<bool, 256> haveAdvance_{};
+  std::array<std::unique_ptr<GlyphImage>, 256> images_;
+  size_t imageBytes_ = 0;
 };
 
 // The realised font for a description. The reference stays valid until the next call

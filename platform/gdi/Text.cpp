@@ -110,20 +110,39 @@ void PaintRun(DeviceContext& dc, FontInstance& font, const Run& run) {
     if (run.Glyphs) AppendToPath(dc, font, run);
     return;
   }
+  // The part of text space that can reach a visible pixel: the clip's bounds turned back,
+  // relative to the run's cell origin, with a pixel of slack for the sampling.
+  TRect visible = dc.EffectiveClip().Bounds();
+  if (run.Clip) {
+    visible = {std::max(visible.Left, run.Clip->Left), std::max(visible.Top, run.Clip->Top),
+               std::min(visible.Right, run.Clip->Right), std::min(visible.Bottom, run.Clip->Bottom)};
+  }
+  if (visible.IsEmpty()) return;
+  auto rel = [](Integer v, Integer ref) { return Integer(std::clamp<Int64>(Int64(v) - ref, -1000000000, 1000000000)); };
+  TRect turned = TextSpaceBounds({rel(visible.Left, run.Ref.X), rel(visible.Top, run.Ref.Y),
+                                  rel(visible.Right, run.Ref.X), rel(visible.Bottom, run.Ref.Y)},
+                                 run.Escapement);
+  const TRect window{turned.Left - run.OffsetX - 2, turned.Top - run.OffsetY - 2,
+                     turned.Right - run.OffsetX + 2, turned.Bottom - run.OffsetY + 2};
+
   const FontMetrics& m = font.Metrics();
   Int64 total = 0;
   for (Integer i = 0; i < run.Count; ++i) total += run.Advances[i];
-  if (run.OpaqueCells && total != 0) {
-    Integer a = Integer(std::min<Int64>(0, total)), b = Integer(std::max<Int64>(0, total));
-    CoverageMask cells = SolidMask({run.OffsetX + a, run.OffsetY, run.OffsetX + b, run.OffsetY + m.Height});
-    if (run.Escapement != 0) cells = RotateMask(cells, run.Escapement);
-    Blend(dc, cells, run.Ref, dc.State.BkColor, run.Clip);
+  // The run's cells as far as they are in the window (cell coordinates).
+  const TRect cells{Integer(std::max<Int64>(std::min<Int64>(0, total), window.Left)), 0,
+                    Integer(std::min<Int64>(std::max<Int64>(0, total), window.Right)), m.Height};
+  if (run.OpaqueCells && !cells.IsEmpty()) {
+    CoverageMask back = SolidMask(cells);
+    back.Left += run.OffsetX;
+    back.Top += run.OffsetY;
+    if (run.Escapement != 0) back = RotateMask(back, run.Escapement);
+    Blend(dc, back, run.Ref, dc.State.BkColor, run.Clip);
   }
   CoverageMask mask;
   if (run.Glyphs) {
-    mask = RenderRun(font, run.Text, run.Count, run.Advances, run.Underline, run.StrikeOut);
-  } else {
-    mask = SolidMask({0, 0, Integer(std::max<Int64>(total, 1)), m.Height});
+    mask = RenderRun(font, run.Text, run.Count, run.Advances, run.Underline, run.StrikeOut, &window);
+  } else if (!cells.IsEmpty()) {
+    mask = SolidMask(cells);   // room for the prefix underline alone
     std::fill(mask.Data.begin(), mask.Data.end(), Byte(0));
   }
   if (run.PrefixUnderline >= 0 && run.PrefixUnderline < run.Count) {

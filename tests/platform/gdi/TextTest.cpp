@@ -481,3 +481,19 @@ TEST(DrawTextOnDc, ExpandedTabsAndExternalLeadingWithAPackagedFace) {
   GetTextExtentPoint32A(c.dc(), "b", 1, &b);
   EXPECT_EQ(r.Right, 8 * tm.tmAveCharWidth + b.cx) << "the tab reaches 8 average widths";
 }
+
+TEST(TextOutput, HugeFarAndLongTextCostsOnlyItsVisiblePart) {
+  std::string text(200000, 'W');
+  for (int escapement : {0, 900, 450}) {
+    SCOPED_TRACE(escapement);
+    Canvas c(100, 100, TestFont(-2000, escapement));
+    ASSERT_TRUE(TextOutA(c.dc(), -5000, -500, text.c_str(), int(text.size())));
+    ASSERT_TRUE(TextOutA(c.dc(), INT32_MAX - 10, INT32_MIN + 10, text.c_str(), int(text.size())));
+    SetBkMode(c.dc(), OPAQUE);
+    ASSERT_TRUE(TextOutA(c.dc(), INT32_MIN + 10, 50, text.c_str(), int(text.size())));
+  }
+  // A box glyph 1199 pixels wide covers the whole canvas from far left.
+  Canvas c(100, 100, TestFont(-2000));
+  TextOutA(c.dc(), -1000, -1000, text.c_str(), 3);
+  EXPECT_EQ(c.InkCount(100, 100), 100 * 100);
+}
