@@ -229,3 +229,14 @@ TEST(PackagedFaces, OutlinesLieWithinTheTextExtent) {
   f.AppendOutline(' ', 0, baseline, blank);
   EXPECT_TRUE(blank.IsEmpty());
 }
+
+TEST(PackagedFaces, FinalizingReleasesEverythingAndFontsComeBack) {
+  Integer before = TextWidth(RealizeFont(Face("Tahoma", -13)), Bytes("again"), 5);
+  FinalizeFonts();
+  FinalizeFonts();   // a second time does nothing
+  InitializeFonts();
+  EXPECT_EQ(TextWidth(RealizeFont(Face("Tahoma", -13)), Bytes("again"), 5), before);
+  FinalizeFonts();
+  // Realizing without an explicit start locates the files again on its own.
+  EXPECT_EQ(TextWidth(RealizeFont(Face("Tahoma", -13)), Bytes("again"), 5), before);
+}
