@@ -211,6 +211,7 @@ class FreeTypeFontInstance final : public FontInstance {
     double xScale = 1.0;
     if (width > 0 && naturalAverage > 0) {
       xScale = std::min<double>(width, kMaxEm) / naturalAverage;
+      xScale = std::min(xScale, kMaxEm / ppem);   // glyphs no wider than the largest size
     }
     xppem_ = static_cast<FT_F26Dot6>(std::lround(ppem * xScale * 64));
     yppem_ = static_cast<FT_F26Dot6>(std::lround(ppem * 64));

@@ -59,7 +59,10 @@ CoverageMask RenderRun(FontInstance& font, const Byte* s, Integer n, const Integ
   CoverageMask mask;
   // Past this size nothing could be shown anyway; it also keeps sizes within 32 bits.
   constexpr Int64 kMaxArea = Int64(1) << 28;
-  if (left >= right || (right - left) * (bottom - top) > kMaxArea) return mask;
+  constexpr Int64 kFar = Int64(1) << 30;   // beyond this from the reference nothing is shown
+  if (left >= right || (right - left) * (bottom - top) > kMaxArea || left < -kFar || right > kFar) {
+    return mask;
+  }
   mask.Left = Integer(left);
   mask.Top = Integer(top);
   mask.Width = Integer(right - left);

@@ -518,3 +518,34 @@ TEST(TextPaths, GlyphOutlinesBecomeRegionsWithTheirHoles) {
   EXPECT_TRUE(PtInRegion(rgn, box.Left + 2, cy)) << "the stroke is filled";
   DeleteObject(rgn);
 }
+
+TEST(DrawTextOnDc, ExtremeRectanglesMarginsAndTabsNeitherOverflowNorHang) {
+  Canvas c(50, 50, TestFont(-16));
+  std::string tabs(5000, '\t');
+  tabs += "end";
+  const RECT rects[] = {{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX},
+                        {INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN},
+                        {0, 0, 0, 0},
+                        {-5, -5, 1, 1}};
+  const UINT formats[] = {DT_WORDBREAK | DT_EXPANDTABS, DT_SINGLELINE | DT_VCENTER | DT_RIGHT,
+                          DT_CENTER | DT_WORDBREAK | DT_EDITCONTROL, DT_SINGLELINE | DT_PATH_ELLIPSIS | DT_BOTTOM,
+                          DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS};
+  for (const RECT& r0 : rects) {
+    for (UINT f : formats) {
+      for (int margin : {0, INT32_MAX, INT32_MIN}) {
+        DRAWTEXTPARAMS p{sizeof(DRAWTEXTPARAMS), INT32_MAX, margin, margin, 0};
+        RECT r = r0;
+        int h1 = DrawTextExA(c.dc(), tabs.data(), int(tabs.size()), &r, f, &p);
+        r = r0;
+        int h2 = DrawTextA(c.dc(), "a\\b\\c d e", -1, &r, f);
+        if (!(f & DT_SINGLELINE)) {
+          // Whatever the geometry, the height stays a positive whole number of lines.
+          EXPECT_GT(h1, 0);
+          EXPECT_EQ(h1 % 20, 0);
+          EXPECT_GT(h2, 0);
+          EXPECT_EQ(h2 % 20, 0);
+        }
+      }
+    }
+  }
+}
