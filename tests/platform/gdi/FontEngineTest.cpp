@@ -197,6 +197,9 @@ TEST(PackagedFaces, EveryDefinedCharacterHasAGlyph) {
     EXPECT_FALSE(f.Image(Byte(c)).Coverage.empty()) << c;
     EXPECT_GT(f.Advance(Byte(c)), 0) << c;
   }
+  // Bytes the code page leaves undefined are in neither family: the missing-glyph box.
+  EXPECT_GT(f.Advance(0x81), 0);
+  EXPECT_FALSE(f.Image(0x81).Coverage.empty());
 }
 
 TEST(PackagedFaces, UnknownFaceFallsBackToTheDefaultFace) {
