@@ -3,8 +3,17 @@
 // 96 DPI. No device context is needed here; the text functions build on it.
 //
 // Faces come from a fixed table (FontFaces.cpp): each logical name maps to one packaged
-// family and reports a fixed TrueType flag. The built-in face "Tessaloom Test" needs no
-// files and has exactly known metrics and box glyphs, for layout and pixel tests:
+// family and reports a fixed TrueType flag:
+//   "MS Sans Serif", "MS Shell Dlg", "System"  -> Liberation Sans, not TrueType
+//   "Tahoma", "Arial", "MS Shell Dlg 2"        -> Liberation Sans, TrueType
+//   "Courier New"                              -> Liberation Mono, TrueType
+//   any other name -> as "MS Sans Serif" (as "Arial" when only TrueType output is asked).
+// Characters a family lacks come from DejaVu Sans. Faces that are not TrueType ignore the
+// escapement, as raster faces cannot be turned. The orientation is kept but glyphs always
+// turn with the escapement.
+//
+// The built-in face "Tessaloom Test" needs no files and has exactly known metrics and box
+// glyphs, for layout and pixel tests:
 //   - character height (em) E and cell height H:
 //       Height < 0: E = -Height, internal leading = round(E/4), H = E + internal leading;
 //       Height > 0: H = Height, internal leading = round(H/5), E = H - internal leading;
@@ -24,7 +33,6 @@
 
 #include <array>
 #include <memory>
-#include <optional>
 #include <stdexcept>
 #include <vector>
 
