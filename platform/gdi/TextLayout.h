@@ -65,7 +65,8 @@ struct DrawTextMargins {
 //   a line of its own (widening DT_CALCRECT's rectangle), or with DT_EDITCONTROL is
 //   broken after the last character that fits. Every line holds at least one character.
 // - DT_EXPANDTABS: stops every N average widths from the line start; N is the margins'
-//   tab length, else bits 8-15 of the format with DT_TABSTOP, else 8.
+//   tab length, else bits 8-15 of the format with DT_TABSTOP (the flags those bits hold
+//   still act, so DT_TABSTOP | DT_CALCRECT measures with tabs of 4), else 8.
 // - Ellipses shorten each line wider than the rectangle (never under DT_CALCRECT):
 //   DT_END_ELLIPSIS cuts at the end and adds "...", DT_WORD_ELLIPSIS cuts at the end of a
 //   word, DT_PATH_ELLIPSIS keeps the part after the last '\' or '/' and cuts the part

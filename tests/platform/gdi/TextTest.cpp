@@ -430,6 +430,18 @@ TEST(DrawTextOnDc, ReturnValuesAndBadArguments) {
   EXPECT_EQ(p.uiLengthDrawn, 3u);
 }
 
+TEST(DrawTextOnDc, TabStopLengthComesFromTheSecondByteAndFlagsStillAct) {
+  Canvas c(200, 40, TestFont(-16));
+  // 0x0400 is DT_CALCRECT's bit: it still measures, and gives a tab length of 4.
+  RECT r{0, 0, 0, 0};
+  EXPECT_EQ(DrawTextA(c.dc(), "a\tb", -1, &r, DT_TABSTOP | DT_EXPANDTABS | DT_CALCRECT), 20);
+  EXPECT_EQ(r, (RECT{0, 0, 50, 20}));
+  EXPECT_EQ(c.InkCount(200, 40), 0);
+  r = {0, 0, 0, 0};
+  DrawTextA(c.dc(), "a\tb", -1, &r, DT_TABSTOP | DT_EXPANDTABS | DT_CALCRECT | 0x0200);
+  EXPECT_EQ(r.Right, 70) << "with 0x0200 as well the length is 6";
+}
+
 TEST(DrawTextOnDc, ModifyStringWritesTheShortenedText) {
   Canvas c(200, 100, TestFont(-16));
   char buffer[32] = "abcdefghij";
