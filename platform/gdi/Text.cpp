@@ -180,6 +180,18 @@ BOOL GetTextExtentExPointA(HDC hdc, LPCSTR text, int count, int maxExtent, int* 
   if (!dc || count < 0 || (count > 0 && !text) || (fit && maxExtent < -1)) return FALSE;
   FontInstance& font = RealizeFont(DcFontDesc(*dc));
   Integer n = ClampCount(count);
+  const DcState& st = dc->State;
+  if (fit && !dx && !size && maxExtent >= 0 && st.TextCharExtra == 0 && st.BreakCount == 0) {
+    // Only the fit count is wanted: stop at the extent instead of measuring the rest.
+    Int64 x = 0;
+    Integer i = 0;
+    for (; i < n; ++i) {
+      x += font.Advance(Bytes(text)[i]);
+      if (x > maxExtent) break;
+    }
+    *fit = i;
+    return TRUE;
+  }
   std::vector<Integer> adv;
   DcAdvances(*dc, font, Bytes(text), n, adv);
   if (fit) *fit = maxExtent == -1 ? n : FitCount(adv, maxExtent);

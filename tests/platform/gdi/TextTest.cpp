@@ -162,6 +162,13 @@ TEST(TextExtents, ExtentFitCountsAndJustification) {
   EXPECT_FALSE(GetTextExtentExPointA(c.dc(), "abcd", 4, -2, &fit, nullptr, &sz));
   ASSERT_TRUE(GetTextExtentExPointA(c.dc(), "abcd", 4, 0, &fit, nullptr, &sz));
   EXPECT_EQ(fit, 0);
+  // The fit count alone comes out the same.
+  for (int extent : {0, 9, 10, 29, 30, 40, 1000}) {
+    int alone = -1, full = -1;
+    ASSERT_TRUE(GetTextExtentExPointA(c.dc(), "abcd", 4, extent, &alone, nullptr, nullptr));
+    ASSERT_TRUE(GetTextExtentExPointA(c.dc(), "abcd", 4, extent, &full, dx, &sz));
+    EXPECT_EQ(alone, full) << extent;
+  }
 
   // Justification spreads the extra over break characters, the first ones taking the rest.
   ASSERT_TRUE(SetTextJustification(c.dc(), 7, 2));
