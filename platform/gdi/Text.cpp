@@ -88,9 +88,11 @@ void AddBar(CoverageMask& mask, Integer x0, Integer x1, Integer row, Integer thi
 }
 
 void AppendToPath(DeviceContext& dc, FontInstance& font, const Run& run) {
+  // A path holds every point of every outline: keep it to a label's worth of text.
+  constexpr Integer kMaxPathText = 1 << 14;
   TextPath path;
-  AppendRunOutline(font, run.Text, run.Count, run.Advances, run.Ref.X, run.Ref.Y, run.OffsetX,
-                   run.OffsetY, run.Escapement, path);
+  AppendRunOutline(font, run.Text, std::min(run.Count, kMaxPathText), run.Advances, run.Ref.X,
+                   run.Ref.Y, run.OffsetX, run.OffsetY, run.Escapement, path);
   TextPath flat = path.Flattened();
   size_t pi = 0;
   std::vector<TPoint>* figure = nullptr;
