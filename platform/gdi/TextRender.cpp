@@ -46,7 +46,17 @@ CoverageMask RenderRun(FontInstance& font, const Byte* s, Integer n, const Integ
   auto shown = [&](const GlyphImage& g, Int64 x) {
     return g.Width > 0 && g.Height > 0 && x + g.Left + g.Width > wl && x + g.Left < wr;
   };
+  // A glyph's image stays within a cell height and a widest advance of its cell, so glyphs
+  // far outside the window are skipped without rendering them.
+  const Int64 slack = Int64(m.Height) + m.MaxCharWidth;
+  auto near = [&](Int64 x, Integer advance) {
+    return std::max<Int64>(x, x + advance) + slack > wl && std::min<Int64>(x, x + advance) - slack < wr;
+  };
   for (Integer i = 0; i < n; ++i) {
+    if (!near(pen, advances[i])) {
+      pen += advances[i];
+      continue;
+    }
     const GlyphImage& g = font.Image(s[i]);
     if (shown(g, pen)) {
       left = std::min<Int64>(left, pen + g.Left);
@@ -71,6 +81,10 @@ CoverageMask RenderRun(FontInstance& font, const Byte* s, Integer n, const Integ
 
   pen = 0;
   for (Integer i = 0; i < n; ++i) {
+    if (!near(pen, advances[i])) {
+      pen += advances[i];
+      continue;
+    }
     const GlyphImage& g = font.Image(s[i]);
     if (shown(g, pen)) {
       Int64 ox = pen + g.Left - mask.Left, oy = m.Ascent + g.Top - mask.Top;

@@ -511,6 +511,12 @@ TEST(TextOutput, HugeFarAndLongTextCostsOnlyItsVisiblePart) {
     SetBkMode(c.dc(), OPAQUE);
     ASSERT_TRUE(TextOutA(c.dc(), INT32_MIN + 10, 50, text.c_str(), int(text.size())));
   }
+  // Many different large glyphs, of which only a few can show.
+  std::string mixed;
+  for (int i = 0; i < 100000; ++i) mixed.push_back(char(0x21 + i % 200));
+  Canvas m(100, 100, TestFont(-2000, 0, "Arial"));
+  ASSERT_TRUE(TextOutA(m.dc(), -3000, -1500, mixed.c_str(), int(mixed.size())));
+  EXPECT_GT(m.InkCount(100, 100), 0);
   // A box glyph 1199 pixels wide covers the whole canvas from far left.
   Canvas c(100, 100, TestFont(-2000));
   TextOutA(c.dc(), -1000, -1000, text.c_str(), 3);
