@@ -124,13 +124,14 @@ class FontInstance {
     GlyphImage Image;
   };
   FontInstance() = default;
-  virtual CachedGlyph Load(Byte ch) = 0;
+  // The glyph's advance, and its image when `image` is set.
+  virtual CachedGlyph Load(Byte ch, bool image) = 0;
 
   FontMetrics metrics_;
   String faceName_;
 
  private:
-  void Store(Byte ch, CachedGlyph&& g);
+  void Store(Byte ch, CachedGlyph&& g, bool image);
 
   std::array<Integer, 256> advances_{};
   std::array<bool, 256> haveAdvance_{};
