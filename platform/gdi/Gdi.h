@@ -541,6 +541,7 @@ BOOL PtVisible(HDC dc, int x, int y);
 
 // ---- Blits ------------------------------------------------------------------------------------------
 BOOL BitBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop);
+// HALFTONE averages the covered source area; every other mode picks the nearest pixel.
 BOOL StretchBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1, int cx1, int cy1,
                 DWORD rop);
 BOOL PatBlt(HDC dc, int x, int y, int cx, int cy, DWORD rop);
