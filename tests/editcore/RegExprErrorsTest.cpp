@@ -202,6 +202,16 @@ TEST(RegExprLimits, NestingIsBounded) {
   EXPECT_EQ(rows[0].Message, "The expression is too complex");
 }
 
+TEST(RegExprLimits, LongSourcesAndErrorFloods) {
+  EXPECT_EQ(ErrorsOf(String(20000, 'a')), (std::vector<ErrorRow>{{"The expression is too complex", 1, 10001}}));
+  EXPECT_EQ(ErrorsOf(String(100001, 'a')), (std::vector<ErrorRow>{{"The expression is too complex", 1, 100001}}));
+  String flood;
+  for (int i = 0; i < 3000; ++i) flood += "a{x}";
+  const std::vector<ErrorRow> rows = ErrorsOf(flood);
+  ASSERT_EQ(rows.size(), size_t(TcxRegExpr::MaxErrorCount));
+  EXPECT_EQ(rows.back(), (ErrorRow{"Illegal 'x'", 1, 4 * (TcxRegExpr::MaxErrorCount - 1) + 3}));
+}
+
 TEST(RegExprLimits, LargestAllowedShapesStillMatch) {
   Owned<TcxRegExpr> e = Compiled("x{0,1000}");
   EXPECT_TRUE(Type(*e, String(1000, 'x')));

@@ -48,6 +48,8 @@ const MatchCase kMatchCases[] = {
     {"[a-c^]x", "bx", true, true},
     {"[a-c^]x", "dx", false, false},
     {"[-a]", "-", true, true},
+    {"[a-\\d]", "c", true, true},   // a class as a range end stands for its letter
+    {"[a-\\d]", "e", false, false},
     {"[a-]", "-", true, true},
     {"[^0-9]+", "ab", true, true},
     {"[^0-9]+", "a1", false, false},

@@ -31,10 +31,12 @@ void TcxRegExpr::Clear() {
 }
 
 void TcxRegExpr::AddError(Integer ALine, Integer AChar, const TResStringRec& AMessage) {
+  if (FErrors->Count() >= MaxErrorCount) return;
   FErrors->Add(New<TcxRegExprError>(ALine, AChar, LoadResString(AMessage)));
 }
 
 void TcxRegExpr::AddError(Integer ALine, Integer AChar, const TResStringRec& AMessage, const String& AArg) {
+  if (FErrors->Count() >= MaxErrorCount) return;
   FErrors->Add(New<TcxRegExprError>(ALine, AChar, Format(LoadResString(AMessage), {AArg})));
 }
 

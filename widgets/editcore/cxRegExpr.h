@@ -496,6 +496,8 @@ class TcxRegExpr : public TObject {
   static constexpr Integer MaxItemCount = 10000;      // parse items, expansions included
   static constexpr Integer MaxItemDepth = 2000;       // nesting of groups, expansions included
   static constexpr Integer MaxBlockNesting = 200;     // parentheses as written
+  static constexpr Integer MaxLexemCount = 100000;    // beyond it no mask could stay within the items
+  static constexpr Integer MaxErrorCount = 1000;      // errors kept from one compile
 
   TcxRegExpr();
   ~TcxRegExpr() override;

@@ -35,6 +35,12 @@ bool TcxRegExpr::Peek(Integer AOffset, Char& Ch) const {
 }
 
 void TcxRegExpr::AddLexem(TcxRegExprLexemCode ACode, const String& AValue, Integer ALine, Integer AChar) {
+  if (FLexems->Count() >= MaxLexemCount) {
+    // Lexing goes on to report other errors, but keeps no more lexems.
+    if (!FTooComplex) AddError(ALine, AChar, scxRegExprTooComplex);
+    FTooComplex = true;
+    return;
+  }
   TcxLexem lexem;
   lexem.Char = AChar;
   lexem.Code = ACode;
@@ -45,7 +51,6 @@ void TcxRegExpr::AddLexem(TcxRegExprLexemCode ACode, const String& AValue, Integ
 
 void TcxRegExpr::Lex() {
   Integer depth = 0;
-  bool tooDeep = false;
   Char c;
   while (ReadChar(c)) {
     if (cxRegExprIsSpace(c)) continue;
@@ -54,8 +59,8 @@ void TcxRegExpr::Lex() {
     switch (c) {
       case '(':
         AddLexem(relcSpecial, value, line, col);
-        if (++depth > MaxBlockNesting && !tooDeep) {
-          tooDeep = true;
+        if (++depth > MaxBlockNesting && !FTooComplex) {
+          FTooComplex = true;
           AddError(line, col, scxRegExprTooComplex);
         }
         break;
