@@ -205,6 +205,9 @@ TEST(RegExprLimits, NestingIsBounded) {
 TEST(RegExprLimits, LongSourcesAndErrorFloods) {
   EXPECT_EQ(ErrorsOf(String(20000, 'a')), (std::vector<ErrorRow>{{"The expression is too complex", 1, 10001}}));
   EXPECT_EQ(ErrorsOf(String(100001, 'a')), (std::vector<ErrorRow>{{"The expression is too complex", 1, 100001}}));
+  String sets;
+  for (int i = 0; i < 10001; ++i) sets += "[a]";
+  EXPECT_EQ(ErrorsOf(sets), (std::vector<ErrorRow>{{"The expression is too complex", 1, 30001}}));
   String flood;
   for (int i = 0; i < 3000; ++i) flood += "a{x}";
   const std::vector<ErrorRow> rows = ErrorsOf(flood);

@@ -124,7 +124,7 @@ bool TcxRegExpr::ParseAlt(TcxRegExprParserAlt* AAlt, bool AInBlock) {
             AddError(L, scxRegExprIllegalSymbol, ")");
             break;
           case '[':
-            AAlt->Add(ParseEnumeration(L));
+            if (TcxRegExprParserSimpleItem* set = ParseEnumeration(L)) AAlt->Add(set);
             break;
           case '?':
             if (!AAlt->Last())
@@ -178,7 +178,8 @@ TcxRegExprParserBlockItem* TcxRegExpr::ParseBlock(const TcxLexem& AOpen) {
 }
 
 // After "[": the set's items up to "]". A set whose end was consumed as the finish of a
-// range is reported as unterminated instead of being read past.
+// range is reported as unterminated instead of being read past. nullptr when the set
+// would pass the item limit.
 TcxRegExprParserSimpleItem* TcxRegExpr::ParseEnumeration(const TcxLexem& AOpen) {
   Owned<TcxRegExprUserEnumeration> set;
   TcxLexem L = AOpen;
@@ -186,9 +187,9 @@ TcxRegExprParserSimpleItem* TcxRegExpr::ParseEnumeration(const TcxLexem& AOpen) 
     const TcxLexem last = FLexems->Items(FLexems->Count() - 1);
     AddError(last, scxRegExprMissing, "]");
   };
-  auto result = [&] {
+  auto result = [&]() -> TcxRegExprParserSimpleItem* {
+    if (!ReserveItems(1, AOpen)) return nullptr;
     if (!set) set.reset(New<TcxRegExprUserEnumeration>(false));
-    ++FItemCount;
     return New<TcxRegExprParserSimpleItem>(set.release());
   };
   if (!NextLexem(L)) {
