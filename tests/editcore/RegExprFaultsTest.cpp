@@ -132,6 +132,6 @@ TEST_P(StateSetBound, HoldsAcrossRandomTypingAndDeleting) {
 INSTANTIATE_TEST_SUITE_P(Pathological, StateSetBound,
                          ::testing::Values("(\\d+' '?)+", "(\\w|\\d)+", "(a?){2,}", "(\\d+)+x", "((a|b)*c)+",
                                            "(x?){50}", "(a|a|a|a)+b*", "((a*)(b*)){1,}", "(((a|b)+)+)+",
-                                           "(.|a|\\w|[ab])*", "(a(b?)c?){3,}x", "((a?)(b?)){0,20}"));
+                                           "(.|a|\\w|[ab])*", "(a(b?)c?){3,}x", "((a?)(b?)){0,20}", "(ab){0}"));
 
 }  // namespace

@@ -64,8 +64,9 @@ inline void ForEachSimpleItem(const TcxRegExprParserAlts* AAlts,
   }
 }
 
+// The start state and the states of the tree's character classes.
 inline Integer ConsumingStateCount(const TcxRegExpr& AExpr) {
-  Integer n = 0;
+  Integer n = 1;
   ForEachSimpleItem(AExpr.GetAutomat()->Alts(), [&](TcxRegExprParserSimpleItem*) { ++n; });
   return n;
 }

@@ -46,7 +46,7 @@ void FuzzRegExpr(bool ACaseInsensitive, bool AAutoComplete, const String& AMask,
     }
     return;
   }
-  const Integer states = ConsumingStates(e->GetAutomat()->Alts());
+  const Integer states = ConsumingStates(e->GetAutomat()->Alts()) + 1;   // and the start state
   String accepted;
   for (Char key : AKeys) {
     if (Byte(key) == 0x7F) {
