@@ -280,6 +280,10 @@ class TcxRegExprStates {
   bool GetSingleSymbol(::Char& Ch) const;
 
  private:
+  friend class TcxRegExprState;
+  // Members are consuming states of a formed set.
+  void KeepAccepting(::Char& Ch, bool CaseInsensitive);
+
   std::vector<TcxRegExprState*> FItems;
 };
 

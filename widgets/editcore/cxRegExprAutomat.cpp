@@ -25,17 +25,18 @@ class TcxRegExprStateWalk {
   // Appends the consuming states AState stands for that this walk has not reached yet,
   // in the order a recursive walk would first reach them.
   void Collect(TcxRegExprState* AState, TcxRegExprStates& AResult) {
-    FStack.push_back(AState);
-    while (!FStack.empty()) {
-      TcxRegExprState* s = FStack.back();
-      FStack.pop_back();
+    std::vector<TcxRegExprState*>& stack = Stack;   // walks never nest: one scratch stack
+    stack.push_back(AState);
+    while (!stack.empty()) {
+      TcxRegExprState* s = stack.back();
+      stack.pop_back();
       if (s->FMark == FMark) continue;
       s->FMark = FMark;
       if (s->IsConsuming()) {
         AResult.Add(s);
       } else {
         for (auto it = s->FNext.rbegin(); it != s->FNext.rend(); ++it)
-          if ((*it)->FMark != FMark) FStack.push_back(*it);
+          if ((*it)->FMark != FMark) stack.push_back(*it);
       }
     }
   }
@@ -45,35 +46,13 @@ class TcxRegExprStateWalk {
   }
 
  private:
-  static inline uint64_t LastMark = 0;
+  // Per thread, so automata used on different threads never share a walk's mark.
+  static inline thread_local uint64_t LastMark = 0;
+  static inline thread_local std::vector<TcxRegExprState*> Stack;
   uint64_t FMark;
-  std::vector<TcxRegExprState*> FStack;
 };
 
 namespace {
-
-// The candidates that accept Ch. Each is tested with the character as typed, so a
-// case-insensitive symbol match cannot change what the states after it see.
-TcxRegExprStates Accepting(const TcxRegExprStates& ACandidates, Char& Ch, bool CaseInsensitive) {
-  TcxRegExprStates result;
-  bool keepTyped = false, rewritten = false;
-  Char rewrite = Ch;
-  for (Integer i = 0; i < ACandidates.Count(); ++i) {
-    auto* s = static_cast<TcxRegExprSimpleState*>(ACandidates.Items(i));
-    if (!s->Item()) continue;
-    Char c = Ch;
-    if (!s->Item()->Check(c, CaseInsensitive)) continue;
-    result.Add(s);
-    if (c == Ch) {
-      keepTyped = true;
-    } else if (!rewritten) {
-      rewritten = true;
-      rewrite = c;
-    }
-  }
-  if (!keepTyped && rewritten) Ch = rewrite;
-  return result;
-}
 
 // The character a state forces, when its class is a single character.
 bool ForcedChar(const TcxRegExprState* AState, Char& Ch) {
@@ -108,8 +87,32 @@ TcxRegExprStates TcxRegExprStates::GetNextStates() const {
   return result;
 }
 
+// Keeps the members that accept Ch. Each is tested with the character as typed, so a
+// case-insensitive symbol match cannot change what the states after it see.
+void TcxRegExprStates::KeepAccepting(Char& Ch, bool CaseInsensitive) {
+  bool keepTyped = false, rewritten = false;
+  Char rewrite = Ch;
+  size_t kept = 0;
+  for (TcxRegExprState* state : FItems) {
+    auto* s = static_cast<TcxRegExprSimpleState*>(state);
+    Char c = Ch;
+    if (!s->Item() || !s->Item()->Check(c, CaseInsensitive)) continue;
+    FItems[kept++] = s;
+    if (c == Ch) {
+      keepTyped = true;
+    } else if (!rewritten) {
+      rewritten = true;
+      rewrite = c;
+    }
+  }
+  FItems.resize(kept);
+  if (!keepTyped && rewritten) Ch = rewrite;
+}
+
 TcxRegExprStates TcxRegExprStates::Check(Char& Ch, bool CaseInsensitive) const {
-  return Accepting(GetNextStates(), Ch, CaseInsensitive);
+  TcxRegExprStates result = GetNextStates();
+  result.KeepAccepting(Ch, CaseInsensitive);
+  return result;
 }
 
 bool TcxRegExprStates::IsFinal() const {
@@ -142,7 +145,9 @@ TcxRegExprStates TcxRegExprState::GetSimpleStates() {
 }
 
 TcxRegExprStates TcxRegExprState::Check(Char& Ch, bool CaseInsensitive) {
-  return Accepting(GetSimpleStates(), Ch, CaseInsensitive);
+  TcxRegExprStates result = GetSimpleStates();
+  result.KeepAccepting(Ch, CaseInsensitive);
+  return result;
 }
 
 void TcxRegExprState::AddNextStates(TcxRegExprStates&& AStates) {
