@@ -12,6 +12,7 @@
 #pragma once
 
 #include "classlib/core/Exceptions.h"
+#include "classlib/core/Lists.h"
 #include "classlib/core/Object.h"
 #include "classlib/core/Streams.h"
 #include "widgets/editcore/cxRegExprConsts.h"
@@ -21,6 +22,12 @@
 
 class TcxRegExpr;
 class TcxRegExprStates;
+
+// An index into a list of ACount entries, or EListError.
+inline size_t cxRegExprListIndex(Integer AIndex, size_t ACount) {
+  if (AIndex < 0 || size_t(AIndex) >= ACount) ListIndexError(AIndex);
+  return size_t(AIndex);
+}
 
 // ---- Lexems -----------------------------------------------------------------------------
 
@@ -163,7 +170,7 @@ class TcxRegExprUserEnumeration : public TcxRegExprEnumeration {
   explicit TcxRegExprUserEnumeration(bool ANegative) : TcxRegExprEnumeration(ANegative) {}
   void Add(TcxRegExprItem* AItem) { FItems.emplace_back(AItem); }   // takes ownership
   Integer Count() const { return Integer(FItems.size()); }
-  TcxRegExprItem* Items(Integer Index) const { return FItems.at(size_t(Index)).get(); }
+  TcxRegExprItem* Items(Integer Index) const { return FItems[cxRegExprListIndex(Index, FItems.size())].get(); }
   bool Check(::Char& Ch, bool CaseInsensitive) const override;
   TcxRegExprItem* Clone() const override;
 
@@ -265,7 +272,7 @@ class TcxRegExprStates {
   void AddStates(TcxRegExprStates&& AStates);
   void Clear() { FItems.clear(); }
   Integer Count() const { return Integer(FItems.size()); }
-  TcxRegExprState* Items(Integer Index) const { return FItems.at(size_t(Index)); }
+  TcxRegExprState* Items(Integer Index) const { return FItems[cxRegExprListIndex(Index, FItems.size())]; }
   bool operator==(const TcxRegExprStates&) const = default;
 
   // The consuming states that accept Ch after some member. Every candidate is tested with
@@ -395,7 +402,7 @@ class TcxRegExprParserAlt : public TObject {
  public:
   void Add(TcxRegExprParserItem* AItem) { FItems.emplace_back(AItem); }   // takes ownership
   Integer Count() const { return Integer(FItems.size()); }
-  TcxRegExprParserItem* Items(Integer Index) const { return FItems.at(size_t(Index)).get(); }
+  TcxRegExprParserItem* Items(Integer Index) const { return FItems[cxRegExprListIndex(Index, FItems.size())].get(); }
   TcxRegExprParserItem* Last() const { return FItems.empty() ? nullptr : FItems.back().get(); }
   // Puts AItem in place of the last item and hands the old one to the caller.
   TcxRegExprParserItem* ReplaceLast(TcxRegExprParserItem* AItem);
@@ -412,7 +419,7 @@ class TcxRegExprParserAlts : public TObject {
   TcxRegExprParserAlt* Add();   // a new empty alternative
   TcxRegExprParserAlt* Last() const { return FItems.empty() ? nullptr : FItems.back().get(); }
   Integer Count() const { return Integer(FItems.size()); }
-  TcxRegExprParserAlt* Items(Integer Index) const { return FItems.at(size_t(Index)).get(); }
+  TcxRegExprParserAlt* Items(Integer Index) const { return FItems[cxRegExprListIndex(Index, FItems.size())].get(); }
   TcxRegExprParserAlts* Clone() const;
   String GetText() const;
   // Some alternative consists of items skippable by their own quantifier ("?", "*") only.

@@ -3,6 +3,8 @@
 #include "classlib/core/SysUtils.h"
 #include "widgets/editcore/cxRegExpr.h"
 
+#include <algorithm>
+
 TL_DEFINE_CLASS(TcxRegExprState)
 TL_DEFINE_CLASS(TcxRegExprSimpleState)
 TL_DEFINE_CLASS(TcxRegExprBlockState)

@@ -4,6 +4,8 @@
 #include "classlib/core/Lists.h"
 #include "classlib/core/SysUtils.h"
 
+#include <algorithm>
+
 TL_DEFINE_CLASS(TcxStandardMaskCustomItem)
 TL_DEFINE_CLASS(TcxStandardMaskLiteralItem)
 TL_DEFINE_CLASS(TcxStandardMaskManyItem)

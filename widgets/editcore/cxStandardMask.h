@@ -49,7 +49,7 @@ class TcxStandardMaskManyItem : public TcxStandardMaskCustomItem {
   bool FOptional;
 };
 
-#define TL_STANDARD_MASK_ITEM(Name)                                              \
+#define CX_STANDARD_MASK_ITEM(Name)                                              \
   class Name : public TcxStandardMaskManyItem {                                  \
     TL_CLASS(Name, TcxStandardMaskManyItem)                                      \
    public:                                                                       \
@@ -59,13 +59,13 @@ class TcxStandardMaskManyItem : public TcxStandardMaskCustomItem {
     bool Accepts(Char Ch) const override;                                        \
   }
 
-TL_STANDARD_MASK_ITEM(TcxStandardMaskAlphaItem);          // A-Z, a-z
-TL_STANDARD_MASK_ITEM(TcxStandardMaskAlphaNumericItem);   // 0-9, A-Z, a-z
-TL_STANDARD_MASK_ITEM(TcxStandardMaskASCIIItem);          // any character
-TL_STANDARD_MASK_ITEM(TcxStandardMaskNumericItem);        // 0-9
-TL_STANDARD_MASK_ITEM(TcxStandardMaskNumericSymbolItem);  // 0-9, "+", "-"
+CX_STANDARD_MASK_ITEM(TcxStandardMaskAlphaItem);          // A-Z, a-z
+CX_STANDARD_MASK_ITEM(TcxStandardMaskAlphaNumericItem);   // 0-9, A-Z, a-z
+CX_STANDARD_MASK_ITEM(TcxStandardMaskASCIIItem);          // any character
+CX_STANDARD_MASK_ITEM(TcxStandardMaskNumericItem);        // 0-9
+CX_STANDARD_MASK_ITEM(TcxStandardMaskNumericSymbolItem);  // 0-9, "+", "-"
 
-#undef TL_STANDARD_MASK_ITEM
+#undef CX_STANDARD_MASK_ITEM
 
 class TcxStandardMask : public TObject {
   TL_CLASS(TcxStandardMask, TObject)
