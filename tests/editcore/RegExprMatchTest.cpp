@@ -287,6 +287,31 @@ TEST(RegExprAutoComplete, ChainOfForcedCharactersAcrossGroups) {
   EXPECT_EQ(e->GetAutomat()->HistoryCount(), 1);
 }
 
+TEST(RegExprAutoComplete, OneCharacterFromSeveralStatesOrNone) {
+  auto logOf = [](const String& mask) {
+    Owned<TcxRegExpr> e(New<TcxRegExpr>());
+    EventLog log;
+    log.Attach(*e);
+    e->SetAutoComplete(true);
+    CompileText(*e, mask);
+    return log.Log;
+  };
+  EXPECT_EQ(logOf("a(b|bc)"), "+a+b");   // two states, one character
+  EXPECT_EQ(logOf("a(b|c)"), "+a");      // a choice stops it
+  EXPECT_EQ(logOf("a[b]"), "+a");        // a set is not a forced character
+  EXPECT_EQ(logOf("(ab)+c"), "+a+b");    // then a or c
+
+  const TFormatSettings saved = FormatSettings;
+  FormatSettings.TimeSeparator = '.';
+  const String time = logOf("':'?:\\d");
+  FormatSettings = saved;
+  EXPECT_EQ(time, "");                   // a literal colon or the separator: a choice
+  FormatSettings.TimeSeparator = ':';
+  const String same = logOf("':'?:\\d");
+  FormatSettings = saved;
+  EXPECT_EQ(same, "+:");                 // both give the same character
+}
+
 TEST(RegExprAutoComplete, TurningItOnLaterAndGetAcceptedTextDoNotComplete) {
   Owned<TcxRegExpr> e(New<TcxRegExpr>());
   EventLog log;
