@@ -374,3 +374,27 @@ TEST(FormatSettingsTest, FilledFromTheLocaleTable) {
   EXPECT_EQ(FormatSettings.CurrencyString, "$");
   EXPECT_EQ(FormatSettings.CurrencyDecimals, 2);
 }
+
+TEST(FormatSettingsTest, PicturesWithTextAndOddTablesTranslate) {
+  struct Restore {
+    ~Restore() {
+      ResetLocale();
+      GetFormatSettings();
+    }
+  } restore;
+  LocaleTable t = UsEnglishLocale();
+  t.shortDate = "d 'de' MMMM, ''yy";
+  t.timeFormat = "HH 'h' mm";
+  t.currencyFormat = 9;            // outside 0..3
+  t.negativeCurrencyFormat = 40;   // outside 0..15
+  t.currencyDigits = 0;
+  SetCurrentLocale(t);
+  GetFormatSettings();
+  EXPECT_EQ(FormatSettings.ShortDateFormat, "d \"de\" MMMM, \"'\"yy");
+  const TDateTime dt = ComposeDateTime(EncodeDate(2021, 3, 4), EncodeTime(17, 6, 0, 0));
+  EXPECT_EQ(DateToStr(dt), "4 de March, '21");
+  EXPECT_EQ(TimeToStr(dt), "17 h 06");
+  EXPECT_EQ(FormatSettings.CurrencyFormat, 0);
+  EXPECT_EQ(FormatSettings.NegCurrFormat, 0);
+  EXPECT_EQ(Format("%m", {-2.5}), "($3)");
+}
