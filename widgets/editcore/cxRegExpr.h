@@ -288,7 +288,8 @@ class TcxRegExprStates {
 
  private:
   friend class TcxRegExprState;
-  // Members are consuming states of a formed set.
+  // Keeps the members that accept Ch, with Ch handed back as Check describes. Every member
+  // must be a consuming state, as in the sets GetNextStates forms.
   void KeepAccepting(::Char& Ch, bool CaseInsensitive);
 
   std::vector<TcxRegExprState*> FItems;
