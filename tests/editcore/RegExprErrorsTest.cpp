@@ -60,6 +60,7 @@ const ErrorCase kErrorCases[] = {
     {"a*{2,}", {{"The parameter quantifier cannot be applied here", 1, 3}}},
     // References.
     {"(a)\\2", {{"Too big reference number", 1, 4}}},
+    {"(a)(b)\\3", {{"Too big reference number", 1, 7}}},
     {"\\1(a)", {{"Too big reference number", 1, 1}}},
     // Sets.
     {"[]", {{"Can't create empty enumeration", 1, 2}}},
@@ -131,6 +132,14 @@ TEST(RegExprErrorsMore, ErrorsStayReadableUntilTheNextCompile) {
 }
 
 TEST(RegExprErrorsMore, FullTextNamesLineAndColumnWithoutBlanks) {
+  Owned<TcxRegExpr> e(New<TcxRegExpr>());
+  EXPECT_THROW(CompileText(*e, "a|"), EcxRegExprError);
+  ASSERT_EQ(e->GetErrors().Count(), 1);
+  EXPECT_EQ(e->GetErrors().Items(0)->FullText(), "The alternative should not be empty");
+  EXPECT_THROW(CompileText(*e, "a{2}{x}"), EcxRegExprError);
+  ASSERT_EQ(e->GetErrors().Count(), 1);
+  EXPECT_EQ(e->GetErrors().Items(0)->FullText(), "Line1, Char6: Illegal 'x'");
+
   EXPECT_EQ(TcxRegExprError(3, 7, "msg").FullText(), "Line3, Char7: msg");
   EXPECT_EQ(TcxRegExprError(2, 0, "msg").FullText(), "Line2: msg");
   EXPECT_EQ(TcxRegExprError(0, 5, "msg").FullText(), "msg");

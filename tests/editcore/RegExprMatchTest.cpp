@@ -71,7 +71,12 @@ const MatchCase kMatchCases[] = {
     {"(a)\\1", "aa", true, true},
     {"(a)\\1", "a", false, true},
     {"(a|b)(c)\\2", "bcc", true, true},
-    {"(a|b)\\1", "ab", true, true},   // a reference repeats the group, not the text it matched
+    {"(a|b)\\1", "ab", true, true},
+    {"(a)(b)\\2", "abb", true, true},
+    {"(a)(b)\\2", "aba", false, false},
+    {"a+*", "", true, true},
+    {"a+*", "aaa", true, true},
+    {"a+*b", "b", true, true},   // a reference repeats the group, not the text it matched
     {"x{0}y", "y", true, true},
     {"x{0}y", "xy", false, false},
     {"x+?", "", true, true},

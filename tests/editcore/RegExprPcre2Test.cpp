@@ -135,7 +135,7 @@ TEST(RegExprVersusPcre2, CompleteAndPartialMatchesAgree) {
 
 // A random mask of groups, alternatives, sets, quantifiers, repetitions and references.
 String RandomMask(std::mt19937& rng, int depth, int& groups) {
-  static const char* const atoms[] = {"a", "b", "c", "\\d", "[ab]", "[^a]", "'ab'", "."};
+  static const char* const atoms[] = {"a", "b", "c", "A", "\\d", "[ab]", "[^a]", "'ab'", "."};
   static const char* const quantifiers[] = {"", "", "", "?", "*", "+", "{0,2}", "{2}", "{1,}", "{0}", "?+", "+*"};
   String s;
   const int alts = 1 + int(rng() % (depth == 0 ? 2 : 3));
@@ -165,6 +165,7 @@ TEST(RegExprVersusPcre2, RandomMasksAgree) {
     int groups = 0;
     const String mask = RandomMask(rng, 0, groups);
     Owned<TcxRegExpr> e(New<TcxRegExpr>());
+    e->SetCaseInsensitive(i % 2 == 1);
     try {
       CompileText(*e, mask);
     } catch (const EcxRegExprError&) {
@@ -175,7 +176,7 @@ TEST(RegExprVersusPcre2, RandomMasksAgree) {
     const std::string pattern = Translate(*e);
     Pcre2Pattern re(pattern);
     ASSERT_TRUE(re.Ok()) << pattern;
-    compared += CompareTexts(*e, pattern, re, "abc0z", 20, rng);
+    compared += CompareTexts(*e, pattern, re, "abcA0z", 20, rng);
     if (HasFailure()) return;
   }
   EXPECT_EQ(masks, 300);

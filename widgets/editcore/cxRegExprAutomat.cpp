@@ -4,6 +4,7 @@
 #include "widgets/editcore/cxRegExpr.h"
 
 #include <algorithm>
+#include <atomic>
 
 TL_DEFINE_CLASS(TcxRegExprState)
 TL_DEFINE_CLASS(TcxRegExprSimpleState)
@@ -22,7 +23,7 @@ TL_DEFINE_CLASS(TcxRegExprAutomat)
 // states (an empty-capable group under a star) end.
 class TcxRegExprStateWalk {
  public:
-  TcxRegExprStateWalk() : FMark(++LastMark) {}
+  TcxRegExprStateWalk() : FMark(LastMark.fetch_add(1, std::memory_order_relaxed) + 1) {}
 
   // Appends the consuming states AState stands for that this walk has not reached yet,
   // in the order a recursive walk would first reach them.
@@ -48,8 +49,9 @@ class TcxRegExprStateWalk {
   }
 
  private:
-  // Per thread, so automata used on different threads never share a walk's mark.
-  static inline thread_local uint64_t LastMark = 0;
+  // One sequence for all threads: an automaton may move between threads (one at a time)
+  // without meeting a mark it left itself.
+  static inline std::atomic<uint64_t> LastMark{0};
   static inline thread_local std::vector<TcxRegExprState*> Stack;
   uint64_t FMark;
 };
