@@ -309,6 +309,8 @@ class TWinControl : public TControl {
 
   // The key path: events, and the hooks the form and menus override.
   virtual bool IsShortCut(TMessage& Message);
+  // Streaming lists the children Root owns.
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
 
   TKeyEvent OnKeyDown;
   TKeyPressEvent OnKeyPress;

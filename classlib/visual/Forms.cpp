@@ -124,6 +124,12 @@ void TCustomForm::PaintWindow(HDC DC) {
   Paint();
 }
 
+void TCustomForm::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
+  for (Integer i = 0; i < ComponentCount(); ++i)
+    if (!Components(i)->HasParent()) Proc(Components(i));
+  inherited::GetChildren(Proc, Root);
+}
+
 // ---- Window ------------------------------------------------------------------------------
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle Value) {
@@ -427,7 +433,7 @@ bool TCustomForm::IsShortCut(TMessage&) { return false; }
 void TCustomForm::WMClose(TMessage&) { Close(); }
 
 void TCustomForm::WMActivate(TMessage& Message) {
-  TL_INHERITED(Message);
+  // Not passed on: the default would focus the form itself and lose the active control.
   bool active = LOWORD(Message.WParam) != WA_INACTIVE;
   if (active == FActive) return;
   FActive = active;

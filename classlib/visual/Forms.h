@@ -95,6 +95,8 @@ class TCustomForm : public TWinControl {
   bool IsShortCut(TMessage& Message) override;
 
   TRect GetClientRect() const override;
+  // Owned components without a parent first (timers, menus), then the controls.
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnDestroy;

@@ -277,6 +277,13 @@ void TWinControl::RemoveControl(TControl* AControl) {
   }
 }
 
+void TWinControl::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
+  for (Integer i = 0; i < ControlCount(); ++i) {
+    TControl* c = Controls(i);
+    if (c->Owner() == Root) Proc(c);
+  }
+}
+
 bool TWinControl::ContainsControl(const TControl* Control) const {
   for (const TControl* c = Control; c; c = c->FParent)
     if (c == this) return true;
@@ -524,7 +531,8 @@ void TWinControl::SelectNext(TWinControl* CurControl, bool GoForward, bool Check
 bool TWinControl::CanFocus() const {
   TCustomForm* form = GetParentForm(this);
   if (!form && !FParentWindow) return false;
-  for (const TControl* c = this; c; c = c->FParent)
+  // The form itself may still be hidden: it is focused when shown.
+  for (const TControl* c = this; c && c != form; c = c->FParent)
     if (!c->FVisible || !c->FEnabled) return false;
   return true;
 }
