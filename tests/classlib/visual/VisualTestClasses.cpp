@@ -100,7 +100,12 @@ void TTestButton::CMDialogKey(TMessage& m) {
   TL_INHERITED(m);
 }
 
-TL_MESSAGES(TTestButton, TL_ON(CM_DIALOGKEY, CMDialogKey))
+void TTestButton::CMDialogChar(TMessage& m) {
+  Log().push_back("dialogchar " + GetName() + " " + std::string(1, Char(m.WParam)));
+  TL_INHERITED(m);
+}
+
+TL_MESSAGES(TTestButton, TL_ON(CM_DIALOGKEY, CMDialogKey), TL_ON(CM_DIALOGCHAR, CMDialogChar))
 TL_DEFINE_CLASS(TTestButton)
 
 void TSink::Clicked(TObject* Sender) { Log().push_back(std::string("clicked ") + NameOf(Sender)); }

@@ -64,6 +64,7 @@ class TTestButton : public TCustomControl {
 
  protected:
   void CMDialogKey(TMessage& m);
+  void CMDialogChar(TMessage& m);
 };
 
 // Event handlers as published methods of a plain object.
