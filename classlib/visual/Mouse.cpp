@@ -90,6 +90,14 @@ TCursor TDragControlObject::GetDragCursor(bool Accepted, Integer, Integer) {
 
 TL_DEFINE_CLASS(TDragControlObject)
 
+namespace {
+// Where the mouse was for the message being handled (the cursor may have moved on since).
+TPoint MessagePos() {
+  DWORD p = GetMessagePos();
+  return {Integer(SHORT(LOWORD(p))), Integer(SHORT(HIWORD(p)))};
+}
+}  // namespace
+
 // The drag in progress: the source, its drag object, the threshold still to cross, and the
 // target under the mouse. The capture sits on a window of its own so that no control's
 // mouse handling runs while dragging.
@@ -103,6 +111,7 @@ struct DragState {
   HWND CaptureWnd = nullptr;
   TControl* Target = nullptr;
   bool Accepted = false;
+  TCursor Cursor = crDefault;
 
   static DragState& Get() {
     static DragState state;
@@ -150,15 +159,16 @@ struct DragState {
     }
     Object->FDragTarget = Target;
     Object->FDragPos = pos;
-    if (Screen) ::SetCursor(Screen->Cursors(Object->GetDragCursor(Accepted, pos.X, pos.Y)));
+    Cursor = Object->GetDragCursor(Accepted, pos.X, pos.Y);
+    if (Screen) ::SetCursor(Screen->Cursors(Cursor));
   }
 
   void Done(bool drop) {
     DragState was = *this;
     *this = DragState();
     if (GetCapture() == was.CaptureWnd) ReleaseCapture();
-    TPoint pos;
-    ::GetCursorPos(&pos);
+    // A cancel may come from a key: it ends where the mouse last dragged.
+    TPoint pos = drop || !was.Object ? MessagePos() : was.Object->FDragPos;
     struct Cleanup {
       TDragObject* Obj;
       bool Own;
@@ -189,8 +199,7 @@ struct DragState {
   void WndProc(TMessage& m) {
     switch (m.Msg) {
       case WM_MOUSEMOVE: {
-        TPoint pos;
-        ::GetCursorPos(&pos);
+        TPoint pos = MessagePos();
         if (!Active) {
           if (std::abs(pos.X - Start.X) > Threshold || std::abs(pos.Y - Start.Y) > Threshold) StartDragging(pos);
         } else {
@@ -201,6 +210,10 @@ struct DragState {
       case WM_LBUTTONUP:
       case WM_RBUTTONUP:
         Done(true);
+        return;
+      case WM_SETCURSOR:
+        if (Active && Screen) ::SetCursor(Screen->Cursors(Cursor));
+        m.Result = 1;
         return;
       case WM_CAPTURECHANGED:
         if (Source && reinterpret_cast<HWND>(m.LParam) != CaptureWnd) Done(false);
@@ -223,7 +236,7 @@ TDragCapture gDragCapture;
 void DragState::Begin(TControl* source, bool immediate, Integer threshold) {
   Source = source;
   Threshold = threshold < 0 ? (Mouse ? Mouse->GetDragThreshold() : 5) : threshold;
-  ::GetCursorPos(&Start);
+  Start = MessagePos();
   CaptureWnd = AllocateHWnd(TWndMethod(&gDragCapture, &TDragCapture::WndProc));
   SetCapture(CaptureWnd);
   if (immediate) StartDragging(Start);

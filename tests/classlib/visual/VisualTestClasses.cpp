@@ -131,6 +131,25 @@ void TSink::Tick(TObject*) {
   Log().push_back("tick");
   if (OnTickDo) OnTickDo();
 }
+void TSink::Moved(TObject* Sender, TShiftState, Integer X, Integer Y) {
+  Log().push_back(std::string("move ") + NameOf(Sender) + " " + std::to_string(X) + "," + std::to_string(Y));
+}
+void TSink::Up(TObject* Sender, TMouseButton, TShiftState, Integer X, Integer Y) {
+  Log().push_back(std::string("up ") + NameOf(Sender) + " " + std::to_string(X) + "," + std::to_string(Y));
+}
+void TSink::DragOverH(TObject* Sender, TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) {
+  Log().push_back(std::string("over ") + NameOf(Sender) + " from " + NameOf(Source) + " " +
+                  EnumInfo<TDragState>::Name(State) + " " + std::to_string(X) + "," + std::to_string(Y));
+  Accept = AcceptDrop;
+}
+void TSink::DragDropH(TObject* Sender, TObject* Source, Integer X, Integer Y) {
+  Log().push_back(std::string("drop ") + NameOf(Sender) + " from " + NameOf(Source) + " " + std::to_string(X) +
+                  "," + std::to_string(Y));
+}
+void TSink::StartDragH(TObject* Sender, TDragObject*&) { Log().push_back(std::string("start ") + NameOf(Sender)); }
+void TSink::EndDragH(TObject* Sender, TObject* Target, Integer, Integer) {
+  Log().push_back(std::string("end ") + NameOf(Sender) + " on " + (Target ? NameOf(Target) : "nothing"));
+}
 void TSink::Closing(TObject* Sender, TCloseAction& Action) {
   Log().push_back(std::string("close ") + NameOf(Sender));
   Action = CloseAction;

@@ -80,6 +80,13 @@ class TSink : public TObject {
   void Raise(TObject* Sender);
   void Paint(TObject* Sender);
   void Tick(TObject* Sender);
+  void Moved(TObject* Sender, TShiftState Shift, Integer X, Integer Y);
+  void Up(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  void DragOverH(TObject* Sender, TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept);
+  void DragDropH(TObject* Sender, TObject* Source, Integer X, Integer Y);
+  void StartDragH(TObject* Sender, TDragObject*& DragObject);
+  void EndDragH(TObject* Sender, TObject* Target, Integer X, Integer Y);
+  bool AcceptDrop = true;
   void Closing(TObject* Sender, TCloseAction& Action);
   void Query(TObject* Sender, bool& CanClose);
   TCloseAction CloseAction = TCloseAction::caHide;
