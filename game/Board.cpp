@@ -1,50 +1,19 @@
 #include "game/Board.h"
 
+#include "platform/kernel/Clock.h"
+#include "platform/kernel/Random.h"
+
 #include <cstdio>
-
-namespace {
-
-// Tile per neighbour mask (bits: 1 left, 2 up, 4 right, 8 down).
-constexpr TTilePos kTiles[16] = {
-    {3, 0},   // none
-    {3, 2},   // left
-    {1, 3},   // up
-    {7, 3},   // left, up
-    {0, 2},   // right
-    {2, 2},   // left, right
-    {5, 3},   // up, right
-    {6, 3},   // left, up, right
-    {1, 0},   // down
-    {7, 1},   // left, down
-    {1, 1},   // up, down
-    {7, 2},   // left, up, down
-    {5, 1},   // right, down
-    {6, 1},   // left, right, down
-    {5, 2},   // up, right, down
-    {6, 2},   // all four
-};
-
-}  // namespace
-
-TTilePos TileForMask(Integer Mask) { return kTiles[Mask & 15]; }
-
-TRect TileSourceRect(Integer Mask) {
-  const TTilePos t = TileForMask(Mask);
-  const Integer left = t.Column * CellPixels, top = t.Row * CellPixels;
-  return Rect(left, top, left + CellPixels - 1, top + CellPixels - 1);
-}
-
-TBoard::TBoard(TRandomSource Random) : FRandom(Random) {}
 
 void TBoard::StartGame(bool Record) {
   // Cells outside the corner in use are cleared too, so a later change of Size never
   // brings back cells of an older game.
   for (auto& column : Board) std::fill(std::begin(column), std::end(column), 0);
-  FRandom.Seed(unsigned(GameNumber));
+  tl_srand(Cardinal(GameNumber));
   const Integer colors = Colors;
   for (Integer x = 0; x < Size; ++x) {
     for (Integer y = 0; y < Size; ++y) {
-      const uint32_t r = uint32_t(FRandom.Next());
+      const uint32_t r = uint32_t(tl_lrand());
       Board[x][y] = Integer(r % uint32_t(colors)) + 1;
       Dirty[x][y] = 1;
     }
@@ -53,6 +22,8 @@ void TBoard::StartGame(bool Record) {
   Recording = Record;
   GameOver = false;
   Paused = false;
+  StartTime = tl_time(nullptr);
+  ElapsedSeconds = 0;
 }
 
 bool TBoard::SameColorAt(Integer Column, Integer Row, Integer Colour) const {

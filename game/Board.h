@@ -5,9 +5,11 @@
 // `DrawBoard` and draws what it is handed.
 #pragma once
 
+#include "game/TileTable.h"
 #include "platform/kernel/Types.h"
 
 #include <algorithm>
+#include <ctime>
 
 inline constexpr Integer MaxBoardSize = 20;   // the arrays' dimension
 inline constexpr Integer MinBoardSize = 5;
@@ -15,13 +17,6 @@ inline constexpr Integer DefaultBoardSize = 10;
 inline constexpr Integer MinColors = 2;
 inline constexpr Integer MaxColors = 8;      // one tile sheet per colour
 inline constexpr Integer DefaultColors = 4;
-inline constexpr Integer CellPixels = 25;    // `CellWidth` and `CellHeight`
-
-// Neighbour-mask bits: which orthogonal neighbours hold the same colour.
-inline constexpr Integer nmLeft = 1;
-inline constexpr Integer nmUp = 2;
-inline constexpr Integer nmRight = 4;
-inline constexpr Integer nmDown = 8;
 
 // A whole number that never leaves Lo..Hi: a value outside is brought to the nearest
 // bound. `Size` and `Colors` are of this kind, so no out-of-range value from a stored
@@ -40,29 +35,10 @@ class TBounded {
   Integer FValue;
 };
 
-// Where the tile for a neighbour mask lies in a colour's sheet of 8 × 4 tiles.
-struct TTilePos {
-  Integer Column = 0, Row = 0;
-  constexpr bool operator==(const TTilePos&) const = default;
-};
-// Only the low four bits of Mask count.
-TTilePos TileForMask(Integer Mask);
-// The part of a sheet a cell image is stretched from: the tile without its last column
-// and row (the rectangle's right and bottom edges are exclusive).
-TRect TileSourceRect(Integer Mask);
-
 // How a cell is drawn: CellImages[Colour][Mask]; the empty cell is {0, 0}.
 struct TCellLook {
   Integer Colour = 0, Mask = 0;
   constexpr bool operator==(const TCellLook&) const = default;
-};
-
-// The runtime's seeded generator as the board uses it: Seed as `srand`, Next as `_lrand`
-// (never negative). The board calls nothing else, so a game number always gives the
-// same board.
-struct TRandomSource {
-  void (*Seed)(unsigned seed) = nullptr;
-  Integer (*Next)() = nullptr;
 };
 
 class TBoard {
@@ -77,12 +53,15 @@ class TBoard {
   bool Paused = false;
   bool Recording = false;
   Integer GameNumber = 0;
+  std::time_t StartTime = 0;    // moved forward by the length of every pause
+  std::time_t PauseStart = 0;
+  Integer ElapsedSeconds = 0;   // as the clock last computed it
   String Moves;   // "(%d,%d)" per move made: column, row
 
-  explicit TBoard(TRandomSource Random);
-
-  // Fills the board for GameNumber, Size and Colors and starts a game. Every cell is
-  // marked for drawing.
+  // Fills the board for GameNumber, Size and Colors from the runtime generator seeded
+  // with GameNumber, and starts a game. Every cell is marked for drawing. The clock
+  // starts now at 0 seconds, so a game that ends before the clock's first tick never
+  // reports the seconds of the game before it.
   void StartGame(bool Record);
 
   bool SameColorAt(Integer Column, Integer Row, Integer Colour) const;
@@ -112,9 +91,6 @@ class TBoard {
   // marks are kept. The end test runs at the end of the walk.
   template <class DrawCell>
   TPassResult DrawPass(bool OnlyDirty, DrawCell&& Draw);
-
- private:
-  TRandomSource FRandom;
 };
 
 template <class DrawCell>

@@ -30,6 +30,9 @@ bool Split(TDateTime dt, Int64& days, Int64& msec) {
 }
 }  // namespace
 
+double Frac(double x) { return x - std::trunc(x); }
+double Int(double x) { return std::trunc(x); }
+
 bool IsLeapYear(Word year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
 
 Word DaysInAMonth(Word year, Word month) {

@@ -1,6 +1,7 @@
 #include "classlib/core/Filer.h"
 
 #include "classlib/core/Strings.h"
+#include "platform/kernel/Resources.h"
 
 #include <bit>
 #include <cmath>
@@ -135,6 +136,11 @@ void TComponent::WriteState(TWriter& Writer) { Writer.WriteData(this); }
 TComponent* TStream::ReadComponent(TComponent* Instance) {
   Owned<TReader> reader(New<TReader>(*this));
   return reader->ReadRootComponent(Instance);
+}
+
+TComponent* ReadComponentRes(const String& ResName, TComponent* Instance) {
+  Owned<TResourceStream> res(New<TResourceStream>(nullptr, ResName, RT_RCDATA));
+  return res->ReadComponent(Instance);
 }
 
 void TStream::WriteComponent(TComponent* Instance) {
@@ -325,6 +331,13 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& P) {
       WriteIdent(ref);
       return;
     }
+    case TPropKind::Variant: {
+      Variant v = P.GetVar(Instance);
+      if (VarIsEmpty(v)) return;
+      WritePropName(P.Name);
+      WriteVariant(v);
+      return;
+    }
     case TPropKind::Object: {
       TObject* v = P.GetObj(Instance);
       if (auto* coll = dynamic_cast<TCollection*>(v)) {
@@ -471,4 +484,51 @@ void TWriter::WriteStr(const String& Value) {
   Byte len = Byte(Value.size());
   Write(&len, 1);
   if (len) Write(Value.data(), len);
+}
+
+void TWriter::WriteVariant(const Variant& Value) {
+  switch (VarType(Value)) {
+    case varEmpty:
+      WriteValue(vaNil);
+      return;
+    case varNull:
+      WriteValue(vaNull);
+      return;
+    case varShortInt:
+    case varByte:
+    case varSmallint:
+    case varWord:
+    case varInteger:
+    case varLongWord:
+    case varInt64:
+      WriteInteger(Value.AsInt64());
+      return;
+    case varSingle: {
+      WriteValue(vaSingle);
+      Byte buf[4];
+      PutLE(buf, std::bit_cast<uint32_t>(float(Value.AsDouble())), 4);
+      Write(buf, 4);
+      return;
+    }
+    case varDouble:
+      WriteFloat(Value.AsDouble());
+      return;
+    case varCurrency:
+      WriteCurrency(Value.AsCurrency());
+      return;
+    case varDate:
+      WriteDate(Value.AsDateTime());
+      return;
+    case varBoolean:
+      WriteBoolean(Value.AsBoolean());
+      return;
+    case varString:
+      WriteString(Value.AsString());
+      return;
+    case varOleStr:
+      WriteWideString(Value.AsWideString());
+      return;
+    default:
+      throw EWriteError("Invalid variant type " + VarTypeAsText(VarType(Value)) + " for a stream");
+  }
 }

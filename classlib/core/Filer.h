@@ -10,6 +10,7 @@
 #include "classlib/core/Classes.h"
 #include "classlib/core/Collections.h"
 #include "classlib/core/Streams.h"
+#include "classlib/core/Variants.h"
 
 #include <functional>
 #include <vector>
@@ -44,6 +45,10 @@ bool IntToIdent(Integer Int, String& Ident, const TIdentMapEntry* Map, size_t Co
 
 void DoubleToExtended(double Value, Byte Out[10]);
 double ExtendedToDouble(const Byte In[10]);
+
+// Reads the component stored as RCDATA resource ResName into Instance (or into a new
+// instance of the class it names when Instance is nullptr).
+TComponent* ReadComponentRes(const String& ResName, TComponent* Instance);
 
 // ---- Filers ----
 
@@ -104,6 +109,8 @@ class TWriter : public TFiler {
   void WriteDate(TDateTime Value);
   void WriteCurrency(Currency Value);
   void WriteStr(const String& Value);  // raw short string: length byte and at most 255 bytes
+  // Empty as vaNil, Null as vaNull, the rest by their types; arrays raise EWriteError.
+  void WriteVariant(const Variant& Value);
   const String& PropPath() const { return FPropPath; }
 
  private:
@@ -160,6 +167,7 @@ class TReader : public TFiler {
   TDateTime ReadDate();
   Currency ReadCurrency();
   String ReadStr();
+  Variant ReadVariant();
   void SkipValue();
 
   // Raises EReadError with Msg and the offset of the item being read.

@@ -391,10 +391,11 @@ String Render(const TSection& s, const TPlaced& p, const TFormatSettings& fs) {
   const String digits = (s.Scientific && p.Int.empty() && n > 0) ? String("0") : p.Int;
   const int len = int(digits.size());
   const bool groups = s.Thousands && !s.Scientific && fs.ThousandSeparator;
-  auto emitInt = [&](int pos) {   // pos counts from the right, 0 = units
-    r += digits[size_t(len - 1 - pos)];
+  auto emitAt = [&](int pos, Char c) {   // pos counts from the right, 0 = units
+    r += c;
     if (groups && pos > 0 && pos % 3 == 0) r += fs.ThousandSeparator;
   };
+  auto emitInt = [&](int pos) { emitAt(pos, digits[size_t(len - 1 - pos)]); };
   auto emitLeading = [&]() {      // integer digits beyond the placeholders
     for (int pos = len - 1; pos >= n; --pos) emitInt(pos);
   };
@@ -426,7 +427,7 @@ String Render(const TSection& s, const TPlaced& p, const TFormatSettings& fs) {
         if (pos < len)
           emitInt(pos);
         else if (s.IntZeroFrom >= 0 && k >= s.IntZeroFrom)
-          r += '0';
+          emitAt(pos, '0');
       } else {
         int k = fracSeen++;
         if (size_t(k) < p.Frac.size()) r += p.Frac[size_t(k)];

@@ -5,6 +5,9 @@
 #include <vector>
 
 TFormatSettings FormatSettings;
+const TSysLocale SysLocale;
+
+TMbcsByteType ByteType(const String&, int) { return TMbcsByteType::mbSingleByte; }
 
 TFormatSettings DefaultFormatSettings() { return TFormatSettings(); }
 
@@ -103,3 +106,7 @@ void GetFormatSettings() {
   InfoNumber(LOCALE_ICURRDIGITS, fs.CurrencyDecimals, 18);
   FormatSettings = fs;
 }
+
+void SysUtilsInitialize() { GetFormatSettings(); }
+
+void SysUtilsFinalize() { FormatSettings = DefaultFormatSettings(); }

@@ -12,8 +12,21 @@ namespace {
 // Widths and precisions beyond this are refused rather than allocated.
 constexpr Int64 kMaxWidth = 100000;
 
+// Puts `arg` in place of the message's "%s" by hand: Format itself is what failed, and a
+// translated message must not be able to send it round again.
+String MessageWith(const TResStringRec& rec, const String& arg) {
+  String msg = LoadResString(rec);
+  size_t p = msg.find("%s");
+  if (p != String::npos) msg.replace(p, 2, arg);
+  return msg;
+}
+
 [[noreturn]] void InvalidFormat(const String& format) {
-  throw EConvertError(Format(LoadResString(SysConst::SInvalidFormat), {format}));
+  throw EConvertError(MessageWith(SysConst::SInvalidFormat, format));
+}
+
+[[noreturn]] void ArgumentMissing(const String& format) {
+  throw EConvertError(MessageWith(SysConst::SArgumentMissing, format));
 }
 
 // Reads the arguments in order or by index, raising on a missing one.
@@ -21,13 +34,7 @@ class TArgs {
  public:
   TArgs(TVarRecs args, const String& format) : FArgs(args), FFormat(format) {}
   const TVarRec& Next() {
-    if (FIndex >= FArgs.size()) {
-      // Formats the message by hand: Format itself may be what is failing.
-      String msg = LoadResString(SysConst::SArgumentMissing);
-      size_t p = msg.find("%s");
-      if (p != String::npos) msg.replace(p, 2, FFormat);
-      throw EConvertError(msg);
-    }
+    if (FIndex >= FArgs.size()) ArgumentMissing(FFormat);
     return FArgs.begin()[FIndex++];
   }
   void Seek(size_t index) { FIndex = index; }
@@ -319,12 +326,7 @@ int StrScanf(const String& text, const String& format, std::initializer_list<TSc
     const size_t limit = width > 0 ? size_t(width) : String::npos;
     const TScanArg* dest = nullptr;
     if (!suppress) {
-      if (next >= args.size()) {
-        String msg = LoadResString(SysConst::SArgumentMissing);
-        size_t p = msg.find("%s");
-        if (p != String::npos) msg.replace(p, 2, format);
-        throw EConvertError(msg);
-      }
+      if (next >= args.size()) ArgumentMissing(format);
       dest = &args.begin()[next++];
     }
     switch (type) {

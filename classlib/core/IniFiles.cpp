@@ -1,6 +1,8 @@
 #include "classlib/core/IniFiles.h"
 
 #include "classlib/core/Exceptions.h"
+#include "classlib/core/Strings.h"
+#include "platform/kernel/CodePage.h"
 
 #include <cerrno>
 #include <climits>
@@ -21,11 +23,11 @@ String Trim(const String& s) {
   return s.substr(b, e - b);
 }
 
-// Names compare without regard to case, as the platform's profile functions do.
+// Names compare without regard to case (the code page's case table), as the platform's
+// profile functions do.
 String Fold(const String& s) {
   String r = Trim(s);
-  for (Char& c : r)
-    if (c >= 'a' && c <= 'z') c = Char(c - 'a' + 'A');
+  for (Char& c : r) c = Char(CpUpper(Byte(c)));
   return r;
 }
 
@@ -305,6 +307,8 @@ bool IniParseInteger(const String& Text, Integer& Value) {
 // ---------------------------------------------------------------------------------------
 // TIniFile
 
+TL_DEFINE_CLASS(TIniFile)
+
 bool TIniFile::TStamp::operator==(const TStamp& o) const {
   return Known == o.Known && Exists == o.Exists && Dev == o.Dev && Ino == o.Ino && Size == o.Size &&
          MTime.tv_sec == o.MTime.tv_sec && MTime.tv_nsec == o.MTime.tv_nsec;
@@ -527,4 +531,36 @@ void TIniFile::ReadSection(const String& Section, std::vector<String>& Strings) 
 void TIniFile::ReadSectionValues(const String& Section, std::vector<String>& Strings) {
   Refresh();
   Strings = FDoc.SectionValues(Section);
+}
+
+namespace {
+
+void Fill(TStrings* Strings, const std::vector<String>& items) {
+  if (!Strings) return;
+  Strings->BeginUpdate();
+  try {
+    Strings->Clear();
+    for (const String& s : items) Strings->Add(s);
+  } catch (...) {
+    Strings->EndUpdate();
+    throw;
+  }
+  Strings->EndUpdate();
+}
+
+}  // namespace
+
+void TIniFile::ReadSections(TStrings* Strings) {
+  Refresh();
+  Fill(Strings, FDoc.Sections());
+}
+
+void TIniFile::ReadSection(const String& Section, TStrings* Strings) {
+  Refresh();
+  Fill(Strings, FDoc.Keys(Section));
+}
+
+void TIniFile::ReadSectionValues(const String& Section, TStrings* Strings) {
+  Refresh();
+  Fill(Strings, FDoc.SectionValues(Section));
 }

@@ -12,6 +12,7 @@
 // - File names are bytes, passed to the system as they are.
 #pragma once
 
+#include "classlib/core/Object.h"
 #include "platform/kernel/Types.h"
 
 #include <sys/types.h>
@@ -75,7 +76,10 @@ class TIniDocument {
 // EIniFileException and the object forgets the unsaved change. A file that exists but
 // cannot be read reads as empty, and writing to it is refused rather than replacing
 // content that was never seen.
-class TIniFile {
+class TStrings;
+
+class TIniFile : public TObject {
+  TL_CLASS(TIniFile, TObject)
  public:
   explicit TIniFile(const String& FileName);
 
@@ -95,7 +99,11 @@ class TIniFile {
   void EraseSection(const String& Section);
   void DeleteKey(const String& Section, const String& Ident);
 
-  // Each clears Strings first.
+  // Each replaces the content of Strings: section names, a section's key names, or its
+  // "Key=Value" lines.
+  void ReadSections(TStrings* Strings);
+  void ReadSection(const String& Section, TStrings* Strings);
+  void ReadSectionValues(const String& Section, TStrings* Strings);
   void ReadSections(std::vector<String>& Strings);
   void ReadSection(const String& Section, std::vector<String>& Strings);
   void ReadSectionValues(const String& Section, std::vector<String>& Strings);

@@ -82,6 +82,8 @@ bool TPropInfo::Writable() const {
       return bool(SetWStr);
     case TPropKind::Method:
       return bool(SetMethod);
+    case TPropKind::Variant:
+      return bool(SetVar);
     case TPropKind::Reference:
     case TPropKind::Object:
       return bool(SetObj);

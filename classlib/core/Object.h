@@ -30,6 +30,7 @@
 class TObject;
 class TClass;
 class TComponent;
+class Variant;
 
 struct TMessage {
   UINT Msg = 0;
@@ -154,6 +155,7 @@ enum class TPropKind : uint8_t {
   Method,     // an event
   Reference,  // a component, linked by name and resolved after loading
   Object,     // an owned sub-object, read and written through its own properties
+  Variant,
 };
 
 class TPropInfo {
@@ -178,6 +180,9 @@ class TPropInfo {
   std::function<TObject*(const TObject*)> GetObj;
   std::function<void(TObject*, TObject*)> SetObj;
   const TClass& (*ObjClass)() = nullptr;  // declared class of the value
+  // Variant (stored unless Empty).
+  std::function<::Variant(const TObject*)> GetVar;
+  std::function<void(TObject*, const ::Variant&)> SetVar;
   // Method.
   std::function<TMethodRaw(const TObject*)> GetMethod;
   std::function<void(TObject*, const TMethodRaw&)> SetMethod;
@@ -359,6 +364,10 @@ void SetAccessors(TPropInfo& p, std::function<V(const C*)> get, std::function<vo
     p.Kind = TPropKind::WideString;
     p.GetWStr = [get, self](const TObject* o) { return get(self(o)); };
     if (set) p.SetWStr = [set, mself](TObject* o, const WideString& v) { set(mself(o), v); };
+  } else if constexpr (std::is_same_v<V, Variant>) {
+    p.Kind = TPropKind::Variant;
+    p.GetVar = [get, self](const TObject* o) { return get(self(o)); };
+    if (set) p.SetVar = [set, mself](TObject* o, const Variant& v) { set(mself(o), v); };
   } else if constexpr (IsTMethod<V>) {
     p.Kind = TPropKind::Method;
     p.MethodSig = V::SignatureId();

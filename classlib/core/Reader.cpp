@@ -227,6 +227,44 @@ Currency TReader::ReadCurrency() {
   return Currency::FromRaw(std::llround(v));
 }
 
+Variant TReader::ReadVariant() {
+  TValueType t = ReadValue();
+  switch (t) {
+    case vaNil:
+      return Variant();
+    case vaNull:
+      return Null();
+    case vaInt8:
+    case vaInt16:
+    case vaInt32:
+      return Variant(Integer(ReadIntValue(t)));
+    case vaInt64:
+      return Variant(ReadIntValue(t));
+    case vaSingle:
+      return Variant(float(ReadFloatValue(t)));
+    case vaExtended:
+    case vaDouble:
+      return Variant(ReadFloatValue(t));
+    case vaDate:
+      return Variant(TDateTime(ReadFloatValue(t)));
+    case vaCurrency:
+      FStream.Seek(-1, TSeekOrigin::soCurrent);
+      return Variant(ReadCurrency());
+    case vaFalse:
+    case vaTrue:
+      return Variant(t == vaTrue);
+    case vaString:
+    case vaLString:
+    case vaUTF8String:
+      return Variant(ReadStringValue(t));
+    case vaWString:
+      FStream.Seek(-1, TSeekOrigin::soCurrent);
+      return Variant(ReadWideString());
+    default:
+      Error("Invalid variant value " + EnumInfo<TValueType>::Name(t));
+  }
+}
+
 void TReader::SkipValue() {
   DepthGuard guard(*this);
   TValueType t = ReadValue();
@@ -616,6 +654,10 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& P) {
       FFixups.push_back({Instance, &P, ReadStr(), pos});
       return;
     }
+    case TPropKind::Variant:
+      FStream.Seek(-1, TSeekOrigin::soCurrent);
+      P.SetVar(Instance, ReadVariant());
+      return;
     case TPropKind::Object: {
       auto* coll = dynamic_cast<TCollection*>(P.GetObj(Instance));
       if (t != vaCollection || !coll) ErrorAt(valuePos, InvalidValue());

@@ -1,5 +1,7 @@
 #include "classlib/core/Streams.h"
 
+#include "platform/kernel/Resources.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -14,6 +16,7 @@ TL_DEFINE_CLASS(TMemoryStream)
 TL_DEFINE_CLASS(TStringStream)
 TL_DEFINE_CLASS(THandleStream)
 TL_DEFINE_CLASS(TFileStream)
+TL_DEFINE_CLASS(TResourceStream)
 
 // ---- TStream ----
 
@@ -89,7 +92,7 @@ void TCustomMemoryStream::SaveToFile(const String& FileName) {
   // Written beside the target and renamed over it: a failed write keeps the old file.
   String tmp = FileName + ".tmp";
   {
-    Owned<TFileStream> f(new TFileStream(tmp, fmCreate));
+    Owned<TFileStream> f(New<TFileStream>(tmp, fmCreate));
     SaveToStream(*f);
     if (::fsync(f->Handle()) != 0) {
       f.reset();
@@ -133,7 +136,7 @@ void TMemoryStream::LoadFromStream(TStream& Stream) {
 }
 
 void TMemoryStream::LoadFromFile(const String& FileName) {
-  Owned<TFileStream> f(new TFileStream(FileName, fmOpenRead | fmShareDenyWrite));
+  Owned<TFileStream> f(New<TFileStream>(FileName, fmOpenRead | fmShareDenyWrite));
   LoadFromStream(*f);
 }
 
@@ -230,4 +233,26 @@ TFileStream::TFileStream(const String& FileName, Word Mode) : THandleStream(-1),
 
 TFileStream::~TFileStream() {
   if (FHandle >= 0) ::close(FHandle);
+}
+
+// ---- TResourceStream ----
+
+TResourceStream::TResourceStream(HINSTANCE Instance, const String& ResName, LPCSTR ResType) {
+  Initialize(Instance, ResName.c_str(), ResType, ResName);
+}
+
+TResourceStream::TResourceStream(HINSTANCE Instance, Integer ResID, LPCSTR ResType) {
+  Initialize(Instance, MAKEINTRESOURCEA(uintptr_t(ResID)), ResType, std::to_string(ResID));
+}
+
+void TResourceStream::Initialize(HINSTANCE Instance, LPCSTR Name, LPCSTR ResType, const String& Shown) {
+  HRSRC res = FindResourceA(Instance, Name, ResType);
+  const void* data = res ? LockResource(LoadResource(Instance, res)) : nullptr;
+  if (!data) throw EResNotFound("Resource " + Shown + " not found");
+  const Byte* p = static_cast<const Byte*>(data);
+  FData.assign(p, p + SizeofResource(Instance, res));
+}
+
+Integer TResourceStream::Write(const void*, Integer) {
+  throw EStreamError("Can't write to a read-only resource stream");
 }

@@ -7,6 +7,8 @@
 
 TL_ENUM(TSeekOrigin, soBeginning, soCurrent, soEnd);
 
+TL_EXCEPTION(EResNotFound, Exception);
+
 class TStream : public TObject {
   TL_CLASS(TStream, TObject)
  public:
@@ -112,4 +114,17 @@ class TFileStream : public THandleStream {
 
  private:
   String FFileName;
+};
+
+// A read-only stream over a linked resource (RCDATA by default).
+class TResourceStream : public TCustomMemoryStream {
+  TL_CLASS(TResourceStream, TCustomMemoryStream)
+ public:
+  // Raise EResNotFound naming the resource when it is absent.
+  TResourceStream(HINSTANCE Instance, const String& ResName, LPCSTR ResType);
+  TResourceStream(HINSTANCE Instance, Integer ResID, LPCSTR ResType);
+  Integer Write(const void* Buffer, Integer Count) override;
+
+ private:
+  void Initialize(HINSTANCE Instance, LPCSTR Name, LPCSTR ResType, const String& Shown);
 };

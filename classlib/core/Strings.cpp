@@ -1,6 +1,7 @@
 #include "classlib/core/Strings.h"
 
 #include "classlib/core/Streams.h"
+#include "classlib/core/SysUtils.h"
 
 #include <algorithm>
 #include <string>
@@ -17,33 +18,6 @@ TL_DEFINE_CLASS(TStringList, [](auto& c) {
 })
 
 namespace {
-// Lower case in the 1252 code page, for case-insensitive comparison.
-unsigned char FoldCase(unsigned char c) {
-  if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
-  switch (c) {
-    case 0x8A:  // Š
-    case 0x8C:  // Œ
-    case 0x8E:  // Ž
-      return c + 0x10;
-    case 0x9F:  // Ÿ
-      return 0xFF;
-  }
-  return c;
-}
-
-int CompareBytes(const String& a, const String& b, bool foldCase) {
-  size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (foldCase) {
-      x = FoldCase(x);
-      y = FoldCase(y);
-    }
-    if (x != y) return x < y ? -1 : 1;
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
-
 [[noreturn]] void StringListError(const String& msg) { throw EStringListError(msg); }
 [[noreturn]] void StringIndexError(Integer Index) {
   StringListError("List index out of bounds (" + std::to_string(Index) + ")");
@@ -174,7 +148,7 @@ void TStrings::Put(Integer Index, const String& S) {
   InsertObject(Index, S, o);
 }
 
-int TStrings::CompareStrings(const String& S1, const String& S2) const { return CompareBytes(S1, S2, true); }
+int TStrings::CompareStrings(const String& S1, const String& S2) const { return AnsiCompareText(S1, S2); }
 
 String TStrings::Names(Integer Index) const {
   String s = Get(Index);
@@ -350,7 +324,7 @@ void TStrings::SaveToStream(TStream& Stream) const {
 }
 
 void TStrings::LoadFromFile(const String& FileName) {
-  Owned<TFileStream> f(new TFileStream(FileName, fmOpenRead | fmShareDenyWrite));
+  Owned<TFileStream> f(New<TFileStream>(FileName, fmOpenRead | fmShareDenyWrite));
   LoadFromStream(*f);
 }
 
@@ -476,7 +450,7 @@ void TStringList::PutObject(Integer Index, TObject* AObject) {
 }
 
 int TStringList::CompareStrings(const String& S1, const String& S2) const {
-  return CompareBytes(S1, S2, !FCaseSensitive);
+  return FCaseSensitive ? AnsiCompareStr(S1, S2) : AnsiCompareText(S1, S2);
 }
 
 void TStringList::Sort() {

@@ -113,6 +113,16 @@ String StringReplace(const String& s, const String& oldPattern, const String& ne
   return out;
 }
 
+bool IsValidIdent(const String& s) {
+  if (s.empty()) return false;
+  for (size_t i = 0; i < s.size(); ++i) {
+    Char c = s[i];
+    bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+    if (!letter && !(i > 0 && c >= '0' && c <= '9')) return false;
+  }
+  return true;
+}
+
 String AnsiQuotedStr(const String& s, Char quote) {
   String r(1, quote);
   for (Char c : s) {

@@ -43,6 +43,19 @@ extern TFormatSettings FormatSettings;
 void GetFormatSettings();
 // The built-in United States settings (the locale table's default).
 TFormatSettings DefaultFormatSettings();
+// The unit's start-up (reads the locale into FormatSettings) and shut-down (back to the
+// built-in settings), for the layer's unit list.
+void SysUtilsInitialize();
+void SysUtilsFinalize();
+
+// The system's character set: one byte per character, so there are no lead bytes.
+struct TSysLocale {
+  bool FarEast = false;
+  bool MiddleEast = false;
+};
+extern const TSysLocale SysLocale;
+enum class TMbcsByteType { mbSingleByte, mbLeadByte, mbTrailByte };
+TMbcsByteType ByteType(const String& s, int index1);   // always mbSingleByte here
 
 // ---- Strings -------------------------------------------------------------------------------
 
@@ -76,6 +89,9 @@ bool AnsiSameStr(const String& a, const String& b);
 enum class TReplaceFlag { rfReplaceAll, rfIgnoreCase };
 String StringReplace(const String& s, const String& oldPattern, const String& newPattern,
                      std::initializer_list<TReplaceFlag> flags = {});
+
+// A letter or '_' (ASCII), then letters, digits or '_'.
+bool IsValidIdent(const String& s);
 
 String QuotedStr(const String& s);                       // 'it''s'
 String AnsiQuotedStr(const String& s, Char quote);
@@ -152,6 +168,7 @@ struct TVarRec {
   TVarRec(unsigned v) : VType(vtInt64), VInt(Int64(v)) {}
   TVarRec(Int64 v) : VType(vtInt64), VInt(v) {}
   TVarRec(double v) : VType(vtExtended), VFloat(v) {}
+  TVarRec(TDateTime v) : VType(vtExtended), VFloat(v.Value) {}
   TVarRec(Currency v) : VType(vtCurrency), VCurr(v) {}
   TVarRec(const char* v) : VType(vtString), VStr(v ? v : "") {}
   TVarRec(String v) : VType(vtString), VStr(std::move(v)) {}
@@ -194,6 +211,10 @@ inline constexpr double MinDateTime = -693593.0;         // 0001-01-01
 inline constexpr double MaxDateTime = 2958465.99999999;  // 9999-12-31 23:59:59.999
 inline constexpr Integer DateDelta = 693594;             // days from 0001-01-01 to 1899-12-31 + 1
 inline constexpr Integer MSecsPerDay = 86400000;
+
+// The fraction and the whole part of a number, both keeping its sign.
+double Frac(double x);
+double Int(double x);
 
 bool IsLeapYear(Word year);
 Word DaysInAMonth(Word year, Word month);                // 0 for a month outside 1..12

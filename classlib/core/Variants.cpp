@@ -41,7 +41,7 @@ String TypeText(const Variant& v) { return VarTypeAsText(v.VType()); }
 
 [[noreturn]] void InvalidOp() { throw EVariantError(LoadResString(SysConst::SInvalidVarOp)); }
 
-// Float to integer rounds to nearest with ties to even, as the original's conversions do.
+// Float to integer rounds to nearest with ties to even, as Round does.
 bool RoundToInt64(double d, Int64& out) {
   if (std::isnan(d)) return false;
   double r = std::nearbyint(d);
@@ -183,7 +183,7 @@ class TVarOps {
   }
 
   static Variant As(const Variant& v, TVarType type) {
-    if (v.FType == type && !(type & varArray)) return v;
+    if ((v.FType == type && !(type & varArray)) || type == varVariant) return v;
     if (v.FType & varArray) CouldNotConvert(v, type);
     Variant r;
     switch (type) {
@@ -444,6 +444,9 @@ TVariantRelationship Relate(const Variant& a, const Variant& b) {
     return c < 0 ? TVariantRelationship::vrLessThan
                  : c > 0 ? TVariantRelationship::vrGreaterThan : TVariantRelationship::vrEqual;
   }
+  // A Boolean meeting a string reads the string as a Boolean ("True", "False" or a number).
+  if ((a.VType() == varBoolean && kb == TKind::kStr) || (b.VType() == varBoolean && ka == TKind::kStr))
+    return Order(a.AsBoolean() ? -1 : 0, b.AsBoolean() ? -1 : 0);
   auto intLike = [](TKind k) { return k == TKind::kInt || k == TKind::kEmpty; };
   if (intLike(ka) && intLike(kb)) return Order(a.AsInt64(), b.AsInt64());
   if ((ka == TKind::kCurr || intLike(ka)) && (kb == TKind::kCurr || intLike(kb))) return Order(CurrRaw(a), CurrRaw(b));

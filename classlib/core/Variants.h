@@ -1,6 +1,6 @@
-// The class library's Variant: a tagged value with the conversions, comparison and
-// arithmetic of the original. Conversions never wrap: a value out of the target's range
-// raises EVariantError, and so does a conversion that has no meaning (Null to Integer,
+// The class library's Variant: a tagged value with its conversions, comparison and
+// arithmetic. Conversions never wrap: a value out of the target's range raises
+// EVariantError, and so does a conversion that has no meaning (Null to Integer,
 // "abc" to Double).
 #pragma once
 
@@ -68,7 +68,9 @@ class Variant {
 
   TVarType VType() const { return FType; }
 
-  // Conversions by the rules of VarAsType.
+  // Conversions by the rules of VarAsType. A floating value becomes an integer by
+  // rounding to the nearest, halves to the even neighbour (2.5 -> 2, 3.5 -> 4), as the
+  // class library's Round does; text is read as an integer, else as a float.
   Integer AsInteger() const;
   Int64 AsInt64() const;
   double AsDouble() const;
@@ -92,7 +94,7 @@ class Variant {
 
   // Comparison. Null equals only Null and orders below every other value; Empty acts as
   // 0, "" or False; a string meeting a number is read as a number (EVariantError if it is
-  // not one). Arrays cannot be compared. Hidden friends, so that a type converting to
+  // not one), meeting a Boolean as a Boolean; True counts as -1. Arrays cannot be compared. Hidden friends, so that a type converting to
   // Variant (TDateTime, Currency) keeps its own operators.
   friend bool operator==(const Variant& a, const Variant& b) { return Relation(a, b) == TVariantRelationship::vrEqual; }
   friend bool operator!=(const Variant& a, const Variant& b) { return !(a == b); }

@@ -376,7 +376,8 @@ BOOL setOrigin(HDC dc, TPoint DcState::*member, Integer x, Integer y, LPPOINT ol
   if (!d) return FALSE;
   TPoint& p = d->State.*member;
   if (old) *old = p;
-  p = offset ? TPoint{p.X + x, p.Y + y} : TPoint{x, y};
+  p = offset ? TPoint{DeviceContext::ClampCoord(Int64(p.X) + x), DeviceContext::ClampCoord(Int64(p.Y) + y)}
+             : TPoint{DeviceContext::ClampCoord(x), DeviceContext::ClampCoord(y)};
   return TRUE;
 }
 BOOL getOrigin(HDC dc, TPoint DcState::*member, LPPOINT pt) {

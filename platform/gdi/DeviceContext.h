@@ -60,15 +60,22 @@ class DeviceContext {
   std::vector<std::vector<TPoint>> PathFigures;   // device coordinates, each closed on use
 
   // ---- Helpers for the drawing code (text included) --------------------------------------
+  // Coordinates are limited to +-2^27 as the platform's are, so sums never overflow.
+  static constexpr Integer kCoordLimit = 1 << 27;
+  static Integer ClampCoord(Int64 v) {
+    return Integer(v < -kCoordLimit ? -kCoordLimit : v > kCoordLimit ? kCoordLimit : v);
+  }
   TPoint ToDevice(Integer x, Integer y) const {
-    return {x - State.WindowOrg.X + State.ViewportOrg.X, y - State.WindowOrg.Y + State.ViewportOrg.Y};
+    return {ClampCoord(Int64(x) - State.WindowOrg.X + State.ViewportOrg.X),
+            ClampCoord(Int64(y) - State.WindowOrg.Y + State.ViewportOrg.Y)};
   }
   TRect ToDevice(const TRect& r) const {
     TPoint a = ToDevice(r.Left, r.Top), b = ToDevice(r.Right, r.Bottom);
     return {a.X, a.Y, b.X, b.Y};
   }
   TPoint ToLogical(Integer x, Integer y) const {
-    return {x + State.WindowOrg.X - State.ViewportOrg.X, y + State.WindowOrg.Y - State.ViewportOrg.Y};
+    return {ClampCoord(Int64(x) + State.WindowOrg.X - State.ViewportOrg.X),
+            ClampCoord(Int64(y) + State.WindowOrg.Y - State.ViewportOrg.Y)};
   }
   // The full drawable area in device coordinates (the target's bounds shifted by the origin).
   TRect DeviceBounds();

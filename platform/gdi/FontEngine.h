@@ -19,6 +19,7 @@
 //   For example Height -16 gives E 16, H 20, ascent 16, descent 4, advance 10.
 #pragma once
 
+#include "platform/gdi/Gdi.h"
 #include "platform/kernel/Types.h"
 
 #include <array>
@@ -34,12 +35,6 @@ class FontPackageMissing : public std::runtime_error {
 };
 
 inline constexpr char kTestFaceName[] = "Tessaloom Test";
-
-// TEXTMETRIC tmPitchAndFamily bits and families.
-inline constexpr Byte TMPF_FIXED_PITCH = 0x01;   // set means variable pitch
-inline constexpr Byte TMPF_VECTOR = 0x02;
-inline constexpr Byte TMPF_TRUETYPE = 0x04;
-inline constexpr Byte TMPF_DEVICE = 0x08;
 
 // What a logical font asks for (the fields of a LOGFONT that shape the glyphs).
 struct FontDesc {

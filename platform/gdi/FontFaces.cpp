@@ -8,10 +8,6 @@
 
 namespace {
 
-constexpr Byte FF_SWISS = 0x20;
-constexpr Byte FF_MODERN = 0x30;
-constexpr Byte OUT_TT_ONLY_PRECIS = 7;
-
 const FaceEntry kFaces[] = {
     {"MS Sans Serif", FontFamily::Sans, false, false, FF_SWISS},
     {"MS Shell Dlg", FontFamily::Sans, false, false, FF_SWISS},

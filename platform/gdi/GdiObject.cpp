@@ -1,5 +1,6 @@
 #include "platform/gdi/GdiObject.h"
 
+#include "platform/gdi/Font.h"
 #include "platform/gdi/Gdi.h"
 
 #include <array>
@@ -183,6 +184,7 @@ void buildStock() {
   s[WHITE_PEN] = allocStock(std::make_shared<PenObject>(PS_SOLID, 1, RGB(255, 255, 255)));
   s[BLACK_PEN] = allocStock(std::make_shared<PenObject>(PS_SOLID, 1, RGB(0, 0, 0)));
   s[NULL_PEN] = allocStock(std::make_shared<PenObject>(PS_NULL, 1, RGB(0, 0, 0)));
+  RegisterStockFonts();
 }
 }  // namespace
 

@@ -5,7 +5,9 @@
 HPEN CreatePen(int style, int width, COLORREF color) {
   const UINT s = UINT(style) & PS_STYLE_MASK;
   if (s > PS_INSIDEFRAME) return nullptr;
-  auto p = std::make_shared<PenObject>(s, width < 1 ? 1 : width, color & 0xFFFFFF);
+  // Wider pens than this would only overflow coordinates; nothing draws them usefully.
+  const Integer w = width < 1 ? 1 : width > 32767 ? 32767 : width;
+  auto p = std::make_shared<PenObject>(s, w, color & 0xFFFFFF);
   return static_cast<HPEN>(GdiAlloc(p));
 }
 

@@ -43,23 +43,39 @@ class PenStroker {
   Integer Width() const { return width_; }
   Pixel Color() const { return color_; }
 
-  // The pixels from a to b, b itself excluded.
+  // The pixels from a to b, b itself excluded. Only the steps that can reach the clip are
+  // walked, so a line to a far-away point costs no more than the visible part.
   void Line(TPoint a, TPoint b) {
     if (!visible_) return;
     const Integer dx = std::abs(b.X - a.X), dy = std::abs(b.Y - a.Y);
     const Integer sx = b.X >= a.X ? 1 : -1, sy = b.Y >= a.Y ? 1 : -1;
     const Integer steps = std::max(dx, dy);
-    for (Integer i = 0; i < steps; ++i) {
+    const TRect clip = dc_.EffectiveClip().Bounds();
+    const Integer m = width_;   // wide pens reach this far from the line
+    const bool xMajor = dx >= dy;
+    const Integer from = xMajor ? a.X : a.Y, dir = xMajor ? sx : sy;
+    const Integer lo = (xMajor ? clip.Left : clip.Top) - m, hi = (xMajor ? clip.Right : clip.Bottom) + m;
+    Int64 first = dir > 0 ? Int64(lo) - from : Int64(from) - hi;
+    Int64 last = dir > 0 ? Int64(hi) - from : Int64(from) - lo;
+    first = std::max<Int64>(first, 0);
+    last = std::min<Int64>(last, Int64(steps) - 1);
+    if (first > last) {
+      phase_ += steps;
+      return;
+    }
+    phase_ += first;
+    for (Int64 i = first; i <= last; ++i) {
       Integer x, y;
-      if (dx >= dy) {
-        x = a.X + sx * i;
-        y = a.Y + sy * Integer((2 * Int64(i) * dy + dx) / (2 * Int64(dx)));
+      if (xMajor) {
+        x = a.X + sx * Integer(i);
+        y = a.Y + sy * Integer((2 * i * dy + dx) / (2 * Int64(dx)));
       } else {
-        y = a.Y + sy * i;
-        x = a.X + sx * Integer((2 * Int64(i) * dx + dy) / (2 * Int64(dy)));
+        y = a.Y + sy * Integer(i);
+        x = a.X + sx * Integer((2 * i * dx + dy) / (2 * Int64(dy)));
       }
       Plot(x, y);
     }
+    phase_ += Int64(steps) - 1 - last;
   }
 
   void Flush() {
@@ -81,12 +97,14 @@ class PenStroker {
     }
     bool on = true;
     if (dashes_.runs) {
-      on = (run_ % 2) == 0;
-      if (++pos_ >= dashes_.runs[run_]) {
-        pos_ = 0;
-        run_ = (run_ + 1) % dashes_.count;
-      }
+      Integer period = 0;
+      for (int k = 0; k < dashes_.count; ++k) period += dashes_.runs[k];
+      Integer pos = Integer(phase_ % period);
+      int run = 0;
+      while (pos >= dashes_.runs[run]) pos -= dashes_.runs[run++];
+      on = run % 2 == 0;
     }
+    ++phase_;
     if (on) PlotRop2(dc_, x, y, color_, dc_.State.Rop2);
     else if (dc_.State.BkMode == OPAQUE) PlotRop2(dc_, x, y, bk_, dc_.State.Rop2);
   }
@@ -97,8 +115,7 @@ class PenStroker {
   Pixel color_ = 0, bk_ = 0;
   Dashes dashes_{nullptr, 0};
   Integer width_ = 1;
-  int run_ = 0;
-  Integer pos_ = 0;
+  Int64 phase_ = 0;   // pixels walked along the styled line so far
   std::vector<TRect> wide_;
 };
 
@@ -224,7 +241,7 @@ BOOL PolyPolygon(HDC dc, const POINT* pts, const INT* counts, int polygons) {
   size_t at = 0;
   for (int i = 0; i < polygons; ++i) {
     if (counts[i] < 2) return FALSE;
-    std::vector<TPoint> p(size_t(counts[i]));
+    std::vector<TPoint> p(static_cast<size_t>(counts[i]));
     for (auto& q : p) {
       q = d->ToDevice(pts[at].X, pts[at].Y);
       ++at;

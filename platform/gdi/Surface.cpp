@@ -1,6 +1,6 @@
 #include "platform/gdi/Surface.h"
 
-#include <png.h>
+#include "platform/gdi/Codecs.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -65,31 +65,19 @@ void Surface::CopyFrom(const Surface& src, const TRect& from, Integer x, Integer
 
 bool SaveSurfacePng(const Surface& s, const std::string& path) {
   if (s.IsEmpty()) return false;
+  DecodedImage img;
+  img.Width = s.Width();
+  img.Height = s.Height();
+  img.Pixels.resize(size_t(s.Width()) * size_t(s.Height()));
+  for (Integer y = 0; y < s.Height(); ++y)
+    for (Integer x = 0; x < s.Width(); ++x) img.Pixels[size_t(y) * size_t(s.Width()) + size_t(x)] = s.At(x, y);
+  const EncodeResult png = EncodePng(img);
+  if (!png.Ok) return false;
+  // Written aside and renamed, so a crash never leaves half a file under the real name.
   const std::string tmp = path + ".tmp";
   FILE* f = std::fopen(tmp.c_str(), "wb");
   if (!f) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  volatile bool ok = false;
-  std::vector<png_byte> row(size_t(s.Width()) * 3);
-  if (png && info && setjmp(png_jmpbuf(png)) == 0) {
-    png_init_io(png, f);
-    png_set_IHDR(png, info, png_uint_32(s.Width()), png_uint_32(s.Height()), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (Integer y = 0; y < s.Height(); ++y) {
-      const Pixel* src = s.Row(y);
-      for (Integer x = 0; x < s.Width(); ++x) {
-        row[size_t(x) * 3] = png_byte(src[x] >> 16);
-        row[size_t(x) * 3 + 1] = png_byte(src[x] >> 8);
-        row[size_t(x) * 3 + 2] = png_byte(src[x]);
-      }
-      png_write_row(png, row.data());
-    }
-    png_write_end(png, nullptr);
-    ok = true;
-  }
-  png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
+  bool ok = std::fwrite(png.Bytes.data(), 1, png.Bytes.size(), f) == png.Bytes.size();
   ok = (std::fclose(f) == 0) && ok;
   if (ok) ok = std::rename(tmp.c_str(), path.c_str()) == 0;
   if (!ok) std::remove(tmp.c_str());

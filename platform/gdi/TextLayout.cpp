@@ -143,12 +143,19 @@ class Layouter {
       }
       if (sep < line.size() && sep > 0) {
         std::vector<Unit> tail(line.begin() + std::ptrdiff_t(sep), line.end());
-        for (size_t keep = sep; keep-- > 0;) {
-          std::vector<Unit> r = withTail(keep, tail);
-          if (fits(r)) {
-            line = std::move(r);
-            return true;
+        // Widths grow with the part of the path kept, so search for the longest that fits.
+        size_t lo = 0, hi = sep;   // keep < hi; whether keep = lo fits is still open
+        while (lo < hi) {
+          size_t mid = lo + (hi - lo) / 2;
+          if (fits(withTail(mid, tail))) {
+            lo = mid + 1;
+          } else {
+            hi = mid;
           }
+        }
+        if (lo > 0) {
+          line = withTail(lo - 1, tail);
+          return true;
         }
         // Not even "..." and the last part fit: cut the last part at its end.
         std::vector<Unit> r = withTail(0, tail);

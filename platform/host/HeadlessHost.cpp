@@ -1,5 +1,6 @@
 #include "platform/host/HeadlessHost.h"
 
+#include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
 #include "platform/user/UserTesting.h"
 
@@ -171,6 +172,26 @@ Surface HeadlessHost::Capture(HWND topLevel) const {
         out.Set(sx, sy, ~out.At(sx, sy) & kPixelMask);
       }
   }
+  return out;
+}
+
+Surface HeadlessHost::CaptureScreen() const {
+  const Surface* desktop = GetWindowSurface(GetDesktopWindow());
+  Surface out = desktop ? desktop->Clone() : Surface(ScreenWidth, ScreenHeight, 0);
+  std::vector<HWND> tops;
+  for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) tops.push_back(h);
+  HRGN shape = CreateRectRgn(0, 0, 0, 0);
+  for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
+    if (!IsWindowVisible(*it)) continue;
+    Surface s = Capture(*it);
+    RECT r;
+    GetWindowRect(*it, &r);
+    bool shaped = GetWindowRgn(*it, shape) != 0;
+    for (Integer y = 0; y < s.Height(); y++)
+      for (Integer x = 0; x < s.Width(); x++)
+        if (!shaped || PtInRegion(shape, x, y)) out.Set(r.Left + x, r.Top + y, s.At(x, y));
+  }
+  DeleteObject(shape);
   return out;
 }
 

@@ -71,6 +71,9 @@ class HeadlessHost final : public Host {
   // ---- Pixels --------------------------------------------------------------------------------
   // The top-level window's pixels with its frame, as shown (the caret included).
   Surface Capture(HWND topLevel) const;
+  // The whole virtual screen: what was drawn on the screen DC, with every visible top-level
+  // window over it, bottom to top, shaped by its window region.
+  Surface CaptureScreen() const;
   // The pixel at a client point of any window, as shown.
   Pixel PixelAt(HWND hwnd, Integer x, Integer y) const;
 

@@ -163,14 +163,14 @@ void ApplyRedraw(Wnd* w, const Region& area, UINT flags, bool frameArea) {
       if (flags & RDW_ERASE) w->erasePending = true;
     }
     if ((flags & RDW_FRAME) && frameArea && !(w->window == w->client)) w->framePending = true;
-    if (flags & RDW_INTERNALPAINT) w->internalPaint = true;
   } else if (flags & RDW_VALIDATE) {
     w->update = Region::Combine(w->update, a, RegionOp::Diff);
     if (w->update.IsEmpty()) w->erasePending = false;
     if (flags & RDW_NOFRAME) w->framePending = false;
     if (flags & RDW_NOERASE) w->erasePending = false;
-    if (flags & RDW_NOINTERNALPAINT) w->internalPaint = false;
   }
+  if (flags & RDW_INTERNALPAINT) w->internalPaint = true;
+  if (flags & RDW_NOINTERNALPAINT) w->internalPaint = false;
   bool children = (flags & RDW_ALLCHILDREN) || (!(flags & RDW_NOCHILDREN) && !(w->style & WS_CLIPCHILDREN));
   if (!children) return;
   for (HWND ch : w->children) {
@@ -350,8 +350,9 @@ BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN rgn, UINT flags) {
     area = Region(TRect{0, 0, w->client.Width(), w->client.Height()});
     whole = true;
   }
-  if ((flags & (RDW_INVALIDATE | RDW_VALIDATE)) && IsVisibleChain(w)) ApplyRedraw(w, area, flags, whole || rect || rgn);
-  else if (flags & RDW_VALIDATE) ApplyRedraw(w, area, flags, true);
+  const UINT changes = RDW_INVALIDATE | RDW_VALIDATE | RDW_INTERNALPAINT | RDW_NOINTERNALPAINT;
+  if ((flags & changes) && IsVisibleChain(w)) ApplyRedraw(w, area, flags, whole || rect || rgn);
+  else if (flags & (RDW_VALIDATE | RDW_NOINTERNALPAINT)) ApplyRedraw(w, area, flags, true);
   bool children = (flags & RDW_ALLCHILDREN) || (!(flags & RDW_NOCHILDREN) && !(w->style & WS_CLIPCHILDREN));
   if (flags & RDW_UPDATENOW) UpdateTree(hwnd, children || (flags & RDW_ALLCHILDREN));
   else if (flags & RDW_ERASENOW) EraseNow(hwnd, children);

@@ -1,4 +1,8 @@
 // Cursors, the caret, the clipboard and window scroll bars.
+#include "platform/gdi/Codecs.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/kernel/Modules.h"
+#include "platform/kernel/Resources.h"
 #include "platform/user/UserInternal.h"
 #include "platform/user/UserTesting.h"
 
@@ -15,6 +19,7 @@ struct CursorTable {
   std::vector<std::unique_ptr<Cursor>> slots;
   std::vector<uint32_t> generations;
   std::map<uintptr_t, HCURSOR> standard;
+  std::map<std::pair<const void*, String>, HCURSOR> loaded;   // resource data + name
 };
 
 CursorTable& Cursors() {
@@ -138,12 +143,46 @@ std::unique_ptr<Cursor> MakeStandardCursor(uintptr_t id) {
 
 }  // namespace
 
+namespace {
+
+// A cursor resource: a PNG (or BMP) with its hot spot. Shared like the standard cursors.
+HCURSOR LoadResourceCursor(HINSTANCE instance, LPCSTR name) {
+  HRSRC res = FindResourceA(instance, name, RT_CURSOR);
+  if (!res) return nullptr;
+  const void* data = LockResource(LoadResource(instance, res));
+  DWORD size = SizeofResource(instance, res);
+  if (!data || size == 0) return nullptr;
+  String key = IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<uintptr_t>(name)) : String(name);
+  auto& t = Cursors();
+  auto it = t.loaded.find({data, key});
+  if (it != t.loaded.end() && LookupCursor(it->second)) return it->second;
+  DecodeResult img = DecodeImage(static_cast<const uint8_t*>(data), size);
+  if (!img.Ok || img.Image.Width > 256 || img.Image.Height > 256) return nullptr;
+  auto c = std::make_unique<Cursor>();
+  c->shared = true;
+  c->image.Width = img.Image.Width;
+  c->image.Height = img.Image.Height;
+  TPoint hot = ResourceHotspot(res);
+  c->image.HotX = std::clamp(hot.X, 0, img.Image.Width - 1);
+  c->image.HotY = std::clamp(hot.Y, 0, img.Image.Height - 1);
+  c->image.Pixels = img.Image.Pixels;
+  if (img.Image.HasAlpha)
+    for (size_t i = 0; i < c->image.Pixels.size(); i++)
+      if (img.Image.Alpha[i] < 128) c->image.Pixels[i] = CursorTransparent;
+  HCURSOR h = AddCursor(std::move(c));
+  t.loaded[{data, key}] = h;
+  return h;
+}
+
+}  // namespace
+
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
-  if (instance || !IS_INTRESOURCE(name)) return nullptr;
+  if (!name) return nullptr;
+  if (instance || !IS_INTRESOURCE(name)) return LoadResourceCursor(instance, name);
   uintptr_t id = reinterpret_cast<uintptr_t>(name);
   static const uintptr_t known[] = {32512, 32513, 32514, 32515, 32516, 32642, 32643,
                                     32644, 32645, 32646, 32648, 32649, 32650, 32651};
-  if (std::find(std::begin(known), std::end(known), id) == std::end(known)) return nullptr;
+  if (std::find(std::begin(known), std::end(known), id) == std::end(known)) return LoadResourceCursor(nullptr, name);
   auto& t = Cursors();
   auto it = t.standard.find(id);
   if (it != t.standard.end()) return it->second;
@@ -310,6 +349,7 @@ BOOL EmptyClipboard() {
   if (!st.clipboardOpen) return FALSE;
   if (st.clipboardOwner && st.clipboardOwner != st.clipboardOpener) Send(st.clipboardOwner, WM_DESTROYCLIPBOARD, 0, 0);
   st.clipboard.clear();
+  st.clipboardBitmap.reset();
   st.clipboardOwner = st.clipboardOpener;
   return TRUE;
 }
@@ -343,7 +383,26 @@ size_t GetClipboardDataSize(UINT format) {
 }
 
 BOOL IsClipboardFormatAvailable(UINT format) {
+  if (format == CF_BITMAP) return S().clipboardBitmap ? TRUE : FALSE;
   return S().clipboard.count(format) ? TRUE : FALSE;
+}
+
+BOOL SetClipboardBitmap(HBITMAP bitmap) {
+  auto& st = S();
+  BitmapObject* b = BitmapFromHandle(bitmap);
+  if (!st.clipboardOpen || !b || !b->Pixels) return FALSE;
+  st.clipboardBitmap = std::make_unique<Surface>(b->Pixels->Clone());
+  return TRUE;
+}
+
+HBITMAP GetClipboardBitmap() {
+  auto& st = S();
+  if (!st.clipboardOpen || !st.clipboardBitmap) return nullptr;
+  const Surface& s = *st.clipboardBitmap;
+  std::vector<Pixel> rows(size_t(s.Width()) * size_t(s.Height()));
+  for (Integer y = 0; y < s.Height(); y++)
+    for (Integer x = 0; x < s.Width(); x++) rows[size_t(y) * size_t(s.Width()) + size_t(x)] = s.At(x, y);
+  return CreateBitmap(s.Width(), s.Height(), 1, 32, rows.data());
 }
 
 HWND GetClipboardOwner() {
@@ -527,4 +586,23 @@ BOOL GetScrollBarInfo(HWND hwnd, Integer idObject, SCROLLBARINFO* info) {
   if (!(w->style & BarStyle(bar))) info->rgstate[0] = STATE_SYSTEM_INVISIBLE;
   else if (w->style & WS_DISABLED) info->rgstate[0] = STATE_SYSTEM_UNAVAILABLE;
   return TRUE;
+}
+
+// ---- Start-up ------------------------------------------------------------------------------
+
+void PlatformUserInitialize() {
+  EnsureRoots();
+  // The functions callers look up by name, so a system without them can be imitated.
+  UnregisterModule("USER32");
+  RegisterModule("USER32", {Export("GetMonitorInfoA", &GetMonitorInfoA),
+                            Export("MonitorFromPoint", &MonitorFromPoint),
+                            Export("MonitorFromWindow", &MonitorFromWindow),
+                            Export("MonitorFromRect", &MonitorFromRect),
+                            Export("GetScrollBarInfo", &GetScrollBarInfo),
+                            Export("TrackMouseEvent", &TrackMouseEvent)});
+}
+
+void PlatformUserFinalize() {
+  UnregisterModule("USER32");
+  UserResetState();
 }

@@ -620,6 +620,10 @@ HGLOBAL SetClipboardData(UINT format, const void* data, size_t size);
 HGLOBAL GetClipboardData(UINT format);
 size_t GetClipboardDataSize(UINT format);
 BOOL IsClipboardFormatAvailable(UINT format);
+// Bitmaps: the clipboard keeps a copy of the pixels (CF_BITMAP); reading answers a new
+// 32-bit bitmap that the caller deletes. Both need the clipboard open.
+BOOL SetClipboardBitmap(HBITMAP bitmap);
+HBITMAP GetClipboardBitmap();
 HWND GetClipboardOwner();
 UINT RegisterClipboardFormatA(LPCSTR name);
 
@@ -680,6 +684,12 @@ BOOL SetScrollRange(HWND hwnd, int bar, int minPos, int maxPos, BOOL redraw);
 BOOL GetScrollRange(HWND hwnd, int bar, int* minPos, int* maxPos);
 BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show);
 BOOL GetScrollBarInfo(HWND hwnd, Integer idObject, SCROLLBARINFO* info);
+
+// ---- Start-up ----------------------------------------------------------------------------
+// Registers the "USER32" module (the functions callers resolve by name); the finalization
+// removes it and destroys what is left.
+void PlatformUserInitialize();
+void PlatformUserFinalize();
 
 // ---- The host and the input entry points -------------------------------------------------
 class Host;

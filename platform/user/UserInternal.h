@@ -168,6 +168,7 @@ struct State {
   HWND clipboardOwner = nullptr;
   HWND clipboardOpener = nullptr;
   std::map<UINT, std::vector<uint8_t>> clipboard;
+  std::unique_ptr<Surface> clipboardBitmap;
   std::map<String, UINT> registeredNames;
   UINT nextRegisteredId = 0xC000;
   std::vector<UINT> beeps;

@@ -1,5 +1,7 @@
 // Window classes and windows: creation and destruction, window longs, text, hierarchy.
+#include "platform/gdi/Gdi.h"
 #include "platform/user/UserInternal.h"
+#include "platform/user/UserTesting.h"
 
 #include <algorithm>
 #include <cstring>
@@ -205,6 +207,8 @@ bool IsDescendant(HWND ancestor, HWND h) {
 void EnsureRoots() {
   auto& st = S();
   if (!st.desktop) {
+    // Colour changes made through the raster device's table reach every top-level window.
+    SetSysColorChangeHook([] { UserBroadcastSysColorChange(); });
     InitMetrics();
     st.desktop = CreateRoot("#32769");
     st.messageRoot = CreateRoot("Message");

@@ -142,6 +142,10 @@ TEST_F(DateTimeTest, TimesAndNegativeDates) {
   EXPECT_EQ(h, 12);
   EXPECT_EQ(double(ComposeDateTime(EncodeDate(1899, 12, 29), EncodeTime(6, 0, 0, 0))), -1.25);
   EXPECT_EQ(double(ComposeDateTime(EncodeDate(1900, 1, 1), EncodeTime(6, 0, 0, 0))), 2.25);
+  EXPECT_EQ(Frac(-1.25), -0.25);
+  EXPECT_EQ(Int(-1.25), -1.0);
+  EXPECT_EQ(Frac(2.75), 0.75);
+  EXPECT_EQ(Int(2.75), 2.0);
   // A hair before midnight rounds to the next day's 00:00:00.000, consistently.
   DecodeDate(1 - 1e-12, y, mo, d);
   DecodeTime(1 - 1e-12, h, m, s, ms);
@@ -349,6 +353,12 @@ TEST(FormatSettingsTest, FilledFromTheLocaleTable) {
             "04.03.2021 17:06:07");
   EXPECT_EQ(FloatToStrF(-1234.5, TFloatFormat::ffCurrency, 15, 2), "-1.234,50 \x80");
 
+  FormatSettings.DecimalSeparator = '?';
+  SysUtilsInitialize();   // start-up reads the locale as well
+  EXPECT_EQ(FormatSettings.DecimalSeparator, ',');
+  SysUtilsFinalize();
+  EXPECT_EQ(FormatSettings.DecimalSeparator, '.');
+
   SetCurrentLocale(EraLocale());
   GetFormatSettings();
   EXPECT_EQ(FormatSettings.ShortDateFormat, "yyyy/MM/dd");   // the era letter is dropped
@@ -363,4 +373,28 @@ TEST(FormatSettingsTest, FilledFromTheLocaleTable) {
   EXPECT_EQ(FormatSettings.LongDayNames[0], "Sunday");
   EXPECT_EQ(FormatSettings.CurrencyString, "$");
   EXPECT_EQ(FormatSettings.CurrencyDecimals, 2);
+}
+
+TEST(FormatSettingsTest, PicturesWithTextAndOddTablesTranslate) {
+  struct Restore {
+    ~Restore() {
+      ResetLocale();
+      GetFormatSettings();
+    }
+  } restore;
+  LocaleTable t = UsEnglishLocale();
+  t.shortDate = "d 'de' MMMM, ''yy";
+  t.timeFormat = "HH 'h' mm";
+  t.currencyFormat = 9;            // outside 0..3
+  t.negativeCurrencyFormat = 40;   // outside 0..15
+  t.currencyDigits = 0;
+  SetCurrentLocale(t);
+  GetFormatSettings();
+  EXPECT_EQ(FormatSettings.ShortDateFormat, "d \"de\" MMMM, \"'\"yy");
+  const TDateTime dt = ComposeDateTime(EncodeDate(2021, 3, 4), EncodeTime(17, 6, 0, 0));
+  EXPECT_EQ(DateToStr(dt), "4 de March, '21");
+  EXPECT_EQ(TimeToStr(dt), "17 h 06");
+  EXPECT_EQ(FormatSettings.CurrencyFormat, 0);
+  EXPECT_EQ(FormatSettings.NegCurrFormat, 0);
+  EXPECT_EQ(Format("%m", {-2.5}), "($3)");
 }

@@ -80,6 +80,8 @@ TEST(FormatFloat, DigitsLiteralsAndGroups) {
   EXPECT_EQ(FormatFloat("0 'kg'", 12), "12 kg");
   EXPECT_EQ(FormatFloat("0\"0#;\"", 5), "50#;");    // format characters inside quotes are text
   EXPECT_EQ(FormatFloat("000", 7), "007");
+  EXPECT_EQ(FormatFloat("0,000", 5), "0,005");   // padding zeros are grouped too
+  EXPECT_EQ(FormatFloat("#,#00", 5), "05");
   EXPECT_EQ(FormatFloat("#", 0), "");
   EXPECT_EQ(FormatFloat("0.##", 1.5), "1.5");
   EXPECT_EQ(FormatFloat("0.##", 2), "2");

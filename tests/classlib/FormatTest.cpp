@@ -59,6 +59,7 @@ TEST(Format, FloatSpecifiers) {
   EXPECT_EQ(Format("%m", {-5.0}), "($5.00)");
   EXPECT_EQ(Format("%m", {IntToCurr(3)}), "$3.00");
   EXPECT_EQ(Format("%8.2f|", {3.14159}), "    3.14|");
+  EXPECT_EQ(Format("%.1f", {TDateTime(1.25)}), "1.3");
   TFormatSettings de;
   de.DecimalSeparator = ',';
   de.ThousandSeparator = '.';

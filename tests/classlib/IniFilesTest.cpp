@@ -2,6 +2,7 @@
 
 #include "classlib/core/Exceptions.h"
 #include "classlib/core/IniFiles.h"
+#include "classlib/core/Strings.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -44,49 +45,64 @@ class IniFileTest : public ::testing::Test {
 
 using Strings = std::vector<String>;
 
+Owned<TIniFile> Open(const String& path) { return Owned<TIniFile>(New<TIniFile>(path)); }
+
 }  // namespace
 
 TEST_F(IniFileTest, SectionsAndKeysAreListedInFileOrder) {
   Put("a.ini", "[zeta]\nb=1\na=2\n[alpha]\nz=3\n[10,4]\n2611=3,Ann,(0,9)\n17=5,Bob,(1,1)\n");
-  TIniFile ini(Path("a.ini"));
+  auto ini = Open(Path("a.ini"));
   Strings s;
-  ini.ReadSections(s);
+  ini->ReadSections(s);
   EXPECT_EQ(s, (Strings{"zeta", "alpha", "10,4"}));
-  ini.ReadSection("zeta", s);
+  ini->ReadSection("zeta", s);
   EXPECT_EQ(s, (Strings{"b", "a"}));
-  ini.ReadSection("10,4", s);
+  ini->ReadSection("10,4", s);
   EXPECT_EQ(s, (Strings{"2611", "17"}));
-  ini.ReadSectionValues("10,4", s);
+  ini->ReadSectionValues("10,4", s);
   EXPECT_EQ(s, (Strings{"2611=3,Ann,(0,9)", "17=5,Bob,(1,1)"}));
-  ini.ReadSection("missing", s);
+  ini->ReadSection("missing", s);
   EXPECT_TRUE(s.empty());
+
+  // Into a string list: its old content is replaced.
+  Owned<TStringList> list(New<TStringList>());
+  list->Add("stale");
+  ini->ReadSections(list.get());
+  EXPECT_EQ(list->GetCommaText(), "zeta,alpha,\"10,4\"");
+  ini->ReadSection("zeta", list.get());
+  EXPECT_EQ(list->GetCommaText(), "b,a");
+  ini->ReadSectionValues("10,4", list.get());
+  ASSERT_EQ(list->Count(), 2);
+  EXPECT_EQ(list->Values("17"), "5,Bob,(1,1)");
+  ini->ReadSection("missing", list.get());
+  EXPECT_EQ(list->Count(), 0);
 
   // A new key joins its own section (before the blank separator), a new section the end.
   Put("b.ini", "[one]\nx=1\n\n[two]\ny=2\n");
-  TIniFile ini2(Path("b.ini"));
-  ini2.WriteString("one", "z", "3");
-  ini2.WriteInteger("three", "w", 4);
+  auto ini2 = Open(Path("b.ini"));
+  ini2->WriteString("one", "z", "3");
+  ini2->WriteInteger("three", "w", 4);
   EXPECT_EQ(Get("b.ini"), "[one]\nx=1\nz=3\n\n[two]\ny=2\n[three]\nw=4\n");
-  ini2.ReadSections(s);
+  ini2->ReadSections(s);
   EXPECT_EQ(s, (Strings{"one", "two", "three"}));
 }
 
 TEST_F(IniFileTest, MissingFileSectionOrKeyGivesTheDefaultAndReadingCreatesNothing) {
-  TIniFile ini(Path("config.ini"));
-  EXPECT_EQ(ini.ReadString("Settings", "Name", "Player"), "Player");
-  EXPECT_EQ(ini.ReadInteger("Settings", "Size", 10), 10);
-  EXPECT_TRUE(ini.ReadBool("Settings", "On", true));
-  EXPECT_FALSE(ini.SectionExists("Settings"));
-  EXPECT_FALSE(ini.ValueExists("Settings", "Size"));
-  ini.EraseSection("Settings");
-  ini.DeleteKey("Settings", "Size");
+  auto ini = Open(Path("config.ini"));
+  EXPECT_EQ(ini->ReadString("Settings", "Name", "Player"), "Player");
+  EXPECT_EQ(ini->ReadInteger("Settings", "Size", 10), 10);
+  EXPECT_TRUE(ini->ReadBool("Settings", "On", true));
+  EXPECT_FALSE(ini->SectionExists("Settings"));
+  EXPECT_FALSE(ini->ValueExists("Settings", "Size"));
+  ini->EraseSection("Settings");
+  ini->DeleteKey("Settings", "Size");
   EXPECT_TRUE(Entries().empty());
 
-  ini.WriteInteger("Settings", "Size", 12);
+  ini->WriteInteger("Settings", "Size", 12);
   EXPECT_EQ(Get("config.ini"), "[Settings]\nSize=12\n");
-  EXPECT_EQ(ini.ReadInteger("Settings", "Size", 10), 12);
-  EXPECT_EQ(ini.ReadInteger("Settings", "Colors", 4), 4);
-  EXPECT_EQ(ini.ReadString("Other", "Size", "d"), "d");
+  EXPECT_EQ(ini->ReadInteger("Settings", "Size", 10), 12);
+  EXPECT_EQ(ini->ReadInteger("Settings", "Colors", 4), 4);
+  EXPECT_EQ(ini->ReadString("Other", "Size", "d"), "d");
 }
 
 TEST_F(IniFileTest, IntegersAndBooleansParseStrictlyElseTheDefault) {
@@ -94,86 +110,92 @@ TEST_F(IniFileTest, IntegersAndBooleansParseStrictlyElseTheDefault) {
       "[n]\nplain= 42 \nneg=-5\nhex=$1F\nchex=0x10\nall=$FFFFFFFF\nmin=-2147483648\n"
       "junk=12abc\nempty=\nbig=99999999999\nover=2147483648\nsign=-\nbare=0x\nspace=1 2\n"
       "t=1\nf=0\nword=yes\n");
-  TIniFile ini(Path("n.ini"));
-  EXPECT_EQ(ini.ReadInteger("n", "plain", 0), 42);
-  EXPECT_EQ(ini.ReadInteger("n", "neg", 0), -5);
-  EXPECT_EQ(ini.ReadInteger("n", "hex", 0), 31);
-  EXPECT_EQ(ini.ReadInteger("n", "chex", 0), 16);
-  EXPECT_EQ(ini.ReadInteger("n", "all", 0), -1);
-  EXPECT_EQ(ini.ReadInteger("n", "min", 0), INT32_MIN);
+  auto ini = Open(Path("n.ini"));
+  EXPECT_EQ(ini->ReadInteger("n", "plain", 0), 42);
+  EXPECT_EQ(ini->ReadInteger("n", "neg", 0), -5);
+  EXPECT_EQ(ini->ReadInteger("n", "hex", 0), 31);
+  EXPECT_EQ(ini->ReadInteger("n", "chex", 0), 16);
+  EXPECT_EQ(ini->ReadInteger("n", "all", 0), -1);
+  EXPECT_EQ(ini->ReadInteger("n", "min", 0), INT32_MIN);
   for (const char* key : {"junk", "empty", "big", "over", "sign", "bare", "space"})
-    EXPECT_EQ(ini.ReadInteger("n", key, 77), 77) << key;
-  EXPECT_TRUE(ini.ReadBool("n", "t", false));
-  EXPECT_FALSE(ini.ReadBool("n", "f", true));
-  EXPECT_TRUE(ini.ReadBool("n", "word", true));
-  EXPECT_FALSE(ini.ReadBool("n", "word", false));
+    EXPECT_EQ(ini->ReadInteger("n", key, 77), 77) << key;
+  EXPECT_TRUE(ini->ReadBool("n", "t", false));
+  EXPECT_FALSE(ini->ReadBool("n", "f", true));
+  EXPECT_TRUE(ini->ReadBool("n", "word", true));
+  EXPECT_FALSE(ini->ReadBool("n", "word", false));
 
-  ini.WriteBool("n", "t", false);
-  ini.WriteInteger("n", "neg", INT32_MIN);
-  TIniFile again(Path("n.ini"));
-  EXPECT_FALSE(again.ReadBool("n", "t", true));
-  EXPECT_EQ(again.ReadInteger("n", "neg", 0), INT32_MIN);
+  ini->WriteBool("n", "t", false);
+  ini->WriteInteger("n", "neg", INT32_MIN);
+  auto again = Open(Path("n.ini"));
+  EXPECT_FALSE(again->ReadBool("n", "t", true));
+  EXPECT_EQ(again->ReadInteger("n", "neg", 0), INT32_MIN);
 }
 
 TEST_F(IniFileTest, NamesCompareWithoutCaseAndAWriteUpdatesTheExistingSpelling) {
   Put("c.ini", "[Settings]\nsize=7\n");
-  TIniFile ini(Path("c.ini"));
-  EXPECT_EQ(ini.ReadInteger("SETTINGS", "Size", 0), 7);
-  EXPECT_TRUE(ini.SectionExists("settings"));
-  EXPECT_TRUE(ini.ValueExists("sEtTiNgS", "SIZE"));
-  ini.WriteInteger("settings", "SIZE", 9);
+  auto ini = Open(Path("c.ini"));
+  EXPECT_EQ(ini->ReadInteger("SETTINGS", "Size", 0), 7);
+  EXPECT_TRUE(ini->SectionExists("settings"));
+  EXPECT_TRUE(ini->ValueExists("sEtTiNgS", "SIZE"));
+  ini->WriteInteger("settings", "SIZE", 9);
   EXPECT_EQ(Get("c.ini"), "[Settings]\nsize=9\n");
-  ini.DeleteKey("SETTINGS", "Size");
+  ini->DeleteKey("SETTINGS", "Size");
   EXPECT_EQ(Get("c.ini"), "[Settings]\n");
-  ini.EraseSection("settings");
+  ini->EraseSection("settings");
   EXPECT_EQ(Get("c.ini"), "");
+
+  // Letters beyond ASCII fold by the code page: é/É, š/Š, ÿ/Ÿ.
+  Put("c2.ini", "[Caf\xe9]\n\x9a" "ef=1\n\xff=2\n");
+  auto ini2 = Open(Path("c2.ini"));
+  EXPECT_EQ(ini2->ReadInteger("CAF\xc9", "\x8a" "EF", 0), 1);
+  EXPECT_EQ(ini2->ReadInteger("caf\xe9", "\x9f", 0), 2);
 }
 
 TEST_F(IniFileTest, DuplicatesReadAsTheFirstAndRepeatedSectionsMerge) {
   Put("d.ini", "[s]\nk=first\nk=second\n[t]\nx=1\n[S]\nk=third\nm=4\n");
-  TIniFile ini(Path("d.ini"));
-  EXPECT_EQ(ini.ReadString("s", "k", ""), "first");
-  EXPECT_EQ(ini.ReadString("s", "m", ""), "4");
+  auto ini = Open(Path("d.ini"));
+  EXPECT_EQ(ini->ReadString("s", "k", ""), "first");
+  EXPECT_EQ(ini->ReadString("s", "m", ""), "4");
   Strings s;
-  ini.ReadSections(s);
+  ini->ReadSections(s);
   EXPECT_EQ(s, (Strings{"s", "t"}));
-  ini.ReadSection("s", s);
+  ini->ReadSection("s", s);
   EXPECT_EQ(s, (Strings{"k", "m"}));
   // Deleting a key removes every copy, so no older duplicate surfaces afterwards.
-  ini.DeleteKey("s", "k");
-  EXPECT_FALSE(ini.ValueExists("s", "k"));
+  ini->DeleteKey("s", "k");
+  EXPECT_FALSE(ini->ValueExists("s", "k"));
   EXPECT_EQ(Get("d.ini"), "[s]\n[t]\nx=1\n[S]\nm=4\n");
-  ini.EraseSection("s");
+  ini->EraseSection("s");
   EXPECT_EQ(Get("d.ini"), "[t]\nx=1\n");
 }
 
 TEST_F(IniFileTest, BlanksAroundNamesAndValuesAreTrimmedAndLongValuesKeptWhole) {
   Put("t.ini", "  [ Settings ]  \n\t Name \t=   Player One  \n");
-  TIniFile ini(Path("t.ini"));
-  EXPECT_EQ(ini.ReadString("Settings", "Name", ""), "Player One");
-  EXPECT_EQ(ini.ReadString(" Settings", "Name ", ""), "Player One");
+  auto ini = Open(Path("t.ini"));
+  EXPECT_EQ(ini->ReadString("Settings", "Name", ""), "Player One");
+  EXPECT_EQ(ini->ReadString(" Settings", "Name ", ""), "Player One");
 
   String moves;
   for (int i = 0; i < 20000; ++i) moves += "(" + std::to_string(i % 20) + "," + std::to_string(i % 17) + ")";
   const String value = "3,Ann," + moves;
-  ini.WriteString("10,4", "2611", value);
-  TIniFile again(Path("t.ini"));
-  EXPECT_EQ(again.ReadString("10,4", "2611", ""), value);
+  ini->WriteString("10,4", "2611", value);
+  auto again = Open(Path("t.ini"));
+  EXPECT_EQ(again->ReadString("10,4", "2611", ""), value);
 }
 
 TEST_F(IniFileTest, LineEndsOfEveryKindReadAndARewriteKeepsTheFilesStyle) {
   Put("crlf.ini", "; note\r\n[a]\r\nx=1\r\n\r\n[b]\r\ny=2\r\n");
-  TIniFile crlf(Path("crlf.ini"));
-  EXPECT_EQ(crlf.ReadInteger("b", "y", 0), 2);
-  crlf.WriteInteger("a", "z", 3);
+  auto crlf = Open(Path("crlf.ini"));
+  EXPECT_EQ(crlf->ReadInteger("b", "y", 0), 2);
+  crlf->WriteInteger("a", "z", 3);
   EXPECT_EQ(Get("crlf.ini"), "; note\r\n[a]\r\nx=1\r\nz=3\r\n\r\n[b]\r\ny=2\r\n");
 
   Put("cr.ini", "[a]\rx=1\ry=2\r[b]\rz=3");
-  TIniFile cr(Path("cr.ini"));
-  EXPECT_EQ(cr.ReadInteger("a", "y", 0), 2);
-  EXPECT_EQ(cr.ReadInteger("b", "z", 0), 3);
+  auto cr = Open(Path("cr.ini"));
+  EXPECT_EQ(cr->ReadInteger("a", "y", 0), 2);
+  EXPECT_EQ(cr->ReadInteger("b", "z", 0), 3);
   Strings s;
-  cr.ReadSection("a", s);
+  cr->ReadSection("a", s);
   EXPECT_EQ(s, (Strings{"x", "y"}));
 }
 
@@ -187,46 +209,46 @@ TEST_F(IniFileTest, MalformedFilesReadAsFarAsTheyCan) {
   junk += "[]\nempty=1\n";
   junk += "[s]\nlast=no newline";
   Put("m.ini", junk);
-  TIniFile ini(Path("m.ini"));
+  auto ini = Open(Path("m.ini"));
   Strings s;
-  ini.ReadSections(s);
+  ini->ReadSections(s);
   EXPECT_EQ(s, (Strings{"unterminated", "ok", "", "s"}));
-  EXPECT_EQ(ini.ReadString("unterminated", "k", ""), "v");
-  EXPECT_EQ(ini.ReadString("ok", "key", ""), String("va\x00lue", 6));
-  EXPECT_EQ(ini.ReadString("s", "last", ""), "no newline");
-  ini.ReadSection("unterminated", s);
+  EXPECT_EQ(ini->ReadString("unterminated", "k", ""), "v");
+  EXPECT_EQ(ini->ReadString("ok", "key", ""), String("va\x00lue", 6));
+  EXPECT_EQ(ini->ReadString("s", "last", ""), "no newline");
+  ini->ReadSection("unterminated", s);
   EXPECT_EQ(s, Strings{"k"});
 
   // Writing keeps every line it did not touch, junk included.
-  ini.WriteString("s", "added", "1");
+  ini->WriteString("s", "added", "1");
   EXPECT_EQ(Get("m.ini"), junk + "\nadded=1\n");
 
   Put("nosec.ini", "a=1\nb=2\n");
-  TIniFile nosec(Path("nosec.ini"));
-  nosec.ReadSections(s);
+  auto nosec = Open(Path("nosec.ini"));
+  nosec->ReadSections(s);
   EXPECT_TRUE(s.empty());
-  EXPECT_EQ(nosec.ReadInteger("", "a", -1), -1);
+  EXPECT_EQ(nosec->ReadInteger("", "a", -1), -1);
 }
 
 TEST_F(IniFileTest, WhatTheSyntaxCannotHoldIsRefusedAndTheFileLeftAlone) {
   Put("r.ini", "[a]\nx=1\n");
-  TIniFile ini(Path("r.ini"));
-  EXPECT_THROW(ini.WriteString("a", "x", "two\nlines"), EIniFileException);
-  EXPECT_THROW(ini.WriteString("a", "x", "cr\ronly"), EIniFileException);
-  EXPECT_THROW(ini.WriteString("a", "k=v", "1"), EIniFileException);
-  EXPECT_THROW(ini.WriteString("a", "  ", "1"), EIniFileException);
-  EXPECT_THROW(ini.WriteString("a", "[b]", "1"), EIniFileException);
-  EXPECT_THROW(ini.WriteString("a]", "k", "1"), EIniFileException);
-  EXPECT_THROW(ini.WriteString("", "k", "1"), EIniFileException);
+  auto ini = Open(Path("r.ini"));
+  EXPECT_THROW(ini->WriteString("a", "x", "two\nlines"), EIniFileException);
+  EXPECT_THROW(ini->WriteString("a", "x", "cr\ronly"), EIniFileException);
+  EXPECT_THROW(ini->WriteString("a", "k=v", "1"), EIniFileException);
+  EXPECT_THROW(ini->WriteString("a", "  ", "1"), EIniFileException);
+  EXPECT_THROW(ini->WriteString("a", "[b]", "1"), EIniFileException);
+  EXPECT_THROW(ini->WriteString("a]", "k", "1"), EIniFileException);
+  EXPECT_THROW(ini->WriteString("", "k", "1"), EIniFileException);
   EXPECT_EQ(Get("r.ini"), "[a]\nx=1\n");
-  EXPECT_EQ(ini.ReadString("a", "x", ""), "1");
+  EXPECT_EQ(ini->ReadString("a", "x", ""), "1");
 }
 
 TEST_F(IniFileTest, AFailedWriteLeavesTheOldFileWholeAndIsReported) {
   const String old = "[a]\nx=1\n";
   Put("w.ini", old);
-  TIniFile ini(Path("w.ini"));
-  ASSERT_EQ(ini.ReadString("a", "x", ""), "1");
+  auto ini = Open(Path("w.ini"));
+  ASSERT_EQ(ini->ReadString("a", "x", ""), "1");
 
   // A disk that fills up mid-write: the file-size limit cuts the temporary file short.
   struct rlimit saved;
@@ -237,7 +259,7 @@ TEST_F(IniFileTest, AFailedWriteLeavesTheOldFileWholeAndIsReported) {
   ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
   bool threw = false;
   try {
-    ini.WriteString("a", "big", String(100000, 'v'));
+    ini->WriteString("a", "big", String(100000, 'v'));
   } catch (const EIniFileException& e) {
     threw = true;
     EXPECT_NE(String(e.Message()).find("w.ini"), String::npos) << e.Message();
@@ -248,49 +270,49 @@ TEST_F(IniFileTest, AFailedWriteLeavesTheOldFileWholeAndIsReported) {
   EXPECT_EQ(Get("w.ini"), old);
   EXPECT_EQ(Entries(), Strings{"w.ini"});   // no temporary file left behind
   // The unsaved change is not served from memory either.
-  EXPECT_FALSE(ini.ValueExists("a", "big"));
-  EXPECT_EQ(ini.ReadString("a", "x", ""), "1");
+  EXPECT_FALSE(ini->ValueExists("a", "big"));
+  EXPECT_EQ(ini->ReadString("a", "x", ""), "1");
 
   // A folder that does not exist: reported, nothing created.
-  TIniFile nowhere(Path("missing/config.ini"));
-  EXPECT_THROW(nowhere.WriteInteger("Settings", "Size", 5), EIniFileException);
+  auto nowhere = Open(Path("missing/config.ini"));
+  EXPECT_THROW(nowhere->WriteInteger("Settings", "Size", 5), EIniFileException);
   EXPECT_EQ(Entries(), Strings{"w.ini"});
 }
 
 TEST_F(IniFileTest, AnUnreadableFileReadsAsEmptyAndIsNeverOverwritten) {
   fs::create_directory(Path("config.ini"));
-  TIniFile ini(Path("config.ini"));
-  EXPECT_EQ(ini.ReadInteger("Settings", "Size", 10), 10);
-  EXPECT_THROW(ini.WriteInteger("Settings", "Size", 5), EIniFileException);
+  auto ini = Open(Path("config.ini"));
+  EXPECT_EQ(ini->ReadInteger("Settings", "Size", 10), 10);
+  EXPECT_THROW(ini->WriteInteger("Settings", "Size", 5), EIniFileException);
   EXPECT_TRUE(fs::is_directory(Path("config.ini")));
   EXPECT_EQ(Entries(), Strings{"config.ini"});
 }
 
 TEST_F(IniFileTest, ChangesMadeByAnotherWriterAreSeenAndKept) {
-  TIniFile a(Path("h.ini"));
-  TIniFile b(Path("h.ini"));
-  EXPECT_EQ(a.ReadString("10,4", "1", "none"), "none");
-  b.WriteString("10,4", "1", "5,Bob,(0,0)");
-  EXPECT_EQ(a.ReadString("10,4", "1", "none"), "5,Bob,(0,0)");
-  a.WriteString("10,4", "2", "3,Ann,(1,1)");
-  EXPECT_EQ(b.ReadString("10,4", "1", ""), "5,Bob,(0,0)");
-  EXPECT_EQ(b.ReadString("10,4", "2", ""), "3,Ann,(1,1)");
+  auto a = Open(Path("h.ini"));
+  auto b = Open(Path("h.ini"));
+  EXPECT_EQ(a->ReadString("10,4", "1", "none"), "none");
+  b->WriteString("10,4", "1", "5,Bob,(0,0)");
+  EXPECT_EQ(a->ReadString("10,4", "1", "none"), "5,Bob,(0,0)");
+  a->WriteString("10,4", "2", "3,Ann,(1,1)");
+  EXPECT_EQ(b->ReadString("10,4", "1", ""), "5,Bob,(0,0)");
+  EXPECT_EQ(b->ReadString("10,4", "2", ""), "3,Ann,(1,1)");
   std::remove(Path("h.ini").c_str());
-  EXPECT_EQ(a.ReadString("10,4", "1", "gone"), "gone");
+  EXPECT_EQ(a->ReadString("10,4", "1", "gone"), "gone");
 }
 
 TEST_F(IniFileTest, FileNamesAreBytesAndRewritesKeepLinksAndPermissions) {
   const String name = "caf\xe9 \xd0\x9f.ini";   // a 1252 byte and a UTF-8 pair, as they come
-  TIniFile ini(Path(name));
-  ini.WriteString("Settings", "Name", "x");
+  auto ini = Open(Path(name));
+  ini->WriteString("Settings", "Name", "x");
   EXPECT_EQ(Entries(), Strings{name});
-  EXPECT_EQ(TIniFile(Path(name)).ReadString("Settings", "Name", ""), "x");
+  EXPECT_EQ(Open(Path(name))->ReadString("Settings", "Name", ""), "x");
 
   Put("real.ini", "[a]\nx=1\n");
   ::chmod(Path("real.ini").c_str(), 0640);
   fs::create_symlink("real.ini", Path("link.ini"));
-  TIniFile link(Path("link.ini"));
-  link.WriteInteger("a", "x", 2);
+  auto link = Open(Path("link.ini"));
+  link->WriteInteger("a", "x", 2);
   EXPECT_TRUE(fs::is_symlink(Path("link.ini")));
   EXPECT_EQ(Get("real.ini"), "[a]\nx=2\n");
   struct stat st;

@@ -117,14 +117,16 @@ TEST(TStringList, SortedListsHonourTheDuplicatesRule) {
 
 TEST(TStringList, CaseSensitivityChangesOrderAndLookup) {
   Owned<TStringList> s(New<TStringList>());
-  s->SetCommaText("b,a,B,A");
+  s->SetCommaText("b,a,B,A,\xE9,e,f");
   s->SetCaseSensitive(true);
   s->SetSorted(true);
-  EXPECT_EQ(Items(*s), (Lines{"A", "B", "a", "b"}));
-  EXPECT_EQ(s->IndexOf("a"), 2);
+  // Locale order: by letter first, accents after, lower case before upper case.
+  EXPECT_EQ(Items(*s), (Lines{"a", "A", "b", "B", "e", "\xE9", "f"}));
+  EXPECT_EQ(s->IndexOf("A"), 1);
+  EXPECT_EQ(s->IndexOf("E"), -1);
   s->SetCaseSensitive(false);
-  EXPECT_EQ(s->IndexOf("a"), 0);
-  EXPECT_EQ(s->Count(), 4);
+  EXPECT_EQ(s->IndexOf("E"), 4);
+  EXPECT_EQ(s->Count(), 7);
 }
 
 TEST(TStringList, ObjectsTravelWithTheirStrings) {

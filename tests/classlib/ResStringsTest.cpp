@@ -58,3 +58,16 @@ TEST_F(ResStringsTest, ErrorMessagesComeThroughTheOverride) {
     EXPECT_EQ(e.Message(), "Keine Zahl: x");
   }
 }
+
+TEST_F(ResStringsTest, ABrokenTranslationOfTheFormatErrorCannotRecurse) {
+  SetResStringResolver([](const TResStringRec& rec, bool& found) -> String {
+    found = rec.Id == SysConst::SInvalidFormat.Id;
+    return "Falsches Format %d: %s";
+  });
+  try {
+    Format("%d", {"x"});
+    FAIL();
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(e.Message(), "Falsches Format %d: %d");
+  }
+}

@@ -26,6 +26,7 @@ TL_DEFINE_CLASS(TStreamPart, [](auto& c) {
   c.Property("Fruit", &TStreamPart::GetFruit, &TStreamPart::SetFruit).Default(TFruit::frApple);
   c.Property("Fruits", &TStreamPart::GetFruits, &TStreamPart::SetFruits).Default(TFruits{});
   c.Property("Wide", &TStreamPart::GetWide, &TStreamPart::SetWide);
+  c.Property("Value", &TStreamPart::GetValue, &TStreamPart::SetValue);
   c.Property("Font", &TStreamPart::GetFont);
   c.Property("Items", &TStreamPart::GetItems);
   c.Property("Lines", &TStreamPart::GetLines);

@@ -87,6 +87,8 @@ class TStreamPart : public TComponent {
   TStrings* GetLines() const { return FLines; }
   TStreamPart* GetBuddy() const { return FBuddy; }
   void SetBuddy(TStreamPart* v);
+  Variant GetValue() const { return FValue; }
+  void SetValue(const Variant& v) { FValue = v; }
   const String& GetSecret() const { return FSecret; }
   void SetSecret(const String& v) { FSecret = v; }
   bool IsSecretStored() const { return FSecret != "hidden"; }
@@ -113,6 +115,7 @@ class TStreamPart : public TComponent {
   TFruit FFruit = TFruit::frApple;
   TFruits FFruits;
   WideString FWide;
+  Variant FValue;
   TStreamFont* FFont;
   TCollection* FItems;
   TStringList* FLines;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/classlib/StreamFixtures.h"
+#include "classlib/core/FormText.h"
 
 #include <cmath>
 #include <cstring>
@@ -35,6 +36,7 @@ class ComponentStream : public ::testing::Test {
     a->SetFruit(TFruit::frPlum);
     a->SetFruits({TFruit::frPear, TFruit::frQuince});
     a->SetWide(u"Wide \u00FC \u2603");
+    a->SetValue(Variant(Integer(42)));
     a->GetFont()->SetName("Tahoma");
     a->GetFont()->SetSize(12);
     a->GetFont()->SetColor(0x0000FF);
@@ -102,6 +104,8 @@ class ComponentStream : public ::testing::Test {
     EXPECT_EQ(x->GetFruit(), y->GetFruit());
     EXPECT_EQ(x->GetFruits(), y->GetFruits());
     EXPECT_EQ(x->GetWide(), y->GetWide());
+    EXPECT_EQ(VarType(x->GetValue()), VarType(y->GetValue()));
+    EXPECT_EQ(VarToStr(x->GetValue()), VarToStr(y->GetValue()));
     EXPECT_EQ(x->GetFont()->GetName(), y->GetFont()->GetName());
     EXPECT_EQ(x->GetFont()->GetSize(), y->GetFont()->GetSize());
     EXPECT_EQ(x->GetFont()->GetColor(), y->GetFont()->GetColor());
@@ -365,4 +369,102 @@ TEST(ExtendedFloat, KnownEncodingsAndRoundTrips) {
   EXPECT_TRUE(std::isinf(ExtendedToDouble(big)));
   const Byte tiny[10] = {0, 0, 0, 0, 0, 0, 0, 0x80, 0x01, 0x00};
   EXPECT_EQ(ExtendedToDouble(tiny), 0.0);
+}
+
+TEST_F(ComponentStream, TextDescriptionReadsToTheSameTreeAsItsBinaryForm) {
+  String text =
+      "object Main: TStreamRoot\n"
+      "  Caption = 'Root caption'\n"
+      "  object PartA: TStreamPart\n"
+      "    Caption = '" + String(150, 'x') + "' +\n"
+      "      '" + String(150, 'x') + "'#233\n"
+      "    Count = 70000\n"
+      "    Big = 1099511627776\n"
+      "    Small = -300\n"
+      "    Ratio = 0.1\n"
+      "    When = 45000.75d\n"
+      "    Price = 12.3456c\n"
+      "    Flag = True\n"
+      "    Letter = 'z'\n"
+      "    Fruit = frPlum\n"
+      "    Fruits = [frPear, frQuince]\n"
+      "    Wide = 'Wide \xC3\xBC \xE2\x98\x83'\n"
+      "    Value = 42\n"
+      "    Font.Name = 'Tahoma'\n"
+      "    Font.Size = 12\n"
+      "    Font.Color = clTestRed\n"
+      "    Font.Style = [frApple]\n"
+      "    Items = <\n"
+      "      item\n"
+      "        Caption = 'first'\n"
+      "        Kind = frPear\n"
+      "      end\n"
+      "      item\n"
+      "        Width = 7\n"
+      "      end>\n"
+      "    Lines.Strings = (\n"
+      "      'one'\n"
+      "      'two words')\n"
+      "    Buddy = PartB\n"
+      "    Secret = 'shown'\n"
+      "    OnPing = Ping\n"
+      "    Blob = {\n"
+      "      0001026269\n"
+      "      6E617279}\n"
+      "  end\n"
+      "  object PartB: TStreamPart\n"
+      "    Buddy = PartA\n"
+      "  end\n"
+      "  object Group: TStreamGroup\n"
+      "    Font.Color = $123456\n"
+      "    object Inner: TStreamPart\n"
+      "      Count = -1\n"
+      "      Buddy = PartA\n"
+      "    end\n"
+      "  end\n"
+      "end\n";
+  Owned<TMemoryStream> bin(New<TMemoryStream>());
+  ObjectTextToBinary(text, *bin);
+  bin->SetPosition(0);
+  Owned<TComponent> fromText(bin->ReadComponent(nullptr));
+  Owned<TStreamRoot> tree = MakeTree();
+  Owned<TComponent> fromBinary(Read(Write(tree.get())));
+  ExpectSameParts(static_cast<TStreamPart*>(fromBinary.get()), static_cast<TStreamPart*>(fromText.get()));
+  ExpectSameParts(tree.get(), static_cast<TStreamPart*>(fromText.get()));
+  auto* a = static_cast<TStreamPart*>(fromText->FindComponent("PartA"));
+  EXPECT_EQ(a->GetBuddy(), fromText->FindComponent("PartB"));
+}
+
+TEST_F(ComponentStream, VariantPropertiesKeepTheirTypes) {
+  const Variant values[] = {Null(),
+                            Variant(Integer(-7)),
+                            Variant(Int64(1) << 40),
+                            Variant(2.5),
+                            Variant(float(0.25f)),
+                            Variant(Currency::FromRaw(15000)),
+                            Variant(TDateTime(40000.5)),
+                            Variant(true),
+                            Variant(String("text")),
+                            Variant(WideString(u"\u2603"))};
+  for (const Variant& v : values) {
+    SCOPED_TRACE(VarTypeAsText(VarType(v)));
+    Owned<TStreamRoot> r(New<TStreamRoot>(nullptr));
+    r->SetValue(v);
+    Owned<TComponent> copy(Read(Write(r.get())));
+    Variant back = static_cast<TStreamRoot*>(copy.get())->GetValue();
+    TVarType expected = VarType(v) == varSmallint ? varInteger : VarType(v);
+    EXPECT_EQ(VarType(back), expected);
+    EXPECT_TRUE(VarIsNull(v) ? VarIsNull(back) : back == v);
+  }
+  Owned<TStreamRoot> empty(New<TStreamRoot>(nullptr));
+  EXPECT_EQ(Write(empty.get()).find("Value"), String::npos);
+  empty->SetValue(VarArrayOf({Variant(Integer(1))}));
+  EXPECT_THROW(Write(empty.get()), EWriteError);
+  // A value type a variant cannot hold.
+  std::string msg = ReadError(RootWith([](TWriter& w) {
+    w.WriteStr("Value");
+    w.WriteValue(TValueType::vaSet);
+    w.WriteStr("");
+  }));
+  EXPECT_NE(msg.find("Invalid variant value vaSet"), std::string::npos) << msg;
 }

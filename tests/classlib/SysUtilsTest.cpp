@@ -120,6 +120,11 @@ TEST(SysUtilsStrings, QuotingRoundTrips) {
     EXPECT_EQ(AnsiDequotedStr(QuotedStr(s), '\''), s);
 }
 
+TEST(SysUtilsStrings, IdentifiersAreAsciiLettersDigitsAndUnderscores) {
+  for (const char* ok : {"a", "_", "Field1", "_x_2", "CustomerID"}) EXPECT_TRUE(IsValidIdent(ok)) << ok;
+  for (const char* bad : {"", "1a", "a b", "a-b", "\xE9t\xE9", "a.b", " a"}) EXPECT_FALSE(IsValidIdent(bad)) << bad;
+}
+
 TEST(SysUtilsIntegers, IntToStrAndHexCoverTheExtremes) {
   EXPECT_EQ(IntToStr(Integer(0)), "0");
   EXPECT_EQ(IntToStr(std::numeric_limits<Integer>::min()), "-2147483648");

@@ -71,6 +71,7 @@ TEST(VariantConversions, NumbersFromEveryType) {
   EXPECT_EQ(Variant(7).AsCurrency().Raw, 70000);
   EXPECT_EQ(VarType(VarAsType(Variant(255), varByte)), varByte);
   EXPECT_EQ(VarAsType(Variant("12"), varDouble).AsDouble(), 12);
+  EXPECT_EQ(VarType(VarAsType(Variant("12"), varVariant)), varString);
   EXPECT_FLOAT_EQ(float(VarAsType(Variant(0.1), varSingle).AsDouble()), 0.1f);
   EXPECT_EQ(static_cast<Integer>(Variant(Word(9))), 9);
 }
@@ -175,6 +176,11 @@ TEST(VariantCompare, ConversionsAndNulls) {
   EXPECT_TRUE(Variant(2) >= Variant(2.0));
   EXPECT_TRUE(Variant(1) <= Variant(2.0));
   EXPECT_FALSE(Null() >= Variant(1));
+  EXPECT_TRUE(Variant(true) == Variant("True"));
+  EXPECT_TRUE(Variant("false") == Variant(false));
+  EXPECT_TRUE(Variant(true) == Variant(-1));
+  EXPECT_TRUE(Variant(true) < Variant(false));   // True is -1
+  EXPECT_THROW((void)(Variant(true) == Variant("perhaps")), EVariantError);
 
   using R = TVariantRelationship;
   EXPECT_EQ(VarCompareValue(Null(), Variant(1)), R::vrNotEqual);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "game/Board.h"
-#include "tests/game/BoardTestSupport.h"
+#include "platform/kernel/VirtualClock.h"
 
 #include <deque>
 #include <random>
@@ -11,7 +11,7 @@ namespace {
 
 // A board from rows drawn top to bottom: a digit is a colour, '.' an empty cell.
 TBoard FromRows(Integer colors, std::initializer_list<const char*> rows) {
-  TBoard b(GameRandom());
+  TBoard b;
   b.Size = Integer(rows.size());
   b.Colors = colors;
   Integer y = 0;
@@ -107,7 +107,7 @@ auto Ignore = [](Integer, Integer, TCellLook) {};
 // Generation
 
 TEST(BoardGeneration, AGameNumberSizeAndColourCountAlwaysGiveTheSameBoard) {
-  TBoard a(GameRandom()), b(GameRandom());
+  TBoard a, b;
   a.GameNumber = 2611;
   a.StartGame(true);
   const Grid first = Cells(a);
@@ -135,7 +135,7 @@ TEST(BoardGeneration, AGameNumberSizeAndColourCountAlwaysGiveTheSameBoard) {
 
 TEST(BoardGeneration, AnotherSizeColourCountOrNumberGivesAnotherBoard) {
   auto corner = [](Integer number, Integer size, Integer colors) {
-    TBoard b(GameRandom());
+    TBoard b;
     b.GameNumber = number;
     b.Size = size;
     b.Colors = colors;
@@ -154,7 +154,7 @@ TEST(BoardGeneration, AnotherSizeColourCountOrNumberGivesAnotherBoard) {
 }
 
 TEST(BoardGeneration, SizeAndColoursOutOfRangeAreBroughtToTheNearestBound) {
-  TBoard b(GameRandom());
+  TBoard b;
   b.Size = 25;
   b.Colors = 9;
   EXPECT_EQ(b.Size, 20);
@@ -175,7 +175,7 @@ TEST(BoardGeneration, SizeAndColoursOutOfRangeAreBroughtToTheNearestBound) {
 }
 
 TEST(BoardGeneration, StartingASmallerGameLeavesNoOldCellsOutsideIt) {
-  TBoard b(GameRandom());
+  TBoard b;
   b.Size = 20;
   b.StartGame(true);
   b.Size = 5;
@@ -185,6 +185,20 @@ TEST(BoardGeneration, StartingASmallerGameLeavesNoOldCellsOutsideIt) {
   for (Integer x = 0; x < 20; ++x)
     for (Integer y = 0; y < 20; ++y) left += b.Board[x][y] != 0;
   EXPECT_EQ(left, 25);
+}
+
+TEST(BoardGeneration, ANewGameStartsItsClockAtZero) {
+  VirtualClock clock;
+  ClockSource* previous = SetClockSource(&clock);
+  TBoard b;
+  b.StartGame(true);
+  clock.Advance(95000);
+  b.ElapsedSeconds = 95;   // as the last tick of that game left it
+  b.StartGame(true);
+  EXPECT_EQ(b.ElapsedSeconds, 0);
+  EXPECT_EQ(b.StartTime, clock.WallTime());
+  EXPECT_EQ(b.StartTime, VirtualClock::kDefaultEpoch + 95);
+  SetClockSource(previous);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -275,7 +289,7 @@ TEST(BoardMoves, AFinishedOrPausedGameTakesNoMove) {
 
 TEST(BoardMoves, EveryMoveOfManyRandomGamesLeavesWhatTheRulesSay) {
   std::mt19937 rng(12345);
-  TBoard b(GameRandom());
+  TBoard b;
   Integer moves = 0;
   for (int game = 0; game < 150; ++game) {
     FillRandomly(b, rng);
@@ -363,7 +377,7 @@ TEST(BoardRedraw, CellsShowTheirColourAndNeighbourMask) {
 
 TEST(BoardRedraw, EveryCellWhoseLookChangesInAMoveIsMarked) {
   std::mt19937 rng(777);
-  TBoard b(GameRandom());
+  TBoard b;
   Integer changed = 0;
   for (int game = 0; game < 300; ++game) {
     FillRandomly(b, rng);

@@ -191,3 +191,104 @@ TEST_F(LineShapeTest, DeletingASelectedPenKeepsDrawingSafe) {
   EXPECT_EQ(Px(1, 0), RGB(255, 0, 0));
   EXPECT_EQ(SelectObject(dc, o), static_cast<HGDIOBJ>(pen));
 }
+
+TEST_F(LineShapeTest, FarAwayLinesDrawOnlyTheirVisiblePartWithTheRightDashPhase) {
+  HPEN dot = CreatePen(PS_DOT, 1, kBlack);
+  HGDIOBJ o = SelectObject(dc, dot);
+  SetBkMode(dc, TRANSPARENT);
+  MoveToEx(dc, -30, 1, nullptr);
+  LineTo(dc, 12, 1);
+  for (int x = 0; x < 12; ++x) EXPECT_EQ(Px(x, 1), ((x + 30) / 3) % 2 == 0 ? kBlack : kWhite) << x;
+  SelectObject(dc, o);
+  DeleteObject(dot);
+  // Ends near the coordinate limits: the visible part only, the end still excluded.
+  Surf().Fill(0xFFFFFF);
+  MoveToEx(dc, -2000000000, 5, nullptr);
+  LineTo(dc, 2000000000, 5);
+  EXPECT_EQ(Px(0, 5), kBlack);
+  EXPECT_EQ(Px(31, 5), kBlack);
+  Surf().Fill(0xFFFFFF);
+  SetViewportOrgEx(dc, 2000000000, 0, nullptr);   // sums stay in range
+  MoveToEx(dc, 0, 7, nullptr);
+  LineTo(dc, 5, 7);
+  Rectangle(dc, -2147483647, -2147483647, 2147483647, 2147483647);
+  Ellipse(dc, -2147483647, -2147483647, 2147483647, 2147483647);
+  SetViewportOrgEx(dc, 0, 0, nullptr);
+  EXPECT_EQ(Px(0, 7), kWhite);
+}
+
+TEST_F(LineShapeTest, WidePensCoverTheirWidthAroundTheLine) {
+  HPEN wide = CreatePen(PS_SOLID, 3, kBlack);
+  HGDIOBJ o = SelectObject(dc, wide);
+  MoveToEx(dc, 5, 10, nullptr);
+  LineTo(dc, 20, 10);
+  for (int x = 5; x < 20; ++x)
+    for (int y = 8; y <= 12; ++y) EXPECT_EQ(Px(x, y), (y >= 9 && y <= 11) ? kBlack : kWhite) << x << "," << y;
+  // A wide-pen rectangle is framed on the outline, the fill inside it.
+  Surf().Fill(0xFFFFFF);
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  HGDIOBJ ob = SelectObject(dc, red);
+  Rectangle(dc, 5, 5, 20, 20);
+  EXPECT_EQ(Px(4, 4), kBlack);
+  EXPECT_EQ(Px(6, 6), kBlack);
+  EXPECT_EQ(Px(7, 7), RGB(255, 0, 0));
+  EXPECT_EQ(Px(3, 3), kWhite);
+  SelectObject(dc, ob);
+  SelectObject(dc, o);
+  DeleteObject(red);
+  DeleteObject(wide);
+}
+
+TEST_F(LineShapeTest, HatchBrushesPaintLinesAndRespectTheBackgroundMode) {
+  HBRUSH h = CreateHatchBrush(HS_HORIZONTAL, RGB(0, 0, 255));
+  SetBkColor(dc, RGB(0, 255, 0));
+  RECT r{0, 0, 8, 16};
+  FillRect(dc, &r, h);
+  int lineRows = 0;
+  for (int y = 0; y < 16; ++y) {
+    const COLORREF c = Px(3, y);
+    EXPECT_TRUE(c == RGB(0, 0, 255) || c == RGB(0, 255, 0)) << y;
+    lineRows += c == RGB(0, 0, 255);
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(Px(x, y), c) << "rows are uniform";
+  }
+  EXPECT_EQ(lineRows, 2);   // one per 8 rows
+  // Shapes with a hatch brush in TRANSPARENT mode leave the gaps alone.
+  Surf().Fill(0xFFFFFF);
+  SetBkMode(dc, TRANSPARENT);
+  HGDIOBJ ob = SelectObject(dc, h);
+  HGDIOBJ op = SelectObject(dc, GetStockObject(NULL_PEN));
+  Rectangle(dc, 0, 0, 9, 17);
+  int blue = 0, white = 0;
+  for (int y = 0; y < 16; ++y) {
+    blue += Px(3, y) == RGB(0, 0, 255);
+    white += Px(3, y) == kWhite;
+  }
+  EXPECT_EQ(blue, 2);
+  EXPECT_EQ(white, 14);
+  SelectObject(dc, op);
+  SelectObject(dc, ob);
+  DeleteObject(h);
+}
+
+TEST_F(LineShapeTest, RoundRectMatchesItsRegionAndStrokePathDrawsFigures) {
+  HGDIOBJ op = SelectObject(dc, GetStockObject(NULL_PEN));
+  HGDIOBJ ob = SelectObject(dc, GetStockObject(BLACK_BRUSH));
+  RoundRect(dc, 2, 2, 21, 17, 8, 6);
+  HRGN rgn = CreateRoundRectRgn(2, 2, 20, 16, 8, 6);   // the pen-less fill is one pixel smaller
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) EXPECT_EQ(Px(x, y) == kBlack, bool(PtInRegion(rgn, x, y))) << x << "," << y;
+  DeleteObject(rgn);
+  SelectObject(dc, ob);
+  SelectObject(dc, op);
+  Surf().Fill(0xFFFFFF);
+  BeginPath(dc);
+  const POINT tri[] = {{2, 2}, {10, 2}, {2, 10}};
+  Polygon(dc, tri, 3);
+  EndPath(dc);
+  EXPECT_TRUE(StrokePath(dc));
+  EXPECT_EQ(Px(2, 2), kBlack);
+  EXPECT_EQ(Px(9, 2), kBlack);
+  EXPECT_EQ(Px(2, 9), kBlack);
+  EXPECT_EQ(Px(4, 4), kWhite);
+  EXPECT_FALSE(StrokePath(dc));   // consumed
+}

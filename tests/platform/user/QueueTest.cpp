@@ -36,6 +36,7 @@ class QueueTest : public UserTest {
     rec.Clear();
   }
   void TearDown() override {
+    rec.handler = nullptr;   // it may refer to the test body's locals
     DestroyWindow(a);
     DestroyWindow(b);
     UserTest::TearDown();

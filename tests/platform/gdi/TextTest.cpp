@@ -1,0 +1,445 @@
+// Text on a device context, with the test face at height -16: cells 20 high, advance 10,
+// ascent 16, each glyph a box over columns 0..8 and rows 4..19 of its cell.
+#include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+
+HFONT TestFont(int height = -16, int escapement = 0, const char* face = kTestFaceName) {
+  return CreateFontA(height, 0, escapement, escapement, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0,
+                     face);
+}
+
+// A white 32-bit memory DC with a font selected; frees everything when done.
+class Canvas {
+ public:
+  Canvas(int w, int h, HFONT font) : font_(font) {
+    dc_ = CreateCompatibleDC(nullptr);
+    bmp_ = CreateBitmap(w, h, 1, 32, nullptr);
+    oldBmp_ = SelectObject(dc_, bmp_);
+    oldFont_ = SelectObject(dc_, font_);
+    RECT all{0, 0, w, h};
+    HBRUSH white = CreateSolidBrush(kWhite);
+    FillRect(dc_, &all, white);
+    DeleteObject(white);
+    SetBkMode(dc_, TRANSPARENT);
+    SetTextColor(dc_, kBlack);
+  }
+  ~Canvas() {
+    SelectObject(dc_, oldFont_);
+    SelectObject(dc_, oldBmp_);
+    DeleteObject(bmp_);
+    DeleteObject(font_);
+    DeleteDC(dc_);
+  }
+  HDC dc() const { return dc_; }
+  COLORREF At(int x, int y) const { return GetPixel(dc_, x, y); }
+  bool Ink(int x, int y) const { return At(x, y) == kBlack; }
+  // Bounds of every non-white pixel; empty when there is none.
+  RECT InkBounds(int w, int h) const {
+    RECT r{w, h, 0, 0};
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        if (At(x, y) != kWhite) {
+          r.Left = std::min(r.Left, x);
+          r.Top = std::min(r.Top, y);
+          r.Right = std::max(r.Right, x + 1);
+          r.Bottom = std::max(r.Bottom, y + 1);
+        }
+      }
+    }
+    return r;
+  }
+  int InkCount(int w, int h) const {
+    int n = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) n += At(x, y) != kWhite;
+    return n;
+  }
+
+ private:
+  HDC dc_;
+  HBITMAP bmp_;
+  HGDIOBJ oldBmp_, oldFont_;
+  HFONT font_;
+};
+
+}  // namespace
+
+TEST(FontObjects, GetObjectGivesBackTheLogFont) {
+  LOGFONTA lf{};
+  lf.lfHeight = -13;
+  lf.lfEscapement = 900;
+  lf.lfWeight = FW_BOLD;
+  lf.lfItalic = 1;
+  lf.lfOutPrecision = OUT_TT_ONLY_PRECIS;
+  std::strcpy(lf.lfFaceName, "Tahoma");
+  HFONT f = CreateFontIndirectA(&lf);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(GetObjectType(f), OBJ_FONT);
+  EXPECT_EQ(GetObjectA(f, 0, nullptr), 60);
+  LOGFONTA back{};
+  EXPECT_EQ(GetObjectA(f, sizeof back, &back), 60);
+  EXPECT_EQ(std::memcmp(&lf, &back, sizeof lf), 0);
+  LOGFONTA part{};
+  EXPECT_EQ(GetObjectA(f, 8, &part), 8);
+  EXPECT_EQ(part.lfHeight, -13);
+  EXPECT_EQ(part.lfEscapement, 0) << "only 8 bytes copied";
+  EXPECT_TRUE(DeleteObject(f));
+  EXPECT_EQ(GetObjectA(f, sizeof back, &back), 0);
+  EXPECT_EQ(CreateFontIndirectA(nullptr), nullptr);
+
+  // A face name filling all 32 bytes without a terminator is read safely.
+  std::memset(lf.lfFaceName, 'x', sizeof lf.lfFaceName);
+  f = CreateFontIndirectA(&lf);
+  ASSERT_NE(f, nullptr);
+  Canvas c(10, 10, f);
+  TEXTMETRICA tm{};
+  EXPECT_TRUE(GetTextMetricsA(c.dc(), &tm));
+}
+
+TEST(FontObjects, StockFontsExistAndSurviveDelete) {
+  for (int index : {SYSTEM_FONT, DEFAULT_GUI_FONT, ANSI_VAR_FONT, ANSI_FIXED_FONT}) {
+    HGDIOBJ f = GetStockObject(index);
+    ASSERT_NE(f, nullptr) << index;
+    EXPECT_EQ(GetObjectType(f), OBJ_FONT);
+    EXPECT_TRUE(DeleteObject(f));
+    EXPECT_EQ(GetObjectType(f), OBJ_FONT);
+  }
+  LOGFONTA lf{};
+  ASSERT_EQ(GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf), 60);
+  EXPECT_STREQ(lf.lfFaceName, "MS Shell Dlg");
+  EXPECT_EQ(lf.lfHeight, -11);
+}
+
+TEST(TextMetricsOnDc, TestFaceAndTheDefaultFont) {
+  Canvas c(10, 10, TestFont(-16));
+  TEXTMETRICA tm{};
+  ASSERT_TRUE(GetTextMetricsA(c.dc(), &tm));
+  EXPECT_EQ(tm.tmHeight, 20);
+  EXPECT_EQ(tm.tmAscent, 16);
+  EXPECT_EQ(tm.tmDescent, 4);
+  EXPECT_EQ(tm.tmInternalLeading, 4);
+  EXPECT_EQ(tm.tmAveCharWidth, 10);
+  EXPECT_EQ(tm.tmBreakChar, ' ');
+  EXPECT_NE(tm.tmPitchAndFamily & TMPF_TRUETYPE, 0);
+  EXPECT_FALSE(GetTextMetricsA(nullptr, &tm));
+  EXPECT_FALSE(GetTextMetricsA(c.dc(), nullptr));
+
+  // A DC without a selected font measures with the system font (cell height 16).
+  HDC plain = CreateCompatibleDC(nullptr);
+  ASSERT_TRUE(GetTextMetricsA(plain, &tm));
+  EXPECT_EQ(tm.tmHeight, 16);
+  EXPECT_EQ(tm.tmPitchAndFamily & TMPF_TRUETYPE, 0);
+  DeleteDC(plain);
+}
+
+TEST(TextExtents, ExtentFitCountsAndJustification) {
+  Canvas c(10, 10, TestFont(-16));
+  SIZE sz{};
+  ASSERT_TRUE(GetTextExtentPoint32A(c.dc(), "abc", 3, &sz));
+  EXPECT_EQ(sz, (SIZE{30, 20}));
+  ASSERT_TRUE(GetTextExtentPoint32A(c.dc(), "", 0, &sz));
+  EXPECT_EQ(sz.cx, 0);
+  EXPECT_FALSE(GetTextExtentPoint32A(c.dc(), nullptr, 3, &sz));
+
+  int fit = -1, dx[5] = {};
+  ASSERT_TRUE(GetTextExtentExPointA(c.dc(), "abcd", 4, 25, &fit, dx, &sz));
+  EXPECT_EQ(fit, 2);
+  EXPECT_EQ(sz.cx, 40) << "the size is the whole text's";
+  EXPECT_EQ(dx[0], 10);
+  EXPECT_EQ(dx[3], 40);
+  ASSERT_TRUE(GetTextExtentExPointA(c.dc(), "abcd", 4, -1, &fit, nullptr, &sz));
+  EXPECT_EQ(fit, 4);
+  EXPECT_FALSE(GetTextExtentExPointA(c.dc(), "abcd", 4, -2, &fit, nullptr, &sz));
+  ASSERT_TRUE(GetTextExtentExPointA(c.dc(), "abcd", 4, 0, &fit, nullptr, &sz));
+  EXPECT_EQ(fit, 0);
+
+  // Justification spreads the extra over break characters, the first ones taking the rest.
+  ASSERT_TRUE(SetTextJustification(c.dc(), 7, 2));
+  ASSERT_TRUE(GetTextExtentExPointA(c.dc(), "a b c", 5, -1, &fit, dx, &sz));
+  EXPECT_EQ(sz.cx, 57);
+  EXPECT_EQ(dx[1], 24);   // 10 + 10 + 4
+  EXPECT_EQ(dx[3], 47);   // + 10 + 13
+  SetTextJustification(c.dc(), 0, 0);
+  GetTextExtentPoint32A(c.dc(), "a b c", 5, &sz);
+  EXPECT_EQ(sz.cx, 50);
+}
+
+TEST(TextExtents, TabbedExtentPacksWidthAndHeight) {
+  Canvas c(10, 10, TestFont(-16));
+  int every40[] = {40};
+  EXPECT_EQ(GetTabbedTextExtentA(c.dc(), "xxxx\tx", 6, 1, every40), MAKELONG(90, 20));
+  EXPECT_EQ(GetTabbedTextExtentA(c.dc(), "\t", 1, 1, every40), MAKELONG(40, 20));
+  EXPECT_EQ(GetTabbedTextExtentA(c.dc(), "a\tb", 3, 0, nullptr), MAKELONG(90, 20));
+  EXPECT_EQ(GetTabbedTextExtentA(c.dc(), "x", 0, 1, every40), 0u);
+}
+
+TEST(TextOutput, BoxGlyphsLandOnExactPixels) {
+  Canvas c(100, 40, TestFont(-16));
+  ASSERT_TRUE(TextOutA(c.dc(), 5, 3, "AB", 2));
+  EXPECT_TRUE(c.Ink(5, 7));      // top-left of A's box: row 4 of the cell
+  EXPECT_FALSE(c.Ink(5, 6));     // internal leading stays empty
+  EXPECT_TRUE(c.Ink(13, 10));    // A's last column
+  EXPECT_FALSE(c.Ink(14, 10));   // the gap column
+  EXPECT_TRUE(c.Ink(15, 10));    // B
+  EXPECT_TRUE(c.Ink(23, 22));    // B's bottom-right: cell row 19
+  EXPECT_FALSE(c.Ink(23, 23));
+  EXPECT_FALSE(c.Ink(24, 10));
+  EXPECT_EQ(c.InkBounds(100, 40), (RECT{5, 7, 24, 23}));
+}
+
+TEST(TextOutput, OpaqueBackgroundAndExtTextOutOptions) {
+  {
+    Canvas c(100, 40, TestFont(-16));
+    SetBkMode(c.dc(), OPAQUE);
+    SetBkColor(c.dc(), kRed);
+    TextOutA(c.dc(), 5, 3, "AB", 2);
+    EXPECT_EQ(c.At(14, 10), kRed);   // the gap inside the cells
+    EXPECT_EQ(c.At(5, 3), kRed);     // the leading row
+    EXPECT_EQ(c.At(24, 22), kRed);
+    EXPECT_EQ(c.At(25, 10), kWhite);
+    EXPECT_EQ(c.At(5, 23), kWhite);
+  }
+  {
+    Canvas c(100, 40, TestFont(-16));
+    SetBkColor(c.dc(), kRed);
+    RECT r{0, 0, 12, 40};
+    ASSERT_TRUE(ExtTextOutA(c.dc(), 5, 3, ETO_CLIPPED | ETO_OPAQUE, &r, "AB", 2, nullptr));
+    EXPECT_EQ(c.At(0, 0), kRed) << "ETO_OPAQUE fills the rectangle even when transparent";
+    EXPECT_TRUE(c.Ink(11, 10));
+    EXPECT_EQ(c.At(12, 10), kWhite) << "clipped at the rectangle";
+    EXPECT_EQ(c.At(15, 10), kWhite);
+  }
+  {
+    Canvas c(100, 40, TestFont(-16));
+    int dx[] = {20, 10};
+    ExtTextOutA(c.dc(), 5, 3, 0, nullptr, "AB", 2, dx);
+    EXPECT_FALSE(c.Ink(15, 10));
+    EXPECT_TRUE(c.Ink(25, 10));
+    EXPECT_FALSE(ExtTextOutA(c.dc(), 5, 3, 0, nullptr, nullptr, 2, nullptr));
+    EXPECT_FALSE(ExtTextOutA(nullptr, 5, 3, 0, nullptr, "AB", 2, nullptr));
+  }
+}
+
+TEST(TextOutput, AlignmentAndCurrentPosition) {
+  {
+    Canvas c(100, 60, TestFont(-16));
+    SetTextAlign(c.dc(), TA_RIGHT | TA_BOTTOM);
+    TextOutA(c.dc(), 50, 30, "AB", 2);
+    EXPECT_EQ(c.InkBounds(100, 60), (RECT{30, 14, 49, 30}));
+  }
+  {
+    Canvas c(100, 60, TestFont(-16));
+    SetTextAlign(c.dc(), TA_CENTER | TA_BASELINE);
+    TextOutA(c.dc(), 50, 30, "AB", 2);
+    EXPECT_EQ(c.InkBounds(100, 60), (RECT{40, 18, 59, 34}));
+  }
+  {
+    Canvas c(100, 60, TestFont(-16));
+    MoveToEx(c.dc(), 10, 5, nullptr);
+    SetTextAlign(c.dc(), TA_UPDATECP);
+    TextOutA(c.dc(), 0, 0, "ab", 2);
+    TextOutA(c.dc(), 0, 0, "c", 1);
+    POINT cp{};
+    GetCurrentPositionEx(c.dc(), &cp);
+    EXPECT_EQ(cp, (POINT{40, 5}));
+    EXPECT_TRUE(c.Ink(30, 9));
+    EXPECT_EQ(c.InkBounds(100, 60), (RECT{10, 9, 39, 25}));
+  }
+  {
+    Canvas c(100, 60, TestFont(-16));
+    SetWindowOrgEx(c.dc(), 10, 10, nullptr);
+    TextOutA(c.dc(), 15, 13, "A", 1);
+    SetWindowOrgEx(c.dc(), 0, 0, nullptr);   // read back in device pixels
+    EXPECT_EQ(c.InkBounds(100, 60), (RECT{5, 7, 14, 23})) << "logical coordinates map through the origin";
+  }
+}
+
+TEST(TextOutput, UnderlineAndStrikeOutSpanTheRun) {
+  HFONT f = CreateFontA(-16, 0, 0, 0, FW_NORMAL, 0, 1, 0, 0, 0, 0, 0, 0, kTestFaceName);
+  Canvas c(100, 40, f);
+  TextOutA(c.dc(), 5, 3, "A B", 3);
+  // Underline row: ascent + 1 = cell row 17, under the blank too.
+  EXPECT_TRUE(c.Ink(20, 20));
+  EXPECT_FALSE(c.Ink(20, 19));
+  EXPECT_TRUE(c.Ink(34, 20));
+  EXPECT_FALSE(c.Ink(35, 20));
+}
+
+// Rotation by the escapement turns the run about the reference point, counter-clockwise.
+TEST(RotatedText, QuarterTurnsAreExactPixelPermutations) {
+  struct Case {
+    int escapement;
+    RECT a, b;   // ink of the A box and of the B box when "AB" is drawn at (50, 50)
+  };
+  const Case cases[] = {
+      {0, {50, 54, 59, 70}, {60, 54, 69, 70}},
+      {900, {54, 41, 70, 50}, {54, 31, 70, 40}},
+      {1800, {41, 30, 50, 46}, {31, 30, 40, 46}},
+      {2700, {30, 50, 46, 59}, {30, 60, 46, 69}},
+      {-900, {30, 50, 46, 59}, {30, 60, 46, 69}},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.escapement);
+    Canvas ca(100, 100, TestFont(-16, k.escapement));
+    TextOutA(ca.dc(), 50, 50, "A", 1);
+    EXPECT_EQ(ca.InkBounds(100, 100), k.a);
+    EXPECT_EQ(ca.InkCount(100, 100), 9 * 16);
+    Canvas cab(100, 100, TestFont(-16, k.escapement));
+    TextOutA(cab.dc(), 50, 50, "AB", 2);
+    RECT both{std::min(k.a.Left, k.b.Left), std::min(k.a.Top, k.b.Top), std::max(k.a.Right, k.b.Right),
+              std::max(k.a.Bottom, k.b.Bottom)};
+    EXPECT_EQ(cab.InkBounds(100, 100), both);
+    EXPECT_EQ(cab.InkCount(100, 100), 2 * 9 * 16);
+    EXPECT_TRUE(cab.Ink(k.b.Left, k.b.Top));
+    EXPECT_TRUE(cab.Ink(k.b.Right - 1, k.b.Bottom - 1));
+  }
+}
+
+TEST(RotatedText, OtherAnglesFollowTheRotatedBaseline) {
+  Canvas c(120, 120, TestFont(-16, 450));
+  TextOutA(c.dc(), 40, 80, "AB", 2);
+  // A point 5 along the baseline and 12 down in text space: (40 + 5c + 12s, 80 - 5s + 12c).
+  EXPECT_TRUE(c.Ink(52, 84));
+  // Further along the baseline lies B: 15 along, 12 down.
+  EXPECT_TRUE(c.Ink(59, 77));
+  // Nearest-neighbour placement keeps the area close to the boxes' 288 pixels.
+  int ink = c.InkCount(120, 120);
+  EXPECT_GT(ink, 250);
+  EXPECT_LT(ink, 330);
+  // Nothing lands on the wrong side of the reference point.
+  RECT b = c.InkBounds(120, 120);
+  EXPECT_GE(b.Left, 40);
+  EXPECT_LE(b.Bottom, 80 + 16);
+}
+
+TEST(RotatedText, RasterFacesIgnoreTheEscapement) {
+  Canvas c(200, 200, TestFont(-16, 900, "MS Sans Serif"));
+  SIZE sz{};
+  GetTextExtentPoint32A(c.dc(), "Hello", 5, &sz);
+  TextOutA(c.dc(), 20, 100, "Hello", 5);
+  RECT ink = c.InkBounds(200, 200);
+  EXPECT_GT(ink.Right - ink.Left, ink.Bottom - ink.Top) << "drawn along x, not up";
+  EXPECT_GE(ink.Top, 100);
+}
+
+TEST(TextOutput, PackagedFacesDrawWithinTheirOwnExtent) {
+  for (const char* face : {"Arial", "Courier New", "MS Sans Serif"}) {
+    SCOPED_TRACE(face);
+    Canvas c(200, 60, TestFont(-16, 0, face));
+    SIZE sz{};
+    ASSERT_TRUE(GetTextExtentPoint32A(c.dc(), "Hello", 5, &sz));
+    TextOutA(c.dc(), 10, 10, "Hello", 5);
+    RECT ink = c.InkBounds(200, 60);
+    ASSERT_LT(ink.Left, ink.Right) << "something was drawn";
+    EXPECT_GE(ink.Left, 10);
+    EXPECT_LE(ink.Right, 10 + sz.cx + 1);
+    EXPECT_GE(ink.Top, 10);
+    EXPECT_LE(ink.Bottom, 10 + sz.cy);
+    EXPECT_GT(ink.Right - ink.Left, sz.cx / 2);
+  }
+}
+
+TEST(TextPaths, TextInAPathAddsGlyphOutlines) {
+  Canvas c(100, 40, TestFont(-16));
+  ASSERT_TRUE(BeginPath(c.dc()));
+  TextOutA(c.dc(), 5, 3, "A B", 3);
+  DeviceContext* dc = DcFromHandle(c.dc());
+  ASSERT_NE(dc, nullptr);
+  ASSERT_EQ(dc->PathFigures.size(), 2u) << "one box per non-blank glyph";
+  EXPECT_EQ(dc->PathFigures[0], (std::vector<TPoint>{{5, 7}, {14, 7}, {14, 23}, {5, 23}}));
+  EXPECT_EQ(dc->PathFigures[1].front(), (TPoint{25, 7}));
+  EndPath(c.dc());
+  AbortPath(c.dc());
+  EXPECT_EQ(c.InkCount(100, 40), 0) << "nothing drawn while recording";
+}
+
+TEST(DrawTextOnDc, CalcRectDrawingAndClipping) {
+  Canvas c(200, 100, TestFont(-16));
+  RECT r{10, 10, 45, 0};
+  EXPECT_EQ(DrawTextA(c.dc(), "aa bb cc", -1, &r, DT_CALCRECT | DT_WORDBREAK), 60);
+  EXPECT_EQ(r, (RECT{10, 10, 30, 70}));
+  EXPECT_EQ(c.InkCount(200, 100), 0) << "DT_CALCRECT draws nothing";
+
+  r = {10, 10, 45, 70};
+  EXPECT_EQ(DrawTextA(c.dc(), "aa bb cc", -1, &r, DT_WORDBREAK), 60);
+  EXPECT_TRUE(c.Ink(10, 14));
+  EXPECT_TRUE(c.Ink(10, 34));
+  EXPECT_TRUE(c.Ink(28, 69));
+  EXPECT_FALSE(c.Ink(30, 14));
+
+  Canvas clip(200, 100, TestFont(-16));
+  r = {10, 10, 25, 30};
+  DrawTextA(clip.dc(), "abc", 3, &r, DT_SINGLELINE);
+  EXPECT_EQ(clip.InkBounds(200, 100), (RECT{10, 14, 25, 30}));
+  Canvas noclip(200, 100, TestFont(-16));
+  DrawTextA(noclip.dc(), "abc", 3, &r, DT_SINGLELINE | DT_NOCLIP);
+  EXPECT_EQ(noclip.InkBounds(200, 100), (RECT{10, 14, 39, 30}));
+}
+
+TEST(DrawTextOnDc, PrefixUnderlineAndItsVariants) {
+  RECT r{0, 0, 100, 30};
+  Canvas plain(100, 30, TestFont(-16));
+  DrawTextA(plain.dc(), "a&bc", -1, &r, DT_SINGLELINE);
+  EXPECT_TRUE(plain.Ink(19, 17)) << "underline under b reaches its gap column";
+  EXPECT_FALSE(plain.Ink(19, 16));
+  EXPECT_FALSE(plain.Ink(9, 17));
+  EXPECT_FALSE(plain.Ink(29, 17));
+  Canvas hidden(100, 30, TestFont(-16));
+  DrawTextA(hidden.dc(), "a&bc", -1, &r, DT_SINGLELINE | DT_HIDEPREFIX);
+  EXPECT_FALSE(hidden.Ink(19, 17));
+  EXPECT_EQ(hidden.InkBounds(100, 30), (RECT{0, 4, 29, 20}));
+  Canvas only(100, 30, TestFont(-16));
+  DrawTextA(only.dc(), "a&bc", -1, &r, DT_SINGLELINE | DT_PREFIXONLY);
+  EXPECT_EQ(only.InkBounds(100, 30), (RECT{10, 17, 20, 18}));
+}
+
+TEST(DrawTextOnDc, ReturnValuesAndBadArguments) {
+  Canvas c(200, 100, TestFont(-16));
+  RECT r{10, 10, 100, 100};
+  EXPECT_EQ(DrawTextA(c.dc(), "abc", 0, &r, DT_CALCRECT), 0);
+  EXPECT_EQ(r, (RECT{10, 10, 100, 100})) << "nothing to do leaves the rectangle";
+  EXPECT_EQ(DrawTextA(c.dc(), nullptr, 5, &r, 0), 0);
+  EXPECT_EQ(DrawTextA(c.dc(), nullptr, -1, &r, DT_CALCRECT | DT_SINGLELINE), 20);
+  EXPECT_EQ(r, (RECT{10, 10, 10, 30}));
+  r = {0, 0, 100, 100};
+  EXPECT_EQ(DrawTextA(c.dc(), "abc", -1, nullptr, 0), 0);
+  EXPECT_EQ(DrawTextA(nullptr, "abc", -1, &r, 0), 0);
+  EXPECT_EQ(DrawTextA(c.dc(), "abc", -1, &r, DT_SINGLELINE | DT_VCENTER), 60);
+
+  DRAWTEXTPARAMS p{};
+  char text[] = "abc";
+  p.cbSize = 3;
+  p.uiLengthDrawn = 1337;
+  EXPECT_EQ(DrawTextExA(c.dc(), text, -1, &r, DT_CALCRECT, &p), 0);
+  EXPECT_EQ(p.uiLengthDrawn, 1337u);
+  p.cbSize = sizeof p;
+  p.iLeftMargin = 8;
+  r = {0, 0, 0, 0};
+  EXPECT_EQ(DrawTextExA(c.dc(), text, -1, &r, DT_CALCRECT, &p), 20);
+  EXPECT_EQ(r.Right, 38);
+  EXPECT_EQ(p.uiLengthDrawn, 3u);
+}
+
+TEST(DrawTextOnDc, ModifyStringWritesTheShortenedText) {
+  Canvas c(200, 100, TestFont(-16));
+  char buffer[32] = "abcdefghij";
+  RECT r{0, 0, 55, 20};
+  DrawTextExA(c.dc(), buffer, -1, &r, DT_SINGLELINE | DT_END_ELLIPSIS | DT_MODIFYSTRING, nullptr);
+  EXPECT_STREQ(buffer, "ab...");
+  char untouched[32] = "abcdefghij";
+  DrawTextExA(c.dc(), untouched, -1, &r, DT_SINGLELINE | DT_END_ELLIPSIS, nullptr);
+  EXPECT_STREQ(untouched, "abcdefghij");
+  const char constant[] = "abcdefghij";
+  DrawTextA(c.dc(), constant, -1, &r, DT_SINGLELINE | DT_END_ELLIPSIS | DT_MODIFYSTRING);
+  EXPECT_STREQ(constant, "abcdefghij") << "DrawTextA never writes";
+}

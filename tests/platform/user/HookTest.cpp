@@ -1,0 +1,189 @@
+// Thread hooks: what each kind sees, swallowing, modification, a procedure swapped inside a
+// hook, unhooking inside a hook, and exceptions through the chain.
+#include "tests/platform/user/UserTestUtil.h"
+#include "tests/support/UserTest.h"
+
+#include <stdexcept>
+
+namespace {
+
+struct HookLog {
+  std::vector<std::pair<int, UINT>> calls;   // (hook number, message)
+  HHOOK first = nullptr, second = nullptr;
+  int swallowMouse = 0;
+  bool unhookSelf = false;
+  bool throwIt = false;
+  WNDPROC swapTo = nullptr;
+  HWND swapFor = nullptr;
+};
+HookLog* g;
+
+LRESULT CALLBACK_CallWnd1(int code, WPARAM w, LPARAM l) {
+  auto* cwp = reinterpret_cast<CWPSTRUCT*>(l);
+  g->calls.push_back({1, cwp->message});
+  if (g->throwIt && cwp->message == WM_USER) throw std::runtime_error("hook failed");
+  if (g->swapTo && cwp->hwnd == g->swapFor && cwp->message == WM_USER)
+    SetWindowLongPtrA(cwp->hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g->swapTo));
+  if (g->unhookSelf) UnhookWindowsHookEx(g->first);
+  return CallNextHookEx(g->first, code, w, l);
+}
+
+LRESULT CALLBACK_CallWnd2(int code, WPARAM w, LPARAM l) {
+  g->calls.push_back({2, reinterpret_cast<CWPSTRUCT*>(l)->message});
+  return CallNextHookEx(g->second, code, w, l);
+}
+
+LRESULT CALLBACK_Mouse(int code, WPARAM w, LPARAM l) {
+  auto* mhs = reinterpret_cast<MOUSEHOOKSTRUCT*>(l);
+  g->calls.push_back({code == HC_ACTION ? 3 : 4, UINT(w)});
+  (void)mhs;
+  if (g->swallowMouse > 0 && w == WM_LBUTTONDOWN) {
+    g->swallowMouse--;
+    return 1;
+  }
+  return CallNextHookEx(g->first, code, w, l);
+}
+
+LRESULT CALLBACK_GetMsg(int code, WPARAM w, LPARAM l) {
+  auto* msg = reinterpret_cast<MSG*>(l);
+  g->calls.push_back({w == PM_REMOVE ? 5 : 6, msg->message});
+  if (msg->message == WM_USER + 7) msg->message = WM_NULL;      // dropped
+  if (msg->message == WM_USER + 8) msg->wParam = 1234;          // changed
+  return CallNextHookEx(g->first, code, w, l);
+}
+
+}  // namespace
+
+class HookTest : public UserTest {
+ protected:
+  void SetUp() override {
+    UserTest::SetUp();
+    g = &log;
+    h = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 200, 150);
+    host().PumpUntilIdle();
+    rec.Clear();
+  }
+  void TearDown() override {
+    rec.handler = nullptr;   // it may refer to the test body's locals
+    if (log.first) UnhookWindowsHookEx(log.first);
+    if (log.second) UnhookWindowsHookEx(log.second);
+    DestroyWindow(h);
+    UserTest::TearDown();
+  }
+  HookLog log;
+  Recorder rec;
+  HWND h = nullptr;
+};
+
+TEST_F(HookTest, CallWndProcSeesSentMessagesNotPostedOnes) {
+  log.first = SetWindowsHookExA(WH_CALLWNDPROC, CALLBACK_CallWnd1, nullptr, 0);
+  ASSERT_NE(log.first, nullptr);
+  SendMessageA(h, WM_USER, 0, 0);
+  PostMessageA(h, WM_USER + 1, 0, 0);
+  host().PumpUntilIdle();
+  ShowWindow(h, SW_HIDE);   // messages the platform sends itself are seen too
+  std::vector<UINT> seen;
+  for (auto& c : log.calls) seen.push_back(c.second);
+  EXPECT_EQ(seen.front(), WM_USER);
+  EXPECT_EQ(std::count(seen.begin(), seen.end(), WM_USER + 1), 0);
+  EXPECT_EQ(std::count(seen.begin(), seen.end(), WM_SHOWWINDOW), 1);
+  EXPECT_EQ(std::count(seen.begin(), seen.end(), WM_WINDOWPOSCHANGED), 1);
+  EXPECT_EQ(rec.Count(h, WM_USER + 1), 1);
+}
+
+TEST_F(HookTest, NewestHookRunsFirstAndChainsToTheNext) {
+  log.first = SetWindowsHookExA(WH_CALLWNDPROC, CALLBACK_CallWnd1, nullptr, 0);
+  log.second = SetWindowsHookExA(WH_CALLWNDPROC, CALLBACK_CallWnd2, nullptr, 0);
+  SendMessageA(h, WM_USER, 0, 0);
+  EXPECT_EQ(log.calls, (std::vector<std::pair<int, UINT>>{{2, WM_USER}, {1, WM_USER}}));
+  EXPECT_TRUE(UnhookWindowsHookEx(log.second));
+  EXPECT_FALSE(UnhookWindowsHookEx(log.second));
+  log.second = nullptr;
+  log.calls.clear();
+  SendMessageA(h, WM_USER, 0, 0);
+  EXPECT_EQ(log.calls, (std::vector<std::pair<int, UINT>>{{1, WM_USER}}));
+  EXPECT_EQ(SetWindowsHookExA(WH_CALLWNDPROC, nullptr, nullptr, 0), nullptr);
+  EXPECT_EQ(SetWindowsHookExA(99, CALLBACK_CallWnd2, nullptr, 0), nullptr);
+}
+
+TEST_F(HookTest, ProcedureSwappedInsideTheHookTakesTheCurrentMessage) {
+  static int swallowed;
+  swallowed = 0;
+  WNDPROC swallow = MakeProcInstance([](HWND, UINT m, WPARAM, LPARAM) -> LRESULT {
+    if (m == WM_USER) swallowed++;
+    return 1;
+  });
+  log.swapTo = swallow;
+  log.swapFor = h;
+  log.first = SetWindowsHookExA(WH_CALLWNDPROC, CALLBACK_CallWnd1, nullptr, 0);
+  EXPECT_EQ(SendMessageA(h, WM_USER, 0, 0), 1);
+  EXPECT_EQ(swallowed, 1);
+  EXPECT_EQ(rec.Count(h, WM_USER), 0);   // the original never saw it
+  SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(rec.proc()));
+}
+
+TEST_F(HookTest, UnhookingInsideTheHookIsSafe) {
+  log.first = SetWindowsHookExA(WH_CALLWNDPROC, CALLBACK_CallWnd1, nullptr, 0);
+  log.second = SetWindowsHookExA(WH_CALLWNDPROC, CALLBACK_CallWnd2, nullptr, 0);
+  // The older hook removes itself while running, then calls on: the chain still ends well.
+  log.unhookSelf = true;
+  SendMessageA(h, WM_USER, 0, 0);
+  log.first = nullptr;
+  EXPECT_EQ(UserLiveHookCount(), 1);
+  log.calls.clear();
+  log.unhookSelf = false;
+  SendMessageA(h, WM_USER, 0, 0);
+  EXPECT_EQ(log.calls, (std::vector<std::pair<int, UINT>>{{2, WM_USER}}));
+}
+
+TEST_F(HookTest, MouseHookSwallowsAClick) {
+  log.first = SetWindowsHookExA(WH_MOUSE, CALLBACK_Mouse, nullptr, 0);
+  log.swallowMouse = 1;
+  host().Click(h, 10, 10);
+  host().PumpUntilIdle();
+  EXPECT_EQ(rec.Count(h, WM_LBUTTONDOWN), 0);
+  EXPECT_EQ(rec.Count(h, WM_LBUTTONUP), 1);
+  host().Click(h, 10, 10);
+  host().PumpUntilIdle();
+  EXPECT_EQ(rec.Count(h, WM_LBUTTONDOWN), 1);
+  // A look without removing calls the hook with HC_NOREMOVE.
+  log.calls.clear();
+  host().MouseMove(h, 20, 20);
+  MSG m;
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_NOREMOVE));
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE));
+  EXPECT_EQ(log.calls, (std::vector<std::pair<int, UINT>>{{4, WM_MOUSEMOVE}, {3, WM_MOUSEMOVE}}));
+}
+
+TEST_F(HookTest, GetMessageHookSeesAndChangesRetrievedMessages) {
+  log.first = SetWindowsHookExA(WH_GETMESSAGE, CALLBACK_GetMsg, nullptr, 0);
+  PostMessageA(h, WM_USER + 7, 0, 0);
+  PostMessageA(h, WM_USER + 8, 0, 0);
+  MSG m;
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE));
+  EXPECT_EQ(m.message, WM_NULL);
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+  DispatchMessageA(&m);
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, WM_USER + 8u);
+  EXPECT_EQ(m.wParam, 1234u);
+  EXPECT_EQ(log.calls, (std::vector<std::pair<int, UINT>>{{6, WM_USER + 7}, {5, WM_USER + 7}, {5, WM_USER + 8}}));
+  EXPECT_EQ(rec.Count(h, WM_USER + 7), 0);
+}
+
+TEST_F(HookTest, ExceptionFromAHookLeavesTheChainUsable) {
+  log.second = SetWindowsHookExA(WH_CALLWNDPROC, CALLBACK_CallWnd2, nullptr, 0);
+  log.first = SetWindowsHookExA(WH_CALLWNDPROC, CALLBACK_CallWnd1, nullptr, 0);
+  log.throwIt = true;
+  EXPECT_THROW(SendMessageA(h, WM_USER, 0, 0), std::runtime_error);
+  EXPECT_EQ(UserSendDepth(), 0);
+  EXPECT_EQ(rec.Count(h, WM_USER), 0);
+  // Removal is immediate again: no chain is running.
+  EXPECT_TRUE(UnhookWindowsHookEx(log.first));
+  log.first = nullptr;
+  EXPECT_EQ(UserLiveHookCount(), 1);
+  log.calls.clear();
+  SendMessageA(h, WM_USER, 0, 0);
+  EXPECT_EQ(log.calls, (std::vector<std::pair<int, UINT>>{{2, WM_USER}}));
+  EXPECT_EQ(rec.Count(h, WM_USER), 1);
+}

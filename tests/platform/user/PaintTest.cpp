@@ -1,0 +1,341 @@
+// Painting: update regions, the paint cycle and erasing, clipping of children, siblings and
+// window regions, redraw requests, scrolling, printing into a foreign DC, and the frame.
+#include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/Gdi.h"
+#include "tests/platform/user/UserTestUtil.h"
+#include "tests/support/UserTest.h"
+
+namespace {
+constexpr COLORREF kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255), kGreen = RGB(0, 255, 0);
+
+// Each window fills its client area with its own colour when it paints.
+struct Painter {
+  std::map<HWND, COLORREF> colours;
+  std::vector<std::pair<HWND, RECT>> painted;   // rcPaint of each WM_PAINT
+  bool Handle(HWND h, UINT m, LRESULT& r) {
+    if (m != WM_PAINT || !colours.count(h)) return false;
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    painted.push_back({h, ps.rcPaint});
+    HBRUSH brush = CreateSolidBrush(colours[h]);
+    RECT all;
+    GetClientRect(h, &all);
+    FillRect(dc, &all, brush);   // clipped to what needs painting
+    DeleteObject(brush);
+    EndPaint(h, &ps);
+    r = 0;
+    return true;
+  }
+};
+}  // namespace
+
+class PaintTest : public UserTest {
+ protected:
+  void SetUp() override {
+    UserTest::SetUp();
+    rec.handler = [this](HWND h, UINT m, WPARAM, LPARAM, LRESULT& r) { return painter.Handle(h, m, r); };
+  }
+  Pixel At(HWND h, int x, int y) { return host().PixelAt(h, x, y); }
+  Recorder rec;
+  Painter painter;
+};
+
+TEST_F(PaintTest, UpdateRegionsAccumulateAndValidate) {
+  HWND h = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200);
+  host().PumpUntilIdle();
+  RECT r;
+  EXPECT_FALSE(GetUpdateRect(h, &r, FALSE));
+  RECT a{10, 10, 20, 20}, b{30, 30, 40, 45};
+  InvalidateRect(h, &a, FALSE);
+  InvalidateRect(h, &b, FALSE);
+  EXPECT_TRUE(GetUpdateRect(h, &r, FALSE));
+  EXPECT_EQ(r, Rect(10, 10, 40, 45));
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(GetUpdateRgn(h, rgn, FALSE), COMPLEXREGION);
+  ValidateRect(h, &a);
+  EXPECT_EQ(GetUpdateRgn(h, rgn, FALSE), SIMPLEREGION);
+  GetRgnBox(rgn, &r);
+  EXPECT_EQ(r, b);
+  // Invalidation is clipped to the client area.
+  RECT huge{-100, -100, 5000, 5000};
+  InvalidateRect(h, &huge, FALSE);
+  GetUpdateRect(h, &r, FALSE);
+  RECT client;
+  GetClientRect(h, &client);
+  EXPECT_EQ(r, client);
+  ValidateRect(h, nullptr);
+  EXPECT_FALSE(GetUpdateRect(h, &r, FALSE));
+  // A region works as a rectangle does.
+  HRGN part = CreateRectRgn(5, 5, 15, 15);
+  InvalidateRgn(h, part, TRUE);
+  GetUpdateRect(h, &r, FALSE);
+  EXPECT_EQ(r, Rect(5, 5, 15, 15));
+  ValidateRgn(h, part);
+  EXPECT_FALSE(GetUpdateRect(h, &r, FALSE));
+  DeleteObject(part);
+  DeleteObject(rgn);
+  // Hidden windows have nothing to paint.
+  ShowWindow(h, SW_HIDE);
+  InvalidateRect(h, nullptr, TRUE);
+  EXPECT_FALSE(GetUpdateRect(h, &r, FALSE));
+  DestroyWindow(h);
+}
+
+TEST_F(PaintTest, BeginPaintErasesWithTheClassBrushAndClipsToTheUpdate) {
+  HWND h = rec.Create(WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+  host().PumpUntilIdle();
+  EXPECT_EQ(At(h, 50, 50), PixelFromColor(GetSysColor(COLOR_WINDOW)));   // erased by the default procedure
+  painter.colours[h] = kRed;
+  RECT part{10, 10, 20, 30};
+  InvalidateRect(h, &part, FALSE);
+  host().PumpUntilIdle();
+  ASSERT_EQ(painter.painted.size(), 1u);
+  EXPECT_EQ(painter.painted[0].second, part);
+  EXPECT_EQ(At(h, 10, 10), PixelFromColor(kRed));
+  EXPECT_EQ(At(h, 19, 29), PixelFromColor(kRed));
+  EXPECT_EQ(At(h, 20, 29), PixelFromColor(GetSysColor(COLOR_WINDOW)));   // outside the update
+  EXPECT_EQ(rec.Count(h, WM_ERASEBKGND), 1);   // only the first paint asked for erasing
+  InvalidateRect(h, &part, TRUE);
+  host().PumpUntilIdle();
+  EXPECT_EQ(rec.Count(h, WM_ERASEBKGND), 2);
+  DestroyWindow(h);
+}
+
+TEST_F(PaintTest, UpdateWindowPaintsNowParentBeforeChildren) {
+  HWND parent = rec.Create(WS_POPUP | WS_VISIBLE, 0, 0, 200, 200);
+  HWND child = rec.Create(WS_CHILD | WS_VISIBLE, 10, 10, 50, 50, parent);
+  painter.colours[parent] = kRed;
+  painter.colours[child] = kBlue;
+  EXPECT_TRUE(UpdateWindow(parent));
+  ASSERT_EQ(painter.painted.size(), 2u);
+  EXPECT_EQ(painter.painted[0].first, parent);
+  EXPECT_EQ(painter.painted[1].first, child);
+  EXPECT_FALSE(UserQueueHasWork());
+  painter.painted.clear();
+  // RDW_UPDATENOW does the same for a redraw request.
+  RedrawWindow(parent, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  EXPECT_EQ(painter.painted.size(), 2u);
+  painter.painted.clear();
+  RedrawWindow(parent, nullptr, nullptr, RDW_INVALIDATE | RDW_NOCHILDREN | RDW_UPDATENOW);
+  ASSERT_EQ(painter.painted.size(), 1u);
+  EXPECT_EQ(painter.painted[0].first, parent);
+  // A parent without WS_CLIPCHILDREN paints over its child, so the child is repainted too.
+  painter.painted.clear();
+  InvalidateRect(parent, nullptr, TRUE);
+  host().PumpUntilIdle();
+  EXPECT_EQ(painter.painted.size(), 2u);
+  EXPECT_EQ(At(child, 1, 1), PixelFromColor(kBlue));
+  EXPECT_EQ(At(parent, 5, 5), PixelFromColor(kRed));
+  DestroyWindow(parent);
+}
+
+TEST_F(PaintTest, ClipChildrenKeepsTheParentOffItsChildren) {
+  HWND parent = rec.Create(WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 200, 200);
+  HWND child = rec.Create(WS_CHILD | WS_VISIBLE, 10, 10, 50, 50, parent);
+  painter.colours[child] = kBlue;
+  host().PumpUntilIdle();
+  painter.colours[parent] = kRed;
+  painter.painted.clear();
+  InvalidateRect(parent, nullptr, FALSE);
+  host().PumpUntilIdle();
+  ASSERT_EQ(painter.painted.size(), 1u);   // the child's pixels were never touched
+  EXPECT_EQ(At(child, 25, 25), PixelFromColor(kBlue));
+  EXPECT_EQ(At(parent, 5, 5), PixelFromColor(kRed));
+  EXPECT_EQ(At(parent, 60, 60), PixelFromColor(kRed));
+  // Without the style the parent's fill covers the child until the child repaints.
+  SetWindowLongA(parent, GWL_STYLE, GetWindowLongA(parent, GWL_STYLE) & ~LONG_PTR(WS_CLIPCHILDREN));
+  HDC dc = GetDC(parent);
+  HBRUSH green = CreateSolidBrush(kGreen);
+  RECT all{0, 0, 200, 200};
+  FillRect(dc, &all, green);
+  ReleaseDC(parent, dc);
+  DeleteObject(green);
+  EXPECT_EQ(At(child, 25, 25), PixelFromColor(kGreen));
+  DestroyWindow(parent);
+}
+
+TEST_F(PaintTest, SiblingsAndWindowRegionsClipPainting) {
+  HWND parent = rec.Create(WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 200, 200);
+  HWND below = rec.Create(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 10, 10, 100, 100, parent);
+  HWND above = rec.Create(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 50, 50, 100, 100, parent);
+  painter.colours = {{parent, kGreen}, {below, kBlue}, {above, kRed}};
+  host().PumpUntilIdle();
+  InvalidateRect(below, nullptr, FALSE);
+  host().PumpUntilIdle();
+  EXPECT_EQ(At(parent, 60, 60), PixelFromColor(kRed));   // the sibling on top stays
+  EXPECT_EQ(At(parent, 20, 20), PixelFromColor(kBlue));
+  // A window region limits what the window draws.
+  SetWindowRgn(above, CreateRectRgn(0, 0, 20, 20), TRUE);
+  host().PumpUntilIdle();
+  EXPECT_EQ(At(parent, 55, 55), PixelFromColor(kRed));
+  EXPECT_EQ(At(parent, 100, 100), PixelFromColor(kBlue));   // uncovered: below repainted
+  EXPECT_EQ(At(parent, 140, 140), PixelFromColor(kGreen));
+  DestroyWindow(parent);
+}
+
+TEST_F(PaintTest, MovingAChildRepaintsWhatItUncovers) {
+  HWND parent = rec.Create(WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 200, 200);
+  HWND child = rec.Create(WS_CHILD | WS_VISIBLE, 10, 10, 30, 30, parent);
+  painter.colours = {{parent, kGreen}, {child, kBlue}};
+  host().PumpUntilIdle();
+  MoveWindow(child, 100, 100, 30, 30, TRUE);
+  host().PumpUntilIdle();
+  EXPECT_EQ(At(parent, 15, 15), PixelFromColor(kGreen));
+  EXPECT_EQ(At(parent, 115, 115), PixelFromColor(kBlue));
+  ShowWindow(child, SW_HIDE);
+  host().PumpUntilIdle();
+  EXPECT_EQ(At(parent, 115, 115), PixelFromColor(kGreen));
+  DestroyWindow(parent);
+}
+
+TEST_F(PaintTest, ScrollWindowExMovesPixelsAndInvalidatesTheRest) {
+  HWND h = rec.Create(WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
+  host().PumpUntilIdle();
+  HDC dc = GetDC(h);
+  HBRUSH red = CreateSolidBrush(kRed);
+  RECT square{10, 10, 20, 20};
+  FillRect(dc, &square, red);
+  ReleaseDC(h, dc);
+  DeleteObject(red);
+  RECT exposed;
+  HRGN update = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(ScrollWindowEx(h, 0, -5, nullptr, nullptr, update, &exposed, SW_INVALIDATE), SIMPLEREGION);
+  EXPECT_EQ(exposed, Rect(0, 95, 100, 100));
+  EXPECT_EQ(At(h, 15, 5), PixelFromColor(kRed));
+  EXPECT_EQ(At(h, 15, 16), PixelFromColor(GetSysColor(COLOR_WINDOW)));
+  RECT r;
+  ASSERT_TRUE(GetUpdateRect(h, &r, FALSE));
+  EXPECT_EQ(r, exposed);
+  DeleteObject(update);
+  // Children move with SW_SCROLLCHILDREN.
+  HWND child = rec.Create(WS_CHILD | WS_VISIBLE, 20, 20, 10, 10, h);
+  ScrollWindowEx(h, 3, 4, nullptr, nullptr, nullptr, nullptr, SW_SCROLLCHILDREN | SW_INVALIDATE | SW_ERASE);
+  POINT p{0, 0};
+  MapWindowPoints(child, h, &p, 1);
+  EXPECT_EQ(p, Point(23, 24));
+  host().PumpUntilIdle();
+  DestroyWindow(h);
+}
+
+TEST_F(PaintTest, PrintClientDrawsIntoAForeignDC) {
+  HWND h = rec.Create(WS_POPUP, 0, 0, 40, 30);   // hidden: printing needs no screen
+  rec.handler = [&](HWND hw, UINT m, WPARAM w, LPARAM, LRESULT& r) {
+    if (hw == h && m == WM_PRINTCLIENT) {
+      HBRUSH b = CreateSolidBrush(kBlue);
+      RECT part{5, 5, 10, 10};
+      FillRect(reinterpret_cast<HDC>(w), &part, b);
+      DeleteObject(b);
+      r = 0;
+      return true;
+    }
+    return false;
+  };
+  HDC mem = CreateCompatibleDC(nullptr);
+  HDC screen = GetDC(nullptr);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, 40, 30);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  SendMessageA(h, WM_PRINT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT | PRF_ERASEBKGND);
+  EXPECT_EQ(GetPixel(mem, 1, 1), GetSysColor(COLOR_WINDOW));   // the class background
+  EXPECT_EQ(GetPixel(mem, 6, 6), kBlue);
+  EXPECT_EQ(rec.Count(h, WM_ERASEBKGND), 1);
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  DestroyWindow(h);
+}
+
+TEST_F(PaintTest, TheFrameIsComposedWithTheWindow) {
+  HWND h = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 150);
+  host().PumpUntilIdle();
+  Surface s = host().Capture(h);
+  ASSERT_EQ(s.Width(), 200);
+  ASSERT_EQ(s.Height(), 150);
+  int frame = GetSystemMetrics(SM_CXFRAME);
+  EXPECT_EQ(s.At(frame + 5, frame + 3), PixelFromColor(GetSysColor(COLOR_ACTIVECAPTION)));
+  EXPECT_EQ(s.At(2, 75), PixelFromColor(GetSysColor(COLOR_BTNFACE)));
+  // Deactivation redraws the caption in the inactive colour.
+  HWND other = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 10, 100, 100);
+  host().PumpUntilIdle();
+  s = host().Capture(h);
+  EXPECT_EQ(s.At(frame + 5, frame + 3), PixelFromColor(GetSysColor(COLOR_INACTIVECAPTION)));
+  EXPECT_GT(host().PresentCount(h), 0);
+  DestroyWindow(other);
+  DestroyWindow(h);
+}
+
+TEST_F(PaintTest, CaretBlinksOnTheClock) {
+  HWND h = rec.Create(WS_POPUP | WS_VISIBLE, 0, 0, 50, 50);
+  host().PumpUntilIdle();
+  Pixel background = At(h, 10, 10);
+  ASSERT_TRUE(CreateCaret(h, nullptr, 2, 10));
+  SetCaretPos(10, 5);
+  EXPECT_EQ(At(h, 10, 10), background);   // created hidden
+  ShowCaret(h);
+  EXPECT_NE(At(h, 10, 10), background);
+  EXPECT_EQ(At(h, 12, 10), background);
+  Clock().Advance(GetCaretBlinkTime());
+  EXPECT_EQ(At(h, 10, 10), background);
+  Clock().Advance(GetCaretBlinkTime());
+  EXPECT_NE(At(h, 10, 10), background);
+  HideCaret(h);
+  EXPECT_EQ(At(h, 10, 10), background);
+  POINT p;
+  GetCaretPos(&p);
+  EXPECT_EQ(p, Point(10, 5));
+  DestroyWindow(h);   // takes the caret with it
+  EXPECT_FALSE(GetCaretPos(&p));
+}
+
+TEST_F(PaintTest, WindowDCsReachTheFrameClientDCsDoNot) {
+  HWND h = rec.Create(WS_POPUP | WS_VISIBLE | WS_BORDER, 0, 0, 50, 50);
+  host().PumpUntilIdle();
+  HBRUSH red = CreateSolidBrush(kRed);
+  RECT all{0, 0, 50, 50};
+  HDC client = GetDC(h);
+  FillRect(client, &all, red);   // clipped to the 48x48 client area
+  ReleaseDC(h, client);
+  Surface s = host().Capture(h);
+  EXPECT_EQ(s.At(0, 0), PixelFromColor(GetSysColor(COLOR_WINDOWFRAME)));
+  EXPECT_EQ(s.At(1, 1), PixelFromColor(kRed));
+  EXPECT_EQ(s.At(48, 48), PixelFromColor(kRed));
+  HDC whole = GetWindowDC(h);
+  EXPECT_EQ(WindowFromDC(whole), h);
+  FillRect(whole, &all, red);
+  EXPECT_EQ(ReleaseDC(h, whole), 1);
+  EXPECT_EQ(ReleaseDC(h, whole), 0);   // released once only
+  s = host().Capture(h);
+  EXPECT_EQ(s.At(0, 0), PixelFromColor(kRed));
+  DeleteObject(red);
+  // A frame redraw request brings the border back through WM_NCPAINT.
+  rec.Clear();
+  RedrawWindow(h, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+  EXPECT_EQ(rec.Count(h, WM_NCPAINT), 1);
+  EXPECT_EQ(host().Capture(h).At(0, 0), PixelFromColor(GetSysColor(COLOR_WINDOWFRAME)));
+  DestroyWindow(h);
+}
+
+TEST_F(PaintTest, RedrawFlagsEraseValidateAndInternalPaint) {
+  HWND h = rec.Create(WS_POPUP | WS_VISIBLE, 0, 0, 50, 50);
+  host().PumpUntilIdle();
+  rec.Clear();
+  // Erasing now sends WM_ERASEBKGND without WM_PAINT; the update region stays.
+  RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ERASENOW);
+  EXPECT_EQ(rec.Count(h, WM_ERASEBKGND), 1);
+  EXPECT_EQ(rec.Count(h, WM_PAINT), 0);
+  RECT r;
+  EXPECT_TRUE(GetUpdateRect(h, &r, FALSE));
+  RedrawWindow(h, nullptr, nullptr, RDW_VALIDATE);
+  EXPECT_FALSE(GetUpdateRect(h, &r, FALSE));
+  EXPECT_FALSE(UserQueueHasWork());
+  // An internal paint gives a WM_PAINT with nothing to update.
+  RedrawWindow(h, nullptr, nullptr, RDW_INTERNALPAINT);
+  EXPECT_TRUE(UserQueueHasWork());
+  host().PumpUntilIdle();
+  EXPECT_EQ(rec.Count(h, WM_PAINT), 1);
+  EXPECT_EQ(rec.Count(h, WM_ERASEBKGND), 1);
+  RedrawWindow(h, nullptr, nullptr, RDW_INTERNALPAINT);
+  RedrawWindow(h, nullptr, nullptr, RDW_VALIDATE | RDW_NOINTERNALPAINT);
+  EXPECT_FALSE(UserQueueHasWork());
+  DestroyWindow(h);
+}

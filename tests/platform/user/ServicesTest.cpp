@@ -1,0 +1,285 @@
+// Broadcasts of setting changes, system parameters, monitors, cursors, the clipboard,
+// window scroll bars, beeps and the fixture's leak report.
+#include "platform/gdi/Codecs.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/kernel/Modules.h"
+#include "platform/kernel/Resources.h"
+#include "tests/platform/user/UserTestUtil.h"
+#include "tests/support/UserTest.h"
+
+#include <cstring>
+
+class ServicesTest : public UserTest {
+ protected:
+  Recorder rec;
+};
+
+TEST_F(ServicesTest, SettingChangesReachEveryTopLevelWindowHiddenOnesIncluded) {
+  HWND shown = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100);
+  HWND utility = rec.Create(WS_POPUP, 0, 0, 0, 0);                 // a hidden utility window
+  HWND child = rec.Create(WS_CHILD, 0, 0, 10, 10, shown);
+  HWND messageOnly = rec.Create(WS_POPUP, 0, 0, 0, 0, HWND_MESSAGE);
+  rec.Clear();
+  INT index = COLOR_BTNFACE;
+  COLORREF colour = RGB(1, 2, 3);
+  SetSysColors(1, &index, &colour);
+  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), colour);
+  UserSetSystemMetric(SM_CYHSCROLL, 20);
+  EXPECT_EQ(GetSystemMetrics(SM_CYHSCROLL), 20);
+  UserBroadcastLocaleChange();
+  UserBroadcastThemeChange();
+  for (HWND h : {shown, utility})
+    EXPECT_EQ(Names(rec.For(h, {WM_SYSCOLORCHANGE, WM_SETTINGCHANGE, WM_THEMECHANGED})),
+              "WM_SYSCOLORCHANGE WM_SETTINGCHANGE WM_SETTINGCHANGE WM_THEMECHANGED");
+  EXPECT_TRUE(rec.For(child).empty());         // children hear it from their parents
+  EXPECT_TRUE(rec.For(messageOnly).empty());   // message-only windows get no broadcasts
+  std::vector<LoggedMessage> settings;
+  for (auto& m : rec.log)
+    if (m.hwnd == utility && m.msg == WM_SETTINGCHANGE) settings.push_back(m);
+  ASSERT_EQ(settings.size(), 2u);
+  EXPECT_EQ(settings[0].wParam, SPI_SETNONCLIENTMETRICS);
+  EXPECT_EQ(settings[1].wParam, 0u);
+  EXPECT_STREQ(reinterpret_cast<const char*>(settings[1].lParam), "intl");
+  // A message-only window still takes sent and posted messages.
+  SendMessageA(messageOnly, WM_USER, 0, 0);
+  EXPECT_EQ(rec.Count(messageOnly, WM_USER), 1);
+  EXPECT_EQ(GetParent(messageOnly), nullptr);
+  DestroyWindow(shown);
+  DestroyWindow(utility);
+  DestroyWindow(messageOnly);
+}
+
+TEST_F(ServicesTest, WorkAreaAndMonitors) {
+  RECT wa;
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0));
+  EXPECT_EQ(wa, host().WorkArea());
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), HeadlessHost::ScreenWidth);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), HeadlessHost::ScreenHeight);
+  HWND h = rec.Create(WS_POPUP, 0, 0, 0, 0);
+  rec.Clear();
+  host().SetWorkArea(Rect(0, 40, 1280, 1000));
+  EXPECT_EQ(rec.Count(h, WM_SETTINGCHANGE), 1);
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0);
+  EXPECT_EQ(wa, Rect(0, 40, 1280, 1000));
+  HMONITOR m = MonitorFromPoint({5, 5}, MONITOR_DEFAULTTONULL);
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(MonitorFromWindow(h, MONITOR_DEFAULTTONEAREST), m);
+  EXPECT_EQ(MonitorFromPoint({-5000, 5}, MONITOR_DEFAULTTONULL), nullptr);
+  EXPECT_EQ(MonitorFromPoint({-5000, 5}, MONITOR_DEFAULTTONEAREST), m);
+  MONITORINFO mi;
+  ASSERT_TRUE(GetMonitorInfoA(m, &mi));
+  EXPECT_EQ(mi.rcMonitor, Rect(0, 0, 1280, 1024));
+  EXPECT_EQ(mi.rcWork, wa);
+  EXPECT_EQ(mi.dwFlags, MONITORINFOF_PRIMARY);
+  mi.cbSize = 4;
+  EXPECT_FALSE(GetMonitorInfoA(m, &mi));
+  UserSetMonitorLookupFails(true);
+  EXPECT_EQ(MonitorFromPoint({5, 5}, MONITOR_DEFAULTTONEAREST), nullptr);
+  mi.cbSize = sizeof mi;
+  EXPECT_FALSE(GetMonitorInfoA(m, &mi));
+  DestroyWindow(h);
+}
+
+TEST_F(ServicesTest, CursorsFollowTheHitTest) {
+  HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+  HCURSOR ibeam = LoadCursorA(nullptr, IDC_IBEAM);
+  ASSERT_NE(arrow, nullptr);
+  ASSERT_NE(ibeam, nullptr);
+  EXPECT_NE(arrow, ibeam);
+  EXPECT_EQ(LoadCursorA(nullptr, IDC_ARROW), arrow);
+  EXPECT_EQ(LoadCursorA(nullptr, MAKEINTRESOURCEA(12345)), nullptr);
+  EXPECT_FALSE(DestroyCursor(arrow));   // shared
+  const CursorImage* art = GetCursorImage(ibeam);
+  ASSERT_NE(art, nullptr);
+  EXPECT_GT(std::count_if(art->Pixels.begin(), art->Pixels.end(), [](Pixel p) { return p != CursorTransparent; }), 10);
+  // The class cursor is set over the client area, the arrow or a sizing cursor over the frame.
+  WNDCLASSA wc;
+  wc.lpszClassName = "Text";
+  wc.hCursor = ibeam;
+  wc.lpfnWndProc = DefWindowProcToken();
+  RegisterClassA(&wc);
+  HWND h = CreateWindowExA(0, "Text", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 200, 200, nullptr, nullptr,
+                           nullptr, nullptr);
+  host().MouseMove(h, 10, 10);
+  host().PumpUntilIdle();
+  EXPECT_EQ(GetCursor(), ibeam);
+  EXPECT_EQ(host().CurrentCursor(), ibeam);
+  host().MouseMove(nullptr, 150, 102);   // the top edge of the frame
+  host().PumpUntilIdle();
+  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_SIZENS));
+  // Own cursors from pixels.
+  Pixel pixels[4] = {0xFF00FF, 0x000000, 0x000000, 0xFF00FF};
+  HCURSOR own = CreateCursorFromPixels(2, 2, pixels, 0xFF00FF, 9, 9);
+  ASSERT_NE(own, nullptr);
+  EXPECT_EQ(GetCursorImage(own)->Pixels[0], CursorTransparent);
+  EXPECT_EQ(GetCursorImage(own)->HotX, 1);   // clamped into the image
+  EXPECT_TRUE(DestroyCursor(own));
+  EXPECT_EQ(GetCursorImage(own), nullptr);
+  EXPECT_EQ(CreateCursorFromPixels(0, 2, pixels, 0, 0, 0), nullptr);
+  DestroyWindow(h);
+}
+
+TEST_F(ServicesTest, ClipboardHoldsCopiesOfText) {
+  HWND h = rec.Create(WS_POPUP, 0, 0, 0, 0);
+  EXPECT_EQ(SetClipboardData(CF_TEXT, "x", 1), nullptr);   // not open
+  ASSERT_TRUE(OpenClipboard(h));
+  EXPECT_FALSE(OpenClipboard(h));
+  EXPECT_TRUE(EmptyClipboard());
+  char text[] = "Tessaloom";
+  ASSERT_NE(SetClipboardData(CF_TEXT, text, 4), nullptr);   // no terminator given
+  text[0] = 'X';                                           // the clipboard kept its own copy
+  EXPECT_TRUE(CloseClipboard());
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_BITMAP));
+  EXPECT_EQ(GetClipboardData(CF_TEXT), nullptr);   // closed
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EXPECT_STREQ(static_cast<const char*>(GetClipboardData(CF_TEXT)), "Tess");
+  EXPECT_EQ(GetClipboardDataSize(CF_TEXT), 5u);
+  EXPECT_EQ(GetClipboardOwner(), h);
+  CloseClipboard();
+  DestroyWindow(h);
+  EXPECT_EQ(GetClipboardOwner(), nullptr);
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT));   // the data outlives its owner
+}
+
+TEST_F(ServicesTest, WindowScrollBars) {
+  HWND h = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 200);
+  RECT before, after;
+  GetClientRect(h, &before);
+  SCROLLINFO si;
+  EXPECT_FALSE(GetScrollInfo(h, SB_VERT, &si));   // no bar yet
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  si.nMin = 0;
+  si.nMax = 99;
+  si.nPage = 10;
+  si.nPos = 500;
+  EXPECT_EQ(SetScrollInfo(h, SB_VERT, &si, TRUE), 90);   // clamped to max - page + 1
+  GetClientRect(h, &after);
+  EXPECT_EQ(after.Width(), before.Width() - GetSystemMetrics(SM_CXVSCROLL));   // the bar appeared
+  SCROLLINFO got;
+  got.fMask = SIF_ALL;
+  ASSERT_TRUE(GetScrollInfo(h, SB_VERT, &got));
+  EXPECT_EQ(got.nMax, 99);
+  EXPECT_EQ(got.nPage, 10u);
+  EXPECT_EQ(got.nPos, 90);
+  EXPECT_EQ(GetScrollPos(h, SB_VERT), 90);
+  EXPECT_EQ(SetScrollPos(h, SB_VERT, -5, FALSE), 90);
+  EXPECT_EQ(GetScrollPos(h, SB_VERT), 0);
+  SCROLLBARINFO sbi;
+  ASSERT_TRUE(GetScrollBarInfo(h, OBJID_VSCROLL, &sbi));
+  EXPECT_EQ(sbi.rgstate[0], 0u);
+  EXPECT_EQ(sbi.rcScrollBar.Width(), GetSystemMetrics(SM_CXVSCROLL));
+  EXPECT_EQ(sbi.xyThumbTop, sbi.dxyLineButton);   // at the top, right after the arrow
+  EXPECT_GT(sbi.xyThumbBottom, sbi.xyThumbTop);
+  ASSERT_TRUE(GetScrollBarInfo(h, OBJID_HSCROLL, &sbi));
+  EXPECT_EQ(sbi.rgstate[0], STATE_SYSTEM_INVISIBLE);
+  // The bar is hit-tested as part of the frame.
+  POINT p{after.Right + 2, 50};
+  ClientToScreen(h, &p);
+  EXPECT_EQ(SendMessageA(h, WM_NCHITTEST, 0, MAKELPARAM(WORD(p.X), WORD(p.Y))), HTVSCROLL);
+  // A range that fits the page hides the bar again.
+  si.fMask = SIF_RANGE;
+  si.nMax = 5;
+  SetScrollInfo(h, SB_VERT, &si, TRUE);
+  GetClientRect(h, &after);
+  EXPECT_EQ(after, before);
+  ShowScrollBar(h, SB_HORZ, TRUE);
+  GetClientRect(h, &after);
+  EXPECT_EQ(after.Height(), before.Height() - GetSystemMetrics(SM_CYHSCROLL));
+  host().PumpUntilIdle();
+  DestroyWindow(h);
+}
+
+TEST_F(ServicesTest, BeepsAreRecorded) {
+  MessageBeep(0);
+  MessageBeep(MB_ICONHAND);
+  EXPECT_EQ(UserBeeps(), (std::vector<UINT>{0, MB_ICONHAND}));
+}
+
+TEST_F(ServicesTest, LeakReportNamesWhatATestLeftBehind) {
+  HWND h = rec.Create(WS_POPUP, 0, 0, 0, 0);
+  SetTimer(h, 1, 100, nullptr);
+  HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, [](int c, WPARAM w, LPARAM l) { return CallNextHookEx(nullptr, c, w, l); },
+                                 nullptr, 0);
+  std::vector<std::string> leaks = RunLeakChecks();
+  auto has = [&](const char* what) {
+    return std::any_of(leaks.begin(), leaks.end(), [&](const std::string& s) { return s.find(what) != s.npos; });
+  };
+  EXPECT_TRUE(has("window"));
+  EXPECT_TRUE(has("timer"));
+  EXPECT_TRUE(has("hook"));
+  UnhookWindowsHookEx(hook);
+  DestroyWindow(h);
+  EXPECT_FALSE(has("GDI object"));
+  EXPECT_TRUE(RunLeakChecks().empty());
+}
+
+TEST_F(ServicesTest, CursorsLoadFromResources) {
+  DecodedImage image;
+  image.Width = 3;
+  image.Height = 2;
+  image.Pixels = {0x000000, 0xFFFFFF, 0x000000, 0x112233, 0x000000, 0x445566};
+  image.HasAlpha = true;
+  image.Alpha = {255, 0, 255, 255, 255, 255};
+  EncodeResult png = EncodePng(image);
+  ASSERT_TRUE(png.Ok);
+  static const char bad[] = "not an image";
+  ResourceItem items[] = {
+      {1, 0, "TESTCURSOR", png.Bytes.data(), png.Bytes.size(), 2, 1},
+      {1, 0, "BROKENCURSOR", reinterpret_cast<const Byte*>(bad), sizeof bad, 0, 0},
+  };
+  RegisterResourceTable({"cursor-test", items, 2});
+  HCURSOR c = LoadCursorA(nullptr, "TESTCURSOR");
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(LoadCursorA(nullptr, "TESTCURSOR"), c);   // shared, like the built-in ones
+  const CursorImage* art = GetCursorImage(c);
+  ASSERT_NE(art, nullptr);
+  EXPECT_EQ(art->HotX, 2);
+  EXPECT_EQ(art->HotY, 1);
+  EXPECT_EQ(art->Pixels[1], CursorTransparent);
+  EXPECT_EQ(art->Pixels[5], 0x445566u);
+  EXPECT_EQ(LoadCursorA(nullptr, "BROKENCURSOR"), nullptr);   // bad data is refused, not a crash
+  EXPECT_EQ(LoadCursorA(nullptr, "MISSING"), nullptr);
+  UnregisterResourceTable("cursor-test");
+}
+
+TEST_F(ServicesTest, MonitorFunctionsAreFoundByNameAndCanBeHidden) {
+  HMODULE user = LoadLibraryA("user32.dll");
+  ASSERT_NE(user, nullptr);
+  auto fromPoint = reinterpret_cast<HMONITOR (*)(POINT, DWORD)>(GetProcAddress(user, "MonitorFromPoint"));
+  ASSERT_NE(fromPoint, nullptr);
+  EXPECT_EQ(fromPoint({1, 1}, MONITOR_DEFAULTTONULL), MonitorFromPoint({1, 1}, MONITOR_DEFAULTTONULL));
+  EXPECT_NE(GetProcAddress(user, "GetScrollBarInfo"), nullptr);
+  SetExportHidden("USER32", "GetMonitorInfoA", true);
+  EXPECT_EQ(GetProcAddress(user, "GetMonitorInfoA"), nullptr);
+  FreeLibrary(user);
+}
+
+TEST_F(ServicesTest, ClipboardHoldsACopyOfABitmap) {
+  const Pixel pixels[6] = {0x112233, 0x445566, 0x778899, 0xAABBCC, 0xDDEEFF, 0x000001};
+  HBITMAP source = CreateBitmap(3, 2, 1, 32, pixels);
+  ASSERT_NE(source, nullptr);
+  EXPECT_FALSE(SetClipboardBitmap(source));   // not open
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  EXPECT_TRUE(SetClipboardBitmap(source));
+  EXPECT_FALSE(SetClipboardBitmap(reinterpret_cast<HBITMAP>(uintptr_t(0x5))));   // not a bitmap
+  CloseClipboard();
+  DeleteObject(source);   // the clipboard does not depend on it
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  HBITMAP copy = GetClipboardBitmap();
+  CloseClipboard();
+  ASSERT_NE(copy, nullptr);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, copy);
+  EXPECT_EQ(GetPixel(dc, 0, 0), ColorFromPixel(0x112233));
+  EXPECT_EQ(GetPixel(dc, 2, 1), ColorFromPixel(0x000001));
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(copy);
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  CloseClipboard();
+  EXPECT_FALSE(IsClipboardFormatAvailable(CF_BITMAP));
+}

@@ -1,0 +1,135 @@
+// Timers on the virtual clock.
+#include "tests/platform/user/UserTestUtil.h"
+#include "tests/support/UserTest.h"
+
+namespace {
+std::vector<std::pair<UINT_PTR, DWORD>>* g_fired;
+void TimerCallback(HWND, UINT, UINT_PTR id, DWORD time) { g_fired->push_back({id, time}); }
+}  // namespace
+
+class TimerTest : public UserTest {
+ protected:
+  void SetUp() override {
+    UserTest::SetUp();
+    g_fired = &fired;
+    h = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
+    rec.Handler_times(this);
+  }
+  void TearDown() override {
+    DestroyWindow(h);
+    UserTest::TearDown();
+  }
+  std::vector<std::pair<UINT_PTR, DWORD>> fired;
+  std::vector<std::pair<WPARAM, DWORD>> ticks;
+  struct R : Recorder {
+    void Handler_times(TimerTest* t) {
+      handler = [t](HWND, UINT m, WPARAM w, LPARAM, LRESULT&) {
+        if (m == WM_TIMER) t->ticks.push_back({w, GetTickCount()});
+        return false;
+      };
+    }
+  } rec;
+  HWND h = nullptr;
+};
+
+TEST_F(TimerTest, FiresOnlyWhenDueOnTheVirtualClock) {
+  DWORD start = GetTickCount();
+  EXPECT_EQ(SetTimer(h, 5, 500, nullptr), 5u);
+  host().PumpUntilIdle();
+  Clock().Advance(499);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(ticks.empty());
+  host().Advance(1);
+  ASSERT_EQ(ticks.size(), 1u);
+  EXPECT_EQ(ticks[0], std::make_pair(WPARAM(5), start + 500));
+  host().Advance(1000);
+  EXPECT_EQ(ticks.size(), 3u);
+  EXPECT_EQ(ticks[2].second, start + 1500);
+  EXPECT_TRUE(KillTimer(h, 5));
+  EXPECT_FALSE(KillTimer(h, 5));
+  host().Advance(1000);
+  EXPECT_EQ(ticks.size(), 3u);
+}
+
+TEST_F(TimerTest, MissedPeriodsCoalesce) {
+  SetTimer(h, 1, 100, nullptr);
+  Clock().Advance(1000);   // nobody pumped for ten periods
+  host().PumpUntilIdle();
+  EXPECT_EQ(ticks.size(), 1u);
+  KillTimer(h, 1);
+}
+
+TEST_F(TimerTest, AdvanceStepsToEachTimerInOrder) {
+  DWORD start = GetTickCount();
+  SetTimer(h, 1, 300, nullptr);
+  SetTimer(h, 2, 200, nullptr);
+  host().Advance(600);
+  std::vector<std::pair<WPARAM, DWORD>> expected = {
+      {2, start + 200}, {1, start + 300}, {2, start + 400}, {1, start + 600}, {2, start + 600}};
+  // At 600 both fall due: the one due first (registered first at equal times) comes first.
+  ASSERT_EQ(ticks.size(), expected.size());
+  for (size_t i = 0; i < 3; i++) EXPECT_EQ(ticks[i], expected[i]);
+  EXPECT_EQ(ticks[3].second, start + 600);
+  EXPECT_EQ(ticks[4].second, start + 600);
+  KillTimer(h, 1);
+  KillTimer(h, 2);
+}
+
+TEST_F(TimerTest, ResettingReplacesTheTimer) {
+  DWORD start = GetTickCount();
+  SetTimer(h, 1, 100, nullptr);
+  host().Advance(50);
+  SetTimer(h, 1, 100, nullptr);   // starts over
+  host().Advance(60);
+  EXPECT_TRUE(ticks.empty());
+  host().Advance(40);
+  ASSERT_EQ(ticks.size(), 1u);
+  EXPECT_EQ(ticks[0].second, start + 150);
+  EXPECT_EQ(UserLiveTimerCount(), 1);
+  KillTimer(h, 1);
+}
+
+TEST_F(TimerTest, ThreadTimersAndTimerProcedures) {
+  UINT_PTR id = SetTimer(nullptr, 0, 100, TimerCallback);
+  ASSERT_NE(id, 0u);
+  UINT_PTR other = SetTimer(nullptr, 0, 100, TimerCallback);
+  EXPECT_NE(other, id);
+  KillTimer(nullptr, other);
+  SetTimer(h, 3, 100, TimerCallback);   // a window timer with a procedure
+  DWORD start = GetTickCount();
+  host().Advance(100);
+  ASSERT_EQ(fired.size(), 2u);
+  EXPECT_TRUE(ticks.empty());   // the procedure replaces WM_TIMER to the window
+  EXPECT_EQ(fired[0], std::make_pair(id, start + 100));
+  EXPECT_EQ(fired[1].first, 3u);
+  KillTimer(nullptr, id);
+  KillTimer(h, 3);
+  // A WM_TIMER naming a procedure that belongs to no timer is not called.
+  MSG forged{};
+  forged.message = WM_TIMER;
+  forged.wParam = 77;
+  forged.lParam = reinterpret_cast<LPARAM>(&TimerCallback);
+  DispatchMessageA(&forged);
+  EXPECT_EQ(fired.size(), 2u);
+}
+
+TEST_F(TimerTest, DestroyingTheWindowKillsItsTimers) {
+  HWND temp = rec.Create(WS_POPUP, 0, 0, 1, 1);
+  SetTimer(temp, 1, 10, nullptr);
+  SetTimer(temp, 2, 10, nullptr);
+  EXPECT_EQ(UserLiveTimerCount(), 2);
+  DestroyWindow(temp);
+  EXPECT_EQ(UserLiveTimerCount(), 0);
+  EXPECT_EQ(SetTimer(temp, 1, 10, nullptr), 0u);
+}
+
+TEST_F(TimerTest, SleepAdvancesTheClockOnly) {
+  SetTimer(h, 1, 100, nullptr);
+  DWORD start = GetTickCount();
+  Sleep(250);
+  EXPECT_EQ(GetTickCount(), start + 250);
+  EXPECT_TRUE(ticks.empty());   // nothing runs while sleeping
+  host().PumpUntilIdle();
+  EXPECT_EQ(ticks.size(), 1u);
+  KillTimer(h, 1);
+}
