@@ -3,7 +3,6 @@
 #include "classlib/visual/Forms.h"
 
 #include "classlib/core/Filer.h"
-#include "platform/kernel/Resources.h"
 
 #include <algorithm>
 
@@ -42,16 +41,7 @@ void TCustomForm::AfterConstruction() {
   FFormState.Include(fsCreating);
   if (Screen) Screen->AddForm(this);
   if (!FCreatedNew && ClassType() != TForm::StaticClass() && ClassType() != TCustomForm::StaticClass()) {
-    const String& name = ClassName();
-    HRSRC res = FindResourceA(nullptr, name.c_str(), RT_RCDATA);
-    if (!res) throw EResNotFound("Resource " + name + " not found");
-    const void* data = LockResource(LoadResource(nullptr, res));
-    DWORD size = SizeofResource(nullptr, res);
-    Owned<TMemoryStream> stream(New<TMemoryStream>());
-    if (size) stream->WriteBuffer(data, Integer(size));
-    stream->SetPosition(0);
-    Owned<TReader> reader(New<TReader>(*stream));
-    reader->ReadRootComponent(this);
+    ReadComponentRes(ClassName(), this);
   }
   FFormState.Exclude(fsCreating);
   DoCreate();

@@ -4,12 +4,11 @@
 // cursors, metrics of the screen).
 #pragma once
 
+#include "classlib/core/Streams.h"
 #include "classlib/visual/Controls.h"
 
 #include <exception>
 #include <map>
-
-TL_EXCEPTION(EResNotFound, Exception);
 
 using TModalResult = Integer;
 inline constexpr TModalResult mrNone = 0;
