@@ -95,4 +95,6 @@ inline constexpr UINT CN_NOTIFY = CN_BASE + WM_NOTIFY;
 inline constexpr UINT TL_MSG_POPUP_CLOSED = 0x8065;      // a popup's post-close step
 inline constexpr UINT TL_MSG_POPUP_SHOW = 0x8066;        // show the drop-down popup again
 inline constexpr UINT TL_MSG_CONTAINER_UPDATE = 0x8068;  // a container's bar update
+inline constexpr UINT TL_MSG_FOCUS_BUTTON = 0x806A;      // focus a button after the current message
+inline constexpr UINT TL_MSG_POPUP_CHAR = 0x806B;        // a typed character for the drop-down popup
 inline constexpr UINT TL_MSG_METRICS_REFRESH = 0x8131;   // re-read the frame metrics

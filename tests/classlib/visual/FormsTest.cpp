@@ -1,4 +1,5 @@
 #include "classlib/core/Filer.h"
+#include "classlib/core/FormText.h"
 #include "platform/kernel/Resources.h"
 #include "tests/classlib/visual/VisualTestClasses.h"
 #include "tests/support/AppTest.h"
@@ -160,6 +161,62 @@ TEST_F(FormsTest, AFormIsBuiltFromItsDescriptionWithNestedValuesAndEvents) {
   host().Click(ok->Handle(), 3, 3);
   Pump();
   EXPECT_EQ(Joined(), "click Ok,OkClick");
+}
+
+TEST_F(FormsTest, AFormIsBuiltFromATextDescription) {
+  const char* text =
+      "object DescForm: TDescForm\n"
+      "  Left = 10\n"
+      "  Top = 20\n"
+      "  BorderIcons = [biSystemMenu]\n"
+      "  BorderStyle = bsSingle\n"
+      "  Caption = 'From text'\n"
+      "  ClientHeight = 90\n"
+      "  ClientWidth = 160\n"
+      "  Color = 255\n"
+      "  KeyPreview = True\n"
+      "  Position = poScreenCenter\n"
+      "  OnCreate = FormCreate\n"
+      "  object Box: TBoxed\n"
+      "    Left = 4\n"
+      "    Top = 5\n"
+      "    Width = 100\n"
+      "    Height = 60\n"
+      "    Margins.Left = 9\n"
+      "    TabOrder = 0\n"
+      "    object Ok: TTestButton\n"
+      "      Left = 8\n"
+      "      Top = 8\n"
+      "      Width = 40\n"
+      "      Height = 20\n"
+      "      Caption = 'OK'\n"
+      "      OnClick = OkClick\n"
+      "    end\n"
+      "  end\n"
+      "end\n";
+  Owned<TMemoryStream> bin(New<TMemoryStream>());
+  ObjectTextToBinary(text, *bin);
+  RegisterDescription("TDESCFORM", std::vector<Byte>(bin->Memory(), bin->Memory() + bin->GetSize()));
+  TDescForm* f = nullptr;
+  Application->CreateForm(f);
+  EXPECT_EQ(Log().back(), "FormCreate 2");
+  EXPECT_EQ(f->GetName(), "DescForm");
+  EXPECT_EQ(f->GetCaption(), "From text");
+  EXPECT_EQ(f->GetBorderIcons(), TBorderIcons{TBorderIcon::biSystemMenu});
+  EXPECT_EQ(f->GetBorderStyle(), TFormBorderStyle::bsSingle);
+  EXPECT_EQ(f->GetClientWidth(), 160);
+  EXPECT_EQ(f->GetClientHeight(), 90);
+  EXPECT_EQ(f->GetColor(), 255);
+  EXPECT_TRUE(f->GetKeyPreview());
+  auto* box = dynamic_cast<TBoxed*>(f->FindComponent("Box"));
+  auto* ok = dynamic_cast<TTestButton*>(f->FindComponent("Ok"));
+  ASSERT_TRUE(box && ok);
+  EXPECT_EQ(box->GetMargins()->GetLeft(), 9);
+  EXPECT_EQ(ok->GetParent(), box);
+  EXPECT_EQ(box->GetColor(), 255);  // from its parent
+  EXPECT_FALSE(f->GetVisible());    // created hidden
+  ok->OnClick(ok);
+  EXPECT_EQ(Log().back(), "OkClick");
 }
 
 TEST_F(FormsTest, AMissingOrDamagedDescriptionFailsTheCreationCleanly) {
