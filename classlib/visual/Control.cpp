@@ -103,6 +103,7 @@ void TControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AH
   FTop = ATop;
   FWidth = AWidth;
   FHeight = AHeight;
+  UpdateAnchorRules();
   Invalidate();
   RequestAlign();
   Resize();
@@ -137,6 +138,24 @@ void TControl::SetAlign(TAlign Value) {
   FAlign = Value;
   // Leaving alignment keeps the bounds the layout gave.
   if (old != TAlign::alNone || Value != TAlign::alNone) RequestAlign();
+}
+
+void TControl::SetAnchors(TAnchors Value) {
+  if (FAnchors == Value) return;
+  FAnchors = Value;
+  UpdateAnchorRules();
+}
+
+void TControl::UpdateAnchorRules() {
+  if (!FParent || FAnchoring || InState(csLoading)) return;
+  TRect c = FParent->GetClientRect();
+  FAnchorRules = {FLeft, FTop, c.Right - (FLeft + FWidth), c.Bottom - (FTop + FHeight)};
+}
+
+void TControl::Loaded() {
+  inherited::Loaded();
+  UpdateAnchorRules();
+  RequestAlign();
 }
 
 void TControl::RequestAlign() {
@@ -449,6 +468,8 @@ TL_DEFINE_CLASS(TControl, [](auto& c) {
   c.Property("Width", &TControl::GetWidth, &TControl::SetWidth);
   c.Property("Height", &TControl::GetHeight, &TControl::SetHeight);
   c.Property("Align", &TControl::GetAlign, &TControl::SetAlign).Default(TAlign::alNone);
+  c.Property("Anchors", &TControl::GetAnchors, &TControl::SetAnchors)
+      .Default(TAnchors{TAnchorKind::akLeft, TAnchorKind::akTop});
   c.Property("Caption", &TControl::GetCaption, &TControl::SetCaption);
   c.Property("Color", &TControl::GetColor, &TControl::SetColor).Idents("TColor").Stored(&TControl::IsColorStored);
   c.Property("ParentColor", &TControl::GetParentColor, &TControl::SetParentColor).Default(true);

@@ -33,6 +33,8 @@ void DeallocateHWnd(HWND Wnd);
 // ---- Types ------------------------------------------------------------------------------
 
 TL_ENUM(TAlign, alNone, alTop, alBottom, alLeft, alRight, alClient);
+TL_ENUM(TAnchorKind, akLeft, akTop, akRight, akBottom);
+using TAnchors = Set<TAnchorKind>;
 TL_ENUM(TMouseButton, mbLeft, mbRight, mbMiddle);
 TL_ENUM(TDragMode, dmManual, dmAutomatic);
 TL_ENUM(TDragState, dsDragEnter, dsDragLeave, dsDragMove);
@@ -108,6 +110,10 @@ class TControl : public TComponent {
 
   TAlign GetAlign() const { return FAlign; }
   void SetAlign(TAlign Value);
+  // Edges kept at their distance from the parent's edges when the parent is resized; a
+  // control anchored on both sides of an axis stretches.
+  TAnchors GetAnchors() const { return FAnchors; }
+  void SetAnchors(TAnchors Value);
   bool GetVisible() const { return FVisible; }
   void SetVisible(bool Value);
   void Show() { SetVisible(true); }
@@ -199,6 +205,9 @@ class TControl : public TComponent {
   virtual void VisibleChanging() {}
   // Asks the parent to lay its aligned children out again.
   void RequestAlign();
+  void Loaded() override;
+  // Remembers the distances to the parent's edges that the anchors keep.
+  void UpdateAnchorRules();
   void InvalidateControl(bool IsVisible, bool IsOpaque);
   virtual void DoStartDrag(TDragObject*& DragObject);
   virtual void DoEndDrag(TObject* Target, Integer X, Integer Y);
@@ -227,6 +236,9 @@ class TControl : public TComponent {
   TWinControl* FParent = nullptr;
   Integer FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
   TAlign FAlign = TAlign::alNone;
+  TAnchors FAnchors{TAnchorKind::akLeft, TAnchorKind::akTop};
+  TRect FAnchorRules;  // distances to the parent's left, top, right and bottom edges
+  bool FAnchoring = false;
   bool FVisible = true;
   bool FEnabled = true;
   String FText;
@@ -311,6 +323,7 @@ class TWinControl : public TControl {
   virtual bool IsShortCut(TMessage& Message);
   // Streaming lists the children Root owns.
   void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+  void Loaded() override;
 
   TKeyEvent OnKeyDown;
   TKeyPressEvent OnKeyPress;
@@ -397,6 +410,7 @@ class TWinControl : public TControl {
 
  private:
   void DoAlign(TAlign AAlign, TRect& Rect);
+  void ApplyAnchors(const TRect& Client);
   void RemoveFocus(bool Removing);
   static LRESULT InitWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   friend class TControl;

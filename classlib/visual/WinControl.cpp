@@ -255,6 +255,7 @@ void TWinControl::InsertControl(TControl* AControl) {
     AControl->Invalidate();
   }
   Perform(CM_CONTROLCHANGE, WPARAM(AControl), 1);
+  AControl->UpdateAnchorRules();
   AControl->RequestAlign();
 }
 
@@ -275,6 +276,11 @@ void TWinControl::RemoveControl(TControl* AControl) {
     Perform(CM_CONTROLCHANGE, WPARAM(AControl), 0);
     Realign();
   }
+}
+
+void TWinControl::Loaded() {
+  inherited::Loaded();
+  Realign();
 }
 
 void TWinControl::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
@@ -329,6 +335,7 @@ void TWinControl::AlignControls(TControl*, TRect& Rect) {
   if (InState(csLoading) || InState(csDestroying)) return;
   ++FAlignLevel;
   try {
+    ApplyAnchors(GetClientRect());
     for (TAlign a : {alTop, alBottom, alLeft, alRight, alClient}) DoAlign(a, Rect);
   } catch (...) {
     --FAlignLevel;
@@ -336,6 +343,36 @@ void TWinControl::AlignControls(TControl*, TRect& Rect) {
   }
   --FAlignLevel;
   FControlState.Exclude(csAlignmentNeeded);
+}
+
+void TWinControl::ApplyAnchors(const TRect& Client) {
+  using enum TAnchorKind;
+  for (Integer i = 0; i < ControlCount(); ++i) {
+    TControl* c = Controls(i);
+    if (c->FAlign != alNone || c->InState(csLoading) || c->FAnchors == TAnchors{akLeft, akTop}) continue;
+    const TRect& r = c->FAnchorRules;
+    Integer left = c->FLeft, top = c->FTop, width = c->FWidth, height = c->FHeight;
+    if (c->FAnchors.Contains(akRight)) {
+      if (c->FAnchors.Contains(akLeft))
+        width = Client.Right - r.Right - left;
+      else
+        left = Client.Right - r.Right - width;
+    }
+    if (c->FAnchors.Contains(akBottom)) {
+      if (c->FAnchors.Contains(akTop))
+        height = Client.Bottom - r.Bottom - top;
+      else
+        top = Client.Bottom - r.Bottom - height;
+    }
+    c->FAnchoring = true;
+    try {
+      c->SetBounds(left, top, width, height);
+    } catch (...) {
+      c->FAnchoring = false;
+      throw;
+    }
+    c->FAnchoring = false;
+  }
 }
 
 void TWinControl::DoAlign(TAlign AAlign, TRect& Rect) {
@@ -415,6 +452,7 @@ void TWinControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer
     SetWindowPos(FHandle, nullptr, ALeft, ATop, AWidth, AHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     UpdateBounds();
   }
+  UpdateAnchorRules();
   RequestAlign();
   if (resized) {
     Realign();

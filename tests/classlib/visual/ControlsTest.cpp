@@ -177,6 +177,34 @@ TEST_F(ControlsTest, AlignedChildrenShareTheClientAreaInOrder) {
   EXPECT_EQ(R(left), "0,30,50,80");
 }
 
+TEST_F(ControlsTest, AnchoredChildrenKeepTheirDistanceToTheAnchoredEdges) {
+  using enum TAnchorKind;
+  form->SetBorderStyle(TFormBorderStyle::bsNone);
+  form->SetBounds(0, 0, 300, 200);
+  TProbe* right = Child<TProbe>(form, "right", {250, 10, 290, 30});
+  right->SetAnchors({akTop, akRight});
+  TProbe* stretch = Child<TProbe>(form, "stretch", {10, 50, 290, 150});
+  stretch->SetAnchors({akLeft, akTop, akRight, akBottom});
+  TProbe* bottom = Child<TProbe>(form, "bottom", {10, 170, 50, 190});
+  bottom->SetAnchors({akLeft, akBottom});
+  TProbe* fixed = Child<TProbe>(form, "fixed", {100, 10, 120, 30});
+  form->SetBounds(0, 0, 400, 260);
+  EXPECT_EQ(right->GetLeft(), 350);
+  EXPECT_EQ(right->GetWidth(), 40);
+  EXPECT_EQ(stretch->GetWidth(), 380);
+  EXPECT_EQ(stretch->GetHeight(), 160);
+  EXPECT_EQ(bottom->GetTop(), 230);
+  EXPECT_EQ(fixed->GetLeft(), 100);
+  // Moving a control by hand makes its new place the one kept.
+  right->SetLeft(300);
+  form->SetBounds(0, 0, 300, 260);
+  EXPECT_EQ(right->GetLeft(), 200);
+  // Shrinking below the distances gives no negative size.
+  form->SetBounds(0, 0, 5, 5);
+  EXPECT_EQ(stretch->GetWidth(), 0);
+  EXPECT_EQ(stretch->GetHeight(), 0);
+}
+
 TEST_F(ControlsTest, StateChangesAreAnnouncedAndPassToChildren) {
   TProbe* p = Child<TProbe>(form, "p", {0, 0, 10, 10});
   TProbe* own = Child<TProbe>(form, "own", {0, 0, 10, 10});
