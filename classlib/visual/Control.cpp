@@ -421,6 +421,8 @@ void TControl::CMEnabledChanged(TMessage&) { Invalidate(); }
 
 void TControl::CMVisibleChanged(TMessage&) { InvalidateControl(true, false); }
 
+void TControl::CMColorChanged(TMessage&) { Invalidate(); }
+
 void TControl::CMParentColorChanged(TMessage& Message) {
   if (FParentColor && FParent) {
     FColor = FParent->FColor;
@@ -460,7 +462,9 @@ TL_MESSAGES(TControl,
             TL_ON(CM_PARENTFONTCHANGED, CMParentFontChanged),
             TL_ON(CM_MOUSEENTER, CMMouseEnter),
             TL_ON(CM_MOUSELEAVE, CMMouseLeave),
-            TL_ON(CM_VISIBLECHANGED, CMVisibleChanged))
+            TL_ON(CM_VISIBLECHANGED, CMVisibleChanged),
+            TL_ON(CM_COLORCHANGED, CMColorChanged),
+            TL_ON(CM_FONTCHANGED, CMColorChanged))
 
 TL_DEFINE_CLASS(TControl, [](auto& c) {
   c.Property("Left", &TControl::GetLeft, &TControl::SetLeft);

@@ -231,6 +231,7 @@ class TControl : public TComponent {
   void CMMouseEnter(TMessage& Message);
   void CMMouseLeave(TMessage& Message);
   void CMVisibleChanged(TMessage& Message);
+  void CMColorChanged(TMessage& Message);
   bool IsColorStored() const { return !FParentColor; }
 
   TWinControl* FParent = nullptr;

@@ -82,6 +82,7 @@ TEST_F(ApplicationTest, HandlerExceptionsAreReportedAndTheLoopGoesOn) {
   }
   EXPECT_EQ(Log().back(), "handled P: raised by P");
   EXPECT_TRUE(TakeExceptions().empty());
+  Application->OnException = nullptr;
 }
 
 TEST_F(ApplicationTest, ProcessMessagesAndModalLoopsRunInsideAPaintHandler) {
@@ -183,6 +184,8 @@ TEST_F(ApplicationTest, SettingsAndActivationBroadcastsReachTheApplication) {
   UserSetApplicationActive(true);
   EXPECT_TRUE(Application->Active());
   EXPECT_EQ(Joined(), "app active,app inactive,app active");
+  Application->OnActivate = nullptr;
+  Application->OnDeactivate = nullptr;
 }
 
 TEST_F(ApplicationTest, TheClipboardCarriesText) {
