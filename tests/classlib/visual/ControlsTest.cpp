@@ -289,6 +289,20 @@ TEST_F(ControlsTest, ZOrderFollowsBringToFrontAndSendToBack) {
   EXPECT_EQ(form->Controls(0), a);
 }
 
+TEST_F(ControlsTest, NotificationsAreReflectedToTheChildAndBroadcastsReachEveryControl) {
+  TProbe* outer = Child<TProbe>(form, "outer", {0, 0, 100, 100});
+  TProbe* inner = Child<TProbe>(outer, "inner", {0, 0, 10, 10});
+  form->HandleNeeded();
+  Log().clear();
+  SendMessageA(outer->Handle(), WM_COMMAND, 0, LPARAM(inner->Handle()));
+  SendMessageA(outer->Handle(), WM_COMMAND, 0, 0);  // from a menu: nothing to reflect
+  EXPECT_EQ(Joined(), "inner command");
+  Log().clear();
+  UserBroadcastSysColorChange();
+  UserBroadcastLocaleChange();
+  EXPECT_EQ(Joined(), "outer syscolors,inner syscolors,outer settings,inner settings");
+}
+
 TEST_F(ControlsTest, UtilityWindowsCallTheirMethodUntilDeallocated) {
   TSpy spy;
   spy.Old = TWndMethod();

@@ -35,6 +35,7 @@ class TDescForm : public TForm {
   using TForm::TForm;
   void OkClick(TObject*) { Log().push_back("OkClick"); }
   void FormCreate(TObject*) { Log().push_back("FormCreate " + std::to_string(ComponentCount())); }
+  void TimerTick(TObject*) { Log().push_back("tick"); }
 };
 
 class TMissingForm : public TForm {
@@ -50,6 +51,7 @@ TL_DEFINE_CLASS(TBoxed, [](auto& c) { c.Property("Margins", &TBoxed::GetMargins)
 TL_DEFINE_CLASS(TDescForm, [](auto& c) {
   c.Method("OkClick", &TDescForm::OkClick);
   c.Method("FormCreate", &TDescForm::FormCreate);
+  c.Method("TimerTick", &TDescForm::TimerTick);
 })
 TL_DEFINE_CLASS(TMissingForm)
 
@@ -177,6 +179,10 @@ TEST_F(FormsTest, AFormIsBuiltFromATextDescription) {
       "  KeyPreview = True\n"
       "  Position = poScreenCenter\n"
       "  OnCreate = FormCreate\n"
+      "  object tTimer: TTimer\n"
+      "    Interval = 500\n"
+      "    OnTimer = TimerTick\n"
+      "  end\n"
       "  object Box: TBoxed\n"
       "    Left = 4\n"
       "    Top = 5\n"
@@ -199,7 +205,7 @@ TEST_F(FormsTest, AFormIsBuiltFromATextDescription) {
   RegisterDescription("TDESCFORM", std::vector<Byte>(bin->Memory(), bin->Memory() + bin->GetSize()));
   TDescForm* f = nullptr;
   Application->CreateForm(f);
-  EXPECT_EQ(Log().back(), "FormCreate 2");
+  EXPECT_EQ(Log().back(), "FormCreate 3");
   EXPECT_EQ(f->GetName(), "DescForm");
   EXPECT_EQ(f->GetCaption(), "From text");
   EXPECT_EQ(f->GetBorderIcons(), TBorderIcons{TBorderIcon::biSystemMenu});
@@ -217,6 +223,9 @@ TEST_F(FormsTest, AFormIsBuiltFromATextDescription) {
   EXPECT_FALSE(f->GetVisible());    // created hidden
   ok->OnClick(ok);
   EXPECT_EQ(Log().back(), "OkClick");
+  Log().clear();
+  host().Advance(1200);
+  EXPECT_EQ(Joined(), "tick,tick");
 }
 
 TEST_F(FormsTest, AMissingOrDamagedDescriptionFailsTheCreationCleanly) {

@@ -45,6 +45,12 @@ void TProbe::CMNotice(TMessage& m) {
   TL_INHERITED(m);
 }
 
+void TProbe::Reflected(TMessage& m) {
+  const char* what = m.Msg == CN_COMMAND ? "command" : m.Msg == CM_WININICHANGE ? "settings" : "syscolors";
+  Log().push_back(GetName() + " " + what);
+  TL_INHERITED(m);
+}
+
 void TProbe::CMMouseEnter(TMessage& m) {
   if (m.LParam == LPARAM(this)) Log().push_back("in " + GetName());
   TL_INHERITED(m);
@@ -59,7 +65,8 @@ TL_MESSAGES(TProbe, TL_ON(WM_GETDLGCODE, WMGetDlgCode), TL_ON(CM_ENTER, CMEnter)
             TL_ON(CM_VISIBLECHANGED, CMNotice), TL_ON(CM_ENABLEDCHANGED, CMNotice),
             TL_ON(CM_TEXTCHANGED, CMNotice), TL_ON(CM_COLORCHANGED, CMNotice),
             TL_ON(CM_PARENTCOLORCHANGED, CMNotice), TL_ON(CM_FONTCHANGED, CMNotice),
-            TL_ON(CM_MOUSEENTER, CMMouseEnter), TL_ON(CM_MOUSELEAVE, CMMouseLeave))
+            TL_ON(CM_MOUSEENTER, CMMouseEnter), TL_ON(CM_MOUSELEAVE, CMMouseLeave),
+            TL_ON(CN_COMMAND, Reflected), TL_ON(CM_WININICHANGE, Reflected), TL_ON(CM_SYSCOLORCHANGE, Reflected))
 TL_DEFINE_CLASS(TProbe)
 
 void TGraphicProbe::Paint() {

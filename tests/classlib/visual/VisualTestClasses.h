@@ -33,6 +33,7 @@ class TProbe : public TCustomControl {
   void CMEnter(TMessage& m);
   void CMExit(TMessage& m);
   void CMNotice(TMessage& m);
+  void Reflected(TMessage& m);
   void CMMouseEnter(TMessage& m);
   void CMMouseLeave(TMessage& m);
 };
