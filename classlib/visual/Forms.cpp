@@ -176,7 +176,7 @@ TRect TCustomForm::GetClientRect() const {
   TCreateParams p;
   const_cast<TCustomForm*>(this)->CreateParams(p);
   TRect frame{0, 0, 0, 0};
-  AdjustWindowRectEx(&frame, p.Style, FALSE, p.ExStyle);
+  AdjustWindowRectEx(&frame, p.Style, HasMenuBar(), p.ExStyle);
   return {0, 0, std::max<Integer>(0, FWidth - (frame.Right - frame.Left)),
           std::max<Integer>(0, FHeight - (frame.Bottom - frame.Top))};
 }

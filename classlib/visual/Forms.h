@@ -124,6 +124,9 @@ class TCustomForm : public TWinControl {
   void SetWindowFocus();
   void PlaceOnScreen();
   void Loaded() override;
+  // Whether the window has a menu bar above its client area (the form's main menu says so
+  // once menus exist), so that the client size excludes it before the window is made.
+  virtual bool HasMenuBar() const { return FHandle && GetMenu(FHandle); }
   HDC PaintDC() const { return FPaintDC; }
 
   void WMClose(TMessage& Message);

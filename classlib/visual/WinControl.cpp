@@ -706,6 +706,9 @@ HBRUSH TWinControl::BrushHandle() {
 }
 
 void TWinControl::PaintWindow(HDC DC) {
+  // Only a platform control painting into a given DC has anything to draw here; the
+  // default procedure's own paint would validate the window behind the caller's back.
+  if (!FHandle || FDefWndProc == DefWindowProcToken()) return;
   TMessage m{WM_PAINT, WPARAM(DC), 0, 0};
   DefaultHandler(m);
 }
