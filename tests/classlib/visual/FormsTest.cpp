@@ -170,6 +170,7 @@ TEST_F(FormsTest, AFormIsBuiltFromATextDescription) {
       "object DescForm: TDescForm\n"
       "  Left = 10\n"
       "  Top = 20\n"
+      "  ActiveControl = Ok\n"
       "  BorderIcons = [biSystemMenu]\n"
       "  BorderStyle = bsSingle\n"
       "  Caption = 'From text'\n"
@@ -226,6 +227,9 @@ TEST_F(FormsTest, AFormIsBuiltFromATextDescription) {
   Log().clear();
   host().Advance(1200);
   EXPECT_EQ(Joined(), "tick,tick");
+  EXPECT_EQ(f->GetActiveControl(), ok);  // a reference resolved after reading
+  f->Show();
+  EXPECT_TRUE(ok->Focused());
 }
 
 TEST_F(FormsTest, AMissingOrDamagedDescriptionFailsTheCreationCleanly) {
