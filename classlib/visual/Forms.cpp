@@ -41,7 +41,10 @@ void TCustomForm::AfterConstruction() {
   FFormState.Include(fsCreating);
   if (Screen) Screen->AddForm(this);
   if (!FCreatedNew && ClassType() != TForm::StaticClass() && ClassType() != TCustomForm::StaticClass()) {
-    ReadComponentRes(ClassName(), this);
+    // The descriptions of the ancestors come first, so a derived form adds to its base.
+    const TClass& root =
+        ClassType().InheritsFrom(TForm::StaticClass()) ? TForm::StaticClass() : TCustomForm::StaticClass();
+    if (!InitInheritedComponent(this, root)) throw EResNotFound("Resource " + ClassName() + " not found");
   }
   FFormState.Exclude(fsCreating);
   DoCreate();

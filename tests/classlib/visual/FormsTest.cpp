@@ -38,6 +38,13 @@ class TDescForm : public TForm {
   void TimerTick(TObject*) { Log().push_back("tick"); }
 };
 
+// A form without a description of its own: it is built from its base class's.
+class TDerivedForm : public TDescForm {
+  TL_CLASS(TDerivedForm, TDescForm)
+ public:
+  using TDescForm::TDescForm;
+};
+
 class TMissingForm : public TForm {
   TL_CLASS(TMissingForm, TForm)
  public:
@@ -54,6 +61,7 @@ TL_DEFINE_CLASS(TDescForm, [](auto& c) {
   c.Method("TimerTick", &TDescForm::TimerTick);
 })
 TL_DEFINE_CLASS(TMissingForm)
+TL_DEFINE_CLASS(TDerivedForm)
 
 namespace {
 
@@ -230,6 +238,12 @@ TEST_F(FormsTest, AFormIsBuiltFromATextDescription) {
   EXPECT_EQ(f->GetActiveControl(), ok);  // a reference resolved after reading
   f->Show();
   EXPECT_TRUE(ok->Focused());
+
+  f->Free();  // the derived form takes the same name
+  TDerivedForm* d = nullptr;
+  Application->CreateForm(d);
+  EXPECT_EQ(d->GetCaption(), "From text");
+  EXPECT_NE(d->FindComponent("Ok"), nullptr);
 }
 
 TEST_F(FormsTest, AMissingOrDamagedDescriptionFailsTheCreationCleanly) {
