@@ -430,6 +430,7 @@ void TCustomForm::WMActivate(TMessage& Message) {
   bool active = LOWORD(Message.WParam) != WA_INACTIVE;
   if (active == FActive) return;
   FActive = active;
+  if (InState(csDestroying)) return;  // no events once OnDestroy ran
   if (active) {
     if (Screen) Screen->FActiveForm = this;
     FFormState.Include(fsActivated);

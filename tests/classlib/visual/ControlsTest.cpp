@@ -1,4 +1,5 @@
 #include "tests/classlib/visual/VisualTestClasses.h"
+#include "platform/gdi/Gdi.h"
 #include "tests/support/AppTest.h"
 
 #include <gtest/gtest.h>
@@ -316,6 +317,32 @@ TEST_F(ControlsTest, UtilityWindowsCallTheirMethodUntilDeallocated) {
   WNDPROC proc = MakeObjectInstance(TWndMethod(&spy, &TSpy::Proc));
   EXPECT_EQ(CallWindowProcA(proc, nullptr, WM_USER + 7, 0, 0), 77);
   FreeObjectInstance(proc);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ControlsTest, PaintToDrawsAControlAndItsChildrenIntoAnyDeviceContext) {
+  TProbe* outer = Child<TProbe>(form, "outer", {0, 0, 40, 30});
+  outer->SetColor(0x0000FF);
+  TProbe* inner = Child<TProbe>(outer, "inner", {10, 10, 20, 20});
+  inner->SetColor(0x00FF00);
+  outer->HandleNeeded();
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, 100, 100);  // in colour, as the screen
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  outer->PaintTo(mem, 5, 5);
+  EXPECT_EQ(GetPixel(mem, 6, 6), COLORREF(0x0000FF));
+  EXPECT_EQ(GetPixel(mem, 16, 16), COLORREF(0x00FF00));
+  EXPECT_EQ(GetPixel(mem, 44, 34), COLORREF(0x0000FF));
+  EXPECT_NE(GetPixel(mem, 46, 36), COLORREF(0x0000FF));  // clipped to the control
+  EXPECT_GE(inner->Paints, 1);
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
 }
 
 }  // namespace

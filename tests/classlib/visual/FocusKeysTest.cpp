@@ -192,3 +192,34 @@ TEST_F(FocusKeysTest, FocusRulesRefuseWhatCannotBeFocused) {
 }
 
 }  // namespace
+
+namespace {
+
+// A form that takes F5 as a shortcut before any control sees the key, as menus will.
+class TShortcutForm : public TForm {
+ public:
+  using TForm::TForm;
+  bool IsShortCut(TMessage& Message) override {
+    if (Message.WParam != WPARAM(VK_F5)) return false;
+    Log().push_back("shortcut F5");
+    return true;
+  }
+};
+
+TEST_F(FocusKeysTest, ShortcutsAreAskedBeforeTheFocusedControlSeesTheKey) {
+  TShortcutForm* f = New<TShortcutForm>(Application, Integer(0));
+  TProbe* p = New<TProbe>(f);
+  p->SetName("p");
+  p->SetParent(f);
+  TSink sink;
+  p->OnKeyDown = TKeyEvent(&sink, &TSink::KeyDown);
+  f->SetActiveControl(p);
+  f->Show();
+  Log().clear();
+  host().Key(VK_F5);
+  host().Key(VK_F6);
+  Pump();
+  EXPECT_EQ(Joined(), "shortcut F5,keydown p 117");
+}
+
+}  // namespace

@@ -396,6 +396,37 @@ TEST_F(FormsTest, ClientSizeExcludesTheFrameBeforeAndAfterTheWindowExists) {
   EXPECT_EQ(f->GetClientWidth(), 300);
 }
 
+class TFormEvents : public TObject {
+ public:
+  void Shown(TObject* Sender) { Log().push_back(std::string("show ") + NameOf(Sender)); }
+  void Hidden(TObject* Sender) { Log().push_back(std::string("hide ") + NameOf(Sender)); }
+  void Activated(TObject* Sender) { Log().push_back(std::string("activate ") + NameOf(Sender)); }
+  void Deactivated(TObject* Sender) { Log().push_back(std::string("deactivate ") + NameOf(Sender)); }
+  void Destroyed(TObject* Sender) { Log().push_back(std::string("destroy ") + NameOf(Sender)); }
+};
+
+TEST_F(FormsTest, FormsAnnounceShowingHidingActivationAndDestruction) {
+  TFormEvents ev;
+  TForm* forms[2];
+  for (int i = 0; i < 2; ++i) {
+    TForm* f = forms[i] = TForm::CreateNew(Application);
+    f->SetName(i == 0 ? "one" : "two");
+    f->OnShow = TNotifyEvent(&ev, &TFormEvents::Shown);
+    f->OnHide = TNotifyEvent(&ev, &TFormEvents::Hidden);
+    f->OnActivate = TNotifyEvent(&ev, &TFormEvents::Activated);
+    f->OnDeactivate = TNotifyEvent(&ev, &TFormEvents::Deactivated);
+    f->OnDestroy = TNotifyEvent(&ev, &TFormEvents::Destroyed);
+  }
+  forms[0]->Show();
+  forms[1]->Show();
+  forms[1]->Hide();
+  forms[0]->Free();
+  EXPECT_EQ(Joined(),
+            "show one,activate one,show two,deactivate one,activate two,hide two,deactivate two,activate one,"
+            "destroy one");
+  forms[1]->OnDestroy = nullptr;
+}
+
 TEST_F(FormsTest, ActivationFocusesTheActiveControlAndTracksTheActiveForm) {
   TForm* a = TForm::CreateNew(Application);
   TProbe* pa = New<TProbe>(a);
