@@ -334,6 +334,9 @@ class TWinControl : public TControl {
 
  protected:
   virtual void CreateParams(TCreateParams& Params);
+  // Builds this control on a platform window class: its class style and procedure become
+  // the window's default handling. Raises EInvalidOperation when the class is unknown.
+  void CreateSubClass(TCreateParams& Params, LPCSTR ControlClassName);
   virtual void CreateWnd();
   virtual void CreateWindowHandle(const TCreateParams& Params);
   virtual void DestroyWnd();
@@ -382,6 +385,7 @@ class TWinControl : public TControl {
   void WMMouseLeave(TMessage& Message);
   void CNKeyDown(TMessage& Message);
   void CNChar(TMessage& Message);
+  void CNCtlColor(TMessage& Message);
   void CMDialogKey(TMessage& Message);
   void CMDialogChar(TMessage& Message);
   void CMEnter(TMessage& Message);

@@ -120,6 +120,18 @@ void TWinControl::CreateParams(TCreateParams& Params) {
   Params.WinClassName = ClassName();
 }
 
+void TWinControl::CreateSubClass(TCreateParams& Params, LPCSTR ControlClassName) {
+  WNDCLASSA wc;
+  if (!GetClassInfoA(nullptr, ControlClassName, &wc))
+    throw EInvalidOperation(String("Unknown window class ") + ControlClassName);
+  Params.WindowClass.style = wc.style;
+  Params.WindowClass.lpfnWndProc = wc.lpfnWndProc;
+  Params.WindowClass.cbClsExtra = wc.cbClsExtra;
+  Params.WindowClass.cbWndExtra = wc.cbWndExtra;
+  Params.WindowClass.hCursor = wc.hCursor;
+  Params.WindowClass.hbrBackground = wc.hbrBackground;
+}
+
 void TWinControl::CreateWnd() {
   TCreateParams params;
   CreateParams(params);
@@ -740,7 +752,21 @@ void TWinControl::PaintHandler(TMessage& Message) {
   PaintControls(paint.DC, nullptr);
 }
 
-void TWinControl::WMPaint(TMessage& Message) { PaintHandler(Message); }
+void TWinControl::WMPaint(TMessage& Message) {
+  // A platform control without graphic children paints itself.
+  if (!Message.WParam && FControls.empty() && FDefWndProc != DefWindowProcToken()) {
+    TL_INHERITED(Message);
+    return;
+  }
+  PaintHandler(Message);
+}
+
+void TWinControl::CNCtlColor(TMessage& Message) {
+  // The platform control asks its parent, which reflects the question here.
+  HDC dc = reinterpret_cast<HDC>(Message.WParam);
+  SetBkColor(dc, ColorToRGB(FColor));
+  Message.Result = reinterpret_cast<LRESULT>(BrushHandle());
+}
 
 void TWinControl::WMEraseBkgnd(TMessage& Message) {
   HDC dc = reinterpret_cast<HDC>(Message.WParam);
@@ -958,6 +984,11 @@ TL_MESSAGES(TWinControl,
             TL_ON(CN_KEYDOWN, CNKeyDown),
             TL_ON(CN_SYSKEYDOWN, CNKeyDown),
             TL_ON(CN_CHAR, CNChar),
+            TL_ON(CN_CTLCOLOREDIT, CNCtlColor),
+            TL_ON(CN_CTLCOLORLISTBOX, CNCtlColor),
+            TL_ON(CN_CTLCOLORBTN, CNCtlColor),
+            TL_ON(CN_CTLCOLORSTATIC, CNCtlColor),
+            TL_ON(CN_CTLCOLORSCROLLBAR, CNCtlColor),
             TL_ON(CM_DIALOGKEY, CMDialogKey),
             TL_ON(CM_DIALOGCHAR, CMDialogChar),
             TL_ON(CM_ENTER, CMEnter),

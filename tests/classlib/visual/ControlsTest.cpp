@@ -346,3 +346,70 @@ TEST_F(ControlsTest, PaintToDrawsAControlAndItsChildrenIntoAnyDeviceContext) {
 }
 
 }  // namespace
+
+namespace {
+
+// A window class of the platform's kind: it answers on its own and asks its parent for
+// colours.
+LRESULT StdProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  switch (msg) {
+    case WM_GETDLGCODE:
+      return DLGC_WANTCHARS;
+    case WM_USER + 9: {
+      HDC dc = GetDC(hwnd);
+      LRESULT brush = SendMessageA(GetParent(hwnd), WM_CTLCOLOREDIT, WPARAM(dc), LPARAM(hwnd));
+      ReleaseDC(hwnd, dc);
+      return brush;
+    }
+    default:
+      return DefWindowProcA(hwnd, msg, w, l);
+  }
+}
+
+class TStdBased : public TWinControl {
+ public:
+  using TWinControl::TWinControl;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override {
+    TWinControl::CreateParams(Params);
+    CreateSubClass(Params, "TESTSTD");
+    Params.WinClassName = "TStdBased";
+  }
+};
+
+class TBadSubclass : public TWinControl {
+ public:
+  using TWinControl::TWinControl;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override {
+    TWinControl::CreateParams(Params);
+    CreateSubClass(Params, "NOSUCHCLASS");
+  }
+};
+
+TEST_F(ControlsTest, ControlsBuiltOnAPlatformClassKeepItsBehaviour) {
+  WNDCLASSA wc;
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = MakeProcInstance(&StdProc);
+  wc.lpszClassName = "TESTSTD";
+  ASSERT_TRUE(RegisterClassA(&wc));
+  TStdBased* c = New<TStdBased>(form);
+  c->SetParent(form);
+  c->SetColor(0x00FF00);
+  EXPECT_EQ(c->Perform(WM_GETDLGCODE), 0);  // no window yet: nothing of the class answers
+  c->HandleNeeded();
+  EXPECT_EQ(c->Perform(WM_GETDLGCODE), DLGC_WANTCHARS);  // the class's own answer
+  // Its colour question comes back reflected, answered with the control's brush.
+  LRESULT brush = SendMessageA(c->Handle(), WM_USER + 9, 0, 0);
+  EXPECT_NE(brush, 0);
+  EXPECT_EQ(brush, c->Perform(CN_CTLCOLOREDIT, WPARAM(GetDC(c->Handle())), 0));
+  ReleaseDC(c->Handle(), GetDC(c->Handle()));
+  TBadSubclass* bad = New<TBadSubclass>(form);
+  EXPECT_THROW(bad->SetParent(form), EInvalidOperation);  // the parent's window exists
+  EXPECT_FALSE(bad->HandleAllocated());
+  EXPECT_THROW(bad->HandleNeeded(), EInvalidOperation);
+}
+
+}  // namespace
