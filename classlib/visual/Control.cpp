@@ -164,7 +164,6 @@ void TControl::RequestAlign() {
 
 void TControl::SetVisible(bool Value) {
   if (FVisible == Value) return;
-  VisibleChanging();
   FVisible = Value;
   Perform(CM_VISIBLECHANGED, WPARAM(Value), 0);
   RequestAlign();

@@ -202,7 +202,6 @@ class TControl : public TComponent {
   virtual void Resize();
   virtual void SetZOrder(bool TopMost);
   virtual void SetClientSize(Integer AWidth, Integer AHeight);
-  virtual void VisibleChanging() {}
   // Asks the parent to lay its aligned children out again.
   void RequestAlign();
   void Loaded() override;
@@ -211,7 +210,6 @@ class TControl : public TComponent {
   void InvalidateControl(bool IsVisible, bool IsOpaque);
   virtual void DoStartDrag(TDragObject*& DragObject);
   virtual void DoEndDrag(TObject* Target, Integer X, Integer Y);
-  void Changed() { Perform(CM_CHANGED, 0, LPARAM(this)); }
 
   // Message handlers.
   void WMLButtonDown(TMessage& Message);
@@ -287,8 +285,8 @@ class TWinControl : public TControl {
   void InsertControl(TControl* AControl);
   void RemoveControl(TControl* AControl);
   bool ContainsControl(const TControl* Control) const;
-  // The visible, enabled child under a client point (graphic controls when AllowDisabled
-  // is false only if enabled), or nullptr.
+  // The topmost visible child under a client point: graphic children only unless
+  // AllowWinControls, disabled ones only with AllowDisabled; nullptr when none.
   TControl* ControlAtPos(const TPoint& Pos, bool AllowDisabled, bool AllowWinControls = false) const;
   // Sends Message to every child until one answers with a non-zero Result.
   void Broadcast(TMessage& Message);
@@ -316,8 +314,8 @@ class TWinControl : public TControl {
   void Update() override;
   void Repaint() override;
   bool Showing() const override;
-  void SetEnabled(bool Value) override;
-  // Paints this window's client area into DC (used for WM_PRINTCLIENT and by tests).
+  // Paints this control, its graphic and its windowed children into DC with the
+  // control's client origin at (X, Y).
   void PaintTo(HDC DC, Integer X, Integer Y);
 
   // The key path: events, and the hooks the form and menus override.
@@ -367,14 +365,10 @@ class TWinControl : public TControl {
   HBRUSH BrushHandle();
   void UpdateBounds();
   bool IsControlMouseMsg(TMessage& Message);
-  HWND WindowHandle() const { return FHandle; }
 
   void WMPaint(TMessage& Message);
   void WMEraseBkgnd(TMessage& Message);
-  void WMSetFocus(TMessage& Message);
-  void WMKillFocus(TMessage& Message);
   void WMWindowPosChanged(TMessage& Message);
-  void WMSize(TMessage& Message);
   void WMKeyDown(TMessage& Message);
   void WMKeyUp(TMessage& Message);
   void WMChar(TMessage& Message);
@@ -394,7 +388,6 @@ class TWinControl : public TControl {
   void CMEnabledChanged(TMessage& Message);
   void CMColorChanged(TMessage& Message);
   void CMFontChanged(TMessage& Message);
-  void CMTextChanged(TMessage& Message);
   void CMSysColorChange(TMessage& Message);
   void CMWinIniChange(TMessage& Message);
   void CMShowingChanged(TMessage& Message);
@@ -404,7 +397,6 @@ class TWinControl : public TControl {
   HWND FParentWindow = nullptr;
   WNDPROC FObjectInstance = nullptr;
   WNDPROC FDefWndProc = nullptr;
-  bool FShowing = false;
   bool FTabStop = false;
   Integer FAlignLevel = 0;
   HBRUSH FBrush = nullptr;

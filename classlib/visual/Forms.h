@@ -263,7 +263,6 @@ class TApplication : public TComponent {
 
   // The control under the mouse, kept current by mouse moves and idle time.
   TControl* MouseControl() const { return FMouseControl; }
-  void CancelHint() {}
 
   TExceptionEvent OnException;
   TIdleEvent OnIdle;

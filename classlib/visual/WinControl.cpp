@@ -501,8 +501,6 @@ void TWinControl::Repaint() {
 
 bool TWinControl::Showing() const { return FHandle && IsWindowVisible(FHandle); }
 
-void TWinControl::SetEnabled(bool Value) { TControl::SetEnabled(Value); }
-
 void TWinControl::CMEnabledChanged(TMessage& Message) {
   if (!FEnabled && FParent) RemoveFocus(false);
   if (FHandle) EnableWindow(FHandle, FEnabled);
@@ -612,10 +610,6 @@ void TWinControl::DoExit() {
 
 void TWinControl::CMEnter(TMessage&) { DoEnter(); }
 void TWinControl::CMExit(TMessage&) { DoExit(); }
-
-void TWinControl::WMSetFocus(TMessage& Message) { TL_INHERITED(Message); }
-
-void TWinControl::WMKillFocus(TMessage& Message) { TL_INHERITED(Message); }
 
 // ---- Keys ---------------------------------------------------------------------------------
 
@@ -880,7 +874,6 @@ void TWinControl::WMWindowPosChanged(TMessage& Message) {
   }
 }
 
-void TWinControl::WMSize(TMessage& Message) { TL_INHERITED(Message); }
 
 void TWinControl::WMSetCursor(TMessage& Message) {
   if (reinterpret_cast<HWND>(Message.WParam) == FHandle && LOWORD(uintptr_t(Message.LParam)) == HTCLIENT && Screen) {
@@ -949,7 +942,6 @@ void TWinControl::CMFontChanged(TMessage&) {
   for (Integer i = 0; i < ControlCount(); ++i) Controls(i)->Perform(CM_PARENTFONTCHANGED);
 }
 
-void TWinControl::CMTextChanged(TMessage&) {}
 
 void TWinControl::CMSysColorChange(TMessage& Message) {
   Invalidate();
@@ -967,10 +959,7 @@ void TWinControl::CMRecreateWnd(TMessage&) { RecreateWnd(); }
 TL_MESSAGES(TWinControl,
             TL_ON(WM_PAINT, WMPaint),
             TL_ON(WM_ERASEBKGND, WMEraseBkgnd),
-            TL_ON(WM_SETFOCUS, WMSetFocus),
-            TL_ON(WM_KILLFOCUS, WMKillFocus),
             TL_ON(WM_WINDOWPOSCHANGED, WMWindowPosChanged),
-            TL_ON(WM_SIZE, WMSize),
             TL_ON(WM_KEYDOWN, WMKeyDown),
             TL_ON(WM_SYSKEYDOWN, WMKeyDown),
             TL_ON(WM_KEYUP, WMKeyUp),
@@ -998,7 +987,6 @@ TL_MESSAGES(TWinControl,
             TL_ON(CM_SHOWINGCHANGED, CMShowingChanged),
             TL_ON(CM_COLORCHANGED, CMColorChanged),
             TL_ON(CM_FONTCHANGED, CMFontChanged),
-            TL_ON(CM_TEXTCHANGED, CMTextChanged),
             TL_ON(CM_SYSCOLORCHANGE, CMSysColorChange),
             TL_ON(CM_WININICHANGE, CMWinIniChange),
             TL_ON(CM_RECREATEWND, CMRecreateWnd))
