@@ -55,7 +55,7 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner) {
 
 void TControl::BeforeDestruction() {
   if (Application) Application->ControlDestroyed(this);
-  if (GetCaptureControl() == this) SetCaptureControl(nullptr);
+  CaptureControlDestroyed(this);
   if (Dragging()) CancelDrag();
   if (FParent) {
     try {

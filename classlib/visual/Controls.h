@@ -496,6 +496,8 @@ TCustomForm* GetParentForm(const TControl* Control);
 // The control holding the mouse capture (graphic controls included), or nullptr.
 TControl* GetCaptureControl();
 void SetCaptureControl(TControl* Control);
+// Forgets a control being destroyed, releasing the capture it holds.
+void CaptureControlDestroyed(TControl* Control);
 // Cancels a drag in progress (Escape, WM_CANCELMODE, the source going away).
 void CancelDrag();
 // Whether a drag (or a drag waiting for its threshold) is in progress.

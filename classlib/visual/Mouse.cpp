@@ -31,6 +31,13 @@ TControl* GetCaptureControl() {
   return FindControl(cap);
 }
 
+void CaptureControlDestroyed(TControl* Control) {
+  if (gCaptureControl != Control) return;
+  bool holds = GetCapture() && CaptureWindowOf(Control) == GetCapture();
+  gCaptureControl = nullptr;
+  if (holds) ReleaseCapture();
+}
+
 void SetCaptureControl(TControl* Control) {
   if (!Control) {
     bool ours = gCaptureControl || FindControl(GetCapture());

@@ -88,6 +88,21 @@ TEST_F(MouseTest, GraphicControlsGetTheirMouseThroughTheParentWindow) {
   EXPECT_EQ(GetCaptureControl(), nullptr);
 }
 
+TEST_F(MouseTest, AControlFreedAfterLosingTheCaptureIsForgotten) {
+  host().MouseDown(F(), 210, 20);
+  Pump();
+  ASSERT_EQ(GetCaptureControl(), g);
+  TForm* other = TForm::CreateNew(Application);
+  other->HandleNeeded();
+  SetCapture(other->Handle());  // taken away without the control knowing
+  g->Free();
+  EXPECT_EQ(GetCaptureControl(), other);
+  ReleaseCapture();
+  host().MouseUp(F(), 210, 20);
+  Pump();
+  EXPECT_EQ(GetCaptureControl(), nullptr);
+}
+
 TEST_F(MouseTest, EnterAndLeaveFollowThePointer) {
   host().MouseMove(F(), 20, 20);
   Pump();
