@@ -143,6 +143,18 @@ TComponent* ReadComponentRes(const String& ResName, TComponent* Instance) {
   return res->ReadComponent(Instance);
 }
 
+bool InitInheritedComponent(TComponent* Instance, const TClass& RootAncestor) {
+  std::vector<const TClass*> chain;
+  for (const TClass* c = &Instance->ClassType(); c && c != &RootAncestor; c = c->ClassParent()) chain.push_back(c);
+  bool found = false;
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+    if (!FindResourceA(nullptr, (*it)->ClassName().c_str(), RT_RCDATA)) continue;
+    ReadComponentRes((*it)->ClassName(), Instance);
+    found = true;
+  }
+  return found;
+}
+
 void TStream::WriteComponent(TComponent* Instance) {
   Owned<TWriter> writer(New<TWriter>(*this));
   writer->WriteRootComponent(Instance);

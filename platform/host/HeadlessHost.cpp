@@ -28,6 +28,13 @@ bool HeadlessHost::WaitForInput(std::optional<DWORD>) {
   return true;
 }
 
+bool HeadlessHost::WaitWithTimeout(DWORD deadline) {
+  if (!scripts_.empty()) return WaitForInput(deadline);
+  int32_t ahead = int32_t(deadline - clock_.Now());
+  if (ahead > 0) clock_.Advance(DWORD(ahead));
+  return false;
+}
+
 void HeadlessHost::TopLevelChanged(HWND, const TRect&, DWORD) {}
 
 void HeadlessHost::TopLevelDestroyed(HWND hwnd) {

@@ -32,6 +32,8 @@ class HeadlessHost final : public Host {
   DWORD Now() override;
   void Sleep(DWORD ms) override;
   bool WaitForInput(std::optional<DWORD> deadline) override;
+  // Runs the next idle script if there is one; otherwise the clock moves to the deadline.
+  bool WaitWithTimeout(DWORD deadline) override;
   void TopLevelChanged(HWND hwnd, const TRect& screen, DWORD style) override;
   void TopLevelDestroyed(HWND hwnd) override;
   void Present(HWND hwnd, const Region& dirty) override;

@@ -18,6 +18,9 @@ class Host {
   // platform's input entry points) or the deadline (a Now() value) passes. Returns true
   // when something may have arrived.
   virtual bool WaitForInput(std::optional<DWORD> deadline) = 0;
+  // A wait the caller limited itself (a timeout): like WaitForInput, but a host whose time
+  // is virtual may let the time pass instead of treating the wait as a stall.
+  virtual bool WaitWithTimeout(DWORD deadline) { return WaitForInput(deadline); }
   // A top-level window was created, moved, sized, shown or hidden (screen coordinates).
   virtual void TopLevelChanged(HWND hwnd, const TRect& screen, DWORD style) = 0;
   // A top-level window is gone.

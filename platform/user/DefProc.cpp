@@ -1,9 +1,11 @@
 // The default window procedure and the non-client frame it draws.
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/Text.h"
 #include "platform/user/UserInternal.h"
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 using namespace user_detail;
 
@@ -152,6 +154,13 @@ void PaintFrame(HWND hwnd) {
     TRect line{cap.Left, cap.Bottom, cap.Right, cap.Bottom + 1};
     FillRect(dc, &line, GetSysColorBrush(COLOR_BTNFACE));
     TRect close = CloseButtonRect(w);
+    if (!w->text.empty()) {
+      TRect textRect{cap.Left + 4, cap.Top, (close.IsEmpty() ? cap.Right : close.Left) - 2, cap.Bottom};
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
+      DrawTextA(dc, w->text.c_str(), int(w->text.size()), &textRect,
+                DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
     if (!close.IsEmpty()) {
       TRect b = close;
       DrawEdge(dc, &b, EDGE_RAISED, BF_RECT | BF_MIDDLE);
@@ -183,6 +192,104 @@ HBRUSH BackgroundBrush(const Wnd* w) {
   uintptr_t v = reinterpret_cast<uintptr_t>(b);
   if (v > 0 && v <= uintptr_t(COLOR_COUNT)) return GetSysColorBrush(int(v - 1));
   return b;
+}
+
+// Holds the capture for a tracking loop and gives it back however the loop ends.
+struct CaptureScope {
+  explicit CaptureScope(HWND h) : hwnd(h) { SetCapture(h); }
+  ~CaptureScope() noexcept(false) {
+    if (GetCapture() != hwnd) return;
+    // ReleaseCapture clears the capture before it notifies; a procedure failing on the
+    // notice while another exception passes must not end the program.
+    try {
+      ReleaseCapture();
+    } catch (...) {
+      if (std::uncaught_exceptions() == 0) throw;
+    }
+  }
+  CaptureScope(const CaptureScope&) = delete;
+  CaptureScope& operator=(const CaptureScope&) = delete;
+  HWND hwnd;
+};
+
+// The platform's own modal tracking loop: runs until the left button is released (or the
+// capture is taken away) and answers the last pointer position on the screen. Other
+// messages are dispatched; a WM_QUIT is put back for the loop outside.
+template <class OnMove>
+POINT TrackUntilRelease(HWND hwnd, OnMove onMove) {
+  CaptureScope capture(hwnd);
+  POINT last;
+  GetCursorPos(&last);
+  MSG m;
+  for (;;) {
+    BOOL r = GetMessageA(&m, nullptr, 0, 0);
+    if (r <= 0) {
+      if (r == 0) PostQuitMessage(int(m.wParam));
+      break;
+    }
+    if (m.message == WM_LBUTTONUP || m.message == WM_NCLBUTTONUP) {
+      last = m.pt;
+      break;
+    }
+    if (m.message == WM_MOUSEMOVE || m.message == WM_NCMOUSEMOVE) {
+      last = m.pt;
+      onMove(last);
+      continue;
+    }
+    if (m.message >= WM_MOUSEFIRST && m.message <= WM_MOUSELAST) continue;
+    TranslateMessage(&m);
+    DispatchMessageA(&m);
+    if (GetCapture() != hwnd || !IsWindow(hwnd)) break;
+  }
+  return last;
+}
+
+// A press on a window scroll bar: arrows and the track send one step each, the thumb is
+// dragged with SB_THUMBTRACK and dropped with SB_THUMBPOSITION; SB_ENDSCROLL ends it.
+void TrackScrollBar(HWND hwnd, int bar, POINT screen) {
+  Wnd* w = Find(hwnd);
+  if (!w) return;
+  TRect win = WindowRectOnScreen(w);
+  TRect r = ScrollBarRect(w, bar);
+  bool vert = bar == SB_VERT;
+  UINT msg = vert ? WM_VSCROLL : WM_HSCROLL;
+  int along = vert ? screen.Y - win.Top - r.Top : screen.X - win.Left - r.Left;
+  int length = vert ? r.Height() : r.Width();
+  const auto& m = S().metrics;
+  int arrow = std::min(vert ? m[SM_CYVSCROLL] : m[SM_CXHSCROLL], length / 2);
+  int t0, t1;
+  ThumbExtent(w, bar, &t0, &t1);
+  WORD code;
+  if (along < arrow) code = SB_LINEUP;
+  else if (along >= length - arrow) code = SB_LINEDOWN;
+  else if (t1 > t0 && along < t0) code = SB_PAGEUP;
+  else if (t1 > t0 && along >= t1) code = SB_PAGEDOWN;
+  else if (t1 > t0) code = SB_THUMBTRACK;
+  else return;
+  if (code != SB_THUMBTRACK) {
+    Send(hwnd, msg, MAKEWPARAM(code, 0), 0);
+    TrackUntilRelease(hwnd, [](POINT) {});
+  } else {
+    int grab = along - t0;
+    auto posAt = [&](POINT p) {
+      Wnd* cw = Find(hwnd);
+      if (!cw) return 0;
+      const ScrollBarState& b = vert ? cw->vbar : cw->hbar;
+      int offset = (vert ? p.Y - win.Top - r.Top : p.X - win.Left - r.Left) - grab - arrow;
+      int track = length - 2 * arrow - (t1 - t0);
+      int span = b.max - b.min + 1 - std::max(int(b.page), 1);
+      if (track <= 0 || span <= 0) return b.min;
+      return std::clamp(b.min + MulDivInt(offset, span, track), b.min, b.min + span);
+    };
+    POINT end = TrackUntilRelease(hwnd, [&](POINT p) {
+      int pos = posAt(p);
+      if (Wnd* cw = Find(hwnd)) (vert ? cw->vbar : cw->hbar).trackPos = pos;
+      Send(hwnd, msg, MAKEWPARAM(SB_THUMBTRACK, WORD(pos)), 0);
+    });
+    if (!Find(hwnd)) return;
+    Send(hwnd, msg, MAKEWPARAM(SB_THUMBPOSITION, WORD(posAt(end))), 0);
+  }
+  if (Find(hwnd)) Send(hwnd, msg, MAKEWPARAM(SB_ENDSCROLL, 0), 0);
 }
 
 LRESULT CursorForHit(LRESULT hit) {
@@ -331,9 +438,19 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         Send(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), LPARAM(-1));
       }
       return 0;
-    case WM_NCLBUTTONDOWN:
-      if (wParam == WPARAM(HTCLOSE)) Send(hwnd, WM_SYSCOMMAND, SC_CLOSE, lParam);
+    case WM_NCLBUTTONDOWN: {
+      POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      if (wParam == WPARAM(HTVSCROLL) || wParam == WPARAM(HTHSCROLL)) {
+        TrackScrollBar(hwnd, wParam == WPARAM(HTVSCROLL) ? SB_VERT : SB_HORZ, p);
+      } else if (wParam == WPARAM(HTCLOSE)) {
+        // The close box acts when the button is released over it.
+        POINT end = TrackUntilRelease(hwnd, [](POINT) {});
+        Wnd* cw = Find(hwnd);
+        if (cw && HitTest(cw, {end.X, end.Y}) == HTCLOSE)
+          Send(hwnd, WM_SYSCOMMAND, SC_CLOSE, MAKELPARAM(WORD(SHORT(end.X)), WORD(SHORT(end.Y))));
+      }
       return 0;
+    }
     case WM_NCLBUTTONDBLCLK:
       return 0;
     case WM_SYSCOMMAND:

@@ -165,6 +165,23 @@ CookResult CookInput(const InputEvent& ev, MSG& out, CookStage stage) {
   if (!target) return CookResult::Dropped;
   Wnd* w = Find(target);
   if (!w) return CookResult::Dropped;
+  if (hit == HTERROR && (w->style & WS_DISABLED)) {
+    // A disabled window gets no mouse messages. A press on it beeps (through the default
+    // WM_SETCURSOR) and brings forward the enabled window it owns, as for a modal dialog.
+    if (stage == CookStage::Remove) {
+      Send(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target),
+           MAKELPARAM(WORD(SHORT(HTERROR)), WORD(ev.message)));
+      if (IsButtonDown(ev.message))
+        for (HWND h : std::vector<HWND>(Find(st.desktop)->children)) {
+          Wnd* o = Find(h);
+          if (o && o->owner == target && (o->style & WS_VISIBLE) && !(o->style & WS_DISABLED)) {
+            SetActive(h, true);
+            break;
+          }
+        }
+    }
+    return stage == CookStage::Target ? CookResult::Message : CookResult::Dropped;
+  }
   UINT msg = ev.message;
   if (hit == HTCLIENT) {
     TPoint o = ClientOriginOnScreen(w);

@@ -80,9 +80,15 @@ Surface* TopSurface(Wnd* w) {
   Wnd* top = TopLevelOf(w);
   if (!top) return nullptr;
   int width = std::max(top->window.Width(), 0), height = std::max(top->window.Height(), 0);
+  // A window larger than any screen gets no pixels rather than a failed allocation.
+  if (int64_t(width) * height > (int64_t(1) << 26)) width = height = 0;
   if (!top->surface) top->surface = std::make_unique<Surface>(width, height, 0);
-  else if (top->surface->Width() != width || top->surface->Height() != height)
-    *top->surface = Surface(width, height, 0);   // same object: DCs keep pointing at it
+  else if (top->surface->Width() != width || top->surface->Height() != height) {
+    // Same object, so DCs keep pointing at it; the pixels that still fit stay.
+    Surface resized(width, height, 0);
+    resized.CopyFrom(*top->surface, top->surface->Bounds(), 0, 0);
+    *top->surface = std::move(resized);
+  }
   return top->surface.get();
 }
 
@@ -281,6 +287,11 @@ void InvalidateParentArea(Wnd* w, const TRect& rectInParent) {
   if (!p || p->handle == S().desktop) return;
   TRect r = rectInParent;
   RedrawWindow(p->handle, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void InvalidateClientPart(Wnd* w, const Region& clientArea) {
+  ApplyRedraw(w, clientArea, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN, false);
+  if (!(w->window == w->client)) w->framePending = true;
 }
 
 void PaintDispatchGuard(HWND h, int depthBefore) {
@@ -518,6 +529,8 @@ int ScrollWindowEx(HWND hwnd, int dx, int dy, const RECT* scroll, const RECT* cl
                    LPRECT updateRect, UINT flags) {
   Wnd* w = Find(hwnd);
   if (!w) return ERROR;
+  dx = ClampCoord(dx);
+  dy = ClampCoord(dy);
   TRect client{0, 0, w->client.Width(), w->client.Height()};
   TRect area = scroll ? *scroll : client;
   Region bounds = Region(area).Intersected(client);

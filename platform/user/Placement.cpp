@@ -106,8 +106,10 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   auto& st = S();
   if (!w || hwnd == st.desktop || hwnd == st.messageRoot) return FALSE;
   flags &= ~(SWP_NOCLIENTSIZE | SWP_NOCLIENTMOVE);
-  cx = std::max(cx, 0);
-  cy = std::max(cy, 0);
+  x = ClampCoord(x);
+  y = ClampCoord(y);
+  cx = ClampSize(cx);
+  cy = ClampSize(cy);
   bool visible = (w->style & WS_VISIBLE) != 0;
   if (visible) flags &= ~SWP_SHOWWINDOW;
   else flags &= ~SWP_HIDEWINDOW;
@@ -134,9 +136,10 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   TRect oldWindow = w->window;
   TRect oldClient = w->client;
   TRect newWindow = oldWindow;
-  if (!(flags & SWP_NOMOVE)) newWindow = Bounds(wp.x, wp.y, newWindow.Width(), newWindow.Height());
-  if (!(flags & SWP_NOSIZE)) newWindow.Right = newWindow.Left + std::max(wp.cx, 0),
-                             newWindow.Bottom = newWindow.Top + std::max(wp.cy, 0);
+  // The procedure may have changed the placement: it is clamped again.
+  if (!(flags & SWP_NOMOVE)) newWindow = Bounds(ClampCoord(wp.x), ClampCoord(wp.y), newWindow.Width(), newWindow.Height());
+  if (!(flags & SWP_NOSIZE)) newWindow.Right = newWindow.Left + ClampSize(wp.cx),
+                             newWindow.Bottom = newWindow.Top + ClampSize(wp.cy);
   TRect newClient = Offset(oldClient, newWindow.Left - oldWindow.Left, newWindow.Top - oldWindow.Top);
   if (!(flags & SWP_NOSIZE) || (flags & SWP_FRAMECHANGED)) {
     NCCALCSIZE_PARAMS p{};
@@ -144,7 +147,6 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     p.rgrc[1] = oldWindow;
     p.rgrc[2] = oldClient;
     p.lppos = &wp;
-    w->window = newWindow;   // the frame being computed is the new one
     Send(hwnd, WM_NCCALCSIZE, TRUE, reinterpret_cast<LPARAM>(&p));
     if (!(w = Find(hwnd))) return FALSE;
     newClient = p.rgrc[0];
@@ -179,9 +181,25 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   }
   bool nowShown = IsVisibleChain(w);
   if (nowShown && !(flags & SWP_NOREDRAW)) {
-    if ((flags & SWP_SHOWWINDOW) || (flags & SWP_FRAMECHANGED) || sized || (!IsTopLevel(w) && moved) ||
-        !(flags & SWP_NOZORDER))
+    bool top = IsTopLevel(w);
+    bool clientShifted = newClient.Left - newWindow.Left != oldClient.Left - oldWindow.Left ||
+                         newClient.Top - newWindow.Top != oldClient.Top - oldWindow.Top;
+    if ((flags & SWP_SHOWWINDOW) || (flags & SWP_FRAMECHANGED) || (!top && moved) ||
+        (!top && !(flags & SWP_NOZORDER)) || (sized && clientShifted)) {
       InvalidateWindowArea(w, true, true);
+    } else if (sized) {
+      // The pixels stay where they were: only what the new size uncovers is painted,
+      // unless the class asks for a full redraw when the width or height changes.
+      UINT cs = w->cls ? w->cls->style : 0;
+      bool wider = newClient.Width() != oldClient.Width(), taller = newClient.Height() != oldClient.Height();
+      if (((cs & CS_HREDRAW) && wider) || ((cs & CS_VREDRAW) && taller)) {
+        InvalidateWindowArea(w, true, true);
+      } else {
+        Region exposed = Region::Combine(Region(TRect{0, 0, newClient.Width(), newClient.Height()}),
+                                         Region(TRect{0, 0, oldClient.Width(), oldClient.Height()}), RegionOp::Diff);
+        InvalidateClientPart(w, exposed);
+      }
+    }
   }
   if (IsTopLevel(w))
     if (Host* host = CurrentHost()) host->TopLevelChanged(hwnd, WindowRectOnScreen(w), w->style);
@@ -231,8 +249,10 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
     SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, flags);
     return TRUE;
   }
+  // Showing what is shown already changes nothing (the other commands still activate).
+  if (wasVisible && (cmd == SW_SHOW || cmd == SW_SHOWNA)) return TRUE;
   UINT flags = SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE;
-  if (cmd == SW_SHOWNA || cmd == SW_SHOWNOACTIVATE || cmd == SW_SHOWMINNOACTIVE)
+  if (cmd == SW_SHOWNA || cmd == SW_SHOWNOACTIVATE || cmd == SW_SHOWMINNOACTIVE || (w->style & WS_CHILD))
     flags |= SWP_NOACTIVATE | SWP_NOZORDER;
   if (cmd == SW_SHOWMAXIMIZED || cmd == SW_MAXIMIZE) {
     if (!(w->style & WS_CHILD)) {

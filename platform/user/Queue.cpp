@@ -55,6 +55,15 @@ struct HookCallScope {
   HookCallScope& operator=(const HookCallScope&) = delete;
 };
 
+// The chain position: CallNextHookEx continues from the hook that is running, whatever
+// handle it is given, as on the platform.
+struct HookPositionScope {
+  explicit HookPositionScope(HHOOK h) { S().hookPositions.push_back(h); }
+  ~HookPositionScope() { S().hookPositions.pop_back(); }
+  HookPositionScope(const HookPositionScope&) = delete;
+  HookPositionScope& operator=(const HookPositionScope&) = delete;
+};
+
 bool MatchWindow(HWND filter, HWND h) {
   if (!filter) return true;
   if (filter == reinterpret_cast<HWND>(-1)) return h == nullptr;
@@ -257,6 +266,7 @@ LRESULT CallHooks(int kind, int code, WPARAM wParam, LPARAM lParam) {
   for (size_t i = 0; i < hooks.size(); i++)
     if (hooks[i].kind == kind && !hooks[i].removed) {
       HOOKPROC proc = hooks[i].proc;
+      HookPositionScope position(hooks[i].handle);
       return proc(code, wParam, lParam);
     }
   return 0;
@@ -380,7 +390,8 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const void*, BOOL, DWORD ms, DWORD)
     if (!deadline || int32_t(limit - *deadline) < 0) deadline = limit;
   }
   if (ms == 0) return 258;
-  host->WaitForInput(deadline);
+  if (ms == 0xFFFFFFFF) host->WaitForInput(deadline);
+  else host->WaitWithTimeout(*deadline);
   return AnythingWaiting() ? 0 : 258;
 }
 
@@ -483,7 +494,9 @@ BOOL UnhookWindowsHookEx(HHOOK hook) {
 
 LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) {
   HookCallScope scope;
-  auto& hooks = S().hooks;
+  auto& st = S();
+  if (!st.hookPositions.empty()) hook = st.hookPositions.back();
+  auto& hooks = st.hooks;
   size_t i = 0;
   while (i < hooks.size() && hooks[i].handle != hook) i++;
   if (i == hooks.size()) return 0;
@@ -491,6 +504,7 @@ LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) {
   for (++i; i < hooks.size(); i++)
     if (hooks[i].kind == kind && !hooks[i].removed) {
       HOOKPROC proc = hooks[i].proc;
+      HookPositionScope position(hooks[i].handle);
       return proc(code, wParam, lParam);
     }
   return 0;

@@ -329,6 +329,8 @@ struct MOUSEHOOKSTRUCT {
 // Hooks are per thread; there is one thread, so `threadId` and `module` are not checked.
 HHOOK SetWindowsHookExA(int idHook, HOOKPROC fn, HINSTANCE module, DWORD threadId);
 BOOL UnhookWindowsHookEx(HHOOK hook);
+// Calls the next hook of the chain that is running (the handle matters only when called
+// outside any hook). Hooks removed while a chain runs stay linked until it ends.
 LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam);
 
 // ---- Timers ------------------------------------------------------------------------------
@@ -576,8 +578,8 @@ inline LPCSTR IDC_NO = MAKEINTRESOURCEA(32648);
 inline LPCSTR IDC_HAND = MAKEINTRESOURCEA(32649);
 inline LPCSTR IDC_APPSTARTING = MAKEINTRESOURCEA(32650);
 inline LPCSTR IDC_HELP = MAKEINTRESOURCEA(32651);
-// Standard cursors are built in; other names are not found (the class library loads its
-// own cursors from resources and registers them with CreateCursorFromImage).
+// The standard cursors (IDC_*) are built in; other names are cursor resources (a PNG or
+// BMP with its hot spot), loaded once and shared. Absent or undecodable ones give null.
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
 HCURSOR SetCursor(HCURSOR cursor);
 HCURSOR GetCursor();

@@ -138,6 +138,7 @@ struct State {
   // hooks
   std::vector<Hook> hooks;          // newest first
   int hookCallDepth = 0;
+  std::vector<HHOOK> hookPositions;   // the hook running in each active chain, innermost last
   uint32_t nextHookId = 1;
   // focus, activation, capture
   HWND focus = nullptr;
@@ -152,14 +153,10 @@ struct State {
   UINT lastClickMsg = 0;
   DWORD lastClickTime = 0;
   POINT lastClickPt;
-  bool lastClickWasDouble = false;
   HWND trackLeave = nullptr;
-  HWND mouseOver = nullptr;
   UINT doubleClickTime = 500;
   UINT wheelLines = 3;
   // services
-  std::vector<std::unique_ptr<Cursor>> cursors;
-  std::vector<uint32_t> cursorGenerations;
   HCURSOR currentCursor = nullptr;
   int cursorShowCount = 0;
   Caret caret;
@@ -182,7 +179,6 @@ struct State {
 State& S();
 
 Wnd* Find(HWND h);                  // nullptr for stale, null or foreign handles
-Wnd* FindLive(HWND h);              // also nullptr while the window is being freed
 bool IsTopLevel(const Wnd* w);
 Wnd* TopLevelOf(Wnd* w);            // nullptr for the desktop
 TPoint ClientOriginOnScreen(const Wnd* w);
@@ -203,6 +199,8 @@ void ForgetWindowInput(HWND h);      // focus, capture, activation pointers to a
 // Painting helpers
 void InvalidateWindowArea(Wnd* w, bool erase, bool frame);
 void InvalidateParentArea(Wnd* w, const TRect& rectInParent);
+// Invalidates (with erasing) part of the client area and all of the frame.
+void InvalidateClientPart(Wnd* w, const Region& clientArea);
 bool NeedsPaint(const Wnd* w);
 HWND FindWindowToPaint(HWND filter);
 void PaintDispatchGuard(HWND h, int depthBefore);
@@ -228,6 +226,9 @@ void EnsureRoots();
 Region* RegionOfHandle(HRGN rgn);
 void DeleteRegionHandle(HRGN rgn);
 
+// Window coordinates and sizes stay in the platform's 16-bit range, so no sum overflows.
+inline int ClampCoord(int v) { return v < -32768 ? -32768 : v > 32767 ? 32767 : v; }
+inline int ClampSize(int v) { return v < 0 ? 0 : v > 32767 ? 32767 : v; }
 TRect ScrollBarRect(const Wnd* w, int bar);          // window coordinates
 void ThumbExtent(const Wnd* w, int bar, int* start, int* end);
 int MulDivInt(int a, int b, int c);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 
 using namespace user_detail;
 
@@ -118,15 +119,22 @@ void SendDestroyMessages(HWND h) {
   for (HWND c : kids) SendDestroyMessages(c);
 }
 
-void FreeWindow(HWND h) {
+void FreeWindow(HWND h);
+
+// The part of freeing that calls no procedure, so it also runs while an exception from
+// WM_NCDESTROY passes.
+void ReleaseWindow(HWND h) noexcept {
   Wnd* w = Find(h);
   if (!w) return;
-  w->destroying = true;
-  std::vector<HWND> kids = w->children;
-  for (HWND c : kids) FreeWindow(c);
-  Send(h, WM_NCDESTROY, 0, 0);
-  w = Find(h);
-  if (!w) return;
+  // Children created during destruction go with their parent.
+  for (HWND c : std::vector<HWND>(w->children)) {
+    try {
+      FreeWindow(c);
+    } catch (...) {
+      // A failing procedure cannot keep its window alive.
+    }
+  }
+  if (!(w = Find(h))) return;
   ForgetWindowInput(h);
   KillTimersOf(h);
   RemovePostedFor(h);
@@ -134,15 +142,25 @@ void FreeWindow(HWND h) {
   DiscardDCsOf(h);
   bool top = IsTopLevel(w);
   Unlink(w);
-  // Children freed by a nested DestroyWindow during WM_NCDESTROY are already gone; any
-  // left (created during destruction) are freed with their parent.
-  for (HWND c : std::vector<HWND>(w->children)) FreeWindow(c);
   if (w->cls) w->cls->windows--;
   if (S().clipboardOwner == h) S().clipboardOwner = nullptr;
   if (S().clipboardOpener == h) S().clipboardOpener = nullptr;
   FreeHandle(h);
   if (top)
     if (Host* host = CurrentHost()) host->TopLevelDestroyed(h);
+}
+
+void FreeWindow(HWND h) {
+  Wnd* w = Find(h);
+  if (!w) return;
+  w->destroying = true;
+  struct Release {
+    HWND hwnd;
+    ~Release() { ReleaseWindow(hwnd); }
+  } release{h};
+  std::vector<HWND> kids = w->children;
+  for (HWND c : kids) FreeWindow(c);
+  Send(h, WM_NCDESTROY, 0, 0);
 }
 
 }  // namespace
@@ -349,8 +367,10 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
       height = st.workArea.Height() * 3 / 4;
     }
   }
-  width = std::max(width, 0);
-  height = std::max(height, 0);
+  x = ClampCoord(x);
+  y = ClampCoord(y);
+  width = ClampSize(width);
+  height = ClampSize(height);
 
   auto w = std::make_unique<Wnd>();
   w->cls = cls;
@@ -368,6 +388,24 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   if (!h) return nullptr;
   cls->windows++;
   LinkAtTop(Find(parentHandle), Find(h));
+  // An exception from a procedure during creation must not leave a window nobody has a
+  // handle to: it is destroyed and the exception goes on.
+  struct CreationScope {
+    HWND hwnd;
+    int exceptions = std::uncaught_exceptions();
+    ~CreationScope() {
+      if (std::uncaught_exceptions() <= exceptions || !Find(hwnd)) return;
+      try {
+        if (!DestroyWindow(hwnd)) FreeWindow(hwnd);
+      } catch (...) {
+        // The procedure failed again while being destroyed; the window goes regardless.
+      }
+      try {
+        FreeWindow(hwnd);
+      } catch (...) {
+      }
+    }
+  } creation{h};
 
   CREATESTRUCTA cs;
   cs.lpCreateParams = param;
@@ -444,6 +482,19 @@ BOOL DestroyWindow(HWND hwnd) {
         if (Wnd* cw = Find(c); cw && cw->owner == hwnd) owned.push_back(c);
   for (HWND o : owned) DestroyWindow(o);
   if (!Find(hwnd)) return TRUE;
+  // From the first WM_DESTROY on the window is going: an exception from a procedure
+  // still frees it (and its children) before passing on.
+  struct FreeOnUnwind {
+    HWND hwnd;
+    int exceptions = std::uncaught_exceptions();
+    ~FreeOnUnwind() {
+      if (std::uncaught_exceptions() <= exceptions) return;
+      try {
+        FreeWindow(hwnd);
+      } catch (...) {
+      }
+    }
+  } unwind{hwnd};
   SendDestroyMessages(hwnd);
   FreeWindow(hwnd);
   return TRUE;
@@ -579,6 +630,13 @@ HWND SetParent(HWND child, HWND newParent) {
   bool wasVisible = (w->style & WS_VISIBLE) != 0;
   if (wasVisible) ShowWindow(child, SW_HIDE);
   if (!(w = Find(child))) return nullptr;
+  // Hiding ran procedures: the new parent may be gone, or be inside the child by now.
+  p = Find(newParent);
+  if (!p || IsDescendant(child, newParent)) {
+    if (wasVisible) ShowWindow(child, SW_SHOWNA);
+    return nullptr;
+  }
+  old = w->parent;
   TRect r = w->window;
   TRect c = w->client;
   // Keep the position relative to the new parent's client origin as the platform does.

@@ -112,3 +112,23 @@ TEST_F(HeadlessHostTest, InputAddressesClientPoints) {
   EXPECT_EQ(typed, "ok");
   DestroyWindow(h);
 }
+
+TEST_F(HeadlessHostTest, WaitsWithATimeoutLetVirtualTimePass) {
+  DWORD start = GetTickCount();
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 250, QS_ALLINPUT), 258u);
+  EXPECT_EQ(GetTickCount(), start + 250);
+  // A timer due earlier ends the wait at its time.
+  HWND h = rec.Create(WS_POPUP, 0, 0, 1, 1);
+  SetTimer(h, 1, 100, nullptr);
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_ALLINPUT), 0u);
+  EXPECT_EQ(GetTickCount(), start + 350);
+  // A script comes first, and input it makes ends the wait at once.
+  host().WhenIdle([h] { PostMessageA(h, WM_USER, 0, 0); });
+  MSG m;
+  PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE);   // the timer
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_ALLINPUT), 0u);
+  EXPECT_EQ(GetTickCount(), start + 350);
+  EXPECT_EQ(MsgWaitForMultipleObjects(1, &m, FALSE, 10, QS_ALLINPUT), 0xFFFFFFFFu);   // no handles here
+  KillTimer(h, 1);
+  DestroyWindow(h);
+}

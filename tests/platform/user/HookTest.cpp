@@ -187,3 +187,21 @@ TEST_F(HookTest, ExceptionFromAHookLeavesTheChainUsable) {
   EXPECT_EQ(log.calls, (std::vector<std::pair<int, UINT>>{{2, WM_USER}}));
   EXPECT_EQ(rec.Count(h, WM_USER), 1);
 }
+
+TEST_F(HookTest, TheChainContinuesFromTheRunningHookWhateverHandleIsGiven) {
+  static std::vector<int> order;
+  order.clear();
+  HHOOK a = SetWindowsHookExA(WH_CALLWNDPROC, [](int c, WPARAM w, LPARAM l) -> LRESULT {
+    order.push_back(1);
+    return CallNextHookEx(nullptr, c, w, l);
+  }, nullptr, 0);
+  HHOOK b = SetWindowsHookExA(WH_CALLWNDPROC, [](int c, WPARAM w, LPARAM l) -> LRESULT {
+    order.push_back(2);
+    return CallNextHookEx(nullptr, c, w, l);
+  }, nullptr, 0);
+  SendMessageA(h, WM_USER, 0, 0);
+  EXPECT_EQ(order, (std::vector<int>{2, 1}));
+  EXPECT_EQ(rec.Count(h, WM_USER), 1);
+  UnhookWindowsHookEx(a);
+  UnhookWindowsHookEx(b);
+}

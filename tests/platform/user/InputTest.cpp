@@ -355,3 +355,66 @@ TEST_F(InputTest, ClickActivatesAnInactiveWindow) {
   rec.handler = nullptr;
   DestroyWindow(other);
 }
+
+TEST_F(InputTest, ADisabledOwnerRefusesClicksAndRaisesItsDialog) {
+  HWND dialog = rec.Create(WS_POPUP | WS_CAPTION | WS_VISIBLE, 600, 600, 100, 100, form);
+  EnableWindow(form, FALSE);
+  SetActiveWindow(dialog);
+  HWND third = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 800, 100, 100, 100);
+  EXPECT_EQ(GetActiveWindow(), third);
+  rec.Clear();
+  size_t beeps = UserBeeps().size();
+  host().Click(left, 5, 5);
+  host().PumpUntilIdle();
+  EXPECT_EQ(rec.Count(left, WM_LBUTTONDOWN), 0);
+  EXPECT_EQ(rec.Count(form, WM_LBUTTONDOWN), 0);
+  EXPECT_EQ(rec.Count(form, WM_NCLBUTTONDOWN), 0);
+  EXPECT_EQ(GetActiveWindow(), dialog);
+  EXPECT_EQ(UserBeeps().size(), beeps + 1);
+  EnableWindow(form, TRUE);
+  DestroyWindow(third);
+  DestroyWindow(dialog);
+}
+
+TEST_F(InputTest, TheDefaultProcedureTurnsInputIntoCommands) {
+  // A right click asks for a context menu at the screen point, passed up to the parent.
+  host().Click(left, 7, 9, MouseButton::Right);
+  host().PumpUntilIdle();
+  auto menus = Of(WM_CONTEXTMENU);
+  ASSERT_EQ(menus.size(), 2u);
+  EXPECT_EQ(menus[0].hwnd, left);
+  EXPECT_EQ(menus[1].hwnd, form);
+  POINT p{7, 9};
+  ClientToScreen(left, &p);
+  EXPECT_EQ(menus[0].lParam, MAKELPARAM(WORD(p.X), WORD(p.Y)));
+  // The menu key asks for it at (-1, -1).
+  SetFocus(right);
+  rec.Clear();
+  host().Key(VK_APPS);
+  host().PumpUntilIdle();
+  ASSERT_FALSE(Of(WM_CONTEXTMENU).empty());
+  EXPECT_EQ(Of(WM_CONTEXTMENU)[0].lParam, -1);
+  // Alt+F4 closes the top-level window.
+  rec.Clear();
+  host().KeyDown(VK_MENU);
+  host().Key(VK_F4);
+  host().KeyUp(VK_MENU);
+  host().PumpUntilIdle();
+  EXPECT_EQ(rec.Count(form, WM_CLOSE), 1);
+  EXPECT_FALSE(IsWindow(form));
+  form = nullptr;
+}
+
+TEST_F(InputTest, RedrawOffHidesAWindowFromPaintingWithoutNotice) {
+  rec.Clear();
+  SendMessageA(left, WM_SETREDRAW, FALSE, 0);
+  EXPECT_FALSE(IsWindowVisible(left));
+  InvalidateRect(left, nullptr, TRUE);
+  host().PumpUntilIdle();
+  EXPECT_EQ(rec.Count(left, WM_PAINT), 0);
+  EXPECT_EQ(rec.Count(left, WM_SHOWWINDOW), 0);
+  SendMessageA(left, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(left, nullptr, TRUE);
+  host().PumpUntilIdle();
+  EXPECT_EQ(rec.Count(left, WM_PAINT), 1);
+}

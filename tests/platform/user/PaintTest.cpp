@@ -339,3 +339,55 @@ TEST_F(PaintTest, RedrawFlagsEraseValidateAndInternalPaint) {
   EXPECT_FALSE(UserQueueHasWork());
   DestroyWindow(h);
 }
+
+TEST_F(PaintTest, TheCaptionShowsTheWindowText) {
+  HWND blank = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100, nullptr, 0, "");
+  HWND titled = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100, nullptr, 0, "Tessaloom");
+  host().PumpUntilIdle();
+  auto captionPixels = [&](HWND h, COLORREF colour) {
+    Surface s = host().Capture(h);
+    int frame = GetSystemMetrics(SM_CXFRAME), n = 0;
+    for (int y = frame; y < frame + GetSystemMetrics(SM_CYCAPTION) - 1; y++)
+      for (int x = frame; x < frame + 100; x++) n += s.At(x, y) == PixelFromColor(colour);
+    return n;
+  };
+  EXPECT_EQ(captionPixels(blank, GetSysColor(COLOR_INACTIVECAPTIONTEXT)), 0);
+  EXPECT_GT(captionPixels(titled, GetSysColor(COLOR_CAPTIONTEXT)), 20);
+  SetWindowTextA(titled, "");
+  EXPECT_EQ(captionPixels(titled, GetSysColor(COLOR_CAPTIONTEXT)), 0);
+  DestroyWindow(blank);
+  DestroyWindow(titled);
+}
+
+TEST_F(PaintTest, GrowingRepaintsOnlyWhatIsNewUnlessTheClassAsks) {
+  HWND plain = rec.Create(WS_POPUP | WS_VISIBLE, 0, 0, 50, 50);
+  painter.colours[plain] = kRed;
+  host().PumpUntilIdle();
+  painter.painted.clear();
+  MoveWindow(plain, 0, 0, 80, 60, TRUE);
+  host().PumpUntilIdle();
+  ASSERT_EQ(painter.painted.size(), 1u);
+  EXPECT_EQ(painter.painted[0].second, Rect(0, 0, 80, 60));   // bounds of the L-shaped new part
+  HRGN probe = CreateRectRgn(0, 0, 0, 0);
+  InvalidateRect(plain, nullptr, FALSE);
+  ValidateRect(plain, nullptr);
+  MoveWindow(plain, 0, 0, 80, 70, TRUE);
+  EXPECT_EQ(GetUpdateRgn(plain, probe, FALSE), SIMPLEREGION);
+  RECT box;
+  GetRgnBox(probe, &box);
+  EXPECT_EQ(box, Rect(0, 60, 80, 70));
+  MoveWindow(plain, 0, 0, 40, 40, TRUE);   // shrinking uncovers nothing
+  host().PumpUntilIdle();
+  EXPECT_EQ(At(plain, 39, 39), PixelFromColor(kRed));   // the kept pixels stayed
+  DestroyWindow(plain);
+  // CS_HREDRAW: a change of width repaints everything.
+  HWND full = CreateWindowExA(0, rec.ClassName(CS_HREDRAW | CS_VREDRAW), "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                              nullptr, nullptr, nullptr, nullptr);
+  host().PumpUntilIdle();
+  MoveWindow(full, 0, 0, 60, 50, TRUE);
+  GetUpdateRgn(full, probe, FALSE);
+  GetRgnBox(probe, &box);
+  EXPECT_EQ(box, Rect(0, 0, 60, 50));
+  DeleteObject(probe);
+  DestroyWindow(full);
+}

@@ -283,3 +283,63 @@ TEST_F(ServicesTest, ClipboardHoldsACopyOfABitmap) {
   CloseClipboard();
   EXPECT_FALSE(IsClipboardFormatAvailable(CF_BITMAP));
 }
+
+TEST_F(ServicesTest, PressingWindowScrollBarsScrolls) {
+  std::vector<std::pair<WORD, WORD>> steps;   // (code, position)
+  rec.handler = [&](HWND, UINT m, WPARAM w, LPARAM, LRESULT&) {
+    if (m == WM_VSCROLL) steps.push_back({LOWORD(w), HIWORD(w)});
+    return false;
+  };
+  HWND h = rec.Create(WS_POPUP | WS_VISIBLE | WS_VSCROLL, 100, 100, 100, 216);
+  SCROLLINFO si;
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  si.nMax = 99;
+  si.nPage = 50;
+  SetScrollInfo(h, SB_VERT, &si, TRUE);
+  host().PumpUntilIdle();
+  SCROLLBARINFO sbi;
+  GetScrollBarInfo(h, OBJID_VSCROLL, &sbi);
+  int x = sbi.rcScrollBar.Left + 5, top = sbi.rcScrollBar.Top;
+  host().Click(nullptr, x, top + 3);                        // the upper arrow
+  host().Click(nullptr, x, sbi.rcScrollBar.Bottom - 3);     // the lower arrow
+  host().Click(nullptr, x, top + sbi.xyThumbBottom + 5);    // the track below the thumb
+  host().PumpUntilIdle();
+  std::vector<std::pair<WORD, WORD>> expected = {{SB_LINEUP, 0},   {SB_ENDSCROLL, 0}, {SB_LINEDOWN, 0},
+                                                 {SB_ENDSCROLL, 0}, {SB_PAGEDOWN, 0}, {SB_ENDSCROLL, 0}};
+  EXPECT_EQ(steps, expected);
+  // Dragging the thumb to the end of the track.
+  steps.clear();
+  int thumbMiddle = top + (sbi.xyThumbTop + sbi.xyThumbBottom) / 2;
+  host().MouseDown(nullptr, x, thumbMiddle);
+  host().MouseMove(nullptr, x, thumbMiddle + 200);
+  host().MouseUp(nullptr, x, thumbMiddle + 200);
+  host().PumpUntilIdle();
+  ASSERT_EQ(steps.size(), 3u);
+  EXPECT_EQ(steps[0], std::make_pair(WORD(SB_THUMBTRACK), WORD(50)));
+  EXPECT_EQ(steps[1], std::make_pair(WORD(SB_THUMBPOSITION), WORD(50)));
+  EXPECT_EQ(steps[2].first, SB_ENDSCROLL);
+  EXPECT_EQ(GetCapture(), nullptr);
+  rec.handler = nullptr;
+  DestroyWindow(h);
+}
+
+TEST_F(ServicesTest, TheCloseBoxClosesOnRelease) {
+  HWND h = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 200, 150);
+  host().PumpUntilIdle();
+  RECT r;
+  GetWindowRect(h, &r);
+  int frame = GetSystemMetrics(SM_CXFRAME);
+  POINT close{r.Right - frame - 6, r.Top + frame + 6};
+  EXPECT_EQ(SendMessageA(h, WM_NCHITTEST, 0, MAKELPARAM(WORD(close.X), WORD(close.Y))), HTCLOSE);
+  // Released elsewhere: nothing happens.
+  host().MouseDown(nullptr, close.X, close.Y);
+  host().MouseUp(nullptr, close.X - 100, close.Y + 50);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(IsWindow(h));
+  EXPECT_EQ(rec.Count(h, WM_CLOSE), 0);
+  Clock().Advance(GetDoubleClickTime() + 1);   // else the next press is a double click
+  host().Click(nullptr, close.X, close.Y);
+  host().PumpUntilIdle();
+  EXPECT_EQ(rec.Count(h, WM_CLOSE), 1);
+  EXPECT_FALSE(IsWindow(h));   // the default procedure destroys on WM_CLOSE
+}

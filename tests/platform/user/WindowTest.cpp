@@ -3,6 +3,8 @@
 #include "tests/platform/user/UserTestUtil.h"
 #include "tests/support/UserTest.h"
 
+#include <stdexcept>
+
 class WindowTest : public UserTest {
  protected:
   Recorder rec;
@@ -340,5 +342,108 @@ TEST_F(WindowTest, ShowHideAndEnable) {
   EXPECT_TRUE(EnableWindow(child, TRUE));
   EXPECT_TRUE(IsWindowEnabled(child));
   EXPECT_EQ(rec.Count(child, WM_ENABLE), 2);
+  DestroyWindow(parent);
+}
+
+TEST_F(WindowTest, ExtremeCoordinatesAreClampedNotOverflowed) {
+  HWND h = rec.Create(WS_POPUP | WS_VISIBLE, 2000000000, -2000000000, 2000000000, 2000000000);
+  ASSERT_TRUE(IsWindow(h));
+  RECT r;
+  GetWindowRect(h, &r);
+  EXPECT_EQ(r.Left, 32767);
+  EXPECT_EQ(r.Top, -32768);
+  EXPECT_EQ(r.Width(), 32767);
+  HWND child = rec.Create(WS_CHILD | WS_VISIBLE, 30000, 30000, 30000, 30000, h);
+  POINT p{30000, 30000};
+  ClientToScreen(child, &p);
+  EXPECT_EQ(p.X, 32767 + 30000 + 30000);
+  SetWindowPos(child, nullptr, -2000000000, 2000000000, -5, 2000000000, SWP_NOZORDER);
+  GetWindowRect(child, &r);
+  EXPECT_EQ(r.Width(), 0);
+  RECT huge{-2000000000, -2000000000, 2000000000, 2000000000};
+  InvalidateRect(h, &huge, TRUE);
+  ScrollWindowEx(h, 2000000000, -2000000000, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE | SW_SCROLLCHILDREN);
+  host().PumpUntilIdle();   // a window larger than the screen paints into nothing, harmlessly
+  EXPECT_EQ(host().Capture(h).Width(), 0);
+  DestroyWindow(h);
+}
+
+TEST_F(WindowTest, NullArgumentsFailCleanly) {
+  EXPECT_EQ(RegisterClassA(nullptr), 0);
+  WNDCLASSA unnamed;
+  EXPECT_EQ(RegisterClassA(&unnamed), 0);
+  EXPECT_EQ(CreateWindowExA(0, nullptr, nullptr, 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr), nullptr);
+  HWND h = rec.Create(WS_POPUP, 0, 0, 10, 10, nullptr, 0, nullptr);
+  ASSERT_TRUE(IsWindow(h));
+  EXPECT_EQ(GetWindowTextLengthA(h), 0);
+  EXPECT_EQ(GetWindowTextA(h, nullptr, 10), 0);
+  EXPECT_TRUE(SetWindowTextA(h, nullptr));
+  EXPECT_EQ(SendMessageA(h, WM_GETTEXT, 10, 0), 0);
+  EXPECT_FALSE(GetWindowRect(h, nullptr));
+  EXPECT_EQ(BeginPaint(h, nullptr), nullptr);
+  EXPECT_FALSE(EndPaint(h, nullptr));
+  EXPECT_EQ(MapWindowPoints(h, nullptr, nullptr, 3), MapWindowPoints(h, nullptr, nullptr, 0));
+  EXPECT_EQ(CallNextHookEx(nullptr, 0, 0, 0), 0);
+  EXPECT_FALSE(GetMessageA(nullptr, nullptr, 0, 0) > 0);
+  EXPECT_FALSE(PeekMessageA(nullptr, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_FALSE(TranslateMessage(nullptr));
+  EXPECT_EQ(DispatchMessageA(nullptr), 0);
+  EXPECT_EQ(CallWindowProcA(nullptr, h, WM_USER, 0, 0), 0);
+  EXPECT_EQ(SetWindowLongPtrA(h, GWLP_WNDPROC, 0), 0);   // a window always has a procedure
+  EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(h, GWLP_WNDPROC)), rec.proc());
+  DestroyWindow(h);
+}
+
+TEST_F(WindowTest, AnExceptionDuringCreationLeavesNoWindowBehind) {
+  for (UINT failing : {WM_NCCREATE, WM_CREATE, WM_SIZE, WM_SHOWWINDOW}) {
+    rec.handler = [failing](HWND, UINT m, WPARAM, LPARAM, LRESULT&) -> bool {
+      if (m == failing) throw std::runtime_error("creation failed");
+      return false;
+    };
+    EXPECT_THROW(rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100), std::runtime_error) << failing;
+    EXPECT_EQ(UserLiveWindowCount(), 0) << failing;
+    EXPECT_EQ(UserSendDepth(), 0);
+  }
+  // Also when the procedure throws again while the window is being destroyed.
+  rec.handler = [](HWND, UINT m, WPARAM, LPARAM, LRESULT&) -> bool {
+    if (m == WM_CREATE || m == WM_DESTROY) throw std::runtime_error("always failing");
+    return false;
+  };
+  EXPECT_THROW(rec.Create(WS_POPUP, 0, 0, 10, 10), std::runtime_error);
+  EXPECT_EQ(UserLiveWindowCount(), 0);
+  rec.handler = nullptr;
+}
+
+TEST_F(WindowTest, AnExceptionDuringDestructionStillFreesTheWindows) {
+  HWND parent = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
+  HWND child = rec.Create(WS_CHILD, 0, 0, 10, 10, parent);
+  SetTimer(child, 1, 100, nullptr);
+  rec.handler = [&](HWND h, UINT m, WPARAM, LPARAM, LRESULT&) -> bool {
+    if (h == child && m == WM_NCDESTROY) throw std::runtime_error("cleanup failed");
+    return false;
+  };
+  EXPECT_THROW(DestroyWindow(parent), std::runtime_error);
+  EXPECT_FALSE(IsWindow(child));
+  EXPECT_FALSE(IsWindow(parent));
+  EXPECT_EQ(UserLiveWindowCount(), 0);
+  EXPECT_EQ(UserLiveTimerCount(), 0);
+  rec.handler = nullptr;
+}
+
+TEST_F(WindowTest, ShowingKeepsChildrenInPlaceAndShownWindowsUnchanged) {
+  HWND parent = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200);
+  HWND lower = rec.Create(WS_CHILD, 0, 0, 10, 10, parent);
+  HWND upper = rec.Create(WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, parent);
+  ShowWindow(lower, SW_SHOW);
+  EXPECT_EQ(GetWindow(parent, GW_CHILD), upper);   // showing does not raise a child
+  HWND other = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100);
+  EXPECT_EQ(GetActiveWindow(), other);
+  rec.Clear();
+  EXPECT_TRUE(ShowWindow(parent, SW_SHOW));   // shown already: nothing happens
+  EXPECT_TRUE(rec.log.empty());
+  EXPECT_EQ(GetActiveWindow(), other);
+  ShowWindow(parent, SW_SHOWNORMAL);          // this one activates
+  EXPECT_EQ(GetActiveWindow(), parent);
+  DestroyWindow(other);
   DestroyWindow(parent);
 }
