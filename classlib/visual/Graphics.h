@@ -470,6 +470,7 @@ class TBitmap : public TGraphic {
 
   // Makes this a monochrome mask: white where the pixel is TransparentColor, black elsewhere.
   void Mask(TColor TransparentColor);
+  // Nothing to release: the picture is always held as one bitmap.
   void FreeImage() {}
   void Dormant() {}
 
@@ -500,4 +501,54 @@ class TBitmap : public TGraphic {
   TTransparentMode FTransparentMode = TTransparentMode::tmAuto;
   TColor FTransparentColor = clDefault;
   TCanvas* FCanvas = nullptr;
+};
+
+// ---- Pictures -------------------------------------------------------------------------------------
+
+using TGraphicClass = TMetaClass<TGraphic>;
+
+// Graphic classes by file extension (without the dot, case-insensitive). The graphics unit
+// registers "bmp" and "png" as TBitmap.
+void RegisterFileFormat(const String& Extension, const String& Description, TGraphicClass GraphicClass);
+void UnregisterGraphicClass(TGraphicClass GraphicClass);
+// The class registered for Extension; an empty class when none is.
+TGraphicClass GraphicClassForExtension(const String& Extension);
+
+// Holds one graphic of any registered class. Its published form is the binary property
+// "Data": the graphic's class name as a short string (a length byte and the name), then
+// the graphic's own stream (a BMP file for bitmaps). A bare BMP or PNG file, which is what
+// a window description's file include gives, is read as a bitmap.
+class TPicture : public TPersistent {
+  TL_CLASS(TPicture, TPersistent)
+ public:
+  void BeforeDestruction() override;
+  void Assign(TPersistent* Source) override;
+
+  TGraphic* GetGraphic() const { return FGraphic; }
+  // Keeps a copy of Value (of the same class); nullptr empties the picture.
+  void SetGraphic(TGraphic* Value);
+  // The graphic as a bitmap, replacing any other kind of graphic with an empty bitmap.
+  TBitmap* GetBitmap();
+  void SetBitmap(TBitmap* Value) { SetGraphic(Value); }
+  Integer GetWidth() const { return FGraphic ? FGraphic->GetWidth() : 0; }
+  Integer GetHeight() const { return FGraphic ? FGraphic->GetHeight() : 0; }
+
+  // By the file's extension; EInvalidGraphic for an unknown one. A file that fails to load
+  // leaves the picture as it was.
+  void LoadFromFile(const String& FileName);
+  // In the graphic's own format whatever the extension (BMP for bitmaps); nothing when empty.
+  void SaveToFile(const String& FileName);
+
+  TNotifyEvent OnChange;
+
+ protected:
+  ~TPicture() override;
+  void DefineProperties(TFiler& Filer) override;
+  void Changed(TObject* Sender);
+
+ private:
+  void SetOwnedGraphic(TGraphic* Value);
+  void ReadData(TStream& Stream);
+  void WriteData(TStream& Stream);
+  TGraphic* FGraphic = nullptr;
 };

@@ -144,12 +144,16 @@ void GraphicsInitialize() {
   RegisterIntegerConsts("TCursor", IdentToCursor, CursorToIdent);
   RegisterIntegerConsts("TFontCharset", IdentToCharset, CharsetToIdent);
   RegisterClasses({&TFont::StaticClass(), &TPen::StaticClass(), &TBrush::StaticClass(),
-                   &TBitmap::StaticClass(), &TImageList::StaticClass()});
+                   &TBitmap::StaticClass(), &TPicture::StaticClass(), &TImageList::StaticClass()});
+  RegisterFileFormat("bmp", "Bitmaps", ClassOf<TBitmap, TGraphic>());
+  RegisterFileFormat("png", "Portable network graphics", ClassOf<TBitmap, TGraphic>());
 }
 
 void GraphicsFinalize() {
   if (g_initCount == 0 || --g_initCount > 0) return;
+  UnregisterGraphicClass(ClassOf<TBitmap, TGraphic>());
   UnRegisterClass(TImageList::StaticClass());
+  UnRegisterClass(TPicture::StaticClass());
   UnRegisterClass(TBitmap::StaticClass());
   UnRegisterClass(TBrush::StaticClass());
   UnRegisterClass(TPen::StaticClass());
