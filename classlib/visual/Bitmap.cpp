@@ -328,7 +328,7 @@ void TBitmap::Mask(TColor TransparentColor) {
   HDC src = Canvas()->GetHandle();
   HDC d = CreateCompatibleDC(nullptr);
   HGDIOBJ od = SelectObject(d, mono);
-  const COLORREF oldBk = SetBkColor(src, ColorToRGB(TransparentColor));
+  const COLORREF oldBk = SetBkColor(src, ColorToDevice(TransparentColor));
   BitBlt(d, 0, 0, FWidth, FHeight, src, 0, 0, SRCCOPY);
   SetBkColor(src, oldBk);
   SelectObject(d, od);
@@ -356,7 +356,7 @@ void TBitmap::Draw(TCanvas* ACanvas, const TRect& R) {
     HBITMAP mask = CreateBitmap(FWidth, FHeight, 1, 1, nullptr);
     HDC m = CreateCompatibleDC(nullptr);
     HGDIOBJ om = SelectObject(m, mask);
-    const COLORREF srcBk = SetBkColor(src, ColorToRGB(GetTransparentColor()));
+    const COLORREF srcBk = SetBkColor(src, ColorToDevice(GetTransparentColor()));
     BitBlt(m, 0, 0, FWidth, FHeight, src, 0, 0, SRCCOPY);
     SetBkColor(src, srcBk);
     StretchBlt(dest, R.Left, R.Top, w, h, src, 0, 0, FWidth, FHeight, SRCINVERT);

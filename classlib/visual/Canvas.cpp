@@ -71,7 +71,7 @@ void TCanvas::RequiredState(TCanvasState ReqState) {
 void TCanvas::CreateFont() {
   HGDIOBJ old = SelectObject(FHandle, FFont->GetHandle());
   if (!FOldFont) FOldFont = old;
-  SetTextColor(FHandle, ColorToRGB(FFont->GetColor()));
+  SetTextColor(FHandle, ColorToDevice(FFont->GetColor()));
   FState.Include(csFontValid);
 }
 
@@ -88,10 +88,10 @@ void TCanvas::CreateBrush() {
   // The brush decides how text and hatch gaps are backed: opaque in the brush colour for
   // a solid brush, left alone otherwise.
   if (FBrush->GetStyle() == TBrushStyle::bsSolid) {
-    SetBkColor(FHandle, ColorToRGB(FBrush->GetColor()));
+    SetBkColor(FHandle, ColorToDevice(FBrush->GetColor()));
     SetBkMode(FHandle, OPAQUE);
   } else {
-    SetBkColor(FHandle, ~ColorToRGB(FBrush->GetColor()) & 0x00FFFFFF);
+    SetBkColor(FHandle, ~ColorToDevice(FBrush->GetColor()) & 0x00FFFFFF);
     SetBkMode(FHandle, TRANSPARENT);
   }
   FState.Include(csBrushValid);
@@ -233,7 +233,7 @@ void TCanvas::SetPixel(Integer X, Integer Y, TColor Value) {
   if (Value == clNone || Value == clDefault) return;
   Changing();
   RequiredState({csHandleValid, csPenValid});
-  ::SetPixel(FHandle, X, Y, ColorToRGB(Value));
+  ::SetPixel(FHandle, X, Y, ColorToDevice(Value));
   Changed();
 }
 
@@ -309,7 +309,7 @@ void TCanvas::BrushCopy(const TRect& Dest, TBitmap* Bitmap, const TRect& Source,
   HGDIOBJ oldMask = SelectObject(maskDC, mask);
   if (image && mask) {
     StretchBlt(work, 0, 0, w, h, src, Source.Left, Source.Top, Source.Width(), Source.Height(), SRCCOPY);
-    SetBkColor(work, ColorToRGB(Color));
+    SetBkColor(work, ColorToDevice(Color));
     BitBlt(maskDC, 0, 0, w, h, work, 0, 0, SRCCOPY);
     // Blacken the transparent pixels of the copy: mask white -> black, black -> white.
     SetBkColor(work, RGB(0, 0, 0));

@@ -81,6 +81,9 @@ inline constexpr TColor clDefault = 0x20000000;
 // clDefault are markers, not colours, and come back unchanged: callers test for them
 // before they reach the device.
 COLORREF ColorToRGB(TColor Color);
+// What the device is given for Color: ColorToRGB, with the markers reduced to their low
+// three bytes (clNone white, clDefault black) so they never reach the device as such.
+COLORREF ColorToDevice(TColor Color);
 // "clBtnFace" for named colours, else "$" and eight hexadecimal digits.
 String ColorToString(TColor Color);
 // A colour name or a number ("$00FF00", "65280"); EConvertError otherwise.

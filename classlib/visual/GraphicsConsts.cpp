@@ -106,6 +106,8 @@ COLORREF ColorToRGB(TColor Color) {
   return COLORREF(Color) & 0x00FFFFFF;
 }
 
+COLORREF ColorToDevice(TColor Color) { return ColorToRGB(Color) & 0x00FFFFFF; }
+
 bool ColorToIdent(Integer Color, String& Ident) { return IntToIdent(Color, Ident, kColors, std::size(kColors)); }
 bool IdentToColor(const String& Ident, Integer& Color) {
   return IdentToInt(Ident, Color, kColors, std::size(kColors));

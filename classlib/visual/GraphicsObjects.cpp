@@ -176,8 +176,7 @@ void TPen::Assign(TPersistent* Source) {
 HPEN TPen::GetHandle() {
   if (!FHandle) {
     static constexpr UINT kStyles[] = {PS_SOLID, PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT, PS_NULL, PS_INSIDEFRAME};
-    COLORREF c = ColorToRGB(FColor);
-    if (FColor == clNone || FColor == clDefault) c = 0;
+    const COLORREF c = ColorToDevice(FColor);
     FHandle = CreatePen(int(kStyles[Ord(FStyle)]), FWidth, c);
   }
   return static_cast<HPEN>(FHandle);
@@ -237,8 +236,7 @@ void TBrush::Assign(TPersistent* Source) {
 
 HBRUSH TBrush::GetHandle() {
   if (!FHandle) {
-    COLORREF c = ColorToRGB(FColor);
-    if (FColor == clNone || FColor == clDefault) c = 0;
+    const COLORREF c = ColorToDevice(FColor);
     HBITMAP pattern = FBitmap ? FBitmap->GetHandle() : nullptr;
     if (pattern) {
       FHandle = CreatePatternBrush(pattern);

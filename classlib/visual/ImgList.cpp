@@ -33,6 +33,17 @@ void PutLE(Byte* p, uint32_t v, int n) {
   for (int i = 0; i < n; ++i) p[i] = Byte(v >> (8 * i));
 }
 
+// The platform takes any non-black mask pixel as transparent; a colour mask is reduced
+// first, so that only its white pixels are.
+HBITMAP MaskHandle(TBitmap* Mask, Owned<TBitmap>& Temp) {
+  if (!Mask || Mask->Empty()) return nullptr;
+  if (Mask->GetMonochrome()) return Mask->GetHandle();
+  Temp.reset(New<TBitmap>());
+  Temp->Assign(Mask);
+  Temp->Mask(clWhite);
+  return Temp->GetHandle();
+}
+
 }  // namespace
 
 // ---- TChangeLink ---------------------------------------------------------------------------------
@@ -151,7 +162,8 @@ void TCustomImageList::CheckIndex(Integer Index) const {
 
 Integer TCustomImageList::Add(TBitmap* Image, TBitmap* Mask) {
   if (!Image || Image->Empty()) return -1;
-  HBITMAP mask = FMasked && Mask && !Mask->Empty() ? Mask->GetHandle() : nullptr;
+  Owned<TBitmap> temp;
+  HBITMAP mask = FMasked ? MaskHandle(Mask, temp) : nullptr;
   const Integer r = ImageList_Add(GetHandle(), Image->GetHandle(), mask);
   if (r >= 0) Change();
   return r;
@@ -168,7 +180,8 @@ Integer TCustomImageList::AddMasked(TBitmap* Image, TColor MaskColor) {
 void TCustomImageList::Replace(Integer Index, TBitmap* Image, TBitmap* Mask) {
   CheckIndex(Index);
   if (!Image || Image->Empty()) throw EInvalidOperation("Cannot replace an image with an empty bitmap");
-  HBITMAP mask = FMasked && Mask && !Mask->Empty() ? Mask->GetHandle() : nullptr;
+  Owned<TBitmap> temp;
+  HBITMAP mask = FMasked ? MaskHandle(Mask, temp) : nullptr;
   if (!ImageList_Replace(FHandle, Index, Image->GetHandle(), mask))
     throw EInvalidOperation("Cannot replace image " + IntToStr(Index));
   Change();

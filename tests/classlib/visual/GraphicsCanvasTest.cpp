@@ -110,6 +110,14 @@ TEST_F(CanvasTest, ShapesUsePenForOutlinesAndBrushForFillsWithoutRightAndBottomE
   b2->Canvas()->Rectangle(2, 2, 9, 9);
   EXPECT_EQ(At(b2.get(), 2, 2), clBlack);
   EXPECT_EQ(At(b2.get(), 7, 7), clWhite);
+
+  // The markers never reach the device as colours: clNone fills white, clDefault black.
+  b2->Canvas()->Brush()->SetColor(clNone);
+  b2->Canvas()->FillRect(Rect(0, 0, 1, 1));
+  EXPECT_EQ(At(b2.get(), 0, 0), clWhite);
+  b2->Canvas()->Brush()->SetColor(clDefault);
+  b2->Canvas()->FillRect(Rect(0, 0, 1, 1));
+  EXPECT_EQ(At(b2.get(), 0, 0), clBlack);
 }
 
 TEST_F(CanvasTest, LinesExcludeTheEndPointAndPenModeCombinesWithTheDestination) {

@@ -84,6 +84,14 @@ TEST_F(ImgListTest, AddWithAMaskBitmapAndOutOfRangeDrawsNothing) {
   EXPECT_EQ(px[0], clBlue);
   EXPECT_EQ(px[1], clFuchsia);
   EXPECT_EQ(Drawn(l.get(), 2, clBlue), std::vector<TColor>(16, clBlue));
+
+  // A colour mask: only its white pixels are transparent.
+  auto colourMask = FilledBitmap(8, 4, clSilver);
+  colourMask->Canvas()->SetPixel(2, 0, clWhite);
+  EXPECT_EQ(l->Add(src.get(), colourMask.get()), 2);
+  auto masked = Drawn(l.get(), 2, clBlue);
+  EXPECT_EQ(masked[0], clFuchsia);
+  EXPECT_EQ(masked[2], clBlue);
   EXPECT_EQ(Drawn(l.get(), -1, clBlue), std::vector<TColor>(16, clBlue));
 }
 
