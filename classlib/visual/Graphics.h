@@ -99,8 +99,8 @@ bool CharsetToIdent(Integer Charset, String& Ident);
 bool IdentToCharset(const String& Ident, Integer& Charset);
 
 // Graphics unit start-up: registers the ident tables of TColor, TCursor and TFontCharset
-// with the reader and the persistent graphics classes (with TImageList). Counted: only the first
-// GraphicsInitialize and the last GraphicsFinalize do the work.
+// with the reader, the persistent graphics classes and TImageList, and the picture file
+// formats. Counted: only the first GraphicsInitialize and the last GraphicsFinalize work.
 void GraphicsInitialize();
 void GraphicsFinalize();
 
