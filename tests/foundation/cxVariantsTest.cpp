@@ -167,6 +167,15 @@ TEST(TypedStreamTest, ExtendedFloatsConvertExactly) {
   EXPECT_EQ(read("00 00 00 00 00 00 00 80 FE FF"), -std::numeric_limits<double>::infinity());
   EXPECT_TRUE(std::isnan(read("01 00 00 00 00 00 00 C0 FF 7F")));
   EXPECT_EQ(read("00 00 00 00 00 00 00 00 00 00"), 0.0);
+  // Just above half the smallest subnormal: rounded once it is that subnormal (rounding
+  // first to 53 bits and then again to the subnormal unit would give 0).
+  EXPECT_EQ(read("08 00 00 00 00 00 00 80 CC 3B"), std::numeric_limits<double>::denorm_min());
+  EXPECT_EQ(read("00 00 00 00 00 00 00 80 CC 3B"), 0.0) << "exactly half: ties to even";
+  EXPECT_EQ(read("00 00 00 00 00 00 00 C0 CB 3B"), 0.0) << "below half";
+  EXPECT_EQ(read("00 00 00 00 00 00 00 C0 CC 3B"), std::numeric_limits<double>::denorm_min()) << "three quarters";
+  EXPECT_EQ(read("00 00 00 00 00 00 00 C0 CD 3B"), 2 * std::numeric_limits<double>::denorm_min()) << "1.5: to even";
+  // An unnormal (integer bit clear, exponent not zero) is no number.
+  EXPECT_TRUE(std::isnan(read("00 00 00 00 00 00 00 40 FF 3F")));
 
   double values[] = {0.0, -0.0, 1.0, 3.141592653589793, -1e-310, 5e-324, 1.7976931348623157e308, 1e-5};
   for (double d : values) {
