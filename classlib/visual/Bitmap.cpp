@@ -1,5 +1,6 @@
 // Graphics and bitmaps: sizes and pixel formats, the bitmap's own canvas, transparency,
 // drawing into other canvases, and BMP/PNG loading and saving.
+#include "classlib/core/Filer.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/visual/Graphics.h"
 #include "platform/gdi/Codecs.h"
@@ -75,6 +76,20 @@ void TGraphic::SetTransparent(bool Value) {
 void TGraphic::Changed(TObject*) {
   FModified = true;
   if (OnChange) OnChange(this);
+}
+
+void TGraphic::DefineProperties(TFiler& Filer) {
+  inherited::DefineProperties(Filer);
+  Filer.DefineBinaryProperty(
+      "Data",
+      [this](TStream& s) {
+        try {
+          LoadFromStream(s);
+        } catch (const EInvalidGraphic& e) {
+          throw EReadError(e.Message());
+        }
+      },
+      [this](TStream& s) { SaveToStream(s); }, !Empty());
 }
 
 void TGraphic::LoadFromFile(const String& FileName) {
