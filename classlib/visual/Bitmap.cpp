@@ -338,6 +338,16 @@ void TBitmap::Assign(TPersistent* Source) {
 
 void TBitmap::Mask(TColor TransparentColor) {
   if (Empty()) return;
+  if (GetMonochrome()) {
+    // Already black and white: white is transparent as it stands, black by inverting.
+    const COLORREF c = ColorToDevice(TransparentColor);
+    if (!NearerWhite(Pixel(GetRValue(c)) << 16 | Pixel(GetGValue(c)) << 8 | GetBValue(c))) {
+      HDC dc = Canvas()->GetHandle();
+      PatBlt(dc, 0, 0, FWidth, FHeight, DSTINVERT);
+    }
+    Changed(this);
+    return;
+  }
   HBITMAP mono = CreateBitmap(FWidth, FHeight, 1, 1, nullptr);
   if (!mono) throw EOutOfResources("Out of system resources");
   HDC src = Canvas()->GetHandle();
