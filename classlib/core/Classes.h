@@ -63,7 +63,7 @@ class TComponent : public TPersistent {
   String GetNamePath() const override;
 
   const String& GetName() const { return FName; }
-  void SetName(const String& NewName);
+  virtual void SetName(const String& NewName);
   Integer GetTag() const { return FTag; }
   void SetTag(Integer v) { FTag = v; }
 

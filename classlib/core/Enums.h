@@ -23,7 +23,8 @@ class TEnumType {
   TEnumType(const char* typeName, const char* nameList);
   const String& Name() const { return FName; }
   int Count() const { return int(FNames.size()); }
-  const String& ValueName(int ordinal) const { return FNames[size_t(ordinal)]; }
+  // Raises ERangeError for an ordinal outside the enumeration.
+  const String& ValueName(int ordinal) const;
   // Ordinal of a value name (case-insensitive), or -1.
   int IndexOf(std::string_view name) const;
 

@@ -4,7 +4,9 @@
 // root's published methods by name.
 //
 // Every error the reader raises for bad data is an EReadError whose message ends with
-// the stream offset of the offending item; a missing class raises EClassNotFound.
+// the stream offset of the offending item (a setter's own error comes wrapped as
+// "Error reading Name.Prop: ..."); a missing class raises EClassNotFound. Errors from
+// Loaded pass through as they are, after every component has had its Loaded.
 #pragma once
 
 #include "classlib/core/Classes.h"
@@ -49,8 +51,13 @@ double ExtendedToDouble(const Byte In[10]);
 // Reads the component stored as RCDATA resource ResName into Instance (or into a new
 // instance of the class it names when Instance is nullptr).
 TComponent* ReadComponentRes(const String& ResName, TComponent* Instance);
+// Reads into Instance the RCDATA descriptions named after its class and its ancestors
+// below RootAncestor, ancestors first (how a form finds its own description). False when
+// none of them has one.
+bool InitInheritedComponent(TComponent* Instance, const TClass& RootAncestor);
 
 // ---- Filers ----
+// Filers are objects like any other: Owned<TReader> r(New<TReader>(stream)).
 
 class TFiler : public TObject {
   TL_CLASS(TFiler, TObject)
@@ -152,7 +159,8 @@ class TReader : public TFiler {
 
   TValueType NextValue();
   TValueType ReadValue();
-  bool EndOfList() { return NextValue() == TValueType::vaNull; }
+  // True at the zero byte that ends a list (of values, properties or components).
+  bool EndOfList();
   void ReadListBegin() { CheckValue(TValueType::vaList); }
   void ReadListEnd() { CheckValue(TValueType::vaNull); }
   void CheckValue(TValueType Value);

@@ -314,7 +314,7 @@ bool TIniFile::TStamp::operator==(const TStamp& o) const {
          MTime.tv_sec == o.MTime.tv_sec && MTime.tv_nsec == o.MTime.tv_nsec;
 }
 
-TIniFile::TIniFile(const String& FileName) : FFileName(FileName) { FDoc.Clear(); }
+TIniFile::TIniFile(const String& FileName) : FFileName(FileName) {}
 
 namespace {
 

@@ -25,6 +25,7 @@
 // lines that were written. Pure text work: no file access.
 class TIniDocument {
  public:
+  TIniDocument() { Clear(); }
   // Replaces the content. Never fails: text that is not INI syntax is kept as inert lines.
   void Parse(const String& Text);
   String Text() const;

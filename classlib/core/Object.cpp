@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <string>
 
 // ---- TEnumType ----
 
@@ -19,6 +20,12 @@ TEnumType::TEnumType(const char* typeName, const char* nameList) : FName(typeNam
       cur += *p;
   }
   flush();
+}
+
+const String& TEnumType::ValueName(int ordinal) const {
+  if (ordinal < 0 || ordinal >= Count())
+    throw ERangeError("Value " + std::to_string(ordinal) + " is out of the range of " + FName);
+  return FNames[size_t(ordinal)];
 }
 
 int TEnumType::IndexOf(std::string_view name) const {
@@ -189,6 +196,15 @@ void TClass::SetMessages(std::vector<TMessageEntry> entries) {
     else
       FMessages.push_back(e);
   }
+}
+
+const TPropInfo* GetPropInfo(const TObject* Instance, std::string_view PropName) {
+  return Instance ? Instance->ClassType().FindProperty(PropName) : nullptr;
+}
+
+bool IsStoredProp(const TObject* Instance, std::string_view PropName) {
+  const TPropInfo* p = GetPropInfo(Instance, PropName);
+  return p && p->IsStored(Instance);
 }
 
 // ---- Registry ----

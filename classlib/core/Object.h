@@ -10,6 +10,12 @@
 //   TL_DEFINE_CLASS(TShape, [](auto& c) {                 // in the .cpp
 //     c.Property("Width", &TShape::GetWidth, &TShape::SetWidth).Default(10);
 //   });
+//
+// Message handlers: a map before TL_DEFINE_CLASS in the same .cpp; a handler passes a
+// message on to the parent classes' handlers (else DefaultHandler) with TL_INHERITED.
+//
+//   TL_MESSAGES(TShape, TL_ON(WM_PAINT, WMPaint), TL_ON(CM_MOUSEENTER, CMMouseEnter))
+//   void TShape::WMPaint(TMessage& Message) { ...; TL_INHERITED(Message); }
 #pragma once
 
 #include "classlib/core/Enums.h"
@@ -282,6 +288,11 @@ TMetaClass<Base, A...> ClassOf() {
   return {&T::StaticClass(), [](A... a) -> Base* { return new T(a...); }};
 }
 
+// The published property PropName of Instance's class, or nullptr.
+const TPropInfo* GetPropInfo(const TObject* Instance, std::string_view PropName);
+// The property's stored predicate for Instance; false when there is no such property.
+bool IsStoredProp(const TObject* Instance, std::string_view PropName);
+
 // ---- Class registry (filled by the units' Initialize) ----
 
 // Registering the same class twice is harmless; another class with a registered name
@@ -455,6 +466,21 @@ class TClassBuilder {
   TPropBuilder Property(const char* name, G (GC::*getter)() const) {
     using V = tl_detail::Bare<G>;
     std::function<V(const C*)> get = [getter](const C* o) -> V { return (o->*getter)(); };
+    return Add<V>(name, std::move(get), nullptr);
+  }
+  // Getters that are not const (as some classes declare them) are called the same way.
+  template <class GC, class G, class SC, class SArg>
+  TPropBuilder Property(const char* name, G (GC::*getter)(), void (SC::*setter)(SArg)) {
+    using V = tl_detail::Bare<G>;
+    static_assert(std::is_same_v<V, tl_detail::Bare<SArg>>, "getter and setter types differ");
+    std::function<V(const C*)> get = [getter](const C* o) -> V { return (const_cast<C*>(o)->*getter)(); };
+    std::function<void(C*, V)> set = [setter](C* o, V v) { (o->*setter)(std::move(v)); };
+    return Add<V>(name, std::move(get), std::move(set));
+  }
+  template <class GC, class G>
+  TPropBuilder Property(const char* name, G (GC::*getter)()) {
+    using V = tl_detail::Bare<G>;
+    std::function<V(const C*)> get = [getter](const C* o) -> V { return (const_cast<C*>(o)->*getter)(); };
     return Add<V>(name, std::move(get), nullptr);
   }
   template <class FC, class V>

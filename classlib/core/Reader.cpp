@@ -71,6 +71,15 @@ TValueType TReader::NextValue() {
   return t;
 }
 
+bool TReader::EndOfList() {
+  // A raw peek: component headers may start with a flags byte that is no value type.
+  FItemPos = FStream.GetPosition();
+  Byte b;
+  Read(&b, 1);
+  FStream.Seek(-1, TSeekOrigin::soCurrent);
+  return b == 0;
+}
+
 void TReader::CheckValue(TValueType Value) {
   TValueType t = ReadValue();
   if (t != Value) {
@@ -416,7 +425,10 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
       if (!first) first = std::current_exception();
     }
   }
-  if (first) std::rethrow_exception(first);
+  if (first) {
+    if (created) Root->Free();  // the caller never sees it
+    std::rethrow_exception(first);
+  }
   return Root;
 }
 

@@ -216,25 +216,27 @@ void TStrings::SetText(const String& Value) {
   EndUpdate();
 }
 
-String TStrings::GetDelimitedText() const {
+String TStrings::GetDelimitedText() const { return JoinDelimited(FDelimiter, FQuoteChar); }
+
+String TStrings::JoinDelimited(Char Delimiter, Char Quote) const {
   Integer n = GetCount();
-  if (n == 1 && Get(0).empty()) return String(2, FQuoteChar);
+  if (n == 1 && Get(0).empty()) return String(2, Quote);
   String r;
   for (Integer i = 0; i < n; ++i) {
     String s = Get(i);
     bool quote = std::any_of(s.begin(), s.end(), [&](char ch) {
-      return static_cast<unsigned char>(ch) <= ' ' || ch == FQuoteChar || ch == FDelimiter;
+      return static_cast<unsigned char>(ch) <= ' ' || ch == Quote || ch == Delimiter;
     });
     if (quote) {
-      String q(1, FQuoteChar);
+      String q(1, Quote);
       for (char ch : s) {
         q += ch;
-        if (ch == FQuoteChar) q += ch;
+        if (ch == Quote) q += ch;
       }
-      q += FQuoteChar;
+      q += Quote;
       s = q;
     }
-    if (i > 0) r += FDelimiter;
+    if (i > 0) r += Delimiter;
     r += s;
   }
   return r;
@@ -283,16 +285,7 @@ void TStrings::SetDelimitedText(const String& Value) {
   EndUpdate();
 }
 
-String TStrings::GetCommaText() const {
-  TStrings* self = const_cast<TStrings*>(this);
-  Char d = FDelimiter, q = FQuoteChar;
-  self->FDelimiter = ',';
-  self->FQuoteChar = '"';
-  String r = GetDelimitedText();
-  self->FDelimiter = d;
-  self->FQuoteChar = q;
-  return r;
-}
+String TStrings::GetCommaText() const { return JoinDelimited(',', '"'); }
 
 void TStrings::SetCommaText(const String& Value) {
   Char d = FDelimiter, q = FQuoteChar;

@@ -83,6 +83,7 @@ class TStrings : public TPersistent {
   void CheckIndex(Integer Index) const;
 
  private:
+  String JoinDelimited(Char Delimiter, Char Quote) const;
   void ReadData(TReader& Reader);
   void WriteData(TWriter& Writer);
   Integer FUpdateCount = 0;

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -279,6 +280,17 @@ TEST_F(IniFileTest, AFailedWriteLeavesTheOldFileWholeAndIsReported) {
   EXPECT_EQ(Entries(), Strings{"w.ini"});
 }
 
+TEST_F(IniFileTest, AFolderThatCannotBeWrittenIsReportedAndTheFileKept) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+  Put("ro.ini", "[a]\nx=1\n");
+  ::chmod(dir.c_str(), 0555);
+  auto ini = Open(Path("ro.ini"));
+  EXPECT_THROW(ini->WriteInteger("a", "x", 2), EIniFileException);
+  ::chmod(dir.c_str(), 0755);
+  EXPECT_EQ(Get("ro.ini"), "[a]\nx=1\n");
+  EXPECT_EQ(ini->ReadInteger("a", "x", 0), 1);
+}
+
 TEST_F(IniFileTest, AnUnreadableFileReadsAsEmptyAndIsNeverOverwritten) {
   fs::create_directory(Path("config.ini"));
   auto ini = Open(Path("config.ini"));
@@ -334,4 +346,8 @@ TEST(IniDocument, ARoundTripKeepsTheTextAndEveryValue) {
   ASSERT_TRUE(again.FindValue("a", "x", v));
   EXPECT_EQ(v, "1");
   EXPECT_EQ(again.Text(), "; head\n[a]\nx = 1\n\n[b]\ny=three\n");
+
+  TIniDocument fresh;
+  fresh.SetValue("s", "k", "v");
+  EXPECT_EQ(fresh.Text(), "[s]\nk=v\n");
 }

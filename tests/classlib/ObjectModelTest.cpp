@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "classlib/core/Classes.h"
+#include "classlib/core/Lists.h"
 
 #include <string>
 #include <vector>
@@ -92,6 +93,7 @@ class TWidget : public TPersistent {
   void SetColours(TTestColours v) { FColours = v; }
   const String& GetCaption() const { return FCaption; }
   void SetCaption(const String& v) { FCaption = v; }
+  Int64 GetTicks() { return ++FTicks; }  // not const, as some classes declare getters
   TNotifyEvent OnChange;
 
  private:
@@ -104,6 +106,7 @@ class TWidget : public TPersistent {
   TTestColour FColour = TTestColour::tcRed;
   TTestColours FColours;
   String FCaption;
+  Int64 FTicks = 0;
 };
 TL_DEFINE_CLASS(TWidget, [](auto& c) {
   c.Property("Width", &TWidget::GetWidth, &TWidget::SetWidth).Default(10).Stored(&TWidget::IsWidthStored);
@@ -112,6 +115,7 @@ TL_DEFINE_CLASS(TWidget, [](auto& c) {
   c.Property("Caption", &TWidget::GetCaption, &TWidget::SetCaption);
   c.Property("Small", &TWidget::GetSmall, &TWidget::SetSmall);
   c.Event("OnChange", &TWidget::OnChange);
+  c.Property("Ticks", &TWidget::GetTicks);
 })
 
 class TWideWidget : public TWidget {
@@ -387,19 +391,29 @@ TEST(Properties, KindsAreInferredFromAccessors) {
   EXPECT_EQ(w->GetCaption(), "Hi");
   EXPECT_EQ(c.FindProperty("Colour")->DefaultOrd, 1);
   w->SetWidth(99);
-  EXPECT_FALSE(c.FindProperty("Width")->IsStored(w.get()));
+  EXPECT_FALSE(IsStoredProp(w.get(), "Width"));
   w->SetWidth(5);
-  EXPECT_TRUE(c.FindProperty("Width")->IsStored(w.get()));
+  EXPECT_TRUE(IsStoredProp(w.get(), "width"));
+  EXPECT_TRUE(IsStoredProp(w.get(), "Caption"));  // no predicate: stored
+  EXPECT_FALSE(IsStoredProp(w.get(), "Missing"));
+  EXPECT_EQ(GetPropInfo(w.get(), "COLOUR"), c.FindProperty("Colour"));
+  EXPECT_EQ(GetPropInfo(nullptr, "Colour"), nullptr);
 }
 
 TEST(Properties, RedeclaredPropertyKeepsItsPlaceWithTheNewDefault) {
   const auto& props = TWideWidget::StaticClass().Properties();
   std::vector<std::string> names;
   for (const TPropInfo* p : props) names.push_back(p->Name);
-  EXPECT_EQ(names, (std::vector<std::string>{"Width", "Colour", "Colours", "Caption", "Small", "OnChange", "Ratio"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"Width", "Colour", "Colours", "Caption", "Small", "OnChange", "Ticks", "Ratio"}));
   EXPECT_EQ(props[0]->DefaultOrd, 20);
   EXPECT_EQ(TWidget::StaticClass().FindProperty("Width")->DefaultOrd, 10);
-  EXPECT_EQ(props[6]->Kind, TPropKind::Double);
+  EXPECT_EQ(props[7]->Kind, TPropKind::Double);
+  EXPECT_EQ(props[6]->Kind, TPropKind::Int64);
+  EXPECT_FALSE(props[6]->Writable());
+  Owned<TWideWidget> w(New<TWideWidget>());
+  EXPECT_EQ(props[6]->GetOrd(w.get()), 1);
+  EXPECT_EQ(props[6]->GetOrd(w.get()), 2);
 }
 
 TEST(Properties, EventsCompareByIdentityAndTravelErased) {
@@ -466,4 +480,48 @@ TEST(MetaClass, CreatesTheChosenClassTwoPhase) {
   EXPECT_EQ(cls.Class, &TCircle::StaticClass());
   EXPECT_TRUE(cls == (ClassOf<TCircle, TShapeBase, int>()));
   EXPECT_FALSE(cls == (ClassOf<TShapeBase, TShapeBase, int>()));
+}
+
+namespace {
+class IGreeter : public IInterface {
+ public:
+  virtual std::string Greet() const = 0;
+};
+class ICounter : public IInterface {
+ public:
+  virtual int Next() = 0;
+};
+class TGreeter : public TPersistent, public IGreeter {
+  TL_CLASS(TGreeter, TPersistent)
+ public:
+  std::string Greet() const override { return "hello"; }
+};
+}  // namespace
+TL_DEFINE_CLASS(TGreeter)
+
+TEST(Interfaces, SupportsCrossCastsAndTheListOwnsNothing) {
+  Owned<TGreeter> g(New<TGreeter>());
+  TObject* asObject = g.get();
+  IGreeter* greeter = nullptr;
+  EXPECT_TRUE(Supports(asObject, greeter));
+  EXPECT_EQ(greeter->Greet(), "hello");
+  EXPECT_EQ(Supports<ICounter>(asObject), nullptr);
+  EXPECT_EQ(Supports<IGreeter>(static_cast<TObject*>(nullptr)), nullptr);
+  // Back from the interface to the object.
+  EXPECT_EQ(dynamic_cast<TObject*>(greeter), asObject);
+
+  Owned<TInterfaceList> list(New<TInterfaceList>());
+  list->Add(greeter);
+  list->Add(greeter);
+  EXPECT_EQ(list->IndexOf(greeter), 0);
+  EXPECT_EQ(list->Remove(greeter), 0);
+  EXPECT_EQ(list->Count(), 1);
+  EXPECT_THROW(list->Items(1), EListError);
+  list->Clear();
+  EXPECT_EQ(g->Greet(), "hello");  // still alive: the list never freed it
+}
+
+TEST(Enums, OutOfRangeOrdinalsAreRangeErrors) {
+  EXPECT_THROW(EnumInfo<TTestColour>::Type().ValueName(3), ERangeError);
+  EXPECT_THROW(EnumInfo<TTestColour>::Type().ValueName(-1), ERangeError);
 }

@@ -468,3 +468,115 @@ TEST_F(ComponentStream, VariantPropertiesKeepTheirTypes) {
   }));
   EXPECT_NE(msg.find("Invalid variant value vaSet"), std::string::npos) << msg;
 }
+
+namespace {
+// Old streams carry properties this class no longer publishes.
+class TLegacyPart : public TStreamPart {
+  TL_CLASS(TLegacyPart, TStreamPart)
+ public:
+  using TStreamPart::TStreamPart;
+  bool OldFlag = false;
+
+ protected:
+  void DefineProperties(TFiler& Filer) override {
+    inherited::DefineProperties(Filer);
+    Filer.DefineProperty("OldFlag", [this](TReader& r) { OldFlag = r.ReadBoolean(); }, nullptr, false);
+    Filer.DefineProperty("Ignored", nullptr, nullptr, false);
+  }
+};
+
+class TFailingPart : public TStreamPart {
+  TL_CLASS(TFailingPart, TStreamPart)
+ public:
+  using TStreamPart::TStreamPart;
+
+ protected:
+  void Loaded() override {
+    inherited::Loaded();
+    throw EInvalidOperation("cannot finish loading");
+  }
+};
+}  // namespace
+TL_DEFINE_CLASS(TLegacyPart)
+TL_DEFINE_CLASS(TFailingPart)
+
+namespace {
+String Binary(const String& text) {
+  Owned<TMemoryStream> m(New<TMemoryStream>());
+  ObjectTextToBinary(text, *m);
+  return String(reinterpret_cast<const char*>(m->Memory()), size_t(m->GetSize()));
+}
+}  // namespace
+
+TEST_F(ComponentStream, LegacyPropertiesAreReadOrSkippedThroughDefineProperties) {
+  RegisterClass(TLegacyPart::StaticClass());
+  Owned<TComponent> root(Read(Binary("object R: TStreamRoot\n"
+                                     "  object L: TLegacyPart\n"
+                                     "    OldFlag = True\n"
+                                     "    Ignored = ('a' (1 2) [x] <item N = 1 end> {00})\n"
+                                     "    Count = 3\n"
+                                     "  end\n"
+                                     "end")));
+  auto* l = static_cast<TLegacyPart*>(root->FindComponent("L"));
+  ASSERT_NE(l, nullptr);
+  EXPECT_TRUE(l->OldFlag);
+  EXPECT_EQ(l->GetCount(), 3);
+  // Defined properties are written only when they say they have data.
+  EXPECT_EQ(Write(l).find("OldFlag"), String::npos);
+  UnRegisterClass(TLegacyPart::StaticClass());
+}
+
+TEST_F(ComponentStream, InheritedChildrenAreFoundNotCreated) {
+  String bytes = Binary("object Main: TStreamRoot\n  inherited Kid: TStreamPart\n    Count = 9\n  end\nend");
+  Owned<TStreamRoot> target(New<TStreamRoot>(nullptr));
+  auto* kid = New<TStreamPart>(target.get());
+  kid->SetName("Kid");
+  Read(bytes, target.get());
+  EXPECT_EQ(kid->GetCount(), 9);
+  EXPECT_EQ(target->ComponentCount(), 1);
+  EXPECT_EQ(kid->StateAtLoaded.size(), 2u);  // it was loaded with the rest
+
+  std::string msg = ReadError(bytes);
+  EXPECT_NE(msg.find("Ancestor for 'Kid' not found"), std::string::npos) << msg;
+}
+
+TEST_F(ComponentStream, ReferencesIntoAnotherRootAreWrittenWithItsName) {
+  Owned<TStreamRoot> main(New<TStreamRoot>(nullptr)), other(New<TStreamRoot>(nullptr));
+  main->SetName("Main");
+  other->SetName("Other");
+  auto* b = New<TStreamPart>(other.get());
+  b->SetName("B");
+  main->SetBuddy(b);
+  String bytes = Write(main.get());
+  EXPECT_NE(bytes.find(String("\x05" "Buddy\x07\x07" "Other.B", 15)), String::npos);
+  EXPECT_NE(ReadError(bytes).find("Other.B not found"), std::string::npos);
+  // A component without a name cannot be referred to: nothing is written.
+  auto* anonymous = New<TStreamPart>(other.get());
+  main->SetBuddy(anonymous);
+  EXPECT_EQ(Write(main.get()).find("Buddy"), String::npos);
+}
+
+TEST_F(ComponentStream, AFailingLoadedStillLoadsTheRestAndFreesTheNewRoot) {
+  RegisterClass(TFailingPart::StaticClass());
+  try {
+    Read(Binary("object R: TStreamRoot\n  object F: TFailingPart\n  end\n  object P: TStreamPart\n  end\nend"));
+    ADD_FAILURE() << "Loaded's error was lost";
+  } catch (const EInvalidOperation& e) {
+    EXPECT_EQ(e.Message(), "cannot finish loading");
+  }
+  Owned<TStreamRoot> target(New<TStreamRoot>(nullptr));
+  EXPECT_THROW(Read(Binary("object R: TStreamRoot\n  object F: TFailingPart\n  end\n  object P: TStreamPart\n  end\nend"),
+                    target.get()),
+               EInvalidOperation);
+  auto* p = static_cast<TStreamPart*>(target->FindComponent("P"));
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->StateAtLoaded.size(), 2u);
+  EXPECT_FALSE(target->FindComponent("F")->InState(TComponentStateItem::csLoading));
+  UnRegisterClass(TFailingPart::StaticClass());
+}
+
+TEST_F(ComponentStream, AnEnumOutsideItsRangeIsAWriteErrorNotACrash) {
+  Owned<TStreamRoot> r(New<TStreamRoot>(nullptr));
+  r->SetFruit(TFruit(9));
+  EXPECT_THROW(Write(r.get()), ERangeError);
+}

@@ -141,3 +141,38 @@ TEST(TResourceStream, ReadsLinkedDataAndRefusesWrites) {
   EXPECT_THROW(ReadComponentRes("NOSUCHFORM", nullptr), EResNotFound);
   UnregisterResourceTable("streams_test");
 }
+
+namespace {
+class TDerivedRoot : public TStreamRoot {
+  TL_CLASS(TDerivedRoot, TStreamRoot)
+ public:
+  using TStreamRoot::TStreamRoot;
+};
+}  // namespace
+TL_DEFINE_CLASS(TDerivedRoot)
+
+TEST(TResourceStream, InheritedDescriptionsLoadAncestorsFirst) {
+  RegisterStreamTestClasses();
+  auto convert = [](const char* text) {
+    Owned<TMemoryStream> m(New<TMemoryStream>());
+    ObjectTextToBinary(text, *m);
+    return String(reinterpret_cast<const char*>(m->Memory()), size_t(m->GetSize()));
+  };
+  static String base, derived;
+  base = convert("object Base: TStreamRoot\n  Caption = 'base'\n  Count = 1\n  object Kid: TStreamPart\n  end\nend");
+  derived = convert("inherited Derived: TDerivedRoot\n  Count = 2\n  inherited Kid: TStreamPart\n    Small = 5\n  end\nend");
+  static const ResourceItem items[] = {
+      {10, 0, "TSTREAMROOT", reinterpret_cast<const Byte*>(base.data()), base.size(), 0, 0},
+      {10, 0, "TDERIVEDROOT", reinterpret_cast<const Byte*>(derived.data()), derived.size(), 0, 0}};
+  RegisterResourceTable({"inherit_test", items, 2});
+  Owned<TDerivedRoot> form(New<TDerivedRoot>(nullptr));
+  EXPECT_TRUE(InitInheritedComponent(form.get(), TComponent::StaticClass()));
+  EXPECT_EQ(form->GetCaption(), "base");
+  EXPECT_EQ(form->GetCount(), 2);
+  EXPECT_EQ(form->GetName(), "Derived");
+  ASSERT_EQ(form->ComponentCount(), 1);
+  EXPECT_EQ(static_cast<TStreamPart*>(form->Components(0))->GetSmall(), 5);
+  Owned<TStreamPart> plain(New<TStreamPart>(nullptr));
+  EXPECT_FALSE(InitInheritedComponent(plain.get(), TComponent::StaticClass()));
+  UnregisterResourceTable("inherit_test");
+}

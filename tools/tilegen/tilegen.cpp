@@ -4,7 +4,7 @@
 //
 // A tile draws its cell as part of the group's shape: a square inset from the sides that
 // have no same-colour neighbour, with rounded corners where neither side joins, and a
-// bridge to each joined side, so a group reads as one joined piece. A dark rim follows
+// bridge to each joined side, so a group reads as one joined shape. A dark rim follows
 // the outer edges. Colours differ in lightness (CIELAB L* at least 8 apart) and each has
 // its own inner mark, so they can be told apart without seeing hue.
 //
