@@ -57,6 +57,7 @@ void TControl::BeforeDestruction() {
   if (Application) Application->ControlDestroyed(this);
   CaptureControlDestroyed(this);
   if (Dragging()) CancelDrag();
+  DragTargetDestroyed(this);
   if (FParent) {
     try {
       FParent->RemoveControl(this);

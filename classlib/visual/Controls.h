@@ -502,6 +502,8 @@ void CaptureControlDestroyed(TControl* Control);
 void CancelDrag();
 // Whether a drag (or a drag waiting for its threshold) is in progress.
 bool DragActive();
+// Forgets a control being destroyed as the target under a drag.
+void DragTargetDestroyed(TControl* Control);
 
 // ---- Mouse ----------------------------------------------------------------------------------
 
