@@ -76,10 +76,10 @@ class TestFontInstance final : public FontInstance {
  private:
   static bool IsBlank(Byte ch) { return ch <= 0x20 || ch == 0xA0 || ch == 0x7F; }
 
-  CachedGlyph Load(Byte ch) override {
+  CachedGlyph Load(Byte ch, bool image) override {
     CachedGlyph g;
     g.Advance = advance_;
-    if (IsBlank(ch)) return g;
+    if (IsBlank(ch) || !image) return g;
     GlyphImage& img = g.Image;
     img.Left = 0;
     img.Top = -(metrics_.Ascent - metrics_.InternalLeading);
@@ -211,6 +211,7 @@ class FreeTypeFontInstance final : public FontInstance {
     double xScale = 1.0;
     if (width > 0 && naturalAverage > 0) {
       xScale = std::min<double>(width, kMaxEm) / naturalAverage;
+      xScale = std::min(xScale, kMaxEm / ppem);   // glyphs no wider than the largest size
     }
     xppem_ = static_cast<FT_F26Dot6>(std::lround(ppem * xScale * 64));
     yppem_ = static_cast<FT_F26Dot6>(std::lround(ppem * 64));
@@ -273,13 +274,14 @@ class FreeTypeFontInstance final : public FontInstance {
     return 0;
   }
 
-  CachedGlyph Load(Byte ch) override {
+  CachedGlyph Load(Byte ch, bool image) override {
     CachedGlyph g;
     FreeTypeFace* face = nullptr;
     FT_UInt index = Lookup(ch, face);
     if (!face->Load(index)) return g;
     FT_GlyphSlot slot = face->Face()->glyph;
     g.Advance = static_cast<Integer>((slot->advance.x + 32) >> 6);
+    if (!image) return g;
     if (slot->format != FT_GLYPH_FORMAT_BITMAP &&
         FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) {
       return g;
@@ -320,10 +322,28 @@ std::map<CacheKey, std::unique_ptr<FontInstance>>& Cache() {
 
 // ---------------------------------------------------------------------------------
 
-const FontInstance::CachedGlyph& FontInstance::Glyph(Byte ch) {
-  auto& slot = glyphs_[ch];
-  if (!slot) slot = std::make_unique<CachedGlyph>(Load(ch));
-  return *slot;
+void FontInstance::Store(Byte ch, CachedGlyph&& g, bool image) {
+  advances_[ch] = g.Advance;
+  haveAdvance_[ch] = true;
+  if (!image || images_[ch]) return;
+  // Small sizes keep every image; large ones start over when the budget is spent.
+  constexpr size_t kImageBudget = size_t(8) << 20;
+  if (imageBytes_ + g.Image.Coverage.size() > kImageBudget) {
+    for (auto& image : images_) image.reset();
+    imageBytes_ = 0;
+  }
+  imageBytes_ += g.Image.Coverage.size();
+  images_[ch] = std::make_unique<GlyphImage>(std::move(g.Image));
+}
+
+Integer FontInstance::Advance(Byte ch) {
+  if (!haveAdvance_[ch]) Store(ch, Load(ch, false), false);
+  return advances_[ch];
+}
+
+const GlyphImage& FontInstance::Image(Byte ch) {
+  if (!images_[ch]) Store(ch, Load(ch, true), true);
+  return *images_[ch];
 }
 
 void TextPath::MoveTo(double x, double y) {

@@ -3,8 +3,17 @@
 // 96 DPI. No device context is needed here; the text functions build on it.
 //
 // Faces come from a fixed table (FontFaces.cpp): each logical name maps to one packaged
-// family and reports a fixed TrueType flag. The built-in face "Tessaloom Test" needs no
-// files and has exactly known metrics and box glyphs, for layout and pixel tests:
+// family and reports a fixed TrueType flag:
+//   "MS Sans Serif", "MS Shell Dlg", "System"  -> Liberation Sans, not TrueType
+//   "Tahoma", "Arial", "MS Shell Dlg 2"        -> Liberation Sans, TrueType
+//   "Courier New"                              -> Liberation Mono, TrueType
+//   any other name -> as "MS Sans Serif" (as "Arial" when only TrueType output is asked).
+// Characters a family lacks come from DejaVu Sans. Faces that are not TrueType ignore the
+// escapement, as raster faces cannot be turned. The orientation is kept but glyphs always
+// turn with the escapement.
+//
+// The built-in face "Tessaloom Test" needs no files and has exactly known metrics and box
+// glyphs, for layout and pixel tests:
 //   - character height (em) E and cell height H:
 //       Height < 0: E = -Height, internal leading = round(E/4), H = E + internal leading;
 //       Height > 0: H = Height, internal leading = round(H/5), E = H - internal leading;
@@ -24,7 +33,6 @@
 
 #include <array>
 #include <memory>
-#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -103,8 +111,10 @@ class FontInstance {
   // The face name the table reports for this font (GetTextFaceA).
   const String& FaceName() const { return faceName_; }
 
-  Integer Advance(Byte ch) { return Glyph(ch).Advance; }
-  const GlyphImage& Image(Byte ch) { return Glyph(ch).Image; }
+  Integer Advance(Byte ch);
+  // The reference stays valid until the next Advance or Image call: images of large sizes
+  // are not all kept (the cache holds a bounded number of bytes).
+  const GlyphImage& Image(Byte ch);
   // Appends the outline of `ch` drawn with its pen position at (penX, baselineY).
   virtual void AppendOutline(Byte ch, double penX, double baselineY, TextPath& path) = 0;
 
@@ -114,14 +124,19 @@ class FontInstance {
     GlyphImage Image;
   };
   FontInstance() = default;
-  virtual CachedGlyph Load(Byte ch) = 0;
-  const CachedGlyph& Glyph(Byte ch);
+  // The glyph's advance, and its image when `image` is set.
+  virtual CachedGlyph Load(Byte ch, bool image) = 0;
 
   FontMetrics metrics_;
   String faceName_;
 
  private:
-  std::array<std::unique_ptr<CachedGlyph>, 256> glyphs_;
+  void Store(Byte ch, CachedGlyph&& g, bool image);
+
+  std::array<Integer, 256> advances_{};
+  std::array<bool, 256> haveAdvance_{};
+  std::array<std::unique_ptr<GlyphImage>, 256> images_;
+  size_t imageBytes_ = 0;
 };
 
 // The realised font for a description. The reference stays valid until the next call

@@ -17,6 +17,8 @@ constexpr Integer kMaxText = 1 << 20;
 const Byte* Bytes(LPCSTR s) { return reinterpret_cast<const Byte*>(s); }
 
 Integer ClampCount(Int64 count) { return Integer(std::clamp<Int64>(count, 0, kMaxText)); }
+// Symmetric, so a clamped value can always be negated.
+Integer Clamp32(Int64 v) { return Integer(std::clamp<Int64>(v, -INT32_MAX, INT32_MAX)); }
 
 // Advances as the DC spaces them: the font's, plus the character extra, plus the
 // justification spread over break characters (the first ones take the remainder).
@@ -25,14 +27,14 @@ void DcAdvances(const DeviceContext& dc, FontInstance& font, const Byte* s, Inte
   TextAdvances(font, s, n, adv);
   const DcState& st = dc.State;
   if (st.TextCharExtra != 0) {
-    for (Integer& a : adv) a += st.TextCharExtra;
+    for (Integer& a : adv) a = Clamp32(Int64(a) + st.TextCharExtra);
   }
   if (st.BreakCount > 0 && st.BreakExtra != 0) {
     Byte breakChar = font.Metrics().BreakChar;
     Integer each = st.BreakExtra / st.BreakCount, rest = st.BreakExtra % st.BreakCount;
     for (Integer i = 0; i < n; ++i) {
       if (s[i] != breakChar) continue;
-      adv[size_t(i)] += each + (rest > 0 ? 1 : rest < 0 ? -1 : 0);
+      adv[size_t(i)] = Clamp32(Int64(adv[size_t(i)]) + each + (rest > 0 ? 1 : rest < 0 ? -1 : 0));
       if (rest > 0) --rest;
       if (rest < 0) ++rest;
     }
@@ -42,7 +44,7 @@ void DcAdvances(const DeviceContext& dc, FontInstance& font, const Byte* s, Inte
 Integer Sum(const std::vector<Integer>& v) {
   Int64 s = 0;
   for (Integer a : v) s += a;
-  return Integer(std::clamp<Int64>(s, INT32_MIN, INT32_MAX));
+  return Clamp32(s);
 }
 
 struct Run {
@@ -61,7 +63,9 @@ struct Run {
 
 void Blend(DeviceContext& dc, const CoverageMask& mask, TPoint at, COLORREF color, const TRect* clip) {
   if (mask.IsEmpty()) return;
-  TRect r{at.X + mask.Left, at.Y + mask.Top, at.X + mask.Left + mask.Width, at.Y + mask.Top + mask.Height};
+  const Int64 x = Int64(at.X) + mask.Left, y = Int64(at.Y) + mask.Top;
+  if (x < INT32_MIN / 2 || y < INT32_MIN / 2 || x > INT32_MAX / 2 || y > INT32_MAX / 2) return;   // far off any surface
+  TRect r{Integer(x), Integer(y), Integer(x) + mask.Width, Integer(y) + mask.Height};
   TRect part = r;
   if (clip) {
     part.Left = std::max(r.Left, clip->Left);
@@ -84,9 +88,11 @@ void AddBar(CoverageMask& mask, Integer x0, Integer x1, Integer row, Integer thi
 }
 
 void AppendToPath(DeviceContext& dc, FontInstance& font, const Run& run) {
+  // A path holds every point of every outline: keep it to a label's worth of text.
+  constexpr Integer kMaxPathText = 1 << 14;
   TextPath path;
-  AppendRunOutline(font, run.Text, run.Count, run.Advances, run.Ref.X, run.Ref.Y, run.OffsetX,
-                   run.OffsetY, run.Escapement, path);
+  AppendRunOutline(font, run.Text, std::min(run.Count, kMaxPathText), run.Advances, run.Ref.X,
+                   run.Ref.Y, run.OffsetX, run.OffsetY, run.Escapement, path);
   TextPath flat = path.Flattened();
   size_t pi = 0;
   std::vector<TPoint>* figure = nullptr;
@@ -110,29 +116,52 @@ void PaintRun(DeviceContext& dc, FontInstance& font, const Run& run) {
     if (run.Glyphs) AppendToPath(dc, font, run);
     return;
   }
+  // The part of text space that can reach a visible pixel: the clip's bounds turned back,
+  // relative to the run's cell origin, with a pixel of slack for the sampling.
+  TRect visible = dc.EffectiveClip().Bounds();
+  if (run.Clip) {
+    visible = {std::max(visible.Left, run.Clip->Left), std::max(visible.Top, run.Clip->Top),
+               std::min(visible.Right, run.Clip->Right), std::min(visible.Bottom, run.Clip->Bottom)};
+  }
+  if (visible.IsEmpty()) return;
+  auto rel = [](Integer v, Integer ref) {
+    return Integer(std::clamp<Int64>(Int64(v) - ref, -1000000000, 1000000000));
+  };
+  TRect turned = TextSpaceBounds({rel(visible.Left, run.Ref.X), rel(visible.Top, run.Ref.Y),
+                                  rel(visible.Right, run.Ref.X), rel(visible.Bottom, run.Ref.Y)},
+                                 run.Escapement);
+  const TRect window{Clamp32(Int64(turned.Left) - run.OffsetX - 2), Clamp32(Int64(turned.Top) - run.OffsetY - 2),
+                     Clamp32(Int64(turned.Right) - run.OffsetX + 2),
+                     Clamp32(Int64(turned.Bottom) - run.OffsetY + 2)};
+
   const FontMetrics& m = font.Metrics();
   Int64 total = 0;
   for (Integer i = 0; i < run.Count; ++i) total += run.Advances[i];
-  if (run.OpaqueCells && total != 0) {
-    Integer a = Integer(std::min<Int64>(0, total)), b = Integer(std::max<Int64>(0, total));
-    CoverageMask cells = SolidMask({run.OffsetX + a, run.OffsetY, run.OffsetX + b, run.OffsetY + m.Height});
-    if (run.Escapement != 0) cells = RotateMask(cells, run.Escapement);
-    Blend(dc, cells, run.Ref, dc.State.BkColor, run.Clip);
+  // The run's cells as far as they are in the window (cell coordinates).
+  const TRect cells{Integer(std::max<Int64>(std::min<Int64>(0, total), window.Left)), 0,
+                    Integer(std::min<Int64>(std::max<Int64>(0, total), window.Right)), m.Height};
+  if (run.OpaqueCells && !cells.IsEmpty()) {
+    CoverageMask back = SolidMask(cells);
+    back.Left = Clamp32(Int64(back.Left) + run.OffsetX);
+    back.Top = Clamp32(Int64(back.Top) + run.OffsetY);
+    if (run.Escapement != 0) back = RotateMask(back, run.Escapement);
+    Blend(dc, back, run.Ref, dc.State.BkColor, run.Clip);
   }
   CoverageMask mask;
   if (run.Glyphs) {
-    mask = RenderRun(font, run.Text, run.Count, run.Advances, run.Underline, run.StrikeOut);
-  } else {
-    mask = SolidMask({0, 0, Integer(std::max<Int64>(total, 1)), m.Height});
+    mask = RenderRun(font, run.Text, run.Count, run.Advances, run.Underline, run.StrikeOut, &window);
+  } else if (!cells.IsEmpty()) {
+    mask = SolidMask(cells);   // room for the prefix underline alone
     std::fill(mask.Data.begin(), mask.Data.end(), Byte(0));
   }
   if (run.PrefixUnderline >= 0 && run.PrefixUnderline < run.Count) {
-    Integer x = 0;
+    Int64 x = 0;
     for (Integer i = 0; i < run.PrefixUnderline; ++i) x += run.Advances[i];
-    AddBar(mask, x, x + run.Advances[run.PrefixUnderline], m.UnderlineRow, m.UnderlineThickness);
+    AddBar(mask, Clamp32(x), Clamp32(x + run.Advances[run.PrefixUnderline]), m.UnderlineRow,
+           m.UnderlineThickness);
   }
-  mask.Left += run.OffsetX;
-  mask.Top += run.OffsetY;
+  mask.Left = Clamp32(Int64(mask.Left) + run.OffsetX);
+  mask.Top = Clamp32(Int64(mask.Top) + run.OffsetY);
   if (run.Escapement != 0) mask = RotateMask(mask, run.Escapement);
   Blend(dc, mask, run.Ref, dc.State.TextColor, run.Clip);
 }
@@ -153,6 +182,18 @@ BOOL GetTextExtentExPointA(HDC hdc, LPCSTR text, int count, int maxExtent, int* 
   if (!dc || count < 0 || (count > 0 && !text) || (fit && maxExtent < -1)) return FALSE;
   FontInstance& font = RealizeFont(DcFontDesc(*dc));
   Integer n = ClampCount(count);
+  const DcState& st = dc->State;
+  if (fit && !dx && !size && maxExtent >= 0 && st.TextCharExtra == 0 && st.BreakCount == 0) {
+    // Only the fit count is wanted: stop at the extent instead of measuring the rest.
+    Int64 x = 0;
+    Integer i = 0;
+    for (; i < n; ++i) {
+      x += font.Advance(Bytes(text)[i]);
+      if (x > maxExtent) break;
+    }
+    *fit = i;
+    return TRUE;
+  }
   std::vector<Integer> adv;
   DcAdvances(*dc, font, Bytes(text), n, adv);
   if (fit) *fit = maxExtent == -1 ? n : FitCount(adv, maxExtent);
@@ -239,7 +280,7 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCSTR t
 
   if (updateCp && horizontal != TA_CENTER) {
     TPoint step = RotateOffset(horizontal == TA_RIGHT ? -total : total, 0, run.Escapement);
-    dc->State.CurrentPos = {ref.X + step.X, ref.Y + step.Y};
+    dc->State.CurrentPos = {Clamp32(Int64(ref.X) + step.X), Clamp32(Int64(ref.Y) + step.Y)};
   }
   return TRUE;
 }

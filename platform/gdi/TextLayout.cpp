@@ -32,13 +32,17 @@ Integer TabStops::Next(Integer x) const {
 Integer TabbedAdvances(FontInstance& font, const Byte* s, Integer n, Integer x, const TabStops& tabs,
                        std::vector<Integer>& advances) {
   advances.resize(size_t(std::max(n, 0)));
-  Integer start = x;
+  Int64 pen = x;
   for (Integer i = 0; i < n; ++i) {
-    Integer a = s[i] == '\t' ? tabs.Next(x) - x : font.Advance(s[i]);
+    Integer a = font.Advance(s[i]);
+    if (s[i] == '\t') {
+      Int64 stop = tabs.Next(Integer(std::clamp<Int64>(pen, INT32_MIN, INT32_MAX)));
+      a = Integer(std::clamp<Int64>(stop - pen, 0, INT32_MAX));
+    }
     advances[size_t(i)] = a;
-    x += a;
+    pen += a;
   }
-  return x - start;
+  return Integer(std::clamp<Int64>(pen - x, INT32_MIN, INT32_MAX));
 }
 
 Integer FitCount(const std::vector<Integer>& advances, Integer maxExtent) {
@@ -54,6 +58,8 @@ Integer FitCount(const std::vector<Integer>& advances, Integer maxExtent) {
 
 namespace {
 
+Integer Clamp32(Int64 v) { return Integer(std::clamp<Int64>(v, INT32_MIN, INT32_MAX)); }
+
 struct Unit {
   Byte Ch;
   bool Prefixed;
@@ -64,26 +70,26 @@ bool IsBreak(Byte ch) { return ch == '\r' || ch == '\n'; }
 
 class Layouter {
  public:
-  Layouter(FontInstance& font, UINT format, Integer tabWidth)
-      : font_(font), format_(format), tabWidth_(std::max(1, tabWidth)) {}
+  Layouter(FontInstance& font, UINT format, Int64 tabWidth)
+      : font_(font), format_(format), tabWidth_(std::clamp<Int64>(tabWidth, 1, INT32_MAX)) {}
 
   // The advance of a unit drawn at x (relative to the line start).
-  Integer Advance(Byte ch, Integer x) const {
-    if (ch == '\t' && (format_ & DT_EXPANDTABS)) return (x / tabWidth_ + 1) * tabWidth_ - x;
+  Integer Advance(Byte ch, Int64 x) const {
+    if (ch == '\t' && (format_ & DT_EXPANDTABS)) return Integer((x / tabWidth_ + 1) * tabWidth_ - x);
     return font_.Advance(ch);
   }
 
-  Integer Measure(const std::vector<Unit>& u, size_t from, size_t to) const {
-    Integer x = 0;
+  Int64 Measure(const std::vector<Unit>& u, size_t from, size_t to) const {
+    Int64 x = 0;
     for (size_t i = from; i < to; ++i) x += Advance(u[i].Ch, x);
     return x;
   }
 
   // Where a line starting at `start` ends when it must fit `limit`: [start, lineEnd)
   // is shown, the next line starts at `next`. At least one unit stays on each line.
-  void Fit(const std::vector<Unit>& u, size_t start, size_t end, Integer limit, size_t& lineEnd,
+  void Fit(const std::vector<Unit>& u, size_t start, size_t end, Int64 limit, size_t& lineEnd,
            size_t& next) const {
-    Integer x = 0;
+    Int64 x = 0;
     size_t wordEnd = SIZE_MAX;   // end of the last word that is followed by a blank
     for (size_t i = start; i < end; ++i) {
       Byte ch = u[i].Ch;
@@ -93,7 +99,7 @@ class Layouter {
         x += a;
         continue;   // blanks hang past the edge; they never force a break
       }
-      if (Int64(x) + a > limit && i > start) {
+      if (x + a > limit && i > start) {
         if (wordEnd != SIZE_MAX) {
           lineEnd = wordEnd;
           next = SkipBlanks(u, wordEnd, end);
@@ -120,7 +126,7 @@ class Layouter {
   }
 
   // Shortens a line that is wider than `limit` by the ellipsis flags.
-  bool Ellipsize(std::vector<Unit>& line, Integer limit) const {
+  bool Ellipsize(std::vector<Unit>& line, Int64 limit) const {
     if (Measure(line, 0, line.size()) <= limit) return false;
     const std::vector<Unit> dots(3, Unit{'.', false});
     auto fits = [&](const std::vector<Unit>& candidate) {
@@ -167,10 +173,10 @@ class Layouter {
     return EndEllipsis(line, limit, (format_ & DT_WORD_ELLIPSIS) != 0);
   }
 
-  bool EndEllipsis(std::vector<Unit>& line, Integer limit, bool wholeWords) const {
+  bool EndEllipsis(std::vector<Unit>& line, Int64 limit, bool wholeWords) const {
     const size_t n = line.size();
     std::vector<Int64> prefix(n + 1, 0);   // pen position before each unit
-    for (size_t i = 0; i < n; ++i) prefix[i + 1] = prefix[i] + Advance(line[i].Ch, Integer(prefix[i]));
+    for (size_t i = 0; i < n; ++i) prefix[i + 1] = prefix[i] + Advance(line[i].Ch, prefix[i]);
     if (prefix[n] <= limit) return false;
     const Int64 dotsWidth = 3 * Int64(font_.Advance('.'));
     for (size_t keep = n; keep-- > 0;) {
@@ -194,7 +200,7 @@ class Layouter {
  private:
   FontInstance& font_;
   UINT format_;
-  Integer tabWidth_;
+  Int64 tabWidth_;
 };
 
 }  // namespace
@@ -205,7 +211,7 @@ DrawTextLayout LayoutDrawText(FontInstance& font, const Byte* text, Integer coun
   const FontMetrics& m = font.Metrics();
   out.LineHeight = m.Height + ((format & DT_EXTERNALLEADING) ? m.ExternalLeading : 0);
 
-  Integer tabLength = margins.TabLength > 0 ? margins.TabLength : 0;
+  Int64 tabLength = margins.TabLength > 0 ? margins.TabLength : 0;
   if (tabLength == 0 && (format & DT_TABSTOP)) tabLength = Integer((format >> 8) & 0xFF);
   if (tabLength == 0) tabLength = 8;
   Layouter lay(font, format, tabLength * std::max(1, m.AveCharWidth));
@@ -229,8 +235,9 @@ DrawTextLayout LayoutDrawText(FontInstance& font, const Byte* text, Integer coun
   const bool wrap = (format & DT_WORDBREAK) && !single;
   const bool calc = (format & DT_CALCRECT) != 0;
   const bool ellipsis = (format & (DT_END_ELLIPSIS | DT_PATH_ELLIPSIS | DT_WORD_ELLIPSIS)) && !calc;
-  const Integer left = rect.Left + margins.Left;
-  const Integer limit = std::max(0, rect.Right - margins.Right - left);
+  // Positions are worked out in 64 bits and clamped at the end, whatever the rectangle.
+  const Int64 left = Int64(rect.Left) + margins.Left;
+  const Int64 limit = std::max<Int64>(0, Int64(rect.Right) - margins.Right - left);
 
   // Break into lines.
   std::vector<std::vector<Unit>> lines;
@@ -254,12 +261,13 @@ DrawTextLayout LayoutDrawText(FontInstance& font, const Byte* text, Integer coun
     }
   }
 
-  Integer maxWidth = 0;
+  Int64 maxWidth = 0;
+  std::vector<Int64> widths;
   for (size_t li = 0; li < lines.size(); ++li) {
     std::vector<Unit>& u = lines[li];
     if (ellipsis && lay.Ellipsize(u, limit) && li == 0) out.Modified = true;
     TextLine line;
-    Integer x = 0;
+    Int64 x = 0;
     for (size_t i = 0; i < u.size(); ++i) {
       Integer a = lay.Advance(u[i].Ch, x);
       line.Chars.push_back(char(u[i].Ch));
@@ -267,50 +275,53 @@ DrawTextLayout LayoutDrawText(FontInstance& font, const Byte* text, Integer coun
       if (u[i].Prefixed) line.Underline = Integer(i);
       x += a;
     }
-    line.Width = x;
+    line.Width = Clamp32(x);
+    widths.push_back(x);
     maxWidth = std::max(maxWidth, x);
     out.Lines.push_back(std::move(line));
   }
   if (out.Modified) out.ModifiedText = out.Lines.front().Chars;
 
   // Placement.
-  Integer total = Integer(out.Lines.size()) * out.LineHeight;
-  Integer y = rect.Top;
+  const Int64 lineHeight = out.LineHeight;
+  const Int64 total = Int64(out.Lines.size()) * lineHeight;
+  Int64 y = rect.Top;
   if (single) {
     if (format & DT_VCENTER) {
-      y = rect.Top + (rect.Bottom - rect.Top - out.LineHeight) / 2;
+      y = rect.Top + (Int64(rect.Bottom) - rect.Top - lineHeight) / 2;
     } else if (format & DT_BOTTOM) {
-      y = rect.Bottom - out.LineHeight;
+      y = rect.Bottom - lineHeight;
     }
   }
   for (size_t li = 0; li < out.Lines.size(); ++li) {
     TextLine& line = out.Lines[li];
+    Int64 x = left;
     if (format & DT_CENTER) {
-      line.X = left + (limit - line.Width) / 2;
+      x = left + (limit - widths[li]) / 2;
     } else if (format & DT_RIGHT) {
-      line.X = left + limit - line.Width;
-    } else {
-      line.X = left;
+      x = left + limit - widths[li];
     }
-    line.Y = y + Integer(li) * out.LineHeight;
-    if ((format & DT_EDITCONTROL) && !single && li > 0 && line.Y + out.LineHeight > rect.Bottom) {
+    Int64 top = y + Int64(li) * lineHeight;
+    line.X = Clamp32(x);
+    line.Y = Clamp32(top);
+    if ((format & DT_EDITCONTROL) && !single && li > 0 && top + lineHeight > rect.Bottom) {
       line.Visible = false;
     }
   }
 
   out.CalcRect = rect;
-  out.CalcRect.Right = rect.Left + margins.Left + maxWidth + margins.Right;
-  out.CalcRect.Bottom = rect.Top + total;
+  out.CalcRect.Right = Clamp32(Int64(rect.Left) + margins.Left + maxWidth + margins.Right);
+  out.CalcRect.Bottom = Clamp32(rect.Top + total);
   if (out.Lines.empty()) {
     out.CalcRect.Right = rect.Left;   // no text at all: an empty rectangle, one line high result
     out.Result = out.LineHeight;
   } else if (single && (format & (DT_VCENTER | DT_BOTTOM))) {
     // The offset from the top to the bottom of the text; 0 is answered as 1 so the
     // result never reads as failure.
-    out.Result = y + out.LineHeight - rect.Top;
+    out.Result = Clamp32(y + lineHeight - rect.Top);
     if (out.Result == 0) out.Result = 1;
   } else {
-    out.Result = total;
+    out.Result = Clamp32(total);
   }
   return out;
 }

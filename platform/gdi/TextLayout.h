@@ -55,6 +55,30 @@ struct DrawTextMargins {
 };
 
 // Lays out text[0..count) in `rect` as DrawTextA does with `format`. count is the
-// byte count (already resolved from -1).
+// byte count (already resolved from -1). The rules:
+// - Lines end at CR LF (one break), or at a CR or LF alone; a final break adds no empty
+//   line. Under DT_SINGLELINE CR and LF are ordinary characters.
+// - Prefixes (unless DT_NOPREFIX): "&x" shows x underlined (the last such character of a
+//   line), "&&" shows "&", a final "&" shows nothing.
+// - DT_WORDBREAK breaks after the last word that fits, dropping the blanks (spaces, tabs)
+//   at the break; blanks never force a break. A word wider than the line stays whole on
+//   a line of its own (widening DT_CALCRECT's rectangle), or with DT_EDITCONTROL is
+//   broken after the last character that fits. Every line holds at least one character.
+// - DT_EXPANDTABS: stops every N average widths from the line start; N is the margins'
+//   tab length, else bits 8-15 of the format with DT_TABSTOP (the flags those bits hold
+//   still act, so DT_TABSTOP | DT_CALCRECT measures with tabs of 4), else 8.
+// - Ellipses shorten each line wider than the rectangle (never under DT_CALCRECT):
+//   DT_END_ELLIPSIS cuts at the end and adds "...", DT_WORD_ELLIPSIS cuts at the end of a
+//   word, DT_PATH_ELLIPSIS keeps the part after the last '\' or '/' and cuts the part
+//   before it from its end, "..." between.
+// - DT_VCENTER and DT_BOTTOM act only with DT_SINGLELINE.
+// - DT_EDITCONTROL hides lines after the first whose bottom is below the rectangle.
+// - DT_CALCRECT: right = left + margins + widest line, bottom = top + lines x line height;
+//   no text at all (several lines allowed) gives the empty rectangle at the top-left.
+// - The result is lines x line height (one line's height when there is no text); with
+//   DT_SINGLELINE and DT_VCENTER/DT_BOTTOM, the text bottom's offset from the rectangle
+//   top, where 0 is answered as 1.
+// - DT_RTLREADING, DT_INTERNAL and DT_NOFULLWIDTHCHARBREAK change nothing for single-byte
+//   left-to-right text.
 DrawTextLayout LayoutDrawText(FontInstance& font, const Byte* text, Integer count, const TRect& rect,
                               UINT format, const DrawTextMargins& margins);

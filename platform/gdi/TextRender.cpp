@@ -30,13 +30,35 @@ Byte CoverageMask::At(Integer x, Integer y) const {
 }
 
 CoverageMask RenderRun(FontInstance& font, const Byte* s, Integer n, const Integer* advances,
-                       bool underline, bool strikeOut) {
+                       bool underline, bool strikeOut, const TRect* window) {
   const FontMetrics& m = font.Metrics();
-  // Bounds: the cells of the run and every glyph image (which may reach outside them).
-  Int64 left = 0, right = 0, top = 0, bottom = m.Height, pen = 0;
+  const Int64 wl = window ? window->Left : INT64_MIN / 4, wr = window ? window->Right : INT64_MAX / 4;
+  // Bounds: the run's cells and every glyph image (which may reach outside them), as far
+  // as they fall in the window.
+  Int64 total = 0;
+  for (Integer i = 0; i < n; ++i) total += advances[i];
+  Int64 left = std::max(std::min<Int64>(0, total), wl), right = std::min(std::max<Int64>(0, total), wr);
+  Int64 top = 0, bottom = m.Height, pen = 0;
+  if (left >= right) {
+    left = INT64_MAX;
+    right = INT64_MIN;
+  }
+  auto shown = [&](const GlyphImage& g, Int64 x) {
+    return g.Width > 0 && g.Height > 0 && x + g.Left + g.Width > wl && x + g.Left < wr;
+  };
+  // A glyph's image stays within a cell height and a widest advance of its cell, so glyphs
+  // far outside the window are skipped without rendering them.
+  const Int64 slack = Int64(m.Height) + m.MaxCharWidth;
+  auto near = [&](Int64 x, Integer advance) {
+    return std::max<Int64>(x, x + advance) + slack > wl && std::min<Int64>(x, x + advance) - slack < wr;
+  };
   for (Integer i = 0; i < n; ++i) {
+    if (!near(pen, advances[i])) {
+      pen += advances[i];
+      continue;
+    }
     const GlyphImage& g = font.Image(s[i]);
-    if (g.Width > 0 && g.Height > 0) {
+    if (shown(g, pen)) {
       left = std::min<Int64>(left, pen + g.Left);
       right = std::max<Int64>(right, pen + g.Left + g.Width);
       top = std::min<Int64>(top, m.Ascent + g.Top);
@@ -44,35 +66,42 @@ CoverageMask RenderRun(FontInstance& font, const Byte* s, Integer n, const Integ
     }
     pen += advances[i];
   }
-  right = std::max(right, pen);
-  left = std::min(left, pen);
   CoverageMask mask;
-  // Masks wider than any surface are pointless; keep them within the 32-bit range.
-  constexpr Int64 kLimit = 1 << 24;
-  if (right - left > kLimit || bottom - top > kLimit / 64) return mask;
+  // Past this size nothing could be shown anyway; it also keeps sizes within 32 bits.
+  constexpr Int64 kMaxArea = Int64(1) << 28;
+  constexpr Int64 kFar = Int64(1) << 30;   // beyond this from the reference nothing is shown
+  if (left >= right || (right - left) * (bottom - top) > kMaxArea || left < -kFar || right > kFar) {
+    return mask;
+  }
   mask.Left = Integer(left);
   mask.Top = Integer(top);
   mask.Width = Integer(right - left);
   mask.Height = Integer(bottom - top);
   mask.Data.assign(size_t(mask.Width) * size_t(mask.Height), 0);
-  if (mask.IsEmpty()) return mask;
 
   pen = 0;
   for (Integer i = 0; i < n; ++i) {
+    if (!near(pen, advances[i])) {
+      pen += advances[i];
+      continue;
+    }
     const GlyphImage& g = font.Image(s[i]);
-    Int64 ox = pen + g.Left - mask.Left, oy = m.Ascent + g.Top - mask.Top;
-    for (Integer y = 0; y < g.Height; ++y) {
-      Byte* dst = &mask.Data[size_t(oy + y) * size_t(mask.Width) + size_t(ox)];
-      const Byte* src = &g.Coverage[size_t(y) * size_t(g.Width)];
-      for (Integer x = 0; x < g.Width; ++x) {
-        unsigned v = unsigned(dst[x]) + src[x];   // overlapping glyphs add up, saturating
-        dst[x] = Byte(std::min(v, 255u));
+    if (shown(g, pen)) {
+      Int64 ox = pen + g.Left - mask.Left, oy = m.Ascent + g.Top - mask.Top;
+      for (Integer y = 0; y < g.Height; ++y) {
+        Byte* dst = &mask.Data[size_t(oy + y) * size_t(mask.Width) + size_t(ox)];
+        const Byte* src = &g.Coverage[size_t(y) * size_t(g.Width)];
+        for (Integer x = 0; x < g.Width; ++x) {
+          unsigned v = unsigned(dst[x]) + src[x];   // overlapping glyphs add up, saturating
+          dst[x] = Byte(std::min(v, 255u));
+        }
       }
     }
     pen += advances[i];
   }
   auto bar = [&](Integer row, Integer thickness) {
-    Int64 from = std::min<Int64>(0, pen), to = std::max<Int64>(0, pen);
+    Int64 from = std::max<Int64>(std::min<Int64>(0, total), mask.Left);
+    Int64 to = std::min<Int64>(std::max<Int64>(0, total), Int64(mask.Left) + mask.Width);
     for (Integer r = row; r < row + thickness; ++r) {
       Integer y = r - mask.Top;
       if (y < 0 || y >= mask.Height) continue;
@@ -82,6 +111,24 @@ CoverageMask RenderRun(FontInstance& font, const Byte* s, Integer n, const Integ
   if (underline) bar(m.UnderlineRow, m.UnderlineThickness);
   if (strikeOut) bar(m.StrikeOutRow, m.StrikeOutThickness);
   return mask;
+}
+
+TRect TextSpaceBounds(const TRect& r, Integer escapement) {
+  double c, s;
+  Trig(escapement, c, s);
+  double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
+  for (double x : {double(r.Left), double(r.Right)}) {
+    for (double y : {double(r.Top), double(r.Bottom)}) {
+      double tx = x * c - y * s, ty = x * s + y * c;   // the inverse turn
+      minX = std::min(minX, tx);
+      maxX = std::max(maxX, tx);
+      minY = std::min(minY, ty);
+      maxY = std::max(maxY, ty);
+    }
+  }
+  auto clampInt = [](double v) { return Integer(std::clamp(v, -2e9, 2e9)); };
+  return {clampInt(std::floor(minX)), clampInt(std::floor(minY)), clampInt(std::ceil(maxX)),
+          clampInt(std::ceil(maxY))};
 }
 
 CoverageMask SolidMask(const TRect& r) {

@@ -19,9 +19,15 @@ struct CoverageMask {
 
 // The glyphs of s[0..n) drawn with the given advances, the pen starting at (0,0) on the
 // top of the cell (so the baseline is row `Ascent`), with underline and strike-out rows
-// spanning the whole run when asked.
+// spanning the whole run when asked. With a window, only the columns window->Left ..
+// window->Right - 1 are wanted: glyphs wholly outside are left out and the mask need not
+// reach beyond it, so very long runs cost what their visible part costs.
 CoverageMask RenderRun(FontInstance& font, const Byte* s, Integer n, const Integer* advances,
-                       bool underline, bool strikeOut);
+                       bool underline, bool strikeOut, const TRect* window = nullptr);
+
+// The bounds, in text space, of a rectangle given relative to the reference point on the
+// device, for text turned by `escapement`.
+TRect TextSpaceBounds(const TRect& r, Integer escapement);
 
 // A solid rectangle (e.g. the background cells of a run), as a mask.
 CoverageMask SolidMask(const TRect& r);

@@ -197,6 +197,9 @@ TEST(PackagedFaces, EveryDefinedCharacterHasAGlyph) {
     EXPECT_FALSE(f.Image(Byte(c)).Coverage.empty()) << c;
     EXPECT_GT(f.Advance(Byte(c)), 0) << c;
   }
+  // Bytes the code page leaves undefined are in neither family: the missing-glyph box.
+  EXPECT_GT(f.Advance(0x81), 0);
+  EXPECT_FALSE(f.Image(0x81).Coverage.empty());
 }
 
 TEST(PackagedFaces, UnknownFaceFallsBackToTheDefaultFace) {
@@ -228,4 +231,15 @@ TEST(PackagedFaces, OutlinesLieWithinTheTextExtent) {
   TextPath blank;
   f.AppendOutline(' ', 0, baseline, blank);
   EXPECT_TRUE(blank.IsEmpty());
+}
+
+TEST(PackagedFaces, FinalizingReleasesEverythingAndFontsComeBack) {
+  Integer before = TextWidth(RealizeFont(Face("Tahoma", -13)), Bytes("again"), 5);
+  FinalizeFonts();
+  FinalizeFonts();   // a second time does nothing
+  InitializeFonts();
+  EXPECT_EQ(TextWidth(RealizeFont(Face("Tahoma", -13)), Bytes("again"), 5), before);
+  FinalizeFonts();
+  // Realizing without an explicit start locates the files again on its own.
+  EXPECT_EQ(TextWidth(RealizeFont(Face("Tahoma", -13)), Bytes("again"), 5), before);
 }

@@ -162,6 +162,13 @@ TEST(TextExtents, ExtentFitCountsAndJustification) {
   EXPECT_FALSE(GetTextExtentExPointA(c.dc(), "abcd", 4, -2, &fit, nullptr, &sz));
   ASSERT_TRUE(GetTextExtentExPointA(c.dc(), "abcd", 4, 0, &fit, nullptr, &sz));
   EXPECT_EQ(fit, 0);
+  // The fit count alone comes out the same.
+  for (int extent : {0, 9, 10, 29, 30, 40, 1000}) {
+    int alone = -1, full = -1;
+    ASSERT_TRUE(GetTextExtentExPointA(c.dc(), "abcd", 4, extent, &alone, nullptr, nullptr));
+    ASSERT_TRUE(GetTextExtentExPointA(c.dc(), "abcd", 4, extent, &full, dx, &sz));
+    EXPECT_EQ(alone, full) << extent;
+  }
 
   // Justification spreads the extra over break characters, the first ones taking the rest.
   ASSERT_TRUE(SetTextJustification(c.dc(), 7, 2));
@@ -430,6 +437,18 @@ TEST(DrawTextOnDc, ReturnValuesAndBadArguments) {
   EXPECT_EQ(p.uiLengthDrawn, 3u);
 }
 
+TEST(DrawTextOnDc, TabStopLengthComesFromTheSecondByteAndFlagsStillAct) {
+  Canvas c(200, 40, TestFont(-16));
+  // 0x0400 is DT_CALCRECT's bit: it still measures, and gives a tab length of 4.
+  RECT r{0, 0, 0, 0};
+  EXPECT_EQ(DrawTextA(c.dc(), "a\tb", -1, &r, DT_TABSTOP | DT_EXPANDTABS | DT_CALCRECT), 20);
+  EXPECT_EQ(r, (RECT{0, 0, 50, 20}));
+  EXPECT_EQ(c.InkCount(200, 40), 0);
+  r = {0, 0, 0, 0};
+  DrawTextA(c.dc(), "a\tb", -1, &r, DT_TABSTOP | DT_EXPANDTABS | DT_CALCRECT | 0x0200);
+  EXPECT_EQ(r.Right, 70) << "with 0x0200 as well the length is 6";
+}
+
 TEST(DrawTextOnDc, ModifyStringWritesTheShortenedText) {
   Canvas c(200, 100, TestFont(-16));
   char buffer[32] = "abcdefghij";
@@ -442,4 +461,116 @@ TEST(DrawTextOnDc, ModifyStringWritesTheShortenedText) {
   const char constant[] = "abcdefghij";
   DrawTextA(c.dc(), constant, -1, &r, DT_SINGLELINE | DT_END_ELLIPSIS | DT_MODIFYSTRING);
   EXPECT_STREQ(constant, "abcdefghij") << "DrawTextA never writes";
+}
+
+TEST(TabbedText, OutputMovesToTheStopsFromTheOrigin) {
+  Canvas c(200, 40, TestFont(-16));
+  int stops[] = {40};
+  LONG r = TabbedTextOutA(c.dc(), 5, 3, "a\tb", 3, 1, stops, 5);
+  EXPECT_EQ(LOWORD(DWORD(r)), 50);   // a, then the tab to origin + 40, then b
+  EXPECT_EQ(HIWORD(DWORD(r)), 20);
+  EXPECT_TRUE(c.Ink(5, 10));
+  EXPECT_FALSE(c.Ink(15, 10)) << "the tab draws nothing";
+  EXPECT_TRUE(c.Ink(45, 10));
+  EXPECT_EQ(c.InkBounds(200, 40), (RECT{5, 7, 54, 23}));
+  // Default stops (none given) every 8 average widths from the origin.
+  Canvas d(200, 40, TestFont(-16));
+  r = TabbedTextOutA(d.dc(), 0, 0, "\tx", 2, 0, nullptr, 0);
+  EXPECT_EQ(LOWORD(DWORD(r)), 90);
+  EXPECT_TRUE(d.Ink(80, 10));
+  EXPECT_EQ(TabbedTextOutA(d.dc(), 0, 0, nullptr, 2, 0, nullptr, 0), 0);
+}
+
+TEST(DrawTextOnDc, ExpandedTabsAndExternalLeadingWithAPackagedFace) {
+  Canvas c(400, 200, TestFont(-16, 0, "Arial"));
+  TEXTMETRICA tm{};
+  ASSERT_TRUE(GetTextMetricsA(c.dc(), &tm));
+  SIZE ab{}, a{};
+  GetTextExtentPoint32A(c.dc(), "Alpha beta", 10, &ab);
+  RECT r{0, 0, 0, 0};
+  EXPECT_EQ(DrawTextA(c.dc(), "Alpha beta", -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX), tm.tmHeight);
+  EXPECT_EQ(r.Right, ab.cx) << "the measured line is the extent of its text";
+  r = {0, 0, 400, 0};
+  EXPECT_EQ(DrawTextA(c.dc(), "a\nb", -1, &r, DT_CALCRECT | DT_EXTERNALLEADING),
+            2 * (tm.tmHeight + tm.tmExternalLeading));
+  GetTextExtentPoint32A(c.dc(), "a", 1, &a);
+  r = {0, 0, 400, 0};
+  DrawTextA(c.dc(), "a\tb", -1, &r, DT_CALCRECT | DT_EXPANDTABS | DT_SINGLELINE);
+  SIZE b{};
+  GetTextExtentPoint32A(c.dc(), "b", 1, &b);
+  EXPECT_EQ(r.Right, 8 * tm.tmAveCharWidth + b.cx) << "the tab reaches 8 average widths";
+}
+
+TEST(TextOutput, HugeFarAndLongTextCostsOnlyItsVisiblePart) {
+  std::string text(200000, 'W');
+  for (int escapement : {0, 900, 450}) {
+    SCOPED_TRACE(escapement);
+    Canvas c(100, 100, TestFont(-2000, escapement));
+    ASSERT_TRUE(TextOutA(c.dc(), -5000, -500, text.c_str(), int(text.size())));
+    ASSERT_TRUE(TextOutA(c.dc(), INT32_MAX - 10, INT32_MIN + 10, text.c_str(), int(text.size())));
+    SetBkMode(c.dc(), OPAQUE);
+    ASSERT_TRUE(TextOutA(c.dc(), INT32_MIN + 10, 50, text.c_str(), int(text.size())));
+  }
+  // Many different large glyphs, of which only a few can show.
+  std::string mixed;
+  for (int i = 0; i < 100000; ++i) mixed.push_back(char(0x21 + i % 200));
+  Canvas m(100, 100, TestFont(-2000, 0, "Arial"));
+  ASSERT_TRUE(TextOutA(m.dc(), -3000, -1500, mixed.c_str(), int(mixed.size())));
+  EXPECT_GT(m.InkCount(100, 100), 0);
+  // A box glyph 1199 pixels wide covers the whole canvas from far left.
+  Canvas c(100, 100, TestFont(-2000));
+  TextOutA(c.dc(), -1000, -1000, text.c_str(), 3);
+  EXPECT_EQ(c.InkCount(100, 100), 100 * 100);
+}
+
+TEST(TextPaths, GlyphOutlinesBecomeRegionsWithTheirHoles) {
+  Canvas c(200, 100, TestFont(-60, 0, "Arial"));
+  SIZE sz{};
+  GetTextExtentPoint32A(c.dc(), "O", 1, &sz);
+  ASSERT_TRUE(BeginPath(c.dc()));
+  TextOutA(c.dc(), 10, 10, "O", 1);
+  ASSERT_TRUE(EndPath(c.dc()));
+  HRGN rgn = PathToRegion(c.dc());
+  ASSERT_NE(rgn, nullptr);
+  RECT box{};
+  ASSERT_NE(GetRgnBox(rgn, &box), 0);
+  EXPECT_GE(box.Left, 10);
+  EXPECT_LE(box.Right, 10 + sz.cx);
+  EXPECT_GE(box.Top, 10);
+  EXPECT_LE(box.Bottom, 10 + sz.cy);
+  int cx = (box.Left + box.Right) / 2, cy = (box.Top + box.Bottom) / 2;
+  EXPECT_FALSE(PtInRegion(rgn, cx, cy)) << "the counter of the O is a hole";
+  EXPECT_TRUE(PtInRegion(rgn, box.Left + 2, cy)) << "the stroke is filled";
+  DeleteObject(rgn);
+}
+
+TEST(DrawTextOnDc, ExtremeRectanglesMarginsAndTabsNeitherOverflowNorHang) {
+  Canvas c(50, 50, TestFont(-16));
+  std::string tabs(5000, '\t');
+  tabs += "end";
+  const RECT rects[] = {{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX},
+                        {INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN},
+                        {0, 0, 0, 0},
+                        {-5, -5, 1, 1}};
+  const UINT formats[] = {DT_WORDBREAK | DT_EXPANDTABS, DT_SINGLELINE | DT_VCENTER | DT_RIGHT,
+                          DT_CENTER | DT_WORDBREAK | DT_EDITCONTROL, DT_SINGLELINE | DT_PATH_ELLIPSIS | DT_BOTTOM,
+                          DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS};
+  for (const RECT& r0 : rects) {
+    for (UINT f : formats) {
+      for (int margin : {0, INT32_MAX, INT32_MIN}) {
+        DRAWTEXTPARAMS p{sizeof(DRAWTEXTPARAMS), INT32_MAX, margin, margin, 0};
+        RECT r = r0;
+        int h1 = DrawTextExA(c.dc(), tabs.data(), int(tabs.size()), &r, f, &p);
+        r = r0;
+        int h2 = DrawTextA(c.dc(), "a\\b\\c d e", -1, &r, f);
+        if (!(f & DT_SINGLELINE)) {
+          // Whatever the geometry, the height stays a positive whole number of lines.
+          EXPECT_GT(h1, 0);
+          EXPECT_EQ(h1 % 20, 0);
+          EXPECT_GT(h2, 0);
+          EXPECT_EQ(h2 % 20, 0);
+        }
+      }
+    }
+  }
 }
