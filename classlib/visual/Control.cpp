@@ -41,9 +41,35 @@ TShiftState KeyDataToShiftState(LPARAM KeyData) {
   return s;
 }
 
-COLORREF ColorToRGB(TColor Color) {
-  if (Color < 0) return GetSysColor(int(Color & 0xFF));
-  return COLORREF(Color) & 0x00FFFFFF;
+// ---- Control canvases ---------------------------------------------------------------------
+
+namespace {
+std::vector<TControlCanvas*>& ControlCanvases() {
+  static std::vector<TControlCanvas*> list;
+  return list;
+}
+}  // namespace
+
+void RegisterControlCanvas(TControlCanvas* Canvas) { ControlCanvases().push_back(Canvas); }
+
+void UnregisterControlCanvas(TControlCanvas* Canvas) { std::erase(ControlCanvases(), Canvas); }
+
+void FreeDeviceContexts() {
+  for (TControlCanvas* c : ControlCanvases())
+    if (c->LockCount() == 0) c->FreeHandle();
+}
+
+TControlCanvas* NewControlCanvas(TControl* Control) {
+  TControlCanvas* c = New<TControlCanvas>();
+  c->SetControl(Control);
+  RegisterControlCanvas(c);
+  return c;
+}
+
+void FreeControlCanvas(TControlCanvas*& Canvas) {
+  if (!Canvas) return;
+  UnregisterControlCanvas(Canvas);
+  FreeAndNil(Canvas);
 }
 
 // ---- TControl -----------------------------------------------------------------------------
@@ -51,6 +77,24 @@ COLORREF ColorToRGB(TColor Color) {
 TControl::TControl(TComponent* AOwner) : TComponent(AOwner) {
   FWindowProc = TWndMethod(this, &TControl::WndProc);
   FControlStyle = {csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+  FFont = New<TFont>();
+  FFont->OnChange = TNotifyEvent(this, &TControl::FontChanged);
+}
+
+TControl::~TControl() {
+  if (FFont) {
+    FFont->OnChange = nullptr;
+    FFont->Free();
+  }
+}
+
+void TControl::SetFont(TFont* Value) {
+  if (Value && Value != FFont) FFont->Assign(Value);
+}
+
+void TControl::FontChanged(TObject*) {
+  FParentFont = false;
+  Perform(CM_FONTCHANGED);
 }
 
 void TControl::BeforeDestruction() {
@@ -433,8 +477,9 @@ void TControl::CMParentColorChanged(TMessage& Message) {
 }
 
 void TControl::CMParentFontChanged(TMessage&) {
-  // The font object copies its parent's once it exists; the notice still tells subclasses.
-  if (FParentFont) Perform(CM_FONTCHANGED);
+  if (!FParentFont || !FParent) return;
+  SetFont(FParent->FFont);
+  FParentFont = true;  // taken from the parent, not chosen
 }
 
 void TControl::CMMouseEnter(TMessage& Message) {
@@ -477,6 +522,7 @@ TL_DEFINE_CLASS(TControl, [](auto& c) {
   c.Property("Caption", &TControl::GetCaption, &TControl::SetCaption);
   c.Property("Color", &TControl::GetColor, &TControl::SetColor).Idents("TColor").Stored(&TControl::IsColorStored);
   c.Property("ParentColor", &TControl::GetParentColor, &TControl::SetParentColor).Default(true);
+  c.Property("Font", &TControl::GetFont, &TControl::SetFont).Stored(&TControl::IsFontStored);
   c.Property("ParentFont", &TControl::GetParentFont, &TControl::SetParentFont).Default(true);
   c.Property("Cursor", &TControl::GetCursor, &TControl::SetCursor).Idents("TCursor").Default(crDefault);
   c.Property("DragCursor", &TControl::GetDragCursor, &TControl::SetDragCursor).Idents("TCursor").Default(crDrag);

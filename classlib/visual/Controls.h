@@ -6,13 +6,12 @@
 
 #include "classlib/core/Classes.h"
 #include "classlib/visual/Cursors.h"
+#include "classlib/visual/Graphics.h"
 #include "classlib/visual/Messages.h"
 #include "platform/user/User.h"
 
 #include <vector>
 
-class TCanvas;
-class TFont;
 class TControl;
 class TWinControl;
 class TCustomForm;
@@ -73,9 +72,6 @@ struct TCreateParams {
   String WinClassName;
 };
 
-// The colour of the platform's system colour in a TColor (system colours resolved).
-COLORREF ColorToRGB(TColor Color);
-
 // ---- TControl ---------------------------------------------------------------------------
 
 class TControl : public TComponent {
@@ -83,6 +79,7 @@ class TControl : public TComponent {
  public:
   explicit TControl(TComponent* AOwner);
   void BeforeDestruction() override;
+  ~TControl() override;
 
   // Geometry, in the parent's client coordinates (screen coordinates for top-level windows).
   TWinControl* GetParent() const { return FParent; }
@@ -133,8 +130,9 @@ class TControl : public TComponent {
   void SetColor(TColor Value);
   bool GetParentColor() const { return FParentColor; }
   void SetParentColor(bool Value);
-  // The font object arrives with the graphics unit; until then the notifications run alone.
+  // Changing the font stops taking the parent's.
   TFont* GetFont() const { return FFont; }
+  void SetFont(TFont* Value);
   bool GetParentFont() const { return FParentFont; }
   void SetParentFont(bool Value);
   TCursor GetCursor() const { return FCursor; }
@@ -231,6 +229,8 @@ class TControl : public TComponent {
   void CMVisibleChanged(TMessage& Message);
   void CMColorChanged(TMessage& Message);
   bool IsColorStored() const { return !FParentColor; }
+  bool IsFontStored() const { return !FParentFont; }
+  void FontChanged(TObject* Sender);
 
   TWinControl* FParent = nullptr;
   Integer FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
@@ -421,7 +421,9 @@ class TCustomControl : public TWinControl {
   TL_CLASS(TCustomControl, TWinControl)
  public:
   explicit TCustomControl(TComponent* AOwner);
-  // The canvas arrives with the graphics unit; nullptr until then.
+  void BeforeDestruction() override;
+  // Draws on the window: the paint's device context during Paint, else a window DC
+  // given back once the current message has been handled.
   TCanvas* Canvas() const { return FCanvas; }
 
  protected:
@@ -430,7 +432,7 @@ class TCustomControl : public TWinControl {
   // The device context of the paint in progress (nullptr outside Paint).
   HDC PaintDC() const { return FPaintDC; }
 
-  TCanvas* FCanvas = nullptr;
+  TControlCanvas* FCanvas = nullptr;
 
  private:
   HDC FPaintDC = nullptr;
@@ -440,6 +442,8 @@ class TGraphicControl : public TControl {
   TL_CLASS(TGraphicControl, TControl)
  public:
   explicit TGraphicControl(TComponent* AOwner);
+  void BeforeDestruction() override;
+  // Draws on the parent's window with the origin at this control, clipped to it.
   TCanvas* Canvas() const { return FCanvas; }
 
  protected:
@@ -448,7 +452,7 @@ class TGraphicControl : public TControl {
   HDC PaintDC() const { return FPaintDC; }
   void WMPaint(TMessage& Message);
 
-  TCanvas* FCanvas = nullptr;
+  TControlCanvas* FCanvas = nullptr;
 
  private:
   HDC FPaintDC = nullptr;
@@ -498,6 +502,38 @@ TControl* GetCaptureControl();
 void SetCaptureControl(TControl* Control);
 // Forgets a control being destroyed, releasing the capture it holds.
 void CaptureControlDestroyed(TControl* Control);
+// Control canvases hold a window DC only while a message is handled: these track them
+// and give back the DCs of the canvases not locked in a paint.
+void RegisterControlCanvas(TControlCanvas* Canvas);
+void UnregisterControlCanvas(TControlCanvas* Canvas);
+void FreeDeviceContexts();
+// A canvas on Control for its lifetime, registered as above.
+TControlCanvas* NewControlCanvas(TControl* Control);
+void FreeControlCanvas(TControlCanvas*& Canvas);
+
+// Gives a control's canvas the paint's device context for the length of a paint (and
+// PaintDC slot), locked so that no nested message takes it away.
+class TControlCanvasPaint {
+ public:
+  TControlCanvasPaint(TControlCanvas* Canvas, HDC& Slot, HDC DC) : FCanvas(Canvas), FSlot(Slot), FOld(Slot) {
+    FSlot = DC;
+    FCanvas->Lock();
+    FCanvas->FreeHandle();  // a window DC taken earlier in this message
+    FCanvas->SetHandle(DC);
+  }
+  ~TControlCanvasPaint() {
+    FCanvas->SetHandle(nullptr);
+    FCanvas->Unlock();
+    FSlot = FOld;
+  }
+  TControlCanvasPaint(const TControlCanvasPaint&) = delete;
+  TControlCanvasPaint& operator=(const TControlCanvasPaint&) = delete;
+
+ private:
+  TControlCanvas* FCanvas;
+  HDC& FSlot;
+  HDC FOld;
+};
 // Cancels a drag in progress (Escape, WM_CANCELMODE, the source going away).
 void CancelDrag();
 // Whether a drag (or a drag waiting for its threshold) is in progress.
