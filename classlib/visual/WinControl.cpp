@@ -184,6 +184,7 @@ void TWinControl::DestroyWindowHandle() {
 
 void TWinControl::DestroyHandle() {
   if (!FHandle) return;
+  FreeDeviceContexts();  // no canvas keeps a DC of a window about to go
   FControlState.Include(csDestroyingHandle);
   for (TWinControl* c : FWinControls) c->DestroyHandle();
   DestroyWnd();
