@@ -333,6 +333,51 @@ void TControl::Resize() {
   if (OnResize) OnResize(this);
 }
 
+void TControl::MouseWheelHandler(TMessage& Message) {
+  TCustomForm* form = GetParentForm(this);
+  if (form && form != this)
+    form->MouseWheelHandler(Message);
+  else
+    Message.Result = Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
+}
+
+bool TControl::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) {
+  bool handled = false;
+  if (OnMouseWheel) OnMouseWheel(this, Shift, WheelDelta, MousePos, handled);
+  if (handled) return true;
+  FWheelAccumulator += WheelDelta;
+  while (FWheelAccumulator >= WHEEL_DELTA || FWheelAccumulator <= -WHEEL_DELTA) {
+    bool down = FWheelAccumulator < 0;
+    FWheelAccumulator += down ? WHEEL_DELTA : -WHEEL_DELTA;
+    handled = (down ? DoMouseWheelDown(Shift, MousePos) : DoMouseWheelUp(Shift, MousePos)) || handled;
+  }
+  return handled;
+}
+
+bool TControl::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
+  bool handled = false;
+  if (OnMouseWheelDown) OnMouseWheelDown(this, Shift, MousePos, handled);
+  return handled;
+}
+
+bool TControl::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
+  bool handled = false;
+  if (OnMouseWheelUp) OnMouseWheelUp(this, Shift, MousePos, handled);
+  return handled;
+}
+
+void TControl::WMMouseWheel(TMessage& Message) { MouseWheelHandler(Message); }
+
+void TControl::CMMouseWheel(TMessage& Message) {
+  TShiftState shift = KeysToShiftState(LOWORD(Message.WParam));
+  Integer delta = SHORT(HIWORD(Message.WParam));
+  TPoint pos{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  if (DoMouseWheel(shift, delta, pos))
+    Message.Result = 1;
+  else
+    Message.Result = FParent ? FParent->Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam) : 0;
+}
+
 void TControl::WndProc(TMessage& Message) {
   UINT msg = Message.Msg;
   if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL) {
@@ -502,6 +547,8 @@ TL_MESSAGES(TControl,
             TL_ON(WM_MBUTTONUP, WMMButtonUp),
             TL_ON(WM_MOUSEMOVE, WMMouseMove),
             TL_ON(WM_CANCELMODE, WMCancelMode),
+            TL_ON(WM_MOUSEWHEEL, WMMouseWheel),
+            TL_ON(CM_MOUSEWHEEL, CMMouseWheel),
             TL_ON(CM_ENABLEDCHANGED, CMEnabledChanged),
             TL_ON(CM_PARENTCOLORCHANGED, CMParentColorChanged),
             TL_ON(CM_PARENTFONTCHANGED, CMParentFontChanged),
@@ -536,6 +583,9 @@ TL_DEFINE_CLASS(TControl, [](auto& c) {
   c.Event("OnMouseMove", &TControl::OnMouseMove);
   c.Event("OnMouseUp", &TControl::OnMouseUp);
   c.Event("OnResize", &TControl::OnResize);
+  c.Event("OnMouseWheel", &TControl::OnMouseWheel);
+  c.Event("OnMouseWheelDown", &TControl::OnMouseWheelDown);
+  c.Event("OnMouseWheelUp", &TControl::OnMouseWheelUp);
   c.Event("OnDragOver", &TControl::OnDragOver);
   c.Event("OnDragDrop", &TControl::OnDragDrop);
   c.Event("OnStartDrag", &TControl::OnStartDrag);

@@ -47,6 +47,9 @@ using TControlState = Set<TControlStateItem>;
 
 using TMouseEvent = TMethod<void(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y)>;
 using TMouseMoveEvent = TMethod<void(TObject* Sender, TShiftState Shift, Integer X, Integer Y)>;
+using TMouseWheelEvent =
+    TMethod<void(TObject* Sender, TShiftState Shift, Integer WheelDelta, TPoint MousePos, bool& Handled)>;
+using TMouseWheelUpDownEvent = TMethod<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
 using TKeyEvent = TMethod<void(TObject* Sender, Word& Key, TShiftState Shift)>;
 using TKeyPressEvent = TMethod<void(TObject* Sender, Char& Key)>;
 using TDragOverEvent =
@@ -159,6 +162,9 @@ class TControl : public TComponent {
 
   bool GetMouseCapture() const;
   void SetMouseCapture(bool Value);
+  // Where a wheel message goes: the form hands it to its focused control, which passes
+  // what it does not use on to its parent as CM_MOUSEWHEEL.
+  virtual void MouseWheelHandler(TMessage& Message);
 
   // Drag and drop.
   TDragMode GetDragMode() const { return FDragMode; }
@@ -184,6 +190,9 @@ class TControl : public TComponent {
   TMouseMoveEvent OnMouseMove;
   TMouseEvent OnMouseUp;
   TNotifyEvent OnResize;
+  TMouseWheelEvent OnMouseWheel;
+  TMouseWheelUpDownEvent OnMouseWheelDown;
+  TMouseWheelUpDownEvent OnMouseWheelUp;
   TDragOverEvent OnDragOver;
   TDragDropEvent OnDragDrop;
   TStartDragEvent OnStartDrag;
@@ -198,6 +207,10 @@ class TControl : public TComponent {
   virtual void MouseMove(TShiftState Shift, Integer X, Integer Y);
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
   virtual void Resize();
+  // Whole notches (WHEEL_DELTA) go to DoMouseWheelDown/Up; the rest waits for more.
+  virtual bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos);
+  virtual bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos);
+  virtual bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos);
   virtual void SetZOrder(bool TopMost);
   virtual void SetClientSize(Integer AWidth, Integer AHeight);
   // Asks the parent to lay its aligned children out again.
@@ -221,6 +234,8 @@ class TControl : public TComponent {
   void WMMButtonUp(TMessage& Message);
   void WMMouseMove(TMessage& Message);
   void WMCancelMode(TMessage& Message);
+  void WMMouseWheel(TMessage& Message);
+  void CMMouseWheel(TMessage& Message);
   void CMEnabledChanged(TMessage& Message);
   void CMParentColorChanged(TMessage& Message);
   void CMParentFontChanged(TMessage& Message);
@@ -238,6 +253,7 @@ class TControl : public TComponent {
   TAnchors FAnchors{TAnchorKind::akLeft, TAnchorKind::akTop};
   TRect FAnchorRules;  // distances to the parent's left, top, right and bottom edges
   bool FAnchoring = false;
+  Integer FWheelAccumulator = 0;
   bool FVisible = true;
   bool FEnabled = true;
   String FText;

@@ -419,6 +419,13 @@ void TCustomForm::Release() { PostMessageA(GetHandle(), CM_RELEASE, 0, 0); }
 
 bool TCustomForm::IsShortCut(TMessage&) { return false; }
 
+void TCustomForm::MouseWheelHandler(TMessage& Message) {
+  if (FFocusedControl && FFocusedControl != this)
+    Message.Result = FFocusedControl->Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
+  else
+    inherited::MouseWheelHandler(Message);
+}
+
 void TCustomForm::WMClose(TMessage&) { Close(); }
 
 void TCustomForm::WMActivate(TMessage& Message) {

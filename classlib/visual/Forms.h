@@ -92,6 +92,7 @@ class TCustomForm : public TWinControl {
   void SetFocus() override;
   bool CanFocus() const override;
   bool IsShortCut(TMessage& Message) override;
+  void MouseWheelHandler(TMessage& Message) override;
 
   TRect GetClientRect() const override;
   // Draws on the form's client area (see TCustomControl::Canvas).
