@@ -1,0 +1,67 @@
+// Small shared pieces for controls: colour-name tables, rectangle helpers, colour
+// arithmetic, lenient parsers of numbers and colours from text, and text tests.
+#pragma once
+
+#include "classlib/core/Variants.h"
+#include "platform/kernel/Types.h"
+
+#include <array>
+
+// ---- Colour names ----
+
+struct TcxWebColor {
+  const char* Name;
+  TColor Value;
+};
+
+// The class library's colour constants, clBlack to clWindowText.
+extern const std::array<const char*, 52> cxColorConstNames;
+// Black, Silver, Gray, White, Maroon, Red, Purple, Fuchsia, Green, Lime, Olive, Yellow,
+// Navy, Blue, Teal, Aqua.
+extern const std::array<const char*, 16> cxBasicColorNames;
+// The web colour keywords in alphabetical order, with their values.
+extern const std::array<TcxWebColor, 140> cxWebColors;
+// The same names grouped by hue, from LightPink to Black.
+extern const std::array<const char*, 140> cxWebColorNamesByHue;
+
+// ---- Rectangles ----
+
+// Width and height, 0 when negative.
+Integer cxClampedRectWidth(const TRect& R);
+Integer cxClampedRectHeight(const TRect& R);
+// Moves each side outwards by its own amount (inwards for negative amounts).
+void cxExtendRect(TRect& R, Integer ALeft, Integer ATop, Integer ARight, Integer ABottom);
+// The offset that centres ASize vertically in R (the larger half when the space left is odd),
+// and the outer size that goes with it: 2 * offset + 2 + ASize.
+Integer cxCenteredOffset(const TRect& R, Integer ASize);
+Integer cxCenteredOuterSize(const TRect& R, Integer ASize);
+
+// ---- Colours ----
+
+// AColor (system colours resolved) with the amounts added to red, green and blue, each
+// component kept within 0..255.
+TColor cxAddToColor(TColor AColor, Integer ARed, Integer AGreen, Integer ABlue);
+// "r.g.b": up to three decimal fields; a missing or malformed field is 0 and each is
+// kept within 0..255, so "300.0.0" is full red rather than a wrapped value.
+TColor cxRGBStringToColor(const String& S);
+// The text's hexadecimal digits in pairs: red, green, blue. A missing pair is 0, a
+// pair of one digit is that digit's value ("#FF8" is red 255, green 8, blue 0).
+TColor cxHexStringToColor(const String& S);
+
+// ---- Numbers and text ----
+
+// The trimmed text is an integer.
+bool cxIsIntegerText(const String& S);
+// The trimmed text has digits, at most one decimal separator and a "-" only in front, and
+// its magnitude is at most 1.7e308. "-" alone is not a number.
+bool cxIsNumberText(const String& S);
+// Lenient readers: the text's digits (and, for floats, the decimal separator) with a "-"
+// only in front; other characters are skipped, or end the number when AStopAtInvalid is
+// set. Text with no digits, or a value out of range, reads as 0.
+Integer cxStrToIntLenient(const String& S, bool AStopAtInvalid = false);
+double cxStrToFloatLenient(const String& S, bool AStopAtInvalid = false);
+bool cxVarIsNullOrEmpty(const Variant& V);
+// The AIndex-th part (from 1) of S split at ASeparator; "" beyond the parts or for AIndex < 1.
+String cxGetToken(const String& S, Char ASeparator, Integer AIndex);
+// "1" for 1, "2" for 2, "0" for any other value.
+String cxDigitText(Integer AValue);
