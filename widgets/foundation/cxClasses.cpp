@@ -175,6 +175,61 @@ void TcxRegisteredClasses::SetSorted(bool Value) {
   if (FSorted) Sort();
 }
 
+// ---- TcxAlignment ----
+
+TcxAlignment::TcxAlignment(TPersistent* AOwner, bool AUseAssignedValues, TAlignment ADefaultHorz,
+                           TcxAlignmentVert ADefaultVert)
+    : FOwner(AOwner),
+      FDefaultHorz(ADefaultHorz),
+      FDefaultVert(ADefaultVert),
+      FHorz(ADefaultHorz),
+      FVert(ADefaultVert),
+      FUseAssignedValues(AUseAssignedValues) {}
+
+void TcxAlignment::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TcxAlignment*>(Source);
+  if (!src) {
+    inherited::Assign(Source);
+    return;
+  }
+  bool changed = FHorz != src->FHorz || FVert != src->FVert;
+  FHorz = src->FHorz;
+  FVert = src->FVert;
+  FIsHorzAssigned = src->FIsHorzAssigned;
+  FIsVertAssigned = src->FIsVertAssigned;
+  if (changed) DoChanged();
+}
+
+void TcxAlignment::Reset() {
+  bool changed = FHorz != FDefaultHorz || FVert != FDefaultVert;
+  FIsHorzAssigned = FIsVertAssigned = false;
+  FHorz = FDefaultHorz;
+  FVert = FDefaultVert;
+  if (changed) DoChanged();
+}
+
+void TcxAlignment::SetHorz(TAlignment Value) {
+  FIsHorzAssigned = true;
+  if (FHorz == Value) return;
+  FHorz = Value;
+  DoChanged();
+}
+
+void TcxAlignment::SetVert(TcxAlignmentVert Value) {
+  FIsVertAssigned = true;
+  if (FVert == Value) return;
+  FVert = Value;
+  DoChanged();
+}
+
+bool TcxAlignment::IsHorzStored() const { return FUseAssignedValues ? FIsHorzAssigned : FHorz != FDefaultHorz; }
+
+bool TcxAlignment::IsVertStored() const { return FUseAssignedValues ? FIsVertAssigned : FVert != FDefaultVert; }
+
+void TcxAlignment::DoChanged() {
+  if (OnChanged) OnChanged(this);
+}
+
 // ---- TcxMRUItems ----
 
 void TcxMRUItems::BeforeDestruction() {
@@ -526,6 +581,10 @@ TL_DEFINE_CLASS(TcxComponent)
 TL_DEFINE_CLASS(TcxObjectList)
 TL_DEFINE_CLASS(TcxRegisteredClassList)
 TL_DEFINE_CLASS(TcxRegisteredClasses)
+TL_DEFINE_CLASS(TcxAlignment, [](auto& c) {
+  c.Property("Horz", &TcxAlignment::GetHorz, &TcxAlignment::SetHorz).Stored(&TcxAlignment::IsHorzStored);
+  c.Property("Vert", &TcxAlignment::GetVert, &TcxAlignment::SetVert).Stored(&TcxAlignment::IsVertStored);
+})
 TL_DEFINE_CLASS(TcxMRUItem)
 TL_DEFINE_CLASS(TcxMRUItems)
 TL_DEFINE_CLASS(TcxObjectLink)

@@ -2,6 +2,7 @@
 #include "widgets/foundation/cxControlUtils.h"
 
 #include "classlib/core/SysUtils.h"
+#include "platform/gdi/Font.h"
 #include "platform/gdi/Gdi.h"
 
 #include <algorithm>
@@ -170,4 +171,128 @@ String cxDigitText(Integer AValue) {
     default:
       return "0";
   }
+}
+
+// ---- Drawing and measuring ----
+
+void cxDrawTwoColorFrame(TCanvas* ACanvas, TRect& R, TColor ALeftTopColor, TColor ARightBottomColor) {
+  ACanvas->Pen()->SetColor(ALeftTopColor);
+  ACanvas->MoveTo(R.Left, R.Top);
+  ACanvas->LineTo(R.Left, R.Bottom + 1);
+  ACanvas->MoveTo(R.Left, R.Top);
+  ACanvas->LineTo(R.Right + 1, R.Top);
+  ACanvas->Pen()->SetColor(ARightBottomColor);
+  ACanvas->MoveTo(R.Right, R.Top + 1);
+  ACanvas->LineTo(R.Right, R.Bottom);
+  ACanvas->MoveTo(R.Left + 1, R.Bottom);
+  ACanvas->LineTo(R.Right + 1, R.Bottom);
+  cxExtendRect(R, -1, -1, -1, -1);
+}
+
+void cxDrawLine(TCanvas* ACanvas, const TPoint& P1, const TPoint& P2, TColor AColor) {
+  ACanvas->Pen()->SetColor(AColor);
+  ACanvas->MoveTo(P1.X, P1.Y);
+  ACanvas->LineTo(P2.X, P2.Y);
+}
+
+namespace {
+// The canvas's own text flags.
+constexpr Integer cxtfLeft = 0x1, cxtfRight = 0x2, cxtfCenterX = 0x4;
+constexpr Integer cxtfTop = 0x8, cxtfBottom = 0x10, cxtfCenterY = 0x20;
+constexpr Integer cxtfShowPrefix = 0x200, cxtfWordBreak = 0x400, cxtfEndEllipsis = 0x800, cxtfExpandTabs = 0x100;
+}  // namespace
+
+Integer cxMakeDrawTextFlags(Integer ABase, TAlignment AHorz, TcxAlignmentVert AVert, bool AEndEllipsis,
+                            bool AWordWrap, bool AShowPrefix, Integer ATabCount, bool AUseDrawTextFlags) {
+  static const Integer dtHorz[] = {Integer(DT_LEFT), Integer(DT_RIGHT), Integer(DT_CENTER)};
+  static const Integer dtVert[] = {Integer(DT_TOP), Integer(DT_BOTTOM), Integer(DT_VCENTER)};
+  static const Integer tfHorz[] = {cxtfLeft, cxtfRight, cxtfCenterX};
+  static const Integer tfVert[] = {cxtfTop, cxtfBottom, cxtfCenterY};
+  Integer r = ABase;
+  if (AUseDrawTextFlags) {
+    r |= dtHorz[int(AHorz)] | dtVert[int(AVert)];
+    if (AEndEllipsis) r |= Integer(DT_END_ELLIPSIS);
+    if (AWordWrap) r |= Integer(DT_WORDBREAK);
+    if (!AShowPrefix) r |= Integer(DT_NOPREFIX);
+    if (ATabCount > 0) r |= Integer(DT_TABSTOP | DT_EXPANDTABS);
+  } else {
+    r |= tfHorz[int(AHorz)] | tfVert[int(AVert)];
+    if (AEndEllipsis) r |= cxtfEndEllipsis;
+    if (AWordWrap) r |= cxtfWordBreak;
+    if (AShowPrefix) r |= cxtfShowPrefix;
+    if (ATabCount > 0) r |= cxtfExpandTabs;
+  }
+  return r;
+}
+
+namespace {
+// A canvas on a small bitmap for measuring, made once.
+TCanvas* MeasureCanvas(TFont* AFont) {
+  static Owned<TBitmap> bitmap;
+  if (!bitmap) {
+    bitmap.reset(New<TBitmap>());
+    bitmap->SetWidth(1);
+    bitmap->SetHeight(1);
+  }
+  TCanvas* c = bitmap->Canvas();
+  c->SetFont(AFont);
+  return c;
+}
+}  // namespace
+
+Integer cxGetFontTextHeight(TFont* AFont) { return MeasureCanvas(AFont)->TextHeight("Wg"); }
+
+Integer cxGetFontTextWidth(TFont* AFont, const String& S) { return MeasureCanvas(AFont)->TextWidth(S); }
+
+Integer cxGetWidestLineWidth(TFont* AFont, const String& S) {
+  Owned<TStringList> lines(New<TStringList>());
+  lines->SetText(S);
+  TCanvas* c = MeasureCanvas(AFont);
+  Integer widest = 0;
+  for (Integer i = 0; i < lines->Count(); ++i) widest = std::max(widest, c->TextWidth(lines->Strings(i)));
+  return widest + 1;
+}
+
+namespace {
+struct TPaintAccess : TWinControl {
+  static void PaintChildren(TWinControl* c, HDC DC) { (c->*(&TPaintAccess::PaintControls))(DC, nullptr); }
+};
+}  // namespace
+
+void cxPaintControlBackground(TWinControl* AControl, HDC DC, bool AFromParent) {
+  if (!AControl || !DC) return;
+  int saved = SaveDC(DC);
+  try {
+    TWinControl* parent = AControl->GetParent();
+    if (parent && AFromParent && parent->HandleAllocated()) {
+      TPoint pos = parent->ScreenToClient(AControl->ClientToScreen(TPoint{0, 0}));
+      OffsetWindowOrgEx(DC, pos.X, pos.Y, nullptr);
+      SendMessageA(parent->GetHandle(), WM_ERASEBKGND, WPARAM(DC), 0);
+      SendMessageA(parent->GetHandle(), WM_PAINT, WPARAM(DC), 0);
+      RestoreDC(DC, saved);
+      saved = SaveDC(DC);
+    } else {
+      AControl->Perform(WM_ERASEBKGND, WPARAM(DC), 0);
+    }
+    TPaintAccess::PaintChildren(AControl, DC);
+  } catch (...) {
+    RestoreDC(DC, saved);
+    throw;
+  }
+  RestoreDC(DC, saved);
+}
+
+bool cxAssignRotatedFont(TCanvas* ACanvas, TFont* AFont, Integer AAngle) {
+  ACanvas->SetFont(AFont);
+  TEXTMETRICA tm{};
+  bool trueType = GetTextMetricsA(ACanvas->GetHandle(), &tm) && (tm.tmPitchAndFamily & TMPF_TRUETYPE) != 0;
+  Integer angle = ((AAngle % 360) + 360) % 360;
+  if (trueType && angle != 0) {
+    LOGFONTA lf{};
+    GetObjectA(ACanvas->Font()->GetHandle(), sizeof(lf), &lf);
+    lf.lfEscapement = angle * 10;
+    lf.lfOrientation = angle * 10;
+    ACanvas->Font()->SetHandle(CreateFontIndirectA(&lf));
+  }
+  return trueType;
 }

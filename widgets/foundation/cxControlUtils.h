@@ -3,9 +3,73 @@
 #pragma once
 
 #include "classlib/core/Variants.h"
+#include "classlib/visual/Controls.h"
+#include "classlib/visual/Graphics.h"
 #include "platform/kernel/Types.h"
+#include "widgets/foundation/cxClasses.h"
 
 #include <array>
+
+// ---- Control hook ----
+
+class TcxControlHookProc;
+
+// Subclasses a window control's window procedure: messages reach WndProc first, which
+// hands them on to the procedure that was there before. Unhooking restores that procedure
+// only while this hook is still the window's procedure; when another procedure has been
+// installed on top since, this hook's link in the chain stays in place and passes every
+// message straight on, so the other procedure and the control's own handling keep working.
+class TcxControlHook : public TObject {
+  TL_CLASS(TcxControlHook, TObject)
+ public:
+  TcxControlHook();
+  void BeforeDestruction() override;
+  ~TcxControlHook() override;
+
+  TWinControl* GetControl() const { return FControl; }
+  virtual void SetControl(TWinControl* Value);
+  // The message goes on to the saved procedure (or the control's default one); after
+  // WM_DESTROY the hook removes itself.
+  virtual void WndProc(TMessage& Message);
+  virtual void HookControl();
+  virtual void UnhookControl();
+
+  bool IsHooked() const { return FOldWndProc != nullptr; }
+  WNDPROC NewWndProc() const;
+  WNDPROC OldWndProc() const { return FOldWndProc; }
+  bool Destroying() const { return FDestroying; }
+
+ private:
+  TWinControl* FControl = nullptr;
+  TcxControlHookProc* FNewWndProc = nullptr;
+  WNDPROC FOldWndProc = nullptr;
+  bool FDestroying = false;
+  HWND FWnd = nullptr;   // the window of the message being handled
+  friend class TcxControlHookProc;
+};
+
+// ---- Drawing and measuring ----
+
+// A frame inside R (edges included): the left and top edges in ALeftTopColor, the right
+// and bottom edges in ARightBottomColor; R then shrinks by 1 on every side.
+void cxDrawTwoColorFrame(TCanvas* ACanvas, TRect& R, TColor ALeftTopColor, TColor ARightBottomColor);
+void cxDrawLine(TCanvas* ACanvas, const TPoint& P1, const TPoint& P2, TColor AColor);
+// Flags for drawing text: ABase with the entries for the alignments and switches, either
+// the platform's DT_ flags (AUseDrawTextFlags) or the canvas's own text flags. A positive
+// tab count adds DT_TABSTOP | DT_EXPANDTABS (192), or 256 in the canvas's flags.
+Integer cxMakeDrawTextFlags(Integer ABase, TAlignment AHorz, TcxAlignmentVert AVert, bool AEndEllipsis,
+                            bool AWordWrap, bool AShowPrefix, Integer ATabCount, bool AUseDrawTextFlags);
+// The height of "Wg", the width of S, and the widest line of a multi-line S plus 1, in AFont.
+Integer cxGetFontTextHeight(TFont* AFont);
+Integer cxGetFontTextWidth(TFont* AFont, const String& S);
+Integer cxGetWidestLineWidth(TFont* AFont, const String& S);
+// Paints into DC, in AControl's client coordinates, what its parent shows behind it
+// (WM_ERASEBKGND and WM_PAINT sent to the parent), or only AControl's own background
+// when it has no parent or AFromParent is off; then AControl's graphic children.
+void cxPaintControlBackground(TWinControl* AControl, HDC DC, bool AFromParent = true);
+// Assigns AFont to the canvas; a TrueType font at an angle (degrees, taken into 0..359)
+// other than 0 is recreated with that escapement. Answers whether the font is TrueType.
+bool cxAssignRotatedFont(TCanvas* ACanvas, TFont* AFont, Integer AAngle);
 
 // ---- Colour names ----
 
