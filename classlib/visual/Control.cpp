@@ -41,11 +41,6 @@ TShiftState KeyDataToShiftState(LPARAM KeyData) {
   return s;
 }
 
-COLORREF ColorToRGB(TColor Color) {
-  if (Color < 0) return GetSysColor(int(Color & 0xFF));
-  return COLORREF(Color) & 0x00FFFFFF;
-}
-
 // ---- TControl -----------------------------------------------------------------------------
 
 TControl::TControl(TComponent* AOwner) : TComponent(AOwner) {

@@ -6,6 +6,7 @@
 
 #include "classlib/core/Classes.h"
 #include "classlib/visual/Cursors.h"
+#include "classlib/visual/Graphics.h"
 #include "classlib/visual/Messages.h"
 #include "platform/user/User.h"
 
@@ -72,9 +73,6 @@ struct TCreateParams {
   WNDCLASSA WindowClass;
   String WinClassName;
 };
-
-// The colour of the platform's system colour in a TColor (system colours resolved).
-COLORREF ColorToRGB(TColor Color);
 
 // ---- TControl ---------------------------------------------------------------------------
 
