@@ -226,31 +226,34 @@ Integer cxMakeDrawTextFlags(Integer ABase, TAlignment AHorz, TcxAlignmentVert AV
 }
 
 namespace {
-// A canvas on a small bitmap for measuring, made once.
-TCanvas* MeasureCanvas(TFont* AFont) {
-  static Owned<TBitmap> bitmap;
-  if (!bitmap) {
-    bitmap.reset(New<TBitmap>());
-    bitmap->SetWidth(1);
-    bitmap->SetHeight(1);
-  }
+// Measures on a canvas of a small temporary bitmap.
+template <class F>
+Integer Measure(TFont* AFont, F&& measure) {
+  Owned<TBitmap> bitmap(New<TBitmap>());
+  bitmap->SetWidth(1);
+  bitmap->SetHeight(1);
   TCanvas* c = bitmap->Canvas();
   c->SetFont(AFont);
-  return c;
+  return measure(c);
 }
 }  // namespace
 
-Integer cxGetFontTextHeight(TFont* AFont) { return MeasureCanvas(AFont)->TextHeight("Wg"); }
+Integer cxGetFontTextHeight(TFont* AFont) {
+  return Measure(AFont, [](TCanvas* c) { return c->TextHeight("Wg"); });
+}
 
-Integer cxGetFontTextWidth(TFont* AFont, const String& S) { return MeasureCanvas(AFont)->TextWidth(S); }
+Integer cxGetFontTextWidth(TFont* AFont, const String& S) {
+  return Measure(AFont, [&](TCanvas* c) { return c->TextWidth(S); });
+}
 
 Integer cxGetWidestLineWidth(TFont* AFont, const String& S) {
   Owned<TStringList> lines(New<TStringList>());
   lines->SetText(S);
-  TCanvas* c = MeasureCanvas(AFont);
-  Integer widest = 0;
-  for (Integer i = 0; i < lines->Count(); ++i) widest = std::max(widest, c->TextWidth(lines->Strings(i)));
-  return widest + 1;
+  return Measure(AFont, [&](TCanvas* c) {
+    Integer widest = 0;
+    for (Integer i = 0; i < lines->Count(); ++i) widest = std::max(widest, c->TextWidth(lines->Strings(i)));
+    return widest + 1;
+  });
 }
 
 namespace {
@@ -284,8 +287,13 @@ void cxPaintControlBackground(TWinControl* AControl, HDC DC, bool AFromParent) {
 
 bool cxAssignRotatedFont(TCanvas* ACanvas, TFont* AFont, Integer AAngle) {
   ACanvas->SetFont(AFont);
+  // Asked of the font itself: the canvas selects its font only when it next draws.
   TEXTMETRICA tm{};
-  bool trueType = GetTextMetricsA(ACanvas->GetHandle(), &tm) && (tm.tmPitchAndFamily & TMPF_TRUETYPE) != 0;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, ACanvas->Font()->GetHandle());
+  bool trueType = GetTextMetricsA(dc, &tm) && (tm.tmPitchAndFamily & TMPF_TRUETYPE) != 0;
+  SelectObject(dc, old);
+  DeleteDC(dc);
   Integer angle = ((AAngle % 360) + 360) % 360;
   if (trueType && angle != 0) {
     LOGFONTA lf{};
