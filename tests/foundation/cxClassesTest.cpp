@@ -207,6 +207,31 @@ TEST_F(ResourceOverrideTest, ExceptionsFromResourceStringsHonourOverrides) {
   cxClasses::Initialize();   // for TearDown
 }
 
+TEST(ResourceOverrideLazyTest, SettingAnOverrideReachesExceptionsWithoutStartUp) {
+  const TResStringRec rec = {65303, "Original"};
+  cxSetResourceString(rec, "Replaced");
+  EXPECT_EQ(Exception(rec).Message(), "Replaced");
+  cxClasses::Initialize();
+  cxClasses::Finalize();   // the last finalization removes the lookup and the overrides
+  EXPECT_EQ(Exception(rec).Message(), "Original");
+  EXPECT_EQ(cxGetResourceString(rec), "Original");
+}
+
+TL_ENUM(TTestFruit, tfApple, tfPear, tfPlum);
+
+TEST(EnumTextsTest, NonEmptyTextsWithTheirOrdinals) {
+  Owned<TStringList> list(New<TStringList>());
+  list->Add("kept");
+  cxGetEnumTexts<TTestFruit>(list.get(), [](TTestFruit f) {
+    return f == TTestFruit::tfPear ? String() : EnumInfo<TTestFruit>::Type().ValueName(int(f));
+  });
+  ASSERT_EQ(list->Count(), 3);
+  EXPECT_EQ(list->Strings(1), "tfApple");
+  EXPECT_EQ(reinterpret_cast<intptr_t>(list->Objects(1)), 0);
+  EXPECT_EQ(list->Strings(2), "tfPlum");
+  EXPECT_EQ(reinterpret_cast<intptr_t>(list->Objects(2)), 2);
+}
+
 TEST(MRUItemsTest, MovesEqualItemsToTheFrontAndTrims) {
   int freed = 0;
   Owned<TcxMRUItems> mru(New<TcxMRUItems>());

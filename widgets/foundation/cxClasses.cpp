@@ -458,7 +458,28 @@ String cxGetResourceStringByName(const String& AName) {
   return AName;
 }
 
+namespace {
+bool gResolverInstalled = false;
+
+// Puts the override lookup in front of the class library's string tables.
+void InstallResolver() {
+  if (gResolverInstalled) return;
+  gPrevResolver = SetResStringResolver(ResolveOverride);
+  gResolverInstalled = true;
+}
+
+void RemoveResolver() {
+  if (!gResolverInstalled) return;
+  TResStringResolver current = SetResStringResolver(gPrevResolver);
+  // A lookup installed after ours stays where it is.
+  if (current != ResolveOverride) SetResStringResolver(current);
+  gPrevResolver = nullptr;
+  gResolverInstalled = false;
+}
+}  // namespace
+
 void cxSetResourceString(const TResStringRec& AResString, const String& Value) {
+  InstallResolver();
   Overrides().ById[AResString.Id] = Value;
 }
 
@@ -468,13 +489,12 @@ void cxClearResourceStrings() { gOverrides.reset(); }
 
 void cxClasses::Initialize() {
   if (gClassesInit++ > 0) return;
-  gPrevResolver = SetResStringResolver(ResolveOverride);
+  InstallResolver();
 }
 
 void cxClasses::Finalize() {
   if (gClassesInit == 0 || --gClassesInit > 0) return;
-  SetResStringResolver(gPrevResolver);
-  gPrevResolver = nullptr;
+  RemoveResolver();
   cxClearResourceStrings();
 }
 

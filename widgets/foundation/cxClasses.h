@@ -339,7 +339,8 @@ void cxShellOpen(const String& AFileName);
 
 namespace cxClasses {
 // Installs the message-text override lookup in the class library, so that exceptions
-// raised from resource strings honour overrides. Counted.
+// raised from resource strings honour overrides (setting an override installs it too);
+// the last Finalize removes it with every override. Counted.
 void Initialize();
 void Finalize();
 }  // namespace cxClasses

@@ -186,7 +186,7 @@ void cxDrawTwoColorFrame(TCanvas* ACanvas, TRect& R, TColor ALeftTopColor, TColo
   ACanvas->LineTo(R.Right, R.Bottom);
   ACanvas->MoveTo(R.Left + 1, R.Bottom);
   ACanvas->LineTo(R.Right + 1, R.Bottom);
-  cxExtendRect(R, -1, -1, -1, -1);
+  cxExtendRect(R, 1, 1, -1, -1);
 }
 
 void cxDrawLine(TCanvas* ACanvas, const TPoint& P1, const TPoint& P2, TColor AColor) {

@@ -93,7 +93,7 @@ extern const std::array<const char*, 140> cxWebColorNamesByHue;
 // Width and height, 0 when negative.
 Integer cxClampedRectWidth(const TRect& R);
 Integer cxClampedRectHeight(const TRect& R);
-// Moves each side outwards by its own amount (inwards for negative amounts).
+// Adds an amount to each side: Left += ALeft, Top += ATop, Right += ARight, Bottom += ABottom.
 void cxExtendRect(TRect& R, Integer ALeft, Integer ATop, Integer ARight, Integer ABottom);
 // The offset that centres ASize vertically in R (the larger half when the space left is odd),
 // and the outer size that goes with it: 2 * offset + 2 + ASize.
