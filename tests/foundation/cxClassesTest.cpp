@@ -194,6 +194,23 @@ TEST_F(ResourceOverrideTest, OverridesReplaceTextsByIdentity) {
   EXPECT_EQ(cxGetResourceStringByName("sdxCaption"), "sdxCaption");
 }
 
+TEST_F(ResourceOverrideTest, RegistryCaptionsComeFromTheStringTableThroughTheOverrides) {
+  const ResourceItem captions[] = {
+      {6, 65304, nullptr, reinterpret_cast<const Byte*>("Label|Represents a Label"), 24, 0, 0},
+  };
+  RegisterResourceTable({"cx_classes_captions", captions, 1});
+  const TResStringRec labelCaption = {65304, nullptr};
+  const TResStringRec memoCaption = {65305, "Memo|Represents a memo"};
+  cxSetResourceString(memoCaption, "Notiz|Stellt ein Notizfeld dar");
+  Owned<TcxRegisteredClasses> reg(New<TcxRegisteredClasses>());
+  reg->Register(&TShapeA::StaticClass(), cxGetResourceString(labelCaption));
+  reg->Register(&TShapeB::StaticClass(), cxGetResourceString(memoCaption));
+  EXPECT_EQ(reg->GetNameByClass(&TShapeA::StaticClass()), "Label");
+  EXPECT_EQ(reg->GetDescriptionByClass(&TShapeA::StaticClass()), "Represents a Label");
+  EXPECT_EQ(reg->GetNameByClass(&TShapeB::StaticClass()), "Notiz");
+  UnregisterResourceTable("cx_classes_captions");
+}
+
 TEST_F(ResourceOverrideTest, ExceptionsFromResourceStringsHonourOverrides) {
   cxSetResourceString(kTabled, "Überschrieben");
   EXPECT_EQ(Exception(kTabled).Message(), "Überschrieben");
