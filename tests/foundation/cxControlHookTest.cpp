@@ -147,6 +147,25 @@ TEST_F(ControlHookTest, DestroyedWindowUnhooksTheHook) {
   hook.reset();   // nothing left to restore: the control is gone
 }
 
+TEST_F(ControlHookTest, AHookMayFreeItselfWhileHandlingAMessage) {
+  class TSelfFreeing : public TcxControlHook {
+   public:
+    void WndProc(TMessage& Message) override {
+      TcxControlHook::WndProc(Message);
+      if (Message.Msg == kAsk) {
+        Message.Result += 5;
+        Free();
+      }
+    }
+  };
+  WNDPROC original = Proc();
+  TSelfFreeing* hook = New<TSelfFreeing>();
+  hook->SetControl(control);
+  EXPECT_EQ(Ask(), 105);
+  EXPECT_EQ(Proc(), original);
+  EXPECT_EQ(Ask(), 100) << "the freed hook took itself out of the chain";
+}
+
 TEST_F(ControlHookTest, DesigningControlsAreNotHookedAndHookingTwiceIsHarmless) {
   control->SetDesigning(true);
   Owned<TAddingHook> hook(New<TAddingHook>(1));

@@ -12,21 +12,26 @@ class TcxControlHookProc final : public WndProc_t {
   explicit TcxControlHookProc(TcxControlHook* AHook) : Hook(AHook) {}
   LRESULT Invoke(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) override {
     if (!Hook) return Next ? CallWindowProcA(Next, hwnd, msg, wParam, lParam) : DefWindowProcA(hwnd, msg, wParam, lParam);
-    TcxControlHook* hook = Hook;
-    HWND saved = hook->FWnd;
-    hook->FWnd = hwnd;
+    HWND saved = Hook->FWnd;
+    Hook->FWnd = hwnd;
     TMessage m{msg, wParam, lParam, 0};
+    // The hook may unhook or even free itself while it handles the message; this link
+    // then stays alive until the call returns (see ~TcxControlHook).
+    ++Depth;
     try {
-      hook->WndProc(m);
+      Hook->WndProc(m);
     } catch (...) {
+      --Depth;
       if (Hook) Hook->FWnd = saved;
       throw;
     }
+    --Depth;
     if (Hook) Hook->FWnd = saved;
     return m.Result;
   }
   TcxControlHook* Hook;
   WNDPROC Next = nullptr;   // where a detached link sends messages
+  int Depth = 0;            // calls in progress
 };
 
 namespace {
@@ -59,7 +64,13 @@ struct TWinControlAccess : TWinControl {
 
 TcxControlHook::TcxControlHook() : FNewWndProc(new TcxControlHookProc(this)) {}
 
-TcxControlHook::~TcxControlHook() { delete FNewWndProc; }
+TcxControlHook::~TcxControlHook() {
+  // Freed from inside its own window procedure: the running call still needs the link.
+  if (FNewWndProc->Depth > 0)
+    Detach(std::unique_ptr<TcxControlHookProc>(FNewWndProc), FWnd, nullptr);
+  else
+    delete FNewWndProc;
+}
 
 WNDPROC TcxControlHook::NewWndProc() const { return FNewWndProc; }
 
