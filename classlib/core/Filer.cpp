@@ -119,12 +119,29 @@ double ExtendedToDouble(const Byte In[10]) {
   bool neg = (se & 0x8000) != 0;
   int e = int(se & 0x7FFF);
   double v;
-  if (e == 0x7FFF)
+  if (e == 0x7FFF) {
     v = (mant << 1) == 0 ? std::numeric_limits<double>::infinity() : std::numeric_limits<double>::quiet_NaN();
-  else if (mant == 0)
+  } else if (mant == 0) {
     v = 0.0;
-  else
-    v = std::ldexp(double(mant), e - 16383 - 63);
+  } else if (e != 0 && (mant >> 63) == 0) {
+    v = std::numeric_limits<double>::quiet_NaN();  // an unnormal: no valid x87 value
+  } else {
+    // value = mant * 2^exp2. Rounded once, to nearest with ties to even, at the double's
+    // last place (or the subnormal unit), so no second rounding can creep in.
+    int shift = std::countl_zero(mant);
+    mant <<= shift;
+    int exp2 = (e == 0 ? 1 : e) - 16383 - 63 - shift;
+    int drop = exp2 + 63 >= -1022 ? 11 : -1074 - exp2;
+    if (drop >= 65) {
+      v = 0.0;
+    } else {
+      uint64_t q = drop >= 64 ? 0 : mant >> drop;
+      uint64_t rest = drop >= 64 ? mant : mant & ((uint64_t(1) << drop) - 1);
+      uint64_t half = uint64_t(1) << (drop - 1);
+      if (rest > half || (rest == half && (q & 1))) ++q;
+      v = std::ldexp(double(q), exp2 + drop);  // exact; beyond the double range: infinity
+    }
+  }
   return neg ? -v : v;
 }
 

@@ -5,10 +5,8 @@
 
 namespace {
 
-constexpr uint64_t kMaxPixels = uint64_t(1) << 28;
-
 bool sizeOk(Integer w, Integer h) {
-  return w > 0 && h > 0 && uint64_t(w) * uint64_t(h) <= kMaxPixels;
+  return w > 0 && h > 0 && uint64_t(w) * uint64_t(h) <= kMaxSurfacePixels;
 }
 
 HBITMAP newBitmap(Integer w, Integer h, bool mono) {
@@ -28,6 +26,9 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bpp, const void* b
   if (planes != 1 || (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)) return nullptr;
   if (width == 0 || height == 0) return DefaultBitmap();
   if (width < 0 || height < 0) return nullptr;
+  // Initial bits are understood in the 1, 24 and 32-bit layouts; others are refused rather
+  // than silently dropped.
+  if (bits && bpp != 1 && bpp != 24 && bpp != 32) return nullptr;
   const bool mono = bpp == 1;
   HBITMAP h = newBitmap(width, height, mono);
   BitmapObject* b = BitmapFromHandle(h);

@@ -68,12 +68,13 @@ void blitCore(DeviceContext& dd, const TRect& destRect, const Surface* src, Inte
   });
 }
 
-// Nearest-neighbour index map for one axis: dest i -> source index.
-std::vector<Integer> nearestMap(Integer dstLen, Integer srcLen, bool mirror) {
-  std::vector<Integer> m(static_cast<size_t>(dstLen));
-  for (Integer i = 0; i < dstLen; ++i) {
-    Integer s = Integer(Int64(i) * srcLen / dstLen);
-    m[size_t(i)] = mirror ? srcLen - 1 - s : s;
+// Nearest-neighbour index map for one axis, for dest indices [first, first + n) of a
+// dstLen-long destination: dest i -> source index.
+std::vector<Integer> nearestMap(Integer first, Integer n, Integer dstLen, Integer srcLen, bool mirror) {
+  std::vector<Integer> m(static_cast<size_t>(n));
+  for (Integer k = 0; k < n; ++k) {
+    const Integer s = Integer(Int64(first + k) * srcLen / dstLen);
+    m[size_t(k)] = mirror ? srcLen - 1 - s : s;
   }
   return m;
 }
@@ -83,12 +84,13 @@ struct Tap {
   Integer index;
   uint32_t weight;
 };
-std::vector<std::vector<Tap>> areaMap(Integer dstLen, Integer srcLen, bool mirror) {
-  std::vector<std::vector<Tap>> m(static_cast<size_t>(dstLen));
-  for (Integer i = 0; i < dstLen; ++i) {
+std::vector<std::vector<Tap>> areaMap(Integer first, Integer n, Integer dstLen, Integer srcLen, bool mirror) {
+  std::vector<std::vector<Tap>> m(static_cast<size_t>(n));
+  for (Integer j = 0; j < n; ++j) {
+    const Int64 i = first + j;
     // Work in units of 1/dstLen source pixels to stay exact.
-    const Int64 a = Int64(i) * srcLen, b = Int64(i + 1) * srcLen;
-    std::vector<Tap>& taps = m[size_t(i)];
+    const Int64 a = i * srcLen, b = (i + 1) * srcLen;
+    std::vector<Tap>& taps = m[size_t(j)];
     uint32_t total = 0;
     for (Int64 k = a / dstLen; k * dstLen < b && k < srcLen; ++k) {
       const Int64 lo = std::max(a, k * dstLen), hi = std::min(b, (k + 1) * dstLen);
@@ -102,28 +104,37 @@ std::vector<std::vector<Tap>> areaMap(Integer dstLen, Integer srcLen, bool mirro
   return m;
 }
 
-// Stretches src's rectangle `from` (surface pixels) into a new surface of w x h.
-Surface stretchSurface(const Surface& src, const TRect& from, Integer w, Integer h, bool mirrorX,
-                       bool mirrorY, bool halftone) {
-  Surface out(w, h);
+// The part `part` (relative to the destination's top-left) of src's rectangle `from`
+// (surface pixels) stretched to w x h: only that part is computed.
+Surface stretchSurface(const Surface& src, const TRect& from, Integer w, Integer h, const TRect& part,
+                       bool mirrorX, bool mirrorY, bool halftone) {
+  const Integer pw = part.Width(), ph = part.Height();
+  Surface out(pw, ph);
   if (out.IsEmpty()) return out;
   const Integer sw = from.Width(), sh = from.Height();
   if (!halftone) {
-    const auto mx = nearestMap(w, sw, mirrorX), my = nearestMap(h, sh, mirrorY);
-    for (Integer y = 0; y < h; ++y) {
+    const auto mx = nearestMap(part.Left, pw, w, sw, mirrorX), my = nearestMap(part.Top, ph, h, sh, mirrorY);
+    for (Integer y = 0; y < ph; ++y) {
       const Pixel* s = src.Row(from.Top + my[size_t(y)]) + from.Left;
       Pixel* d = out.Row(y);
-      for (Integer x = 0; x < w; ++x) d[x] = s[mx[size_t(x)]] & kPixelMask;
+      for (Integer x = 0; x < pw; ++x) d[x] = s[mx[size_t(x)]] & kPixelMask;
     }
     return out;
   }
-  const auto ax = areaMap(w, sw, mirrorX), ay = areaMap(h, sh, mirrorY);
-  // Horizontal pass into 16.16 channel sums, then vertical.
-  std::vector<uint64_t> rows(size_t(sh) * size_t(w) * 3);
-  for (Integer y = 0; y < sh; ++y) {
+  const auto ax = areaMap(part.Left, pw, w, sw, mirrorX), ay = areaMap(part.Top, ph, h, sh, mirrorY);
+  // Source rows the part needs, then a horizontal pass into 16.16 channel sums and a vertical one.
+  Integer rowLo = sh, rowHi = 0;
+  for (const auto& taps : ay)
+    for (const Tap& t : taps) {
+      rowLo = std::min(rowLo, t.index);
+      rowHi = std::max(rowHi, t.index + 1);
+    }
+  if (rowLo >= rowHi) return out;
+  std::vector<uint64_t> rows(size_t(rowHi - rowLo) * size_t(pw) * 3);
+  for (Integer y = rowLo; y < rowHi; ++y) {
     const Pixel* s = src.Row(from.Top + y) + from.Left;
-    uint64_t* r = rows.data() + size_t(y) * size_t(w) * 3;
-    for (Integer x = 0; x < w; ++x) {
+    uint64_t* r = rows.data() + size_t(y - rowLo) * size_t(pw) * 3;
+    for (Integer x = 0; x < pw; ++x) {
       uint64_t cr = 0, cg = 0, cb = 0;
       for (const Tap& t : ax[size_t(x)]) {
         const Pixel p = s[t.index];
@@ -136,12 +147,12 @@ Surface stretchSurface(const Surface& src, const TRect& from, Integer w, Integer
       r[x * 3 + 2] = cb;
     }
   }
-  for (Integer y = 0; y < h; ++y) {
+  for (Integer y = 0; y < ph; ++y) {
     Pixel* d = out.Row(y);
-    for (Integer x = 0; x < w; ++x) {
+    for (Integer x = 0; x < pw; ++x) {
       uint64_t cr = 0, cg = 0, cb = 0;
       for (const Tap& t : ay[size_t(y)]) {
-        const uint64_t* r = rows.data() + (size_t(t.index) * size_t(w) + size_t(x)) * 3;
+        const uint64_t* r = rows.data() + (size_t(t.index - rowLo) * size_t(pw) + size_t(x)) * 3;
         cr += r[0] * t.weight;
         cg += r[1] * t.weight;
         cb += r[2] * t.weight;
@@ -155,8 +166,14 @@ Surface stretchSurface(const Surface& src, const TRect& from, Integer w, Integer
   return out;
 }
 
-TRect spanRect(Integer x, Integer y, Integer cx, Integer cy) {
-  return {cx < 0 ? x + cx : x, cy < 0 ? y + cy : y, cx < 0 ? x : x + cx, cy < 0 ? y : y + cy};
+// The rectangle from (x, y) spanning cx by cy, either way; sums are clamped to the platform's
+// coordinate range instead of overflowing. A negative extent normally covers [x + cx, x);
+// `inclusive` makes it start at pixel x itself, [x + cx + 1, x + 1), as mirrored copies do.
+TRect spanRect(Integer x, Integer y, Integer cx, Integer cy, bool inclusive = false) {
+  const Integer sx = (inclusive && cx < 0) ? 1 : 0, sy = (inclusive && cy < 0) ? 1 : 0;
+  const Integer ex = DeviceContext::ClampCoord(Int64(x) + cx + sx), ey = DeviceContext::ClampCoord(Int64(y) + cy + sy);
+  const Integer bx = DeviceContext::ClampCoord(Int64(x) + sx), by = DeviceContext::ClampCoord(Int64(y) + sy);
+  return {std::min(bx, ex), std::min(by, ey), std::max(bx, ex), std::max(by, ey)};
 }
 
 }  // namespace
@@ -182,13 +199,15 @@ BOOL StretchBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1,
   Surface* ss = sd->Target();
   if (!ss || !dd->Target()) return FALSE;
   if (cx == 0 || cy == 0 || cx1 == 0 || cy1 == 0) return TRUE;
-  const TRect dr = dd->ToDevice(spanRect(x, y, cx, cy));
-  TRect sr = sd->ToDevice(spanRect(x1, y1, cx1, cy1));
+  // When the copy mirrors along either axis, every negative extent starts at its own pixel;
+  // without mirroring, negative extents just normalise (the platform's observed rules).
+  const bool mirrorX = (cx < 0) != (cx1 < 0), mirrorY = (cy < 0) != (cy1 < 0);
+  const bool mirrored = mirrorX || mirrorY;
+  const TRect dr = dd->ToDevice(spanRect(x, y, cx, cy, mirrored));
+  TRect sr = sd->ToDevice(spanRect(x1, y1, cx1, cy1, mirrored));
   sr = {sr.Left + sd->DeviceOrigin.X, sr.Top + sd->DeviceOrigin.Y, sr.Right + sd->DeviceOrigin.X,
         sr.Bottom + sd->DeviceOrigin.Y};
   const SourceConversion conv = conversionFor(*dd, *sd);
-  const bool mirrorX = (cx < 0) != (cx1 < 0), mirrorY = (cy < 0) != (cy1 < 0);
-
   if (dr.Width() == sr.Width() && dr.Height() == sr.Height() && !mirrorX && !mirrorY) {
     // Same size: only the part that lies inside the source is copied.
     const TRect inside = IntersectRects(sr, ss->Bounds());
@@ -211,25 +230,29 @@ BOOL StretchBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1,
   const TRect inside = IntersectRects(sr, ss->Bounds());
   if (inside.IsEmpty()) return TRUE;
   const bool halftone = dd->State.StretchMode == HALFTONE && conv.kind == SourceConversion::None;
+  // Only the part of the destination that the clip can show is computed.
+  const TRect visible = IntersectRects(dr, dd->EffectiveClip().Bounds());
+  if (visible.IsEmpty()) return TRUE;
+  const TRect part{visible.Left - dr.Left, visible.Top - dr.Top, visible.Right - dr.Left, visible.Bottom - dr.Top};
   if (!halftone && op == 0xCC && conv.kind == SourceConversion::None && ss != dd->Target()) {
     // Plain nearest copy: straight from the source, no intermediate surface.
-    const auto mx = nearestMap(dr.Width(), inside.Width(), mirrorX);
-    const auto my = nearestMap(dr.Height(), inside.Height(), mirrorY);
+    const auto mx = nearestMap(part.Left, part.Width(), dr.Width(), inside.Width(), mirrorX);
+    const auto my = nearestMap(part.Top, part.Height(), dr.Height(), inside.Height(), mirrorY);
     Surface* dst = dd->Target();
     const TPoint o = dd->DeviceOrigin;
-    ForEachClipRect(dd->EffectiveClip(), dr, [&](const TRect& c) {
-      const Integer* mapX = mx.data() + (c.Left - dr.Left);
+    ForEachClipRect(dd->EffectiveClip(), visible, [&](const TRect& c) {
+      const Integer* mapX = mx.data() + (c.Left - visible.Left);
       for (Integer y = c.Top; y < c.Bottom; ++y) {
-        const Pixel* srow = ss->Row(inside.Top + my[size_t(y - dr.Top)]) + inside.Left;
+        const Pixel* srow = ss->Row(inside.Top + my[size_t(y - visible.Top)]) + inside.Left;
         Pixel* drow = dst->Row(y + o.Y) + c.Left + o.X;
         for (Integer x = 0, n = c.Width(); x < n; ++x) drow[x] = srow[mapX[x]] & kPixelMask;
       }
     });
     return TRUE;
   }
-  Surface stretched = stretchSurface(*ss, inside, dr.Width(), dr.Height(), mirrorX, mirrorY, halftone);
+  Surface stretched = stretchSurface(*ss, inside, dr.Width(), dr.Height(), part, mirrorX, mirrorY, halftone);
   if (stretched.IsEmpty()) return FALSE;
-  blitCore(*dd, dr, &stretched, -dr.Left, -dr.Top, conv, op);
+  blitCore(*dd, visible, &stretched, -visible.Left, -visible.Top, conv, op);
   return TRUE;
 }
 

@@ -57,7 +57,8 @@ class DeviceContext {
   // Path recording (BeginPath .. EndPath).
   enum class PathState { None, Open, Closed };
   PathState Path = PathState::None;
-  std::vector<std::vector<TPoint>> PathFigures;   // device coordinates, each closed on use
+  // Figures in device coordinates; a closed figure repeats its first point at the end.
+  std::vector<std::vector<TPoint>> PathFigures;
 
   // ---- Helpers for the drawing code (text included) --------------------------------------
   // Coordinates are limited to +-2^27 as the platform's are, so sums never overflow.

@@ -51,14 +51,15 @@ void drawCheckCell(DeviceContext& d, Integer x, Integer y, UINT state) {
 
 enum class RadioPart { Outside, OuterLT, OuterRB, InnerLT, InnerRB, Inside, Dot };
 
-// The 12 x 12 ring-and-dot radio glyph, in doubled coordinates around the centre (5.5, 5.5).
+// The 13 x 13 ring-and-dot radio glyph, in doubled coordinates around the centre (6, 6):
+// a two-pixel ring split along the anti-diagonal, the inside, and the dot.
 RadioPart radioPart(Integer x, Integer y) {
-  const Integer dx = 2 * x - 11, dy = 2 * y - 11, d2 = dx * dx + dy * dy;
-  const bool lt = x + y <= 10;
-  if (d2 >= 144) return RadioPart::Outside;
-  if (d2 >= 100) return lt ? RadioPart::OuterLT : RadioPart::OuterRB;
-  if (d2 >= 64) return lt ? RadioPart::InnerLT : RadioPart::InnerRB;
-  if (d2 < 16) return RadioPart::Dot;
+  const Integer dx = 2 * x - 12, dy = 2 * y - 12, d2 = dx * dx + dy * dy;
+  const bool lt = x + y < 12;
+  if (d2 >= 169) return RadioPart::Outside;
+  if (d2 >= 121) return lt ? RadioPart::OuterLT : RadioPart::OuterRB;
+  if (d2 >= 81) return lt ? RadioPart::InnerLT : RadioPart::InnerRB;
+  if (d2 < 25) return RadioPart::Dot;
   return RadioPart::Inside;
 }
 
@@ -71,8 +72,8 @@ void drawRadioCell(DeviceContext& d, Integer x, Integer y, UINT state, RadioMode
   const bool grey = (state & DFCS_INACTIVE) || (state & DFCS_PUSHED);
   const bool checked = state & DFCS_CHECKED;
   const Pixel black = 0, white = d.TargetPixel(RGB(255, 255, 255));
-  for (Integer r = 0; r < 12; ++r)
-    for (Integer c = 0; c < 12; ++c) {
+  for (Integer r = 0; r < kGlyph; ++r)
+    for (Integer c = 0; c < kGlyph; ++c) {
       const RadioPart part = radioPart(c, r);
       Pixel p;
       if (mode == RadioMode::Mask) {
@@ -102,7 +103,14 @@ void drawRadioCell(DeviceContext& d, Integer x, Integer y, UINT state, RadioMode
 
 // A filled triangle pointing in `dir` (DFCS_SCROLLUP..RIGHT) centred at (cx, cy), `h` rows deep.
 void drawArrow(DeviceContext& d, Integer cx, Integer cy, Integer h, UINT dir, Pixel p) {
+  // Rows (or columns) outside the clip are skipped, so a huge button costs what is visible.
+  const TRect cb = d.EffectiveClip().Bounds();
+  const bool vertical = dir == DFCS_SCROLLUP || dir == DFCS_SCROLLDOWN;
+  const Integer lo = vertical ? cb.Top : cb.Left, hi = vertical ? cb.Bottom : cb.Right;
+  const Integer base = vertical ? cy : cx;
   for (Integer i = 0; i < h; ++i) {
+    const Integer at = (dir == DFCS_SCROLLUP || dir == DFCS_SCROLLLEFT) ? base - h / 2 + i : base + (h - 1) / 2 - i;
+    if (at < lo || at >= hi) continue;
     const Integer half = i;   // row i is 2i+1 long
     switch (dir) {
       case DFCS_SCROLLUP:
@@ -136,9 +144,12 @@ BOOL drawScroll(HDC dc, DeviceContext& d, RECT* rc, UINT state) {
     d.FillDeviceRect(r, sys(d, COLOR_BTNFACE));
     // Three pairs of diagonal lines towards the bottom-right corner.
     const Integer size = std::min(r.Width(), r.Height());
+    const TRect cb = d.EffectiveClip().Bounds();
     for (Integer k = 0; k < 3; ++k) {
       const Integer off = size - 1 - k * 4 - 3;
-      for (Integer i = 0; off + i < size; ++i) {
+      // Only the steps whose column the clip can show.
+      const Integer iFirst = std::max<Integer>(0, r.Right - cb.Right), iLast = std::min<Integer>(size - off, r.Right - cb.Left);
+      for (Integer i = iFirst; i < iLast && off + i < size; ++i) {
         const Integer px = r.Right - 1 - i, py = r.Bottom - size + off + i;
         if (off + i < 0) continue;
         dot(d, px, py, sys(d, COLOR_BTNHIGHLIGHT));

@@ -36,14 +36,18 @@ BOOL DrawFocusRect(HDC dc, const RECT* r) {
   if (!d || !r) return FALSE;
   if (r->IsEmpty()) return TRUE;
   const TRect x = d->ToDevice(*r);
-  // Every other pixel of the one-pixel frame is inverted, so drawing twice restores it.
+  // Every other pixel of the one-pixel frame is inverted, so drawing twice restores it. The
+  // walk covers only what the clip can show.
+  const TRect cb = d->EffectiveClip().Bounds();
   auto dot = [&](Integer px, Integer py) {
     if (((px + py) & 1) == 0) PlotRop2(*d, px, py, kPixelMask, R2_XORPEN);
   };
-  for (Integer px = x.Left; px < x.Right; ++px) dot(px, x.Top);
+  const Integer x0 = std::max(x.Left, cb.Left), x1 = std::min(x.Right, cb.Right);
+  const Integer y0 = std::max(x.Top + 1, cb.Top), y1 = std::min(x.Bottom - 1, cb.Bottom);
+  for (Integer px = x0; px < x1; ++px) dot(px, x.Top);
   if (x.Bottom - 1 > x.Top)
-    for (Integer px = x.Left; px < x.Right; ++px) dot(px, x.Bottom - 1);
-  for (Integer py = x.Top + 1; py < x.Bottom - 1; ++py) {
+    for (Integer px = x0; px < x1; ++px) dot(px, x.Bottom - 1);
+  for (Integer py = y0; py < y1; ++py) {
     dot(x.Left, py);
     if (x.Right - 1 > x.Left) dot(x.Right - 1, py);
   }

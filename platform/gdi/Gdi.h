@@ -232,6 +232,10 @@ inline constexpr UINT BF_BOTTOMLEFT = BF_BOTTOM | BF_LEFT;
 inline constexpr UINT BF_BOTTOMRIGHT = BF_BOTTOM | BF_RIGHT;
 inline constexpr UINT BF_RECT = BF_LEFT | BF_TOP | BF_RIGHT | BF_BOTTOM;
 inline constexpr UINT BF_DIAGONAL = 0x0010;
+inline constexpr UINT BF_DIAGONAL_ENDTOPRIGHT = BF_DIAGONAL | BF_TOP | BF_RIGHT;
+inline constexpr UINT BF_DIAGONAL_ENDTOPLEFT = BF_DIAGONAL | BF_TOP | BF_LEFT;
+inline constexpr UINT BF_DIAGONAL_ENDBOTTOMLEFT = BF_DIAGONAL | BF_BOTTOM | BF_LEFT;
+inline constexpr UINT BF_DIAGONAL_ENDBOTTOMRIGHT = BF_DIAGONAL | BF_BOTTOM | BF_RIGHT;
 inline constexpr UINT BF_MIDDLE = 0x0800;
 inline constexpr UINT BF_SOFT = 0x1000;
 inline constexpr UINT BF_ADJUST = 0x2000;
@@ -487,6 +491,7 @@ int FillRect(HDC dc, const RECT* r, HBRUSH brush);   // brush may be (HBRUSH)(CO
 int FrameRect(HDC dc, const RECT* r, HBRUSH brush);
 BOOL InvertRect(HDC dc, const RECT* r);
 BOOL DrawFocusRect(HDC dc, const RECT* r);
+// Diagonal edges (BF_DIAGONAL) are not drawn; the call still succeeds.
 BOOL DrawEdge(HDC dc, RECT* r, UINT edge, UINT flags);
 BOOL DrawFrameControl(HDC dc, RECT* r, UINT type, UINT state);
 // The 4x3-cell check-box bitmap (unchecked / checked / pushed variants of check boxes and
@@ -536,16 +541,22 @@ BOOL PtVisible(HDC dc, int x, int y);
 
 // ---- Blits ------------------------------------------------------------------------------------------
 BOOL BitBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWORD rop);
+// HALFTONE averages the covered source area; every other mode picks the nearest pixel.
 BOOL StretchBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1, int cx1, int cy1,
                 DWORD rop);
 BOOL PatBlt(HDC dc, int x, int y, int cx, int cy, DWORD rop);
 
 // ---- Bitmaps ----------------------------------------------------------------------------------------
+// 1 bit per pixel gives a monochrome bitmap, any other depth a 32-bit one; initial `bits`
+// (WORD-aligned rows) are read at 1, 24 or 32 bits per pixel only.
 HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits);
 HBITMAP CreateBitmapIndirect(const BITMAP* bm);
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
+// 32 bits per pixel only (BI_RGB, or BI_BITFIELDS with the native masks); other formats fail.
 HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, void* section,
                          DWORD offset);
+// Get/SetDIBits: 1, 24 and 32 bits per pixel, BI_RGB, either row order (negative height =
+// top-down). A null `bits` with biBitCount 0 describes the bitmap.
 int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAPINFO* info,
               UINT usage);
 int SetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, const void* bits,

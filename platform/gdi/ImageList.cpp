@@ -41,7 +41,7 @@ ImageList* lookup(HIMAGELIST h) {
 bool reserve(ImageList& il, Integer n) {
   if (n <= il.images.Width() / std::max<Integer>(il.cx, 1)) return true;
   const Int64 w = Int64(il.cx) * std::max<Int64>(n, Int64(il.count) * 2);
-  if (w > (Int64(1) << 28) / il.cy) return false;
+  if (w > Int64(kMaxSurfacePixels) / il.cy) return false;
   Surface img(Integer(w), il.cy), msk(Integer(w), il.cy, kPixelMask);
   if (img.IsEmpty()) return false;
   if (!il.images.IsEmpty()) {

@@ -182,6 +182,12 @@ void PaintRegionRop3(DeviceContext& dc, const Region& rgn, const BrushObject* br
 
 void PaintRectRop3(DeviceContext& dc, const TRect& r, const BrushObject* brush, Byte rop3) {
   if (r.IsEmpty()) return;
+  if (rop3 == 0xF0 && brush && brush->Style == BS_SOLID) {
+    // The common FillRect: no region, no pattern rows.
+    const COLORREF c = brush->SysColorIndex >= 0 ? GetSysColor(brush->SysColorIndex) : brush->Color;
+    dc.FillDeviceRect(r, dc.TargetPixel(c));
+    return;
+  }
   PaintRegionRop3(dc, Region(r), brush, rop3);
 }
 

@@ -26,6 +26,47 @@ Dashes dashesOf(UINT style) {
   }
 }
 
+// The device pixels of polygons, scanned only over the rows the clip can show, so a polygon
+// reaching far outside costs what is visible.
+Region visiblePolygons(DeviceContext& d, const std::vector<std::vector<TPoint>>& polys, PolyFillMode mode) {
+  std::vector<TPoint> points;
+  std::vector<Integer> counts;
+  for (const auto& p : polys) {
+    points.insert(points.end(), p.begin(), p.end());
+    counts.push_back(Integer(p.size()));
+  }
+  const TRect c = d.EffectiveClip().Bounds();
+  RegionBuilder builder;
+  ScanPolygons({points.data(), counts.data(), counts.size()}, mode, {c.Top - 1, c.Bottom + 1}, builder);
+  return builder.Finish();
+}
+
+// Counter-clockwise convex hull of the corners of two w x w squares centred on a and b.
+std::vector<TPoint> sweptSquare(TPoint a, TPoint b, Integer w) {
+  const Integer h = w / 2;
+  std::vector<TPoint> pts;
+  for (TPoint c : {a, b}) {
+    const Integer l = c.X - h, t = c.Y - h;
+    pts.insert(pts.end(), {{l, t}, {l + w, t}, {l + w, t + w}, {l, t + w}});
+  }
+  std::sort(pts.begin(), pts.end(), [](TPoint p, TPoint q) { return p.X != q.X ? p.X < q.X : p.Y < q.Y; });
+  auto cross = [](TPoint o, TPoint p, TPoint q) {
+    return Int64(p.X - o.X) * (q.Y - o.Y) - Int64(p.Y - o.Y) * (q.X - o.X);
+  };
+  std::vector<TPoint> hull(pts.size() * 2);
+  size_t k = 0;
+  for (size_t i = 0; i < pts.size(); ++i) {
+    while (k >= 2 && cross(hull[k - 2], hull[k - 1], pts[i]) <= 0) --k;
+    hull[k++] = pts[i];
+  }
+  for (size_t i = pts.size() - 1, lower = k + 1; i-- > 0;) {
+    while (k >= lower && cross(hull[k - 2], hull[k - 1], pts[i]) <= 0) --k;
+    hull[k++] = pts[i];
+  }
+  hull.resize(k - 1);
+  return hull;
+}
+
 // Draws device lines with the DC's pen, keeping the dash phase across connected segments.
 class PenStroker {
  public:
@@ -39,22 +80,22 @@ class PenStroker {
     width_ = pen_->Width;
     if (width_ > 1) dashes_ = {nullptr, 0};   // wide pens draw solid
   }
-  bool Visible() const { return visible_; }
-  Integer Width() const { return width_; }
-  Pixel Color() const { return color_; }
-
   // The pixels from a to b, b itself excluded. Only the steps that can reach the clip are
   // walked, so a line to a far-away point costs no more than the visible part.
   void Line(TPoint a, TPoint b) {
     if (!visible_) return;
+    if (width_ > 1) {
+      // A square pen swept along the segment: the convex hull of its squares at both ends.
+      wide_.push_back(sweptSquare(a, b, width_));
+      return;
+    }
     const Integer dx = std::abs(b.X - a.X), dy = std::abs(b.Y - a.Y);
     const Integer sx = b.X >= a.X ? 1 : -1, sy = b.Y >= a.Y ? 1 : -1;
     const Integer steps = std::max(dx, dy);
     const TRect clip = dc_.EffectiveClip().Bounds();
-    const Integer m = width_;   // wide pens reach this far from the line
     const bool xMajor = dx >= dy;
     const Integer from = xMajor ? a.X : a.Y, dir = xMajor ? sx : sy;
-    const Integer lo = (xMajor ? clip.Left : clip.Top) - m, hi = (xMajor ? clip.Right : clip.Bottom) + m;
+    const Integer lo = xMajor ? clip.Left : clip.Top, hi = xMajor ? clip.Right : clip.Bottom;
     Int64 first = dir > 0 ? Int64(lo) - from : Int64(from) - hi;
     Int64 last = dir > 0 ? Int64(hi) - from : Int64(from) - lo;
     first = std::max<Int64>(first, 0);
@@ -66,12 +107,16 @@ class PenStroker {
     phase_ += first;
     for (Int64 i = first; i <= last; ++i) {
       Integer x, y;
+      // The minor coordinate is the ideal one rounded to the nearest pixel; a tie (the line
+      // exactly between two pixels) lights the upper or left one, whichever way the line runs.
       if (xMajor) {
         x = a.X + sx * Integer(i);
-        y = a.Y + sy * Integer((2 * i * dy + dx) / (2 * Int64(dx)));
+        const Int64 twice = 2 * i * dy + dx - (sy > 0 ? 1 : 0);
+        y = a.Y + sy * Integer(twice / (2 * Int64(dx)));
       } else {
         y = a.Y + sy * Integer(i);
-        x = a.X + sx * Integer((2 * i * dx + dy) / (2 * Int64(dy)));
+        const Int64 twice = 2 * i * dx + dy - (sx > 0 ? 1 : 0);
+        x = a.X + sx * Integer(twice / (2 * Int64(dy)));
       }
       Plot(x, y);
     }
@@ -83,18 +128,13 @@ class PenStroker {
     BrushObject b;
     b.Style = BS_SOLID;
     b.Color = pen_->Color;
-    PaintRegionRop2(dc_, Region::FromRects(wide_), &b, dc_.State.Rop2);
+    PaintRegionRop2(dc_, visiblePolygons(dc_, wide_, PolyFillMode::Winding), &b, dc_.State.Rop2);
     wide_.clear();
   }
   ~PenStroker() { Flush(); }
 
  private:
   void Plot(Integer x, Integer y) {
-    if (width_ > 1) {
-      const Integer h = width_ / 2;
-      wide_.push_back({x - h, y - h, x - h + width_, y - h + width_});
-      return;
-    }
     bool on = true;
     if (dashes_.runs) {
       Integer period = 0;
@@ -116,18 +156,15 @@ class PenStroker {
   Dashes dashes_{nullptr, 0};
   Integer width_ = 1;
   Int64 phase_ = 0;   // pixels walked along the styled line so far
-  std::vector<TRect> wide_;
+  std::vector<std::vector<TPoint>> wide_;   // one convex polygon per wide segment
 };
 
 bool recording(DeviceContext* d) { return d->Path == DeviceContext::PathState::Open; }
 
 void strokePolyline(DeviceContext& d, const std::vector<TPoint>& pts) {
   PenStroker pen(d);
+  // Thin pens stop before the last point; a wide pen's squares cover both ends.
   for (size_t i = 0; i + 1 < pts.size(); ++i) pen.Line(pts[i], pts[i + 1]);
-  // A wide pen also covers the last point (its caps), thin pens stop before it.
-  if (pen.Width() > 1 && !pts.empty()) {
-    pen.Line(pts.back(), {pts.back().X + 1, pts.back().Y});
-  }
 }
 
 const BrushObject* currentBrush(DeviceContext& d) {
@@ -170,11 +207,6 @@ void drawClosedShape(DeviceContext& d, const Region& shape, const Region& inner)
   PaintRegionRop2(d, Region::Combine(shape, inner, RegionOp::Diff), &pb, rop2);
 }
 
-Region innerOf(const Region& shape, Integer width) {
-  Region r = shape;
-  for (Integer i = 0; i < width && !r.IsEmpty(); ++i) r = eroded(r);
-  return r;
-}
 
 Integer penWidth(DeviceContext& d) {
   auto* p = static_cast<const PenObject*>(d.State.Pen.Object.get());
@@ -252,7 +284,7 @@ BOOL PolyPolygon(HDC dc, const POINT* pts, const INT* counts, int polygons) {
     for (auto& p : polys) addFigure(d, p, true);
     return TRUE;
   }
-  const Region fill = Region::Polygon(polys, d->State.PolyFillMode == WINDING ? PolyFillMode::Winding
+  const Region fill = visiblePolygons(*d, polys, d->State.PolyFillMode == WINDING ? PolyFillMode::Winding
                                                                               : PolyFillMode::Alternate);
   PaintRegionRop2(*d, fill, currentBrush(*d), d->State.Rop2);
   for (auto& p : polys) {
@@ -303,19 +335,32 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
 }
 
 namespace {
+// Rows the clip can show, with a row of margin so outlines found by erosion stay true.
+RowWindow visibleRows(DeviceContext& d) {
+  const TRect c = d.EffectiveClip().Bounds();
+  return {c.Top - 1, c.Bottom + 1};
+}
+
 BOOL drawRound(HDC dc, int left, int top, int right, int bottom, int ew, int eh, bool ellipse) {
   DeviceContext* d = DcFromHandle(dc);
   if (!d) return FALSE;
-  TRect r = d->ToDevice(NormalizedRect(left, top, right, bottom));
+  const TRect r = d->ToDevice(NormalizedRect(left, top, right, bottom));
+  const RowWindow rows = visibleRows(*d);
+  // Shapes too large to scan are not drawn, as their regions are empty.
   auto make = [&](const TRect& b) {
-    return ellipse ? Region::Ellipse(b) : Region::RoundRect(b, std::abs(ew), std::abs(eh));
+    if (b.IsEmpty() || !Region::ShapeFits(b)) return Region();
+    RegionBuilder builder;
+    if (ellipse) ScanEllipse(b, rows, builder);
+    else ScanRoundRect(b, std::abs(ew), std::abs(eh), rows, builder);
+    return builder.Finish();
   };
   if (penIsNull(*d)) {
     PaintRegionRop2(*d, make({r.Left, r.Top, r.Right - 1, r.Bottom - 1}), currentBrush(*d), d->State.Rop2);
     return TRUE;
   }
+  const Integer w = penWidth(*d);
   const Region shape = make(r);
-  drawClosedShape(*d, shape, innerOf(shape, penWidth(*d)));
+  drawClosedShape(*d, shape, w == 1 ? eroded(shape) : make({r.Left + w, r.Top + w, r.Right - w, r.Bottom - w}));
   return TRUE;
 }
 }  // namespace
@@ -335,14 +380,22 @@ BOOL Pie(HDC dc, int left, int top, int right, int bottom, int xr1, int yr1, int
   if (r.IsEmpty()) return TRUE;
   const bool nullPen = penIsNull(*d);
   const TRect box = nullPen ? TRect{r.Left, r.Top, r.Right - 1, r.Bottom - 1} : r;
-  RegionBuilder builder;
-  ScanPie(box, d->ToDevice(xr1, yr1), d->ToDevice(xr2, yr2), {}, builder);
-  const Region shape = builder.Finish();
+  // Like the other shapes, a pie too large to scan is not drawn; only visible rows are scanned.
+  if (!Region::ShapeFits(box)) return TRUE;
+  const TPoint p1 = d->ToDevice(xr1, yr1), p2 = d->ToDevice(xr2, yr2);
+  auto make = [&](const TRect& b) {
+    if (b.IsEmpty()) return Region();
+    RegionBuilder builder;
+    ScanPie(b, p1, p2, visibleRows(*d), builder);
+    return builder.Finish();
+  };
+  const Region shape = make(box);
   if (nullPen) {
     PaintRegionRop2(*d, shape, currentBrush(*d), d->State.Rop2);
     return TRUE;
   }
-  drawClosedShape(*d, shape, innerOf(shape, penWidth(*d)));
+  const Integer w = penWidth(*d);
+  drawClosedShape(*d, shape, w == 1 ? eroded(shape) : make({box.Left + w, box.Top + w, box.Right - w, box.Bottom - w}));
   return TRUE;
 }
 

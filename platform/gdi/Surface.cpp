@@ -10,7 +10,7 @@
 Surface::Surface(Integer width, Integer height, Pixel fill) {
   if (width <= 0 || height <= 0) return;
   const uint64_t count = uint64_t(width) * uint64_t(height);
-  if (count > (uint64_t(1) << 28)) return;   // over a gigabyte: refuse rather than abort
+  if (count > kMaxSurfacePixels) return;
   owned_.reset(new Pixel[size_t(count)]);
   top_ = owned_.get();
   width_ = width;

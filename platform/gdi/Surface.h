@@ -10,6 +10,8 @@
 #include <string>
 
 inline constexpr Pixel kPixelMask = 0x00FFFFFF;
+// The largest surface made (256 MB of pixels); bigger requests fail instead of aborting.
+inline constexpr uint64_t kMaxSurfacePixels = uint64_t(1) << 26;
 
 constexpr Pixel PixelFromColor(COLORREF c) {
   return Pixel(GetRValue(c)) << 16 | Pixel(GetGValue(c)) << 8 | Pixel(GetBValue(c));

@@ -1,6 +1,7 @@
 // The default window procedure and the non-client frame it draws.
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/Text.h"
+#include "platform/user/Menus.h"
 #include "platform/user/UserInternal.h"
 
 #include <algorithm>
@@ -10,6 +11,9 @@
 using namespace user_detail;
 
 namespace {
+
+// The system key last pressed, while no other key followed it (Alt alone opens the menu bar).
+WPARAM g_lastSysKey = 0;
 
 TRect ToWindow(const Wnd* w, const TRect& r) {
   return {r.Left - w->window.Left, r.Top - w->window.Top, r.Right - w->window.Left, r.Bottom - w->window.Top};
@@ -168,7 +172,7 @@ void PaintFrame(HWND hwnd) {
     }
   }
   TRect menu = MenuRect(w);
-  if (!menu.IsEmpty()) FillRect(dc, &menu, GetSysColorBrush(COLOR_MENU));
+  if (!menu.IsEmpty()) PaintMenuBar(w->handle, dc, menu);
   if (w->exStyle & WS_EX_CLIENTEDGE) {
     const auto& m = S().metrics;
     TRect e{client.Left - m[SM_CXEDGE], client.Top - m[SM_CYEDGE], client.Right + m[SM_CXEDGE],
@@ -429,8 +433,21 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_KEYUP:
     case WM_SYSKEYUP:
       if (wParam == WPARAM(VK_APPS)) Send(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), LPARAM(-1));
+      // Alt or F10 pressed and released alone opens the menu bar from the keyboard.
+      if (msg == WM_SYSKEYUP && (wParam == WPARAM(VK_MENU) || wParam == WPARAM(VK_F10)) && g_lastSysKey == wParam) {
+        Wnd* top = TopLevelOf(w);
+        if (top) Send(top->handle, WM_SYSCOMMAND, SC_KEYMENU, 0);
+      }
+      g_lastSysKey = 0;
+      return 0;
+    case WM_SYSCHAR:
+      if (wParam != WPARAM(VK_SPACE)) {
+        Wnd* top = TopLevelOf(w);
+        if (top) Send(top->handle, WM_SYSCOMMAND, SC_KEYMENU, LPARAM(Byte(wParam)));
+      }
       return 0;
     case WM_SYSKEYDOWN:
+      g_lastSysKey = (wParam == WPARAM(VK_MENU) || wParam == WPARAM(VK_F10)) && !(GetKeyState(VK_SHIFT) & 0x8000) ? wParam : 0;
       if (wParam == WPARAM(VK_F4) && (lParam & (LPARAM(1) << 29))) {
         Wnd* top = TopLevelOf(w);
         if (top) PostMessageA(top->handle, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -442,6 +459,8 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
       if (wParam == WPARAM(HTVSCROLL) || wParam == WPARAM(HTHSCROLL)) {
         TrackScrollBar(hwnd, wParam == WPARAM(HTVSCROLL) ? SB_VERT : SB_HORZ, p);
+      } else if (wParam == WPARAM(HTMENU)) {
+        Send(hwnd, WM_SYSCOMMAND, SC_MOUSEMENU | HTMENU, lParam);
       } else if (wParam == WPARAM(HTCLOSE)) {
         // The close box acts when the button is released over it.
         POINT end = TrackUntilRelease(hwnd, [](POINT) {});
@@ -461,6 +480,8 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         case SC_MINIMIZE: ShowWindow(hwnd, SW_MINIMIZE); return 0;
         case SC_MAXIMIZE: ShowWindow(hwnd, SW_MAXIMIZE); return 0;
         case SC_RESTORE: ShowWindow(hwnd, SW_RESTORE); return 0;
+        case SC_MOUSEMENU: TrackMenuBarMouse(hwnd, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); return 0;
+        case SC_KEYMENU: TrackMenuBarKey(hwnd, Byte(lParam)); return 0;
         default: return 0;
       }
     case WM_CLOSE:

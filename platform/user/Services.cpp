@@ -3,6 +3,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/kernel/Modules.h"
 #include "platform/kernel/Resources.h"
+#include "platform/user/Controls.h"
 #include "platform/user/UserInternal.h"
 #include "platform/user/UserTesting.h"
 
@@ -592,6 +593,7 @@ BOOL GetScrollBarInfo(HWND hwnd, Integer idObject, SCROLLBARINFO* info) {
 
 void PlatformUserInitialize() {
   EnsureRoots();
+  RegisterSystemClasses();
   // The functions callers look up by name, so a system without them can be imitated.
   UnregisterModule("USER32");
   RegisterModule("USER32", {Export("GetMonitorInfoA", &GetMonitorInfoA),

@@ -170,3 +170,19 @@ TEST_F(BitmapTest, GetObjectReportsPensAndBrushes) {
   DeleteObject(hatch);
   DeleteObject(pen);
 }
+
+TEST_F(BitmapTest, InitialBitsInAnUnreadableLayoutAreRefused) {
+  const Byte bits[16] = {};
+  EXPECT_EQ(CreateBitmap(2, 2, 1, 8, bits), nullptr);
+  HBITMAP plain = CreateBitmap(2, 2, 1, 8, nullptr);   // no bits: a colour bitmap
+  ASSERT_NE(plain, nullptr);
+  BITMAP bm{};
+  GetObjectA(plain, sizeof bm, &bm);
+  EXPECT_EQ(bm.bmBitsPixel, 32);
+  DeleteObject(plain);
+  const Byte rgb[2 * 6] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};   // 24-bit rows: 6 bytes, already even
+  HBITMAP b24 = CreateBitmap(2, 2, 1, 24, rgb);
+  EXPECT_EQ(BitmapFromHandle(b24)->Pixels->At(1, 0), 0x060504u);
+  EXPECT_EQ(BitmapFromHandle(b24)->Pixels->At(0, 1), 0x090807u);
+  DeleteObject(b24);
+}

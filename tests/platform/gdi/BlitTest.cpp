@@ -157,10 +157,42 @@ TEST_F(BlitTest, StretchNearestRepeatsAndSkipsWholePixels) {
   EXPECT_EQ(Surf().At(0, 0), src.S().At(0, 0));
   EXPECT_EQ(Surf().At(1, 0), src.S().At(2, 0));
   EXPECT_EQ(Surf().At(2, 0), 0u);
-  // A negative source width mirrors.
+  // A negative source width mirrors, starting at the source's own pixel.
   Surf().Fill(0);
-  StretchBlt(dc, 0, 0, 4, 2, src.dc, 4, 0, -4, 2, SRCCOPY);
+  StretchBlt(dc, 0, 0, 4, 2, src.dc, 3, 0, -4, 2, SRCCOPY);
   for (int x = 0; x < 4; ++x) EXPECT_EQ(Surf().At(x, 0), src.S().At(3 - x, 0)) << x;
+}
+
+TEST_F(BlitTest, NegativeExtentsFlipOrNormaliseAsThePlatformDoes) {
+  Scratch src(2, 2);
+  const Pixel p[4] = {0x0000FF, 0x00FF00, 0xFF0000, 0x123456};   // row-major 2 x 2
+  for (int i = 0; i < 4; ++i) src.S().Set(i % 2, i / 2, p[i]);
+  Canvas(2, 2, kBlack);
+  struct Case {
+    int x, y, cx, cy, x1, y1, cx1, cy1;
+    Pixel want[4];
+  };
+  const Case cases[] = {
+      {0, 0, 2, 2, 0, 1, 2, -2, {p[2], p[3], p[0], p[1]}},     // vertical flip
+      {0, 0, 2, 2, 1, 0, -2, 2, {p[1], p[0], p[3], p[2]}},     // horizontal flip
+      {0, 1, 2, -2, 1, 1, -2, -2, {p[1], p[0], p[3], p[2]}},   // a flip shifts every negative extent
+      {1, 1, -2, -2, 0, 0, 2, 2, {p[3], p[2], p[1], p[0]}},    // both flip
+      {2, 2, -2, -2, 2, 2, -2, -2, {p[0], p[1], p[2], p[3]}},  // no flip: plain normalisation
+      {1, 1, -2, -2, 1, 1, -2, -2, {p[0], 0, 0, 0}},           // ... which may leave the bitmap
+  };
+  for (const Case& c : cases) {
+    Surf().Fill(0);
+    StretchBlt(dc, c.x, c.y, c.cx, c.cy, src.dc, c.x1, c.y1, c.cx1, c.cy1, SRCCOPY);
+    for (int i = 0; i < 4; ++i)
+      EXPECT_EQ(Surf().At(i % 2, i / 2), c.want[i]) << "case " << c.x << "," << c.y << "," << c.cx << "," << c.cy
+                                                   << " <- " << c.x1 << "," << c.y1 << "," << c.cx1 << "," << c.cy1
+                                                   << " pixel " << i;
+  }
+  // A one-pixel destination takes the first source pixel.
+  Surf().Fill(0);
+  StretchBlt(dc, 0, 0, 1, 1, src.dc, 0, 0, 2, 2, SRCCOPY);
+  EXPECT_EQ(Surf().At(0, 0), p[0]);
+  EXPECT_EQ(Surf().At(1, 0), 0u);
 }
 
 TEST_F(BlitTest, HalftoneAveragesTheCoveredArea) {

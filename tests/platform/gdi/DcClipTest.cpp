@@ -239,3 +239,30 @@ TEST_F(DcClipTest, SystemColoursHaveDefaultsPresetsAndBrushes) {
   SetSysColorPreset(SysColorPreset::Classic);
   EXPECT_EQ(GetSysColor(COLOR_BTNFACE), classicFace);
 }
+
+TEST_F(DcClipTest, ExtSelectClipRgnCombinesWithTheCurrentClip) {
+  HRGN a = CreateRectRgn(0, 0, 10, 10), b = CreateRectRgn(5, 5, 20, 20), got = CreateRectRgn(0, 0, 0, 0);
+  // Without a clip, the combination starts from the whole bitmap.
+  EXPECT_EQ(ExtSelectClipRgn(dc, a, RGN_DIFF), COMPLEXREGION);
+  EXPECT_FALSE(PtVisible(dc, 3, 3));
+  EXPECT_TRUE(PtVisible(dc, 12, 3));
+  SelectClipRgn(dc, a);
+  EXPECT_EQ(ExtSelectClipRgn(dc, b, RGN_OR), COMPLEXREGION);
+  EXPECT_TRUE(PtVisible(dc, 15, 15));
+  EXPECT_TRUE(PtVisible(dc, 2, 2));
+  EXPECT_FALSE(PtVisible(dc, 15, 2));
+  EXPECT_EQ(ExtSelectClipRgn(dc, b, RGN_AND), SIMPLEREGION);
+  EXPECT_EQ(GetClipRgn(dc, got), 1);
+  EXPECT_TRUE(EqualRgn(got, b));
+  EXPECT_EQ(OffsetClipRgn(dc, -5, -5), SIMPLEREGION);
+  RECT box;
+  GetClipBox(dc, &box);
+  EXPECT_EQ(box, (RECT{0, 0, 15, 15}));
+  EXPECT_EQ(ExtSelectClipRgn(dc, b, 42), ERROR);
+  EXPECT_EQ(IntersectClipRect(dc, 40, 40, 50, 50), NULLREGION);
+  EXPECT_EQ(GetClipBox(dc, &box), NULLREGION);
+  EXPECT_EQ(box, (RECT{0, 0, 0, 0}));
+  DeleteObject(a);
+  DeleteObject(b);
+  DeleteObject(got);
+}

@@ -1,5 +1,7 @@
 #include "GdiTestCanvas.h"
 
+#include <set>
+
 using FrameControlTest = GdiCanvasTest;
 
 namespace {
@@ -99,4 +101,59 @@ TEST_F(FrameControlTest, PushButtonIsARaisedOrSunkenFace) {
   DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_PUSHED | DFCS_ADJUSTRECT);
   EXPECT_EQ(Px(9, 7), GetSysColor(COLOR_BTNHIGHLIGHT));
   EXPECT_EQ(r, (RECT{2, 2, 8, 6}));
+}
+
+TEST_F(FrameControlTest, RadioGlyphSpansItsCellInSevenPixelClasses) {
+  Canvas(13, 13, RGB(1, 2, 3));   // a background no system colour uses
+  RECT cell{0, 0, 13, 13};
+  DrawFrameControl(dc, &cell, DFC_BUTTON, DFCS_BUTTONRADIOMASK);
+  int left = 13, top = 13, right = 0, bottom = 0;
+  for (int y = 0; y < 13; ++y)
+    for (int x = 0; x < 13; ++x)
+      if (Px(x, y) == kBlack) {
+        left = std::min(left, x);
+        top = std::min(top, y);
+        right = std::max(right, x + 1);
+        bottom = std::max(bottom, y + 1);
+      }
+  EXPECT_EQ((RECT{left, top, right, bottom}), (RECT{0, 0, 13, 13}));
+  // Distinct colours for the seven parts: classic colours with the dot in red.
+  const INT idx[] = {COLOR_WINDOWTEXT};
+  const COLORREF red[] = {RGB(255, 0, 0)};
+  const COLORREF oldText = GetSysColor(COLOR_WINDOWTEXT);
+  SetSysColors(1, idx, red);
+  Surf().Fill(PixelFromColor(RGB(1, 2, 3)));
+  DrawFrameControl(dc, &cell, DFC_BUTTON, DFCS_BUTTONRADIO | DFCS_CHECKED);
+  std::set<COLORREF> classes;
+  for (int y = 0; y < 13; ++y)
+    for (int x = 0; x < 13; ++x) classes.insert(Px(x, y));
+  const COLORREF restore[] = {oldText};
+  SetSysColors(1, idx, restore);
+  // Outside, four ring parts (shadow, dark shadow, highlight, light), inside (window,
+  // the same white as the highlight in the classic scheme) and the dot.
+  EXPECT_TRUE(classes.count(RGB(1, 2, 3)));
+  EXPECT_TRUE(classes.count(RGB(255, 0, 0)));
+  EXPECT_TRUE(classes.count(GetSysColor(COLOR_BTNSHADOW)));
+  EXPECT_TRUE(classes.count(GetSysColor(COLOR_3DDKSHADOW)));
+  EXPECT_TRUE(classes.count(GetSysColor(COLOR_3DLIGHT)));
+  EXPECT_TRUE(classes.count(GetSysColor(COLOR_WINDOW)));
+  EXPECT_EQ(classes.size(), 6u + (GetSysColor(COLOR_WINDOW) != GetSysColor(COLOR_BTNHIGHLIGHT)));
+}
+
+TEST_F(FrameControlTest, CheckBoxBitmapMatchesTheFrameControls) {
+  HBITMAP boxes = CreateCheckBoxesBitmap();
+  Surface& cells = *BitmapFromHandle(boxes)->Pixels;
+  Canvas(13, 13);
+  const UINT cols[4] = {0, DFCS_CHECKED, DFCS_PUSHED, DFCS_PUSHED | DFCS_CHECKED};
+  const UINT rows[3] = {DFCS_BUTTONCHECK, DFCS_BUTTONRADIO, DFCS_BUTTON3STATE};
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 4; ++c) {
+      Surf().Fill(PixelFromColor(GetSysColor(COLOR_BTNFACE)));
+      RECT cell{0, 0, 13, 13};
+      DrawFrameControl(dc, &cell, DFC_BUTTON, rows[r] | cols[c]);
+      for (int y = 0; y < 13; ++y)
+        for (int x = 0; x < 13; ++x)
+          ASSERT_EQ(Surf().At(x, y), cells.At(c * 13 + x, r * 13 + y)) << "cell " << c << "," << r << " at " << x << "," << y;
+    }
+  DeleteObject(boxes);
 }

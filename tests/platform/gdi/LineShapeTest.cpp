@@ -292,3 +292,29 @@ TEST_F(LineShapeTest, RoundRectMatchesItsRegionAndStrokePathDrawsFigures) {
   EXPECT_EQ(Px(4, 4), kWhite);
   EXPECT_FALSE(StrokePath(dc));   // consumed
 }
+
+TEST_F(LineShapeTest, TiesLightTheUpperOrLeftPixelWhicheverWayTheLineRuns) {
+  auto draw = [&](POINT a, POINT b) {
+    Surf().Fill(0xFFFFFF);
+    MoveToEx(dc, a.X, a.Y, nullptr);
+    LineTo(dc, b.X, b.Y);
+    std::vector<POINT> lit;
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 32; ++x)
+        if (Px(x, y) == kBlack) lit.push_back({x, y});
+    return lit;
+  };
+  // Slope 1/2: at x = 11 and 13 the line runs exactly between two rows.
+  const auto down = draw({10, 10}, {14, 12});
+  EXPECT_EQ(down, (std::vector<POINT>{{10, 10}, {11, 10}, {12, 11}, {13, 11}}));
+  const auto up = draw({14, 12}, {10, 10});
+  EXPECT_EQ(up, (std::vector<POINT>{{11, 10}, {12, 11}, {13, 11}, {14, 12}}));
+  // Steep: ties between columns go left.
+  const auto steep = draw({10, 10}, {12, 14});
+  EXPECT_EQ(steep, (std::vector<POINT>{{10, 10}, {10, 11}, {11, 12}, {11, 13}}));
+  const auto steepBack = draw({12, 14}, {10, 10});
+  EXPECT_EQ(steepBack, (std::vector<POINT>{{10, 11}, {11, 12}, {11, 13}, {12, 14}}));
+  // Mirrored upwards: the same rule, so the upper pixel again.
+  const auto rising = draw({10, 12}, {14, 10});
+  EXPECT_EQ(rising, (std::vector<POINT>{{13, 10}, {11, 11}, {12, 11}, {10, 12}}));
+}

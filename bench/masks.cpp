@@ -1,0 +1,274 @@
+// Mask language against PCRE2 and RE2: compiling, validating whole texts, typing and
+// backspacing one keystroke at a time, and masks built to make state sets grow.
+// An editor asks after every keystroke whether the text is still a valid beginning of a
+// match; the automaton answers incrementally, PCRE2 by a partial match of the whole
+// text, RE2 (which has no partial matching) only for whole texts.
+#include <benchmark/benchmark.h>
+
+#include "classlib/core/Streams.h"
+#include "tests/editcore/RegExprTranslate.h"
+#include "widgets/editcore/cxRegExpr.h"
+#include "widgets/editcore/cxStandardMask.h"
+
+#ifdef TL_HAVE_PCRE2
+#define PCRE2_CODE_UNIT_WIDTH 8
+#include <pcre2.h>
+#endif
+#ifdef TL_HAVE_RE2
+#include <re2/re2.h>
+#endif
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using regexpr_translate::SystemDateMask;
+using regexpr_translate::Translate;
+
+Owned<TcxRegExpr> Compile(const String& AMask) {
+  Owned<TcxRegExpr> e(New<TcxRegExpr>());
+  Owned<TStringStream> s(New<TStringStream>(AMask));
+  e->Compile(s.get());
+  return e;
+}
+
+const String kIpMask = "(\\d{1,3}\\.){3}\\d{1,3}";
+const String kLongDigits = "\\d{200}";
+const String kFreeText = "[a-z0-9 ]{0,80}";
+
+const std::vector<String>& DateTexts() {
+  static const std::vector<String> texts = {"12/31/2024", "1/1/1999",  "Feb/29/2000", "today",     "today+5",
+                                            "eom-123",    "13/1/2000", "1/32/2000",   "Tuesday+1", "seventh"};
+  return texts;
+}
+
+const String& MaskOf(int64_t which) {
+  static const String date = SystemDateMask();
+  switch (which) {
+    case 0: return date;
+    case 1: return kIpMask;
+    default: return kLongDigits;
+  }
+}
+
+// ---- Compile ----
+
+void BM_Compile(benchmark::State& state) {
+  const String& mask = MaskOf(state.range(0));
+  for (auto _ : state) benchmark::DoNotOptimize(Compile(mask));
+  state.SetLabel(state.range(0) == 0 ? "system date mask" : state.range(0) == 1 ? "IP address" : "\\d{200}");
+}
+BENCHMARK(BM_Compile)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
+
+#ifdef TL_HAVE_PCRE2
+struct Pcre2 {
+  explicit Pcre2(const std::string& p) {
+    int err;
+    PCRE2_SIZE off;
+    code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(p.data()), p.size(), 0, &err, &off, nullptr);
+    data = pcre2_match_data_create_from_pattern(code, nullptr);
+  }
+  ~Pcre2() {
+    pcre2_match_data_free(data);
+    pcre2_code_free(code);
+  }
+  int Match(const String& s, uint32_t options) const {
+    return pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(s.data()), s.size(), 0, options, data, nullptr);
+  }
+  bool Beginning(const String& s) const {
+    const int rc = Match(s, PCRE2_ANCHORED | PCRE2_PARTIAL_HARD);
+    return rc >= 0 || rc == PCRE2_ERROR_PARTIAL;
+  }
+  pcre2_code* code;
+  pcre2_match_data* data;
+};
+
+void BM_Compile_Pcre2(benchmark::State& state) {
+  const std::string pattern = Translate(*Compile(MaskOf(state.range(0))));
+  for (auto _ : state) {
+    Pcre2 p(pattern);
+    benchmark::DoNotOptimize(p.code);
+  }
+}
+BENCHMARK(BM_Compile_Pcre2)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
+#endif
+
+#ifdef TL_HAVE_RE2
+RE2::Options Latin1() {
+  RE2::Options o;
+  o.set_encoding(RE2::Options::EncodingLatin1);
+  o.set_log_errors(false);
+  return o;
+}
+
+void BM_Compile_RE2(benchmark::State& state) {
+  const std::string pattern = Translate(*Compile(MaskOf(state.range(0))));
+  for (auto _ : state) {
+    RE2 re(pattern, Latin1());
+    benchmark::DoNotOptimize(re.ok());
+  }
+}
+BENCHMARK(BM_Compile_RE2)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
+#endif
+
+// ---- Whole texts: 1000 validations against the system date mask ----
+
+void BM_Validate1000(benchmark::State& state) {
+  Owned<TcxRegExpr> e = Compile(SystemDateMask());
+  for (auto _ : state) {
+    int ok = 0;
+    for (int i = 0; i < 1000; ++i) {
+      e->Reset();
+      bool alive = true;
+      for (Char c : DateTexts()[size_t(i) % DateTexts().size()]) {
+        Char x = c;
+        if (!(alive = e->Next(x))) break;
+      }
+      ok += alive && e->IsFinal();
+    }
+    benchmark::DoNotOptimize(ok);
+  }
+}
+BENCHMARK(BM_Validate1000)->Unit(benchmark::kMicrosecond);
+
+// What a mode that validates through the unit function pays: a compile per text.
+void BM_Validate1000_CompileEach(benchmark::State& state) {
+  const String mask = SystemDateMask();
+  for (auto _ : state) {
+    int ok = 0;
+    for (int i = 0; i < 1000; ++i) ok += cxIsTextFullValid(DateTexts()[size_t(i) % DateTexts().size()], mask);
+    benchmark::DoNotOptimize(ok);
+  }
+}
+BENCHMARK(BM_Validate1000_CompileEach)->Unit(benchmark::kMillisecond);
+
+#ifdef TL_HAVE_PCRE2
+void BM_Validate1000_Pcre2(benchmark::State& state) {
+  Pcre2 p(Translate(*Compile(SystemDateMask())));
+  for (auto _ : state) {
+    int ok = 0;
+    for (int i = 0; i < 1000; ++i) ok += p.Match(DateTexts()[size_t(i) % DateTexts().size()], PCRE2_ANCHORED) >= 0;
+    benchmark::DoNotOptimize(ok);
+  }
+}
+BENCHMARK(BM_Validate1000_Pcre2)->Unit(benchmark::kMicrosecond);
+#endif
+
+#ifdef TL_HAVE_RE2
+void BM_Validate1000_RE2(benchmark::State& state) {
+  RE2 re(Translate(*Compile(SystemDateMask())), Latin1());
+  for (auto _ : state) {
+    int ok = 0;
+    for (int i = 0; i < 1000; ++i) ok += RE2::FullMatch(DateTexts()[size_t(i) % DateTexts().size()], re);
+    benchmark::DoNotOptimize(ok);
+  }
+}
+BENCHMARK(BM_Validate1000_RE2)->Unit(benchmark::kMicrosecond);
+#endif
+
+// ---- Keystrokes: type a text of N characters, then backspace it away ----
+
+String FreeText(int64_t n) {
+  String s;
+  for (int64_t i = 0; i < n; ++i) s += "abc de12 f"[i % 10];
+  return s;
+}
+
+void BM_TypeAndBackspace(benchmark::State& state) {
+  Owned<TcxRegExpr> e = Compile(kFreeText);
+  const String text = FreeText(state.range(0));
+  for (auto _ : state) {
+    e->Reset();
+    for (Char c : text) {
+      Char x = c;
+      benchmark::DoNotOptimize(e->Next(x));
+    }
+    while (e->Prev()) {
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0) * 2);
+}
+BENCHMARK(BM_TypeAndBackspace)->Arg(10)->Arg(50)->Unit(benchmark::kMicrosecond);
+
+#ifdef TL_HAVE_PCRE2
+void BM_TypeAndBackspace_Pcre2(benchmark::State& state) {
+  Pcre2 p(Translate(*Compile(kFreeText)));
+  const String text = FreeText(state.range(0));
+  for (auto _ : state) {
+    for (size_t k = 1; k <= text.size(); ++k) benchmark::DoNotOptimize(p.Beginning(text.substr(0, k)));
+    for (size_t k = text.size(); k-- > 0;) benchmark::DoNotOptimize(p.Beginning(text.substr(0, k)));
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0) * 2);
+}
+BENCHMARK(BM_TypeAndBackspace_Pcre2)->Arg(10)->Arg(50)->Unit(benchmark::kMicrosecond);
+#endif
+
+// A mid-text edit as the masked editor performs it: the text up to the caret is fed again.
+void BM_MidTextEdit(benchmark::State& state) {
+  Owned<TcxRegExpr> e = Compile(SystemDateMask());
+  const String text = "12/31/2024";
+  for (auto _ : state) {
+    e->Reset();
+    benchmark::DoNotOptimize(e->GetAcceptedText(text.substr(0, 4) + "9" + text.substr(5)));
+  }
+}
+BENCHMARK(BM_MidTextEdit)->Unit(benchmark::kMicrosecond);
+
+// ---- Masks that make sets grow ----
+
+const char* const kPathological[] = {"(\\d+' '?)+", "(\\w|\\d)+", "(\\d+)+x", "(a?){2,}", "\\d{1000}"};
+
+String PathologicalText(int64_t which, int64_t n) {
+  return String(size_t(n), which == 3 ? 'a' : '7');
+}
+
+void BM_Pathological(benchmark::State& state) {
+  Owned<TcxRegExpr> e = Compile(kPathological[state.range(0)]);
+  const String text = PathologicalText(state.range(0), state.range(1));
+  Integer peak = 0;
+  for (auto _ : state) {
+    e->Reset();
+    for (Char c : text) {
+      Char x = c;
+      e->Next(x);
+      peak = std::max(peak, e->GetAutomat()->CurrentStates().Count());
+    }
+  }
+  state.SetLabel(kPathological[state.range(0)]);
+  state.counters["peak_set"] = double(peak);
+  state.counters["history_sets"] = double(e->GetAutomat()->HistoryCount());
+}
+BENCHMARK(BM_Pathological)
+    ->ArgsProduct({{0, 1, 2, 3}, {10, 40}})
+    ->Args({4, 1000})
+    ->Unit(benchmark::kMicrosecond);
+
+#ifdef TL_HAVE_PCRE2
+void BM_Pathological_Pcre2(benchmark::State& state) {
+  Pcre2 p(Translate(*Compile(kPathological[state.range(0)])));
+  const String text = PathologicalText(state.range(0), state.range(1));
+  for (auto _ : state)
+    for (size_t k = 1; k <= text.size(); ++k) benchmark::DoNotOptimize(p.Beginning(text.substr(0, k)));
+  state.SetLabel(kPathological[state.range(0)]);
+}
+BENCHMARK(BM_Pathological_Pcre2)
+    ->ArgsProduct({{0, 1, 2, 3}, {10, 40}})
+    ->Args({4, 1000})
+    ->Unit(benchmark::kMicrosecond);
+#endif
+
+// ---- The picture mask ----
+
+void BM_PictureFormat(benchmark::State& state) {
+  Owned<TcxStandardMask> m(New<TcxStandardMask>());
+  m->SetMask("!(999) 000-0000;1;_");
+  for (auto _ : state) {
+    String text = "5551234567";
+    m->FormatText(text, true);
+    benchmark::DoNotOptimize(m->IsFullValidText(text));
+  }
+}
+BENCHMARK(BM_PictureFormat);
+
+}  // namespace

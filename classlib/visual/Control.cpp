@@ -1,0 +1,491 @@
+// TControl: geometry, state notifications, text, mouse messages and dispatch.
+#include "classlib/core/Filer.h"
+#include "classlib/visual/Controls.h"
+#include "classlib/visual/Forms.h"
+#include "platform/gdi/Gdi.h"
+
+#include <algorithm>
+
+using enum TControlStyleItem;
+using enum TControlStateItem;
+using enum TComponentStateItem;
+using enum TShiftStateItem;
+
+TShiftState KeysToShiftState(WPARAM Keys) {
+  TShiftState s;
+  if (Keys & MK_SHIFT) s.Include(ssShift);
+  if (Keys & MK_CONTROL) s.Include(ssCtrl);
+  if (Keys & MK_LBUTTON) s.Include(ssLeft);
+  if (Keys & MK_RBUTTON) s.Include(ssRight);
+  if (Keys & MK_MBUTTON) s.Include(ssMiddle);
+  if (GetKeyState(VK_MENU) < 0) s.Include(ssAlt);
+  return s;
+}
+
+TShiftState KeyboardStateToShiftState() {
+  TShiftState s;
+  if (GetKeyState(VK_SHIFT) < 0) s.Include(ssShift);
+  if (GetKeyState(VK_CONTROL) < 0) s.Include(ssCtrl);
+  if (GetKeyState(VK_MENU) < 0) s.Include(ssAlt);
+  if (GetKeyState(VK_LBUTTON) < 0) s.Include(ssLeft);
+  if (GetKeyState(VK_RBUTTON) < 0) s.Include(ssRight);
+  if (GetKeyState(VK_MBUTTON) < 0) s.Include(ssMiddle);
+  return s;
+}
+
+TShiftState KeyDataToShiftState(LPARAM KeyData) {
+  TShiftState s;
+  if (GetKeyState(VK_SHIFT) < 0) s.Include(ssShift);
+  if (GetKeyState(VK_CONTROL) < 0) s.Include(ssCtrl);
+  if (KeyData & 0x20000000) s.Include(ssAlt);
+  return s;
+}
+
+// ---- TControl -----------------------------------------------------------------------------
+
+TControl::TControl(TComponent* AOwner) : TComponent(AOwner) {
+  FWindowProc = TWndMethod(this, &TControl::WndProc);
+  FControlStyle = {csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+}
+
+void TControl::BeforeDestruction() {
+  if (Application) Application->ControlDestroyed(this);
+  CaptureControlDestroyed(this);
+  if (Dragging()) CancelDrag();
+  if (FParent) {
+    try {
+      FParent->RemoveControl(this);
+    } catch (...) {
+      // Leaving the parent never stops the destruction.
+    }
+  }
+  inherited::BeforeDestruction();
+}
+
+void TControl::SetParent(TWinControl* AParent) {
+  if (FParent == AParent) return;
+  if (AParent == this) throw EInvalidOperation("A control cannot have itself as its parent");
+  for (TWinControl* p = AParent; p; p = p->FParent)
+    if (p == this) throw EInvalidOperation("A control cannot be a child of its own child");
+  if (FParent) FParent->RemoveControl(this);
+  if (AParent) AParent->InsertControl(this);
+}
+
+TComponent* TControl::GetParentComponent() const { return FParent; }
+
+void TControl::SetParentComponent(TComponent* Value) {
+  if (auto* w = dynamic_cast<TWinControl*>(Value)) SetParent(w);
+}
+
+void TControl::ReadState(TReader& Reader) {
+  FControlState.Include(csReadingState);
+  if (auto* w = dynamic_cast<TWinControl*>(Reader.Parent()); w && w != this) SetParent(w);
+  try {
+    inherited::ReadState(Reader);
+  } catch (...) {
+    FControlState.Exclude(csReadingState);
+    throw;
+  }
+  FControlState.Exclude(csReadingState);
+}
+
+void TControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
+  AWidth = std::max<Integer>(AWidth, 0);
+  AHeight = std::max<Integer>(AHeight, 0);
+  if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
+  InvalidateControl(FVisible, false);
+  FLeft = ALeft;
+  FTop = ATop;
+  FWidth = AWidth;
+  FHeight = AHeight;
+  UpdateAnchorRules();
+  Invalidate();
+  RequestAlign();
+  Resize();
+}
+
+TRect TControl::GetClientRect() const { return {0, 0, FWidth, FHeight}; }
+
+TPoint TControl::ClientOrigin() const {
+  if (!FParent) return {FLeft, FTop};
+  TPoint p = FParent->ClientOrigin();
+  return {p.X + FLeft, p.Y + FTop};
+}
+
+TPoint TControl::ClientToScreen(const TPoint& Point) const {
+  TPoint o = ClientOrigin();
+  return {Point.X + o.X, Point.Y + o.Y};
+}
+
+TPoint TControl::ScreenToClient(const TPoint& Point) const {
+  TPoint o = ClientOrigin();
+  return {Point.X - o.X, Point.Y - o.Y};
+}
+
+void TControl::SetClientSize(Integer AWidth, Integer AHeight) {
+  TRect r = GetClientRect();
+  SetBounds(FLeft, FTop, FWidth - r.Right + AWidth, FHeight - r.Bottom + AHeight);
+}
+
+void TControl::SetAlign(TAlign Value) {
+  if (FAlign == Value) return;
+  TAlign old = FAlign;
+  FAlign = Value;
+  // Leaving alignment keeps the bounds the layout gave.
+  if (old != TAlign::alNone || Value != TAlign::alNone) RequestAlign();
+}
+
+void TControl::SetAnchors(TAnchors Value) {
+  if (FAnchors == Value) return;
+  FAnchors = Value;
+  UpdateAnchorRules();
+}
+
+void TControl::UpdateAnchorRules() {
+  if (!FParent || FAnchoring || InState(csLoading)) return;
+  TRect c = FParent->GetClientRect();
+  FAnchorRules = {FLeft, FTop, c.Right - (FLeft + FWidth), c.Bottom - (FTop + FHeight)};
+}
+
+void TControl::Loaded() {
+  inherited::Loaded();
+  UpdateAnchorRules();
+  RequestAlign();
+}
+
+void TControl::RequestAlign() {
+  if (FParent && !InState(csLoading) && !FParent->InState(csDestroying)) FParent->AlignControls(this, FParent->GetClientRect());
+}
+
+void TControl::SetVisible(bool Value) {
+  if (FVisible == Value) return;
+  FVisible = Value;
+  Perform(CM_VISIBLECHANGED, WPARAM(Value), 0);
+  RequestAlign();
+}
+
+bool TControl::Showing() const { return FVisible && FParent && FParent->Showing(); }
+
+void TControl::SetEnabled(bool Value) {
+  if (FEnabled == Value) return;
+  FEnabled = Value;
+  Perform(CM_ENABLEDCHANGED);
+}
+
+String TControl::GetText() const {
+  auto* self = const_cast<TControl*>(this);
+  LRESULT len = self->Perform(WM_GETTEXTLENGTH);
+  if (len <= 0) return {};
+  String s(size_t(len) + 1, '\0');
+  LRESULT got = self->Perform(WM_GETTEXT, WPARAM(s.size()), LPARAM(s.data()));
+  s.resize(size_t(std::clamp<LRESULT>(got, 0, len)));
+  return s;
+}
+
+void TControl::SetText(const String& Value) {
+  if (GetText() == Value) return;
+  String copy = Value;  // the control may still read the text while it changes
+  Perform(WM_SETTEXT, 0, LPARAM(copy.c_str()));
+  Perform(CM_TEXTCHANGED);
+}
+
+void TControl::SetColor(TColor Value) {
+  if (FColor == Value) return;
+  FColor = Value;
+  FParentColor = false;
+  Perform(CM_COLORCHANGED);
+}
+
+void TControl::SetParentColor(bool Value) {
+  if (FParentColor == Value) return;
+  FParentColor = Value;
+  if (FParent && Value) Perform(CM_PARENTCOLORCHANGED);
+}
+
+void TControl::SetParentFont(bool Value) {
+  if (FParentFont == Value) return;
+  FParentFont = Value;
+  if (FParent && Value) Perform(CM_PARENTFONTCHANGED);
+}
+
+void TControl::SetCursor(TCursor Value) {
+  if (FCursor == Value) return;
+  FCursor = Value;
+  Perform(CM_CURSORCHANGED);
+}
+
+LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
+  TMessage m{Msg, WParam, LParam, 0};
+  FWindowProc(m);
+  return m.Result;
+}
+
+void TControl::InvalidateControl(bool IsVisible, bool IsOpaque) {
+  if (!FParent || !FParent->HandleAllocated() || !IsVisible) return;
+  if (dynamic_cast<TWinControl*>(this)) return;
+  TRect r = GetBoundsRect();
+  InvalidateRect(FParent->FHandle, &r, !(IsOpaque || FControlStyle.Contains(csOpaque)));
+}
+
+void TControl::Invalidate() { InvalidateControl(FVisible, FControlStyle.Contains(csOpaque)); }
+
+void TControl::Update() {
+  if (FParent) FParent->Update();
+}
+
+void TControl::Repaint() {
+  if (!FVisible || !FParent || !FParent->HandleAllocated()) return;
+  Invalidate();
+  FParent->Update();
+}
+
+void TControl::SetZOrder(bool TopMost) {
+  if (!FParent) return;
+  auto& list = FParent->FControls;
+  auto it = std::find(list.begin(), list.end(), this);
+  if (it == list.end()) return;
+  list.erase(it);
+  if (TopMost)
+    list.push_back(this);
+  else
+    list.insert(list.begin(), this);
+  Invalidate();
+}
+
+bool TControl::GetMouseCapture() const { return GetCaptureControl() == this; }
+
+void TControl::SetMouseCapture(bool Value) {
+  if (GetMouseCapture() == Value) return;
+  SetCaptureControl(Value ? this : nullptr);
+}
+
+void TControl::Click() {
+  if (OnClick) OnClick(this);
+}
+
+void TControl::DblClick() {
+  if (OnDblClick) OnDblClick(this);
+}
+
+void TControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  if (OnMouseDown) OnMouseDown(this, Button, Shift, X, Y);
+}
+
+void TControl::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  if (OnMouseMove) OnMouseMove(this, Shift, X, Y);
+}
+
+void TControl::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  if (OnMouseUp) OnMouseUp(this, Button, Shift, X, Y);
+}
+
+void TControl::Resize() {
+  if (OnResize) OnResize(this);
+}
+
+void TControl::WndProc(TMessage& Message) {
+  UINT msg = Message.Msg;
+  if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL) {
+    if (!FControlStyle.Contains(csDoubleClicks)) {
+      if (msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK)
+        Message.Msg = msg = msg - (WM_LBUTTONDBLCLK - WM_LBUTTONDOWN);
+    }
+    if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) {
+      if (FDragMode == TDragMode::dmAutomatic && !InState(csDesigning)) {
+        BeginDrag(false);
+        return;
+      }
+      FControlState.Include(csLButtonDown);
+    } else if (msg == WM_LBUTTONUP) {
+      FControlState.Exclude(csLButtonDown);
+    }
+  }
+  Dispatch(Message);
+}
+
+void TControl::DefaultHandler(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_GETTEXT: {
+      auto* buf = reinterpret_cast<char*>(Message.LParam);
+      size_t cap = size_t(Message.WParam);
+      if (!buf || cap == 0) {
+        Message.Result = 0;
+        return;
+      }
+      size_t n = std::min(FText.size(), cap - 1);
+      std::copy_n(FText.data(), n, buf);
+      buf[n] = '\0';
+      Message.Result = LRESULT(n);
+      return;
+    }
+    case WM_GETTEXTLENGTH:
+      Message.Result = LRESULT(FText.size());
+      return;
+    case WM_SETTEXT:
+      FText = Message.LParam ? String(reinterpret_cast<const char*>(Message.LParam)) : String();
+      Message.Result = 1;
+      return;
+    default:
+      break;
+  }
+}
+
+void TControl::DoMouseDown(TMessage& Message, TMouseButton Button, TShiftState Shift) {
+  MouseDown(Button, KeysToShiftState(Message.WParam) + Shift, GET_X_LPARAM(Message.LParam),
+            GET_Y_LPARAM(Message.LParam));
+}
+
+void TControl::DoMouseUp(TMessage& Message, TMouseButton Button) {
+  MouseUp(Button, KeysToShiftState(Message.WParam), GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
+}
+
+void TControl::WMLButtonDown(TMessage& Message) {
+  TL_INHERITED(Message);
+  if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
+  if (FControlStyle.Contains(csClickEvents)) FControlState.Include(csClicked);
+  DoMouseDown(Message, TMouseButton::mbLeft, {});
+}
+
+void TControl::WMRButtonDown(TMessage& Message) {
+  TL_INHERITED(Message);
+  DoMouseDown(Message, TMouseButton::mbRight, {});
+}
+
+void TControl::WMMButtonDown(TMessage& Message) {
+  TL_INHERITED(Message);
+  DoMouseDown(Message, TMouseButton::mbMiddle, {});
+}
+
+void TControl::WMLButtonDblClk(TMessage& Message) {
+  TL_INHERITED(Message);
+  if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
+  if (FControlStyle.Contains(csClickEvents)) DblClick();
+  DoMouseDown(Message, TMouseButton::mbLeft, {ssDouble});
+}
+
+void TControl::WMRButtonDblClk(TMessage& Message) {
+  TL_INHERITED(Message);
+  DoMouseDown(Message, TMouseButton::mbRight, {ssDouble});
+}
+
+void TControl::WMMButtonDblClk(TMessage& Message) {
+  TL_INHERITED(Message);
+  DoMouseDown(Message, TMouseButton::mbMiddle, {ssDouble});
+}
+
+void TControl::WMLButtonUp(TMessage& Message) {
+  TL_INHERITED(Message);
+  if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(false);
+  if (FControlState.Contains(csClicked)) {
+    FControlState.Exclude(csClicked);
+    TPoint p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+    TRect r = GetClientRect();
+    if (p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom) Click();
+  }
+  DoMouseUp(Message, TMouseButton::mbLeft);
+}
+
+void TControl::WMRButtonUp(TMessage& Message) {
+  TL_INHERITED(Message);
+  DoMouseUp(Message, TMouseButton::mbRight);
+}
+
+void TControl::WMMButtonUp(TMessage& Message) {
+  TL_INHERITED(Message);
+  DoMouseUp(Message, TMouseButton::mbMiddle);
+}
+
+void TControl::WMMouseMove(TMessage& Message) {
+  TL_INHERITED(Message);
+  MouseMove(KeysToShiftState(Message.WParam), GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
+}
+
+void TControl::WMCancelMode(TMessage& Message) {
+  TL_INHERITED(Message);
+  if (GetMouseCapture()) {
+    SetMouseCapture(false);
+    if (FControlState.Contains(csLButtonDown)) {
+      FControlState.Exclude(csLButtonDown);
+      FControlState.Exclude(csClicked);
+    }
+  }
+}
+
+void TControl::CMEnabledChanged(TMessage&) { Invalidate(); }
+
+void TControl::CMVisibleChanged(TMessage&) { InvalidateControl(true, false); }
+
+void TControl::CMColorChanged(TMessage&) { Invalidate(); }
+
+void TControl::CMParentColorChanged(TMessage& Message) {
+  if (FParentColor && FParent) {
+    FColor = FParent->FColor;
+    Perform(CM_COLORCHANGED);
+    FParentColor = true;  // the notification keeps the inherited state
+  }
+  (void)Message;
+}
+
+void TControl::CMParentFontChanged(TMessage&) {
+  // The font object copies its parent's once it exists; the notice still tells subclasses.
+  if (FParentFont) Perform(CM_FONTCHANGED);
+}
+
+void TControl::CMMouseEnter(TMessage& Message) {
+  if (FParent) FParent->Perform(CM_MOUSEENTER, 0, Message.LParam);
+}
+
+void TControl::CMMouseLeave(TMessage& Message) {
+  if (FParent) FParent->Perform(CM_MOUSELEAVE, 0, Message.LParam);
+}
+
+TL_MESSAGES(TControl,
+            TL_ON(WM_LBUTTONDOWN, WMLButtonDown),
+            TL_ON(WM_RBUTTONDOWN, WMRButtonDown),
+            TL_ON(WM_MBUTTONDOWN, WMMButtonDown),
+            TL_ON(WM_LBUTTONDBLCLK, WMLButtonDblClk),
+            TL_ON(WM_RBUTTONDBLCLK, WMRButtonDblClk),
+            TL_ON(WM_MBUTTONDBLCLK, WMMButtonDblClk),
+            TL_ON(WM_LBUTTONUP, WMLButtonUp),
+            TL_ON(WM_RBUTTONUP, WMRButtonUp),
+            TL_ON(WM_MBUTTONUP, WMMButtonUp),
+            TL_ON(WM_MOUSEMOVE, WMMouseMove),
+            TL_ON(WM_CANCELMODE, WMCancelMode),
+            TL_ON(CM_ENABLEDCHANGED, CMEnabledChanged),
+            TL_ON(CM_PARENTCOLORCHANGED, CMParentColorChanged),
+            TL_ON(CM_PARENTFONTCHANGED, CMParentFontChanged),
+            TL_ON(CM_MOUSEENTER, CMMouseEnter),
+            TL_ON(CM_MOUSELEAVE, CMMouseLeave),
+            TL_ON(CM_VISIBLECHANGED, CMVisibleChanged),
+            TL_ON(CM_COLORCHANGED, CMColorChanged),
+            TL_ON(CM_FONTCHANGED, CMColorChanged))
+
+TL_DEFINE_CLASS(TControl, [](auto& c) {
+  c.Property("Left", &TControl::GetLeft, &TControl::SetLeft);
+  c.Property("Top", &TControl::GetTop, &TControl::SetTop);
+  c.Property("Width", &TControl::GetWidth, &TControl::SetWidth);
+  c.Property("Height", &TControl::GetHeight, &TControl::SetHeight);
+  c.Property("Align", &TControl::GetAlign, &TControl::SetAlign).Default(TAlign::alNone);
+  c.Property("Anchors", &TControl::GetAnchors, &TControl::SetAnchors)
+      .Default(TAnchors{TAnchorKind::akLeft, TAnchorKind::akTop});
+  c.Property("Caption", &TControl::GetCaption, &TControl::SetCaption);
+  c.Property("Color", &TControl::GetColor, &TControl::SetColor).Idents("TColor").Stored(&TControl::IsColorStored);
+  c.Property("ParentColor", &TControl::GetParentColor, &TControl::SetParentColor).Default(true);
+  c.Property("ParentFont", &TControl::GetParentFont, &TControl::SetParentFont).Default(true);
+  c.Property("Cursor", &TControl::GetCursor, &TControl::SetCursor).Idents("TCursor").Default(crDefault);
+  c.Property("DragCursor", &TControl::GetDragCursor, &TControl::SetDragCursor).Idents("TCursor").Default(crDrag);
+  c.Property("DragMode", &TControl::GetDragMode, &TControl::SetDragMode).Default(TDragMode::dmManual);
+  c.Property("Enabled", &TControl::GetEnabled, &TControl::SetEnabled).Default(true);
+  c.Property("Hint", &TControl::GetHint, &TControl::SetHint);
+  c.Property("Visible", &TControl::GetVisible, &TControl::SetVisible).Default(true);
+  c.Event("OnClick", &TControl::OnClick);
+  c.Event("OnDblClick", &TControl::OnDblClick);
+  c.Event("OnMouseDown", &TControl::OnMouseDown);
+  c.Event("OnMouseMove", &TControl::OnMouseMove);
+  c.Event("OnMouseUp", &TControl::OnMouseUp);
+  c.Event("OnResize", &TControl::OnResize);
+  c.Event("OnDragOver", &TControl::OnDragOver);
+  c.Event("OnDragDrop", &TControl::OnDragDrop);
+  c.Event("OnStartDrag", &TControl::OnStartDrag);
+  c.Event("OnEndDrag", &TControl::OnEndDrag);
+})

@@ -1,0 +1,533 @@
+// Controls: TControl (geometry, visibility, text, colour, mouse and message dispatch),
+// TWinControl (a window handle made on demand, children, tab order, focus and the key
+// path), TCustomControl and TGraphicControl (painted controls), the Mouse global, drag and
+// drop, and window procedures made from method closures.
+#pragma once
+
+#include "classlib/core/Classes.h"
+#include "classlib/visual/Cursors.h"
+#include "classlib/visual/Graphics.h"
+#include "classlib/visual/Messages.h"
+#include "platform/user/User.h"
+
+#include <vector>
+
+class TCanvas;
+class TFont;
+class TControl;
+class TWinControl;
+class TCustomForm;
+class TDragObject;
+
+// ---- Window procedures from method closures -------------------------------------------
+
+using TWndMethod = TMethod<void(TMessage& Message)>;
+
+// A window-procedure token that calls Method with the message (the answer is the
+// message's Result). Free it with FreeObjectInstance once no window uses it.
+WNDPROC MakeObjectInstance(TWndMethod Method);
+void FreeObjectInstance(WNDPROC ObjectInstance);
+// A hidden top-level window whose messages go to Method: timers, broadcasts, posts.
+HWND AllocateHWnd(TWndMethod Method);
+void DeallocateHWnd(HWND Wnd);
+
+// ---- Types ------------------------------------------------------------------------------
+
+TL_ENUM(TAlign, alNone, alTop, alBottom, alLeft, alRight, alClient);
+TL_ENUM(TAnchorKind, akLeft, akTop, akRight, akBottom);
+using TAnchors = Set<TAnchorKind>;
+TL_ENUM(TMouseButton, mbLeft, mbRight, mbMiddle);
+TL_ENUM(TDragMode, dmManual, dmAutomatic);
+TL_ENUM(TDragState, dsDragEnter, dsDragLeave, dsDragMove);
+TL_ENUM(TControlStyleItem, csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed,
+        csSetCaption, csOpaque, csDoubleClicks, csFixedWidth, csFixedHeight, csNoDesignVisible, csReplicatable,
+        csNoStdEvents, csDisplayDragImage, csReflector, csActionClient, csMenuEvents);
+using TControlStyle = Set<TControlStyleItem>;
+TL_ENUM(TControlStateItem, csLButtonDown, csClicked, csPalette, csReadingState, csAlignmentNeeded, csFocusing,
+        csCreating, csPaintCopy, csCustomPaint, csDestroyingHandle, csDocking);
+using TControlState = Set<TControlStateItem>;
+
+using TMouseEvent = TMethod<void(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y)>;
+using TMouseMoveEvent = TMethod<void(TObject* Sender, TShiftState Shift, Integer X, Integer Y)>;
+using TKeyEvent = TMethod<void(TObject* Sender, Word& Key, TShiftState Shift)>;
+using TKeyPressEvent = TMethod<void(TObject* Sender, Char& Key)>;
+using TDragOverEvent =
+    TMethod<void(TObject* Sender, TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept)>;
+using TDragDropEvent = TMethod<void(TObject* Sender, TObject* Source, Integer X, Integer Y)>;
+using TStartDragEvent = TMethod<void(TObject* Sender, TDragObject*& DragObject)>;
+using TEndDragEvent = TMethod<void(TObject* Sender, TObject* Target, Integer X, Integer Y)>;
+
+// The shift state of a mouse message's key flags, and of the keyboard now.
+TShiftState KeysToShiftState(WPARAM Keys);
+TShiftState KeyboardStateToShiftState();
+// The shift state carried by a key message's lParam (Alt only) plus Shift and Ctrl now.
+TShiftState KeyDataToShiftState(LPARAM KeyData);
+
+struct TCreateParams {
+  String Caption;
+  DWORD Style = 0;
+  DWORD ExStyle = 0;
+  Integer X = 0, Y = 0, Width = 0, Height = 0;
+  HWND WndParent = nullptr;
+  void* Param = nullptr;
+  WNDCLASSA WindowClass;
+  String WinClassName;
+};
+
+// ---- TControl ---------------------------------------------------------------------------
+
+class TControl : public TComponent {
+  TL_CLASS(TControl, TComponent)
+ public:
+  explicit TControl(TComponent* AOwner);
+  void BeforeDestruction() override;
+
+  // Geometry, in the parent's client coordinates (screen coordinates for top-level windows).
+  TWinControl* GetParent() const { return FParent; }
+  virtual void SetParent(TWinControl* AParent);
+  Integer GetLeft() const { return FLeft; }
+  void SetLeft(Integer Value) { SetBounds(Value, FTop, FWidth, FHeight); }
+  Integer GetTop() const { return FTop; }
+  void SetTop(Integer Value) { SetBounds(FLeft, Value, FWidth, FHeight); }
+  Integer GetWidth() const { return FWidth; }
+  void SetWidth(Integer Value) { SetBounds(FLeft, FTop, Value, FHeight); }
+  Integer GetHeight() const { return FHeight; }
+  void SetHeight(Integer Value) { SetBounds(FLeft, FTop, FWidth, Value); }
+  TRect GetBoundsRect() const { return {FLeft, FTop, FLeft + FWidth, FTop + FHeight}; }
+  void SetBoundsRect(const TRect& R) { SetBounds(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top); }
+  // Negative sizes are taken as zero.
+  virtual void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight);
+  virtual TRect GetClientRect() const;
+  Integer GetClientWidth() const { return GetClientRect().Right; }
+  void SetClientWidth(Integer Value) { SetClientSize(Value, GetClientHeight()); }
+  Integer GetClientHeight() const { return GetClientRect().Bottom; }
+  void SetClientHeight(Integer Value) { SetClientSize(GetClientWidth(), Value); }
+  virtual TPoint ClientOrigin() const;
+  TPoint ClientToScreen(const TPoint& Point) const;
+  TPoint ScreenToClient(const TPoint& Point) const;
+
+  TAlign GetAlign() const { return FAlign; }
+  void SetAlign(TAlign Value);
+  // Edges kept at their distance from the parent's edges when the parent is resized; a
+  // control anchored on both sides of an axis stretches.
+  TAnchors GetAnchors() const { return FAnchors; }
+  void SetAnchors(TAnchors Value);
+  bool GetVisible() const { return FVisible; }
+  void SetVisible(bool Value);
+  void Show() { SetVisible(true); }
+  void Hide() { SetVisible(false); }
+  // Visible with every parent up to a top-level window that is shown.
+  virtual bool Showing() const;
+  bool GetEnabled() const { return FEnabled; }
+  virtual void SetEnabled(bool Value);
+
+  // Text through WM_GETTEXT/WM_SETTEXT, so a control that keeps its text elsewhere answers.
+  String GetText() const;
+  void SetText(const String& Value);
+  String GetCaption() const { return GetText(); }
+  void SetCaption(const String& Value) { SetText(Value); }
+
+  TColor GetColor() const { return FColor; }
+  void SetColor(TColor Value);
+  bool GetParentColor() const { return FParentColor; }
+  void SetParentColor(bool Value);
+  // The font object arrives with the graphics unit; until then the notifications run alone.
+  TFont* GetFont() const { return FFont; }
+  bool GetParentFont() const { return FParentFont; }
+  void SetParentFont(bool Value);
+  TCursor GetCursor() const { return FCursor; }
+  void SetCursor(TCursor Value);
+  const String& GetHint() const { return FHint; }
+  void SetHint(const String& Value) { FHint = Value; }
+
+  TControlStyle ControlStyle() const { return FControlStyle; }
+  void SetControlStyle(TControlStyle Value) { FControlStyle = Value; }
+  TControlState ControlState() const { return FControlState; }
+  void SetControlState(TControlState Value) { FControlState = Value; }
+
+  // Messages straight to WindowProc, with or without a window handle. Exceptions pass.
+  LRESULT Perform(UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);
+  const TWndMethod& GetWindowProc() const { return FWindowProc; }
+  void SetWindowProc(const TWndMethod& Value) { FWindowProc = Value; }
+
+  virtual void Invalidate();
+  virtual void Update();
+  virtual void Repaint();
+  void Refresh() { Repaint(); }
+  void BringToFront() { SetZOrder(true); }
+  void SendToBack() { SetZOrder(false); }
+
+  bool GetMouseCapture() const;
+  void SetMouseCapture(bool Value);
+
+  // Drag and drop.
+  TDragMode GetDragMode() const { return FDragMode; }
+  void SetDragMode(TDragMode Value) { FDragMode = Value; }
+  TCursor GetDragCursor() const { return FDragCursor; }
+  void SetDragCursor(TCursor Value) { FDragCursor = Value; }
+  // Starts dragging now, or once the mouse moved Threshold pixels with the button down
+  // (a negative Threshold means Mouse->DragThreshold).
+  void BeginDrag(bool Immediate, Integer Threshold = -1);
+  void EndDrag(bool Drop);
+  bool Dragging() const;
+  virtual void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept);
+  virtual void DragDrop(TObject* Source, Integer X, Integer Y);
+
+  bool HasParent() const override { return true; }
+  TComponent* GetParentComponent() const override;
+  void SetParentComponent(TComponent* Value) override;
+  void ReadState(TReader& Reader) override;
+
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TMouseEvent OnMouseDown;
+  TMouseMoveEvent OnMouseMove;
+  TMouseEvent OnMouseUp;
+  TNotifyEvent OnResize;
+  TDragOverEvent OnDragOver;
+  TDragDropEvent OnDragDrop;
+  TStartDragEvent OnStartDrag;
+  TEndDragEvent OnEndDrag;
+
+ protected:
+  virtual void WndProc(TMessage& Message);
+  void DefaultHandler(TMessage& Message) override;
+  virtual void Click();
+  virtual void DblClick();
+  virtual void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  virtual void MouseMove(TShiftState Shift, Integer X, Integer Y);
+  virtual void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  virtual void Resize();
+  virtual void SetZOrder(bool TopMost);
+  virtual void SetClientSize(Integer AWidth, Integer AHeight);
+  // Asks the parent to lay its aligned children out again.
+  void RequestAlign();
+  void Loaded() override;
+  // Remembers the distances to the parent's edges that the anchors keep.
+  void UpdateAnchorRules();
+  void InvalidateControl(bool IsVisible, bool IsOpaque);
+  virtual void DoStartDrag(TDragObject*& DragObject);
+  virtual void DoEndDrag(TObject* Target, Integer X, Integer Y);
+
+  // Message handlers.
+  void WMLButtonDown(TMessage& Message);
+  void WMRButtonDown(TMessage& Message);
+  void WMMButtonDown(TMessage& Message);
+  void WMLButtonDblClk(TMessage& Message);
+  void WMRButtonDblClk(TMessage& Message);
+  void WMMButtonDblClk(TMessage& Message);
+  void WMLButtonUp(TMessage& Message);
+  void WMRButtonUp(TMessage& Message);
+  void WMMButtonUp(TMessage& Message);
+  void WMMouseMove(TMessage& Message);
+  void WMCancelMode(TMessage& Message);
+  void CMEnabledChanged(TMessage& Message);
+  void CMParentColorChanged(TMessage& Message);
+  void CMParentFontChanged(TMessage& Message);
+  void CMMouseEnter(TMessage& Message);
+  void CMMouseLeave(TMessage& Message);
+  void CMVisibleChanged(TMessage& Message);
+  void CMColorChanged(TMessage& Message);
+  bool IsColorStored() const { return !FParentColor; }
+
+  TWinControl* FParent = nullptr;
+  Integer FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
+  TAlign FAlign = TAlign::alNone;
+  TAnchors FAnchors{TAnchorKind::akLeft, TAnchorKind::akTop};
+  TRect FAnchorRules;  // distances to the parent's left, top, right and bottom edges
+  bool FAnchoring = false;
+  bool FVisible = true;
+  bool FEnabled = true;
+  String FText;
+  TFont* FFont = nullptr;
+  bool FParentFont = true;
+  TColor FColor = TColor(0x80000000 | 5);  // clWindow
+  bool FParentColor = true;
+  TCursor FCursor = crDefault;
+  TCursor FDragCursor = crDrag;
+  TDragMode FDragMode = TDragMode::dmManual;
+  String FHint;
+  TControlStyle FControlStyle;
+  TControlState FControlState;
+  TWndMethod FWindowProc;
+
+ private:
+  void DoMouseDown(TMessage& Message, TMouseButton Button, TShiftState Shift);
+  void DoMouseUp(TMessage& Message, TMouseButton Button);
+
+  friend class TWinControl;
+  friend class TCustomForm;
+  friend class TApplication;
+  friend struct DragState;
+};
+
+// ---- TWinControl ------------------------------------------------------------------------
+
+class TWinControl : public TControl {
+  TL_CLASS(TWinControl, TControl)
+ public:
+  explicit TWinControl(TComponent* AOwner);
+  void BeforeDestruction() override;
+
+  HWND GetHandle();  // creates the window when needed
+  HWND Handle() { return GetHandle(); }
+  bool HandleAllocated() const { return FHandle != nullptr; }
+  void HandleNeeded();
+  void RecreateWnd();
+  HWND GetParentWindow() const { return FParentWindow; }
+  void SetParentWindow(HWND Value);
+
+  // Children: graphic controls first, then windowed ones, each in z-order from the bottom.
+  Integer ControlCount() const { return Integer(FControls.size() + FWinControls.size()); }
+  TControl* Controls(Integer Index) const;
+  void InsertControl(TControl* AControl);
+  void RemoveControl(TControl* AControl);
+  bool ContainsControl(const TControl* Control) const;
+  // The topmost visible child under a client point: graphic children only unless
+  // AllowWinControls, disabled ones only with AllowDisabled; nullptr when none.
+  TControl* ControlAtPos(const TPoint& Pos, bool AllowDisabled, bool AllowWinControls = false) const;
+  // Sends Message to every child until one answers with a non-zero Result.
+  void Broadcast(TMessage& Message);
+  void Realign() { AlignControls(nullptr, GetClientRect()); }
+  void DisableAlign() { ++FAlignLevel; }
+  void EnableAlign();
+
+  Integer GetTabOrder() const;
+  void SetTabOrder(Integer Value);
+  bool GetTabStop() const { return FTabStop; }
+  void SetTabStop(bool Value);
+  // Windowed descendants in tab order, depth first.
+  void GetTabOrderList(std::vector<TWinControl*>& List) const;
+  TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop, bool CheckParent) const;
+  void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
+
+  virtual bool CanFocus() const;
+  virtual void SetFocus();
+  bool Focused() const;
+
+  TRect GetClientRect() const override;
+  TPoint ClientOrigin() const override;
+  void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+  void Invalidate() override;
+  void Update() override;
+  void Repaint() override;
+  bool Showing() const override;
+  // Paints this control, its graphic and its windowed children into DC with the
+  // control's client origin at (X, Y).
+  void PaintTo(HDC DC, Integer X, Integer Y);
+
+  // The key path: events, and the hooks the form and menus override.
+  virtual bool IsShortCut(TMessage& Message);
+  // Streaming lists the children Root owns.
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+  void Loaded() override;
+
+  TKeyEvent OnKeyDown;
+  TKeyPressEvent OnKeyPress;
+  TKeyEvent OnKeyUp;
+  TNotifyEvent OnEnter;
+  TNotifyEvent OnExit;
+
+ protected:
+  virtual void CreateParams(TCreateParams& Params);
+  // Builds this control on a platform window class: its class style and procedure become
+  // the window's default handling. Raises EInvalidOperation when the class is unknown.
+  void CreateSubClass(TCreateParams& Params, LPCSTR ControlClassName);
+  virtual void CreateWnd();
+  virtual void CreateWindowHandle(const TCreateParams& Params);
+  virtual void DestroyWnd();
+  virtual void DestroyWindowHandle();
+  void CreateHandle();
+  void DestroyHandle();
+  void UpdateControlState();
+  virtual void AlignControls(TControl* AControl, TRect& Rect);
+  void AlignControls(TControl* AControl, const TRect& Rect) {
+    TRect r = Rect;
+    AlignControls(AControl, r);
+  }
+  virtual void PaintWindow(HDC DC);
+  void PaintHandler(TMessage& Message);
+  void PaintControls(HDC DC, TControl* First);
+  void WndProc(TMessage& Message) override;
+  void DefaultHandler(TMessage& Message) override;
+  void MainWndProc(TMessage& Message);
+  void SetZOrder(bool TopMost) override;
+  virtual void KeyDown(Word& Key, TShiftState Shift);
+  virtual void KeyPress(Char& Key);
+  virtual void KeyUp(Word& Key, TShiftState Shift);
+  bool DoKeyDown(TMessage& Message);
+  bool DoKeyPress(TMessage& Message);
+  bool DoKeyUp(TMessage& Message);
+  virtual void DoEnter();
+  virtual void DoExit();
+  HBRUSH BrushHandle();
+  void UpdateBounds();
+  bool IsControlMouseMsg(TMessage& Message);
+
+  void WMPaint(TMessage& Message);
+  void WMEraseBkgnd(TMessage& Message);
+  void WMWindowPosChanged(TMessage& Message);
+  void WMKeyDown(TMessage& Message);
+  void WMKeyUp(TMessage& Message);
+  void WMChar(TMessage& Message);
+  void WMSetCursor(TMessage& Message);
+  void WMNCDestroy(TMessage& Message);
+  void WMSysColorChange(TMessage& Message);
+  void WMSettingChange(TMessage& Message);
+  void WMMouseLeave(TMessage& Message);
+  void CNKeyDown(TMessage& Message);
+  void CNChar(TMessage& Message);
+  void CNCtlColor(TMessage& Message);
+  void CMDialogKey(TMessage& Message);
+  void CMDialogChar(TMessage& Message);
+  void CMEnter(TMessage& Message);
+  void CMExit(TMessage& Message);
+  void CMVisibleChanged(TMessage& Message);
+  void CMEnabledChanged(TMessage& Message);
+  void CMColorChanged(TMessage& Message);
+  void CMFontChanged(TMessage& Message);
+  void CMSysColorChange(TMessage& Message);
+  void CMWinIniChange(TMessage& Message);
+  void CMShowingChanged(TMessage& Message);
+  void CMRecreateWnd(TMessage& Message);
+
+  HWND FHandle = nullptr;
+  HWND FParentWindow = nullptr;
+  WNDPROC FObjectInstance = nullptr;
+  WNDPROC FDefWndProc = nullptr;
+  bool FTabStop = false;
+  Integer FAlignLevel = 0;
+  HBRUSH FBrush = nullptr;
+  COLORREF FBrushColor = 0;
+  std::vector<TControl*> FControls;     // graphic children
+  std::vector<TWinControl*> FWinControls;
+  std::vector<TWinControl*> FTabList;
+
+ private:
+  void DoAlign(TAlign AAlign, TRect& Rect);
+  void ApplyAnchors(const TRect& Client);
+  void RemoveFocus(bool Removing);
+  static LRESULT InitWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  friend class TControl;
+  friend class TCustomForm;
+  friend class TApplication;
+};
+
+// ---- Painted controls ---------------------------------------------------------------------
+
+class TCustomControl : public TWinControl {
+  TL_CLASS(TCustomControl, TWinControl)
+ public:
+  explicit TCustomControl(TComponent* AOwner);
+  // The canvas arrives with the graphics unit; nullptr until then.
+  TCanvas* Canvas() const { return FCanvas; }
+
+ protected:
+  virtual void Paint() {}
+  void PaintWindow(HDC DC) override;
+  // The device context of the paint in progress (nullptr outside Paint).
+  HDC PaintDC() const { return FPaintDC; }
+
+  TCanvas* FCanvas = nullptr;
+
+ private:
+  HDC FPaintDC = nullptr;
+};
+
+class TGraphicControl : public TControl {
+  TL_CLASS(TGraphicControl, TControl)
+ public:
+  explicit TGraphicControl(TComponent* AOwner);
+  TCanvas* Canvas() const { return FCanvas; }
+
+ protected:
+  virtual void Paint() {}
+  // The parent's device context during Paint, with the origin at this control.
+  HDC PaintDC() const { return FPaintDC; }
+  void WMPaint(TMessage& Message);
+
+  TCanvas* FCanvas = nullptr;
+
+ private:
+  HDC FPaintDC = nullptr;
+};
+
+// ---- Drag and drop --------------------------------------------------------------------------
+
+class TDragObject : public TObject {
+  TL_CLASS(TDragObject, TObject)
+ public:
+  // The cursor over a target: DragCursor when it accepts, crNoDrop otherwise.
+  virtual TCursor GetDragCursor(bool Accepted, Integer X, Integer Y);
+  TControl* DragTarget() const { return FDragTarget; }
+  TPoint DragPos() const { return FDragPos; }
+  bool Cancelling() const { return FCancelling; }
+  bool Dropped() const { return FDropped; }
+  virtual void Finished(TObject* Target, Integer X, Integer Y, bool Accepted);
+
+ protected:
+  TControl* FDragTarget = nullptr;
+  TPoint FDragPos;
+  bool FCancelling = false;
+  bool FDropped = false;
+  friend struct DragState;
+};
+
+// The object a control drags when its OnStartDrag gives none: the control itself is the
+// source its targets see.
+class TDragControlObject : public TDragObject {
+  TL_CLASS(TDragControlObject, TDragObject)
+ public:
+  explicit TDragControlObject(TControl* AControl) : FControl(AControl) {}
+  TControl* Control() const { return FControl; }
+  TCursor GetDragCursor(bool Accepted, Integer X, Integer Y) override;
+
+ private:
+  TControl* FControl;
+};
+
+// The control of a window handle made by the class library, or nullptr.
+TWinControl* FindControl(HWND Handle);
+// The control under a screen point (graphic children included), or nullptr.
+TControl* FindDragTarget(const TPoint& Pos, bool AllowDisabled);
+TCustomForm* GetParentForm(const TControl* Control);
+// The control holding the mouse capture (graphic controls included), or nullptr.
+TControl* GetCaptureControl();
+void SetCaptureControl(TControl* Control);
+// Forgets a control being destroyed, releasing the capture it holds.
+void CaptureControlDestroyed(TControl* Control);
+// Cancels a drag in progress (Escape, WM_CANCELMODE, the source going away).
+void CancelDrag();
+// Whether a drag (or a drag waiting for its threshold) is in progress.
+bool DragActive();
+
+// ---- Mouse ----------------------------------------------------------------------------------
+
+class TMouse : public TObject {
+  TL_CLASS(TMouse, TObject)
+ public:
+  TMouse();
+  Integer GetDragThreshold() const { return FDragThreshold; }
+  void SetDragThreshold(Integer Value) { FDragThreshold = Value < 0 ? 0 : Value; }
+  Integer GetWheelScrollLines() const { return FWheelScrollLines; }
+  bool GetWheelPresent() const;
+  TPoint GetCursorPos() const;
+  void SetCursorPos(const TPoint& Value);
+  HWND GetCapture() const;
+  void SetCapture(HWND Value);
+  // Re-reads the settings after a WM_SETTINGCHANGE.
+  void SettingChanged(UINT Setting);
+
+ private:
+  Integer FDragThreshold = 5;
+  Integer FWheelScrollLines = 3;
+};
+
+extern TMouse* Mouse;
+
+// Unit start-up of the controls unit: the Mouse global, the window class procedure and
+// the class registrations.
+namespace ControlsUnit {
+void Initialize();
+void Finalize();
+}  // namespace ControlsUnit

@@ -1,0 +1,139 @@
+// Image lists: equally sized images kept in one platform image list, added from bitmaps
+// with or without masks, drawn normally, blended or disabled, and streamed as one binary
+// property.
+//
+// The binary property "Bitmap" holds one of two forms.
+//
+// 1. What the writer produces (all numbers little-endian):
+//      offset  size  field
+//      0       4     "TLIL"
+//      4       1     version, 1
+//      5       1     flags: bit 0 = the images carry masks; other bits are 0
+//      6       2     image width  (1..32767)
+//      8       2     image height (1..32767)
+//      10      4     image count
+//      14      ...   a PNG file: the images as cells of `width` x `height`, left to right
+//                    and then top to bottom, at most 32768 pixels wide. With masks it has
+//                    an alpha channel: alpha below 128 is transparent. Cells after the
+//                    count are ignored.
+//
+// 2. A bare PNG file, which is what a window description's file include gives:
+//        Bitmap = {include 'tiles/colors.png'}
+//    The list keeps its Width and Height (written before the binary property), and every
+//    whole cell of the picture, left to right and then top to bottom, becomes an image.
+//    An alpha channel, if any, is the mask as above.
+//
+// Anything else, a PNG that does not decode, a size the header does not match or a
+// picture smaller than one cell raises EReadError.
+#pragma once
+
+#include "classlib/visual/Graphics.h"
+
+TL_ENUM(TDrawingStyle, dsFocus, dsSelected, dsNormal, dsTransparent);
+TL_ENUM(TImageType, itImage, itMask);
+
+class TCustomImageList;
+
+// Lets another object hear of changes to an image list it does not own.
+class TChangeLink : public TObject {
+  TL_CLASS(TChangeLink, TObject)
+ public:
+  void BeforeDestruction() override;
+  TCustomImageList* GetSender() const { return FSender; }
+  void SetSender(TCustomImageList* Value) { FSender = Value; }
+  virtual void Change();
+  TNotifyEvent OnChange;
+
+ private:
+  TCustomImageList* FSender = nullptr;
+};
+
+class TCustomImageList : public TComponent {
+  TL_CLASS(TCustomImageList, TComponent)
+ public:
+  explicit TCustomImageList(TComponent* AOwner);
+  void BeforeDestruction() override;
+  void Assign(TPersistent* Source) override;
+
+  HIMAGELIST GetHandle();
+  bool HandleAllocated() const { return FHandle != nullptr; }
+
+  // Changing the size or Masked empties the list.
+  Integer GetWidth() const { return FWidth; }
+  void SetWidth(Integer Value);
+  Integer GetHeight() const { return FHeight; }
+  void SetHeight(Integer Value);
+  bool GetMasked() const { return FMasked; }
+  void SetMasked(bool Value);
+  Integer GetAllocBy() const { return FAllocBy; }
+  void SetAllocBy(Integer Value) { FAllocBy = Value < 1 ? 1 : Value; }
+  TColor GetBkColor() const { return FBkColor; }
+  void SetBkColor(TColor Value);
+  TColor GetBlendColor() const { return FBlendColor; }
+  void SetBlendColor(TColor Value);
+  TDrawingStyle GetDrawingStyle() const { return FDrawingStyle; }
+  void SetDrawingStyle(TDrawingStyle Value);
+  TImageType GetImageType() const { return FImageType; }
+  void SetImageType(TImageType Value);
+  Integer Count();
+
+  // Each adds Image.Width / Width images; the index of the first, -1 when the bitmap is
+  // smaller than one image. Mask: white pixels are transparent (nullptr: opaque).
+  Integer Add(TBitmap* Image, TBitmap* Mask);
+  // Pixels of MaskColor are transparent; clDefault means the bitmap's bottom-left pixel.
+  // Without Masked, the images are added opaque.
+  Integer AddMasked(TBitmap* Image, TColor MaskColor);
+  void Replace(Integer Index, TBitmap* Image, TBitmap* Mask);
+  void ReplaceMasked(Integer Index, TBitmap* NewImage, TColor MaskColor);
+  // EInvalidOperation for an index out of range.
+  void Delete(Integer Index);
+  void Clear();
+  // Sizes Image to one image and draws image Index into it (nothing for a bad index).
+  void GetBitmap(Integer Index, TBitmap* Image);
+
+  // Draws image Index at (X, Y) with the list's DrawingStyle and ImageType; disabled, in
+  // the platform's embossed look. An index out of range draws nothing.
+  void Draw(TCanvas* Canvas, Integer X, Integer Y, Integer Index, bool Enabled = true);
+  void Draw(TCanvas* Canvas, Integer X, Integer Y, Integer Index, TDrawingStyle ADrawingStyle,
+            TImageType AImageType, bool Enabled = true);
+
+  void BeginUpdate() { ++FUpdateCount; }
+  void EndUpdate();
+  void RegisterChanges(TChangeLink* Value);
+  void UnRegisterChanges(TChangeLink* Value);
+
+  TNotifyEvent OnChange;
+
+  // The binary property's two forms (see the top of this file); exposed for the tests and
+  // tools that build the data.
+  void WriteData(TStream& Stream);
+  void ReadData(TStream& Stream);
+
+ protected:
+  void DefineProperties(TFiler& Filer) override;
+  virtual void Change();
+  virtual void DoDraw(Integer Index, TCanvas* Canvas, Integer X, Integer Y, UINT Style, bool Enabled);
+
+ private:
+  void Recreate();
+  void FreeHandle();
+  void CheckIndex(Integer Index) const;
+
+  HIMAGELIST FHandle = nullptr;
+  Integer FWidth = 16, FHeight = 16;
+  bool FMasked = true;
+  Integer FAllocBy = 4;
+  TColor FBkColor = clNone;
+  TColor FBlendColor = clNone;
+  TDrawingStyle FDrawingStyle = TDrawingStyle::dsNormal;
+  TImageType FImageType = TImageType::itImage;
+  Integer FUpdateCount = 0;
+  bool FChanged = false;
+  std::vector<TChangeLink*> FClients;
+};
+
+class TImageList : public TCustomImageList {
+  TL_CLASS(TImageList, TCustomImageList)
+ public:
+  using TCustomImageList::TCustomImageList;
+};

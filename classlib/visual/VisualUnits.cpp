@@ -1,0 +1,30 @@
+#include "classlib/visual/VisualUnits.h"
+
+#include "classlib/visual/Clipbrd.h"
+#include "classlib/visual/ExtCtrls.h"
+#include "classlib/visual/Forms.h"
+#include "platform/kernel/Units.h"
+
+namespace {
+const UnitEntry kVisualUnits[] = {
+    {"Controls", ControlsUnit::Initialize, ControlsUnit::Finalize},
+    {"Forms", FormsUnit::Initialize, FormsUnit::Finalize},
+    {"Clipbrd", ClipbrdUnit::Initialize, ClipbrdUnit::Finalize},
+    {"ExtCtrls", ExtCtrlsUnit::Initialize, ExtCtrlsUnit::Finalize},
+};
+UnitCounter gVisual;
+}  // namespace
+
+void ClasslibVisualInitialize() {
+  if (!gVisual.Enter()) return;
+  try {
+    InitializeUnits(kVisualUnits);
+  } catch (...) {
+    gVisual.Leave();
+    throw;
+  }
+}
+
+void ClasslibVisualFinalize() {
+  if (gVisual.Leave()) FinalizeUnits(kVisualUnits);
+}

@@ -1,0 +1,605 @@
+// The single-line edit control: one byte per character, selection as anchor and caret,
+// a length limit, one level of undo, the clipboard messages and horizontal scrolling.
+#include "platform/gdi/Gdi.h"
+#include "platform/gdi/Text.h"
+#include "platform/kernel/CodePage.h"
+#include "platform/user/Controls.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <memory>
+
+namespace {
+
+constexpr int kMaxLimit = 0x7FFFFFFE;
+constexpr int kDefaultLimit = 30000;
+
+struct EditState {
+  String text;
+  int anchor = 0, caret = 0;
+  int limit = kDefaultLimit;
+  Char password = 0;
+  bool modified = false;
+  // One level of undo: the text before the last edit; undoing swaps it with the text.
+  bool canUndo = false;
+  String undoText;
+  bool typingRun = false;   // consecutive typed characters share one undo record
+  int marginLeft = 0, marginRight = 0;
+  int scroll = 0;           // pixels of text scrolled out on the left
+  HFONT font = nullptr;
+  bool focused = false;
+  bool dragging = false;
+};
+
+std::map<HWND, std::unique_ptr<EditState>>& States() {
+  static std::map<HWND, std::unique_ptr<EditState>> states;
+  return states;
+}
+
+EditState* StateOf(HWND h) {
+  auto it = States().find(h);
+  return it == States().end() ? nullptr : it->second.get();
+}
+
+DWORD Style(HWND h) { return DWORD(GetWindowLongA(h, GWL_STYLE)); }
+bool ReadOnly(HWND h) { return Style(h) & ES_READONLY; }
+
+String Shown(const EditState& e) { return e.password ? String(e.text.size(), e.password) : e.text; }
+
+// Measures with the control's font on a screen DC.
+struct Measure {
+  HDC dc;
+  HGDIOBJ old = nullptr;
+  explicit Measure(const EditState& e) : dc(GetDC(nullptr)) {
+    if (e.font) old = SelectObject(dc, e.font);
+  }
+  ~Measure() {
+    if (old) SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+  }
+  int Width(const String& s, int n) {
+    if (n <= 0) return 0;
+    SIZE sz;
+    GetTextExtentPoint32A(dc, s.data(), n, &sz);
+    return sz.cx;
+  }
+  int Height() {
+    TEXTMETRICA tm;
+    GetTextMetricsA(dc, &tm);
+    return tm.tmHeight;
+  }
+};
+
+int VisibleWidth(HWND h, const EditState& e) {
+  RECT rc;
+  GetClientRect(h, &rc);
+  return std::max(0, int(rc.Right) - e.marginLeft - e.marginRight);
+}
+
+// x of the text's left edge in client coordinates: alignment applies while all of it fits.
+int TextOrigin(HWND h, const EditState& e, int textWidth) {
+  int room = VisibleWidth(h, e);
+  int off = 0;
+  if (textWidth < room) {
+    DWORD align = Style(h) & (ES_CENTER | ES_RIGHT);
+    if (align == ES_RIGHT) off = room - textWidth;
+    else if (align == ES_CENTER) off = (room - textWidth) / 2;
+  }
+  return e.marginLeft + off - e.scroll;
+}
+
+int XOfChar(HWND h, const EditState& e, int index) {
+  Measure m(e);
+  String s = Shown(e);
+  return TextOrigin(h, e, m.Width(s, int(s.size()))) + m.Width(s, index);
+}
+
+int CharFromX(HWND h, const EditState& e, int x) {
+  Measure m(e);
+  String s = Shown(e);
+  int origin = TextOrigin(h, e, m.Width(s, int(s.size())));
+  int prev = origin;
+  for (int i = 0; i < int(s.size()); ++i) {
+    int next = origin + m.Width(s, i + 1);
+    if (x < (prev + next) / 2) return i;
+    prev = next;
+  }
+  return int(s.size());
+}
+
+void Notify(HWND h, WORD code) { user_detail::NotifyParent(h, code); }
+
+void UpdateCaret(HWND h, EditState& e) {
+  if (!e.focused) return;
+  SetCaretPos(XOfChar(h, e, e.caret), 0);
+}
+
+// Keeps the caret inside the visible width; jumps by a quarter of it so typing at the
+// edge does not scroll on every character.
+void ScrollToCaret(HWND h, EditState& e) {
+  int before = e.scroll;
+  if (!(Style(h) & ES_AUTOHSCROLL)) {
+    e.scroll = 0;
+  } else {
+    Measure m(e);
+    String s = Shown(e);
+    int total = m.Width(s, int(s.size()));
+    int room = VisibleWidth(h, e);
+    int cx = m.Width(s, e.caret);
+    if (total <= room) e.scroll = 0;
+    else if (cx < e.scroll) e.scroll = std::max(0, cx - room / 4);
+    else if (cx > e.scroll + room) e.scroll = std::min(total - room + 1, cx - room + room / 4);
+    e.scroll = std::clamp(e.scroll, 0, std::max(0, total - room + 1));
+  }
+  if (before != e.scroll) InvalidateRect(h, nullptr, FALSE);
+  UpdateCaret(h, e);
+}
+
+void Redraw(HWND h, EditState& e) {
+  InvalidateRect(h, nullptr, FALSE);
+  ScrollToCaret(h, e);
+}
+
+void SetSelection(HWND h, EditState& e, int anchor, int caret) {
+  int n = int(e.text.size());
+  anchor = std::clamp(anchor, 0, n);
+  caret = std::clamp(caret, 0, n);
+  if (anchor != e.anchor || caret != e.caret) InvalidateRect(h, nullptr, FALSE);
+  e.anchor = anchor;
+  e.caret = caret;
+  e.typingRun = false;
+  ScrollToCaret(h, e);
+}
+
+int SelStart(const EditState& e) { return std::min(e.anchor, e.caret); }
+int SelEnd(const EditState& e) { return std::max(e.anchor, e.caret); }
+
+String ConvertCase(HWND h, String s) {
+  DWORD st = Style(h);
+  for (Char& c : s) {
+    if (st & ES_UPPERCASE) c = Char(CpUpper(Byte(c)));
+    else if (st & ES_LOWERCASE) c = Char(CpLower(Byte(c)));
+  }
+  return s;
+}
+
+// Replaces the selection with `insert`, cut to the room the limit leaves. Returns false
+// when something had to be dropped (EN_MAXTEXT was sent).
+bool ReplaceSelection(HWND h, EditState& e, String insert, bool undoable, bool typing) {
+  int start = SelStart(e), end = SelEnd(e);
+  int room = e.limit - (int(e.text.size()) - (end - start));
+  bool cut = false;
+  if (room < 0) room = 0;
+  if (int(insert.size()) > room) {
+    insert.resize(size_t(room));
+    cut = true;
+  }
+  // Without automatic scrolling the text may not grow past the visible width.
+  if (!(Style(h) & ES_AUTOHSCROLL) && !insert.empty()) {
+    Measure m(e);
+    int room_px = VisibleWidth(h, e);
+    String candidate = e.text.substr(0, size_t(start)) + insert + e.text.substr(size_t(end));
+    if (e.password) candidate.assign(candidate.size(), e.password);
+    while (!insert.empty() && m.Width(candidate, int(candidate.size())) > room_px) {
+      insert.pop_back();
+      candidate.erase(size_t(start) + insert.size(), 1);
+      cut = true;
+    }
+  }
+  if (cut) Notify(h, EN_MAXTEXT);
+  if (insert.empty() && start == end) return !cut;
+  if (undoable && !(typing && e.typingRun)) {
+    e.undoText = e.text;
+    e.canUndo = true;
+  }
+  e.text.replace(size_t(start), size_t(end - start), insert);
+  e.anchor = e.caret = start + int(insert.size());
+  e.typingRun = typing;
+  e.modified = true;
+  Redraw(h, e);
+  Notify(h, EN_UPDATE);
+  Notify(h, EN_CHANGE);
+  return !cut;
+}
+
+bool IsWordChar(Byte c) { return CpIsAlpha(c) || (c >= '0' && c <= '9'); }
+
+bool Copy(HWND h, const EditState& e) {
+  if (e.password || e.anchor == e.caret) return false;
+  if (!OpenClipboard(h)) return false;
+  EmptyClipboard();
+  String sel = e.text.substr(size_t(SelStart(e)), size_t(SelEnd(e) - SelStart(e)));
+  SetClipboardData(CF_TEXT, sel.c_str(), sel.size() + 1);
+  CloseClipboard();
+  return true;
+}
+
+void Paste(HWND h, EditState& e) {
+  if (ReadOnly(h)) return;
+  if (!OpenClipboard(h)) return;
+  String t;
+  bool has = false;
+  if (auto* data = static_cast<const char*>(GetClipboardData(CF_TEXT))) {
+    size_t n = GetClipboardDataSize(CF_TEXT);
+    has = true;
+    for (size_t i = 0; i < n && data[i] && data[i] != '\r' && data[i] != '\n'; ++i) t.push_back(data[i]);
+  }
+  CloseClipboard();
+  if (!has) return;
+  if (!ReplaceSelection(h, e, ConvertCase(h, t), true, false) && t.size() && SelStart(e) == SelEnd(e))
+    MessageBeep(0);
+}
+
+void Undo(HWND h, EditState& e) {
+  if (!e.canUndo) return;
+  String now = e.text;
+  e.text = e.undoText;
+  e.undoText = now;
+  // Select what the undo brought back: the part that differs from the replaced text.
+  size_t pre = 0;
+  while (pre < e.text.size() && pre < now.size() && e.text[pre] == now[pre]) ++pre;
+  size_t suf = 0;
+  while (suf < e.text.size() - pre && suf < now.size() - pre &&
+         e.text[e.text.size() - 1 - suf] == now[now.size() - 1 - suf])
+    ++suf;
+  e.anchor = int(pre);
+  e.caret = int(e.text.size() - suf);
+  e.typingRun = false;
+  e.modified = true;
+  Redraw(h, e);
+  Notify(h, EN_UPDATE);
+  Notify(h, EN_CHANGE);
+}
+
+void DeleteRange(HWND h, EditState& e, int start, int end) {
+  e.anchor = start;
+  e.caret = end;
+  ReplaceSelection(h, e, String(), true, false);
+}
+
+void OnChar(HWND h, EditState& e, Byte ch) {
+  bool ro = ReadOnly(h);
+  switch (ch) {
+    case 1: SetSelection(h, e, 0, int(e.text.size())); return;      // Ctrl+A
+    case 3: SendMessageA(h, WM_COPY, 0, 0); return;
+    case 22: if (!ro) SendMessageA(h, WM_PASTE, 0, 0); return;
+    case 24: if (!ro) SendMessageA(h, WM_CUT, 0, 0); return;
+    case 26: if (!ro) SendMessageA(h, WM_UNDO, 0, 0); return;
+    case 8:
+      if (GetKeyState(VK_CONTROL) < 0) return;
+      if (ro) { MessageBeep(0); return; }
+      if (e.anchor != e.caret) DeleteRange(h, e, SelStart(e), SelEnd(e));
+      else if (e.caret > 0) DeleteRange(h, e, e.caret - 1, e.caret);
+      return;
+    case 13: MessageBeep(0); return;
+    case 9:
+    case 27:
+    case 127: return;
+    default: break;
+  }
+  if (ch < 32) return;
+  if (ro) { MessageBeep(0); return; }
+  if ((Style(h) & ES_NUMBER) && !(ch >= '0' && ch <= '9')) { MessageBeep(0); return; }
+  if (!ReplaceSelection(h, e, ConvertCase(h, String(1, Char(ch))), true, true)) MessageBeep(0);
+}
+
+int WordLeft(const String& s, int i) {
+  while (i > 0 && s[size_t(i - 1)] == ' ') --i;
+  while (i > 0 && s[size_t(i - 1)] != ' ') --i;
+  return i;
+}
+int WordRight(const String& s, int i) {
+  int n = int(s.size());
+  while (i < n && s[size_t(i)] != ' ') ++i;
+  while (i < n && s[size_t(i)] == ' ') ++i;
+  return i;
+}
+
+bool OnKeyDown(HWND h, EditState& e, int vk) {
+  bool shift = GetKeyState(VK_SHIFT) < 0, ctrl = GetKeyState(VK_CONTROL) < 0;
+  int n = int(e.text.size());
+  int to = -1;
+  switch (vk) {
+    case VK_LEFT:
+    case VK_UP:
+      if (!shift && e.anchor != e.caret && !ctrl) to = SelStart(e);
+      else to = ctrl ? WordLeft(e.text, e.caret) : std::max(0, e.caret - 1);
+      break;
+    case VK_RIGHT:
+    case VK_DOWN:
+      if (!shift && e.anchor != e.caret && !ctrl) to = SelEnd(e);
+      else to = ctrl ? WordRight(e.text, e.caret) : std::min(n, e.caret + 1);
+      break;
+    case VK_HOME: to = 0; break;
+    case VK_END: to = n; break;
+    case VK_DELETE:
+      if (shift) { SendMessageA(h, WM_CUT, 0, 0); return true; }
+      if (ReadOnly(h)) { MessageBeep(0); return true; }
+      if (e.anchor != e.caret) DeleteRange(h, e, SelStart(e), SelEnd(e));
+      else if (e.caret < n) DeleteRange(h, e, e.caret, e.caret + 1);
+      return true;
+    case VK_INSERT:
+      if (shift) SendMessageA(h, WM_PASTE, 0, 0);
+      else if (ctrl) SendMessageA(h, WM_COPY, 0, 0);
+      return true;
+    default: return false;
+  }
+  SetSelection(h, e, shift ? e.anchor : to, to);
+  return true;
+}
+
+void Paint(HWND h, EditState& e) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(h, &ps);
+  bool enabled = IsWindowEnabled(h);
+  HBRUSH bg = user_detail::ControlColors(h, (ReadOnly(h) || !enabled) ? WM_CTLCOLORSTATIC : WM_CTLCOLOREDIT, dc);
+  RECT rc;
+  GetClientRect(h, &rc);
+  FillRect(dc, &rc, bg);
+  HGDIOBJ old = e.font ? SelectObject(dc, e.font) : nullptr;
+  if (!enabled) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+  String s = Shown(e);
+  SIZE all{0, 0};
+  GetTextExtentPoint32A(dc, s.data(), int(s.size()), &all);
+  int x = TextOrigin(h, e, all.cx);
+  RECT clip{e.marginLeft, 0, rc.Right - e.marginRight, rc.Bottom};
+  SetBkMode(dc, TRANSPARENT);
+  ExtTextOutA(dc, x, 0, ETO_CLIPPED, &clip, s.data(), UINT(s.size()), nullptr);
+  bool showSel = e.anchor != e.caret && (e.focused || (Style(h) & ES_NOHIDESEL));
+  if (showSel) {
+    int a = SelStart(e), b = SelEnd(e);
+    SIZE pa{0, 0}, pb{0, 0};
+    GetTextExtentPoint32A(dc, s.data(), a, &pa);
+    GetTextExtentPoint32A(dc, s.data(), b, &pb);
+    TEXTMETRICA tm;
+    GetTextMetricsA(dc, &tm);
+    RECT sel{std::max(clip.Left, LONG(x + pa.cx)), 0, std::min(clip.Right, LONG(x + pb.cx)), tm.tmHeight};
+    SetBkMode(dc, OPAQUE);
+    SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+    SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+    if (sel.Left < sel.Right)
+      ExtTextOutA(dc, x + pa.cx, 0, ETO_CLIPPED | ETO_OPAQUE, &sel, s.data() + a, UINT(b - a), nullptr);
+  }
+  if (old) SelectObject(dc, old);
+  EndPaint(h, &ps);
+}
+
+LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto st = std::make_unique<EditState>();
+    auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp);
+    if (cs && cs->lpszName) st->text = cs->lpszName;
+    if (cs && (cs->style & ES_PASSWORD)) st->password = '*';
+    st->caret = st->anchor = 0;
+    States()[h] = std::move(st);
+    return DefWindowProcA(h, msg, wp, lp);
+  }
+  EditState* e = StateOf(h);
+  if (!e) return DefWindowProcA(h, msg, wp, lp);
+  switch (msg) {
+    case WM_NCDESTROY:
+      States().erase(h);
+      return DefWindowProcA(h, msg, wp, lp);
+    case WM_GETDLGCODE:
+      return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+    case WM_SETTEXT: {
+      const char* t = reinterpret_cast<const char*>(lp);
+      e->text = t ? t : "";
+      if (int(e->text.size()) > e->limit) e->limit = int(e->text.size());   // never lose set text
+      e->anchor = e->caret = 0;
+      e->scroll = 0;
+      e->modified = false;
+      e->canUndo = false;
+      e->undoText.clear();
+      e->typingRun = false;
+      Redraw(h, *e);
+      Notify(h, EN_UPDATE);
+      Notify(h, EN_CHANGE);
+      return TRUE;
+    }
+    case WM_GETTEXT: {
+      int size = int(wp);
+      char* out = reinterpret_cast<char*>(lp);
+      if (size <= 0 || !out) return 0;
+      int n = std::min(int(e->text.size()), size - 1);
+      std::memcpy(out, e->text.data(), size_t(n));
+      out[n] = 0;
+      return n;
+    }
+    case WM_GETTEXTLENGTH: return LRESULT(e->text.size());
+    case WM_SETFONT:
+      e->font = reinterpret_cast<HFONT>(wp);
+      if (e->focused) {
+        Measure m(*e);
+        CreateCaret(h, nullptr, 1, m.Height());
+        ShowCaret(h);
+      }
+      if (LOWORD(lp)) InvalidateRect(h, nullptr, FALSE);
+      ScrollToCaret(h, *e);
+      return 0;
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(e->font);
+    case EM_GETSEL: {
+      int a = SelStart(*e), b = SelEnd(*e);
+      if (wp) *reinterpret_cast<DWORD*>(wp) = DWORD(a);
+      if (lp) *reinterpret_cast<DWORD*>(lp) = DWORD(b);
+      return (a > 0xFFFF || b > 0xFFFF) ? -1 : LRESULT(MAKELONG(WORD(a), WORD(b)));
+    }
+    case EM_SETSEL: {
+      int a = int(Integer(wp)), b = int(Integer(lp));
+      if (a < 0) { SetSelection(h, *e, e->caret, e->caret); return 0; }
+      if (b < 0) b = int(e->text.size());
+      SetSelection(h, *e, a, b);
+      return 0;
+    }
+    case EM_SCROLLCARET: ScrollToCaret(h, *e); return TRUE;
+    case EM_GETMODIFY: return e->modified;
+    case EM_SETMODIFY: e->modified = wp != 0; return 0;
+    case EM_GETLINECOUNT: return 1;
+    case EM_LINEINDEX: return (Integer(wp) == 0 || Integer(wp) == -1) ? 0 : -1;
+    case EM_LINELENGTH: return LRESULT(e->text.size());
+    case EM_LINEFROMCHAR: return 0;
+    case EM_GETFIRSTVISIBLELINE: return 0;
+    case EM_GETLINE: {
+      // The first WORD of the buffer holds its size; the line is not terminated.
+      char* out = reinterpret_cast<char*>(lp);
+      if (!out || wp != 0) return 0;
+      WORD size;
+      std::memcpy(&size, out, sizeof size);
+      int n = std::min(int(e->text.size()), int(size));
+      std::memcpy(out, e->text.data(), size_t(n));
+      return n;
+    }
+    case EM_REPLACESEL: {
+      const char* t = reinterpret_cast<const char*>(lp);
+      String s = t ? t : "";
+      ReplaceSelection(h, *e, s, wp != 0, false);
+      return 0;
+    }
+    case EM_LIMITTEXT: {
+      int v = int(Integer(wp));
+      e->limit = v <= 0 ? kMaxLimit : v;
+      return 0;
+    }
+    case EM_GETLIMITTEXT: return e->limit;
+    case EM_CANUNDO: return e->canUndo;
+    case EM_UNDO:
+    case WM_UNDO:
+      if (!e->canUndo) return FALSE;
+      Undo(h, *e);
+      return TRUE;
+    case EM_EMPTYUNDOBUFFER:
+      e->canUndo = false;
+      e->undoText.clear();
+      e->typingRun = false;
+      return 0;
+    case EM_SETREADONLY: {
+      DWORD st = Style(h);
+      SetWindowLongA(h, GWL_STYLE, LONG_PTR(wp ? (st | ES_READONLY) : (st & ~ES_READONLY)));
+      InvalidateRect(h, nullptr, FALSE);
+      return TRUE;
+    }
+    case EM_SETPASSWORDCHAR: {
+      e->password = Char(Byte(wp));
+      DWORD st = Style(h);
+      SetWindowLongA(h, GWL_STYLE, LONG_PTR(e->password ? (st | ES_PASSWORD) : (st & ~ES_PASSWORD)));
+      Redraw(h, *e);
+      return 0;
+    }
+    case EM_GETPASSWORDCHAR: return Byte(e->password);
+    case EM_SETMARGINS: {
+      int left = SHORT(LOWORD(lp)), right = SHORT(HIWORD(lp));
+      if (wp == EC_USEFONTINFO) {
+        Measure m(*e);
+        TEXTMETRICA tm;
+        GetTextMetricsA(m.dc, &tm);
+        left = right = tm.tmAveCharWidth / 2;
+        e->marginLeft = left;
+        e->marginRight = right;
+      } else {
+        if (wp & EC_LEFTMARGIN) e->marginLeft = std::max(0, left);
+        if (wp & EC_RIGHTMARGIN) e->marginRight = std::max(0, right);
+      }
+      Redraw(h, *e);
+      return 0;
+    }
+    case EM_GETMARGINS: return MAKELONG(WORD(e->marginLeft), WORD(e->marginRight));
+    case EM_POSFROMCHAR: {
+      int i = int(Integer(wp));
+      if (i < 0 || i >= int(e->text.size())) return -1;
+      return MAKELONG(WORD(SHORT(XOfChar(h, *e, i))), 0);
+    }
+    case EM_CHARFROMPOS: {
+      int x = SHORT(LOWORD(lp));
+      return MAKELONG(WORD(CharFromX(h, *e, x)), 0);
+    }
+    case EM_GETRECT: {
+      RECT* r = reinterpret_cast<RECT*>(lp);
+      if (!r) return 0;
+      GetClientRect(h, r);
+      r->Left += e->marginLeft;
+      r->Right -= e->marginRight;
+      return 0;
+    }
+    case WM_COPY: Copy(h, *e); return 0;
+    case WM_CUT:
+      if (ReadOnly(h) || e->password) return 0;
+      if (Copy(h, *e)) DeleteRange(h, *e, SelStart(*e), SelEnd(*e));
+      return 0;
+    case WM_PASTE: Paste(h, *e); return 0;
+    case WM_CLEAR:
+      if (!ReadOnly(h) && e->anchor != e->caret) DeleteRange(h, *e, SelStart(*e), SelEnd(*e));
+      return 0;
+    case WM_CHAR: OnChar(h, *e, Byte(wp)); return 0;
+    case WM_KEYDOWN:
+      if (OnKeyDown(h, *e, int(wp))) return 0;
+      return DefWindowProcA(h, msg, wp, lp);
+    case WM_SYSKEYDOWN:
+      if (wp == WPARAM(VK_BACK)) { SendMessageA(h, WM_UNDO, 0, 0); return 0; }
+      return DefWindowProcA(h, msg, wp, lp);
+    case WM_SETFOCUS: {
+      e->focused = true;
+      Measure m(*e);
+      CreateCaret(h, nullptr, 1, m.Height());
+      UpdateCaret(h, *e);
+      ShowCaret(h);
+      InvalidateRect(h, nullptr, FALSE);
+      Notify(h, EN_SETFOCUS);
+      return 0;
+    }
+    case WM_KILLFOCUS:
+      e->focused = false;
+      e->dragging = false;
+      DestroyCaret();
+      InvalidateRect(h, nullptr, FALSE);
+      Notify(h, EN_KILLFOCUS);
+      return 0;
+    case WM_LBUTTONDOWN: {
+      if (GetFocus() != h) SetFocus(h);
+      if (!IsWindow(h)) return 0;
+      int i = CharFromX(h, *e, SHORT(LOWORD(lp)));
+      SetSelection(h, *e, (wp & MK_SHIFT) ? e->anchor : i, i);
+      SetCapture(h);
+      e->dragging = true;
+      return 0;
+    }
+    case WM_LBUTTONDBLCLK: {
+      int i = CharFromX(h, *e, SHORT(LOWORD(lp)));
+      const String& s = e->text;
+      int n = int(s.size());
+      int probe = i < n ? i : n - 1;
+      if (probe < 0) return 0;
+      bool word = IsWordChar(Byte(s[size_t(probe)]));
+      int a = probe, b = probe;
+      while (a > 0 && IsWordChar(Byte(s[size_t(a - 1)])) == word) --a;
+      while (b < n && IsWordChar(Byte(s[size_t(b)])) == word) ++b;
+      SetSelection(h, *e, a, b);
+      return 0;
+    }
+    case WM_MOUSEMOVE:
+      if (e->dragging && GetCapture() == h) {
+        int i = CharFromX(h, *e, SHORT(LOWORD(lp)));
+        SetSelection(h, *e, e->anchor, i);
+      }
+      return 0;
+    case WM_LBUTTONUP:
+      if (e->dragging) {
+        e->dragging = false;
+        if (GetCapture() == h) ReleaseCapture();
+      }
+      return 0;
+    case WM_CAPTURECHANGED: e->dragging = false; return 0;
+    case WM_PAINT: Paint(h, *e); return 0;
+    case WM_ERASEBKGND: return 1;   // WM_PAINT fills the whole client area itself
+    case WM_SIZE: Redraw(h, *e); return 0;
+    case WM_ENABLE: InvalidateRect(h, nullptr, FALSE); return 0;
+    case WM_IME_CHAR: return SendMessageA(h, WM_CHAR, wp, lp);
+    default: return DefWindowProcA(h, msg, wp, lp);
+  }
+}
+
+}  // namespace
+
+namespace user_detail {
+WNDPROCFN EditWindowProc() { return &EditProc; }
+}  // namespace user_detail

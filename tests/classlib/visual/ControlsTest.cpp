@@ -1,0 +1,415 @@
+#include "tests/classlib/visual/VisualTestClasses.h"
+#include "platform/gdi/Gdi.h"
+#include "tests/support/AppTest.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ControlsTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    Log().clear();
+    form = TForm::CreateNew<TForm>(Application);
+    form->SetBounds(100, 100, 400, 300);
+  }
+  template <class T>
+  T* Child(TWinControl* parent, const char* name, TRect r) {
+    T* c = New<T>(form);
+    c->SetName(name);
+    c->SetBoundsRect(r);
+    c->SetParent(parent);
+    return c;
+  }
+  TForm* form = nullptr;
+};
+
+// Counts the messages it sees, then hands them on to the procedure it replaced.
+class TSpy : public TObject {
+ public:
+  TWndMethod Old;
+  std::vector<UINT> Seen;
+  void Proc(TMessage& m) {
+    Seen.push_back(m.Msg);
+    if (m.Msg == WM_USER + 7) {
+      m.Result = 77;
+      return;
+    }
+    Old(m);
+  }
+};
+
+TEST_F(ControlsTest, PerformWorksWithoutAWindowAndThroughASwappedProcedure) {
+  TProbe* p = New<TProbe>(form);
+  p->SetName("p");
+  p->SetText("abc");
+  EXPECT_FALSE(p->HandleAllocated());
+  EXPECT_EQ(p->GetText(), "abc");
+  EXPECT_EQ(p->Perform(WM_GETTEXTLENGTH), 3);
+  EXPECT_EQ(Joined(), "p text");
+  p->SetText("abc");  // unchanged: no notice
+  EXPECT_EQ(Joined(), "p text");
+
+  TSpy spy;
+  spy.Old = p->GetWindowProc();
+  p->SetWindowProc(TWndMethod(&spy, &TSpy::Proc));
+  EXPECT_EQ(p->Perform(WM_USER + 7), 77);
+  p->SetText("xyz");
+  EXPECT_EQ(p->GetText(), "xyz");
+  EXPECT_NE(std::find(spy.Seen.begin(), spy.Seen.end(), WM_SETTEXT), spy.Seen.end());
+  p->SetWindowProc(spy.Old);
+  EXPECT_FALSE(p->HandleAllocated());
+}
+
+TEST_F(ControlsTest, HandlesAreMadeOnDemandWithTheirTextAndBounds) {
+  TProbe* p = Child<TProbe>(form, "p", {10, 20, 60, 45});
+  p->SetText("hello");
+  EXPECT_FALSE(form->HandleAllocated());
+  EXPECT_FALSE(p->HandleAllocated());
+  HWND h = p->Handle();
+  ASSERT_TRUE(IsWindow(h));
+  EXPECT_TRUE(form->HandleAllocated());
+  EXPECT_EQ(GetParent(h), form->Handle());
+  EXPECT_EQ(FindControl(h), p);
+  char buf[16] = {};
+  GetWindowTextA(h, buf, sizeof buf);
+  EXPECT_STREQ(buf, "hello");
+  TRect r;
+  GetWindowRect(h, &r);
+  TPoint origin = form->ClientOrigin();
+  EXPECT_EQ(r.Left - origin.X, 10);
+  EXPECT_EQ(r.Top - origin.Y, 20);
+  EXPECT_EQ(r.Right - r.Left, 50);
+  EXPECT_EQ(p->ClientToScreen({1, 2}).X, r.Left + 1);
+  EXPECT_EQ(p->ScreenToClient({r.Left + 5, r.Top + 6}).Y, 6);
+
+  // Moving the control moves its window; text set now goes to the window.
+  p->SetBounds(30, 40, 70, 35);
+  GetWindowRect(h, &r);
+  EXPECT_EQ(r.Left - origin.X, 30);
+  EXPECT_EQ(r.Bottom - r.Top, 35);
+  p->SetText("again");
+  GetWindowTextA(h, buf, sizeof buf);
+  EXPECT_STREQ(buf, "again");
+}
+
+TEST_F(ControlsTest, RecreatingKeepsTextAndBoundsAndForgetsTheOldHandle) {
+  TProbe* p = Child<TProbe>(form, "p", {5, 6, 50, 40});
+  TProbe* inner = Child<TProbe>(p, "inner", {1, 2, 10, 10});
+  HWND old = p->Handle();
+  HWND oldInner = inner->Handle();
+  SetWindowTextA(old, "typed");  // text the window got by itself
+  p->RecreateWnd();
+  HWND now = p->Handle();
+  EXPECT_FALSE(IsWindow(old));
+  EXPECT_FALSE(IsWindow(oldInner));
+  EXPECT_EQ(FindControl(old), nullptr);
+  EXPECT_EQ(FindControl(now), p);
+  EXPECT_EQ(p->GetText(), "typed");
+  EXPECT_EQ(p->GetBoundsRect().Left, 5);
+  EXPECT_TRUE(inner->HandleAllocated());
+  EXPECT_EQ(GetParent(inner->Handle()), now);
+}
+
+TEST_F(ControlsTest, ChildrenDieWithTheirParentAndLeaveItOnTheirOwn) {
+  TProbe* a = Child<TProbe>(form, "a", {0, 0, 10, 10});
+  TProbe* b = New<TProbe>(nullptr);  // no owner: only the parent frees it
+  b->SetName("b");
+  b->SetParent(a);
+  TGraphicProbe* g = New<TGraphicProbe>(nullptr);
+  g->SetParent(a);
+  a->HandleNeeded();
+  EXPECT_EQ(a->ControlCount(), 2);
+  EXPECT_EQ(a->Controls(0), g);  // graphic controls come first
+  EXPECT_THROW(a->Controls(2), EListError);
+  b->SetParent(nullptr);
+  EXPECT_EQ(a->ControlCount(), 1);
+  EXPECT_FALSE(b->HandleAllocated());
+  b->SetParent(a);
+  Log().clear();
+  a->Free();
+  EXPECT_EQ(Joined(), "free a,free b");
+  EXPECT_EQ(form->ControlCount(), 0);
+  EXPECT_EQ(form->ComponentCount(), 0);
+}
+
+TEST_F(ControlsTest, AParentCycleIsRefused) {
+  TProbe* a = Child<TProbe>(form, "a", {0, 0, 10, 10});
+  TProbe* b = Child<TProbe>(a, "b", {0, 0, 5, 5});
+  EXPECT_THROW(a->SetParent(a), EInvalidOperation);
+  EXPECT_THROW(a->SetParent(b), EInvalidOperation);
+  EXPECT_EQ(a->GetParent(), form);
+}
+
+TEST_F(ControlsTest, AlignedChildrenShareTheClientAreaInOrder) {
+  form->SetClientWidth(300);
+  form->SetClientHeight(200);
+  ASSERT_EQ(form->GetClientWidth(), 300);
+  TProbe* top = Child<TProbe>(form, "top", {0, 0, 10, 30});
+  TProbe* bottom = Child<TProbe>(form, "bottom", {0, 0, 10, 20});
+  TProbe* left = Child<TProbe>(form, "left", {0, 0, 50, 10});
+  TProbe* client = Child<TProbe>(form, "client", {0, 0, 10, 10});
+  TProbe* top2 = Child<TProbe>(form, "top2", {0, 100, 10, 115});
+  client->SetAlign(TAlign::alClient);
+  left->SetAlign(TAlign::alLeft);
+  bottom->SetAlign(TAlign::alBottom);
+  top->SetAlign(TAlign::alTop);
+  top2->SetAlign(TAlign::alTop);
+  auto R = [](TControl* c) {
+    TRect r = c->GetBoundsRect();
+    return std::to_string(r.Left) + "," + std::to_string(r.Top) + "," + std::to_string(r.Right) + "," +
+           std::to_string(r.Bottom);
+  };
+  EXPECT_EQ(R(top), "0,0,300,30");
+  EXPECT_EQ(R(top2), "0,30,300,45");
+  EXPECT_EQ(R(bottom), "0,180,300,200");
+  EXPECT_EQ(R(left), "0,45,50,180");
+  EXPECT_EQ(R(client), "50,45,300,180");
+
+  // A resized parent lays its children out again, with or without a window.
+  form->HandleNeeded();
+  form->SetClientWidth(200);
+  form->SetClientHeight(100);
+  EXPECT_EQ(R(client), "50,45,200,80");
+  EXPECT_EQ(R(bottom), "0,80,200,100");
+  // A hidden child gives its room back.
+  top2->Hide();
+  EXPECT_EQ(R(left), "0,30,50,80");
+}
+
+TEST_F(ControlsTest, AnchoredChildrenKeepTheirDistanceToTheAnchoredEdges) {
+  using enum TAnchorKind;
+  form->SetBorderStyle(TFormBorderStyle::bsNone);
+  form->SetBounds(0, 0, 300, 200);
+  TProbe* right = Child<TProbe>(form, "right", {250, 10, 290, 30});
+  right->SetAnchors({akTop, akRight});
+  TProbe* stretch = Child<TProbe>(form, "stretch", {10, 50, 290, 150});
+  stretch->SetAnchors({akLeft, akTop, akRight, akBottom});
+  TProbe* bottom = Child<TProbe>(form, "bottom", {10, 170, 50, 190});
+  bottom->SetAnchors({akLeft, akBottom});
+  TProbe* fixed = Child<TProbe>(form, "fixed", {100, 10, 120, 30});
+  form->SetBounds(0, 0, 400, 260);
+  EXPECT_EQ(right->GetLeft(), 350);
+  EXPECT_EQ(right->GetWidth(), 40);
+  EXPECT_EQ(stretch->GetWidth(), 380);
+  EXPECT_EQ(stretch->GetHeight(), 160);
+  EXPECT_EQ(bottom->GetTop(), 230);
+  EXPECT_EQ(fixed->GetLeft(), 100);
+  // Moving a control by hand makes its new place the one kept.
+  right->SetLeft(300);
+  form->SetBounds(0, 0, 300, 260);
+  EXPECT_EQ(right->GetLeft(), 200);
+  // Shrinking below the distances gives no negative size.
+  form->SetBounds(0, 0, 5, 5);
+  EXPECT_EQ(stretch->GetWidth(), 0);
+  EXPECT_EQ(stretch->GetHeight(), 0);
+}
+
+TEST_F(ControlsTest, StateChangesAreAnnouncedAndPassToChildren) {
+  TProbe* p = Child<TProbe>(form, "p", {0, 0, 10, 10});
+  TProbe* own = Child<TProbe>(form, "own", {0, 0, 10, 10});
+  own->SetColor(0x123456);
+  Log().clear();
+  form->SetColor(0x00FF00);
+  EXPECT_EQ(p->GetColor(), 0x00FF00);
+  EXPECT_TRUE(p->GetParentColor());
+  EXPECT_EQ(own->GetColor(), 0x123456);
+  EXPECT_EQ(Joined(), "p parentcolor,p color,own parentcolor");
+  Log().clear();
+  p->SetEnabled(false);
+  p->SetEnabled(false);
+  p->SetVisible(false);
+  EXPECT_EQ(Joined(), "p enabled,p visible");
+  p->HandleNeeded();
+  EXPECT_FALSE(IsWindowVisible(p->Handle()));
+  EXPECT_FALSE(IsWindowEnabled(p->Handle()));
+  p->SetEnabled(true);
+  EXPECT_TRUE(IsWindowEnabled(p->Handle()));
+  form->Show();
+  EXPECT_FALSE(p->Showing());
+  p->Show();
+  EXPECT_TRUE(p->Showing());
+  form->Hide();
+  EXPECT_FALSE(p->Showing());
+}
+
+TEST_F(ControlsTest, TheBackgroundIsErasedInTheControlColour) {
+  form->SetColor(0x0000FF);  // red in BGR order
+  TProbe* p = Child<TProbe>(form, "p", {10, 10, 60, 60});
+  p->SetColor(TColor(0x80000000 | 15));  // the button face
+  form->Show();
+  host().PumpUntilIdle();
+  EXPECT_EQ(host().PixelAt(form->Handle(), 2, 2), Pixel(0xFF0000));
+  COLORREF face = ColorToRGB(p->GetColor());
+  Pixel expect = ((face & 0xFF) << 16) | (face & 0xFF00) | ((face >> 16) & 0xFF);
+  EXPECT_EQ(host().PixelAt(p->Handle(), 5, 5), expect);
+  EXPECT_GE(p->Paints, 1);
+  EXPECT_NE(p->LastPaintDC, nullptr);
+  // A colour change repaints.
+  int before = p->Paints;
+  p->SetColor(0x00FF00);
+  host().PumpUntilIdle();
+  EXPECT_EQ(host().PixelAt(p->Handle(), 5, 5), Pixel(0x00FF00));
+  EXPECT_GT(p->Paints, before);
+}
+
+TEST_F(ControlsTest, GraphicControlsArePaintedByTheirParentAtTheirPlace) {
+  TProbe* host_ = Child<TProbe>(form, "host", {0, 0, 200, 100});
+  TGraphicProbe* g = New<TGraphicProbe>(form);
+  g->SetBounds(30, 40, 20, 10);
+  g->SetParent(host_);
+  TGraphicProbe* hidden = New<TGraphicProbe>(form);
+  hidden->SetBounds(0, 0, 20, 10);
+  hidden->SetVisible(false);
+  hidden->SetParent(host_);
+  form->Show();
+  host().PumpUntilIdle();
+  EXPECT_EQ(g->Paints, 1);
+  EXPECT_EQ(g->PaintOrigin.X, 30);
+  EXPECT_EQ(g->PaintOrigin.Y, 40);
+  EXPECT_EQ(hidden->Paints, 0);
+  // Invalidating the graphic control repaints it through its parent.
+  g->Invalidate();
+  host().PumpUntilIdle();
+  EXPECT_EQ(g->Paints, 2);
+  g->Repaint();
+  EXPECT_EQ(g->Paints, 3);
+}
+
+TEST_F(ControlsTest, ZOrderFollowsBringToFrontAndSendToBack) {
+  TProbe* a = Child<TProbe>(form, "a", {0, 0, 10, 10});
+  TProbe* b = Child<TProbe>(form, "b", {0, 0, 10, 10});
+  form->HandleNeeded();
+  EXPECT_EQ(GetWindow(form->Handle(), GW_CHILD), b->Handle());
+  a->BringToFront();
+  EXPECT_EQ(GetWindow(form->Handle(), GW_CHILD), a->Handle());
+  EXPECT_EQ(form->Controls(1), a);
+  a->SendToBack();
+  EXPECT_EQ(GetWindow(form->Handle(), GW_CHILD), b->Handle());
+  EXPECT_EQ(form->Controls(0), a);
+}
+
+TEST_F(ControlsTest, NotificationsAreReflectedToTheChildAndBroadcastsReachEveryControl) {
+  TProbe* outer = Child<TProbe>(form, "outer", {0, 0, 100, 100});
+  TProbe* inner = Child<TProbe>(outer, "inner", {0, 0, 10, 10});
+  form->HandleNeeded();
+  Log().clear();
+  SendMessageA(outer->Handle(), WM_COMMAND, 0, LPARAM(inner->Handle()));
+  SendMessageA(outer->Handle(), WM_COMMAND, 0, 0);  // from a menu: nothing to reflect
+  EXPECT_EQ(Joined(), "inner command");
+  Log().clear();
+  UserBroadcastSysColorChange();
+  UserBroadcastLocaleChange();
+  EXPECT_EQ(Joined(), "outer syscolors,inner syscolors,outer settings,inner settings");
+}
+
+TEST_F(ControlsTest, UtilityWindowsCallTheirMethodUntilDeallocated) {
+  TSpy spy;
+  spy.Old = TWndMethod();
+  HWND w = AllocateHWnd(TWndMethod(&spy, &TSpy::Proc));
+  EXPECT_EQ(SendMessageA(w, WM_USER + 7, 0, 0), 77);
+  EXPECT_FALSE(IsWindowVisible(w));
+  DeallocateHWnd(w);
+  EXPECT_FALSE(IsWindow(w));
+  EXPECT_THROW(MakeObjectInstance(TWndMethod()), EInvalidOperation);
+  // A token made from a method is a window procedure like any other.
+  WNDPROC proc = MakeObjectInstance(TWndMethod(&spy, &TSpy::Proc));
+  EXPECT_EQ(CallWindowProcA(proc, nullptr, WM_USER + 7, 0, 0), 77);
+  FreeObjectInstance(proc);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ControlsTest, PaintToDrawsAControlAndItsChildrenIntoAnyDeviceContext) {
+  TProbe* outer = Child<TProbe>(form, "outer", {0, 0, 40, 30});
+  outer->SetColor(0x0000FF);
+  TProbe* inner = Child<TProbe>(outer, "inner", {10, 10, 20, 20});
+  inner->SetColor(0x00FF00);
+  outer->HandleNeeded();
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, 100, 100);  // in colour, as the screen
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  outer->PaintTo(mem, 5, 5);
+  EXPECT_EQ(GetPixel(mem, 6, 6), COLORREF(0x0000FF));
+  EXPECT_EQ(GetPixel(mem, 16, 16), COLORREF(0x00FF00));
+  EXPECT_EQ(GetPixel(mem, 44, 34), COLORREF(0x0000FF));
+  EXPECT_NE(GetPixel(mem, 46, 36), COLORREF(0x0000FF));  // clipped to the control
+  EXPECT_GE(inner->Paints, 1);
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+}
+
+}  // namespace
+
+namespace {
+
+// A window class of the platform's kind: it answers on its own and asks its parent for
+// colours.
+LRESULT StdProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  switch (msg) {
+    case WM_GETDLGCODE:
+      return DLGC_WANTCHARS;
+    case WM_USER + 9: {
+      HDC dc = GetDC(hwnd);
+      LRESULT brush = SendMessageA(GetParent(hwnd), WM_CTLCOLOREDIT, WPARAM(dc), LPARAM(hwnd));
+      ReleaseDC(hwnd, dc);
+      return brush;
+    }
+    default:
+      return DefWindowProcA(hwnd, msg, w, l);
+  }
+}
+
+class TStdBased : public TWinControl {
+ public:
+  using TWinControl::TWinControl;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override {
+    TWinControl::CreateParams(Params);
+    CreateSubClass(Params, "TESTSTD");
+    Params.WinClassName = "TStdBased";
+  }
+};
+
+class TBadSubclass : public TWinControl {
+ public:
+  using TWinControl::TWinControl;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override {
+    TWinControl::CreateParams(Params);
+    CreateSubClass(Params, "NOSUCHCLASS");
+  }
+};
+
+TEST_F(ControlsTest, ControlsBuiltOnAPlatformClassKeepItsBehaviour) {
+  WNDCLASSA wc;
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = MakeProcInstance(&StdProc);
+  wc.lpszClassName = "TESTSTD";
+  ASSERT_TRUE(RegisterClassA(&wc));
+  TStdBased* c = New<TStdBased>(form);
+  c->SetParent(form);
+  c->SetColor(0x00FF00);
+  EXPECT_EQ(c->Perform(WM_GETDLGCODE), 0);  // no window yet: nothing of the class answers
+  c->HandleNeeded();
+  EXPECT_EQ(c->Perform(WM_GETDLGCODE), DLGC_WANTCHARS);  // the class's own answer
+  // Its colour question comes back reflected, answered with the control's brush.
+  LRESULT brush = SendMessageA(c->Handle(), WM_USER + 9, 0, 0);
+  EXPECT_NE(brush, 0);
+  EXPECT_EQ(brush, c->Perform(CN_CTLCOLOREDIT, WPARAM(GetDC(c->Handle())), 0));
+  ReleaseDC(c->Handle(), GetDC(c->Handle()));
+  TBadSubclass* bad = New<TBadSubclass>(form);
+  EXPECT_THROW(bad->SetParent(form), EInvalidOperation);  // the parent's window exists
+  EXPECT_FALSE(bad->HandleAllocated());
+  EXPECT_THROW(bad->HandleNeeded(), EInvalidOperation);
+}
+
+}  // namespace

@@ -1,0 +1,452 @@
+#include "classlib/core/Filer.h"
+#include "classlib/core/FormText.h"
+#include "platform/kernel/Resources.h"
+#include "tests/classlib/visual/VisualTestClasses.h"
+#include "tests/support/AppTest.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A nested persistent value, as `Margins.Left` in a description.
+class TMargins : public TPersistent {
+  TL_CLASS(TMargins, TPersistent)
+ public:
+  Integer GetLeft() const { return FLeft; }
+  void SetLeft(Integer v) { FLeft = v; }
+
+ private:
+  Integer FLeft = 0;
+};
+
+class TBoxed : public TProbe {
+  TL_CLASS(TBoxed, TProbe)
+ public:
+  explicit TBoxed(TComponent* AOwner) : TProbe(AOwner), FMargins(New<TMargins>()) {}
+  TMargins* GetMargins() const { return FMargins.get(); }
+
+ private:
+  Owned<TMargins> FMargins;
+};
+
+class TDescForm : public TForm {
+  TL_CLASS(TDescForm, TForm)
+ public:
+  using TForm::TForm;
+  void OkClick(TObject*) { Log().push_back("OkClick"); }
+  void FormCreate(TObject*) { Log().push_back("FormCreate " + std::to_string(ComponentCount())); }
+  void TimerTick(TObject*) { Log().push_back("tick"); }
+};
+
+// A form without a description of its own: it is built from its base class's.
+class TDerivedForm : public TDescForm {
+  TL_CLASS(TDerivedForm, TDescForm)
+ public:
+  using TDescForm::TDescForm;
+};
+
+class TMissingForm : public TForm {
+  TL_CLASS(TMissingForm, TForm)
+ public:
+  using TForm::TForm;
+};
+
+}  // namespace
+
+TL_DEFINE_CLASS(TMargins, [](auto& c) { c.Property("Left", &TMargins::GetLeft, &TMargins::SetLeft).Default(0); })
+TL_DEFINE_CLASS(TBoxed, [](auto& c) { c.Property("Margins", &TBoxed::GetMargins); })
+TL_DEFINE_CLASS(TDescForm, [](auto& c) {
+  c.Method("OkClick", &TDescForm::OkClick);
+  c.Method("FormCreate", &TDescForm::FormCreate);
+  c.Method("TimerTick", &TDescForm::TimerTick);
+})
+TL_DEFINE_CLASS(TMissingForm)
+TL_DEFINE_CLASS(TDerivedForm)
+
+namespace {
+
+class FormsTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    Log().clear();
+    RegisterClasses({&TProbe::StaticClass(), &TTestButton::StaticClass(), &TBoxed::StaticClass(),
+                     &TDescForm::StaticClass()});
+  }
+  void TearDown() override {
+    UnregisterResourceTable("forms-test");
+    AppTest::TearDown();
+  }
+  void RegisterDescription(const char* name, std::vector<Byte> bytes) {
+    data_ = std::move(bytes);
+    item_ = ResourceItem{10, 0, name, data_.data(), data_.size(), 0, 0};
+    RegisterResourceTable(ResourceTable{"forms-test", &item_, 1});
+  }
+  // A point of the window's close box, found by asking the window itself.
+  TPoint CloseBox(HWND wnd) {
+    TRect r;
+    GetWindowRect(wnd, &r);
+    for (Integer y = r.Top; y < r.Top + 40; ++y)
+      for (Integer x = r.Right - 1; x > r.Right - 60; --x)
+        if (SendMessageA(wnd, WM_NCHITTEST, 0, MAKELPARAM(WORD(x), WORD(y))) == HTCLOSE) return {x, y};
+    ADD_FAILURE() << "no close box";
+    return {0, 0};
+  }
+  TForm* MakeDialog(TTestButton*& ok, TTestButton*& cancel) {
+    TForm* dlg = TForm::CreateNew(Application);
+    dlg->SetName("dlg");
+    dlg->SetBorderStyle(TFormBorderStyle::bsDialog);
+    dlg->SetBounds(0, 0, 200, 120);
+    ok = New<TTestButton>(dlg);
+    ok->SetName("ok");
+    ok->SetBounds(10, 10, 60, 20);
+    ok->Default = true;
+    ok->ModalResult = mrOk;
+    ok->SetParent(dlg);
+    cancel = New<TTestButton>(dlg);
+    cancel->SetName("cancel");
+    cancel->SetBounds(80, 10, 60, 20);
+    cancel->Cancel = true;
+    cancel->ModalResult = mrCancel;
+    cancel->SetParent(dlg);
+    return dlg;
+  }
+  std::vector<Byte> data_;
+  ResourceItem item_{};
+};
+
+TEST_F(FormsTest, AFormIsBuiltFromItsDescriptionWithNestedValuesAndEvents) {
+  {
+    TDescForm* proto = TCustomForm::CreateNew<TDescForm>(nullptr);
+    proto->SetName("DescForm");
+    proto->SetCaption("Described");
+    proto->SetBorderStyle(TFormBorderStyle::bsDialog);
+    proto->SetClientWidth(200);
+    proto->SetClientHeight(120);
+    proto->OnCreate = TNotifyEvent(proto, &TDescForm::FormCreate);
+    TProbe* panel = New<TProbe>(proto);
+    panel->SetName("Panel");
+    panel->SetParent(proto);
+    panel->SetHeight(40);
+    panel->SetAlign(TAlign::alTop);
+    TTestButton* ok = New<TTestButton>(proto);
+    ok->SetName("Ok");
+    ok->SetBounds(10, 5, 50, 20);
+    ok->SetCaption("OK");
+    ok->OnClick = TNotifyEvent(proto, &TDescForm::OkClick);
+    ok->SetParent(panel);
+    TBoxed* box = New<TBoxed>(proto);
+    box->SetName("Box");
+    box->GetMargins()->SetLeft(7);
+    box->SetParent(proto);
+    Owned<TMemoryStream> ms(New<TMemoryStream>());
+    Owned<TWriter> w(New<TWriter>(*ms));
+    w->WriteRootComponent(proto);
+    w.reset();
+    RegisterDescription("TDESCFORM", std::vector<Byte>(ms->Memory(), ms->Memory() + ms->GetSize()));
+    proto->Free();
+  }
+  Log().clear();
+  TDescForm* f = nullptr;
+  Application->CreateForm(f);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(Application->MainForm(), f);
+  EXPECT_EQ(Log().back(), "FormCreate 3");  // after the whole description was read
+  EXPECT_EQ(f->GetCaption(), "Described");
+  EXPECT_EQ(f->GetBorderStyle(), TFormBorderStyle::bsDialog);
+  EXPECT_EQ(f->GetClientWidth(), 200);
+  EXPECT_EQ(f->GetClientHeight(), 120);
+  auto* panel = dynamic_cast<TProbe*>(f->FindComponent("Panel"));
+  auto* ok = dynamic_cast<TTestButton*>(f->FindComponent("Ok"));
+  auto* box = dynamic_cast<TBoxed*>(f->FindComponent("Box"));
+  ASSERT_TRUE(panel && ok && box);
+  EXPECT_EQ(panel->GetParent(), f);
+  EXPECT_EQ(ok->GetParent(), panel);
+  EXPECT_EQ(panel->GetWidth(), 200);  // aligned once loaded
+  EXPECT_EQ(ok->GetCaption(), "OK");
+  EXPECT_EQ(box->GetMargins()->GetLeft(), 7);
+  f->Show();
+  host().PumpUntilIdle();
+  Log().clear();
+  host().Click(ok->Handle(), 3, 3);
+  Pump();
+  EXPECT_EQ(Joined(), "click Ok,OkClick");
+}
+
+TEST_F(FormsTest, AFormIsBuiltFromATextDescription) {
+  const char* text =
+      "object DescForm: TDescForm\n"
+      "  Left = 10\n"
+      "  Top = 20\n"
+      "  ActiveControl = Ok\n"
+      "  BorderIcons = [biSystemMenu]\n"
+      "  BorderStyle = bsSingle\n"
+      "  Caption = 'From text'\n"
+      "  ClientHeight = 90\n"
+      "  ClientWidth = 160\n"
+      "  Color = 255\n"
+      "  KeyPreview = True\n"
+      "  Position = poScreenCenter\n"
+      "  OnCreate = FormCreate\n"
+      "  object tTimer: TTimer\n"
+      "    Interval = 500\n"
+      "    OnTimer = TimerTick\n"
+      "  end\n"
+      "  object Box: TBoxed\n"
+      "    Left = 4\n"
+      "    Top = 5\n"
+      "    Width = 100\n"
+      "    Height = 60\n"
+      "    Margins.Left = 9\n"
+      "    TabOrder = 0\n"
+      "    object Ok: TTestButton\n"
+      "      Left = 8\n"
+      "      Top = 8\n"
+      "      Width = 40\n"
+      "      Height = 20\n"
+      "      Caption = 'OK'\n"
+      "      OnClick = OkClick\n"
+      "    end\n"
+      "  end\n"
+      "end\n";
+  Owned<TMemoryStream> bin(New<TMemoryStream>());
+  ObjectTextToBinary(text, *bin);
+  RegisterDescription("TDESCFORM", std::vector<Byte>(bin->Memory(), bin->Memory() + bin->GetSize()));
+  TDescForm* f = nullptr;
+  Application->CreateForm(f);
+  EXPECT_EQ(Log().back(), "FormCreate 3");
+  EXPECT_EQ(f->GetName(), "DescForm");
+  EXPECT_EQ(f->GetCaption(), "From text");
+  EXPECT_EQ(f->GetBorderIcons(), TBorderIcons{TBorderIcon::biSystemMenu});
+  EXPECT_EQ(f->GetBorderStyle(), TFormBorderStyle::bsSingle);
+  EXPECT_EQ(f->GetClientWidth(), 160);
+  EXPECT_EQ(f->GetClientHeight(), 90);
+  EXPECT_EQ(f->GetColor(), 255);
+  EXPECT_TRUE(f->GetKeyPreview());
+  auto* box = dynamic_cast<TBoxed*>(f->FindComponent("Box"));
+  auto* ok = dynamic_cast<TTestButton*>(f->FindComponent("Ok"));
+  ASSERT_TRUE(box && ok);
+  EXPECT_EQ(box->GetMargins()->GetLeft(), 9);
+  EXPECT_EQ(ok->GetParent(), box);
+  EXPECT_EQ(box->GetColor(), 255);  // from its parent
+  EXPECT_FALSE(f->GetVisible());    // created hidden
+  ok->OnClick(ok);
+  EXPECT_EQ(Log().back(), "OkClick");
+  Log().clear();
+  host().Advance(1200);
+  EXPECT_EQ(Joined(), "tick,tick");
+  EXPECT_EQ(f->GetActiveControl(), ok);  // a reference resolved after reading
+  f->Show();
+  EXPECT_TRUE(ok->Focused());
+
+  f->Free();  // the derived form takes the same name
+  TDerivedForm* d = nullptr;
+  Application->CreateForm(d);
+  EXPECT_EQ(d->GetCaption(), "From text");
+  EXPECT_NE(d->FindComponent("Ok"), nullptr);
+}
+
+TEST_F(FormsTest, AMissingOrDamagedDescriptionFailsTheCreationCleanly) {
+  TMissingForm* m = nullptr;
+  EXPECT_THROW(Application->CreateForm(m), EResNotFound);
+  EXPECT_EQ(m, nullptr);
+  EXPECT_EQ(Screen->FormCount(), 0);
+  RegisterDescription("TDESCFORM", {'T', 'P', 'F', '0', 0xF0, 0xFF, 'x'});
+  TDescForm* d = nullptr;
+  EXPECT_THROW(Application->CreateForm(d), EStreamError);
+  EXPECT_EQ(d, nullptr);
+  EXPECT_EQ(Application->ComponentCount(), 0);
+  EXPECT_EQ(Application->MainForm(), nullptr);
+}
+
+TEST_F(FormsTest, ModalDialogsEndByButtonEnterEscapeAndTheCloseBox) {
+  TForm* mainForm = nullptr;
+  Application->CreateForm(mainForm);
+  mainForm->Show();
+  TTestButton *ok, *cancel;
+  TForm* dlg = MakeDialog(ok, cancel);
+
+  bool mainDisabled = false;
+  host().WhenIdle([&] {
+    mainDisabled = !IsWindowEnabled(mainForm->Handle());
+    host().Click(cancel->Handle(), 2, 2);
+  });
+  EXPECT_EQ(dlg->ShowModal(), mrCancel);
+  EXPECT_TRUE(mainDisabled);
+  EXPECT_TRUE(IsWindowEnabled(mainForm->Handle()));
+  EXPECT_FALSE(dlg->GetVisible());
+
+  host().WhenIdle([&] { host().Key(VK_RETURN); });
+  EXPECT_EQ(dlg->ShowModal(), mrOk);
+  host().WhenIdle([&] { host().Key(VK_ESCAPE); });
+  EXPECT_EQ(dlg->ShowModal(), mrCancel);
+  host().WhenIdle([&] {
+    TPoint p = CloseBox(dlg->Handle());
+    host().Click(nullptr, p.X, p.Y);
+  });
+  EXPECT_EQ(dlg->ShowModal(), mrCancel);
+  EXPECT_EQ(Joined(), "click cancel,click ok,click cancel");
+  // Writing the result from code ends the loop as well.
+  host().WhenIdle([&] { dlg->SetModalResult(mrRetry); });
+  EXPECT_EQ(dlg->ShowModal(), mrRetry);
+  EXPECT_EQ(host().PendingScripts(), 0u);
+}
+
+TEST_F(FormsTest, AVisibleFormCannotBeShownModally) {
+  TTestButton *ok, *cancel;
+  TForm* dlg = MakeDialog(ok, cancel);
+  dlg->Show();
+  EXPECT_THROW(dlg->ShowModal(), EInvalidOperation);
+}
+
+TEST_F(FormsTest, CloseQueryAndCloseActionsDecideWhatClosingDoes) {
+  TForm* mainForm = nullptr;
+  Application->CreateForm(mainForm);
+  TForm* f = TForm::CreateNew(Application);
+  f->SetName("f");
+  TSink sink;
+  f->OnCloseQuery = TCloseQueryEvent(&sink, &TSink::Query);
+  f->OnClose = TCloseEvent(&sink, &TSink::Closing);
+  f->Show();
+  sink.CanClose = false;
+  f->Close();
+  EXPECT_TRUE(f->GetVisible());
+  sink.CanClose = true;
+  sink.CloseAction = TCloseAction::caNone;
+  f->Close();
+  EXPECT_TRUE(f->GetVisible());
+  sink.CloseAction = TCloseAction::caHide;
+  f->Close();
+  EXPECT_FALSE(f->GetVisible());
+  EXPECT_EQ(Joined(), "query f,query f,close f,query f,close f");
+
+  // caFree releases the form once queued messages ran, never inside the handler.
+  f->Show();
+  sink.CloseAction = TCloseAction::caFree;
+  f->Close();
+  EXPECT_EQ(Screen->FormCount(), 2);
+  Pump();
+  EXPECT_EQ(Screen->FormCount(), 1);
+
+  // A modal form told to close gets mrCancel; caNone from OnClose keeps it open.
+  TTestButton *ok, *cancel;
+  TForm* dlg = MakeDialog(ok, cancel);
+  dlg->OnClose = TCloseEvent(&sink, &TSink::Closing);
+  sink.CloseAction = TCloseAction::caNone;
+  host().WhenIdle([&] { dlg->Close(); });
+  host().WhenIdle([&] {
+    EXPECT_TRUE(dlg->GetVisible());
+    sink.CloseAction = TCloseAction::caHide;
+    PostMessageA(dlg->Handle(), WM_CLOSE, 0, 0);
+  });
+  EXPECT_EQ(dlg->ShowModal(), mrCancel);
+}
+
+TEST_F(FormsTest, ClosingTheMainFormEndsRun) {
+  TForm* mainForm = nullptr;
+  Application->CreateForm(mainForm);
+  TSink sink;
+  mainForm->OnShow = TNotifyEvent(&sink, &TSink::Clicked);
+  host().WhenIdle([&] { mainForm->Close(); });
+  Application->Run();
+  EXPECT_TRUE(Application->Terminated());
+  EXPECT_EQ(Log().size(), 1u);  // shown once by Run
+}
+
+TEST_F(FormsTest, PositionPlacesTheFormOnShow) {
+  TForm* mainForm = nullptr;
+  Application->CreateForm(mainForm);
+  mainForm->SetBounds(100, 100, 400, 300);
+  mainForm->Show();
+  TForm* f = TForm::CreateNew(Application);
+  f->SetBounds(0, 0, 200, 100);
+  f->SetPosition(TPosition::poMainFormCenter);
+  f->Show();
+  EXPECT_EQ(f->GetLeft(), 200);
+  EXPECT_EQ(f->GetTop(), 200);
+  f->Hide();
+  f->SetPosition(TPosition::poScreenCenter);
+  f->Show();
+  EXPECT_EQ(f->GetLeft(), (Screen->Width() - 200) / 2);
+  EXPECT_EQ(f->GetTop(), (Screen->Height() - 100) / 2);
+  // Centred on a form near the edge, it stays inside the work area.
+  f->Hide();
+  mainForm->SetBounds(-150, -100, 200, 150);
+  f->SetPosition(TPosition::poMainFormCenter);
+  f->Show();
+  EXPECT_EQ(f->GetLeft(), Screen->WorkAreaRect().Left);
+  EXPECT_EQ(f->GetTop(), Screen->WorkAreaRect().Top);
+}
+
+TEST_F(FormsTest, ClientSizeExcludesTheFrameBeforeAndAfterTheWindowExists) {
+  TForm* f = TForm::CreateNew(Application);
+  f->SetClientWidth(300);
+  f->SetClientHeight(200);
+  Integer w = f->GetWidth(), h = f->GetHeight();
+  EXPECT_GT(w, 300);
+  EXPECT_GT(h, 200);
+  f->HandleNeeded();
+  TRect c;
+  GetClientRect(f->Handle(), &c);
+  EXPECT_EQ(c.Right, 300);
+  EXPECT_EQ(c.Bottom, 200);
+  f->SetBorderStyle(TFormBorderStyle::bsNone);
+  f->SetClientWidth(300);
+  EXPECT_EQ(f->GetWidth(), 300);
+  EXPECT_EQ(f->GetClientWidth(), 300);
+}
+
+class TFormEvents : public TObject {
+ public:
+  void Shown(TObject* Sender) { Log().push_back(std::string("show ") + NameOf(Sender)); }
+  void Hidden(TObject* Sender) { Log().push_back(std::string("hide ") + NameOf(Sender)); }
+  void Activated(TObject* Sender) { Log().push_back(std::string("activate ") + NameOf(Sender)); }
+  void Deactivated(TObject* Sender) { Log().push_back(std::string("deactivate ") + NameOf(Sender)); }
+  void Destroyed(TObject* Sender) { Log().push_back(std::string("destroy ") + NameOf(Sender)); }
+};
+
+TEST_F(FormsTest, FormsAnnounceShowingHidingActivationAndDestruction) {
+  TFormEvents ev;
+  TForm* forms[2];
+  for (int i = 0; i < 2; ++i) {
+    TForm* f = forms[i] = TForm::CreateNew(Application);
+    f->SetName(i == 0 ? "one" : "two");
+    f->OnShow = TNotifyEvent(&ev, &TFormEvents::Shown);
+    f->OnHide = TNotifyEvent(&ev, &TFormEvents::Hidden);
+    f->OnActivate = TNotifyEvent(&ev, &TFormEvents::Activated);
+    f->OnDeactivate = TNotifyEvent(&ev, &TFormEvents::Deactivated);
+    f->OnDestroy = TNotifyEvent(&ev, &TFormEvents::Destroyed);
+  }
+  forms[0]->Show();
+  forms[1]->Show();
+  forms[1]->Hide();
+  forms[0]->Free();
+  EXPECT_EQ(Joined(),
+            "show one,activate one,show two,deactivate one,activate two,hide two,deactivate two,activate one,"
+            "destroy one");
+  forms[1]->OnDestroy = nullptr;
+}
+
+TEST_F(FormsTest, ActivationFocusesTheActiveControlAndTracksTheActiveForm) {
+  TForm* a = TForm::CreateNew(Application);
+  TProbe* pa = New<TProbe>(a);
+  pa->SetName("pa");
+  pa->SetParent(a);
+  a->SetActiveControl(pa);
+  TForm* b = TForm::CreateNew(Application);
+  a->Show();
+  EXPECT_EQ(Screen->ActiveForm(), a);
+  EXPECT_TRUE(pa->Focused());
+  EXPECT_EQ(Screen->ActiveControl(), pa);
+  b->Show();
+  EXPECT_EQ(Screen->ActiveForm(), b);
+  EXPECT_TRUE(b->Active());
+  EXPECT_FALSE(a->Active());
+  SetActiveWindow(a->Handle());
+  EXPECT_TRUE(pa->Focused());
+  EXPECT_EQ(Screen->FormCount(), 2);
+  EXPECT_EQ(Screen->Forms(0), a);
+  EXPECT_THROW(Screen->Forms(2), EListError);
+}
+
+}  // namespace

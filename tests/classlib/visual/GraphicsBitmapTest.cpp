@@ -1,0 +1,286 @@
+// Bitmaps: resizing, pixel formats, scan lines, transparency, drawing into canvases,
+// assignment, masks, and loading and saving through streams, files and resources.
+#include "platform/gdi/Codecs.h"
+#include "platform/kernel/Resources.h"
+#include "tests/classlib/visual/GraphicsFixture.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <unistd.h>
+
+namespace {
+
+class BitmapTest : public GraphicsFixture {};
+
+Pixel* Row(TBitmap* b, Integer y) { return reinterpret_cast<Pixel*>(b->ScanLine(y)); }
+
+TEST_F(BitmapTest, ResizingKeepsThePictureAtTheTopLeftAndWhitensNewArea) {
+  auto b = FilledBitmap(4, 3, clRed);
+  b->Canvas()->SetPixel(3, 2, clBlue);
+  b->SetWidth(6);
+  EXPECT_EQ(b->GetWidth(), 6);
+  EXPECT_EQ(At(b.get(), 0, 0), clRed);
+  EXPECT_EQ(At(b.get(), 3, 2), clBlue);
+  EXPECT_EQ(At(b.get(), 4, 0), clWhite);
+  b->SetSize(2, 2);
+  EXPECT_EQ(At(b.get(), 1, 1), clRed);
+  EXPECT_EQ(At(b.get(), 2, 1), TColor(CLR_INVALID));  // outside now
+
+  // Height 0 empties the bitmap; growing again starts white.
+  b->SetHeight(0);
+  EXPECT_TRUE(b->Empty());
+  EXPECT_EQ(b->GetHandle(), nullptr);
+  EXPECT_EQ(b->GetWidth(), 2);
+  b->SetHeight(2);
+  EXPECT_FALSE(b->Empty());
+  EXPECT_EQ(At(b.get(), 0, 0), clWhite);
+
+  b->SetSize(-5, 3);  // negative sizes count as 0
+  EXPECT_TRUE(b->Empty());
+  EXPECT_THROW(b->SetSize(1 << 20, 1 << 20), EOutOfResources);
+  EXPECT_TRUE(b->Empty());
+}
+
+TEST_F(BitmapTest, ScanLinesShareThePixelsWithTheCanvas) {
+  auto b = FilledBitmap(3, 2, clWhite);
+  b->Canvas()->SetPixel(2, 1, TColor(RGB(0x11, 0x22, 0x33)));
+  EXPECT_EQ(Row(b.get(), 1)[2] & 0xFFFFFF, 0x112233u);  // B, G, R bytes: 0x00RRGGBB
+  Row(b.get(), 0)[1] = 0x00AABBCC;
+  EXPECT_EQ(At(b.get(), 1, 0), TColor(RGB(0xAA, 0xBB, 0xCC)));
+  EXPECT_THROW(b->ScanLine(2), EInvalidGraphicOperation);
+  EXPECT_THROW(b->ScanLine(-1), EInvalidGraphicOperation);
+  Owned<TBitmap> empty(New<TBitmap>());
+  EXPECT_THROW(empty->ScanLine(0), EInvalidGraphicOperation);
+}
+
+TEST_F(BitmapTest, OneBitFormatMakesEveryPixelBlackOrWhiteWhicheverIsNearer) {
+  auto b = FilledBitmap(4, 1, clWhite);
+  b->Canvas()->SetPixel(0, 0, TColor(0x404040));
+  b->Canvas()->SetPixel(1, 0, TColor(0xC0C0C0));
+  b->Canvas()->SetPixel(2, 0, TColor(0x7F7F7F));
+  b->Canvas()->SetPixel(3, 0, TColor(0x808080));
+  b->SetPixelFormat(TPixelFormat::pf1bit);
+  EXPECT_TRUE(b->GetMonochrome());
+  EXPECT_EQ(At(b.get(), 0, 0), clBlack);
+  EXPECT_EQ(At(b.get(), 1, 0), clWhite);
+  EXPECT_EQ(At(b.get(), 2, 0), clBlack);
+  EXPECT_EQ(At(b.get(), 3, 0), clWhite);
+  EXPECT_THROW(b->ScanLine(0), EInvalidGraphicOperation);
+  // Drawing in colour on a monochrome bitmap still gives black or white.
+  b->Canvas()->SetPixel(1, 0, clNavy);
+  EXPECT_EQ(At(b.get(), 1, 0), clBlack);
+  b->SetMonochrome(false);
+  EXPECT_EQ(b->GetPixelFormat(), TPixelFormat::pfDevice);
+  EXPECT_EQ(At(b.get(), 3, 0), clWhite);
+  EXPECT_EQ(At(b.get(), 0, 0), clBlack);
+  EXPECT_NO_THROW(b->ScanLine(0));
+}
+
+TEST_F(BitmapTest, TransparentColourIsTheBottomLeftPixelUntilFixed) {
+  Owned<TBitmap> empty(New<TBitmap>());
+  EXPECT_EQ(empty->GetTransparentColor(), clDefault);
+  auto b = FilledBitmap(3, 3, clWhite);
+  b->Canvas()->SetPixel(0, 2, clFuchsia);
+  EXPECT_EQ(b->GetTransparentMode(), TTransparentMode::tmAuto);
+  EXPECT_EQ(b->GetTransparentColor(), clFuchsia);
+  b->Canvas()->SetPixel(0, 2, clGreen);
+  EXPECT_EQ(b->GetTransparentColor(), clGreen);  // follows the picture
+  b->SetTransparentColor(clRed);
+  EXPECT_EQ(b->GetTransparentMode(), TTransparentMode::tmFixed);
+  EXPECT_EQ(b->GetTransparentColor(), clRed);
+  b->SetTransparentColor(clDefault);
+  EXPECT_EQ(b->GetTransparentMode(), TTransparentMode::tmAuto);
+  EXPECT_EQ(b->GetTransparentColor(), clGreen);
+  b->SetTransparentMode(TTransparentMode::tmFixed);  // fixes the current colour
+  b->Canvas()->SetPixel(0, 2, clBlue);
+  EXPECT_EQ(b->GetTransparentColor(), clGreen);
+}
+
+TEST_F(BitmapTest, DrawCopiesOrLeavesTheTransparentColourOut) {
+  auto sprite = FilledBitmap(3, 2, clFuchsia);
+  sprite->Canvas()->SetPixel(1, 0, clRed);
+  sprite->Canvas()->SetPixel(2, 1, clBlack);
+  auto dst = FilledBitmap(6, 4, clBlue);
+  dst->Canvas()->Draw(1, 1, sprite.get());
+  EXPECT_EQ(At(dst.get(), 1, 1), clFuchsia);
+  EXPECT_EQ(At(dst.get(), 2, 1), clRed);
+  EXPECT_EQ(At(dst.get(), 0, 0), clBlue);
+
+  sprite->SetTransparent(true);
+  auto dst2 = FilledBitmap(6, 4, clBlue);
+  dst2->Canvas()->Draw(1, 1, sprite.get());
+  EXPECT_EQ(At(dst2.get(), 1, 1), clBlue);   // the transparent colour shows the background
+  EXPECT_EQ(At(dst2.get(), 2, 1), clRed);
+  EXPECT_EQ(At(dst2.get(), 3, 2), clBlack);
+  EXPECT_EQ(At(dst2.get(), 1, 2), clBlue);
+
+  auto dst3 = FilledBitmap(8, 4, clWhite);
+  sprite->SetTransparent(false);
+  dst3->Canvas()->StretchDraw(Rect(0, 0, 6, 2), sprite.get());
+  EXPECT_EQ(At(dst3.get(), 2, 0), clRed);
+  EXPECT_EQ(At(dst3.get(), 3, 0), clRed);
+  EXPECT_EQ(At(dst3.get(), 5, 1), clBlack);
+  EXPECT_EQ(At(dst3.get(), 6, 0), clWhite);
+
+  Owned<TBitmap> empty(New<TBitmap>());
+  dst3->Canvas()->Draw(0, 0, empty.get());  // nothing to draw
+  dst3->Canvas()->Draw(0, 0, nullptr);
+  EXPECT_EQ(At(dst3.get(), 0, 0), clFuchsia);
+}
+
+TEST_F(BitmapTest, AssignCopiesPixelsAndSettingsIntoAnIndependentBitmap) {
+  auto a = FilledBitmap(3, 2, clYellow);
+  a->SetTransparentColor(clYellow);
+  a->SetTransparent(true);
+  Owned<TBitmap> b(New<TBitmap>());
+  b->Assign(a.get());
+  EXPECT_EQ(b->GetWidth(), 3);
+  EXPECT_EQ(b->GetHeight(), 2);
+  EXPECT_EQ(At(b.get(), 2, 1), clYellow);
+  EXPECT_TRUE(b->GetTransparent());
+  EXPECT_EQ(b->GetTransparentColor(), clYellow);
+  a->Canvas()->SetPixel(0, 0, clRed);
+  EXPECT_EQ(At(b.get(), 0, 0), clYellow);
+  b->Assign(nullptr);
+  EXPECT_TRUE(b->Empty());
+  Owned<TFont> f(New<TFont>());
+  EXPECT_THROW(b->Assign(f.get()), EConvertError);
+}
+
+TEST_F(BitmapTest, MaskIsWhiteExactlyWhereTheColourWas) {
+  auto b = FilledBitmap(3, 1, clRed);
+  b->Canvas()->SetPixel(1, 0, TColor(0x0000FE));
+  b->Mask(clRed);
+  EXPECT_TRUE(b->GetMonochrome());
+  EXPECT_EQ(At(b.get(), 0, 0), clWhite);
+  EXPECT_EQ(At(b.get(), 1, 0), clBlack);
+  EXPECT_EQ(At(b.get(), 2, 0), clWhite);
+}
+
+TEST_F(BitmapTest, HandlesAreAdoptedAndReleased) {
+  HBITMAP h = CreateBitmap(5, 4, 1, 32, nullptr);
+  Owned<TBitmap> b(New<TBitmap>());
+  GfxChangeCounter changes;
+  b->OnChange = changes.Event();
+  b->SetHandle(h);
+  EXPECT_EQ(changes.Count, 1);
+  EXPECT_EQ(b->GetWidth(), 5);
+  EXPECT_EQ(b->GetHeight(), 4);
+  EXPECT_NO_THROW(b->ScanLine(3));
+  HBITMAP mine = b->ReleaseHandle();
+  EXPECT_TRUE(b->Empty());
+  BITMAP bm{};
+  EXPECT_EQ(GetObjectA(mine, sizeof bm, &bm), int(sizeof bm));
+  EXPECT_EQ(bm.bmWidth, 5);
+  DeleteObject(mine);
+  HBITMAP mono = CreateBitmap(8, 2, 1, 1, nullptr);
+  b->SetHandle(mono);
+  EXPECT_TRUE(b->GetMonochrome());
+  EXPECT_EQ(b->GetHandle(), mono);
+  HPEN pen = CreatePen(PS_SOLID, 1, 0);  // not a bitmap
+  EXPECT_THROW(b->SetHandle(static_cast<HBITMAP>(static_cast<HGDIOBJ>(pen))), EInvalidGraphic);
+  EXPECT_EQ(b->GetHandle(), mono);
+  DeleteObject(pen);
+}
+
+TEST_F(BitmapTest, BmpStreamsRoundTripInEachFormat) {
+  for (TPixelFormat pf : {TPixelFormat::pf24bit, TPixelFormat::pf32bit, TPixelFormat::pf1bit}) {
+    auto a = FilledBitmap(13, 5, clWhite);
+    a->Canvas()->SetPixel(0, 0, clBlack);
+    a->Canvas()->SetPixel(12, 4, pf == TPixelFormat::pf1bit ? clBlack : TColor(0x123456));
+    a->Canvas()->SetPixel(6, 2, pf == TPixelFormat::pf1bit ? clBlack : clRed);
+    a->SetPixelFormat(pf);
+    Owned<TMemoryStream> s(New<TMemoryStream>());
+    a->SaveToStream(*s);
+    ASSERT_GT(s->GetSize(), 54);
+    EXPECT_EQ(s->Memory()[0], 'B');
+    s->SetPosition(0);
+    Owned<TBitmap> b(New<TBitmap>());
+    b->LoadFromStream(*s);
+    EXPECT_EQ(b->GetPixelFormat(), pf);
+    ASSERT_EQ(b->GetWidth(), 13);
+    ASSERT_EQ(b->GetHeight(), 5);
+    for (Integer y = 0; y < 5; ++y)
+      for (Integer x = 0; x < 13; ++x) ASSERT_EQ(At(b.get(), x, y), At(a.get(), x, y)) << x << "," << y;
+  }
+}
+
+TEST_F(BitmapTest, PngLoadsAndBadDataIsRefusedWithoutLosingThePicture) {
+  DecodedImage img;
+  img.Width = 2;
+  img.Height = 1;
+  img.Pixels = {0x00FF0000, 0x0000FF00};
+  EncodeResult png = EncodePng(img);
+  ASSERT_TRUE(png.Ok);
+  Owned<TMemoryStream> s(New<TMemoryStream>());
+  s->WriteBuffer(png.Bytes.data(), Integer(png.Bytes.size()));
+  s->SetPosition(0);
+  auto b = FilledBitmap(1, 1, clBlue);
+  b->LoadFromStream(*s);
+  EXPECT_EQ(At(b.get(), 0, 0), clRed);
+  EXPECT_EQ(At(b.get(), 1, 0), clLime);
+
+  for (const String& bad : {String("BM\x10\x00garbage", 11), String("not an image"), String(png.Bytes.begin(), png.Bytes.begin() + 20)}) {
+    Owned<TStringStream> in(New<TStringStream>(bad));
+    EXPECT_THROW(b->LoadFromStream(*in), EInvalidGraphic);
+    EXPECT_EQ(b->GetWidth(), 2);
+    EXPECT_EQ(At(b.get(), 1, 0), clLime);
+  }
+  // An empty stream gives an empty bitmap, as an empty bitmap saves nothing.
+  Owned<TMemoryStream> none(New<TMemoryStream>());
+  Owned<TBitmap> e(New<TBitmap>());
+  e->SaveToStream(*none);
+  EXPECT_EQ(none->GetSize(), 0);
+  none->SetPosition(0);
+  b->LoadFromStream(*none);
+  EXPECT_TRUE(b->Empty());
+}
+
+TEST_F(BitmapTest, FilesAreWrittenWholeAndReadBack) {
+  const std::string dir = std::filesystem::temp_directory_path() / ("tl_bitmap_" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  const String file = dir + "/b.bmp";
+  auto a = FilledBitmap(4, 4, clTeal);
+  a->SaveToFile(file);
+  Owned<TBitmap> b(New<TBitmap>());
+  b->LoadFromFile(file);
+  EXPECT_EQ(At(b.get(), 3, 3), clTeal);
+  EXPECT_THROW(b->LoadFromFile(dir + "/missing.bmp"), EStreamError);
+  EXPECT_EQ(b->GetWidth(), 4);
+  std::filesystem::remove_all(dir);
+}
+
+TEST_F(BitmapTest, BitmapResourcesLoadByNameAndId) {
+  DecodedImage img;
+  img.Width = 1;
+  img.Height = 2;
+  img.Pixels = {0x000000FF, 0x00FFFFFF};
+  static std::vector<uint8_t> png;
+  png = EncodePng(img).Bytes;
+  static ResourceItem items[2];
+  items[0] = {2, 0, "GFX_TEST_BITMAP", png.data(), png.size(), 0, 0};
+  items[1] = {2, 4711, nullptr, png.data(), png.size(), 0, 0};
+  RegisterResourceTable({"graphics-test", items, 2});
+  Owned<TBitmap> b(New<TBitmap>());
+  b->LoadFromResourceName(nullptr, "GFX_TEST_BITMAP");
+  EXPECT_EQ(b->GetHeight(), 2);
+  EXPECT_EQ(At(b.get(), 0, 0), clBlue);
+  Owned<TBitmap> c(New<TBitmap>());
+  c->LoadFromResourceID(nullptr, 4711);
+  EXPECT_EQ(At(c.get(), 0, 1), clWhite);
+  EXPECT_THROW(c->LoadFromResourceName(nullptr, "GFX_NO_SUCH_BITMAP"), EResNotFound);
+  UnregisterResourceTable("graphics-test");
+}
+
+TEST_F(BitmapTest, CanvasDrawingOnTheBitmapRaisesItsOnChange) {
+  auto b = FilledBitmap(2, 2, clWhite);
+  GfxChangeCounter changes;
+  b->OnChange = changes.Event();
+  b->Canvas()->SetPixel(0, 0, clRed);
+  EXPECT_EQ(changes.Count, 1);
+  EXPECT_EQ(changes.LastSender, b.get());
+  b->SetWidth(3);
+  EXPECT_EQ(changes.Count, 2);
+}
+
+}  // namespace

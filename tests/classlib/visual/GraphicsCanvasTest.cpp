@@ -1,0 +1,317 @@
+// Canvas drawing checked pixel by pixel on bitmaps: the brush-driven text background,
+// shapes with pens and brushes, pixels, copies with copy modes, BrushCopy, and the
+// canvas following changes of its font, pen and brush.
+#include "platform/gdi/FontEngine.h"
+#include "tests/classlib/visual/GraphicsFixture.h"
+
+namespace {
+
+class CanvasTest : public GraphicsFixture {
+ protected:
+  // The built-in test face at Height -16: cell 20 high, advance 10, each visible
+  // character a box over columns 0..8 and rows 4..19 of its cell.
+  static void UseTestFace(TCanvas* c) {
+    c->Font()->SetName(kTestFaceName);
+    c->Font()->SetHeight(-16);
+    c->Font()->SetColor(clBlack);
+  }
+};
+
+TEST_F(CanvasTest, SolidBrushMakesTextOpaqueInTheBrushColourAndClearBrushTransparent) {
+  auto b = FilledBitmap(40, 30, clWhite);
+  TCanvas* c = b->Canvas();
+  UseTestFace(c);
+  c->Brush()->SetColor(clRed);
+  c->TextOut(0, 0, "H ");
+  EXPECT_EQ(GetBkMode(c->GetHandle()), OPAQUE);
+  EXPECT_EQ(At(b.get(), 2, 10), clBlack);   // the glyph
+  EXPECT_EQ(At(b.get(), 9, 10), clRed);     // the gap beside the box
+  EXPECT_EQ(At(b.get(), 1, 1), clRed);      // above the em square
+  EXPECT_EQ(At(b.get(), 15, 5), clRed);     // the blank's cell
+  EXPECT_EQ(At(b.get(), 25, 5), clWhite);   // beyond the text
+  EXPECT_EQ(At(b.get(), 5, 21), clWhite);   // below the cell
+  EXPECT_EQ(c->GetPenPos().X, 20);          // the pen moved to the end of the text
+
+  c->Brush()->SetStyle(TBrushStyle::bsClear);
+  c->Font()->SetColor(clBlue);
+  c->TextOut(0, 0, "H ");
+  EXPECT_EQ(GetBkMode(c->GetHandle()), TRANSPARENT);
+  EXPECT_EQ(At(b.get(), 2, 10), clBlue);
+  EXPECT_EQ(At(b.get(), 9, 10), clRed);     // left as it was
+  EXPECT_EQ(At(b.get(), 15, 5), clRed);
+
+  // A colour makes a clear brush solid again, and text opaque.
+  c->Brush()->SetColor(clLime);
+  c->TextOut(0, 0, "H");
+  EXPECT_EQ(At(b.get(), 9, 10), clLime);
+}
+
+TEST_F(CanvasTest, TextRectClipsAndFillsOnlyWithASolidBrush) {
+  auto b = FilledBitmap(40, 30, clWhite);
+  TCanvas* c = b->Canvas();
+  UseTestFace(c);
+  c->Brush()->SetColor(clYellow);
+  c->TextRect(Rect(0, 0, 5, 25), 0, 0, "HH");
+  EXPECT_EQ(At(b.get(), 2, 10), clBlack);
+  EXPECT_EQ(At(b.get(), 4, 22), clYellow);  // inside R, below the cell: filled
+  EXPECT_EQ(At(b.get(), 6, 10), clWhite);   // clipped
+  EXPECT_EQ(At(b.get(), 12, 10), clWhite);
+
+  auto b2 = FilledBitmap(40, 30, clWhite);
+  b2->Canvas()->Brush()->SetStyle(TBrushStyle::bsClear);
+  UseTestFace(b2->Canvas());
+  b2->Canvas()->TextRect(Rect(0, 0, 5, 25), 0, 0, "HH");
+  EXPECT_EQ(At(b2.get(), 2, 10), clBlack);
+  EXPECT_EQ(At(b2.get(), 4, 22), clWhite);
+
+  TRect r = Rect(0, 0, 200, 0);
+  c->TextRect(r, "HHH", DT_CALCRECT | DT_SINGLELINE);
+  EXPECT_EQ(r.Right, 30);
+  EXPECT_EQ(r.Bottom, 20);
+  EXPECT_EQ(c->TextExtent("HHH").cx, 30);
+  EXPECT_EQ(c->TextHeight("H"), 20);
+}
+
+TEST_F(CanvasTest, ShapesUsePenForOutlinesAndBrushForFillsWithoutRightAndBottomEdges) {
+  auto b = FilledBitmap(20, 20, clWhite);
+  TCanvas* c = b->Canvas();
+  c->Pen()->SetColor(clRed);
+  c->Brush()->SetColor(clBlue);
+  c->Rectangle(2, 2, 8, 8);
+  EXPECT_EQ(At(b.get(), 2, 2), clRed);
+  EXPECT_EQ(At(b.get(), 7, 7), clRed);
+  EXPECT_EQ(At(b.get(), 4, 5), clBlue);
+  EXPECT_EQ(At(b.get(), 8, 8), clWhite);
+  EXPECT_EQ(At(b.get(), 1, 4), clWhite);
+
+  c->Brush()->SetColor(clLime);
+  c->FillRect(Rect(10, 10, 13, 12));
+  EXPECT_EQ(At(b.get(), 10, 10), clLime);
+  EXPECT_EQ(At(b.get(), 12, 11), clLime);
+  EXPECT_EQ(At(b.get(), 13, 11), clWhite);
+  EXPECT_EQ(At(b.get(), 12, 12), clWhite);
+
+  c->Brush()->SetColor(clFuchsia);
+  c->FrameRect(Rect(14, 14, 19, 19));
+  EXPECT_EQ(At(b.get(), 14, 14), clFuchsia);
+  EXPECT_EQ(At(b.get(), 18, 16), clFuchsia);
+  EXPECT_EQ(At(b.get(), 16, 18), clFuchsia);
+  EXPECT_EQ(At(b.get(), 16, 16), clWhite);  // a frame leaves the inside alone
+  EXPECT_EQ(At(b.get(), 19, 16), clWhite);
+
+  // A clear pen draws no outline; a clear brush no fill.
+  auto b2 = FilledBitmap(10, 10, clWhite);
+  b2->Canvas()->Pen()->SetStyle(TPenStyle::psClear);
+  b2->Canvas()->Brush()->SetColor(clNavy);
+  b2->Canvas()->Rectangle(0, 0, 6, 6);
+  EXPECT_EQ(At(b2.get(), 0, 0), clNavy);
+  b2->Canvas()->Pen()->SetStyle(TPenStyle::psSolid);
+  b2->Canvas()->Brush()->SetStyle(TBrushStyle::bsClear);
+  b2->Canvas()->Rectangle(2, 2, 9, 9);
+  EXPECT_EQ(At(b2.get(), 2, 2), clBlack);
+  EXPECT_EQ(At(b2.get(), 7, 7), clWhite);
+
+  // The markers never reach the device as colours: clNone fills white, clDefault black.
+  b2->Canvas()->Brush()->SetColor(clNone);
+  b2->Canvas()->FillRect(Rect(0, 0, 1, 1));
+  EXPECT_EQ(At(b2.get(), 0, 0), clWhite);
+  b2->Canvas()->Brush()->SetColor(clDefault);
+  b2->Canvas()->FillRect(Rect(0, 0, 1, 1));
+  EXPECT_EQ(At(b2.get(), 0, 0), clBlack);
+}
+
+TEST_F(CanvasTest, LinesExcludeTheEndPointAndPenModeCombinesWithTheDestination) {
+  auto b = FilledBitmap(10, 3, clWhite);
+  TCanvas* c = b->Canvas();
+  c->Pen()->SetColor(clRed);
+  c->MoveTo(1, 1);
+  c->LineTo(5, 1);
+  EXPECT_EQ(At(b.get(), 1, 1), clRed);
+  EXPECT_EQ(At(b.get(), 4, 1), clRed);
+  EXPECT_EQ(At(b.get(), 5, 1), clWhite);
+  EXPECT_EQ(c->GetPenPos().X, 5);
+
+  c->Pen()->SetMode(TPenMode::pmNot);
+  c->MoveTo(0, 0);
+  c->LineTo(3, 0);
+  EXPECT_EQ(At(b.get(), 1, 0), clBlack);   // white inverted
+  c->Pen()->SetMode(TPenMode::pmXor);
+  c->Pen()->SetColor(clWhite);
+  c->MoveTo(1, 1);
+  c->LineTo(2, 1);
+  EXPECT_EQ(At(b.get(), 1, 1), TColor(0xFFFF00));  // red ^ white
+}
+
+TEST_F(CanvasTest, PixelsRoundTripAndResolveSystemColours) {
+  auto b = FilledBitmap(5, 5, clWhite);
+  TCanvas* c = b->Canvas();
+  c->SetPixel(3, 4, TColor(0x123456));
+  EXPECT_EQ(c->GetPixel(3, 4), TColor(0x123456));
+  c->SetPixel(1, 1, clBtnFace);
+  EXPECT_EQ(COLORREF(c->GetPixel(1, 1)), GetSysColor(COLOR_BTNFACE));
+  c->SetPixel(2, 2, clNone);  // not a colour: nothing happens
+  EXPECT_EQ(c->GetPixel(2, 2), clWhite);
+  EXPECT_EQ(c->GetPixel(5, 0), TColor(CLR_INVALID));
+  c->SetPixel(-1, 0, clRed);  // outside: ignored, no crash
+}
+
+TEST_F(CanvasTest, CopyRectStretchesWithTheCopyMode) {
+  auto src = FilledBitmap(2, 1, clWhite);
+  src->Canvas()->SetPixel(0, 0, clRed);
+  src->Canvas()->SetPixel(1, 0, clBlue);
+  auto dst = FilledBitmap(6, 2, clWhite);
+  dst->Canvas()->CopyRect(Rect(0, 0, 4, 1), src->Canvas(), Rect(0, 0, 2, 1));
+  EXPECT_EQ(At(dst.get(), 0, 0), clRed);
+  EXPECT_EQ(At(dst.get(), 1, 0), clRed);
+  EXPECT_EQ(At(dst.get(), 2, 0), clBlue);
+  EXPECT_EQ(At(dst.get(), 3, 0), clBlue);
+  EXPECT_EQ(At(dst.get(), 4, 0), clWhite);
+
+  dst->Canvas()->SetCopyMode(cmDstInvert);
+  dst->Canvas()->CopyRect(Rect(1, 0, 5, 2), dst->Canvas(), Rect(1, 0, 5, 2));
+  EXPECT_EQ(At(dst.get(), 0, 0), clRed);           // outside
+  EXPECT_EQ(At(dst.get(), 1, 0), clAqua);          // red inverted
+  EXPECT_EQ(At(dst.get(), 3, 0), clYellow);        // blue inverted
+  EXPECT_EQ(At(dst.get(), 4, 1), clBlack);         // white inverted
+  EXPECT_EQ(At(dst.get(), 5, 1), clWhite);
+}
+
+TEST_F(CanvasTest, BrushCopyReplacesExactlyTheTransparentColourWithTheBrush) {
+  auto src = FilledBitmap(5, 1, clWhite);
+  src->Canvas()->SetPixel(0, 0, clRed);
+  src->Canvas()->SetPixel(1, 0, clGreen);
+  src->Canvas()->SetPixel(2, 0, clRed);
+  src->Canvas()->SetPixel(3, 0, TColor(0x0000FE));  // nearly red: kept
+  src->Canvas()->SetPixel(4, 0, clBlack);
+  auto dst = FilledBitmap(7, 2, clNavy);
+  dst->Canvas()->Brush()->SetColor(clYellow);
+  dst->Canvas()->BrushCopy(Rect(1, 1, 6, 2), src.get(), Rect(0, 0, 5, 1), clRed);
+  EXPECT_EQ(At(dst.get(), 0, 1), clNavy);
+  EXPECT_EQ(At(dst.get(), 1, 1), clYellow);
+  EXPECT_EQ(At(dst.get(), 2, 1), clGreen);
+  EXPECT_EQ(At(dst.get(), 3, 1), clYellow);
+  EXPECT_EQ(At(dst.get(), 4, 1), TColor(0x0000FE));
+  EXPECT_EQ(At(dst.get(), 5, 1), clBlack);
+  EXPECT_EQ(At(dst.get(), 6, 1), clNavy);
+  EXPECT_EQ(At(dst.get(), 2, 0), clNavy);
+  // The source is untouched.
+  EXPECT_EQ(At(src.get(), 0, 0), clRed);
+}
+
+TEST_F(CanvasTest, AnExternalHandleGetsTheObjectsSelectedAndBackOnRelease) {
+  auto b = FilledBitmap(8, 8, clWhite);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bmp = CreateBitmap(8, 8, 1, 32, nullptr);
+  HGDIOBJ oldBmp = SelectObject(dc, bmp);
+  HGDIOBJ stockPen = GetCurrentObject(dc, OBJ_PEN);
+  {
+    Owned<TCanvas> c(New<TCanvas>());
+    EXPECT_THROW(c->FillRect(Rect(0, 0, 1, 1)), EInvalidOperation);  // no handle to draw on
+    c->SetHandle(dc);
+    c->Pen()->SetColor(clRed);
+    c->MoveTo(0, 0);
+    c->LineTo(4, 0);
+    EXPECT_EQ(GetPixel(dc, 2, 0), COLORREF(clRed));
+    EXPECT_NE(GetCurrentObject(dc, OBJ_PEN), stockPen);
+    // Changing the pen deselects the old handle before it is deleted.
+    c->Pen()->SetColor(clBlue);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), stockPen);
+    c->LineTo(4, 3);
+    EXPECT_EQ(GetPixel(dc, 4, 1), COLORREF(clBlue));
+    c->SetHandle(nullptr);
+    EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), stockPen);
+  }
+  SelectObject(dc, oldBmp);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+}
+
+TEST_F(CanvasTest, LockCountsNestedLocks) {
+  auto b = FilledBitmap(2, 2, clWhite);
+  TCanvas* c = b->Canvas();
+  c->Lock();
+  EXPECT_TRUE(c->TryLock());
+  EXPECT_EQ(c->LockCount(), 2);
+  c->Unlock();
+  c->Unlock();
+  c->Unlock();  // one too many: stays at zero
+  EXPECT_EQ(c->LockCount(), 0);
+}
+
+TEST_F(CanvasTest, ChangeEventsSurroundEachDrawingOperation) {
+  auto b = FilledBitmap(4, 4, clWhite);
+  GfxChangeCounter changing, changed;
+  b->Canvas()->OnChanging = changing.Event();
+  b->Canvas()->OnChange = changed.Event();
+  b->Canvas()->FillRect(Rect(0, 0, 2, 2));
+  b->Canvas()->SetPixel(3, 3, clRed);
+  EXPECT_EQ(changing.Count, 2);
+  EXPECT_EQ(changed.Count, 2);
+  b->Canvas()->GetPixel(0, 0);  // reading changes nothing
+  EXPECT_EQ(changed.Count, 2);
+}
+
+TEST_F(CanvasTest, ScreenCanvasDrawsOnTheDesktopAndReleasesItsContext) {
+  Owned<TScreenCanvas> s(New<TScreenCanvas>());
+  s->Brush()->SetColor(clRed);
+  s->FillRect(Rect(0, 0, 2, 2));
+  EXPECT_EQ(s->GetPixel(1, 1), clRed);
+  s->FreeHandle();
+  EXPECT_FALSE(s->HandleAllocated());
+}
+
+HWND g_canvasWindow = nullptr;
+int g_dcRequests = 0;
+HDC WindowOfControl(TControl*, HWND& Window) {
+  ++g_dcRequests;
+  Window = g_canvasWindow;
+  return GetDC(g_canvasWindow);
+}
+
+TEST_F(CanvasTest, ControlCanvasGetsItsContextFromTheProviderAndReleasesIt) {
+  WNDCLASSA wc;
+  wc.lpszClassName = "GfxCanvasWindow";
+  ASSERT_NE(RegisterClassA(&wc), 0);
+  g_canvasWindow = CreateWindowExA(0, "GfxCanvasWindow", "", WS_POPUP | WS_VISIBLE, 0, 0, 40, 30, nullptr, nullptr,
+                                   nullptr, nullptr);
+  ASSERT_TRUE(IsWindow(g_canvasWindow));
+  g_dcRequests = 0;
+  SetControlCanvasDCProvider(WindowOfControl);
+  // The control is only an identity the provider maps to a window.
+  alignas(8) static char controlToken[8];
+  auto* control = reinterpret_cast<TControl*>(controlToken);
+  {
+    Owned<TControlCanvas> c(New<TControlCanvas>());
+    EXPECT_THROW(c->FillRect(Rect(0, 0, 1, 1)), EInvalidOperation);  // no control yet
+    c->SetControl(control);
+    EXPECT_EQ(g_dcRequests, 0);  // nothing until it draws
+    c->Brush()->SetColor(clRed);
+    c->FillRect(Rect(0, 0, 10, 10));
+    c->FillRect(Rect(10, 0, 20, 10));
+    EXPECT_EQ(g_dcRequests, 1);
+    EXPECT_EQ(c->GetPixel(5, 5), clRed);
+    c->FreeHandle();
+    EXPECT_FALSE(c->HandleAllocated());
+    EXPECT_EQ(c->GetPixel(15, 5), clRed);  // a new context on demand
+    EXPECT_EQ(g_dcRequests, 2);
+  }  // freeing the canvas releases the context (the fixture counts leaks)
+  SetControlCanvasDCProvider(nullptr);
+  DestroyWindow(g_canvasWindow);
+  g_canvasWindow = nullptr;
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CanvasTest, CopyRectEnlargesByNearestNeighbourFromTheLeftEdge) {
+  // A 24-pixel row whose pixel x has blue value x, copied to 25 pixels: destination d
+  // shows source floor(d * 24 / 25), so only the first source pixel shows twice.
+  auto src = FilledBitmap(24, 1, clWhite);
+  for (Integer x = 0; x < 24; ++x) src->Canvas()->SetPixel(x, 0, TColor(RGB(0, 0, Byte(x))));
+  auto dst = FilledBitmap(25, 1, clWhite);
+  dst->Canvas()->CopyRect(Rect(0, 0, 25, 1), src->Canvas(), Rect(0, 0, 24, 1));
+  for (Integer d = 0; d < 25; ++d) EXPECT_EQ(At(dst.get(), d, 0), TColor(RGB(0, 0, Byte(d * 24 / 25)))) << d;
+}
+
+}  // namespace

@@ -1,0 +1,325 @@
+// Image lists: adding with masks and mask colours, drawing enabled and disabled,
+// replacing and deleting, change notification, and the binary property through the
+// component writer and reader, the description converter, and bad data.
+#include "classlib/core/Filer.h"
+#include "classlib/core/FormText.h"
+#include "classlib/visual/ImgList.h"
+#include "platform/gdi/Codecs.h"
+#include "tests/classlib/visual/GraphicsFixture.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace {
+
+class ImgListTest : public GraphicsFixture {
+ protected:
+  // Two 4 x 4 images side by side on a fuchsia background: a red pixel at (1, 1) of the
+  // first, a black 2 x 2 block at (1, 1) of the second.
+  static Owned<TBitmap> TwoImages() {
+    auto b = FilledBitmap(8, 4, clFuchsia);
+    b->Canvas()->SetPixel(1, 1, clRed);
+    b->Canvas()->Brush()->SetColor(clBlack);
+    b->Canvas()->FillRect(Rect(5, 1, 7, 3));
+    return b;
+  }
+  static Owned<TImageList> List(Integer W = 4, Integer H = 4) {
+    Owned<TImageList> l(New<TImageList>(nullptr));
+    l->SetWidth(W);
+    l->SetHeight(H);
+    return l;
+  }
+  // The pixels of image Index drawn on a background of Back.
+  static std::vector<TColor> Drawn(TCustomImageList* l, Integer Index, TColor Back, bool Enabled = true) {
+    auto b = FilledBitmap(l->GetWidth(), l->GetHeight(), Back);
+    l->Draw(b->Canvas(), 0, 0, Index, Enabled);
+    std::vector<TColor> px;
+    for (Integer y = 0; y < l->GetHeight(); ++y)
+      for (Integer x = 0; x < l->GetWidth(); ++x) px.push_back(At(b.get(), x, y));
+    return px;
+  }
+};
+
+TEST_F(ImgListTest, AddMaskedWithDefaultTakesTheBottomLeftPixelAsTransparent) {
+  auto l = List();
+  auto src = TwoImages();
+  EXPECT_EQ(l->AddMasked(src.get(), clDefault), 0);
+  EXPECT_EQ(l->Count(), 2);
+  auto first = Drawn(l.get(), 0, clBlue);
+  EXPECT_EQ(first[0], clBlue);          // fuchsia was transparent
+  EXPECT_EQ(first[1 * 4 + 1], clRed);
+  auto second = Drawn(l.get(), 1, clWhite);
+  EXPECT_EQ(second[1 * 4 + 1], clBlack);
+  EXPECT_EQ(second[3 * 4 + 3], clWhite);
+
+  // An explicit colour: here red is transparent and fuchsia stays.
+  auto l2 = List();
+  l2->AddMasked(src.get(), clRed);
+  auto px = Drawn(l2.get(), 0, clBlue);
+  EXPECT_EQ(px[0], clFuchsia);
+  EXPECT_EQ(px[1 * 4 + 1], clBlue);
+
+  // Without Masked every pixel is drawn.
+  auto l3 = List();
+  l3->SetMasked(false);
+  l3->AddMasked(src.get(), clDefault);
+  EXPECT_EQ(Drawn(l3.get(), 0, clBlue)[0], clFuchsia);
+
+  auto tooSmall = FilledBitmap(3, 4, clRed);
+  EXPECT_EQ(l->AddMasked(tooSmall.get(), clDefault), -1);
+  EXPECT_EQ(l->Add(nullptr, nullptr), -1);
+  EXPECT_EQ(l->Count(), 2);
+}
+
+TEST_F(ImgListTest, AddWithAMaskBitmapAndOutOfRangeDrawsNothing) {
+  auto l = List();
+  auto src = TwoImages();
+  auto mask = FilledBitmap(8, 4, clBlack);
+  mask->Canvas()->SetPixel(0, 0, clWhite);
+  mask->SetMonochrome(true);
+  EXPECT_EQ(l->Add(src.get(), mask.get()), 0);
+  auto px = Drawn(l.get(), 0, clBlue);
+  EXPECT_EQ(px[0], clBlue);
+  EXPECT_EQ(px[1], clFuchsia);
+  EXPECT_EQ(Drawn(l.get(), 2, clBlue), std::vector<TColor>(16, clBlue));
+
+  // A colour mask: only its white pixels are transparent.
+  auto colourMask = FilledBitmap(8, 4, clSilver);
+  colourMask->Canvas()->SetPixel(2, 0, clWhite);
+  EXPECT_EQ(l->Add(src.get(), colourMask.get()), 2);
+  auto masked = Drawn(l.get(), 2, clBlue);
+  EXPECT_EQ(masked[0], clFuchsia);
+  EXPECT_EQ(masked[2], clBlue);
+  EXPECT_EQ(Drawn(l.get(), -1, clBlue), std::vector<TColor>(16, clBlue));
+}
+
+TEST_F(ImgListTest, DisabledDrawingEmbossesTheShapeInHighlightAndShadow) {
+  auto l = List();
+  auto src = TwoImages();
+  l->AddMasked(src.get(), clDefault);
+  auto px = Drawn(l.get(), 1, clWhite, false);
+  const TColor shadow = TColor(ColorToRGB(clBtnShadow)), light = TColor(ColorToRGB(clBtnHighlight));
+  // The 2 x 2 block at (1, 1): shadow on top, highlight showing one pixel down and right.
+  EXPECT_EQ(px[1 * 4 + 1], shadow);
+  EXPECT_EQ(px[2 * 4 + 2], shadow);
+  EXPECT_EQ(px[3 * 4 + 3], light);
+  EXPECT_EQ(px[3 * 4 + 1], light);
+  EXPECT_EQ(px[0], clWhite);
+  // Enabled, the block is black.
+  EXPECT_EQ(Drawn(l.get(), 1, clWhite, true)[1 * 4 + 1], clBlack);
+}
+
+TEST_F(ImgListTest, DrawingStyleAndImageTypeChooseThePlatformStyle) {
+  auto l = List();
+  auto src = TwoImages();
+  l->AddMasked(src.get(), clDefault);
+  l->SetImageType(TImageType::itMask);
+  auto mask = Drawn(l.get(), 0, clBlue);
+  EXPECT_EQ(mask[0], clWhite);
+  EXPECT_EQ(mask[1 * 4 + 1], clBlack);
+  l->SetImageType(TImageType::itImage);
+  l->SetBlendColor(clWhite);
+  l->SetDrawingStyle(TDrawingStyle::dsSelected);  // half way to the blend colour
+  EXPECT_EQ(Drawn(l.get(), 0, clBlue)[1 * 4 + 1], TColor(RGB(255, 128, 128)));
+  l->SetDrawingStyle(TDrawingStyle::dsNormal);
+  l->SetBkColor(clLime);  // a background colour fills the transparent pixels
+  EXPECT_EQ(Drawn(l.get(), 0, clBlue)[0], clLime);
+}
+
+TEST_F(ImgListTest, ReplaceDeleteClearAndGetBitmap) {
+  auto l = List();
+  auto src = TwoImages();
+  l->AddMasked(src.get(), clDefault);
+  auto green = FilledBitmap(4, 4, clGreen);
+  l->Replace(0, green.get(), nullptr);
+  EXPECT_EQ(Drawn(l.get(), 0, clBlue)[0], clGreen);
+  auto marked = FilledBitmap(4, 4, clYellow);
+  marked->Canvas()->SetPixel(0, 3, clAqua);
+  l->ReplaceMasked(1, marked.get(), clDefault);
+  auto px = Drawn(l.get(), 1, clBlue);
+  EXPECT_EQ(px[3 * 4 + 0], clBlue);
+  EXPECT_EQ(px[0], clYellow);
+  EXPECT_THROW(l->Replace(2, green.get(), nullptr), EInvalidOperation);
+
+  Owned<TBitmap> out(New<TBitmap>());
+  l->GetBitmap(0, out.get());
+  EXPECT_EQ(out->GetWidth(), 4);
+  EXPECT_EQ(out->GetHeight(), 4);
+  EXPECT_EQ(At(out.get(), 2, 2), clGreen);
+  l->GetBitmap(7, out.get());  // a bad index leaves the bitmap alone
+  EXPECT_EQ(At(out.get(), 2, 2), clGreen);
+
+  l->Delete(0);
+  EXPECT_EQ(l->Count(), 1);
+  EXPECT_EQ(Drawn(l.get(), 0, clBlue)[0], clYellow);
+  EXPECT_THROW(l->Delete(1), EInvalidOperation);
+  l->Clear();
+  EXPECT_EQ(l->Count(), 0);
+}
+
+TEST_F(ImgListTest, ChangesReachOnChangeAndLinksOnceUpdatesEnd) {
+  auto l = List();
+  GfxChangeCounter direct, linked;
+  l->OnChange = direct.Event();
+  Owned<TChangeLink> link(New<TChangeLink>());
+  link->OnChange = linked.Event();
+  l->RegisterChanges(link.get());
+  auto src = TwoImages();
+  l->AddMasked(src.get(), clDefault);
+  EXPECT_EQ(direct.Count, 1);
+  EXPECT_EQ(linked.Count, 1);
+  EXPECT_EQ(linked.LastSender, l.get());
+  l->BeginUpdate();
+  l->Delete(0);
+  l->SetBkColor(clRed);
+  EXPECT_EQ(direct.Count, 1);
+  l->EndUpdate();
+  EXPECT_EQ(direct.Count, 2);
+  EXPECT_EQ(linked.Count, 2);
+  // A link freed first unregisters itself; a list freed first lets its links go.
+  link.reset();
+  l->Clear();
+  EXPECT_EQ(direct.Count, 3);
+  Owned<TChangeLink> link2(New<TChangeLink>());
+  l->RegisterChanges(link2.get());
+  l.reset();
+  EXPECT_EQ(link2->GetSender(), nullptr);
+}
+
+TEST_F(ImgListTest, SizeChangesEmptyTheList) {
+  auto l = List();
+  auto src = TwoImages();
+  l->AddMasked(src.get(), clDefault);
+  l->SetWidth(2);
+  EXPECT_EQ(l->Count(), 0);
+  l->AddMasked(src.get(), clDefault);
+  EXPECT_EQ(l->Count(), 4);
+  l->SetWidth(0);  // at least one pixel
+  EXPECT_EQ(l->GetWidth(), 1);
+}
+
+TEST_F(ImgListTest, TheBinaryPropertyRoundTripsThroughTheWriterAndReader) {
+  auto l = List();
+  auto src = TwoImages();
+  l->AddMasked(src.get(), clDefault);
+  auto opaque = FilledBitmap(4, 4, clTeal);
+  l->Add(opaque.get(), nullptr);
+  l->SetBkColor(clBtnFace);
+  Owned<TMemoryStream> s(New<TMemoryStream>());
+  s->WriteComponent(l.get());
+  const String bin(reinterpret_cast<const char*>(s->Memory()), size_t(s->GetSize()));
+  EXPECT_NE(bin.find("TLIL"), String::npos);
+  s->SetPosition(0);
+  Owned<TImageList> copy(New<TImageList>(nullptr));
+  s->ReadComponent(copy.get());
+  EXPECT_EQ(copy->GetWidth(), 4);
+  EXPECT_EQ(copy->GetHeight(), 4);
+  EXPECT_TRUE(copy->GetMasked());
+  EXPECT_EQ(copy->GetBkColor(), clBtnFace);
+  ASSERT_EQ(copy->Count(), 3);
+  copy->SetBkColor(clNone);
+  l->SetBkColor(clNone);
+  for (Integer i = 0; i < 3; ++i) EXPECT_EQ(Drawn(copy.get(), i, clBlue), Drawn(l.get(), i, clBlue)) << i;
+
+  // An unmasked list round-trips its pixels as they are.
+  auto u = List();
+  u->SetMasked(false);
+  u->Add(src.get(), nullptr);
+  Owned<TMemoryStream> us(New<TMemoryStream>());
+  us->WriteComponent(u.get());
+  us->SetPosition(0);
+  Owned<TImageList> ucopy(New<TImageList>(nullptr));
+  us->ReadComponent(ucopy.get());
+  EXPECT_FALSE(ucopy->GetMasked());
+  EXPECT_EQ(Drawn(ucopy.get(), 0, clBlue), Drawn(u.get(), 0, clBlue));
+
+  // Assign goes the same way.
+  Owned<TImageList> assigned(New<TImageList>(nullptr));
+  assigned->Assign(l.get());
+  ASSERT_EQ(assigned->Count(), 3);
+  EXPECT_EQ(Drawn(assigned.get(), 1, clBlue), Drawn(l.get(), 1, clBlue));
+}
+
+TEST_F(ImgListTest, ADescriptionIncludesAPngSheetCutIntoCells) {
+  // Three 2 x 3 images as a 4 x 6 sheet (two cells across, two down; the last cell is
+  // the fourth image), the third with a transparent pixel.
+  DecodedImage img;
+  img.Width = 4;
+  img.Height = 6;
+  img.Pixels.assign(24, 0x00FFFFFF);
+  img.HasAlpha = true;
+  img.Alpha.assign(24, 255);
+  img.Pixels[0] = 0x00FF0000;          // image 0 (0, 0) red
+  img.Pixels[2] = 0x0000FF00;          // image 1 (0, 0) green
+  img.Pixels[3 * 4 + 0] = 0x000000FF;  // image 2 (0, 0) blue
+  img.Alpha[3 * 4 + 1] = 0;            // image 2 (1, 0) transparent
+  EncodeResult png = EncodePng(img);
+  ASSERT_TRUE(png.Ok);
+  const std::string dir = std::filesystem::temp_directory_path() / ("tl_imglist_" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir + "/tiles");
+  std::ofstream(dir + "/tiles/sheet.png", std::ios::binary)
+      .write(reinterpret_cast<const char*>(png.Bytes.data()), std::streamsize(png.Bytes.size()));
+
+  TFormTextOptions opt;
+  opt.IncludeDir = dir;
+  opt.AllowIncludes = true;
+  Owned<TMemoryStream> bin(New<TMemoryStream>());
+  ObjectTextToBinary(
+      "object Sheet: TImageList\n  Height = 3\n  Width = 2\n  Bitmap = {include 'tiles/sheet.png'}\nend\n", *bin,
+      opt);
+  std::filesystem::remove_all(dir);
+  bin->SetPosition(0);
+  Owned<TImageList> l(New<TImageList>(nullptr));
+  bin->ReadComponent(l.get());
+  ASSERT_EQ(l->Count(), 4);
+  EXPECT_EQ(Drawn(l.get(), 0, clBlack)[0], clRed);
+  EXPECT_EQ(Drawn(l.get(), 1, clBlack)[0], clLime);
+  EXPECT_EQ(Drawn(l.get(), 2, clBlack)[0], clBlue);
+  EXPECT_EQ(Drawn(l.get(), 2, clBlack)[1], clBlack);  // transparent
+  EXPECT_EQ(Drawn(l.get(), 3, clBlack)[0], clWhite);
+}
+
+TEST_F(ImgListTest, BadBinaryDataIsRefusedAndTheListKept) {
+  auto l = List();
+  auto src = TwoImages();
+  l->AddMasked(src.get(), clDefault);
+  Owned<TMemoryStream> good(New<TMemoryStream>());
+  l->WriteData(*good);
+  const String data(reinterpret_cast<const char*>(good->Memory()), size_t(good->GetSize()));
+
+  auto withByte = [&](size_t at, char v, size_t at2 = String::npos) {
+    String d = data;
+    d[at] = v;
+    if (at2 != String::npos) d[at2] = v;
+    return d;
+  };
+  DecodedImage tiny;
+  tiny.Width = 3;
+  tiny.Height = 3;
+  tiny.Pixels.assign(9, 0);
+  EncodeResult tinyPng = EncodePng(tiny);
+  const std::vector<String> bad = {
+      "",                                     // nothing at all
+      "junk data",                            // neither form
+      data.substr(0, 10),                     // header cut short
+      withByte(4, 2),                         // unknown version
+      withByte(5, 0x41),                      // unknown flags
+      withByte(6, 0, 7),                      // width 0
+      withByte(10, 9),                        // more images than the picture holds
+      data.substr(0, data.size() - 30),       // PNG cut short
+      String(tinyPng.Bytes.begin(), tinyPng.Bytes.end()),  // a bare PNG smaller than a cell
+  };
+  for (size_t i = 0; i < bad.size(); ++i) {
+    Owned<TStringStream> in(New<TStringStream>(bad[i]));
+    EXPECT_THROW(l->ReadData(*in), EReadError) << "case " << i;
+    EXPECT_EQ(l->Count(), 2) << "case " << i;
+    EXPECT_EQ(l->GetWidth(), 4) << "case " << i;
+  }
+  Owned<TStringStream> ok(New<TStringStream>(data));
+  l->ReadData(*ok);
+  EXPECT_EQ(l->Count(), 2);
+}
+
+}  // namespace

@@ -1,0 +1,228 @@
+#include "tests/classlib/visual/VisualTestClasses.h"
+#include "tests/support/AppTest.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The log without the enter and leave notices.
+std::string Events() {
+  std::string s;
+  for (const auto& e : Log())
+    if (e.rfind("in ", 0) != 0 && e.rfind("out ", 0) != 0) s += (s.empty() ? "" : ",") + e;
+  return s;
+}
+
+class MouseTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    form = TForm::CreateNew(Application);
+    form->SetName("form");
+    form->SetBorderStyle(TFormBorderStyle::bsNone);
+    form->SetBounds(100, 100, 400, 300);
+    p = New<TProbe>(form);
+    p->SetName("P");
+    p->SetBounds(10, 10, 100, 50);
+    p->SetParent(form);
+    g = New<TGraphicProbe>(form);
+    g->SetName("G");
+    g->SetBounds(200, 10, 50, 40);
+    g->SetParent(form);
+    for (TControl* c : std::initializer_list<TControl*>{p, g}) {
+      c->OnMouseDown = TMouseEvent(&sink, &TSink::MouseDown);
+      c->OnMouseMove = TMouseMoveEvent(&sink, &TSink::Moved);
+      c->OnMouseUp = TMouseEvent(&sink, &TSink::Up);
+      c->OnClick = TNotifyEvent(&sink, &TSink::Clicked);
+      c->OnDblClick = TNotifyEvent(&sink, &TSink::Clicked);
+    }
+    form->Show();
+    Pump();
+    Log().clear();
+  }
+  HWND F() { return form->Handle(); }
+  TForm* form = nullptr;
+  TProbe* p = nullptr;
+  TGraphicProbe* g = nullptr;
+  TSink sink;
+};
+
+TEST_F(MouseTest, AButtonDownCapturesTheMouseUntilReleased) {
+  host().MouseDown(p->Handle(), 5, 6);
+  Pump();
+  EXPECT_EQ(GetCaptureControl(), p);
+  EXPECT_TRUE(p->GetMouseCapture());
+  host().MouseMove(F(), 300, 200);  // far outside P: still P's
+  host().MouseUp(F(), 300, 200);
+  Pump();
+  EXPECT_EQ(GetCaptureControl(), nullptr);
+  EXPECT_EQ(Events(), "move P 5,6,down P mbLeft 5,6,move P 290,190,up P 290,190");  // no click outside
+  Log().clear();
+  host().Click(p->Handle(), 1, 1);
+  Pump();
+  EXPECT_EQ(Events(), "move P 1,1,down P mbLeft 1,1,clicked P,up P 1,1");
+}
+
+TEST_F(MouseTest, GraphicControlsGetTheirMouseThroughTheParentWindow) {
+  host().MouseDown(F(), 210, 20);
+  Pump();
+  EXPECT_EQ(GetCaptureControl(), g);
+  EXPECT_EQ(GetCapture(), F());
+  host().MouseMove(F(), 20, 20);  // over P, but G holds the capture
+  host().MouseUp(F(), 20, 20);
+  Pump();
+  EXPECT_EQ(Events(), "move G 10,10,down G mbLeft 10,10,move G -180,10,up G -180,10");
+  Log().clear();
+  host().Click(F(), 249, 49);
+  host().DoubleClick(F(), 205, 15);
+  Pump();
+  EXPECT_EQ(Events(),
+            "move G 49,39,down G mbLeft 49,39,clicked G,up G 49,39,move G 5,5,down G mbLeft 5,5,clicked G,up G 5,5,"
+            "clicked G,down G mbLeft 5,5 double,up G 5,5");
+  // A disabled graphic control lets the parent have the mouse.
+  g->SetEnabled(false);
+  Log().clear();
+  host().Click(F(), 210, 20);
+  Pump();
+  EXPECT_EQ(Joined(), "");
+  EXPECT_EQ(GetCaptureControl(), nullptr);
+}
+
+TEST_F(MouseTest, AControlFreedAfterLosingTheCaptureIsForgotten) {
+  host().MouseDown(F(), 210, 20);
+  Pump();
+  ASSERT_EQ(GetCaptureControl(), g);
+  TForm* other = TForm::CreateNew(Application);
+  other->HandleNeeded();
+  SetCapture(other->Handle());  // taken away without the control knowing
+  g->Free();
+  EXPECT_EQ(GetCaptureControl(), other);
+  ReleaseCapture();
+  host().MouseUp(F(), 210, 20);
+  Pump();
+  EXPECT_EQ(GetCaptureControl(), nullptr);
+}
+
+TEST_F(MouseTest, EnterAndLeaveFollowThePointer) {
+  host().MouseMove(F(), 20, 20);
+  Pump();
+  EXPECT_EQ(Application->MouseControl(), p);
+  host().MouseMove(F(), 210, 20);
+  Pump();
+  host().MouseMove(F(), 380, 250);
+  Pump();
+  EXPECT_EQ(Application->MouseControl(), form);
+  host().MouseMove(nullptr, 900, 900);  // off the form, over no window at all
+  Pump();
+  host().WhenIdle([] {});
+  Application->HandleMessage();  // idle time looks again
+  EXPECT_EQ(Application->MouseControl(), nullptr);
+  EXPECT_EQ(Joined(), "in P,move P 10,10,out P,in G,move G 10,10,out G");
+  // A control freed under the pointer is forgotten.
+  host().MouseMove(F(), 20, 20);
+  Pump();
+  p->Free();
+  EXPECT_EQ(Application->MouseControl(), nullptr);
+}
+
+TEST_F(MouseTest, CursorsComeFromTheControlUnlessTheScreenOverrides) {
+  p->SetCursor(crHandPoint);
+  host().MouseMove(F(), 20, 20);
+  Pump();
+  EXPECT_EQ(host().CurrentCursor(), LoadCursorA(nullptr, IDC_HAND));
+  g->SetCursor(crCross);
+  host().MouseMove(F(), 210, 20);
+  Pump();
+  EXPECT_EQ(host().CurrentCursor(), LoadCursorA(nullptr, IDC_CROSS));
+  Screen->SetCursor(crHourGlass);
+  EXPECT_EQ(host().CurrentCursor(), LoadCursorA(nullptr, IDC_WAIT));
+  host().MouseMove(F(), 20, 20);
+  Pump();
+  EXPECT_EQ(host().CurrentCursor(), LoadCursorA(nullptr, IDC_WAIT));
+  Screen->SetCursor(crDefault);
+  EXPECT_EQ(host().CurrentCursor(), LoadCursorA(nullptr, IDC_HAND));
+  EXPECT_EQ(Screen->Cursors(12345), LoadCursorA(nullptr, IDC_ARROW));
+  EXPECT_THROW(Screen->SetCursors(crDefault, nullptr), EInvalidOperation);
+}
+
+class DragTest : public MouseTest {
+ protected:
+  void SetUp() override {
+    MouseTest::SetUp();
+    target = New<TProbe>(form);
+    target->SetName("T");
+    target->SetBounds(10, 150, 100, 50);
+    target->SetParent(form);
+    target->OnDragOver = TDragOverEvent(&sink, &TSink::DragOverH);
+    target->OnDragDrop = TDragDropEvent(&sink, &TSink::DragDropH);
+    p->SetDragMode(TDragMode::dmAutomatic);
+    p->OnStartDrag = TStartDragEvent(&sink, &TSink::StartDragH);
+    p->OnEndDrag = TEndDragEvent(&sink, &TSink::EndDragH);
+    p->OnMouseMove = nullptr;
+    form->HandleNeeded();
+    Pump();
+    Log().clear();
+  }
+  TProbe* target = nullptr;
+};
+
+TEST_F(DragTest, ADragStartsPastTheThresholdAndDropsOnAnAcceptingTarget) {
+  Mouse->SetDragThreshold(5);
+  host().MouseDown(F(), 20, 20);
+  host().MouseMove(F(), 24, 23);
+  Pump();
+  EXPECT_TRUE(p->Dragging());
+  EXPECT_EQ(Events(), "");  // the threshold is not crossed yet
+  host().MouseMove(F(), 30, 20);
+  host().MouseMove(F(), 25, 165);
+  Pump();
+  EXPECT_EQ(host().CurrentCursor(), Screen->Cursors(crDrag));
+  host().MouseMove(F(), 26, 166);
+  host().MouseUp(F(), 26, 166);
+  Pump();
+  EXPECT_FALSE(p->Dragging());
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(Events(),
+            "start P,over T from P dsDragEnter 15,15,over T from P dsDragMove 16,16,drop T from P 16,16,end P on T");
+}
+
+TEST_F(DragTest, EscapeOrARefusingTargetEndTheDragWithoutADrop) {
+  sink.AcceptDrop = false;
+  host().MouseDown(F(), 20, 20);
+  host().MouseMove(F(), 25, 165);
+  Pump();
+  EXPECT_EQ(host().CurrentCursor(), Screen->Cursors(crNoDrop));
+  host().MouseUp(F(), 25, 165);
+  Pump();
+  EXPECT_EQ(Events(), "start P,over T from P dsDragEnter 15,15,over T from P dsDragLeave 15,15,end P on nothing");
+  sink.AcceptDrop = true;
+  Log().clear();
+  host().MouseDown(F(), 20, 20);
+  host().MouseMove(F(), 25, 165);
+  host().Key(VK_ESCAPE);
+  host().MouseUp(F(), 25, 165);
+  Pump();
+  EXPECT_FALSE(p->Dragging());
+  EXPECT_EQ(Events(), "start P,over T from P dsDragEnter 15,15,over T from P dsDragLeave 15,15,end P on nothing");
+  // Released before the threshold: no drag at all, and the control got no click either.
+  Log().clear();
+  host().Click(F(), 20, 20);
+  Pump();
+  EXPECT_FALSE(p->Dragging());
+  EXPECT_EQ(Events(), "");
+}
+
+TEST_F(DragTest, ManualDragsStartAtOnceAndTheSourceMayDie) {
+  p->SetDragMode(TDragMode::dmManual);
+  host().MouseMove(F(), 20, 20);
+  Pump();
+  p->BeginDrag(true);
+  EXPECT_TRUE(p->Dragging());
+  EXPECT_EQ(Events(), "start P");
+  Log().clear();
+  p->Free();
+  EXPECT_FALSE(DragActive());
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,327 @@
+// The single-line edit control: selection as anchor and caret, keys, the length limit,
+// the clipboard, one-level undo, notifications, mouse selection and painting.
+#include "platform/gdi/Surface.h"
+#include "tests/platform/controls/ControlTestUtil.h"
+
+#include <cstring>
+
+namespace {
+constexpr WORD kEditId = 7;
+}
+
+class EditTest : public ControlTest {
+ protected:
+  HWND Edit(const char* text = "", DWORD style = ES_AUTOHSCROLL, int width = 300) {
+    edit = Child("EDIT", text, style, 10, 10, width, 24, kEditId);
+    notes.clear();
+    return edit;
+  }
+  std::string Text() {
+    char buf[256] = {};
+    GetWindowTextA(edit, buf, sizeof buf);
+    return buf;
+  }
+  std::pair<int, int> Sel() {
+    DWORD a = 0, b = 0;
+    LRESULT packed = SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&a), reinterpret_cast<LPARAM>(&b));
+    EXPECT_EQ(packed, LRESULT(MAKELONG(WORD(a), WORD(b))));
+    return {int(a), int(b)};
+  }
+  void SetSel(int a, int b) { SendMessageA(edit, EM_SETSEL, WPARAM(a), LPARAM(b)); }
+  void Type(const char* s) {
+    for (; *s; ++s) SendMessageA(edit, WM_CHAR, WPARAM(Byte(*s)), 0);
+  }
+  void Press(int vk, bool shift = false, bool ctrl = false) {
+    if (shift) host().KeyDown(VK_SHIFT);
+    if (ctrl) host().KeyDown(VK_CONTROL);
+    host().Key(vk);
+    if (ctrl) host().KeyUp(VK_CONTROL);
+    if (shift) host().KeyUp(VK_SHIFT);
+    host().PumpUntilIdle();
+  }
+  void PutClipboard(const char* s) {
+    ASSERT_TRUE(OpenClipboard(parent));
+    EmptyClipboard();
+    SetClipboardData(CF_TEXT, s, std::strlen(s) + 1);
+    CloseClipboard();
+  }
+  std::string Clipboard() {
+    if (!OpenClipboard(parent)) return "<closed>";
+    auto* p = static_cast<const char*>(GetClipboardData(CF_TEXT));
+    std::string s = p ? p : "<none>";
+    CloseClipboard();
+    return s;
+  }
+  HWND edit = nullptr;
+};
+
+TEST_F(EditTest, SetSelKeepsAnchorAndCaretAndClamps) {
+  Edit("hello world");
+  SetSel(5, 2);   // anchor 5, caret 2: reported in order
+  EXPECT_EQ(Sel(), std::make_pair(2, 5));
+  SetFocus(edit);
+  host().PumpUntilIdle();
+  // Shift+Right moves the caret end, not the right end of the selection.
+  Press(VK_RIGHT, true);
+  EXPECT_EQ(Sel(), std::make_pair(3, 5));
+  Press(VK_LEFT, true);
+  Press(VK_LEFT, true);
+  EXPECT_EQ(Sel(), std::make_pair(1, 5));
+  SetSel(2, 100);
+  EXPECT_EQ(Sel(), std::make_pair(2, 11));
+  SetSel(0, -1);
+  EXPECT_EQ(Sel(), std::make_pair(0, 11));
+  SetSel(3, 3);
+  SetSel(-1, 0);   // deselects, the caret stays
+  EXPECT_EQ(Sel(), std::make_pair(3, 3));
+  // The caret follows the character positions.
+  POINT caret;
+  GetCaretPos(&caret);
+  EXPECT_EQ(caret.X, SHORT(LOWORD(SendMessageA(edit, EM_POSFROMCHAR, 3, 0))));
+  EXPECT_EQ(SendMessageA(edit, EM_POSFROMCHAR, 11, 0), -1);
+}
+
+TEST_F(EditTest, KeysMoveByCharacterWordAndLine) {
+  Edit("one two  three");
+  SetFocus(edit);
+  host().PumpUntilIdle();
+  Press(VK_END);
+  EXPECT_EQ(Sel(), std::make_pair(14, 14));
+  Press(VK_LEFT, false, true);
+  EXPECT_EQ(Sel(), std::make_pair(9, 9));
+  Press(VK_LEFT, false, true);
+  EXPECT_EQ(Sel(), std::make_pair(4, 4));
+  Press(VK_RIGHT, true, true);   // extends to the next word start
+  EXPECT_EQ(Sel(), std::make_pair(4, 9));
+  Press(VK_LEFT);                // collapses to the left end of the selection
+  EXPECT_EQ(Sel(), std::make_pair(4, 4));
+  Press(VK_HOME, true);
+  EXPECT_EQ(Sel(), std::make_pair(0, 4));
+  Press(VK_DELETE);
+  EXPECT_EQ(Text(), "two  three");
+  Press(VK_END);
+  host().Char(8);
+  host().PumpUntilIdle();
+  EXPECT_EQ(Text(), "two  thre");
+  // Ctrl+Backspace deletes nothing; Ctrl+A selects everything.
+  host().KeyDown(VK_CONTROL);
+  host().Char(8);
+  host().Char(1);
+  host().KeyUp(VK_CONTROL);
+  host().PumpUntilIdle();
+  EXPECT_EQ(Text(), "two  thre");
+  EXPECT_EQ(Sel(), std::make_pair(0, 9));
+}
+
+TEST_F(EditTest, LimitCutsTypingAndPastingAndNotifies) {
+  Edit("");
+  EXPECT_EQ(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), 30000);
+  SendMessageA(edit, EM_LIMITTEXT, 5, 0);
+  EXPECT_EQ(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), 5);
+  size_t beeps = UserBeeps().size();
+  Type("abcdefg");
+  EXPECT_EQ(Text(), "abcde");
+  std::vector<WORD> codes = Codes();
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), EN_MAXTEXT), 2);
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), EN_CHANGE), 5);
+  EXPECT_EQ(UserBeeps().size(), beeps + 2);
+  // Pasting inserts what fits and keeps the existing text.
+  SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("abc"));
+  SetSel(3, 3);
+  PutClipboard("defgh");
+  SendMessageA(edit, WM_PASTE, 0, 0);
+  EXPECT_EQ(Text(), "abcde");
+  // A replacement is held to the limit too.
+  SetSel(0, 1);
+  SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("XYZ"));
+  EXPECT_EQ(Text(), "Xbcde");
+  // 0 lifts the limit to the largest one.
+  SendMessageA(edit, EM_LIMITTEXT, 0, 0);
+  EXPECT_EQ(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE);
+}
+
+TEST_F(EditTest, ClipboardMessagesRespectPasswordAndReadOnly) {
+  Edit("secret");
+  SetSel(1, 4);
+  SendMessageA(edit, WM_COPY, 0, 0);
+  EXPECT_EQ(Clipboard(), "ecr");
+  SendMessageA(edit, WM_CUT, 0, 0);
+  EXPECT_EQ(Text(), "set");
+  EXPECT_EQ(Sel(), std::make_pair(1, 1));
+  // Paste stops at the first line break.
+  PutClipboard("ab\r\ncd");
+  SendMessageA(edit, WM_PASTE, 0, 0);
+  EXPECT_EQ(Text(), "sabet");
+  SetSel(0, 2);
+  SendMessageA(edit, WM_CLEAR, 0, 0);
+  EXPECT_EQ(Text(), "bet");
+
+  // A password field never gives its text away.
+  SendMessageA(edit, EM_SETPASSWORDCHAR, '#', 0);
+  EXPECT_EQ(SendMessageA(edit, EM_GETPASSWORDCHAR, 0, 0), '#');
+  PutClipboard("keep");
+  SetSel(0, -1);
+  SendMessageA(edit, WM_COPY, 0, 0);
+  SendMessageA(edit, WM_CUT, 0, 0);
+  EXPECT_EQ(Clipboard(), "keep");
+  EXPECT_EQ(Text(), "bet");
+  SendMessageA(edit, EM_SETPASSWORDCHAR, 0, 0);
+
+  // Read-only: copying works, changing does not.
+  notes.clear();
+  SendMessageA(edit, EM_SETREADONLY, TRUE, 0);
+  EXPECT_TRUE(GetWindowLongA(edit, GWL_STYLE) & ES_READONLY);
+  SendMessageA(edit, WM_COPY, 0, 0);
+  EXPECT_EQ(Clipboard(), "bet");
+  SendMessageA(edit, WM_CUT, 0, 0);
+  SendMessageA(edit, WM_PASTE, 0, 0);
+  SendMessageA(edit, WM_CLEAR, 0, 0);
+  Type("x");
+  EXPECT_EQ(Text(), "bet");
+  EXPECT_TRUE(Codes().empty());
+}
+
+TEST_F(EditTest, UndoIsOneLevelAndUndoesItself) {
+  Edit("start");
+  EXPECT_FALSE(SendMessageA(edit, EM_CANUNDO, 0, 0));
+  SetSel(5, 5);
+  Type(" ab");   // one typing run, one record
+  EXPECT_TRUE(SendMessageA(edit, EM_CANUNDO, 0, 0));
+  EXPECT_TRUE(SendMessageA(edit, EM_GETMODIFY, 0, 0));
+  SendMessageA(edit, WM_UNDO, 0, 0);
+  EXPECT_EQ(Text(), "start");
+  SendMessageA(edit, EM_UNDO, 0, 0);   // undoing the undo brings the text back, selected
+  EXPECT_EQ(Text(), "start ab");
+  EXPECT_EQ(Sel(), std::make_pair(5, 8));
+  // A move ends the typing run: the next characters make a new record.
+  SetSel(0, 0);
+  Type("X");
+  SendMessageA(edit, EM_UNDO, 0, 0);
+  EXPECT_EQ(Text(), "start ab");
+  // Ctrl+Z arrives as character 26.
+  SetSel(0, 5);
+  SendMessageA(edit, WM_CLEAR, 0, 0);
+  EXPECT_EQ(Text(), " ab");
+  SendMessageA(edit, WM_CHAR, 26, 0);
+  EXPECT_EQ(Text(), "start ab");
+  // WM_SETTEXT forgets the record and the modified flag; a non-undoable replacement keeps
+  // nothing to undo.
+  SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("new"));
+  EXPECT_FALSE(SendMessageA(edit, EM_CANUNDO, 0, 0));
+  EXPECT_FALSE(SendMessageA(edit, EM_GETMODIFY, 0, 0));
+  SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("x"));
+  EXPECT_FALSE(SendMessageA(edit, EM_CANUNDO, 0, 0));
+  EXPECT_FALSE(SendMessageA(edit, EM_UNDO, 0, 0));
+  Type("y");
+  SendMessageA(edit, EM_EMPTYUNDOBUFFER, 0, 0);
+  EXPECT_FALSE(SendMessageA(edit, EM_CANUNDO, 0, 0));
+}
+
+TEST_F(EditTest, NotificationsAndTextMessages) {
+  Edit("");
+  SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("abc"));
+  EXPECT_EQ(Codes(), (std::vector<WORD>{EN_UPDATE, EN_CHANGE}));
+  SetFocus(edit);
+  EXPECT_EQ(Codes(), (std::vector<WORD>{EN_SETFOCUS}));
+  SetFocus(parent);
+  EXPECT_EQ(Codes(), (std::vector<WORD>{EN_KILLFOCUS}));
+  char buf[8];
+  EXPECT_EQ(SendMessageA(edit, WM_GETTEXT, 0, reinterpret_cast<LPARAM>(buf)), 0);
+  EXPECT_EQ(SendMessageA(edit, WM_GETTEXT, 3, reinterpret_cast<LPARAM>(buf)), 2);
+  EXPECT_STREQ(buf, "ab");
+  EXPECT_EQ(SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0), 3);
+  EXPECT_EQ(SendMessageA(edit, WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(font));
+  EXPECT_EQ(SendMessageA(edit, WM_GETDLGCODE, 0, 0), DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS);
+}
+
+TEST_F(EditTest, CaseNumberAndPasswordStyles) {
+  Edit("", ES_AUTOHSCROLL | ES_UPPERCASE);
+  Type("ab\xE9\xDF");   // é → É, ß has no capital
+  EXPECT_EQ(Text(), "AB\xC9\xDF");
+  DestroyWindow(edit);
+  Edit("", ES_AUTOHSCROLL | ES_NUMBER);
+  size_t beeps = UserBeeps().size();
+  Type("1a2");
+  EXPECT_EQ(Text(), "12");
+  EXPECT_EQ(UserBeeps().size(), beeps + 1);
+  DestroyWindow(edit);
+  Edit("", ES_AUTOHSCROLL | ES_PASSWORD);
+  EXPECT_EQ(SendMessageA(edit, EM_GETPASSWORDCHAR, 0, 0), '*');
+  // Enter, Escape and Tab insert nothing.
+  Type("\r\x1B\t");
+  EXPECT_EQ(Text(), "");
+}
+
+TEST_F(EditTest, WithoutAutoScrollTextStopsAtTheWidth) {
+  int cw = CharWidth();
+  Edit("", 0, cw * 4 + cw / 2);
+  Type("abcdef");
+  EXPECT_EQ(Text(), "abcd");
+  std::vector<WORD> codes = Codes();
+  EXPECT_NE(std::find(codes.begin(), codes.end(), EN_MAXTEXT), codes.end());
+}
+
+TEST_F(EditTest, AutoScrollKeepsTheCaretVisible) {
+  int cw = CharWidth();
+  Edit("", ES_AUTOHSCROLL, cw * 5);
+  SetFocus(edit);
+  Type("abcdefghijklmnop");
+  POINT caret;
+  GetCaretPos(&caret);
+  RECT rc;
+  GetClientRect(edit, &rc);
+  EXPECT_GE(caret.X, 0);
+  EXPECT_LE(caret.X, rc.Right);
+  // Home scrolls back: the first character is at the left edge again.
+  Press(VK_HOME);
+  EXPECT_EQ(SHORT(LOWORD(SendMessageA(edit, EM_POSFROMCHAR, 0, 0))), 0);
+  EXPECT_EQ(SendMessageA(edit, EM_CHARFROMPOS, 0, MAKELPARAM(cw * 2 + 1, 2)) & 0xFFFF, 2);
+}
+
+TEST_F(EditTest, MouseSelectsWithCaptureAndDoubleClickSelectsAWord) {
+  int cw = CharWidth();
+  Edit("alpha beta");
+  host().PumpUntilIdle();
+  host().MouseDown(edit, cw * 1 + 1, 5);
+  host().PumpUntilIdle();
+  EXPECT_EQ(GetFocus(), edit);
+  EXPECT_EQ(GetCapture(), edit);
+  host().MouseMove(edit, cw * 4 + 1, 5);
+  host().MouseUp(edit, cw * 4 + 1, 5);
+  host().PumpUntilIdle();
+  EXPECT_EQ(Sel(), std::make_pair(1, 4));
+  EXPECT_EQ(GetCapture(), nullptr);
+  host().Advance(1000);
+  host().DoubleClick(edit, cw * 7 + 1, 5);
+  host().PumpUntilIdle();
+  EXPECT_EQ(Sel(), std::make_pair(6, 10));
+}
+
+TEST_F(EditTest, SelectionIsHighlightedOnlyWhileFocused) {
+  int cw = CharWidth();
+  Edit("abcdef");
+  SendMessageA(edit, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(3, 3));
+  EXPECT_EQ(SendMessageA(edit, EM_GETMARGINS, 0, 0), LRESULT(MAKELONG(3, 3)));
+  SetSel(1, 3);
+  host().PumpUntilIdle();
+  Pixel highlight = PixelFromColor(GetSysColor(COLOR_HIGHLIGHT));
+  // Character 2 starts at the margin plus two advances; probe the top row of its cell.
+  int x = 3 + cw * 2 + 1;
+  EXPECT_NE(host().PixelAt(edit, x, 0), highlight);
+  SetFocus(edit);
+  host().PumpUntilIdle();
+  EXPECT_EQ(host().PixelAt(edit, x, 0), highlight);
+  EXPECT_NE(host().PixelAt(edit, 3 + cw * 4 + 1, 0), highlight);
+  // The parent's colour answer paints the background.
+  HBRUSH green = CreateSolidBrush(RGB(0, 200, 0));
+  onMessage = [&](UINT m, WPARAM, LPARAM, LRESULT& r) {
+    if (m != WM_CTLCOLOREDIT) return false;
+    r = reinterpret_cast<LRESULT>(green);
+    return true;
+  };
+  InvalidateRect(edit, nullptr, TRUE);
+  host().PumpUntilIdle();
+  EXPECT_EQ(host().PixelAt(edit, 250, 20), PixelFromColor(RGB(0, 200, 0)));
+  onMessage = nullptr;
+  DeleteObject(green);
+}

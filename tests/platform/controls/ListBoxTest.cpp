@@ -1,0 +1,229 @@
+// The list box: strings and sorting, selection and notifications, owner-drawn fixed and
+// variable items, scrolling through its own bar, keyboard and mouse.
+#include "platform/gdi/Surface.h"
+#include "tests/platform/controls/ControlTestUtil.h"
+
+#include <map>
+
+class ListBoxTest : public ControlTest {
+ protected:
+  HWND List(DWORD style, int height = 100) {
+    list = Child("LISTBOX", "", style | WS_VSCROLL, 10, 10, 150, height, 9);
+    notes.clear();
+    return list;
+  }
+  LRESULT Add(const char* s) { return SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s)); }
+  std::string Item(int i) {
+    char buf[64] = {};
+    LRESULT n = SendMessageA(list, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(buf));
+    EXPECT_EQ(n, SendMessageA(list, LB_GETTEXTLEN, WPARAM(i), 0));
+    return buf;
+  }
+  int ItemHeight() { return int(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0)); }
+  HWND list = nullptr;
+};
+
+TEST_F(ListBoxTest, StringsSortFindAndDelete) {
+  List(LBS_SORT | LBS_HASSTRINGS);
+  Add("pear");
+  Add("Apple");
+  Add("banana");
+  EXPECT_EQ(Add("cherry"), 2);
+  EXPECT_EQ(Item(0), "Apple");
+  EXPECT_EQ(Item(1), "banana");
+  EXPECT_EQ(Item(3), "pear");
+  EXPECT_EQ(Item(2), "cherry");
+  EXPECT_EQ(SendMessageA(list, LB_INSERTSTRING, 1, reinterpret_cast<LPARAM>("zz")), 1);   // no sorting
+  EXPECT_EQ(Item(1), "zz");
+  EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 5);
+  EXPECT_EQ(SendMessageA(list, LB_FINDSTRING, WPARAM(-1), reinterpret_cast<LPARAM>("BAN")), 2);
+  EXPECT_EQ(SendMessageA(list, LB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>("ban")), LB_ERR);
+  EXPECT_EQ(SendMessageA(list, LB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>("PEAR")), 4);
+  // The search starts after the given index and wraps.
+  EXPECT_EQ(SendMessageA(list, LB_FINDSTRING, 4, reinterpret_cast<LPARAM>("a")), 0);
+  EXPECT_EQ(SendMessageA(list, LB_SELECTSTRING, WPARAM(-1), reinterpret_cast<LPARAM>("ch")), 3);
+  EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 3);
+  // Deleting before the selection keeps the same item selected.
+  EXPECT_EQ(SendMessageA(list, LB_DELETESTRING, 0, 0), 4);
+  EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 2);
+  EXPECT_EQ(SendMessageA(list, LB_DELETESTRING, 9, 0), LB_ERR);
+  EXPECT_EQ(SendMessageA(list, LB_SETITEMDATA, 1, 1234), TRUE);
+  EXPECT_EQ(SendMessageA(list, LB_GETITEMDATA, 1, 0), 1234);
+  EXPECT_EQ(SendMessageA(list, LB_GETITEMDATA, 7, 0), LB_ERR);
+  EXPECT_EQ(SendMessageA(list, LB_GETTEXTLEN, 7, 0), LB_ERR);
+  EXPECT_EQ(SendMessageA(list, LB_SETCURSEL, 7, 0), LB_ERR);
+  EXPECT_EQ(SendMessageA(list, LB_SETCOUNT, 3, 0), LB_ERR);   // only for lists without data
+  SendMessageA(list, LB_RESETCONTENT, 0, 0);
+  EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 0);
+  EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), LB_ERR);
+}
+
+TEST_F(ListBoxTest, OwnerDrawFixedMeasuresOnceAndDrawsEachVisibleItem) {
+  std::vector<UINT> measured;
+  std::map<UINT, UINT> drawnState;
+  onMessage = [&](UINT m, WPARAM, LPARAM l, LRESULT& r) {
+    if (m == WM_MEASUREITEM) {
+      auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(l);
+      EXPECT_EQ(mi->CtlType, ODT_LISTBOX);
+      measured.push_back(mi->itemID);
+      mi->itemHeight = 20;
+      r = TRUE;
+      return true;
+    }
+    if (m == WM_DRAWITEM) {
+      auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(l);
+      EXPECT_EQ(di->CtlType, ODT_LISTBOX);
+      EXPECT_EQ(di->hwndItem, list);
+      EXPECT_EQ(di->rcItem.Height(), 20);
+      EXPECT_EQ(di->rcItem.Top, (int(di->itemID) - int(SendMessageA(list, LB_GETTOPINDEX, 0, 0))) * 20);
+      EXPECT_EQ(di->itemData, ULONG_PTR(100 + di->itemID));
+      drawnState[di->itemID] = di->itemState;
+      HBRUSH b = CreateSolidBrush((di->itemState & ODS_SELECTED) ? RGB(255, 0, 0) : RGB(0, 0, 255));
+      FillRect(di->hDC, &di->rcItem, b);
+      DeleteObject(b);
+      r = TRUE;
+      return true;
+    }
+    return false;
+  };
+  List(LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT, 100);
+  EXPECT_EQ(measured, std::vector<UINT>{0});
+  EXPECT_EQ(ItemHeight(), 20);
+  for (int i = 0; i < 8; ++i) SendMessageA(list, LB_ADDSTRING, 0, 100 + i);   // item data, no strings
+  EXPECT_EQ(SendMessageA(list, LB_GETITEMDATA, 3, 0), 103);
+  SendMessageA(list, LB_SETCURSEL, 1, 0);
+  host().PumpUntilIdle();
+  // Five rows fit in 100 pixels: items 0..4 are drawn, item 1 selected.
+  EXPECT_EQ(drawnState.size(), 5u);
+  EXPECT_EQ(drawnState[1] & ODS_SELECTED, ODS_SELECTED);
+  EXPECT_EQ(drawnState[0] & ODS_SELECTED, 0u);
+  EXPECT_EQ(host().PixelAt(list, 5, 25), PixelFromColor(RGB(255, 0, 0)));
+  EXPECT_EQ(host().PixelAt(list, 5, 45), PixelFromColor(RGB(0, 0, 255)));
+  // Scrolling to the end draws the last items at the top.
+  drawnState.clear();
+  SendMessageA(list, WM_VSCROLL, SB_BOTTOM, 0);
+  host().PumpUntilIdle();
+  EXPECT_EQ(SendMessageA(list, LB_GETTOPINDEX, 0, 0), 3);
+  EXPECT_EQ(drawnState.count(7), 1u);
+  EXPECT_EQ(drawnState.count(2), 0u);
+  SCROLLINFO si;
+  si.fMask = SIF_ALL;
+  GetScrollInfo(list, SB_VERT, &si);
+  EXPECT_EQ(si.nMax, 7);
+  EXPECT_EQ(si.nPage, 5u);
+  EXPECT_EQ(si.nPos, 3);
+  onMessage = nullptr;
+}
+
+TEST_F(ListBoxTest, OwnerDrawVariableHeightsPlaceItemsAndHitTests) {
+  onMessage = [&](UINT m, WPARAM, LPARAM l, LRESULT& r) {
+    if (m != WM_MEASUREITEM) return false;
+    auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(l);
+    mi->itemHeight = 10 + 5 * mi->itemID;   // 10, 15, 20, 25 ...
+    r = TRUE;
+    return true;
+  };
+  List(LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT, 60);
+  for (const char* s : {"a", "b", "c", "d", "e"}) Add(s);
+  EXPECT_EQ(Item(2), "c");   // LBS_HASSTRINGS keeps the strings
+  EXPECT_EQ(SendMessageA(list, LB_GETITEMHEIGHT, 2, 0), 20);
+  RECT r;
+  SendMessageA(list, LB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&r));
+  EXPECT_EQ(r.Top, 25);
+  EXPECT_EQ(r.Bottom, 45);
+  EXPECT_EQ(SendMessageA(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(5, 30)), LRESULT(MAKELONG(2, 0)));
+  EXPECT_EQ(SendMessageA(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(5, 59)), LRESULT(MAKELONG(3, 0)));   // partly shown
+  EXPECT_EQ(HIWORD(SendMessageA(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(500, 30))), 1);
+  SendMessageA(list, LB_SETTOPINDEX, 2, 0);
+  SendMessageA(list, LB_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&r));
+  EXPECT_EQ(r.Top, 20);
+  SendMessageA(list, LB_SETITEMHEIGHT, 3, MAKELPARAM(40, 0));
+  EXPECT_EQ(SendMessageA(list, LB_GETITEMHEIGHT, 3, 0), 40);
+  EXPECT_EQ(SendMessageA(list, LB_SETITEMHEIGHT, 3, MAKELPARAM(0, 0)), LB_ERR);
+  onMessage = nullptr;
+}
+
+TEST_F(ListBoxTest, IntegralHeightTrimsPartialRows) {
+  List(LBS_HASSTRINGS, 10 * 1000);
+  int h = ItemHeight();
+  ASSERT_GT(h, 0);
+  SetWindowPos(list, nullptr, 0, 0, 150, h * 3 + h / 2, SWP_NOMOVE | SWP_NOZORDER);
+  RECT rc;
+  GetClientRect(list, &rc);
+  EXPECT_EQ(rc.Bottom % h, 0);
+  EXPECT_EQ(rc.Bottom, h * 3);
+}
+
+TEST_F(ListBoxTest, KeyboardAndMouseSelectAndNotify) {
+  List(LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT, 0);
+  int h = ItemHeight();
+  SetWindowPos(list, nullptr, 0, 0, 150, h * 4, SWP_NOMOVE | SWP_NOZORDER);
+  for (const char* s : {"alpha", "beta", "gamma", "delta", "epsilon", "zeta", "eta", "theta"}) Add(s);
+  SetFocus(list);
+  host().PumpUntilIdle();
+  notes.clear();
+  host().Key(VK_DOWN);
+  host().PumpUntilIdle();
+  EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 0);
+  EXPECT_EQ(Codes(9), std::vector<WORD>{LBN_SELCHANGE});
+  host().Key(VK_END);
+  host().PumpUntilIdle();
+  EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 7);
+  EXPECT_EQ(SendMessageA(list, LB_GETTOPINDEX, 0, 0), 4);   // scrolled so the last item shows
+  host().Key(VK_PRIOR);
+  host().PumpUntilIdle();
+  EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 4);
+  host().Char('g');   // the next item starting with the letter
+  host().PumpUntilIdle();
+  EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 2);
+  notes.clear();
+  // Programmatic selection sends nothing.
+  SendMessageA(list, LB_SETCURSEL, 3, 0);
+  EXPECT_TRUE(Codes(9).empty());
+  // A click selects the item under it; a double click notifies.
+  host().Click(list, 5, 2 * h + 1);
+  host().PumpUntilIdle();
+  EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), SendMessageA(list, LB_GETTOPINDEX, 0, 0) + 2);
+  EXPECT_EQ(Codes(9), std::vector<WORD>{LBN_SELCHANGE});
+  host().Advance(1000);
+  host().DoubleClick(list, 5, 2 * h + 1);
+  host().PumpUntilIdle();
+  std::vector<WORD> codes = Codes(9);
+  EXPECT_EQ(codes.back(), LBN_DBLCLK);
+  // The wheel scrolls three rows a notch.
+  SendMessageA(list, LB_SETTOPINDEX, 0, 0);
+  host().Wheel(list, 5, 5, -120);
+  host().PumpUntilIdle();
+  EXPECT_EQ(SendMessageA(list, LB_GETTOPINDEX, 0, 0), 3);
+}
+
+TEST_F(ListBoxTest, ExtendedSelectionWithShiftAndControl) {
+  List(LBS_EXTENDEDSEL | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT, 200);
+  int h = ItemHeight();
+  for (const char* s : {"a", "b", "c", "d", "e"}) Add(s);
+  host().Click(list, 5, h * 1 + 1);
+  host().KeyDown(VK_SHIFT);
+  host().Click(list, 5, h * 3 + 1);
+  host().KeyUp(VK_SHIFT);
+  host().PumpUntilIdle();
+  EXPECT_EQ(SendMessageA(list, LB_GETSELCOUNT, 0, 0), 3);
+  host().KeyDown(VK_CONTROL);
+  host().Click(list, 5, h * 2 + 1);
+  host().KeyUp(VK_CONTROL);
+  host().PumpUntilIdle();
+  EXPECT_EQ(SendMessageA(list, LB_GETSELCOUNT, 0, 0), 2);
+  EXPECT_FALSE(SendMessageA(list, LB_GETSEL, 2, 0));
+  EXPECT_TRUE(SendMessageA(list, LB_GETSEL, 3, 0));
+  EXPECT_EQ(SendMessageA(list, LB_SETCURSEL, 0, 0), LB_ERR);   // not for multiple selection
+}
+
+TEST_F(ListBoxTest, PlainItemsPaintSelectionInHighlight) {
+  List(LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT, 100);
+  Add("one");
+  Add("two");
+  SendMessageA(list, LB_SETCURSEL, 1, 0);
+  host().PumpUntilIdle();
+  int h = ItemHeight();
+  EXPECT_EQ(host().PixelAt(list, 140, h + 1), PixelFromColor(GetSysColor(COLOR_HIGHLIGHT)));
+  EXPECT_EQ(host().PixelAt(list, 140, 1), PixelFromColor(GetSysColor(COLOR_WINDOW)));
+}

@@ -1,0 +1,425 @@
+// The parse tree of the mask language and the automaton built from it: linking items into
+// states, final marking, state sets, stepping with history, and auto-completion.
+#include "classlib/core/SysUtils.h"
+#include "widgets/editcore/cxRegExpr.h"
+
+#include <algorithm>
+#include <atomic>
+
+TL_DEFINE_CLASS(TcxRegExprState)
+TL_DEFINE_CLASS(TcxRegExprSimpleState)
+TL_DEFINE_CLASS(TcxRegExprBlockState)
+TL_DEFINE_CLASS(TcxRegExprParserItem)
+TL_DEFINE_CLASS(TcxRegExprParserSimpleItem)
+TL_DEFINE_CLASS(TcxRegExprParserAlt)
+TL_DEFINE_CLASS(TcxRegExprParserAlts)
+TL_DEFINE_CLASS(TcxRegExprParserBlockItem)
+TL_DEFINE_CLASS(TcxRegExprAutomat)
+
+// ---- Forming sets ----
+
+// One depth-first walk through empty steps to consuming states. Every state is entered at
+// most once per walk, so a set never repeats a state and cycles of group entry and exit
+// states (an empty-capable group under a star) end.
+class TcxRegExprStateWalk {
+ public:
+  TcxRegExprStateWalk() : FMark(LastMark.fetch_add(1, std::memory_order_relaxed) + 1) {}
+
+  // Appends the consuming states AState stands for that this walk has not reached yet,
+  // in the order a recursive walk would first reach them.
+  void Collect(TcxRegExprState* AState, TcxRegExprStates& AResult) {
+    std::vector<TcxRegExprState*>& stack = Stack;   // walks never nest: one scratch stack
+    stack.push_back(AState);
+    while (!stack.empty()) {
+      TcxRegExprState* s = stack.back();
+      stack.pop_back();
+      if (s->FMark == FMark) continue;
+      s->FMark = FMark;
+      if (s->IsConsuming()) {
+        AResult.Add(s);
+      } else {
+        for (auto it = s->FNext.rbegin(); it != s->FNext.rend(); ++it)
+          if ((*it)->FMark != FMark) stack.push_back(*it);
+      }
+    }
+  }
+
+  void CollectNext(TcxRegExprState* AState, TcxRegExprStates& AResult) {
+    for (TcxRegExprState* s : AState->FNext) Collect(s, AResult);
+  }
+
+ private:
+  // One sequence for all threads: an automaton may move between threads (one at a time)
+  // without meeting a mark it left itself.
+  static inline std::atomic<uint64_t> LastMark{0};
+  static inline thread_local std::vector<TcxRegExprState*> Stack;
+  uint64_t FMark;
+};
+
+namespace {
+
+// The character a state forces, when its class is a single character.
+bool ForcedChar(const TcxRegExprState* AState, Char& Ch) {
+  if (!AState->IsConsuming()) return false;
+  const TcxRegExprItem* item = static_cast<const TcxRegExprSimpleState*>(AState)->Item();
+  if (auto* sym = dynamic_cast<const TcxRegExprSymbol*>(item)) {
+    Ch = sym->Symbol();
+    return true;
+  }
+  if (dynamic_cast<const TcxRegExprTimeSeparator*>(item)) {
+    Ch = FormatSettings.TimeSeparator;
+    return true;
+  }
+  if (dynamic_cast<const TcxRegExprDateSeparator*>(item)) {
+    Ch = FormatSettings.DateSeparator;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void TcxRegExprStates::AddStates(TcxRegExprStates&& AStates) {
+  FItems.insert(FItems.end(), AStates.FItems.begin(), AStates.FItems.end());
+  AStates.Clear();
+}
+
+TcxRegExprStates TcxRegExprStates::GetNextStates() const {
+  TcxRegExprStates result;
+  TcxRegExprStateWalk walk;
+  for (TcxRegExprState* s : FItems) walk.CollectNext(s, result);
+  return result;
+}
+
+// Keeps the members that accept Ch. Each is tested with the character as typed, so a
+// case-insensitive symbol match cannot change what the states after it see.
+void TcxRegExprStates::KeepAccepting(Char& Ch, bool CaseInsensitive) {
+  bool keepTyped = false, rewritten = false;
+  Char rewrite = Ch;
+  size_t kept = 0;
+  for (TcxRegExprState* state : FItems) {
+    auto* s = static_cast<TcxRegExprSimpleState*>(state);
+    Char c = Ch;
+    if (!s->Item() || !s->Item()->Check(c, CaseInsensitive)) continue;
+    FItems[kept++] = s;
+    if (c == Ch) {
+      keepTyped = true;
+    } else if (!rewritten) {
+      rewritten = true;
+      rewrite = c;
+    }
+  }
+  FItems.resize(kept);
+  if (!keepTyped && rewritten) Ch = rewrite;
+}
+
+TcxRegExprStates TcxRegExprStates::Check(Char& Ch, bool CaseInsensitive) const {
+  TcxRegExprStates result = GetNextStates();
+  result.KeepAccepting(Ch, CaseInsensitive);
+  return result;
+}
+
+bool TcxRegExprStates::IsFinal() const {
+  for (TcxRegExprState* s : FItems)
+    if (s->IsConsuming() && static_cast<TcxRegExprSimpleState*>(s)->Final()) return true;
+  return false;
+}
+
+bool TcxRegExprStates::GetSingleSymbol(Char& Ch) const {
+  if (FItems.empty()) return false;
+  Char first = 0;
+  for (size_t i = 0; i < FItems.size(); ++i) {
+    Char c;
+    if (!ForcedChar(FItems[i], c)) return false;
+    if (i == 0)
+      first = c;
+    else if (c != first)
+      return false;
+  }
+  Ch = first;
+  return true;
+}
+
+// ---- States ----
+
+TcxRegExprStates TcxRegExprState::GetSimpleStates() {
+  TcxRegExprStates result;
+  TcxRegExprStateWalk().Collect(this, result);
+  return result;
+}
+
+TcxRegExprStates TcxRegExprState::Check(Char& Ch, bool CaseInsensitive) {
+  TcxRegExprStates result = GetSimpleStates();
+  result.KeepAccepting(Ch, CaseInsensitive);
+  return result;
+}
+
+void TcxRegExprState::AddNextStates(TcxRegExprStates&& AStates) {
+  for (Integer i = 0; i < AStates.Count(); ++i) AddNext(AStates.Items(i));
+  AStates.Clear();
+}
+
+TcxRegExprStates TcxRegExprState::GetNextStates() {
+  TcxRegExprStates result;
+  TcxRegExprStateWalk().CollectNext(this, result);
+  return result;
+}
+
+TcxRegExprState* TcxRegExprSimpleState::Clone() const {
+  return New<TcxRegExprSimpleState>(FItem ? FItem->Clone() : nullptr);
+}
+
+// ---- Parse tree ----
+
+bool TcxRegExprParserItem::HasSimpleQuantifier() const {
+  return dynamic_cast<const TcxRegExprSimpleQuantifier*>(FQuantifier.get()) != nullptr;
+}
+
+void TcxRegExprParserItem::SetQuantifier(TcxRegExprQuantifier* AQuantifier) {
+  if (AQuantifier) FQuantifier.reset(AQuantifier);
+}
+
+TcxRegExprParserItem* TcxRegExprParserSimpleItem::Clone() const {
+  Owned<TcxRegExprParserSimpleItem> copy(New<TcxRegExprParserSimpleItem>(FState->Item()->Clone()));
+  copy->SetQuantifier(FQuantifier->Clone());
+  return copy.release();
+}
+
+String TcxRegExprParserSimpleItem::GetText() const { return "item --> " + FQuantifier->GetText() + "\r\n"; }
+
+TcxRegExprParserItem* TcxRegExprParserAlt::ReplaceLast(TcxRegExprParserItem* AItem) {
+  TcxRegExprParserItem* old = FItems.back().release();
+  FItems.back().reset(AItem);
+  return old;
+}
+
+TcxRegExprParserAlt* TcxRegExprParserAlt::Clone() const {
+  Owned<TcxRegExprParserAlt> copy(New<TcxRegExprParserAlt>());
+  for (const auto& item : FItems) copy->Add(item->Clone());
+  return copy.release();
+}
+
+String TcxRegExprParserAlt::GetText() const {
+  String s = "<Start_Alt>\r\n";
+  for (const auto& item : FItems) s += item->GetText();
+  return s + "<Finish_Alt>\r\n";
+}
+
+TcxRegExprParserAlt* TcxRegExprParserAlts::Add() {
+  FItems.emplace_back(New<TcxRegExprParserAlt>());
+  return FItems.back().get();
+}
+
+TcxRegExprParserAlts* TcxRegExprParserAlts::Clone() const {
+  Owned<TcxRegExprParserAlts> copy(New<TcxRegExprParserAlts>());
+  for (const auto& alt : FItems) copy->FItems.emplace_back(alt->Clone());
+  return copy.release();
+}
+
+String TcxRegExprParserAlts::GetText() const {
+  String s;
+  for (const auto& alt : FItems) s += alt->GetText();
+  return s;
+}
+
+bool TcxRegExprParserAlts::CanBeSkipped() const {
+  for (const auto& alt : FItems) {
+    bool all = true;
+    for (Integer i = 0; i < alt->Count() && all; ++i) all = alt->Items(i)->QuantifierCanBeEmpty();
+    if (all) return true;
+  }
+  return false;
+}
+
+bool TcxRegExprParserAlts::CanBeEmpty() const {
+  for (const auto& alt : FItems) {
+    bool all = true;
+    for (Integer i = 0; i < alt->Count() && all; ++i) all = alt->Items(i)->CanBeEmpty();
+    if (all) return true;
+  }
+  return false;
+}
+
+TcxRegExprParserBlockItem::TcxRegExprParserBlockItem()
+    : FAlts(New<TcxRegExprParserAlts>()),
+      FExitState(New<TcxRegExprBlockState>()),
+      FEntryState(New<TcxRegExprBlockState>()) {}
+
+bool TcxRegExprParserBlockItem::CanBeEmpty() const { return QuantifierCanBeEmpty() || FAlts->CanBeEmpty(); }
+
+TcxRegExprParserItem* TcxRegExprParserBlockItem::Clone() const {
+  Owned<TcxRegExprParserBlockItem> copy(New<TcxRegExprParserBlockItem>());
+  copy->SetQuantifier(FQuantifier->Clone());
+  copy->FAlts.reset(FAlts->Clone());
+  copy->UpdateDepth();
+  return copy.release();
+}
+
+String TcxRegExprParserBlockItem::GetText() const {
+  return "<Start_Block>\r\n" + FAlts->GetText() + "<Finish_Block> --> " + FQuantifier->GetText() + "\r\n";
+}
+
+namespace {
+
+// Walks an alternative backwards from its end, marking the states that can end a match;
+// an item that can match the empty text lets the walk go on to the item before it.
+void MarkFinal(TcxRegExprParserAlt* AAlt) {
+  for (Integer i = AAlt->Count() - 1; i >= 0; --i) {
+    TcxRegExprParserItem* item = AAlt->Items(i);
+    item->SetFinal();
+    if (!item->CanBeEmpty()) break;
+  }
+}
+
+// Links AFrom to the states that enter AAlt: its items up to the first one that its own
+// quantifier does not let be skipped.
+void LinkFirst(TcxRegExprState* AFrom, TcxRegExprParserAlt* AAlt) {
+  for (Integer i = 0; i < AAlt->Count(); ++i) {
+    AFrom->AddNext(AAlt->Items(i)->InState());
+    if (!AAlt->Items(i)->QuantifierCanBeEmpty()) break;
+  }
+}
+
+// Links the states that leave AAlt to ATo.
+void LinkLast(TcxRegExprParserAlt* AAlt, TcxRegExprState* ATo) {
+  for (Integer i = AAlt->Count() - 1; i >= 0; --i) {
+    AAlt->Items(i)->OutState()->AddNext(ATo);
+    if (!AAlt->Items(i)->QuantifierCanBeEmpty()) break;
+  }
+}
+
+void LinkAlt(TcxRegExprParserAlt* AAlt);
+
+void LinkBlock(TcxRegExprParserBlockItem* ABlock) {
+  TcxRegExprParserAlts* alts = ABlock->Alts();
+  for (Integer i = 0; i < alts->Count(); ++i) LinkFirst(ABlock->EntryState(), alts->Items(i));
+  if (alts->CanBeSkipped()) ABlock->EntryState()->AddNext(ABlock->ExitState());
+  for (Integer i = 0; i < alts->Count(); ++i) LinkAlt(alts->Items(i));
+  for (Integer i = 0; i < alts->Count(); ++i) LinkLast(alts->Items(i), ABlock->ExitState());
+}
+
+void LinkAlt(TcxRegExprParserAlt* AAlt) {
+  const Integer n = AAlt->Count();
+  for (Integer i = 0; i < n; ++i) {
+    TcxRegExprParserItem* item = AAlt->Items(i);
+    TcxRegExprState* out = item->OutState();
+    for (Integer j = i + 1; j < n; ++j) {
+      out->AddNext(AAlt->Items(j)->InState());
+      if (!AAlt->Items(j)->QuantifierCanBeEmpty()) break;
+    }
+    if (item->QuantifierCanRepeat()) out->AddNext(item->InState());
+    if (auto* block = dynamic_cast<TcxRegExprParserBlockItem*>(item)) LinkBlock(block);
+  }
+}
+
+Integer CountStates(const TcxRegExprParserAlts* AAlts) {
+  Integer n = 0;
+  for (Integer i = 0; i < AAlts->Count(); ++i) {
+    TcxRegExprParserAlt* alt = AAlts->Items(i);
+    for (Integer j = 0; j < alt->Count(); ++j) {
+      if (auto* block = dynamic_cast<TcxRegExprParserBlockItem*>(alt->Items(j)))
+        n += CountStates(block->Alts());
+      else
+        ++n;
+    }
+  }
+  return n;
+}
+
+}  // namespace
+
+void TcxRegExprParserBlockItem::SetFinal() {
+  for (Integer i = 0; i < FAlts->Count(); ++i) MarkFinal(FAlts->Items(i));
+}
+
+Integer TcxRegExprParserBlockItem::Size() const {
+  Integer n = 1;
+  for (Integer i = 0; i < FAlts->Count(); ++i) {
+    TcxRegExprParserAlt* alt = FAlts->Items(i);
+    for (Integer j = 0; j < alt->Count(); ++j) n += alt->Items(j)->Size();
+  }
+  return n;
+}
+
+void TcxRegExprParserBlockItem::UpdateDepth() {
+  Integer inner = 0;
+  for (Integer i = 0; i < FAlts->Count(); ++i) {
+    TcxRegExprParserAlt* alt = FAlts->Items(i);
+    for (Integer j = 0; j < alt->Count(); ++j) inner = std::max(inner, alt->Items(j)->Depth());
+  }
+  FDepth = inner + 1;
+}
+
+// ---- Automaton ----
+
+TcxRegExprAutomat::TcxRegExprAutomat(TcxRegExprParserAlts* AAlts, TcxRegExpr* AOwner)
+    : FAlts(AAlts), FOwner(AOwner), FStartState(New<TcxRegExprSimpleState>(nullptr)) {
+  for (Integer i = 0; i < FAlts->Count(); ++i) LinkAlt(FAlts->Items(i));
+  for (Integer i = 0; i < FAlts->Count(); ++i) MarkFinal(FAlts->Items(i));
+  for (Integer i = 0; i < FAlts->Count(); ++i) LinkFirst(FStartState.get(), FAlts->Items(i));
+  FStartState->SetFinal(FAlts->CanBeEmpty());
+  FStateCount = CountStates(FAlts.get());
+  FCurrentStates.Add(FStartState.get());
+}
+
+bool TcxRegExprAutomat::Next(Char& Ch, bool CaseInsensitive) {
+  Char c = Ch;
+  TcxRegExprStates next = FCurrentStates.Check(c, CaseInsensitive);
+  if (next.Count() == 0) return false;
+  FHistory.push_back(std::move(FCurrentStates));
+  FCurrentStates = std::move(next);
+  Ch = c;
+  return true;
+}
+
+bool TcxRegExprAutomat::Prev() {
+  if (FHistory.empty()) return false;
+  FCurrentStates = std::move(FHistory.back());
+  FHistory.pop_back();
+  return true;
+}
+
+void TcxRegExprAutomat::Reset() {
+  FHistory.clear();
+  FCurrentStates.Clear();
+  FCurrentStates.Add(FStartState.get());
+}
+
+bool TcxRegExprAutomat::IsStart() const {
+  return FCurrentStates.Count() > 0 && FCurrentStates.Items(0) == FStartState.get();
+}
+
+void TcxRegExprAutomat::AutoComplete() {
+  if (FCurrentStates.IsFinal()) return;
+  TcxRegExprStates next = GetNextStates();
+  Char c;
+  // Each forced step brings some member one step nearer to a final state, so this ends
+  // within as many steps as there are states; the bound only guards that argument.
+  for (Integer steps = 0; steps <= FStateCount && next.GetSingleSymbol(c); ++steps) {
+    if (FOwner && FOwner->OnSymbolUpdate) FOwner->OnSymbolUpdate(c);
+    FHistory.push_back(std::move(FCurrentStates));
+    FCurrentStates = std::move(next);
+    if (FCurrentStates.IsFinal()) return;
+    next = GetNextStates();
+  }
+}
+
+void TcxRegExprAutomat::UndoAutoComplete() {
+  Char c;
+  while (FCurrentStates.GetSingleSymbol(c)) {
+    if (FHistory.empty()) return;
+    TcxRegExprStates prev = std::move(FHistory.back());
+    FHistory.pop_back();
+    if (prev.IsFinal() || !prev.GetNextStates().GetSingleSymbol(c)) {
+      FHistory.push_back(std::move(prev));   // the step from there was the user's choice
+      return;
+    }
+    try {
+      if (FOwner && FOwner->OnSymbolDelete) FOwner->OnSymbolDelete();
+    } catch (...) {
+      FHistory.push_back(std::move(prev));
+      throw;
+    }
+    FCurrentStates = std::move(prev);
+  }
+}
