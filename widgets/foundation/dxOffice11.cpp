@@ -267,7 +267,11 @@ TColor cxGetGradientColorAt(const TRect& R, Integer APosition, TColor AColor1, b
   // One band (or none) has colour 1: no division by bands - 1 = 0.
   if (extent <= 1) return TColor(c1);
   const Integer bands = std::min(extent, 256);
-  const Integer index = std::clamp(MulDiv(APosition - start + 1, bands, extent) - 1, 0, bands - 1);
+  Integer index = std::clamp(MulDiv(APosition - start + 1, bands, extent) - 1, 0, bands - 1);
+  // The estimate can land one band off where band edges round; settle on the band the fill
+  // actually paints at this position.
+  while (index + 1 < bands && start + MulDiv(index + 1, extent, bands) <= APosition) ++index;
+  while (index > 0 && start + MulDiv(index, extent, bands) > APosition) --index;
   return TColor(Step(c1, c2, index, bands - 1));
 }
 
