@@ -315,3 +315,73 @@ TEST_F(CanvasBitmaps, DerivedColoursAndRectangles) {
 }
 
 }  // namespace
+
+namespace {
+
+using CanvasGlyphs = CanvasTest;
+
+// w x h pixels, each a distinct colour: (x + 1) red, (y + 1) green.
+Owned<TBitmap> Numbered(int w, int h) {
+  Owned<TBitmap> b(New<TBitmap>());
+  b->SetPixelFormat(TPixelFormat::pf32bit);
+  b->SetSize(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) b->Canvas()->SetPixel(x, y, TColor(RGB(Byte(x + 1), Byte(y + 1), 0)));
+  return b;
+}
+
+TEST_F(CanvasGlyphs, RotationAndMirroring) {
+  Owned<TBitmap> b = Numbered(3, 2);
+  canvas->RotateBitmap(b.get(), TcxRotationAngle::raPlus90);
+  ASSERT_EQ(b->GetWidth(), 2);
+  ASSERT_EQ(b->GetHeight(), 3);
+  EXPECT_EQ(b->Canvas()->GetPixel(0, 0), TColor(RGB(3, 1, 0))) << "the source's top-right pixel";
+  EXPECT_EQ(b->Canvas()->GetPixel(1, 2), TColor(RGB(1, 2, 0)));
+  b = Numbered(3, 2);
+  canvas->RotateBitmap(b.get(), TcxRotationAngle::raMinus90);
+  EXPECT_EQ(b->Canvas()->GetPixel(0, 0), TColor(RGB(1, 2, 0)));
+  b = Numbered(3, 2);
+  canvas->RotateBitmap(b.get(), TcxRotationAngle::ra180);
+  EXPECT_EQ(b->Canvas()->GetPixel(0, 0), TColor(RGB(3, 2, 0)));
+  b = Numbered(3, 2);
+  canvas->RotateBitmap(b.get(), TcxRotationAngle::ra0, true);
+  EXPECT_EQ(b->Canvas()->GetPixel(0, 0), TColor(RGB(1, 2, 0)));
+  canvas->MirrorBitmap(b.get());
+  EXPECT_EQ(b->Canvas()->GetPixel(0, 0), TColor(RGB(3, 2, 0)));
+  Owned<TBitmap> empty(New<TBitmap>());
+  canvas->RotateBitmap(empty.get(), TcxRotationAngle::raPlus90);
+  canvas->MirrorBitmap(nullptr);
+  EXPECT_TRUE(empty->Empty());
+}
+
+TEST_F(CanvasGlyphs, GlyphsLeaveTheirTransparentColourOutAndImagesCheckTheIndex) {
+  Owned<TBitmap> g(New<TBitmap>());
+  g->SetPixelFormat(TPixelFormat::pf32bit);
+  g->SetSize(8, 8);
+  g->Canvas()->Brush()->SetColor(clFuchsia);
+  g->Canvas()->FillRect({0, 0, 8, 8});
+  g->Canvas()->Brush()->SetColor(clBlue);
+  g->Canvas()->FillRect({2, 2, 6, 6});
+  g->SetTransparentColor(clFuchsia);
+  canvas->DrawGlyph(10, 10, g.get());
+  EXPECT_EQ(Px(10, 10), clWhite);
+  EXPECT_EQ(Px(13, 13), clBlue);
+  canvas->DrawGlyph(30, 10, g.get(), true, clYellow);
+  EXPECT_EQ(Px(30, 10), clYellow);
+  canvas->DrawGlyph(40, 10, g.get(), false);
+  EXPECT_NE(Px(43, 13), clBlue) << "disabled: not in its own colours";
+  EXPECT_TRUE(Painted({40, 10, 48, 18}));
+  Owned<TCustomImageList> images(New<TCustomImageList>(nullptr));
+  images->SetWidth(8);
+  images->SetHeight(8);
+  images->AddMasked(g.get(), clFuchsia);
+  Make(60, 40);
+  canvas->DrawImage(images.get(), 0, 0, 1);
+  canvas->DrawImage(images.get(), 0, 0, -1);
+  canvas->DrawImage(nullptr, 0, 0, 0);
+  EXPECT_FALSE(Painted({0, 0, 60, 40}));
+  canvas->DrawImage(images.get(), 20, 20, 0);
+  EXPECT_EQ(Px(23, 23), clBlue);
+}
+
+}  // namespace

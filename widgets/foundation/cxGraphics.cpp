@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -171,6 +172,18 @@ void TcxCanvas::InvertRect(const TRect& R) {
   SetCopyMode(cmDstInvert);
   FCanvas->CopyRect(R, FCanvas, R);
   SetCopyMode(cmSrcCopy);
+}
+
+void TcxCanvas::EndPath() { ::EndPath(GetHandle()); }
+
+TcxRegion* TcxCanvas::PathToRegion() {
+  HRGN r = ::PathToRegion(GetHandle());
+  return r ? New<TcxRegion>(r) : New<TcxRegion>();
+}
+
+void TcxCanvas::SetParams(const TcxPaintParams& AParams) {
+  if (AParams.Font) SetFont(AParams.Font);
+  if (AParams.TextColor != clNone && AParams.TextColor != clDefault) GetFont()->SetColor(AParams.TextColor);
 }
 
 // ---- Fills and frames --------------------------------------------------------------------
@@ -441,6 +454,101 @@ void TcxCanvas::GetTextLineRects(const String& AText, TRect R, TRectArray& ARect
     y += lineHeight;
     pos += size_t(consumed);
   }
+}
+
+// ---- Glyphs and bitmaps -----------------------------------------------------------------
+
+void TcxCanvas::DrawGlyph(Integer X, Integer Y, TBitmap* AGlyph, bool AEnabled, TColor ABackgroundColor) {
+  if (!AGlyph || AGlyph->Empty()) return;
+  const Integer w = AGlyph->GetWidth(), h = AGlyph->GetHeight();
+  if (AEnabled && ABackgroundColor != clNone) {
+    const TBrushStyle style = GetBrush()->GetStyle();
+    SetBrushColor(ABackgroundColor);
+    FCanvas->BrushCopy({X, Y, X + w, Y + h}, AGlyph, {0, 0, w, h}, AGlyph->GetTransparentColor());
+    if (GetBrush()->GetStyle() != style) GetBrush()->SetStyle(style);
+    return;
+  }
+  Owned<TCustomImageList> images(New<TCustomImageList>(nullptr));
+  images->SetWidth(w);
+  images->SetHeight(h);
+  const TColor mask =
+      AGlyph->GetTransparentMode() == TTransparentMode::tmFixed ? AGlyph->GetTransparentColor() : clDefault;
+  images->AddMasked(AGlyph, mask);
+  if (AEnabled) {
+    // The brush copy fills the transparent pixels with the brush, which a clear brush
+    // cannot do; the masked image leaves them out.
+    images->Draw(FCanvas, X, Y, 0, true);
+    return;
+  }
+  if (ABackgroundColor != clNone) {
+    Owned<TBitmap> back(New<TBitmap>());
+    back->SetSize(w, h);
+    back->Canvas()->Brush()->SetColor(ABackgroundColor);
+    back->Canvas()->FillRect({0, 0, w, h});
+    images->Draw(back->Canvas(), 0, 0, 0, false);
+    FCanvas->Draw(X, Y, back.get());
+  } else {
+    images->Draw(FCanvas, X, Y, 0, false);
+  }
+}
+
+void TcxCanvas::DrawImage(TCustomImageList* Images, Integer X, Integer Y, Integer Index, bool Enabled) {
+  if (!Images || Index < 0 || Index >= Images->Count()) return;
+  Images->Draw(FCanvas, X, Y, Index, Enabled);
+}
+
+namespace {
+
+// A bitmap's pixels as 32-bit top-down rows.
+std::vector<Pixel> ReadPixels(TBitmap* b) {
+  b->SetPixelFormat(TPixelFormat::pf32bit);
+  const Integer w = b->GetWidth(), h = b->GetHeight();
+  std::vector<Pixel> px(size_t(w) * size_t(h));
+  for (Integer y = 0; y < h; ++y) std::memcpy(&px[size_t(y) * size_t(w)], b->ScanLine(y), size_t(w) * 4);
+  return px;
+}
+
+void WritePixels(TBitmap* b, const std::vector<Pixel>& px) {
+  const Integer w = b->GetWidth(), h = b->GetHeight();
+  for (Integer y = 0; y < h; ++y) std::memcpy(b->ScanLine(y), &px[size_t(y) * size_t(w)], size_t(w) * 4);
+}
+
+}  // namespace
+
+void TcxCanvas::RotateBitmap(TBitmap* ABitmap, TcxRotationAngle AAngle, bool AFlipVertically) {
+  if (!ABitmap || ABitmap->Empty() || (AAngle == TcxRotationAngle::ra0 && !AFlipVertically)) return;
+  const Integer w = ABitmap->GetWidth(), h = ABitmap->GetHeight();
+  if (int64_t(w) * h * 4 > INT32_MAX) return;
+  const std::vector<Pixel> src = ReadPixels(ABitmap);
+  const bool turn = AAngle == TcxRotationAngle::raPlus90 || AAngle == TcxRotationAngle::raMinus90;
+  const Integer dw = turn ? h : w, dh = turn ? w : h;
+  std::vector<Pixel> dst(src.size());
+  for (Integer y = 0; y < h; ++y)
+    for (Integer x = 0; x < w; ++x) {
+      Integer col = x, row = y;
+      switch (AAngle) {
+        case TcxRotationAngle::raPlus90: col = y; row = w - 1 - x; break;
+        case TcxRotationAngle::raMinus90: col = h - 1 - y; row = x; break;
+        case TcxRotationAngle::ra180: col = w - 1 - x; row = h - 1 - y; break;
+        case TcxRotationAngle::ra0: break;
+      }
+      if (AFlipVertically) row = dh - 1 - row;
+      dst[size_t(row) * size_t(dw) + size_t(col)] = src[size_t(y) * size_t(w) + size_t(x)];
+    }
+  if (turn) {
+    ABitmap->SetHeight(0);
+    ABitmap->SetSize(dw, dh);
+  }
+  WritePixels(ABitmap, dst);
+}
+
+void TcxCanvas::MirrorBitmap(TBitmap* ABitmap) {
+  if (!ABitmap || ABitmap->Empty()) return;
+  const Integer w = ABitmap->GetWidth(), h = ABitmap->GetHeight();
+  if (int64_t(w) * h * 4 > INT32_MAX) return;
+  std::vector<Pixel> px = ReadPixels(ABitmap);
+  for (Integer y = 0; y < h; ++y) std::reverse(px.begin() + std::ptrdiff_t(y) * w, px.begin() + std::ptrdiff_t(y + 1) * w);
+  WritePixels(ABitmap, px);
 }
 
 // ---- Clipping ----------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "classlib/core/Enums.h"
 #include "classlib/core/Object.h"
 #include "classlib/visual/Graphics.h"
+#include "classlib/visual/ImgList.h"
 
 #include <vector>
 
@@ -120,6 +121,11 @@ class TcxCanvas : public TObject {
     FCanvas->CopyRect(Dest, ASource, Source);
   }
   void InvertRect(const TRect& R);
+  void EndPath();
+  // The path as a new region the caller frees.
+  TcxRegion* PathToRegion();
+  // Font and text colour from the params (unset ones are left alone).
+  void SetParams(const TcxPaintParams& AParams);
 
   // Fills with the brush, or tiles ABitmap anchored at the canvas origin.
   void FillRect(const TRect& R, TBitmap* ABitmap = nullptr);
@@ -132,6 +138,11 @@ class TcxCanvas : public TObject {
   void DrawEdge(const TRect& R, bool ASunken, bool AOuter, TcxBorders ABorders = cxBordersAll);
   void DrawFocusRect(const TRect& R);
   void DrawText(const String& Text, TRect R, Integer Flags, bool Enabled = true);
+  // The glyph with its transparent colour left out; disabled glyphs are drawn embossed.
+  void DrawGlyph(Integer X, Integer Y, TBitmap* AGlyph, bool AEnabled = true, TColor ABackgroundColor = clNone);
+  void DrawImage(TCustomImageList* Images, Integer X, Integer Y, Integer Index, bool Enabled = true);
+  void RotateBitmap(TBitmap* ABitmap, TcxRotationAngle AAngle, bool AFlipVertically = false);
+  void MirrorBitmap(TBitmap* ABitmap);
   void FillRegion(TcxRegion* ARegion, TColor AColor);
   void FillRegion(HRGN ARegion, TColor AColor);
   void FrameRegion(TcxRegion* ARegion, TColor AColor, Integer FrameWidth = 1, Integer FrameHeight = 1);
