@@ -125,6 +125,24 @@ TEST_F(CanvasText, TabsAndEllipsisGoThroughTheLayoutPath) {
   EXPECT_FALSE(Painted({40, 0, 60, 20})) << "shortened, and clipped to the rectangle";
 }
 
+TEST_F(CanvasText, MultiLineBlocksSitAtTheBottomOrInTheMiddle) {
+  const Integer h = canvas->TextHeight("Qq");
+  Make(60, 60);
+  canvas->GetBrush()->SetStyle(TBrushStyle::bsClear);
+  canvas->DrawText("ab\ncd", {0, 0, 60, 60}, cxAlignLeft | cxAlignBottom | cxWordBreak);
+  EXPECT_FALSE(Painted({0, 0, 60, 60 - 2 * h}));
+  EXPECT_TRUE(Painted({0, 60 - 2 * h, 60, 60 - h}));
+  EXPECT_TRUE(Painted({0, 60 - h, 60, 60}));
+  Make(60, 60);
+  canvas->GetBrush()->SetStyle(TBrushStyle::bsClear);
+  canvas->DrawText("ab\ncd", {0, 0, 60, 60}, cxAlignLeft | cxAlignVCenter | cxWordBreak);
+  const Integer top = (60 - 2 * h) / 2;
+  EXPECT_FALSE(Painted({0, 0, 60, top}));
+  EXPECT_FALSE(Painted({0, top + 2 * h, 60, 60}));
+  EXPECT_TRUE(Painted({0, top, 60, top + h}));
+  canvas->DrawText("", {0, 0, 60, 60}, cxAlignLeft);
+}
+
 using CanvasFill = CanvasTest;
 
 // A 16x16 pattern: red top-left quarter, green elsewhere.
