@@ -232,6 +232,14 @@ TEST_F(FormatsTest, DateTexts) {
   cxDateTimeToLocaleText(true, text, D(1500, 3, 5));
   EXPECT_EQ(text, DateTimeToStr(D(1500, 3, 5)));
 
+  // A picture whose text overflows the locale call's buffer falls back as well.
+  LocaleTable wordy = UsEnglishLocale();
+  wordy.shortDate = "M/d/yyyy '" + String(120, 'x') + "'";
+  SetCurrentLocale(wordy);
+  cxDateTimeToLocaleText(false, text, D(2026, 3, 5));
+  EXPECT_EQ(text, DateTimeToStr(D(2026, 3, 5)));
+  EXPECT_EQ(text.size(), 8u + 1 + 120);
+
   SetCurrentLocale(GermanLocale());
   EXPECT_EQ(cxBlankDateSeparators("31.12.2026"), "31 12 2026");
   Controller()->SetUseLibraryFormats(true);

@@ -362,8 +362,8 @@ void TcxFormatController::Rebuild() {
 
 bool TcxFormatController::GetDateTimeFormatInfo(const String& AFormat, TcxDateTimeFormatInfo& AInfo) const {
   AInfo = TcxDateTimeFormatInfo();
-  bool hasHour = false, hasSuffix = false;
-  if (!ParseFormat(AFormat.empty() ? String("C") : AFormat, AInfo, 0, hasHour, hasSuffix)) {
+  bool hasSuffix = false;
+  if (!ParseFormat(AFormat.empty() ? String("C") : AFormat, AInfo, 0, hasSuffix)) {
     AInfo = TcxDateTimeFormatInfo();
     return false;
   }
@@ -383,10 +383,10 @@ bool TcxFormatController::GetDateTimeFormatInfo(const String& AFormat, TcxDateTi
 }
 
 bool TcxFormatController::ParseFormat(const String& AFormat, TcxDateTimeFormatInfo& AInfo, int ADepth,
-                                      bool& AHasHour, bool& AHasSuffix) const {
+                                      bool& AHasSuffix) const {
   if (ADepth >= 2) return true;
   const TFormatSettings& fs = FormatSettings;
-  auto nested = [&](const String& AText) { return ParseFormat(AText, AInfo, ADepth + 1, AHasHour, AHasSuffix); };
+  auto nested = [&](const String& AText) { return ParseFormat(AText, AInfo, ADepth + 1, AHasSuffix); };
   Char lastLetter = '\0';
   size_t i = 0;
   const String& s = AFormat;
@@ -465,7 +465,6 @@ bool TcxFormatController::ParseFormat(const String& AFormat, TcxDateTimeFormatIn
         break;
       case 'H':
         AddItem(AInfo, K::dtikHour, letters.substr(0, 2));
-        AHasHour = true;
         break;
       case 'M':
         AddItem(AInfo, K::dtikMonth, letters.substr(0, 4));

@@ -50,6 +50,11 @@ class TcxFormatController : public TObject {
   TcxFormatController();
   ~TcxFormatController() override;
 
+ protected:
+  // The hidden window's procedure: locale and clock notices.
+  virtual void WndProc(TMessage& Message);
+
+ public:
   virtual void AddListener(IcxFormatControllerListener* AListener);
   virtual void RemoveListener(IcxFormatControllerListener* AListener);
 
@@ -109,17 +114,13 @@ class TcxFormatController : public TObject {
   HWND GetWindowHandle() const { return FWindowHandle; }
   size_t ListenerCount() const { return FListeners.size(); }
 
- protected:
-  virtual void WndProc(TMessage& Message);
-
  private:
   void Changed();
   void Rebuild();
   void NotifyFormatChanged();
   void NotifyTimeChanged();
   String BuildCurrencyFormat() const;
-  bool ParseFormat(const String& AFormat, TcxDateTimeFormatInfo& AInfo, int ADepth, bool& AHasHour,
-                   bool& AHasSuffix) const;
+  bool ParseFormat(const String& AFormat, TcxDateTimeFormatInfo& AInfo, int ADepth, bool& AHasSuffix) const;
   template <class T>
   void SetAssigned(bool& AFlag, T& AField, const T& Value);
   void SetFlag(bool& AFlag, bool Value);
