@@ -304,3 +304,21 @@ TEST_F(FormatsTest, SwitchesAndLibraryFormats) {
   EXPECT_EQ(cxMinYear, 100);
   c->RemoveListener(l.get());
 }
+
+TEST_F(FormatsTest, MasksOfEveryShippedTableCompile) {
+  Owned<FormatOnlyListener> l(New<FormatOnlyListener>());
+  Controller()->AddListener(l.get());
+  for (const LocaleTable* t : {&GermanLocale(), &EraLocale(), &UsEnglishLocale()}) {
+    SetCurrentLocale(*t);
+    for (const String& mask : {Controller()->GetRegExprDateEditMask(), Controller()->GetRegExprDateTimeEditMask()}) {
+      ASSERT_FALSE(mask.empty()) << t->lcid;
+      EXPECT_TRUE(ErrorsOf(mask).empty()) << t->lcid << ": " << mask;
+    }
+    String today;
+    cxDateTimeToLocaleText(true, today, EncodeDate(2026, 11, 30));
+    // The era picture leaves a blank where the era would be.
+    EXPECT_TRUE(Accepts(Controller()->GetRegExprDateEditMask(), Trim(today))) << t->lcid << ": " << today;
+  }
+  EXPECT_EQ(l->Formats, 3);
+  Controller()->RemoveListener(l.get());
+}
