@@ -2,6 +2,7 @@
 // rule, smart words with offsets and refused tails, date texts, and the null date left by
 // every failed conversion.
 #include "FormatsTestSupport.h"
+#include "RegExprTestSupport.h"
 
 namespace {
 
@@ -162,6 +163,15 @@ TEST_F(FormatsTest, WordsComeFromOverridesAndTheHook) {
   cxAddSmartDateWordsToRegExpr(expr, false);
   EXPECT_EQ(expr.rfind("(x)|('heute'|'yesterday'|", 0), 0u) << expr;
   EXPECT_EQ(expr.find("'now'"), String::npos);
+  // A word blanked by an application leaves no empty alternative behind.
+  cxSetResourceString(cxSDateWords[5], "");
+  cxSetResourceString(cxSDateWords[6], "it's");
+  expr = "\\d";
+  cxAddSmartDateWordsToRegExpr(expr, true);
+  EXPECT_TRUE(regexpr_test::ErrorsOf(expr).empty()) << expr;
+  EXPECT_FALSE(cxSmartTextToDate("", d));
+  EXPECT_TRUE(cxSmartTextToDate("IT'S-1", d));
+  EXPECT_EQ(d, D(2026, 1, 6));  // the Wednesday word: 7 January, less a day
 
   EXPECT_FALSE(cxSmartTextToDate("payday", d));
   cxSmartTextToDateFunc = PayDay;

@@ -395,6 +395,7 @@ void cxAddSmartDateWordsToRegExpr(String& AExpr, bool AWithNow) {
     if (!words.empty()) words += "|";
     words += cxQuoteRegExprText(w);
   }
+  if (words.empty()) return;  // nothing to offer besides the expression itself
   AExpr = "(" + AExpr + ")|(" + words + ")((\\+|-)\\d(\\d(\\d\\d?)?)?)?";
 }
 
