@@ -231,8 +231,8 @@ void Paste(HWND h, EditState& e) {
   }
   CloseClipboard();
   if (!has) return;
-  if (!ReplaceSelection(h, e, ConvertCase(h, t), true, false) && t.size() && SelStart(e) == SelEnd(e))
-    MessageBeep(0);
+  // Nothing touches `e` after the notifications: their handlers may destroy the control.
+  if (!ReplaceSelection(h, e, ConvertCase(h, t), true, false)) MessageBeep(0);
 }
 
 void Undo(HWND h, EditState& e) {

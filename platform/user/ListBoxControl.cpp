@@ -612,8 +612,9 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (s.tracking) {
         s.tracking = false;
         if (GetCapture() == h) ReleaseCapture();
-        if (s.changedWhileTracking) Notify(h, LBN_SELCHANGE);
+        bool changed = s.changedWhileTracking;
         s.changedWhileTracking = false;
+        if (changed) Notify(h, LBN_SELCHANGE);   // last: the handler may destroy the list
       }
       return 0;
     case WM_CAPTURECHANGED: s.tracking = false; return 0;

@@ -206,9 +206,16 @@ LRESULT MenuWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       RECT edge = rc;
       DrawEdge(dc, &edge, EDGE_RAISED, BF_RECT);
       if (Level* l = LevelOfWindow(h)) {
-        if (Menu* m = FindMenu(l->menu))
-          for (size_t i = 0; i < m->items.size(); ++i)
-            DrawPopupItem(dc, g_tracker->owner, l->menu, m->items[i], int(i) == l->sel);
+        // The owner draws some items and may change the menu meanwhile: look it up anew.
+        HMENU menu = l->menu;
+        int sel = l->sel;
+        HWND owner = g_tracker->owner;
+        for (size_t i = 0;; ++i) {
+          Menu* m = FindMenu(menu);
+          if (!m || i >= m->items.size()) break;
+          const MenuItem item = m->items[i];
+          DrawPopupItem(dc, owner, menu, item, int(i) == sel);
+        }
       }
       EndPaint(h, &ps);
       return 0;
@@ -482,9 +489,10 @@ void OnChar(Tracker& t, Byte ch) {
   for (size_t i = 0; i < m->items.size(); ++i) {
     const MenuItem& it = m->items[i];
     if (IsSeparator(it) || Mnemonic(it.text) != key) continue;
+    const MenuItem chosen = it;   // Select notifies; the handler may change the menu
     Select(t, inner, int(i));
-    if (it.sub) OpenSubmenu(t, inner, true);
-    else Choose(t, m->items[i]);
+    if (chosen.sub) OpenSubmenu(t, inner, true);
+    else Choose(t, chosen);
     return;
   }
   if (ch != 0x1B) MessageBeep(0);
@@ -582,13 +590,16 @@ WNDPROCFN MenuWindowProc() { return &MenuWndProc; }
 
 void PaintMenuBar(HWND hwnd, HDC dc, const TRect& barInWindow) {
   FillRect(dc, &barInWindow, GetSysColorBrush(COLOR_MENU));
-  Menu* m = FindMenu(GetMenu(hwnd));
+  HMENU menu = GetMenu(hwnd);
+  Menu* m = FindMenu(menu);
   if (!m) return;
   LayoutBar(hwnd, *m);
   int sel = (g_tracker && g_tracker->bar && g_tracker->owner == hwnd) ? g_tracker->levels.empty() ? -1 : g_tracker->levels[0].sel : -1;
   SetBkMode(dc, TRANSPARENT);
-  for (size_t i = 0; i < m->items.size(); ++i) {
-    const MenuItem& it = m->items[i];
+  for (size_t i = 0;; ++i) {
+    m = FindMenu(menu);   // an owner-drawn item's handler may change the menu
+    if (!m || i >= m->items.size()) break;
+    const MenuItem it = m->items[i];
     if (IsSeparator(it) || it.rect.Left >= barInWindow.Right) continue;
     TRect r = it.rect;
     r.Right = std::min(r.Right, barInWindow.Right);
