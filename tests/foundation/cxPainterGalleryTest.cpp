@@ -15,6 +15,8 @@ using P = const TcxCustomLookAndFeelPainter*;
 using Op = std::function<void(P, TcxCanvas&, const TRect&, BS)>;
 
 constexpr int kCellW = 44, kCellH = 30, kStates = 5;
+// A paper no family paints with, light enough to see dark glyphs on.
+constexpr TColor kGalleryPaper = 0x70B070;
 
 std::vector<std::pair<const char*, Op>> Operations(TFont* font) {
   const TcxNeighbors none{};
@@ -113,7 +115,7 @@ TEST_F(PainterGallery, EveryOperationInEveryStatePerFamily) {
   std::vector<std::vector<Pixel>> images;
   for (const auto& [name, painter] : families) {
     const int w = kStates * kCellW, h = static_cast<int>(Operations(nullptr).size()) * kCellH;
-    Make(w, h, kPaper);
+    Make(w, h, kGalleryPaper);
     Owned<TFont> font(New<TFont>());
     font->Assign(canvas->GetFont());
     const auto ops = Operations(font.get());
@@ -126,12 +128,12 @@ TEST_F(PainterGallery, EveryOperationInEveryStatePerFamily) {
         canvas->SetClipRegion(saved, TcxRegionOperation::roSet);
         bool painted = false;
         for (int y = cell.Top; y < cell.Bottom && !painted; ++y)
-          for (int x = cell.Left; x < cell.Right && !painted; ++x) painted = Px(x, y) != kPaper;
+          for (int x = cell.Left; x < cell.Right && !painted; ++x) painted = Px(x, y) != kGalleryPaper;
         if (!MayDrawNothing(ops[row].first)) {
           EXPECT_TRUE(painted) << name << " " << ops[row].first << " state " << s;
         }
         // Nothing spills out of its cell.
-        EXPECT_EQ(Px(cell.Left - 1, cell.Top - 1), kPaper) << name << " " << ops[row].first;
+        EXPECT_EQ(Px(cell.Left - 1, cell.Top - 1), kGalleryPaper) << name << " " << ops[row].first;
       }
     DecodedImage image;
     image.Width = w;
