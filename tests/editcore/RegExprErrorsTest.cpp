@@ -131,6 +131,11 @@ TEST(RegExprErrorsMore, ErrorsStayReadableUntilTheNextCompile) {
   EXPECT_THROW(e->GetErrors().Items(0), EListError);
 }
 
+String FullTextOf(Integer ALine, Integer AChar, const String& AMessage) {
+  Owned<TcxRegExprError> e(New<TcxRegExprError>(ALine, AChar, AMessage));
+  return e->FullText();
+}
+
 TEST(RegExprErrorsMore, FullTextNamesLineAndColumnWithoutBlanks) {
   Owned<TcxRegExpr> e(New<TcxRegExpr>());
   EXPECT_THROW(CompileText(*e, "a|"), EcxRegExprError);
@@ -140,10 +145,10 @@ TEST(RegExprErrorsMore, FullTextNamesLineAndColumnWithoutBlanks) {
   ASSERT_EQ(e->GetErrors().Count(), 1);
   EXPECT_EQ(e->GetErrors().Items(0)->FullText(), "Line1, Char6: Illegal 'x'");
 
-  EXPECT_EQ(TcxRegExprError(3, 7, "msg").FullText(), "Line3, Char7: msg");
-  EXPECT_EQ(TcxRegExprError(2, 0, "msg").FullText(), "Line2: msg");
-  EXPECT_EQ(TcxRegExprError(0, 5, "msg").FullText(), "msg");
-  EXPECT_EQ(TcxRegExprError(0, 0, "msg").FullText(), "msg");
+  EXPECT_EQ(FullTextOf(3, 7, "msg"), "Line3, Char7: msg");
+  EXPECT_EQ(FullTextOf(2, 0, "msg"), "Line2: msg");
+  EXPECT_EQ(FullTextOf(0, 5, "msg"), "msg");
+  EXPECT_EQ(FullTextOf(0, 0, "msg"), "msg");
 }
 
 String GermanWords(const TResStringRec& rec, bool& found) {
@@ -159,7 +164,7 @@ String GermanWords(const TResStringRec& rec, bool& found) {
 TEST(RegExprErrorsMore, MessagesAndPositionWordsCanBeReplaced) {
   TResStringResolver old = SetResStringResolver(&GermanWords);
   std::vector<ErrorRow> rows = ErrorsOf("[ab");
-  String full = TcxRegExprError(1, 4, "x").FullText();
+  String full = FullTextOf(1, 4, "x");
   SetResStringResolver(old);
   EXPECT_EQ(rows, (std::vector<ErrorRow>{{"']' fehlt", 1, 4}}));
   EXPECT_EQ(full, "Zeile1, Spalte4: x");

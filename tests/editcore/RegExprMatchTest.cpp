@@ -228,7 +228,8 @@ TEST(RegExprTyping, TreeDumpShowsGroupsAndQuantifiers) {
 
 TEST(RegExprAutoComplete, ForcedCharactersAndTheirRemoval) {
   Owned<TcxRegExpr> e(New<TcxRegExpr>());
-  EventLog log;
+  Owned<EventLog> logOwner(New<EventLog>());
+  EventLog& log = *logOwner;
   log.Attach(*e);
   e->SetAutoComplete(true);
   CompileText(*e, "/\\dx");
@@ -247,7 +248,8 @@ TEST(RegExprAutoComplete, ForcedCharactersAndTheirRemoval) {
 
 TEST(RegExprAutoComplete, NothingIsForcedOnceTheTextIsComplete) {
   Owned<TcxRegExpr> e(New<TcxRegExpr>());
-  EventLog log;
+  Owned<EventLog> logOwner(New<EventLog>());
+  EventLog& log = *logOwner;
   log.Attach(*e);
   CompileText(*e, "ab?");
   e->SetAutoComplete(true);          // completes at once: "a" is forced, then the text is complete
@@ -257,7 +259,8 @@ TEST(RegExprAutoComplete, NothingIsForcedOnceTheTextIsComplete) {
 
 TEST(RegExprAutoComplete, RemovalStopsAtTheUsersChoiceOrACompletePoint) {
   Owned<TcxRegExpr> e(New<TcxRegExpr>());
-  EventLog log;
+  Owned<EventLog> logOwner(New<EventLog>());
+  EventLog& log = *logOwner;
   log.Attach(*e);
   e->SetAutoComplete(true);
   CompileText(*e, "\\d(-x)?");
@@ -272,7 +275,8 @@ TEST(RegExprAutoComplete, RemovalStopsAtTheUsersChoiceOrACompletePoint) {
 
 TEST(RegExprAutoComplete, ChainOfForcedCharactersAcrossGroups) {
   Owned<TcxRegExpr> e(New<TcxRegExpr>());
-  EventLog log;
+  Owned<EventLog> logOwner(New<EventLog>());
+  EventLog& log = *logOwner;
   log.Attach(*e);
   e->SetAutoComplete(true);
   CompileText(*e, "\\d\\d/(\\d\\d)'.'x?");
@@ -295,7 +299,8 @@ TEST(RegExprAutoComplete, ChainOfForcedCharactersAcrossGroups) {
 TEST(RegExprAutoComplete, OneCharacterFromSeveralStatesOrNone) {
   auto logOf = [](const String& mask) {
     Owned<TcxRegExpr> e(New<TcxRegExpr>());
-    EventLog log;
+    Owned<EventLog> logOwner(New<EventLog>());
+    EventLog& log = *logOwner;
     log.Attach(*e);
     e->SetAutoComplete(true);
     CompileText(*e, mask);
@@ -319,7 +324,8 @@ TEST(RegExprAutoComplete, OneCharacterFromSeveralStatesOrNone) {
 
 TEST(RegExprAutoComplete, TurningItOnLaterAndGetAcceptedTextDoNotComplete) {
   Owned<TcxRegExpr> e(New<TcxRegExpr>());
-  EventLog log;
+  Owned<EventLog> logOwner(New<EventLog>());
+  EventLog& log = *logOwner;
   log.Attach(*e);
   CompileText(*e, "\\dab");
   EXPECT_EQ(e->GetAcceptedText("1"), "1");
