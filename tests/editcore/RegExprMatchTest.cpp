@@ -215,6 +215,10 @@ TEST(RegExprTyping, StreamOfACompiledExpressionCompilesAnother) {
   second->Compile(first->GetStream());
   EXPECT_TRUE(Type(*second, "12:34"));
   EXPECT_TRUE(second->IsFinal());
+  // Even its own stream: the source survives the reset of the old compile.
+  first->Compile(first->GetStream());
+  EXPECT_TRUE(Type(*first, "12:34"));
+  EXPECT_TRUE(first->IsFinal());
 }
 
 TEST(RegExprTyping, TreeDumpShowsGroupsAndQuantifiers) {
