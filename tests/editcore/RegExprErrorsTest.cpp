@@ -229,6 +229,36 @@ TEST(RegExprLimits, LongSourcesAndErrorFloods) {
   EXPECT_EQ(rows.back(), (ErrorRow{"Illegal 'x'", 1, 4 * (TcxRegExpr::MaxErrorCount - 1) + 3}));
 }
 
+// Every transition of the automaton: the start state's and those of the tree's states.
+Int64 LinkedTransitions(const TcxRegExpr& AExpr) {
+  Int64 n = Int64(AExpr.GetAutomat()->StartState()->Next().size());
+  std::function<void(const TcxRegExprParserAlts*)> walk = [&](const TcxRegExprParserAlts* alts) {
+    for (Integer i = 0; i < alts->Count(); ++i)
+      for (Integer j = 0; j < alts->Items(i)->Count(); ++j) {
+        TcxRegExprParserItem* item = alts->Items(i)->Items(j);
+        if (auto* block = dynamic_cast<TcxRegExprParserBlockItem*>(item)) {
+          n += Int64(block->EntryState()->Next().size() + block->ExitState()->Next().size());
+          walk(block->Alts());
+        } else {
+          n += Int64(static_cast<TcxRegExprParserSimpleItem*>(item)->State()->Next().size());
+        }
+      }
+  };
+  walk(AExpr.GetAutomat()->Alts());
+  return n;
+}
+
+TEST(RegExprLimits, TransitionsAreCountedBeforeTheyAreMade) {
+  for (const char* mask : {"a?b?c?d", "(a?(b|c)*d)+e?|f", "x{0,5}y{2,}", "((a|b)?c?){3}", "(a)\\1?\\1*"}) {
+    Owned<TcxRegExpr> e = Compiled(mask);
+    EXPECT_EQ(TcxRegExprAutomat::TransitionCount(e->GetAutomat()->Alts()), LinkedTransitions(*e)) << mask;
+  }
+  String run;
+  for (int i = 0; i < 700; ++i) run += "a?";   // about 245 000 links
+  EXPECT_EQ(ErrorsOf(run), (std::vector<ErrorRow>{{"The expression is too complex", 0, 0}}));
+  EXPECT_EQ(ErrorsOf(run.substr(0, 600)), std::vector<ErrorRow>{});
+}
+
 TEST(RegExprLimits, LargestAllowedShapesStillMatch) {
   Owned<TcxRegExpr> e = Compiled("x{0,1000}");
   EXPECT_TRUE(Type(*e, String(1000, 'x')));

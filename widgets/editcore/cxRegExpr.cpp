@@ -88,6 +88,8 @@ void TcxRegExpr::Compile(TStream* AStream) {
   Owned<TcxRegExprParserAlts> tree(Parse());
   FBlocks.clear();
   FDetached.clear();
+  if (FErrors->Count() == 0 && TcxRegExprAutomat::TransitionCount(tree.get()) > MaxTransitionCount)
+    AddError(0, 0, scxRegExprTooComplex);   // long runs of optional items
   if (FErrors->Count() > 0) {
     tree.reset();
     RaiseErrors();
