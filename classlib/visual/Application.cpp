@@ -300,8 +300,28 @@ UnitCounter gControls;
 UnitCounter gForms;
 }  // namespace
 
+namespace {
+// A control's device context for its canvas: its own window's, or for a graphic control
+// its parent's with the origin at the control and the drawing clipped to it.
+HDC ControlDC(TControl* Control, HWND& Window) {
+  if (auto* w = dynamic_cast<TWinControl*>(Control)) {
+    Window = w->Handle();
+    return GetDC(Window);
+  }
+  TWinControl* parent = Control->GetParent();
+  if (!parent) return nullptr;
+  Window = parent->Handle();
+  HDC dc = GetDC(Window);
+  if (!dc) return nullptr;
+  SetViewportOrgEx(dc, Control->GetLeft(), Control->GetTop(), nullptr);
+  IntersectClipRect(dc, 0, 0, Control->GetWidth(), Control->GetHeight());
+  return dc;
+}
+}  // namespace
+
 void ControlsUnit::Initialize() {
   if (!gControls.Enter()) return;
+  SetControlCanvasDCProvider(&ControlDC);
   Mouse = New<TMouse>();
   RegisterClasses({&TControl::StaticClass(), &TWinControl::StaticClass(), &TCustomControl::StaticClass(),
                    &TGraphicControl::StaticClass()});
@@ -311,6 +331,7 @@ void ControlsUnit::Finalize() {
   if (!gControls.Leave()) return;
   CancelDrag();
   FreeAndNil(Mouse);
+  SetControlCanvasDCProvider(nullptr);
 }
 
 void FormsUnit::Initialize() {

@@ -41,17 +41,67 @@ TShiftState KeyDataToShiftState(LPARAM KeyData) {
   return s;
 }
 
+// ---- Control canvases ---------------------------------------------------------------------
+
+namespace {
+std::vector<TControlCanvas*>& ControlCanvases() {
+  static std::vector<TControlCanvas*> list;
+  return list;
+}
+}  // namespace
+
+void RegisterControlCanvas(TControlCanvas* Canvas) { ControlCanvases().push_back(Canvas); }
+
+void UnregisterControlCanvas(TControlCanvas* Canvas) { std::erase(ControlCanvases(), Canvas); }
+
+void FreeDeviceContexts() {
+  for (TControlCanvas* c : ControlCanvases())
+    if (c->LockCount() == 0) c->FreeHandle();
+}
+
+TControlCanvas* NewControlCanvas(TControl* Control) {
+  TControlCanvas* c = New<TControlCanvas>();
+  c->SetControl(Control);
+  RegisterControlCanvas(c);
+  return c;
+}
+
+void FreeControlCanvas(TControlCanvas*& Canvas) {
+  if (!Canvas) return;
+  UnregisterControlCanvas(Canvas);
+  FreeAndNil(Canvas);
+}
+
 // ---- TControl -----------------------------------------------------------------------------
 
 TControl::TControl(TComponent* AOwner) : TComponent(AOwner) {
   FWindowProc = TWndMethod(this, &TControl::WndProc);
   FControlStyle = {csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+  FFont = New<TFont>();
+  FFont->OnChange = TNotifyEvent(this, &TControl::FontChanged);
+}
+
+TControl::~TControl() {
+  if (FFont) {
+    FFont->OnChange = nullptr;
+    FFont->Free();
+  }
+}
+
+void TControl::SetFont(TFont* Value) {
+  if (Value && Value != FFont) FFont->Assign(Value);
+}
+
+void TControl::FontChanged(TObject*) {
+  FParentFont = false;
+  Perform(CM_FONTCHANGED);
 }
 
 void TControl::BeforeDestruction() {
   if (Application) Application->ControlDestroyed(this);
   CaptureControlDestroyed(this);
   if (Dragging()) CancelDrag();
+  DragTargetDestroyed(this);
   if (FParent) {
     try {
       FParent->RemoveControl(this);
@@ -283,6 +333,51 @@ void TControl::Resize() {
   if (OnResize) OnResize(this);
 }
 
+void TControl::MouseWheelHandler(TMessage& Message) {
+  TCustomForm* form = GetParentForm(this);
+  if (form && form != this)
+    form->MouseWheelHandler(Message);
+  else
+    Message.Result = Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
+}
+
+bool TControl::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) {
+  bool handled = false;
+  if (OnMouseWheel) OnMouseWheel(this, Shift, WheelDelta, MousePos, handled);
+  if (handled) return true;
+  FWheelAccumulator += WheelDelta;
+  while (FWheelAccumulator >= WHEEL_DELTA || FWheelAccumulator <= -WHEEL_DELTA) {
+    bool down = FWheelAccumulator < 0;
+    FWheelAccumulator += down ? WHEEL_DELTA : -WHEEL_DELTA;
+    handled = (down ? DoMouseWheelDown(Shift, MousePos) : DoMouseWheelUp(Shift, MousePos)) || handled;
+  }
+  return handled;
+}
+
+bool TControl::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
+  bool handled = false;
+  if (OnMouseWheelDown) OnMouseWheelDown(this, Shift, MousePos, handled);
+  return handled;
+}
+
+bool TControl::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
+  bool handled = false;
+  if (OnMouseWheelUp) OnMouseWheelUp(this, Shift, MousePos, handled);
+  return handled;
+}
+
+void TControl::WMMouseWheel(TMessage& Message) { MouseWheelHandler(Message); }
+
+void TControl::CMMouseWheel(TMessage& Message) {
+  TShiftState shift = KeysToShiftState(LOWORD(Message.WParam));
+  Integer delta = SHORT(HIWORD(Message.WParam));
+  TPoint pos{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  if (DoMouseWheel(shift, delta, pos))
+    Message.Result = 1;
+  else
+    Message.Result = FParent ? FParent->Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam) : 0;
+}
+
 void TControl::WndProc(TMessage& Message) {
   UINT msg = Message.Msg;
   if (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEWHEEL) {
@@ -427,8 +522,9 @@ void TControl::CMParentColorChanged(TMessage& Message) {
 }
 
 void TControl::CMParentFontChanged(TMessage&) {
-  // The font object copies its parent's once it exists; the notice still tells subclasses.
-  if (FParentFont) Perform(CM_FONTCHANGED);
+  if (!FParentFont || !FParent) return;
+  SetFont(FParent->FFont);
+  FParentFont = true;  // taken from the parent, not chosen
 }
 
 void TControl::CMMouseEnter(TMessage& Message) {
@@ -451,6 +547,8 @@ TL_MESSAGES(TControl,
             TL_ON(WM_MBUTTONUP, WMMButtonUp),
             TL_ON(WM_MOUSEMOVE, WMMouseMove),
             TL_ON(WM_CANCELMODE, WMCancelMode),
+            TL_ON(WM_MOUSEWHEEL, WMMouseWheel),
+            TL_ON(CM_MOUSEWHEEL, CMMouseWheel),
             TL_ON(CM_ENABLEDCHANGED, CMEnabledChanged),
             TL_ON(CM_PARENTCOLORCHANGED, CMParentColorChanged),
             TL_ON(CM_PARENTFONTCHANGED, CMParentFontChanged),
@@ -471,6 +569,7 @@ TL_DEFINE_CLASS(TControl, [](auto& c) {
   c.Property("Caption", &TControl::GetCaption, &TControl::SetCaption);
   c.Property("Color", &TControl::GetColor, &TControl::SetColor).Idents("TColor").Stored(&TControl::IsColorStored);
   c.Property("ParentColor", &TControl::GetParentColor, &TControl::SetParentColor).Default(true);
+  c.Property("Font", &TControl::GetFont, &TControl::SetFont).Stored(&TControl::IsFontStored);
   c.Property("ParentFont", &TControl::GetParentFont, &TControl::SetParentFont).Default(true);
   c.Property("Cursor", &TControl::GetCursor, &TControl::SetCursor).Idents("TCursor").Default(crDefault);
   c.Property("DragCursor", &TControl::GetDragCursor, &TControl::SetDragCursor).Idents("TCursor").Default(crDrag);
@@ -484,6 +583,9 @@ TL_DEFINE_CLASS(TControl, [](auto& c) {
   c.Event("OnMouseMove", &TControl::OnMouseMove);
   c.Event("OnMouseUp", &TControl::OnMouseUp);
   c.Event("OnResize", &TControl::OnResize);
+  c.Event("OnMouseWheel", &TControl::OnMouseWheel);
+  c.Event("OnMouseWheelDown", &TControl::OnMouseWheelDown);
+  c.Event("OnMouseWheelUp", &TControl::OnMouseWheelUp);
   c.Event("OnDragOver", &TControl::OnDragOver);
   c.Event("OnDragDrop", &TControl::OnDragDrop);
   c.Event("OnStartDrag", &TControl::OnStartDrag);

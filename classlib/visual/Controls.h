@@ -12,8 +12,6 @@
 
 #include <vector>
 
-class TCanvas;
-class TFont;
 class TControl;
 class TWinControl;
 class TCustomForm;
@@ -49,6 +47,9 @@ using TControlState = Set<TControlStateItem>;
 
 using TMouseEvent = TMethod<void(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y)>;
 using TMouseMoveEvent = TMethod<void(TObject* Sender, TShiftState Shift, Integer X, Integer Y)>;
+using TMouseWheelEvent =
+    TMethod<void(TObject* Sender, TShiftState Shift, Integer WheelDelta, TPoint MousePos, bool& Handled)>;
+using TMouseWheelUpDownEvent = TMethod<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
 using TKeyEvent = TMethod<void(TObject* Sender, Word& Key, TShiftState Shift)>;
 using TKeyPressEvent = TMethod<void(TObject* Sender, Char& Key)>;
 using TDragOverEvent =
@@ -81,6 +82,7 @@ class TControl : public TComponent {
  public:
   explicit TControl(TComponent* AOwner);
   void BeforeDestruction() override;
+  ~TControl() override;
 
   // Geometry, in the parent's client coordinates (screen coordinates for top-level windows).
   TWinControl* GetParent() const { return FParent; }
@@ -131,8 +133,9 @@ class TControl : public TComponent {
   void SetColor(TColor Value);
   bool GetParentColor() const { return FParentColor; }
   void SetParentColor(bool Value);
-  // The font object arrives with the graphics unit; until then the notifications run alone.
+  // Changing the font stops taking the parent's.
   TFont* GetFont() const { return FFont; }
+  void SetFont(TFont* Value);
   bool GetParentFont() const { return FParentFont; }
   void SetParentFont(bool Value);
   TCursor GetCursor() const { return FCursor; }
@@ -159,6 +162,9 @@ class TControl : public TComponent {
 
   bool GetMouseCapture() const;
   void SetMouseCapture(bool Value);
+  // Where a wheel message goes: the form hands it to its focused control, which passes
+  // what it does not use on to its parent as CM_MOUSEWHEEL.
+  virtual void MouseWheelHandler(TMessage& Message);
 
   // Drag and drop.
   TDragMode GetDragMode() const { return FDragMode; }
@@ -184,6 +190,9 @@ class TControl : public TComponent {
   TMouseMoveEvent OnMouseMove;
   TMouseEvent OnMouseUp;
   TNotifyEvent OnResize;
+  TMouseWheelEvent OnMouseWheel;
+  TMouseWheelUpDownEvent OnMouseWheelDown;
+  TMouseWheelUpDownEvent OnMouseWheelUp;
   TDragOverEvent OnDragOver;
   TDragDropEvent OnDragDrop;
   TStartDragEvent OnStartDrag;
@@ -198,6 +207,10 @@ class TControl : public TComponent {
   virtual void MouseMove(TShiftState Shift, Integer X, Integer Y);
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
   virtual void Resize();
+  // Whole notches (WHEEL_DELTA) go to DoMouseWheelDown/Up; the rest waits for more.
+  virtual bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos);
+  virtual bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos);
+  virtual bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos);
   virtual void SetZOrder(bool TopMost);
   virtual void SetClientSize(Integer AWidth, Integer AHeight);
   // Asks the parent to lay its aligned children out again.
@@ -221,6 +234,8 @@ class TControl : public TComponent {
   void WMMButtonUp(TMessage& Message);
   void WMMouseMove(TMessage& Message);
   void WMCancelMode(TMessage& Message);
+  void WMMouseWheel(TMessage& Message);
+  void CMMouseWheel(TMessage& Message);
   void CMEnabledChanged(TMessage& Message);
   void CMParentColorChanged(TMessage& Message);
   void CMParentFontChanged(TMessage& Message);
@@ -229,6 +244,8 @@ class TControl : public TComponent {
   void CMVisibleChanged(TMessage& Message);
   void CMColorChanged(TMessage& Message);
   bool IsColorStored() const { return !FParentColor; }
+  bool IsFontStored() const { return !FParentFont; }
+  void FontChanged(TObject* Sender);
 
   TWinControl* FParent = nullptr;
   Integer FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
@@ -236,6 +253,7 @@ class TControl : public TComponent {
   TAnchors FAnchors{TAnchorKind::akLeft, TAnchorKind::akTop};
   TRect FAnchorRules;  // distances to the parent's left, top, right and bottom edges
   bool FAnchoring = false;
+  Integer FWheelAccumulator = 0;
   bool FVisible = true;
   bool FEnabled = true;
   String FText;
@@ -419,7 +437,9 @@ class TCustomControl : public TWinControl {
   TL_CLASS(TCustomControl, TWinControl)
  public:
   explicit TCustomControl(TComponent* AOwner);
-  // The canvas arrives with the graphics unit; nullptr until then.
+  void BeforeDestruction() override;
+  // Draws on the window: the paint's device context during Paint, else a window DC
+  // given back once the current message has been handled.
   TCanvas* Canvas() const { return FCanvas; }
 
  protected:
@@ -428,7 +448,7 @@ class TCustomControl : public TWinControl {
   // The device context of the paint in progress (nullptr outside Paint).
   HDC PaintDC() const { return FPaintDC; }
 
-  TCanvas* FCanvas = nullptr;
+  TControlCanvas* FCanvas = nullptr;
 
  private:
   HDC FPaintDC = nullptr;
@@ -438,6 +458,8 @@ class TGraphicControl : public TControl {
   TL_CLASS(TGraphicControl, TControl)
  public:
   explicit TGraphicControl(TComponent* AOwner);
+  void BeforeDestruction() override;
+  // Draws on the parent's window with the origin at this control, clipped to it.
   TCanvas* Canvas() const { return FCanvas; }
 
  protected:
@@ -446,7 +468,7 @@ class TGraphicControl : public TControl {
   HDC PaintDC() const { return FPaintDC; }
   void WMPaint(TMessage& Message);
 
-  TCanvas* FCanvas = nullptr;
+  TControlCanvas* FCanvas = nullptr;
 
  private:
   HDC FPaintDC = nullptr;
@@ -496,10 +518,44 @@ TControl* GetCaptureControl();
 void SetCaptureControl(TControl* Control);
 // Forgets a control being destroyed, releasing the capture it holds.
 void CaptureControlDestroyed(TControl* Control);
+// Control canvases hold a window DC only while a message is handled: these track them
+// and give back the DCs of the canvases not locked in a paint.
+void RegisterControlCanvas(TControlCanvas* Canvas);
+void UnregisterControlCanvas(TControlCanvas* Canvas);
+void FreeDeviceContexts();
+// A canvas on Control for its lifetime, registered as above.
+TControlCanvas* NewControlCanvas(TControl* Control);
+void FreeControlCanvas(TControlCanvas*& Canvas);
+
+// Gives a control's canvas the paint's device context for the length of a paint (and
+// PaintDC slot), locked so that no nested message takes it away.
+class TControlCanvasPaint {
+ public:
+  TControlCanvasPaint(TControlCanvas* Canvas, HDC& Slot, HDC DC) : FCanvas(Canvas), FSlot(Slot), FOld(Slot) {
+    FSlot = DC;
+    FCanvas->Lock();
+    FCanvas->FreeHandle();  // a window DC taken earlier in this message
+    FCanvas->SetHandle(DC);
+  }
+  ~TControlCanvasPaint() {
+    FCanvas->SetHandle(nullptr);
+    FCanvas->Unlock();
+    FSlot = FOld;
+  }
+  TControlCanvasPaint(const TControlCanvasPaint&) = delete;
+  TControlCanvasPaint& operator=(const TControlCanvasPaint&) = delete;
+
+ private:
+  TControlCanvas* FCanvas;
+  HDC& FSlot;
+  HDC FOld;
+};
 // Cancels a drag in progress (Escape, WM_CANCELMODE, the source going away).
 void CancelDrag();
 // Whether a drag (or a drag waiting for its threshold) is in progress.
 bool DragActive();
+// Forgets a control being destroyed as the target under a drag.
+void DragTargetDestroyed(TControl* Control);
 
 // ---- Mouse ----------------------------------------------------------------------------------
 

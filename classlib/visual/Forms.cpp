@@ -34,6 +34,7 @@ void TCustomForm::InitForm() {
   FColor = kBtnFace;
   FWidth = 320;
   FHeight = 240;
+  FCanvas = NewControlCanvas(this);
 }
 
 void TCustomForm::AfterConstruction() {
@@ -61,6 +62,7 @@ void TCustomForm::BeforeDestruction() {
   if (Application && Application->FMainForm == this) Application->FMainForm = nullptr;
   FActiveControl = nullptr;
   FFocusedControl = nullptr;
+  FreeControlCanvas(FCanvas);
   inherited::BeforeDestruction();
 }
 
@@ -107,13 +109,7 @@ void TCustomForm::Paint() {
 }
 
 void TCustomForm::PaintWindow(HDC DC) {
-  HDC old = FPaintDC;
-  FPaintDC = DC;
-  struct Restore {
-    HDC& Slot;
-    HDC Old;
-    ~Restore() { Slot = Old; }
-  } restore{FPaintDC, old};
+  TControlCanvasPaint paint(FCanvas, FPaintDC, DC);
   Paint();
 }
 
@@ -422,6 +418,13 @@ void TCustomForm::Close() {
 void TCustomForm::Release() { PostMessageA(GetHandle(), CM_RELEASE, 0, 0); }
 
 bool TCustomForm::IsShortCut(TMessage&) { return false; }
+
+void TCustomForm::MouseWheelHandler(TMessage& Message) {
+  if (FFocusedControl && FFocusedControl != this)
+    Message.Result = FFocusedControl->Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
+  else
+    inherited::MouseWheelHandler(Message);
+}
 
 void TCustomForm::WMClose(TMessage&) { Close(); }
 

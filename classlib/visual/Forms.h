@@ -92,8 +92,11 @@ class TCustomForm : public TWinControl {
   void SetFocus() override;
   bool CanFocus() const override;
   bool IsShortCut(TMessage& Message) override;
+  void MouseWheelHandler(TMessage& Message) override;
 
   TRect GetClientRect() const override;
+  // Draws on the form's client area (see TCustomControl::Canvas).
+  TCanvas* Canvas() const { return FCanvas; }
   // Owned components without a parent first (timers, menus), then the controls.
   void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
 
@@ -135,7 +138,7 @@ class TCustomForm : public TWinControl {
   void CMDialogKey(TMessage& Message);
   void CMShowingChanged(TMessage& Message);
 
-  TCanvas* FCanvas = nullptr;
+  TControlCanvas* FCanvas = nullptr;
 
  private:
   void InitForm();

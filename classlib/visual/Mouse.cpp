@@ -132,6 +132,13 @@ struct DragState {
 
   void Begin(TControl* source, bool immediate, Integer threshold);
 
+  void TargetDestroyed(TControl* control) {
+    if (Target != control) return;
+    Target = nullptr;
+    Accepted = false;
+    if (Object) Object->FDragTarget = nullptr;
+  }
+
   void StartDragging(const TPoint& pos) {
     Active = true;
     TControl* source = Source;
@@ -263,6 +270,8 @@ void TControl::EndDrag(bool Drop) {
 bool TControl::Dragging() const { return DragState::Get().Source == this; }
 
 bool DragActive() { return DragState::Get().Source != nullptr; }
+
+void DragTargetDestroyed(TControl* Control) { DragState::Get().TargetDestroyed(Control); }
 
 void CancelDrag() {
   DragState& d = DragState::Get();

@@ -7,6 +7,7 @@
 
 namespace {
 const UnitEntry kVisualUnits[] = {
+    {"Graphics", GraphicsInitialize, GraphicsFinalize},
     {"Controls", ControlsUnit::Initialize, ControlsUnit::Finalize},
     {"Forms", FormsUnit::Initialize, FormsUnit::Finalize},
     {"Clipbrd", ClipbrdUnit::Initialize, ClipbrdUnit::Finalize},

@@ -184,6 +184,7 @@ void TWinControl::DestroyWindowHandle() {
 
 void TWinControl::DestroyHandle() {
   if (!FHandle) return;
+  FreeDeviceContexts();  // no canvas keeps a DC of a window about to go
   FControlState.Include(csDestroyingHandle);
   for (TWinControl* c : FWinControls) c->DestroyHandle();
   DestroyWnd();
@@ -232,11 +233,13 @@ void TWinControl::MainWndProc(TMessage& Message) {
   try {
     FWindowProc(Message);
   } catch (const HeadlessStall&) {
+    FreeDeviceContexts();
     throw;  // a test's loop has nothing scripted: not the program's exception
   } catch (...) {
     if (Application)
       Application->HandleException(this, std::current_exception());
   }
+  FreeDeviceContexts();
 }
 
 // ---- Children -----------------------------------------------------------------------------
@@ -702,7 +705,7 @@ void TWinControl::CMDialogChar(TMessage& Message) { Broadcast(Message); }
 // ---- Painting -----------------------------------------------------------------------------
 
 HBRUSH TWinControl::BrushHandle() {
-  COLORREF c = ColorToRGB(FColor);
+  COLORREF c = ColorToDevice(FColor);
   if (!FBrush || FBrushColor != c) {
     if (FBrush) DeleteObject(FBrush);
     FBrush = CreateSolidBrush(c);
@@ -758,7 +761,8 @@ void TWinControl::WMPaint(TMessage& Message) {
 void TWinControl::CNCtlColor(TMessage& Message) {
   // The platform control asks its parent, which reflects the question here.
   HDC dc = reinterpret_cast<HDC>(Message.WParam);
-  SetBkColor(dc, ColorToRGB(FColor));
+  SetTextColor(dc, ColorToDevice(FFont->GetColor()));
+  SetBkColor(dc, ColorToDevice(FColor));
   Message.Result = reinterpret_cast<LRESULT>(BrushHandle());
 }
 
@@ -938,6 +942,9 @@ void TWinControl::CMColorChanged(TMessage&) {
 }
 
 void TWinControl::CMFontChanged(TMessage&) {
+  // A platform control draws its text with the font it is given.
+  if (FHandle && FDefWndProc != DefWindowProcToken())
+    SendMessageA(FHandle, WM_SETFONT, WPARAM(FFont->GetHandle()), 0);
   Invalidate();
   for (Integer i = 0; i < ControlCount(); ++i) Controls(i)->Perform(CM_PARENTFONTCHANGED);
 }
@@ -1003,33 +1010,32 @@ TL_DEFINE_CLASS(TWinControl, [](auto& c) {
 
 // ---- Painted controls ---------------------------------------------------------------------
 
-TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner) {}
+
+TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner) { FCanvas = NewControlCanvas(this); }
+
+void TCustomControl::BeforeDestruction() {
+  FreeControlCanvas(FCanvas);  // its window DC goes back before the window does
+  inherited::BeforeDestruction();
+}
 
 void TCustomControl::PaintWindow(HDC DC) {
-  HDC old = FPaintDC;
-  FPaintDC = DC;
-  struct Restore {
-    HDC& Slot;
-    HDC Old;
-    ~Restore() { Slot = Old; }
-  } restore{FPaintDC, old};
+  TControlCanvasPaint paint(FCanvas, FPaintDC, DC);
   Paint();
 }
 
 TL_DEFINE_CLASS(TCustomControl)
 
-TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner) {}
+TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner) { FCanvas = NewControlCanvas(this); }
+
+void TGraphicControl::BeforeDestruction() {
+  FreeControlCanvas(FCanvas);
+  inherited::BeforeDestruction();
+}
 
 void TGraphicControl::WMPaint(TMessage& Message) {
   HDC dc = reinterpret_cast<HDC>(Message.WParam);
   if (!dc) return;
-  HDC old = FPaintDC;
-  FPaintDC = dc;
-  struct Restore {
-    HDC& Slot;
-    HDC Old;
-    ~Restore() { Slot = Old; }
-  } restore{FPaintDC, old};
+  TControlCanvasPaint paint(FCanvas, FPaintDC, dc);
   Paint();
 }
 

@@ -413,3 +413,51 @@ TEST_F(ControlsTest, ControlsBuiltOnAPlatformClassKeepItsBehaviour) {
 }
 
 }  // namespace
+
+#include "platform/gdi/DeviceContext.h"
+
+namespace {
+
+TEST_F(ControlsTest, CanvasesDrawInPaintsAndOutsideThem) {
+  form->SetBorderStyle(TFormBorderStyle::bsNone);
+  TProbe* p = Child<TProbe>(form, "p", {10, 10, 60, 60});
+  p->Fill = 0x0000FF;
+  TGraphicProbe* g = New<TGraphicProbe>(form);
+  g->SetBounds(100, 10, 20, 20);
+  g->Fill = 0x00FF00;
+  g->SetParent(form);
+  form->Show();
+  host().PumpUntilIdle();
+  EXPECT_EQ(host().PixelAt(p->Handle(), 3, 3), Pixel(0xFF0000));
+  EXPECT_EQ(host().PixelAt(form->Handle(), 105, 15), Pixel(0x00FF00));
+  EXPECT_NE(host().PixelAt(form->Handle(), 125, 15), Pixel(0x00FF00));  // clipped to G
+  // Outside a paint the canvas takes a window DC, given back after the next message.
+  size_t dcs = LiveDCCount();
+  g->Canvas()->Brush()->SetColor(0xFF0000);
+  g->Canvas()->FillRect({0, 0, 40, 5});
+  EXPECT_EQ(LiveDCCount(), dcs + 1);
+  EXPECT_EQ(g->Canvas()->GetPixel(1, 1), TColor(0xFF0000));
+  EXPECT_EQ(g->Canvas()->GetPixel(30, 1), -1);  // outside the control
+  SendMessageA(form->Handle(), WM_NULL, 0, 0);
+  EXPECT_EQ(LiveDCCount(), dcs);
+}
+
+TEST_F(ControlsTest, FontsComeFromTheParentUntilChosen) {
+  TProbe* a = Child<TProbe>(form, "a", {0, 0, 10, 10});
+  TProbe* b = Child<TProbe>(a, "b", {0, 0, 5, 5});
+  form->GetFont()->SetHeight(-20);
+  EXPECT_EQ(a->GetFont()->GetHeight(), -20);
+  EXPECT_EQ(b->GetFont()->GetHeight(), -20);
+  EXPECT_TRUE(b->GetParentFont());
+  a->GetFont()->SetName("Courier New");
+  EXPECT_FALSE(a->GetParentFont());
+  EXPECT_EQ(b->GetFont()->GetName(), "Courier New");
+  form->GetFont()->SetHeight(-30);
+  EXPECT_EQ(a->GetFont()->GetHeight(), -20);  // chosen: no longer follows
+  a->SetParentFont(true);
+  EXPECT_EQ(a->GetFont()->GetHeight(), -30);
+  EXPECT_EQ(a->GetFont()->GetName(), form->GetFont()->GetName());
+  EXPECT_EQ(b->GetFont()->GetHeight(), -30);
+}
+
+}  // namespace

@@ -223,3 +223,52 @@ TEST_F(FocusKeysTest, ShortcutsAreAskedBeforeTheFocusedControlSeesTheKey) {
 }
 
 }  // namespace
+
+namespace {
+
+class TWheelSink : public TObject {
+ public:
+  bool Take = false;
+  bool TakeNotch = false;
+  void Wheel(TObject* Sender, TShiftState, Integer Delta, TPoint, bool& Handled) {
+    Log().push_back(std::string("wheel ") + NameOf(Sender) + " " + std::to_string(Delta));
+    Handled = Take;
+  }
+  void Down(TObject* Sender, TShiftState, TPoint, bool& Handled) {
+    Log().push_back(std::string("notch down ") + NameOf(Sender));
+    Handled = TakeNotch;
+  }
+  void Up(TObject* Sender, TShiftState, TPoint, bool& Handled) {
+    Log().push_back(std::string("notch up ") + NameOf(Sender));
+    Handled = TakeNotch;
+  }
+};
+
+TEST_F(FocusKeysTest, TheWheelReachesTheFocusedControlAndRisesWhileUnused) {
+  TWheelSink ws;
+  for (TControl* c : std::initializer_list<TControl*>{a, panel}) {
+    c->OnMouseWheel = TMouseWheelEvent(&ws, &TWheelSink::Wheel);
+    c->OnMouseWheelDown = TMouseWheelUpDownEvent(&ws, &TWheelSink::Down);
+    c->OnMouseWheelUp = TMouseWheelUpDownEvent(&ws, &TWheelSink::Up);
+  }
+  a->SetFocus();
+  host().MouseMove(c->Handle(), 5, 5);
+  Pump();
+  Log().clear();
+  host().Wheel(c->Handle(), 5, 5, -120);  // over C, but A has the focus
+  Pump();
+  EXPECT_EQ(Joined(), "wheel A -120,notch down A,wheel P -120,notch down P");
+  ws.TakeNotch = true;
+  Log().clear();
+  host().Wheel(c->Handle(), 5, 5, 60);  // half a notch: kept for the next one
+  host().Wheel(c->Handle(), 5, 5, 60);
+  Pump();
+  EXPECT_EQ(Joined(), "wheel A 60,wheel P 60,wheel A 60,notch up A");
+  ws.Take = true;
+  Log().clear();
+  host().Wheel(c->Handle(), 5, 5, 240);
+  Pump();
+  EXPECT_EQ(Joined(), "wheel A 240");
+}
+
+}  // namespace

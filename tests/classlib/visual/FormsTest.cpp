@@ -198,6 +198,8 @@ TEST_F(FormsTest, AFormIsBuiltFromATextDescription) {
       "    Width = 100\n"
       "    Height = 60\n"
       "    Margins.Left = 9\n"
+      "    Font.Height = -20\n"
+      "    Font.Style = [fsBold]\n"
       "    TabOrder = 0\n"
       "    object Ok: TTestButton\n"
       "      Left = 8\n"
@@ -228,6 +230,10 @@ TEST_F(FormsTest, AFormIsBuiltFromATextDescription) {
   ASSERT_TRUE(box && ok);
   EXPECT_EQ(box->GetMargins()->GetLeft(), 9);
   EXPECT_EQ(ok->GetParent(), box);
+  EXPECT_FALSE(box->GetParentFont());
+  EXPECT_EQ(ok->GetFont()->GetHeight(), -20);  // the nested font, passed on to the child
+  EXPECT_TRUE(ok->GetFont()->GetStyle().Contains(TFontStyle::fsBold));
+  EXPECT_TRUE(ok->GetParentFont());
   EXPECT_EQ(box->GetColor(), 255);  // from its parent
   EXPECT_FALSE(f->GetVisible());    // created hidden
   ok->OnClick(ok);

@@ -212,6 +212,18 @@ TEST_F(DragTest, EscapeOrARefusingTargetEndTheDragWithoutADrop) {
   EXPECT_EQ(Events(), "");
 }
 
+TEST_F(DragTest, ATargetFreedUnderTheDragIsForgotten) {
+  host().MouseDown(F(), 20, 20);
+  host().MouseMove(F(), 25, 165);
+  Pump();
+  target->Free();
+  host().MouseMove(F(), 26, 166);
+  host().MouseUp(F(), 26, 166);
+  Pump();
+  EXPECT_FALSE(DragActive());
+  EXPECT_EQ(Events(), "start P,over T from P dsDragEnter 15,15,free T,end P on nothing");
+}
+
 TEST_F(DragTest, ManualDragsStartAtOnceAndTheSourceMayDie) {
   p->SetDragMode(TDragMode::dmManual);
   host().MouseMove(F(), 20, 20);

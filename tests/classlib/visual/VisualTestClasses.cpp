@@ -21,6 +21,10 @@ const char* NameOf(TObject* o) {
 void TProbe::Paint() {
   ++Paints;
   LastPaintDC = PaintDC();
+  if (Fill != clNone) {
+    Canvas()->Brush()->SetColor(Fill);
+    Canvas()->FillRect(GetClientRect());
+  }
 }
 
 void TProbe::CMEnter(TMessage& m) {
@@ -74,6 +78,10 @@ void TGraphicProbe::Paint() {
   POINT org;
   GetViewportOrgEx(PaintDC(), &org);
   PaintOrigin = org;
+  if (Fill != clNone) {
+    Canvas()->Brush()->SetColor(Fill);
+    Canvas()->FillRect(GetClientRect());
+  }
 }
 
 void TGraphicProbe::CMMouseEnter(TMessage& m) {

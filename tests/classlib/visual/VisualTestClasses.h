@@ -17,6 +17,7 @@ class TProbe : public TCustomControl {
  public:
   using TCustomControl::TCustomControl;
   int Paints = 0;
+  TColor Fill = clNone;          // Paint fills the client area through the canvas
   LRESULT DlgCode = 0;           // answer to WM_GETDLGCODE
   bool RefuseExit = false;       // CM_EXIT raises, as a failed validation does
   using TWinControl::DestroyHandle;
@@ -45,6 +46,7 @@ class TGraphicProbe : public TGraphicControl {
   using TGraphicControl::TGraphicControl;
   int Paints = 0;
   TPoint PaintOrigin{-1, -1};
+  TColor Fill = clNone;
 
  protected:
   void Paint() override;
