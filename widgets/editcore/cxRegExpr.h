@@ -8,7 +8,10 @@
 //   e->Prev();  e->IsFinal();
 //
 // The language has no anchors, captures or back-tracking: a text matches when the whole
-// of it is accepted and the automaton stands in a final state.
+// of it is accepted and the automaton stands in a final state. Masks that would exceed
+// the fixed limits below (counts, items, nesting, transitions) are refused with an error,
+// so a hostile mask costs bounded time and memory. An expression is used by one thread at
+// a time.
 #pragma once
 
 #include "classlib/core/Exceptions.h"
