@@ -291,6 +291,16 @@ bool TCustomForm::SendFocusMessage(TWinControl* Control, UINT Msg) {
   return FFocusCount == count;
 }
 
+namespace {
+void NotifyFocusChanged(TWinControl* Parent, TWinControl* Focused) {
+  for (Integer i = 0; i < Parent->ControlCount(); ++i)
+    if (auto* w = dynamic_cast<TWinControl*>(Parent->Controls(i))) {
+      w->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Focused));
+      NotifyFocusChanged(w, Focused);
+    }
+}
+}  // namespace
+
 bool TCustomForm::SetFocusedControl(TWinControl* Control) {
   if (InState(csDestroying)) return false;
   ++FFocusCount;
@@ -334,6 +344,8 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
     if (keep && keep != Control && keep->FHandle) ::SetFocus(keep->FHandle);
     throw;
   }
+  // Controls whose look depends on the focus elsewhere (the default button) hear of it.
+  NotifyFocusChanged(this, Control);
   return true;
 }
 

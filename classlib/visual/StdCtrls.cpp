@@ -32,17 +32,24 @@ void TButton::CreateWnd() {
 }
 
 bool TButton::IsActive() {
-  if (FHandle && Focused()) return true;
-  if (!FDefault) return false;
-  // A focused button takes Enter from the default one.
   HWND focus = GetFocus();
-  TWinControl* focused = focus ? FindControl(focus) : nullptr;
-  return !dynamic_cast<TButton*>(focused);
+  return IsActiveWith(focus ? FindControl(focus) : nullptr);
+}
+
+bool TButton::IsActiveWith(TWinControl* Focused) {
+  if (Focused == this) return true;
+  // A focused button takes Enter from the default one.
+  return FDefault && !dynamic_cast<TButton*>(Focused);
 }
 
 void TButton::UpdateButtonStyle() {
+  HWND focus = GetFocus();
+  UpdateButtonStyle(focus ? FindControl(focus) : nullptr);
+}
+
+void TButton::UpdateButtonStyle(TWinControl* Focused) {
   if (!FHandle) return;
-  DWORD style = IsActive() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+  DWORD style = IsActiveWith(Focused) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
   if ((DWORD(GetWindowLongA(FHandle, GWL_STYLE)) & BS_TYPEMASK) != style) SendMessageA(FHandle, BM_SETSTYLE, style, TRUE);
 }
 
@@ -73,23 +80,8 @@ void TButton::CMDialogKey(TMessage& Message) {
 }
 
 void TButton::CMFocusChanged(TMessage& Message) {
-  UpdateButtonStyle();
+  UpdateButtonStyle(reinterpret_cast<TWinControl*>(Message.LParam));
   TL_INHERITED(Message);
-}
-
-void TButton::WMSetFocus(TMessage& Message) {
-  TL_INHERITED(Message);
-  // The other buttons of the form give up the default look.
-  if (TCustomForm* form = GetParentForm(this)) {
-    TMessage m{CM_FOCUSCHANGED, 0, 0, 0};
-    form->Broadcast(m);
-  }
-  UpdateButtonStyle();
-}
-
-void TButton::WMKillFocus(TMessage& Message) {
-  TL_INHERITED(Message);
-  UpdateButtonStyle();
 }
 
 // ---- TCustomEdit ----------------------------------------------------------------------------
@@ -534,9 +526,7 @@ void TCustomListBox::CNMeasureItem(TMessage& Message) {
 TL_MESSAGES(TButton,
             TL_ON(CN_COMMAND, CNCommand),
             TL_ON(CM_DIALOGKEY, CMDialogKey),
-            TL_ON(CM_FOCUSCHANGED, CMFocusChanged),
-            TL_ON(WM_SETFOCUS, WMSetFocus),
-            TL_ON(WM_KILLFOCUS, WMKillFocus))
+            TL_ON(CM_FOCUSCHANGED, CMFocusChanged))
 TL_MESSAGES(TCustomEdit, TL_ON(CN_COMMAND, CNCommand))
 TL_MESSAGES(TCustomListBox,
             TL_ON(CN_COMMAND, CNCommand),

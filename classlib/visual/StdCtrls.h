@@ -50,12 +50,12 @@ class TButton : public TButtonControl {
   void CreateWnd() override;
   // Whether Enter presses this button now.
   bool IsActive();
+  bool IsActiveWith(TWinControl* Focused);
   void UpdateButtonStyle();
+  void UpdateButtonStyle(TWinControl* Focused);
   void CNCommand(TMessage& Message);
   void CMDialogKey(TMessage& Message);
   void CMFocusChanged(TMessage& Message);
-  void WMSetFocus(TMessage& Message);
-  void WMKillFocus(TMessage& Message);
 
  private:
   bool FDefault = false;
