@@ -65,6 +65,7 @@ TRect DefaultClientRect(const Wnd* w, const TRect& window) {
   };
   DWORD style = w->style;
   DWORD ex = w->exStyle;
+  if (style & WS_MINIMIZE) return {window.Left, window.Top, window.Left, window.Top};   // only a caption
   if (style & WS_THICKFRAME) inset(m[SM_CXFRAME], m[SM_CYFRAME]);
   else if ((style & WS_DLGFRAME) || (ex & WS_EX_DLGMODALFRAME)) inset(m[SM_CXDLGFRAME], m[SM_CYDLGFRAME]);
   else if (style & WS_BORDER) inset(m[SM_CXBORDER], m[SM_CYBORDER]);
@@ -236,6 +237,43 @@ BOOL BringWindowToTop(HWND hwnd) {
   return SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
+namespace {
+
+// Minimizing, maximizing and restoring: the state bits change and the window moves; the
+// rectangle it had before is kept for the restore.
+void ChangeSizeState(HWND hwnd, int cmd, UINT flags) {
+  Wnd* w = Find(hwnd);
+  auto& st = S();
+  bool maximize = cmd == SW_SHOWMAXIMIZED;
+  bool minimize = cmd == SW_MINIMIZE || cmd == SW_SHOWMINIMIZED || cmd == SW_SHOWMINNOACTIVE;
+  DWORD wanted = maximize ? WS_MAXIMIZE : minimize ? WS_MINIMIZE : 0;
+  if ((w->style & (WS_MAXIMIZE | WS_MINIMIZE)) == wanted) {
+    SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, flags | SWP_NOMOVE | SWP_NOSIZE);
+    return;
+  }
+  if (!w->hasNormalRect) {
+    w->normalRect = w->window;
+    w->hasNormalRect = true;
+  }
+  w->style = (w->style & ~(WS_MAXIMIZE | WS_MINIMIZE)) | wanted;
+  TRect target = w->normalRect;
+  if (maximize) {
+    // The frame lies outside the work area, so the client fills it.
+    int f = (w->style & WS_THICKFRAME) ? st.metrics[SM_CXFRAME] : 0;
+    TRect wa = st.workArea;
+    target = {wa.Left - f, wa.Top - f, wa.Right + f, wa.Bottom + f};
+    if (w->style & WS_CHILD) target = {0, 0, Find(w->parent)->client.Width(), Find(w->parent)->client.Height()};
+  } else if (minimize) {
+    target = Bounds(-32000, -32000, 160, st.metrics[SM_CYCAPTION] + 2 * st.metrics[SM_CYFRAME]);
+  } else {
+    w->hasNormalRect = false;
+  }
+  SetWindowPos(hwnd, HWND_TOP, target.Left, target.Top, target.Width(), target.Height(), flags | SWP_FRAMECHANGED);
+  if (minimize && st.active == hwnd && Find(hwnd)) ActivateOtherWindow(hwnd);
+}
+
+}  // namespace
+
 BOOL ShowWindow(HWND hwnd, int cmd) {
   Wnd* w = Find(hwnd);
   if (!w || hwnd == S().desktop) return FALSE;
@@ -249,34 +287,26 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
     SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, flags);
     return TRUE;
   }
-  // Showing what is shown already changes nothing (the other commands still activate).
+  // Showing what is shown already changes nothing (the other commands still act).
   if (wasVisible && (cmd == SW_SHOW || cmd == SW_SHOWNA)) return TRUE;
-  UINT flags = SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE;
-  if (cmd == SW_SHOWNA || cmd == SW_SHOWNOACTIVATE || cmd == SW_SHOWMINNOACTIVE || (w->style & WS_CHILD))
+  if (cmd == SW_MAXIMIZE) cmd = SW_SHOWMAXIMIZED;
+  UINT flags = SWP_SHOWWINDOW;
+  if (cmd == SW_SHOWNA || cmd == SW_SHOWNOACTIVATE || cmd == SW_SHOWMINNOACTIVE || cmd == SW_MINIMIZE ||
+      (w->style & WS_CHILD))
     flags |= SWP_NOACTIVATE | SWP_NOZORDER;
-  if (cmd == SW_SHOWMAXIMIZED || cmd == SW_MAXIMIZE) {
-    if (!(w->style & WS_CHILD)) {
-      w->style = (w->style | WS_MAXIMIZE) & ~WS_MINIMIZE;
-      TRect wa = S().workArea;
-      flags &= ~(SWP_NOMOVE | SWP_NOSIZE);
-      if (!wasVisible) {
-        Send(hwnd, WM_SHOWWINDOW, TRUE, 0);
-        if (!Find(hwnd)) return FALSE;
-      }
-      SetWindowPos(hwnd, HWND_TOP, wa.Left, wa.Top, wa.Width(), wa.Height(), flags);
-      return wasVisible;
-    }
-  } else if (cmd == SW_RESTORE || cmd == SW_SHOWNORMAL) {
-    w->style &= ~(WS_MINIMIZE | WS_MAXIMIZE);
-  } else if (cmd == SW_MINIMIZE || cmd == SW_SHOWMINIMIZED || cmd == SW_SHOWMINNOACTIVE) {
-    w->style |= WS_MINIMIZE;
-  }
   if (!wasVisible) {
     Send(hwnd, WM_SHOWWINDOW, TRUE, 0);
-    if (!Find(hwnd)) return FALSE;
+    if (!(w = Find(hwnd))) return FALSE;
   }
-  if (wasVisible && (flags & SWP_NOACTIVATE)) return TRUE;
-  SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, flags);
+  bool changesState = cmd == SW_SHOWMAXIMIZED || cmd == SW_MINIMIZE || cmd == SW_SHOWMINIMIZED ||
+                      cmd == SW_SHOWMINNOACTIVE;
+  bool restores = (cmd == SW_RESTORE || cmd == SW_SHOWNORMAL || cmd == SW_SHOWDEFAULT) &&
+                  (w->style & (WS_MAXIMIZE | WS_MINIMIZE));
+  if (changesState || restores) {
+    ChangeSizeState(hwnd, cmd, flags);
+    return wasVisible;
+  }
+  SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, flags | SWP_NOMOVE | SWP_NOSIZE);
   return wasVisible;
 }
 

@@ -251,7 +251,8 @@ HWND WindowFromPoint(POINT screenPoint);
 HWND ChildWindowFromPoint(HWND parent, POINT clientPoint);
 BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle);
 
-// Window regions: the window takes ownership of `rgn` (nullptr removes the region).
+// Window regions, in window coordinates: on success the window owns `rgn` (nullptr removes
+// the region); on failure (0) the caller still does.
 int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw);
 int GetWindowRgn(HWND hwnd, HRGN rgn);
 // A window's menu bar space: the frame reserves a menu-bar line when set (menus themselves
@@ -283,6 +284,9 @@ BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax);
 BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags);
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageA(const MSG* msg);
+// Waits until something is queued (at once when something is). With nothing queued and no
+// timer due, GetMessageA and WaitMessage ask the host to wait; the headless host then runs
+// the next idle script or throws HeadlessStall.
 BOOL WaitMessage();
 // Same-thread sends run as direct calls, so this is FALSE here as on the platform.
 BOOL InSendMessage();

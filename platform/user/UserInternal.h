@@ -63,6 +63,8 @@ struct Wnd {
   bool destroying = false;
   bool sizeMoveSent = false;
   bool ncActive = false;            // the frame is drawn active (WM_NCACTIVATE)
+  bool hasNormalRect = false;       // minimized or maximized: where a restore puts it back
+  TRect normalRect;
   ScrollBarState hbar, vbar;
   std::unique_ptr<Surface> surface; // top-level windows: the pixels of the whole window
 };

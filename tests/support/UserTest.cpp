@@ -3,6 +3,8 @@
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/GdiObject.h"
 
+#include <filesystem>
+
 namespace {
 
 size_t g_gdiObjectsAtStart = 0;
@@ -27,9 +29,52 @@ void UserLeaks(std::vector<std::string>& leaks) {
 
 }  // namespace
 
+
+namespace {
+
+HeadlessHost* g_host = nullptr;
+bool g_dumped = false;
+std::string g_testName;   // taken at set-up: gtest's own lock is held while failures are reported
+
+// At a test's first failure, each visible top-level window is saved as a PNG for the reader.
+void DumpWindows(HeadlessHost& host) {
+  std::string base = std::string(TL_BINARY_DIR) + "/test-dumps/";
+  std::error_code ec;
+  std::filesystem::create_directories(base, ec);
+  if (ec) return;
+  std::string name = g_testName;
+  for (char& c : name)
+    if (c == '/') c = '_';   // parameterised names
+  int n = 0;
+  for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
+    if (!IsWindowVisible(h)) continue;
+    Surface s = host.Capture(h);
+    if (!s.IsEmpty()) SaveSurfacePng(s, base + name + "." + std::to_string(n++) + ".png");
+  }
+}
+
+class DumpOnFailure : public ::testing::EmptyTestEventListener {
+  void OnTestPartResult(const ::testing::TestPartResult& result) override {
+    if (!result.failed() || !g_host || g_dumped) return;
+    g_dumped = true;
+    DumpWindows(*g_host);
+  }
+};
+
+}  // namespace
+
 void UserTest::SetUp() {
   AddTestHook({"user", UserReset, UserLeaks});
   host_ = std::make_unique<HeadlessHost>(Clock());
+  static bool listening = false;
+  if (!listening) {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new DumpOnFailure);   // gtest owns it
+    listening = true;
+  }
+  g_host = host_.get();
+  g_dumped = false;
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  g_testName = info ? std::string(info->test_suite_name()) + "." + info->name() : "test";
   KernelTest::SetUp();
 }
 
@@ -37,5 +82,6 @@ void UserTest::TearDown() {
   KernelTest::TearDown();
   // Whatever a failed test left is destroyed now, so the next test starts clean.
   UserResetState();
+  g_host = nullptr;
   host_.reset();
 }

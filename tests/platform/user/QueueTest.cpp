@@ -322,3 +322,21 @@ TEST_F(QueueTest, BroadcastAndRegisteredMessages) {
   SendMessageA(HWND_BROADCAST, id, 0, 0);
   EXPECT_EQ(rec.Count(a, id), 2);
 }
+
+TEST_F(QueueTest, ThreadMessagesAndQueueStatus) {
+  EXPECT_EQ(GetQueueStatus(QS_ALLINPUT), 0u);
+  PostThreadMessageA(0, WM_USER + 3, 5, 6);
+  EXPECT_EQ(LOWORD(GetQueueStatus(QS_ALLINPUT)), QS_POSTMESSAGE);
+  host().Key('A');
+  EXPECT_EQ(LOWORD(GetQueueStatus(QS_KEY)), QS_KEY);
+  EXPECT_EQ(LOWORD(GetQueueStatus(QS_MOUSE)), 0u);
+  MSG m;
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.hwnd, nullptr);
+  EXPECT_EQ(m.message, WM_USER + 3u);
+  EXPECT_EQ(m.wParam, 5u);
+  EXPECT_EQ(DispatchMessageA(&m), 0);   // no window: nothing to call
+  EXPECT_EQ(GetMessageTime(), m.time);
+  host().PumpUntilIdle();
+  EXPECT_EQ(GetQueueStatus(QS_ALLINPUT), 0u);
+}

@@ -447,3 +447,37 @@ TEST_F(WindowTest, ShowingKeepsChildrenInPlaceAndShownWindowsUnchanged) {
   DestroyWindow(other);
   DestroyWindow(parent);
 }
+
+TEST_F(WindowTest, MaximizeMinimizeAndRestore) {
+  HWND h = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 40, 300, 200);
+  HWND other = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 500, 40, 100, 100);
+  SetActiveWindow(h);
+  rec.Clear();
+  ShowWindow(h, SW_MAXIMIZE);
+  EXPECT_TRUE(IsZoomed(h));
+  RECT wa, client, r;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0);
+  GetClientRect(h, &client);
+  EXPECT_EQ(client.Width(), wa.Width());   // the frame lies outside the work area
+  auto sizes = [&] {
+    std::vector<WPARAM> out;
+    for (auto& m : rec.log)
+      if (m.hwnd == h && m.msg == WM_SIZE) out.push_back(m.wParam);
+    return out;
+  };
+  EXPECT_EQ(sizes(), std::vector<WPARAM>{SIZE_MAXIMIZED});
+  ShowWindow(h, SW_MINIMIZE);
+  EXPECT_TRUE(IsIconic(h));
+  EXPECT_FALSE(IsZoomed(h));
+  GetClientRect(h, &client);
+  EXPECT_TRUE(client.IsEmpty());
+  EXPECT_EQ(GetActiveWindow(), other);   // minimizing hands the activation on
+  ShowWindow(h, SW_RESTORE);
+  EXPECT_FALSE(IsIconic(h));
+  GetWindowRect(h, &r);
+  EXPECT_EQ(r, Rect(30, 40, 330, 240));   // back where it was before maximizing
+  EXPECT_EQ(sizes(), (std::vector<WPARAM>{SIZE_MAXIMIZED, SIZE_MINIMIZED, SIZE_RESTORED}));
+  EXPECT_EQ(GetActiveWindow(), h);
+  DestroyWindow(other);
+  DestroyWindow(h);
+}
