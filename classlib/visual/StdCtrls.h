@@ -9,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-TL_ENUM(TAlignment, taLeftJustify, taRightJustify, taCenter);
 TL_ENUM(TBorderStyle, bsNone, bsSingle);
 TL_ENUM(TEditCharCase, ecNormal, ecUpperCase, ecLowerCase);
 TL_ENUM(TListBoxStyle, lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable, lbVirtual, lbVirtualOwnerDraw);

@@ -228,6 +228,21 @@ TEST_F(MenusTest, ShortcutsFireOnlyWhileTheMainFormIsEnabled) {
   EXPECT_EQ(Joined(), "");
 }
 
+TEST_F(MenusTest, TheMenuBarOpensASubmenuThroughItsItemsOnClick) {
+  TMenuForm* f = LoadMain();
+  f->Show();
+  host().PumpUntilIdle();
+  SetFocus(f->Handle());
+  host().WhenIdle([&] {
+    host().Key(VK_DOWN);
+    host().Key(VK_RETURN);
+  });
+  host().Key(VK_F10);
+  Pump();
+  EXPECT_EQ(Joined(), "game opened,new");
+  EXPECT_EQ(host().PendingScripts(), 0u);
+}
+
 TEST_F(MenusTest, MenuCommandsAndChangesReachTheWindow) {
   TMenuForm* f = LoadMain();
   f->Show();
@@ -319,6 +334,16 @@ class TMenuSink : public TObject {
  public:
   void Chose(TObject* Sender) { Log().push_back("chose " + dynamic_cast<TComponent*>(Sender)->GetName()); }
   void Popped(TObject*) { Log().push_back("popup"); }
+  void Measure(TObject* Sender, TCanvas*, Integer& Width, Integer& Height) {
+    Log().push_back("measure " + dynamic_cast<TComponent*>(Sender)->GetName());
+    Width = 90;
+    Height = 30;
+  }
+  void Draw(TObject* Sender, TCanvas* Canvas, TRect Rect, bool Selected) {
+    Log().push_back("draw " + dynamic_cast<TComponent*>(Sender)->GetName() + (Selected ? " selected" : "") + " " +
+                    std::to_string(Rect.Bottom - Rect.Top));
+    Canvas->FillRect(Rect);
+  }
 };
 
 TEST_F(MenusTest, APopupMenuChoosesACommandFromARightClick) {
@@ -376,6 +401,36 @@ TEST_F(MenusTest, APopupMenuChoosesACommandFromARightClick) {
   EXPECT_EQ(target->GetPopupMenu(), nullptr);
   host().Click(target->Handle(), 20, 20, MouseButton::Right);
   Pump();
+}
+
+TEST_F(MenusTest, OwnerDrawnPopupItemsAreMeasuredAndDrawnByTheirEvents) {
+  TForm* f = nullptr;
+  Application->CreateForm(f);
+  f->SetBounds(50, 50, 300, 200);
+  f->Show();
+  host().PumpUntilIdle();
+  auto* popup = New<TPopupMenu>(f);
+  Owned<TMenuSink> sink(New<TMenuSink>());
+  popup->SetOwnerDraw(true);
+  for (const char* n : {"one", "two"}) {
+    TMenuItem* i = New<TMenuItem>(f);
+    i->SetName(n);
+    i->SetCaption(n);
+    i->OnMeasureItem = TMenuMeasureItemEvent(sink.get(), &TMenuSink::Measure);
+    i->OnDrawItem = TMenuDrawItemEvent(sink.get(), &TMenuSink::Draw);
+    i->OnClick = TNotifyEvent(sink.get(), &TMenuSink::Chose);
+    popup->Items()->Add(i);
+  }
+  Log().clear();
+  // Two idle points, so the highlighted item is painted before it is chosen.
+  host().WhenIdle([&] { host().Key(VK_DOWN); });
+  host().WhenIdle([&] { host().Key(VK_RETURN); });
+  popup->Popup(100, 100);
+  std::string log = Joined();
+  EXPECT_NE(log.find("measure one"), std::string::npos) << log;
+  EXPECT_NE(log.find("draw two 30"), std::string::npos) << log;
+  EXPECT_NE(log.find("draw one selected 30"), std::string::npos) << log;
+  EXPECT_EQ(Log().back(), "chose one");
 }
 
 }  // namespace
