@@ -1,3 +1,4 @@
+#include "classlib/core/Filer.h"
 #include "classlib/core/FormText.h"
 #include "classlib/visual/ComCtrls.h"
 #include "classlib/visual/Menus.h"
@@ -181,6 +182,43 @@ TEST_F(MenusTest, AMainWindowIsBuiltFromItsDescription) {
   EXPECT_EQ(list->GetItems()->Strings(0), "apple");  // sorted once Sorted was read
   EXPECT_EQ(list->GetItemHeight(), 18);
   EXPECT_EQ(Joined(), "");  // nothing fired while loading
+}
+
+TEST_F(MenusTest, AWrittenMainWindowReadsBackTheSame) {
+  TMenuForm* f = LoadMain();
+  Find<TMenuItem>(f, "miPause")->SetEnabled(false);
+  Find<TListBox>(f, "List1")->GetItems()->Add("fig");
+  Owned<TMemoryStream> ms(New<TMemoryStream>());
+  {
+    Owned<TWriter> w(New<TWriter>(*ms));
+    w->WriteRootComponent(f);
+  }
+  f->Free();
+  UnregisterResourceTable("menus-test");
+  data_.assign(ms->Memory(), ms->Memory() + ms->GetSize());
+  item_ = ResourceItem{10, 0, "TMENUFORM", data_.data(), data_.size(), 0, 0};
+  RegisterResourceTable(ResourceTable{"menus-test", &item_, 1});
+  TMenuForm* g = nullptr;
+  Application->CreateForm(g);
+  auto* menu = Find<TMainMenu>(g, "MainMenu1");
+  ASSERT_TRUE(menu);
+  EXPECT_EQ(g->GetMenu(), menu);
+  ASSERT_EQ(menu->Items()->Count(), 1);
+  TMenuItem* game = menu->Items()->Items(0);
+  ASSERT_EQ(game->Count(), 3);
+  EXPECT_EQ(game->GetName(), "miGame");
+  EXPECT_EQ(game->Items(0)->GetShortCut(), VK_F2);
+  EXPECT_FALSE(game->Items(2)->GetEnabled());
+  EXPECT_TRUE(game->Items(2)->GetChecked());
+  EXPECT_TRUE(game->Items(0)->OnClick);
+  auto* bar = Find<TStatusBar>(g, "StatusBar1");
+  ASSERT_TRUE(bar);
+  ASSERT_EQ(bar->GetPanels()->Count(), 2);
+  EXPECT_EQ(bar->GetPanels()->Items(0)->GetWidth(), 80);
+  EXPECT_EQ(Find<TListBox>(g, "List1")->GetItems()->GetCommaText(), "apple,fig,pear");
+  EXPECT_TRUE(Find<TButton>(g, "Ok")->GetDefault());
+  EXPECT_EQ(Find<TEdit>(g, "Edit1")->GetText(), "Player");
+  EXPECT_EQ(g->GetClientHeight(), 200);
 }
 
 TEST_F(MenusTest, ShortcutsFireOnlyWhileTheMainFormIsEnabled) {
