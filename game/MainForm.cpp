@@ -63,9 +63,9 @@ bool TMainForm::PlayMove(Integer Column, Integer Row) {
   return true;
 }
 
-void TMainForm::CheckTileSheets() const {
+void TMainForm::CheckTileSheets() {
   if (!colors || colors->GetWidth() != SheetColumns * CellPixels || colors->GetHeight() != SheetRows * CellPixels ||
-      const_cast<TImageList*>(colors)->Count() < MaxColors)
+      colors->Count() < MaxColors)
     throw EInvalidOperation("The main window's image list must hold " + std::to_string(MaxColors) +
                             " tile sheets of " + std::to_string(SheetColumns * CellPixels) + " x " +
                             std::to_string(SheetRows * CellPixels) + " pixels");

@@ -66,7 +66,8 @@ class TMainForm : public TForm {
 
  private:
   void ReadSettings();
-  void CheckTileSheets() const;
+  // Raises EInvalidOperation unless `colors` holds the eight sheets of 200 x 100.
+  void CheckTileSheets();
 
   TBoard FBoard;
   // [colour 0..8][neighbour mask]; [0][0] is the empty cell.

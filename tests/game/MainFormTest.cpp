@@ -3,6 +3,8 @@
 // config.ini is read.
 #include "game/GameUnits.h"
 #include "game/MainForm.h"
+#include "classlib/core/FormText.h"
+#include "platform/kernel/Resources.h"
 #include "platform/kernel/Modules.h"
 #include "tests/support/AppTest.h"
 
@@ -316,6 +318,40 @@ TEST_F(MainFormTest, ConfigIniGivesSizeColoursAndNameWithDefaultsAndBounds) {
       EXPECT_EQ(f->CellImage(colour, 15) != nullptr, colour <= c.Colors) << c.Text;
     f->Free();
     form_ = nullptr;
+  }
+}
+
+TEST_F(MainFormTest, ADescriptionWithoutItsTileSheetsFailsTheCreationCleanly) {
+  const char* variants[] = {
+      // No image list at all.
+      "object MainForm: TMainForm\n  OnCreate = FormCreate\nend\n",
+      // An image list of the right size with no images.
+      "object MainForm: TMainForm\n  OnCreate = FormCreate\n"
+      "  object colors: TImageList\n    Height = 100\n    Width = 200\n  end\nend\n",
+      // One sheet only.
+      "object MainForm: TMainForm\n  OnCreate = FormCreate\n"
+      "  object colors: TImageList\n    Height = 100\n    Width = 200\n"
+      "    Bitmap = {include 'tiles/color1.png'}\n  end\nend\n",
+      // Sixteen images of the wrong size.
+      "object MainForm: TMainForm\n  OnCreate = FormCreate\n"
+      "  object colors: TImageList\n    Height = 50\n    Width = 200\n"
+      "    Bitmap = {include 'tiles/colors.png'}\n  end\nend\n",
+  };
+  TFormTextOptions options;
+  options.IncludeDir = String(TL_SOURCE_DIR) + "/resources";
+  options.AllowIncludes = true;
+  ASSERT_TRUE(UnregisterResourceTable("game_lib"));
+  for (const char* text : variants) {
+    Owned<TMemoryStream> bin(New<TMemoryStream>());
+    ObjectTextToBinary(text, *bin, options);
+    std::vector<Byte> data(bin->Memory(), bin->Memory() + bin->GetSize());
+    const ResourceItem item{10, 0, "TMAINFORM", data.data(), data.size(), 0, 0};
+    RegisterResourceTable(ResourceTable{"game-test", &item, 1});
+    TMainForm* f = nullptr;
+    EXPECT_THROW(Application->CreateForm(f), EInvalidOperation) << text;
+    EXPECT_EQ(f, nullptr);
+    EXPECT_EQ(Screen->FormCount(), 0);
+    UnregisterResourceTable("game-test");
   }
 }
 
