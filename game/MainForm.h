@@ -18,8 +18,6 @@ class TMainForm : public TForm {
 
   Integer CellWidth = CellPixels;
   Integer CellHeight = CellPixels;
-  Integer PendingSize = DefaultBoardSize;
-  Integer PendingColors = DefaultColors;
   bool SettingsPending = false;
   String PlayerName;
 
