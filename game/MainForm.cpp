@@ -29,8 +29,11 @@ void TMainForm::Loaded() {
 }
 
 String TMainForm::ConfigFileName() {
-  std::vector<char> buf(4096);
-  const DWORD n = GetModuleFileNameA(nullptr, buf.data(), DWORD(buf.size()));
+  std::vector<char> buf(1024);
+  DWORD n = 0;
+  // A full buffer means the name was cut: try again with room for more.
+  while ((n = GetModuleFileNameA(nullptr, buf.data(), DWORD(buf.size()))) >= buf.size() && buf.size() < (1u << 20))
+    buf.resize(buf.size() * 2);
   const String exe(buf.data(), n < buf.size() ? n : 0);
   return ExtractFilePath(exe) + "config.ini";
 }

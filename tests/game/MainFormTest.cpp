@@ -305,6 +305,10 @@ TEST_F(MainFormTest, ConfigIniGivesSizeColoursAndNameWithDefaultsAndBounds) {
       {"[Settings]\nSize=ten\nColors=4.5\n", 10, 4, "Player"},
       {"[Other]\nSize=7\n", 10, 4, "Player"},
   };
+  // A folder name longer than a first guess at a path's length.
+  for (int i = 0; i < 8; ++i) dir_ /= std::string(200, char('a' + i));
+  fs::create_directories(dir_);
+  SetProgramPath((dir_ / "tessaloom").string());
   for (const Case& c : cases) {
     WriteConfig(c.Text);
     TMainForm* f = Create();
