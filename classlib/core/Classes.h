@@ -44,6 +44,8 @@ using TComponentState = Set<TComponentStateItem>;
 
 TL_ENUM(TOperation, opInsert, opRemove);
 
+TL_ENUM(TAlignment, taLeftJustify, taRightJustify, taCenter);
+
 TL_ENUM(TShiftStateItem, ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble);
 using TShiftState = Set<TShiftStateItem>;
 

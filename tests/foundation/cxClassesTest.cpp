@@ -194,6 +194,23 @@ TEST_F(ResourceOverrideTest, OverridesReplaceTextsByIdentity) {
   EXPECT_EQ(cxGetResourceStringByName("sdxCaption"), "sdxCaption");
 }
 
+TEST_F(ResourceOverrideTest, RegistryCaptionsComeFromTheStringTableThroughTheOverrides) {
+  const ResourceItem captions[] = {
+      {6, 65304, nullptr, reinterpret_cast<const Byte*>("Label|Represents a Label"), 24, 0, 0},
+  };
+  RegisterResourceTable({"cx_classes_captions", captions, 1});
+  const TResStringRec labelCaption = {65304, nullptr};
+  const TResStringRec memoCaption = {65305, "Memo|Represents a memo"};
+  cxSetResourceString(memoCaption, "Notiz|Stellt ein Notizfeld dar");
+  Owned<TcxRegisteredClasses> reg(New<TcxRegisteredClasses>());
+  reg->Register(&TShapeA::StaticClass(), cxGetResourceString(labelCaption));
+  reg->Register(&TShapeB::StaticClass(), cxGetResourceString(memoCaption));
+  EXPECT_EQ(reg->GetNameByClass(&TShapeA::StaticClass()), "Label");
+  EXPECT_EQ(reg->GetDescriptionByClass(&TShapeA::StaticClass()), "Represents a Label");
+  EXPECT_EQ(reg->GetNameByClass(&TShapeB::StaticClass()), "Notiz");
+  UnregisterResourceTable("cx_classes_captions");
+}
+
 TEST_F(ResourceOverrideTest, ExceptionsFromResourceStringsHonourOverrides) {
   cxSetResourceString(kTabled, "Überschrieben");
   EXPECT_EQ(Exception(kTabled).Message(), "Überschrieben");
@@ -205,6 +222,31 @@ TEST_F(ResourceOverrideTest, ExceptionsFromResourceStringsHonourOverrides) {
   cxClasses::Finalize();
   EXPECT_EQ(Exception(kTabled).Message(), "From the table");
   cxClasses::Initialize();   // for TearDown
+}
+
+TEST(ResourceOverrideLazyTest, SettingAnOverrideReachesExceptionsWithoutStartUp) {
+  const TResStringRec rec = {65303, "Original"};
+  cxSetResourceString(rec, "Replaced");
+  EXPECT_EQ(Exception(rec).Message(), "Replaced");
+  cxClasses::Initialize();
+  cxClasses::Finalize();   // the last finalization removes the lookup and the overrides
+  EXPECT_EQ(Exception(rec).Message(), "Original");
+  EXPECT_EQ(cxGetResourceString(rec), "Original");
+}
+
+TL_ENUM(TTestFruit, tfApple, tfPear, tfPlum);
+
+TEST(EnumTextsTest, NonEmptyTextsWithTheirOrdinals) {
+  Owned<TStringList> list(New<TStringList>());
+  list->Add("kept");
+  cxGetEnumTexts<TTestFruit>(list.get(), [](TTestFruit f) {
+    return f == TTestFruit::tfPear ? String() : EnumInfo<TTestFruit>::Type().ValueName(int(f));
+  });
+  ASSERT_EQ(list->Count(), 3);
+  EXPECT_EQ(list->Strings(1), "tfApple");
+  EXPECT_EQ(reinterpret_cast<intptr_t>(list->Objects(1)), 0);
+  EXPECT_EQ(list->Strings(2), "tfPlum");
+  EXPECT_EQ(reinterpret_cast<intptr_t>(list->Objects(2)), 2);
 }
 
 TEST(MRUItemsTest, MovesEqualItemsToTheFrontAndTrims) {

@@ -175,6 +175,61 @@ void TcxRegisteredClasses::SetSorted(bool Value) {
   if (FSorted) Sort();
 }
 
+// ---- TcxAlignment ----
+
+TcxAlignment::TcxAlignment(TPersistent* AOwner, bool AUseAssignedValues, TAlignment ADefaultHorz,
+                           TcxAlignmentVert ADefaultVert)
+    : FOwner(AOwner),
+      FDefaultHorz(ADefaultHorz),
+      FDefaultVert(ADefaultVert),
+      FHorz(ADefaultHorz),
+      FVert(ADefaultVert),
+      FUseAssignedValues(AUseAssignedValues) {}
+
+void TcxAlignment::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TcxAlignment*>(Source);
+  if (!src) {
+    inherited::Assign(Source);
+    return;
+  }
+  bool changed = FHorz != src->FHorz || FVert != src->FVert;
+  FHorz = src->FHorz;
+  FVert = src->FVert;
+  FIsHorzAssigned = src->FIsHorzAssigned;
+  FIsVertAssigned = src->FIsVertAssigned;
+  if (changed) DoChanged();
+}
+
+void TcxAlignment::Reset() {
+  bool changed = FHorz != FDefaultHorz || FVert != FDefaultVert;
+  FIsHorzAssigned = FIsVertAssigned = false;
+  FHorz = FDefaultHorz;
+  FVert = FDefaultVert;
+  if (changed) DoChanged();
+}
+
+void TcxAlignment::SetHorz(TAlignment Value) {
+  FIsHorzAssigned = true;
+  if (FHorz == Value) return;
+  FHorz = Value;
+  DoChanged();
+}
+
+void TcxAlignment::SetVert(TcxAlignmentVert Value) {
+  FIsVertAssigned = true;
+  if (FVert == Value) return;
+  FVert = Value;
+  DoChanged();
+}
+
+bool TcxAlignment::IsHorzStored() const { return FUseAssignedValues ? FIsHorzAssigned : FHorz != FDefaultHorz; }
+
+bool TcxAlignment::IsVertStored() const { return FUseAssignedValues ? FIsVertAssigned : FVert != FDefaultVert; }
+
+void TcxAlignment::DoChanged() {
+  if (OnChanged) OnChanged(this);
+}
+
 // ---- TcxMRUItems ----
 
 void TcxMRUItems::BeforeDestruction() {
@@ -403,7 +458,28 @@ String cxGetResourceStringByName(const String& AName) {
   return AName;
 }
 
+namespace {
+bool gResolverInstalled = false;
+
+// Puts the override lookup in front of the class library's string tables.
+void InstallResolver() {
+  if (gResolverInstalled) return;
+  gPrevResolver = SetResStringResolver(ResolveOverride);
+  gResolverInstalled = true;
+}
+
+void RemoveResolver() {
+  if (!gResolverInstalled) return;
+  TResStringResolver current = SetResStringResolver(gPrevResolver);
+  // A lookup installed after ours stays where it is.
+  if (current != ResolveOverride) SetResStringResolver(current);
+  gPrevResolver = nullptr;
+  gResolverInstalled = false;
+}
+}  // namespace
+
 void cxSetResourceString(const TResStringRec& AResString, const String& Value) {
+  InstallResolver();
   Overrides().ById[AResString.Id] = Value;
 }
 
@@ -413,13 +489,12 @@ void cxClearResourceStrings() { gOverrides.reset(); }
 
 void cxClasses::Initialize() {
   if (gClassesInit++ > 0) return;
-  gPrevResolver = SetResStringResolver(ResolveOverride);
+  InstallResolver();
 }
 
 void cxClasses::Finalize() {
   if (gClassesInit == 0 || --gClassesInit > 0) return;
-  SetResStringResolver(gPrevResolver);
-  gPrevResolver = nullptr;
+  RemoveResolver();
   cxClearResourceStrings();
 }
 
@@ -526,6 +601,10 @@ TL_DEFINE_CLASS(TcxComponent)
 TL_DEFINE_CLASS(TcxObjectList)
 TL_DEFINE_CLASS(TcxRegisteredClassList)
 TL_DEFINE_CLASS(TcxRegisteredClasses)
+TL_DEFINE_CLASS(TcxAlignment, [](auto& c) {
+  c.Property("Horz", &TcxAlignment::GetHorz, &TcxAlignment::SetHorz).Stored(&TcxAlignment::IsHorzStored);
+  c.Property("Vert", &TcxAlignment::GetVert, &TcxAlignment::SetVert).Stored(&TcxAlignment::IsVertStored);
+})
 TL_DEFINE_CLASS(TcxMRUItem)
 TL_DEFINE_CLASS(TcxMRUItems)
 TL_DEFINE_CLASS(TcxObjectLink)

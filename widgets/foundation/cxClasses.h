@@ -123,6 +123,49 @@ class TcxRegisteredClasses : public TObject {
   std::vector<TItem> FItems;
 };
 
+// ---- Alignment settings ----
+
+TL_ENUM(TcxAlignmentVert, vaTop, vaBottom, vaCenter);
+
+// Horizontal and vertical alignment with defaults. With the assigned-values flag a side is
+// stored once it was set; without it, when it differs from its default.
+class TcxAlignment : public TPersistent {
+  TL_CLASS(TcxAlignment, TPersistent)
+ public:
+  explicit TcxAlignment(TPersistent* AOwner, bool AUseAssignedValues = false,
+                        TAlignment ADefaultHorz = TAlignment::taLeftJustify,
+                        TcxAlignmentVert ADefaultVert = TcxAlignmentVert::vaTop);
+  // From another TcxAlignment: values and assigned flags; others as the inherited way.
+  void Assign(TPersistent* Source) override;
+  TPersistent* GetOwner() const override { return FOwner; }
+  // Back to the defaults, nothing assigned.
+  void Reset();
+
+  TAlignment GetHorz() const { return FHorz; }
+  void SetHorz(TAlignment Value);
+  TcxAlignmentVert GetVert() const { return FVert; }
+  void SetVert(TcxAlignmentVert Value);
+  bool IsHorzAssigned() const { return FIsHorzAssigned; }
+  bool IsVertAssigned() const { return FIsVertAssigned; }
+  bool IsHorzStored() const;
+  bool IsVertStored() const;
+
+  TNotifyEvent OnChanged;
+
+ protected:
+  virtual void DoChanged();
+
+ private:
+  TPersistent* FOwner;
+  TAlignment FDefaultHorz;
+  TcxAlignmentVert FDefaultVert;
+  TAlignment FHorz;
+  TcxAlignmentVert FVert;
+  bool FIsHorzAssigned = false;
+  bool FIsVertAssigned = false;
+  bool FUseAssignedValues;
+};
+
 // ---- Most-recently-used lists ----
 
 class TcxMRUItem : public TObject {
@@ -296,7 +339,8 @@ void cxShellOpen(const String& AFileName);
 
 namespace cxClasses {
 // Installs the message-text override lookup in the class library, so that exceptions
-// raised from resource strings honour overrides. Counted.
+// raised from resource strings honour overrides (setting an override installs it too);
+// the last Finalize removes it with every override. Counted.
 void Initialize();
 void Finalize();
 }  // namespace cxClasses

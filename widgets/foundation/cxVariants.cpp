@@ -34,7 +34,9 @@ int32_t cxCompareVariantArrays(const Variant& A, const Variant& B) {
   bool arrA = VarIsArray(A), arrB = VarIsArray(B);
   if (arrA && arrB) {
     Integer highA = VarArrayHighBound(A, 1), highB = VarArrayHighBound(B, 1);
-    if (highA != highB) return highA - highB;
+    if (highA != highB)
+      return int32_t(std::clamp<Int64>(Int64(highA) - highB, std::numeric_limits<int32_t>::min(),
+                                       std::numeric_limits<int32_t>::max()));
     Integer lowA = VarArrayLowBound(A, 1), lowB = VarArrayLowBound(B, 1);
     // Elements from index 0; an index below an array's low bound has no element there.
     for (Integer i = std::max<Integer>(0, std::max(lowA, lowB)); i <= highA; ++i) {

@@ -1,0 +1,390 @@
+#include "classlib/visual/Graphics.h"
+#include "platform/kernel/Arith.h"
+#include "platform/kernel/CodePage.h"
+#include "tests/foundation/ThemeUnitsFixture.h"
+
+#include <set>
+
+namespace {
+
+using S = TOffice11Scheme;
+using Office11Scheme = ThemeUnitsTest;
+
+TEST_F(Office11Scheme, DetectedFromTheStyleFileAndColourName) {
+  struct Case {
+    const char16_t* file;
+    const char16_t* color;
+    S scheme;
+  };
+  const Case cases[] = {
+      {u"C:\\WINDOWS\\Resources\\Themes\\Luna\\Luna.msstyles", u"NormalColor", S::schNormalColor},
+      {u"c:\\windows\\resources\\themes\\luna\\LUNA.MSSTYLES", u"normalcolor", S::schNormalColor},
+      {u"Luna.msstyles", u"HomeStead", S::schHomestead},
+      {u"D:/styles/luna.msstyles", u"METALLIC", S::schMetallic},
+      {u"C:\\Themes\\Royale.msstyles", u"NormalColor", S::schUnknown},
+      {u"C:\\Themes\\Luna.msstyles.bak", u"NormalColor", S::schUnknown},
+      {u"C:\\Themes\\Luna.msstyles", u"Blue", S::schUnknown},
+      {u"C:\\Themes\\Luna.msstyles", u"", S::schUnknown},
+  };
+  Start();
+  for (const Case& c : cases) {
+    ThemeChange({true, c.file, c.color, u"NormalSize"});
+    EXPECT_EQ(cxDetectOffice11Scheme(), c.scheme) << WideToAnsi(c.file) << " " << WideToAnsi(c.color);
+  }
+  ThemeChange({false, u"Luna.msstyles", u"NormalColor", u""});
+  EXPECT_EQ(cxDetectOffice11Scheme(), S::schUnknown) << "visual styles switched off";
+  // Switched on without telling anyone: the manager still believes they are off.
+  ThemeConfigure({true, u"Luna.msstyles", u"NormalColor", u""});
+  EXPECT_EQ(cxDetectOffice11Scheme(), S::schUnknown);
+}
+
+TEST_F(Office11Scheme, UnknownWhenThemesAreOffOrTheNameCannotBeRead) {
+  Start();
+  EXPECT_EQ(cxDetectOffice11Scheme(), S::schUnknown);
+  Stop();
+  ThemeOn();
+  SetExportHidden("UxTheme.dll", "GetCurrentThemeName", true);
+  Start();
+  ASSERT_TRUE(cxIsThemeAvailable());
+  EXPECT_EQ(cxDetectOffice11Scheme(), S::schUnknown);
+  Stop();
+  SetExportHidden("UxTheme.dll", "GetCurrentThemeName", false);
+  // A name longer than the buffers is cut and no longer matches.
+  ThemeConfigure({true, WideString(1100, u'x') + u"\\Luna.msstyles", u"NormalColor", u""});
+  Start();
+  EXPECT_EQ(cxDetectOffice11Scheme(), S::schUnknown);
+}
+
+TEST_F(Office11Scheme, PaletteColoursForEachVariant) {
+  struct Case {
+    const char16_t* color;
+    S scheme;
+    COLORREF face, gradientLight, selection;
+    Integer twoStage;
+  };
+  const Case cases[] = {{u"NormalColor", S::schNormalColor, 0xF5BE9E, 0xFEECDD, 0x800000, 41},
+                        {u"HomeStead", S::schHomestead, 0xA7D9D9, 0xDEF7F4, 0x385D3F, 125},
+                        {u"Metallic", S::schMetallic, 0xE5D7D7, 0xFAF4F3, 0x6F4B4B, 40}};
+  for (const Case& c : cases) {
+    ThemeOn(c.color);
+    Start();
+    cxOffice11SetUp();
+    EXPECT_EQ(cxGetOffice11Scheme(), c.scheme);
+    EXPECT_TRUE(cxIsOffice11SchemeThemed());
+    const TdxOffice11Colors& k = cxOffice11Colors();
+    EXPECT_EQ(k.Face, c.face);
+    EXPECT_EQ(k.GradientLight, c.gradientLight);
+    EXPECT_EQ(k.SelectionFrame, c.selection);
+    EXPECT_EQ(k.HotLight, 0xCCF4FFu);
+    EXPECT_EQ(k.PressedDark, 0x4E91FEu);
+    EXPECT_EQ(k.HighlightEdge, 0xFFFFFFu);
+    EXPECT_EQ(k.ExpandButtonFrame, RGB(158, 174, 191));
+    EXPECT_EQ(k.ExpandButtonSign, RGB(46, 70, 95));
+    EXPECT_EQ(k.SchemeBlend, COLORREF(cxBlendColors(TColor(k.BlendSource5), TColor(k.BlendSource12), 50)));
+    EXPECT_EQ(cxOffice11TwoStageGradientPercent(), c.twoStage);
+    cxOffice11TearDown();
+    Stop();
+  }
+}
+
+TEST_F(Office11Scheme, SystemColumnWithoutAPalette) {
+  ThemeConfigure({true, u"Royale.msstyles", u"NormalColor", u""});
+  Start();
+  cxOffice11SetUp();
+  EXPECT_EQ(cxGetOffice11Scheme(), S::schUnknown);
+  EXPECT_FALSE(cxIsOffice11SchemeThemed());
+  const TdxOffice11Colors& k = cxOffice11Colors();
+  const COLORREF face = GetSysColor(COLOR_BTNFACE), window = GetSysColor(COLOR_WINDOW);
+  EXPECT_EQ(k.Face, face);
+  EXPECT_EQ(k.DotLight, window);
+  EXPECT_EQ(k.SelectionFrame, GetSysColor(COLOR_HIGHLIGHT));
+  EXPECT_EQ(k.Text, GetSysColor(COLOR_BTNTEXT));
+  EXPECT_EQ(k.DisabledText, GetSysColor(COLOR_GRAYTEXT));
+  EXPECT_EQ(k.HighlightEdge, GetSysColor(COLOR_BTNHIGHLIGHT));
+  EXPECT_EQ(k.PainterColor16, 0xFFFFFFu);
+  EXPECT_EQ(cxOffice11TwoStageGradientPercent(), 75);
+  // Gradient light is 22 % face over the window colour.
+  for (int shift : {0, 8, 16}) {
+    const Integer f = Integer(face >> shift & 0xFF), w = Integer(window >> shift & 0xFF);
+    EXPECT_EQ(Integer(k.GradientLight >> shift & 0xFF), MulDiv(w, 78, 100) + MulDiv(f, 22, 100)) << shift;
+  }
+  EXPECT_EQ(k.HotLight, COLORREF(cxMixSystemColors(-2, 30, 72)));
+  EXPECT_EQ(k.HotLight, k.HotDark);
+  // The brushes carry the colours of the same name.
+  LOGBRUSH lb{};
+  ASSERT_NE(cxOffice11SelectionFrameBrush(), nullptr);
+  GetObjectA(cxOffice11SelectionFrameBrush(), sizeof lb, &lb);
+  EXPECT_EQ(lb.lbColor, k.SelectionFrame);
+  cxOffice11TearDown();
+}
+
+TEST_F(Office11Scheme, SetUpIsCountedAndRefreshFollowsTheTheme) {
+  ThemeOn(u"HomeStead");
+  Start();
+  const size_t objects = GdiLiveObjectCount();
+  cxOffice11SetUp();
+  cxOffice11SetUp();
+  EXPECT_EQ(GdiLiveObjectCount(), objects + 3) << "three brushes, made once";
+  ASSERT_NE(cxOffice11SubMenuExpandBitmap(), nullptr) << "a missing resource still gives a bitmap";
+  cxOffice11TearDown();
+  EXPECT_NE(cxOffice11DotDarkBrush(), nullptr);
+  ThemeConfigure({true, u"Luna.msstyles", u"Metallic", u""});
+  cxOffice11Refresh();
+  EXPECT_EQ(cxGetOffice11Scheme(), S::schMetallic);
+  EXPECT_EQ(GdiLiveObjectCount(), objects + 3) << "brushes remade, not added";
+  LOGBRUSH lb{};
+  GetObjectA(cxOffice11DotDarkBrush(), sizeof lb, &lb);
+  EXPECT_EQ(lb.lbColor, 0x755454u);
+  cxOffice11TearDown();
+  EXPECT_EQ(cxOffice11DotDarkBrush(), nullptr);
+  EXPECT_EQ(cxOffice11SubMenuExpandBitmap(), nullptr);
+  EXPECT_EQ(GdiLiveObjectCount(), objects);
+  cxOffice11TearDown();  // unbalanced: nothing happens
+  // Refresh while not set up only recalculates.
+  ThemeConfigure({true, u"Luna.msstyles", u"NormalColor", u""});
+  cxOffice11Refresh();
+  EXPECT_EQ(cxGetOffice11Scheme(), S::schNormalColor);
+  EXPECT_EQ(cxOffice11DotDarkBrush(), nullptr);
+  EXPECT_EQ(GdiLiveObjectCount(), objects);
+}
+
+using Office11Colours = ThemeUnitsTest;
+
+TEST_F(Office11Colours, BlendScaleAndLightenRoundAndClamp) {
+  EXPECT_EQ(cxBlendColors(TColor(RGB(255, 0, 0)), TColor(RGB(0, 0, 255)), 50), TColor(RGB(128, 0, 128)));
+  EXPECT_EQ(cxBlendColors(TColor(RGB(10, 20, 30)), TColor(RGB(40, 50, 60)), 100), TColor(RGB(10, 20, 30)));
+  EXPECT_EQ(cxBlendColors(TColor(RGB(10, 20, 30)), TColor(RGB(40, 50, 60)), 0), TColor(RGB(40, 50, 60)));
+  // Outside 0..100 the extrapolation is clamped per component.
+  EXPECT_EQ(cxBlendColors(TColor(RGB(255, 0, 100)), TColor(RGB(0, 255, 100)), 150), TColor(RGB(255, 0, 100)));
+  EXPECT_EQ(cxBlendColors(TColor(RGB(255, 0, 100)), TColor(RGB(0, 255, 100)), -50), TColor(RGB(0, 255, 100)));
+  // System colours are turned into RGB first.
+  EXPECT_EQ(cxBlendColors(clBtnFace, clBtnFace, 30), TColor(GetSysColor(COLOR_BTNFACE)));
+  // Halves go to the even neighbour.
+  EXPECT_EQ(cxScaleColor(TColor(RGB(5, 15, 25)), 50), TColor(RGB(2, 8, 12)));
+  EXPECT_EQ(cxScaleColor(TColor(RGB(200, 100, 0)), 200), TColor(RGB(255, 200, 0)));
+  EXPECT_EQ(cxScaleColor(TColor(RGB(200, 100, 0)), -10), TColor(RGB(0, 0, 0)));
+  EXPECT_EQ(cxLightenColor(TColor(RGB(0, 100, 200)), 50), TColor(RGB(128, 178, 228)));
+  EXPECT_EQ(cxLightenColor(TColor(RGB(0, 100, 200)), 100), TColor(RGB(0, 100, 200)));
+  EXPECT_EQ(cxLightenColor(TColor(RGB(0, 100, 200)), 0), TColor(RGB(255, 255, 255)));
+  EXPECT_EQ(cxLightenColor(TColor(RGB(0, 100, 200)), 150), TColor(RGB(0, 22, 172)));
+  EXPECT_EQ(cxGetNearestScreenColor(TColor(RGB(1, 2, 3))), TColor(RGB(1, 2, 3)));
+}
+
+TEST_F(Office11Colours, MixUsesTheHighlightOnBlackOrWhiteFaces) {
+  const INT idx[] = {COLOR_BTNFACE, COLOR_HIGHLIGHT, COLOR_WINDOW, COLOR_BTNTEXT};
+  const COLORREF normal[] = {RGB(200, 200, 200), RGB(0, 0, 128), RGB(255, 255, 255), RGB(0, 0, 0)};
+  SetSysColors(4, idx, normal);
+  // 0.5 * face + 0.5 * highlight + 0.2 * window, clamped.
+  EXPECT_EQ(cxMixSystemColors(50, 50, 20), TColor(RGB(151, 151, 215)));
+  EXPECT_EQ(cxMixSystemColors(-100, 0, 0), TColor(RGB(0, 0, 0)));
+  EXPECT_EQ(cxMixSystemColors(100, 100, 100), TColor(RGB(255, 255, 255)));
+  EXPECT_FALSE(cxIsBtnFaceBlack());
+  const COLORREF black[] = {RGB(0, 0, 0), RGB(0, 128, 0), RGB(0, 0, 0), RGB(255, 255, 0)};
+  SetSysColors(4, idx, black);
+  EXPECT_EQ(cxMixSystemColors(50, 50, 20), TColor(RGB(0, 128, 0)));
+  EXPECT_TRUE(cxIsBtnFaceBlack());
+  EXPECT_TRUE(cxIsBlackFaceWithColoredText());
+  const COLORREF white[] = {RGB(255, 255, 255), RGB(10, 20, 30), RGB(0, 0, 0), RGB(255, 255, 255)};
+  SetSysColors(4, idx, white);
+  EXPECT_EQ(cxMixSystemColors(1, 2, 3), TColor(RGB(10, 20, 30)));
+  EXPECT_TRUE(cxIsBtnFaceWhite());
+  EXPECT_FALSE(cxIsBlackFaceWithColoredText());
+}
+
+TEST_F(Office11Colours, HighContrastFramesTheSelectionInHighlightText) {
+  Start();
+  SetSysColorPreset(SysColorPreset::HighContrastBlack);
+  ASSERT_TRUE(cxIsBtnFaceBlack());
+  cxOffice11SetUp();
+  EXPECT_EQ(cxOffice11Colors().HotLight, GetSysColor(COLOR_HIGHLIGHT)) << "Mix gives the highlight";
+  Canvas(20, 20);
+  cxFrameSelectionRect(dc, {2, 2, 18, 18});
+  EXPECT_EQ(Px(2, 10), GetSysColor(COLOR_HIGHLIGHTTEXT));
+  EXPECT_EQ(Px(10, 10), kPaper);
+  SetSysColorPreset(SysColorPreset::Classic);
+  cxOffice11Refresh();
+  Canvas(20, 20);
+  cxFrameSelectionRect(dc, {2, 2, 18, 18});
+  EXPECT_EQ(Px(2, 10), GetSysColor(COLOR_HIGHLIGHT));
+  cxOffice11TearDown();
+}
+
+using Office11Drawing = ThemeUnitsTest;
+
+TEST_F(Office11Drawing, GradientBandsAtOneTwoHundredFiftySixAndMorePixels) {
+  const TColor black = TColor(RGB(0, 0, 0)), white = TColor(RGB(255, 255, 255));
+  for (int width : {1, 2, 255, 256, 257, 300}) {
+    Canvas(width, 3);
+    const TRect r{0, 0, width, 3};
+    cxFillGradientRect(dc, r, black, true, white);
+    std::set<COLORREF> seen;
+    for (int x = 0; x < width; ++x) {
+      seen.insert(Px(x, 1));
+      EXPECT_EQ(Px(x, 0), Px(x, 2));
+      EXPECT_EQ(COLORREF(cxGetGradientColorAt(r, x, black, true, white)), Px(x, 1)) << width << " at " << x;
+    }
+    EXPECT_EQ(seen.size(), size_t(std::min(width, 256))) << width;
+    EXPECT_EQ(Px(0, 1), RGB(0, 0, 0)) << width;
+    if (width > 1) {
+      EXPECT_EQ(Px(width - 1, 1), RGB(255, 255, 255)) << width;
+    }
+  }
+  // One pixel: colour 1, with no division by zero bleeding into another byte.
+  EXPECT_EQ(cxGetGradientColorAt({5, 0, 6, 1}, 5, TColor(RGB(10, 0, 0)), true, TColor(RGB(0, 0, 10))),
+            TColor(RGB(10, 0, 0)));
+  EXPECT_EQ(cxGetGradientColorAt({5, 0, 5, 1}, 5, TColor(RGB(10, 0, 0)), true, TColor(RGB(0, 0, 10))),
+            TColor(RGB(10, 0, 0)));
+  // Far outside the rectangle: the nearest end, not an extrapolation.
+  EXPECT_EQ(cxGetGradientColorAt({0, 0, 10, 1}, 1000, black, true, white), white);
+  EXPECT_EQ(cxGetGradientColorAt({0, 0, 10, 1}, -1000, black, true, white), black);
+  // Vertical, and equal colours in one fill.
+  Canvas(4, 40);
+  cxFillGradientRect(dc, {0, 0, 4, 40}, TColor(RGB(0, 0, 0)), false, TColor(RGB(0, 0, 200)));
+  EXPECT_EQ(Px(2, 0), RGB(0, 0, 0));
+  EXPECT_EQ(Px(2, 39), RGB(0, 0, 200));
+  EXPECT_EQ(Px(0, 20), Px(3, 20));
+  Canvas(10, 10);
+  cxFillGradientRect(dc, {0, 0, 10, 10}, clBtnFace, true, clBtnFace);
+  EXPECT_EQ(Px(0, 0), GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(Px(9, 9), GetSysColor(COLOR_BTNFACE));
+  Canvas(10, 10);
+  cxFillGradientRect(dc, {5, 5, 5, 9}, black, true, white);
+  cxFillGradientRect(dc, {8, 5, 2, 9}, black, true, white);
+  EXPECT_FALSE(Painted({0, 0, 10, 10}));
+}
+
+TEST_F(Office11Drawing, TwoStageGradientRunsThroughTheMiddleColour) {
+  Start();
+  cxOffice11SetUp();  // system column: 75 %
+  const COLORREF c1 = RGB(200, 100, 0), c2 = RGB(0, 100, 200);
+  const Integer k = cxOffice11TwoStageGradientPercent();
+  const COLORREF middle = RGB(Byte(200 - MulDiv(200, k, 200)), 100, Byte(0 + MulDiv(200, k, 200)));
+  Canvas(100, 2);
+  cxFillTwoStageGradientRect(dc, {0, 0, 100, 2}, TColor(c1), true, TColor(c2));
+  EXPECT_EQ(Px(0, 0), c1);
+  EXPECT_EQ(Px(50, 0), middle);
+  EXPECT_EQ(Px(99, 0), c2);
+  for (int x = 1; x < 100; ++x) EXPECT_LE(GetRValue(Px(x, 0)), GetRValue(Px(x - 1, 0)) + 1) << x;
+  // One pixel: the middle colour alone, without dividing by the empty first stage.
+  Canvas(3, 3);
+  cxFillTwoStageGradientRect(dc, {1, 1, 2, 2}, TColor(c1), true, TColor(c2));
+  EXPECT_EQ(Px(1, 1), middle);
+  EXPECT_FALSE(Painted({0, 0, 3, 1}));
+  Canvas(3, 3);
+  cxFillTwoStageGradientRect(dc, {1, 1, 1, 3}, TColor(c1), true, TColor(c2));
+  EXPECT_FALSE(Painted({0, 0, 3, 3}));
+  cxOffice11TearDown();
+}
+
+TEST_F(Office11Drawing, DotRowsGripsAndFrames) {
+  Start();
+  cxOffice11SetUp();
+  const TdxOffice11Colors& k = cxOffice11Colors();
+  Canvas(20, 20);
+  cxDrawDotRow(dc, {0, 0, 12, 3}, false);
+  for (int x : {0, 4, 8}) {
+    EXPECT_EQ(Px(x, 0), k.DotDark) << x;
+    EXPECT_EQ(Px(x + 2, 2), k.DotLight) << x;
+    EXPECT_EQ(Px(x + 3, 0), kPaper) << x;
+  }
+  EXPECT_FALSE(Painted({12, 0, 20, 20}));
+  Canvas(20, 20);
+  cxDrawSizeGripDots(dc, {0, 0, 20, 20});
+  // A stepped triangle: three dots on the bottom row, one on the top.
+  EXPECT_EQ(Px(8, 17), k.DotDark);
+  EXPECT_EQ(Px(16, 17), k.DotDark);
+  EXPECT_EQ(Px(12, 13), k.DotDark);
+  EXPECT_EQ(Px(8, 13), kPaper);
+  EXPECT_EQ(Px(16, 9), k.DotDark);
+  EXPECT_EQ(Px(12, 9), kPaper);
+  EXPECT_FALSE(Painted({0, 0, 8, 20}));
+  Canvas(20, 20);
+  cxFrameRectColor(dc, {1, 1, 19, 19}, TColor(RGB(9, 9, 9)));
+  cxFillRectColor(dc, {5, 5, 6, 6}, clBtnShadow);
+  EXPECT_EQ(Px(1, 10), RGB(9, 9, 9));
+  EXPECT_EQ(Px(5, 5), GetSysColor(COLOR_BTNSHADOW));
+  EXPECT_EQ(Px(10, 10), kPaper);
+  cxOffice11TearDown();
+}
+
+TEST_F(Office11Drawing, ArrowsAreSizedFromTheRectangleAndStayInsideIt) {
+  Start();
+  cxOffice11SetUp();
+  const TdxOffice11Colors& k = cxOffice11Colors();
+  Canvas(30, 30);
+  // Down: W = 16 - 8 = 8, S = 3; X = (0 + 16 - 5) div 2 = 5, Y = (0 + 10 - 3) div 2 = 3.
+  cxDrawOffice11Arrow(dc, {0, 0, 16, 10}, true, false, false);
+  EXPECT_EQ(Px(5, 3), k.Text);
+  EXPECT_EQ(Px(9, 3), k.Text);
+  EXPECT_EQ(Px(7, 5), k.Text);
+  EXPECT_EQ(Px(4, 3), kPaper);
+  EXPECT_EQ(Px(7, 6), kPaper);
+  Canvas(30, 30);
+  // Right: W = 16 - 6 = 10, S = 4; X = (0 + 10 - 4) div 2 = 3, Y = (0 + 16 - 7) div 2 = 4.
+  cxDrawOffice11Arrow(dc, {0, 0, 10, 16}, false, true, false);
+  EXPECT_EQ(Px(3, 4), k.DisabledText);
+  EXPECT_EQ(Px(3, 10), k.DisabledText);
+  EXPECT_EQ(Px(6, 7), k.DisabledText);
+  EXPECT_EQ(Px(7, 7), kPaper);
+  EXPECT_EQ(Px(2, 7), kPaper);
+  EXPECT_EQ(Px(3, 11), kPaper);
+  // Odd W: W = 17 - 8 = 9, S = 4 + 1 = 5; X = (17 - 9) div 2 = 4, Y = (12 - 5) div 2 = 3.
+  Canvas(30, 30);
+  cxDrawOffice11Arrow(dc, {0, 0, 17, 12}, true, false, false);
+  EXPECT_EQ(Px(4, 3), k.Text);
+  EXPECT_EQ(Px(12, 3), k.Text);
+  EXPECT_EQ(Px(8, 7), k.Text);
+  EXPECT_EQ(Px(13, 3), kPaper);
+  EXPECT_EQ(Px(8, 8), kPaper);
+  // A rectangle smaller than the smallest arrow: clipped, nothing outside.
+  Canvas(30, 30);
+  cxDrawOffice11Arrow(dc, {10, 10, 13, 12}, true, false, false);
+  EXPECT_FALSE(Painted({0, 0, 30, 10}));
+  EXPECT_FALSE(Painted({0, 12, 30, 30}));
+  EXPECT_FALSE(Painted({0, 0, 10, 30}));
+  EXPECT_FALSE(Painted({13, 0, 30, 30}));
+  cxOffice11TearDown();
+}
+
+TEST_F(Office11Drawing, RecolouringSpreadsRedValuesAndSurvivesAUniformBitmap) {
+  const COLORREF light = RGB(250, 240, 230), dark = RGB(50, 40, 30), key = RGB(255, 0, 255);
+  auto make = [&](std::initializer_list<COLORREF> pixels) {
+    TBitmap* b = New<TBitmap>();
+    b->SetPixelFormat(TPixelFormat::pf32bit);
+    b->SetSize(int(pixels.size()), 1);
+    Byte* row = b->ScanLine(0);
+    int x = 0;
+    for (COLORREF c : pixels) {
+      row[4 * x] = GetBValue(c);
+      row[4 * x + 1] = GetGValue(c);
+      row[4 * x + 2] = GetRValue(c);
+      ++x;
+    }
+    return Owned<TBitmap>(b);
+  };
+  auto at = [](TBitmap* b, int x) {
+    const Byte* p = b->ScanLine(0) + 4 * x;
+    return RGB(p[2], p[1], p[0]);
+  };
+  Owned<TBitmap> spread = make({key, RGB(100, 7, 7), RGB(200, 9, 9), RGB(0, 0, 0), key});
+  cxRecolorOffice11Bitmap(spread.get(), TColor(light), TColor(dark));
+  EXPECT_EQ(at(spread.get(), 0), key);
+  EXPECT_EQ(at(spread.get(), 1), dark) << "the lowest red takes the dark end";
+  EXPECT_EQ(at(spread.get(), 2), light) << "the highest red takes the light end";
+  EXPECT_EQ(at(spread.get(), 3), RGB(0, 0, 0));
+  Owned<TBitmap> uniform = make({key, RGB(90, 1, 1), RGB(90, 1, 1)});
+  cxRecolorOffice11Bitmap(uniform.get(), TColor(light), TColor(dark));
+  EXPECT_EQ(at(uniform.get(), 1), dark);
+  EXPECT_EQ(at(uniform.get(), 2), dark);
+  // Equal ends: the second becomes black (white when the first is black).
+  Owned<TBitmap> same = make({key, RGB(10, 1, 1), RGB(20, 1, 1)});
+  cxRecolorOffice11Bitmap(same.get(), TColor(light), TColor(light));
+  EXPECT_EQ(at(same.get(), 1), RGB(0, 0, 0));
+  EXPECT_EQ(at(same.get(), 2), light);
+  cxRecolorOffice11Bitmap(nullptr, TColor(light), TColor(dark));
+  Owned<TBitmap> empty(New<TBitmap>());
+  cxRecolorOffice11Bitmap(empty.get(), TColor(light), TColor(dark));
+  EXPECT_TRUE(empty->Empty());
+}
+
+}  // namespace

@@ -1,0 +1,417 @@
+#include "platform/gdi/Font.h"
+#include "platform/gdi/FontEngine.h"
+#include "platform/gdi/Text.h"
+#include "platform/kernel/Modules.h"
+#include "tests/platform/theme/ThemeFixture.h"
+#include "tests/platform/user/UserTestUtil.h"
+
+#include <set>
+
+namespace {
+
+const char* const kAllNames[] = {
+    "CloseThemeData", "DrawThemeBackground", "DrawThemeEdge", "DrawThemeIcon", "DrawThemeParentBackground",
+    "DrawThemeText", "EnableThemeDialogTexture", "GetCurrentThemeName", "GetThemeAppProperties",
+    "GetThemeBackgroundContentRect", "GetThemeBackgroundRegion", "GetThemeBackgroundExtent", "GetThemeBool",
+    "GetThemeColor", "GetThemeDocumentationProperty", "GetThemeEnumValue", "GetThemeFilename", "GetThemeFont",
+    "GetThemeInt", "GetThemeIntList", "GetThemeMargins", "GetThemeMetric", "GetThemePartSize",
+    "GetThemePosition", "GetThemePropertyOrigin", "GetThemeRect", "GetThemeString", "GetThemeSysBool",
+    "GetThemeSysColor", "GetThemeSysColorBrush", "GetThemeSysFont", "GetThemeSysInt", "GetThemeSysSize",
+    "GetThemeSysString", "GetThemeTextExtent", "GetThemeTextMetrics", "GetWindowTheme",
+    "HitTestThemeBackground", "IsAppThemed", "IsThemeActive", "IsThemePartDefined",
+    "IsThemeBackgroundPartiallyTransparent", "IsThemeDialogTextureEnabled", "OpenThemeData",
+    "SetThemeAppProperties", "SetWindowTheme"};
+
+using ThemeModule = ThemeFixture;
+
+TEST_F(ThemeModule, ExportsEveryNameAndHonoursTheHidingSwitches) {
+  HMODULE m = LoadLibraryA("C:\\WINDOWS\\system32\\uxtheme.dll");
+  ASSERT_NE(m, nullptr);
+  std::set<FARPROC> distinct;
+  for (const char* name : kAllNames) {
+    FARPROC p = GetProcAddress(m, name);
+    EXPECT_NE(p, nullptr) << name;
+    distinct.insert(p);
+  }
+  EXPECT_EQ(distinct.size(), 46u);
+  SetExportHidden("UxTheme.dll", "GetThemeColor", true);
+  EXPECT_EQ(GetProcAddress(m, "GetThemeColor"), nullptr);
+  EXPECT_NE(GetProcAddress(m, "OpenThemeData"), nullptr);
+  FreeLibrary(m);
+
+  SetModuleHidden("UxTheme.dll", true);
+  EXPECT_EQ(LoadLibraryA("UxTheme.dll"), nullptr);
+}
+
+TEST_F(ThemeModule, StartUpIsCountedAndTheLastFinalizeRemovesTheModule) {
+  PlatformThemeInitialize();  // a second start-up only counts
+  PlatformThemeFinalize();
+  HMODULE m = LoadLibraryA("UxTheme.dll");
+  ASSERT_NE(m, nullptr);
+  FreeLibrary(m);
+  PlatformThemeFinalize();
+  EXPECT_EQ(LoadLibraryA("UxTheme.dll"), nullptr);
+  PlatformThemeInitialize();
+  // Programs start with visual styles on; only the test fixture switches them off.
+  EXPECT_TRUE(IsThemeActive());
+}
+
+using ThemeHandles = ThemeFixture;
+
+TEST_F(ThemeHandles, OpenFollowsTheActiveFlagAndTheClassList) {
+  EXPECT_EQ(OpenThemeData(nullptr, u"Button"), nullptr) << "themes are off";
+  EXPECT_FALSE(IsThemeActive());
+  EXPECT_FALSE(IsAppThemed());
+  ThemeSetActive(true);
+  EXPECT_TRUE(IsThemeActive());
+  EXPECT_EQ(OpenThemeData(nullptr, u"NoSuchClass"), nullptr);
+  EXPECT_EQ(OpenThemeData(nullptr, u""), nullptr);
+  EXPECT_EQ(OpenThemeData(nullptr, nullptr), nullptr);
+  ThemeHold a(OpenThemeData(nullptr, u"Unknown; eDiT"));
+  ThemeHold b(OpenThemeData(nullptr, u"EDIT"));
+  ThemeHold c(OpenThemeData(nullptr, u"TaskBand"));
+  ASSERT_NE(a.h, nullptr);
+  ASSERT_NE(b.h, nullptr);
+  ASSERT_NE(c.h, nullptr);
+  EXPECT_NE(a.h, b.h);
+  EXPECT_EQ(ThemeLiveHandleCount(), 3);
+  EXPECT_EQ(ThemeOpenCount(), 3);
+  // The handle draws as the class it was opened for: an edit fills with the window colour.
+  Canvas(20, 20);
+  TRect r{0, 0, 20, 20};
+  EXPECT_EQ(DrawThemeBackground(a.h, dc, EP_EDITTEXT, ETS_NORMAL, &r, nullptr), S_OK);
+  EXPECT_EQ(Px(10, 10), ThemeCurrentColors().window);
+}
+
+TEST_F(ThemeHandles, CloseReleasesOnceAndStaleHandlesFail) {
+  ThemeSetActive(true);
+  HTHEME t = OpenThemeData(nullptr, u"Button");
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(CloseThemeData(t), S_OK);
+  EXPECT_EQ(ThemeLiveHandleCount(), 0);
+  EXPECT_TRUE(FAILED(CloseThemeData(t)));
+  COLORREF color = 123;
+  EXPECT_TRUE(FAILED(GetThemeColor(t, BP_PUSHBUTTON, PBS_NORMAL, TMT_TEXTCOLOR, &color)));
+  EXPECT_EQ(color, 0u);
+  Canvas(10, 10);
+  TRect r{0, 0, 10, 10};
+  EXPECT_TRUE(FAILED(DrawThemeBackground(t, dc, 1, 1, &r, nullptr)));
+  EXPECT_FALSE(Painted(r));
+  ThemeHold again(OpenThemeData(nullptr, u"button"));
+  EXPECT_NE(again.h, nullptr) << "a closed class can be opened again";
+}
+
+TEST_F(ThemeHandles, CurrentThemeNameIsTruncatedToTheBuffersAndFailsWhenOff) {
+  char16_t file[8], color[1024], size[4];
+  EXPECT_TRUE(FAILED(GetCurrentThemeName(file, 8, color, 1024, size, 4)));
+  EXPECT_EQ(WideString(color), u"");
+  ThemeConfigure({true, u"C:\\Themes\\Luna.msstyles", u"HomeStead", u"NormalSize"});
+  ASSERT_EQ(GetCurrentThemeName(file, 8, color, 1024, size, 4), S_OK);
+  EXPECT_EQ(WideString(file), u"C:\\Them");
+  EXPECT_EQ(WideString(color), u"HomeStead");
+  EXPECT_EQ(WideString(size), u"Nor");
+  EXPECT_EQ(GetCurrentThemeName(nullptr, 0, color, 1024, nullptr, 0), S_OK);
+  EXPECT_EQ(ThemeCurrentVariant(), ThemeVariant::Olive);
+  ThemeConfigure({true, u"x", u"METALLIC", u""});
+  EXPECT_EQ(ThemeCurrentVariant(), ThemeVariant::Silver);
+  ThemeConfigure({true, u"x", u"Royale", u""});
+  EXPECT_EQ(ThemeCurrentVariant(), ThemeVariant::Blue);
+  EXPECT_NE(ThemeColorsOf(ThemeVariant::Olive).frame, ThemeColorsOf(ThemeVariant::Blue).frame);
+}
+
+using ThemeQueries = ThemeFixture;
+
+TEST_F(ThemeQueries, ContentRectsUseTheTableMarginsAtEverySize) {
+  ThemeSetActive(true);
+  ThemeHold button(OpenThemeData(nullptr, u"Button"));
+  ThemeHold header(OpenThemeData(nullptr, u"Header"));
+  for (const TRect bounds : {TRect{0, 0, 100, 100}, TRect{-10, 5, 30, 12}}) {
+    TRect content{};
+    ASSERT_EQ(GetThemeBackgroundContentRect(button.h, nullptr, BP_PUSHBUTTON, PBS_NORMAL, &bounds, &content),
+              S_OK);
+    const TRect m = ThemeFindPart("Button", BP_PUSHBUTTON)->margins;
+    EXPECT_EQ(content, (TRect{bounds.Left + m.Left, bounds.Top + m.Top, bounds.Right - m.Right,
+                              bounds.Bottom - m.Bottom}));
+    TRect extent{};
+    ASSERT_EQ(GetThemeBackgroundExtent(button.h, nullptr, BP_PUSHBUTTON, PBS_NORMAL, &content, &extent), S_OK);
+    EXPECT_EQ(extent, bounds);
+  }
+  const TRect box{0, 0, 100, 100};
+  TRect content{};
+  ASSERT_EQ(GetThemeBackgroundContentRect(header.h, nullptr, HP_HEADERITEM, HIS_NORMAL, &box, &content), S_OK);
+  EXPECT_GT(content.Left, 0);
+  EXPECT_TRUE(FAILED(GetThemeBackgroundContentRect(header.h, nullptr, 1, 1, &box, nullptr)));
+}
+
+TEST_F(ThemeQueries, RegionsAreNewAndShapedPerPart) {
+  ThemeSetActive(true);
+  ThemeHold button(OpenThemeData(nullptr, u"Button"));
+  ThemeHold edit(OpenThemeData(nullptr, u"Edit"));
+  const TRect r{10, 10, 40, 30};
+  size_t before = GdiLiveObjectCount();
+  HRGN push = nullptr, radio = nullptr, field = nullptr;
+  ASSERT_EQ(GetThemeBackgroundRegion(button.h, nullptr, BP_PUSHBUTTON, PBS_NORMAL, &r, &push), S_OK);
+  ASSERT_EQ(GetThemeBackgroundRegion(button.h, nullptr, BP_RADIOBUTTON, 1, &r, &radio), S_OK);
+  ASSERT_EQ(GetThemeBackgroundRegion(edit.h, nullptr, EP_EDITTEXT, 1, &r, &field), S_OK);
+  EXPECT_EQ(GdiLiveObjectCount(), before + 3) << "each call makes a region the caller owns";
+  // Rounded: the corner is cut, the middle and the edge centres are in.
+  EXPECT_FALSE(PtInRegion(push, 10, 10));
+  EXPECT_TRUE(PtInRegion(push, 25, 10));
+  EXPECT_TRUE(PtInRegion(push, 25, 20));
+  // Elliptic: a point just inside the box corner is outside the ellipse.
+  EXPECT_FALSE(PtInRegion(radio, 12, 12));
+  EXPECT_TRUE(PtInRegion(radio, 25, 20));
+  EXPECT_TRUE(PtInRegion(field, 10, 10));
+  EXPECT_TRUE(PtInRegion(field, 39, 29));
+  EXPECT_FALSE(PtInRegion(field, 40, 29));
+  for (HRGN h : {push, radio, field}) DeleteObject(h);
+  HRGN none = reinterpret_cast<HRGN>(1);
+  EXPECT_TRUE(FAILED(GetThemeBackgroundRegion(nullptr, nullptr, 1, 1, &r, &none)));
+  EXPECT_EQ(none, nullptr);
+}
+
+TEST_F(ThemeQueries, PartSizesExistOnlyForListedParts) {
+  ThemeSetActive(true);
+  ThemeHold button(OpenThemeData(nullptr, u"Button"));
+  ThemeHold scroll(OpenThemeData(nullptr, u"ScrollBar"));
+  SIZE s{};
+  ASSERT_EQ(GetThemePartSize(button.h, nullptr, BP_CHECKBOX, CBS_CHECKEDNORMAL, nullptr, TS_TRUE, &s), S_OK);
+  EXPECT_EQ(s, (SIZE{13, 13}));
+  ASSERT_EQ(GetThemePartSize(button.h, nullptr, BP_RADIOBUTTON, 1, nullptr, TS_TRUE, &s), S_OK);
+  EXPECT_EQ(s, (SIZE{13, 13}));
+  const TRect small{0, 0, 9, 40};
+  ASSERT_EQ(GetThemePartSize(button.h, nullptr, BP_CHECKBOX, 1, &small, TS_DRAW, &s), S_OK);
+  EXPECT_EQ(s, (SIZE{9, 13})) << "the drawing size fits the rectangle";
+  ASSERT_EQ(GetThemePartSize(scroll.h, nullptr, SBP_GRIPPERVERT, 0, nullptr, TS_MIN, &s), S_OK);
+  EXPECT_GT(s.cx, 0);
+  s = {5, 5};
+  EXPECT_TRUE(FAILED(GetThemePartSize(button.h, nullptr, BP_PUSHBUTTON, 1, nullptr, TS_TRUE, &s)));
+  EXPECT_EQ(s, (SIZE{0, 0}));
+  EXPECT_TRUE(FAILED(GetThemePartSize(button.h, nullptr, BP_CHECKBOX, 1, nullptr, 7, &s)));
+}
+
+TEST_F(ThemeQueries, ColoursPerPartAndStateAndUnsupportedProperties) {
+  ThemeSetActive(true);
+  ThemeHold button(OpenThemeData(nullptr, u"Button"));
+  ThemeHold edit(OpenThemeData(nullptr, u"Edit"));
+  ThemeHold combo(OpenThemeData(nullptr, u"ComboBox"));
+  const ThemeColors& c = ThemeCurrentColors();
+  COLORREF col = 0;
+  ASSERT_EQ(GetThemeColor(button.h, BP_PUSHBUTTON, PBS_NORMAL, TMT_TEXTCOLOR, &col), S_OK);
+  EXPECT_EQ(col, c.text);
+  ASSERT_EQ(GetThemeColor(button.h, BP_PUSHBUTTON, PBS_DISABLED, TMT_TEXTCOLOR, &col), S_OK);
+  EXPECT_EQ(col, c.disabledText);
+  ASSERT_EQ(GetThemeColor(button.h, BP_GROUPBOX, GBS_NORMAL, TMT_TEXTCOLOR, &col), S_OK);
+  EXPECT_EQ(col, c.groupText);
+  ASSERT_EQ(GetThemeColor(edit.h, 1, 1, TMT_FILLCOLOR, &col), S_OK);
+  EXPECT_EQ(col, c.window);
+  ASSERT_EQ(GetThemeColor(combo.h, 1, 1, TMT_BORDERCOLOR, &col), S_OK);
+  EXPECT_EQ(col, c.frame);
+  EXPECT_EQ(GetThemeColor(button.h, BP_PUSHBUTTON, PBS_NORMAL, 204, &col), E_PROP_ID_UNSUPPORTED);
+  EXPECT_TRUE(FAILED(GetThemeColor(button.h, BP_CHECKBOX, 1, TMT_FILLCOLOR, &col)));
+  EXPECT_TRUE(FAILED(GetThemeColor(button.h, 77, 1, TMT_TEXTCOLOR, &col)));
+  // The colour variant changes the answers.
+  ThemeConfigure({true, u"Luna.msstyles", u"Metallic", u"NormalSize"});
+  ASSERT_EQ(GetThemeColor(combo.h, 1, 1, TMT_BORDERCOLOR, &col), S_OK);
+  EXPECT_EQ(col, ThemeColorsOf(ThemeVariant::Silver).frame);
+}
+
+TEST_F(ThemeQueries, TransparencyPerPart) {
+  ThemeSetActive(true);
+  ThemeHold button(OpenThemeData(nullptr, u"Button"));
+  EXPECT_TRUE(IsThemeBackgroundPartiallyTransparent(button.h, BP_PUSHBUTTON, 1));
+  EXPECT_TRUE(IsThemeBackgroundPartiallyTransparent(button.h, BP_RADIOBUTTON, 1));
+  EXPECT_TRUE(IsThemeBackgroundPartiallyTransparent(button.h, BP_GROUPBOX, 1));
+  EXPECT_FALSE(IsThemeBackgroundPartiallyTransparent(button.h, BP_CHECKBOX, 1));
+  EXPECT_FALSE(IsThemeBackgroundPartiallyTransparent(nullptr, BP_PUSHBUTTON, 1));
+  // A transparent part leaves its corner pixels alone; an opaque one covers its box.
+  Canvas(40, 40);
+  TRect r{0, 0, 30, 20};
+  DrawThemeBackground(button.h, dc, BP_PUSHBUTTON, PBS_NORMAL, &r, nullptr);
+  EXPECT_EQ(Px(0, 0), kPaper);
+  EXPECT_NE(Px(15, 10), kPaper);
+}
+
+TEST_F(ThemeQueries, UnimplementedFunctionsAnswerFailureAndClearTheirOutputs) {
+  ThemeSetActive(true);
+  ThemeHold button(OpenThemeData(nullptr, u"Button"));
+  int value = 9;
+  EXPECT_EQ(GetThemeInt(button.h, 1, 1, 1, &value), E_NOTIMPL);
+  EXPECT_EQ(value, 0);
+  MARGINS m{1, 2, 3, 4};
+  EXPECT_EQ(GetThemeMargins(button.h, nullptr, 1, 1, 1, nullptr, &m), E_NOTIMPL);
+  EXPECT_EQ(m.cxLeftWidth + m.cxRightWidth + m.cyTopHeight + m.cyBottomHeight, 0);
+  EXPECT_EQ(GetThemeSysSize(button.h, 1), 0);
+  EXPECT_EQ(GetWindowTheme(nullptr), nullptr);
+  EXPECT_FALSE(IsThemeDialogTextureEnabled(nullptr));
+}
+
+using ThemeDrawing = ThemeFixture;
+
+TEST_F(ThemeDrawing, BackgroundRespectsTheClipRectangleTheDcClipAndTheOrigin) {
+  ThemeSetActive(true);
+  ThemeHold edit(OpenThemeData(nullptr, u"Edit"));
+  Canvas(60, 40);
+  const COLORREF fill = ThemeCurrentColors().window;
+  TRect r{0, 0, 40, 20};
+  TRect clip{0, 0, 20, 20};
+  ASSERT_EQ(DrawThemeBackground(edit.h, dc, EP_EDITTEXT, ETS_NORMAL, &r, &clip), S_OK);
+  EXPECT_EQ(Px(10, 10), fill);
+  EXPECT_EQ(Px(30, 10), kPaper) << "outside the optional clip rectangle";
+  // The caller's clip survives the call.
+  TRect box{};
+  GetClipBox(dc, &box);
+  EXPECT_EQ(box, (TRect{0, 0, 60, 40}));
+
+  Canvas(60, 40);
+  IntersectClipRect(dc, 0, 0, 60, 5);
+  DrawThemeBackground(edit.h, dc, EP_EDITTEXT, ETS_NORMAL, &r, nullptr);
+  EXPECT_FALSE(Painted({0, 5, 60, 40}));
+  SelectClipRgn(dc, nullptr);
+
+  Canvas(60, 40);
+  SetWindowOrgEx(dc, -15, -12, nullptr);  // logical (0,0) is device (15,12)
+  DrawThemeBackground(edit.h, dc, EP_EDITTEXT, ETS_NORMAL, &r, nullptr);
+  EXPECT_EQ(Px(14, 20), kPaper);
+  EXPECT_EQ(Px(15 + 10, 12 + 10), fill);
+  EXPECT_NE(Px(15, 12), kPaper);
+  EXPECT_EQ(Px(15 + 40, 12), kPaper);
+}
+
+TEST_F(ThemeDrawing, TextUsesTheStateColourOverATransparentBackground) {
+  ThemeSetActive(true);
+  ThemeHold button(OpenThemeData(nullptr, u"Button"));
+  Canvas(120, 30);
+  HFONT font = CreateFontA(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, kTestFaceName);
+  HGDIOBJ oldFont = SelectObject(dc, font);
+  SetTextColor(dc, RGB(9, 9, 9));
+  SetBkMode(dc, OPAQUE);
+  SetBkColor(dc, RGB(200, 0, 0));
+  TRect r{0, 0, 120, 30};
+  ASSERT_EQ(DrawThemeText(button.h, dc, BP_PUSHBUTTON, PBS_DISABLED, u"MMMM", -1,
+                          DT_CENTER | DT_VCENTER | DT_SINGLELINE, 0, &r), S_OK);
+  const COLORREF grey = ThemeCurrentColors().disabledText;
+  int greyPixels = 0;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 120; ++x) {
+      EXPECT_NE(Px(x, y), RGB(200, 0, 0)) << "no opaque background";
+      greyPixels += Px(x, y) == grey;
+    }
+  EXPECT_GT(greyPixels, 10);
+  // Centred: nothing at the far left.
+  EXPECT_FALSE(Painted({0, 0, 20, 30}));
+  // The count limits the text; the DC's own colours stay.
+  Canvas(120, 30);
+  SelectObject(dc, font);
+  SetTextColor(dc, RGB(9, 9, 9));
+  SetBkMode(dc, OPAQUE);
+  DrawThemeText(button.h, dc, BP_PUSHBUTTON, PBS_NORMAL, u"MMMM", 1, DT_LEFT | DT_SINGLELINE, 0, &r);
+  EXPECT_TRUE(Painted({0, 0, 16, 30}));
+  EXPECT_FALSE(Painted({20, 0, 120, 30}));
+  EXPECT_EQ(GetTextColor(dc), RGB(9, 9, 9));
+  EXPECT_EQ(GetBkMode(dc), OPAQUE);
+  SelectObject(dc, oldFont);
+  DeleteObject(font);
+}
+
+TEST_F(ThemeDrawing, EdgeDeflatesTheContentRectanglePerLayerAndSide) {
+  ThemeSetActive(true);
+  ThemeHold edit(OpenThemeData(nullptr, u"Edit"));
+  Canvas(30, 30);
+  TRect r{2, 2, 22, 22}, content{};
+  ASSERT_EQ(DrawThemeEdge(edit.h, dc, EP_EDITTEXT, 1, &r, BDR_RAISEDINNER, BF_RECT, &content), S_OK);
+  EXPECT_EQ(content, (TRect{3, 3, 21, 21}));
+  const ThemeColors& c = ThemeCurrentColors();
+  EXPECT_EQ(Px(2, 10), c.light);
+  EXPECT_EQ(Px(21, 10), c.dark);
+  EXPECT_EQ(Px(10, 10), kPaper);
+  ASSERT_EQ(DrawThemeEdge(edit.h, dc, EP_EDITTEXT, 1, &r, EDGE_SUNKEN, BF_LEFT | BF_TOP, &content), S_OK);
+  EXPECT_EQ(content, (TRect{4, 4, 22, 22}));
+  EXPECT_EQ(Px(2, 10), c.dark) << "sunken is dark at the top left";
+  EXPECT_EQ(DrawThemeEdge(edit.h, dc, 1, 1, &r, BDR_RAISEDINNER, BF_RECT, nullptr), S_OK);
+}
+
+TEST_F(ThemeDrawing, ParentBackgroundPaintsTheParentShiftedAndKeepsItsFont) {
+  Recorder rec;
+  HWND parent = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 200, 150);
+  HWND child = rec.Create(WS_CHILD | WS_VISIBLE, 30, 20, 50, 40, parent);
+  HFONT parentFont = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, kTestFaceName);
+  std::vector<POINT> origins;
+  rec.handler = [&](HWND h, UINT msg, WPARAM w, LPARAM, LRESULT& result) {
+    if (h != parent || (msg != WM_ERASEBKGND && msg != WM_PRINTCLIENT)) return false;
+    HDC target = reinterpret_cast<HDC>(w);
+    POINT p{};
+    GetWindowOrgEx(target, &p);
+    origins.push_back(p);
+    if (msg == WM_PRINTCLIENT) {
+      SelectObject(target, parentFont);
+      HBRUSH b = CreateSolidBrush(RGB(0, 200, 0));
+      TRect all{0, 0, 200, 150};
+      FillRect(target, &all, b);
+      DeleteObject(b);
+    }
+    result = 1;
+    return true;
+  };
+  Canvas(50, 40);
+  HGDIOBJ before = GetCurrentObject(dc, OBJ_FONT);
+  rec.Clear();
+  TRect part{0, 0, 25, 40};
+  ASSERT_EQ(DrawThemeParentBackground(child, dc, &part), S_OK);
+  EXPECT_EQ(rec.For(parent, {WM_ERASEBKGND, WM_PRINTCLIENT}), (std::vector<UINT>{WM_ERASEBKGND, WM_PRINTCLIENT}));
+  ASSERT_EQ(origins.size(), 2u);
+  EXPECT_EQ(origins[0], (POINT{30, 20}));
+  EXPECT_EQ(Px(10, 10), RGB(0, 200, 0));
+  EXPECT_EQ(Px(30, 10), kPaper) << "clipped to the rectangle";
+  POINT org{};
+  GetWindowOrgEx(dc, &org);
+  EXPECT_EQ(org, (POINT{0, 0}));
+  EXPECT_EQ(GetCurrentObject(dc, OBJ_FONT), parentFont) << "the parent's font is left selected";
+  SelectObject(dc, before);
+  EXPECT_TRUE(FAILED(DrawThemeParentBackground(parent, dc, nullptr))) << "a top-level window has no parent";
+  DeleteObject(parentFont);
+  DestroyWindow(parent);
+}
+
+TEST_F(ThemeDrawing, RecordingLogsClassPartStateAndRectangle) {
+  ThemeSetActive(true);
+  ThemeHold button(OpenThemeData(nullptr, u"BUTTON"));
+  Canvas(40, 40);
+  TRect r{1, 2, 30, 20};
+  DrawThemeBackground(button.h, dc, BP_PUSHBUTTON, PBS_HOT, &r, nullptr);  // not recorded yet
+  ThemeStartRecording();
+  DrawThemeBackground(button.h, dc, BP_CHECKBOX, CBS_MIXEDHOT, &r, nullptr);
+  DrawThemeText(button.h, dc, BP_PUSHBUTTON, PBS_NORMAL, u"", -1, 0, 0, &r);
+  ThemeStopRecording();
+  DrawThemeBackground(button.h, dc, BP_PUSHBUTTON, PBS_HOT, &r, nullptr);
+  const auto& calls = ThemeRecordedCalls();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].function, "DrawThemeBackground");
+  EXPECT_EQ(calls[0].className, "Button");
+  EXPECT_EQ(calls[0].part, BP_CHECKBOX);
+  EXPECT_EQ(calls[0].state, CBS_MIXEDHOT);
+  EXPECT_EQ(calls[0].rect, r);
+  EXPECT_EQ(calls[1].function, "DrawThemeText");
+}
+
+TEST_F(ThemeDrawing, ThemeChangeAppliesTheSettingsBeforeTellingEveryTopLevelWindow) {
+  Recorder rec;
+  HWND hidden = rec.Create(WS_POPUP, 0, 0, 10, 10);
+  HWND shown = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100);
+  HWND child = rec.Create(WS_CHILD, 0, 0, 10, 10, shown);
+  bool activeWhenTold = false;
+  rec.handler = [&](HWND, UINT msg, WPARAM, LPARAM, LRESULT&) {
+    if (msg == WM_THEMECHANGED) activeWhenTold = IsThemeActive();
+    return false;
+  };
+  ThemeChange({true, u"Luna.msstyles", u"Metallic", u"NormalSize"});
+  EXPECT_EQ(rec.Count(hidden, WM_THEMECHANGED), 1);
+  EXPECT_EQ(rec.Count(shown, WM_THEMECHANGED), 1);
+  EXPECT_EQ(rec.Count(child, WM_THEMECHANGED), 0);
+  EXPECT_TRUE(activeWhenTold);
+  EXPECT_EQ(ThemeCurrentVariant(), ThemeVariant::Silver);
+  DestroyWindow(shown);
+  DestroyWindow(hidden);
+}
+
+}  // namespace
