@@ -7,8 +7,8 @@
 #include "platform/gdi/FontEngine.h"
 #include "platform/host/Host.h"
 #include "platform/kernel/Units.h"
+#include "platform/theme/UxTheme.h"
 #include "platform/user/User.h"
-#include "widgets/foundation/cxClasses.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,13 +17,14 @@
 
 namespace {
 
+// From the platform up; finalized in reverse.
 const UnitEntry kUnits[] = {
     {"Kernel", PlatformKernelInitialize, PlatformKernelFinalize},
     {"Fonts", InitializeFonts, FinalizeFonts},
     {"User", PlatformUserInitialize, PlatformUserFinalize},
+    {"Theme", PlatformThemeInitialize, PlatformThemeFinalize},
     {"SysUtils", SysUtilsInitialize, SysUtilsFinalize},
     {"ClasslibVisual", ClasslibVisualInitialize, ClasslibVisualFinalize},
-    {"cxClasses", cxClasses::Initialize, cxClasses::Finalize},
     {"Game", GameInitialize, GameFinalize},
 };
 
