@@ -12,7 +12,7 @@ using TOT = TdxThemedObjectType;
 // Theme colour properties and text/edge flags the painter passes through.
 constexpr int kPropFillColor = 3801;
 constexpr int kPropTextColor = 3803;
-constexpr int kPropBorderColorHint = 204;
+constexpr int kPropButtonColor = 204;
 constexpr DWORD kDtCenter = 0x1, kDtRight = 0x2, kDtVCenter = 0x4, kDtBottom = 0x8, kDtWordBreak = 0x10,
                 kDtSingleLine = 0x20, kDtNoPrefix = 0x800, kDtEditControl = 0x2000, kDtEndEllipsis = 0x8000;
 constexpr UINT kEdgeRaisedInner = 4, kEdgeAllSides = 0xF;
@@ -123,7 +123,7 @@ TColor TcxWinXPLookAndFeelPainter::ButtonColor(TcxButtonState AState) const {
   HTHEME th = Theme(TOT::totButton);
   if (!th) return TcxCustomLookAndFeelPainter::ButtonColor(AState);
   COLORREF color = 0;
-  if (FAILED(cxGetThemeColor(th, 1, cxWinXPPushButtonState(AState), kPropBorderColorHint, color))) return clBtnFace;
+  if (FAILED(cxGetThemeColor(th, 1, cxWinXPPushButtonState(AState), kPropButtonColor, color))) return clBtnFace;
   return TColor(color);
 }
 
