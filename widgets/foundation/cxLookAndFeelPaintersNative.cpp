@@ -20,6 +20,9 @@ constexpr UINT kEdgeRaisedInner = 4, kEdgeAllSides = 0xF;
 int Ord(BS s) { return int(s); }
 HTHEME Theme(TOT t) { return cxOpenTheme(t); }
 HDC DC(TcxCanvas& c) { return c.GetHandle(); }
+// Without a theme the Standard instance itself draws, so the answers this family fixes
+// (text shift, cell border size, ...) cannot leak into the fallback drawing.
+const TcxCustomLookAndFeelPainter& Std() { return *cxStandardPainter(); }
 
 void DrawPart(TcxCanvas& c, HTHEME th, int part, int state, const TRect& r) {
   cxDrawThemeBackground(th, DC(c), part, state, r);
@@ -84,23 +87,23 @@ void TcxWinXPLookAndFeelPainter::DrawArrow(TcxCanvas& ACanvas, const TRect& R, T
 void TcxWinXPLookAndFeelPainter::DrawScrollBarArrow(TcxCanvas& ACanvas, TRect R, TcxButtonState AState,
                                                     TcxArrowDirection ADirection, bool ADrawAsButton) const {
   HTHEME th = Theme(TOT::totScrollBar);
-  if (!th) return TcxCustomLookAndFeelPainter::DrawScrollBarArrow(ACanvas, R, AState, ADirection, ADrawAsButton);
+  if (!th) return Std().DrawScrollBarArrow(ACanvas, R, AState, ADirection, ADrawAsButton);
   DrawPart(ACanvas, th, 1, cxWinXPScrollArrowState(AState, ADirection), R);
 }
 
 void TcxWinXPLookAndFeelPainter::DrawPlainButton(TcxCanvas& ACanvas, const TRect& R, TcxButtonState AState) const {
   HTHEME th = Theme(TOT::totButton);
-  if (!th) return TcxCustomLookAndFeelPainter::DrawPlainButton(ACanvas, R, AState);
+  if (!th) return Std().DrawPlainButton(ACanvas, R, AState);
   DrawPart(ACanvas, th, 1, cxWinXPPushButtonState(AState), R);
 }
 
 Integer TcxWinXPLookAndFeelPainter::BorderSize() const {
-  return Theme(TOT::totListView) ? 1 : TcxStandardLookAndFeelPainter::BorderSize();
+  return Theme(TOT::totListView) ? 1 : Std().BorderSize();
 }
 
 void TcxWinXPLookAndFeelPainter::DrawBorder(TcxCanvas& ACanvas, TRect R) const {
   HTHEME th = Theme(TOT::totListView);
-  if (!th) return TcxStandardLookAndFeelPainter::DrawBorder(ACanvas, R);
+  if (!th) return Std().DrawBorder(ACanvas, R);
   TcxRegion* saved = ACanvas.GetClipRegion();
   ACanvas.ExcludeClipRect(Inflated(R, -1, -1));
   DrawPart(ACanvas, th, 5, 0, R);
@@ -115,13 +118,13 @@ TRect TcxWinXPLookAndFeelPainter::ButtonDrawBounds(const TRect& R) const {
 
 Integer TcxWinXPLookAndFeelPainter::ButtonBorderSize(TcxButtonState AState) const {
   HTHEME th = Theme(TOT::totButton);
-  if (!th) return TcxStandardLookAndFeelPainter::ButtonBorderSize(AState);
+  if (!th) return Std().ButtonBorderSize(AState);
   return ContentInsets(th, 1, cxWinXPPushButtonState(AState)).Left;
 }
 
 TColor TcxWinXPLookAndFeelPainter::ButtonColor(TcxButtonState AState) const {
   HTHEME th = Theme(TOT::totButton);
-  if (!th) return TcxCustomLookAndFeelPainter::ButtonColor(AState);
+  if (!th) return Std().ButtonColor(AState);
   COLORREF color = 0;
   if (FAILED(cxGetThemeColor(th, 1, cxWinXPPushButtonState(AState), kPropButtonColor, color))) return clBtnFace;
   return TColor(color);
@@ -129,7 +132,7 @@ TColor TcxWinXPLookAndFeelPainter::ButtonColor(TcxButtonState AState) const {
 
 TRect TcxWinXPLookAndFeelPainter::ButtonContentBounds(const TRect& R) const {
   HTHEME th = Theme(TOT::totButton);
-  if (!th) return TcxCustomLookAndFeelPainter::ButtonContentBounds(R);
+  if (!th) return Std().ButtonContentBounds(R);
   TRect content = R;
   if (FAILED(cxGetThemeBackgroundContentRect(th, nullptr, 1, 1, R, content))) return R;
   return content;
@@ -137,7 +140,7 @@ TRect TcxWinXPLookAndFeelPainter::ButtonContentBounds(const TRect& R) const {
 
 TRect TcxWinXPLookAndFeelPainter::ButtonGroupBorderSizes(Integer AButtonCount, Integer AButtonIndex) const {
   HTHEME th = Theme(TOT::totButton);
-  if (!th) return TcxCustomLookAndFeelPainter::ButtonGroupBorderSizes(AButtonCount, AButtonIndex);
+  if (!th) return Std().ButtonGroupBorderSizes(AButtonCount, AButtonIndex);
   TRect insets = ContentInsets(th, 1, 1);
   if (cxIsThemeBackgroundPartiallyTransparent(th, 1, 1)) insets = Inflated(insets, 1, 1);
   return insets;
@@ -148,7 +151,7 @@ Integer TcxWinXPLookAndFeelPainter::ButtonTextShift() const { return 0; }
 
 TColor TcxWinXPLookAndFeelPainter::ButtonSymbolColor(TcxButtonState AState, TColor ADefaultColor) const {
   HTHEME th = Theme(TOT::totButton);
-  if (!th) return TcxCustomLookAndFeelPainter::ButtonSymbolColor(AState, ADefaultColor);
+  if (!th) return Std().ButtonSymbolColor(AState, ADefaultColor);
   COLORREF color = 0;
   if (FAILED(cxGetThemeColor(th, 1, cxWinXPPushButtonState(AState), kPropTextColor, color))) return ADefaultColor;
   return TColor(color);
@@ -158,7 +161,7 @@ void TcxWinXPLookAndFeelPainter::DrawButton(TcxCanvas& ACanvas, TRect R, const S
                                             TcxButtonState AState, bool ADrawBorder, TColor AColor,
                                             TColor ATextColor) const {
   HTHEME th = Theme(TOT::totButton);
-  if (!th) return TcxCustomLookAndFeelPainter::DrawButton(ACanvas, R, ACaption, AState, ADrawBorder, AColor, ATextColor);
+  if (!th) return Std().DrawButton(ACanvas, R, ACaption, AState, ADrawBorder, AColor, ATextColor);
   const int state = cxWinXPPushButtonState(AState);
   DrawPart(ACanvas, th, 1, state, R);
   if (!ACaption.empty())
@@ -168,7 +171,7 @@ void TcxWinXPLookAndFeelPainter::DrawButton(TcxCanvas& ACanvas, TRect R, const S
 void TcxWinXPLookAndFeelPainter::DrawExpandButton(TcxCanvas& ACanvas, const TRect& R, bool AExpanded,
                                                   TColor AColor) const {
   HTHEME th = Theme(TOT::totTreeview);
-  if (!th) return TcxStandardLookAndFeelPainter::DrawExpandButton(ACanvas, R, AExpanded, AColor);
+  if (!th) return Std().DrawExpandButton(ACanvas, R, AExpanded, AColor);
   DrawPart(ACanvas, th, 2, AExpanded ? 2 : 1, R);
   ACanvas.ExcludeClipRect(R);
 }
@@ -178,26 +181,26 @@ bool TcxWinXPLookAndFeelPainter::ExpandButtonOpaque() const { return false; }
 void TcxWinXPLookAndFeelPainter::DrawGroupExpandButton(TcxCanvas& ACanvas, const TRect& R, bool AExpanded,
                                                        TcxButtonState AState) const {
   HTHEME th = Theme(TOT::totExplorerBar);
-  if (!th) return TcxStandardLookAndFeelPainter::DrawGroupExpandButton(ACanvas, R, AExpanded, AState);
+  if (!th) return Std().DrawGroupExpandButton(ACanvas, R, AExpanded, AState);
   DrawPart(ACanvas, th, AExpanded ? 6 : 7, kGroupExpandStates[Ord(AState)], R);
 }
 
 void TcxWinXPLookAndFeelPainter::DrawSmallExpandButton(TcxCanvas& ACanvas, const TRect& R, bool AExpanded,
                                                        TColor ABorderColor, TColor AColor) const {
   if (!Theme(TOT::totTreeview))
-    return TcxCustomLookAndFeelPainter::DrawSmallExpandButton(ACanvas, R, AExpanded, ABorderColor, AColor);
+    return Std().DrawSmallExpandButton(ACanvas, R, AExpanded, ABorderColor, AColor);
   DrawExpandButton(ACanvas, R, AExpanded, clDefault);
 }
 
 Integer TcxWinXPLookAndFeelPainter::ExpandButtonSize() const {
   HTHEME th = Theme(TOT::totTreeview);
-  if (!th) return TcxStandardLookAndFeelPainter::ExpandButtonSize();
+  if (!th) return Std().ExpandButtonSize();
   return PartSize(th, 2, 2).cx;
 }
 
 Integer TcxWinXPLookAndFeelPainter::GroupExpandButtonSize() const {
   HTHEME th = Theme(TOT::totExplorerBar);
-  if (!th) return TcxCustomLookAndFeelPainter::GroupExpandButtonSize();
+  if (!th) return Std().GroupExpandButtonSize();
   return PartSize(th, 7, 1).cx;
 }
 
@@ -205,7 +208,7 @@ bool TcxWinXPLookAndFeelPainter::IsScrollBarHotTracked() const { return true; }
 
 bool TcxWinXPLookAndFeelPainter::IsPointOverGroupExpandButton(const TRect& R, const TPoint& P) const {
   HTHEME th = Theme(TOT::totExplorerBar);
-  if (!th) return TcxCustomLookAndFeelPainter::IsPointOverGroupExpandButton(R, P);
+  if (!th) return Std().IsPointOverGroupExpandButton(R, P);
   HRGN region = nullptr;
   if (FAILED(cxGetThemeBackgroundRegion(th, nullptr, 7, 1, &R, &region)) || !region) return false;
   const bool inside = PtInRegion(region, P.X, P.Y) != 0;
@@ -214,23 +217,23 @@ bool TcxWinXPLookAndFeelPainter::IsPointOverGroupExpandButton(const TRect& R, co
 }
 
 Integer TcxWinXPLookAndFeelPainter::SmallExpandButtonSize() const {
-  if (!Theme(TOT::totTreeview)) return TcxCustomLookAndFeelPainter::SmallExpandButtonSize();
+  if (!Theme(TOT::totTreeview)) return Std().SmallExpandButtonSize();
   return ExpandButtonSize();
 }
 
 Integer TcxWinXPLookAndFeelPainter::CheckBorderSize() const {
-  return Theme(TOT::totButton) ? 0 : TcxCustomLookAndFeelPainter::CheckBorderSize();
+  return Theme(TOT::totButton) ? 0 : Std().CheckBorderSize();
 }
 
 void TcxWinXPLookAndFeelPainter::DrawCheck(TcxCanvas& ACanvas, const TRect& R, TcxButtonState AState, bool AChecked,
                                            TColor AColor) const {
   HTHEME th = Theme(TOT::totButton);
-  if (!th) return TcxCustomLookAndFeelPainter::DrawCheck(ACanvas, R, AState, AChecked, AColor);
+  if (!th) return Std().DrawCheck(ACanvas, R, AState, AChecked, AColor);
   DrawPart(ACanvas, th, 3, cxWinXPCheckBoxState(AState, AChecked), R);
 }
 
 void TcxWinXPLookAndFeelPainter::DrawCheckBorder(TcxCanvas& ACanvas, TRect R, TcxButtonState AState) const {
-  if (!Theme(TOT::totButton)) TcxStandardLookAndFeelPainter::DrawCheckBorder(ACanvas, R, AState);
+  if (!Theme(TOT::totButton)) Std().DrawCheckBorder(ACanvas, R, AState);
 }
 
 void TcxWinXPLookAndFeelPainter::DrawRadioButton(TcxCanvas& ACanvas, Integer X, Integer Y, TcxButtonState AState,
@@ -240,7 +243,7 @@ void TcxWinXPLookAndFeelPainter::DrawRadioButton(TcxCanvas& ACanvas, Integer X, 
   // inherited glyph drawing runs rather than nothing.
   HTHEME th = Theme(TOT::totButton);
   if (!th)
-    return TcxStandardLookAndFeelPainter::DrawRadioButton(ACanvas, X, Y, AState, AChecked, AFocused, ABrushColor,
+    return Std().DrawRadioButton(ACanvas, X, Y, AState, AChecked, AFocused, ABrushColor,
                                                           AIsDesigning);
   const TSize size = PartSize(th, 2, 1);
   DrawPart(ACanvas, th, 2, cxWinXPCheckBoxState(AState, AChecked), Bounds(X, Y, size.cx, size.cy));
@@ -254,7 +257,7 @@ void TcxWinXPLookAndFeelPainter::DrawHeader(TcxCanvas& ACanvas, const TRect& ABo
                                             const TcxDrawBackgroundEvent& AOnDrawBackground, bool AIsLast) const {
   HTHEME th = Theme(TOT::totHeader);
   if (!th)
-    return TcxCustomLookAndFeelPainter::DrawHeader(ACanvas, ABounds, ATextAreaBounds, ANeighbors, ABorders, AState,
+    return Std().DrawHeader(ACanvas, ABounds, ATextAreaBounds, ANeighbors, ABorders, AState,
                                                    AAlignmentHorz, AAlignmentVert, AMultiLine, AShowEndEllipsis, AText,
                                                    AFont, ATextColor, ABkColor, AOnDrawBackground, AIsLast);
   const int state = kHeaderItemStates[Ord(AState)];
@@ -287,7 +290,7 @@ void TcxWinXPLookAndFeelPainter::DrawSortingMark(TcxCanvas& ACanvas, const TRect
 
 Integer TcxWinXPLookAndFeelPainter::HeaderBorderSize() const {
   HTHEME th = Theme(TOT::totHeader);
-  if (!th) return TcxStandardLookAndFeelPainter::HeaderBorderSize();
+  if (!th) return Std().HeaderBorderSize();
   return ContentInsets(th, 1, 1).Left;
 }
 
@@ -296,7 +299,7 @@ bool TcxWinXPLookAndFeelPainter::HeaderFlag() const { return false; }
 Integer TcxWinXPLookAndFeelPainter::ButtonCellBorderSize(TcxButtonState) const { return HeaderBorderSize(); }
 
 TRect TcxWinXPLookAndFeelPainter::ButtonCellContentBounds(const TRect& R) const {
-  if (!Theme(TOT::totHeader)) return TcxCustomLookAndFeelPainter::ButtonCellContentBounds(R);
+  if (!Theme(TOT::totHeader)) return Std().ButtonCellContentBounds(R);
   const Integer b = HeaderBorderSize();
   return Inflated(R, -b, -b);
 }
@@ -311,7 +314,7 @@ void TcxWinXPLookAndFeelPainter::DrawSunkenBox(TcxCanvas& ACanvas, const TRect& 
                                                const TcxDrawBackgroundEvent& AOnDrawBackground) const {
   HTHEME th = Theme(TOT::totTrackBar);
   if (!th)
-    return TcxCustomLookAndFeelPainter::DrawSunkenBox(ACanvas, R, AAlignmentHorz, AAlignmentVert, AMultiLine, AText,
+    return Std().DrawSunkenBox(ACanvas, R, AAlignmentHorz, AAlignmentVert, AMultiLine, AText,
                                                       AFont, ATextColor, ABkColor, AOnDrawBackground);
   DrawPart(ACanvas, th, 1, 1, R);
   DrawThemedText(ACanvas, th, 1, 1, SunkenBoxTextBounds(R), AAlignmentHorz, AAlignmentVert, AMultiLine, false, false,
@@ -319,50 +322,50 @@ void TcxWinXPLookAndFeelPainter::DrawSunkenBox(TcxCanvas& ACanvas, const TRect& 
 }
 
 Integer TcxWinXPLookAndFeelPainter::RaisedFrameWidth() const {
-  return Theme(TOT::totEdit) ? 1 : TcxStandardLookAndFeelPainter::RaisedFrameWidth();
+  return Theme(TOT::totEdit) ? 1 : Std().RaisedFrameWidth();
 }
 
 Integer TcxWinXPLookAndFeelPainter::SunkenFrameWidth() const {
   HTHEME th = Theme(TOT::totTrackBar);
-  if (!th) return TcxStandardLookAndFeelPainter::SunkenFrameWidth();
+  if (!th) return Std().SunkenFrameWidth();
   return ContentInsets(th, 1, 1).Left;
 }
 
 Integer TcxWinXPLookAndFeelPainter::SunkenBoxOuterWidth() const {
-  return Theme(TOT::totTrackBar) ? 1 : TcxStandardLookAndFeelPainter::SunkenBoxOuterWidth();
+  return Theme(TOT::totTrackBar) ? 1 : Std().SunkenBoxOuterWidth();
 }
 
 bool TcxWinXPLookAndFeelPainter::SunkenBoxFlag() const { return false; }
 
 void TcxWinXPLookAndFeelPainter::DrawRaisedFrame(TcxCanvas& ACanvas, const TRect& R) const {
   HTHEME th = Theme(TOT::totEdit);
-  if (!th) return TcxStandardLookAndFeelPainter::DrawRaisedFrame(ACanvas, R);
+  if (!th) return Std().DrawRaisedFrame(ACanvas, R);
   cxDrawThemeEdge(th, DC(ACanvas), 0, 0, R, kEdgeRaisedInner, kEdgeAllSides);
 }
 
 void TcxWinXPLookAndFeelPainter::DrawCloseButton(TcxCanvas& ACanvas, const TRect& R, TcxButtonState AState) const {
   HTHEME th = Theme(TOT::totWindow);
-  if (!th) return TcxCustomLookAndFeelPainter::DrawCloseButton(ACanvas, R, AState);
+  if (!th) return Std().DrawCloseButton(ACanvas, R, AState);
   DrawPart(ACanvas, th, 19, kSmallButtonStates[Ord(AState)], R);
 }
 
 void TcxWinXPLookAndFeelPainter::DrawDropDownButton(TcxCanvas& ACanvas, const TRect& R, TcxButtonState AState,
                                                     bool AIsActive) const {
   HTHEME th = Theme(TOT::totComboBox);
-  if (!th) return TcxStandardLookAndFeelPainter::DrawDropDownButton(ACanvas, R, AState, AIsActive);
+  if (!th) return Std().DrawDropDownButton(ACanvas, R, AState, AIsActive);
   DrawPart(ACanvas, th, 1, kSmallButtonStates[Ord(AState)], R);
 }
 
 TPoint TcxWinXPLookAndFeelPainter::CheckButtonSize() const {
   HTHEME th = Theme(TOT::totButton);
-  if (!th) return TcxCustomLookAndFeelPainter::CheckButtonSize();
+  if (!th) return Std().CheckButtonSize();
   const TSize s = PartSize(th, 3, 5);
   return {s.cx, s.cy};
 }
 
 TPoint TcxWinXPLookAndFeelPainter::CloseButtonSize() const {
   HTHEME th = Theme(TOT::totWindow);
-  if (!th) return TcxCustomLookAndFeelPainter::CloseButtonSize();
+  if (!th) return Std().CloseButtonSize();
   const TSize s = PartSize(th, 19, 1);
   return {s.cx, s.cy};
 }
@@ -374,14 +377,14 @@ TPoint TcxWinXPLookAndFeelPainter::ButtonSize138() const {
 
 TPoint TcxWinXPLookAndFeelPainter::AutoHideButtonSize() const {
   HTHEME th = Theme(TOT::totExplorerBar);
-  if (!th) return TcxCustomLookAndFeelPainter::AutoHideButtonSize();
+  if (!th) return Std().AutoHideButtonSize();
   const TSize s = PartSize(th, 3, 1);
   return {s.cx, s.cy};
 }
 
 void TcxWinXPLookAndFeelPainter::DrawPlusButton(TcxCanvas& ACanvas, const TRect& R, TcxButtonState AState) const {
   HTHEME th = Theme(TOT::totButton);
-  if (!th) return TcxCustomLookAndFeelPainter::DrawPlusButton(ACanvas, R, AState);
+  if (!th) return Std().DrawPlusButton(ACanvas, R, AState);
   DrawPart(ACanvas, th, 1, cxWinXPPushButtonState(AState), R);
   TRect glyph = Inflated(R, -2, -2);
   if (AState == BS::cxbsPressed) glyph = {glyph.Left + 1, glyph.Top + 1, glyph.Right + 1, glyph.Bottom + 1};
@@ -391,7 +394,7 @@ void TcxWinXPLookAndFeelPainter::DrawPlusButton(TcxCanvas& ACanvas, const TRect&
 void TcxWinXPLookAndFeelPainter::DrawAutoHideButton(TcxCanvas& ACanvas, const TRect& R, TcxButtonState AState,
                                                     bool APinned, TColor ABkColor) const {
   HTHEME th = Theme(TOT::totExplorerBar);
-  if (!th) return TcxCustomLookAndFeelPainter::DrawAutoHideButton(ACanvas, R, AState, APinned, ABkColor);
+  if (!th) return Std().DrawAutoHideButton(ACanvas, R, AState, APinned, ABkColor);
   if (R.IsEmpty()) return;
   Owned<TBitmap> image(New<TBitmap>());
   image->SetPixelFormat(TPixelFormat::pf32bit);
@@ -410,7 +413,7 @@ void TcxWinXPLookAndFeelPainter::DrawTab(TcxCanvas& ACanvas, const TRect& R, Tcx
                                          TColor ABkColor) const {
   HTHEME th = Theme(TOT::totTab);
   if (!th)
-    return TcxCustomLookAndFeelPainter::DrawTab(ACanvas, R, ABorders, AText, AState, AVertical, AFont, ATextColor,
+    return Std().DrawTab(ACanvas, R, ABorders, AText, AState, AVertical, AFont, ATextColor,
                                                 ABkColor);
   if (R.IsEmpty()) return;
   // Tab items are drawn upright (part 1, the item) and turned for tabs along a side.
@@ -435,13 +438,13 @@ void TcxWinXPLookAndFeelPainter::DrawTab(TcxCanvas& ACanvas, const TRect& R, Tcx
 
 void TcxWinXPLookAndFeelPainter::DrawTabBorder(TcxCanvas& ACanvas, const TRect& R, TcxBorder ABorder,
                                                TcxBorders ABorders, bool AVertical) const {
-  if (!Theme(TOT::totTab)) TcxStandardLookAndFeelPainter::DrawTabBorder(ACanvas, R, ABorder, ABorders, AVertical);
+  if (!Theme(TOT::totTab)) Std().DrawTabBorder(ACanvas, R, ABorder, ABorders, AVertical);
 }
 
 void TcxWinXPLookAndFeelPainter::DrawTabsRoot(TcxCanvas& ACanvas, const TRect& R, TcxBorders ABorders,
                                               bool AVertical) const {
   HTHEME th = Theme(TOT::totTab);
-  if (!th) return TcxStandardLookAndFeelPainter::DrawTabsRoot(ACanvas, R, ABorders, AVertical);
+  if (!th) return Std().DrawTabsRoot(ACanvas, R, ABorders, AVertical);
   const TRect insets = ContentInsets(th, 9, 0);
   TRect pane = R;
   if (AVertical) {
@@ -455,15 +458,15 @@ void TcxWinXPLookAndFeelPainter::DrawTabsRoot(TcxCanvas& ACanvas, const TRect& R
 }
 
 bool TcxWinXPLookAndFeelPainter::IsTabHotTracked() const {
-  return Theme(TOT::totTab) ? true : TcxCustomLookAndFeelPainter::IsTabHotTracked();
+  return Theme(TOT::totTab) ? true : Std().IsTabHotTracked();
 }
 
 bool TcxWinXPLookAndFeelPainter::IsTabNative() const {
-  return Theme(TOT::totTab) ? true : TcxCustomLookAndFeelPainter::IsTabNative();
+  return Theme(TOT::totTab) ? true : Std().IsTabNative();
 }
 
 Integer TcxWinXPLookAndFeelPainter::TabBorderSize(bool AVertical) const {
-  return Theme(TOT::totTab) ? 1 : TcxStandardLookAndFeelPainter::TabBorderSize(AVertical);
+  return Theme(TOT::totTab) ? 1 : Std().TabBorderSize(AVertical);
 }
 
 void TcxWinXPLookAndFeelPainter::DrawIndicatorItem(TcxCanvas& ACanvas, const TRect& R, TcxIndicatorKind AKind,
@@ -476,7 +479,7 @@ void TcxWinXPLookAndFeelPainter::DrawScrollBarPart(TcxCanvas& ACanvas, bool AHor
                                                    TcxScrollBarPart APart, TcxButtonState AState) const {
   if (R.IsEmpty()) return;
   HTHEME th = Theme(TOT::totScrollBar);
-  if (!th) return TcxStandardLookAndFeelPainter::DrawScrollBarPart(ACanvas, AHorizontal, R, APart, AState);
+  if (!th) return Std().DrawScrollBarPart(ACanvas, AHorizontal, R, APart, AState);
   constexpr int partStates[5] = {1, 1, 2, 3, 4};
   const int state = partStates[Ord(AState)];
   switch (APart) {
@@ -531,7 +534,7 @@ void TcxWinXPLookAndFeelPainter::DrawHeaderWithArrows(TcxCanvas& ACanvas, const 
 
 void TcxWinXPLookAndFeelPainter::DrawToolButton(TcxCanvas& ACanvas, const TRect& R, TcxButtonState AState) const {
   HTHEME th = Theme(TOT::totToolBar);
-  if (!th) return TcxCustomLookAndFeelPainter::DrawToolButton(ACanvas, R, AState);
+  if (!th) return Std().DrawToolButton(ACanvas, R, AState);
   DrawPart(ACanvas, th, 1, kToolBarStates[Ord(AState)], R);
 }
 
@@ -539,7 +542,7 @@ void TcxWinXPLookAndFeelPainter::DrawBar(TcxCanvas& ACanvas, const TRect& R, boo
                                          const TcxPaintParams& ABackground) const {
   HTHEME combo = Theme(TOT::totComboBox);
   if (!combo || !Theme(TOT::totListView))
-    return TcxStandardLookAndFeelPainter::DrawBar(ACanvas, R, AHorizontal, ABackground);
+    return Std().DrawBar(ACanvas, R, AHorizontal, ABackground);
   COLORREF color = 0;
   cxGetThemeColor(combo, 1, 1, kPropFillColor, color);
   ACanvas.SetBrushColor(TColor(color));
