@@ -1,5 +1,6 @@
 // Graphics and bitmaps: sizes and pixel formats, the bitmap's own canvas, transparency,
 // drawing into other canvases, and BMP/PNG loading and saving.
+#include "classlib/core/Filer.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/visual/Graphics.h"
 #include "platform/gdi/Codecs.h"
@@ -75,6 +76,20 @@ void TGraphic::SetTransparent(bool Value) {
 void TGraphic::Changed(TObject*) {
   FModified = true;
   if (OnChange) OnChange(this);
+}
+
+void TGraphic::DefineProperties(TFiler& Filer) {
+  inherited::DefineProperties(Filer);
+  Filer.DefineBinaryProperty(
+      "Data",
+      [this](TStream& s) {
+        try {
+          LoadFromStream(s);
+        } catch (const EInvalidGraphic& e) {
+          throw EReadError(e.Message());
+        }
+      },
+      [this](TStream& s) { SaveToStream(s); }, !Empty());
 }
 
 void TGraphic::LoadFromFile(const String& FileName) {
@@ -323,6 +338,16 @@ void TBitmap::Assign(TPersistent* Source) {
 
 void TBitmap::Mask(TColor TransparentColor) {
   if (Empty()) return;
+  if (GetMonochrome()) {
+    // Already black and white: white is transparent as it stands, black by inverting.
+    const COLORREF c = ColorToDevice(TransparentColor);
+    if (!NearerWhite(Pixel(GetRValue(c)) << 16 | Pixel(GetGValue(c)) << 8 | GetBValue(c))) {
+      HDC dc = Canvas()->GetHandle();
+      PatBlt(dc, 0, 0, FWidth, FHeight, DSTINVERT);
+    }
+    Changed(this);
+    return;
+  }
   HBITMAP mono = CreateBitmap(FWidth, FHeight, 1, 1, nullptr);
   if (!mono) throw EOutOfResources("Out of system resources");
   HDC src = Canvas()->GetHandle();

@@ -394,6 +394,9 @@ class TScreenCanvas : public TCanvas {
 
 // ---- Graphics ------------------------------------------------------------------------------------
 
+// A graphic published as a sub-object (a glyph, say) is streamed as the binary property
+// "Data": the bytes SaveToStream writes, read back by LoadFromStream, so a description can
+// also give it a file: `Glyph.Data = {include 'glyphs/open.png'}`.
 class TGraphic : public TPersistent {
   TL_CLASS(TGraphic, TPersistent)
  public:
@@ -420,6 +423,7 @@ class TGraphic : public TPersistent {
   friend class TCanvas;
   virtual void Draw(TCanvas* ACanvas, const TRect& Rect) = 0;
   virtual void Changed(TObject* Sender);
+  void DefineProperties(TFiler& Filer) override;
 
   bool FTransparent = false;
   bool FModified = false;

@@ -401,12 +401,12 @@ void TCustomImageList::ReadData(TStream& Stream) {
                      " images do not fit the picture");
   }
 
-  // Everything is checked: replace the images.
-  FWidth = w;
-  FHeight = h;
-  FMasked = masked;
-  FreeHandle();
-  HIMAGELIST list = GetHandle();
+  // The images go into a new platform list; the list's own is replaced only once they all
+  // are in, so refused data leaves it as it was.
+  HIMAGELIST list = ImageList_Create(w, h, ILC_COLOR32 | (masked ? ILC_MASK : 0), FAllocBy, FAllocBy);
+  if (!list)
+    throw EReadError("Image list data is not valid: images of " + IntToStr(w) + " x " + IntToStr(h) +
+                     " are too large");
   const bool useAlpha = masked && img.HasAlpha;
   for (Integer r = 0; r < rows && Int64(r) * cols < count; ++r) {
     const Integer k = Integer(std::min<Int64>(cols, count - Int64(r) * cols));
@@ -426,9 +426,15 @@ void TCustomImageList::ReadData(TStream& Stream) {
     if (mask) DeleteObject(mask);
     if (image) DeleteObject(image);
     if (added < 0) {
-      FreeHandle();
+      ImageList_Destroy(list);
       throw EReadError("Image list data is not valid: cannot hold " + IntToStr(Integer(count)) + " images");
     }
   }
+  FreeHandle();
+  FHandle = list;
+  FWidth = w;
+  FHeight = h;
+  FMasked = masked;
+  ImageList_SetBkColor(FHandle, ListColor(FBkColor));
   Change();
 }

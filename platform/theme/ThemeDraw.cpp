@@ -88,7 +88,7 @@ void ButtonFace(HDC dc, const TRect& r, int look, bool defaulted = false) {
   TRect in = Deflate(r, 1);
   switch (look) {
     case 1: VGradient(dc, in, c.faceTop, c.faceBottom); break;
-    case 2: VGradient(dc, in, c.pressedBottom, c.pressedTop); break;
+    case 2: VGradient(dc, in, Mix(c.faceBottom, c.frame, 1, 8), c.pressedBottom); break;
     case 3: Fill(dc, in, c.disabledFace); break;
     default: VGradient(dc, in, c.faceTop, c.faceBottom); break;
   }

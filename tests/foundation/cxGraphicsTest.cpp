@@ -143,6 +143,19 @@ TEST_F(CanvasText, MultiLineBlocksSitAtTheBottomOrInTheMiddle) {
   canvas->DrawText("", {0, 0, 60, 60}, cxAlignLeft);
 }
 
+TEST_F(CanvasText, TextUsesTheCanvasFontSetJustBefore) {
+  Make(80, 60);
+  canvas->GetBrush()->SetStyle(TBrushStyle::bsClear);
+  canvas->GetFont()->SetHeight(-40);
+  EXPECT_GE(canvas->TextHeight("Qq"), 40);
+  canvas->DrawText("I", {0, 0, 80, 60}, cxAlignLeft | cxAlignTop | cxWordBreak);
+  EXPECT_TRUE(Painted({0, 25, 80, 40})) << "a 40-pixel glyph reaches below 25";
+  TRectArray rects;
+  canvas->GetTextLineRects("a", {0, 0, 80, 60}, rects, cxAlignLeft);
+  ASSERT_EQ(rects.size(), 1u);
+  EXPECT_GE(rects[0].Bottom - rects[0].Top, 40);
+}
+
 using CanvasFill = CanvasTest;
 
 // A 16x16 pattern: red top-left quarter, green elsewhere.

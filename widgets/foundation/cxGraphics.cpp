@@ -316,10 +316,12 @@ void TcxCanvas::SetFontAngle(Integer Value) {
 
 // ---- Text --------------------------------------------------------------------------------
 
-TSize TcxCanvas::TextExtent(const String& Text) {
-  TSize s{0, 0};
-  GetTextExtentPoint32A(GetHandle(), Text.data(), Integer(Text.size()), &s);
-  return s;
+TSize TcxCanvas::TextExtent(const String& Text) { return FCanvas->TextExtent(Text); }
+
+HDC TcxCanvas::TextDC() {
+  // Measuring realizes the canvas font in its DC, so raw text calls use it.
+  FCanvas->TextExtent(String());
+  return FCanvas->GetHandle();
 }
 
 Integer TcxCanvas::FontHeight(TFont* AFont) {
@@ -330,7 +332,7 @@ Integer TcxCanvas::FontHeight(TFont* AFont) {
 void TcxCanvas::TextExtentInRect(const String& Text, TRect& R, Integer Flags) {
   UINT f = (cxFlagsToDTFlags(Flags) & ~DT_VCENTER) | DT_CALCRECT;
   TRect calc = R;
-  ::DrawTextA(GetHandle(), Text.data(), Integer(Text.size()), &calc, f);
+  ::DrawTextA(TextDC(), Text.data(), Integer(Text.size()), &calc, f);
   const Integer dw = (R.Right - R.Left) - (calc.Right - calc.Left);
   const Integer dh = (R.Bottom - R.Top) - (calc.Bottom - calc.Top);
   const UINT all = cxFlagsToDTFlags(Flags);
@@ -373,8 +375,9 @@ void TcxCanvas::DrawText(const String& Text, TRect R, Integer Flags, bool Enable
   auto draw = [&](Integer dx, Integer dy) {
     TRect r = R;
     OffsetRect(&r, dx, dy);
-    HDC dc = GetHandle();
+    HDC dc = TextDC();
     SetTextColor(dc, ColorToDevice(GetFont()->GetColor()));
+    SetBkColor(dc, ColorToDevice(GetBrush()->GetColor()));
     SetBkMode(dc, GetBrush()->GetStyle() == TBrushStyle::bsClear ? TRANSPARENT : OPAQUE);
     if (viaDrawText) ::DrawTextA(dc, Text.data(), Integer(Text.size()), &r, dt);
     else ExtTextOutA(dc, x + dx, y + dy, eto, &r, Text.data(), UINT(Text.size()), nullptr);
@@ -404,7 +407,7 @@ void TcxCanvas::GetTextLineRects(const String& AText, TRect R, TRectArray& ARect
     --R.Right;
     --R.Bottom;
   }
-  HDC dc = GetHandle();
+  HDC dc = TextDC();
   TEXTMETRICA tm{};
   GetTextMetricsA(dc, &tm);
   const Integer lineHeight = tm.tmHeight;

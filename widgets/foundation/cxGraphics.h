@@ -168,6 +168,7 @@ class TcxCanvas : public TObject {
   bool RectFullyVisible(const TRect& R);
 
  private:
+  HDC TextDC();
   TCanvas* FCanvas;
 };
 

@@ -155,6 +155,12 @@ TEST_F(BitmapTest, MaskIsWhiteExactlyWhereTheColourWas) {
   EXPECT_EQ(At(b.get(), 0, 0), clWhite);
   EXPECT_EQ(At(b.get(), 1, 0), clBlack);
   EXPECT_EQ(At(b.get(), 2, 0), clWhite);
+  // A monochrome bitmap masked on black is inverted; on white it stays.
+  b->Mask(clWhite);
+  EXPECT_EQ(At(b.get(), 1, 0), clBlack);
+  b->Mask(clBlack);
+  EXPECT_EQ(At(b.get(), 0, 0), clBlack);
+  EXPECT_EQ(At(b.get(), 1, 0), clWhite);
 }
 
 TEST_F(BitmapTest, HandlesAreAdoptedAndReleased) {

@@ -28,29 +28,38 @@ class PictureTest : public GraphicsFixture {
 class TGfxPictureHolder : public TComponent {
   TL_CLASS(TGfxPictureHolder, TComponent)
  public:
-  explicit TGfxPictureHolder(TComponent* AOwner) : TComponent(AOwner), FPicture(New<TPicture>()) {}
-  ~TGfxPictureHolder() override { FPicture->Free(); }
+  explicit TGfxPictureHolder(TComponent* AOwner)
+      : TComponent(AOwner), FPicture(New<TPicture>()), FGlyph(New<TBitmap>()) {}
+  ~TGfxPictureHolder() override {
+    FPicture->Free();
+    FGlyph->Free();
+  }
   TPicture* GetPicture() const { return FPicture; }
+  TBitmap* GetGlyph() const { return FGlyph; }
 
  private:
   TPicture* FPicture;
+  TBitmap* FGlyph;
 };
 
 }  // namespace
 
-TL_DEFINE_CLASS(TGfxPictureHolder, [](auto& c) { c.Property("Picture", &TGfxPictureHolder::GetPicture); })
+TL_DEFINE_CLASS(TGfxPictureHolder, [](auto& c) {
+  c.Property("Glyph", &TGfxPictureHolder::GetGlyph);
+  c.Property("Picture", &TGfxPictureHolder::GetPicture);
+})
 
 namespace {
 
-// A component stream of one TGfxPictureHolder whose only property is "Picture.Data"
-// holding Data as it stands.
-Owned<TMemoryStream> StreamWithPictureData(const String& Data) {
+// A component stream of one TGfxPictureHolder whose only property is Prop holding Data
+// as it stands.
+Owned<TMemoryStream> StreamWithPictureData(const String& Data, const String& Prop = "Picture.Data") {
   Owned<TMemoryStream> comp(New<TMemoryStream>());
   Owned<TWriter> w(New<TWriter>(*comp));
   w->WriteSignature();
   w->WriteStr("TGfxPictureHolder");
   w->WriteStr("");
-  w->WriteStr("Picture.Data");
+  w->WriteStr(Prop);
   w->WriteValue(TValueType::vaBinary);
   const Byte n[4] = {Byte(Data.size()), Byte(Data.size() >> 8), Byte(Data.size() >> 16), Byte(Data.size() >> 24)};
   comp->WriteBuffer(n, 4);
@@ -136,6 +145,25 @@ TEST_F(PictureTest, DataPropertyRoundTripsAndAcceptsABareImage) {
   EXPECT_EQ(At(h2->GetPicture()->GetBitmap(), 0, 0), clTeal);
 }
 
+TEST_F(PictureTest, APublishedBitmapStreamsItsPictureAsData) {
+  Owned<TGfxPictureHolder> h(New<TGfxPictureHolder>(nullptr));
+  Owned<TMemoryStream> none(New<TMemoryStream>());
+  none->WriteComponent(h.get());
+  const String empty(reinterpret_cast<const char*>(none->Memory()), size_t(none->GetSize()));
+  EXPECT_EQ(empty.find("Glyph.Data"), String::npos);  // an empty glyph writes nothing
+
+  h->GetGlyph()->SetSize(2, 2);
+  h->GetGlyph()->Canvas()->SetPixel(1, 0, clRed);
+  Owned<TMemoryStream> s(New<TMemoryStream>());
+  s->WriteComponent(h.get());
+  s->SetPosition(0);
+  Owned<TGfxPictureHolder> copy(New<TGfxPictureHolder>(nullptr));
+  s->ReadComponent(copy.get());
+  ASSERT_EQ(copy->GetGlyph()->GetWidth(), 2);
+  EXPECT_EQ(At(copy->GetGlyph(), 1, 0), clRed);
+  EXPECT_EQ(At(copy->GetGlyph(), 0, 0), clWhite);
+}
+
 TEST_F(PictureTest, BadDataIsAReadError) {
   for (const String& bad : {String("\x07TNoSuch", 8), String("\x09TBitm", 6), String("BMbroken"), String()}) {
     auto comp = StreamWithPictureData(bad);
@@ -143,6 +171,10 @@ TEST_F(PictureTest, BadDataIsAReadError) {
     EXPECT_THROW(comp->ReadComponent(h.get()), EReadError) << bad;
     EXPECT_EQ(h->GetPicture()->GetGraphic(), nullptr);
   }
+  auto glyph = StreamWithPictureData("junk", "Glyph.Data");
+  Owned<TGfxPictureHolder> h(New<TGfxPictureHolder>(nullptr));
+  EXPECT_THROW(glyph->ReadComponent(h.get()), EReadError);
+  EXPECT_TRUE(h->GetGlyph()->Empty());
 }
 
 }  // namespace

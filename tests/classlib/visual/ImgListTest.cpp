@@ -310,6 +310,7 @@ TEST_F(ImgListTest, BadBinaryDataIsRefusedAndTheListKept) {
       withByte(10, 9),                        // more images than the picture holds
       data.substr(0, data.size() - 30),       // PNG cut short
       String(tinyPng.Bytes.begin(), tinyPng.Bytes.end()),  // a bare PNG smaller than a cell
+      data.substr(0, 6) + String("\x30\x75\x30\x75\0\0\0\0", 8),  // no images, but of 30000 x 30000
   };
   for (size_t i = 0; i < bad.size(); ++i) {
     Owned<TStringStream> in(New<TStringStream>(bad[i]));
