@@ -8,6 +8,9 @@
 
 #include <algorithm>
 
+// Generated from resources/widgets_foundation.rc.
+void TlRegisterResources_widgets_foundation();
+
 namespace {
 
 using BS = TcxButtonState;
@@ -281,6 +284,7 @@ namespace cxLookAndFeelPainterImages {
 void Initialize() {
   if (gStartCount++ > 0) return;
   cxLookAndFeels::Initialize();
+  TlRegisterResources_widgets_foundation();
   static const char* const kIndicators[] = {"CX_ARROWBITMAP", "CX_EDITBITMAP", "CX_INSERTBITMAP",
                                             "CX_MULTIDOTBITMAP", "CX_MULTIARROWBITMAP"};
   for (const char* Name : kIndicators) {
