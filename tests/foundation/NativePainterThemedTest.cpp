@@ -1,5 +1,6 @@
 // The native painter with visual styles on: which theme part and state each operation
 // draws, where, and what the themed measurements answer.
+#include "widgets/foundation/FoundationUnits.h"
 #include "tests/foundation/NativePainterFixture.h"
 #include "widgets/foundation/cxLookAndFeels.h"
 
@@ -342,6 +343,10 @@ TEST_F(NativeThemed, MultiLineTextIsPlacedInsideTheTextArea) {
 }
 
 TEST_F(NativeThemed, RegisteredAndChosenForANativeLookAndFeel) {
+  WidgetsFoundationInitialize();
+  struct Stop {
+    ~Stop() { WidgetsFoundationFinalize(); }
+  } stop;
   ASSERT_EQ(cxWinXPPainter(), cxNativePainter());
   Owned<TcxLookAndFeel> lf(New<TcxLookAndFeel>(nullptr));
   lf->SetNativeStyle(true);
