@@ -2,6 +2,7 @@
 // window scroll bars, beeps and the fixture's leak report.
 #include "platform/gdi/Codecs.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/kernel/Locale.h"
 #include "platform/kernel/Modules.h"
 #include "platform/kernel/Resources.h"
 #include "tests/platform/user/UserTestUtil.h"
@@ -47,6 +48,19 @@ TEST_F(ServicesTest, SettingChangesReachEveryTopLevelWindowHiddenOnesIncluded) {
   DestroyWindow(shown);
   DestroyWindow(utility);
   DestroyWindow(messageOnly);
+}
+
+TEST_F(ServicesTest, SwitchingTheLocaleTableBroadcastsTheSettingsNotice) {
+  HWND utility = rec.Create(WS_POPUP, 0, 0, 0, 0);
+  rec.Clear();
+  SetCurrentLocale(GermanLocale());
+  SetCurrentLocale(UsEnglishLocale());
+  std::vector<LoggedMessage> settings;
+  for (auto& m : rec.log)
+    if (m.hwnd == utility && m.msg == WM_SETTINGCHANGE) settings.push_back(m);
+  ASSERT_EQ(settings.size(), 2u);
+  EXPECT_STREQ(reinterpret_cast<const char*>(settings[0].lParam), "intl");
+  DestroyWindow(utility);
 }
 
 TEST_F(ServicesTest, WorkAreaAndMonitors) {
