@@ -278,6 +278,25 @@ TEST_F(MenusTest, TheMenuBarOpensASubmenuThroughItsItemsOnClick) {
   host().Key(VK_F10);
   Pump();
   EXPECT_EQ(Joined(), "game opened,new");
+
+  // The submenu's OnClick changes its items while it opens: the open menu shows the
+  // change and stays the same menu.
+  f->DisablePauseOnOpen = true;
+  HMENU sub = GetSubMenu(GetMenu(f->Handle()), 0);
+  UINT pauseState = 0;
+  HMENU openSub = nullptr;
+  host().WhenIdle([&] { host().Key(VK_DOWN); });
+  host().WhenIdle([&] {
+    openSub = GetSubMenu(GetMenu(f->Handle()), 0);
+    pauseState = GetMenuState(openSub, 2, MF_BYPOSITION);
+    host().Key(VK_ESCAPE);
+    host().Key(VK_ESCAPE);
+  });
+  host().Key(VK_F10);
+  Pump();
+  EXPECT_EQ(openSub, sub);
+  EXPECT_TRUE(IsMenu(sub));
+  EXPECT_TRUE(pauseState & MF_GRAYED);
   EXPECT_EQ(host().PendingScripts(), 0u);
 }
 
