@@ -586,13 +586,18 @@ void TControl::Notification(TComponent* AComponent, TOperation Operation) {
 }
 
 void TControl::WMContextMenu(TMessage& Message) {
+  TPoint pt{SHORT(LOWORD(Message.LParam)), SHORT(HIWORD(Message.LParam))};
+  bool fromKeyboard = Message.LParam == LPARAM(-1);
+  if (fromKeyboard) pt = ClientToScreen(TPoint{0, 0});
   TPopupMenu* menu = FPopupMenu;
   if (!menu || !menu->GetAutoPopup()) {
-    TL_INHERITED(Message);
+    // A window passes it to its parent by default; a graphic control does so here.
+    if (!dynamic_cast<TWinControl*>(this) && FParent)
+      Message.Result = FParent->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
+    else
+      TL_INHERITED(Message);
     return;
   }
-  TPoint pt{SHORT(LOWORD(Message.LParam)), SHORT(HIWORD(Message.LParam))};
-  if (Message.LParam == LPARAM(-1)) pt = ClientToScreen(TPoint{0, 0});  // from the keyboard
   menu->SetPopupComponent(this);
   menu->Popup(pt.X, pt.Y);
   Message.Result = 1;

@@ -453,6 +453,37 @@ TEST_F(MenusTest, APopupMenuChoosesACommandFromARightClick) {
   EXPECT_EQ(Joined(), "");
   EXPECT_EQ(host().PendingScripts(), 0u);
 
+  // Its shortcuts work while its control has the focus.
+  TMenuItem* third = popup->Items()->Items(2);
+  third->SetShortCut(ShortCut('K', TShiftState{TShiftStateItem::ssCtrl}));
+  target->SetFocus();
+  Log().clear();
+  host().KeyDown(VK_CONTROL);
+  host().Key('K');
+  host().KeyUp(VK_CONTROL);
+  Pump();
+  EXPECT_EQ(Joined(), "chose third");
+  Log().clear();
+  host().Key('K');
+  Pump();
+  EXPECT_EQ(Joined(), "");
+
+  // A graphic control's menu opens from a right click over it.
+  auto* shape = New<TGraphicControl>(f);
+  shape->SetBounds(150, 10, 50, 50);
+  shape->SetParent(f);
+  auto* shapeMenu = New<TPopupMenu>(f);
+  shapeMenu->OnPopup = TNotifyEvent(sink.get(), &TMenuSink::Popped);
+  shape->SetPopupMenu(shapeMenu);
+  host().MouseMove(f->Handle(), 160, 20);
+  Pump();
+  Log().clear();
+  host().WhenIdle([&] { host().Key(VK_ESCAPE); });
+  host().Click(f->Handle(), 160, 20, MouseButton::Right);
+  Pump();
+  EXPECT_EQ(Joined(), "popup");
+  EXPECT_EQ(shapeMenu->PopupComponent(), shape);
+
   // The control forgets a freed menu, and the menu a freed component.
   popup->Free();
   EXPECT_EQ(target->GetPopupMenu(), nullptr);
