@@ -273,11 +273,18 @@ void TListBoxStrings::Delete(Integer Index) {
   if (FListBox->IsVirtual()) throw EInvalidOperation("A virtual list box keeps no items");
   CheckRange(Index, GetCount());
   FItems.erase(FItems.begin() + Index);
-  if (FListBox->HandleAllocated()) SendMessageA(FListBox->FHandle, LB_DELETESTRING, WPARAM(Index), 0);
+  if (FListBox->HandleAllocated()) {
+    SendMessageA(FListBox->FHandle, LB_DELETESTRING, WPARAM(Index), 0);
+  } else if (FListBox->FItemIndex == Index) {
+    FListBox->FItemIndex = -1;
+  } else if (FListBox->FItemIndex > Index) {
+    --FListBox->FItemIndex;
+  }
 }
 
 void TListBoxStrings::Clear() {
   FItems.clear();
+  FListBox->FItemIndex = -1;
   if (FListBox->IsVirtual()) FListBox->FCount = 0;
   if (FListBox->HandleAllocated()) SendMessageA(FListBox->FHandle, LB_RESETCONTENT, 0, 0);
 }
@@ -404,11 +411,8 @@ void TCustomListBox::SetStyle(TListBoxStyle Value) {
   if (FStyle == Value) return;
   bool wasVirtual = IsVirtual();
   FStyle = Value;
-  if (wasVirtual != IsVirtual()) {
-    FItems->FItems.clear();
-    FCount = 0;
-    FItemIndex = -1;
-  }
+  // The stored items stay, hidden while the list asks for its items instead.
+  if (wasVirtual != IsVirtual()) FItemIndex = -1;
   if (FHandle) RecreateWnd();
 }
 
