@@ -1,0 +1,147 @@
+// The library's base services for controls: hidden utility windows, timers on one shared
+// window, the desktop work area and popup forms placed against an owner rectangle.
+#pragma once
+
+#include "classlib/visual/Controls.h"
+#include "classlib/visual/Forms.h"
+#include "widgets/foundation/cxGraphics.h"
+#include "widgets/foundation/cxLookAndFeelPainters.h"
+
+#include <memory>
+
+// ---- Utility windows ----------------------------------------------------------------------
+
+// A hidden window whose messages go to the virtual WndProc (default: DefWindowProcA).
+class TcxMessageWindow : public TObject {
+  TL_CLASS(TcxMessageWindow, TObject)
+ public:
+  TcxMessageWindow();
+  ~TcxMessageWindow() override;
+  HWND Handle() const { return FHandle; }
+
+ protected:
+  virtual void WndProc(TMessage& Message);
+
+ private:
+  void MainWndProc(TMessage& Message) { WndProc(Message); }
+  HWND FHandle = nullptr;
+};
+
+// The one window every TcxTimer of the process runs on.
+class TcxTimerWindow : public TcxMessageWindow {
+  TL_CLASS(TcxTimerWindow, TcxMessageWindow)
+ protected:
+  void WndProc(TMessage& Message) override;
+};
+
+// A timer that needs no window of its own: its id is its own address on the shared window.
+class TcxTimer : public TComponent {
+  TL_CLASS(TcxTimer, TComponent)
+ public:
+  explicit TcxTimer(TComponent* AOwner);
+  void BeforeDestruction() override;
+
+  bool GetEnabled() const { return FEnabled; }
+  void SetEnabled(bool Value);
+  Cardinal GetInterval() const { return FInterval; }
+  // 0 keeps the old interval.
+  void SetInterval(Cardinal Value);
+  TNotifyEvent GetOnTimer() const { return FOnTimer; }
+  void SetOnTimer(TNotifyEvent Value);
+  UINT_PTR TimerID() const { return reinterpret_cast<UINT_PTR>(this); }
+  // Whether a system timer is running for it.
+  bool TimerOn() const { return FTimerOn; }
+
+ protected:
+  virtual void Timer();
+
+ private:
+  void KillTimerIfOn();
+  void Restart();
+  bool FEnabled = true;
+  Cardinal FInterval = 1000;
+  bool FTimerOn = false;
+  TNotifyEvent FOnTimer;
+  friend class TcxTimerWindow;
+};
+
+// The shared message window, created on first use.
+TcxMessageWindow* cxGetMessageWindow();
+
+// ---- Work area, popups ----------------------------------------------------------------------
+
+// The work rectangle of the monitor nearest to P (the system work area without monitor
+// functions).
+TRect cxGetDesktopWorkArea(const TPoint& P);
+
+TL_ENUM(TcxPopupAlignHorz, pahLeft, pahCenter, pahRight);
+TL_ENUM(TcxPopupAlignVert, pavTop, pavCenter, pavBottom);
+TL_ENUM(TcxPopupDirection, pdHorizontal, pdVertical);
+
+// Where a W × H popup opens against the owner rectangle O (screen coordinates): on the
+// side the alignment asks, on the other side of the opening axis when that side has more
+// room and the asked one does not fit, then clamped into the work area along the free
+// axis.
+TPoint cxCalculatePopupPosition(const TRect& O, Integer W, Integer H, TcxPopupDirection Direction,
+                                TcxPopupAlignHorz AlignHorz, TcxPopupAlignVert AlignVert, const TRect& WorkArea);
+
+class TcxPopupWindow : public TForm {
+  TL_CLASS(TcxPopupWindow, TForm)
+ public:
+  explicit TcxPopupWindow(TComponent* AOwner);
+  void BeforeDestruction() override;
+
+  bool GetAdjustSize() const { return FAdjustSize; }
+  void SetAdjustSize(bool Value) { FAdjustSize = Value; }
+  TcxPopupAlignHorz GetAlignHorz() const { return FAlignHorz; }
+  void SetAlignHorz(TcxPopupAlignHorz Value) { FAlignHorz = Value; }
+  TcxPopupAlignVert GetAlignVert() const { return FAlignVert; }
+  void SetAlignVert(TcxPopupAlignVert Value) { FAlignVert = Value; }
+  TcxPopupDirection GetDirection() const { return FDirection; }
+  void SetDirection(TcxPopupDirection Value) { FDirection = Value; }
+  Integer GetBorderSpace() const { return FBorderSpace; }
+  // Negative values count as 0.
+  void SetBorderSpace(Integer Value);
+  TcxPopupBorderStyle GetPopupBorderStyle() const { return FBorderStyle; }
+  void SetPopupBorderStyle(TcxPopupBorderStyle Value);
+  TColor GetFrameColor() const { return FFrameColor; }
+  void SetFrameColor(TColor Value) { FFrameColor = Value; }
+  TRect GetOwnerBounds() const { return FOwnerBounds; }
+  void SetOwnerBounds(const TRect& Value) { FOwnerBounds = Value; }
+  TControl* GetOwnerParent() const { return FOwnerParent; }
+  void SetOwnerParent(TControl* Value) { FOwnerParent = Value; }
+
+  // Sides: 0 left, 1 top, 2 right, 3 bottom.
+  virtual Integer GetBorderWidth(Integer Side) const;
+  virtual Integer GetFrameWidth(Integer Side) const;
+  virtual void ClosePopup();
+  virtual void Popup();
+
+ protected:
+  virtual TPoint CalculatePosition();
+  virtual void CalculateSize();
+  virtual void InitPopup();
+
+ private:
+  // Moves the children so that they sit inside the current frame; only the difference to
+  // the offset already applied moves them, so repeated openings keep the layout.
+  void ApplyFrameOffset();
+
+  bool FAdjustSize = true;
+  TcxPopupAlignHorz FAlignHorz = TcxPopupAlignHorz::pahLeft;
+  TcxPopupAlignVert FAlignVert = TcxPopupAlignVert::pavBottom;
+  Integer FBorderSpace = 0;
+  TcxPopupBorderStyle FBorderStyle = TcxPopupBorderStyle::pbsNone;
+  TcxPopupDirection FDirection = TcxPopupDirection::pdVertical;
+  TColor FFrameColor = clWindowText;
+  TRect FOwnerBounds{};
+  TControl* FOwnerParent = nullptr;
+  TPoint FAppliedOffset{0, 0};
+};
+
+namespace cxControls {
+// Counted: the first Initialize looks up the monitor functions; the last Finalize frees
+// the shared windows and stops the timers still running.
+void Initialize();
+void Finalize();
+}  // namespace cxControls
