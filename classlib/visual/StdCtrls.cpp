@@ -542,9 +542,13 @@ TL_DEFINE_CLASS(TButton, [](auto& c) {
   c.Property("Cancel", &TButton::GetCancel, &TButton::SetCancel).Default(false);
   c.Property("Default", &TButton::GetDefault, &TButton::SetDefault).Default(false);
   c.Property("ModalResult", &TButton::GetModalResult, &TButton::SetModalResult).Default(0);
+  c.Property("TabStop", &TButton::GetTabStop, &TButton::SetTabStop).Default(true);
 })
 TL_DEFINE_CLASS(TCustomEdit, [](auto& c) {
   c.Property("AutoSelect", &TCustomEdit::GetAutoSelect, &TCustomEdit::SetAutoSelect).Default(true);
+  // The text is stored as Text alone.
+  c.Property("Caption", &TCustomEdit::GetCaption, &TCustomEdit::SetCaption).Stored(false);
+  c.Property("TabStop", &TCustomEdit::GetTabStop, &TCustomEdit::SetTabStop).Default(true);
   c.Property("BorderStyle", &TCustomEdit::GetBorderStyle, &TCustomEdit::SetBorderStyle).Default(TBorderStyle::bsSingle);
   c.Property("CharCase", &TCustomEdit::GetCharCase, &TCustomEdit::SetCharCase).Default(TEditCharCase::ecNormal);
   c.Property("HideSelection", &TCustomEdit::GetHideSelection, &TCustomEdit::SetHideSelection).Default(true);
@@ -559,6 +563,8 @@ TL_DEFINE_CLASS(TListBoxStrings)
 TL_DEFINE_CLASS(TCustomListBox, [](auto& c) {
   c.Property("BorderStyle", &TCustomListBox::GetBorderStyle, &TCustomListBox::SetBorderStyle)
       .Default(TBorderStyle::bsSingle);
+  c.Property("Caption", &TCustomListBox::GetCaption, &TCustomListBox::SetCaption).Stored(false);
+  c.Property("TabStop", &TCustomListBox::GetTabStop, &TCustomListBox::SetTabStop).Default(true);
   c.Property("IntegralHeight", &TCustomListBox::GetIntegralHeight, &TCustomListBox::SetIntegralHeight).Default(false);
   c.Property("ItemHeight", &TCustomListBox::GetItemHeight, &TCustomListBox::SetItemHeight);
   c.Property("Items", &TCustomListBox::GetItems, &TCustomListBox::SetItems);

@@ -219,6 +219,14 @@ TEST_F(MenusTest, AWrittenMainWindowReadsBackTheSame) {
   EXPECT_TRUE(Find<TButton>(g, "Ok")->GetDefault());
   EXPECT_EQ(Find<TEdit>(g, "Edit1")->GetText(), "Player");
   EXPECT_EQ(g->GetClientHeight(), 200);
+  EXPECT_EQ(bar->GetAlign(), TAlign::alBottom);
+  // Published defaults are not written, and an edit's text is written once, as Text.
+  String bytes(data_.begin(), data_.end());
+  size_t player = bytes.find("Player");
+  ASSERT_NE(player, String::npos);
+  EXPECT_EQ(bytes.find("Player", player + 1), String::npos);
+  EXPECT_EQ(bytes.find("TabStop"), String::npos);
+  EXPECT_EQ(bytes.find("\x05" "Align"), String::npos);  // the property name, not Alignment
 }
 
 TEST_F(MenusTest, ShortcutsFireOnlyWhileTheMainFormIsEnabled) {
