@@ -9,6 +9,13 @@
 
 #include <memory>
 
+// ---- Library cursors (screen cursor ids, loaded by the unit start-up) ---------------------
+
+inline constexpr TCursor crcxDragCopy = 2100, crcxFullScroll = 2101, crcxHorScroll = 2102, crcxVerScroll = 2103,
+                         crcxUpScroll = 2104, crcxRightScroll = 2105, crcxDownScroll = 2106, crcxLeftScroll = 2107,
+                         crcxRemove = 2108, crcxVertSize = 2109, crcxHorzSize = 2110, crcxMultiDrag = 2111,
+                         crcxNoDrop = 2112, crcxDrag = 2113, crcxHandPoint = 2114;
+
 // ---- Utility windows ----------------------------------------------------------------------
 
 // A hidden window whose messages go to the virtual WndProc (default: DefWindowProcA).
