@@ -158,6 +158,8 @@ void Initialize() {
 
 void Finalize() {
   if (gInitCount == 0 || --gInitCount > 0) return;
+  // Trackers left running are ended here rather than failing the shut-down.
+  EndAllMouseTracking();
   // Timers still running at shut-down are stopped rather than left to fire into a freed window.
   if (gTimerWindow)
     for (UINT_PTR id : RunningTimers()) KillTimer(gTimerWindow->Handle(), id);
