@@ -2,6 +2,7 @@
 #include "classlib/core/Filer.h"
 #include "classlib/visual/Controls.h"
 #include "classlib/visual/Forms.h"
+#include "classlib/visual/Menus.h"
 #include "platform/gdi/Gdi.h"
 
 #include <algorithm>
@@ -536,6 +537,7 @@ void TControl::CMMouseLeave(TMessage& Message) {
 }
 
 TL_MESSAGES(TControl,
+            TL_ON(WM_CONTEXTMENU, WMContextMenu),
             TL_ON(WM_LBUTTONDOWN, WMLButtonDown),
             TL_ON(WM_RBUTTONDOWN, WMRButtonDown),
             TL_ON(WM_MBUTTONDOWN, WMMButtonDown),
@@ -576,6 +578,7 @@ TL_DEFINE_CLASS(TControl, [](auto& c) {
   c.Property("DragMode", &TControl::GetDragMode, &TControl::SetDragMode).Default(TDragMode::dmManual);
   c.Property("Enabled", &TControl::GetEnabled, &TControl::SetEnabled).Default(true);
   c.Property("Hint", &TControl::GetHint, &TControl::SetHint);
+  c.Property("PopupMenu", &TControl::GetPopupMenu, &TControl::SetPopupMenu);
   c.Property("Visible", &TControl::GetVisible, &TControl::SetVisible).Default(true);
   c.Event("OnClick", &TControl::OnClick);
   c.Event("OnDblClick", &TControl::OnDblClick);

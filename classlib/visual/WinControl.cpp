@@ -3,6 +3,7 @@
 #include "classlib/visual/Controls.h"
 #include "classlib/visual/Forms.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/user/Controls.h"
 #include "platform/host/HeadlessHost.h"
 
 #include <algorithm>
@@ -857,6 +858,24 @@ void TWinControl::DefaultHandler(TMessage& Message) {
         Message.Result = SendMessageA(child, CN_BASE + msg, Message.WParam, Message.LParam);
         return;
       }
+      break;
+    }
+    case WM_DRAWITEM: {
+      auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+      if (d && d->CtlType != ODT_MENU && d->hwndItem != FHandle && FindControl(d->hwndItem)) {
+        Message.Result = SendMessageA(d->hwndItem, CN_DRAWITEM, Message.WParam, Message.LParam);
+        return;
+      }
+      break;
+    }
+    case WM_MEASUREITEM: {
+      auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
+      if (m && m->CtlType != ODT_MENU && m->CtlID != 0)
+        for (TWinControl* c : FWinControls)
+          if (c->FHandle && UINT(GetWindowLongA(c->FHandle, GWL_ID)) == m->CtlID) {
+            Message.Result = SendMessageA(c->FHandle, CN_MEASUREITEM, Message.WParam, Message.LParam);
+            return;
+          }
       break;
     }
     case WM_SETTEXT:

@@ -192,6 +192,10 @@ bool ReplaceSelection(HWND h, EditState& e, String insert, bool undoable, bool t
   if (undoable && !(typing && e.typingRun)) {
     e.undoText = e.text;
     e.canUndo = true;
+  } else if (!undoable) {
+    // An older record would no longer match the text: undoing it would lose this change.
+    e.canUndo = false;
+    e.undoText.clear();
   }
   e.text.replace(size_t(start), size_t(end - start), insert);
   e.anchor = e.caret = start + int(insert.size());
@@ -386,7 +390,6 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETTEXT: {
       const char* t = reinterpret_cast<const char*>(lp);
       e->text = t ? t : "";
-      if (int(e->text.size()) > e->limit) e->limit = int(e->text.size());   // never lose set text
       e->anchor = e->caret = 0;
       e->scroll = 0;
       e->modified = false;

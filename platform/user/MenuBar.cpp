@@ -512,12 +512,16 @@ struct TrackingScope {
 void Run(Tracker& t) {
   while (!t.done && !t.levels.empty()) {
     MSG msg;
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       HWND idle = t.levels.back().wnd;
       SendMessageA(t.owner, WM_ENTERIDLE, kMsgfMenu, reinterpret_cast<LPARAM>(idle));
       if (t.done || !IsWindow(t.owner)) break;
+      // Waiting here (not inside a blocking retrieval) lets whatever ran meanwhile end the loop.
+      WaitMessage();
+      if (!IsWindow(t.owner)) break;
+      continue;
     }
-    if (!GetMessageA(&msg, nullptr, 0, 0)) {
+    if (msg.message == WM_QUIT) {
       PostQuitMessage(int(msg.wParam));   // the loop that owns WM_QUIT must still see it
       break;
     }

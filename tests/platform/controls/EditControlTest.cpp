@@ -135,6 +135,13 @@ TEST_F(EditTest, LimitCutsTypingAndPastingAndNotifies) {
   SetSel(0, 1);
   SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("XYZ"));
   EXPECT_EQ(Text(), "Xbcde");
+  // Set text may exceed the limit; the limit stays and typing adds nothing.
+  SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("toolongtext"));
+  EXPECT_EQ(Text(), "toolongtext");
+  EXPECT_EQ(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), 5);
+  SetSel(11, 11);
+  Type("!");
+  EXPECT_EQ(Text(), "toolongtext");
   // 0 lifts the limit to the largest one.
   SendMessageA(edit, EM_LIMITTEXT, 0, 0);
   EXPECT_EQ(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), 0x7FFFFFFE);
@@ -212,7 +219,13 @@ TEST_F(EditTest, UndoIsOneLevelAndUndoesItself) {
   SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("x"));
   EXPECT_FALSE(SendMessageA(edit, EM_CANUNDO, 0, 0));
   EXPECT_FALSE(SendMessageA(edit, EM_UNDO, 0, 0));
+  // A non-undoable replacement drops an older record rather than let it undo over it.
   Type("y");
+  EXPECT_TRUE(SendMessageA(edit, EM_CANUNDO, 0, 0));
+  SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("z"));
+  EXPECT_FALSE(SendMessageA(edit, EM_UNDO, 0, 0));
+  EXPECT_EQ(Text(), "xyznew");
+  SendMessageA(edit, WM_CHAR, 'w', 0);
   SendMessageA(edit, EM_EMPTYUNDOBUFFER, 0, 0);
   EXPECT_FALSE(SendMessageA(edit, EM_CANUNDO, 0, 0));
 }

@@ -1,0 +1,426 @@
+#include "platform/host/sdl/SdlHost.h"
+
+#include "platform/gdi/Region.h"
+#include "platform/gdi/Surface.h"
+#include "platform/kernel/CodePage.h"
+#include "platform/user/User.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+
+#include <poll.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <vector>
+
+namespace {
+
+const char kNoDisplay[] = "no display: set DISPLAY or run under a desktop session";
+
+struct ShownWindow {
+  SDL_Window* sdl = nullptr;
+  bool popup = false;
+  bool shown = false;
+  TPoint offset;     // where the shown part starts in the platform window
+  int width = 0, height = 0;
+  int presents = 0;
+};
+
+bool Captioned(DWORD style) { return (style & WS_CAPTION) == WS_CAPTION; }
+
+// The shown part of a top-level window: for captioned windows the menu bar and the client
+// area (the desktop's window manager draws the rest); the whole window otherwise.
+void Geometry(HWND hwnd, DWORD style, const TRect& screen, TPoint* offset, int* width, int* height) {
+  if (!Captioned(style)) {
+    *offset = {0, 0};
+    *width = screen.Width();
+    *height = screen.Height();
+    return;
+  }
+  RECT client;
+  GetClientRect(hwnd, &client);
+  POINT origin{0, 0};
+  ClientToScreen(hwnd, &origin);
+  int menu = GetMenu(hwnd) ? GetSystemMetrics(SM_CYMENU) : 0;
+  *offset = {origin.X - screen.Left, origin.Y - screen.Top - menu};
+  *width = client.Width();
+  *height = client.Height() + menu;
+}
+
+int MapKey(SDL_Keycode k) {
+  if (k >= SDLK_a && k <= SDLK_z) return 'A' + int(k - SDLK_a);
+  if (k >= SDLK_0 && k <= SDLK_9) return '0' + int(k - SDLK_0);
+  if (k >= SDLK_F1 && k <= SDLK_F12) return VK_F1 + int(k - SDLK_F1);
+  if (k >= SDLK_KP_1 && k <= SDLK_KP_9) return VK_NUMPAD0 + 1 + int(k - SDLK_KP_1);
+  switch (k) {
+    case SDLK_KP_0: return VK_NUMPAD0;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_BACKSPACE: return VK_BACK;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_UP: return VK_UP;
+    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_HOME: return VK_HOME;
+    case SDLK_END: return VK_END;
+    case SDLK_PAGEUP: return VK_PRIOR;
+    case SDLK_PAGEDOWN: return VK_NEXT;
+    case SDLK_INSERT: return VK_INSERT;
+    case SDLK_DELETE: return VK_DELETE;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_LALT:
+    case SDLK_RALT: return VK_MENU;
+    case SDLK_CAPSLOCK: return VK_CAPITAL;
+    case SDLK_PAUSE: return VK_PAUSE;
+    case SDLK_APPLICATION: return VK_APPS;
+    case SDLK_KP_MULTIPLY: return VK_MULTIPLY;
+    case SDLK_KP_PLUS: return VK_ADD;
+    case SDLK_KP_MINUS: return VK_SUBTRACT;
+    case SDLK_KP_PERIOD: return VK_DECIMAL;
+    case SDLK_KP_DIVIDE: return VK_DIVIDE;
+    case SDLK_SEMICOLON: return 0xBA;
+    case SDLK_EQUALS: return 0xBB;
+    case SDLK_COMMA: return 0xBC;
+    case SDLK_MINUS: return 0xBD;
+    case SDLK_PERIOD: return 0xBE;
+    case SDLK_SLASH: return 0xBF;
+    case SDLK_BACKQUOTE: return 0xC0;
+    case SDLK_LEFTBRACKET: return 0xDB;
+    case SDLK_BACKSLASH: return 0xDC;
+    case SDLK_RIGHTBRACKET: return 0xDD;
+    case SDLK_QUOTE: return 0xDE;
+    default: return 0;
+  }
+}
+
+// Code points of UTF-8 text; malformed bytes are skipped.
+std::vector<char32_t> DecodeUtf8(const char* s) {
+  std::vector<char32_t> out;
+  const auto* p = reinterpret_cast<const unsigned char*>(s);
+  while (*p) {
+    unsigned char c = *p;
+    int extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
+    if (extra < 0) { ++p; continue; }
+    char32_t cp = extra == 0 ? c : c & (0x3F >> extra);
+    ++p;
+    bool ok = true;
+    for (int i = 0; i < extra; ++i, ++p) {
+      if ((*p & 0xC0) != 0x80) { ok = false; break; }
+      cp = (cp << 6) | (*p & 0x3F);
+    }
+    if (ok) out.push_back(cp);
+  }
+  return out;
+}
+
+SdlHost* g_host = nullptr;
+std::unique_ptr<SdlHost> g_owned;
+
+}  // namespace
+
+struct SdlHost::Impl {
+  std::map<HWND, ShownWindow> windows;
+  std::map<HCURSOR, SDL_Cursor*> cursors;
+  HCURSOR cursor = nullptr;
+  POINT mouse;
+
+  // The X connection's descriptor, to sleep until the display has something; -1 if unknown.
+  int DisplayFd() {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    for (auto& [h, w] : windows) {
+      if (!w.sdl) continue;
+      SDL_SysWMinfo info;
+      SDL_VERSION(&info.version);
+      if (SDL_GetWindowWMInfo(w.sdl, &info) && info.subsystem == SDL_SYSWM_X11 && info.info.x11.display)
+        return ConnectionNumber(info.info.x11.display);
+    }
+#endif
+    return -1;
+  }
+
+  HWND ByWindowId(Uint32 id) const {
+    for (auto& [h, w] : windows)
+      if (w.sdl && SDL_GetWindowID(w.sdl) == id) return h;
+    return nullptr;
+  }
+
+  // A point in an SDL window to platform screen coordinates, through the platform's own
+  // idea of where the window is (whatever the window manager did with the real one).
+  POINT ToScreen(Uint32 id, int x, int y) {
+    HWND h = ByWindowId(id);
+    if (!h) return mouse;
+    RECT r;
+    GetWindowRect(h, &r);
+    const ShownWindow& w = windows[h];
+    return {r.Left + w.offset.X + x, r.Top + w.offset.Y + y};
+  }
+
+  void Copy(HWND h, ShownWindow& w, const std::vector<TRect>& rects) {
+    const Surface* src = GetWindowSurface(h);
+    SDL_Surface* dst = w.sdl ? SDL_GetWindowSurface(w.sdl) : nullptr;
+    if (!src || !dst) return;
+    std::vector<SDL_Rect> done;
+    if (SDL_MUSTLOCK(dst)) SDL_LockSurface(dst);
+    for (const TRect& r : rects) {
+      // r is in window coordinates; the SDL window shows the part from `offset`.
+      int left = std::max<int>(r.Left, w.offset.X), top = std::max<int>(r.Top, w.offset.Y);
+      int right = std::min<int>({r.Right, w.offset.X + dst->w, src->Width()});
+      int bottom = std::min<int>({r.Bottom, w.offset.Y + dst->h, src->Height()});
+      if (right <= left || bottom <= top) continue;
+      int dx = left - w.offset.X, dy = top - w.offset.Y;
+      auto* out = static_cast<Uint8*>(dst->pixels) + dy * dst->pitch + dx * dst->format->BytesPerPixel;
+      SDL_ConvertPixels(right - left, bottom - top, SDL_PIXELFORMAT_RGB888, src->Row(top) + left,
+                        int(src->Stride() * sizeof(Pixel)), dst->format->format, out, dst->pitch);
+      done.push_back({dx, dy, right - left, bottom - top});
+    }
+    if (SDL_MUSTLOCK(dst)) SDL_UnlockSurface(dst);
+    if (!done.empty()) {
+      SDL_UpdateWindowSurfaceRects(w.sdl, done.data(), int(done.size()));
+      ++w.presents;
+    }
+  }
+
+  void CopyAll(HWND h, ShownWindow& w) {
+    Copy(h, w, {TRect{w.offset.X, w.offset.Y, w.offset.X + w.width, w.offset.Y + w.height}});
+  }
+
+  void Handle(const SDL_Event& ev) {
+    switch (ev.type) {
+      case SDL_MOUSEMOTION:
+        mouse = ToScreen(ev.motion.windowID, ev.motion.x, ev.motion.y);
+        InputMouseMove(mouse);
+        break;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: {
+        bool down = ev.type == SDL_MOUSEBUTTONDOWN;
+        UINT msg = 0;
+        if (ev.button.button == SDL_BUTTON_LEFT) msg = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+        else if (ev.button.button == SDL_BUTTON_RIGHT) msg = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+        else if (ev.button.button == SDL_BUTTON_MIDDLE) msg = down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+        if (!msg) break;
+        POINT p = ToScreen(ev.button.windowID, ev.button.x, ev.button.y);
+        if (p.X != mouse.X || p.Y != mouse.Y) InputMouseMove(p);
+        mouse = p;
+        InputMouseButton(msg, p);
+        break;
+      }
+      case SDL_MOUSEWHEEL: {
+        int y = ev.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -ev.wheel.y : ev.wheel.y;
+        if (y) InputMouseWheel(mouse, y * 120);
+        break;
+      }
+      case SDL_KEYDOWN:
+      case SDL_KEYUP:
+        if (int vk = MapKey(ev.key.keysym.sym)) InputKey(vk, ev.type == SDL_KEYDOWN);
+        break;
+      case SDL_TEXTINPUT:
+        // ASCII text comes from the keys themselves (the platform translates them); the
+        // rest enters as characters of the code page, and what it lacks is dropped.
+        for (char32_t cp : DecodeUtf8(ev.text.text)) {
+          if (cp < 0x80) continue;
+          int b = CpFromUnicode(cp);
+          if (b >= 0) InputChar(Byte(b));
+        }
+        break;
+      case SDL_WINDOWEVENT: {
+        HWND h = ByWindowId(ev.window.windowID);
+        if (!h) break;
+        if (ev.window.event == SDL_WINDOWEVENT_CLOSE) PostMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+        else if (ev.window.event == SDL_WINDOWEVENT_EXPOSED || ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+          CopyAll(h, windows[h]);
+        break;
+      }
+      default: break;
+    }
+  }
+};
+
+SdlHost::SdlHost() : impl_(std::make_unique<Impl>()) {}
+
+std::unique_ptr<SdlHost> SdlHost::Create(std::string& error) {
+  const char* display = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if ((!display || !*display) && (!wayland || !*wayland)) {
+    error = kNoDisplay;
+    return nullptr;
+  }
+  // The software framebuffer path maps a window fast and small; no GL is loaded.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    error = std::string(kNoDisplay) + " (" + SDL_GetError() + ")";
+    return nullptr;
+  }
+  return std::unique_ptr<SdlHost>(new SdlHost());
+}
+
+SdlHost::~SdlHost() {
+  for (auto& [h, w] : impl_->windows)
+    if (w.sdl) SDL_DestroyWindow(w.sdl);
+  for (auto& [h, c] : impl_->cursors) SDL_FreeCursor(c);
+  impl_.reset();
+  SDL_Quit();
+}
+
+DWORD SdlHost::Now() { return DWORD(SDL_GetTicks()); }
+
+void SdlHost::Sleep(DWORD ms) { SDL_Delay(ms); }
+
+bool SdlHost::WaitForInput(std::optional<DWORD> deadline) {
+  // Blocking inside SDL's own wait keeps a window around to wake it, which can be a popup
+  // destroyed meanwhile; so poll SDL and block on the display connection ourselves.
+  SDL_Event ev;
+  for (;;) {
+    if (SDL_PollEvent(&ev)) {
+      impl_->Handle(ev);
+      while (SDL_PollEvent(&ev)) impl_->Handle(ev);
+      return true;
+    }
+    int wait = 250;   // bounded, so a missed wake-up costs a quarter second at most
+    if (deadline) {
+      int32_t left = int32_t(*deadline - Now());
+      if (left <= 0) return false;
+      wait = std::min(wait, int(left));
+    }
+    int fd = impl_->DisplayFd();
+    if (fd >= 0) {
+      pollfd p{fd, POLLIN, 0};
+      ::poll(&p, 1, wait);
+    } else {
+      SDL_Delay(Uint32(std::min(wait, 10)));
+    }
+  }
+}
+
+void SdlHost::TopLevelChanged(HWND hwnd, const TRect& screen, DWORD style) {
+  ShownWindow& w = impl_->windows[hwnd];
+  bool visible = (style & WS_VISIBLE) != 0;
+  if (!visible && !w.sdl) return;
+  TPoint offset;
+  int width = 0, height = 0;
+  Geometry(hwnd, style, screen, &offset, &width, &height);
+  width = std::max(1, width);
+  height = std::max(1, height);
+  int x = screen.Left + offset.X, y = screen.Top + offset.Y;
+  if (!w.sdl) {
+    w.popup = !Captioned(style);
+    Uint32 flags = SDL_WINDOW_HIDDEN;
+    if (w.popup) {
+      // Override-redirect as a tooltip: placed exactly, never decorated or activated by the
+      // window manager (the popup-menu type loses typed keys under X11 without one).
+      flags |= SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR | SDL_WINDOW_TOOLTIP;
+    }
+    char title[256] = {};
+    GetWindowTextA(hwnd, title, sizeof title);
+    w.sdl = SDL_CreateWindow(AnsiToUtf8(title).c_str(), x, y, width, height, flags);
+    if (!w.sdl) return;
+  } else {
+    int cx, cy, cw, ch;
+    SDL_GetWindowPosition(w.sdl, &cx, &cy);
+    SDL_GetWindowSize(w.sdl, &cw, &ch);
+    if (cw != width || ch != height) SDL_SetWindowSize(w.sdl, width, height);
+    if (cx != x || cy != y) SDL_SetWindowPosition(w.sdl, x, y);
+  }
+  w.offset = offset;
+  w.width = width;
+  w.height = height;
+  if (visible && !w.shown) {
+    SDL_Window* focused = SDL_GetKeyboardFocus();
+    SDL_ShowWindow(w.sdl);
+    w.shown = true;
+    // Without a window manager showing a window moves the keyboard focus to it; a popup
+    // hands it straight back, so the focus never dies with the popup.
+    if (w.popup && focused && focused != w.sdl) SDL_SetWindowInputFocus(focused);
+    impl_->CopyAll(hwnd, w);
+  } else if (!visible && w.shown) {
+    SDL_HideWindow(w.sdl);
+    w.shown = false;
+  }
+}
+
+void SdlHost::TopLevelDestroyed(HWND hwnd) {
+  auto it = impl_->windows.find(hwnd);
+  if (it == impl_->windows.end()) return;
+  if (it->second.sdl) SDL_DestroyWindow(it->second.sdl);
+  impl_->windows.erase(it);
+}
+
+void SdlHost::Present(HWND hwnd, const Region& dirty) {
+  auto it = impl_->windows.find(hwnd);
+  if (it == impl_->windows.end() || !it->second.shown) return;
+  impl_->Copy(hwnd, it->second, dirty.Rects());
+}
+
+void SdlHost::SetCursor(HCURSOR cursor) {
+  if (cursor == impl_->cursor) return;
+  impl_->cursor = cursor;
+  const CursorImage* image = cursor ? GetCursorImage(cursor) : nullptr;
+  if (!image || image->Width <= 0 || image->Height <= 0) {
+    SDL_SetCursor(SDL_GetDefaultCursor());
+    return;
+  }
+  SDL_Cursor*& made = impl_->cursors[cursor];
+  if (!made) {
+    std::vector<Uint32> argb(image->Pixels.size());
+    for (size_t i = 0; i < argb.size(); ++i)
+      argb[i] = image->Pixels[i] == CursorTransparent ? 0 : (0xFF000000u | (image->Pixels[i] & 0xFFFFFFu));
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(argb.data(), image->Width, image->Height, 32,
+                                                        image->Width * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (s) {
+      made = SDL_CreateColorCursor(s, image->HotX, image->HotY);
+      SDL_FreeSurface(s);
+    }
+  }
+  SDL_SetCursor(made ? made : SDL_GetDefaultCursor());
+}
+
+TRect SdlHost::WorkArea() {
+  SDL_Rect r;
+  if (SDL_GetDisplayUsableBounds(0, &r) != 0) return {0, 0, 1280, 1024};
+  return {r.x, r.y, r.x + r.w, r.y + r.h};
+}
+
+int SdlHost::PresentCount(HWND hwnd) const {
+  auto it = impl_->windows.find(hwnd);
+  return it == impl_->windows.end() ? 0 : it->second.presents;
+}
+
+unsigned long SdlHost::NativeWindowId(HWND hwnd) const {
+  auto it = impl_->windows.find(hwnd);
+  if (it == impl_->windows.end() || !it->second.sdl) return 0;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(it->second.sdl, &info)) return 0;
+#if defined(SDL_VIDEO_DRIVER_X11)
+  if (info.subsystem == SDL_SYSWM_X11) return static_cast<unsigned long>(info.info.x11.window);
+#endif
+  return 0;
+}
+
+bool StartSdlHost(std::string& error) {
+  if (g_host) return true;
+  g_owned = SdlHost::Create(error);
+  if (!g_owned) return false;
+  g_host = g_owned.get();
+  SetUserHost(g_host);
+  return true;
+}
+
+void StopSdlHost() {
+  if (!g_host) return;
+  if (GetUserHost() == g_host) SetUserHost(nullptr);
+  g_host = nullptr;
+  g_owned.reset();
+}
+
+SdlHost* GetSdlHost() { return g_host; }

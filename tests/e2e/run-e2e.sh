@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# run-e2e.sh <e2e_app> <xgrab> <xvfb-run>
+# Starts the e2e program on the screen host in a private X server, waits for its READY
+# line, checks its pattern, then sends a click, a key and a menu command with xdotool and
+# checks the pixels each one paints. Every wait has a deadline; the whole run is retried
+# once with a warning.
+set -euo pipefail
+app="$1"; grab="$2"; xvfb="$3"
+
+if [[ "${E2E_INNER:-}" != 1 ]]; then
+  command -v xdotool >/dev/null || { echo "run-e2e: xdotool is not installed (package xdotool)" >&2; exit 1; }
+  for attempt in 1 2; do
+    if E2E_INNER=1 "$xvfb" -t 50 "$0" "$@"; then exit 0; fi
+    if [[ $attempt == 1 ]]; then echo "WARNING: e2e attempt 1 failed, retrying once" >&2; fi
+  done
+  exit 1
+fi
+
+work="$(mktemp -d)"
+out="$work/out"
+: >"$out"
+SDL_VIDEODRIVER=x11 "$app" >"$out" 2>"$work/err" &
+pid=$!
+cleanup() {
+  kill "$pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "run-e2e: $*" >&2
+  echo "--- program output" >&2; cat "$out" >&2 || true
+  echo "--- program errors" >&2; cat "$work/err" >&2 || true
+  exit 1
+}
+
+# Waits until the program has printed `count` lines matching `pattern`.
+wait_line() {
+  local pattern="$1" count="${2:-1}" deadline=$((SECONDS + 15))
+  until [[ "$(grep -c -- "$pattern" "$out" || true)" -ge "$count" ]]; do
+    kill -0 "$pid" 2>/dev/null || fail "the program exited while waiting for '$pattern'"
+    ((SECONDS < deadline)) || fail "no '$pattern' within 15 s"
+    sleep 0.02
+  done
+}
+
+pixel() { timeout 10 "$grab" "$wid" "$1,$2"; }
+
+# Waits until the pixel shows the colour (the repaint follows the printed line).
+expect_pixel() {
+  local x="$1" y="$2" want="$3" got="" deadline=$((SECONDS + 10))
+  while :; do
+    got="$(pixel "$x" "$y" || true)"
+    [[ "$got" == "$want" ]] && return 0
+    ((SECONDS < deadline)) || fail "pixel $x,$y is '$got', expected $want"
+    sleep 0.02
+  done
+}
+
+xdo() { timeout 10 xdotool "$@" || fail "xdotool $* failed"; }
+
+wait_line '^READY '
+wid="$(grep -m1 '^READY ' "$out" | cut -d' ' -f2)"
+top="$(grep -m1 '^CLIENT ' "$out" | cut -d' ' -f2)"
+[[ "$wid" =~ ^[0-9]+$ && "$wid" != 0 ]] || fail "bad window id '$wid'"
+
+# The painted pattern: base colour, the checker row below the squares.
+expect_pixel 50 $((top + 50)) C82828
+expect_pixel 5 $((top + 105)) FFFFFF
+expect_pixel 15 $((top + 105)) C82828
+
+# No window manager runs, so focus the window ourselves before typing.
+xdo windowfocus --sync "$wid"
+xdo mousemove --window "$wid" 150 $((top + 150))
+
+xdo mousemove --window "$wid" 50 $((top + 50)) click 1
+wait_line '^CLICK 50 50$'
+expect_pixel 50 $((top + 50)) 0000FF
+
+xdo key k
+wait_line '^KEY 75$'
+expect_pixel 150 $((top + 50)) 00C800
+
+# The menu bar item, then the first item of the menu it drops.
+xdo mousemove --window "$wid" 15 $((top / 2)) click 1
+wait_line '^MENUOPEN '
+read -r _ mx my < <(grep -m1 '^MENUOPEN ' "$out")
+xdo mousemove "$mx" "$my" click 1
+wait_line '^MENU 1$'
+expect_pixel 250 $((top + 50)) FFDC00
+expect_pixel 50 $((top + 50)) 0000FF
+
+# The keyboard path through the menu: F10 enters the bar, Down drops the menu, Q chooses
+# Quit, the program ends.
+xdo key F10
+xdo key Down
+wait_line '^MENUOPEN ' 2
+xdo key q
+wait_line '^MENU 2$'
+deadline=$((SECONDS + 10))
+while kill -0 "$pid" 2>/dev/null; do
+  ((SECONDS < deadline)) || fail "the program did not exit after Quit"
+  sleep 0.02
+done
+status=0
+wait "$pid" || status=$?
+[[ $status == 0 ]] || fail "the program exited with $status"
+echo "e2e: pattern, click, key and menu command all seen on screen"

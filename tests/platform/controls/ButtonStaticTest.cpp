@@ -1,0 +1,123 @@
+// Buttons (push, check, radio groups, owner draw) and static text.
+#include "platform/gdi/Surface.h"
+#include "tests/platform/controls/ControlTestUtil.h"
+
+class ButtonTest : public ControlTest {};
+
+TEST_F(ButtonTest, PushButtonClicksOnReleaseInsideOnly) {
+  HWND b = Child("BUTTON", "OK", BS_PUSHBUTTON, 10, 10, 80, 24, 11);
+  host().PumpUntilIdle();
+  notes.clear();
+  host().MouseDown(b, 5, 5);
+  host().PumpUntilIdle();
+  EXPECT_EQ(SendMessageA(b, BM_GETSTATE, 0, 0) & BST_PUSHED, BST_PUSHED);
+  EXPECT_EQ(GetCapture(), b);
+  // Dragged out: not pushed, and releasing outside clicks nothing.
+  host().MouseMove(b, 200, 5);
+  host().PumpUntilIdle();
+  EXPECT_EQ(SendMessageA(b, BM_GETSTATE, 0, 0) & BST_PUSHED, 0);
+  host().MouseUp(b, 200, 5);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(notes.empty());
+  host().Click(b, 5, 5);
+  host().PumpUntilIdle();
+  EXPECT_EQ(Codes(11), std::vector<WORD>{BN_CLICKED});
+  // Space pushes on the key going down and clicks when it comes up.
+  SetFocus(b);
+  host().KeyDown(VK_SPACE);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(notes.empty());
+  host().KeyUp(VK_SPACE);
+  host().PumpUntilIdle();
+  EXPECT_EQ(Codes(11), std::vector<WORD>{BN_CLICKED});
+  SendMessageA(b, BM_CLICK, 0, 0);
+  EXPECT_EQ(Codes(11), std::vector<WORD>{BN_CLICKED});
+  EnableWindow(b, FALSE);
+  SendMessageA(b, BM_CLICK, 0, 0);
+  EXPECT_TRUE(notes.empty());
+}
+
+TEST_F(ButtonTest, CheckBoxesAndRadioGroups) {
+  HWND check = Child("BUTTON", "check", BS_AUTOCHECKBOX | WS_GROUP, 10, 10, 100, 20, 1);
+  HWND manual = Child("BUTTON", "manual", BS_CHECKBOX, 10, 40, 100, 20, 2);
+  HWND r1 = Child("BUTTON", "r1", BS_AUTORADIOBUTTON | WS_GROUP, 10, 70, 100, 20, 3);
+  HWND r2 = Child("BUTTON", "r2", BS_AUTORADIOBUTTON, 10, 100, 100, 20, 4);
+  HWND r3 = Child("BUTTON", "r3", BS_AUTORADIOBUTTON, 10, 130, 100, 20, 5);
+  HWND other = Child("BUTTON", "other", BS_AUTORADIOBUTTON | WS_GROUP, 10, 160, 100, 20, 6);
+  SendMessageA(check, BM_CLICK, 0, 0);
+  EXPECT_EQ(SendMessageA(check, BM_GETCHECK, 0, 0), BST_CHECKED);
+  SendMessageA(check, BM_CLICK, 0, 0);
+  EXPECT_EQ(SendMessageA(check, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  // A plain check box only notifies; the owner decides.
+  SendMessageA(manual, BM_CLICK, 0, 0);
+  EXPECT_EQ(SendMessageA(manual, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  SendMessageA(manual, BM_SETCHECK, BST_INDETERMINATE, 0);   // two-state: becomes checked
+  EXPECT_EQ(SendMessageA(manual, BM_GETCHECK, 0, 0), BST_CHECKED);
+
+  SendMessageA(other, BM_SETCHECK, BST_CHECKED, 0);
+  SendMessageA(r1, BM_CLICK, 0, 0);
+  SendMessageA(r3, BM_CLICK, 0, 0);
+  EXPECT_EQ(SendMessageA(r1, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(SendMessageA(r2, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(SendMessageA(r3, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageA(other, BM_GETCHECK, 0, 0), BST_CHECKED);   // another group
+  notes.clear();
+  host().Click(r2, 3, 3);
+  host().PumpUntilIdle();
+  EXPECT_EQ(SendMessageA(r2, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageA(r3, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(Codes(4), std::vector<WORD>{BN_CLICKED});
+  EXPECT_EQ(SendMessageA(r2, WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_RADIOBUTTON);
+  // The style can change to a default push button.
+  SendMessageA(check, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+  EXPECT_EQ(SendMessageA(check, WM_GETDLGCODE, 0, 0), DLGC_BUTTON | DLGC_DEFPUSHBUTTON);
+}
+
+TEST_F(ButtonTest, OwnerDrawButtonIsDrawnByTheParentWithItsState) {
+  std::vector<UINT> states;
+  onMessage = [&](UINT m, WPARAM, LPARAM l, LRESULT& r) {
+    if (m != WM_DRAWITEM) return false;
+    auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(l);
+    EXPECT_EQ(di->CtlType, ODT_BUTTON);
+    EXPECT_EQ(di->CtlID, 12u);
+    states.push_back(di->itemState);
+    HBRUSH br = CreateSolidBrush((di->itemState & ODS_SELECTED) ? RGB(200, 0, 0) : RGB(0, 0, 200));
+    FillRect(di->hDC, &di->rcItem, br);
+    DeleteObject(br);
+    r = TRUE;
+    return true;
+  };
+  HWND b = Child("BUTTON", "", BS_OWNERDRAW, 10, 10, 50, 20, 12);
+  host().PumpUntilIdle();
+  ASSERT_FALSE(states.empty());
+  EXPECT_EQ(host().PixelAt(b, 10, 10), PixelFromColor(RGB(0, 0, 200)));
+  host().MouseDown(b, 5, 5);
+  host().PumpUntilIdle();
+  EXPECT_EQ(states.back() & (ODS_SELECTED | ODS_FOCUS), ODS_SELECTED | ODS_FOCUS);
+  EXPECT_EQ(host().PixelAt(b, 10, 10), PixelFromColor(RGB(200, 0, 0)));
+  host().MouseUp(b, 5, 5);
+  host().PumpUntilIdle();
+  EXPECT_EQ(states.back() & ODS_SELECTED, 0u);
+  onMessage = nullptr;
+}
+
+TEST_F(ButtonTest, StaticTextIsTransparentToClicksAndRepaintsOnNewText) {
+  HWND s = Child("STATIC", "&Name", SS_LEFT, 10, 10, 100, 20, 13);
+  host().PumpUntilIdle();
+  EXPECT_EQ(SendMessageA(s, WM_NCHITTEST, 0, MAKELPARAM(70, 70)), HTTRANSPARENT);
+  HWND n = Child("STATIC", "x", SS_NOTIFY, 10, 40, 100, 20, 14);
+  EXPECT_NE(SendMessageA(n, WM_NCHITTEST, 0, MAKELPARAM(70, 100)), HTTRANSPARENT);
+  // The text uses the window text colour over the parent's static brush.
+  Pixel face = PixelFromColor(GetSysColor(COLOR_BTNFACE));
+  EXPECT_EQ(host().PixelAt(s, 95, 15), face);
+  bool inked = false;
+  for (int x = 0; x < 40 && !inked; ++x)
+    for (int y = 0; y < 20 && !inked; ++y) inked = host().PixelAt(s, x, y) != face;
+  EXPECT_TRUE(inked);
+  SetWindowTextA(s, "");
+  host().PumpUntilIdle();
+  bool blank = true;
+  for (int x = 0; x < 40; ++x)
+    for (int y = 0; y < 20; ++y) blank = blank && host().PixelAt(s, x, y) == face;
+  EXPECT_TRUE(blank);
+}

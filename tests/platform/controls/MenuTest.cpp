@@ -1,0 +1,336 @@
+// Menus: handles and items, popup tracking with keys and mouse driven by idle scripts,
+// the notifications around it, owner-drawn items, the menu bar and its keyboard entry.
+#include "platform/user/Menus.h"
+#include "tests/platform/controls/ControlTestUtil.h"
+
+namespace {
+constexpr UINT kOpen = 101, kSave = 102, kExit = 103, kDisabled = 104, kDeep = 105;
+
+// File: Open, Save, ---, Disabled (grayed), More > Deep, Exit
+HMENU BuildFileMenu(HMENU* more = nullptr) {
+  HMENU file = CreatePopupMenu();
+  HMENU sub = CreatePopupMenu();
+  AppendMenuA(sub, MF_STRING, kDeep, "&Deep");
+  AppendMenuA(file, MF_STRING, kOpen, "&Open\tCtrl+O");
+  AppendMenuA(file, MF_STRING, kSave, "&Save");
+  AppendMenuA(file, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(file, MF_STRING | MF_GRAYED, kDisabled, "&Disabled");
+  AppendMenuA(file, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), "&More");
+  AppendMenuA(file, MF_STRING, kExit, "E&xit");
+  if (more) *more = sub;
+  return file;
+}
+}  // namespace
+
+class MenuTest : public ControlTest {
+ protected:
+  void TearDown() override {
+    for (HMENU m : menus) DestroyMenu(m);
+    ControlTest::TearDown();
+  }
+  HMENU Own(HMENU m) {
+    menus.push_back(m);
+    return m;
+  }
+  // Runs the popup menu at a screen point with TPM_RETURNCMD after queueing `steps`, each
+  // run at one idle point of the menu loop.
+  UINT Track(HMENU m, std::vector<std::function<void()>> steps, UINT flags = TPM_RETURNCMD, int x = 200, int y = 200) {
+    for (auto& s : steps) host().WhenIdle(s);
+    return UINT(TrackPopupMenu(m, flags, x, y, 0, parent, nullptr));
+  }
+  std::function<void()> Keys(std::vector<int> vks) {
+    return [this, vks] {
+      for (int vk : vks) host().Key(vk);
+    };
+  }
+  HWND PopupWindow() { return FindWindowA(MenuWindowClassName, nullptr); }
+  // Clicks item `index` of `menu` while it is shown.
+  std::function<void()> ClickItem(HMENU menu, int index) {
+    return [this, menu, index] {
+      RECT r;
+      ASSERT_TRUE(GetMenuItemRect(nullptr, menu, UINT(index), &r));
+      host().Click(nullptr, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    };
+  }
+  std::vector<HMENU> menus;
+};
+
+TEST_F(MenuTest, ItemsStatesAndQueries) {
+  HMENU more = nullptr;
+  HMENU file = Own(BuildFileMenu(&more));
+  EXPECT_TRUE(IsMenu(file));
+  EXPECT_EQ(GetMenuItemCount(file), 6);
+  EXPECT_EQ(GetMenuItemID(file, 0), kOpen);
+  EXPECT_EQ(GetMenuItemID(file, 4), UINT(-1));   // a submenu has no command
+  EXPECT_EQ(GetSubMenu(file, 4), more);
+  EXPECT_EQ(GetSubMenu(file, 0), nullptr);
+  EXPECT_EQ(GetMenuItemCount(reinterpret_cast<HMENU>(0x1234)), -1);
+
+  EXPECT_EQ(CheckMenuItem(file, kSave, MF_CHECKED), DWORD(MF_UNCHECKED));
+  EXPECT_EQ(CheckMenuItem(file, kSave, MF_UNCHECKED), DWORD(MF_CHECKED));
+  EXPECT_EQ(CheckMenuItem(file, 999, MF_CHECKED), DWORD(-1));
+  // By command the search reaches into submenus.
+  EXPECT_EQ(CheckMenuItem(file, kDeep, MF_CHECKED), DWORD(MF_UNCHECKED));
+  EXPECT_EQ(GetMenuState(more, 0, MF_BYPOSITION) & MF_CHECKED, MF_CHECKED);
+  EXPECT_EQ(EnableMenuItem(file, kDisabled, MF_ENABLED), BOOL(MF_GRAYED));
+  EXPECT_EQ(EnableMenuItem(file, 0, MF_BYPOSITION | MF_GRAYED), BOOL(MF_ENABLED));
+  EXPECT_EQ(GetMenuState(file, kOpen, MF_BYCOMMAND) & MF_GRAYED, MF_GRAYED);
+  EXPECT_EQ(GetMenuState(file, 2, MF_BYPOSITION) & MF_SEPARATOR, MF_SEPARATOR);
+  UINT popupState = GetMenuState(file, 4, MF_BYPOSITION);
+  EXPECT_EQ(popupState & MF_POPUP, MF_POPUP);
+  EXPECT_EQ(popupState >> 8, 1u);   // the item count of the submenu
+
+  // Item info: the text length is reported without a buffer, copied and cut with one.
+  MENUITEMINFOA info;
+  info.fMask = MIIM_STRING | MIIM_ID | MIIM_FTYPE | MIIM_STATE;
+  ASSERT_TRUE(GetMenuItemInfoA(file, 0, TRUE, &info));
+  EXPECT_EQ(info.cch, 12u);
+  EXPECT_EQ(info.wID, kOpen);
+  char buf[6];
+  info.dwTypeData = buf;
+  info.cch = sizeof buf;
+  ASSERT_TRUE(GetMenuItemInfoA(file, kOpen, FALSE, &info));
+  EXPECT_STREQ(buf, "&Open");
+  EXPECT_EQ(info.cch, 5u);
+
+  MENUITEMINFOA set;
+  set.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_DATA;
+  set.fType = MFT_OWNERDRAW | MFT_RADIOCHECK;
+  set.fState = MFS_CHECKED | MFS_DEFAULT;
+  set.dwItemData = 77;
+  ASSERT_TRUE(SetMenuItemInfoA(file, kSave, FALSE, &set));
+  MENUITEMINFOA got;
+  got.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_DATA;
+  GetMenuItemInfoA(file, 1, TRUE, &got);
+  EXPECT_EQ(got.fType, MFT_OWNERDRAW | MFT_RADIOCHECK);
+  EXPECT_EQ(got.fState, MFS_CHECKED | MFS_DEFAULT);
+  EXPECT_EQ(got.dwItemData, 77u);
+
+  MENUITEMINFOA ins;
+  ins.fMask = MIIM_STRING | MIIM_ID;
+  ins.wID = 200;
+  char text[] = "&New";
+  ins.dwTypeData = text;
+  ASSERT_TRUE(InsertMenuItemA(file, 0, TRUE, &ins));
+  EXPECT_EQ(GetMenuItemID(file, 0), 200u);
+  ASSERT_TRUE(ModifyMenuA(file, 200, MF_BYCOMMAND | MF_STRING, 201, "Ne&w"));
+  EXPECT_EQ(GetMenuItemID(file, 0), 201u);
+  char s[16];
+  EXPECT_EQ(GetMenuStringA(file, 0, s, sizeof s, MF_BYPOSITION), 4);
+  EXPECT_STREQ(s, "Ne&w");
+
+  // Radio groups: one checked item within the range.
+  HMENU radio = Own(CreatePopupMenu());
+  for (UINT id = 1; id <= 3; ++id) AppendMenuA(radio, MF_STRING, id, "r");
+  EXPECT_TRUE(CheckMenuRadioItem(radio, 1, 3, 2, MF_BYCOMMAND));
+  EXPECT_EQ(GetMenuState(radio, 2, MF_BYCOMMAND) & MF_CHECKED, MF_CHECKED);
+  EXPECT_TRUE(CheckMenuRadioItem(radio, 1, 3, 3, MF_BYCOMMAND));
+  EXPECT_EQ(GetMenuState(radio, 2, MF_BYCOMMAND) & MF_CHECKED, 0u);
+
+  // Removing keeps a submenu alive, deleting destroys it; a menu cannot contain itself.
+  HMENU keep = CreatePopupMenu();
+  AppendMenuA(radio, MF_POPUP, reinterpret_cast<UINT_PTR>(keep), "k");
+  EXPECT_TRUE(RemoveMenu(radio, 3, MF_BYPOSITION));
+  EXPECT_TRUE(IsMenu(keep));
+  AppendMenuA(radio, MF_POPUP, reinterpret_cast<UINT_PTR>(keep), "k");
+  EXPECT_TRUE(DeleteMenu(radio, 3, MF_BYPOSITION));
+  EXPECT_FALSE(IsMenu(keep));
+  EXPECT_FALSE(AppendMenuA(radio, MF_POPUP, reinterpret_cast<UINT_PTR>(radio), "self"));
+  EXPECT_FALSE(AppendMenuA(radio, MF_POPUP, 0x5555, "stale"));
+  // Destroying a menu takes its submenus along.
+  DestroyMenu(file);
+  EXPECT_FALSE(IsMenu(more));
+  EXPECT_FALSE(DestroyMenu(file));
+}
+
+TEST_F(MenuTest, KeyboardChoosesSkippingSeparatorsAndDisabledItems) {
+  HMENU file = Own(BuildFileMenu());
+  // Down three times: Open, Save, (separator skipped) Disabled; Enter on it does nothing.
+  UINT chosen = Track(file, {Keys({VK_DOWN, VK_DOWN, VK_DOWN}), Keys({VK_RETURN}), Keys({VK_UP, VK_RETURN})});
+  EXPECT_EQ(chosen, kSave);
+  EXPECT_EQ(PopupWindow(), nullptr);   // the popup window is gone
+  // Escape closes without a command; Up from nothing wraps to the last item.
+  EXPECT_EQ(Track(file, {Keys({VK_ESCAPE})}), 0u);
+  EXPECT_EQ(Track(file, {Keys({VK_UP, VK_RETURN})}), kExit);
+  // Mnemonics choose at once, in either case.
+  EXPECT_EQ(Track(file, {[this] { host().Char('X'); }}), kExit);
+  // Right opens the submenu, Left closes it again, Enter in it chooses.
+  EXPECT_EQ(Track(file, {Keys({VK_UP, VK_UP, VK_RIGHT}), Keys({VK_LEFT}), Keys({VK_RIGHT}), Keys({VK_RETURN})}), kDeep);
+}
+
+TEST_F(MenuTest, NotificationsBracketTheLoopAndTheCommandIsPosted) {
+  HMENU file = Own(BuildFileMenu());
+  rec.Clear();
+  BOOL r = Track(file, {Keys({VK_DOWN, VK_RETURN})}, 0);
+  EXPECT_EQ(r, TRUE);
+  const std::vector<UINT> watched{WM_ENTERMENULOOP, WM_INITMENU, WM_INITMENUPOPUP, WM_UNINITMENUPOPUP,
+                                  WM_EXITMENULOOP, WM_COMMAND};
+  std::vector<UINT> seen = rec.For(parent, watched);
+  EXPECT_EQ(seen, (std::vector<UINT>{WM_ENTERMENULOOP, WM_INITMENU, WM_INITMENUPOPUP, WM_UNINITMENUPOPUP,
+                                     WM_EXITMENULOOP}));
+  EXPECT_GE(rec.Count(parent, WM_MENUSELECT), 2);
+  notes.clear();
+  host().PumpUntilIdle();   // the command arrives posted
+  EXPECT_EQ(notes, (std::vector<std::pair<WORD, WORD>>{{WORD(kOpen), 0}}));
+  // TPM_NONOTIFY: no command, no popup notifications.
+  rec.Clear();
+  notes.clear();
+  Track(file, {Keys({VK_DOWN, VK_RETURN})}, TPM_NONOTIFY);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(notes.empty());
+  EXPECT_EQ(rec.Count(parent, WM_INITMENUPOPUP), 0);
+}
+
+TEST_F(MenuTest, MouseChoosesAndAnOutsideClickCancels) {
+  HMENU file = Own(BuildFileMenu());
+  EXPECT_EQ(Track(file, {ClickItem(file, 1)}), kSave);
+  // A click on a disabled item keeps the menu open; one outside closes it.
+  EXPECT_EQ(Track(file, {ClickItem(file, 3), [this] { host().Click(nullptr, 5, 5); }}), 0u);
+  // A right-button release chooses only with TPM_RIGHTBUTTON.
+  auto rightClick = [this, file] {
+    RECT r;
+    GetMenuItemRect(nullptr, file, 0, &r);
+    host().MouseDown(nullptr, r.Left + 5, r.Top + 3, MouseButton::Right);
+    host().MouseUp(nullptr, r.Left + 5, r.Top + 3, MouseButton::Right);
+  };
+  EXPECT_EQ(Track(file, {rightClick}, TPM_RETURNCMD | TPM_RIGHTBUTTON), kOpen);
+}
+
+TEST_F(MenuTest, PopupIsPlacedByAlignmentAndKeptOnTheWorkArea) {
+  HMENU file = Own(BuildFileMenu());
+  RECT seen{};
+  auto measure = [this, &seen] {
+    GetWindowRect(PopupWindow(), &seen);
+    host().Key(VK_ESCAPE);
+  };
+  Track(file, {measure}, TPM_RETURNCMD | TPM_RIGHTALIGN | TPM_BOTTOMALIGN, 500, 400);
+  EXPECT_EQ(seen.Right, 500);
+  EXPECT_EQ(seen.Bottom, 400);
+  Track(file, {measure}, TPM_RETURNCMD, 1275, 1020);
+  RECT work;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  EXPECT_LE(seen.Right, work.Right);
+  EXPECT_LE(seen.Bottom, work.Bottom);
+  EXPECT_GT(seen.Width(), 0);
+}
+
+TEST_F(MenuTest, QuitAndOwnerDestructionEndTheLoop) {
+  HMENU file = Own(BuildFileMenu());
+  EXPECT_EQ(Track(file, {[] { PostQuitMessage(3); }}), 0u);
+  MSG m;
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, UINT(WM_QUIT));
+  EXPECT_EQ(m.wParam, 3u);
+  // With nothing scripted the loop reports a stall instead of hanging, and cleans up.
+  EXPECT_THROW(TrackPopupMenu(file, TPM_RETURNCMD, 10, 10, 0, parent, nullptr), HeadlessStall);
+  EXPECT_EQ(PopupWindow(), nullptr);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(Track(file, {[this] { DestroyWindow(parent); }}), 0u);
+  EXPECT_EQ(PopupWindow(), nullptr);
+}
+
+TEST_F(MenuTest, OwnerDrawnItemsAreMeasuredAndDrawnByTheOwner) {
+  HMENU m = Own(CreatePopupMenu());
+  AppendMenuA(m, MF_OWNERDRAW, 1, reinterpret_cast<LPCSTR>(uintptr_t(0xAB)));
+  AppendMenuA(m, MF_STRING, 2, "plain");
+  int measured = 0;
+  std::vector<UINT> states;
+  onMessage = [&](UINT msg, WPARAM, LPARAM l, LRESULT& r) {
+    if (msg == WM_MEASUREITEM) {
+      auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(l);
+      EXPECT_EQ(mi->CtlType, ODT_MENU);
+      EXPECT_EQ(mi->itemData, 0xABu);
+      mi->itemWidth = 150;
+      mi->itemHeight = 33;
+      ++measured;
+      r = TRUE;
+      return true;
+    }
+    if (msg == WM_DRAWITEM) {
+      auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(l);
+      EXPECT_EQ(di->CtlType, ODT_MENU);
+      EXPECT_EQ(di->hwndItem, reinterpret_cast<HWND>(m));
+      EXPECT_EQ(di->rcItem.Height(), 33);
+      states.push_back(di->itemState);
+      r = TRUE;
+      return true;
+    }
+    return false;
+  };
+  RECT item{};
+  UINT chosen = Track(m, {[&] {
+                            GetMenuItemRect(nullptr, m, 0, &item);
+                            host().Key(VK_DOWN);
+                          },
+                          Keys({VK_RETURN})});
+  EXPECT_EQ(chosen, 1u);
+  EXPECT_EQ(measured, 1);
+  EXPECT_EQ(item.Height(), 33);
+  EXPECT_GE(item.Width(), 150);
+  ASSERT_GE(states.size(), 2u);
+  EXPECT_EQ(states.front() & ODS_SELECTED, 0u);
+  EXPECT_EQ(states.back() & ODS_SELECTED, ODS_SELECTED);
+  onMessage = nullptr;
+}
+
+TEST_F(MenuTest, MenuBarSitsInTheFrameAndTracksMouseAndKeyboard) {
+  HMENU bar = Own(CreateMenu());
+  HMENU file = BuildFileMenu();
+  HMENU help = CreatePopupMenu();
+  AppendMenuA(help, MF_STRING, 300, "&About");
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), "&Help");
+  AppendMenuA(bar, MF_STRING, 400, "&Go");
+  RECT before;
+  GetClientRect(parent, &before);
+  ASSERT_TRUE(SetMenu(parent, bar));
+  EXPECT_EQ(GetMenu(parent), bar);
+  RECT after;
+  GetClientRect(parent, &after);
+  EXPECT_EQ(before.Bottom - after.Bottom, GetSystemMetrics(SM_CYMENU));
+  host().PumpUntilIdle();
+
+  RECT fileRect, helpRect;
+  ASSERT_TRUE(GetMenuItemRect(parent, bar, 0, &fileRect));
+  ASSERT_TRUE(GetMenuItemRect(parent, bar, 1, &helpRect));
+  EXPECT_EQ(fileRect.Height(), GetSystemMetrics(SM_CYMENU));
+  EXPECT_EQ(helpRect.Left, fileRect.Right);
+  POINT mid{(fileRect.Left + fileRect.Right) / 2, (fileRect.Top + fileRect.Bottom) / 2};
+  EXPECT_EQ(SendMessageA(parent, WM_NCHITTEST, 0, MAKELPARAM(mid.X, mid.Y)), HTMENU);
+  EXPECT_EQ(MenuItemFromPoint(parent, bar, mid), 0);
+
+  // Mouse: a click on File drops its menu under the item; a click on Save chooses.
+  RECT drop{};
+  host().WhenIdle([&] {
+    GetWindowRect(PopupWindow(), &drop);
+    ClickItem(file, 1)();
+  });
+  notes.clear();
+  host().Click(nullptr, mid.X, mid.Y);
+  host().PumpUntilIdle();
+  EXPECT_EQ(drop.Left, fileRect.Left);
+  EXPECT_EQ(drop.Top, fileRect.Bottom);
+  EXPECT_EQ(notes, (std::vector<std::pair<WORD, WORD>>{{WORD(kSave), 0}}));
+
+  // Keyboard: Alt alone selects the bar, Right moves to Help, Down opens it, Enter chooses.
+  notes.clear();
+  host().WhenIdle(Keys({VK_RIGHT, VK_DOWN}));
+  host().WhenIdle(Keys({VK_RETURN}));
+  host().Key(VK_MENU);
+  host().PumpUntilIdle();
+  EXPECT_EQ(notes, (std::vector<std::pair<WORD, WORD>>{{300, 0}}));
+
+  // Alt+mnemonic opens a menu directly; a bar item without a menu is a command of its own.
+  notes.clear();
+  host().WhenIdle([this] { host().Char('x'); });
+  host().KeyDown(VK_MENU);
+  host().Key('F');
+  host().KeyUp(VK_MENU);
+  host().PumpUntilIdle();
+  host().KeyDown(VK_MENU);
+  host().Key('G');
+  host().KeyUp(VK_MENU);
+  host().PumpUntilIdle();
+  EXPECT_EQ(notes, (std::vector<std::pair<WORD, WORD>>{{WORD(kExit), 0}, {400, 0}}));
+  SetMenu(parent, nullptr);
+}
