@@ -7,6 +7,7 @@
 #include "tests/support/AppTest.h"
 #include "widgets/foundation/cxScrollBar.h"
 
+#include <map>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -276,6 +277,69 @@ TEST_F(cxScrollBarTest, WideRangesDoNotOverflow) {
   Click(8, 199);
   EXPECT_EQ(bar->GetPosition(), 2000000000);
   EXPECT_EQ(bar->ThumbRect().Bottom, 200 - arrow);
+}
+
+}  // namespace
+
+namespace {
+
+// Draws nothing; remembers the state each part was drawn in during the last paint.
+class TRecordingPainter : public TcxUltraFlatLookAndFeelPainter {
+ public:
+  void DrawScrollBarPart(TcxCanvas&, bool, TRect, TcxScrollBarPart APart, TcxButtonState AState) const override {
+    States[APart] = AState;
+  }
+  mutable std::map<TcxScrollBarPart, TcxButtonState> States;
+};
+
+class TRecordedBar : public TcxScrollBar {
+  TL_CLASS(TRecordedBar, TcxScrollBar)
+ public:
+  using TcxScrollBar::TcxScrollBar;
+  const TcxCustomLookAndFeelPainter* Painter() const override { return &Recorder; }
+  TRecordingPainter Recorder;
+};
+TL_DEFINE_CLASS(TRecordedBar)
+
+TEST_F(cxScrollBarTest, PartsAreDrawnInTheirStatesThroughThePainter) {
+  using enum TcxButtonState;
+  auto* recorded = New<TRecordedBar>(form);
+  recorded->SetKind(TScrollBarKind::sbVertical);
+  recorded->SetBounds(10, 10, 17, 200);
+  recorded->SetParent(form);
+  bar->Free();
+  bar = recorded;
+  host().PumpUntilIdle();
+  TRecordingPainter& painter = recorded->Recorder;
+  bar->SetScrollParams(0, 99, 45, 10);
+  auto paint = [&] {
+    painter.States.clear();
+    bar->Repaint();
+    host().PumpUntilIdle();
+  };
+  paint();
+  EXPECT_EQ(painter.States.at(sbpThumbnail), cxbsNormal);
+  EXPECT_EQ(painter.States.at(sbpLineUp), cxbsNormal);
+  EXPECT_EQ(painter.States.count(sbpPageUp), 1u);
+
+  Move(8, 1);  // hot-tracked arrow
+  paint();
+  EXPECT_EQ(painter.States.at(sbpLineUp), cxbsHot);
+  EXPECT_EQ(painter.States.at(sbpLineDown), cxbsNormal);
+
+  Down(8, 1);
+  paint();
+  EXPECT_EQ(painter.States.at(sbpLineUp), cxbsPressed);
+  Move(8, 100);  // pressed, but the cursor has left it
+  paint();
+  EXPECT_EQ(painter.States.at(sbpLineUp), cxbsNormal);
+  Up(8, 100);
+
+  bar->SetEnabled(false);
+  paint();
+  EXPECT_EQ(painter.States.at(sbpLineUp), cxbsDisabled);
+  EXPECT_EQ(painter.States.count(sbpThumbnail), 0u);  // no thumb: the whole bar as one page area
+  EXPECT_EQ(painter.States.at(sbpPageUp), cxbsNormal);
 }
 
 }  // namespace

@@ -28,6 +28,8 @@ Integer Clamp64(int64_t v, Integer lo, Integer hi) { return Integer(std::clamp<i
 TcxScrollBar::TcxScrollBar(TComponent* AOwner) : TCustomControl(AOwner) {
   FBitmap = New<TBitmap>();
   FBitmapCanvas = New<TcxCanvas>(FBitmap->Canvas());
+  FLookAndFeel = New<TcxLookAndFeel>(this);
+  FLookAndFeel->OnChanged = TcxLookAndFeelChangedEvent(this, &TcxScrollBar::LookAndFeelChanged);
   SetControlStyle({TControlStyleItem::csCaptureMouse, TControlStyleItem::csFramed, TControlStyleItem::csOpaque});
   SetBounds(GetLeft(), GetTop(), 121, GetSystemMetrics(SM_CYHSCROLL));
   FTimer = New<TcxTimer>(nullptr);
@@ -40,6 +42,8 @@ TcxScrollBar::TcxScrollBar(TComponent* AOwner) : TCustomControl(AOwner) {
 void TcxScrollBar::BeforeDestruction() {
   if (FTimer) FTimer->Free();
   FTimer = nullptr;
+  if (FLookAndFeel) FLookAndFeel->Free();
+  FLookAndFeel = nullptr;
   inherited::BeforeDestruction();
   if (FBitmapCanvas) FBitmapCanvas->Free();
   FBitmapCanvas = nullptr;
@@ -47,9 +51,16 @@ void TcxScrollBar::BeforeDestruction() {
   FBitmap = nullptr;
 }
 
-void TcxScrollBar::SetPainter(const TcxCustomLookAndFeelPainter* Value) {
-  if (FPainter == Value) return;
-  FPainter = Value;
+const TcxCustomLookAndFeelPainter* TcxScrollBar::Painter() const {
+  return FLookAndFeel ? FLookAndFeel->GetAvailablePainter(TdxThemedObjectType::totScrollBar) : nullptr;
+}
+
+bool TcxScrollBar::HotTracked() const {
+  const TcxCustomLookAndFeelPainter* painter = Painter();
+  return painter && painter->IsScrollBarHotTracked();
+}
+
+void TcxScrollBar::LookAndFeelChanged(TcxLookAndFeel*, TcxLookAndFeelValues) {
   CalcArrowRects();
   Invalidate();
 }
@@ -365,10 +376,11 @@ void TcxScrollBar::Paint() {
   const TRect C = GetClientRect();
   if (C.IsEmpty() || !FBitmap) return;
   const bool horizontal = Horizontal();
+  const TcxCustomLookAndFeelPainter* painter = Painter();
   auto draw = [&](const TRect& R, TcxScrollBarPart part, TcxButtonState state) {
     if (R.IsEmpty()) return;
-    if (FPainter) {
-      FPainter->DrawScrollBarPart(*FBitmapCanvas, horizontal, R, part, state);
+    if (painter) {
+      painter->DrawScrollBarPart(*FBitmapCanvas, horizontal, R, part, state);
     } else {
       TCanvas* canvas = FBitmapCanvas->Canvas();
       canvas->Brush()->SetColor(part == sbpPageUp || part == sbpPageDown ? clScrollBar : clBtnFace);

@@ -7,6 +7,7 @@
 #include "widgets/foundation/cxControls.h"
 #include "widgets/foundation/cxGraphics.h"
 #include "widgets/foundation/cxLookAndFeelPainters.h"
+#include "widgets/foundation/cxLookAndFeels.h"
 
 TL_ENUM(TScrollBarKind, sbHorizontal, sbVertical);
 TL_ENUM(TScrollCode, scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom, scEndScroll);
@@ -46,9 +47,10 @@ class TcxScrollBar : public TCustomControl {
   void SetParams(Integer APosition, Integer AMin, Integer AMax) { SetScrollParams(AMin, AMax, APosition, FPageSize); }
   void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
 
-  // The painter drawing the parts; without one the parts are filled plainly.
-  const TcxCustomLookAndFeelPainter* Painter() const { return FPainter; }
-  void SetPainter(const TcxCustomLookAndFeelPainter* Value);
+  TcxLookAndFeel* GetLookAndFeel() const { return FLookAndFeel; }
+  void SetLookAndFeel(TcxLookAndFeel* Value) { FLookAndFeel->Assign(Value); }
+  // The painter the look and feel gives for scroll bars.
+  virtual const TcxCustomLookAndFeelPainter* Painter() const;
 
   // Geometry in client coordinates (empty rectangles for absent parts).
   TRect FirstArrowRect() const { return FLineUpRect; }
@@ -85,7 +87,8 @@ class TcxScrollBar : public TCustomControl {
   void StopScrolling();
   void TimerTick(TObject* Sender);
   void SetHotPart(TcxScrollBarPart APart);
-  bool HotTracked() const { return FPainter && FPainter->IsScrollBarHotTracked(); }
+  bool HotTracked() const;
+  void LookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues);
   static bool IsRepeatPart(TcxScrollBarPart APart);
   static TScrollCode PartCode(TcxScrollBarPart APart);
 
@@ -94,7 +97,7 @@ class TcxScrollBar : public TCustomControl {
   TcxScrollBarPart FPressedPart = TcxScrollBarPart::sbpNone;
   TcxScrollBarPart FHotPart = TcxScrollBarPart::sbpNone;
   TcxTimer* FTimer = nullptr;
-  const TcxCustomLookAndFeelPainter* FPainter = nullptr;
+  TcxLookAndFeel* FLookAndFeel = nullptr;
   Integer FMinThumbLength = 8;
   TRect FLineUpRect{}, FLineDownRect{}, FThumbRect{}, FPageUpRect{}, FPageDownRect{};
   TScrollBarKind FKind = TScrollBarKind::sbHorizontal;
