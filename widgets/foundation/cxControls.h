@@ -205,4 +205,5 @@ Word cxTranslateKey(Word AKey);
 namespace cxControls {
 // Ends every mouse tracking still running (unit shut-down).
 void EndAllMouseTracking();
+void FreeSettingsController();
 }  // namespace cxControls

@@ -160,6 +160,7 @@ void Finalize() {
   if (gInitCount == 0 || --gInitCount > 0) return;
   // Trackers left running are ended here rather than failing the shut-down.
   EndAllMouseTracking();
+  FreeSettingsController();
   // Timers still running at shut-down are stopped rather than left to fire into a freed window.
   if (gTimerWindow)
     for (UINT_PTR id : RunningTimers()) KillTimer(gTimerWindow->Handle(), id);
