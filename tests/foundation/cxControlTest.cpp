@@ -2,6 +2,7 @@
 
 #include "classlib/visual/Messages.h"
 #include "platform/host/HeadlessHost.h"
+#include "platform/kernel/Clock.h"
 #include "platform/user/User.h"
 #include "tests/support/AppTest.h"
 #include "widgets/foundation/cxControlBase.h"
@@ -25,6 +26,8 @@ class TContentControl : public TcxControl {
   int HookRuns = 0;
   int MetricsRequests = 0;
   std::vector<std::pair<TScrollBarKind, TScrollCode>> Scrolls;
+  std::vector<DWORD> ScrollTimes;
+  size_t ReleaseCaptureAfter = 0;  // ends a modal mouse loop after that many scrolls
 
  protected:
   void CalculateScrollBarsHook() override {
@@ -41,6 +44,8 @@ class TContentControl : public TcxControl {
   }
   void Scroll(TScrollBarKind AKind, TScrollCode AScrollCode, Integer&) override {
     Scrolls.emplace_back(AKind, AScrollCode);
+    ScrollTimes.push_back(GetTickCount());
+    if (ReleaseCaptureAfter && Scrolls.size() == ReleaseCaptureAfter) ReleaseCapture();
   }
   void WndProc(TMessage& Message) override {
     if (Message.Msg == TL_MSG_METRICS_REFRESH) ++MetricsRequests;
@@ -73,6 +78,13 @@ class cxControlTest : public AppTest {
     control->ContentWidth = w;
     control->ContentHeight = h;
     control->UpdateScrollBars();
+  }
+  // While a modal loop waits, time passes one 20 ms timer tick per wait.
+  void TickWhilePanning() {
+    host().WhenIdle([this] {
+      host().Sleep(20);
+      if (control->IsPanning()) TickWhilePanning();
+    });
   }
   bool HShown() { return control->HScrollBar()->GetVisible(); }
   bool VShown() { return control->VScrollBar()->GetVisible(); }
@@ -206,6 +218,67 @@ TEST_F(cxControlTest, MetricChangesReachControlsWithScrollBars) {
   EXPECT_EQ(control->MetricsRequests, before + 1);
   control->Free();  // unregisters; the controller lets its window go with the last control
   EXPECT_EQ(cxSettingsController()->Window(), nullptr);
+}
+
+TEST_F(cxControlTest, MiddleButtonPansAlongTheShownBarAtTheSpeedOfTheDistance) {
+  Content(100, 400);  // only the vertical bar
+  const HWND wnd = control->Handle();
+  const TPoint start = control->ClientToScreen({40, 40});
+  host().MouseMove(nullptr, start.X, start.Y);
+  host().PumpUntilIdle();
+  control->ReleaseCaptureAfter = 3;
+  // A click without moving leaves panning on; far away (mostly sideways) it scrolls down at
+  // full speed: every 20 ms tick, although only the vertical bar can pan.
+  host().WhenIdle([&] {
+    host().MouseUp(wnd, 40, 40, MouseButton::Middle);
+    host().WhenIdle([&] {
+      host().MouseMove(nullptr, start.X + 300, start.Y + 200);
+      TickWhilePanning();
+    });
+  });
+  host().MouseDown(wnd, 40, 40, MouseButton::Middle);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(control->IsPanning());
+  ASSERT_EQ(control->Scrolls.size(), 3u);
+  for (const auto& s : control->Scrolls) EXPECT_EQ(s, std::make_pair(sbVertical, scLineDown));
+  EXPECT_EQ(control->ScrollTimes[1] - control->ScrollTimes[0], 20u);
+  EXPECT_EQ(control->ScrollTimes[2] - control->ScrollTimes[1], 20u);
+
+  // Just outside the indicator upwards: the slowest speed, every twelfth tick.
+  control->Scrolls.clear();
+  control->ScrollTimes.clear();
+  control->ReleaseCaptureAfter = 2;
+  host().Advance(GetDoubleClickTime() + 1);  // the next press is not a double click
+  host().MouseMove(nullptr, start.X, start.Y);
+  host().PumpUntilIdle();
+  host().WhenIdle([&] {
+    host().MouseMove(nullptr, start.X, start.Y - 16);
+    TickWhilePanning();
+  });
+  host().MouseDown(wnd, 40, 40, MouseButton::Middle);
+  host().PumpUntilIdle();
+  ASSERT_EQ(control->Scrolls.size(), 2u);
+  EXPECT_EQ(control->Scrolls[0], std::make_pair(sbVertical, scLineUp));
+  EXPECT_EQ(control->ScrollTimes[1] - control->ScrollTimes[0], 240u);
+}
+
+TEST_F(cxControlTest, PanningEndsOnEscapeAndNeedsABar) {
+  const HWND wnd = control->Handle();
+  Content(100, 100);  // no bars: a middle click does nothing
+  host().MouseDown(wnd, 40, 40, MouseButton::Middle);  // would stall the host if a loop ran
+  host().PumpUntilIdle();
+  host().MouseUp(wnd, 40, 40, MouseButton::Middle);
+  host().PumpUntilIdle();
+
+  Content(400, 400);
+  host().WhenIdle([&] { host().KeyDown(VK_ESCAPE); });
+  host().MouseDown(wnd, 40, 40, MouseButton::Middle);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(control->IsPanning());
+  EXPECT_TRUE(control->Scrolls.empty());
+  EXPECT_EQ(GetCapture(), nullptr);
+  host().KeyUp(VK_ESCAPE);
+  host().PumpUntilIdle();
 }
 
 }  // namespace

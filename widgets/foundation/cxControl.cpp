@@ -1,4 +1,7 @@
+#include "classlib/visual/Forms.h"
+#include "classlib/visual/Graphics.h"
 #include "classlib/visual/Messages.h"
+#include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
 #include "widgets/foundation/cxControlBase.h"
 
@@ -432,6 +435,140 @@ void TcxControl::WndProc(TMessage& Message) {
   }
   inherited::WndProc(Message);
   if (Message.Msg == WM_SETFOCUS || Message.Msg == WM_KILLFOCUS) FocusChanged();
+  if (Message.Msg == WM_MBUTTONDOWN) {
+    POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+    DoMouseDownDragOrPan(TMouseButton::mbMiddle, p.X, p.Y);
+  }
+}
+
+void TcxControl::DoMouseDownDragOrPan(TMouseButton Button, Integer, Integer) {
+  if (Button == TMouseButton::mbMiddle) DoPanning();
+}
+
+namespace {
+
+// The round indicator shown where panning started; absent when its picture is missing.
+class TPanningIndicator {
+ public:
+  TPanningIndicator(HWND AOwner, const char* ABitmapName, const TPoint& ACenter) {
+    TBitmap* bitmap = New<TBitmap>();
+    try {
+      bitmap->LoadFromResourceName(GetModuleHandleA(nullptr), ABitmapName);
+    } catch (const Exception&) {
+      bitmap->Free();
+      return;
+    }
+    Width = bitmap->GetWidth();
+    Height = bitmap->GetHeight();
+    Bounds = {ACenter.X - Width / 2, ACenter.Y - Height / 2, ACenter.X - Width / 2 + Width,
+              ACenter.Y - Height / 2 + Height};
+    Wnd = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "", WS_POPUP, Bounds.Left, Bounds.Top, Width, Height, AOwner,
+                          nullptr, nullptr, nullptr);
+    if (Wnd) {
+      SetWindowRgn(Wnd, CreateEllipticRgn(0, 0, Width + 1, Height + 1), TRUE);
+      SetWindowPos(Wnd, nullptr, 0, 0, 0, 0,
+                   SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+      if (HDC dc = GetDC(Wnd)) {
+        BitBlt(dc, 0, 0, Width, Height, bitmap->Canvas()->GetHandle(), 0, 0, SRCCOPY);
+        HRGN rgn = CreateEllipticRgn(0, 0, Width + 1, Height + 1);
+        FrameRgn(dc, rgn, GetSysColorBrush(COLOR_WINDOWFRAME), 1, 1);
+        DeleteObject(rgn);
+        ReleaseDC(Wnd, dc);
+      }
+    }
+    bitmap->Free();
+  }
+  ~TPanningIndicator() {
+    if (Wnd) DestroyWindow(Wnd);
+  }
+  HWND Wnd = nullptr;
+  Integer Width = 0, Height = 0;
+  TRect Bounds{};
+};
+
+}  // namespace
+
+void TcxControl::DoPanning() {
+  const bool canH = HScrollBarVisible(), canV = VScrollBarVisible();
+  if ((!canH && !canV) || !HandleAllocated()) return;
+  FPanning = true;
+  POINT start{0, 0};
+  GetCursorPos(&start);
+  const char* bitmapName = canH && canV ? "CX_FULLSCROLLBITMAP" : canH ? "CX_HORSCROLLBITMAP" : "CX_VERSCROLLBITMAP";
+  TPanningIndicator indicator(Handle(), bitmapName, start);
+  TRect deadZone = indicator.Bounds;
+  if (!canH) deadZone.Left = 0, deadZone.Right = GetSystemMetrics(SM_CXSCREEN);
+  if (!canV) deadZone.Top = 0, deadZone.Bottom = GetSystemMetrics(SM_CYSCREEN);
+  auto setCursor = [](TCursor id) { ::SetCursor(Screen ? Screen->Cursors(id) : nullptr); };
+  const TCursor idleCursor = canH && canV ? crcxFullScroll : canH ? crcxHorScroll : crcxVerScroll;
+  setCursor(idleCursor);
+  TcxDirection direction = TcxDirection::dirNone;
+  Integer speed = 0, ticks = 0;
+  bool moved = false;
+  POINT last = start;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 20, nullptr);
+  SetCapture(Handle());
+  while (GetCapture() == Handle()) {
+    MSG msg{};
+    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == 0) {
+      PostQuitMessage(int(msg.wParam));
+      break;
+    }
+    if (got < 0) break;
+    if (msg.message == WM_PAINT && indicator.Wnd && msg.hwnd == indicator.Wnd) {
+      ValidateRect(indicator.Wnd, nullptr);
+      continue;
+    }
+    if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSEWHEEL && msg.message != WM_MOUSEMOVE &&
+        msg.message != WM_MBUTTONUP) {
+      if (msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      }
+      break;
+    }
+    if ((msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) && msg.wParam == VK_ESCAPE) break;
+    if (msg.message == WM_MOUSEMOVE) {
+      POINT p{0, 0};
+      GetCursorPos(&p);
+      if (p.X != last.X || p.Y != last.Y) {
+        last = p;
+        const bool inDeadZone = p.X >= deadZone.Left && p.X < deadZone.Right && p.Y >= deadZone.Top &&
+                                p.Y < deadZone.Bottom;
+        if (inDeadZone) {
+          direction = TcxDirection::dirNone;
+          speed = 0;
+          setCursor(idleCursor);
+        } else {
+          moved = true;
+          const Integer dx = p.X - start.X, dy = p.Y - start.Y;
+          Integer distance;
+          if (canH && (!canV || std::abs(dx) > std::abs(dy))) {
+            direction = dx >= 0 ? TcxDirection::dirRight : TcxDirection::dirLeft;
+            distance = std::abs(dx);
+          } else {
+            direction = dy >= 0 ? TcxDirection::dirDown : TcxDirection::dirUp;
+            distance = std::abs(dy);
+          }
+          speed = cxPanningSpeed(distance, indicator.Width);
+          static constexpr TCursor kCursors[] = {0, crcxLeftScroll, crcxRightScroll, crcxUpScroll, crcxDownScroll};
+          setCursor(kCursors[Integer(direction)]);
+        }
+      }
+    } else if (msg.message == WM_MBUTTONUP) {
+      // A click without moving keeps panning until the next click.
+      if (moved) break;
+    } else if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == timer) {
+      ++ticks;
+      if (direction != TcxDirection::dirNone && ticks % (12 - speed + 1) == 0) ScrollContent(direction);
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  if (GetCapture() == Handle()) ReleaseCapture();
+  KillTimer(nullptr, timer);
+  FPanning = false;
 }
 
 TL_DEFINE_CLASS(TcxControl)

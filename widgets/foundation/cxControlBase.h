@@ -78,6 +78,7 @@ class TcxControl : public TCustomControl {
   void BeginUpdateScrollBars();
   void EndUpdateScrollBars();
   void ScrollContent(TcxDirection ADirection);
+  bool IsPanning() const { return FPanning; }
 
   virtual TRect GetBounds();
   virtual TRect GetClientBounds();
@@ -108,6 +109,8 @@ class TcxControl : public TCustomControl {
   virtual void MouseLeave(TControl* AControl);
   virtual bool MayFocus() { return true; }
   virtual bool CanFocusOnClick();
+  // The middle button pans (a modal loop until a click, Escape or a release after moving).
+  virtual void DoMouseDownDragOrPan(TMouseButton Button, Integer X, Integer Y);
 
   void Paint() override;
   void Resize() override;
@@ -119,6 +122,7 @@ class TcxControl : public TCustomControl {
  private:
   void ScrollEvent(TObject* Sender, TScrollCode ScrollCode, Integer& ScrollPos);
   void CheckTwoBars();
+  void DoPanning();
   void LookAndFeelChangedHandler(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues) {
     LookAndFeelChanged(Sender, AChangedValues);
   }
@@ -138,6 +142,7 @@ class TcxControl : public TCustomControl {
   Integer FScrollBarsLockCount = 0;
   bool FScrollBarsUpdateNeeded = false;
   bool FUpdatingScrollBars = false;
+  bool FPanning = false;
 };
 
 // Hands system metric changes to the controls that registered (as the $8131 request).
