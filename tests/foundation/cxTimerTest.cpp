@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/AppTest.h"
+#include "platform/user/User.h"
 #include "widgets/foundation/cxControls.h"
+
+#include <set>
 
 namespace {
 
@@ -105,6 +108,32 @@ TEST_F(cxTimerTest, ShutDownWithATimerStillRunningLeavesNoSystemTimer) {
   cxControls::Initialize();  // the fixture's Finalize balances this one
   host().Advance(3000);
   EXPECT_EQ(counter->Ticks, 1);  // the timer was stopped with the unit
+}
+
+}  // namespace
+
+namespace {
+
+class cxControlsUnitTest : public AppTest {};
+
+TEST_F(cxControlsUnitTest, StartUpLoadsTheFifteenLibraryCursors) {
+  const HCURSOR arrow = Screen->Cursors(crDefault);
+  EXPECT_EQ(Screen->Cursors(crcxDragCopy), arrow);  // nothing before start-up
+  cxControls::Initialize();
+  std::set<HCURSOR> seen;
+  for (TCursor id = crcxDragCopy; id <= crcxHandPoint; ++id) {
+    const HCURSOR cursor = Screen->Cursors(id);
+    ASSERT_NE(cursor, arrow) << id;
+    seen.insert(cursor);
+    // The hot spot must lie on a drawn pixel, or clicks land beside the picture.
+    const CursorImage* art = GetCursorImage(cursor);
+    ASSERT_NE(art, nullptr) << id;
+    ASSERT_TRUE(art->HotX >= 0 && art->HotX < art->Width && art->HotY >= 0 && art->HotY < art->Height) << id;
+    EXPECT_NE(art->Pixels[size_t(art->HotY * art->Width + art->HotX)], CursorTransparent) << id;
+  }
+  EXPECT_EQ(seen.size(), 15u);
+  EXPECT_EQ(Screen->Cursors(crcxHandPoint + 1), arrow);
+  cxControls::Finalize();
 }
 
 }  // namespace

@@ -9,6 +9,13 @@
 
 #include <memory>
 
+// ---- Library cursors (screen cursor ids, loaded by the unit start-up) ---------------------
+
+inline constexpr TCursor crcxDragCopy = 2100, crcxFullScroll = 2101, crcxHorScroll = 2102, crcxVerScroll = 2103,
+                         crcxUpScroll = 2104, crcxRightScroll = 2105, crcxDownScroll = 2106, crcxLeftScroll = 2107,
+                         crcxRemove = 2108, crcxVertSize = 2109, crcxHorzSize = 2110, crcxMultiDrag = 2111,
+                         crcxNoDrop = 2112, crcxDrag = 2113, crcxHandPoint = 2114;
+
 // ---- Utility windows ----------------------------------------------------------------------
 
 // A hidden window whose messages go to the virtual WndProc (default: DefWindowProcA).
@@ -144,4 +151,59 @@ namespace cxControls {
 // the shared windows and stops the timers still running.
 void Initialize();
 void Finalize();
+}  // namespace cxControls
+
+// ---- Mouse tracking, drag detection and small services ---------------------------------------
+
+// Told when the mouse has left what it tracks.
+class IcxMouseTrackingCaller {
+ public:
+  virtual void MouseLeave() = 0;
+
+ protected:
+  ~IcxMouseTrackingCaller() = default;
+};
+// A caller that decides itself whether a client point is still its own.
+class IcxMouseTrackingCaller2 : public IcxMouseTrackingCaller {
+ public:
+  virtual bool PtInCaller(const TPoint& P) = 0;
+
+ protected:
+  ~IcxMouseTrackingCaller2() = default;
+};
+
+// Watches the cursor every 10 ms until it leaves Bounds (client coordinates of Control,
+// screen coordinates without one); then Control gets CM_MOUSELEAVE (when the cursor is
+// outside its client area) and the caller MouseLeave. A caller already tracked is left as it is.
+void cxBeginMouseTracking(TWinControl* AControl, const TRect& ABounds, IcxMouseTrackingCaller* ACaller);
+void cxEndMouseTracking(IcxMouseTrackingCaller* ACaller);
+bool cxIsMouseTracking(IcxMouseTrackingCaller* ACaller);
+
+TL_ENUM(TcxDragDetect, ddNone, ddDrag, ddCancel);
+// Runs a loop with the mouse captured until a button is released (ddNone), Escape is
+// pressed (ddCancel) or the mouse moves beyond the drag threshold (ddDrag).
+TcxDragDetect cxDragDetect(HWND Wnd);
+// Both offsets of (X, Y) from AStart are below the drag threshold.
+bool cxIsPointInDragArea(const TPoint& AStart, Integer X, Integer Y);
+// The middle-button panning speed (1..12) for a cursor ADistance pixels from the start,
+// with an indicator AIndicatorSize pixels across.
+Integer cxPanningSpeed(Integer ADistance, Integer AIndicatorSize);
+
+UINT cxGetDoubleClickTime();
+bool cxIsCtrlPressed();
+void cxMapWindowPoint(HWND AFrom, HWND ATo, TPoint& P);
+void cxMapWindowRect(HWND AFrom, HWND ATo, TRect& R);
+// Counted: the first show saves the screen cursor and shows the hourglass, the last hide
+// restores it; a hide without a show does nothing.
+void cxShowHourglassCursor();
+void cxHideHourglassCursor();
+bool cxIsTextChar(Char C);
+TL_ENUM(TcxNumberType, ntInteger, ntFloat, ntExponent);
+bool cxIsNumericChar(Char C, TcxNumberType ANumberType);
+Word cxTranslateKey(Word AKey);
+
+namespace cxControls {
+// Ends every mouse tracking still running (unit shut-down).
+void EndAllMouseTracking();
+void FreeSettingsController();
 }  // namespace cxControls

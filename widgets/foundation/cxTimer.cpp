@@ -1,7 +1,9 @@
+#include "classlib/visual/Forms.h"
 #include "platform/kernel/Modules.h"
 #include "platform/user/User.h"
 #include "widgets/foundation/cxControls.h"
 
+#include <iterator>
 #include <set>
 
 namespace {
@@ -20,12 +22,21 @@ using TGetMonitorInfo = BOOL (*)(HMONITOR, MONITORINFO*);
 TMonitorFromPoint gMonitorFromPoint = nullptr;
 TGetMonitorInfo gGetMonitorInfo = nullptr;
 
+// Screen cursor ids 2100 onwards, in this order.
+const char* const kCursorNames[] = {
+    "CX_DRAGCOPYCURSOR",  "CX_FULLSCROLLCURSOR", "CX_HORSCROLLCURSOR", "CX_VERSCROLLCURSOR",
+    "CX_UPSCROLLCURSOR",  "CX_RIGHTSCROLLCURSOR", "CX_DOWNSCROLLCURSOR", "CX_LEFTSCROLLCURSOR",
+    "CX_REMOVECURSOR",    "CX_VERTSIZECURSOR",   "CX_HORZSIZECURSOR",  "CX_MULTIDRAGCURSOR",
+    "CX_NODROPCURSOR",    "CX_DRAGCURSOR",       "CX_HANDPOINTCURSOR"};
+
 TcxTimerWindow* TimerWindow() {
   if (!gTimerWindow) gTimerWindow = New<TcxTimerWindow>();
   return gTimerWindow;
 }
 
 }  // namespace
+
+void TlRegisterResources_widgets_foundation();
 
 // ---- TcxMessageWindow -----------------------------------------------------------------------
 
@@ -132,6 +143,12 @@ namespace cxControls {
 
 void Initialize() {
   if (gInitCount++ > 0) return;
+  TlRegisterResources_widgets_foundation();
+  // A cursor that cannot be loaded leaves its id on the default arrow.
+  if (Screen)
+    for (size_t i = 0; i < std::size(kCursorNames); ++i)
+      if (HCURSOR cursor = LoadCursorA(GetModuleHandleA(nullptr), kCursorNames[i]))
+        Screen->SetCursors(TCursor(crcxDragCopy + Integer(i)), cursor);
   gUser32 = LoadLibraryA("USER32");
   if (gUser32) {
     gMonitorFromPoint = reinterpret_cast<TMonitorFromPoint>(GetProcAddress(gUser32, "MonitorFromPoint"));
@@ -141,6 +158,9 @@ void Initialize() {
 
 void Finalize() {
   if (gInitCount == 0 || --gInitCount > 0) return;
+  // Trackers left running are ended here rather than failing the shut-down.
+  EndAllMouseTracking();
+  FreeSettingsController();
   // Timers still running at shut-down are stopped rather than left to fire into a freed window.
   if (gTimerWindow)
     for (UINT_PTR id : RunningTimers()) KillTimer(gTimerWindow->Handle(), id);
