@@ -5,6 +5,7 @@
 #include "platform/kernel/Modules.h"
 #include "platform/kernel/Resources.h"
 #include "tests/platform/user/UserTestUtil.h"
+#include "tests/support/TestHooks.h"
 #include "tests/support/UserTest.h"
 
 #include <cstring>
@@ -47,6 +48,18 @@ TEST_F(ServicesTest, SettingChangesReachEveryTopLevelWindowHiddenOnesIncluded) {
   DestroyWindow(shown);
   DestroyWindow(utility);
   DestroyWindow(messageOnly);
+}
+
+TEST_F(ServicesTest, EachTestStartsWithTheClassicSystemColours) {
+  const COLORREF face = GetSysColor(COLOR_BTNFACE), window = GetSysColor(COLOR_WINDOW);
+  SetSysColorPreset(SysColorPreset::HighContrastBlack);
+  INT index = COLOR_BTNFACE;
+  COLORREF colour = RGB(4, 5, 6);
+  SetSysColors(1, &index, &colour);
+  RunTestResets();   // what the fixture runs before the next test
+  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), face);
+  EXPECT_EQ(GetSysColor(COLOR_WINDOW), window);
+  EXPECT_NE(face, colour);
 }
 
 TEST_F(ServicesTest, WorkAreaAndMonitors) {
