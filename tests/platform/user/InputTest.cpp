@@ -25,6 +25,16 @@ class InputTest : public UserTest {
       if (m.msg == msg) out.push_back(m);
     return out;
   }
+  // Puts the pointer inside `left` and asks to hear when it leaves.
+  TRACKMOUSEEVENT TrackLeaveOfLeft() {
+    host().MouseMove(left, 5, 5);
+    host().PumpUntilIdle();
+    TRACKMOUSEEVENT tme;
+    tme.dwFlags = TME_LEAVE;
+    tme.hwndTrack = left;
+    EXPECT_TRUE(TrackMouseEvent(&tme));
+    return tme;
+  }
   Recorder rec;
   HWND form = nullptr, left = nullptr, right = nullptr;
 };
@@ -306,12 +316,7 @@ TEST_F(InputTest, WheelGoesToTheFocusWithTheScreenPoint) {
 }
 
 TEST_F(InputTest, MouseLeaveIsPostedWhenThePointerLeaves) {
-  host().MouseMove(left, 5, 5);
-  host().PumpUntilIdle();
-  TRACKMOUSEEVENT tme;
-  tme.dwFlags = TME_LEAVE;
-  tme.hwndTrack = left;
-  ASSERT_TRUE(TrackMouseEvent(&tme));
+  TRACKMOUSEEVENT tme = TrackLeaveOfLeft();
   host().MouseMove(left, 6, 6);
   host().PumpUntilIdle();
   EXPECT_EQ(rec.Count(left, WM_MOUSELEAVE), 0);
@@ -328,12 +333,7 @@ TEST_F(InputTest, MouseLeaveIsPostedWhenThePointerLeaves) {
 }
 
 TEST_F(InputTest, MouseLeaveIsPostedWhenThePointerMovesOffEveryWindow) {
-  host().MouseMove(left, 5, 5);
-  host().PumpUntilIdle();
-  TRACKMOUSEEVENT tme;
-  tme.dwFlags = TME_LEAVE;
-  tme.hwndTrack = left;
-  ASSERT_TRUE(TrackMouseEvent(&tme));
+  TRACKMOUSEEVENT tme = TrackLeaveOfLeft();
   POINT nowhere{2, 2};
   ASSERT_EQ(WindowFromPoint(nowhere), nullptr);
   host().MouseMove(nullptr, nowhere.X, nowhere.Y);
