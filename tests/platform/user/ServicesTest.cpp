@@ -6,6 +6,7 @@
 #include "platform/kernel/Modules.h"
 #include "platform/kernel/Resources.h"
 #include "tests/platform/user/UserTestUtil.h"
+#include "tests/support/TestHooks.h"
 #include "tests/support/UserTest.h"
 
 #include <cstring>
@@ -61,6 +62,18 @@ TEST_F(ServicesTest, SwitchingTheLocaleTableBroadcastsTheSettingsNotice) {
   ASSERT_EQ(settings.size(), 2u);
   EXPECT_STREQ(reinterpret_cast<const char*>(settings[0].lParam), "intl");
   DestroyWindow(utility);
+}
+
+TEST_F(ServicesTest, EachTestStartsWithTheClassicSystemColours) {
+  const COLORREF face = GetSysColor(COLOR_BTNFACE), window = GetSysColor(COLOR_WINDOW);
+  SetSysColorPreset(SysColorPreset::HighContrastBlack);
+  INT index = COLOR_BTNFACE;
+  COLORREF colour = RGB(4, 5, 6);
+  SetSysColors(1, &index, &colour);
+  RunTestResets();   // what the fixture runs before the next test
+  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), face);
+  EXPECT_EQ(GetSysColor(COLOR_WINDOW), window);
+  EXPECT_NE(face, colour);
 }
 
 TEST_F(ServicesTest, WorkAreaAndMonitors) {
