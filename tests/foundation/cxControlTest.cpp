@@ -151,7 +151,14 @@ TEST_F(cxControlTest, NegativeMinWithALargePageDoesNotFailTheLayout) {
   control->SetScrollBarInfo(sbVertical, -100, 10, 1, 50, -20, true, true);
   control->EndUpdateScrollBars();
   EXPECT_NO_THROW(control->VScrollBar()->ApplyData());
-  EXPECT_TRUE(control->VScrollBar()->GetVisible());
+  TcxControlScrollBar* bar = control->VScrollBar();
+  EXPECT_TRUE(bar->GetVisible());
+  // The range stays as asked, so positions mean what the control meant.
+  EXPECT_EQ(bar->GetMin(), -100);
+  EXPECT_EQ(bar->GetMax(), 10);
+  EXPECT_EQ(bar->GetPageSize(), 50);
+  EXPECT_EQ(bar->GetPosition(), -20);
+  EXPECT_FALSE(bar->ThumbRect().IsEmpty());
   // A bar of its own keeps refusing the same values.
   EXPECT_THROW(control->VScrollBar()->SetScrollParams(-100, 10, 0, 50), EInvalidOperation);
 }

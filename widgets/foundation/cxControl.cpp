@@ -34,17 +34,12 @@ TcxControlScrollBar::TcxControlScrollBar(TComponent* AOwner) : TcxScrollBar(AOwn
 
 void TcxControlScrollBar::ApplyData() {
   if (Data.Visible) {
-    Integer min = std::min(Data.Min, Data.Max);
-    Integer max = std::max(Data.Min, Data.Max);
+    // The public setters refuse a page beyond Max, which a negative Min makes legitimate
+    // (Min -100, Max 10, page 50); the pending data only need a page within the range.
+    const Integer min = std::min(Data.Min, Data.Max), max = std::max(Data.Min, Data.Max);
     const int64_t range = int64_t(max) - min + 1;
-    const Integer page = Integer(std::clamp<int64_t>(Data.PageSize, 0, std::min<int64_t>(range, max < 0 ? 0 : max)));
-    // A page beyond Max is refused by the bar; with a negative Min the page may exceed
-    // Max while still fitting the range, so the bar's range is moved to start at 0.
-    if (Data.PageSize > max && Data.PageSize <= range) {
-      SetScrollParams(0, max - min, std::clamp(Data.Position, min, max) - min, Data.PageSize, true);
-    } else {
-      SetScrollParams(min, max, Data.Position, page, true);
-    }
+    const Integer page = Integer(std::clamp<int64_t>(Data.PageSize, 0, range));
+    InternalSetScrollParams(min, max, Data.Position, page, true);
     SetSmallChange(Data.SmallChange);
     SetLargeChange(Data.LargeChange);
   }
