@@ -146,6 +146,15 @@ class TcxPopupWindow : public TForm {
   TPoint FAppliedOffset{0, 0};
 };
 
+// Platform flags, read from the platform's version at start-up.
+bool IsWin9X();
+bool IsWin2KOrXP();
+bool IsWinXP();
+bool IsNT4OrLater();
+
+// Asks the control to recreate its window (when it has one).
+void cxSendControlRefresh(TWinControl* AControl);
+
 namespace cxControls {
 // Counted: the first Initialize looks up the monitor functions; the last Finalize frees
 // the shared windows and stops the timers still running.
