@@ -288,4 +288,52 @@ TEST_F(cxControlTest, PanningEndsOnEscapeAndNeedsABar) {
   host().PumpUntilIdle();
 }
 
+class TEventLog : public TObject {
+  TL_CLASS(TEventLog, TObject)
+ public:
+  void Entered(TObject*) { Events.push_back("enter"); }
+  void Left(TObject*) { Events.push_back("leave"); }
+  void Focus(TObject*) { Events.push_back("focus"); }
+  std::vector<String> Events;
+};
+TL_DEFINE_CLASS(TEventLog)
+
+TEST_F(cxControlTest, MouseEnterLeaveAndFocusEventsFire) {
+  Owned<TEventLog> log(New<TEventLog>());
+  control->OnMouseEnter = TNotifyEvent(log.get(), &TEventLog::Entered);
+  control->OnMouseLeave = TNotifyEvent(log.get(), &TEventLog::Left);
+  control->OnFocusChanged = TNotifyEvent(log.get(), &TEventLog::Focus);
+  host().MouseMove(form->Handle(), 300, 300);
+  host().PumpUntilIdle();
+  host().MouseMove(control->Handle(), 30, 30);
+  host().PumpUntilIdle();
+  host().MouseMove(form->Handle(), 300, 300);
+  host().PumpUntilIdle();
+  EXPECT_EQ(log->Events, (std::vector<String>{"enter", "leave"}));
+
+  log->Events.clear();
+  host().Click(control->Handle(), 30, 30);  // focus on click
+  host().PumpUntilIdle();
+  EXPECT_TRUE(control->Focused());
+  ASSERT_FALSE(log->Events.empty());
+  EXPECT_EQ(log->Events.back(), "focus");
+
+  // Without focus on click, a click leaves the focus where it is.
+  auto* other = New<TContentControl>(form);
+  other->SetBounds(250, 10, 100, 100);
+  other->SetParent(form);
+  other->SetFocusOnClick(false);
+  host().PumpUntilIdle();
+  host().Click(other->Handle(), 30, 30);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(control->Focused());
+  EXPECT_FALSE(other->Focused());
+
+  // Freeing the focused control fires nothing into handlers whose owners may be gone.
+  log->Events.clear();
+  control->Free();
+  control = nullptr;
+  EXPECT_TRUE(log->Events.empty());
+}
+
 }  // namespace

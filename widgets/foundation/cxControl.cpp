@@ -357,16 +357,17 @@ void TcxControl::Resize() {
   BoundsChanged();
 }
 
+// No event fires while the control is being destroyed: the handlers' owners may be gone.
 void TcxControl::FocusChanged() {
-  if (OnFocusChanged) OnFocusChanged(this);
+  if (OnFocusChanged && !ComponentState().Contains(TComponentStateItem::csDestroying)) OnFocusChanged(this);
 }
 
 void TcxControl::MouseEnter(TControl*) {
-  if (OnMouseEnter) OnMouseEnter(this);
+  if (OnMouseEnter && !ComponentState().Contains(TComponentStateItem::csDestroying)) OnMouseEnter(this);
 }
 
 void TcxControl::MouseLeave(TControl*) {
-  if (OnMouseLeave) OnMouseLeave(this);
+  if (OnMouseLeave && !ComponentState().Contains(TComponentStateItem::csDestroying)) OnMouseLeave(this);
 }
 
 bool TcxControl::CanFocusOnClick() {
