@@ -336,4 +336,113 @@ TEST_F(cxControlTest, MouseEnterLeaveAndFocusEventsFire) {
   EXPECT_TRUE(log->Events.empty());
 }
 
+std::vector<String> gDragLog;
+
+class TLoggingDragObject : public TcxDragAndDropObject {
+  TL_CLASS(TLoggingDragObject, TcxDragAndDropObject)
+ public:
+  using TcxDragAndDropObject::TcxDragAndDropObject;
+  ~TLoggingDragObject() override { gDragLog.push_back("freed"); }
+
+ protected:
+  void BeginDragAndDrop() override {
+    gDragLog.push_back("begin");
+    inherited::BeginDragAndDrop();
+  }
+  void DragAndDrop(const TPoint& P, bool& Accepted) override {
+    Accepted = P.X < 150;  // accepted over the left part only
+    gDragLog.push_back(Accepted ? "move+" : "move-");
+    inherited::DragAndDrop(P, Accepted);
+  }
+  void EndDragAndDrop(bool Accepted) override {
+    gDragLog.push_back(Accepted ? "end+" : "end-");
+    inherited::EndDragAndDrop(Accepted);
+  }
+};
+TL_DEFINE_CLASS(TLoggingDragObject)
+
+class TDraggingControl : public TContentControl {
+  TL_CLASS(TDraggingControl, TContentControl)
+ public:
+  using TContentControl::TContentControl;
+
+ void AfterConstruction() override {
+    inherited::AfterConstruction();
+    SetDragAndDropObjectClass(ClassOf<TLoggingDragObject, TcxDragAndDropObject, TcxControl*>());
+  }
+
+ protected:
+  bool StartDragAndDrop(const TPoint& P) override { return P.Y < 50; }  // only the top strip drags
+};
+TL_DEFINE_CLASS(TDraggingControl)
+
+class cxControlDragTest : public cxControlTest {
+ protected:
+  void SetUp() override {
+    cxControlTest::SetUp();
+    gDragLog.clear();
+    drag = New<TDraggingControl>(form);
+    drag->SetBounds(220, 10, 200, 150);
+    drag->SetParent(form);
+    host().PumpUntilIdle();
+  }
+  enum Kind { Down, Move, Up };
+  void Input(Kind what, Integer x, Integer y) {
+    if (what == Down) host().MouseDown(drag->Handle(), x, y);
+    if (what == Move) host().MouseMove(drag->Handle(), x, y);
+    if (what == Up) host().MouseUp(drag->Handle(), x, y);
+    host().PumpUntilIdle();
+  }
+  TDraggingControl* drag = nullptr;
+};
+
+TEST_F(cxControlDragTest, StartsBeyondTheThresholdAndEndsAcceptedOnRelease) {
+  using enum TcxDragAndDropState;
+  Input(Down, 30, 30);
+  EXPECT_EQ(drag->GetDragAndDropState(), ddsStarting);
+  Input(Move, 31, 31);  // within the threshold: still waiting
+  EXPECT_EQ(drag->GetDragAndDropState(), ddsStarting);
+  EXPECT_TRUE(gDragLog.empty());
+  Input(Move, 60, 30);
+  EXPECT_EQ(drag->GetDragAndDropState(), ddsInProcess);
+  EXPECT_EQ(GetCapture(), drag->Handle());
+  EXPECT_EQ(Screen->GetCursor(), crDrag);
+  Input(Move, 180, 30);
+  EXPECT_EQ(Screen->GetCursor(), crNoDrop);
+  Input(Up, 180, 30);
+  EXPECT_EQ(drag->GetDragAndDropState(), ddsNone);
+  EXPECT_EQ(Screen->GetCursor(), crDefault);  // the saved screen cursor is back
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(gDragLog, (std::vector<String>{"begin", "move+", "move-", "end+", "freed"}));
+}
+
+TEST_F(cxControlDragTest, EscapeCancelsAndAPressOutsideTheDragAreaDoesNotStart) {
+  using enum TcxDragAndDropState;
+  Input(Down, 30, 30);
+  Input(Move, 60, 30);
+  ASSERT_EQ(drag->GetDragAndDropState(), ddsInProcess);
+  host().Key(VK_ESCAPE);
+  host().PumpUntilIdle();
+  EXPECT_EQ(drag->GetDragAndDropState(), ddsNone);
+  EXPECT_EQ(gDragLog, (std::vector<String>{"begin", "move+", "end-", "freed"}));
+  Input(Up, 60, 30);
+
+  gDragLog.clear();
+  host().Advance(GetDoubleClickTime() + 1);
+  Input(Down, 30, 100);  // StartDragAndDrop refuses
+  Input(Move, 90, 120);
+  EXPECT_EQ(drag->GetDragAndDropState(), ddsNone);
+  Input(Up, 90, 120);
+  EXPECT_TRUE(gDragLog.empty());
+}
+
+TEST_F(cxControlDragTest, FreeingTheControlMidDragEndsIt) {
+  Input(Down, 30, 30);
+  Input(Move, 60, 30);
+  drag->Free();
+  drag = nullptr;
+  EXPECT_EQ(gDragLog, (std::vector<String>{"begin", "move+", "end-", "freed"}));
+  EXPECT_EQ(Screen->GetCursor(), crDefault);
+}
+
 }  // namespace

@@ -19,6 +19,45 @@ TcxSettingsController* gSettingsController = nullptr;
 
 }  // namespace
 
+// ---- TcxDragAndDropObject -------------------------------------------------------------------
+
+TcxDragAndDropObject::TcxDragAndDropObject(TcxControl* AControl) : FControl(AControl) {}
+
+TcxCanvas* TcxDragAndDropObject::Canvas() const { return FControl ? FControl->GetCanvas() : nullptr; }
+
+void TcxDragAndDropObject::SetFinished(bool Value) {
+  if (FFinished == Value) return;
+  FFinished = Value;
+  FinishedChanged();
+}
+
+void TcxDragAndDropObject::DragAndDrop(const TPoint&, bool& Accepted) {
+  SetFinished(false);
+  if (Screen) Screen->SetCursor(GetDragAndDropCursor(Accepted));
+}
+
+void TcxDragAndDropObject::EndDragAndDrop(bool) { SetFinished(true); }
+
+void TcxDragAndDropObject::DoBeginDragAndDrop() {
+  POINT P{0, 0};
+  GetCursorPos(&P);
+  CurMousePos = PrevMousePos = FControl ? FControl->ScreenToClient(P) : P;
+  BeginDragAndDrop();
+}
+
+void TcxDragAndDropObject::DoDragAndDrop(const TPoint& P, bool& Accepted) {
+  PrevMousePos = CurMousePos;
+  CurMousePos = P;
+  DragAndDrop(P, Accepted);
+}
+
+void TcxDragAndDropObject::DoEndDragAndDrop(bool Accepted) {
+  EndDragAndDrop(Accepted);
+  AfterDragAndDrop(Accepted);
+}
+
+TL_DEFINE_CLASS(TcxDragAndDropObject)
+
 // ---- TcxControlScrollBar ------------------------------------------------------------------------
 
 TcxControlScrollBar::TcxControlScrollBar(TComponent* AOwner) : TcxScrollBar(AOwner) {
@@ -111,6 +150,7 @@ void TcxControl::AfterConstruction() {
 }
 
 void TcxControl::BeforeDestruction() {
+  FinishDragAndDrop(false);
   if (FHScrollBar && gSettingsController) gSettingsController->RemoveListener(this);
   inherited::BeforeDestruction();
   if (FLookAndFeel) FLookAndFeel->Free();
@@ -375,9 +415,87 @@ bool TcxControl::CanFocusOnClick() {
 }
 
 void TcxControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  FMouseDownPos = {X, Y};
   if (CanFocusOnClick() && !Focused()) SetFocus();
+  if (Button == TMouseButton::mbLeft && !Shift.Contains(TShiftStateItem::ssDouble)) {
+    if (StartDragAndDrop({X, Y})) {
+      FDragAndDropState = TcxDragAndDropState::ddsStarting;
+      if (DragAndDropObject()->GetImmediateStart()) BeginDragAndDrop();
+    } else {
+      FinishDragAndDrop(false);
+    }
+  }
   inherited::MouseDown(Button, Shift, X, Y);
 }
+
+void TcxControl::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseMove(Shift, X, Y);
+  if (FDragAndDropState == TcxDragAndDropState::ddsStarting && !IsMouseInPressedArea(X, Y))
+    BeginDragAndDrop();
+  if (FDragAndDropState == TcxDragAndDropState::ddsInProcess) {
+    bool accepted = false;
+    DragAndDrop({X, Y}, accepted);
+  }
+}
+
+void TcxControl::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  EndMouseOperations();
+  inherited::MouseUp(Button, Shift, X, Y);
+}
+
+void TcxControl::KeyDown(Word& Key, TShiftState Shift) {
+  if (Key == VK_ESCAPE && FDragAndDropState != TcxDragAndDropState::ddsNone) {
+    FinishDragAndDrop(false);
+    Key = 0;
+    return;
+  }
+  inherited::KeyDown(Key, Shift);
+}
+
+TcxDragAndDropObjectClass TcxControl::GetDragAndDropObjectClass() {
+  return FDragAndDropObjectClass ? FDragAndDropObjectClass
+                                 : ClassOf<TcxDragAndDropObject, TcxDragAndDropObject, TcxControl*>();
+}
+
+TcxDragAndDropObject* TcxControl::DragAndDropObject() {
+  if (!FDragAndDropObject) FDragAndDropObject = GetDragAndDropObjectClass().Create(this);
+  return FDragAndDropObject;
+}
+
+void TcxControl::BeginDragAndDrop() {
+  DragAndDropObject()->DoBeginDragAndDrop();
+  SetMouseCapture(true);
+  FSavedScreenCursor = Screen ? Screen->GetCursor() : crDefault;
+  FDragAndDropState = TcxDragAndDropState::ddsInProcess;
+}
+
+void TcxControl::DragAndDrop(const TPoint& P, bool& Accepted) { DragAndDropObject()->DoDragAndDrop(P, Accepted); }
+
+void TcxControl::EndDragAndDrop(bool Accepted) {
+  FDragAndDropState = TcxDragAndDropState::ddsNone;
+  if (Screen) Screen->SetCursor(FSavedScreenCursor);
+  if (GetMouseCapture()) SetMouseCapture(false);
+  DragAndDropObject()->DoEndDragAndDrop(Accepted);
+}
+
+void TcxControl::FinishDragAndDrop(bool Accepted) {
+  if (FFinishingDragAndDrop) return;
+  FFinishingDragAndDrop = true;
+  struct Reset {
+    bool& Flag;
+    ~Reset() { Flag = false; }
+  } reset{FFinishingDragAndDrop};
+  if (FDragAndDropState == TcxDragAndDropState::ddsInProcess)
+    EndDragAndDrop(Accepted);
+  else
+    FDragAndDropState = TcxDragAndDropState::ddsNone;
+  if (FDragAndDropObject) FDragAndDropObject->Free();
+  FDragAndDropObject = nullptr;
+}
+
+void TcxControl::EndMouseOperations() { FinishDragAndDrop(true); }
+
+void TcxControl::DoCancelMode() {}
 
 void TcxControl::Paint() {
   if (FBorderStyle == TcxControlBorderStyle::cxcbsDefault) {
@@ -391,6 +509,11 @@ void TcxControl::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case WM_ERASEBKGND:
       Message.Result = 1;
+      return;
+    case WM_CANCELMODE:
+      inherited::WndProc(Message);
+      FinishDragAndDrop(false);
+      DoCancelMode();
       return;
     case WM_GETDLGCODE: {
       LRESULT code = 0;
