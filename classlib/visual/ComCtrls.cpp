@@ -141,6 +141,8 @@ TL_DEFINE_CLASS(TStatusPanel, [](auto& c) {
 })
 TL_DEFINE_CLASS(TStatusPanels)
 TL_DEFINE_CLASS(TStatusBar, [](auto& c) {
+  c.Property("Align", &TStatusBar::GetAlign, &TStatusBar::SetAlign).Default(TAlign::alBottom);
+  c.Property("Caption", &TStatusBar::GetCaption, &TStatusBar::SetCaption).Stored(false);
   c.Property("Panels", &TStatusBar::GetPanels, &TStatusBar::SetPanels);
   c.Property("SimplePanel", &TStatusBar::GetSimplePanel, &TStatusBar::SetSimplePanel).Default(false);
   c.Property("SimpleText", &TStatusBar::GetSimpleText, &TStatusBar::SetSimpleText);

@@ -484,6 +484,11 @@ void TControl::WMLButtonUp(TMessage& Message) {
 void TControl::WMRButtonUp(TMessage& Message) {
   TL_INHERITED(Message);
   DoMouseUp(Message, TMouseButton::mbRight);
+  // A window gets WM_CONTEXTMENU from its default handling; a graphic control asks here.
+  if (!dynamic_cast<TWinControl*>(this) && !InState(csDestroying)) {
+    TPoint s = ClientToScreen(TPoint{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)});
+    Perform(WM_CONTEXTMENU, 0, MAKELPARAM(WORD(s.X), WORD(s.Y)));
+  }
 }
 
 void TControl::WMMButtonUp(TMessage& Message) {

@@ -470,8 +470,8 @@ void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
 
 bool TCustomForm::IsShortCut(TMessage& Message) {
   // A disabled form (under a modal dialog) fires no menu commands.
-  if (!FMenu || !FEnabled || (FHandle && !IsWindowEnabled(FHandle))) return false;
-  return FMenu->IsShortCut(Message);
+  if (!FEnabled || (FHandle && !IsWindowEnabled(FHandle))) return false;
+  return (FMenu && FMenu->IsShortCut(Message)) || inherited::IsShortCut(Message);
 }
 
 void TCustomForm::WMCommand(TMessage& Message) {

@@ -156,11 +156,11 @@ void TMenuItem::Delete(Integer Index) {
 void TMenuItem::Remove(TMenuItem* Item) {
   Integer i = IndexOf(Item);
   if (i < 0) throw EMenuError("Menu item not found");
-  // The item's platform menus belong to this tree's build: free them while still attached.
-  if (TMenu* menu = GetParentMenu(); menu && menu->HandleAllocated()) menu->FItems->FreeHandles();
   FItems.erase(FItems.begin() + i);
   Item->FParent = nullptr;
+  // Rebuilt first, so the item's own menus are no longer attached when they go.
   MenuChanged();
+  Item->FreeHandles();
 }
 
 void TMenuItem::Clear() {
@@ -316,9 +316,25 @@ void TMenuItem::FillHandle(HMENU Menu) {
     info.dwItemData = reinterpret_cast<ULONG_PTR>(i);
     info.dwTypeData = text.data();
     info.cch = UINT(text.size());
-    info.hSubMenu = i->FItems.empty() ? nullptr : i->Handle();
+    info.hSubMenu = nullptr;
+    if (!i->FItems.empty()) {
+      if (i->FHandle)
+        i->RebuildHandle();
+      else
+        i->Handle();
+      info.hSubMenu = i->FHandle;
+    }
     InsertMenuItemA(Menu, UINT(GetMenuItemCount(Menu)), TRUE, &info);
   }
+}
+
+void TMenuItem::RebuildHandle() {
+  // The same menu handles are refilled, never replaced: a change made while the menu is
+  // open (a submenu's OnClick updating its items) leaves the open menus valid.
+  while (GetMenuItemCount(FHandle) > 0) RemoveMenu(FHandle, 0, MF_BYPOSITION);
+  for (TMenuItem* i : FItems)
+    if (i->FHandle && (i->FItems.empty() || !i->FVisible)) i->FreeHandles();
+  FillHandle(FHandle);
 }
 
 void TMenuItem::FreeHandles() {
@@ -355,9 +371,7 @@ HMENU TMenu::Handle() {
 }
 
 void TMenu::MenuChanged() {
-  if (!FItems->FHandle) return;
-  FItems->FreeHandles();
-  FItems->FillHandle(FItems->FHandle);
+  if (FItems->FHandle) FItems->RebuildHandle();
 }
 
 void TMenu::SetOwnerDraw(bool Value) {
@@ -572,13 +586,18 @@ void TControl::Notification(TComponent* AComponent, TOperation Operation) {
 }
 
 void TControl::WMContextMenu(TMessage& Message) {
+  TPoint pt{SHORT(LOWORD(Message.LParam)), SHORT(HIWORD(Message.LParam))};
+  bool fromKeyboard = Message.LParam == LPARAM(-1);
+  if (fromKeyboard) pt = ClientToScreen(TPoint{0, 0});
   TPopupMenu* menu = FPopupMenu;
   if (!menu || !menu->GetAutoPopup()) {
-    TL_INHERITED(Message);
+    // A window passes it to its parent by default; a graphic control does so here.
+    if (!dynamic_cast<TWinControl*>(this) && FParent)
+      Message.Result = FParent->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
+    else
+      TL_INHERITED(Message);
     return;
   }
-  TPoint pt{SHORT(LOWORD(Message.LParam)), SHORT(HIWORD(Message.LParam))};
-  if (Message.LParam == LPARAM(-1)) pt = ClientToScreen(TPoint{0, 0});  // from the keyboard
   menu->SetPopupComponent(this);
   menu->Popup(pt.X, pt.Y);
   Message.Result = 1;

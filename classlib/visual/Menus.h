@@ -101,6 +101,8 @@ class TMenuItem : public TComponent {
  private:
   friend class TMenu;
   void FillHandle(HMENU Menu);
+  void RebuildHandle();
+  // Destroys the menus made for this item and the items below it.
   void FreeHandles();
   void TurnSiblingsOff();
   UINT ItemFlags();

@@ -273,11 +273,18 @@ void TListBoxStrings::Delete(Integer Index) {
   if (FListBox->IsVirtual()) throw EInvalidOperation("A virtual list box keeps no items");
   CheckRange(Index, GetCount());
   FItems.erase(FItems.begin() + Index);
-  if (FListBox->HandleAllocated()) SendMessageA(FListBox->FHandle, LB_DELETESTRING, WPARAM(Index), 0);
+  if (FListBox->HandleAllocated()) {
+    SendMessageA(FListBox->FHandle, LB_DELETESTRING, WPARAM(Index), 0);
+  } else if (FListBox->FItemIndex == Index) {
+    FListBox->FItemIndex = -1;
+  } else if (FListBox->FItemIndex > Index) {
+    --FListBox->FItemIndex;
+  }
 }
 
 void TListBoxStrings::Clear() {
   FItems.clear();
+  FListBox->FItemIndex = -1;
   if (FListBox->IsVirtual()) FListBox->FCount = 0;
   if (FListBox->HandleAllocated()) SendMessageA(FListBox->FHandle, LB_RESETCONTENT, 0, 0);
 }
@@ -404,11 +411,8 @@ void TCustomListBox::SetStyle(TListBoxStyle Value) {
   if (FStyle == Value) return;
   bool wasVirtual = IsVirtual();
   FStyle = Value;
-  if (wasVirtual != IsVirtual()) {
-    FItems->FItems.clear();
-    FCount = 0;
-    FItemIndex = -1;
-  }
+  // The stored items stay, hidden while the list asks for its items instead.
+  if (wasVirtual != IsVirtual()) FItemIndex = -1;
   if (FHandle) RecreateWnd();
 }
 
@@ -538,9 +542,13 @@ TL_DEFINE_CLASS(TButton, [](auto& c) {
   c.Property("Cancel", &TButton::GetCancel, &TButton::SetCancel).Default(false);
   c.Property("Default", &TButton::GetDefault, &TButton::SetDefault).Default(false);
   c.Property("ModalResult", &TButton::GetModalResult, &TButton::SetModalResult).Default(0);
+  c.Property("TabStop", &TButton::GetTabStop, &TButton::SetTabStop).Default(true);
 })
 TL_DEFINE_CLASS(TCustomEdit, [](auto& c) {
   c.Property("AutoSelect", &TCustomEdit::GetAutoSelect, &TCustomEdit::SetAutoSelect).Default(true);
+  // The text is stored as Text alone.
+  c.Property("Caption", &TCustomEdit::GetCaption, &TCustomEdit::SetCaption).Stored(false);
+  c.Property("TabStop", &TCustomEdit::GetTabStop, &TCustomEdit::SetTabStop).Default(true);
   c.Property("BorderStyle", &TCustomEdit::GetBorderStyle, &TCustomEdit::SetBorderStyle).Default(TBorderStyle::bsSingle);
   c.Property("CharCase", &TCustomEdit::GetCharCase, &TCustomEdit::SetCharCase).Default(TEditCharCase::ecNormal);
   c.Property("HideSelection", &TCustomEdit::GetHideSelection, &TCustomEdit::SetHideSelection).Default(true);
@@ -555,6 +563,8 @@ TL_DEFINE_CLASS(TListBoxStrings)
 TL_DEFINE_CLASS(TCustomListBox, [](auto& c) {
   c.Property("BorderStyle", &TCustomListBox::GetBorderStyle, &TCustomListBox::SetBorderStyle)
       .Default(TBorderStyle::bsSingle);
+  c.Property("Caption", &TCustomListBox::GetCaption, &TCustomListBox::SetCaption).Stored(false);
+  c.Property("TabStop", &TCustomListBox::GetTabStop, &TCustomListBox::SetTabStop).Default(true);
   c.Property("IntegralHeight", &TCustomListBox::GetIntegralHeight, &TCustomListBox::SetIntegralHeight).Default(false);
   c.Property("ItemHeight", &TCustomListBox::GetItemHeight, &TCustomListBox::SetItemHeight);
   c.Property("Items", &TCustomListBox::GetItems, &TCustomListBox::SetItems);

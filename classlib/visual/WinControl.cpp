@@ -2,6 +2,7 @@
 // the key path with reflection and dialog keys, painting, and the catch of MainWndProc.
 #include "classlib/visual/Controls.h"
 #include "classlib/visual/Forms.h"
+#include "classlib/visual/Menus.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/Controls.h"
 #include "platform/host/HeadlessHost.h"
@@ -617,7 +618,10 @@ void TWinControl::CMExit(TMessage&) { DoExit(); }
 
 // ---- Keys ---------------------------------------------------------------------------------
 
-bool TWinControl::IsShortCut(TMessage&) { return false; }
+bool TWinControl::IsShortCut(TMessage& Message) {
+  // The control's own popup menu answers its shortcut keys too.
+  return FPopupMenu && FPopupMenu->IsShortCut(Message);
+}
 
 void TWinControl::KeyDown(Word& Key, TShiftState Shift) {
   if (OnKeyDown) OnKeyDown(this, Key, Shift);

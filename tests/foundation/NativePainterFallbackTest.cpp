@@ -148,6 +148,33 @@ TEST_P(NativeFallback, RadioIsDrawnWhenTheButtonThemeIsGone) {
   EXPECT_TRUE(c.Painted()) << "a radio button never vanishes";
 }
 
+// Operations that borrow another family's drawing do so with or without a theme.
+TEST_P(NativeFallback, BorrowedDrawingMatchesTheLender) {
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    ASSERT_EQ(cxOpenTheme(TdxThemedObjectType::totHeader) != nullptr, round == 1);
+    auto same = [&](const TcxCustomLookAndFeelPainter& lender, const Draw& draw, const char* what) {
+      PaperCanvas a(40, 26), b(40, 26);
+      draw(Native(), a.Cx());
+      draw(lender, b.Cx());
+      EXPECT_EQ(a.DiffersFrom(b), "") << what;
+      EXPECT_TRUE(b.Painted()) << what;
+    };
+    same(*cxFlatPainter(), [](auto& p, auto& c) { p.DrawIndicatorItem(c, R, TcxIndicatorKind::ikArrow, clBtnFace); },
+         "indicator");
+    same(*cxUltraFlatPainter(), [](auto& p, auto& c) { p.DrawSortingMark(c, {5, 5, 14, 14}, true); }, "sorting mark");
+    same(*cxCustomPainter(), [](auto& p, auto& c) { p.DrawArrow(c, R, TcxArrowDirection::adDown, clBlack); }, "arrow");
+    EXPECT_EQ(Native().SortingMarkSize(), cxUltraFlatPainter()->SortingMarkSize());
+    cxOffice11TearDown();
+    Stop();
+    SetModuleHidden("UxTheme.dll", false);
+    SetExportHidden("UxTheme.dll", "OpenThemeData", false);
+    ThemeOn();
+    Start();
+    cxOffice11SetUp();
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Missing, NativeFallback,
                          ::testing::Values(Missing::StylesOff, Missing::LibraryAbsent, Missing::OpenFunctionAbsent));
 

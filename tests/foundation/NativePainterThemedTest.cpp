@@ -1,6 +1,10 @@
 // The native painter with visual styles on: which theme part and state each operation
 // draws, where, and what the themed measurements answer.
+#include "widgets/foundation/FoundationUnits.h"
 #include "tests/foundation/NativePainterFixture.h"
+#include "widgets/foundation/cxLookAndFeels.h"
+
+#include <cstdlib>
 
 namespace {
 
@@ -307,6 +311,48 @@ TEST_F(NativeThemed, FixedAnswers) {
   EXPECT_FALSE(p.SunkenBoxFlag());
   EXPECT_EQ(p.ButtonSize138(), (TPoint{15, 15}));
   EXPECT_EQ(p.SortingMarkSize(), cxUltraFlatPainter()->SortingMarkSize());
+}
+
+TEST_F(NativeThemed, CheckButtonHandsTheWholeRectToTheThemedBox) {
+  PaperCanvas c(40, 30);
+  Expect(Record([&] { Native().DrawCheckButton(c.Cx(), R, BS::cxbsHot, true); }), {Back("Button", 3, 6)},
+         "no border is taken off");
+}
+
+TEST_F(NativeThemed, MultiLineTextIsPlacedInsideTheTextArea) {
+  PaperCanvas c(120, 80);
+  const TRect area{0, 0, 100, 60};
+  const Calls calls = Record([&] {
+    Native().DrawHeader(c.Cx(), area, area, {}, cxBordersAll, BS::cxbsNormal, TAlignment::taCenter,
+                        TcxAlignmentVert::vaCenter, true, false, "Word", nullptr, clBlack, clWindow);
+  });
+  ASSERT_EQ(calls.size(), 2u);
+  const TRect t = calls[1].rect;
+  EXPECT_GT(t.Left, area.Left);
+  EXPECT_LT(t.Right, area.Right);
+  EXPECT_GT(t.Top, area.Top);
+  EXPECT_LT(t.Bottom, area.Bottom);
+  EXPECT_LE(std::abs((t.Left + t.Right) - (area.Left + area.Right)), 1) << "centred across";
+  EXPECT_LE(std::abs((t.Top + t.Bottom) - (area.Top + area.Bottom)), 1) << "centred down";
+  const Calls single = Record([&] {
+    Native().DrawHeader(c.Cx(), area, area, {}, cxBordersAll, BS::cxbsNormal, TAlignment::taCenter,
+                        TcxAlignmentVert::vaCenter, false, false, "Word", nullptr, clBlack, clWindow);
+  });
+  ASSERT_EQ(single.size(), 2u);
+  EXPECT_EQ(single[1].rect, area) << "single-line text keeps the whole area";
+}
+
+TEST_F(NativeThemed, RegisteredAndChosenForANativeLookAndFeel) {
+  WidgetsFoundationInitialize();
+  struct Stop {
+    ~Stop() { WidgetsFoundationFinalize(); }
+  } stop;
+  ASSERT_EQ(cxWinXPPainter(), cxNativePainter());
+  Owned<TcxLookAndFeel> lf(New<TcxLookAndFeel>(nullptr));
+  lf->SetNativeStyle(true);
+  EXPECT_EQ(lf->GetAvailablePainter(TdxThemedObjectType::totButton), cxNativePainter());
+  lf->SetNativeStyle(false);
+  EXPECT_NE(lf->GetAvailablePainter(TdxThemedObjectType::totButton), cxNativePainter());
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ OUT = os.path.join(HERE, "..", "..", "resources", "painters")
 
 WHITE = (255, 255, 255)
 MAGENTA = (255, 0, 255)
-COLOURS = {"#": (0, 0, 0), "o": (96, 96, 96)}
+COLOURS = {"#": (0, 0, 0), "o": (96, 96, 96), "f": (158, 174, 191), "s": (46, 70, 95), "w": (250, 250, 246)}
 
 INDICATORS = {
     "arrow": [
@@ -122,6 +122,37 @@ PINS = {
     ],
 }
 
+# The Office11 expand buttons: a framed box with the sign; the corners are blended at draw
+# time.
+EXPAND_BUTTONS = {
+    "expandplus": [
+        "fffffffffff",
+        "fwwwwwwwwwf",
+        "fwwwwwwwwwf",
+        "fwwwwswwwwf",
+        "fwwwwswwwwf",
+        "fwwssssswwf",
+        "fwwwwswwwwf",
+        "fwwwwswwwwf",
+        "fwwwwwwwwwf",
+        "fwwwwwwwwwf",
+        "fffffffffff",
+    ],
+    "expandminus": [
+        "fffffffffff",
+        "fwwwwwwwwwf",
+        "fwwwwwwwwwf",
+        "fwwwwwwwwwf",
+        "fwwwwwwwwwf",
+        "fwwssssswwf",
+        "fwwwwwwwwwf",
+        "fwwwwwwwwwf",
+        "fwwwwwwwwwf",
+        "fwwwwwwwwwf",
+        "fffffffffff",
+    ],
+}
+
 
 def png(rows, background):
     width, height = len(rows[0]), len(rows)
@@ -141,6 +172,9 @@ def png(rows, background):
 def main():
     os.makedirs(OUT, exist_ok=True)
     for name, rows in INDICATORS.items():
+        with open(os.path.join(OUT, name + ".png"), "wb") as f:
+            f.write(png(rows, WHITE))
+    for name, rows in EXPAND_BUTTONS.items():
         with open(os.path.join(OUT, name + ".png"), "wb") as f:
             f.write(png(rows, WHITE))
     for name, rows in PINS.items():

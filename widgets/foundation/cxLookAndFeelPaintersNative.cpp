@@ -584,11 +584,6 @@ void TcxWinXPLookAndFeelPainter::DrawThemedText(TcxCanvas& ACanvas, HTHEME AThem
 
 namespace {
 const TcxWinXPLookAndFeelPainter kNativePainter;
-// Registered during static start-up: the registry is a plain pointer, constant-initialised.
-const bool kRegistered = (cxRegisterNativePainter(&kNativePainter), true);
 }  // namespace
 
-const TcxCustomLookAndFeelPainter* cxNativePainter() {
-  (void)kRegistered;
-  return &kNativePainter;
-}
+const TcxCustomLookAndFeelPainter* cxNativePainter() { return &kNativePainter; }

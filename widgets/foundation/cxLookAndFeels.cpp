@@ -5,6 +5,9 @@
 
 #include <algorithm>
 
+// Generated from resources/widgets_foundation.rc.
+void TlRegisterResources_widgets_foundation();
+
 namespace {
 
 constexpr UINT kWmSysColorChange = 0x0015;
@@ -308,6 +311,8 @@ namespace cxLookAndFeels {
 
 void Initialize() {
   if (gStartCount++ > 0) return;
+  // Before the first notifier sets up the Office11 colours, which load bitmaps from them.
+  TlRegisterResources_widgets_foundation();
   dxThemeManager::Initialize();
   RegisterClass(TcxLookAndFeelController::StaticClass());
   cxLookAndFeelsCreateRoot();

@@ -219,6 +219,14 @@ TEST_F(MenusTest, AWrittenMainWindowReadsBackTheSame) {
   EXPECT_TRUE(Find<TButton>(g, "Ok")->GetDefault());
   EXPECT_EQ(Find<TEdit>(g, "Edit1")->GetText(), "Player");
   EXPECT_EQ(g->GetClientHeight(), 200);
+  EXPECT_EQ(bar->GetAlign(), TAlign::alBottom);
+  // Published defaults are not written, and an edit's text is written once, as Text.
+  String bytes(data_.begin(), data_.end());
+  size_t player = bytes.find("Player");
+  ASSERT_NE(player, String::npos);
+  EXPECT_EQ(bytes.find("Player", player + 1), String::npos);
+  EXPECT_EQ(bytes.find("TabStop"), String::npos);
+  EXPECT_EQ(bytes.find("\x05" "Align"), String::npos);  // the property name, not Alignment
 }
 
 TEST_F(MenusTest, ShortcutsFireOnlyWhileTheMainFormIsEnabled) {
@@ -278,6 +286,25 @@ TEST_F(MenusTest, TheMenuBarOpensASubmenuThroughItsItemsOnClick) {
   host().Key(VK_F10);
   Pump();
   EXPECT_EQ(Joined(), "game opened,new");
+
+  // The submenu's OnClick changes its items while it opens: the open menu shows the
+  // change and stays the same menu.
+  f->DisablePauseOnOpen = true;
+  HMENU sub = GetSubMenu(GetMenu(f->Handle()), 0);
+  UINT pauseState = 0;
+  HMENU openSub = nullptr;
+  host().WhenIdle([&] { host().Key(VK_DOWN); });
+  host().WhenIdle([&] {
+    openSub = GetSubMenu(GetMenu(f->Handle()), 0);
+    pauseState = GetMenuState(openSub, 2, MF_BYPOSITION);
+    host().Key(VK_ESCAPE);
+    host().Key(VK_ESCAPE);
+  });
+  host().Key(VK_F10);
+  Pump();
+  EXPECT_EQ(openSub, sub);
+  EXPECT_TRUE(IsMenu(sub));
+  EXPECT_TRUE(pauseState & MF_GRAYED);
   EXPECT_EQ(host().PendingScripts(), 0u);
 }
 
@@ -433,6 +460,37 @@ TEST_F(MenusTest, APopupMenuChoosesACommandFromARightClick) {
   Pump();
   EXPECT_EQ(Joined(), "");
   EXPECT_EQ(host().PendingScripts(), 0u);
+
+  // Its shortcuts work while its control has the focus.
+  TMenuItem* third = popup->Items()->Items(2);
+  third->SetShortCut(ShortCut('K', TShiftState{TShiftStateItem::ssCtrl}));
+  target->SetFocus();
+  Log().clear();
+  host().KeyDown(VK_CONTROL);
+  host().Key('K');
+  host().KeyUp(VK_CONTROL);
+  Pump();
+  EXPECT_EQ(Joined(), "chose third");
+  Log().clear();
+  host().Key('K');
+  Pump();
+  EXPECT_EQ(Joined(), "");
+
+  // A graphic control's menu opens from a right click over it.
+  auto* shape = New<TGraphicControl>(f);
+  shape->SetBounds(150, 10, 50, 50);
+  shape->SetParent(f);
+  auto* shapeMenu = New<TPopupMenu>(f);
+  shapeMenu->OnPopup = TNotifyEvent(sink.get(), &TMenuSink::Popped);
+  shape->SetPopupMenu(shapeMenu);
+  host().MouseMove(f->Handle(), 160, 20);
+  Pump();
+  Log().clear();
+  host().WhenIdle([&] { host().Key(VK_ESCAPE); });
+  host().Click(f->Handle(), 160, 20, MouseButton::Right);
+  Pump();
+  EXPECT_EQ(Joined(), "popup");
+  EXPECT_EQ(shapeMenu->PopupComponent(), shape);
 
   // The control forgets a freed menu, and the menu a freed component.
   popup->Free();

@@ -289,6 +289,26 @@ TEST_F(StdCtrlsTest, AListBoxMirrorsItsItemsIntoTheWindow) {
   EXPECT_EQ(l->GetItemIndex(), -1);
 }
 
+TEST_F(StdCtrlsTest, AListBoxWithoutAWindowKeepsItsSelectionInStep) {
+  TListBox* l = New<TListBox>(form_);
+  for (const char* s : {"a", "b", "c"}) l->GetItems()->Add(s);
+  l->SetItemIndex(2);
+  l->GetItems()->Delete(0);
+  EXPECT_EQ(l->GetItemIndex(), 1);  // still "c"
+  l->GetItems()->Delete(1);
+  EXPECT_EQ(l->GetItemIndex(), -1);
+  l->SetItemIndex(0);
+  // Switching to the virtual style hides the stored items; switching back shows them.
+  l->SetStyle(TListBoxStyle::lbVirtual);
+  EXPECT_EQ(l->GetCount(), 0);
+  EXPECT_EQ(l->GetItemIndex(), -1);
+  l->SetStyle(TListBoxStyle::lbStandard);
+  EXPECT_EQ(l->GetItems()->GetCommaText(), "b");
+  l->Clear();
+  EXPECT_EQ(l->GetCount(), 0);
+  l->Free();
+}
+
 TEST_F(StdCtrlsTest, ClickingAnItemSelectsItAndFiresOnClick) {
   auto* l = Add<TListBox>("list", 10, 10, 120, 100);
   l->SetBorderStyle(TBorderStyle::bsNone);
