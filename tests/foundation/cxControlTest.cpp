@@ -151,7 +151,14 @@ TEST_F(cxControlTest, NegativeMinWithALargePageDoesNotFailTheLayout) {
   control->SetScrollBarInfo(sbVertical, -100, 10, 1, 50, -20, true, true);
   control->EndUpdateScrollBars();
   EXPECT_NO_THROW(control->VScrollBar()->ApplyData());
-  EXPECT_TRUE(control->VScrollBar()->GetVisible());
+  TcxControlScrollBar* bar = control->VScrollBar();
+  EXPECT_TRUE(bar->GetVisible());
+  // The range stays as asked, so positions mean what the control meant.
+  EXPECT_EQ(bar->GetMin(), -100);
+  EXPECT_EQ(bar->GetMax(), 10);
+  EXPECT_EQ(bar->GetPageSize(), 50);
+  EXPECT_EQ(bar->GetPosition(), -20);
+  EXPECT_FALSE(bar->ThumbRect().IsEmpty());
   // A bar of its own keeps refusing the same values.
   EXPECT_THROW(control->VScrollBar()->SetScrollParams(-100, 10, 0, 50), EInvalidOperation);
 }
@@ -279,6 +286,163 @@ TEST_F(cxControlTest, PanningEndsOnEscapeAndNeedsABar) {
   EXPECT_EQ(GetCapture(), nullptr);
   host().KeyUp(VK_ESCAPE);
   host().PumpUntilIdle();
+}
+
+class TEventLog : public TObject {
+  TL_CLASS(TEventLog, TObject)
+ public:
+  void Entered(TObject*) { Events.push_back("enter"); }
+  void Left(TObject*) { Events.push_back("leave"); }
+  void Focus(TObject*) { Events.push_back("focus"); }
+  std::vector<String> Events;
+};
+TL_DEFINE_CLASS(TEventLog)
+
+TEST_F(cxControlTest, MouseEnterLeaveAndFocusEventsFire) {
+  Owned<TEventLog> log(New<TEventLog>());
+  control->OnMouseEnter = TNotifyEvent(log.get(), &TEventLog::Entered);
+  control->OnMouseLeave = TNotifyEvent(log.get(), &TEventLog::Left);
+  control->OnFocusChanged = TNotifyEvent(log.get(), &TEventLog::Focus);
+  host().MouseMove(form->Handle(), 300, 300);
+  host().PumpUntilIdle();
+  host().MouseMove(control->Handle(), 30, 30);
+  host().PumpUntilIdle();
+  host().MouseMove(form->Handle(), 300, 300);
+  host().PumpUntilIdle();
+  EXPECT_EQ(log->Events, (std::vector<String>{"enter", "leave"}));
+
+  log->Events.clear();
+  host().Click(control->Handle(), 30, 30);  // focus on click
+  host().PumpUntilIdle();
+  EXPECT_TRUE(control->Focused());
+  ASSERT_FALSE(log->Events.empty());
+  EXPECT_EQ(log->Events.back(), "focus");
+
+  // Without focus on click, a click leaves the focus where it is.
+  auto* other = New<TContentControl>(form);
+  other->SetBounds(250, 10, 100, 100);
+  other->SetParent(form);
+  other->SetFocusOnClick(false);
+  host().PumpUntilIdle();
+  host().Click(other->Handle(), 30, 30);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(control->Focused());
+  EXPECT_FALSE(other->Focused());
+
+  // Freeing the focused control fires nothing into handlers whose owners may be gone.
+  log->Events.clear();
+  control->Free();
+  control = nullptr;
+  EXPECT_TRUE(log->Events.empty());
+}
+
+std::vector<String> gDragLog;
+
+class TLoggingDragObject : public TcxDragAndDropObject {
+  TL_CLASS(TLoggingDragObject, TcxDragAndDropObject)
+ public:
+  using TcxDragAndDropObject::TcxDragAndDropObject;
+  ~TLoggingDragObject() override { gDragLog.push_back("freed"); }
+
+ protected:
+  void BeginDragAndDrop() override {
+    gDragLog.push_back("begin");
+    inherited::BeginDragAndDrop();
+  }
+  void DragAndDrop(const TPoint& P, bool& Accepted) override {
+    Accepted = P.X < 150;  // accepted over the left part only
+    gDragLog.push_back(Accepted ? "move+" : "move-");
+    inherited::DragAndDrop(P, Accepted);
+  }
+  void EndDragAndDrop(bool Accepted) override {
+    gDragLog.push_back(Accepted ? "end+" : "end-");
+    inherited::EndDragAndDrop(Accepted);
+  }
+};
+TL_DEFINE_CLASS(TLoggingDragObject)
+
+class TDraggingControl : public TContentControl {
+  TL_CLASS(TDraggingControl, TContentControl)
+ public:
+  using TContentControl::TContentControl;
+
+ void AfterConstruction() override {
+    inherited::AfterConstruction();
+    SetDragAndDropObjectClass(ClassOf<TLoggingDragObject, TcxDragAndDropObject, TcxControl*>());
+  }
+
+ protected:
+  bool StartDragAndDrop(const TPoint& P) override { return P.Y < 50; }  // only the top strip drags
+};
+TL_DEFINE_CLASS(TDraggingControl)
+
+class cxControlDragTest : public cxControlTest {
+ protected:
+  void SetUp() override {
+    cxControlTest::SetUp();
+    gDragLog.clear();
+    drag = New<TDraggingControl>(form);
+    drag->SetBounds(220, 10, 200, 150);
+    drag->SetParent(form);
+    host().PumpUntilIdle();
+  }
+  enum Kind { Down, Move, Up };
+  void Input(Kind what, Integer x, Integer y) {
+    if (what == Down) host().MouseDown(drag->Handle(), x, y);
+    if (what == Move) host().MouseMove(drag->Handle(), x, y);
+    if (what == Up) host().MouseUp(drag->Handle(), x, y);
+    host().PumpUntilIdle();
+  }
+  TDraggingControl* drag = nullptr;
+};
+
+TEST_F(cxControlDragTest, StartsBeyondTheThresholdAndEndsAcceptedOnRelease) {
+  using enum TcxDragAndDropState;
+  Input(Down, 30, 30);
+  EXPECT_EQ(drag->GetDragAndDropState(), ddsStarting);
+  Input(Move, 31, 31);  // within the threshold: still waiting
+  EXPECT_EQ(drag->GetDragAndDropState(), ddsStarting);
+  EXPECT_TRUE(gDragLog.empty());
+  Input(Move, 60, 30);
+  EXPECT_EQ(drag->GetDragAndDropState(), ddsInProcess);
+  EXPECT_EQ(GetCapture(), drag->Handle());
+  EXPECT_EQ(Screen->GetCursor(), crDrag);
+  Input(Move, 180, 30);
+  EXPECT_EQ(Screen->GetCursor(), crNoDrop);
+  Input(Up, 180, 30);
+  EXPECT_EQ(drag->GetDragAndDropState(), ddsNone);
+  EXPECT_EQ(Screen->GetCursor(), crDefault);  // the saved screen cursor is back
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(gDragLog, (std::vector<String>{"begin", "move+", "move-", "end+", "freed"}));
+}
+
+TEST_F(cxControlDragTest, EscapeCancelsAndAPressOutsideTheDragAreaDoesNotStart) {
+  using enum TcxDragAndDropState;
+  Input(Down, 30, 30);
+  Input(Move, 60, 30);
+  ASSERT_EQ(drag->GetDragAndDropState(), ddsInProcess);
+  host().Key(VK_ESCAPE);
+  host().PumpUntilIdle();
+  EXPECT_EQ(drag->GetDragAndDropState(), ddsNone);
+  EXPECT_EQ(gDragLog, (std::vector<String>{"begin", "move+", "end-", "freed"}));
+  Input(Up, 60, 30);
+
+  gDragLog.clear();
+  host().Advance(GetDoubleClickTime() + 1);
+  Input(Down, 30, 100);  // StartDragAndDrop refuses
+  Input(Move, 90, 120);
+  EXPECT_EQ(drag->GetDragAndDropState(), ddsNone);
+  Input(Up, 90, 120);
+  EXPECT_TRUE(gDragLog.empty());
+}
+
+TEST_F(cxControlDragTest, FreeingTheControlMidDragEndsIt) {
+  Input(Down, 30, 30);
+  Input(Move, 60, 30);
+  drag->Free();
+  drag = nullptr;
+  EXPECT_EQ(gDragLog, (std::vector<String>{"begin", "move+", "end-", "freed"}));
+  EXPECT_EQ(Screen->GetCursor(), crDefault);
 }
 
 }  // namespace

@@ -109,3 +109,46 @@ TEST_F(cxPopupWindowTest, PlacesItselfInTheHostsWorkArea) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(cxPopupWindowTest, UltraFlatFrameIsDrawnInTheFrameColour) {
+  Owned<TcxPopupWindow> popup(New<TcxPopupWindow>(nullptr));
+  popup->SetAdjustSize(false);
+  popup->SetBounds(0, 0, 60, 40);
+  popup->SetPopupBorderStyle(TcxPopupBorderStyle::pbsUltraFlat);
+  popup->SetFrameColor(TColor(RGB(200, 10, 20)));
+  popup->SetOwnerBounds({100, 100, 150, 120});
+  popup->Popup();
+  popup->Repaint();
+  host().PumpUntilIdle();
+  HDC dc = GetDC(popup->Handle());
+  EXPECT_EQ(GetPixel(dc, 0, 0), RGB(200, 10, 20));
+  EXPECT_EQ(GetPixel(dc, 59, 39), RGB(200, 10, 20));
+  EXPECT_NE(GetPixel(dc, 1, 1), RGB(200, 10, 20));
+  EXPECT_NE(GetPixel(dc, 30, 20), RGB(200, 10, 20));
+  ReleaseDC(popup->Handle(), dc);
+  popup->ClosePopup();
+}
+
+TEST_F(cxPopupWindowTest, ClosesWhenAnotherWindowIsActivated) {
+  TForm* owner = TCustomForm::CreateNew(nullptr);
+  owner->SetBounds(10, 10, 300, 200);
+  owner->Show();
+  host().PumpUntilIdle();
+  Owned<TcxPopupWindow> popup(New<TcxPopupWindow>(nullptr));
+  popup->SetAdjustSize(false);
+  popup->SetBounds(0, 0, 60, 40);
+  popup->SetOwnerBounds({100, 100, 150, 120});
+  popup->Popup();
+  host().PumpUntilIdle();
+  ASSERT_TRUE(popup->GetVisible());
+  SetActiveWindow(popup->Handle());
+  host().PumpUntilIdle();
+  SetActiveWindow(owner->Handle());
+  host().PumpUntilIdle();
+  EXPECT_FALSE(popup->GetVisible());
+  owner->Free();
+}
+
+}  // namespace

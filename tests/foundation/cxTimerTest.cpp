@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/AppTest.h"
+#include "platform/kernel/Version.h"
 #include "platform/user/User.h"
 #include "widgets/foundation/cxControls.h"
 
@@ -134,6 +135,38 @@ TEST_F(cxControlsUnitTest, StartUpLoadsTheFifteenLibraryCursors) {
   EXPECT_EQ(seen.size(), 15u);
   EXPECT_EQ(Screen->Cursors(crcxHandPoint + 1), arrow);
   cxControls::Finalize();
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(cxControlsUnitTest, PlatformFlagsFollowTheReportedVersion) {
+  struct Case {
+    DWORD platform, major, minor;
+    bool win9x, win2kxp, xp, nt4;
+  };
+  const Case cases[] = {
+      {VER_PLATFORM_WIN32_WINDOWS, 4, 10, true, false, false, false},
+      {VER_PLATFORM_WIN32_NT, 4, 0, false, false, false, true},
+      {VER_PLATFORM_WIN32_NT, 5, 0, false, true, false, true},
+      {VER_PLATFORM_WIN32_NT, 5, 1, false, true, true, true},
+      {VER_PLATFORM_WIN32_NT, 6, 0, false, true, false, true},
+  };
+  for (const Case& c : cases) {
+    VersionInfo info;
+    info.platformId = c.platform;
+    info.major = c.major;
+    info.minor = c.minor;
+    SetVersionInfo(info);
+    cxControls::Initialize();
+    EXPECT_EQ(IsWin9X(), c.win9x) << c.major << "." << c.minor;
+    EXPECT_EQ(IsWin2KOrXP(), c.win2kxp) << c.major << "." << c.minor;
+    EXPECT_EQ(IsWinXP(), c.xp) << c.major << "." << c.minor;
+    EXPECT_EQ(IsNT4OrLater(), c.nt4) << c.major << "." << c.minor;
+    cxControls::Finalize();
+  }
+  SetVersionInfo(VersionInfo{});
 }
 
 }  // namespace

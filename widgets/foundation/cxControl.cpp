@@ -19,6 +19,45 @@ TcxSettingsController* gSettingsController = nullptr;
 
 }  // namespace
 
+// ---- TcxDragAndDropObject -------------------------------------------------------------------
+
+TcxDragAndDropObject::TcxDragAndDropObject(TcxControl* AControl) : FControl(AControl) {}
+
+TcxCanvas* TcxDragAndDropObject::Canvas() const { return FControl ? FControl->GetCanvas() : nullptr; }
+
+void TcxDragAndDropObject::SetFinished(bool Value) {
+  if (FFinished == Value) return;
+  FFinished = Value;
+  FinishedChanged();
+}
+
+void TcxDragAndDropObject::DragAndDrop(const TPoint&, bool& Accepted) {
+  SetFinished(false);
+  if (Screen) Screen->SetCursor(GetDragAndDropCursor(Accepted));
+}
+
+void TcxDragAndDropObject::EndDragAndDrop(bool) { SetFinished(true); }
+
+void TcxDragAndDropObject::DoBeginDragAndDrop() {
+  POINT P{0, 0};
+  GetCursorPos(&P);
+  CurMousePos = PrevMousePos = FControl ? FControl->ScreenToClient(P) : P;
+  BeginDragAndDrop();
+}
+
+void TcxDragAndDropObject::DoDragAndDrop(const TPoint& P, bool& Accepted) {
+  PrevMousePos = CurMousePos;
+  CurMousePos = P;
+  DragAndDrop(P, Accepted);
+}
+
+void TcxDragAndDropObject::DoEndDragAndDrop(bool Accepted) {
+  EndDragAndDrop(Accepted);
+  AfterDragAndDrop(Accepted);
+}
+
+TL_DEFINE_CLASS(TcxDragAndDropObject)
+
 // ---- TcxControlScrollBar ------------------------------------------------------------------------
 
 TcxControlScrollBar::TcxControlScrollBar(TComponent* AOwner) : TcxScrollBar(AOwner) {
@@ -34,17 +73,12 @@ TcxControlScrollBar::TcxControlScrollBar(TComponent* AOwner) : TcxScrollBar(AOwn
 
 void TcxControlScrollBar::ApplyData() {
   if (Data.Visible) {
-    Integer min = std::min(Data.Min, Data.Max);
-    Integer max = std::max(Data.Min, Data.Max);
+    // The public setters refuse a page beyond Max, which a negative Min makes legitimate
+    // (Min -100, Max 10, page 50); the pending data only need a page within the range.
+    const Integer min = std::min(Data.Min, Data.Max), max = std::max(Data.Min, Data.Max);
     const int64_t range = int64_t(max) - min + 1;
-    const Integer page = Integer(std::clamp<int64_t>(Data.PageSize, 0, std::min<int64_t>(range, max < 0 ? 0 : max)));
-    // A page beyond Max is refused by the bar; with a negative Min the page may exceed
-    // Max while still fitting the range, so the bar's range is moved to start at 0.
-    if (Data.PageSize > max && Data.PageSize <= range) {
-      SetScrollParams(0, max - min, std::clamp(Data.Position, min, max) - min, Data.PageSize, true);
-    } else {
-      SetScrollParams(min, max, Data.Position, page, true);
-    }
+    const Integer page = Integer(std::clamp<int64_t>(Data.PageSize, 0, range));
+    InternalSetScrollParams(min, max, Data.Position, page, true);
     SetSmallChange(Data.SmallChange);
     SetLargeChange(Data.LargeChange);
   }
@@ -116,6 +150,7 @@ void TcxControl::AfterConstruction() {
 }
 
 void TcxControl::BeforeDestruction() {
+  FinishDragAndDrop(false);
   if (FHScrollBar && gSettingsController) gSettingsController->RemoveListener(this);
   inherited::BeforeDestruction();
   if (FLookAndFeel) FLookAndFeel->Free();
@@ -362,16 +397,17 @@ void TcxControl::Resize() {
   BoundsChanged();
 }
 
+// No event fires while the control is being destroyed: the handlers' owners may be gone.
 void TcxControl::FocusChanged() {
-  if (OnFocusChanged) OnFocusChanged(this);
+  if (OnFocusChanged && !ComponentState().Contains(TComponentStateItem::csDestroying)) OnFocusChanged(this);
 }
 
 void TcxControl::MouseEnter(TControl*) {
-  if (OnMouseEnter) OnMouseEnter(this);
+  if (OnMouseEnter && !ComponentState().Contains(TComponentStateItem::csDestroying)) OnMouseEnter(this);
 }
 
 void TcxControl::MouseLeave(TControl*) {
-  if (OnMouseLeave) OnMouseLeave(this);
+  if (OnMouseLeave && !ComponentState().Contains(TComponentStateItem::csDestroying)) OnMouseLeave(this);
 }
 
 bool TcxControl::CanFocusOnClick() {
@@ -379,9 +415,87 @@ bool TcxControl::CanFocusOnClick() {
 }
 
 void TcxControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  FMouseDownPos = {X, Y};
   if (CanFocusOnClick() && !Focused()) SetFocus();
+  if (Button == TMouseButton::mbLeft && !Shift.Contains(TShiftStateItem::ssDouble)) {
+    if (StartDragAndDrop({X, Y})) {
+      FDragAndDropState = TcxDragAndDropState::ddsStarting;
+      if (DragAndDropObject()->GetImmediateStart()) BeginDragAndDrop();
+    } else {
+      FinishDragAndDrop(false);
+    }
+  }
   inherited::MouseDown(Button, Shift, X, Y);
 }
+
+void TcxControl::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseMove(Shift, X, Y);
+  if (FDragAndDropState == TcxDragAndDropState::ddsStarting && !IsMouseInPressedArea(X, Y))
+    BeginDragAndDrop();
+  if (FDragAndDropState == TcxDragAndDropState::ddsInProcess) {
+    bool accepted = false;
+    DragAndDrop({X, Y}, accepted);
+  }
+}
+
+void TcxControl::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  EndMouseOperations();
+  inherited::MouseUp(Button, Shift, X, Y);
+}
+
+void TcxControl::KeyDown(Word& Key, TShiftState Shift) {
+  if (Key == VK_ESCAPE && FDragAndDropState != TcxDragAndDropState::ddsNone) {
+    FinishDragAndDrop(false);
+    Key = 0;
+    return;
+  }
+  inherited::KeyDown(Key, Shift);
+}
+
+TcxDragAndDropObjectClass TcxControl::GetDragAndDropObjectClass() {
+  return FDragAndDropObjectClass ? FDragAndDropObjectClass
+                                 : ClassOf<TcxDragAndDropObject, TcxDragAndDropObject, TcxControl*>();
+}
+
+TcxDragAndDropObject* TcxControl::DragAndDropObject() {
+  if (!FDragAndDropObject) FDragAndDropObject = GetDragAndDropObjectClass().Create(this);
+  return FDragAndDropObject;
+}
+
+void TcxControl::BeginDragAndDrop() {
+  DragAndDropObject()->DoBeginDragAndDrop();
+  SetMouseCapture(true);
+  FSavedScreenCursor = Screen ? Screen->GetCursor() : crDefault;
+  FDragAndDropState = TcxDragAndDropState::ddsInProcess;
+}
+
+void TcxControl::DragAndDrop(const TPoint& P, bool& Accepted) { DragAndDropObject()->DoDragAndDrop(P, Accepted); }
+
+void TcxControl::EndDragAndDrop(bool Accepted) {
+  FDragAndDropState = TcxDragAndDropState::ddsNone;
+  if (Screen) Screen->SetCursor(FSavedScreenCursor);
+  if (GetMouseCapture()) SetMouseCapture(false);
+  DragAndDropObject()->DoEndDragAndDrop(Accepted);
+}
+
+void TcxControl::FinishDragAndDrop(bool Accepted) {
+  if (FFinishingDragAndDrop) return;
+  FFinishingDragAndDrop = true;
+  struct Reset {
+    bool& Flag;
+    ~Reset() { Flag = false; }
+  } reset{FFinishingDragAndDrop};
+  if (FDragAndDropState == TcxDragAndDropState::ddsInProcess)
+    EndDragAndDrop(Accepted);
+  else
+    FDragAndDropState = TcxDragAndDropState::ddsNone;
+  if (FDragAndDropObject) FDragAndDropObject->Free();
+  FDragAndDropObject = nullptr;
+}
+
+void TcxControl::EndMouseOperations() { FinishDragAndDrop(true); }
+
+void TcxControl::DoCancelMode() {}
 
 void TcxControl::Paint() {
   if (FBorderStyle == TcxControlBorderStyle::cxcbsDefault) {
@@ -395,6 +509,11 @@ void TcxControl::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case WM_ERASEBKGND:
       Message.Result = 1;
+      return;
+    case WM_CANCELMODE:
+      inherited::WndProc(Message);
+      FinishDragAndDrop(false);
+      DoCancelMode();
       return;
     case WM_GETDLGCODE: {
       LRESULT code = 0;

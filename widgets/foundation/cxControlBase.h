@@ -15,6 +15,43 @@ using TcxKeys = Set<TcxKey>;
 TL_ENUM(TcxMouseWheelScrollingKind, mwskNone, mwskHorizontal, mwskVertical);
 TL_ENUM(TcxDirection, dirNone, dirLeft, dirRight, dirUp, dirDown);
 
+class TcxControl;
+
+TL_ENUM(TcxDragAndDropState, ddsNone, ddsStarting, ddsInProcess);
+
+// The library's own drag-and-drop, driven by the control it belongs to.
+class TcxDragAndDropObject : public TObject {
+  TL_CLASS(TcxDragAndDropObject, TObject)
+ public:
+  explicit TcxDragAndDropObject(TcxControl* AControl);
+  TcxControl* Control() const { return FControl; }
+  TcxCanvas* Canvas() const;
+  bool GetFinished() const { return FFinished; }
+  void SetFinished(bool Value);
+  TPoint CurMousePos{-1, -1};
+  TPoint PrevMousePos{-1, -1};
+
+  // Driver operations called by the control.
+  void DoBeginDragAndDrop();
+  void DoDragAndDrop(const TPoint& P, bool& Accepted);
+  void DoEndDragAndDrop(bool Accepted);
+
+  virtual bool GetImmediateStart() { return false; }
+
+ protected:
+  virtual void FinishedChanged() {}
+  virtual TCursor GetDragAndDropCursor(bool Accepted) { return Accepted ? crDrag : crNoDrop; }
+  virtual void AfterDragAndDrop(bool) {}
+  virtual void BeginDragAndDrop() { FinishedChanged(); }
+  virtual void DragAndDrop(const TPoint& P, bool& Accepted);
+  virtual void EndDragAndDrop(bool Accepted);
+
+ private:
+  TcxControl* FControl;
+  bool FFinished = false;
+};
+using TcxDragAndDropObjectClass = TMetaClass<TcxDragAndDropObject, TcxControl*>;
+
 // What a control asks of one of its bars; applied once the bars have settled.
 struct TcxScrollBarData {
   Integer Min = 0, Max = 100, Position = 0, PageSize = 0;
@@ -80,6 +117,16 @@ class TcxControl : public TCustomControl {
   void ScrollContent(TcxDirection ADirection);
   bool IsPanning() const { return FPanning; }
 
+  // Drag-and-drop of the library's own kind.
+  TcxDragAndDropState GetDragAndDropState() const { return FDragAndDropState; }
+  TcxDragAndDropObject* DragAndDropObject();
+  TcxDragAndDropObjectClass GetDragAndDropObjectClassValue() const { return FDragAndDropObjectClass; }
+  void SetDragAndDropObjectClass(TcxDragAndDropObjectClass Value) { FDragAndDropObjectClass = Value; }
+  // Ends a running drag-and-drop (or one about to start); guarded against re-entry.
+  void FinishDragAndDrop(bool Accepted);
+  TPoint MouseDownPos() const { return FMouseDownPos; }
+  bool IsMouseInPressedArea(Integer X, Integer Y) const { return cxIsPointInDragArea(FMouseDownPos, X, Y); }
+
   virtual TRect GetBounds();
   virtual TRect GetClientBounds();
   virtual Integer GetBorderSize();
@@ -111,6 +158,16 @@ class TcxControl : public TCustomControl {
   virtual bool CanFocusOnClick();
   // The middle button pans (a modal loop until a click, Escape or a release after moving).
   virtual void DoMouseDownDragOrPan(TMouseButton Button, Integer X, Integer Y);
+  virtual TcxDragAndDropObjectClass GetDragAndDropObjectClass();
+  virtual bool StartDragAndDrop(const TPoint&) { return false; }
+  virtual void BeginDragAndDrop();
+  virtual void DragAndDrop(const TPoint& P, bool& Accepted);
+  virtual void EndDragAndDrop(bool Accepted);
+  virtual void EndMouseOperations();
+  virtual void DoCancelMode();
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
 
   void Paint() override;
   void Resize() override;
@@ -143,6 +200,12 @@ class TcxControl : public TCustomControl {
   bool FScrollBarsUpdateNeeded = false;
   bool FUpdatingScrollBars = false;
   bool FPanning = false;
+  TcxDragAndDropObject* FDragAndDropObject = nullptr;
+  TcxDragAndDropObjectClass FDragAndDropObjectClass;
+  TcxDragAndDropState FDragAndDropState = TcxDragAndDropState::ddsNone;
+  TCursor FSavedScreenCursor = crDefault;
+  bool FFinishingDragAndDrop = false;
+  TPoint FMouseDownPos{0, 0};
 };
 
 // Hands system metric changes to the controls that registered (as the $8131 request).

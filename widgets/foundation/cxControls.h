@@ -123,8 +123,13 @@ class TcxPopupWindow : public TForm {
   virtual Integer GetFrameWidth(Integer Side) const;
   virtual void ClosePopup();
   virtual void Popup();
+  TcxCanvas* GetCanvas() const { return FcxCanvas; }
 
  protected:
+  virtual void DrawFrame();
+  void Paint() override;
+  void Deactivate() override;
+  void WndProc(TMessage& Message) override;
   virtual TPoint CalculatePosition();
   virtual void CalculateSize();
   virtual void InitPopup();
@@ -144,7 +149,18 @@ class TcxPopupWindow : public TForm {
   TRect FOwnerBounds{};
   TControl* FOwnerParent = nullptr;
   TPoint FAppliedOffset{0, 0};
+  TcxCanvas* FcxCanvas = nullptr;
+  HWND FActiveCaptionWindow = nullptr;  // keeps an active caption while the popup is shown
 };
+
+// Platform flags, read from the platform's version at start-up.
+bool IsWin9X();
+bool IsWin2KOrXP();
+bool IsWinXP();
+bool IsNT4OrLater();
+
+// Asks the control to recreate its window (when it has one).
+void cxSendControlRefresh(TWinControl* AControl);
 
 namespace cxControls {
 // Counted: the first Initialize looks up the monitor functions; the last Finalize frees

@@ -61,11 +61,65 @@ TPoint cxCalculatePopupPosition(const TRect& O, Integer W, Integer H, TcxPopupDi
 TcxPopupWindow::TcxPopupWindow(TComponent* AOwner) : TForm(AOwner, Integer(0)) {
   SetBorderStyle(TFormBorderStyle::bsNone);
   SetFormStyle(TFormStyle::fsStayOnTop);
+  FcxCanvas = New<TcxCanvas>(Canvas());
 }
 
 void TcxPopupWindow::BeforeDestruction() {
   FOwnerParent = nullptr;
   inherited::BeforeDestruction();
+  if (FcxCanvas) FcxCanvas->Free();
+  FcxCanvas = nullptr;
+}
+
+void TcxPopupWindow::DrawFrame() {
+  TRect R = GetClientRect();
+  switch (FBorderStyle) {
+    case TcxPopupBorderStyle::pbsUltraFlat:
+      FcxCanvas->FrameRect(R, FFrameColor);
+      break;
+    case TcxPopupBorderStyle::pbsFlat:
+      FcxCanvas->DrawEdge(R, false, false);
+      break;
+    case TcxPopupBorderStyle::pbs3D:
+      FcxCanvas->DrawEdge(R, false, true);
+      R = {R.Left + 1, R.Top + 1, R.Right - 1, R.Bottom - 1};
+      FcxCanvas->DrawEdge(R, false, false);
+      break;
+    default:
+      break;
+  }
+}
+
+void TcxPopupWindow::Paint() {
+  inherited::Paint();
+  DrawFrame();
+}
+
+void TcxPopupWindow::Deactivate() {
+  inherited::Deactivate();
+  ClosePopup();
+}
+
+void TcxPopupWindow::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_ACTIVATE:
+      if (LOWORD(Message.WParam) != WA_INACTIVE) {
+        // The owner form keeps an active caption while its popup has the focus.
+        FActiveCaptionWindow = reinterpret_cast<HWND>(Message.LParam);
+        if (FActiveCaptionWindow) SendMessageA(FActiveCaptionWindow, WM_NCACTIVATE, TRUE, 0);
+      }
+      break;
+    case WM_ACTIVATEAPP:
+      if (!Message.WParam) {
+        if (FActiveCaptionWindow && IsWindow(FActiveCaptionWindow))
+          SendMessageA(FActiveCaptionWindow, WM_NCACTIVATE, FALSE, 0);
+        ClosePopup();
+      }
+      break;
+    default:
+      break;
+  }
+  inherited::WndProc(Message);
 }
 
 Integer TcxPopupWindow::GetBorderWidth(Integer) const {

@@ -86,6 +86,11 @@ void TcxScrollBar::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Intege
 
 void TcxScrollBar::SetScrollParams(Integer AMin, Integer AMax, Integer APosition, Integer APageSize, bool ARedraw) {
   if (AMax < AMin || AMax < APageSize) throw EInvalidOperation("Scrollbar property out of range");
+  InternalSetScrollParams(AMin, AMax, APosition, APageSize, ARedraw);
+}
+
+void TcxScrollBar::InternalSetScrollParams(Integer AMin, Integer AMax, Integer APosition, Integer APageSize,
+                                           bool ARedraw) {
   APosition = std::clamp(APosition, AMin, AMax);
   const bool rangeChanged = AMin != FMin || AMax != FMax || APageSize != FPageSize;
   const bool positionChanged = APosition != FPosition;

@@ -69,6 +69,8 @@ class TcxScrollBar : public TCustomControl {
   TScrollEvent OnScroll;
 
  protected:
+  // Stores a range already known to be consistent (Min <= Max, 0 <= PageSize <= the range).
+  void InternalSetScrollParams(Integer AMin, Integer AMax, Integer APosition, Integer APageSize, bool ARedraw);
   virtual void Change();
   virtual void Scroll(TScrollCode ScrollCode, Integer& ScrollPos);
   void DoScroll(TScrollCode Code);

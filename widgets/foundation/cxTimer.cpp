@@ -1,5 +1,7 @@
 #include "classlib/visual/Forms.h"
+#include "classlib/visual/Messages.h"
 #include "platform/kernel/Modules.h"
+#include "platform/kernel/Version.h"
 #include "platform/user/User.h"
 #include "widgets/foundation/cxControls.h"
 
@@ -13,6 +15,7 @@ std::set<UINT_PTR>& RunningTimers() {
   return ids;
 }
 TcxTimerWindow* gTimerWindow = nullptr;
+bool gIsWin9X = false, gIsWin2KOrXP = false, gIsWinXP = false, gIsNT4OrLater = false;
 TcxMessageWindow* gMessageWindow = nullptr;
 int gInitCount = 0;
 HMODULE gUser32 = nullptr;
@@ -137,12 +140,30 @@ TRect cxGetDesktopWorkArea(const TPoint& P) {
   return R;
 }
 
+bool IsWin9X() { return gIsWin9X; }
+bool IsWin2KOrXP() { return gIsWin2KOrXP; }
+bool IsWinXP() { return gIsWinXP; }
+bool IsNT4OrLater() { return gIsNT4OrLater; }
+
+void cxSendControlRefresh(TWinControl* AControl) {
+  if (AControl && AControl->HandleAllocated()) SendMessageA(AControl->Handle(), CM_RECREATEWND, 0, 0);
+}
+
 // ---- Unit -----------------------------------------------------------------------------------
 
 namespace cxControls {
 
 void Initialize() {
   if (gInitCount++ > 0) return;
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof(version);
+  if (GetVersionExA(&version)) {
+    const DWORD id = version.dwPlatformId, major = version.dwMajorVersion;
+    gIsWin9X = id == VER_PLATFORM_WIN32_WINDOWS || id == 0;
+    gIsWin2KOrXP = id == VER_PLATFORM_WIN32_NT && major >= 5;
+    gIsWinXP = gIsWin2KOrXP && version.dwMinorVersion > 0;
+    gIsNT4OrLater = id == VER_PLATFORM_WIN32_NT && major >= 4;
+  }
   TlRegisterResources_widgets_foundation();
   // A cursor that cannot be loaded leaves its id on the default arrow.
   if (Screen)
