@@ -1,7 +1,78 @@
-// The program's entry point.
+// The program's entry point: picks the display host, starts the units from the platform
+// up, creates the main window and runs the message loop.
+#include "classlib/core/SysUtils.h"
+#include "classlib/visual/VisualUnits.h"
+#include "game/GameUnits.h"
+#include "game/MainForm.h"
+#include "platform/gdi/FontEngine.h"
+#include "platform/host/Host.h"
+#include "platform/kernel/Units.h"
+#include "platform/theme/UxTheme.h"
+#include "platform/user/User.h"
+
 #include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <memory>
+
+namespace {
+
+// From the platform up; finalized in reverse.
+const UnitEntry kUnits[] = {
+    {"Kernel", PlatformKernelInitialize, PlatformKernelFinalize},
+    {"Fonts", InitializeFonts, FinalizeFonts},
+    {"User", PlatformUserInitialize, PlatformUserFinalize},
+    {"Theme", PlatformThemeInitialize, PlatformThemeFinalize},
+    {"SysUtils", SysUtilsInitialize, SysUtilsFinalize},
+    {"ClasslibVisual", ClasslibVisualInitialize, ClasslibVisualFinalize},
+    {"Game", GameInitialize, GameFinalize},
+};
+
+// The host that shows windows on the user's display; nullptr (with the reason on standard
+// error) when there is none to use.
+std::unique_ptr<Host> MakeDisplayHost() {
+  const char* display = std::getenv("DISPLAY");
+  if (!display || !*display) {
+    std::fputs("Tessaloom needs a display (set DISPLAY)\n", stderr);
+    return nullptr;
+  }
+  std::fputs("Tessaloom was built without a display host, so it cannot open its window\n", stderr);
+  return nullptr;
+}
+
+int RunGame(Host& host) {
+  Host* previous = SetUserHost(&host);
+  int code = 0;
+  try {
+    InitializeUnits(kUnits);
+    try {
+      Application->Initialize();
+      Application->SetTitle("Tessaloom");
+      TMainForm* mainForm = nullptr;
+      Application->CreateForm(mainForm);
+      Application->Run();
+    } catch (const Exception& e) {
+      // What escapes the loop is shown as the application shows any error, then the
+      // program ends.
+      Application->ShowException(e);
+      code = 1;
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "Tessaloom stopped: %s\n", e.what());
+      code = 1;
+    }
+    FinalizeUnits(kUnits);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "Tessaloom could not start: %s\n", e.what());
+    code = 1;
+  }
+  SetUserHost(previous);
+  return code;
+}
+
+}  // namespace
 
 int main() {
-  std::puts("Tessaloom: the game's windows are not built yet; `make test` runs what exists.");
-  return 0;
+  std::unique_ptr<Host> host = MakeDisplayHost();
+  if (!host) return 1;
+  return RunGame(*host);
 }

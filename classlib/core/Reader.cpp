@@ -367,6 +367,24 @@ void TReader::ReadSignature() {
   if (FStream.Read(sig, 4) != 4 || std::memcmp(sig, "TPF0", 4) != 0) Error("Invalid stream format");
 }
 
+namespace {
+
+// A second instance of a described root under the same owner takes the first free name of
+// Name_1, Name_2, ...; the name the root already has counts as free.
+String UniqueRootName(TComponent* Root, const String& Name) {
+  TComponent* owner = Root->Owner();
+  if (!owner || Name.empty()) return Name;
+  auto taken = [&](const String& n) {
+    TComponent* c = owner->FindComponent(n);
+    return c && c != Root;
+  };
+  if (!taken(Name)) return Name;
+  for (Integer i = 1;; ++i)
+    if (String n = Name + "_" + std::to_string(i); !taken(n)) return n;
+}
+
+}  // namespace
+
 TComponent* TReader::ReadRootComponent(TComponent* Root) {
   ReadSignature();
   FItemPos = FStream.GetPosition();
@@ -399,7 +417,7 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
     Root->SetStateFlag(csReading, true);
     FLoaded.push_back(Root);
     try {
-      Root->SetName(name);
+      Root->SetName(UniqueRootName(Root, name));
     } catch (const EStreamError&) {
       throw;
     } catch (const Exception& e) {

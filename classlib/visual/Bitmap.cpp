@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 using enum TPixelFormat;
@@ -139,6 +140,32 @@ class TBitmapCanvas : public TCanvas {
 };
 
 TL_DEFINE_CLASS(TBitmapCanvas)
+
+namespace {
+
+// The whole image through the bitmap's canvas DC, in pixels: a bitmap lives in one DC at a
+// time, and taking the canvas's DC away would lose what its user set on it (an origin, a
+// clip). Those are set aside for the blits and come back afterwards.
+class ImageDC {
+ public:
+  explicit ImageDC(TCanvas* Canvas) : dc_(Canvas->GetHandle()), level_(SaveDC(dc_)) {
+    SetWindowOrgEx(dc_, 0, 0, nullptr);
+    SetViewportOrgEx(dc_, 0, 0, nullptr);
+    SelectClipRgn(dc_, nullptr);
+  }
+  ~ImageDC() {
+    if (level_) RestoreDC(dc_, level_);
+  }
+  ImageDC(const ImageDC&) = delete;
+  ImageDC& operator=(const ImageDC&) = delete;
+  HDC Handle() const { return dc_; }
+
+ private:
+  HDC dc_;
+  int level_;
+};
+
+}  // namespace
 
 // ---- TBitmap -------------------------------------------------------------------------------------------
 
@@ -330,8 +357,12 @@ void TBitmap::Assign(TPersistent* Source) {
   FTransparentColor = b->FTransparentColor;
   NewImage(b->FWidth, b->FHeight, false);
   if (!Empty()) {
-    b->FreeContext();
-    CopyBits(FHandle, b->FHandle, FWidth, FHeight);
+    const ImageDC src(b->Canvas());
+    HDC d = CreateCompatibleDC(nullptr);
+    HGDIOBJ od = SelectObject(d, FHandle);
+    BitBlt(d, 0, 0, FWidth, FHeight, src.Handle(), 0, 0, SRCCOPY);
+    SelectObject(d, od);
+    DeleteDC(d);
   }
   Changed(this);
 }
@@ -342,22 +373,25 @@ void TBitmap::Mask(TColor TransparentColor) {
     // Already black and white: white is transparent as it stands, black by inverting.
     const COLORREF c = ColorToDevice(TransparentColor);
     if (!NearerWhite(Pixel(GetRValue(c)) << 16 | Pixel(GetGValue(c)) << 8 | GetBValue(c))) {
-      HDC dc = Canvas()->GetHandle();
-      PatBlt(dc, 0, 0, FWidth, FHeight, DSTINVERT);
+      const ImageDC dc(Canvas());
+      PatBlt(dc.Handle(), 0, 0, FWidth, FHeight, DSTINVERT);
     }
     Changed(this);
     return;
   }
   HBITMAP mono = CreateBitmap(FWidth, FHeight, 1, 1, nullptr);
   if (!mono) throw EOutOfResources("Out of system resources");
-  HDC src = Canvas()->GetHandle();
-  HDC d = CreateCompatibleDC(nullptr);
-  HGDIOBJ od = SelectObject(d, mono);
-  const COLORREF oldBk = SetBkColor(src, ColorToDevice(TransparentColor));
-  BitBlt(d, 0, 0, FWidth, FHeight, src, 0, 0, SRCCOPY);
-  SetBkColor(src, oldBk);
-  SelectObject(d, od);
-  DeleteDC(d);
+  {
+    const ImageDC image(Canvas());
+    HDC src = image.Handle();
+    HDC d = CreateCompatibleDC(nullptr);
+    HGDIOBJ od = SelectObject(d, mono);
+    const COLORREF oldBk = SetBkColor(src, ColorToDevice(TransparentColor));
+    BitBlt(d, 0, 0, FWidth, FHeight, src, 0, 0, SRCCOPY);
+    SetBkColor(src, oldBk);
+    SelectObject(d, od);
+    DeleteDC(d);
+  }
   FreeContext();
   DeleteObject(FHandle);
   FHandle = mono;
@@ -368,7 +402,10 @@ void TBitmap::Mask(TColor TransparentColor) {
 
 void TBitmap::Draw(TCanvas* ACanvas, const TRect& R) {
   HDC dest = ACanvas->GetHandle();
-  HDC src = Canvas()->GetHandle();
+  // Drawn onto its own canvas, the bitmap keeps that canvas's coordinates for both ends.
+  std::optional<ImageDC> image;
+  if (ACanvas != FCanvas) image.emplace(Canvas());
+  HDC src = image ? image->Handle() : Canvas()->GetHandle();
   // Monochrome pixels come out black and white, whatever the destination's colours.
   const COLORREF oldText = SetTextColor(dest, RGB(0, 0, 0));
   const COLORREF oldBk = SetBkColor(dest, RGB(255, 255, 255));

@@ -316,10 +316,12 @@ void TCanvas::BrushCopy(const TRect& Dest, TBitmap* Bitmap, const TRect& Source,
     SetTextColor(work, RGB(255, 255, 255));
     BitBlt(work, 0, 0, w, h, maskDC, 0, 0, SRCAND);
     // The destination: the brush where the mask is white, black elsewhere; then the copy
-    // is merged in.
+    // is merged in. A clear brush paints nothing, so the transparent pixels keep the
+    // destination as it was.
     const COLORREF oldText = SetTextColor(FHandle, RGB(0, 0, 0));
     const COLORREF oldBk = SetBkColor(FHandle, RGB(255, 255, 255));
-    BitBlt(FHandle, Dest.Left, Dest.Top, w, h, maskDC, 0, 0, MERGECOPY);
+    const bool clear = FBrush->GetStyle() == TBrushStyle::bsClear;
+    BitBlt(FHandle, Dest.Left, Dest.Top, w, h, maskDC, 0, 0, clear ? SRCAND : MERGECOPY);
     BitBlt(FHandle, Dest.Left, Dest.Top, w, h, work, 0, 0, SRCPAINT);
     SetTextColor(FHandle, oldText);
     SetBkColor(FHandle, oldBk);

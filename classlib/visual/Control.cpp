@@ -2,6 +2,7 @@
 #include "classlib/core/Filer.h"
 #include "classlib/visual/Controls.h"
 #include "classlib/visual/Forms.h"
+#include "classlib/visual/Menus.h"
 #include "platform/gdi/Gdi.h"
 
 #include <algorithm>
@@ -483,6 +484,11 @@ void TControl::WMLButtonUp(TMessage& Message) {
 void TControl::WMRButtonUp(TMessage& Message) {
   TL_INHERITED(Message);
   DoMouseUp(Message, TMouseButton::mbRight);
+  // A window gets WM_CONTEXTMENU from its default handling; a graphic control asks here.
+  if (!dynamic_cast<TWinControl*>(this) && !InState(csDestroying)) {
+    TPoint s = ClientToScreen(TPoint{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)});
+    Perform(WM_CONTEXTMENU, 0, MAKELPARAM(WORD(s.X), WORD(s.Y)));
+  }
 }
 
 void TControl::WMMButtonUp(TMessage& Message) {
@@ -536,6 +542,7 @@ void TControl::CMMouseLeave(TMessage& Message) {
 }
 
 TL_MESSAGES(TControl,
+            TL_ON(WM_CONTEXTMENU, WMContextMenu),
             TL_ON(WM_LBUTTONDOWN, WMLButtonDown),
             TL_ON(WM_RBUTTONDOWN, WMRButtonDown),
             TL_ON(WM_MBUTTONDOWN, WMMButtonDown),
@@ -576,6 +583,7 @@ TL_DEFINE_CLASS(TControl, [](auto& c) {
   c.Property("DragMode", &TControl::GetDragMode, &TControl::SetDragMode).Default(TDragMode::dmManual);
   c.Property("Enabled", &TControl::GetEnabled, &TControl::SetEnabled).Default(true);
   c.Property("Hint", &TControl::GetHint, &TControl::SetHint);
+  c.Property("PopupMenu", &TControl::GetPopupMenu, &TControl::SetPopupMenu);
   c.Property("Visible", &TControl::GetVisible, &TControl::SetVisible).Default(true);
   c.Event("OnClick", &TControl::OnClick);
   c.Event("OnDblClick", &TControl::OnDblClick);

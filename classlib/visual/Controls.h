@@ -16,6 +16,7 @@ class TControl;
 class TWinControl;
 class TCustomForm;
 class TDragObject;
+class TPopupMenu;
 
 // ---- Window procedures from method closures -------------------------------------------
 
@@ -142,6 +143,9 @@ class TControl : public TComponent {
   void SetCursor(TCursor Value);
   const String& GetHint() const { return FHint; }
   void SetHint(const String& Value) { FHint = Value; }
+  // The menu a right click (WM_CONTEXTMENU) opens when its AutoPopup is on.
+  TPopupMenu* GetPopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(TPopupMenu* Value);
 
   TControlStyle ControlStyle() const { return FControlStyle; }
   void SetControlStyle(TControlStyle Value) { FControlStyle = Value; }
@@ -236,6 +240,8 @@ class TControl : public TComponent {
   void WMCancelMode(TMessage& Message);
   void WMMouseWheel(TMessage& Message);
   void CMMouseWheel(TMessage& Message);
+  void WMContextMenu(TMessage& Message);
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   void CMEnabledChanged(TMessage& Message);
   void CMParentColorChanged(TMessage& Message);
   void CMParentFontChanged(TMessage& Message);
@@ -265,6 +271,7 @@ class TControl : public TComponent {
   TCursor FDragCursor = crDrag;
   TDragMode FDragMode = TDragMode::dmManual;
   String FHint;
+  TPopupMenu* FPopupMenu = nullptr;
   TControlStyle FControlStyle;
   TControlState FControlState;
   TWndMethod FWindowProc;

@@ -3,6 +3,7 @@
 #include "classlib/visual/Forms.h"
 
 #include "classlib/core/Filer.h"
+#include "classlib/visual/Menus.h"
 
 #include <algorithm>
 
@@ -62,6 +63,7 @@ void TCustomForm::BeforeDestruction() {
   if (Application && Application->FMainForm == this) Application->FMainForm = nullptr;
   FActiveControl = nullptr;
   FFocusedControl = nullptr;
+  SetMenu(nullptr);
   FreeControlCanvas(FCanvas);
   inherited::BeforeDestruction();
 }
@@ -167,6 +169,10 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
 
 void TCustomForm::CreateWnd() {
   inherited::CreateWnd();
+  if (FMenu) {
+    FMenu->SetWindowHandle(nullptr);
+    FMenu->SetWindowHandle(FHandle);
+  }
   if (!FEnabled) EnableWindow(FHandle, FALSE);
 }
 
@@ -285,6 +291,16 @@ bool TCustomForm::SendFocusMessage(TWinControl* Control, UINT Msg) {
   return FFocusCount == count;
 }
 
+namespace {
+void NotifyFocusChanged(TWinControl* Parent, TWinControl* Focused) {
+  for (Integer i = 0; i < Parent->ControlCount(); ++i)
+    if (auto* w = dynamic_cast<TWinControl*>(Parent->Controls(i))) {
+      w->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Focused));
+      NotifyFocusChanged(w, Focused);
+    }
+}
+}  // namespace
+
 bool TCustomForm::SetFocusedControl(TWinControl* Control) {
   if (InState(csDestroying)) return false;
   ++FFocusCount;
@@ -328,6 +344,8 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
     if (keep && keep != Control && keep->FHandle) ::SetFocus(keep->FHandle);
     throw;
   }
+  // Controls whose look depends on the focus elsewhere (the default button) hear of it.
+  NotifyFocusChanged(this, Control);
   return true;
 }
 
@@ -417,7 +435,75 @@ void TCustomForm::Close() {
 
 void TCustomForm::Release() { PostMessageA(GetHandle(), CM_RELEASE, 0, 0); }
 
-bool TCustomForm::IsShortCut(TMessage&) { return false; }
+// ---- The main menu -------------------------------------------------------------------------
+
+bool TCustomForm::HasMenuBar() const { return FMenu || (FHandle && ::GetMenu(FHandle)); }
+
+void TCustomForm::SetMenu(TMainMenu* Value) {
+  if (FMenu == Value) return;
+  if (Value)
+    for (TCustomForm* f : Screen ? Screen->FForms : std::vector<TCustomForm*>{})
+      if (f != this && f->FMenu == Value) throw EInvalidOperation("Menu '" + Value->GetName() + "' is already being used by another form");
+  // The client size is kept when the bar comes or goes.
+  TRect client = GetClientRect();
+  if (FMenu) {
+    FMenu->RemoveFreeNotification(this);
+    FMenu->SetWindowHandle(nullptr);
+  }
+  FMenu = Value;
+  if (FMenu) {
+    FMenu->FreeNotification(this);
+    if (FHandle) FMenu->SetWindowHandle(FHandle);
+  }
+  if (!InState(csLoading) && !InState(csDestroying)) SetClientSize(client.Right, client.Bottom);
+}
+
+void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
+  inherited::Notification(AComponent, Operation);
+  if (Operation == TOperation::opRemove && AComponent == FMenu) {
+    TRect client = GetClientRect();
+    if (FHandle && IsWindow(FHandle)) ::SetMenu(FHandle, nullptr);
+    FMenu = nullptr;
+    if (!InState(csDestroying)) SetClientSize(client.Right, client.Bottom);
+  }
+}
+
+bool TCustomForm::IsShortCut(TMessage& Message) {
+  // A disabled form (under a modal dialog) fires no menu commands.
+  if (!FEnabled || (FHandle && !IsWindowEnabled(FHandle))) return false;
+  return (FMenu && FMenu->IsShortCut(Message)) || inherited::IsShortCut(Message);
+}
+
+void TCustomForm::WMCommand(TMessage& Message) {
+  if (Message.LParam == 0 && HIWORD(Message.WParam) == 0 && FMenu && FMenu->DispatchCommand(LOWORD(Message.WParam))) {
+    Message.Result = 0;
+    return;
+  }
+  TL_INHERITED(Message);
+}
+
+void TCustomForm::WMInitMenuPopup(TMessage& Message) {
+  if (FMenu) FMenu->DispatchPopup(reinterpret_cast<HMENU>(Message.WParam));
+  TL_INHERITED(Message);
+}
+
+void TCustomForm::WMMeasureItem(TMessage& Message) {
+  auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
+  if (m && m->CtlType == ODT_MENU && FMenu && FMenu->MeasureItem(*m)) {
+    Message.Result = 1;
+    return;
+  }
+  TL_INHERITED(Message);
+}
+
+void TCustomForm::WMDrawItem(TMessage& Message) {
+  auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+  if (d && d->CtlType == ODT_MENU && FMenu && FMenu->DrawItem(*d)) {
+    Message.Result = 1;
+    return;
+  }
+  TL_INHERITED(Message);
+}
 
 void TCustomForm::MouseWheelHandler(TMessage& Message) {
   if (FFocusedControl && FFocusedControl != this)
@@ -471,6 +557,10 @@ void TCustomForm::CMDialogKey(TMessage& Message) {
 }
 
 TL_MESSAGES(TCustomForm,
+            TL_ON(WM_COMMAND, WMCommand),
+            TL_ON(WM_INITMENUPOPUP, WMInitMenuPopup),
+            TL_ON(WM_MEASUREITEM, WMMeasureItem),
+            TL_ON(WM_DRAWITEM, WMDrawItem),
             TL_ON(WM_CLOSE, WMClose),
             TL_ON(WM_ACTIVATE, WMActivate),
             TL_ON(CM_RELEASE, CMRelease),
@@ -485,6 +575,7 @@ TL_DEFINE_CLASS(TCustomForm, [](auto& c) {
   c.Property("ClientWidth", &TCustomForm::GetClientWidth, &TCustomForm::SetClientWidth);
   c.Property("ClientHeight", &TCustomForm::GetClientHeight, &TCustomForm::SetClientHeight);
   c.Property("FormStyle", &TCustomForm::GetFormStyle, &TCustomForm::SetFormStyle).Default(TFormStyle::fsNormal);
+  c.Property("Menu", &TCustomForm::GetMenu, &TCustomForm::SetMenu);
   c.Property("KeyPreview", &TCustomForm::GetKeyPreview, &TCustomForm::SetKeyPreview).Default(false);
   c.Property("Position", &TCustomForm::GetPosition, &TCustomForm::SetPosition).Default(poDesigned);
   c.Event("OnCreate", &TCustomForm::OnCreate);

@@ -39,6 +39,7 @@ using TExceptionEvent = TMethod<void(TObject* Sender, const Exception& E)>;
 using TIdleEvent = TMethod<void(TObject* Sender, bool& Done)>;
 
 class TForm;
+class TMainMenu;
 
 class TCustomForm : public TWinControl {
   TL_CLASS(TCustomForm, TWinControl)
@@ -79,6 +80,11 @@ class TCustomForm : public TWinControl {
   // move (the exception passes on) and the focus goes back.
   bool SetFocusedControl(TWinControl* Control);
   void DefocusControl(TWinControl* Control, bool Removing);
+
+  // The menu bar: its platform menu goes on the window, its shortcut keys work while the
+  // form is enabled.
+  TMainMenu* GetMenu() const { return FMenu; }
+  void SetMenu(TMainMenu* Value);
 
   TModalResult GetModalResult() const { return FModalResult; }
   void SetModalResult(TModalResult Value) { FModalResult = Value; }
@@ -129,7 +135,8 @@ class TCustomForm : public TWinControl {
   void Loaded() override;
   // Whether the window has a menu bar above its client area (the form's main menu says so
   // once menus exist), so that the client size excludes it before the window is made.
-  virtual bool HasMenuBar() const { return FHandle && GetMenu(FHandle); }
+  virtual bool HasMenuBar() const;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   HDC PaintDC() const { return FPaintDC; }
 
   void WMClose(TMessage& Message);
@@ -137,6 +144,10 @@ class TCustomForm : public TWinControl {
   void CMRelease(TMessage& Message);
   void CMDialogKey(TMessage& Message);
   void CMShowingChanged(TMessage& Message);
+  void WMCommand(TMessage& Message);
+  void WMInitMenuPopup(TMessage& Message);
+  void WMMeasureItem(TMessage& Message);
+  void WMDrawItem(TMessage& Message);
 
   TControlCanvas* FCanvas = nullptr;
 
@@ -154,6 +165,7 @@ class TCustomForm : public TWinControl {
   bool FCreatedNew = false;
   TModalResult FModalResult = mrNone;
   TWinControl* FActiveControl = nullptr;
+  TMainMenu* FMenu = nullptr;
   TWinControl* FFocusedControl = nullptr;
   Integer FFocusCount = 0;
   HDC FPaintDC = nullptr;

@@ -2,7 +2,10 @@
 
 #include "classlib/visual/Clipbrd.h"
 #include "classlib/visual/ExtCtrls.h"
+#include "classlib/visual/ComCtrls.h"
 #include "classlib/visual/Forms.h"
+#include "classlib/visual/Menus.h"
+#include "classlib/visual/StdCtrls.h"
 #include "platform/kernel/Units.h"
 
 namespace {
@@ -12,6 +15,9 @@ const UnitEntry kVisualUnits[] = {
     {"Forms", FormsUnit::Initialize, FormsUnit::Finalize},
     {"Clipbrd", ClipbrdUnit::Initialize, ClipbrdUnit::Finalize},
     {"ExtCtrls", ExtCtrlsUnit::Initialize, ExtCtrlsUnit::Finalize},
+    {"Menus", MenusUnit::Initialize, MenusUnit::Finalize},
+    {"StdCtrls", StdCtrlsUnit::Initialize, StdCtrlsUnit::Finalize},
+    {"ComCtrls", ComCtrlsUnit::Initialize, ComCtrlsUnit::Finalize},
 };
 UnitCounter gVisual;
 }  // namespace

@@ -2,7 +2,9 @@
 // the key path with reflection and dialog keys, painting, and the catch of MainWndProc.
 #include "classlib/visual/Controls.h"
 #include "classlib/visual/Forms.h"
+#include "classlib/visual/Menus.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/user/Controls.h"
 #include "platform/host/HeadlessHost.h"
 
 #include <algorithm>
@@ -616,7 +618,10 @@ void TWinControl::CMExit(TMessage&) { DoExit(); }
 
 // ---- Keys ---------------------------------------------------------------------------------
 
-bool TWinControl::IsShortCut(TMessage&) { return false; }
+bool TWinControl::IsShortCut(TMessage& Message) {
+  // The control's own popup menu answers its shortcut keys too.
+  return FPopupMenu && FPopupMenu->IsShortCut(Message);
+}
 
 void TWinControl::KeyDown(Word& Key, TShiftState Shift) {
   if (OnKeyDown) OnKeyDown(this, Key, Shift);
@@ -857,6 +862,24 @@ void TWinControl::DefaultHandler(TMessage& Message) {
         Message.Result = SendMessageA(child, CN_BASE + msg, Message.WParam, Message.LParam);
         return;
       }
+      break;
+    }
+    case WM_DRAWITEM: {
+      auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+      if (d && d->CtlType != ODT_MENU && d->hwndItem != FHandle && FindControl(d->hwndItem)) {
+        Message.Result = SendMessageA(d->hwndItem, CN_DRAWITEM, Message.WParam, Message.LParam);
+        return;
+      }
+      break;
+    }
+    case WM_MEASUREITEM: {
+      auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
+      if (m && m->CtlType != ODT_MENU && m->CtlID != 0)
+        for (TWinControl* c : FWinControls)
+          if (c->FHandle && UINT(GetWindowLongA(c->FHandle, GWL_ID)) == m->CtlID) {
+            Message.Result = SendMessageA(c->FHandle, CN_MEASUREITEM, Message.WParam, Message.LParam);
+            return;
+          }
       break;
     }
     case WM_SETTEXT:

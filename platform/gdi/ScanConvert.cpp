@@ -57,8 +57,12 @@ class RunMerger {
 struct RowRange {
   int64_t begin, end;
 };
+// More rows than any region may hold would be unbounded work (a huge shape with no window
+// at all), so such a request yields no rows; callers pass the rows they can show.
 RowRange Clip(int64_t top, int64_t bottom, RowWindow w) {
-  return {std::max<int64_t>(top, w.Begin), std::min<int64_t>(bottom, w.End)};
+  const RowRange r{std::max<int64_t>(top, w.Begin), std::min<int64_t>(bottom, w.End)};
+  if (r.end - r.begin > Region::MaxShapeExtent) return {0, 0};
+  return r;
 }
 
 // The filled ellipse inscribed in a box, one row at a time. Doubled coordinates keep the

@@ -126,6 +126,20 @@ void ForgetWindowInput(HWND h) {
   if (st.lastClickWnd == h) st.lastClickWnd = nullptr;
 }
 
+namespace {
+
+// The pointer is now over `target` at `hit`: a window tracking the leave of its client area
+// hears of it once.
+void EndLeaveTracking(HWND target, LRESULT hit) {
+  auto& st = S();
+  if (!st.trackLeave || (st.trackLeave == target && hit == HTCLIENT)) return;
+  HWND left = st.trackLeave;
+  st.trackLeave = nullptr;
+  PostMessageA(left, WM_MOUSELEAVE, 0, 0);
+}
+
+}  // namespace
+
 CookResult CookInput(const InputEvent& ev, MSG& out, CookStage stage) {
   auto& st = S();
   out = MSG{};
@@ -162,13 +176,19 @@ CookResult CookInput(const InputEvent& ev, MSG& out, CookStage stage) {
   } else {
     target = HitTestPoint(ev.pt, &hit);
   }
-  if (!target) return CookResult::Dropped;
+  if (!target) {
+    // Off every window the move is dropped at once, yet the pointer has still left the
+    // window tracking it.
+    EndLeaveTracking(nullptr, HTNOWHERE);
+    return CookResult::Dropped;
+  }
   Wnd* w = Find(target);
   if (!w) return CookResult::Dropped;
   if (hit == HTERROR && (w->style & WS_DISABLED)) {
     // A disabled window gets no mouse messages. A press on it beeps (through the default
     // WM_SETCURSOR) and brings forward the enabled window it owns, as for a modal dialog.
     if (stage == CookStage::Remove) {
+      EndLeaveTracking(target, HTERROR);
       Send(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target),
            MAKELPARAM(WORD(SHORT(HTERROR)), WORD(ev.message)));
       if (IsButtonDown(ev.message))
@@ -228,12 +248,7 @@ CookResult CookInput(const InputEvent& ev, MSG& out, CookStage stage) {
   if (stage != CookStage::Remove) return CookResult::Message;
 
   if (int vk = ButtonKey(ev.message)) ApplyKey(st.keyState, vk, IsButtonDown(ev.message));
-  // Mouse-leave tracking.
-  if (st.trackLeave && (st.trackLeave != target || hit != HTCLIENT)) {
-    HWND left = st.trackLeave;
-    st.trackLeave = nullptr;
-    PostMessageA(left, WM_MOUSELEAVE, 0, 0);
-  }
+  EndLeaveTracking(target, hit);
   if (!st.capture) {
     Send(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(WORD(SHORT(hit)), WORD(msg)));
     if (!Find(target)) return CookResult::Dropped;

@@ -91,9 +91,12 @@ bool FetchOnce(MSG* out, HWND filter, UINT first, UINT last, bool remove) {
   for (size_t i = 0; i < st.input.size();) {
     InputEvent ev = st.input[i];
     MSG m;
+    // Dropped input may still post (a mouse leave); those messages come before later input.
+    const size_t postedBefore = st.posted.size();
     CookResult r = CookInput(ev, m, CookStage::Target);
     if (r == CookResult::Dropped) {
       if (i < st.input.size()) st.input.erase(st.input.begin() + ptrdiff_t(i));
+      if (st.posted.size() > postedBefore) return FetchOnce(out, filter, first, last, remove);
       continue;
     }
     if (!MatchWindow(filter, m.hwnd) || !MatchRange(first, last, m.message)) {
@@ -102,9 +105,11 @@ bool FetchOnce(MSG* out, HWND filter, UINT first, UINT last, bool remove) {
     }
     // Take it off the queue before the side effects run: they may pump messages.
     if (remove && i < st.input.size()) st.input.erase(st.input.begin() + ptrdiff_t(i));
+    const size_t postedBeforeRemove = st.posted.size();
     r = CookInput(ev, m, remove ? CookStage::Remove : CookStage::Peek);
     if (r == CookResult::Dropped) {
       if (!remove && i < st.input.size()) st.input.erase(st.input.begin() + ptrdiff_t(i));
+      if (st.posted.size() > postedBeforeRemove) return FetchOnce(out, filter, first, last, remove);
       continue;
     }
     *out = m;
@@ -549,6 +554,10 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC fn) {
 BOOL KillTimer(HWND hwnd, UINT_PTR id) {
   auto& t = S().timers;
   auto it = std::find_if(t.begin(), t.end(), [&](const Timer& x) { return x.hwnd == hwnd && x.id == id; });
+  // A window timer made with id 0 keeps that id (its WM_TIMER carries 0) but SetTimer
+  // answered 1, so that answer must find it too when no timer 1 exists.
+  if (it == t.end() && hwnd && id == 1)
+    it = std::find_if(t.begin(), t.end(), [&](const Timer& x) { return x.hwnd == hwnd && x.id == 0; });
   if (it == t.end()) return FALSE;
   t.erase(it);
   return TRUE;

@@ -1,6 +1,7 @@
 // Cursors, the caret, the clipboard and window scroll bars.
 #include "platform/gdi/Codecs.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/kernel/Locale.h"
 #include "platform/kernel/Modules.h"
 #include "platform/kernel/Resources.h"
 #include "platform/user/Controls.h"
@@ -594,6 +595,8 @@ BOOL GetScrollBarInfo(HWND hwnd, Integer idObject, SCROLLBARINFO* info) {
 void PlatformUserInitialize() {
   EnsureRoots();
   RegisterSystemClasses();
+  // A change of the locale table reaches every top-level window as the settings notice.
+  SetLocaleChangedHook(UserBroadcastLocaleChange);
   // The functions callers look up by name, so a system without them can be imitated.
   UnregisterModule("USER32");
   RegisterModule("USER32", {Export("GetMonitorInfoA", &GetMonitorInfoA),
@@ -605,6 +608,7 @@ void PlatformUserInitialize() {
 }
 
 void PlatformUserFinalize() {
+  SetLocaleChangedHook(nullptr);
   UnregisterModule("USER32");
   UserResetState();
 }

@@ -474,6 +474,13 @@ BOOL DestroyWindow(HWND hwnd) {
     if (!(w = Find(hwnd)) || w->destroying) return TRUE;
   }
   if (S().active == hwnd) ActivateOtherWindow(hwnd);
+  // Whatever still holds the focus inside the window (a hidden one, say) is told it loses
+  // it; the focus passes to the parent of a child window.
+  if (HWND f = S().focus; f && (f == hwnd || IsDescendant(hwnd, f))) {
+    Wnd* p = (w->style & WS_CHILD) ? Find(w->parent) : nullptr;
+    SetFocus(p && p->handle != S().desktop && !p->destroying ? p->handle : nullptr);
+    if (!(w = Find(hwnd)) || w->destroying) return TRUE;
+  }
   // Owned windows go first.
   std::vector<HWND> owned;
   for (HWND root : {S().desktop, S().messageRoot})

@@ -540,6 +540,30 @@ TEST_F(ComponentStream, InheritedChildrenAreFoundNotCreated) {
   EXPECT_NE(msg.find("Ancestor for 'Kid' not found"), std::string::npos) << msg;
 }
 
+TEST_F(ComponentStream, ASecondRootUnderTheSameOwnerGetsAFreeName) {
+  String bytes = Binary("object Main: TStreamRoot\n  object Kid: TStreamPart\n  end\nend");
+  Owned<TComponent> owner(New<TComponent>(nullptr));
+  auto* first = New<TStreamRoot>(owner.get());
+  auto* second = New<TStreamRoot>(owner.get());
+  auto* third = New<TStreamRoot>(owner.get());
+  Read(bytes, first);
+  Read(bytes, second);
+  EXPECT_EQ(first->GetName(), "Main");
+  EXPECT_EQ(second->GetName(), "Main_1");
+  EXPECT_NE(second->FindComponent("Kid"), nullptr) << "only the root is renamed";
+  // Reading into a root again keeps its name; the next free one is found past taken ones.
+  const String bare = Binary("object Main: TStreamRoot\nend");
+  Read(bare, first);
+  Read(bare, second);
+  EXPECT_EQ(first->GetName(), "Main");
+  EXPECT_EQ(second->GetName(), "Main_1");
+  Read(bytes, third);
+  EXPECT_EQ(third->GetName(), "Main_2");
+  // Without an owner there is nothing to clash with.
+  Owned<TComponent> lone(Read(bytes));
+  EXPECT_EQ(lone->GetName(), "Main");
+}
+
 TEST_F(ComponentStream, ReferencesIntoAnotherRootAreWrittenWithItsName) {
   Owned<TStreamRoot> main(New<TStreamRoot>(nullptr)), other(New<TStreamRoot>(nullptr));
   main->SetName("Main");

@@ -131,6 +131,11 @@ TEST(RegExprErrorsMore, ErrorsStayReadableUntilTheNextCompile) {
   EXPECT_THROW(e->GetErrors().Items(0), EListError);
 }
 
+String FullTextOf(Integer ALine, Integer AChar, const String& AMessage) {
+  Owned<TcxRegExprError> e(New<TcxRegExprError>(ALine, AChar, AMessage));
+  return e->FullText();
+}
+
 TEST(RegExprErrorsMore, FullTextNamesLineAndColumnWithoutBlanks) {
   Owned<TcxRegExpr> e(New<TcxRegExpr>());
   EXPECT_THROW(CompileText(*e, "a|"), EcxRegExprError);
@@ -140,10 +145,10 @@ TEST(RegExprErrorsMore, FullTextNamesLineAndColumnWithoutBlanks) {
   ASSERT_EQ(e->GetErrors().Count(), 1);
   EXPECT_EQ(e->GetErrors().Items(0)->FullText(), "Line1, Char6: Illegal 'x'");
 
-  EXPECT_EQ(TcxRegExprError(3, 7, "msg").FullText(), "Line3, Char7: msg");
-  EXPECT_EQ(TcxRegExprError(2, 0, "msg").FullText(), "Line2: msg");
-  EXPECT_EQ(TcxRegExprError(0, 5, "msg").FullText(), "msg");
-  EXPECT_EQ(TcxRegExprError(0, 0, "msg").FullText(), "msg");
+  EXPECT_EQ(FullTextOf(3, 7, "msg"), "Line3, Char7: msg");
+  EXPECT_EQ(FullTextOf(2, 0, "msg"), "Line2: msg");
+  EXPECT_EQ(FullTextOf(0, 5, "msg"), "msg");
+  EXPECT_EQ(FullTextOf(0, 0, "msg"), "msg");
 }
 
 String GermanWords(const TResStringRec& rec, bool& found) {
@@ -159,7 +164,7 @@ String GermanWords(const TResStringRec& rec, bool& found) {
 TEST(RegExprErrorsMore, MessagesAndPositionWordsCanBeReplaced) {
   TResStringResolver old = SetResStringResolver(&GermanWords);
   std::vector<ErrorRow> rows = ErrorsOf("[ab");
-  String full = TcxRegExprError(1, 4, "x").FullText();
+  String full = FullTextOf(1, 4, "x");
   SetResStringResolver(old);
   EXPECT_EQ(rows, (std::vector<ErrorRow>{{"']' fehlt", 1, 4}}));
   EXPECT_EQ(full, "Zeile1, Spalte4: x");
@@ -222,6 +227,36 @@ TEST(RegExprLimits, LongSourcesAndErrorFloods) {
   const std::vector<ErrorRow> rows = ErrorsOf(flood);
   ASSERT_EQ(rows.size(), size_t(TcxRegExpr::MaxErrorCount));
   EXPECT_EQ(rows.back(), (ErrorRow{"Illegal 'x'", 1, 4 * (TcxRegExpr::MaxErrorCount - 1) + 3}));
+}
+
+// Every transition of the automaton: the start state's and those of the tree's states.
+Int64 LinkedTransitions(const TcxRegExpr& AExpr) {
+  Int64 n = Int64(AExpr.GetAutomat()->StartState()->Next().size());
+  std::function<void(const TcxRegExprParserAlts*)> walk = [&](const TcxRegExprParserAlts* alts) {
+    for (Integer i = 0; i < alts->Count(); ++i)
+      for (Integer j = 0; j < alts->Items(i)->Count(); ++j) {
+        TcxRegExprParserItem* item = alts->Items(i)->Items(j);
+        if (auto* block = dynamic_cast<TcxRegExprParserBlockItem*>(item)) {
+          n += Int64(block->EntryState()->Next().size() + block->ExitState()->Next().size());
+          walk(block->Alts());
+        } else {
+          n += Int64(static_cast<TcxRegExprParserSimpleItem*>(item)->State()->Next().size());
+        }
+      }
+  };
+  walk(AExpr.GetAutomat()->Alts());
+  return n;
+}
+
+TEST(RegExprLimits, TransitionsAreCountedBeforeTheyAreMade) {
+  for (const char* mask : {"a?b?c?d", "(a?(b|c)*d)+e?|f", "x{0,5}y{2,}", "((a|b)?c?){3}", "(a)\\1?\\1*"}) {
+    Owned<TcxRegExpr> e = Compiled(mask);
+    EXPECT_EQ(TcxRegExprAutomat::TransitionCount(e->GetAutomat()->Alts()), LinkedTransitions(*e)) << mask;
+  }
+  String run;
+  for (int i = 0; i < 700; ++i) run += "a?";   // about 245 000 links
+  EXPECT_EQ(ErrorsOf(run), (std::vector<ErrorRow>{{"The expression is too complex", 0, 0}}));
+  EXPECT_EQ(ErrorsOf(run.substr(0, 600)), std::vector<ErrorRow>{});
 }
 
 TEST(RegExprLimits, LargestAllowedShapesStillMatch) {

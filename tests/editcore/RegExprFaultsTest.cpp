@@ -26,7 +26,8 @@ TEST(RegExprMendedFaults, GroupsThatCanBeEmptyLetTheTextEnd) {
 
 TEST(RegExprMendedFaults, AutoCompletionDoesNotForceAnOptionalTail) {
   Owned<TcxRegExpr> e(New<TcxRegExpr>());
-  EventLog log;
+  Owned<EventLog> logOwner(New<EventLog>());
+  EventLog& log = *logOwner;
   log.Attach(*e);
   e->SetAutoComplete(true);
   CompileText(*e, "ab{0,2}");
@@ -90,7 +91,8 @@ TEST(RegExprMendedFaults, ReferenceToAGroupThatWasExpanded) {
 
 TEST(RegExprMendedFaults, HistoryOverATypedAndDeletedDate) {
   Owned<TcxRegExpr> e(New<TcxRegExpr>());
-  EventLog log;
+  Owned<EventLog> logOwner(New<EventLog>());
+  EventLog& log = *logOwner;
   log.Attach(*e);
   e->SetAutoComplete(true);
   CompileText(*e, "\\d\\d'-'\\d\\d'-'\\d\\d\\d\\d");

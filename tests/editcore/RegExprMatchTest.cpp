@@ -215,6 +215,10 @@ TEST(RegExprTyping, StreamOfACompiledExpressionCompilesAnother) {
   second->Compile(first->GetStream());
   EXPECT_TRUE(Type(*second, "12:34"));
   EXPECT_TRUE(second->IsFinal());
+  // Even its own stream: the source survives the reset of the old compile.
+  first->Compile(first->GetStream());
+  EXPECT_TRUE(Type(*first, "12:34"));
+  EXPECT_TRUE(first->IsFinal());
 }
 
 TEST(RegExprTyping, TreeDumpShowsGroupsAndQuantifiers) {
@@ -228,7 +232,8 @@ TEST(RegExprTyping, TreeDumpShowsGroupsAndQuantifiers) {
 
 TEST(RegExprAutoComplete, ForcedCharactersAndTheirRemoval) {
   Owned<TcxRegExpr> e(New<TcxRegExpr>());
-  EventLog log;
+  Owned<EventLog> logOwner(New<EventLog>());
+  EventLog& log = *logOwner;
   log.Attach(*e);
   e->SetAutoComplete(true);
   CompileText(*e, "/\\dx");
@@ -247,7 +252,8 @@ TEST(RegExprAutoComplete, ForcedCharactersAndTheirRemoval) {
 
 TEST(RegExprAutoComplete, NothingIsForcedOnceTheTextIsComplete) {
   Owned<TcxRegExpr> e(New<TcxRegExpr>());
-  EventLog log;
+  Owned<EventLog> logOwner(New<EventLog>());
+  EventLog& log = *logOwner;
   log.Attach(*e);
   CompileText(*e, "ab?");
   e->SetAutoComplete(true);          // completes at once: "a" is forced, then the text is complete
@@ -257,7 +263,8 @@ TEST(RegExprAutoComplete, NothingIsForcedOnceTheTextIsComplete) {
 
 TEST(RegExprAutoComplete, RemovalStopsAtTheUsersChoiceOrACompletePoint) {
   Owned<TcxRegExpr> e(New<TcxRegExpr>());
-  EventLog log;
+  Owned<EventLog> logOwner(New<EventLog>());
+  EventLog& log = *logOwner;
   log.Attach(*e);
   e->SetAutoComplete(true);
   CompileText(*e, "\\d(-x)?");
@@ -272,7 +279,8 @@ TEST(RegExprAutoComplete, RemovalStopsAtTheUsersChoiceOrACompletePoint) {
 
 TEST(RegExprAutoComplete, ChainOfForcedCharactersAcrossGroups) {
   Owned<TcxRegExpr> e(New<TcxRegExpr>());
-  EventLog log;
+  Owned<EventLog> logOwner(New<EventLog>());
+  EventLog& log = *logOwner;
   log.Attach(*e);
   e->SetAutoComplete(true);
   CompileText(*e, "\\d\\d/(\\d\\d)'.'x?");
@@ -295,7 +303,8 @@ TEST(RegExprAutoComplete, ChainOfForcedCharactersAcrossGroups) {
 TEST(RegExprAutoComplete, OneCharacterFromSeveralStatesOrNone) {
   auto logOf = [](const String& mask) {
     Owned<TcxRegExpr> e(New<TcxRegExpr>());
-    EventLog log;
+    Owned<EventLog> logOwner(New<EventLog>());
+    EventLog& log = *logOwner;
     log.Attach(*e);
     e->SetAutoComplete(true);
     CompileText(*e, mask);
@@ -319,7 +328,8 @@ TEST(RegExprAutoComplete, OneCharacterFromSeveralStatesOrNone) {
 
 TEST(RegExprAutoComplete, TurningItOnLaterAndGetAcceptedTextDoNotComplete) {
   Owned<TcxRegExpr> e(New<TcxRegExpr>());
-  EventLog log;
+  Owned<EventLog> logOwner(New<EventLog>());
+  EventLog& log = *logOwner;
   log.Attach(*e);
   CompileText(*e, "\\dab");
   EXPECT_EQ(e->GetAcceptedText("1"), "1");

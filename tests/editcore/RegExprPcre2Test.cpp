@@ -63,6 +63,7 @@ std::vector<Corpus> Masks() {
     v.push_back({m, false});
   v.push_back({SystemDateMask(), false});
   v.push_back({SystemDateMask(), true});
+  v.push_back({SystemDateMask(true), false});
   for (const char* m : {"Ax|[a-z]y", "(Jan|Feb|Mar)-\\d\\d", "(a|B)+c", "\xC9t\xE9"}) v.push_back({m, true});
   return v;
 }

@@ -121,15 +121,18 @@ inline ByteSet Alphabet(TcxRegExpr& AExpr) {
   return s;
 }
 
-// The date mask the format controller builds for M/d/yyyy with the smart words: the
-// largest mask the system generates.
-inline String SystemDateMask() {
+// The date mask the format controller builds for M/d/yyyy with the smart words; with
+// AWithTime the date-and-time form (h:mm:ss AMPM), the largest mask the system generates.
+inline String SystemDateMask(bool AWithTime = false) {
   const String date =
       "((0?[1-9]|1[012])|('Jan'|'Feb'|'Mar'|'Apr'|'May'|'Jun'|'Jul'|'Aug'|'Sep'|'Oct'|'Nov'|'Dec'))\\/"
       "([012]?[1-9]|[123]0|31)\\/\\d\\d\\d\\d";
   const String words =
       "'today'|'yesterday'|'tomorrow'|'Sunday'|'Monday'|'Tuesday'|'Wednesday'|'Thursday'|'Friday'|"
       "'Saturday'|'first'|'second'|'third'|'fourth'|'fifth'|'sixth'|'seventh'|'bom'|'eom'";
+  const String time = "(0?[1-9]|1[012]):[0-5]\\d(:[0-5]\\d)?(' '('AM'|'PM'))?";
+  if (AWithTime)
+    return "(" + date + "(' '(" + time + "))?)|(" + words + "|'now')((\\+|-)\\d(\\d(\\d\\d?)?)?)?";
   return "(" + date + ")|(" + words + ")((\\+|-)\\d(\\d(\\d\\d?)?)?)?";
 }
 

@@ -9,14 +9,13 @@
 #include "platform/kernel/Version.h"
 #include "platform/theme/ThemeTesting.h"
 #include "tests/support/AppTest.h"
+#include "tests/support/PaperDC.h"
 #include "tests/support/ThemeTestHook.h"
 #include "widgets/foundation/dxOffice11.h"
 #include "widgets/foundation/dxThemeManager.h"
 
-class ThemeUnitsTest : public AppTest {
+class ThemeUnitsTest : public AppTest, public PaperDC {
  protected:
-  static constexpr COLORREF kPaper = RGB(1, 2, 3);
-
   void SetUp() override {
     AddThemeTestHook();
     AppTest::SetUp();
@@ -24,7 +23,7 @@ class ThemeUnitsTest : public AppTest {
   void TearDown() override {
     while (cxOffice11DotDarkBrush()) cxOffice11TearDown();
     while (started_ > 0) Stop();
-    ReleaseCanvas();
+    Release();
     AppTest::TearDown();
   }
 
@@ -41,33 +40,6 @@ class ThemeUnitsTest : public AppTest {
     --started_;
   }
 
-  void Canvas(int w, int h) {
-    ReleaseCanvas();
-    dc = CreateCompatibleDC(nullptr);
-    bmp = CreateBitmap(w, h, 1, 32, nullptr);
-    old_ = SelectObject(dc, bmp);
-    Surf().Fill(PixelFromColor(kPaper));
-  }
-  Surface& Surf() { return *BitmapFromHandle(bmp)->Pixels; }
-  COLORREF Px(int x, int y) { return ColorFromPixel(Surf().At(x, y)); }
-  bool Painted(const TRect& r) {
-    for (int y = r.Top; y < r.Bottom; ++y)
-      for (int x = r.Left; x < r.Right; ++x)
-        if (Px(x, y) != kPaper) return true;
-    return false;
-  }
-
-  HDC dc = nullptr;
-  HBITMAP bmp = nullptr;
-
  private:
-  void ReleaseCanvas() {
-    if (!dc) return;
-    SelectObject(dc, old_);
-    DeleteDC(dc);
-    DeleteObject(bmp);
-    dc = nullptr;
-  }
-  HGDIOBJ old_ = nullptr;
   int started_ = 0;
 };

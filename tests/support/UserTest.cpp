@@ -1,6 +1,7 @@
 #include "tests/support/UserTest.h"
 
 #include "platform/gdi/DeviceContext.h"
+#include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiObject.h"
 
 #include <filesystem>
@@ -12,6 +13,8 @@ size_t g_dcsAtStart = 0;
 
 void UserReset() {
   UserResetState();
+  // System colours are process-wide: a test that changes them must not colour the next.
+  SetSysColorPreset(SysColorPreset::Classic);
   PlatformUserInitialize();
   g_gdiObjectsAtStart = GdiLiveObjectCount();
   g_dcsAtStart = LiveDCCount();

@@ -1,5 +1,6 @@
 // Writes the game's tile sheets: color1.png .. color8.png, one per cell colour, each
-// 200 × 100 pixels holding 8 × 4 tiles of 25 × 25. The tile for each neighbour mask sits
+// 200 × 100 pixels holding 8 × 4 tiles of 25 × 25, and colors.png, the eight side by side
+// (1600 × 100), which the main window's image list reads as its eight images. The tile for each neighbour mask sits
 // where the board's tile table says; the other tiles are left white.
 //
 // A tile draws its cell as part of the group's shape: a square inset from the sides that
@@ -165,7 +166,7 @@ void DrawTile(Sheet& sheet, int colour, int mask) {
               &sheet[size_t(((oy + kDrawn) * kSheetW + ox) * 3)]);
 }
 
-bool WritePng(const std::string& path, const Sheet& sheet) {
+bool WritePng(const std::string& path, const Sheet& sheet, int width, int height) {
   const std::string tmp = path + ".tmp";
   FILE* f = std::fopen(tmp.c_str(), "wb");
   if (!f) return false;
@@ -179,10 +180,10 @@ bool WritePng(const std::string& path, const Sheet& sheet) {
   }
   png_init_io(png, f);
   png_set_compression_level(png, 9);
-  png_set_IHDR(png, info, kSheetW, kSheetH, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
-  for (int y = 0; y < kSheetH; ++y) png_write_row(png, &sheet[size_t(y * kSheetW * 3)]);
+  for (int y = 0; y < height; ++y) png_write_row(png, &sheet[size_t(y * width * 3)]);
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   const bool ok = std::fflush(f) == 0 && std::fclose(f) == 0;
@@ -201,14 +202,24 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string dir = argv[1];
+  constexpr int kStripW = MaxColors * kSheetW;
+  Sheet strip(size_t(kStripW * kSheetH * 3), 255);
   for (int colour = 1; colour <= MaxColors; ++colour) {
     Sheet sheet(size_t(kSheetW * kSheetH * 3), 255);
     for (int mask = 0; mask < 16; ++mask) DrawTile(sheet, colour, mask);
     const std::string path = dir + "/color" + std::to_string(colour) + ".png";
-    if (!WritePng(path, sheet)) {
+    if (!WritePng(path, sheet, kSheetW, kSheetH)) {
       std::fprintf(stderr, "tl_tilegen: cannot write %s\n", path.c_str());
       return 1;
     }
+    for (int y = 0; y < kSheetH; ++y)
+      std::copy_n(&sheet[size_t(y * kSheetW * 3)], size_t(kSheetW * 3),
+                  &strip[size_t((y * kStripW + (colour - 1) * kSheetW) * 3)]);
+  }
+  const std::string stripPath = dir + "/colors.png";
+  if (!WritePng(stripPath, strip, kStripW, kSheetH)) {
+    std::fprintf(stderr, "tl_tilegen: cannot write %s\n", stripPath.c_str());
+    return 1;
   }
   return 0;
 }

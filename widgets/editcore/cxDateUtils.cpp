@@ -368,12 +368,12 @@ bool cxTextToDateTime(const String& AText, bool AUseLocaleConversion, TDateTime&
 
 // ---- Mask-language support ----
 
-String cxQuoteRegExprText(const String& AText) {
+String cxQuoteTextRuns(const String& AText, const String& AApostrophe) {
   String r;
   size_t i = 0;
   while (i < AText.size()) {
     if (AText[i] == '\'') {
-      r += "\\'";
+      r += AApostrophe;
       ++i;
       continue;
     }
@@ -384,6 +384,8 @@ String cxQuoteRegExprText(const String& AText) {
   }
   return r;
 }
+
+String cxQuoteRegExprText(const String& AText) { return cxQuoteTextRuns(AText, "\\'"); }
 
 void cxAddSmartDateWordsToRegExpr(String& AExpr, bool AWithNow) {
   cxLoadSmartDateWords();

@@ -77,6 +77,9 @@ bool cxTextToDateTime(const String& AText, bool AUseLocaleConversion, TDateTime&
 
 // ---- Mask-language support ----
 
+// Text as quoted runs: every run without an apostrophe between apostrophes, each apostrophe
+// itself written as `AApostrophe` (the mask language and display formats escape it apart).
+String cxQuoteTextRuns(const String& AText, const String& AApostrophe);
 // AText as a literal of the mask language.
 String cxQuoteRegExprText(const String& AText);
 void cxAddSmartDateWordsToRegExpr(String& AExpr, bool AWithNow);

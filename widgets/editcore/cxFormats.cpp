@@ -97,22 +97,7 @@ String RegExprSeparator(Char ASeparator) {
 
 // Literal text of a display format: runs without an apostrophe between apostrophes, an
 // apostrophe between double quotes.
-String QuoteFormatText(const String& AText) {
-  String r;
-  size_t i = 0;
-  while (i < AText.size()) {
-    if (AText[i] == '\'') {
-      r += "\"'\"";
-      ++i;
-      continue;
-    }
-    size_t j = AText.find('\'', i);
-    if (j == String::npos) j = AText.size();
-    r += "'" + AText.substr(i, j - i) + "'";
-    i = j;
-  }
-  return r;
-}
+String QuoteFormatText(const String& AText) { return cxQuoteTextRuns(AText, "\"'\""); }
 
 // The currency symbol inside a number format: characters the number formatting reads as
 // placeholders, separators or quotes are quoted one by one.

@@ -51,20 +51,23 @@ void TcxRegExpr::AddError(const TcxLexem& AAt, const TResStringRec& AMessage, co
 void TcxRegExpr::RaiseErrors() { throw EcxRegExprError(*FErrors); }
 
 void TcxRegExpr::Compile(TStream* AStream) {
+  // The source is copied before the old state is cleared, so an expression can be
+  // compiled again from its own stream.
+  Owned<TMemoryStream> source(New<TMemoryStream>());
+  bool loaded = false;
+  if (AStream) {
+    try {
+      source->LoadFromStream(*AStream);
+      loaded = true;
+    } catch (const Exception&) {
+      source->Clear();
+    }
+  }
   if (FFirstCompile)
     FFirstCompile = false;
   else
     Clear();
-
-  bool loaded = false;
-  if (AStream) {
-    try {
-      FStream->LoadFromStream(*AStream);
-      loaded = true;
-    } catch (const Exception&) {
-      FStream->Clear();
-    }
-  }
+  FStream = std::move(source);
   if (!loaded) {
     AddError(0, 0, scxRegExprNotAssignedSourceStream);
     RaiseErrors();
@@ -85,6 +88,8 @@ void TcxRegExpr::Compile(TStream* AStream) {
   Owned<TcxRegExprParserAlts> tree(Parse());
   FBlocks.clear();
   FDetached.clear();
+  if (FErrors->Count() == 0 && TcxRegExprAutomat::TransitionCount(tree.get()) > MaxTransitionCount)
+    AddError(0, 0, scxRegExprTooComplex);   // long runs of optional items
   if (FErrors->Count() > 0) {
     tree.reset();
     RaiseErrors();

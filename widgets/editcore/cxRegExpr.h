@@ -8,7 +8,10 @@
 //   e->Prev();  e->IsFinal();
 //
 // The language has no anchors, captures or back-tracking: a text matches when the whole
-// of it is accepted and the automaton stands in a final state.
+// of it is accepted and the automaton stands in a final state. Masks that would exceed
+// the fixed limits below (counts, items, nesting, transitions) are refused with an error,
+// so a hostile mask costs bounded time and memory. An expression is used by one thread at
+// a time.
 #pragma once
 
 #include "classlib/core/Exceptions.h"
@@ -480,6 +483,9 @@ class TcxRegExprAutomat : public TObject {
   // Removes the forced characters that follow the last free choice, one OnSymbolDelete each.
   void UndoAutoComplete();
   String GetText() const { return FAlts->GetText(); }
+  // The number of transitions an automaton of this tree has (a run of n skippable items
+  // alone links n * (n + 1) / 2 times).
+  static Int64 TransitionCount(const TcxRegExprParserAlts* AAlts);
 
   const TcxRegExprStates& CurrentStates() const { return FCurrentStates; }
   Integer HistoryCount() const { return Integer(FHistory.size()); }
@@ -510,6 +516,7 @@ class TcxRegExpr : public TObject {
   static constexpr Integer MaxBlockNesting = 200;     // parentheses as written
   static constexpr Integer MaxLexemCount = 100000;    // beyond it no mask could stay within the items
   static constexpr Integer MaxErrorCount = 1000;      // errors kept from one compile
+  static constexpr Int64 MaxTransitionCount = 200000;  // links between states
 
   TcxRegExpr();
   ~TcxRegExpr() override;

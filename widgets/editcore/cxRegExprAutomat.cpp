@@ -312,6 +312,52 @@ void LinkAlt(TcxRegExprParserAlt* AAlt) {
   }
 }
 
+// Transitions LinkFirst and LinkLast add for one alternative.
+Int64 FirstLinks(const TcxRegExprParserAlt* AAlt) {
+  Int64 n = 0;
+  for (Integer i = 0; i < AAlt->Count(); ++i) {
+    ++n;
+    if (!AAlt->Items(i)->QuantifierCanBeEmpty()) break;
+  }
+  return n;
+}
+
+Int64 LastLinks(const TcxRegExprParserAlt* AAlt) {
+  Int64 n = 0;
+  for (Integer i = AAlt->Count() - 1; i >= 0; --i) {
+    ++n;
+    if (!AAlt->Items(i)->QuantifierCanBeEmpty()) break;
+  }
+  return n;
+}
+
+Int64 CountAltTransitions(const TcxRegExprParserAlt* AAlt);
+
+Int64 CountBlockTransitions(const TcxRegExprParserBlockItem* ABlock) {
+  const TcxRegExprParserAlts* alts = ABlock->Alts();
+  Int64 n = alts->CanBeSkipped() ? 1 : 0;
+  for (Integer i = 0; i < alts->Count(); ++i) {
+    const TcxRegExprParserAlt* alt = alts->Items(i);
+    n += FirstLinks(alt) + LastLinks(alt) + CountAltTransitions(alt);
+  }
+  return n;
+}
+
+// As LinkAlt links: each item to the items after it up to the next one that cannot be
+// skipped, its repetition, and the inside of its group.
+Int64 CountAltTransitions(const TcxRegExprParserAlt* AAlt) {
+  Int64 n = 0;
+  Integer nextFixed = AAlt->Count();   // index of the first unskippable item after i
+  for (Integer i = AAlt->Count() - 1; i >= 0; --i) {
+    const TcxRegExprParserItem* item = AAlt->Items(i);
+    n += (nextFixed < AAlt->Count() ? nextFixed : AAlt->Count() - 1) - i;
+    if (item->QuantifierCanRepeat()) ++n;
+    if (auto* block = dynamic_cast<const TcxRegExprParserBlockItem*>(item)) n += CountBlockTransitions(block);
+    if (!item->QuantifierCanBeEmpty()) nextFixed = i;
+  }
+  return n;
+}
+
 Integer CountStates(const TcxRegExprParserAlts* AAlts) {
   Integer n = 0;
   for (Integer i = 0; i < AAlts->Count(); ++i) {
@@ -351,6 +397,12 @@ void TcxRegExprParserBlockItem::UpdateDepth() {
 }
 
 // ---- Automaton ----
+
+Int64 TcxRegExprAutomat::TransitionCount(const TcxRegExprParserAlts* AAlts) {
+  Int64 n = 0;
+  for (Integer i = 0; i < AAlts->Count(); ++i) n += FirstLinks(AAlts->Items(i)) + CountAltTransitions(AAlts->Items(i));
+  return n;
+}
 
 TcxRegExprAutomat::TcxRegExprAutomat(TcxRegExprParserAlts* AAlts, TcxRegExpr* AOwner)
     : FAlts(AAlts), FOwner(AOwner), FStartState(New<TcxRegExprSimpleState>(nullptr)) {

@@ -147,6 +147,29 @@ TEST_F(BitmapTest, AssignCopiesPixelsAndSettingsIntoAnIndependentBitmap) {
   EXPECT_THROW(b->Assign(f.get()), EConvertError);
 }
 
+TEST_F(BitmapTest, TheCanvasKeepsItsDeviceContextAndItsOriginWhileTheImageStays) {
+  auto a = FilledBitmap(4, 1, clRed);
+  Row(a.get(), 0)[2] = 0x0000FF;   // blue at x = 2
+  HDC dc = a->Canvas()->GetHandle();
+  ASSERT_TRUE(SetWindowOrgEx(dc, -2, 0, nullptr));
+  // Reading the image elsewhere, drawing it and copying it leave the canvas alone.
+  Owned<TBitmap> copy(New<TBitmap>());
+  copy->Assign(a.get());
+  auto dst = FilledBitmap(6, 1, clWhite);
+  dst->Canvas()->Draw(0, 0, a.get());
+  EXPECT_EQ(a->Canvas()->GetHandle(), dc);
+  POINT org{};
+  GetWindowOrgEx(dc, &org);
+  EXPECT_EQ(org.X, -2);
+  dst->Canvas()->CopyRect(Rect(5, 0, 6, 1), a->Canvas(), Rect(0, 0, 1, 1));
+  EXPECT_EQ(At(dst.get(), 5, 0), clBlue) << "logical 0 is pixel 2 of the image";
+  // The copy and the drawing take the whole image, whatever the source's origin.
+  EXPECT_EQ(At(copy.get(), 2, 0), clBlue);
+  EXPECT_EQ(At(copy.get(), 0, 0), clRed);
+  EXPECT_EQ(At(dst.get(), 2, 0), clBlue);
+  EXPECT_EQ(At(dst.get(), 0, 0), clRed);
+}
+
 TEST_F(BitmapTest, MaskIsWhiteExactlyWhereTheColourWas) {
   auto b = FilledBitmap(3, 1, clRed);
   b->Canvas()->SetPixel(1, 0, TColor(0x0000FE));

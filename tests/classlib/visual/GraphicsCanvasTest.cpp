@@ -198,6 +198,21 @@ TEST_F(CanvasTest, BrushCopyReplacesExactlyTheTransparentColourWithTheBrush) {
   EXPECT_EQ(At(src.get(), 0, 0), clRed);
 }
 
+TEST_F(CanvasTest, BrushCopyWithAClearBrushLeavesTheTransparentPixelsAlone) {
+  auto src = FilledBitmap(4, 1, clRed);
+  src->Canvas()->SetPixel(1, 0, clGreen);
+  src->Canvas()->SetPixel(2, 0, clBlack);
+  auto dst = FilledBitmap(6, 1, clNavy);
+  dst->Canvas()->SetPixel(4, 0, clTeal);
+  dst->Canvas()->Brush()->SetStyle(TBrushStyle::bsClear);
+  dst->Canvas()->BrushCopy(Rect(1, 0, 5, 1), src.get(), Rect(0, 0, 4, 1), clRed);
+  EXPECT_EQ(At(dst.get(), 1, 0), clNavy) << "transparent: destination kept";
+  EXPECT_EQ(At(dst.get(), 2, 0), clGreen);
+  EXPECT_EQ(At(dst.get(), 3, 0), clBlack) << "black source pixels are still copied";
+  EXPECT_EQ(At(dst.get(), 4, 0), clTeal) << "transparent over another colour: kept too";
+  EXPECT_EQ(At(dst.get(), 5, 0), clNavy);
+}
+
 TEST_F(CanvasTest, AnExternalHandleGetsTheObjectsSelectedAndBackOnRelease) {
   auto b = FilledBitmap(8, 8, clWhite);
   HDC dc = CreateCompatibleDC(nullptr);

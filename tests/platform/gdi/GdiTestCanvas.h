@@ -16,6 +16,7 @@ class GdiCanvasTest : public ::testing::Test {
   static constexpr COLORREF kBlack = RGB(0, 0, 0);
 
   void SetUp() override {
+    SetSysColorPreset(SysColorPreset::Classic);   // whatever an earlier test chose
     objectsBefore_ = GdiLiveObjectCount();
     dcsBefore_ = LiveDCCount();
     Canvas(32, 32);

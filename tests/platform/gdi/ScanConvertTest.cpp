@@ -228,6 +228,23 @@ TEST(ScanConvert, HugeEllipsesStayExactInTheirVisibleRows) {
   EXPECT_FALSE(RoundRectSpans(box, INT_MAX, INT_MAX, {INT_MIN, INT_MIN + 2}).empty());
 }
 
+TEST(ScanConvert, AHugeShapeWithoutARowWindowYieldsNothingInsteadOfEndlessWork) {
+  const TRect tall = Rect(0, 0, 200, 1 << 27);
+  const TPoint east{200, 1 << 26}, west{0, 1 << 26};
+  EXPECT_TRUE(PieSpans(tall, east, west).empty());
+  EXPECT_TRUE(EllipseSpans(tall).empty());
+  EXPECT_TRUE(RoundRectSpans(tall, 20, 20).empty());
+  EXPECT_TRUE(PolygonSpans({{{0, 0}, {200, 0}, {0, 1 << 27}}}, PolyFillMode::Winding).empty());
+  // The rows asked for are still exact: just above the centre the upper half is full width.
+  const auto middle = PieSpans(tall, east, west, {(1 << 26) - 2, 1 << 26});
+  ASSERT_EQ(middle.size(), 2u);
+  EXPECT_EQ(middle[0], (Span{(1 << 26) - 2, 0, 200}));
+  EXPECT_TRUE(PieSpans(tall, east, west, {(1 << 26) + 2, (1 << 26) + 4}).empty()) << "lower half";
+  // A box exactly as tall as a region may be is still converted whole.
+  const TRect limit = Rect(0, 0, 4, Region::MaxShapeExtent);
+  EXPECT_FALSE(PieSpans(limit, {4, 0}, {0, 0}).empty());
+}
+
 TEST(ScanConvert, RowWindowKeepsOnlyItsRows) {
   const TRect box = Rect(0, 0, 30, 20);
   const auto all = EllipseSpans(box);

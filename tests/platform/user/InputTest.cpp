@@ -25,6 +25,16 @@ class InputTest : public UserTest {
       if (m.msg == msg) out.push_back(m);
     return out;
   }
+  // Puts the pointer inside `left` and asks to hear when it leaves.
+  TRACKMOUSEEVENT TrackLeaveOfLeft() {
+    host().MouseMove(left, 5, 5);
+    host().PumpUntilIdle();
+    TRACKMOUSEEVENT tme;
+    tme.dwFlags = TME_LEAVE;
+    tme.hwndTrack = left;
+    EXPECT_TRUE(TrackMouseEvent(&tme));
+    return tme;
+  }
   Recorder rec;
   HWND form = nullptr, left = nullptr, right = nullptr;
 };
@@ -306,12 +316,7 @@ TEST_F(InputTest, WheelGoesToTheFocusWithTheScreenPoint) {
 }
 
 TEST_F(InputTest, MouseLeaveIsPostedWhenThePointerLeaves) {
-  host().MouseMove(left, 5, 5);
-  host().PumpUntilIdle();
-  TRACKMOUSEEVENT tme;
-  tme.dwFlags = TME_LEAVE;
-  tme.hwndTrack = left;
-  ASSERT_TRUE(TrackMouseEvent(&tme));
+  TRACKMOUSEEVENT tme = TrackLeaveOfLeft();
   host().MouseMove(left, 6, 6);
   host().PumpUntilIdle();
   EXPECT_EQ(rec.Count(left, WM_MOUSELEAVE), 0);
@@ -325,6 +330,43 @@ TEST_F(InputTest, MouseLeaveIsPostedWhenThePointerLeaves) {
   ASSERT_TRUE(TrackMouseEvent(&tme));
   host().PumpUntilIdle();
   EXPECT_EQ(rec.Count(left, WM_MOUSELEAVE), 2);
+}
+
+TEST_F(InputTest, MouseLeaveIsPostedWhenThePointerMovesOffEveryWindow) {
+  TRACKMOUSEEVENT tme = TrackLeaveOfLeft();
+  POINT nowhere{2, 2};
+  ASSERT_EQ(WindowFromPoint(nowhere), nullptr);
+  host().MouseMove(nullptr, nowhere.X, nowhere.Y);
+  host().PumpUntilIdle();
+  EXPECT_EQ(rec.Count(left, WM_MOUSELEAVE), 1);
+  tme.dwFlags = TME_QUERY;
+  tme.hwndTrack = nullptr;
+  ASSERT_TRUE(TrackMouseEvent(&tme));
+  EXPECT_EQ(tme.dwFlags & TME_LEAVE, 0u) << "the request ends with the message";
+}
+
+TEST_F(InputTest, DestroyingTheFocusedWindowTakesTheFocusAwayAudibly) {
+  // A hidden control may hold the focus; destroying it still tells it, and the focus
+  // passes to its parent.
+  HWND hidden = rec.Create(WS_CHILD, 10, 150, 50, 20, form);
+  SetFocus(hidden);
+  ASSERT_EQ(GetFocus(), hidden);
+  rec.Clear();
+  DestroyWindow(hidden);
+  EXPECT_EQ(rec.Count(hidden, WM_KILLFOCUS), 1);
+  EXPECT_EQ(GetFocus(), form);
+  EXPECT_EQ(rec.Count(form, WM_SETFOCUS), 1);
+  // A visible control too: exactly one WM_KILLFOCUS, before WM_DESTROY.
+  SetFocus(left);
+  rec.Clear();
+  DestroyWindow(left);
+  EXPECT_EQ(rec.Count(left, WM_KILLFOCUS), 1);
+  std::vector<UINT> order;
+  for (auto& m : rec.log)
+    if (m.hwnd == left && (m.msg == WM_KILLFOCUS || m.msg == WM_DESTROY)) order.push_back(m.msg);
+  EXPECT_EQ(order, (std::vector<UINT>{WM_KILLFOCUS, WM_DESTROY}));
+  EXPECT_NE(GetFocus(), left);
+  left = nullptr;
 }
 
 TEST_F(InputTest, ClickActivatesAnInactiveWindow) {

@@ -2,9 +2,11 @@
 // window scroll bars, beeps and the fixture's leak report.
 #include "platform/gdi/Codecs.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/kernel/Locale.h"
 #include "platform/kernel/Modules.h"
 #include "platform/kernel/Resources.h"
 #include "tests/platform/user/UserTestUtil.h"
+#include "tests/support/TestHooks.h"
 #include "tests/support/UserTest.h"
 
 #include <cstring>
@@ -47,6 +49,31 @@ TEST_F(ServicesTest, SettingChangesReachEveryTopLevelWindowHiddenOnesIncluded) {
   DestroyWindow(shown);
   DestroyWindow(utility);
   DestroyWindow(messageOnly);
+}
+
+TEST_F(ServicesTest, SwitchingTheLocaleTableBroadcastsTheSettingsNotice) {
+  HWND utility = rec.Create(WS_POPUP, 0, 0, 0, 0);
+  rec.Clear();
+  SetCurrentLocale(GermanLocale());
+  SetCurrentLocale(UsEnglishLocale());
+  std::vector<LoggedMessage> settings;
+  for (auto& m : rec.log)
+    if (m.hwnd == utility && m.msg == WM_SETTINGCHANGE) settings.push_back(m);
+  ASSERT_EQ(settings.size(), 2u);
+  EXPECT_STREQ(reinterpret_cast<const char*>(settings[0].lParam), "intl");
+  DestroyWindow(utility);
+}
+
+TEST_F(ServicesTest, EachTestStartsWithTheClassicSystemColours) {
+  const COLORREF face = GetSysColor(COLOR_BTNFACE), window = GetSysColor(COLOR_WINDOW);
+  SetSysColorPreset(SysColorPreset::HighContrastBlack);
+  INT index = COLOR_BTNFACE;
+  COLORREF colour = RGB(4, 5, 6);
+  SetSysColors(1, &index, &colour);
+  RunTestResets();   // what the fixture runs before the next test
+  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), face);
+  EXPECT_EQ(GetSysColor(COLOR_WINDOW), window);
+  EXPECT_NE(face, colour);
 }
 
 TEST_F(ServicesTest, WorkAreaAndMonitors) {

@@ -51,6 +51,26 @@ TEST_F(TimerTest, FiresOnlyWhenDueOnTheVirtualClock) {
   EXPECT_EQ(ticks.size(), 3u);
 }
 
+TEST_F(TimerTest, AWindowTimerWithIdZeroIsKilledByWhatSetTimerAnswered) {
+  const UINT_PTR answer = SetTimer(h, 0, 100, nullptr);
+  ASSERT_NE(answer, 0u);
+  host().Advance(100);
+  ASSERT_EQ(ticks.size(), 1u);
+  EXPECT_EQ(ticks[0].first, WPARAM(0)) << "the message carries the id given";
+  EXPECT_TRUE(KillTimer(h, answer));
+  host().Advance(500);
+  EXPECT_EQ(ticks.size(), 1u);
+  // With a real timer 1 beside it, 1 means that one; 0 still reaches the other.
+  SetTimer(h, 0, 100, nullptr);
+  SetTimer(h, 1, 100, nullptr);
+  EXPECT_TRUE(KillTimer(h, 1));
+  host().Advance(100);
+  ASSERT_EQ(ticks.size(), 2u);
+  EXPECT_EQ(ticks[1].first, WPARAM(0));
+  EXPECT_TRUE(KillTimer(h, 0));
+  EXPECT_FALSE(KillTimer(h, 1));
+}
+
 TEST_F(TimerTest, MissedPeriodsCoalesce) {
   SetTimer(h, 1, 100, nullptr);
   Clock().Advance(1000);   // nobody pumped for ten periods

@@ -1,0 +1,156 @@
+#include "game/MainForm.h"
+
+#include "classlib/core/IniFiles.h"
+#include "classlib/core/SysUtils.h"
+#include "platform/kernel/Modules.h"
+
+#include <vector>
+
+namespace {
+
+constexpr Integer SheetColumns = 8;
+constexpr Integer SheetRows = 4;
+
+// Division that rounds towards minus infinity, so that a point a little left of or above
+// the board lands in column or row -1 rather than 0.
+Integer FloorDiv(Integer a, Integer b) {
+  Integer q = a / b;
+  if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+  return q;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {}
+
+void TMainForm::Loaded() {
+  inherited::Loaded();
+  colors = dynamic_cast<TImageList*>(FindComponent("colors"));
+}
+
+String TMainForm::ConfigFileName() {
+  std::vector<char> buf(1024);
+  DWORD n = 0;
+  // A full buffer means the name was cut: try again with room for more.
+  while ((n = GetModuleFileNameA(nullptr, buf.data(), DWORD(buf.size()))) >= buf.size() && buf.size() < (1u << 20))
+    buf.resize(buf.size() * 2);
+  const String exe(buf.data(), n < buf.size() ? n : 0);
+  return ExtractFilePath(exe) + "config.ini";
+}
+
+void TMainForm::ReadSettings() {
+  Owned<TIniFile> ini(New<TIniFile>(ConfigFileName()));
+  // The board's bounds bring any stored value to the nearest allowed one.
+  FBoard.Size = ini->ReadInteger("Settings", "Size", DefaultBoardSize);
+  FBoard.Colors = ini->ReadInteger("Settings", "Colors", DefaultColors);
+  PlayerName = ini->ReadString("Settings", "Name", "Player");
+}
+
+void TMainForm::FormCreate(TObject*) {
+  ReadSettings();
+  CellWidth = CellHeight = CellPixels;
+  SettingsPending = false;
+  ResizeBoard();
+  FBoard.GameNumber = 2611;
+  StartGame(true);
+}
+
+void TMainForm::StartGame(bool Record) {
+  FBoard.StartGame(Record);
+  Invalidate();
+}
+
+bool TMainForm::PlayMove(Integer Column, Integer Row) {
+  if (!FBoard.PlayMove(Column, Row)) return false;
+  DrawBoard(true);
+  return true;
+}
+
+void TMainForm::CheckTileSheets() {
+  if (!colors || colors->GetWidth() != SheetColumns * CellPixels || colors->GetHeight() != SheetRows * CellPixels ||
+      colors->Count() < MaxColors)
+    throw EInvalidOperation("The main window's image list must hold " + std::to_string(MaxColors) +
+                            " tile sheets of " + std::to_string(SheetColumns * CellPixels) + " x " +
+                            std::to_string(SheetRows * CellPixels) + " pixels");
+}
+
+void TMainForm::ResizeBoard() {
+  SetClientWidth(FBoard.Size * CellWidth);
+  SetClientHeight(FBoard.Size * CellHeight);
+  BuildCellBitmaps();
+}
+
+void TMainForm::BuildEmptyCellBitmap(Integer Index) {
+  if (Index < 0 || Index > MaxColors) throw ERangeError("Cell image index out of range");
+  Owned<TBitmap>& slot = CellImages[Index][0];
+  slot.reset(New<TBitmap>());
+  slot->SetSize(CellWidth, CellHeight);
+  TCanvas* c = slot->Canvas();
+  c->Brush()->SetStyle(TBrushStyle::bsSolid);
+  c->Brush()->SetColor(clWhite);
+  c->FillRect(TRect{0, 0, CellWidth, CellHeight});
+  const Integer h = CellWidth / 2;
+  for (Integer i = 0; i < CellHeight - 1; i += 2) c->SetPixel(h, i, clGray);
+  for (Integer i = 0; i < CellWidth - 1; i += 2) c->SetPixel(i, h, clGray);
+}
+
+void TMainForm::BuildCellBitmap(Integer Colour, Integer Mask) {
+  if (Colour < 1 || Colour > MaxColors || Mask < 0 || Mask > 15)
+    throw ERangeError("Cell image index out of range");
+  CheckTileSheets();
+  Owned<TBitmap>& slot = CellImages[Colour][Mask];
+  slot.reset(New<TBitmap>());
+  slot->SetSize(CellWidth, CellHeight);
+  Owned<TBitmap> sheet(New<TBitmap>());
+  colors->GetBitmap(Colour - 1, sheet.get());
+  const TTilePos t = TileForMask(Mask);
+  // The source leaves out the tile's last column and row; the copy stretches it to a cell.
+  const TRect source{t.Column * CellWidth, t.Row * CellHeight, t.Column * CellWidth + CellWidth - 1,
+                     t.Row * CellHeight + CellHeight - 1};
+  slot->Canvas()->CopyRect(TRect{0, 0, CellWidth, CellHeight}, sheet->Canvas(), source);
+}
+
+void TMainForm::BuildCellBitmaps() {
+  CheckTileSheets();
+  BuildEmptyCellBitmap(0);
+  for (Integer m = 0; m < 16; ++m)
+    for (Integer c = 1; c <= FBoard.Colors; ++c) BuildCellBitmap(c, m);
+}
+
+TBitmap* TMainForm::CellImage(Integer Colour, Integer Mask) const {
+  if (Colour < 0 || Colour > MaxColors || Mask < 0 || Mask > 15) return nullptr;
+  return CellImages[Colour][Mask].get();
+}
+
+void TMainForm::DrawBoard(bool OnlyDirty) {
+  TCanvas* canvas = Canvas();
+  canvas->Lock();
+  try {
+    FBoard.DrawPass(OnlyDirty, [&](Integer x, Integer y, TCellLook look) {
+      if (TBitmap* image = CellImage(look.Colour, look.Mask)) canvas->Draw(x * CellWidth, y * CellHeight, image);
+    });
+  } catch (...) {
+    canvas->Unlock();
+    throw;
+  }
+  canvas->Unlock();
+}
+
+void TMainForm::FormPaint(TObject*) { DrawBoard(false); }
+
+bool TMainForm::CellAt(Integer X, Integer Y, Integer& Column, Integer& Row) const {
+  Column = FloorDiv(X, CellWidth);
+  Row = FloorDiv(Y, CellHeight);
+  return Column >= 0 && Row >= 0 && Column < FBoard.Size && Row < FBoard.Size;
+}
+
+void TMainForm::FormMouseDown(TObject*, TMouseButton, TShiftState, Integer X, Integer Y) {
+  Integer column = 0, row = 0;
+  if (CellAt(X, Y, column, row)) PlayMove(column, row);
+}
+
+TL_DEFINE_CLASS(TMainForm, [](auto& c) {
+  c.Method("FormCreate", &TMainForm::FormCreate);
+  c.Method("FormPaint", &TMainForm::FormPaint);
+  c.Method("FormMouseDown", &TMainForm::FormMouseDown);
+})

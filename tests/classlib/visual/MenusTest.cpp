@@ -1,0 +1,540 @@
+#include "classlib/core/Filer.h"
+#include "classlib/core/FormText.h"
+#include "classlib/visual/ComCtrls.h"
+#include "classlib/visual/Menus.h"
+#include "classlib/visual/StdCtrls.h"
+#include "platform/kernel/Resources.h"
+#include "tests/classlib/visual/VisualTestClasses.h"
+#include "tests/support/AppTest.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The game's kind of main window: menu with shortcuts, status bar and standard controls.
+class TMenuForm : public TForm {
+  TL_CLASS(TMenuForm, TForm)
+ public:
+  using TForm::TForm;
+  bool DisablePauseOnOpen = false;
+  void miGameClick(TObject*) {
+    Log().push_back("game opened");
+    if (DisablePauseOnOpen) dynamic_cast<TMenuItem*>(FindComponent("miPause"))->SetEnabled(false);
+  }
+  void miNewClick(TObject*) { Log().push_back("new"); }
+  void miPauseClick(TObject*) { Log().push_back("pause"); }
+  void Edit1Change(TObject*) { Log().push_back("change"); }
+};
+
+const char* kMainText =
+    "object MenuForm: TMenuForm\n"
+    "  Caption = 'Main'\n"
+    "  ClientWidth = 320\n"
+    "  ClientHeight = 200\n"
+    "  Menu = MainMenu1\n"
+    "  object MainMenu1: TMainMenu\n"
+    "    object miGame: TMenuItem\n"
+    "      Caption = '&Game'\n"
+    "      OnClick = miGameClick\n"
+    "      object miNew: TMenuItem\n"
+    "        Caption = '&New'\n"
+    "        ShortCut = 113\n"
+    "        OnClick = miNewClick\n"
+    "      end\n"
+    "      object miLine: TMenuItem\n"
+    "        Caption = '-'\n"
+    "      end\n"
+    "      object miPause: TMenuItem\n"
+    "        Caption = '&Pause'\n"
+    "        Checked = True\n"
+    "        ShortCut = 116\n"
+    "        OnClick = miPauseClick\n"
+    "      end\n"
+    "    end\n"
+    "  end\n"
+    "  object StatusBar1: TStatusBar\n"
+    "    Height = 22\n"
+    "    Panels = <\n"
+    "      item\n"
+    "        Text = 'Score'\n"
+    "        Width = 80\n"
+    "      end\n"
+    "      item\n"
+    "        Alignment = taRightJustify\n"
+    "        Width = 60\n"
+    "      end>\n"
+    "  end\n"
+    "  object Ok: TButton\n"
+    "    Left = 8\n"
+    "    Top = 8\n"
+    "    Caption = 'OK'\n"
+    "    Default = True\n"
+    "    ModalResult = 1\n"
+    "  end\n"
+    "  object Edit1: TEdit\n"
+    "    Left = 8\n"
+    "    Top = 40\n"
+    "    MaxLength = 12\n"
+    "    Text = 'Player'\n"
+    "    OnChange = Edit1Change\n"
+    "  end\n"
+    "  object List1: TListBox\n"
+    "    Left = 8\n"
+    "    Top = 70\n"
+    "    Height = 80\n"
+    "    ItemHeight = 18\n"
+    "    Items.Strings = (\n"
+    "      'pear'\n"
+    "      'apple')\n"
+    "    Sorted = True\n"
+    "    Style = lbOwnerDrawFixed\n"
+    "  end\n"
+    "end\n";
+
+class MenusTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    Log().clear();
+    RegisterClass(TMenuForm::StaticClass());
+  }
+  void TearDown() override {
+    UnregisterResourceTable("menus-test");
+    AppTest::TearDown();
+  }
+  TMenuForm* LoadMain() {
+    Owned<TMemoryStream> bin(New<TMemoryStream>());
+    ObjectTextToBinary(kMainText, *bin);
+    data_.assign(bin->Memory(), bin->Memory() + bin->GetSize());
+    item_ = ResourceItem{10, 0, "TMENUFORM", data_.data(), data_.size(), 0, 0};
+    RegisterResourceTable(ResourceTable{"menus-test", &item_, 1});
+    TMenuForm* f = nullptr;
+    Application->CreateForm(f);
+    return f;
+  }
+  template <class T>
+  static T* Find(TComponent* Root, const char* Name) {
+    auto* c = dynamic_cast<T*>(Root->FindComponent(Name));
+    EXPECT_NE(c, nullptr) << Name;
+    return c;
+  }
+  std::vector<Byte> data_;
+  ResourceItem item_{};
+};
+
+String MenuText(HMENU Menu, UINT Pos) {
+  char buf[64] = {};
+  GetMenuStringA(Menu, Pos, buf, sizeof buf, MF_BYPOSITION);
+  return buf;
+}
+
+TEST_F(MenusTest, AMainWindowIsBuiltFromItsDescription) {
+  TMenuForm* f = LoadMain();
+  auto* menu = Find<TMainMenu>(f, "MainMenu1");
+  auto* bar = Find<TStatusBar>(f, "StatusBar1");
+  auto* ok = Find<TButton>(f, "Ok");
+  auto* edit = Find<TEdit>(f, "Edit1");
+  auto* list = Find<TListBox>(f, "List1");
+  ASSERT_TRUE(menu && bar && ok && edit && list);
+  EXPECT_EQ(f->GetMenu(), menu);
+  ASSERT_EQ(menu->Items()->Count(), 1);
+  TMenuItem* game = menu->Items()->Items(0);
+  ASSERT_EQ(game->Count(), 3);
+  EXPECT_EQ(game->Items(0)->GetShortCut(), VK_F2);
+  EXPECT_TRUE(game->Items(1)->IsLine());
+  EXPECT_TRUE(game->Items(2)->GetChecked());
+  EXPECT_EQ(game->Items(0)->GetParentMenu(), menu);
+
+  // The window gets the platform menu, with the bar outside the client area.
+  f->Show();
+  host().PumpUntilIdle();
+  HMENU hmenu = GetMenu(f->Handle());
+  ASSERT_NE(hmenu, nullptr);
+  EXPECT_EQ(f->GetClientHeight(), 200);
+  EXPECT_EQ(f->GetClientWidth(), 320);
+  RECT client;
+  GetClientRect(f->Handle(), &client);
+  EXPECT_EQ(client.Bottom, 200);
+  ASSERT_EQ(GetMenuItemCount(hmenu), 1);
+  EXPECT_EQ(MenuText(hmenu, 0), "&Game");
+  HMENU sub = GetSubMenu(hmenu, 0);
+  ASSERT_EQ(GetMenuItemCount(sub), 3);
+  EXPECT_EQ(MenuText(sub, 0), "&New\tF2");
+  EXPECT_TRUE(GetMenuState(sub, 1, MF_BYPOSITION) & MF_SEPARATOR);
+  EXPECT_TRUE(GetMenuState(sub, 2, MF_BYPOSITION) & MF_CHECKED);
+
+  // The status bar sits along the bottom, across the whole width.
+  EXPECT_EQ(bar->GetAlign(), TAlign::alBottom);
+  EXPECT_EQ(bar->GetTop(), 200 - 22);
+  EXPECT_EQ(bar->GetWidth(), 320);
+  ASSERT_EQ(bar->GetPanels()->Count(), 2);
+  EXPECT_EQ(bar->GetPanels()->Items(0)->GetText(), "Score");
+  EXPECT_EQ(bar->GetPanels()->Items(1)->GetAlignment(), TAlignment::taRightJustify);
+
+  EXPECT_TRUE(ok->GetDefault());
+  EXPECT_EQ(ok->GetModalResult(), mrOk);
+  char text[32] = {};
+  GetWindowTextA(edit->Handle(), text, sizeof text);
+  EXPECT_STREQ(text, "Player");
+  EXPECT_EQ(edit->GetMaxLength(), 12);
+  EXPECT_EQ(list->GetStyle(), TListBoxStyle::lbOwnerDrawFixed);
+  ASSERT_EQ(SendMessageA(list->Handle(), LB_GETCOUNT, 0, 0), 2);
+  EXPECT_EQ(list->GetItems()->Strings(0), "apple");  // sorted once Sorted was read
+  EXPECT_EQ(list->GetItemHeight(), 18);
+  EXPECT_EQ(Joined(), "");  // nothing fired while loading
+}
+
+TEST_F(MenusTest, AWrittenMainWindowReadsBackTheSame) {
+  TMenuForm* f = LoadMain();
+  Find<TMenuItem>(f, "miPause")->SetEnabled(false);
+  Find<TListBox>(f, "List1")->GetItems()->Add("fig");
+  Owned<TMemoryStream> ms(New<TMemoryStream>());
+  {
+    Owned<TWriter> w(New<TWriter>(*ms));
+    w->WriteRootComponent(f);
+  }
+  f->Free();
+  UnregisterResourceTable("menus-test");
+  data_.assign(ms->Memory(), ms->Memory() + ms->GetSize());
+  item_ = ResourceItem{10, 0, "TMENUFORM", data_.data(), data_.size(), 0, 0};
+  RegisterResourceTable(ResourceTable{"menus-test", &item_, 1});
+  TMenuForm* g = nullptr;
+  Application->CreateForm(g);
+  auto* menu = Find<TMainMenu>(g, "MainMenu1");
+  ASSERT_TRUE(menu);
+  EXPECT_EQ(g->GetMenu(), menu);
+  ASSERT_EQ(menu->Items()->Count(), 1);
+  TMenuItem* game = menu->Items()->Items(0);
+  ASSERT_EQ(game->Count(), 3);
+  EXPECT_EQ(game->GetName(), "miGame");
+  EXPECT_EQ(game->Items(0)->GetShortCut(), VK_F2);
+  EXPECT_FALSE(game->Items(2)->GetEnabled());
+  EXPECT_TRUE(game->Items(2)->GetChecked());
+  EXPECT_TRUE(game->Items(0)->OnClick);
+  auto* bar = Find<TStatusBar>(g, "StatusBar1");
+  ASSERT_TRUE(bar);
+  ASSERT_EQ(bar->GetPanels()->Count(), 2);
+  EXPECT_EQ(bar->GetPanels()->Items(0)->GetWidth(), 80);
+  EXPECT_EQ(Find<TListBox>(g, "List1")->GetItems()->GetCommaText(), "apple,fig,pear");
+  EXPECT_TRUE(Find<TButton>(g, "Ok")->GetDefault());
+  EXPECT_EQ(Find<TEdit>(g, "Edit1")->GetText(), "Player");
+  EXPECT_EQ(g->GetClientHeight(), 200);
+  EXPECT_EQ(bar->GetAlign(), TAlign::alBottom);
+  // Published defaults are not written, and an edit's text is written once, as Text.
+  String bytes(data_.begin(), data_.end());
+  size_t player = bytes.find("Player");
+  ASSERT_NE(player, String::npos);
+  EXPECT_EQ(bytes.find("Player", player + 1), String::npos);
+  EXPECT_EQ(bytes.find("TabStop"), String::npos);
+  EXPECT_EQ(bytes.find("\x05" "Align"), String::npos);  // the property name, not Alignment
+}
+
+TEST_F(MenusTest, ShortcutsFireOnlyWhileTheMainFormIsEnabled) {
+  TMenuForm* f = LoadMain();
+  f->Show();
+  host().PumpUntilIdle();
+  SetFocus(f->Handle());
+  host().Key(VK_F2);
+  Pump();
+  EXPECT_EQ(Joined(), "game opened,new");
+
+  // Under a modal dialog the same key does nothing.
+  Log().clear();
+  TForm* dlg = TForm::CreateNew(Application);
+  auto* close = New<TButton>(dlg);
+  close->SetCancel(true);
+  close->SetModalResult(mrCancel);
+  close->SetParent(dlg);
+  bool mainEnabled = true;
+  host().WhenIdle([&] {
+    mainEnabled = IsWindowEnabled(f->Handle());
+    host().Key(VK_F2);
+    host().Key(VK_F5);
+    host().Key(VK_ESCAPE);
+  });
+  EXPECT_EQ(dlg->ShowModal(), mrCancel);
+  EXPECT_FALSE(mainEnabled);
+  EXPECT_EQ(Joined(), "");
+  // Even a key reaching the form's shortcut check directly fires nothing while disabled.
+  EnableWindow(f->Handle(), FALSE);
+  TMessage key{WM_KEYDOWN, WPARAM(VK_F2), 0, 0};
+  EXPECT_FALSE(f->IsShortCut(key));
+  EnableWindow(f->Handle(), TRUE);
+
+  // A submenu's OnClick runs first and may disable the item, which then does not fire.
+  f->DisablePauseOnOpen = true;
+  SetFocus(f->Handle());
+  host().Key(VK_F5);
+  Pump();
+  EXPECT_EQ(Joined(), "game opened");
+  // A key without an item passes on.
+  Log().clear();
+  host().Key(VK_F9);
+  Pump();
+  EXPECT_EQ(Joined(), "");
+}
+
+TEST_F(MenusTest, TheMenuBarOpensASubmenuThroughItsItemsOnClick) {
+  TMenuForm* f = LoadMain();
+  f->Show();
+  host().PumpUntilIdle();
+  SetFocus(f->Handle());
+  host().WhenIdle([&] {
+    host().Key(VK_DOWN);
+    host().Key(VK_RETURN);
+  });
+  host().Key(VK_F10);
+  Pump();
+  EXPECT_EQ(Joined(), "game opened,new");
+
+  // The submenu's OnClick changes its items while it opens: the open menu shows the
+  // change and stays the same menu.
+  f->DisablePauseOnOpen = true;
+  HMENU sub = GetSubMenu(GetMenu(f->Handle()), 0);
+  UINT pauseState = 0;
+  HMENU openSub = nullptr;
+  host().WhenIdle([&] { host().Key(VK_DOWN); });
+  host().WhenIdle([&] {
+    openSub = GetSubMenu(GetMenu(f->Handle()), 0);
+    pauseState = GetMenuState(openSub, 2, MF_BYPOSITION);
+    host().Key(VK_ESCAPE);
+    host().Key(VK_ESCAPE);
+  });
+  host().Key(VK_F10);
+  Pump();
+  EXPECT_EQ(openSub, sub);
+  EXPECT_TRUE(IsMenu(sub));
+  EXPECT_TRUE(pauseState & MF_GRAYED);
+  EXPECT_EQ(host().PendingScripts(), 0u);
+}
+
+TEST_F(MenusTest, MenuCommandsAndChangesReachTheWindow) {
+  TMenuForm* f = LoadMain();
+  f->Show();
+  host().PumpUntilIdle();
+  auto* miNew = Find<TMenuItem>(f, "miNew");
+  auto* miGame = Find<TMenuItem>(f, "miGame");
+  PostMessageA(f->Handle(), WM_COMMAND, MAKEWPARAM(miNew->Command(), 0), 0);
+  Pump();
+  EXPECT_EQ(Joined(), "new");
+
+  // Items added, changed and taken out are rebuilt into the platform menu.
+  HMENU sub = GetSubMenu(GetMenu(f->Handle()), 0);
+  TMenuItem* extra = New<TMenuItem>(f);
+  extra->SetCaption("E&xtra");
+  extra->SetShortCut(ShortCut('X', TShiftState{TShiftStateItem::ssCtrl}));
+  miGame->Insert(1, extra);
+  sub = GetSubMenu(GetMenu(f->Handle()), 0);
+  ASSERT_EQ(GetMenuItemCount(sub), 4);
+  EXPECT_EQ(MenuText(sub, 1), "E&xtra\tCtrl+X");
+  extra->SetEnabled(false);
+  sub = GetSubMenu(GetMenu(f->Handle()), 0);
+  EXPECT_TRUE(GetMenuState(sub, 1, MF_BYPOSITION) & MF_GRAYED);
+  extra->SetVisible(false);
+  EXPECT_EQ(GetMenuItemCount(GetSubMenu(GetMenu(f->Handle()), 0)), 3);
+  Log().clear();
+  PostMessageA(f->Handle(), WM_COMMAND, MAKEWPARAM(extra->Command(), 0), 0);
+  Pump();
+  EXPECT_EQ(Joined(), "");  // a disabled item's command does nothing
+  extra->Free();
+  EXPECT_EQ(miGame->Count(), 3);
+  EXPECT_EQ(miGame->Find("new"), miNew);
+  EXPECT_EQ(miGame->Find("missing"), nullptr);
+  EXPECT_THROW(miGame->Items(3), EMenuError);
+  EXPECT_THROW(miGame->Insert(0, miNew), EMenuError);  // already in the menu
+  EXPECT_THROW(miNew->Add(miGame), EMenuError);        // would hold itself
+  EXPECT_THROW(miGame->Insert(9, New<TMenuItem>(f)), EMenuError);
+
+  // Freeing the menu takes the bar off the window and keeps the client size.
+  Find<TMainMenu>(f, "MainMenu1")->Free();
+  EXPECT_EQ(f->GetMenu(), nullptr);
+  EXPECT_EQ(GetMenu(f->Handle()), nullptr);
+  EXPECT_EQ(f->GetClientHeight(), 200);
+}
+
+TEST_F(MenusTest, RadioItemsOfAGroupExcludeEachOther) {
+  TForm* f = TForm::CreateNew(Application);
+  auto* menu = New<TMainMenu>(f);
+  TMenuItem* items[3];
+  for (TMenuItem*& i : items) {
+    i = New<TMenuItem>(f);
+    i->SetRadioItem(true);
+    i->SetGroupIndex(1);
+    menu->Items()->Add(i);
+  }
+  items[2]->SetGroupIndex(2);
+  items[0]->SetChecked(true);
+  items[2]->SetChecked(true);
+  items[1]->SetChecked(true);
+  EXPECT_FALSE(items[0]->GetChecked());
+  EXPECT_TRUE(items[1]->GetChecked());
+  EXPECT_TRUE(items[2]->GetChecked());  // another group
+}
+
+TEST_F(MenusTest, ShortcutTextsAndKeys) {
+  EXPECT_EQ(ShortCutToText(VK_F2), "F2");
+  EXPECT_EQ(ShortCutToText(ShortCut('N', TShiftState{TShiftStateItem::ssCtrl})), "Ctrl+N");
+  EXPECT_EQ(ShortCutToText(VK_DELETE | scShift | scAlt), "Shift+Alt+Del");
+  EXPECT_EQ(ShortCutToText(scNone), "");
+  EXPECT_EQ(TextToShortCut("ctrl+shift+f12"), TShortCut((VK_F1 + 11) | scCtrl | scShift));
+  EXPECT_EQ(TextToShortCut("Alt+Enter"), TShortCut(VK_RETURN | scAlt));
+  for (const char* bad : {"", "Ctrl+", "F13", "Ctrl+Nonsense", "+F2", "F2+Ctrl"})
+    EXPECT_EQ(TextToShortCut(bad), scNone) << bad;
+  for (Word k = 1; k < 256; ++k) {
+    String t = ShortCutToText(k | scCtrl);
+    if (!t.empty()) {
+      EXPECT_EQ(TextToShortCut(t), TShortCut(k | scCtrl)) << t;
+    }
+  }
+  Word key;
+  TShiftState shift;
+  ShortCutToKey(VK_F5 | scShift, key, shift);
+  EXPECT_EQ(key, VK_F5);
+  EXPECT_EQ(shift, TShiftState{TShiftStateItem::ssShift});
+  EXPECT_EQ(StripHotkey("&Save && quit&"), "Save & quit");
+}
+
+class TMenuSink : public TObject {
+  TL_CLASS(TMenuSink, TObject)
+ public:
+  void Chose(TObject* Sender) { Log().push_back("chose " + dynamic_cast<TComponent*>(Sender)->GetName()); }
+  void Popped(TObject*) { Log().push_back("popup"); }
+  void Measure(TObject* Sender, TCanvas*, Integer& Width, Integer& Height) {
+    Log().push_back("measure " + dynamic_cast<TComponent*>(Sender)->GetName());
+    Width = 90;
+    Height = 30;
+  }
+  void Draw(TObject* Sender, TCanvas* Canvas, TRect Rect, bool Selected) {
+    Log().push_back("draw " + dynamic_cast<TComponent*>(Sender)->GetName() + (Selected ? " selected" : "") + " " +
+                    std::to_string(Rect.Bottom - Rect.Top));
+    Canvas->FillRect(Rect);
+  }
+};
+
+TEST_F(MenusTest, APopupMenuChoosesACommandFromARightClick) {
+  TForm* f = nullptr;
+  Application->CreateForm(f);
+  f->SetBounds(50, 50, 300, 200);
+  auto* target = New<TProbe>(f);
+  target->SetName("target");
+  target->SetBounds(10, 10, 100, 100);
+  target->SetParent(f);
+  auto* popup = New<TPopupMenu>(f);
+  Owned<TMenuSink> sink(New<TMenuSink>());
+  const char* names[] = {"first", "second", "third"};
+  for (const char* n : names) {
+    TMenuItem* i = New<TMenuItem>(f);
+    i->SetName(n);
+    i->SetCaption(n);
+    i->OnClick = TNotifyEvent(sink.get(), &TMenuSink::Chose);
+    popup->Items()->Add(i);
+  }
+  popup->OnPopup = TNotifyEvent(sink.get(), &TMenuSink::Popped);
+  target->SetPopupMenu(popup);
+  f->Show();
+  host().PumpUntilIdle();
+  host().MouseMove(target->Handle(), 20, 20);
+  Pump();
+  Log().clear();
+
+  host().WhenIdle([&] {
+    Log().push_back("menu open");
+    host().Key(VK_DOWN);
+    host().Key(VK_DOWN);
+    host().Key(VK_RETURN);
+  });
+  host().Click(target->Handle(), 20, 20, MouseButton::Right);
+  Pump();
+  EXPECT_EQ(Joined(), "popup,menu open,chose second");
+  EXPECT_EQ(popup->PopupComponent(), target);
+
+  // Escape closes it without a command; AutoPopup off keeps it shut.
+  Log().clear();
+  host().WhenIdle([&] { host().Key(VK_ESCAPE); });
+  host().Click(target->Handle(), 20, 20, MouseButton::Right);
+  Pump();
+  EXPECT_EQ(Joined(), "popup");
+  Log().clear();
+  popup->SetAutoPopup(false);
+  host().Click(target->Handle(), 20, 20, MouseButton::Right);
+  Pump();
+  EXPECT_EQ(Joined(), "");
+  EXPECT_EQ(host().PendingScripts(), 0u);
+
+  // Its shortcuts work while its control has the focus.
+  TMenuItem* third = popup->Items()->Items(2);
+  third->SetShortCut(ShortCut('K', TShiftState{TShiftStateItem::ssCtrl}));
+  target->SetFocus();
+  Log().clear();
+  host().KeyDown(VK_CONTROL);
+  host().Key('K');
+  host().KeyUp(VK_CONTROL);
+  Pump();
+  EXPECT_EQ(Joined(), "chose third");
+  Log().clear();
+  host().Key('K');
+  Pump();
+  EXPECT_EQ(Joined(), "");
+
+  // A graphic control's menu opens from a right click over it.
+  auto* shape = New<TGraphicControl>(f);
+  shape->SetBounds(150, 10, 50, 50);
+  shape->SetParent(f);
+  auto* shapeMenu = New<TPopupMenu>(f);
+  shapeMenu->OnPopup = TNotifyEvent(sink.get(), &TMenuSink::Popped);
+  shape->SetPopupMenu(shapeMenu);
+  host().MouseMove(f->Handle(), 160, 20);
+  Pump();
+  Log().clear();
+  host().WhenIdle([&] { host().Key(VK_ESCAPE); });
+  host().Click(f->Handle(), 160, 20, MouseButton::Right);
+  Pump();
+  EXPECT_EQ(Joined(), "popup");
+  EXPECT_EQ(shapeMenu->PopupComponent(), shape);
+
+  // The control forgets a freed menu, and the menu a freed component.
+  popup->Free();
+  EXPECT_EQ(target->GetPopupMenu(), nullptr);
+  host().Click(target->Handle(), 20, 20, MouseButton::Right);
+  Pump();
+}
+
+TEST_F(MenusTest, OwnerDrawnPopupItemsAreMeasuredAndDrawnByTheirEvents) {
+  TForm* f = nullptr;
+  Application->CreateForm(f);
+  f->SetBounds(50, 50, 300, 200);
+  f->Show();
+  host().PumpUntilIdle();
+  auto* popup = New<TPopupMenu>(f);
+  Owned<TMenuSink> sink(New<TMenuSink>());
+  popup->SetOwnerDraw(true);
+  for (const char* n : {"one", "two"}) {
+    TMenuItem* i = New<TMenuItem>(f);
+    i->SetName(n);
+    i->SetCaption(n);
+    i->OnMeasureItem = TMenuMeasureItemEvent(sink.get(), &TMenuSink::Measure);
+    i->OnDrawItem = TMenuDrawItemEvent(sink.get(), &TMenuSink::Draw);
+    i->OnClick = TNotifyEvent(sink.get(), &TMenuSink::Chose);
+    popup->Items()->Add(i);
+  }
+  Log().clear();
+  // Two idle points, so the highlighted item is painted before it is chosen.
+  host().WhenIdle([&] { host().Key(VK_DOWN); });
+  host().WhenIdle([&] { host().Key(VK_RETURN); });
+  popup->Popup(100, 100);
+  std::string log = Joined();
+  EXPECT_NE(log.find("measure one"), std::string::npos) << log;
+  EXPECT_NE(log.find("draw two 30"), std::string::npos) << log;
+  EXPECT_NE(log.find("draw one selected 30"), std::string::npos) << log;
+  EXPECT_EQ(Log().back(), "chose one");
+}
+
+}  // namespace
+
+TL_DEFINE_CLASS(TMenuForm, [](auto& c) {
+  c.Method("miGameClick", &TMenuForm::miGameClick);
+  c.Method("miNewClick", &TMenuForm::miNewClick);
+  c.Method("miPauseClick", &TMenuForm::miPauseClick);
+  c.Method("Edit1Change", &TMenuForm::Edit1Change);
+})
+TL_DEFINE_CLASS(TMenuSink)

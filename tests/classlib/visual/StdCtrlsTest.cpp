@@ -1,0 +1,393 @@
+#include "classlib/visual/Clipbrd.h"
+#include "classlib/visual/StdCtrls.h"
+#include "tests/classlib/visual/VisualTestClasses.h"
+#include "tests/support/AppTest.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+class TCtlSink : public TObject {
+  TL_CLASS(TCtlSink, TObject)
+ public:
+  void Changed(TObject*) { Log().push_back("change"); }
+  void Clicked(TObject* Sender) { Log().push_back("click " + dynamic_cast<TComponent*>(Sender)->GetName()); }
+  // Paints each item in a colour of its own, and remembers where.
+  void DrawItem(TWinControl* Control, Integer Index, TRect Rect, TOwnerDrawState State) {
+    auto* list = static_cast<TCustomListBox*>(Control);
+    Log().push_back("draw " + std::to_string(Index) + (State.Contains(TOwnerDrawStateItem::odSelected) ? " selected" : ""));
+    Rects[Index] = Rect;
+    list->Canvas()->Brush()->SetColor(TColor(0x000010 * (Index + 1)));
+    list->Canvas()->FillRect(Rect);
+  }
+  void Measure(TWinControl*, Integer Index, Integer& Height) { Height = 10 + Index * 5; }
+  void Data(TWinControl*, Integer Index, String& Text) { Text = "row " + std::to_string(Index); }
+  std::map<Integer, TRect> Rects;
+};
+
+class StdCtrlsTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    Log().clear();
+    sink_.reset(New<TCtlSink>());
+    Application->CreateForm(form_);
+    form_->SetBounds(100, 100, 400, 300);
+  }
+  void TearDown() override {
+    sink_.reset();
+    AppTest::TearDown();
+  }
+  template <class T>
+  T* Add(const char* Name, Integer L, Integer T_, Integer W, Integer H) {
+    T* c = New<T>(form_);
+    c->SetName(Name);
+    c->SetBounds(L, T_, W, H);
+    c->SetParent(form_);
+    return c;
+  }
+  void ShowForm() {
+    form_->Show();
+    host().PumpUntilIdle();
+    Log().clear();
+  }
+  String WindowText(HWND h) {
+    char buf[256] = {};
+    GetWindowTextA(h, buf, sizeof buf);
+    return buf;
+  }
+  TForm* form_ = nullptr;
+  Owned<TCtlSink> sink_;
+};
+
+// ---- Buttons and modal dialogs ------------------------------------------------------------
+
+TEST_F(StdCtrlsTest, ModalDialogsReturnTheButtonsResults) {
+  ShowForm();
+  TForm* dlg = TForm::CreateNew(Application);
+  dlg->SetBorderStyle(TFormBorderStyle::bsDialog);
+  dlg->SetBounds(0, 0, 240, 120);
+  auto* ok = New<TButton>(dlg);
+  ok->SetName("ok");
+  ok->SetBounds(10, 10, 70, 24);
+  ok->SetDefault(true);
+  ok->SetModalResult(mrOk);
+  ok->SetParent(dlg);
+  auto* cancel = New<TButton>(dlg);
+  cancel->SetName("cancel");
+  cancel->SetBounds(90, 10, 70, 24);
+  cancel->SetCancel(true);
+  cancel->SetModalResult(mrCancel);
+  cancel->SetParent(dlg);
+  auto* edit = New<TEdit>(dlg);
+  edit->SetBounds(10, 50, 100, 21);
+  edit->SetParent(dlg);
+  dlg->SetActiveControl(edit);
+  ok->OnClick = TNotifyEvent(sink_.get(), &TCtlSink::Clicked);
+  cancel->OnClick = TNotifyEvent(sink_.get(), &TCtlSink::Clicked);
+
+  bool mainDisabled = false;
+  host().WhenIdle([&] {
+    mainDisabled = !IsWindowEnabled(form_->Handle());
+    host().Click(cancel->Handle(), 5, 5);
+  });
+  EXPECT_EQ(dlg->ShowModal(), mrCancel);
+  EXPECT_TRUE(mainDisabled);
+  EXPECT_TRUE(IsWindowEnabled(form_->Handle()));
+
+  // Enter in the edit presses the default button; Escape the cancel button.
+  host().WhenIdle([&] {
+    edit->SetFocus();
+    host().Key(VK_RETURN);
+  });
+  EXPECT_EQ(dlg->ShowModal(), mrOk);
+  host().WhenIdle([&] {
+    edit->SetFocus();
+    host().Key(VK_ESCAPE);
+  });
+  EXPECT_EQ(dlg->ShowModal(), mrCancel);
+  EXPECT_EQ(Joined(), "click cancel,click ok,click cancel");
+
+  // The default look follows the focus: a focused button takes Enter from the default one.
+  Log().clear();
+  DWORD okStyle = 0, cancelStyle = 0;
+  host().WhenIdle([&] {
+    edit->SetFocus();
+    okStyle = DWORD(GetWindowLongA(ok->Handle(), GWL_STYLE)) & BS_TYPEMASK;
+    cancel->SetFocus();
+    cancelStyle = DWORD(GetWindowLongA(cancel->Handle(), GWL_STYLE)) & BS_TYPEMASK;
+    EXPECT_EQ(DWORD(GetWindowLongA(ok->Handle(), GWL_STYLE)) & BS_TYPEMASK, BS_PUSHBUTTON);
+    host().Key(VK_RETURN);
+  });
+  EXPECT_EQ(dlg->ShowModal(), mrCancel);
+  EXPECT_EQ(okStyle, BS_DEFPUSHBUTTON);
+  EXPECT_EQ(cancelStyle, BS_DEFPUSHBUTTON);
+  EXPECT_EQ(Joined(), "click cancel");
+
+  // The close box ends the dialog with mrCancel, and no button is clicked.
+  Log().clear();
+  host().WhenIdle([&] { PostMessageA(dlg->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); });
+  EXPECT_EQ(dlg->ShowModal(), mrCancel);
+  EXPECT_EQ(Joined(), "");
+  EXPECT_EQ(host().PendingScripts(), 0u);
+}
+
+TEST_F(StdCtrlsTest, AButtonWithoutAResultLeavesTheFormOpen) {
+  auto* b = Add<TButton>("plain", 10, 10, 80, 24);
+  b->SetCaption("&Go");
+  b->OnClick = TNotifyEvent(sink_.get(), &TCtlSink::Clicked);
+  ShowForm();
+  EXPECT_EQ(WindowText(b->Handle()), "&Go");
+  host().Click(b->Handle(), 4, 4);
+  Pump();
+  EXPECT_EQ(Joined(), "click plain");
+  EXPECT_EQ(form_->GetModalResult(), mrNone);
+  EXPECT_TRUE(form_->GetVisible());
+  // A disabled button's click does not arrive.
+  b->SetEnabled(false);
+  host().Click(b->Handle(), 4, 4);
+  Pump();
+  EXPECT_EQ(Joined(), "click plain");
+}
+
+// ---- Edits ----------------------------------------------------------------------------------
+
+TEST_F(StdCtrlsTest, AnEditsTextSelectionAndChangesGoThroughTheWindow) {
+  auto* e = Add<TEdit>("edit", 10, 10, 150, 21);
+  e->SetText("Hello");  // kept until the window exists
+  e->OnChange = TNotifyEvent(sink_.get(), &TCtlSink::Changed);
+  ShowForm();
+  EXPECT_EQ(WindowText(e->Handle()), "Hello");
+  EXPECT_FALSE(e->GetModified());
+
+  e->SetFocus();
+  e->SetSelStart(1);
+  e->SetSelLength(3);
+  EXPECT_EQ(e->GetSelStart(), 1);
+  EXPECT_EQ(e->GetSelLength(), 3);
+  EXPECT_EQ(e->GetSelText(), "ell");
+  Log().clear();
+  host().Text("ipp");
+  Pump();
+  EXPECT_EQ(e->GetText(), "Hippo");
+  EXPECT_TRUE(e->GetModified());
+  EXPECT_GE(Log().size(), 1u);
+  EXPECT_EQ(Log().back(), "change");
+  EXPECT_TRUE(e->CanUndo());
+  e->Undo();
+  EXPECT_EQ(e->GetText(), "Hello");
+
+  e->SelectAll();
+  EXPECT_EQ(e->GetSelLength(), 5);
+  e->SetSelText("Bye");
+  EXPECT_EQ(e->GetText(), "Bye");
+  e->SelectAll();
+  e->CopyToClipboard();
+  EXPECT_EQ(Clipboard->GetAsText(), "Bye");
+  e->CutToClipboard();
+  EXPECT_EQ(e->GetText(), "");
+  e->PasteFromClipboard();
+  e->PasteFromClipboard();
+  EXPECT_EQ(e->GetText(), "ByeBye");
+
+  // The limit holds for typing; setting it negative is refused.
+  e->Clear();
+  e->SetMaxLength(4);
+  host().Text("abcdefg");
+  Pump();
+  EXPECT_EQ(e->GetText(), "abcd");
+  EXPECT_THROW(e->SetMaxLength(-1), EInvalidOperation);
+  EXPECT_EQ(e->GetMaxLength(), 4);
+
+  // Read-only: typing changes nothing.
+  e->SetReadOnly(true);
+  host().Text("z");
+  Pump();
+  EXPECT_EQ(e->GetText(), "abcd");
+}
+
+TEST_F(StdCtrlsTest, AnEditKeepsItsStateWhenItsWindowIsMadeAgain) {
+  auto* e = Add<TEdit>("edit", 10, 10, 150, 21);
+  ShowForm();
+  e->SetFocus();
+  host().Text("secret");
+  Pump();
+  EXPECT_TRUE(e->GetModified());
+  HWND before = e->Handle();
+  e->SetPasswordChar('*');  // needs a new window
+  EXPECT_NE(e->Handle(), before);
+  EXPECT_EQ(e->GetText(), "secret");
+  EXPECT_TRUE(e->GetModified());
+  EXPECT_EQ(SendMessageA(e->Handle(), EM_GETPASSWORDCHAR, 0, 0), '*');
+  e->SetModified(false);
+  e->SetCharCase(TEditCharCase::ecUpperCase);
+  EXPECT_EQ(e->GetText(), "SECRET");
+  EXPECT_FALSE(e->GetModified());
+  EXPECT_EQ(e->GetMaxLength(), 0);
+}
+
+TEST_F(StdCtrlsTest, TabbingIntoAnEditSelectsItsText) {
+  auto* first = Add<TEdit>("first", 10, 10, 100, 21);
+  auto* second = Add<TEdit>("second", 10, 40, 100, 21);
+  second->SetText("whole");
+  ShowForm();
+  first->SetFocus();
+  host().Key(VK_TAB);
+  Pump();
+  ASSERT_TRUE(second->Focused());
+  EXPECT_EQ(second->GetSelLength(), 5);
+  second->SetAutoSelect(false);
+  second->SetSelStart(0);
+  first->SetFocus();
+  host().Key(VK_TAB);
+  Pump();
+  EXPECT_EQ(second->GetSelLength(), 0);
+}
+
+// ---- List boxes -----------------------------------------------------------------------------
+
+TEST_F(StdCtrlsTest, AListBoxMirrorsItsItemsIntoTheWindow) {
+  auto* l = Add<TListBox>("list", 10, 10, 120, 100);
+  l->GetItems()->Add("one");
+  l->GetItems()->Add("two");
+  l->SetItemIndex(1);
+  ShowForm();
+  HWND h = l->Handle();
+  ASSERT_EQ(SendMessageA(h, LB_GETCOUNT, 0, 0), 2);
+  EXPECT_EQ(l->GetItemIndex(), 1);
+  l->GetItems()->Insert(0, "zero");
+  l->GetItems()->Delete(2);
+  l->GetItems()->SetStrings(1, "ONE");
+  ASSERT_EQ(SendMessageA(h, LB_GETCOUNT, 0, 0), 2);
+  char buf[32] = {};
+  SendMessageA(h, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(buf));
+  EXPECT_STREQ(buf, "ONE");
+  SendMessageA(h, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(buf));
+  EXPECT_STREQ(buf, "zero");
+
+  // Sorted: existing and new items in order, in the list and in the window.
+  l->SetSorted(true);
+  l->GetItems()->Add("m");
+  EXPECT_EQ(l->GetItems()->GetCommaText(), "m,ONE,zero");
+  SendMessageA(l->Handle(), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(buf));
+  EXPECT_STREQ(buf, "m");
+
+  // Items and selection survive a new window.
+  l->SetItemIndex(2);
+  l->SetBorderStyle(TBorderStyle::bsNone);
+  EXPECT_EQ(SendMessageA(l->Handle(), LB_GETCOUNT, 0, 0), 3);
+  EXPECT_EQ(l->GetItemIndex(), 2);
+
+  EXPECT_THROW(l->SetItemIndex(3), EListError);
+  EXPECT_THROW(l->GetItems()->Delete(5), EListError);
+  EXPECT_THROW(l->SetCount(10), EInvalidOperation);
+  l->Clear();
+  EXPECT_EQ(SendMessageA(l->Handle(), LB_GETCOUNT, 0, 0), 0);
+  EXPECT_EQ(l->GetItemIndex(), -1);
+}
+
+TEST_F(StdCtrlsTest, AListBoxWithoutAWindowKeepsItsSelectionInStep) {
+  TListBox* l = New<TListBox>(form_);
+  for (const char* s : {"a", "b", "c"}) l->GetItems()->Add(s);
+  l->SetItemIndex(2);
+  l->GetItems()->Delete(0);
+  EXPECT_EQ(l->GetItemIndex(), 1);  // still "c"
+  l->GetItems()->Delete(1);
+  EXPECT_EQ(l->GetItemIndex(), -1);
+  l->SetItemIndex(0);
+  // Switching to the virtual style hides the stored items; switching back shows them.
+  l->SetStyle(TListBoxStyle::lbVirtual);
+  EXPECT_EQ(l->GetCount(), 0);
+  EXPECT_EQ(l->GetItemIndex(), -1);
+  l->SetStyle(TListBoxStyle::lbStandard);
+  EXPECT_EQ(l->GetItems()->GetCommaText(), "b");
+  l->Clear();
+  EXPECT_EQ(l->GetCount(), 0);
+  l->Free();
+}
+
+TEST_F(StdCtrlsTest, ClickingAnItemSelectsItAndFiresOnClick) {
+  auto* l = Add<TListBox>("list", 10, 10, 120, 100);
+  l->SetBorderStyle(TBorderStyle::bsNone);
+  for (const char* s : {"a", "b", "c"}) l->GetItems()->Add(s);
+  l->OnClick = TNotifyEvent(sink_.get(), &TCtlSink::Clicked);
+  ShowForm();
+  TRect r = l->ItemRect(1);
+  host().Click(l->Handle(), r.Left + 3, r.Top + 2);
+  Pump();
+  EXPECT_EQ(l->GetItemIndex(), 1);
+  EXPECT_EQ(Joined(), "click list");
+}
+
+TEST_F(StdCtrlsTest, AnOwnerDrawListBoxDrawsThroughOnDrawItem) {
+  auto* l = Add<TListBox>("list", 10, 10, 120, 60);
+  l->SetBorderStyle(TBorderStyle::bsNone);
+  l->SetStyle(TListBoxStyle::lbOwnerDrawFixed);
+  l->SetItemHeight(20);
+  for (const char* s : {"a", "b", "c", "d", "e"}) l->GetItems()->Add(s);
+  l->OnDrawItem = TDrawItemEvent(sink_.get(), &TCtlSink::DrawItem);
+  ShowForm();
+  l->Repaint();
+  // Only the three items that fit are drawn, each in its own rectangle.
+  ASSERT_EQ(sink_->Rects.size(), 3u);
+  for (Integer i = 0; i < 3; ++i) {
+    TRect r = l->ItemRect(i);
+    EXPECT_EQ(sink_->Rects[i], r) << i;
+    EXPECT_EQ(r.Bottom - r.Top, 20);
+    // Pixels are 0x00RRGGBB; the item colours are pure red levels.
+    EXPECT_EQ(host().PixelAt(l->Handle(), r.Left + 5, r.Top + 5), Pixel(0x10 * (i + 1)) << 16) << i;
+  }
+  EXPECT_EQ(l->ItemAtPos(TPoint{5, 5}, true), 0);
+  EXPECT_EQ(l->ItemAtPos(TPoint{5, 45}, true), 2);
+  EXPECT_EQ(l->ItemAtPos(TPoint{5, 200}, true), -1);
+  EXPECT_EQ(l->ItemAtPos(TPoint{5, 200}, false), 5);
+  // Scrolled down, points map to the items now shown.
+  l->SetTopIndex(2);
+  EXPECT_EQ(l->ItemAtPos(TPoint{5, 5}, true), 2);
+  EXPECT_EQ(l->ItemAtPos(TPoint{5, 45}, true), 4);
+
+  // The selected item is drawn with the selected state.
+  Log().clear();
+  l->SetItemIndex(3);
+  l->Repaint();
+  EXPECT_NE(std::find(Log().begin(), Log().end(), "draw 3 selected"), Log().end());
+  EXPECT_THROW(l->SetItemHeight(0), EInvalidOperation);
+}
+
+TEST_F(StdCtrlsTest, AVariableOwnerDrawListBoxMeasuresEachItem) {
+  auto* l = Add<TListBox>("list", 10, 10, 120, 100);
+  l->SetStyle(TListBoxStyle::lbOwnerDrawVariable);
+  l->OnMeasureItem = TMeasureItemEvent(sink_.get(), &TCtlSink::Measure);
+  ShowForm();
+  for (const char* s : {"a", "b", "c"}) l->GetItems()->Add(s);
+  for (Integer i = 0; i < 3; ++i) {
+    TRect r = l->ItemRect(i);
+    EXPECT_EQ(r.Bottom - r.Top, 10 + i * 5) << i;
+  }
+  EXPECT_EQ(l->ItemAtPos(TPoint{3, 12}, true), 1);
+}
+
+TEST_F(StdCtrlsTest, AVirtualListBoxAsksForItsItems) {
+  auto* l = Add<TListBox>("list", 10, 10, 120, 100);
+  l->SetStyle(TListBoxStyle::lbVirtual);
+  l->OnData = TLBGetDataEvent(sink_.get(), &TCtlSink::Data);
+  l->SetCount(1000);
+  ShowForm();
+  EXPECT_EQ(l->GetCount(), 1000);
+  EXPECT_EQ(SendMessageA(l->Handle(), LB_GETCOUNT, 0, 0), 1000);
+  EXPECT_EQ(l->GetItems()->Strings(567), "row 567");
+  EXPECT_THROW(l->GetItems()->Strings(1000), EListError);
+  EXPECT_THROW(l->GetItems()->Add("x"), EInvalidOperation);
+  EXPECT_THROW(l->SetCount(-1), EInvalidOperation);
+  l->SetItemIndex(999);
+  EXPECT_EQ(l->GetItemIndex(), 999);
+  l->SetCount(10);
+  EXPECT_EQ(SendMessageA(l->Handle(), LB_GETCOUNT, 0, 0), 10);
+}
+
+}  // namespace
+
+TL_DEFINE_CLASS(TCtlSink)

@@ -1,0 +1,181 @@
+// The native painter without a theme handle: every operation that has a themed path draws
+// and measures exactly as the Standard painter, whichever way the theme is missing.
+#include "tests/foundation/NativePainterFixture.h"
+
+#include <functional>
+
+namespace {
+
+using BS = TcxButtonState;
+using SP = TcxScrollBarPart;
+using Draw = std::function<void(const TcxCustomLookAndFeelPainter&, TcxCanvas&)>;
+
+constexpr BS kStates[5] = {BS::cxbsDefault, BS::cxbsNormal, BS::cxbsHot, BS::cxbsPressed, BS::cxbsDisabled};
+constexpr TRect R{3, 3, 33, 21};
+
+enum class Missing { StylesOff, LibraryAbsent, OpenFunctionAbsent };
+
+class NativeFallback : public NativePainterTest, public ::testing::WithParamInterface<Missing> {
+ protected:
+  void SetUp() override {
+    NativePainterTest::SetUp();
+    switch (GetParam()) {
+      case Missing::StylesOff:
+        break;
+      case Missing::LibraryAbsent:
+        SetModuleHidden("UxTheme.dll", true);
+        ThemeOn();
+        break;
+      case Missing::OpenFunctionAbsent:
+        SetExportHidden("UxTheme.dll", "OpenThemeData", true);
+        ThemeOn();
+        break;
+    }
+    Start();
+    cxOffice11SetUp();
+  }
+
+  // Draws with both painters on fresh paper; the first differing pixel, or empty.
+  String Compare(const Draw& draw, bool& painted) {
+    PaperCanvas native(40, 26), standard(40, 26);
+    draw(Native(), native.Cx());
+    draw(Standard(), standard.Cx());
+    painted = standard.Painted();
+    return native.DiffersFrom(standard);
+  }
+  void ExpectSame(const char* what, const Draw& draw, bool mustPaint = true) {
+    bool painted = false;
+    EXPECT_EQ(Compare(draw, painted), "") << what;
+    if (mustPaint) {
+      EXPECT_TRUE(painted) << what << ": the comparison saw a drawing";
+    }
+  }
+};
+
+TEST_P(NativeFallback, NoThemeHandleOpens) {
+  for (int i = 0; i < EnumInfo<TdxThemedObjectType>::Count; ++i)
+    EXPECT_EQ(cxOpenTheme(TdxThemedObjectType(i)), nullptr);
+}
+
+TEST_P(NativeFallback, StateDependentDrawingMatchesStandard) {
+  for (BS s : kStates) {
+    SCOPED_TRACE(int(s));
+    ExpectSame("scroll arrow", [&](auto& p, auto& c) { p.DrawScrollBarArrow(c, R, s, TcxArrowDirection::adLeft, true); });
+    ExpectSame("plain button", [&](auto& p, auto& c) { p.DrawPlainButton(c, R, s); });
+    ExpectSame("button", [&](auto& p, auto& c) { p.DrawButton(c, R, "Ok", s, true, clRed, clBlue); });
+    ExpectSame("group expand", [&](auto& p, auto& c) { p.DrawGroupExpandButton(c, R, s == BS::cxbsHot, s); });
+    ExpectSame("check", [&](auto& p, auto& c) { p.DrawCheck(c, R, s, true, clRed); });
+    ExpectSame("check border", [&](auto& p, auto& c) { p.DrawCheckBorder(c, R, s); });
+    ExpectSame("check button", [&](auto& p, auto& c) { p.DrawCheckButton(c, R, s, true); });
+    ExpectSame("radio off", [&](auto& p, auto& c) { p.DrawRadioButton(c, 2, 3, s, false, false, clWindow); });
+    ExpectSame("radio on", [&](auto& p, auto& c) { p.DrawRadioButton(c, 2, 3, s, true, true, clWindow); });
+    ExpectSame("header", [&](auto& p, auto& c) {
+      p.DrawHeader(c, R, R, {}, cxBordersAll, s, TAlignment::taCenter, TcxAlignmentVert::vaCenter, false, false,
+                   "Hd", nullptr, clBlack, clBtnFace, nullptr, true);
+    });
+    ExpectSame("close", [&](auto& p, auto& c) { p.DrawCloseButton(c, R, s); });
+    ExpectSame("drop-down", [&](auto& p, auto& c) { p.DrawDropDownButton(c, R, s, true); });
+    ExpectSame("plus", [&](auto& p, auto& c) { p.DrawPlusButton(c, R, s); });
+    ExpectSame("pinned", [&](auto& p, auto& c) { p.DrawAutoHideButton(c, R, s, true, clWindow); });
+    ExpectSame("unpinned", [&](auto& p, auto& c) { p.DrawAutoHideButton(c, R, s, false, clWindow); });
+    ExpectSame("tool button", [&](auto& p, auto& c) { p.DrawToolButton(c, R, s); }, false);
+    ExpectSame("tab", [&](auto& p, auto& c) {
+      p.DrawTab(c, R, cxBordersAll, "Tab", s, false, nullptr, clBlack, clBtnFace);
+    }, false);
+    for (bool horizontal : {false, true})
+      for (SP part : {SP::sbpLineUp, SP::sbpLineDown, SP::sbpThumbnail, SP::sbpPageUp, SP::sbpPageDown})
+        ExpectSame("scroll part", [&](auto& p, auto& c) { p.DrawScrollBarPart(c, horizontal, R, part, s); },
+                   s != BS::cxbsDisabled);
+  }
+}
+
+TEST_P(NativeFallback, FramesTreesTabsAndBarsMatchStandard) {
+  ExpectSame("border", [](auto& p, auto& c) { p.DrawBorder(c, R); });
+  ExpectSame("raised frame", [](auto& p, auto& c) { p.DrawRaisedFrame(c, R); });
+  for (bool expanded : {false, true}) {
+    ExpectSame("expand", [&](auto& p, auto& c) { p.DrawExpandButton(c, R, expanded, clWindow); });
+    ExpectSame("small expand", [&](auto& p, auto& c) { p.DrawSmallExpandButton(c, R, expanded, clBlack, clWindow); });
+  }
+  ExpectSame("sunken box", [](auto& p, auto& c) {
+    p.DrawSunkenBox(c, R, TAlignment::taCenter, TcxAlignmentVert::vaCenter, false, "12", nullptr, clBlack,
+                    clWindow);
+  });
+  for (bool vertical : {false, true}) {
+    ExpectSame("tab border", [&](auto& p, auto& c) {
+      p.DrawTabBorder(c, R, TcxBorder::bTop, cxBordersAll, vertical);
+    });
+    ExpectSame("tabs root", [&](auto& p, auto& c) { p.DrawTabsRoot(c, R, cxBordersAll, vertical); });
+    TcxPaintParams back;
+    back.Color = clLime;
+    ExpectSame("bar", [&](auto& p, auto& c) { p.DrawBar(c, R, !vertical, back); });
+  }
+}
+
+TEST_P(NativeFallback, MeasurementsMatchStandard) {
+  const TcxCustomLookAndFeelPainter& x = Native();
+  const TcxCustomLookAndFeelPainter& s = Standard();
+  EXPECT_EQ(x.DefaultColor47(), TColor(0x0000FF));
+  EXPECT_EQ(x.BorderSize(), s.BorderSize());
+  EXPECT_EQ(x.ButtonDrawBounds(R), s.ButtonDrawBounds(R));
+  for (BS st : kStates) {
+    EXPECT_EQ(x.ButtonBorderSize(st), s.ButtonBorderSize(st));
+    EXPECT_EQ(x.ButtonColor(st), s.ButtonColor(st));
+    EXPECT_EQ(x.ButtonSymbolColor(st, clRed), s.ButtonSymbolColor(st, clRed));
+  }
+  EXPECT_EQ(x.ButtonContentBounds(R), s.ButtonContentBounds(R));
+  EXPECT_EQ(x.ButtonGroupBorderSizes(3, 1), s.ButtonGroupBorderSizes(3, 1));
+  EXPECT_EQ(x.ExpandButtonSize(), s.ExpandButtonSize());
+  EXPECT_EQ(x.GroupExpandButtonSize(), s.GroupExpandButtonSize());
+  EXPECT_EQ(x.SmallExpandButtonSize(), s.SmallExpandButtonSize());
+  EXPECT_EQ(x.IsPointOverGroupExpandButton(R, {5, 5}), s.IsPointOverGroupExpandButton(R, {5, 5}));
+  EXPECT_EQ(x.CheckBorderSize(), s.CheckBorderSize());
+  EXPECT_EQ(x.HeaderBorderSize(), s.HeaderBorderSize());
+  EXPECT_EQ(x.ButtonCellContentBounds(R), s.ButtonCellContentBounds(R));
+  EXPECT_EQ(x.RaisedFrameWidth(), s.RaisedFrameWidth());
+  EXPECT_EQ(x.SunkenFrameWidth(), s.SunkenFrameWidth());
+  EXPECT_EQ(x.SunkenBoxOuterWidth(), s.SunkenBoxOuterWidth());
+  EXPECT_EQ(x.CheckButtonSize(), s.CheckButtonSize());
+  EXPECT_EQ(x.CloseButtonSize(), s.CloseButtonSize());
+  EXPECT_EQ(x.AutoHideButtonSize(), s.AutoHideButtonSize());
+  EXPECT_EQ(x.IsTabHotTracked(), s.IsTabHotTracked());
+  EXPECT_EQ(x.IsTabNative(), s.IsTabNative());
+  EXPECT_EQ(x.TabBorderSize(false), s.TabBorderSize(false));
+}
+
+TEST_P(NativeFallback, RadioIsDrawnWhenTheButtonThemeIsGone) {
+  PaperCanvas c(20, 20);
+  Native().DrawRadioButton(c.Cx(), 2, 2, BS::cxbsNormal, true, false, clWindow);
+  EXPECT_TRUE(c.Painted()) << "a radio button never vanishes";
+}
+
+// Operations that borrow another family's drawing do so with or without a theme.
+TEST_P(NativeFallback, BorrowedDrawingMatchesTheLender) {
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    ASSERT_EQ(cxOpenTheme(TdxThemedObjectType::totHeader) != nullptr, round == 1);
+    auto same = [&](const TcxCustomLookAndFeelPainter& lender, const Draw& draw, const char* what) {
+      PaperCanvas a(40, 26), b(40, 26);
+      draw(Native(), a.Cx());
+      draw(lender, b.Cx());
+      EXPECT_EQ(a.DiffersFrom(b), "") << what;
+      EXPECT_TRUE(b.Painted()) << what;
+    };
+    same(*cxFlatPainter(), [](auto& p, auto& c) { p.DrawIndicatorItem(c, R, TcxIndicatorKind::ikArrow, clBtnFace); },
+         "indicator");
+    same(*cxUltraFlatPainter(), [](auto& p, auto& c) { p.DrawSortingMark(c, {5, 5, 14, 14}, true); }, "sorting mark");
+    same(*cxCustomPainter(), [](auto& p, auto& c) { p.DrawArrow(c, R, TcxArrowDirection::adDown, clBlack); }, "arrow");
+    EXPECT_EQ(Native().SortingMarkSize(), cxUltraFlatPainter()->SortingMarkSize());
+    cxOffice11TearDown();
+    Stop();
+    SetModuleHidden("UxTheme.dll", false);
+    SetExportHidden("UxTheme.dll", "OpenThemeData", false);
+    ThemeOn();
+    Start();
+    cxOffice11SetUp();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Missing, NativeFallback,
+                         ::testing::Values(Missing::StylesOff, Missing::LibraryAbsent, Missing::OpenFunctionAbsent));
+
+}  // namespace

@@ -1,0 +1,358 @@
+// The native painter with visual styles on: which theme part and state each operation
+// draws, where, and what the themed measurements answer.
+#include "widgets/foundation/FoundationUnits.h"
+#include "tests/foundation/NativePainterFixture.h"
+#include "widgets/foundation/cxLookAndFeels.h"
+
+#include <cstdlib>
+
+namespace {
+
+using BS = TcxButtonState;
+using AD = TcxArrowDirection;
+using SP = TcxScrollBarPart;
+using Calls = std::vector<ThemeCall>;
+
+constexpr BS kStates[5] = {BS::cxbsDefault, BS::cxbsNormal, BS::cxbsHot, BS::cxbsPressed, BS::cxbsDisabled};
+constexpr TRect R{4, 4, 28, 20};
+
+ThemeCall Back(const char* cls, int part, int state, TRect r = R) { return {"DrawThemeBackground", cls, part, state, r}; }
+ThemeCall Text(const char* cls, int part, int state, TRect r = R) { return {"DrawThemeText", cls, part, state, r}; }
+
+String Show(const Calls& calls) {
+  String s;
+  for (const ThemeCall& c : calls)
+    s += c.function + " " + c.className + " " + std::to_string(c.part) + "/" + std::to_string(c.state) + " (" +
+         std::to_string(c.rect.Left) + "," + std::to_string(c.rect.Top) + "," + std::to_string(c.rect.Right) + "," +
+         std::to_string(c.rect.Bottom) + ")\n";
+  return s;
+}
+
+class NativeThemed : public NativePainterTest {
+ protected:
+  void SetUp() override {
+    NativePainterTest::SetUp();
+    Restart(u"NormalColor");
+  }
+  // Visual styles on in the colour variant, with the Office11 scheme detected for it.
+  void Restart(const char16_t* color) {
+    if (started) {
+      cxOffice11TearDown();
+      Stop();
+    }
+    ThemeOn(color);
+    Start();
+    cxOffice11SetUp();
+    started = true;
+  }
+  bool started = false;
+  void Expect(const Calls& actual, const Calls& expected, const char* what) {
+    EXPECT_EQ(Show(actual), Show(expected)) << what;
+  }
+};
+
+TEST_F(NativeThemed, ButtonFamilyStatesFollowTheTables) {
+  PaperCanvas c(40, 30);
+  const int push[5] = {5, 1, 2, 3, 4};
+  const int unchecked[5] = {1, 1, 2, 3, 4};
+  const int checked[5] = {5, 5, 6, 7, 8};
+  const int small[5] = {1, 1, 2, 3, 4};
+  const int tool[5] = {2, 2, 5, 3, 4};
+  const int group[5] = {6, 1, 2, 3, 1};
+  for (int i = 0; i < 5; ++i) {
+    const BS s = kStates[i];
+    SCOPED_TRACE(i);
+    Expect(Record([&] { Native().DrawPlainButton(c.Cx(), R, s); }), {Back("Button", 1, push[i])}, "plain button");
+    Expect(Record([&] { Native().DrawCheck(c.Cx(), R, s, false, clRed); }), {Back("Button", 3, unchecked[i])},
+           "check off");
+    Expect(Record([&] { Native().DrawCheck(c.Cx(), R, s, true, clRed); }), {Back("Button", 3, checked[i])},
+           "check on");
+    Expect(Record([&] { Native().DrawRadioButton(c.Cx(), 3, 5, s, false, false, clWindow); }),
+           {Back("Button", 2, unchecked[i], {3, 5, 16, 18})}, "radio off, in the theme's 13 x 13");
+    Expect(Record([&] { Native().DrawRadioButton(c.Cx(), 3, 5, s, true, true, clWindow); }),
+           {Back("Button", 2, checked[i], {3, 5, 16, 18})}, "radio on");
+    Expect(Record([&] { Native().DrawCloseButton(c.Cx(), R, s); }), {Back("Window", 19, small[i])}, "close");
+    Expect(Record([&] { Native().DrawDropDownButton(c.Cx(), R, s, true); }), {Back("ComboBox", 1, small[i])},
+           "drop-down");
+    Expect(Record([&] { Native().DrawToolButton(c.Cx(), R, s); }), {Back("ToolBar", 1, tool[i])}, "tool button");
+    Expect(Record([&] { Native().DrawGroupExpandButton(c.Cx(), R, true, s); }), {Back("ExplorerBar", 6, group[i])},
+           "group expanded");
+    Expect(Record([&] { Native().DrawGroupExpandButton(c.Cx(), R, false, s); }), {Back("ExplorerBar", 7, group[i])},
+           "group collapsed");
+    Expect(Record([&] { Native().DrawPlusButton(c.Cx(), R, s); }), {Back("Button", 1, push[i])}, "plus button");
+    Expect(Record([&] { Native().DrawButton(c.Cx(), R, "Ok", s, true, clRed, clBlue); }),
+           {Back("Button", 1, push[i]), Text("Button", 1, push[i])}, "button with caption");
+  }
+}
+
+TEST_F(NativeThemed, ButtonIgnoresItsColoursAndDrawsNoSeparateBorder) {
+  PaperCanvas a(40, 30), b(40, 30);
+  Native().DrawButton(a.Cx(), R, "Ok", BS::cxbsNormal, true, clRed, clBlue);
+  Native().DrawButton(b.Cx(), R, "Ok", BS::cxbsNormal, false, clLime, clYellow);
+  EXPECT_EQ(a.DiffersFrom(b), "");
+  EXPECT_TRUE(a.Painted());
+}
+
+TEST_F(NativeThemed, ScrollBarArrowsAndParts) {
+  PaperCanvas c(40, 30);
+  const int base[5] = {1, 1, 2, 3, 4};
+  for (int i = 0; i < 5; ++i) {
+    const BS s = kStates[i];
+    SCOPED_TRACE(i);
+    for (int d = 0; d < 4; ++d)
+      Expect(Record([&] { Native().DrawScrollBarArrow(c.Cx(), R, s, AD(d), true); }),
+             {Back("ScrollBar", 1, d * 4 + base[i])}, "arrow");
+    Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), false, R, SP::sbpLineUp, s); }),
+           {Back("ScrollBar", 1, 0 + base[i])}, "vertical line up");
+    Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), false, R, SP::sbpLineDown, s); }),
+           {Back("ScrollBar", 1, 4 + base[i])}, "vertical line down");
+    Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), true, R, SP::sbpLineUp, s); }),
+           {Back("ScrollBar", 1, 8 + base[i])}, "horizontal line left");
+    Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), true, R, SP::sbpLineDown, s); }),
+           {Back("ScrollBar", 1, 12 + base[i])}, "horizontal line right");
+    Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), false, R, SP::sbpThumbnail, s); }),
+           {Back("ScrollBar", 3, base[i]), Back("ScrollBar", 9, 0)}, "vertical thumb and gripper");
+    Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), true, R, SP::sbpThumbnail, s); }),
+           {Back("ScrollBar", 2, base[i]), Back("ScrollBar", 8, 0)}, "horizontal thumb and gripper");
+    Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), false, R, SP::sbpPageUp, s); }),
+           {Back("ScrollBar", 6, base[i])}, "vertical page up");
+    Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), true, R, SP::sbpPageUp, s); }),
+           {Back("ScrollBar", 4, base[i])}, "horizontal page up");
+    Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), false, R, SP::sbpPageDown, s); }),
+           {Back("ScrollBar", 7, base[i])}, "vertical page down");
+    Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), true, R, SP::sbpPageDown, s); }),
+           {Back("ScrollBar", 5, base[i])}, "horizontal page down");
+  }
+  c.Surf().Fill(PixelFromColor(PaperCanvas::kPaper));
+  Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), false, {5, 5, 5, 20}, SP::sbpThumbnail, BS::cxbsNormal); }),
+         {}, "an empty rect draws nothing");
+  EXPECT_FALSE(c.Painted());
+}
+
+TEST_F(NativeThemed, HeadersPickTheRightEndPartOnlyOnBlueAndOlive) {
+  PaperCanvas c(40, 30);
+  const int header[5] = {1, 1, 2, 3, 1};
+  const TRect text{6, 5, 26, 19};
+  for (int i = 0; i < 5; ++i) {
+    const BS s = kStates[i];
+    SCOPED_TRACE(i);
+    const TRect t = s == BS::cxbsPressed ? TRect{7, 6, 27, 20} : text;
+    Expect(Record([&] {
+             Native().DrawHeader(c.Cx(), R, text, {}, cxBordersAll, s, TAlignment::taLeftJustify,
+                                 TcxAlignmentVert::vaCenter, false, false, "Name", nullptr, clBlack, clWindow);
+           }),
+           {Back("Header", 1, header[i]), Text("Header", 1, header[i], t)}, "section");
+    const int lastPart = header[i] == 1 ? 3 : 1;
+    Expect(Record([&] {
+             Native().DrawHeader(c.Cx(), R, text, {}, cxBordersAll, s, TAlignment::taLeftJustify,
+                                 TcxAlignmentVert::vaCenter, false, false, "Name", nullptr, clBlack, clWindow, nullptr,
+                                 true);
+           }),
+           {Back("Header", lastPart, header[i]), Text("Header", lastPart, header[i], t)}, "last section");
+  }
+  Expect(Record([&] {
+           Native().DrawHeader(c.Cx(), R, text, {}, cxBordersAll, BS::cxbsNormal, TAlignment::taLeftJustify,
+                               TcxAlignmentVert::vaCenter, false, false, "", nullptr, clBlack, clWindow);
+         }),
+         {Back("Header", 1, 1)}, "no text, no text call");
+  Expect(Record([&] {
+           Native().DrawButtonCell(c.Cx(), R, BS::cxbsPressed, cxBordersAll, "Cell", nullptr, TAlignment::taCenter,
+                                   TcxAlignmentVert::vaCenter, clBlack, clWindow);
+         }),
+         {Back("Header", 1, 3), Text("Header", 1, 3, {5, 5, 29, 21})}, "button cell: pressed, no inversion");
+  Expect(Record([&] {
+           Native().DrawHeaderWithArrows(c.Cx(), R, "Col", {TcxNeighbor::nLeft}, {}, TcxHeaderArrows::haBoth, 4);
+         }),
+         {Back("Header", 3, 1), Text("Header", 3, 1)}, "arrows: no right neighbour makes the last section");
+  Expect(Record([&] {
+           Native().DrawHeaderWithArrows(c.Cx(), R, "Col", {TcxNeighbor::nRight}, {}, TcxHeaderArrows::haNone, 4);
+         }),
+         {Back("Header", 1, 1), Text("Header", 1, 1)}, "arrows: a right neighbour");
+}
+
+TEST_F(NativeThemed, MetallicLastSectionKeepsTheItemPart) {
+  Restart(u"Metallic");
+  PaperCanvas c(40, 30);
+  Expect(Record([&] {
+           Native().DrawHeader(c.Cx(), R, R, {}, cxBordersAll, BS::cxbsNormal, TAlignment::taLeftJustify,
+                               TcxAlignmentVert::vaCenter, false, false, "", nullptr, clBlack, clWindow, nullptr, true);
+         }),
+         {Back("Header", 1, 1)}, "silver");
+  Restart(u"HomeStead");
+  Expect(Record([&] {
+           Native().DrawHeader(c.Cx(), R, R, {}, cxBordersAll, BS::cxbsNormal, TAlignment::taLeftJustify,
+                               TcxAlignmentVert::vaCenter, false, false, "", nullptr, clBlack, clWindow, nullptr, true);
+         }),
+         {Back("Header", 3, 1)}, "olive");
+}
+
+TEST_F(NativeThemed, FramesBoxesTreesPinsAndTabs) {
+  PaperCanvas c(60, 40);
+  Expect(Record([&] { Native().DrawBorder(c.Cx(), R); }), {Back("ListView", 5, 0)}, "border");
+  Expect(Record([&] { Native().DrawRaisedFrame(c.Cx(), R); }), {{"DrawThemeEdge", "Edit", 0, 0, R}}, "raised frame");
+  Expect(Record([&] { Native().DrawExpandButton(c.Cx(), R, true); }), {Back("TreeView", 2, 2)}, "expanded");
+  Expect(Record([&] { Native().DrawExpandButton(c.Cx(), R, false); }), {Back("TreeView", 2, 1)}, "collapsed");
+  Expect(Record([&] { Native().DrawSmallExpandButton(c.Cx(), R, true, clBlack); }), {Back("TreeView", 2, 2)},
+         "small expand");
+  Expect(Record([&] {
+           Native().DrawSunkenBox(c.Cx(), R, TAlignment::taCenter, TcxAlignmentVert::vaCenter, false, "7", nullptr,
+                                  clBlack, clWindow);
+         }),
+         {Back("TrackBar", 1, 1), Text("TrackBar", 1, 1, Native().SunkenBoxTextBounds(R))}, "sunken box");
+  const int pin[5] = {1, 1, 2, 3, 1};
+  for (int i = 0; i < 5; ++i)
+    Expect(Record([&] { Native().DrawAutoHideButton(c.Cx(), R, kStates[i], true, clWindow); }),
+           {Back("ExplorerBar", 3, pin[i], {0, 0, R.Width(), R.Height()})}, "pin, drawn off-screen");
+  // The pane's insets are 2, 2, 4, 4: its far edges are pushed outside the given rect.
+  Expect(Record([&] { Native().DrawTabsRoot(c.Cx(), R, cxBordersAll, true); }),
+         {Back("Tab", 9, 0, {4, 4, 38, 22})}, "tabs root, flag set");
+  Expect(Record([&] { Native().DrawTabsRoot(c.Cx(), R, cxBordersAll, false); }),
+         {Back("Tab", 9, 0, {4, 4, 30, 30})}, "tabs root, flag clear");
+  Expect(Record([&] { Native().DrawTabBorder(c.Cx(), R, TcxBorder::bLeft, cxBordersAll, false); }), {}, "tab border");
+  Expect(Record([&] { Native().DrawCheckBorder(c.Cx(), R, BS::cxbsNormal); }), {}, "check border");
+  c.Surf().Fill(PixelFromColor(PaperCanvas::kPaper));
+  Native().DrawCheckBorder(c.Cx(), R, BS::cxbsNormal);
+  Native().DrawTabBorder(c.Cx(), R, TcxBorder::bLeft, cxBordersAll, false);
+  Native().DrawInvertedRect(c.Cx(), R);
+  EXPECT_FALSE(c.Painted()) << "these draw nothing while themed";
+}
+
+TEST_F(NativeThemed, BorderClipLeavesTheInsideAlone) {
+  PaperCanvas c(40, 30);
+  Native().DrawBorder(c.Cx(), R);
+  EXPECT_NE(c.Px(R.Left, R.Top), PaperCanvas::kPaper);
+  EXPECT_NE(c.Px(R.Right - 1, R.Bottom - 1), PaperCanvas::kPaper);
+  EXPECT_EQ(c.Px(R.Left + 1, R.Top + 1), PaperCanvas::kPaper) << "only the one-pixel frame is drawn";
+  EXPECT_EQ(c.Px(15, 12), PaperCanvas::kPaper);
+  // The clip region is restored: a later fill reaches the inside.
+  c.Cx().SetBrushColor(clRed);
+  c.Cx().FillRect(R);
+  EXPECT_EQ(c.Px(15, 12), ColorToRGB(clRed));
+}
+
+TEST_F(NativeThemed, ExpandButtonExcludesItsRectFromLaterDrawing) {
+  PaperCanvas c(40, 30);
+  Native().DrawExpandButton(c.Cx(), {2, 2, 11, 11}, true);
+  const COLORREF inside = c.Px(6, 6);
+  c.Cx().SetBrushColor(clRed);
+  c.Cx().FillRect({0, 0, 40, 30});
+  EXPECT_EQ(c.Px(6, 6), inside);
+  EXPECT_EQ(c.Px(20, 20), ColorToRGB(clRed));
+}
+
+TEST_F(NativeThemed, MeasurementsComeFromTheTheme) {
+  const TcxCustomLookAndFeelPainter& p = Native();
+  HTHEME button = cxOpenTheme(TdxThemedObjectType::totButton);
+  COLORREF text = 0;
+  ASSERT_EQ(GetThemeColor(button, 1, 3, 3803, &text), S_OK);
+  EXPECT_EQ(p.ButtonSymbolColor(BS::cxbsPressed, clRed), TColor(text));
+  EXPECT_EQ(p.ButtonColor(BS::cxbsNormal), clBtnFace) << "no such colour in the theme";
+  COLORREF combo = 0;
+  ASSERT_EQ(GetThemeColor(cxOpenTheme(TdxThemedObjectType::totComboBox), 1, 1, 3801, &combo), S_OK);
+  EXPECT_EQ(p.DefaultColor47(), TColor(combo));
+
+  EXPECT_EQ(p.BorderSize(), 1);
+  EXPECT_EQ(p.ButtonBorderSize(BS::cxbsNormal), 3);
+  EXPECT_EQ(p.ButtonContentBounds(R), (TRect{7, 7, 25, 17}));
+  EXPECT_EQ(p.ButtonDrawBounds(R), (TRect{3, 3, 29, 21})) << "the push button is partly transparent";
+  EXPECT_EQ(p.ButtonGroupBorderSizes(3, 1), (TRect{2, 2, 4, 4}));
+  EXPECT_EQ(p.ExpandButtonSize(), 9);
+  EXPECT_EQ(p.SmallExpandButtonSize(), 9);
+  EXPECT_EQ(p.GroupExpandButtonSize(), 20);
+  EXPECT_EQ(p.CheckBorderSize(), 0);
+  EXPECT_EQ(p.HeaderBorderSize(), 3);
+  EXPECT_EQ(p.ButtonCellBorderSize(BS::cxbsHot), 3);
+  EXPECT_EQ(p.ButtonCellContentBounds(R), (TRect{7, 7, 25, 17}));
+  EXPECT_EQ(p.RaisedFrameWidth(), 1);
+  EXPECT_EQ(p.SunkenFrameWidth(), 2);
+  EXPECT_EQ(p.SunkenBoxOuterWidth(), 1);
+  EXPECT_EQ(p.CheckButtonSize(), (TPoint{13, 13}));
+  EXPECT_EQ(p.CloseButtonSize(), (TPoint{13, 13}));
+  EXPECT_EQ(p.AutoHideButtonSize(), (TPoint{16, 16}));
+  EXPECT_TRUE(p.IsTabHotTracked());
+  EXPECT_TRUE(p.IsTabNative());
+  EXPECT_EQ(p.TabBorderSize(true), 1);
+  // The group button's region is a circle in its 20 x 20 rect.
+  const TRect g{10, 10, 30, 30};
+  EXPECT_TRUE(p.IsPointOverGroupExpandButton(g, {20, 20}));
+  EXPECT_FALSE(p.IsPointOverGroupExpandButton(g, {10, 10})) << "the corner lies outside the circle";
+  EXPECT_FALSE(p.IsPointOverGroupExpandButton(g, {40, 40}));
+}
+
+TEST_F(NativeThemed, BarFramesInTheComboColour) {
+  PaperCanvas c(40, 30);
+  COLORREF combo = 0;
+  ASSERT_EQ(GetThemeColor(cxOpenTheme(TdxThemedObjectType::totComboBox), 1, 1, 3801, &combo), S_OK);
+  TcxPaintParams back;
+  back.Color = clLime;
+  Native().DrawBar(c.Cx(), R, true, back);
+  EXPECT_EQ(c.Px(10, R.Top), combo);
+  EXPECT_EQ(c.Px(10, R.Bottom - 1), combo);
+  EXPECT_EQ(c.Px(10, R.Top + 1), ColorToRGB(clLime));
+  EXPECT_EQ(c.Px(R.Left, 10), ColorToRGB(clLime)) << "horizontal: the sides are background";
+  c.Surf().Fill(PixelFromColor(PaperCanvas::kPaper));
+  Native().DrawBar(c.Cx(), R, false, back);
+  EXPECT_EQ(c.Px(R.Left, 10), combo);
+  EXPECT_EQ(c.Px(R.Right - 1, 10), combo);
+  EXPECT_EQ(c.Px(R.Left + 1, 10), ColorToRGB(clLime));
+}
+
+TEST_F(NativeThemed, FixedAnswers) {
+  const TcxCustomLookAndFeelPainter& p = Native();
+  EXPECT_EQ(p.LookAndFeelStyle(), TcxLookAndFeelStyle::lfsNative);
+  EXPECT_EQ(p.DefaultColor16(), TColor(0x800000));
+  EXPECT_EQ(p.DefaultColor49(), TColor(0xD5FFFF));
+  EXPECT_EQ(p.ButtonTextOffset(), 2);
+  EXPECT_EQ(p.ButtonTextShift(), 0);
+  EXPECT_FALSE(p.ExpandButtonOpaque());
+  EXPECT_TRUE(p.IsScrollBarHotTracked());
+  EXPECT_FALSE(p.HeaderFlag());
+  EXPECT_TRUE(p.ButtonCellFlag());
+  EXPECT_FALSE(p.SunkenBoxFlag());
+  EXPECT_EQ(p.ButtonSize138(), (TPoint{15, 15}));
+  EXPECT_EQ(p.SortingMarkSize(), cxUltraFlatPainter()->SortingMarkSize());
+}
+
+TEST_F(NativeThemed, CheckButtonHandsTheWholeRectToTheThemedBox) {
+  PaperCanvas c(40, 30);
+  Expect(Record([&] { Native().DrawCheckButton(c.Cx(), R, BS::cxbsHot, true); }), {Back("Button", 3, 6)},
+         "no border is taken off");
+}
+
+TEST_F(NativeThemed, MultiLineTextIsPlacedInsideTheTextArea) {
+  PaperCanvas c(120, 80);
+  const TRect area{0, 0, 100, 60};
+  const Calls calls = Record([&] {
+    Native().DrawHeader(c.Cx(), area, area, {}, cxBordersAll, BS::cxbsNormal, TAlignment::taCenter,
+                        TcxAlignmentVert::vaCenter, true, false, "Word", nullptr, clBlack, clWindow);
+  });
+  ASSERT_EQ(calls.size(), 2u);
+  const TRect t = calls[1].rect;
+  EXPECT_GT(t.Left, area.Left);
+  EXPECT_LT(t.Right, area.Right);
+  EXPECT_GT(t.Top, area.Top);
+  EXPECT_LT(t.Bottom, area.Bottom);
+  EXPECT_LE(std::abs((t.Left + t.Right) - (area.Left + area.Right)), 1) << "centred across";
+  EXPECT_LE(std::abs((t.Top + t.Bottom) - (area.Top + area.Bottom)), 1) << "centred down";
+  const Calls single = Record([&] {
+    Native().DrawHeader(c.Cx(), area, area, {}, cxBordersAll, BS::cxbsNormal, TAlignment::taCenter,
+                        TcxAlignmentVert::vaCenter, false, false, "Word", nullptr, clBlack, clWindow);
+  });
+  ASSERT_EQ(single.size(), 2u);
+  EXPECT_EQ(single[1].rect, area) << "single-line text keeps the whole area";
+}
+
+TEST_F(NativeThemed, RegisteredAndChosenForANativeLookAndFeel) {
+  WidgetsFoundationInitialize();
+  struct Stop {
+    ~Stop() { WidgetsFoundationFinalize(); }
+  } stop;
+  ASSERT_EQ(cxWinXPPainter(), cxNativePainter());
+  Owned<TcxLookAndFeel> lf(New<TcxLookAndFeel>(nullptr));
+  lf->SetNativeStyle(true);
+  EXPECT_EQ(lf->GetAvailablePainter(TdxThemedObjectType::totButton), cxNativePainter());
+  lf->SetNativeStyle(false);
+  EXPECT_NE(lf->GetAvailablePainter(TdxThemedObjectType::totButton), cxNativePainter());
+}
+
+}  // namespace

@@ -1,0 +1,448 @@
+#include <gtest/gtest.h>
+
+#include "classlib/visual/Messages.h"
+#include "platform/host/HeadlessHost.h"
+#include "platform/kernel/Clock.h"
+#include "platform/user/User.h"
+#include "tests/support/AppTest.h"
+#include "widgets/foundation/cxControlBase.h"
+
+#include <utility>
+#include <vector>
+
+namespace {
+
+using enum TScrollBarKind;
+using enum TScrollCode;
+
+// Content of a fixed size scrolled in pixels; the bars follow from the client area left.
+class TContentControl : public TcxControl {
+  TL_CLASS(TContentControl, TcxControl)
+ public:
+  using TcxControl::TcxControl;
+  Integer ContentWidth = 0, ContentHeight = 0;
+  bool AllowHide = true;
+  bool Flipping = false;  // a calculation that never agrees with itself
+  int HookRuns = 0;
+  int MetricsRequests = 0;
+  std::vector<std::pair<TScrollBarKind, TScrollCode>> Scrolls;
+  std::vector<DWORD> ScrollTimes;
+  size_t ReleaseCaptureAfter = 0;  // ends a modal mouse loop after that many scrolls
+
+ protected:
+  void CalculateScrollBarsHook() override {
+    ++HookRuns;
+    if (Flipping) {
+      const bool show = !HScrollBarVisible();
+      SetScrollBarInfo(sbHorizontal, 0, show ? 1000 : 0, 1, 10, 0, true, true);
+      SetScrollBarInfo(sbVertical, 0, show ? 0 : 1000, 1, 10, 0, true, true);
+      return;
+    }
+    const TRect C = GetClientBounds();
+    SetScrollBarInfo(sbHorizontal, 0, ContentWidth - 1, 1, C.Right - C.Left, 0, true, AllowHide);
+    SetScrollBarInfo(sbVertical, 0, ContentHeight - 1, 1, C.Bottom - C.Top, 0, true, AllowHide);
+  }
+  void Scroll(TScrollBarKind AKind, TScrollCode AScrollCode, Integer&) override {
+    Scrolls.emplace_back(AKind, AScrollCode);
+    ScrollTimes.push_back(GetTickCount());
+    if (ReleaseCaptureAfter && Scrolls.size() == ReleaseCaptureAfter) ReleaseCapture();
+  }
+  void WndProc(TMessage& Message) override {
+    if (Message.Msg == TL_MSG_METRICS_REFRESH) ++MetricsRequests;
+    inherited::WndProc(Message);
+  }
+};
+TL_DEFINE_CLASS(TContentControl)
+
+class cxControlTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    cxControls::Initialize();
+    form = TCustomForm::CreateNew(nullptr);
+    form->SetBounds(50, 50, 500, 400);
+    control = New<TContentControl>(form);
+    control->SetBounds(10, 10, 200, 150);
+    control->SetParent(form);
+    form->Show();
+    host().PumpUntilIdle();
+    hBar = GetSystemMetrics(SM_CYHSCROLL);
+    vBar = GetSystemMetrics(SM_CXVSCROLL);
+  }
+  void TearDown() override {
+    form->Free();
+    cxControls::Finalize();
+    AppTest::TearDown();
+  }
+  void Content(Integer w, Integer h) {
+    control->ContentWidth = w;
+    control->ContentHeight = h;
+    control->UpdateScrollBars();
+  }
+  // While a modal loop waits, time passes one 20 ms timer tick per wait.
+  void TickWhilePanning() {
+    host().WhenIdle([this] {
+      host().Sleep(20);
+      if (control->IsPanning()) TickWhilePanning();
+    });
+  }
+  bool HShown() { return control->HScrollBar()->GetVisible(); }
+  bool VShown() { return control->VScrollBar()->GetVisible(); }
+
+  TForm* form = nullptr;
+  TContentControl* control = nullptr;
+  Integer hBar = 0, vBar = 0;
+};
+
+TEST_F(cxControlTest, BarsShowForContentThatDoesNotFitAndPlaceTheGrip) {
+  Content(100, 100);
+  EXPECT_FALSE(HShown());
+  EXPECT_FALSE(VShown());
+  EXPECT_EQ(control->GetClientBounds(), (TRect{0, 0, 200, 150}));
+
+  Content(400, 400);
+  EXPECT_TRUE(HShown());
+  EXPECT_TRUE(VShown());
+  EXPECT_TRUE(control->SizeGrip()->GetVisible());
+  EXPECT_EQ(control->GetClientBounds(), (TRect{0, 0, 200 - vBar, 150 - hBar}));
+  EXPECT_EQ(control->HScrollBar()->GetBoundsRect(), (TRect{0, 150 - hBar, 200 - vBar, 150}));
+  EXPECT_EQ(control->VScrollBar()->GetBoundsRect(), (TRect{200 - vBar, 0, 200, 150 - hBar}));
+  EXPECT_EQ(control->SizeGrip()->GetBoundsRect(), (TRect{200 - vBar, 150 - hBar, 200, 150}));
+  EXPECT_EQ(control->VScrollBar()->GetPageSize(), 150 - hBar);
+  EXPECT_EQ(control->VScrollBar()->GetMax(), 399);
+}
+
+TEST_F(cxControlTest, OneBarCanForceTheOther) {
+  // The width fits until the vertical bar takes its share.
+  Content(200 - vBar / 2, 400);
+  EXPECT_TRUE(VShown());
+  EXPECT_TRUE(HShown());
+  EXPECT_LE(control->HookRuns, 2 * TcxControl::kMaxScrollBarPasses);
+}
+
+TEST_F(cxControlTest, ScrollBarsStyleAndHidingRules) {
+  control->SetScrollBars(TScrollStyle::ssHorizontal);
+  Content(400, 400);
+  EXPECT_TRUE(HShown());
+  EXPECT_FALSE(VShown());
+
+  control->SetScrollBars(TScrollStyle::ssBoth);
+  control->AllowHide = false;
+  Content(100, 100);  // fits, but may not hide: shown disabled
+  EXPECT_TRUE(HShown());
+  EXPECT_TRUE(VShown());
+  EXPECT_FALSE(control->HScrollBar()->GetEnabled());
+  EXPECT_FALSE(control->VScrollBar()->GetEnabled());
+}
+
+TEST_F(cxControlTest, ACalculationThatNeverSettlesIsCapped) {
+  control->Flipping = true;
+  control->UpdateScrollBars();  // must return
+  EXPECT_LE(control->HookRuns, 4 * TcxControl::kMaxScrollBarPasses);
+  // The disputed bars stay shown and disabled instead of flickering.
+  EXPECT_TRUE(HShown() || VShown());
+  if (HShown() && VShown()) {
+    EXPECT_FALSE(control->HScrollBar()->GetEnabled() && control->VScrollBar()->GetEnabled());
+  }
+}
+
+TEST_F(cxControlTest, NegativeMinWithALargePageDoesNotFailTheLayout) {
+  control->BeginUpdateScrollBars();
+  control->SetScrollBarInfo(sbVertical, -100, 10, 1, 50, -20, true, true);
+  control->EndUpdateScrollBars();
+  EXPECT_NO_THROW(control->VScrollBar()->ApplyData());
+  TcxControlScrollBar* bar = control->VScrollBar();
+  EXPECT_TRUE(bar->GetVisible());
+  // The range stays as asked, so positions mean what the control meant.
+  EXPECT_EQ(bar->GetMin(), -100);
+  EXPECT_EQ(bar->GetMax(), 10);
+  EXPECT_EQ(bar->GetPageSize(), 50);
+  EXPECT_EQ(bar->GetPosition(), -20);
+  EXPECT_FALSE(bar->ThumbRect().IsEmpty());
+  // A bar of its own keeps refusing the same values.
+  EXPECT_THROW(control->VScrollBar()->SetScrollParams(-100, 10, 0, 50), EInvalidOperation);
+}
+
+TEST_F(cxControlTest, UpdatesWaitForTheLastUnlock) {
+  control->BeginUpdateScrollBars();
+  control->BeginUpdateScrollBars();
+  Content(400, 400);
+  EXPECT_FALSE(HShown());
+  control->EndUpdateScrollBars();
+  EXPECT_FALSE(HShown());
+  control->EndUpdateScrollBars();
+  EXPECT_TRUE(HShown());
+  control->EndUpdateScrollBars();  // an extra unlock is harmless
+}
+
+TEST_F(cxControlTest, DialogCodesFollowKeysAndCtrlKeepsTab) {
+  const HWND wnd = control->Handle();
+  EXPECT_EQ(SendMessageA(wnd, WM_GETDLGCODE, 0, 0), 0);
+  control->SetKeys({TcxKey::kArrows, TcxKey::kChars, TcxKey::kTab});
+  EXPECT_EQ(SendMessageA(wnd, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_WANTTAB);
+  host().KeyDown(VK_CONTROL);
+  host().PumpUntilIdle();
+  EXPECT_EQ(SendMessageA(wnd, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS | DLGC_WANTCHARS);
+  host().KeyUp(VK_CONTROL);
+  host().PumpUntilIdle();
+  control->SetKeys({TcxKey::kAll});
+  EXPECT_EQ(SendMessageA(wnd, WM_GETDLGCODE, 0, 0), DLGC_WANTALLKEYS);
+}
+
+TEST_F(cxControlTest, WheelScrollsLinesOrOnePage) {
+  Content(100, 400);
+  control->SetFocus();  // the wheel goes to the focused control
+  host().PumpUntilIdle();
+  control->Scrolls.clear();
+  host().Wheel(control->Handle(), 20, 20, -120);
+  host().PumpUntilIdle();
+  ASSERT_EQ(control->Scrolls.size(), size_t(Mouse->GetWheelScrollLines()));
+  EXPECT_EQ(control->Scrolls[0], std::make_pair(sbVertical, scLineDown));
+
+  // One page per notch: one page step, not a loop over the all-ones count.
+  SystemParametersInfoA(SPI_SETWHEELSCROLLLINES, WHEEL_PAGESCROLL, nullptr, SPIF_SENDCHANGE);
+  host().PumpUntilIdle();
+  ASSERT_EQ(Mouse->GetWheelScrollLines(), Integer(WHEEL_PAGESCROLL));
+  control->Scrolls.clear();
+  host().Wheel(control->Handle(), 20, 20, 120);
+  host().PumpUntilIdle();
+  ASSERT_EQ(control->Scrolls.size(), 1u);
+  EXPECT_EQ(control->Scrolls[0], std::make_pair(sbVertical, scPageUp));
+
+  Content(100, 100);  // no vertical bar: the wheel is not taken
+  control->Scrolls.clear();
+  host().Wheel(control->Handle(), 20, 20, 120);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(control->Scrolls.empty());
+}
+
+TEST_F(cxControlTest, MetricChangesReachControlsWithScrollBars) {
+  ASSERT_NE(cxSettingsController()->Window(), nullptr);
+  const int before = control->MetricsRequests;
+  SendMessageA(cxSettingsController()->Window(), WM_SETTINGCHANGE, 0x2A, 0);
+  EXPECT_EQ(control->MetricsRequests, before + 1);
+  SendMessageA(cxSettingsController()->Window(), WM_SETTINGCHANGE, 0x2F, 0);  // another setting
+  EXPECT_EQ(control->MetricsRequests, before + 1);
+  control->Free();  // unregisters; the controller lets its window go with the last control
+  EXPECT_EQ(cxSettingsController()->Window(), nullptr);
+}
+
+TEST_F(cxControlTest, MiddleButtonPansAlongTheShownBarAtTheSpeedOfTheDistance) {
+  Content(100, 400);  // only the vertical bar
+  const HWND wnd = control->Handle();
+  const TPoint start = control->ClientToScreen({40, 40});
+  host().MouseMove(nullptr, start.X, start.Y);
+  host().PumpUntilIdle();
+  control->ReleaseCaptureAfter = 3;
+  // A click without moving leaves panning on; far away (mostly sideways) it scrolls down at
+  // full speed: every 20 ms tick, although only the vertical bar can pan.
+  host().WhenIdle([&] {
+    host().MouseUp(wnd, 40, 40, MouseButton::Middle);
+    host().WhenIdle([&] {
+      host().MouseMove(nullptr, start.X + 300, start.Y + 200);
+      TickWhilePanning();
+    });
+  });
+  host().MouseDown(wnd, 40, 40, MouseButton::Middle);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(control->IsPanning());
+  ASSERT_EQ(control->Scrolls.size(), 3u);
+  for (const auto& s : control->Scrolls) EXPECT_EQ(s, std::make_pair(sbVertical, scLineDown));
+  EXPECT_EQ(control->ScrollTimes[1] - control->ScrollTimes[0], 20u);
+  EXPECT_EQ(control->ScrollTimes[2] - control->ScrollTimes[1], 20u);
+
+  // Just outside the indicator upwards: the slowest speed, every twelfth tick.
+  control->Scrolls.clear();
+  control->ScrollTimes.clear();
+  control->ReleaseCaptureAfter = 2;
+  host().Advance(GetDoubleClickTime() + 1);  // the next press is not a double click
+  host().MouseMove(nullptr, start.X, start.Y);
+  host().PumpUntilIdle();
+  host().WhenIdle([&] {
+    host().MouseMove(nullptr, start.X, start.Y - 16);
+    TickWhilePanning();
+  });
+  host().MouseDown(wnd, 40, 40, MouseButton::Middle);
+  host().PumpUntilIdle();
+  ASSERT_EQ(control->Scrolls.size(), 2u);
+  EXPECT_EQ(control->Scrolls[0], std::make_pair(sbVertical, scLineUp));
+  EXPECT_EQ(control->ScrollTimes[1] - control->ScrollTimes[0], 240u);
+}
+
+TEST_F(cxControlTest, PanningEndsOnEscapeAndNeedsABar) {
+  const HWND wnd = control->Handle();
+  Content(100, 100);  // no bars: a middle click does nothing
+  host().MouseDown(wnd, 40, 40, MouseButton::Middle);  // would stall the host if a loop ran
+  host().PumpUntilIdle();
+  host().MouseUp(wnd, 40, 40, MouseButton::Middle);
+  host().PumpUntilIdle();
+
+  Content(400, 400);
+  host().WhenIdle([&] { host().KeyDown(VK_ESCAPE); });
+  host().MouseDown(wnd, 40, 40, MouseButton::Middle);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(control->IsPanning());
+  EXPECT_TRUE(control->Scrolls.empty());
+  EXPECT_EQ(GetCapture(), nullptr);
+  host().KeyUp(VK_ESCAPE);
+  host().PumpUntilIdle();
+}
+
+class TEventLog : public TObject {
+  TL_CLASS(TEventLog, TObject)
+ public:
+  void Entered(TObject*) { Events.push_back("enter"); }
+  void Left(TObject*) { Events.push_back("leave"); }
+  void Focus(TObject*) { Events.push_back("focus"); }
+  std::vector<String> Events;
+};
+TL_DEFINE_CLASS(TEventLog)
+
+TEST_F(cxControlTest, MouseEnterLeaveAndFocusEventsFire) {
+  Owned<TEventLog> log(New<TEventLog>());
+  control->OnMouseEnter = TNotifyEvent(log.get(), &TEventLog::Entered);
+  control->OnMouseLeave = TNotifyEvent(log.get(), &TEventLog::Left);
+  control->OnFocusChanged = TNotifyEvent(log.get(), &TEventLog::Focus);
+  host().MouseMove(form->Handle(), 300, 300);
+  host().PumpUntilIdle();
+  host().MouseMove(control->Handle(), 30, 30);
+  host().PumpUntilIdle();
+  host().MouseMove(form->Handle(), 300, 300);
+  host().PumpUntilIdle();
+  EXPECT_EQ(log->Events, (std::vector<String>{"enter", "leave"}));
+
+  log->Events.clear();
+  host().Click(control->Handle(), 30, 30);  // focus on click
+  host().PumpUntilIdle();
+  EXPECT_TRUE(control->Focused());
+  ASSERT_FALSE(log->Events.empty());
+  EXPECT_EQ(log->Events.back(), "focus");
+
+  // Without focus on click, a click leaves the focus where it is.
+  auto* other = New<TContentControl>(form);
+  other->SetBounds(250, 10, 100, 100);
+  other->SetParent(form);
+  other->SetFocusOnClick(false);
+  host().PumpUntilIdle();
+  host().Click(other->Handle(), 30, 30);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(control->Focused());
+  EXPECT_FALSE(other->Focused());
+
+  // Freeing the focused control fires nothing into handlers whose owners may be gone.
+  log->Events.clear();
+  control->Free();
+  control = nullptr;
+  EXPECT_TRUE(log->Events.empty());
+}
+
+std::vector<String> gDragLog;
+
+class TLoggingDragObject : public TcxDragAndDropObject {
+  TL_CLASS(TLoggingDragObject, TcxDragAndDropObject)
+ public:
+  using TcxDragAndDropObject::TcxDragAndDropObject;
+  ~TLoggingDragObject() override { gDragLog.push_back("freed"); }
+
+ protected:
+  void BeginDragAndDrop() override {
+    gDragLog.push_back("begin");
+    inherited::BeginDragAndDrop();
+  }
+  void DragAndDrop(const TPoint& P, bool& Accepted) override {
+    Accepted = P.X < 150;  // accepted over the left part only
+    gDragLog.push_back(Accepted ? "move+" : "move-");
+    inherited::DragAndDrop(P, Accepted);
+  }
+  void EndDragAndDrop(bool Accepted) override {
+    gDragLog.push_back(Accepted ? "end+" : "end-");
+    inherited::EndDragAndDrop(Accepted);
+  }
+};
+TL_DEFINE_CLASS(TLoggingDragObject)
+
+class TDraggingControl : public TContentControl {
+  TL_CLASS(TDraggingControl, TContentControl)
+ public:
+  using TContentControl::TContentControl;
+
+ void AfterConstruction() override {
+    inherited::AfterConstruction();
+    SetDragAndDropObjectClass(ClassOf<TLoggingDragObject, TcxDragAndDropObject, TcxControl*>());
+  }
+
+ protected:
+  bool StartDragAndDrop(const TPoint& P) override { return P.Y < 50; }  // only the top strip drags
+};
+TL_DEFINE_CLASS(TDraggingControl)
+
+class cxControlDragTest : public cxControlTest {
+ protected:
+  void SetUp() override {
+    cxControlTest::SetUp();
+    gDragLog.clear();
+    drag = New<TDraggingControl>(form);
+    drag->SetBounds(220, 10, 200, 150);
+    drag->SetParent(form);
+    host().PumpUntilIdle();
+  }
+  enum Kind { Down, Move, Up };
+  void Input(Kind what, Integer x, Integer y) {
+    if (what == Down) host().MouseDown(drag->Handle(), x, y);
+    if (what == Move) host().MouseMove(drag->Handle(), x, y);
+    if (what == Up) host().MouseUp(drag->Handle(), x, y);
+    host().PumpUntilIdle();
+  }
+  TDraggingControl* drag = nullptr;
+};
+
+TEST_F(cxControlDragTest, StartsBeyondTheThresholdAndEndsAcceptedOnRelease) {
+  using enum TcxDragAndDropState;
+  Input(Down, 30, 30);
+  EXPECT_EQ(drag->GetDragAndDropState(), ddsStarting);
+  Input(Move, 31, 31);  // within the threshold: still waiting
+  EXPECT_EQ(drag->GetDragAndDropState(), ddsStarting);
+  EXPECT_TRUE(gDragLog.empty());
+  Input(Move, 60, 30);
+  EXPECT_EQ(drag->GetDragAndDropState(), ddsInProcess);
+  EXPECT_EQ(GetCapture(), drag->Handle());
+  EXPECT_EQ(Screen->GetCursor(), crDrag);
+  Input(Move, 180, 30);
+  EXPECT_EQ(Screen->GetCursor(), crNoDrop);
+  Input(Up, 180, 30);
+  EXPECT_EQ(drag->GetDragAndDropState(), ddsNone);
+  EXPECT_EQ(Screen->GetCursor(), crDefault);  // the saved screen cursor is back
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(gDragLog, (std::vector<String>{"begin", "move+", "move-", "end+", "freed"}));
+}
+
+TEST_F(cxControlDragTest, EscapeCancelsAndAPressOutsideTheDragAreaDoesNotStart) {
+  using enum TcxDragAndDropState;
+  Input(Down, 30, 30);
+  Input(Move, 60, 30);
+  ASSERT_EQ(drag->GetDragAndDropState(), ddsInProcess);
+  host().Key(VK_ESCAPE);
+  host().PumpUntilIdle();
+  EXPECT_EQ(drag->GetDragAndDropState(), ddsNone);
+  EXPECT_EQ(gDragLog, (std::vector<String>{"begin", "move+", "end-", "freed"}));
+  Input(Up, 60, 30);
+
+  gDragLog.clear();
+  host().Advance(GetDoubleClickTime() + 1);
+  Input(Down, 30, 100);  // StartDragAndDrop refuses
+  Input(Move, 90, 120);
+  EXPECT_EQ(drag->GetDragAndDropState(), ddsNone);
+  Input(Up, 90, 120);
+  EXPECT_TRUE(gDragLog.empty());
+}
+
+TEST_F(cxControlDragTest, FreeingTheControlMidDragEndsIt) {
+  Input(Down, 30, 30);
+  Input(Move, 60, 30);
+  drag->Free();
+  drag = nullptr;
+  EXPECT_EQ(gDragLog, (std::vector<String>{"begin", "move+", "end-", "freed"}));
+  EXPECT_EQ(Screen->GetCursor(), crDefault);
+}
+
+}  // namespace

@@ -1,0 +1,156 @@
+// Every drawing operation of each family in every button state, one PNG per family under
+// the build folder's gallery/ for a person to look at. The test checks that each operation
+// painted in each state and that the families differ.
+#include "platform/gdi/Codecs.h"
+#include "tests/foundation/PainterTestFixture.h"
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+namespace {
+
+using BS = TcxButtonState;
+using P = const TcxCustomLookAndFeelPainter*;
+using Op = std::function<void(P, TcxCanvas&, const TRect&, BS)>;
+
+constexpr int kCellW = 44, kCellH = 30, kStates = 5;
+// A paper no family paints with, light enough to see dark glyphs on.
+constexpr TColor kGalleryPaper = 0x70B070;
+
+std::vector<std::pair<const char*, Op>> Operations(TFont* font) {
+  const TcxNeighbors none{};
+  return {
+      {"DropDownGlyph", [](P p, TcxCanvas& c, const TRect& r, BS) { p->DrawDropDownGlyph(c, r, clBtnText); }},
+      {"Arrow", [](P p, TcxCanvas& c, const TRect& r, BS) { p->DrawArrow(c, r, TcxArrowDirection::adRight, clBtnText); }},
+      {"ScrollBarArrow", [](P p, TcxCanvas& c, const TRect& r, BS s) {
+         p->DrawScrollBarArrow(c, r, s, TcxArrowDirection::adUp, true); }},
+      {"PlainButton", [](P p, TcxCanvas& c, const TRect& r, BS s) { p->DrawPlainButton(c, r, s); }},
+      {"ButtonArrow", [](P p, TcxCanvas& c, const TRect& r, BS s) {
+         p->DrawButton(c, r, "", s); p->DrawButtonArrow(c, r, s, TcxArrowDirection::adDown); }},
+      {"Border", [](P p, TcxCanvas& c, const TRect& r, BS) { p->DrawBorder(c, r); }},
+      {"Button", [](P p, TcxCanvas& c, const TRect& r, BS s) { p->DrawButton(c, r, "Ok", s); }},
+      {"ButtonInGroup", [](P p, TcxCanvas& c, const TRect& r, BS s) { p->DrawButtonInGroup(c, r, s, 3, 1, clBtnShadow); }},
+      {"StateFrame", [](P p, TcxCanvas& c, const TRect& r, BS s) {
+         p->DrawStateFrame(c, r, s == BS::cxbsPressed, s == BS::cxbsHot); }},
+      {"ExpandButton", [](P p, TcxCanvas& c, const TRect& r, BS s) {
+         const Integer n = std::max<Integer>(p->ExpandButtonSize(), 11);
+         p->DrawExpandButton(c, Bounds(r.Left + 4, r.Top + 4, n, n), s == BS::cxbsPressed); }},
+      {"GroupExpand", [](P p, TcxCanvas& c, const TRect& r, BS s) {
+         p->DrawGroupExpandButton(c, Bounds(r.Left + 4, r.Top + 4, 15, 15), s != BS::cxbsHot, s); }},
+      {"SmallExpand", [](P p, TcxCanvas& c, const TRect& r, BS s) {
+         p->DrawSmallExpandButton(c, Bounds(r.Left + 4, r.Top + 4, 11, 11), s == BS::cxbsPressed, clBtnShadow, clWindow); }},
+      {"CheckButton", [](P p, TcxCanvas& c, const TRect& r, BS s) {
+         p->DrawCheckButton(c, Bounds(r.Left + 4, r.Top + 4, 13, 13), s, true);
+         p->DrawCheckButton(c, Bounds(r.Left + 22, r.Top + 4, 13, 13), s, false); }},
+      {"RadioButton", [](P p, TcxCanvas& c, const TRect& r, BS s) {
+         p->DrawRadioButton(c, r.Left + 4, r.Top + 4, s, true, false, clDefault);
+         p->DrawRadioButton(c, r.Left + 22, r.Top + 4, s, false, true, clBtnFace); }},
+      {"Header", [font, none](P p, TcxCanvas& c, const TRect& r, BS s) {
+         p->DrawHeader(c, r, r, none, cxBordersAll, s, TAlignment::taCenter, TcxAlignmentVert::vaCenter, false, false,
+                       "Hd", font, clBtnText, clBtnFace); }},
+      {"HeaderSection", [font](P p, TcxCanvas& c, const TRect& r, BS s) {
+         p->DrawHeaderSection(c, r, {TcxNeighbor::nLeft}, p->HeaderBorders({TcxNeighbor::nLeft}), s,
+                              TAlignment::taLeftJustify, TcxAlignmentVert::vaTop, false, false, "Sec", font, clBtnText,
+                              clBtnFace); }},
+      {"InvertedRect", [](P p, TcxCanvas& c, const TRect& r, BS) { p->DrawInvertedRect(c, r); }},
+      {"ButtonCell", [font](P p, TcxCanvas& c, const TRect& r, BS s) {
+         p->DrawButtonCell(c, r, s, cxBordersAll, "Cell", font, TAlignment::taCenter, TcxAlignmentVert::vaCenter,
+                           clBtnText, clWindow); }},
+      {"SortingMark", [](P p, TcxCanvas& c, const TRect& r, BS s) {
+         c.SetBrushColor(clBtnFace); c.FillRect(r); p->DrawSortingMark(c, r, s != BS::cxbsPressed); }},
+      {"SunkenBox", [font](P p, TcxCanvas& c, const TRect& r, BS) {
+         p->DrawSunkenBox(c, r, TAlignment::taLeftJustify, TcxAlignmentVert::vaCenter, false, "Box", font, clWindowText,
+                          clWindow); }},
+      {"RaisedFrame", [](P p, TcxCanvas& c, const TRect& r, BS) { p->DrawRaisedFrame(c, r); }},
+      {"SunkenFrame", [](P p, TcxCanvas& c, const TRect& r, BS) { p->DrawSunkenFrame(c, r); }},
+      {"Separator", [](P p, TcxCanvas& c, const TRect& r, BS) { p->DrawSeparator(c, Bounds(r.Left, r.Top + 14, r.Width(), 2)); }},
+      {"CloseButton", [](P p, TcxCanvas& c, const TRect& r, BS s) {
+         const TPoint z = p->CloseButtonSize(); p->DrawCloseButton(c, Bounds(r.Left + 4, r.Top + 4, z.X, z.Y), s); }},
+      {"DropDownButton", [](P p, TcxCanvas& c, const TRect& r, BS s) {
+         p->DrawDropDownButton(c, Bounds(r.Left + 4, r.Top + 4, 17, 20), s, s == BS::cxbsHot); }},
+      {"PlusButton", [](P p, TcxCanvas& c, const TRect& r, BS s) { p->DrawPlusButton(c, Bounds(r.Left + 4, r.Top + 4, 16, 16), s); }},
+      {"AutoHide", [](P p, TcxCanvas& c, const TRect& r, BS s) {
+         p->DrawAutoHideButton(c, Bounds(r.Left + 2, r.Top + 2, 20, 20), s, s == BS::cxbsPressed, clBtnFace); }},
+      {"TabBorders", [](P p, TcxCanvas& c, const TRect& r, BS) {
+         p->DrawTabsRoot(c, r, cxBordersAll, false);
+         p->DrawTabBorder(c, Bounds(r.Left + 4, r.Top + 4, 1, 20), TcxBorder::bLeft, cxBordersAll, false);
+         p->DrawTabBorder(c, Bounds(r.Left + 4, r.Top + 4, 20, 1), TcxBorder::bTop, cxBordersAll, false);
+         p->DrawTabBorder(c, Bounds(r.Left + 23, r.Top + 4, 1, 20), TcxBorder::bRight, cxBordersAll, false); }},
+      {"Indicator", [](P p, TcxCanvas& c, const TRect& r, BS s) {
+         p->DrawIndicatorItem(c, Bounds(r.Left + 4, r.Top + 2, 20, 24), static_cast<TcxIndicatorKind>(static_cast<int>(s) % 6),
+                              clBtnFace); }},
+      {"ScrollLineUp", [](P p, TcxCanvas& c, const TRect& r, BS s) {
+         p->DrawScrollBarPart(c, false, Bounds(r.Left + 4, r.Top + 4, 17, 17), TcxScrollBarPart::sbpLineUp, s); }},
+      {"ScrollThumb", [](P p, TcxCanvas& c, const TRect& r, BS s) {
+         p->DrawScrollBarPart(c, true, Bounds(r.Left + 2, r.Top + 4, 36, 17), TcxScrollBarPart::sbpThumbnail, s); }},
+      {"ScrollPage", [](P p, TcxCanvas& c, const TRect& r, BS s) {
+         p->DrawScrollBarPart(c, true, r, TcxScrollBarPart::sbpPageUp, s); }},
+      {"HeaderArrows", [font](P p, TcxCanvas& c, const TRect& r, BS) {
+         TcxViewParams v; v.Color = clBtnFace; v.Font = font; v.TextColor = clBtnText;
+         p->DrawHeaderWithArrows(c, r, "", {}, v, TcxHeaderArrows::haBoth, 6); }},
+      {"FrameBorder", [](P p, TcxCanvas& c, const TRect& r, BS) { p->DrawFrameBorder(c, r); }},
+      {"ToolButton", [](P p, TcxCanvas& c, const TRect& r, BS s) { p->DrawToolButton(c, r, s); }},
+      {"Bar", [](P p, TcxCanvas& c, const TRect& r, BS) {
+         TcxPaintParams b; b.Color = clWindow; p->DrawBar(c, Bounds(r.Left + 2, r.Top + 6, r.Width() - 4, 14), true, b); }},
+  };
+}
+
+// Operations that leave the cell alone in some families by design.
+bool MayDrawNothing(const char* name) {
+  const std::string n = name;
+  return n == "Border" || n == "StateFrame" || n == "RaisedFrame" || n == "SunkenFrame" || n == "FrameBorder" ||
+         n == "ScrollThumb" || n == "InvertedRect";
+}
+
+class PainterGallery : public PainterTest {};
+
+TEST_F(PainterGallery, EveryOperationInEveryStatePerFamily) {
+  const std::pair<const char*, P> families[] = {{"standard", cxStandardPainter()},
+                                                {"flat", cxFlatPainter()},
+                                                {"ultraflat", cxUltraFlatPainter()},
+                                                {"office11", cxOffice11Painter()}};
+  const std::filesystem::path dir = std::filesystem::path(TL_BINARY_DIR) / "gallery";
+  std::filesystem::create_directories(dir);
+  std::vector<std::vector<Pixel>> images;
+  for (const auto& [name, painter] : families) {
+    const int w = kStates * kCellW, h = static_cast<int>(Operations(nullptr).size()) * kCellH;
+    Make(w, h, kGalleryPaper);
+    Owned<TFont> font(New<TFont>());
+    font->Assign(canvas->GetFont());
+    const auto ops = Operations(font.get());
+    for (size_t row = 0; row < ops.size(); ++row)
+      for (int s = 0; s < kStates; ++s) {
+        const TRect cell = Bounds(s * kCellW + 2, static_cast<int>(row) * kCellH + 2, kCellW - 4, kCellH - 4);
+        TcxRegion* saved = canvas->GetClipRegion();
+        canvas->IntersectClipRect(cell);
+        ops[row].second(painter, *canvas, cell, static_cast<BS>(s));
+        canvas->SetClipRegion(saved, TcxRegionOperation::roSet);
+        bool painted = false;
+        for (int y = cell.Top; y < cell.Bottom && !painted; ++y)
+          for (int x = cell.Left; x < cell.Right && !painted; ++x) painted = Px(x, y) != kGalleryPaper;
+        if (!MayDrawNothing(ops[row].first)) {
+          EXPECT_TRUE(painted) << name << " " << ops[row].first << " state " << s;
+        }
+        // Nothing spills out of its cell.
+        EXPECT_EQ(Px(cell.Left - 1, cell.Top - 1), kGalleryPaper) << name << " " << ops[row].first;
+      }
+    DecodedImage image;
+    image.Width = w;
+    image.Height = h;
+    for (int y = 0; y < h; ++y) {
+      const Pixel* line = reinterpret_cast<const Pixel*>(bitmap->ScanLine(y));
+      image.Pixels.insert(image.Pixels.end(), line, line + w);
+    }
+    images.push_back(image.Pixels);
+    const EncodeResult png = EncodePng(image);
+    ASSERT_TRUE(png.Ok) << png.Error;
+    std::ofstream out(dir / (std::string(name) + ".png"), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(png.Bytes.data()), static_cast<std::streamsize>(png.Bytes.size()));
+    ASSERT_TRUE(out.good());
+  }
+  for (size_t i = 0; i < images.size(); ++i)
+    for (size_t j = i + 1; j < images.size(); ++j) EXPECT_NE(images[i], images[j]) << i << " vs " << j;
+}
+
+}  // namespace

@@ -1,0 +1,373 @@
+// Glyph geometry and metrics of the painters, checked on drawn pixels.
+#include "tests/foundation/PainterTestFixture.h"
+
+namespace {
+
+using BS = TcxButtonState;
+using AD = TcxArrowDirection;
+
+TEST(PainterArrowPoints, NineByNineInEveryDirection) {
+  using P = TcxCustomLookAndFeelPainter;
+  const TRect r = Rect(0, 0, 9, 9);
+  EXPECT_EQ(P::CalculateArrowPoints(r, AD::adDown, false), (TcxArrowPoints{TPoint{2, 3}, {6, 3}, {4, 5}}));
+  EXPECT_EQ(P::CalculateArrowPoints(r, AD::adUp, false), (TcxArrowPoints{TPoint{4, 3}, {2, 5}, {6, 5}}));
+  EXPECT_EQ(P::CalculateArrowPoints(r, AD::adLeft, false), (TcxArrowPoints{TPoint{3, 4}, {5, 2}, {5, 6}}));
+  EXPECT_EQ(P::CalculateArrowPoints(r, AD::adRight, false), (TcxArrowPoints{TPoint{3, 2}, {5, 4}, {3, 6}}));
+}
+
+TEST(PainterArrowPoints, SquaringTrimsTheLongerSide) {
+  using P = TcxCustomLookAndFeelPainter;
+  // 15 wide: three columns come off each side, leaving the 9 x 9 case moved right by 3.
+  EXPECT_EQ(P::CalculateArrowPoints(Rect(0, 0, 15, 9), AD::adDown, true),
+            (TcxArrowPoints{TPoint{5, 3}, {9, 3}, {7, 5}}));
+  // Without squaring the width decides: base 7, depth 4.
+  EXPECT_EQ(P::CalculateArrowPoints(Rect(0, 0, 15, 9), AD::adDown, false),
+            (TcxArrowPoints{TPoint{4, 3}, {10, 3}, {7, 6}}));
+  // A degenerate rect still answers points without crashing.
+  const TcxArrowPoints p = P::CalculateArrowPoints(Rect(5, 5, 4, 4), AD::adLeft, true);
+  EXPECT_EQ(p[0].Y, 4);
+}
+
+TEST_F(PainterTest, ArrowIsAFilledTriangleIncludingItsOutline) {
+  cxStandardPainter()->DrawArrow(*canvas, Rect(10, 10, 19, 19), AD::adDown, clBlack);
+  for (int x = 12; x <= 16; ++x) EXPECT_TRUE(Is(x, 13, clBlack)) << x;
+  EXPECT_FALSE(Is(11, 13, clBlack));
+  EXPECT_FALSE(Is(17, 13, clBlack));
+  EXPECT_TRUE(Is(13, 14, clBlack));
+  EXPECT_TRUE(Is(15, 14, clBlack));
+  EXPECT_FALSE(Is(12, 14, clBlack));
+  EXPECT_TRUE(Is(14, 15, clBlack));
+  EXPECT_FALSE(Is(13, 15, clBlack));
+  EXPECT_FALSE(Is(14, 16, clBlack));
+}
+
+TEST_F(PainterTest, DisabledButtonArrowIsEmbossed) {
+  cxUltraFlatPainter()->DrawButtonArrow(*canvas, Rect(0, 0, 9, 9), BS::cxbsDisabled, AD::adDown);
+  EXPECT_TRUE(Is(2, 3, clBtnShadow));
+  EXPECT_TRUE(Is(7, 4, clBtnHighlight));  // the shadow copy one pixel down and right
+  EXPECT_TRUE(Is(5, 6, clBtnHighlight));
+  EXPECT_TRUE(Is(4, 4, clBtnHighlight));
+  EXPECT_EQ(Px(4, 6), kPaper);
+}
+
+TEST_F(PainterTest, CheckMarkStrokes) {
+  cxCustomPainter()->DrawCheck(*canvas, Rect(0, 0, 9, 9), BS::cxbsNormal, true, clBlack);
+  // Three strokes, each down-right to the bottom of the tick and up-right to the far end.
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_TRUE(Is(1, 3 + k, clBlack)) << k;
+    EXPECT_TRUE(Is(3, 5 + k, clBlack)) << k;
+    EXPECT_TRUE(Is(7, 1 + k, clBlack)) << k;
+  }
+  EXPECT_FALSE(Is(3, 8, clBlack));
+  EXPECT_FALSE(Is(8, 0, clBlack));  // the polyline's last point is left out
+  EXPECT_FALSE(Is(0, 3, clBlack));
+  EXPECT_TRUE(Is(0, 0, clWindow));  // the check's own background
+}
+
+TEST_F(PainterTest, UncheckedCheckOnlyFillsByState) {
+  cxCustomPainter()->DrawCheck(*canvas, Rect(0, 0, 9, 9), BS::cxbsPressed, false, clBlack);
+  for (int y = 0; y < 9; ++y)
+    for (int x = 0; x < 9; ++x) ASSERT_TRUE(Is(x, y, clBtnFace)) << x << "," << y;
+}
+
+TEST_F(PainterTest, GroupExpandChevronsHaveATwoPixelGap) {
+  auto column = [&](bool expanded) {
+    Make(15, 15);
+    cxFlatPainter()->DrawGroupExpandButton(*canvas, Rect(0, 0, 15, 15), expanded, BS::cxbsNormal);
+    std::vector<bool> dark;
+    for (int y = 0; y < 15; ++y) dark.push_back(Is(7, y, clBtnText));
+    return dark;
+  };
+  const std::vector<bool> up = column(true);
+  // Apexes at rows 3 and 4 (first chevron) and 7 and 8 (second); 5 and 6 are the gap.
+  EXPECT_TRUE(up[3] && up[4] && up[7] && up[8]);
+  EXPECT_FALSE(up[5] || up[6] || up[2] || up[9]);
+  EXPECT_TRUE(Is(4, 6, clBtnText));   // outer arm ends three rows below the apex
+  EXPECT_TRUE(Is(10, 6, clBtnText));
+  EXPECT_FALSE(Is(11, 7, clBtnText));
+  const std::vector<bool> down = column(false);
+  EXPECT_TRUE(down[6] && down[10]);  // apexes point down: three rows below the arm ends
+  EXPECT_TRUE(Is(4, 3, clBtnText));
+  EXPECT_TRUE(Is(10, 3, clBtnText));
+}
+
+TEST_F(PainterTest, CloseCrossIsTwoPixelsWide) {
+  Make(16, 14);
+  cxStandardPainter()->DrawCloseButton(*canvas, Rect(0, 0, 16, 14), BS::cxbsNormal);
+  // s = 16 div 2 = 8, even, so 7: a 7 x 7 square at (4, 3).
+  for (int i = 0; i < 7; ++i) {
+    EXPECT_TRUE(Is(4 + i, 3 + i, clBtnText)) << i;
+    EXPECT_TRUE(Is(5 + i, 3 + i, clBtnText)) << i;
+    EXPECT_TRUE(Is(4 + i, 9 - i, clBtnText)) << i;
+  }
+  EXPECT_FALSE(Is(12, 9, clBtnText));
+  EXPECT_FALSE(Is(4, 4, clBtnText));
+  EXPECT_FALSE(Is(7, 2, clBtnText));
+  // Pressed moves it by one pixel.
+  Make(16, 14);
+  cxStandardPainter()->DrawCloseButton(*canvas, Rect(0, 0, 16, 14), BS::cxbsPressed);
+  EXPECT_FALSE(Is(4, 3, clBtnText));
+  EXPECT_TRUE(Is(5, 4, clBtnText));
+}
+
+TEST_F(PainterTest, SortingMarkLightRightEdgeDarkLeftEdge) {
+  Make(20, 20);
+  cxStandardPainter()->DrawSortingMark(*canvas, Rect(0, 0, 20, 20), true);
+  // 8 x 7 ascending: apex (10, 6), base row 12 from x = 6 to 13.
+  EXPECT_TRUE(Is(10, 6, clBtnShadow));
+  EXPECT_TRUE(Is(13, 11, clBtnHighlight));
+  EXPECT_TRUE(Is(13, 12, clBtnHighlight));
+  EXPECT_TRUE(Is(9, 12, clBtnHighlight));  // the base is light when ascending
+  EXPECT_TRUE(Is(6, 12, clBtnShadow));
+  EXPECT_TRUE(Px(10, 5) == kPaper && Px(10, 13) == kPaper && Px(14, 12) == kPaper);
+
+  Make(20, 20);
+  cxStandardPainter()->DrawSortingMark(*canvas, Rect(0, 0, 20, 20), false);
+  // Descending: apex (10, 12) at the bottom, base row 6 drawn dark.
+  EXPECT_TRUE(Is(10, 12, clBtnShadow));
+  EXPECT_TRUE(Is(13, 7, clBtnHighlight));
+  EXPECT_TRUE(Is(9, 6, clBtnShadow));
+  EXPECT_TRUE(Is(13, 6, clBtnShadow));
+  EXPECT_EQ(Px(10, 13), kPaper);
+}
+
+TEST_F(PainterTest, ExpandButtonSigns) {
+  Make(11, 11);
+  cxUltraFlatPainter()->DrawExpandButton(*canvas, Rect(0, 0, 11, 11), false);
+  EXPECT_TRUE(Is(0, 0, clBtnShadow));
+  // Inside (1,1)-(10,10): centre (5, 5), arm n = 2.
+  EXPECT_TRUE(Is(3, 5, clBtnText) && Is(7, 5, clBtnText) && Is(5, 3, clBtnText) && Is(5, 7, clBtnText));
+  EXPECT_TRUE(Is(2, 5, clBtnFace) && Is(8, 5, clBtnFace) && Is(5, 2, clBtnFace));
+  Make(11, 11);
+  cxUltraFlatPainter()->DrawExpandButton(*canvas, Rect(0, 0, 11, 11), true, clWindow);
+  EXPECT_TRUE(Is(5, 3, clWindow));
+  EXPECT_TRUE(Is(3, 5, clBtnText));
+}
+
+TEST_F(PainterTest, StandardExpandButtonLeavesItsInnerTopLeftEdgeToTheFace) {
+  Make(12, 12);
+  cxStandardPainter()->DrawExpandButton(*canvas, Rect(0, 0, 12, 12), false);
+  EXPECT_TRUE(Is(0, 5, clBtnHighlight));
+  EXPECT_TRUE(Is(1, 5, clBtnFace));
+  EXPECT_TRUE(Is(5, 1, clBtnFace));
+  EXPECT_TRUE(Is(11, 5, cl3DDkShadow));
+  EXPECT_TRUE(Is(10, 5, clBtnShadow));
+}
+
+TEST_F(PainterTest, DefaultButtonBorders) {
+  EXPECT_EQ(cxStandardPainter()->ButtonBorderSize(BS::cxbsDefault), 3);
+  EXPECT_EQ(cxFlatPainter()->ButtonBorderSize(BS::cxbsDefault), 2);
+  EXPECT_EQ(cxUltraFlatPainter()->ButtonBorderSize(BS::cxbsDefault), 2);
+  cxStandardPainter()->DrawButton(*canvas, Rect(0, 0, 30, 20), "", BS::cxbsDefault);
+  EXPECT_TRUE(Is(0, 10, clBlack) && Is(1, 10, clBtnHighlight) && Is(2, 10, cl3DLight) && Is(3, 10, clBtnFace));
+  EXPECT_TRUE(Is(29, 10, clBlack) && Is(28, 10, cl3DDkShadow) && Is(27, 10, clBtnShadow));
+  Make(40, 40);
+  cxFlatPainter()->DrawButton(*canvas, Rect(0, 0, 30, 20), "", BS::cxbsDefault);
+  EXPECT_TRUE(Is(0, 10, clBlack) && Is(1, 10, clBtnHighlight) && Is(2, 10, clBtnFace));
+  Make(40, 40);
+  cxUltraFlatPainter()->DrawButton(*canvas, Rect(0, 0, 30, 20), "", BS::cxbsDefault);
+  EXPECT_TRUE(Is(0, 10, clWindowFrame) && Is(1, 10, clWindowFrame) && Is(2, 10, clBtnFace));
+}
+
+TEST_F(PainterTest, ButtonFillFollowsTheFamilyForClDefault) {
+  cxUltraFlatPainter()->DrawButton(*canvas, Rect(0, 0, 20, 20), "", BS::cxbsHot);
+  EXPECT_TRUE(Is(5, 5, cxUltraFlatHotColor()));
+  EXPECT_TRUE(Is(0, 5, clHighlight));
+  Make(40, 40);
+  cxStandardPainter()->DrawButton(*canvas, Rect(0, 0, 20, 20), "", BS::cxbsHot);
+  EXPECT_TRUE(Is(5, 5, clBtnFace));
+}
+
+// The caption sits in the rect the height rule gives: an odd height loses its bottom row and
+// a height then below 18 gains one at the top.
+TEST_F(PainterTest, ButtonCaptionHeightRule) {
+  auto render = [&](int height, bool viaButton, TRect textRect) {
+    Make(40, 24, clWhite);
+    canvas->GetFont()->SetColor(clBlack);
+    if (viaButton) {
+      cxStandardPainter()->DrawButton(*canvas, Rect(0, 0, 40, height), "Hg", BS::cxbsNormal, false, clWhite,
+                                      clBlack);
+    } else {
+      canvas->GetBrush()->SetStyle(TBrushStyle::bsClear);
+      canvas->DrawText("Hg", textRect, cxAlignHCenter | cxAlignVCenter | cxSingleLine | cxShowPrefix);
+    }
+    std::vector<TColor> px;
+    for (int y = 0; y < 24; ++y)
+      for (int x = 0; x < 40; ++x) px.push_back(Px(x, y));
+    return px;
+  };
+  EXPECT_EQ(render(17, true, {}), render(0, false, Rect(0, -1, 40, 16)));
+  EXPECT_EQ(render(18, true, {}), render(0, false, Rect(0, 0, 40, 18)));
+  EXPECT_EQ(render(19, true, {}), render(0, false, Rect(0, 0, 40, 18)));
+  EXPECT_NE(render(17, true, {}), render(0, false, Rect(0, 0, 40, 17)));
+}
+
+TEST_F(PainterTest, PressedCaptionShiftsOnlyIn3DFamilies) {
+  EXPECT_EQ(cxStandardPainter()->ButtonTextShift(), 1);
+  EXPECT_EQ(cxFlatPainter()->ButtonTextShift(), 1);
+  EXPECT_EQ(cxUltraFlatPainter()->ButtonTextShift(), 0);
+  EXPECT_EQ(cxOffice11Painter()->ButtonTextShift(), 0);
+}
+
+TEST(PainterMetrics, ContentBoundsFallBackWhenDeflationEmpties) {
+  EXPECT_EQ(cxCustomPainter()->ButtonContentBounds(Rect(0, 0, 8, 8)), Rect(0, 0, 8, 8));
+  EXPECT_EQ(cxCustomPainter()->ButtonContentBounds(Rect(0, 0, 10, 9)), Rect(4, 4, 6, 5));
+  EXPECT_EQ(cxUltraFlatPainter()->ButtonContentBounds(Rect(0, 0, 6, 6)), Rect(0, 0, 6, 6));
+  EXPECT_EQ(cxUltraFlatPainter()->ButtonContentBounds(Rect(0, 0, 8, 8)), Rect(3, 3, 5, 5));
+}
+
+TEST(PainterMetrics, GroupBorderSizes) {
+  const TcxCustomLookAndFeelPainter* U = cxUltraFlatPainter();
+  EXPECT_EQ(U->ButtonGroupBorderSizes(3, 0), Rect(2, 2, 1, 2));
+  EXPECT_EQ(U->ButtonGroupBorderSizes(3, 1), Rect(1, 2, 1, 2));
+  EXPECT_EQ(U->ButtonGroupBorderSizes(3, 2), Rect(1, 2, 2, 2));
+  EXPECT_EQ(U->ButtonGroupBorderSizes(1, 0), Rect(2, 2, 1, 2));
+  EXPECT_EQ(cxStandardPainter()->ButtonGroupBorderSizes(2, 0), Rect(2, 2, 2, 2));
+}
+
+TEST(PainterMetrics, HeaderBoundsHeightAndWidth) {
+  const TcxCustomLookAndFeelPainter* S = cxStandardPainter();
+  EXPECT_EQ(S->HeaderHeight(13), 2 * (1 + 2) + 13);
+  EXPECT_EQ(cxCustomPainter()->HeaderHeight(13), 4 + 13);
+  EXPECT_EQ(S->HeaderDrawCellBounds(Rect(0, 0, 50, 20), {TcxBorder::bLeft, TcxBorder::bBottom}),
+            Rect(1, 0, 50, 19));
+  // Every border in the given set but not answered by HeaderBorders moves out.
+  const TcxCustomLookAndFeelPainter* U = cxUltraFlatPainter();
+  EXPECT_EQ(U->HeaderContentBounds(Rect(10, 10, 50, 30), {TcxNeighbor::nLeft}, cxBordersAll), Rect(9, 10, 50, 30));
+  EXPECT_EQ(S->HeaderContentBounds(Rect(10, 10, 50, 30), {TcxNeighbor::nLeft}, cxBordersAll), Rect(10, 10, 50, 30));
+  EXPECT_EQ(S->SortingMarkAreaSize(), (TPoint{8 + 16, 7}));
+  EXPECT_EQ(U->SortingMarkAreaSize(), (TPoint{7 + 16, 8}));
+}
+
+TEST_F(PainterTest, HeaderWidthBordersCancelEachOther) {
+  const TcxCustomLookAndFeelPainter* S = cxStandardPainter();
+  const Integer text = canvas->TextWidth("Name");
+  EXPECT_EQ(S->HeaderWidth(*canvas, cxBordersAll, nullptr, "Name"), text + 4);
+  EXPECT_EQ(S->HeaderWidth(*canvas, {TcxBorder::bLeft}, nullptr, "Name"), text + 5);
+  EXPECT_EQ(S->HeaderWidth(*canvas, {TcxBorder::bRight}, nullptr, "Name"), text + 3);
+}
+
+TEST(PainterColours, DefaultColor41FollowsDefaultColor29) {
+  struct Tinted : TcxStandardLookAndFeelPainter {
+    TColor DefaultColor29() const override { return 0x123456; }
+  };
+  const Tinted t;
+  EXPECT_EQ(t.DefaultColor41(), 0x123456);
+  EXPECT_EQ(cxStandardPainter()->DefaultColor41(), clBtnShadow);
+  EXPECT_EQ(cxUltraFlatPainter()->DefaultSelectionColor(), clHighlight);
+  EXPECT_EQ(cxUltraFlatPainter()->DefaultSelectionTextColor(), clHighlightText);
+}
+
+TEST(PainterColours, SymbolColours) {
+  EXPECT_EQ(cxStandardPainter()->ButtonSymbolColor(BS::cxbsDisabled, clRed), clBtnShadow);
+  EXPECT_EQ(cxStandardPainter()->ButtonSymbolColor(BS::cxbsNormal, clDefault), clBtnText);
+  EXPECT_EQ(cxStandardPainter()->ButtonSymbolColor(BS::cxbsHot, clRed), clRed);
+  EXPECT_EQ(cxUltraFlatPainter()->ButtonSymbolColor(BS::cxbsPressed, clRed), clHighlightText);
+  EXPECT_EQ(cxOffice11Painter()->ButtonColor(BS::cxbsDisabled), clBtnFace);
+}
+
+TEST_F(PainterTest, DrawContentFillsUnlessTheEventPainted) {
+  int calls = 0;
+  bool answer = false;
+  TcxDrawBackgroundEvent onDraw = [&](TcxCanvas&, const TRect&) {
+    ++calls;
+    return answer;
+  };
+  cxCustomPainter()->DrawContent(*canvas, Rect(0, 0, 10, 10), Rect(0, 0, 10, 10), 0, TAlignment::taLeftJustify,
+                                 TcxAlignmentVert::vaTop, false, false, "", nullptr, clBlack, clRed, onDraw, false);
+  EXPECT_EQ(calls, 1);
+  EXPECT_TRUE(Is(5, 5, clRed));
+  answer = true;
+  cxCustomPainter()->DrawContent(*canvas, Rect(20, 0, 30, 10), Rect(20, 0, 30, 10), 0, TAlignment::taLeftJustify,
+                                 TcxAlignmentVert::vaTop, false, false, "", nullptr, clBlack, clRed, onDraw, false);
+  EXPECT_EQ(calls, 2);
+  EXPECT_EQ(Px(25, 5), kPaper);
+}
+
+TEST_F(PainterTest, ScrollBarHotStates) {
+  // UltraFlat fills a hot arrow in the hot colour; Standard draws hot exactly as normal.
+  cxUltraFlatPainter()->DrawScrollBarPart(*canvas, false, Rect(0, 0, 16, 16), TcxScrollBarPart::sbpLineUp,
+                                          BS::cxbsHot);
+  EXPECT_TRUE(Is(2, 2, cxUltraFlatHotColor()));
+  auto snapshot = [&](BS state) {
+    Make(16, 16);
+    cxStandardPainter()->DrawScrollBarPart(*canvas, false, Rect(0, 0, 16, 16), TcxScrollBarPart::sbpLineUp, state);
+    std::vector<TColor> px;
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) px.push_back(Px(x, y));
+    return px;
+  };
+  EXPECT_EQ(snapshot(BS::cxbsHot), snapshot(BS::cxbsNormal));
+  EXPECT_NE(snapshot(BS::cxbsPressed), snapshot(BS::cxbsNormal));
+}
+
+TEST_F(PainterTest, DisabledThumbAndPressedPage) {
+  cxStandardPainter()->DrawScrollBarPart(*canvas, true, Rect(0, 0, 16, 16), TcxScrollBarPart::sbpThumbnail,
+                                         BS::cxbsDisabled);
+  EXPECT_EQ(Px(0, 0), kPaper);
+  EXPECT_EQ(Px(8, 8), kPaper);
+  cxStandardPainter()->DrawScrollBarPart(*canvas, true, Rect(0, 0, 8, 8), TcxScrollBarPart::sbpPageUp,
+                                         BS::cxbsPressed);
+  EXPECT_TRUE(Is(0, 0, clBlack));
+  EXPECT_TRUE(Is(1, 0, cl3DDkShadow));
+  cxFlatPainter()->DrawScrollBarPart(*canvas, true, Rect(8, 0, 16, 8), TcxScrollBarPart::sbpPageDown, BS::cxbsNormal);
+  EXPECT_TRUE(Is(8, 0, clBtnFace));
+  EXPECT_TRUE(Is(9, 0, clBtnHighlight));
+  // An empty rect draws nothing.
+  Make(16, 16);
+  cxUltraFlatPainter()->DrawScrollBarPart(*canvas, true, Rect(8, 8, 8, 16), TcxScrollBarPart::sbpLineUp,
+                                          BS::cxbsNormal);
+  EXPECT_EQ(Px(8, 8), kPaper);
+}
+
+TEST_F(PainterTest, HeaderLeftNeighbour) {
+  const TcxCustomLookAndFeelPainter* U = cxUltraFlatPainter();
+  const TcxNeighbors left{TcxNeighbor::nLeft};
+  U->DrawHeaderSection(*canvas, Rect(0, 0, 30, 20), left, U->HeaderBorders(left), BS::cxbsNormal,
+                       TAlignment::taLeftJustify, TcxAlignmentVert::vaTop, false, false, "", nullptr, clBlack,
+                       clWindow);
+  // The section is drawn one pixel in; without a left border its left column is content.
+  EXPECT_TRUE(Is(1, 10, clWindow));
+  EXPECT_TRUE(Is(28, 10, clBtnText));
+  EXPECT_TRUE(Is(10, 1, clBtnText));
+  EXPECT_EQ(cxOffice11Painter()->HeaderBorders(left), cxBordersAll);
+  Make(40, 40);
+  U->DrawHeaderSection(*canvas, Rect(0, 0, 30, 20), {}, U->HeaderBorders({}), BS::cxbsNormal,
+                       TAlignment::taLeftJustify, TcxAlignmentVert::vaTop, false, false, "", nullptr, clBlack,
+                       clWindow);
+  EXPECT_TRUE(Is(1, 10, clBtnText));
+}
+
+TEST_F(PainterTest, EmbossedPlus) {
+  Make(12, 12);
+  cxUltraFlatPainter()->DrawPlusGlyph(*canvas, Rect(0, 0, 12, 12), BS::cxbsDisabled);
+  // Inner rect (1,1)-(11,11): middle row 1 + 5 - 1 = 5, second pass in the shadow colour.
+  EXPECT_TRUE(Is(1, 5, clBtnShadow));
+  EXPECT_TRUE(Is(5, 1, clBtnShadow));
+  EXPECT_TRUE(Is(6, 6, clBtnHighlight));  // first pass, one pixel down and right
+  Make(12, 12);
+  cxUltraFlatPainter()->DrawPlusGlyph(*canvas, Rect(0, 0, 12, 12), BS::cxbsNormal);
+  EXPECT_TRUE(Is(1, 5, 0x800000));
+  EXPECT_TRUE(Is(6, 6, 0x800000));
+}
+
+TEST_F(PainterTest, ButtonInGroupOutOfRangeIndexDrawsAMiddleButton) {
+  auto render = [&](Integer count, Integer index) {
+    Make(30, 20);
+    cxUltraFlatPainter()->DrawButtonInGroup(*canvas, Rect(0, 0, 30, 20), BS::cxbsHot, count, index, clBlack);
+    std::vector<TColor> px;
+    for (int y = 0; y < 20; ++y)
+      for (int x = 0; x < 30; ++x) px.push_back(Px(x, y));
+    return px;
+  };
+  const auto middle = render(3, 1);
+  EXPECT_EQ(render(0, 0), middle);
+  EXPECT_EQ(render(3, 7), middle);
+  EXPECT_EQ(render(3, -1), middle);
+  Make(30, 20);
+  cxUltraFlatPainter()->DrawButtonInGroup(*canvas, Rect(0, 0, 30, 20), BS::cxbsHot, 3, 1, clBlack);
+  EXPECT_TRUE(Is(0, 5, clHighlight) && Is(29, 5, clHighlight) && Is(1, 5, cxUltraFlatHotColor()));
+  EXPECT_EQ(Px(5, 0), kPaper);  // the top row stays free
+}
+
+}  // namespace

@@ -1,0 +1,345 @@
+#include <gtest/gtest.h>
+
+#include "classlib/core/Exceptions.h"
+#include "platform/host/HeadlessHost.h"
+#include "platform/kernel/Arith.h"
+#include "platform/user/User.h"
+#include "tests/support/AppTest.h"
+#include "widgets/foundation/cxScrollBar.h"
+
+#include <map>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using enum TcxScrollBarPart;
+using enum TScrollCode;
+
+class TScrollLog : public TObject {
+  TL_CLASS(TScrollLog, TObject)
+ public:
+  void Changed(TObject*) { ++Changes; }
+  void Scrolled(TObject*, TScrollCode Code, Integer& Pos) {
+    Codes.emplace_back(Code, Pos);
+    if (Override) Pos = *Override;
+  }
+  int Changes = 0;
+  std::vector<std::pair<TScrollCode, Integer>> Codes;
+  std::optional<Integer> Override;
+};
+TL_DEFINE_CLASS(TScrollLog)
+
+class cxScrollBarTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    cxControls::Initialize();
+    form = TCustomForm::CreateNew(nullptr);
+    form->SetBounds(100, 100, 300, 300);
+    bar = New<TcxScrollBar>(form);
+    bar->SetKind(TScrollBarKind::sbVertical);
+    bar->SetBounds(10, 10, 17, 200);
+    bar->SetParent(form);
+    bar->OnChange = TNotifyEvent(log.get(), &TScrollLog::Changed);
+    bar->OnScroll = TScrollEvent(log.get(), &TScrollLog::Scrolled);
+    form->Show();
+    host().PumpUntilIdle();
+    arrow = std::min(GetSystemMetrics(SM_CXVSCROLL), 100);
+  }
+  void TearDown() override {
+    form->Free();
+    cxControls::Finalize();
+    AppTest::TearDown();
+  }
+  HWND wnd() { return bar->Handle(); }
+  // Input goes through the platform queue; each helper lets it arrive.
+  void Down(Integer x, Integer y) {
+    host().MouseDown(wnd(), x, y);
+    host().PumpUntilIdle();
+  }
+  void Move(Integer x, Integer y) {
+    host().MouseMove(wnd(), x, y);
+    host().PumpUntilIdle();
+  }
+  void Up(Integer x, Integer y) {
+    host().MouseUp(wnd(), x, y);
+    host().PumpUntilIdle();
+  }
+  void Click(Integer x, Integer y) {
+    Down(x, y);
+    Up(x, y);
+  }
+  Integer TrackLength() const { return 200 - 2 * arrow; }
+
+  TForm* form = nullptr;
+  TcxScrollBar* bar = nullptr;
+  Owned<TScrollLog> log{New<TScrollLog>()};
+  Integer arrow = 0;
+};
+
+TEST_F(cxScrollBarTest, ThumbFollowsPageAndPosition) {
+  bar->SetScrollParams(0, 99, 0, 10);
+  const Integer L = TrackLength();
+  const Integer t = std::max(8, MulDiv(10, L, 100));
+  EXPECT_EQ(bar->ThumbRect(), (TRect{0, arrow, 17, arrow + t}));
+  EXPECT_EQ(bar->PageUpRect().IsEmpty(), true);
+  EXPECT_EQ(bar->PageDownRect(), (TRect{0, arrow + t, 17, 200 - arrow}));
+  bar->SetPosition(90);  // the last page: the thumb touches the second arrow
+  EXPECT_EQ(bar->ThumbRect().Bottom, 200 - arrow);
+  bar->SetPosition(99);
+  EXPECT_EQ(bar->GetPosition(), 99);
+  EXPECT_EQ(bar->ThumbRect().Bottom, 200 - arrow);
+}
+
+TEST_F(cxScrollBarTest, PageAsLargeAsTheRangeAndFullTrackThumbsStayAtMin) {
+  bar->SetScrollParams(1, 100, 50, 100);  // nothing left to scroll, Min above 0
+  EXPECT_EQ(bar->ThumbRect().Top, arrow);
+  EXPECT_EQ(bar->ThumbRect().Bottom, 200 - arrow);
+  // Dragging a thumb that fills the track gives Min, not a division by zero.
+  const TPoint mid{8, 100};
+  Down(mid.X, mid.Y);
+  Move(mid.X, mid.Y + 30);
+  Up(mid.X, mid.Y + 30);
+  EXPECT_EQ(bar->GetPosition(), 1);
+}
+
+TEST_F(cxScrollBarTest, TinyBarHasHalfLengthArrowsAndNoThumb) {
+  bar->SetBounds(10, 10, 17, 20);
+  if (GetSystemMetrics(SM_CXVSCROLL) >= 10) {
+    EXPECT_EQ(bar->FirstArrowRect(), (TRect{0, 0, 17, 10}));
+    EXPECT_EQ(bar->SecondArrowRect(), (TRect{0, 10, 17, 20}));
+  }
+  EXPECT_TRUE(bar->ThumbRect().IsEmpty());
+  EXPECT_EQ(bar->HitTest({5, 15}), sbpLineDown);
+}
+
+TEST_F(cxScrollBarTest, InvalidRangesRaiseAndKeepTheOldValues) {
+  bar->SetScrollParams(0, 50, 20, 10);
+  EXPECT_THROW(bar->SetMax(5), EInvalidOperation);  // below PageSize
+  EXPECT_THROW(bar->SetScrollParams(10, 5, 7, 0), EInvalidOperation);
+  EXPECT_EQ(bar->GetMax(), 50);
+  EXPECT_EQ(bar->GetMin(), 0);
+  EXPECT_EQ(bar->GetPosition(), 20);
+  bar->SetPosition(500);
+  EXPECT_EQ(bar->GetPosition(), 50);
+  bar->SetPosition(-3);
+  EXPECT_EQ(bar->GetPosition(), 0);
+}
+
+TEST_F(cxScrollBarTest, HitTestingFindsEveryPart) {
+  bar->SetScrollParams(0, 99, 45, 10);
+  const TRect thumb = bar->ThumbRect();
+  EXPECT_EQ(bar->HitTest({5, 1}), sbpLineUp);
+  EXPECT_EQ(bar->HitTest({5, 199}), sbpLineDown);
+  EXPECT_EQ(bar->HitTest({5, (thumb.Top + thumb.Bottom) / 2}), sbpThumbnail);
+  EXPECT_EQ(bar->HitTest({5, thumb.Top - 1}), sbpPageUp);
+  EXPECT_EQ(bar->HitTest({5, thumb.Bottom}), sbpPageDown);
+  EXPECT_EQ(bar->HitTest({17, 100}), sbpNone);
+  EXPECT_EQ(bar->HitTest({5, 200}), sbpNone);
+  EXPECT_EQ(bar->HitTest({-1, 100}), sbpNone);
+}
+
+TEST_F(cxScrollBarTest, ArrowRepeatsAfter400ThenEvery60AndPausesOffThePart) {
+  bar->SetScrollParams(0, 1000, 0, 0);
+  const Integer y = 200 - arrow / 2;
+  Down(8, y);
+  EXPECT_EQ(bar->GetPosition(), 1);
+  EXPECT_EQ(bar->PressedPart(), sbpLineDown);
+  EXPECT_EQ(bar->PartState(sbpLineDown), TcxButtonState::cxbsPressed);
+  host().Advance(399);
+  EXPECT_EQ(bar->GetPosition(), 1);
+  host().Advance(1);
+  EXPECT_EQ(bar->GetPosition(), 2);
+  host().Advance(59);
+  EXPECT_EQ(bar->GetPosition(), 2);
+  host().Advance(1);
+  EXPECT_EQ(bar->GetPosition(), 3);
+  host().Advance(120);
+  EXPECT_EQ(bar->GetPosition(), 5);
+
+  Move(8, 100);  // off the arrow: paused
+  EXPECT_EQ(bar->PartState(sbpLineDown), TcxButtonState::cxbsNormal);
+  host().Advance(600);
+  EXPECT_EQ(bar->GetPosition(), 5);
+  Move(8, y);  // back: resumes at the fast rate
+  host().Advance(60);
+  EXPECT_EQ(bar->GetPosition(), 6);
+
+  Up(8, y);
+  EXPECT_FALSE(bar->RepeatTimerRunning());
+  EXPECT_EQ(bar->PressedPart(), sbpNone);
+  EXPECT_EQ(bar->HotPart(), sbpLineDown);
+  host().Advance(600);
+  EXPECT_EQ(bar->GetPosition(), 6);
+  EXPECT_EQ(log->Codes.back().first, scEndScroll);
+}
+
+TEST_F(cxScrollBarTest, PagingStopsWhenTheThumbReachesTheCursor) {
+  bar->SetScrollParams(0, 99, 0, 10);
+  bar->SetLargeChange(10);
+  Down(8, 150);
+  EXPECT_EQ(bar->GetPosition(), 10);
+  host().Advance(5000);
+  // The thumb now covers the cursor: paging stopped there instead of running to the end.
+  EXPECT_EQ(bar->HitTest({8, 150}), sbpThumbnail);
+  EXPECT_LT(bar->GetPosition(), 90);
+  Up(8, 150);
+}
+
+TEST_F(cxScrollBarTest, ThumbTrackingScrollsWithoutChangeUntilRelease) {
+  bar->SetScrollParams(0, 99, 0, 10);
+  const TRect thumb = bar->ThumbRect();
+  const Integer y0 = (thumb.Top + thumb.Bottom) / 2;
+  Down(8, y0);
+  log->Changes = 0;
+  log->Codes.clear();
+  Move(8, y0 + 40);
+  EXPECT_EQ(bar->ThumbRect().Top, thumb.Top + 40);
+  EXPECT_GT(bar->GetPosition(), 0);
+  EXPECT_EQ(log->Changes, 0);
+  ASSERT_FALSE(log->Codes.empty());
+  EXPECT_EQ(log->Codes.back().first, scTrack);
+  EXPECT_EQ(log->Codes.back().second, bar->GetPosition());
+  const Integer tracked = bar->GetPosition();
+
+  Move(8, 230);  // past the end, within the slack along the axis: the thumb stops at the arrow
+  EXPECT_EQ(bar->ThumbRect().Bottom, 200 - arrow);
+  EXPECT_EQ(bar->GetPosition(), 90);
+  Move(8, y0 + 40);
+  EXPECT_EQ(bar->GetPosition(), tracked);
+
+  log->Codes.clear();
+  Up(8, y0 + 40);
+  ASSERT_EQ(log->Codes.size(), 2u);
+  EXPECT_EQ(log->Codes[0].first, scPosition);
+  EXPECT_EQ(log->Codes[1].first, scEndScroll);
+  EXPECT_EQ(bar->GetPosition(), tracked);
+}
+
+TEST_F(cxScrollBarTest, DraggingFarAcrossSnapsBackUnlessUnlimited) {
+  bar->SetScrollParams(0, 99, 20, 10);
+  const TRect thumb = bar->ThumbRect();
+  const Integer y0 = (thumb.Top + thumb.Bottom) / 2;
+  Down(8, y0);
+  Move(8, y0 + 50);
+  EXPECT_NE(bar->GetPosition(), 20);
+  Move(17 + 140, y0 + 50);
+  EXPECT_EQ(bar->GetPosition(), 20);
+  Move(17 + 100, y0 + 50);  // inside the slack again: follows the cursor
+  EXPECT_NE(bar->GetPosition(), 20);
+  Up(17 + 100, y0 + 50);
+
+  bar->SetUnlimitedTracking(true);
+  bar->SetPosition(20);
+  const TRect thumb2 = bar->ThumbRect();
+  const Integer y1 = (thumb2.Top + thumb2.Bottom) / 2;
+  Down(8, y1);
+  Move(17 + 140, y1 + 50);
+  EXPECT_NE(bar->GetPosition(), 20);
+  Up(17 + 140, y1 + 50);
+}
+
+TEST_F(cxScrollBarTest, ScrollHandlerMayEditThePositionWithinRange) {
+  bar->SetScrollParams(0, 50, 10, 0);
+  log->Override = 500;  // beyond Max: clamped after the handler
+  Click(8, 1);
+  EXPECT_EQ(log->Codes.front().first, scLineUp);
+  EXPECT_EQ(log->Codes.front().second, 9);
+  EXPECT_EQ(bar->GetPosition(), 50);
+  EXPECT_GE(log->Changes, 1);
+}
+
+TEST_F(cxScrollBarTest, CancelModeAndDisablingEndThePress) {
+  bar->SetScrollParams(0, 1000, 0, 0);
+  Down(8, 1);
+  EXPECT_TRUE(bar->RepeatTimerRunning());
+  SendMessageA(wnd(), WM_CANCELMODE, 0, 0);
+  EXPECT_FALSE(bar->RepeatTimerRunning());
+  EXPECT_EQ(bar->PressedPart(), sbpNone);
+  Up(8, 1);
+
+  Down(8, 199);
+  bar->SetEnabled(false);
+  EXPECT_EQ(bar->PressedPart(), sbpNone);
+  EXPECT_TRUE(bar->ThumbRect().IsEmpty());
+  EXPECT_EQ(bar->PartState(sbpLineUp), TcxButtonState::cxbsDisabled);
+  const Integer pos = bar->GetPosition();
+  host().Advance(1000);
+  EXPECT_EQ(bar->GetPosition(), pos);
+  Up(8, 199);
+}
+
+TEST_F(cxScrollBarTest, WideRangesDoNotOverflow) {
+  bar->SetScrollParams(-2000000000, 2000000000, 1999999999, 0);
+  bar->SetSmallChange(30000);
+  Click(8, 199);
+  EXPECT_EQ(bar->GetPosition(), 2000000000);
+  EXPECT_EQ(bar->ThumbRect().Bottom, 200 - arrow);
+}
+
+}  // namespace
+
+namespace {
+
+// Draws nothing; remembers the state each part was drawn in during the last paint.
+class TRecordingPainter : public TcxUltraFlatLookAndFeelPainter {
+ public:
+  void DrawScrollBarPart(TcxCanvas&, bool, TRect, TcxScrollBarPart APart, TcxButtonState AState) const override {
+    States[APart] = AState;
+  }
+  mutable std::map<TcxScrollBarPart, TcxButtonState> States;
+};
+
+class TRecordedBar : public TcxScrollBar {
+  TL_CLASS(TRecordedBar, TcxScrollBar)
+ public:
+  using TcxScrollBar::TcxScrollBar;
+  const TcxCustomLookAndFeelPainter* Painter() const override { return &Recorder; }
+  TRecordingPainter Recorder;
+};
+TL_DEFINE_CLASS(TRecordedBar)
+
+TEST_F(cxScrollBarTest, PartsAreDrawnInTheirStatesThroughThePainter) {
+  using enum TcxButtonState;
+  auto* recorded = New<TRecordedBar>(form);
+  recorded->SetKind(TScrollBarKind::sbVertical);
+  recorded->SetBounds(10, 10, 17, 200);
+  recorded->SetParent(form);
+  bar->Free();
+  bar = recorded;
+  host().PumpUntilIdle();
+  TRecordingPainter& painter = recorded->Recorder;
+  bar->SetScrollParams(0, 99, 45, 10);
+  auto paint = [&] {
+    painter.States.clear();
+    bar->Repaint();
+    host().PumpUntilIdle();
+  };
+  paint();
+  EXPECT_EQ(painter.States.at(sbpThumbnail), cxbsNormal);
+  EXPECT_EQ(painter.States.at(sbpLineUp), cxbsNormal);
+  EXPECT_EQ(painter.States.count(sbpPageUp), 1u);
+
+  Move(8, 1);  // hot-tracked arrow
+  paint();
+  EXPECT_EQ(painter.States.at(sbpLineUp), cxbsHot);
+  EXPECT_EQ(painter.States.at(sbpLineDown), cxbsNormal);
+
+  Down(8, 1);
+  paint();
+  EXPECT_EQ(painter.States.at(sbpLineUp), cxbsPressed);
+  Move(8, 100);  // pressed, but the cursor has left it
+  paint();
+  EXPECT_EQ(painter.States.at(sbpLineUp), cxbsNormal);
+  Up(8, 100);
+
+  bar->SetEnabled(false);
+  paint();
+  EXPECT_EQ(painter.States.at(sbpLineUp), cxbsDisabled);
+  EXPECT_EQ(painter.States.count(sbpThumbnail), 0u);  // no thumb: the whole bar as one page area
+  EXPECT_EQ(painter.States.at(sbpPageUp), cxbsNormal);
+}
+
+}  // namespace

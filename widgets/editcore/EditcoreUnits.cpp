@@ -1,0 +1,29 @@
+#include "widgets/editcore/EditcoreUnits.h"
+
+#include "platform/kernel/Units.h"
+#include "widgets/editcore/cxDateUtils.h"
+#include "widgets/editcore/cxFormats.h"
+
+namespace {
+
+const UnitEntry kEditcoreUnits[] = {
+    {"cxDateUtils", cxDateUtils::Initialize, cxDateUtils::Finalize},
+    {"cxFormats", cxFormats::Initialize, cxFormats::Finalize},
+};
+UnitCounter gEditcore;
+
+}  // namespace
+
+void WidgetsEditcoreInitialize() {
+  if (!gEditcore.Enter()) return;
+  try {
+    InitializeUnits(kEditcoreUnits);
+  } catch (...) {
+    gEditcore.Leave();
+    throw;
+  }
+}
+
+void WidgetsEditcoreFinalize() {
+  if (gEditcore.Leave()) FinalizeUnits(kEditcoreUnits);
+}

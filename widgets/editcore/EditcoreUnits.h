@@ -1,0 +1,6 @@
+// Start-up of the editor framework's units: the date utilities, then the format
+// controller that builds on them. Counted; finalized in reverse.
+#pragma once
+
+void WidgetsEditcoreInitialize();
+void WidgetsEditcoreFinalize();

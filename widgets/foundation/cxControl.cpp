@@ -1,0 +1,740 @@
+#include "classlib/visual/Forms.h"
+#include "classlib/visual/Graphics.h"
+#include "classlib/visual/Messages.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/user/User.h"
+#include "widgets/foundation/cxControlBase.h"
+
+#include <algorithm>
+
+namespace {
+
+using enum TScrollCode;
+
+inline constexpr UINT kSetNonClientMetrics = 0x002A;
+// A wheel that is set to scroll a page per notch asks for no more line steps than this.
+inline constexpr Integer kMaxWheelLines = 100;
+
+TcxSettingsController* gSettingsController = nullptr;
+
+}  // namespace
+
+// ---- TcxDragAndDropObject -------------------------------------------------------------------
+
+TcxDragAndDropObject::TcxDragAndDropObject(TcxControl* AControl) : FControl(AControl) {}
+
+TcxCanvas* TcxDragAndDropObject::Canvas() const { return FControl ? FControl->GetCanvas() : nullptr; }
+
+void TcxDragAndDropObject::SetFinished(bool Value) {
+  if (FFinished == Value) return;
+  FFinished = Value;
+  FinishedChanged();
+}
+
+void TcxDragAndDropObject::DragAndDrop(const TPoint&, bool& Accepted) {
+  SetFinished(false);
+  if (Screen) Screen->SetCursor(GetDragAndDropCursor(Accepted));
+}
+
+void TcxDragAndDropObject::EndDragAndDrop(bool) { SetFinished(true); }
+
+void TcxDragAndDropObject::DoBeginDragAndDrop() {
+  POINT P{0, 0};
+  GetCursorPos(&P);
+  CurMousePos = PrevMousePos = FControl ? FControl->ScreenToClient(P) : P;
+  BeginDragAndDrop();
+}
+
+void TcxDragAndDropObject::DoDragAndDrop(const TPoint& P, bool& Accepted) {
+  PrevMousePos = CurMousePos;
+  CurMousePos = P;
+  DragAndDrop(P, Accepted);
+}
+
+void TcxDragAndDropObject::DoEndDragAndDrop(bool Accepted) {
+  EndDragAndDrop(Accepted);
+  AfterDragAndDrop(Accepted);
+}
+
+TL_DEFINE_CLASS(TcxDragAndDropObject)
+
+// ---- TcxControlScrollBar ------------------------------------------------------------------------
+
+TcxControlScrollBar::TcxControlScrollBar(TComponent* AOwner) : TcxScrollBar(AOwner) {
+  SetColor(clBtnFace);
+  TControlStyle style = ControlStyle();
+  style.Exclude(TControlStyleItem::csFramed);
+  style.Include(TControlStyleItem::csNoDesignVisible);
+  SetControlStyle(style);
+  SetTabStop(false);
+  SetVisible(false);
+  if (auto* control = dynamic_cast<TcxControl*>(AOwner)) GetLookAndFeel()->SetMasterLookAndFeel(control->GetLookAndFeel());
+}
+
+void TcxControlScrollBar::ApplyData() {
+  if (Data.Visible) {
+    // The public setters refuse a page beyond Max, which a negative Min makes legitimate
+    // (Min -100, Max 10, page 50); the pending data only need a page within the range.
+    const Integer min = std::min(Data.Min, Data.Max), max = std::max(Data.Min, Data.Max);
+    const int64_t range = int64_t(max) - min + 1;
+    const Integer page = Integer(std::clamp<int64_t>(Data.PageSize, 0, range));
+    InternalSetScrollParams(min, max, Data.Position, page, true);
+    SetSmallChange(Data.SmallChange);
+    SetLargeChange(Data.LargeChange);
+  }
+  SetEnabled(Data.Enabled);
+  SetVisible(Data.Visible);
+}
+
+void TcxControlScrollBar::FocusParent() {
+  TWinControl* parent = GetParent();
+  if (!parent) return;
+  if (auto* control = dynamic_cast<TcxControl*>(parent)) {
+    if (!control->Focused() && control->CanFocus()) control->SetFocus();
+  } else if (parent->CanFocus()) {
+    parent->SetFocus();
+  }
+}
+
+void TcxControlScrollBar::WndProc(TMessage& Message) {
+  if (Message.Msg == CM_DESIGNHITTEST) {
+    Message.Result = 1;
+    return;
+  }
+  if (Message.Msg == WM_LBUTTONDOWN) FocusParent();
+  inherited::WndProc(Message);
+}
+
+TL_DEFINE_CLASS(TcxControlScrollBar)
+
+// ---- TcxSizeGrip --------------------------------------------------------------------------------
+
+TcxSizeGrip::TcxSizeGrip(TComponent* AOwner) : TCustomControl(AOwner) {
+  SetColor(clBtnFace);
+  TControlStyle style = ControlStyle();
+  style.Include(TControlStyleItem::csNoDesignVisible);
+  SetControlStyle(style);
+}
+
+void TcxSizeGrip::Paint() {
+  Canvas()->Brush()->SetColor(GetColor());
+  Canvas()->FillRect(GetClientRect());
+}
+
+TL_DEFINE_CLASS(TcxSizeGrip)
+
+// ---- TcxControl -----------------------------------------------------------------------------------
+
+TcxControl::TcxControl(TComponent* AOwner) : TCustomControl(AOwner) {
+  FcxCanvas = New<TcxCanvas>(FCanvas);
+  FLookAndFeel = New<TcxLookAndFeel>(this);
+  FLookAndFeel->OnChanged = TcxLookAndFeelChangedEvent(this, &TcxControl::LookAndFeelChangedHandler);
+}
+
+void TcxControl::AfterConstruction() {
+  inherited::AfterConstruction();
+  if (HasScrollBars()) {
+    FHScrollBar = New<TcxControlScrollBar>(this);
+    FHScrollBar->SetKind(TScrollBarKind::sbHorizontal);
+    FHScrollBar->SetHeight(GetSystemMetrics(SM_CYHSCROLL));
+    FHScrollBar->OnScroll = TScrollEvent(this, &TcxControl::ScrollEvent);
+    FVScrollBar = New<TcxControlScrollBar>(this);
+    FVScrollBar->SetKind(TScrollBarKind::sbVertical);
+    FVScrollBar->SetWidth(GetSystemMetrics(SM_CXVSCROLL));
+    FVScrollBar->OnScroll = TScrollEvent(this, &TcxControl::ScrollEvent);
+    FSizeGrip = New<TcxSizeGrip>(this);
+    FSizeGrip->SetVisible(false);
+    cxSettingsController()->AddListener(this);
+  }
+  SetTabStop(MayFocus());
+}
+
+void TcxControl::BeforeDestruction() {
+  FinishDragAndDrop(false);
+  if (FHScrollBar && gSettingsController) gSettingsController->RemoveListener(this);
+  inherited::BeforeDestruction();
+  if (FLookAndFeel) FLookAndFeel->Free();
+  FLookAndFeel = nullptr;
+  if (FcxCanvas) FcxCanvas->Free();
+  FcxCanvas = nullptr;
+}
+
+void TcxControl::CreateWnd() {
+  inherited::CreateWnd();
+  if (HasScrollBars())
+    for (TControl* c : std::initializer_list<TControl*>{FHScrollBar, FVScrollBar, FSizeGrip}) c->SetParent(this);
+}
+
+void TcxControl::SetBorderStyle(TcxControlBorderStyle Value) {
+  if (FBorderStyle == Value) return;
+  FBorderStyle = Value;
+  BoundsChanged();
+}
+
+void TcxControl::SetScrollBars(TScrollStyle Value) {
+  if (FScrollBars == Value) return;
+  FScrollBars = Value;
+  UpdateScrollBars();
+}
+
+const TcxCustomLookAndFeelPainter* TcxControl::GetPainter() const { return FLookAndFeel->GetPainter(); }
+
+Integer TcxControl::GetBorderSize() {
+  if (FBorderStyle == TcxControlBorderStyle::cxcbsNone) return 0;
+  const TcxCustomLookAndFeelPainter* painter = GetPainter();
+  return painter ? painter->BorderSize() : 0;
+}
+
+TRect TcxControl::GetBounds() { return GetClientRect(); }
+
+TRect TcxControl::GetClientBounds() {
+  TRect R = GetBounds();
+  const Integer b = GetBorderSize();
+  R = {R.Left + b, R.Top + b, R.Right - b, R.Bottom - b};
+  if (HScrollBarVisible()) R.Bottom -= FHScrollBar->GetHeight();
+  if (VScrollBarVisible()) R.Right -= FVScrollBar->GetWidth();
+  // Too small for border and bars: an empty area rather than an inverted one.
+  R.Right = std::max(R.Right, R.Left);
+  R.Bottom = std::max(R.Bottom, R.Top);
+  return R;
+}
+
+TRect TcxControl::GetHScrollBarBounds() {
+  const TRect C = GetClientBounds();
+  return {C.Left, C.Bottom, C.Right, C.Bottom + FHScrollBar->GetHeight()};
+}
+
+TRect TcxControl::GetVScrollBarBounds() {
+  const TRect C = GetClientBounds();
+  return {C.Right, C.Top, C.Right + FVScrollBar->GetWidth(), C.Bottom};
+}
+
+TRect TcxControl::GetSizeGripBounds() {
+  const Integer left = GetVScrollBarBounds().Left, top = GetHScrollBarBounds().Top;
+  return {left, top, left + FVScrollBar->GetWidth(), top + FHScrollBar->GetHeight()};
+}
+
+bool TcxControl::HScrollBarVisible() const {
+  if (!FHScrollBar) return false;
+  return FCalculatingScrollBars ? FHScrollBar->Data.Visible : FHScrollBar->GetVisible();
+}
+
+bool TcxControl::VScrollBarVisible() const {
+  if (!FVScrollBar) return false;
+  return FCalculatingScrollBars ? FVScrollBar->Data.Visible : FVScrollBar->GetVisible();
+}
+
+void TcxControl::SetScrollBarInfo(TScrollBarKind AKind, Integer AMin, Integer AMax, Integer AStep, Integer APage,
+                                  Integer APos, bool AAllowShow, bool AAllowHide) {
+  if (!HasScrollBars()) return;
+  TcxControlScrollBar* bar = AKind == TScrollBarKind::sbHorizontal ? FHScrollBar : FVScrollBar;
+  TcxScrollBarData& d = bar->Data;
+  const TScrollStyle kindStyle =
+      AKind == TScrollBarKind::sbHorizontal ? TScrollStyle::ssHorizontal : TScrollStyle::ssVertical;
+  const bool mayShow = AAllowShow && (FScrollBars == kindStyle || FScrollBars == TScrollStyle::ssBoth);
+  const bool nothingToScroll = int64_t(AMax) - AMin + 1 <= APage || APos < AMin || AMin > AMax;
+  d.AllowShow = mayShow;
+  d.AllowHide = AAllowHide;
+  if (!mayShow) {
+    d.Visible = false;
+  } else if (!nothingToScroll) {
+    d.Min = AMin;
+    d.Max = AMax;
+    d.Position = APos;
+    d.PageSize = APage;
+    d.SmallChange = TScrollBarInc(std::clamp(AStep, 1, 0x7FFF));
+    d.LargeChange = TScrollBarInc(std::clamp(APage, 1, 0x7FFF));
+    d.Enabled = true;
+    d.Visible = true;
+  } else if (AAllowHide) {
+    d.Visible = false;
+  } else {
+    d.Visible = true;
+    d.Enabled = false;
+  }
+}
+
+void TcxControl::CheckTwoBars() {
+  const TcxScrollBarData& h = FHScrollBar->Data;
+  const TcxScrollBarData& v = FVScrollBar->Data;
+  if (!(h.Visible && v.Visible && h.Enabled && v.Enabled && h.AllowHide && v.AllowHide)) return;
+  if (!IsPixelScrollBar(TScrollBarKind::sbHorizontal) || !IsPixelScrollBar(TScrollBarKind::sbVertical)) return;
+  const Integer vWidth = FVScrollBar->GetWidth(), hHeight = FHScrollBar->GetHeight();
+  if (int64_t(h.PageSize) + vWidth < int64_t(h.Max) - h.Min + 1) return;
+  if (int64_t(v.PageSize) + hHeight < int64_t(v.Max) - v.Min + 1) return;
+  const TcxScrollBarData hd = h, vd = v;
+  SetScrollBarInfo(TScrollBarKind::sbHorizontal, hd.Min, hd.Max, hd.SmallChange, hd.PageSize + vWidth, hd.Position,
+                   hd.AllowShow, hd.AllowHide);
+  SetScrollBarInfo(TScrollBarKind::sbVertical, vd.Min, vd.Max, vd.SmallChange, vd.PageSize + hHeight, vd.Position,
+                   vd.AllowShow, vd.AllowHide);
+}
+
+void TcxControl::UpdateScrollBars() {
+  if (!HasScrollBars() || !FHScrollBar) return;
+  if (FScrollBarsLockCount > 0) {
+    FScrollBarsUpdateNeeded = true;
+    return;
+  }
+  const bool nested = FUpdatingScrollBars;
+  if (!nested) {
+    FRecordedHVisible = FHScrollBar->GetVisible();
+    FRecordedVVisible = FVScrollBar->GetVisible();
+  }
+  const bool savedUpdating = FUpdatingScrollBars;
+  FUpdatingScrollBars = true;
+  const bool wasH = FHScrollBar->GetVisible(), wasV = FVScrollBar->GetVisible();
+  if (!FVisibilityForced) {
+    FCalculatingScrollBars = true;
+    FHScrollBar->Data.Visible = false;
+    FVScrollBar->Data.Visible = false;
+    bool settled = false;
+    bool flippedH = false, flippedV = false;
+    for (int pass = 0; pass < kMaxScrollBarPasses && !settled; ++pass) {
+      const bool h0 = FHScrollBar->Data.Visible, v0 = FVScrollBar->Data.Visible;
+      CalculateScrollBarsHook();
+      flippedH = flippedH || h0 != FHScrollBar->Data.Visible;
+      flippedV = flippedV || v0 != FVScrollBar->Data.Visible;
+      settled = h0 == FHScrollBar->Data.Visible && v0 == FVScrollBar->Data.Visible;
+    }
+    CheckTwoBars();
+    FCalculatingScrollBars = false;
+    const bool flipFlop = nested && FHScrollBar->Data.Visible == FRecordedHVisible &&
+                          FVScrollBar->Data.Visible == FRecordedVVisible;
+    if (flipFlop || !settled) {
+      // The bars would keep changing each other: show the disputed ones, disabled.
+      FVisibilityForced = true;
+      const bool forceH = flipFlop ? FHScrollBar->GetVisible() != FRecordedHVisible : flippedH;
+      const bool forceV = flipFlop ? FVScrollBar->GetVisible() != FRecordedVVisible : flippedV;
+      for (auto [bar, force] : {std::pair{FHScrollBar, forceH}, std::pair{FVScrollBar, forceV}}) {
+        if (force) {
+          bar->SetEnabled(false);
+          bar->SetVisible(true);
+        } else if (!flipFlop) {
+          bar->ApplyData();
+        }
+      }
+    } else {
+      FHScrollBar->ApplyData();
+      FVScrollBar->ApplyData();
+    }
+  }
+  if (wasH != FHScrollBar->GetVisible() || wasV != FVScrollBar->GetVisible()) {
+    BoundsChanged();
+  } else {
+    FSizeGrip->SetVisible(FHScrollBar->GetVisible() && FVScrollBar->GetVisible());
+    SetInternalControlsBounds();
+    if (NeedsInternalControlsOnTop()) BringInternalControlsToFront();
+  }
+  if (!nested) FVisibilityForced = false;
+  FUpdatingScrollBars = savedUpdating;
+}
+
+void TcxControl::SetInternalControlsBounds() {
+  if (FHScrollBar->GetVisible()) FHScrollBar->SetBoundsRect(GetHScrollBarBounds());
+  if (FVScrollBar->GetVisible()) FVScrollBar->SetBoundsRect(GetVScrollBarBounds());
+  if (FSizeGrip->GetVisible()) FSizeGrip->SetBoundsRect(GetSizeGripBounds());
+}
+
+void TcxControl::BringInternalControlsToFront() {
+  for (TControl* c : std::initializer_list<TControl*>{FHScrollBar, FVScrollBar, FSizeGrip})
+    if (c->GetParent() == this) c->BringToFront();
+}
+
+void TcxControl::BeginUpdateScrollBars() {
+  if (FScrollBarsLockCount++ == 0) FScrollBarsUpdateNeeded = false;
+}
+
+void TcxControl::EndUpdateScrollBars() {
+  if (FScrollBarsLockCount == 0) return;
+  if (--FScrollBarsLockCount == 0 && FScrollBarsUpdateNeeded) UpdateScrollBars();
+}
+
+void TcxControl::Scroll(TScrollBarKind, TScrollCode, Integer&) {}
+
+void TcxControl::ScrollEvent(TObject* Sender, TScrollCode ScrollCode, Integer& ScrollPos) {
+  Scroll(Sender == FHScrollBar ? TScrollBarKind::sbHorizontal : TScrollBarKind::sbVertical, ScrollCode, ScrollPos);
+}
+
+void TcxControl::ScrollContent(TcxDirection ADirection) {
+  if (!HasScrollBars() || ADirection == TcxDirection::dirNone) return;
+  const bool vertical = ADirection == TcxDirection::dirUp || ADirection == TcxDirection::dirDown;
+  const bool up = ADirection == TcxDirection::dirLeft || ADirection == TcxDirection::dirUp;
+  TcxControlScrollBar* bar = vertical ? FVScrollBar : FHScrollBar;
+  Integer pos = bar->GetPosition();
+  Scroll(vertical ? TScrollBarKind::sbVertical : TScrollBarKind::sbHorizontal, up ? scLineUp : scLineDown, pos);
+}
+
+TcxMouseWheelScrollingKind TcxControl::GetMouseWheelScrollingKind() {
+  return VScrollBarVisible() ? TcxMouseWheelScrollingKind::mwskVertical : TcxMouseWheelScrollingKind::mwskNone;
+}
+
+bool TcxControl::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) {
+  if (inherited::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
+  const TcxMouseWheelScrollingKind kind = GetMouseWheelScrollingKind();
+  if (kind == TcxMouseWheelScrollingKind::mwskNone) return false;
+  const bool horizontal = kind == TcxMouseWheelScrollingKind::mwskHorizontal;
+  const bool up = WheelDelta > 0;
+  const Integer lines = Mouse ? Mouse->GetWheelScrollLines() : 3;
+  if (lines == Integer(WHEEL_PAGESCROLL) || lines > kMaxWheelLines) {
+    // A page per notch: one page step, not billions of line steps.
+    TcxControlScrollBar* bar = horizontal ? FHScrollBar : FVScrollBar;
+    Integer pos = bar->GetPosition();
+    Scroll(horizontal ? TScrollBarKind::sbHorizontal : TScrollBarKind::sbVertical, up ? scPageUp : scPageDown, pos);
+    return true;
+  }
+  const TcxDirection dir = horizontal ? (up ? TcxDirection::dirLeft : TcxDirection::dirRight)
+                                      : (up ? TcxDirection::dirUp : TcxDirection::dirDown);
+  for (Integer i = 0; i < lines; ++i) ScrollContent(dir);
+  return true;
+}
+
+void TcxControl::LookAndFeelChanged(TcxLookAndFeel*, TcxLookAndFeelValues) {}
+
+void TcxControl::BoundsChanged() { UpdateScrollBars(); }
+
+void TcxControl::Resize() {
+  inherited::Resize();
+  BoundsChanged();
+}
+
+// No event fires while the control is being destroyed: the handlers' owners may be gone.
+void TcxControl::FocusChanged() {
+  if (OnFocusChanged && !ComponentState().Contains(TComponentStateItem::csDestroying)) OnFocusChanged(this);
+}
+
+void TcxControl::MouseEnter(TControl*) {
+  if (OnMouseEnter && !ComponentState().Contains(TComponentStateItem::csDestroying)) OnMouseEnter(this);
+}
+
+void TcxControl::MouseLeave(TControl*) {
+  if (OnMouseLeave && !ComponentState().Contains(TComponentStateItem::csDestroying)) OnMouseLeave(this);
+}
+
+bool TcxControl::CanFocusOnClick() {
+  return !ComponentState().Contains(TComponentStateItem::csDesigning) && FFocusOnClick && MayFocus() && CanFocus();
+}
+
+void TcxControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  FMouseDownPos = {X, Y};
+  if (CanFocusOnClick() && !Focused()) SetFocus();
+  if (Button == TMouseButton::mbLeft && !Shift.Contains(TShiftStateItem::ssDouble)) {
+    if (StartDragAndDrop({X, Y})) {
+      FDragAndDropState = TcxDragAndDropState::ddsStarting;
+      if (DragAndDropObject()->GetImmediateStart()) BeginDragAndDrop();
+    } else {
+      FinishDragAndDrop(false);
+    }
+  }
+  inherited::MouseDown(Button, Shift, X, Y);
+}
+
+void TcxControl::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseMove(Shift, X, Y);
+  if (FDragAndDropState == TcxDragAndDropState::ddsStarting && !IsMouseInPressedArea(X, Y))
+    BeginDragAndDrop();
+  if (FDragAndDropState == TcxDragAndDropState::ddsInProcess) {
+    bool accepted = false;
+    DragAndDrop({X, Y}, accepted);
+  }
+}
+
+void TcxControl::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  EndMouseOperations();
+  inherited::MouseUp(Button, Shift, X, Y);
+}
+
+void TcxControl::KeyDown(Word& Key, TShiftState Shift) {
+  if (Key == VK_ESCAPE && FDragAndDropState != TcxDragAndDropState::ddsNone) {
+    FinishDragAndDrop(false);
+    Key = 0;
+    return;
+  }
+  inherited::KeyDown(Key, Shift);
+}
+
+TcxDragAndDropObjectClass TcxControl::GetDragAndDropObjectClass() {
+  return FDragAndDropObjectClass ? FDragAndDropObjectClass
+                                 : ClassOf<TcxDragAndDropObject, TcxDragAndDropObject, TcxControl*>();
+}
+
+TcxDragAndDropObject* TcxControl::DragAndDropObject() {
+  if (!FDragAndDropObject) FDragAndDropObject = GetDragAndDropObjectClass().Create(this);
+  return FDragAndDropObject;
+}
+
+void TcxControl::BeginDragAndDrop() {
+  DragAndDropObject()->DoBeginDragAndDrop();
+  SetMouseCapture(true);
+  FSavedScreenCursor = Screen ? Screen->GetCursor() : crDefault;
+  FDragAndDropState = TcxDragAndDropState::ddsInProcess;
+}
+
+void TcxControl::DragAndDrop(const TPoint& P, bool& Accepted) { DragAndDropObject()->DoDragAndDrop(P, Accepted); }
+
+void TcxControl::EndDragAndDrop(bool Accepted) {
+  FDragAndDropState = TcxDragAndDropState::ddsNone;
+  if (Screen) Screen->SetCursor(FSavedScreenCursor);
+  if (GetMouseCapture()) SetMouseCapture(false);
+  DragAndDropObject()->DoEndDragAndDrop(Accepted);
+}
+
+void TcxControl::FinishDragAndDrop(bool Accepted) {
+  if (FFinishingDragAndDrop) return;
+  FFinishingDragAndDrop = true;
+  struct Reset {
+    bool& Flag;
+    ~Reset() { Flag = false; }
+  } reset{FFinishingDragAndDrop};
+  if (FDragAndDropState == TcxDragAndDropState::ddsInProcess)
+    EndDragAndDrop(Accepted);
+  else
+    FDragAndDropState = TcxDragAndDropState::ddsNone;
+  if (FDragAndDropObject) FDragAndDropObject->Free();
+  FDragAndDropObject = nullptr;
+}
+
+void TcxControl::EndMouseOperations() { FinishDragAndDrop(true); }
+
+void TcxControl::DoCancelMode() {}
+
+void TcxControl::Paint() {
+  if (FBorderStyle == TcxControlBorderStyle::cxcbsDefault) {
+    if (const TcxCustomLookAndFeelPainter* painter = GetPainter()) painter->DrawBorder(*FcxCanvas, GetBounds());
+    FcxCanvas->IntersectClipRect(GetClientBounds());
+  }
+  inherited::Paint();
+}
+
+void TcxControl::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_ERASEBKGND:
+      Message.Result = 1;
+      return;
+    case WM_CANCELMODE:
+      inherited::WndProc(Message);
+      FinishDragAndDrop(false);
+      DoCancelMode();
+      return;
+    case WM_GETDLGCODE: {
+      LRESULT code = 0;
+      if (FKeys.Contains(TcxKey::kAll)) code |= DLGC_WANTALLKEYS;
+      if (FKeys.Contains(TcxKey::kArrows)) code |= DLGC_WANTARROWS;
+      if (FKeys.Contains(TcxKey::kChars)) code |= DLGC_WANTCHARS;
+      // Ctrl+Tab stays with the dialog, so that it can leave the control.
+      if (FKeys.Contains(TcxKey::kTab) && !cxIsCtrlPressed()) code |= DLGC_WANTTAB;
+      Message.Result = code;
+      return;
+    }
+    case WM_NCCALCSIZE:
+      inherited::WndProc(Message);
+      if (HandleAllocated()) PostMessageA(Handle(), TL_MSG_METRICS_REFRESH, 0, 0);
+      return;
+    case TL_MSG_METRICS_REFRESH:
+      if (HasScrollBars() && FHScrollBar &&
+          (GetSystemMetrics(SM_CYHSCROLL) != FHScrollBar->GetHeight() ||
+           GetSystemMetrics(SM_CXVSCROLL) != FVScrollBar->GetWidth())) {
+        FHScrollBar->SetHeight(GetSystemMetrics(SM_CYHSCROLL));
+        FVScrollBar->SetWidth(GetSystemMetrics(SM_CXVSCROLL));
+        BoundsChanged();
+      }
+      Message.Result = 0;
+      return;
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE: {
+      inherited::WndProc(Message);
+      TControl* named = Message.LParam ? reinterpret_cast<TControl*>(Message.LParam) : this;
+      if (Message.Msg == CM_MOUSEENTER)
+        MouseEnter(named);
+      else
+        MouseLeave(named);
+      return;
+    }
+    default:
+      break;
+  }
+  inherited::WndProc(Message);
+  if (Message.Msg == WM_SETFOCUS || Message.Msg == WM_KILLFOCUS) FocusChanged();
+  if (Message.Msg == WM_MBUTTONDOWN) {
+    POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+    DoMouseDownDragOrPan(TMouseButton::mbMiddle, p.X, p.Y);
+  }
+}
+
+void TcxControl::DoMouseDownDragOrPan(TMouseButton Button, Integer, Integer) {
+  if (Button == TMouseButton::mbMiddle) DoPanning();
+}
+
+namespace {
+
+// The round indicator shown where panning started; absent when its picture is missing.
+class TPanningIndicator {
+ public:
+  TPanningIndicator(HWND AOwner, const char* ABitmapName, const TPoint& ACenter) {
+    TBitmap* bitmap = New<TBitmap>();
+    try {
+      bitmap->LoadFromResourceName(GetModuleHandleA(nullptr), ABitmapName);
+    } catch (const Exception&) {
+      bitmap->Free();
+      return;
+    }
+    Width = bitmap->GetWidth();
+    Height = bitmap->GetHeight();
+    Bounds = {ACenter.X - Width / 2, ACenter.Y - Height / 2, ACenter.X - Width / 2 + Width,
+              ACenter.Y - Height / 2 + Height};
+    Wnd = CreateWindowExA(WS_EX_TOPMOST, "STATIC", "", WS_POPUP, Bounds.Left, Bounds.Top, Width, Height, AOwner,
+                          nullptr, nullptr, nullptr);
+    if (Wnd) {
+      SetWindowRgn(Wnd, CreateEllipticRgn(0, 0, Width + 1, Height + 1), TRUE);
+      SetWindowPos(Wnd, nullptr, 0, 0, 0, 0,
+                   SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+      if (HDC dc = GetDC(Wnd)) {
+        BitBlt(dc, 0, 0, Width, Height, bitmap->Canvas()->GetHandle(), 0, 0, SRCCOPY);
+        HRGN rgn = CreateEllipticRgn(0, 0, Width + 1, Height + 1);
+        FrameRgn(dc, rgn, GetSysColorBrush(COLOR_WINDOWFRAME), 1, 1);
+        DeleteObject(rgn);
+        ReleaseDC(Wnd, dc);
+      }
+    }
+    bitmap->Free();
+  }
+  ~TPanningIndicator() {
+    if (Wnd) DestroyWindow(Wnd);
+  }
+  HWND Wnd = nullptr;
+  Integer Width = 0, Height = 0;
+  TRect Bounds{};
+};
+
+}  // namespace
+
+void TcxControl::DoPanning() {
+  const bool canH = HScrollBarVisible(), canV = VScrollBarVisible();
+  if ((!canH && !canV) || !HandleAllocated()) return;
+  FPanning = true;
+  POINT start{0, 0};
+  GetCursorPos(&start);
+  const char* bitmapName = canH && canV ? "CX_FULLSCROLLBITMAP" : canH ? "CX_HORSCROLLBITMAP" : "CX_VERSCROLLBITMAP";
+  TPanningIndicator indicator(Handle(), bitmapName, start);
+  TRect deadZone = indicator.Bounds;
+  if (!canH) deadZone.Left = 0, deadZone.Right = GetSystemMetrics(SM_CXSCREEN);
+  if (!canV) deadZone.Top = 0, deadZone.Bottom = GetSystemMetrics(SM_CYSCREEN);
+  auto setCursor = [](TCursor id) { ::SetCursor(Screen ? Screen->Cursors(id) : nullptr); };
+  const TCursor idleCursor = canH && canV ? crcxFullScroll : canH ? crcxHorScroll : crcxVerScroll;
+  setCursor(idleCursor);
+  TcxDirection direction = TcxDirection::dirNone;
+  Integer speed = 0, ticks = 0;
+  bool moved = false;
+  POINT last = start;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 20, nullptr);
+  SetCapture(Handle());
+  while (GetCapture() == Handle()) {
+    MSG msg{};
+    const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == 0) {
+      PostQuitMessage(int(msg.wParam));
+      break;
+    }
+    if (got < 0) break;
+    if (msg.message == WM_PAINT && indicator.Wnd && msg.hwnd == indicator.Wnd) {
+      ValidateRect(indicator.Wnd, nullptr);
+      continue;
+    }
+    if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSEWHEEL && msg.message != WM_MOUSEMOVE &&
+        msg.message != WM_MBUTTONUP) {
+      if (msg.message == WM_LBUTTONDOWN || msg.message == WM_RBUTTONDOWN) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      }
+      break;
+    }
+    if ((msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) && msg.wParam == VK_ESCAPE) break;
+    if (msg.message == WM_MOUSEMOVE) {
+      POINT p{0, 0};
+      GetCursorPos(&p);
+      if (p.X != last.X || p.Y != last.Y) {
+        last = p;
+        const bool inDeadZone = p.X >= deadZone.Left && p.X < deadZone.Right && p.Y >= deadZone.Top &&
+                                p.Y < deadZone.Bottom;
+        if (inDeadZone) {
+          direction = TcxDirection::dirNone;
+          speed = 0;
+          setCursor(idleCursor);
+        } else {
+          moved = true;
+          const Integer dx = p.X - start.X, dy = p.Y - start.Y;
+          Integer distance;
+          if (canH && (!canV || std::abs(dx) > std::abs(dy))) {
+            direction = dx >= 0 ? TcxDirection::dirRight : TcxDirection::dirLeft;
+            distance = std::abs(dx);
+          } else {
+            direction = dy >= 0 ? TcxDirection::dirDown : TcxDirection::dirUp;
+            distance = std::abs(dy);
+          }
+          speed = cxPanningSpeed(distance, indicator.Width);
+          static constexpr TCursor kCursors[] = {0, crcxLeftScroll, crcxRightScroll, crcxUpScroll, crcxDownScroll};
+          setCursor(kCursors[Integer(direction)]);
+        }
+      }
+    } else if (msg.message == WM_MBUTTONUP) {
+      // A click without moving keeps panning until the next click.
+      if (moved) break;
+    } else if (msg.message == WM_TIMER && msg.hwnd == nullptr && msg.wParam == timer) {
+      ++ticks;
+      if (direction != TcxDirection::dirNone && ticks % (12 - speed + 1) == 0) ScrollContent(direction);
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  if (GetCapture() == Handle()) ReleaseCapture();
+  KillTimer(nullptr, timer);
+  FPanning = false;
+}
+
+TL_DEFINE_CLASS(TcxControl)
+
+// ---- Settings controller --------------------------------------------------------------------
+
+TcxSettingsController::~TcxSettingsController() {
+  if (FWindow) DeallocateHWnd(FWindow);
+}
+
+void TcxSettingsController::AddListener(TWinControl* AControl) {
+  if (std::find(FListeners.begin(), FListeners.end(), AControl) != FListeners.end()) return;
+  FListeners.push_back(AControl);
+  if (!FWindow) FWindow = AllocateHWnd(TWndMethod(this, &TcxSettingsController::WndProc));
+}
+
+void TcxSettingsController::RemoveListener(TWinControl* AControl) {
+  FListeners.erase(std::remove(FListeners.begin(), FListeners.end(), AControl), FListeners.end());
+  if (FListeners.empty() && FWindow) {
+    DeallocateHWnd(FWindow);
+    FWindow = nullptr;
+  }
+}
+
+void TcxSettingsController::WndProc(TMessage& Message) {
+  try {
+    if (Message.Msg == WM_SETTINGCHANGE && Message.WParam == kSetNonClientMetrics) {
+      const std::vector<TWinControl*> listeners = FListeners;  // a handler may unregister
+      for (TWinControl* control : listeners)
+        if (control->HandleAllocated()) SendMessageA(control->Handle(), TL_MSG_METRICS_REFRESH, 0, 0);
+      Message.Result = 0;
+      return;
+    }
+    Message.Result = DefWindowProcA(FWindow, Message.Msg, Message.WParam, Message.LParam);
+  } catch (...) {
+    // System notices must not unwind into the platform's broadcast.
+  }
+}
+
+TL_DEFINE_CLASS(TcxSettingsController)
+
+TcxSettingsController* cxSettingsController() {
+  if (!gSettingsController) gSettingsController = New<TcxSettingsController>();
+  return gSettingsController;
+}
+
+void cxControls::FreeSettingsController() {
+  if (gSettingsController) gSettingsController->Free();
+  gSettingsController = nullptr;
+}

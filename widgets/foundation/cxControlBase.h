@@ -1,0 +1,225 @@
+// The library's base control: own canvas, look and feel, painter border and its own
+// scroll bars with a size grip, settled so that the bars agree with each other.
+#pragma once
+
+#include "widgets/foundation/cxControls.h"
+#include "widgets/foundation/cxLookAndFeels.h"
+#include "widgets/foundation/cxScrollBar.h"
+
+#include <vector>
+
+TL_ENUM(TScrollStyle, ssNone, ssHorizontal, ssVertical, ssBoth);
+TL_ENUM(TcxControlBorderStyle, cxcbsNone, cxcbsDefault);
+TL_ENUM(TcxKey, kAll, kArrows, kChars, kTab);
+using TcxKeys = Set<TcxKey>;
+TL_ENUM(TcxMouseWheelScrollingKind, mwskNone, mwskHorizontal, mwskVertical);
+TL_ENUM(TcxDirection, dirNone, dirLeft, dirRight, dirUp, dirDown);
+
+class TcxControl;
+
+TL_ENUM(TcxDragAndDropState, ddsNone, ddsStarting, ddsInProcess);
+
+// The library's own drag-and-drop, driven by the control it belongs to.
+class TcxDragAndDropObject : public TObject {
+  TL_CLASS(TcxDragAndDropObject, TObject)
+ public:
+  explicit TcxDragAndDropObject(TcxControl* AControl);
+  TcxControl* Control() const { return FControl; }
+  TcxCanvas* Canvas() const;
+  bool GetFinished() const { return FFinished; }
+  void SetFinished(bool Value);
+  TPoint CurMousePos{-1, -1};
+  TPoint PrevMousePos{-1, -1};
+
+  // Driver operations called by the control.
+  void DoBeginDragAndDrop();
+  void DoDragAndDrop(const TPoint& P, bool& Accepted);
+  void DoEndDragAndDrop(bool Accepted);
+
+  virtual bool GetImmediateStart() { return false; }
+
+ protected:
+  virtual void FinishedChanged() {}
+  virtual TCursor GetDragAndDropCursor(bool Accepted) { return Accepted ? crDrag : crNoDrop; }
+  virtual void AfterDragAndDrop(bool) {}
+  virtual void BeginDragAndDrop() { FinishedChanged(); }
+  virtual void DragAndDrop(const TPoint& P, bool& Accepted);
+  virtual void EndDragAndDrop(bool Accepted);
+
+ private:
+  TcxControl* FControl;
+  bool FFinished = false;
+};
+using TcxDragAndDropObjectClass = TMetaClass<TcxDragAndDropObject, TcxControl*>;
+
+// What a control asks of one of its bars; applied once the bars have settled.
+struct TcxScrollBarData {
+  Integer Min = 0, Max = 100, Position = 0, PageSize = 0;
+  TScrollBarInc SmallChange = 1, LargeChange = 1;
+  bool Enabled = true, Visible = false, AllowShow = true, AllowHide = true;
+};
+
+class TcxControlScrollBar : public TcxScrollBar {
+  TL_CLASS(TcxControlScrollBar, TcxScrollBar)
+ public:
+  explicit TcxControlScrollBar(TComponent* AOwner);
+  TcxScrollBarData Data;
+  // Takes the pending data. A range the bar itself would refuse (a page beyond Max when
+  // Min is negative) is brought into shape first instead of failing the layout.
+  void ApplyData();
+
+ protected:
+  virtual void FocusParent();
+  void WndProc(TMessage& Message) override;
+};
+
+class TcxSizeGrip : public TCustomControl {
+  TL_CLASS(TcxSizeGrip, TCustomControl)
+ public:
+  explicit TcxSizeGrip(TComponent* AOwner);
+
+ protected:
+  void Paint() override;
+};
+
+class TcxControl : public TCustomControl {
+  TL_CLASS(TcxControl, TCustomControl)
+ public:
+  // How many times one settlement may run the bars' calculation before it stops the
+  // bars from changing again.
+  static constexpr int kMaxScrollBarPasses = 8;
+
+  explicit TcxControl(TComponent* AOwner);
+  void AfterConstruction() override;
+  void BeforeDestruction() override;
+
+  TcxCanvas* GetCanvas() const { return FcxCanvas; }
+  TcxLookAndFeel* GetLookAndFeel() const { return FLookAndFeel; }
+  void SetLookAndFeel(TcxLookAndFeel* Value) { FLookAndFeel->Assign(Value); }
+  TcxControlBorderStyle GetBorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TcxControlBorderStyle Value);
+  TScrollStyle GetScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle Value);
+  TcxKeys GetKeys() const { return FKeys; }
+  void SetKeys(TcxKeys Value) { FKeys = Value; }
+  bool GetFocusOnClick() const { return FFocusOnClick; }
+  void SetFocusOnClick(bool Value) { FFocusOnClick = Value; }
+  TcxControlScrollBar* HScrollBar() const { return FHScrollBar; }
+  TcxControlScrollBar* VScrollBar() const { return FVScrollBar; }
+  TcxSizeGrip* SizeGrip() const { return FSizeGrip; }
+  bool HScrollBarVisible() const;
+  bool VScrollBarVisible() const;
+
+  void SetScrollBarInfo(TScrollBarKind AKind, Integer AMin, Integer AMax, Integer AStep, Integer APage, Integer APos,
+                        bool AAllowShow, bool AAllowHide);
+  void BeginUpdateScrollBars();
+  void EndUpdateScrollBars();
+  void ScrollContent(TcxDirection ADirection);
+  bool IsPanning() const { return FPanning; }
+
+  // Drag-and-drop of the library's own kind.
+  TcxDragAndDropState GetDragAndDropState() const { return FDragAndDropState; }
+  TcxDragAndDropObject* DragAndDropObject();
+  TcxDragAndDropObjectClass GetDragAndDropObjectClassValue() const { return FDragAndDropObjectClass; }
+  void SetDragAndDropObjectClass(TcxDragAndDropObjectClass Value) { FDragAndDropObjectClass = Value; }
+  // Ends a running drag-and-drop (or one about to start); guarded against re-entry.
+  void FinishDragAndDrop(bool Accepted);
+  TPoint MouseDownPos() const { return FMouseDownPos; }
+  bool IsMouseInPressedArea(Integer X, Integer Y) const { return cxIsPointInDragArea(FMouseDownPos, X, Y); }
+
+  virtual TRect GetBounds();
+  virtual TRect GetClientBounds();
+  virtual Integer GetBorderSize();
+  virtual const TcxCustomLookAndFeelPainter* GetPainter() const;
+  virtual bool HasScrollBars() const { return true; }
+  virtual void UpdateScrollBars();
+
+  TNotifyEvent OnFocusChanged;
+  TNotifyEvent OnMouseEnter;
+  TNotifyEvent OnMouseLeave;
+
+ protected:
+  virtual void CalculateScrollBarsHook() {}
+  virtual bool IsPixelScrollBar(TScrollBarKind) { return false; }
+  virtual void Scroll(TScrollBarKind AKind, TScrollCode AScrollCode, Integer& AScrollPos);
+  virtual TRect GetHScrollBarBounds();
+  virtual TRect GetVScrollBarBounds();
+  virtual TRect GetSizeGripBounds();
+  virtual void SetInternalControlsBounds();
+  virtual void BringInternalControlsToFront();
+  virtual bool NeedsInternalControlsOnTop() { return true; }
+  virtual TcxMouseWheelScrollingKind GetMouseWheelScrollingKind();
+  virtual void LookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues);
+  virtual void BoundsChanged();
+  virtual void FocusChanged();
+  virtual void MouseEnter(TControl* AControl);
+  virtual void MouseLeave(TControl* AControl);
+  virtual bool MayFocus() { return true; }
+  virtual bool CanFocusOnClick();
+  // The middle button pans (a modal loop until a click, Escape or a release after moving).
+  virtual void DoMouseDownDragOrPan(TMouseButton Button, Integer X, Integer Y);
+  virtual TcxDragAndDropObjectClass GetDragAndDropObjectClass();
+  virtual bool StartDragAndDrop(const TPoint&) { return false; }
+  virtual void BeginDragAndDrop();
+  virtual void DragAndDrop(const TPoint& P, bool& Accepted);
+  virtual void EndDragAndDrop(bool Accepted);
+  virtual void EndMouseOperations();
+  virtual void DoCancelMode();
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
+
+  void Paint() override;
+  void Resize() override;
+  void WndProc(TMessage& Message) override;
+  void CreateWnd() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
+
+ private:
+  void ScrollEvent(TObject* Sender, TScrollCode ScrollCode, Integer& ScrollPos);
+  void CheckTwoBars();
+  void DoPanning();
+  void LookAndFeelChangedHandler(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues) {
+    LookAndFeelChanged(Sender, AChangedValues);
+  }
+
+  TcxControlBorderStyle FBorderStyle = TcxControlBorderStyle::cxcbsNone;
+  bool FCalculatingScrollBars = false;
+  TcxCanvas* FcxCanvas = nullptr;
+  bool FFocusOnClick = true;
+  TcxControlScrollBar* FHScrollBar = nullptr;
+  TcxControlScrollBar* FVScrollBar = nullptr;
+  TcxSizeGrip* FSizeGrip = nullptr;
+  bool FRecordedHVisible = false, FRecordedVVisible = false;
+  bool FVisibilityForced = false;
+  TcxKeys FKeys;
+  TcxLookAndFeel* FLookAndFeel = nullptr;
+  TScrollStyle FScrollBars = TScrollStyle::ssBoth;
+  Integer FScrollBarsLockCount = 0;
+  bool FScrollBarsUpdateNeeded = false;
+  bool FUpdatingScrollBars = false;
+  bool FPanning = false;
+  TcxDragAndDropObject* FDragAndDropObject = nullptr;
+  TcxDragAndDropObjectClass FDragAndDropObjectClass;
+  TcxDragAndDropState FDragAndDropState = TcxDragAndDropState::ddsNone;
+  TCursor FSavedScreenCursor = crDefault;
+  bool FFinishingDragAndDrop = false;
+  TPoint FMouseDownPos{0, 0};
+};
+
+// Hands system metric changes to the controls that registered (as the $8131 request).
+class TcxSettingsController : public TObject {
+  TL_CLASS(TcxSettingsController, TObject)
+ public:
+  ~TcxSettingsController() override;
+  void AddListener(TWinControl* AControl);
+  void RemoveListener(TWinControl* AControl);
+  HWND Window() const { return FWindow; }
+
+ private:
+  void WndProc(TMessage& Message);
+  std::vector<TWinControl*> FListeners;
+  HWND FWindow = nullptr;
+};
+TcxSettingsController* cxSettingsController();
