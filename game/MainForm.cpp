@@ -4,6 +4,8 @@
 #include "classlib/core/SysUtils.h"
 #include "platform/kernel/Modules.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -26,6 +28,7 @@ TMainForm::TMainForm(TComponent* AOwner) : TForm(AOwner) {}
 void TMainForm::Loaded() {
   inherited::Loaded();
   colors = dynamic_cast<TImageList*>(FindComponent("colors"));
+  sbStatus = dynamic_cast<TStatusBar*>(FindComponent("sbStatus"));
 }
 
 String TMainForm::ConfigFileName() {
@@ -55,8 +58,17 @@ void TMainForm::FormCreate(TObject*) {
   StartGame(true);
 }
 
+void TMainForm::SetPanelText(Integer Index, const String& Text) {
+  sbStatus->GetPanels()->Items(Index)->SetText(Text);
+}
+
 void TMainForm::StartGame(bool Record) {
   FBoard.StartGame(Record);
+  // The clock starts again at once rather than showing the last game's time until it ticks.
+  char clock[32];
+  std::snprintf(clock, sizeof clock, "%d:%02d", FBoard.ElapsedSeconds / 60, FBoard.ElapsedSeconds % 60);
+  SetPanelText(1, clock);
+  SetPanelText(2, "Game#: " + std::to_string(FBoard.GameNumber));
   Invalidate();
 }
 
@@ -68,15 +80,20 @@ bool TMainForm::PlayMove(Integer Column, Integer Row) {
 
 void TMainForm::CheckTileSheets() {
   if (!colors || colors->GetWidth() != SheetColumns * CellPixels || colors->GetHeight() != SheetRows * CellPixels ||
-      colors->Count() < MaxColors)
+      colors->Count() < MaxColors || !sbStatus || sbStatus->GetPanels()->Count() < 3)
     throw EInvalidOperation("The main window's image list must hold " + std::to_string(MaxColors) +
                             " tile sheets of " + std::to_string(SheetColumns * CellPixels) + " x " +
-                            std::to_string(SheetRows * CellPixels) + " pixels");
+                            std::to_string(SheetRows * CellPixels) + " pixels and a status bar of three panels");
 }
 
 void TMainForm::ResizeBoard() {
+  CheckTileSheets();
   SetClientWidth(FBoard.Size * CellWidth);
-  SetClientHeight(FBoard.Size * CellHeight);
+  SetClientHeight(FBoard.Size * CellHeight + sbStatus->GetHeight());
+  // The first panel takes what the other two leave, never less than nothing.
+  sbStatus->GetPanels()->Items(0)->SetWidth(std::max<Integer>(0, GetClientWidth() - 140));
+  sbStatus->GetPanels()->Items(1)->SetWidth(60);
+  sbStatus->GetPanels()->Items(2)->SetWidth(80);
   BuildCellBitmaps();
 }
 
@@ -125,8 +142,9 @@ TBitmap* TMainForm::CellImage(Integer Colour, Integer Mask) const {
 void TMainForm::DrawBoard(bool OnlyDirty) {
   TCanvas* canvas = Canvas();
   canvas->Lock();
+  TBoard::TPassResult pass;
   try {
-    FBoard.DrawPass(OnlyDirty, [&](Integer x, Integer y, TCellLook look) {
+    pass = FBoard.DrawPass(OnlyDirty, [&](Integer x, Integer y, TCellLook look) {
       if (TBitmap* image = CellImage(look.Colour, look.Mask)) canvas->Draw(x * CellWidth, y * CellHeight, image);
     });
   } catch (...) {
@@ -134,6 +152,7 @@ void TMainForm::DrawBoard(bool OnlyDirty) {
     throw;
   }
   canvas->Unlock();
+  SetPanelText(0, std::to_string(pass.Left) + " left");
 }
 
 void TMainForm::FormPaint(TObject*) { DrawBoard(false); }

@@ -3,6 +3,7 @@
 // settings from config.ini beside the program and turns mouse clicks into moves.
 #pragma once
 
+#include "classlib/visual/ComCtrls.h"
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/ImgList.h"
 #include "game/Board.h"
@@ -15,6 +16,8 @@ class TMainForm : public TForm {
 
   // From the description.
   TImageList* colors = nullptr;
+  // Panels: cells left, clock, game number.
+  TStatusBar* sbStatus = nullptr;
 
   Integer CellWidth = CellPixels;
   Integer CellHeight = CellPixels;
@@ -64,8 +67,10 @@ class TMainForm : public TForm {
 
  private:
   void ReadSettings();
-  // Raises EInvalidOperation unless `colors` holds the eight sheets of 200 x 100.
+  // Raises EInvalidOperation unless `colors` holds the eight sheets of 200 x 100 and the
+  // status bar has its three panels.
   void CheckTileSheets();
+  void SetPanelText(Integer Index, const String& Text);
 
   TBoard FBoard;
   // [colour 0..8][neighbour mask]; [0][0] is the empty cell.

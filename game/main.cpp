@@ -5,15 +5,18 @@
 #include "game/GameUnits.h"
 #include "game/MainForm.h"
 #include "platform/gdi/FontEngine.h"
-#include "platform/host/Host.h"
 #include "platform/kernel/Units.h"
 #include "platform/theme/UxTheme.h"
 #include "platform/user/User.h"
 
+#if TL_HAVE_SDL_HOST
+#include "platform/host/sdl/SdlHost.h"
+#endif
+
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <memory>
+#include <string>
 
 namespace {
 
@@ -28,20 +31,31 @@ const UnitEntry kUnits[] = {
     {"Game", GameInitialize, GameFinalize},
 };
 
-// The host that shows windows on the user's display; nullptr (with the reason on standard
-// error) when there is none to use.
-std::unique_ptr<Host> MakeDisplayHost() {
+// Installs the host that shows windows on the user's display; false, with the reason on
+// standard error, when there is none to use.
+bool StartDisplayHost() {
   const char* display = std::getenv("DISPLAY");
   if (!display || !*display) {
     std::fputs("Tessaloom needs a display (set DISPLAY)\n", stderr);
-    return nullptr;
+    return false;
   }
+#if TL_HAVE_SDL_HOST
+  std::string error;
+  if (StartSdlHost(error)) return true;
+  std::fprintf(stderr, "Tessaloom cannot open its window: %s\n", error.c_str());
+#else
   std::fputs("Tessaloom was built without a display host, so it cannot open its window\n", stderr);
-  return nullptr;
+#endif
+  return false;
 }
 
-int RunGame(Host& host) {
-  Host* previous = SetUserHost(&host);
+void StopDisplayHost() {
+#if TL_HAVE_SDL_HOST
+  StopSdlHost();
+#endif
+}
+
+int RunGame() {
   int code = 0;
   try {
     InitializeUnits(kUnits);
@@ -65,14 +79,14 @@ int RunGame(Host& host) {
     std::fprintf(stderr, "Tessaloom could not start: %s\n", e.what());
     code = 1;
   }
-  SetUserHost(previous);
   return code;
 }
 
 }  // namespace
 
 int main() {
-  std::unique_ptr<Host> host = MakeDisplayHost();
-  if (!host) return 1;
-  return RunGame(*host);
+  if (!StartDisplayHost()) return 1;
+  const int code = RunGame();
+  StopDisplayHost();
+  return code;
 }

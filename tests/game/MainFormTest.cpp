@@ -93,7 +93,7 @@ class MainFormTest : public AppTest {
     s.Ox = origin.X - w.Left;
     s.Oy = origin.Y - w.Top;
     s.Width = form_->GetClientWidth();
-    s.Height = form_->GetClientHeight();
+    s.Height = form_->GameBoard().Size * 25;   // the board, above the status bar
     return s;
   }
   bool PaintPending() { return GetUpdateRect(form_->GetHandle(), nullptr, FALSE) != FALSE; }
@@ -166,8 +166,39 @@ TEST_F(MainFormTest, TheWindowIsBuiltFromItsDescriptionAndStartsGame2611) {
   expected.StartGame(true);
   for (Integer x = 0; x < 10; ++x)
     for (Integer y = 0; y < 10; ++y) ASSERT_EQ(b.Board[x][y], expected.Board[x][y]);
+  // The board plus the status bar below it, whose three panels are filled at once.
+  ASSERT_NE(f->sbStatus, nullptr);
+  EXPECT_EQ(f->sbStatus->GetHeight(), 19);
   EXPECT_EQ(f->GetClientWidth(), 250);
-  EXPECT_EQ(f->GetClientHeight(), 250);
+  EXPECT_EQ(f->GetClientHeight(), 250 + 19);
+  ASSERT_EQ(f->sbStatus->GetPanels()->Count(), 3);
+  EXPECT_EQ(f->sbStatus->GetPanels()->Items(0)->GetWidth(), 110);
+  EXPECT_EQ(f->sbStatus->GetPanels()->Items(1)->GetText(), "0:00");
+  EXPECT_EQ(f->sbStatus->GetPanels()->Items(2)->GetText(), "Game#: 2611");
+}
+
+TEST_F(MainFormTest, TheFirstPanelCountsTheCellsLeftAfterEveryRedraw) {
+  TMainForm* f = Shown();
+  const TBoard& b = f->GameBoard();
+  auto left = [&] {
+    Integer n = 0;
+    for (Integer x = 0; x < b.Size; ++x)
+      for (Integer y = 0; y < b.Size; ++y) n += b.Board[x][y] != 0;
+    return n;
+  };
+  EXPECT_EQ(f->sbStatus->GetPanels()->Items(0)->GetText(), "100 left");
+  std::mt19937 rng(5);
+  Integer x = 0, y = 0;
+  while (FindMove(rng, x, y)) {
+    ASSERT_TRUE(f->PlayMove(x, y));
+    EXPECT_EQ(f->sbStatus->GetPanels()->Items(0)->GetText(), std::to_string(left()) + " left");
+  }
+  EXPECT_TRUE(b.GameOver);
+  EXPECT_LT(left(), 100);
+  // A small board leaves the first panel no room, never a negative width.
+  NewGame(5, 3, 1);
+  EXPECT_EQ(f->sbStatus->GetPanels()->Items(0)->GetWidth(), 0);
+  EXPECT_EQ(f->sbStatus->GetPanels()->Items(2)->GetText(), "Game#: 1");
 }
 
 TEST_F(MainFormTest, AFullRedrawDrawsEachCellFromItsColoursSheetAndTile) {
@@ -316,7 +347,7 @@ TEST_F(MainFormTest, ConfigIniGivesSizeColoursAndNameWithDefaultsAndBounds) {
     EXPECT_EQ(Integer(f->GameBoard().Colors), c.Colors) << c.Text;
     EXPECT_EQ(f->PlayerName, c.Name) << c.Text;
     EXPECT_EQ(f->GetClientWidth(), c.Size * 25) << c.Text;
-    EXPECT_EQ(f->GetClientHeight(), c.Size * 25) << c.Text;
+    EXPECT_EQ(f->GetClientHeight(), c.Size * 25 + f->sbStatus->GetHeight()) << c.Text;
     // Every colour in play has its cell images, and none beyond.
     for (Integer colour = 1; colour <= 8; ++colour)
       EXPECT_EQ(f->CellImage(colour, 15) != nullptr, colour <= c.Colors) << c.Text;
@@ -372,6 +403,7 @@ TEST_F(MainFormTest, ThePausedBoardShowsOnlyEmptyCells) {
       ASSERT_EQ(shot.At(x, y), dot ? 0x808080u : 0xFFFFFFu) << x << "," << y;
     }
   EXPECT_FALSE(f->GameBoard().GameOver);
+  EXPECT_EQ(f->sbStatus->GetPanels()->Items(0)->GetText(), "100 left");
 }
 
 }  // namespace
