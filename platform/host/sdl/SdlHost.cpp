@@ -8,7 +8,6 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 
-#include <poll.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -132,20 +131,6 @@ struct SdlHost::Impl {
   HCURSOR cursor = nullptr;
   POINT mouse;
 
-  // The X connection's descriptor, to sleep until the display has something; -1 if unknown.
-  int DisplayFd() {
-#if defined(SDL_VIDEO_DRIVER_X11)
-    for (auto& [h, w] : windows) {
-      if (!w.sdl) continue;
-      SDL_SysWMinfo info;
-      SDL_VERSION(&info.version);
-      if (SDL_GetWindowWMInfo(w.sdl, &info) && info.subsystem == SDL_SYSWM_X11 && info.info.x11.display)
-        return ConnectionNumber(info.info.x11.display);
-    }
-#endif
-    return -1;
-  }
-
   HWND ByWindowId(Uint32 id) const {
     for (auto& [h, w] : windows)
       if (w.sdl && SDL_GetWindowID(w.sdl) == id) return h;
@@ -194,6 +179,9 @@ struct SdlHost::Impl {
 
   void Handle(const SDL_Event& ev) {
     switch (ev.type) {
+      case SDL_QUIT:   // the session or a signal (SIGINT, SIGTERM) asks the program to end
+        PostQuitMessage(0);
+        break;
       case SDL_MOUSEMOTION:
         mouse = ToScreen(ev.motion.windowID, ev.motion.x, ev.motion.y);
         InputMouseMove(mouse);
@@ -278,7 +266,8 @@ void SdlHost::Sleep(DWORD ms) { SDL_Delay(ms); }
 
 bool SdlHost::WaitForInput(std::optional<DWORD> deadline) {
   // Blocking inside SDL's own wait keeps a window around to wake it, which can be a popup
-  // destroyed meanwhile; so poll SDL and block on the display connection ourselves.
+  // destroyed meanwhile; and the display connection can stay readable with nothing SDL
+  // turns into an event, so waiting on it spins. Short sleeps between polls cost neither.
   SDL_Event ev;
   for (;;) {
     if (SDL_PollEvent(&ev)) {
@@ -286,19 +275,13 @@ bool SdlHost::WaitForInput(std::optional<DWORD> deadline) {
       while (SDL_PollEvent(&ev)) impl_->Handle(ev);
       return true;
     }
-    int wait = 250;   // bounded, so a missed wake-up costs a quarter second at most
+    int wait = 5;
     if (deadline) {
       int32_t left = int32_t(*deadline - Now());
       if (left <= 0) return false;
       wait = std::min(wait, int(left));
     }
-    int fd = impl_->DisplayFd();
-    if (fd >= 0) {
-      pollfd p{fd, POLLIN, 0};
-      ::poll(&p, 1, wait);
-    } else {
-      SDL_Delay(Uint32(std::min(wait, 10)));
-    }
+    SDL_Delay(Uint32(wait));
   }
 }
 
