@@ -8,6 +8,8 @@
 #include "platform/kernel/Units.h"
 #include "platform/theme/UxTheme.h"
 #include "platform/user/User.h"
+#include "widgets/editcore/EditcoreUnits.h"
+#include "widgets/foundation/FoundationUnits.h"
 
 #if TL_HAVE_SDL_HOST
 #include "platform/host/sdl/SdlHost.h"
@@ -28,6 +30,8 @@ const UnitEntry kUnits[] = {
     {"Theme", PlatformThemeInitialize, PlatformThemeFinalize},
     {"SysUtils", SysUtilsInitialize, SysUtilsFinalize},
     {"ClasslibVisual", ClasslibVisualInitialize, ClasslibVisualFinalize},
+    {"WidgetsFoundation", WidgetsFoundationInitialize, WidgetsFoundationFinalize},
+    {"WidgetsEditcore", WidgetsEditcoreInitialize, WidgetsEditcoreFinalize},
     {"Game", GameInitialize, GameFinalize},
 };
 
