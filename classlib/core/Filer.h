@@ -195,6 +195,10 @@ class TReader : public TFiler {
     TReader& R;
   };
 
+  // The prefix flags, class and name that open every component in a stream.
+  Byte ReadComponentHeader(String& ClassName, Int64& ClassPos, String& Name);
+  // The registered class a stream names, refused when unknown or not a creatable component.
+  const TClass* CreatableClass(const String& ClassName, Int64 ClassPos);
   void ReadProperty(TPersistent* Instance);
   void ReadPropValue(TPersistent* Instance, const TPropInfo& P);
   void ReadSubObjectValue(TObject* Value);

@@ -1,6 +1,7 @@
 // Format with the class library's specifiers, C-style printf and scanf over String.
 #include "classlib/core/FloatText.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
@@ -64,6 +65,31 @@ Int64 ReadNumber(const String& f, size_t& i, TArgs& args, const String& format) 
   return v;
 }
 
+// Copies literal text, "%%" as one '%', up to the next directive and steps past its '%';
+// false once the format is used up.
+bool NextDirective(const String& format, size_t& i, String& out) {
+  const size_t n = format.size();
+  while (i < n) {
+    Char c = format[i++];
+    if (c != '%') {
+      out += c;
+    } else if (i < n && format[i] == '%') {
+      out += '%';
+      ++i;
+    } else {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The precision after a '.' (digits or '*'); -1 without one, and a bare '.' or negative '*' means 0.
+Int64 ReadPrecision(const String& format, size_t& i, TArgs& list) {
+  if (i >= format.size() || format[i] != '.') return -1;
+  ++i;
+  return std::max<Int64>(ReadNumber(format, i, list, format), 0);
+}
+
 String Pad(String s, Int64 width, bool left) {
   if (width > Int64(s.size())) {
     String fill(size_t(width - Int64(s.size())), ' ');
@@ -98,19 +124,8 @@ String Format(const String& format, TVarRecs args, const TFormatSettings& fs) {
   String out;
   TArgs list(args, format);
   const size_t n = format.size();
-  for (size_t i = 0; i < n;) {
-    Char c = format[i];
-    if (c != '%') {
-      out += c;
-      ++i;
-      continue;
-    }
-    ++i;
-    if (i < n && format[i] == '%') {
-      out += '%';
-      ++i;
-      continue;
-    }
+  size_t i = 0;
+  while (NextDirective(format, i, out)) {
     Int64 first = ReadNumber(format, i, list, format);
     Int64 width = -1;
     if (i < n && format[i] == ':') {
@@ -126,12 +141,7 @@ String Format(const String& format, TVarRecs args, const TFormatSettings& fs) {
       ++i;
     }
     if (width < 0) width = ReadNumber(format, i, list, format);
-    Int64 prec = -1;
-    if (i < n && format[i] == '.') {
-      ++i;
-      prec = ReadNumber(format, i, list, format);
-      if (prec < 0) prec = 0;
-    }
+    Int64 prec = ReadPrecision(format, i, list);
     if (width > kMaxWidth || prec > kMaxWidth) InvalidFormat(format);
     if (i >= n) InvalidFormat(format);
     Char type = Char(format[i] | 0x20);
@@ -193,19 +203,8 @@ String StrPrintf(const String& format, TVarRecs args) {
   String out;
   TArgs list(args, format);
   const size_t n = format.size();
-  for (size_t i = 0; i < n;) {
-    Char c = format[i];
-    if (c != '%') {
-      out += c;
-      ++i;
-      continue;
-    }
-    ++i;
-    if (i < n && format[i] == '%') {
-      out += '%';
-      ++i;
-      continue;
-    }
+  size_t i = 0;
+  while (NextDirective(format, i, out)) {
     String flags;
     while (i < n && (format[i] == '-' || format[i] == '0' || format[i] == '+' || format[i] == ' ')) {
       if (flags.find(format[i]) == String::npos) flags += format[i];
@@ -217,12 +216,7 @@ String StrPrintf(const String& format, TVarRecs args) {
       flags += '-';
       width = -width;
     }
-    Int64 prec = -1;
-    if (i < n && format[i] == '.') {
-      ++i;
-      prec = ReadNumber(format, i, list, format);
-      if (prec < 0) prec = 0;
-    }
+    Int64 prec = ReadPrecision(format, i, list);
     if (width > kMaxWidth || prec > kMaxWidth) InvalidFormat(format);
     while (i < n && (format[i] == 'h' || format[i] == 'l' || format[i] == 'L' || format[i] == 'q')) ++i;
     if (i >= n) InvalidFormat(format);

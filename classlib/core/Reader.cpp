@@ -385,29 +385,42 @@ String UniqueRootName(TComponent* Root, const String& Name) {
 
 }  // namespace
 
-TComponent* TReader::ReadRootComponent(TComponent* Root) {
-  ReadSignature();
+Byte TReader::ReadComponentHeader(String& ClassName, Int64& ClassPos, String& Name) {
   FItemPos = FStream.GetPosition();
   Byte prefix;
   Read(&prefix, 1);
+  Byte flags = 0;
   if ((prefix & 0xF0) == 0xF0) {
-    if (prefix & ffChildPos) ReadInteger();
+    flags = prefix & 0x0F;
+    if (flags & ffChildPos) ReadInteger();
   } else {
     FStream.Seek(-1, TSeekOrigin::soCurrent);
   }
-  String className = ReadStr();
-  Int64 classPos = FItemPos;
-  String name = ReadStr();
+  ClassName = ReadStr();
+  ClassPos = FItemPos;
+  Name = ReadStr();
+  return flags;
+}
+
+const TClass* TReader::CreatableClass(const String& ClassName, Int64 ClassPos) {
+  const TClass* cls = GetClass(ClassName);
+  if (!cls)
+    throw EClassNotFound("Class " + ClassName + " not found (at offset " + std::to_string(ClassPos) + ")");
+  if (!cls->InheritsFrom(TComponent::StaticClass()) || !cls->CanCreate()) {
+    FItemPos = ClassPos;
+    Error("Class " + ClassName + " cannot be created from a stream");
+  }
+  return cls;
+}
+
+TComponent* TReader::ReadRootComponent(TComponent* Root) {
+  ReadSignature();
+  String className, name;
+  Int64 classPos;
+  ReadComponentHeader(className, classPos, name);
   bool created = false;
   if (!Root) {
-    const TClass* cls = GetClass(className);
-    if (!cls)
-      throw EClassNotFound("Class " + className + " not found (at offset " + std::to_string(classPos) + ")");
-    if (!cls->InheritsFrom(TComponent::StaticClass()) || !cls->CanCreate()) {
-      FItemPos = classPos;
-      Error("Class " + className + " cannot be created from a stream");
-    }
-    Root = cls->Create(nullptr);
+    Root = CreatableClass(className, classPos)->Create(nullptr);
     created = true;
   }
   SetRoot(Root);
@@ -461,19 +474,9 @@ void TReader::FinishLoading(bool) noexcept {
 
 TComponent* TReader::ReadComponent(TComponent* Component) {
   DepthGuard guard(*this);
-  FItemPos = FStream.GetPosition();
-  Byte prefix;
-  Read(&prefix, 1);
-  Byte flags = 0;
-  if ((prefix & 0xF0) == 0xF0) {
-    flags = prefix & 0x0F;
-    if (flags & ffChildPos) ReadInteger();
-  } else {
-    FStream.Seek(-1, TSeekOrigin::soCurrent);
-  }
-  String className = ReadStr();
-  Int64 classPos = FItemPos;
-  String name = ReadStr();
+  String className, name;
+  Int64 classPos;
+  Byte flags = ReadComponentHeader(className, classPos, name);
   TComponent* result = Component;
   bool created = false;
   if (!result) {
@@ -481,13 +484,7 @@ TComponent* TReader::ReadComponent(TComponent* Component) {
       result = FOwner ? FOwner->FindComponent(name) : nullptr;
       if (!result) Error("Ancestor for '" + name + "' not found");
     } else {
-      const TClass* cls = GetClass(className);
-      if (!cls)
-        throw EClassNotFound("Class " + className + " not found (at offset " + std::to_string(classPos) + ")");
-      if (!cls->InheritsFrom(TComponent::StaticClass()) || !cls->CanCreate()) {
-        FItemPos = classPos;
-        Error("Class " + className + " cannot be created from a stream");
-      }
+      const TClass* cls = CreatableClass(className, classPos);
       try {
         result = cls->Create(FOwner);
       } catch (const EStreamError&) {

@@ -6,6 +6,7 @@
 #include "platform/kernel/Version.h"
 
 #include <algorithm>
+#include <type_traits>
 
 namespace {
 
@@ -52,6 +53,19 @@ Fn Proc(Slot slot) {
 
 void ClearWide(LPWSTR buf, int chars) {
   if (buf && chars > 0) buf[0] = 0;
+}
+
+// A missing procedure still leaves the caller's output defined, so a caller that skips the
+// HRESULT check reads an empty value rather than garbage.
+template <class T>
+HRESULT Unavailable(T* out, const std::type_identity_t<T>& empty) {
+  if (out) *out = empty;
+  return E_NOTIMPL;
+}
+
+HRESULT UnavailableText(LPWSTR buf, int chars) {
+  ClearWide(buf, chars);
+  return E_NOTIMPL;
 }
 
 }  // namespace
@@ -109,11 +123,7 @@ HRESULT cxDrawThemeBackground(HTHEME theme, HDC dc, int part, int state, const T
 HRESULT cxDrawThemeEdge(HTHEME theme, HDC dc, int part, int state, const RECT* dest, UINT edge, UINT flags,
                         RECT* content) {
   auto f = TL_PROC(DrawThemeEdge);
-  if (!f) {
-    if (content) *content = dest ? *dest : TRect{};
-    return E_NOTIMPL;
-  }
-  return f(theme, dc, part, state, dest, edge, flags, content);
+  return f ? f(theme, dc, part, state, dest, edge, flags, content) : Unavailable(content, dest ? *dest : TRect{});
 }
 
 HRESULT cxDrawThemeEdge(HTHEME theme, HDC dc, int part, int state, const TRect& dest, UINT edge, UINT flags) {
@@ -175,11 +185,7 @@ DWORD cxGetThemeAppProperties() {
 HRESULT cxGetThemeBackgroundContentRect(HTHEME theme, HDC dc, int part, int state, const RECT* bounds,
                                         RECT* content) {
   auto f = TL_PROC(GetThemeBackgroundContentRect);
-  if (!f) {
-    if (content) *content = bounds ? *bounds : TRect{};
-    return E_NOTIMPL;
-  }
-  return f(theme, dc, part, state, bounds, content);
+  return f ? f(theme, dc, part, state, bounds, content) : Unavailable(content, bounds ? *bounds : TRect{});
 }
 
 HRESULT cxGetThemeBackgroundContentRect(HTHEME theme, HDC dc, int part, int state, const TRect& bounds,
@@ -189,39 +195,23 @@ HRESULT cxGetThemeBackgroundContentRect(HTHEME theme, HDC dc, int part, int stat
 
 HRESULT cxGetThemeBackgroundRegion(HTHEME theme, HDC dc, int part, int state, const RECT* rect, HRGN* region) {
   auto f = TL_PROC(GetThemeBackgroundRegion);
-  if (!f) {
-    if (region) *region = nullptr;
-    return E_NOTIMPL;
-  }
-  return f(theme, dc, part, state, rect, region);
+  return f ? f(theme, dc, part, state, rect, region) : Unavailable(region, nullptr);
 }
 
 HRESULT cxGetThemeBackgroundExtent(HTHEME theme, HDC dc, int part, int state, const RECT* content,
                                    RECT* extent) {
   auto f = TL_PROC(GetThemeBackgroundExtent);
-  if (!f) {
-    if (extent) *extent = content ? *content : TRect{};
-    return E_NOTIMPL;
-  }
-  return f(theme, dc, part, state, content, extent);
+  return f ? f(theme, dc, part, state, content, extent) : Unavailable(extent, content ? *content : TRect{});
 }
 
 HRESULT cxGetThemeBool(HTHEME theme, int part, int state, int prop, BOOL* value) {
   auto f = TL_PROC(GetThemeBool);
-  if (!f) {
-    if (value) *value = FALSE;
-    return E_NOTIMPL;
-  }
-  return f(theme, part, state, prop, value);
+  return f ? f(theme, part, state, prop, value) : Unavailable(value, FALSE);
 }
 
 HRESULT cxGetThemeColor(HTHEME theme, int part, int state, int prop, COLORREF* color) {
   auto f = TL_PROC(GetThemeColor);
-  if (!f) {
-    if (color) *color = 0;
-    return E_NOTIMPL;
-  }
-  return f(theme, part, state, prop, color);
+  return f ? f(theme, part, state, prop, color) : Unavailable(color, 0);
 }
 
 HRESULT cxGetThemeColor(HTHEME theme, int part, int state, int prop, COLORREF& color) {
@@ -230,29 +220,17 @@ HRESULT cxGetThemeColor(HTHEME theme, int part, int state, int prop, COLORREF& c
 
 HRESULT cxGetThemeDocumentationProperty(LPCWSTR themeName, LPCWSTR propName, LPWSTR value, int chars) {
   auto f = TL_PROC(GetThemeDocumentationProperty);
-  if (!f) {
-    ClearWide(value, chars);
-    return E_NOTIMPL;
-  }
-  return f(themeName, propName, value, chars);
+  return f ? f(themeName, propName, value, chars) : UnavailableText(value, chars);
 }
 
 HRESULT cxGetThemeEnumValue(HTHEME theme, int part, int state, int prop, int* value) {
   auto f = TL_PROC(GetThemeEnumValue);
-  if (!f) {
-    if (value) *value = 0;
-    return E_NOTIMPL;
-  }
-  return f(theme, part, state, prop, value);
+  return f ? f(theme, part, state, prop, value) : Unavailable(value, 0);
 }
 
 HRESULT cxGetThemeFilename(HTHEME theme, int part, int state, int prop, LPWSTR name, int chars) {
   auto f = TL_PROC(GetThemeFilename);
-  if (!f) {
-    ClearWide(name, chars);
-    return E_NOTIMPL;
-  }
-  return f(theme, part, state, prop, name, chars);
+  return f ? f(theme, part, state, prop, name, chars) : UnavailableText(name, chars);
 }
 
 HRESULT cxGetThemeFont(HTHEME theme, HDC dc, int part, int state, int prop, LOGFONTW* font) {
@@ -262,11 +240,7 @@ HRESULT cxGetThemeFont(HTHEME theme, HDC dc, int part, int state, int prop, LOGF
 
 HRESULT cxGetThemeInt(HTHEME theme, int part, int state, int prop, int* value) {
   auto f = TL_PROC(GetThemeInt);
-  if (!f) {
-    if (value) *value = 0;
-    return E_NOTIMPL;
-  }
-  return f(theme, part, state, prop, value);
+  return f ? f(theme, part, state, prop, value) : Unavailable(value, 0);
 }
 
 HRESULT cxGetThemeIntList(HTHEME theme, int part, int state, int prop, INTLIST* list) {
@@ -277,30 +251,18 @@ HRESULT cxGetThemeIntList(HTHEME theme, int part, int state, int prop, INTLIST* 
 HRESULT cxGetThemeMargins(HTHEME theme, HDC dc, int part, int state, int prop, const RECT* rect,
                           MARGINS* margins) {
   auto f = TL_PROC(GetThemeMargins);
-  if (!f) {
-    if (margins) *margins = {0, 0, 0, 0};
-    return E_NOTIMPL;
-  }
-  return f(theme, dc, part, state, prop, rect, margins);
+  return f ? f(theme, dc, part, state, prop, rect, margins) : Unavailable(margins, {0, 0, 0, 0});
 }
 
 HRESULT cxGetThemeMetric(HTHEME theme, HDC dc, int part, int state, int prop, int* value) {
   auto f = TL_PROC(GetThemeMetric);
-  if (!f) {
-    if (value) *value = 0;
-    return E_NOTIMPL;
-  }
-  return f(theme, dc, part, state, prop, value);
+  return f ? f(theme, dc, part, state, prop, value) : Unavailable(value, 0);
 }
 
 HRESULT cxGetThemePartSize(HTHEME theme, HDC dc, int part, int state, const RECT* rect, int sizeKind,
                            SIZE* size) {
   auto f = TL_PROC(GetThemePartSize);
-  if (!f) {
-    if (size) *size = {0, 0};
-    return E_NOTIMPL;
-  }
-  return f(theme, dc, part, state, rect, sizeKind, size);
+  return f ? f(theme, dc, part, state, rect, sizeKind, size) : Unavailable(size, {0, 0});
 }
 
 HRESULT cxGetThemePartSize(HTHEME theme, HDC dc, int part, int state, const TRect& rect, int sizeKind,
@@ -314,38 +276,22 @@ HRESULT cxGetThemePartSizeNoRect(HTHEME theme, HDC dc, int part, int state, int 
 
 HRESULT cxGetThemePosition(HTHEME theme, int part, int state, int prop, POINT* point) {
   auto f = TL_PROC(GetThemePosition);
-  if (!f) {
-    if (point) *point = {0, 0};
-    return E_NOTIMPL;
-  }
-  return f(theme, part, state, prop, point);
+  return f ? f(theme, part, state, prop, point) : Unavailable(point, {0, 0});
 }
 
 HRESULT cxGetThemePropertyOrigin(HTHEME theme, int part, int state, int prop, int* origin) {
   auto f = TL_PROC(GetThemePropertyOrigin);
-  if (!f) {
-    if (origin) *origin = 0;
-    return E_NOTIMPL;
-  }
-  return f(theme, part, state, prop, origin);
+  return f ? f(theme, part, state, prop, origin) : Unavailable(origin, 0);
 }
 
 HRESULT cxGetThemeRect(HTHEME theme, int part, int state, int prop, RECT* rect) {
   auto f = TL_PROC(GetThemeRect);
-  if (!f) {
-    if (rect) *rect = {};
-    return E_NOTIMPL;
-  }
-  return f(theme, part, state, prop, rect);
+  return f ? f(theme, part, state, prop, rect) : Unavailable(rect, {});
 }
 
 HRESULT cxGetThemeString(HTHEME theme, int part, int state, int prop, LPWSTR text, int chars) {
   auto f = TL_PROC(GetThemeString);
-  if (!f) {
-    ClearWide(text, chars);
-    return E_NOTIMPL;
-  }
-  return f(theme, part, state, prop, text, chars);
+  return f ? f(theme, part, state, prop, text, chars) : UnavailableText(text, chars);
 }
 
 BOOL cxGetThemeSysBool(HTHEME theme, int boolId) {
@@ -370,11 +316,7 @@ HRESULT cxGetThemeSysFont(HTHEME theme, int fontId, LOGFONTW* font) {
 
 HRESULT cxGetThemeSysInt(HTHEME theme, int intId, int* value) {
   auto f = TL_PROC(GetThemeSysInt);
-  if (!f) {
-    if (value) *value = 0;
-    return E_NOTIMPL;
-  }
-  return f(theme, intId, value);
+  return f ? f(theme, intId, value) : Unavailable(value, 0);
 }
 
 int cxGetThemeSysSize(HTHEME theme, int sizeId) {
@@ -384,21 +326,13 @@ int cxGetThemeSysSize(HTHEME theme, int sizeId) {
 
 HRESULT cxGetThemeSysString(HTHEME theme, int stringId, LPWSTR text, int chars) {
   auto f = TL_PROC(GetThemeSysString);
-  if (!f) {
-    ClearWide(text, chars);
-    return E_NOTIMPL;
-  }
-  return f(theme, stringId, text, chars);
+  return f ? f(theme, stringId, text, chars) : UnavailableText(text, chars);
 }
 
 HRESULT cxGetThemeTextExtent(HTHEME theme, HDC dc, int part, int state, LPCWSTR text, int count, DWORD flags,
                              const RECT* bounds, RECT* extent) {
   auto f = TL_PROC(GetThemeTextExtent);
-  if (!f) {
-    if (extent) *extent = {};
-    return E_NOTIMPL;
-  }
-  return f(theme, dc, part, state, text, count, flags, bounds, extent);
+  return f ? f(theme, dc, part, state, text, count, flags, bounds, extent) : Unavailable(extent, {});
 }
 
 HRESULT cxGetThemeTextMetrics(HTHEME theme, HDC dc, int part, int state, TEXTMETRICW* metrics) {
@@ -414,11 +348,7 @@ HTHEME cxGetWindowTheme(HWND hwnd) {
 HRESULT cxHitTestThemeBackground(HTHEME theme, HDC dc, int part, int state, DWORD options, const RECT* rect,
                                  HRGN region, POINT test, WORD* hitCode) {
   auto f = TL_PROC(HitTestThemeBackground);
-  if (!f) {
-    if (hitCode) *hitCode = 0;
-    return E_NOTIMPL;
-  }
-  return f(theme, dc, part, state, options, rect, region, test, hitCode);
+  return f ? f(theme, dc, part, state, options, rect, region, test, hitCode) : Unavailable(hitCode, 0);
 }
 
 BOOL cxIsAppThemed() {
