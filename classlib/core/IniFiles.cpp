@@ -234,25 +234,26 @@ std::vector<String> TIniDocument::Sections() const {
   return out;
 }
 
-std::vector<String> TIniDocument::Keys(const String& Section) const {
-  std::vector<String> out;
+std::vector<const TIniDocument::TLine*> TIniDocument::FirstEntries(const String& Section) const {
+  std::vector<const TLine*> out;
   const auto* blocks = BlocksOf(Fold(Section));
   if (!blocks) return out;
   std::unordered_set<String> seen;
   for (size_t bi : *blocks)
     for (const TLine& l : FBlocks[bi].Lines)
-      if (!l.Key.empty() && seen.insert(Fold(l.Key)).second) out.push_back(l.Key);
+      if (!l.Key.empty() && seen.insert(Fold(l.Key)).second) out.push_back(&l);
+  return out;
+}
+
+std::vector<String> TIniDocument::Keys(const String& Section) const {
+  std::vector<String> out;
+  for (const TLine* l : FirstEntries(Section)) out.push_back(l->Key);
   return out;
 }
 
 std::vector<String> TIniDocument::SectionValues(const String& Section) const {
   std::vector<String> out;
-  const auto* blocks = BlocksOf(Fold(Section));
-  if (!blocks) return out;
-  std::unordered_set<String> seen;
-  for (size_t bi : *blocks)
-    for (const TLine& l : FBlocks[bi].Lines)
-      if (!l.Key.empty() && seen.insert(Fold(l.Key)).second) out.push_back(l.Key + "=" + l.Value);
+  for (const TLine* l : FirstEntries(Section)) out.push_back(l->Key + "=" + l->Value);
   return out;
 }
 

@@ -62,6 +62,8 @@ class TIniDocument {
   const TBlock* FirstBlock(const String& Folded) const;
   const std::vector<size_t>* BlocksOf(const String& Folded) const;
   const std::unordered_map<String, size_t>& IndexOf(const TBlock& B) const;
+  // The entry lines of a section in file order, a key repeated later in it left out.
+  std::vector<const TLine*> FirstEntries(const String& Section) const;
   void RebuildSectionIndex();
 
   std::vector<TBlock> FBlocks;

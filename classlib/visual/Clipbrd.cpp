@@ -6,6 +6,22 @@
 
 TClipboard* Clipboard = nullptr;
 
+namespace {
+
+// Holds the clipboard open for a scope, so every way out, a throw included, closes it again.
+class TOpenScope {
+ public:
+  explicit TOpenScope(TClipboard& C) : FClipboard(C) { FClipboard.Open(); }
+  ~TOpenScope() { FClipboard.Close(); }
+  TOpenScope(const TOpenScope&) = delete;
+  TOpenScope& operator=(const TOpenScope&) = delete;
+
+ private:
+  TClipboard& FClipboard;
+};
+
+}  // namespace
+
 TClipboard::TClipboard() { FHandle = AllocateHWnd(TWndMethod(this, &TClipboard::WndProc)); }
 
 void TClipboard::BeforeDestruction() {
@@ -33,22 +49,14 @@ void TClipboard::Close() {
 }
 
 void TClipboard::Clear() {
-  Open();
-  struct Closer {
-    TClipboard* C;
-    ~Closer() { C->Close(); }
-  } closer{this};
+  TOpenScope scope(*this);
   EmptyClipboard();
 }
 
 bool TClipboard::HasFormat(UINT Format) const { return IsClipboardFormatAvailable(Format) != FALSE; }
 
 String TClipboard::GetAsText() {
-  Open();
-  struct Closer {
-    TClipboard* C;
-    ~Closer() { C->Close(); }
-  } closer{this};
+  TOpenScope scope(*this);
   HGLOBAL data = GetClipboardData(CF_TEXT);
   if (!data) return {};
   size_t size = GetClipboardDataSize(CF_TEXT);
@@ -58,11 +66,7 @@ String TClipboard::GetAsText() {
 }
 
 void TClipboard::SetAsText(const String& Value) {
-  Open();
-  struct Closer {
-    TClipboard* C;
-    ~Closer() { C->Close(); }
-  } closer{this};
+  TOpenScope scope(*this);
   EmptyClipboard();
   SetClipboardData(CF_TEXT, Value.c_str(), Value.size() + 1);
 }

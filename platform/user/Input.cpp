@@ -417,18 +417,24 @@ BOOL TrackMouseEvent(TRACKMOUSEEVENT* tme) {
   return TRUE;
 }
 
+// A mouse event as queued: stamped now, with the buttons and modifiers held after it.
+static InputEvent MouseEvent(UINT msg, POINT screen, const BYTE* keys) {
+  InputEvent ev;
+  ev.kind = InputEvent::Mouse;
+  ev.message = msg;
+  ev.pt = screen;
+  ev.time = Now();
+  ev.keyFlags = MouseKeyFlags(keys);
+  return ev;
+}
+
 // ---- Input entry points --------------------------------------------------------------------
 
 void InputMouseMove(POINT screen) {
   EnsureRoots();
   auto& st = S();
   st.cursorPos = screen;
-  InputEvent ev;
-  ev.kind = InputEvent::Mouse;
-  ev.message = WM_MOUSEMOVE;
-  ev.pt = screen;
-  ev.time = Now();
-  ev.keyFlags = MouseKeyFlags(st.asyncKeyState);
+  InputEvent ev = MouseEvent(WM_MOUSEMOVE, screen, st.asyncKeyState);
   // Consecutive moves merge, as the platform keeps only the latest position.
   if (!st.input.empty() && st.input.back().kind == InputEvent::Mouse && st.input.back().message == WM_MOUSEMOVE)
     st.input.back() = ev;
@@ -443,25 +449,14 @@ void InputMouseButton(UINT msg, POINT screen) {
   if (!vk) return;
   if (screen.X != st.cursorPos.X || screen.Y != st.cursorPos.Y) InputMouseMove(screen);
   ApplyKey(st.asyncKeyState, vk, IsButtonDown(msg));
-  InputEvent ev;
-  ev.kind = InputEvent::Mouse;
-  ev.message = msg;
-  ev.pt = screen;
-  ev.time = Now();
-  ev.keyFlags = MouseKeyFlags(st.asyncKeyState);
-  st.input.push_back(ev);
+  st.input.push_back(MouseEvent(msg, screen, st.asyncKeyState));
 }
 
 void InputMouseWheel(POINT screen, int delta) {
   EnsureRoots();
   auto& st = S();
-  InputEvent ev;
-  ev.kind = InputEvent::Mouse;
-  ev.message = WM_MOUSEWHEEL;
-  ev.pt = screen;
+  InputEvent ev = MouseEvent(WM_MOUSEWHEEL, screen, st.asyncKeyState);
   ev.wheel = delta;
-  ev.time = Now();
-  ev.keyFlags = MouseKeyFlags(st.asyncKeyState);
   st.input.push_back(ev);
 }
 
