@@ -561,13 +561,24 @@ void cxDrawCross(TcxCanvas& ACanvas, const TRect& R, Integer ASize, bool APresse
   }
 }
 
+namespace {
+
+// The face the small close, pin and plus buttons draw their symbol on. The fill is inset by the
+// normal state's border width whatever the state, so the face keeps its size when pressed.
+void DrawSmallButtonFace(const TcxCustomLookAndFeelPainter& P, TcxCanvas& ACanvas, const TRect& R,
+                         TcxButtonState AState) {
+  P.DrawButtonBorder(ACanvas, R, AState);
+  TRect Inner = R;
+  const Integer n = P.ButtonBorderSize(TcxButtonState::cxbsNormal);
+  InflateRect(&Inner, -n, -n);
+  cxFillRectColor(ACanvas, Inner, P.ButtonColor(AState));
+}
+
+}  // namespace
+
 void TcxCustomLookAndFeelPainter::DrawCloseButton(TcxCanvas& ACanvas, const TRect& R, TcxButtonState AState) const {
   if (R.IsEmpty()) return;
-  DrawButtonBorder(ACanvas, R, AState);
-  TRect Inner = R;
-  const Integer n = ButtonBorderSize(TcxButtonState::cxbsNormal);
-  InflateRect(&Inner, -n, -n);
-  cxFillRectColor(ACanvas, Inner, ButtonColor(AState));
+  DrawSmallButtonFace(*this, ACanvas, R, AState);
   cxDrawCross(ACanvas, R, CloseButtonSize().X, AState == TcxButtonState::cxbsPressed,
               ButtonSymbolColor(ButtonSymbolState(AState), clDefault));
 }
@@ -585,11 +596,7 @@ TPoint TcxCustomLookAndFeelPainter::ButtonSize140() const { return {16, 14}; }
 
 void TcxCustomLookAndFeelPainter::DrawPlusButton(TcxCanvas& ACanvas, const TRect& R, TcxButtonState AState) const {
   if (R.IsEmpty()) return;
-  DrawButtonBorder(ACanvas, R, AState);
-  TRect Inner = R;
-  const Integer n = ButtonBorderSize(TcxButtonState::cxbsNormal);
-  InflateRect(&Inner, -n, -n);
-  cxFillRectColor(ACanvas, Inner, ButtonColor(AState));
+  DrawSmallButtonFace(*this, ACanvas, R, AState);
   DrawPlusGlyph(ACanvas, R, AState);
 }
 
@@ -620,11 +627,7 @@ void TcxCustomLookAndFeelPainter::DrawPlusGlyph(TcxCanvas& ACanvas, const TRect&
 void TcxCustomLookAndFeelPainter::DrawAutoHideButton(TcxCanvas& ACanvas, const TRect& R, TcxButtonState AState,
                                                      bool APinned, TColor) const {
   if (R.IsEmpty()) return;
-  DrawButtonBorder(ACanvas, R, AState);
-  TRect Inner = R;
-  const Integer n = ButtonBorderSize(TcxButtonState::cxbsNormal);
-  InflateRect(&Inner, -n, -n);
-  cxFillRectColor(ACanvas, Inner, ButtonColor(AState));
+  DrawSmallButtonFace(*this, ACanvas, R, AState);
   TBitmap* Glyph = cxAutoHideBitmap(APinned);
   if (!Glyph || Glyph->GetWidth() <= 0) return;
   Integer x = R.Left + (R.Width() - Glyph->GetWidth()) / 2;
