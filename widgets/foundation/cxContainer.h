@@ -3,6 +3,7 @@
 #pragma once
 
 #include "widgets/foundation/cxContainerStyle.h"
+#include "widgets/foundation/cxControlBase.h"
 #include "widgets/foundation/cxGraphics.h"
 #include "widgets/foundation/dxThemeManager.h"
 
@@ -46,4 +47,75 @@ class TcxContainerViewInfo : public TObject {
 
  protected:
   void PaintNative(TcxCanvas& ACanvas);
+};
+
+using TcxContainerViewInfoClass = TMetaClass<TcxContainerViewInfo>;
+
+// A styled, bordered control around one optional inner window control.
+class TcxContainer : public TcxControl {
+  TL_CLASS(TcxContainer, TcxControl)
+ public:
+  explicit TcxContainer(TComponent* AOwner);
+  void AfterConstruction() override;
+  void BeforeDestruction() override;
+
+  TcxContainerStyle* GetStyle() const { return FStyles->Style(); }
+  void SetStyle(TcxContainerStyle* Value) { FStyles->SetStyle(TcxContainerStateItem::csNormal, Value); }
+  TcxContainerStyle* GetStyleFocused() const { return FStyles->StyleFocused(); }
+  void SetStyleFocused(TcxContainerStyle* Value) { FStyles->SetStyle(TcxContainerStateItem::csActive, Value); }
+  TcxContainerStyle* GetStyleDisabled() const { return FStyles->StyleDisabled(); }
+  void SetStyleDisabled(TcxContainerStyle* Value) { FStyles->SetStyle(TcxContainerStateItem::csDisabled, Value); }
+  TcxContainerStyle* GetStyleHot() const { return FStyles->StyleHot(); }
+  void SetStyleHot(TcxContainerStyle* Value) { FStyles->SetStyle(TcxContainerStateItem::csHotTrack, Value); }
+  TcxContainerViewInfo* ViewInfo() const { return FViewInfo; }
+  TWinControl* InnerControl() const { return FInnerControl; }
+
+  // The style of the current state: disabled, else focused, else hot, else normal.
+  TcxContainerStyle* GetActiveStyle() const;
+  bool IsDestroying() const { return FIsDestroying; }
+  void RecalcViewAtCursor(bool AIsMouseEvent = false);
+
+  virtual bool IsContainerFocused() const { return Focused(); }
+  virtual bool DefaultParentColor() const { return false; }
+  virtual bool IsInplace() const { return false; }
+  virtual bool IsNativeStyle() const;
+  virtual bool HasShadow() const;
+  virtual void GetBorderExtent(TRect& R) const;
+  virtual void GetHotTrackBounds(TRect& R) const;
+  virtual TdxThemedObjectType GetBackgroundThemedObjectType() const { return TdxThemedObjectType::totEdit; }
+  virtual int GetBackgroundNativePart() const { return 1; }
+  virtual int GetBackgroundNativeState() const;
+
+ protected:
+  virtual void AdjustInnerControl();
+  virtual void AdjustInnerControlBounds();
+  virtual void CalculateViewInfo(const TPoint& P, bool AIsMouseEvent);
+  virtual void ContainerStyleChanged(TObject* Sender);
+  virtual TcxContainerStyleClass GetStyleClass() const;
+  virtual TcxContainerViewInfoClass GetViewInfoClass() const;
+  virtual TcxContainerStyle* InternalGetActiveStyle() const;
+  virtual bool ProcessViewInfoChanges(const TPoint& P, bool AIsMouseEvent);
+  // Descendants that create an inner control hand it over here; it stays theirs to free.
+  void SetInnerControl(TWinControl* Value);
+
+  void FocusChanged() override;
+  void MouseEnter(TControl* AControl) override;
+  void MouseLeave(TControl* AControl) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void Paint() override;
+  void Resize() override;
+  void CreateWnd() override;
+  void WndProc(TMessage& Message) override;
+
+ private:
+  TcxContainerState ComputeState(const TPoint& P, bool AMouseInside) const;
+
+  TWinControl* FInnerControl = nullptr;
+  TcxContainerStyles* FStyles = nullptr;
+  TcxContainerViewInfo* FViewInfo = nullptr;
+  bool FCreating = true;
+  bool FIsDestroying = false;
+  bool FAdjusting = false;
+  bool FRecalculating = false;
+  bool FMouseInside = false;
 };
