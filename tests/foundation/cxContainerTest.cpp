@@ -27,8 +27,17 @@ class TTestContainer : public TcxContainer {
   int Part = 1;
 };
 
+// Like a label or group box: it takes its parent's colour by default.
+class TParentColoredContainer : public TcxContainer {
+  TL_CLASS(TParentColoredContainer, TcxContainer)
+ public:
+  using TcxContainer::TcxContainer;
+  bool DefaultParentColor() const override { return true; }
+};
+
 }  // namespace
 TL_DEFINE_CLASS(TTestContainer, [](auto&) {});
+TL_DEFINE_CLASS(TParentColoredContainer, [](auto&) {});
 
 namespace {
 
@@ -204,6 +213,26 @@ TEST_F(Container, NativeLookPaintsThemeFrame) {
   box->GetStyleDisabled()->SetColor(clFuchsia);
   box->RecalcViewAtCursor();
   EXPECT_EQ(box->ViewInfo()->BackgroundColor, clFuchsia);
+}
+
+TEST_F(Container, ParentColourReachesTheStyle) {
+  Open();
+  form->SetColor(clMaroon);
+  auto* label = New<TParentColoredContainer>(form);
+  label->SetParent(form);
+  EXPECT_TRUE(label->GetParentColor());
+  EXPECT_EQ(label->GetStyle()->GetColor(), clMaroon);
+  EXPECT_EQ(label->GetStyle()->GetVisibleColor(), clMaroon);
+  EXPECT_EQ(label->GetStyleDisabled()->GetColor(), clMaroon) << "no button face for parent-coloured kinds";
+  EXPECT_EQ(box->GetStyleDisabled()->GetColor(), clBtnFace);
+  EXPECT_FALSE(box->GetParentColor());
+  label->GetStyle()->SetColor(clTeal);
+  label->SetParentColor(false);
+  EXPECT_EQ(label->GetStyle()->GetColor(), clTeal);
+  // Restoring defaults gives a parent-coloured kind its parent's colour back.
+  label->GetStyle()->RestoreDefaults();
+  EXPECT_TRUE(label->GetParentColor());
+  EXPECT_EQ(label->GetStyle()->GetColor(), clMaroon);
 }
 
 TEST_F(Container, InnerControlFillsTheClientArea) {

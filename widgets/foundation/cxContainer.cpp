@@ -367,7 +367,7 @@ void TcxContainer::SetInnerControl(TWinControl* Value) {
 void TcxContainer::ContainerStyleChanged(TObject*) {
   if (FCreating || FIsDestroying || ComponentState().Contains(TComponentStateItem::csLoading)) return;
   RecalcViewAtCursor();
-  if (!GetParentColor() || GetStyle()->IsValueAssigned(csvColor)) SetColor(GetStyle()->GetColor());
+  if (!GetParentColor() || GetStyle()->IsValueAssigned(csvColor)) SetColor(GetStyle()->GetVisibleColor());
 }
 
 void TcxContainer::FocusChanged() {

@@ -1,5 +1,7 @@
 #include "widgets/foundation/cxContainerStyle.h"
 
+#include "widgets/foundation/cxContainer.h"
+
 #include <algorithm>
 
 namespace {
@@ -174,9 +176,13 @@ TcxContainerBorderStyle TcxContainerStyle::DefaultBorderStyle() const {
   return kRaised[static_cast<int>(base)];
 }
 
+TcxContainer* TcxContainerStyle::GetContainer() const { return dynamic_cast<TcxContainer*>(FOwner); }
+
 TColor TcxContainerStyle::DefaultColor() const {
-  if (IsBaseStyle()) return clWindow;
-  if (FState == TcxContainerStateItem::csDisabled) return clBtnFace;
+  TcxContainer* c = GetContainer();
+  const bool parentColored = c && c->DefaultParentColor();
+  if (IsBaseStyle()) return parentColored ? clBtnFace : clWindow;
+  if (FState == TcxContainerStateItem::csDisabled && !parentColored) return clBtnFace;
   return FParentStyle->GetColor();
 }
 
@@ -211,6 +217,18 @@ TcxContainerBorderStyle TcxContainerStyle::GetBorderStyle() const {
 
 TColor TcxContainerStyle::GetColorImpl() const {
   if (FDirectAccessMode) return FColor;
+  if (IsBaseStyle())
+    if (TcxContainer* c = GetContainer(); c && c->GetParentColor() && c->GetParent())
+      return c->GetParent()->GetColor();
+  const TcxContainerStyle* s = AssigningStyle(csvColor);
+  return s ? s->FColor : DefaultColor();
+}
+
+TColor TcxContainerStyle::GetVisibleColor() const {
+  if (FDirectAccessMode) return FColor;
+  if (IsBaseStyle())
+    if (TcxContainer* c = GetContainer(); c && c->GetParentColor() && c->GetParent() && !c->IsInplace())
+      return c->GetParent()->GetColor();
   const TcxContainerStyle* s = AssigningStyle(csvColor);
   return s ? s->FColor : DefaultColor();
 }
@@ -396,9 +414,10 @@ void TcxContainerStyle::UpdateFont() {
   ++FFontRederiving;
   try {
     const TcxContainerStyle* s = ControllerStyle() ? ControllerStyle()->AssigningStyle(csvFont) : nullptr;
+    TcxContainer* c = GetContainer();
     if (s && s->GetFont()) {
       FFont->Assign(s->GetFont());
-    } else {
+    } else if (!(c && c->GetParentFont())) {
       Owned<TFont> defaults(New<TFont>());
       FFont->Assign(defaults.get());
     }
@@ -444,6 +463,12 @@ void TcxContainerStyle::RestoreDefaults() {
   FAssignedValues = {};
   if (IsBaseStyle()) {
     GetLookAndFeel()->SetAssignedValues({});
+    if (TcxContainer* c = GetContainer()) {
+      c->SetParentColor(false);
+      c->SetParentFont(true);
+      if (c->DefaultParentColor() && !(ControllerStyle() && ControllerStyle()->IsValueAssigned(csvColor)))
+        c->SetParentColor(true);
+    }
     UpdateFont();
   }
   Changed();

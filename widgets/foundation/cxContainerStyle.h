@@ -57,6 +57,7 @@ class TcxContainerStyleValues {
 
 class TcxStyleController;
 class TcxContainerStyle;
+class TcxContainer;
 
 using TcxContainerStyleClass = TMetaClass<TcxContainerStyle, TPersistent*, TcxContainerStateItem, TcxContainerStyle*, bool>;
 
@@ -83,6 +84,8 @@ class TcxContainerStyle : public TPersistent {
   TcxContainerBorderStyle GetBorderStyle() const;
   void SetBorderStyle(TcxContainerBorderStyle Value);
   TColor GetColor() const { return GetColorImpl(); }
+  // The colour the container shows as its own: the parent's only when not in place.
+  TColor GetVisibleColor() const;
   void SetColor(TColor Value);
   TcxBorders GetEdges() const;
   void SetEdges(TcxBorders Value);
@@ -113,6 +116,8 @@ class TcxContainerStyle : public TPersistent {
   // The controller the base style follows, the default one included.
   TcxStyleController* GetActiveStyleController() const;
   TcxContainerStateItem GetState() const { return FState; }
+  // The owner when it is a container.
+  TcxContainer* GetContainer() const;
   bool GetDirectAccessMode() const { return FDirectAccessMode; }
 
   virtual Integer GetStyleValueCount() const { return cxContainerStyleValueCount; }
