@@ -1,7 +1,9 @@
 // The container on a headless form: which state style it paints with, its extents, border
 // colours and pixels in each look, natively too, and its inner control.
 #include "classlib/visual/Forms.h"
+#include "platform/gdi/Gdi.h"
 #include "platform/host/HeadlessHost.h"
+#include "platform/user/User.h"
 #include "platform/theme/UxTheme.h"
 #include "tests/foundation/NativePainterFixture.h"
 #include "widgets/foundation/cxContainer.h"
@@ -164,6 +166,45 @@ TEST_F(Container, ExtentsFollowBorderEdgesAndShadow) {
   box->SetBounds(10, 10, 3, 2);
   host().PumpUntilIdle();
   EXPECT_TRUE(box->ViewInfo()->BorderRect.IsEmpty());
+}
+
+TEST_F(Container, WindowRegionCoversPaintedAreaAndShadow) {
+  Open();
+  box->GetStyle()->SetBorderStyle(B::cbsSingle);
+  box->GetStyle()->SetShadow(true);
+  host().PumpUntilIdle();
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(GetWindowRgn(box->GetHandle(), rgn), ERROR);
+  // Transparent border of 2 around a 1-pixel frame: the region starts 1 in.
+  EXPECT_FALSE(PtInRegion(rgn, 0, 0));
+  EXPECT_TRUE(PtInRegion(rgn, 1, 1));
+  const int r = kW - 3 - 1, b = kH - 3 - 1;  // right and bottom of the framed box, exclusive
+  EXPECT_TRUE(PtInRegion(rgn, r - 1, b - 1));
+  EXPECT_TRUE(PtInRegion(rgn, r + 2, b + 2)) << "the shadow copy";
+  EXPECT_FALSE(PtInRegion(rgn, r + 1, 2)) << "above the shadow";
+  EXPECT_FALSE(PtInRegion(rgn, 2, b + 1)) << "left of the shadow";
+  DeleteObject(rgn);
+
+  // Asking for the native look without visual styles keeps the painted look and its region.
+  box->GetStyle()->GetLookAndFeel()->SetNativeStyle(true);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(box->IsNativeStyle());
+  HRGN kept = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_NE(GetWindowRgn(box->GetHandle(), kept), ERROR);
+  DeleteObject(kept);
+}
+
+TEST_F(Container, NativeFrameHasNoWindowRegion) {
+  Open(true);
+  box->GetStyle()->SetShadow(true);
+  host().PumpUntilIdle();
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(GetWindowRgn(box->GetHandle(), rgn), ERROR);
+  box->GetStyle()->GetLookAndFeel()->SetNativeStyle(true);
+  host().PumpUntilIdle();
+  ASSERT_TRUE(box->IsNativeStyle());
+  EXPECT_EQ(GetWindowRgn(box->GetHandle(), rgn), ERROR);
+  DeleteObject(rgn);
 }
 
 TEST_F(Container, PixelsPerLook) {

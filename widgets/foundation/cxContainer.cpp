@@ -1,6 +1,7 @@
 #include "widgets/foundation/cxContainer.h"
 
 #include "classlib/visual/Messages.h"
+#include "platform/gdi/Gdi.h"
 #include "platform/theme/UxTheme.h"
 #include "platform/user/User.h"
 #include "widgets/foundation/dxOffice11.h"
@@ -235,6 +236,42 @@ void TcxContainer::GetHotTrackBounds(TRect& R) const {
   R = Normalized(R);
 }
 
+void TcxContainer::GetBorderRect(TRect& R) const {
+  TRect extent;
+  GetBorderExtent(extent);
+  R = Deflate({0, 0, GetWidth(), GetHeight()}, extent);
+  const Integer w = FViewInfo->BorderWidth;
+  const TcxBorders edges = FViewInfo->Edges;
+  if (edges.Contains(TcxBorder::bLeft)) R.Left -= w;
+  if (edges.Contains(TcxBorder::bTop)) R.Top -= w;
+  if (edges.Contains(TcxBorder::bRight)) R.Right += w;
+  if (edges.Contains(TcxBorder::bBottom)) R.Bottom += w;
+  R = Normalized(R);
+}
+
+void TcxContainer::UpdateWindowRegion() {
+  if (!HandleAllocated()) return;
+  HWND wnd = GetHandle();
+  HRGN current = CreateRectRgn(0, 0, 0, 0);
+  const bool hasRegion = GetWindowRgn(wnd, current) != ERROR;
+  // A native frame paints the whole window: no region at all.
+  if (FViewInfo->NativeStyle && GetStyle()->GetBorderStyle() != TcxContainerBorderStyle::cbsNone) {
+    if (hasRegion) SetWindowRgn(wnd, nullptr, TRUE);
+    DeleteObject(current);
+    return;
+  }
+  TRect r;
+  GetBorderRect(r);
+  HRGN rgn = CreateRectRgn(r.Left, r.Top, r.Right, r.Bottom);
+  if (FViewInfo->Shadow && !r.IsEmpty()) {
+    HRGN shadow = CreateRectRgn(r.Left + 3, r.Top + 3, r.Right + 3, r.Bottom + 3);
+    CombineRgn(rgn, rgn, shadow, RGN_OR);
+    DeleteObject(shadow);
+  }
+  if ((hasRegion && EqualRgn(rgn, current)) || SetWindowRgn(wnd, rgn, TRUE) == 0) DeleteObject(rgn);
+  DeleteObject(current);
+}
+
 TcxContainerState TcxContainer::ComputeState(const TPoint& P, bool AMouseInside) const {
   using S = TcxContainerStateItem;
   if (!GetEnabled()) return {S::csDisabled};
@@ -336,6 +373,7 @@ bool TcxContainer::ProcessViewInfoChanges(const TPoint& P, bool AIsMouseEvent) {
   CalculateViewInfo(P, AIsMouseEvent);
   AdjustInnerControlBounds();
   AdjustInnerControl();
+  UpdateWindowRegion();
   Invalidate();
   return true;
 }

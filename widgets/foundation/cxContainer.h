@@ -82,6 +82,10 @@ class TcxContainer : public TcxControl {
   virtual bool HasShadow() const;
   virtual void GetBorderExtent(TRect& R) const;
   virtual void GetHotTrackBounds(TRect& R) const;
+  // The painted area: the bounds less the extent, grown by the border where edges are on.
+  void GetBorderRect(TRect& R) const;
+  // Clips the window to the painted area (and its shadow); left alone when unchanged.
+  void UpdateWindowRegion();
   virtual TdxThemedObjectType GetBackgroundThemedObjectType() const { return TdxThemedObjectType::totEdit; }
   virtual int GetBackgroundNativePart() const { return 1; }
   virtual int GetBackgroundNativeState() const;
