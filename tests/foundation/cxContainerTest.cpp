@@ -26,6 +26,7 @@ class TTestContainer : public TcxContainer {
     SetInnerControl(AInner);
   }
   int GetBackgroundNativePart() const override { return Part; }
+  using TcxContainer::KeyDown;
   int Part = 1;
 };
 
@@ -274,6 +275,29 @@ TEST_F(Container, ParentColourReachesTheStyle) {
   label->GetStyle()->RestoreDefaults();
   EXPECT_TRUE(label->GetParentColor());
   EXPECT_EQ(label->GetStyle()->GetColor(), clMaroon);
+}
+
+TEST_F(Container, TabMovesTheFocusThroughTheForm) {
+  Open();
+  TWinControl* third = New<TTestContainer>(form);
+  third->SetBounds(100, 10, kW, kH);
+  third->SetParent(form);
+  host().PumpUntilIdle();
+  Focus(other);
+  host().Key(VK_TAB);
+  host().PumpUntilIdle();
+  EXPECT_EQ(GetFocus(), third->GetHandle());
+  EXPECT_EQ(form->GetActiveControl(), third);
+  host().KeyDown(VK_SHIFT);
+  host().Key(VK_TAB);
+  host().KeyUp(VK_SHIFT);
+  host().PumpUntilIdle();
+  EXPECT_EQ(GetFocus(), other->GetHandle());
+  // Without a form around it, Tab does nothing and nothing fails.
+  Owned<TTestContainer> lone(New<TTestContainer>(nullptr));
+  Word key = VK_TAB;
+  lone->KeyDown(key, {});
+  EXPECT_EQ(key, VK_TAB) << "not focused: the key stays";
 }
 
 TEST_F(Container, InnerControlFillsTheClientArea) {

@@ -1,5 +1,6 @@
 #include "widgets/foundation/cxContainer.h"
 
+#include "classlib/visual/Forms.h"
 #include "classlib/visual/Messages.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/theme/UxTheme.h"
@@ -406,6 +407,21 @@ void TcxContainer::ContainerStyleChanged(TObject*) {
   if (FCreating || FIsDestroying || ComponentState().Contains(TComponentStateItem::csLoading)) return;
   RecalcViewAtCursor();
   if (!GetParentColor() || GetStyle()->IsValueAssigned(csvColor)) SetColor(GetStyle()->GetVisibleColor());
+}
+
+void TcxContainer::FocusInnerControl() {
+  if (FInnerControl && FInnerControl->CanFocus()) FInnerControl->SetFocus();
+}
+
+void TcxContainer::KeyDown(Word& Key, TShiftState Shift) {
+  inherited::KeyDown(Key, Shift);
+  if (Key != VK_TAB || Shift.Contains(TShiftStateItem::ssAlt) || Shift.Contains(TShiftStateItem::ssCtrl)) return;
+  if (!IsContainerFocused() || HandlesTabKey()) return;
+  Key = 0;
+  TCustomForm* form = GetParentForm(this);
+  if (!form) return;
+  form->SelectNext(form->GetActiveControl(), !Shift.Contains(TShiftStateItem::ssShift), true);
+  if (HandleAllocated() && GetFocus() == GetHandle()) FocusInnerControl();
 }
 
 void TcxContainer::FocusChanged() {

@@ -89,6 +89,8 @@ class TcxContainer : public TcxControl {
   virtual TdxThemedObjectType GetBackgroundThemedObjectType() const { return TdxThemedObjectType::totEdit; }
   virtual int GetBackgroundNativePart() const { return 1; }
   virtual int GetBackgroundNativeState() const;
+  virtual bool HandlesTabKey() const { return false; }
+  virtual void FocusInnerControl();
 
  protected:
   virtual void AdjustInnerControl();
@@ -103,6 +105,7 @@ class TcxContainer : public TcxControl {
   void SetInnerControl(TWinControl* Value);
 
   void FocusChanged() override;
+  void KeyDown(Word& Key, TShiftState Shift) override;
   void MouseEnter(TControl* AControl) override;
   void MouseLeave(TControl* AControl) override;
   void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
