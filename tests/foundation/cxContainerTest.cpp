@@ -1,6 +1,7 @@
 // The container on a headless form: which state style it paints with, its extents, border
 // colours and pixels in each look, natively too, and its inner control.
 #include "classlib/visual/Forms.h"
+#include "platform/gdi/Codecs.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/user/User.h"
@@ -9,6 +10,9 @@
 #include "widgets/foundation/cxContainer.h"
 #include "widgets/foundation/cxControls.h"
 #include "widgets/foundation/cxLookAndFeelPainterImages.h"
+
+#include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -298,6 +302,45 @@ TEST_F(Container, TabMovesTheFocusThroughTheForm) {
   Word key = VK_TAB;
   lone->KeyDown(key, {});
   EXPECT_EQ(key, VK_TAB) << "not focused: the key stays";
+}
+
+// Rows: the four painted looks and the native one; columns: normal, focused, disabled.
+TEST_F(Container, GalleryOfLooksAndStates) {
+  Open(true);
+  box->GetStyle()->SetTransparentBorder(false);
+  const K kinds[] = {K::lfFlat, K::lfStandard, K::lfUltraFlat, K::lfOffice11, K::lfStandard};
+  constexpr int kCols = 3, kRows = 5;
+  DecodedImage image;
+  image.Width = kCols * kW;
+  image.Height = kRows * kH;
+  image.Pixels.assign(static_cast<size_t>(image.Width * image.Height), 0);
+  std::vector<std::vector<COLORREF>> rows;
+  for (int row = 0; row < kRows; ++row) {
+    box->GetStyle()->GetLookAndFeel()->SetKind(kinds[row]);
+    box->GetStyle()->GetLookAndFeel()->SetNativeStyle(row == 4);
+    std::vector<COLORREF> rowPixels;
+    for (int col = 0; col < kCols; ++col) {
+      box->SetEnabled(col != 2);
+      Focus(col == 1 ? static_cast<TWinControl*>(box) : other);
+      auto shot = Shot();
+      for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+          rowPixels.push_back(shot->Px(x, y));
+          image.Pixels[static_cast<size_t>((row * kH + y) * image.Width + col * kW + x)] = PixelFromColor(shot->Px(x, y));
+        }
+    }
+    EXPECT_FALSE(std::count(rowPixels.begin(), rowPixels.end(), PaperDC::kPaper) == Integer(rowPixels.size()));
+    rows.push_back(rowPixels);
+  }
+  for (size_t i = 0; i < rows.size(); ++i)
+    for (size_t j = i + 1; j < rows.size(); ++j) EXPECT_NE(rows[i], rows[j]) << i << " vs " << j;
+  const std::filesystem::path dir = std::filesystem::path(TL_BINARY_DIR) / "gallery";
+  std::filesystem::create_directories(dir);
+  const EncodeResult png = EncodePng(image);
+  ASSERT_TRUE(png.Ok) << png.Error;
+  std::ofstream out(dir / "container-looks.png", std::ios::binary);
+  out.write(reinterpret_cast<const char*>(png.Bytes.data()), static_cast<std::streamsize>(png.Bytes.size()));
+  EXPECT_TRUE(out.good());
 }
 
 TEST_F(Container, InnerControlFillsTheClientArea) {
