@@ -1,0 +1,360 @@
+// The container on a headless form: which state style it paints with, its extents, border
+// colours and pixels in each look, natively too, and its inner control.
+#include "classlib/visual/Forms.h"
+#include "platform/gdi/Codecs.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/host/HeadlessHost.h"
+#include "platform/user/User.h"
+#include "platform/theme/UxTheme.h"
+#include "tests/foundation/NativePainterFixture.h"
+#include "widgets/foundation/cxContainer.h"
+#include "widgets/foundation/cxControls.h"
+#include "widgets/foundation/cxLookAndFeelPainterImages.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+using B = TcxContainerBorderStyle;
+using S = TcxContainerStateItem;
+using K = TcxLookAndFeelKind;
+
+// A container with an inner window control, and a settable native part.
+class TTestContainer : public TcxContainer {
+  TL_CLASS(TTestContainer, TcxContainer)
+ public:
+  using TcxContainer::TcxContainer;
+  void Host(TWinControl* AInner) {
+    AInner->SetParent(this);
+    SetInnerControl(AInner);
+  }
+  int GetBackgroundNativePart() const override { return Part; }
+  using TcxContainer::KeyDown;
+  int Part = 1;
+};
+
+// Like a label or group box: it takes its parent's colour by default.
+class TParentColoredContainer : public TcxContainer {
+  TL_CLASS(TParentColoredContainer, TcxContainer)
+ public:
+  using TcxContainer::TcxContainer;
+  bool DefaultParentColor() const override { return true; }
+};
+
+}  // namespace
+TL_DEFINE_CLASS(TTestContainer, [](auto&) {});
+TL_DEFINE_CLASS(TParentColoredContainer, [](auto&) {});
+
+namespace {
+
+class Container : public NativePainterTest {
+ protected:
+  void SetUp() override {
+    NativePainterTest::SetUp();
+  }
+  void TearDown() override {
+    if (form) form->Free();
+    if (started) {
+      cxControls::Finalize();
+      cxLookAndFeelPainterImages::Finalize();
+    }
+    NativePainterTest::TearDown();
+  }
+  void Open(bool themed = false) {
+    // The visual style is on before the units start, as at a real start-up.
+    if (themed) ThemeOn();
+    Start();
+    cxLookAndFeelPainterImages::Initialize();
+    cxControls::Initialize();
+    started = true;
+    form = TCustomForm::CreateNew(nullptr);
+    form->SetBounds(50, 50, 300, 200);
+    box = New<TTestContainer>(form);
+    box->SetBounds(10, 10, kW, kH);
+    box->SetParent(form);
+    other = New<TTestContainer>(form);
+    other->SetBounds(10, 100, kW, kH);
+    other->SetParent(form);
+    form->Show();
+    host().PumpUntilIdle();
+  }
+  // The container painted on fresh paper.
+  std::unique_ptr<PaperCanvas> Shot() {
+    box->RecalcViewAtCursor();
+    auto paper = std::make_unique<PaperCanvas>(kW, kH);
+    box->PaintTo(paper->DC(), 0, 0);
+    return paper;
+  }
+  void Focus(TWinControl* c) {
+    c->SetFocus();
+    host().PumpUntilIdle();
+  }
+  static COLORREF Rgb(TColor c) { return ColorToRGB(c); }
+
+  static constexpr int kW = 40, kH = 21;
+  bool started = false;
+  TForm* form = nullptr;
+  TTestContainer* box = nullptr;
+  TTestContainer* other = nullptr;
+};
+
+TEST_F(Container, ActiveStyleOrderDisabledFocusedHot) {
+  Open();
+  EXPECT_EQ(box->GetActiveStyle(), box->GetStyle());
+  Focus(box);
+  EXPECT_TRUE(box->ViewInfo()->ContainerState.Contains(S::csActive));
+  EXPECT_EQ(box->GetActiveStyle(), box->GetStyleFocused());
+  host().MouseMove(box->GetHandle(), 20, 10);
+  host().PumpUntilIdle();
+  EXPECT_EQ(box->GetActiveStyle(), box->GetStyleFocused()) << "focused wins over hot";
+  box->SetEnabled(false);
+  host().PumpUntilIdle();
+  EXPECT_EQ(box->ViewInfo()->ContainerState, TcxContainerState{S::csDisabled});
+  EXPECT_EQ(box->GetActiveStyle(), box->GetStyleDisabled());
+  box->SetEnabled(true);
+  Focus(other);
+  host().MouseMove(box->GetHandle(), 20, 10);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(box->ViewInfo()->ContainerState.Contains(S::csHotTrack));
+  EXPECT_EQ(box->GetActiveStyle(), box->GetStyleHot());
+  EXPECT_EQ(box->ViewInfo()->HotState, 2);
+  box->GetStyle()->SetHotTrack(false);
+  host().MouseMove(box->GetHandle(), 21, 10);
+  host().PumpUntilIdle();
+  EXPECT_EQ(box->GetActiveStyle(), box->GetStyle());
+  EXPECT_EQ(box->ViewInfo()->HotState, 0);
+}
+
+TEST_F(Container, UltraFlatFrameHighlightsWhenFocusedOrHot) {
+  Open();
+  box->GetStyle()->SetBorderStyle(B::cbsUltraFlat);
+  box->GetStyle()->SetTransparentBorder(false);
+  auto normal = Shot();
+  EXPECT_EQ(box->ViewInfo()->BorderStyle, B::cbsSingle);
+  EXPECT_EQ(normal->Px(0, kH / 2), Rgb(clBtnShadow));
+  EXPECT_EQ(normal->Px(1, kH / 2), Rgb(clWindow));
+  Focus(box);
+  auto focused = Shot();
+  EXPECT_EQ(focused->Px(0, kH / 2), Rgb(clHighlight));
+  EXPECT_EQ(focused->Px(kW - 1, kH - 1), Rgb(clHighlight));
+
+  box->GetStyle()->SetBorderStyle(B::cbsOffice11);
+  auto office = Shot();
+  EXPECT_EQ(office->Px(kW / 2, 0), cxOffice11Colors().SelectionFrame);
+  Focus(other);
+  auto unfocused = Shot();
+  EXPECT_EQ(unfocused->Px(kW / 2, 0), Rgb(clBtnShadow));
+}
+
+TEST_F(Container, ExtentsFollowBorderEdgesAndShadow) {
+  Open();
+  TRect r;
+  box->GetBorderExtent(r);
+  EXPECT_EQ(r, (TRect{2, 2, 2, 2})) << "a transparent border keeps two pixels";
+  box->GetStyle()->SetTransparentBorder(false);
+  box->GetStyle()->SetBorderStyle(B::cbsThick);
+  box->GetStyle()->SetEdges({TcxBorder::bLeft, TcxBorder::bBottom});
+  box->RecalcViewAtCursor();
+  box->GetBorderExtent(r);
+  EXPECT_EQ(r, (TRect{2, 0, 0, 2}));
+  box->GetStyle()->SetShadow(true);
+  box->RecalcViewAtCursor();
+  box->GetBorderExtent(r);
+  EXPECT_EQ(r, (TRect{2, 0, 3, 5}));
+  EXPECT_EQ(box->ViewInfo()->BorderRect, (TRect{2, 0, kW - 3, kH - 5}));
+  TRect hot;
+  box->GetHotTrackBounds(hot);
+  EXPECT_EQ(hot.Right, kW - 3);
+  EXPECT_EQ(hot.Bottom, kH - 3);
+  // Smaller than border and shadow: nothing inside, no failure.
+  box->SetBounds(10, 10, 3, 2);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(box->ViewInfo()->BorderRect.IsEmpty());
+}
+
+TEST_F(Container, WindowRegionCoversPaintedAreaAndShadow) {
+  Open();
+  box->GetStyle()->SetBorderStyle(B::cbsSingle);
+  box->GetStyle()->SetShadow(true);
+  host().PumpUntilIdle();
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(GetWindowRgn(box->GetHandle(), rgn), ERROR);
+  // Transparent border of 2 around a 1-pixel frame: the region starts 1 in.
+  EXPECT_FALSE(PtInRegion(rgn, 0, 0));
+  EXPECT_TRUE(PtInRegion(rgn, 1, 1));
+  const int r = kW - 3 - 1, b = kH - 3 - 1;  // right and bottom of the framed box, exclusive
+  EXPECT_TRUE(PtInRegion(rgn, r - 1, b - 1));
+  EXPECT_TRUE(PtInRegion(rgn, r + 2, b + 2)) << "the shadow copy";
+  EXPECT_FALSE(PtInRegion(rgn, r + 1, 2)) << "above the shadow";
+  EXPECT_FALSE(PtInRegion(rgn, 2, b + 1)) << "left of the shadow";
+  DeleteObject(rgn);
+
+  // Asking for the native look without visual styles keeps the painted look and its region.
+  box->GetStyle()->GetLookAndFeel()->SetNativeStyle(true);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(box->IsNativeStyle());
+  HRGN kept = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_NE(GetWindowRgn(box->GetHandle(), kept), ERROR);
+  DeleteObject(kept);
+}
+
+TEST_F(Container, NativeFrameHasNoWindowRegion) {
+  Open(true);
+  box->GetStyle()->SetShadow(true);
+  host().PumpUntilIdle();
+  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+  ASSERT_NE(GetWindowRgn(box->GetHandle(), rgn), ERROR);
+  box->GetStyle()->GetLookAndFeel()->SetNativeStyle(true);
+  host().PumpUntilIdle();
+  ASSERT_TRUE(box->IsNativeStyle());
+  EXPECT_EQ(GetWindowRgn(box->GetHandle(), rgn), ERROR);
+  DeleteObject(rgn);
+}
+
+TEST_F(Container, PixelsPerLook) {
+  Open();
+  box->GetStyle()->SetTransparentBorder(false);
+  box->GetStyle()->SetColor(clYellow);
+  const std::pair<K, COLORREF> looks[] = {{K::lfFlat, Rgb(clBtnShadow)},
+                                          {K::lfStandard, Rgb(clBtnShadow)},
+                                          {K::lfUltraFlat, Rgb(clBtnShadow)},
+                                          {K::lfOffice11, Rgb(clBtnShadow)}};
+  for (auto [kind, edge] : looks) {
+    box->GetStyle()->GetLookAndFeel()->SetKind(kind);
+    auto shot = Shot();
+    const Integer w = cxGetLookAndFeelBorderWidth(kind);
+    EXPECT_EQ(box->ViewInfo()->BorderWidth, w) << static_cast<int>(kind);
+    EXPECT_EQ(shot->Px(0, 0), edge) << static_cast<int>(kind);
+    EXPECT_EQ(shot->Px(w, w), Rgb(clYellow)) << static_cast<int>(kind);
+    EXPECT_EQ(shot->Px(kW / 2, kH / 2), Rgb(clYellow)) << static_cast<int>(kind);
+  }
+  // Standard: a sunken edge, then the dark inner frame.
+  box->GetStyle()->GetLookAndFeel()->SetKind(K::lfStandard);
+  auto standard = Shot();
+  EXPECT_EQ(standard->Px(1, kH / 2), Rgb(cl3DDkShadow));
+  EXPECT_EQ(standard->Px(kW - 1, kH / 2), Rgb(clBtnHighlight));
+}
+
+TEST_F(Container, NativeLookPaintsThemeFrame) {
+  Open(true);
+  box->GetStyle()->GetLookAndFeel()->SetNativeStyle(true);
+  box->GetStyle()->SetColor(clAqua);
+  ASSERT_TRUE(box->IsNativeStyle());
+  auto shot = Shot();
+  COLORREF frame = 0;
+  ASSERT_EQ(cxGetThemeColor(cxOpenTheme(TdxThemedObjectType::totComboBox), 1, 1, TMT_BORDERCOLOR, frame), S_OK);
+  EXPECT_EQ(shot->Px(0, 0), frame);
+  EXPECT_EQ(shot->Px(kW / 2, kH / 2), Rgb(clAqua));
+  EXPECT_FALSE(box->HasShadow());
+
+  // Disabled: the theme's fill, or the style's colour when the theme has none for the part.
+  box->SetEnabled(false);
+  host().PumpUntilIdle();
+  COLORREF fill = 0;
+  ASSERT_EQ(cxGetThemeColor(cxOpenTheme(TdxThemedObjectType::totEdit), 1, 1, TMT_FILLCOLOR, fill), S_OK);
+  EXPECT_EQ(box->ViewInfo()->NativeState, 4);
+  EXPECT_EQ(box->ViewInfo()->BackgroundColor, TColor(fill));
+  box->Part = 99;
+  box->GetStyleDisabled()->SetColor(clFuchsia);
+  box->RecalcViewAtCursor();
+  EXPECT_EQ(box->ViewInfo()->BackgroundColor, clFuchsia);
+}
+
+TEST_F(Container, ParentColourReachesTheStyle) {
+  Open();
+  form->SetColor(clMaroon);
+  auto* label = New<TParentColoredContainer>(form);
+  label->SetParent(form);
+  EXPECT_TRUE(label->GetParentColor());
+  EXPECT_EQ(label->GetStyle()->GetColor(), clMaroon);
+  EXPECT_EQ(label->GetStyle()->GetVisibleColor(), clMaroon);
+  EXPECT_EQ(label->GetStyleDisabled()->GetColor(), clMaroon) << "no button face for parent-coloured kinds";
+  EXPECT_EQ(box->GetStyleDisabled()->GetColor(), clBtnFace);
+  EXPECT_FALSE(box->GetParentColor());
+  label->GetStyle()->SetColor(clTeal);
+  label->SetParentColor(false);
+  EXPECT_EQ(label->GetStyle()->GetColor(), clTeal);
+  // Restoring defaults gives a parent-coloured kind its parent's colour back.
+  label->GetStyle()->RestoreDefaults();
+  EXPECT_TRUE(label->GetParentColor());
+  EXPECT_EQ(label->GetStyle()->GetColor(), clMaroon);
+}
+
+TEST_F(Container, TabMovesTheFocusThroughTheForm) {
+  Open();
+  TWinControl* third = New<TTestContainer>(form);
+  third->SetBounds(100, 10, kW, kH);
+  third->SetParent(form);
+  host().PumpUntilIdle();
+  Focus(other);
+  host().Key(VK_TAB);
+  host().PumpUntilIdle();
+  EXPECT_EQ(GetFocus(), third->GetHandle());
+  EXPECT_EQ(form->GetActiveControl(), third);
+  host().KeyDown(VK_SHIFT);
+  host().Key(VK_TAB);
+  host().KeyUp(VK_SHIFT);
+  host().PumpUntilIdle();
+  EXPECT_EQ(GetFocus(), other->GetHandle());
+  // Without a form around it, Tab does nothing and nothing fails.
+  Owned<TTestContainer> lone(New<TTestContainer>(nullptr));
+  Word key = VK_TAB;
+  lone->KeyDown(key, {});
+  EXPECT_EQ(key, VK_TAB) << "not focused: the key stays";
+}
+
+// Rows: the four painted looks and the native one; columns: normal, focused, disabled.
+TEST_F(Container, GalleryOfLooksAndStates) {
+  Open(true);
+  box->GetStyle()->SetTransparentBorder(false);
+  const K kinds[] = {K::lfFlat, K::lfStandard, K::lfUltraFlat, K::lfOffice11, K::lfStandard};
+  constexpr int kCols = 3, kRows = 5;
+  DecodedImage image;
+  image.Width = kCols * kW;
+  image.Height = kRows * kH;
+  image.Pixels.assign(static_cast<size_t>(image.Width * image.Height), 0);
+  std::vector<std::vector<COLORREF>> rows;
+  for (int row = 0; row < kRows; ++row) {
+    box->GetStyle()->GetLookAndFeel()->SetKind(kinds[row]);
+    box->GetStyle()->GetLookAndFeel()->SetNativeStyle(row == 4);
+    std::vector<COLORREF> rowPixels;
+    for (int col = 0; col < kCols; ++col) {
+      box->SetEnabled(col != 2);
+      Focus(col == 1 ? static_cast<TWinControl*>(box) : other);
+      auto shot = Shot();
+      for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+          rowPixels.push_back(shot->Px(x, y));
+          image.Pixels[static_cast<size_t>((row * kH + y) * image.Width + col * kW + x)] = PixelFromColor(shot->Px(x, y));
+        }
+    }
+    EXPECT_FALSE(std::count(rowPixels.begin(), rowPixels.end(), PaperDC::kPaper) == Integer(rowPixels.size()));
+    rows.push_back(rowPixels);
+  }
+  for (size_t i = 0; i < rows.size(); ++i)
+    for (size_t j = i + 1; j < rows.size(); ++j) EXPECT_NE(rows[i], rows[j]) << i << " vs " << j;
+  const std::filesystem::path dir = std::filesystem::path(TL_BINARY_DIR) / "gallery";
+  std::filesystem::create_directories(dir);
+  const EncodeResult png = EncodePng(image);
+  ASSERT_TRUE(png.Ok) << png.Error;
+  std::ofstream out(dir / "container-looks.png", std::ios::binary);
+  out.write(reinterpret_cast<const char*>(png.Bytes.data()), static_cast<std::streamsize>(png.Bytes.size()));
+  EXPECT_TRUE(out.good());
+}
+
+TEST_F(Container, InnerControlFillsTheClientArea) {
+  Open();
+  TWinControl* inner = New<TCustomControl>(box);
+  box->Host(inner);
+  box->GetStyle()->SetColor(clLime);
+  host().PumpUntilIdle();
+  EXPECT_EQ(inner->GetBoundsRect(), box->ViewInfo()->ClientRect);
+  EXPECT_EQ(inner->GetColor(), clLime);
+  EXPECT_EQ(box->GetColor(), clLime);
+  box->SetBounds(10, 10, kW + 20, kH + 10);
+  host().PumpUntilIdle();
+  EXPECT_EQ(inner->GetBoundsRect(), (TRect{2, 2, kW + 18, kH + 8}));
+}
+
+}  // namespace
