@@ -7,6 +7,7 @@
 #include "tests/support/AppTest.h"
 #include "widgets/foundation/cxControlBase.h"
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -443,6 +444,141 @@ TEST_F(cxControlDragTest, FreeingTheControlMidDragEndsIt) {
   drag = nullptr;
   EXPECT_EQ(gDragLog, (std::vector<String>{"begin", "move+", "end-", "freed"}));
   EXPECT_EQ(Screen->GetCursor(), crDefault);
+}
+
+// Drags in automatic mode; as a target it accepts whatever comes and notes what it saw.
+class TAutoDragControl : public TContentControl {
+  TL_CLASS(TAutoDragControl, TContentControl)
+ public:
+  using TContentControl::TContentControl;
+  bool Refuse = false;  // answers AcceptDragObject
+  TDragObject* Started = nullptr;
+  TDragObject* SeenOver = nullptr;
+  TObject* SeenSource = nullptr;
+  TObject* EndTarget = nullptr;
+  int Ends = 0;
+  int Drops = 0;
+
+  void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) override {
+    inherited::DragOver(Source, X, Y, State, Accept);
+    if (State != TDragState::dsDragLeave) SeenOver = cxGetDragObject();
+    SeenSource = Source;
+    Accept = true;
+  }
+  void DragDrop(TObject*, Integer, Integer) override { ++Drops; }
+
+ protected:
+  void DoStartDrag(TDragObject*& DragObject) override {
+    inherited::DoStartDrag(DragObject);
+    Started = DragObject;
+  }
+  void DoEndDrag(TObject* Target, Integer X, Integer Y) override {
+    inherited::DoEndDrag(Target, X, Y);
+    EndTarget = Target;
+    ++Ends;
+  }
+  bool AcceptDragObject(TDragObject*) override { return !Refuse; }
+};
+TL_DEFINE_CLASS(TAutoDragControl)
+
+class cxControlAutoDragTest : public cxControlTest {
+ protected:
+  void SetUp() override {
+    cxControlTest::SetUp();
+    source = New<TAutoDragControl>(form);
+    source->SetBounds(220, 10, 150, 150);
+    source->SetParent(form);
+    source->SetDragMode(TDragMode::dmAutomatic);
+    target = New<TAutoDragControl>(form);
+    target->SetBounds(220, 200, 150, 150);
+    target->SetParent(form);
+    host().PumpUntilIdle();
+    d = Mouse->GetDragThreshold();
+  }
+  // Presses at (30, 30) of the source and runs Script once the press waits for input.
+  void PressThen(std::function<void()> Script) {
+    host().MouseDown(source->Handle(), 30, 30);
+    host().WhenIdle(std::move(Script));
+    host().PumpUntilIdle();
+  }
+  TAutoDragControl* source = nullptr;
+  TAutoDragControl* target = nullptr;
+  Integer d = 0;
+};
+
+TEST_F(cxControlAutoDragTest, PastTheDragAreaTheLibraryObjectDragsWithACopyCursorUnderCtrl) {
+  ASSERT_NE(Screen->Cursors(crcxDragCopy), Screen->Cursors(crDrag));
+  PressThen([&] { host().MouseMove(source->Handle(), 30 + d, 30); });
+  // The press itself was handled before the drag began.
+  EXPECT_EQ(source->MouseDownPos(), (TPoint{30, 30}));
+  EXPECT_TRUE(source->Focused());
+  ASSERT_TRUE(source->Dragging());
+  auto* object = dynamic_cast<TcxDragControlObject*>(source->Started);
+  ASSERT_NE(object, nullptr);
+  EXPECT_EQ(object->Control(), source);
+
+  host().MouseMove(target->Handle(), 20, 20);
+  host().PumpUntilIdle();
+  EXPECT_EQ(target->SeenOver, object);
+  EXPECT_EQ(target->SeenSource, source);
+  EXPECT_EQ(cxGetDragObject(), object);
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crDrag));
+  host().KeyDown(VK_CONTROL);
+  host().MouseMove(target->Handle(), 25, 20);
+  host().PumpUntilIdle();
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crcxDragCopy));
+  host().KeyUp(VK_CONTROL);
+
+  host().MouseUp(target->Handle(), 25, 20);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(source->Dragging());
+  EXPECT_EQ(target->Drops, 1);
+  EXPECT_EQ(source->Ends, 1);
+  EXPECT_EQ(source->EndTarget, target);
+  // The object freed itself: nothing may still hand it out.
+  EXPECT_EQ(cxGetDragObject(), nullptr);
+  EXPECT_EQ(source->GetDragMode(), TDragMode::dmAutomatic);
+}
+
+TEST_F(cxControlAutoDragTest, NoDragWithinTheAreaOnEscapeOrForARefusedObject) {
+  PressThen([&] {
+    host().MouseMove(source->Handle(), 30 + d - 1, 30);
+    host().WhenIdle([&] { host().MouseUp(source->Handle(), 30 + d - 1, 30); });
+  });
+  EXPECT_FALSE(source->Dragging());
+  EXPECT_EQ(source->Started, nullptr);
+  EXPECT_EQ(GetCapture(), nullptr);
+
+  host().Advance(GetDoubleClickTime() + 1);
+  PressThen([&] { host().KeyDown(VK_ESCAPE); });
+  host().KeyUp(VK_ESCAPE);
+  host().MouseUp(source->Handle(), 30, 30);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(source->Dragging());
+  EXPECT_EQ(source->Started, nullptr);
+
+  host().Advance(GetDoubleClickTime() + 1);
+  source->Refuse = true;
+  PressThen([&] { host().MouseMove(source->Handle(), 30 + d, 30); });
+  EXPECT_FALSE(source->Dragging());
+  EXPECT_EQ(source->Started, nullptr);  // freed and withdrawn
+  EXPECT_EQ(source->Ends, 0);
+  host().MouseUp(source->Handle(), 30 + d, 30);
+  host().PumpUntilIdle();
+  EXPECT_EQ(target->Drops, 0);
+}
+
+TEST_F(cxControlAutoDragTest, ManualModeLeavesThePressToTheControl) {
+  source->SetDragMode(TDragMode::dmManual);
+  host().MouseDown(source->Handle(), 30, 30);
+  host().PumpUntilIdle();
+  EXPECT_EQ(GetCapture(), source->Handle());  // no detection loop took the press
+  host().MouseMove(source->Handle(), 30 + 3 * d, 30);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(source->Dragging());
+  host().MouseUp(source->Handle(), 30 + 3 * d, 30);
+  host().PumpUntilIdle();
+  EXPECT_EQ(source->Started, nullptr);
 }
 
 }  // namespace

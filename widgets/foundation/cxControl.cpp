@@ -3,6 +3,7 @@
 #include "classlib/visual/Messages.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
+#include "widgets/foundation/cxClasses.h"
 #include "widgets/foundation/cxControlBase.h"
 
 #include <algorithm>
@@ -16,8 +17,26 @@ inline constexpr UINT kSetNonClientMetrics = 0x002A;
 inline constexpr Integer kMaxWheelLines = 100;
 
 TcxSettingsController* gSettingsController = nullptr;
+TDragObject* gDragObject = nullptr;
 
 }  // namespace
+
+// ---- TcxDragControlObject -------------------------------------------------------------------
+
+TCursor TcxDragControlObject::GetDragCursor(bool Accepted, Integer X, Integer Y) {
+  return Accepted && cxIsCtrlPressed() ? crcxDragCopy : inherited::GetDragCursor(Accepted, X, Y);
+}
+
+void TcxDragControlObject::Finished(TObject* Target, Integer X, Integer Y, bool Accepted) {
+  inherited::Finished(Target, X, Y, Accepted);
+  if (gDragObject == this) gDragObject = nullptr;
+  Free();
+}
+
+TL_DEFINE_CLASS(TcxDragControlObject)
+
+// A drag that ended with a drop gives no leave notice: only the running drag's object counts.
+TDragObject* cxGetDragObject() { return gDragObject && gDragObject == CurrentDragObject() ? gDragObject : nullptr; }
 
 // ---- TcxDragAndDropObject -------------------------------------------------------------------
 
@@ -151,6 +170,7 @@ void TcxControl::AfterConstruction() {
 
 void TcxControl::BeforeDestruction() {
   FinishDragAndDrop(false);
+  cxClearObjectLinks(this);
   if (FHScrollBar && gSettingsController) gSettingsController->RemoveListener(this);
   inherited::BeforeDestruction();
   if (FLookAndFeel) FLookAndFeel->Free();
@@ -552,16 +572,70 @@ void TcxControl::WndProc(TMessage& Message) {
     default:
       break;
   }
-  inherited::WndProc(Message);
-  if (Message.Msg == WM_SETFOCUS || Message.Msg == WM_KILLFOCUS) FocusChanged();
-  if (Message.Msg == WM_MBUTTONDOWN) {
-    POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
-    DoMouseDownDragOrPan(TMouseButton::mbMiddle, p.X, p.Y);
+  // Handlers may free the control: nothing after them runs once the link is cleared.
+  TcxObjectLink* link = cxAddObjectLink(this);
+  struct LinkGuard {
+    TcxObjectLink* Link;
+    ~LinkGuard() { cxRemoveObjectLink(Link); }
+  } guard{link};
+  const UINT msg = Message.Msg;
+  const bool leftDown = msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK;
+  if (leftDown && GetDragMode() == TDragMode::dmAutomatic && !Dragging() &&
+      !ComponentState().Contains(TComponentStateItem::csDesigning)) {
+    // The class library's automatic drag would start at once and swallow the press; here the
+    // press is handled first and DoMouseDownDragOrPan starts the drag past the drag area.
+    SetDragMode(TDragMode::dmManual);
+    struct ModeBack {
+      TcxObjectLink* Link;
+      TcxControl* Self;
+      ~ModeBack() {
+        if (Link->Ref) Self->SetDragMode(TDragMode::dmAutomatic);
+      }
+    } back{link, this};
+    inherited::WndProc(Message);
+  } else {
+    inherited::WndProc(Message);
+  }
+  if (!link->Ref) return;
+  if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) FocusChanged();
+  if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN) {
+    const TPoint p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+    const TMouseButton button = msg == WM_LBUTTONDOWN   ? TMouseButton::mbLeft
+                                : msg == WM_RBUTTONDOWN ? TMouseButton::mbRight
+                                                        : TMouseButton::mbMiddle;
+    DoMouseDownDragOrPan(button, p.X, p.Y);
   }
 }
 
-void TcxControl::DoMouseDownDragOrPan(TMouseButton Button, Integer, Integer) {
-  if (Button == TMouseButton::mbMiddle) DoPanning();
+void TcxControl::DoMouseDownDragOrPan(TMouseButton Button, Integer X, Integer Y) {
+  if (Button == TMouseButton::mbLeft) {
+    if (GetDragMode() != TDragMode::dmAutomatic || !GetMouseCapture() || !HandleAllocated()) return;
+    if (ComponentState().Contains(TComponentStateItem::csDesigning) && !CanDrag(X, Y)) return;
+    if (!CanBeginAutoDrag()) return;
+    if (cxDragDetect(Handle()) == TcxDragDetect::ddDrag) BeginDrag(true, -1);
+  } else if (Button == TMouseButton::mbMiddle) {
+    DoPanning();
+  }
+}
+
+TDragControlObjectClass TcxControl::GetDragObjectClass() {
+  return ClassOf<TcxDragControlObject, TDragControlObject, TControl*>();
+}
+
+void TcxControl::DoStartDrag(TDragObject*& DragObject) {
+  inherited::DoStartDrag(DragObject);
+  if (DragObject) return;
+  DragObject = GetDragObjectClass().Create(this);
+  if (!AcceptDragObject(DragObject)) {
+    DragObject->Free();
+    DragObject = nullptr;
+    CancelDrag();
+  }
+}
+
+void TcxControl::DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) {
+  gDragObject = State == TDragState::dsDragLeave ? nullptr : CurrentDragObject();
+  inherited::DragOver(Source, X, Y, State, Accept);
 }
 
 namespace {

@@ -52,6 +52,21 @@ class TcxDragAndDropObject : public TObject {
 };
 using TcxDragAndDropObjectClass = TMetaClass<TcxDragAndDropObject, TcxControl*>;
 
+// The class library's drag object of a control: a copy cursor while Ctrl is held over a
+// target that accepts. Made by the control for each drag, it frees itself when the drag
+// has finished.
+class TcxDragControlObject : public TDragControlObject {
+  TL_CLASS(TcxDragControlObject, TDragControlObject)
+ public:
+  using TDragControlObject::TDragControlObject;
+  TCursor GetDragCursor(bool Accepted, Integer X, Integer Y) override;
+  void Finished(TObject* Target, Integer X, Integer Y, bool Accepted) override;
+};
+using TDragControlObjectClass = TMetaClass<TDragControlObject, TControl*>;
+
+// The class library's drag object last seen over a library control, while that drag runs.
+TDragObject* cxGetDragObject();
+
 // What a control asks of one of its bars; applied once the bars have settled.
 struct TcxScrollBarData {
   Integer Min = 0, Max = 100, Position = 0, PageSize = 0;
@@ -134,6 +149,8 @@ class TcxControl : public TCustomControl {
   virtual bool HasScrollBars() const { return true; }
   virtual void UpdateScrollBars();
 
+  void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) override;
+
   TNotifyEvent OnFocusChanged;
   TNotifyEvent OnMouseEnter;
   TNotifyEvent OnMouseLeave;
@@ -156,8 +173,18 @@ class TcxControl : public TCustomControl {
   virtual void MouseLeave(TControl* AControl);
   virtual bool MayFocus() { return true; }
   virtual bool CanFocusOnClick();
-  // The middle button pans (a modal loop until a click, Escape or a release after moving).
+  // The left button in automatic drag mode starts the class library's drag once the mouse
+  // leaves the drag area; the middle button pans (a modal loop until a click, Escape or a
+  // release after moving).
   virtual void DoMouseDownDragOrPan(TMouseButton Button, Integer X, Integer Y);
+  // Consulted at design time only.
+  virtual bool CanDrag(Integer, Integer) { return true; }
+  virtual bool CanBeginAutoDrag() { return FDragAndDropState == TcxDragAndDropState::ddsNone; }
+  virtual bool IsMouseOperationActive() { return FDragAndDropState != TcxDragAndDropState::ddsNone; }
+  virtual TDragControlObjectClass GetDragObjectClass();
+  // A refused object ends the class library's drag before it starts.
+  virtual bool AcceptDragObject(TDragObject*) { return true; }
+  void DoStartDrag(TDragObject*& DragObject) override;
   virtual TcxDragAndDropObjectClass GetDragAndDropObjectClass();
   virtual bool StartDragAndDrop(const TPoint&) { return false; }
   virtual void BeginDragAndDrop();
