@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "classlib/visual/Menus.h"
 #include "classlib/visual/Messages.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/kernel/Clock.h"
@@ -579,6 +580,134 @@ TEST_F(cxControlAutoDragTest, ManualModeLeavesThePressToTheControl) {
   host().MouseUp(source->Handle(), 30 + 3 * d, 30);
   host().PumpUntilIdle();
   EXPECT_EQ(source->Started, nullptr);
+}
+
+// Stands as a popup menu without being one; notes where it opened and takes one key.
+class TInterfaceMenu : public TComponent, public IcxPopupMenu {
+  TL_CLASS(TInterfaceMenu, TComponent)
+ public:
+  using TComponent::TComponent;
+  bool IsShortCutKey(TMessage& Message) override { return Message.WParam == Key; }
+  void Popup(Integer X, Integer Y) override { Opened.push_back({X, Y}); }
+  WPARAM Key = 'J';
+  std::vector<TPoint> Opened;
+};
+TL_DEFINE_CLASS(TInterfaceMenu)
+
+class TRecordingPopupMenu : public TPopupMenu {
+  TL_CLASS(TRecordingPopupMenu, TPopupMenu)
+ public:
+  using TPopupMenu::TPopupMenu;
+  void Popup(Integer X, Integer Y) override { Opened.push_back({X, Y}); }
+  void Clicked(TObject*) { ++Clicks; }
+  std::vector<TPoint> Opened;
+  int Clicks = 0;
+};
+TL_DEFINE_CLASS(TRecordingPopupMenu)
+
+class THandlingLog : public TObject {
+  TL_CLASS(THandlingLog, TObject)
+ public:
+  void ContextPopup(TObject*, TPoint P, bool& Handled) {
+    Seen.push_back(P);
+    Handled = Handle;
+  }
+  bool Handle = false;
+  std::vector<TPoint> Seen;
+};
+TL_DEFINE_CLASS(THandlingLog)
+
+class cxControlPopupTest : public cxControlTest {
+ protected:
+  LRESULT ContextMenuAt(LPARAM Where) {
+    return SendMessageA(control->Handle(), WM_CONTEXTMENU, WPARAM(control->Handle()), Where);
+  }
+  LRESULT ContextMenuAtClient(Integer X, Integer Y) {
+    const TPoint s = control->ClientToScreen({X, Y});
+    return ContextMenuAt(MAKELPARAM(WORD(s.X), WORD(s.Y)));
+  }
+};
+
+TEST_F(cxControlPopupTest, OnlyMenusOfEitherKindAreTakenAndAFreedMenuIsForgotten) {
+  auto* plain = New<TComponent>(form);
+  auto* menu = New<TRecordingPopupMenu>(form);
+  auto* other = New<TInterfaceMenu>(form);
+  control->SetPopupMenu(plain);
+  EXPECT_EQ(control->GetPopupMenu(), nullptr);
+  control->SetPopupMenu(menu);
+  EXPECT_EQ(control->GetPopupMenu(), menu);
+  EXPECT_EQ(static_cast<TControl*>(control)->GetPopupMenu(), menu);
+  control->SetPopupMenu(other);
+  EXPECT_EQ(control->GetPopupMenu(), other);
+  EXPECT_EQ(static_cast<TControl*>(control)->GetPopupMenu(), nullptr);  // the class library sees none
+  other->Free();
+  EXPECT_EQ(control->GetPopupMenu(), nullptr);
+  EXPECT_EQ(ContextMenuAtClient(10, 10), 0);  // nothing left to show, no crash
+  control->SetPopupMenu(menu);
+  menu->Free();
+  EXPECT_EQ(control->GetPopupMenu(), nullptr);
+  EXPECT_EQ(static_cast<TControl*>(control)->GetPopupMenu(), nullptr);
+}
+
+TEST_F(cxControlPopupTest, ContextMenuOpensAtTheMouseOrTheControlsCorner) {
+  auto* menu = New<TInterfaceMenu>(form);
+  control->SetPopupMenu(menu);
+  const TPoint origin = control->ClientToScreen({0, 0});
+  EXPECT_EQ(ContextMenuAtClient(15, 25), 1);
+  EXPECT_EQ(ContextMenuAt(LPARAM(-1)), 1);  // from the keyboard
+  ASSERT_EQ(menu->Opened.size(), 2u);
+  EXPECT_EQ(menu->Opened[0], (TPoint{origin.X + 15, origin.Y + 25}));
+  EXPECT_EQ(menu->Opened[1], origin);
+  // A click outside the client area is not the control's to answer.
+  EXPECT_EQ(ContextMenuAtClient(-5, 10), 0);
+  EXPECT_EQ(ContextMenuAtClient(10, 400), 0);
+  EXPECT_EQ(menu->Opened.size(), 2u);
+
+  Owned<THandlingLog> log(New<THandlingLog>());
+  control->OnContextPopup = {log.get(), &THandlingLog::ContextPopup};
+  log->Handle = true;
+  EXPECT_EQ(ContextMenuAtClient(5, 6), 1);
+  ContextMenuAt(LPARAM(-1));
+  EXPECT_EQ(menu->Opened.size(), 2u);  // the handler took both
+  EXPECT_EQ(log->Seen, (std::vector<TPoint>{{5, 6}, {-1, -1}}));
+  control->OnContextPopup = {};
+}
+
+TEST_F(cxControlPopupTest, APopupMenuWithoutAutoPopupIsNotShown) {
+  auto* menu = New<TRecordingPopupMenu>(form);
+  control->SetPopupMenu(menu);
+  EXPECT_EQ(ContextMenuAtClient(10, 10), 1);
+  ASSERT_EQ(menu->Opened.size(), 1u);
+  EXPECT_EQ(menu->PopupComponent(), control);
+  menu->SetAutoPopup(false);
+  ContextMenuAtClient(10, 10);
+  EXPECT_EQ(menu->Opened.size(), 1u);
+}
+
+TEST_F(cxControlPopupTest, ShortcutsOfTheControlsAndItsParentsMenusAreTaken) {
+  auto* inner = New<TContentControl>(form);
+  inner->SetParent(control);
+  inner->SetBounds(5, 5, 40, 40);
+  auto* menu = New<TRecordingPopupMenu>(form);
+  auto* item = New<TMenuItem>(menu);
+  item->SetShortCut(ShortCut('K', TShiftState{TShiftStateItem::ssCtrl}));
+  item->OnClick = {menu, &TRecordingPopupMenu::Clicked};
+  menu->Items()->Add(item);
+  control->SetPopupMenu(menu);  // the parent's menu
+  auto* own = New<TInterfaceMenu>(form);
+  inner->SetPopupMenu(own);
+  host().PumpUntilIdle();
+
+  EXPECT_EQ(inner->Perform(CN_KEYDOWN, 'K', 0), 0);  // without Ctrl: no shortcut
+  EXPECT_EQ(menu->Clicks, 0);
+  host().KeyDown(VK_CONTROL);
+  host().PumpUntilIdle();
+  EXPECT_EQ(inner->Perform(CN_KEYDOWN, 'K', 0), 1);
+  EXPECT_EQ(menu->Clicks, 1);
+  host().KeyUp(VK_CONTROL);
+  host().PumpUntilIdle();
+  EXPECT_EQ(inner->Perform(CN_KEYDOWN, 'J', 0), 1);  // the control's own menu answers first
+  EXPECT_EQ(control->Perform(CN_KEYDOWN, 'J', 0), 0);  // not the parent's to take
 }
 
 }  // namespace

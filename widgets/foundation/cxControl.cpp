@@ -1,5 +1,6 @@
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/Graphics.h"
+#include "classlib/visual/Menus.h"
 #include "classlib/visual/Messages.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
@@ -20,6 +21,26 @@ TcxSettingsController* gSettingsController = nullptr;
 TDragObject* gDragObject = nullptr;
 
 }  // namespace
+
+// ---- Popup menus ----------------------------------------------------------------------------
+
+bool cxPopupMenuIsShortCut(TComponent* AMenu, TMessage& Message) {
+  if (auto* menu = dynamic_cast<IcxPopupMenu*>(AMenu)) return menu->IsShortCutKey(Message);
+  if (auto* menu = dynamic_cast<TPopupMenu*>(AMenu)) return menu->IsShortCut(Message);
+  return false;
+}
+
+bool cxShowPopupMenu(TComponent* ACaller, TComponent* AMenu, Integer X, Integer Y) {
+  if (auto* menu = dynamic_cast<IcxPopupMenu*>(AMenu)) {
+    menu->Popup(X, Y);
+    return true;
+  }
+  auto* menu = dynamic_cast<TPopupMenu*>(AMenu);
+  if (!menu || !menu->GetAutoPopup()) return false;
+  menu->SetPopupComponent(ACaller);
+  menu->Popup(X, Y);
+  return true;
+}
 
 // ---- TcxDragControlObject -------------------------------------------------------------------
 
@@ -559,6 +580,41 @@ void TcxControl::WndProc(TMessage& Message) {
       }
       Message.Result = 0;
       return;
+    case WM_CONTEXTMENU: {
+      if (Message.Result != 0) return;
+      TPoint p{-1, -1};
+      if (Message.LParam != LPARAM(-1)) {
+        p = ScreenToClient(TPoint{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)});
+        const TRect client = GetClientRect();
+        const bool inside = p.X >= client.Left && p.X < client.Right && p.Y >= client.Top && p.Y < client.Bottom;
+        if (!inside && !ComponentState().Contains(TComponentStateItem::csDesigning)) {
+          inherited::WndProc(Message);
+          return;
+        }
+      }
+      bool handled = false;
+      DoContextPopup(p, handled);
+      if (handled)
+        Message.Result = 1;
+      else
+        inherited::WndProc(Message);
+      return;
+    }
+    case CN_KEYDOWN: {
+      // A menu may free or move the control: the walk ends with the first taker.
+      for (TWinControl* c = this; c; c = c->GetParent())
+        if (auto* cx = dynamic_cast<TcxControl*>(c); cx && cx->FcxPopupMenu && cxPopupMenuIsShortCut(cx->FcxPopupMenu, Message)) {
+          Message.Result = 1;
+          return;
+        }
+      // Escape must reach the drag-and-drop before the dialog treats it as Cancel.
+      if (Message.WParam == VK_ESCAPE && FDragAndDropState != TcxDragAndDropState::ddsNone && HandleAllocated()) {
+        SendMessageA(Handle(), WM_KEYDOWN, Message.WParam, Message.LParam);
+        Message.Result = 1;
+        return;
+      }
+      break;
+    }
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE: {
       inherited::WndProc(Message);
@@ -632,6 +688,30 @@ void TcxControl::DoStartDrag(TDragObject*& DragObject) {
     CancelDrag();
   }
 }
+
+void TcxControl::SetPopupMenu(TComponent* Value) {
+  if (!dynamic_cast<TPopupMenu*>(Value) && !dynamic_cast<IcxPopupMenu*>(Value)) Value = nullptr;
+  if (FcxPopupMenu == Value) return;
+  if (FcxPopupMenu) FcxPopupMenu->RemoveFreeNotification(this);
+  FcxPopupMenu = Value;
+  if (Value) Value->FreeNotification(this);
+  TControl::SetPopupMenu(dynamic_cast<TPopupMenu*>(Value));
+}
+
+void TcxControl::Notification(TComponent* AComponent, TOperation Operation) {
+  inherited::Notification(AComponent, Operation);
+  if (Operation == TOperation::opRemove && AComponent == FcxPopupMenu) FcxPopupMenu = nullptr;
+}
+
+void TcxControl::DoContextPopup(const TPoint& MousePos, bool& Handled) {
+  if (OnContextPopup) OnContextPopup(this, MousePos, Handled);
+  if (Handled || !FcxPopupMenu) return;
+  const bool fromKeyboard = MousePos.X == -1 && MousePos.Y == -1;
+  const TPoint at = ClientToScreen(fromKeyboard ? TPoint{0, 0} : MousePos);
+  Handled = DoShowPopupMenu(FcxPopupMenu, at.X, at.Y);
+}
+
+bool TcxControl::DoShowPopupMenu(TComponent* AMenu, Integer X, Integer Y) { return cxShowPopupMenu(this, AMenu, X, Y); }
 
 void TcxControl::DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) {
   gDragObject = State == TDragState::dsDragLeave ? nullptr : CurrentDragObject();

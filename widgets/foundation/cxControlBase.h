@@ -67,6 +67,24 @@ using TDragControlObjectClass = TMetaClass<TDragControlObject, TControl*>;
 // The class library's drag object last seen over a library control, while that drag runs.
 TDragObject* cxGetDragObject();
 
+// A component that can stand as a control's popup menu without being a TPopupMenu.
+class IcxPopupMenu {
+ public:
+  virtual bool IsShortCutKey(TMessage& Message) = 0;
+  virtual void Popup(Integer X, Integer Y) = 0;
+
+ protected:
+  ~IcxPopupMenu() = default;
+};
+
+// Whether AMenu (an IcxPopupMenu or a TPopupMenu) fired an item for the key of Message.
+bool cxPopupMenuIsShortCut(TComponent* AMenu, TMessage& Message);
+// Shows AMenu at the screen point (X, Y) for ACaller; false when nothing was shown (no
+// menu, a menu of another kind, or a TPopupMenu without auto-popup).
+bool cxShowPopupMenu(TComponent* ACaller, TComponent* AMenu, Integer X, Integer Y);
+
+using TContextPopupEvent = TMethod<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
+
 // What a control asks of one of its bars; applied once the bars have settled.
 struct TcxScrollBarData {
   Integer Min = 0, Max = 100, Position = 0, PageSize = 0;
@@ -151,6 +169,12 @@ class TcxControl : public TCustomControl {
 
   void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) override;
 
+  // A TPopupMenu or a component implementing IcxPopupMenu; anything else is taken as nil.
+  // The class library's own popup menu of the control follows it (nil for the interface).
+  TComponent* GetPopupMenu() const { return FcxPopupMenu; }
+  void SetPopupMenu(TComponent* Value);
+
+  TContextPopupEvent OnContextPopup;
   TNotifyEvent OnFocusChanged;
   TNotifyEvent OnMouseEnter;
   TNotifyEvent OnMouseLeave;
@@ -185,6 +209,10 @@ class TcxControl : public TCustomControl {
   // A refused object ends the class library's drag before it starts.
   virtual bool AcceptDragObject(TDragObject*) { return true; }
   void DoStartDrag(TDragObject*& DragObject) override;
+  // MousePos is in client coordinates, (-1, -1) for a request from the keyboard.
+  virtual void DoContextPopup(const TPoint& MousePos, bool& Handled);
+  virtual bool DoShowPopupMenu(TComponent* AMenu, Integer X, Integer Y);
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   virtual TcxDragAndDropObjectClass GetDragAndDropObjectClass();
   virtual bool StartDragAndDrop(const TPoint&) { return false; }
   virtual void BeginDragAndDrop();
@@ -233,6 +261,7 @@ class TcxControl : public TCustomControl {
   TCursor FSavedScreenCursor = crDefault;
   bool FFinishingDragAndDrop = false;
   TPoint FMouseDownPos{0, 0};
+  TComponent* FcxPopupMenu = nullptr;
 };
 
 // Hands system metric changes to the controls that registered (as the $8131 request).
