@@ -710,4 +710,137 @@ TEST_F(cxControlPopupTest, ShortcutsOfTheControlsAndItsParentsMenusAreTaken) {
   EXPECT_EQ(control->Perform(CN_KEYDOWN, 'J', 0), 0);  // not the parent's to take
 }
 
+class TCaptureOwner : public TObject, public IcxMouseCaptureObject {
+  TL_CLASS(TCaptureOwner, TObject)
+ public:
+  void DoCancelMode() override { ++Cancels; }
+  int Cancels = 0;
+};
+TL_DEFINE_CLASS(TCaptureOwner)
+
+// A hand over its left half; may give the focus away as soon as it gets it.
+class TPressControl : public TContentControl {
+  TL_CLASS(TPressControl, TContentControl)
+ public:
+  using TContentControl::TContentControl;
+  TWinControl* PassFocusTo = nullptr;
+  bool KeepCapture = false;
+  int Downs = 0;
+  int BackgroundChanges = 0;
+
+ protected:
+  TCursor GetCursorDefault(Integer X, Integer Y) override {
+    return X < 50 ? crHandPoint : inherited::GetCursorDefault(X, Y);
+  }
+  bool KeepMouseCaptureUnfocused() override { return KeepCapture; }
+  void BeforeMouseDown(TMouseButton, TShiftState, Integer, Integer) override { ++Downs; }
+  void ParentBackgroundChanged() override { ++BackgroundChanges; }
+  void WndProc(TMessage& Message) override {
+    inherited::WndProc(Message);
+    if (Message.Msg == WM_SETFOCUS && PassFocusTo) PassFocusTo->SetFocus();
+  }
+};
+TL_DEFINE_CLASS(TPressControl)
+
+class cxControlPressTest : public cxControlTest {
+ protected:
+  void SetUp() override {
+    cxControlTest::SetUp();
+    press = New<TPressControl>(form);
+    press->SetBounds(220, 10, 150, 150);
+    press->SetParent(form);
+    host().PumpUntilIdle();
+  }
+  void Input(int what, Integer x, Integer y) {
+    if (what == 0) host().MouseDown(press->Handle(), x, y);
+    if (what == 1) host().MouseMove(press->Handle(), x, y);
+    if (what == 2) host().MouseUp(press->Handle(), x, y);
+    host().PumpUntilIdle();
+  }
+  TPressControl* press = nullptr;
+};
+
+TEST_F(cxControlPressTest, CaptureObjectsAreToldWhenReplacedAndReleaseTheCapture) {
+  Owned<TCaptureOwner> a(New<TCaptureOwner>()), b(New<TCaptureOwner>());
+  press->SetMouseCaptureObject(a.get());
+  EXPECT_EQ(GetCapture(), press->Handle());
+  press->SetMouseCaptureObject(a.get());
+  EXPECT_EQ(a->Cancels, 0);
+  press->SetMouseCaptureObject(b.get());
+  EXPECT_EQ(a->Cancels, 1);
+  EXPECT_EQ(GetCapture(), press->Handle());
+  press->SetMouseCaptureObject(nullptr);
+  EXPECT_EQ(b->Cancels, 1);
+  EXPECT_EQ(GetCapture(), nullptr);
+
+  // A release or a cancel ends the object's capture.
+  Input(0, 70, 70);
+  press->SetMouseCaptureObject(a.get());
+  Input(2, 70, 70);
+  EXPECT_EQ(press->GetMouseCaptureObject(), nullptr);
+  EXPECT_EQ(a->Cancels, 2);
+  press->SetMouseCaptureObject(b.get());
+  SendMessageA(press->Handle(), WM_CANCELMODE, 0, 0);
+  EXPECT_EQ(press->GetMouseCaptureObject(), nullptr);
+  EXPECT_EQ(b->Cancels, 2);
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(cxControlPressTest, PressedWhileCapturedAndNotAtAllWhenTheFocusIsRefused) {
+  Input(0, 70, 70);
+  EXPECT_TRUE(press->IsPressed());
+  Input(2, 70, 70);
+  EXPECT_FALSE(press->IsPressed());
+  Input(0, 70, 70);
+  SendMessageA(press->Handle(), WM_CANCELMODE, 0, 0);
+  EXPECT_FALSE(press->IsPressed());
+  Input(2, 70, 70);
+  EXPECT_EQ(press->Downs, 2);
+
+  press->PassFocusTo = control;
+  control->SetFocus();
+  host().Advance(GetDoubleClickTime() + 1);
+  Input(0, 70, 70);
+  EXPECT_TRUE(control->Focused());
+  EXPECT_FALSE(press->IsPressed());
+  EXPECT_NE(GetCapture(), press->Handle());
+  EXPECT_EQ(press->Downs, 2);  // the press went no further
+  Input(2, 70, 70);
+
+  press->KeepCapture = true;
+  control->SetFocus();
+  host().Advance(GetDoubleClickTime() + 1);
+  Input(0, 70, 70);
+  EXPECT_TRUE(press->IsPressed());
+  EXPECT_EQ(press->Downs, 3);
+  Input(2, 70, 70);
+}
+
+TEST_F(cxControlPressTest, MovesShowThePlacesCursorAndKeepTheOneTheUserSet) {
+  Input(1, 10, 10);
+  EXPECT_EQ(press->GetCursor(), crHandPoint);
+  Input(1, 100, 10);
+  EXPECT_EQ(press->GetCursor(), crDefault);
+  press->SetCursor(crCross);
+  Input(1, 10, 10);
+  EXPECT_EQ(press->GetCursor(), crHandPoint);
+  Input(1, 100, 10);
+  EXPECT_EQ(press->GetCursor(), crCross);
+}
+
+TEST_F(cxControlPressTest, AParentBackgroundChangeIsNoticedAtTheNextPaintOnly) {
+  EXPECT_TRUE(press->GetParentBackground());
+  press->SetParentBackground(false);
+  EXPECT_EQ(press->BackgroundChanges, 0);
+  UpdateWindow(press->Handle());
+  EXPECT_EQ(press->BackgroundChanges, 1);
+  press->Invalidate();
+  UpdateWindow(press->Handle());
+  EXPECT_EQ(press->BackgroundChanges, 1);
+  press->SetParentBackground(false);
+  press->SetParentBackground(true);
+  UpdateWindow(press->Handle());
+  EXPECT_EQ(press->BackgroundChanges, 2);
+}
+
 }  // namespace

@@ -169,6 +169,7 @@ TcxControl::TcxControl(TComponent* AOwner) : TCustomControl(AOwner) {
   FcxCanvas = New<TcxCanvas>(FCanvas);
   FLookAndFeel = New<TcxLookAndFeel>(this);
   FLookAndFeel->OnChanged = TcxLookAndFeelChangedEvent(this, &TcxControl::LookAndFeelChangedHandler);
+  FDefaultCursor = GetCursor();
 }
 
 void TcxControl::AfterConstruction() {
@@ -457,7 +458,20 @@ bool TcxControl::CanFocusOnClick() {
 
 void TcxControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   FMouseDownPos = {X, Y};
-  if (CanFocusOnClick() && !Focused()) SetFocus();
+  TcxObjectLink* link = cxAddObjectLink(this);
+  struct LinkGuard {
+    TcxObjectLink* Link;
+    ~LinkGuard() { cxRemoveObjectLink(Link); }
+  } guard{link};
+  if (CanFocusOnClick() && !Shift.Contains(TShiftStateItem::ssDouble)) {
+    if (!Focused()) SetFocus();
+    if (!link->Ref) return;
+    // A handler refused the focus: the press is not the control's.
+    if (!Focused() && !KeepMouseCaptureUnfocused()) {
+      SetMouseCapture(false);
+      return;
+    }
+  }
   if (Button == TMouseButton::mbLeft && !Shift.Contains(TShiftStateItem::ssDouble)) {
     if (StartDragAndDrop({X, Y})) {
       FDragAndDropState = TcxDragAndDropState::ddsStarting;
@@ -465,11 +479,18 @@ void TcxControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, In
     } else {
       FinishDragAndDrop(false);
     }
+    if (!link->Ref) return;
   }
+  BeforeMouseDown(Button, Shift, X, Y);
+  if (!link->Ref) return;
   inherited::MouseDown(Button, Shift, X, Y);
+  if (link->Ref && GetMouseCapture()) FPressed = true;
 }
 
 void TcxControl::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  const TCursor keep = FDefaultCursor;
+  SetCursor(GetCursorDefault(X, Y));
+  FDefaultCursor = keep;
   inherited::MouseMove(Shift, X, Y);
   if (FDragAndDropState == TcxDragAndDropState::ddsStarting && !IsMouseInPressedArea(X, Y))
     BeginDragAndDrop();
@@ -480,6 +501,7 @@ void TcxControl::MouseMove(TShiftState Shift, Integer X, Integer Y) {
 }
 
 void TcxControl::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  FPressed = false;
   EndMouseOperations();
   inherited::MouseUp(Button, Shift, X, Y);
 }
@@ -534,9 +556,31 @@ void TcxControl::FinishDragAndDrop(bool Accepted) {
   FDragAndDropObject = nullptr;
 }
 
-void TcxControl::EndMouseOperations() { FinishDragAndDrop(true); }
+void TcxControl::EndMouseOperations() {
+  FinishDragAndDrop(true);
+  SetMouseCaptureObject(nullptr);
+}
 
-void TcxControl::DoCancelMode() {}
+void TcxControl::DoCancelMode() {
+  FPressed = false;
+  SetMouseCaptureObject(nullptr);
+}
+
+void TcxControl::SetMouseCaptureObject(TObject* Value) {
+  if (FMouseCaptureObject == Value) return;
+  if (auto* old = dynamic_cast<IcxMouseCaptureObject*>(FMouseCaptureObject)) old->DoCancelMode();
+  FMouseCaptureObject = Value;
+  const bool hadCapture = GetMouseCapture();
+  SetMouseCapture(Value != nullptr);
+  if (hadCapture && !GetMouseCapture() && FDragAndDropState == TcxDragAndDropState::ddsStarting && HandleAllocated())
+    SendMessageA(Handle(), WM_CANCELMODE, 0, 0);
+}
+
+void TcxControl::SetParentBackground(bool Value) {
+  if (FParentBackground == Value) return;
+  FParentBackground = Value;
+  Invalidate();
+}
 
 void TcxControl::Paint() {
   if (FBorderStyle == TcxControlBorderStyle::cxcbsDefault) {
@@ -600,7 +644,20 @@ void TcxControl::WndProc(TMessage& Message) {
         inherited::WndProc(Message);
       return;
     }
-    case CN_KEYDOWN: {
+    case WM_SETCURSOR:
+      if (ComponentState().Contains(TComponentStateItem::csDesigning) &&
+          FDragAndDropState == TcxDragAndDropState::ddsNone && IsMouseOperationActive()) {
+        const TPoint p = ScreenToClient(Mouse->GetCursorPos());
+        ::SetCursor(Screen->Cursors(GetCursorDefault(p.X, p.Y)));
+        Message.Result = 1;
+        return;
+      }
+      break;
+    case CM_CURSORCHANGED:
+      CursorChanged();
+      break;
+    case CN_KEYDOWN:
+    case CN_SYSKEYDOWN: {
       // A menu may free or move the control: the walk ends with the first taker.
       for (TWinControl* c = this; c; c = c->GetParent())
         if (auto* cx = dynamic_cast<TcxControl*>(c); cx && cx->FcxPopupMenu && cxPopupMenuIsShortCut(cx->FcxPopupMenu, Message)) {
@@ -608,7 +665,7 @@ void TcxControl::WndProc(TMessage& Message) {
           return;
         }
       // Escape must reach the drag-and-drop before the dialog treats it as Cancel.
-      if (Message.WParam == VK_ESCAPE && FDragAndDropState != TcxDragAndDropState::ddsNone && HandleAllocated()) {
+      if (Message.Msg == CN_KEYDOWN && Message.WParam == VK_ESCAPE && FDragAndDropState != TcxDragAndDropState::ddsNone && HandleAllocated()) {
         SendMessageA(Handle(), WM_KEYDOWN, Message.WParam, Message.LParam);
         Message.Result = 1;
         return;
@@ -654,6 +711,10 @@ void TcxControl::WndProc(TMessage& Message) {
   }
   if (!link->Ref) return;
   if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) FocusChanged();
+  if (msg == WM_PAINT && FPaintedParentBackground != FParentBackground) {
+    FPaintedParentBackground = FParentBackground;
+    ParentBackgroundChanged();
+  }
   if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN) {
     const TPoint p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
     const TMouseButton button = msg == WM_LBUTTONDOWN   ? TMouseButton::mbLeft

@@ -67,6 +67,15 @@ using TDragControlObjectClass = TMetaClass<TDragControlObject, TControl*>;
 // The class library's drag object last seen over a library control, while that drag runs.
 TDragObject* cxGetDragObject();
 
+// An object that owns a control's mouse capture and is told when it loses it.
+class IcxMouseCaptureObject {
+ public:
+  virtual void DoCancelMode() = 0;
+
+ protected:
+  ~IcxMouseCaptureObject() = default;
+};
+
 // A component that can stand as a control's popup menu without being a TPopupMenu.
 class IcxPopupMenu {
  public:
@@ -174,6 +183,15 @@ class TcxControl : public TCustomControl {
   TComponent* GetPopupMenu() const { return FcxPopupMenu; }
   void SetPopupMenu(TComponent* Value);
 
+  // The object owning the mouse capture; setting one captures the mouse, nil releases it.
+  // The object replaced is told through IcxMouseCaptureObject when it implements it.
+  TObject* GetMouseCaptureObject() const { return FMouseCaptureObject; }
+  void SetMouseCaptureObject(TObject* Value);
+  // Whether the mouse went down on the control while it held the capture (until released).
+  bool IsPressed() const { return FPressed; }
+  bool GetParentBackground() const { return FParentBackground; }
+  void SetParentBackground(bool Value);
+
   TContextPopupEvent OnContextPopup;
   TNotifyEvent OnFocusChanged;
   TNotifyEvent OnMouseEnter;
@@ -204,7 +222,13 @@ class TcxControl : public TCustomControl {
   // Consulted at design time only.
   virtual bool CanDrag(Integer, Integer) { return true; }
   virtual bool CanBeginAutoDrag() { return FDragAndDropState == TcxDragAndDropState::ddsNone; }
-  virtual bool IsMouseOperationActive() { return FDragAndDropState != TcxDragAndDropState::ddsNone; }
+  virtual bool IsMouseOperationActive() { return FDragAndDropState != TcxDragAndDropState::ddsNone || FPressed; }
+  virtual void BeforeMouseDown(TMouseButton, TShiftState, Integer, Integer) {}
+  // Whether an unfocused control keeps the capture of a press (else the press goes no further).
+  virtual bool KeepMouseCaptureUnfocused() { return false; }
+  virtual TCursor GetCursorDefault(Integer, Integer) { return FDefaultCursor; }
+  virtual void CursorChanged() { FDefaultCursor = GetCursor(); }
+  virtual void ParentBackgroundChanged() {}
   virtual TDragControlObjectClass GetDragObjectClass();
   // A refused object ends the class library's drag before it starts.
   virtual bool AcceptDragObject(TDragObject*) { return true; }
@@ -262,6 +286,10 @@ class TcxControl : public TCustomControl {
   bool FFinishingDragAndDrop = false;
   TPoint FMouseDownPos{0, 0};
   TComponent* FcxPopupMenu = nullptr;
+  TObject* FMouseCaptureObject = nullptr;
+  bool FPressed = false;
+  TCursor FDefaultCursor = crDefault;
+  bool FParentBackground = true, FPaintedParentBackground = true;
 };
 
 // Hands system metric changes to the controls that registered (as the $8131 request).
