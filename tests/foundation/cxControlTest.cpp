@@ -843,4 +843,81 @@ TEST_F(cxControlPressTest, AParentBackgroundChangeIsNoticedAtTheNextPaintOnly) {
   EXPECT_EQ(press->BackgroundChanges, 2);
 }
 
+class TFontWatcher : public TObject, public IcxFontListener {
+  TL_CLASS(TFontWatcher, TObject)
+ public:
+  void Changed(TObject* Sender, TFont* AFont) override {
+    ++Calls;
+    LastSender = Sender;
+    LastSize = AFont->GetSize();
+    if (RemoveOnCall) Control->RemoveFontListener(RemoveOnCall);
+  }
+  TcxControl* Control = nullptr;
+  IcxFontListener* RemoveOnCall = nullptr;
+  int Calls = 0;
+  TObject* LastSender = nullptr;
+  Integer LastSize = 0;
+};
+TL_DEFINE_CLASS(TFontWatcher)
+
+TEST_F(cxControlTest, FontListenersHearChangesAndMayRemoveEachOther) {
+  Owned<TFontWatcher> a(New<TFontWatcher>()), b(New<TFontWatcher>());
+  a->Control = b->Control = control;
+  control->AddFontListener(a.get());
+  control->AddFontListener(a.get());  // once only
+  control->AddFontListener(b.get());
+  ValidateRect(control->Handle(), nullptr);
+  control->GetFont()->SetSize(15);
+  EXPECT_EQ(a->Calls, 1);
+  EXPECT_EQ(b->Calls, 1);
+  EXPECT_EQ(a->LastSender, control);
+  EXPECT_EQ(b->LastSize, 15);
+  RECT r{};
+  EXPECT_TRUE(GetUpdateRect(control->Handle(), &r, FALSE));  // repainted for the new font
+
+  a->RemoveOnCall = b.get();  // b goes before its turn comes
+  control->GetFont()->SetSize(16);
+  EXPECT_EQ(a->Calls, 2);
+  EXPECT_EQ(b->Calls, 1);
+  control->RemoveFontListener(a.get());
+  control->GetFont()->SetSize(17);
+  EXPECT_EQ(a->Calls, 2);
+}
+
+TEST_F(cxControlTest, InvalidationScrollingAndTheCursorMove) {
+  const HWND wnd = control->Handle();
+  host().PumpUntilIdle();
+  RECT r{};
+  control->InvalidateRect({10, 12, 20, 30}, false);
+  ASSERT_TRUE(GetUpdateRect(wnd, &r, FALSE));
+  EXPECT_EQ(TRect(r), (TRect{10, 12, 20, 30}));
+  control->UpdateWithChildren();
+  EXPECT_FALSE(GetUpdateRect(wnd, &r, FALSE));
+
+  Owned<TcxRegion> empty(New<TcxRegion>());
+  control->InvalidateRegion(empty.get(), false);
+  control->InvalidateRegion(nullptr, false);
+  EXPECT_FALSE(GetUpdateRect(wnd, &r, FALSE));
+  Owned<TcxRegion> some(New<TcxRegion>(TRect{1, 2, 3, 4}));
+  control->InvalidateRegion(some.get(), false);
+  ASSERT_TRUE(GetUpdateRect(wnd, &r, FALSE));
+  EXPECT_EQ(TRect(r), (TRect{1, 2, 3, 4}));
+  control->UpdateWithChildren();
+
+  // Scrolling down by 10 exposes the strip at the top of the scrolled rectangle.
+  control->ScrollWindow(0, 10, {0, 0, 100, 100});
+  ASSERT_TRUE(GetUpdateRect(wnd, &r, FALSE));
+  EXPECT_EQ(TRect(r), (TRect{0, 0, 100, 10}));
+  control->UpdateWithChildren();
+
+  const TPoint s = control->ClientToScreen({33, 44});
+  host().MouseMove(nullptr, s.X, s.Y);
+  host().PumpUntilIdle();
+  control->PostMouseMove();
+  MSG msg{};
+  ASSERT_TRUE(PeekMessageA(&msg, wnd, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE));
+  EXPECT_EQ(GET_X_LPARAM(msg.lParam), 33);
+  EXPECT_EQ(GET_Y_LPARAM(msg.lParam), 44);
+}
+
 }  // namespace

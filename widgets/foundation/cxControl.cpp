@@ -576,6 +576,47 @@ void TcxControl::SetMouseCaptureObject(TObject* Value) {
     SendMessageA(Handle(), WM_CANCELMODE, 0, 0);
 }
 
+void TcxControl::AddFontListener(IcxFontListener* AListener) {
+  if (AListener && std::find(FFontListeners.begin(), FFontListeners.end(), AListener) == FFontListeners.end())
+    FFontListeners.push_back(AListener);
+}
+
+void TcxControl::RemoveFontListener(IcxFontListener* AListener) {
+  FFontListeners.erase(std::remove(FFontListeners.begin(), FFontListeners.end(), AListener), FFontListeners.end());
+}
+
+void TcxControl::FontChanged() {
+  const std::vector<IcxFontListener*> listeners = FFontListeners;
+  for (IcxFontListener* listener : listeners)
+    if (std::find(FFontListeners.begin(), FFontListeners.end(), listener) != FFontListeners.end())
+      listener->Changed(this, GetFont());
+  Invalidate();
+}
+
+void TcxControl::InvalidateRect(const TRect& R, bool EraseBackground) {
+  if (HandleAllocated()) ::InvalidateRect(Handle(), &R, EraseBackground);
+}
+
+void TcxControl::InvalidateRegion(const TcxRegion* ARegion, bool EraseBackground) {
+  if (ARegion && !ARegion->IsEmpty() && HandleAllocated()) ::InvalidateRgn(Handle(), ARegion->Handle(), EraseBackground);
+}
+
+void TcxControl::UpdateWithChildren() {
+  if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void TcxControl::ScrollWindow(Integer DX, Integer DY, const TRect& R) {
+  if (HandleAllocated()) ScrollWindowEx(Handle(), DX, DY, &R, nullptr, nullptr, nullptr, SW_INVALIDATE | SW_ERASE);
+}
+
+void TcxControl::PostMouseMove() {
+  if (!HandleAllocated()) return;
+  POINT p{};
+  ::GetCursorPos(&p);
+  const TPoint c = ScreenToClient(TPoint{p.X, p.Y});
+  PostMessageA(Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(WORD(c.X), WORD(c.Y)));
+}
+
 void TcxControl::SetParentBackground(bool Value) {
   if (FParentBackground == Value) return;
   FParentBackground = Value;
@@ -656,6 +697,10 @@ void TcxControl::WndProc(TMessage& Message) {
     case CM_CURSORCHANGED:
       CursorChanged();
       break;
+    case CM_FONTCHANGED:
+      inherited::WndProc(Message);
+      FontChanged();
+      return;
     case CN_KEYDOWN:
     case CN_SYSKEYDOWN: {
       // A menu may free or move the control: the walk ends with the first taker.

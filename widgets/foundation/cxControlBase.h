@@ -192,6 +192,17 @@ class TcxControl : public TCustomControl {
   bool GetParentBackground() const { return FParentBackground; }
   void SetParentBackground(bool Value);
 
+  // Listeners are told after the font changed; one may remove itself or another meanwhile.
+  void AddFontListener(IcxFontListener* AListener);
+  void RemoveFontListener(IcxFontListener* AListener);
+  // Window services; nothing while the control has no window.
+  void InvalidateRect(const TRect& R, bool EraseBackground);
+  void InvalidateRegion(const TcxRegion* ARegion, bool EraseBackground);  // nothing for an empty one
+  void UpdateWithChildren();
+  void ScrollWindow(Integer DX, Integer DY, const TRect& R);
+  // Posts a move to where the cursor is, so that the control re-evaluates what lies under it.
+  void PostMouseMove();
+
   TContextPopupEvent OnContextPopup;
   TNotifyEvent OnFocusChanged;
   TNotifyEvent OnMouseEnter;
@@ -229,6 +240,7 @@ class TcxControl : public TCustomControl {
   virtual TCursor GetCursorDefault(Integer, Integer) { return FDefaultCursor; }
   virtual void CursorChanged() { FDefaultCursor = GetCursor(); }
   virtual void ParentBackgroundChanged() {}
+  virtual void FontChanged();
   virtual TDragControlObjectClass GetDragObjectClass();
   // A refused object ends the class library's drag before it starts.
   virtual bool AcceptDragObject(TDragObject*) { return true; }
@@ -290,6 +302,7 @@ class TcxControl : public TCustomControl {
   bool FPressed = false;
   TCursor FDefaultCursor = crDefault;
   bool FParentBackground = true, FPaintedParentBackground = true;
+  std::vector<IcxFontListener*> FFontListeners;
 };
 
 // Hands system metric changes to the controls that registered (as the $8131 request).
