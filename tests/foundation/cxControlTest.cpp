@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "classlib/core/Streams.h"
 #include "classlib/visual/Menus.h"
 #include "classlib/visual/Messages.h"
 #include "platform/host/HeadlessHost.h"
@@ -918,6 +919,31 @@ TEST_F(cxControlTest, InvalidationScrollingAndTheCursorMove) {
   ASSERT_TRUE(PeekMessageA(&msg, wnd, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE));
   EXPECT_EQ(GET_X_LPARAM(msg.lParam), 33);
   EXPECT_EQ(GET_Y_LPARAM(msg.lParam), 44);
+}
+
+TEST_F(cxControlPopupTest, ThePublishedPopupMenuTakesEitherKindAndTheBarsLookAndFeelStreams) {
+  const TPropInfo* prop = GetPropInfo(control, "PopupMenu");
+  ASSERT_NE(prop, nullptr);
+  EXPECT_EQ(prop->Kind, TPropKind::Reference);
+  auto* menu = New<TInterfaceMenu>(form);
+  prop->SetObj(control, menu);  // as the reader links it
+  EXPECT_EQ(control->GetPopupMenu(), menu);
+  EXPECT_EQ(prop->GetObj(control), menu);
+  prop->SetObj(control, form);  // not a menu
+  EXPECT_EQ(control->GetPopupMenu(), nullptr);
+  ASSERT_NE(GetPropInfo(control, "OnContextPopup"), nullptr);
+
+  Owned<TcxScrollBar> bar(New<TcxScrollBar>(nullptr));
+  bar->GetLookAndFeel()->SetKind(TcxLookAndFeelKind::lfFlat);
+  bar->SetMax(250);
+  Owned<TMemoryStream> stream(New<TMemoryStream>());
+  stream->WriteComponent(bar.get());
+  stream->SetPosition(0);
+  Owned<TcxScrollBar> copy(New<TcxScrollBar>(nullptr));
+  stream->ReadComponent(copy.get());
+  EXPECT_EQ(copy->GetMax(), 250);
+  EXPECT_EQ(copy->GetLookAndFeel()->GetKind(), TcxLookAndFeelKind::lfFlat);
+  EXPECT_TRUE(copy->GetLookAndFeel()->GetAssignedValues().Contains(TcxLookAndFeelValue::lfvKind));
 }
 
 }  // namespace

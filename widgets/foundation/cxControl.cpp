@@ -950,7 +950,10 @@ void TcxControl::DoPanning() {
   FPanning = false;
 }
 
-TL_DEFINE_CLASS(TcxControl)
+TL_DEFINE_CLASS(TcxControl, [](auto& c) {
+  c.Property("PopupMenu", &TcxControl::GetPopupMenu, &TcxControl::SetPopupMenu);
+  c.Event("OnContextPopup", &TcxControl::OnContextPopup);
+})
 
 // ---- Settings controller --------------------------------------------------------------------
 
