@@ -3,6 +3,7 @@
 #include "classlib/core/Streams.h"
 #include "classlib/visual/Menus.h"
 #include "classlib/visual/Messages.h"
+#include "classlib/visual/StdCtrls.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/kernel/Clock.h"
 #include "platform/user/User.h"
@@ -437,6 +438,35 @@ TEST_F(cxControlDragTest, EscapeCancelsAndAPressOutsideTheDragAreaDoesNotStart) 
   EXPECT_EQ(drag->GetDragAndDropState(), ddsNone);
   Input(Up, 90, 120);
   EXPECT_TRUE(gDragLog.empty());
+}
+
+class TClickCounter : public TObject {
+  TL_CLASS(TClickCounter, TObject)
+ public:
+  void Click(TObject*) { ++Clicks; }
+  int Clicks = 0;
+};
+TL_DEFINE_CLASS(TClickCounter)
+
+TEST_F(cxControlDragTest, EscapeEndsTheDragAndDropBeforeTheDialogsCancelButtonSeesIt) {
+  Owned<TClickCounter> counter(New<TClickCounter>());
+  auto* cancel = New<TButton>(form);
+  cancel->SetParent(form);
+  cancel->SetBounds(10, 300, 80, 25);
+  cancel->SetCancel(true);
+  cancel->OnClick = {counter.get(), &TClickCounter::Click};
+  Input(Down, 30, 30);
+  Input(Move, 60, 30);
+  ASSERT_EQ(drag->GetDragAndDropState(), TcxDragAndDropState::ddsInProcess);
+  // The key as the application's loop reflects it to the focused control.
+  EXPECT_EQ(drag->Perform(CN_KEYDOWN, VK_ESCAPE, 0), 1);
+  host().PumpUntilIdle();
+  EXPECT_EQ(drag->GetDragAndDropState(), TcxDragAndDropState::ddsNone);
+  EXPECT_EQ(counter->Clicks, 0);
+  EXPECT_EQ(gDragLog, (std::vector<String>{"begin", "move+", "end-", "freed"}));
+  Input(Up, 60, 30);
+  drag->Perform(CN_KEYDOWN, VK_ESCAPE, 0);  // no drag-and-drop now: the dialog's key again
+  EXPECT_EQ(counter->Clicks, 1);
 }
 
 TEST_F(cxControlDragTest, FreeingTheControlMidDragEndsIt) {
