@@ -976,4 +976,65 @@ TEST_F(cxControlPopupTest, ThePublishedPopupMenuTakesEitherKindAndTheBarsLookAnd
   EXPECT_TRUE(copy->GetLookAndFeel()->GetAssignedValues().Contains(TcxLookAndFeelValue::lfvKind));
 }
 
+// Counts its change notices; takes the focus on a click in its right half only and may
+// want its background erased.
+class TNoticeControl : public TContentControl {
+  TL_CLASS(TNoticeControl, TContentControl)
+ public:
+  using TContentControl::TContentControl;
+  int Colors = 0, Visibles = 0, Texts = 0;
+  bool Erase = false;
+  int Erased = 0;
+
+ protected:
+  void ColorChanged() override { ++Colors; }
+  void VisibleChanged() override { ++Visibles; }
+  void TextChanged() override { ++Texts; }
+  bool NeedsEraseBackground() override { return Erase; }
+  bool CanFocusOnClickAt(Integer X, Integer) override { return X >= 50 && CanFocusOnClick(); }
+  void WndProc(TMessage& Message) override {
+    if (Message.Msg == WM_ERASEBKGND && Erase) ++Erased;
+    inherited::WndProc(Message);
+  }
+};
+TL_DEFINE_CLASS(TNoticeControl)
+
+TEST_F(cxControlTest, ChangeNoticesClickFocusPlacesAndTheWindowStyle) {
+  auto* n = New<TNoticeControl>(form);
+  n->SetBounds(220, 10, 150, 150);
+  n->SetParent(form);
+  host().PumpUntilIdle();
+  EXPECT_NE(GetWindowLongA(n->Handle(), GWL_STYLE) & LONG(WS_CLIPCHILDREN), 0);
+  const int colorsBefore = n->Colors;
+  n->SetColor(clRed);
+  const int colorsAfter = n->Colors;
+  EXPECT_GT(colorsAfter, colorsBefore);
+  n->SetColor(clRed);
+  EXPECT_EQ(n->Colors, colorsAfter);  // no change, no notice
+  n->SetCaption("x");
+  n->SetVisible(false);
+  n->SetVisible(true);
+  EXPECT_EQ(n->Texts, 1);
+  EXPECT_EQ(n->Visibles, 2);
+
+  control->SetFocus();
+  host().MouseDown(n->Handle(), 10, 10);
+  host().MouseUp(n->Handle(), 10, 10);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(control->Focused());
+  host().Advance(GetDoubleClickTime() + 1);
+  host().MouseDown(n->Handle(), 100, 10);
+  host().MouseUp(n->Handle(), 100, 10);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(n->Focused());
+
+  n->Invalidate();
+  UpdateWindow(n->Handle());
+  EXPECT_EQ(n->Erased, 0);
+  n->Erase = true;
+  n->Invalidate();
+  UpdateWindow(n->Handle());
+  EXPECT_EQ(n->Erased, 1);
+}
+
 }  // namespace

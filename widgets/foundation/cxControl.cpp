@@ -201,6 +201,11 @@ void TcxControl::BeforeDestruction() {
   FcxCanvas = nullptr;
 }
 
+void TcxControl::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  Params.Style |= WS_CLIPCHILDREN;  // the own scroll bars are children
+}
+
 void TcxControl::CreateWnd() {
   inherited::CreateWnd();
   if (HasScrollBars())
@@ -463,7 +468,7 @@ void TcxControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, In
     TcxObjectLink* Link;
     ~LinkGuard() { cxRemoveObjectLink(Link); }
   } guard{link};
-  if (CanFocusOnClick() && !Shift.Contains(TShiftStateItem::ssDouble)) {
+  if (CanFocusOnClickAt(X, Y) && !Shift.Contains(TShiftStateItem::ssDouble)) {
     if (!Focused()) SetFocus();
     if (!link->Ref) return;
     // A handler refused the focus: the press is not the control's.
@@ -634,7 +639,19 @@ void TcxControl::Paint() {
 void TcxControl::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case WM_ERASEBKGND:
+      if (NeedsEraseBackground()) break;
       Message.Result = 1;
+      return;
+    case CM_COLORCHANGED:
+      ColorChanged();
+      break;
+    case CM_VISIBLECHANGED:
+    case CM_TEXTCHANGED:
+      inherited::WndProc(Message);
+      if (Message.Msg == CM_VISIBLECHANGED)
+        VisibleChanged();
+      else
+        TextChanged();
       return;
     case WM_CANCELMODE:
       inherited::WndProc(Message);

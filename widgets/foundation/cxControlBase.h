@@ -241,6 +241,13 @@ class TcxControl : public TCustomControl {
   virtual void CursorChanged() { FDefaultCursor = GetCursor(); }
   virtual void ParentBackgroundChanged() {}
   virtual void FontChanged();
+  virtual void ColorChanged() {}
+  virtual void VisibleChanged() {}
+  virtual void TextChanged() {}
+  // Without it the background is left to the painting (no flicker).
+  virtual bool NeedsEraseBackground() { return false; }
+  virtual bool CanFocusOnClickAt(Integer, Integer) { return CanFocusOnClick(); }
+  void CreateParams(TCreateParams& Params) override;
   virtual TDragControlObjectClass GetDragObjectClass();
   // A refused object ends the class library's drag before it starts.
   virtual bool AcceptDragObject(TDragObject*) { return true; }
