@@ -1037,4 +1037,47 @@ TEST_F(cxControlTest, ChangeNoticesClickFocusPlacesAndTheWindowStyle) {
   EXPECT_EQ(n->Erased, 1);
 }
 
+class TKeyLog : public TObject {
+  TL_CLASS(TKeyLog, TObject)
+ public:
+  void KeyDown(TObject*, Word& Key, TShiftState) { Keys.push_back(Key); }
+  std::vector<Word> Keys;
+};
+TL_DEFINE_CLASS(TKeyLog)
+
+TEST_F(cxControlDragTest, EscapeStillReachesTheKeyEventAfterEndingTheDragAndDrop) {
+  Owned<TKeyLog> log(New<TKeyLog>());
+  drag->OnKeyDown = {log.get(), &TKeyLog::KeyDown};
+  Input(Down, 30, 30);
+  Input(Move, 60, 30);
+  host().Key(VK_ESCAPE);
+  host().PumpUntilIdle();
+  EXPECT_EQ(drag->GetDragAndDropState(), TcxDragAndDropState::ddsNone);
+  EXPECT_EQ(log->Keys, (std::vector<Word>{VK_ESCAPE}));
+  Input(Up, 60, 30);
+}
+
+TEST_F(cxControlDragTest, InternalControlsFocusAndWhereDragsMayStart) {
+  EXPECT_TRUE(drag->IsInternalControl(drag->HScrollBar()));
+  EXPECT_TRUE(drag->IsInternalControl(drag->SizeGrip()));
+  EXPECT_FALSE(drag->IsInternalControl(control));
+  EXPECT_FALSE(drag->IsInternalControl(nullptr));
+
+  EXPECT_TRUE(drag->CanTakeFocus());
+  form->SetEnabled(false);
+  EXPECT_FALSE(drag->CanTakeFocus());
+  form->SetEnabled(true);
+  drag->SetEnabled(false);
+  EXPECT_FALSE(drag->CanTakeFocus());
+  drag->SetEnabled(true);
+
+  const Integer d = Mouse->GetDragThreshold();
+  Input(Down, 30, 100);
+  Input(Up, 30, 100);
+  EXPECT_TRUE(drag->AllowDragAt(300, 300));  // manual mode: anywhere
+  drag->SetDragMode(TDragMode::dmAutomatic);
+  EXPECT_TRUE(drag->AllowDragAt(30 + d - 1, 100));
+  EXPECT_FALSE(drag->AllowDragAt(30 + d, 100));
+}
+
 }  // namespace

@@ -512,12 +512,18 @@ void TcxControl::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Inte
 }
 
 void TcxControl::KeyDown(Word& Key, TShiftState Shift) {
-  if (Key == VK_ESCAPE && FDragAndDropState != TcxDragAndDropState::ddsNone) {
-    FinishDragAndDrop(false);
-    Key = 0;
-    return;
-  }
+  if (Key == VK_ESCAPE) FinishDragAndDrop(false);
   inherited::KeyDown(Key, Shift);
+}
+
+bool TcxControl::CanTakeFocus() {
+  if (!CanFocus()) return false;
+  TCustomForm* form = GetParentForm(this);
+  return !form || (form->CanFocus() && form->GetEnabled() && form->GetVisible());
+}
+
+bool TcxControl::AllowDragAt(Integer X, Integer Y) {
+  return GetDragMode() == TDragMode::dmManual || IsMouseInPressedArea(X, Y);
 }
 
 TcxDragAndDropObjectClass TcxControl::GetDragAndDropObjectClass() {

@@ -177,6 +177,14 @@ class TcxControl : public TCustomControl {
   virtual void UpdateScrollBars();
 
   void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) override;
+  // The bars and the grip the control keeps for itself.
+  virtual bool IsInternalControl(const TControl* AControl) const {
+    return AControl && (AControl == FHScrollBar || AControl == FVScrollBar || AControl == FSizeGrip);
+  }
+  // Whether the control and the form it sits on can both take the focus now.
+  virtual bool CanTakeFocus();
+  // Always in manual drag mode; else only near the point of the last press.
+  virtual bool AllowDragAt(Integer X, Integer Y);
 
   // A TPopupMenu or a component implementing IcxPopupMenu; anything else is taken as nil.
   // The class library's own popup menu of the control follows it (nil for the interface).
