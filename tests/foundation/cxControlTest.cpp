@@ -1080,4 +1080,33 @@ TEST_F(cxControlDragTest, InternalControlsFocusAndWhereDragsMayStart) {
   EXPECT_FALSE(drag->AllowDragAt(30 + d, 100));
 }
 
+TEST_F(cxControlTest, ExplicitBoundsPlaceTheBarsAndABarClickFocusesOnlyWhenClicksMay) {
+  Content(1000, 1000);
+  control->SetExplicitBounds({10, 10, 110, 90});
+  EXPECT_EQ(control->GetClientBounds(), (TRect{10, 10, 110 - vBar, 90 - hBar}));
+  EXPECT_EQ(control->HScrollBar()->GetLeft(), 10);
+  EXPECT_EQ(control->HScrollBar()->GetTop(), 90 - hBar);
+  EXPECT_EQ(control->VScrollBar()->GetLeft(), 110 - vBar);
+  control->SetExplicitBounds({});
+  EXPECT_EQ(control->GetBounds(), control->GetClientRect());
+
+  auto* other = New<TContentControl>(form);
+  other->SetBounds(250, 200, 50, 50);
+  other->SetParent(form);
+  host().PumpUntilIdle();
+  const HWND bar = control->VScrollBar()->Handle();
+  other->SetFocus();
+  control->SetFocusOnClick(false);
+  host().MouseDown(bar, 5, 40);
+  host().MouseUp(bar, 5, 40);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(other->Focused());
+  control->SetFocusOnClick(true);
+  host().Advance(GetDoubleClickTime() + 1);
+  host().MouseDown(bar, 5, 40);
+  host().MouseUp(bar, 5, 40);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(control->Focused());
+}
+
 }  // namespace

@@ -130,7 +130,7 @@ void TcxControlScrollBar::FocusParent() {
   TWinControl* parent = GetParent();
   if (!parent) return;
   if (auto* control = dynamic_cast<TcxControl*>(parent)) {
-    if (!control->Focused() && control->CanFocus()) control->SetFocus();
+    if (!control->Focused() && control->CanFocusOnChildClick(this)) control->SetFocus();
   } else if (parent->CanFocus()) {
     parent->SetFocus();
   }
@@ -232,7 +232,17 @@ Integer TcxControl::GetBorderSize() {
   return painter ? painter->BorderSize() : 0;
 }
 
-TRect TcxControl::GetBounds() { return GetClientRect(); }
+TRect TcxControl::GetBounds() {
+  const TRect& R = FExplicitBounds;
+  if (R.Right > R.Left && R.Bottom > R.Top) return R;
+  return HandleAllocated() ? GetClientRect() : TRect{};
+}
+
+void TcxControl::SetExplicitBounds(const TRect& Value) {
+  if (FExplicitBounds == Value) return;
+  FExplicitBounds = Value;
+  BoundsChanged();
+}
 
 TRect TcxControl::GetClientBounds() {
   TRect R = GetBounds();

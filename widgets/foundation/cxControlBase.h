@@ -181,6 +181,12 @@ class TcxControl : public TCustomControl {
   virtual bool IsInternalControl(const TControl* AControl) const {
     return AControl && (AControl == FHScrollBar || AControl == FVScrollBar || AControl == FSizeGrip);
   }
+  // Whether a click on one of its own children (a bar) focuses the control.
+  virtual bool CanFocusOnChildClick(TControl*) { return CanFocusOnClick(); }
+  // Bounds of the content and its border within the client area; empty means the whole
+  // client area.
+  TRect GetExplicitBounds() const { return FExplicitBounds; }
+  void SetExplicitBounds(const TRect& Value);
   // Whether the control and the form it sits on can both take the focus now.
   virtual bool CanTakeFocus();
   // Always in manual drag mode; else only near the point of the last press.
@@ -318,6 +324,7 @@ class TcxControl : public TCustomControl {
   TCursor FDefaultCursor = crDefault;
   bool FParentBackground = true, FPaintedParentBackground = true;
   std::vector<IcxFontListener*> FFontListeners;
+  TRect FExplicitBounds{};
 };
 
 // Hands system metric changes to the controls that registered (as the $8131 request).
