@@ -818,8 +818,10 @@ TEST_F(cxControlPressTest, CaptureObjectsAreToldWhenReplacedAndReleaseTheCapture
 }
 
 TEST_F(cxControlPressTest, PressedWhileCapturedAndNotAtAllWhenTheFocusIsRefused) {
+  EXPECT_EQ(press->Perform(CM_DESIGNHITTEST, 0, MAKELPARAM(70, 70)), 0);
   Input(0, 70, 70);
   EXPECT_TRUE(press->IsPressed());
+  EXPECT_EQ(press->Perform(CM_DESIGNHITTEST, 0, MAKELPARAM(70, 70)), 1);  // a mouse operation runs
   Input(2, 70, 70);
   EXPECT_FALSE(press->IsPressed());
   Input(0, 70, 70);

@@ -661,6 +661,11 @@ void TcxControl::WndProc(TMessage& Message) {
     case CM_COLORCHANGED:
       ColorChanged();
       break;
+    case CM_DESIGNHITTEST:
+      // A designer leaves the mouse to a control in the middle of its own mouse operation.
+      inherited::WndProc(Message);
+      if (Message.Result == 0) Message.Result = IsMouseOperationActive() ? 1 : 0;
+      return;
     case CM_VISIBLECHANGED:
     case CM_TEXTCHANGED:
       inherited::WndProc(Message);
