@@ -561,6 +561,8 @@ class TControlCanvasPaint {
 void CancelDrag();
 // Whether a drag (or a drag waiting for its threshold) is in progress.
 bool DragActive();
+// The object of the drag under way once it has passed its threshold, else nullptr.
+TDragObject* CurrentDragObject();
 // Forgets a control being destroyed as the target under a drag.
 void DragTargetDestroyed(TControl* Control);
 

@@ -271,6 +271,11 @@ bool TControl::Dragging() const { return DragState::Get().Source == this; }
 
 bool DragActive() { return DragState::Get().Source != nullptr; }
 
+TDragObject* CurrentDragObject() {
+  const DragState& d = DragState::Get();
+  return d.Active ? d.Object : nullptr;
+}
+
 void DragTargetDestroyed(TControl* Control) { DragState::Get().TargetDestroyed(Control); }
 
 void CancelDrag() {

@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include "classlib/core/Streams.h"
+#include "classlib/visual/Menus.h"
 #include "classlib/visual/Messages.h"
+#include "classlib/visual/StdCtrls.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/kernel/Clock.h"
 #include "platform/user/User.h"
 #include "tests/support/AppTest.h"
 #include "widgets/foundation/cxControlBase.h"
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -436,6 +440,35 @@ TEST_F(cxControlDragTest, EscapeCancelsAndAPressOutsideTheDragAreaDoesNotStart) 
   EXPECT_TRUE(gDragLog.empty());
 }
 
+class TClickCounter : public TObject {
+  TL_CLASS(TClickCounter, TObject)
+ public:
+  void Click(TObject*) { ++Clicks; }
+  int Clicks = 0;
+};
+TL_DEFINE_CLASS(TClickCounter)
+
+TEST_F(cxControlDragTest, EscapeEndsTheDragAndDropBeforeTheDialogsCancelButtonSeesIt) {
+  Owned<TClickCounter> counter(New<TClickCounter>());
+  auto* cancel = New<TButton>(form);
+  cancel->SetParent(form);
+  cancel->SetBounds(10, 300, 80, 25);
+  cancel->SetCancel(true);
+  cancel->OnClick = {counter.get(), &TClickCounter::Click};
+  Input(Down, 30, 30);
+  Input(Move, 60, 30);
+  ASSERT_EQ(drag->GetDragAndDropState(), TcxDragAndDropState::ddsInProcess);
+  // The key as the application's loop reflects it to the focused control.
+  EXPECT_EQ(drag->Perform(CN_KEYDOWN, VK_ESCAPE, 0), 1);
+  host().PumpUntilIdle();
+  EXPECT_EQ(drag->GetDragAndDropState(), TcxDragAndDropState::ddsNone);
+  EXPECT_EQ(counter->Clicks, 0);
+  EXPECT_EQ(gDragLog, (std::vector<String>{"begin", "move+", "end-", "freed"}));
+  Input(Up, 60, 30);
+  drag->Perform(CN_KEYDOWN, VK_ESCAPE, 0);  // no drag-and-drop now: the dialog's key again
+  EXPECT_EQ(counter->Clicks, 1);
+}
+
 TEST_F(cxControlDragTest, FreeingTheControlMidDragEndsIt) {
   Input(Down, 30, 30);
   Input(Move, 60, 30);
@@ -443,6 +476,639 @@ TEST_F(cxControlDragTest, FreeingTheControlMidDragEndsIt) {
   drag = nullptr;
   EXPECT_EQ(gDragLog, (std::vector<String>{"begin", "move+", "end-", "freed"}));
   EXPECT_EQ(Screen->GetCursor(), crDefault);
+}
+
+// Drags in automatic mode; as a target it accepts whatever comes and notes what it saw.
+class TAutoDragControl : public TContentControl {
+  TL_CLASS(TAutoDragControl, TContentControl)
+ public:
+  using TContentControl::TContentControl;
+  bool Refuse = false;  // answers AcceptDragObject
+  TDragObject* Started = nullptr;
+  TDragObject* SeenOver = nullptr;
+  TObject* SeenSource = nullptr;
+  TObject* EndTarget = nullptr;
+  int Ends = 0;
+  int Drops = 0;
+
+  void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) override {
+    inherited::DragOver(Source, X, Y, State, Accept);
+    if (State != TDragState::dsDragLeave) SeenOver = cxGetDragObject();
+    SeenSource = Source;
+    Accept = true;
+  }
+  void DragDrop(TObject*, Integer, Integer) override { ++Drops; }
+
+ protected:
+  void DoStartDrag(TDragObject*& DragObject) override {
+    inherited::DoStartDrag(DragObject);
+    Started = DragObject;
+  }
+  void DoEndDrag(TObject* Target, Integer X, Integer Y) override {
+    inherited::DoEndDrag(Target, X, Y);
+    EndTarget = Target;
+    ++Ends;
+  }
+  bool AcceptDragObject(TDragObject*) override { return !Refuse; }
+};
+TL_DEFINE_CLASS(TAutoDragControl)
+
+class cxControlAutoDragTest : public cxControlTest {
+ protected:
+  void SetUp() override {
+    cxControlTest::SetUp();
+    source = New<TAutoDragControl>(form);
+    source->SetBounds(220, 10, 150, 150);
+    source->SetParent(form);
+    source->SetDragMode(TDragMode::dmAutomatic);
+    target = New<TAutoDragControl>(form);
+    target->SetBounds(220, 200, 150, 150);
+    target->SetParent(form);
+    host().PumpUntilIdle();
+    d = Mouse->GetDragThreshold();
+  }
+  // Presses at (30, 30) of the source and runs Script once the press waits for input.
+  void PressThen(std::function<void()> Script) {
+    host().MouseDown(source->Handle(), 30, 30);
+    host().WhenIdle(std::move(Script));
+    host().PumpUntilIdle();
+  }
+  TAutoDragControl* source = nullptr;
+  TAutoDragControl* target = nullptr;
+  Integer d = 0;
+};
+
+TEST_F(cxControlAutoDragTest, PastTheDragAreaTheLibraryObjectDragsWithACopyCursorUnderCtrl) {
+  ASSERT_NE(Screen->Cursors(crcxDragCopy), Screen->Cursors(crDrag));
+  PressThen([&] { host().MouseMove(source->Handle(), 30 + d, 30); });
+  // The press itself was handled before the drag began.
+  EXPECT_EQ(source->MouseDownPos(), (TPoint{30, 30}));
+  EXPECT_TRUE(source->Focused());
+  ASSERT_TRUE(source->Dragging());
+  auto* object = dynamic_cast<TcxDragControlObject*>(source->Started);
+  ASSERT_NE(object, nullptr);
+  EXPECT_EQ(object->Control(), source);
+
+  host().MouseMove(target->Handle(), 20, 20);
+  host().PumpUntilIdle();
+  EXPECT_EQ(target->SeenOver, object);
+  EXPECT_EQ(target->SeenSource, source);
+  EXPECT_EQ(cxGetDragObject(), object);
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crDrag));
+  host().KeyDown(VK_CONTROL);
+  host().MouseMove(target->Handle(), 25, 20);
+  host().PumpUntilIdle();
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crcxDragCopy));
+  host().KeyUp(VK_CONTROL);
+
+  host().MouseUp(target->Handle(), 25, 20);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(source->Dragging());
+  EXPECT_EQ(target->Drops, 1);
+  EXPECT_EQ(source->Ends, 1);
+  EXPECT_EQ(source->EndTarget, target);
+  // The object freed itself: nothing may still hand it out.
+  EXPECT_EQ(cxGetDragObject(), nullptr);
+  EXPECT_EQ(source->GetDragMode(), TDragMode::dmAutomatic);
+}
+
+TEST_F(cxControlAutoDragTest, NoDragWithinTheAreaOnEscapeOrForARefusedObject) {
+  PressThen([&] {
+    host().MouseMove(source->Handle(), 30 + d - 1, 30);
+    host().WhenIdle([&] { host().MouseUp(source->Handle(), 30 + d - 1, 30); });
+  });
+  EXPECT_FALSE(source->Dragging());
+  EXPECT_EQ(source->Started, nullptr);
+  EXPECT_EQ(GetCapture(), nullptr);
+
+  host().Advance(GetDoubleClickTime() + 1);
+  PressThen([&] { host().KeyDown(VK_ESCAPE); });
+  host().KeyUp(VK_ESCAPE);
+  host().MouseUp(source->Handle(), 30, 30);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(source->Dragging());
+  EXPECT_EQ(source->Started, nullptr);
+
+  host().Advance(GetDoubleClickTime() + 1);
+  source->Refuse = true;
+  PressThen([&] { host().MouseMove(source->Handle(), 30 + d, 30); });
+  EXPECT_FALSE(source->Dragging());
+  EXPECT_EQ(source->Started, nullptr);  // freed and withdrawn
+  EXPECT_EQ(source->Ends, 0);
+  host().MouseUp(source->Handle(), 30 + d, 30);
+  host().PumpUntilIdle();
+  EXPECT_EQ(target->Drops, 0);
+}
+
+TEST_F(cxControlAutoDragTest, ManualModeLeavesThePressToTheControl) {
+  source->SetDragMode(TDragMode::dmManual);
+  host().MouseDown(source->Handle(), 30, 30);
+  host().PumpUntilIdle();
+  EXPECT_EQ(GetCapture(), source->Handle());  // no detection loop took the press
+  host().MouseMove(source->Handle(), 30 + 3 * d, 30);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(source->Dragging());
+  host().MouseUp(source->Handle(), 30 + 3 * d, 30);
+  host().PumpUntilIdle();
+  EXPECT_EQ(source->Started, nullptr);
+}
+
+// Stands as a popup menu without being one; notes where it opened and takes one key.
+class TInterfaceMenu : public TComponent, public IcxPopupMenu {
+  TL_CLASS(TInterfaceMenu, TComponent)
+ public:
+  using TComponent::TComponent;
+  bool IsShortCutKey(TMessage& Message) override { return Message.WParam == Key; }
+  void Popup(Integer X, Integer Y) override { Opened.push_back({X, Y}); }
+  WPARAM Key = 'J';
+  std::vector<TPoint> Opened;
+};
+TL_DEFINE_CLASS(TInterfaceMenu)
+
+class TRecordingPopupMenu : public TPopupMenu {
+  TL_CLASS(TRecordingPopupMenu, TPopupMenu)
+ public:
+  using TPopupMenu::TPopupMenu;
+  void Popup(Integer X, Integer Y) override { Opened.push_back({X, Y}); }
+  void Clicked(TObject*) { ++Clicks; }
+  std::vector<TPoint> Opened;
+  int Clicks = 0;
+};
+TL_DEFINE_CLASS(TRecordingPopupMenu)
+
+class THandlingLog : public TObject {
+  TL_CLASS(THandlingLog, TObject)
+ public:
+  void ContextPopup(TObject*, TPoint P, bool& Handled) {
+    Seen.push_back(P);
+    Handled = Handle;
+  }
+  bool Handle = false;
+  std::vector<TPoint> Seen;
+};
+TL_DEFINE_CLASS(THandlingLog)
+
+class cxControlPopupTest : public cxControlTest {
+ protected:
+  LRESULT ContextMenuAt(LPARAM Where) {
+    return SendMessageA(control->Handle(), WM_CONTEXTMENU, WPARAM(control->Handle()), Where);
+  }
+  LRESULT ContextMenuAtClient(Integer X, Integer Y) {
+    const TPoint s = control->ClientToScreen({X, Y});
+    return ContextMenuAt(MAKELPARAM(WORD(s.X), WORD(s.Y)));
+  }
+};
+
+TEST_F(cxControlPopupTest, OnlyMenusOfEitherKindAreTakenAndAFreedMenuIsForgotten) {
+  auto* plain = New<TComponent>(form);
+  auto* menu = New<TRecordingPopupMenu>(form);
+  auto* other = New<TInterfaceMenu>(form);
+  control->SetPopupMenu(plain);
+  EXPECT_EQ(control->GetPopupMenu(), nullptr);
+  control->SetPopupMenu(menu);
+  EXPECT_EQ(control->GetPopupMenu(), menu);
+  EXPECT_EQ(static_cast<TControl*>(control)->GetPopupMenu(), menu);
+  control->SetPopupMenu(other);
+  EXPECT_EQ(control->GetPopupMenu(), other);
+  EXPECT_EQ(static_cast<TControl*>(control)->GetPopupMenu(), nullptr);  // the class library sees none
+  other->Free();
+  EXPECT_EQ(control->GetPopupMenu(), nullptr);
+  EXPECT_EQ(ContextMenuAtClient(10, 10), 0);  // nothing left to show, no crash
+  control->SetPopupMenu(menu);
+  menu->Free();
+  EXPECT_EQ(control->GetPopupMenu(), nullptr);
+  EXPECT_EQ(static_cast<TControl*>(control)->GetPopupMenu(), nullptr);
+}
+
+TEST_F(cxControlPopupTest, ContextMenuOpensAtTheMouseOrTheControlsCorner) {
+  auto* menu = New<TInterfaceMenu>(form);
+  control->SetPopupMenu(menu);
+  const TPoint origin = control->ClientToScreen({0, 0});
+  EXPECT_EQ(ContextMenuAtClient(15, 25), 1);
+  EXPECT_EQ(ContextMenuAt(LPARAM(-1)), 1);  // from the keyboard
+  ASSERT_EQ(menu->Opened.size(), 2u);
+  EXPECT_EQ(menu->Opened[0], (TPoint{origin.X + 15, origin.Y + 25}));
+  EXPECT_EQ(menu->Opened[1], origin);
+  // A click outside the client area is not the control's to answer.
+  EXPECT_EQ(ContextMenuAtClient(-5, 10), 0);
+  EXPECT_EQ(ContextMenuAtClient(10, 400), 0);
+  EXPECT_EQ(menu->Opened.size(), 2u);
+
+  Owned<THandlingLog> log(New<THandlingLog>());
+  control->OnContextPopup = {log.get(), &THandlingLog::ContextPopup};
+  log->Handle = true;
+  EXPECT_EQ(ContextMenuAtClient(5, 6), 1);
+  ContextMenuAt(LPARAM(-1));
+  EXPECT_EQ(menu->Opened.size(), 2u);  // the handler took both
+  EXPECT_EQ(log->Seen, (std::vector<TPoint>{{5, 6}, {-1, -1}}));
+  control->OnContextPopup = {};
+}
+
+TEST_F(cxControlPopupTest, APopupMenuWithoutAutoPopupIsNotShown) {
+  auto* menu = New<TRecordingPopupMenu>(form);
+  control->SetPopupMenu(menu);
+  EXPECT_EQ(ContextMenuAtClient(10, 10), 1);
+  ASSERT_EQ(menu->Opened.size(), 1u);
+  EXPECT_EQ(menu->PopupComponent(), control);
+  menu->SetAutoPopup(false);
+  ContextMenuAtClient(10, 10);
+  EXPECT_EQ(menu->Opened.size(), 1u);
+}
+
+TEST_F(cxControlPopupTest, ShortcutsOfTheControlsAndItsParentsMenusAreTaken) {
+  auto* inner = New<TContentControl>(form);
+  inner->SetParent(control);
+  inner->SetBounds(5, 5, 40, 40);
+  auto* menu = New<TRecordingPopupMenu>(form);
+  auto* item = New<TMenuItem>(menu);
+  item->SetShortCut(ShortCut('K', TShiftState{TShiftStateItem::ssCtrl}));
+  item->OnClick = {menu, &TRecordingPopupMenu::Clicked};
+  menu->Items()->Add(item);
+  control->SetPopupMenu(menu);  // the parent's menu
+  auto* own = New<TInterfaceMenu>(form);
+  inner->SetPopupMenu(own);
+  host().PumpUntilIdle();
+
+  EXPECT_EQ(inner->Perform(CN_KEYDOWN, 'K', 0), 0);  // without Ctrl: no shortcut
+  EXPECT_EQ(menu->Clicks, 0);
+  host().KeyDown(VK_CONTROL);
+  host().PumpUntilIdle();
+  EXPECT_EQ(inner->Perform(CN_KEYDOWN, 'K', 0), 1);
+  EXPECT_EQ(menu->Clicks, 1);
+  host().KeyUp(VK_CONTROL);
+  host().PumpUntilIdle();
+  EXPECT_EQ(inner->Perform(CN_KEYDOWN, 'J', 0), 1);  // the control's own menu answers first
+  EXPECT_EQ(control->Perform(CN_KEYDOWN, 'J', 0), 0);  // not the parent's to take
+}
+
+class TCaptureOwner : public TObject, public IcxMouseCaptureObject {
+  TL_CLASS(TCaptureOwner, TObject)
+ public:
+  void DoCancelMode() override { ++Cancels; }
+  int Cancels = 0;
+};
+TL_DEFINE_CLASS(TCaptureOwner)
+
+// A hand over its left half; may give the focus away as soon as it gets it.
+class TPressControl : public TContentControl {
+  TL_CLASS(TPressControl, TContentControl)
+ public:
+  using TContentControl::TContentControl;
+  TWinControl* PassFocusTo = nullptr;
+  bool KeepCapture = false;
+  int Downs = 0;
+  int BackgroundChanges = 0;
+
+ protected:
+  TCursor GetCursorDefault(Integer X, Integer Y) override {
+    return X < 50 ? crHandPoint : inherited::GetCursorDefault(X, Y);
+  }
+  bool KeepMouseCaptureUnfocused() override { return KeepCapture; }
+  void BeforeMouseDown(TMouseButton, TShiftState, Integer, Integer) override { ++Downs; }
+  void ParentBackgroundChanged() override { ++BackgroundChanges; }
+  void WndProc(TMessage& Message) override {
+    inherited::WndProc(Message);
+    if (Message.Msg == WM_SETFOCUS && PassFocusTo) PassFocusTo->SetFocus();
+  }
+};
+TL_DEFINE_CLASS(TPressControl)
+
+class cxControlPressTest : public cxControlTest {
+ protected:
+  void SetUp() override {
+    cxControlTest::SetUp();
+    press = New<TPressControl>(form);
+    press->SetBounds(220, 10, 150, 150);
+    press->SetParent(form);
+    host().PumpUntilIdle();
+  }
+  void Input(int what, Integer x, Integer y) {
+    if (what == 0) host().MouseDown(press->Handle(), x, y);
+    if (what == 1) host().MouseMove(press->Handle(), x, y);
+    if (what == 2) host().MouseUp(press->Handle(), x, y);
+    host().PumpUntilIdle();
+  }
+  TPressControl* press = nullptr;
+};
+
+TEST_F(cxControlPressTest, CaptureObjectsAreToldWhenReplacedAndReleaseTheCapture) {
+  Owned<TCaptureOwner> a(New<TCaptureOwner>()), b(New<TCaptureOwner>());
+  press->SetMouseCaptureObject(a.get());
+  EXPECT_EQ(GetCapture(), press->Handle());
+  press->SetMouseCaptureObject(a.get());
+  EXPECT_EQ(a->Cancels, 0);
+  press->SetMouseCaptureObject(b.get());
+  EXPECT_EQ(a->Cancels, 1);
+  EXPECT_EQ(GetCapture(), press->Handle());
+  press->SetMouseCaptureObject(nullptr);
+  EXPECT_EQ(b->Cancels, 1);
+  EXPECT_EQ(GetCapture(), nullptr);
+
+  // A release or a cancel ends the object's capture.
+  Input(0, 70, 70);
+  press->SetMouseCaptureObject(a.get());
+  Input(2, 70, 70);
+  EXPECT_EQ(press->GetMouseCaptureObject(), nullptr);
+  EXPECT_EQ(a->Cancels, 2);
+  press->SetMouseCaptureObject(b.get());
+  SendMessageA(press->Handle(), WM_CANCELMODE, 0, 0);
+  EXPECT_EQ(press->GetMouseCaptureObject(), nullptr);
+  EXPECT_EQ(b->Cancels, 2);
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST_F(cxControlPressTest, PressedWhileCapturedAndNotAtAllWhenTheFocusIsRefused) {
+  EXPECT_EQ(press->Perform(CM_DESIGNHITTEST, 0, MAKELPARAM(70, 70)), 0);
+  Input(0, 70, 70);
+  EXPECT_TRUE(press->IsPressed());
+  EXPECT_EQ(press->Perform(CM_DESIGNHITTEST, 0, MAKELPARAM(70, 70)), 1);  // a mouse operation runs
+  Input(2, 70, 70);
+  EXPECT_FALSE(press->IsPressed());
+  Input(0, 70, 70);
+  SendMessageA(press->Handle(), WM_CANCELMODE, 0, 0);
+  EXPECT_FALSE(press->IsPressed());
+  Input(2, 70, 70);
+  EXPECT_EQ(press->Downs, 2);
+
+  press->PassFocusTo = control;
+  control->SetFocus();
+  host().Advance(GetDoubleClickTime() + 1);
+  Input(0, 70, 70);
+  EXPECT_TRUE(control->Focused());
+  EXPECT_FALSE(press->IsPressed());
+  EXPECT_NE(GetCapture(), press->Handle());
+  EXPECT_EQ(press->Downs, 2);  // the press went no further
+  Input(2, 70, 70);
+
+  press->KeepCapture = true;
+  control->SetFocus();
+  host().Advance(GetDoubleClickTime() + 1);
+  Input(0, 70, 70);
+  EXPECT_TRUE(press->IsPressed());
+  EXPECT_EQ(press->Downs, 3);
+  Input(2, 70, 70);
+}
+
+TEST_F(cxControlPressTest, MovesShowThePlacesCursorAndKeepTheOneTheUserSet) {
+  Input(1, 10, 10);
+  EXPECT_EQ(press->GetCursor(), crHandPoint);
+  Input(1, 100, 10);
+  EXPECT_EQ(press->GetCursor(), crDefault);
+  press->SetCursor(crCross);
+  Input(1, 10, 10);
+  EXPECT_EQ(press->GetCursor(), crHandPoint);
+  Input(1, 100, 10);
+  EXPECT_EQ(press->GetCursor(), crCross);
+}
+
+TEST_F(cxControlPressTest, AParentBackgroundChangeIsNoticedAtTheNextPaintOnly) {
+  EXPECT_TRUE(press->GetParentBackground());
+  press->SetParentBackground(false);
+  EXPECT_EQ(press->BackgroundChanges, 0);
+  UpdateWindow(press->Handle());
+  EXPECT_EQ(press->BackgroundChanges, 1);
+  press->Invalidate();
+  UpdateWindow(press->Handle());
+  EXPECT_EQ(press->BackgroundChanges, 1);
+  press->SetParentBackground(false);
+  press->SetParentBackground(true);
+  UpdateWindow(press->Handle());
+  EXPECT_EQ(press->BackgroundChanges, 2);
+}
+
+class TFontWatcher : public TObject, public IcxFontListener {
+  TL_CLASS(TFontWatcher, TObject)
+ public:
+  void Changed(TObject* Sender, TFont* AFont) override {
+    ++Calls;
+    LastSender = Sender;
+    LastSize = AFont->GetSize();
+    if (RemoveOnCall) Control->RemoveFontListener(RemoveOnCall);
+  }
+  TcxControl* Control = nullptr;
+  IcxFontListener* RemoveOnCall = nullptr;
+  int Calls = 0;
+  TObject* LastSender = nullptr;
+  Integer LastSize = 0;
+};
+TL_DEFINE_CLASS(TFontWatcher)
+
+TEST_F(cxControlTest, FontListenersHearChangesAndMayRemoveEachOther) {
+  Owned<TFontWatcher> a(New<TFontWatcher>()), b(New<TFontWatcher>());
+  a->Control = b->Control = control;
+  control->AddFontListener(a.get());
+  control->AddFontListener(a.get());  // once only
+  control->AddFontListener(b.get());
+  ValidateRect(control->Handle(), nullptr);
+  control->GetFont()->SetSize(15);
+  EXPECT_EQ(a->Calls, 1);
+  EXPECT_EQ(b->Calls, 1);
+  EXPECT_EQ(a->LastSender, control);
+  EXPECT_EQ(b->LastSize, 15);
+  RECT r{};
+  EXPECT_TRUE(GetUpdateRect(control->Handle(), &r, FALSE));  // repainted for the new font
+
+  a->RemoveOnCall = b.get();  // b goes before its turn comes
+  control->GetFont()->SetSize(16);
+  EXPECT_EQ(a->Calls, 2);
+  EXPECT_EQ(b->Calls, 1);
+  control->RemoveFontListener(a.get());
+  control->GetFont()->SetSize(17);
+  EXPECT_EQ(a->Calls, 2);
+}
+
+TEST_F(cxControlTest, InvalidationScrollingAndTheCursorMove) {
+  const HWND wnd = control->Handle();
+  host().PumpUntilIdle();
+  RECT r{};
+  control->InvalidateRect({10, 12, 20, 30}, false);
+  ASSERT_TRUE(GetUpdateRect(wnd, &r, FALSE));
+  EXPECT_EQ(TRect(r), (TRect{10, 12, 20, 30}));
+  control->UpdateWithChildren();
+  EXPECT_FALSE(GetUpdateRect(wnd, &r, FALSE));
+
+  Owned<TcxRegion> empty(New<TcxRegion>());
+  control->InvalidateRegion(empty.get(), false);
+  control->InvalidateRegion(nullptr, false);
+  EXPECT_FALSE(GetUpdateRect(wnd, &r, FALSE));
+  Owned<TcxRegion> some(New<TcxRegion>(TRect{1, 2, 3, 4}));
+  control->InvalidateRegion(some.get(), false);
+  ASSERT_TRUE(GetUpdateRect(wnd, &r, FALSE));
+  EXPECT_EQ(TRect(r), (TRect{1, 2, 3, 4}));
+  control->UpdateWithChildren();
+
+  // Scrolling down by 10 exposes the strip at the top of the scrolled rectangle.
+  control->ScrollWindow(0, 10, {0, 0, 100, 100});
+  ASSERT_TRUE(GetUpdateRect(wnd, &r, FALSE));
+  EXPECT_EQ(TRect(r), (TRect{0, 0, 100, 10}));
+  control->UpdateWithChildren();
+
+  const TPoint s = control->ClientToScreen({33, 44});
+  host().MouseMove(nullptr, s.X, s.Y);
+  host().PumpUntilIdle();
+  control->PostMouseMove();
+  MSG msg{};
+  ASSERT_TRUE(PeekMessageA(&msg, wnd, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE));
+  EXPECT_EQ(GET_X_LPARAM(msg.lParam), 33);
+  EXPECT_EQ(GET_Y_LPARAM(msg.lParam), 44);
+}
+
+TEST_F(cxControlPopupTest, ThePublishedPopupMenuTakesEitherKindAndTheBarsLookAndFeelStreams) {
+  const TPropInfo* prop = GetPropInfo(control, "PopupMenu");
+  ASSERT_NE(prop, nullptr);
+  EXPECT_EQ(prop->Kind, TPropKind::Reference);
+  auto* menu = New<TInterfaceMenu>(form);
+  prop->SetObj(control, menu);  // as the reader links it
+  EXPECT_EQ(control->GetPopupMenu(), menu);
+  EXPECT_EQ(prop->GetObj(control), menu);
+  prop->SetObj(control, form);  // not a menu
+  EXPECT_EQ(control->GetPopupMenu(), nullptr);
+  ASSERT_NE(GetPropInfo(control, "OnContextPopup"), nullptr);
+
+  Owned<TcxScrollBar> bar(New<TcxScrollBar>(nullptr));
+  bar->GetLookAndFeel()->SetKind(TcxLookAndFeelKind::lfFlat);
+  bar->SetMax(250);
+  Owned<TMemoryStream> stream(New<TMemoryStream>());
+  stream->WriteComponent(bar.get());
+  stream->SetPosition(0);
+  Owned<TcxScrollBar> copy(New<TcxScrollBar>(nullptr));
+  stream->ReadComponent(copy.get());
+  EXPECT_EQ(copy->GetMax(), 250);
+  EXPECT_EQ(copy->GetLookAndFeel()->GetKind(), TcxLookAndFeelKind::lfFlat);
+  EXPECT_TRUE(copy->GetLookAndFeel()->GetAssignedValues().Contains(TcxLookAndFeelValue::lfvKind));
+}
+
+// Counts its change notices; takes the focus on a click in its right half only and may
+// want its background erased.
+class TNoticeControl : public TContentControl {
+  TL_CLASS(TNoticeControl, TContentControl)
+ public:
+  using TContentControl::TContentControl;
+  int Colors = 0, Visibles = 0, Texts = 0;
+  bool Erase = false;
+  int Erased = 0;
+
+ protected:
+  void ColorChanged() override { ++Colors; }
+  void VisibleChanged() override { ++Visibles; }
+  void TextChanged() override { ++Texts; }
+  bool NeedsEraseBackground() override { return Erase; }
+  bool CanFocusOnClickAt(Integer X, Integer) override { return X >= 50 && CanFocusOnClick(); }
+  void WndProc(TMessage& Message) override {
+    if (Message.Msg == WM_ERASEBKGND && Erase) ++Erased;
+    inherited::WndProc(Message);
+  }
+};
+TL_DEFINE_CLASS(TNoticeControl)
+
+TEST_F(cxControlTest, ChangeNoticesClickFocusPlacesAndTheWindowStyle) {
+  auto* n = New<TNoticeControl>(form);
+  n->SetBounds(220, 10, 150, 150);
+  n->SetParent(form);
+  host().PumpUntilIdle();
+  EXPECT_NE(GetWindowLongA(n->Handle(), GWL_STYLE) & LONG(WS_CLIPCHILDREN), 0);
+  const int colorsBefore = n->Colors;
+  n->SetColor(clRed);
+  const int colorsAfter = n->Colors;
+  EXPECT_GT(colorsAfter, colorsBefore);
+  n->SetColor(clRed);
+  EXPECT_EQ(n->Colors, colorsAfter);  // no change, no notice
+  n->SetCaption("x");
+  n->SetVisible(false);
+  n->SetVisible(true);
+  EXPECT_EQ(n->Texts, 1);
+  EXPECT_EQ(n->Visibles, 2);
+
+  control->SetFocus();
+  host().MouseDown(n->Handle(), 10, 10);
+  host().MouseUp(n->Handle(), 10, 10);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(control->Focused());
+  host().Advance(GetDoubleClickTime() + 1);
+  host().MouseDown(n->Handle(), 100, 10);
+  host().MouseUp(n->Handle(), 100, 10);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(n->Focused());
+
+  n->Invalidate();
+  UpdateWindow(n->Handle());
+  EXPECT_EQ(n->Erased, 0);
+  n->Erase = true;
+  n->Invalidate();
+  UpdateWindow(n->Handle());
+  EXPECT_EQ(n->Erased, 1);
+}
+
+class TKeyLog : public TObject {
+  TL_CLASS(TKeyLog, TObject)
+ public:
+  void KeyDown(TObject*, Word& Key, TShiftState) { Keys.push_back(Key); }
+  std::vector<Word> Keys;
+};
+TL_DEFINE_CLASS(TKeyLog)
+
+TEST_F(cxControlDragTest, EscapeStillReachesTheKeyEventAfterEndingTheDragAndDrop) {
+  Owned<TKeyLog> log(New<TKeyLog>());
+  drag->OnKeyDown = {log.get(), &TKeyLog::KeyDown};
+  Input(Down, 30, 30);
+  Input(Move, 60, 30);
+  host().Key(VK_ESCAPE);
+  host().PumpUntilIdle();
+  EXPECT_EQ(drag->GetDragAndDropState(), TcxDragAndDropState::ddsNone);
+  EXPECT_EQ(log->Keys, (std::vector<Word>{VK_ESCAPE}));
+  Input(Up, 60, 30);
+}
+
+TEST_F(cxControlDragTest, InternalControlsFocusAndWhereDragsMayStart) {
+  EXPECT_TRUE(drag->IsInternalControl(drag->HScrollBar()));
+  EXPECT_TRUE(drag->IsInternalControl(drag->SizeGrip()));
+  EXPECT_FALSE(drag->IsInternalControl(control));
+  EXPECT_FALSE(drag->IsInternalControl(nullptr));
+
+  EXPECT_TRUE(drag->CanTakeFocus());
+  form->SetEnabled(false);
+  EXPECT_FALSE(drag->CanTakeFocus());
+  form->SetEnabled(true);
+  drag->SetEnabled(false);
+  EXPECT_FALSE(drag->CanTakeFocus());
+  drag->SetEnabled(true);
+
+  const Integer d = Mouse->GetDragThreshold();
+  Input(Down, 30, 100);
+  Input(Up, 30, 100);
+  EXPECT_TRUE(drag->AllowDragAt(300, 300));  // manual mode: anywhere
+  drag->SetDragMode(TDragMode::dmAutomatic);
+  EXPECT_TRUE(drag->AllowDragAt(30 + d - 1, 100));
+  EXPECT_FALSE(drag->AllowDragAt(30 + d, 100));
+}
+
+TEST_F(cxControlTest, ExplicitBoundsPlaceTheBarsAndABarClickFocusesOnlyWhenClicksMay) {
+  Content(1000, 1000);
+  control->SetExplicitBounds({10, 10, 110, 90});
+  EXPECT_EQ(control->GetClientBounds(), (TRect{10, 10, 110 - vBar, 90 - hBar}));
+  EXPECT_EQ(control->HScrollBar()->GetLeft(), 10);
+  EXPECT_EQ(control->HScrollBar()->GetTop(), 90 - hBar);
+  EXPECT_EQ(control->VScrollBar()->GetLeft(), 110 - vBar);
+  control->SetExplicitBounds({});
+  EXPECT_EQ(control->GetBounds(), control->GetClientRect());
+
+  auto* other = New<TContentControl>(form);
+  other->SetBounds(250, 200, 50, 50);
+  other->SetParent(form);
+  host().PumpUntilIdle();
+  const HWND bar = control->VScrollBar()->Handle();
+  other->SetFocus();
+  control->SetFocusOnClick(false);
+  host().MouseDown(bar, 5, 40);
+  host().MouseUp(bar, 5, 40);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(other->Focused());
+  control->SetFocusOnClick(true);
+  host().Advance(GetDoubleClickTime() + 1);
+  host().MouseDown(bar, 5, 40);
+  host().MouseUp(bar, 5, 40);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(control->Focused());
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/Graphics.h"
+#include "classlib/visual/Menus.h"
 #include "classlib/visual/Messages.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
+#include "widgets/foundation/cxClasses.h"
 #include "widgets/foundation/cxControlBase.h"
 
 #include <algorithm>
@@ -16,8 +18,46 @@ inline constexpr UINT kSetNonClientMetrics = 0x002A;
 inline constexpr Integer kMaxWheelLines = 100;
 
 TcxSettingsController* gSettingsController = nullptr;
+TDragObject* gDragObject = nullptr;
 
 }  // namespace
+
+// ---- Popup menus ----------------------------------------------------------------------------
+
+bool cxPopupMenuIsShortCut(TComponent* AMenu, TMessage& Message) {
+  if (auto* menu = dynamic_cast<IcxPopupMenu*>(AMenu)) return menu->IsShortCutKey(Message);
+  if (auto* menu = dynamic_cast<TPopupMenu*>(AMenu)) return menu->IsShortCut(Message);
+  return false;
+}
+
+bool cxShowPopupMenu(TComponent* ACaller, TComponent* AMenu, Integer X, Integer Y) {
+  if (auto* menu = dynamic_cast<IcxPopupMenu*>(AMenu)) {
+    menu->Popup(X, Y);
+    return true;
+  }
+  auto* menu = dynamic_cast<TPopupMenu*>(AMenu);
+  if (!menu || !menu->GetAutoPopup()) return false;
+  menu->SetPopupComponent(ACaller);
+  menu->Popup(X, Y);
+  return true;
+}
+
+// ---- TcxDragControlObject -------------------------------------------------------------------
+
+TCursor TcxDragControlObject::GetDragCursor(bool Accepted, Integer X, Integer Y) {
+  return Accepted && cxIsCtrlPressed() ? crcxDragCopy : inherited::GetDragCursor(Accepted, X, Y);
+}
+
+void TcxDragControlObject::Finished(TObject* Target, Integer X, Integer Y, bool Accepted) {
+  inherited::Finished(Target, X, Y, Accepted);
+  if (gDragObject == this) gDragObject = nullptr;
+  Free();
+}
+
+TL_DEFINE_CLASS(TcxDragControlObject)
+
+// A drag that ended with a drop gives no leave notice: only the running drag's object counts.
+TDragObject* cxGetDragObject() { return gDragObject && gDragObject == CurrentDragObject() ? gDragObject : nullptr; }
 
 // ---- TcxDragAndDropObject -------------------------------------------------------------------
 
@@ -90,7 +130,7 @@ void TcxControlScrollBar::FocusParent() {
   TWinControl* parent = GetParent();
   if (!parent) return;
   if (auto* control = dynamic_cast<TcxControl*>(parent)) {
-    if (!control->Focused() && control->CanFocus()) control->SetFocus();
+    if (!control->Focused() && control->CanFocusOnChildClick(this)) control->SetFocus();
   } else if (parent->CanFocus()) {
     parent->SetFocus();
   }
@@ -129,6 +169,7 @@ TcxControl::TcxControl(TComponent* AOwner) : TCustomControl(AOwner) {
   FcxCanvas = New<TcxCanvas>(FCanvas);
   FLookAndFeel = New<TcxLookAndFeel>(this);
   FLookAndFeel->OnChanged = TcxLookAndFeelChangedEvent(this, &TcxControl::LookAndFeelChangedHandler);
+  FDefaultCursor = GetCursor();
 }
 
 void TcxControl::AfterConstruction() {
@@ -151,12 +192,18 @@ void TcxControl::AfterConstruction() {
 
 void TcxControl::BeforeDestruction() {
   FinishDragAndDrop(false);
+  cxClearObjectLinks(this);
   if (FHScrollBar && gSettingsController) gSettingsController->RemoveListener(this);
   inherited::BeforeDestruction();
   if (FLookAndFeel) FLookAndFeel->Free();
   FLookAndFeel = nullptr;
   if (FcxCanvas) FcxCanvas->Free();
   FcxCanvas = nullptr;
+}
+
+void TcxControl::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  Params.Style |= WS_CLIPCHILDREN;  // the own scroll bars are children
 }
 
 void TcxControl::CreateWnd() {
@@ -185,7 +232,17 @@ Integer TcxControl::GetBorderSize() {
   return painter ? painter->BorderSize() : 0;
 }
 
-TRect TcxControl::GetBounds() { return GetClientRect(); }
+TRect TcxControl::GetBounds() {
+  const TRect& R = FExplicitBounds;
+  if (R.Right > R.Left && R.Bottom > R.Top) return R;
+  return HandleAllocated() ? GetClientRect() : TRect{};
+}
+
+void TcxControl::SetExplicitBounds(const TRect& Value) {
+  if (FExplicitBounds == Value) return;
+  FExplicitBounds = Value;
+  BoundsChanged();
+}
 
 TRect TcxControl::GetClientBounds() {
   TRect R = GetBounds();
@@ -416,7 +473,20 @@ bool TcxControl::CanFocusOnClick() {
 
 void TcxControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   FMouseDownPos = {X, Y};
-  if (CanFocusOnClick() && !Focused()) SetFocus();
+  TcxObjectLink* link = cxAddObjectLink(this);
+  struct LinkGuard {
+    TcxObjectLink* Link;
+    ~LinkGuard() { cxRemoveObjectLink(Link); }
+  } guard{link};
+  if (CanFocusOnClickAt(X, Y) && !Shift.Contains(TShiftStateItem::ssDouble)) {
+    if (!Focused()) SetFocus();
+    if (!link->Ref) return;
+    // A handler refused the focus: the press is not the control's.
+    if (!Focused() && !KeepMouseCaptureUnfocused()) {
+      SetMouseCapture(false);
+      return;
+    }
+  }
   if (Button == TMouseButton::mbLeft && !Shift.Contains(TShiftStateItem::ssDouble)) {
     if (StartDragAndDrop({X, Y})) {
       FDragAndDropState = TcxDragAndDropState::ddsStarting;
@@ -424,11 +494,18 @@ void TcxControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, In
     } else {
       FinishDragAndDrop(false);
     }
+    if (!link->Ref) return;
   }
+  BeforeMouseDown(Button, Shift, X, Y);
+  if (!link->Ref) return;
   inherited::MouseDown(Button, Shift, X, Y);
+  if (link->Ref && GetMouseCapture()) FPressed = true;
 }
 
 void TcxControl::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  const TCursor keep = FDefaultCursor;
+  SetCursor(GetCursorDefault(X, Y));
+  FDefaultCursor = keep;
   inherited::MouseMove(Shift, X, Y);
   if (FDragAndDropState == TcxDragAndDropState::ddsStarting && !IsMouseInPressedArea(X, Y))
     BeginDragAndDrop();
@@ -439,17 +516,24 @@ void TcxControl::MouseMove(TShiftState Shift, Integer X, Integer Y) {
 }
 
 void TcxControl::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  FPressed = false;
   EndMouseOperations();
   inherited::MouseUp(Button, Shift, X, Y);
 }
 
 void TcxControl::KeyDown(Word& Key, TShiftState Shift) {
-  if (Key == VK_ESCAPE && FDragAndDropState != TcxDragAndDropState::ddsNone) {
-    FinishDragAndDrop(false);
-    Key = 0;
-    return;
-  }
+  if (Key == VK_ESCAPE) FinishDragAndDrop(false);
   inherited::KeyDown(Key, Shift);
+}
+
+bool TcxControl::CanTakeFocus() {
+  if (!CanFocus()) return false;
+  TCustomForm* form = GetParentForm(this);
+  return !form || (form->CanFocus() && form->GetEnabled() && form->GetVisible());
+}
+
+bool TcxControl::AllowDragAt(Integer X, Integer Y) {
+  return GetDragMode() == TDragMode::dmManual || IsMouseInPressedArea(X, Y);
 }
 
 TcxDragAndDropObjectClass TcxControl::GetDragAndDropObjectClass() {
@@ -493,9 +577,72 @@ void TcxControl::FinishDragAndDrop(bool Accepted) {
   FDragAndDropObject = nullptr;
 }
 
-void TcxControl::EndMouseOperations() { FinishDragAndDrop(true); }
+void TcxControl::EndMouseOperations() {
+  FinishDragAndDrop(true);
+  SetMouseCaptureObject(nullptr);
+}
 
-void TcxControl::DoCancelMode() {}
+void TcxControl::DoCancelMode() {
+  FPressed = false;
+  SetMouseCaptureObject(nullptr);
+}
+
+void TcxControl::SetMouseCaptureObject(TObject* Value) {
+  if (FMouseCaptureObject == Value) return;
+  if (auto* old = dynamic_cast<IcxMouseCaptureObject*>(FMouseCaptureObject)) old->DoCancelMode();
+  FMouseCaptureObject = Value;
+  const bool hadCapture = GetMouseCapture();
+  SetMouseCapture(Value != nullptr);
+  if (hadCapture && !GetMouseCapture() && FDragAndDropState == TcxDragAndDropState::ddsStarting && HandleAllocated())
+    SendMessageA(Handle(), WM_CANCELMODE, 0, 0);
+}
+
+void TcxControl::AddFontListener(IcxFontListener* AListener) {
+  if (AListener && std::find(FFontListeners.begin(), FFontListeners.end(), AListener) == FFontListeners.end())
+    FFontListeners.push_back(AListener);
+}
+
+void TcxControl::RemoveFontListener(IcxFontListener* AListener) {
+  FFontListeners.erase(std::remove(FFontListeners.begin(), FFontListeners.end(), AListener), FFontListeners.end());
+}
+
+void TcxControl::FontChanged() {
+  const std::vector<IcxFontListener*> listeners = FFontListeners;
+  for (IcxFontListener* listener : listeners)
+    if (std::find(FFontListeners.begin(), FFontListeners.end(), listener) != FFontListeners.end())
+      listener->Changed(this, GetFont());
+  Invalidate();
+}
+
+void TcxControl::InvalidateRect(const TRect& R, bool EraseBackground) {
+  if (HandleAllocated()) ::InvalidateRect(Handle(), &R, EraseBackground);
+}
+
+void TcxControl::InvalidateRegion(const TcxRegion* ARegion, bool EraseBackground) {
+  if (ARegion && !ARegion->IsEmpty() && HandleAllocated()) ::InvalidateRgn(Handle(), ARegion->Handle(), EraseBackground);
+}
+
+void TcxControl::UpdateWithChildren() {
+  if (HandleAllocated()) RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void TcxControl::ScrollWindow(Integer DX, Integer DY, const TRect& R) {
+  if (HandleAllocated()) ScrollWindowEx(Handle(), DX, DY, &R, nullptr, nullptr, nullptr, SW_INVALIDATE | SW_ERASE);
+}
+
+void TcxControl::PostMouseMove() {
+  if (!HandleAllocated()) return;
+  POINT p{};
+  ::GetCursorPos(&p);
+  const TPoint c = ScreenToClient(TPoint{p.X, p.Y});
+  PostMessageA(Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(WORD(c.X), WORD(c.Y)));
+}
+
+void TcxControl::SetParentBackground(bool Value) {
+  if (FParentBackground == Value) return;
+  FParentBackground = Value;
+  Invalidate();
+}
 
 void TcxControl::Paint() {
   if (FBorderStyle == TcxControlBorderStyle::cxcbsDefault) {
@@ -508,7 +655,24 @@ void TcxControl::Paint() {
 void TcxControl::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case WM_ERASEBKGND:
+      if (NeedsEraseBackground()) break;
       Message.Result = 1;
+      return;
+    case CM_COLORCHANGED:
+      ColorChanged();
+      break;
+    case CM_DESIGNHITTEST:
+      // A designer leaves the mouse to a control in the middle of its own mouse operation.
+      inherited::WndProc(Message);
+      if (Message.Result == 0) Message.Result = IsMouseOperationActive() ? 1 : 0;
+      return;
+    case CM_VISIBLECHANGED:
+    case CM_TEXTCHANGED:
+      inherited::WndProc(Message);
+      if (Message.Msg == CM_VISIBLECHANGED)
+        VisibleChanged();
+      else
+        TextChanged();
       return;
     case WM_CANCELMODE:
       inherited::WndProc(Message);
@@ -539,6 +703,58 @@ void TcxControl::WndProc(TMessage& Message) {
       }
       Message.Result = 0;
       return;
+    case WM_CONTEXTMENU: {
+      if (Message.Result != 0) return;
+      TPoint p{-1, -1};
+      if (Message.LParam != LPARAM(-1)) {
+        p = ScreenToClient(TPoint{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)});
+        const TRect client = GetClientRect();
+        const bool inside = p.X >= client.Left && p.X < client.Right && p.Y >= client.Top && p.Y < client.Bottom;
+        if (!inside && !ComponentState().Contains(TComponentStateItem::csDesigning)) {
+          inherited::WndProc(Message);
+          return;
+        }
+      }
+      bool handled = false;
+      DoContextPopup(p, handled);
+      if (handled)
+        Message.Result = 1;
+      else
+        inherited::WndProc(Message);
+      return;
+    }
+    case WM_SETCURSOR:
+      if (ComponentState().Contains(TComponentStateItem::csDesigning) &&
+          FDragAndDropState == TcxDragAndDropState::ddsNone && IsMouseOperationActive()) {
+        const TPoint p = ScreenToClient(Mouse->GetCursorPos());
+        ::SetCursor(Screen->Cursors(GetCursorDefault(p.X, p.Y)));
+        Message.Result = 1;
+        return;
+      }
+      break;
+    case CM_CURSORCHANGED:
+      CursorChanged();
+      break;
+    case CM_FONTCHANGED:
+      inherited::WndProc(Message);
+      FontChanged();
+      return;
+    case CN_KEYDOWN:
+    case CN_SYSKEYDOWN: {
+      // A menu may free or move the control: the walk ends with the first taker.
+      for (TWinControl* c = this; c; c = c->GetParent())
+        if (auto* cx = dynamic_cast<TcxControl*>(c); cx && cx->FcxPopupMenu && cxPopupMenuIsShortCut(cx->FcxPopupMenu, Message)) {
+          Message.Result = 1;
+          return;
+        }
+      // Escape must reach the drag-and-drop before the dialog treats it as Cancel.
+      if (Message.Msg == CN_KEYDOWN && Message.WParam == VK_ESCAPE && FDragAndDropState != TcxDragAndDropState::ddsNone && HandleAllocated()) {
+        SendMessageA(Handle(), WM_KEYDOWN, Message.WParam, Message.LParam);
+        Message.Result = 1;
+        return;
+      }
+      break;
+    }
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE: {
       inherited::WndProc(Message);
@@ -552,16 +768,98 @@ void TcxControl::WndProc(TMessage& Message) {
     default:
       break;
   }
-  inherited::WndProc(Message);
-  if (Message.Msg == WM_SETFOCUS || Message.Msg == WM_KILLFOCUS) FocusChanged();
-  if (Message.Msg == WM_MBUTTONDOWN) {
-    POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
-    DoMouseDownDragOrPan(TMouseButton::mbMiddle, p.X, p.Y);
+  // Handlers may free the control: nothing after them runs once the link is cleared.
+  TcxObjectLink* link = cxAddObjectLink(this);
+  struct LinkGuard {
+    TcxObjectLink* Link;
+    ~LinkGuard() { cxRemoveObjectLink(Link); }
+  } guard{link};
+  const UINT msg = Message.Msg;
+  const bool leftDown = msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK;
+  if (leftDown && GetDragMode() == TDragMode::dmAutomatic && !Dragging() &&
+      !ComponentState().Contains(TComponentStateItem::csDesigning)) {
+    // The class library's automatic drag would start at once and swallow the press; here the
+    // press is handled first and DoMouseDownDragOrPan starts the drag past the drag area.
+    SetDragMode(TDragMode::dmManual);
+    struct ModeBack {
+      TcxObjectLink* Link;
+      TcxControl* Self;
+      ~ModeBack() {
+        if (Link->Ref) Self->SetDragMode(TDragMode::dmAutomatic);
+      }
+    } back{link, this};
+    inherited::WndProc(Message);
+  } else {
+    inherited::WndProc(Message);
+  }
+  if (!link->Ref) return;
+  if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) FocusChanged();
+  if (msg == WM_PAINT && FPaintedParentBackground != FParentBackground) {
+    FPaintedParentBackground = FParentBackground;
+    ParentBackgroundChanged();
+  }
+  if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN) {
+    const TPoint p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+    const TMouseButton button = msg == WM_LBUTTONDOWN   ? TMouseButton::mbLeft
+                                : msg == WM_RBUTTONDOWN ? TMouseButton::mbRight
+                                                        : TMouseButton::mbMiddle;
+    DoMouseDownDragOrPan(button, p.X, p.Y);
   }
 }
 
-void TcxControl::DoMouseDownDragOrPan(TMouseButton Button, Integer, Integer) {
-  if (Button == TMouseButton::mbMiddle) DoPanning();
+void TcxControl::DoMouseDownDragOrPan(TMouseButton Button, Integer X, Integer Y) {
+  if (Button == TMouseButton::mbLeft) {
+    if (GetDragMode() != TDragMode::dmAutomatic || !GetMouseCapture() || !HandleAllocated()) return;
+    if (ComponentState().Contains(TComponentStateItem::csDesigning) && !CanDrag(X, Y)) return;
+    if (!CanBeginAutoDrag()) return;
+    if (cxDragDetect(Handle()) == TcxDragDetect::ddDrag) BeginDrag(true, -1);
+  } else if (Button == TMouseButton::mbMiddle) {
+    DoPanning();
+  }
+}
+
+TDragControlObjectClass TcxControl::GetDragObjectClass() {
+  return ClassOf<TcxDragControlObject, TDragControlObject, TControl*>();
+}
+
+void TcxControl::DoStartDrag(TDragObject*& DragObject) {
+  inherited::DoStartDrag(DragObject);
+  if (DragObject) return;
+  DragObject = GetDragObjectClass().Create(this);
+  if (!AcceptDragObject(DragObject)) {
+    DragObject->Free();
+    DragObject = nullptr;
+    CancelDrag();
+  }
+}
+
+void TcxControl::SetPopupMenu(TComponent* Value) {
+  if (!dynamic_cast<TPopupMenu*>(Value) && !dynamic_cast<IcxPopupMenu*>(Value)) Value = nullptr;
+  if (FcxPopupMenu == Value) return;
+  if (FcxPopupMenu) FcxPopupMenu->RemoveFreeNotification(this);
+  FcxPopupMenu = Value;
+  if (Value) Value->FreeNotification(this);
+  TControl::SetPopupMenu(dynamic_cast<TPopupMenu*>(Value));
+}
+
+void TcxControl::Notification(TComponent* AComponent, TOperation Operation) {
+  inherited::Notification(AComponent, Operation);
+  if (Operation == TOperation::opRemove && AComponent == FcxPopupMenu) FcxPopupMenu = nullptr;
+}
+
+void TcxControl::DoContextPopup(const TPoint& MousePos, bool& Handled) {
+  if (OnContextPopup) OnContextPopup(this, MousePos, Handled);
+  if (Handled || !FcxPopupMenu) return;
+  const bool fromKeyboard = MousePos.X == -1 && MousePos.Y == -1;
+  const TPoint at = ClientToScreen(fromKeyboard ? TPoint{0, 0} : MousePos);
+  Handled = DoShowPopupMenu(FcxPopupMenu, at.X, at.Y);
+}
+
+bool TcxControl::DoShowPopupMenu(TComponent* AMenu, Integer X, Integer Y) { return cxShowPopupMenu(this, AMenu, X, Y); }
+
+void TcxControl::DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) {
+  gDragObject = State == TDragState::dsDragLeave ? nullptr : CurrentDragObject();
+  inherited::DragOver(Source, X, Y, State, Accept);
 }
 
 namespace {
@@ -690,7 +988,10 @@ void TcxControl::DoPanning() {
   FPanning = false;
 }
 
-TL_DEFINE_CLASS(TcxControl)
+TL_DEFINE_CLASS(TcxControl, [](auto& c) {
+  c.Property("PopupMenu", &TcxControl::GetPopupMenu, &TcxControl::SetPopupMenu);
+  c.Event("OnContextPopup", &TcxControl::OnContextPopup);
+})
 
 // ---- Settings controller --------------------------------------------------------------------
 

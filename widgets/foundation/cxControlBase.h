@@ -52,6 +52,48 @@ class TcxDragAndDropObject : public TObject {
 };
 using TcxDragAndDropObjectClass = TMetaClass<TcxDragAndDropObject, TcxControl*>;
 
+// The class library's drag object of a control: a copy cursor while Ctrl is held over a
+// target that accepts. Made by the control for each drag, it frees itself when the drag
+// has finished.
+class TcxDragControlObject : public TDragControlObject {
+  TL_CLASS(TcxDragControlObject, TDragControlObject)
+ public:
+  using TDragControlObject::TDragControlObject;
+  TCursor GetDragCursor(bool Accepted, Integer X, Integer Y) override;
+  void Finished(TObject* Target, Integer X, Integer Y, bool Accepted) override;
+};
+using TDragControlObjectClass = TMetaClass<TDragControlObject, TControl*>;
+
+// The class library's drag object last seen over a library control, while that drag runs.
+TDragObject* cxGetDragObject();
+
+// An object that owns a control's mouse capture and is told when it loses it.
+class IcxMouseCaptureObject {
+ public:
+  virtual void DoCancelMode() = 0;
+
+ protected:
+  ~IcxMouseCaptureObject() = default;
+};
+
+// A component that can stand as a control's popup menu without being a TPopupMenu.
+class IcxPopupMenu {
+ public:
+  virtual bool IsShortCutKey(TMessage& Message) = 0;
+  virtual void Popup(Integer X, Integer Y) = 0;
+
+ protected:
+  ~IcxPopupMenu() = default;
+};
+
+// Whether AMenu (an IcxPopupMenu or a TPopupMenu) fired an item for the key of Message.
+bool cxPopupMenuIsShortCut(TComponent* AMenu, TMessage& Message);
+// Shows AMenu at the screen point (X, Y) for ACaller; false when nothing was shown (no
+// menu, a menu of another kind, or a TPopupMenu without auto-popup).
+bool cxShowPopupMenu(TComponent* ACaller, TComponent* AMenu, Integer X, Integer Y);
+
+using TContextPopupEvent = TMethod<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
+
 // What a control asks of one of its bars; applied once the bars have settled.
 struct TcxScrollBarData {
   Integer Min = 0, Max = 100, Position = 0, PageSize = 0;
@@ -134,6 +176,48 @@ class TcxControl : public TCustomControl {
   virtual bool HasScrollBars() const { return true; }
   virtual void UpdateScrollBars();
 
+  void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) override;
+  // The bars and the grip the control keeps for itself.
+  virtual bool IsInternalControl(const TControl* AControl) const {
+    return AControl && (AControl == FHScrollBar || AControl == FVScrollBar || AControl == FSizeGrip);
+  }
+  // Whether a click on one of its own children (a bar) focuses the control.
+  virtual bool CanFocusOnChildClick(TControl*) { return CanFocusOnClick(); }
+  // Bounds of the content and its border within the client area; empty means the whole
+  // client area.
+  TRect GetExplicitBounds() const { return FExplicitBounds; }
+  void SetExplicitBounds(const TRect& Value);
+  // Whether the control and the form it sits on can both take the focus now.
+  virtual bool CanTakeFocus();
+  // Always in manual drag mode; else only near the point of the last press.
+  virtual bool AllowDragAt(Integer X, Integer Y);
+
+  // A TPopupMenu or a component implementing IcxPopupMenu; anything else is taken as nil.
+  // The class library's own popup menu of the control follows it (nil for the interface).
+  TComponent* GetPopupMenu() const { return FcxPopupMenu; }
+  void SetPopupMenu(TComponent* Value);
+
+  // The object owning the mouse capture; setting one captures the mouse, nil releases it.
+  // The object replaced is told through IcxMouseCaptureObject when it implements it.
+  TObject* GetMouseCaptureObject() const { return FMouseCaptureObject; }
+  void SetMouseCaptureObject(TObject* Value);
+  // Whether the mouse went down on the control while it held the capture (until released).
+  bool IsPressed() const { return FPressed; }
+  bool GetParentBackground() const { return FParentBackground; }
+  void SetParentBackground(bool Value);
+
+  // Listeners are told after the font changed; one may remove itself or another meanwhile.
+  void AddFontListener(IcxFontListener* AListener);
+  void RemoveFontListener(IcxFontListener* AListener);
+  // Window services; nothing while the control has no window.
+  void InvalidateRect(const TRect& R, bool EraseBackground);
+  void InvalidateRegion(const TcxRegion* ARegion, bool EraseBackground);  // nothing for an empty one
+  void UpdateWithChildren();
+  void ScrollWindow(Integer DX, Integer DY, const TRect& R);
+  // Posts a move to where the cursor is, so that the control re-evaluates what lies under it.
+  void PostMouseMove();
+
+  TContextPopupEvent OnContextPopup;
   TNotifyEvent OnFocusChanged;
   TNotifyEvent OnMouseEnter;
   TNotifyEvent OnMouseLeave;
@@ -156,8 +240,36 @@ class TcxControl : public TCustomControl {
   virtual void MouseLeave(TControl* AControl);
   virtual bool MayFocus() { return true; }
   virtual bool CanFocusOnClick();
-  // The middle button pans (a modal loop until a click, Escape or a release after moving).
+  // The left button in automatic drag mode starts the class library's drag once the mouse
+  // leaves the drag area; the middle button pans (a modal loop until a click, Escape or a
+  // release after moving).
   virtual void DoMouseDownDragOrPan(TMouseButton Button, Integer X, Integer Y);
+  // Consulted at design time only.
+  virtual bool CanDrag(Integer, Integer) { return true; }
+  virtual bool CanBeginAutoDrag() { return FDragAndDropState == TcxDragAndDropState::ddsNone; }
+  virtual bool IsMouseOperationActive() { return FDragAndDropState != TcxDragAndDropState::ddsNone || FPressed; }
+  virtual void BeforeMouseDown(TMouseButton, TShiftState, Integer, Integer) {}
+  // Whether an unfocused control keeps the capture of a press (else the press goes no further).
+  virtual bool KeepMouseCaptureUnfocused() { return false; }
+  virtual TCursor GetCursorDefault(Integer, Integer) { return FDefaultCursor; }
+  virtual void CursorChanged() { FDefaultCursor = GetCursor(); }
+  virtual void ParentBackgroundChanged() {}
+  virtual void FontChanged();
+  virtual void ColorChanged() {}
+  virtual void VisibleChanged() {}
+  virtual void TextChanged() {}
+  // Without it the background is left to the painting (no flicker).
+  virtual bool NeedsEraseBackground() { return false; }
+  virtual bool CanFocusOnClickAt(Integer, Integer) { return CanFocusOnClick(); }
+  void CreateParams(TCreateParams& Params) override;
+  virtual TDragControlObjectClass GetDragObjectClass();
+  // A refused object ends the class library's drag before it starts.
+  virtual bool AcceptDragObject(TDragObject*) { return true; }
+  void DoStartDrag(TDragObject*& DragObject) override;
+  // MousePos is in client coordinates, (-1, -1) for a request from the keyboard.
+  virtual void DoContextPopup(const TPoint& MousePos, bool& Handled);
+  virtual bool DoShowPopupMenu(TComponent* AMenu, Integer X, Integer Y);
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   virtual TcxDragAndDropObjectClass GetDragAndDropObjectClass();
   virtual bool StartDragAndDrop(const TPoint&) { return false; }
   virtual void BeginDragAndDrop();
@@ -206,6 +318,13 @@ class TcxControl : public TCustomControl {
   TCursor FSavedScreenCursor = crDefault;
   bool FFinishingDragAndDrop = false;
   TPoint FMouseDownPos{0, 0};
+  TComponent* FcxPopupMenu = nullptr;
+  TObject* FMouseCaptureObject = nullptr;
+  bool FPressed = false;
+  TCursor FDefaultCursor = crDefault;
+  bool FParentBackground = true, FPaintedParentBackground = true;
+  std::vector<IcxFontListener*> FFontListeners;
+  TRect FExplicitBounds{};
 };
 
 // Hands system metric changes to the controls that registered (as the $8131 request).

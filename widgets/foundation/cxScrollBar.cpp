@@ -413,6 +413,7 @@ TL_DEFINE_CLASS(TcxScrollBar, [](auto& c) {
   c.Property("LargeChange", &TcxScrollBar::GetLargeChange, &TcxScrollBar::SetLargeChange).Default(1);
   c.Property("UnlimitedTracking", &TcxScrollBar::GetUnlimitedTracking, &TcxScrollBar::SetUnlimitedTracking)
       .Default(false);
+  c.Property("LookAndFeel", &TcxScrollBar::GetLookAndFeel, &TcxScrollBar::SetLookAndFeel);
   c.Event("OnChange", &TcxScrollBar::OnChange);
   c.Event("OnScroll", &TcxScrollBar::OnScroll);
 })
