@@ -76,11 +76,15 @@ bool TApplication::ProcessMessage(MSG& Msg) {
     FTerminated = true;
     return true;
   }
+  RouteMessage(Msg);
+  return true;
+}
+
+void TApplication::RouteMessage(MSG& Msg) {
   if (!IsKeyMsg(Msg)) {
     TranslateMessage(&Msg);
     DispatchMessageA(&Msg);
   }
-  return true;
 }
 
 void TApplication::HandleMessage() {

@@ -258,6 +258,9 @@ class TApplication : public TComponent {
   void Run();
   // Runs every message waiting, then returns; safe from inside any handler.
   void ProcessMessages();
+  // One retrieved message through the loop's pre-processing (key reflection to the
+  // control, shortcuts, dialog keys), then translated and dispatched unless that took it.
+  void RouteMessage(MSG& Msg);
   // Runs one message, or the idle work and a wait when none is waiting.
   void HandleMessage();
   void Terminate();

@@ -135,6 +135,10 @@ void HeadlessHost::PumpUntilIdle() {
       PostQuitMessage(int(msg.wParam));
       return;
     }
+    if (route_) {
+      route_(msg);
+      continue;
+    }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

@@ -12,6 +12,8 @@
 #include <map>
 #include <stdexcept>
 
+struct MSG;
+
 // A loop waits for input that can never come: nothing queued, no timer due, no script.
 class HeadlessStall : public std::runtime_error {
  public:
@@ -64,6 +66,11 @@ class HeadlessHost final : public Host {
   // Runs posted messages, input, paints and due timers until none is left; time stands
   // still. A WM_QUIT met here stays queued for the loop that owns it.
   void PumpUntilIdle();
+  // Hands each message the pump retrieves (WM_QUIT aside) to `route` in place of the plain
+  // translate-and-dispatch, so the pre-processing of the program's own loop (key
+  // reflection, shortcuts, dialog keys) runs as it would while the program runs. Empty
+  // restores the plain route.
+  void SetMessageRoute(std::function<void(MSG&)> route) { route_ = std::move(route); }
   // Moves the clock forward by `ms`, stopping at each timer as it falls due and pumping.
   void Advance(DWORD ms);
   // Runs `script` the next time a loop waits with nothing to do (a modal loop's idle point).
@@ -85,6 +92,7 @@ class HeadlessHost final : public Host {
   VirtualClock& clock_;
   Host* previousHost_ = nullptr;
   std::deque<std::function<void()>> scripts_;
+  std::function<void(MSG&)> route_;
   std::map<HWND, int> presents_;
   HCURSOR cursor_ = nullptr;
   TRect workArea_{0, 0, ScreenWidth, ScreenHeight - 30};

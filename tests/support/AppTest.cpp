@@ -21,15 +21,26 @@ void AppTest::SetUp() {
   UserTest::SetUp();
   ClasslibVisualInitialize();
   Application->SetRecordExceptions(true);
+  // Every pump of the test (host().PumpUntilIdle, host().Advance, Pump) runs messages
+  // through the application's loop, so keys take the path they take in the program.
+  host().SetMessageRoute([](MSG& msg) {
+    if (Application) {
+      Application->RouteMessage(msg);
+    } else {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  });
 }
 
 void AppTest::TearDown() {
   if (Application)
     for (const String& e : Application->TakeExceptions()) ADD_FAILURE() << "unexpected exception: " << e;
+  host().SetMessageRoute(nullptr);
   ClasslibVisualFinalize();
   UserTest::TearDown();
 }
 
 std::vector<String> AppTest::TakeExceptions() { return Application->TakeExceptions(); }
 
-void AppTest::Pump() { Application->ProcessMessages(); }
+void AppTest::Pump() { host().PumpUntilIdle(); }

@@ -19,6 +19,7 @@ class AppTest : public UserTest {
   // The messages of the exceptions Application reported since the last call.
   std::vector<String> TakeExceptions();
   // Runs everything queued through the application's own loop (key reflection and dialog
-  // keys included), as the running program would.
+  // keys included), as the running program would; time stands still and a queue that never
+  // empties fails the test instead of hanging it.
   void Pump();
 };
