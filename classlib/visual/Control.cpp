@@ -563,6 +563,7 @@ TL_MESSAGES(TControl,
             TL_ON(CM_MOUSELEAVE, CMMouseLeave),
             TL_ON(CM_VISIBLECHANGED, CMVisibleChanged),
             TL_ON(CM_COLORCHANGED, CMColorChanged),
+            // A graphic control only repaints when its font changes, as for its colour.
             TL_ON(CM_FONTCHANGED, CMColorChanged))
 
 TL_DEFINE_CLASS(TControl, [](auto& c) {
