@@ -103,6 +103,8 @@ TEST_F(ContainerStyleStream, OnlyOwnUsedValuesAreWrittenAndReadBackAsAssigned) {
   host->GetStyleFocused()->SetTextColor(clBlue);
   host->GetStyleFocused()->SetTextStyle({TFontStyle::fsItalic});
   host->GetStyleFocused()->SetHotTrack(false);  // shared: lands on the base style
+  // A state style marked with a shared value (as copying a base style into it does) keeps it unstored.
+  host->GetStyleFocused()->SetAssignedValues({csvTextColor, csvTextStyle, csvEdges});
   host->GetStyleHot()->SetColor(clAqua);
   // A font assigned with nothing but default values is still the style's own.
   Owned<TFont> plain(New<TFont>());
@@ -116,6 +118,7 @@ TEST_F(ContainerStyleStream, OnlyOwnUsedValuesAreWrittenAndReadBackAsAssigned) {
   EXPECT_FALSE(Has(own, "Style.Shadow"));
   EXPECT_FALSE(Has(own, "Style.Font.Height"));
   EXPECT_FALSE(Has(own, "StyleFocused.HotTrack"));
+  EXPECT_FALSE(Has(own, "StyleFocused.Edges"));
   EXPECT_FALSE(Has(own, "StyleFocused.LookAndFeel.AssignedValues"));
   EXPECT_FALSE(Has(own, "StyleFocused.StyleController"));
   EXPECT_TRUE(Has(own, "Style.HotTrack"));
@@ -130,12 +133,14 @@ TEST_F(ContainerStyleStream, OnlyOwnUsedValuesAreWrittenAndReadBackAsAssigned) {
   TcxContainerStyle* s2 = copy->GetStyle();
   EXPECT_EQ(s2->GetStyleController(), ctl2);
   EXPECT_EQ(ctl2->ListenerCount(), 1);
-  EXPECT_EQ(copy->ControllerChanges, 1);  // the controller's Loaded, once the whole tree is in
+  EXPECT_EQ(copy->ControllerChanges, 1);
+  EXPECT_FALSE(copy->GetStyle()->GetAssignedValues().Contains(csvShadow));
+  EXPECT_FALSE(copy->GetStyleFocused()->GetAssignedValues().Contains(csvEdges));  // the controller's Loaded, once the whole tree is in
 
   for (S state : {S::csNormal, S::csActive, S::csDisabled, S::csHotTrack}) {
     SCOPED_TRACE(int(state));
-    EXPECT_EQ(copy->Styles()->GetStyle(state)->GetAssignedValues(), host->Styles()->GetStyle(state)->GetAssignedValues()
-                                                                      .Exclude(csvShadow));
+    EXPECT_EQ(copy->Styles()->GetStyle(state)->GetAssignedValues(),
+              TcxContainerStyleValues::FromInt(host->Styles()->GetStyle(state)->GetStoredAssignedValues()));
     EXPECT_EQ(copy->Styles()->GetStyle(state)->GetColor(), host->Styles()->GetStyle(state)->GetColor());
     EXPECT_EQ(copy->Styles()->GetStyle(state)->GetBorderColor(), host->Styles()->GetStyle(state)->GetBorderColor());
     EXPECT_EQ(copy->Styles()->GetStyle(state)->GetBorderStyle(), host->Styles()->GetStyle(state)->GetBorderStyle());
@@ -238,6 +243,9 @@ TEST_F(ContainerStyleFont, ControllerFontScalesOnceForAllFollowers) {
   b->Style()->ScaleFont(2, 0);
   EXPECT_EQ(b->Style()->GetFont()->GetSize(), 16);
   EXPECT_EQ(outer->Style()->GetFont()->GetSize(), 15);
+  b->Style()->RestoreDefaults();  // without a container: back to the controller's font
+  EXPECT_FALSE(b->Style()->GetAssignedValues().Contains(csvFont));
+  EXPECT_EQ(b->Style()->GetFont()->GetSize(), 15);
   auto* fresh = New<TcxStyleController>(owner.get());
   fresh->Style()->GetFont()->SetSize(9);
   fresh->ScaleFont(5, 0);

@@ -279,7 +279,7 @@ TcxLookAndFeel* TcxContainerStyle::GetLookAndFeel() const { return GetBaseStyle(
 
 TcxStyleController* TcxContainerStyle::GetStyleController() const {
   TcxStyleController* c = GetActiveStyleController();
-  return c == GetDefaultStyleController() ? nullptr : c;
+  return c == GetBaseStyle()->GetDefaultStyleController() ? nullptr : c;
 }
 
 TFont* TcxContainerStyle::GetVisibleFont() {
@@ -397,6 +397,8 @@ void TcxContainerStyle::SetStyleController(TcxStyleController* Value) {
   if (FStyleController) FStyleController->AddListener(this);
   ControllerChanged();
 }
+
+TcxStyleController* TcxContainerStyle::GetDefaultStyleController() const { return ::GetDefaultStyleController(); }
 
 void TcxContainerStyle::ControllerChanged() {
   TUpdateScope update(this);  // the re-derived font and the controller's change: one notice
@@ -573,7 +575,7 @@ TL_DEFINE_CLASS(TcxContainerStyles, [](auto&) {});
 TcxStyleController::TcxStyleController(TComponent* AOwner) : TComponent(AOwner) {}
 
 void TcxStyleController::AfterConstruction() {
-  FStyles = New<TcxContainerStyles>(this, GetStyleClass());
+  FStyles = GetStylesClass().Create(this, GetStyleClass());
   FStyles->SetOnChanged({this, &TcxStyleController::StylesChanged});
   inherited::AfterConstruction();
 }
@@ -591,6 +593,10 @@ void TcxStyleController::BeforeDestruction() {
 TcxContainerStyleClass TcxStyleController::GetStyleClass() const {
   return ClassOf<TcxContainerStyle, TcxContainerStyle, TPersistent*, TcxContainerStateItem, TcxContainerStyle*,
                  bool>();
+}
+
+TcxContainerStylesClass TcxStyleController::GetStylesClass() const {
+  return ClassOf<TcxContainerStyles, TcxContainerStyles, TPersistent*, TcxContainerStyleClass>();
 }
 
 void TcxStyleController::AddListener(TcxContainerStyle* AStyle) {

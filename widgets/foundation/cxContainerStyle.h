@@ -146,6 +146,8 @@ class TcxContainerStyle : public TPersistent {
 
   virtual void ControllerChanged();
   virtual void ControllerFreeNotification(TcxStyleController* AController);
+  // The controller a base style follows when none is set.
+  virtual TcxStyleController* GetDefaultStyleController() const;
 
   // Stored with the style: assigned on the style itself, not among the owner's unused values
   // and, for the shared values, only on the base style.
@@ -243,6 +245,8 @@ class TcxContainerStyles : public TObject {
   TcxContainerStyle* FStyles[4] = {};
 };
 
+using TcxContainerStylesClass = TMetaClass<TcxContainerStyles, TPersistent*, TcxContainerStyleClass>;
+
 // Styles that several containers share; containers resolve what they do not set here.
 class TcxStyleController : public TComponent {
   TL_CLASS(TcxStyleController, TComponent)
@@ -254,6 +258,7 @@ class TcxStyleController : public TComponent {
   virtual void AddListener(TcxContainerStyle* AStyle);
   virtual void RemoveListener(TcxContainerStyle* AStyle);
   virtual TcxContainerStyleClass GetStyleClass() const;
+  virtual TcxContainerStylesClass GetStylesClass() const;
   void Changed();
   void RestoreStyles();
   bool IsDestroying() const { return FDestroying; }
