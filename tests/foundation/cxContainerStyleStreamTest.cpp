@@ -2,7 +2,6 @@
 // values only on the base style, references fixed up after the read, damaged values clamped),
 // and the fonts: visible font, controller scaling and direct-access assignment.
 #include "classlib/core/Filer.h"
-#include "classlib/core/FormText.h"
 #include "classlib/core/Streams.h"
 #include "tests/foundation/PainterTestFixture.h"
 #include "widgets/foundation/cxContainerStyle.h"
@@ -139,13 +138,14 @@ TEST_F(ContainerStyleStream, OnlyOwnUsedValuesAreWrittenAndReadBackAsAssigned) {
 
   for (S state : {S::csNormal, S::csActive, S::csDisabled, S::csHotTrack}) {
     SCOPED_TRACE(int(state));
-    EXPECT_EQ(copy->Styles()->GetStyle(state)->GetAssignedValues(),
-              TcxContainerStyleValues::FromInt(host->Styles()->GetStyle(state)->GetStoredAssignedValues()));
-    EXPECT_EQ(copy->Styles()->GetStyle(state)->GetColor(), host->Styles()->GetStyle(state)->GetColor());
-    EXPECT_EQ(copy->Styles()->GetStyle(state)->GetBorderColor(), host->Styles()->GetStyle(state)->GetBorderColor());
-    EXPECT_EQ(copy->Styles()->GetStyle(state)->GetBorderStyle(), host->Styles()->GetStyle(state)->GetBorderStyle());
-    EXPECT_EQ(copy->Styles()->GetStyle(state)->GetTextColor(), host->Styles()->GetStyle(state)->GetTextColor());
-    EXPECT_EQ(copy->Styles()->GetStyle(state)->GetTextStyle(), host->Styles()->GetStyle(state)->GetTextStyle());
+    TcxContainerStyle* x = host->Styles()->GetStyle(state);
+    TcxContainerStyle* y = copy->Styles()->GetStyle(state);
+    EXPECT_EQ(y->GetAssignedValues(), TcxContainerStyleValues::FromInt(x->GetStoredAssignedValues()));
+    EXPECT_EQ(y->GetColor(), x->GetColor());
+    EXPECT_EQ(y->GetBorderColor(), x->GetBorderColor());
+    EXPECT_EQ(y->GetBorderStyle(), x->GetBorderStyle());
+    EXPECT_EQ(y->GetTextColor(), x->GetTextColor());
+    EXPECT_EQ(y->GetTextStyle(), x->GetTextStyle());
   }
   EXPECT_EQ(s2->GetColor(), clRed);
   EXPECT_EQ(s2->GetEdges(), (TcxBorders{TcxBorder::bLeft, TcxBorder::bTop}));
@@ -163,7 +163,7 @@ TEST_F(ContainerStyleStream, OnlyOwnUsedValuesAreWrittenAndReadBackAsAssigned) {
   EXPECT_TRUE(srcCopy->GetStyle()->GetAssignedValues().Contains(csvFont));
 }
 
-TEST_F(ContainerStyleStream, DamagedValuesAreClampedAndCyclesRefusedOnRead) {
+TEST_F(ContainerStyleStream, DamagedValuesAreClamped) {
   Owned<TStyleHost> host(New<TStyleHost>(nullptr));
   TcxContainerStyle* style = host->GetStyle();
   GetPropInfo(style, "BorderStyle")->SetOrd(style, 200);
@@ -176,27 +176,6 @@ TEST_F(ContainerStyleStream, DamagedValuesAreClampedAndCyclesRefusedOnRead) {
   for (Integer i = 0; i < cxContainerStyleValueCount; ++i) all.Include(i);
   EXPECT_EQ(style->GetAssignedValues(), all);
 
-  // Two controllers that name each other: the second link is refused, the read succeeds.
-  const char* text =
-      "object Host: TStyleHost\n"
-      "  object A: TcxStyleController\n"
-      "    Style.StyleController = B\n"
-      "  end\n"
-      "  object B: TcxStyleController\n"
-      "    Style.StyleController = A\n"
-      "    Style.BorderStyle = cbsThick\n"
-      "  end\n"
-      "end\n";
-  Owned<TMemoryStream> bin(New<TMemoryStream>());
-  ObjectTextToBinary(text, *bin);
-  bin->SetPosition(0);
-  Owned<TStyleHost> copy(New<TStyleHost>(nullptr));
-  bin->ReadComponent(copy.get());
-  auto* a = static_cast<TcxStyleController*>(copy->FindComponent("A"));
-  auto* b = static_cast<TcxStyleController*>(copy->FindComponent("B"));
-  EXPECT_EQ(a->Style()->GetStyleController(), b);
-  EXPECT_EQ(b->Style()->GetStyleController(), nullptr);
-  EXPECT_EQ(a->Style()->GetBorderStyle(), B::cbsThick);
 }
 
 class ContainerStyleFont : public PainterTest {
