@@ -521,12 +521,4 @@ void TcxContainer::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, In
   inherited::MouseUp(Button, Shift, X, Y);
 }
 
-TPoint cxGetCursorPos() {
-  POINT p{};
-  GetCursorPos(&p);
-  return p;
-}
-
-TShiftState cxGetShiftState() { return {}; }
-
 TL_DEFINE_CLASS(TcxContainer, [](auto&) {});
