@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/classlib/ErrorText.h"
+
 #include "classlib/core/SysUtils.h"
 #include "platform/kernel/VirtualClock.h"
 
@@ -112,11 +114,7 @@ TEST_F(DateTimeTest, LeapYearsAndInvalidDates) {
     EXPECT_FALSE(TryEncodeDate(b[0], b[1], b[2], dt));
     EXPECT_EQ(double(dt), 123.0);
   }
-  try {
-    EncodeDate(2021, 2, 29);
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message(), "Invalid argument to date encode");
-  }
+  EXPECT_EQ(MessageOf<EConvertError>([] { EncodeDate(2021, 2, 29); }), "Invalid argument to date encode");
 }
 
 TEST_F(DateTimeTest, TimesAndNegativeDates) {
@@ -252,11 +250,7 @@ TEST_F(DateTimeTest, StrToDateUsesTheSettingsOrderAndWindow) {
   for (const char* bad : {"13/1/2021", "2/30/2021", "a/b/c", "", "3/4/2021x", "3//2021", "3/4/",
                           "1/2/3/4", "3-4-2021", "99999/1/1", "1/1/10000", "0/1/2021"})
     EXPECT_THROW(StrToDate(bad), EConvertError) << bad;
-  try {
-    StrToDate("abc");
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message(), "'abc' is not a valid date");
-  }
+  EXPECT_EQ(MessageOf<EConvertError>([] { StrToDate("abc"); }), "'abc' is not a valid date");
 
   const TFormatSettings de = German();
   EXPECT_EQ(double(StrToDate("04.03.2021", de)), double(EncodeDate(2021, 3, 4)));

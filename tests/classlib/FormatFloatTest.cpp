@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/classlib/ErrorText.h"
+
 #include "classlib/core/SysUtils.h"
 
 #include <cmath>
@@ -160,12 +162,7 @@ TEST(FloatText, StrToFloatSyntax) {
                           "0x10", "1 5", "--1", "1,000.5"})
     EXPECT_THROW(StrToFloat(bad), EConvertError) << bad;
   EXPECT_THROW(StrToFloat("1.5", German()), EConvertError);
-  try {
-    StrToFloat("x1");
-    FAIL();
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message(), "'x1' is not a valid floating point value");
-  }
+  EXPECT_EQ(MessageOf<EConvertError>([] { StrToFloat("x1"); }), "'x1' is not a valid floating point value");
   EXPECT_DOUBLE_EQ(StrToFloatDef("?", 2.5), 2.5);
   // Every text FloatToStr writes reads back to the same value.
   for (double v : {0.1, 1.0 / 3, 123.456, -9.87654321e-7, 4.5e100})
