@@ -4,11 +4,13 @@
 #include "classlib/core/Filer.h"
 #include "classlib/core/Streams.h"
 #include "tests/foundation/PainterTestFixture.h"
+#include "widgets/foundation/cxContainer.h"
 #include "widgets/foundation/cxContainerStyle.h"
 
-// A container-less owner of four styles that leaves some values unused; its controllers are
-// written as its children.
-class TStyleHost : public TComponent, public IcxContainerStyleOwner {
+namespace {
+
+// A container-less owner of four styles; its controllers are written as its children.
+class TStyleHost : public TComponent {
   TL_CLASS(TStyleHost, TComponent)
  public:
   explicit TStyleHost(TComponent* AOwner) : TComponent(AOwner) {}
@@ -23,8 +25,6 @@ class TStyleHost : public TComponent, public IcxContainerStyleOwner {
   void GetChildren(const TGetChildProc& Proc, TComponent*) override {
     for (Integer i = 0; i < ComponentCount(); ++i) Proc(Components(i));
   }
-  TcxContainerStyleValues GetUnusedStyleValues() const override { return Unused; }
-
   TcxContainerStyles* Styles() const { return FStyles; }
   TcxContainerStyle* GetStyle() const { return FStyles->Style(); }
   void SetStyle(TcxContainerStyle* V) { FStyles->SetStyle(TcxContainerStateItem::csNormal, V); }
@@ -34,12 +34,22 @@ class TStyleHost : public TComponent, public IcxContainerStyleOwner {
   void SetStyleHot(TcxContainerStyle* V) { FStyles->SetStyle(TcxContainerStateItem::csHotTrack, V); }
   void ControllerChanged(TObject*) { ++ControllerChanges; }
 
-  TcxContainerStyleValues Unused;
   int ControllerChanges = 0;
 
  private:
   TcxContainerStyles* FStyles = nullptr;
 };
+
+// A container that does not use the shadow.
+class TShadowlessBox : public TcxContainer {
+  TL_CLASS(TShadowlessBox, TcxContainer)
+ public:
+  using TcxContainer::TcxContainer;
+  TcxContainerStyleValues GetUnusedStyleValues() const override { return {csvShadow}; }
+};
+
+}  // namespace
+TL_DEFINE_CLASS(TShadowlessBox, [](auto&) {});
 TL_DEFINE_CLASS(TStyleHost, [](auto& c) {
   c.Property("Style", &TStyleHost::GetStyle, &TStyleHost::SetStyle);
   c.Property("StyleFocused", &TStyleHost::GetStyleFocused, &TStyleHost::SetStyleFocused);
@@ -97,8 +107,6 @@ TEST_F(ContainerStyleStream, OnlyOwnUsedValuesAreWrittenAndReadBackAsAssigned) {
   style->SetBorderStyle(B::cbsSingle);
   style->SetEdges({TcxBorder::bLeft, TcxBorder::bTop});
   style->SetTransparentBorder(false);
-  style->SetShadow(true);  // unused by the host: never written
-  host->Unused = {csvShadow};
   host->GetStyleFocused()->SetTextColor(clBlue);
   host->GetStyleFocused()->SetTextStyle({TFontStyle::fsItalic});
   host->GetStyleFocused()->SetHotTrack(false);  // shared: lands on the base style
@@ -114,7 +122,6 @@ TEST_F(ContainerStyleStream, OnlyOwnUsedValuesAreWrittenAndReadBackAsAssigned) {
   const String bytes = Write(host.get());
   const String own = bytes.substr(0, bytes.find("TcxStyleController"));  // the host's properties
   EXPECT_FALSE(Has(own, "Style.Color"));  // resolved through the controller, not assigned here
-  EXPECT_FALSE(Has(own, "Style.Shadow"));
   EXPECT_FALSE(Has(own, "Style.Font.Height"));
   EXPECT_FALSE(Has(own, "StyleFocused.HotTrack"));
   EXPECT_FALSE(Has(own, "StyleFocused.Edges"));
@@ -125,7 +132,6 @@ TEST_F(ContainerStyleStream, OnlyOwnUsedValuesAreWrittenAndReadBackAsAssigned) {
   EXPECT_TRUE(Has(bytes, "OnStyleChanged"));
 
   Owned<TStyleHost> copy(New<TStyleHost>(nullptr));
-  copy->Unused = {csvShadow};
   Read(bytes, copy.get());
   auto* ctl2 = dynamic_cast<TcxStyleController*>(copy->FindComponent("Shared"));
   ASSERT_NE(ctl2, nullptr);
@@ -133,7 +139,6 @@ TEST_F(ContainerStyleStream, OnlyOwnUsedValuesAreWrittenAndReadBackAsAssigned) {
   EXPECT_EQ(s2->GetStyleController(), ctl2);
   EXPECT_EQ(ctl2->ListenerCount(), 1);
   EXPECT_EQ(copy->ControllerChanges, 1);
-  EXPECT_FALSE(copy->GetStyle()->GetAssignedValues().Contains(csvShadow));
   EXPECT_FALSE(copy->GetStyleFocused()->GetAssignedValues().Contains(csvEdges));  // the controller's Loaded, once the whole tree is in
 
   for (S state : {S::csNormal, S::csActive, S::csDisabled, S::csHotTrack}) {
@@ -151,11 +156,18 @@ TEST_F(ContainerStyleStream, OnlyOwnUsedValuesAreWrittenAndReadBackAsAssigned) {
   EXPECT_EQ(s2->GetEdges(), (TcxBorders{TcxBorder::bLeft, TcxBorder::bTop}));
   EXPECT_FALSE(s2->GetTransparentBorder());
   EXPECT_FALSE(s2->GetHotTrack());
-  EXPECT_FALSE(s2->GetShadow());
   EXPECT_EQ(s2->GetFont()->GetSize(), 14);  // re-derived from the fixed-up controller
   EXPECT_EQ(s2->GetLookAndFeel()->GetKind(), K::lfFlat);
   EXPECT_EQ(ctl2->StyleFocused()->GetBorderColor(), clLime);
   EXPECT_EQ(copy->GetStyleFocused()->GetBorderColor(), clLime);
+
+  // A container's unused values are never stored.
+  Owned<TShadowlessBox> box(New<TShadowlessBox>(nullptr));
+  box->GetStyle()->SetShadow(true);
+  box->GetStyle()->SetBorderColor(clRed);
+  EXPECT_FALSE(IsStoredProp(box->GetStyle(), "Shadow"));
+  EXPECT_TRUE(IsStoredProp(box->GetStyle(), "BorderColor"));
+  EXPECT_EQ(box->GetStyle()->GetStoredAssignedValues(), TcxContainerStyleValues{csvBorderColor}.ToInt());
 
   // A font of the style's own survives even when it equals the defaults.
   Owned<TStyleHost> srcCopy(New<TStyleHost>(nullptr));

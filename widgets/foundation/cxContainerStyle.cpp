@@ -449,14 +449,9 @@ void TcxContainerStyle::ScaleFontByController(Integer M, Integer D) {
 
 // ---- streaming ----
 
-TcxContainerStyleValues TcxContainerStyle::GetUnusedStyleValues() const {
-  const auto* owner = dynamic_cast<const IcxContainerStyleOwner*>(FOwner);
-  return owner ? owner->GetUnusedStyleValues() : TcxContainerStyleValues{};
-}
-
 bool TcxContainerStyle::IsStyleValueStored(TcxContainerStyleValue Index) const {
   if (FDirectAccessMode || !FAssignedValues.Contains(Index)) return false;
-  if (GetUnusedStyleValues().Contains(Index)) return false;
+  if (const TcxContainer* c = GetContainer(); c && c->GetUnusedStyleValues().Contains(Index)) return false;
   return IsBaseStyle() || !GetSharedStyleValues().Contains(Index);
 }
 

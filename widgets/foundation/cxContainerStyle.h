@@ -59,16 +59,6 @@ class TcxStyleController;
 class TcxContainerStyle;
 class TcxContainer;
 
-// An owner of styles that leaves some of their values unused; those are never stored with
-// the styles. The container answers its GetUnusedStyleValues here.
-class IcxContainerStyleOwner {
- public:
-  virtual TcxContainerStyleValues GetUnusedStyleValues() const = 0;
-
- protected:
-  ~IcxContainerStyleOwner() = default;
-};
-
 using TcxContainerStyleClass = TMetaClass<TcxContainerStyle, TPersistent*, TcxContainerStateItem, TcxContainerStyle*, bool>;
 
 class TcxContainerStyle : public TPersistent {
@@ -149,7 +139,7 @@ class TcxContainerStyle : public TPersistent {
   // The controller a base style follows when none is set.
   virtual TcxStyleController* GetDefaultStyleController() const;
 
-  // Stored with the style: assigned on the style itself, not among the owner's unused values
+  // Stored with the style: assigned on the style itself, not among the container's unused values
   // and, for the shared values, only on the base style.
   bool IsStyleValueStored(TcxContainerStyleValue Index) const;
   template <TcxContainerStyleValue Index>
@@ -193,7 +183,6 @@ class TcxContainerStyle : public TPersistent {
 
  private:
   void CheckChanges();
-  TcxContainerStyleValues GetUnusedStyleValues() const;
   void OwnFontChanged(TObject* Sender) { FontChanged(Sender); }
   void LookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues);
   bool IsControllerStyle() const;
