@@ -282,6 +282,15 @@ TEST_F(ContainerStyleFont, VisibleFontAndDirectAccessAssignment) {
   EXPECT_EQ(other->Style()->GetFont()->GetColor(), clMaroon);
   EXPECT_EQ(other->Style()->GetTextColor(), clMaroon);
   EXPECT_EQ(other->Style()->GetLookAndFeel()->GetKind(), K::lfStandard);
+
+  // Copying a look and feel keeps the follower's master: the controller's.
+  auto* ctl = New<TcxStyleController>(owner.get());
+  ctl->Style()->GetLookAndFeel()->SetNativeStyle(true);
+  TcxContainerStyles* follower = Make(0);
+  follower->Style()->SetStyleController(ctl);
+  follower->Style()->SetLookAndFeel(d->GetLookAndFeel());
+  EXPECT_EQ(follower->Style()->GetLookAndFeel()->GetKind(), K::lfStandard);
+  EXPECT_TRUE(follower->Style()->GetLookAndFeel()->GetNativeStyle());
 }
 
 }  // namespace

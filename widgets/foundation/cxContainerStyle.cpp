@@ -374,7 +374,17 @@ void TcxContainerStyle::SetTransparentBorder(bool Value) {
 }
 
 void TcxContainerStyle::SetLookAndFeel(TcxLookAndFeel* Value) {
-  if (Value) GetLookAndFeel()->Assign(Value);
+  if (!Value) return;
+  TUpdateScope update(this);
+  AssignLookAndFeel(Value);
+}
+
+void TcxContainerStyle::AssignLookAndFeel(TcxLookAndFeel* Source) {
+  // The values are copied; the master stays the controller's look and feel this style follows.
+  TcxLookAndFeel* lf = GetLookAndFeel();
+  TcxLookAndFeel* master = lf->GetMasterLookAndFeel();
+  lf->Assign(Source);
+  lf->SetMasterLookAndFeel(master);
 }
 
 void TcxContainerStyle::SetStyleController(TcxStyleController* Value) {
@@ -475,7 +485,7 @@ void TcxContainerStyle::Assign(TPersistent* Source) {
   TUpdateScope update(this);
   if (IsBaseStyle()) {
     if (!FDirectAccessMode) SetStyleController(src->GetStyleController());
-    GetLookAndFeel()->Assign(src->GetLookAndFeel());
+    AssignLookAndFeel(src->GetLookAndFeel());
   }
   FBorderColor = src->FBorderColor;
   FBorderStyle = src->FBorderStyle;
@@ -608,8 +618,9 @@ void TcxStyleController::RemoveListener(TcxContainerStyle* AStyle) {
 }
 
 void TcxStyleController::Changed() {
+  // Loaded runs Changed once the whole description is in.
+  if (FDestroying || InState(TComponentStateItem::csLoading)) return;
   if (OnStyleChanged) OnStyleChanged(this);
-  if (FDestroying) return;
   std::vector<TcxContainerStyle*> listeners = FListeners;
   for (TcxContainerStyle* s : listeners)
     if (std::find(FListeners.begin(), FListeners.end(), s) != FListeners.end()) s->ControllerChanged();

@@ -185,6 +185,7 @@ class TcxContainerStyle : public TPersistent {
   void CheckChanges();
   void OwnFontChanged(TObject* Sender) { FontChanged(Sender); }
   void LookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues);
+  void AssignLookAndFeel(TcxLookAndFeel* Source);
   bool IsControllerStyle() const;
 
   TPersistent* FOwner;
