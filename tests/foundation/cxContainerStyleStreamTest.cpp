@@ -2,6 +2,7 @@
 // values only on the base style, references fixed up after the read, damaged values clamped),
 // and the fonts: visible font, controller scaling and direct-access assignment.
 #include "classlib/core/Filer.h"
+#include "classlib/core/FormText.h"
 #include "classlib/core/Streams.h"
 #include "tests/foundation/PainterTestFixture.h"
 #include "widgets/foundation/cxContainer.h"
@@ -160,6 +161,17 @@ TEST_F(ContainerStyleStream, OnlyOwnUsedValuesAreWrittenAndReadBackAsAssigned) {
   EXPECT_EQ(s2->GetLookAndFeel()->GetKind(), K::lfFlat);
   EXPECT_EQ(ctl2->StyleFocused()->GetBorderColor(), clLime);
   EXPECT_EQ(copy->GetStyleFocused()->GetBorderColor(), clLime);
+
+  // A description that binds the handler first still hears of the controller once, after the read.
+  Owned<TMemoryStream> bin(New<TMemoryStream>());
+  ObjectTextToBinary(
+      "object Host: TStyleHost\n  object Ctl: TcxStyleController\n    OnStyleChanged = ControllerChanged\n"
+      "    Style.Color = clRed\n    StyleHot.Color = clBlue\n  end\nend\n",
+      *bin);
+  bin->SetPosition(0);
+  Owned<TStyleHost> fromText(New<TStyleHost>(nullptr));
+  bin->ReadComponent(fromText.get());
+  EXPECT_EQ(fromText->ControllerChanges, 1);
 
   // A container's unused values are never stored.
   Owned<TShadowlessBox> box(New<TShadowlessBox>(nullptr));
