@@ -8,6 +8,8 @@
 #include "widgets/foundation/cxContainer.h"
 #include "widgets/foundation/cxContainerStyle.h"
 
+#include <cstring>
+
 namespace {
 
 // A container-less owner of four styles; its controllers are written as its children.
@@ -111,7 +113,8 @@ TEST_F(ContainerStyleStream, OnlyOwnUsedValuesAreWrittenAndReadBackAsAssigned) {
   host->GetStyleFocused()->SetTextColor(clBlue);
   host->GetStyleFocused()->SetTextStyle({TFontStyle::fsItalic});
   host->GetStyleFocused()->SetHotTrack(false);  // shared: lands on the base style
-  // A state style marked with a shared value (as copying a base style into it does) keeps it unstored.
+  // A state style marked with a shared value (as copying a base style into it does) keeps it
+  // unstored.
   host->GetStyleFocused()->SetAssignedValues({csvTextColor, csvTextStyle, csvEdges});
   host->GetStyleHot()->SetColor(clAqua);
   // A font assigned with nothing but default values is still the style's own.
@@ -139,8 +142,8 @@ TEST_F(ContainerStyleStream, OnlyOwnUsedValuesAreWrittenAndReadBackAsAssigned) {
   TcxContainerStyle* s2 = copy->GetStyle();
   EXPECT_EQ(s2->GetStyleController(), ctl2);
   EXPECT_EQ(ctl2->ListenerCount(), 1);
-  EXPECT_EQ(copy->ControllerChanges, 1);
-  EXPECT_FALSE(copy->GetStyleFocused()->GetAssignedValues().Contains(csvEdges));  // the controller's Loaded, once the whole tree is in
+  EXPECT_EQ(copy->ControllerChanges, 1);  // the controller's Loaded, once the whole tree is in
+  EXPECT_FALSE(copy->GetStyleFocused()->GetAssignedValues().Contains(csvEdges));
 
   for (S state : {S::csNormal, S::csActive, S::csDisabled, S::csHotTrack}) {
     SCOPED_TRACE(int(state));
