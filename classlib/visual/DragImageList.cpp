@@ -150,7 +150,12 @@ void TDragImageList::DragWndProc(TMessage& Message) {
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(FDragWnd, &ps);
-      if (dc && FDragIndex < Count()) ImageList_Draw(GetHandle(), FDragIndex, dc, 0, 0, ILD_NORMAL);
+      if (dc && FDragIndex < Count()) {
+        // A host that cannot shape windows shows the masked pixels: a plain background then.
+        const RECT all{0, 0, GetWidth(), GetHeight()};
+        FillRect(dc, &all, GetSysColorBrush(COLOR_WINDOW));
+        ImageList_Draw(GetHandle(), FDragIndex, dc, 0, 0, ILD_TRANSPARENT);
+      }
       EndPaint(FDragWnd, &ps);
       Message.Result = 0;
       return;

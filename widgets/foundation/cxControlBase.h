@@ -106,7 +106,6 @@ bool cxPopupMenuIsShortCut(TComponent* AMenu, TMessage& Message);
 // menu, a menu of another kind, or a TPopupMenu without auto-popup).
 bool cxShowPopupMenu(TComponent* ACaller, TComponent* AMenu, Integer X, Integer Y);
 
-using TContextPopupEvent = TMethod<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
 
 // What a control asks of one of its bars; applied once the bars have settled.
 struct TcxScrollBarData {
