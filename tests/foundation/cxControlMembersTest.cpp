@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "classlib/core/Streams.h"
+
 #include "platform/host/HeadlessHost.h"
 #include "platform/user/User.h"
 #include "tests/support/AppTest.h"
@@ -132,6 +134,28 @@ TEST_F(cxControlMembersTest, ChildComponentsJoinMoveAndOutliveTheirControl) {
   EXPECT_EQ(a->GetControl(), nullptr);
   EXPECT_FALSE(a->HasParent());
   a->Free();  // nothing left to tell
+}
+
+TEST_F(cxControlMembersTest, ChildComponentsAreWrittenInsideTheirControlAndJoinItWhenRead) {
+  RegisterClasses({&TcxControl::StaticClass(), &TChild::StaticClass()});
+  source->SetName("Source");
+  auto* part = New<TChild>(source, true);
+  part->SetName("Part");
+  Owned<TMemoryStream> stream(New<TMemoryStream>());
+  stream->WriteComponent(form);
+  stream->SetPosition(0);
+
+  TForm* copy = TCustomForm::CreateNew(nullptr);
+  stream->ReadComponent(copy);
+  auto* readSource = dynamic_cast<TcxControl*>(copy->FindComponent("Source"));
+  auto* readPart = dynamic_cast<TChild*>(copy->FindComponent("Part"));
+  ASSERT_NE(readSource, nullptr);
+  ASSERT_NE(readPart, nullptr);
+  EXPECT_EQ(readPart->GetControl(), readSource);
+  EXPECT_EQ(readSource->ChildComponentCount(), 1);
+  copy->Free();
+  UnRegisterClass(TChild::StaticClass());
+  UnRegisterClass(TcxControl::StaticClass());
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "classlib/core/Filer.h"
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/Graphics.h"
 #include "classlib/visual/Menus.h"
@@ -891,6 +892,13 @@ void TcxControl::RemoveChildComponent(TcxControlChildComponent* AComponent) {
   AComponent->SetControl(nullptr);
 }
 
+void TcxControl::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
+  inherited::GetChildren(Proc, Root);
+  const std::vector<TcxControlChildComponent*> children = FChildComponents;
+  for (TcxControlChildComponent* child : children)
+    if (child->Owner() == Root) Proc(child);
+}
+
 TcxDragImageListClass TcxControl::GetDragImagesClass() {
   return ClassOf<TcxDragImageList, TcxDragImageList, TComponent*>();
 }
@@ -1116,6 +1124,11 @@ void TcxControlChildComponent::SetParentComponent(TComponent* Value) {
     control->AddChildComponent(this);
   else if (!Value && FControl)
     FControl->RemoveChildComponent(this);
+}
+
+void TcxControlChildComponent::ReadState(TReader& Reader) {
+  if (auto* control = dynamic_cast<TcxControl*>(Reader.Parent())) control->AddChildComponent(this);
+  inherited::ReadState(Reader);
 }
 
 TL_DEFINE_CLASS(TcxControlChildComponent)

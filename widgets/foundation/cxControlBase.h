@@ -221,6 +221,9 @@ class TcxControl : public TCustomControl {
   virtual void AddChildComponent(TcxControlChildComponent* AComponent);
   virtual void RemoveChildComponent(TcxControlChildComponent* AComponent);
   Integer ChildComponentCount() const { return Integer(FChildComponents.size()); }
+  // Streaming writes the child components Root owns inside the control, so that they are
+  // not lost (they have a parent, so their owner does not write them).
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
   TcxControlChildComponent* ChildComponents(Integer Index) const { return FChildComponents.at(size_t(Index)); }
 
   // The drag images while the class library drags the control: made on first use from
@@ -384,6 +387,8 @@ class TcxControlChildComponent : public TcxComponent {
   TComponent* GetParentComponent() const override { return FControl; }
   // A TcxControl takes the component in; nil lets it go.
   void SetParentComponent(TComponent* Value) override;
+  // Read inside a control, the component joins it.
+  void ReadState(TReader& Reader) override;
 
  protected:
   virtual void Initialize() {}
