@@ -38,6 +38,7 @@ TL_ENUM(TAlign, alNone, alTop, alBottom, alLeft, alRight, alClient);
 TL_ENUM(TAnchorKind, akLeft, akTop, akRight, akBottom);
 using TAnchors = Set<TAnchorKind>;
 TL_ENUM(TMouseButton, mbLeft, mbRight, mbMiddle);
+TL_ENUM(TVerticalAlignment, taAlignTop, taAlignBottom, taVerticalCenter);
 TL_ENUM(TDragMode, dmManual, dmAutomatic);
 TL_ENUM(TDragKind, dkDrag, dkDock);
 TL_ENUM(TDragState, dsDragEnter, dsDragLeave, dsDragMove);

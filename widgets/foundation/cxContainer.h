@@ -6,6 +6,7 @@
 #include "widgets/foundation/cxControlBase.h"
 #include "widgets/foundation/cxGraphics.h"
 #include "widgets/foundation/dxThemeManager.h"
+#include "platform/user/User.h"
 
 using TcxContainerState = Set<TcxContainerStateItem>;
 
@@ -51,6 +52,61 @@ class TcxContainerViewInfo : public TObject {
 
 using TcxContainerViewInfoClass = TMetaClass<TcxContainerViewInfo>;
 
+// Where an inner control is cut off by its container: the visible part in the child's
+// coordinates, or no region at all when nothing is cut off.
+struct TcxContainerInnerControlBounds {
+  bool NoRegion = true;
+  TRect Rect{};
+  bool operator==(const TcxContainerInnerControlBounds&) const = default;
+};
+
+class TcxContainer;
+
+// Implemented by controls hosted inside a container ({1B111318-D9C9-4C35-9EFF-5D95793C0106}).
+class IcxContainerInnerControl {
+ public:
+  virtual ~IcxContainerInnerControl() = default;
+  virtual TcxContainer* GetControlContainer() = 0;
+  virtual TWinControl* GetControl() = 0;
+  // The library bars laid over the control's own ones; nil when it has none.
+  virtual TcxScrollBar* GetLibraryScrollBar(TScrollBarKind AKind) = 0;
+};
+
+// ---- small routines of the container unit ----
+
+// GetScrollBarInfo found by name at start-up; without it no library bars cover inner controls.
+void cxLookUpGetScrollBarInfo();
+bool cxIsGetScrollBarInfoAvailable();
+bool cxGetScrollBarInfo(HWND AWnd, Integer AObjectId, SCROLLBARINFO& AInfo);
+bool cxAreStringsEqual(const String& S1, const String& S2, bool ACaseSensitive);
+TRect cxGetControlRect(TControl* AControl);
+// Outer minus Inner as four strips; all of Outer when Inner is empty.
+void cxFillRectFrame(TcxCanvas& ACanvas, const TRect& AOuter, const TRect& AInner, TColor AColor);
+void cxInvalidateRectFrame(HWND AWnd, const TRect& AOuter, const TRect& AInner, bool AErase);
+void cxInvalidateControlRect(TWinControl* AControl, const TRect& R, bool AErase);
+void cxShrinkSidesWithoutBorder(TRect& R, Integer AWidth, TcxBorders ABorders);
+// Sets the window region only when it differs from the current one.
+void cxUpdateWindowRegion(HWND AWnd, const TRect& ABounds, bool ANoRegion, const TRect& AExclude, bool AShadow);
+void cxSetWindowRegionFromInfo(TWinControl* AControl, const TcxContainerInnerControlBounds& AInfo);
+bool cxIsWindowOfControl(TWinControl* AControl, HWND AWnd);
+TcxContainer* cxGetInnerControlContainer(TControl* AControl);
+bool cxIsNativeThemeUsable(bool ANativeStyle, TdxThemedObjectType AObjectType);
+// Library mouse buttons: left 1, right 2, middle 3.
+Integer cxTranslateMouseButton(TMouseButton AButton);
+TPoint cxGetCursorPos();
+TShiftState cxGetShiftState();
+void cxAssignFont(TFont* ADest, TFont* ASource);
+void cxEmptyProcedure();
+// Top, centre, bottom → the library text flags 8, 16, 32.
+Integer cxVerticalAlignmentToTextFlag(TVerticalAlignment AAlignment);
+// The corner square between both library bars of an inner control, in its container's coordinates.
+TRect cxGetInnerControlSizeGripRect(IcxContainerInnerControl* AInnerControl);
+
+// Private message: update the library scroll bars over the inner control.
+inline constexpr UINT DXM_UPDATESCROLLBARS = 0x8068;
+
+using TcxContainerStylesClass = TMetaClass<TcxContainerStyles, TPersistent*, TcxContainerStyleClass>;
+
 // A styled, bordered control around one optional inner window control.
 class TcxContainer : public TcxControl {
   TL_CLASS(TcxContainer, TcxControl)
@@ -73,42 +129,81 @@ class TcxContainer : public TcxControl {
   // The style of the current state: disabled, else focused, else hot, else normal.
   TcxContainerStyle* GetActiveStyle() const;
   bool IsDestroying() const { return FIsDestroying; }
+  void LockAlignControls(bool ALock);
   void RecalcViewAtCursor(bool AIsMouseEvent = false);
-
-  virtual bool IsContainerFocused() const { return Focused(); }
-  virtual bool DefaultParentColor() const { return false; }
-  virtual bool IsInplace() const { return false; }
-  virtual bool IsNativeStyle() const;
-  virtual bool HasShadow() const;
-  virtual void GetBorderExtent(TRect& R) const;
-  virtual void GetHotTrackBounds(TRect& R) const;
-  // The painted area: the bounds less the extent, grown by the border where edges are on.
-  void GetBorderRect(TRect& R) const;
+  void PostUpdateScrollBars();
   // Clips the window to the painted area (and its shadow); left alone when unchanged.
   void UpdateWindowRegion();
+  bool IsStylePropertyStored(const String& APropertyName, bool ACheckShared) const;
+  // The painted area: the bounds less the extent, grown by the border where edges are on.
+  void GetBorderRect(TRect& R) const;
+  void SetFocus() override;
+  // Raised by an inner control while it forwards its own mouse-down to the container.
+  bool InnerControlMouseDown = false;
+
+  // Virtual operations, in the order the container introduces them.
+  virtual bool IsContainerFocused() const { return Focused(); }
+  virtual void AdjustInnerControl();
+  virtual void CalculateViewInfo(const TPoint& P, TMouseButton AButton, bool AIsMouseEvent);
+  virtual bool IsSizeAllowed() { return true; }
+  virtual void ContainerStyleChanged(TObject* Sender);
+  virtual bool DefaultParentColor() const { return false; }
+  virtual void EndMouseTracking();
+  virtual void GetBorderExtent(TRect& R) const;
+  virtual void CalculateInnerControlClipRect(const TRect& R, TWinControl* AControl,
+                                             TcxContainerInnerControlBounds& AInfo);
+  virtual TcxContainerStyleClass GetStyleClass() const;
+  virtual TcxContainerStylesClass GetStylesClass() const;
+  virtual TcxContainerViewInfoClass GetViewInfoClass() const;
+  virtual bool HasShadow() const;
+  virtual TcxContainerStyle* InternalGetActiveStyle() const;
+  virtual TcxContainerStyleValues GetUnusedStyleValues() const { return {}; }
+  virtual bool HasTabOrderChildren() const { return false; }
+  virtual bool NeedsViewRefresh() const { return false; }
+  virtual bool ProcessViewInfoChanges(const TPoint& P, TMouseButton AButton, TShiftState AShift,
+                                      bool AIsMouseEvent);
+  virtual void AdjustInnerControlBounds();
+  virtual void ClipCanvasToRegion() {}
+  virtual bool HandlesTabKey() const { return false; }
+  virtual void UpdateScrollBar(TcxScrollBar* AScrollBar);
   virtual TdxThemedObjectType GetBackgroundThemedObjectType() const { return TdxThemedObjectType::totEdit; }
   virtual int GetBackgroundNativePart() const { return 1; }
   virtual int GetBackgroundNativeState() const;
-  virtual bool HandlesTabKey() const { return false; }
+  virtual void ScreenRectToClient(const TRect& AScreenRect, TRect& R) const;
+  virtual bool IsScrollBarEnabled(TcxScrollBar* AScrollBar, const SCROLLBARINFO& AInfo) const;
+  virtual bool GetInnerControlScrollBarInfo(SCROLLBARINFO& AInfo, TScrollBarKind AKind) const;
+  virtual bool IsScrollBarVisible(const SCROLLBARINFO& AInfo) const;
+  virtual bool IsNativeStyle() const;
   virtual void FocusInnerControl();
+  virtual void SetScrollBarVisible(TcxScrollBar* AScrollBar, bool AVisible);
+  virtual void SetRegionChanged() { FRegionChanged = true; }
+  virtual void GetHotTrackBounds(TRect& R) const;
+  virtual bool HasShownPopup() const { return false; }
+  // Unhandled messages of the inner control; true when the container took it.
+  virtual bool InnerControlDefaultHandler(TMessage& Message) { (void)Message; return false; }
+  // The inner control's key-down notifications offered to the container's shortcuts.
+  virtual bool InnerControlMenuHandler(TMessage& Message);
+  virtual bool IsInplace() const { return false; }
+  void UpdateScrollBars() override;
 
  protected:
-  virtual void AdjustInnerControl();
-  virtual void AdjustInnerControlBounds();
-  virtual void CalculateViewInfo(const TPoint& P, bool AIsMouseEvent);
-  virtual void ContainerStyleChanged(TObject* Sender);
-  virtual TcxContainerStyleClass GetStyleClass() const;
-  virtual TcxContainerViewInfoClass GetViewInfoClass() const;
-  virtual TcxContainerStyle* InternalGetActiveStyle() const;
-  virtual bool ProcessViewInfoChanges(const TPoint& P, bool AIsMouseEvent);
   // Descendants that create an inner control hand it over here; it stays theirs to free.
   void SetInnerControl(TWinControl* Value);
 
+  void AlignControls(TControl* AControl, TRect& ARect) override;
+  bool CanFocusOnClick() override;
+  // Scales an assigned style font, else asks the style controller once.
+  virtual void ChangeScale(Integer M, Integer D);
+  void ColorChanged() override;
   void FocusChanged() override;
+  void FontChanged() override;
   void KeyDown(Word& Key, TShiftState Shift) override;
+  void Loaded() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseEnter(TControl* AControl) override;
   void MouseLeave(TControl* AControl) override;
   void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void Paint() override;
   void Resize() override;
   void CreateWnd() override;
@@ -118,11 +213,18 @@ class TcxContainer : public TcxControl {
   TcxContainerState ComputeState(const TPoint& P, bool AMouseInside) const;
 
   TWinControl* FInnerControl = nullptr;
+  TcxContainerInnerControlBounds FInnerControlBounds;
+  bool FIsAdjusting = false;
+  Integer FLockAlignControlsCount = 0;
+  Integer FLockResizeCount = 0;
+  bool FScrollBarsUpdating = false;
   TcxContainerStyles* FStyles = nullptr;
   TcxContainerViewInfo* FViewInfo = nullptr;
+  mutable TcxContainerStyle* FActiveStyle = nullptr;
   bool FCreating = true;
   bool FIsDestroying = false;
-  bool FAdjusting = false;
+  bool FIsCopyingFromStyle = false;
+  bool FRegionChanged = false;
   bool FRecalculating = false;
   bool FMouseInside = false;
 };
