@@ -321,6 +321,8 @@ void TControl::UpdateAnchorRules() {
 
 void TControl::Loaded() {
   inherited::Loaded();
+  // The size may have been read before the constraints that limit it.
+  SetBounds(FLeft, FTop, FWidth, FHeight);
   UpdateAnchorRules();
   RequestAlign();
 }

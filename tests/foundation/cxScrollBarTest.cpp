@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "classlib/core/Exceptions.h"
+#include "classlib/core/FormText.h"
 #include "classlib/core/Streams.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/kernel/Arith.h"
@@ -355,6 +356,12 @@ TEST_F(cxScrollBarTest, LimitsLookHintsAndDragKindStream) {
   Owned<TcxScrollBar> copy(New<TcxScrollBar>(nullptr));
   stream->ReadComponent(copy.get());
   EXPECT_EQ(copy->GetConstraints()->GetMaxWidth(), 100);
+  // A size read before its limits is brought within them once loaded.
+  Owned<TMemoryStream> text(New<TMemoryStream>());
+  ObjectTextToBinary("object Bar: TcxScrollBar\n  Width = 300\n  Constraints.MaxWidth = 90\nend\n", *text);
+  text->SetPosition(0);
+  text->ReadComponent(copy.get());
+  EXPECT_EQ(copy->GetWidth(), 90);
   EXPECT_FALSE(copy->GetCtl3D());
   EXPECT_TRUE(copy->GetShowHint());
   EXPECT_EQ(copy->GetDragKind(), TDragKind::dkDock);
