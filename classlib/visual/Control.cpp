@@ -88,6 +88,8 @@ void TSizeConstraints::Assign(TPersistent* Source) {
   Change();
 }
 
+TPersistent* TSizeConstraints::GetOwner() const { return FControl; }
+
 void TSizeConstraints::SetMaxHeight(Integer Value) {
   Value = std::max<Integer>(Value, 0);
   if (Value == FMaxHeight) return;

@@ -90,6 +90,7 @@ class TSizeConstraints : public TPersistent {
  public:
   explicit TSizeConstraints(TControl* AControl) : FControl(AControl) {}
   void Assign(TPersistent* Source) override;
+  TPersistent* GetOwner() const override;  // the control
   Integer GetMaxHeight() const { return FMaxHeight; }
   void SetMaxHeight(Integer Value);
   Integer GetMaxWidth() const { return FMaxWidth; }
