@@ -73,6 +73,73 @@ void FreeControlCanvas(TControlCanvas*& Canvas) {
   FreeAndNil(Canvas);
 }
 
+// ---- TSizeConstraints -----------------------------------------------------------------------
+
+void TSizeConstraints::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TSizeConstraints*>(Source);
+  if (!src) {
+    inherited::Assign(Source);
+    return;
+  }
+  FMaxHeight = src->FMaxHeight;
+  FMaxWidth = src->FMaxWidth;
+  FMinHeight = src->FMinHeight;
+  FMinWidth = src->FMinWidth;
+  Change();
+}
+
+TPersistent* TSizeConstraints::GetOwner() const { return FControl; }
+
+void TSizeConstraints::SetMaxHeight(Integer Value) {
+  Value = std::max<Integer>(Value, 0);
+  if (Value == FMaxHeight) return;
+  FMaxHeight = Value;
+  if (Value > 0 && FMinHeight > Value) FMinHeight = Value;
+  Change();
+}
+
+void TSizeConstraints::SetMaxWidth(Integer Value) {
+  Value = std::max<Integer>(Value, 0);
+  if (Value == FMaxWidth) return;
+  FMaxWidth = Value;
+  if (Value > 0 && FMinWidth > Value) FMinWidth = Value;
+  Change();
+}
+
+void TSizeConstraints::SetMinHeight(Integer Value) {
+  Value = std::max<Integer>(Value, 0);
+  if (Value == FMinHeight) return;
+  FMinHeight = Value;
+  if (FMaxHeight > 0 && Value > FMaxHeight) FMaxHeight = Value;
+  Change();
+}
+
+void TSizeConstraints::SetMinWidth(Integer Value) {
+  Value = std::max<Integer>(Value, 0);
+  if (Value == FMinWidth) return;
+  FMinWidth = Value;
+  if (FMaxWidth > 0 && Value > FMaxWidth) FMaxWidth = Value;
+  Change();
+}
+
+void TSizeConstraints::Apply(Integer& Width, Integer& Height) const {
+  if (FMaxWidth > 0) Width = std::min(Width, FMaxWidth);
+  if (FMaxHeight > 0) Height = std::min(Height, FMaxHeight);
+  Width = std::max(Width, FMinWidth);
+  Height = std::max(Height, FMinHeight);
+}
+
+void TSizeConstraints::Change() {
+  if (OnChange) OnChange(this);
+}
+
+TL_DEFINE_CLASS(TSizeConstraints, [](auto& c) {
+  c.Property("MaxHeight", &TSizeConstraints::GetMaxHeight, &TSizeConstraints::SetMaxHeight).Default(0);
+  c.Property("MaxWidth", &TSizeConstraints::GetMaxWidth, &TSizeConstraints::SetMaxWidth).Default(0);
+  c.Property("MinHeight", &TSizeConstraints::GetMinHeight, &TSizeConstraints::SetMinHeight).Default(0);
+  c.Property("MinWidth", &TSizeConstraints::GetMinWidth, &TSizeConstraints::SetMinWidth).Default(0);
+})
+
 // ---- TControl -----------------------------------------------------------------------------
 
 TControl::TControl(TComponent* AOwner) : TComponent(AOwner) {
@@ -80,12 +147,63 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner) {
   FControlStyle = {csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
   FFont = New<TFont>();
   FFont->OnChange = TNotifyEvent(this, &TControl::FontChanged);
+  FConstraints = New<TSizeConstraints>(this);
+  FConstraints->OnChange = TNotifyEvent(this, &TControl::ConstraintsChanged);
 }
 
 TControl::~TControl() {
   if (FFont) {
     FFont->OnChange = nullptr;
     FFont->Free();
+  }
+  if (FConstraints) FConstraints->Free();
+}
+
+void TControl::ConstraintsChanged(TObject*) {
+  if (!InState(csLoading)) SetBounds(FLeft, FTop, FWidth, FHeight);
+}
+
+void TControl::SetCtl3D(bool Value) {
+  FParentCtl3D = false;
+  if (FCtl3D == Value) return;
+  FCtl3D = Value;
+  SpreadToChildren(&TControl::FParentCtl3D, &TControl::FCtl3D);
+  Invalidate();
+}
+
+void TControl::SetParentCtl3D(bool Value) {
+  FParentCtl3D = Value;
+  if (Value && FParent && FParent->FCtl3D != FCtl3D) {
+    FCtl3D = FParent->FCtl3D;
+    SpreadToChildren(&TControl::FParentCtl3D, &TControl::FCtl3D);
+    Invalidate();
+  }
+}
+
+void TControl::SetShowHint(bool Value) {
+  FParentShowHint = false;
+  if (FShowHint == Value) return;
+  FShowHint = Value;
+  SpreadToChildren(&TControl::FParentShowHint, &TControl::FShowHint);
+}
+
+void TControl::SetParentShowHint(bool Value) {
+  FParentShowHint = Value;
+  if (Value && FParent && FParent->FShowHint != FShowHint) {
+    FShowHint = FParent->FShowHint;
+    SpreadToChildren(&TControl::FParentShowHint, &TControl::FShowHint);
+  }
+}
+
+void TControl::SpreadToChildren(bool TControl::*ParentFlag, bool TControl::*Value) {
+  auto* w = dynamic_cast<TWinControl*>(this);
+  if (!w) return;
+  for (Integer i = 0; i < w->ControlCount(); ++i) {
+    TControl* c = w->Controls(i);
+    if (!(c->*ParentFlag) || c->*Value == this->*Value) continue;
+    c->*Value = this->*Value;
+    if (Value == &TControl::FCtl3D) c->Invalidate();
+    c->SpreadToChildren(ParentFlag, Value);
   }
 }
 
@@ -120,6 +238,10 @@ void TControl::SetParent(TWinControl* AParent) {
     if (p == this) throw EInvalidOperation("A control cannot be a child of its own child");
   if (FParent) FParent->RemoveControl(this);
   if (AParent) AParent->InsertControl(this);
+  if (FParent) {
+    if (FParentCtl3D) FCtl3D = FParent->FCtl3D;
+    if (FParentShowHint) FShowHint = FParent->FShowHint;
+  }
 }
 
 TComponent* TControl::GetParentComponent() const { return FParent; }
@@ -143,6 +265,7 @@ void TControl::ReadState(TReader& Reader) {
 void TControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
   AWidth = std::max<Integer>(AWidth, 0);
   AHeight = std::max<Integer>(AHeight, 0);
+  FConstraints->Apply(AWidth, AHeight);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   InvalidateControl(FVisible, false);
   FLeft = ALeft;
@@ -200,6 +323,8 @@ void TControl::UpdateAnchorRules() {
 
 void TControl::Loaded() {
   inherited::Loaded();
+  // The size may have been read before the constraints that limit it.
+  SetBounds(FLeft, FTop, FWidth, FHeight);
   UpdateAnchorRules();
   RequestAlign();
 }
@@ -582,6 +707,12 @@ TL_DEFINE_CLASS(TControl, [](auto& c) {
   c.Property("Cursor", &TControl::GetCursor, &TControl::SetCursor).Idents("TCursor").Default(crDefault);
   c.Property("DragCursor", &TControl::GetDragCursor, &TControl::SetDragCursor).Idents("TCursor").Default(crDrag);
   c.Property("DragMode", &TControl::GetDragMode, &TControl::SetDragMode).Default(TDragMode::dmManual);
+  c.Property("DragKind", &TControl::GetDragKind, &TControl::SetDragKind).Default(TDragKind::dkDrag);
+  c.Property("Constraints", &TControl::GetConstraints, &TControl::SetConstraints);
+  c.Property("Ctl3D", &TControl::GetCtl3D, &TControl::SetCtl3D).Stored(&TControl::IsCtl3DStored);
+  c.Property("ParentCtl3D", &TControl::GetParentCtl3D, &TControl::SetParentCtl3D).Default(true);
+  c.Property("ShowHint", &TControl::GetShowHint, &TControl::SetShowHint).Stored(&TControl::IsShowHintStored);
+  c.Property("ParentShowHint", &TControl::GetParentShowHint, &TControl::SetParentShowHint).Default(true);
   c.Property("Enabled", &TControl::GetEnabled, &TControl::SetEnabled).Default(true);
   c.Property("Hint", &TControl::GetHint, &TControl::SetHint);
   c.Property("PopupMenu", &TControl::GetPopupMenu, &TControl::SetPopupMenu);
@@ -599,4 +730,6 @@ TL_DEFINE_CLASS(TControl, [](auto& c) {
   c.Event("OnDragDrop", &TControl::OnDragDrop);
   c.Event("OnStartDrag", &TControl::OnStartDrag);
   c.Event("OnEndDrag", &TControl::OnEndDrag);
+  c.Event("OnStartDock", &TControl::OnStartDock);
+  c.Event("OnEndDock", &TControl::OnEndDock);
 })

@@ -16,6 +16,8 @@ class TControl;
 class TWinControl;
 class TCustomForm;
 class TDragObject;
+class TDragDockObject;
+class TDragImageList;
 class TPopupMenu;
 
 // ---- Window procedures from method closures -------------------------------------------
@@ -38,6 +40,7 @@ using TAnchors = Set<TAnchorKind>;
 TL_ENUM(TMouseButton, mbLeft, mbRight, mbMiddle);
 TL_ENUM(TVerticalAlignment, taAlignTop, taAlignBottom, taVerticalCenter);
 TL_ENUM(TDragMode, dmManual, dmAutomatic);
+TL_ENUM(TDragKind, dkDrag, dkDock);
 TL_ENUM(TDragState, dsDragEnter, dsDragLeave, dsDragMove);
 TL_ENUM(TControlStyleItem, csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed,
         csSetCaption, csOpaque, csDoubleClicks, csFixedWidth, csFixedHeight, csNoDesignVisible, csReplicatable,
@@ -59,6 +62,7 @@ using TDragOverEvent =
 using TDragDropEvent = TMethod<void(TObject* Sender, TObject* Source, Integer X, Integer Y)>;
 using TStartDragEvent = TMethod<void(TObject* Sender, TDragObject*& DragObject)>;
 using TEndDragEvent = TMethod<void(TObject* Sender, TObject* Target, Integer X, Integer Y)>;
+using TStartDockEvent = TMethod<void(TObject* Sender, TDragDockObject*& DragObject)>;
 
 // The shift state of a mouse message's key flags, and of the keyboard now.
 TShiftState KeysToShiftState(WPARAM Keys);
@@ -75,6 +79,34 @@ struct TCreateParams {
   void* Param = nullptr;
   WNDCLASSA WindowClass;
   String WinClassName;
+};
+
+// ---- Size constraints ----------------------------------------------------------------------
+
+// The smallest and largest size a control may take; 0 means no limit. A minimum above a
+// maximum raises the maximum with it, a maximum below the minimum lowers the minimum.
+class TSizeConstraints : public TPersistent {
+  TL_CLASS(TSizeConstraints, TPersistent)
+ public:
+  explicit TSizeConstraints(TControl* AControl) : FControl(AControl) {}
+  void Assign(TPersistent* Source) override;
+  TPersistent* GetOwner() const override;  // the control
+  Integer GetMaxHeight() const { return FMaxHeight; }
+  void SetMaxHeight(Integer Value);
+  Integer GetMaxWidth() const { return FMaxWidth; }
+  void SetMaxWidth(Integer Value);
+  Integer GetMinHeight() const { return FMinHeight; }
+  void SetMinHeight(Integer Value);
+  Integer GetMinWidth() const { return FMinWidth; }
+  void SetMinWidth(Integer Value);
+  // Brings a size within the limits.
+  void Apply(Integer& Width, Integer& Height) const;
+  TNotifyEvent OnChange;
+
+ private:
+  void Change();
+  TControl* FControl;
+  Integer FMaxHeight = 0, FMaxWidth = 0, FMinHeight = 0, FMinWidth = 0;
 };
 
 // ---- TControl ---------------------------------------------------------------------------
@@ -176,6 +208,11 @@ class TControl : public TComponent {
   void SetDragMode(TDragMode Value) { FDragMode = Value; }
   TCursor GetDragCursor() const { return FDragCursor; }
   void SetDragCursor(TCursor Value) { FDragCursor = Value; }
+  // Docking is not supported: dkDock is kept (and streamed), and the control drags as dkDrag.
+  TDragKind GetDragKind() const { return FDragKind; }
+  void SetDragKind(TDragKind Value) { FDragKind = Value; }
+  // The images shown under the mouse while the control is dragged (none here).
+  virtual TDragImageList* GetDragImages() { return nullptr; }
   // Starts dragging now, or once the mouse moved Threshold pixels with the button down
   // (a negative Threshold means Mouse->DragThreshold).
   void BeginDrag(bool Immediate, Integer Threshold = -1);
@@ -188,6 +225,20 @@ class TControl : public TComponent {
   TComponent* GetParentComponent() const override;
   void SetParentComponent(TComponent* Value) override;
   void ReadState(TReader& Reader) override;
+
+  // Limits SetBounds applies to the size.
+  TSizeConstraints* GetConstraints() const { return FConstraints; }
+  void SetConstraints(TSizeConstraints* Value) { FConstraints->Assign(Value); }
+  // The three-dimensional look and the hints: kept and streamed, taken from the parent
+  // while the Parent flag is on; setting the value turns the Parent flag off.
+  bool GetCtl3D() const { return FCtl3D; }
+  void SetCtl3D(bool Value);
+  bool GetParentCtl3D() const { return FParentCtl3D; }
+  void SetParentCtl3D(bool Value);
+  bool GetShowHint() const { return FShowHint; }
+  void SetShowHint(bool Value);
+  bool GetParentShowHint() const { return FParentShowHint; }
+  void SetParentShowHint(bool Value);
 
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
@@ -202,9 +253,15 @@ class TControl : public TComponent {
   TDragDropEvent OnDragDrop;
   TStartDragEvent OnStartDrag;
   TEndDragEvent OnEndDrag;
+  // Docking events, kept for streaming; nothing docks, so they never fire.
+  TStartDockEvent OnStartDock;
+  TEndDragEvent OnEndDock;
 
  protected:
   virtual void WndProc(TMessage& Message);
+  bool IsCtl3DStored() const { return !FParentCtl3D; }
+  bool IsShowHintStored() const { return !FParentShowHint; }
+  void ConstraintsChanged(TObject* Sender);
   void DefaultHandler(TMessage& Message) override;
   virtual void Click();
   virtual void DblClick();
@@ -271,6 +328,10 @@ class TControl : public TComponent {
   TCursor FCursor = crDefault;
   TCursor FDragCursor = crDrag;
   TDragMode FDragMode = TDragMode::dmManual;
+  TDragKind FDragKind = TDragKind::dkDrag;
+  TSizeConstraints* FConstraints = nullptr;
+  bool FCtl3D = true, FParentCtl3D = true;
+  bool FShowHint = false, FParentShowHint = true;
   String FHint;
   TPopupMenu* FPopupMenu = nullptr;
   TControlStyle FControlStyle;
@@ -280,6 +341,8 @@ class TControl : public TComponent {
  private:
   void DoMouseDown(TMessage& Message, TMouseButton Button, TShiftState Shift);
   void DoMouseUp(TMessage& Message, TMouseButton Button);
+  // Hands this control's value of a flag to the children that take it from their parent.
+  void SpreadToChildren(bool TControl::*ParentFlag, bool TControl::*Value);
 
   friend class TWinControl;
   friend class TCustomForm;
@@ -494,6 +557,11 @@ class TDragObject : public TObject {
   bool Cancelling() const { return FCancelling; }
   bool Dropped() const { return FDropped; }
   virtual void Finished(TObject* Target, Integer X, Integer Y, bool Accepted);
+  // The images shown under the mouse during this drag (none here).
+  virtual TDragImageList* GetDragImages() { return nullptr; }
+  // Around drawing that should not meet the drag image: nested, each hide with its show.
+  void HideDragImage();
+  void ShowDragImage();
 
  protected:
   TControl* FDragTarget = nullptr;
@@ -511,6 +579,7 @@ class TDragControlObject : public TDragObject {
   explicit TDragControlObject(TControl* AControl) : FControl(AControl) {}
   TControl* Control() const { return FControl; }
   TCursor GetDragCursor(bool Accepted, Integer X, Integer Y) override;
+  TDragImageList* GetDragImages() override { return FControl->GetDragImages(); }
 
  private:
   TControl* FControl;
@@ -566,6 +635,14 @@ bool DragActive();
 TDragObject* CurrentDragObject();
 // Forgets a control being destroyed as the target under a drag.
 void DragTargetDestroyed(TControl* Control);
+// Forgets drag images freed while a drag shows them.
+void DragImagesDestroyed(TDragImageList* Images);
+
+// The object of a drag that docks; nothing docks here, the type only gives the docking
+// events their signature.
+class TDragDockObject : public TDragObject {
+  TL_CLASS(TDragDockObject, TDragObject)
+};
 
 // ---- Mouse ----------------------------------------------------------------------------------
 

@@ -41,6 +41,16 @@ using TIdleEvent = TMethod<void(TObject* Sender, bool& Done)>;
 class TForm;
 class TMainMenu;
 
+// What a form designer hears from the form it edits.
+class IDesignerHook {
+ public:
+  // Something on the form changed in a way the designer should save.
+  virtual void Modified() = 0;
+
+ protected:
+  ~IDesignerHook() = default;
+};
+
 class TCustomForm : public TWinControl {
   TL_CLASS(TCustomForm, TWinControl)
  public:
@@ -72,6 +82,9 @@ class TCustomForm : public TWinControl {
   bool Active() const { return FActive; }
 
   TWinControl* GetActiveControl() const { return FActiveControl; }
+  // The designer editing the form (not owned); nullptr outside a designer.
+  IDesignerHook* GetDesigner() const { return FDesigner; }
+  void SetDesigner(IDesignerHook* Value) { FDesigner = Value; }
   // Raises EInvalidOperation for a control that cannot take the focus or is not on this form.
   void SetActiveControl(TWinControl* Control);
   void FocusControl(TWinControl* Control);
@@ -165,6 +178,7 @@ class TCustomForm : public TWinControl {
   bool FCreatedNew = false;
   TModalResult FModalResult = mrNone;
   TWinControl* FActiveControl = nullptr;
+  IDesignerHook* FDesigner = nullptr;
   TMainMenu* FMenu = nullptr;
   TWinControl* FFocusedControl = nullptr;
   Integer FFocusCount = 0;

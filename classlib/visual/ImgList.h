@@ -137,3 +137,48 @@ class TImageList : public TCustomImageList {
  public:
   using TCustomImageList::TCustomImageList;
 };
+
+// An image list that can show one of its images following the mouse while dragging: a
+// topmost popup window shaped by the image's mask, which the mouse looks through, so that
+// it neither takes input nor hides the drag target under it.
+class TDragImageList : public TCustomImageList {
+  TL_CLASS(TDragImageList, TCustomImageList)
+ public:
+  using TCustomImageList::TCustomImageList;
+  void BeforeDestruction() override;
+
+  // The image shown while dragging and its hot spot, the point of the image kept under the
+  // mouse. False (nothing changed) for an index out of range.
+  bool SetDragImage(Integer Index, Integer HotSpotX, Integer HotSpotY);
+  Integer GetDragIndex() const { return FDragIndex; }
+  TPoint GetDragHotspot() const { return FDragHotspot; }
+  void SetDragHotspot(const TPoint& Value);
+
+  // Shows the drag image with its hot spot at (X, Y), in the client coordinates of Window
+  // (screen coordinates when Window is nullptr). False when already dragging or when the
+  // list has no drag image.
+  bool BeginDrag(HWND Window, Integer X, Integer Y);
+  // Moves the hot spot to (X, Y), in the coordinates BeginDrag was given.
+  bool DragMove(Integer X, Integer Y);
+  // Takes the image away; false when it was not shown.
+  bool EndDrag();
+  bool GetDragging() const { return FDragWnd != nullptr; }
+  // Hide and show nest: the image comes back with the show matching the first hide.
+  void HideDragImage();
+  void ShowDragImage();
+
+ protected:
+  void Change() override;
+
+ private:
+  void DragWndProc(TMessage& Message);
+  void UpdateDragWindow();
+  TPoint ToScreen(Integer X, Integer Y) const;
+
+  Integer FDragIndex = 0;
+  TPoint FDragHotspot{0, 0};
+  HWND FDragWnd = nullptr;
+  HWND FLockWindow = nullptr;
+  TPoint FDragPos{0, 0};  // the hot spot, in screen coordinates
+  Integer FHideCount = 0;
+};

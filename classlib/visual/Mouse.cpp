@@ -2,6 +2,7 @@
 // window) and drag and drop, which holds the capture on a utility window of its own.
 #include "classlib/visual/Controls.h"
 #include "classlib/visual/Forms.h"
+#include "classlib/visual/ImgList.h"
 
 #include <cstdlib>
 
@@ -89,7 +90,16 @@ TCursor TDragObject::GetDragCursor(bool Accepted, Integer, Integer) { return Acc
 
 void TDragObject::Finished(TObject*, Integer, Integer, bool) {}
 
+void TDragObject::HideDragImage() {
+  if (TDragImageList* images = GetDragImages()) images->HideDragImage();
+}
+
+void TDragObject::ShowDragImage() {
+  if (TDragImageList* images = GetDragImages()) images->ShowDragImage();
+}
+
 TL_DEFINE_CLASS(TDragObject)
+TL_DEFINE_CLASS(TDragDockObject)
 
 TCursor TDragControlObject::GetDragCursor(bool Accepted, Integer, Integer) {
   return Accepted ? FControl->GetDragCursor() : crNoDrop;
@@ -119,6 +129,7 @@ struct DragState {
   TControl* Target = nullptr;
   bool Accepted = false;
   TCursor Cursor = crDefault;
+  TDragImageList* Images = nullptr;  // the source's drag images, shown under the mouse
 
   static DragState& Get() {
     static DragState state;
@@ -153,6 +164,7 @@ struct DragState {
       OwnObject = true;
     }
     Object = obj;
+    Images = obj->GetDragImages();
     MoveTo(pos);
   }
 
@@ -175,11 +187,23 @@ struct DragState {
     Object->FDragPos = pos;
     Cursor = Object->GetDragCursor(Accepted, pos.X, pos.Y);
     if (Screen) ::SetCursor(Screen->Cursors(Cursor));
+    // The image shows over nothing and over targets that display drag images.
+    if (Images) {
+      if (!Target || Target->ControlStyle().Contains(TControlStyleItem::csDisplayDragImage)) {
+        if (!Images->GetDragging())
+          Images->BeginDrag(nullptr, pos.X, pos.Y);
+        else
+          Images->DragMove(pos.X, pos.Y);
+      } else {
+        Images->EndDrag();
+      }
+    }
   }
 
   void Done(bool drop) {
     DragState was = *this;
     *this = DragState();
+    if (was.Images) was.Images->EndDrag();
     if (GetCapture() == was.CaptureWnd) ReleaseCapture();
     // A cancel may come from a key: it ends where the mouse last dragged.
     TPoint pos = drop || !was.Object ? MessagePos() : was.Object->FDragPos;
@@ -277,6 +301,11 @@ TDragObject* CurrentDragObject() {
 }
 
 void DragTargetDestroyed(TControl* Control) { DragState::Get().TargetDestroyed(Control); }
+
+void DragImagesDestroyed(TDragImageList* Images) {
+  DragState& d = DragState::Get();
+  if (d.Images == Images) d.Images = nullptr;
+}
 
 void CancelDrag() {
   DragState& d = DragState::Get();

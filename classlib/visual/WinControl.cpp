@@ -459,6 +459,7 @@ TPoint TWinControl::ClientOrigin() const {
 void TWinControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
   AWidth = std::max<Integer>(AWidth, 0);
   AHeight = std::max<Integer>(AHeight, 0);
+  FConstraints->Apply(AWidth, AHeight);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   bool resized = AWidth != FWidth || AHeight != FHeight;
   FLeft = ALeft;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "classlib/core/Exceptions.h"
+#include "classlib/core/FormText.h"
+#include "classlib/core/Streams.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/kernel/Arith.h"
 #include "platform/user/User.h"
@@ -340,6 +342,49 @@ TEST_F(cxScrollBarTest, PartsAreDrawnInTheirStatesThroughThePainter) {
   EXPECT_EQ(painter.States.at(sbpLineUp), cxbsDisabled);
   EXPECT_EQ(painter.States.count(sbpThumbnail), 0u);  // no thumb: the whole bar as one page area
   EXPECT_EQ(painter.States.at(sbpPageUp), cxbsNormal);
+}
+
+TEST_F(cxScrollBarTest, LimitsLookHintsAndDragKindStream) {
+  Owned<TcxScrollBar> source(New<TcxScrollBar>(nullptr));
+  source->GetConstraints()->SetMaxWidth(100);
+  source->SetCtl3D(false);
+  source->SetShowHint(true);
+  source->SetDragKind(TDragKind::dkDock);
+  Owned<TMemoryStream> stream(New<TMemoryStream>());
+  stream->WriteComponent(source.get());
+  stream->SetPosition(0);
+  Owned<TcxScrollBar> copy(New<TcxScrollBar>(nullptr));
+  stream->ReadComponent(copy.get());
+  EXPECT_EQ(copy->GetConstraints()->GetMaxWidth(), 100);
+  // A size read before its limits is brought within them once loaded.
+  Owned<TMemoryStream> text(New<TMemoryStream>());
+  ObjectTextToBinary("object Bar: TcxScrollBar\n  Width = 300\n  Constraints.MaxWidth = 90\nend\n", *text);
+  text->SetPosition(0);
+  text->ReadComponent(copy.get());
+  EXPECT_EQ(copy->GetWidth(), 90);
+  EXPECT_FALSE(copy->GetCtl3D());
+  EXPECT_TRUE(copy->GetShowHint());
+  EXPECT_EQ(copy->GetDragKind(), TDragKind::dkDock);
+}
+
+class TPopupLog : public TObject {
+  TL_CLASS(TPopupLog, TObject)
+ public:
+  void Popup(TObject*, TPoint MousePos, bool& Handled) {
+    Points.push_back(MousePos);
+    Handled = MousePos.X >= 0;
+  }
+  std::vector<TPoint> Points;
+};
+TL_DEFINE_CLASS(TPopupLog)
+
+TEST_F(cxScrollBarTest, ContextRequestsAskOnContextPopupFirst) {
+  TPopupLog log;
+  bar->OnContextPopup = TContextPopupEvent(&log, &TPopupLog::Popup);
+  const TPoint at = bar->ClientToScreen({50, 5});
+  EXPECT_EQ(SendMessageA(bar->Handle(), WM_CONTEXTMENU, 0, MAKELPARAM(WORD(at.X), WORD(at.Y))), 1);
+  EXPECT_EQ(SendMessageA(bar->Handle(), WM_CONTEXTMENU, 0, LPARAM(-1)), 0);  // not handled: passed on
+  EXPECT_EQ(log.Points, (std::vector<TPoint>{{50, 5}, {-1, -1}}));
 }
 
 }  // namespace

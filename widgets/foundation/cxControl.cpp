@@ -1,3 +1,4 @@
+#include "classlib/core/Filer.h"
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/Graphics.h"
 #include "classlib/visual/Menus.h"
@@ -8,6 +9,7 @@
 #include "widgets/foundation/cxControlBase.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -58,6 +60,35 @@ TL_DEFINE_CLASS(TcxDragControlObject)
 
 // A drag that ended with a drop gives no leave notice: only the running drag's object counts.
 TDragObject* cxGetDragObject() { return gDragObject && gDragObject == CurrentDragObject() ? gDragObject : nullptr; }
+
+namespace {
+// Keeps the running drag's image away from drawing done while it lives.
+class TDragImageHider {
+ public:
+  TDragImageHider() : FObject(cxGetDragObject()) {
+    if (FObject) FObject->HideDragImage();
+  }
+  ~TDragImageHider() {
+    if (FObject && FObject == cxGetDragObject()) FObject->ShowDragImage();
+  }
+  TDragImageHider(const TDragImageHider&) = delete;
+  TDragImageHider& operator=(const TDragImageHider&) = delete;
+
+ private:
+  TDragObject* FObject;
+};
+}  // namespace
+
+TL_DEFINE_CLASS(TcxDragImageList)
+
+void cxControlDesignerModified(TControl* AControl) {
+  if (!AControl) return;
+  auto* cx = dynamic_cast<TcxControl*>(AControl);
+  const bool designing = cx ? cx->IsDesigning() : AControl->InState(TComponentStateItem::csDesigning);
+  if (!designing) return;
+  if (TCustomForm* form = GetParentForm(AControl))
+    if (IDesignerHook* designer = form->GetDesigner()) designer->Modified();
+}
 
 // ---- TcxDragAndDropObject -------------------------------------------------------------------
 
@@ -188,13 +219,22 @@ void TcxControl::AfterConstruction() {
     cxSettingsController()->AddListener(this);
   }
   SetTabStop(MayFocus());
+  if (HasDragImages()) {
+    TControlStyle style = ControlStyle();
+    style.Include(TControlStyleItem::csDisplayDragImage);
+    SetControlStyle(style);
+  }
 }
 
 void TcxControl::BeforeDestruction() {
   FinishDragAndDrop(false);
+  while (!FChildComponents.empty()) RemoveChildComponent(FChildComponents.back());
   cxClearObjectLinks(this);
   if (FHScrollBar && gSettingsController) gSettingsController->RemoveListener(this);
   inherited::BeforeDestruction();
+  // After the class library's destruction, which ends a drag still showing the images.
+  if (FDragImages) FDragImages->Free();
+  FDragImages = nullptr;
   if (FLookAndFeel) FLookAndFeel->Free();
   FLookAndFeel = nullptr;
   if (FcxCanvas) FcxCanvas->Free();
@@ -468,7 +508,7 @@ void TcxControl::MouseLeave(TControl*) {
 }
 
 bool TcxControl::CanFocusOnClick() {
-  return !ComponentState().Contains(TComponentStateItem::csDesigning) && FFocusOnClick && MayFocus() && CanFocus();
+  return !IsDesigning() && FFocusOnClick && MayFocus() && CanFocus();
 }
 
 void TcxControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
@@ -480,6 +520,11 @@ void TcxControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, In
   } guard{link};
   if (CanFocusOnClickAt(X, Y) && !Shift.Contains(TShiftStateItem::ssDouble)) {
     if (!Focused()) SetFocus();
+    if (!link->Ref) return;
+    // The form may count the control as active while its window lost the focus to a window
+    // the form does not know: focusing through the form then changes nothing.
+    if (!Focused() && HandleAllocated())
+      if (TCustomForm* form = GetParentForm(this); form && form->GetActiveControl() == this) ::SetFocus(Handle());
     if (!link->Ref) return;
     // A handler refused the focus: the press is not the control's.
     if (!Focused() && !KeepMouseCaptureUnfocused()) {
@@ -627,6 +672,7 @@ void TcxControl::UpdateWithChildren() {
 }
 
 void TcxControl::ScrollWindow(Integer DX, Integer DY, const TRect& R) {
+  TDragImageHider hider;
   if (HandleAllocated()) ScrollWindowEx(Handle(), DX, DY, &R, nullptr, nullptr, nullptr, SW_INVALIDATE | SW_ERASE);
 }
 
@@ -710,7 +756,7 @@ void TcxControl::WndProc(TMessage& Message) {
         p = ScreenToClient(TPoint{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)});
         const TRect client = GetClientRect();
         const bool inside = p.X >= client.Left && p.X < client.Right && p.Y >= client.Top && p.Y < client.Bottom;
-        if (!inside && !ComponentState().Contains(TComponentStateItem::csDesigning)) {
+        if (!inside && !IsDesigning()) {
           inherited::WndProc(Message);
           return;
         }
@@ -724,7 +770,7 @@ void TcxControl::WndProc(TMessage& Message) {
       return;
     }
     case WM_SETCURSOR:
-      if (ComponentState().Contains(TComponentStateItem::csDesigning) &&
+      if (IsDesigning() &&
           FDragAndDropState == TcxDragAndDropState::ddsNone && IsMouseOperationActive()) {
         const TPoint p = ScreenToClient(Mouse->GetCursorPos());
         ::SetCursor(Screen->Cursors(GetCursorDefault(p.X, p.Y)));
@@ -776,8 +822,10 @@ void TcxControl::WndProc(TMessage& Message) {
   } guard{link};
   const UINT msg = Message.Msg;
   const bool leftDown = msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK;
+  std::optional<TDragImageHider> hider;
+  if (msg == WM_PAINT) hider.emplace();
   if (leftDown && GetDragMode() == TDragMode::dmAutomatic && !Dragging() &&
-      !ComponentState().Contains(TComponentStateItem::csDesigning)) {
+      !IsDesigning()) {
     // The class library's automatic drag would start at once and swallow the press; here the
     // press is handled first and DoMouseDownDragOrPan starts the drag past the drag area.
     SetDragMode(TDragMode::dmManual);
@@ -792,6 +840,7 @@ void TcxControl::WndProc(TMessage& Message) {
   } else {
     inherited::WndProc(Message);
   }
+  hider.reset();
   if (!link->Ref) return;
   if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) FocusChanged();
   if (msg == WM_PAINT && FPaintedParentBackground != FParentBackground) {
@@ -810,12 +859,77 @@ void TcxControl::WndProc(TMessage& Message) {
 void TcxControl::DoMouseDownDragOrPan(TMouseButton Button, Integer X, Integer Y) {
   if (Button == TMouseButton::mbLeft) {
     if (GetDragMode() != TDragMode::dmAutomatic || !GetMouseCapture() || !HandleAllocated()) return;
-    if (ComponentState().Contains(TComponentStateItem::csDesigning) && !CanDrag(X, Y)) return;
+    if (IsDesigning() && !CanDrag(X, Y)) return;
     if (!CanBeginAutoDrag()) return;
     if (cxDragDetect(Handle()) == TcxDragDetect::ddDrag) BeginDrag(true, -1);
   } else if (Button == TMouseButton::mbMiddle) {
     DoPanning();
   }
+}
+
+bool TcxControl::IsDesigning() const { return InState(TComponentStateItem::csDesigning); }
+
+void TcxControl::DesignerModified() {
+  if (!IsDesigning()) return;
+  for (const TControl* c = this; c; c = c->GetParent())
+    if (c->InState(TComponentStateItem::csLoading) || c->InState(TComponentStateItem::csWriting) ||
+        c->InState(TComponentStateItem::csDestroying))
+      return;
+  cxControlDesignerModified(this);
+}
+
+void TcxControl::AddChildComponent(TcxControlChildComponent* AComponent) {
+  if (!AComponent || AComponent->FControl == this) return;
+  if (AComponent->FControl) AComponent->FControl->RemoveChildComponent(AComponent);
+  FChildComponents.push_back(AComponent);
+  AComponent->SetControl(this);
+}
+
+void TcxControl::RemoveChildComponent(TcxControlChildComponent* AComponent) {
+  auto it = std::find(FChildComponents.begin(), FChildComponents.end(), AComponent);
+  if (it == FChildComponents.end()) return;
+  FChildComponents.erase(it);
+  AComponent->SetControl(nullptr);
+}
+
+void TcxControl::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
+  inherited::GetChildren(Proc, Root);
+  const std::vector<TcxControlChildComponent*> children = FChildComponents;
+  for (TcxControlChildComponent* child : children)
+    if (child->Owner() == Root) Proc(child);
+}
+
+TcxDragImageListClass TcxControl::GetDragImagesClass() {
+  return ClassOf<TcxDragImageList, TcxDragImageList, TComponent*>();
+}
+
+void TcxControl::InitDragImages(TcxDragImageList* ADragImages) {
+  const TPoint size = GetDragImagesSize();
+  if (size.X <= 0 || size.Y <= 0) return;
+  ADragImages->SetWidth(size.X);
+  ADragImages->SetHeight(size.Y);
+  Owned<TBitmap> bitmap(New<TBitmap>());
+  bitmap->SetSize(size.X, size.Y);
+  {
+    Owned<TcxCanvas> canvas(New<TcxCanvas>(bitmap->Canvas()));
+    DrawDragImage(canvas.get(), {0, 0, size.X, size.Y});
+  }
+  ADragImages->AddMasked(bitmap.get(), bitmap->GetTransparentColor());
+}
+
+TDragImageList* TcxControl::GetDragImages() {
+  if (!HasDragImages()) return nullptr;
+  if (!FDragImages) {
+    FDragImages = GetDragImagesClass().Create(nullptr);
+    InitDragImages(FDragImages);
+  }
+  return FDragImages->Count() > 0 ? FDragImages : nullptr;
+}
+
+void TcxControl::DoEndDrag(TObject* Target, Integer X, Integer Y) {
+  inherited::DoEndDrag(Target, X, Y);
+  if (FDragImages) FDragImages->Free();
+  FDragImages = nullptr;
 }
 
 TDragControlObjectClass TcxControl::GetDragObjectClass() {
@@ -987,6 +1101,37 @@ void TcxControl::DoPanning() {
   KillTimer(nullptr, timer);
   FPanning = false;
 }
+
+// ---- TcxControlChildComponent ---------------------------------------------------------------------
+
+TcxControlChildComponent::TcxControlChildComponent(TcxControl* AControl, bool AAssignOwner)
+    : TcxComponent(AAssignOwner && AControl ? AControl->Owner() : nullptr), FJoinControl(AControl) {}
+
+void TcxControlChildComponent::AfterConstruction() {
+  inherited::AfterConstruction();
+  Initialize();
+  if (FJoinControl) FJoinControl->AddChildComponent(this);
+  FJoinControl = nullptr;
+}
+
+void TcxControlChildComponent::BeforeDestruction() {
+  if (FControl) FControl->RemoveChildComponent(this);
+  inherited::BeforeDestruction();
+}
+
+void TcxControlChildComponent::SetParentComponent(TComponent* Value) {
+  if (auto* control = dynamic_cast<TcxControl*>(Value))
+    control->AddChildComponent(this);
+  else if (!Value && FControl)
+    FControl->RemoveChildComponent(this);
+}
+
+void TcxControlChildComponent::ReadState(TReader& Reader) {
+  if (auto* control = dynamic_cast<TcxControl*>(Reader.Parent())) control->AddChildComponent(this);
+  inherited::ReadState(Reader);
+}
+
+TL_DEFINE_CLASS(TcxControlChildComponent)
 
 TL_DEFINE_CLASS(TcxControl, [](auto& c) {
   c.Property("PopupMenu", &TcxControl::GetPopupMenu, &TcxControl::SetPopupMenu);

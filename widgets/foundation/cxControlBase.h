@@ -2,6 +2,8 @@
 // scroll bars with a size grip, settled so that the bars agree with each other.
 #pragma once
 
+#include "classlib/visual/ImgList.h"
+#include "widgets/foundation/cxClasses.h"
 #include "widgets/foundation/cxControls.h"
 #include "widgets/foundation/cxLookAndFeels.h"
 #include "widgets/foundation/cxScrollBar.h"
@@ -16,6 +18,7 @@ TL_ENUM(TcxMouseWheelScrollingKind, mwskNone, mwskHorizontal, mwskVertical);
 TL_ENUM(TcxDirection, dirNone, dirLeft, dirRight, dirUp, dirDown);
 
 class TcxControl;
+class TcxControlChildComponent;
 
 TL_ENUM(TcxDragAndDropState, ddsNone, ddsStarting, ddsInProcess);
 
@@ -67,6 +70,17 @@ using TDragControlObjectClass = TMetaClass<TDragControlObject, TControl*>;
 // The class library's drag object last seen over a library control, while that drag runs.
 TDragObject* cxGetDragObject();
 
+// The images a control shows under the mouse while the class library drags it.
+class TcxDragImageList : public TDragImageList {
+  TL_CLASS(TcxDragImageList, TDragImageList)
+ public:
+  using TDragImageList::TDragImageList;
+};
+using TcxDragImageListClass = TMetaClass<TcxDragImageList, TComponent*>;
+
+// At design time, tells the designer of the control's form that the form changed.
+void cxControlDesignerModified(TControl* AControl);
+
 // An object that owns a control's mouse capture and is told when it loses it.
 class IcxMouseCaptureObject {
  public:
@@ -92,7 +106,6 @@ bool cxPopupMenuIsShortCut(TComponent* AMenu, TMessage& Message);
 // menu, a menu of another kind, or a TPopupMenu without auto-popup).
 bool cxShowPopupMenu(TComponent* ACaller, TComponent* AMenu, Integer X, Integer Y);
 
-using TContextPopupEvent = TMethod<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
 
 // What a control asks of one of its bars; applied once the bars have settled.
 struct TcxScrollBarData {
@@ -197,6 +210,26 @@ class TcxControl : public TCustomControl {
   TComponent* GetPopupMenu() const { return FcxPopupMenu; }
   void SetPopupMenu(TComponent* Value);
 
+  // Designing: csDesigning; focused: the window has the input focus.
+  virtual bool IsDesigning() const;
+  virtual bool IsFocused() const { return Focused(); }
+  // Tells the form's designer of a change, unless the control or a parent is loading,
+  // writing or being destroyed.
+  void DesignerModified();
+  // Components that belong to the control without being controls; the control lets them
+  // go (their Control becomes nil) when it is destroyed.
+  virtual void AddChildComponent(TcxControlChildComponent* AComponent);
+  virtual void RemoveChildComponent(TcxControlChildComponent* AComponent);
+  Integer ChildComponentCount() const { return Integer(FChildComponents.size()); }
+  // Streaming writes the child components Root owns inside the control, so that they are
+  // not lost (they have a parent, so their owner does not write them).
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+  TcxControlChildComponent* ChildComponents(Integer Index) const { return FChildComponents.at(size_t(Index)); }
+
+  // The drag images while the class library drags the control: made on first use from
+  // GetDragImagesClass and filled by InitDragImages; nullptr without any image.
+  TDragImageList* GetDragImages() override;
+
   // The object owning the mouse capture; setting one captures the mouse, nil releases it.
   // The object replaced is told through IcxMouseCaptureObject when it implements it.
   TObject* GetMouseCaptureObject() const { return FMouseCaptureObject; }
@@ -271,6 +304,14 @@ class TcxControl : public TCustomControl {
   virtual bool DoShowPopupMenu(TComponent* AMenu, Integer X, Integer Y);
   void Notification(TComponent* AComponent, TOperation Operation) override;
   virtual TcxDragAndDropObjectClass GetDragAndDropObjectClass();
+  virtual void DrawDragImage(TcxCanvas*, const TRect&) {}
+  virtual TcxDragImageListClass GetDragImagesClass();
+  virtual TPoint GetDragImagesSize() { return {0, 0}; }
+  virtual bool HasDragImages() { return false; }
+  // Sizes the list by GetDragImagesSize and adds the picture DrawDragImage draws, its
+  // transparent colour masked out; nothing when a side is 0.
+  virtual void InitDragImages(TcxDragImageList* ADragImages);
+  void DoEndDrag(TObject* Target, Integer X, Integer Y) override;
   virtual bool StartDragAndDrop(const TPoint&) { return false; }
   virtual void BeginDragAndDrop();
   virtual void DragAndDrop(const TPoint& P, bool& Accepted);
@@ -325,6 +366,39 @@ class TcxControl : public TCustomControl {
   bool FParentBackground = true, FPaintedParentBackground = true;
   std::vector<IcxFontListener*> FFontListeners;
   TRect FExplicitBounds{};
+  TcxDragImageList* FDragImages = nullptr;
+  std::vector<TcxControlChildComponent*> FChildComponents;
+};
+
+// A component that belongs to a control (its parent component) without being a control.
+class TcxControlChildComponent : public TcxComponent {
+  TL_CLASS(TcxControlChildComponent, TcxComponent)
+ public:
+  explicit TcxControlChildComponent(TComponent* AOwner) : TcxComponent(AOwner) {}
+  // Owned by AControl's owner when AAssignOwner (else by nobody), and joins AControl.
+  TcxControlChildComponent(TcxControl* AControl, bool AAssignOwner);
+  void AfterConstruction() override;
+  void BeforeDestruction() override;
+
+  TcxControl* GetControl() const { return FControl; }
+  bool IsLoading() const { return InState(TComponentStateItem::csLoading); }
+  virtual bool IsDestroying() const { return InState(TComponentStateItem::csDestroying); }
+  bool HasParent() const override { return FControl != nullptr; }
+  TComponent* GetParentComponent() const override { return FControl; }
+  // A TcxControl takes the component in; nil lets it go.
+  void SetParentComponent(TComponent* Value) override;
+  // Read inside a control, the component joins it.
+  void ReadState(TReader& Reader) override;
+
+ protected:
+  virtual void Initialize() {}
+  // Called by the control taking the component in or letting it go.
+  virtual void SetControl(TcxControl* Value) { FControl = Value; }
+
+ private:
+  TcxControl* FControl = nullptr;
+  TcxControl* FJoinControl = nullptr;  // the control named at construction
+  friend class TcxControl;
 };
 
 // Hands system metric changes to the controls that registered (as the $8131 request).

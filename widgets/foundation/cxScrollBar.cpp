@@ -356,6 +356,18 @@ void TcxScrollBar::WndProc(TMessage& Message) {
       inherited::WndProc(Message);
       if (!GetVisible()) StopScrolling();
       return;
+    case WM_CONTEXTMENU:
+      if (OnContextPopup && Message.Result == 0) {
+        TPoint p{-1, -1};
+        if (Message.LParam != LPARAM(-1)) p = ScreenToClient({GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)});
+        bool handled = false;
+        OnContextPopup(this, p, handled);
+        if (handled) {
+          Message.Result = 1;
+          return;
+        }
+      }
+      break;
     default:
       break;
   }
@@ -416,4 +428,5 @@ TL_DEFINE_CLASS(TcxScrollBar, [](auto& c) {
   c.Property("LookAndFeel", &TcxScrollBar::GetLookAndFeel, &TcxScrollBar::SetLookAndFeel);
   c.Event("OnChange", &TcxScrollBar::OnChange);
   c.Event("OnScroll", &TcxScrollBar::OnScroll);
+  c.Event("OnContextPopup", &TcxScrollBar::OnContextPopup);
 })

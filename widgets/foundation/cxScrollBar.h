@@ -13,6 +13,8 @@ TL_ENUM(TScrollBarKind, sbHorizontal, sbVertical);
 TL_ENUM(TScrollCode, scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom, scEndScroll);
 using TScrollBarInc = Word;
 using TScrollEvent = TMethod<void(TObject* Sender, TScrollCode ScrollCode, Integer& ScrollPos)>;
+// MousePos is in client coordinates, (-1, -1) for a request from the keyboard.
+using TContextPopupEvent = TMethod<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
 
 class TcxScrollBar : public TCustomControl {
   TL_CLASS(TcxScrollBar, TCustomControl)
@@ -67,6 +69,8 @@ class TcxScrollBar : public TCustomControl {
 
   TNotifyEvent OnChange;
   TScrollEvent OnScroll;
+  // Asked first on a context-menu request; a handled one goes no further.
+  TContextPopupEvent OnContextPopup;
 
  protected:
   // Stores a range already known to be consistent (Min <= Max, 0 <= PageSize <= the range).
