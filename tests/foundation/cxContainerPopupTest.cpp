@@ -17,6 +17,7 @@
 
 namespace {
 
+
 // A form that records the caption activation it is told about and the closes it gets.
 class TRecordingForm : public TForm {
   TL_CLASS(TRecordingForm, TForm)
@@ -24,10 +25,16 @@ class TRecordingForm : public TForm {
   using TForm::TForm;
   std::vector<WPARAM> NcActivates;
   int Closes = 0;
+  // Inactive captions drawn while this popup was still shown.
+  const TcxCustomPopupWindow* Watched = nullptr;
+  int InactiveWhileShown = 0;
 
  protected:
   void WndProc(TMessage& Message) override {
-    if (Message.Msg == WM_NCACTIVATE) NcActivates.push_back(Message.WParam);
+    if (Message.Msg == WM_NCACTIVATE) {
+      NcActivates.push_back(Message.WParam);
+      if (!Message.WParam && Watched && Watched->IsShown()) ++InactiveWhileShown;
+    }
     if (Message.Msg == WM_CLOSE) ++Closes;
     inherited::WndProc(Message);
   }
@@ -155,6 +162,7 @@ class cxContainerPopupTest : public AppTest {
     inner->SetTabStop(true);
     inner->SetParent(popup);
     listener.Popup = popup;
+    form->Watched = popup;
     popup->OnShowing = TNotifyEvent(&listener, &TPopupListener::OnShowing);
     popup->OnShowed = TNotifyEvent(&listener, &TPopupListener::OnShowed);
     popup->OnClosing = TNotifyEvent(&listener, &TPopupListener::OnClosing);
@@ -512,3 +520,41 @@ TEST_F(cxContainerPopupTest, WithoutGetScrollBarInfoTheLookupAnswersFalse) {
 }
 
 }  // namespace
+
+TEST_F(cxContainerPopupTest, AFocusTakingPopupClosesWhenTheApplicationIsLeft) {
+  Open(true);
+  popup->Popup(nullptr);
+  ASSERT_TRUE(popup->Active());
+  UserSetApplicationActive(false);
+  EXPECT_FALSE(popup->IsShown());
+  EXPECT_FALSE(Application->Active()) << "closing the popup does not take the activation back";
+  EXPECT_EQ(GetActiveWindow(), nullptr);
+  Pump();
+  EXPECT_EQ(form->InactiveWhileShown, 0);
+  ASSERT_FALSE(form->NcActivates.empty());
+  EXPECT_EQ(form->NcActivates.back(), WPARAM(FALSE)) << "the owner form's caption goes inactive once it closed";
+
+  // Back in the application, a click on another form of it closes a new popup through its
+  // deactivation.
+  UserSetApplicationActive(true);
+  Pump();
+  popup->Popup(nullptr);
+  ASSERT_TRUE(popup->Active());
+  host().Click(other->GetHandle(), 5, 5);
+  Pump();
+  EXPECT_FALSE(popup->IsShown());
+  EXPECT_EQ(other->Presses, 1);
+}
+
+TEST_F(cxContainerPopupTest, TheOwnersButtonClosesAFocusTakingPopupRunningItsLoopWithoutReopeningIt) {
+  Open(true);
+  popup->SetModal(true);
+  host().WhenIdle([&] { host().Click(owner->GetHandle(), 140, 10); });
+  popup->Popup(nullptr);
+  EXPECT_FALSE(popup->IsShown());
+  Pump();
+  EXPECT_EQ(owner->Presses, 1);
+  EXPECT_FALSE(popup->IsShown()) << "the press that closed it did not open it again";
+  EXPECT_EQ(listener.Showing, 1);
+  EXPECT_EQ(listener.ClosingByHook, 1);
+}

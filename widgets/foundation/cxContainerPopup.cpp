@@ -312,8 +312,27 @@ void TcxCustomPopupWindow::KeyDown(Word& Key, TShiftState Shift) {
   inherited::KeyDown(Key, Shift);
 }
 
+void TcxCustomPopupWindow::Deactivate() {
+  if (FApplicationDeactivating)
+    TForm::Deactivate();  // the popup stays for the hooks, which also release the owner's caption
+  else
+    inherited::Deactivate();
+}
+
 void TcxCustomPopupWindow::WndProc(TMessage& Message) {
   switch (Message.Msg) {
+    case WM_ACTIVATE:
+      if (LOWORD(Message.WParam) == WA_INACTIVE) {
+        // No window of the application takes over: the application is losing activation.
+        FApplicationDeactivating = Message.LParam == 0;
+        struct Clear {
+          bool& Flag;
+          ~Clear() { Flag = false; }
+        } clear{FApplicationDeactivating};
+        inherited::WndProc(Message);
+        return;
+      }
+      break;
     case WM_ACTIVATEAPP:
       // The hooks close popups when the application loses activation.
       Message.Result = 0;

@@ -85,6 +85,9 @@ class TcxCustomPopupWindow : public TcxPopupWindow {
  protected:
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
+  // Closes the popup when another window of the application takes the activation; when
+  // the application itself loses it, the hooks close the popup instead.
+  void Deactivate() override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void WndProc(TMessage& Message) override;
   virtual void DoShowing();
@@ -109,6 +112,7 @@ class TcxCustomPopupWindow : public TcxPopupWindow {
   TPoint FDropDownBottomRight{0, 0};
   bool FClosedByClick = false;
   bool FClosingByHook = false;
+  bool FApplicationDeactivating = false;
   // Points at a flag of the running modal loop, set when the popup is freed inside it.
   bool* FLoopFreed = nullptr;
 };

@@ -240,6 +240,17 @@ HWND FormClickArea(TCustomForm* AForm) {
   return AForm->GetParent() ? AForm->GetHandle() : GetAncestor(AForm->GetHandle(), GA_ROOT);
 }
 
+// A left press on the owner control inside the drop-down area the popup keeps for it.
+bool IsPressOnDropDownArea(TcxCustomPopupWindow* APopup, HWND AWnd, const TPoint& AScreenPoint, UINT AMessage) {
+  TWinControl* owner = APopup->OwnerControl();
+  if (!owner || !owner->HandleAllocated() || !IsWindowInside(owner->GetHandle(), AWnd) ||
+      (AMessage != WM_LBUTTONDOWN && AMessage != WM_LBUTTONDBLCLK))
+    return false;
+  const TPoint a = owner->ClientToScreen(APopup->OwnerDropDownTopLeft());
+  const TPoint b = owner->ClientToScreen(APopup->OwnerDropDownBottomRight());
+  return AScreenPoint.X >= a.X && AScreenPoint.X < b.X && AScreenPoint.Y >= a.Y && AScreenPoint.Y < b.Y;
+}
+
 bool cxIsDescendantWindowAt(TWinControl* AControl, HWND AWnd, int ADepth) {
   // Popups owned by controls inside themselves would make a cycle.
   if (!AControl || !AWnd || ADepth > 32 || !AControl->HandleAllocated()) return false;
@@ -307,13 +318,16 @@ bool cxClosePopupsOnClick(HWND AWnd, const MOUSEHOOKSTRUCT& AMouseInfo, UINT AMe
   bool result = true;
   for (Integer i = 0; i < cxShownPopupCount();) {
     TcxCustomPopupWindow* popup = cxShownPopup(i);
-    const bool skip = (popup->GetCaptureFocus() && popup->Active()) ||
+    TWinControl* owner = popup->OwnerControl();
+    const bool onDropDown = IsPressOnDropDownArea(popup, AWnd, AMouseInfo.pt, AMessage);
+    // An active focus-taking popup closes when the click moves the activation, except on
+    // the owner's button, where the owner must learn that this click closed it.
+    const bool skip = (popup->GetCaptureFocus() && popup->Active() && !onDropDown) ||
                       (popup->HandleAllocated() && (popup->GetHandle() == AWnd || cxIsDescendantWindow(popup, AWnd)));
     if (skip) {
       ++i;
       continue;
     }
-    TWinControl* owner = popup->OwnerControl();
     TCustomForm* ownerForm = owner ? GetParentForm(owner) : nullptr;
     if (!IsWindowInside(FormClickArea(ownerForm), AWnd)) {
       // Elsewhere the popup closes through its owner's focus change; only a popup whose
@@ -323,16 +337,9 @@ bool cxClosePopupsOnClick(HWND AWnd, const MOUSEHOOKSTRUCT& AMouseInfo, UINT AMe
         ++i;
         continue;
       }
-    } else if (owner && owner->HandleAllocated() && IsWindowInside(owner->GetHandle(), AWnd) &&
-               (AMessage == WM_LBUTTONDOWN || AMessage == WM_LBUTTONDBLCLK)) {
-      TPoint a = popup->OwnerDropDownTopLeft(), b = popup->OwnerDropDownBottomRight();
-      a = owner->ClientToScreen(a);
-      b = owner->ClientToScreen(b);
-      const TPoint& pt = AMouseInfo.pt;
-      if (pt.X >= a.X && pt.X < b.X && pt.Y >= a.Y && pt.Y < b.Y) {
-        popup->SetClosedByClick(true);
-        if (IsDestroying(owner) || !owner->GetVisible()) result = false;
-      }
+    } else if (onDropDown) {
+      popup->SetClosedByClick(true);
+      if (IsDestroying(owner) || !owner->GetVisible()) result = false;
     }
     {
       const bool oldPoppingUp = cxIsPoppingUp();
