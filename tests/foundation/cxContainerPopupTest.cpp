@@ -134,7 +134,7 @@ class cxContainerPopupTest : public AppTest {
   // The owner form with the owner box (its button the right 20 pixels) and another control.
   template <class P = TcxCustomPopupWindow>
   void Open(bool captureFocus) {
-    WidgetsFoundationInitialize();
+    if (!started) WidgetsFoundationInitialize();
     started = true;
     form = New<TRecordingForm>(nullptr, Integer(0));
     form->SetBounds(100, 100, 400, 300);
@@ -557,4 +557,24 @@ TEST_F(cxContainerPopupTest, TheOwnersButtonClosesAFocusTakingPopupRunningItsLoo
   EXPECT_FALSE(popup->IsShown()) << "the press that closed it did not open it again";
   EXPECT_EQ(listener.Showing, 1);
   EXPECT_EQ(listener.ClosingByHook, 1);
+}
+
+TEST_F(cxContainerPopupTest, FreedWithItsOwnerWhileShownOrInsideItsLoop) {
+  Open(true);
+  popup->Popup(nullptr);
+  ASSERT_EQ(cxShownPopupCount(), 1);
+  form->Free();
+  form = nullptr;
+  EXPECT_EQ(cxShownPopupCount(), 0);
+  EXPECT_EQ(cxLastShownPopup(), nullptr);
+
+  Open(true);
+  popup->SetModal(true);
+  host().WhenIdle([&] {
+    form->Free();
+    form = nullptr;
+  });
+  popup->Popup(nullptr);  // returns without touching the freed popup
+  EXPECT_EQ(cxShownPopupCount(), 0);
+  EXPECT_EQ(cxLastClosedPopup(), nullptr);
 }
