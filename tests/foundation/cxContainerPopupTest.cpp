@@ -92,6 +92,15 @@ class TSizablePopup : public TcxCustomPopupWindow {
   bool AcceptsAnySize() const override { return true; }
 };
 
+// A popup whose descendant keeps it open when the hooks would close it.
+class TStubbornPopup : public TcxCustomPopupWindow {
+  TL_CLASS(TStubbornPopup, TcxCustomPopupWindow)
+ public:
+  using TcxCustomPopupWindow::TcxCustomPopupWindow;
+  int Refusals = 0;
+  void CloseByHook() override { ++Refusals; }
+};
+
 // Counts the popup's events and answers its close query.
 class TPopupListener : public TObject {
  public:
@@ -119,6 +128,7 @@ TL_DEFINE_CLASS(TRecordingForm)
 TL_DEFINE_CLASS(TOwnerBox)
 TL_DEFINE_CLASS(TRecordingControl)
 TL_DEFINE_CLASS(TSizablePopup)
+TL_DEFINE_CLASS(TStubbornPopup)
 
 namespace {
 
@@ -577,4 +587,19 @@ TEST_F(cxContainerPopupTest, FreedWithItsOwnerWhileShownOrInsideItsLoop) {
   popup->Popup(nullptr);  // returns without touching the freed popup
   EXPECT_EQ(cxShownPopupCount(), 0);
   EXPECT_EQ(cxLastClosedPopup(), nullptr);
+}
+
+TEST_F(cxContainerPopupTest, APopupThatRefusesToCloseDoesNotHangTheHooks) {
+  Open<TStubbornPopup>(false);
+  auto* stubborn = static_cast<TStubbornPopup*>(popup);
+  popup->Popup(nullptr);
+  host().Click(other->GetHandle(), 5, 5);
+  Pump();
+  owner->SetVisible(false);
+  UserSetApplicationActive(false);
+  Pump();
+  EXPECT_TRUE(popup->IsShown());
+  EXPECT_GE(stubborn->Refusals, 3);
+  EXPECT_EQ(other->Presses, 1);
+  popup->ClosePopup();
 }

@@ -77,18 +77,25 @@ struct ContainerFocusNotice : TcxContainer {
   }
 };
 
+// Closes a popup as the hooks do. True when it left the shown list; a popup that stayed
+// (a descendant refusing) is passed over, so that a scan restarting after each close ends.
+// The popup may be gone afterwards: only its address is compared.
+bool HookClose(TcxCustomPopupWindow* APopup) {
+  APopup->CloseFromHook();
+  for (Integer i = 0; i < cxShownPopupCount(); ++i)
+    if (cxShownPopup(i) == APopup) return false;
+  return true;
+}
+
 // ---- WH_CALLWNDPROC ---------------------------------------------------------------------------
 
 void ClosePopupsOfHiddenOwner(HWND Wnd) {
   for (Integer i = 0; i < cxShownPopupCount();) {
     TcxCustomPopupWindow* popup = cxShownPopup(i);
     const HWND owner = IsUsable(popup) ? OwnerWindow(popup) : nullptr;
-    if (owner && IsWindowInside(Wnd, owner) && !IsWindowVisible(owner)) {
-      popup->CloseFromHook();
-      i = 0;  // closing changes the list
-    } else {
-      ++i;
-    }
+    // Closing changes the list: the scan starts again.
+    const bool closed = owner && IsWindowInside(Wnd, owner) && !IsWindowVisible(owner) && HookClose(popup);
+    i = closed ? 0 : i + 1;
   }
 }
 
@@ -120,7 +127,10 @@ void ClosePopupsOnAppDeactivation() {
       continue;
     }
     TWinControl* owner = popup->OwnerControl();
-    popup->CloseFromHook();
+    if (!HookClose(popup)) {
+      ++i;
+      continue;
+    }
     if (auto* container = dynamic_cast<TcxContainer*>(owner); container && !IsDestroying(container))
       ContainerFocusNotice::Send(container);
     i = 0;
@@ -131,10 +141,10 @@ void ClosePopupsOnClose(HWND Wnd) {
   for (Integer i = 0; i < cxShownPopupCount(); ++i) {
     TcxCustomPopupWindow* popup = cxShownPopup(i);
     if (popup->HandleAllocated() && popup->GetHandle() == Wnd) {
-      popup->CloseFromHook();
       // Closing a focus-taking popup (Alt+F4 in it) closes the form it stands for.
       TWinControl* owner = popup->OwnerControl();
-      if (!popup->IsShown() && popup->GetCaptureFocus() && owner && !IsDestroying(owner))
+      const bool captureFocus = popup->GetCaptureFocus();
+      if (HookClose(popup) && captureFocus && owner && !IsDestroying(owner))
         if (TCustomForm* form = GetParentForm(owner); form && form->HandleAllocated())
           SendMessageA(form->GetHandle(), WM_CLOSE, 0, 0);
       return;
@@ -145,12 +155,7 @@ void ClosePopupsOnClose(HWND Wnd) {
     TWinControl* owner = popup->OwnerControl();
     const bool closes = owner && !popup->GetCaptureFocus() && OwnerFormWindow(popup) == Wnd &&
                         (!owner->HandleAllocated() || IsWindowInside(Wnd, owner->GetHandle()));
-    if (closes) {
-      popup->CloseFromHook();
-      i = 0;
-    } else {
-      ++i;
-    }
+    i = closes && HookClose(popup) ? 0 : i + 1;
   }
 }
 
@@ -171,7 +176,7 @@ void ClosePopupOnDestroy(HWND Wnd) {
   for (Integer i = 0; i < cxShownPopupCount(); ++i) {
     TcxCustomPopupWindow* popup = cxShownPopup(i);
     if (popup->HandleAllocated() && popup->GetHandle() == Wnd) {
-      popup->CloseFromHook();
+      HookClose(popup);
       return;
     }
   }
@@ -348,7 +353,10 @@ bool cxClosePopupsOnClick(HWND AWnd, const MOUSEHOOKSTRUCT& AMouseInfo, UINT AMe
         bool Old;
         ~Lower() { cxPopupDetail::SetPoppingUp(Old); }
       } lower{oldPoppingUp};
-      popup->CloseFromHook();
+      if (!HookClose(popup)) {
+        ++i;
+        continue;
+      }
     }
     i = 0;
   }
