@@ -210,6 +210,9 @@ TEST_F(cxContainerPopupTest, OpensBelowItsOwnerAndClosesOnAClickElsewhereOnTheFo
   EXPECT_EQ((TPoint{r.Left, r.Top}), below);
   EXPECT_EQ(listener.Showing, 1);
   EXPECT_EQ(listener.Showed, 1);
+  EXPECT_TRUE(DWORD(GetWindowLongA(popup->GetHandle(), GWL_STYLE)) & WS_CHILD) << "a tool child";
+  EXPECT_TRUE(DWORD(GetWindowLongA(popup->GetHandle(), GWL_EXSTYLE)) & WS_EX_TOOLWINDOW);
+  EXPECT_NE(GetFocus(), popup->GetHandle()) << "it leaves the focus where it was";
 
   // Opening again while shown changes nothing.
   popup->Popup(nullptr);

@@ -90,7 +90,7 @@ class TcxCustomPopupWindow : public TcxPopupWindow {
   void Deactivate() override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void WndProc(TMessage& Message) override;
-  virtual void DoShowing();
+  void DoShowing();
   virtual void MouseEnter(TControl* AControl) { (void)AControl; }
   virtual void MouseLeave(TControl* AControl) { (void)AControl; }
 
