@@ -424,6 +424,23 @@ TEST_F(cxContainerPopupTest, PostedCloseAndRecreationOnAFlagChange) {
   const DWORD style = DWORD(GetWindowLongA(popup->GetHandle(), GWL_STYLE));
   EXPECT_TRUE(style & WS_POPUP);
   EXPECT_FALSE(style & WS_CHILD);
+
+  // Made topmost only above a topmost owner form (showing it then puts it on top).
+  const auto topmost = [](TcxCustomPopupWindow* p) {
+    return (DWORD(GetWindowLongA(p->GetHandle(), GWL_EXSTYLE)) & WS_EX_TOPMOST) != 0;
+  };
+  popup->ClosePopup();
+  popup->SetIsTopMost(true);
+  EXPECT_FALSE(topmost(popup));
+  auto* onTop = New<TForm>(nullptr, Integer(0));
+  onTop->SetFormStyle(TFormStyle::fsStayOnTop);
+  auto* box = New<TOwnerBox>(onTop);
+  box->SetParent(onTop);
+  auto* popup2 = New<TcxCustomPopupWindow>(box);
+  popup2->SetIsTopMost(true);
+  popup2->HandleNeeded();
+  EXPECT_TRUE(topmost(popup2));
+  onTop->Free();
 }
 
 TEST_F(cxContainerPopupTest, FitsIntoTheWorkAreaWhenItAcceptsAnySize) {
