@@ -7,8 +7,6 @@
 #include "widgets/foundation/cxContainer.h"
 #include "widgets/foundation/cxControls.h"
 
-class TcxCustomPopupWindow;
-
 // Private messages of the popup: close it ($8065), pop it up again on its focused control ($8066).
 inline constexpr UINT DXM_POPUPCLOSE = 0x8065;
 inline constexpr UINT DXM_POPUPREPOPUP = 0x8066;
@@ -32,7 +30,9 @@ class TcxCustomPopupWindow : public TcxPopupWindow {
   void SetCaptureFocus(bool Value);
   bool GetIsTopMost() const { return FIsTopMost; }
   void SetIsTopMost(bool Value);
-  // With CaptureFocus: Popup runs its own message loop while the popup is shown.
+  // With CaptureFocus: Popup runs its own message loop while the popup is shown; a
+  // ModalResult set meanwhile closes it (through CloseByHook) once CloseQuery agrees, and a
+  // quit ends the loop and stays queued for the loop outside.
   bool GetModal() const { return FModal; }
   void SetModal(bool Value) { FModal = Value; }
 
