@@ -2,6 +2,7 @@
 
 #include "platform/kernel/Units.h"
 #include "widgets/foundation/cxClasses.h"
+#include "widgets/foundation/cxContainerPopup.h"
 #include "widgets/foundation/cxControls.h"
 #include "widgets/foundation/cxLookAndFeelPainterImages.h"
 #include "widgets/foundation/cxLookAndFeelPainters.h"
@@ -27,6 +28,7 @@ const UnitEntry kFoundationUnits[] = {
     {"dxOffice11", dxOffice11::Initialize, dxOffice11::Finalize},
     {"cxLookAndFeelPainterImages", cxLookAndFeelPainterImages::Initialize,
      cxLookAndFeelPainterImages::Finalize},
+    {"cxContainer", cxContainerStartUp, cxContainerShutDown},
 };
 UnitCounter gFoundation;
 

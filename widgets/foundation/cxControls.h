@@ -162,6 +162,11 @@ bool IsNT4OrLater();
 // Asks the control to recreate its window (when it has one).
 void cxSendControlRefresh(TWinControl* AControl);
 
+// The window that owns the popup holding Wnd (Wnd itself outside popups); set by the
+// container unit while it runs, nullptr otherwise.
+using TcxFindPopupOwnerWindowFunc = HWND (*)(HWND Wnd);
+extern TcxFindPopupOwnerWindowFunc cxFindPopupOwnerWindowFunc;
+
 namespace cxControls {
 // Counted: the first Initialize looks up the monitor functions; the last Finalize frees
 // the shared windows and stops the timers still running.

@@ -56,6 +56,8 @@ TPoint cxCalculatePopupPosition(const TRect& O, Integer W, Integer H, TcxPopupDi
   return P;
 }
 
+TcxFindPopupOwnerWindowFunc cxFindPopupOwnerWindowFunc = nullptr;
+
 // ---- TcxPopupWindow -------------------------------------------------------------------------
 
 TcxPopupWindow::TcxPopupWindow(TComponent* AOwner) : TForm(AOwner, Integer(0)) {
