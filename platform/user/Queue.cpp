@@ -1,5 +1,6 @@
 // The message queue: sending, posting, retrieval in the platform's order, dispatch,
 // hooks and timers.
+#include "platform/kernel/Threads.h"
 #include "platform/user/UserInternal.h"
 
 #include <algorithm>
@@ -473,8 +474,10 @@ UINT RegisterWindowMessageA(LPCSTR name) {
 
 // ---- Hooks ---------------------------------------------------------------------------------
 
-HHOOK SetWindowsHookExA(int idHook, HOOKPROC fn, HINSTANCE, DWORD) {
+HHOOK SetWindowsHookExA(int idHook, HOOKPROC fn, HINSTANCE, DWORD threadId) {
   if (!fn || (idHook != WH_GETMESSAGE && idHook != WH_CALLWNDPROC && idHook != WH_MOUSE)) return nullptr;
+  // Only hooks of the window thread exist here; 0 stands for it as well.
+  if (threadId != 0 && threadId != GetCurrentThreadId()) return nullptr;
   auto& st = S();
   Hook h;
   h.handle = reinterpret_cast<HHOOK>(uintptr_t(0x10000) + (uintptr_t(st.nextHookId++) << 4));

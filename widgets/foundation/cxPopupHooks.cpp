@@ -2,6 +2,7 @@
 // application loses activation, a window closes or the user clicks elsewhere; keep the
 // owner form's caption active while its popup is open; and hold back Alt keys a popup does
 // not want. Also the unit's start-up and the window tests the hooks rely on.
+#include "platform/kernel/Threads.h"
 #include "classlib/visual/Messages.h"
 #include "platform/user/User.h"
 #include "widgets/foundation/cxContainerPopup.h"
@@ -373,9 +374,9 @@ void cxContainerStartUp() {
   RegisterClass(TcxStyleController::StaticClass());
   cxPopupDetail::ClearShownPopups();
   // The platform has one thread: the hooks are that thread's.
-  gCallWndProcHook = SetWindowsHookExA(WH_CALLWNDPROC, cxPopupCallWndProcHook, nullptr, 0);
-  gGetMessageHook = SetWindowsHookExA(WH_GETMESSAGE, cxPopupGetMessageHook, nullptr, 0);
-  gMouseHook = SetWindowsHookExA(WH_MOUSE, cxPopupMouseHook, nullptr, 0);
+  gCallWndProcHook = SetWindowsHookExA(WH_CALLWNDPROC, cxPopupCallWndProcHook, nullptr, GetCurrentThreadId());
+  gGetMessageHook = SetWindowsHookExA(WH_GETMESSAGE, cxPopupGetMessageHook, nullptr, GetCurrentThreadId());
+  gMouseHook = SetWindowsHookExA(WH_MOUSE, cxPopupMouseHook, nullptr, GetCurrentThreadId());
   gScreenCanvas = New<TcxScreenCanvas>();
   cxFindPopupOwnerWindowFunc = cxFindParentPopupOwnerWindow;
 }
