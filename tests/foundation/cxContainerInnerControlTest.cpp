@@ -305,6 +305,25 @@ TEST_F(ContainerInner, LibraryBarsLieOverTheInnerControlsOwn) {
   EXPECT_EQ(v->GetPosition(), GetScrollPos(list->GetHandle(), SB_VERT));
   EXPECT_GT(v->GetPosition(), 0);
 
+  // The corner between both bars, once both are there.
+  struct TBars : IcxContainerInnerControl {
+    TBox* Box;
+    explicit TBars(TBox* ABox) : Box(ABox) {}
+    TcxContainer* GetControlContainer() override { return Box; }
+    TWinControl* GetControl() override { return Box->InnerControl(); }
+    TcxScrollBar* GetLibraryScrollBar(TScrollBarKind AKind) override {
+      return AKind == TScrollBarKind::sbHorizontal ? static_cast<TcxScrollBar*>(Box->HScrollBar()) : Box->VScrollBar();
+    }
+  } bars(box);
+  EXPECT_TRUE(cxGetInnerControlSizeGripRect(&bars).IsEmpty());
+  box->HScrollBar()->SetBounds(4, 80, 90, 16);
+  box->HScrollBar()->SetVisible(true);
+  EXPECT_EQ(cxGetInnerControlSizeGripRect(&bars),
+            (TRect{v->GetLeft(), 80, v->GetLeft() + v->GetWidth(), 96}));
+  EXPECT_TRUE(cxGetInnerControlSizeGripRect(nullptr).IsEmpty());
+  box->UpdateScrollBars();
+  EXPECT_FALSE(box->HScrollBar()->GetVisible()) << "the update hides what the list does not show";
+
   box->SetEnabled(false);
   box->UpdateScrollBars();
   EXPECT_FALSE(v->GetEnabled()) << "a disabled container's bars are disabled";

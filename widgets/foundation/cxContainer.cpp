@@ -546,7 +546,7 @@ void TcxContainer::WndProc(TMessage& Message) {
       break;
     case WM_WINDOWPOSCHANGING:
       inherited::WndProc(Message);
-      if (inner && HandleAllocated() && GetFocus() == GetHandle() && FInnerControl->CanFocus())
+      if (inner && !FIsDestroying && GetFocus() == GetHandle() && FInnerControl->CanFocus())
         if (TCustomForm* form = GetParentForm(this)) form->SetActiveControl(FInnerControl);
       return;
     case WM_WINDOWPOSCHANGED:
