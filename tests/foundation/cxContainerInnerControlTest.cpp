@@ -261,6 +261,22 @@ TEST_F(ContainerInner, ColourAndFontGoBothWaysBetweenControlAndStyle) {
   EXPECT_EQ(box->GetFont()->GetSize(), 30);
   EXPECT_EQ(box->GetWidth(), kW * 3 / 2);
   EXPECT_EQ(box->GetLeft(), 10) << "ScaleBy keeps the position";
+
+  // A font from a style controller is the controller's to scale, once for all its followers.
+  auto* controller = New<TcxStyleController>(form);
+  controller->Style()->GetFont()->SetSize(10);
+  TBox* second = AddBox(10, 90);
+  for (TBox* b : {follower, second}) {
+    b->SetParentFont(false);
+    b->GetStyle()->SetAssignedValues({});
+    b->GetStyle()->SetStyleController(controller);
+    ASSERT_EQ(b->GetFont()->GetSize(), 10);
+  }
+  follower->ScaleBy(2, 1);
+  second->ScaleBy(2, 1);
+  EXPECT_EQ(controller->Style()->GetFont()->GetSize(), 20);
+  EXPECT_EQ(follower->GetFont()->GetSize(), 20);
+  EXPECT_EQ(second->GetFont()->GetSize(), 20);
 }
 
 TEST_F(ContainerInner, StoredStylePropertiesLeaveUnusedAndSharedOnes) {

@@ -807,24 +807,23 @@ void TcxContainer::Loaded() {
   ContainerStyleChanged(nullptr);
 }
 
-void cxContainerStyleScaleFontByController(TcxContainerStyle*, Integer, Integer) {}
-
 void TcxContainer::ChangeScale(Integer M, Integer D) {
   if (M == D || M <= 0 || D <= 0) return;
-  // The control's font is the style's: scaled once there, not again with the bounds.
+  // The control's font is the style's: it is scaled there (or by the controller, once for
+  // all its followers), never again with the bounds.
+  Owned<TFont> font(New<TFont>());
+  font->Assign(GetFont());
+  const bool ownFont = !GetParentFont();
   FIsCopyingFromStyle = true;
   try {
     inherited::ChangeScale(M, D);
+    if (ownFont) SetFont(font.get());
   } catch (...) {
     FIsCopyingFromStyle = false;
     throw;
   }
   FIsCopyingFromStyle = false;
-  TcxContainerStyle* style = GetStyle();
-  if (style->GetAssignedValues().Contains(csvFont))
-    style->GetFont()->SetSize(MulDiv(style->GetFont()->GetSize(), M, D));
-  else
-    cxContainerStyleScaleFontByController(style, M, D);
+  GetStyle()->ScaleFont(M, D);
 }
 
 TL_DEFINE_CLASS(TcxContainer, [](auto&) {});

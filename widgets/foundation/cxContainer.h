@@ -105,10 +105,6 @@ TRect cxGetInnerControlSizeGripRect(IcxContainerInnerControl* AInnerControl);
 // Private message: update the library scroll bars over the inner control.
 inline constexpr UINT DXM_UPDATESCROLLBARS = 0x8068;
 
-// Asks the style controller chain of AStyle to scale its font by M / D (once per
-// controller). Left neutral until the style controller's scaling is wired in here.
-void cxContainerStyleScaleFontByController(TcxContainerStyle* AStyle, Integer M, Integer D);
-
 using TcxContainerStylesClass = TMetaClass<TcxContainerStyles, TPersistent*, TcxContainerStyleClass>;
 
 // A styled, bordered control around one optional inner window control.
