@@ -13,6 +13,8 @@
 #include "widgets/foundation/cxControls.h"
 #include "widgets/foundation/cxLookAndFeelPainterImages.h"
 
+#include <algorithm>
+
 namespace {
 
 class TBox : public TcxContainer {
@@ -53,14 +55,30 @@ class TKeyInner : public TCustomControl {
       Message.Result = DLGC_WANTTAB | DLGC_WANTARROWS;
       return;
     }
+    Seen.push_back(Message.Msg);
     TCustomControl::WndProc(Message);
   }
+
+ public:
+  std::vector<UINT> Seen;
+
+ protected:
   void KeyDown(Word& Key, TShiftState Shift) override {
     if (auto* box = dynamic_cast<TBox*>(GetParent())) box->KeyDown(Key, Shift);
   }
 };
 
+// Stands as the container's popup menu and takes one key.
+class TKeyMenu : public TComponent, public IcxPopupMenu {
+  TL_CLASS(TKeyMenu, TComponent)
+ public:
+  using TComponent::TComponent;
+  bool IsShortCutKey(TMessage& Message) override { return Message.WParam == 'J'; }
+  void Popup(Integer, Integer) override {}
+};
+
 }  // namespace
+TL_DEFINE_CLASS(TKeyMenu)
 TL_DEFINE_CLASS(TBox, [](auto&) {});
 TL_DEFINE_CLASS(TKeyInner, [](auto&) {});
 
@@ -213,6 +231,29 @@ TEST_F(ContainerInner, FocusGoesToTheInnerControlAndTabLeavesTheContainer) {
   EXPECT_TRUE(c2->CanFocusOnClick());
   c2->InnerControlMouseDown = true;
   EXPECT_FALSE(c2->CanFocusOnClick()) << "while the inner control forwards its own press";
+}
+
+TEST_F(ContainerInner, KeysGoToTheInnerControlAndItsShortcutsToTheContainersMenu) {
+  Open();
+  auto* inner = Inner<TKeyInner>(form);
+  TBox* box = AddBox(10, 10, inner);
+  auto count = [&](UINT msg) { return std::count(inner->Seen.begin(), inner->Seen.end(), msg); };
+  for (UINT msg : {WM_KEYDOWN, WM_CHAR, WM_KEYUP, CN_KEYDOWN, CN_CHAR}) {
+    const auto before = count(msg);
+    SendMessageA(box->GetHandle(), msg, 'A', 0);
+    EXPECT_EQ(count(msg), before + 1) << std::hex << msg;
+  }
+
+  box->SetPopupMenu(New<TKeyMenu>(form));
+  TMessage taken{CN_KEYDOWN, 'J', 0, 0};
+  EXPECT_TRUE(box->InnerControlMenuHandler(taken));
+  EXPECT_EQ(taken.Result, 1);
+  TMessage system{CN_SYSKEYDOWN, 'J', 0, 0};
+  EXPECT_TRUE(box->InnerControlMenuHandler(system));
+  TMessage other{CN_KEYDOWN, 'K', 0, 0};
+  EXPECT_FALSE(box->InnerControlMenuHandler(other));
+  TMessage plain{WM_KEYDOWN, 'J', 0, 0};
+  EXPECT_FALSE(box->InnerControlMenuHandler(plain)) << "only the key-down notifications";
 }
 
 TEST_F(ContainerInner, ColourAndFontGoBothWaysBetweenControlAndStyle) {
