@@ -20,6 +20,13 @@ class TTestInnerListBox : public TcxCustomInnerListBox {
   using TcxCustomInnerListBox::TcxCustomInnerListBox;
   bool NeedDrawFocusRect() override { return FocusRect; }
   bool FocusRect = true;
+  bool Extended = false;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override {
+    inherited::CreateParams(Params);
+    if (Extended) Params.Style |= LBS_EXTENDEDSEL;
+  }
 };
 
 struct MouseCall {
@@ -241,6 +248,18 @@ TEST_F(InnerListBox, SearchKeysConsumedAndDelayZero) {
   Type('a');
   EXPECT_EQ(list->GetItemIndex(), 0);
   EXPECT_EQ(list->SearchText(), "b");
+  // In a multiple selection the found item becomes the only selected one and the caret.
+  list->Extended = true;
+  list->RecreateWnd();
+  Pump();
+  HWND h = list->Handle();
+  SendMessageA(h, LB_SETSEL, TRUE, 0);
+  host().Advance(600);
+  key = 'a';
+  list->KeyPressSearch(key);
+  EXPECT_EQ(SendMessageA(h, LB_GETSEL, 0, 0), 0);
+  EXPECT_EQ(SendMessageA(h, LB_GETSEL, 1, 0), 1);
+  EXPECT_EQ(SendMessageA(h, LB_GETCARETINDEX, 0, 0), 1);
   // A disabled list does not search.
   list->SetEnabled(false);
   key = 'a';
