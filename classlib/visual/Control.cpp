@@ -4,6 +4,7 @@
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/Menus.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/kernel/Arith.h"
 
 #include <algorithm>
 
@@ -171,6 +172,19 @@ TPoint TControl::ClientToScreen(const TPoint& Point) const {
 TPoint TControl::ScreenToClient(const TPoint& Point) const {
   TPoint o = ClientOrigin();
   return {Point.X - o.X, Point.Y - o.Y};
+}
+
+// Edges are scaled, not sizes, so that neighbours stay flush. A ratio that is not positive
+// would collapse or mirror the control: it is ignored.
+void TControl::ChangeScale(Integer M, Integer D) {
+  if (M == D || M <= 0 || D <= 0) return;
+  const Integer left = MulDiv(FLeft, M, D), top = MulDiv(FTop, M, D);
+  const Integer width = MulDiv(FLeft + FWidth, M, D) - left, height = MulDiv(FTop + FHeight, M, D) - top;
+  SetBounds(left, top, width, height);
+  if (!FParentFont) {
+    FFont->SetSize(MulDiv(FFont->GetSize(), M, D));
+    FParentFont = false;
+  }
 }
 
 void TControl::SetClientSize(Integer AWidth, Integer AHeight) {

@@ -218,6 +218,8 @@ class TControl : public TComponent {
   virtual bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos);
   virtual void SetZOrder(bool TopMost);
   virtual void SetClientSize(Integer AWidth, Integer AHeight);
+  // Scales position, size and (unless taken from the parent) the font by M / D.
+  virtual void ChangeScale(Integer M, Integer D);
   // Asks the parent to lay its aligned children out again.
   void RequestAlign();
   void Loaded() override;
@@ -334,6 +336,8 @@ class TWinControl : public TControl {
   TRect GetClientRect() const override;
   TPoint ClientOrigin() const override;
   void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+  // Scales the control's size, font and children by M / D; its own position stays.
+  void ScaleBy(Integer M, Integer D);
   void Invalidate() override;
   void Update() override;
   void Repaint() override;
@@ -356,6 +360,8 @@ class TWinControl : public TControl {
 
  protected:
   virtual void CreateParams(TCreateParams& Params);
+  // Children first, aligned once afterwards.
+  void ChangeScale(Integer M, Integer D) override;
   // Builds this control on a platform window class: its class style and procedure become
   // the window's default handling. Raises EInvalidOperation when the class is unknown.
   void CreateSubClass(TCreateParams& Params, LPCSTR ControlClassName);

@@ -336,6 +336,25 @@ void TWinControl::Broadcast(TMessage& Message) {
   }
 }
 
+void TWinControl::ChangeScale(Integer M, Integer D) {
+  if (M == D || M <= 0 || D <= 0) return;
+  DisableAlign();
+  try {
+    for (Integer i = 0; i < ControlCount(); ++i) Controls(i)->ChangeScale(M, D);
+    TControl::ChangeScale(M, D);
+  } catch (...) {
+    EnableAlign();
+    throw;
+  }
+  EnableAlign();
+}
+
+void TWinControl::ScaleBy(Integer M, Integer D) {
+  const Integer left = FLeft, top = FTop;
+  ChangeScale(M, D);
+  SetBounds(left, top, FWidth, FHeight);
+}
+
 void TWinControl::EnableAlign() {
   if (FAlignLevel > 0) --FAlignLevel;
   if (FAlignLevel == 0 && FControlState.Contains(csAlignmentNeeded)) {

@@ -100,3 +100,13 @@ int GetDateFormatA(LCID locale, DWORD flags, const SYSTEMTIME* date, LPCSTR form
 // AM/PM), quotes as above. No picture: the table's time format.
 int GetTimeFormatA(LCID locale, DWORD flags, const SYSTEMTIME* time, LPCSTR format, LPSTR buf,
                    int cch);
+
+// String comparison of the locale: letters by their base letter, then accents, then case
+// (lower before upper). Lengths of -1 mean "up to the zero"; otherwise exactly that many
+// bytes are compared, zeros included. Answers CSTR_LESS_THAN, CSTR_EQUAL or
+// CSTR_GREATER_THAN, or 0 for an unknown locale, unknown flags or a null string.
+inline constexpr DWORD NORM_IGNORECASE = 0x00000001;
+inline constexpr int CSTR_LESS_THAN = 1;
+inline constexpr int CSTR_EQUAL = 2;
+inline constexpr int CSTR_GREATER_THAN = 3;
+int CompareStringA(LCID locale, DWORD flags, LPCSTR s1, int n1, LPCSTR s2, int n2);

@@ -691,6 +691,12 @@ BOOL GetScrollRange(HWND hwnd, int bar, int* minPos, int* maxPos);
 BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show);
 BOOL GetScrollBarInfo(HWND hwnd, Integer idObject, SCROLLBARINFO* info);
 
+// ---- Character case -----------------------------------------------------------------------
+// Converts `length` bytes in place through the code page's case tables (zeros included);
+// answers the number of bytes processed, 0 for a null buffer.
+DWORD CharUpperBuffA(LPSTR text, DWORD length);
+DWORD CharLowerBuffA(LPSTR text, DWORD length);
+
 // ---- Start-up ----------------------------------------------------------------------------
 // Registers the "USER32" module (the functions callers resolve by name); the finalization
 // removes it and destroys what is left.

@@ -1,12 +1,16 @@
 #include "widgets/foundation/cxContainer.h"
 
+#include "classlib/core/SysUtils.h"
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/Messages.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/kernel/Arith.h"
 #include "platform/theme/UxTheme.h"
 #include "platform/user/User.h"
 #include "widgets/foundation/dxOffice11.h"
 #include "widgets/foundation/dxUxTheme.h"
+
+#include <algorithm>
 
 Integer cxGetContainerBorderWidth(TcxContainerBorderStyle ABorderStyle) {
   static const Integer kWidths[] = {0, 1, 2, 2, 2, 1, 1};
@@ -144,11 +148,13 @@ void TcxContainer::AfterConstruction() {
   SetTabStop(true);
   SetParentColor(DefaultParentColor() && !IsInplace() && !GetStyle()->IsValueAssigned(csvColor));
   if (!GetParentColor()) SetColor(clWindow);
+  SetRegionChanged();
   FCreating = false;
   ContainerStyleChanged(nullptr);
 }
 
 void TcxContainer::BeforeDestruction() {
+  EndMouseTracking();
   FIsDestroying = true;
   FreeAndNil(FViewInfo);
   if (FStyles) FStyles->SetOnChanged(nullptr);
@@ -173,7 +179,16 @@ TcxContainerStyle* TcxContainer::InternalGetActiveStyle() const {
   return GetStyle();
 }
 
-TcxContainerStyle* TcxContainer::GetActiveStyle() const { return InternalGetActiveStyle(); }
+// Asked on every paint and mouse move: answered from the last state until that changes
+// (or a style does).
+TcxContainerStyle* TcxContainer::GetActiveStyle() const {
+  const TcxContainerState state = FViewInfo ? FViewInfo->ContainerState : TcxContainerState{};
+  if (!FActiveStyle || FActiveStyleState != state) {
+    FActiveStyle = InternalGetActiveStyle();
+    FActiveStyleState = state;
+  }
+  return FActiveStyle;
+}
 
 TcxContainerStylesClass TcxContainer::GetStylesClass() const {
   return ClassOf<TcxContainerStyles, TcxContainerStyles, TPersistent*, TcxContainerStyleClass>();
@@ -255,26 +270,12 @@ void TcxContainer::GetBorderRect(TRect& R) const {
 }
 
 void TcxContainer::UpdateWindowRegion() {
-  if (!HandleAllocated()) return;
-  HWND wnd = GetHandle();
-  HRGN current = CreateRectRgn(0, 0, 0, 0);
-  const bool hasRegion = GetWindowRgn(wnd, current) != ERROR;
-  // A native frame paints the whole window: no region at all.
-  if (FViewInfo->NativeStyle && GetStyle()->GetBorderStyle() != TcxContainerBorderStyle::cbsNone) {
-    if (hasRegion) SetWindowRgn(wnd, nullptr, TRUE);
-    DeleteObject(current);
-    return;
-  }
+  if (!HandleAllocated() || !FViewInfo) return;
   TRect r;
   GetBorderRect(r);
-  HRGN rgn = CreateRectRgn(r.Left, r.Top, r.Right, r.Bottom);
-  if (FViewInfo->Shadow && !r.IsEmpty()) {
-    HRGN shadow = CreateRectRgn(r.Left + 3, r.Top + 3, r.Right + 3, r.Bottom + 3);
-    CombineRgn(rgn, rgn, shadow, RGN_OR);
-    DeleteObject(shadow);
-  }
-  if ((hasRegion && EqualRgn(rgn, current)) || SetWindowRgn(wnd, rgn, TRUE) == 0) DeleteObject(rgn);
-  DeleteObject(current);
+  // A native frame paints the whole window: no region at all.
+  const bool noRegion = FViewInfo->NativeStyle && GetStyle()->GetBorderStyle() != TcxContainerBorderStyle::cbsNone;
+  cxUpdateWindowRegion(GetHandle(), r, noRegion, TRect{}, FViewInfo->Shadow);
 }
 
 TcxContainerState TcxContainer::ComputeState(const TPoint& P, bool AMouseInside) const {
@@ -362,7 +363,14 @@ void TcxContainer::AdjustInnerControl() {
 void TcxContainer::AdjustInnerControlBounds() {
   if (!FInnerControl) return;
   const TRect& r = FViewInfo->ClientRect;
-  if (FInnerControl->GetBoundsRect() == r) return;
+  if (FInnerControl->GetBoundsRect() == r) {
+    // Same place, but its clip region must be set again (a new window, say).
+    if (FRegionChanged) {
+      TRect client = GetClientRect();
+      AlignControls(FInnerControl, client);
+    }
+    return;
+  }
   FIsAdjusting = true;
   try {
     FInnerControl->SetBounds(r.Left, r.Top, r.Width(), r.Height());
@@ -380,7 +388,16 @@ bool TcxContainer::ProcessViewInfoChanges(const TPoint& P, TMouseButton AButton,
   AdjustInnerControlBounds();
   AdjustInnerControl();
   UpdateWindowRegion();
-  Invalidate();
+  // The inner control repaints itself; only the frame around it is the container's.
+  if (FInnerControl && HandleAllocated())
+    cxInvalidateRectFrame(GetHandle(), cxGetControlRect(this), FViewInfo->BorderRect, false);
+  else
+    Invalidate();
+  if (FViewInfo->ContainerState.Contains(TcxContainerStateItem::csHotTrack) && HandleAllocated()) {
+    TRect hot;
+    GetHotTrackBounds(hot);
+    cxBeginMouseTracking(this, hot, &FMouseTracker);
+  }
   return true;
 }
 
@@ -405,13 +422,27 @@ void TcxContainer::RecalcViewAtCursor(bool AIsMouseEvent) {
 
 void TcxContainer::SetInnerControl(TWinControl* Value) {
   FInnerControl = Value;
+  FInnerControlBounds = {};
+  SetRegionChanged();
   RecalcViewAtCursor();
+  PostUpdateScrollBars();
 }
 
 void TcxContainer::ContainerStyleChanged(TObject*) {
+  FActiveStyle = nullptr;
   if (FCreating || FIsDestroying || ComponentState().Contains(TComponentStateItem::csLoading)) return;
   RecalcViewAtCursor();
-  if (!GetParentColor() || GetStyle()->IsValueAssigned(csvColor)) SetColor(GetStyle()->GetVisibleColor());
+  TcxContainerStyle* style = GetStyle();
+  FIsCopyingFromStyle = true;
+  try {
+    if (!GetParentColor() || style->IsValueAssigned(csvColor)) SetColor(style->GetVisibleColor());
+    // A font taken from the parent stays the parent's until the style has one of its own.
+    if (!GetParentFont() || style->IsValueAssigned(csvFont)) SetFont(style->GetFont());
+  } catch (...) {
+    FIsCopyingFromStyle = false;
+    throw;
+  }
+  FIsCopyingFromStyle = false;
 }
 
 void TcxContainer::FocusInnerControl() {
@@ -455,11 +486,15 @@ void TcxContainer::MouseMove(TShiftState Shift, Integer X, Integer Y) {
 void TcxContainer::Resize() {
   inherited::Resize();
   RecalcViewAtCursor();
+  // The bars follow the inner control, which has only now taken its new place.
+  UpdateScrollBars();
 }
 
 void TcxContainer::CreateWnd() {
   inherited::CreateWnd();
+  SetRegionChanged();
   RecalcViewAtCursor();
+  PostUpdateScrollBars();
 }
 
 void TcxContainer::Paint() {
@@ -467,58 +502,325 @@ void TcxContainer::Paint() {
 }
 
 void TcxContainer::WndProc(TMessage& Message) {
+  const HWND inner = FInnerControl && FInnerControl->HandleAllocated() ? FInnerControl->GetHandle() : nullptr;
   switch (Message.Msg) {
     case WM_NCPAINT:
       Message.Result = 0;
       return;
-    case CM_ENABLEDCHANGED:
-    case CM_SYSCOLORCHANGE:
-      inherited::WndProc(Message);
-      RecalcViewAtCursor();
-      return;
     case WM_KEYDOWN:
     case WM_KEYUP:
     case WM_CHAR:
-      if (FInnerControl && FInnerControl->HandleAllocated()) {
-        Message.Result = SendMessageA(FInnerControl->GetHandle(), Message.Msg, Message.WParam, Message.LParam);
+    case CN_KEYDOWN:
+    case CN_KEYUP:
+    case CN_CHAR:
+      if (inner) {
+        Message.Result = SendMessageA(inner, Message.Msg, Message.WParam, Message.LParam);
         return;
       }
       break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      if (GetDragMode() == TDragMode::dmAutomatic && !ComponentState().Contains(TComponentStateItem::csDesigning)) {
+        BeginDrag(false, -1);
+        Message.Result = 0;
+        return;
+      }
+      break;
+    case WM_SETFOCUS:
+      // Focus handed back by the inner control is no entry into the container.
+      if (!GetVisible() || (inner && HWND(Message.WParam) == inner)) {
+        Message.Result = 0;
+        return;
+      }
+      break;
+    case WM_KILLFOCUS:
+      // Passing the focus to the inner control does not leave the container.
+      if (inner && HWND(Message.WParam) == inner) {
+        Message.Result = 0;
+        return;
+      }
+      break;
+    case WM_WINDOWPOSCHANGING:
+      inherited::WndProc(Message);
+      if (inner && HandleAllocated() && GetFocus() == GetHandle() && FInnerControl->CanFocus())
+        if (TCustomForm* form = GetParentForm(this)) form->SetActiveControl(FInnerControl);
+      return;
+    case WM_WINDOWPOSCHANGED:
+      inherited::WndProc(Message);
+      if (NeedsViewRefresh()) RecalcViewAtCursor();
+      return;
+    case WM_SETCURSOR:
+      // Over the container's own frame the inner control's cursor shows, as if it reached there.
+      if (inner && HWND(Message.WParam) == GetHandle() && LOWORD(Message.LParam) == HTCLIENT &&
+          GetCursor() == crDefault && FInnerControl->GetCursor() != crDefault && Screen &&
+          Screen->GetCursor() == crDefault) {
+        ::SetCursor(Screen->Cursors(FInnerControl->GetCursor()));
+        Message.Result = 1;
+        return;
+      }
+      break;
+    case CM_CTL3DCHANGED:
+    case CM_ENABLEDCHANGED:
+    case CM_SYSCOLORCHANGE:
+    case CM_PARENTCOLORCHANGED:
+      inherited::WndProc(Message);
+      RecalcViewAtCursor();
+      return;
+    case CM_PARENTFONTCHANGED:
+      // The style learns the parent's font once the control holds it as the parent's.
+      FTakingParentFont = true;
+      try {
+        inherited::WndProc(Message);
+      } catch (...) {
+        FTakingParentFont = false;
+        throw;
+      }
+      FTakingParentFont = false;
+      if (GetParentFont() && !FIsCopyingFromStyle) CopyFontToStyle();
+      return;
+    case DXM_UPDATESCROLLBARS:
+      UpdateScrollBars();
+      Message.Result = 0;
+      return;
     default:
       break;
   }
   inherited::WndProc(Message);
 }
 
-// ---- not yet built: placeholders keeping the interface whole ----
-
-void TcxContainer::LockAlignControls(bool) {}
-void TcxContainer::PostUpdateScrollBars() {}
-bool TcxContainer::IsStylePropertyStored(const String&, bool) const { return true; }
-void TcxContainer::SetFocus() { inherited::SetFocus(); }
-void TcxContainer::EndMouseTracking() {}
-void TcxContainer::CalculateInnerControlClipRect(const TRect&, TWinControl*, TcxContainerInnerControlBounds& AInfo) {
-  AInfo = {};
+void TcxContainer::LockAlignControls(bool ALock) {
+  if (ALock)
+    ++FLockAlignControlsCount;
+  else if (FLockAlignControlsCount > 0)
+    --FLockAlignControlsCount;
 }
-void TcxContainer::UpdateScrollBar(TcxScrollBar*) {}
-void TcxContainer::ScreenRectToClient(const TRect& AScreenRect, TRect& R) const { R = AScreenRect; }
-bool TcxContainer::IsScrollBarEnabled(TcxScrollBar*, const SCROLLBARINFO&) const { return false; }
-bool TcxContainer::GetInnerControlScrollBarInfo(SCROLLBARINFO&, TScrollBarKind) const { return false; }
-bool TcxContainer::IsScrollBarVisible(const SCROLLBARINFO&) const { return false; }
-void TcxContainer::SetScrollBarVisible(TcxScrollBar*, bool) {}
-bool TcxContainer::InnerControlMenuHandler(TMessage&) { return false; }
-void TcxContainer::UpdateScrollBars() { inherited::UpdateScrollBars(); }
-void TcxContainer::AlignControls(TControl* AControl, TRect& ARect) { inherited::AlignControls(AControl, ARect); }
-bool TcxContainer::CanFocusOnClick() { return inherited::CanFocusOnClick(); }
-void TcxContainer::ChangeScale(Integer, Integer) {}
-void TcxContainer::ColorChanged() { inherited::ColorChanged(); }
-void TcxContainer::FontChanged() { inherited::FontChanged(); }
-void TcxContainer::Loaded() { inherited::Loaded(); }
+
+void TcxContainer::PostUpdateScrollBars() {
+  if (HandleAllocated() && FInnerControl) PostMessageA(GetHandle(), DXM_UPDATESCROLLBARS, 0, 0);
+}
+
+bool TcxContainer::IsStylePropertyStored(const String& APropertyName, bool ACheckShared) const {
+  TcxContainerStyle* style = GetStyle();
+  for (TcxContainerStyleValue i = 0; i < style->GetStyleValueCount(); ++i) {
+    String name;
+    if (!style->GetStyleValueName(i, name) || !SameText(name, APropertyName)) continue;
+    if (GetUnusedStyleValues().Contains(i)) return false;
+    // Shared values live on the base style alone.
+    return !(ACheckShared && style->GetSharedStyleValues().Contains(i));
+  }
+  return true;
+}
+
+void TcxContainer::SetFocus() {
+  if (ComponentState().Contains(TComponentStateItem::csDesigning) || IsContainerFocused()) return;
+  inherited::SetFocus();
+  if (!FInnerControl || !HandleAllocated() || GetFocus() != GetHandle()) return;
+  FocusInnerControl();
+  if (TCustomForm* form = GetParentForm(this); form && FInnerControl->CanFocus()) form->SetActiveControl(FInnerControl);
+}
+
+void TcxContainer::EndMouseTracking() { cxEndMouseTracking(&FMouseTracker); }
+
+void TcxContainer::CalculateInnerControlClipRect(const TRect& R, TWinControl* AControl,
+                                                 TcxContainerInnerControlBounds& AInfo) {
+  const TRect b = AControl->GetBoundsRect();
+  const TRect visible{std::max(b.Left, R.Left), std::max(b.Top, R.Top), std::min(b.Right, R.Right),
+                      std::min(b.Bottom, R.Bottom)};
+  if (visible == b) {
+    AInfo = {true, {}};
+    return;
+  }
+  AInfo.NoRegion = false;
+  AInfo.Rect = visible.IsEmpty() ? TRect{}
+                                 : TRect{visible.Left - b.Left, visible.Top - b.Top, visible.Right - b.Left,
+                                         visible.Bottom - b.Top};
+}
+
+void TcxContainer::AlignControls(TControl* AControl, TRect& ARect) {
+  if (!AControl || ControlStyle().Contains(TControlStyleItem::csAcceptsControls)) {
+    inherited::AlignControls(AControl, ARect);
+    return;
+  }
+  if (FLockAlignControlsCount > 0 || IsInternalControl(AControl)) return;
+  auto* control = dynamic_cast<TWinControl*>(AControl);
+  if (!control || !control->HandleAllocated()) return;
+  TcxContainerInnerControlBounds info;
+  CalculateInnerControlClipRect(ARect, control, info);
+  if (!FRegionChanged && info == FInnerControlBounds) return;
+  FRegionChanged = false;
+  FInnerControlBounds = info;
+  cxSetWindowRegionFromInfo(control, info);
+}
+
+// ---- library scroll bars over the inner control ----
+
+namespace {
+// Invisible or off-screen.
+constexpr DWORD kScrollBarHidden = 0x18000;
+}  // namespace
+
+bool TcxContainer::GetInnerControlScrollBarInfo(SCROLLBARINFO& AInfo, TScrollBarKind AKind) const {
+  if (!cxIsGetScrollBarInfoAvailable() || !FInnerControl || !FInnerControl->HandleAllocated()) return false;
+  return cxGetScrollBarInfo(FInnerControl->GetHandle(),
+                            AKind == TScrollBarKind::sbHorizontal ? OBJID_HSCROLL : OBJID_VSCROLL, AInfo);
+}
+
+bool TcxContainer::IsScrollBarVisible(const SCROLLBARINFO& AInfo) const {
+  return (AInfo.rgstate[0] & kScrollBarHidden) == 0;
+}
+
+bool TcxContainer::IsScrollBarEnabled(TcxScrollBar*, const SCROLLBARINFO& AInfo) const {
+  return (AInfo.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) == 0 && GetEnabled();
+}
+
+void TcxContainer::ScreenRectToClient(const TRect& AScreenRect, TRect& R) const {
+  const TPoint a = ScreenToClient({AScreenRect.Left, AScreenRect.Top});
+  R = {a.X, a.Y, a.X + AScreenRect.Width(), a.Y + AScreenRect.Height()};
+}
+
+void TcxContainer::SetScrollBarVisible(TcxScrollBar* AScrollBar, bool AVisible) {
+  if (AScrollBar->GetVisible() != AVisible) AScrollBar->SetVisible(AVisible);
+  if (AVisible) AScrollBar->BringToFront();
+}
+
+void TcxContainer::UpdateScrollBar(TcxScrollBar* AScrollBar) {
+  SCROLLBARINFO info;
+  if (!GetInnerControlScrollBarInfo(info, AScrollBar->GetKind()) || !IsScrollBarVisible(info)) {
+    SetScrollBarVisible(AScrollBar, false);
+    return;
+  }
+  AScrollBar->SetEnabled(IsScrollBarEnabled(AScrollBar, info));
+  TRect r;
+  ScreenRectToClient(info.rcScrollBar, r);
+  AScrollBar->SetBoundsRect(r);
+  SCROLLINFO si{};
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_ALL;
+  const int bar = AScrollBar->GetKind() == TScrollBarKind::sbHorizontal ? SB_HORZ : SB_VERT;
+  if (GetScrollInfo(FInnerControl->GetHandle(), bar, &si)) {
+    const Integer maxValue = std::max(si.nMin, si.nMax);
+    const Integer page = std::clamp(Integer(si.nPage), 0, std::max(maxValue, 0));
+    AScrollBar->SetScrollParams(si.nMin, maxValue, std::clamp(si.nPos, si.nMin, maxValue), page);
+    AScrollBar->SetSmallChange(1);
+    if (page > 0) AScrollBar->SetLargeChange(TScrollBarInc(std::min<Integer>(page, 0x7FFF)));
+  }
+  SetScrollBarVisible(AScrollBar, true);
+}
+
+// Replaces the base control's settlement: these bars copy the inner control's own ones
+// instead of being computed, so there is nothing to settle.
+void TcxContainer::UpdateScrollBars() {
+  if (FScrollBarsUpdating || !HScrollBar() || !VScrollBar() || FIsDestroying) return;
+  FScrollBarsUpdating = true;
+  try {
+    UpdateScrollBar(HScrollBar());
+    UpdateScrollBar(VScrollBar());
+  } catch (...) {
+    FScrollBarsUpdating = false;
+    throw;
+  }
+  FScrollBarsUpdating = false;
+}
+
+// ---- keyboard, focus and mouse ----
+
+bool TcxContainer::InnerControlMenuHandler(TMessage& Message) {
+  if (Message.Msg != CN_KEYDOWN && Message.Msg != CN_SYSKEYDOWN) return false;
+  if (!GetPopupMenu() || !cxPopupMenuIsShortCut(GetPopupMenu(), Message)) return false;
+  Message.Result = 1;
+  return true;
+}
+
+bool TcxContainer::CanFocusOnClick() {
+  if (FInnerControl && FInnerControl->HandleAllocated() && FInnerControl->Focused()) return false;
+  return !InnerControlMouseDown && inherited::CanFocusOnClick();
+}
+
 void TcxContainer::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   inherited::MouseDown(Button, Shift, X, Y);
+  RecalcViewAtCursor(true);
 }
+
 void TcxContainer::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   inherited::MouseUp(Button, Shift, X, Y);
+  RecalcViewAtCursor(true);
+}
+
+// ---- colour and font exchange with the style ----
+
+// A colour taken from the parent leaves an unassigned style colour alone (the style answers
+// the parent's anyway); one chosen for the control becomes the style's own, since an
+// unassigned value would fall back to the default and undo the choice.
+void TcxContainer::CopyColorToStyle() {
+  TcxContainerStyle* style = GetStyle();
+  if (GetParentColor() && !style->GetAssignedValues().Contains(csvColor)) {
+    RecalcViewAtCursor();
+    return;
+  }
+  style->SetColor(GetColor());
+}
+
+// The same rule for the font: the parent's font is copied without assigning it.
+void TcxContainer::CopyFontToStyle() {
+  TcxContainerStyle* style = GetStyle();
+  const bool keepUnassigned = GetParentFont() && !style->GetAssignedValues().Contains(csvFont);
+  style->BeginUpdate();
+  try {
+    style->SetFont(GetFont());
+    if (keepUnassigned) {
+      TcxContainerStyleValues values = style->GetAssignedValues();
+      style->SetAssignedValues(values.Exclude(csvFont));
+    }
+  } catch (...) {
+    style->EndUpdate();
+    throw;
+  }
+  style->EndUpdate();
+}
+
+void TcxContainer::ColorChanged() {
+  inherited::ColorChanged();
+  if (FIsCopyingFromStyle || FCreating || FIsDestroying || !FStyles) return;
+  CopyColorToStyle();
+}
+
+void TcxContainer::FontChanged() {
+  if (!FIsCopyingFromStyle && !FTakingParentFont && !FCreating && !FIsDestroying && FStyles &&
+      !ComponentState().Contains(TComponentStateItem::csLoading))
+    CopyFontToStyle();
+  inherited::FontChanged();
+}
+
+void TcxContainer::Loaded() {
+  inherited::Loaded();
+  // A font read with the control (or its parent's) reaches a style that has none of its own.
+  if (!GetStyle()->GetAssignedValues().Contains(csvFont)) {
+    if (GetParentFont() && GetParent())
+      Perform(CM_PARENTFONTCHANGED);
+    else
+      CopyFontToStyle();
+  }
+  ContainerStyleChanged(nullptr);
+}
+
+void cxContainerStyleScaleFontByController(TcxContainerStyle*, Integer, Integer) {}
+
+void TcxContainer::ChangeScale(Integer M, Integer D) {
+  if (M == D || M <= 0 || D <= 0) return;
+  // The control's font is the style's: scaled once there, not again with the bounds.
+  FIsCopyingFromStyle = true;
+  try {
+    inherited::ChangeScale(M, D);
+  } catch (...) {
+    FIsCopyingFromStyle = false;
+    throw;
+  }
+  FIsCopyingFromStyle = false;
+  TcxContainerStyle* style = GetStyle();
+  if (style->GetAssignedValues().Contains(csvFont))
+    style->GetFont()->SetSize(MulDiv(style->GetFont()->GetSize(), M, D));
+  else
+    cxContainerStyleScaleFontByController(style, M, D);
 }
 
 TL_DEFINE_CLASS(TcxContainer, [](auto&) {});

@@ -105,6 +105,10 @@ TRect cxGetInnerControlSizeGripRect(IcxContainerInnerControl* AInnerControl);
 // Private message: update the library scroll bars over the inner control.
 inline constexpr UINT DXM_UPDATESCROLLBARS = 0x8068;
 
+// Asks the style controller chain of AStyle to scale its font by M / D (once per
+// controller). Left neutral until the style controller's scaling is wired in here.
+void cxContainerStyleScaleFontByController(TcxContainerStyle* AStyle, Integer M, Integer D);
+
 using TcxContainerStylesClass = TMetaClass<TcxContainerStyles, TPersistent*, TcxContainerStyleClass>;
 
 // A styled, bordered control around one optional inner window control.
@@ -193,7 +197,7 @@ class TcxContainer : public TcxControl {
   void AlignControls(TControl* AControl, TRect& ARect) override;
   bool CanFocusOnClick() override;
   // Scales an assigned style font, else asks the style controller once.
-  virtual void ChangeScale(Integer M, Integer D);
+  void ChangeScale(Integer M, Integer D) override;
   void ColorChanged() override;
   void FocusChanged() override;
   void FontChanged() override;
@@ -210,7 +214,19 @@ class TcxContainer : public TcxControl {
   void WndProc(TMessage& Message) override;
 
  private:
+  // Told by the mouse tracking when the cursor left the hot-track bounds.
+  class TMouseTracker : public IcxMouseTrackingCaller {
+   public:
+    explicit TMouseTracker(TcxContainer* AContainer) : FContainer(AContainer) {}
+    void MouseLeave() override { FContainer->RecalcViewAtCursor(true); }
+
+   private:
+    TcxContainer* FContainer;
+  };
+
   TcxContainerState ComputeState(const TPoint& P, bool AMouseInside) const;
+  void CopyColorToStyle();
+  void CopyFontToStyle();
 
   TWinControl* FInnerControl = nullptr;
   TcxContainerInnerControlBounds FInnerControlBounds;
@@ -221,10 +237,13 @@ class TcxContainer : public TcxControl {
   TcxContainerStyles* FStyles = nullptr;
   TcxContainerViewInfo* FViewInfo = nullptr;
   mutable TcxContainerStyle* FActiveStyle = nullptr;
+  mutable TcxContainerState FActiveStyleState;
   bool FCreating = true;
   bool FIsDestroying = false;
   bool FIsCopyingFromStyle = false;
   bool FRegionChanged = false;
   bool FRecalculating = false;
   bool FMouseInside = false;
+  bool FTakingParentFont = false;
+  TMouseTracker FMouseTracker{this};
 };
