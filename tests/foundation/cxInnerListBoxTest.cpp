@@ -3,6 +3,7 @@
 // selection, and keys, mouse and focus reach the container.
 #include "classlib/visual/Forms.h"
 #include "platform/host/HeadlessHost.h"
+#include "platform/kernel/Modules.h"
 #include "platform/user/User.h"
 #include "tests/foundation/NativePainterFixture.h"
 #include "widgets/foundation/cxContainer.h"
@@ -40,6 +41,8 @@ class TListContainer : public TcxContainer {
   TL_CLASS(TListContainer, TcxContainer)
  public:
   using TcxContainer::TcxContainer;
+  // The inner list lays its own library bars; bars of the container's own would cover them.
+  bool HasScrollBars() const override { return false; }
   void AfterConstruction() override {
     inherited::AfterConstruction();
     List = New<TTestInnerListBox>(this);
@@ -102,6 +105,8 @@ class InnerListBox : public NativePainterTest {
     Start();
     cxLookAndFeelPainterImages::Initialize();
     cxControls::Initialize();
+    // As the container unit's start-up does.
+    cxLookUpGetScrollBarInfo();
     form = TCustomForm::CreateNew(nullptr);
     form->SetBounds(50, 50, 300, 260);
     box = New<TListContainer>(form);
@@ -120,6 +125,9 @@ class InnerListBox : public NativePainterTest {
   }
   void TearDown() override {
     form->Free();
+    SetExportHidden("USER32", "GetScrollBarInfo", true);
+    cxLookUpGetScrollBarInfo();
+    SetExportHidden("USER32", "GetScrollBarInfo", false);
     cxControls::Finalize();
     cxLookAndFeelPainterImages::Finalize();
     NativePainterTest::TearDown();
@@ -391,7 +399,7 @@ TEST_F(InnerListBox, WheelOfferedToTheContainerFirst) {
 }
 
 TEST_F(InnerListBox, LibraryBarsCoverTheListsOwnAndScrollIt) {
-  if (!cxIsGetScrollBarInfoAvailable()) GTEST_SKIP() << "the container unit's lookup is not built yet";
+  ASSERT_TRUE(cxIsGetScrollBarInfoAvailable());
   TcxScrollBar* vbar = list->GetLibraryScrollBar(TScrollBarKind::sbVertical);
   TcxScrollBar* hbar = list->GetLibraryScrollBar(TScrollBarKind::sbHorizontal);
   Fill({"one"});
@@ -442,7 +450,7 @@ TEST_F(InnerListBox, LibraryBarsCoverTheListsOwnAndScrollIt) {
 }
 
 TEST_F(InnerListBox, BarsOutsideTheContainerStayHiddenAndTheGripNeedsBoth) {
-  if (!cxIsGetScrollBarInfoAvailable()) GTEST_SKIP() << "the container unit's lookup is not built yet";
+  ASSERT_TRUE(cxIsGetScrollBarInfoAvailable());
   TcxScrollBar* vbar = list->GetLibraryScrollBar(TScrollBarKind::sbVertical);
   TcxScrollBar* hbar = list->GetLibraryScrollBar(TScrollBarKind::sbHorizontal);
   FillNumbered(40);
@@ -467,6 +475,16 @@ TEST_F(InnerListBox, BarsOutsideTheContainerStayHiddenAndTheGripNeedsBoth) {
   list->SetBounds(list->GetLeft(), list->GetTop(), box->GetClientWidth() + 40, list->GetHeight());
   list->UpdateScrollBars();
   EXPECT_FALSE(vbar->GetVisible());
+}
+
+TEST_F(InnerListBox, WithoutGetScrollBarInfoTheListKeepsItsOwnBar) {
+  SetExportHidden("USER32", "GetScrollBarInfo", true);
+  cxLookUpGetScrollBarInfo();
+  ASSERT_FALSE(cxIsGetScrollBarInfoAvailable());
+  FillNumbered(40);
+  list->UpdateScrollBars();
+  EXPECT_FALSE(list->GetLibraryScrollBar(TScrollBarKind::sbVertical)->GetVisible());
+  EXPECT_TRUE(GetWindowLongA(list->Handle(), GWL_STYLE) & WS_VSCROLL);
 }
 
 TEST_F(InnerListBox, FocusChangesNotifyTheContainer) {
