@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/classlib/ErrorText.h"
+
 #include "classlib/core/SysUtils.h"
 #include "platform/kernel/VirtualClock.h"
 
@@ -58,13 +60,12 @@ TDateTime At(Word y, Word mo, Word d, Word h = 0, Word mi = 0, Word s = 0, Word 
 }  // namespace
 
 TEST_F(DateTimeTest, KnownDayNumbers) {
-  EXPECT_EQ(EncodeDate(1899, 12, 30), 0.0);
-  EXPECT_EQ(EncodeDate(1899, 12, 31), 1.0);
-  EXPECT_EQ(EncodeDate(1900, 1, 1), 2.0);
-  EXPECT_EQ(EncodeDate(1899, 12, 29), -1.0);
-  EXPECT_EQ(EncodeDate(2000, 1, 1), 36526.0);
-  EXPECT_EQ(EncodeDate(1, 1, 1), MinDateTime);
-  EXPECT_EQ(EncodeDate(9999, 12, 31), 2958465.0);
+  const struct {
+    Word Y, M, D;
+    double Serial;
+  } known[] = {{1899, 12, 30, 0}, {1899, 12, 31, 1}, {1900, 1, 1, 2},          {1899, 12, 29, -1},
+               {2000, 1, 1, 36526}, {1, 1, 1, MinDateTime}, {9999, 12, 31, 2958465}};
+  for (const auto& k : known) EXPECT_EQ(EncodeDate(k.Y, k.M, k.D), k.Serial) << k.Y << "-" << k.M << "-" << k.D;
 }
 
 // Walks the calendar day by day from 0001-01-01 with an independent counter and checks
@@ -94,11 +95,8 @@ TEST_F(DateTimeTest, EveryDayRoundTrips) {
 }
 
 TEST_F(DateTimeTest, LeapYearsAndInvalidDates) {
-  EXPECT_FALSE(IsLeapYear(1900));
-  EXPECT_TRUE(IsLeapYear(2000));
-  EXPECT_TRUE(IsLeapYear(2004));
-  EXPECT_FALSE(IsLeapYear(2100));
-  EXPECT_FALSE(IsLeapYear(2023));
+  for (Word y : {1900, 2100, 2023}) EXPECT_FALSE(IsLeapYear(y)) << y;
+  for (Word y : {2000, 2004}) EXPECT_TRUE(IsLeapYear(y)) << y;
   EXPECT_EQ(DaysInAMonth(2020, 2), 29);
   EXPECT_EQ(DaysInAMonth(2021, 2), 28);
   EXPECT_EQ(DaysInAMonth(2021, 13), 0);
@@ -112,20 +110,13 @@ TEST_F(DateTimeTest, LeapYearsAndInvalidDates) {
     EXPECT_FALSE(TryEncodeDate(b[0], b[1], b[2], dt));
     EXPECT_EQ(double(dt), 123.0);
   }
-  try {
-    EncodeDate(2021, 2, 29);
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message(), "Invalid argument to date encode");
-  }
+  EXPECT_EQ(MessageOf<EConvertError>([] { EncodeDate(2021, 2, 29); }), "Invalid argument to date encode");
 }
 
 TEST_F(DateTimeTest, TimesAndNegativeDates) {
   Word h, m, s, ms;
   DecodeTime(EncodeTime(12, 30, 15, 500), h, m, s, ms);
-  EXPECT_EQ(h, 12);
-  EXPECT_EQ(m, 30);
-  EXPECT_EQ(s, 15);
-  EXPECT_EQ(ms, 500);
+  EXPECT_EQ((std::vector<Word>{h, m, s, ms}), (std::vector<Word>{12, 30, 15, 500}));
   EXPECT_THROW(EncodeTime(24, 0, 0, 0), EConvertError);
   EXPECT_THROW(EncodeTime(23, 60, 0, 0), EConvertError);
   EXPECT_THROW(EncodeTime(23, 0, 60, 0), EConvertError);
@@ -174,14 +165,10 @@ TEST_F(DateTimeTest, WeekdaysMonthsAndSystemTime) {
 
   SYSTEMTIME st;
   DateTimeToSystemTime(At(2021, 1, 1, 13, 14, 15, 16), st);
-  EXPECT_EQ(st.wYear, 2021);
-  EXPECT_EQ(st.wMonth, 1);
-  EXPECT_EQ(st.wDay, 1);
-  EXPECT_EQ(st.wDayOfWeek, 5);   // Friday, Sunday being 0
-  EXPECT_EQ(st.wHour, 13);
-  EXPECT_EQ(st.wMinute, 14);
-  EXPECT_EQ(st.wSecond, 15);
-  EXPECT_EQ(st.wMilliseconds, 16);
+  // The day of the week: Friday, Sunday being 0.
+  EXPECT_EQ((std::vector<Word>{st.wYear, st.wMonth, st.wDay, st.wDayOfWeek, st.wHour, st.wMinute, st.wSecond,
+                               st.wMilliseconds}),
+            (std::vector<Word>{2021, 1, 1, 5, 13, 14, 15, 16}));
   EXPECT_DOUBLE_EQ(SystemTimeToDateTime(st), At(2021, 1, 1, 13, 14, 15, 16));
   st.wMonth = 2;
   st.wDay = 30;
@@ -198,32 +185,27 @@ TEST_F(DateTimeTest, ClockFollowsTheSeam) {
 
 TEST_F(DateTimeTest, FormatDateTimeLetters) {
   const TDateTime dt = At(2021, 3, 4, 5, 6, 7, 89);   // a Thursday
-  EXPECT_EQ(FormatDateTime("d dd ddd dddd", dt), "4 04 Thu Thursday");
-  EXPECT_EQ(FormatDateTime("m mm mmm mmmm", dt), "3 03 Mar March");
-  EXPECT_EQ(FormatDateTime("yy yyyy", dt), "21 2021");
-  EXPECT_EQ(FormatDateTime("h hh n nn s ss z zzz", dt), "5 05 6 06 7 07 89 089");
-  EXPECT_EQ(FormatDateTime("hh:mm", dt), "05:06");   // m after h is the minute
-  EXPECT_EQ(FormatDateTime("HH:MM:SS", dt), "05:06:07");
-  EXPECT_EQ(FormatDateTime("h:mm AM/PM", dt), "5:06 AM");
-  EXPECT_EQ(FormatDateTime("h:mm am/pm", At(2021, 3, 4, 17, 6)), "5:06 pm");
-  EXPECT_EQ(FormatDateTime("h a/p", At(2021, 3, 4, 17)), "5 p");
-  EXPECT_EQ(FormatDateTime("hh ampm", dt), "05 AM");
-  EXPECT_EQ(FormatDateTime("h:nn ampm", At(2021, 3, 4, 0, 30)), "12:30 AM");
-  EXPECT_EQ(FormatDateTime("h:nn ampm", At(2021, 3, 4, 12, 30)), "12:30 PM");
-  EXPECT_EQ(FormatDateTime("h:nn", At(2021, 3, 4, 17, 30)), "17:30");
-  EXPECT_EQ(FormatDateTime("ddddd", dt), "3/4/2021");
-  EXPECT_EQ(FormatDateTime("dddddd", dt), "Thursday, March 4, 2021");
-  EXPECT_EQ(FormatDateTime("c", dt), "3/4/2021 5:06:07 AM");
-  EXPECT_EQ(FormatDateTime("c", EncodeDate(2021, 3, 4)), "3/4/2021");
-  EXPECT_EQ(FormatDateTime("t", dt), "5:06 AM");
-  EXPECT_EQ(FormatDateTime("tt", dt), "5:06:07 AM");
-  EXPECT_EQ(FormatDateTime("\"day\" d, 'mm' m", dt), "day 4, mm 3");
-  EXPECT_EQ(FormatDateTime("yyyy/mm/dd", dt), "2021/03/04");
+  struct Row {
+    const char* Format;
+    TDateTime When;
+    const char* Text;
+  };
+  // "hh:mm": an m after an h is the minute.
+  for (const Row& r : {Row{"d dd ddd dddd", dt, "4 04 Thu Thursday"}, Row{"m mm mmm mmmm", dt, "3 03 Mar March"},
+                       Row{"yy yyyy", dt, "21 2021"}, Row{"h hh n nn s ss z zzz", dt, "5 05 6 06 7 07 89 089"},
+                       Row{"hh:mm", dt, "05:06"}, Row{"HH:MM:SS", dt, "05:06:07"}, Row{"h:mm AM/PM", dt, "5:06 AM"},
+                       Row{"h:mm am/pm", At(2021, 3, 4, 17, 6), "5:06 pm"}, Row{"h a/p", At(2021, 3, 4, 17), "5 p"},
+                       Row{"hh ampm", dt, "05 AM"}, Row{"h:nn ampm", At(2021, 3, 4, 0, 30), "12:30 AM"},
+                       Row{"h:nn ampm", At(2021, 3, 4, 12, 30), "12:30 PM"}, Row{"h:nn", At(2021, 3, 4, 17, 30), "17:30"},
+                       Row{"ddddd", dt, "3/4/2021"}, Row{"dddddd", dt, "Thursday, March 4, 2021"},
+                       Row{"c", dt, "3/4/2021 5:06:07 AM"}, Row{"c", EncodeDate(2021, 3, 4), "3/4/2021"},
+                       Row{"t", dt, "5:06 AM"}, Row{"tt", dt, "5:06:07 AM"},
+                       Row{"\"day\" d, 'mm' m", dt, "day 4, mm 3"}, Row{"yyyy/mm/dd", dt, "2021/03/04"},
+                       Row{"\"unterminated", dt, "unterminated"}, Row{"x-q!", dt, "x-q!"}})
+    EXPECT_EQ(FormatDateTime(r.Format, r.When), r.Text) << r.Format;
   EXPECT_EQ(FormatDateTime("yyyy/mm/dd hh:nn", dt, German()), "2021.03.04 05:06");
   EXPECT_EQ(FormatDateTime("dddddd", dt, German()), "Thursday, 4. M\xE4rz 2021");
-  EXPECT_EQ(FormatDateTime("\"unterminated", dt), "unterminated");
   EXPECT_EQ(FormatDateTime("", dt), FormatDateTime("c", dt));
-  EXPECT_EQ(FormatDateTime("x-q!", dt), "x-q!");
 }
 
 TEST_F(DateTimeTest, FormatsNamingEachOtherDoNotRecurseForever) {
@@ -242,21 +224,19 @@ TEST_F(DateTimeTest, DateAndTimeToText) {
 }
 
 TEST_F(DateTimeTest, StrToDateUsesTheSettingsOrderAndWindow) {
-  EXPECT_EQ(double(StrToDate("3/4/2021")), double(EncodeDate(2021, 3, 4)));
-  EXPECT_EQ(double(StrToDate(" 3 / 4 / 2021 ")), double(EncodeDate(2021, 3, 4)));
-  EXPECT_EQ(double(StrToDate("12/31/99")), double(EncodeDate(1999, 12, 31)));
-  EXPECT_EQ(double(StrToDate("1/1/75")), double(EncodeDate(2075, 1, 1)));   // window: 1976..2075
-  EXPECT_EQ(double(StrToDate("1/1/76")), double(EncodeDate(1976, 1, 1)));
-  EXPECT_EQ(double(StrToDate("1/1/0075")), double(EncodeDate(75, 1, 1)));   // four digits typed
-  EXPECT_EQ(double(StrToDate("3/4")), double(EncodeDate(2026, 3, 4)));      // the current year
+  // The window is 1976..2075; four digits typed are taken as they are; without a year, the
+  // current one.
+  const struct {
+    const char* Text;
+    Word Y, M, D;
+  } good[] = {{"3/4/2021", 2021, 3, 4}, {" 3 / 4 / 2021 ", 2021, 3, 4}, {"12/31/99", 1999, 12, 31},
+              {"1/1/75", 2075, 1, 1},   {"1/1/76", 1976, 1, 1},         {"1/1/0075", 75, 1, 1},
+              {"3/4", 2026, 3, 4}};
+  for (const auto& g : good) EXPECT_EQ(double(StrToDate(g.Text)), double(EncodeDate(g.Y, g.M, g.D))) << g.Text;
   for (const char* bad : {"13/1/2021", "2/30/2021", "a/b/c", "", "3/4/2021x", "3//2021", "3/4/",
                           "1/2/3/4", "3-4-2021", "99999/1/1", "1/1/10000", "0/1/2021"})
     EXPECT_THROW(StrToDate(bad), EConvertError) << bad;
-  try {
-    StrToDate("abc");
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message(), "'abc' is not a valid date");
-  }
+  EXPECT_EQ(MessageOf<EConvertError>([] { StrToDate("abc"); }), "'abc' is not a valid date");
 
   const TFormatSettings de = German();
   EXPECT_EQ(double(StrToDate("04.03.2021", de)), double(EncodeDate(2021, 3, 4)));
@@ -277,13 +257,11 @@ TEST_F(DateTimeTest, StrToDateUsesTheSettingsOrderAndWindow) {
 }
 
 TEST_F(DateTimeTest, StrToTimeAndDateTime) {
-  EXPECT_DOUBLE_EQ(StrToTime("5:06"), EncodeTime(5, 6, 0, 0));
-  EXPECT_DOUBLE_EQ(StrToTime("5:06:07 PM"), EncodeTime(17, 6, 7, 0));
-  EXPECT_DOUBLE_EQ(StrToTime("5:06:07 pm"), EncodeTime(17, 6, 7, 0));
-  EXPECT_DOUBLE_EQ(StrToTime("12:00 AM"), 0.0);
-  EXPECT_DOUBLE_EQ(StrToTime("12:00 PM"), 0.5);
-  EXPECT_DOUBLE_EQ(StrToTime("5 PM"), EncodeTime(17, 0, 0, 0));
-  EXPECT_DOUBLE_EQ(StrToTime("05:06:07.089"), EncodeTime(5, 6, 7, 89));
+  const std::pair<const char*, double> times[] = {
+      {"5:06", EncodeTime(5, 6, 0, 0)}, {"5:06:07 PM", EncodeTime(17, 6, 7, 0)}, {"5:06:07 pm", EncodeTime(17, 6, 7, 0)},
+      {"12:00 AM", 0.0},                {"12:00 PM", 0.5},                       {"5 PM", EncodeTime(17, 0, 0, 0)},
+      {"05:06:07.089", EncodeTime(5, 6, 7, 89)}};
+  for (const auto& [text, time] : times) EXPECT_DOUBLE_EQ(StrToTime(text), time) << text;
   for (const char* bad : {"13:00 PM", "0:00 AM", "25:00", "5", "5:60", "5:06:60", "5:", ":5", "abc", "",
                           "5:06 XM", "5:06:07.1000"})
     EXPECT_THROW(StrToTime(bad), EConvertError) << bad;
@@ -330,25 +308,25 @@ TEST_F(DateTimeTest, LooseReaderTakesBlanksAndMonthNames) {
   EXPECT_DOUBLE_EQ(dt, EncodeDate(2021, 3, 4));
 }
 
-TEST(FormatSettingsTest, FilledFromTheLocaleTable) {
-  struct Restore {
-    ~Restore() {
-      ResetLocale();
-      GetFormatSettings();
-    }
-  } restore;
+// Each test leaves the built-in locale behind.
+class FormatSettingsTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    ResetLocale();
+    GetFormatSettings();
+  }
+};
+
+TEST_F(FormatSettingsTest, FilledFromTheLocaleTable) {
   SetCurrentLocale(GermanLocale());
   GetFormatSettings();
-  EXPECT_EQ(FormatSettings.DecimalSeparator, ',');
-  EXPECT_EQ(FormatSettings.ThousandSeparator, '.');
-  EXPECT_EQ(FormatSettings.DateSeparator, '.');
-  EXPECT_EQ(FormatSettings.ShortDateFormat, "dd.MM.yyyy");
-  EXPECT_EQ(FormatSettings.LongTimeFormat, "hh:mm:ss");
-  EXPECT_EQ(FormatSettings.LongDayNames[0], "Sonntag");
-  EXPECT_EQ(FormatSettings.ShortDayNames[1], "Mo");
-  EXPECT_EQ(FormatSettings.LongMonthNames[2], "M\xE4rz");
-  EXPECT_EQ(FormatSettings.CurrencyFormat, 3);
-  EXPECT_EQ(FormatSettings.NegCurrFormat, 8);
+  const TFormatSettings& fs = FormatSettings;
+  EXPECT_EQ((String{fs.DecimalSeparator, fs.ThousandSeparator, fs.DateSeparator}), ",..");
+  EXPECT_EQ((std::vector<String>{fs.ShortDateFormat, fs.LongTimeFormat, fs.LongDayNames[0], fs.ShortDayNames[1],
+                                 fs.LongMonthNames[2]}),
+            (std::vector<String>{"dd.MM.yyyy", "hh:mm:ss", "Sonntag", "Mo", "M\xE4rz"}));
+  EXPECT_EQ(fs.CurrencyFormat, 3);
+  EXPECT_EQ(fs.NegCurrFormat, 8);
   EXPECT_EQ(DateTimeToStr(ComposeDateTime(EncodeDate(2021, 3, 4), EncodeTime(17, 6, 7, 0))),
             "04.03.2021 17:06:07");
   EXPECT_EQ(FloatToStrF(-1234.5, TFloatFormat::ffCurrency, 15, 2), "-1.234,50 \x80");
@@ -375,13 +353,7 @@ TEST(FormatSettingsTest, FilledFromTheLocaleTable) {
   EXPECT_EQ(FormatSettings.CurrencyDecimals, 2);
 }
 
-TEST(FormatSettingsTest, PicturesWithTextAndOddTablesTranslate) {
-  struct Restore {
-    ~Restore() {
-      ResetLocale();
-      GetFormatSettings();
-    }
-  } restore;
+TEST_F(FormatSettingsTest, PicturesWithTextAndOddTablesTranslate) {
   LocaleTable t = UsEnglishLocale();
   t.shortDate = "d 'de' MMMM, ''yy";
   t.timeFormat = "HH 'h' mm";

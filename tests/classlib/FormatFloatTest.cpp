@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/classlib/ErrorText.h"
+
 #include "classlib/core/SysUtils.h"
 
 #include <cmath>
@@ -46,59 +48,49 @@ TEST(FormatFloat, DocumentedPictureTable) {
   }
 }
 
+struct Picture {
+  const char* Format;
+  double Value;
+  const char* Text;
+};
+
+void ExpectPictures(std::initializer_list<Picture> ARows) {
+  for (const Picture& r : ARows) EXPECT_EQ(FormatFloat(r.Format, r.Value), r.Text) << r.Format << " / " << r.Value;
+}
+
 TEST(FormatFloat, RoundsHalfAwayFromZero) {
-  EXPECT_EQ(FormatFloat("0", 2.5), "3");
-  EXPECT_EQ(FormatFloat("0", 3.5), "4");
-  EXPECT_EQ(FormatFloat("0", -2.5), "-3");
-  EXPECT_EQ(FormatFloat("0.00", 0.125), "0.13");    // an exact binary half
-  EXPECT_EQ(FormatFloat("0.00", -0.125), "-0.13");
-  EXPECT_EQ(FormatFloat("0.00", 1.005), "1.00");    // 1.005 is stored a little below
-  EXPECT_EQ(FormatFloat("0.0", 9.96), "10.0");      // the carry reaches a new digit
-  EXPECT_EQ(FormatFloat("#,##0", 999999.5), "1,000,000");
+  // 0.125 is an exact binary half, 1.005 is stored a little below, and 9.96 carries into a
+  // new digit.
+  ExpectPictures({{"0", 2.5, "3"}, {"0", 3.5, "4"}, {"0", -2.5, "-3"}, {"0.00", 0.125, "0.13"},
+                  {"0.00", -0.125, "-0.13"}, {"0.00", 1.005, "1.00"}, {"0.0", 9.96, "10.0"},
+                  {"#,##0", 999999.5, "1,000,000"}});
 }
 
 TEST(FormatFloat, SectionsChooseBySignAndRoundedZero) {
-  EXPECT_EQ(FormatFloat("0.00", -0.001), "0.00");   // rounds to zero: no sign
-  EXPECT_EQ(FormatFloat("0.0;(0.0);'nil'", -0.01), "nil");
-  EXPECT_EQ(FormatFloat("0.0;(0.0);'nil'", 0.04), "nil");
-  EXPECT_EQ(FormatFloat("0.0;(0.0);'nil'", -0.06), "(0.1)");
-  EXPECT_EQ(FormatFloat("0.0;(0.0)", -0.01), "0.0");   // no zero section: the first, unsigned
-  EXPECT_EQ(FormatFloat("0;;", -3), "-3");              // empty negative section
-  EXPECT_EQ(FormatFloat("0;-0;zero;ignored", 0), "zero");
-  EXPECT_EQ(FormatFloat("'+'0;'-'0", -7), "-7");
-  EXPECT_EQ(FormatFloat("'+'0;'-'0", 7), "+7");
+  // What rounds to zero has no sign; without a zero section the first is used, unsigned; an
+  // empty negative section is the first one.
+  ExpectPictures({{"0.00", -0.001, "0.00"}, {"0.0;(0.0);'nil'", -0.01, "nil"}, {"0.0;(0.0);'nil'", 0.04, "nil"},
+                  {"0.0;(0.0);'nil'", -0.06, "(0.1)"}, {"0.0;(0.0)", -0.01, "0.0"}, {"0;;", -3, "-3"},
+                  {"0;-0;zero;ignored", 0, "zero"}, {"'+'0;'-'0", -7, "-7"}, {"'+'0;'-'0", 7, "+7"}});
 }
 
 TEST(FormatFloat, DigitsLiteralsAndGroups) {
-  EXPECT_EQ(FormatFloat(",0.", 5), "5");            // no decimal separator without decimals
-  EXPECT_EQ(FormatFloat(",0.", 1234.5), "1,235");
-  EXPECT_EQ(FormatFloat("00-00", 1234), "12-34");
-  EXPECT_EQ(FormatFloat("0", 123456), "123456");
-  EXPECT_EQ(FormatFloat("#,##0", 1234567), "1,234,567");
-  EXPECT_EQ(FormatFloat("#,##0", -1234567), "-1,234,567");
-  EXPECT_EQ(FormatFloat("\"$\"#,##0.00", 1234.5), "$1,234.50");
-  EXPECT_EQ(FormatFloat("0 'kg'", 12), "12 kg");
-  EXPECT_EQ(FormatFloat("0\"0#;\"", 5), "50#;");    // format characters inside quotes are text
-  EXPECT_EQ(FormatFloat("000", 7), "007");
-  EXPECT_EQ(FormatFloat("0,000", 5), "0,005");   // padding zeros are grouped too
-  EXPECT_EQ(FormatFloat("#,#00", 5), "05");
-  EXPECT_EQ(FormatFloat("#", 0), "");
-  EXPECT_EQ(FormatFloat("0.##", 1.5), "1.5");
-  EXPECT_EQ(FormatFloat("0.##", 2), "2");
-  EXPECT_EQ(FormatFloat("0.0#", 2), "2.0");
-  EXPECT_EQ(FormatFloat("0.0#", 2.345), "2.35");
-  EXPECT_EQ(FormatFloat(".00", 1.5), "1.50");
-  EXPECT_EQ(FormatFloat("00.00E+00", 1234), "12.34E+02");
-  EXPECT_EQ(FormatFloat("0.0e-000", 0.00123), "1.2e-003");
+  // No decimal separator without decimals; format characters inside quotes are text;
+  // padding zeros are grouped too.
+  ExpectPictures({{",0.", 5, "5"}, {",0.", 1234.5, "1,235"}, {"00-00", 1234, "12-34"}, {"0", 123456, "123456"},
+                  {"#,##0", 1234567, "1,234,567"}, {"#,##0", -1234567, "-1,234,567"},
+                  {"\"$\"#,##0.00", 1234.5, "$1,234.50"}, {"0 'kg'", 12, "12 kg"}, {"0\"0#;\"", 5, "50#;"},
+                  {"000", 7, "007"}, {"0,000", 5, "0,005"}, {"#,#00", 5, "05"}, {"#", 0, ""}, {"0.##", 1.5, "1.5"},
+                  {"0.##", 2, "2"}, {"0.0#", 2, "2.0"}, {"0.0#", 2.345, "2.35"}, {".00", 1.5, "1.50"},
+                  {"00.00E+00", 1234, "12.34E+02"}, {"0.0e-000", 0.00123, "1.2e-003"}});
   EXPECT_EQ(FormatFloat("#,##0.00", 1234.5, German()), "1.234,50");
 }
 
 TEST(FormatFloat, EmptyFormatAndSpecialValues) {
-  EXPECT_EQ(FormatFloat("", 1.5), "1.5");
-  EXPECT_EQ(FormatFloat("0", std::numeric_limits<double>::quiet_NaN()), "NAN");
-  EXPECT_EQ(FormatFloat("0", std::numeric_limits<double>::infinity()), "INF");
-  EXPECT_EQ(FormatFloat("0", -std::numeric_limits<double>::infinity()), "-INF");
-  EXPECT_EQ(FormatFloat("0", 1e20), "1E20");   // beyond the fixed range: general form
+  const double inf = std::numeric_limits<double>::infinity();
+  // Beyond the fixed range: the general form.
+  ExpectPictures({{"", 1.5, "1.5"}, {"0", std::numeric_limits<double>::quiet_NaN(), "NAN"}, {"0", inf, "INF"},
+                  {"0", -inf, "-INF"}, {"0", 1e20, "1E20"}});
 }
 
 TEST(FormatFloat, OddPicturesNeverFail) {
@@ -115,29 +107,27 @@ TEST(FormatFloat, OddPicturesNeverFail) {
 }
 
 TEST(FloatText, FloatToStrUsesFifteenDigits) {
-  EXPECT_EQ(FloatToStr(1.5), "1.5");
-  EXPECT_EQ(FloatToStr(0.1), "0.1");
-  EXPECT_EQ(FloatToStr(-0.0), "0");
-  EXPECT_EQ(FloatToStr(1.0 / 3), "0.333333333333333");
-  EXPECT_EQ(FloatToStr(2.0 / 3), "0.666666666666667");
-  EXPECT_EQ(FloatToStr(123456789012345.0), "123456789012345");
-  EXPECT_EQ(FloatToStr(1e15), "1E15");
-  EXPECT_EQ(FloatToStr(1.25e-20), "1.25E-20");
-  EXPECT_EQ(FloatToStr(0.0001), "0.0001");
-  EXPECT_EQ(FloatToStr(0.00001), "1E-5");
+  const std::pair<double, const char*> texts[] = {
+      {1.5, "1.5"},           {0.1, "0.1"},   {-0.0, "0"},         {1.0 / 3, "0.333333333333333"},
+      {2.0 / 3, "0.666666666666667"}, {123456789012345.0, "123456789012345"}, {1e15, "1E15"},
+      {1.25e-20, "1.25E-20"}, {0.0001, "0.0001"}, {0.00001, "1E-5"}};
+  for (const auto& [value, text] : texts) EXPECT_EQ(FloatToStr(value), text) << value;
   EXPECT_EQ(FloatToStr(1.5, German()), "1,5");
 }
 
 TEST(FloatText, FloatToStrFFormats) {
   using FF = TFloatFormat;
-  EXPECT_EQ(FloatToStrF(1234.5678, FF::ffFixed, 15, 2), "1234.57");
-  EXPECT_EQ(FloatToStrF(1234.5678, FF::ffNumber, 15, 2), "1,234.57");
-  EXPECT_EQ(FloatToStrF(1234.5678, FF::ffExponent, 15, 2), "1.23456780000000E+03");
-  EXPECT_EQ(FloatToStrF(1234.5678, FF::ffGeneral, 5, 0), "1234.6");
-  EXPECT_EQ(FloatToStrF(1234.5678, FF::ffGeneral, 3, 0), "1.23E3");
-  EXPECT_EQ(FloatToStrF(-0.004, FF::ffFixed, 15, 2), "0.00");
-  EXPECT_EQ(FloatToStrF(1234.5678, FF::ffCurrency, 15, 2), "$1,234.57");
-  EXPECT_EQ(FloatToStrF(-1234.5678, FF::ffCurrency, 15, 2), "($1,234.57)");
+  const struct {
+    double Value;
+    FF Format;
+    Integer Precision, Digits;
+    const char* Text;
+  } rows[] = {{1234.5678, FF::ffFixed, 15, 2, "1234.57"},    {1234.5678, FF::ffNumber, 15, 2, "1,234.57"},
+              {1234.5678, FF::ffExponent, 15, 2, "1.23456780000000E+03"},
+              {1234.5678, FF::ffGeneral, 5, 0, "1234.6"},    {1234.5678, FF::ffGeneral, 3, 0, "1.23E3"},
+              {-0.004, FF::ffFixed, 15, 2, "0.00"},          {1234.5678, FF::ffCurrency, 15, 2, "$1,234.57"},
+              {-1234.5678, FF::ffCurrency, 15, 2, "($1,234.57)"}};
+  for (const auto& r : rows) EXPECT_EQ(FloatToStrF(r.Value, r.Format, r.Precision, r.Digits), r.Text) << r.Text;
   TFormatSettings fs;
   fs.NegCurrFormat = 1;
   EXPECT_EQ(FloatToStrF(-5, FF::ffCurrency, 15, 2, fs), "-$5.00");
@@ -160,12 +150,7 @@ TEST(FloatText, StrToFloatSyntax) {
                           "0x10", "1 5", "--1", "1,000.5"})
     EXPECT_THROW(StrToFloat(bad), EConvertError) << bad;
   EXPECT_THROW(StrToFloat("1.5", German()), EConvertError);
-  try {
-    StrToFloat("x1");
-    FAIL();
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message(), "'x1' is not a valid floating point value");
-  }
+  EXPECT_EQ(MessageOf<EConvertError>([] { StrToFloat("x1"); }), "'x1' is not a valid floating point value");
   EXPECT_DOUBLE_EQ(StrToFloatDef("?", 2.5), 2.5);
   // Every text FloatToStr writes reads back to the same value.
   for (double v : {0.1, 1.0 / 3, 123.456, -9.87654321e-7, 4.5e100})

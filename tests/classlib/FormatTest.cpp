@@ -1,19 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "tests/classlib/ErrorText.h"
+
 #include "classlib/core/SysUtils.h"
 
 #include <limits>
-
-namespace {
-String MessageOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const EConvertError& e) {
-    return e.Message();
-  }
-  return "(no error)";
-}
-}  // namespace
 
 TEST(Format, IntegerSpecifiers) {
   EXPECT_EQ(Format("%d items", {5}), "5 items");
@@ -81,8 +72,8 @@ TEST(Format, MismatchAndMissingArgumentsRaise) {
   EXPECT_THROW(Format("%z", {1}), EConvertError);
   EXPECT_THROW(Format("%5", {1}), EConvertError);
   EXPECT_THROW(Format("%999999999d", {1}), EConvertError);   // refused, not allocated
-  EXPECT_EQ(MessageOf([] { Format("%d", {"x"}); }), "Format '%d' invalid or incompatible with argument");
-  EXPECT_EQ(MessageOf([] { Format("%d %s", {1}); }), "No argument for format '%d %s'");
+  EXPECT_EQ(MessageOf<EConvertError>([] { Format("%d", {"x"}); }), "Format '%d' invalid or incompatible with argument");
+  EXPECT_EQ(MessageOf<EConvertError>([] { Format("%d %s", {1}); }), "No argument for format '%d %s'");
   EXPECT_EQ(Format("no specifiers", {1, 2}), "no specifiers");   // surplus arguments are ignored
 }
 

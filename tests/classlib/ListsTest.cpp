@@ -233,7 +233,6 @@ TEST(TStrings, AssignCopiesAndRefusesStrangers) {
   b->Add("old");
   b->Assign(a.get());
   EXPECT_TRUE(b->Equals(a.get()));
-  Owned<TList> l(New<TList>());
   EXPECT_THROW(b->Assign(nullptr), EConvertError);
 }
 

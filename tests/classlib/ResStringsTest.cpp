@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/classlib/ErrorText.h"
+
 #include "classlib/core/SysUtils.h"
 #include "platform/kernel/Resources.h"
 
@@ -51,12 +53,7 @@ TEST_F(ResStringsTest, ErrorMessagesComeThroughTheOverride) {
     found = rec.Id == SysConst::SInvalidInteger.Id;
     return "Keine Zahl: %s";
   });
-  try {
-    StrToInt("x");
-    FAIL();
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message(), "Keine Zahl: x");
-  }
+  EXPECT_EQ(MessageOf<EConvertError>([] { StrToInt("x"); }), "Keine Zahl: x");
 }
 
 TEST_F(ResStringsTest, ABrokenTranslationOfTheFormatErrorCannotRecurse) {
@@ -64,10 +61,5 @@ TEST_F(ResStringsTest, ABrokenTranslationOfTheFormatErrorCannotRecurse) {
     found = rec.Id == SysConst::SInvalidFormat.Id;
     return "Falsches Format %d: %s";
   });
-  try {
-    Format("%d", {"x"});
-    FAIL();
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message(), "Falsches Format %d: %d");
-  }
+  EXPECT_EQ(MessageOf<EConvertError>([] { Format("%d", {"x"}); }), "Falsches Format %d: %d");
 }

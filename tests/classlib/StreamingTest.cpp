@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/classlib/ErrorText.h"
+
 #include "tests/classlib/StreamFixtures.h"
 #include "classlib/core/FormText.h"
 
@@ -9,6 +11,8 @@
 #include <string>
 
 namespace {
+
+String Bytes(TMemoryStream& m) { return String(reinterpret_cast<const char*>(m.Memory()), size_t(m.GetSize())); }
 
 class ComponentStream : public ::testing::Test {
  protected:
@@ -68,7 +72,7 @@ class ComponentStream : public ::testing::Test {
   static String Write(TComponent* root) {
     Owned<TMemoryStream> m(New<TMemoryStream>());
     m->WriteComponent(root);
-    return String(reinterpret_cast<const char*>(m->Memory()), size_t(m->GetSize()));
+    return Bytes(*m);
   }
 
   static TComponent* Read(const String& bytes, TComponent* into = nullptr) {
@@ -78,14 +82,7 @@ class ComponentStream : public ::testing::Test {
 
   // Reads bytes expecting an EReadError; returns its message.
   static std::string ReadError(const String& bytes) {
-    try {
-      TComponent* c = Read(bytes);
-      c->Free();
-    } catch (const EReadError& e) {
-      return e.Message();
-    }
-    ADD_FAILURE() << "no read error";
-    return {};
+    return MessageOf<EReadError>([&] { Read(bytes)->Free(); });
   }
 
   static void ExpectSameParts(TStreamPart* x, TStreamPart* y) {
@@ -213,7 +210,7 @@ String RootWith(const std::function<void(TWriter&)>& props, const char* cls = "T
   props(*w);
   w->WriteListEnd();
   w->WriteListEnd();
-  return String(reinterpret_cast<const char*>(m->Memory()), size_t(m->GetSize()));
+  return Bytes(*m);
 }
 }  // namespace
 
@@ -323,8 +320,7 @@ TEST_F(ComponentStream, HostileLengthsNestingAndTypesAreRefused) {
     w->WriteListEnd();
   }
   for (int i = 0; i < depth; ++i) w->WriteListEnd();
-  String deep(reinterpret_cast<const char*>(m->Memory()), size_t(m->GetSize()));
-  EXPECT_NE(ReadError(deep).find("Nesting too deep"), std::string::npos);
+  EXPECT_NE(ReadError(Bytes(*m)).find("Nesting too deep"), std::string::npos);
 
   // Lists nested inside a defined property that is skipped.
   String lists = RootWith([](TWriter& w) { w.WriteStr("Lines.Strings"); });
@@ -346,8 +342,7 @@ TEST_F(ComponentStream, DuplicateChildNamesAreReadErrors) {
     w->WriteListEnd();
   }
   w->WriteListEnd();
-  String bytes(reinterpret_cast<const char*>(m->Memory()), size_t(m->GetSize()));
-  EXPECT_NE(ReadError(bytes).find("A component named Twin already exists"), std::string::npos);
+  EXPECT_NE(ReadError(Bytes(*m)).find("A component named Twin already exists"), std::string::npos);
 }
 
 TEST(ExtendedFloat, KnownEncodingsAndRoundTrips) {
@@ -504,7 +499,7 @@ namespace {
 String Binary(const String& text) {
   Owned<TMemoryStream> m(New<TMemoryStream>());
   ObjectTextToBinary(text, *m);
-  return String(reinterpret_cast<const char*>(m->Memory()), size_t(m->GetSize()));
+  return Bytes(*m);
 }
 }  // namespace
 
@@ -582,16 +577,16 @@ TEST_F(ComponentStream, ReferencesIntoAnotherRootAreWrittenWithItsName) {
 
 TEST_F(ComponentStream, AFailingLoadedStillLoadsTheRestAndFreesTheNewRoot) {
   RegisterClass(TFailingPart::StaticClass());
+  const String bytes =
+      Binary("object R: TStreamRoot\n  object F: TFailingPart\n  end\n  object P: TStreamPart\n  end\nend");
   try {
-    Read(Binary("object R: TStreamRoot\n  object F: TFailingPart\n  end\n  object P: TStreamPart\n  end\nend"));
+    Read(bytes);
     ADD_FAILURE() << "Loaded's error was lost";
   } catch (const EInvalidOperation& e) {
     EXPECT_EQ(e.Message(), "cannot finish loading");
   }
   Owned<TStreamRoot> target(New<TStreamRoot>(nullptr));
-  EXPECT_THROW(Read(Binary("object R: TStreamRoot\n  object F: TFailingPart\n  end\n  object P: TStreamPart\n  end\nend"),
-                    target.get()),
-               EInvalidOperation);
+  EXPECT_THROW(Read(bytes, target.get()), EInvalidOperation);
   auto* p = static_cast<TStreamPart*>(target->FindComponent("P"));
   ASSERT_NE(p, nullptr);
   EXPECT_EQ(p->StateAtLoaded.size(), 2u);

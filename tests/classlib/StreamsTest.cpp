@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/classlib/ErrorText.h"
+
 #include "classlib/core/Filer.h"
 #include "classlib/core/FormText.h"
 #include "classlib/core/Strings.h"
@@ -79,12 +81,8 @@ TEST(TStringStream, ReadsAndWritesItsString) {
 TEST(TFileStream, OpenErrorsNameTheFileAndSavesReplaceAtomically) {
   TempDir dir;
   String path = dir.File("data.bin");
-  try {
-    Owned<TFileStream> f(New<TFileStream>(path, fmOpenRead));
-    FAIL();
-  } catch (const EFOpenError& e) {
-    EXPECT_NE(e.Message().find(path), std::string::npos);
-  }
+  EXPECT_NE(MessageOf<EFOpenError>([&] { Owned<TFileStream>(New<TFileStream>(path, fmOpenRead)); }).find(path),
+            std::string::npos);
   EXPECT_THROW(Owned<TFileStream>(New<TFileStream>(dir.File("no/such/dir.bin"), fmCreate)), EFCreateError);
   {
     Owned<TFileStream> f(New<TFileStream>(path, fmCreate));
@@ -132,12 +130,8 @@ TEST(TResourceStream, ReadsLinkedDataAndRefusesWrites) {
   EXPECT_EQ(byId->Read(buf, 4), 3);
   EXPECT_EQ(String(buf), "xyz");
   EXPECT_THROW(byId->WriteBuffer("a", 1), EStreamError);
-  try {
-    Owned<TResourceStream> missing(New<TResourceStream>(nullptr, "NOSUCHFORM", RT_RCDATA));
-    FAIL();
-  } catch (const EResNotFound& e) {
-    EXPECT_EQ(e.Message(), "Resource NOSUCHFORM not found");
-  }
+  auto missing = [] { Owned<TResourceStream>(New<TResourceStream>(nullptr, "NOSUCHFORM", RT_RCDATA)); };
+  EXPECT_EQ(MessageOf<EResNotFound>(missing), "Resource NOSUCHFORM not found");
   EXPECT_THROW(ReadComponentRes("NOSUCHFORM", nullptr), EResNotFound);
   UnregisterResourceTable("streams_test");
 }

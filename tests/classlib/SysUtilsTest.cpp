@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/classlib/ErrorText.h"
+
 #include "classlib/core/SysUtils.h"
 
 #include <cstdio>
@@ -161,12 +163,7 @@ TEST(SysUtilsIntegers, StrToIntRefusesOverflowAndStrayCharacters) {
     EXPECT_THROW(StrToInt(bad), EConvertError) << bad;
   for (const char* bad : {"9223372036854775808", "-9223372036854775809", "$1FFFFFFFFFFFFFFFF"})
     EXPECT_THROW(StrToInt64(bad), EConvertError) << bad;
-  try {
-    StrToInt("abc");
-    FAIL();
-  } catch (const EConvertError& e) {
-    EXPECT_EQ(e.Message(), "'abc' is not a valid integer value");
-  }
+  EXPECT_EQ(MessageOf<EConvertError>([] { StrToInt("abc"); }), "'abc' is not a valid integer value");
   EXPECT_EQ(StrToIntDef("x", 5), 5);
   EXPECT_EQ(StrToIntDef("2147483648", -1), -1);
   EXPECT_EQ(StrToInt64Def("12", 0), 12);

@@ -1,20 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "tests/classlib/ErrorText.h"
+
 #include "classlib/core/Variants.h"
 
 #include <cmath>
 #include <limits>
-
-namespace {
-String VariantMessage(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const EVariantError& e) {
-    return e.Message();
-  }
-  return "(no error)";
-}
-}  // namespace
 
 TEST(VariantTypes, ConstructorsPickTheTypeCode) {
   EXPECT_EQ(VarType(Variant()), varEmpty);
@@ -90,18 +81,18 @@ TEST(VariantConversions, OutOfRangeNeverWraps) {
   EXPECT_THROW(Variant("99999999999").AsInteger(), EVariantError);
   EXPECT_THROW(Variant(Int64(std::numeric_limits<Int64>::max())).AsCurrency(), EVariantError);
   EXPECT_THROW(Variant(std::nan("")).AsInteger(), EVariantError);
-  EXPECT_EQ(VariantMessage([] { Variant(Int64(1) << 40).AsInteger(); }),
+  EXPECT_EQ(MessageOf<EVariantError>([] { Variant(Int64(1) << 40).AsInteger(); }),
             "Overflow while converting variant of type (Int64) into type (Integer)");
-  EXPECT_EQ(VariantMessage([] { VarAsType(Variant(300), varByte); }),
+  EXPECT_EQ(MessageOf<EVariantError>([] { VarAsType(Variant(300), varByte); }),
             "Overflow while converting variant of type (Integer) into type (Byte)");
 }
 
 TEST(VariantConversions, MeaninglessConversionsRaise) {
-  EXPECT_EQ(VariantMessage([] { Variant("abc").AsInteger(); }),
+  EXPECT_EQ(MessageOf<EVariantError>([] { Variant("abc").AsInteger(); }),
             "Could not convert variant of type (String) into type (Integer)");
-  EXPECT_EQ(VariantMessage([] { Null().AsInteger(); }),
+  EXPECT_EQ(MessageOf<EVariantError>([] { Null().AsInteger(); }),
             "Could not convert variant of type (Null) into type (Integer)");
-  EXPECT_EQ(VariantMessage([] { Null().AsString(); }),
+  EXPECT_EQ(MessageOf<EVariantError>([] { Null().AsString(); }),
             "Could not convert variant of type (Null) into type (String)");
   EXPECT_THROW(Variant("1,5").AsDouble(), EVariantError);
   EXPECT_THROW(Variant("maybe").AsBoolean(), EVariantError);
@@ -280,7 +271,7 @@ TEST(VariantArrays, BoundsCopiesAndTypedElements) {
   EXPECT_THROW(VarArrayPut(b, Variant(1), 3), EVariantError);
   EXPECT_THROW(VarArrayPut(c = Variant(1), Variant(1), 0), EVariantError);
 
-  EXPECT_EQ(VariantMessage([] { VarArrayLowBound(Variant(1)); }), "Variant is not an array");
+  EXPECT_EQ(MessageOf<EVariantError>([] { VarArrayLowBound(Variant(1)); }), "Variant is not an array");
   Variant empty = VarArrayCreate(0, -1, varVariant);
   EXPECT_EQ(VarArrayHighBound(empty), -1);
   EXPECT_THROW(empty[0], EVariantError);

@@ -11,6 +11,9 @@
 #include "widgets/editcore/cxFormats.h"
 #include "widgets/foundation/cxClasses.h"
 
+#include <utility>
+#include <vector>
+
 class FormatsTest : public AppTest {
  protected:
   void SetUp() override {
@@ -21,6 +24,8 @@ class FormatsTest : public AppTest {
     cxFormats::Initialize();
   }
   void TearDown() override {
+    for (auto& [listener, owner] : listeners_) Controller()->RemoveListener(listener);
+    listeners_.clear();
     cxFormats::Finalize();
     cxClasses::Finalize();
     SetLocaleChangedHook(previousHook_);
@@ -30,6 +35,21 @@ class FormatsTest : public AppTest {
   }
 
   TcxFormatController* Controller() { return cxGetFormatController(); }
+
+  // A listener the fixture registers now and removes and frees at the end of the test.
+  template <class T>
+  T* Listen() {
+    T* l = New<T>();
+    listeners_.emplace_back(l, Owned<TObject>(l));
+    Controller()->AddListener(l);
+    return l;
+  }
+
+  // Rebuilds the computed masks and formats from FormatSettings.
+  void Rebuild() {
+    Controller()->SetAssignedStartOfWeek(true);
+    Controller()->SetAssignedStartOfWeek(false);
+  }
 
   // Moves the virtual clock (which starts on 1 January 2026) to noon of the given day,
   // which must not lie before it; noon keeps the local date whatever the time zone.
@@ -45,6 +65,7 @@ class FormatsTest : public AppTest {
 
  private:
   LocaleChangedHook previousHook_ = nullptr;
+  std::vector<std::pair<IcxFormatControllerListener*, Owned<TObject>>> listeners_;
 };
 
 // A listener counting what it hears; it may remove itself when told of a format change.

@@ -10,84 +10,69 @@ using namespace regexpr_test;
 
 namespace {
 
+enum Match { None, Beginning, Whole };   // Whole is a beginning too
+
 struct MatchCase {
   const char* Mask;
-  String Text;
-  bool Full;      // the whole text matches
-  bool Partial;   // the text is a valid beginning of a match
+  std::vector<std::pair<String, Match>> Texts;
 };
-
-class RegExprMatch : public ::testing::TestWithParam<MatchCase> {};
-
-TEST_P(RegExprMatch, WholeAndBeginning) {
-  const MatchCase& c = GetParam();
-  EXPECT_EQ(cxIsTextFullValid(c.Text, c.Mask), c.Full) << c.Mask << " / " << c.Text;
-  EXPECT_EQ(cxIsTextValid(c.Text, c.Mask), c.Partial) << c.Mask << " / " << c.Text;
-}
 
 const MatchCase kMatchCases[] = {
-    {"\\d{2,4}", "", false, true},
-    {"\\d{2,4}", "1", false, true},
-    {"\\d{2,4}", "12", true, true},
-    {"\\d{2,4}", "123", true, true},
-    {"\\d{2,4}", "1234", true, true},
-    {"\\d{2,4}", "12345", false, false},
-    {"\\d{2,4}", "1a", false, false},
-    {"\\d{2,}", "1234567", true, true},
-    {"\\d{3}", "12", false, true},
-    {"\\d{3}", "123", true, true},
-    {"(ab|a)c", "ac", true, true},
-    {"(ab|a)c", "abc", true, true},
-    {"(ab|a)c", "ab", false, true},
-    {"(ab|a)c", "abcc", false, false},
-    {"a*b+", "", false, true},
-    {"a*b+", "b", true, true},
-    {"a*b+", "aabbb", true, true},
-    {"a*b+", "aba", false, false},
-    {"[a-c^]x", "^x", true, true},
-    {"[a-c^]x", "bx", true, true},
-    {"[a-c^]x", "dx", false, false},
-    {"[-a]", "-", true, true},
-    {"[a-\\d]", "c", true, true},   // a class as a range end stands for its letter
-    {"[a-\\d]", "e", false, false},
-    {"[a-]", "-", true, true},
-    {"[^0-9]+", "ab", true, true},
-    {"[^0-9]+", "a1", false, false},
-    {"\\w\\s\\W", "a !", true, true},
-    {"\\w\\s\\W", "_\t.", true, true},
-    {"\\w\\s\\W", "a a", false, false},
-    {"\\s", "\v", false, false},
-    {"\\s", String(1, '\0'), true, true},
-    {"\\D\\S", "x\v", true, true},
-    {"'a b'", "a b", true, true},
-    {"'a b'", "ab", false, false},
-    {"a b", "ab", true, true},
-    {"a b", "a b", false, false},
-    {"'it''s'", "it's", true, true},
-    {"\\x41\\t", "A\t", true, true},
-    {"\\(\\)\\.\\0", "().0", true, true},
-    {"a.c", String("a\0c", 3), true, true},
-    {"a.c", "a\xFF" "c", true, true},
-    {"(a)\\1", "aa", true, true},
-    {"(a)\\1", "a", false, true},
-    {"(a|b)(c)\\2", "bcc", true, true},
-    {"(a|b)\\1", "ab", true, true},
-    {"(a)(b)\\2", "abb", true, true},
-    {"(a)(b)\\2", "aba", false, false},
-    {"a+*", "", true, true},
-    {"a+*", "aaa", true, true},
-    {"a+*b", "b", true, true},   // a reference repeats the group, not the text it matched
-    {"x{0}y", "y", true, true},
-    {"x{0}y", "xy", false, false},
-    {"x+?", "", true, true},
-    {"x+?", "xxx", true, true},
-    {"x*?y", "xxy", true, true},
-    {"x?*", "", false, false},       // does not compile: see the error table; here both raise
+    {"\\d{2,4}", {{"", Beginning}, {"1", Beginning}, {"12", Whole}, {"123", Whole}, {"1234", Whole},
+                  {"12345", None}, {"1a", None}}},
+    {"\\d{2,}", {{"1234567", Whole}}},
+    {"\\d{3}", {{"12", Beginning}, {"123", Whole}}},
+    {"(ab|a)c", {{"ac", Whole}, {"abc", Whole}, {"ab", Beginning}, {"abcc", None}}},
+    {"a*b+", {{"", Beginning}, {"b", Whole}, {"aabbb", Whole}, {"aba", None}}},
+    {"[a-c^]x", {{"^x", Whole}, {"bx", Whole}, {"dx", None}}},
+    {"[-a]", {{"-", Whole}}},
+    {"[a-\\d]", {{"c", Whole}, {"e", None}}},   // a class as a range end stands for its letter
+    {"[a-]", {{"-", Whole}}},
+    {"[^0-9]+", {{"ab", Whole}, {"a1", None}}},
+    {"\\w\\s\\W", {{"a !", Whole}, {"_\t.", Whole}, {"a a", None}}},
+    {"\\s", {{"\v", None}, {String(1, '\0'), Whole}}},
+    {"\\D\\S", {{"x\v", Whole}}},
+    {"'a b'", {{"a b", Whole}, {"ab", None}}},
+    {"a b", {{"ab", Whole}, {"a b", None}}},
+    {"'it''s'", {{"it's", Whole}}},
+    {"\\x41\\t", {{"A\t", Whole}}},
+    {"\\(\\)\\.\\0", {{"().0", Whole}}},
+    {"a.c", {{String("a\0c", 3), Whole}, {"a\xFF" "c", Whole}}},
+    {"(a)\\1", {{"aa", Whole}, {"a", Beginning}}},
+    {"(a|b)(c)\\2", {{"bcc", Whole}}},
+    {"(a|b)\\1", {{"ab", Whole}}},   // a reference repeats the group, not the text it matched
+    {"(a)(b)\\2", {{"abb", Whole}, {"aba", None}}},
+    {"a+*", {{"", Whole}, {"aaa", Whole}}},
+    {"a+*b", {{"b", Whole}}},
+    {"x{0}y", {{"y", Whole}, {"xy", None}}},
+    {"x+?", {{"", Whole}, {"xxx", Whole}}},
+    {"x*?y", {{"xxy", Whole}}},
+    // Groups that can be empty let the text end.
+    {"a\\d{0,3}", {{"a", Whole}, {"a12", Whole}, {"a123", Whole}}},
+    {"ax{0}", {{"a", Whole}}},
+    {"\\d{0,3}", {{"", Whole}}},
+    {"((a?))", {{"", Whole}}},
+    {"b(x{0}|c)", {{"b", Whole}}},
+    // An empty-capable group under a repetition terminates.
+    {"(a?){2,}", {{"", Whole}, {"aaaa", Whole}, {"b", None}}},
+    {"((a*)(b*)){1,}", {{"abba", Whole}}},
+    // A reference to a group that was replaced by its repetition copies the group.
+    {"(a){2}\\1", {{"aaa", Whole}}},
+    {"(a(b){0})b{1,}\\1\\2b", {{"ababb", Whole}}},
 };
 
-// The last row is the one that raises; the table stops before it.
-INSTANTIATE_TEST_SUITE_P(Table, RegExprMatch,
-                         ::testing::ValuesIn(std::begin(kMatchCases), std::end(kMatchCases) - 1));
+TEST(RegExprMatch, WholeAndBeginningOverATable) {
+  for (const MatchCase& c : kMatchCases)
+    for (const auto& [text, match] : c.Texts) {
+      SCOPED_TRACE(std::string(c.Mask) + " / " + text);
+      EXPECT_EQ(cxIsTextFullValid(text, c.Mask), match == Whole);
+      EXPECT_EQ(cxIsTextValid(text, c.Mask), match != None);
+    }
+  // Not a whole match, whatever their beginnings.
+  EXPECT_FALSE(cxIsTextFullValid("a1234", "a\\d{0,3}"));
+  EXPECT_FALSE(cxIsTextFullValid("", "(a?)b"));
+  EXPECT_FALSE(cxIsTextFullValid("abab", "(a(b){0})b{1,}\\1\\2b"));
+}
 
 TEST(RegExprMatchMore, UnitFunctionsRaiseWithTheWholeErrorList) {
   for (auto fn : {&cxIsTextFullValid, &cxIsTextValid}) {
@@ -119,42 +104,35 @@ TEST(RegExprMatchMore, SeparatorsAreReadAtEveryCheck) {
   EXPECT_FALSE(slashColon);
 }
 
-TEST(RegExprTyping, ForwardBackwardAndHistory) {
+TEST(RegExprTyping, ForwardBackwardHistoryAndReset) {
   Owned<TcxRegExpr> e = Compiled("ab|ac");
   EXPECT_TRUE(e->IsStart());
   EXPECT_FALSE(e->IsFinal());
-  Char c = 'a';
-  ASSERT_TRUE(e->Next(c));
+  ASSERT_TRUE(Type(*e, "a"));
   EXPECT_FALSE(e->IsStart());
-  c = 'd';
-  EXPECT_FALSE(e->Next(c));   // refused: nothing changes
-  c = 'c';
-  ASSERT_TRUE(e->Next(c));
+  EXPECT_FALSE(Type(*e, "d"));   // refused: nothing changes
+  ASSERT_TRUE(Type(*e, "c"));
   EXPECT_TRUE(e->IsFinal());
-  c = 'c';
-  EXPECT_FALSE(e->Next(c));
+  EXPECT_FALSE(Type(*e, "c"));
   EXPECT_TRUE(e->Prev());
   EXPECT_FALSE(e->IsFinal());
-  c = 'b';
-  EXPECT_TRUE(e->Next(c));
+  EXPECT_TRUE(Type(*e, "b"));
   EXPECT_TRUE(e->IsFinal());
   EXPECT_TRUE(e->Prev());
   EXPECT_TRUE(e->Prev());
   EXPECT_TRUE(e->IsStart());
   EXPECT_FALSE(e->Prev());
   EXPECT_TRUE(e->IsStart());
-}
 
-TEST(RegExprTyping, ResetAndAcceptedText) {
-  Owned<TcxRegExpr> e = Compiled("\\d+");
-  EXPECT_EQ(e->GetAcceptedText("1a2b3"), "123");
-  EXPECT_TRUE(e->IsFinal());
-  EXPECT_EQ(e->GetAutomat()->HistoryCount(), 3);
-  EXPECT_EQ(e->GetAcceptedText("x4"), "4");   // goes on from where it stands
-  e->Reset();
-  EXPECT_TRUE(e->IsStart());
-  EXPECT_EQ(e->GetAutomat()->HistoryCount(), 0);
-  EXPECT_FALSE(e->Prev());
+  Owned<TcxRegExpr> d = Compiled("\\d+");
+  EXPECT_EQ(d->GetAcceptedText("1a2b3"), "123");
+  EXPECT_TRUE(d->IsFinal());
+  EXPECT_EQ(d->GetAutomat()->HistoryCount(), 3);
+  EXPECT_EQ(d->GetAcceptedText("x4"), "4");   // goes on from where it stands
+  d->Reset();
+  EXPECT_TRUE(d->IsStart());
+  EXPECT_EQ(d->GetAutomat()->HistoryCount(), 0);
+  EXPECT_FALSE(d->Prev());
 }
 
 TEST(RegExprTyping, CaseInsensitiveSymbolsTakeTheMaskCase) {
@@ -231,112 +209,90 @@ TEST(RegExprTyping, TreeDumpShowsGroupsAndQuantifiers) {
 // ---- Auto-completion ----
 
 TEST(RegExprAutoComplete, ForcedCharactersAndTheirRemoval) {
-  Owned<TcxRegExpr> e(New<TcxRegExpr>());
-  Owned<EventLog> logOwner(New<EventLog>());
-  EventLog& log = *logOwner;
-  log.Attach(*e);
-  e->SetAutoComplete(true);
-  CompileText(*e, "/\\dx");
-  EXPECT_EQ(log.Log, "+/");          // the separator before anything is typed
-  Char c = '5';
-  ASSERT_TRUE(e->Next(c));
-  EXPECT_EQ(log.Log, "+/+x");
-  EXPECT_TRUE(e->IsFinal());
-  EXPECT_TRUE(e->Prev());            // removes x, then steps back over the digit
-  EXPECT_EQ(log.Log, "+/+x-");
-  EXPECT_FALSE(e->IsStart());
-  EXPECT_FALSE(e->Prev());           // removes the separator; nothing typed is left
-  EXPECT_EQ(log.Log, "+/+x--");
-  EXPECT_TRUE(e->IsStart());
+  Recorded r("/\\dx");
+  EXPECT_EQ(r.Log(), "+/");          // the separator before anything is typed
+  ASSERT_TRUE(Type(*r.E, "5"));
+  EXPECT_EQ(r.Log(), "+/+x");
+  EXPECT_TRUE(r.E->IsFinal());
+  EXPECT_TRUE(r.E->Prev());          // removes x, then steps back over the digit
+  EXPECT_EQ(r.Log(), "+/+x-");
+  EXPECT_FALSE(r.E->IsStart());
+  EXPECT_FALSE(r.E->Prev());         // removes the separator; nothing typed is left
+  EXPECT_EQ(r.Log(), "+/+x--");
+  EXPECT_TRUE(r.E->IsStart());
 }
 
-TEST(RegExprAutoComplete, NothingIsForcedOnceTheTextIsComplete) {
-  Owned<TcxRegExpr> e(New<TcxRegExpr>());
-  Owned<EventLog> logOwner(New<EventLog>());
-  EventLog& log = *logOwner;
-  log.Attach(*e);
-  CompileText(*e, "ab?");
-  e->SetAutoComplete(true);          // completes at once: "a" is forced, then the text is complete
-  EXPECT_EQ(log.Log, "+a");
-  EXPECT_TRUE(e->IsFinal());
+TEST(RegExprAutoComplete, TurnedOnLaterItCompletesAtOnceUpToACompleteText) {
+  Recorded r("ab?", false);
+  r.E->SetAutoComplete(true);        // "a" is forced, then the text is complete
+  EXPECT_EQ(r.Log(), "+a");
+  EXPECT_TRUE(r.E->IsFinal());
+  // GetAcceptedText does not complete; turning it on later does.
+  Recorded later("\\dab", false);
+  EXPECT_EQ(later.E->GetAcceptedText("1"), "1");
+  EXPECT_EQ(later.Log(), "");
+  later.E->SetAutoComplete(true);
+  EXPECT_EQ(later.Log(), "+a+b");
+  EXPECT_TRUE(later.E->IsFinal());
 }
 
 TEST(RegExprAutoComplete, RemovalStopsAtTheUsersChoiceOrACompletePoint) {
-  Owned<TcxRegExpr> e(New<TcxRegExpr>());
-  Owned<EventLog> logOwner(New<EventLog>());
-  EventLog& log = *logOwner;
-  log.Attach(*e);
-  e->SetAutoComplete(true);
-  CompileText(*e, "\\d(-x)?");
-  EXPECT_EQ(log.Log, "");
-  EXPECT_TRUE(Type(*e, "1-"));
-  EXPECT_EQ(log.Log, "+x");
-  EXPECT_TRUE(e->Prev());            // x goes; the dash was typed after a complete text
-  EXPECT_EQ(log.Log, "+x-");
-  EXPECT_TRUE(e->IsFinal());
-  EXPECT_EQ(e->GetAutomat()->HistoryCount(), 1);
+  Recorded r("\\d(-x)?");
+  EXPECT_EQ(r.Log(), "");
+  EXPECT_TRUE(Type(*r.E, "1-"));
+  EXPECT_EQ(r.Log(), "+x");
+  EXPECT_TRUE(r.E->Prev());          // x goes; the dash was typed after a complete text
+  EXPECT_EQ(r.Log(), "+x-");
+  EXPECT_TRUE(r.E->IsFinal());
+  EXPECT_EQ(r.E->GetAutomat()->HistoryCount(), 1);
 }
 
 TEST(RegExprAutoComplete, ChainOfForcedCharactersAcrossGroups) {
-  Owned<TcxRegExpr> e(New<TcxRegExpr>());
-  Owned<EventLog> logOwner(New<EventLog>());
-  EventLog& log = *logOwner;
-  log.Attach(*e);
-  e->SetAutoComplete(true);
-  CompileText(*e, "\\d\\d/(\\d\\d)'.'x?");
-  EXPECT_TRUE(Type(*e, "12"));
-  EXPECT_EQ(log.Log, "+/");
-  EXPECT_TRUE(Type(*e, "34"));
-  EXPECT_EQ(log.Log, "+/+.");        // x is optional: the text is complete after the dot
-  EXPECT_EQ(e->GetAutomat()->HistoryCount(), 6);
+  Recorded r("\\d\\d/(\\d\\d)'.'x?");
+  EXPECT_TRUE(Type(*r.E, "12"));
+  EXPECT_EQ(r.Log(), "+/");
+  EXPECT_TRUE(Type(*r.E, "34"));
+  EXPECT_EQ(r.Log(), "+/+.");        // x is optional: the text is complete after the dot
+  EXPECT_EQ(r.E->GetAutomat()->HistoryCount(), 6);
   // Back over the dot and the digit 4, then the digit 3; the separator goes with the 2.
-  EXPECT_TRUE(e->Prev());
-  EXPECT_EQ(log.Log, "+/+.-");
-  EXPECT_EQ(e->GetAutomat()->HistoryCount(), 4);
-  EXPECT_TRUE(e->Prev());
-  EXPECT_EQ(log.Log, "+/+.-");
-  EXPECT_TRUE(e->Prev());
-  EXPECT_EQ(log.Log, "+/+.--");
-  EXPECT_EQ(e->GetAutomat()->HistoryCount(), 1);
+  EXPECT_TRUE(r.E->Prev());
+  EXPECT_EQ(r.Log(), "+/+.-");
+  EXPECT_EQ(r.E->GetAutomat()->HistoryCount(), 4);
+  EXPECT_TRUE(r.E->Prev());
+  EXPECT_EQ(r.Log(), "+/+.-");
+  EXPECT_TRUE(r.E->Prev());
+  EXPECT_EQ(r.Log(), "+/+.--");
+  EXPECT_EQ(r.E->GetAutomat()->HistoryCount(), 1);
 }
 
 TEST(RegExprAutoComplete, OneCharacterFromSeveralStatesOrNone) {
-  auto logOf = [](const String& mask) {
-    Owned<TcxRegExpr> e(New<TcxRegExpr>());
-    Owned<EventLog> logOwner(New<EventLog>());
-    EventLog& log = *logOwner;
-    log.Attach(*e);
-    e->SetAutoComplete(true);
-    CompileText(*e, mask);
-    return log.Log;
-  };
+  auto logOf = [](const String& mask) { return Recorded(mask).Log(); };
   EXPECT_EQ(logOf("a(b|bc)"), "+a+b");   // two states, one character
   EXPECT_EQ(logOf("a(b|c)"), "+a");      // a choice stops it
   EXPECT_EQ(logOf("a[b]"), "+a");        // a set is not a forced character
   EXPECT_EQ(logOf("(ab)+c"), "+a+b");    // then a or c
+  EXPECT_EQ(logOf("ab{0,2}"), "+a");     // "a" alone is complete: no b is forced
 
   const TFormatSettings saved = FormatSettings;
   FormatSettings.TimeSeparator = '.';
   const String time = logOf("':'?:\\d");
-  FormatSettings = saved;
-  EXPECT_EQ(time, "");                   // a literal colon or the separator: a choice
   FormatSettings.TimeSeparator = ':';
   const String same = logOf("':'?:\\d");
   FormatSettings = saved;
+  EXPECT_EQ(time, "");                   // a literal colon or the separator: a choice
   EXPECT_EQ(same, "+:");                 // both give the same character
 }
 
-TEST(RegExprAutoComplete, TurningItOnLaterAndGetAcceptedTextDoNotComplete) {
-  Owned<TcxRegExpr> e(New<TcxRegExpr>());
-  Owned<EventLog> logOwner(New<EventLog>());
-  EventLog& log = *logOwner;
-  log.Attach(*e);
-  CompileText(*e, "\\dab");
-  EXPECT_EQ(e->GetAcceptedText("1"), "1");
-  EXPECT_EQ(log.Log, "");
-  e->SetAutoComplete(true);
-  EXPECT_EQ(log.Log, "+a+b");
-  EXPECT_TRUE(e->IsFinal());
+TEST(RegExprAutoComplete, HistoryOverATypedAndDeletedDate) {
+  Recorded r("\\d\\d'-'\\d\\d'-'\\d\\d\\d\\d");
+  EXPECT_TRUE(Type(*r.E, "12312024"));
+  EXPECT_EQ(r.Log(), "+-+-");
+  EXPECT_TRUE(r.E->IsFinal());
+  int steps = 0;
+  while (r.E->Prev()) ++steps;
+  EXPECT_EQ(steps, 8);
+  EXPECT_EQ(r.Log(), "+-+---");
+  EXPECT_TRUE(r.E->IsStart());
 }
 
 }  // namespace

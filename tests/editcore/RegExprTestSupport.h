@@ -49,25 +49,22 @@ inline std::vector<ErrorRow> ErrorsOf(const String& ASource) {
   return rows;
 }
 
-// Calls AVisit for every simple item of the tree, groups included recursively.
-inline void ForEachSimpleItem(const TcxRegExprParserAlts* AAlts,
-                              const std::function<void(TcxRegExprParserSimpleItem*)>& AVisit) {
-  for (Integer i = 0; i < AAlts->Count(); ++i) {
-    TcxRegExprParserAlt* alt = AAlts->Items(i);
-    for (Integer j = 0; j < alt->Count(); ++j) {
-      TcxRegExprParserItem* item = alt->Items(j);
-      if (auto* block = dynamic_cast<TcxRegExprParserBlockItem*>(item))
-        ForEachSimpleItem(block->Alts(), AVisit);
-      else
-        AVisit(static_cast<TcxRegExprParserSimpleItem*>(item));
+// Calls AVisit for every item of the tree, blocks before their contents.
+inline void ForEachItem(const TcxRegExprParserAlts* AAlts, const std::function<void(TcxRegExprParserItem*)>& AVisit) {
+  for (Integer i = 0; i < AAlts->Count(); ++i)
+    for (Integer j = 0; j < AAlts->Items(i)->Count(); ++j) {
+      TcxRegExprParserItem* item = AAlts->Items(i)->Items(j);
+      AVisit(item);
+      if (auto* block = dynamic_cast<TcxRegExprParserBlockItem*>(item)) ForEachItem(block->Alts(), AVisit);
     }
-  }
 }
 
 // The start state and the states of the tree's character classes.
 inline Integer ConsumingStateCount(const TcxRegExpr& AExpr) {
   Integer n = 1;
-  ForEachSimpleItem(AExpr.GetAutomat()->Alts(), [&](TcxRegExprParserSimpleItem*) { ++n; });
+  ForEachItem(AExpr.GetAutomat()->Alts(), [&](TcxRegExprParserItem* AItem) {
+    if (!dynamic_cast<TcxRegExprParserBlockItem*>(AItem)) ++n;
+  });
   return n;
 }
 
@@ -90,6 +87,19 @@ class EventLog : public TObject {
   void SymbolUpdate(Char ASymbol) { Log += String("+") + ASymbol; }
   void SymbolDelete() { Log += "-"; }
   String Log;
+};
+
+// A compiled expression whose auto-completion events are recorded; auto-completion is
+// switched on before the compile when AAutoComplete.
+struct Recorded {
+  Owned<TcxRegExpr> E{New<TcxRegExpr>()};
+  Owned<EventLog> Events{New<EventLog>()};
+  explicit Recorded(const String& AMask, bool AAutoComplete = true) {
+    Events->Attach(*E);
+    E->SetAutoComplete(AAutoComplete);
+    CompileText(*E, AMask);
+  }
+  const String& Log() const { return Events->Log; }
 };
 
 }  // namespace regexpr_test

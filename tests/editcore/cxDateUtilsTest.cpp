@@ -11,29 +11,23 @@ TDateTime D(Word y, Word m, Word d) { return EncodeDate(y, m, d); }
 }  // namespace
 
 TEST(DateArithmetic, MonthsDaysAndTimes) {
-  Word y = 2000, m = 1;
-  cxAddMonths(y, m, -1);
-  EXPECT_EQ(y, 1999);
-  EXPECT_EQ(m, 12);
-  y = 2000, m = 12;
-  cxAddMonths(y, m, 13);
-  EXPECT_EQ(y, 2002);
-  EXPECT_EQ(m, 1);
-  y = 2000, m = 3;
-  cxAddMonths(y, m, -27);
-  EXPECT_EQ(y, 1997);
-  EXPECT_EQ(m, 12);
-  y = 0, m = 1;
-  cxAddMonths(y, m, -1);  // no wrap to year 65535
-  EXPECT_EQ(y, 0);
-  EXPECT_EQ(m, 12);
-  y = 2026, m = 1;
+  struct Row {
+    Word Y, M;
+    Integer Delta;
+    Word ToY, ToM;
+  };
+  // The last row: no wrap to year 65535.
+  for (Row r : {Row{2000, 1, -1, 1999, 12}, Row{2000, 12, 13, 2002, 1}, Row{2000, 3, -27, 1997, 12},
+                Row{0, 1, -1, 0, 12}}) {
+    Word y = r.Y, m = r.M;
+    cxAddMonths(y, m, r.Delta);
+    EXPECT_EQ(y * 100 + m, r.ToY * 100 + r.ToM) << r.Y << "-" << r.M << " + " << r.Delta;
+  }
+  Word y = 2026, m = 1;
   cxDecMonth(y, m);
-  EXPECT_EQ(y, 2025);
-  EXPECT_EQ(m, 12);
+  EXPECT_EQ(y * 100 + m, 202512);
   cxIncMonth(y, m);
-  EXPECT_EQ(y, 2026);
-  EXPECT_EQ(m, 1);
+  EXPECT_EQ(y * 100 + m, 202601);
 
   EXPECT_TRUE(cxIsLeapYear(2000));
   EXPECT_FALSE(cxIsLeapYear(1900));
@@ -45,10 +39,8 @@ TEST(DateArithmetic, MonthsDaysAndTimes) {
   EXPECT_EQ(cxCheckDay(2026, 4, -3), 1);
   EXPECT_EQ(cxCheckDay(2026, 4, 12), 12);
 
-  EXPECT_EQ(cxGetDateElement(D(2026, 7, 9), 0), 2026);
-  EXPECT_EQ(cxGetDateElement(D(2026, 7, 9), 1), 7);
-  EXPECT_EQ(cxGetDateElement(D(2026, 7, 9), 2), 9);
-  EXPECT_EQ(cxGetDateElement(D(2026, 7, 9), 3), 0);
+  const Integer elements[] = {2026, 7, 9, 0};
+  for (Integer i = 0; i < 4; ++i) EXPECT_EQ(cxGetDateElement(D(2026, 7, 9), i), elements[i]) << i;
   EXPECT_DOUBLE_EQ(cxTimeOf(-1.25), 0.25);
   EXPECT_DOUBLE_EQ(cxTimeOf(10.75), 0.75);
   EXPECT_EQ(cxDateOf(10.75), 10.0);
@@ -59,39 +51,34 @@ TEST(DateArithmetic, MonthsDaysAndTimes) {
   EXPECT_EQ(cxGetWeekStart(D(2026, 1, 1), 4), D(2026, 1, 1));
 }
 
-struct WeekCase {
-  TcxFirstWeekOfYear Rule;
-  Integer StartOfWeek;
-  Word Y, M, Day;
-  Integer Week;
-};
-
-class WeekNumbers : public ::testing::TestWithParam<WeekCase> {};
-
-TEST_P(WeekNumbers, AcrossYearEnds) {
-  const WeekCase& c = GetParam();
-  EXPECT_EQ(cxWeekOfYear(D(c.Y, c.M, c.Day), c.Rule, c.StartOfWeek), c.Week)
-      << c.Y << "-" << c.M << "-" << c.Day << " rule " << int(c.Rule) << " start " << c.StartOfWeek;
-}
-
 using R = TcxFirstWeekOfYear;
-INSTANTIATE_TEST_SUITE_P(
-    Rules, WeekNumbers,
-    ::testing::Values(
-        // First four days, Monday start: 2021 begins on a Friday inside 2020's week 53.
-        WeekCase{R::fwyFirstFourDays, 1, 2020, 12, 31, 53}, WeekCase{R::fwyFirstFourDays, 1, 2021, 1, 1, 53},
-        WeekCase{R::fwyFirstFourDays, 1, 2021, 1, 3, 53}, WeekCase{R::fwyFirstFourDays, 1, 2021, 1, 4, 1},
-        WeekCase{R::fwyFirstFourDays, 1, 2021, 1, 11, 2}, WeekCase{R::fwyFirstFourDays, 1, 2024, 12, 31, 1},
-        WeekCase{R::fwyFirstFourDays, 1, 2025, 12, 29, 1}, WeekCase{R::fwyFirstFourDays, 1, 2026, 1, 1, 1},
-        WeekCase{R::fwyFirstFourDays, 1, 2023, 1, 1, 52},
-        // The week holding 1 January, Sunday start.
-        WeekCase{R::fwyJan1, 0, 2022, 12, 31, 53}, WeekCase{R::fwyJan1, 0, 2025, 12, 31, 1},
-        WeekCase{R::fwyJan1, 0, 2026, 1, 1, 1}, WeekCase{R::fwyJan1, 0, 2026, 1, 4, 2},
-        WeekCase{R::fwyJan1, 0, 2021, 1, 1, 1},
-        // The first full week, Sunday start: days before it are the last week of the old year.
-        WeekCase{R::fwyFirstFullWeek, 0, 2026, 1, 1, 52}, WeekCase{R::fwyFirstFullWeek, 0, 2026, 1, 3, 52},
-        WeekCase{R::fwyFirstFullWeek, 0, 2026, 1, 4, 1}, WeekCase{R::fwyFirstFullWeek, 0, 2026, 1, 11, 2},
-        WeekCase{R::fwyFirstFullWeek, 0, 2025, 12, 31, 52}, WeekCase{R::fwyFirstFullWeek, 0, 2023, 1, 1, 1}));
+
+TEST(DateArithmetic, WeekNumbersAcrossYearEndsUnderEveryRule) {
+  struct Day {
+    Word Y, M, D;
+    Integer Week;
+  };
+  struct Rule {
+    R Kind;
+    Integer StartOfWeek;
+    std::vector<Day> Days;
+  };
+  const Rule rules[] = {
+      // First four days, Monday start: 2021 begins on a Friday inside 2020's week 53.
+      {R::fwyFirstFourDays, 1, {{2020, 12, 31, 53}, {2021, 1, 1, 53}, {2021, 1, 3, 53}, {2021, 1, 4, 1},
+                                {2021, 1, 11, 2}, {2024, 12, 31, 1}, {2025, 12, 29, 1}, {2026, 1, 1, 1},
+                                {2023, 1, 1, 52}}},
+      // The week holding 1 January, Sunday start.
+      {R::fwyJan1, 0, {{2022, 12, 31, 53}, {2025, 12, 31, 1}, {2026, 1, 1, 1}, {2026, 1, 4, 2}, {2021, 1, 1, 1}}},
+      // The first full week, Sunday start: days before it are the last week of the old year.
+      {R::fwyFirstFullWeek, 0, {{2026, 1, 1, 52}, {2026, 1, 3, 52}, {2026, 1, 4, 1}, {2026, 1, 11, 2},
+                                {2025, 12, 31, 52}, {2023, 1, 1, 1}}},
+  };
+  for (const Rule& r : rules)
+    for (const Day& d : r.Days)
+      EXPECT_EQ(cxWeekOfYear(D(d.Y, d.M, d.D), r.Kind, r.StartOfWeek), d.Week)
+          << d.Y << "-" << d.M << "-" << d.D << " rule " << int(r.Kind);
+}
 
 TEST_F(FormatsTest, SystemWeekRuleComesFromTheLocale) {
   // Built-in: the week holding 1 January.
@@ -214,19 +201,19 @@ TEST_F(FormatsTest, EditorTextsConvertInEitherLocale) {
 }
 
 TEST_F(FormatsTest, DateTexts) {
+  struct Row {
+    bool OwnFormat, WithTime;
+    double Value;
+    const char* Text;
+  };
+  const double day = D(2026, 3, 5).Value;
   String text = "x";
-  cxDateTimeToText(false, true, false, text, NullDate);
-  EXPECT_EQ(text, "");
-  cxDateTimeToText(true, true, false, text, NullDate);
-  EXPECT_EQ(text, "");
-  cxDateTimeToText(false, false, false, text, D(2026, 3, 5));
-  EXPECT_EQ(text, "3/5/2026");
-  cxDateTimeToText(false, true, false, text, D(2026, 3, 5).Value + 13.5 / 24);
-  EXPECT_EQ(text, "3/5/2026 1:30:00 PM");
-  cxDateTimeToText(true, false, false, text, D(2026, 3, 5).Value + 0.25);
-  EXPECT_EQ(text, "03/05/2026");
-  cxDateTimeToText(true, true, false, text, D(2026, 3, 5).Value + 0.25);
-  EXPECT_EQ(text, "03/05/2026 06:00:00 AM");
+  for (Row r : {Row{false, true, NullDate, ""}, Row{true, true, NullDate, ""}, Row{false, false, day, "3/5/2026"},
+                Row{false, true, day + 13.5 / 24, "3/5/2026 1:30:00 PM"}, Row{true, false, day + 0.25, "03/05/2026"},
+                Row{true, true, day + 0.25, "03/05/2026 06:00:00 AM"}}) {
+    cxDateTimeToText(r.OwnFormat, r.WithTime, false, text, r.Value);
+    EXPECT_EQ(text, r.Text);
+  }
   EXPECT_EQ(cxGetLongDateText(D(2026, 3, 5)), "Thursday, March 5, 2026");
 
   LocaleTable shortYear = UsEnglishLocale();

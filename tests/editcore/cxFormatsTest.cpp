@@ -72,14 +72,17 @@ TEST_F(FormatsTest, EraLetterAndNestingLimitEmptyTheInfo) {
   EXPECT_TRUE(info.Items.empty());
 }
 
+// The standard date and date-time masks, the date and date-time display formats, the date
+// edit format and the currency format, in that order.
+std::vector<String> FormatsOf(TcxFormatController* c) {
+  return {c->GetStandardDateEditMask(), c->GetStandardDateTimeEditMask(), c->GetDateDisplayFormat(),
+          c->GetDateTimeDisplayFormat(), c->GetDateEditFormat(), c->GetCurrencyFormat()};
+}
+
 TEST_F(FormatsTest, BuiltInLocaleMasksAndFormats) {
   TcxFormatController* c = Controller();
-  EXPECT_EQ(c->GetStandardDateEditMask(), "!99/99/9999;1; ");
-  EXPECT_EQ(c->GetStandardDateTimeEditMask(), "!99/99/9999\\ 99:99:99\\ cc;1; ");
-  EXPECT_EQ(c->GetDateDisplayFormat(), "mm/dd/yyyy");
-  EXPECT_EQ(c->GetDateTimeDisplayFormat(), "mm/dd/yyyy' 'hh:nn:ss' 'ampm");
-  EXPECT_EQ(c->GetDateEditFormat(), "MM/dd/yyyy");
-  EXPECT_EQ(c->GetCurrencyFormat(), "$,0.00;($,0.00)");
+  EXPECT_EQ(FormatsOf(c), (std::vector<String>{"!99/99/9999;1; ", "!99/99/9999\\ 99:99:99\\ cc;1; ", "mm/dd/yyyy",
+                                               "mm/dd/yyyy' 'hh:nn:ss' 'ampm", "MM/dd/yyyy", "$,0.00;($,0.00)"}));
   EXPECT_EQ(c->GetStartOfWeek(), 0);
   String date = String("((0?[1-9]|1[012])|(") + kUsMonths + "))\\/([012]?[1-9]|[123]0|31)\\/\\d\\d\\d\\d";
   EXPECT_EQ(c->GetRegExprDateEditMask(), "(" + date + ")|(" + kWordsNoNow + kOffset);
@@ -89,9 +92,8 @@ TEST_F(FormatsTest, BuiltInLocaleMasksAndFormats) {
   EXPECT_EQ(c->GetDateTimeStandardMask(c->GetTimeFormatInfo(), TcxDateTimeEditMaskKind::dtmkTime),
             "00:00:00\\ cc;1;0");
 
-  EXPECT_TRUE(Accepts(c->GetRegExprDateEditMask(), "12/31/2026"));
-  EXPECT_TRUE(Accepts(c->GetRegExprDateEditMask(), "Dec/5/2026"));
-  EXPECT_TRUE(Accepts(c->GetRegExprDateEditMask(), "today+365"));
+  for (const char* text : {"12/31/2026", "Dec/5/2026", "today+365"})
+    EXPECT_TRUE(Accepts(c->GetRegExprDateEditMask(), text)) << text;
   EXPECT_FALSE(Accepts(c->GetRegExprDateEditMask(), "now"));
   EXPECT_FALSE(Accepts(c->GetRegExprDateEditMask(), "13/1/2026"));
   EXPECT_TRUE(Accepts(c->GetRegExprDateTimeEditMask(), "1/5/2026 11:59:00 PM"));
@@ -101,16 +103,12 @@ TEST_F(FormatsTest, BuiltInLocaleMasksAndFormats) {
 
 TEST_F(FormatsTest, LocaleBroadcastRebuildsForListeners) {
   TcxFormatController* c = Controller();
-  Owned<CountingListener> l(New<CountingListener>());
-  c->AddListener(l.get());
+  CountingListener* l = Listen<CountingListener>();
   SetCurrentLocale(GermanLocale());  // the window layer broadcasts "intl"
   EXPECT_EQ(l->Formats, 1);
-  EXPECT_EQ(c->GetStandardDateEditMask(), "!99\\.99\\.9999;1; ");
-  EXPECT_EQ(c->GetStandardDateTimeEditMask(), "!99\\.99\\.9999\\ 99:99:99;1; ");
-  EXPECT_EQ(c->GetDateDisplayFormat(), "dd'.'mm'.'yyyy");
-  EXPECT_EQ(c->GetDateTimeDisplayFormat(), "dd'.'mm'.'yyyy' 'hh:nn:ss");
-  EXPECT_EQ(c->GetDateEditFormat(), "dd.MM.yyyy");
-  EXPECT_EQ(c->GetCurrencyFormat(), ",0.00 \x80;-,0.00 \x80");
+  EXPECT_EQ(FormatsOf(c), (std::vector<String>{"!99\\.99\\.9999;1; ", "!99\\.99\\.9999\\ 99:99:99;1; ",
+                                               "dd'.'mm'.'yyyy", "dd'.'mm'.'yyyy' 'hh:nn:ss", "dd.MM.yyyy",
+                                               ",0.00 \x80;-,0.00 \x80"}));
   EXPECT_EQ(c->GetStartOfWeek(), 1);
   EXPECT_TRUE(Accepts(c->GetRegExprDateEditMask(), "31.12.2026"));
   EXPECT_TRUE(Accepts(c->GetRegExprDateEditMask(), "1.M\xE4r.2026"));
@@ -122,7 +120,6 @@ TEST_F(FormatsTest, LocaleBroadcastRebuildsForListeners) {
   SetCurrentLocale(UsEnglishLocale());
   EXPECT_EQ(l->Formats, 1);
   EXPECT_EQ(c->GetStandardDateEditMask(), "!99\\.99\\.9999;1; ");
-  c->RemoveListener(l.get());
 }
 
 TEST_F(FormatsTest, CurrencyFormatFollowsTheSettings) {
@@ -153,8 +150,7 @@ TEST_F(FormatsTest, LiteralsSeparatorsAndNamesAreQuoted) {
   FormatSettings.ShortDateFormat = "yyyy\"'s\" MMMM/d";
   FormatSettings.LongMonthNames[0] = "Jan'y";
   FormatSettings.DateSeparator = 'd';
-  c->SetAssignedStartOfWeek(true);
-  c->SetAssignedStartOfWeek(false);
+  Rebuild();
   const String& mask = c->GetRegExprDateEditMask();
   EXPECT_TRUE(ErrorsOf(mask).empty()) << mask;
   EXPECT_TRUE(Accepts(mask, "2026's Jan'yd5"));
@@ -166,8 +162,7 @@ TEST_F(FormatsTest, LiteralsSeparatorsAndNamesAreQuoted) {
 TEST_F(FormatsTest, RejectedLocaleFormatLeavesMasksEmpty) {
   TcxFormatController* c = Controller();
   FormatSettings.ShortDateFormat = "gg yyyy/M/d";
-  c->SetAssignedStartOfWeek(true);
-  c->SetAssignedStartOfWeek(false);
+  Rebuild();
   EXPECT_EQ(c->GetStandardDateEditMask(), "");
   EXPECT_EQ(c->GetRegExprDateEditMask(), "");
   EXPECT_EQ(c->GetRegExprDateTimeEditMask(), "");
@@ -176,16 +171,14 @@ TEST_F(FormatsTest, RejectedLocaleFormatLeavesMasksEmpty) {
   // A time format rejected alone still spoils only the date-and-time masks.
   FormatSettings.ShortDateFormat = "M/d/yyyy";
   FormatSettings.LongTimeFormat = "g h:mm";
-  c->SetAssignedStartOfWeek(true);
-  c->SetAssignedStartOfWeek(false);
+  Rebuild();
   EXPECT_NE(c->GetRegExprDateEditMask(), "");
   EXPECT_EQ(c->GetRegExprDateTimeEditMask(), "");
 }
 
 TEST_F(FormatsTest, AssignedValuesSurviveLocaleChanges) {
   TcxFormatController* c = Controller();
-  Owned<FormatOnlyListener> l(New<FormatOnlyListener>());
-  c->AddListener(l.get());
+  FormatOnlyListener* l = Listen<FormatOnlyListener>();
   c->SetStandardDateEditMask("!99-99;1;_");
   c->SetStartOfWeek(3);
   EXPECT_EQ(l->Formats, 2);
@@ -197,13 +190,11 @@ TEST_F(FormatsTest, AssignedValuesSurviveLocaleChanges) {
   c->SetAssignedStartOfWeek(false);
   EXPECT_EQ(c->GetStandardDateEditMask(), "!99\\.99\\.9999;1; ");
   EXPECT_EQ(c->GetStartOfWeek(), 1);
-  c->RemoveListener(l.get());
 }
 
 TEST_F(FormatsTest, EndUpdateRebuildsWhatTheBracketChanged) {
   TcxFormatController* c = Controller();
-  Owned<FormatOnlyListener> l(New<FormatOnlyListener>());
-  c->AddListener(l.get());
+  FormatOnlyListener* l = Listen<FormatOnlyListener>();
   c->SetStandardDateEditMask("!0;1;_");
   l->Formats = 0;
   c->BeginUpdate();
@@ -216,7 +207,6 @@ TEST_F(FormatsTest, EndUpdateRebuildsWhatTheBracketChanged) {
   EXPECT_EQ(c->GetStandardDateEditMask(), "!99/99/9999;1; ");
   c->EndUpdate();  // unbalanced: nothing
   EXPECT_EQ(l->Formats, 1);
-  c->RemoveListener(l.get());
 }
 
 TEST_F(FormatsTest, HiddenWindowLivesWithTheListeners) {
@@ -251,10 +241,8 @@ TEST_F(FormatsTest, FirstListenerSeesCurrentLocale) {
   // Changed while nobody listened, so no window heard it.
   SetCurrentLocale(GermanLocale());
   GetFormatSettings();
-  Owned<FormatOnlyListener> l(New<FormatOnlyListener>());
-  Controller()->AddListener(l.get());
+  Listen<FormatOnlyListener>();
   EXPECT_EQ(Controller()->GetStandardDateEditMask(), "!99\\.99\\.9999;1; ");
-  Controller()->RemoveListener(l.get());
 }
 
 TEST_F(FormatsTest, ItemsByPosition) {
@@ -291,8 +279,7 @@ TEST_F(FormatsTest, SwitchesAndLibraryFormats) {
   TcxFormatController* c = Controller();
   EXPECT_TRUE(c->GetTimePartHandling());
   EXPECT_TRUE(c->GetSmartInput());
-  Owned<FormatOnlyListener> l(New<FormatOnlyListener>());
-  c->AddListener(l.get());
+  FormatOnlyListener* l = Listen<FormatOnlyListener>();
   c->SetSmartInput(false);
   c->SetTimePartHandling(false);
   c->SetTimePartHandling(false);
@@ -302,12 +289,10 @@ TEST_F(FormatsTest, SwitchesAndLibraryFormats) {
   EXPECT_EQ(cxGetMinDate(), EncodeDate(1, 1, 1));
   c->SetUseLibraryFormats(false);
   EXPECT_EQ(cxMinYear, 100);
-  c->RemoveListener(l.get());
 }
 
 TEST_F(FormatsTest, MasksOfEveryShippedTableCompile) {
-  Owned<FormatOnlyListener> l(New<FormatOnlyListener>());
-  Controller()->AddListener(l.get());
+  FormatOnlyListener* l = Listen<FormatOnlyListener>();
   for (const LocaleTable* t : {&GermanLocale(), &EraLocale(), &UsEnglishLocale()}) {
     SetCurrentLocale(*t);
     for (const String& mask : {Controller()->GetRegExprDateEditMask(), Controller()->GetRegExprDateTimeEditMask()}) {
@@ -320,5 +305,4 @@ TEST_F(FormatsTest, MasksOfEveryShippedTableCompile) {
     EXPECT_TRUE(Accepts(Controller()->GetRegExprDateEditMask(), Trim(today))) << t->lcid << ": " << today;
   }
   EXPECT_EQ(l->Formats, 3);
-  Controller()->RemoveListener(l.get());
 }

@@ -456,7 +456,11 @@ void TcxContainer::KeyDown(Word& Key, TShiftState Shift) {
   Key = 0;
   TCustomForm* form = GetParentForm(this);
   if (!form) return;
-  form->SelectNext(form->GetActiveControl(), !Shift.Contains(TShiftStateItem::ssShift), true);
+  // Counted from the container, not from its inner control: going back from the inner
+  // control would reach the container and so the inner control again.
+  TWinControl* current = form->GetActiveControl();
+  if (!current || ContainsControl(current)) current = this;
+  form->SelectNext(current, !Shift.Contains(TShiftStateItem::ssShift), true);
   if (HandleAllocated() && GetFocus() == GetHandle()) FocusInnerControl();
 }
 
@@ -542,7 +546,7 @@ void TcxContainer::WndProc(TMessage& Message) {
       break;
     case WM_WINDOWPOSCHANGING:
       inherited::WndProc(Message);
-      if (inner && HandleAllocated() && GetFocus() == GetHandle() && FInnerControl->CanFocus())
+      if (inner && !FIsDestroying && GetFocus() == GetHandle() && FInnerControl->CanFocus())
         if (TCustomForm* form = GetParentForm(this)) form->SetActiveControl(FInnerControl);
       return;
     case WM_WINDOWPOSCHANGED:

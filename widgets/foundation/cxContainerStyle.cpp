@@ -1,5 +1,6 @@
 #include "widgets/foundation/cxContainerStyle.h"
 
+#include "platform/kernel/Arith.h"
 #include "widgets/foundation/cxContainer.h"
 
 #include <algorithm>
@@ -278,7 +279,7 @@ TcxLookAndFeel* TcxContainerStyle::GetLookAndFeel() const { return GetBaseStyle(
 
 TcxStyleController* TcxContainerStyle::GetStyleController() const {
   TcxStyleController* c = GetActiveStyleController();
-  return c == GetDefaultStyleController() ? nullptr : c;
+  return c == GetBaseStyle()->GetDefaultStyleController() ? nullptr : c;
 }
 
 TFont* TcxContainerStyle::GetVisibleFont() {
@@ -298,6 +299,8 @@ void TcxContainerStyle::SetBorderColor(TColor Value) {
 }
 
 void TcxContainerStyle::SetBorderStyle(TcxContainerBorderStyle Value) {
+  // A byte beyond the enumeration (a damaged description, a raw ordinal) is clamped.
+  if (!EnumInfo<TcxContainerBorderStyle>::InRange(Ord(Value))) Value = EnumInfo<TcxContainerBorderStyle>::High();
   if (FAssignedValues.Contains(csvBorderStyle) && FBorderStyle == Value) return;
   FBorderStyle = Value;
   FAssignedValues.Include(csvBorderStyle);
@@ -313,6 +316,7 @@ void TcxContainerStyle::SetColor(TColor Value) {
 
 void TcxContainerStyle::SetEdges(TcxBorders Value) {
   if (!IsBaseStyle() && !FDirectAccessMode) return FParentStyle->SetEdges(Value);
+  Value = Value * cxBordersAll;
   if (FAssignedValues.Contains(csvEdges) && FEdges == Value) return;
   FEdges = Value;
   FAssignedValues.Include(csvEdges);
@@ -370,7 +374,17 @@ void TcxContainerStyle::SetTransparentBorder(bool Value) {
 }
 
 void TcxContainerStyle::SetLookAndFeel(TcxLookAndFeel* Value) {
-  if (Value) GetLookAndFeel()->Assign(Value);
+  if (!Value) return;
+  TUpdateScope update(this);
+  AssignLookAndFeel(Value);
+}
+
+void TcxContainerStyle::AssignLookAndFeel(TcxLookAndFeel* Source) {
+  // The values are copied; the master stays the controller's look and feel this style follows.
+  TcxLookAndFeel* lf = GetLookAndFeel();
+  TcxLookAndFeel* master = lf->GetMasterLookAndFeel();
+  lf->Assign(Source);
+  lf->SetMasterLookAndFeel(master);
 }
 
 void TcxContainerStyle::SetStyleController(TcxStyleController* Value) {
@@ -393,6 +407,8 @@ void TcxContainerStyle::SetStyleController(TcxStyleController* Value) {
   if (FStyleController) FStyleController->AddListener(this);
   ControllerChanged();
 }
+
+TcxStyleController* TcxContainerStyle::GetDefaultStyleController() const { return ::GetDefaultStyleController(); }
 
 void TcxContainerStyle::ControllerChanged() {
   TUpdateScope update(this);  // the re-derived font and the controller's change: one notice
@@ -428,14 +444,48 @@ void TcxContainerStyle::UpdateFont() {
   --FFontRederiving;
 }
 
+void TcxContainerStyle::ScaleFont(Integer M, Integer D) {
+  if (M <= 0 || D <= 0 || FDirectAccessMode) return;
+  TcxContainerStyle* base = GetBaseStyle();
+  if (base->FAssignedValues.Contains(csvFont))
+    base->FFont->SetSize(MulDiv(base->FFont->GetSize(), M, D));
+  else
+    ScaleFontByController(M, D);
+}
+
+void TcxContainerStyle::ScaleFontByController(Integer M, Integer D) {
+  if (TcxStyleController* c = GetActiveStyleController(); c && c != FOwner) c->ScaleFont(M, D);
+}
+
+// ---- streaming ----
+
+bool TcxContainerStyle::IsStyleValueStored(TcxContainerStyleValue Index) const {
+  if (FDirectAccessMode || !FAssignedValues.Contains(Index)) return false;
+  if (const TcxContainer* c = GetContainer(); c && c->GetUnusedStyleValues().Contains(Index)) return false;
+  return IsBaseStyle() || !GetSharedStyleValues().Contains(Index);
+}
+
+Cardinal TcxContainerStyle::GetStoredAssignedValues() const {
+  TcxContainerStyleValues stored;
+  for (Integer i = 0; i < GetStyleValueCount(); ++i)
+    if (IsStyleValueStored(i)) stored.Include(i);
+  return stored.ToInt();
+}
+
+void TcxContainerStyle::SetStoredAssignedValues(Cardinal Value) {
+  const Integer count = GetStyleValueCount();
+  if (count < 32) Value &= (Cardinal(1) << count) - 1;
+  SetAssignedValues(TcxContainerStyleValues::FromInt(Value));
+}
+
 void TcxContainerStyle::Assign(TPersistent* Source) {
   auto* src = dynamic_cast<TcxContainerStyle*>(Source);
   if (!src) return inherited::Assign(Source);
   if (src == this) return;
   TUpdateScope update(this);
-  if (IsBaseStyle() && !FDirectAccessMode) {
-    SetStyleController(src->GetStyleController());
-    GetLookAndFeel()->Assign(src->GetLookAndFeel());
+  if (IsBaseStyle()) {
+    if (!FDirectAccessMode) SetStyleController(src->GetStyleController());
+    AssignLookAndFeel(src->GetLookAndFeel());
   }
   FBorderColor = src->FBorderColor;
   FBorderStyle = src->FBorderStyle;
@@ -474,7 +524,25 @@ void TcxContainerStyle::RestoreDefaults() {
   Changed();
 }
 
-TL_DEFINE_CLASS(TcxContainerStyle, [](auto&) {});
+TL_DEFINE_CLASS(TcxContainerStyle, [](auto& c) {
+  using T = TcxContainerStyle;
+  c.Property("AssignedValues", &T::GetStoredAssignedValues, &T::SetStoredAssignedValues).Default(0);
+  c.Property("BorderColor", &T::GetBorderColor, &T::SetBorderColor)
+      .Idents("TColor")
+      .Stored(&T::IsValueStored<csvBorderColor>);
+  c.Property("BorderStyle", &T::GetBorderStyle, &T::SetBorderStyle).Stored(&T::IsValueStored<csvBorderStyle>);
+  c.Property("Color", &T::GetColor, &T::SetColor).Idents("TColor").Stored(&T::IsValueStored<csvColor>);
+  c.Property("Edges", &T::GetEdges, &T::SetEdges).Stored(&T::IsValueStored<csvEdges>);
+  c.Property("Font", &T::GetFont, &T::SetFont).Stored(&T::IsValueStored<csvFont>);
+  c.Property("HotTrack", &T::GetHotTrack, &T::SetHotTrack).Stored(&T::IsValueStored<csvHotTrack>);
+  c.Property("LookAndFeel", &T::GetLookAndFeel, &T::SetLookAndFeel).Stored(&T::IsLookAndFeelStored);
+  c.Property("Shadow", &T::GetShadow, &T::SetShadow).Stored(&T::IsValueStored<csvShadow>);
+  c.Property("StyleController", &T::GetStyleController, &T::SetStyleController).Stored(&T::IsStyleControllerStored);
+  c.Property("TextColor", &T::GetTextColor, &T::SetTextColor).Idents("TColor").Stored(&T::IsValueStored<csvTextColor>);
+  c.Property("TextStyle", &T::GetTextStyle, &T::SetTextStyle).Stored(&T::IsValueStored<csvTextStyle>);
+  c.Property("TransparentBorder", &T::GetTransparentBorder, &T::SetTransparentBorder)
+      .Stored(&T::IsValueStored<csvTransparentBorder>);
+});
 
 // ---- styles ----
 
@@ -512,7 +580,7 @@ TL_DEFINE_CLASS(TcxContainerStyles, [](auto&) {});
 TcxStyleController::TcxStyleController(TComponent* AOwner) : TComponent(AOwner) {}
 
 void TcxStyleController::AfterConstruction() {
-  FStyles = New<TcxContainerStyles>(this, GetStyleClass());
+  FStyles = GetStylesClass().Create(this, GetStyleClass());
   FStyles->SetOnChanged({this, &TcxStyleController::StylesChanged});
   inherited::AfterConstruction();
 }
@@ -532,6 +600,10 @@ TcxContainerStyleClass TcxStyleController::GetStyleClass() const {
                  bool>();
 }
 
+TcxContainerStylesClass TcxStyleController::GetStylesClass() const {
+  return ClassOf<TcxContainerStyles, TcxContainerStyles, TPersistent*, TcxContainerStyleClass>();
+}
+
 void TcxStyleController::AddListener(TcxContainerStyle* AStyle) {
   if (!AStyle || !AStyle->IsBaseStyle()) return;
   if (std::find(FListeners.begin(), FListeners.end(), AStyle) != FListeners.end()) return;
@@ -546,8 +618,9 @@ void TcxStyleController::RemoveListener(TcxContainerStyle* AStyle) {
 }
 
 void TcxStyleController::Changed() {
+  // Loaded runs Changed once the whole description is in.
+  if (FDestroying || InState(TComponentStateItem::csLoading)) return;
   if (OnStyleChanged) OnStyleChanged(this);
-  if (FDestroying) return;
   std::vector<TcxContainerStyle*> listeners = FListeners;
   for (TcxContainerStyle* s : listeners)
     if (std::find(FListeners.begin(), FListeners.end(), s) != FListeners.end()) s->ControllerChanged();
@@ -555,4 +628,33 @@ void TcxStyleController::Changed() {
 
 void TcxStyleController::RestoreStyles() { FStyles->RestoreDefaults(); }
 
-TL_DEFINE_CLASS(TcxStyleController, [](auto&) {});
+void TcxStyleController::Loaded() {
+  inherited::Loaded();
+  Changed();
+}
+
+void TcxStyleController::ScaleFont(Integer M, Integer D) {
+  if (M <= 0 || D <= 0 || M == D) return;
+  TcxStyleController* c = this;
+  for (int i = 0; c && i < kMaxChainLength; ++i) {
+    TcxContainerStyle* s = c->Style();
+    if (s->GetAssignedValues().Contains(csvFont)) {
+      if (c->FFontScaled) return;
+      c->FFontScaled = true;
+      TFont* f = s->GetFont();
+      f->SetSize(MulDiv(f->GetSize(), M, D));
+      return;
+    }
+    TcxStyleController* next = s->GetActiveStyleController();
+    c = next == c ? nullptr : next;
+  }
+}
+
+TL_DEFINE_CLASS(TcxStyleController, [](auto& c) {
+  using T = TcxStyleController;
+  c.Property("Style", &T::Style, &T::SetStyle);
+  c.Property("StyleDisabled", &T::StyleDisabled, &T::SetStyleDisabled);
+  c.Property("StyleFocused", &T::StyleFocused, &T::SetStyleFocused);
+  c.Property("StyleHot", &T::StyleHot, &T::SetStyleHot);
+  c.Event("OnStyleChanged", &T::OnStyleChanged);
+});

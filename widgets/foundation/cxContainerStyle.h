@@ -110,6 +110,12 @@ class TcxContainerStyle : public TPersistent {
 
   // The font with the resolved text colour and style, refreshed on each call.
   TFont* GetVisibleFont();
+  // A container's ChangeScale: a font assigned on the base style scales by M/D; otherwise the
+  // controller chain is asked (ScaleFontByController). Nothing happens unless M and D are positive.
+  void ScaleFont(Integer M, Integer D);
+  // The first controller along the chain whose style has a font of its own scales that font,
+  // once in the controller's life; followers re-derive theirs from it.
+  void ScaleFontByController(Integer M, Integer D);
   bool IsBaseStyle() const { return FParentStyle == nullptr; }
   TcxContainerStyle* GetBaseStyle() { return FParentStyle ? FParentStyle : this; }
   const TcxContainerStyle* GetBaseStyle() const { return FParentStyle ? FParentStyle : this; }
@@ -130,6 +136,22 @@ class TcxContainerStyle : public TPersistent {
 
   virtual void ControllerChanged();
   virtual void ControllerFreeNotification(TcxStyleController* AController);
+  // The controller a base style follows when none is set.
+  virtual TcxStyleController* GetDefaultStyleController() const;
+
+  // Stored with the style: assigned on the style itself, not among the container's unused values
+  // and, for the shared values, only on the base style.
+  bool IsStyleValueStored(TcxContainerStyleValue Index) const;
+  template <TcxContainerStyleValue Index>
+  bool IsValueStored() const {
+    return IsStyleValueStored(Index);
+  }
+  bool IsLookAndFeelStored() const { return IsBaseStyle(); }
+  bool IsStyleControllerStored() const { return IsBaseStyle() && GetStyleController() != nullptr; }
+  // The AssignedValues property of a stream: the stored values only, so that a value read back
+  // is assigned exactly when it was written; bits beyond the style's values are dropped on read.
+  Cardinal GetStoredAssignedValues() const;
+  void SetStoredAssignedValues(Cardinal Value);
 
   TNotifyEvent OnChanged;
 
@@ -163,6 +185,7 @@ class TcxContainerStyle : public TPersistent {
   void CheckChanges();
   void OwnFontChanged(TObject* Sender) { FontChanged(Sender); }
   void LookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues);
+  void AssignLookAndFeel(TcxLookAndFeel* Source);
   bool IsControllerStyle() const;
 
   TPersistent* FOwner;
@@ -212,6 +235,8 @@ class TcxContainerStyles : public TObject {
   TcxContainerStyle* FStyles[4] = {};
 };
 
+using TcxContainerStylesClass = TMetaClass<TcxContainerStyles, TPersistent*, TcxContainerStyleClass>;
+
 // Styles that several containers share; containers resolve what they do not set here.
 class TcxStyleController : public TComponent {
   TL_CLASS(TcxStyleController, TComponent)
@@ -223,6 +248,7 @@ class TcxStyleController : public TComponent {
   virtual void AddListener(TcxContainerStyle* AStyle);
   virtual void RemoveListener(TcxContainerStyle* AStyle);
   virtual TcxContainerStyleClass GetStyleClass() const;
+  virtual TcxContainerStylesClass GetStylesClass() const;
   void Changed();
   void RestoreStyles();
   bool IsDestroying() const { return FDestroying; }
@@ -233,8 +259,19 @@ class TcxStyleController : public TComponent {
   TcxContainerStyle* StyleFocused() const { return FStyles->StyleFocused(); }
   TcxContainerStyle* StyleDisabled() const { return FStyles->StyleDisabled(); }
   TcxContainerStyle* StyleHot() const { return FStyles->StyleHot(); }
+  void SetStyle(TcxContainerStyle* Value) { FStyles->SetStyle(TcxContainerStateItem::csNormal, Value); }
+  void SetStyleFocused(TcxContainerStyle* Value) { FStyles->SetStyle(TcxContainerStateItem::csActive, Value); }
+  void SetStyleDisabled(TcxContainerStyle* Value) { FStyles->SetStyle(TcxContainerStateItem::csDisabled, Value); }
+  void SetStyleHot(TcxContainerStyle* Value) { FStyles->SetStyle(TcxContainerStateItem::csHotTrack, Value); }
+
+  // Scales the font of the first controller along the chain from this one whose style has a
+  // font of its own, at most once in that controller's life.
+  void ScaleFont(Integer M, Integer D);
 
   TNotifyEvent OnStyleChanged;
+
+ protected:
+  void Loaded() override;
 
  private:
   void StylesChanged(TObject*) { Changed(); }
@@ -242,6 +279,7 @@ class TcxStyleController : public TComponent {
   std::vector<TcxContainerStyle*> FListeners;
   TcxContainerStyles* FStyles = nullptr;
   bool FDestroying = false;
+  bool FFontScaled = false;
 };
 
 // The controller styles follow when none is set; nullptr until the editor framework sets it.

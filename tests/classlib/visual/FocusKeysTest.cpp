@@ -191,10 +191,6 @@ TEST_F(FocusKeysTest, FocusRulesRefuseWhatCannotBeFocused) {
   EXPECT_TRUE(b->Focused());
 }
 
-}  // namespace
-
-namespace {
-
 // A form that takes F5 as a shortcut before any control sees the key, as menus will.
 class TShortcutForm : public TForm {
  public:
@@ -221,10 +217,6 @@ TEST_F(FocusKeysTest, ShortcutsAreAskedBeforeTheFocusedControlSeesTheKey) {
   Pump();
   EXPECT_EQ(Joined(), "shortcut F5,keydown p 117");
 }
-
-}  // namespace
-
-namespace {
 
 class TWheelSink : public TObject {
  public:

@@ -92,6 +92,11 @@ class FormsTest : public AppTest {
     ADD_FAILURE() << "no close box";
     return {0, 0};
   }
+  TForm* MakeMainForm() {
+    TForm* f = nullptr;
+    Application->CreateForm(f);
+    return f;
+  }
   TForm* MakeDialog(TTestButton*& ok, TTestButton*& cancel) {
     TForm* dlg = TForm::CreateNew(Application);
     dlg->SetName("dlg");
@@ -266,8 +271,7 @@ TEST_F(FormsTest, AMissingOrDamagedDescriptionFailsTheCreationCleanly) {
 }
 
 TEST_F(FormsTest, ModalDialogsEndByButtonEnterEscapeAndTheCloseBox) {
-  TForm* mainForm = nullptr;
-  Application->CreateForm(mainForm);
+  TForm* mainForm = MakeMainForm();
   mainForm->Show();
   TTestButton *ok, *cancel;
   TForm* dlg = MakeDialog(ok, cancel);
@@ -296,18 +300,13 @@ TEST_F(FormsTest, ModalDialogsEndByButtonEnterEscapeAndTheCloseBox) {
   host().WhenIdle([&] { dlg->SetModalResult(mrRetry); });
   EXPECT_EQ(dlg->ShowModal(), mrRetry);
   EXPECT_EQ(host().PendingScripts(), 0u);
-}
-
-TEST_F(FormsTest, AVisibleFormCannotBeShownModally) {
-  TTestButton *ok, *cancel;
-  TForm* dlg = MakeDialog(ok, cancel);
+  // A visible form cannot be shown modally.
   dlg->Show();
   EXPECT_THROW(dlg->ShowModal(), EInvalidOperation);
 }
 
 TEST_F(FormsTest, CloseQueryAndCloseActionsDecideWhatClosingDoes) {
-  TForm* mainForm = nullptr;
-  Application->CreateForm(mainForm);
+  MakeMainForm();  // the closing form is not the main one
   TForm* f = TForm::CreateNew(Application);
   f->SetName("f");
   TSink sink;
@@ -349,8 +348,7 @@ TEST_F(FormsTest, CloseQueryAndCloseActionsDecideWhatClosingDoes) {
 }
 
 TEST_F(FormsTest, ClosingTheMainFormEndsRun) {
-  TForm* mainForm = nullptr;
-  Application->CreateForm(mainForm);
+  TForm* mainForm = MakeMainForm();
   TSink sink;
   mainForm->OnShow = TNotifyEvent(&sink, &TSink::Clicked);
   host().WhenIdle([&] { mainForm->Close(); });
@@ -360,8 +358,7 @@ TEST_F(FormsTest, ClosingTheMainFormEndsRun) {
 }
 
 TEST_F(FormsTest, PositionPlacesTheFormOnShow) {
-  TForm* mainForm = nullptr;
-  Application->CreateForm(mainForm);
+  TForm* mainForm = MakeMainForm();
   mainForm->SetBounds(100, 100, 400, 300);
   mainForm->Show();
   TForm* f = TForm::CreateNew(Application);

@@ -19,9 +19,7 @@ TEST_F(BitmapTest, ResizingKeepsThePictureAtTheTopLeftAndWhitensNewArea) {
   b->Canvas()->SetPixel(3, 2, clBlue);
   b->SetWidth(6);
   EXPECT_EQ(b->GetWidth(), 6);
-  EXPECT_EQ(At(b.get(), 0, 0), clRed);
-  EXPECT_EQ(At(b.get(), 3, 2), clBlue);
-  EXPECT_EQ(At(b.get(), 4, 0), clWhite);
+  ExpectPixels(b.get(), {{0, 0, clRed}, {3, 2, clBlue}, {4, 0, clWhite}});
   b->SetSize(2, 2);
   EXPECT_EQ(At(b.get(), 1, 1), clRed);
   EXPECT_EQ(At(b.get(), 2, 1), TColor(CLR_INVALID));  // outside now
@@ -61,10 +59,7 @@ TEST_F(BitmapTest, OneBitFormatMakesEveryPixelBlackOrWhiteWhicheverIsNearer) {
   b->Canvas()->SetPixel(3, 0, TColor(0x808080));
   b->SetPixelFormat(TPixelFormat::pf1bit);
   EXPECT_TRUE(b->GetMonochrome());
-  EXPECT_EQ(At(b.get(), 0, 0), clBlack);
-  EXPECT_EQ(At(b.get(), 1, 0), clWhite);
-  EXPECT_EQ(At(b.get(), 2, 0), clBlack);
-  EXPECT_EQ(At(b.get(), 3, 0), clWhite);
+  ExpectPixels(b.get(), {{0, 0, clBlack}, {1, 0, clWhite}, {2, 0, clBlack}, {3, 0, clWhite}});
   EXPECT_THROW(b->ScanLine(0), EInvalidGraphicOperation);
   // Drawing in colour on a monochrome bitmap still gives black or white.
   b->Canvas()->SetPixel(1, 0, clNavy);
@@ -102,25 +97,18 @@ TEST_F(BitmapTest, DrawCopiesOrLeavesTheTransparentColourOut) {
   sprite->Canvas()->SetPixel(2, 1, clBlack);
   auto dst = FilledBitmap(6, 4, clBlue);
   dst->Canvas()->Draw(1, 1, sprite.get());
-  EXPECT_EQ(At(dst.get(), 1, 1), clFuchsia);
-  EXPECT_EQ(At(dst.get(), 2, 1), clRed);
-  EXPECT_EQ(At(dst.get(), 0, 0), clBlue);
+  ExpectPixels(dst.get(), {{1, 1, clFuchsia}, {2, 1, clRed}, {0, 0, clBlue}});
 
   sprite->SetTransparent(true);
   auto dst2 = FilledBitmap(6, 4, clBlue);
   dst2->Canvas()->Draw(1, 1, sprite.get());
-  EXPECT_EQ(At(dst2.get(), 1, 1), clBlue);   // the transparent colour shows the background
-  EXPECT_EQ(At(dst2.get(), 2, 1), clRed);
-  EXPECT_EQ(At(dst2.get(), 3, 2), clBlack);
-  EXPECT_EQ(At(dst2.get(), 1, 2), clBlue);
+  // (1, 1) the transparent colour shows the background.
+  ExpectPixels(dst2.get(), {{1, 1, clBlue}, {2, 1, clRed}, {3, 2, clBlack}, {1, 2, clBlue}});
 
   auto dst3 = FilledBitmap(8, 4, clWhite);
   sprite->SetTransparent(false);
   dst3->Canvas()->StretchDraw(Rect(0, 0, 6, 2), sprite.get());
-  EXPECT_EQ(At(dst3.get(), 2, 0), clRed);
-  EXPECT_EQ(At(dst3.get(), 3, 0), clRed);
-  EXPECT_EQ(At(dst3.get(), 5, 1), clBlack);
-  EXPECT_EQ(At(dst3.get(), 6, 0), clWhite);
+  ExpectPixels(dst3.get(), {{2, 0, clRed}, {3, 0, clRed}, {5, 1, clBlack}, {6, 0, clWhite}});
 
   Owned<TBitmap> empty(New<TBitmap>());
   dst3->Canvas()->Draw(0, 0, empty.get());  // nothing to draw
@@ -175,9 +163,7 @@ TEST_F(BitmapTest, MaskIsWhiteExactlyWhereTheColourWas) {
   b->Canvas()->SetPixel(1, 0, TColor(0x0000FE));
   b->Mask(clRed);
   EXPECT_TRUE(b->GetMonochrome());
-  EXPECT_EQ(At(b.get(), 0, 0), clWhite);
-  EXPECT_EQ(At(b.get(), 1, 0), clBlack);
-  EXPECT_EQ(At(b.get(), 2, 0), clWhite);
+  ExpectPixels(b.get(), {{0, 0, clWhite}, {1, 0, clBlack}, {2, 0, clWhite}});
   // A monochrome bitmap masked on black is inverted; on white it stays.
   b->Mask(clWhite);
   EXPECT_EQ(At(b.get(), 1, 0), clBlack);

@@ -24,21 +24,18 @@ TEST_F(CanvasTest, SolidBrushMakesTextOpaqueInTheBrushColourAndClearBrushTranspa
   c->Brush()->SetColor(clRed);
   c->TextOut(0, 0, "H ");
   EXPECT_EQ(GetBkMode(c->GetHandle()), OPAQUE);
-  EXPECT_EQ(At(b.get(), 2, 10), clBlack);   // the glyph
-  EXPECT_EQ(At(b.get(), 9, 10), clRed);     // the gap beside the box
-  EXPECT_EQ(At(b.get(), 1, 1), clRed);      // above the em square
-  EXPECT_EQ(At(b.get(), 15, 5), clRed);     // the blank's cell
-  EXPECT_EQ(At(b.get(), 25, 5), clWhite);   // beyond the text
-  EXPECT_EQ(At(b.get(), 5, 21), clWhite);   // below the cell
+  // (2, 10) the glyph; (9, 10) the gap beside the box; (1, 1) above the em square; (15, 5) the blank's cell;
+  // (25, 5) beyond the text; (5, 21) below the cell.
+  ExpectPixels(b.get(), {{2, 10, clBlack}, {9, 10, clRed}, {1, 1, clRed}, {15, 5, clRed}, {25, 5, clWhite},
+                         {5, 21, clWhite}});
   EXPECT_EQ(c->GetPenPos().X, 20);          // the pen moved to the end of the text
 
   c->Brush()->SetStyle(TBrushStyle::bsClear);
   c->Font()->SetColor(clBlue);
   c->TextOut(0, 0, "H ");
   EXPECT_EQ(GetBkMode(c->GetHandle()), TRANSPARENT);
-  EXPECT_EQ(At(b.get(), 2, 10), clBlue);
-  EXPECT_EQ(At(b.get(), 9, 10), clRed);     // left as it was
-  EXPECT_EQ(At(b.get(), 15, 5), clRed);
+  // (9, 10) left as it was.
+  ExpectPixels(b.get(), {{2, 10, clBlue}, {9, 10, clRed}, {15, 5, clRed}});
 
   // A colour makes a clear brush solid again, and text opaque.
   c->Brush()->SetColor(clLime);
@@ -52,10 +49,8 @@ TEST_F(CanvasTest, TextRectClipsAndFillsOnlyWithASolidBrush) {
   UseTestFace(c);
   c->Brush()->SetColor(clYellow);
   c->TextRect(Rect(0, 0, 5, 25), 0, 0, "HH");
-  EXPECT_EQ(At(b.get(), 2, 10), clBlack);
-  EXPECT_EQ(At(b.get(), 4, 22), clYellow);  // inside R, below the cell: filled
-  EXPECT_EQ(At(b.get(), 6, 10), clWhite);   // clipped
-  EXPECT_EQ(At(b.get(), 12, 10), clWhite);
+  // (4, 22) inside R, below the cell: filled; (6, 10) clipped.
+  ExpectPixels(b.get(), {{2, 10, clBlack}, {4, 22, clYellow}, {6, 10, clWhite}, {12, 10, clWhite}});
 
   auto b2 = FilledBitmap(40, 30, clWhite);
   b2->Canvas()->Brush()->SetStyle(TBrushStyle::bsClear);
@@ -78,26 +73,17 @@ TEST_F(CanvasTest, ShapesUsePenForOutlinesAndBrushForFillsWithoutRightAndBottomE
   c->Pen()->SetColor(clRed);
   c->Brush()->SetColor(clBlue);
   c->Rectangle(2, 2, 8, 8);
-  EXPECT_EQ(At(b.get(), 2, 2), clRed);
-  EXPECT_EQ(At(b.get(), 7, 7), clRed);
-  EXPECT_EQ(At(b.get(), 4, 5), clBlue);
-  EXPECT_EQ(At(b.get(), 8, 8), clWhite);
-  EXPECT_EQ(At(b.get(), 1, 4), clWhite);
+  ExpectPixels(b.get(), {{2, 2, clRed}, {7, 7, clRed}, {4, 5, clBlue}, {8, 8, clWhite}, {1, 4, clWhite}});
 
   c->Brush()->SetColor(clLime);
   c->FillRect(Rect(10, 10, 13, 12));
-  EXPECT_EQ(At(b.get(), 10, 10), clLime);
-  EXPECT_EQ(At(b.get(), 12, 11), clLime);
-  EXPECT_EQ(At(b.get(), 13, 11), clWhite);
-  EXPECT_EQ(At(b.get(), 12, 12), clWhite);
+  ExpectPixels(b.get(), {{10, 10, clLime}, {12, 11, clLime}, {13, 11, clWhite}, {12, 12, clWhite}});
 
   c->Brush()->SetColor(clFuchsia);
   c->FrameRect(Rect(14, 14, 19, 19));
-  EXPECT_EQ(At(b.get(), 14, 14), clFuchsia);
-  EXPECT_EQ(At(b.get(), 18, 16), clFuchsia);
-  EXPECT_EQ(At(b.get(), 16, 18), clFuchsia);
-  EXPECT_EQ(At(b.get(), 16, 16), clWhite);  // a frame leaves the inside alone
-  EXPECT_EQ(At(b.get(), 19, 16), clWhite);
+  // (16, 16) a frame leaves the inside alone.
+  ExpectPixels(b.get(), {{14, 14, clFuchsia}, {18, 16, clFuchsia}, {16, 18, clFuchsia}, {16, 16, clWhite},
+                         {19, 16, clWhite}});
 
   // A clear pen draws no outline; a clear brush no fill.
   auto b2 = FilledBitmap(10, 10, clWhite);
@@ -126,9 +112,7 @@ TEST_F(CanvasTest, LinesExcludeTheEndPointAndPenModeCombinesWithTheDestination) 
   c->Pen()->SetColor(clRed);
   c->MoveTo(1, 1);
   c->LineTo(5, 1);
-  EXPECT_EQ(At(b.get(), 1, 1), clRed);
-  EXPECT_EQ(At(b.get(), 4, 1), clRed);
-  EXPECT_EQ(At(b.get(), 5, 1), clWhite);
+  ExpectPixels(b.get(), {{1, 1, clRed}, {4, 1, clRed}, {5, 1, clWhite}});
   EXPECT_EQ(c->GetPenPos().X, 5);
 
   c->Pen()->SetMode(TPenMode::pmNot);
@@ -161,19 +145,12 @@ TEST_F(CanvasTest, CopyRectStretchesWithTheCopyMode) {
   src->Canvas()->SetPixel(1, 0, clBlue);
   auto dst = FilledBitmap(6, 2, clWhite);
   dst->Canvas()->CopyRect(Rect(0, 0, 4, 1), src->Canvas(), Rect(0, 0, 2, 1));
-  EXPECT_EQ(At(dst.get(), 0, 0), clRed);
-  EXPECT_EQ(At(dst.get(), 1, 0), clRed);
-  EXPECT_EQ(At(dst.get(), 2, 0), clBlue);
-  EXPECT_EQ(At(dst.get(), 3, 0), clBlue);
-  EXPECT_EQ(At(dst.get(), 4, 0), clWhite);
+  ExpectPixels(dst.get(), {{0, 0, clRed}, {1, 0, clRed}, {2, 0, clBlue}, {3, 0, clBlue}, {4, 0, clWhite}});
 
   dst->Canvas()->SetCopyMode(cmDstInvert);
   dst->Canvas()->CopyRect(Rect(1, 0, 5, 2), dst->Canvas(), Rect(1, 0, 5, 2));
-  EXPECT_EQ(At(dst.get(), 0, 0), clRed);           // outside
-  EXPECT_EQ(At(dst.get(), 1, 0), clAqua);          // red inverted
-  EXPECT_EQ(At(dst.get(), 3, 0), clYellow);        // blue inverted
-  EXPECT_EQ(At(dst.get(), 4, 1), clBlack);         // white inverted
-  EXPECT_EQ(At(dst.get(), 5, 1), clWhite);
+  // (0, 0) outside; (1, 0) red inverted; (3, 0) blue inverted; (4, 1) white inverted.
+  ExpectPixels(dst.get(), {{0, 0, clRed}, {1, 0, clAqua}, {3, 0, clYellow}, {4, 1, clBlack}, {5, 1, clWhite}});
 }
 
 TEST_F(CanvasTest, BrushCopyReplacesExactlyTheTransparentColourWithTheBrush) {
@@ -186,14 +163,8 @@ TEST_F(CanvasTest, BrushCopyReplacesExactlyTheTransparentColourWithTheBrush) {
   auto dst = FilledBitmap(7, 2, clNavy);
   dst->Canvas()->Brush()->SetColor(clYellow);
   dst->Canvas()->BrushCopy(Rect(1, 1, 6, 2), src.get(), Rect(0, 0, 5, 1), clRed);
-  EXPECT_EQ(At(dst.get(), 0, 1), clNavy);
-  EXPECT_EQ(At(dst.get(), 1, 1), clYellow);
-  EXPECT_EQ(At(dst.get(), 2, 1), clGreen);
-  EXPECT_EQ(At(dst.get(), 3, 1), clYellow);
-  EXPECT_EQ(At(dst.get(), 4, 1), TColor(0x0000FE));
-  EXPECT_EQ(At(dst.get(), 5, 1), clBlack);
-  EXPECT_EQ(At(dst.get(), 6, 1), clNavy);
-  EXPECT_EQ(At(dst.get(), 2, 0), clNavy);
+  ExpectPixels(dst.get(), {{0, 1, clNavy}, {1, 1, clYellow}, {2, 1, clGreen}, {3, 1, clYellow},
+                           {4, 1, TColor(0x0000FE)}, {5, 1, clBlack}, {6, 1, clNavy}, {2, 0, clNavy}});
   // The source is untouched.
   EXPECT_EQ(At(src.get(), 0, 0), clRed);
 }
@@ -206,11 +177,9 @@ TEST_F(CanvasTest, BrushCopyWithAClearBrushLeavesTheTransparentPixelsAlone) {
   dst->Canvas()->SetPixel(4, 0, clTeal);
   dst->Canvas()->Brush()->SetStyle(TBrushStyle::bsClear);
   dst->Canvas()->BrushCopy(Rect(1, 0, 5, 1), src.get(), Rect(0, 0, 4, 1), clRed);
-  EXPECT_EQ(At(dst.get(), 1, 0), clNavy) << "transparent: destination kept";
-  EXPECT_EQ(At(dst.get(), 2, 0), clGreen);
-  EXPECT_EQ(At(dst.get(), 3, 0), clBlack) << "black source pixels are still copied";
-  EXPECT_EQ(At(dst.get(), 4, 0), clTeal) << "transparent over another colour: kept too";
-  EXPECT_EQ(At(dst.get(), 5, 0), clNavy);
+  // Transparent pixels keep the destination, whatever its colour; black source pixels are
+  // still copied.
+  ExpectPixels(dst.get(), {{1, 0, clNavy}, {2, 0, clGreen}, {3, 0, clBlack}, {4, 0, clTeal}, {5, 0, clNavy}});
 }
 
 TEST_F(CanvasTest, AnExternalHandleGetsTheObjectsSelectedAndBackOnRelease) {
@@ -314,10 +283,6 @@ TEST_F(CanvasTest, ControlCanvasGetsItsContextFromTheProviderAndReleasesIt) {
   DestroyWindow(g_canvasWindow);
   g_canvasWindow = nullptr;
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(CanvasTest, CopyRectEnlargesByNearestNeighbourFromTheLeftEdge) {
   // A 24-pixel row whose pixel x has blue value x, copied to 25 pixels: destination d

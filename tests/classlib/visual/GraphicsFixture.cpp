@@ -21,3 +21,7 @@ Owned<TBitmap> GraphicsFixture::FilledBitmap(Integer W, Integer H, TColor Color)
   b->Canvas()->FillRect(Rect(0, 0, W, H));
   return b;
 }
+
+void GraphicsFixture::ExpectPixels(TBitmap* B, std::initializer_list<PixelColor> Pixels) {
+  for (const PixelColor& p : Pixels) EXPECT_EQ(At(B, p.X, p.Y), p.Color) << "at (" << p.X << ", " << p.Y << ")";
+}

@@ -6,6 +6,8 @@
 #include "classlib/visual/Graphics.h"
 #include "tests/support/UserTest.h"
 
+#include <initializer_list>
+
 class GraphicsFixture : public UserTest {
  protected:
   void SetUp() override;
@@ -15,6 +17,12 @@ class GraphicsFixture : public UserTest {
   static Owned<TBitmap> FilledBitmap(Integer W, Integer H, TColor Color);
   // The colour at (X, Y) of a bitmap, as a plain RGB colour.
   static TColor At(TBitmap* B, Integer X, Integer Y) { return B->Canvas()->GetPixel(X, Y); }
+  struct PixelColor {
+    Integer X, Y;
+    TColor Color;
+  };
+  // Each listed pixel of B has its colour.
+  static void ExpectPixels(TBitmap* B, std::initializer_list<PixelColor> Pixels);
 
  private:
   size_t imageListsAtStart_ = 0;

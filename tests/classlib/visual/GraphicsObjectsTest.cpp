@@ -225,10 +225,7 @@ TEST_F(GraphicsObjectsTest, BrushBitmapPatternsTheFill) {
   auto b = FilledBitmap(16, 2, clBlack);
   b->Canvas()->Brush()->SetBitmap(pattern.get());
   b->Canvas()->FillRect(Rect(0, 0, 16, 2));
-  EXPECT_EQ(At(b.get(), 1, 0), clRed);
-  EXPECT_EQ(At(b.get(), 5, 0), clWhite);
-  EXPECT_EQ(At(b.get(), 9, 1), clRed);
-  EXPECT_EQ(At(b.get(), 13, 1), clWhite);
+  ExpectPixels(b.get(), {{1, 0, clRed}, {5, 0, clWhite}, {9, 1, clRed}, {13, 1, clWhite}});
   b->Canvas()->Brush()->SetBitmap(nullptr);
 }
 

@@ -31,6 +31,21 @@ class ImgListTest : public GraphicsFixture {
     l->SetHeight(H);
     return l;
   }
+  // A 4 x 4 list holding the two images, fuchsia transparent.
+  static Owned<TImageList> ListOfTwo() {
+    auto l = List();
+    l->AddMasked(TwoImages().get(), clDefault);
+    return l;
+  }
+  // A new list read from what the writer wrote of AList.
+  static Owned<TImageList> RoundTrip(TImageList* AList) {
+    Owned<TMemoryStream> s(New<TMemoryStream>());
+    s->WriteComponent(AList);
+    s->SetPosition(0);
+    Owned<TImageList> copy(New<TImageList>(nullptr));
+    s->ReadComponent(copy.get());
+    return copy;
+  }
   // The pixels of image Index drawn on a background of Back.
   static std::vector<TColor> Drawn(TCustomImageList* l, Integer Index, TColor Back, bool Enabled = true) {
     auto b = FilledBitmap(l->GetWidth(), l->GetHeight(), Back);
@@ -96,9 +111,7 @@ TEST_F(ImgListTest, AddWithAMaskBitmapAndOutOfRangeDrawsNothing) {
 }
 
 TEST_F(ImgListTest, DisabledDrawingEmbossesTheShapeInHighlightAndShadow) {
-  auto l = List();
-  auto src = TwoImages();
-  l->AddMasked(src.get(), clDefault);
+  auto l = ListOfTwo();
   auto px = Drawn(l.get(), 1, clWhite, false);
   const TColor shadow = TColor(ColorToRGB(clBtnShadow)), light = TColor(ColorToRGB(clBtnHighlight));
   // The 2 x 2 block at (1, 1): shadow on top, highlight showing one pixel down and right.
@@ -112,9 +125,7 @@ TEST_F(ImgListTest, DisabledDrawingEmbossesTheShapeInHighlightAndShadow) {
 }
 
 TEST_F(ImgListTest, DrawingStyleAndImageTypeChooseThePlatformStyle) {
-  auto l = List();
-  auto src = TwoImages();
-  l->AddMasked(src.get(), clDefault);
+  auto l = ListOfTwo();
   l->SetImageType(TImageType::itMask);
   auto mask = Drawn(l.get(), 0, clBlue);
   EXPECT_EQ(mask[0], clWhite);
@@ -129,9 +140,7 @@ TEST_F(ImgListTest, DrawingStyleAndImageTypeChooseThePlatformStyle) {
 }
 
 TEST_F(ImgListTest, ReplaceDeleteClearAndGetBitmap) {
-  auto l = List();
-  auto src = TwoImages();
-  l->AddMasked(src.get(), clDefault);
+  auto l = ListOfTwo();
   auto green = FilledBitmap(4, 4, clGreen);
   l->Replace(0, green.get(), nullptr);
   EXPECT_EQ(Drawn(l.get(), 0, clBlue)[0], clGreen);
@@ -166,8 +175,7 @@ TEST_F(ImgListTest, ChangesReachOnChangeAndLinksOnceUpdatesEnd) {
   Owned<TChangeLink> link(New<TChangeLink>());
   link->OnChange = linked.Event();
   l->RegisterChanges(link.get());
-  auto src = TwoImages();
-  l->AddMasked(src.get(), clDefault);
+  l->AddMasked(TwoImages().get(), clDefault);
   EXPECT_EQ(direct.Count, 1);
   EXPECT_EQ(linked.Count, 1);
   EXPECT_EQ(linked.LastSender, l.get());
@@ -189,31 +197,24 @@ TEST_F(ImgListTest, ChangesReachOnChangeAndLinksOnceUpdatesEnd) {
 }
 
 TEST_F(ImgListTest, SizeChangesEmptyTheList) {
-  auto l = List();
-  auto src = TwoImages();
-  l->AddMasked(src.get(), clDefault);
+  auto l = ListOfTwo();
   l->SetWidth(2);
   EXPECT_EQ(l->Count(), 0);
-  l->AddMasked(src.get(), clDefault);
+  l->AddMasked(TwoImages().get(), clDefault);
   EXPECT_EQ(l->Count(), 4);
   l->SetWidth(0);  // at least one pixel
   EXPECT_EQ(l->GetWidth(), 1);
 }
 
 TEST_F(ImgListTest, TheBinaryPropertyRoundTripsThroughTheWriterAndReader) {
-  auto l = List();
-  auto src = TwoImages();
-  l->AddMasked(src.get(), clDefault);
+  auto l = ListOfTwo();
   auto opaque = FilledBitmap(4, 4, clTeal);
   l->Add(opaque.get(), nullptr);
   l->SetBkColor(clBtnFace);
   Owned<TMemoryStream> s(New<TMemoryStream>());
   s->WriteComponent(l.get());
-  const String bin(reinterpret_cast<const char*>(s->Memory()), size_t(s->GetSize()));
-  EXPECT_NE(bin.find("TLIL"), String::npos);
-  s->SetPosition(0);
-  Owned<TImageList> copy(New<TImageList>(nullptr));
-  s->ReadComponent(copy.get());
+  EXPECT_NE(String(reinterpret_cast<const char*>(s->Memory()), size_t(s->GetSize())).find("TLIL"), String::npos);
+  Owned<TImageList> copy = RoundTrip(l.get());
   EXPECT_EQ(copy->GetWidth(), 4);
   EXPECT_EQ(copy->GetHeight(), 4);
   EXPECT_TRUE(copy->GetMasked());
@@ -226,12 +227,8 @@ TEST_F(ImgListTest, TheBinaryPropertyRoundTripsThroughTheWriterAndReader) {
   // An unmasked list round-trips its pixels as they are.
   auto u = List();
   u->SetMasked(false);
-  u->Add(src.get(), nullptr);
-  Owned<TMemoryStream> us(New<TMemoryStream>());
-  us->WriteComponent(u.get());
-  us->SetPosition(0);
-  Owned<TImageList> ucopy(New<TImageList>(nullptr));
-  us->ReadComponent(ucopy.get());
+  u->Add(TwoImages().get(), nullptr);
+  Owned<TImageList> ucopy = RoundTrip(u.get());
   EXPECT_FALSE(ucopy->GetMasked());
   EXPECT_EQ(Drawn(ucopy.get(), 0, clBlue), Drawn(u.get(), 0, clBlue));
 
@@ -282,9 +279,7 @@ TEST_F(ImgListTest, ADescriptionIncludesAPngSheetCutIntoCells) {
 }
 
 TEST_F(ImgListTest, BadBinaryDataIsRefusedAndTheListKept) {
-  auto l = List();
-  auto src = TwoImages();
-  l->AddMasked(src.get(), clDefault);
+  auto l = ListOfTwo();
   Owned<TMemoryStream> good(New<TMemoryStream>());
   l->WriteData(*good);
   const String data(reinterpret_cast<const char*>(good->Memory()), size_t(good->GetSize()));

@@ -105,12 +105,50 @@ class MenusTest : public AppTest {
   TMenuForm* LoadMain() {
     Owned<TMemoryStream> bin(New<TMemoryStream>());
     ObjectTextToBinary(kMainText, *bin);
-    data_.assign(bin->Memory(), bin->Memory() + bin->GetSize());
+    return LoadFrom(*bin);
+  }
+  // Creates the form from ADescription, registered as its resource.
+  TMenuForm* LoadFrom(TMemoryStream& ADescription) {
+    UnregisterResourceTable("menus-test");
+    data_.assign(ADescription.Memory(), ADescription.Memory() + ADescription.GetSize());
     item_ = ResourceItem{10, 0, "TMENUFORM", data_.data(), data_.size(), 0, 0};
     RegisterResourceTable(ResourceTable{"menus-test", &item_, 1});
     TMenuForm* f = nullptr;
     Application->CreateForm(f);
     return f;
+  }
+  // What kMainText describes, as read back into AForm.
+  static void ExpectMainWindow(TMenuForm* AForm) {
+    auto* menu = Find<TMainMenu>(AForm, "MainMenu1");
+    auto* bar = Find<TStatusBar>(AForm, "StatusBar1");
+    auto* ok = Find<TButton>(AForm, "Ok");
+    auto* edit = Find<TEdit>(AForm, "Edit1");
+    auto* list = Find<TListBox>(AForm, "List1");
+    ASSERT_TRUE(menu && bar && ok && edit && list);
+    EXPECT_EQ(AForm->GetMenu(), menu);
+    ASSERT_EQ(menu->Items()->Count(), 1);
+    TMenuItem* game = menu->Items()->Items(0);
+    ASSERT_EQ(game->Count(), 3);
+    EXPECT_EQ(game->GetName(), "miGame");
+    EXPECT_EQ(game->Items(0)->GetShortCut(), VK_F2);
+    EXPECT_TRUE(game->Items(0)->OnClick);
+    EXPECT_TRUE(game->Items(1)->IsLine());
+    EXPECT_TRUE(game->Items(2)->GetChecked());
+    EXPECT_EQ(game->Items(0)->GetParentMenu(), menu);
+    EXPECT_EQ(AForm->GetClientHeight(), 200);
+    EXPECT_EQ(AForm->GetClientWidth(), 320);
+    // The status bar sits along the bottom.
+    EXPECT_EQ(bar->GetAlign(), TAlign::alBottom);
+    ASSERT_EQ(bar->GetPanels()->Count(), 2);
+    EXPECT_EQ(bar->GetPanels()->Items(0)->GetText(), "Score");
+    EXPECT_EQ(bar->GetPanels()->Items(0)->GetWidth(), 80);
+    EXPECT_EQ(bar->GetPanels()->Items(1)->GetAlignment(), TAlignment::taRightJustify);
+    EXPECT_TRUE(ok->GetDefault());
+    EXPECT_EQ(ok->GetModalResult(), mrOk);
+    EXPECT_EQ(edit->GetText(), "Player");
+    EXPECT_EQ(edit->GetMaxLength(), 12);
+    EXPECT_EQ(list->GetStyle(), TListBoxStyle::lbOwnerDrawFixed);
+    EXPECT_EQ(list->GetItemHeight(), 18);
   }
   template <class T>
   static T* Find(TComponent* Root, const char* Name) {
@@ -130,20 +168,8 @@ String MenuText(HMENU Menu, UINT Pos) {
 
 TEST_F(MenusTest, AMainWindowIsBuiltFromItsDescription) {
   TMenuForm* f = LoadMain();
-  auto* menu = Find<TMainMenu>(f, "MainMenu1");
-  auto* bar = Find<TStatusBar>(f, "StatusBar1");
-  auto* ok = Find<TButton>(f, "Ok");
-  auto* edit = Find<TEdit>(f, "Edit1");
-  auto* list = Find<TListBox>(f, "List1");
-  ASSERT_TRUE(menu && bar && ok && edit && list);
-  EXPECT_EQ(f->GetMenu(), menu);
-  ASSERT_EQ(menu->Items()->Count(), 1);
-  TMenuItem* game = menu->Items()->Items(0);
-  ASSERT_EQ(game->Count(), 3);
-  EXPECT_EQ(game->Items(0)->GetShortCut(), VK_F2);
-  EXPECT_TRUE(game->Items(1)->IsLine());
-  EXPECT_TRUE(game->Items(2)->GetChecked());
-  EXPECT_EQ(game->Items(0)->GetParentMenu(), menu);
+  ExpectMainWindow(f);
+  EXPECT_EQ(Joined(), "");  // nothing fired while loading
 
   // The window gets the platform menu, with the bar outside the client area.
   f->Show();
@@ -163,25 +189,17 @@ TEST_F(MenusTest, AMainWindowIsBuiltFromItsDescription) {
   EXPECT_TRUE(GetMenuState(sub, 1, MF_BYPOSITION) & MF_SEPARATOR);
   EXPECT_TRUE(GetMenuState(sub, 2, MF_BYPOSITION) & MF_CHECKED);
 
-  // The status bar sits along the bottom, across the whole width.
-  EXPECT_EQ(bar->GetAlign(), TAlign::alBottom);
+  // The status bar spans the whole width; the edit's window holds its text; the list was
+  // sorted once Sorted was read.
+  auto* bar = Find<TStatusBar>(f, "StatusBar1");
   EXPECT_EQ(bar->GetTop(), 200 - 22);
   EXPECT_EQ(bar->GetWidth(), 320);
-  ASSERT_EQ(bar->GetPanels()->Count(), 2);
-  EXPECT_EQ(bar->GetPanels()->Items(0)->GetText(), "Score");
-  EXPECT_EQ(bar->GetPanels()->Items(1)->GetAlignment(), TAlignment::taRightJustify);
-
-  EXPECT_TRUE(ok->GetDefault());
-  EXPECT_EQ(ok->GetModalResult(), mrOk);
   char text[32] = {};
-  GetWindowTextA(edit->Handle(), text, sizeof text);
+  GetWindowTextA(Find<TEdit>(f, "Edit1")->Handle(), text, sizeof text);
   EXPECT_STREQ(text, "Player");
-  EXPECT_EQ(edit->GetMaxLength(), 12);
-  EXPECT_EQ(list->GetStyle(), TListBoxStyle::lbOwnerDrawFixed);
+  auto* list = Find<TListBox>(f, "List1");
   ASSERT_EQ(SendMessageA(list->Handle(), LB_GETCOUNT, 0, 0), 2);
-  EXPECT_EQ(list->GetItems()->Strings(0), "apple");  // sorted once Sorted was read
-  EXPECT_EQ(list->GetItemHeight(), 18);
-  EXPECT_EQ(Joined(), "");  // nothing fired while loading
+  EXPECT_EQ(list->GetItems()->Strings(0), "apple");
 }
 
 TEST_F(MenusTest, AWrittenMainWindowReadsBackTheSame) {
@@ -194,32 +212,10 @@ TEST_F(MenusTest, AWrittenMainWindowReadsBackTheSame) {
     w->WriteRootComponent(f);
   }
   f->Free();
-  UnregisterResourceTable("menus-test");
-  data_.assign(ms->Memory(), ms->Memory() + ms->GetSize());
-  item_ = ResourceItem{10, 0, "TMENUFORM", data_.data(), data_.size(), 0, 0};
-  RegisterResourceTable(ResourceTable{"menus-test", &item_, 1});
-  TMenuForm* g = nullptr;
-  Application->CreateForm(g);
-  auto* menu = Find<TMainMenu>(g, "MainMenu1");
-  ASSERT_TRUE(menu);
-  EXPECT_EQ(g->GetMenu(), menu);
-  ASSERT_EQ(menu->Items()->Count(), 1);
-  TMenuItem* game = menu->Items()->Items(0);
-  ASSERT_EQ(game->Count(), 3);
-  EXPECT_EQ(game->GetName(), "miGame");
-  EXPECT_EQ(game->Items(0)->GetShortCut(), VK_F2);
-  EXPECT_FALSE(game->Items(2)->GetEnabled());
-  EXPECT_TRUE(game->Items(2)->GetChecked());
-  EXPECT_TRUE(game->Items(0)->OnClick);
-  auto* bar = Find<TStatusBar>(g, "StatusBar1");
-  ASSERT_TRUE(bar);
-  ASSERT_EQ(bar->GetPanels()->Count(), 2);
-  EXPECT_EQ(bar->GetPanels()->Items(0)->GetWidth(), 80);
+  TMenuForm* g = LoadFrom(*ms);
+  ExpectMainWindow(g);
+  EXPECT_FALSE(Find<TMenuItem>(g, "miPause")->GetEnabled());
   EXPECT_EQ(Find<TListBox>(g, "List1")->GetItems()->GetCommaText(), "apple,fig,pear");
-  EXPECT_TRUE(Find<TButton>(g, "Ok")->GetDefault());
-  EXPECT_EQ(Find<TEdit>(g, "Edit1")->GetText(), "Player");
-  EXPECT_EQ(g->GetClientHeight(), 200);
-  EXPECT_EQ(bar->GetAlign(), TAlign::alBottom);
   // Published defaults are not written, and an edit's text is written once, as Text.
   String bytes(data_.begin(), data_.end());
   size_t player = bytes.find("Player");

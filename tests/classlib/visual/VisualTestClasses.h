@@ -20,7 +20,6 @@ class TProbe : public TCustomControl {
   TColor Fill = clNone;          // Paint fills the client area through the canvas
   LRESULT DlgCode = 0;           // answer to WM_GETDLGCODE
   bool RefuseExit = false;       // CM_EXIT raises, as a failed validation does
-  using TWinControl::DestroyHandle;
   using TWinControl::RecreateWnd;
   HDC LastPaintDC = nullptr;
   void BeforeDestruction() override {
