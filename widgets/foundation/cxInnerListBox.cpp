@@ -130,7 +130,7 @@ void TcxCustomInnerListBox::WndProc(TMessage& Message) {
     case WM_WINDOWPOSCHANGED: case WM_HSCROLL: case WM_VSCROLL:
     case LB_ADDSTRING: case LB_INSERTSTRING: case LB_DELETESTRING: case LB_RESETCONTENT:
     case LB_SETCURSEL: case LB_SETCARETINDEX: case LB_SETTOPINDEX: case LB_SETHORIZONTALEXTENT:
-    case CM_WININICHANGE:
+    case CM_WININICHANGE: case DXM_UPDATESCROLLBARS:
       UpdateScrollBars();
       break;
     default:
@@ -166,9 +166,9 @@ void TcxCustomInnerListBox::WMLButtonDown(TMessage& Message) {
 
 void TcxCustomInnerListBox::WMNCCalcSize(TMessage& Message) {
   TL_INHERITED(Message);
-  // The bars move with the frame, which is settled only once this message is answered.
-  if (ContainerAlive() && !ComponentState().Contains(TComponentStateItem::csDestroying))
-    FContainer->PostUpdateScrollBars();
+  // The bars follow the frame, which is settled only once this message is answered.
+  if (ContainerAlive() && !ComponentState().Contains(TComponentStateItem::csDestroying) && HandleAllocated())
+    PostMessageA(GetHandle(), DXM_UPDATESCROLLBARS, 0, 0);
 }
 
 void TcxCustomInnerListBox::WMNCPaint(TMessage& Message) {
