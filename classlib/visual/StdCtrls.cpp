@@ -456,6 +456,10 @@ String TCustomListBox::DoGetData(Integer Index) const {
   return s;
 }
 
+Integer TCustomListBox::DoFindData(const String& Data) {
+  return OnDataFind ? OnDataFind(this, Data) : -1;
+}
+
 TRect TCustomListBox::ItemRect(Integer Index) {
   RECT r{0, 0, 0, 0};
   if (Index >= 0 && Index < GetCount() && SendMessageA(GetHandle(), LB_GETITEMRECT, WPARAM(Index), reinterpret_cast<LPARAM>(&r)) != LB_ERR)
@@ -573,6 +577,7 @@ TL_DEFINE_CLASS(TCustomListBox, [](auto& c) {
   c.Event("OnDrawItem", &TCustomListBox::OnDrawItem);
   c.Event("OnMeasureItem", &TCustomListBox::OnMeasureItem);
   c.Event("OnData", &TCustomListBox::OnData);
+  c.Event("OnDataFind", &TCustomListBox::OnDataFind);
 })
 TL_DEFINE_CLASS(TListBox)
 

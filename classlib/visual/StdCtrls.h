@@ -19,6 +19,8 @@ class TCustomListBox;
 using TDrawItemEvent = TMethod<void(TWinControl* Control, Integer Index, TRect Rect, TOwnerDrawState State)>;
 using TMeasureItemEvent = TMethod<void(TWinControl* Control, Integer Index, Integer& Height)>;
 using TLBGetDataEvent = TMethod<void(TWinControl* Control, Integer Index, String& Data)>;
+// The index of the item whose text starts with FindString, or -1.
+using TLBFindDataEvent = TMethod<Integer(TWinControl* Control, const String& FindString)>;
 
 // ---- Buttons --------------------------------------------------------------------------------
 
@@ -202,6 +204,7 @@ class TCustomListBox : public TWinControl {
   TDrawItemEvent OnDrawItem;
   TMeasureItemEvent OnMeasureItem;
   TLBGetDataEvent OnData;
+  TLBFindDataEvent OnDataFind;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -210,6 +213,8 @@ class TCustomListBox : public TWinControl {
   virtual void DrawItem(Integer Index, TRect Rect, TOwnerDrawState State);
   virtual void MeasureItem(Integer Index, Integer& Height);
   String DoGetData(Integer Index) const;
+  // A virtual list box holds no text to search: its owner answers; -1 without a handler.
+  Integer DoFindData(const String& Data);
   void CNCommand(TMessage& Message);
   void CNDrawItem(TMessage& Message);
   void CNMeasureItem(TMessage& Message);

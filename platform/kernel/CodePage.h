@@ -14,6 +14,8 @@ Byte CpLower(Byte b);
 bool CpIsAlpha(Byte b);
 bool CpIsUpper(Byte b);
 bool CpIsLower(Byte b);
+// Whether b starts a double-byte character: never, in a single-byte code page.
+inline BOOL IsDBCSLeadByte(Byte) { return FALSE; }
 
 WideString AnsiToWide(const String& s);
 // Characters without a 1252 byte become `fallback`.

@@ -1,0 +1,85 @@
+// Filling the list box inside a container: every added item lets the library bars follow
+// the list's own, so a large fill pays for that many bar updates.
+#include "classlib/visual/Forms.h"
+#include "classlib/visual/VisualUnits.h"
+#include "platform/host/HeadlessHost.h"
+#include "platform/kernel/Clock.h"
+#include "platform/kernel/Units.h"
+#include "platform/user/User.h"
+#include "widgets/foundation/FoundationUnits.h"
+#include "widgets/foundation/cxInnerListBox.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+class TBenchListContainer : public TcxContainer {
+  TL_CLASS(TBenchListContainer, TcxContainer)
+ public:
+  using TcxContainer::TcxContainer;
+  // The inner list lays its own library bars; bars of the container's own would cover them.
+  bool HasScrollBars() const override { return false; }
+  void AfterConstruction() override {
+    inherited::AfterConstruction();
+    List = New<TcxCustomInnerListBox>(this);
+    List->SetParent(this);
+    SetInnerControl(List);
+  }
+  TcxCustomInnerListBox* List = nullptr;
+};
+
+}  // namespace
+TL_DEFINE_CLASS(TBenchListContainer, [](auto&) {});
+
+namespace {
+
+class Program {
+ public:
+  Program() : host_(clock_) {
+    previousClock_ = SetClockSource(&clock_);
+    PlatformKernelInitialize();
+    PlatformUserInitialize();
+    ClasslibVisualInitialize();
+    WidgetsFoundationInitialize();
+    cxLookUpGetScrollBarInfo();  // as the container unit's start-up does
+    form_ = TCustomForm::CreateNew(nullptr);
+    form_->SetBounds(50, 50, 300, 300);
+    box_ = New<TBenchListContainer>(form_);
+    box_->SetBounds(10, 10, 200, 200);
+    box_->SetParent(form_);
+    form_->Show();
+    Application->ProcessMessages();
+  }
+  ~Program() {
+    form_->Free();
+    WidgetsFoundationFinalize();
+    ClasslibVisualFinalize();
+    PlatformUserFinalize();
+    PlatformKernelFinalize();
+    SetClockSource(previousClock_);
+  }
+  TcxCustomInnerListBox* List() { return box_->List; }
+
+ private:
+  VirtualClock clock_;
+  ClockSource* previousClock_ = nullptr;
+  HeadlessHost host_;
+  TCustomForm* form_ = nullptr;
+  TBenchListContainer* box_ = nullptr;
+};
+
+void BM_FillInnerList(benchmark::State& state) {
+  Program p;
+  const int n = int(state.range(0));
+  for (auto _ : state) {
+    state.PauseTiming();
+    p.List()->Clear();
+    state.ResumeTiming();
+    for (int i = 0; i < n; ++i) p.List()->GetItems()->Add("item");
+  }
+  if (!p.List()->GetLibraryScrollBar(TScrollBarKind::sbVertical)->GetVisible()) state.SkipWithError("no library bar");
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_FillInnerList)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
