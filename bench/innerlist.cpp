@@ -17,8 +17,6 @@ class TBenchListContainer : public TcxContainer {
   TL_CLASS(TBenchListContainer, TcxContainer)
  public:
   using TcxContainer::TcxContainer;
-  // The inner list lays its own library bars; bars of the container's own would cover them.
-  bool HasScrollBars() const override { return false; }
   void AfterConstruction() override {
     inherited::AfterConstruction();
     List = New<TcxCustomInnerListBox>(this);

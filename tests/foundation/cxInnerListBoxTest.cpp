@@ -25,8 +25,6 @@ class TListContainer : public TcxContainer {
   TL_CLASS(TListContainer, TcxContainer)
  public:
   using TcxContainer::TcxContainer;
-  // The inner list lays its own library bars; bars of the container's own would cover them.
-  bool HasScrollBars() const override { return false; }
   void AfterConstruction() override {
     inherited::AfterConstruction();
     List = New<TTestInnerListBox>(this);
@@ -238,6 +236,7 @@ TEST_F(InnerListBox, LibraryBarsCoverTheListsOwnAndScrollIt) {
   FillNumbered(40);
   ASSERT_TRUE(vbar->GetVisible());
   EXPECT_FALSE(hbar->GetVisible());
+  EXPECT_FALSE(box->VScrollBar()->GetVisible()) << "the container lays no second bar over the list's";
   SCROLLBARINFO info;
   ASSERT_TRUE(GetScrollBarInfo(list->Handle(), OBJID_VSCROLL, &info));
   TPoint p = box->ScreenToClient(TPoint{info.rcScrollBar.Left, info.rcScrollBar.Top});

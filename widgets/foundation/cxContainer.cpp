@@ -688,8 +688,11 @@ void TcxContainer::SetScrollBarVisible(TcxScrollBar* AScrollBar, bool AVisible) 
 }
 
 void TcxContainer::UpdateScrollBar(TcxScrollBar* AScrollBar) {
+  // An inner control that lays its own library bar needs no second one on top of it.
+  auto* inner = dynamic_cast<IcxContainerInnerControl*>(FInnerControl);
   SCROLLBARINFO info;
-  if (!GetInnerControlScrollBarInfo(info, AScrollBar->GetKind()) || !IsScrollBarVisible(info)) {
+  if ((inner && inner->GetLibraryScrollBar(AScrollBar->GetKind())) ||
+      !GetInnerControlScrollBarInfo(info, AScrollBar->GetKind()) || !IsScrollBarVisible(info)) {
     SetScrollBarVisible(AScrollBar, false);
     return;
   }
