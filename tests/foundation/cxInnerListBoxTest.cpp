@@ -236,6 +236,7 @@ TEST_F(InnerListBox, LibraryBarsCoverTheListsOwnAndScrollIt) {
   FillNumbered(40);
   ASSERT_TRUE(vbar->GetVisible());
   EXPECT_FALSE(hbar->GetVisible());
+  box->UpdateScrollBars();
   EXPECT_FALSE(box->VScrollBar()->GetVisible()) << "the container lays no second bar over the list's";
   SCROLLBARINFO info;
   ASSERT_TRUE(GetScrollBarInfo(list->Handle(), OBJID_VSCROLL, &info));
