@@ -52,6 +52,21 @@ std::vector<UINT> Recorder::All(const std::vector<UINT>& only) const {
   return out;
 }
 
+std::vector<LoggedMessage> Recorder::Of(UINT msg) const {
+  std::vector<LoggedMessage> out;
+  for (auto& m : log)
+    if (m.msg == msg) out.push_back(m);
+  return out;
+}
+
+Recorder::Handler Answer(HWND h, UINT msg, LRESULT result) {
+  return [=](HWND w, UINT m, WPARAM, LPARAM, LRESULT& r) {
+    if (w != h || m != msg) return false;
+    r = result;
+    return true;
+  };
+}
+
 int Recorder::Count(HWND h, UINT msg) const {
   return int(std::count_if(log.begin(), log.end(), [&](const LoggedMessage& m) { return m.hwnd == h && m.msg == msg; }));
 }

@@ -1,6 +1,7 @@
 // Window procedures for tests: closures as procedure tokens, and a message log.
 #pragma once
 
+#include "platform/host/HeadlessHost.h"
 #include "platform/user/User.h"
 
 #include <functional>
@@ -49,12 +50,39 @@ class Recorder {
   // Messages of one window, in order, keeping only those listed (all when `only` is empty).
   std::vector<UINT> For(HWND h, const std::vector<UINT>& only = {}) const;
   std::vector<UINT> All(const std::vector<UINT>& only) const;
+  // Every logged message `msg`, whichever window it went to.
+  std::vector<LoggedMessage> Of(UINT msg) const;
   int Count(HWND h, UINT msg) const;
   void Clear() { log.clear(); }
 
  private:
   std::unique_ptr<ClosureProc> token_;
   WNDPROC proc_ = nullptr;
+};
+
+// A handler that answers `msg` to `h` with `result` and leaves the rest to the default.
+Recorder::Handler Answer(HWND h, UINT msg, LRESULT result);
+
+// Input through the headless host, each event followed by every message it causes.
+class PumpedInput {
+ public:
+  explicit PumpedInput(HeadlessHost& host) : h_(host) {}
+  void Click(HWND w, Integer x, Integer y, MouseButton b = MouseButton::Left) { h_.Click(w, x, y, b); Pump(); }
+  void DoubleClick(HWND w, Integer x, Integer y) { h_.DoubleClick(w, x, y); Pump(); }
+  void MouseMove(HWND w, Integer x, Integer y) { h_.MouseMove(w, x, y); Pump(); }
+  void MouseDown(HWND w, Integer x, Integer y) { h_.MouseDown(w, x, y); Pump(); }
+  void MouseUp(HWND w, Integer x, Integer y) { h_.MouseUp(w, x, y); Pump(); }
+  void Wheel(HWND w, Integer x, Integer y, int delta) { h_.Wheel(w, x, y, delta); Pump(); }
+  void Key(int vk) { h_.Key(vk); Pump(); }
+  void KeyDown(int vk) { h_.KeyDown(vk); Pump(); }
+  void KeyUp(int vk) { h_.KeyUp(vk); Pump(); }
+  void Char(Byte ch) { h_.Char(ch); Pump(); }
+  // A key pressed while `modifier` is held.
+  void Chord(int modifier, int vk) { h_.KeyDown(modifier); h_.Key(vk); h_.KeyUp(modifier); Pump(); }
+
+ private:
+  void Pump() { h_.PumpUntilIdle(); }
+  HeadlessHost& h_;
 };
 
 std::string MessageName(UINT msg);
