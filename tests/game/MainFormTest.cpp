@@ -39,6 +39,12 @@ SheetPixels LoadSheet(Integer colour) {
   return s;
 }
 
+// An empty cell: white with a grey dotted cross through its middle.
+Pixel EmptyCellPixel(Integer dx, Integer dy) {
+  const bool dot = (dx == 12 && dy % 2 == 0 && dy < 24) || (dy == 12 && dx % 2 == 0 && dx < 24);
+  return dot ? 0x808080 : 0xFFFFFF;
+}
+
 // The client area of a window as shown.
 struct ClientShot {
   Surface Whole;
@@ -96,6 +102,7 @@ class MainFormTest : public AppTest {
     s.Height = form_->GameBoard().Size * 25;   // the board, above the status bar
     return s;
   }
+  String Panel(Integer i) { return form_->sbStatus->GetPanels()->Items(i)->GetText(); }
   bool PaintPending() { return GetUpdateRect(form_->GetHandle(), nullptr, FALSE) != FALSE; }
   // Starts another game of the given shape and lets its first paint run.
   void NewGame(Integer size, Integer colours, Integer number) {
@@ -173,8 +180,8 @@ TEST_F(MainFormTest, TheWindowIsBuiltFromItsDescriptionAndStartsGame2611) {
   EXPECT_EQ(f->GetClientHeight(), 250 + 19);
   ASSERT_EQ(f->sbStatus->GetPanels()->Count(), 3);
   EXPECT_EQ(f->sbStatus->GetPanels()->Items(0)->GetWidth(), 110);
-  EXPECT_EQ(f->sbStatus->GetPanels()->Items(1)->GetText(), "0:00");
-  EXPECT_EQ(f->sbStatus->GetPanels()->Items(2)->GetText(), "Game#: 2611");
+  EXPECT_EQ(Panel(1), "0:00");
+  EXPECT_EQ(Panel(2), "Game#: 2611");
 }
 
 TEST_F(MainFormTest, TheFirstPanelCountsTheCellsLeftAfterEveryRedraw) {
@@ -186,19 +193,19 @@ TEST_F(MainFormTest, TheFirstPanelCountsTheCellsLeftAfterEveryRedraw) {
       for (Integer y = 0; y < b.Size; ++y) n += b.Board[x][y] != 0;
     return n;
   };
-  EXPECT_EQ(f->sbStatus->GetPanels()->Items(0)->GetText(), "100 left");
+  EXPECT_EQ(Panel(0), "100 left");
   std::mt19937 rng(5);
   Integer x = 0, y = 0;
   while (FindMove(rng, x, y)) {
     ASSERT_TRUE(f->PlayMove(x, y));
-    EXPECT_EQ(f->sbStatus->GetPanels()->Items(0)->GetText(), std::to_string(left()) + " left");
+    EXPECT_EQ(Panel(0), std::to_string(left()) + " left");
   }
   EXPECT_TRUE(b.GameOver);
   EXPECT_LT(left(), 100);
   // A small board leaves the first panel no room, never a negative width.
   NewGame(5, 3, 1);
   EXPECT_EQ(f->sbStatus->GetPanels()->Items(0)->GetWidth(), 0);
-  EXPECT_EQ(f->sbStatus->GetPanels()->Items(2)->GetText(), "Game#: 1");
+  EXPECT_EQ(Panel(2), "Game#: 1");
 }
 
 TEST_F(MainFormTest, AFullRedrawDrawsEachCellFromItsColoursSheetAndTile) {
@@ -220,15 +227,11 @@ TEST_F(MainFormTest, AFullRedrawDrawsEachCellFromItsColoursSheetAndTile) {
       const Integer colour = b.Board[x][y];
       for (Integer dy = 0; dy < 25; ++dy)
         for (Integer dx = 0; dx < 25; ++dx) {
-          Pixel want;
-          if (colour == 0) {
-            const bool dot = (dx == 12 && dy % 2 == 0 && dy < 24) || (dy == 12 && dx % 2 == 0 && dx < 24);
-            want = dot ? 0x808080 : 0xFFFFFF;
-          } else {
-            // The tile's 24 x 24 top-left pixels, stretched to 25 x 25 by nearest pixel.
-            const TTilePos t = TileForMask(b.NeighbourMask(x, y));
-            want = sheets[size_t(colour - 1)].At(t.Column * 25 + dx * 24 / 25, t.Row * 25 + dy * 24 / 25);
-          }
+          // A tile's 24 x 24 top-left pixels, stretched to 25 x 25 by nearest pixel.
+          const TTilePos t = TileForMask(b.NeighbourMask(x, y));
+          const Pixel want = colour == 0 ? EmptyCellPixel(dx, dy)
+                                         : sheets[size_t(colour - 1)].At(t.Column * 25 + dx * 24 / 25,
+                                                                         t.Row * 25 + dy * 24 / 25);
           ASSERT_EQ(shot.At(x * 25 + dx, y * 25 + dy), want)
               << "cell (" << x << "," << y << ") colour " << colour << " pixel (" << dx << "," << dy << ")";
         }
@@ -293,18 +296,15 @@ TEST_F(MainFormTest, AClickPlaysTheCellUnderItAndPointsOffTheBoardAreIgnored) {
   EXPECT_EQ(f->GameBoard().Board[0][0], before);
   Integer col = 0, row = 0;
   EXPECT_FALSE(f->CellAt(-1, -1, col, row));
-  EXPECT_EQ(col, -1);
-  EXPECT_EQ(row, -1);
+  EXPECT_EQ(std::pair(col, row), std::pair(-1, -1));
   EXPECT_TRUE(f->CellAt(249, 225, col, row));
-  EXPECT_EQ(col, 9);
-  EXPECT_EQ(row, 9);
+  EXPECT_EQ(std::pair(col, row), std::pair(9, 9));
 
   // Any button plays; the move names the cell under the point.
   f->FormMouseDown(f, TMouseButton::mbRight, {}, 24, 24);
   EXPECT_EQ(f->GameBoard().Moves, "(0,0)");
 
   // A lone cell and an empty one are no move.
-  std::mt19937 rng(1);
   const TBoard& b = f->GameBoard();
   for (Integer x = 0; x < 10; ++x)
     for (Integer y = 0; y < 10; ++y)
@@ -316,20 +316,13 @@ TEST_F(MainFormTest, AClickPlaysTheCellUnderItAndPointsOffTheBoardAreIgnored) {
 }
 
 TEST_F(MainFormTest, ConfigIniGivesSizeColoursAndNameWithDefaultsAndBounds) {
-  {
-    TMainForm* f = Create();   // no file at all
-    EXPECT_EQ(Integer(f->GameBoard().Size), 10);
-    EXPECT_EQ(Integer(f->GameBoard().Colors), 4);
-    EXPECT_EQ(f->PlayerName, "Player");
-    f->Free();
-    form_ = nullptr;
-  }
   struct Case {
     std::string Text;
     Integer Size, Colors;
     String Name;
   };
   const Case cases[] = {
+      {"", 10, 4, "Player"},   // no file at all
       {"[Settings]\nSize=7\nColors=3\nName=Ann\n", 7, 3, "Ann"},
       {"[Settings]\nSize=99\nColors=1\n", 20, 2, "Player"},
       {"[Settings]\nSize=-5\nColors=50\nName=\n", 5, 8, ""},
@@ -341,7 +334,7 @@ TEST_F(MainFormTest, ConfigIniGivesSizeColoursAndNameWithDefaultsAndBounds) {
   fs::create_directories(dir_);
   SetProgramPath((dir_ / "tessaloom").string());
   for (const Case& c : cases) {
-    WriteConfig(c.Text);
+    if (!c.Text.empty()) WriteConfig(c.Text);
     TMainForm* f = Create();
     EXPECT_EQ(Integer(f->GameBoard().Size), c.Size) << c.Text;
     EXPECT_EQ(Integer(f->GameBoard().Colors), c.Colors) << c.Text;
@@ -397,13 +390,9 @@ TEST_F(MainFormTest, ThePausedBoardShowsOnlyEmptyCells) {
   Pump();
   const ClientShot shot = Shot();
   for (Integer y = 0; y < 250; ++y)
-    for (Integer x = 0; x < 250; ++x) {
-      const Integer dx = x % 25, dy = y % 25;
-      const bool dot = (dx == 12 && dy % 2 == 0 && dy < 24) || (dy == 12 && dx % 2 == 0 && dx < 24);
-      ASSERT_EQ(shot.At(x, y), dot ? 0x808080u : 0xFFFFFFu) << x << "," << y;
-    }
+    for (Integer x = 0; x < 250; ++x) ASSERT_EQ(shot.At(x, y), EmptyCellPixel(x % 25, y % 25)) << x << "," << y;
   EXPECT_FALSE(f->GameBoard().GameOver);
-  EXPECT_EQ(f->sbStatus->GetPanels()->Items(0)->GetText(), "100 left");
+  EXPECT_EQ(Panel(0), "100 left");
 }
 
 }  // namespace
