@@ -6,6 +6,7 @@
 #include "tests/platform/user/UserTestUtil.h"
 
 #include <set>
+#include <tuple>
 
 namespace {
 
@@ -154,16 +155,12 @@ TEST_F(ThemeQueries, RegionsAreNewAndShapedPerPart) {
   ASSERT_EQ(GetThemeBackgroundRegion(button.h, nullptr, BP_RADIOBUTTON, 1, &r, &radio), S_OK);
   ASSERT_EQ(GetThemeBackgroundRegion(edit.h, nullptr, EP_EDITTEXT, 1, &r, &field), S_OK);
   EXPECT_EQ(GdiLiveObjectCount(), before + 3) << "each call makes a region the caller owns";
-  // Rounded: the corner is cut, the middle and the edge centres are in.
-  EXPECT_FALSE(PtInRegion(push, 10, 10));
-  EXPECT_TRUE(PtInRegion(push, 25, 10));
-  EXPECT_TRUE(PtInRegion(push, 25, 20));
-  // Elliptic: a point just inside the box corner is outside the ellipse.
-  EXPECT_FALSE(PtInRegion(radio, 12, 12));
-  EXPECT_TRUE(PtInRegion(radio, 25, 20));
-  EXPECT_TRUE(PtInRegion(field, 10, 10));
-  EXPECT_TRUE(PtInRegion(field, 39, 29));
-  EXPECT_FALSE(PtInRegion(field, 40, 29));
+  // Rounded: the corner is cut, the middle and the edge centres are in. Elliptic: a point
+  // just inside the box corner is outside the ellipse. A field is the whole box.
+  const std::tuple<HRGN, int, int, bool> points[] = {{push, 10, 10, false},  {push, 25, 10, true},  {push, 25, 20, true},
+                                                     {radio, 12, 12, false}, {radio, 25, 20, true}, {field, 10, 10, true},
+                                                     {field, 39, 29, true},  {field, 40, 29, false}};
+  for (auto [rgn, x, y, in] : points) EXPECT_EQ(PtInRegion(rgn, x, y) != FALSE, in) << x << "," << y;
   for (HRGN h : {push, radio, field}) DeleteObject(h);
   HRGN none = reinterpret_cast<HRGN>(1);
   EXPECT_TRUE(FAILED(GetThemeBackgroundRegion(nullptr, nullptr, 1, 1, &r, &none)));
@@ -175,10 +172,10 @@ TEST_F(ThemeQueries, PartSizesExistOnlyForListedParts) {
   ThemeHold button(OpenThemeData(nullptr, u"Button"));
   ThemeHold scroll(OpenThemeData(nullptr, u"ScrollBar"));
   SIZE s{};
-  ASSERT_EQ(GetThemePartSize(button.h, nullptr, BP_CHECKBOX, CBS_CHECKEDNORMAL, nullptr, TS_TRUE, &s), S_OK);
-  EXPECT_EQ(s, (SIZE{13, 13}));
-  ASSERT_EQ(GetThemePartSize(button.h, nullptr, BP_RADIOBUTTON, 1, nullptr, TS_TRUE, &s), S_OK);
-  EXPECT_EQ(s, (SIZE{13, 13}));
+  for (auto [part, state] : {std::pair{BP_CHECKBOX, CBS_CHECKEDNORMAL}, {BP_RADIOBUTTON, 1}}) {
+    ASSERT_EQ(GetThemePartSize(button.h, nullptr, part, state, nullptr, TS_TRUE, &s), S_OK);
+    EXPECT_EQ(s, (SIZE{13, 13})) << part;
+  }
   const TRect small{0, 0, 9, 40};
   ASSERT_EQ(GetThemePartSize(button.h, nullptr, BP_CHECKBOX, 1, &small, TS_DRAW, &s), S_OK);
   EXPECT_EQ(s, (SIZE{9, 13})) << "the drawing size fits the rectangle";
@@ -197,16 +194,17 @@ TEST_F(ThemeQueries, ColoursPerPartAndStateAndUnsupportedProperties) {
   ThemeHold combo(OpenThemeData(nullptr, u"ComboBox"));
   const ThemeColors& c = ThemeCurrentColors();
   COLORREF col = 0;
-  ASSERT_EQ(GetThemeColor(button.h, BP_PUSHBUTTON, PBS_NORMAL, TMT_TEXTCOLOR, &col), S_OK);
-  EXPECT_EQ(col, c.text);
-  ASSERT_EQ(GetThemeColor(button.h, BP_PUSHBUTTON, PBS_DISABLED, TMT_TEXTCOLOR, &col), S_OK);
-  EXPECT_EQ(col, c.disabledText);
-  ASSERT_EQ(GetThemeColor(button.h, BP_GROUPBOX, GBS_NORMAL, TMT_TEXTCOLOR, &col), S_OK);
-  EXPECT_EQ(col, c.groupText);
-  ASSERT_EQ(GetThemeColor(edit.h, 1, 1, TMT_FILLCOLOR, &col), S_OK);
-  EXPECT_EQ(col, c.window);
-  ASSERT_EQ(GetThemeColor(combo.h, 1, 1, TMT_BORDERCOLOR, &col), S_OK);
-  EXPECT_EQ(col, c.frame);
+  const std::tuple<HTHEME, int, int, int, COLORREF> colours[] = {
+      {button.h, BP_PUSHBUTTON, PBS_NORMAL, TMT_TEXTCOLOR, c.text},
+      {button.h, BP_PUSHBUTTON, PBS_DISABLED, TMT_TEXTCOLOR, c.disabledText},
+      {button.h, BP_GROUPBOX, GBS_NORMAL, TMT_TEXTCOLOR, c.groupText},
+      {edit.h, 1, 1, TMT_FILLCOLOR, c.window},
+      {combo.h, 1, 1, TMT_BORDERCOLOR, c.frame}};
+  for (auto [theme, part, state, prop, want] : colours) {
+    col = 0;
+    EXPECT_EQ(GetThemeColor(theme, part, state, prop, &col), S_OK) << part << " " << state << " " << prop;
+    EXPECT_EQ(col, want) << part << " " << state << " " << prop;
+  }
   EXPECT_EQ(GetThemeColor(button.h, BP_PUSHBUTTON, PBS_NORMAL, 204, &col), E_PROP_ID_UNSUPPORTED);
   EXPECT_TRUE(FAILED(GetThemeColor(button.h, BP_CHECKBOX, 1, TMT_FILLCOLOR, &col)));
   EXPECT_TRUE(FAILED(GetThemeColor(button.h, 77, 1, TMT_TEXTCOLOR, &col)));
@@ -219,10 +217,9 @@ TEST_F(ThemeQueries, ColoursPerPartAndStateAndUnsupportedProperties) {
 TEST_F(ThemeQueries, TransparencyPerPart) {
   ThemeSetActive(true);
   ThemeHold button(OpenThemeData(nullptr, u"Button"));
-  EXPECT_TRUE(IsThemeBackgroundPartiallyTransparent(button.h, BP_PUSHBUTTON, 1));
-  EXPECT_TRUE(IsThemeBackgroundPartiallyTransparent(button.h, BP_RADIOBUTTON, 1));
-  EXPECT_TRUE(IsThemeBackgroundPartiallyTransparent(button.h, BP_GROUPBOX, 1));
-  EXPECT_FALSE(IsThemeBackgroundPartiallyTransparent(button.h, BP_CHECKBOX, 1));
+  for (auto [part, transparent] : {std::pair{BP_PUSHBUTTON, true}, {BP_RADIOBUTTON, true}, {BP_GROUPBOX, true},
+                                   {BP_CHECKBOX, false}})
+    EXPECT_EQ(IsThemeBackgroundPartiallyTransparent(button.h, part, 1), transparent) << part;
   EXPECT_FALSE(IsThemeBackgroundPartiallyTransparent(nullptr, BP_PUSHBUTTON, 1));
   // A transparent part leaves its corner pixels alone; an opaque one covers its box.
   Canvas(40, 40);
@@ -386,11 +383,8 @@ TEST_F(ThemeDrawing, RecordingLogsClassPartStateAndRectangle) {
   DrawThemeBackground(button.h, dc, BP_PUSHBUTTON, PBS_HOT, &r, nullptr);
   const auto& calls = ThemeRecordedCalls();
   ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(calls[0].function, "DrawThemeBackground");
-  EXPECT_EQ(calls[0].className, "Button");
-  EXPECT_EQ(calls[0].part, BP_CHECKBOX);
-  EXPECT_EQ(calls[0].state, CBS_MIXEDHOT);
-  EXPECT_EQ(calls[0].rect, r);
+  EXPECT_EQ(std::tie(calls[0].function, calls[0].className, calls[0].part, calls[0].state, calls[0].rect),
+            std::tuple("DrawThemeBackground", "Button", BP_CHECKBOX, CBS_MIXEDHOT, r));
   EXPECT_EQ(calls[1].function, "DrawThemeText");
 }
 

@@ -4,8 +4,6 @@
 #include "tests/platform/user/UserTestUtil.h"
 #include "tests/support/UserTest.h"
 
-using Logged = std::vector<LoggedMessage>;
-
 class InputTest : public UserTest {
  protected:
   void SetUp() override {
@@ -68,13 +66,9 @@ TEST_F(InputTest, ActivationMovesBetweenTopLevelWindows) {
   EXPECT_EQ(GetActiveWindow(), other);
   rec.Clear();
   EXPECT_EQ(SetActiveWindow(form), other);
-  std::vector<std::pair<HWND, UINT>> seen;
-  for (auto& m : rec.log)
-    if (m.msg == WM_NCACTIVATE || m.msg == WM_ACTIVATE || m.msg == WM_SETFOCUS || m.msg == WM_KILLFOCUS)
-      seen.push_back({m.hwnd, m.msg});
-  EXPECT_EQ(seen, (std::vector<std::pair<HWND, UINT>>{{other, WM_NCACTIVATE}, {other, WM_ACTIVATE},
-                                                      {form, WM_NCACTIVATE}, {form, WM_ACTIVATE},
-                                                      {other, WM_KILLFOCUS}, {form, WM_SETFOCUS}}));
+  EXPECT_EQ(rec.Sequence({WM_NCACTIVATE, WM_ACTIVATE, WM_SETFOCUS, WM_KILLFOCUS}),
+            (Sent{{other, WM_NCACTIVATE}, {other, WM_ACTIVATE}, {form, WM_NCACTIVATE}, {form, WM_ACTIVATE},
+                  {other, WM_KILLFOCUS}, {form, WM_SETFOCUS}}));
   EXPECT_EQ(Of(WM_ACTIVATE), (Logged{{other, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(form)},
                                      {form, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(other)}}));
   EXPECT_EQ(rec.Count(form, WM_ACTIVATEAPP), 0);   // the application stayed active

@@ -52,16 +52,23 @@ std::vector<UINT> Recorder::All(const std::vector<UINT>& only) const {
   return out;
 }
 
-std::vector<LoggedMessage> Recorder::Of(UINT msg) const {
-  std::vector<LoggedMessage> out;
+Logged Recorder::Of(UINT msg) const {
+  Logged out;
   for (auto& m : log)
     if (m.msg == msg) out.push_back(m);
   return out;
 }
 
+Sent Recorder::Sequence(const std::vector<UINT>& only) const {
+  Sent out;
+  for (auto& m : log)
+    if (std::find(only.begin(), only.end(), m.msg) != only.end()) out.push_back({m.hwnd, m.msg});
+  return out;
+}
+
 Recorder::Handler Answer(HWND h, UINT msg, LRESULT result) {
   return [=](HWND w, UINT m, WPARAM, LPARAM, LRESULT& r) {
-    if (w != h || m != msg) return false;
+    if ((h && w != h) || m != msg) return false;
     r = result;
     return true;
   };

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct LoggedMessage {
@@ -16,6 +17,8 @@ struct LoggedMessage {
   LPARAM lParam;
   bool operator==(const LoggedMessage&) const = default;
 };
+using Logged = std::vector<LoggedMessage>;
+using Sent = std::vector<std::pair<HWND, UINT>>;
 
 // A procedure token that calls a closure; the closure decides whether to fall back to
 // DefWindowProcA by calling it.
@@ -51,7 +54,9 @@ class Recorder {
   std::vector<UINT> For(HWND h, const std::vector<UINT>& only = {}) const;
   std::vector<UINT> All(const std::vector<UINT>& only) const;
   // Every logged message `msg`, whichever window it went to.
-  std::vector<LoggedMessage> Of(UINT msg) const;
+  Logged Of(UINT msg) const;
+  // Window and message of every logged message listed in `only`, in order.
+  Sent Sequence(const std::vector<UINT>& only) const;
   int Count(HWND h, UINT msg) const;
   void Clear() { log.clear(); }
 
@@ -60,7 +65,8 @@ class Recorder {
   WNDPROC proc_ = nullptr;
 };
 
-// A handler that answers `msg` to `h` with `result` and leaves the rest to the default.
+// A handler that answers `msg` to `h` (to any window when null) with `result` and leaves the
+// rest to the default.
 Recorder::Handler Answer(HWND h, UINT msg, LRESULT result);
 
 // Input through the headless host, each event followed by every message it causes.

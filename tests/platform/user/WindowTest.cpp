@@ -19,18 +19,12 @@ TEST_F(WindowTest, ChildCreationSendsTheMessagesInOrder) {
             "WM_NCCREATE WM_NCCALCSIZE WM_CREATE WM_SIZE WM_MOVE WM_SHOWWINDOW WM_WINDOWPOSCHANGING "
             "WM_WINDOWPOSCHANGED");
   // The parent hears of the child between its creation and its showing.
-  ASSERT_EQ(rec.Count(parent, WM_PARENTNOTIFY), 1);
-  auto pn = std::find_if(rec.log.begin(), rec.log.end(), [&](auto& m) { return m.msg == WM_PARENTNOTIFY; });
-  EXPECT_EQ(LOWORD(pn->wParam), WM_CREATE);
-  EXPECT_EQ(HIWORD(pn->wParam), 7);
-  EXPECT_EQ(reinterpret_cast<HWND>(pn->lParam), child);
-  auto show = std::find_if(rec.log.begin(), rec.log.end(), [&](auto& m) { return m.msg == WM_SHOWWINDOW; });
-  EXPECT_LT(pn, show);
+  EXPECT_EQ(rec.Of(WM_PARENTNOTIFY),
+            (Logged{{parent, WM_PARENTNOTIFY, MAKEWPARAM(WM_CREATE, 7), reinterpret_cast<LPARAM>(child)}}));
+  EXPECT_EQ(Names(rec.All({WM_PARENTNOTIFY, WM_SHOWWINDOW})), "WM_PARENTNOTIFY WM_SHOWWINDOW");
   // WM_SIZE and WM_MOVE carry the client size and position.
-  auto size = std::find_if(rec.log.begin(), rec.log.end(), [&](auto& m) { return m.msg == WM_SIZE; });
-  EXPECT_EQ(size->lParam, MAKELPARAM(50, 40));
-  auto move = std::find_if(rec.log.begin(), rec.log.end(), [&](auto& m) { return m.msg == WM_MOVE; });
-  EXPECT_EQ(move->lParam, MAKELPARAM(5, 6));
+  EXPECT_EQ(rec.Of(WM_SIZE).at(0).lParam, MAKELPARAM(50, 40));
+  EXPECT_EQ(rec.Of(WM_MOVE).at(0).lParam, MAKELPARAM(5, 6));
   DestroyWindow(parent);
 }
 
@@ -52,14 +46,10 @@ TEST_F(WindowTest, DestroyTellsParentFirstAndFreesChildrenFirst) {
   HWND aa = rec.Create(WS_CHILD, 0, 0, 5, 5, a);
   rec.Clear();
   ASSERT_TRUE(DestroyWindow(parent));
-  std::vector<std::pair<HWND, UINT>> seen;
-  for (auto& m : rec.log)
-    if (m.msg == WM_DESTROY || m.msg == WM_NCDESTROY) seen.push_back({m.hwnd, m.msg});
   // Newest child on top: b before a. WM_DESTROY goes down the tree, WM_NCDESTROY comes up.
-  std::vector<std::pair<HWND, UINT>> expected = {
-      {parent, WM_DESTROY}, {b, WM_DESTROY},   {a, WM_DESTROY},        {aa, WM_DESTROY},
-      {b, WM_NCDESTROY},    {aa, WM_NCDESTROY}, {a, WM_NCDESTROY},     {parent, WM_NCDESTROY}};
-  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(rec.Sequence({WM_DESTROY, WM_NCDESTROY}),
+            (Sent{{parent, WM_DESTROY}, {b, WM_DESTROY}, {a, WM_DESTROY}, {aa, WM_DESTROY}, {b, WM_NCDESTROY},
+                  {aa, WM_NCDESTROY}, {a, WM_NCDESTROY}, {parent, WM_NCDESTROY}}));
   for (HWND h : {parent, a, b, aa}) EXPECT_FALSE(IsWindow(h));
 }
 
@@ -76,23 +66,11 @@ TEST_F(WindowTest, OwnedWindowsAreDestroyedBeforeTheirOwner) {
 }
 
 TEST_F(WindowTest, CreationRefusedByTheProcedureLeavesNoWindow) {
-  rec.handler = [](HWND, UINT m, WPARAM, LPARAM, LRESULT& r) {
-    if (m == WM_CREATE) {
-      r = -1;
-      return true;
-    }
-    return false;
-  };
+  rec.handler = Answer(nullptr, WM_CREATE, -1);
   EXPECT_EQ(rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100), nullptr);
   EXPECT_EQ(UserLiveWindowCount(), 0);
   EXPECT_EQ(rec.All({WM_DESTROY, WM_NCDESTROY}), (std::vector<UINT>{WM_DESTROY, WM_NCDESTROY}));
-  rec.handler = [](HWND, UINT m, WPARAM, LPARAM, LRESULT& r) {
-    if (m == WM_NCCREATE) {
-      r = 0;
-      return true;
-    }
-    return false;
-  };
+  rec.handler = Answer(nullptr, WM_NCCREATE, 0);
   rec.Clear();
   EXPECT_EQ(rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100), nullptr);
   EXPECT_EQ(UserLiveWindowCount(), 0);
@@ -461,8 +439,8 @@ TEST_F(WindowTest, MaximizeMinimizeAndRestore) {
   EXPECT_EQ(client.Width(), wa.Width());   // the frame lies outside the work area
   auto sizes = [&] {
     std::vector<WPARAM> out;
-    for (auto& m : rec.log)
-      if (m.hwnd == h && m.msg == WM_SIZE) out.push_back(m.wParam);
+    for (auto& m : rec.Of(WM_SIZE))
+      if (m.hwnd == h) out.push_back(m.wParam);
     return out;
   };
   EXPECT_EQ(sizes(), std::vector<WPARAM>{SIZE_MAXIMIZED});
