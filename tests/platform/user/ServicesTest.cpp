@@ -10,9 +10,17 @@
 #include "tests/support/UserTest.h"
 
 #include <cstring>
+#include <tuple>
 
 class ServicesTest : public UserTest {
  protected:
+  // The WM_SETTINGCHANGE messages `h` was sent.
+  Logged SettingChanges(HWND h) const {
+    Logged out;
+    for (auto& m : rec.Of(WM_SETTINGCHANGE))
+      if (m.hwnd == h) out.push_back(m);
+    return out;
+  }
   Recorder rec;
 };
 
@@ -35,9 +43,7 @@ TEST_F(ServicesTest, SettingChangesReachEveryTopLevelWindowHiddenOnesIncluded) {
               "WM_SYSCOLORCHANGE WM_SETTINGCHANGE WM_SETTINGCHANGE WM_THEMECHANGED");
   EXPECT_TRUE(rec.For(child).empty());         // children hear it from their parents
   EXPECT_TRUE(rec.For(messageOnly).empty());   // message-only windows get no broadcasts
-  std::vector<LoggedMessage> settings;
-  for (auto& m : rec.log)
-    if (m.hwnd == utility && m.msg == WM_SETTINGCHANGE) settings.push_back(m);
+  const Logged settings = SettingChanges(utility);
   ASSERT_EQ(settings.size(), 2u);
   EXPECT_EQ(settings[0].wParam, SPI_SETNONCLIENTMETRICS);
   EXPECT_EQ(settings[1].wParam, 0u);
@@ -56,9 +62,7 @@ TEST_F(ServicesTest, SwitchingTheLocaleTableBroadcastsTheSettingsNotice) {
   rec.Clear();
   SetCurrentLocale(GermanLocale());
   SetCurrentLocale(UsEnglishLocale());
-  std::vector<LoggedMessage> settings;
-  for (auto& m : rec.log)
-    if (m.hwnd == utility && m.msg == WM_SETTINGCHANGE) settings.push_back(m);
+  const Logged settings = SettingChanges(utility);
   ASSERT_EQ(settings.size(), 2u);
   EXPECT_STREQ(reinterpret_cast<const char*>(settings[0].lParam), "intl");
   DestroyWindow(utility);
@@ -127,12 +131,11 @@ TEST_F(ServicesTest, CursorsFollowTheHitTest) {
   RegisterClassA(&wc);
   HWND h = CreateWindowExA(0, "Text", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 200, 200, nullptr, nullptr,
                            nullptr, nullptr);
-  host().MouseMove(h, 10, 10);
-  host().PumpUntilIdle();
+  PumpedInput in(host());
+  in.MouseMove(h, 10, 10);
   EXPECT_EQ(GetCursor(), ibeam);
   EXPECT_EQ(host().CurrentCursor(), ibeam);
-  host().MouseMove(nullptr, 150, 102);   // the top edge of the frame
-  host().PumpUntilIdle();
+  in.MouseMove(nullptr, 150, 102);   // the top edge of the frame
   EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_SIZENS));
   // Own cursors from pixels.
   Pixel pixels[4] = {0xFF00FF, 0x000000, 0x000000, 0xFF00FF};
@@ -186,9 +189,7 @@ TEST_F(ServicesTest, WindowScrollBars) {
   SCROLLINFO got;
   got.fMask = SIF_ALL;
   ASSERT_TRUE(GetScrollInfo(h, SB_VERT, &got));
-  EXPECT_EQ(got.nMax, 99);
-  EXPECT_EQ(got.nPage, 10u);
-  EXPECT_EQ(got.nPos, 90);
+  EXPECT_EQ(std::tuple(got.nMax, got.nPage, got.nPos), std::tuple(99, 10u, 90));
   EXPECT_EQ(GetScrollPos(h, SB_VERT), 90);
   EXPECT_EQ(SetScrollPos(h, SB_VERT, -5, FALSE), 90);
   EXPECT_EQ(GetScrollPos(h, SB_VERT), 0);
@@ -232,9 +233,7 @@ TEST_F(ServicesTest, LeakReportNamesWhatATestLeftBehind) {
   auto has = [&](const char* what) {
     return std::any_of(leaks.begin(), leaks.end(), [&](const std::string& s) { return s.find(what) != s.npos; });
   };
-  EXPECT_TRUE(has("window"));
-  EXPECT_TRUE(has("timer"));
-  EXPECT_TRUE(has("hook"));
+  for (const char* what : {"window", "timer", "hook"}) EXPECT_TRUE(has(what)) << what;
   UnhookWindowsHookEx(hook);
   DestroyWindow(h);
   EXPECT_FALSE(has("GDI object"));
@@ -261,8 +260,7 @@ TEST_F(ServicesTest, CursorsLoadFromResources) {
   EXPECT_EQ(LoadCursorA(nullptr, "TESTCURSOR"), c);   // shared, like the built-in ones
   const CursorImage* art = GetCursorImage(c);
   ASSERT_NE(art, nullptr);
-  EXPECT_EQ(art->HotX, 2);
-  EXPECT_EQ(art->HotY, 1);
+  EXPECT_EQ(std::pair(art->HotX, art->HotY), std::pair(2, 1));
   EXPECT_EQ(art->Pixels[1], CursorTransparent);
   EXPECT_EQ(art->Pixels[5], 0x445566u);
   EXPECT_EQ(LoadCursorA(nullptr, "BROKENCURSOR"), nullptr);   // bad data is refused, not a crash
@@ -300,8 +298,7 @@ TEST_F(ServicesTest, ClipboardHoldsACopyOfABitmap) {
   ASSERT_NE(copy, nullptr);
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, copy);
-  EXPECT_EQ(GetPixel(dc, 0, 0), ColorFromPixel(0x112233));
-  EXPECT_EQ(GetPixel(dc, 2, 1), ColorFromPixel(0x000001));
+  EXPECT_EQ(std::pair(GetPixel(dc, 0, 0), GetPixel(dc, 2, 1)), std::pair(ColorFromPixel(0x112233), ColorFromPixel(0x000001)));
   SelectObject(dc, old);
   DeleteDC(dc);
   DeleteObject(copy);
@@ -329,18 +326,15 @@ TEST_F(ServicesTest, PressingWindowScrollBarsScrolls) {
   int x = sbi.rcScrollBar.Left + 5, top = sbi.rcScrollBar.Top;
   host().Click(nullptr, x, top + 3);                        // the upper arrow
   host().Click(nullptr, x, sbi.rcScrollBar.Bottom - 3);     // the lower arrow
-  host().Click(nullptr, x, top + sbi.xyThumbBottom + 5);    // the track below the thumb
-  host().PumpUntilIdle();
-  std::vector<std::pair<WORD, WORD>> expected = {{SB_LINEUP, 0},   {SB_ENDSCROLL, 0}, {SB_LINEDOWN, 0},
-                                                 {SB_ENDSCROLL, 0}, {SB_PAGEDOWN, 0}, {SB_ENDSCROLL, 0}};
-  EXPECT_EQ(steps, expected);
+  PumpedInput(host()).Click(nullptr, x, top + sbi.xyThumbBottom + 5);   // the track below the thumb
+  EXPECT_EQ(steps, (std::vector<std::pair<WORD, WORD>>{{SB_LINEUP, 0}, {SB_ENDSCROLL, 0}, {SB_LINEDOWN, 0},
+                                                       {SB_ENDSCROLL, 0}, {SB_PAGEDOWN, 0}, {SB_ENDSCROLL, 0}}));
   // Dragging the thumb to the end of the track.
   steps.clear();
   int thumbMiddle = top + (sbi.xyThumbTop + sbi.xyThumbBottom) / 2;
   host().MouseDown(nullptr, x, thumbMiddle);
   host().MouseMove(nullptr, x, thumbMiddle + 200);
-  host().MouseUp(nullptr, x, thumbMiddle + 200);
-  host().PumpUntilIdle();
+  PumpedInput(host()).MouseUp(nullptr, x, thumbMiddle + 200);
   ASSERT_EQ(steps.size(), 3u);
   EXPECT_EQ(steps[0], std::make_pair(WORD(SB_THUMBTRACK), WORD(50)));
   EXPECT_EQ(steps[1], std::make_pair(WORD(SB_THUMBPOSITION), WORD(50)));
@@ -360,13 +354,11 @@ TEST_F(ServicesTest, TheCloseBoxClosesOnRelease) {
   EXPECT_EQ(SendMessageA(h, WM_NCHITTEST, 0, MAKELPARAM(WORD(close.X), WORD(close.Y))), HTCLOSE);
   // Released elsewhere: nothing happens.
   host().MouseDown(nullptr, close.X, close.Y);
-  host().MouseUp(nullptr, close.X - 100, close.Y + 50);
-  host().PumpUntilIdle();
+  PumpedInput(host()).MouseUp(nullptr, close.X - 100, close.Y + 50);
   EXPECT_TRUE(IsWindow(h));
   EXPECT_EQ(rec.Count(h, WM_CLOSE), 0);
   Clock().Advance(GetDoubleClickTime() + 1);   // else the next press is a double click
-  host().Click(nullptr, close.X, close.Y);
-  host().PumpUntilIdle();
+  PumpedInput(host()).Click(nullptr, close.X, close.Y);
   EXPECT_EQ(rec.Count(h, WM_CLOSE), 1);
   EXPECT_FALSE(IsWindow(h));   // the default procedure destroys on WM_CLOSE
 }
