@@ -147,7 +147,8 @@ TEST(BoardGeneration, AnotherSizeColourCountOrNumberGivesAnotherBoard) {
     return Cells(b);
   };
   const Grid base = corner(2611, 10, 4);
-  for (auto [number, size, colors] : {std::tuple{2611, 11, 4}, {2611, 9, 4}, {2611, 10, 5}, {2611, 10, 3}, {2612, 10, 4}})
+  for (auto [number, size, colors] :
+       {std::tuple{2611, 11, 4}, {2611, 9, 4}, {2611, 10, 5}, {2611, 10, 3}, {2612, 10, 4}})
     EXPECT_NE(corner(number, size, colors), base) << number << " " << size << " " << colors;
 }
 

@@ -51,6 +51,13 @@ class GdiCanvasTest : public ::testing::Test {
   void ExpectPx(std::initializer_list<PxAt> points) {
     for (const PxAt& p : points) EXPECT_EQ(Px(p.x, p.y), p.colour) << "at " << p.x << "," << p.y;
   }
+  // How many canvas pixels have colour `c`.
+  int Count(COLORREF c) {
+    int n = 0;
+    for (int y = 0; y < Surf().Height(); ++y)
+      for (int x = 0; x < Surf().Width(); ++x) n += Px(x, y) == c;
+    return n;
+  }
   // The canvas pixels that are not white.
   std::vector<POINT> Inked() {
     std::vector<POINT> out;

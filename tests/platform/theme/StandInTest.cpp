@@ -157,9 +157,9 @@ TEST_F(ThemeQueries, RegionsAreNewAndShapedPerPart) {
   EXPECT_EQ(GdiLiveObjectCount(), before + 3) << "each call makes a region the caller owns";
   // Rounded: the corner is cut, the middle and the edge centres are in. Elliptic: a point
   // just inside the box corner is outside the ellipse. A field is the whole box.
-  const std::tuple<HRGN, int, int, bool> points[] = {{push, 10, 10, false},  {push, 25, 10, true},  {push, 25, 20, true},
-                                                     {radio, 12, 12, false}, {radio, 25, 20, true}, {field, 10, 10, true},
-                                                     {field, 39, 29, true},  {field, 40, 29, false}};
+  const std::tuple<HRGN, int, int, bool> points[] = {
+      {push, 10, 10, false}, {push, 25, 10, true},  {push, 25, 20, true},  {radio, 12, 12, false},
+      {radio, 25, 20, true}, {field, 10, 10, true}, {field, 39, 29, true}, {field, 40, 29, false}};
   for (auto [rgn, x, y, in] : points) EXPECT_EQ(PtInRegion(rgn, x, y) != FALSE, in) << x << "," << y;
   for (HRGN h : {push, radio, field}) DeleteObject(h);
   HRGN none = reinterpret_cast<HRGN>(1);

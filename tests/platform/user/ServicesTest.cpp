@@ -298,7 +298,8 @@ TEST_F(ServicesTest, ClipboardHoldsACopyOfABitmap) {
   ASSERT_NE(copy, nullptr);
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, copy);
-  EXPECT_EQ(std::pair(GetPixel(dc, 0, 0), GetPixel(dc, 2, 1)), std::pair(ColorFromPixel(0x112233), ColorFromPixel(0x000001)));
+  EXPECT_EQ(std::pair(GetPixel(dc, 0, 0), GetPixel(dc, 2, 1)),
+            std::pair(ColorFromPixel(0x112233), ColorFromPixel(0x000001)));
   SelectObject(dc, old);
   DeleteDC(dc);
   DeleteObject(copy);
