@@ -5,8 +5,16 @@
 #include "tests/platform/user/UserTestUtil.h"
 #include "tests/support/UserTest.h"
 
+#include <tuple>
+
 namespace {
 constexpr COLORREF kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255), kGreen = RGB(0, 255, 0);
+
+void Fill(HDC dc, RECT r, COLORREF colour) {
+  HBRUSH brush = CreateSolidBrush(colour);
+  FillRect(dc, &r, brush);
+  DeleteObject(brush);
+}
 
 // Each window fills its client area with its own colour when it paints.
 struct Painter {
@@ -17,11 +25,9 @@ struct Painter {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(h, &ps);
     painted.push_back({h, ps.rcPaint});
-    HBRUSH brush = CreateSolidBrush(colours[h]);
     RECT all;
     GetClientRect(h, &all);
-    FillRect(dc, &all, brush);   // clipped to what needs painting
-    DeleteObject(brush);
+    Fill(dc, all, colours[h]);   // clipped to what needs painting
     EndPaint(h, &ps);
     r = 0;
     return true;
@@ -36,6 +42,15 @@ class PaintTest : public UserTest {
     rec.handler = [this](HWND h, UINT m, WPARAM, LPARAM, LRESULT& r) { return painter.Handle(h, m, r); };
   }
   Pixel At(HWND h, int x, int y) { return host().PixelAt(h, x, y); }
+  // Expects each listed client pixel of `h` to have its colour.
+  void ExpectColours(HWND h, std::initializer_list<std::tuple<int, int, COLORREF>> points) {
+    for (auto [x, y, c] : points) EXPECT_EQ(At(h, x, y), PixelFromColor(c)) << x << "," << y;
+  }
+  std::vector<HWND> PaintOrder() const {
+    std::vector<HWND> out;
+    for (auto& p : painter.painted) out.push_back(p.first);
+    return out;
+  }
   Recorder rec;
   Painter painter;
 };
@@ -91,9 +106,7 @@ TEST_F(PaintTest, BeginPaintErasesWithTheClassBrushAndClipsToTheUpdate) {
   host().PumpUntilIdle();
   ASSERT_EQ(painter.painted.size(), 1u);
   EXPECT_EQ(painter.painted[0].second, part);
-  EXPECT_EQ(At(h, 10, 10), PixelFromColor(kRed));
-  EXPECT_EQ(At(h, 19, 29), PixelFromColor(kRed));
-  EXPECT_EQ(At(h, 20, 29), PixelFromColor(GetSysColor(COLOR_WINDOW)));   // outside the update
+  ExpectColours(h, {{10, 10, kRed}, {19, 29, kRed}, {20, 29, GetSysColor(COLOR_WINDOW)}});   // the last outside
   EXPECT_EQ(rec.Count(h, WM_ERASEBKGND), 1);   // only the first paint asked for erasing
   InvalidateRect(h, &part, TRUE);
   host().PumpUntilIdle();
@@ -107,9 +120,7 @@ TEST_F(PaintTest, UpdateWindowPaintsNowParentBeforeChildren) {
   painter.colours[parent] = kRed;
   painter.colours[child] = kBlue;
   EXPECT_TRUE(UpdateWindow(parent));
-  ASSERT_EQ(painter.painted.size(), 2u);
-  EXPECT_EQ(painter.painted[0].first, parent);
-  EXPECT_EQ(painter.painted[1].first, child);
+  EXPECT_EQ(PaintOrder(), (std::vector<HWND>{parent, child}));
   EXPECT_FALSE(UserQueueHasWork());
   painter.painted.clear();
   // RDW_UPDATENOW does the same for a redraw request.
@@ -117,15 +128,14 @@ TEST_F(PaintTest, UpdateWindowPaintsNowParentBeforeChildren) {
   EXPECT_EQ(painter.painted.size(), 2u);
   painter.painted.clear();
   RedrawWindow(parent, nullptr, nullptr, RDW_INVALIDATE | RDW_NOCHILDREN | RDW_UPDATENOW);
-  ASSERT_EQ(painter.painted.size(), 1u);
-  EXPECT_EQ(painter.painted[0].first, parent);
+  EXPECT_EQ(PaintOrder(), (std::vector<HWND>{parent}));
   // A parent without WS_CLIPCHILDREN paints over its child, so the child is repainted too.
   painter.painted.clear();
   InvalidateRect(parent, nullptr, TRUE);
   host().PumpUntilIdle();
   EXPECT_EQ(painter.painted.size(), 2u);
-  EXPECT_EQ(At(child, 1, 1), PixelFromColor(kBlue));
-  EXPECT_EQ(At(parent, 5, 5), PixelFromColor(kRed));
+  ExpectColours(child, {{1, 1, kBlue}});
+  ExpectColours(parent, {{5, 5, kRed}});
   DestroyWindow(parent);
 }
 
@@ -139,18 +149,14 @@ TEST_F(PaintTest, ClipChildrenKeepsTheParentOffItsChildren) {
   InvalidateRect(parent, nullptr, FALSE);
   host().PumpUntilIdle();
   ASSERT_EQ(painter.painted.size(), 1u);   // the child's pixels were never touched
-  EXPECT_EQ(At(child, 25, 25), PixelFromColor(kBlue));
-  EXPECT_EQ(At(parent, 5, 5), PixelFromColor(kRed));
-  EXPECT_EQ(At(parent, 60, 60), PixelFromColor(kRed));
+  ExpectColours(child, {{25, 25, kBlue}});
+  ExpectColours(parent, {{5, 5, kRed}, {60, 60, kRed}});
   // Without the style the parent's fill covers the child until the child repaints.
   SetWindowLongA(parent, GWL_STYLE, GetWindowLongA(parent, GWL_STYLE) & ~LONG_PTR(WS_CLIPCHILDREN));
   HDC dc = GetDC(parent);
-  HBRUSH green = CreateSolidBrush(kGreen);
-  RECT all{0, 0, 200, 200};
-  FillRect(dc, &all, green);
+  Fill(dc, {0, 0, 200, 200}, kGreen);
   ReleaseDC(parent, dc);
-  DeleteObject(green);
-  EXPECT_EQ(At(child, 25, 25), PixelFromColor(kGreen));
+  ExpectColours(child, {{25, 25, kGreen}});
   DestroyWindow(parent);
 }
 
@@ -162,14 +168,11 @@ TEST_F(PaintTest, SiblingsAndWindowRegionsClipPainting) {
   host().PumpUntilIdle();
   InvalidateRect(below, nullptr, FALSE);
   host().PumpUntilIdle();
-  EXPECT_EQ(At(parent, 60, 60), PixelFromColor(kRed));   // the sibling on top stays
-  EXPECT_EQ(At(parent, 20, 20), PixelFromColor(kBlue));
-  // A window region limits what the window draws.
+  ExpectColours(parent, {{60, 60, kRed}, {20, 20, kBlue}});   // the sibling on top stays
+  // A window region limits what the window draws; below repaints what it uncovers.
   SetWindowRgn(above, CreateRectRgn(0, 0, 20, 20), TRUE);
   host().PumpUntilIdle();
-  EXPECT_EQ(At(parent, 55, 55), PixelFromColor(kRed));
-  EXPECT_EQ(At(parent, 100, 100), PixelFromColor(kBlue));   // uncovered: below repainted
-  EXPECT_EQ(At(parent, 140, 140), PixelFromColor(kGreen));
+  ExpectColours(parent, {{55, 55, kRed}, {100, 100, kBlue}, {140, 140, kGreen}});
   DestroyWindow(parent);
 }
 
@@ -180,11 +183,10 @@ TEST_F(PaintTest, MovingAChildRepaintsWhatItUncovers) {
   host().PumpUntilIdle();
   MoveWindow(child, 100, 100, 30, 30, TRUE);
   host().PumpUntilIdle();
-  EXPECT_EQ(At(parent, 15, 15), PixelFromColor(kGreen));
-  EXPECT_EQ(At(parent, 115, 115), PixelFromColor(kBlue));
+  ExpectColours(parent, {{15, 15, kGreen}, {115, 115, kBlue}});
   ShowWindow(child, SW_HIDE);
   host().PumpUntilIdle();
-  EXPECT_EQ(At(parent, 115, 115), PixelFromColor(kGreen));
+  ExpectColours(parent, {{115, 115, kGreen}});
   DestroyWindow(parent);
 }
 
@@ -192,17 +194,13 @@ TEST_F(PaintTest, ScrollWindowExMovesPixelsAndInvalidatesTheRest) {
   HWND h = rec.Create(WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
   host().PumpUntilIdle();
   HDC dc = GetDC(h);
-  HBRUSH red = CreateSolidBrush(kRed);
-  RECT square{10, 10, 20, 20};
-  FillRect(dc, &square, red);
+  Fill(dc, {10, 10, 20, 20}, kRed);
   ReleaseDC(h, dc);
-  DeleteObject(red);
   RECT exposed;
   HRGN update = CreateRectRgn(0, 0, 0, 0);
   EXPECT_EQ(ScrollWindowEx(h, 0, -5, nullptr, nullptr, update, &exposed, SW_INVALIDATE), SIMPLEREGION);
   EXPECT_EQ(exposed, Rect(0, 95, 100, 100));
-  EXPECT_EQ(At(h, 15, 5), PixelFromColor(kRed));
-  EXPECT_EQ(At(h, 15, 16), PixelFromColor(GetSysColor(COLOR_WINDOW)));
+  ExpectColours(h, {{15, 5, kRed}, {15, 16, GetSysColor(COLOR_WINDOW)}});
   RECT r;
   ASSERT_TRUE(GetUpdateRect(h, &r, FALSE));
   EXPECT_EQ(r, exposed);
@@ -221,10 +219,7 @@ TEST_F(PaintTest, PrintClientDrawsIntoAForeignDC) {
   HWND h = rec.Create(WS_POPUP, 0, 0, 40, 30);   // hidden: printing needs no screen
   rec.handler = [&](HWND hw, UINT m, WPARAM w, LPARAM, LRESULT& r) {
     if (hw == h && m == WM_PRINTCLIENT) {
-      HBRUSH b = CreateSolidBrush(kBlue);
-      RECT part{5, 5, 10, 10};
-      FillRect(reinterpret_cast<HDC>(w), &part, b);
-      DeleteObject(b);
+      Fill(reinterpret_cast<HDC>(w), {5, 5, 10, 10}, kBlue);
       r = 0;
       return true;
     }
@@ -290,10 +285,8 @@ TEST_F(PaintTest, CaretBlinksOnTheClock) {
 TEST_F(PaintTest, WindowDCsReachTheFrameClientDCsDoNot) {
   HWND h = rec.Create(WS_POPUP | WS_VISIBLE | WS_BORDER, 0, 0, 50, 50);
   host().PumpUntilIdle();
-  HBRUSH red = CreateSolidBrush(kRed);
-  RECT all{0, 0, 50, 50};
   HDC client = GetDC(h);
-  FillRect(client, &all, red);   // clipped to the 48x48 client area
+  Fill(client, {0, 0, 50, 50}, kRed);   // clipped to the 48x48 client area
   ReleaseDC(h, client);
   Surface s = host().Capture(h);
   EXPECT_EQ(s.At(0, 0), PixelFromColor(GetSysColor(COLOR_WINDOWFRAME)));
@@ -301,12 +294,11 @@ TEST_F(PaintTest, WindowDCsReachTheFrameClientDCsDoNot) {
   EXPECT_EQ(s.At(48, 48), PixelFromColor(kRed));
   HDC whole = GetWindowDC(h);
   EXPECT_EQ(WindowFromDC(whole), h);
-  FillRect(whole, &all, red);
+  Fill(whole, {0, 0, 50, 50}, kRed);
   EXPECT_EQ(ReleaseDC(h, whole), 1);
   EXPECT_EQ(ReleaseDC(h, whole), 0);   // released once only
   s = host().Capture(h);
   EXPECT_EQ(s.At(0, 0), PixelFromColor(kRed));
-  DeleteObject(red);
   // A frame redraw request brings the border back through WM_NCPAINT.
   rec.Clear();
   RedrawWindow(h, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
