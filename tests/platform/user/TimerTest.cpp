@@ -13,7 +13,10 @@ class TimerTest : public UserTest {
     UserTest::SetUp();
     g_fired = &fired;
     h = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
-    rec.Handler_times(this);
+    rec.handler = [this](HWND, UINT m, WPARAM w, LPARAM, LRESULT&) {
+      if (m == WM_TIMER) ticks.push_back({w, GetTickCount()});
+      return false;
+    };
   }
   void TearDown() override {
     DestroyWindow(h);
@@ -21,14 +24,7 @@ class TimerTest : public UserTest {
   }
   std::vector<std::pair<UINT_PTR, DWORD>> fired;
   std::vector<std::pair<WPARAM, DWORD>> ticks;
-  struct R : Recorder {
-    void Handler_times(TimerTest* t) {
-      handler = [t](HWND, UINT m, WPARAM w, LPARAM, LRESULT&) {
-        if (m == WM_TIMER) t->ticks.push_back({w, GetTickCount()});
-        return false;
-      };
-    }
-  } rec;
+  Recorder rec;
   HWND h = nullptr;
 };
 
@@ -126,9 +122,7 @@ TEST_F(TimerTest, ThreadTimersAndTimerProcedures) {
   KillTimer(h, 3);
   // A WM_TIMER naming a procedure that belongs to no timer is not called.
   MSG forged{};
-  forged.message = WM_TIMER;
-  forged.wParam = 77;
-  forged.lParam = reinterpret_cast<LPARAM>(&TimerCallback);
+  forged.message = WM_TIMER, forged.wParam = 77, forged.lParam = reinterpret_cast<LPARAM>(&TimerCallback);
   DispatchMessageA(&forged);
   EXPECT_EQ(fired.size(), 2u);
 }
