@@ -4,9 +4,17 @@
 #include "tests/support/UserTest.h"
 
 #include <stdexcept>
+#include <tuple>
+#include <utility>
 
 class WindowTest : public UserTest {
  protected:
+  // The children of `parent`, top of the z-order first.
+  static std::vector<HWND> Children(HWND parent) {
+    std::vector<HWND> out;
+    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) out.push_back(c);
+    return out;
+  }
   Recorder rec;
 };
 
@@ -134,10 +142,10 @@ TEST_F(WindowTest, WindowLongsArePointerWide) {
   ASSERT_NE(RegisterClassA(&wc), 0);
   HWND h = CreateWindowExA(WS_EX_TOOLWINDOW, "Extra", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   const LONG_PTR wide = LONG_PTR(0x123456789ABCLL);
-  EXPECT_EQ(SetWindowLongPtrA(h, GWLP_USERDATA, wide), 0);
-  EXPECT_EQ(GetWindowLongPtrA(h, GWLP_USERDATA), wide);
-  EXPECT_EQ(SetWindowLongPtrA(h, int(sizeof(LONG_PTR)), wide), 0);
-  EXPECT_EQ(GetWindowLongPtrA(h, int(sizeof(LONG_PTR))), wide);
+  for (int index : {GWLP_USERDATA, int(sizeof(LONG_PTR))}) {
+    EXPECT_EQ(SetWindowLongPtrA(h, index, wide), 0) << index;
+    EXPECT_EQ(GetWindowLongPtrA(h, index), wide) << index;
+  }
   EXPECT_EQ(GetWindowLongPtrA(h, int(2 * sizeof(LONG_PTR))), 0);   // past the extra bytes
   EXPECT_EQ(DWORD(GetWindowLongA(h, GWL_EXSTYLE)), WS_EX_TOOLWINDOW);
   EXPECT_TRUE(DWORD(GetWindowLongA(h, GWL_STYLE)) & WS_POPUP);
@@ -185,21 +193,16 @@ TEST_F(WindowTest, ZOrderAndHierarchy) {
   HWND a = rec.Create(WS_CHILD, 0, 0, 10, 10, parent);
   HWND b = rec.Create(WS_CHILD, 0, 0, 10, 10, parent);
   HWND c = rec.Create(WS_CHILD, 0, 0, 10, 10, parent);
-  EXPECT_EQ(GetWindow(parent, GW_CHILD), c);   // the newest is on top
-  EXPECT_EQ(GetWindow(c, GW_HWNDNEXT), b);
+  EXPECT_EQ(Children(parent), (std::vector<HWND>{c, b, a}));   // the newest is on top
   EXPECT_EQ(GetWindow(a, GW_HWNDPREV), b);
-  EXPECT_EQ(GetWindow(a, GW_HWNDNEXT), nullptr);
-  SetWindowPos(a, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  EXPECT_EQ(GetWindow(parent, GW_CHILD), a);
-  SetWindowPos(a, c, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  EXPECT_EQ(GetWindow(c, GW_HWNDNEXT), a);
-  SetWindowPos(c, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  EXPECT_EQ(GetWindow(parent, GW_CHILD), a);
+  for (auto [h, after, order] : {std::tuple{a, HWND_TOP, std::vector<HWND>{a, c, b}}, {a, c, {c, a, b}},
+                                 {c, HWND_BOTTOM, {a, b, c}}}) {
+    SetWindowPos(h, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_EQ(Children(parent), order);
+  }
   EXPECT_EQ(GetWindow(a, GW_HWNDLAST), c);
-  EXPECT_EQ(GetParent(a), parent);
-  EXPECT_EQ(GetParent(parent), nullptr);
-  EXPECT_TRUE(IsChild(parent, a));
-  EXPECT_FALSE(IsChild(a, parent));
+  EXPECT_EQ(std::pair(GetParent(a), GetParent(parent)), std::pair(parent, HWND(nullptr)));
+  EXPECT_TRUE(IsChild(parent, a) && !IsChild(a, parent));
   HWND grand = rec.Create(WS_CHILD, 0, 0, 5, 5, a);
   EXPECT_TRUE(IsChild(parent, grand));
   EXPECT_EQ(GetAncestor(grand, GA_ROOT), parent);
@@ -250,8 +253,7 @@ TEST_F(WindowTest, FrameAndCoordinatesFollowTheMetrics) {
   // AdjustWindowRectEx is the inverse of the frame.
   RECT a = c;
   AdjustWindowRectEx(&a, WS_OVERLAPPEDWINDOW, FALSE, 0);
-  EXPECT_EQ(a.Width(), 300);
-  EXPECT_EQ(a.Height(), 200);
+  EXPECT_EQ(std::pair(a.Width(), a.Height()), std::pair(300, 200));
 
   HWND child = rec.Create(WS_CHILD | WS_BORDER | WS_VSCROLL, 10, 20, 60, 50, h, WS_EX_CLIENTEDGE);
   GetClientRect(child, &c);
@@ -293,8 +295,7 @@ TEST_F(WindowTest, MovingAndSizingReportsThroughTheDefaultProcedure) {
   MoveWindow(child, 0, 0, 100, 100, TRUE);
   RECT r;
   GetClientRect(child, &r);
-  EXPECT_EQ(r.Width(), 33);
-  EXPECT_EQ(r.Height(), 100);
+  EXPECT_EQ(std::pair(r.Width(), r.Height()), std::pair(33, 100));
   DestroyWindow(parent);
 }
 
@@ -308,7 +309,7 @@ TEST_F(WindowTest, ShowHideAndEnable) {
   rec.Clear();
   EXPECT_TRUE(ShowWindow(child, SW_HIDE));
   EXPECT_EQ(Names(rec.For(child)), "WM_SHOWWINDOW WM_WINDOWPOSCHANGING WM_WINDOWPOSCHANGED");
-  EXPECT_FALSE(ShowWindow(child, SW_HIDE));
+  EXPECT_FALSE(ShowWindow(child, SW_HIDE));   // was hidden
   SetFocus(child);
   EXPECT_EQ(GetFocus(), child);   // hidden windows can hold the focus
   ShowWindow(child, SW_SHOW);
@@ -328,9 +329,7 @@ TEST_F(WindowTest, ExtremeCoordinatesAreClampedNotOverflowed) {
   ASSERT_TRUE(IsWindow(h));
   RECT r;
   GetWindowRect(h, &r);
-  EXPECT_EQ(r.Left, 32767);
-  EXPECT_EQ(r.Top, -32768);
-  EXPECT_EQ(r.Width(), 32767);
+  EXPECT_EQ(std::tuple(r.Left, r.Top, r.Width()), std::tuple(32767, -32768, 32767));
   HWND child = rec.Create(WS_CHILD | WS_VISIBLE, 30000, 30000, 30000, 30000, h);
   POINT p{30000, 30000};
   ClientToScreen(child, &p);
@@ -401,10 +400,8 @@ TEST_F(WindowTest, AnExceptionDuringDestructionStillFreesTheWindows) {
     return false;
   };
   EXPECT_THROW(DestroyWindow(parent), std::runtime_error);
-  EXPECT_FALSE(IsWindow(child));
-  EXPECT_FALSE(IsWindow(parent));
-  EXPECT_EQ(UserLiveWindowCount(), 0);
-  EXPECT_EQ(UserLiveTimerCount(), 0);
+  EXPECT_FALSE(IsWindow(child) || IsWindow(parent));
+  EXPECT_EQ(std::pair(UserLiveWindowCount(), UserLiveTimerCount()), std::pair(0, 0));
   rec.handler = nullptr;
 }
 
