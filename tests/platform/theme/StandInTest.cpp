@@ -123,37 +123,33 @@ TEST_F(ThemeHandles, CurrentThemeNameIsTruncatedToTheBuffersAndFailsWhenOff) {
 using ThemeQueries = ThemeFixture;
 
 TEST_F(ThemeQueries, ContentRectsUseTheTableMarginsAtEverySize) {
-  ThemeSetActive(true);
-  ThemeHold button(OpenThemeData(nullptr, u"Button"));
-  ThemeHold header(OpenThemeData(nullptr, u"Header"));
+  const HTHEME button = Open(u"Button"), header = Open(u"Header");
   for (const TRect bounds : {TRect{0, 0, 100, 100}, TRect{-10, 5, 30, 12}}) {
     TRect content{};
-    ASSERT_EQ(GetThemeBackgroundContentRect(button.h, nullptr, BP_PUSHBUTTON, PBS_NORMAL, &bounds, &content),
+    ASSERT_EQ(GetThemeBackgroundContentRect(button, nullptr, BP_PUSHBUTTON, PBS_NORMAL, &bounds, &content),
               S_OK);
     const TRect m = ThemeFindPart("Button", BP_PUSHBUTTON)->margins;
     EXPECT_EQ(content, (TRect{bounds.Left + m.Left, bounds.Top + m.Top, bounds.Right - m.Right,
                               bounds.Bottom - m.Bottom}));
     TRect extent{};
-    ASSERT_EQ(GetThemeBackgroundExtent(button.h, nullptr, BP_PUSHBUTTON, PBS_NORMAL, &content, &extent), S_OK);
+    ASSERT_EQ(GetThemeBackgroundExtent(button, nullptr, BP_PUSHBUTTON, PBS_NORMAL, &content, &extent), S_OK);
     EXPECT_EQ(extent, bounds);
   }
   const TRect box{0, 0, 100, 100};
   TRect content{};
-  ASSERT_EQ(GetThemeBackgroundContentRect(header.h, nullptr, HP_HEADERITEM, HIS_NORMAL, &box, &content), S_OK);
+  ASSERT_EQ(GetThemeBackgroundContentRect(header, nullptr, HP_HEADERITEM, HIS_NORMAL, &box, &content), S_OK);
   EXPECT_GT(content.Left, 0);
-  EXPECT_TRUE(FAILED(GetThemeBackgroundContentRect(header.h, nullptr, 1, 1, &box, nullptr)));
+  EXPECT_TRUE(FAILED(GetThemeBackgroundContentRect(header, nullptr, 1, 1, &box, nullptr)));
 }
 
 TEST_F(ThemeQueries, RegionsAreNewAndShapedPerPart) {
-  ThemeSetActive(true);
-  ThemeHold button(OpenThemeData(nullptr, u"Button"));
-  ThemeHold edit(OpenThemeData(nullptr, u"Edit"));
+  const HTHEME button = Open(u"Button"), edit = Open(u"Edit");
   const TRect r{10, 10, 40, 30};
   size_t before = GdiLiveObjectCount();
   HRGN push = nullptr, radio = nullptr, field = nullptr;
-  ASSERT_EQ(GetThemeBackgroundRegion(button.h, nullptr, BP_PUSHBUTTON, PBS_NORMAL, &r, &push), S_OK);
-  ASSERT_EQ(GetThemeBackgroundRegion(button.h, nullptr, BP_RADIOBUTTON, 1, &r, &radio), S_OK);
-  ASSERT_EQ(GetThemeBackgroundRegion(edit.h, nullptr, EP_EDITTEXT, 1, &r, &field), S_OK);
+  ASSERT_EQ(GetThemeBackgroundRegion(button, nullptr, BP_PUSHBUTTON, PBS_NORMAL, &r, &push), S_OK);
+  ASSERT_EQ(GetThemeBackgroundRegion(button, nullptr, BP_RADIOBUTTON, 1, &r, &radio), S_OK);
+  ASSERT_EQ(GetThemeBackgroundRegion(edit, nullptr, EP_EDITTEXT, 1, &r, &field), S_OK);
   EXPECT_EQ(GdiLiveObjectCount(), before + 3) << "each call makes a region the caller owns";
   // Rounded: the corner is cut, the middle and the edge centres are in. Elliptic: a point
   // just inside the box corner is outside the ellipse. A field is the whole box.
@@ -168,77 +164,70 @@ TEST_F(ThemeQueries, RegionsAreNewAndShapedPerPart) {
 }
 
 TEST_F(ThemeQueries, PartSizesExistOnlyForListedParts) {
-  ThemeSetActive(true);
-  ThemeHold button(OpenThemeData(nullptr, u"Button"));
-  ThemeHold scroll(OpenThemeData(nullptr, u"ScrollBar"));
+  const HTHEME button = Open(u"Button"), scroll = Open(u"ScrollBar");
   SIZE s{};
   for (auto [part, state] : {std::pair{BP_CHECKBOX, CBS_CHECKEDNORMAL}, {BP_RADIOBUTTON, 1}}) {
-    ASSERT_EQ(GetThemePartSize(button.h, nullptr, part, state, nullptr, TS_TRUE, &s), S_OK);
+    ASSERT_EQ(GetThemePartSize(button, nullptr, part, state, nullptr, TS_TRUE, &s), S_OK);
     EXPECT_EQ(s, (SIZE{13, 13})) << part;
   }
   const TRect small{0, 0, 9, 40};
-  ASSERT_EQ(GetThemePartSize(button.h, nullptr, BP_CHECKBOX, 1, &small, TS_DRAW, &s), S_OK);
+  ASSERT_EQ(GetThemePartSize(button, nullptr, BP_CHECKBOX, 1, &small, TS_DRAW, &s), S_OK);
   EXPECT_EQ(s, (SIZE{9, 13})) << "the drawing size fits the rectangle";
-  ASSERT_EQ(GetThemePartSize(scroll.h, nullptr, SBP_GRIPPERVERT, 0, nullptr, TS_MIN, &s), S_OK);
+  ASSERT_EQ(GetThemePartSize(scroll, nullptr, SBP_GRIPPERVERT, 0, nullptr, TS_MIN, &s), S_OK);
   EXPECT_GT(s.cx, 0);
   s = {5, 5};
-  EXPECT_TRUE(FAILED(GetThemePartSize(button.h, nullptr, BP_PUSHBUTTON, 1, nullptr, TS_TRUE, &s)));
+  EXPECT_TRUE(FAILED(GetThemePartSize(button, nullptr, BP_PUSHBUTTON, 1, nullptr, TS_TRUE, &s)));
   EXPECT_EQ(s, (SIZE{0, 0}));
-  EXPECT_TRUE(FAILED(GetThemePartSize(button.h, nullptr, BP_CHECKBOX, 1, nullptr, 7, &s)));
+  EXPECT_TRUE(FAILED(GetThemePartSize(button, nullptr, BP_CHECKBOX, 1, nullptr, 7, &s)));
 }
 
 TEST_F(ThemeQueries, ColoursPerPartAndStateAndUnsupportedProperties) {
-  ThemeSetActive(true);
-  ThemeHold button(OpenThemeData(nullptr, u"Button"));
-  ThemeHold edit(OpenThemeData(nullptr, u"Edit"));
-  ThemeHold combo(OpenThemeData(nullptr, u"ComboBox"));
+  const HTHEME button = Open(u"Button"), edit = Open(u"Edit"), combo = Open(u"ComboBox");
   const ThemeColors& c = ThemeCurrentColors();
   COLORREF col = 0;
   const std::tuple<HTHEME, int, int, int, COLORREF> colours[] = {
-      {button.h, BP_PUSHBUTTON, PBS_NORMAL, TMT_TEXTCOLOR, c.text},
-      {button.h, BP_PUSHBUTTON, PBS_DISABLED, TMT_TEXTCOLOR, c.disabledText},
-      {button.h, BP_GROUPBOX, GBS_NORMAL, TMT_TEXTCOLOR, c.groupText},
-      {edit.h, 1, 1, TMT_FILLCOLOR, c.window},
-      {combo.h, 1, 1, TMT_BORDERCOLOR, c.frame}};
+      {button, BP_PUSHBUTTON, PBS_NORMAL, TMT_TEXTCOLOR, c.text},
+      {button, BP_PUSHBUTTON, PBS_DISABLED, TMT_TEXTCOLOR, c.disabledText},
+      {button, BP_GROUPBOX, GBS_NORMAL, TMT_TEXTCOLOR, c.groupText},
+      {edit, 1, 1, TMT_FILLCOLOR, c.window},
+      {combo, 1, 1, TMT_BORDERCOLOR, c.frame}};
   for (auto [theme, part, state, prop, want] : colours) {
     col = 0;
     EXPECT_EQ(GetThemeColor(theme, part, state, prop, &col), S_OK) << part << " " << state << " " << prop;
     EXPECT_EQ(col, want) << part << " " << state << " " << prop;
   }
-  EXPECT_EQ(GetThemeColor(button.h, BP_PUSHBUTTON, PBS_NORMAL, 204, &col), E_PROP_ID_UNSUPPORTED);
-  EXPECT_TRUE(FAILED(GetThemeColor(button.h, BP_CHECKBOX, 1, TMT_FILLCOLOR, &col)));
-  EXPECT_TRUE(FAILED(GetThemeColor(button.h, 77, 1, TMT_TEXTCOLOR, &col)));
+  EXPECT_EQ(GetThemeColor(button, BP_PUSHBUTTON, PBS_NORMAL, 204, &col), E_PROP_ID_UNSUPPORTED);
+  EXPECT_TRUE(FAILED(GetThemeColor(button, BP_CHECKBOX, 1, TMT_FILLCOLOR, &col)));
+  EXPECT_TRUE(FAILED(GetThemeColor(button, 77, 1, TMT_TEXTCOLOR, &col)));
   // The colour variant changes the answers.
   ThemeConfigure({true, u"Luna.msstyles", u"Metallic", u"NormalSize"});
-  ASSERT_EQ(GetThemeColor(combo.h, 1, 1, TMT_BORDERCOLOR, &col), S_OK);
+  ASSERT_EQ(GetThemeColor(combo, 1, 1, TMT_BORDERCOLOR, &col), S_OK);
   EXPECT_EQ(col, ThemeColorsOf(ThemeVariant::Silver).frame);
 }
 
 TEST_F(ThemeQueries, TransparencyPerPart) {
-  ThemeSetActive(true);
-  ThemeHold button(OpenThemeData(nullptr, u"Button"));
+  const HTHEME button = Open(u"Button");
   for (auto [part, transparent] : {std::pair{BP_PUSHBUTTON, true}, {BP_RADIOBUTTON, true}, {BP_GROUPBOX, true},
                                    {BP_CHECKBOX, false}})
-    EXPECT_EQ(IsThemeBackgroundPartiallyTransparent(button.h, part, 1), transparent) << part;
+    EXPECT_EQ(IsThemeBackgroundPartiallyTransparent(button, part, 1), transparent) << part;
   EXPECT_FALSE(IsThemeBackgroundPartiallyTransparent(nullptr, BP_PUSHBUTTON, 1));
   // A transparent part leaves its corner pixels alone; an opaque one covers its box.
   Canvas(40, 40);
   TRect r{0, 0, 30, 20};
-  DrawThemeBackground(button.h, dc, BP_PUSHBUTTON, PBS_NORMAL, &r, nullptr);
+  DrawThemeBackground(button, dc, BP_PUSHBUTTON, PBS_NORMAL, &r, nullptr);
   EXPECT_EQ(Px(0, 0), kPaper);
   EXPECT_NE(Px(15, 10), kPaper);
 }
 
 TEST_F(ThemeQueries, UnimplementedFunctionsAnswerFailureAndClearTheirOutputs) {
-  ThemeSetActive(true);
-  ThemeHold button(OpenThemeData(nullptr, u"Button"));
+  const HTHEME button = Open(u"Button");
   int value = 9;
-  EXPECT_EQ(GetThemeInt(button.h, 1, 1, 1, &value), E_NOTIMPL);
+  EXPECT_EQ(GetThemeInt(button, 1, 1, 1, &value), E_NOTIMPL);
   EXPECT_EQ(value, 0);
   MARGINS m{1, 2, 3, 4};
-  EXPECT_EQ(GetThemeMargins(button.h, nullptr, 1, 1, 1, nullptr, &m), E_NOTIMPL);
+  EXPECT_EQ(GetThemeMargins(button, nullptr, 1, 1, 1, nullptr, &m), E_NOTIMPL);
   EXPECT_EQ(m.cxLeftWidth + m.cxRightWidth + m.cyTopHeight + m.cyBottomHeight, 0);
-  EXPECT_EQ(GetThemeSysSize(button.h, 1), 0);
+  EXPECT_EQ(GetThemeSysSize(button, 1), 0);
   EXPECT_EQ(GetWindowTheme(nullptr), nullptr);
   EXPECT_FALSE(IsThemeDialogTextureEnabled(nullptr));
 }
@@ -246,13 +235,12 @@ TEST_F(ThemeQueries, UnimplementedFunctionsAnswerFailureAndClearTheirOutputs) {
 using ThemeDrawing = ThemeFixture;
 
 TEST_F(ThemeDrawing, BackgroundRespectsTheClipRectangleTheDcClipAndTheOrigin) {
-  ThemeSetActive(true);
-  ThemeHold edit(OpenThemeData(nullptr, u"Edit"));
+  const HTHEME edit = Open(u"Edit");
   Canvas(60, 40);
   const COLORREF fill = ThemeCurrentColors().window;
   TRect r{0, 0, 40, 20};
   TRect clip{0, 0, 20, 20};
-  ASSERT_EQ(DrawThemeBackground(edit.h, dc, EP_EDITTEXT, ETS_NORMAL, &r, &clip), S_OK);
+  ASSERT_EQ(DrawThemeBackground(edit, dc, EP_EDITTEXT, ETS_NORMAL, &r, &clip), S_OK);
   EXPECT_EQ(Px(10, 10), fill);
   EXPECT_EQ(Px(30, 10), kPaper) << "outside the optional clip rectangle";
   // The caller's clip survives the call.
@@ -262,13 +250,13 @@ TEST_F(ThemeDrawing, BackgroundRespectsTheClipRectangleTheDcClipAndTheOrigin) {
 
   Canvas(60, 40);
   IntersectClipRect(dc, 0, 0, 60, 5);
-  DrawThemeBackground(edit.h, dc, EP_EDITTEXT, ETS_NORMAL, &r, nullptr);
+  DrawThemeBackground(edit, dc, EP_EDITTEXT, ETS_NORMAL, &r, nullptr);
   EXPECT_FALSE(Painted({0, 5, 60, 40}));
   SelectClipRgn(dc, nullptr);
 
   Canvas(60, 40);
   SetWindowOrgEx(dc, -15, -12, nullptr);  // logical (0,0) is device (15,12)
-  DrawThemeBackground(edit.h, dc, EP_EDITTEXT, ETS_NORMAL, &r, nullptr);
+  DrawThemeBackground(edit, dc, EP_EDITTEXT, ETS_NORMAL, &r, nullptr);
   EXPECT_EQ(Px(14, 20), kPaper);
   EXPECT_EQ(Px(15 + 10, 12 + 10), fill);
   EXPECT_NE(Px(15, 12), kPaper);
@@ -276,8 +264,7 @@ TEST_F(ThemeDrawing, BackgroundRespectsTheClipRectangleTheDcClipAndTheOrigin) {
 }
 
 TEST_F(ThemeDrawing, TextUsesTheStateColourOverATransparentBackground) {
-  ThemeSetActive(true);
-  ThemeHold button(OpenThemeData(nullptr, u"Button"));
+  const HTHEME button = Open(u"Button");
   Canvas(120, 30);
   HFONT font = CreateFontA(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, kTestFaceName);
   HGDIOBJ oldFont = SelectObject(dc, font);
@@ -285,7 +272,7 @@ TEST_F(ThemeDrawing, TextUsesTheStateColourOverATransparentBackground) {
   SetBkMode(dc, OPAQUE);
   SetBkColor(dc, RGB(200, 0, 0));
   TRect r{0, 0, 120, 30};
-  ASSERT_EQ(DrawThemeText(button.h, dc, BP_PUSHBUTTON, PBS_DISABLED, u"MMMM", -1,
+  ASSERT_EQ(DrawThemeText(button, dc, BP_PUSHBUTTON, PBS_DISABLED, u"MMMM", -1,
                           DT_CENTER | DT_VCENTER | DT_SINGLELINE, 0, &r), S_OK);
   const COLORREF grey = ThemeCurrentColors().disabledText;
   int greyPixels = 0;
@@ -302,7 +289,7 @@ TEST_F(ThemeDrawing, TextUsesTheStateColourOverATransparentBackground) {
   SelectObject(dc, font);
   SetTextColor(dc, RGB(9, 9, 9));
   SetBkMode(dc, OPAQUE);
-  DrawThemeText(button.h, dc, BP_PUSHBUTTON, PBS_NORMAL, u"MMMM", 1, DT_LEFT | DT_SINGLELINE, 0, &r);
+  DrawThemeText(button, dc, BP_PUSHBUTTON, PBS_NORMAL, u"MMMM", 1, DT_LEFT | DT_SINGLELINE, 0, &r);
   EXPECT_TRUE(Painted({0, 0, 16, 30}));
   EXPECT_FALSE(Painted({20, 0, 120, 30}));
   EXPECT_EQ(GetTextColor(dc), RGB(9, 9, 9));
@@ -312,20 +299,19 @@ TEST_F(ThemeDrawing, TextUsesTheStateColourOverATransparentBackground) {
 }
 
 TEST_F(ThemeDrawing, EdgeDeflatesTheContentRectanglePerLayerAndSide) {
-  ThemeSetActive(true);
-  ThemeHold edit(OpenThemeData(nullptr, u"Edit"));
+  const HTHEME edit = Open(u"Edit");
   Canvas(30, 30);
   TRect r{2, 2, 22, 22}, content{};
-  ASSERT_EQ(DrawThemeEdge(edit.h, dc, EP_EDITTEXT, 1, &r, BDR_RAISEDINNER, BF_RECT, &content), S_OK);
+  ASSERT_EQ(DrawThemeEdge(edit, dc, EP_EDITTEXT, 1, &r, BDR_RAISEDINNER, BF_RECT, &content), S_OK);
   EXPECT_EQ(content, (TRect{3, 3, 21, 21}));
   const ThemeColors& c = ThemeCurrentColors();
   EXPECT_EQ(Px(2, 10), c.light);
   EXPECT_EQ(Px(21, 10), c.dark);
   EXPECT_EQ(Px(10, 10), kPaper);
-  ASSERT_EQ(DrawThemeEdge(edit.h, dc, EP_EDITTEXT, 1, &r, EDGE_SUNKEN, BF_LEFT | BF_TOP, &content), S_OK);
+  ASSERT_EQ(DrawThemeEdge(edit, dc, EP_EDITTEXT, 1, &r, EDGE_SUNKEN, BF_LEFT | BF_TOP, &content), S_OK);
   EXPECT_EQ(content, (TRect{4, 4, 22, 22}));
   EXPECT_EQ(Px(2, 10), c.dark) << "sunken is dark at the top left";
-  EXPECT_EQ(DrawThemeEdge(edit.h, dc, 1, 1, &r, BDR_RAISEDINNER, BF_RECT, nullptr), S_OK);
+  EXPECT_EQ(DrawThemeEdge(edit, dc, 1, 1, &r, BDR_RAISEDINNER, BF_RECT, nullptr), S_OK);
 }
 
 TEST_F(ThemeDrawing, ParentBackgroundPaintsTheParentShiftedAndKeepsItsFont) {
@@ -371,16 +357,15 @@ TEST_F(ThemeDrawing, ParentBackgroundPaintsTheParentShiftedAndKeepsItsFont) {
 }
 
 TEST_F(ThemeDrawing, RecordingLogsClassPartStateAndRectangle) {
-  ThemeSetActive(true);
-  ThemeHold button(OpenThemeData(nullptr, u"BUTTON"));
+  const HTHEME button = Open(u"BUTTON");
   Canvas(40, 40);
   TRect r{1, 2, 30, 20};
-  DrawThemeBackground(button.h, dc, BP_PUSHBUTTON, PBS_HOT, &r, nullptr);  // not recorded yet
+  DrawThemeBackground(button, dc, BP_PUSHBUTTON, PBS_HOT, &r, nullptr);  // not recorded yet
   ThemeStartRecording();
-  DrawThemeBackground(button.h, dc, BP_CHECKBOX, CBS_MIXEDHOT, &r, nullptr);
-  DrawThemeText(button.h, dc, BP_PUSHBUTTON, PBS_NORMAL, u"", -1, 0, 0, &r);
+  DrawThemeBackground(button, dc, BP_CHECKBOX, CBS_MIXEDHOT, &r, nullptr);
+  DrawThemeText(button, dc, BP_PUSHBUTTON, PBS_NORMAL, u"", -1, 0, 0, &r);
   ThemeStopRecording();
-  DrawThemeBackground(button.h, dc, BP_PUSHBUTTON, PBS_HOT, &r, nullptr);
+  DrawThemeBackground(button, dc, BP_PUSHBUTTON, PBS_HOT, &r, nullptr);
   const auto& calls = ThemeRecordedCalls();
   ASSERT_EQ(calls.size(), 2u);
   EXPECT_EQ(std::tie(calls[0].function, calls[0].className, calls[0].part, calls[0].state, calls[0].rect),
