@@ -131,8 +131,7 @@ TEST(BoardGeneration, AGameNumberSizeAndColourCountAlwaysGiveTheSameBoard) {
   for (Integer x = 0; x < 10; ++x)
     for (Integer y = 0; y < 10; ++y) EXPECT_EQ(a.Dirty[x][y], 1);
   EXPECT_TRUE(a.Moves.empty());
-  EXPECT_TRUE(a.Recording);
-  EXPECT_FALSE(b.Recording);
+  EXPECT_EQ(std::pair(a.Recording, b.Recording), std::pair(true, false));
 }
 
 TEST(BoardGeneration, AnotherSizeColourCountOrNumberGivesAnotherBoard) {
@@ -165,10 +164,7 @@ TEST(BoardGeneration, SizeAndColoursOutOfRangeAreBroughtToTheNearestBound) {
   b.GameNumber = -5;   // a hand-edited number still gives a board
   b.StartGame(true);
   for (Integer x = 0; x < MaxBoardSize; ++x)
-    for (Integer y = 0; y < MaxBoardSize; ++y) {
-      EXPECT_GE(b.Board[x][y], 1);
-      EXPECT_LE(b.Board[x][y], 8);
-    }
+    for (Integer y = 0; y < MaxBoardSize; ++y) EXPECT_TRUE(b.Board[x][y] >= 1 && b.Board[x][y] <= 8) << b.Board[x][y];
 }
 
 TEST(BoardGeneration, StartingASmallerGameLeavesNoOldCellsOutsideIt) {
@@ -205,14 +201,14 @@ TEST(BoardMoves, ALoneCellAnEmptyCellOrACellOffTheBoardIsNoMove) {
   TBoard b = FromRows(3, {"12312", "23123", "31231", "11.23", "22313"});
   const auto rows = Rows(b);
   b.DrawPass(false, Ignore);   // clears the marks
-  for (auto [x, y] : std::vector<std::pair<Integer, Integer>>{{0, 0}, {2, 3}, {-1, 3}, {0, -1}, {5, 0}, {0, 5}, {-1, -1}}) {
+  for (auto [x, y] : {std::pair{0, 0}, {2, 3}, {-1, 3}, {0, -1}, {5, 0}, {0, 5}, {-1, -1}}) {
     EXPECT_FALSE(b.IsPlayable(x, y)) << x << "," << y;
     EXPECT_FALSE(b.PlayMove(x, y)) << x << "," << y;
   }
   EXPECT_EQ(Rows(b), rows);
   EXPECT_TRUE(b.Moves.empty());
   for (Integer x = 0; x < 5; ++x)
-    for (Integer y = 0; y < 5; ++y) EXPECT_EQ(b.Dirty[x][y], 0);
+    for (Integer y = 0; y < 5; ++y) EXPECT_EQ(b.Dirty[x][y], 0) << x << "," << y;
   EXPECT_TRUE(b.IsPlayable(0, 3));   // the pair of 1s
 }
 
@@ -269,14 +265,10 @@ TEST(BoardRedraw, ABoardWithNoGroupEndsAtTheFirstRedrawWithEveryCellLeft) {
   TBoard b = FromRows(2, {"12121", "21212", "12121", "21212", "12121"});
   Integer drawn = 0;
   const auto r = b.DrawPass(false, [&](Integer, Integer, TCellLook) { ++drawn; });
-  EXPECT_EQ(drawn, 25);
-  EXPECT_EQ(r.Left, 25);
-  EXPECT_TRUE(r.Finished);
-  EXPECT_TRUE(b.GameOver);
+  EXPECT_EQ(std::tuple(drawn, r.Left, r.Finished, b.GameOver), std::tuple(25, 25, true, true));
   // Once over, later redraws report the count but end nothing again.
   const auto again = b.DrawPass(false, Ignore);
-  EXPECT_EQ(again.Left, 25);
-  EXPECT_FALSE(again.Finished);
+  EXPECT_EQ(std::pair(again.Left, again.Finished), std::pair(25, false));
 }
 
 TEST(BoardRedraw, ClearingTheBoardGivesZeroCellsLeft) {
@@ -285,8 +277,7 @@ TEST(BoardRedraw, ClearingTheBoardGivesZeroCellsLeft) {
   EXPECT_FALSE(b.DrawPass(true, Ignore).Finished);
   ASSERT_TRUE(b.PlayMove(0, 4));
   const auto r = b.DrawPass(true, Ignore);
-  EXPECT_EQ(r.Left, 0);
-  EXPECT_TRUE(r.Finished);
+  EXPECT_EQ(std::pair(r.Left, r.Finished), std::pair(0, true));
   EXPECT_EQ(b.Moves, "(0,0)(0,4)");
 }
 
@@ -299,11 +290,7 @@ TEST(BoardRedraw, APausedBoardDrawsOnlyEmptyCellsKeepsItsMarksAndNeverEnds) {
     EXPECT_EQ(look, TCellLook{});
     ++drawn;
   });
-  EXPECT_EQ(drawn, 25);
-  EXPECT_EQ(r.Left, 25);
-  EXPECT_FALSE(r.Finished);
-  EXPECT_FALSE(b.GameOver);
-  EXPECT_EQ(b.Dirty[2][3], 1);
+  EXPECT_EQ(std::tuple(drawn, r.Left, r.Finished, b.GameOver, b.Dirty[2][3]), std::tuple(25, 25, false, false, 1));
   b.Paused = false;
   std::vector<std::pair<Integer, Integer>> cells;
   b.DrawPass(true, [&](Integer x, Integer y, TCellLook) { cells.push_back({x, y}); });
@@ -368,17 +355,13 @@ TEST(TileTable, EachMaskHasItsOwnTileInsideTheSheet) {
   std::set<std::pair<Integer, Integer>> tiles;
   for (Integer m = 0; m < 16; ++m) {
     const TTilePos t = TileForMask(m);
-    EXPECT_GE(t.Column, 0);
-    EXPECT_LT(t.Column, 8);
-    EXPECT_GE(t.Row, 0);
-    EXPECT_LT(t.Row, 4);
+    EXPECT_TRUE(t.Column >= 0 && t.Column < 8 && t.Row >= 0 && t.Row < 4) << m;
     tiles.insert({t.Column, t.Row});
     const TRect src = TileSourceRect(m);
     EXPECT_EQ(src, Rect(25 * t.Column, 25 * t.Row, 25 * t.Column + 24, 25 * t.Row + 24));
   }
   EXPECT_EQ(tiles.size(), 16u);
-  EXPECT_EQ(TileForMask(nmLeft | nmDown), (TTilePos{7, 1}));
-  EXPECT_EQ(TileForMask(0), (TTilePos{3, 0}));
-  EXPECT_EQ(TileForMask(nmLeft | nmUp | nmRight | nmDown), (TTilePos{6, 2}));
-  EXPECT_EQ(TileForMask(nmUp | nmDown), (TTilePos{1, 1}));
+  for (auto [mask, tile] : {std::pair{nmLeft | nmDown, TTilePos{7, 1}}, {0, {3, 0}},
+                            {nmLeft | nmUp | nmRight | nmDown, {6, 2}}, {nmUp | nmDown, {1, 1}}})
+    EXPECT_EQ(TileForMask(mask), tile) << mask;
 }

@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -26,17 +28,22 @@ struct SheetPixels {
   Pixel At(Integer x, Integer y) const { return Pixels[size_t(y * Width + x)]; }
 };
 
+// The colour channels of a bitmap's pixels.
+SheetPixels PixelsOf(TBitmap& b) {
+  SheetPixels s;
+  s.Width = b.GetWidth();
+  s.Height = b.GetHeight();
+  s.Pixels.resize(size_t(s.Width * s.Height));
+  for (Integer y = 0; y < s.Height; ++y)
+    std::memcpy(&s.Pixels[size_t(y * s.Width)], b.ScanLine(y), size_t(s.Width) * sizeof(Pixel));
+  for (Pixel& p : s.Pixels) p &= 0xFFFFFF;
+  return s;
+}
+
 SheetPixels LoadSheet(Integer colour) {
   Owned<TBitmap> b(New<TBitmap>());
   b->LoadFromFile(String(TL_SOURCE_DIR) + "/resources/tiles/color" + std::to_string(colour) + ".png");
-  SheetPixels s;
-  s.Width = b->GetWidth();
-  s.Height = b->GetHeight();
-  s.Pixels.resize(size_t(s.Width * s.Height));
-  for (Integer y = 0; y < s.Height; ++y)
-    std::memcpy(&s.Pixels[size_t(y * s.Width)], b->ScanLine(y), size_t(s.Width) * sizeof(Pixel));
-  for (Pixel& p : s.Pixels) p &= 0xFFFFFF;
-  return s;
+  return PixelsOf(*b);
 }
 
 // An empty cell: white with a grey dotted cross through its middle.
@@ -135,16 +142,13 @@ class MainFormTest : public AppTest {
 TEST_F(MainFormTest, TheWindowIsBuiltFromItsDescriptionAndStartsGame2611) {
   TMainForm* f = Create();
   ASSERT_NE(f->colors, nullptr);
-  EXPECT_EQ(f->colors->Count(), 8);
-  EXPECT_EQ(f->colors->GetWidth(), 200);
-  EXPECT_EQ(f->colors->GetHeight(), 100);
+  EXPECT_EQ(std::tuple(f->colors->Count(), f->colors->GetWidth(), f->colors->GetHeight()), std::tuple(8, 200, 100));
   EXPECT_EQ(f->GetCaption(), "Tessaloom");
   EXPECT_EQ(f->GetBorderStyle(), TFormBorderStyle::bsSingle);
   EXPECT_EQ(f->GetBorderIcons(), (TBorderIcons{TBorderIcon::biSystemMenu, TBorderIcon::biMinimize}));
   EXPECT_EQ(f->GetPosition(), TPosition::poDesktopCenter);
   EXPECT_EQ(f->GetColor(), clWhite);
-  EXPECT_EQ(f->GetFont()->GetName(), "MS Sans Serif");
-  EXPECT_EQ(f->GetFont()->GetHeight(), -11);
+  EXPECT_EQ(std::pair(f->GetFont()->GetName(), f->GetFont()->GetHeight()), std::pair(String("MS Sans Serif"), -11));
   EXPECT_FALSE(f->GetVisible());
 
   // Image i of the list is colour i + 1's sheet, pixel for pixel.
@@ -153,21 +157,13 @@ TEST_F(MainFormTest, TheWindowIsBuiltFromItsDescriptionAndStartsGame2611) {
     ASSERT_EQ(sheet.Width, 200);
     Owned<TBitmap> b(New<TBitmap>());
     f->colors->GetBitmap(i, b.get());
-    ASSERT_EQ(b->GetWidth(), 200);
-    ASSERT_EQ(b->GetHeight(), 100);
-    Integer mismatches = 0;
-    for (Integer y = 0; y < 100; ++y)
-      for (Integer x = 0; x < 200; ++x) {
-        Pixel p;
-        std::memcpy(&p, b->ScanLine(y) + x * 4, sizeof p);
-        if ((p & 0xFFFFFF) != sheet.At(x, y)) ++mismatches;
-      }
-    EXPECT_EQ(mismatches, 0) << "image " << i;
+    const SheetPixels image = PixelsOf(*b);
+    EXPECT_EQ(std::pair(image.Width, image.Height), std::pair(200, 100)) << "image " << i;
+    EXPECT_TRUE(image.Pixels == sheet.Pixels) << "image " << i;
   }
 
   const TBoard& b = f->GameBoard();
-  EXPECT_EQ(b.GameNumber, 2611);
-  EXPECT_TRUE(b.Recording);
+  EXPECT_EQ(std::pair(b.GameNumber, b.Recording), std::pair(2611, true));
   TBoard expected;
   expected.GameNumber = 2611;
   expected.StartGame(true);
@@ -176,12 +172,10 @@ TEST_F(MainFormTest, TheWindowIsBuiltFromItsDescriptionAndStartsGame2611) {
   // The board plus the status bar below it, whose three panels are filled at once.
   ASSERT_NE(f->sbStatus, nullptr);
   EXPECT_EQ(f->sbStatus->GetHeight(), 19);
-  EXPECT_EQ(f->GetClientWidth(), 250);
-  EXPECT_EQ(f->GetClientHeight(), 250 + 19);
+  EXPECT_EQ(std::pair(f->GetClientWidth(), f->GetClientHeight()), std::pair(250, 250 + 19));
   ASSERT_EQ(f->sbStatus->GetPanels()->Count(), 3);
   EXPECT_EQ(f->sbStatus->GetPanels()->Items(0)->GetWidth(), 110);
-  EXPECT_EQ(Panel(1), "0:00");
-  EXPECT_EQ(Panel(2), "Game#: 2611");
+  EXPECT_EQ(std::pair(Panel(1), Panel(2)), std::pair(String("0:00"), String("Game#: 2611")));
 }
 
 TEST_F(MainFormTest, TheFirstPanelCountsTheCellsLeftAfterEveryRedraw) {
@@ -204,8 +198,7 @@ TEST_F(MainFormTest, TheFirstPanelCountsTheCellsLeftAfterEveryRedraw) {
   EXPECT_LT(left(), 100);
   // A small board leaves the first panel no room, never a negative width.
   NewGame(5, 3, 1);
-  EXPECT_EQ(f->sbStatus->GetPanels()->Items(0)->GetWidth(), 0);
-  EXPECT_EQ(Panel(2), "Game#: 1");
+  EXPECT_EQ(std::pair(f->sbStatus->GetPanels()->Items(0)->GetWidth(), Panel(2)), std::pair(0, String("Game#: 1")));
 }
 
 TEST_F(MainFormTest, AFullRedrawDrawsEachCellFromItsColoursSheetAndTile) {
@@ -288,8 +281,7 @@ TEST_F(MainFormTest, AClickPlaysTheCellUnderItAndPointsOffTheBoardAreIgnored) {
   }
   NewGame(10, 4, number);
   const Integer before = f->GameBoard().Board[0][0];
-  for (auto [x, y] : std::vector<std::pair<Integer, Integer>>{{-1, 5}, {5, -1}, {-24, -24}, {-25, 0}, {250, 5},
-                                                               {5, 250}, {1000, 1000}}) {
+  for (auto [x, y] : {std::pair{-1, 5}, {5, -1}, {-24, -24}, {-25, 0}, {250, 5}, {5, 250}, {1000, 1000}}) {
     f->FormMouseDown(f, TMouseButton::mbLeft, {}, x, y);
     EXPECT_EQ(f->GameBoard().Moves, "") << x << "," << y;
   }
@@ -336,11 +328,10 @@ TEST_F(MainFormTest, ConfigIniGivesSizeColoursAndNameWithDefaultsAndBounds) {
   for (const Case& c : cases) {
     if (!c.Text.empty()) WriteConfig(c.Text);
     TMainForm* f = Create();
-    EXPECT_EQ(Integer(f->GameBoard().Size), c.Size) << c.Text;
-    EXPECT_EQ(Integer(f->GameBoard().Colors), c.Colors) << c.Text;
-    EXPECT_EQ(f->PlayerName, c.Name) << c.Text;
-    EXPECT_EQ(f->GetClientWidth(), c.Size * 25) << c.Text;
-    EXPECT_EQ(f->GetClientHeight(), c.Size * 25 + f->sbStatus->GetHeight()) << c.Text;
+    EXPECT_EQ(std::tuple(Integer(f->GameBoard().Size), Integer(f->GameBoard().Colors), f->PlayerName),
+              std::tuple(c.Size, c.Colors, c.Name)) << c.Text;
+    EXPECT_EQ(std::pair(f->GetClientWidth(), f->GetClientHeight()),
+              std::pair(c.Size * 25, c.Size * 25 + f->sbStatus->GetHeight())) << c.Text;
     // Every colour in play has its cell images, and none beyond.
     for (Integer colour = 1; colour <= 8; ++colour)
       EXPECT_EQ(f->CellImage(colour, 15) != nullptr, colour <= c.Colors) << c.Text;
