@@ -108,15 +108,14 @@ TEST_F(ThemeHandles, CurrentThemeNameIsTruncatedToTheBuffersAndFailsWhenOff) {
   EXPECT_EQ(WideString(color), u"");
   ThemeConfigure({true, u"C:\\Themes\\Luna.msstyles", u"HomeStead", u"NormalSize"});
   ASSERT_EQ(GetCurrentThemeName(file, 8, color, 1024, size, 4), S_OK);
-  EXPECT_EQ(WideString(file), u"C:\\Them");
-  EXPECT_EQ(WideString(color), u"HomeStead");
-  EXPECT_EQ(WideString(size), u"Nor");
+  EXPECT_EQ(std::tuple(WideString(file), WideString(color), WideString(size)),
+            std::tuple(WideString(u"C:\\Them"), WideString(u"HomeStead"), WideString(u"Nor")));
   EXPECT_EQ(GetCurrentThemeName(nullptr, 0, color, 1024, nullptr, 0), S_OK);
   EXPECT_EQ(ThemeCurrentVariant(), ThemeVariant::Olive);
-  ThemeConfigure({true, u"x", u"METALLIC", u""});
-  EXPECT_EQ(ThemeCurrentVariant(), ThemeVariant::Silver);
-  ThemeConfigure({true, u"x", u"Royale", u""});
-  EXPECT_EQ(ThemeCurrentVariant(), ThemeVariant::Blue);
+  for (auto [name, variant] : {std::pair{u"METALLIC", ThemeVariant::Silver}, {u"Royale", ThemeVariant::Blue}}) {
+    ThemeConfigure({true, u"x", name, u""});
+    EXPECT_EQ(ThemeCurrentVariant(), variant);
+  }
   EXPECT_NE(ThemeColorsOf(ThemeVariant::Olive).frame, ThemeColorsOf(ThemeVariant::Blue).frame);
 }
 
@@ -222,8 +221,7 @@ TEST_F(ThemeQueries, TransparencyPerPart) {
 TEST_F(ThemeQueries, UnimplementedFunctionsAnswerFailureAndClearTheirOutputs) {
   const HTHEME button = Open(u"Button");
   int value = 9;
-  EXPECT_EQ(GetThemeInt(button, 1, 1, 1, &value), E_NOTIMPL);
-  EXPECT_EQ(value, 0);
+  EXPECT_EQ(std::pair(GetThemeInt(button, 1, 1, 1, &value), value), std::pair(E_NOTIMPL, 0));
   MARGINS m{1, 2, 3, 4};
   EXPECT_EQ(GetThemeMargins(button, nullptr, 1, 1, 1, nullptr, &m), E_NOTIMPL);
   EXPECT_EQ(m.cxLeftWidth + m.cxRightWidth + m.cyTopHeight + m.cyBottomHeight, 0);
@@ -241,8 +239,7 @@ TEST_F(ThemeDrawing, BackgroundRespectsTheClipRectangleTheDcClipAndTheOrigin) {
   TRect r{0, 0, 40, 20};
   TRect clip{0, 0, 20, 20};
   ASSERT_EQ(DrawThemeBackground(edit, dc, EP_EDITTEXT, ETS_NORMAL, &r, &clip), S_OK);
-  EXPECT_EQ(Px(10, 10), fill);
-  EXPECT_EQ(Px(30, 10), kPaper) << "outside the optional clip rectangle";
+  EXPECT_EQ(std::pair(Px(10, 10), Px(30, 10)), std::pair(fill, kPaper)) << "the right one outside the clip rectangle";
   // The caller's clip survives the call.
   TRect box{};
   GetClipBox(dc, &box);
@@ -257,10 +254,8 @@ TEST_F(ThemeDrawing, BackgroundRespectsTheClipRectangleTheDcClipAndTheOrigin) {
   Canvas(60, 40);
   SetWindowOrgEx(dc, -15, -12, nullptr);  // logical (0,0) is device (15,12)
   DrawThemeBackground(edit, dc, EP_EDITTEXT, ETS_NORMAL, &r, nullptr);
-  EXPECT_EQ(Px(14, 20), kPaper);
-  EXPECT_EQ(Px(15 + 10, 12 + 10), fill);
+  EXPECT_EQ(std::tuple(Px(14, 20), Px(15 + 10, 12 + 10), Px(15 + 40, 12)), std::tuple(kPaper, fill, kPaper));
   EXPECT_NE(Px(15, 12), kPaper);
-  EXPECT_EQ(Px(15 + 40, 12), kPaper);
 }
 
 TEST_F(ThemeDrawing, TextUsesTheStateColourOverATransparentBackground) {
@@ -290,10 +285,8 @@ TEST_F(ThemeDrawing, TextUsesTheStateColourOverATransparentBackground) {
   SetTextColor(dc, RGB(9, 9, 9));
   SetBkMode(dc, OPAQUE);
   DrawThemeText(button, dc, BP_PUSHBUTTON, PBS_NORMAL, u"MMMM", 1, DT_LEFT | DT_SINGLELINE, 0, &r);
-  EXPECT_TRUE(Painted({0, 0, 16, 30}));
-  EXPECT_FALSE(Painted({20, 0, 120, 30}));
-  EXPECT_EQ(GetTextColor(dc), RGB(9, 9, 9));
-  EXPECT_EQ(GetBkMode(dc), OPAQUE);
+  EXPECT_TRUE(Painted({0, 0, 16, 30}) && !Painted({20, 0, 120, 30}));
+  EXPECT_EQ(std::pair(GetTextColor(dc), GetBkMode(dc)), std::pair(RGB(9, 9, 9), OPAQUE));
   SelectObject(dc, oldFont);
   DeleteObject(font);
 }
@@ -384,9 +377,9 @@ TEST_F(ThemeDrawing, ThemeChangeAppliesTheSettingsBeforeTellingEveryTopLevelWind
     return false;
   };
   ThemeChange({true, u"Luna.msstyles", u"Metallic", u"NormalSize"});
-  EXPECT_EQ(rec.Count(hidden, WM_THEMECHANGED), 1);
-  EXPECT_EQ(rec.Count(shown, WM_THEMECHANGED), 1);
-  EXPECT_EQ(rec.Count(child, WM_THEMECHANGED), 0);
+  EXPECT_EQ(std::tuple(rec.Count(hidden, WM_THEMECHANGED), rec.Count(shown, WM_THEMECHANGED),
+                       rec.Count(child, WM_THEMECHANGED)),
+            std::tuple(1, 1, 0));
   EXPECT_TRUE(activeWhenTold);
   EXPECT_EQ(ThemeCurrentVariant(), ThemeVariant::Silver);
   DestroyWindow(shown);
