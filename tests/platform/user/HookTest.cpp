@@ -56,24 +56,21 @@ LRESULT CALLBACK_GetMsg(int code, WPARAM w, LPARAM l) {
 
 }  // namespace
 
-class HookTest : public UserTest {
+class HookTest : public RecorderTest {
  protected:
   void SetUp() override {
-    UserTest::SetUp();
+    RecorderTest::SetUp();
     g = &log;
     h = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 200, 150);
     host().PumpUntilIdle();
     rec.Clear();
   }
   void TearDown() override {
-    rec.handler = nullptr;   // it may refer to the test body's locals
     if (log.first) UnhookWindowsHookEx(log.first);
     if (log.second) UnhookWindowsHookEx(log.second);
-    DestroyWindow(h);
-    UserTest::TearDown();
+    RecorderTest::TearDown();
   }
   HookLog log;
-  Recorder rec;
   HWND h = nullptr;
 };
 

@@ -4,20 +4,15 @@
 #include "tests/platform/user/UserTestUtil.h"
 #include "tests/support/UserTest.h"
 
-class InputTest : public UserTest {
+class InputTest : public RecorderTest {
  protected:
   void SetUp() override {
-    UserTest::SetUp();
+    RecorderTest::SetUp();
     form = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400, 300, nullptr, 0, "", CS_DBLCLKS);
     left = rec.Create(WS_CHILD | WS_VISIBLE, 10, 10, 100, 100, form, 0, "", CS_DBLCLKS);
     right = rec.Create(WS_CHILD | WS_VISIBLE, 200, 10, 100, 100, form, 0, "", CS_DBLCLKS);
     host().PumpUntilIdle();
     rec.Clear();
-  }
-  void TearDown() override {
-    rec.handler = nullptr;   // it may refer to the test body's locals
-    DestroyWindow(form);
-    UserTest::TearDown();
   }
   Logged Of(UINT msg) const { return rec.Of(msg); }
   PumpedInput in() { return PumpedInput(host()); }
@@ -35,7 +30,6 @@ class InputTest : public UserTest {
     ClientToScreen(h, &p);
     return MAKELPARAM(WORD(p.X), WORD(p.Y));
   }
-  Recorder rec;
   HWND form = nullptr, left = nullptr, right = nullptr;
 };
 
@@ -91,7 +85,6 @@ TEST_F(InputTest, ApplicationActivationReachesEveryTopLevelWindow) {
   UserSetApplicationActive(true);
   EXPECT_EQ(rec.Count(hidden, WM_ACTIVATEAPP), 2);
   EXPECT_EQ(GetActiveWindow(), form);
-  DestroyWindow(hidden);
 }
 
 TEST_F(InputTest, ClicksGoToTheTopmostWindowUnderThePoint) {
@@ -148,8 +141,6 @@ TEST_F(InputTest, TransparentHitTestPassesToTheWindowBelow) {
   rec.handler = Answer(glass, WM_NCHITTEST, HTTRANSPARENT);
   in().Click(right, 3, 3);
   EXPECT_EQ(Of(WM_LBUTTONDOWN).at(0).hwnd, right);
-  rec.handler = nullptr;
-  DestroyWindow(glass);
 }
 
 TEST_F(InputTest, CaptureTakesAllMouseInput) {
@@ -325,8 +316,6 @@ TEST_F(InputTest, ClickActivatesAnInactiveWindow) {
   in().Click(other, 5, 5);
   EXPECT_EQ(GetActiveWindow(), other);
   EXPECT_EQ(rec.Count(other, WM_LBUTTONDOWN), 0);
-  rec.handler = nullptr;
-  DestroyWindow(other);
 }
 
 TEST_F(InputTest, ADisabledOwnerRefusesClicksAndRaisesItsDialog) {
@@ -343,8 +332,6 @@ TEST_F(InputTest, ADisabledOwnerRefusesClicksAndRaisesItsDialog) {
   EXPECT_EQ(GetActiveWindow(), dialog);
   EXPECT_EQ(UserBeeps().size(), beeps + 1);
   EnableWindow(form, TRUE);
-  DestroyWindow(third);
-  DestroyWindow(dialog);
 }
 
 TEST_F(InputTest, TheDefaultProcedureTurnsInputIntoCommands) {

@@ -35,10 +35,10 @@ struct Painter {
 };
 }  // namespace
 
-class PaintTest : public UserTest {
+class PaintTest : public RecorderTest {
  protected:
   void SetUp() override {
-    UserTest::SetUp();
+    RecorderTest::SetUp();
     rec.handler = [this](HWND h, UINT m, WPARAM, LPARAM, LRESULT& r) { return painter.Handle(h, m, r); };
   }
   Pixel At(HWND h, int x, int y) { return host().PixelAt(h, x, y); }
@@ -51,7 +51,6 @@ class PaintTest : public UserTest {
     for (auto& p : painter.painted) out.push_back(p.first);
     return out;
   }
-  Recorder rec;
   Painter painter;
 };
 
@@ -93,7 +92,6 @@ TEST_F(PaintTest, UpdateRegionsAccumulateAndValidate) {
   ShowWindow(h, SW_HIDE);
   InvalidateRect(h, nullptr, TRUE);
   EXPECT_FALSE(GetUpdateRect(h, &r, FALSE));
-  DestroyWindow(h);
 }
 
 TEST_F(PaintTest, BeginPaintErasesWithTheClassBrushAndClipsToTheUpdate) {
@@ -111,7 +109,6 @@ TEST_F(PaintTest, BeginPaintErasesWithTheClassBrushAndClipsToTheUpdate) {
   InvalidateRect(h, &part, TRUE);
   host().PumpUntilIdle();
   EXPECT_EQ(rec.Count(h, WM_ERASEBKGND), 2);
-  DestroyWindow(h);
 }
 
 TEST_F(PaintTest, UpdateWindowPaintsNowParentBeforeChildren) {
@@ -136,7 +133,6 @@ TEST_F(PaintTest, UpdateWindowPaintsNowParentBeforeChildren) {
   EXPECT_EQ(painter.painted.size(), 2u);
   ExpectColours(child, {{1, 1, kBlue}});
   ExpectColours(parent, {{5, 5, kRed}});
-  DestroyWindow(parent);
 }
 
 TEST_F(PaintTest, ClipChildrenKeepsTheParentOffItsChildren) {
@@ -157,7 +153,6 @@ TEST_F(PaintTest, ClipChildrenKeepsTheParentOffItsChildren) {
   Fill(dc, {0, 0, 200, 200}, kGreen);
   ReleaseDC(parent, dc);
   ExpectColours(child, {{25, 25, kGreen}});
-  DestroyWindow(parent);
 }
 
 TEST_F(PaintTest, SiblingsAndWindowRegionsClipPainting) {
@@ -173,7 +168,6 @@ TEST_F(PaintTest, SiblingsAndWindowRegionsClipPainting) {
   SetWindowRgn(above, CreateRectRgn(0, 0, 20, 20), TRUE);
   host().PumpUntilIdle();
   ExpectColours(parent, {{55, 55, kRed}, {100, 100, kBlue}, {140, 140, kGreen}});
-  DestroyWindow(parent);
 }
 
 TEST_F(PaintTest, MovingAChildRepaintsWhatItUncovers) {
@@ -187,7 +181,6 @@ TEST_F(PaintTest, MovingAChildRepaintsWhatItUncovers) {
   ShowWindow(child, SW_HIDE);
   host().PumpUntilIdle();
   ExpectColours(parent, {{115, 115, kGreen}});
-  DestroyWindow(parent);
 }
 
 TEST_F(PaintTest, ScrollWindowExMovesPixelsAndInvalidatesTheRest) {
@@ -212,7 +205,6 @@ TEST_F(PaintTest, ScrollWindowExMovesPixelsAndInvalidatesTheRest) {
   MapWindowPoints(child, h, &p, 1);
   EXPECT_EQ(p, Point(23, 24));
   host().PumpUntilIdle();
-  DestroyWindow(h);
 }
 
 TEST_F(PaintTest, PrintClientDrawsIntoAForeignDC) {
@@ -237,7 +229,6 @@ TEST_F(PaintTest, PrintClientDrawsIntoAForeignDC) {
   SelectObject(mem, old);
   DeleteObject(bmp);
   DeleteDC(mem);
-  DestroyWindow(h);
 }
 
 TEST_F(PaintTest, TheFrameIsComposedWithTheWindow) {
@@ -250,13 +241,11 @@ TEST_F(PaintTest, TheFrameIsComposedWithTheWindow) {
   EXPECT_EQ(s.At(frame + 5, frame + 3), PixelFromColor(GetSysColor(COLOR_ACTIVECAPTION)));
   EXPECT_EQ(s.At(2, 75), PixelFromColor(GetSysColor(COLOR_BTNFACE)));
   // Deactivation redraws the caption in the inactive colour.
-  HWND other = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 10, 100, 100);
+  rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 10, 100, 100);   // takes the activation
   host().PumpUntilIdle();
   s = host().Capture(h);
   EXPECT_EQ(s.At(frame + 5, frame + 3), PixelFromColor(GetSysColor(COLOR_INACTIVECAPTION)));
   EXPECT_GT(host().PresentCount(h), 0);
-  DestroyWindow(other);
-  DestroyWindow(h);
 }
 
 TEST_F(PaintTest, CaretBlinksOnTheClock) {
@@ -304,7 +293,6 @@ TEST_F(PaintTest, WindowDCsReachTheFrameClientDCsDoNot) {
   RedrawWindow(h, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
   EXPECT_EQ(rec.Count(h, WM_NCPAINT), 1);
   EXPECT_EQ(host().Capture(h).At(0, 0), PixelFromColor(GetSysColor(COLOR_WINDOWFRAME)));
-  DestroyWindow(h);
 }
 
 TEST_F(PaintTest, RedrawFlagsEraseValidateAndInternalPaint) {
@@ -329,7 +317,6 @@ TEST_F(PaintTest, RedrawFlagsEraseValidateAndInternalPaint) {
   RedrawWindow(h, nullptr, nullptr, RDW_INTERNALPAINT);
   RedrawWindow(h, nullptr, nullptr, RDW_VALIDATE | RDW_NOINTERNALPAINT);
   EXPECT_FALSE(UserQueueHasWork());
-  DestroyWindow(h);
 }
 
 TEST_F(PaintTest, TheCaptionShowsTheWindowText) {
@@ -347,8 +334,6 @@ TEST_F(PaintTest, TheCaptionShowsTheWindowText) {
   EXPECT_GT(captionPixels(titled, GetSysColor(COLOR_CAPTIONTEXT)), 20);
   SetWindowTextA(titled, "");
   EXPECT_EQ(captionPixels(titled, GetSysColor(COLOR_CAPTIONTEXT)), 0);
-  DestroyWindow(blank);
-  DestroyWindow(titled);
 }
 
 TEST_F(PaintTest, GrowingRepaintsOnlyWhatIsNewUnlessTheClassAsks) {

@@ -29,19 +29,13 @@ bool RunModal(const bool& done) {
 
 }  // namespace
 
-class QueueTest : public UserTest {
+class QueueTest : public RecorderTest {
  protected:
   void SetUp() override {
-    UserTest::SetUp();
+    RecorderTest::SetUp();
     a = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
     b = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
     rec.Clear();
-  }
-  void TearDown() override {
-    rec.handler = nullptr;   // it may refer to the test body's locals
-    DestroyWindow(a);
-    DestroyWindow(b);
-    UserTest::TearDown();
   }
   // Removes the next message the filter lets through; a message of ~0 when there is none.
   static MSG Take(HWND filter = nullptr, UINT lo = 0, UINT hi = 0) {
@@ -49,7 +43,6 @@ class QueueTest : public UserTest {
     if (!PeekMessageA(&m, filter, lo, hi, PM_REMOVE)) m.message = ~0u;
     return m;
   }
-  Recorder rec;
   HWND a = nullptr, b = nullptr;
 };
 
@@ -103,7 +96,6 @@ TEST_F(QueueTest, RetrievalOrderPostedInputQuitPaintTimer) {
     if (m.message == WM_TIMER) break;
   }
   EXPECT_EQ(Names(order), "WM_USER WM_KEYDOWN WM_KEYUP WM_QUIT WM_PAINT WM_TIMER");
-  KillTimer(a, 1);
 }
 
 TEST_F(QueueTest, PaintAndTimerWaitUntilNothingElseIsQueued) {
@@ -124,7 +116,6 @@ TEST_F(QueueTest, PaintAndTimerWaitUntilNothingElseIsQueued) {
   m = Take();
   EXPECT_EQ(std::tuple(m.message, m.hwnd, m.wParam), std::tuple(WM_TIMER, a, WPARAM(1)));
   EXPECT_FALSE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));   // not due again yet
-  KillTimer(a, 1);
 }
 
 TEST_F(QueueTest, WindowAndRangeFilters) {
@@ -180,7 +171,6 @@ TEST_F(QueueTest, TranslateMessageMakesCharactersFromKeys) {
   for (auto& m : rec.Of(WM_CHAR)) chars += m.hwnd == edit ? char(m.wParam) : '?';
   EXPECT_EQ(chars, std::string("aB@\x03\n\r"));
   EXPECT_EQ(rec.Count(edit, WM_KEYDOWN), 9);
-  DestroyWindow(edit);
 }
 
 TEST_F(QueueTest, WaitingWithNothingScriptedStalls) {

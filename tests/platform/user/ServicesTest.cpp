@@ -12,7 +12,7 @@
 #include <cstring>
 #include <tuple>
 
-class ServicesTest : public UserTest {
+class ServicesTest : public RecorderTest {
  protected:
   // The WM_SETTINGCHANGE messages `h` was sent.
   Logged SettingChanges(HWND h) const {
@@ -21,7 +21,6 @@ class ServicesTest : public UserTest {
       if (m.hwnd == h) out.push_back(m);
     return out;
   }
-  Recorder rec;
 };
 
 TEST_F(ServicesTest, SettingChangesReachEveryTopLevelWindowHiddenOnesIncluded) {
@@ -52,9 +51,6 @@ TEST_F(ServicesTest, SettingChangesReachEveryTopLevelWindowHiddenOnesIncluded) {
   SendMessageA(messageOnly, WM_USER, 0, 0);
   EXPECT_EQ(rec.Count(messageOnly, WM_USER), 1);
   EXPECT_EQ(GetParent(messageOnly), nullptr);
-  DestroyWindow(shown);
-  DestroyWindow(utility);
-  DestroyWindow(messageOnly);
 }
 
 TEST_F(ServicesTest, SwitchingTheLocaleTableBroadcastsTheSettingsNotice) {
@@ -65,7 +61,6 @@ TEST_F(ServicesTest, SwitchingTheLocaleTableBroadcastsTheSettingsNotice) {
   const Logged settings = SettingChanges(utility);
   ASSERT_EQ(settings.size(), 2u);
   EXPECT_STREQ(reinterpret_cast<const char*>(settings[0].lParam), "intl");
-  DestroyWindow(utility);
 }
 
 TEST_F(ServicesTest, EachTestStartsWithTheClassicSystemColours) {
@@ -108,7 +103,6 @@ TEST_F(ServicesTest, WorkAreaAndMonitors) {
   EXPECT_EQ(MonitorFromPoint({5, 5}, MONITOR_DEFAULTTONEAREST), nullptr);
   mi.cbSize = sizeof mi;
   EXPECT_FALSE(GetMonitorInfoA(m, &mi));
-  DestroyWindow(h);
 }
 
 TEST_F(ServicesTest, CursorsFollowTheHitTest) {
@@ -215,7 +209,6 @@ TEST_F(ServicesTest, WindowScrollBars) {
   GetClientRect(h, &after);
   EXPECT_EQ(after.Height(), before.Height() - GetSystemMetrics(SM_CYHSCROLL));
   host().PumpUntilIdle();
-  DestroyWindow(h);
 }
 
 TEST_F(ServicesTest, BeepsAreRecorded) {
@@ -341,8 +334,6 @@ TEST_F(ServicesTest, PressingWindowScrollBarsScrolls) {
   EXPECT_EQ(steps[1], std::make_pair(WORD(SB_THUMBPOSITION), WORD(50)));
   EXPECT_EQ(steps[2].first, SB_ENDSCROLL);
   EXPECT_EQ(GetCapture(), nullptr);
-  rec.handler = nullptr;
-  DestroyWindow(h);
 }
 
 TEST_F(ServicesTest, TheCloseBoxClosesOnRelease) {

@@ -7,10 +7,10 @@ std::vector<std::pair<UINT_PTR, DWORD>>* g_fired;
 void TimerCallback(HWND, UINT, UINT_PTR id, DWORD time) { g_fired->push_back({id, time}); }
 }  // namespace
 
-class TimerTest : public UserTest {
+class TimerTest : public RecorderTest {
  protected:
   void SetUp() override {
-    UserTest::SetUp();
+    RecorderTest::SetUp();
     g_fired = &fired;
     h = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
     rec.handler = [this](HWND, UINT m, WPARAM w, LPARAM, LRESULT&) {
@@ -18,13 +18,8 @@ class TimerTest : public UserTest {
       return false;
     };
   }
-  void TearDown() override {
-    DestroyWindow(h);
-    UserTest::TearDown();
-  }
   std::vector<std::pair<UINT_PTR, DWORD>> fired;
   std::vector<std::pair<WPARAM, DWORD>> ticks;
-  Recorder rec;
   HWND h = nullptr;
 };
 
@@ -72,7 +67,6 @@ TEST_F(TimerTest, MissedPeriodsCoalesce) {
   Clock().Advance(1000);   // nobody pumped for ten periods
   host().PumpUntilIdle();
   EXPECT_EQ(ticks.size(), 1u);
-  KillTimer(h, 1);
 }
 
 TEST_F(TimerTest, AdvanceStepsToEachTimerInOrder) {
@@ -87,8 +81,6 @@ TEST_F(TimerTest, AdvanceStepsToEachTimerInOrder) {
   for (size_t i = 0; i < 3; i++) EXPECT_EQ(ticks[i], expected[i]);
   EXPECT_EQ(ticks[3].second, start + 600);
   EXPECT_EQ(ticks[4].second, start + 600);
-  KillTimer(h, 1);
-  KillTimer(h, 2);
 }
 
 TEST_F(TimerTest, ResettingReplacesTheTimer) {
@@ -102,7 +94,6 @@ TEST_F(TimerTest, ResettingReplacesTheTimer) {
   ASSERT_EQ(ticks.size(), 1u);
   EXPECT_EQ(ticks[0].second, start + 150);
   EXPECT_EQ(UserLiveTimerCount(), 1);
-  KillTimer(h, 1);
 }
 
 TEST_F(TimerTest, ThreadTimersAndTimerProcedures) {
@@ -145,5 +136,4 @@ TEST_F(TimerTest, SleepAdvancesTheClockOnly) {
   EXPECT_TRUE(ticks.empty());   // nothing runs while sleeping
   host().PumpUntilIdle();
   EXPECT_EQ(ticks.size(), 1u);
-  KillTimer(h, 1);
 }

@@ -34,7 +34,16 @@ const char* Recorder::ClassName(UINT classStyle) {
 
 HWND Recorder::Create(DWORD style, int x, int y, int w, int h, HWND parent, DWORD exStyle, const char* title,
                       UINT classStyle, HMENU id) {
-  return CreateWindowExA(exStyle, ClassName(classStyle), title, style, x, y, w, h, parent, id, nullptr, nullptr);
+  HWND made = CreateWindowExA(exStyle, ClassName(classStyle), title, style, x, y, w, h, parent, id, nullptr, nullptr);
+  if (made) created_.push_back(made);
+  return made;
+}
+
+void Recorder::DestroyAll() {
+  handler = nullptr;
+  for (auto it = created_.rbegin(); it != created_.rend(); ++it)
+    if (IsWindow(*it)) DestroyWindow(*it);
+  created_.clear();
 }
 
 std::vector<UINT> Recorder::For(HWND h, const std::vector<UINT>& only) const {

@@ -3,6 +3,7 @@
 
 #include "platform/host/HeadlessHost.h"
 #include "platform/user/User.h"
+#include "tests/support/UserTest.h"
 
 #include <functional>
 #include <memory>
@@ -53,6 +54,9 @@ class Recorder {
   // Messages of one window, in order, keeping only those listed (all when `only` is empty).
   std::vector<UINT> For(HWND h, const std::vector<UINT>& only = {}) const;
   std::vector<UINT> All(const std::vector<UINT>& only) const;
+  // Drops the handler (it may refer to a finished test's locals) and destroys every window
+  // made through Create that still exists, newest first.
+  void DestroyAll();
   // Every logged message `msg`, whichever window it went to.
   Logged Of(UINT msg) const;
   // Window and message of every logged message listed in `only`, in order.
@@ -62,6 +66,7 @@ class Recorder {
 
  private:
   std::unique_ptr<ClosureProc> token_;
+  std::vector<HWND> created_;
   WNDPROC proc_ = nullptr;
 };
 
@@ -89,6 +94,16 @@ class PumpedInput {
  private:
   void Pump() { h_.PumpUntilIdle(); }
   HeadlessHost& h_;
+};
+
+// A window-layer fixture whose recorder's windows are destroyed when the test ends.
+class RecorderTest : public UserTest {
+ protected:
+  void TearDown() override {
+    rec.DestroyAll();
+    UserTest::TearDown();
+  }
+  Recorder rec;
 };
 
 std::string MessageName(UINT msg);

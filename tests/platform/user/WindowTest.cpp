@@ -7,7 +7,7 @@
 #include <tuple>
 #include <utility>
 
-class WindowTest : public UserTest {
+class WindowTest : public RecorderTest {
  protected:
   // The children of `parent`, top of the z-order first.
   static std::vector<HWND> Children(HWND parent) {
@@ -15,7 +15,6 @@ class WindowTest : public UserTest {
     for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) out.push_back(c);
     return out;
   }
-  Recorder rec;
 };
 
 TEST_F(WindowTest, ChildCreationSendsTheMessagesInOrder) {
@@ -33,7 +32,6 @@ TEST_F(WindowTest, ChildCreationSendsTheMessagesInOrder) {
   // WM_SIZE and WM_MOVE carry the client size and position.
   EXPECT_EQ(rec.Of(WM_SIZE).at(0).lParam, MAKELPARAM(50, 40));
   EXPECT_EQ(rec.Of(WM_MOVE).at(0).lParam, MAKELPARAM(5, 6));
-  DestroyWindow(parent);
 }
 
 TEST_F(WindowTest, VisibleTopLevelIsActivatedBeforeThePositionChangeIsReported) {
@@ -44,7 +42,6 @@ TEST_F(WindowTest, VisibleTopLevelIsActivatedBeforeThePositionChangeIsReported) 
             "WM_NCACTIVATE WM_ACTIVATE WM_SETFOCUS WM_WINDOWPOSCHANGED");
   EXPECT_EQ(GetActiveWindow(), h);
   EXPECT_EQ(GetFocus(), h);
-  DestroyWindow(h);
 }
 
 TEST_F(WindowTest, DestroyTellsParentFirstAndFreesChildrenFirst) {
@@ -104,7 +101,6 @@ TEST_F(WindowTest, StaleHandlesFailCleanly) {
   EXPECT_EQ(SetFocus(h), nullptr);
   EXPECT_FALSE(IsWindow(reinterpret_cast<HWND>(uintptr_t(0x12345678))));
   EXPECT_FALSE(IsWindow(HWND_BROADCAST));
-  DestroyWindow(again);
 }
 
 TEST_F(WindowTest, SubclassingThroughTheWindowProcedureLong) {
@@ -132,7 +128,6 @@ TEST_F(WindowTest, SubclassingThroughTheWindowProcedureLong) {
   EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(h, GWLP_WNDPROC)), token);
   SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
   EXPECT_EQ(SendMessageA(h, WM_USER, 0, 0), 0);
-  DestroyWindow(h);
 }
 
 TEST_F(WindowTest, WindowLongsArePointerWide) {
@@ -185,7 +180,6 @@ TEST_F(WindowTest, TextGoesThroughTheMessages) {
   EXPECT_EQ(GetWindowTextA(h, big, sizeof big), 3);
   EXPECT_STREQ(big, "Bye");
   EXPECT_EQ(GetWindowTextA(h, big, 0), 0);
-  DestroyWindow(h);
 }
 
 TEST_F(WindowTest, ZOrderAndHierarchy) {
@@ -235,8 +229,6 @@ TEST_F(WindowTest, TopMostWindowsStayAbove) {
   SetWindowPos(plain, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   EXPECT_EQ(GetTopWindow(nullptr), plain);
   EXPECT_TRUE(DWORD(GetWindowLongA(plain, GWL_EXSTYLE)) & WS_EX_TOPMOST);
-  DestroyWindow(top);
-  DestroyWindow(plain);
 }
 
 TEST_F(WindowTest, FrameAndCoordinatesFollowTheMetrics) {
@@ -272,7 +264,6 @@ TEST_F(WindowTest, FrameAndCoordinatesFollowTheMetrics) {
   RECT withMenu;
   GetClientRect(h, &withMenu);
   EXPECT_EQ(withMenu.Height(), 200 - 2 * frame - caption - GetSystemMetrics(SM_CYMENU));
-  DestroyWindow(h);
 }
 
 TEST_F(WindowTest, MovingAndSizingReportsThroughTheDefaultProcedure) {
@@ -296,7 +287,6 @@ TEST_F(WindowTest, MovingAndSizingReportsThroughTheDefaultProcedure) {
   RECT r;
   GetClientRect(child, &r);
   EXPECT_EQ(std::pair(r.Width(), r.Height()), std::pair(33, 100));
-  DestroyWindow(parent);
 }
 
 TEST_F(WindowTest, ShowHideAndEnable) {
@@ -321,7 +311,6 @@ TEST_F(WindowTest, ShowHideAndEnable) {
   EXPECT_TRUE(EnableWindow(child, TRUE));
   EXPECT_TRUE(IsWindowEnabled(child));
   EXPECT_EQ(rec.Count(child, WM_ENABLE), 2);
-  DestroyWindow(parent);
 }
 
 TEST_F(WindowTest, ExtremeCoordinatesAreClampedNotOverflowed) {
@@ -342,7 +331,6 @@ TEST_F(WindowTest, ExtremeCoordinatesAreClampedNotOverflowed) {
   ScrollWindowEx(h, 2000000000, -2000000000, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE | SW_SCROLLCHILDREN);
   host().PumpUntilIdle();   // a window larger than the screen paints into nothing, harmlessly
   EXPECT_EQ(host().Capture(h).Width(), 0);
-  DestroyWindow(h);
 }
 
 TEST_F(WindowTest, NullArgumentsFailCleanly) {
@@ -368,7 +356,6 @@ TEST_F(WindowTest, NullArgumentsFailCleanly) {
   EXPECT_EQ(CallWindowProcA(nullptr, h, WM_USER, 0, 0), 0);
   EXPECT_EQ(SetWindowLongPtrA(h, GWLP_WNDPROC, 0), 0);   // a window always has a procedure
   EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(h, GWLP_WNDPROC)), rec.proc());
-  DestroyWindow(h);
 }
 
 TEST_F(WindowTest, AnExceptionDuringCreationLeavesNoWindowBehind) {
@@ -388,7 +375,6 @@ TEST_F(WindowTest, AnExceptionDuringCreationLeavesNoWindowBehind) {
   };
   EXPECT_THROW(rec.Create(WS_POPUP, 0, 0, 10, 10), std::runtime_error);
   EXPECT_EQ(UserLiveWindowCount(), 0);
-  rec.handler = nullptr;
 }
 
 TEST_F(WindowTest, AnExceptionDuringDestructionStillFreesTheWindows) {
@@ -402,7 +388,6 @@ TEST_F(WindowTest, AnExceptionDuringDestructionStillFreesTheWindows) {
   EXPECT_THROW(DestroyWindow(parent), std::runtime_error);
   EXPECT_FALSE(IsWindow(child) || IsWindow(parent));
   EXPECT_EQ(std::pair(UserLiveWindowCount(), UserLiveTimerCount()), std::pair(0, 0));
-  rec.handler = nullptr;
 }
 
 TEST_F(WindowTest, ShowingKeepsChildrenInPlaceAndShownWindowsUnchanged) {
@@ -419,8 +404,6 @@ TEST_F(WindowTest, ShowingKeepsChildrenInPlaceAndShownWindowsUnchanged) {
   EXPECT_EQ(GetActiveWindow(), other);
   ShowWindow(parent, SW_SHOWNORMAL);          // this one activates
   EXPECT_EQ(GetActiveWindow(), parent);
-  DestroyWindow(other);
-  DestroyWindow(parent);
 }
 
 TEST_F(WindowTest, MaximizeMinimizeAndRestore) {
@@ -453,6 +436,4 @@ TEST_F(WindowTest, MaximizeMinimizeAndRestore) {
   EXPECT_EQ(r, Rect(30, 40, 330, 240));   // back where it was before maximizing
   EXPECT_EQ(sizes(), (std::vector<WPARAM>{SIZE_MAXIMIZED, SIZE_MINIMIZED, SIZE_RESTORED}));
   EXPECT_EQ(GetActiveWindow(), h);
-  DestroyWindow(other);
-  DestroyWindow(h);
 }
