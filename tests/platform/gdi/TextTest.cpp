@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <tuple>
+#include <utility>
 
 namespace {
 
@@ -129,21 +130,15 @@ TEST(TextMetricsOnDc, TestFaceAndTheDefaultFont) {
   Canvas c(10, 10);
   TEXTMETRICA tm{};
   ASSERT_TRUE(GetTextMetricsA(c.dc(), &tm));
-  EXPECT_EQ(tm.tmHeight, 20);
-  EXPECT_EQ(tm.tmAscent, 16);
-  EXPECT_EQ(tm.tmDescent, 4);
-  EXPECT_EQ(tm.tmInternalLeading, 4);
-  EXPECT_EQ(tm.tmAveCharWidth, 10);
-  EXPECT_EQ(tm.tmBreakChar, ' ');
+  EXPECT_EQ(std::tuple(tm.tmHeight, tm.tmAscent, tm.tmDescent, tm.tmInternalLeading, tm.tmAveCharWidth, tm.tmBreakChar),
+            std::tuple(20, 16, 4, 4, 10, ' '));
   EXPECT_NE(tm.tmPitchAndFamily & TMPF_TRUETYPE, 0);
-  EXPECT_FALSE(GetTextMetricsA(nullptr, &tm));
-  EXPECT_FALSE(GetTextMetricsA(c.dc(), nullptr));
+  EXPECT_FALSE(GetTextMetricsA(nullptr, &tm) || GetTextMetricsA(c.dc(), nullptr));
 
   // A DC without a selected font measures with the system font (cell height 16).
   HDC plain = CreateCompatibleDC(nullptr);
   ASSERT_TRUE(GetTextMetricsA(plain, &tm));
-  EXPECT_EQ(tm.tmHeight, 16);
-  EXPECT_EQ(tm.tmPitchAndFamily & TMPF_TRUETYPE, 0);
+  EXPECT_EQ(std::pair(tm.tmHeight, tm.tmPitchAndFamily & TMPF_TRUETYPE), std::pair(16, 0));
   DeleteDC(plain);
 }
 
@@ -158,10 +153,8 @@ TEST(TextExtents, ExtentFitCountsAndJustification) {
 
   int fit = -1, dx[5] = {};
   ASSERT_TRUE(GetTextExtentExPointA(c.dc(), "abcd", 4, 25, &fit, dx, &sz));
-  EXPECT_EQ(fit, 2);
-  EXPECT_EQ(sz.cx, 40) << "the size is the whole text's";
-  EXPECT_EQ(dx[0], 10);
-  EXPECT_EQ(dx[3], 40);
+  // The size is the whole text's.
+  EXPECT_EQ(std::tuple(fit, sz.cx, dx[0], dx[3]), std::tuple(2, 40, 10, 40));
   ASSERT_TRUE(GetTextExtentExPointA(c.dc(), "abcd", 4, -1, &fit, nullptr, &sz));
   EXPECT_EQ(fit, 4);
   EXPECT_FALSE(GetTextExtentExPointA(c.dc(), "abcd", 4, -2, &fit, nullptr, &sz));
@@ -178,9 +171,7 @@ TEST(TextExtents, ExtentFitCountsAndJustification) {
   // Justification spreads the extra over break characters, the first ones taking the rest.
   ASSERT_TRUE(SetTextJustification(c.dc(), 7, 2));
   ASSERT_TRUE(GetTextExtentExPointA(c.dc(), "a b c", 5, -1, &fit, dx, &sz));
-  EXPECT_EQ(sz.cx, 57);
-  EXPECT_EQ(dx[1], 24);   // 10 + 10 + 4
-  EXPECT_EQ(dx[3], 47);   // + 10 + 13
+  EXPECT_EQ(std::tuple(sz.cx, dx[1], dx[3]), std::tuple(57, 10 + 10 + 4, 10 + 10 + 4 + 10 + 13));
   SetTextJustification(c.dc(), 0, 0);
   GetTextExtentPoint32A(c.dc(), "a b c", 5, &sz);
   EXPECT_EQ(sz.cx, 50);
