@@ -4,6 +4,9 @@
 #include "tests/platform/user/UserTestUtil.h"
 #include "tests/support/UserTest.h"
 
+#include <tuple>
+#include <utility>
+
 class InputTest : public RecorderTest {
  protected:
   void SetUp() override {
@@ -15,6 +18,13 @@ class InputTest : public RecorderTest {
     rec.Clear();
   }
   Logged Of(UINT msg) const { return rec.Of(msg); }
+  // The window that gets the button-down of a fresh click.
+  HWND DownAt(HWND w, int x, int y) {
+    rec.Clear();
+    in().Click(w, x, y);
+    const Logged downs = Of(WM_LBUTTONDOWN);
+    return downs.empty() ? nullptr : downs[0].hwnd;
+  }
   PumpedInput in() { return PumpedInput(host()); }
   // Puts the pointer inside `left` and asks to hear when it leaves.
   TRACKMOUSEEVENT TrackLeaveOfLeft() {
@@ -97,14 +107,10 @@ TEST_F(InputTest, ClicksGoToTheTopmostWindowUnderThePoint) {
   EXPECT_EQ(LOWORD(cursor[0].lParam), HTCLIENT);
   // An overlapping sibling on top takes the click; hidden and disabled children are looked through.
   HWND over = rec.Create(WS_CHILD | WS_VISIBLE, 50, 50, 100, 100, form);
-  rec.Clear();
-  in().Click(left, 60, 60);
-  EXPECT_EQ(Of(WM_LBUTTONDOWN).at(0).hwnd, over);
+  EXPECT_EQ(DownAt(left, 60, 60), over);
   ShowWindow(over, SW_HIDE);
   EnableWindow(left, FALSE);
-  rec.Clear();
-  in().Click(left, 60, 60);
-  EXPECT_EQ(Of(WM_LBUTTONDOWN).at(0).hwnd, form);
+  EXPECT_EQ(DownAt(left, 60, 60), form);
   // The frame gets non-client messages with screen points.
   rec.Clear();
   RECT wr;
@@ -121,8 +127,7 @@ TEST_F(InputTest, WindowRegionsShapeHitTesting) {
   in().Click(left, 45, 45);
   auto downs = Of(WM_LBUTTONDOWN);
   ASSERT_EQ(downs.size(), 2u);
-  EXPECT_EQ(downs[0].hwnd, form);
-  EXPECT_EQ(downs[1].hwnd, left);
+  EXPECT_EQ(std::pair(downs[0].hwnd, downs[1].hwnd), std::pair(form, left));
   POINT p{10 + 5, 10 + 5};
   ClientToScreen(form, &p);
   EXPECT_EQ(WindowFromPoint(p), form);
@@ -139,8 +144,7 @@ TEST_F(InputTest, WindowRegionsShapeHitTesting) {
 TEST_F(InputTest, TransparentHitTestPassesToTheWindowBelow) {
   HWND glass = rec.Create(WS_CHILD | WS_VISIBLE, 0, 0, 400, 300, form);
   rec.handler = Answer(glass, WM_NCHITTEST, HTTRANSPARENT);
-  in().Click(right, 3, 3);
-  EXPECT_EQ(Of(WM_LBUTTONDOWN).at(0).hwnd, right);
+  EXPECT_EQ(DownAt(right, 3, 3), right);
 }
 
 TEST_F(InputTest, CaptureTakesAllMouseInput) {
@@ -241,9 +245,8 @@ TEST_F(InputTest, WheelGoesToTheFocusWithTheScreenPoint) {
   in().Wheel(right, 7, 8, -WHEEL_DELTA);
   auto wheel = Of(WM_MOUSEWHEEL);
   ASSERT_GE(wheel.size(), 1u);
-  EXPECT_EQ(wheel[0].hwnd, left);
-  EXPECT_EQ(SHORT(HIWORD(wheel[0].wParam)), -WHEEL_DELTA);
-  EXPECT_EQ(wheel[0].lParam, ScreenPoint(right, 7, 8));
+  EXPECT_EQ(std::tuple(wheel[0].hwnd, SHORT(HIWORD(wheel[0].wParam)), wheel[0].lParam),
+            std::tuple(left, SHORT(-WHEEL_DELTA), ScreenPoint(right, 7, 8)));
   EXPECT_EQ(wheel.back().hwnd, form) << "the default procedure passes it up to the parent";
   UINT lines = 0;
   SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
@@ -255,12 +258,11 @@ TEST_F(InputTest, WheelGoesToTheFocusWithTheScreenPoint) {
 
 TEST_F(InputTest, MouseLeaveIsPostedWhenThePointerLeaves) {
   TRACKMOUSEEVENT tme = TrackLeaveOfLeft();
-  in().MouseMove(left, 6, 6);
-  EXPECT_EQ(rec.Count(left, WM_MOUSELEAVE), 0);
-  in().MouseMove(right, 6, 6);
-  EXPECT_EQ(rec.Count(left, WM_MOUSELEAVE), 1);
-  in().MouseMove(nullptr, 0, 0);
-  EXPECT_EQ(rec.Count(left, WM_MOUSELEAVE), 1);   // once per request
+  // Nothing while inside, one on leaving, and once per request only.
+  for (auto [over, leaves] : {std::pair{left, 0}, {right, 1}, {HWND(nullptr), 1}}) {
+    in().MouseMove(over, 6, 6);
+    EXPECT_EQ(rec.Count(left, WM_MOUSELEAVE), leaves);
+  }
   // Asking while the pointer is elsewhere answers at once.
   ASSERT_TRUE(TrackMouseEvent(&tme));
   host().PumpUntilIdle();
@@ -287,9 +289,8 @@ TEST_F(InputTest, DestroyingTheFocusedWindowTakesTheFocusAwayAudibly) {
   ASSERT_EQ(GetFocus(), hidden);
   rec.Clear();
   DestroyWindow(hidden);
-  EXPECT_EQ(rec.Count(hidden, WM_KILLFOCUS), 1);
-  EXPECT_EQ(GetFocus(), form);
-  EXPECT_EQ(rec.Count(form, WM_SETFOCUS), 1);
+  EXPECT_EQ(std::tuple(rec.Count(hidden, WM_KILLFOCUS), GetFocus(), rec.Count(form, WM_SETFOCUS)),
+            std::tuple(1, form, 1));
   // A visible control too: exactly one WM_KILLFOCUS, before WM_DESTROY.
   SetFocus(left);
   rec.Clear();
@@ -315,7 +316,7 @@ TEST_F(InputTest, ClickActivatesAnInactiveWindow) {
   rec.Clear();
   in().Click(other, 5, 5);
   EXPECT_EQ(GetActiveWindow(), other);
-  EXPECT_EQ(rec.Count(other, WM_LBUTTONDOWN), 0);
+  EXPECT_EQ(rec.Count(other, WM_LBUTTONDOWN), 0) << "activated, the click eaten";
 }
 
 TEST_F(InputTest, ADisabledOwnerRefusesClicksAndRaisesItsDialog) {
