@@ -70,8 +70,7 @@ TEST_F(ServicesTest, EachTestStartsWithTheClassicSystemColours) {
   COLORREF colour = RGB(4, 5, 6);
   SetSysColors(1, &index, &colour);
   RunTestResets();   // what the fixture runs before the next test
-  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), face);
-  EXPECT_EQ(GetSysColor(COLOR_WINDOW), window);
+  EXPECT_EQ(std::pair(GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_WINDOW)), std::pair(face, window));
   EXPECT_NE(face, colour);
 }
 
@@ -79,8 +78,8 @@ TEST_F(ServicesTest, WorkAreaAndMonitors) {
   RECT wa;
   ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0));
   EXPECT_EQ(wa, host().WorkArea());
-  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), HeadlessHost::ScreenWidth);
-  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), HeadlessHost::ScreenHeight);
+  EXPECT_EQ(std::pair(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)),
+            std::pair(int(HeadlessHost::ScreenWidth), int(HeadlessHost::ScreenHeight)));
   HWND h = rec.Create(WS_POPUP, 0, 0, 0, 0);
   rec.Clear();
   host().SetWorkArea(Rect(0, 40, 1280, 1000));
@@ -94,9 +93,8 @@ TEST_F(ServicesTest, WorkAreaAndMonitors) {
   EXPECT_EQ(MonitorFromPoint({-5000, 5}, MONITOR_DEFAULTTONEAREST), m);
   MONITORINFO mi;
   ASSERT_TRUE(GetMonitorInfoA(m, &mi));
-  EXPECT_EQ(mi.rcMonitor, Rect(0, 0, 1280, 1024));
-  EXPECT_EQ(mi.rcWork, wa);
-  EXPECT_EQ(mi.dwFlags, MONITORINFOF_PRIMARY);
+  EXPECT_EQ(std::tuple(mi.rcMonitor, mi.rcWork, mi.dwFlags),
+            std::tuple(Rect(0, 0, 1280, 1024), wa, DWORD(MONITORINFOF_PRIMARY)));
   mi.cbSize = 4;
   EXPECT_FALSE(GetMonitorInfoA(m, &mi));
   UserSetMonitorLookupFails(true);
@@ -153,13 +151,11 @@ TEST_F(ServicesTest, ClipboardHoldsCopiesOfText) {
   ASSERT_NE(SetClipboardData(CF_TEXT, text, 4), nullptr);   // no terminator given
   text[0] = 'X';                                           // the clipboard kept its own copy
   EXPECT_TRUE(CloseClipboard());
-  EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
-  EXPECT_FALSE(IsClipboardFormatAvailable(CF_BITMAP));
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT) && !IsClipboardFormatAvailable(CF_BITMAP));
   EXPECT_EQ(GetClipboardData(CF_TEXT), nullptr);   // closed
   ASSERT_TRUE(OpenClipboard(nullptr));
   EXPECT_STREQ(static_cast<const char*>(GetClipboardData(CF_TEXT)), "Tess");
-  EXPECT_EQ(GetClipboardDataSize(CF_TEXT), 5u);
-  EXPECT_EQ(GetClipboardOwner(), h);
+  EXPECT_EQ(std::pair(GetClipboardDataSize(CF_TEXT), GetClipboardOwner()), std::pair(size_t(5), h));
   CloseClipboard();
   DestroyWindow(h);
   EXPECT_EQ(GetClipboardOwner(), nullptr);
@@ -189,8 +185,7 @@ TEST_F(ServicesTest, WindowScrollBars) {
   EXPECT_EQ(GetScrollPos(h, SB_VERT), 0);
   SCROLLBARINFO sbi;
   ASSERT_TRUE(GetScrollBarInfo(h, OBJID_VSCROLL, &sbi));
-  EXPECT_EQ(sbi.rgstate[0], 0u);
-  EXPECT_EQ(sbi.rcScrollBar.Width(), GetSystemMetrics(SM_CXVSCROLL));
+  EXPECT_EQ(std::pair(sbi.rgstate[0], sbi.rcScrollBar.Width()), std::pair(DWORD(0), GetSystemMetrics(SM_CXVSCROLL)));
   EXPECT_EQ(sbi.xyThumbTop, sbi.dxyLineButton);   // at the top, right after the arrow
   EXPECT_GT(sbi.xyThumbBottom, sbi.xyThumbTop);
   ASSERT_TRUE(GetScrollBarInfo(h, OBJID_HSCROLL, &sbi));
