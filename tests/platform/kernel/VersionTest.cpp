@@ -31,7 +31,8 @@ TEST_F(VersionTest, ReportsTheConfiguredVersionAndChecksTheSize) {
 
   info.dwOSVersionInfoSize = 100;
   info.dwMajorVersion = 77;
-  EXPECT_EQ(std::pair(GetVersionExA(&info), info.dwMajorVersion), std::pair(FALSE, 77u));  // untouched
+  EXPECT_EQ(GetVersionExA(&info), FALSE);
+  EXPECT_EQ(info.dwMajorVersion, 77u);  // untouched
   EXPECT_EQ(GetVersionExA(nullptr), FALSE);
 }
 

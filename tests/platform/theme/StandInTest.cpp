@@ -221,7 +221,8 @@ TEST_F(ThemeQueries, TransparencyPerPart) {
 TEST_F(ThemeQueries, UnimplementedFunctionsAnswerFailureAndClearTheirOutputs) {
   const HTHEME button = Open(u"Button");
   int value = 9;
-  EXPECT_EQ(std::pair(GetThemeInt(button, 1, 1, 1, &value), value), std::pair(E_NOTIMPL, 0));
+  EXPECT_EQ(GetThemeInt(button, 1, 1, 1, &value), E_NOTIMPL);
+  EXPECT_EQ(value, 0);
   MARGINS m{1, 2, 3, 4};
   EXPECT_EQ(GetThemeMargins(button, nullptr, 1, 1, 1, nullptr, &m), E_NOTIMPL);
   EXPECT_EQ(m.cxLeftWidth + m.cxRightWidth + m.cyTopHeight + m.cyBottomHeight, 0);
