@@ -6,6 +6,8 @@
 #include <deque>
 #include <random>
 #include <set>
+#include <string>
+#include <tuple>
 
 namespace {
 
@@ -129,49 +131,40 @@ TEST(BoardGeneration, AGameNumberSizeAndColourCountAlwaysGiveTheSameBoard) {
   for (Integer x = 0; x < 10; ++x)
     for (Integer y = 0; y < 10; ++y) EXPECT_EQ(a.Dirty[x][y], 1);
   EXPECT_TRUE(a.Moves.empty());
-  EXPECT_TRUE(a.Recording);
-  EXPECT_FALSE(b.Recording);
+  EXPECT_EQ(std::pair(a.Recording, b.Recording), std::pair(true, false));
 }
 
 TEST(BoardGeneration, AnotherSizeColourCountOrNumberGivesAnotherBoard) {
+  // The top left 5 x 5 cells, present whatever the size.
   auto corner = [](Integer number, Integer size, Integer colors) {
     TBoard b;
     b.GameNumber = number;
     b.Size = size;
     b.Colors = colors;
     b.StartGame(true);
-    Grid g(5, std::vector<Integer>(5));
-    for (Integer x = 0; x < 5; ++x)
-      for (Integer y = 0; y < 5; ++y) g[size_t(x)][size_t(y)] = b.Board[x][y];
-    return g;
+    b.Size = 5;
+    return Cells(b);
   };
   const Grid base = corner(2611, 10, 4);
-  EXPECT_NE(corner(2611, 11, 4), base);
-  EXPECT_NE(corner(2611, 9, 4), base);
-  EXPECT_NE(corner(2611, 10, 5), base);
-  EXPECT_NE(corner(2611, 10, 3), base);
-  EXPECT_NE(corner(2612, 10, 4), base);
+  for (auto [number, size, colors] :
+       {std::tuple{2611, 11, 4}, {2611, 9, 4}, {2611, 10, 5}, {2611, 10, 3}, {2612, 10, 4}})
+    EXPECT_NE(corner(number, size, colors), base) << number << " " << size << " " << colors;
 }
 
 TEST(BoardGeneration, SizeAndColoursOutOfRangeAreBroughtToTheNearestBound) {
   TBoard b;
-  b.Size = 25;
-  b.Colors = 9;
-  EXPECT_EQ(b.Size, 20);
-  EXPECT_EQ(b.Colors, 8);
-  b.Size = -3;
-  b.Colors = 0;
-  EXPECT_EQ(b.Size, 5);
-  EXPECT_EQ(b.Colors, 2);
+  for (auto [size, colors, wantSize, wantColors] : {std::tuple{25, 9, 20, 8}, {-3, 0, 5, 2}}) {
+    b.Size = size;
+    b.Colors = colors;
+    EXPECT_EQ(b.Size, wantSize);
+    EXPECT_EQ(b.Colors, wantColors);
+  }
   b.Size = 1000000;
   b.Colors = INT32_MAX;
   b.GameNumber = -5;   // a hand-edited number still gives a board
   b.StartGame(true);
   for (Integer x = 0; x < MaxBoardSize; ++x)
-    for (Integer y = 0; y < MaxBoardSize; ++y) {
-      EXPECT_GE(b.Board[x][y], 1);
-      EXPECT_LE(b.Board[x][y], 8);
-    }
+    for (Integer y = 0; y < MaxBoardSize; ++y) EXPECT_TRUE(b.Board[x][y] >= 1 && b.Board[x][y] <= 8) << b.Board[x][y];
 }
 
 TEST(BoardGeneration, StartingASmallerGameLeavesNoOldCellsOutsideIt) {
@@ -208,66 +201,44 @@ TEST(BoardMoves, ALoneCellAnEmptyCellOrACellOffTheBoardIsNoMove) {
   TBoard b = FromRows(3, {"12312", "23123", "31231", "11.23", "22313"});
   const auto rows = Rows(b);
   b.DrawPass(false, Ignore);   // clears the marks
-  for (auto [x, y] : std::vector<std::pair<Integer, Integer>>{{0, 0}, {2, 3}, {-1, 3}, {0, -1}, {5, 0}, {0, 5}, {-1, -1}}) {
+  for (auto [x, y] : {std::pair{0, 0}, {2, 3}, {-1, 3}, {0, -1}, {5, 0}, {0, 5}, {-1, -1}}) {
     EXPECT_FALSE(b.IsPlayable(x, y)) << x << "," << y;
     EXPECT_FALSE(b.PlayMove(x, y)) << x << "," << y;
   }
   EXPECT_EQ(Rows(b), rows);
   EXPECT_TRUE(b.Moves.empty());
   for (Integer x = 0; x < 5; ++x)
-    for (Integer y = 0; y < 5; ++y) EXPECT_EQ(b.Dirty[x][y], 0);
+    for (Integer y = 0; y < 5; ++y) EXPECT_EQ(b.Dirty[x][y], 0) << x << "," << y;
   EXPECT_TRUE(b.IsPlayable(0, 3));   // the pair of 1s
 }
 
-TEST(BoardMoves, FallingCellsKeepTheOrderOfTheOtherColours) {
-  TBoard b = FromRows(4, {"12312",
-                          "23123",
-                          "31231",
-                          "44123",
-                          "14312"});
-  ASSERT_TRUE(b.PlayMove(1, 3));
-  EXPECT_EQ(Rows(b), (std::vector<String>{"..312",
-                                          "1.123",
-                                          "22231",
-                                          "33123",
-                                          "11312"}));
-  EXPECT_EQ(b.Moves, "(1,3)");
-}
-
-TEST(BoardMoves, OneEmptyColumnCloses) {
-  TBoard b = FromRows(3, {"12312",
-                          "21321",
-                          "12312",
-                          "21321",
-                          "12312"});
-  ASSERT_TRUE(b.PlayMove(2, 4));
-  EXPECT_EQ(Rows(b), (std::vector<String>{"1212.",
-                                          "2121.",
-                                          "1212.",
-                                          "2121.",
-                                          "1212."}));
-}
-
-TEST(BoardMoves, TwoAdjacentEmptyColumnsCloseInOneMove) {
-  TBoard b = FromRows(3, {"13312",
-                          "23321",
-                          "13312",
-                          "23321",
-                          "13312"});
-  ASSERT_TRUE(b.PlayMove(2, 0));
-  EXPECT_EQ(Rows(b), (std::vector<String>{"112..",
-                                          "221..",
-                                          "112..",
-                                          "221..",
-                                          "112.."}));
+TEST(BoardMoves, FallingCellsKeepTheirOrderAndEmptyColumnsClose) {
+  struct Case {
+    const char* what;
+    Integer colors;
+    std::initializer_list<const char*> before;
+    Integer x, y;
+    std::vector<String> after;
+  };
+  const Case cases[] = {
+      {"falling cells keep the order of the other colours", 4, {"12312", "23123", "31231", "44123", "14312"}, 1, 3,
+       {"..312", "1.123", "22231", "33123", "11312"}},
+      {"one empty column closes", 3, {"12312", "21321", "12312", "21321", "12312"}, 2, 4,
+       {"1212.", "2121.", "1212.", "2121.", "1212."}},
+      {"two adjacent empty columns close in one move", 3, {"13312", "23321", "13312", "23321", "13312"}, 2, 0,
+       {"112..", "221..", "112..", "221..", "112.."}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TBoard b = FromRows(c.colors, c.before);
+    ASSERT_TRUE(b.PlayMove(c.x, c.y));
+    EXPECT_EQ(Rows(b), c.after);
+    EXPECT_EQ(b.Moves, "(" + std::to_string(c.x) + "," + std::to_string(c.y) + ")");
+  }
 }
 
 TEST(BoardMoves, TheMoveListRecordsEachClickedCellInOrderWithNothingBetween) {
-  TBoard b = FromRows(3, {"11223",
-                          "31223",
-                          "33112",
-                          "12121",
-                          "21212"});
+  TBoard b = FromRows(3, {"11223", "31223", "33112", "12121", "21212"});
   EXPECT_TRUE(b.PlayMove(1, 1));    // the 1s top left
   EXPECT_FALSE(b.PlayMove(4, 4));   // lone: not recorded
   EXPECT_TRUE(b.PlayMove(2, 1));
@@ -287,25 +258,6 @@ TEST(BoardMoves, AFinishedOrPausedGameTakesNoMove) {
   EXPECT_TRUE(b.Moves.empty());
 }
 
-TEST(BoardMoves, EveryMoveOfManyRandomGamesLeavesWhatTheRulesSay) {
-  std::mt19937 rng(12345);
-  TBoard b;
-  Integer moves = 0;
-  for (int game = 0; game < 150; ++game) {
-    FillRandomly(b, rng);
-    for (;;) {
-      const auto playable = PlayableCells(b);
-      if (playable.empty()) break;
-      const auto [x, y] = playable[rng() % playable.size()];
-      const Grid expected = ExpectedAfterMove(Cells(b), x, y);
-      ASSERT_TRUE(b.PlayMove(x, y));
-      ASSERT_EQ(Cells(b), expected) << "game " << game << " move " << x << "," << y;
-      ++moves;
-    }
-  }
-  EXPECT_GT(moves, 1000);
-}
-
 // ---------------------------------------------------------------------------------------
 // Redraw walk and end test
 
@@ -313,14 +265,10 @@ TEST(BoardRedraw, ABoardWithNoGroupEndsAtTheFirstRedrawWithEveryCellLeft) {
   TBoard b = FromRows(2, {"12121", "21212", "12121", "21212", "12121"});
   Integer drawn = 0;
   const auto r = b.DrawPass(false, [&](Integer, Integer, TCellLook) { ++drawn; });
-  EXPECT_EQ(drawn, 25);
-  EXPECT_EQ(r.Left, 25);
-  EXPECT_TRUE(r.Finished);
-  EXPECT_TRUE(b.GameOver);
+  EXPECT_EQ(std::tuple(drawn, r.Left, r.Finished, b.GameOver), std::tuple(25, 25, true, true));
   // Once over, later redraws report the count but end nothing again.
   const auto again = b.DrawPass(false, Ignore);
-  EXPECT_EQ(again.Left, 25);
-  EXPECT_FALSE(again.Finished);
+  EXPECT_EQ(std::pair(again.Left, again.Finished), std::pair(25, false));
 }
 
 TEST(BoardRedraw, ClearingTheBoardGivesZeroCellsLeft) {
@@ -329,8 +277,7 @@ TEST(BoardRedraw, ClearingTheBoardGivesZeroCellsLeft) {
   EXPECT_FALSE(b.DrawPass(true, Ignore).Finished);
   ASSERT_TRUE(b.PlayMove(0, 4));
   const auto r = b.DrawPass(true, Ignore);
-  EXPECT_EQ(r.Left, 0);
-  EXPECT_TRUE(r.Finished);
+  EXPECT_EQ(std::pair(r.Left, r.Finished), std::pair(0, true));
   EXPECT_EQ(b.Moves, "(0,0)(0,4)");
 }
 
@@ -343,11 +290,7 @@ TEST(BoardRedraw, APausedBoardDrawsOnlyEmptyCellsKeepsItsMarksAndNeverEnds) {
     EXPECT_EQ(look, TCellLook{});
     ++drawn;
   });
-  EXPECT_EQ(drawn, 25);
-  EXPECT_EQ(r.Left, 25);
-  EXPECT_FALSE(r.Finished);
-  EXPECT_FALSE(b.GameOver);
-  EXPECT_EQ(b.Dirty[2][3], 1);
+  EXPECT_EQ(std::tuple(drawn, r.Left, r.Finished, b.GameOver, b.Dirty[2][3]), std::tuple(25, 25, false, false, 1));
   b.Paused = false;
   std::vector<std::pair<Integer, Integer>> cells;
   b.DrawPass(true, [&](Integer x, Integer y, TCellLook) { cells.push_back({x, y}); });
@@ -355,30 +298,24 @@ TEST(BoardRedraw, APausedBoardDrawsOnlyEmptyCellsKeepsItsMarksAndNeverEnds) {
 }
 
 TEST(BoardRedraw, CellsShowTheirColourAndNeighbourMask) {
-  TBoard b = FromRows(3, {"11.33",
-                          "12.33",
-                          "1.2..",
-                          "22...",
-                          "21..."});
-  EXPECT_EQ(b.CellLook(0, 0), (TCellLook{1, nmRight | nmDown}));
-  EXPECT_EQ(b.CellLook(1, 0), (TCellLook{1, nmLeft}));
-  EXPECT_EQ(b.CellLook(0, 2), (TCellLook{1, nmUp}));
-  EXPECT_EQ(b.CellLook(1, 1), (TCellLook{2, 0}));
-  EXPECT_EQ(b.CellLook(3, 0), (TCellLook{3, nmRight | nmDown}));
-  EXPECT_EQ(b.CellLook(4, 1), (TCellLook{3, nmLeft | nmUp}));
-  EXPECT_EQ(b.CellLook(0, 3), (TCellLook{2, nmRight | nmDown}));
-  EXPECT_EQ(b.CellLook(2, 0), TCellLook{});
+  TBoard b = FromRows(3, {"11.33", "12.33", "1.2..", "22...", "21..."});
+  const std::tuple<Integer, Integer, TCellLook> looks[] = {
+      {0, 0, {1, nmRight | nmDown}}, {1, 0, {1, nmLeft}}, {0, 2, {1, nmUp}}, {1, 1, {2, 0}},
+      {3, 0, {3, nmRight | nmDown}}, {4, 1, {3, nmLeft | nmUp}}, {0, 3, {2, nmRight | nmDown}}, {2, 0, {}}};
+  for (auto [x, y, look] : looks) EXPECT_EQ(b.CellLook(x, y), look) << x << "," << y;
   // A value no built image stands for shows as empty instead of reaching past the table.
-  b.Board[2][0] = 7;
-  EXPECT_EQ(b.CellLook(2, 0), TCellLook{});
-  b.Board[2][0] = -1;
-  EXPECT_EQ(b.CellLook(2, 0), TCellLook{});
+  for (Integer bad : {7, -1}) {
+    b.Board[2][0] = bad;
+    EXPECT_EQ(b.CellLook(2, 0), TCellLook{}) << bad;
+  }
 }
 
-TEST(BoardRedraw, EveryCellWhoseLookChangesInAMoveIsMarked) {
+// Every move of many random games leaves what the rules say, marks every cell whose look
+// changed, and the partial redraw hands over exactly the marked cells and clears them.
+TEST(BoardRedraw, EveryMoveOfManyRandomGamesLeavesWhatTheRulesSayAndMarksWhatChanged) {
   std::mt19937 rng(777);
   TBoard b;
-  Integer changed = 0;
+  Integer moves = 0, changed = 0;
   for (int game = 0; game < 300; ++game) {
     FillRandomly(b, rng);
     b.DrawPass(false, Ignore);
@@ -386,20 +323,20 @@ TEST(BoardRedraw, EveryCellWhoseLookChangesInAMoveIsMarked) {
       const auto playable = PlayableCells(b);
       ASSERT_FALSE(playable.empty());
       const auto [x, y] = playable[rng() % playable.size()];
+      const Grid expected = ExpectedAfterMove(Cells(b), x, y);
       const auto before = Looks(b);
       ASSERT_TRUE(b.PlayMove(x, y));
+      ASSERT_EQ(Cells(b), expected) << "game " << game << " move " << x << "," << y;
+      ++moves;
       const auto after = Looks(b);
-      for (Integer cx = 0; cx < b.Size; ++cx)
-        for (Integer cy = 0; cy < b.Size; ++cy)
-          if (before[size_t(cx)][size_t(cy)] != after[size_t(cx)][size_t(cy)]) {
-            ++changed;
-            ASSERT_EQ(b.Dirty[cx][cy], 1) << "game " << game << " move " << x << "," << y << " cell " << cx << "," << cy;
-          }
-      // The partial redraw hands over exactly the marked cells and clears them.
       std::set<std::pair<Integer, Integer>> marked, drawn;
       for (Integer cx = 0; cx < b.Size; ++cx)
-        for (Integer cy = 0; cy < b.Size; ++cy)
+        for (Integer cy = 0; cy < b.Size; ++cy) {
           if (b.Dirty[cx][cy]) marked.insert({cx, cy});
+          if (before[size_t(cx)][size_t(cy)] == after[size_t(cx)][size_t(cy)]) continue;
+          ++changed;
+          ASSERT_EQ(b.Dirty[cx][cy], 1) << "game " << game << " move " << x << "," << y << " cell " << cx << "," << cy;
+        }
       b.DrawPass(true, [&](Integer cx, Integer cy, TCellLook look) {
         drawn.insert({cx, cy});
         EXPECT_EQ(look, after[size_t(cx)][size_t(cy)]);
@@ -407,6 +344,7 @@ TEST(BoardRedraw, EveryCellWhoseLookChangesInAMoveIsMarked) {
       ASSERT_EQ(drawn, marked);
     }
   }
+  EXPECT_GT(moves, 1000);
   EXPECT_GT(changed, 10000);
 }
 
@@ -417,17 +355,13 @@ TEST(TileTable, EachMaskHasItsOwnTileInsideTheSheet) {
   std::set<std::pair<Integer, Integer>> tiles;
   for (Integer m = 0; m < 16; ++m) {
     const TTilePos t = TileForMask(m);
-    EXPECT_GE(t.Column, 0);
-    EXPECT_LT(t.Column, 8);
-    EXPECT_GE(t.Row, 0);
-    EXPECT_LT(t.Row, 4);
+    EXPECT_TRUE(t.Column >= 0 && t.Column < 8 && t.Row >= 0 && t.Row < 4) << m;
     tiles.insert({t.Column, t.Row});
     const TRect src = TileSourceRect(m);
     EXPECT_EQ(src, Rect(25 * t.Column, 25 * t.Row, 25 * t.Column + 24, 25 * t.Row + 24));
   }
   EXPECT_EQ(tiles.size(), 16u);
-  EXPECT_EQ(TileForMask(nmLeft | nmDown), (TTilePos{7, 1}));
-  EXPECT_EQ(TileForMask(0), (TTilePos{3, 0}));
-  EXPECT_EQ(TileForMask(nmLeft | nmUp | nmRight | nmDown), (TTilePos{6, 2}));
-  EXPECT_EQ(TileForMask(nmUp | nmDown), (TTilePos{1, 1}));
+  for (auto [mask, tile] : {std::pair{nmLeft | nmDown, TTilePos{7, 1}}, {0, {3, 0}},
+                            {nmLeft | nmUp | nmRight | nmDown, {6, 2}}, {nmUp | nmDown, {1, 1}}})
+    EXPECT_EQ(TileForMask(mask), tile) << mask;
 }

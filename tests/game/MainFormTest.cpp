@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -26,17 +28,28 @@ struct SheetPixels {
   Pixel At(Integer x, Integer y) const { return Pixels[size_t(y * Width + x)]; }
 };
 
+// The colour channels of a bitmap's pixels.
+SheetPixels PixelsOf(TBitmap& b) {
+  SheetPixels s;
+  s.Width = b.GetWidth();
+  s.Height = b.GetHeight();
+  s.Pixels.resize(size_t(s.Width * s.Height));
+  for (Integer y = 0; y < s.Height; ++y)
+    std::memcpy(&s.Pixels[size_t(y * s.Width)], b.ScanLine(y), size_t(s.Width) * sizeof(Pixel));
+  for (Pixel& p : s.Pixels) p &= 0xFFFFFF;
+  return s;
+}
+
 SheetPixels LoadSheet(Integer colour) {
   Owned<TBitmap> b(New<TBitmap>());
   b->LoadFromFile(String(TL_SOURCE_DIR) + "/resources/tiles/color" + std::to_string(colour) + ".png");
-  SheetPixels s;
-  s.Width = b->GetWidth();
-  s.Height = b->GetHeight();
-  s.Pixels.resize(size_t(s.Width * s.Height));
-  for (Integer y = 0; y < s.Height; ++y)
-    std::memcpy(&s.Pixels[size_t(y * s.Width)], b->ScanLine(y), size_t(s.Width) * sizeof(Pixel));
-  for (Pixel& p : s.Pixels) p &= 0xFFFFFF;
-  return s;
+  return PixelsOf(*b);
+}
+
+// An empty cell: white with a grey dotted cross through its middle.
+Pixel EmptyCellPixel(Integer dx, Integer dy) {
+  const bool dot = (dx == 12 && dy % 2 == 0 && dy < 24) || (dy == 12 && dx % 2 == 0 && dx < 24);
+  return dot ? 0x808080 : 0xFFFFFF;
 }
 
 // The client area of a window as shown.
@@ -96,6 +109,7 @@ class MainFormTest : public AppTest {
     s.Height = form_->GameBoard().Size * 25;   // the board, above the status bar
     return s;
   }
+  String Panel(Integer i) { return form_->sbStatus->GetPanels()->Items(i)->GetText(); }
   bool PaintPending() { return GetUpdateRect(form_->GetHandle(), nullptr, FALSE) != FALSE; }
   // Starts another game of the given shape and lets its first paint run.
   void NewGame(Integer size, Integer colours, Integer number) {
@@ -128,16 +142,13 @@ class MainFormTest : public AppTest {
 TEST_F(MainFormTest, TheWindowIsBuiltFromItsDescriptionAndStartsGame2611) {
   TMainForm* f = Create();
   ASSERT_NE(f->colors, nullptr);
-  EXPECT_EQ(f->colors->Count(), 8);
-  EXPECT_EQ(f->colors->GetWidth(), 200);
-  EXPECT_EQ(f->colors->GetHeight(), 100);
+  EXPECT_EQ(std::tuple(f->colors->Count(), f->colors->GetWidth(), f->colors->GetHeight()), std::tuple(8, 200, 100));
   EXPECT_EQ(f->GetCaption(), "Tessaloom");
   EXPECT_EQ(f->GetBorderStyle(), TFormBorderStyle::bsSingle);
   EXPECT_EQ(f->GetBorderIcons(), (TBorderIcons{TBorderIcon::biSystemMenu, TBorderIcon::biMinimize}));
   EXPECT_EQ(f->GetPosition(), TPosition::poDesktopCenter);
   EXPECT_EQ(f->GetColor(), clWhite);
-  EXPECT_EQ(f->GetFont()->GetName(), "MS Sans Serif");
-  EXPECT_EQ(f->GetFont()->GetHeight(), -11);
+  EXPECT_EQ(std::pair(f->GetFont()->GetName(), f->GetFont()->GetHeight()), std::pair(String("MS Sans Serif"), -11));
   EXPECT_FALSE(f->GetVisible());
 
   // Image i of the list is colour i + 1's sheet, pixel for pixel.
@@ -146,21 +157,13 @@ TEST_F(MainFormTest, TheWindowIsBuiltFromItsDescriptionAndStartsGame2611) {
     ASSERT_EQ(sheet.Width, 200);
     Owned<TBitmap> b(New<TBitmap>());
     f->colors->GetBitmap(i, b.get());
-    ASSERT_EQ(b->GetWidth(), 200);
-    ASSERT_EQ(b->GetHeight(), 100);
-    Integer mismatches = 0;
-    for (Integer y = 0; y < 100; ++y)
-      for (Integer x = 0; x < 200; ++x) {
-        Pixel p;
-        std::memcpy(&p, b->ScanLine(y) + x * 4, sizeof p);
-        if ((p & 0xFFFFFF) != sheet.At(x, y)) ++mismatches;
-      }
-    EXPECT_EQ(mismatches, 0) << "image " << i;
+    const SheetPixels image = PixelsOf(*b);
+    EXPECT_EQ(std::pair(image.Width, image.Height), std::pair(200, 100)) << "image " << i;
+    EXPECT_TRUE(image.Pixels == sheet.Pixels) << "image " << i;
   }
 
   const TBoard& b = f->GameBoard();
-  EXPECT_EQ(b.GameNumber, 2611);
-  EXPECT_TRUE(b.Recording);
+  EXPECT_EQ(std::pair(b.GameNumber, b.Recording), std::pair(2611, true));
   TBoard expected;
   expected.GameNumber = 2611;
   expected.StartGame(true);
@@ -169,12 +172,10 @@ TEST_F(MainFormTest, TheWindowIsBuiltFromItsDescriptionAndStartsGame2611) {
   // The board plus the status bar below it, whose three panels are filled at once.
   ASSERT_NE(f->sbStatus, nullptr);
   EXPECT_EQ(f->sbStatus->GetHeight(), 19);
-  EXPECT_EQ(f->GetClientWidth(), 250);
-  EXPECT_EQ(f->GetClientHeight(), 250 + 19);
+  EXPECT_EQ(std::pair(f->GetClientWidth(), f->GetClientHeight()), std::pair(250, 250 + 19));
   ASSERT_EQ(f->sbStatus->GetPanels()->Count(), 3);
   EXPECT_EQ(f->sbStatus->GetPanels()->Items(0)->GetWidth(), 110);
-  EXPECT_EQ(f->sbStatus->GetPanels()->Items(1)->GetText(), "0:00");
-  EXPECT_EQ(f->sbStatus->GetPanels()->Items(2)->GetText(), "Game#: 2611");
+  EXPECT_EQ(std::pair(Panel(1), Panel(2)), std::pair(String("0:00"), String("Game#: 2611")));
 }
 
 TEST_F(MainFormTest, TheFirstPanelCountsTheCellsLeftAfterEveryRedraw) {
@@ -186,19 +187,18 @@ TEST_F(MainFormTest, TheFirstPanelCountsTheCellsLeftAfterEveryRedraw) {
       for (Integer y = 0; y < b.Size; ++y) n += b.Board[x][y] != 0;
     return n;
   };
-  EXPECT_EQ(f->sbStatus->GetPanels()->Items(0)->GetText(), "100 left");
+  EXPECT_EQ(Panel(0), "100 left");
   std::mt19937 rng(5);
   Integer x = 0, y = 0;
   while (FindMove(rng, x, y)) {
     ASSERT_TRUE(f->PlayMove(x, y));
-    EXPECT_EQ(f->sbStatus->GetPanels()->Items(0)->GetText(), std::to_string(left()) + " left");
+    EXPECT_EQ(Panel(0), std::to_string(left()) + " left");
   }
   EXPECT_TRUE(b.GameOver);
   EXPECT_LT(left(), 100);
   // A small board leaves the first panel no room, never a negative width.
   NewGame(5, 3, 1);
-  EXPECT_EQ(f->sbStatus->GetPanels()->Items(0)->GetWidth(), 0);
-  EXPECT_EQ(f->sbStatus->GetPanels()->Items(2)->GetText(), "Game#: 1");
+  EXPECT_EQ(std::pair(f->sbStatus->GetPanels()->Items(0)->GetWidth(), Panel(2)), std::pair(0, String("Game#: 1")));
 }
 
 TEST_F(MainFormTest, AFullRedrawDrawsEachCellFromItsColoursSheetAndTile) {
@@ -220,15 +220,11 @@ TEST_F(MainFormTest, AFullRedrawDrawsEachCellFromItsColoursSheetAndTile) {
       const Integer colour = b.Board[x][y];
       for (Integer dy = 0; dy < 25; ++dy)
         for (Integer dx = 0; dx < 25; ++dx) {
-          Pixel want;
-          if (colour == 0) {
-            const bool dot = (dx == 12 && dy % 2 == 0 && dy < 24) || (dy == 12 && dx % 2 == 0 && dx < 24);
-            want = dot ? 0x808080 : 0xFFFFFF;
-          } else {
-            // The tile's 24 x 24 top-left pixels, stretched to 25 x 25 by nearest pixel.
-            const TTilePos t = TileForMask(b.NeighbourMask(x, y));
-            want = sheets[size_t(colour - 1)].At(t.Column * 25 + dx * 24 / 25, t.Row * 25 + dy * 24 / 25);
-          }
+          // A tile's 24 x 24 top-left pixels, stretched to 25 x 25 by nearest pixel.
+          const TTilePos t = TileForMask(b.NeighbourMask(x, y));
+          const Pixel want = colour == 0 ? EmptyCellPixel(dx, dy)
+                                         : sheets[size_t(colour - 1)].At(t.Column * 25 + dx * 24 / 25,
+                                                                         t.Row * 25 + dy * 24 / 25);
           ASSERT_EQ(shot.At(x * 25 + dx, y * 25 + dy), want)
               << "cell (" << x << "," << y << ") colour " << colour << " pixel (" << dx << "," << dy << ")";
         }
@@ -285,26 +281,22 @@ TEST_F(MainFormTest, AClickPlaysTheCellUnderItAndPointsOffTheBoardAreIgnored) {
   }
   NewGame(10, 4, number);
   const Integer before = f->GameBoard().Board[0][0];
-  for (auto [x, y] : std::vector<std::pair<Integer, Integer>>{{-1, 5}, {5, -1}, {-24, -24}, {-25, 0}, {250, 5},
-                                                               {5, 250}, {1000, 1000}}) {
+  for (auto [x, y] : {std::pair{-1, 5}, {5, -1}, {-24, -24}, {-25, 0}, {250, 5}, {5, 250}, {1000, 1000}}) {
     f->FormMouseDown(f, TMouseButton::mbLeft, {}, x, y);
     EXPECT_EQ(f->GameBoard().Moves, "") << x << "," << y;
   }
   EXPECT_EQ(f->GameBoard().Board[0][0], before);
   Integer col = 0, row = 0;
   EXPECT_FALSE(f->CellAt(-1, -1, col, row));
-  EXPECT_EQ(col, -1);
-  EXPECT_EQ(row, -1);
+  EXPECT_EQ(std::pair(col, row), std::pair(-1, -1));
   EXPECT_TRUE(f->CellAt(249, 225, col, row));
-  EXPECT_EQ(col, 9);
-  EXPECT_EQ(row, 9);
+  EXPECT_EQ(std::pair(col, row), std::pair(9, 9));
 
   // Any button plays; the move names the cell under the point.
   f->FormMouseDown(f, TMouseButton::mbRight, {}, 24, 24);
   EXPECT_EQ(f->GameBoard().Moves, "(0,0)");
 
   // A lone cell and an empty one are no move.
-  std::mt19937 rng(1);
   const TBoard& b = f->GameBoard();
   for (Integer x = 0; x < 10; ++x)
     for (Integer y = 0; y < 10; ++y)
@@ -316,20 +308,13 @@ TEST_F(MainFormTest, AClickPlaysTheCellUnderItAndPointsOffTheBoardAreIgnored) {
 }
 
 TEST_F(MainFormTest, ConfigIniGivesSizeColoursAndNameWithDefaultsAndBounds) {
-  {
-    TMainForm* f = Create();   // no file at all
-    EXPECT_EQ(Integer(f->GameBoard().Size), 10);
-    EXPECT_EQ(Integer(f->GameBoard().Colors), 4);
-    EXPECT_EQ(f->PlayerName, "Player");
-    f->Free();
-    form_ = nullptr;
-  }
   struct Case {
     std::string Text;
     Integer Size, Colors;
     String Name;
   };
   const Case cases[] = {
+      {"", 10, 4, "Player"},   // no file at all
       {"[Settings]\nSize=7\nColors=3\nName=Ann\n", 7, 3, "Ann"},
       {"[Settings]\nSize=99\nColors=1\n", 20, 2, "Player"},
       {"[Settings]\nSize=-5\nColors=50\nName=\n", 5, 8, ""},
@@ -341,13 +326,12 @@ TEST_F(MainFormTest, ConfigIniGivesSizeColoursAndNameWithDefaultsAndBounds) {
   fs::create_directories(dir_);
   SetProgramPath((dir_ / "tessaloom").string());
   for (const Case& c : cases) {
-    WriteConfig(c.Text);
+    if (!c.Text.empty()) WriteConfig(c.Text);
     TMainForm* f = Create();
-    EXPECT_EQ(Integer(f->GameBoard().Size), c.Size) << c.Text;
-    EXPECT_EQ(Integer(f->GameBoard().Colors), c.Colors) << c.Text;
-    EXPECT_EQ(f->PlayerName, c.Name) << c.Text;
-    EXPECT_EQ(f->GetClientWidth(), c.Size * 25) << c.Text;
-    EXPECT_EQ(f->GetClientHeight(), c.Size * 25 + f->sbStatus->GetHeight()) << c.Text;
+    EXPECT_EQ(std::tuple(Integer(f->GameBoard().Size), Integer(f->GameBoard().Colors), f->PlayerName),
+              std::tuple(c.Size, c.Colors, c.Name)) << c.Text;
+    EXPECT_EQ(std::pair(f->GetClientWidth(), f->GetClientHeight()),
+              std::pair(c.Size * 25, c.Size * 25 + f->sbStatus->GetHeight())) << c.Text;
     // Every colour in play has its cell images, and none beyond.
     for (Integer colour = 1; colour <= 8; ++colour)
       EXPECT_EQ(f->CellImage(colour, 15) != nullptr, colour <= c.Colors) << c.Text;
@@ -397,13 +381,9 @@ TEST_F(MainFormTest, ThePausedBoardShowsOnlyEmptyCells) {
   Pump();
   const ClientShot shot = Shot();
   for (Integer y = 0; y < 250; ++y)
-    for (Integer x = 0; x < 250; ++x) {
-      const Integer dx = x % 25, dy = y % 25;
-      const bool dot = (dx == 12 && dy % 2 == 0 && dy < 24) || (dy == 12 && dx % 2 == 0 && dx < 24);
-      ASSERT_EQ(shot.At(x, y), dot ? 0x808080u : 0xFFFFFFu) << x << "," << y;
-    }
+    for (Integer x = 0; x < 250; ++x) ASSERT_EQ(shot.At(x, y), EmptyCellPixel(x % 25, y % 25)) << x << "," << y;
   EXPECT_FALSE(f->GameBoard().GameOver);
-  EXPECT_EQ(f->sbStatus->GetPanels()->Items(0)->GetText(), "100 left");
+  EXPECT_EQ(Panel(0), "100 left");
 }
 
 }  // namespace

@@ -69,8 +69,7 @@ class TileSheets : public ::testing::Test {
     for (int c = 1; c <= MaxColors; ++c) {
       Sheet s;
       const std::string path = std::string(TL_SOURCE_DIR) + "/resources/tiles/color" + std::to_string(c) + ".png";
-      if (!LoadSheet(path, s)) s = Sheet{};
-      sheets.push_back(s);
+      sheets.push_back(LoadSheet(path, s) ? s : Sheet{});
     }
   }
   static std::vector<Sheet> sheets;
@@ -102,10 +101,8 @@ TEST_F(TileSheets, EachMasksTileJoinsExactlyTheSidesItNames) {
       EXPECT_EQ(!s.White(last, cy), (m & nmRight) != 0);
       EXPECT_EQ(!s.White(cx, bottom), (m & nmDown) != 0);
       // Corners never reach the tile's corner, whatever joins: no diagonal is known.
-      EXPECT_TRUE(s.White(r.Left, r.Top));
-      EXPECT_TRUE(s.White(last, r.Top));
-      EXPECT_TRUE(s.White(r.Left, bottom));
-      EXPECT_TRUE(s.White(last, bottom));
+      for (auto [x, y] : {std::pair<int, int>{r.Left, r.Top}, {last, r.Top}, {r.Left, bottom}, {last, bottom}})
+        EXPECT_TRUE(s.White(x, y)) << x << "," << y;
       EXPECT_FALSE(s.White(cx, cy));
       // A joined side meets the neighbouring tile edge to edge: the pixels across the
       // seam match, so a group shows no line between its cells.

@@ -42,6 +42,8 @@ class ControlTest : public UserTest {
     notes.clear();
     return out;
   }
+  PumpedInput in() { return PumpedInput(host()); }
+  using Notes = std::vector<std::pair<WORD, WORD>>;
   int CharWidth() {
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font);

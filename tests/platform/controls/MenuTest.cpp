@@ -3,6 +3,8 @@
 #include "platform/user/Menus.h"
 #include "tests/platform/controls/ControlTestUtil.h"
 
+#include <tuple>
+
 namespace {
 constexpr UINT kOpen = 101, kSave = 102, kExit = 103, kDisabled = 104, kDeep = 105;
 
@@ -34,7 +36,8 @@ class MenuTest : public ControlTest {
   }
   // Runs the popup menu at a screen point with TPM_RETURNCMD after queueing `steps`, each
   // run at one idle point of the menu loop.
-  UINT Track(HMENU m, std::vector<std::function<void()>> steps, UINT flags = TPM_RETURNCMD, int x = 200, int y = 200) {
+  UINT Track(HMENU m, std::vector<std::function<void()>> steps, UINT flags = TPM_RETURNCMD, int x = 200,
+             int y = 200) {
     for (auto& s : steps) host().WhenIdle(s);
     return UINT(TrackPopupMenu(m, flags, x, y, 0, parent, nullptr));
   }
@@ -76,9 +79,9 @@ TEST_F(MenuTest, ItemsStatesAndQueries) {
   EXPECT_EQ(EnableMenuItem(file, 0, MF_BYPOSITION | MF_GRAYED), BOOL(MF_ENABLED));
   EXPECT_EQ(GetMenuState(file, kOpen, MF_BYCOMMAND) & MF_GRAYED, MF_GRAYED);
   EXPECT_EQ(GetMenuState(file, 2, MF_BYPOSITION) & MF_SEPARATOR, MF_SEPARATOR);
-  UINT popupState = GetMenuState(file, 4, MF_BYPOSITION);
-  EXPECT_EQ(popupState & MF_POPUP, MF_POPUP);
-  EXPECT_EQ(popupState >> 8, 1u);   // the item count of the submenu
+  // A submenu's state holds the item count of the submenu above the flags.
+  EXPECT_EQ(GetMenuState(file, 4, MF_BYPOSITION) & ~0xFFu, 1u << 8);
+  EXPECT_EQ(GetMenuState(file, 4, MF_BYPOSITION) & MF_POPUP, MF_POPUP);
 
   // Item info: the text length is reported without a buffer, copied and cut with one.
   MENUITEMINFOA info;
@@ -102,9 +105,7 @@ TEST_F(MenuTest, ItemsStatesAndQueries) {
   MENUITEMINFOA got;
   got.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_DATA;
   GetMenuItemInfoA(file, 1, TRUE, &got);
-  EXPECT_EQ(got.fType, MFT_OWNERDRAW | MFT_RADIOCHECK);
-  EXPECT_EQ(got.fState, MFS_CHECKED | MFS_DEFAULT);
-  EXPECT_EQ(got.dwItemData, 77u);
+  EXPECT_EQ(std::tuple(got.fType, got.fState, got.dwItemData), std::tuple(set.fType, set.fState, set.dwItemData));
 
   MENUITEMINFOA ins;
   ins.fMask = MIIM_STRING | MIIM_ID;
@@ -161,17 +162,14 @@ TEST_F(MenuTest, KeyboardChoosesSkippingSeparatorsAndDisabledItems) {
 TEST_F(MenuTest, NotificationsBracketTheLoopAndTheCommandIsPosted) {
   HMENU file = Own(BuildFileMenu());
   rec.Clear();
-  BOOL r = Track(file, {Keys({VK_DOWN, VK_RETURN})}, 0);
-  EXPECT_EQ(r, TRUE);
-  const std::vector<UINT> watched{WM_ENTERMENULOOP, WM_INITMENU, WM_INITMENUPOPUP, WM_UNINITMENUPOPUP,
-                                  WM_EXITMENULOOP, WM_COMMAND};
-  std::vector<UINT> seen = rec.For(parent, watched);
-  EXPECT_EQ(seen, (std::vector<UINT>{WM_ENTERMENULOOP, WM_INITMENU, WM_INITMENUPOPUP, WM_UNINITMENUPOPUP,
-                                     WM_EXITMENULOOP}));
+  EXPECT_EQ(Track(file, {Keys({VK_DOWN, VK_RETURN})}, 0), UINT(TRUE));
+  EXPECT_EQ(rec.For(parent, {WM_ENTERMENULOOP, WM_INITMENU, WM_INITMENUPOPUP, WM_UNINITMENUPOPUP, WM_EXITMENULOOP,
+                             WM_COMMAND}),
+            (std::vector<UINT>{WM_ENTERMENULOOP, WM_INITMENU, WM_INITMENUPOPUP, WM_UNINITMENUPOPUP, WM_EXITMENULOOP}));
   EXPECT_GE(rec.Count(parent, WM_MENUSELECT), 2);
   notes.clear();
   host().PumpUntilIdle();   // the command arrives posted
-  EXPECT_EQ(notes, (std::vector<std::pair<WORD, WORD>>{{WORD(kOpen), 0}}));
+  EXPECT_EQ(notes, (Notes{{WORD(kOpen), 0}}));
   // TPM_NONOTIFY: no command, no popup notifications.
   rec.Clear();
   notes.clear();
@@ -204,23 +202,20 @@ TEST_F(MenuTest, PopupIsPlacedByAlignmentAndKeptOnTheWorkArea) {
     host().Key(VK_ESCAPE);
   };
   Track(file, {measure}, TPM_RETURNCMD | TPM_RIGHTALIGN | TPM_BOTTOMALIGN, 500, 400);
-  EXPECT_EQ(seen.Right, 500);
-  EXPECT_EQ(seen.Bottom, 400);
+  EXPECT_EQ(std::pair(seen.Right, seen.Bottom), std::pair(500, 400));
   Track(file, {measure}, TPM_RETURNCMD, 1275, 1020);
   RECT work;
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  EXPECT_LE(seen.Right, work.Right);
-  EXPECT_LE(seen.Bottom, work.Bottom);
+  EXPECT_TRUE(seen.Right <= work.Right && seen.Bottom <= work.Bottom);
   EXPECT_GT(seen.Width(), 0);
 }
 
 TEST_F(MenuTest, QuitAndOwnerDestructionEndTheLoop) {
   HMENU file = Own(BuildFileMenu());
   EXPECT_EQ(Track(file, {[] { PostQuitMessage(3); }}), 0u);
-  MSG m;
-  ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(m.message, UINT(WM_QUIT));
-  EXPECT_EQ(m.wParam, 3u);
+  MSG m{};
+  PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE);
+  EXPECT_EQ(std::pair(m.message, m.wParam), std::pair(UINT(WM_QUIT), WPARAM(3)));
   // With nothing scripted the loop reports a stall instead of hanging, and cleans up.
   EXPECT_THROW(TrackPopupMenu(file, TPM_RETURNCMD, 10, 10, 0, parent, nullptr), HeadlessStall);
   EXPECT_EQ(PopupWindow(), nullptr);
@@ -263,9 +258,7 @@ TEST_F(MenuTest, OwnerDrawnItemsAreMeasuredAndDrawnByTheOwner) {
                             host().Key(VK_DOWN);
                           },
                           Keys({VK_RETURN})});
-  EXPECT_EQ(chosen, 1u);
-  EXPECT_EQ(measured, 1);
-  EXPECT_EQ(item.Height(), 33);
+  EXPECT_EQ(std::tuple(chosen, measured, item.Height()), std::tuple(1u, 1, 33));
   EXPECT_GE(item.Width(), 150);
   ASSERT_GE(states.size(), 2u);
   EXPECT_EQ(states.front() & ODS_SELECTED, 0u);
@@ -281,11 +274,10 @@ TEST_F(MenuTest, MenuBarSitsInTheFrameAndTracksMouseAndKeyboard) {
   AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
   AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), "&Help");
   AppendMenuA(bar, MF_STRING, 400, "&Go");
-  RECT before;
+  RECT before, after;
   GetClientRect(parent, &before);
   ASSERT_TRUE(SetMenu(parent, bar));
   EXPECT_EQ(GetMenu(parent), bar);
-  RECT after;
   GetClientRect(parent, &after);
   EXPECT_EQ(before.Bottom - after.Bottom, GetSystemMetrics(SM_CYMENU));
   host().PumpUntilIdle();
@@ -306,31 +298,22 @@ TEST_F(MenuTest, MenuBarSitsInTheFrameAndTracksMouseAndKeyboard) {
     ClickItem(file, 1)();
   });
   notes.clear();
-  host().Click(nullptr, mid.X, mid.Y);
-  host().PumpUntilIdle();
-  EXPECT_EQ(drop.Left, fileRect.Left);
-  EXPECT_EQ(drop.Top, fileRect.Bottom);
-  EXPECT_EQ(notes, (std::vector<std::pair<WORD, WORD>>{{WORD(kSave), 0}}));
+  in().Click(nullptr, mid.X, mid.Y);
+  EXPECT_EQ(std::pair(drop.Left, drop.Top), std::pair(fileRect.Left, fileRect.Bottom));
+  EXPECT_EQ(notes, (Notes{{WORD(kSave), 0}}));
 
   // Keyboard: Alt alone selects the bar, Right moves to Help, Down opens it, Enter chooses.
   notes.clear();
   host().WhenIdle(Keys({VK_RIGHT, VK_DOWN}));
   host().WhenIdle(Keys({VK_RETURN}));
-  host().Key(VK_MENU);
-  host().PumpUntilIdle();
-  EXPECT_EQ(notes, (std::vector<std::pair<WORD, WORD>>{{300, 0}}));
+  in().Key(VK_MENU);
+  EXPECT_EQ(notes, (Notes{{300, 0}}));
 
   // Alt+mnemonic opens a menu directly; a bar item without a menu is a command of its own.
   notes.clear();
   host().WhenIdle([this] { host().Char('x'); });
-  host().KeyDown(VK_MENU);
-  host().Key('F');
-  host().KeyUp(VK_MENU);
-  host().PumpUntilIdle();
-  host().KeyDown(VK_MENU);
-  host().Key('G');
-  host().KeyUp(VK_MENU);
-  host().PumpUntilIdle();
-  EXPECT_EQ(notes, (std::vector<std::pair<WORD, WORD>>{{WORD(kExit), 0}, {400, 0}}));
+  in().Chord(VK_MENU, 'F');
+  in().Chord(VK_MENU, 'G');
+  EXPECT_EQ(notes, (Notes{{WORD(kExit), 0}, {400, 0}}));
   SetMenu(parent, nullptr);
 }

@@ -1,6 +1,8 @@
 #include "GdiTestCanvas.h"
 
 #include <cstring>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 using BitmapTest = GdiCanvasTest;
@@ -8,12 +10,7 @@ using BitmapTest = GdiCanvasTest;
 namespace {
 BITMAPINFO header(int w, int h, int bpp) {
   BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = WORD(bpp);
-  bi.bmiHeader.biCompression = BI_RGB;
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, WORD(bpp), BI_RGB, 0, 0, 0, 0, 0};
   return bi;
 }
 // BITMAPINFO with room for a two-entry colour table.
@@ -35,15 +32,13 @@ TEST_F(BitmapTest, DibSectionRowOrderFollowsTheHeightSign) {
     SetPixel(m, 1, 0, RGB(0x11, 0x22, 0x33));   // top row, second pixel
     const auto* mem = static_cast<const uint32_t*>(bits);
     const int row = sign > 0 ? 1 : 0;           // bottom-up memory keeps the top row last
-    EXPECT_EQ(mem[row * 3 + 1], 0x112233u) << sign;
-    EXPECT_EQ(mem[(1 - row) * 3 + 1], 0u) << sign;
+    EXPECT_EQ(std::pair(mem[row * 3 + 1], mem[(1 - row) * 3 + 1]), std::pair(0x112233u, 0u)) << sign;
     // Writing memory shows through GetPixel.
     const_cast<uint32_t*>(mem)[(1 - row) * 3 + 2] = 0x445566;
     EXPECT_EQ(GetPixel(m, 2, 1), RGB(0x44, 0x55, 0x66)) << sign;
     DIBSECTION ds{};
     EXPECT_EQ(GetObjectA(dib, sizeof ds, &ds), int(sizeof ds));
-    EXPECT_EQ(ds.dsBm.bmBits, bits);
-    EXPECT_EQ(ds.dsBmih.biHeight, 2 * sign);
+    EXPECT_EQ(std::pair(ds.dsBm.bmBits, ds.dsBmih.biHeight), std::pair(bits, 2 * sign));
     BITMAP bm{};
     EXPECT_EQ(GetObjectA(dib, sizeof bm, &bm), int(sizeof bm));
     EXPECT_EQ(bm.bmWidthBytes, 12);
@@ -55,13 +50,10 @@ TEST_F(BitmapTest, DibSectionRowOrderFollowsTheHeightSign) {
 
 TEST_F(BitmapTest, DibSectionRejectsUnsupportedOrHugeFormats) {
   void* bits = reinterpret_cast<void*>(1);
-  BITMAPINFO bi = header(4, 4, 8);
-  EXPECT_EQ(CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
-  EXPECT_EQ(bits, nullptr);
-  bi = header(100000, 100000, 32);
-  EXPECT_EQ(CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
-  bi = header(-4, 4, 32);
-  EXPECT_EQ(CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
+  for (BITMAPINFO bi : {header(4, 4, 8), header(100000, 100000, 32), header(-4, 4, 32)}) {
+    EXPECT_EQ(CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr) << bi.bmiHeader.biWidth;
+    EXPECT_EQ(bits, nullptr);
+  }
   EXPECT_EQ(CreateDIBSection(dc, nullptr, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
   EXPECT_EQ(CreateBitmap(-1, 4, 1, 32, nullptr), nullptr);
   EXPECT_EQ(CreateBitmap(4, 4, 2, 32, nullptr), nullptr);
@@ -75,27 +67,20 @@ TEST_F(BitmapTest, GetDIBitsWritesBothRowOrdersAndPadsRows) {
   BITMAPINFO query{};
   query.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
   EXPECT_EQ(GetDIBits(dc, bmp, 0, 0, nullptr, &query, DIB_RGB_COLORS), 1);
-  EXPECT_EQ(query.bmiHeader.biWidth, 3);
-  EXPECT_EQ(query.bmiHeader.biHeight, 2);
-  EXPECT_EQ(query.bmiHeader.biBitCount, 32);
+  EXPECT_EQ(std::tuple(query.bmiHeader.biWidth, query.bmiHeader.biHeight, query.bmiHeader.biBitCount),
+            std::tuple(3, 2, WORD(32)));
 
   BITMAPINFO up = header(3, 2, 24);
   std::vector<Byte> rows(2 * 12, 0xEE);   // 9 bytes + 3 padding per row
   EXPECT_EQ(GetDIBits(dc, bmp, 0, 2, rows.data(), &up, DIB_RGB_COLORS), 2);
-  // Bottom-up: the first row in memory is the image's bottom row.
-  EXPECT_EQ(rows[6], 0x0C);
-  EXPECT_EQ(rows[7], 0x0B);
-  EXPECT_EQ(rows[8], 0x0A);
-  EXPECT_EQ(rows[9], 0);   // padding cleared
-  EXPECT_EQ(rows[12], 0x03);
-  EXPECT_EQ(rows[13], 0x02);
-  EXPECT_EQ(rows[14], 0x01);
+  // Bottom-up: the first row in memory is the image's bottom row; the padding is cleared.
+  EXPECT_EQ(rows, (std::vector<Byte>{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x0C, 0x0B, 0x0A, 0, 0, 0,
+                                     0x03, 0x02, 0x01, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0}));
 
   BITMAPINFO down = header(3, -2, 32);
   std::vector<uint32_t> px(6, 0xDEAD);
   EXPECT_EQ(GetDIBits(dc, bmp, 0, 2, px.data(), &down, DIB_RGB_COLORS), 2);
-  EXPECT_EQ(px[0], 0x010203u);
-  EXPECT_EQ(px[5], 0x0A0B0Cu);
+  EXPECT_EQ(px, (std::vector<uint32_t>{0x010203, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0x0A0B0C}));
   // Start line and count are clamped to the image.
   EXPECT_EQ(GetDIBits(dc, bmp, 1, 10, px.data(), &down, DIB_RGB_COLORS), 1);
   EXPECT_EQ(px[2], 0x0A0B0Cu);
@@ -110,11 +95,9 @@ TEST_F(BitmapTest, SetDIBitsRoundTripsAndMapsMonochromeThroughItsColourTable) {
   // Bottom-up, 4-byte rows: first row = bottom line.
   const Byte mono[8] = {0x80, 0x80, 0, 0, 0x01, 0x00, 0, 0};
   EXPECT_EQ(SetDIBits(dc, bmp, 0, 2, mono, &mi.bi, DIB_RGB_COLORS), 2);
-  EXPECT_EQ(Px(0, 1), RGB(0, 0, 255));   // bit set -> entry 1
-  EXPECT_EQ(Px(8, 1), RGB(0, 0, 255));
-  EXPECT_EQ(Px(1, 1), RGB(255, 0, 0));
-  EXPECT_EQ(Px(7, 0), RGB(0, 0, 255));
-  EXPECT_EQ(Px(0, 0), RGB(255, 0, 0));
+  // A set bit takes entry 1.
+  ExpectPx({{0, 1, RGB(0, 0, 255)}, {8, 1, RGB(0, 0, 255)}, {1, 1, RGB(255, 0, 0)}, {7, 0, RGB(0, 0, 255)},
+            {0, 0, RGB(255, 0, 0)}});
 
   BITMAPINFO bi = header(9, -2, 32);
   std::vector<uint32_t> in(18), out(18);
@@ -131,14 +114,11 @@ TEST_F(BitmapTest, MonochromeBitmapsStoreOnlyBlackAndWhite) {
   HBITMAP mono = CreateBitmap(3, 2, 1, 1, bits);
   BITMAP bm{};
   GetObjectA(mono, sizeof bm, &bm);
-  EXPECT_EQ(bm.bmBitsPixel, 1);
-  EXPECT_EQ(bm.bmWidthBytes, 2);
+  EXPECT_EQ(std::pair(bm.bmBitsPixel, bm.bmWidthBytes), std::pair(WORD(1), 2));
   HDC m = CreateCompatibleDC(dc);
   HGDIOBJ o = SelectObject(m, mono);
-  EXPECT_EQ(GetPixel(m, 0, 0), kWhite);
-  EXPECT_EQ(GetPixel(m, 1, 0), kBlack);
-  EXPECT_EQ(GetPixel(m, 2, 0), kWhite);
-  EXPECT_EQ(GetPixel(m, 1, 1), kWhite);
+  for (auto [x, y, c] : {std::tuple{0, 0, kWhite}, {1, 0, kBlack}, {2, 0, kWhite}, {1, 1, kWhite}})
+    EXPECT_EQ(GetPixel(m, x, y), c) << x << "," << y;
   // Colours drawn on a monochrome bitmap become the nearer of black and white.
   EXPECT_EQ(SetPixel(m, 0, 1, RGB(200, 180, 20)), kWhite);
   EXPECT_EQ(SetPixel(m, 2, 1, RGB(100, 60, 200)), kBlack);
@@ -156,15 +136,12 @@ TEST_F(BitmapTest, GetObjectReportsPensAndBrushes) {
   HPEN pen = CreatePen(PS_DOT, 3, RGB(1, 2, 3));
   LOGPEN lp{};
   EXPECT_EQ(GetObjectA(pen, sizeof lp, &lp), int(sizeof lp));
-  EXPECT_EQ(lp.lopnStyle, PS_DOT);
-  EXPECT_EQ(lp.lopnWidth.X, 3);
-  EXPECT_EQ(lp.lopnColor, RGB(1, 2, 3));
+  EXPECT_EQ(std::tuple(lp.lopnStyle, lp.lopnWidth.X, lp.lopnColor), std::tuple(UINT(PS_DOT), 3, RGB(1, 2, 3)));
   EXPECT_EQ(GetObjectA(pen, 0, nullptr), int(sizeof lp));
   HBRUSH hatch = CreateHatchBrush(HS_CROSS, RGB(4, 5, 6));
   LOGBRUSH lb{};
   EXPECT_EQ(GetObjectA(hatch, sizeof lb, &lb), int(sizeof lb));
-  EXPECT_EQ(lb.lbStyle, BS_HATCHED);
-  EXPECT_EQ(lb.lbHatch, ULONG_PTR(HS_CROSS));
+  EXPECT_EQ(std::pair(lb.lbStyle, lb.lbHatch), std::pair(UINT(BS_HATCHED), ULONG_PTR(HS_CROSS)));
   EXPECT_EQ(CreateHatchBrush(17, 0), nullptr);
   EXPECT_EQ(CreatePen(42, 1, 0), nullptr);
   DeleteObject(hatch);
@@ -182,7 +159,7 @@ TEST_F(BitmapTest, InitialBitsInAnUnreadableLayoutAreRefused) {
   DeleteObject(plain);
   const Byte rgb[2 * 6] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};   // 24-bit rows: 6 bytes, already even
   HBITMAP b24 = CreateBitmap(2, 2, 1, 24, rgb);
-  EXPECT_EQ(BitmapFromHandle(b24)->Pixels->At(1, 0), 0x060504u);
-  EXPECT_EQ(BitmapFromHandle(b24)->Pixels->At(0, 1), 0x090807u);
+  const Surface& s24 = *BitmapFromHandle(b24)->Pixels;
+  EXPECT_EQ(std::pair(s24.At(1, 0), s24.At(0, 1)), std::pair(0x060504u, 0x090807u));
   DeleteObject(b24);
 }

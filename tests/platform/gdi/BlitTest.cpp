@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <random>
+#include <tuple>
+#include <utility>
 
 using BlitTest = GdiCanvasTest;
 
@@ -17,7 +19,7 @@ Pixel truthTable(Byte rop, Pixel p, Pixel s, Pixel d) {
   return out;
 }
 
-// A memory DC over a new 32-bit bitmap filled from `gen`.
+// A memory DC over a new 32-bit (or 1-bit) bitmap.
 struct Scratch {
   HDC dc;
   HBITMAP bmp;
@@ -49,8 +51,7 @@ TEST_F(BlitTest, EveryTernaryOpMatchesItsTruthTable) {
     src.S().Set(i % 8, i / 8, s0[size_t(i)]);
     pat.S().Set(i % 8, i / 8, p0[size_t(i)]);
   }
-  HBRUSH brush = CreatePatternBrush(pat.bmp);
-  HGDIOBJ ob = SelectObject(dc, brush);
+  Use(CreatePatternBrush(pat.bmp));
   for (int rop = 0; rop < 256; ++rop) {
     for (int i = 0; i < 64; ++i) Surf().Set(i % 8, i / 8, d0[size_t(i)]);
     ASSERT_TRUE(BitBlt(dc, 0, 0, 8, 8, src.dc, 0, 0, DWORD(rop) << 16));
@@ -59,8 +60,6 @@ TEST_F(BlitTest, EveryTernaryOpMatchesItsTruthTable) {
       ASSERT_EQ(Surf().At(i % 8, i / 8), want) << "rop " << rop << " pixel " << i;
     }
   }
-  SelectObject(dc, ob);
-  DeleteObject(brush);
 }
 
 TEST_F(BlitTest, EveryBinaryOpMatchesItsTruthTable) {
@@ -69,8 +68,7 @@ TEST_F(BlitTest, EveryBinaryOpMatchesItsTruthTable) {
   std::vector<Pixel> d0(16);
   for (auto& v : d0) v = rng() & kPixelMask;
   const COLORREF penColor = RGB(0x5A, 0xC3, 0x0F);
-  HPEN pen = CreatePen(PS_SOLID, 1, penColor);
-  HGDIOBJ op = SelectObject(dc, pen);
+  Use(CreatePen(PS_SOLID, 1, penColor));
   for (int r2 = R2_BLACK; r2 <= R2_WHITE; ++r2) {
     for (int x = 0; x < 16; ++x) Surf().Set(x, 0, d0[size_t(x)]);
     SetROP2(dc, r2);
@@ -87,22 +85,19 @@ TEST_F(BlitTest, EveryBinaryOpMatchesItsTruthTable) {
       ASSERT_EQ(Surf().At(x, 0), want) << "R2 " << r2 << " x " << x;
     }
   }
-  SelectObject(dc, op);
-  DeleteObject(pen);
 }
 
 TEST_F(BlitTest, CopyOntoItselfBehavesAsIfAtOnce) {
   Canvas(10, 10);
-  for (int y = 0; y < 10; ++y)
-    for (int x = 0; x < 10; ++x) Surf().Set(x, y, Pixel(y * 10 + x));
-  BitBlt(dc, 2, 3, 6, 5, dc, 0, 0, SRCCOPY);
-  for (int y = 0; y < 5; ++y)
-    for (int x = 0; x < 6; ++x) ASSERT_EQ(Surf().At(x + 2, y + 3), Pixel(y * 10 + x)) << x << "," << y;
-  for (int y = 0; y < 10; ++y)
-    for (int x = 0; x < 10; ++x) Surf().Set(x, y, Pixel(y * 10 + x));
-  BitBlt(dc, 0, 0, 6, 5, dc, 2, 3, SRCCOPY);
-  for (int y = 0; y < 5; ++y)
-    for (int x = 0; x < 6; ++x) ASSERT_EQ(Surf().At(x, y), Pixel((y + 3) * 10 + x + 2)) << x << "," << y;
+  // Overlapping down-right, then up-left.
+  for (auto [to, from] : {std::pair{POINT{2, 3}, POINT{0, 0}}, {{0, 0}, {2, 3}}}) {
+    for (int y = 0; y < 10; ++y)
+      for (int x = 0; x < 10; ++x) Surf().Set(x, y, Pixel(y * 10 + x));
+    BitBlt(dc, to.X, to.Y, 6, 5, dc, from.X, from.Y, SRCCOPY);
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < 6; ++x)
+        ASSERT_EQ(Surf().At(x + to.X, y + to.Y), Pixel((y + from.Y) * 10 + x + from.X)) << x << "," << y;
+  }
 }
 
 TEST_F(BlitTest, SourceOutsideItsBitmapLeavesDestinationAlone) {
@@ -110,12 +105,8 @@ TEST_F(BlitTest, SourceOutsideItsBitmapLeavesDestinationAlone) {
   Scratch src(4, 4);
   src.S().Fill(0x00FF00);
   BitBlt(dc, 0, 0, 8, 8, src.dc, -2, 0, SRCCOPY);
-  EXPECT_EQ(Px(0, 0), RGB(1, 1, 1));
-  EXPECT_EQ(Px(1, 0), RGB(1, 1, 1));
-  EXPECT_EQ(Px(2, 0), RGB(0, 255, 0));
-  EXPECT_EQ(Px(5, 3), RGB(0, 255, 0));
-  EXPECT_EQ(Px(6, 0), RGB(1, 1, 1));
-  EXPECT_EQ(Px(2, 4), RGB(1, 1, 1));
+  const COLORREF old = RGB(1, 1, 1), green = RGB(0, 255, 0);
+  ExpectPx({{0, 0, old}, {1, 0, old}, {2, 0, green}, {5, 3, green}, {6, 0, old}, {2, 4, old}});
 }
 
 TEST_F(BlitTest, MonochromeConversionUsesTextAndBackgroundColours) {
@@ -126,9 +117,7 @@ TEST_F(BlitTest, MonochromeConversionUsesTextAndBackgroundColours) {
   SetTextColor(dc, RGB(200, 0, 0));
   SetBkColor(dc, RGB(0, 0, 200));
   BitBlt(dc, 0, 0, 4, 1, mono.dc, 0, 0, SRCCOPY);
-  EXPECT_EQ(Px(0, 0), RGB(0, 0, 200));   // 1 -> background
-  EXPECT_EQ(Px(1, 0), RGB(200, 0, 0));   // 0 -> text
-  EXPECT_EQ(Px(2, 0), RGB(0, 0, 200));
+  ExpectPx({{0, 0, RGB(0, 0, 200)}, {1, 0, RGB(200, 0, 0)}, {2, 0, RGB(0, 0, 200)}});   // 1: background, 0: text
   // Colour to mono: the source's background colour becomes 1 (white), all else 0.
   Surf().Set(0, 0, PixelFromColor(RGB(10, 20, 30)));
   Surf().Set(1, 0, PixelFromColor(RGB(10, 20, 31)));
@@ -136,10 +125,8 @@ TEST_F(BlitTest, MonochromeConversionUsesTextAndBackgroundColours) {
   Surf().Set(3, 0, 0xFFFFFF);
   SetBkColor(dc, RGB(10, 20, 30));
   BitBlt(mono.dc, 0, 0, 4, 1, dc, 0, 0, SRCCOPY);
-  EXPECT_EQ(mono.S().At(0, 0), kPixelMask);
-  EXPECT_EQ(mono.S().At(1, 0), 0u);
-  EXPECT_EQ(mono.S().At(2, 0), kPixelMask);
-  EXPECT_EQ(mono.S().At(3, 0), 0u);   // white but not the background colour
+  // The last pixel is white but not the background colour.
+  for (int x = 0; x < 4; ++x) EXPECT_EQ(mono.S().At(x, 0), x % 2 ? 0u : kPixelMask) << x;
 }
 
 TEST_F(BlitTest, StretchNearestRepeatsAndSkipsWholePixels) {
@@ -154,9 +141,8 @@ TEST_F(BlitTest, StretchNearestRepeatsAndSkipsWholePixels) {
   // Shrinking keeps whole source pixels, one of each pair.
   Surf().Fill(0);
   StretchBlt(dc, 0, 0, 2, 1, src.dc, 0, 0, 4, 2, SRCCOPY);
-  EXPECT_EQ(Surf().At(0, 0), src.S().At(0, 0));
-  EXPECT_EQ(Surf().At(1, 0), src.S().At(2, 0));
-  EXPECT_EQ(Surf().At(2, 0), 0u);
+  EXPECT_EQ(std::tuple(Surf().At(0, 0), Surf().At(1, 0), Surf().At(2, 0)),
+            std::tuple(src.S().At(0, 0), src.S().At(2, 0), 0u));
   // A negative source width mirrors, starting at the source's own pixel.
   Surf().Fill(0);
   StretchBlt(dc, 0, 0, 4, 2, src.dc, 3, 0, -4, 2, SRCCOPY);
@@ -191,15 +177,12 @@ TEST_F(BlitTest, NegativeExtentsFlipOrNormaliseAsThePlatformDoes) {
   // A one-pixel destination takes the first source pixel.
   Surf().Fill(0);
   StretchBlt(dc, 0, 0, 1, 1, src.dc, 0, 0, 2, 2, SRCCOPY);
-  EXPECT_EQ(Surf().At(0, 0), p[0]);
-  EXPECT_EQ(Surf().At(1, 0), 0u);
+  EXPECT_EQ(std::pair(Surf().At(0, 0), Surf().At(1, 0)), std::pair(p[0], 0u));
 }
 
 TEST_F(BlitTest, HalftoneAveragesTheCoveredArea) {
   Scratch src(3, 1);
-  src.S().Set(0, 0, 0x000000);
-  src.S().Set(1, 0, 0xFFFFFF);
-  src.S().Set(2, 0, 0x306090);
+  for (auto [x, p] : {std::pair{0, 0x000000u}, {1, 0xFFFFFFu}, {2, 0x306090u}}) src.S().Set(x, 0, p);
   Canvas(4, 4, kBlack);
   SetStretchBltMode(dc, HALFTONE);
   // 3 -> 2: each output pixel covers 1.5 source pixels.
@@ -217,10 +200,8 @@ TEST_F(BlitTest, HalftoneAveragesTheCoveredArea) {
   }
   // 2x2 -> 1x1 is the plain mean.
   Scratch quad(2, 2);
-  quad.S().Set(0, 0, 0xFF0000);
-  quad.S().Set(1, 0, 0x00FF00);
-  quad.S().Set(0, 1, 0x0000FF);
-  quad.S().Set(1, 1, 0xFFFFFF);
+  for (auto [i, p] : {std::pair{0, 0xFF0000u}, {1, 0x00FF00u}, {2, 0x0000FFu}, {3, 0xFFFFFFu}})
+    quad.S().Set(i % 2, i / 2, p);
   StretchBlt(dc, 3, 3, 1, 1, quad.dc, 0, 0, 2, 2, SRCCOPY);
   EXPECT_EQ(Surf().At(3, 3), 0x808080u);   // (255 + 255) / 4 = 127.5 rounds up
 }
@@ -250,24 +231,18 @@ TEST_F(BlitTest, MonochromePatternBrushTakesTheDcColours) {
   Scratch pat(8, 8, true);
   for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 8; ++x) pat.S().Set(x, y, (x + y) % 2 ? kPixelMask : 0);
-  HBRUSH brush = CreatePatternBrush(pat.bmp);
+  GdiHold brush(CreatePatternBrush(pat.bmp));
   SetTextColor(dc, RGB(255, 0, 0));
   SetBkColor(dc, RGB(0, 255, 0));
   RECT r{0, 0, 4, 4};
-  FillRect(dc, &r, brush);
-  EXPECT_EQ(Px(0, 0), RGB(255, 0, 0));
-  EXPECT_EQ(Px(1, 0), RGB(0, 255, 0));
-  DeleteObject(brush);
+  FillRect(dc, &r, HBRUSH(brush.h));
+  ExpectPx({{0, 0, RGB(255, 0, 0)}, {1, 0, RGB(0, 255, 0)}});
 }
 
 TEST_F(BlitTest, PatBltRejectsSourceOpsAndNormalisesNegativeSizes) {
   EXPECT_FALSE(PatBlt(dc, 0, 0, 4, 4, SRCCOPY));
   EXPECT_TRUE(PatBlt(dc, 4, 4, -2, -3, BLACKNESS));
-  EXPECT_EQ(Px(2, 1), kBlack);
-  EXPECT_EQ(Px(3, 3), kBlack);
-  EXPECT_EQ(Px(4, 4), kWhite);
-  EXPECT_EQ(Px(1, 1), kWhite);
+  ExpectPx({{2, 1, kBlack}, {3, 3, kBlack}, {4, 4, kWhite}, {1, 1, kWhite}});
   EXPECT_TRUE(PatBlt(dc, 0, 0, 4, 4, DSTINVERT));
-  EXPECT_EQ(Px(0, 0), kBlack);
-  EXPECT_EQ(Px(2, 1), kWhite);
+  ExpectPx({{0, 0, kBlack}, {2, 1, kWhite}});
 }

@@ -3,6 +3,7 @@
 #include "platform/gdi/Codecs.h"
 
 #include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -22,9 +23,9 @@ struct BmpSpec {
   int32_t width = 1, height = 1;
   uint16_t bpp = 24;
   uint32_t compression = 0, clrUsed = 0;
-  std::vector<uint32_t> palette;   // 0x00RRGGBB
-  std::vector<uint32_t> masks;     // written after a 40-byte header, or inside a larger one
-  Bytes pixels;
+  std::vector<uint32_t> palette = {};   // 0x00RRGGBB
+  std::vector<uint32_t> masks = {};     // written after a 40-byte header, or inside a larger one
+  Bytes pixels = {};
 };
 
 Bytes MakeBmp(const BmpSpec& s) {
@@ -54,6 +55,11 @@ Bytes MakeBmp(const BmpSpec& s) {
   }
   h.insert(h.end(), s.pixels.begin(), s.pixels.end());
   return h;
+}
+
+DecodeResult Decode(const BmpSpec& s) {
+  const Bytes f = MakeBmp(s);
+  return DecodeBmp(f.data(), f.size());
 }
 
 DecodedImage RandomImage(std::mt19937& rng, int w, int h, bool alpha) {
@@ -148,131 +154,67 @@ TEST(Codecs, EncodersRefuseInconsistentImages) {
   EXPECT_TRUE(EncodeBmp(img, 24).Ok);
 }
 
-TEST(Codecs, PalettedBmpsInEveryRowOrder) {
-  // 1 bit, 10 pixels wide: one 32-bit word per row. Top-down rows.
-  BmpSpec s;
-  s.width = 10; s.height = -2; s.bpp = 1;
-  s.palette = {0x112233, 0xA0B0C0};
-  s.pixels = {0b10110000, 0b01000000, 0, 0,   // row 0: 1 0 1 1 0 0 0 0 | 0 1
-              0xFF, 0xC0, 0, 0};              // row 1: all ten set
-  Bytes f = MakeBmp(s);
-  DecodeResult d = DecodeBmp(f.data(), f.size());
-  ASSERT_TRUE(d.Ok) << d.Error;
-  ASSERT_EQ(d.Image.Width, 10);
-  ASSERT_EQ(d.Image.Height, 2);
-  const Pixel a = 0x112233, b = 0xA0B0C0;
-  EXPECT_EQ(d.Image.Pixels, (std::vector<Pixel>{b, a, b, b, a, a, a, a, a, b, b, b, b, b, b, b, b, b, b, b}));
-  EXPECT_FALSE(d.Image.HasAlpha);
-
-  // 4 bits, bottom-up: the file's first row is the image's last.
-  s = {};
-  s.width = 3; s.height = 2; s.bpp = 4;
-  s.palette = {0x000001, 0x000002, 0x000003};
-  s.clrUsed = 3;
-  s.pixels = {0x01, 0x20, 0, 0,   // bottom row: 0 1 2
-              0x22, 0x10, 0, 0};  // top row:    2 2 1
-  f = MakeBmp(s);
-  d = DecodeBmp(f.data(), f.size());
-  ASSERT_TRUE(d.Ok) << d.Error;
-  EXPECT_EQ(d.Image.Pixels, (std::vector<Pixel>{3, 3, 2, 1, 2, 3}));
-
-  // 8 bits with a short colour table: indices past it show black.
-  s = {};
-  s.width = 2; s.height = 1; s.bpp = 8;
-  s.palette = {0xFF0000};
-  s.clrUsed = 1;
-  s.pixels = {0, 200, 0, 0};
-  f = MakeBmp(s);
-  d = DecodeBmp(f.data(), f.size());
-  ASSERT_TRUE(d.Ok) << d.Error;
-  EXPECT_EQ(d.Image.Pixels, (std::vector<Pixel>{0xFF0000, 0}));
-
-  // The old 12-byte header with three-byte colour entries.
-  s = {};
-  s.headerSize = 12; s.width = 2; s.height = 1; s.bpp = 8;
-  s.palette = {0x010203, 0x040506};
-  s.pixels = {1, 0, 0, 0};
-  f = MakeBmp(s);
-  d = DecodeBmp(f.data(), f.size());
-  ASSERT_TRUE(d.Ok) << d.Error;
-  EXPECT_EQ(d.Image.Pixels, (std::vector<Pixel>{0x040506, 0x010203}));
-}
-
-TEST(Codecs, SixteenAndThirtyTwoBitFields) {
-  // Plain 16 bits are 5-5-5; full-scale channels map to 255.
-  BmpSpec s;
-  s.width = 2; s.height = 1; s.bpp = 16;
-  s.pixels = {0x00, 0x7C, 0x1F, 0x00};   // pure red, pure blue
-  Bytes f = MakeBmp(s);
-  DecodeResult d = DecodeBmp(f.data(), f.size());
-  ASSERT_TRUE(d.Ok) << d.Error;
-  EXPECT_EQ(d.Image.Pixels, (std::vector<Pixel>{0xFF0000, 0x0000FF}));
-
-  // 5-6-5 through masks after the header; green 0b100000 of 63 rounds to 130.
-  s.compression = 3;
-  s.masks = {0xF800, 0x07E0, 0x001F};
-  s.pixels = {0x00, 0x04, 0xFF, 0xFF};
-  f = MakeBmp(s);
-  d = DecodeBmp(f.data(), f.size());
-  ASSERT_TRUE(d.Ok) << d.Error;
-  EXPECT_EQ(d.Image.Pixels, (std::vector<Pixel>{0x008200, 0xFFFFFF}));
-
-  // 32 bits with an alpha mask inside a larger header, in an unusual channel order.
-  s = {};
-  s.headerSize = 56; s.width = 1; s.height = 1; s.bpp = 32; s.compression = 3;
-  s.masks = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};   // R G B A from the low byte up
-  s.pixels = {0x11, 0x22, 0x33, 0x80};
-  f = MakeBmp(s);
-  d = DecodeBmp(f.data(), f.size());
-  ASSERT_TRUE(d.Ok) << d.Error;
-  EXPECT_EQ(d.Image.Pixels, std::vector<Pixel>{0x112233});
-  ASSERT_TRUE(d.Image.HasAlpha);
-  EXPECT_EQ(d.Image.Alpha, std::vector<uint8_t>{0x80});
-
-  s.masks = {0x0000F0F0, 0xFF00, 0xFF, 0};
-  f = MakeBmp(s);
-  d = DecodeBmp(f.data(), f.size());
+TEST(Codecs, BmpLayoutsDecodeToTheirPixels) {
+  const Pixel a = 0x112233, b = 0xA0B0C0, A = 0x0000AA, B = 0x00BB00, C = 0xCC0000;
+  struct Case {
+    const char* what;
+    BmpSpec spec;
+    std::vector<Pixel> pixels;
+    std::vector<uint8_t> alpha = {};
+  };
+  const Case cases[] = {
+      // One 32-bit word per row; row 0 is 1 0 1 1 0 0 0 0 | 0 1, row 1 all ten set.
+      {"1 bit, top-down rows",
+       {.width = 10, .height = -2, .bpp = 1, .palette = {a, b},
+        .pixels = {0b10110000, 0b01000000, 0, 0, 0xFF, 0xC0, 0, 0}},
+       {b, a, b, b, a, a, a, a, a, b, b, b, b, b, b, b, b, b, b, b}},
+      // The file's first row (0 1 2) is the image's last; the top row is 2 2 1.
+      {"4 bits, bottom-up rows",
+       {.width = 3, .height = 2, .bpp = 4, .clrUsed = 3, .palette = {1, 2, 3},
+        .pixels = {0x01, 0x20, 0, 0, 0x22, 0x10, 0, 0}},
+       {3, 3, 2, 1, 2, 3}},
+      {"8 bits, indices past a short colour table show black",
+       {.width = 2, .height = 1, .bpp = 8, .clrUsed = 1, .palette = {0xFF0000}, .pixels = {0, 200, 0, 0}},
+       {0xFF0000, 0}},
+      {"the old 12-byte header with three-byte colour entries",
+       {.headerSize = 12, .width = 2, .height = 1, .bpp = 8, .palette = {0x010203, 0x040506}, .pixels = {1, 0, 0, 0}},
+       {0x040506, 0x010203}},
+      {"plain 16 bits are 5-5-5, full-scale channels 255",
+       {.width = 2, .height = 1, .bpp = 16, .pixels = {0x00, 0x7C, 0x1F, 0x00}}, {0xFF0000, 0x0000FF}},
+      {"5-6-5 through masks after the header; green 0b100000 of 63 rounds to 130",
+       {.width = 2, .height = 1, .bpp = 16, .compression = 3, .masks = {0xF800, 0x07E0, 0x001F},
+        .pixels = {0x00, 0x04, 0xFF, 0xFF}},
+       {0x008200, 0xFFFFFF}},
+      // R G B A from the low byte up.
+      {"32 bits with an alpha mask inside a larger header",
+       {.headerSize = 56, .width = 1, .height = 1, .bpp = 32, .compression = 3,
+        .masks = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000}, .pixels = {0x11, 0x22, 0x33, 0x80}},
+       {0x112233}, {0x80}},
+      // Bottom row: run 1 1 1, run 2 2, end of line. Move right 1: the middle row starts at
+      // x = 1 with 3 3, end of line. Top row: literal 1 2 3 (padded), then a run past the
+      // right edge is cut. End of bitmap.
+      {"8-bit runs",
+       {.width = 5, .height = 3, .bpp = 8, .compression = 1, .palette = {0x000000, A, B, C},
+        .pixels = {3, 1, 2, 2, 0, 0, 0, 2, 1, 0, 2, 3, 0, 0, 0, 3, 1, 2, 3, 0, 9, 2, 0, 1}},
+       {A, B, C, B, B, 0, C, C, 0, 0, A, A, A, B, B}},
+      {"4-bit runs alternate the two nibbles",
+       {.width = 4, .height = 1, .bpp = 4, .compression = 2, .palette = {1, 2, 3}, .pixels = {3, 0x12, 0, 1}},
+       {2, 3, 2, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const DecodeResult d = Decode(c.spec);
+    ASSERT_TRUE(d.Ok) << d.Error;
+    EXPECT_EQ(d.Image.Width, std::abs(c.spec.width));
+    EXPECT_EQ(d.Image.Height, std::abs(c.spec.height));
+    EXPECT_EQ(d.Image.Pixels, c.pixels);
+    EXPECT_EQ(d.Image.HasAlpha, !c.alpha.empty());
+    EXPECT_EQ(d.Image.Alpha, c.alpha);
+  }
+  const DecodeResult d = Decode({.headerSize = 56, .width = 1, .height = 1, .bpp = 32, .compression = 3,
+                                 .masks = {0x0000F0F0, 0xFF00, 0xFF, 0}, .pixels = {0x11, 0x22, 0x33, 0x80}});
   EXPECT_FALSE(d.Ok);
   EXPECT_NE(d.Error.find("contiguous"), std::string::npos) << d.Error;
-}
-
-TEST(Codecs, RunLengthBmps) {
-  BmpSpec s;
-  s.width = 5; s.height = 3; s.bpp = 8; s.compression = 1;
-  s.palette = {0x000000, 0x0000AA, 0x00BB00, 0xCC0000};
-  s.pixels = {
-      3, 1, 2, 2, 0, 0,         // bottom row: 1 1 1, 2 2, end of line
-      0, 2, 1, 0,               // move right 1: middle row starts at x = 1
-      2, 3, 0, 0,               // 3 3, end of line
-      0, 3, 1, 2, 3, 0,         // top row: literal 1 2 3 (padded)
-      9, 2,                     // a run past the right edge is cut
-      0, 1};                    // end of bitmap
-  Bytes f = MakeBmp(s);
-  DecodeResult d = DecodeBmp(f.data(), f.size());
-  ASSERT_TRUE(d.Ok) << d.Error;
-  const Pixel A = 0x0000AA, B = 0x00BB00, C = 0xCC0000;
-  EXPECT_EQ(d.Image.Pixels, (std::vector<Pixel>{A, B, C, B, B,    //
-                                                0, C, C, 0, 0,    //
-                                                A, A, A, B, B}));
-
-  // 4-bit runs alternate the two nibbles.
-  s = {};
-  s.width = 4; s.height = 1; s.bpp = 4; s.compression = 2;
-  s.palette = {0x000001, 0x000002, 0x000003};
-  s.pixels = {3, 0x12, 0, 1};   // 1 2 1, then end of bitmap
-  f = MakeBmp(s);
-  d = DecodeBmp(f.data(), f.size());
-  ASSERT_TRUE(d.Ok) << d.Error;
-  EXPECT_EQ(d.Image.Pixels, (std::vector<Pixel>{2, 3, 2, 0}));
-
-  s.pixels = {3, 0x12};   // no end marker
-  f = MakeBmp(s);
-  d = DecodeBmp(f.data(), f.size());
-  EXPECT_FALSE(d.Ok);
-  s.pixels = {3, 0x12, 0, 1};
-  s.height = -1;
-  f = MakeBmp(s);
-  EXPECT_FALSE(DecodeBmp(f.data(), f.size()).Ok) << "run-length data is never top-down";
 }
 
 TEST(Codecs, MalformedBmpsGetErrors) {
@@ -305,9 +247,13 @@ TEST(Codecs, MalformedBmpsGetErrors) {
   with("colour table beyond the file", [](BmpSpec& s) {
     s.bpp = 8; s.clrUsed = 200; s.palette = {1, 2}; s.pixels.clear();
   });
+  auto runs = [](BmpSpec& s) {
+    s.width = 4; s.height = 1; s.bpp = 4; s.compression = 2; s.palette = {1, 2, 3}; s.pixels = {3, 0x12, 0, 1};
+  };
+  with("runs without an end marker", [&](BmpSpec& s) { runs(s); s.pixels.resize(2); });
+  with("top-down runs", [&](BmpSpec& s) { runs(s); s.height = -1; });
   for (const Case& c : cases) {
-    const Bytes f = MakeBmp(c.spec);
-    const DecodeResult d = DecodeBmp(f.data(), f.size());
+    const DecodeResult d = Decode(c.spec);
     EXPECT_FALSE(d.Ok) << c.what;
     EXPECT_FALSE(d.Error.empty()) << c.what;
     EXPECT_TRUE(d.Image.Pixels.empty()) << c.what;

@@ -1,25 +1,19 @@
 #include "GdiTestCanvas.h"
 
+#include <tuple>
+#include <utility>
+
 using DcClipTest = GdiCanvasTest;
 
 namespace {
-int countColor(GdiCanvasTest& t, int w, int h, COLORREF c, COLORREF (GdiCanvasTest::*px)(int, int)) {
-  int n = 0;
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) n += (t.*px)(x, y) == c;
-  return n;
-}
-struct Probe : GdiCanvasTest {
-  using GdiCanvasTest::Px;
-  void TestBody() override {}
-};
+HBRUSH Black() { return static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)); }
 }  // namespace
 
 TEST_F(DcClipTest, SaveAndRestoreBringBackEveryAttribute) {
-  HPEN pen = CreatePen(PS_SOLID, 1, RGB(1, 2, 3));
+  GdiHold pen(CreatePen(PS_SOLID, 1, RGB(1, 2, 3)));
   const HGDIOBJ originalPen = GetCurrentObject(dc, OBJ_PEN);
   EXPECT_EQ(SaveDC(dc), 1);
-  SelectObject(dc, pen);
+  SelectObject(dc, pen.h);
   SetTextColor(dc, RGB(9, 9, 9));
   SetBkMode(dc, TRANSPARENT);
   SetROP2(dc, R2_XORPEN);
@@ -31,24 +25,20 @@ TEST_F(DcClipTest, SaveAndRestoreBringBackEveryAttribute) {
   EXPECT_FALSE(RestoreDC(dc, 4));
   EXPECT_FALSE(RestoreDC(dc, 0));
   EXPECT_TRUE(RestoreDC(dc, -1));   // back to level 2's state, i.e. viewport 7,7
-  POINT vp;
+  POINT vp, wo;
   GetViewportOrgEx(dc, &vp);
   EXPECT_EQ(vp, (POINT{7, 7}));
   EXPECT_TRUE(RestoreDC(dc, 1));
   GetViewportOrgEx(dc, &vp);
-  POINT wo;
   GetWindowOrgEx(dc, &wo);
-  EXPECT_EQ(vp, (POINT{0, 0}));
-  EXPECT_EQ(wo, (POINT{0, 0}));
+  EXPECT_EQ(std::pair(vp, wo), std::pair(POINT{0, 0}, POINT{0, 0}));
   EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), originalPen);
   EXPECT_EQ(GetTextColor(dc), kBlack);
   EXPECT_EQ(GetBkMode(dc), OPAQUE);
   EXPECT_EQ(GetROP2(dc), R2_COPYPEN);
-  HRGN probe = CreateRectRgn(0, 0, 1, 1);
-  EXPECT_EQ(GetClipRgn(dc, probe), 0);   // the clip set after SaveDC is gone
-  EXPECT_FALSE(RestoreDC(dc, 1));        // the stack is empty now
-  DeleteObject(probe);
-  DeleteObject(pen);
+  GdiHold probe(CreateRectRgn(0, 0, 1, 1));
+  EXPECT_EQ(GetClipRgn(dc, HRGN(probe.h)), 0);   // the clip set after SaveDC is gone
+  EXPECT_FALSE(RestoreDC(dc, 1));                // the stack is empty now
 }
 
 TEST_F(DcClipTest, StaleDcHandlesFailCleanly) {
@@ -58,7 +48,7 @@ TEST_F(DcClipTest, StaleDcHandlesFailCleanly) {
   EXPECT_EQ(SelectObject(m, GetStockObject(BLACK_PEN)), nullptr);
   EXPECT_EQ(SetTextColor(m, 0), CLR_INVALID);
   RECT r{0, 0, 1, 1};
-  EXPECT_EQ(FillRect(m, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))), 0);
+  EXPECT_EQ(FillRect(m, &r, Black()), 0);
   EXPECT_FALSE(BitBlt(dc, 0, 0, 1, 1, m, 0, 0, SRCCOPY));
   EXPECT_EQ(SaveDC(m), 0);
 }
@@ -83,35 +73,29 @@ TEST_F(DcClipTest, ClipRectsTakeLogicalCoordinatesAndStartFromTheFullArea) {
   SetWindowOrgEx(dc, 2, 0, nullptr);   // device = logical - (2,0) + (10,5)
   EXPECT_EQ(ExcludeClipRect(dc, 2, 0, 4, 2), COMPLEXREGION);
   RECT all{-20, -20, 40, 40};
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  EXPECT_EQ(Px(10, 5), kWhite);
-  EXPECT_EQ(Px(11, 6), kWhite);
-  EXPECT_EQ(Px(12, 5), kBlack);
-  EXPECT_EQ(Px(0, 0), kBlack);
-  EXPECT_EQ(countColor(*this, 32, 32, kWhite, &Probe::Px), 4);
+  FillRect(dc, &all, Black());
+  ExpectPx({{10, 5, kWhite}, {11, 6, kWhite}, {12, 5, kBlack}, {0, 0, kBlack}});
+  EXPECT_EQ(Count(kWhite), 4);
 
-  Surf().Fill(0xFFFFFF);
+  Clear();
   SelectClipRgn(dc, nullptr);
   EXPECT_EQ(IntersectClipRect(dc, 2, 0, 6, 3), SIMPLEREGION);
   RECT box;
   EXPECT_EQ(GetClipBox(dc, &box), SIMPLEREGION);
   EXPECT_EQ(box, (RECT{2, 0, 6, 3}));
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  EXPECT_EQ(countColor(*this, 32, 32, kBlack, &Probe::Px), 12);
-  EXPECT_EQ(Px(10, 5), kBlack);
-  EXPECT_EQ(Px(13, 7), kBlack);
-  EXPECT_EQ(Px(14, 7), kWhite);
-  HRGN got = CreateRectRgn(0, 0, 0, 0);
-  EXPECT_EQ(GetClipRgn(dc, got), 1);
+  FillRect(dc, &all, Black());
+  EXPECT_EQ(Count(kBlack), 12);
+  ExpectPx({{10, 5, kBlack}, {13, 7, kBlack}, {14, 7, kWhite}});
+  GdiHold got(CreateRectRgn(0, 0, 0, 0));
+  EXPECT_EQ(GetClipRgn(dc, HRGN(got.h)), 1);
   RECT rb;
-  GetRgnBox(got, &rb);
+  GetRgnBox(HRGN(got.h), &rb);
   EXPECT_EQ(rb, (RECT{10, 5, 14, 8}));   // device coordinates
   EXPECT_TRUE(RectVisible(dc, &box));
   RECT outside{7, 0, 9, 9};
   EXPECT_FALSE(RectVisible(dc, &outside));
   EXPECT_TRUE(PtVisible(dc, 5, 2));
   EXPECT_FALSE(PtVisible(dc, 6, 2));
-  DeleteObject(got);
 }
 
 TEST_F(DcClipTest, SelectClipRgnCopiesTheRegion) {
@@ -119,9 +103,8 @@ TEST_F(DcClipTest, SelectClipRgnCopiesTheRegion) {
   EXPECT_EQ(SelectClipRgn(dc, rgn), SIMPLEREGION);
   SetRectRgn(rgn, 0, 0, 32, 32);   // changing it afterwards changes nothing
   RECT all{0, 0, 32, 32};
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  EXPECT_EQ(Px(3, 3), kBlack);
-  EXPECT_EQ(Px(4, 3), kWhite);
+  FillRect(dc, &all, Black());
+  ExpectPx({{3, 3, kBlack}, {4, 3, kWhite}});
   EXPECT_EQ(SelectClipRgn(dc, nullptr), SIMPLEREGION);
   EXPECT_EQ(GetClipRgn(dc, rgn), 0);
   EXPECT_EQ(ExtSelectClipRgn(dc, nullptr, RGN_AND), ERROR);
@@ -136,7 +119,7 @@ TEST_F(DcClipTest, EffectiveClipIsApplicationClipWithinSystemClip) {
   RECT all{-50, -50, 50, 50};
   HRGN app = CreateRectRgn(6, 6, 20, 20);
   SelectClipRgn(w, app);
-  FillRect(w, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  FillRect(w, &all, Black());
   int black = 0;
   for (int y = 0; y < 30; ++y)
     for (int x = 0; x < 40; ++x) black += window.At(x, y) == 0;
@@ -182,41 +165,36 @@ TEST_F(DcClipTest, FocusRectDrawnTwiceRestoresThePixels) {
 
 TEST_F(DcClipTest, FillRectIgnoresInvertedRectsAndTakesSystemColourIndices) {
   RECT inv{5, 5, 2, 8};
-  EXPECT_EQ(FillRect(dc, &inv, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))), 1);
-  EXPECT_EQ(countColor(*this, 32, 32, kBlack, &Probe::Px), 0);
+  EXPECT_EQ(FillRect(dc, &inv, Black()), 1);
+  EXPECT_EQ(Count(kBlack), 0);
   RECT r{0, 0, 2, 2};
   FillRect(dc, &r, reinterpret_cast<HBRUSH>(uintptr_t(COLOR_BTNSHADOW + 1)));
-  EXPECT_EQ(Px(1, 1), GetSysColor(COLOR_BTNSHADOW));
-  EXPECT_EQ(Px(2, 2), kWhite);
-  FrameRect(dc, &inv, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  EXPECT_EQ(countColor(*this, 32, 32, kBlack, &Probe::Px), 0);
+  ExpectPx({{1, 1, GetSysColor(COLOR_BTNSHADOW)}, {2, 2, kWhite}});
+  FrameRect(dc, &inv, Black());
+  EXPECT_EQ(Count(kBlack), 0);
   RECT f{4, 4, 8, 7};
-  FrameRect(dc, &f, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  EXPECT_EQ(countColor(*this, 32, 32, kBlack, &Probe::Px), 10);
-  EXPECT_EQ(Px(7, 6), kBlack);
-  EXPECT_EQ(Px(5, 5), kWhite);
+  FrameRect(dc, &f, Black());
+  EXPECT_EQ(Count(kBlack), 10);
+  ExpectPx({{7, 6, kBlack}, {5, 5, kWhite}});
 }
 
 TEST_F(DcClipTest, SunkenEdgeUsesTheTwoRingsAndAdjusts) {
   RECT r{2, 2, 10, 8};
   ASSERT_TRUE(DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST));
   EXPECT_EQ(r, (RECT{4, 4, 8, 6}));
-  EXPECT_EQ(Px(2, 2), GetSysColor(COLOR_BTNSHADOW));      // outer top-left
-  EXPECT_EQ(Px(9, 2), GetSysColor(COLOR_BTNHIGHLIGHT));   // outer bottom-right owns the corner
-  EXPECT_EQ(Px(2, 7), GetSysColor(COLOR_BTNHIGHLIGHT));
-  EXPECT_EQ(Px(3, 3), GetSysColor(COLOR_3DDKSHADOW));     // inner top-left
-  EXPECT_EQ(Px(8, 6), GetSysColor(COLOR_3DLIGHT));        // inner bottom-right
-  EXPECT_EQ(Px(5, 5), kWhite);                            // no BF_MIDDLE
+  // Outer ring: shadow top-left, highlight bottom-right owning the corner; inner ring: dark
+  // shadow top-left, light bottom-right; no BF_MIDDLE.
+  ExpectPx({{2, 2, GetSysColor(COLOR_BTNSHADOW)}, {9, 2, GetSysColor(COLOR_BTNHIGHLIGHT)},
+            {2, 7, GetSysColor(COLOR_BTNHIGHLIGHT)}, {3, 3, GetSysColor(COLOR_3DDKSHADOW)},
+            {8, 6, GetSysColor(COLOR_3DLIGHT)}, {5, 5, kWhite}});
   RECT m{12, 2, 20, 8};
   DrawEdge(dc, &m, EDGE_SUNKEN, BF_RECT | BF_FLAT | BF_MONO | BF_MIDDLE);
-  EXPECT_EQ(Px(12, 2), GetSysColor(COLOR_WINDOWFRAME));
-  EXPECT_EQ(Px(19, 7), GetSysColor(COLOR_WINDOWFRAME));
-  EXPECT_EQ(Px(13, 3), GetSysColor(COLOR_WINDOW));
+  ExpectPx({{12, 2, GetSysColor(COLOR_WINDOWFRAME)}, {19, 7, GetSysColor(COLOR_WINDOWFRAME)},
+            {13, 3, GetSysColor(COLOR_WINDOW)}});
   RECT side{22, 2, 30, 8};
   DrawEdge(dc, &side, BDR_RAISEDOUTER, BF_BOTTOM | BF_ADJUST);
   EXPECT_EQ(side, (RECT{22, 2, 30, 7}));
-  EXPECT_EQ(Px(25, 7), GetSysColor(COLOR_3DDKSHADOW));
-  EXPECT_EQ(Px(22, 2), kWhite);
+  ExpectPx({{25, 7, GetSysColor(COLOR_3DDKSHADOW)}, {22, 2, kWhite}});
 }
 
 TEST_F(DcClipTest, SystemColoursHaveDefaultsPresetsAndBrushes) {
@@ -244,13 +222,11 @@ TEST_F(DcClipTest, ExtSelectClipRgnCombinesWithTheCurrentClip) {
   HRGN a = CreateRectRgn(0, 0, 10, 10), b = CreateRectRgn(5, 5, 20, 20), got = CreateRectRgn(0, 0, 0, 0);
   // Without a clip, the combination starts from the whole bitmap.
   EXPECT_EQ(ExtSelectClipRgn(dc, a, RGN_DIFF), COMPLEXREGION);
-  EXPECT_FALSE(PtVisible(dc, 3, 3));
-  EXPECT_TRUE(PtVisible(dc, 12, 3));
+  EXPECT_EQ(std::pair(PtVisible(dc, 3, 3), PtVisible(dc, 12, 3)), std::pair(FALSE, TRUE));
   SelectClipRgn(dc, a);
   EXPECT_EQ(ExtSelectClipRgn(dc, b, RGN_OR), COMPLEXREGION);
-  EXPECT_TRUE(PtVisible(dc, 15, 15));
-  EXPECT_TRUE(PtVisible(dc, 2, 2));
-  EXPECT_FALSE(PtVisible(dc, 15, 2));
+  EXPECT_EQ(std::tuple(PtVisible(dc, 15, 15), PtVisible(dc, 2, 2), PtVisible(dc, 15, 2)),
+            std::tuple(TRUE, TRUE, FALSE));
   EXPECT_EQ(ExtSelectClipRgn(dc, b, RGN_AND), SIMPLEREGION);
   EXPECT_EQ(GetClipRgn(dc, got), 1);
   EXPECT_TRUE(EqualRgn(got, b));
@@ -262,7 +238,5 @@ TEST_F(DcClipTest, ExtSelectClipRgnCombinesWithTheCurrentClip) {
   EXPECT_EQ(IntersectClipRect(dc, 40, 40, 50, 50), NULLREGION);
   EXPECT_EQ(GetClipBox(dc, &box), NULLREGION);
   EXPECT_EQ(box, (RECT{0, 0, 0, 0}));
-  DeleteObject(a);
-  DeleteObject(b);
-  DeleteObject(got);
+  for (HRGN h : {a, b, got}) DeleteObject(h);
 }

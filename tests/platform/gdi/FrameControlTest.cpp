@@ -1,6 +1,7 @@
 #include "GdiTestCanvas.h"
 
 #include <set>
+#include <utility>
 
 using FrameControlTest = GdiCanvasTest;
 
@@ -17,8 +18,7 @@ TEST_F(FrameControlTest, CheckBoxBitmapCellsDifferOnlyByTheMark) {
   HBITMAP boxes = CreateCheckBoxesBitmap();
   BITMAP bm{};
   ASSERT_EQ(GetObjectA(boxes, sizeof bm, &bm), int(sizeof bm));
-  EXPECT_EQ(bm.bmWidth, 4 * 13);
-  EXPECT_EQ(bm.bmHeight, 3 * 13);
+  EXPECT_EQ(std::pair(bm.bmWidth, bm.bmHeight), std::pair(4 * 13, 3 * 13));
   Surface& s = *BitmapFromHandle(boxes)->Pixels;
   const Pixel text = PixelFromColor(GetSysColor(COLOR_WINDOWTEXT));
   for (int row = 0; row < 2; ++row) {
@@ -56,8 +56,7 @@ TEST_F(FrameControlTest, RadioMaskAndImageComposeOverAnyBackground) {
   DrawFrameControl(dc, &direct, DFC_BUTTON, DFCS_BUTTONRADIO | DFCS_CHECKED);
   for (int y = 0; y < 13; ++y)
     for (int x = 0; x < 13; ++x) ASSERT_EQ(Surf().At(x, y), Surf().At(20 + x, y)) << x << "," << y;
-  EXPECT_EQ(Px(0, 0), RGB(10, 200, 30));   // corners stay background
-  EXPECT_EQ(Px(6, 6), GetSysColor(COLOR_WINDOWTEXT));
+  ExpectPx({{0, 0, RGB(10, 200, 30)}, {6, 6, GetSysColor(COLOR_WINDOWTEXT)}});   // corners stay background
   SelectObject(m, o);
   DeleteDC(m);
   DeleteObject(mask);
@@ -68,24 +67,19 @@ TEST_F(FrameControlTest, ScrollArrowsPointTheRequestedWayAndGreyWhenInactive) {
   Canvas(16, 16);
   const Pixel text = PixelFromColor(GetSysColor(COLOR_BTNTEXT));
   RECT r{0, 0, 16, 16};
+  // The widths of the arrow's first and last rows.
+  auto ends = [&] {
+    int first = -1, last = -1;
+    for (int y = 0; y < 16; ++y)
+      if (const int n = countPixels(Surf(), {0, y, 16, y + 1}, text); n > 0) first = first < 0 ? n : first, last = n;
+    return std::pair(first, last);
+  };
   ASSERT_TRUE(DrawFrameControl(dc, &r, DFC_SCROLL, DFCS_SCROLLUP));
-  int first = -1, last = -1;
-  for (int y = 0; y < 16; ++y) {
-    const int n = countPixels(Surf(), {0, y, 16, y + 1}, text);
-    if (n == 0) continue;
-    if (first < 0) first = n;
-    last = n;
-  }
-  EXPECT_LT(first, last);   // narrow tip on top
+  const auto up = ends();
+  EXPECT_LT(up.first, up.second);   // narrow tip on top
   DrawFrameControl(dc, &r, DFC_SCROLL, DFCS_SCROLLDOWN);
-  first = last = -1;
-  for (int y = 0; y < 16; ++y) {
-    const int n = countPixels(Surf(), {0, y, 16, y + 1}, text);
-    if (n == 0) continue;
-    if (first < 0) first = n;
-    last = n;
-  }
-  EXPECT_GT(first, last);
+  const auto down = ends();
+  EXPECT_GT(down.first, down.second);
   DrawFrameControl(dc, &r, DFC_SCROLL, DFCS_SCROLLLEFT | DFCS_INACTIVE);
   EXPECT_EQ(countPixels(Surf(), {0, 0, 16, 16}, text), 0);
   EXPECT_GT(countPixels(Surf(), {2, 2, 14, 14}, PixelFromColor(GetSysColor(COLOR_BTNSHADOW))), 0);
@@ -96,8 +90,7 @@ TEST_F(FrameControlTest, ScrollArrowsPointTheRequestedWayAndGreyWhenInactive) {
 TEST_F(FrameControlTest, PushButtonIsARaisedOrSunkenFace) {
   RECT r{0, 0, 10, 8};
   DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH);
-  EXPECT_EQ(Px(9, 7), GetSysColor(COLOR_3DDKSHADOW));
-  EXPECT_EQ(Px(5, 4), GetSysColor(COLOR_BTNFACE));
+  ExpectPx({{9, 7, GetSysColor(COLOR_3DDKSHADOW)}, {5, 4, GetSysColor(COLOR_BTNFACE)}});
   DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_PUSHED | DFCS_ADJUSTRECT);
   EXPECT_EQ(Px(9, 7), GetSysColor(COLOR_BTNHIGHLIGHT));
   EXPECT_EQ(r, (RECT{2, 2, 8, 6}));
@@ -107,16 +100,11 @@ TEST_F(FrameControlTest, RadioGlyphSpansItsCellInSevenPixelClasses) {
   Canvas(13, 13, RGB(1, 2, 3));   // a background no system colour uses
   RECT cell{0, 0, 13, 13};
   DrawFrameControl(dc, &cell, DFC_BUTTON, DFCS_BUTTONRADIOMASK);
-  int left = 13, top = 13, right = 0, bottom = 0;
-  for (int y = 0; y < 13; ++y)
-    for (int x = 0; x < 13; ++x)
-      if (Px(x, y) == kBlack) {
-        left = std::min(left, x);
-        top = std::min(top, y);
-        right = std::max(right, x + 1);
-        bottom = std::max(bottom, y + 1);
-      }
-  EXPECT_EQ((RECT{left, top, right, bottom}), (RECT{0, 0, 13, 13}));
+  // Black reaches every edge of the cell.
+  int edges = 0;
+  for (int i = 0; i < 13; ++i)
+    edges |= (Px(0, i) == kBlack) | (Px(12, i) == kBlack) << 1 | (Px(i, 0) == kBlack) << 2 | (Px(i, 12) == kBlack) << 3;
+  EXPECT_EQ(edges, 15);
   // Distinct colours for the seven parts: classic colours with the dot in red.
   const INT idx[] = {COLOR_WINDOWTEXT};
   const COLORREF red[] = {RGB(255, 0, 0)};
@@ -131,12 +119,9 @@ TEST_F(FrameControlTest, RadioGlyphSpansItsCellInSevenPixelClasses) {
   SetSysColors(1, idx, restore);
   // Outside, four ring parts (shadow, dark shadow, highlight, light), inside (window,
   // the same white as the highlight in the classic scheme) and the dot.
-  EXPECT_TRUE(classes.count(RGB(1, 2, 3)));
-  EXPECT_TRUE(classes.count(RGB(255, 0, 0)));
-  EXPECT_TRUE(classes.count(GetSysColor(COLOR_BTNSHADOW)));
-  EXPECT_TRUE(classes.count(GetSysColor(COLOR_3DDKSHADOW)));
-  EXPECT_TRUE(classes.count(GetSysColor(COLOR_3DLIGHT)));
-  EXPECT_TRUE(classes.count(GetSysColor(COLOR_WINDOW)));
+  for (COLORREF c : {RGB(1, 2, 3), RGB(255, 0, 0), GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_3DDKSHADOW),
+                     GetSysColor(COLOR_3DLIGHT), GetSysColor(COLOR_WINDOW)})
+    EXPECT_TRUE(classes.count(c)) << std::hex << c;
   EXPECT_EQ(classes.size(), 6u + (GetSysColor(COLOR_WINDOW) != GetSysColor(COLOR_BTNHIGHLIGHT)));
 }
 
@@ -153,7 +138,8 @@ TEST_F(FrameControlTest, CheckBoxBitmapMatchesTheFrameControls) {
       DrawFrameControl(dc, &cell, DFC_BUTTON, rows[r] | cols[c]);
       for (int y = 0; y < 13; ++y)
         for (int x = 0; x < 13; ++x)
-          ASSERT_EQ(Surf().At(x, y), cells.At(c * 13 + x, r * 13 + y)) << "cell " << c << "," << r << " at " << x << "," << y;
+          ASSERT_EQ(Surf().At(x, y), cells.At(c * 13 + x, r * 13 + y))
+              << "cell " << c << "," << r << " at " << x << "," << y;
     }
   DeleteObject(boxes);
 }

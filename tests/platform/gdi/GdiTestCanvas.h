@@ -9,6 +9,8 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 class GdiCanvasTest : public ::testing::Test {
  protected:
@@ -33,6 +35,37 @@ class GdiCanvasTest : public ::testing::Test {
 
   Surface& Surf() { return *BitmapFromHandle(bmp)->Pixels; }
   COLORREF Px(int x, int y) { return ColorFromPixel(Surf().At(x, y)); }
+  void Clear() { Surf().Fill(0xFFFFFF); }
+
+  // Selects `obj` into the canvas until it is recreated or the test ends, then deletes it.
+  template <class H>
+  H Use(H obj) {
+    held_.push_back({obj, SelectObject(dc, obj)});
+    return obj;
+  }
+  // Expects each listed pixel to have its colour.
+  struct PxAt {
+    int x, y;
+    COLORREF colour;
+  };
+  void ExpectPx(std::initializer_list<PxAt> points) {
+    for (const PxAt& p : points) EXPECT_EQ(Px(p.x, p.y), p.colour) << "at " << p.x << "," << p.y;
+  }
+  // How many canvas pixels have colour `c`.
+  int Count(COLORREF c) {
+    int n = 0;
+    for (int y = 0; y < Surf().Height(); ++y)
+      for (int x = 0; x < Surf().Width(); ++x) n += Px(x, y) == c;
+    return n;
+  }
+  // The canvas pixels that are not white.
+  std::vector<POINT> Inked() {
+    std::vector<POINT> out;
+    for (int y = 0; y < Surf().Height(); ++y)
+      for (int x = 0; x < Surf().Width(); ++x)
+        if (Px(x, y) != kWhite) out.push_back({x, y});
+    return out;
+  }
 
   void TearDown() override {
     if (HasFailure() && dc) {
@@ -52,6 +85,11 @@ class GdiCanvasTest : public ::testing::Test {
  private:
   void Release() {
     if (!dc) return;
+    for (auto it = held_.rbegin(); it != held_.rend(); ++it) {
+      SelectObject(dc, it->second);
+      DeleteObject(it->first);
+    }
+    held_.clear();
     SelectObject(dc, old);
     DeleteDC(dc);
     DeleteObject(bmp);
@@ -59,6 +97,7 @@ class GdiCanvasTest : public ::testing::Test {
     bmp = nullptr;
   }
   HGDIOBJ old = nullptr;
+  std::vector<std::pair<HGDIOBJ, HGDIOBJ>> held_;   // object, what it replaced
   size_t objectsBefore_ = 0, dcsBefore_ = 0;
 };
 

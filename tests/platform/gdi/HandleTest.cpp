@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 TEST(GdiHandles, StaleHandleFailsAfterSlotReuse) {
   const size_t before = GdiLiveObjectCount();
   HBRUSH a = CreateSolidBrush(RGB(1, 2, 3));
@@ -12,14 +14,11 @@ TEST(GdiHandles, StaleHandleFailsAfterSlotReuse) {
   EXPECT_FALSE(DeleteObject(a));            // already gone
   HPEN b = CreatePen(PS_SOLID, 1, 0);       // likely reuses the slot
   EXPECT_NE(static_cast<HGDIOBJ>(b), static_cast<HGDIOBJ>(a));
-  EXPECT_EQ(GetObjectType(a), 0u);
-  EXPECT_EQ(BrushFromHandle(a), nullptr);
-  EXPECT_EQ(GetObjectType(b), OBJ_PEN);
-  EXPECT_EQ(BrushFromHandle(b), nullptr);   // wrong kind
+  EXPECT_EQ(std::pair(GetObjectType(a), GetObjectType(b)), std::pair(0u, DWORD(OBJ_PEN)));
+  EXPECT_TRUE(BrushFromHandle(a) == nullptr && BrushFromHandle(b) == nullptr);   // gone; the wrong kind
   EXPECT_TRUE(DeleteObject(b));
   EXPECT_EQ(GdiLiveObjectCount(), before);
-  EXPECT_FALSE(DeleteObject(reinterpret_cast<HGDIOBJ>(uintptr_t(0x12345678))));
-  EXPECT_FALSE(DeleteObject(nullptr));
+  EXPECT_FALSE(DeleteObject(reinterpret_cast<HGDIOBJ>(uintptr_t(0x12345678))) || DeleteObject(nullptr));
 }
 
 TEST(GdiHandles, StockObjectsSurviveDeleteAndAreNotCounted) {
@@ -32,7 +31,6 @@ TEST(GdiHandles, StockObjectsSurviveDeleteAndAreNotCounted) {
   EXPECT_EQ(GetObjectA(white, sizeof lb, &lb), int(sizeof lb));
   EXPECT_EQ(lb.lbColor, RGB(255, 255, 255));
   EXPECT_EQ(GetObjectType(GetStockObject(NULL_PEN)), OBJ_PEN);
-  EXPECT_EQ(GetStockObject(-1), nullptr);
-  EXPECT_EQ(GetStockObject(99), nullptr);
+  EXPECT_TRUE(GetStockObject(-1) == nullptr && GetStockObject(99) == nullptr);
   EXPECT_EQ(GdiLiveObjectCount(), before);
 }

@@ -16,16 +16,15 @@ TEST_F(HostileInputTest, HugeStretchComputesOnlyTheVisiblePart) {
   SetPixel(src, 0, 0, RGB(255, 0, 0));
   SetPixel(src, 1, 0, RGB(0, 0, 255));
   for (int mode : {COLORONCOLOR, HALFTONE}) {
+    SCOPED_TRACE(mode);
     SetStretchBltMode(dc, mode);
     Surf().Fill(0);
     EXPECT_TRUE(StretchBlt(dc, 0, 0, 1 << 26, 1 << 26, src, 0, 0, 2, 1, SRCCOPY));
-    EXPECT_EQ(Px(0, 0), RGB(255, 0, 0)) << mode;
-    EXPECT_EQ(Px(31, 31), RGB(255, 0, 0)) << mode;
+    ExpectPx({{0, 0, RGB(255, 0, 0)}, {31, 31, RGB(255, 0, 0)}});
     // Seen from the far end, the second source pixel.
     Surf().Fill(0);
     EXPECT_TRUE(StretchBlt(dc, -(1 << 26) + 16, 0, 1 << 26, 8, src, 0, 0, 2, 1, SRCCOPY));
-    EXPECT_EQ(Px(0, 0), RGB(0, 0, 255)) << mode;
-    EXPECT_EQ(Px(16, 0), kBlack) << mode;
+    ExpectPx({{0, 0, RGB(0, 0, 255)}, {16, 0, kBlack}});
   }
   SelectObject(src, o);
   DeleteObject(sb);

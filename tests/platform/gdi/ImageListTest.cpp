@@ -24,18 +24,15 @@ TEST_F(ImageListTest, AddMaskedTakesTheBottomLeftColourByDefaultAndDrawsTranspar
   EXPECT_EQ(ImageList_GetImageCount(il), 2);
   Canvas(10, 10, RGB(0, 0, 255));
   EXPECT_TRUE(ImageList_Draw(il, 1, dc, 3, 3, ILD_TRANSPARENT));
-  EXPECT_EQ(Px(3, 3), RGB(0, 0, 255));        // magenta was transparent
-  EXPECT_EQ(Px(4, 4), RGB(0x80, 0, 0));       // image 1's centre
-  EXPECT_EQ(Px(6, 6), RGB(0, 0, 255));
+  // Magenta was transparent around image 1's centre.
+  ExpectPx({{3, 3, RGB(0, 0, 255)}, {4, 4, RGB(0x80, 0, 0)}, {6, 6, RGB(0, 0, 255)}});
   // A list background colour fills the transparent pixels in ILD_NORMAL.
   ImageList_SetBkColor(il, RGB(0, 255, 0));
   ImageList_Draw(il, 0, dc, 0, 0, ILD_NORMAL);
-  EXPECT_EQ(Px(0, 0), RGB(0, 255, 0));
-  EXPECT_EQ(Px(1, 1), RGB(0x40, 0, 0));
+  ExpectPx({{0, 0, RGB(0, 255, 0)}, {1, 1, RGB(0x40, 0, 0)}});
   // The mask alone: white where transparent.
   ImageList_Draw(il, 0, dc, 0, 0, ILD_MASK);
-  EXPECT_EQ(Px(0, 0), kWhite);
-  EXPECT_EQ(Px(1, 1), kBlack);
+  ExpectPx({{0, 0, kWhite}, {1, 1, kBlack}});
   EXPECT_FALSE(ImageList_Draw(il, 2, dc, 0, 0, ILD_NORMAL));
   EXPECT_TRUE(ImageList_Destroy(il));
   EXPECT_FALSE(ImageList_Destroy(il));
@@ -50,8 +47,7 @@ TEST_F(ImageListTest, ExplicitMaskColourAndRemoval) {
   EXPECT_EQ(ImageList_AddMasked(il, strip, RGB(0x40, 0, 0)), 0);   // image 0's centre goes clear
   Canvas(8, 8, RGB(0, 0, 255));
   ImageList_Draw(il, 0, dc, 0, 0, ILD_TRANSPARENT);
-  EXPECT_EQ(Px(1, 1), RGB(0, 0, 255));
-  EXPECT_EQ(Px(0, 0), RGB(255, 0, 255));
+  ExpectPx({{1, 1, RGB(0, 0, 255)}, {0, 0, RGB(255, 0, 255)}});
   EXPECT_TRUE(ImageList_Remove(il, 0));
   EXPECT_EQ(ImageList_GetImageCount(il), 1);
   ImageList_Draw(il, 0, dc, 0, 0, ILD_TRANSPARENT);
@@ -71,15 +67,12 @@ TEST_F(ImageListTest, BlendAndDisabledLooks) {
   Canvas(10, 10, kWhite);
   ImageList_DrawEx(il, 1, dc, 0, 0, 0, 0, CLR_NONE, RGB(0, 0, 254), ILD_BLEND50);
   EXPECT_EQ(Px(1, 1), RGB(0x40, 0, 0x7F));
-  Surf().Fill(0xFFFFFF);
+  Clear();
   EXPECT_TRUE(ImageList_DrawDisabled(il, 0, dc, 2, 2));
   // Shape = the 2x2 centre at (3..4, 3..4); highlight one pixel down-right, shadow on top.
-  EXPECT_EQ(Px(3, 3), GetSysColor(COLOR_BTNSHADOW));
-  EXPECT_EQ(Px(4, 4), GetSysColor(COLOR_BTNSHADOW));
-  EXPECT_EQ(Px(5, 5), GetSysColor(COLOR_BTNHIGHLIGHT));
-  EXPECT_EQ(Px(5, 3), kWhite);   // highlight of (4,3) lands on (5,4), not here
-  EXPECT_EQ(Px(5, 4), GetSysColor(COLOR_BTNHIGHLIGHT));
-  EXPECT_EQ(Px(2, 2), kWhite);
+  // The highlight of (4,3) lands on (5,4), not on (5,3).
+  const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW), light = GetSysColor(COLOR_BTNHIGHLIGHT);
+  ExpectPx({{3, 3, shadow}, {4, 4, shadow}, {5, 5, light}, {5, 3, kWhite}, {5, 4, light}, {2, 2, kWhite}});
   ImageList_Destroy(il);
   DeleteObject(strip);
 }

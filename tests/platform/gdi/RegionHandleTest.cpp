@@ -9,8 +9,7 @@ TEST_F(RegionHandleTest, CombineAnswersComplexityAndQueriesAgree) {
   EXPECT_EQ(GetRgnBox(d, &box), SIMPLEREGION);
   EXPECT_EQ(box, (RECT{5, 5, 10, 10}));
   EXPECT_EQ(CombineRgn(d, a, b, RGN_OR), COMPLEXREGION);
-  EXPECT_TRUE(PtInRegion(d, 14, 14));
-  EXPECT_FALSE(PtInRegion(d, 14, 2));
+  EXPECT_TRUE(PtInRegion(d, 14, 14) && !PtInRegion(d, 14, 2));
   EXPECT_EQ(CombineRgn(d, a, a, RGN_DIFF), NULLREGION);
   EXPECT_EQ(CombineRgn(d, b, nullptr, RGN_COPY), SIMPLEREGION);
   EXPECT_TRUE(EqualRgn(d, b));
@@ -32,13 +31,9 @@ TEST_F(RegionHandleTest, FillFrameAndInvertRegionsUseLogicalCoordinates) {
   HRGN r = CreateRectRgn(2, 2, 8, 6);
   SetWindowOrgEx(dc, 1, 1, nullptr);
   FrameRgn(dc, r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), 1, 1);
-  EXPECT_EQ(Px(1, 1), kBlack);
-  EXPECT_EQ(Px(6, 4), kBlack);
-  EXPECT_EQ(Px(2, 2), kWhite);
-  EXPECT_EQ(Px(7, 5), kWhite);
+  ExpectPx({{1, 1, kBlack}, {6, 4, kBlack}, {2, 2, kWhite}, {7, 5, kWhite}});
   InvertRgn(dc, r);
-  EXPECT_EQ(Px(1, 1), kWhite);
-  EXPECT_EQ(Px(3, 3), kBlack);
+  ExpectPx({{1, 1, kWhite}, {3, 3, kBlack}});
   FillRgn(dc, r, reinterpret_cast<HBRUSH>(uintptr_t(COLOR_HIGHLIGHT + 1)));
   EXPECT_EQ(Px(3, 3), GetSysColor(COLOR_HIGHLIGHT));
   EXPECT_FALSE(FrameRgn(dc, r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), 0, 1));

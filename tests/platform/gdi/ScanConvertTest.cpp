@@ -21,6 +21,13 @@ PixelSet Pixels(const std::vector<Span>& spans) {
   return s;
 }
 
+PixelSet Where(const PixelSet& s, bool (*keep)(int y, int x)) {
+  PixelSet out;
+  for (auto [y, x] : s)
+    if (keep(y, x)) out.insert({y, x});
+  return out;
+}
+
 PixelSet Pixels(const Region& r) {
   PixelSet s;
   for (const TRect& q : r.Rects())
@@ -76,12 +83,11 @@ TEST(ScanConvert, EllipseHoldsExactlyThePixelCentresInside) {
   for (int w = 1; w <= 13; ++w)
     for (int h = 1; h <= 13; ++h) {
       const TRect box = Rect(-3, 2, -3 + w, 2 + h);
-      const PixelSet got = Pixels(EllipseSpans(box));
       PixelSet want;
       for (int y = box.Top; y < box.Bottom; ++y)
         for (int x = box.Left; x < box.Right; ++x)
           if (InEllipse(box, x, y)) want.insert({y, x});
-      ASSERT_EQ(got, want) << w << "x" << h;
+      ASSERT_EQ(Pixels(EllipseSpans(box)), want) << w << "x" << h;
       ASSERT_EQ(Pixels(Region::Ellipse(box)), want);
     }
 }
@@ -115,16 +121,9 @@ TEST(ScanConvert, RoundRectCornersAreEllipseQuarters) {
   EXPECT_EQ(Region::RoundRect(box, 0, 6), Region(box));
   const PixelSet s = Pixels(Region::RoundRect(box, 6, 4));
   // Straight edges are complete between the corners, the corner pixels are cut.
-  for (int x = 2 + 3; x < 22 - 3; ++x) {
-    EXPECT_TRUE(s.count({3, x}));
-    EXPECT_TRUE(s.count({14, x}));
-  }
-  for (int y = 3 + 2; y < 15 - 2; ++y) {
-    EXPECT_TRUE(s.count({y, 2}));
-    EXPECT_TRUE(s.count({y, 21}));
-  }
-  EXPECT_FALSE(s.count({3, 2}));
-  EXPECT_FALSE(s.count({14, 21}));
+  for (int x = 2 + 3; x < 22 - 3; ++x) EXPECT_TRUE(s.count({3, x}) && s.count({14, x})) << x;
+  for (int y = 3 + 2; y < 15 - 2; ++y) EXPECT_TRUE(s.count({y, 2}) && s.count({y, 21})) << y;
+  EXPECT_FALSE(s.count({3, 2}) || s.count({14, 21}));
   // The top-left corner equals the top-left quarter of a 6x4 ellipse placed there.
   const PixelSet e = Pixels(Region::Ellipse(Rect(2, 3, 8, 7)));
   for (int y = 3; y < 5; ++y)
@@ -198,7 +197,8 @@ TEST(ScanConvert, PolygonsSharingAnEdgeTileWithoutGapsOrOverlap) {
 
 TEST(ScanConvert, HugePolygonsCostOnlyTheVisibleRows) {
   // A tall rectangle spans four billion rows; the window keeps the work to ten of them.
-  const std::vector<std::vector<TPoint>> tall{{{INT_MIN, INT_MIN}, {INT_MAX, INT_MIN}, {INT_MAX, INT_MAX}, {INT_MIN, INT_MAX}}};
+  const std::vector<std::vector<TPoint>> tall{
+      {{INT_MIN, INT_MIN}, {INT_MAX, INT_MIN}, {INT_MAX, INT_MAX}, {INT_MIN, INT_MAX}}};
   const auto spans = PolygonSpans(tall, PolyFillMode::Alternate, {0, 10});
   ASSERT_EQ(spans.size(), 10u);
   EXPECT_EQ(spans[0], (Span{0, INT_MIN, INT_MAX}));
@@ -231,10 +231,9 @@ TEST(ScanConvert, HugeEllipsesStayExactInTheirVisibleRows) {
 TEST(ScanConvert, AHugeShapeWithoutARowWindowYieldsNothingInsteadOfEndlessWork) {
   const TRect tall = Rect(0, 0, 200, 1 << 27);
   const TPoint east{200, 1 << 26}, west{0, 1 << 26};
-  EXPECT_TRUE(PieSpans(tall, east, west).empty());
-  EXPECT_TRUE(EllipseSpans(tall).empty());
-  EXPECT_TRUE(RoundRectSpans(tall, 20, 20).empty());
-  EXPECT_TRUE(PolygonSpans({{{0, 0}, {200, 0}, {0, 1 << 27}}}, PolyFillMode::Winding).empty());
+  EXPECT_TRUE(PieSpans(tall, east, west).empty() && EllipseSpans(tall).empty() &&
+              RoundRectSpans(tall, 20, 20).empty() &&
+              PolygonSpans({{{0, 0}, {200, 0}, {0, 1 << 27}}}, PolyFillMode::Winding).empty());
   // The rows asked for are still exact: just above the centre the upper half is full width.
   const auto middle = PieSpans(tall, east, west, {(1 << 26) - 2, 1 << 26});
   ASSERT_EQ(middle.size(), 2u);
@@ -277,10 +276,7 @@ TEST(ScanConvert, PieRunsCounterClockwiseFromStartToEnd) {
 
   // From the right (0 degrees) to the top (90 degrees): the upper right quarter.
   const PixelSet q = Pixels(PieSpans(box, {20, 10}, {10, 0}));
-  PixelSet want;
-  for (auto [y, x] : fill)
-    if (x >= 10 && y < 10) want.insert({y, x});
-  EXPECT_EQ(q, want);
+  EXPECT_EQ(q, Where(fill, [](int y, int x) { return x >= 10 && y < 10; }));
   // The other way round takes the remaining three quarters; the rays lie in both.
   const PixelSet rest = Pixels(PieSpans(box, {10, 0}, {20, 10}));
   PixelSet uni = q;
@@ -289,11 +285,7 @@ TEST(ScanConvert, PieRunsCounterClockwiseFromStartToEnd) {
   for (auto [y, x] : q) EXPECT_FALSE(rest.count({y, x})) << "no pixel centre lies on these rays: " << x << "," << y;
 
   // A half: from the left (180 degrees) to the right (0 degrees) is the lower half.
-  const PixelSet half = Pixels(PieSpans(box, {0, 10}, {20, 10}));
-  PixelSet lower;
-  for (auto [y, x] : fill)
-    if (y >= 10) lower.insert({y, x});
-  EXPECT_EQ(half, lower);
+  EXPECT_EQ(Pixels(PieSpans(box, {0, 10}, {20, 10})), Where(fill, [](int y, int) { return y >= 10; }));
 }
 
 TEST(ScanConvert, PieMatchesAnAngleTestOnOddBoxes) {

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -132,20 +134,14 @@ TEST(DrawTextLayoutTest, TabsExpandEveryEightAverageWidths) {
 }
 
 TEST(DrawTextLayoutTest, VerticalPlacementOnlyForSingleLines) {
-  DrawTextLayout l = Layout("abc", {0, 0, 100, 100}, DT_SINGLELINE | DT_VCENTER);
-  EXPECT_EQ(l.Lines[0].Y, 40);
-  EXPECT_EQ(l.Result, 60);
-  l = Layout("abc", {0, 0, 100, 100}, DT_SINGLELINE | DT_BOTTOM);
-  EXPECT_EQ(l.Lines[0].Y, 80);
-  EXPECT_EQ(l.Result, 100);
-  l = Layout("abc", {0, 0, 100, 100}, DT_VCENTER);
-  EXPECT_EQ(l.Lines[0].Y, 0);
-  EXPECT_EQ(l.Result, 20);
-  l = Layout("abc", {0, 0, 100, 100}, DT_BOTTOM | DT_WORDBREAK);
-  EXPECT_EQ(l.Lines[0].Y, 0);
+  for (auto [format, y, result] : {std::tuple{UINT(DT_SINGLELINE | DT_VCENTER), 40, 60},
+                                   {DT_SINGLELINE | DT_BOTTOM, 80, 100}, {DT_VCENTER, 0, 20},
+                                   {DT_BOTTOM | DT_WORDBREAK, 0, 20}}) {
+    const DrawTextLayout l = Layout("abc", {0, 0, 100, 100}, format);
+    EXPECT_EQ(std::pair(l.Lines[0].Y, l.Result), std::pair(y, result)) << format;
+  }
   // Text bottom exactly at the top answers 1, not 0.
-  l = Layout("abc", {0, 0, 0, 0}, DT_SINGLELINE | DT_BOTTOM | DT_CALCRECT);
-  EXPECT_EQ(l.Result, 1);
+  EXPECT_EQ(Layout("abc", {0, 0, 0, 0}, DT_SINGLELINE | DT_BOTTOM | DT_CALCRECT).Result, 1);
 }
 
 TEST(DrawTextLayoutTest, HorizontalAlignmentAndMargins) {
@@ -153,11 +149,9 @@ TEST(DrawTextLayoutTest, HorizontalAlignmentAndMargins) {
   EXPECT_EQ(Layout("abc", {0, 0, 100, 20}, DT_CENTER).Lines[0].X, 35);
   EXPECT_EQ(Layout("abc", {10, 0, 100, 20}, 0).Lines[0].X, 10);
   DrawTextLayout l = Layout("ab\nabcd", {0, 0, 100, 40}, DT_CENTER);
-  EXPECT_EQ(l.Lines[0].X, 40);
-  EXPECT_EQ(l.Lines[1].X, 30);
+  EXPECT_EQ(std::pair(l.Lines[0].X, l.Lines[1].X), std::pair(40, 30));
   l = Layout("abc", {0, 0, 100, 20}, DT_CALCRECT, {8, 0, 0});
-  EXPECT_EQ(l.CalcRect.Right, 38);
-  EXPECT_EQ(l.Lines[0].X, 8);
+  EXPECT_EQ(std::pair(l.CalcRect.Right, l.Lines[0].X), std::pair(38, 8));
   l = Layout("abc", {0, 0, 100, 20}, DT_CALCRECT, {0, 8, 0});
   EXPECT_EQ(l.CalcRect.Right, 38);
   EXPECT_EQ(Layout("abc", {0, 0, 100, 20}, DT_RIGHT, {0, 8, 0}).Lines[0].X, 62);
@@ -166,8 +160,7 @@ TEST(DrawTextLayoutTest, HorizontalAlignmentAndMargins) {
 TEST(DrawTextLayoutTest, Ellipses) {
   DrawTextLayout l = Layout("abcdefghij", {0, 0, 55, 20}, DT_SINGLELINE | DT_END_ELLIPSIS);
   EXPECT_EQ(Lines(l), (V{"ab..."}));
-  EXPECT_TRUE(l.Modified);
-  EXPECT_EQ(l.ModifiedText, "ab...");
+  EXPECT_EQ(std::pair(l.Modified, l.ModifiedText), std::pair(true, String("ab...")));
   EXPECT_EQ(Lines(Layout("abc defgh", {0, 0, 75, 20}, DT_SINGLELINE | DT_END_ELLIPSIS)), (V{"abc ..."}));
   EXPECT_EQ(Lines(Layout("abc defgh", {0, 0, 75, 20}, DT_SINGLELINE | DT_WORD_ELLIPSIS)), (V{"abc..."}));
   EXPECT_EQ(Lines(Layout("c:\\dir\\file", {0, 0, 90, 20}, DT_SINGLELINE | DT_PATH_ELLIPSIS)),
@@ -188,9 +181,7 @@ TEST(DrawTextLayoutTest, Ellipses) {
 TEST(DrawTextLayoutTest, EditControlHidesAPartlyVisibleLastLine) {
   DrawTextLayout l = Layout("a\nb\nc", {0, 0, 100, 50}, DT_EDITCONTROL);
   ASSERT_EQ(l.Lines.size(), 3u);
-  EXPECT_TRUE(l.Lines[0].Visible);
-  EXPECT_TRUE(l.Lines[1].Visible);
-  EXPECT_FALSE(l.Lines[2].Visible);
+  EXPECT_EQ(std::tuple(l.Lines[0].Visible, l.Lines[1].Visible, l.Lines[2].Visible), std::tuple(true, true, false));
   l = Layout("a\nb\nc", {0, 0, 100, 50}, 0);
   EXPECT_TRUE(l.Lines[2].Visible);
   // The first line shows even in a rectangle lower than a line.
@@ -200,22 +191,14 @@ TEST(DrawTextLayoutTest, EditControlHidesAPartlyVisibleLastLine) {
 TEST(TabStopsTest, NextStopIsStrictlyRightOfThePen) {
   Integer stops[] = {40};
   TabStops every40(0, 10, 1, stops);
-  EXPECT_EQ(every40.Next(0), 40);
-  EXPECT_EQ(every40.Next(39), 40);
-  EXPECT_EQ(every40.Next(40), 80);
-  Integer list[] = {30, 50};
-  TabStops several(0, 10, 2, list);
-  EXPECT_EQ(several.Next(0), 30);
-  EXPECT_EQ(several.Next(30), 50);
-  EXPECT_EQ(several.Next(50), 80) << "past the list: every 8 average widths";
-  TabStops none(0, 10, 0, nullptr);
-  EXPECT_EQ(none.Next(5), 80);
-  TabStops shifted(5, 10, 1, stops);
-  EXPECT_EQ(shifted.Next(5), 45);
-  EXPECT_EQ(shifted.Next(0), 5);
-  Integer zeroStop[] = {0};
-  TabStops zero(0, 10, 1, zeroStop);
-  EXPECT_EQ(zero.Next(1), 80) << "a zero interval takes the default";
+  Integer list[] = {30, 50}, zeroStop[] = {0};
+  const TabStops several(0, 10, 2, list), none(0, 10, 0, nullptr), shifted(5, 10, 1, stops),
+      zero(0, 10, 1, zeroStop);
+  // Past the list, without a list, or with a zero interval: every 8 average widths.
+  const std::tuple<const TabStops*, Integer, Integer> cases[] = {
+      {&every40, 0, 40}, {&every40, 39, 40}, {&every40, 40, 80}, {&several, 0, 30}, {&several, 30, 50},
+      {&several, 50, 80}, {&none, 5, 80},    {&shifted, 5, 45},  {&shifted, 0, 5},  {&zero, 1, 80}};
+  for (auto [tabs, pen, next] : cases) EXPECT_EQ(tabs->Next(pen), next) << pen;
 
   std::vector<Integer> adv;
   Integer w = TabbedAdvances(Font16(), reinterpret_cast<const Byte*>("xxxx\tx"), 6, 0, every40, adv);
@@ -227,9 +210,7 @@ TEST(TabStopsTest, NextStopIsStrictlyRightOfThePen) {
 
 TEST(FitCountTest, CountsWholeCharactersEndingWithinTheExtent) {
   std::vector<Integer> adv{10, 10, 10};
-  EXPECT_EQ(FitCount(adv, 25), 2);
-  EXPECT_EQ(FitCount(adv, 30), 3);
-  EXPECT_EQ(FitCount(adv, 9), 0);
-  EXPECT_EQ(FitCount(adv, -5), 0);
+  for (auto [extent, fit] : {std::pair{25, 2}, {30, 3}, {9, 0}, {-5, 0}})
+    EXPECT_EQ(FitCount(adv, extent), fit) << extent;
   EXPECT_EQ(FitCount({}, 100), 0);
 }

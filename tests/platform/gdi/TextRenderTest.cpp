@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+
 namespace {
 
 FontInstance& Font16() {
@@ -14,6 +17,10 @@ FontInstance& Font16() {
 CoverageMask Render(const char* s, const std::vector<Integer>& adv, bool underline = false, bool strike = false) {
   return RenderRun(Font16(), reinterpret_cast<const Byte*>(s), Integer(adv.size()), adv.data(), underline,
                    strike);
+}
+
+void ExpectCoverage(const CoverageMask& m, std::initializer_list<std::tuple<Integer, Integer, int>> points) {
+  for (auto [x, y, c] : points) EXPECT_EQ(m.At(x, y), c) << x << "," << y;
 }
 
 bool SamePixels(const CoverageMask& a, const CoverageMask& b) {
@@ -29,12 +36,7 @@ bool SamePixels(const CoverageMask& a, const CoverageMask& b) {
 TEST(RenderRunTest, GlyphsSitOnTheBaselineOfTheCell) {
   CoverageMask m = Render("AB", {10, 10});
   EXPECT_EQ(m.Bounds(), (TRect{0, 0, 20, 20}));
-  EXPECT_EQ(m.At(0, 4), 255);
-  EXPECT_EQ(m.At(0, 3), 0);
-  EXPECT_EQ(m.At(8, 19), 255);
-  EXPECT_EQ(m.At(9, 10), 0);
-  EXPECT_EQ(m.At(10, 10), 255);
-  EXPECT_EQ(m.At(0, 20), 0);
+  ExpectCoverage(m, {{0, 4, 255}, {0, 3, 0}, {8, 19, 255}, {9, 10, 0}, {10, 10, 255}, {0, 20, 0}});
   CoverageMask u = Render("A B", {10, 10, 10}, true, true);
   EXPECT_EQ(u.At(15, 17), 255) << "underline at ascent + 1 under the blank";
   EXPECT_EQ(u.At(15, 16), 0);
@@ -53,17 +55,14 @@ TEST(RenderRunTest, NegativeAndZeroAdvancesStayInsideTheMask) {
 TEST(RotateMaskTest, QuarterTurnsComposeAndReturnToTheStart) {
   CoverageMask m = Render("AjB", {10, 7, 12}, true);
   CoverageMask r90 = RotateMask(m, 900);
-  EXPECT_EQ(r90.Width, m.Height);
-  EXPECT_EQ(r90.Height, m.Width);
+  EXPECT_EQ(std::pair(r90.Width, r90.Height), std::pair(m.Height, m.Width));
   EXPECT_TRUE(SamePixels(RotateMask(r90, 900), RotateMask(m, 1800)));
   EXPECT_TRUE(SamePixels(RotateMask(RotateMask(m, 1800), 900), RotateMask(m, 2700)));
   EXPECT_TRUE(SamePixels(RotateMask(RotateMask(m, 2700), 900), m));
   EXPECT_TRUE(SamePixels(RotateMask(m, -900), RotateMask(m, 2700)));
   EXPECT_TRUE(SamePixels(RotateMask(m, 3600), m));
   // Text pixel (i, j) goes to (j, -i-1) at a quarter turn.
-  EXPECT_EQ(r90.At(4, -1), 255);
-  EXPECT_EQ(r90.At(3, -1), 0);
-  EXPECT_EQ(r90.At(4, -10), 0);
+  ExpectCoverage(r90, {{4, -1, 255}, {3, -1, 0}, {4, -10, 0}});
 }
 
 TEST(RotateMaskTest, OtherAnglesKeepTheAreaRoughly) {
@@ -77,12 +76,10 @@ TEST(RotateMaskTest, OtherAnglesKeepTheAreaRoughly) {
 }
 
 TEST(RotateOffsetTest, TurnsCounterClockwiseOnTheScreen) {
-  EXPECT_EQ(RotateOffset(10, 0, 0), (TPoint{10, 0}));
-  EXPECT_EQ(RotateOffset(10, 0, 900), (TPoint{0, -10}));
-  EXPECT_EQ(RotateOffset(10, 0, 1800), (TPoint{-10, 0}));
-  EXPECT_EQ(RotateOffset(10, 0, 2700), (TPoint{0, 10}));
-  EXPECT_EQ(RotateOffset(0, 10, 900), (TPoint{10, 0}));
-  EXPECT_EQ(RotateOffset(100, 0, 450), (TPoint{71, -71}));
+  const std::tuple<Integer, Integer, Integer, TPoint> cases[] = {
+      {10, 0, 0, {10, 0}},   {10, 0, 900, {0, -10}}, {10, 0, 1800, {-10, 0}},
+      {10, 0, 2700, {0, 10}}, {0, 10, 900, {10, 0}}, {100, 0, 450, {71, -71}}};
+  for (auto [x, y, e, want] : cases) EXPECT_EQ(RotateOffset(x, y, e), want) << x << "," << y << " by " << e;
 }
 
 TEST(RunOutlineTest, OutlinesFollowTheOffsetAndTheTurn) {
@@ -92,8 +89,5 @@ TEST(RunOutlineTest, OutlinesFollowTheOffsetAndTheTurn) {
   double l, t, r, b;
   p.Bounds(l, t, r, b);
   // The boxes cover x 0..19 (9 wide each), y 4..20 in text space; turned: x 54..70, y 31..50.
-  EXPECT_EQ(l, 54);
-  EXPECT_EQ(r, 70);
-  EXPECT_EQ(t, 31);
-  EXPECT_EQ(b, 50);
+  EXPECT_EQ(std::tuple(l, t, r, b), std::tuple(54.0, 31.0, 70.0, 50.0));
 }

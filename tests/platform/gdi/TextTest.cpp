@@ -6,30 +6,25 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
+#include <utility>
 
 namespace {
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kWhite = RGB(255, 255, 255), kBlack = RGB(0, 0, 0), kRed = RGB(255, 0, 0);
 
 HFONT TestFont(int height = -16, int escapement = 0, const char* face = kTestFaceName) {
-  return CreateFontA(height, 0, escapement, escapement, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0,
-                     face);
+  return CreateFontA(height, 0, escapement, escapement, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, face);
 }
 
-// A white 32-bit memory DC with a font selected; frees everything when done.
+// A white w x h 32-bit memory DC with a font selected and black transparent text.
 class Canvas {
  public:
-  Canvas(int w, int h, HFONT font) : font_(font) {
-    dc_ = CreateCompatibleDC(nullptr);
-    bmp_ = CreateBitmap(w, h, 1, 32, nullptr);
+  Canvas(int w, int h, HFONT font = TestFont())
+      : w_(w), h_(h), font_(font), dc_(CreateCompatibleDC(nullptr)), bmp_(CreateBitmap(w, h, 1, 32, nullptr)) {
     oldBmp_ = SelectObject(dc_, bmp_);
     oldFont_ = SelectObject(dc_, font_);
-    RECT all{0, 0, w, h};
-    HBRUSH white = CreateSolidBrush(kWhite);
-    FillRect(dc_, &all, white);
-    DeleteObject(white);
+    PatBlt(dc_, 0, 0, w, h, WHITENESS);
     SetBkMode(dc_, TRANSPARENT);
     SetTextColor(dc_, kBlack);
   }
@@ -43,34 +38,45 @@ class Canvas {
   HDC dc() const { return dc_; }
   COLORREF At(int x, int y) const { return GetPixel(dc_, x, y); }
   bool Ink(int x, int y) const { return At(x, y) == kBlack; }
-  // Bounds of every non-white pixel; empty when there is none.
-  RECT InkBounds(int w, int h) const {
-    RECT r{w, h, 0, 0};
-    for (int y = 0; y < h; ++y) {
-      for (int x = 0; x < w; ++x) {
-        if (At(x, y) != kWhite) {
-          r.Left = std::min(r.Left, x);
-          r.Top = std::min(r.Top, y);
-          r.Right = std::max(r.Right, x + 1);
-          r.Bottom = std::max(r.Bottom, y + 1);
-        }
-      }
-    }
+  // Bounds of every non-white pixel ({w, h, 0, 0} when there is none) and their count.
+  RECT InkBounds() const {
+    RECT r{w_, h_, 0, 0};
+    for (int y = 0; y < h_; ++y)
+      for (int x = 0; x < w_; ++x)
+        if (At(x, y) != kWhite)
+          r = {std::min(r.Left, x), std::min(r.Top, y), std::max(r.Right, x + 1), std::max(r.Bottom, y + 1)};
     return r;
   }
-  int InkCount(int w, int h) const {
+  int InkCount() const {
     int n = 0;
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) n += At(x, y) != kWhite;
+    for (int y = 0; y < h_; ++y)
+      for (int x = 0; x < w_; ++x) n += At(x, y) != kWhite;
     return n;
   }
 
  private:
+  int w_, h_;
+  HFONT font_;
   HDC dc_;
   HBITMAP bmp_;
   HGDIOBJ oldBmp_, oldFont_;
-  HFONT font_;
 };
+
+// Expects ink (1) or paper (0) at each point.
+struct InkAt {
+  int x, y, ink;
+};
+void ExpectInk(const Canvas& c, std::initializer_list<InkAt> points) {
+  for (const InkAt& p : points) EXPECT_EQ(c.Ink(p.x, p.y), p.ink != 0) << "at " << p.x << "," << p.y;
+}
+
+// Ink bounds on a fresh w x h canvas after `draw`.
+template <class Draw>
+RECT InkAfter(Draw draw, int w = 100, int h = 60, HFONT font = TestFont()) {
+  Canvas c(w, h, font);
+  draw(c.dc());
+  return c.InkBounds();
+}
 
 }  // namespace
 
@@ -121,29 +127,23 @@ TEST(FontObjects, StockFontsExistAndSurviveDelete) {
 }
 
 TEST(TextMetricsOnDc, TestFaceAndTheDefaultFont) {
-  Canvas c(10, 10, TestFont(-16));
+  Canvas c(10, 10);
   TEXTMETRICA tm{};
   ASSERT_TRUE(GetTextMetricsA(c.dc(), &tm));
-  EXPECT_EQ(tm.tmHeight, 20);
-  EXPECT_EQ(tm.tmAscent, 16);
-  EXPECT_EQ(tm.tmDescent, 4);
-  EXPECT_EQ(tm.tmInternalLeading, 4);
-  EXPECT_EQ(tm.tmAveCharWidth, 10);
-  EXPECT_EQ(tm.tmBreakChar, ' ');
+  EXPECT_EQ(std::tuple(tm.tmHeight, tm.tmAscent, tm.tmDescent, tm.tmInternalLeading, tm.tmAveCharWidth, tm.tmBreakChar),
+            std::tuple(20, 16, 4, 4, 10, ' '));
   EXPECT_NE(tm.tmPitchAndFamily & TMPF_TRUETYPE, 0);
-  EXPECT_FALSE(GetTextMetricsA(nullptr, &tm));
-  EXPECT_FALSE(GetTextMetricsA(c.dc(), nullptr));
+  EXPECT_FALSE(GetTextMetricsA(nullptr, &tm) || GetTextMetricsA(c.dc(), nullptr));
 
   // A DC without a selected font measures with the system font (cell height 16).
   HDC plain = CreateCompatibleDC(nullptr);
   ASSERT_TRUE(GetTextMetricsA(plain, &tm));
-  EXPECT_EQ(tm.tmHeight, 16);
-  EXPECT_EQ(tm.tmPitchAndFamily & TMPF_TRUETYPE, 0);
+  EXPECT_EQ(std::pair(tm.tmHeight, tm.tmPitchAndFamily & TMPF_TRUETYPE), std::pair(16, 0));
   DeleteDC(plain);
 }
 
 TEST(TextExtents, ExtentFitCountsAndJustification) {
-  Canvas c(10, 10, TestFont(-16));
+  Canvas c(10, 10);
   SIZE sz{};
   ASSERT_TRUE(GetTextExtentPoint32A(c.dc(), "abc", 3, &sz));
   EXPECT_EQ(sz, (SIZE{30, 20}));
@@ -153,10 +153,8 @@ TEST(TextExtents, ExtentFitCountsAndJustification) {
 
   int fit = -1, dx[5] = {};
   ASSERT_TRUE(GetTextExtentExPointA(c.dc(), "abcd", 4, 25, &fit, dx, &sz));
-  EXPECT_EQ(fit, 2);
-  EXPECT_EQ(sz.cx, 40) << "the size is the whole text's";
-  EXPECT_EQ(dx[0], 10);
-  EXPECT_EQ(dx[3], 40);
+  // The size is the whole text's.
+  EXPECT_EQ(std::tuple(fit, sz.cx, dx[0], dx[3]), std::tuple(2, 40, 10, 40));
   ASSERT_TRUE(GetTextExtentExPointA(c.dc(), "abcd", 4, -1, &fit, nullptr, &sz));
   EXPECT_EQ(fit, 4);
   EXPECT_FALSE(GetTextExtentExPointA(c.dc(), "abcd", 4, -2, &fit, nullptr, &sz));
@@ -173,16 +171,14 @@ TEST(TextExtents, ExtentFitCountsAndJustification) {
   // Justification spreads the extra over break characters, the first ones taking the rest.
   ASSERT_TRUE(SetTextJustification(c.dc(), 7, 2));
   ASSERT_TRUE(GetTextExtentExPointA(c.dc(), "a b c", 5, -1, &fit, dx, &sz));
-  EXPECT_EQ(sz.cx, 57);
-  EXPECT_EQ(dx[1], 24);   // 10 + 10 + 4
-  EXPECT_EQ(dx[3], 47);   // + 10 + 13
+  EXPECT_EQ(std::tuple(sz.cx, dx[1], dx[3]), std::tuple(57, 10 + 10 + 4, 10 + 10 + 4 + 10 + 13));
   SetTextJustification(c.dc(), 0, 0);
   GetTextExtentPoint32A(c.dc(), "a b c", 5, &sz);
   EXPECT_EQ(sz.cx, 50);
 }
 
 TEST(TextExtents, TabbedExtentPacksWidthAndHeight) {
-  Canvas c(10, 10, TestFont(-16));
+  Canvas c(10, 10);
   int every40[] = {40};
   EXPECT_EQ(GetTabbedTextExtentA(c.dc(), "xxxx\tx", 6, 1, every40), MAKELONG(90, 20));
   EXPECT_EQ(GetTabbedTextExtentA(c.dc(), "\t", 1, 1, every40), MAKELONG(40, 20));
@@ -191,95 +187,68 @@ TEST(TextExtents, TabbedExtentPacksWidthAndHeight) {
 }
 
 TEST(TextOutput, BoxGlyphsLandOnExactPixels) {
-  Canvas c(100, 40, TestFont(-16));
+  Canvas c(100, 40);
   ASSERT_TRUE(TextOutA(c.dc(), 5, 3, "AB", 2));
-  EXPECT_TRUE(c.Ink(5, 7));      // top-left of A's box: row 4 of the cell
-  EXPECT_FALSE(c.Ink(5, 6));     // internal leading stays empty
-  EXPECT_TRUE(c.Ink(13, 10));    // A's last column
-  EXPECT_FALSE(c.Ink(14, 10));   // the gap column
-  EXPECT_TRUE(c.Ink(15, 10));    // B
-  EXPECT_TRUE(c.Ink(23, 22));    // B's bottom-right: cell row 19
-  EXPECT_FALSE(c.Ink(23, 23));
-  EXPECT_FALSE(c.Ink(24, 10));
-  EXPECT_EQ(c.InkBounds(100, 40), (RECT{5, 7, 24, 23}));
+  // A's box starts at cell row 4 below the empty leading and ends at column 8; then the gap
+  // column, then B down to cell row 19.
+  ExpectInk(c, {{5, 7, 1}, {5, 6, 0}, {13, 10, 1}, {14, 10, 0}, {15, 10, 1}, {23, 22, 1}, {23, 23, 0}, {24, 10, 0}});
+  EXPECT_EQ(c.InkBounds(), (RECT{5, 7, 24, 23}));
 }
 
 TEST(TextOutput, OpaqueBackgroundAndExtTextOutOptions) {
-  {
-    Canvas c(100, 40, TestFont(-16));
-    SetBkMode(c.dc(), OPAQUE);
-    SetBkColor(c.dc(), kRed);
-    TextOutA(c.dc(), 5, 3, "AB", 2);
-    EXPECT_EQ(c.At(14, 10), kRed);   // the gap inside the cells
-    EXPECT_EQ(c.At(5, 3), kRed);     // the leading row
-    EXPECT_EQ(c.At(24, 22), kRed);
-    EXPECT_EQ(c.At(25, 10), kWhite);
-    EXPECT_EQ(c.At(5, 23), kWhite);
-  }
-  {
-    Canvas c(100, 40, TestFont(-16));
-    SetBkColor(c.dc(), kRed);
-    RECT r{0, 0, 12, 40};
-    ASSERT_TRUE(ExtTextOutA(c.dc(), 5, 3, ETO_CLIPPED | ETO_OPAQUE, &r, "AB", 2, nullptr));
-    EXPECT_EQ(c.At(0, 0), kRed) << "ETO_OPAQUE fills the rectangle even when transparent";
-    EXPECT_TRUE(c.Ink(11, 10));
-    EXPECT_EQ(c.At(12, 10), kWhite) << "clipped at the rectangle";
-    EXPECT_EQ(c.At(15, 10), kWhite);
-  }
-  {
-    Canvas c(100, 40, TestFont(-16));
-    int dx[] = {20, 10};
-    ExtTextOutA(c.dc(), 5, 3, 0, nullptr, "AB", 2, dx);
-    EXPECT_FALSE(c.Ink(15, 10));
-    EXPECT_TRUE(c.Ink(25, 10));
-    EXPECT_FALSE(ExtTextOutA(c.dc(), 5, 3, 0, nullptr, nullptr, 2, nullptr));
-    EXPECT_FALSE(ExtTextOutA(nullptr, 5, 3, 0, nullptr, "AB", 2, nullptr));
-  }
+  Canvas c(100, 40);
+  SetBkMode(c.dc(), OPAQUE);
+  SetBkColor(c.dc(), kRed);
+  TextOutA(c.dc(), 5, 3, "AB", 2);
+  // The gap inside the cells and the leading row take the background; outside stays white.
+  for (auto [x, y, want] : {std::tuple{14, 10, kRed}, {5, 3, kRed}, {24, 22, kRed}, {25, 10, kWhite}, {5, 23, kWhite}})
+    EXPECT_EQ(c.At(x, y), want) << x << "," << y;
+
+  Canvas clip(100, 40);
+  SetBkColor(clip.dc(), kRed);
+  RECT r{0, 0, 12, 40};
+  ASSERT_TRUE(ExtTextOutA(clip.dc(), 5, 3, ETO_CLIPPED | ETO_OPAQUE, &r, "AB", 2, nullptr));
+  EXPECT_EQ(clip.At(0, 0), kRed) << "ETO_OPAQUE fills the rectangle even when transparent";
+  ExpectInk(clip, {{11, 10, 1}, {12, 10, 0}, {15, 10, 0}});   // clipped at the rectangle
+
+  Canvas spaced(100, 40);
+  int dx[] = {20, 10};
+  ExtTextOutA(spaced.dc(), 5, 3, 0, nullptr, "AB", 2, dx);
+  ExpectInk(spaced, {{15, 10, 0}, {25, 10, 1}});
+  EXPECT_FALSE(ExtTextOutA(spaced.dc(), 5, 3, 0, nullptr, nullptr, 2, nullptr));
+  EXPECT_FALSE(ExtTextOutA(nullptr, 5, 3, 0, nullptr, "AB", 2, nullptr));
 }
 
 TEST(TextOutput, AlignmentAndCurrentPosition) {
-  {
-    Canvas c(100, 60, TestFont(-16));
-    SetTextAlign(c.dc(), TA_RIGHT | TA_BOTTOM);
-    TextOutA(c.dc(), 50, 30, "AB", 2);
-    EXPECT_EQ(c.InkBounds(100, 60), (RECT{30, 14, 49, 30}));
-  }
-  {
-    Canvas c(100, 60, TestFont(-16));
-    SetTextAlign(c.dc(), TA_CENTER | TA_BASELINE);
-    TextOutA(c.dc(), 50, 30, "AB", 2);
-    EXPECT_EQ(c.InkBounds(100, 60), (RECT{40, 18, 59, 34}));
-  }
-  {
-    Canvas c(100, 60, TestFont(-16));
-    MoveToEx(c.dc(), 10, 5, nullptr);
-    SetTextAlign(c.dc(), TA_UPDATECP);
-    TextOutA(c.dc(), 0, 0, "ab", 2);
-    TextOutA(c.dc(), 0, 0, "c", 1);
-    POINT cp{};
-    GetCurrentPositionEx(c.dc(), &cp);
-    EXPECT_EQ(cp, (POINT{40, 5}));
-    EXPECT_TRUE(c.Ink(30, 9));
-    EXPECT_EQ(c.InkBounds(100, 60), (RECT{10, 9, 39, 25}));
-  }
-  {
-    Canvas c(100, 60, TestFont(-16));
-    SetWindowOrgEx(c.dc(), 10, 10, nullptr);
-    TextOutA(c.dc(), 15, 13, "A", 1);
-    SetWindowOrgEx(c.dc(), 0, 0, nullptr);   // read back in device pixels
-    EXPECT_EQ(c.InkBounds(100, 60), (RECT{5, 7, 14, 23})) << "logical coordinates map through the origin";
-  }
+  EXPECT_EQ(InkAfter([](HDC d) { SetTextAlign(d, TA_RIGHT | TA_BOTTOM), TextOutA(d, 50, 30, "AB", 2); }),
+            (RECT{30, 14, 49, 30}));
+  EXPECT_EQ(InkAfter([](HDC d) { SetTextAlign(d, TA_CENTER | TA_BASELINE), TextOutA(d, 50, 30, "AB", 2); }),
+            (RECT{40, 18, 59, 34}));
+  EXPECT_EQ(InkAfter([](HDC d) {
+              SetWindowOrgEx(d, 10, 10, nullptr);
+              TextOutA(d, 15, 13, "A", 1);
+              SetWindowOrgEx(d, 0, 0, nullptr);   // read back in device pixels
+            }),
+            (RECT{5, 7, 14, 23}))
+      << "logical coordinates map through the origin";
+
+  Canvas c(100, 60);
+  MoveToEx(c.dc(), 10, 5, nullptr);
+  SetTextAlign(c.dc(), TA_UPDATECP);
+  TextOutA(c.dc(), 0, 0, "ab", 2);
+  TextOutA(c.dc(), 0, 0, "c", 1);
+  POINT cp{};
+  GetCurrentPositionEx(c.dc(), &cp);
+  EXPECT_EQ(cp, (POINT{40, 5}));
+  EXPECT_TRUE(c.Ink(30, 9));
+  EXPECT_EQ(c.InkBounds(), (RECT{10, 9, 39, 25}));
 }
 
 TEST(TextOutput, UnderlineAndStrikeOutSpanTheRun) {
-  HFONT f = CreateFontA(-16, 0, 0, 0, FW_NORMAL, 0, 1, 0, 0, 0, 0, 0, 0, kTestFaceName);
-  Canvas c(100, 40, f);
+  Canvas c(100, 40, CreateFontA(-16, 0, 0, 0, FW_NORMAL, 0, 1, 0, 0, 0, 0, 0, 0, kTestFaceName));
   TextOutA(c.dc(), 5, 3, "A B", 3);
   // Underline row: ascent + 1 = cell row 17, under the blank too.
-  EXPECT_TRUE(c.Ink(20, 20));
-  EXPECT_FALSE(c.Ink(20, 19));
-  EXPECT_TRUE(c.Ink(34, 20));
-  EXPECT_FALSE(c.Ink(35, 20));
+  ExpectInk(c, {{20, 20, 1}, {20, 19, 0}, {34, 20, 1}, {35, 20, 0}});
 }
 
 // Rotation by the escapement turns the run about the reference point, counter-clockwise.
@@ -299,14 +268,14 @@ TEST(RotatedText, QuarterTurnsAreExactPixelPermutations) {
     SCOPED_TRACE(k.escapement);
     Canvas ca(100, 100, TestFont(-16, k.escapement));
     TextOutA(ca.dc(), 50, 50, "A", 1);
-    EXPECT_EQ(ca.InkBounds(100, 100), k.a);
-    EXPECT_EQ(ca.InkCount(100, 100), 9 * 16);
+    EXPECT_EQ(ca.InkBounds(), k.a);
+    EXPECT_EQ(ca.InkCount(), 9 * 16);
     Canvas cab(100, 100, TestFont(-16, k.escapement));
     TextOutA(cab.dc(), 50, 50, "AB", 2);
     RECT both{std::min(k.a.Left, k.b.Left), std::min(k.a.Top, k.b.Top), std::max(k.a.Right, k.b.Right),
               std::max(k.a.Bottom, k.b.Bottom)};
-    EXPECT_EQ(cab.InkBounds(100, 100), both);
-    EXPECT_EQ(cab.InkCount(100, 100), 2 * 9 * 16);
+    EXPECT_EQ(cab.InkBounds(), both);
+    EXPECT_EQ(cab.InkCount(), 2 * 9 * 16);
     EXPECT_TRUE(cab.Ink(k.b.Left, k.b.Top));
     EXPECT_TRUE(cab.Ink(k.b.Right - 1, k.b.Bottom - 1));
   }
@@ -315,26 +284,22 @@ TEST(RotatedText, QuarterTurnsAreExactPixelPermutations) {
 TEST(RotatedText, OtherAnglesFollowTheRotatedBaseline) {
   Canvas c(120, 120, TestFont(-16, 450));
   TextOutA(c.dc(), 40, 80, "AB", 2);
-  // A point 5 along the baseline and 12 down in text space: (40 + 5c + 12s, 80 - 5s + 12c).
-  EXPECT_TRUE(c.Ink(52, 84));
-  // Further along the baseline lies B: 15 along, 12 down.
-  EXPECT_TRUE(c.Ink(59, 77));
+  // Points 5 (in A) and 15 (in B) along the baseline, 12 down: (40 + 5c + 12s, 80 - 5s + 12c).
+  ExpectInk(c, {{52, 84, 1}, {59, 77, 1}});
   // Nearest-neighbour placement keeps the area close to the boxes' 288 pixels.
-  int ink = c.InkCount(120, 120);
+  int ink = c.InkCount();
   EXPECT_GT(ink, 250);
   EXPECT_LT(ink, 330);
   // Nothing lands on the wrong side of the reference point.
-  RECT b = c.InkBounds(120, 120);
+  RECT b = c.InkBounds();
   EXPECT_GE(b.Left, 40);
   EXPECT_LE(b.Bottom, 80 + 16);
 }
 
 TEST(RotatedText, RasterFacesIgnoreTheEscapement) {
   Canvas c(200, 200, TestFont(-16, 900, "MS Sans Serif"));
-  SIZE sz{};
-  GetTextExtentPoint32A(c.dc(), "Hello", 5, &sz);
   TextOutA(c.dc(), 20, 100, "Hello", 5);
-  RECT ink = c.InkBounds(200, 200);
+  RECT ink = c.InkBounds();
   EXPECT_GT(ink.Right - ink.Left, ink.Bottom - ink.Top) << "drawn along x, not up";
   EXPECT_GE(ink.Top, 100);
 }
@@ -346,7 +311,7 @@ TEST(TextOutput, PackagedFacesDrawWithinTheirOwnExtent) {
     SIZE sz{};
     ASSERT_TRUE(GetTextExtentPoint32A(c.dc(), "Hello", 5, &sz));
     TextOutA(c.dc(), 10, 10, "Hello", 5);
-    RECT ink = c.InkBounds(200, 60);
+    RECT ink = c.InkBounds();
     ASSERT_LT(ink.Left, ink.Right) << "something was drawn";
     EXPECT_GE(ink.Left, 10);
     EXPECT_LE(ink.Right, 10 + sz.cx + 1);
@@ -357,7 +322,7 @@ TEST(TextOutput, PackagedFacesDrawWithinTheirOwnExtent) {
 }
 
 TEST(TextPaths, TextInAPathAddsGlyphOutlines) {
-  Canvas c(100, 40, TestFont(-16));
+  Canvas c(100, 40);
   ASSERT_TRUE(BeginPath(c.dc()));
   TextOutA(c.dc(), 5, 3, "A B", 3);
   DeviceContext* dc = DcFromHandle(c.dc());
@@ -367,51 +332,41 @@ TEST(TextPaths, TextInAPathAddsGlyphOutlines) {
   EXPECT_EQ(dc->PathFigures[1].front(), (TPoint{25, 7}));
   EndPath(c.dc());
   AbortPath(c.dc());
-  EXPECT_EQ(c.InkCount(100, 40), 0) << "nothing drawn while recording";
+  EXPECT_EQ(c.InkCount(), 0) << "nothing drawn while recording";
 }
 
 TEST(DrawTextOnDc, CalcRectDrawingAndClipping) {
-  Canvas c(200, 100, TestFont(-16));
+  Canvas c(200, 100);
   RECT r{10, 10, 45, 0};
   EXPECT_EQ(DrawTextA(c.dc(), "aa bb cc", -1, &r, DT_CALCRECT | DT_WORDBREAK), 60);
   EXPECT_EQ(r, (RECT{10, 10, 30, 70}));
-  EXPECT_EQ(c.InkCount(200, 100), 0) << "DT_CALCRECT draws nothing";
-
+  EXPECT_EQ(c.InkCount(), 0) << "DT_CALCRECT draws nothing";
   r = {10, 10, 45, 70};
   EXPECT_EQ(DrawTextA(c.dc(), "aa bb cc", -1, &r, DT_WORDBREAK), 60);
-  EXPECT_TRUE(c.Ink(10, 14));
-  EXPECT_TRUE(c.Ink(10, 34));
-  EXPECT_TRUE(c.Ink(28, 69));
-  EXPECT_FALSE(c.Ink(30, 14));
+  ExpectInk(c, {{10, 14, 1}, {10, 34, 1}, {28, 69, 1}, {30, 14, 0}});
 
-  Canvas clip(200, 100, TestFont(-16));
   r = {10, 10, 25, 30};
-  DrawTextA(clip.dc(), "abc", 3, &r, DT_SINGLELINE);
-  EXPECT_EQ(clip.InkBounds(200, 100), (RECT{10, 14, 25, 30}));
-  Canvas noclip(200, 100, TestFont(-16));
-  DrawTextA(noclip.dc(), "abc", 3, &r, DT_SINGLELINE | DT_NOCLIP);
-  EXPECT_EQ(noclip.InkBounds(200, 100), (RECT{10, 14, 39, 30}));
+  EXPECT_EQ(InkAfter([&](HDC d) { DrawTextA(d, "abc", 3, &r, DT_SINGLELINE); }, 200, 100), (RECT{10, 14, 25, 30}));
+  EXPECT_EQ(InkAfter([&](HDC d) { DrawTextA(d, "abc", 3, &r, DT_SINGLELINE | DT_NOCLIP); }, 200, 100),
+            (RECT{10, 14, 39, 30}));
 }
 
 TEST(DrawTextOnDc, PrefixUnderlineAndItsVariants) {
   RECT r{0, 0, 100, 30};
-  Canvas plain(100, 30, TestFont(-16));
+  Canvas plain(100, 30);
   DrawTextA(plain.dc(), "a&bc", -1, &r, DT_SINGLELINE);
-  EXPECT_TRUE(plain.Ink(19, 17)) << "underline under b reaches its gap column";
-  EXPECT_FALSE(plain.Ink(19, 16));
-  EXPECT_FALSE(plain.Ink(9, 17));
-  EXPECT_FALSE(plain.Ink(29, 17));
-  Canvas hidden(100, 30, TestFont(-16));
+  // The underline goes under b alone, to its gap column.
+  ExpectInk(plain, {{19, 17, 1}, {19, 16, 0}, {9, 17, 0}, {29, 17, 0}});
+  Canvas hidden(100, 30);
   DrawTextA(hidden.dc(), "a&bc", -1, &r, DT_SINGLELINE | DT_HIDEPREFIX);
   EXPECT_FALSE(hidden.Ink(19, 17));
-  EXPECT_EQ(hidden.InkBounds(100, 30), (RECT{0, 4, 29, 20}));
-  Canvas only(100, 30, TestFont(-16));
-  DrawTextA(only.dc(), "a&bc", -1, &r, DT_SINGLELINE | DT_PREFIXONLY);
-  EXPECT_EQ(only.InkBounds(100, 30), (RECT{10, 17, 20, 18}));
+  EXPECT_EQ(hidden.InkBounds(), (RECT{0, 4, 29, 20}));
+  EXPECT_EQ(InkAfter([&](HDC d) { DrawTextA(d, "a&bc", -1, &r, DT_SINGLELINE | DT_PREFIXONLY); }, 100, 30),
+            (RECT{10, 17, 20, 18}));
 }
 
 TEST(DrawTextOnDc, ReturnValuesAndBadArguments) {
-  Canvas c(200, 100, TestFont(-16));
+  Canvas c(200, 100);
   RECT r{10, 10, 100, 100};
   EXPECT_EQ(DrawTextA(c.dc(), "abc", 0, &r, DT_CALCRECT), 0);
   EXPECT_EQ(r, (RECT{10, 10, 100, 100})) << "nothing to do leaves the rectangle";
@@ -438,19 +393,19 @@ TEST(DrawTextOnDc, ReturnValuesAndBadArguments) {
 }
 
 TEST(DrawTextOnDc, TabStopLengthComesFromTheSecondByteAndFlagsStillAct) {
-  Canvas c(200, 40, TestFont(-16));
+  Canvas c(200, 40);
   // 0x0400 is DT_CALCRECT's bit: it still measures, and gives a tab length of 4.
   RECT r{0, 0, 0, 0};
   EXPECT_EQ(DrawTextA(c.dc(), "a\tb", -1, &r, DT_TABSTOP | DT_EXPANDTABS | DT_CALCRECT), 20);
   EXPECT_EQ(r, (RECT{0, 0, 50, 20}));
-  EXPECT_EQ(c.InkCount(200, 40), 0);
+  EXPECT_EQ(c.InkCount(), 0);
   r = {0, 0, 0, 0};
   DrawTextA(c.dc(), "a\tb", -1, &r, DT_TABSTOP | DT_EXPANDTABS | DT_CALCRECT | 0x0200);
   EXPECT_EQ(r.Right, 70) << "with 0x0200 as well the length is 6";
 }
 
 TEST(DrawTextOnDc, ModifyStringWritesTheShortenedText) {
-  Canvas c(200, 100, TestFont(-16));
+  Canvas c(200, 100);
   char buffer[32] = "abcdefghij";
   RECT r{0, 0, 55, 20};
   DrawTextExA(c.dc(), buffer, -1, &r, DT_SINGLELINE | DT_END_ELLIPSIS | DT_MODIFYSTRING, nullptr);
@@ -464,19 +419,15 @@ TEST(DrawTextOnDc, ModifyStringWritesTheShortenedText) {
 }
 
 TEST(TabbedText, OutputMovesToTheStopsFromTheOrigin) {
-  Canvas c(200, 40, TestFont(-16));
+  Canvas c(200, 40);
   int stops[] = {40};
-  LONG r = TabbedTextOutA(c.dc(), 5, 3, "a\tb", 3, 1, stops, 5);
-  EXPECT_EQ(LOWORD(DWORD(r)), 50);   // a, then the tab to origin + 40, then b
-  EXPECT_EQ(HIWORD(DWORD(r)), 20);
-  EXPECT_TRUE(c.Ink(5, 10));
-  EXPECT_FALSE(c.Ink(15, 10)) << "the tab draws nothing";
-  EXPECT_TRUE(c.Ink(45, 10));
-  EXPECT_EQ(c.InkBounds(200, 40), (RECT{5, 7, 54, 23}));
+  // a, then the tab to origin + 40 drawing nothing, then b.
+  EXPECT_EQ(TabbedTextOutA(c.dc(), 5, 3, "a\tb", 3, 1, stops, 5), MAKELONG(50, 20));
+  ExpectInk(c, {{5, 10, 1}, {15, 10, 0}, {45, 10, 1}});
+  EXPECT_EQ(c.InkBounds(), (RECT{5, 7, 54, 23}));
   // Default stops (none given) every 8 average widths from the origin.
-  Canvas d(200, 40, TestFont(-16));
-  r = TabbedTextOutA(d.dc(), 0, 0, "\tx", 2, 0, nullptr, 0);
-  EXPECT_EQ(LOWORD(DWORD(r)), 90);
+  Canvas d(200, 40);
+  EXPECT_EQ(LOWORD(DWORD(TabbedTextOutA(d.dc(), 0, 0, "\tx", 2, 0, nullptr, 0))), 90);
   EXPECT_TRUE(d.Ink(80, 10));
   EXPECT_EQ(TabbedTextOutA(d.dc(), 0, 0, nullptr, 2, 0, nullptr, 0), 0);
 }
@@ -485,19 +436,17 @@ TEST(DrawTextOnDc, ExpandedTabsAndExternalLeadingWithAPackagedFace) {
   Canvas c(400, 200, TestFont(-16, 0, "Arial"));
   TEXTMETRICA tm{};
   ASSERT_TRUE(GetTextMetricsA(c.dc(), &tm));
-  SIZE ab{}, a{};
+  SIZE ab{}, b{};
   GetTextExtentPoint32A(c.dc(), "Alpha beta", 10, &ab);
+  GetTextExtentPoint32A(c.dc(), "b", 1, &b);
   RECT r{0, 0, 0, 0};
   EXPECT_EQ(DrawTextA(c.dc(), "Alpha beta", -1, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX), tm.tmHeight);
   EXPECT_EQ(r.Right, ab.cx) << "the measured line is the extent of its text";
   r = {0, 0, 400, 0};
   EXPECT_EQ(DrawTextA(c.dc(), "a\nb", -1, &r, DT_CALCRECT | DT_EXTERNALLEADING),
             2 * (tm.tmHeight + tm.tmExternalLeading));
-  GetTextExtentPoint32A(c.dc(), "a", 1, &a);
   r = {0, 0, 400, 0};
   DrawTextA(c.dc(), "a\tb", -1, &r, DT_CALCRECT | DT_EXPANDTABS | DT_SINGLELINE);
-  SIZE b{};
-  GetTextExtentPoint32A(c.dc(), "b", 1, &b);
   EXPECT_EQ(r.Right, 8 * tm.tmAveCharWidth + b.cx) << "the tab reaches 8 average widths";
 }
 
@@ -516,11 +465,11 @@ TEST(TextOutput, HugeFarAndLongTextCostsOnlyItsVisiblePart) {
   for (int i = 0; i < 100000; ++i) mixed.push_back(char(0x21 + i % 200));
   Canvas m(100, 100, TestFont(-2000, 0, "Arial"));
   ASSERT_TRUE(TextOutA(m.dc(), -3000, -1500, mixed.c_str(), int(mixed.size())));
-  EXPECT_GT(m.InkCount(100, 100), 0);
+  EXPECT_GT(m.InkCount(), 0);
   // A box glyph 1199 pixels wide covers the whole canvas from far left.
   Canvas c(100, 100, TestFont(-2000));
   TextOutA(c.dc(), -1000, -1000, text.c_str(), 3);
-  EXPECT_EQ(c.InkCount(100, 100), 100 * 100);
+  EXPECT_EQ(c.InkCount(), 100 * 100);
 }
 
 TEST(TextPaths, GlyphOutlinesBecomeRegionsWithTheirHoles) {
@@ -545,7 +494,7 @@ TEST(TextPaths, GlyphOutlinesBecomeRegionsWithTheirHoles) {
 }
 
 TEST(DrawTextOnDc, ExtremeRectanglesMarginsAndTabsNeitherOverflowNorHang) {
-  Canvas c(50, 50, TestFont(-16));
+  Canvas c(50, 50);
   std::string tabs(5000, '\t');
   tabs += "end";
   const RECT rects[] = {{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX},

@@ -4,10 +4,7 @@
 #include "tests/platform/user/UserTestUtil.h"
 #include "tests/support/UserTest.h"
 
-class HeadlessHostTest : public UserTest {
- protected:
-  Recorder rec;
-};
+using HeadlessHostTest = RecorderTest;
 
 TEST_F(HeadlessHostTest, PumpingNeverMovesTime) {
   HWND h = rec.Create(WS_POPUP | WS_VISIBLE, 0, 0, 10, 10);
@@ -19,8 +16,6 @@ TEST_F(HeadlessHostTest, PumpingNeverMovesTime) {
   host().Advance(35);
   EXPECT_EQ(GetTickCount(), start + 35);
   EXPECT_EQ(rec.Count(h, WM_TIMER), 3);
-  KillTimer(h, 1);
-  DestroyWindow(h);
 }
 
 TEST_F(HeadlessHostTest, IdleScriptsRunInOrderOnePerWait) {
@@ -53,7 +48,6 @@ TEST_F(HeadlessHostTest, AWindowThatNeverValidatesFailsInsteadOfHanging) {
   EXPECT_THROW(host().PumpUntilIdle(), HeadlessStall);
   rec.handler = nullptr;
   host().PumpUntilIdle();
-  DestroyWindow(h);
 }
 
 TEST_F(HeadlessHostTest, TheScreenShowsWindowsByZOrderAndShape) {
@@ -88,8 +82,6 @@ TEST_F(HeadlessHostTest, TheScreenShowsWindowsByZOrderAndShape) {
   BringWindowToTop(below);
   screen = host().CaptureScreen();
   EXPECT_EQ(screen.At(160, 160), PixelFromColor(red));
-  DestroyWindow(below);
-  DestroyWindow(above);
 }
 
 TEST_F(HeadlessHostTest, InputAddressesClientPoints) {
@@ -110,7 +102,6 @@ TEST_F(HeadlessHostTest, InputAddressesClientPoints) {
   for (auto& m : rec.log)
     if (m.msg == WM_CHAR) typed += char(m.wParam);
   EXPECT_EQ(typed, "ok");
-  DestroyWindow(h);
 }
 
 TEST_F(HeadlessHostTest, WaitsWithATimeoutLetVirtualTimePass) {
@@ -129,6 +120,4 @@ TEST_F(HeadlessHostTest, WaitsWithATimeoutLetVirtualTimePass) {
   EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000, QS_ALLINPUT), 0u);
   EXPECT_EQ(GetTickCount(), start + 350);
   EXPECT_EQ(MsgWaitForMultipleObjects(1, &m, FALSE, 10, QS_ALLINPUT), 0xFFFFFFFFu);   // no handles here
-  KillTimer(h, 1);
-  DestroyWindow(h);
 }

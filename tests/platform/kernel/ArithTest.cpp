@@ -4,20 +4,15 @@
 
 #include <limits>
 #include <stdexcept>
+#include <tuple>
+#include <utility>
 
 TEST(MulDiv, RoundsTheExactQuotientHalfAwayFromZero) {
-  EXPECT_EQ(MulDiv(10, 3, 4), 8);    // 7.5
-  EXPECT_EQ(MulDiv(10, 1, 4), 3);    // 2.5
-  EXPECT_EQ(MulDiv(7, 1, 3), 2);     // 2.33
-  EXPECT_EQ(MulDiv(8, 1, 3), 3);     // 2.67
-  EXPECT_EQ(MulDiv(-10, 3, 4), -8);  // -7.5
-  EXPECT_EQ(MulDiv(10, -1, 4), -3);  // -2.5
-  EXPECT_EQ(MulDiv(10, 1, -4), -3);
-  EXPECT_EQ(MulDiv(-10, 1, -4), 3);
-  EXPECT_EQ(MulDiv(-7, 1, 3), -2);
-  EXPECT_EQ(MulDiv(-8, 1, 3), -3);
-  EXPECT_EQ(MulDiv(0, 5, 7), 0);
-  EXPECT_EQ(MulDiv(1, 1, 3), 0);  // a third stays zero, never -0 or -1
+  // 7.5, 2.5, 2.33, 2.67 and their negatives; a third stays zero, never -0 or -1.
+  const std::tuple<Integer, Integer, Integer, Integer> cases[] = {
+      {10, 3, 4, 8},   {10, 1, 4, 3},   {7, 1, 3, 2},   {8, 1, 3, 3},  {-10, 3, 4, -8}, {10, -1, 4, -3},
+      {10, 1, -4, -3}, {-10, 1, -4, 3}, {-7, 1, 3, -2}, {-8, 1, 3, -3}, {0, 5, 7, 0},   {1, 1, 3, 0}};
+  for (auto [a, b, c, want] : cases) EXPECT_EQ(MulDiv(a, b, c), want) << a << "*" << b << "/" << c;
 }
 
 TEST(MulDiv, UsesTheFull64BitProduct) {
@@ -33,34 +28,22 @@ TEST(MulDiv, UsesTheFull64BitProduct) {
 }
 
 TEST(MulDiv, AnswersMinusOneOnZeroDivisorOrOverflow) {
-  EXPECT_EQ(MulDiv(5, 6, 0), -1);
-  EXPECT_EQ(MulDiv(0, 0, 0), -1);
-  EXPECT_EQ(MulDiv(0x7FFFFFFF, 2, 1), -1);
-  EXPECT_EQ(MulDiv(std::numeric_limits<Integer>::min(), -1, 1), -1);  // 2^31
-  EXPECT_EQ(MulDiv(0x40000000, 4, 2), -1);
+  for (auto [a, b, c] : {std::tuple{5, 6, 0}, {0, 0, 0}, {0x7FFFFFFF, 2, 1}, {INT32_MIN, -1, 1}, {0x40000000, 4, 2}})
+    EXPECT_EQ(MulDiv(a, b, c), -1) << a << "*" << b << "/" << c;
   // Rounding itself can push the result out of range.
   EXPECT_EQ(MulDiv(0x7FFFFFFF, 2, 2), 0x7FFFFFFF);
 }
 
 TEST(Round, HalvesGoToTheEvenNeighbour) {
-  EXPECT_EQ(Round(0.5), 0);
-  EXPECT_EQ(Round(1.5), 2);
-  EXPECT_EQ(Round(2.5), 2);
-  EXPECT_EQ(Round(3.5), 4);
-  EXPECT_EQ(Round(-0.5), 0);
-  EXPECT_EQ(Round(-1.5), -2);
-  EXPECT_EQ(Round(-2.5), -2);
-  EXPECT_EQ(Round(2.4999999), 2);
-  EXPECT_EQ(Round(2.5000001), 3);
-  EXPECT_EQ(Round(-2.5000001), -3);
+  for (auto [x, want] : {std::pair{0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {-0.5, 0}, {-1.5, -2}, {-2.5, -2},
+                         {2.4999999, 2}, {2.5000001, 3}, {-2.5000001, -3}})
+    EXPECT_EQ(Round(x), want) << x;
   EXPECT_EQ(Round(1e15 + 0.5), Int64(1e15));                 // even
   EXPECT_EQ(Round(4503599627370497.0), 4503599627370497LL);  // 2^52 + 1: no fraction left
 }
 
 TEST(Trunc, DropsTheFractionTowardsZero) {
-  EXPECT_EQ(Trunc(2.9), 2);
-  EXPECT_EQ(Trunc(-2.9), -2);
-  EXPECT_EQ(Trunc(-0.1), 0);
+  for (auto [x, want] : {std::pair{2.9, 2}, {-2.9, -2}, {-0.1, 0}}) EXPECT_EQ(Trunc(x), want) << x;
   EXPECT_EQ(Trunc(9007199254740993.0), 9007199254740992LL);
 }
 

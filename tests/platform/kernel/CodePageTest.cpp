@@ -5,6 +5,8 @@
 #include <clocale>
 #include <cwctype>
 #include <locale.h>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -39,15 +41,12 @@ TEST(CodePage, EveryByteRoundTrips) {
 }
 
 TEST(CodePage, KnownCharactersAndTheUndefinedBytes) {
-  EXPECT_EQ(CpToUnicode(0x80), u'\u20AC');
-  EXPECT_EQ(CpToUnicode(0x9F), u'\u0178');
-  EXPECT_EQ(CpToUnicode(0x85), u'\u2026');
-  EXPECT_EQ(CpToUnicode(0xE9), u'\u00E9');
+  for (auto [b, u] : {std::pair{0x80, u'\u20AC'}, {0x9F, u'\u0178'}, {0x85, u'\u2026'}, {0xE9, u'\u00E9'}})
+    EXPECT_EQ(CpToUnicode(Byte(b)), u) << b;
   for (Byte b : {0x81, 0x8D, 0x8F, 0x90, 0x9D}) EXPECT_EQ(CpToUnicode(b), char16_t(b));
   EXPECT_EQ(CpFromUnicode(0x20AC), 0x80);
-  EXPECT_EQ(CpFromUnicode(0x0100), -1);
-  EXPECT_EQ(CpFromUnicode(0x0080), -1);  // a C1 control that 1252 gives to the euro
-  EXPECT_EQ(CpFromUnicode(0x1F600), -1);
+  // 0x80 is a C1 control whose byte 1252 gives to the euro.
+  for (char32_t u : {0x0100, 0x0080, 0x1F600}) EXPECT_EQ(CpFromUnicode(u), -1) << int(u);
   // No two bytes share a character.
   for (int a = 0; a < 256; ++a)
     for (int b = a + 1; b < 256; ++b) ASSERT_NE(CpToUnicode(Byte(a)), CpToUnicode(Byte(b)));
@@ -68,27 +67,17 @@ TEST(CodePage, CaseTablesAgreeWithUnicode) {
 }
 
 TEST(CodePage, CaseRulesThatMatterToText) {
-  EXPECT_EQ(CpUpper(0x9A), 0x8A);  // š → Š
-  EXPECT_EQ(CpUpper(0x9C), 0x8C);  // œ → Œ
-  EXPECT_EQ(CpUpper(0xFF), 0x9F);  // ÿ → Ÿ
+  // š → Š, œ → Œ, ÿ → Ÿ; ß and µ keep their case, ÷ is no letter.
+  for (auto [b, up] : {std::pair{0x9A, 0x8A}, {0x9C, 0x8C}, {0xFF, 0x9F}, {0xDF, 0xDF}, {0xB5, 0xB5}, {0xF7, 0xF7}})
+    EXPECT_EQ(CpUpper(Byte(b)), up) << b;
   EXPECT_EQ(CpLower(0x9F), 0xFF);
-  EXPECT_EQ(CpUpper(0xDF), 0xDF);  // ß keeps its case
-  EXPECT_EQ(CpUpper(0xB5), 0xB5);  // µ too
-  EXPECT_EQ(CpUpper(0xF7), 0xF7);  // ÷ is no letter
-  EXPECT_EQ(CpLower(0xD7), 0xD7);  // × neither
-  EXPECT_TRUE(CpIsLower(0xDF));
-  EXPECT_FALSE(CpIsUpper(0xDF));
-  EXPECT_TRUE(CpIsUpper(0xC9));
-  EXPECT_FALSE(CpIsAlpha(0xD7));
-  EXPECT_FALSE(CpIsAlpha('1'));
+  EXPECT_EQ(CpLower(0xD7), 0xD7);   // × neither
+  EXPECT_TRUE(CpIsLower(0xDF) && !CpIsUpper(0xDF) && CpIsUpper(0xC9));
+  EXPECT_FALSE(CpIsAlpha(0xD7) || CpIsAlpha('1'));
   for (int b = 0; b < 256; ++b) {
-    EXPECT_FALSE(CpIsUpper(Byte(b)) && CpIsLower(Byte(b)));
-    if (CpIsUpper(Byte(b)) || CpIsLower(Byte(b))) {
-      EXPECT_TRUE(CpIsAlpha(Byte(b)));
-    }
-    if (CpUpper(Byte(b)) != b) {
-      EXPECT_EQ(CpLower(CpUpper(Byte(b))), b);
-    }
+    EXPECT_FALSE(CpIsUpper(Byte(b)) && CpIsLower(Byte(b))) << b;
+    EXPECT_TRUE(!(CpIsUpper(Byte(b)) || CpIsLower(Byte(b))) || CpIsAlpha(Byte(b))) << "a cased byte is a letter " << b;
+    EXPECT_TRUE(CpUpper(Byte(b)) == b || CpLower(CpUpper(Byte(b))) == b) << "the case maps invert " << b;
   }
 }
 
@@ -104,31 +93,13 @@ TEST(CodePage, WideTextWithoutABecomesTheFallback) {
 
 TEST(CodePage, Utf8AtTheBoundaryDropsWhatHasNoByte) {
   EXPECT_EQ(Utf8ToAnsi("caf\xC3\xA9 \xE2\x82\xAC"), "caf\xE9 \x80");
-  EXPECT_EQ(Utf8ToAnsi("a\xF0\x9F\x98\x80"
-                       "b"),
-            "ab");  // emoji: no byte
-  EXPECT_EQ(Utf8ToAnsi("a\xD0\x96"
-                       "b"),
-            "ab");  // Cyrillic: no byte
-  EXPECT_EQ(Utf8ToAnsi("a\xC3"
-                       "b"),
-            "ab");                          // broken sequence
+  // Between a and b: an emoji and a Cyrillic letter (no byte), a broken sequence, stray
+  // continuations, an overlong '/' in two and three bytes, an encoded surrogate, and a
+  // character beyond U+10FFFF.
+  for (const char* middle : {"\xF0\x9F\x98\x80", "\xD0\x96", "\xC3", "\x80\xBF", "\xC0\xAF", "\xE0\x80\xAF",
+                             "\xED\xA0\x80", "\xF4\x90\x80\x80"})
+    EXPECT_EQ(Utf8ToAnsi(std::string("a") + middle + "b"), "ab") << middle;
   EXPECT_EQ(Utf8ToAnsi("a\xE2\x82"), "a");  // truncated at the end
-  EXPECT_EQ(Utf8ToAnsi("a\x80\xBF"
-                       "b"),
-            "ab");  // stray continuations
-  EXPECT_EQ(Utf8ToAnsi("a\xC0\xAF"
-                       "b"),
-            "ab");  // overlong '/'
-  EXPECT_EQ(Utf8ToAnsi("a\xE0\x80\xAF"
-                       "b"),
-            "ab");  // overlong, three bytes
-  EXPECT_EQ(Utf8ToAnsi("a\xED\xA0\x80"
-                       "b"),
-            "ab");  // encoded surrogate
-  EXPECT_EQ(Utf8ToAnsi("a\xF4\x90\x80\x80"
-                       "b"),
-            "ab");  // beyond U+10FFFF
   EXPECT_EQ(Utf8ToAnsi(std::string("a\0b", 3)), std::string("a\0b", 3));
   EXPECT_EQ(AnsiToUtf8("\x80\x81\xFF"), "\xE2\x82\xAC\xC2\x81\xC3\xBF");
 }

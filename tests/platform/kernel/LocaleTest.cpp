@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -22,14 +24,7 @@ String Info(LCID lcid, LCTYPE type) {
 }
 
 SYSTEMTIME Day(int y, int m, int d, int h = 0, int mi = 0, int s = 0) {
-  SYSTEMTIME st;
-  st.wYear = WORD(y);
-  st.wMonth = WORD(m);
-  st.wDay = WORD(d);
-  st.wHour = WORD(h);
-  st.wMinute = WORD(mi);
-  st.wSecond = WORD(s);
-  return st;
+  return {WORD(y), WORD(m), 0, WORD(d), WORD(h), WORD(mi), WORD(s), 0};
 }
 
 String Date(LCID lcid, DWORD flags, const SYSTEMTIME& st, const char* picture) {
@@ -48,6 +43,11 @@ String Time(LCID lcid, const SYSTEMTIME& st, const char* picture) {
   return buf;
 }
 
+// Expects each (type, answer) of the table `lcid` stands for.
+void ExpectInfo(LCID lcid, std::initializer_list<std::pair<LCTYPE, const char*>> answers) {
+  for (auto [type, want] : answers) EXPECT_EQ(Info(lcid, type), want) << "type " << type;
+}
+
 int g_hookCalls = 0;
 LCID g_lcidSeenByHook = 0;
 void CountingHook() {
@@ -59,29 +59,15 @@ void CountingHook() {
 
 TEST_F(LocaleTest, BuiltInTableIsUsEnglish) {
   EXPECT_EQ(GetThreadLocale(), kUs);
-  const LCID u = LOCALE_USER_DEFAULT;
-  EXPECT_EQ(Info(u, LOCALE_SSHORTDATE), "M/d/yyyy");
-  EXPECT_EQ(Info(u, LOCALE_SLONGDATE), "dddd, MMMM d, yyyy");
-  EXPECT_EQ(Info(u, LOCALE_STIMEFORMAT), "h:mm:ss tt");
-  EXPECT_EQ(Info(u, LOCALE_SSHORTTIME), "h:mm tt");
-  EXPECT_EQ(Info(u, LOCALE_SDATE), "/");
-  EXPECT_EQ(Info(u, LOCALE_STIME), ":");
-  EXPECT_EQ(Info(u, LOCALE_SDECIMAL), ".");
-  EXPECT_EQ(Info(u, LOCALE_STHOUSAND), ",");
-  EXPECT_EQ(Info(u, LOCALE_S1159), "AM");
-  EXPECT_EQ(Info(u, LOCALE_S2359), "PM");
-  EXPECT_EQ(Info(u, LOCALE_SCURRENCY), "$");
-  EXPECT_EQ(Info(u, LOCALE_ICURRENCY), "0");
-  EXPECT_EQ(Info(u, LOCALE_INEGCURR), "0");
-  EXPECT_EQ(Info(u, LOCALE_ICURRDIGITS), "2");
-  EXPECT_EQ(Info(u, LOCALE_IFIRSTDAYOFWEEK), "6");
-  EXPECT_EQ(Info(u, LOCALE_IFIRSTWEEKOFYEAR), "0");
-  EXPECT_EQ(Info(u, LOCALE_SDAYNAME1), "Monday");
-  EXPECT_EQ(Info(u, LOCALE_SDAYNAME1 + 6), "Sunday");
-  EXPECT_EQ(Info(u, LOCALE_SABBREVDAYNAME1 + 2), "Wed");
-  EXPECT_EQ(Info(u, LOCALE_SMONTHNAME1), "January");
-  EXPECT_EQ(Info(u, LOCALE_SMONTHNAME1 + 11), "December");
-  EXPECT_EQ(Info(u, LOCALE_SABBREVMONTHNAME1 + 8), "Sep");
+  ExpectInfo(LOCALE_USER_DEFAULT,
+             {{LOCALE_SSHORTDATE, "M/d/yyyy"}, {LOCALE_SLONGDATE, "dddd, MMMM d, yyyy"},
+              {LOCALE_STIMEFORMAT, "h:mm:ss tt"}, {LOCALE_SSHORTTIME, "h:mm tt"}, {LOCALE_SDATE, "/"},
+              {LOCALE_STIME, ":"}, {LOCALE_SDECIMAL, "."}, {LOCALE_STHOUSAND, ","}, {LOCALE_S1159, "AM"},
+              {LOCALE_S2359, "PM"}, {LOCALE_SCURRENCY, "$"}, {LOCALE_ICURRENCY, "0"}, {LOCALE_INEGCURR, "0"},
+              {LOCALE_ICURRDIGITS, "2"}, {LOCALE_IFIRSTDAYOFWEEK, "6"}, {LOCALE_IFIRSTWEEKOFYEAR, "0"},
+              {LOCALE_SDAYNAME1, "Monday"}, {LOCALE_SDAYNAME1 + 6, "Sunday"}, {LOCALE_SABBREVDAYNAME1 + 2, "Wed"},
+              {LOCALE_SMONTHNAME1, "January"}, {LOCALE_SMONTHNAME1 + 11, "December"},
+              {LOCALE_SABBREVMONTHNAME1 + 8, "Sep"}});
   EXPECT_EQ(Info(LOCALE_SYSTEM_DEFAULT, LOCALE_SDATE), "/");
   EXPECT_EQ(Info(kUs, LOCALE_SDATE | LOCALE_NOUSEROVERRIDE), "/");
 }
@@ -90,18 +76,12 @@ TEST_F(LocaleTest, GermanTableAnswersByIdAndWhenCurrent) {
   EXPECT_EQ(Info(kGerman, LOCALE_SSHORTDATE), "dd.MM.yyyy");
   SetCurrentLocale(GermanLocale());
   EXPECT_EQ(GetThreadLocale(), kGerman);
-  const LCID u = LOCALE_USER_DEFAULT;
-  EXPECT_EQ(Info(u, LOCALE_SSHORTDATE), "dd.MM.yyyy");
-  EXPECT_EQ(Info(u, LOCALE_SDATE), ".");
-  EXPECT_EQ(Info(u, LOCALE_STIMEFORMAT), "HH:mm:ss");
-  EXPECT_EQ(Info(u, LOCALE_SDECIMAL), ",");
-  EXPECT_EQ(Info(u, LOCALE_STHOUSAND), ".");
-  EXPECT_EQ(Info(u, LOCALE_SCURRENCY), "\x80");
-  EXPECT_EQ(Info(u, LOCALE_ICURRENCY), "3");  // after the number, with a blank
-  EXPECT_EQ(Info(u, LOCALE_IFIRSTDAYOFWEEK), "0");
-  EXPECT_EQ(Info(u, LOCALE_IFIRSTWEEKOFYEAR), "2");
-  EXPECT_EQ(Info(u, LOCALE_SMONTHNAME1 + 2), "M\xE4rz");
-  EXPECT_EQ(Info(u, LOCALE_SDAYNAME1), "Montag");
+  // The currency goes after the number, with a blank (3).
+  ExpectInfo(LOCALE_USER_DEFAULT,
+             {{LOCALE_SSHORTDATE, "dd.MM.yyyy"}, {LOCALE_SDATE, "."}, {LOCALE_STIMEFORMAT, "HH:mm:ss"},
+              {LOCALE_SDECIMAL, ","}, {LOCALE_STHOUSAND, "."}, {LOCALE_SCURRENCY, "\x80"}, {LOCALE_ICURRENCY, "3"},
+              {LOCALE_IFIRSTDAYOFWEEK, "0"}, {LOCALE_IFIRSTWEEKOFYEAR, "2"}, {LOCALE_SMONTHNAME1 + 2, "M\xE4rz"},
+              {LOCALE_SDAYNAME1, "Montag"}});
   // The other tables stay reachable by id.
   EXPECT_EQ(Info(kUs, LOCALE_SSHORTDATE), "M/d/yyyy");
 }
@@ -178,21 +158,15 @@ TEST_F(LocaleTest, TheWeekdayIsComputedNotTaken) {
   SYSTEMTIME st = Day(2000, 2, 29);
   st.wDayOfWeek = 0;
   EXPECT_EQ(Date(kUs, 0, st, "dddd"), "Tuesday");
-  EXPECT_EQ(Date(kUs, 0, Day(2021, 1, 1), "dddd"), "Friday");
-  EXPECT_EQ(Date(kUs, 0, Day(1601, 1, 1), "dddd"), "Monday");
-  EXPECT_EQ(Date(kUs, 0, Day(2026, 12, 6), "dddd"), "Sunday");
+  for (auto [y, m, d, want] : {std::tuple{2021, 1, 1, "Friday"}, {1601, 1, 1, "Monday"}, {2026, 12, 6, "Sunday"}})
+    EXPECT_EQ(Date(kUs, 0, Day(y, m, d), "dddd"), want);
 }
 
 TEST_F(LocaleTest, InvalidDatesAndFlagsFail) {
-  EXPECT_EQ(Date(kUs, 0, Day(2021, 2, 29), nullptr), "<fail>");
-  EXPECT_EQ(Date(kUs, 0, Day(1900, 2, 29), nullptr), "<fail>");
-  EXPECT_EQ(Date(kUs, 0, Day(2021, 13, 1), nullptr), "<fail>");
-  EXPECT_EQ(Date(kUs, 0, Day(2021, 0, 1), nullptr), "<fail>");
-  EXPECT_EQ(Date(kUs, 0, Day(2021, 4, 31), nullptr), "<fail>");
-  EXPECT_EQ(Date(kUs, 0, Day(2021, 4, 0), nullptr), "<fail>");
-  EXPECT_EQ(Date(kUs, 0, Day(1600, 12, 31), nullptr), "<fail>");
+  for (auto [y, m, d] : {std::tuple{2021, 2, 29}, {1900, 2, 29}, {2021, 13, 1}, {2021, 0, 1}, {2021, 4, 31},
+                         {2021, 4, 0}, {1600, 12, 31}, {30828, 1, 1}})
+    EXPECT_EQ(Date(kUs, 0, Day(y, m, d), nullptr), "<fail>") << y << "-" << m << "-" << d;
   EXPECT_EQ(Date(kUs, 0, Day(30827, 12, 31), "yyyy"), "30827");
-  EXPECT_EQ(Date(kUs, 0, Day(30828, 1, 1), nullptr), "<fail>");
   EXPECT_EQ(Date(kUs, 0x4, Day(2021, 1, 1), nullptr), "<fail>");
   EXPECT_EQ(Date(kUs, DATE_SHORTDATE | DATE_LONGDATE, Day(2021, 1, 1), nullptr), "<fail>");
   EXPECT_EQ(Date(kUs, DATE_LONGDATE, Day(2021, 1, 1), "d"), "<fail>");
@@ -214,12 +188,10 @@ TEST_F(LocaleTest, FormattingCountsTheZeroAndRefusesShortBuffers) {
 }
 
 TEST_F(LocaleTest, TimePictures) {
-  EXPECT_EQ(Time(kUs, Day(2021, 1, 5, 13, 7, 2), nullptr), "1:07:02 PM");
-  EXPECT_EQ(Time(kUs, Day(2021, 1, 5, 0, 5, 9), nullptr), "12:05:09 AM");
-  EXPECT_EQ(Time(kUs, Day(2021, 1, 5, 12, 0, 0), nullptr), "12:00:00 PM");
-  EXPECT_EQ(Time(kUs, Day(2021, 1, 5, 11, 59, 59), nullptr), "11:59:59 AM");
-  EXPECT_EQ(Time(kGerman, Day(2021, 1, 5, 13, 7, 2), nullptr), "13:07:02");
-  EXPECT_EQ(Time(kGerman, Day(2021, 1, 5, 9, 7, 2), nullptr), "09:07:02");
+  const std::tuple<LCID, int, int, int, const char*> named[] = {
+      {kUs, 13, 7, 2, "1:07:02 PM"},       {kUs, 0, 5, 9, "12:05:09 AM"},   {kUs, 12, 0, 0, "12:00:00 PM"},
+      {kUs, 11, 59, 59, "11:59:59 AM"}, {kGerman, 13, 7, 2, "13:07:02"}, {kGerman, 9, 7, 2, "09:07:02"}};
+  for (auto [lcid, h, m, s, want] : named) EXPECT_EQ(Time(lcid, Day(2021, 1, 5, h, m, s), nullptr), want);
   const SYSTEMTIME st = Day(2021, 1, 5, 9, 5, 3);
   EXPECT_EQ(Time(kUs, st, "h hh hhh H HH m mm s ss t tt"), "9 09 09 9 09 5 05 3 03 A AM");
   EXPECT_EQ(Time(kUs, st, "'h' h 'o''clock' d/M/y"), "h 9 o'clock d/M/y");
@@ -227,9 +199,8 @@ TEST_F(LocaleTest, TimePictures) {
 }
 
 TEST_F(LocaleTest, InvalidTimesAndFlagsFail) {
-  EXPECT_EQ(Time(kUs, Day(2021, 1, 5, 24, 0, 0), nullptr), "<fail>");
-  EXPECT_EQ(Time(kUs, Day(2021, 1, 5, 1, 60, 0), nullptr), "<fail>");
-  EXPECT_EQ(Time(kUs, Day(2021, 1, 5, 1, 0, 60), nullptr), "<fail>");
+  for (auto [h, m, s] : {std::tuple{24, 0, 0}, {1, 60, 0}, {1, 0, 60}})
+    EXPECT_EQ(Time(kUs, Day(2021, 1, 5, h, m, s), nullptr), "<fail>") << h << ":" << m << ":" << s;
   SYSTEMTIME st = Day(2021, 1, 5, 1, 0, 0);
   st.wMilliseconds = 1000;
   EXPECT_EQ(Time(kUs, st, nullptr), "<fail>");

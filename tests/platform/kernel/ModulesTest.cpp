@@ -33,18 +33,15 @@ TEST_F(ModulesTest, LoadsByNameInAnyCaseAndResolvesExports) {
   EXPECT_EQ(GetModuleHandleA("UxTheme.dll"), h);
   EXPECT_EQ(Call(GetProcAddress(h, "OpenThemeData")), 7);
   EXPECT_EQ(Call(GetProcAddress(h, "CloseThemeData")), 8);
-  EXPECT_EQ(GetProcAddress(h, "openthemedata"), nullptr);  // export names are exact
-  EXPECT_EQ(GetProcAddress(h, "Missing"), nullptr);
-  EXPECT_EQ(GetProcAddress(h, MAKEINTRESOURCEA(1)), nullptr);
-  EXPECT_EQ(GetProcAddress(h, nullptr), nullptr);
+  // Export names are exact.
+  for (const char* name : {"openthemedata", "Missing", MAKEINTRESOURCEA(1), static_cast<const char*>(nullptr)})
+    EXPECT_EQ(GetProcAddress(h, name), nullptr);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(FreeLibrary(h), TRUE);
 }
 
 TEST_F(ModulesTest, UnknownModulesAreAbsent) {
-  EXPECT_EQ(LoadLibraryA("other.dll"), nullptr);
-  EXPECT_EQ(LoadLibraryA("uxtheme.dl"), nullptr);
-  EXPECT_EQ(LoadLibraryA(""), nullptr);
-  EXPECT_EQ(LoadLibraryA(nullptr), nullptr);
+  for (const char* name : {"other.dll", "uxtheme.dl", "", static_cast<const char*>(nullptr)})
+    EXPECT_EQ(LoadLibraryA(name), nullptr) << (name ? name : "null");
   EXPECT_EQ(GetModuleHandleA("other.dll"), nullptr);
   EXPECT_EQ(GetProcAddress(nullptr, "OpenThemeData"), nullptr);
   EXPECT_EQ(FreeLibrary(nullptr), FALSE);
@@ -139,7 +136,7 @@ TEST_F(ModulesTest, FileNamesOfTheProgramAndOfModules) {
 
   HMODULE h = LoadLibraryA("uxtheme");
   EXPECT_EQ(GetModuleFileNameA(h, buf, sizeof buf), 11u);
-  EXPECT_STREQ(buf, "UxTheme.dll");
+  EXPECT_STREQ(buf, "UxTheme.dll");   // the registered spelling
   // Cut to the buffer, still terminated, and the cut is visible in the answer.
   EXPECT_EQ(GetModuleFileNameA(h, buf, 4), 4u);
   EXPECT_STREQ(buf, "UxT");

@@ -52,8 +52,7 @@ TEST(Generator, MatchesTheFormulaOverLongRuns) {
     for (int i = 0; i < 2000; ++i) {
       const Integer got = tl_lrand();
       ASSERT_EQ(got, reference.Next()) << "seed " << seed << " draw " << i;
-      ASSERT_GE(got, 0);
-      ASSERT_LE(got, TL_LRAND_MAX);
+      ASSERT_TRUE(got >= 0 && got <= TL_LRAND_MAX) << got;
     }
   }
 }

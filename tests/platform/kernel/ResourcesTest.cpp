@@ -5,6 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -69,14 +70,12 @@ TEST_F(ResourcesTest, EachTypeIsFoundByIdOrName) {
 }
 
 TEST_F(ResourcesTest, TypeAndKindOfNameMustMatch) {
-  EXPECT_EQ(FindResourceA(nullptr, MAKEINTRESOURCEA(2100), RT_BITMAP), nullptr);
-  EXPECT_EQ(FindResourceA(nullptr, "TMAINFORM", RT_BITMAP), nullptr);
-  EXPECT_EQ(FindResourceA(nullptr, "2100", RT_CURSOR), nullptr);
-  EXPECT_EQ(FindResourceA(nullptr, MAKEINTRESOURCEA(2101), RT_CURSOR), nullptr);
-  EXPECT_EQ(FindResourceA(nullptr, "TMAINFORMX", RT_RCDATA), nullptr);
-  EXPECT_EQ(FindResourceA(nullptr, nullptr, RT_RCDATA), nullptr);
-  EXPECT_EQ(FindResourceA(nullptr, "TMAINFORM", nullptr), nullptr);
-  EXPECT_EQ(FindResourceA(nullptr, "TMAINFORM", "RCDATA"), nullptr);  // types are numbers
+  // Types are numbers: "RCDATA" names none.
+  const std::pair<const char*, const char*> absent[] = {
+      {MAKEINTRESOURCEA(2100), RT_BITMAP}, {"TMAINFORM", RT_BITMAP},  {"2100", RT_CURSOR},
+      {MAKEINTRESOURCEA(2101), RT_CURSOR}, {"TMAINFORMX", RT_RCDATA}, {nullptr, RT_RCDATA},
+      {"TMAINFORM", nullptr},              {"TMAINFORM", "RCDATA"}};
+  for (auto [name, type] : absent) EXPECT_EQ(FindResourceA(nullptr, name, type), nullptr);
   EXPECT_EQ(LoadResource(nullptr, nullptr), nullptr);
   EXPECT_EQ(SizeofResource(nullptr, nullptr), 0u);
   EXPECT_EQ(LockResource(nullptr), nullptr);
@@ -88,14 +87,12 @@ TEST_F(ResourcesTest, LoadStringCopiesTruncatesAndTerminates) {
   EXPECT_STREQ(buf, "Line");
   EXPECT_EQ(LoadStringA(nullptr, 9, buf, 4), 3);
   EXPECT_STREQ(buf, "abc");
-  EXPECT_EQ(LoadStringA(nullptr, 9, buf, 1), 0);
-  EXPECT_STREQ(buf, "");
-  std::strcpy(buf, "junk");
-  EXPECT_EQ(LoadStringA(nullptr, 10, buf, sizeof buf), 0);  // present but empty
-  EXPECT_STREQ(buf, "");
-  std::strcpy(buf, "junk");
-  EXPECT_EQ(LoadStringA(nullptr, 11, buf, sizeof buf), 0);  // absent
-  EXPECT_STREQ(buf, "");
+  // No room for a character, present but empty, absent: nothing but the terminator.
+  for (auto [id, size] : {std::pair{9, 1}, {10, int(sizeof buf)}, {11, int(sizeof buf)}}) {
+    std::strcpy(buf, "junk");
+    EXPECT_EQ(LoadStringA(nullptr, UINT(id), buf, size), 0) << id;
+    EXPECT_STREQ(buf, "") << id;
+  }
   EXPECT_EQ(LoadStringA(nullptr, 65323, buf, 0), 0);
   EXPECT_EQ(LoadStringA(nullptr, 65323, nullptr, 5), 0);
   EXPECT_EQ(LoadStringA(nullptr, 0x10000 + 65323, buf, sizeof buf), 0);

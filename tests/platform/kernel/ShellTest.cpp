@@ -8,12 +8,24 @@
 #include <fstream>
 #include <iterator>
 #include <thread>
+#include <tuple>
 
 namespace {
 
 using ShellTest = KernelTest;
 
 uintptr_t Result(HINSTANCE h) { return reinterpret_cast<uintptr_t>(h); }
+
+// Really launches (recording off) `address` with PATH set to `path` for the call.
+uintptr_t OpenWithPath(const std::string& path, const char* address) {
+  const char* oldPath = std::getenv("PATH");
+  const std::string savedPath = oldPath ? oldPath : "";
+  setenv("PATH", path.c_str(), 1);
+  SetShellRecording(false);
+  const uintptr_t r = Result(ShellExecuteA(nullptr, "open", address, nullptr, nullptr, 1));
+  setenv("PATH", savedPath.c_str(), 1);
+  return r;
+}
 
 }  // namespace
 
@@ -32,12 +44,13 @@ TEST_F(ShellTest, OpenIsRecordedWithTheAddressAsOneArgument) {
 }
 
 TEST_F(ShellTest, RefusalsAreErrorCodesAndLaunchNothing) {
-  EXPECT_EQ(Result(ShellExecuteA(nullptr, "print", "http://x", nullptr, nullptr, 1)),
-            SE_ERR_NOASSOC);
-  EXPECT_EQ(Result(ShellExecuteA(nullptr, "OPEN", "", nullptr, nullptr, 1)), SE_ERR_FNF);
-  EXPECT_EQ(Result(ShellExecuteA(nullptr, "OPEN", nullptr, nullptr, nullptr, 1)), SE_ERR_FNF);
-  // The opener would take this for an option.
-  EXPECT_EQ(Result(ShellExecuteA(nullptr, "OPEN", "--help", nullptr, nullptr, 1)), SE_ERR_NOASSOC);
+  // The opener would take "--help" for an option.
+  const std::tuple<const char*, const char*, uintptr_t> refused[] = {{"print", "http://x", SE_ERR_NOASSOC},
+                                                                     {"OPEN", "", SE_ERR_FNF},
+                                                                     {"OPEN", nullptr, SE_ERR_FNF},
+                                                                     {"OPEN", "--help", SE_ERR_NOASSOC}};
+  for (auto [verb, file, code] : refused)
+    EXPECT_EQ(Result(ShellExecuteA(nullptr, verb, file, nullptr, nullptr, 1)), code) << (file ? file : "null");
   EXPECT_TRUE(ShellLaunches().empty());
 }
 
@@ -53,15 +66,8 @@ TEST_F(ShellTest, TheOpenerReceivesExactlyTheAddress) {
            << "mv '" << out.string() << ".tmp' '" << out.string() << "'\n";
   }
   fs::permissions(dir / "xdg-open", fs::perms::owner_all);
-  const char* oldPath = std::getenv("PATH");
-  const std::string savedPath = oldPath ? oldPath : "";
-  setenv("PATH", (dir.string() + ":/usr/bin:/bin").c_str(), 1);
-
-  SetShellRecording(false);
   const char* address = "http://h/p q;$(touch bad)`x`'\"";
-  const uintptr_t r = Result(ShellExecuteA(nullptr, "open", address, nullptr, nullptr, 1));
-  setenv("PATH", savedPath.c_str(), 1);
-  EXPECT_GT(r, 32u);
+  EXPECT_GT(OpenWithPath(dir.string() + ":/usr/bin:/bin", address), 32u);
   // The opener runs detached; wait for its note, within a generous bound.
   for (int i = 0; i < 1000 && !fs::exists(out); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -75,12 +81,4 @@ TEST_F(ShellTest, TheOpenerReceivesExactlyTheAddress) {
   fs::remove_all(dir);
 }
 
-TEST_F(ShellTest, NoOpenerIsAnError) {
-  const char* oldPath = std::getenv("PATH");
-  const std::string savedPath = oldPath ? oldPath : "";
-  setenv("PATH", "/nonexistent-dir", 1);
-  SetShellRecording(false);
-  const uintptr_t r = Result(ShellExecuteA(nullptr, "open", "http://x", nullptr, nullptr, 1));
-  setenv("PATH", savedPath.c_str(), 1);
-  EXPECT_EQ(r, SE_ERR_NOASSOC);
-}
+TEST_F(ShellTest, NoOpenerIsAnError) { EXPECT_EQ(OpenWithPath("/nonexistent-dir", "http://x"), SE_ERR_NOASSOC); }

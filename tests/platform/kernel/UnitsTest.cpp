@@ -17,12 +17,8 @@ bool g_failFini = false;
 
 // Units written as every unit is: the counter guards the work.
 UnitCounter g_aCount, g_bCount, g_cCount;
-void AInit() {
-  if (g_aCount.Enter()) g_log.push_back("+A");
-}
-void AFini() {
-  if (g_aCount.Leave()) g_log.push_back("-A");
-}
+void AInit() { if (g_aCount.Enter()) g_log.push_back("+A"); }
+void AFini() { if (g_aCount.Leave()) g_log.push_back("-A"); }
 void BInit() {
   if (!g_bCount.Enter()) return;
   if (g_failInit) {
@@ -36,12 +32,8 @@ void BFini() {
   g_log.push_back("-B");
   if (g_failFini) throw std::runtime_error("B cannot stop");
 }
-void CInit() {
-  if (g_cCount.Enter()) g_log.push_back("+C");
-}
-void CFini() {
-  if (g_cCount.Leave()) g_log.push_back("-C");
-}
+void CInit() { if (g_cCount.Enter()) g_log.push_back("+C"); }
+void CFini() { if (g_cCount.Leave()) g_log.push_back("-C"); }
 
 const UnitEntry kUnits[] = {{"A", AInit, AFini}, {"B", BInit, BFini}, {"C", CInit, CFini}};
 
@@ -64,14 +56,10 @@ TEST(UnitCounter, OnlyTheOutermostPairDoesTheWork) {
   UnitCounter c;
   EXPECT_FALSE(c.Leave());  // finalize before initialize: nothing to undo
   EXPECT_EQ(c.Count(), 0);
-  EXPECT_TRUE(c.Enter());
-  EXPECT_FALSE(c.Enter());
-  EXPECT_FALSE(c.Enter());
+  EXPECT_EQ(std::vector<bool>({c.Enter(), c.Enter(), c.Enter()}), (std::vector<bool>{true, false, false}));
   EXPECT_EQ(c.Count(), 3);
-  EXPECT_FALSE(c.Leave());
-  EXPECT_FALSE(c.Leave());
-  EXPECT_TRUE(c.Leave());
-  EXPECT_FALSE(c.Leave());
+  EXPECT_EQ(std::vector<bool>({c.Leave(), c.Leave(), c.Leave(), c.Leave()}),
+            (std::vector<bool>{false, false, true, false}));
   EXPECT_TRUE(c.Enter());  // a second life starts afresh
 }
 

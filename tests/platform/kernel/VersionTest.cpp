@@ -3,6 +3,8 @@
 #include "platform/kernel/Version.h"
 
 #include <cstring>
+#include <tuple>
+#include <utility>
 
 using VersionTest = KernelTest;
 
@@ -11,11 +13,9 @@ TEST_F(VersionTest, DefaultsToNtFiveOne) {
   std::memset(&info, 0xCC, sizeof info);
   info.dwOSVersionInfoSize = sizeof info;
   ASSERT_EQ(GetVersionExA(&info), TRUE);
-  EXPECT_EQ(info.dwPlatformId, VER_PLATFORM_WIN32_NT);
-  EXPECT_EQ(info.dwMajorVersion, 5u);
-  EXPECT_EQ(info.dwMinorVersion, 1u);
-  EXPECT_EQ(info.szCSDVersion[0], '\0');
-  EXPECT_EQ(info.szCSDVersion[127], '\0');
+  EXPECT_EQ(std::tuple(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion),
+            std::tuple(DWORD(VER_PLATFORM_WIN32_NT), 5u, 1u));
+  EXPECT_TRUE(info.szCSDVersion[0] == '\0' && info.szCSDVersion[127] == '\0');
 }
 
 TEST_F(VersionTest, ReportsTheConfiguredVersionAndChecksTheSize) {
@@ -27,8 +27,7 @@ TEST_F(VersionTest, ReportsTheConfiguredVersionAndChecksTheSize) {
   OSVERSIONINFOA info{};
   info.dwOSVersionInfoSize = sizeof info;
   ASSERT_EQ(GetVersionExA(&info), TRUE);
-  EXPECT_EQ(info.dwMinorVersion, 0u);
-  EXPECT_EQ(std::strlen(info.szCSDVersion), 127u);
+  EXPECT_EQ(std::pair(info.dwMinorVersion, std::strlen(info.szCSDVersion)), std::pair(0u, size_t(127)));
 
   info.dwOSVersionInfoSize = 100;
   info.dwMajorVersion = 77;

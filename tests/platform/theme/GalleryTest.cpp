@@ -81,10 +81,7 @@ TEST_F(ThemeGallery, RendersEveryPartInEveryStateIntoOnePicture) {
   const char16_t* colorNames[] = {u"NormalColor", u"HomeStead", u"Metallic"};
   constexpr int kLabel = 130, kRow = 28, kCol = 56, kBlock = kLabel + 16 * kCol + 10;
   Canvas(kBlock * 3, 8 + count * kRow);
-  HBRUSH face = CreateSolidBrush(RGB(236, 233, 216));
-  TRect all{0, 0, kBlock * 3, 8 + count * kRow};
-  FillRect(dc, &all, face);
-  DeleteObject(face);
+  Surf().Fill(PixelFromColor(RGB(236, 233, 216)));
   HFONT font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Tahoma");
   HGDIOBJ oldFont = SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);

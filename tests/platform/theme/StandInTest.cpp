@@ -6,6 +6,7 @@
 #include "tests/platform/user/UserTestUtil.h"
 
 #include <set>
+#include <tuple>
 
 namespace {
 
@@ -107,63 +108,54 @@ TEST_F(ThemeHandles, CurrentThemeNameIsTruncatedToTheBuffersAndFailsWhenOff) {
   EXPECT_EQ(WideString(color), u"");
   ThemeConfigure({true, u"C:\\Themes\\Luna.msstyles", u"HomeStead", u"NormalSize"});
   ASSERT_EQ(GetCurrentThemeName(file, 8, color, 1024, size, 4), S_OK);
-  EXPECT_EQ(WideString(file), u"C:\\Them");
-  EXPECT_EQ(WideString(color), u"HomeStead");
-  EXPECT_EQ(WideString(size), u"Nor");
+  EXPECT_EQ(std::tuple(WideString(file), WideString(color), WideString(size)),
+            std::tuple(WideString(u"C:\\Them"), WideString(u"HomeStead"), WideString(u"Nor")));
   EXPECT_EQ(GetCurrentThemeName(nullptr, 0, color, 1024, nullptr, 0), S_OK);
   EXPECT_EQ(ThemeCurrentVariant(), ThemeVariant::Olive);
-  ThemeConfigure({true, u"x", u"METALLIC", u""});
-  EXPECT_EQ(ThemeCurrentVariant(), ThemeVariant::Silver);
-  ThemeConfigure({true, u"x", u"Royale", u""});
-  EXPECT_EQ(ThemeCurrentVariant(), ThemeVariant::Blue);
+  for (auto [name, variant] : {std::pair{u"METALLIC", ThemeVariant::Silver}, {u"Royale", ThemeVariant::Blue}}) {
+    ThemeConfigure({true, u"x", name, u""});
+    EXPECT_EQ(ThemeCurrentVariant(), variant);
+  }
   EXPECT_NE(ThemeColorsOf(ThemeVariant::Olive).frame, ThemeColorsOf(ThemeVariant::Blue).frame);
 }
 
 using ThemeQueries = ThemeFixture;
 
 TEST_F(ThemeQueries, ContentRectsUseTheTableMarginsAtEverySize) {
-  ThemeSetActive(true);
-  ThemeHold button(OpenThemeData(nullptr, u"Button"));
-  ThemeHold header(OpenThemeData(nullptr, u"Header"));
+  const HTHEME button = Open(u"Button"), header = Open(u"Header");
   for (const TRect bounds : {TRect{0, 0, 100, 100}, TRect{-10, 5, 30, 12}}) {
     TRect content{};
-    ASSERT_EQ(GetThemeBackgroundContentRect(button.h, nullptr, BP_PUSHBUTTON, PBS_NORMAL, &bounds, &content),
+    ASSERT_EQ(GetThemeBackgroundContentRect(button, nullptr, BP_PUSHBUTTON, PBS_NORMAL, &bounds, &content),
               S_OK);
     const TRect m = ThemeFindPart("Button", BP_PUSHBUTTON)->margins;
     EXPECT_EQ(content, (TRect{bounds.Left + m.Left, bounds.Top + m.Top, bounds.Right - m.Right,
                               bounds.Bottom - m.Bottom}));
     TRect extent{};
-    ASSERT_EQ(GetThemeBackgroundExtent(button.h, nullptr, BP_PUSHBUTTON, PBS_NORMAL, &content, &extent), S_OK);
+    ASSERT_EQ(GetThemeBackgroundExtent(button, nullptr, BP_PUSHBUTTON, PBS_NORMAL, &content, &extent), S_OK);
     EXPECT_EQ(extent, bounds);
   }
   const TRect box{0, 0, 100, 100};
   TRect content{};
-  ASSERT_EQ(GetThemeBackgroundContentRect(header.h, nullptr, HP_HEADERITEM, HIS_NORMAL, &box, &content), S_OK);
+  ASSERT_EQ(GetThemeBackgroundContentRect(header, nullptr, HP_HEADERITEM, HIS_NORMAL, &box, &content), S_OK);
   EXPECT_GT(content.Left, 0);
-  EXPECT_TRUE(FAILED(GetThemeBackgroundContentRect(header.h, nullptr, 1, 1, &box, nullptr)));
+  EXPECT_TRUE(FAILED(GetThemeBackgroundContentRect(header, nullptr, 1, 1, &box, nullptr)));
 }
 
 TEST_F(ThemeQueries, RegionsAreNewAndShapedPerPart) {
-  ThemeSetActive(true);
-  ThemeHold button(OpenThemeData(nullptr, u"Button"));
-  ThemeHold edit(OpenThemeData(nullptr, u"Edit"));
+  const HTHEME button = Open(u"Button"), edit = Open(u"Edit");
   const TRect r{10, 10, 40, 30};
   size_t before = GdiLiveObjectCount();
   HRGN push = nullptr, radio = nullptr, field = nullptr;
-  ASSERT_EQ(GetThemeBackgroundRegion(button.h, nullptr, BP_PUSHBUTTON, PBS_NORMAL, &r, &push), S_OK);
-  ASSERT_EQ(GetThemeBackgroundRegion(button.h, nullptr, BP_RADIOBUTTON, 1, &r, &radio), S_OK);
-  ASSERT_EQ(GetThemeBackgroundRegion(edit.h, nullptr, EP_EDITTEXT, 1, &r, &field), S_OK);
+  ASSERT_EQ(GetThemeBackgroundRegion(button, nullptr, BP_PUSHBUTTON, PBS_NORMAL, &r, &push), S_OK);
+  ASSERT_EQ(GetThemeBackgroundRegion(button, nullptr, BP_RADIOBUTTON, 1, &r, &radio), S_OK);
+  ASSERT_EQ(GetThemeBackgroundRegion(edit, nullptr, EP_EDITTEXT, 1, &r, &field), S_OK);
   EXPECT_EQ(GdiLiveObjectCount(), before + 3) << "each call makes a region the caller owns";
-  // Rounded: the corner is cut, the middle and the edge centres are in.
-  EXPECT_FALSE(PtInRegion(push, 10, 10));
-  EXPECT_TRUE(PtInRegion(push, 25, 10));
-  EXPECT_TRUE(PtInRegion(push, 25, 20));
-  // Elliptic: a point just inside the box corner is outside the ellipse.
-  EXPECT_FALSE(PtInRegion(radio, 12, 12));
-  EXPECT_TRUE(PtInRegion(radio, 25, 20));
-  EXPECT_TRUE(PtInRegion(field, 10, 10));
-  EXPECT_TRUE(PtInRegion(field, 39, 29));
-  EXPECT_FALSE(PtInRegion(field, 40, 29));
+  // Rounded: the corner is cut, the middle and the edge centres are in. Elliptic: a point
+  // just inside the box corner is outside the ellipse. A field is the whole box.
+  const std::tuple<HRGN, int, int, bool> points[] = {
+      {push, 10, 10, false}, {push, 25, 10, true},  {push, 25, 20, true},  {radio, 12, 12, false},
+      {radio, 25, 20, true}, {field, 10, 10, true}, {field, 39, 29, true}, {field, 40, 29, false}};
+  for (auto [rgn, x, y, in] : points) EXPECT_EQ(PtInRegion(rgn, x, y) != FALSE, in) << x << "," << y;
   for (HRGN h : {push, radio, field}) DeleteObject(h);
   HRGN none = reinterpret_cast<HRGN>(1);
   EXPECT_TRUE(FAILED(GetThemeBackgroundRegion(nullptr, nullptr, 1, 1, &r, &none)));
@@ -171,77 +163,70 @@ TEST_F(ThemeQueries, RegionsAreNewAndShapedPerPart) {
 }
 
 TEST_F(ThemeQueries, PartSizesExistOnlyForListedParts) {
-  ThemeSetActive(true);
-  ThemeHold button(OpenThemeData(nullptr, u"Button"));
-  ThemeHold scroll(OpenThemeData(nullptr, u"ScrollBar"));
+  const HTHEME button = Open(u"Button"), scroll = Open(u"ScrollBar");
   SIZE s{};
-  ASSERT_EQ(GetThemePartSize(button.h, nullptr, BP_CHECKBOX, CBS_CHECKEDNORMAL, nullptr, TS_TRUE, &s), S_OK);
-  EXPECT_EQ(s, (SIZE{13, 13}));
-  ASSERT_EQ(GetThemePartSize(button.h, nullptr, BP_RADIOBUTTON, 1, nullptr, TS_TRUE, &s), S_OK);
-  EXPECT_EQ(s, (SIZE{13, 13}));
+  for (auto [part, state] : {std::pair{BP_CHECKBOX, CBS_CHECKEDNORMAL}, {BP_RADIOBUTTON, 1}}) {
+    ASSERT_EQ(GetThemePartSize(button, nullptr, part, state, nullptr, TS_TRUE, &s), S_OK);
+    EXPECT_EQ(s, (SIZE{13, 13})) << part;
+  }
   const TRect small{0, 0, 9, 40};
-  ASSERT_EQ(GetThemePartSize(button.h, nullptr, BP_CHECKBOX, 1, &small, TS_DRAW, &s), S_OK);
+  ASSERT_EQ(GetThemePartSize(button, nullptr, BP_CHECKBOX, 1, &small, TS_DRAW, &s), S_OK);
   EXPECT_EQ(s, (SIZE{9, 13})) << "the drawing size fits the rectangle";
-  ASSERT_EQ(GetThemePartSize(scroll.h, nullptr, SBP_GRIPPERVERT, 0, nullptr, TS_MIN, &s), S_OK);
+  ASSERT_EQ(GetThemePartSize(scroll, nullptr, SBP_GRIPPERVERT, 0, nullptr, TS_MIN, &s), S_OK);
   EXPECT_GT(s.cx, 0);
   s = {5, 5};
-  EXPECT_TRUE(FAILED(GetThemePartSize(button.h, nullptr, BP_PUSHBUTTON, 1, nullptr, TS_TRUE, &s)));
+  EXPECT_TRUE(FAILED(GetThemePartSize(button, nullptr, BP_PUSHBUTTON, 1, nullptr, TS_TRUE, &s)));
   EXPECT_EQ(s, (SIZE{0, 0}));
-  EXPECT_TRUE(FAILED(GetThemePartSize(button.h, nullptr, BP_CHECKBOX, 1, nullptr, 7, &s)));
+  EXPECT_TRUE(FAILED(GetThemePartSize(button, nullptr, BP_CHECKBOX, 1, nullptr, 7, &s)));
 }
 
 TEST_F(ThemeQueries, ColoursPerPartAndStateAndUnsupportedProperties) {
-  ThemeSetActive(true);
-  ThemeHold button(OpenThemeData(nullptr, u"Button"));
-  ThemeHold edit(OpenThemeData(nullptr, u"Edit"));
-  ThemeHold combo(OpenThemeData(nullptr, u"ComboBox"));
+  const HTHEME button = Open(u"Button"), edit = Open(u"Edit"), combo = Open(u"ComboBox");
   const ThemeColors& c = ThemeCurrentColors();
   COLORREF col = 0;
-  ASSERT_EQ(GetThemeColor(button.h, BP_PUSHBUTTON, PBS_NORMAL, TMT_TEXTCOLOR, &col), S_OK);
-  EXPECT_EQ(col, c.text);
-  ASSERT_EQ(GetThemeColor(button.h, BP_PUSHBUTTON, PBS_DISABLED, TMT_TEXTCOLOR, &col), S_OK);
-  EXPECT_EQ(col, c.disabledText);
-  ASSERT_EQ(GetThemeColor(button.h, BP_GROUPBOX, GBS_NORMAL, TMT_TEXTCOLOR, &col), S_OK);
-  EXPECT_EQ(col, c.groupText);
-  ASSERT_EQ(GetThemeColor(edit.h, 1, 1, TMT_FILLCOLOR, &col), S_OK);
-  EXPECT_EQ(col, c.window);
-  ASSERT_EQ(GetThemeColor(combo.h, 1, 1, TMT_BORDERCOLOR, &col), S_OK);
-  EXPECT_EQ(col, c.frame);
-  EXPECT_EQ(GetThemeColor(button.h, BP_PUSHBUTTON, PBS_NORMAL, 204, &col), E_PROP_ID_UNSUPPORTED);
-  EXPECT_TRUE(FAILED(GetThemeColor(button.h, BP_CHECKBOX, 1, TMT_FILLCOLOR, &col)));
-  EXPECT_TRUE(FAILED(GetThemeColor(button.h, 77, 1, TMT_TEXTCOLOR, &col)));
+  const std::tuple<HTHEME, int, int, int, COLORREF> colours[] = {
+      {button, BP_PUSHBUTTON, PBS_NORMAL, TMT_TEXTCOLOR, c.text},
+      {button, BP_PUSHBUTTON, PBS_DISABLED, TMT_TEXTCOLOR, c.disabledText},
+      {button, BP_GROUPBOX, GBS_NORMAL, TMT_TEXTCOLOR, c.groupText},
+      {edit, 1, 1, TMT_FILLCOLOR, c.window},
+      {combo, 1, 1, TMT_BORDERCOLOR, c.frame}};
+  for (auto [theme, part, state, prop, want] : colours) {
+    col = 0;
+    EXPECT_EQ(GetThemeColor(theme, part, state, prop, &col), S_OK) << part << " " << state << " " << prop;
+    EXPECT_EQ(col, want) << part << " " << state << " " << prop;
+  }
+  EXPECT_EQ(GetThemeColor(button, BP_PUSHBUTTON, PBS_NORMAL, 204, &col), E_PROP_ID_UNSUPPORTED);
+  EXPECT_TRUE(FAILED(GetThemeColor(button, BP_CHECKBOX, 1, TMT_FILLCOLOR, &col)));
+  EXPECT_TRUE(FAILED(GetThemeColor(button, 77, 1, TMT_TEXTCOLOR, &col)));
   // The colour variant changes the answers.
   ThemeConfigure({true, u"Luna.msstyles", u"Metallic", u"NormalSize"});
-  ASSERT_EQ(GetThemeColor(combo.h, 1, 1, TMT_BORDERCOLOR, &col), S_OK);
+  ASSERT_EQ(GetThemeColor(combo, 1, 1, TMT_BORDERCOLOR, &col), S_OK);
   EXPECT_EQ(col, ThemeColorsOf(ThemeVariant::Silver).frame);
 }
 
 TEST_F(ThemeQueries, TransparencyPerPart) {
-  ThemeSetActive(true);
-  ThemeHold button(OpenThemeData(nullptr, u"Button"));
-  EXPECT_TRUE(IsThemeBackgroundPartiallyTransparent(button.h, BP_PUSHBUTTON, 1));
-  EXPECT_TRUE(IsThemeBackgroundPartiallyTransparent(button.h, BP_RADIOBUTTON, 1));
-  EXPECT_TRUE(IsThemeBackgroundPartiallyTransparent(button.h, BP_GROUPBOX, 1));
-  EXPECT_FALSE(IsThemeBackgroundPartiallyTransparent(button.h, BP_CHECKBOX, 1));
+  const HTHEME button = Open(u"Button");
+  for (auto [part, transparent] : {std::pair{BP_PUSHBUTTON, true}, {BP_RADIOBUTTON, true}, {BP_GROUPBOX, true},
+                                   {BP_CHECKBOX, false}})
+    EXPECT_EQ(IsThemeBackgroundPartiallyTransparent(button, part, 1), transparent) << part;
   EXPECT_FALSE(IsThemeBackgroundPartiallyTransparent(nullptr, BP_PUSHBUTTON, 1));
   // A transparent part leaves its corner pixels alone; an opaque one covers its box.
   Canvas(40, 40);
   TRect r{0, 0, 30, 20};
-  DrawThemeBackground(button.h, dc, BP_PUSHBUTTON, PBS_NORMAL, &r, nullptr);
+  DrawThemeBackground(button, dc, BP_PUSHBUTTON, PBS_NORMAL, &r, nullptr);
   EXPECT_EQ(Px(0, 0), kPaper);
   EXPECT_NE(Px(15, 10), kPaper);
 }
 
 TEST_F(ThemeQueries, UnimplementedFunctionsAnswerFailureAndClearTheirOutputs) {
-  ThemeSetActive(true);
-  ThemeHold button(OpenThemeData(nullptr, u"Button"));
+  const HTHEME button = Open(u"Button");
   int value = 9;
-  EXPECT_EQ(GetThemeInt(button.h, 1, 1, 1, &value), E_NOTIMPL);
+  EXPECT_EQ(GetThemeInt(button, 1, 1, 1, &value), E_NOTIMPL);
   EXPECT_EQ(value, 0);
   MARGINS m{1, 2, 3, 4};
-  EXPECT_EQ(GetThemeMargins(button.h, nullptr, 1, 1, 1, nullptr, &m), E_NOTIMPL);
+  EXPECT_EQ(GetThemeMargins(button, nullptr, 1, 1, 1, nullptr, &m), E_NOTIMPL);
   EXPECT_EQ(m.cxLeftWidth + m.cxRightWidth + m.cyTopHeight + m.cyBottomHeight, 0);
-  EXPECT_EQ(GetThemeSysSize(button.h, 1), 0);
+  EXPECT_EQ(GetThemeSysSize(button, 1), 0);
   EXPECT_EQ(GetWindowTheme(nullptr), nullptr);
   EXPECT_FALSE(IsThemeDialogTextureEnabled(nullptr));
 }
@@ -249,15 +234,13 @@ TEST_F(ThemeQueries, UnimplementedFunctionsAnswerFailureAndClearTheirOutputs) {
 using ThemeDrawing = ThemeFixture;
 
 TEST_F(ThemeDrawing, BackgroundRespectsTheClipRectangleTheDcClipAndTheOrigin) {
-  ThemeSetActive(true);
-  ThemeHold edit(OpenThemeData(nullptr, u"Edit"));
+  const HTHEME edit = Open(u"Edit");
   Canvas(60, 40);
   const COLORREF fill = ThemeCurrentColors().window;
   TRect r{0, 0, 40, 20};
   TRect clip{0, 0, 20, 20};
-  ASSERT_EQ(DrawThemeBackground(edit.h, dc, EP_EDITTEXT, ETS_NORMAL, &r, &clip), S_OK);
-  EXPECT_EQ(Px(10, 10), fill);
-  EXPECT_EQ(Px(30, 10), kPaper) << "outside the optional clip rectangle";
+  ASSERT_EQ(DrawThemeBackground(edit, dc, EP_EDITTEXT, ETS_NORMAL, &r, &clip), S_OK);
+  EXPECT_EQ(std::pair(Px(10, 10), Px(30, 10)), std::pair(fill, kPaper)) << "the right one outside the clip rectangle";
   // The caller's clip survives the call.
   TRect box{};
   GetClipBox(dc, &box);
@@ -265,22 +248,19 @@ TEST_F(ThemeDrawing, BackgroundRespectsTheClipRectangleTheDcClipAndTheOrigin) {
 
   Canvas(60, 40);
   IntersectClipRect(dc, 0, 0, 60, 5);
-  DrawThemeBackground(edit.h, dc, EP_EDITTEXT, ETS_NORMAL, &r, nullptr);
+  DrawThemeBackground(edit, dc, EP_EDITTEXT, ETS_NORMAL, &r, nullptr);
   EXPECT_FALSE(Painted({0, 5, 60, 40}));
   SelectClipRgn(dc, nullptr);
 
   Canvas(60, 40);
   SetWindowOrgEx(dc, -15, -12, nullptr);  // logical (0,0) is device (15,12)
-  DrawThemeBackground(edit.h, dc, EP_EDITTEXT, ETS_NORMAL, &r, nullptr);
-  EXPECT_EQ(Px(14, 20), kPaper);
-  EXPECT_EQ(Px(15 + 10, 12 + 10), fill);
+  DrawThemeBackground(edit, dc, EP_EDITTEXT, ETS_NORMAL, &r, nullptr);
+  EXPECT_EQ(std::tuple(Px(14, 20), Px(15 + 10, 12 + 10), Px(15 + 40, 12)), std::tuple(kPaper, fill, kPaper));
   EXPECT_NE(Px(15, 12), kPaper);
-  EXPECT_EQ(Px(15 + 40, 12), kPaper);
 }
 
 TEST_F(ThemeDrawing, TextUsesTheStateColourOverATransparentBackground) {
-  ThemeSetActive(true);
-  ThemeHold button(OpenThemeData(nullptr, u"Button"));
+  const HTHEME button = Open(u"Button");
   Canvas(120, 30);
   HFONT font = CreateFontA(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, kTestFaceName);
   HGDIOBJ oldFont = SelectObject(dc, font);
@@ -288,7 +268,7 @@ TEST_F(ThemeDrawing, TextUsesTheStateColourOverATransparentBackground) {
   SetBkMode(dc, OPAQUE);
   SetBkColor(dc, RGB(200, 0, 0));
   TRect r{0, 0, 120, 30};
-  ASSERT_EQ(DrawThemeText(button.h, dc, BP_PUSHBUTTON, PBS_DISABLED, u"MMMM", -1,
+  ASSERT_EQ(DrawThemeText(button, dc, BP_PUSHBUTTON, PBS_DISABLED, u"MMMM", -1,
                           DT_CENTER | DT_VCENTER | DT_SINGLELINE, 0, &r), S_OK);
   const COLORREF grey = ThemeCurrentColors().disabledText;
   int greyPixels = 0;
@@ -305,30 +285,27 @@ TEST_F(ThemeDrawing, TextUsesTheStateColourOverATransparentBackground) {
   SelectObject(dc, font);
   SetTextColor(dc, RGB(9, 9, 9));
   SetBkMode(dc, OPAQUE);
-  DrawThemeText(button.h, dc, BP_PUSHBUTTON, PBS_NORMAL, u"MMMM", 1, DT_LEFT | DT_SINGLELINE, 0, &r);
-  EXPECT_TRUE(Painted({0, 0, 16, 30}));
-  EXPECT_FALSE(Painted({20, 0, 120, 30}));
-  EXPECT_EQ(GetTextColor(dc), RGB(9, 9, 9));
-  EXPECT_EQ(GetBkMode(dc), OPAQUE);
+  DrawThemeText(button, dc, BP_PUSHBUTTON, PBS_NORMAL, u"MMMM", 1, DT_LEFT | DT_SINGLELINE, 0, &r);
+  EXPECT_TRUE(Painted({0, 0, 16, 30}) && !Painted({20, 0, 120, 30}));
+  EXPECT_EQ(std::pair(GetTextColor(dc), GetBkMode(dc)), std::pair(RGB(9, 9, 9), OPAQUE));
   SelectObject(dc, oldFont);
   DeleteObject(font);
 }
 
 TEST_F(ThemeDrawing, EdgeDeflatesTheContentRectanglePerLayerAndSide) {
-  ThemeSetActive(true);
-  ThemeHold edit(OpenThemeData(nullptr, u"Edit"));
+  const HTHEME edit = Open(u"Edit");
   Canvas(30, 30);
   TRect r{2, 2, 22, 22}, content{};
-  ASSERT_EQ(DrawThemeEdge(edit.h, dc, EP_EDITTEXT, 1, &r, BDR_RAISEDINNER, BF_RECT, &content), S_OK);
+  ASSERT_EQ(DrawThemeEdge(edit, dc, EP_EDITTEXT, 1, &r, BDR_RAISEDINNER, BF_RECT, &content), S_OK);
   EXPECT_EQ(content, (TRect{3, 3, 21, 21}));
   const ThemeColors& c = ThemeCurrentColors();
   EXPECT_EQ(Px(2, 10), c.light);
   EXPECT_EQ(Px(21, 10), c.dark);
   EXPECT_EQ(Px(10, 10), kPaper);
-  ASSERT_EQ(DrawThemeEdge(edit.h, dc, EP_EDITTEXT, 1, &r, EDGE_SUNKEN, BF_LEFT | BF_TOP, &content), S_OK);
+  ASSERT_EQ(DrawThemeEdge(edit, dc, EP_EDITTEXT, 1, &r, EDGE_SUNKEN, BF_LEFT | BF_TOP, &content), S_OK);
   EXPECT_EQ(content, (TRect{4, 4, 22, 22}));
   EXPECT_EQ(Px(2, 10), c.dark) << "sunken is dark at the top left";
-  EXPECT_EQ(DrawThemeEdge(edit.h, dc, 1, 1, &r, BDR_RAISEDINNER, BF_RECT, nullptr), S_OK);
+  EXPECT_EQ(DrawThemeEdge(edit, dc, 1, 1, &r, BDR_RAISEDINNER, BF_RECT, nullptr), S_OK);
 }
 
 TEST_F(ThemeDrawing, ParentBackgroundPaintsTheParentShiftedAndKeepsItsFont) {
@@ -374,23 +351,19 @@ TEST_F(ThemeDrawing, ParentBackgroundPaintsTheParentShiftedAndKeepsItsFont) {
 }
 
 TEST_F(ThemeDrawing, RecordingLogsClassPartStateAndRectangle) {
-  ThemeSetActive(true);
-  ThemeHold button(OpenThemeData(nullptr, u"BUTTON"));
+  const HTHEME button = Open(u"BUTTON");
   Canvas(40, 40);
   TRect r{1, 2, 30, 20};
-  DrawThemeBackground(button.h, dc, BP_PUSHBUTTON, PBS_HOT, &r, nullptr);  // not recorded yet
+  DrawThemeBackground(button, dc, BP_PUSHBUTTON, PBS_HOT, &r, nullptr);  // not recorded yet
   ThemeStartRecording();
-  DrawThemeBackground(button.h, dc, BP_CHECKBOX, CBS_MIXEDHOT, &r, nullptr);
-  DrawThemeText(button.h, dc, BP_PUSHBUTTON, PBS_NORMAL, u"", -1, 0, 0, &r);
+  DrawThemeBackground(button, dc, BP_CHECKBOX, CBS_MIXEDHOT, &r, nullptr);
+  DrawThemeText(button, dc, BP_PUSHBUTTON, PBS_NORMAL, u"", -1, 0, 0, &r);
   ThemeStopRecording();
-  DrawThemeBackground(button.h, dc, BP_PUSHBUTTON, PBS_HOT, &r, nullptr);
+  DrawThemeBackground(button, dc, BP_PUSHBUTTON, PBS_HOT, &r, nullptr);
   const auto& calls = ThemeRecordedCalls();
   ASSERT_EQ(calls.size(), 2u);
-  EXPECT_EQ(calls[0].function, "DrawThemeBackground");
-  EXPECT_EQ(calls[0].className, "Button");
-  EXPECT_EQ(calls[0].part, BP_CHECKBOX);
-  EXPECT_EQ(calls[0].state, CBS_MIXEDHOT);
-  EXPECT_EQ(calls[0].rect, r);
+  EXPECT_EQ(std::tie(calls[0].function, calls[0].className, calls[0].part, calls[0].state, calls[0].rect),
+            std::tuple("DrawThemeBackground", "Button", BP_CHECKBOX, CBS_MIXEDHOT, r));
   EXPECT_EQ(calls[1].function, "DrawThemeText");
 }
 
@@ -405,9 +378,9 @@ TEST_F(ThemeDrawing, ThemeChangeAppliesTheSettingsBeforeTellingEveryTopLevelWind
     return false;
   };
   ThemeChange({true, u"Luna.msstyles", u"Metallic", u"NormalSize"});
-  EXPECT_EQ(rec.Count(hidden, WM_THEMECHANGED), 1);
-  EXPECT_EQ(rec.Count(shown, WM_THEMECHANGED), 1);
-  EXPECT_EQ(rec.Count(child, WM_THEMECHANGED), 0);
+  EXPECT_EQ(std::tuple(rec.Count(hidden, WM_THEMECHANGED), rec.Count(shown, WM_THEMECHANGED),
+                       rec.Count(child, WM_THEMECHANGED)),
+            std::tuple(1, 1, 0));
   EXPECT_TRUE(activeWhenTold);
   EXPECT_EQ(ThemeCurrentVariant(), ThemeVariant::Silver);
   DestroyWindow(shown);

@@ -9,6 +9,8 @@
 #include "tests/support/ThemeTestHook.h"
 #include "tests/support/UserTest.h"
 
+#include <vector>
+
 class ThemeFixture : public UserTest, public PaperDC {
  protected:
   void SetUp() override {
@@ -16,9 +18,21 @@ class ThemeFixture : public UserTest, public PaperDC {
     UserTest::SetUp();
   }
   void TearDown() override {
+    for (HTHEME t : opened_) CloseThemeData(t);
     Release();
     UserTest::TearDown();
   }
+  // Turns visual styles on and opens `classes`, closed when the test ends.
+  HTHEME Open(const char16_t* classes) {
+    ThemeSetActive(true);
+    HTHEME t = OpenThemeData(nullptr, classes);
+    EXPECT_NE(t, nullptr);
+    opened_.push_back(t);
+    return t;
+  }
+
+ private:
+  std::vector<HTHEME> opened_;
 };
 
 // Closes a theme handle at the end of a scope.

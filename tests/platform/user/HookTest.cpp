@@ -4,11 +4,15 @@
 #include "tests/support/UserTest.h"
 
 #include <stdexcept>
+#include <tuple>
+#include <utility>
 
 namespace {
 
+using Calls = std::vector<std::pair<int, UINT>>;
+
 struct HookLog {
-  std::vector<std::pair<int, UINT>> calls;   // (hook number, message)
+  Calls calls;   // (hook number, message)
   HHOOK first = nullptr, second = nullptr;
   int swallowMouse = 0;
   bool unhookSelf = false;
@@ -34,9 +38,7 @@ LRESULT CALLBACK_CallWnd2(int code, WPARAM w, LPARAM l) {
 }
 
 LRESULT CALLBACK_Mouse(int code, WPARAM w, LPARAM l) {
-  auto* mhs = reinterpret_cast<MOUSEHOOKSTRUCT*>(l);
   g->calls.push_back({code == HC_ACTION ? 3 : 4, UINT(w)});
-  (void)mhs;
   if (g->swallowMouse > 0 && w == WM_LBUTTONDOWN) {
     g->swallowMouse--;
     return 1;
@@ -54,24 +56,21 @@ LRESULT CALLBACK_GetMsg(int code, WPARAM w, LPARAM l) {
 
 }  // namespace
 
-class HookTest : public UserTest {
+class HookTest : public RecorderTest {
  protected:
   void SetUp() override {
-    UserTest::SetUp();
+    RecorderTest::SetUp();
     g = &log;
     h = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 200, 150);
     host().PumpUntilIdle();
     rec.Clear();
   }
   void TearDown() override {
-    rec.handler = nullptr;   // it may refer to the test body's locals
     if (log.first) UnhookWindowsHookEx(log.first);
     if (log.second) UnhookWindowsHookEx(log.second);
-    DestroyWindow(h);
-    UserTest::TearDown();
+    RecorderTest::TearDown();
   }
   HookLog log;
-  Recorder rec;
   HWND h = nullptr;
 };
 
@@ -82,12 +81,10 @@ TEST_F(HookTest, CallWndProcSeesSentMessagesNotPostedOnes) {
   PostMessageA(h, WM_USER + 1, 0, 0);
   host().PumpUntilIdle();
   ShowWindow(h, SW_HIDE);   // messages the platform sends itself are seen too
-  std::vector<UINT> seen;
-  for (auto& c : log.calls) seen.push_back(c.second);
-  EXPECT_EQ(seen.front(), WM_USER);
-  EXPECT_EQ(std::count(seen.begin(), seen.end(), WM_USER + 1), 0);
-  EXPECT_EQ(std::count(seen.begin(), seen.end(), WM_SHOWWINDOW), 1);
-  EXPECT_EQ(std::count(seen.begin(), seen.end(), WM_WINDOWPOSCHANGED), 1);
+  auto seen = [&](UINT m) { return std::count(log.calls.begin(), log.calls.end(), std::pair(1, m)); };
+  ASSERT_FALSE(log.calls.empty());
+  EXPECT_EQ(log.calls.front().second, WM_USER);
+  EXPECT_EQ(std::tuple(seen(WM_USER + 1), seen(WM_SHOWWINDOW), seen(WM_WINDOWPOSCHANGED)), std::tuple(0, 1, 1));
   EXPECT_EQ(rec.Count(h, WM_USER + 1), 1);
 }
 
@@ -95,13 +92,13 @@ TEST_F(HookTest, NewestHookRunsFirstAndChainsToTheNext) {
   log.first = SetWindowsHookExA(WH_CALLWNDPROC, CALLBACK_CallWnd1, nullptr, 0);
   log.second = SetWindowsHookExA(WH_CALLWNDPROC, CALLBACK_CallWnd2, nullptr, 0);
   SendMessageA(h, WM_USER, 0, 0);
-  EXPECT_EQ(log.calls, (std::vector<std::pair<int, UINT>>{{2, WM_USER}, {1, WM_USER}}));
+  EXPECT_EQ(log.calls, (Calls{{2, WM_USER}, {1, WM_USER}}));
   EXPECT_TRUE(UnhookWindowsHookEx(log.second));
   EXPECT_FALSE(UnhookWindowsHookEx(log.second));
   log.second = nullptr;
   log.calls.clear();
   SendMessageA(h, WM_USER, 0, 0);
-  EXPECT_EQ(log.calls, (std::vector<std::pair<int, UINT>>{{1, WM_USER}}));
+  EXPECT_EQ(log.calls, (Calls{{1, WM_USER}}));
   EXPECT_EQ(SetWindowsHookExA(WH_CALLWNDPROC, nullptr, nullptr, 0), nullptr);
   EXPECT_EQ(SetWindowsHookExA(99, CALLBACK_CallWnd2, nullptr, 0), nullptr);
 }
@@ -133,18 +130,16 @@ TEST_F(HookTest, UnhookingInsideTheHookIsSafe) {
   log.calls.clear();
   log.unhookSelf = false;
   SendMessageA(h, WM_USER, 0, 0);
-  EXPECT_EQ(log.calls, (std::vector<std::pair<int, UINT>>{{2, WM_USER}}));
+  EXPECT_EQ(log.calls, (Calls{{2, WM_USER}}));
 }
 
 TEST_F(HookTest, MouseHookSwallowsAClick) {
   log.first = SetWindowsHookExA(WH_MOUSE, CALLBACK_Mouse, nullptr, 0);
   log.swallowMouse = 1;
-  host().Click(h, 10, 10);
-  host().PumpUntilIdle();
-  EXPECT_EQ(rec.Count(h, WM_LBUTTONDOWN), 0);
-  EXPECT_EQ(rec.Count(h, WM_LBUTTONUP), 1);
-  host().Click(h, 10, 10);
-  host().PumpUntilIdle();
+  PumpedInput in(host());
+  in.Click(h, 10, 10);
+  EXPECT_EQ(std::pair(rec.Count(h, WM_LBUTTONDOWN), rec.Count(h, WM_LBUTTONUP)), std::pair(0, 1));
+  in.Click(h, 10, 10);
   EXPECT_EQ(rec.Count(h, WM_LBUTTONDOWN), 1);
   // A look without removing calls the hook with HC_NOREMOVE.
   log.calls.clear();
@@ -152,7 +147,7 @@ TEST_F(HookTest, MouseHookSwallowsAClick) {
   MSG m;
   ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_NOREMOVE));
   ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE));
-  EXPECT_EQ(log.calls, (std::vector<std::pair<int, UINT>>{{4, WM_MOUSEMOVE}, {3, WM_MOUSEMOVE}}));
+  EXPECT_EQ(log.calls, (Calls{{4, WM_MOUSEMOVE}, {3, WM_MOUSEMOVE}}));
 }
 
 TEST_F(HookTest, GetMessageHookSeesAndChangesRetrievedMessages) {
@@ -165,9 +160,8 @@ TEST_F(HookTest, GetMessageHookSeesAndChangesRetrievedMessages) {
   ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
   DispatchMessageA(&m);
   ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(m.message, WM_USER + 8u);
-  EXPECT_EQ(m.wParam, 1234u);
-  EXPECT_EQ(log.calls, (std::vector<std::pair<int, UINT>>{{6, WM_USER + 7}, {5, WM_USER + 7}, {5, WM_USER + 8}}));
+  EXPECT_EQ(std::pair(m.message, m.wParam), std::pair(WM_USER + 8u, WPARAM(1234)));
+  EXPECT_EQ(log.calls, (Calls{{6, WM_USER + 7}, {5, WM_USER + 7}, {5, WM_USER + 8}}));
   EXPECT_EQ(rec.Count(h, WM_USER + 7), 0);
 }
 
@@ -184,7 +178,7 @@ TEST_F(HookTest, ExceptionFromAHookLeavesTheChainUsable) {
   EXPECT_EQ(UserLiveHookCount(), 1);
   log.calls.clear();
   SendMessageA(h, WM_USER, 0, 0);
-  EXPECT_EQ(log.calls, (std::vector<std::pair<int, UINT>>{{2, WM_USER}}));
+  EXPECT_EQ(log.calls, (Calls{{2, WM_USER}}));
   EXPECT_EQ(rec.Count(h, WM_USER), 1);
 }
 

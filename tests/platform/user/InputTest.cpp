@@ -4,38 +4,42 @@
 #include "tests/platform/user/UserTestUtil.h"
 #include "tests/support/UserTest.h"
 
-class InputTest : public UserTest {
+#include <tuple>
+#include <utility>
+
+class InputTest : public RecorderTest {
  protected:
   void SetUp() override {
-    UserTest::SetUp();
+    RecorderTest::SetUp();
     form = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 400, 300, nullptr, 0, "", CS_DBLCLKS);
     left = rec.Create(WS_CHILD | WS_VISIBLE, 10, 10, 100, 100, form, 0, "", CS_DBLCLKS);
     right = rec.Create(WS_CHILD | WS_VISIBLE, 200, 10, 100, 100, form, 0, "", CS_DBLCLKS);
     host().PumpUntilIdle();
     rec.Clear();
   }
-  void TearDown() override {
-    rec.handler = nullptr;   // it may refer to the test body's locals
-    DestroyWindow(form);
-    UserTest::TearDown();
+  Logged Of(UINT msg) const { return rec.Of(msg); }
+  // The window that gets the button-down of a fresh click.
+  HWND DownAt(HWND w, int x, int y) {
+    rec.Clear();
+    in().Click(w, x, y);
+    const Logged downs = Of(WM_LBUTTONDOWN);
+    return downs.empty() ? nullptr : downs[0].hwnd;
   }
-  std::vector<LoggedMessage> Of(UINT msg) const {
-    std::vector<LoggedMessage> out;
-    for (auto& m : rec.log)
-      if (m.msg == msg) out.push_back(m);
-    return out;
-  }
+  PumpedInput in() { return PumpedInput(host()); }
   // Puts the pointer inside `left` and asks to hear when it leaves.
   TRACKMOUSEEVENT TrackLeaveOfLeft() {
-    host().MouseMove(left, 5, 5);
-    host().PumpUntilIdle();
+    in().MouseMove(left, 5, 5);
     TRACKMOUSEEVENT tme;
     tme.dwFlags = TME_LEAVE;
     tme.hwndTrack = left;
     EXPECT_TRUE(TrackMouseEvent(&tme));
     return tme;
   }
-  Recorder rec;
+  LPARAM ScreenPoint(HWND h, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(h, &p);
+    return MAKELPARAM(WORD(p.X), WORD(p.Y));
+  }
   HWND form = nullptr, left = nullptr, right = nullptr;
 };
 
@@ -43,9 +47,8 @@ TEST_F(InputTest, FocusChangeOrderCarriesTheOtherWindow) {
   SetFocus(left);
   rec.Clear();
   EXPECT_EQ(SetFocus(right), left);
-  ASSERT_EQ(rec.log.size(), 2u);
-  EXPECT_EQ(rec.log[0], (LoggedMessage{left, WM_KILLFOCUS, reinterpret_cast<WPARAM>(right), 0}));
-  EXPECT_EQ(rec.log[1], (LoggedMessage{right, WM_SETFOCUS, reinterpret_cast<WPARAM>(left), 0}));
+  EXPECT_EQ(rec.log, (Logged{{left, WM_KILLFOCUS, reinterpret_cast<WPARAM>(right), 0},
+                             {right, WM_SETFOCUS, reinterpret_cast<WPARAM>(left), 0}}));
   EXPECT_EQ(GetFocus(), right);
   rec.Clear();
   EXPECT_EQ(SetFocus(right), right);   // no change, no messages
@@ -67,19 +70,11 @@ TEST_F(InputTest, ActivationMovesBetweenTopLevelWindows) {
   EXPECT_EQ(GetActiveWindow(), other);
   rec.Clear();
   EXPECT_EQ(SetActiveWindow(form), other);
-  std::vector<std::pair<HWND, UINT>> seen;
-  for (auto& m : rec.log)
-    if (m.msg == WM_NCACTIVATE || m.msg == WM_ACTIVATE || m.msg == WM_SETFOCUS || m.msg == WM_KILLFOCUS)
-      seen.push_back({m.hwnd, m.msg});
-  std::vector<std::pair<HWND, UINT>> expected = {{other, WM_NCACTIVATE}, {other, WM_ACTIVATE},
-                                                 {form, WM_NCACTIVATE},  {form, WM_ACTIVATE},
-                                                 {other, WM_KILLFOCUS},  {form, WM_SETFOCUS}};
-  EXPECT_EQ(seen, expected);
-  auto acts = Of(WM_ACTIVATE);
-  EXPECT_EQ(LOWORD(acts[0].wParam), WA_INACTIVE);
-  EXPECT_EQ(reinterpret_cast<HWND>(acts[0].lParam), form);
-  EXPECT_EQ(LOWORD(acts[1].wParam), WA_ACTIVE);
-  EXPECT_EQ(reinterpret_cast<HWND>(acts[1].lParam), other);
+  EXPECT_EQ(rec.Sequence({WM_NCACTIVATE, WM_ACTIVATE, WM_SETFOCUS, WM_KILLFOCUS}),
+            (Sent{{other, WM_NCACTIVATE}, {other, WM_ACTIVATE}, {form, WM_NCACTIVATE}, {form, WM_ACTIVATE},
+                  {other, WM_KILLFOCUS}, {form, WM_SETFOCUS}}));
+  EXPECT_EQ(Of(WM_ACTIVATE), (Logged{{other, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(form)},
+                                     {form, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(other)}}));
   EXPECT_EQ(rec.Count(form, WM_ACTIVATEAPP), 0);   // the application stayed active
   // Destroying the active window activates another one.
   DestroyWindow(form);
@@ -100,57 +95,39 @@ TEST_F(InputTest, ApplicationActivationReachesEveryTopLevelWindow) {
   UserSetApplicationActive(true);
   EXPECT_EQ(rec.Count(hidden, WM_ACTIVATEAPP), 2);
   EXPECT_EQ(GetActiveWindow(), form);
-  DestroyWindow(hidden);
 }
 
 TEST_F(InputTest, ClicksGoToTheTopmostWindowUnderThePoint) {
-  host().Click(left, 5, 6);
-  host().PumpUntilIdle();
-  auto downs = Of(WM_LBUTTONDOWN);
-  ASSERT_EQ(downs.size(), 1u);
-  EXPECT_EQ(downs[0].hwnd, left);
-  EXPECT_EQ(downs[0].lParam, MAKELPARAM(5, 6));
-  EXPECT_EQ(downs[0].wParam, MK_LBUTTON);
+  in().Click(left, 5, 6);
+  EXPECT_EQ(Of(WM_LBUTTONDOWN), (Logged{{left, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6)}}));
   EXPECT_EQ(Of(WM_LBUTTONUP)[0].wParam, 0u);
   // WM_SETCURSOR precedes the button message, with the hit code and the message.
   auto cursor = Of(WM_SETCURSOR);
   ASSERT_FALSE(cursor.empty());
   EXPECT_EQ(LOWORD(cursor[0].lParam), HTCLIENT);
-  // An overlapping sibling on top takes the click.
+  // An overlapping sibling on top takes the click; hidden and disabled children are looked through.
   HWND over = rec.Create(WS_CHILD | WS_VISIBLE, 50, 50, 100, 100, form);
-  rec.Clear();
-  host().Click(left, 60, 60);
-  host().PumpUntilIdle();
-  EXPECT_EQ(Of(WM_LBUTTONDOWN).at(0).hwnd, over);
-  // Hidden and disabled children are looked through.
+  EXPECT_EQ(DownAt(left, 60, 60), over);
   ShowWindow(over, SW_HIDE);
   EnableWindow(left, FALSE);
-  rec.Clear();
-  host().Click(left, 60, 60);
-  host().PumpUntilIdle();
-  EXPECT_EQ(Of(WM_LBUTTONDOWN).at(0).hwnd, form);
+  EXPECT_EQ(DownAt(left, 60, 60), form);
   // The frame gets non-client messages with screen points.
   rec.Clear();
   RECT wr;
   GetWindowRect(form, &wr);
-  host().Click(nullptr, wr.Left + 50, wr.Top + 8);
-  host().PumpUntilIdle();
-  auto nc = Of(WM_NCLBUTTONDOWN);
-  ASSERT_EQ(nc.size(), 1u);
-  EXPECT_EQ(nc[0].wParam, WPARAM(HTCAPTION));
-  EXPECT_EQ(nc[0].lParam, MAKELPARAM(WORD(wr.Left + 50), WORD(wr.Top + 8)));
+  in().Click(nullptr, wr.Left + 50, wr.Top + 8);
+  EXPECT_EQ(Of(WM_NCLBUTTONDOWN),
+            (Logged{{form, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(WORD(wr.Left + 50), WORD(wr.Top + 8))}}));
 }
 
 TEST_F(InputTest, WindowRegionsShapeHitTesting) {
   // Only a 20x20 square in the middle of `left` belongs to it.
   SetWindowRgn(left, CreateRectRgn(40, 40, 60, 60), TRUE);
   host().Click(left, 5, 5);
-  host().Click(left, 45, 45);
-  host().PumpUntilIdle();
+  in().Click(left, 45, 45);
   auto downs = Of(WM_LBUTTONDOWN);
   ASSERT_EQ(downs.size(), 2u);
-  EXPECT_EQ(downs[0].hwnd, form);
-  EXPECT_EQ(downs[1].hwnd, left);
+  EXPECT_EQ(std::pair(downs[0].hwnd, downs[1].hwnd), std::pair(form, left));
   POINT p{10 + 5, 10 + 5};
   ClientToScreen(form, &p);
   EXPECT_EQ(WindowFromPoint(p), form);
@@ -166,18 +143,8 @@ TEST_F(InputTest, WindowRegionsShapeHitTesting) {
 
 TEST_F(InputTest, TransparentHitTestPassesToTheWindowBelow) {
   HWND glass = rec.Create(WS_CHILD | WS_VISIBLE, 0, 0, 400, 300, form);
-  rec.handler = [&](HWND h, UINT m, WPARAM, LPARAM, LRESULT& r) {
-    if (h == glass && m == WM_NCHITTEST) {
-      r = HTTRANSPARENT;
-      return true;
-    }
-    return false;
-  };
-  host().Click(right, 3, 3);
-  host().PumpUntilIdle();
-  EXPECT_EQ(Of(WM_LBUTTONDOWN).at(0).hwnd, right);
-  rec.handler = nullptr;
-  DestroyWindow(glass);
+  rec.handler = Answer(glass, WM_NCHITTEST, HTTRANSPARENT);
+  EXPECT_EQ(DownAt(right, 3, 3), right);
 }
 
 TEST_F(InputTest, CaptureTakesAllMouseInput) {
@@ -187,10 +154,9 @@ TEST_F(InputTest, CaptureTakesAllMouseInput) {
     return false;
   };
   host().MouseDown(left, 5, 5);
-  host().MouseMove(right, 5, 5);        // over another window
-  host().MouseMove(nullptr, 5, 5);      // outside the form, far left on the screen
-  host().MouseUp(nullptr, 5, 5);
-  host().PumpUntilIdle();
+  host().MouseMove(right, 5, 5);     // over another window
+  host().MouseMove(nullptr, 5, 5);   // outside the form, far left on the screen
+  in().MouseUp(nullptr, 5, 5);
   auto moves = Of(WM_MOUSEMOVE);
   ASSERT_GE(moves.size(), 2u);
   for (auto& m : moves) EXPECT_EQ(m.hwnd, left);
@@ -198,12 +164,9 @@ TEST_F(InputTest, CaptureTakesAllMouseInput) {
   ClientToScreen(left, &origin);
   EXPECT_EQ(moves.back().lParam, MAKELPARAM(WORD(SHORT(5 - origin.X)), WORD(SHORT(5 - origin.Y))));
   EXPECT_LT(GET_X_LPARAM(moves.back().lParam), 0);   // negative client coordinates arrive intact
-  auto ups = Of(WM_LBUTTONUP);
-  ASSERT_EQ(ups.size(), 1u);
-  EXPECT_EQ(ups[0].hwnd, left);
+  EXPECT_EQ(Of(WM_LBUTTONUP), (Logged{{left, WM_LBUTTONUP, 0, moves.back().lParam}}));
   EXPECT_EQ(GetCapture(), nullptr);
-  ASSERT_EQ(rec.Count(left, WM_CAPTURECHANGED), 1);
-  EXPECT_EQ(Of(WM_CAPTURECHANGED)[0].lParam, 0);
+  EXPECT_EQ(Of(WM_CAPTURECHANGED), (Logged{{left, WM_CAPTURECHANGED, 0, 0}}));
   // Taking the capture away tells the old holder who has it now.
   SetCapture(left);
   SetCapture(right);
@@ -212,38 +175,30 @@ TEST_F(InputTest, CaptureTakesAllMouseInput) {
 }
 
 TEST_F(InputTest, DoubleClicksNeedTheClassStyleTimeAndPlace) {
-  host().DoubleClick(left, 5, 5);
-  host().PumpUntilIdle();
+  in().DoubleClick(left, 5, 5);
   EXPECT_EQ(Names(rec.For(left, {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK})),
             "WM_LBUTTONDOWN WM_LBUTTONUP WM_LBUTTONDBLCLK WM_LBUTTONUP");
   rec.Clear();
   // Too slow.
-  host().Click(left, 5, 5);
-  host().PumpUntilIdle();
+  in().Click(left, 5, 5);
   Clock().Advance(GetDoubleClickTime() + 1);
-  host().Click(left, 5, 5);
-  host().PumpUntilIdle();
+  in().Click(left, 5, 5);
   EXPECT_EQ(rec.Count(left, WM_LBUTTONDBLCLK), 0);
-  rec.Clear();
   // Too far.
   Clock().Advance(GetDoubleClickTime() + 1);
   host().Click(left, 5, 5);
-  host().Click(left, 5 + GetSystemMetrics(SM_CXDOUBLECLK), 5);
-  host().PumpUntilIdle();
+  in().Click(left, 5 + GetSystemMetrics(SM_CXDOUBLECLK), 5);
   EXPECT_EQ(rec.Count(left, WM_LBUTTONDBLCLK), 0);
-  rec.Clear();
   // A third click is a single click again.
   Clock().Advance(GetDoubleClickTime() + 1);
   host().Click(right, 1, 1);
   host().Click(right, 1, 1);
-  host().Click(right, 1, 1);
-  host().PumpUntilIdle();
+  in().Click(right, 1, 1);
   EXPECT_EQ(rec.Count(right, WM_LBUTTONDBLCLK), 1);
   EXPECT_EQ(rec.Count(right, WM_LBUTTONDOWN), 2);
   // Without CS_DBLCLKS there are only single clicks.
   HWND plain = rec.Create(WS_CHILD | WS_VISIBLE, 10, 150, 50, 50, form);
-  host().DoubleClick(plain, 5, 5);
-  host().PumpUntilIdle();
+  in().DoubleClick(plain, 5, 5);
   EXPECT_EQ(rec.Count(plain, WM_LBUTTONDBLCLK), 0);
   EXPECT_EQ(rec.Count(plain, WM_LBUTTONDOWN), 2);
 }
@@ -260,53 +215,39 @@ TEST_F(InputTest, KeysGoToTheFocusAndKeyStateFollowsRetrieval) {
   GetKeyboardState(state);
   EXPECT_TRUE(state[VK_SHIFT] & 0x80);
   EXPECT_TRUE(state[VK_LSHIFT] & 0x80);
-  host().KeyUp(VK_SHIFT);
-  host().PumpUntilIdle();
+  in().KeyUp(VK_SHIFT);
   EXPECT_FALSE(GetKeyState(VK_SHIFT) & 0x8000);
   EXPECT_EQ(rec.Count(right, WM_KEYDOWN), 1);
   EXPECT_EQ(rec.Count(right, WM_KEYUP), 1);
   // Toggle keys flip on each press.
-  host().Key(VK_CAPITAL);
-  host().PumpUntilIdle();
+  in().Key(VK_CAPITAL);
   EXPECT_EQ(GetKeyState(VK_CAPITAL) & 1, 1);
-  host().Key(VK_CAPITAL);
-  host().PumpUntilIdle();
+  in().Key(VK_CAPITAL);
   EXPECT_EQ(GetKeyState(VK_CAPITAL) & 1, 0);
   // Alt makes system keys; with no focus the active window gets system keys.
   rec.Clear();
-  host().KeyDown(VK_MENU);
-  host().Key('X');
-  host().KeyUp(VK_MENU);
-  host().PumpUntilIdle();
+  in().Chord(VK_MENU, 'X');
   EXPECT_EQ(rec.Count(right, WM_SYSKEYDOWN), 2);
   SetFocus(nullptr);
   rec.Clear();
-  host().Key('Y');
-  host().PumpUntilIdle();
+  in().Key('Y');
   EXPECT_EQ(rec.Count(form, WM_SYSKEYDOWN), 1);
   // Mouse buttons are keys too, with MK_ flags from the same state.
-  host().MouseDown(left, 1, 1);
-  host().PumpUntilIdle();
+  in().MouseDown(left, 1, 1);
   EXPECT_TRUE(GetKeyState(VK_LBUTTON) & 0x8000);
-  host().MouseUp(left, 1, 1);
-  host().PumpUntilIdle();
+  in().MouseUp(left, 1, 1);
   EXPECT_FALSE(GetKeyState(VK_LBUTTON) & 0x8000);
 }
 
 TEST_F(InputTest, WheelGoesToTheFocusWithTheScreenPoint) {
   SetFocus(left);
   rec.Clear();
-  host().Wheel(right, 7, 8, -WHEEL_DELTA);
-  host().PumpUntilIdle();
+  in().Wheel(right, 7, 8, -WHEEL_DELTA);
   auto wheel = Of(WM_MOUSEWHEEL);
   ASSERT_GE(wheel.size(), 1u);
-  EXPECT_EQ(wheel[0].hwnd, left);
-  EXPECT_EQ(SHORT(HIWORD(wheel[0].wParam)), -WHEEL_DELTA);
-  POINT p{7, 8};
-  ClientToScreen(right, &p);
-  EXPECT_EQ(wheel[0].lParam, MAKELPARAM(WORD(p.X), WORD(p.Y)));
-  // The default procedure passes it up to the parent.
-  EXPECT_EQ(wheel.back().hwnd, form);
+  EXPECT_EQ(std::tuple(wheel[0].hwnd, SHORT(HIWORD(wheel[0].wParam)), wheel[0].lParam),
+            std::tuple(left, SHORT(-WHEEL_DELTA), ScreenPoint(right, 7, 8)));
+  EXPECT_EQ(wheel.back().hwnd, form) << "the default procedure passes it up to the parent";
   UINT lines = 0;
   SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
   EXPECT_EQ(lines, 3u);
@@ -317,15 +258,11 @@ TEST_F(InputTest, WheelGoesToTheFocusWithTheScreenPoint) {
 
 TEST_F(InputTest, MouseLeaveIsPostedWhenThePointerLeaves) {
   TRACKMOUSEEVENT tme = TrackLeaveOfLeft();
-  host().MouseMove(left, 6, 6);
-  host().PumpUntilIdle();
-  EXPECT_EQ(rec.Count(left, WM_MOUSELEAVE), 0);
-  host().MouseMove(right, 6, 6);
-  host().PumpUntilIdle();
-  EXPECT_EQ(rec.Count(left, WM_MOUSELEAVE), 1);
-  host().MouseMove(nullptr, 0, 0);
-  host().PumpUntilIdle();
-  EXPECT_EQ(rec.Count(left, WM_MOUSELEAVE), 1);   // once per request
+  // Nothing while inside, one on leaving, and once per request only.
+  for (auto [over, leaves] : {std::pair{left, 0}, {right, 1}, {HWND(nullptr), 1}}) {
+    in().MouseMove(over, 6, 6);
+    EXPECT_EQ(rec.Count(left, WM_MOUSELEAVE), leaves);
+  }
   // Asking while the pointer is elsewhere answers at once.
   ASSERT_TRUE(TrackMouseEvent(&tme));
   host().PumpUntilIdle();
@@ -336,8 +273,7 @@ TEST_F(InputTest, MouseLeaveIsPostedWhenThePointerMovesOffEveryWindow) {
   TRACKMOUSEEVENT tme = TrackLeaveOfLeft();
   POINT nowhere{2, 2};
   ASSERT_EQ(WindowFromPoint(nowhere), nullptr);
-  host().MouseMove(nullptr, nowhere.X, nowhere.Y);
-  host().PumpUntilIdle();
+  in().MouseMove(nullptr, nowhere.X, nowhere.Y);
   EXPECT_EQ(rec.Count(left, WM_MOUSELEAVE), 1);
   tme.dwFlags = TME_QUERY;
   tme.hwndTrack = nullptr;
@@ -353,18 +289,13 @@ TEST_F(InputTest, DestroyingTheFocusedWindowTakesTheFocusAwayAudibly) {
   ASSERT_EQ(GetFocus(), hidden);
   rec.Clear();
   DestroyWindow(hidden);
-  EXPECT_EQ(rec.Count(hidden, WM_KILLFOCUS), 1);
-  EXPECT_EQ(GetFocus(), form);
-  EXPECT_EQ(rec.Count(form, WM_SETFOCUS), 1);
+  EXPECT_EQ(std::tuple(rec.Count(hidden, WM_KILLFOCUS), GetFocus(), rec.Count(form, WM_SETFOCUS)),
+            std::tuple(1, form, 1));
   // A visible control too: exactly one WM_KILLFOCUS, before WM_DESTROY.
   SetFocus(left);
   rec.Clear();
   DestroyWindow(left);
-  EXPECT_EQ(rec.Count(left, WM_KILLFOCUS), 1);
-  std::vector<UINT> order;
-  for (auto& m : rec.log)
-    if (m.hwnd == left && (m.msg == WM_KILLFOCUS || m.msg == WM_DESTROY)) order.push_back(m.msg);
-  EXPECT_EQ(order, (std::vector<UINT>{WM_KILLFOCUS, WM_DESTROY}));
+  EXPECT_EQ(rec.For(left, {WM_KILLFOCUS, WM_DESTROY}), (std::vector<UINT>{WM_KILLFOCUS, WM_DESTROY}));
   EXPECT_NE(GetFocus(), left);
   left = nullptr;
 }
@@ -373,8 +304,7 @@ TEST_F(InputTest, ClickActivatesAnInactiveWindow) {
   HWND other = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 100, 200, 200);
   host().PumpUntilIdle();
   rec.Clear();
-  host().Click(left, 5, 5);
-  host().PumpUntilIdle();
+  in().Click(left, 5, 5);
   EXPECT_EQ(GetActiveWindow(), form);
   auto ma = Of(WM_MOUSEACTIVATE);
   ASSERT_GE(ma.size(), 1u);
@@ -382,20 +312,11 @@ TEST_F(InputTest, ClickActivatesAnInactiveWindow) {
   EXPECT_EQ(reinterpret_cast<HWND>(ma[0].wParam), form);
   EXPECT_EQ(LOWORD(Of(WM_ACTIVATE).back().wParam), WA_CLICKACTIVE);
   // A window answering "activate and eat" swallows the click.
-  rec.handler = [&](HWND h, UINT m, WPARAM, LPARAM, LRESULT& r) {
-    if (h == other && m == WM_MOUSEACTIVATE) {
-      r = MA_ACTIVATEANDEAT;
-      return true;
-    }
-    return false;
-  };
+  rec.handler = Answer(other, WM_MOUSEACTIVATE, MA_ACTIVATEANDEAT);
   rec.Clear();
-  host().Click(other, 5, 5);
-  host().PumpUntilIdle();
+  in().Click(other, 5, 5);
   EXPECT_EQ(GetActiveWindow(), other);
-  EXPECT_EQ(rec.Count(other, WM_LBUTTONDOWN), 0);
-  rec.handler = nullptr;
-  DestroyWindow(other);
+  EXPECT_EQ(rec.Count(other, WM_LBUTTONDOWN), 0) << "activated, the click eaten";
 }
 
 TEST_F(InputTest, ADisabledOwnerRefusesClicksAndRaisesItsDialog) {
@@ -406,49 +327,35 @@ TEST_F(InputTest, ADisabledOwnerRefusesClicksAndRaisesItsDialog) {
   EXPECT_EQ(GetActiveWindow(), third);
   rec.Clear();
   size_t beeps = UserBeeps().size();
-  host().Click(left, 5, 5);
-  host().PumpUntilIdle();
-  EXPECT_EQ(rec.Count(left, WM_LBUTTONDOWN), 0);
-  EXPECT_EQ(rec.Count(form, WM_LBUTTONDOWN), 0);
+  in().Click(left, 5, 5);
+  EXPECT_TRUE(Of(WM_LBUTTONDOWN).empty());
   EXPECT_EQ(rec.Count(form, WM_NCLBUTTONDOWN), 0);
   EXPECT_EQ(GetActiveWindow(), dialog);
   EXPECT_EQ(UserBeeps().size(), beeps + 1);
   EnableWindow(form, TRUE);
-  DestroyWindow(third);
-  DestroyWindow(dialog);
 }
 
 TEST_F(InputTest, TheDefaultProcedureTurnsInputIntoCommands) {
   // A right click asks for a context menu at the screen point, passed up to the parent.
-  host().Click(left, 7, 9, MouseButton::Right);
-  host().PumpUntilIdle();
-  auto menus = Of(WM_CONTEXTMENU);
-  ASSERT_EQ(menus.size(), 2u);
-  EXPECT_EQ(menus[0].hwnd, left);
-  EXPECT_EQ(menus[1].hwnd, form);
-  POINT p{7, 9};
-  ClientToScreen(left, &p);
-  EXPECT_EQ(menus[0].lParam, MAKELPARAM(WORD(p.X), WORD(p.Y)));
+  in().Click(left, 7, 9, MouseButton::Right);
+  LPARAM at = ScreenPoint(left, 7, 9);
+  EXPECT_EQ(Of(WM_CONTEXTMENU), (Logged{{left, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(left), at},
+                                        {form, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(left), at}}));
   // The menu key asks for it at (-1, -1).
   SetFocus(right);
   rec.Clear();
-  host().Key(VK_APPS);
-  host().PumpUntilIdle();
+  in().Key(VK_APPS);
   ASSERT_FALSE(Of(WM_CONTEXTMENU).empty());
   EXPECT_EQ(Of(WM_CONTEXTMENU)[0].lParam, -1);
   // Alt+F4 closes the top-level window.
   rec.Clear();
-  host().KeyDown(VK_MENU);
-  host().Key(VK_F4);
-  host().KeyUp(VK_MENU);
-  host().PumpUntilIdle();
+  in().Chord(VK_MENU, VK_F4);
   EXPECT_EQ(rec.Count(form, WM_CLOSE), 1);
   EXPECT_FALSE(IsWindow(form));
   form = nullptr;
 }
 
 TEST_F(InputTest, RedrawOffHidesAWindowFromPaintingWithoutNotice) {
-  rec.Clear();
   SendMessageA(left, WM_SETREDRAW, FALSE, 0);
   EXPECT_FALSE(IsWindowVisible(left));
   InvalidateRect(left, nullptr, TRUE);

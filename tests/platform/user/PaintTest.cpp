@@ -5,8 +5,17 @@
 #include "tests/platform/user/UserTestUtil.h"
 #include "tests/support/UserTest.h"
 
+#include <tuple>
+#include <utility>
+
 namespace {
 constexpr COLORREF kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255), kGreen = RGB(0, 255, 0);
+
+void Fill(HDC dc, RECT r, COLORREF colour) {
+  HBRUSH brush = CreateSolidBrush(colour);
+  FillRect(dc, &r, brush);
+  DeleteObject(brush);
+}
 
 // Each window fills its client area with its own colour when it paints.
 struct Painter {
@@ -17,11 +26,9 @@ struct Painter {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(h, &ps);
     painted.push_back({h, ps.rcPaint});
-    HBRUSH brush = CreateSolidBrush(colours[h]);
     RECT all;
     GetClientRect(h, &all);
-    FillRect(dc, &all, brush);   // clipped to what needs painting
-    DeleteObject(brush);
+    Fill(dc, all, colours[h]);   // clipped to what needs painting
     EndPaint(h, &ps);
     r = 0;
     return true;
@@ -29,14 +36,22 @@ struct Painter {
 };
 }  // namespace
 
-class PaintTest : public UserTest {
+class PaintTest : public RecorderTest {
  protected:
   void SetUp() override {
-    UserTest::SetUp();
+    RecorderTest::SetUp();
     rec.handler = [this](HWND h, UINT m, WPARAM, LPARAM, LRESULT& r) { return painter.Handle(h, m, r); };
   }
   Pixel At(HWND h, int x, int y) { return host().PixelAt(h, x, y); }
-  Recorder rec;
+  // Expects each listed client pixel of `h` to have its colour.
+  void ExpectColours(HWND h, std::initializer_list<std::tuple<int, int, COLORREF>> points) {
+    for (auto [x, y, c] : points) EXPECT_EQ(At(h, x, y), PixelFromColor(c)) << x << "," << y;
+  }
+  std::vector<HWND> PaintOrder() const {
+    std::vector<HWND> out;
+    for (auto& p : painter.painted) out.push_back(p.first);
+    return out;
+  }
   Painter painter;
 };
 
@@ -72,13 +87,11 @@ TEST_F(PaintTest, UpdateRegionsAccumulateAndValidate) {
   EXPECT_EQ(r, Rect(5, 5, 15, 15));
   ValidateRgn(h, part);
   EXPECT_FALSE(GetUpdateRect(h, &r, FALSE));
-  DeleteObject(part);
-  DeleteObject(rgn);
+  for (HRGN each : {part, rgn}) DeleteObject(each);
   // Hidden windows have nothing to paint.
   ShowWindow(h, SW_HIDE);
   InvalidateRect(h, nullptr, TRUE);
   EXPECT_FALSE(GetUpdateRect(h, &r, FALSE));
-  DestroyWindow(h);
 }
 
 TEST_F(PaintTest, BeginPaintErasesWithTheClassBrushAndClipsToTheUpdate) {
@@ -91,14 +104,11 @@ TEST_F(PaintTest, BeginPaintErasesWithTheClassBrushAndClipsToTheUpdate) {
   host().PumpUntilIdle();
   ASSERT_EQ(painter.painted.size(), 1u);
   EXPECT_EQ(painter.painted[0].second, part);
-  EXPECT_EQ(At(h, 10, 10), PixelFromColor(kRed));
-  EXPECT_EQ(At(h, 19, 29), PixelFromColor(kRed));
-  EXPECT_EQ(At(h, 20, 29), PixelFromColor(GetSysColor(COLOR_WINDOW)));   // outside the update
+  ExpectColours(h, {{10, 10, kRed}, {19, 29, kRed}, {20, 29, GetSysColor(COLOR_WINDOW)}});   // the last outside
   EXPECT_EQ(rec.Count(h, WM_ERASEBKGND), 1);   // only the first paint asked for erasing
   InvalidateRect(h, &part, TRUE);
   host().PumpUntilIdle();
   EXPECT_EQ(rec.Count(h, WM_ERASEBKGND), 2);
-  DestroyWindow(h);
 }
 
 TEST_F(PaintTest, UpdateWindowPaintsNowParentBeforeChildren) {
@@ -107,9 +117,7 @@ TEST_F(PaintTest, UpdateWindowPaintsNowParentBeforeChildren) {
   painter.colours[parent] = kRed;
   painter.colours[child] = kBlue;
   EXPECT_TRUE(UpdateWindow(parent));
-  ASSERT_EQ(painter.painted.size(), 2u);
-  EXPECT_EQ(painter.painted[0].first, parent);
-  EXPECT_EQ(painter.painted[1].first, child);
+  EXPECT_EQ(PaintOrder(), (std::vector<HWND>{parent, child}));
   EXPECT_FALSE(UserQueueHasWork());
   painter.painted.clear();
   // RDW_UPDATENOW does the same for a redraw request.
@@ -117,16 +125,14 @@ TEST_F(PaintTest, UpdateWindowPaintsNowParentBeforeChildren) {
   EXPECT_EQ(painter.painted.size(), 2u);
   painter.painted.clear();
   RedrawWindow(parent, nullptr, nullptr, RDW_INVALIDATE | RDW_NOCHILDREN | RDW_UPDATENOW);
-  ASSERT_EQ(painter.painted.size(), 1u);
-  EXPECT_EQ(painter.painted[0].first, parent);
+  EXPECT_EQ(PaintOrder(), (std::vector<HWND>{parent}));
   // A parent without WS_CLIPCHILDREN paints over its child, so the child is repainted too.
   painter.painted.clear();
   InvalidateRect(parent, nullptr, TRUE);
   host().PumpUntilIdle();
   EXPECT_EQ(painter.painted.size(), 2u);
-  EXPECT_EQ(At(child, 1, 1), PixelFromColor(kBlue));
-  EXPECT_EQ(At(parent, 5, 5), PixelFromColor(kRed));
-  DestroyWindow(parent);
+  ExpectColours(child, {{1, 1, kBlue}});
+  ExpectColours(parent, {{5, 5, kRed}});
 }
 
 TEST_F(PaintTest, ClipChildrenKeepsTheParentOffItsChildren) {
@@ -139,19 +145,14 @@ TEST_F(PaintTest, ClipChildrenKeepsTheParentOffItsChildren) {
   InvalidateRect(parent, nullptr, FALSE);
   host().PumpUntilIdle();
   ASSERT_EQ(painter.painted.size(), 1u);   // the child's pixels were never touched
-  EXPECT_EQ(At(child, 25, 25), PixelFromColor(kBlue));
-  EXPECT_EQ(At(parent, 5, 5), PixelFromColor(kRed));
-  EXPECT_EQ(At(parent, 60, 60), PixelFromColor(kRed));
+  ExpectColours(child, {{25, 25, kBlue}});
+  ExpectColours(parent, {{5, 5, kRed}, {60, 60, kRed}});
   // Without the style the parent's fill covers the child until the child repaints.
   SetWindowLongA(parent, GWL_STYLE, GetWindowLongA(parent, GWL_STYLE) & ~LONG_PTR(WS_CLIPCHILDREN));
   HDC dc = GetDC(parent);
-  HBRUSH green = CreateSolidBrush(kGreen);
-  RECT all{0, 0, 200, 200};
-  FillRect(dc, &all, green);
+  Fill(dc, {0, 0, 200, 200}, kGreen);
   ReleaseDC(parent, dc);
-  DeleteObject(green);
-  EXPECT_EQ(At(child, 25, 25), PixelFromColor(kGreen));
-  DestroyWindow(parent);
+  ExpectColours(child, {{25, 25, kGreen}});
 }
 
 TEST_F(PaintTest, SiblingsAndWindowRegionsClipPainting) {
@@ -162,15 +163,11 @@ TEST_F(PaintTest, SiblingsAndWindowRegionsClipPainting) {
   host().PumpUntilIdle();
   InvalidateRect(below, nullptr, FALSE);
   host().PumpUntilIdle();
-  EXPECT_EQ(At(parent, 60, 60), PixelFromColor(kRed));   // the sibling on top stays
-  EXPECT_EQ(At(parent, 20, 20), PixelFromColor(kBlue));
-  // A window region limits what the window draws.
+  ExpectColours(parent, {{60, 60, kRed}, {20, 20, kBlue}});   // the sibling on top stays
+  // A window region limits what the window draws; below repaints what it uncovers.
   SetWindowRgn(above, CreateRectRgn(0, 0, 20, 20), TRUE);
   host().PumpUntilIdle();
-  EXPECT_EQ(At(parent, 55, 55), PixelFromColor(kRed));
-  EXPECT_EQ(At(parent, 100, 100), PixelFromColor(kBlue));   // uncovered: below repainted
-  EXPECT_EQ(At(parent, 140, 140), PixelFromColor(kGreen));
-  DestroyWindow(parent);
+  ExpectColours(parent, {{55, 55, kRed}, {100, 100, kBlue}, {140, 140, kGreen}});
 }
 
 TEST_F(PaintTest, MovingAChildRepaintsWhatItUncovers) {
@@ -180,29 +177,23 @@ TEST_F(PaintTest, MovingAChildRepaintsWhatItUncovers) {
   host().PumpUntilIdle();
   MoveWindow(child, 100, 100, 30, 30, TRUE);
   host().PumpUntilIdle();
-  EXPECT_EQ(At(parent, 15, 15), PixelFromColor(kGreen));
-  EXPECT_EQ(At(parent, 115, 115), PixelFromColor(kBlue));
+  ExpectColours(parent, {{15, 15, kGreen}, {115, 115, kBlue}});
   ShowWindow(child, SW_HIDE);
   host().PumpUntilIdle();
-  EXPECT_EQ(At(parent, 115, 115), PixelFromColor(kGreen));
-  DestroyWindow(parent);
+  ExpectColours(parent, {{115, 115, kGreen}});
 }
 
 TEST_F(PaintTest, ScrollWindowExMovesPixelsAndInvalidatesTheRest) {
   HWND h = rec.Create(WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
   host().PumpUntilIdle();
   HDC dc = GetDC(h);
-  HBRUSH red = CreateSolidBrush(kRed);
-  RECT square{10, 10, 20, 20};
-  FillRect(dc, &square, red);
+  Fill(dc, {10, 10, 20, 20}, kRed);
   ReleaseDC(h, dc);
-  DeleteObject(red);
   RECT exposed;
   HRGN update = CreateRectRgn(0, 0, 0, 0);
   EXPECT_EQ(ScrollWindowEx(h, 0, -5, nullptr, nullptr, update, &exposed, SW_INVALIDATE), SIMPLEREGION);
   EXPECT_EQ(exposed, Rect(0, 95, 100, 100));
-  EXPECT_EQ(At(h, 15, 5), PixelFromColor(kRed));
-  EXPECT_EQ(At(h, 15, 16), PixelFromColor(GetSysColor(COLOR_WINDOW)));
+  ExpectColours(h, {{15, 5, kRed}, {15, 16, GetSysColor(COLOR_WINDOW)}});
   RECT r;
   ASSERT_TRUE(GetUpdateRect(h, &r, FALSE));
   EXPECT_EQ(r, exposed);
@@ -214,17 +205,13 @@ TEST_F(PaintTest, ScrollWindowExMovesPixelsAndInvalidatesTheRest) {
   MapWindowPoints(child, h, &p, 1);
   EXPECT_EQ(p, Point(23, 24));
   host().PumpUntilIdle();
-  DestroyWindow(h);
 }
 
 TEST_F(PaintTest, PrintClientDrawsIntoAForeignDC) {
   HWND h = rec.Create(WS_POPUP, 0, 0, 40, 30);   // hidden: printing needs no screen
   rec.handler = [&](HWND hw, UINT m, WPARAM w, LPARAM, LRESULT& r) {
     if (hw == h && m == WM_PRINTCLIENT) {
-      HBRUSH b = CreateSolidBrush(kBlue);
-      RECT part{5, 5, 10, 10};
-      FillRect(reinterpret_cast<HDC>(w), &part, b);
-      DeleteObject(b);
+      Fill(reinterpret_cast<HDC>(w), {5, 5, 10, 10}, kBlue);
       r = 0;
       return true;
     }
@@ -242,26 +229,22 @@ TEST_F(PaintTest, PrintClientDrawsIntoAForeignDC) {
   SelectObject(mem, old);
   DeleteObject(bmp);
   DeleteDC(mem);
-  DestroyWindow(h);
 }
 
 TEST_F(PaintTest, TheFrameIsComposedWithTheWindow) {
   HWND h = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 150);
   host().PumpUntilIdle();
   Surface s = host().Capture(h);
-  ASSERT_EQ(s.Width(), 200);
-  ASSERT_EQ(s.Height(), 150);
+  ASSERT_EQ(std::pair(s.Width(), s.Height()), std::pair(200, 150));
   int frame = GetSystemMetrics(SM_CXFRAME);
   EXPECT_EQ(s.At(frame + 5, frame + 3), PixelFromColor(GetSysColor(COLOR_ACTIVECAPTION)));
   EXPECT_EQ(s.At(2, 75), PixelFromColor(GetSysColor(COLOR_BTNFACE)));
   // Deactivation redraws the caption in the inactive colour.
-  HWND other = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 10, 100, 100);
+  rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 10, 100, 100);   // takes the activation
   host().PumpUntilIdle();
   s = host().Capture(h);
   EXPECT_EQ(s.At(frame + 5, frame + 3), PixelFromColor(GetSysColor(COLOR_INACTIVECAPTION)));
   EXPECT_GT(host().PresentCount(h), 0);
-  DestroyWindow(other);
-  DestroyWindow(h);
 }
 
 TEST_F(PaintTest, CaretBlinksOnTheClock) {
@@ -272,8 +255,7 @@ TEST_F(PaintTest, CaretBlinksOnTheClock) {
   SetCaretPos(10, 5);
   EXPECT_EQ(At(h, 10, 10), background);   // created hidden
   ShowCaret(h);
-  EXPECT_NE(At(h, 10, 10), background);
-  EXPECT_EQ(At(h, 12, 10), background);
+  EXPECT_TRUE(At(h, 10, 10) != background && At(h, 12, 10) == background);
   Clock().Advance(GetCaretBlinkTime());
   EXPECT_EQ(At(h, 10, 10), background);
   Clock().Advance(GetCaretBlinkTime());
@@ -290,29 +272,24 @@ TEST_F(PaintTest, CaretBlinksOnTheClock) {
 TEST_F(PaintTest, WindowDCsReachTheFrameClientDCsDoNot) {
   HWND h = rec.Create(WS_POPUP | WS_VISIBLE | WS_BORDER, 0, 0, 50, 50);
   host().PumpUntilIdle();
-  HBRUSH red = CreateSolidBrush(kRed);
-  RECT all{0, 0, 50, 50};
   HDC client = GetDC(h);
-  FillRect(client, &all, red);   // clipped to the 48x48 client area
+  Fill(client, {0, 0, 50, 50}, kRed);   // clipped to the 48x48 client area
   ReleaseDC(h, client);
   Surface s = host().Capture(h);
-  EXPECT_EQ(s.At(0, 0), PixelFromColor(GetSysColor(COLOR_WINDOWFRAME)));
-  EXPECT_EQ(s.At(1, 1), PixelFromColor(kRed));
-  EXPECT_EQ(s.At(48, 48), PixelFromColor(kRed));
+  EXPECT_EQ(std::tuple(s.At(0, 0), s.At(1, 1), s.At(48, 48)),
+            std::tuple(PixelFromColor(GetSysColor(COLOR_WINDOWFRAME)), PixelFromColor(kRed), PixelFromColor(kRed)));
   HDC whole = GetWindowDC(h);
   EXPECT_EQ(WindowFromDC(whole), h);
-  FillRect(whole, &all, red);
+  Fill(whole, {0, 0, 50, 50}, kRed);
   EXPECT_EQ(ReleaseDC(h, whole), 1);
   EXPECT_EQ(ReleaseDC(h, whole), 0);   // released once only
   s = host().Capture(h);
   EXPECT_EQ(s.At(0, 0), PixelFromColor(kRed));
-  DeleteObject(red);
   // A frame redraw request brings the border back through WM_NCPAINT.
   rec.Clear();
   RedrawWindow(h, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
   EXPECT_EQ(rec.Count(h, WM_NCPAINT), 1);
   EXPECT_EQ(host().Capture(h).At(0, 0), PixelFromColor(GetSysColor(COLOR_WINDOWFRAME)));
-  DestroyWindow(h);
 }
 
 TEST_F(PaintTest, RedrawFlagsEraseValidateAndInternalPaint) {
@@ -321,8 +298,7 @@ TEST_F(PaintTest, RedrawFlagsEraseValidateAndInternalPaint) {
   rec.Clear();
   // Erasing now sends WM_ERASEBKGND without WM_PAINT; the update region stays.
   RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ERASENOW);
-  EXPECT_EQ(rec.Count(h, WM_ERASEBKGND), 1);
-  EXPECT_EQ(rec.Count(h, WM_PAINT), 0);
+  EXPECT_EQ(std::pair(rec.Count(h, WM_ERASEBKGND), rec.Count(h, WM_PAINT)), std::pair(1, 0));
   RECT r;
   EXPECT_TRUE(GetUpdateRect(h, &r, FALSE));
   RedrawWindow(h, nullptr, nullptr, RDW_VALIDATE);
@@ -332,12 +308,10 @@ TEST_F(PaintTest, RedrawFlagsEraseValidateAndInternalPaint) {
   RedrawWindow(h, nullptr, nullptr, RDW_INTERNALPAINT);
   EXPECT_TRUE(UserQueueHasWork());
   host().PumpUntilIdle();
-  EXPECT_EQ(rec.Count(h, WM_PAINT), 1);
-  EXPECT_EQ(rec.Count(h, WM_ERASEBKGND), 1);
+  EXPECT_EQ(std::pair(rec.Count(h, WM_ERASEBKGND), rec.Count(h, WM_PAINT)), std::pair(1, 1));
   RedrawWindow(h, nullptr, nullptr, RDW_INTERNALPAINT);
   RedrawWindow(h, nullptr, nullptr, RDW_VALIDATE | RDW_NOINTERNALPAINT);
   EXPECT_FALSE(UserQueueHasWork());
-  DestroyWindow(h);
 }
 
 TEST_F(PaintTest, TheCaptionShowsTheWindowText) {
@@ -355,8 +329,6 @@ TEST_F(PaintTest, TheCaptionShowsTheWindowText) {
   EXPECT_GT(captionPixels(titled, GetSysColor(COLOR_CAPTIONTEXT)), 20);
   SetWindowTextA(titled, "");
   EXPECT_EQ(captionPixels(titled, GetSysColor(COLOR_CAPTIONTEXT)), 0);
-  DestroyWindow(blank);
-  DestroyWindow(titled);
 }
 
 TEST_F(PaintTest, GrowingRepaintsOnlyWhatIsNewUnlessTheClassAsks) {

@@ -5,6 +5,8 @@
 #include "tests/support/UserTest.h"
 
 #include <stdexcept>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -27,21 +29,20 @@ bool RunModal(const bool& done) {
 
 }  // namespace
 
-class QueueTest : public UserTest {
+class QueueTest : public RecorderTest {
  protected:
   void SetUp() override {
-    UserTest::SetUp();
+    RecorderTest::SetUp();
     a = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
     b = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
     rec.Clear();
   }
-  void TearDown() override {
-    rec.handler = nullptr;   // it may refer to the test body's locals
-    DestroyWindow(a);
-    DestroyWindow(b);
-    UserTest::TearDown();
+  // Removes the next message the filter lets through; a message of ~0 when there is none.
+  static MSG Take(HWND filter = nullptr, UINT lo = 0, UINT hi = 0) {
+    MSG m{};
+    if (!PeekMessageA(&m, filter, lo, hi, PM_REMOVE)) m.message = ~0u;
+    return m;
   }
-  Recorder rec;
   HWND a = nullptr, b = nullptr;
 };
 
@@ -52,11 +53,7 @@ TEST_F(QueueTest, SentMessagesRunAtOncePostedOnesLater) {
       r = SendMessageA(h, WM_USER + 2, 0, 0);
       return true;
     }
-    if (m == WM_USER + 2) {
-      r = 7;
-      return true;
-    }
-    return false;
+    return Answer(nullptr, WM_USER + 2, 7)(h, m, 0, 0, r);
   };
   PostMessageA(a, WM_USER, 0, 0);
   host().PumpUntilIdle();
@@ -99,7 +96,6 @@ TEST_F(QueueTest, RetrievalOrderPostedInputQuitPaintTimer) {
     if (m.message == WM_TIMER) break;
   }
   EXPECT_EQ(Names(order), "WM_USER WM_KEYDOWN WM_KEYUP WM_QUIT WM_PAINT WM_TIMER");
-  KillTimer(a, 1);
 }
 
 TEST_F(QueueTest, PaintAndTimerWaitUntilNothingElseIsQueued) {
@@ -112,21 +108,14 @@ TEST_F(QueueTest, PaintAndTimerWaitUntilNothingElseIsQueued) {
   MSG m;
   ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE));
   EXPECT_EQ(m.message, WM_USER);
-  // Removing nothing leaves it in place.
-  ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(m.message, WM_USER);
-  ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(m.message, WM_PAINT);
-  // WM_PAINT stays until the window is validated.
-  ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(m.message, WM_PAINT);
+  // Peeking without removing left it in place; WM_PAINT stays until the window is validated.
+  EXPECT_EQ(Take().message, WM_USER);
+  EXPECT_EQ(Take().message, WM_PAINT);
+  EXPECT_EQ(Take().message, WM_PAINT);
   ValidateRect(a, nullptr);
-  ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(m.message, WM_TIMER);
-  EXPECT_EQ(m.hwnd, a);
-  EXPECT_EQ(m.wParam, 1u);
+  m = Take();
+  EXPECT_EQ(std::tuple(m.message, m.hwnd, m.wParam), std::tuple(WM_TIMER, a, WPARAM(1)));
   EXPECT_FALSE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));   // not due again yet
-  KillTimer(a, 1);
 }
 
 TEST_F(QueueTest, WindowAndRangeFilters) {
@@ -136,22 +125,18 @@ TEST_F(QueueTest, WindowAndRangeFilters) {
   PostMessageA(nullptr, WM_USER + 9, 3, 0);
   PostMessageA(a, WM_USER + 1, 4, 0);
   MSG m;
-  ASSERT_TRUE(PeekMessageA(&m, a, 0, 0, PM_REMOVE));   // a window and its children
-  EXPECT_EQ(m.wParam, 2u);
-  ASSERT_TRUE(PeekMessageA(&m, a, 0, 0, PM_REMOVE));
-  EXPECT_EQ(m.wParam, 4u);
+  // A window and its children; then thread messages only; then a range.
+  EXPECT_EQ(Take(a).wParam, 2u);
+  EXPECT_EQ(Take(a).wParam, 4u);
   EXPECT_FALSE(PeekMessageA(&m, a, 0, 0, PM_REMOVE));
-  ASSERT_TRUE(PeekMessageA(&m, reinterpret_cast<HWND>(-1), 0, 0, PM_REMOVE));   // thread messages only
-  EXPECT_EQ(m.wParam, 3u);
-  EXPECT_EQ(m.hwnd, nullptr);
+  m = Take(reinterpret_cast<HWND>(-1));
+  EXPECT_EQ(std::pair(m.wParam, m.hwnd), std::pair(WPARAM(3), HWND(nullptr)));
   EXPECT_FALSE(PeekMessageA(&m, nullptr, WM_USER + 1, WM_USER + 10, PM_REMOVE));
-  ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_USER, WM_USER, PM_REMOVE));
-  EXPECT_EQ(m.wParam, 1u);
+  EXPECT_EQ(Take(nullptr, WM_USER, WM_USER).wParam, 1u);
   // WM_QUIT ignores the window filter but not the range.
   PostQuitMessage(0);
   EXPECT_FALSE(PeekMessageA(&m, a, WM_USER, WM_USER, PM_NOREMOVE));
-  EXPECT_TRUE(PeekMessageA(&m, a, 0, 0, PM_REMOVE));
-  EXPECT_EQ(m.message, WM_QUIT);
+  EXPECT_EQ(Take(a).message, WM_QUIT);
   // A stale filter window gets nothing and GetMessage reports the failure.
   DestroyWindow(child);
   EXPECT_FALSE(PeekMessageA(&m, child, 0, 0, PM_REMOVE));
@@ -161,8 +146,7 @@ TEST_F(QueueTest, WindowAndRangeFilters) {
   HWND gone = rec.Create(WS_POPUP, 0, 0, 1, 1);
   PostMessageA(gone, WM_USER, 0, 0);
   DestroyWindow(gone);
-  ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(m.hwnd, b);
+  EXPECT_EQ(Take().hwnd, b);
   EXPECT_FALSE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
 }
 
@@ -184,11 +168,9 @@ TEST_F(QueueTest, TranslateMessageMakesCharactersFromKeys) {
   host().Key(VK_F2);   // no character
   host().PumpUntilIdle();
   std::string chars;
-  for (auto& m : rec.log)
-    if (m.hwnd == edit && m.msg == WM_CHAR) chars += char(m.wParam);
+  for (auto& m : rec.Of(WM_CHAR)) chars += m.hwnd == edit ? char(m.wParam) : '?';
   EXPECT_EQ(chars, std::string("aB@\x03\n\r"));
   EXPECT_EQ(rec.Count(edit, WM_KEYDOWN), 9);
-  DestroyWindow(edit);
 }
 
 TEST_F(QueueTest, WaitingWithNothingScriptedStalls) {
@@ -255,8 +237,7 @@ TEST_F(QueueTest, QuitInsideANestedLoopReachesTheOuterLoop) {
   };
   PostMessageA(a, WM_USER, 0, 0);
   host().PumpUntilIdle();
-  EXPECT_EQ(innerResult, 0);
-  EXPECT_EQ(outerResult, 0);
+  EXPECT_EQ(std::pair(innerResult, outerResult), std::pair(0, 0));
   // The quit is still there for the application's own loop.
   MSG m;
   ASSERT_EQ(GetMessageA(&m, nullptr, 0, 0), FALSE);
@@ -317,8 +298,7 @@ TEST_F(QueueTest, BroadcastAndRegisteredMessages) {
   EXPECT_EQ(RegisterWindowMessageA(""), 0u);
   PostMessageA(HWND_BROADCAST, id, 0, 0);
   host().PumpUntilIdle();
-  EXPECT_EQ(rec.Count(a, id), 1);
-  EXPECT_EQ(rec.Count(b, id), 1);
+  EXPECT_EQ(std::pair(rec.Count(a, id), rec.Count(b, id)), std::pair(1, 1));
   SendMessageA(HWND_BROADCAST, id, 0, 0);
   EXPECT_EQ(rec.Count(a, id), 2);
 }
@@ -332,9 +312,7 @@ TEST_F(QueueTest, ThreadMessagesAndQueueStatus) {
   EXPECT_EQ(LOWORD(GetQueueStatus(QS_MOUSE)), 0u);
   MSG m;
   ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(m.hwnd, nullptr);
-  EXPECT_EQ(m.message, WM_USER + 3u);
-  EXPECT_EQ(m.wParam, 5u);
+  EXPECT_EQ(std::tuple(m.hwnd, m.message, m.wParam), std::tuple(HWND(nullptr), WM_USER + 3u, WPARAM(5)));
   EXPECT_EQ(DispatchMessageA(&m), 0);   // no window: nothing to call
   EXPECT_EQ(GetMessageTime(), m.time);
   host().PumpUntilIdle();

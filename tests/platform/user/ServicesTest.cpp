@@ -10,10 +10,17 @@
 #include "tests/support/UserTest.h"
 
 #include <cstring>
+#include <tuple>
 
-class ServicesTest : public UserTest {
+class ServicesTest : public RecorderTest {
  protected:
-  Recorder rec;
+  // The WM_SETTINGCHANGE messages `h` was sent.
+  Logged SettingChanges(HWND h) const {
+    Logged out;
+    for (auto& m : rec.Of(WM_SETTINGCHANGE))
+      if (m.hwnd == h) out.push_back(m);
+    return out;
+  }
 };
 
 TEST_F(ServicesTest, SettingChangesReachEveryTopLevelWindowHiddenOnesIncluded) {
@@ -35,9 +42,7 @@ TEST_F(ServicesTest, SettingChangesReachEveryTopLevelWindowHiddenOnesIncluded) {
               "WM_SYSCOLORCHANGE WM_SETTINGCHANGE WM_SETTINGCHANGE WM_THEMECHANGED");
   EXPECT_TRUE(rec.For(child).empty());         // children hear it from their parents
   EXPECT_TRUE(rec.For(messageOnly).empty());   // message-only windows get no broadcasts
-  std::vector<LoggedMessage> settings;
-  for (auto& m : rec.log)
-    if (m.hwnd == utility && m.msg == WM_SETTINGCHANGE) settings.push_back(m);
+  const Logged settings = SettingChanges(utility);
   ASSERT_EQ(settings.size(), 2u);
   EXPECT_EQ(settings[0].wParam, SPI_SETNONCLIENTMETRICS);
   EXPECT_EQ(settings[1].wParam, 0u);
@@ -46,9 +51,6 @@ TEST_F(ServicesTest, SettingChangesReachEveryTopLevelWindowHiddenOnesIncluded) {
   SendMessageA(messageOnly, WM_USER, 0, 0);
   EXPECT_EQ(rec.Count(messageOnly, WM_USER), 1);
   EXPECT_EQ(GetParent(messageOnly), nullptr);
-  DestroyWindow(shown);
-  DestroyWindow(utility);
-  DestroyWindow(messageOnly);
 }
 
 TEST_F(ServicesTest, SwitchingTheLocaleTableBroadcastsTheSettingsNotice) {
@@ -56,12 +58,9 @@ TEST_F(ServicesTest, SwitchingTheLocaleTableBroadcastsTheSettingsNotice) {
   rec.Clear();
   SetCurrentLocale(GermanLocale());
   SetCurrentLocale(UsEnglishLocale());
-  std::vector<LoggedMessage> settings;
-  for (auto& m : rec.log)
-    if (m.hwnd == utility && m.msg == WM_SETTINGCHANGE) settings.push_back(m);
+  const Logged settings = SettingChanges(utility);
   ASSERT_EQ(settings.size(), 2u);
   EXPECT_STREQ(reinterpret_cast<const char*>(settings[0].lParam), "intl");
-  DestroyWindow(utility);
 }
 
 TEST_F(ServicesTest, EachTestStartsWithTheClassicSystemColours) {
@@ -71,8 +70,7 @@ TEST_F(ServicesTest, EachTestStartsWithTheClassicSystemColours) {
   COLORREF colour = RGB(4, 5, 6);
   SetSysColors(1, &index, &colour);
   RunTestResets();   // what the fixture runs before the next test
-  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), face);
-  EXPECT_EQ(GetSysColor(COLOR_WINDOW), window);
+  EXPECT_EQ(std::pair(GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_WINDOW)), std::pair(face, window));
   EXPECT_NE(face, colour);
 }
 
@@ -80,8 +78,8 @@ TEST_F(ServicesTest, WorkAreaAndMonitors) {
   RECT wa;
   ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0));
   EXPECT_EQ(wa, host().WorkArea());
-  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), HeadlessHost::ScreenWidth);
-  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), HeadlessHost::ScreenHeight);
+  EXPECT_EQ(std::pair(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)),
+            std::pair(int(HeadlessHost::ScreenWidth), int(HeadlessHost::ScreenHeight)));
   HWND h = rec.Create(WS_POPUP, 0, 0, 0, 0);
   rec.Clear();
   host().SetWorkArea(Rect(0, 40, 1280, 1000));
@@ -95,16 +93,14 @@ TEST_F(ServicesTest, WorkAreaAndMonitors) {
   EXPECT_EQ(MonitorFromPoint({-5000, 5}, MONITOR_DEFAULTTONEAREST), m);
   MONITORINFO mi;
   ASSERT_TRUE(GetMonitorInfoA(m, &mi));
-  EXPECT_EQ(mi.rcMonitor, Rect(0, 0, 1280, 1024));
-  EXPECT_EQ(mi.rcWork, wa);
-  EXPECT_EQ(mi.dwFlags, MONITORINFOF_PRIMARY);
+  EXPECT_EQ(std::tuple(mi.rcMonitor, mi.rcWork, mi.dwFlags),
+            std::tuple(Rect(0, 0, 1280, 1024), wa, DWORD(MONITORINFOF_PRIMARY)));
   mi.cbSize = 4;
   EXPECT_FALSE(GetMonitorInfoA(m, &mi));
   UserSetMonitorLookupFails(true);
   EXPECT_EQ(MonitorFromPoint({5, 5}, MONITOR_DEFAULTTONEAREST), nullptr);
   mi.cbSize = sizeof mi;
   EXPECT_FALSE(GetMonitorInfoA(m, &mi));
-  DestroyWindow(h);
 }
 
 TEST_F(ServicesTest, CursorsFollowTheHitTest) {
@@ -127,12 +123,11 @@ TEST_F(ServicesTest, CursorsFollowTheHitTest) {
   RegisterClassA(&wc);
   HWND h = CreateWindowExA(0, "Text", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 200, 200, nullptr, nullptr,
                            nullptr, nullptr);
-  host().MouseMove(h, 10, 10);
-  host().PumpUntilIdle();
+  PumpedInput in(host());
+  in.MouseMove(h, 10, 10);
   EXPECT_EQ(GetCursor(), ibeam);
   EXPECT_EQ(host().CurrentCursor(), ibeam);
-  host().MouseMove(nullptr, 150, 102);   // the top edge of the frame
-  host().PumpUntilIdle();
+  in.MouseMove(nullptr, 150, 102);   // the top edge of the frame
   EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_SIZENS));
   // Own cursors from pixels.
   Pixel pixels[4] = {0xFF00FF, 0x000000, 0x000000, 0xFF00FF};
@@ -156,13 +151,11 @@ TEST_F(ServicesTest, ClipboardHoldsCopiesOfText) {
   ASSERT_NE(SetClipboardData(CF_TEXT, text, 4), nullptr);   // no terminator given
   text[0] = 'X';                                           // the clipboard kept its own copy
   EXPECT_TRUE(CloseClipboard());
-  EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT));
-  EXPECT_FALSE(IsClipboardFormatAvailable(CF_BITMAP));
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_TEXT) && !IsClipboardFormatAvailable(CF_BITMAP));
   EXPECT_EQ(GetClipboardData(CF_TEXT), nullptr);   // closed
   ASSERT_TRUE(OpenClipboard(nullptr));
   EXPECT_STREQ(static_cast<const char*>(GetClipboardData(CF_TEXT)), "Tess");
-  EXPECT_EQ(GetClipboardDataSize(CF_TEXT), 5u);
-  EXPECT_EQ(GetClipboardOwner(), h);
+  EXPECT_EQ(std::pair(GetClipboardDataSize(CF_TEXT), GetClipboardOwner()), std::pair(size_t(5), h));
   CloseClipboard();
   DestroyWindow(h);
   EXPECT_EQ(GetClipboardOwner(), nullptr);
@@ -186,16 +179,13 @@ TEST_F(ServicesTest, WindowScrollBars) {
   SCROLLINFO got;
   got.fMask = SIF_ALL;
   ASSERT_TRUE(GetScrollInfo(h, SB_VERT, &got));
-  EXPECT_EQ(got.nMax, 99);
-  EXPECT_EQ(got.nPage, 10u);
-  EXPECT_EQ(got.nPos, 90);
+  EXPECT_EQ(std::tuple(got.nMax, got.nPage, got.nPos), std::tuple(99, 10u, 90));
   EXPECT_EQ(GetScrollPos(h, SB_VERT), 90);
   EXPECT_EQ(SetScrollPos(h, SB_VERT, -5, FALSE), 90);
   EXPECT_EQ(GetScrollPos(h, SB_VERT), 0);
   SCROLLBARINFO sbi;
   ASSERT_TRUE(GetScrollBarInfo(h, OBJID_VSCROLL, &sbi));
-  EXPECT_EQ(sbi.rgstate[0], 0u);
-  EXPECT_EQ(sbi.rcScrollBar.Width(), GetSystemMetrics(SM_CXVSCROLL));
+  EXPECT_EQ(std::pair(sbi.rgstate[0], sbi.rcScrollBar.Width()), std::pair(DWORD(0), GetSystemMetrics(SM_CXVSCROLL)));
   EXPECT_EQ(sbi.xyThumbTop, sbi.dxyLineButton);   // at the top, right after the arrow
   EXPECT_GT(sbi.xyThumbBottom, sbi.xyThumbTop);
   ASSERT_TRUE(GetScrollBarInfo(h, OBJID_HSCROLL, &sbi));
@@ -214,7 +204,6 @@ TEST_F(ServicesTest, WindowScrollBars) {
   GetClientRect(h, &after);
   EXPECT_EQ(after.Height(), before.Height() - GetSystemMetrics(SM_CYHSCROLL));
   host().PumpUntilIdle();
-  DestroyWindow(h);
 }
 
 TEST_F(ServicesTest, BeepsAreRecorded) {
@@ -232,9 +221,7 @@ TEST_F(ServicesTest, LeakReportNamesWhatATestLeftBehind) {
   auto has = [&](const char* what) {
     return std::any_of(leaks.begin(), leaks.end(), [&](const std::string& s) { return s.find(what) != s.npos; });
   };
-  EXPECT_TRUE(has("window"));
-  EXPECT_TRUE(has("timer"));
-  EXPECT_TRUE(has("hook"));
+  for (const char* what : {"window", "timer", "hook"}) EXPECT_TRUE(has(what)) << what;
   UnhookWindowsHookEx(hook);
   DestroyWindow(h);
   EXPECT_FALSE(has("GDI object"));
@@ -261,8 +248,7 @@ TEST_F(ServicesTest, CursorsLoadFromResources) {
   EXPECT_EQ(LoadCursorA(nullptr, "TESTCURSOR"), c);   // shared, like the built-in ones
   const CursorImage* art = GetCursorImage(c);
   ASSERT_NE(art, nullptr);
-  EXPECT_EQ(art->HotX, 2);
-  EXPECT_EQ(art->HotY, 1);
+  EXPECT_EQ(std::pair(art->HotX, art->HotY), std::pair(2, 1));
   EXPECT_EQ(art->Pixels[1], CursorTransparent);
   EXPECT_EQ(art->Pixels[5], 0x445566u);
   EXPECT_EQ(LoadCursorA(nullptr, "BROKENCURSOR"), nullptr);   // bad data is refused, not a crash
@@ -300,8 +286,8 @@ TEST_F(ServicesTest, ClipboardHoldsACopyOfABitmap) {
   ASSERT_NE(copy, nullptr);
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, copy);
-  EXPECT_EQ(GetPixel(dc, 0, 0), ColorFromPixel(0x112233));
-  EXPECT_EQ(GetPixel(dc, 2, 1), ColorFromPixel(0x000001));
+  EXPECT_EQ(std::pair(GetPixel(dc, 0, 0), GetPixel(dc, 2, 1)),
+            std::pair(ColorFromPixel(0x112233), ColorFromPixel(0x000001)));
   SelectObject(dc, old);
   DeleteDC(dc);
   DeleteObject(copy);
@@ -329,25 +315,20 @@ TEST_F(ServicesTest, PressingWindowScrollBarsScrolls) {
   int x = sbi.rcScrollBar.Left + 5, top = sbi.rcScrollBar.Top;
   host().Click(nullptr, x, top + 3);                        // the upper arrow
   host().Click(nullptr, x, sbi.rcScrollBar.Bottom - 3);     // the lower arrow
-  host().Click(nullptr, x, top + sbi.xyThumbBottom + 5);    // the track below the thumb
-  host().PumpUntilIdle();
-  std::vector<std::pair<WORD, WORD>> expected = {{SB_LINEUP, 0},   {SB_ENDSCROLL, 0}, {SB_LINEDOWN, 0},
-                                                 {SB_ENDSCROLL, 0}, {SB_PAGEDOWN, 0}, {SB_ENDSCROLL, 0}};
-  EXPECT_EQ(steps, expected);
+  PumpedInput(host()).Click(nullptr, x, top + sbi.xyThumbBottom + 5);   // the track below the thumb
+  EXPECT_EQ(steps, (std::vector<std::pair<WORD, WORD>>{{SB_LINEUP, 0}, {SB_ENDSCROLL, 0}, {SB_LINEDOWN, 0},
+                                                       {SB_ENDSCROLL, 0}, {SB_PAGEDOWN, 0}, {SB_ENDSCROLL, 0}}));
   // Dragging the thumb to the end of the track.
   steps.clear();
   int thumbMiddle = top + (sbi.xyThumbTop + sbi.xyThumbBottom) / 2;
   host().MouseDown(nullptr, x, thumbMiddle);
   host().MouseMove(nullptr, x, thumbMiddle + 200);
-  host().MouseUp(nullptr, x, thumbMiddle + 200);
-  host().PumpUntilIdle();
+  PumpedInput(host()).MouseUp(nullptr, x, thumbMiddle + 200);
   ASSERT_EQ(steps.size(), 3u);
   EXPECT_EQ(steps[0], std::make_pair(WORD(SB_THUMBTRACK), WORD(50)));
   EXPECT_EQ(steps[1], std::make_pair(WORD(SB_THUMBPOSITION), WORD(50)));
   EXPECT_EQ(steps[2].first, SB_ENDSCROLL);
   EXPECT_EQ(GetCapture(), nullptr);
-  rec.handler = nullptr;
-  DestroyWindow(h);
 }
 
 TEST_F(ServicesTest, TheCloseBoxClosesOnRelease) {
@@ -360,13 +341,11 @@ TEST_F(ServicesTest, TheCloseBoxClosesOnRelease) {
   EXPECT_EQ(SendMessageA(h, WM_NCHITTEST, 0, MAKELPARAM(WORD(close.X), WORD(close.Y))), HTCLOSE);
   // Released elsewhere: nothing happens.
   host().MouseDown(nullptr, close.X, close.Y);
-  host().MouseUp(nullptr, close.X - 100, close.Y + 50);
-  host().PumpUntilIdle();
+  PumpedInput(host()).MouseUp(nullptr, close.X - 100, close.Y + 50);
   EXPECT_TRUE(IsWindow(h));
   EXPECT_EQ(rec.Count(h, WM_CLOSE), 0);
   Clock().Advance(GetDoubleClickTime() + 1);   // else the next press is a double click
-  host().Click(nullptr, close.X, close.Y);
-  host().PumpUntilIdle();
+  PumpedInput(host()).Click(nullptr, close.X, close.Y);
   EXPECT_EQ(rec.Count(h, WM_CLOSE), 1);
   EXPECT_FALSE(IsWindow(h));   // the default procedure destroys on WM_CLOSE
 }

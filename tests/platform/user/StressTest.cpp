@@ -9,6 +9,22 @@
 
 namespace {
 
+// The windows a random test works on, drawn at random; destroyed ones drop out.
+struct Pool {
+  std::mt19937& random;
+  std::vector<HWND> windows;
+  HWND Pick() {
+    if (windows.empty()) return nullptr;
+    return windows[std::uniform_int_distribution<size_t>(0, windows.size() - 1)(random)];
+  }
+  void Add(HWND h) {
+    if (h) windows.push_back(h);
+  }
+  void Prune() {
+    windows.erase(std::remove_if(windows.begin(), windows.end(), [](HWND h) { return !IsWindow(h); }), windows.end());
+  }
+};
+
 void CheckTree(HWND parent, std::vector<HWND>& seen) {
   for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
     ASSERT_TRUE(IsWindow(c));
@@ -21,49 +37,37 @@ void CheckTree(HWND parent, std::vector<HWND>& seen) {
 
 }  // namespace
 
-class StressSeeds : public UserTest, public ::testing::WithParamInterface<unsigned> {
- protected:
-  Recorder rec;
-};
+class StressSeeds : public RecorderTest, public ::testing::WithParamInterface<unsigned> {};
 
 TEST_P(StressSeeds, RandomOperationsKeepTheWindowTableConsistent) {
   std::mt19937 random(GetParam());
-  std::vector<HWND> pool;
-  auto pick = [&]() -> HWND {
-    if (pool.empty()) return nullptr;
-    return pool[std::uniform_int_distribution<size_t>(0, pool.size() - 1)(random)];
-  };
+  Pool pool{random, {}};
   int depth = 0;
   rec.handler = [&](HWND h, UINT m, WPARAM, LPARAM, LRESULT&) {
     if (depth > 3) return false;
     depth++;
     int roll = std::uniform_int_distribution<int>(0, 99)(random);
     if ((m == WM_DESTROY || m == WM_SIZE || m == WM_SETFOCUS || m == WM_PAINT) && roll < 10) {
-      if (HWND victim = pick(); victim != h) DestroyWindow(victim);
+      if (HWND victim = pool.Pick(); victim != h) DestroyWindow(victim);
     } else if ((m == WM_CREATE || m == WM_SHOWWINDOW) && roll < 8) {
-      HWND extra = rec.Create(WS_CHILD | WS_VISIBLE, roll, roll, 20, 20, h);
-      if (extra) pool.push_back(extra);
+      pool.Add(rec.Create(WS_CHILD | WS_VISIBLE, roll, roll, 20, 20, h));
     }
     depth--;
     return false;
   };
   for (int step = 0; step < 3000; step++) {
     int op = std::uniform_int_distribution<int>(0, 19)(random);
-    HWND a = pick(), b = pick();
+    HWND a = pool.Pick(), b = pool.Pick();
     int x = std::uniform_int_distribution<int>(-50, 400)(random);
     switch (op) {
       case 0:
-      case 1: {
-        HWND h = rec.Create(WS_OVERLAPPEDWINDOW | (x % 2 ? WS_VISIBLE : 0) | WS_CLIPCHILDREN, x, x / 2, 200, 150);
-        if (h) pool.push_back(h);
+      case 1:
+        pool.Add(rec.Create(WS_OVERLAPPEDWINDOW | (x % 2 ? WS_VISIBLE : 0) | WS_CLIPCHILDREN, x, x / 2, 200, 150));
         break;
-      }
-      case 2: {
-        if (!IsWindow(a)) break;
-        HWND h = rec.Create(WS_CHILD | WS_VISIBLE | (x % 3 ? WS_CLIPSIBLINGS : 0), x % 100, x % 70, 40, 30, a);
-        if (h) pool.push_back(h);
+      case 2:
+        if (IsWindow(a))
+          pool.Add(rec.Create(WS_CHILD | WS_VISIBLE | (x % 3 ? WS_CLIPSIBLINGS : 0), x % 100, x % 70, 40, 30, a));
         break;
-      }
       case 3: DestroyWindow(a); break;
       case 4: SetParent(a, b); break;
       case 5: MoveWindow(a, x, x, x % 150, x % 120, TRUE); break;
@@ -96,24 +100,20 @@ TEST_P(StressSeeds, RandomOperationsKeepTheWindowTableConsistent) {
       }
       default: host().PumpUntilIdle(); break;
     }
-    pool.erase(std::remove_if(pool.begin(), pool.end(), [](HWND h) { return !IsWindow(h); }), pool.end());
+    pool.Prune();
     if (step % 100 == 0) {
       std::vector<HWND> seen;
       CheckTree(GetDesktopWindow(), seen);
       ASSERT_FALSE(HasFatalFailure());
       ASSERT_EQ(int(seen.size()), UserLiveWindowCount());   // every live window is in the tree once
-      if (HWND f = GetFocus()) {
-        EXPECT_TRUE(IsWindow(f));
-      }
-      if (HWND act = GetActiveWindow()) {
-        EXPECT_TRUE(IsWindow(act));
-      }
+      EXPECT_TRUE(!GetFocus() || IsWindow(GetFocus()));
+      EXPECT_TRUE(!GetActiveWindow() || IsWindow(GetActiveWindow()));
       EXPECT_EQ(UserSendDepth(), 0);
     }
   }
   host().PumpUntilIdle();
   rec.handler = nullptr;
-  for (HWND h : pool) DestroyWindow(h);
+  for (HWND h : pool.windows) DestroyWindow(h);
   EXPECT_EQ(UserLiveWindowCount(), 0);
 }
 
@@ -123,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(Seeds, StressSeeds, ::testing::Range(1u, 6u));
 // exception through, and the platform's state stays consistent either way.
 TEST_P(StressSeeds, RandomExceptionsLeaveTheStateConsistent) {
   std::mt19937 random(GetParam() * 7919u);
-  std::vector<HWND> pool;
+  Pool pool{random, {}};
   bool throwing = true;
   rec.handler = [&](HWND, UINT m, WPARAM, LPARAM, LRESULT&) -> bool {
     if (throwing && m != WM_NCDESTROY && std::uniform_int_distribution<int>(0, 99)(random) < 4)
@@ -133,27 +133,15 @@ TEST_P(StressSeeds, RandomExceptionsLeaveTheStateConsistent) {
   static HHOOK hook;
   hook = SetWindowsHookExA(WH_CALLWNDPROC, [](int c, WPARAM w, LPARAM l) { return CallNextHookEx(hook, c, w, l); },
                            nullptr, 0);
-  auto pick = [&]() -> HWND {
-    if (pool.empty()) return nullptr;
-    return pool[std::uniform_int_distribution<size_t>(0, pool.size() - 1)(random)];
-  };
   int thrown = 0;
   for (int step = 0; step < 1500; step++) {
     int op = std::uniform_int_distribution<int>(0, 9)(random);
-    HWND a = pick();
+    HWND a = pool.Pick();
     int x = std::uniform_int_distribution<int>(0, 300)(random);
     try {
       switch (op) {
-        case 0: case 1: {
-          HWND h = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, x, 150, 100);
-          if (h) pool.push_back(h);
-          break;
-        }
-        case 2: {
-          HWND h = IsWindow(a) ? rec.Create(WS_CHILD | WS_VISIBLE, x % 50, x % 40, 30, 30, a) : nullptr;
-          if (h) pool.push_back(h);
-          break;
-        }
+        case 0: case 1: pool.Add(rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, x, 150, 100)); break;
+        case 2: if (IsWindow(a)) pool.Add(rec.Create(WS_CHILD | WS_VISIBLE, x % 50, x % 40, 30, 30, a)); break;
         case 3: DestroyWindow(a); break;
         case 4: MoveWindow(a, x, x, x % 200, x % 150, TRUE); break;
         case 5: SetFocus(a); break;
@@ -165,9 +153,9 @@ TEST_P(StressSeeds, RandomExceptionsLeaveTheStateConsistent) {
     } catch (const std::runtime_error&) {
       thrown++;
     }
-    pool.erase(std::remove_if(pool.begin(), pool.end(), [](HWND h) { return !IsWindow(h); }), pool.end());
+    pool.Prune();
     ASSERT_EQ(UserSendDepth(), 0);
-    for (HWND h : pool) ASSERT_FALSE(UserIsPainting(h));
+    for (HWND h : pool.windows) ASSERT_FALSE(UserIsPainting(h));
   }
   EXPECT_GT(thrown, 0);
   throwing = false;
@@ -175,7 +163,7 @@ TEST_P(StressSeeds, RandomExceptionsLeaveTheStateConsistent) {
   std::vector<HWND> seen;
   CheckTree(GetDesktopWindow(), seen);
   EXPECT_EQ(int(seen.size()), UserLiveWindowCount());
-  for (HWND h : pool) DestroyWindow(h);
+  for (HWND h : pool.windows) DestroyWindow(h);
   EXPECT_EQ(UserLiveWindowCount(), 0);
   EXPECT_TRUE(UnhookWindowsHookEx(hook));
   EXPECT_EQ(UserLiveHookCount(), 0);
@@ -226,5 +214,4 @@ TEST_P(StressSeeds, HooksAddedAndRemovedWhileChainsRun) {
   host().PumpUntilIdle();
   for (HHOOK hook : hooks) EXPECT_TRUE(UnhookWindowsHookEx(hook));
   EXPECT_EQ(UserLiveHookCount(), 0);
-  DestroyWindow(h);
 }

@@ -7,28 +7,19 @@ std::vector<std::pair<UINT_PTR, DWORD>>* g_fired;
 void TimerCallback(HWND, UINT, UINT_PTR id, DWORD time) { g_fired->push_back({id, time}); }
 }  // namespace
 
-class TimerTest : public UserTest {
+class TimerTest : public RecorderTest {
  protected:
   void SetUp() override {
-    UserTest::SetUp();
+    RecorderTest::SetUp();
     g_fired = &fired;
     h = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
-    rec.Handler_times(this);
-  }
-  void TearDown() override {
-    DestroyWindow(h);
-    UserTest::TearDown();
+    rec.handler = [this](HWND, UINT m, WPARAM w, LPARAM, LRESULT&) {
+      if (m == WM_TIMER) ticks.push_back({w, GetTickCount()});
+      return false;
+    };
   }
   std::vector<std::pair<UINT_PTR, DWORD>> fired;
   std::vector<std::pair<WPARAM, DWORD>> ticks;
-  struct R : Recorder {
-    void Handler_times(TimerTest* t) {
-      handler = [t](HWND, UINT m, WPARAM w, LPARAM, LRESULT&) {
-        if (m == WM_TIMER) t->ticks.push_back({w, GetTickCount()});
-        return false;
-      };
-    }
-  } rec;
   HWND h = nullptr;
 };
 
@@ -76,7 +67,6 @@ TEST_F(TimerTest, MissedPeriodsCoalesce) {
   Clock().Advance(1000);   // nobody pumped for ten periods
   host().PumpUntilIdle();
   EXPECT_EQ(ticks.size(), 1u);
-  KillTimer(h, 1);
 }
 
 TEST_F(TimerTest, AdvanceStepsToEachTimerInOrder) {
@@ -91,8 +81,6 @@ TEST_F(TimerTest, AdvanceStepsToEachTimerInOrder) {
   for (size_t i = 0; i < 3; i++) EXPECT_EQ(ticks[i], expected[i]);
   EXPECT_EQ(ticks[3].second, start + 600);
   EXPECT_EQ(ticks[4].second, start + 600);
-  KillTimer(h, 1);
-  KillTimer(h, 2);
 }
 
 TEST_F(TimerTest, ResettingReplacesTheTimer) {
@@ -106,7 +94,6 @@ TEST_F(TimerTest, ResettingReplacesTheTimer) {
   ASSERT_EQ(ticks.size(), 1u);
   EXPECT_EQ(ticks[0].second, start + 150);
   EXPECT_EQ(UserLiveTimerCount(), 1);
-  KillTimer(h, 1);
 }
 
 TEST_F(TimerTest, ThreadTimersAndTimerProcedures) {
@@ -126,9 +113,7 @@ TEST_F(TimerTest, ThreadTimersAndTimerProcedures) {
   KillTimer(h, 3);
   // A WM_TIMER naming a procedure that belongs to no timer is not called.
   MSG forged{};
-  forged.message = WM_TIMER;
-  forged.wParam = 77;
-  forged.lParam = reinterpret_cast<LPARAM>(&TimerCallback);
+  forged.message = WM_TIMER, forged.wParam = 77, forged.lParam = reinterpret_cast<LPARAM>(&TimerCallback);
   DispatchMessageA(&forged);
   EXPECT_EQ(fired.size(), 2u);
 }
@@ -151,5 +136,4 @@ TEST_F(TimerTest, SleepAdvancesTheClockOnly) {
   EXPECT_TRUE(ticks.empty());   // nothing runs while sleeping
   host().PumpUntilIdle();
   EXPECT_EQ(ticks.size(), 1u);
-  KillTimer(h, 1);
 }

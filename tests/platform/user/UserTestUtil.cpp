@@ -34,7 +34,16 @@ const char* Recorder::ClassName(UINT classStyle) {
 
 HWND Recorder::Create(DWORD style, int x, int y, int w, int h, HWND parent, DWORD exStyle, const char* title,
                       UINT classStyle, HMENU id) {
-  return CreateWindowExA(exStyle, ClassName(classStyle), title, style, x, y, w, h, parent, id, nullptr, nullptr);
+  HWND made = CreateWindowExA(exStyle, ClassName(classStyle), title, style, x, y, w, h, parent, id, nullptr, nullptr);
+  if (made) created_.push_back(made);
+  return made;
+}
+
+void Recorder::DestroyAll() {
+  handler = nullptr;
+  for (auto it = created_.rbegin(); it != created_.rend(); ++it)
+    if (IsWindow(*it)) DestroyWindow(*it);
+  created_.clear();
 }
 
 std::vector<UINT> Recorder::For(HWND h, const std::vector<UINT>& only) const {
@@ -50,6 +59,28 @@ std::vector<UINT> Recorder::All(const std::vector<UINT>& only) const {
   for (auto& m : log)
     if (std::find(only.begin(), only.end(), m.msg) != only.end()) out.push_back(m.msg);
   return out;
+}
+
+Logged Recorder::Of(UINT msg) const {
+  Logged out;
+  for (auto& m : log)
+    if (m.msg == msg) out.push_back(m);
+  return out;
+}
+
+Sent Recorder::Sequence(const std::vector<UINT>& only) const {
+  Sent out;
+  for (auto& m : log)
+    if (std::find(only.begin(), only.end(), m.msg) != only.end()) out.push_back({m.hwnd, m.msg});
+  return out;
+}
+
+Recorder::Handler Answer(HWND h, UINT msg, LRESULT result) {
+  return [=](HWND w, UINT m, WPARAM, LPARAM, LRESULT& r) {
+    if ((h && w != h) || m != msg) return false;
+    r = result;
+    return true;
+  };
 }
 
 int Recorder::Count(HWND h, UINT msg) const {

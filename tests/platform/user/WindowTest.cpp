@@ -4,10 +4,17 @@
 #include "tests/support/UserTest.h"
 
 #include <stdexcept>
+#include <tuple>
+#include <utility>
 
-class WindowTest : public UserTest {
+class WindowTest : public RecorderTest {
  protected:
-  Recorder rec;
+  // The children of `parent`, top of the z-order first.
+  static std::vector<HWND> Children(HWND parent) {
+    std::vector<HWND> out;
+    for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) out.push_back(c);
+    return out;
+  }
 };
 
 TEST_F(WindowTest, ChildCreationSendsTheMessagesInOrder) {
@@ -19,19 +26,12 @@ TEST_F(WindowTest, ChildCreationSendsTheMessagesInOrder) {
             "WM_NCCREATE WM_NCCALCSIZE WM_CREATE WM_SIZE WM_MOVE WM_SHOWWINDOW WM_WINDOWPOSCHANGING "
             "WM_WINDOWPOSCHANGED");
   // The parent hears of the child between its creation and its showing.
-  ASSERT_EQ(rec.Count(parent, WM_PARENTNOTIFY), 1);
-  auto pn = std::find_if(rec.log.begin(), rec.log.end(), [&](auto& m) { return m.msg == WM_PARENTNOTIFY; });
-  EXPECT_EQ(LOWORD(pn->wParam), WM_CREATE);
-  EXPECT_EQ(HIWORD(pn->wParam), 7);
-  EXPECT_EQ(reinterpret_cast<HWND>(pn->lParam), child);
-  auto show = std::find_if(rec.log.begin(), rec.log.end(), [&](auto& m) { return m.msg == WM_SHOWWINDOW; });
-  EXPECT_LT(pn, show);
+  EXPECT_EQ(rec.Of(WM_PARENTNOTIFY),
+            (Logged{{parent, WM_PARENTNOTIFY, MAKEWPARAM(WM_CREATE, 7), reinterpret_cast<LPARAM>(child)}}));
+  EXPECT_EQ(Names(rec.All({WM_PARENTNOTIFY, WM_SHOWWINDOW})), "WM_PARENTNOTIFY WM_SHOWWINDOW");
   // WM_SIZE and WM_MOVE carry the client size and position.
-  auto size = std::find_if(rec.log.begin(), rec.log.end(), [&](auto& m) { return m.msg == WM_SIZE; });
-  EXPECT_EQ(size->lParam, MAKELPARAM(50, 40));
-  auto move = std::find_if(rec.log.begin(), rec.log.end(), [&](auto& m) { return m.msg == WM_MOVE; });
-  EXPECT_EQ(move->lParam, MAKELPARAM(5, 6));
-  DestroyWindow(parent);
+  EXPECT_EQ(rec.Of(WM_SIZE).at(0).lParam, MAKELPARAM(50, 40));
+  EXPECT_EQ(rec.Of(WM_MOVE).at(0).lParam, MAKELPARAM(5, 6));
 }
 
 TEST_F(WindowTest, VisibleTopLevelIsActivatedBeforeThePositionChangeIsReported) {
@@ -42,7 +42,6 @@ TEST_F(WindowTest, VisibleTopLevelIsActivatedBeforeThePositionChangeIsReported) 
             "WM_NCACTIVATE WM_ACTIVATE WM_SETFOCUS WM_WINDOWPOSCHANGED");
   EXPECT_EQ(GetActiveWindow(), h);
   EXPECT_EQ(GetFocus(), h);
-  DestroyWindow(h);
 }
 
 TEST_F(WindowTest, DestroyTellsParentFirstAndFreesChildrenFirst) {
@@ -52,14 +51,10 @@ TEST_F(WindowTest, DestroyTellsParentFirstAndFreesChildrenFirst) {
   HWND aa = rec.Create(WS_CHILD, 0, 0, 5, 5, a);
   rec.Clear();
   ASSERT_TRUE(DestroyWindow(parent));
-  std::vector<std::pair<HWND, UINT>> seen;
-  for (auto& m : rec.log)
-    if (m.msg == WM_DESTROY || m.msg == WM_NCDESTROY) seen.push_back({m.hwnd, m.msg});
   // Newest child on top: b before a. WM_DESTROY goes down the tree, WM_NCDESTROY comes up.
-  std::vector<std::pair<HWND, UINT>> expected = {
-      {parent, WM_DESTROY}, {b, WM_DESTROY},   {a, WM_DESTROY},        {aa, WM_DESTROY},
-      {b, WM_NCDESTROY},    {aa, WM_NCDESTROY}, {a, WM_NCDESTROY},     {parent, WM_NCDESTROY}};
-  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(rec.Sequence({WM_DESTROY, WM_NCDESTROY}),
+            (Sent{{parent, WM_DESTROY}, {b, WM_DESTROY}, {a, WM_DESTROY}, {aa, WM_DESTROY}, {b, WM_NCDESTROY},
+                  {aa, WM_NCDESTROY}, {a, WM_NCDESTROY}, {parent, WM_NCDESTROY}}));
   for (HWND h : {parent, a, b, aa}) EXPECT_FALSE(IsWindow(h));
 }
 
@@ -76,23 +71,11 @@ TEST_F(WindowTest, OwnedWindowsAreDestroyedBeforeTheirOwner) {
 }
 
 TEST_F(WindowTest, CreationRefusedByTheProcedureLeavesNoWindow) {
-  rec.handler = [](HWND, UINT m, WPARAM, LPARAM, LRESULT& r) {
-    if (m == WM_CREATE) {
-      r = -1;
-      return true;
-    }
-    return false;
-  };
+  rec.handler = Answer(nullptr, WM_CREATE, -1);
   EXPECT_EQ(rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100), nullptr);
   EXPECT_EQ(UserLiveWindowCount(), 0);
   EXPECT_EQ(rec.All({WM_DESTROY, WM_NCDESTROY}), (std::vector<UINT>{WM_DESTROY, WM_NCDESTROY}));
-  rec.handler = [](HWND, UINT m, WPARAM, LPARAM, LRESULT& r) {
-    if (m == WM_NCCREATE) {
-      r = 0;
-      return true;
-    }
-    return false;
-  };
+  rec.handler = Answer(nullptr, WM_NCCREATE, 0);
   rec.Clear();
   EXPECT_EQ(rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100), nullptr);
   EXPECT_EQ(UserLiveWindowCount(), 0);
@@ -118,7 +101,6 @@ TEST_F(WindowTest, StaleHandlesFailCleanly) {
   EXPECT_EQ(SetFocus(h), nullptr);
   EXPECT_FALSE(IsWindow(reinterpret_cast<HWND>(uintptr_t(0x12345678))));
   EXPECT_FALSE(IsWindow(HWND_BROADCAST));
-  DestroyWindow(again);
 }
 
 TEST_F(WindowTest, SubclassingThroughTheWindowProcedureLong) {
@@ -146,7 +128,6 @@ TEST_F(WindowTest, SubclassingThroughTheWindowProcedureLong) {
   EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(h, GWLP_WNDPROC)), token);
   SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
   EXPECT_EQ(SendMessageA(h, WM_USER, 0, 0), 0);
-  DestroyWindow(h);
 }
 
 TEST_F(WindowTest, WindowLongsArePointerWide) {
@@ -156,10 +137,10 @@ TEST_F(WindowTest, WindowLongsArePointerWide) {
   ASSERT_NE(RegisterClassA(&wc), 0);
   HWND h = CreateWindowExA(WS_EX_TOOLWINDOW, "Extra", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   const LONG_PTR wide = LONG_PTR(0x123456789ABCLL);
-  EXPECT_EQ(SetWindowLongPtrA(h, GWLP_USERDATA, wide), 0);
-  EXPECT_EQ(GetWindowLongPtrA(h, GWLP_USERDATA), wide);
-  EXPECT_EQ(SetWindowLongPtrA(h, int(sizeof(LONG_PTR)), wide), 0);
-  EXPECT_EQ(GetWindowLongPtrA(h, int(sizeof(LONG_PTR))), wide);
+  for (int index : {GWLP_USERDATA, int(sizeof(LONG_PTR))}) {
+    EXPECT_EQ(SetWindowLongPtrA(h, index, wide), 0) << index;
+    EXPECT_EQ(GetWindowLongPtrA(h, index), wide) << index;
+  }
   EXPECT_EQ(GetWindowLongPtrA(h, int(2 * sizeof(LONG_PTR))), 0);   // past the extra bytes
   EXPECT_EQ(DWORD(GetWindowLongA(h, GWL_EXSTYLE)), WS_EX_TOOLWINDOW);
   EXPECT_TRUE(DWORD(GetWindowLongA(h, GWL_STYLE)) & WS_POPUP);
@@ -199,7 +180,6 @@ TEST_F(WindowTest, TextGoesThroughTheMessages) {
   EXPECT_EQ(GetWindowTextA(h, big, sizeof big), 3);
   EXPECT_STREQ(big, "Bye");
   EXPECT_EQ(GetWindowTextA(h, big, 0), 0);
-  DestroyWindow(h);
 }
 
 TEST_F(WindowTest, ZOrderAndHierarchy) {
@@ -207,21 +187,16 @@ TEST_F(WindowTest, ZOrderAndHierarchy) {
   HWND a = rec.Create(WS_CHILD, 0, 0, 10, 10, parent);
   HWND b = rec.Create(WS_CHILD, 0, 0, 10, 10, parent);
   HWND c = rec.Create(WS_CHILD, 0, 0, 10, 10, parent);
-  EXPECT_EQ(GetWindow(parent, GW_CHILD), c);   // the newest is on top
-  EXPECT_EQ(GetWindow(c, GW_HWNDNEXT), b);
+  EXPECT_EQ(Children(parent), (std::vector<HWND>{c, b, a}));   // the newest is on top
   EXPECT_EQ(GetWindow(a, GW_HWNDPREV), b);
-  EXPECT_EQ(GetWindow(a, GW_HWNDNEXT), nullptr);
-  SetWindowPos(a, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  EXPECT_EQ(GetWindow(parent, GW_CHILD), a);
-  SetWindowPos(a, c, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  EXPECT_EQ(GetWindow(c, GW_HWNDNEXT), a);
-  SetWindowPos(c, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  EXPECT_EQ(GetWindow(parent, GW_CHILD), a);
+  for (auto [h, after, order] : {std::tuple{a, HWND_TOP, std::vector<HWND>{a, c, b}}, {a, c, {c, a, b}},
+                                 {c, HWND_BOTTOM, {a, b, c}}}) {
+    SetWindowPos(h, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    EXPECT_EQ(Children(parent), order);
+  }
   EXPECT_EQ(GetWindow(a, GW_HWNDLAST), c);
-  EXPECT_EQ(GetParent(a), parent);
-  EXPECT_EQ(GetParent(parent), nullptr);
-  EXPECT_TRUE(IsChild(parent, a));
-  EXPECT_FALSE(IsChild(a, parent));
+  EXPECT_EQ(std::pair(GetParent(a), GetParent(parent)), std::pair(parent, HWND(nullptr)));
+  EXPECT_TRUE(IsChild(parent, a) && !IsChild(a, parent));
   HWND grand = rec.Create(WS_CHILD, 0, 0, 5, 5, a);
   EXPECT_TRUE(IsChild(parent, grand));
   EXPECT_EQ(GetAncestor(grand, GA_ROOT), parent);
@@ -254,8 +229,6 @@ TEST_F(WindowTest, TopMostWindowsStayAbove) {
   SetWindowPos(plain, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   EXPECT_EQ(GetTopWindow(nullptr), plain);
   EXPECT_TRUE(DWORD(GetWindowLongA(plain, GWL_EXSTYLE)) & WS_EX_TOPMOST);
-  DestroyWindow(top);
-  DestroyWindow(plain);
 }
 
 TEST_F(WindowTest, FrameAndCoordinatesFollowTheMetrics) {
@@ -272,8 +245,7 @@ TEST_F(WindowTest, FrameAndCoordinatesFollowTheMetrics) {
   // AdjustWindowRectEx is the inverse of the frame.
   RECT a = c;
   AdjustWindowRectEx(&a, WS_OVERLAPPEDWINDOW, FALSE, 0);
-  EXPECT_EQ(a.Width(), 300);
-  EXPECT_EQ(a.Height(), 200);
+  EXPECT_EQ(std::pair(a.Width(), a.Height()), std::pair(300, 200));
 
   HWND child = rec.Create(WS_CHILD | WS_BORDER | WS_VSCROLL, 10, 20, 60, 50, h, WS_EX_CLIENTEDGE);
   GetClientRect(child, &c);
@@ -292,7 +264,6 @@ TEST_F(WindowTest, FrameAndCoordinatesFollowTheMetrics) {
   RECT withMenu;
   GetClientRect(h, &withMenu);
   EXPECT_EQ(withMenu.Height(), 200 - 2 * frame - caption - GetSystemMetrics(SM_CYMENU));
-  DestroyWindow(h);
 }
 
 TEST_F(WindowTest, MovingAndSizingReportsThroughTheDefaultProcedure) {
@@ -315,9 +286,7 @@ TEST_F(WindowTest, MovingAndSizingReportsThroughTheDefaultProcedure) {
   MoveWindow(child, 0, 0, 100, 100, TRUE);
   RECT r;
   GetClientRect(child, &r);
-  EXPECT_EQ(r.Width(), 33);
-  EXPECT_EQ(r.Height(), 100);
-  DestroyWindow(parent);
+  EXPECT_EQ(std::pair(r.Width(), r.Height()), std::pair(33, 100));
 }
 
 TEST_F(WindowTest, ShowHideAndEnable) {
@@ -330,7 +299,7 @@ TEST_F(WindowTest, ShowHideAndEnable) {
   rec.Clear();
   EXPECT_TRUE(ShowWindow(child, SW_HIDE));
   EXPECT_EQ(Names(rec.For(child)), "WM_SHOWWINDOW WM_WINDOWPOSCHANGING WM_WINDOWPOSCHANGED");
-  EXPECT_FALSE(ShowWindow(child, SW_HIDE));
+  EXPECT_FALSE(ShowWindow(child, SW_HIDE));   // was hidden
   SetFocus(child);
   EXPECT_EQ(GetFocus(), child);   // hidden windows can hold the focus
   ShowWindow(child, SW_SHOW);
@@ -342,7 +311,6 @@ TEST_F(WindowTest, ShowHideAndEnable) {
   EXPECT_TRUE(EnableWindow(child, TRUE));
   EXPECT_TRUE(IsWindowEnabled(child));
   EXPECT_EQ(rec.Count(child, WM_ENABLE), 2);
-  DestroyWindow(parent);
 }
 
 TEST_F(WindowTest, ExtremeCoordinatesAreClampedNotOverflowed) {
@@ -350,9 +318,7 @@ TEST_F(WindowTest, ExtremeCoordinatesAreClampedNotOverflowed) {
   ASSERT_TRUE(IsWindow(h));
   RECT r;
   GetWindowRect(h, &r);
-  EXPECT_EQ(r.Left, 32767);
-  EXPECT_EQ(r.Top, -32768);
-  EXPECT_EQ(r.Width(), 32767);
+  EXPECT_EQ(std::tuple(r.Left, r.Top, r.Width()), std::tuple(32767, -32768, 32767));
   HWND child = rec.Create(WS_CHILD | WS_VISIBLE, 30000, 30000, 30000, 30000, h);
   POINT p{30000, 30000};
   ClientToScreen(child, &p);
@@ -365,7 +331,6 @@ TEST_F(WindowTest, ExtremeCoordinatesAreClampedNotOverflowed) {
   ScrollWindowEx(h, 2000000000, -2000000000, nullptr, nullptr, nullptr, nullptr, SW_INVALIDATE | SW_SCROLLCHILDREN);
   host().PumpUntilIdle();   // a window larger than the screen paints into nothing, harmlessly
   EXPECT_EQ(host().Capture(h).Width(), 0);
-  DestroyWindow(h);
 }
 
 TEST_F(WindowTest, NullArgumentsFailCleanly) {
@@ -391,7 +356,6 @@ TEST_F(WindowTest, NullArgumentsFailCleanly) {
   EXPECT_EQ(CallWindowProcA(nullptr, h, WM_USER, 0, 0), 0);
   EXPECT_EQ(SetWindowLongPtrA(h, GWLP_WNDPROC, 0), 0);   // a window always has a procedure
   EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrA(h, GWLP_WNDPROC)), rec.proc());
-  DestroyWindow(h);
 }
 
 TEST_F(WindowTest, AnExceptionDuringCreationLeavesNoWindowBehind) {
@@ -411,7 +375,6 @@ TEST_F(WindowTest, AnExceptionDuringCreationLeavesNoWindowBehind) {
   };
   EXPECT_THROW(rec.Create(WS_POPUP, 0, 0, 10, 10), std::runtime_error);
   EXPECT_EQ(UserLiveWindowCount(), 0);
-  rec.handler = nullptr;
 }
 
 TEST_F(WindowTest, AnExceptionDuringDestructionStillFreesTheWindows) {
@@ -423,11 +386,8 @@ TEST_F(WindowTest, AnExceptionDuringDestructionStillFreesTheWindows) {
     return false;
   };
   EXPECT_THROW(DestroyWindow(parent), std::runtime_error);
-  EXPECT_FALSE(IsWindow(child));
-  EXPECT_FALSE(IsWindow(parent));
-  EXPECT_EQ(UserLiveWindowCount(), 0);
-  EXPECT_EQ(UserLiveTimerCount(), 0);
-  rec.handler = nullptr;
+  EXPECT_FALSE(IsWindow(child) || IsWindow(parent));
+  EXPECT_EQ(std::pair(UserLiveWindowCount(), UserLiveTimerCount()), std::pair(0, 0));
 }
 
 TEST_F(WindowTest, ShowingKeepsChildrenInPlaceAndShownWindowsUnchanged) {
@@ -444,8 +404,6 @@ TEST_F(WindowTest, ShowingKeepsChildrenInPlaceAndShownWindowsUnchanged) {
   EXPECT_EQ(GetActiveWindow(), other);
   ShowWindow(parent, SW_SHOWNORMAL);          // this one activates
   EXPECT_EQ(GetActiveWindow(), parent);
-  DestroyWindow(other);
-  DestroyWindow(parent);
 }
 
 TEST_F(WindowTest, MaximizeMinimizeAndRestore) {
@@ -461,8 +419,8 @@ TEST_F(WindowTest, MaximizeMinimizeAndRestore) {
   EXPECT_EQ(client.Width(), wa.Width());   // the frame lies outside the work area
   auto sizes = [&] {
     std::vector<WPARAM> out;
-    for (auto& m : rec.log)
-      if (m.hwnd == h && m.msg == WM_SIZE) out.push_back(m.wParam);
+    for (auto& m : rec.Of(WM_SIZE))
+      if (m.hwnd == h) out.push_back(m.wParam);
     return out;
   };
   EXPECT_EQ(sizes(), std::vector<WPARAM>{SIZE_MAXIMIZED});
@@ -478,6 +436,4 @@ TEST_F(WindowTest, MaximizeMinimizeAndRestore) {
   EXPECT_EQ(r, Rect(30, 40, 330, 240));   // back where it was before maximizing
   EXPECT_EQ(sizes(), (std::vector<WPARAM>{SIZE_MAXIMIZED, SIZE_MINIMIZED, SIZE_RESTORED}));
   EXPECT_EQ(GetActiveWindow(), h);
-  DestroyWindow(other);
-  DestroyWindow(h);
 }
