@@ -1,5 +1,6 @@
 // The container on a headless form: which state style it paints with, its extents, border
 // colours and pixels in each look, natively too, and its inner control.
+#include "classlib/core/Streams.h"
 #include "classlib/visual/Forms.h"
 #include "platform/gdi/Codecs.h"
 #include "platform/gdi/Gdi.h"
@@ -13,6 +14,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 namespace {
 
@@ -30,8 +32,18 @@ class TTestContainer : public TcxContainer {
     SetInnerControl(AInner);
   }
   int GetBackgroundNativePart() const override { return Part; }
+  void CalculateViewInfo(const TPoint& P, TcxMouseButton AButton, bool AIsMouseEvent) override {
+    Buttons.push_back(AButton);
+    TcxContainer::CalculateViewInfo(P, AButton, AIsMouseEvent);
+  }
+  void SetDragKind(TDragKind Value) override {
+    ++DragKindSets;
+    TcxContainer::SetDragKind(Value);
+  }
   using TcxContainer::KeyDown;
   int Part = 1;
+  std::vector<TcxMouseButton> Buttons;
+  int DragKindSets = 0;
 };
 
 // Like a label or group box: it takes its parent's colour by default.
@@ -355,6 +367,59 @@ TEST_F(Container, InnerControlFillsTheClientArea) {
   box->SetBounds(10, 10, kW + 20, kH + 10);
   host().PumpUntilIdle();
   EXPECT_EQ(inner->GetBoundsRect(), (TRect{2, 2, kW + 18, kH + 8}));
+}
+
+TEST_F(Container, ViewIsCalculatedWithTheButtonHeldSincePressedOverIt) {
+  Open();
+  using MB = TcxMouseButton;
+  const HWND h = box->GetHandle();
+  host().MouseMove(h, 20, 10);
+  host().PumpUntilIdle();
+  ASSERT_FALSE(box->Buttons.empty());
+  EXPECT_EQ(box->Buttons.back(), MB::cxmbNone);
+  host().MouseDown(h, 20, 10);
+  host().PumpUntilIdle();
+  EXPECT_EQ(box->Buttons.back(), MB::cxmbLeft);
+  host().MouseMove(h, 22, 10);
+  host().PumpUntilIdle();
+  EXPECT_EQ(box->Buttons.back(), MB::cxmbLeft) << "still held";
+  host().MouseUp(h, 22, 10);
+  host().PumpUntilIdle();
+  EXPECT_EQ(box->Buttons.back(), MB::cxmbNone) << "released: no longer pressed";
+  host().MouseDown(h, 20, 10, MouseButton::Right);
+  host().PumpUntilIdle();
+  EXPECT_EQ(box->Buttons.back(), MB::cxmbRight);
+  // Leaving forgets the press; the other container never saw it.
+  host().MouseMove(other->GetHandle(), 5, 5);
+  host().PumpUntilIdle();
+  EXPECT_EQ(box->Buttons.back(), MB::cxmbNone);
+  ASSERT_FALSE(other->Buttons.empty());
+  EXPECT_EQ(other->Buttons.back(), MB::cxmbNone);
+  host().MouseUp(other->GetHandle(), 5, 5, MouseButton::Right);
+  host().PumpUntilIdle();
+}
+
+TEST_F(Container, TabStopIsOnByDefaultAndDragKindReachesTheContainer) {
+  Open();
+  form->SetName("Form");
+  box->SetName("Box");
+  other->SetName("Other");
+  const auto write = [&] {
+    Owned<TMemoryStream> m(New<TMemoryStream>());
+    m->WriteComponent(form);
+    return String(reinterpret_cast<const char*>(m->Memory()), size_t(m->GetSize()));
+  };
+  EXPECT_TRUE(box->GetTabStop());
+  EXPECT_EQ(write().find("TabStop"), String::npos) << "the default is not written";
+  box->SetTabStop(false);
+  EXPECT_NE(write().find("TabStop"), String::npos);
+  // A description's DragKind goes through the container's own setter.
+  const TPropInfo* prop = box->ClassType().FindProperty("DragKind");
+  ASSERT_NE(prop, nullptr);
+  const int before = box->DragKindSets;
+  prop->SetOrd(box, Ord(TDragKind::dkDock));
+  EXPECT_EQ(box->DragKindSets, before + 1);
+  EXPECT_EQ(box->GetDragKind(), TDragKind::dkDock);
 }
 
 }  // namespace

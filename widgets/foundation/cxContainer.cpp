@@ -43,6 +43,8 @@ void TcxContainerViewInfo::Assign(TcxContainerViewInfo* Source) {
   if (Source) ClientRect = Source->ClientRect;
 }
 
+TcxRegion* TcxContainerViewInfo::GetUpdateRegion(TcxContainerViewInfo*) { return New<TcxRegion>(); }
+
 void TcxContainerViewInfo::Offset(Integer DX, Integer DY) {
   for (TRect* r : {&BorderRect, &Bounds, &ClientRect}) {
     r->Left += DX;
@@ -126,6 +128,9 @@ TL_DEFINE_CLASS(TcxContainerViewInfo, [](auto&) {});
 // ---- container ----
 
 namespace {
+// The button pressed over a container and still held; none once released or left.
+TcxMouseButton gLastMouseButton = TcxMouseButton::cxmbNone;
+
 TRect Deflate(const TRect& R, const TRect& By) {
   return {R.Left + By.Left, R.Top + By.Top, R.Right - By.Right, R.Bottom - By.Bottom};
 }
@@ -141,7 +146,7 @@ TcxContainer::TcxContainer(TComponent* AOwner) : TcxControl(AOwner) {}
 
 void TcxContainer::AfterConstruction() {
   inherited::AfterConstruction();
-  FStyles = New<TcxContainerStyles>(this, GetStyleClass());
+  FStyles = GetStylesClass().Create(this, GetStyleClass());
   FStyles->SetOnChanged({this, &TcxContainer::ContainerStyleChanged});
   FViewInfo = GetViewInfoClass().Create();
   GetLookAndFeel()->SetMasterLookAndFeel(GetStyle()->GetLookAndFeel());
@@ -292,7 +297,7 @@ TcxContainerState TcxContainer::ComputeState(const TPoint& P, bool AMouseInside)
   return state;
 }
 
-void TcxContainer::CalculateViewInfo(const TPoint& P, TMouseButton, bool) {
+void TcxContainer::CalculateViewInfo(const TPoint& P, TcxMouseButton, bool) {
   using B = TcxContainerBorderStyle;
   using S = TcxContainerStateItem;
   TcxContainerViewInfo& vi = *FViewInfo;
@@ -381,7 +386,7 @@ void TcxContainer::AdjustInnerControlBounds() {
   FIsAdjusting = false;
 }
 
-bool TcxContainer::ProcessViewInfoChanges(const TPoint& P, TMouseButton AButton, TShiftState,
+bool TcxContainer::ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButton, TShiftState,
                                           bool AIsMouseEvent) {
   if (FIsAdjusting || FIsDestroying) return true;
   CalculateViewInfo(P, AButton, AIsMouseEvent);
@@ -412,7 +417,7 @@ void TcxContainer::RecalcViewAtCursor(bool AIsMouseEvent) {
     p = cur;
   }
   try {
-    ProcessViewInfoChanges(p, TMouseButton::mbLeft, cxGetShiftState(), AIsMouseEvent);
+    ProcessViewInfoChanges(p, gLastMouseButton, cxGetShiftState(), AIsMouseEvent);
   } catch (...) {
     FRecalculating = false;
     throw;
@@ -478,6 +483,7 @@ void TcxContainer::MouseEnter(TControl* AControl) {
 void TcxContainer::MouseLeave(TControl* AControl) {
   inherited::MouseLeave(AControl);
   FMouseInside = false;
+  gLastMouseButton = TcxMouseButton::cxmbNone;
   RecalcViewAtCursor(true);
 }
 
@@ -553,16 +559,6 @@ void TcxContainer::WndProc(TMessage& Message) {
       inherited::WndProc(Message);
       if (NeedsViewRefresh()) RecalcViewAtCursor();
       return;
-    case WM_SETCURSOR:
-      // Over the container's own frame the inner control's cursor shows, as if it reached there.
-      if (inner && HWND(Message.WParam) == GetHandle() && LOWORD(Message.LParam) == HTCLIENT &&
-          GetCursor() == crDefault && FInnerControl->GetCursor() != crDefault && Screen &&
-          Screen->GetCursor() == crDefault) {
-        ::SetCursor(Screen->Cursors(FInnerControl->GetCursor()));
-        Message.Result = 1;
-        return;
-      }
-      break;
     case CM_CTL3DCHANGED:
     case CM_ENABLEDCHANGED:
     case CM_SYSCOLORCHANGE:
@@ -744,11 +740,14 @@ bool TcxContainer::CanFocusOnClick() {
 }
 
 void TcxContainer::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  gLastMouseButton = cxTranslateMouseButton(Button);
   inherited::MouseDown(Button, Shift, X, Y);
   RecalcViewAtCursor(true);
 }
 
 void TcxContainer::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  // Released, the button no longer counts as pressed over the container.
+  if (gLastMouseButton == cxTranslateMouseButton(Button)) gLastMouseButton = TcxMouseButton::cxmbNone;
   inherited::MouseUp(Button, Shift, X, Y);
   RecalcViewAtCursor(true);
 }
@@ -829,4 +828,7 @@ void TcxContainer::ChangeScale(Integer M, Integer D) {
   GetStyle()->ScaleFont(M, D);
 }
 
-TL_DEFINE_CLASS(TcxContainer, [](auto&) {});
+TL_DEFINE_CLASS(TcxContainer, [](auto& c) {
+  c.Property("TabStop", &TcxContainer::GetTabStop, &TcxContainer::SetTabStop).Default(true);
+  c.Property("DragKind", &TcxContainer::GetDragKind, &TcxContainer::SetDragKind).Default(TDragKind::dkDrag);
+});

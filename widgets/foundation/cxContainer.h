@@ -10,6 +10,9 @@
 
 using TcxContainerState = Set<TcxContainerStateItem>;
 
+// The library's mouse buttons, none included: what a view is calculated with.
+TL_ENUM(TcxMouseButton, cxmbNone, cxmbLeft, cxmbRight, cxmbMiddle);
+
 // Border width by border style: 0, 1, 2, 2, 2, 1, 1.
 Integer cxGetContainerBorderWidth(TcxContainerBorderStyle ABorderStyle);
 // Border width by look-and-feel kind.
@@ -27,6 +30,9 @@ class TcxContainerViewInfo : public TObject {
   virtual void InternalPaint(TcxCanvas& ACanvas);
   virtual void SetBackgroundColor(TColor Value) { BackgroundColor = Value; }
   virtual void Assign(TcxContainerViewInfo* Source);
+  // What must be repainted against an older view info; the caller frees the region. A
+  // container has nothing finer than its frame, so the base answers an empty region.
+  virtual TcxRegion* GetUpdateRegion(TcxContainerViewInfo* AViewInfo);
   virtual void Offset(Integer DX, Integer DY);
   virtual void Paint(TcxCanvas& ACanvas) { InternalPaint(ACanvas); }
 
@@ -92,7 +98,7 @@ bool cxIsWindowOfControl(TWinControl* AControl, HWND AWnd);
 TcxContainer* cxGetInnerControlContainer(TControl* AControl);
 bool cxIsNativeThemeUsable(bool ANativeStyle, TdxThemedObjectType AObjectType);
 // Library mouse buttons: left 1, right 2, middle 3.
-Integer cxTranslateMouseButton(TMouseButton AButton);
+TcxMouseButton cxTranslateMouseButton(TMouseButton AButton);
 TPoint cxGetCursorPos();
 TShiftState cxGetShiftState();
 void cxAssignFont(TFont* ADest, TFont* ASource);
@@ -135,8 +141,6 @@ class TcxContainer : public TcxControl {
   // Clips the window to the painted area (and its shadow); left alone when unchanged.
   void UpdateWindowRegion();
   bool IsStylePropertyStored(const String& APropertyName, bool ACheckShared) const;
-  // The painted area: the bounds less the extent, grown by the border where edges are on.
-  void GetBorderRect(TRect& R) const;
   void SetFocus() override;
   // Raised by an inner control while it forwards its own mouse-down to the container.
   bool InnerControlMouseDown = false;
@@ -144,7 +148,8 @@ class TcxContainer : public TcxControl {
   // Virtual operations, in the order the container introduces them.
   virtual bool IsContainerFocused() const { return Focused(); }
   virtual void AdjustInnerControl();
-  virtual void CalculateViewInfo(const TPoint& P, TMouseButton AButton, bool AIsMouseEvent);
+  // AButton: the mouse button held since it was pressed over a container, or none.
+  virtual void CalculateViewInfo(const TPoint& P, TcxMouseButton AButton, bool AIsMouseEvent);
   virtual bool IsSizeAllowed() { return true; }
   virtual void ContainerStyleChanged(TObject* Sender);
   virtual bool DefaultParentColor() const { return false; }
@@ -152,6 +157,8 @@ class TcxContainer : public TcxControl {
   virtual void GetBorderExtent(TRect& R) const;
   virtual void CalculateInnerControlClipRect(const TRect& R, TWinControl* AControl,
                                              TcxContainerInnerControlBounds& AInfo);
+  // The painted area: the bounds less the extent, grown by the border where edges are on.
+  virtual void GetBorderRect(TRect& R) const;
   virtual TcxContainerStyleClass GetStyleClass() const;
   virtual TcxContainerStylesClass GetStylesClass() const;
   virtual TcxContainerViewInfoClass GetViewInfoClass() const;
@@ -160,7 +167,7 @@ class TcxContainer : public TcxControl {
   virtual TcxContainerStyleValues GetUnusedStyleValues() const { return {}; }
   virtual bool HasTabOrderChildren() const { return false; }
   virtual bool NeedsViewRefresh() const { return false; }
-  virtual bool ProcessViewInfoChanges(const TPoint& P, TMouseButton AButton, TShiftState AShift,
+  virtual bool ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButton, TShiftState AShift,
                                       bool AIsMouseEvent);
   virtual void AdjustInnerControlBounds();
   virtual void ClipCanvasToRegion() {}
@@ -175,6 +182,8 @@ class TcxContainer : public TcxControl {
   virtual bool IsScrollBarVisible(const SCROLLBARINFO& AInfo) const;
   virtual bool IsNativeStyle() const;
   virtual void FocusInnerControl();
+  // Descendants pass the drag kind on to their inner control as well.
+  virtual void SetDragKind(TDragKind Value) { TControl::SetDragKind(Value); }
   virtual void SetScrollBarVisible(TcxScrollBar* AScrollBar, bool AVisible);
   virtual void SetRegionChanged() { FRegionChanged = true; }
   virtual void GetHotTrackBounds(TRect& R) const;

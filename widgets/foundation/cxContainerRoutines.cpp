@@ -137,13 +137,13 @@ bool cxIsNativeThemeUsable(bool ANativeStyle, TdxThemedObjectType AObjectType) {
   return ANativeStyle && cxOpenTheme(AObjectType) != nullptr;
 }
 
-Integer cxTranslateMouseButton(TMouseButton AButton) {
+TcxMouseButton cxTranslateMouseButton(TMouseButton AButton) {
   switch (AButton) {
-    case TMouseButton::mbLeft: return 1;
-    case TMouseButton::mbRight: return 2;
-    case TMouseButton::mbMiddle: return 3;
+    case TMouseButton::mbLeft: return TcxMouseButton::cxmbLeft;
+    case TMouseButton::mbRight: return TcxMouseButton::cxmbRight;
+    case TMouseButton::mbMiddle: return TcxMouseButton::cxmbMiddle;
   }
-  return 0;
+  return TcxMouseButton::cxmbNone;
 }
 
 void cxAssignFont(TFont* ADest, TFont* ASource) { ADest->Assign(ASource); }

@@ -249,7 +249,8 @@ void TcxCustomInnerListBox::UpdateScrollBar(TcxScrollBar* ABar, Integer AObjectI
   ABar->SetEnabled((info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) == 0 && FContainer->GetEnabled());
   ABar->SetBoundsRect(r);
   ABar->BringToFront();
-  SCROLLINFO si;
+  SCROLLINFO si{};
+  si.cbSize = sizeof(si);
   si.fMask = SIF_ALL;
   if (GetScrollInfo(GetHandle(), ASystemBar, &si)) {
     Integer max = std::max(si.nMax, si.nMin);
