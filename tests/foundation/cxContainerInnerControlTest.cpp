@@ -186,6 +186,19 @@ TEST_F(ContainerInner, InnerControlIsClippedToTheGivenArea) {
   box->AlignControls(inner, outside);
   const TPoint origin{0, 0};
   EXPECT_TRUE(HasRegion(wnd, nullptr, &origin)) << "wholly cut off: an empty region";
+
+  // Another child of the container is clipped as well, without taking the inner control's
+  // place: the inner control's clip is still lifted afterwards.
+  auto* sibling = Inner<TCustomControl>(form);
+  sibling->SetParent(box);
+  sibling->SetBounds(2, 2, kW - 4, kH - 4);
+  host().PumpUntilIdle();
+  box->AlignControls(sibling, half);
+  EXPECT_TRUE(HasRegion(sibling->GetHandle(), &in, &out));
+  box->AlignControls(sibling, all);
+  EXPECT_FALSE(HasRegion(sibling->GetHandle()));
+  box->AlignControls(inner, all);
+  EXPECT_FALSE(HasRegion(wnd));
 }
 
 TEST_F(ContainerInner, FocusGoesToTheInnerControlAndTabLeavesTheContainer) {

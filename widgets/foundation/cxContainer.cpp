@@ -646,6 +646,15 @@ void TcxContainer::AlignControls(TControl* AControl, TRect& ARect) {
   if (!control || !control->HandleAllocated()) return;
   TcxContainerInnerControlBounds info;
   CalculateInnerControlClipRect(ARect, control, info);
+  if (control != FInnerControl) {
+    // Other children (the bars an inner control lays over itself, say) are clipped too, but
+    // the remembered clip is the inner control's alone: theirs must not stand in for it.
+    HRGN current = CreateRectRgn(0, 0, 0, 0);
+    const bool hasRegion = GetWindowRgn(control->GetHandle(), current) != ERROR;
+    DeleteObject(current);
+    if (!info.NoRegion || hasRegion) cxSetWindowRegionFromInfo(control, info);
+    return;
+  }
   if (!FRegionChanged && info == FInnerControlBounds) return;
   FRegionChanged = false;
   FInnerControlBounds = info;
