@@ -333,6 +333,29 @@ TEST_F(ContainerInner, ColourAndFontGoBothWaysBetweenControlAndStyle) {
   EXPECT_EQ(second->GetFont()->GetSize(), 20);
 }
 
+// A controller's colour reaches the control and the inner control of every container
+// following it that has no colour of its own; freeing the controller hands them back.
+TEST_F(ContainerInner, ControllerColourReachesFollowingContainersAndTheirInnerControls) {
+  Open();
+  auto* inner = Inner<TCustomControl>(form);
+  TBox* a = AddBox(10, 10, inner);
+  TBox* b = AddBox(10, 50);
+  TBox* own = AddBox(10, 90);
+  own->GetStyle()->SetColor(clYellow);
+  auto* controller = New<TcxStyleController>(form);
+  for (TBox* box : {a, b, own}) box->GetStyle()->SetStyleController(controller);
+  controller->Style()->SetColor(clTeal);
+  EXPECT_EQ(a->GetColor(), clTeal);
+  EXPECT_EQ(inner->GetColor(), clTeal);
+  EXPECT_EQ(b->GetColor(), clTeal);
+  EXPECT_EQ(own->GetColor(), clYellow);
+  EXPECT_FALSE(a->GetStyle()->GetAssignedValues().Contains(csvColor)) << "followed, not copied";
+  controller->Free();
+  EXPECT_EQ(a->GetColor(), clWindow);
+  EXPECT_EQ(inner->GetColor(), clWindow);
+  EXPECT_EQ(own->GetColor(), clYellow);
+}
+
 TEST_F(ContainerInner, StoredStylePropertiesLeaveUnusedAndSharedOnes) {
   Open();
   TBox* box = AddBox(10, 10);
