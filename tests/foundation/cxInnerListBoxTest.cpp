@@ -201,6 +201,13 @@ TEST_F(InnerListBox, DialogCodesAndOwnerDrawnSelection) {
 TEST_F(InnerListBox, MouseAndWheelReachTheContainerFirst) {
   FillNumbered(40);
   const Integer ih = list->GetItemHeight();
+  // Over the list the container counts as hot; leaving the list for elsewhere ends it.
+  host().MouseMove(list->Handle(), 20, ih * 2);
+  Pump();
+  EXPECT_TRUE(box->ViewInfo()->ContainerState.Contains(TcxContainerStateItem::csHotTrack));
+  host().MouseMove(form->Handle(), 5, 180);
+  Pump();
+  EXPECT_FALSE(box->ViewInfo()->ContainerState.Contains(TcxContainerStateItem::csHotTrack));
   host().Click(list->Handle(), 20, ih + 2);
   Pump();
   ASSERT_EQ(box->Downs.size(), 1u);
