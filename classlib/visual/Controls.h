@@ -436,6 +436,8 @@ class TWinControl : public TControl {
   void DestroyHandle();
   void UpdateControlState();
   virtual void AlignControls(TControl* AControl, TRect& Rect);
+  // The part of the client area that aligned children share; all of it by default.
+  virtual void AdjustClientRect(TRect&) {}
   void AlignControls(TControl* AControl, const TRect& Rect) {
     TRect r = Rect;
     AlignControls(AControl, r);

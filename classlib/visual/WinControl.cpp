@@ -369,6 +369,7 @@ void TWinControl::AlignControls(TControl*, TRect& Rect) {
     return;
   }
   if (InState(csLoading) || InState(csDestroying)) return;
+  AdjustClientRect(Rect);
   ++FAlignLevel;
   try {
     ApplyAnchors(GetClientRect());

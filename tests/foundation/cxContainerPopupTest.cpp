@@ -462,6 +462,18 @@ TEST_F(cxContainerPopupTest, FitsIntoTheWorkAreaWhenItAcceptsAnySize) {
   EXPECT_EQ(popup->GetWidth(), 80);
 }
 
+TEST_F(cxContainerPopupTest, AlignedChildrenShareTheViewInfosClientArea) {
+  Open<TSizablePopup>(false);
+  popup->SetBounds(0, 0, 150, 100);
+  auto* child = New<TCustomControl>(popup);
+  child->SetParent(popup);
+  child->SetAlign(TAlign::alClient);
+  EXPECT_EQ(child->GetBoundsRect(), popup->GetClientRect()) << "no view info yet: the whole client area";
+  popup->ViewInfo()->ClientRect = {3, 4, 140, 90};
+  popup->Realign();
+  EXPECT_EQ(child->GetBoundsRect(), (TRect{3, 4, 140, 90}));
+}
+
 TEST_F(cxContainerPopupTest, RoutinesFindWindowsInsideControlsAndPopupOwners) {
   Open(false);
   EXPECT_EQ(cxFindPopupOwnerWindowFunc, &cxFindParentPopupOwnerWindow);

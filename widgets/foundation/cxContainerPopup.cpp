@@ -98,8 +98,8 @@ bool TcxCustomPopupWindow::Focused() const {
   return IsWindowInside(FHandle, GetFocus());
 }
 
-void TcxCustomPopupWindow::AdjustClientRect(TRect& ARect) const {
-  if (FViewInfo) ARect = FViewInfo->ClientRect;
+void TcxCustomPopupWindow::AdjustClientRect(TRect& ARect) {
+  if (FViewInfo && !FViewInfo->ClientRect.IsEmpty()) ARect = FViewInfo->ClientRect;
 }
 
 bool TcxCustomPopupWindow::IsPopupKey(Word AKey) const {

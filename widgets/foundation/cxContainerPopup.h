@@ -58,7 +58,8 @@ class TcxCustomPopupWindow : public TcxPopupWindow {
   bool IsShown() const;
   // Shown, capturing the focus, and the focused window is the popup or inside it.
   bool Focused() const;
-  void AdjustClientRect(TRect& ARect) const;
+  // Aligned children share the view info's client area once it has been calculated.
+  void AdjustClientRect(TRect& ARect) override;
 
   TNotifyEvent OnClosed;
   TNotifyEvent OnClosing;
