@@ -161,6 +161,7 @@ void TcxScrollBar::Loaded() {
   FMax = 100;
   FPosition = 0;
   FPageSize = 0;
+  CalcArrowRects();  // the geometry may still be that of the values read over
   SetScrollParams(min, max, position, page);
 }
 
