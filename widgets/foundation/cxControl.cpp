@@ -789,12 +789,14 @@ void TcxControl::WndProc(TMessage& Message) {
       return;
     case WM_CONTEXTMENU: {
       if (Message.Result != 0) return;
+      // At design time the menu is the designer's.
+      if (IsDesigning()) break;
       TPoint p{-1, -1};
       if (Message.LParam != LPARAM(-1)) {
         p = ScreenToClient(TPoint{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)});
         const TRect client = GetClientRect();
         const bool inside = p.X >= client.Left && p.X < client.Right && p.Y >= client.Top && p.Y < client.Bottom;
-        if (!inside && !IsDesigning()) {
+        if (!inside) {
           inherited::WndProc(Message);
           return;
         }
