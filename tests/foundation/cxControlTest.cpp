@@ -702,6 +702,12 @@ TEST_F(cxControlPopupTest, ContextMenuOpensAtTheMouseOrTheControlsCorner) {
   EXPECT_EQ(menu->Opened.size(), 2u);  // the handler took both
   EXPECT_EQ(log->Seen, (std::vector<TPoint>{{5, 6}, {-1, -1}}));
   control->OnContextPopup = {};
+
+  // At design time the request is not the control's.
+  control->SetDesigning(true);
+  EXPECT_EQ(ContextMenuAtClient(15, 25), 0);
+  EXPECT_EQ(menu->Opened.size(), 2u);
+  control->SetDesigning(false);
 }
 
 TEST_F(cxControlPopupTest, APopupMenuWithoutAutoPopupIsNotShown) {

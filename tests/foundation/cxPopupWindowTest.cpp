@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/host/HeadlessHost.h"
+#include "platform/kernel/Modules.h"
+#include "platform/user/UserTesting.h"
 #include "tests/support/AppTest.h"
 #include "widgets/foundation/cxControls.h"
 
@@ -94,6 +96,21 @@ TEST_F(cxPopupWindowTest, ReopeningKeepsSizeAndChildPositions) {
   EXPECT_EQ(popup->GetLeft(), 50);
   EXPECT_EQ(popup->GetTop(), 70);
   popup->ClosePopup();
+}
+
+TEST_F(cxPopupWindowTest, WorkAreaWithAndWithoutTheMonitorFunctions) {
+  const TRect area{0, 0, 640, 400};
+  host().SetWorkArea(area);
+  EXPECT_EQ(cxGetDesktopWorkArea({5, 5}), area);
+  UserSetMonitorLookupFails(true);
+  EXPECT_EQ(cxGetDesktopWorkArea({5, 5}), area);
+  UserSetMonitorLookupFails(false);
+  // Started on a system whose user library lacks them.
+  cxControls::Finalize();
+  SetExportHidden("USER32", "MonitorFromPoint", true);
+  cxControls::Initialize();
+  EXPECT_EQ(cxGetDesktopWorkArea({5, 5}), area);
+  SetExportHidden("USER32", "MonitorFromPoint", false);
 }
 
 TEST_F(cxPopupWindowTest, PlacesItselfInTheHostsWorkArea) {

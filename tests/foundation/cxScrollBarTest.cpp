@@ -367,6 +367,27 @@ TEST_F(cxScrollBarTest, LimitsLookHintsAndDragKindStream) {
   EXPECT_EQ(copy->GetDragKind(), TDragKind::dkDock);
 }
 
+TEST_F(cxScrollBarTest, StreamedLimitsAreCheckedTogetherOnceRead) {
+  auto read = [](const char* text, TcxScrollBar* target) {
+    Owned<TMemoryStream> stream(New<TMemoryStream>());
+    ObjectTextToBinary(text, *stream);
+    stream->SetPosition(0);
+    stream->ReadComponent(target);
+  };
+  // Max is written before Min: read over a higher range, it is valid only once both are in.
+  Owned<TcxScrollBar> copy(New<TcxScrollBar>(nullptr));
+  copy->SetScrollParams(500, 1000, 700, 0);
+  read("object Bar: TcxScrollBar\n  Max = 200\n  Min = 100\n  Position = 150\nend\n", copy.get());
+  EXPECT_EQ(copy->GetMin(), 100);
+  EXPECT_EQ(copy->GetMax(), 200);
+  EXPECT_EQ(copy->GetPosition(), 150);
+  // A range that is wrong as a whole still fails, and leaves a consistent bar.
+  Owned<TcxScrollBar> bad(New<TcxScrollBar>(nullptr));
+  EXPECT_ANY_THROW(read("object Bar: TcxScrollBar\n  Max = 5\n  Min = 10\nend\n", bad.get()));
+  EXPECT_LE(bad->GetMin(), bad->GetMax());
+  EXPECT_FALSE(bad->ComponentState().Contains(TComponentStateItem::csLoading));
+}
+
 class TPopupLog : public TObject {
   TL_CLASS(TPopupLog, TObject)
  public:

@@ -44,6 +44,30 @@ bool cxShowPopupMenu(TComponent* ACaller, TComponent* AMenu, Integer X, Integer 
   return true;
 }
 
+Integer cxGetPopupMenuHeight(TPopupMenu* AMenu) {
+  if (!AMenu) return 0;
+  Owned<TScreenCanvas> canvas(New<TScreenCanvas>());
+  // The class library keeps no separate menu font: menus are drawn in the default one.
+  Owned<TFont> menuFont(New<TFont>());
+  canvas->Font()->Assign(menuFont.get());
+  const Integer lineHeight = canvas->TextHeight("Qg") + 4;
+  Integer height = 4;
+  TMenuItem* items = AMenu->Items();
+  for (Integer i = 0; i < items->Count(); ++i) {
+    TMenuItem* item = items->Items(i);
+    if (!item->GetVisible()) continue;
+    MEASUREITEMSTRUCT measure{};
+    measure.CtlType = ODT_MENU;
+    measure.itemData = reinterpret_cast<ULONG_PTR>(item);
+    // An item that measures itself counts what the menu will ask it when drawn.
+    if ((AMenu->GetOwnerDraw() || item->OnMeasureItem) && AMenu->MeasureItem(measure))
+      height += Integer(measure.itemHeight);
+    else
+      height += lineHeight;
+  }
+  return height;
+}
+
 // ---- TcxDragControlObject -------------------------------------------------------------------
 
 TCursor TcxDragControlObject::GetDragCursor(bool Accepted, Integer X, Integer Y) {
@@ -228,6 +252,9 @@ void TcxControl::AfterConstruction() {
 
 void TcxControl::BeforeDestruction() {
   FinishDragAndDrop(false);
+  // The capture object is not told: a descendant may already have freed it.
+  FMouseCaptureObject = nullptr;
+  FPressed = false;
   while (!FChildComponents.empty()) RemoveChildComponent(FChildComponents.back());
   cxClearObjectLinks(this);
   if (FHScrollBar && gSettingsController) gSettingsController->RemoveListener(this);
@@ -248,7 +275,11 @@ void TcxControl::CreateParams(TCreateParams& Params) {
 
 void TcxControl::CreateWnd() {
   inherited::CreateWnd();
-  if (HasScrollBars())
+  SetInternalControlsParent();
+}
+
+void TcxControl::SetInternalControlsParent() {
+  if (HasScrollBars() && FHScrollBar)
     for (TControl* c : std::initializer_list<TControl*>{FHScrollBar, FVScrollBar, FSizeGrip}) c->SetParent(this);
 }
 
@@ -601,10 +632,17 @@ void TcxControl::BeginDragAndDrop() {
 void TcxControl::DragAndDrop(const TPoint& P, bool& Accepted) { DragAndDropObject()->DoDragAndDrop(P, Accepted); }
 
 void TcxControl::EndDragAndDrop(bool Accepted) {
-  FDragAndDropState = TcxDragAndDropState::ddsNone;
+  SetDragAndDropState(TcxDragAndDropState::ddsNone);
   if (Screen) Screen->SetCursor(FSavedScreenCursor);
   if (GetMouseCapture()) SetMouseCapture(false);
+  SetMouseCaptureObject(nullptr);
   DragAndDropObject()->DoEndDragAndDrop(Accepted);
+}
+
+void TcxControl::SetDragAndDropState(TcxDragAndDropState Value) {
+  if (FDragAndDropState == Value) return;
+  FDragAndDropState = Value;
+  if (Value == TcxDragAndDropState::ddsNone && !FFinishingDragAndDrop) DoCancelMode();
 }
 
 void TcxControl::FinishDragAndDrop(bool Accepted) {
@@ -751,12 +789,14 @@ void TcxControl::WndProc(TMessage& Message) {
       return;
     case WM_CONTEXTMENU: {
       if (Message.Result != 0) return;
+      // At design time the menu is the designer's.
+      if (IsDesigning()) break;
       TPoint p{-1, -1};
       if (Message.LParam != LPARAM(-1)) {
         p = ScreenToClient(TPoint{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)});
         const TRect client = GetClientRect();
         const bool inside = p.X >= client.Left && p.X < client.Right && p.Y >= client.Top && p.Y < client.Bottom;
-        if (!inside && !IsDesigning()) {
+        if (!inside) {
           inherited::WndProc(Message);
           return;
         }
@@ -848,7 +888,13 @@ void TcxControl::WndProc(TMessage& Message) {
     ParentBackgroundChanged();
   }
   if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN) {
-    const TPoint p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+    TPoint p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+    // Past 32768 the 16-bit coordinates wrapped: the cursor tells where the press was.
+    if (LOWORD(Message.LParam) > 32768 || HIWORD(Message.LParam) > 32768) {
+      POINT c{0, 0};
+      ::GetCursorPos(&c);
+      p = ScreenToClient(TPoint{c.X, c.Y});
+    }
     const TMouseButton button = msg == WM_LBUTTONDOWN   ? TMouseButton::mbLeft
                                 : msg == WM_RBUTTONDOWN ? TMouseButton::mbRight
                                                         : TMouseButton::mbMiddle;
@@ -1163,7 +1209,7 @@ void TcxSettingsController::WndProc(TMessage& Message) {
     if (Message.Msg == WM_SETTINGCHANGE && Message.WParam == kSetNonClientMetrics) {
       const std::vector<TWinControl*> listeners = FListeners;  // a handler may unregister
       for (TWinControl* control : listeners)
-        if (control->HandleAllocated()) SendMessageA(control->Handle(), TL_MSG_METRICS_REFRESH, 0, 0);
+        if (control->HandleAllocated()) SendNotifyMessageA(control->Handle(), TL_MSG_METRICS_REFRESH, 0, 0);
       Message.Result = 0;
       return;
     }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "classlib/visual/ImgList.h"
+#include "classlib/visual/StdCtrls.h"
 #include "widgets/foundation/cxClasses.h"
 #include "widgets/foundation/cxControls.h"
 #include "widgets/foundation/cxLookAndFeels.h"
@@ -90,6 +91,12 @@ class IcxMouseCaptureObject {
   ~IcxMouseCaptureObject() = default;
 };
 
+// A control built of other controls, which a caller may treat as one.
+class IcxCompoundControl {
+ protected:
+  ~IcxCompoundControl() = default;
+};
+
 // A component that can stand as a control's popup menu without being a TPopupMenu.
 class IcxPopupMenu {
  public:
@@ -105,6 +112,13 @@ bool cxPopupMenuIsShortCut(TComponent* AMenu, TMessage& Message);
 // Shows AMenu at the screen point (X, Y) for ACaller; false when nothing was shown (no
 // menu, a menu of another kind, or a TPopupMenu without auto-popup).
 bool cxShowPopupMenu(TComponent* ACaller, TComponent* AMenu, Integer X, Integer Y);
+class TPopupMenu;
+// The height the menu takes when shown: each visible item the height of "Qg" plus 4 in the
+// menu font, or what the item measures itself at when it does; the sum plus 4. 0 without a menu.
+Integer cxGetPopupMenuHeight(TPopupMenu* AMenu);
+// Gives AForm the font and scales the form, its children and its client size by the ratio
+// of the heights of "Qq" in the new and the old font.
+void cxScaleFormByFont(TCustomForm* AForm, TFont* AFont);
 
 
 // What a control asks of one of its bars; applied once the bars have settled.
@@ -174,6 +188,8 @@ class TcxControl : public TCustomControl {
 
   // Drag-and-drop of the library's own kind.
   TcxDragAndDropState GetDragAndDropState() const { return FDragAndDropState; }
+  // Back to ddsNone outside the finishing of a drag-and-drop cancels the mouse operation.
+  void SetDragAndDropState(TcxDragAndDropState Value);
   TcxDragAndDropObject* DragAndDropObject();
   TcxDragAndDropObjectClass GetDragAndDropObjectClassValue() const { return FDragAndDropObjectClass; }
   void SetDragAndDropObjectClass(TcxDragAndDropObjectClass Value) { FDragAndDropObjectClass = Value; }
@@ -210,6 +226,8 @@ class TcxControl : public TCustomControl {
   TComponent* GetPopupMenu() const { return FcxPopupMenu; }
   void SetPopupMenu(TComponent* Value);
 
+  bool IsLoading() const { return InState(TComponentStateItem::csLoading); }
+  bool IsDestroying() const { return InState(TComponentStateItem::csDestroying); }
   // Designing: csDesigning; focused: the window has the input focus.
   virtual bool IsDesigning() const;
   virtual bool IsFocused() const { return Focused(); }
@@ -263,6 +281,8 @@ class TcxControl : public TCustomControl {
   virtual TRect GetVScrollBarBounds();
   virtual TRect GetSizeGripBounds();
   virtual void SetInternalControlsBounds();
+  // The bars and the grip become children of the control (when it has them).
+  virtual void SetInternalControlsParent();
   virtual void BringInternalControlsToFront();
   virtual bool NeedsInternalControlsOnTop() { return true; }
   virtual TcxMouseWheelScrollingKind GetMouseWheelScrollingKind();
@@ -399,6 +419,30 @@ class TcxControlChildComponent : public TcxComponent {
   TcxControl* FControl = nullptr;
   TcxControl* FJoinControl = nullptr;  // the control named at construction
   friend class TcxControl;
+};
+
+// A list box whose items carry objects and can be dragged out: a press on an item while one
+// is selected arms the drag, which starts once the mouse leaves the drag area or the item.
+class TcxCustomizeListBox : public TListBox {
+  TL_CLASS(TcxCustomizeListBox, TListBox)
+ public:
+  using TListBox::TListBox;
+  // The object of the selected item (nullptr without a selection). Setting it selects the
+  // item holding the object and fires the click.
+  TObject* GetItemObject();
+  void SetItemObject(TObject* Value);
+  // The item armed for dragging, -1 for none.
+  Integer DragItemIndex() const { return FDragItemIndex; }
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void WndProc(TMessage& Message) override;
+
+ private:
+  Integer FDragItemIndex = -1;
+  TPoint FPressPoint{0, 0};
 };
 
 // Hands system metric changes to the controls that registered (as the $8131 request).

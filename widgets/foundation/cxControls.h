@@ -218,6 +218,8 @@ void cxMapWindowRect(HWND AFrom, HWND ATo, TRect& R);
 // restores it; a hide without a show does nothing.
 void cxShowHourglassCursor();
 void cxHideHourglassCursor();
+// Whether AControl or any of its parents has a window.
+bool cxAnyParentHandleAllocated(TControl* AControl);
 bool cxIsTextChar(Char C);
 TL_ENUM(TcxNumberType, ntInteger, ntFloat, ntExponent);
 bool cxIsNumericChar(Char C, TcxNumberType ANumberType);

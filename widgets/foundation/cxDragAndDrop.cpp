@@ -210,6 +210,12 @@ void cxHideHourglassCursor() {
   if (--gHourglassCount == 0 && Screen) Screen->SetCursor(gSavedCursor);
 }
 
+bool cxAnyParentHandleAllocated(TControl* AControl) {
+  for (TControl* c = AControl; c; c = c->GetParent())
+    if (auto* w = dynamic_cast<TWinControl*>(c); w && w->HandleAllocated()) return true;
+  return false;
+}
+
 bool cxIsTextChar(Char C) { return Byte(C) >= 32; }
 
 bool cxIsNumericChar(Char C, TcxNumberType ANumberType) {

@@ -1,5 +1,6 @@
+#include "platform/kernel/Arith.h"
 #include "platform/user/User.h"
-#include "widgets/foundation/cxControls.h"
+#include "widgets/foundation/cxControlBase.h"
 
 #include <algorithm>
 
@@ -57,6 +58,23 @@ TPoint cxCalculatePopupPosition(const TRect& O, Integer W, Integer H, TcxPopupDi
 }
 
 TcxFindPopupOwnerWindowFunc cxFindPopupOwnerWindowFunc = nullptr;
+
+void cxScaleFormByFont(TCustomForm* AForm, TFont* AFont) {
+  if (!AForm || !AFont) return;
+  Owned<TScreenCanvas> canvas(New<TScreenCanvas>());
+  canvas->Font()->Assign(AForm->GetFont());
+  const Integer before = canvas->TextHeight("Qq");
+  AForm->GetFont()->Assign(AFont);
+  canvas->Font()->Assign(AFont);
+  const Integer after = canvas->TextHeight("Qq");
+  if (before <= 0 || after <= 0 || before == after) return;
+  const Integer clientWidth = AForm->GetClientWidth(), clientHeight = AForm->GetClientHeight();
+  AForm->ScaleBy(after, before);
+  // Scaling also scales the form's own font: it keeps the one given.
+  AForm->GetFont()->Assign(AFont);
+  AForm->SetClientWidth(MulDiv(clientWidth, after, before));
+  AForm->SetClientHeight(MulDiv(clientHeight, after, before));
+}
 
 // ---- TcxPopupWindow -------------------------------------------------------------------------
 

@@ -3,7 +3,11 @@
 #include "classlib/core/Exceptions.h"
 #include "classlib/visual/Messages.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/theme/UxTheme.h"
 #include "platform/user/User.h"
+#include "widgets/foundation/cxLookAndFeelPainterImages.h"
+#include "widgets/foundation/dxThemeManager.h"
+#include "widgets/foundation/dxUxTheme.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -36,10 +40,15 @@ TcxScrollBar::TcxScrollBar(TComponent* AOwner) : TCustomControl(AOwner) {
   FTimer->SetEnabled(false);
   FTimer->SetInterval(kFirstRepeatDelay);
   FTimer->SetOnTimer(TNotifyEvent(this, &TcxScrollBar::TimerTick));
+  FThemeNotificator = New<TdxThemeChangedNotificator>();
+  FThemeNotificator->OnThemeChanged = TdxThemeChangedEvent(this, &TcxScrollBar::ThemeChanged);
+  CalcMinThumbLength();
   CalcArrowRects();
 }
 
 void TcxScrollBar::BeforeDestruction() {
+  if (FThemeNotificator) FThemeNotificator->Free();
+  FThemeNotificator = nullptr;
   if (FTimer) FTimer->Free();
   FTimer = nullptr;
   if (FLookAndFeel) FLookAndFeel->Free();
@@ -61,13 +70,41 @@ bool TcxScrollBar::HotTracked() const {
 }
 
 void TcxScrollBar::LookAndFeelChanged(TcxLookAndFeel*, TcxLookAndFeelValues) {
+  CalcMinThumbLength();
   CalcArrowRects();
   Invalidate();
+}
+
+void TcxScrollBar::ThemeChanged() {
+  cxUpdateCheckerBitmaps();
+  CalcMinThumbLength();
+  CalcArrowRects();
+  Invalidate();
+  // The bar's size may follow the style's metrics: the parent lays its children out again.
+  if (TWinControl* parent = GetParent()) parent->Realign();
+}
+
+void TcxScrollBar::CalcMinThumbLength() {
+  static constexpr Integer kMinThumb = 8;
+  FMinThumbLength = kMinThumb;
+  const TcxCustomLookAndFeelPainter* painter = Painter();
+  if (!painter || painter->LookAndFeelStyle() != TcxLookAndFeelStyle::lfsNative) return;
+  HTHEME theme = cxOpenTheme(TdxThemedObjectType::totScrollBar);
+  if (!theme) return;
+  // The gripper drawn on the thumb must fit on it.
+  const int part = Horizontal() ? SBP_GRIPPERVERT : SBP_GRIPPERHORZ;
+  TSize size{};
+  if (cxGetThemePartSizeNoRect(theme, nullptr, part, 0, TS_MIN, size) != S_OK) return;
+  Integer length = Horizontal() ? size.cx : size.cy;
+  if (cxGetThemePartSizeNoRect(theme, nullptr, part, 0, TS_TRUE, size) == S_OK)
+    length = std::max(length, (Horizontal() ? size.cx : size.cy) + 4);
+  FMinThumbLength = std::max(length, kMinThumb);
 }
 
 void TcxScrollBar::SetKind(TScrollBarKind Value) {
   if (FKind == Value) return;
   FKind = Value;
+  CalcMinThumbLength();
   if (ComponentState().Contains(TComponentStateItem::csLoading))
     CalcArrowRects();
   else
@@ -85,6 +122,14 @@ void TcxScrollBar::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Intege
 }
 
 void TcxScrollBar::SetScrollParams(Integer AMin, Integer AMax, Integer APosition, Integer APageSize, bool ARedraw) {
+  if (ComponentState().Contains(TComponentStateItem::csLoading)) {
+    // A stream may name Max before a Min that makes it valid: Loaded checks the whole.
+    FMin = AMin;
+    FMax = AMax;
+    FPosition = APosition;
+    FPageSize = APageSize;
+    return;
+  }
   if (AMax < AMin || AMax < APageSize) throw EInvalidOperation("Scrollbar property out of range");
   InternalSetScrollParams(AMin, AMax, APosition, APageSize, ARedraw);
 }
@@ -106,6 +151,18 @@ void TcxScrollBar::InternalSetScrollParams(Integer AMin, Integer AMax, Integer A
   CalcArrowRects();
   if (ARedraw) Invalidate();
   if (positionChanged) Change();
+}
+
+void TcxScrollBar::Loaded() {
+  inherited::Loaded();
+  const Integer min = FMin, max = FMax, position = FPosition, page = FPageSize;
+  // Stored values are compared against these: the defaults, so that the whole is set.
+  FMin = 0;
+  FMax = 100;
+  FPosition = 0;
+  FPageSize = 0;
+  CalcArrowRects();  // the geometry may still be that of the values read over
+  SetScrollParams(min, max, position, page);
 }
 
 // ---- Geometry -------------------------------------------------------------------------------
@@ -342,9 +399,17 @@ void TcxScrollBar::WndProc(TMessage& Message) {
     case CN_VSCROLL:
       DoScroll(TScrollCode(std::clamp<WPARAM>(Message.WParam & 0xFFFF, 0, WPARAM(scEndScroll))));
       return;
+    case CM_MOUSEENTER:
+      if (HotTracked() || IsRepeatPart(FPressedPart)) Invalidate();
+      break;
     case CM_MOUSELEAVE:
       if (FPressedPart != sbpThumbnail) FHotPart = sbpNone;
       if (HotTracked() || IsRepeatPart(FPressedPart)) Invalidate();
+      break;
+    case CM_SYSCOLORCHANGE:
+    case CN_CTLCOLORSCROLLBAR:
+      // The checkered page areas are drawn with pattern bitmaps of the system colours.
+      cxUpdateCheckerBitmaps();
       break;
     case CM_ENABLEDCHANGED:
       inherited::WndProc(Message);

@@ -9,6 +9,8 @@
 #include "widgets/foundation/cxLookAndFeelPainters.h"
 #include "widgets/foundation/cxLookAndFeels.h"
 
+class TdxThemeChangedNotificator;
+
 TL_ENUM(TScrollBarKind, sbHorizontal, sbVertical);
 TL_ENUM(TScrollCode, scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom, scEndScroll);
 using TScrollBarInc = Word;
@@ -66,6 +68,8 @@ class TcxScrollBar : public TCustomControl {
   // The state a part is drawn in now.
   TcxButtonState PartState(TcxScrollBarPart APart) const;
   bool RepeatTimerRunning() const { return FTimer->GetEnabled(); }
+  // The shortest thumb: 8, or what the visual style's gripper needs under the native look.
+  Integer MinThumbLength() const { return FMinThumbLength; }
 
   TNotifyEvent OnChange;
   TScrollEvent OnScroll;
@@ -80,6 +84,8 @@ class TcxScrollBar : public TCustomControl {
   void DoScroll(TScrollCode Code);
   void Paint() override;
   void WndProc(TMessage& Message) override;
+  // Streamed limits arrive one at a time: they are checked together once all are read.
+  void Loaded() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
@@ -95,6 +101,8 @@ class TcxScrollBar : public TCustomControl {
   void SetHotPart(TcxScrollBarPart APart);
   bool HotTracked() const;
   void LookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues);
+  void ThemeChanged();
+  void CalcMinThumbLength();
   static bool IsRepeatPart(TcxScrollBarPart APart);
   static TScrollCode PartCode(TcxScrollBarPart APart);
 
@@ -104,6 +112,7 @@ class TcxScrollBar : public TCustomControl {
   TcxScrollBarPart FHotPart = TcxScrollBarPart::sbpNone;
   TcxTimer* FTimer = nullptr;
   TcxLookAndFeel* FLookAndFeel = nullptr;
+  TdxThemeChangedNotificator* FThemeNotificator = nullptr;
   Integer FMinThumbLength = 8;
   TRect FLineUpRect{}, FLineDownRect{}, FThumbRect{}, FPageUpRect{}, FPageDownRect{};
   TScrollBarKind FKind = TScrollBarKind::sbHorizontal;
