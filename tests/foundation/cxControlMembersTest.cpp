@@ -208,6 +208,18 @@ TEST_F(cxControlMembersTest, ChildComponentsJoinMoveStreamAndOutliveTheirControl
   ASSERT_NE(readPart, nullptr);
   EXPECT_EQ(readPart->GetControl(), copy->FindComponent("Source"));
   copy->Free();
+
+  // A control written on its own leaves out the bars it makes itself.
+  ASSERT_GT(source->ControlCount(), 0);
+  stream->Clear();
+  stream->WriteComponent(source);
+  stream->SetPosition(0);
+  Owned<TImageControl> alone(New<TImageControl>(nullptr));
+  alone->SetParent(form);
+  alone->HandleNeeded();
+  const Integer own = alone->ControlCount();
+  EXPECT_NO_THROW(stream->ReadComponent(alone.get()));
+  EXPECT_EQ(alone->ControlCount(), own);
   UnRegisterClass(TChild::StaticClass());
   UnRegisterClass(TImageControl::StaticClass());
 

@@ -938,8 +938,13 @@ void TcxControl::RemoveChildComponent(TcxControlChildComponent* AComponent) {
   AComponent->SetControl(nullptr);
 }
 
+// The control's own bars and size grip are made by the control: never written as children,
+// even when the control itself is what is written.
 void TcxControl::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
-  inherited::GetChildren(Proc, Root);
+  for (Integer i = 0; i < ControlCount(); ++i) {
+    TControl* c = Controls(i);
+    if (c->Owner() == Root && !IsInternalControl(c)) Proc(c);
+  }
   const std::vector<TcxControlChildComponent*> children = FChildComponents;
   for (TcxControlChildComponent* child : children)
     if (child->Owner() == Root) Proc(child);
