@@ -102,6 +102,13 @@ void GetTextRow(TCharWidths& AWidths, const char* AText, Integer& APos, Integer&
     pen = AWidths.Advance(pen, c, P.ExpandTabs);
     if (pen <= AMaxWidth) continue;
     if (ellipsisRow || P.SingleLine) break;
+    if (lastBreak == i && i > 0) {
+      // The break that overflowed is left to the separators after the row: kept, it made
+      // the row wider than the rectangle though all its text fits.
+      len = i;
+      breaks = breaksAtLastBreak - 1;
+      break;
+    }
     if (lastBreak >= 0) {
       len = lastBreak + 1;
       breaks = breaksAtLastBreak;
