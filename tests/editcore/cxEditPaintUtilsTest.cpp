@@ -263,6 +263,24 @@ TEST_F(GlyphTest, DisabledGlyphsAreDrawnInTheDisabledLook) {
   EXPECT_EQ(d.Px(6, 6), PaperDC::kPaper);
 }
 
+TEST_F(GlyphTest, ImageListImagesGoOntoTheirBackground) {
+  Owned<TCustomImageList> images(New<TCustomImageList>(nullptr));
+  images->SetWidth(4);
+  images->SetHeight(4);
+  images->AddMasked(glyph.get(), clFuchsia);
+  PaperCanvas c(8, 8);
+  cxDrawImageListImage(c.Cx(), {1, 1}, images.get(), 0, true, clLime);
+  EXPECT_EQ(c.Px(1, 1), Rgb(clLime));
+  EXPECT_EQ(c.Px(2, 2), Rgb(clRed));
+  EXPECT_EQ(c.Px(5, 5), PaperDC::kPaper);
+  PaperCanvas d(8, 8);
+  cxDrawImageListImage(d.Cx(), {1, 1}, images.get(), 0, true, clNone);
+  EXPECT_EQ(d.Px(1, 1), PaperDC::kPaper) << "no background colour: nothing behind the image";
+  EXPECT_EQ(d.Px(2, 2), Rgb(clRed));
+  cxDrawImageListImage(d.Cx(), {1, 1}, images.get(), 1, true, clLime);
+  EXPECT_EQ(d.Px(1, 1), PaperDC::kPaper) << "an index past the list draws nothing";
+}
+
 // ---- editor frame and background ----
 
 // Records the buttons it is asked to draw and paints each one's bounds.
@@ -523,6 +541,30 @@ TEST_F(ParentBackgroundTest, TheParentAndTheSiblingsBelowShowThroughOnly) {
   EXPECT_FALSE(r.Painted());
 }
 
+// Paints its parent's image behind itself, as a transparent label does.
+class TSeeThrough : public TGraphicControl {
+ public:
+  using TGraphicControl::TGraphicControl;
+  int paints = 0;
+
+ protected:
+  void Paint() override {
+    ++paints;
+    cxPaintParentBackground(this, PaintDC(), {0, 0, GetWidth(), GetHeight()});
+  }
+};
+
+TEST_F(ParentBackgroundTest, AGraphicControlPaintingItsParentDoesNotComeBackToItself) {
+  auto* see = New<TSeeThrough>(form);
+  see->SetBounds(60, 5, 30, 30);
+  see->SetParent(panel);
+  PaperCanvas p(30, 30);
+  // The parent's paint reaches the control's own paint, which asks for the parent again.
+  cxPaintParentBackground(see, p.DC(), {0, 0, 30, 30});
+  EXPECT_EQ(see->paints, 1);
+  EXPECT_EQ(p.Px(15, 15), Rgb(clNavy));
+}
+
 // ---- text and fonts ----
 
 TEST(EditPaintText, HotKeyPrefixesAndTextFlags) {
@@ -544,6 +586,13 @@ TEST(EditPaintText, HotKeyPrefixesAndTextFlags) {
   EXPECT_EQ(cxConvertTextFlags(all), 0x2 | 0x10 | 0x100);
   EXPECT_EQ(cxConvertTextFlagsToCanvasFlags(cxConvertTextFlags(all)), all);
   EXPECT_EQ(cxConvertTextFlagsToCanvasFlags(0x1 | 0x20 | 0x200), cxAlignHCenter | cxAlignBottom | cxSingleLine);
+  // Alignments are numbers in the layout flags: right and centre together stay one
+  // alignment rather than adding up to justified (3), and justified or distributed
+  // layouts have no canvas alignment bit.
+  EXPECT_EQ(cxConvertTextFlags(cxAlignRight | cxAlignHCenter) & 0x7, 2);
+  EXPECT_EQ(cxConvertTextFlags(cxAlignBottom | cxAlignVCenter) & 0x30, 0x20);
+  EXPECT_EQ(cxConvertTextFlagsToCanvasFlags(3), 0);
+  EXPECT_EQ(cxConvertTextFlagsToCanvasFlags(0x30 | 0x100), cxWordBreak);
 }
 
 TEST_F(EditPaintTest, LogFontsRoundTripThroughTheCanvasFont) {

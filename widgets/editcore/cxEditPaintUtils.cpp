@@ -1,5 +1,7 @@
 #include "widgets/editcore/cxEditPaintUtils.h"
 
+#include "widgets/editcore/cxEditTextUtils.h"
+
 #include "classlib/core/Exceptions.h"
 #include "classlib/visual/Forms.h"
 #include "platform/kernel/Version.h"
@@ -279,10 +281,15 @@ void cxDrawImageListImage(TcxCanvas& ACanvas, const TPoint& P, TCustomImageList*
                           bool AEnabled, TColor ABackgroundColor, TBitmap* ABitmap) {
   if (!AImageList || AIndex < 0 || AIndex >= AImageList->Count()) return;
   Owned<TBitmap> own;
+  if (!ABitmap && ABackgroundColor == clNone) {
+    // Nothing to fill behind the image: it goes straight onto the canvas.
+    AImageList->Draw(ACanvas.Canvas(), P.X, P.Y, AIndex, AEnabled);
+    return;
+  }
   if (!ABitmap) {
     own.reset(New<TBitmap>());
     own->SetSize(AImageList->GetWidth(), AImageList->GetHeight());
-    own->Canvas()->Brush()->SetColor(ABackgroundColor == clNone ? clWindow : ABackgroundColor);
+    own->Canvas()->Brush()->SetColor(ABackgroundColor);
     own->Canvas()->FillRect({0, 0, own->GetWidth(), own->GetHeight()});
     ABitmap = own.get();
   }
@@ -559,25 +566,35 @@ String cxRemoveHotKeyPrefix(const String& AText) {
   return result;
 }
 
-namespace {
-// Canvas text flag → editor text-layout flag.
-constexpr std::pair<Integer, Integer> kTextFlagPairs[] = {
-    {cxAlignRight, 0x002}, {cxAlignHCenter, 0x001}, {cxAlignBottom, 0x020},
-    {cxAlignVCenter, 0x010}, {cxSingleLine, 0x200}, {cxWordBreak, 0x100},
-};
-}  // namespace
-
+// The layout flags hold each alignment as a number, so a contradictory pair of canvas
+// bits (right and centre) must not add up to another alignment (justified), nor a
+// justified or distributed layout turn into two canvas bits.
 Integer cxConvertTextFlags(Integer AFlags) {
-  Integer result = 0;
-  for (const auto& [canvas, layout] : kTextFlagPairs)
-    if (AFlags & canvas) result |= layout;
-  return result;
+  using X = TcxTextAlignX;
+  using Y = TcxTextAlignY;
+  const X x = (AFlags & cxAlignRight) ? X::taRight : (AFlags & cxAlignHCenter) ? X::taCenterX : X::taLeft;
+  const Y y = (AFlags & cxAlignBottom) ? Y::taBottom : (AFlags & cxAlignVCenter) ? Y::taCenterY : Y::taTop;
+  Cardinal result = cxMakeTextAlignFlags(x, y);
+  if (AFlags & cxSingleLine) result |= cxtfSingleLine;
+  if (AFlags & cxWordBreak) result |= cxtfWordBreak;
+  return Integer(result);
 }
 
 Integer cxConvertTextFlagsToCanvasFlags(Integer AFlags) {
+  const Cardinal flags = Cardinal(AFlags);
   Integer result = 0;
-  for (const auto& [canvas, layout] : kTextFlagPairs)
-    if (AFlags & layout) result |= canvas;
+  switch (flags & cxtfAlignXMask) {
+    case Cardinal(TcxTextAlignX::taCenterX): result |= cxAlignHCenter; break;
+    case Cardinal(TcxTextAlignX::taRight): result |= cxAlignRight; break;
+    default: break;
+  }
+  switch ((flags & cxtfAlignYMask) >> 4) {
+    case Cardinal(TcxTextAlignY::taCenterY): result |= cxAlignVCenter; break;
+    case Cardinal(TcxTextAlignY::taBottom): result |= cxAlignBottom; break;
+    default: break;
+  }
+  if (flags & cxtfSingleLine) result |= cxSingleLine;
+  if (flags & cxtfWordBreak) result |= cxWordBreak;
   return result;
 }
 
