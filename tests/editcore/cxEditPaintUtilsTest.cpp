@@ -310,9 +310,10 @@ class EditFrameTest : public EditPaintTest {
     vi->BorderColor = clRed;
     vi->BackgroundColor = clYellow;
   }
-  std::unique_ptr<PaperCanvas> Paint(bool full = true) {
+  std::unique_ptr<PaperCanvas> Paint(bool full = true,
+                                     TcxEditBackgroundPaintingStyle style = TcxEditBackgroundPaintingStyle::bpsSolid) {
     auto paper = std::make_unique<PaperCanvas>(kW + 4, kH + 4);
-    cxDrawEditBackgroundAndButtons(paper->Cx(), *vi, full);
+    cxDrawEditBackgroundAndButtons(paper->Cx(), *vi, full, style);
     return paper;
   }
   Owned<TTestEditViewInfo> vi;
@@ -436,6 +437,27 @@ TEST_F(EditFrameNativeTest, TheThemedEditFrameLeavesTheClientAreaToTheBackground
   EXPECT_TRUE(inplace.empty());
   EXPECT_EQ(p->Px(2, 2), PaperDC::kPaper);
   EXPECT_EQ(p->Px(4, 4), Rgb(clYellow));
+}
+
+TEST_F(EditFrameNativeTest, ComboStylesKeepTheirInnerAreaFromTheTheme) {
+  using P = TcxEditBackgroundPaintingStyle;
+  Themed(true);
+  Make(BS::cbsSingle, 2);
+  vi->NativeStyle = true;
+  vi->ButtonAreaRect = {4, 4, 20, 16};
+  auto p = Paint(false, P::bpsComboListEdit);
+  EXPECT_TRUE(p->Painted({1, 1, 2, 2}));
+  EXPECT_FALSE(p->Painted(vi->ButtonAreaRect)) << "the list area is left to the list";
+  EXPECT_EQ(p->Px(2, 2), PaperDC::kPaper) << "nor is the client area overdrawn";
+  p = Paint(true, P::bpsComboListEdit);
+  EXPECT_EQ(p->Px(10, 10), Rgb(clYellow));
+  EXPECT_EQ(p->Px(2, 2), Rgb(clYellow)) << "the full background leaves no hole in the client area";
+  // Combo edit: the area is the frame less 3 pixels down to the client bottom; without
+  // the full background only the band of the client rectangle around it is filled.
+  p = Paint(false, P::bpsComboEdit);
+  EXPECT_EQ(p->Px(3, 3), Rgb(clYellow));
+  EXPECT_EQ(p->Px(kW - 3, 10), Rgb(clYellow));
+  EXPECT_EQ(p->Px(10, 10), PaperDC::kPaper);
 }
 
 TEST_F(EditFrameNativeTest, WithoutAThemeTheNativeFlagDrawsTheClassicFrame) {

@@ -367,8 +367,6 @@ bool DrawNativeEditFrame(TcxCanvas& ACanvas, TcxCustomEditViewInfo& V, bool AFul
   switch (AStyle) {
     case S::bpsSolid:
       if (FAILED(cxGetThemeBackgroundContentRect(theme, dc, 1, V.NativeState, frame, area))) area = V.ClientRect;
-      // A theme whose content lies inside the client rectangle must not paint over it.
-      if (!V.ClientRect.IsEmpty()) UnionRect(&area, &area, &V.ClientRect);
       break;
     case S::bpsComboEdit:
       area = Inflated(frame, -3);
@@ -378,15 +376,25 @@ bool DrawNativeEditFrame(TcxCanvas& ACanvas, TcxCustomEditViewInfo& V, bool AFul
       area = V.ButtonAreaRect;
       break;
   }
+  // The theme never paints over the client rectangle, whatever the style's area.
+  TRect keep = area;
+  if (!V.ClientRect.IsEmpty()) UnionRect(&keep, &area, &V.ClientRect);
   TcxRegion* saved = ACanvas.GetClipRegion();
-  ACanvas.ExcludeClipRect(area);
+  ACanvas.ExcludeClipRect(keep);
   cxDrawThemeBackground(theme, dc, 1, V.NativeState, frame);
   ACanvas.SetClipRegion(saved, TcxRegionOperation::roSet);
   if (V.Transparent) return true;
   if (AFullBackground)
-    cxFillRectByColor(ACanvas, area, V.BackgroundColor);
-  else if (AStyle != S::bpsComboListEdit)
-    cxFillRectAroundRect(ACanvas, area, V.ClientRect, V.BackgroundColor);
+    cxFillRectByColor(ACanvas, keep, V.BackgroundColor);
+  else if (AStyle != S::bpsComboListEdit) {
+    // The band between the two, whichever of them holds the other.
+    TRect both{};
+    UnionRect(&both, &area, &V.ClientRect);
+    if (both == area)
+      cxFillRectAroundRect(ACanvas, area, V.ClientRect, V.BackgroundColor);
+    else
+      cxFillRectAroundRect(ACanvas, V.ClientRect, area, V.BackgroundColor);
+  }
   return true;
 }
 
