@@ -563,6 +563,35 @@ TEST_F(ParentBackgroundTest, TheParentAndTheSiblingsBelowShowThroughOnly) {
   EXPECT_FALSE(r.Painted());
 }
 
+class TFramed : public TCustomControl {
+ public:
+  using TCustomControl::TCustomControl;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override {
+    TCustomControl::CreateParams(Params);
+    Params.ExStyle |= WS_EX_CLIENTEDGE;
+  }
+};
+
+TEST_F(ParentBackgroundTest, ASiblingBelowIsPaintedWithItsFrame) {
+  auto* framed = New<TFramed>(form);
+  framed->SetBounds(62, 2, 36, 38);
+  framed->SetColor(clPurple);
+  framed->SetParent(panel);
+  TWinControl* target = Child(panel, {60, 0, 100, 45}, clWhite);
+  host().PumpUntilIdle();
+  PaperCanvas p(40, 45);
+  cxPaintParentBackground(target, p.DC(), {0, 0, 40, 45});
+  EXPECT_EQ(p.Px(1, 1), Rgb(clNavy));
+  EXPECT_EQ(p.Px(2, 2), Rgb(clBtnShadow));
+  EXPECT_EQ(p.Px(3, 3), Rgb(cl3DDkShadow));
+  EXPECT_EQ(p.Px(37, 39), Rgb(clBtnHighlight));
+  EXPECT_EQ(p.Px(4, 4), Rgb(clPurple)) << "the client area starts inside the edge";
+  EXPECT_EQ(p.Px(20, 20), Rgb(clPurple));
+  EXPECT_EQ(p.Px(20, 42), Rgb(clNavy));
+}
+
 // Paints its parent's image behind itself, as a transparent label does.
 class TSeeThrough : public TGraphicControl {
  public:
