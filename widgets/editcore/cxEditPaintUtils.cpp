@@ -461,18 +461,24 @@ namespace {
 // parent's background from its own paint would otherwise come back through the parent's paint.
 std::vector<const TControl*> gPaintingParentOf;
 
+// W's non-client edge, drawn with DC's origin at W's window corner; answers where the
+// client area starts.
+TPoint DrawWindowFrame(TWinControl* W, HDC DC) {
+  if (!W->HandleAllocated()) return {0, 0};
+  TRect frame{0, 0, W->GetWidth(), W->GetHeight()};
+  if (GetWindowLongA(W->GetHandle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE)
+    DrawEdge(DC, &frame, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+  else if (GetWindowLongA(W->GetHandle(), GWL_STYLE) & WS_BORDER)
+    DrawEdge(DC, &frame, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST | BF_FLAT | BF_MONO);
+  return {frame.Left, frame.Top};
+}
+
 // Draws W's frame (when asked), background and paint into DC, whose origin already maps
 // to W's window corner; R is the part wanted, in W's client coordinates.
 void PaintWindowCopy(TWinControl* W, HDC DC, const TRect& R, bool AWithFrame) {
-  if (AWithFrame && W->HandleAllocated()) {
-    const LONG_PTR exStyle = GetWindowLongA(W->GetHandle(), GWL_EXSTYLE);
-    const LONG_PTR style = GetWindowLongA(W->GetHandle(), GWL_STYLE);
-    TRect frame{0, 0, W->GetWidth(), W->GetHeight()};
-    if (exStyle & WS_EX_CLIENTEDGE)
-      DrawEdge(DC, &frame, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
-    else if (style & WS_BORDER)
-      DrawEdge(DC, &frame, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST | BF_FLAT | BF_MONO);
-    OffsetWindowOrgEx(DC, -frame.Left, -frame.Top, nullptr);
+  if (AWithFrame) {
+    const TPoint client = DrawWindowFrame(W, DC);
+    OffsetWindowOrgEx(DC, -client.X, -client.Y, nullptr);
   }
   IntersectClipRect(DC, 0, 0, W->GetClientWidth(), W->GetClientHeight());
   IntersectClipRect(DC, R.Left, R.Top, R.Right, R.Bottom);
@@ -522,15 +528,7 @@ void cxPaintParentBackground(TControl* AControl, HDC DC, const TRect& R) {
         corner = {client.X - wr.Left, client.Y - wr.Top};
       }
       OffsetWindowOrgEx(DC, corner.X, corner.Y, nullptr);
-      const int inner = SaveDC(DC);
-      TRect frame{0, 0, parent->GetWidth(), parent->GetHeight()};
-      const LONG_PTR exStyle = parent->HandleAllocated() ? GetWindowLongA(parent->GetHandle(), GWL_EXSTYLE) : 0;
-      const LONG_PTR style = parent->HandleAllocated() ? GetWindowLongA(parent->GetHandle(), GWL_STYLE) : 0;
-      if (exStyle & WS_EX_CLIENTEDGE)
-        DrawEdge(DC, &frame, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
-      else if (style & WS_BORDER)
-        DrawEdge(DC, &frame, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST | BF_FLAT | BF_MONO);
-      RestoreDC(DC, inner);
+      DrawWindowFrame(parent, DC);
       OffsetWindowOrgEx(DC, -corner.X, -corner.Y, nullptr);
     }
     PaintWindowCopy(parent, DC, inParent, false);
