@@ -2,6 +2,7 @@
 
 #include "platform/kernel/Units.h"
 #include "widgets/editcore/cxDateUtils.h"
+#include "widgets/editcore/cxEditPaintUtils.h"
 #include "widgets/editcore/cxFormats.h"
 
 namespace {
@@ -9,6 +10,7 @@ namespace {
 const UnitEntry kEditcoreUnits[] = {
     {"cxDateUtils", cxDateUtils::Initialize, cxDateUtils::Finalize},
     {"cxFormats", cxFormats::Initialize, cxFormats::Finalize},
+    {"cxEditPaintUtils", cxEditPaintUtils::Initialize, cxEditPaintUtils::Finalize},
 };
 UnitCounter gEditcore;
 
