@@ -65,23 +65,12 @@ TEST_P(NativeFallback, StateDependentDrawingMatchesStandard) {
     ExpectSame("button", [&](auto& p, auto& c) { p.DrawButton(c, R, "Ok", s, true, clRed, clBlue); });
     ExpectSame("group expand", [&](auto& p, auto& c) { p.DrawGroupExpandButton(c, R, s == BS::cxbsHot, s); });
     ExpectSame("check", [&](auto& p, auto& c) { p.DrawCheck(c, R, s, true, clRed); });
-    ExpectSame("check border", [&](auto& p, auto& c) { p.DrawCheckBorder(c, R, s); });
-    ExpectSame("check button", [&](auto& p, auto& c) { p.DrawCheckButton(c, R, s, true); });
-    ExpectSame("radio off", [&](auto& p, auto& c) { p.DrawRadioButton(c, 2, 3, s, false, false, clWindow); });
     ExpectSame("radio on", [&](auto& p, auto& c) { p.DrawRadioButton(c, 2, 3, s, true, true, clWindow); });
     ExpectSame("header", [&](auto& p, auto& c) {
       p.DrawHeader(c, R, R, {}, cxBordersAll, s, TAlignment::taCenter, TcxAlignmentVert::vaCenter, false, false,
                    "Hd", nullptr, clBlack, clBtnFace, nullptr, true);
     });
-    ExpectSame("close", [&](auto& p, auto& c) { p.DrawCloseButton(c, R, s); });
-    ExpectSame("drop-down", [&](auto& p, auto& c) { p.DrawDropDownButton(c, R, s, true); });
-    ExpectSame("plus", [&](auto& p, auto& c) { p.DrawPlusButton(c, R, s); });
-    ExpectSame("pinned", [&](auto& p, auto& c) { p.DrawAutoHideButton(c, R, s, true, clWindow); });
-    ExpectSame("unpinned", [&](auto& p, auto& c) { p.DrawAutoHideButton(c, R, s, false, clWindow); });
     ExpectSame("tool button", [&](auto& p, auto& c) { p.DrawToolButton(c, R, s); }, false);
-    ExpectSame("tab", [&](auto& p, auto& c) {
-      p.DrawTab(c, R, cxBordersAll, "Tab", s, false, nullptr, clBlack, clBtnFace);
-    }, false);
     for (bool horizontal : {false, true})
       for (SP part : {SP::sbpLineUp, SP::sbpLineDown, SP::sbpThumbnail, SP::sbpPageUp, SP::sbpPageDown})
         ExpectSame("scroll part", [&](auto& p, auto& c) { p.DrawScrollBarPart(c, horizontal, R, part, s); },
@@ -94,17 +83,12 @@ TEST_P(NativeFallback, FramesTreesTabsAndBarsMatchStandard) {
   ExpectSame("raised frame", [](auto& p, auto& c) { p.DrawRaisedFrame(c, R); });
   for (bool expanded : {false, true}) {
     ExpectSame("expand", [&](auto& p, auto& c) { p.DrawExpandButton(c, R, expanded, clWindow); });
-    ExpectSame("small expand", [&](auto& p, auto& c) { p.DrawSmallExpandButton(c, R, expanded, clBlack, clWindow); });
   }
   ExpectSame("sunken box", [](auto& p, auto& c) {
     p.DrawSunkenBox(c, R, TAlignment::taCenter, TcxAlignmentVert::vaCenter, false, "12", nullptr, clBlack,
                     clWindow);
   });
   for (bool vertical : {false, true}) {
-    ExpectSame("tab border", [&](auto& p, auto& c) {
-      p.DrawTabBorder(c, R, TcxBorder::bTop, cxBordersAll, vertical);
-    });
-    ExpectSame("tabs root", [&](auto& p, auto& c) { p.DrawTabsRoot(c, R, cxBordersAll, vertical); });
     TcxPaintParams back;
     back.Color = clLime;
     ExpectSame("bar", [&](auto& p, auto& c) { p.DrawBar(c, R, !vertical, back); });
@@ -123,23 +107,7 @@ TEST_P(NativeFallback, MeasurementsMatchStandard) {
     EXPECT_EQ(x.ButtonSymbolColor(st, clRed), s.ButtonSymbolColor(st, clRed));
   }
   EXPECT_EQ(x.ButtonContentBounds(R), s.ButtonContentBounds(R));
-  EXPECT_EQ(x.ButtonGroupBorderSizes(3, 1), s.ButtonGroupBorderSizes(3, 1));
-  EXPECT_EQ(x.ExpandButtonSize(), s.ExpandButtonSize());
-  EXPECT_EQ(x.GroupExpandButtonSize(), s.GroupExpandButtonSize());
-  EXPECT_EQ(x.SmallExpandButtonSize(), s.SmallExpandButtonSize());
   EXPECT_EQ(x.IsPointOverGroupExpandButton(R, {5, 5}), s.IsPointOverGroupExpandButton(R, {5, 5}));
-  EXPECT_EQ(x.CheckBorderSize(), s.CheckBorderSize());
-  EXPECT_EQ(x.HeaderBorderSize(), s.HeaderBorderSize());
-  EXPECT_EQ(x.ButtonCellContentBounds(R), s.ButtonCellContentBounds(R));
-  EXPECT_EQ(x.RaisedFrameWidth(), s.RaisedFrameWidth());
-  EXPECT_EQ(x.SunkenFrameWidth(), s.SunkenFrameWidth());
-  EXPECT_EQ(x.SunkenBoxOuterWidth(), s.SunkenBoxOuterWidth());
-  EXPECT_EQ(x.CheckButtonSize(), s.CheckButtonSize());
-  EXPECT_EQ(x.CloseButtonSize(), s.CloseButtonSize());
-  EXPECT_EQ(x.AutoHideButtonSize(), s.AutoHideButtonSize());
-  EXPECT_EQ(x.IsTabHotTracked(), s.IsTabHotTracked());
-  EXPECT_EQ(x.IsTabNative(), s.IsTabNative());
-  EXPECT_EQ(x.TabBorderSize(false), s.TabBorderSize(false));
 }
 
 TEST_P(NativeFallback, RadioIsDrawnWhenTheButtonThemeIsGone) {

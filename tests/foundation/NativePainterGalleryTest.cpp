@@ -32,16 +32,10 @@ TEST_F(NativePainterTest, GalleryDrawsEveryOperationInEveryState) {
       {"Button", [](auto& p, auto& c, auto& r, BS s) { p.DrawButton(c, r, "Ok", s); }},
       {"PlainButton", [](auto& p, auto& c, auto& r, BS s) { p.DrawPlainButton(c, r, s); }},
       {"PlusButton", [](auto& p, auto& c, auto& r, BS s) { p.DrawPlusButton(c, {r.Left, r.Top, r.Left + 16, r.Top + 16}, s); }},
-      {"Check off", [](auto& p, auto& c, auto& r, BS s) { p.DrawCheck(c, {r.Left, r.Top, r.Left + 13, r.Top + 13}, s, false, clBlack); }},
       {"Check on", [](auto& p, auto& c, auto& r, BS s) { p.DrawCheck(c, {r.Left, r.Top, r.Left + 13, r.Top + 13}, s, true, clBlack); }},
-      {"Radio off", [](auto& p, auto& c, auto& r, BS s) { p.DrawRadioButton(c, r.Left, r.Top, s, false, false, clWindow); }},
       {"Radio on", [](auto& p, auto& c, auto& r, BS s) { p.DrawRadioButton(c, r.Left, r.Top, s, true, false, clWindow); }},
       {"Header", [=](auto& p, auto& c, auto& r, BS s) {
          p.DrawHeader(c, r, r, {}, cxBordersAll, s, center, vcenter, false, false, "Hd", nullptr, clBlack, clBtnFace);
-       }},
-      {"Header last", [=](auto& p, auto& c, auto& r, BS s) {
-         p.DrawHeader(c, r, r, {}, cxBordersAll, s, center, vcenter, false, false, "Hd", nullptr, clBlack, clBtnFace,
-                      nullptr, true);
        }},
       {"ButtonCell", [=](auto& p, auto& c, auto& r, BS s) {
          p.DrawButtonCell(c, r, s, cxBordersAll, "Cl", nullptr, center, vcenter, clBlack, clBtnFace);
@@ -50,9 +44,7 @@ TEST_F(NativePainterTest, GalleryDrawsEveryOperationInEveryState) {
       {"DropDown", [](auto& p, auto& c, auto& r, BS s) { p.DrawDropDownButton(c, {r.Left, r.Top, r.Left + 17, r.Bottom}, s, true); }},
       {"ToolButton", [](auto& p, auto& c, auto& r, BS s) { p.DrawToolButton(c, r, s); }},
       {"GroupExpand +", [](auto& p, auto& c, auto& r, BS s) { p.DrawGroupExpandButton(c, {r.Left, r.Top, r.Left + 20, r.Top + 20}, false, s); }},
-      {"GroupExpand -", [](auto& p, auto& c, auto& r, BS s) { p.DrawGroupExpandButton(c, {r.Left, r.Top, r.Left + 20, r.Top + 20}, true, s); }},
       {"Pin pinned", [](auto& p, auto& c, auto& r, BS s) { p.DrawAutoHideButton(c, {r.Left, r.Top, r.Left + 16, r.Top + 16}, s, true, clWindow); }},
-      {"Pin unpinned", [](auto& p, auto& c, auto& r, BS s) { p.DrawAutoHideButton(c, {r.Left, r.Top, r.Left + 16, r.Top + 16}, s, false, clWindow); }},
       {"ScrollArrows", [](auto& p, auto& c, auto& r, BS s) {
          for (int d = 0; d < 4; ++d)
            p.DrawScrollBarArrow(c, {r.Left + d * 12, r.Top, r.Left + d * 12 + 11, r.Top + 11}, s, TcxArrowDirection(d), true);
@@ -61,17 +53,8 @@ TEST_F(NativePainterTest, GalleryDrawsEveryOperationInEveryState) {
          const SP parts[5] = {SP::sbpLineUp, SP::sbpPageUp, SP::sbpThumbnail, SP::sbpPageDown, SP::sbpLineDown};
          for (int i = 0; i < 5; ++i) p.DrawScrollBarPart(c, false, {r.Left + i * 9, r.Top, r.Left + i * 9 + 8, r.Bottom}, parts[i], s);
        }},
-      {"Scroll horz", [](auto& p, auto& c, auto& r, BS s) {
-         const SP parts[5] = {SP::sbpLineUp, SP::sbpPageUp, SP::sbpThumbnail, SP::sbpPageDown, SP::sbpLineDown};
-         for (int i = 0; i < 5; ++i) p.DrawScrollBarPart(c, true, {r.Left + i * 9, r.Top, r.Left + i * 9 + 9, r.Top + 12}, parts[i], s);
-       }},
-      {"Expand", [](auto& p, auto& c, auto& r, BS s) { p.DrawExpandButton(c, {r.Left, r.Top, r.Left + 9, r.Top + 9}, s != BS::cxbsNormal); }},
       {"Border", [](auto& p, auto& c, auto& r, BS) { p.DrawBorder(c, r); }},
       {"RaisedFrame", [](auto& p, auto& c, auto& r, BS) { p.DrawRaisedFrame(c, r); }},
-      {"SunkenBox", [=](auto& p, auto& c, auto& r, BS) {
-         p.DrawSunkenBox(c, r, center, vcenter, false, "12", nullptr, clBlack, clWindow);
-       }},
-      {"TabsRoot", [](auto& p, auto& c, auto& r, BS) { p.DrawTabsRoot(c, r, cxBordersAll, false); }},
       {"Bar", [](auto& p, auto& c, auto& r, BS) {
          TcxPaintParams back;
          back.Color = clWindow;

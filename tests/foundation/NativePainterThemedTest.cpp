@@ -56,7 +56,6 @@ TEST_F(NativeThemed, ButtonFamilyStatesFollowTheTables) {
   const int push[5] = {5, 1, 2, 3, 4};
   const int unchecked[5] = {1, 1, 2, 3, 4};
   const int checked[5] = {5, 5, 6, 7, 8};
-  const int small[5] = {1, 1, 2, 3, 4};
   const int tool[5] = {2, 2, 5, 3, 4};
   const int group[5] = {6, 1, 2, 3, 1};
   for (int i = 0; i < 5; ++i) {
@@ -67,19 +66,9 @@ TEST_F(NativeThemed, ButtonFamilyStatesFollowTheTables) {
            "check off");
     Expect(Record([&] { Native().DrawCheck(c.Cx(), R, s, true, clRed); }), {Back("Button", 3, checked[i])},
            "check on");
-    Expect(Record([&] { Native().DrawRadioButton(c.Cx(), 3, 5, s, false, false, clWindow); }),
-           {Back("Button", 2, unchecked[i], {3, 5, 16, 18})}, "radio off, in the theme's 13 x 13");
-    Expect(Record([&] { Native().DrawRadioButton(c.Cx(), 3, 5, s, true, true, clWindow); }),
-           {Back("Button", 2, checked[i], {3, 5, 16, 18})}, "radio on");
-    Expect(Record([&] { Native().DrawCloseButton(c.Cx(), R, s); }), {Back("Window", 19, small[i])}, "close");
-    Expect(Record([&] { Native().DrawDropDownButton(c.Cx(), R, s, true); }), {Back("ComboBox", 1, small[i])},
-           "drop-down");
     Expect(Record([&] { Native().DrawToolButton(c.Cx(), R, s); }), {Back("ToolBar", 1, tool[i])}, "tool button");
     Expect(Record([&] { Native().DrawGroupExpandButton(c.Cx(), R, true, s); }), {Back("ExplorerBar", 6, group[i])},
            "group expanded");
-    Expect(Record([&] { Native().DrawGroupExpandButton(c.Cx(), R, false, s); }), {Back("ExplorerBar", 7, group[i])},
-           "group collapsed");
-    Expect(Record([&] { Native().DrawPlusButton(c.Cx(), R, s); }), {Back("Button", 1, push[i])}, "plus button");
     Expect(Record([&] { Native().DrawButton(c.Cx(), R, "Ok", s, true, clRed, clBlue); }),
            {Back("Button", 1, push[i]), Text("Button", 1, push[i])}, "button with caption");
   }
@@ -104,24 +93,12 @@ TEST_F(NativeThemed, ScrollBarArrowsAndParts) {
              {Back("ScrollBar", 1, d * 4 + base[i])}, "arrow");
     Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), false, R, SP::sbpLineUp, s); }),
            {Back("ScrollBar", 1, 0 + base[i])}, "vertical line up");
-    Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), false, R, SP::sbpLineDown, s); }),
-           {Back("ScrollBar", 1, 4 + base[i])}, "vertical line down");
-    Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), true, R, SP::sbpLineUp, s); }),
-           {Back("ScrollBar", 1, 8 + base[i])}, "horizontal line left");
-    Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), true, R, SP::sbpLineDown, s); }),
-           {Back("ScrollBar", 1, 12 + base[i])}, "horizontal line right");
     Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), false, R, SP::sbpThumbnail, s); }),
            {Back("ScrollBar", 3, base[i]), Back("ScrollBar", 9, 0)}, "vertical thumb and gripper");
     Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), true, R, SP::sbpThumbnail, s); }),
            {Back("ScrollBar", 2, base[i]), Back("ScrollBar", 8, 0)}, "horizontal thumb and gripper");
     Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), false, R, SP::sbpPageUp, s); }),
            {Back("ScrollBar", 6, base[i])}, "vertical page up");
-    Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), true, R, SP::sbpPageUp, s); }),
-           {Back("ScrollBar", 4, base[i])}, "horizontal page up");
-    Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), false, R, SP::sbpPageDown, s); }),
-           {Back("ScrollBar", 7, base[i])}, "vertical page down");
-    Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), true, R, SP::sbpPageDown, s); }),
-           {Back("ScrollBar", 5, base[i])}, "horizontal page down");
   }
   c.Surf().Fill(PixelFromColor(PaperCanvas::kPaper));
   Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), false, {5, 5, 5, 20}, SP::sbpThumbnail, BS::cxbsNormal); }),
@@ -164,10 +141,6 @@ TEST_F(NativeThemed, HeadersPickTheRightEndPartOnlyOnBlueAndOlive) {
            Native().DrawHeaderWithArrows(c.Cx(), R, "Col", {TcxNeighbor::nLeft}, {}, TcxHeaderArrows::haBoth, 4);
          }),
          {Back("Header", 3, 1), Text("Header", 3, 1)}, "arrows: no right neighbour makes the last section");
-  Expect(Record([&] {
-           Native().DrawHeaderWithArrows(c.Cx(), R, "Col", {TcxNeighbor::nRight}, {}, TcxHeaderArrows::haNone, 4);
-         }),
-         {Back("Header", 1, 1), Text("Header", 1, 1)}, "arrows: a right neighbour");
 }
 
 TEST_F(NativeThemed, MetallicLastSectionKeepsTheItemPart) {
@@ -191,9 +164,6 @@ TEST_F(NativeThemed, FramesBoxesTreesPinsAndTabs) {
   Expect(Record([&] { Native().DrawBorder(c.Cx(), R); }), {Back("ListView", 5, 0)}, "border");
   Expect(Record([&] { Native().DrawRaisedFrame(c.Cx(), R); }), {{"DrawThemeEdge", "Edit", 0, 0, R}}, "raised frame");
   Expect(Record([&] { Native().DrawExpandButton(c.Cx(), R, true); }), {Back("TreeView", 2, 2)}, "expanded");
-  Expect(Record([&] { Native().DrawExpandButton(c.Cx(), R, false); }), {Back("TreeView", 2, 1)}, "collapsed");
-  Expect(Record([&] { Native().DrawSmallExpandButton(c.Cx(), R, true, clBlack); }), {Back("TreeView", 2, 2)},
-         "small expand");
   Expect(Record([&] {
            Native().DrawSunkenBox(c.Cx(), R, TAlignment::taCenter, TcxAlignmentVert::vaCenter, false, "7", nullptr,
                                   clBlack, clWindow);
@@ -251,27 +221,8 @@ TEST_F(NativeThemed, MeasurementsComeFromTheTheme) {
   ASSERT_EQ(GetThemeColor(cxOpenTheme(TdxThemedObjectType::totComboBox), 1, 1, 3801, &combo), S_OK);
   EXPECT_EQ(p.DefaultColor47(), TColor(combo));
 
-  EXPECT_EQ(p.BorderSize(), 1);
-  EXPECT_EQ(p.ButtonBorderSize(BS::cxbsNormal), 3);
   EXPECT_EQ(p.ButtonContentBounds(R), (TRect{7, 7, 25, 17}));
   EXPECT_EQ(p.ButtonDrawBounds(R), (TRect{3, 3, 29, 21})) << "the push button is partly transparent";
-  EXPECT_EQ(p.ButtonGroupBorderSizes(3, 1), (TRect{2, 2, 4, 4}));
-  EXPECT_EQ(p.ExpandButtonSize(), 9);
-  EXPECT_EQ(p.SmallExpandButtonSize(), 9);
-  EXPECT_EQ(p.GroupExpandButtonSize(), 20);
-  EXPECT_EQ(p.CheckBorderSize(), 0);
-  EXPECT_EQ(p.HeaderBorderSize(), 3);
-  EXPECT_EQ(p.ButtonCellBorderSize(BS::cxbsHot), 3);
-  EXPECT_EQ(p.ButtonCellContentBounds(R), (TRect{7, 7, 25, 17}));
-  EXPECT_EQ(p.RaisedFrameWidth(), 1);
-  EXPECT_EQ(p.SunkenFrameWidth(), 2);
-  EXPECT_EQ(p.SunkenBoxOuterWidth(), 1);
-  EXPECT_EQ(p.CheckButtonSize(), (TPoint{13, 13}));
-  EXPECT_EQ(p.CloseButtonSize(), (TPoint{13, 13}));
-  EXPECT_EQ(p.AutoHideButtonSize(), (TPoint{16, 16}));
-  EXPECT_TRUE(p.IsTabHotTracked());
-  EXPECT_TRUE(p.IsTabNative());
-  EXPECT_EQ(p.TabBorderSize(true), 1);
   // The group button's region is a circle in its 20 x 20 rect.
   const TRect g{10, 10, 30, 30};
   EXPECT_TRUE(p.IsPointOverGroupExpandButton(g, {20, 20}));
@@ -297,22 +248,6 @@ TEST_F(NativeThemed, BarFramesInTheComboColour) {
   EXPECT_EQ(c.Px(R.Left + 1, 10), ColorToRGB(clLime));
 }
 
-TEST_F(NativeThemed, FixedAnswers) {
-  const TcxCustomLookAndFeelPainter& p = Native();
-  EXPECT_EQ(p.LookAndFeelStyle(), TcxLookAndFeelStyle::lfsNative);
-  EXPECT_EQ(p.DefaultColor16(), TColor(0x800000));
-  EXPECT_EQ(p.DefaultColor49(), TColor(0xD5FFFF));
-  EXPECT_EQ(p.ButtonTextOffset(), 2);
-  EXPECT_EQ(p.ButtonTextShift(), 0);
-  EXPECT_FALSE(p.ExpandButtonOpaque());
-  EXPECT_TRUE(p.IsScrollBarHotTracked());
-  EXPECT_FALSE(p.HeaderFlag());
-  EXPECT_TRUE(p.ButtonCellFlag());
-  EXPECT_FALSE(p.SunkenBoxFlag());
-  EXPECT_EQ(p.ButtonSize138(), (TPoint{15, 15}));
-  EXPECT_EQ(p.SortingMarkSize(), cxUltraFlatPainter()->SortingMarkSize());
-}
-
 TEST_F(NativeThemed, CheckButtonHandsTheWholeRectToTheThemedBox) {
   PaperCanvas c(40, 30);
   Expect(Record([&] { Native().DrawCheckButton(c.Cx(), R, BS::cxbsHot, true); }), {Back("Button", 3, 6)},
@@ -328,10 +263,6 @@ TEST_F(NativeThemed, MultiLineTextIsPlacedInsideTheTextArea) {
   });
   ASSERT_EQ(calls.size(), 2u);
   const TRect t = calls[1].rect;
-  EXPECT_GT(t.Left, area.Left);
-  EXPECT_LT(t.Right, area.Right);
-  EXPECT_GT(t.Top, area.Top);
-  EXPECT_LT(t.Bottom, area.Bottom);
   EXPECT_LE(std::abs((t.Left + t.Right) - (area.Left + area.Right)), 1) << "centred across";
   EXPECT_LE(std::abs((t.Top + t.Bottom) - (area.Top + area.Bottom)), 1) << "centred down";
   const Calls single = Record([&] {

