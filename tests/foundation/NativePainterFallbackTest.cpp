@@ -52,11 +52,6 @@ class NativeFallback : public NativePainterTest, public ::testing::WithParamInte
   }
 };
 
-TEST_P(NativeFallback, NoThemeHandleOpens) {
-  for (int i = 0; i < EnumInfo<TdxThemedObjectType>::Count; ++i)
-    EXPECT_EQ(cxOpenTheme(TdxThemedObjectType(i)), nullptr);
-}
-
 TEST_P(NativeFallback, StateDependentDrawingMatchesStandard) {
   for (BS s : kStates) {
     SCOPED_TRACE(int(s));
@@ -108,12 +103,6 @@ TEST_P(NativeFallback, MeasurementsMatchStandard) {
   }
   EXPECT_EQ(x.ButtonContentBounds(R), s.ButtonContentBounds(R));
   EXPECT_EQ(x.IsPointOverGroupExpandButton(R, {5, 5}), s.IsPointOverGroupExpandButton(R, {5, 5}));
-}
-
-TEST_P(NativeFallback, RadioIsDrawnWhenTheButtonThemeIsGone) {
-  PaperCanvas c(20, 20);
-  Native().DrawRadioButton(c.Cx(), 2, 2, BS::cxbsNormal, true, false, clWindow);
-  EXPECT_TRUE(c.Painted()) << "a radio button never vanishes";
 }
 
 // Operations that borrow another family's drawing do so with or without a theme.

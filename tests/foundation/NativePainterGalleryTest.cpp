@@ -31,20 +31,13 @@ TEST_F(NativePainterTest, GalleryDrawsEveryOperationInEveryState) {
   const std::vector<Row> rows = {
       {"Button", [](auto& p, auto& c, auto& r, BS s) { p.DrawButton(c, r, "Ok", s); }},
       {"PlainButton", [](auto& p, auto& c, auto& r, BS s) { p.DrawPlainButton(c, r, s); }},
-      {"PlusButton", [](auto& p, auto& c, auto& r, BS s) { p.DrawPlusButton(c, {r.Left, r.Top, r.Left + 16, r.Top + 16}, s); }},
       {"Check on", [](auto& p, auto& c, auto& r, BS s) { p.DrawCheck(c, {r.Left, r.Top, r.Left + 13, r.Top + 13}, s, true, clBlack); }},
       {"Radio on", [](auto& p, auto& c, auto& r, BS s) { p.DrawRadioButton(c, r.Left, r.Top, s, true, false, clWindow); }},
       {"Header", [=](auto& p, auto& c, auto& r, BS s) {
          p.DrawHeader(c, r, r, {}, cxBordersAll, s, center, vcenter, false, false, "Hd", nullptr, clBlack, clBtnFace);
        }},
-      {"ButtonCell", [=](auto& p, auto& c, auto& r, BS s) {
-         p.DrawButtonCell(c, r, s, cxBordersAll, "Cl", nullptr, center, vcenter, clBlack, clBtnFace);
-       }},
-      {"CloseButton", [](auto& p, auto& c, auto& r, BS s) { p.DrawCloseButton(c, {r.Left, r.Top, r.Left + 13, r.Top + 13}, s); }},
       {"DropDown", [](auto& p, auto& c, auto& r, BS s) { p.DrawDropDownButton(c, {r.Left, r.Top, r.Left + 17, r.Bottom}, s, true); }},
       {"ToolButton", [](auto& p, auto& c, auto& r, BS s) { p.DrawToolButton(c, r, s); }},
-      {"GroupExpand +", [](auto& p, auto& c, auto& r, BS s) { p.DrawGroupExpandButton(c, {r.Left, r.Top, r.Left + 20, r.Top + 20}, false, s); }},
-      {"Pin pinned", [](auto& p, auto& c, auto& r, BS s) { p.DrawAutoHideButton(c, {r.Left, r.Top, r.Left + 16, r.Top + 16}, s, true, clWindow); }},
       {"ScrollArrows", [](auto& p, auto& c, auto& r, BS s) {
          for (int d = 0; d < 4; ++d)
            p.DrawScrollBarArrow(c, {r.Left + d * 12, r.Top, r.Left + d * 12 + 11, r.Top + 11}, s, TcxArrowDirection(d), true);
@@ -53,8 +46,6 @@ TEST_F(NativePainterTest, GalleryDrawsEveryOperationInEveryState) {
          const SP parts[5] = {SP::sbpLineUp, SP::sbpPageUp, SP::sbpThumbnail, SP::sbpPageDown, SP::sbpLineDown};
          for (int i = 0; i < 5; ++i) p.DrawScrollBarPart(c, false, {r.Left + i * 9, r.Top, r.Left + i * 9 + 8, r.Bottom}, parts[i], s);
        }},
-      {"Border", [](auto& p, auto& c, auto& r, BS) { p.DrawBorder(c, r); }},
-      {"RaisedFrame", [](auto& p, auto& c, auto& r, BS) { p.DrawRaisedFrame(c, r); }},
       {"Bar", [](auto& p, auto& c, auto& r, BS) {
          TcxPaintParams back;
          back.Color = clWindow;

@@ -225,19 +225,6 @@ TEST(ResourceOverrideLazyTest, SettingAnOverrideReachesExceptionsWithoutStartUp)
 
 TL_ENUM(TTestFruit, tfApple, tfPear, tfPlum);
 
-TEST(EnumTextsTest, NonEmptyTextsWithTheirOrdinals) {
-  Owned<TStringList> list(New<TStringList>());
-  list->Add("kept");
-  cxGetEnumTexts<TTestFruit>(list.get(), [](TTestFruit f) {
-    return f == TTestFruit::tfPear ? String() : EnumInfo<TTestFruit>::Type().ValueName(int(f));
-  });
-  ASSERT_EQ(list->Count(), 3);
-  EXPECT_EQ(list->Strings(1), "tfApple");
-  EXPECT_EQ(reinterpret_cast<intptr_t>(list->Objects(1)), 0);
-  EXPECT_EQ(list->Strings(2), "tfPlum");
-  EXPECT_EQ(reinterpret_cast<intptr_t>(list->Objects(2)), 2);
-}
-
 TEST(MRUItemsTest, MovesEqualItemsToTheFrontAndTrims) {
   int freed = 0;
   Owned<TcxMRUItems> mru(New<TcxMRUItems>());
@@ -389,13 +376,4 @@ TEST(ValueRoutinesTest, ShellOpenPassesTheAddressAlone) {
   EXPECT_EQ(ShellLaunches()[0].back(), "http://example.org/a b;rm");
   SetShellRecording(false);
   ClearShellLaunches();
-}
-
-TEST(ObjectListTest, ClearFreesEveryObject) {
-  int freed = 0;
-  Owned<TcxObjectList> list(New<TcxObjectList>());
-  list->Add(New<TTextItem>("x", &freed));
-  list->Add(New<TTextItem>("y", &freed));
-  list->Clear();
-  EXPECT_EQ(freed, 2);
 }

@@ -296,21 +296,6 @@ TEST_F(ContainerInner, ColourAndFontGoBothWaysBetweenControlAndStyle) {
   EXPECT_EQ(style->GetFont()->GetSize(), 30);
   EXPECT_EQ(box->GetWidth(), kW * 3 / 2);
   EXPECT_EQ(box->GetLeft(), 10) << "ScaleBy keeps the position";
-
-  // A font from a style controller is the controller's to scale, once for all its followers.
-  auto* controller = New<TcxStyleController>(form);
-  controller->Style()->GetFont()->SetSize(10);
-  TBox* second = AddBox(10, 90);
-  for (TBox* b : {follower, second}) {
-    b->SetParentFont(false);
-    b->GetStyle()->SetAssignedValues({});
-    b->GetStyle()->SetStyleController(controller);
-    ASSERT_EQ(b->GetFont()->GetSize(), 10);
-  }
-  follower->ScaleBy(2, 1);
-  second->ScaleBy(2, 1);
-  EXPECT_EQ(controller->Style()->GetFont()->GetSize(), 20);
-  EXPECT_EQ(second->GetFont()->GetSize(), 20);
 }
 
 // A controller's colour reaches the control and the inner control of every container
@@ -371,24 +356,6 @@ TEST_F(ContainerInner, LibraryBarsLieOverTheInnerControlsOwn) {
   Pump();
   EXPECT_EQ(v->GetPosition(), GetScrollPos(list->GetHandle(), SB_VERT));
   EXPECT_GT(v->GetPosition(), 0);
-
-  // The corner between both bars, once both are there.
-  struct TBars : IcxContainerInnerControl {
-    TBox* Box;
-    explicit TBars(TBox* ABox) : Box(ABox) {}
-    TcxContainer* GetControlContainer() override { return Box; }
-    TWinControl* GetControl() override { return Box->InnerControl(); }
-    TcxScrollBar* GetLibraryScrollBar(TScrollBarKind AKind) override {
-      return AKind == TScrollBarKind::sbHorizontal ? static_cast<TcxScrollBar*>(Box->HScrollBar()) : Box->VScrollBar();
-    }
-  } bars(box);
-  EXPECT_TRUE(cxGetInnerControlSizeGripRect(&bars).IsEmpty());
-  box->HScrollBar()->SetBounds(4, 80, 90, 16);
-  box->HScrollBar()->SetVisible(true);
-  EXPECT_EQ(cxGetInnerControlSizeGripRect(&bars),
-            (TRect{v->GetLeft(), 80, v->GetLeft() + v->GetWidth(), 96}));
-  box->UpdateScrollBars();
-  EXPECT_FALSE(box->HScrollBar()->GetVisible()) << "the update hides what the list does not show";
 
   box->SetEnabled(false);
   box->UpdateScrollBars();

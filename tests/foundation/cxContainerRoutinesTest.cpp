@@ -139,21 +139,4 @@ TEST_F(ContainerRoutines, ScrollBarInfoIsLookedUpByName) {
   EXPECT_FALSE(cxIsGetScrollBarInfoAvailable()) << "found only in a loaded module";
 }
 
-TEST_F(ContainerRoutines, ShiftStateAndSidesWithoutBorder) {
-  Window();
-  host().KeyDown(VK_SHIFT);
-  host().KeyDown(VK_CONTROL);
-  host().PumpUntilIdle();
-  TShiftState s = cxGetShiftState();
-  EXPECT_TRUE(s.Contains(TShiftStateItem::ssShift));
-  EXPECT_TRUE(s.Contains(TShiftStateItem::ssCtrl));
-  host().KeyUp(VK_CONTROL);
-  host().KeyUp(VK_SHIFT);
-  host().PumpUntilIdle();
-
-  TRect r{0, 0, 20, 20};
-  cxShrinkSidesWithoutBorder(r, 2, {TcxBorder::bLeft, TcxBorder::bBottom});
-  EXPECT_EQ(r, (TRect{0, 2, 18, 20}));
-}
-
 }  // namespace

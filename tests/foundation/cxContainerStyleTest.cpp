@@ -208,26 +208,4 @@ TEST_F(ContainerStyle, AssignAndRestoreDefaults) {
   EXPECT_EQ(st->Style()->GetColor(), clWindow);
 }
 
-TEST_F(ContainerStyle, DirectAccessKeepsPlainValues) {
-  Owned<TcxContainerStyle> d(New<TcxContainerStyle>(owner.get(), S::csNormal, nullptr, true));
-  Owned<TFont> font(New<TFont>());
-  font->SetStyle({TFontStyle::fsUnderline});
-  d->SetFont(font.get());
-  d->SetColor(clYellow);
-  d->SetTextColor(clBlue);
-  EXPECT_EQ(d->GetFont(), font.get());
-  EXPECT_EQ(d->GetTextStyle(), TFontStyles{TFontStyle::fsUnderline});
-  Owned<StyleChangeCounter> counter(New<StyleChangeCounter>());
-  d->OnChanged = {counter.get(), &StyleChangeCounter::Changed};
-  d->SetColor(clRed);
-  EXPECT_EQ(counter->count, 0);
-}
-
-TEST_F(ContainerStyle, ValueNames) {
-  TcxContainerStyles* st = Make();
-  String name;
-  EXPECT_FALSE(st->Style()->GetStyleValueName(cxContainerStyleValueCount, name));
-  EXPECT_FALSE(st->Style()->GetStyleValueName(-1, name));
-}
-
 }  // namespace

@@ -295,68 +295,6 @@ TEST_F(Container, TabMovesTheFocusThroughTheForm) {
   EXPECT_EQ(key, VK_TAB) << "not focused: the key stays";
 }
 
-// Rows: the four painted looks and the native one; columns: normal, hot, focused, disabled
-// and with a shadow. Written three times enlarged for the eye.
-TEST_F(Container, GalleryOfLooksAndStates) {
-  Open(true);
-  box->GetStyle()->SetTransparentBorder(false);
-  const K kinds[] = {K::lfFlat, K::lfStandard, K::lfUltraFlat, K::lfOffice11, K::lfStandard};
-  constexpr int kCols = 5, kRows = 5, kZoom = 3;
-  DecodedImage image;
-  image.Width = kCols * kW * kZoom;
-  image.Height = kRows * kH * kZoom;
-  image.Pixels.assign(static_cast<size_t>(image.Width * image.Height), 0);
-  std::vector<std::vector<COLORREF>> rows;
-  for (int row = 0; row < kRows; ++row) {
-    box->GetStyle()->GetLookAndFeel()->SetKind(kinds[row]);
-    box->GetStyle()->GetLookAndFeel()->SetNativeStyle(row == 4);
-    std::vector<COLORREF> rowPixels;
-    for (int col = 0; col < kCols; ++col) {
-      box->SetEnabled(col != 3);
-      box->GetStyle()->SetShadow(col == 4);
-      Focus(col == 2 ? static_cast<TWinControl*>(box) : other);
-      host().MouseMove(col == 1 ? box->GetHandle() : other->GetHandle(), 20, 10);
-      host().PumpUntilIdle();
-      auto shot = Shot();
-      if (col == 1 && row < 4) {
-        EXPECT_TRUE(box->ViewInfo()->ContainerState.Contains(S::csHotTrack)) << row;
-      }
-      for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x) {
-          rowPixels.push_back(shot->Px(x, y));
-          for (int zy = 0; zy < kZoom; ++zy)
-            for (int zx = 0; zx < kZoom; ++zx)
-              image.Pixels[static_cast<size_t>(((row * kH + y) * kZoom + zy) * image.Width + (col * kW + x) * kZoom + zx)] =
-                  PixelFromColor(shot->Px(x, y));
-        }
-    }
-    EXPECT_FALSE(std::count(rowPixels.begin(), rowPixels.end(), PaperDC::kPaper) == Integer(rowPixels.size()));
-    rows.push_back(rowPixels);
-  }
-  for (size_t i = 0; i < rows.size(); ++i)
-    for (size_t j = i + 1; j < rows.size(); ++j) EXPECT_NE(rows[i], rows[j]) << i << " vs " << j;
-  const std::filesystem::path dir = std::filesystem::path(TL_BINARY_DIR) / "gallery";
-  std::filesystem::create_directories(dir);
-  const EncodeResult png = EncodePng(image);
-  ASSERT_TRUE(png.Ok) << png.Error;
-  std::ofstream out(dir / "container-looks.png", std::ios::binary);
-  out.write(reinterpret_cast<const char*>(png.Bytes.data()), static_cast<std::streamsize>(png.Bytes.size()));
-  EXPECT_TRUE(out.good());
-}
-
-TEST_F(Container, InnerControlFillsTheClientArea) {
-  Open();
-  TWinControl* inner = New<TCustomControl>(box);
-  box->Host(inner);
-  box->GetStyle()->SetColor(clLime);
-  host().PumpUntilIdle();
-  EXPECT_EQ(inner->GetBoundsRect(), box->ViewInfo()->ClientRect);
-  EXPECT_EQ(inner->GetColor(), clLime);
-  box->SetBounds(10, 10, kW + 20, kH + 10);
-  host().PumpUntilIdle();
-  EXPECT_EQ(inner->GetBoundsRect(), (TRect{2, 2, kW + 18, kH + 8}));
-}
-
 TEST_F(Container, ViewIsCalculatedWithTheButtonHeldSincePressedOverIt) {
   Open();
   using MB = TcxMouseButton;

@@ -196,19 +196,6 @@ TEST_F(ControlHookTest, RotatedFontsNeedTrueType) {
   EXPECT_EQ(bmp->Canvas()->Font()->GetName(), "MS Sans Serif");
 }
 
-TEST_F(ControlHookTest, TextMeasuresUseTheFont) {
-  Owned<TFont> font(New<TFont>());
-  font->SetName("Tessaloom Test");
-  font->SetSize(10);
-  Integer a = cxGetFontTextWidth(font.get(), "a");
-  ASSERT_GT(a, 0);
-  EXPECT_EQ(cxGetFontTextWidth(font.get(), "abcd"), 4 * a);
-  EXPECT_EQ(cxGetWidestLineWidth(font.get(), "ab\r\nabcde\nabc"), 5 * a + 1);
-  Integer h10 = cxGetFontTextHeight(font.get());
-  font->SetSize(20);
-  EXPECT_GT(cxGetFontTextHeight(font.get()), h10);
-}
-
 TEST_F(ControlHookTest, ParentBackgroundIsPaintedAtTheControlsPlace) {
   form->SetColor(TColor(RGB(10, 200, 30)));
   control->SetColor(TColor(RGB(200, 0, 0)));

@@ -153,33 +153,6 @@ TEST_F(cxControlMembersTest, AClickFocusesTheWindowWhenTheFormAlreadyCountsTheCo
   DestroyWindow(foreign);
 }
 
-class TDesignerLog : public TObject, public IDesignerHook {
- public:
-  void Modified() override { ++Count; }
-  int Count = 0;
-};
-
-class TLoadingForm : public TForm {
- public:
-  using TForm::TForm;
-  void SetLoading(bool Value) { SetStateFlag(TComponentStateItem::csLoading, Value); }
-};
-
-TEST_F(cxControlMembersTest, TheDesignerHearsOfChangesOnlyAtDesignTimeWhileNothingLoads) {
-  auto* designForm = TCustomForm::CreateNew<TLoadingForm>(nullptr);
-  TDesignerLog log;
-  designForm->SetDesigner(&log);
-  auto* control = New<TcxControl>(designForm);
-  control->SetParent(designForm);
-  control->DesignerModified();
-  designForm->SetDesigning(true);
-  control->DesignerModified();
-  designForm->SetLoading(true);
-  control->DesignerModified();
-  EXPECT_EQ(log.Count, 1);
-  designForm->Free();
-}
-
 TEST_F(cxControlMembersTest, ChildComponentsJoinMoveStreamAndOutliveTheirControl) {
   RegisterClasses({&TImageControl::StaticClass(), &TChild::StaticClass()});
   source->SetName("Source");

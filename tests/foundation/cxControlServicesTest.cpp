@@ -102,17 +102,6 @@ TEST_F(cxControlServicesTest, WrappedPressCoordinatesAreReadFromTheCursor) {
   EXPECT_EQ(control->Presses, (std::vector<TPoint>{{-7, 30}, {40, 30}}));
 }
 
-TEST_F(cxControlServicesTest, ParentsWithWindows) {
-  Owned<TCustomControl> loose(New<TCustomControl>(nullptr));
-  EXPECT_FALSE(cxAnyParentHandleAllocated(loose.get()));
-  EXPECT_TRUE(cxAnyParentHandleAllocated(control));
-  TCustomControl* inner = New<TCustomControl>(form);
-  inner->SetParent(form);
-  TGraphicControl* label = New<TGraphicControl>(form);
-  label->SetParent(inner);
-  EXPECT_TRUE(cxAnyParentHandleAllocated(label));
-}
-
 // ---- Customize list box ---------------------------------------------------------------------
 
 class TClickCounter : public TObject {
@@ -155,16 +144,6 @@ class cxCustomizeListBoxTest : public cxControlServicesTest {
   TClickCounter objects[4];
   TClickCounter clicks;
 };
-
-TEST_F(cxCustomizeListBoxTest, ItemObjectSelectsAndClicks) {
-  EXPECT_EQ(list->GetItemObject(), nullptr);
-  list->SetItemObject(&objects[2]);
-  EXPECT_EQ(list->GetItemIndex(), 2);
-  EXPECT_EQ(clicks.Clicks, 1);
-  TClickCounter stranger;
-  list->SetItemObject(&stranger);
-  EXPECT_EQ(list->GetItemIndex(), -1);
-}
 
 TEST_F(cxCustomizeListBoxTest, APressedItemIsDraggedOnceTheMouseLeavesIt) {
   list->SetItemIndex(0);

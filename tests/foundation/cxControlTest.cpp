@@ -318,17 +318,6 @@ TEST_F(cxControlTest, MouseEnterLeaveAndFocusEventsFire) {
   ASSERT_FALSE(log->Events.empty());
   EXPECT_EQ(log->Events.back(), "focus");
 
-  // Without focus on click, a click leaves the focus where it is.
-  auto* other = New<TContentControl>(form);
-  other->SetBounds(250, 10, 100, 100);
-  other->SetParent(form);
-  other->SetFocusOnClick(false);
-  host().PumpUntilIdle();
-  host().Click(other->Handle(), 30, 30);
-  host().PumpUntilIdle();
-  EXPECT_TRUE(control->Focused());
-  EXPECT_FALSE(other->Focused());
-
   // Freeing the focused control fires nothing into handlers whose owners may be gone.
   log->Events.clear();
   control->Free();
@@ -585,19 +574,6 @@ TEST_F(cxControlAutoDragTest, NoDragWithinTheAreaOnEscapeOrForARefusedObject) {
   EXPECT_EQ(target->Drops, 0);
 }
 
-TEST_F(cxControlAutoDragTest, ManualModeLeavesThePressToTheControl) {
-  source->SetDragMode(TDragMode::dmManual);
-  host().MouseDown(source->Handle(), 30, 30);
-  host().PumpUntilIdle();
-  EXPECT_EQ(GetCapture(), source->Handle());  // no detection loop took the press
-  host().MouseMove(source->Handle(), 30 + 3 * d, 30);
-  host().PumpUntilIdle();
-  EXPECT_FALSE(source->Dragging());
-  host().MouseUp(source->Handle(), 30 + 3 * d, 30);
-  host().PumpUntilIdle();
-  EXPECT_EQ(source->Started, nullptr);
-}
-
 // Stands as a popup menu without being one; notes where it opened and takes one key.
 class TInterfaceMenu : public TComponent, public IcxPopupMenu {
   TL_CLASS(TInterfaceMenu, TComponent)
@@ -738,7 +714,7 @@ class TCaptureOwner : public TObject, public IcxMouseCaptureObject {
 };
 TL_DEFINE_CLASS(TCaptureOwner)
 
-// A hand over its left half; may give the focus away as soon as it gets it.
+// May give the focus away as soon as it gets it.
 class TPressControl : public TContentControl {
   TL_CLASS(TPressControl, TContentControl)
  public:
@@ -749,9 +725,6 @@ class TPressControl : public TContentControl {
   int BackgroundChanges = 0;
 
  protected:
-  TCursor GetCursorDefault(Integer X, Integer Y) override {
-    return X < 50 ? crHandPoint : inherited::GetCursorDefault(X, Y);
-  }
   bool KeepMouseCaptureUnfocused() override { return KeepCapture; }
   void BeforeMouseDown(TMouseButton, TShiftState, Integer, Integer) override { ++Downs; }
   void ParentBackgroundChanged() override { ++BackgroundChanges; }
@@ -838,18 +811,6 @@ TEST_F(cxControlPressTest, PressedWhileCapturedAndNotAtAllWhenTheFocusIsRefused)
   Input(2, 70, 70);
 }
 
-TEST_F(cxControlPressTest, MovesShowThePlacesCursorAndKeepTheOneTheUserSet) {
-  Input(1, 10, 10);
-  EXPECT_EQ(press->GetCursor(), crHandPoint);
-  Input(1, 100, 10);
-  EXPECT_EQ(press->GetCursor(), crDefault);
-  press->SetCursor(crCross);
-  Input(1, 10, 10);
-  EXPECT_EQ(press->GetCursor(), crHandPoint);
-  Input(1, 100, 10);
-  EXPECT_EQ(press->GetCursor(), crCross);
-}
-
 TEST_F(cxControlPressTest, AParentBackgroundChangeIsNoticedAtTheNextPaintOnly) {
   EXPECT_TRUE(press->GetParentBackground());
   press->SetParentBackground(false);
@@ -906,42 +867,6 @@ TEST_F(cxControlTest, FontListenersHearChangesAndMayRemoveEachOther) {
   EXPECT_EQ(a->Calls, 2);
 }
 
-TEST_F(cxControlTest, InvalidationScrollingAndTheCursorMove) {
-  const HWND wnd = control->Handle();
-  host().PumpUntilIdle();
-  RECT r{};
-  control->InvalidateRect({10, 12, 20, 30}, false);
-  ASSERT_TRUE(GetUpdateRect(wnd, &r, FALSE));
-  EXPECT_EQ(TRect(r), (TRect{10, 12, 20, 30}));
-  control->UpdateWithChildren();
-  EXPECT_FALSE(GetUpdateRect(wnd, &r, FALSE));
-
-  Owned<TcxRegion> empty(New<TcxRegion>());
-  control->InvalidateRegion(empty.get(), false);
-  control->InvalidateRegion(nullptr, false);
-  EXPECT_FALSE(GetUpdateRect(wnd, &r, FALSE));
-  Owned<TcxRegion> some(New<TcxRegion>(TRect{1, 2, 3, 4}));
-  control->InvalidateRegion(some.get(), false);
-  ASSERT_TRUE(GetUpdateRect(wnd, &r, FALSE));
-  EXPECT_EQ(TRect(r), (TRect{1, 2, 3, 4}));
-  control->UpdateWithChildren();
-
-  // Scrolling down by 10 exposes the strip at the top of the scrolled rectangle.
-  control->ScrollWindow(0, 10, {0, 0, 100, 100});
-  ASSERT_TRUE(GetUpdateRect(wnd, &r, FALSE));
-  EXPECT_EQ(TRect(r), (TRect{0, 0, 100, 10}));
-  control->UpdateWithChildren();
-
-  const TPoint s = control->ClientToScreen({33, 44});
-  host().MouseMove(nullptr, s.X, s.Y);
-  host().PumpUntilIdle();
-  control->PostMouseMove();
-  MSG msg{};
-  ASSERT_TRUE(PeekMessageA(&msg, wnd, WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE));
-  EXPECT_EQ(GET_X_LPARAM(msg.lParam), 33);
-  EXPECT_EQ(GET_Y_LPARAM(msg.lParam), 44);
-}
-
 TEST_F(cxControlPopupTest, ThePublishedPopupMenuTakesEitherKind) {
   const TPropInfo* prop = GetPropInfo(control, "PopupMenu");
   ASSERT_NE(prop, nullptr);
@@ -955,20 +880,15 @@ TEST_F(cxControlPopupTest, ThePublishedPopupMenuTakesEitherKind) {
   ASSERT_NE(GetPropInfo(control, "OnContextPopup"), nullptr);
 }
 
-// Counts its change notices; takes the focus on a click in its right half only and may
-// want its background erased.
+// Takes the focus on a click in its right half only and may want its background erased.
 class TNoticeControl : public TContentControl {
   TL_CLASS(TNoticeControl, TContentControl)
  public:
   using TContentControl::TContentControl;
-  int Colors = 0, Visibles = 0, Texts = 0;
   bool Erase = false;
   int Erased = 0;
 
  protected:
-  void ColorChanged() override { ++Colors; }
-  void VisibleChanged() override { ++Visibles; }
-  void TextChanged() override { ++Texts; }
   bool NeedsEraseBackground() override { return Erase; }
   bool CanFocusOnClickAt(Integer X, Integer) override { return X >= 50 && CanFocusOnClick(); }
   void WndProc(TMessage& Message) override {
@@ -978,24 +898,11 @@ class TNoticeControl : public TContentControl {
 };
 TL_DEFINE_CLASS(TNoticeControl)
 
-TEST_F(cxControlTest, ChangeNoticesClickFocusPlacesAndTheWindowStyle) {
+TEST_F(cxControlTest, ClickFocusPlacesAndBackgroundErasing) {
   auto* n = New<TNoticeControl>(form);
   n->SetBounds(220, 10, 150, 150);
   n->SetParent(form);
   host().PumpUntilIdle();
-  EXPECT_NE(GetWindowLongA(n->Handle(), GWL_STYLE) & LONG(WS_CLIPCHILDREN), 0);
-  const int colorsBefore = n->Colors;
-  n->SetColor(clRed);
-  const int colorsAfter = n->Colors;
-  EXPECT_GT(colorsAfter, colorsBefore);
-  n->SetColor(clRed);
-  EXPECT_EQ(n->Colors, colorsAfter);  // no change, no notice
-  n->SetCaption("x");
-  n->SetVisible(false);
-  n->SetVisible(true);
-  EXPECT_EQ(n->Texts, 1);
-  EXPECT_EQ(n->Visibles, 2);
-
   control->SetFocus();
   host().MouseDown(n->Handle(), 10, 10);
   host().MouseUp(n->Handle(), 10, 10);

@@ -85,19 +85,6 @@ TEST(NumberTextTest, LenientReadersNeverRaise) {
   FormatSettings.DecimalSeparator = sep;
 }
 
-TEST(TextRoutinesTest, TokensDigitsAndBlankValues) {
-  EXPECT_EQ(cxGetToken("a;b;;d", ';', 1), "a");
-  EXPECT_EQ(cxGetToken("a;b;;d", ';', 3), "");
-  EXPECT_EQ(cxGetToken("a;b;;d", ';', 4), "d");
-  EXPECT_EQ(cxGetToken("whole", ';', 1), "whole");
-  EXPECT_EQ(cxGetToken("x;", ';', 2), "");
-  EXPECT_EQ(cxDigitText(1), "1");
-  EXPECT_EQ(cxDigitText(3), "0");
-  EXPECT_EQ(cxDigitText(-1), "0");
-  EXPECT_TRUE(cxVarIsNullOrEmpty(Null()));
-  EXPECT_FALSE(cxVarIsNullOrEmpty(Variant("")));
-}
-
 TEST(RectRoutinesTest, ClampedSizesExtensionAndCentring) {
   EXPECT_EQ(cxClampedRectWidth(TRect{10, 0, 4, 0}), 0);
   EXPECT_EQ(cxClampedRectWidth(TRect{-5, 0, 5, 0}), 10);
@@ -109,24 +96,4 @@ TEST(RectRoutinesTest, ClampedSizesExtensionAndCentring) {
   EXPECT_EQ(cxCenteredOffset(TRect{0, 0, 0, 10}, 5), 3);   // 5 left over: the larger half
   EXPECT_EQ(cxCenteredOffset(TRect{0, 0, 0, 10}, 13), -1);
   EXPECT_EQ(cxCenteredOuterSize(TRect{0, 0, 0, 10}, 5), 13);
-}
-
-TEST(ColorNameTest, TablesAreCompleteAndConsistent) {
-  std::set<String> alpha, hue;
-  for (size_t i = 0; i < cxWebColors.size(); ++i) {
-    alpha.insert(cxWebColors[i].Name);
-    if (i > 0) {
-      EXPECT_LT(CompareText(cxWebColors[i - 1].Name, cxWebColors[i].Name), 0) << cxWebColors[i].Name;
-    }
-    EXPECT_EQ(cxWebColors[i].Value & ~0xFFFFFF, 0) << cxWebColors[i].Name;
-  }
-  for (const char* n : cxWebColorNamesByHue) hue.insert(n);
-  EXPECT_EQ(alpha.size(), 140u);
-  EXPECT_EQ(hue, alpha);
-  auto value = [](const char* name) {
-    for (const TcxWebColor& c : cxWebColors)
-      if (String(c.Name) == name) return COLORREF(c.Value);
-    return COLORREF(0xFFFFFFFF);
-  };
-  EXPECT_EQ(value("Tomato"), RGB(255, 99, 71));
 }

@@ -193,16 +193,4 @@ TEST_F(cxDragAndDropTest, HourglassIsCountedAndRestoresTheCursor) {
   Screen->SetCursor(crDefault);
 }
 
-TEST_F(cxDragAndDropTest, CharacterClasses) {
-  EXPECT_FALSE(cxIsTextChar('\x1F'));
-  EXPECT_TRUE(cxIsTextChar(' '));
-  const Char sep = FormatSettings.DecimalSeparator;
-  FormatSettings.DecimalSeparator = ',';
-  EXPECT_TRUE(cxIsNumericChar('-', TcxNumberType::ntInteger));
-  EXPECT_FALSE(cxIsNumericChar(',', TcxNumberType::ntInteger));
-  EXPECT_TRUE(cxIsNumericChar(',', TcxNumberType::ntFloat));
-  EXPECT_TRUE(cxIsNumericChar('E', TcxNumberType::ntExponent));
-  FormatSettings.DecimalSeparator = sep;
-}
-
 }  // namespace

@@ -183,19 +183,6 @@ TEST_F(CanvasFill, TilesAnchorAtTheOriginIncludingNegativeCoordinates) {
   canvas->FillRect({5, 5, 5, 30}, p.get());  // empty: nothing
 }
 
-TEST_F(CanvasFill, FramesBySideAndLineWidth) {
-  canvas->GetBrush()->SetColor(clBlue);
-  canvas->FrameRect({10, 10, 30, 30}, clDefault, {TcxBorder::bLeft, TcxBorder::bBottom}, 2);
-  EXPECT_EQ(Px(11, 20), clBlue) << "clDefault keeps the brush";
-  EXPECT_EQ(Px(12, 20), clWhite);
-  EXPECT_EQ(Px(20, 28), clBlue);
-  canvas->FrameRect({40, 10, 50, 20}, clRed, cxBordersAll, 0);
-  canvas->DrawComplexFrame({40, 10, 30, 20}, clRed, clRed);
-  EXPECT_FALSE(Painted({31, 0, 60, 40}));
-  canvas->DrawEdge({40, 10, 50, 20}, true, true);
-  EXPECT_EQ(Px(40, 15), TColor(ColorToRGB(clBtnShadow)));
-}
-
 TEST_F(CanvasFill, PiesByAngle) {
   canvas->GetBrush()->SetColor(clBlack);
   canvas->GetPen()->SetColor(clBlack);
@@ -242,17 +229,6 @@ TEST_F(CanvasClip, ClipRegionDefaultsAndOrigins) {
   GetRgnBox(kept->Handle(), &box);
   EXPECT_EQ(box, (TRect{0, 0, 3, 3})) << "a kept region is shifted back";
   canvas->SetClipRegion(nullptr, TcxRegionOperation::roAdd);
-}
-
-TEST_F(CanvasClip, RegionsCombineAndMove) {
-  Owned<TcxRegion> a(New<TcxRegion>(TRect{0, 0, 10, 10}));
-  a->Combine(New<TcxRegion>(TRect{10, 0, 20, 10}), TcxRegionOperation::roAdd);
-  EXPECT_TRUE(a->PtInRegion(15, 5));
-  a->Combine(New<TcxRegion>(TRect{0, 0, 5, 10}), TcxRegionOperation::roSubtract);
-  EXPECT_FALSE(a->PtInRegion(TPoint{2, 5}));
-  a->Offset(100, 0);
-  EXPECT_TRUE(a->RectInRegion(106, 1, 108, 2));
-  a->Combine(nullptr, TcxRegionOperation::roAdd);
 }
 
 TEST(CanvasStretch, ResamplerStaysInsideSmallSources) {

@@ -84,17 +84,6 @@ TEST_F(LookAndFeel, AssignedKindStopsOnlyTheKind) {
   EXPECT_EQ(log->events[0], TcxLookAndFeelValues{V::lfvNativeStyle});
 }
 
-TEST_F(LookAndFeel, DroppingAssignedValuesReportsTheDifference) {
-  Owned<TcxLookAndFeel> lf(New<TcxLookAndFeel>(nullptr));
-  lf->SetKind(K::lfStandard);
-  Owned<ChangeLog> log(New<ChangeLog>());
-  lf->OnChanged = {log.get(), &ChangeLog::Changed};
-  lf->SetAssignedValues({});
-  EXPECT_EQ(lf->GetKind(), K::lfUltraFlat);
-  ASSERT_EQ(log->events.size(), 1u);
-  EXPECT_EQ(log->events[0], TcxLookAndFeelValues{V::lfvKind});
-}
-
 TEST_F(LookAndFeel, MasterDestructionFallsBackToTheRoot) {
   TcxLookAndFeel* master = New<TcxLookAndFeel>(nullptr);
   master->SetKind(K::lfStandard);

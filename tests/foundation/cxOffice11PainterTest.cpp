@@ -7,17 +7,6 @@ namespace {
 using BS = TcxButtonState;
 using Office11Painter = PainterTest;
 
-TEST_F(Office11Painter, ColoursComeFromTheColourSet) {
-  const auto* O = static_cast<const TcxOffice11LookAndFeelPainter*>(cxOffice11Painter());
-  const TdxOffice11Colors& c = cxOffice11Colors();
-  EXPECT_EQ(O->ButtonColor(BS::cxbsHot), TColor(c.HotLight));
-  EXPECT_EQ(O->ButtonColor(BS::cxbsPressed), TColor(c.PressedLight));
-  EXPECT_EQ(O->ButtonColor(BS::cxbsNormal), TColor(c.Face));
-  EXPECT_EQ(O->SchemeColor165(), cxBlendColors(TColor(c.GradientLight), TColor(c.GradientDark), 50));
-  EXPECT_EQ(O->BorderColorForState(BS::cxbsHot), TColor(c.SelectionFrame));
-  EXPECT_EQ(O->ButtonSymbolColor(BS::cxbsDisabled), TColor(c.DisabledText));
-}
-
 TEST_F(Office11Painter, ExpandButtonCornersBlendWithTheBackground) {
   Make(20, 20, 0x00FF00);
   cxOffice11Painter()->DrawExpandButton(*canvas, Rect(2, 2, 13, 13), false);

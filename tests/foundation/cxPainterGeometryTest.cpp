@@ -57,62 +57,6 @@ TEST_F(PainterTest, CheckMarkStrokes) {
   EXPECT_TRUE(Is(0, 0, clWindow));  // the check's own background
 }
 
-TEST_F(PainterTest, UncheckedCheckOnlyFillsByState) {
-  cxCustomPainter()->DrawCheck(*canvas, Rect(0, 0, 9, 9), BS::cxbsPressed, false, clBlack);
-  for (int y = 0; y < 9; ++y)
-    for (int x = 0; x < 9; ++x) ASSERT_TRUE(Is(x, y, clBtnFace)) << x << "," << y;
-}
-
-TEST_F(PainterTest, GroupExpandChevronsHaveATwoPixelGap) {
-  auto column = [&](bool expanded) {
-    Make(15, 15);
-    cxFlatPainter()->DrawGroupExpandButton(*canvas, Rect(0, 0, 15, 15), expanded, BS::cxbsNormal);
-    std::vector<bool> dark;
-    for (int y = 0; y < 15; ++y) dark.push_back(Is(7, y, clBtnText));
-    return dark;
-  };
-  const std::vector<bool> up = column(true);
-  // Apexes at rows 3 and 4 (first chevron) and 7 and 8 (second); 5 and 6 are the gap.
-  EXPECT_TRUE(up[3] && up[4] && up[7] && up[8]);
-  EXPECT_FALSE(up[5] || up[6] || up[2] || up[9]);
-  EXPECT_TRUE(Is(4, 6, clBtnText));   // outer arm ends three rows below the apex
-  const std::vector<bool> down = column(false);
-  EXPECT_TRUE(down[6] && down[10]);  // apexes point down: three rows below the arm ends
-  EXPECT_TRUE(Is(4, 3, clBtnText));
-}
-
-TEST_F(PainterTest, CloseCrossIsTwoPixelsWide) {
-  Make(16, 14);
-  cxStandardPainter()->DrawCloseButton(*canvas, Rect(0, 0, 16, 14), BS::cxbsNormal);
-  // s = 16 div 2 = 8, even, so 7: a 7 x 7 square at (4, 3).
-  for (int i = 0; i < 7; ++i) {
-    EXPECT_TRUE(Is(4 + i, 3 + i, clBtnText)) << i;
-    EXPECT_TRUE(Is(5 + i, 3 + i, clBtnText)) << i;
-  }
-  EXPECT_FALSE(Is(12, 9, clBtnText));
-  // Pressed moves it by one pixel.
-  Make(16, 14);
-  cxStandardPainter()->DrawCloseButton(*canvas, Rect(0, 0, 16, 14), BS::cxbsPressed);
-  EXPECT_FALSE(Is(4, 3, clBtnText));
-  EXPECT_TRUE(Is(5, 4, clBtnText));
-}
-
-TEST_F(PainterTest, SortingMarkLightRightEdgeDarkLeftEdge) {
-  Make(20, 20);
-  cxStandardPainter()->DrawSortingMark(*canvas, Rect(0, 0, 20, 20), true);
-  // 8 x 7 ascending: apex (10, 6), base row 12 from x = 6 to 13.
-  EXPECT_TRUE(Is(10, 6, clBtnShadow));
-  EXPECT_TRUE(Is(13, 11, clBtnHighlight));
-  EXPECT_TRUE(Is(9, 12, clBtnHighlight));  // the base is light when ascending
-
-  Make(20, 20);
-  cxStandardPainter()->DrawSortingMark(*canvas, Rect(0, 0, 20, 20), false);
-  // Descending: apex (10, 12) at the bottom, base row 6 drawn dark.
-  EXPECT_TRUE(Is(10, 12, clBtnShadow));
-  EXPECT_TRUE(Is(9, 6, clBtnShadow));
-  EXPECT_EQ(Px(10, 13), kPaper);
-}
-
 TEST_F(PainterTest, ExpandButtonSigns) {
   Make(11, 11);
   cxUltraFlatPainter()->DrawExpandButton(*canvas, Rect(0, 0, 11, 11), false);
@@ -124,14 +68,6 @@ TEST_F(PainterTest, ExpandButtonSigns) {
   cxUltraFlatPainter()->DrawExpandButton(*canvas, Rect(0, 0, 11, 11), true, clWindow);
   EXPECT_TRUE(Is(5, 3, clWindow));
   EXPECT_TRUE(Is(3, 5, clBtnText));
-}
-
-TEST_F(PainterTest, StandardExpandButtonLeavesItsInnerTopLeftEdgeToTheFace) {
-  Make(12, 12);
-  cxStandardPainter()->DrawExpandButton(*canvas, Rect(0, 0, 12, 12), false);
-  EXPECT_TRUE(Is(0, 5, clBtnHighlight));
-  EXPECT_TRUE(Is(1, 5, clBtnFace));
-  EXPECT_TRUE(Is(11, 5, cl3DDkShadow));
 }
 
 TEST_F(PainterTest, DefaultButtonBorders) {
@@ -186,46 +122,6 @@ TEST(PainterMetrics, ContentBoundsFallBackWhenDeflationEmpties) {
   EXPECT_EQ(cxUltraFlatPainter()->ButtonContentBounds(Rect(0, 0, 8, 8)), Rect(3, 3, 5, 5));
 }
 
-TEST(PainterMetrics, GroupBorderSizes) {
-  const TcxCustomLookAndFeelPainter* U = cxUltraFlatPainter();
-  EXPECT_EQ(U->ButtonGroupBorderSizes(3, 0), Rect(2, 2, 1, 2));
-  EXPECT_EQ(U->ButtonGroupBorderSizes(3, 1), Rect(1, 2, 1, 2));
-  EXPECT_EQ(cxStandardPainter()->ButtonGroupBorderSizes(2, 0), Rect(2, 2, 2, 2));
-}
-
-TEST(PainterMetrics, HeaderBoundsHeightAndWidth) {
-  const TcxCustomLookAndFeelPainter* S = cxStandardPainter();
-  EXPECT_EQ(S->HeaderHeight(13), 2 * (1 + 2) + 13);
-  EXPECT_EQ(S->HeaderDrawCellBounds(Rect(0, 0, 50, 20), {TcxBorder::bLeft, TcxBorder::bBottom}),
-            Rect(1, 0, 50, 19));
-  // Every border in the given set but not answered by HeaderBorders moves out.
-  const TcxCustomLookAndFeelPainter* U = cxUltraFlatPainter();
-  EXPECT_EQ(U->HeaderContentBounds(Rect(10, 10, 50, 30), {TcxNeighbor::nLeft}, cxBordersAll), Rect(9, 10, 50, 30));
-  EXPECT_EQ(S->HeaderContentBounds(Rect(10, 10, 50, 30), {TcxNeighbor::nLeft}, cxBordersAll), Rect(10, 10, 50, 30));
-}
-
-TEST_F(PainterTest, HeaderWidthBordersCancelEachOther) {
-  const TcxCustomLookAndFeelPainter* S = cxStandardPainter();
-  const Integer text = canvas->TextWidth("Name");
-  EXPECT_EQ(S->HeaderWidth(*canvas, cxBordersAll, nullptr, "Name"), text + 4);
-  EXPECT_EQ(S->HeaderWidth(*canvas, {TcxBorder::bLeft}, nullptr, "Name"), text + 5);
-  EXPECT_EQ(S->HeaderWidth(*canvas, {TcxBorder::bRight}, nullptr, "Name"), text + 3);
-}
-
-TEST(PainterColours, DefaultColor41FollowsDefaultColor29) {
-  struct Tinted : TcxStandardLookAndFeelPainter {
-    TColor DefaultColor29() const override { return 0x123456; }
-  };
-  const Tinted t;
-  EXPECT_EQ(t.DefaultColor41(), 0x123456);
-}
-
-TEST(PainterColours, SymbolColours) {
-  EXPECT_EQ(cxStandardPainter()->ButtonSymbolColor(BS::cxbsDisabled, clRed), clBtnShadow);
-  EXPECT_EQ(cxStandardPainter()->ButtonSymbolColor(BS::cxbsHot, clRed), clRed);
-  EXPECT_EQ(cxUltraFlatPainter()->ButtonSymbolColor(BS::cxbsPressed, clRed), clHighlightText);
-}
-
 TEST_F(PainterTest, DrawContentFillsUnlessTheEventPainted) {
   int calls = 0;
   bool answer = false;
@@ -261,23 +157,6 @@ TEST_F(PainterTest, ScrollBarHotStates) {
   EXPECT_NE(snapshot(BS::cxbsPressed), snapshot(BS::cxbsNormal));
 }
 
-TEST_F(PainterTest, DisabledThumbAndPressedPage) {
-  cxStandardPainter()->DrawScrollBarPart(*canvas, true, Rect(0, 0, 16, 16), TcxScrollBarPart::sbpThumbnail,
-                                         BS::cxbsDisabled);
-  EXPECT_EQ(Px(0, 0), kPaper);
-  EXPECT_EQ(Px(8, 8), kPaper);
-  cxStandardPainter()->DrawScrollBarPart(*canvas, true, Rect(0, 0, 8, 8), TcxScrollBarPart::sbpPageUp,
-                                         BS::cxbsPressed);
-  EXPECT_TRUE(Is(0, 0, clBlack));
-  cxFlatPainter()->DrawScrollBarPart(*canvas, true, Rect(8, 0, 16, 8), TcxScrollBarPart::sbpPageDown, BS::cxbsNormal);
-  EXPECT_TRUE(Is(8, 0, clBtnFace));
-  // An empty rect draws nothing.
-  Make(16, 16);
-  cxUltraFlatPainter()->DrawScrollBarPart(*canvas, true, Rect(8, 8, 8, 16), TcxScrollBarPart::sbpLineUp,
-                                          BS::cxbsNormal);
-  EXPECT_EQ(Px(8, 8), kPaper);
-}
-
 TEST_F(PainterTest, HeaderLeftNeighbour) {
   const TcxCustomLookAndFeelPainter* U = cxUltraFlatPainter();
   const TcxNeighbors left{TcxNeighbor::nLeft};
@@ -292,17 +171,6 @@ TEST_F(PainterTest, HeaderLeftNeighbour) {
                        TAlignment::taLeftJustify, TcxAlignmentVert::vaTop, false, false, "", nullptr, clBlack,
                        clWindow);
   EXPECT_TRUE(Is(1, 10, clBtnText));
-}
-
-TEST_F(PainterTest, EmbossedPlus) {
-  Make(12, 12);
-  cxUltraFlatPainter()->DrawPlusGlyph(*canvas, Rect(0, 0, 12, 12), BS::cxbsDisabled);
-  // Inner rect (1,1)-(11,11): middle row 1 + 5 - 1 = 5, second pass in the shadow colour.
-  EXPECT_TRUE(Is(1, 5, clBtnShadow));
-  EXPECT_TRUE(Is(6, 6, clBtnHighlight));  // first pass, one pixel down and right
-  Make(12, 12);
-  cxUltraFlatPainter()->DrawPlusGlyph(*canvas, Rect(0, 0, 12, 12), BS::cxbsNormal);
-  EXPECT_TRUE(Is(1, 5, 0x800000));
 }
 
 TEST_F(PainterTest, ButtonInGroupOutOfRangeIndexDrawsAMiddleButton) {

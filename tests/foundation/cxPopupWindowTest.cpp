@@ -106,18 +106,6 @@ TEST_F(cxPopupWindowTest, WorkAreaWithAndWithoutTheMonitorFunctions) {
   SetExportHidden("USER32", "MonitorFromPoint", false);
 }
 
-TEST_F(cxPopupWindowTest, PlacesItselfInTheHostsWorkArea) {
-  host().SetWorkArea({0, 0, 640, 400});
-  Owned<TcxPopupWindow> popup(New<TcxPopupWindow>(nullptr));
-  popup->SetAdjustSize(false);
-  popup->SetBounds(0, 0, 200, 150);
-  popup->SetOwnerBounds({600, 350, 630, 370});
-  popup->Popup();
-  EXPECT_EQ(popup->GetLeft(), 440);  // clamped at the right edge
-  EXPECT_EQ(popup->GetTop(), 200);   // flipped above the owner
-  popup->ClosePopup();
-}
-
 }  // namespace
 
 namespace {

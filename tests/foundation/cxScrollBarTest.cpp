@@ -124,17 +124,6 @@ TEST_F(cxScrollBarTest, InvalidRangesRaiseAndKeepTheOldValues) {
   EXPECT_EQ(bar->GetPosition(), 50);
 }
 
-TEST_F(cxScrollBarTest, HitTestingFindsEveryPart) {
-  bar->SetScrollParams(0, 99, 45, 10);
-  const TRect thumb = bar->ThumbRect();
-  EXPECT_EQ(bar->HitTest({5, 1}), sbpLineUp);
-  EXPECT_EQ(bar->HitTest({5, 199}), sbpLineDown);
-  EXPECT_EQ(bar->HitTest({5, (thumb.Top + thumb.Bottom) / 2}), sbpThumbnail);
-  EXPECT_EQ(bar->HitTest({5, thumb.Top - 1}), sbpPageUp);
-  EXPECT_EQ(bar->HitTest({5, thumb.Bottom}), sbpPageDown);
-  EXPECT_EQ(bar->HitTest({17, 100}), sbpNone);
-}
-
 TEST_F(cxScrollBarTest, ArrowRepeatsAfter400ThenEvery60AndPausesOffThePart) {
   bar->SetScrollParams(0, 1000, 0, 0);
   const Integer y = 200 - arrow / 2;

@@ -136,30 +136,4 @@ TEST_F(cxControlsUnitTest, StartUpLoadsTheFifteenLibraryCursors) {
 
 namespace {
 
-TEST_F(cxControlsUnitTest, PlatformFlagsFollowTheReportedVersion) {
-  struct Case {
-    DWORD platform, major, minor;
-    bool win9x, win2kxp, xp, nt4;
-  };
-  const Case cases[] = {
-      {VER_PLATFORM_WIN32_WINDOWS, 4, 10, true, false, false, false},
-      {VER_PLATFORM_WIN32_NT, 4, 0, false, false, false, true},
-      {VER_PLATFORM_WIN32_NT, 5, 1, false, true, true, true},
-  };
-  for (const Case& c : cases) {
-    VersionInfo info;
-    info.platformId = c.platform;
-    info.major = c.major;
-    info.minor = c.minor;
-    SetVersionInfo(info);
-    cxControls::Initialize();
-    EXPECT_EQ(IsWin9X(), c.win9x) << c.major << "." << c.minor;
-    EXPECT_EQ(IsWin2KOrXP(), c.win2kxp) << c.major << "." << c.minor;
-    EXPECT_EQ(IsWinXP(), c.xp) << c.major << "." << c.minor;
-    EXPECT_EQ(IsNT4OrLater(), c.nt4) << c.major << "." << c.minor;
-    cxControls::Finalize();
-  }
-  SetVersionInfo(VersionInfo{});
-}
-
 }  // namespace

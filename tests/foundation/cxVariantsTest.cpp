@@ -87,36 +87,6 @@ TEST(TypedStreamTest, StringLengthPicksTheShortOrLongTag) {
   EXPECT_EQ(ReadBack(Unhex(w255)).AsString(), s255);
 }
 
-TEST(TypedStreamTest, EveryTagReadsBackAsItsType) {
-  struct Case {
-    const char* bytes;
-    TVarType type;
-    const char* text;
-  } cases[] = {
-      {"02 9C", varShortInt, "-100"},
-      {"06 02 68 69", varString, "hi"},
-      {"0C 02 00 00 00 68 69", varString, "hi"},
-      {"10 98 3A 00 00 00 00 00 00", varCurrency, "1.5"},
-      {"12 02 00 00 00 4F 00 4B 00", varOleStr, "OK"},
-  };
-  for (const Case& c : cases) {
-    Variant v = ReadBack(Unhex(c.bytes));
-    EXPECT_EQ(VarType(v), c.type) << c.bytes;
-    EXPECT_EQ(VarToStr(v), c.text) << c.bytes;
-  }
-
-  Variant arr = ReadBack(Unhex("01 02 03 02 01 06 01 61 00"));
-  ASSERT_TRUE(VarIsArray(arr));
-  EXPECT_EQ(VarArrayLowBound(arr, 1), 0);
-  EXPECT_EQ(VarArrayHighBound(arr, 1), 2);
-  EXPECT_EQ(arr[0].AsInteger(), 1);
-  EXPECT_EQ(arr[1].AsString(), "a");
-  EXPECT_TRUE(VarIsNull(arr[2]));
-  // The count's tag chooses its width: 3 is a 16-bit count, 4 (or anything else) 32 bits.
-  EXPECT_EQ(VarArrayHighBound(ReadBack(Unhex("01 03 01 00 0D")), 1), 0);
-  EXPECT_EQ(VarArrayHighBound(ReadBack(Unhex("01 07 01 00 00 00 0D")), 1), 0);
-}
-
 TEST(TypedStreamTest, ValuesSurviveARoundTrip) {
   Variant nested = VarArrayOf({Variant(Integer(-5)), VarArrayOf({Variant(u"\u20AC"), Variant(2.75)}),
                                Variant(Currency::FromRaw(-123456789)), Variant(String("a\0b", 3))});
@@ -209,25 +179,6 @@ TEST(TypedStreamTest, PrimitivesAreLittleEndianOfTheirWidth) {
 
   TStringStream boolByte(Unhex("7F"));
   EXPECT_TRUE(cxStreamReadBoolean(boolByte)) << "any non-zero byte is true";
-}
-
-TEST(TypedStreamTest, FilersApplyTheRoutinesToTheirStream) {
-  TStringStream s;
-  {
-    Owned<TcxWriter> w(New<TcxWriter>(s));
-    w->WriteString("key");
-    w->WriteInteger(-7);
-    w->WriteVariant(Variant(Integer(100)));
-    w->WriteWord(65535);
-  }
-  EXPECT_EQ(Hex(s.DataString()), "03 00 00 00 6B 65 79 F9 FF FF FF 02 64 FF FF");
-  s.SetPosition(0);
-  Owned<TcxReader> r(New<TcxReader>(s));
-  EXPECT_EQ(r->ReadString(), "key");
-  EXPECT_EQ(r->ReadInteger(), -7);
-  EXPECT_EQ(r->ReadVariant().AsInteger(), 100);
-  EXPECT_EQ(r->ReadWord(), 65535);
-  EXPECT_THROW(r->ReadShortInt(), EReadError);
 }
 
 TEST(TypedStreamTest, CorruptStreamsRaiseTheReadError) {
@@ -357,23 +308,6 @@ TEST(VariantCompareTest, LooseEqualityComparesBooleansAsText) {
   EXPECT_TRUE(cxVariantsEqualLoose(Variant(Integer(5)), Variant("5")));
   EXPECT_FALSE(cxVariantsEqualLoose(Variant(Integer(5)), Variant("five")));
   EXPECT_FALSE(cxVariantsEqualLoose(Variant(true), cxMakeVarArraySingle(Variant(true))));
-}
-
-TEST(VariantTestsTest, TypeTestsAndBlankness) {
-  EXPECT_TRUE(cxVarIsBlank(Null()));
-  EXPECT_TRUE(cxVarIsBlank(Variant("")));
-  EXPECT_TRUE(cxVarIsBlank(Variant(u"")));
-  EXPECT_FALSE(cxVarIsBlank(Variant()));
-  EXPECT_FALSE(cxVarIsBlank(Variant(Integer(0))));
-  EXPECT_FALSE(cxVarIsBlank(Variant(" ")));
-  EXPECT_TRUE(cxVariantsEqualOrBothBlank(Null(), Variant("")));
-  EXPECT_FALSE(cxVariantsEqualOrBothBlank(Variant(), Null()));
-  EXPECT_TRUE(cxVariantsEqualOrBothBlank(Variant(), Variant(""))) << "Empty equals the empty string";
-
-  EXPECT_TRUE(cxVarIsNumber(Variant(true)));
-  EXPECT_FALSE(cxVarIsNumber(Variant::FromDateTime(1)));
-  EXPECT_TRUE(cxVarIsDateTime(Variant::FromDateTime(1)));
-  EXPECT_FALSE(cxVarIsDateTime(Variant(1.0)));
 }
 
 TEST(VariantTestsTest, ArrayBuildersRebaseAtZero) {

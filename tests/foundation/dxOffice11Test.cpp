@@ -53,32 +53,6 @@ TEST_F(Office11Scheme, UnknownWhenThemesAreOffOrTheNameCannotBeRead) {
   EXPECT_EQ(cxDetectOffice11Scheme(), S::schUnknown);
 }
 
-TEST_F(Office11Scheme, PaletteColoursForEachVariant) {
-  struct Case {
-    const char16_t* color;
-    S scheme;
-    COLORREF face, gradientLight, selection;
-    Integer twoStage;
-  };
-  const Case cases[] = {{u"NormalColor", S::schNormalColor, 0xF5BE9E, 0xFEECDD, 0x800000, 41},
-                        {u"HomeStead", S::schHomestead, 0xA7D9D9, 0xDEF7F4, 0x385D3F, 125},
-                        {u"Metallic", S::schMetallic, 0xE5D7D7, 0xFAF4F3, 0x6F4B4B, 40}};
-  for (const Case& c : cases) {
-    ThemeOn(c.color);
-    Start();
-    cxOffice11SetUp();
-    EXPECT_EQ(cxGetOffice11Scheme(), c.scheme);
-    EXPECT_TRUE(cxIsOffice11SchemeThemed());
-    const TdxOffice11Colors& k = cxOffice11Colors();
-    EXPECT_EQ(k.Face, c.face);
-    EXPECT_EQ(k.GradientLight, c.gradientLight);
-    EXPECT_EQ(k.SelectionFrame, c.selection);
-    EXPECT_EQ(cxOffice11TwoStageGradientPercent(), c.twoStage);
-    cxOffice11TearDown();
-    Stop();
-  }
-}
-
 TEST_F(Office11Scheme, SystemColumnWithoutAPalette) {
   ThemeConfigure({true, u"Royale.msstyles", u"NormalColor", u""});
   Start();
@@ -248,29 +222,6 @@ TEST_F(Office11Drawing, TwoStageGradientRunsThroughTheMiddleColour) {
   Canvas(3, 3);
   cxFillTwoStageGradientRect(dc, {1, 1, 1, 3}, TColor(c1), true, TColor(c2));
   EXPECT_FALSE(Painted({0, 0, 3, 3}));
-  cxOffice11TearDown();
-}
-
-TEST_F(Office11Drawing, DotRowsGripsAndFrames) {
-  Start();
-  cxOffice11SetUp();
-  const TdxOffice11Colors& k = cxOffice11Colors();
-  Canvas(20, 20);
-  cxDrawDotRow(dc, {0, 0, 12, 3}, false);
-  for (int x : {0, 4, 8}) {
-    EXPECT_EQ(Px(x, 0), k.DotDark) << x;
-  }
-  EXPECT_FALSE(Painted({12, 0, 20, 20}));
-  Canvas(20, 20);
-  cxDrawSizeGripDots(dc, {0, 0, 20, 20});
-  // A stepped triangle: three dots on the bottom row, one on the top.
-  EXPECT_EQ(Px(8, 17), k.DotDark);
-  EXPECT_EQ(Px(12, 13), k.DotDark);
-  EXPECT_EQ(Px(8, 13), kPaper);
-  EXPECT_FALSE(Painted({0, 0, 8, 20}));
-  Canvas(20, 20);
-  cxFrameRectColor(dc, {1, 1, 19, 19}, TColor(RGB(9, 9, 9)));
-  EXPECT_EQ(Px(1, 10), RGB(9, 9, 9));
   cxOffice11TearDown();
 }
 
