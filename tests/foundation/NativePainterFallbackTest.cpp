@@ -73,38 +73,6 @@ TEST_P(NativeFallback, StateDependentDrawingMatchesStandard) {
   }
 }
 
-TEST_P(NativeFallback, FramesTreesTabsAndBarsMatchStandard) {
-  ExpectSame("border", [](auto& p, auto& c) { p.DrawBorder(c, R); });
-  ExpectSame("raised frame", [](auto& p, auto& c) { p.DrawRaisedFrame(c, R); });
-  for (bool expanded : {false, true}) {
-    ExpectSame("expand", [&](auto& p, auto& c) { p.DrawExpandButton(c, R, expanded, clWindow); });
-  }
-  ExpectSame("sunken box", [](auto& p, auto& c) {
-    p.DrawSunkenBox(c, R, TAlignment::taCenter, TcxAlignmentVert::vaCenter, false, "12", nullptr, clBlack,
-                    clWindow);
-  });
-  for (bool vertical : {false, true}) {
-    TcxPaintParams back;
-    back.Color = clLime;
-    ExpectSame("bar", [&](auto& p, auto& c) { p.DrawBar(c, R, !vertical, back); });
-  }
-}
-
-TEST_P(NativeFallback, MeasurementsMatchStandard) {
-  const TcxCustomLookAndFeelPainter& x = Native();
-  const TcxCustomLookAndFeelPainter& s = Standard();
-  EXPECT_EQ(x.DefaultColor47(), TColor(0x0000FF));
-  EXPECT_EQ(x.BorderSize(), s.BorderSize());
-  EXPECT_EQ(x.ButtonDrawBounds(R), s.ButtonDrawBounds(R));
-  for (BS st : kStates) {
-    EXPECT_EQ(x.ButtonBorderSize(st), s.ButtonBorderSize(st));
-    EXPECT_EQ(x.ButtonColor(st), s.ButtonColor(st));
-    EXPECT_EQ(x.ButtonSymbolColor(st, clRed), s.ButtonSymbolColor(st, clRed));
-  }
-  EXPECT_EQ(x.ButtonContentBounds(R), s.ButtonContentBounds(R));
-  EXPECT_EQ(x.IsPointOverGroupExpandButton(R, {5, 5}), s.IsPointOverGroupExpandButton(R, {5, 5}));
-}
-
 // Operations that borrow another family's drawing do so with or without a theme.
 TEST_P(NativeFallback, BorrowedDrawingMatchesTheLender) {
   for (int round = 0; round < 2; ++round) {

@@ -10,7 +10,6 @@ namespace {
 
 using BS = TcxButtonState;
 using AD = TcxArrowDirection;
-using SP = TcxScrollBarPart;
 using Calls = std::vector<ThemeCall>;
 
 constexpr BS kStates[5] = {BS::cxbsDefault, BS::cxbsNormal, BS::cxbsHot, BS::cxbsPressed, BS::cxbsDisabled};
@@ -72,38 +71,6 @@ TEST_F(NativeThemed, ButtonFamilyStatesFollowTheTables) {
     Expect(Record([&] { Native().DrawButton(c.Cx(), R, "Ok", s, true, clRed, clBlue); }),
            {Back("Button", 1, push[i]), Text("Button", 1, push[i])}, "button with caption");
   }
-}
-
-TEST_F(NativeThemed, ButtonIgnoresItsColoursAndDrawsNoSeparateBorder) {
-  PaperCanvas a(40, 30), b(40, 30);
-  Native().DrawButton(a.Cx(), R, "Ok", BS::cxbsNormal, true, clRed, clBlue);
-  Native().DrawButton(b.Cx(), R, "Ok", BS::cxbsNormal, false, clLime, clYellow);
-  EXPECT_EQ(a.DiffersFrom(b), "");
-  EXPECT_TRUE(a.Painted());
-}
-
-TEST_F(NativeThemed, ScrollBarArrowsAndParts) {
-  PaperCanvas c(40, 30);
-  const int base[5] = {1, 1, 2, 3, 4};
-  for (int i = 0; i < 5; ++i) {
-    const BS s = kStates[i];
-    SCOPED_TRACE(i);
-    for (int d = 0; d < 4; ++d)
-      Expect(Record([&] { Native().DrawScrollBarArrow(c.Cx(), R, s, AD(d), true); }),
-             {Back("ScrollBar", 1, d * 4 + base[i])}, "arrow");
-    Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), false, R, SP::sbpLineUp, s); }),
-           {Back("ScrollBar", 1, 0 + base[i])}, "vertical line up");
-    Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), false, R, SP::sbpThumbnail, s); }),
-           {Back("ScrollBar", 3, base[i]), Back("ScrollBar", 9, 0)}, "vertical thumb and gripper");
-    Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), true, R, SP::sbpThumbnail, s); }),
-           {Back("ScrollBar", 2, base[i]), Back("ScrollBar", 8, 0)}, "horizontal thumb and gripper");
-    Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), false, R, SP::sbpPageUp, s); }),
-           {Back("ScrollBar", 6, base[i])}, "vertical page up");
-  }
-  c.Surf().Fill(PixelFromColor(PaperCanvas::kPaper));
-  Expect(Record([&] { Native().DrawScrollBarPart(c.Cx(), false, {5, 5, 5, 20}, SP::sbpThumbnail, BS::cxbsNormal); }),
-         {}, "an empty rect draws nothing");
-  EXPECT_FALSE(c.Painted());
 }
 
 TEST_F(NativeThemed, HeadersPickTheRightEndPartOnlyOnBlueAndOlive) {
@@ -208,26 +175,6 @@ TEST_F(NativeThemed, ExpandButtonExcludesItsRectFromLaterDrawing) {
   c.Cx().FillRect({0, 0, 40, 30});
   EXPECT_EQ(c.Px(6, 6), inside);
   EXPECT_EQ(c.Px(20, 20), ColorToRGB(clRed));
-}
-
-TEST_F(NativeThemed, MeasurementsComeFromTheTheme) {
-  const TcxCustomLookAndFeelPainter& p = Native();
-  HTHEME button = cxOpenTheme(TdxThemedObjectType::totButton);
-  COLORREF text = 0;
-  ASSERT_EQ(GetThemeColor(button, 1, 3, 3803, &text), S_OK);
-  EXPECT_EQ(p.ButtonSymbolColor(BS::cxbsPressed, clRed), TColor(text));
-  EXPECT_EQ(p.ButtonColor(BS::cxbsNormal), clBtnFace) << "no such colour in the theme";
-  COLORREF combo = 0;
-  ASSERT_EQ(GetThemeColor(cxOpenTheme(TdxThemedObjectType::totComboBox), 1, 1, 3801, &combo), S_OK);
-  EXPECT_EQ(p.DefaultColor47(), TColor(combo));
-
-  EXPECT_EQ(p.ButtonContentBounds(R), (TRect{7, 7, 25, 17}));
-  EXPECT_EQ(p.ButtonDrawBounds(R), (TRect{3, 3, 29, 21})) << "the push button is partly transparent";
-  // The group button's region is a circle in its 20 x 20 rect.
-  const TRect g{10, 10, 30, 30};
-  EXPECT_TRUE(p.IsPointOverGroupExpandButton(g, {20, 20}));
-  EXPECT_FALSE(p.IsPointOverGroupExpandButton(g, {10, 10})) << "the corner lies outside the circle";
-  EXPECT_FALSE(p.IsPointOverGroupExpandButton(g, {40, 40}));
 }
 
 TEST_F(NativeThemed, BarFramesInTheComboColour) {

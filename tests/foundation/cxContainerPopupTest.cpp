@@ -1,6 +1,6 @@
 // The drop-down window and the container unit's hooks on a headless form: opening, the ways
 // it closes (clicks, the owner's drop-down button, the owner hiding, the application leaving,
-// quitting, WM_CLOSE), its own loop, Escape under capture, Alt keys, and the one-message
+// quitting, WM_CLOSE), its own loop, Alt keys, and the one-message
 // swallow that keeps the owner form's caption active.
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/Messages.h"
@@ -101,26 +101,16 @@ class TStubbornPopup : public TcxCustomPopupWindow {
   void CloseByHook() override { ++Refusals; }
 };
 
-// Counts the popup's events and answers its close query.
+// Counts the popup's events.
 class TPopupListener : public TObject {
  public:
-  int Showing = 0, Showed = 0, Closing = 0, Closed = 0, ClosingByHook = 0, Escapes = 0;
-  bool AllowClose = true;
+  int Showing = 0, Closed = 0, ClosingByHook = 0;
   TcxCustomPopupWindow* Popup = nullptr;
   void OnShowing(TObject*) { ++Showing; }
-  void OnShowed(TObject*) { ++Showed; }
   void OnClosing(TObject*) {
-    ++Closing;
     if (Popup->IsClosingByHook()) ++ClosingByHook;
   }
   void OnClosed(TObject*) { ++Closed; }
-  void OnCloseQuery(TObject*, bool& CanClose) { CanClose = AllowClose; }
-  void OnKeyDown(TObject*, Word& Key, TShiftState) {
-    if (Key == VK_ESCAPE) {
-      ++Escapes;
-      Popup->SetModalResult(mrCancel);
-    }
-  }
 };
 
 }  // namespace
@@ -174,11 +164,8 @@ class cxContainerPopupTest : public AppTest {
     listener.Popup = popup;
     form->Watched = popup;
     popup->OnShowing = TNotifyEvent(&listener, &TPopupListener::OnShowing);
-    popup->OnShowed = TNotifyEvent(&listener, &TPopupListener::OnShowed);
     popup->OnClosing = TNotifyEvent(&listener, &TPopupListener::OnClosing);
     popup->OnClosed = TNotifyEvent(&listener, &TPopupListener::OnClosed);
-    popup->OnCloseQuery = TCloseQueryEvent(&listener, &TPopupListener::OnCloseQuery);
-    popup->OnKeyDown = TKeyEvent(&listener, &TPopupListener::OnKeyDown);
   }
   bool PopupVisible() { return popup->HandleAllocated() && IsWindowVisible(popup->GetHandle()); }
   void AltKey(int vk) {
@@ -316,42 +303,6 @@ TEST_F(cxContainerPopupTest, TheModalLoopEndsWhenTheApplicationQuitsAndLeavesThe
   MSG msg{};
   ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit is left for the outer loop";
   EXPECT_EQ(msg.wParam, WPARAM(7));
-}
-
-TEST_F(cxContainerPopupTest, AModalResultClosesThePopupOnlyWhenItsCloseQueryAgrees) {
-  Open(true);
-  popup->SetModal(true);
-  listener.AllowClose = false;
-  bool stillShown = false;
-  host().WhenIdle([&] { popup->SetModalResult(mrOk); });
-  host().WhenIdle([&] {
-    stillShown = popup->IsShown() && popup->GetModalResult() == mrNone;
-    listener.AllowClose = true;
-    popup->SetModalResult(mrOk);
-  });
-  popup->Popup(nullptr);
-  EXPECT_TRUE(stillShown) << "refused: the result returns to none and the loop goes on";
-  EXPECT_FALSE(popup->IsShown());
-  EXPECT_EQ(listener.ClosingByHook, 1);
-}
-
-TEST_F(cxContainerPopupTest, EscapeUnderTheMouseCaptureOnlyReleasesIt) {
-  Open(true);
-  popup->SetModal(true);
-  inner->SetVisible(false);  // the popup itself takes the focus and the keys
-  bool afterFirst = false;
-  host().WhenIdle([&] {
-    SetCapture(popup->GetHandle());
-    host().Key(VK_ESCAPE);
-  });
-  host().WhenIdle([&] {
-    afterFirst = popup->IsShown() && GetCapture() == nullptr && listener.Escapes == 0;
-    host().Key(VK_ESCAPE);
-  });
-  popup->Popup(nullptr);
-  EXPECT_TRUE(afterFirst) << "the first Escape released the capture and went no further";
-  EXPECT_EQ(listener.Escapes, 1);
-  EXPECT_FALSE(popup->IsShown()) << "the second one reached the popup, which closed";
 }
 
 TEST_F(cxContainerPopupTest, AltKeysAreDroppedWhileAPopupIsShownUnlessItTakesThem) {

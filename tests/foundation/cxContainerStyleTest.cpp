@@ -54,8 +54,6 @@ TEST_F(ContainerStyle, UnsetValuesComeFromDefaultsPerState) {
   EXPECT_EQ(st->StyleDisabled()->GetColor(), clBtnFace);
   // Focused and hot follow the base style.
   normal->SetColor(clYellow);
-  normal->SetBorderColor(clNavy);
-  normal->SetTextColor(clGreen);
   for (TcxContainerStyle* s : {st->StyleFocused(), st->StyleHot()}) {
     EXPECT_EQ(s->GetColor(), clYellow);
   }
@@ -191,21 +189,6 @@ TEST_F(ContainerStyle, OneNotificationPerUpdateBracket) {
   st->Style()->GetFont()->SetSize(20);
   EXPECT_TRUE(st->Style()->GetAssignedValues().Contains(csvFont));
   EXPECT_EQ(counter->count, 3);
-}
-
-TEST_F(ContainerStyle, AssignAndRestoreDefaults) {
-  TcxContainerStyles* st = Make();
-  other.reset(New<TcxContainerStyles>(owner.get(), TcxContainerStyleClass{}));
-  other->Style()->SetColor(clAqua);
-  other->Style()->SetEdges({TcxBorder::bLeft});
-  other->Style()->SetTextStyle({TFontStyle::fsItalic});
-  st->Style()->Assign(other->Style());
-  EXPECT_EQ(st->Style()->GetColor(), clAqua);
-  EXPECT_EQ(st->Style()->GetAssignedValues(), other->Style()->GetAssignedValues());
-
-  st->RestoreDefaults();
-  EXPECT_TRUE(st->Style()->GetAssignedValues().Empty());
-  EXPECT_EQ(st->Style()->GetColor(), clWindow);
 }
 
 }  // namespace

@@ -36,14 +36,9 @@ class TTestContainer : public TcxContainer {
     Buttons.push_back(AButton);
     TcxContainer::CalculateViewInfo(P, AButton, AIsMouseEvent);
   }
-  void SetDragKind(TDragKind Value) override {
-    ++DragKindSets;
-    TcxContainer::SetDragKind(Value);
-  }
   using TcxContainer::KeyDown;
   int Part = 1;
   std::vector<TcxMouseButton> Buttons;
-  int DragKindSets = 0;
 };
 
 // Like a label or group box: it takes its parent's colour by default.
@@ -272,23 +267,8 @@ TEST_F(Container, ParentColourReachesTheStyle) {
   EXPECT_EQ(label->GetStyle()->GetColor(), clMaroon);
 }
 
-TEST_F(Container, TabMovesTheFocusThroughTheForm) {
+TEST_F(Container, TabWithoutAFormAroundItDoesNothing) {
   Open();
-  TWinControl* third = New<TTestContainer>(form);
-  third->SetBounds(100, 10, kW, kH);
-  third->SetParent(form);
-  host().PumpUntilIdle();
-  Focus(other);
-  host().Key(VK_TAB);
-  host().PumpUntilIdle();
-  EXPECT_EQ(GetFocus(), third->GetHandle());
-  EXPECT_EQ(form->GetActiveControl(), third);
-  host().KeyDown(VK_SHIFT);
-  host().Key(VK_TAB);
-  host().KeyUp(VK_SHIFT);
-  host().PumpUntilIdle();
-  EXPECT_EQ(GetFocus(), other->GetHandle());
-  // Without a form around it, Tab does nothing and nothing fails.
   Owned<TTestContainer> lone(New<TTestContainer>(nullptr));
   Word key = VK_TAB;
   lone->KeyDown(key, {});
@@ -316,27 +296,6 @@ TEST_F(Container, ViewIsCalculatedWithTheButtonHeldSincePressedOverIt) {
   host().MouseMove(other->GetHandle(), 5, 5);
   host().PumpUntilIdle();
   EXPECT_EQ(box->Buttons.back(), MB::cxmbNone);
-}
-
-TEST_F(Container, TabStopIsOnByDefaultAndDragKindReachesTheContainer) {
-  Open();
-  form->SetName("Form");
-  box->SetName("Box");
-  other->SetName("Other");
-  const auto write = [&] {
-    Owned<TMemoryStream> m(New<TMemoryStream>());
-    m->WriteComponent(form);
-    return String(reinterpret_cast<const char*>(m->Memory()), size_t(m->GetSize()));
-  };
-  EXPECT_EQ(write().find("TabStop"), String::npos) << "the default is not written";
-  box->SetTabStop(false);
-  EXPECT_NE(write().find("TabStop"), String::npos);
-  // A description's DragKind goes through the container's own setter.
-  const TPropInfo* prop = box->ClassType().FindProperty("DragKind");
-  ASSERT_NE(prop, nullptr);
-  const int before = box->DragKindSets;
-  prop->SetOrd(box, Ord(TDragKind::dkDock));
-  EXPECT_EQ(box->DragKindSets, before + 1);
 }
 
 }  // namespace

@@ -256,24 +256,3 @@ TEST(AlignmentTest, StoringFollowsTheAssignedValuesFlag) {
   Owned<TStringList> other(New<TStringList>());
   EXPECT_THROW(byValue->Assign(other.get()), EConvertError);
 }
-
-TEST_F(ControlHookTest, TwoColourFrameCoversTheEdgesAndShrinksTheRectangle) {
-  Owned<TBitmap> bmp(New<TBitmap>());
-  bmp->SetWidth(10);
-  bmp->SetHeight(10);
-  TCanvas* c = bmp->Canvas();
-  c->Brush()->SetColor(clWhite);
-  c->FillRect(TRect{0, 0, 10, 10});
-  TRect r{1, 1, 6, 6};
-  cxDrawTwoColorFrame(c, r, clRed, clBlue);
-  EXPECT_EQ(r, (TRect{2, 2, 5, 5}));
-  struct Px {
-    Integer x, y;
-    TColor color;
-  } expected[] = {{1, 6, clRed}, {6, 1, clRed}, {6, 2, clBlue}, {2, 6, clBlue}, {3, 3, clWhite}, {7, 7, clWhite}};
-  for (const Px& p : expected) EXPECT_EQ(c->GetPixel(p.x, p.y), p.color) << p.x << "," << p.y;
-  cxDrawLine(c, TPoint{0, 9}, TPoint{5, 9}, clGreen);
-  EXPECT_EQ(c->GetPixel(0, 9), clGreen);
-  EXPECT_EQ(c->GetPixel(4, 9), clGreen);
-  EXPECT_EQ(c->GetPixel(5, 9), clWhite) << "the end point is left out";
-}

@@ -183,27 +183,6 @@ TEST_F(CanvasFill, TilesAnchorAtTheOriginIncludingNegativeCoordinates) {
   canvas->FillRect({5, 5, 5, 30}, p.get());  // empty: nothing
 }
 
-TEST_F(CanvasFill, PiesByAngle) {
-  canvas->GetBrush()->SetColor(clBlack);
-  canvas->GetPen()->SetColor(clBlack);
-  canvas->Pie({10, 10, 30, 30}, 0, 360);
-  EXPECT_EQ(Px(20, 12), clBlack);
-  Make(60, 40);
-  canvas->GetBrush()->SetColor(clBlack);
-  canvas->Pie({10, 10, 30, 30}, 0, 90);  // the upper right quarter
-  EXPECT_EQ(Px(25, 15), clBlack);
-  EXPECT_EQ(Px(15, 25), clWhite);
-  Make(60, 40);
-  canvas->GetBrush()->SetColor(clBlack);
-  canvas->Pie({10, 10, 30, 30}, 90, -90);  // the same quarter walked backwards
-  EXPECT_EQ(Px(25, 15), clBlack);
-  EXPECT_EQ(Px(15, 25), clWhite);
-  Make(60, 40);
-  canvas->Pie({10, 10, 12, 12}, 0, 1);
-  canvas->Pie({10, 10, 30, 30}, 0, 0);
-  EXPECT_FALSE(Painted({0, 0, 60, 40}));
-}
-
 using CanvasClip = CanvasTest;
 
 TEST_F(CanvasClip, ClipRegionDefaultsAndOrigins) {

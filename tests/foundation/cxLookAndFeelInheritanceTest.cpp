@@ -142,20 +142,6 @@ TEST_F(LookAndFeel, LastControllerResetsTheRoot) {
   EXPECT_EQ(lf->GetKind(), K::lfUltraFlat);
 }
 
-TEST_F(LookAndFeel, AssignCopiesValuesAndMaster) {
-  Owned<TcxLookAndFeel> master(New<TcxLookAndFeel>(nullptr));
-  Owned<TcxLookAndFeel> source(New<TcxLookAndFeel>(nullptr));
-  Owned<TcxLookAndFeel> target(New<TcxLookAndFeel>(nullptr));
-  source->SetMasterLookAndFeel(master.get());
-  source->SetNativeStyle(true);
-  master->SetKind(K::lfStandard);
-  target->Assign(source.get());
-  EXPECT_EQ(target->GetMasterLookAndFeel(), master.get());
-  EXPECT_TRUE(target->GetNativeStyle());
-  EXPECT_EQ(target->GetKind(), K::lfStandard);
-  EXPECT_EQ(target->GetAssignedValues(), TcxLookAndFeelValues{V::lfvNativeStyle});
-}
-
 TEST_F(LookAndFeel, PainterSelection) {
   Owned<TcxLookAndFeel> lf(New<TcxLookAndFeel>(nullptr));
   const std::pair<K, const TcxCustomLookAndFeelPainter*> kinds[] = {{K::lfFlat, cxFlatPainter()},

@@ -74,17 +74,4 @@ TEST_F(cxScrollBarThemeTest, TheNativeLookSizesTheThumbForTheStylesGripper) {
   EXPECT_EQ(Thumb(), 8);
 }
 
-TEST_F(cxScrollBarThemeTest, SystemColourChangesRepaintTheCheckeredPageAreas) {
-  Open();
-  TBitmap* checker = cxCheckerBitmap(false);
-  ASSERT_NE(checker, nullptr);
-  const INT index = COLOR_BTNHIGHLIGHT;
-  const COLORREF red = RGB(255, 0, 0);
-  SetSysColors(1, &index, &red);
-  UserBroadcastSysColorChange();
-  host().PumpUntilIdle();
-  EXPECT_EQ(ColorToRGB(checker->Canvas()->GetPixel(1, 0)), red);
-  EXPECT_EQ(ColorToRGB(checker->Canvas()->GetPixel(0, 0)), ColorToRGB(clBtnFace));
-}
-
 }  // namespace

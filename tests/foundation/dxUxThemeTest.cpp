@@ -30,17 +30,6 @@ TEST_F(ThemeAccess, LoadsOnlyFromVersionFiveOneOn) {
   }
 }
 
-TEST_F(ThemeAccess, StartUpIsCounted) {
-  dxUxTheme::Initialize();
-  dxUxTheme::Initialize();
-  dxUxTheme::Finalize();
-  EXPECT_TRUE(cxIsUxThemeLoaded());
-  dxUxTheme::Finalize();
-  EXPECT_FALSE(cxIsUxThemeLoaded());
-  dxUxTheme::Finalize();  // unbalanced: nothing happens
-  EXPECT_FALSE(cxIsUxThemeLoaded());
-}
-
 TEST_F(ThemeAccess, ResolvesEveryNameInTableOrderAndLeavesHiddenOnesEmpty) {
   SetExportHidden("UxTheme.dll", "GetThemeColor", true);
   dxUxTheme::Initialize();
