@@ -202,7 +202,7 @@ TEST_F(ContainerInner, FocusGoesToTheInnerControlAndTabLeavesTheContainer) {
   auto* i2 = Inner<TKeyInner>(form);
   TBox* c1 = AddBox(10, 10, i1);
   TBox* c2 = AddBox(10, 50, i2);
-  TBox* c3 = AddBox(10, 90, Inner<TKeyInner>(form));
+  AddBox(10, 90, Inner<TKeyInner>(form));
   c2->SetFocus();
   host().PumpUntilIdle();
   c1->FocusChanges = 0;
@@ -214,12 +214,6 @@ TEST_F(ContainerInner, FocusGoesToTheInnerControlAndTabLeavesTheContainer) {
   ::SetFocus(i1->GetHandle());
   host().PumpUntilIdle();
   EXPECT_EQ(c1->FocusChanges, 1) << "focus bouncing between the two is swallowed";
-  c3->SetVisible(false);
-  const int before = c3->FocusChanges;
-  SendMessageA(c3->GetHandle(), WM_SETFOCUS, 0, 0);
-  EXPECT_EQ(c3->FocusChanges, before) << "an invisible container ignores the focus";
-  c3->SetVisible(true);
-
   host().Key(VK_TAB);
   Pump();
   EXPECT_EQ(GetFocus(), i2->GetHandle());

@@ -269,21 +269,11 @@ TEST_F(ContainerStyleFont, VisibleFontAndDirectAccessAssignment) {
   f->SetSize(20);
   d->SetFont(f.get());
   d->SetTextColor(clMaroon);
-  d->GetLookAndFeel()->SetKind(K::lfStandard);
   TcxContainerStyles* other = Make(1);
   other->Style()->Assign(d.get());
   EXPECT_NE(other->Style()->GetFont(), f.get());
   EXPECT_EQ(other->Style()->GetFont()->GetSize(), 20);
   EXPECT_EQ(other->Style()->GetTextColor(), clMaroon);
-
-  // Copying a look and feel keeps the follower's master: the controller's.
-  auto* ctl = New<TcxStyleController>(owner.get());
-  ctl->Style()->GetLookAndFeel()->SetNativeStyle(true);
-  TcxContainerStyles* follower = Make(0);
-  follower->Style()->SetStyleController(ctl);
-  follower->Style()->SetLookAndFeel(d->GetLookAndFeel());
-  EXPECT_EQ(follower->Style()->GetLookAndFeel()->GetKind(), K::lfStandard);
-  EXPECT_TRUE(follower->Style()->GetLookAndFeel()->GetNativeStyle());
 }
 
 }  // namespace

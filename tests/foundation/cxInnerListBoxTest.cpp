@@ -103,7 +103,7 @@ class InnerListBox : public NativePainterTest {
 };
 
 TEST_F(InnerListBox, TypingSearchesWithinTheDelay) {
-  Fill({"bravo", "alpha", "abc", "abd", "beta", "\xE9t\xE9"});
+  Fill({"bravo", "alpha", "abc", "abd", "beta"});
   list->SetFocus();
   Pump();
   Type('a');
@@ -126,14 +126,9 @@ TEST_F(InnerListBox, TypingSearchesWithinTheDelay) {
   Type(VK_BACK);
   EXPECT_EQ(list->SearchText(), "");
   EXPECT_EQ(list->GetItemIndex(), 4);
-  // High bytes are characters of their own, compared without case.
-  Type(0xC9);
-  Type('T');
-  EXPECT_EQ(list->SearchText(), "\xC9T");
-  EXPECT_EQ(list->GetItemIndex(), 5);
   // The container sees each key first and may take it.
   Type('x');
-  EXPECT_EQ(list->SearchText(), "\xC9T");
+  EXPECT_EQ(list->SearchText(), "");
   // Delay 0 starts anew even within a millisecond.
   list->SetAutoCompleteDelay(0);
   Type('a');

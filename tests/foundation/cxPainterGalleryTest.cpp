@@ -30,14 +30,9 @@ std::vector<std::pair<const char*, Op>> Operations(TFont* font) {
          p->DrawButton(c, r, "", s); p->DrawButtonArrow(c, r, s, TcxArrowDirection::adDown); }},
       {"Border", [](P p, TcxCanvas& c, const TRect& r, BS) { p->DrawBorder(c, r); }},
       {"Button", [](P p, TcxCanvas& c, const TRect& r, BS s) { p->DrawButton(c, r, "Ok", s); }},
-      {"ButtonInGroup", [](P p, TcxCanvas& c, const TRect& r, BS s) { p->DrawButtonInGroup(c, r, s, 3, 1, clBtnShadow); }},
-      {"StateFrame", [](P p, TcxCanvas& c, const TRect& r, BS s) {
-         p->DrawStateFrame(c, r, s == BS::cxbsPressed, s == BS::cxbsHot); }},
       {"ExpandButton", [](P p, TcxCanvas& c, const TRect& r, BS s) {
          const Integer n = std::max<Integer>(p->ExpandButtonSize(), 11);
          p->DrawExpandButton(c, Bounds(r.Left + 4, r.Top + 4, n, n), s == BS::cxbsPressed); }},
-      {"GroupExpand", [](P p, TcxCanvas& c, const TRect& r, BS s) {
-         p->DrawGroupExpandButton(c, Bounds(r.Left + 4, r.Top + 4, 15, 15), s != BS::cxbsHot, s); }},
       {"CheckButton", [](P p, TcxCanvas& c, const TRect& r, BS s) {
          p->DrawCheckButton(c, Bounds(r.Left + 4, r.Top + 4, 13, 13), s, true);
          p->DrawCheckButton(c, Bounds(r.Left + 22, r.Top + 4, 13, 13), s, false); }},
@@ -52,19 +47,10 @@ std::vector<std::pair<const char*, Op>> Operations(TFont* font) {
                            clBtnText, clWindow); }},
       {"SortingMark", [](P p, TcxCanvas& c, const TRect& r, BS s) {
          c.SetBrushColor(clBtnFace); c.FillRect(r); p->DrawSortingMark(c, r, s != BS::cxbsPressed); }},
-      {"SunkenBox", [font](P p, TcxCanvas& c, const TRect& r, BS) {
-         p->DrawSunkenBox(c, r, TAlignment::taLeftJustify, TcxAlignmentVert::vaCenter, false, "Box", font, clWindowText,
-                          clWindow); }},
-      {"RaisedFrame", [](P p, TcxCanvas& c, const TRect& r, BS) { p->DrawRaisedFrame(c, r); }},
       {"CloseButton", [](P p, TcxCanvas& c, const TRect& r, BS s) {
          const TPoint z = p->CloseButtonSize(); p->DrawCloseButton(c, Bounds(r.Left + 4, r.Top + 4, z.X, z.Y), s); }},
-      {"DropDownButton", [](P p, TcxCanvas& c, const TRect& r, BS s) {
-         p->DrawDropDownButton(c, Bounds(r.Left + 4, r.Top + 4, 17, 20), s, s == BS::cxbsHot); }},
-      {"PlusButton", [](P p, TcxCanvas& c, const TRect& r, BS s) { p->DrawPlusButton(c, Bounds(r.Left + 4, r.Top + 4, 16, 16), s); }},
       {"ScrollLineUp", [](P p, TcxCanvas& c, const TRect& r, BS s) {
          p->DrawScrollBarPart(c, false, Bounds(r.Left + 4, r.Top + 4, 17, 17), TcxScrollBarPart::sbpLineUp, s); }},
-      {"ScrollThumb", [](P p, TcxCanvas& c, const TRect& r, BS s) {
-         p->DrawScrollBarPart(c, true, Bounds(r.Left + 2, r.Top + 4, 36, 17), TcxScrollBarPart::sbpThumbnail, s); }},
       {"ToolButton", [](P p, TcxCanvas& c, const TRect& r, BS s) { p->DrawToolButton(c, r, s); }},
       {"Bar", [](P p, TcxCanvas& c, const TRect& r, BS) {
          TcxPaintParams b; b.Color = clWindow; p->DrawBar(c, Bounds(r.Left + 2, r.Top + 6, r.Width() - 4, 14), true, b); }},
@@ -74,7 +60,7 @@ std::vector<std::pair<const char*, Op>> Operations(TFont* font) {
 // Operations that leave the cell alone in some families by design.
 bool MayDrawNothing(const char* name) {
   const std::string n = name;
-  return n == "Border" || n == "StateFrame" || n == "RaisedFrame" || n == "ScrollThumb";
+  return n == "Border";
 }
 
 class PainterGallery : public PainterTest {};

@@ -36,15 +36,6 @@ TEST_F(PainterTest, ArrowIsAFilledTriangleIncludingItsOutline) {
   EXPECT_FALSE(Is(14, 16, clBlack));
 }
 
-TEST_F(PainterTest, DisabledButtonArrowIsEmbossed) {
-  cxUltraFlatPainter()->DrawButtonArrow(*canvas, Rect(0, 0, 9, 9), BS::cxbsDisabled, AD::adDown);
-  EXPECT_TRUE(Is(2, 3, clBtnShadow));
-  EXPECT_TRUE(Is(7, 4, clBtnHighlight));  // the shadow copy one pixel down and right
-  EXPECT_TRUE(Is(5, 6, clBtnHighlight));
-  EXPECT_TRUE(Is(4, 4, clBtnHighlight));
-  EXPECT_EQ(Px(4, 6), kPaper);
-}
-
 TEST_F(PainterTest, CheckMarkStrokes) {
   cxCustomPainter()->DrawCheck(*canvas, Rect(0, 0, 9, 9), BS::cxbsNormal, true, clBlack);
   // Three strokes, each down-right to the bottom of the tick and up-right to the far end.
@@ -55,19 +46,6 @@ TEST_F(PainterTest, CheckMarkStrokes) {
   }
   EXPECT_FALSE(Is(8, 0, clBlack));  // the polyline's last point is left out
   EXPECT_TRUE(Is(0, 0, clWindow));  // the check's own background
-}
-
-TEST_F(PainterTest, ExpandButtonSigns) {
-  Make(11, 11);
-  cxUltraFlatPainter()->DrawExpandButton(*canvas, Rect(0, 0, 11, 11), false);
-  EXPECT_TRUE(Is(0, 0, clBtnShadow));
-  // Inside (1,1)-(10,10): centre (5, 5), arm n = 2.
-  EXPECT_TRUE(Is(3, 5, clBtnText) && Is(7, 5, clBtnText) && Is(5, 3, clBtnText) && Is(5, 7, clBtnText));
-  EXPECT_TRUE(Is(2, 5, clBtnFace) && Is(8, 5, clBtnFace) && Is(5, 2, clBtnFace));
-  Make(11, 11);
-  cxUltraFlatPainter()->DrawExpandButton(*canvas, Rect(0, 0, 11, 11), true, clWindow);
-  EXPECT_TRUE(Is(5, 3, clWindow));
-  EXPECT_TRUE(Is(3, 5, clBtnText));
 }
 
 TEST_F(PainterTest, DefaultButtonBorders) {
@@ -155,22 +133,6 @@ TEST_F(PainterTest, ScrollBarHotStates) {
   };
   EXPECT_EQ(snapshot(BS::cxbsHot), snapshot(BS::cxbsNormal));
   EXPECT_NE(snapshot(BS::cxbsPressed), snapshot(BS::cxbsNormal));
-}
-
-TEST_F(PainterTest, HeaderLeftNeighbour) {
-  const TcxCustomLookAndFeelPainter* U = cxUltraFlatPainter();
-  const TcxNeighbors left{TcxNeighbor::nLeft};
-  U->DrawHeaderSection(*canvas, Rect(0, 0, 30, 20), left, U->HeaderBorders(left), BS::cxbsNormal,
-                       TAlignment::taLeftJustify, TcxAlignmentVert::vaTop, false, false, "", nullptr, clBlack,
-                       clWindow);
-  // The section is drawn one pixel in; without a left border its left column is content.
-  EXPECT_TRUE(Is(1, 10, clWindow));
-  EXPECT_TRUE(Is(28, 10, clBtnText));
-  Make(40, 40);
-  U->DrawHeaderSection(*canvas, Rect(0, 0, 30, 20), {}, U->HeaderBorders({}), BS::cxbsNormal,
-                       TAlignment::taLeftJustify, TcxAlignmentVert::vaTop, false, false, "", nullptr, clBlack,
-                       clWindow);
-  EXPECT_TRUE(Is(1, 10, clBtnText));
 }
 
 TEST_F(PainterTest, ButtonInGroupOutOfRangeIndexDrawsAMiddleButton) {

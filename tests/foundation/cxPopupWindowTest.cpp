@@ -81,14 +81,6 @@ TEST_F(cxPopupWindowTest, ReopeningKeepsSizeAndChildPositions) {
     EXPECT_EQ(child->GetLeft(), 5);
     popup->ClosePopup();
   }
-  popup->SetBorderSpace(-4);  // negative space counts as none
-  EXPECT_EQ(popup->GetFrameWidth(0), 2);
-  EXPECT_EQ(child->GetLeft(), 2);
-  popup->Popup();
-  EXPECT_EQ(popup->GetWidth(), 104);
-  EXPECT_EQ(popup->GetLeft(), 50);
-  EXPECT_EQ(popup->GetTop(), 70);
-  popup->ClosePopup();
 }
 
 TEST_F(cxPopupWindowTest, WorkAreaWithAndWithoutTheMonitorFunctions) {
@@ -106,9 +98,6 @@ TEST_F(cxPopupWindowTest, WorkAreaWithAndWithoutTheMonitorFunctions) {
   SetExportHidden("USER32", "MonitorFromPoint", false);
 }
 
-}  // namespace
-
-namespace {
 
 TEST_F(cxPopupWindowTest, UltraFlatFrameIsDrawnInTheFrameColour) {
   Owned<TcxPopupWindow> popup(New<TcxPopupWindow>(nullptr));

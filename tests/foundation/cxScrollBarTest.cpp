@@ -255,9 +255,6 @@ TEST_F(cxScrollBarTest, WideRangesDoNotOverflow) {
   EXPECT_EQ(bar->ThumbRect().Bottom, 200 - arrow);
 }
 
-}  // namespace
-
-namespace {
 
 // Draws nothing; remembers the state each part was drawn in during the last paint.
 class TRecordingPainter : public TcxUltraFlatLookAndFeelPainter {
@@ -315,10 +312,9 @@ TEST_F(cxScrollBarTest, PartsAreDrawnInTheirStatesThroughThePainter) {
   EXPECT_EQ(painter.States.at(sbpPageUp), cxbsNormal);
 }
 
-TEST_F(cxScrollBarTest, LimitsLookHintsAndDragKindStream) {
+TEST_F(cxScrollBarTest, LimitsStreamAndBindTheSizeOnceLoaded) {
   Owned<TcxScrollBar> source(New<TcxScrollBar>(nullptr));
   source->GetConstraints()->SetMaxWidth(100);
-  source->SetDragKind(TDragKind::dkDock);
   Owned<TMemoryStream> stream(New<TMemoryStream>());
   stream->WriteComponent(source.get());
   stream->SetPosition(0);
@@ -331,7 +327,6 @@ TEST_F(cxScrollBarTest, LimitsLookHintsAndDragKindStream) {
   text->SetPosition(0);
   text->ReadComponent(copy.get());
   EXPECT_EQ(copy->GetWidth(), 90);
-  EXPECT_EQ(copy->GetDragKind(), TDragKind::dkDock);
 }
 
 TEST_F(cxScrollBarTest, StreamedLimitsAreCheckedTogetherOnceRead) {

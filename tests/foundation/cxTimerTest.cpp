@@ -107,9 +107,6 @@ TEST_F(cxTimerTest, ShutDownWithATimerStillRunningLeavesNoSystemTimer) {
   EXPECT_EQ(counter->Ticks, 1);  // the timer was stopped with the unit
 }
 
-}  // namespace
-
-namespace {
 
 class cxControlsUnitTest : public AppTest {};
 
@@ -132,8 +129,5 @@ TEST_F(cxControlsUnitTest, StartUpLoadsTheFifteenLibraryCursors) {
   cxControls::Finalize();
 }
 
-}  // namespace
-
-namespace {
 
 }  // namespace

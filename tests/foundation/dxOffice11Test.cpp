@@ -53,31 +53,6 @@ TEST_F(Office11Scheme, UnknownWhenThemesAreOffOrTheNameCannotBeRead) {
   EXPECT_EQ(cxDetectOffice11Scheme(), S::schUnknown);
 }
 
-TEST_F(Office11Scheme, SystemColumnWithoutAPalette) {
-  ThemeConfigure({true, u"Royale.msstyles", u"NormalColor", u""});
-  Start();
-  cxOffice11SetUp();
-  EXPECT_EQ(cxGetOffice11Scheme(), S::schUnknown);
-  EXPECT_FALSE(cxIsOffice11SchemeThemed());
-  const TdxOffice11Colors& k = cxOffice11Colors();
-  const COLORREF face = GetSysColor(COLOR_BTNFACE), window = GetSysColor(COLOR_WINDOW);
-  EXPECT_EQ(k.Face, face);
-  EXPECT_EQ(k.SelectionFrame, GetSysColor(COLOR_HIGHLIGHT));
-  EXPECT_EQ(cxOffice11TwoStageGradientPercent(), 75);
-  // Gradient light is 22 % face over the window colour.
-  for (int shift : {0, 8, 16}) {
-    const Integer f = Integer(face >> shift & 0xFF), w = Integer(window >> shift & 0xFF);
-    EXPECT_EQ(Integer(k.GradientLight >> shift & 0xFF), MulDiv(w, 78, 100) + MulDiv(f, 22, 100)) << shift;
-  }
-  EXPECT_EQ(k.HotLight, COLORREF(cxMixSystemColors(-2, 30, 72)));
-  // The brushes carry the colours of the same name.
-  LOGBRUSH lb{};
-  ASSERT_NE(cxOffice11SelectionFrameBrush(), nullptr);
-  GetObjectA(cxOffice11SelectionFrameBrush(), sizeof lb, &lb);
-  EXPECT_EQ(lb.lbColor, k.SelectionFrame);
-  cxOffice11TearDown();
-}
-
 TEST_F(Office11Scheme, SetUpIsCountedAndRefreshFollowsTheTheme) {
   ThemeOn(u"HomeStead");
   Start();
@@ -100,12 +75,6 @@ TEST_F(Office11Scheme, SetUpIsCountedAndRefreshFollowsTheTheme) {
   EXPECT_EQ(cxOffice11SubMenuExpandBitmap(), nullptr);
   EXPECT_EQ(GdiLiveObjectCount(), objects);
   cxOffice11TearDown();  // unbalanced: nothing happens
-  // Refresh while not set up only recalculates.
-  ThemeConfigure({true, u"Luna.msstyles", u"NormalColor", u""});
-  cxOffice11Refresh();
-  EXPECT_EQ(cxGetOffice11Scheme(), S::schNormalColor);
-  EXPECT_EQ(cxOffice11DotDarkBrush(), nullptr);
-  EXPECT_EQ(GdiLiveObjectCount(), objects);
 }
 
 using Office11Colours = ThemeUnitsTest;
@@ -235,18 +204,6 @@ TEST_F(Office11Drawing, ArrowsAreSizedFromTheRectangleAndStayInsideIt) {
   EXPECT_EQ(Px(5, 3), k.Text);
   EXPECT_EQ(Px(7, 5), k.Text);
   EXPECT_EQ(Px(7, 6), kPaper);
-  Canvas(30, 30);
-  // Right: W = 16 - 6 = 10, S = 4; X = (0 + 10 - 4) div 2 = 3, Y = (0 + 16 - 7) div 2 = 4.
-  cxDrawOffice11Arrow(dc, {0, 0, 10, 16}, false, true, false);
-  EXPECT_EQ(Px(3, 4), k.DisabledText);
-  EXPECT_EQ(Px(6, 7), k.DisabledText);
-  EXPECT_EQ(Px(2, 7), kPaper);
-  // Odd W: W = 17 - 8 = 9, S = 4 + 1 = 5; X = (17 - 9) div 2 = 4, Y = (12 - 5) div 2 = 3.
-  Canvas(30, 30);
-  cxDrawOffice11Arrow(dc, {0, 0, 17, 12}, true, false, false);
-  EXPECT_EQ(Px(4, 3), k.Text);
-  EXPECT_EQ(Px(8, 7), k.Text);
-  EXPECT_EQ(Px(8, 8), kPaper);
   // A rectangle smaller than the smallest arrow: clipped, nothing outside.
   Canvas(30, 30);
   cxDrawOffice11Arrow(dc, {10, 10, 13, 12}, true, false, false);
