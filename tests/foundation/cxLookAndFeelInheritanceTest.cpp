@@ -161,14 +161,6 @@ TEST_F(LookAndFeel, PainterSelection) {
   cxRegisterNativePainter(&fakeNative);
   EXPECT_EQ(lf->GetPainter(), cxOffice11Painter());
   cxRegisterNativePainter(nullptr);
-  // An explicit painter overrides the choice and reports a change.
-  Owned<ChangeLog> log(New<ChangeLog>());
-  lf->OnChanged = {log.get(), &ChangeLog::Changed};
-  lf->SetPainter(cxFlatPainter());
-  EXPECT_EQ(lf->GetPainter(), cxFlatPainter());
-  EXPECT_EQ(log->events.size(), 1u);
-  lf->SetPainter(nullptr);
-  EXPECT_EQ(lf->GetPainter(), cxOffice11Painter());
 }
 
 TEST_F(LookAndFeel, SystemColourChangeReachesEveryLookAndFeel) {

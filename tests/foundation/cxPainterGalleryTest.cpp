@@ -45,12 +45,8 @@ std::vector<std::pair<const char*, Op>> Operations(TFont* font) {
       {"ButtonCell", [font](P p, TcxCanvas& c, const TRect& r, BS s) {
          p->DrawButtonCell(c, r, s, cxBordersAll, "Cell", font, TAlignment::taCenter, TcxAlignmentVert::vaCenter,
                            clBtnText, clWindow); }},
-      {"SortingMark", [](P p, TcxCanvas& c, const TRect& r, BS s) {
-         c.SetBrushColor(clBtnFace); c.FillRect(r); p->DrawSortingMark(c, r, s != BS::cxbsPressed); }},
       {"CloseButton", [](P p, TcxCanvas& c, const TRect& r, BS s) {
          const TPoint z = p->CloseButtonSize(); p->DrawCloseButton(c, Bounds(r.Left + 4, r.Top + 4, z.X, z.Y), s); }},
-      {"ScrollLineUp", [](P p, TcxCanvas& c, const TRect& r, BS s) {
-         p->DrawScrollBarPart(c, false, Bounds(r.Left + 4, r.Top + 4, 17, 17), TcxScrollBarPart::sbpLineUp, s); }},
       {"ToolButton", [](P p, TcxCanvas& c, const TRect& r, BS s) { p->DrawToolButton(c, r, s); }},
       {"Bar", [](P p, TcxCanvas& c, const TRect& r, BS) {
          TcxPaintParams b; b.Color = clWindow; p->DrawBar(c, Bounds(r.Left + 2, r.Top + 6, r.Width() - 4, 14), true, b); }},

@@ -81,17 +81,6 @@ class cxScrollBarTest : public AppTest {
   Integer arrow = 0;
 };
 
-TEST_F(cxScrollBarTest, ThumbFollowsPageAndPosition) {
-  bar->SetScrollParams(0, 99, 0, 10);
-  const Integer L = TrackLength();
-  const Integer t = std::max(8, MulDiv(10, L, 100));
-  EXPECT_EQ(bar->ThumbRect(), (TRect{0, arrow, 17, arrow + t}));
-  EXPECT_EQ(bar->PageUpRect().IsEmpty(), true);
-  EXPECT_EQ(bar->PageDownRect(), (TRect{0, arrow + t, 17, 200 - arrow}));
-  bar->SetPosition(90);  // the last page: the thumb touches the second arrow
-  EXPECT_EQ(bar->ThumbRect().Bottom, 200 - arrow);
-}
-
 TEST_F(cxScrollBarTest, PageAsLargeAsTheRangeAndFullTrackThumbsStayAtMin) {
   bar->SetScrollParams(1, 100, 50, 100);  // nothing left to scroll, Min above 0
   EXPECT_EQ(bar->ThumbRect().Top, arrow);
