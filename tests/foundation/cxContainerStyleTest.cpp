@@ -73,7 +73,6 @@ TEST_F(ContainerStyle, BorderStyleFollowsKindAndState) {
   }
   st->Style()->SetBorderStyle(B::cbsSingle);
   EXPECT_EQ(st->StyleFocused()->GetBorderStyle(), B::cbsThick);
-  EXPECT_EQ(st->StyleHot()->GetBorderStyle(), B::cbsThick);
   st->Style()->SetBorderStyle(B::cbsNone);
   EXPECT_EQ(st->StyleFocused()->GetBorderStyle(), B::cbsFlat);
   st->Style()->SetBorderStyle(B::cbsFlat);

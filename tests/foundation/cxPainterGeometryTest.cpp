@@ -6,13 +6,6 @@ namespace {
 using BS = TcxButtonState;
 using AD = TcxArrowDirection;
 
-TEST(PainterArrowPoints, NineByNineInEveryDirection) {
-  using P = TcxCustomLookAndFeelPainter;
-  const TRect r = Rect(0, 0, 9, 9);
-  EXPECT_EQ(P::CalculateArrowPoints(r, AD::adDown, false), (TcxArrowPoints{TPoint{2, 3}, {6, 3}, {4, 5}}));
-  EXPECT_EQ(P::CalculateArrowPoints(r, AD::adLeft, false), (TcxArrowPoints{TPoint{3, 4}, {5, 2}, {5, 6}}));
-}
-
 TEST(PainterArrowPoints, SquaringTrimsTheLongerSide) {
   using P = TcxCustomLookAndFeelPainter;
   // 15 wide: three columns come off each side, leaving the 9 x 9 case moved right by 3.

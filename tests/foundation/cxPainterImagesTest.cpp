@@ -43,9 +43,6 @@ TEST_F(PainterImages, RadioDotAndRingColours) {
   Integer ringX = 0;
   while (ringX < w && cxGetRadioButtonImageList()->PixelClass(ringX, h / 2) == 0) ++ringX;
   EXPECT_TRUE(Is(20 + ringX, h / 2, clHighlight));
-  cxUltraFlatPainter()->DrawRadioButton(*canvas, 0, 20, BS::cxbsDisabled, true, false, clRed);
-  EXPECT_TRUE(Is(0, 20, clRed));  // the corner shows the background colour
-  EXPECT_TRUE(Is(w / 2, 20 + h / 2, clBtnShadow));
 }
 
 TEST_F(PainterImages, CheckersFollowSystemColours) {
