@@ -392,34 +392,6 @@ TEST(Persistent, AssignWithoutSupportNamesBothClasses) {
 }
 
 namespace {
-class TShapeBase : public TObject {
-  TL_CLASS(TShapeBase, TObject)
- public:
-  explicit TShapeBase(int size) : Size(size) {}
-  void AfterConstruction() override { Described = Describe(); }
-  virtual std::string Describe() const { return "shape"; }
-  int Size;
-  std::string Described;
-};
-class TCircle : public TShapeBase {
-  TL_CLASS(TCircle, TShapeBase)
- public:
-  using TShapeBase::TShapeBase;
-  std::string Describe() const override { return "circle"; }
-};
-}  // namespace
-TL_DEFINE_CLASS(TShapeBase)
-TL_DEFINE_CLASS(TCircle)
-
-TEST(MetaClass, CreatesTheChosenClassTwoPhase) {
-  using TShapeClass = TMetaClass<TShapeBase, int>;
-  TShapeClass cls = ClassOf<TCircle, TShapeBase, int>();
-  Owned<TShapeBase> s(cls.Create(7));
-  EXPECT_EQ(s->Size, 7);
-  EXPECT_EQ(s->Described, "circle");
-}
-
-namespace {
 class IGreeter : public IInterface {
  public:
   virtual std::string Greet() const = 0;
@@ -443,7 +415,6 @@ TEST(Interfaces, SupportsCrossCastsAndTheListOwnsNothing) {
   EXPECT_TRUE(Supports(asObject, greeter));
   EXPECT_EQ(greeter->Greet(), "hello");
   EXPECT_EQ(Supports<ICounter>(asObject), nullptr);
-  // Back from the interface to the object.
 
   Owned<TInterfaceList> list(New<TInterfaceList>());
   list->Add(greeter);

@@ -164,14 +164,6 @@ TEST_F(ComponentStream, LoadedRunsAfterTheWholeTreeWithReadingCleared) {
   }
 }
 
-TEST_F(ComponentStream, ReadsIntoAnExistingRoot) {
-  Owned<TStreamRoot> tree = MakeTree();
-  Owned<TStreamRoot> target(New<TStreamRoot>(nullptr));
-  EXPECT_EQ(Read(Write(tree.get()), target.get()), target.get());
-  EXPECT_EQ(target->GetName(), "Main");
-  ExpectSameParts(tree.get(), target.get());
-}
-
 TEST_F(ComponentStream, DefaultsAreLeftOutAndTheLayoutIsTheBinaryForm) {
   Owned<TStreamRoot> fresh(New<TStreamRoot>(nullptr));
   // Signature, class, empty name, the (always written) empty collection, end of
@@ -256,15 +248,6 @@ TEST_F(ComponentStream, BadValuesAreReadErrorsNamingTheProblem) {
   EXPECT_NE(one("Font.Size", [](TWriter& w) { w.WriteInteger(-1); }).find("Error reading Font.Size: Size must"),
             std::string::npos);
   EXPECT_NE(one("Font", [](TWriter& w) { w.WriteInteger(1); }).find("Invalid property value"), std::string::npos);
-}
-
-TEST_F(ComponentStream, ReferencesMustHaveTheDeclaredClass) {
-  String bytes = RootWith([](TWriter& w) {
-    w.WriteStr("Buddy");
-    w.WriteIdent("Owner");  // the root is a TStreamPart: accepted
-  });
-  Owned<TComponent> ok(Read(bytes));
-  EXPECT_EQ(static_cast<TStreamRoot*>(ok.get())->GetBuddy(), ok.get());
 }
 
 TEST_F(ComponentStream, UnknownClassesAndUncreatableClassesAreRefused) {
