@@ -47,6 +47,8 @@ TEST(FormText, ScalarValuesTakeTheirBinaryShapes) {
             Wrap(B("\x01N\x09\x01M\x08\x01K\x0D")));
   EXPECT_EQ(Convert("object A: TX N = alTop end"), Wrap(B("\x01N\x07\x05" "alTop")));
   EXPECT_EQ(Convert("object A: TX F = 1.0 end"), Wrap(B("\x01" "F\x05\0\0\0\0\0\0\0\x80\xFF\x3F")));
+  EXPECT_EQ(Convert("object A: TX F = 1.5c end"), Wrap(B("\x01" "F\x10\x98\x3A\0\0\0\0\0\0")));
+  EXPECT_EQ(Convert("object A: TX F = 2.0s end"), Wrap(B("\x01" "F\x0F\0\0\0\x40")));
 }
 
 TEST(FormText, StringsConcatenateQuotedPiecesAndCodes) {

@@ -304,21 +304,3 @@ TEST_F(IniFileTest, FileNamesAreBytesAndRewritesKeepLinksAndPermissions) {
   ASSERT_EQ(::stat(Path("real.ini").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
-
-TEST(IniDocument, ARoundTripKeepsTheTextAndEveryValue) {
-  const String text = "; head\n[a]\nx = 1\n\n[b]\ny=two words\n";
-  TIniDocument doc;
-  doc.Parse(text);
-  EXPECT_EQ(doc.Text(), text);
-  doc.SetValue("b", "y", "three");
-  TIniDocument again;
-  again.Parse(doc.Text());
-  String v;
-  ASSERT_TRUE(again.FindValue("B", "Y", v));
-  EXPECT_EQ(v, "three");
-  EXPECT_EQ(again.Text(), "; head\n[a]\nx = 1\n\n[b]\ny=three\n");
-
-  TIniDocument fresh;
-  fresh.SetValue("s", "k", "v");
-  EXPECT_EQ(fresh.Text(), "[s]\nk=v\n");
-}

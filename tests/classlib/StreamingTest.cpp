@@ -343,67 +343,6 @@ TEST(ExtendedFloat, KnownEncodingsAndRoundTrips) {
   EXPECT_EQ(ExtendedToDouble(tiny), 0.0);
 }
 
-TEST_F(ComponentStream, TextDescriptionReadsToTheSameTreeAsItsBinaryForm) {
-  String text =
-      "object Main: TStreamRoot\n"
-      "  Caption = 'Root caption'\n"
-      "  object PartA: TStreamPart\n"
-      "    Caption = '" + String(150, 'x') + "' +\n"
-      "      '" + String(150, 'x') + "'#233\n"
-      "    Count = 70000\n"
-      "    Big = 1099511627776\n"
-      "    Small = -300\n"
-      "    Ratio = 0.1\n"
-      "    When = 45000.75d\n"
-      "    Price = 12.3456c\n"
-      "    Flag = True\n"
-      "    Letter = 'z'\n"
-      "    Fruit = frPlum\n"
-      "    Fruits = [frPear, frQuince]\n"
-      "    Wide = 'Wide \xC3\xBC \xE2\x98\x83'\n"
-      "    Value = 42\n"
-      "    Font.Name = 'Tahoma'\n"
-      "    Font.Size = 12\n"
-      "    Font.Color = clTestRed\n"
-      "    Font.Style = [frApple]\n"
-      "    Items = <\n"
-      "      item\n"
-      "        Caption = 'first'\n"
-      "        Kind = frPear\n"
-      "      end\n"
-      "      item\n"
-      "        Width = 7\n"
-      "      end>\n"
-      "    Lines.Strings = (\n"
-      "      'one'\n"
-      "      'two words')\n"
-      "    Buddy = PartB\n"
-      "    Secret = 'shown'\n"
-      "    OnPing = Ping\n"
-      "    Blob = {\n"
-      "      0001026269\n"
-      "      6E617279}\n"
-      "  end\n"
-      "  object PartB: TStreamPart\n"
-      "    Buddy = PartA\n"
-      "  end\n"
-      "  object Group: TStreamGroup\n"
-      "    Font.Color = $123456\n"
-      "    object Inner: TStreamPart\n"
-      "      Count = -1\n"
-      "      Buddy = PartA\n"
-      "    end\n"
-      "  end\n"
-      "end\n";
-  Owned<TMemoryStream> bin(New<TMemoryStream>());
-  ObjectTextToBinary(text, *bin);
-  bin->SetPosition(0);
-  Owned<TComponent> fromText(bin->ReadComponent(nullptr));
-  Owned<TStreamRoot> tree = MakeTree();
-  Owned<TComponent> fromBinary(Read(Write(tree.get())));
-  ExpectSameParts(static_cast<TStreamPart*>(fromBinary.get()), static_cast<TStreamPart*>(fromText.get()));
-}
-
 TEST_F(ComponentStream, VariantPropertiesKeepTheirTypes) {
   const Variant values[] = {Null(),
                             Variant(Integer(-7)),

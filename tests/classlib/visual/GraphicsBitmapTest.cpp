@@ -228,20 +228,6 @@ TEST_F(BitmapTest, PngLoadsAndBadDataIsRefusedWithoutLosingThePicture) {
   EXPECT_TRUE(b->Empty());
 }
 
-TEST_F(BitmapTest, FilesAreWrittenWholeAndReadBack) {
-  const std::string dir = std::filesystem::temp_directory_path() / ("tl_bitmap_" + std::to_string(getpid()));
-  std::filesystem::create_directories(dir);
-  const String file = dir + "/b.bmp";
-  auto a = FilledBitmap(4, 4, clTeal);
-  a->SaveToFile(file);
-  Owned<TBitmap> b(New<TBitmap>());
-  b->LoadFromFile(file);
-  EXPECT_EQ(At(b.get(), 3, 3), clTeal);
-  EXPECT_THROW(b->LoadFromFile(dir + "/missing.bmp"), EStreamError);
-  EXPECT_EQ(b->GetWidth(), 4);
-  std::filesystem::remove_all(dir);
-}
-
 TEST_F(BitmapTest, BitmapResourcesLoadByNameAndId) {
   DecodedImage img;
   img.Width = 1;
@@ -261,16 +247,6 @@ TEST_F(BitmapTest, BitmapResourcesLoadByNameAndId) {
   EXPECT_EQ(At(c.get(), 0, 1), clWhite);
   EXPECT_THROW(c->LoadFromResourceName(nullptr, "GFX_NO_SUCH_BITMAP"), EResNotFound);
   UnregisterResourceTable("graphics-test");
-}
-
-TEST_F(BitmapTest, CanvasDrawingOnTheBitmapRaisesItsOnChange) {
-  auto b = FilledBitmap(2, 2, clWhite);
-  GfxChangeCounter changes;
-  b->OnChange = changes.Event();
-  b->Canvas()->SetPixel(0, 0, clRed);
-  EXPECT_EQ(changes.Count, 1);
-  b->SetWidth(3);
-  EXPECT_EQ(changes.Count, 2);
 }
 
 }  // namespace

@@ -230,55 +230,6 @@ TEST_F(CanvasTest, ChangeEventsSurroundEachDrawingOperation) {
   EXPECT_EQ(changed.Count, 2);
 }
 
-TEST_F(CanvasTest, ScreenCanvasDrawsOnTheDesktopAndReleasesItsContext) {
-  Owned<TScreenCanvas> s(New<TScreenCanvas>());
-  s->Brush()->SetColor(clRed);
-  s->FillRect(Rect(0, 0, 2, 2));
-  EXPECT_EQ(s->GetPixel(1, 1), clRed);
-  s->FreeHandle();
-  EXPECT_FALSE(s->HandleAllocated());
-}
-
-HWND g_canvasWindow = nullptr;
-int g_dcRequests = 0;
-HDC WindowOfControl(TControl*, HWND& Window) {
-  ++g_dcRequests;
-  Window = g_canvasWindow;
-  return GetDC(g_canvasWindow);
-}
-
-TEST_F(CanvasTest, ControlCanvasGetsItsContextFromTheProviderAndReleasesIt) {
-  WNDCLASSA wc;
-  wc.lpszClassName = "GfxCanvasWindow";
-  ASSERT_NE(RegisterClassA(&wc), 0);
-  g_canvasWindow = CreateWindowExA(0, "GfxCanvasWindow", "", WS_POPUP | WS_VISIBLE, 0, 0, 40, 30, nullptr, nullptr,
-                                   nullptr, nullptr);
-  ASSERT_TRUE(IsWindow(g_canvasWindow));
-  g_dcRequests = 0;
-  SetControlCanvasDCProvider(WindowOfControl);
-  // The control is only an identity the provider maps to a window.
-  alignas(8) static char controlToken[8];
-  auto* control = reinterpret_cast<TControl*>(controlToken);
-  {
-    Owned<TControlCanvas> c(New<TControlCanvas>());
-    EXPECT_THROW(c->FillRect(Rect(0, 0, 1, 1)), EInvalidOperation);  // no control yet
-    c->SetControl(control);
-    EXPECT_EQ(g_dcRequests, 0);  // nothing until it draws
-    c->Brush()->SetColor(clRed);
-    c->FillRect(Rect(0, 0, 10, 10));
-    c->FillRect(Rect(10, 0, 20, 10));
-    EXPECT_EQ(g_dcRequests, 1);
-    EXPECT_EQ(c->GetPixel(5, 5), clRed);
-    c->FreeHandle();
-    EXPECT_FALSE(c->HandleAllocated());
-    EXPECT_EQ(c->GetPixel(15, 5), clRed);  // a new context on demand
-    EXPECT_EQ(g_dcRequests, 2);
-  }  // freeing the canvas releases the context (the fixture counts leaks)
-  SetControlCanvasDCProvider(nullptr);
-  DestroyWindow(g_canvasWindow);
-  g_canvasWindow = nullptr;
-}
-
 TEST_F(CanvasTest, CopyRectEnlargesByNearestNeighbourFromTheLeftEdge) {
   // A 24-pixel row whose pixel x has blue value x, copied to 25 pixels: destination d
   // shows source floor(d * 24 / 25), so only the first source pixel shows twice.
