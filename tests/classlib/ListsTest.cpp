@@ -117,17 +117,6 @@ TEST(TStringList, CaseSensitivityChangesOrderAndLookup) {
   EXPECT_EQ(s->IndexOf("E"), 4);
 }
 
-TEST(TStringList, ObjectsTravelWithTheirStrings) {
-  Owned<TStringList> s(New<TStringList>());
-  TCounted one(1), two(2);
-  s->AddObject("zeta", &one);
-  s->AddObject("alpha", &two);
-  s->Sort();
-  EXPECT_EQ(s->Objects(0), &two);
-  s->Move(1, 0);
-  EXPECT_EQ(s->Objects(0), &one);
-}
-
 TEST(TStringList, CommaTextQuotesWhatNeedsItAndParsesBack) {
   Owned<TStringList> s(New<TStringList>());
   s->Add("plain");

@@ -311,12 +311,6 @@ TEST(Dispatch, RunsTheNearestHandlerThenInheritedThenDefault) {
   }
 }
 
-TEST(Enums, NamesCountAndLookup) {
-  EXPECT_EQ(EnumInfo<TTestColour>::Type().IndexOf("TCGREEN"), 1);
-  EXPECT_EQ(EnumInfo<TTestColour>::Type().IndexOf("tcPurple"), -1);
-  EXPECT_THROW(EnumInfo<TTestColour>::Type().ValueName(3), ERangeError);
-}
-
 TEST(Enums, SetOperationsAndMasking) {
   using enum TTestColour;
   TTestColours rg{tcRed, tcGreen}, gb{tcGreen, tcBlue};

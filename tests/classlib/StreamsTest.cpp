@@ -59,19 +59,6 @@ TEST(TMemoryStream, ReadsWritesSeeksAndGrows) {
   EXPECT_EQ(m->Write("x", 1), 0);
 }
 
-TEST(TStringStream, ReadsAndWritesItsString) {
-  Owned<TStringStream> s(New<TStringStream>("hello"));
-  EXPECT_EQ(s->ReadString(2), "he");
-  s->WriteString("LLO!");
-  EXPECT_EQ(s->DataString(), "heLLO!");
-  s->SetPosition(0);
-  Owned<TMemoryStream> copy(New<TMemoryStream>());
-  EXPECT_EQ(copy->CopyFrom(*s, 0), 6);
-  EXPECT_EQ(String(reinterpret_cast<const char*>(copy->Memory()), 6), "heLLO!");
-  s->SetPosition(4);
-  EXPECT_THROW(copy->CopyFrom(*s, 5), EReadError);
-}
-
 TEST(TFileStream, OpenErrorsNameTheFileAndSavesReplaceAtomically) {
   TempDir dir;
   String path = dir.File("data.bin");

@@ -197,14 +197,4 @@ TEST_F(ApplicationTest, TheClipboardCarriesText) {
   DeallocateHWnd(other);
 }
 
-TEST_F(ApplicationTest, TheScreenReportsItsMetricsAndWorkArea) {
-  host().SetWorkArea({0, 40, 1280, 1000});
-  EXPECT_EQ(Screen->WorkAreaRect().Top, 40);
-  // Cursors a program adds are freed with the screen.
-  Pixel px[4] = {0, 0, 0, 0};
-  HCURSOR own = CreateCursorFromPixels(2, 2, px, CursorTransparent, 0, 0);
-  Screen->SetCursors(5, own);
-  EXPECT_EQ(Screen->Cursors(5), own);
-}
-
 }  // namespace

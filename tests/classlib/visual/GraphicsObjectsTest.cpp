@@ -220,17 +220,4 @@ TEST_F(GraphicsObjectsTest, NamedIntegersAreWrittenAsIdentsAndReadFromEitherForm
   EXPECT_THROW(FromText("object H: TGfxHolder\n  Color = clNoSuchColour\nend\n"), EReadError);
 }
 
-TEST_F(GraphicsObjectsTest, StartUpIsCountedAndFinalizeRemovesTheNames) {
-  GraphicsInitialize();  // a second start-up changes nothing
-  GraphicsFinalize();
-  TIdentToInt toInt = nullptr;
-  TIntToIdent toIdent = nullptr;
-  EXPECT_TRUE(FindIntegerConsts("TColor", toInt, toIdent));
-  EXPECT_NE(GetClass("TBitmap"), nullptr);
-  GraphicsFinalize();
-  EXPECT_FALSE(FindIntegerConsts("TColor", toInt, toIdent));
-  EXPECT_EQ(GetClass("TBitmap"), nullptr);
-  GraphicsInitialize();  // for the fixture's finalize
-}
-
 }  // namespace

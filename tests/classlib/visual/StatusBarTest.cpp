@@ -92,23 +92,4 @@ TEST_F(StatusBarTest, PanelsAreDrawnWithTheirTextAndBevel) {
   EXPECT_GT(DarkPixels(Inner(bar_->PanelRect(1))), 0);
 }
 
-TEST_F(StatusBarTest, ASimpleBarShowsOnlyItsSimpleText) {
-  TStatusPanel* p = bar_->GetPanels()->Add();
-  p->SetWidth(100);
-  p->SetText("Panel");
-  bar_->SetSimpleText("x");
-  ShowForm();
-  TRect first = Inner(bar_->PanelRect(0));
-  int panelText = DarkPixels(first);
-  EXPECT_GT(panelText, 0);
-  bar_->SetSimplePanel(true);
-  host().PumpUntilIdle();
-  // Only the single "x" is left in the first 100 pixels, far less ink than "Panel".
-  int simple = DarkPixels(first);
-  EXPECT_LT(simple, panelText);
-  bar_->SetSimpleText("");
-  host().PumpUntilIdle();
-  EXPECT_EQ(DarkPixels(first), 0);
-}
-
 }  // namespace

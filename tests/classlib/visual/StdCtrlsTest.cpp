@@ -113,17 +113,6 @@ TEST_F(StdCtrlsTest, ModalDialogsReturnTheButtonsResults) {
   EXPECT_EQ(Joined(), "click cancel");
 }
 
-TEST_F(StdCtrlsTest, AButtonWithoutAResultLeavesTheFormOpen) {
-  auto* b = Add<TButton>("plain", 10, 10, 80, 24);
-  b->SetCaption("&Go");
-  b->OnClick = TNotifyEvent(sink_.get(), &TCtlSink::Clicked);
-  ShowForm();
-  host().Click(b->Handle(), 4, 4);
-  Pump();
-  EXPECT_EQ(Joined(), "click plain");
-  EXPECT_TRUE(form_->GetVisible());
-}
-
 // ---- Edits ----------------------------------------------------------------------------------
 
 TEST_F(StdCtrlsTest, AnEditsTextSelectionAndChangesGoThroughTheWindow) {
