@@ -384,37 +384,3 @@ TEST(Persistent, AssignWithoutSupportNamesBothClasses) {
   EXPECT_EQ(MessageOf<EConvertError>([&] { w->Assign(r.get()); }), "Cannot assign a TRecorder to a TWidget");
   EXPECT_THROW(w->Assign(nullptr), EConvertError);
 }
-
-namespace {
-class IGreeter : public IInterface {
- public:
-  virtual std::string Greet() const = 0;
-};
-class ICounter : public IInterface {
- public:
-  virtual int Next() = 0;
-};
-class TGreeter : public TPersistent, public IGreeter {
-  TL_CLASS(TGreeter, TPersistent)
- public:
-  std::string Greet() const override { return "hello"; }
-};
-}  // namespace
-TL_DEFINE_CLASS(TGreeter)
-
-TEST(Interfaces, SupportsCrossCastsAndTheListOwnsNothing) {
-  Owned<TGreeter> g(New<TGreeter>());
-  TObject* asObject = g.get();
-  IGreeter* greeter = nullptr;
-  EXPECT_TRUE(Supports(asObject, greeter));
-  EXPECT_EQ(greeter->Greet(), "hello");
-  EXPECT_EQ(Supports<ICounter>(asObject), nullptr);
-
-  Owned<TInterfaceList> list(New<TInterfaceList>());
-  list->Add(greeter);
-  list->Add(greeter);
-  EXPECT_EQ(list->Remove(greeter), 0);
-  EXPECT_EQ(list->Count(), 1);
-  list->Clear();
-  EXPECT_EQ(g->Greet(), "hello");  // still alive: the list never freed it
-}
