@@ -1,5 +1,4 @@
-// Drag image lists on the composed screen, and the size limits and inherited flags of
-// controls.
+// Drag image lists on the composed screen, and the size limits of controls.
 #include "classlib/visual/ImgList.h"
 #include "platform/gdi/Surface.h"
 #include "platform/host/HeadlessHost.h"
@@ -86,10 +85,8 @@ TEST_F(DragImageListTest, AnEmptiedOrFreedListTakesItsImageAway) {
   EXPECT_FALSE(images->BeginDrag(nullptr, 300, 300));  // nothing to show
 }
 
-TEST_F(DragImageListTest, ConstraintsBoundTheSizeAndFlagsComeFromTheParentUntilSet) {
+TEST_F(DragImageListTest, ConstraintsBoundTheSize) {
   auto* panel = New<TCustomControl>(form);
-  auto* inner = New<TCustomControl>(form);
-  inner->SetParent(panel);
   panel->SetParent(form);
   TSizeConstraints* limits = panel->GetConstraints();
   panel->SetBounds(0, 0, 300, 10);
@@ -100,19 +97,6 @@ TEST_F(DragImageListTest, ConstraintsBoundTheSizeAndFlagsComeFromTheParentUntilS
   limits->SetMaxHeight(30);  // lowers the minimum with it
   panel->SetBounds(0, 0, 10, 500);
   EXPECT_EQ(panel->GetBoundsRect(), (TRect{0, 0, 200, 30}));
-
-  form->SetCtl3D(false);
-  EXPECT_FALSE(inner->GetCtl3D());  // through the panel
-  inner->SetCtl3D(true);
-  form->SetCtl3D(true);
-  form->SetCtl3D(false);
-  EXPECT_TRUE(inner->GetCtl3D());  // its own now
-  inner->SetParentCtl3D(true);
-  EXPECT_FALSE(inner->GetCtl3D());
-  form->SetShowHint(true);
-  auto* late = New<TCustomControl>(form);
-  late->SetParent(form);
-  EXPECT_TRUE(late->GetShowHint());
 }
 
 }  // namespace

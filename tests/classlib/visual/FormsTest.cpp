@@ -179,7 +179,7 @@ TEST_F(FormsTest, AMissingOrDamagedDescriptionFailsTheCreationCleanly) {
   EXPECT_EQ(Application->ComponentCount(), 0);
 }
 
-TEST_F(FormsTest, ModalDialogsEndByButtonEnterEscapeAndTheCloseBox) {
+TEST_F(FormsTest, ModalDialogsEndByButtonCloseBoxAndModalResult) {
   TForm* mainForm = MakeMainForm();
   mainForm->Show();
   TTestButton *ok, *cancel;
@@ -195,16 +195,12 @@ TEST_F(FormsTest, ModalDialogsEndByButtonEnterEscapeAndTheCloseBox) {
   EXPECT_TRUE(IsWindowEnabled(mainForm->Handle()));
   EXPECT_FALSE(dlg->GetVisible());
 
-  host().WhenIdle([&] { host().Key(VK_RETURN); });
-  EXPECT_EQ(dlg->ShowModal(), mrOk);
-  host().WhenIdle([&] { host().Key(VK_ESCAPE); });
-  EXPECT_EQ(dlg->ShowModal(), mrCancel);
   host().WhenIdle([&] {
     TPoint p = CloseBox(dlg->Handle());
     host().Click(nullptr, p.X, p.Y);
   });
   EXPECT_EQ(dlg->ShowModal(), mrCancel);
-  EXPECT_EQ(Joined(), "click cancel,click ok,click cancel");
+  EXPECT_EQ(Joined(), "click cancel");
   // Writing the result from code ends the loop as well.
   host().WhenIdle([&] { dlg->SetModalResult(mrRetry); });
   EXPECT_EQ(dlg->ShowModal(), mrRetry);

@@ -320,16 +320,6 @@ class TMenuSink : public TObject {
  public:
   void Chose(TObject* Sender) { Log().push_back("chose " + dynamic_cast<TComponent*>(Sender)->GetName()); }
   void Popped(TObject*) { Log().push_back("popup"); }
-  void Measure(TObject* Sender, TCanvas*, Integer& Width, Integer& Height) {
-    Log().push_back("measure " + dynamic_cast<TComponent*>(Sender)->GetName());
-    Width = 90;
-    Height = 30;
-  }
-  void Draw(TObject* Sender, TCanvas* Canvas, TRect Rect, bool Selected) {
-    Log().push_back("draw " + dynamic_cast<TComponent*>(Sender)->GetName() + (Selected ? " selected" : "") + " " +
-                    std::to_string(Rect.Bottom - Rect.Top));
-    Canvas->FillRect(Rect);
-  }
 };
 
 TEST_F(MenusTest, APopupMenuChoosesACommandFromARightClick) {
@@ -412,35 +402,6 @@ TEST_F(MenusTest, APopupMenuChoosesACommandFromARightClick) {
   EXPECT_EQ(target->GetPopupMenu(), nullptr);
   host().Click(target->Handle(), 20, 20, MouseButton::Right);
   Pump();
-}
-
-TEST_F(MenusTest, OwnerDrawnPopupItemsAreMeasuredAndDrawnByTheirEvents) {
-  TForm* f = nullptr;
-  Application->CreateForm(f);
-  f->SetBounds(50, 50, 300, 200);
-  f->Show();
-  host().PumpUntilIdle();
-  auto* popup = New<TPopupMenu>(f);
-  Owned<TMenuSink> sink(New<TMenuSink>());
-  popup->SetOwnerDraw(true);
-  for (const char* n : {"one", "two"}) {
-    TMenuItem* i = New<TMenuItem>(f);
-    i->SetName(n);
-    i->SetCaption(n);
-    i->OnMeasureItem = TMenuMeasureItemEvent(sink.get(), &TMenuSink::Measure);
-    i->OnDrawItem = TMenuDrawItemEvent(sink.get(), &TMenuSink::Draw);
-    i->OnClick = TNotifyEvent(sink.get(), &TMenuSink::Chose);
-    popup->Items()->Add(i);
-  }
-  Log().clear();
-  // Two idle points, so the highlighted item is painted before it is chosen.
-  host().WhenIdle([&] { host().Key(VK_DOWN); });
-  host().WhenIdle([&] { host().Key(VK_RETURN); });
-  popup->Popup(100, 100);
-  std::string log = Joined();
-  EXPECT_NE(log.find("measure one"), std::string::npos) << log;
-  EXPECT_NE(log.find("draw one selected 30"), std::string::npos) << log;
-  EXPECT_EQ(Log().back(), "chose one");
 }
 
 }  // namespace
