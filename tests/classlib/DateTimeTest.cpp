@@ -258,10 +258,6 @@ TEST_F(FormatSettingsTest, FilledFromTheLocaleTable) {
   SysUtilsFinalize();
   EXPECT_EQ(FormatSettings.DecimalSeparator, '.');
 
-  SetCurrentLocale(EraLocale());
-  GetFormatSettings();
-  EXPECT_EQ(FormatSettings.ShortDateFormat, "yyyy/MM/dd");   // the era letter is dropped
-
 }
 
 TEST_F(FormatSettingsTest, PicturesWithTextAndOddTablesTranslate) {

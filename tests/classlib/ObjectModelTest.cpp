@@ -358,7 +358,6 @@ TEST(Properties, RedeclaredPropertyKeepsItsPlaceWithTheNewDefault) {
 }
 
 TEST(Properties, EventsCompareByIdentityAndTravelErased) {
-  Owned<TLeafReceiver> a(New<TLeafReceiver>()), b(New<TLeafReceiver>());
   Owned<TWidget> w(New<TWidget>());
   struct TListener : TObject {
     int Calls = 0;

@@ -64,9 +64,6 @@ TEST_F(FocusKeysTest, AValidationErrorInAnExitHandlerKeepsTheFocus) {
   EXPECT_TRUE(a->Focused());
   EXPECT_EQ(Joined(), "");
   EXPECT_EQ(TakeExceptions(), std::vector<String>{"A is not valid"});
-  Tab();
-  EXPECT_TRUE(a->Focused());
-  EXPECT_EQ(TakeExceptions(), std::vector<String>{"A is not valid"});
   a->RefuseExit = false;
   Tab();
   EXPECT_TRUE(b->Focused());
@@ -86,8 +83,6 @@ TEST_F(FocusKeysTest, TabFollowsTheTabOrderAndSkipsWhatCannotTakeFocus) {
   EXPECT_TRUE(c->Focused());
   Tab();
   EXPECT_TRUE(a->Focused());
-  Tab(true);
-  EXPECT_TRUE(c->Focused());
   b->SetTabOrder(0);
   a->SetFocus();
   Tab();
