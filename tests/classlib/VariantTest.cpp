@@ -85,6 +85,7 @@ TEST(VariantCompare, ConversionsAndNulls) {
   EXPECT_THROW((void)(Variant(true) == Variant("perhaps")), EVariantError);
 
   using R = TVariantRelationship;
+  EXPECT_EQ(VarCompareValue(Null(), Variant(1)), R::vrNotEqual);
   EXPECT_THROW(VarCompareValue(VarArrayOf({1}), VarArrayOf({1})), EVariantError);
   EXPECT_THROW((void)(VarArrayOf({1}) == Variant(1)), EVariantError);
 }
