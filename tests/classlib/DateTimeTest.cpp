@@ -47,9 +47,7 @@ TFormatSettings German() {
   fs.DecimalSeparator = ',';
   fs.TimeAMString = "";
   fs.TimePMString = "";
-  const char* months[] = {"Januar", "Februar", "M\xE4rz", "April", "Mai", "Juni", "Juli",
-                          "August", "September", "Oktober", "November", "Dezember"};
-  for (int i = 0; i < 12; ++i) fs.LongMonthNames[i] = months[i];
+  fs.LongMonthNames[2] = "M\xE4rz";
   return fs;
 }
 

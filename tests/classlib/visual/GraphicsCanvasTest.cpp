@@ -213,14 +213,4 @@ TEST_F(CanvasTest, ChangeEventsSurroundEachDrawingOperation) {
   EXPECT_EQ(changed.Count, 2);
 }
 
-TEST_F(CanvasTest, CopyRectEnlargesByNearestNeighbourFromTheLeftEdge) {
-  // A 24-pixel row whose pixel x has blue value x, copied to 25 pixels: destination d
-  // shows source floor(d * 24 / 25), so only the first source pixel shows twice.
-  auto src = FilledBitmap(24, 1, clWhite);
-  for (Integer x = 0; x < 24; ++x) src->Canvas()->SetPixel(x, 0, TColor(RGB(0, 0, Byte(x))));
-  auto dst = FilledBitmap(25, 1, clWhite);
-  dst->Canvas()->CopyRect(Rect(0, 0, 25, 1), src->Canvas(), Rect(0, 0, 24, 1));
-  for (Integer d = 0; d < 25; ++d) EXPECT_EQ(At(dst.get(), d, 0), TColor(RGB(0, 0, Byte(d * 24 / 25)))) << d;
-}
-
 }  // namespace
