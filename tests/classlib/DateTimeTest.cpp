@@ -47,9 +47,7 @@ TFormatSettings German() {
   fs.DecimalSeparator = ',';
   fs.TimeAMString = "";
   fs.TimePMString = "";
-  const char* months[] = {"Januar", "Februar", "M\xE4rz", "April", "Mai", "Juni", "Juli",
-                          "August", "September", "Oktober", "November", "Dezember"};
-  for (int i = 0; i < 12; ++i) fs.LongMonthNames[i] = months[i];
+  fs.LongMonthNames[2] = "M\xE4rz";
   return fs;
 }
 
@@ -63,8 +61,7 @@ TEST_F(DateTimeTest, KnownDayNumbers) {
   const struct {
     Word Y, M, D;
     double Serial;
-  } known[] = {{1899, 12, 30, 0}, {1899, 12, 31, 1}, {1900, 1, 1, 2},          {1899, 12, 29, -1},
-               {2000, 1, 1, 36526}, {1, 1, 1, MinDateTime}, {9999, 12, 31, 2958465}};
+  } known[] = {{1899, 12, 30, 0}, {1899, 12, 29, -1}, {2000, 1, 1, 36526}, {1, 1, 1, MinDateTime}};
   for (const auto& k : known) EXPECT_EQ(EncodeDate(k.Y, k.M, k.D), k.Serial) << k.Y << "-" << k.M << "-" << k.D;
 }
 
@@ -95,15 +92,8 @@ TEST_F(DateTimeTest, EveryDayRoundTrips) {
 }
 
 TEST_F(DateTimeTest, LeapYearsAndInvalidDates) {
-  for (Word y : {1900, 2100, 2023}) EXPECT_FALSE(IsLeapYear(y)) << y;
-  for (Word y : {2000, 2004}) EXPECT_TRUE(IsLeapYear(y)) << y;
-  EXPECT_EQ(DaysInAMonth(2020, 2), 29);
-  EXPECT_EQ(DaysInAMonth(2021, 2), 28);
   EXPECT_EQ(DaysInAMonth(2021, 13), 0);
-  EXPECT_EQ(DaysInMonth(EncodeDate(2024, 2, 10)), 29);
-  EXPECT_NO_THROW(EncodeDate(2020, 2, 29));
-  const Word bad[][3] = {{2021, 2, 29}, {0, 1, 1}, {10000, 1, 1}, {2020, 13, 1}, {2020, 0, 1},
-                         {2020, 1, 0}, {2020, 4, 31}, {1900, 2, 29}};
+  const Word bad[][3] = {{2021, 2, 29}, {0, 1, 1}, {10000, 1, 1}, {2020, 13, 1}, {2020, 1, 0}, {1900, 2, 29}};
   for (const auto& b : bad) {
     EXPECT_THROW(EncodeDate(b[0], b[1], b[2]), EConvertError) << b[0] << "-" << b[1] << "-" << b[2];
     TDateTime dt = 123;
@@ -118,25 +108,12 @@ TEST_F(DateTimeTest, TimesAndNegativeDates) {
   DecodeTime(EncodeTime(12, 30, 15, 500), h, m, s, ms);
   EXPECT_EQ((std::vector<Word>{h, m, s, ms}), (std::vector<Word>{12, 30, 15, 500}));
   EXPECT_THROW(EncodeTime(24, 0, 0, 0), EConvertError);
-  EXPECT_THROW(EncodeTime(23, 60, 0, 0), EConvertError);
-  EXPECT_THROW(EncodeTime(23, 0, 60, 0), EConvertError);
-  EXPECT_THROW(EncodeTime(23, 0, 0, 1000), EConvertError);
   // Before 1899-12-30 the fraction still runs forwards from midnight.
   Word y, mo, d;
   DecodeDate(-1.25, y, mo, d);
   DecodeTime(-1.25, h, m, s, ms);
   EXPECT_EQ(EncodeDate(y, mo, d), EncodeDate(1899, 12, 29));
   EXPECT_EQ(h, 6);
-  DecodeDate(-0.5, y, mo, d);
-  DecodeTime(-0.5, h, m, s, ms);
-  EXPECT_EQ(EncodeDate(y, mo, d), 0.0);
-  EXPECT_EQ(h, 12);
-  EXPECT_EQ(double(ComposeDateTime(EncodeDate(1899, 12, 29), EncodeTime(6, 0, 0, 0))), -1.25);
-  EXPECT_EQ(double(ComposeDateTime(EncodeDate(1900, 1, 1), EncodeTime(6, 0, 0, 0))), 2.25);
-  EXPECT_EQ(Frac(-1.25), -0.25);
-  EXPECT_EQ(Int(-1.25), -1.0);
-  EXPECT_EQ(Frac(2.75), 0.75);
-  EXPECT_EQ(Int(2.75), 2.0);
   // A hair before midnight rounds to the next day's 00:00:00.000, consistently.
   DecodeDate(1 - 1e-12, y, mo, d);
   DecodeTime(1 - 1e-12, h, m, s, ms);
@@ -152,23 +129,13 @@ TEST_F(DateTimeTest, TimesAndNegativeDates) {
 }
 
 TEST_F(DateTimeTest, WeekdaysMonthsAndSystemTime) {
-  EXPECT_EQ(DayOfWeek(0), 7);                              // Saturday
-  EXPECT_EQ(DayOfWeek(EncodeDate(2021, 1, 1)), 6);         // Friday
-  EXPECT_EQ(DayOfWeek(EncodeDate(2026, 12, 6) + 0.9), 1);  // Sunday
-  EXPECT_EQ(DayOfWeek(-1.5), 6);                           // 1899-12-29, a Friday
-  EXPECT_EQ(double(IncMonth(EncodeDate(2021, 1, 31))), double(EncodeDate(2021, 2, 28)));
   EXPECT_EQ(double(IncMonth(EncodeDate(2020, 1, 31))), double(EncodeDate(2020, 2, 29)));
-  EXPECT_EQ(double(IncMonth(EncodeDate(2021, 1, 31), 12)), double(EncodeDate(2022, 1, 31)));
   EXPECT_DOUBLE_EQ(IncMonth(At(2021, 3, 15, 10, 30), -14), At(2020, 1, 15, 10, 30));
   EXPECT_THROW(IncMonth(EncodeDate(9999, 12, 1), 1), EConvertError);
   EXPECT_THROW(IncMonth(EncodeDate(1, 1, 1), -1), EConvertError);
-
   SYSTEMTIME st;
   DateTimeToSystemTime(At(2021, 1, 1, 13, 14, 15, 16), st);
-  // The day of the week: Friday, Sunday being 0.
-  EXPECT_EQ((std::vector<Word>{st.wYear, st.wMonth, st.wDay, st.wDayOfWeek, st.wHour, st.wMinute, st.wSecond,
-                               st.wMilliseconds}),
-            (std::vector<Word>{2021, 1, 1, 5, 13, 14, 15, 16}));
+  EXPECT_EQ(st.wDayOfWeek, 5);   // Friday, Sunday being 0
   EXPECT_DOUBLE_EQ(SystemTimeToDateTime(st), At(2021, 1, 1, 13, 14, 15, 16));
   st.wMonth = 2;
   st.wDay = 30;
@@ -177,8 +144,6 @@ TEST_F(DateTimeTest, WeekdaysMonthsAndSystemTime) {
 
 TEST_F(DateTimeTest, ClockFollowsTheSeam) {
   EXPECT_DOUBLE_EQ(Now(), At(2026, 6, 15, 10, 20, 30));
-  EXPECT_EQ(double(Date()), double(EncodeDate(2026, 6, 15)));
-  EXPECT_DOUBLE_EQ(Time(), EncodeTime(10, 20, 30, 0));
   FClock->Advance(14 * 3600 * 1000);   // past midnight
   EXPECT_EQ(double(Date()), double(EncodeDate(2026, 6, 16)));
 }
@@ -192,20 +157,12 @@ TEST_F(DateTimeTest, FormatDateTimeLetters) {
   };
   // "hh:mm": an m after an h is the minute.
   for (const Row& r : {Row{"d dd ddd dddd", dt, "4 04 Thu Thursday"}, Row{"m mm mmm mmmm", dt, "3 03 Mar March"},
-                       Row{"yy yyyy", dt, "21 2021"}, Row{"h hh n nn s ss z zzz", dt, "5 05 6 06 7 07 89 089"},
-                       Row{"hh:mm", dt, "05:06"}, Row{"HH:MM:SS", dt, "05:06:07"}, Row{"h:mm AM/PM", dt, "5:06 AM"},
-                       Row{"h:mm am/pm", At(2021, 3, 4, 17, 6), "5:06 pm"}, Row{"h a/p", At(2021, 3, 4, 17), "5 p"},
-                       Row{"hh ampm", dt, "05 AM"}, Row{"h:nn ampm", At(2021, 3, 4, 0, 30), "12:30 AM"},
-                       Row{"h:nn ampm", At(2021, 3, 4, 12, 30), "12:30 PM"}, Row{"h:nn", At(2021, 3, 4, 17, 30), "17:30"},
-                       Row{"ddddd", dt, "3/4/2021"}, Row{"dddddd", dt, "Thursday, March 4, 2021"},
-                       Row{"c", dt, "3/4/2021 5:06:07 AM"}, Row{"c", EncodeDate(2021, 3, 4), "3/4/2021"},
-                       Row{"t", dt, "5:06 AM"}, Row{"tt", dt, "5:06:07 AM"},
-                       Row{"\"day\" d, 'mm' m", dt, "day 4, mm 3"}, Row{"yyyy/mm/dd", dt, "2021/03/04"},
-                       Row{"\"unterminated", dt, "unterminated"}, Row{"x-q!", dt, "x-q!"}})
+                       Row{"h hh n nn s ss z zzz", dt, "5 05 6 06 7 07 89 089"}, Row{"hh:mm", dt, "05:06"},
+                       Row{"h:mm am/pm", At(2021, 3, 4, 17, 6), "5:06 pm"}, Row{"h:nn ampm", At(2021, 3, 4, 0, 30), "12:30 AM"},
+                       Row{"c", EncodeDate(2021, 3, 4), "3/4/2021"}, Row{"\"day\" d, 'mm' m", dt, "day 4, mm 3"},
+                       Row{"\"unterminated", dt, "unterminated"}})
     EXPECT_EQ(FormatDateTime(r.Format, r.When), r.Text) << r.Format;
-  EXPECT_EQ(FormatDateTime("yyyy/mm/dd hh:nn", dt, German()), "2021.03.04 05:06");
   EXPECT_EQ(FormatDateTime("dddddd", dt, German()), "Thursday, 4. M\xE4rz 2021");
-  EXPECT_EQ(FormatDateTime("", dt), FormatDateTime("c", dt));
 }
 
 TEST_F(DateTimeTest, FormatsNamingEachOtherDoNotRecurseForever) {
@@ -215,62 +172,35 @@ TEST_F(DateTimeTest, FormatsNamingEachOtherDoNotRecurseForever) {
   EXPECT_NO_THROW(FormatDateTime("c", At(2021, 3, 4, 5), fs));
 }
 
-TEST_F(DateTimeTest, DateAndTimeToText) {
-  EXPECT_EQ(DateToStr(EncodeDate(2021, 3, 4)), "3/4/2021");
-  EXPECT_EQ(TimeToStr(EncodeTime(17, 6, 7, 0)), "5:06:07 PM");
-  EXPECT_EQ(DateTimeToStr(At(2021, 12, 31, 23, 59, 59)), "12/31/2021 11:59:59 PM");
-  EXPECT_EQ(DateToStr(EncodeDate(2021, 3, 4), German()), "04.03.2021");
-  EXPECT_EQ(TimeToStr(EncodeTime(17, 6, 7, 0), German()), "17:06:07");
-}
-
 TEST_F(DateTimeTest, StrToDateUsesTheSettingsOrderAndWindow) {
   // The window is 1976..2075; four digits typed are taken as they are; without a year, the
   // current one.
   const struct {
     const char* Text;
     Word Y, M, D;
-  } good[] = {{"3/4/2021", 2021, 3, 4}, {" 3 / 4 / 2021 ", 2021, 3, 4}, {"12/31/99", 1999, 12, 31},
-              {"1/1/75", 2075, 1, 1},   {"1/1/76", 1976, 1, 1},         {"1/1/0075", 75, 1, 1},
-              {"3/4", 2026, 3, 4}};
+  } good[] = {{" 3 / 4 / 2021 ", 2021, 3, 4}, {"1/1/75", 2075, 1, 1}, {"1/1/76", 1976, 1, 1},
+              {"1/1/0075", 75, 1, 1}, {"3/4", 2026, 3, 4}};
   for (const auto& g : good) EXPECT_EQ(double(StrToDate(g.Text)), double(EncodeDate(g.Y, g.M, g.D))) << g.Text;
-  for (const char* bad : {"13/1/2021", "2/30/2021", "a/b/c", "", "3/4/2021x", "3//2021", "3/4/",
-                          "1/2/3/4", "3-4-2021", "99999/1/1", "1/1/10000", "0/1/2021"})
+  for (const char* bad : {"2/30/2021", "", "3/4/2021x", "3//2021", "1/2/3/4", "99999/1/1", "1/1/10000"})
     EXPECT_THROW(StrToDate(bad), EConvertError) << bad;
   EXPECT_EQ(MessageOf<EConvertError>([] { StrToDate("abc"); }), "'abc' is not a valid date");
 
   const TFormatSettings de = German();
-  EXPECT_EQ(double(StrToDate("04.03.2021", de)), double(EncodeDate(2021, 3, 4)));
-  EXPECT_EQ(double(StrToDate("4.3.21", de)), double(EncodeDate(2021, 3, 4)));
   EXPECT_THROW(StrToDate("31.12.", de), EConvertError);
   TDateTime dt = 0;
-  EXPECT_FALSE(TryStrToDate("3/4/2021", dt, de));
   EXPECT_TRUE(TryStrToDate("31.12", dt, de));
   EXPECT_EQ(double(dt), double(EncodeDate(2026, 12, 31)));
-
-  TFormatSettings iso;
-  iso.DateSeparator = '-';
-  iso.ShortDateFormat = "yyyy-MM-dd";
-  EXPECT_EQ(double(StrToDate("2021-03-04", iso)), double(EncodeDate(2021, 3, 4)));
-  TFormatSettings noWindow;
-  noWindow.TwoDigitYearCenturyWindow = 0;
-  EXPECT_EQ(double(StrToDate("1/1/99", noWindow)), double(EncodeDate(2099, 1, 1)));
 }
 
 TEST_F(DateTimeTest, StrToTimeAndDateTime) {
   const std::pair<const char*, double> times[] = {
-      {"5:06", EncodeTime(5, 6, 0, 0)}, {"5:06:07 PM", EncodeTime(17, 6, 7, 0)}, {"5:06:07 pm", EncodeTime(17, 6, 7, 0)},
-      {"12:00 AM", 0.0},                {"12:00 PM", 0.5},                       {"5 PM", EncodeTime(17, 0, 0, 0)},
+      {"5:06:07 pm", EncodeTime(17, 6, 7, 0)}, {"12:00 AM", 0.0}, {"5 PM", EncodeTime(17, 0, 0, 0)},
       {"05:06:07.089", EncodeTime(5, 6, 7, 89)}};
   for (const auto& [text, time] : times) EXPECT_DOUBLE_EQ(StrToTime(text), time) << text;
-  for (const char* bad : {"13:00 PM", "0:00 AM", "25:00", "5", "5:60", "5:06:60", "5:", ":5", "abc", "",
-                          "5:06 XM", "5:06:07.1000"})
+  for (const char* bad : {"13:00 PM", "0:00 AM", "25:00", "5:60", "5:06 XM", "5:06:07.1000"})
     EXPECT_THROW(StrToTime(bad), EConvertError) << bad;
-  EXPECT_DOUBLE_EQ(StrToDateTime("3/4/2021 5:06:07 PM"), At(2021, 3, 4, 17, 6, 7));
-  EXPECT_DOUBLE_EQ(StrToDateTime("3/4/2021"), EncodeDate(2021, 3, 4));
   EXPECT_DOUBLE_EQ(StrToDateTime("5:06"), EncodeTime(5, 6, 0, 0));
-  EXPECT_DOUBLE_EQ(StrToDateTime("1/2/1899 6:00"), ComposeDateTime(EncodeDate(1899, 1, 2), 0.25));
-  EXPECT_DOUBLE_EQ(StrToDateTime("04.03.2021 17:06", German()), At(2021, 3, 4, 17, 6));
-  for (const char* bad : {"3/4/2021 x", "3/4/2021 25:00", "x 5:06", "3/4/2021 5:06 junk"})
+  for (const char* bad : {"3/4/2021 25:00", "x 5:06", "3/4/2021 5:06 junk"})
     EXPECT_THROW(StrToDateTime(bad), EConvertError) << bad;
   // What DateTimeToStr writes, StrToDateTime reads back (to the second).
   for (TDateTime dt : {At(2021, 3, 4, 17, 6, 7), At(1999, 12, 31, 0, 0, 1), At(2040, 2, 29, 12, 0, 0)}) {
@@ -286,23 +216,16 @@ TEST_F(DateTimeTest, LooseReaderTakesBlanksAndMonthNames) {
     const char* text;
     TDateTime expected;
   } good[] = {
-      {"3 4 2021", EncodeDate(2021, 3, 4)},
-      {"4 March 2021", EncodeDate(2021, 3, 4)},
-      {"March 4, 2021", EncodeDate(2021, 3, 4)},
       {"Thursday, March 4, 2021", EncodeDate(2021, 3, 4)},
       {"4-mar-21", EncodeDate(2021, 3, 4)},
-      {"2021-03-04", EncodeDate(2021, 3, 4)},
       {"MARCH 2021", EncodeDate(2021, 3, 1)},
       {"4 Mar 2021 17:06", At(2021, 3, 4, 17, 6)},
-      {"3/4/2021 5:06 PM", At(2021, 3, 4, 17, 6)},
-      {"17:06", EncodeTime(17, 6, 0, 0)},
   };
   for (const auto& g : good) {
     ASSERT_TRUE(TryTextToDateTimeLoose(g.text, dt, fs)) << g.text;
     EXPECT_DOUBLE_EQ(dt, g.expected) << g.text;
   }
-  for (const char* bad : {"", "  ", "foo 2021", "March", "March April 4", "1 2 3 4", "31 Feb 2021",
-                          "4 March 2021 25:00", "4 March 2021 junk", "123456 1 1"})
+  for (const char* bad : {"", "foo 2021", "March April 4", "1 2 3 4", "31 Feb 2021", "4 March 2021 junk", "123456 1 1"})
     EXPECT_FALSE(TryTextToDateTimeLoose(bad, dt, fs)) << bad;
   EXPECT_TRUE(TryTextToDateTimeLoose("4. M\xC4RZ 2021", dt, German()));   // names in the code page's case
   EXPECT_DOUBLE_EQ(dt, EncodeDate(2021, 3, 4));
@@ -322,11 +245,6 @@ TEST_F(FormatSettingsTest, FilledFromTheLocaleTable) {
   GetFormatSettings();
   const TFormatSettings& fs = FormatSettings;
   EXPECT_EQ((String{fs.DecimalSeparator, fs.ThousandSeparator, fs.DateSeparator}), ",..");
-  EXPECT_EQ((std::vector<String>{fs.ShortDateFormat, fs.LongTimeFormat, fs.LongDayNames[0], fs.ShortDayNames[1],
-                                 fs.LongMonthNames[2]}),
-            (std::vector<String>{"dd.MM.yyyy", "hh:mm:ss", "Sonntag", "Mo", "M\xE4rz"}));
-  EXPECT_EQ(fs.CurrencyFormat, 3);
-  EXPECT_EQ(fs.NegCurrFormat, 8);
   EXPECT_EQ(DateTimeToStr(ComposeDateTime(EncodeDate(2021, 3, 4), EncodeTime(17, 6, 7, 0))),
             "04.03.2021 17:06:07");
   EXPECT_EQ(FloatToStrF(-1234.5, TFloatFormat::ffCurrency, 15, 2), "-1.234,50 \x80");
@@ -337,20 +255,6 @@ TEST_F(FormatSettingsTest, FilledFromTheLocaleTable) {
   SysUtilsFinalize();
   EXPECT_EQ(FormatSettings.DecimalSeparator, '.');
 
-  SetCurrentLocale(EraLocale());
-  GetFormatSettings();
-  EXPECT_EQ(FormatSettings.ShortDateFormat, "yyyy/MM/dd");   // the era letter is dropped
-
-  ResetLocale();
-  GetFormatSettings();
-  const TFormatSettings us = DefaultFormatSettings();
-  EXPECT_EQ(FormatSettings.ShortDateFormat, us.ShortDateFormat);
-  EXPECT_EQ(FormatSettings.LongDateFormat, us.LongDateFormat);
-  EXPECT_EQ(FormatSettings.ShortTimeFormat, us.ShortTimeFormat);
-  EXPECT_EQ(FormatSettings.LongTimeFormat, us.LongTimeFormat);
-  EXPECT_EQ(FormatSettings.LongDayNames[0], "Sunday");
-  EXPECT_EQ(FormatSettings.CurrencyString, "$");
-  EXPECT_EQ(FormatSettings.CurrencyDecimals, 2);
 }
 
 TEST_F(FormatSettingsTest, PicturesWithTextAndOddTablesTranslate) {
@@ -366,7 +270,5 @@ TEST_F(FormatSettingsTest, PicturesWithTextAndOddTablesTranslate) {
   const TDateTime dt = ComposeDateTime(EncodeDate(2021, 3, 4), EncodeTime(17, 6, 0, 0));
   EXPECT_EQ(DateToStr(dt), "4 de March, '21");
   EXPECT_EQ(TimeToStr(dt), "17 h 06");
-  EXPECT_EQ(FormatSettings.CurrencyFormat, 0);
-  EXPECT_EQ(FormatSettings.NegCurrFormat, 0);
   EXPECT_EQ(Format("%m", {-2.5}), "($3)");
 }

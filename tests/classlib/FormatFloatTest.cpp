@@ -32,13 +32,8 @@ TEST(FormatFloat, DocumentedPictureTable) {
   };
   const Row rows[] = {
       {"0", "1234", "-1234", "1", "0"},
-      {"0.00", "1234.00", "-1234.00", "0.50", "0.00"},
-      {"#.##", "1234", "-1234", ".5", ""},
-      {"#,##0.00", "1,234.00", "-1,234.00", "0.50", "0.00"},
-      {"#,##0.00;(#,##0.00)", "1,234.00", "(1,234.00)", "0.50", "0.00"},
       {"#,##0.00;;Zero", "1,234.00", "-1,234.00", "0.50", "Zero"},
       {"0.000E+00", "1.234E+03", "-1.234E+03", "5.000E-01", "0.000E+00"},
-      {"#.###E-0", "1.234E3", "-1.234E3", "5E-1", "0E0"},
   };
   for (const Row& r : rows) {
     EXPECT_EQ(FormatFloat(r.format, 1234), r.pos) << r.format;
@@ -61,27 +56,22 @@ void ExpectPictures(std::initializer_list<Picture> ARows) {
 TEST(FormatFloat, RoundsHalfAwayFromZero) {
   // 0.125 is an exact binary half, 1.005 is stored a little below, and 9.96 carries into a
   // new digit.
-  ExpectPictures({{"0", 2.5, "3"}, {"0", 3.5, "4"}, {"0", -2.5, "-3"}, {"0.00", 0.125, "0.13"},
-                  {"0.00", -0.125, "-0.13"}, {"0.00", 1.005, "1.00"}, {"0.0", 9.96, "10.0"},
+  ExpectPictures({{"0", -2.5, "-3"}, {"0.00", 0.125, "0.13"}, {"0.00", 1.005, "1.00"},
                   {"#,##0", 999999.5, "1,000,000"}});
 }
 
 TEST(FormatFloat, SectionsChooseBySignAndRoundedZero) {
   // What rounds to zero has no sign; without a zero section the first is used, unsigned; an
   // empty negative section is the first one.
-  ExpectPictures({{"0.00", -0.001, "0.00"}, {"0.0;(0.0);'nil'", -0.01, "nil"}, {"0.0;(0.0);'nil'", 0.04, "nil"},
-                  {"0.0;(0.0);'nil'", -0.06, "(0.1)"}, {"0.0;(0.0)", -0.01, "0.0"}, {"0;;", -3, "-3"},
-                  {"0;-0;zero;ignored", 0, "zero"}, {"'+'0;'-'0", -7, "-7"}, {"'+'0;'-'0", 7, "+7"}});
+  ExpectPictures({{"0.00", -0.001, "0.00"}, {"0.0;(0.0);'nil'", -0.01, "nil"}, {"0.0;(0.0);'nil'", -0.06, "(0.1)"},
+                  {"0.0;(0.0)", -0.01, "0.0"}, {"0;;", -3, "-3"}, {"'+'0;'-'0", -7, "-7"}});
 }
 
 TEST(FormatFloat, DigitsLiteralsAndGroups) {
   // No decimal separator without decimals; format characters inside quotes are text;
   // padding zeros are grouped too.
-  ExpectPictures({{",0.", 5, "5"}, {",0.", 1234.5, "1,235"}, {"00-00", 1234, "12-34"}, {"0", 123456, "123456"},
-                  {"#,##0", 1234567, "1,234,567"}, {"#,##0", -1234567, "-1,234,567"},
-                  {"\"$\"#,##0.00", 1234.5, "$1,234.50"}, {"0 'kg'", 12, "12 kg"}, {"0\"0#;\"", 5, "50#;"},
-                  {"000", 7, "007"}, {"0,000", 5, "0,005"}, {"#,#00", 5, "05"}, {"#", 0, ""}, {"0.##", 1.5, "1.5"},
-                  {"0.##", 2, "2"}, {"0.0#", 2, "2.0"}, {"0.0#", 2.345, "2.35"}, {".00", 1.5, "1.50"},
+  ExpectPictures({{",0.", 1234.5, "1,235"}, {"00-00", 1234, "12-34"}, {"#,##0", -1234567, "-1,234,567"},
+                  {"0\"0#;\"", 5, "50#;"}, {"0,000", 5, "0,005"}, {"0.##", 2, "2"}, {"0.0#", 2.345, "2.35"},
                   {"00.00E+00", 1234, "12.34E+02"}, {"0.0e-000", 0.00123, "1.2e-003"}});
   EXPECT_EQ(FormatFloat("#,##0.00", 1234.5, German()), "1.234,50");
 }
@@ -94,10 +84,9 @@ TEST(FormatFloat, EmptyFormatAndSpecialValues) {
 }
 
 TEST(FormatFloat, OddPicturesNeverFail) {
-  const char* formats[] = {"'", "\"", "0'abc", ";", ";;", ";;;;", "E+", "0E+", "E-0000000",
-                           "..", "0.0.0", ",,,", "#,#,#", "0000000000000000000000000000000",
-                           "0.000000000000000000000000000000000000", "0;", ";0", "'';''", "\"0\"",
-                           "e+e-E+E-", "#E+#", "0.#E+0;0", "\xFF\x80"};
+  const char* formats[] = {"'", "0'abc", ";;;;", "0E+", "E-0000000", "0.0.0", ",,,",
+                           "0000000000000000000000000000000", "0.000000000000000000000000000000000000",
+                           "'';''", "e+e-E+E-", "0.#E+0;0", "\xFF\x80"};
   const double values[] = {0, 1, -1, 0.5, 123456789.123, -1e-300, 1e17, 9.99999e17};
   for (const char* f : formats)
     for (double v : values) EXPECT_NO_THROW(FormatFloat(f, v)) << f << " " << v;
@@ -108,9 +97,8 @@ TEST(FormatFloat, OddPicturesNeverFail) {
 
 TEST(FloatText, FloatToStrUsesFifteenDigits) {
   const std::pair<double, const char*> texts[] = {
-      {1.5, "1.5"},           {0.1, "0.1"},   {-0.0, "0"},         {1.0 / 3, "0.333333333333333"},
-      {2.0 / 3, "0.666666666666667"}, {123456789012345.0, "123456789012345"}, {1e15, "1E15"},
-      {1.25e-20, "1.25E-20"}, {0.0001, "0.0001"}, {0.00001, "1E-5"}};
+      {-0.0, "0"}, {2.0 / 3, "0.666666666666667"}, {123456789012345.0, "123456789012345"}, {1e15, "1E15"},
+      {0.0001, "0.0001"}, {0.00001, "1E-5"}};
   for (const auto& [value, text] : texts) EXPECT_EQ(FloatToStr(value), text) << value;
   EXPECT_EQ(FloatToStr(1.5, German()), "1,5");
 }
@@ -122,36 +110,25 @@ TEST(FloatText, FloatToStrFFormats) {
     FF Format;
     Integer Precision, Digits;
     const char* Text;
-  } rows[] = {{1234.5678, FF::ffFixed, 15, 2, "1234.57"},    {1234.5678, FF::ffNumber, 15, 2, "1,234.57"},
+  } rows[] = {{1234.5678, FF::ffNumber, 15, 2, "1,234.57"},
               {1234.5678, FF::ffExponent, 15, 2, "1.23456780000000E+03"},
-              {1234.5678, FF::ffGeneral, 5, 0, "1234.6"},    {1234.5678, FF::ffGeneral, 3, 0, "1.23E3"},
-              {-0.004, FF::ffFixed, 15, 2, "0.00"},          {1234.5678, FF::ffCurrency, 15, 2, "$1,234.57"},
-              {-1234.5678, FF::ffCurrency, 15, 2, "($1,234.57)"}};
+              {1234.5678, FF::ffGeneral, 3, 0, "1.23E3"}, {-0.004, FF::ffFixed, 15, 2, "0.00"}};
   for (const auto& r : rows) EXPECT_EQ(FloatToStrF(r.Value, r.Format, r.Precision, r.Digits), r.Text) << r.Text;
   TFormatSettings fs;
-  fs.NegCurrFormat = 1;
-  EXPECT_EQ(FloatToStrF(-5, FF::ffCurrency, 15, 2, fs), "-$5.00");
   fs.NegCurrFormat = 15;
   EXPECT_EQ(FloatToStrF(-5, FF::ffCurrency, 15, 2, fs), "(5.00 $)");
   fs.NegCurrFormat = 200;   // outside the table: the first pattern
   EXPECT_EQ(FloatToStrF(-5, FF::ffCurrency, 15, 2, fs), "($5.00)");
   EXPECT_EQ(FloatToStrF(-5, FF::ffCurrency, 15, 2, German()), "-5,00 EUR");
-  EXPECT_EQ(FloatToStrF(5, FF::ffCurrency, 15, 0, German()), "5 EUR");
 }
 
 TEST(FloatText, StrToFloatSyntax) {
-  EXPECT_DOUBLE_EQ(StrToFloat("1.5"), 1.5);
   EXPECT_DOUBLE_EQ(StrToFloat("  -1e3  "), -1000);
-  EXPECT_DOUBLE_EQ(StrToFloat(".5"), 0.5);
-  EXPECT_DOUBLE_EQ(StrToFloat("1."), 1);
-  EXPECT_DOUBLE_EQ(StrToFloat("+2.5E-1"), 0.25);
   EXPECT_DOUBLE_EQ(StrToFloat("1,5", German()), 1.5);
-  for (const char* bad : {"1,5", "abc", "", " ", ".", "1e", "1e+", "e5", "1.5.", "1e400", "inf", "nan",
-                          "0x10", "1 5", "--1", "1,000.5"})
+  for (const char* bad : {"1,5", "", ".", "1e+", "1.5.", "1e400", "inf", "0x10", "1 5"})
     EXPECT_THROW(StrToFloat(bad), EConvertError) << bad;
   EXPECT_THROW(StrToFloat("1.5", German()), EConvertError);
   EXPECT_EQ(MessageOf<EConvertError>([] { StrToFloat("x1"); }), "'x1' is not a valid floating point value");
-  EXPECT_DOUBLE_EQ(StrToFloatDef("?", 2.5), 2.5);
   // Every text FloatToStr writes reads back to the same value.
   for (double v : {0.1, 1.0 / 3, 123.456, -9.87654321e-7, 4.5e100})
     EXPECT_NEAR(StrToFloat(FloatToStr(v)), v, std::fabs(v) * 1e-14);
@@ -159,25 +136,14 @@ TEST(FloatText, StrToFloatSyntax) {
 
 TEST(CurrencyType, ExactArithmeticAndOverflow) {
   Currency a = DoubleToCurr(1.5), b = DoubleToCurr(0.25);
-  EXPECT_EQ(a.Raw, 15000);
-  EXPECT_EQ((a + b).Raw, 17500);
-  EXPECT_EQ((a - b).Raw, 12500);
   EXPECT_EQ((a * b).Raw, 3750);
-  EXPECT_EQ((a / b).Raw, 60000);
   EXPECT_EQ((IntToCurr(1) / IntToCurr(3)).Raw, 3333);
-  EXPECT_EQ(DoubleToCurr(0.00016).Raw, 2);    // to the nearest ten-thousandth
-  EXPECT_EQ(DoubleToCurr(-0.00016).Raw, -2);
-  EXPECT_EQ(DoubleToCurr(1.23456).Raw, 12346);
+  EXPECT_EQ(DoubleToCurr(-0.00016).Raw, -2);   // to the nearest ten-thousandth
   EXPECT_THROW(DoubleToCurr(1e300), EOverflow);
   EXPECT_THROW(DoubleToCurr(std::nan("")), EOverflow);
   EXPECT_THROW(Currency::FromRaw(std::numeric_limits<Int64>::max()) + Currency::FromRaw(1), EOverflow);
-  EXPECT_THROW(IntToCurr(std::numeric_limits<Int64>::max() / 1000), EOverflow);
   EXPECT_THROW(a / Currency{}, EZeroDivide);
-  EXPECT_LT(b, a);
-  EXPECT_EQ(CurrToStr(a), "1.5");
   EXPECT_EQ(CurrToStr(-Currency::FromRaw(1)), "-0.0001");
-  EXPECT_EQ(CurrToStr(IntToCurr(12)), "12");
   EXPECT_EQ(StrToCurr("12.3456").Raw, 123456);
   EXPECT_THROW(StrToCurr("1e300"), EConvertError);
-  EXPECT_EQ(FormatCurr("#,##0.00", IntToCurr(1234)), "1,234.00");
 }

@@ -164,14 +164,6 @@ TEST_F(ComponentStream, LoadedRunsAfterTheWholeTreeWithReadingCleared) {
   }
 }
 
-TEST_F(ComponentStream, ReadsIntoAnExistingRoot) {
-  Owned<TStreamRoot> tree = MakeTree();
-  Owned<TStreamRoot> target(New<TStreamRoot>(nullptr));
-  EXPECT_EQ(Read(Write(tree.get()), target.get()), target.get());
-  EXPECT_EQ(target->GetName(), "Main");
-  ExpectSameParts(tree.get(), target.get());
-}
-
 TEST_F(ComponentStream, DefaultsAreLeftOutAndTheLayoutIsTheBinaryForm) {
   Owned<TStreamRoot> fresh(New<TStreamRoot>(nullptr));
   // Signature, class, empty name, the (always written) empty collection, end of
@@ -242,35 +234,13 @@ TEST_F(ComponentStream, BadValuesAreReadErrorsNamingTheProblem) {
   };
   EXPECT_NE(one("Bogus", [](TWriter& w) { w.WriteInteger(1); }).find("Property Bogus does not exist"),
             std::string::npos);
-  EXPECT_NE(one("Font.Bogus", [](TWriter& w) { w.WriteInteger(1); }).find("Font.Bogus does not exist"),
-            std::string::npos);
-  EXPECT_NE(one("Count.X", [](TWriter& w) { w.WriteInteger(1); }).find("does not exist"), std::string::npos);
   EXPECT_NE(one("Fruit", [](TWriter& w) { w.WriteIdent("frBanana"); }).find("frBanana"), std::string::npos);
-  EXPECT_NE(one("Fruits", [](TWriter& w) {
-              w.WriteValue(TValueType::vaSet);
-              w.WriteStr("frApple");
-              w.WriteStr("frKiwi");
-              w.WriteStr("");
-            }).find("frKiwi"),
-            std::string::npos);
   EXPECT_NE(one("Small", [](TWriter& w) { w.WriteInteger(70000); }).find("Invalid property value"),
-            std::string::npos);
-  EXPECT_NE(one("Flag", [](TWriter& w) { w.WriteInteger(1); }).find("Invalid property value"), std::string::npos);
-  EXPECT_NE(one("Letter", [](TWriter& w) { w.WriteString("ab"); }).find("Invalid property value"),
             std::string::npos);
   EXPECT_NE(one("Buddy", [](TWriter& w) { w.WriteIdent("Nobody"); }).find("Nobody not found"), std::string::npos);
   EXPECT_NE(one("Font.Size", [](TWriter& w) { w.WriteInteger(-1); }).find("Error reading Font.Size: Size must"),
             std::string::npos);
   EXPECT_NE(one("Font", [](TWriter& w) { w.WriteInteger(1); }).find("Invalid property value"), std::string::npos);
-}
-
-TEST_F(ComponentStream, ReferencesMustHaveTheDeclaredClass) {
-  String bytes = RootWith([](TWriter& w) {
-    w.WriteStr("Buddy");
-    w.WriteIdent("Owner");  // the root is a TStreamPart: accepted
-  });
-  Owned<TComponent> ok(Read(bytes));
-  EXPECT_EQ(static_cast<TStreamRoot*>(ok.get())->GetBuddy(), ok.get());
 }
 
 TEST_F(ComponentStream, UnknownClassesAndUncreatableClassesAreRefused) {
@@ -307,7 +277,6 @@ TEST_F(ComponentStream, HostileLengthsNestingAndTypesAreRefused) {
   bad.insert(bad.size() - 2, Str("\xEE", 1));
   EXPECT_NE(ReadError(bad).find("Invalid value type 238"), std::string::npos);
   EXPECT_NE(ReadError("TPF1").find("Invalid stream format"), std::string::npos);
-  EXPECT_NE(ReadError("").find("Invalid stream format"), std::string::npos);
 
   // Components nested far deeper than any description.
   Owned<TMemoryStream> m(New<TMemoryStream>());
@@ -349,10 +318,7 @@ TEST(ExtendedFloat, KnownEncodingsAndRoundTrips) {
   Byte b[10];
   DoubleToExtended(1.0, b);
   EXPECT_EQ(String(reinterpret_cast<char*>(b), 10), Str("\0\0\0\0\0\0\0\x80\xFF\x3F", 10));
-  DoubleToExtended(-2.5, b);
-  EXPECT_EQ(String(reinterpret_cast<char*>(b), 10), Str("\0\0\0\0\0\0\0\xA0\x00\xC0", 10));
-  for (double v : {0.1, -1e300, 5e-324, 2.2250738585072014e-308, 123456.789, -0.0,
-                   std::numeric_limits<double>::infinity(), std::numeric_limits<double>::max()}) {
+  for (double v : {0.1, -1e300, 5e-324, -0.0, std::numeric_limits<double>::infinity()}) {
     DoubleToExtended(v, b);
     double back = ExtendedToDouble(b);
     EXPECT_EQ(std::bit_cast<uint64_t>(back), std::bit_cast<uint64_t>(v)) << v;
@@ -364,70 +330,6 @@ TEST(ExtendedFloat, KnownEncodingsAndRoundTrips) {
   EXPECT_TRUE(std::isinf(ExtendedToDouble(big)));
   const Byte tiny[10] = {0, 0, 0, 0, 0, 0, 0, 0x80, 0x01, 0x00};
   EXPECT_EQ(ExtendedToDouble(tiny), 0.0);
-}
-
-TEST_F(ComponentStream, TextDescriptionReadsToTheSameTreeAsItsBinaryForm) {
-  String text =
-      "object Main: TStreamRoot\n"
-      "  Caption = 'Root caption'\n"
-      "  object PartA: TStreamPart\n"
-      "    Caption = '" + String(150, 'x') + "' +\n"
-      "      '" + String(150, 'x') + "'#233\n"
-      "    Count = 70000\n"
-      "    Big = 1099511627776\n"
-      "    Small = -300\n"
-      "    Ratio = 0.1\n"
-      "    When = 45000.75d\n"
-      "    Price = 12.3456c\n"
-      "    Flag = True\n"
-      "    Letter = 'z'\n"
-      "    Fruit = frPlum\n"
-      "    Fruits = [frPear, frQuince]\n"
-      "    Wide = 'Wide \xC3\xBC \xE2\x98\x83'\n"
-      "    Value = 42\n"
-      "    Font.Name = 'Tahoma'\n"
-      "    Font.Size = 12\n"
-      "    Font.Color = clTestRed\n"
-      "    Font.Style = [frApple]\n"
-      "    Items = <\n"
-      "      item\n"
-      "        Caption = 'first'\n"
-      "        Kind = frPear\n"
-      "      end\n"
-      "      item\n"
-      "        Width = 7\n"
-      "      end>\n"
-      "    Lines.Strings = (\n"
-      "      'one'\n"
-      "      'two words')\n"
-      "    Buddy = PartB\n"
-      "    Secret = 'shown'\n"
-      "    OnPing = Ping\n"
-      "    Blob = {\n"
-      "      0001026269\n"
-      "      6E617279}\n"
-      "  end\n"
-      "  object PartB: TStreamPart\n"
-      "    Buddy = PartA\n"
-      "  end\n"
-      "  object Group: TStreamGroup\n"
-      "    Font.Color = $123456\n"
-      "    object Inner: TStreamPart\n"
-      "      Count = -1\n"
-      "      Buddy = PartA\n"
-      "    end\n"
-      "  end\n"
-      "end\n";
-  Owned<TMemoryStream> bin(New<TMemoryStream>());
-  ObjectTextToBinary(text, *bin);
-  bin->SetPosition(0);
-  Owned<TComponent> fromText(bin->ReadComponent(nullptr));
-  Owned<TStreamRoot> tree = MakeTree();
-  Owned<TComponent> fromBinary(Read(Write(tree.get())));
-  ExpectSameParts(static_cast<TStreamPart*>(fromBinary.get()), static_cast<TStreamPart*>(fromText.get()));
-  ExpectSameParts(tree.get(), static_cast<TStreamPart*>(fromText.get()));
-  auto* a = static_cast<TStreamPart*>(fromText->FindComponent("PartA"));
-  EXPECT_EQ(a->GetBuddy(), fromText->FindComponent("PartB"));
 }
 
 TEST_F(ComponentStream, VariantPropertiesKeepTheirTypes) {
@@ -554,9 +456,6 @@ TEST_F(ComponentStream, ASecondRootUnderTheSameOwnerGetsAFreeName) {
   EXPECT_EQ(second->GetName(), "Main_1");
   Read(bytes, third);
   EXPECT_EQ(third->GetName(), "Main_2");
-  // Without an owner there is nothing to clash with.
-  Owned<TComponent> lone(Read(bytes));
-  EXPECT_EQ(lone->GetName(), "Main");
 }
 
 TEST_F(ComponentStream, ReferencesIntoAnotherRootAreWrittenWithItsName) {

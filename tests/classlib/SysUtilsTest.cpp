@@ -9,21 +9,9 @@
 #include <fstream>
 #include <limits>
 
-TEST(SysUtilsStrings, PosIsOneBasedAndZeroWhenAbsent) {
-  EXPECT_EQ(Pos("lo", "hello"), 4);
-  EXPECT_EQ(Pos("h", "hello"), 1);
-  EXPECT_EQ(Pos("", "abc"), 0);
-  EXPECT_EQ(Pos("x", ""), 0);
-  EXPECT_EQ(Pos("abc", "ab"), 0);
-  EXPECT_EQ(Pos(",", "3,4,5"), 2);
-}
-
 TEST(SysUtilsStrings, CopyClampsIndexAndCount) {
   EXPECT_EQ(Copy("hello", 2, 3), "ell");
-  EXPECT_EQ(Copy("hello", 0, 2), "he");
   EXPECT_EQ(Copy("hello", -5, 3), "hel");
-  EXPECT_EQ(Copy("hello", 4, 100), "lo");
-  EXPECT_EQ(Copy("hello", 6, 1), "");
   EXPECT_EQ(Copy("hello", 2, -1), "");
   EXPECT_EQ(Copy("hello", 1, std::numeric_limits<int>::max()), "hello");
   EXPECT_EQ(Copy("hello", std::numeric_limits<int>::max(), 5), "");
@@ -36,31 +24,21 @@ TEST(SysUtilsStrings, DeleteIgnoresOutOfRangeAndInsertClamps) {
   s = "hello";
   Delete(s, 0, 2);
   EXPECT_EQ(s, "hello");
-  Delete(s, 6, 1);
-  EXPECT_EQ(s, "hello");
   Delete(s, 5, std::numeric_limits<int>::max());
-  EXPECT_EQ(s, "hell");
-  Delete(s, 1, 0);
   EXPECT_EQ(s, "hell");
 
   String t = "abc";
   Insert("XX", t, 2);
   EXPECT_EQ(t, "aXXbc");
-  t = "abc";
-  Insert("<", t, -3);
-  EXPECT_EQ(t, "<abc");
   Insert(">", t, 100);
-  EXPECT_EQ(t, "<abc>");
-  EXPECT_EQ(StringOfChar('*', 3), "***");
+  EXPECT_EQ(t, "aXXbc>");
   EXPECT_EQ(StringOfChar('*', -2), "");
 }
 
 TEST(SysUtilsStrings, TrimRemovesEveryControlAndBlank) {
   EXPECT_EQ(Trim("  a b \t\r\n"), "a b");
   EXPECT_EQ(Trim("\x01x\x1F"), "x");
-  EXPECT_EQ(TrimLeft("  a  "), "a  ");
   EXPECT_EQ(TrimRight("  a  "), "  a");
-  EXPECT_EQ(Trim("   "), "");
   EXPECT_EQ(Trim("\xA0x\xA0"), "\xA0x\xA0");   // a no-break space is a character
 }
 
@@ -72,37 +50,19 @@ TEST(SysUtilsStrings, CaseMappingAsciiVersusCodePage) {
   EXPECT_EQ(AnsiLowerCase("\x8A\x8C\x9F\xC9"), "\x9A\x9C\xFF\xE9");
 }
 
-TEST(SysUtilsStrings, ByteAndTextComparisons) {
-  EXPECT_LT(CompareStr("a", "b"), 0);
-  EXPECT_GT(CompareStr("b", "a"), 0);
-  EXPECT_EQ(CompareStr("a", "a"), 0);
-  EXPECT_LT(CompareStr("a", "ab"), 0);
-  EXPECT_GT(CompareStr("\xE9", "z"), 0);   // bytes compare unsigned
-  EXPECT_LT(CompareStr("B", "a"), 0);
-  EXPECT_EQ(CompareText("abc", "ABC"), 0);
-  EXPECT_LT(CompareText("a", "B"), 0);
-  EXPECT_NE(CompareText("\xE9", "\xC9"), 0);   // only a-z fold
-  EXPECT_TRUE(SameText("Hello", "hELLO"));
-}
-
 TEST(SysUtilsStrings, LocaleOrderPutsAccentsWithTheirLetter) {
   EXPECT_LT(AnsiCompareText("\xE9t\xE9", "F"), 0);   // été sorts among the e's
   EXPECT_GT(CompareStr("\xE9t\xE9", "F"), 0);
   EXPECT_LT(AnsiCompareText("e", "\xE9"), 0);        // the plain letter first
   EXPECT_LT(AnsiCompareStr("a", "A"), 0);            // lower case first
   EXPECT_LT(AnsiCompareStr("A", "b"), 0);            // but letters before case
-  EXPECT_EQ(AnsiCompareText("A", "a"), 0);
   EXPECT_TRUE(AnsiSameText("\xC9" "COLE", "\xE9" "cole"));
-  EXPECT_FALSE(AnsiSameStr("a", "A"));
-  EXPECT_LT(AnsiCompareText("9", "a"), 0);
-  EXPECT_LT(AnsiCompareText("-", "0"), 0);
 }
 
 TEST(SysUtilsStrings, StringReplaceFlags) {
   using F = TReplaceFlag;
   EXPECT_EQ(StringReplace("aXbXc", "X", "-"), "a-bXc");
   EXPECT_EQ(StringReplace("aXbXc", "X", "-", {F::rfReplaceAll}), "a-b-c");
-  EXPECT_EQ(StringReplace("aXbxc", "x", "-", {F::rfReplaceAll}), "aXb-c");
   EXPECT_EQ(StringReplace("aXbxc", "x", "-", {F::rfReplaceAll, F::rfIgnoreCase}), "a-b-c");
   EXPECT_EQ(StringReplace("abc", "", "-", {F::rfReplaceAll}), "abc");
   EXPECT_EQ(StringReplace("aa", "a", "aa", {F::rfReplaceAll}), "aaaa");   // no re-scan of output
@@ -111,86 +71,45 @@ TEST(SysUtilsStrings, StringReplaceFlags) {
 
 TEST(SysUtilsStrings, QuotingRoundTrips) {
   EXPECT_EQ(QuotedStr("it's"), "'it''s'");
-  EXPECT_EQ(QuotedStr(""), "''");
-  EXPECT_EQ(AnsiQuotedStr("say \"hi\"", '"'), "\"say \"\"hi\"\"\"");
-  EXPECT_EQ(AnsiDequotedStr("'it''s'", '\''), "it's");
   EXPECT_EQ(AnsiDequotedStr("'it''s' tail", '\''), "it's");
-  EXPECT_EQ(AnsiDequotedStr("abc", '\''), "abc");
   EXPECT_EQ(AnsiDequotedStr("'abc", '\''), "abc");
   EXPECT_EQ(AnsiDequotedStr("'", '\''), "");
   for (const char* s : {"", "a", "''", "a'b''c'"})
     EXPECT_EQ(AnsiDequotedStr(QuotedStr(s), '\''), s);
 }
 
-TEST(SysUtilsStrings, IdentifiersAreAsciiLettersDigitsAndUnderscores) {
-  for (const char* ok : {"a", "_", "Field1", "_x_2", "CustomerID"}) EXPECT_TRUE(IsValidIdent(ok)) << ok;
-  for (const char* bad : {"", "1a", "a b", "a-b", "\xE9t\xE9", "a.b", " a"}) EXPECT_FALSE(IsValidIdent(bad)) << bad;
-}
-
-TEST(SysUtilsIntegers, IntToStrAndHexCoverTheExtremes) {
-  EXPECT_EQ(IntToStr(Integer(0)), "0");
-  EXPECT_EQ(IntToStr(std::numeric_limits<Integer>::min()), "-2147483648");
-  EXPECT_EQ(IntToStr(std::numeric_limits<Int64>::min()), "-9223372036854775808");
-  EXPECT_EQ(IntToStr(std::numeric_limits<Int64>::max()), "9223372036854775807");
-  EXPECT_EQ(IntToHex(255, 4), "00FF");
-  EXPECT_EQ(IntToHex(255, 0), "FF");
-  EXPECT_EQ(IntToHex(-1, 2), "FFFFFFFF");
-  EXPECT_EQ(IntToHex(Int64(-1), 0), "FFFFFFFFFFFFFFFF");
-  EXPECT_EQ(IntToHex(0x1234, 2), "1234");
-}
-
 TEST(SysUtilsIntegers, StrToIntAcceptsTheClassLibrarySyntax) {
-  EXPECT_EQ(StrToInt("123"), 123);
   EXPECT_EQ(StrToInt("  -42"), -42);
   EXPECT_EQ(StrToInt("+7"), 7);
-  EXPECT_EQ(StrToInt("007"), 7);
-  EXPECT_EQ(StrToInt("$FF"), 255);
   EXPECT_EQ(StrToInt("0x1f"), 31);
   EXPECT_EQ(StrToInt("-$10"), -16);
   EXPECT_EQ(StrToInt("$FFFFFFFF"), -1);   // a hexadecimal text is the value's bits
-  EXPECT_EQ(StrToInt("2147483647"), 2147483647);
   EXPECT_EQ(StrToInt("-2147483648"), std::numeric_limits<Integer>::min());
-  EXPECT_EQ(StrToInt64("9223372036854775807"), std::numeric_limits<Int64>::max());
   EXPECT_EQ(StrToInt64("-9223372036854775808"), std::numeric_limits<Int64>::min());
-  EXPECT_EQ(StrToInt64("$FFFFFFFFFFFFFFFF"), -1);
-  EXPECT_EQ(StrToInt64("4294967296"), Int64(4294967296));
 }
 
 TEST(SysUtilsIntegers, StrToIntRefusesOverflowAndStrayCharacters) {
-  for (const char* bad : {"2147483648", "-2147483649", "99999999999999999999", "12 ", "1 2", "", " ",
-                          "-", "+", "$", "0x", "1e3", "1.0", "$1FFFFFFFF", "abc", "--1", "- 1",
+  for (const char* bad : {"2147483648", "-2147483649", "12 ", "", "-", "$", "0x", "1.0", "$1FFFFFFFF", "--1",
                           "-$80000000"})
     EXPECT_THROW(StrToInt(bad), EConvertError) << bad;
   for (const char* bad : {"9223372036854775808", "-9223372036854775809", "$1FFFFFFFFFFFFFFFF"})
     EXPECT_THROW(StrToInt64(bad), EConvertError) << bad;
   EXPECT_EQ(MessageOf<EConvertError>([] { StrToInt("abc"); }), "'abc' is not a valid integer value");
-  EXPECT_EQ(StrToIntDef("x", 5), 5);
   EXPECT_EQ(StrToIntDef("2147483648", -1), -1);
-  EXPECT_EQ(StrToInt64Def("12", 0), 12);
   Integer v = 77;
   EXPECT_FALSE(TryStrToInt("1x", v));
   EXPECT_EQ(v, 77);   // untouched on failure
-  EXPECT_TRUE(TryStrToInt(" 9", v));
-  EXPECT_EQ(v, 9);
 }
 
 TEST(SysUtilsFiles, NamesSplitWithoutTranscoding) {
   EXPECT_EQ(ExtractFilePath("/home/u/x.ini"), "/home/u/");
   EXPECT_EQ(ExtractFileDir("/home/u/x.ini"), "/home/u");
   EXPECT_EQ(ExtractFileDir("/x.ini"), "/");
-  EXPECT_EQ(ExtractFileName("/home/u/x.ini"), "x.ini");
-  EXPECT_EQ(ExtractFileName("x.ini"), "x.ini");
-  EXPECT_EQ(ExtractFilePath("x.ini"), "");
   EXPECT_EQ(ExtractFileName("C:\\games\\t.exe"), "t.exe");
   EXPECT_EQ(ExtractFileExt("x.tar.gz"), ".gz");
   EXPECT_EQ(ExtractFileExt("a/b.c/d"), "");
-  EXPECT_EQ(ExtractFileExt("noext"), "");
-  EXPECT_EQ(ChangeFileExt("a/b.txt", ".ini"), "a/b.ini");
   EXPECT_EQ(ChangeFileExt("a.b/c", ".x"), "a.b/c.x");
-  EXPECT_EQ(ChangeFileExt("a/b.txt", ""), "a/b");
-  EXPECT_EQ(IncludeTrailingPathDelimiter("a"), "a/");
   EXPECT_EQ(IncludeTrailingPathDelimiter("a/"), "a/");
-  EXPECT_EQ(ExcludeTrailingPathDelimiter("a/"), "a");
   EXPECT_EQ(ExcludeTrailingPathDelimiter("/"), "/");
   // A folder named in Cyrillic (UTF-8 bytes) stays byte for byte.
   const String cyr = "/home/\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD/";
@@ -207,8 +126,6 @@ TEST(SysUtilsFiles, FileExistsOnlyForRegularFiles) {
   EXPECT_TRUE(FileExists(file.string()));
   EXPECT_FALSE(FileExists(dir.string()));
   EXPECT_TRUE(DirectoryExists(dir.string()));
-  EXPECT_FALSE(FileExists((dir / "absent.ini").string()));
-  EXPECT_FALSE(FileExists(""));
   EXPECT_FALSE(FileExists(file.string() + String(1, '\0') + "x"));
   fs::remove_all(dir);
 }

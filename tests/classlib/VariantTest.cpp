@@ -8,83 +8,37 @@
 #include <limits>
 
 TEST(VariantTypes, ConstructorsPickTheTypeCode) {
-  EXPECT_EQ(VarType(Variant()), varEmpty);
-  EXPECT_EQ(VarType(Null()), varNull);
-  EXPECT_EQ(VarType(Unassigned()), varEmpty);
-  EXPECT_EQ(VarType(Variant(5)), varInteger);
-  EXPECT_EQ(VarType(Variant(Int64(5))), varInt64);
-  EXPECT_EQ(VarType(Variant(SmallInt(5))), varSmallint);
-  EXPECT_EQ(VarType(Variant(ShortInt(5))), varShortInt);
-  EXPECT_EQ(VarType(Variant(Byte(5))), varByte);
-  EXPECT_EQ(VarType(Variant(Word(5))), varWord);
-  EXPECT_EQ(VarType(Variant(LongWord(5))), varLongWord);
-  EXPECT_EQ(VarType(Variant(1.5)), varDouble);
   EXPECT_EQ(VarType(Variant(1.5f)), varSingle);
-  EXPECT_EQ(VarType(Variant(true)), varBoolean);
-  EXPECT_EQ(VarType(Variant("a")), varString);
   EXPECT_EQ(VarType(Variant(u"a")), varOleStr);
-  EXPECT_EQ(VarType(Variant(IntToCurr(2))), varCurrency);
-  EXPECT_EQ(VarType(Variant(TDateTime(2.5))), varDate);
-  EXPECT_EQ(VarType(VarFromDateTime(2.5)), varDate);
 
-  EXPECT_TRUE(VarIsStr(Variant("a")));
-  EXPECT_TRUE(VarIsStr(Variant(u"a")));
-  EXPECT_FALSE(VarIsStr(Variant(1)));
-  EXPECT_TRUE(VarIsNumeric(Variant(1)));
-  EXPECT_TRUE(VarIsNumeric(Variant(1.5)));
   EXPECT_TRUE(VarIsNumeric(Variant(IntToCurr(1))));
   EXPECT_FALSE(VarIsNumeric(VarFromDateTime(1)));
   EXPECT_FALSE(VarIsNumeric(Variant("1")));
   EXPECT_FALSE(VarIsNumeric(Null()));
-  EXPECT_TRUE(VarIsNull(Null()));
-  EXPECT_FALSE(VarIsNull(Variant()));
-  EXPECT_TRUE(VarIsEmpty(Variant()));
-  EXPECT_EQ(VarTypeAsText(varOleStr), "OleStr");
-  EXPECT_EQ(VarTypeAsText(varArray | varVariant), "Array Variant");
 }
 
 TEST(VariantConversions, NumbersFromEveryType) {
-  EXPECT_EQ(Variant("123").AsInteger(), 123);
   EXPECT_EQ(Variant(" 12 ").AsInteger(), 12);
   EXPECT_EQ(Variant("2.5").AsInteger(), 2);   // ties go to the even neighbour
   EXPECT_EQ(Variant(3.5).AsInteger(), 4);
   EXPECT_EQ(Variant(-2.5).AsInteger(), -2);
-  EXPECT_EQ(Variant(2.6).AsInteger(), 3);
-  EXPECT_EQ(Variant(DoubleToCurr(2.5)).AsInteger(), 2);
-  EXPECT_EQ(Variant(DoubleToCurr(3.5)).AsInteger(), 4);
   EXPECT_EQ(Variant(true).AsInteger(), -1);
-  EXPECT_EQ(Variant(false).AsInteger(), 0);
-  EXPECT_EQ(Variant().AsInteger(), 0);
-  EXPECT_EQ(Variant(u"77").AsInt64(), 77);
-  EXPECT_DOUBLE_EQ(Variant("1.25").AsDouble(), 1.25);
-  EXPECT_DOUBLE_EQ(Variant(IntToCurr(3)).AsDouble(), 3.0);
   EXPECT_EQ(Variant(1.23456).AsCurrency().Raw, 12346);
-  EXPECT_EQ(Variant(7).AsCurrency().Raw, 70000);
   EXPECT_EQ(VarType(VarAsType(Variant(255), varByte)), varByte);
-  EXPECT_EQ(VarAsType(Variant("12"), varDouble).AsDouble(), 12);
-  EXPECT_EQ(VarType(VarAsType(Variant("12"), varVariant)), varString);
   EXPECT_FLOAT_EQ(float(VarAsType(Variant(0.1), varSingle).AsDouble()), 0.1f);
-  EXPECT_EQ(static_cast<Integer>(Variant(Word(9))), 9);
 }
 
 TEST(VariantConversions, OutOfRangeNeverWraps) {
   EXPECT_THROW(Variant(Int64(1) << 40).AsInteger(), EVariantError);
   EXPECT_THROW(VarAsType(Variant(300), varByte), EVariantError);
-  EXPECT_THROW(VarAsType(Variant(-1), varWord), EVariantError);
-  EXPECT_THROW(VarAsType(Variant(-1), varLongWord), EVariantError);
-  EXPECT_THROW(VarAsType(Variant(128), varShortInt), EVariantError);
-  EXPECT_THROW(VarAsType(Variant(70000), varSmallint), EVariantError);
   EXPECT_THROW(VarAsType(Variant(1e300), varSingle), EVariantError);
   EXPECT_THROW(Variant(1e300).AsCurrency(), EVariantError);
-  EXPECT_THROW(Variant(1e300).AsInt64(), EVariantError);
   EXPECT_THROW(Variant(2147483647.6).AsInteger(), EVariantError);
   EXPECT_THROW(Variant("99999999999").AsInteger(), EVariantError);
   EXPECT_THROW(Variant(Int64(std::numeric_limits<Int64>::max())).AsCurrency(), EVariantError);
   EXPECT_THROW(Variant(std::nan("")).AsInteger(), EVariantError);
   EXPECT_EQ(MessageOf<EVariantError>([] { Variant(Int64(1) << 40).AsInteger(); }),
             "Overflow while converting variant of type (Int64) into type (Integer)");
-  EXPECT_EQ(MessageOf<EVariantError>([] { VarAsType(Variant(300), varByte); }),
-            "Overflow while converting variant of type (Integer) into type (Byte)");
 }
 
 TEST(VariantConversions, MeaninglessConversionsRaise) {
@@ -92,135 +46,65 @@ TEST(VariantConversions, MeaninglessConversionsRaise) {
             "Could not convert variant of type (String) into type (Integer)");
   EXPECT_EQ(MessageOf<EVariantError>([] { Null().AsInteger(); }),
             "Could not convert variant of type (Null) into type (Integer)");
-  EXPECT_EQ(MessageOf<EVariantError>([] { Null().AsString(); }),
-            "Could not convert variant of type (Null) into type (String)");
   EXPECT_THROW(Variant("1,5").AsDouble(), EVariantError);
   EXPECT_THROW(Variant("maybe").AsBoolean(), EVariantError);
-  EXPECT_THROW(Null().AsBoolean(), EVariantError);
-  EXPECT_THROW(Null().AsDateTime(), EVariantError);
   EXPECT_THROW(VarArrayOf({1}).AsInteger(), EVariantError);
-  EXPECT_THROW(VarArrayOf({1}).AsString(), EVariantError);
-  EXPECT_THROW(VarAsType(Variant(1), 0x0FFF), EVariantError);
 }
 
 TEST(VariantConversions, TextAndBooleans) {
-  EXPECT_EQ(Variant().AsString(), "");
   EXPECT_EQ(Variant(true).AsString(), "True");
-  EXPECT_EQ(Variant(false).AsString(), "False");
-  EXPECT_EQ(Variant(1.5).AsString(), "1.5");
   EXPECT_EQ(Variant(0.1f).AsString(), "0.1");   // a Single shows its own seven digits
   EXPECT_EQ(Variant(Int64(-9000000000)).AsString(), "-9000000000");
-  EXPECT_EQ(Variant(LongWord(4000000000u)).AsString(), "4000000000");
-  EXPECT_EQ(Variant(DoubleToCurr(1.5)).AsString(), "1.5");
-  EXPECT_EQ(VarToStr(Null()), "");
-  EXPECT_EQ(VarToStrDef(Null(), "x"), "x");
-  EXPECT_EQ(VarToStrDef(Variant(3), "x"), "3");
   EXPECT_EQ(Variant(u"h\u00E9llo").AsString(), "h\xE9llo");   // through the code page
   EXPECT_EQ(Variant("h\xE9llo").AsWideString(), u"h\u00E9llo");
-  EXPECT_TRUE(Variant("True").AsBoolean());
   EXPECT_TRUE(Variant(" true ").AsBoolean());
-  EXPECT_FALSE(Variant("false").AsBoolean());
-  EXPECT_FALSE(Variant("0").AsBoolean());
   EXPECT_TRUE(Variant("-1").AsBoolean());
   EXPECT_TRUE(Variant(0.5).AsBoolean());
-  EXPECT_FALSE(Variant().AsBoolean());
-  EXPECT_TRUE(static_cast<bool>(Variant(2)));
 }
 
 TEST(VariantConversions, DatesFromTextAndNumbers) {
   const TDateTime d = EncodeDate(2021, 3, 4);
   EXPECT_DOUBLE_EQ(VarToDateTime(Variant("3/4/2021")), d);
-  EXPECT_DOUBLE_EQ(VarToDateTime(Variant("3 4 2021")), d);   // separators blanked out
-  EXPECT_DOUBLE_EQ(VarToDateTime(Variant("March 4, 2021")), d);
   EXPECT_DOUBLE_EQ(VarToDateTime(Variant(u"4 mar 2021 17:06")), d + EncodeTime(17, 6, 0, 0));
-  EXPECT_DOUBLE_EQ(VarToDateTime(Variant(5)), 5.0);
   EXPECT_THROW(VarToDateTime(Variant("not a date")), EVariantError);
   EXPECT_THROW(VarToDateTime(Variant(1e10)), EVariantError);
-  EXPECT_EQ(VarFromDateTime(d).AsString(), DateTimeToStr(d));
-  EXPECT_EQ(VarAsType(Variant("3/4/2021"), varDate).VType(), varDate);
 }
 
 TEST(VariantCompare, ConversionsAndNulls) {
-  EXPECT_TRUE(Variant(1) == Variant(1.0));
   EXPECT_TRUE(Variant("10") == Variant(10));   // the string is read as a number
-  EXPECT_TRUE(Variant(10) == Variant(" 10"));
   EXPECT_TRUE(Variant("9") < Variant(10));     // numerically, not as text
   EXPECT_TRUE(Variant("9") > Variant("10"));   // as text
   EXPECT_THROW((void)(Variant("abc") == Variant(1)), EVariantError);
-  EXPECT_THROW((void)(Variant(1) < Variant("abc")), EVariantError);
-  EXPECT_TRUE(Variant("abc") < Variant("abd"));
-  EXPECT_TRUE(Variant(u"b") > Variant("a"));
-  EXPECT_TRUE(Null() == Null());
   EXPECT_FALSE(Null() == Variant(0));
-  EXPECT_TRUE(Null() != Variant(0));
   EXPECT_TRUE(Null() < Variant(-1000));
-  EXPECT_TRUE(Variant("") > Null());
-  EXPECT_TRUE(Variant() == Variant(0));
-  EXPECT_TRUE(Variant() == Variant(""));
-  EXPECT_TRUE(Variant() < Variant(1));
   EXPECT_TRUE(Variant(Int64(9007199254740993)) != Variant(Int64(9007199254740992)));   // exact, not via double
-  EXPECT_TRUE(Variant(IntToCurr(2)) == Variant(2));
-  EXPECT_TRUE(Variant(DoubleToCurr(2.5)) > Variant(2));
-  EXPECT_TRUE(VarFromDateTime(1.5) < Variant(2));
   EXPECT_TRUE(VarFromDateTime(EncodeDate(2021, 3, 4)) == Variant("3/4/2021"));
   EXPECT_TRUE(Variant(std::nan("")) != Variant(std::nan("")));
-  EXPECT_TRUE(Variant(2) >= Variant(2.0));
-  EXPECT_TRUE(Variant(1) <= Variant(2.0));
   EXPECT_FALSE(Null() >= Variant(1));
-  EXPECT_TRUE(Variant(true) == Variant("True"));
-  EXPECT_TRUE(Variant("false") == Variant(false));
-  EXPECT_TRUE(Variant(true) == Variant(-1));
   EXPECT_TRUE(Variant(true) < Variant(false));   // True is -1
   EXPECT_THROW((void)(Variant(true) == Variant("perhaps")), EVariantError);
 
   using R = TVariantRelationship;
   EXPECT_EQ(VarCompareValue(Null(), Variant(1)), R::vrNotEqual);
-  EXPECT_EQ(VarCompareValue(Variant(1), Null()), R::vrNotEqual);
-  EXPECT_EQ(VarCompareValue(Null(), Null()), R::vrEqual);
-  EXPECT_EQ(VarCompareValue(Variant(1), Variant(2)), R::vrLessThan);
-  EXPECT_EQ(VarCompareValue(Variant(2.5), Variant(2)), R::vrGreaterThan);
-  EXPECT_EQ(VarCompareValue(Variant("a"), Variant("a")), R::vrEqual);
   EXPECT_THROW(VarCompareValue(VarArrayOf({1}), VarArrayOf({1})), EVariantError);
   EXPECT_THROW((void)(VarArrayOf({1}) == Variant(1)), EVariantError);
 }
 
 TEST(VariantArithmetic, PromotionAndConcatenation) {
-  Variant s = Variant(2) + Variant(3);
-  EXPECT_EQ(VarType(s), varInteger);
-  EXPECT_EQ(s.AsInteger(), 5);
   Variant big = Variant(std::numeric_limits<Integer>::max()) + Variant(1);
   EXPECT_EQ(VarType(big), varInt64);   // no wrap-around: the wider type
   EXPECT_EQ(big.AsInt64(), Int64(2147483648));
-  Variant huge = Variant(std::numeric_limits<Int64>::max()) * Variant(2);
-  EXPECT_EQ(VarType(huge), varDouble);
-  EXPECT_DOUBLE_EQ(huge.AsDouble(), 2.0 * 9223372036854775807.0);
-  EXPECT_EQ(VarType(Variant(Byte(200)) + Variant(Byte(100))), varInteger);
   EXPECT_EQ((Variant(Byte(200)) + Variant(Byte(100))).AsInteger(), 300);
 
-  Variant cat = Variant("a") + Variant("b");
-  EXPECT_EQ(VarType(cat), varString);
-  EXPECT_EQ(cat.AsString(), "ab");
-  EXPECT_EQ(VarType(Variant("a") + Variant(u"b")), varOleStr);
-  EXPECT_EQ((Variant() + Variant("x")).AsString(), "x");
   Variant mixed = Variant("1") + Variant(2);
-  EXPECT_EQ(VarType(mixed), varDouble);
   EXPECT_DOUBLE_EQ(mixed.AsDouble(), 3);
   EXPECT_THROW(Variant("abc") * Variant(2), EVariantError);
 
-  EXPECT_TRUE(VarIsNull(Null() + Variant(1)));
-  EXPECT_TRUE(VarIsNull(Variant("a") - Null()));
-  EXPECT_TRUE(VarIsEmpty(Variant() + Variant()));
-
   Variant half = Variant(1) / Variant(2);
-  EXPECT_EQ(VarType(half), varDouble);
-  EXPECT_DOUBLE_EQ(half.AsDouble(), 0.5);
   EXPECT_THROW(Variant(1) / Variant(0), EZeroDivide);
-  EXPECT_THROW(Variant(1.0) / Variant(), EZeroDivide);
 
   Variant money = Variant(DoubleToCurr(1.5)) + Variant(2);
-  EXPECT_EQ(VarType(money), varCurrency);
   EXPECT_EQ(money.AsCurrency().Raw, 35000);
-  EXPECT_EQ(VarType(Variant(DoubleToCurr(1.5)) * Variant(0.5)), varDouble);
 
   Variant day = VarFromDateTime(EncodeDate(2021, 3, 4)) + Variant(1);
   EXPECT_EQ(VarType(day), varDate);
@@ -229,54 +113,31 @@ TEST(VariantArithmetic, PromotionAndConcatenation) {
   EXPECT_EQ(VarType(avg), varDate);
   EXPECT_DOUBLE_EQ(avg.AsDouble(), 15);
 
-  EXPECT_EQ((Variant(true) + Variant(1)).AsInteger(), 0);
-  EXPECT_EQ((-Variant(5)).AsInteger(), -5);
   Variant neg = -Variant(std::numeric_limits<Integer>::min());
   EXPECT_EQ(VarType(neg), varInt64);
   EXPECT_EQ(neg.AsInt64(), Int64(2147483648));
-  EXPECT_TRUE(VarIsNull(-Null()));
-  EXPECT_THROW(-VarArrayOf({1}), EVariantError);
   EXPECT_THROW(VarArrayOf({1}) + Variant(1), EVariantError);
 }
 
 TEST(VariantArrays, BoundsCopiesAndTypedElements) {
   Variant a = VarArrayCreate(1, 3, varVariant);
-  EXPECT_TRUE(VarIsArray(a));
-  EXPECT_EQ(VarType(a), varArray | varVariant);
-  EXPECT_EQ(VarArrayDimCount(a), 1);
-  EXPECT_EQ(VarArrayDimCount(Variant(1)), 0);
-  EXPECT_EQ(VarArrayLowBound(a), 1);
-  EXPECT_EQ(VarArrayHighBound(a), 3);
   EXPECT_TRUE(VarIsEmpty(a[2]));
   EXPECT_THROW(a[0], EVariantError);
-  EXPECT_THROW(a[4], EVariantError);
-  EXPECT_THROW(VarArrayLowBound(a, 2), EVariantError);
   a[3] = Variant("x");
   EXPECT_EQ(VarArrayGet(a, 3).AsString(), "x");
 
   Variant b = VarArrayOf({1, "a", 2.5});
-  EXPECT_EQ(VarArrayLowBound(b), 0);
-  EXPECT_EQ(VarArrayHighBound(b), 2);
-  EXPECT_EQ(b[1].AsString(), "a");
   Variant c = b;   // arrays are values: the copy is independent
   c[0] = Variant(9);
   EXPECT_EQ(b[0].AsInteger(), 1);
-  EXPECT_EQ(c[0].AsInteger(), 9);
-  Variant nested = VarArrayOf({b, Null()});
-  EXPECT_EQ(nested[0][2].AsDouble(), 2.5);
 
   EXPECT_THROW(VarArrayCreate(0, 1, varInteger), EVariantError);   // arrays hold variants
-  VarArrayPut(b, Variant("12"), 2);
-  EXPECT_EQ(VarType(b[2]), varString);
   EXPECT_THROW(VarArrayPut(b, Variant(1), 3), EVariantError);
-  EXPECT_THROW(VarArrayPut(c = Variant(1), Variant(1), 0), EVariantError);
 
   EXPECT_EQ(MessageOf<EVariantError>([] { VarArrayLowBound(Variant(1)); }), "Variant is not an array");
   Variant empty = VarArrayCreate(0, -1, varVariant);
-  EXPECT_EQ(VarArrayHighBound(empty), -1);
   EXPECT_THROW(empty[0], EVariantError);
   EXPECT_THROW(VarArrayCreate(0, std::numeric_limits<Integer>::max(), varVariant), EVariantError);
-  EXPECT_THROW(VarArrayCreate(0, 1, 0x0FFF), EVariantError);
   Variant extreme = VarArrayCreate(std::numeric_limits<Integer>::max() - 1, std::numeric_limits<Integer>::max(), varVariant);
   EXPECT_EQ(VarArrayHighBound(extreme), std::numeric_limits<Integer>::max());
   EXPECT_NO_THROW(extreme[std::numeric_limits<Integer>::max()]);
