@@ -57,6 +57,8 @@ TEST_F(BitmapTest, DibSectionRejectsUnsupportedOrHugeFormats) {
   EXPECT_EQ(CreateDIBSection(dc, nullptr, DIB_RGB_COLORS, &bits, nullptr, 0), nullptr);
   EXPECT_EQ(CreateBitmap(-1, 4, 1, 32, nullptr), nullptr);
   EXPECT_EQ(CreateBitmap(4, 4, 2, 32, nullptr), nullptr);
+  EXPECT_EQ(CreateHatchBrush(17, 0), nullptr);
+  EXPECT_EQ(CreatePen(42, 1, 0), nullptr);
 }
 
 TEST_F(BitmapTest, GetDIBitsWritesBothRowOrdersAndPadsRows) {
@@ -130,22 +132,6 @@ TEST_F(BitmapTest, MonochromeBitmapsStoreOnlyBlackAndWhite) {
   DeleteDC(m);
   DeleteObject(compat);
   DeleteObject(mono);
-}
-
-TEST_F(BitmapTest, GetObjectReportsPensAndBrushes) {
-  HPEN pen = CreatePen(PS_DOT, 3, RGB(1, 2, 3));
-  LOGPEN lp{};
-  EXPECT_EQ(GetObjectA(pen, sizeof lp, &lp), int(sizeof lp));
-  EXPECT_EQ(std::tuple(lp.lopnStyle, lp.lopnWidth.X, lp.lopnColor), std::tuple(UINT(PS_DOT), 3, RGB(1, 2, 3)));
-  EXPECT_EQ(GetObjectA(pen, 0, nullptr), int(sizeof lp));
-  HBRUSH hatch = CreateHatchBrush(HS_CROSS, RGB(4, 5, 6));
-  LOGBRUSH lb{};
-  EXPECT_EQ(GetObjectA(hatch, sizeof lb, &lb), int(sizeof lb));
-  EXPECT_EQ(std::pair(lb.lbStyle, lb.lbHatch), std::pair(UINT(BS_HATCHED), ULONG_PTR(HS_CROSS)));
-  EXPECT_EQ(CreateHatchBrush(17, 0), nullptr);
-  EXPECT_EQ(CreatePen(42, 1, 0), nullptr);
-  DeleteObject(hatch);
-  DeleteObject(pen);
 }
 
 TEST_F(BitmapTest, InitialBitsInAnUnreadableLayoutAreRefused) {

@@ -53,18 +53,6 @@ TEST(TestFaceMetrics, FollowTheDocumentedFormulasAtSeveralSizes) {
   }
 }
 
-TEST(TestFaceMetrics, SizeAndHeightConvertBothWays) {
-  // The class library's Height = -MulDiv(Size, 96, 72); the em height must come back.
-  for (int size = 6; size <= 36; ++size) {
-    Integer height = -((size * 96 + 36) / 72);
-    FontMetrics m = MetricsFor(TestFace(height));
-    EXPECT_EQ(m.Height - m.InternalLeading, -height) << size;
-    EXPECT_EQ(((m.Height - m.InternalLeading) * 72 + 48) / 96, size) << size;
-    // A positive height is the cell height.
-    EXPECT_EQ(MetricsFor(TestFace(m.Height)).Height, m.Height);
-  }
-}
-
 TEST(TestFaceMetrics, WidthStyleFlagsAndBadSizes) {
   EXPECT_EQ(RealizeFont(TestFace(-16, 7)).Advance('x'), 7);
   FontDesc d = TestFace(-16);
@@ -146,24 +134,6 @@ TEST(PackagedFaces, MetricsAreConsistentWithTheRequestedHeight) {
   EXPECT_NE(MetricsFor(Face("Arial", -12)).PitchAndFamily & TMPF_FIXED_PITCH, 0);
   EXPECT_EQ(MetricsFor(Face("MS Sans Serif", -12)).PitchAndFamily & TMPF_TRUETYPE, 0);
   EXPECT_NE(MetricsFor(Face("Arial", -12)).PitchAndFamily & TMPF_TRUETYPE, 0);
-}
-
-TEST(PackagedFaces, AdvancesAreIntegersThatAddUpAndStylesDiffer) {
-  FontInstance& mono = RealizeFont(Face("Courier New", -13));
-  Integer w = mono.Advance('i');
-  for (const char* s = "WMil.,"; *s; ++s) EXPECT_EQ(mono.Advance(Byte(*s)), w);
-
-  FontInstance& regular = RealizeFont(Face("Arial", -16));
-  const char* text = "Hello, World";
-  Integer sum = 0;
-  for (const char* s = text; *s; ++s) sum += regular.Advance(Byte(*s));
-  EXPECT_EQ(TextWidth(regular, Bytes(text), Integer(std::strlen(text))), sum);
-  EXPECT_LT(regular.Advance('i'), regular.Advance('W'));
-  Integer boldWidth = TextWidth(RealizeFont(Face("Arial", -16, 700)), Bytes(text), 12);
-  Integer regularWidth = TextWidth(RealizeFont(Face("Arial", -16)), Bytes(text), 12);
-  EXPECT_GT(boldWidth, regularWidth);
-  // The same request realises the same glyphs every time.
-  EXPECT_EQ(TextWidth(RealizeFont(Face("Arial", -16)), Bytes(text), 12), regularWidth);
 }
 
 TEST(PackagedFaces, EveryDefinedCharacterHasAGlyph) {

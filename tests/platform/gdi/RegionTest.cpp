@@ -133,20 +133,6 @@ TEST(Region, EveryCombineModeAgreesWithThePixelOracle) {
   }
 }
 
-TEST(Region, AlgebraIdentitiesHold) {
-  std::mt19937 rng(5);
-  for (int iter = 0; iter < 100; ++iter) {
-    const Region a = Region::FromRects(RandomRects(rng, 6));
-    const Region b = Region::FromRects(RandomRects(rng, 6));
-    const Region orAB = Region::Combine(a, b, RegionOp::Or);
-    const Region andAB = Region::Combine(a, b, RegionOp::And);
-    EXPECT_EQ(Region::Combine(orAB, andAB, RegionOp::Diff), Region::Combine(a, b, RegionOp::Xor));
-    EXPECT_EQ(Region::Combine(b, a, RegionOp::Or), orAB);
-    EXPECT_TRUE(Region::Combine(a, a, RegionOp::Xor).IsEmpty());
-    EXPECT_EQ(Region::Combine(a, a, RegionOp::And), a);
-  }
-}
-
 TEST(Region, BoundsComplexityAndEmptyInputs) {
   EXPECT_TRUE(Region(Rect(5, 5, 5, 9)).IsEmpty());
   EXPECT_TRUE(Region(Rect(9, 9, 2, 2)).IsEmpty()) << "inverted rectangles make no region";

@@ -207,10 +207,3 @@ TEST(TabStopsTest, NextStopIsStrictlyRightOfThePen) {
   w = TabbedAdvances(Font16(), reinterpret_cast<const Byte*>("xxxx\tx"), 6, 0, TabStops(0, 10, 1, every41), adv);
   EXPECT_EQ(w, 51);
 }
-
-TEST(FitCountTest, CountsWholeCharactersEndingWithinTheExtent) {
-  std::vector<Integer> adv{10, 10, 10};
-  for (auto [extent, fit] : {std::pair{25, 2}, {30, 3}, {9, 0}, {-5, 0}})
-    EXPECT_EQ(FitCount(adv, extent), fit) << extent;
-  EXPECT_EQ(FitCount({}, 100), 0);
-}

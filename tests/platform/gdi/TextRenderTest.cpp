@@ -75,13 +75,6 @@ TEST(RotateMaskTest, OtherAnglesKeepTheAreaRoughly) {
   }
 }
 
-TEST(RotateOffsetTest, TurnsCounterClockwiseOnTheScreen) {
-  const std::tuple<Integer, Integer, Integer, TPoint> cases[] = {
-      {10, 0, 0, {10, 0}},   {10, 0, 900, {0, -10}}, {10, 0, 1800, {-10, 0}},
-      {10, 0, 2700, {0, 10}}, {0, 10, 900, {10, 0}}, {100, 0, 450, {71, -71}}};
-  for (auto [x, y, e, want] : cases) EXPECT_EQ(RotateOffset(x, y, e), want) << x << "," << y << " by " << e;
-}
-
 TEST(RunOutlineTest, OutlinesFollowTheOffsetAndTheTurn) {
   std::vector<Integer> adv{10, 10};
   TextPath p;

@@ -135,9 +135,3 @@ TEST_F(ResourcesTest, UnregisteredTablesLeaveStaleHandlesBehind) {
   EXPECT_NE(LoadResource(nullptr, FindResourceA(nullptr, "TMAINFORM", RT_RCDATA)), nullptr);
   EXPECT_EQ(LoadResource(nullptr, reinterpret_cast<HRSRC>(uintptr_t(0xDEAD))), nullptr);
 }
-
-TEST_F(ResourcesTest, EachTestStartsWithAnEmptyRegistry) {
-  // The table of an earlier test ("other") must be gone; the fixture's own is back.
-  EXPECT_EQ(FindResourceA(nullptr, "OTHER", RT_RCDATA), nullptr);
-  EXPECT_NE(FindResourceA(nullptr, "TMAINFORM", RT_RCDATA), nullptr);
-}

