@@ -13,11 +13,6 @@ BITMAPINFO header(int w, int h, int bpp) {
   bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, WORD(bpp), BI_RGB, 0, 0, 0, 0, 0};
   return bi;
 }
-// BITMAPINFO with room for a two-entry colour table.
-struct MonoInfo {
-  BITMAPINFO bi;
-  RGBQUAD extra;
-};
 }  // namespace
 
 TEST_F(BitmapTest, DibSectionRowOrderFollowsTheHeightSign) {
@@ -87,51 +82,6 @@ TEST_F(BitmapTest, GetDIBitsWritesBothRowOrdersAndPadsRows) {
   EXPECT_EQ(GetDIBits(dc, bmp, 1, 10, px.data(), &down, DIB_RGB_COLORS), 1);
   EXPECT_EQ(px[2], 0x0A0B0Cu);
   EXPECT_EQ(GetDIBits(dc, bmp, 2, 1, px.data(), &down, DIB_RGB_COLORS), 0);
-}
-
-TEST_F(BitmapTest, SetDIBitsRoundTripsAndMapsMonochromeThroughItsColourTable) {
-  Canvas(9, 2);
-  MonoInfo mi{header(9, 2, 1), {}};
-  mi.bi.bmiColors[0] = {0, 0, 255, 0};   // red
-  mi.extra = {255, 0, 0, 0};             // blue
-  // Bottom-up, 4-byte rows: first row = bottom line.
-  const Byte mono[8] = {0x80, 0x80, 0, 0, 0x01, 0x00, 0, 0};
-  EXPECT_EQ(SetDIBits(dc, bmp, 0, 2, mono, &mi.bi, DIB_RGB_COLORS), 2);
-  // A set bit takes entry 1.
-  ExpectPx({{0, 1, RGB(0, 0, 255)}, {8, 1, RGB(0, 0, 255)}, {1, 1, RGB(255, 0, 0)}, {7, 0, RGB(0, 0, 255)},
-            {0, 0, RGB(255, 0, 0)}});
-
-  BITMAPINFO bi = header(9, -2, 32);
-  std::vector<uint32_t> in(18), out(18);
-  for (size_t i = 0; i < in.size(); ++i) in[i] = uint32_t(i * 0x0F0E0D) & 0xFFFFFF;
-  EXPECT_EQ(SetDIBits(dc, bmp, 0, 2, in.data(), &bi, DIB_RGB_COLORS), 2);
-  EXPECT_EQ(GetDIBits(dc, bmp, 0, 2, out.data(), &bi, DIB_RGB_COLORS), 2);
-  EXPECT_EQ(in, out);
-  BITMAPINFO bad = header(9, 2, 7);
-  EXPECT_EQ(SetDIBits(dc, bmp, 0, 2, in.data(), &bad, DIB_RGB_COLORS), 0);
-}
-
-TEST_F(BitmapTest, MonochromeBitmapsStoreOnlyBlackAndWhite) {
-  const Byte bits[4] = {0xA0, 0x00, 0x40, 0x00};   // WORD-aligned rows of 3 pixels
-  HBITMAP mono = CreateBitmap(3, 2, 1, 1, bits);
-  BITMAP bm{};
-  GetObjectA(mono, sizeof bm, &bm);
-  EXPECT_EQ(std::pair(bm.bmBitsPixel, bm.bmWidthBytes), std::pair(WORD(1), 2));
-  HDC m = CreateCompatibleDC(dc);
-  HGDIOBJ o = SelectObject(m, mono);
-  for (auto [x, y, c] : {std::tuple{0, 0, kWhite}, {1, 0, kBlack}, {2, 0, kWhite}, {1, 1, kWhite}})
-    EXPECT_EQ(GetPixel(m, x, y), c) << x << "," << y;
-  // Colours drawn on a monochrome bitmap become the nearer of black and white.
-  EXPECT_EQ(SetPixel(m, 0, 1, RGB(200, 180, 20)), kWhite);
-  EXPECT_EQ(SetPixel(m, 2, 1, RGB(100, 60, 200)), kBlack);
-  HBITMAP compat = CreateCompatibleBitmap(m, 4, 4);
-  BITMAP cb{};
-  GetObjectA(compat, sizeof cb, &cb);
-  EXPECT_EQ(cb.bmBitsPixel, 1);
-  SelectObject(m, o);
-  DeleteDC(m);
-  DeleteObject(compat);
-  DeleteObject(mono);
 }
 
 TEST_F(BitmapTest, InitialBitsInAnUnreadableLayoutAreRefused) {

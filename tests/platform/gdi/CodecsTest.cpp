@@ -124,18 +124,6 @@ TEST(Codecs, BmpRoundTripsAtBothDepths) {
   }
 }
 
-TEST(Codecs, PngRoundTripsWithAndWithoutAlpha) {
-  std::mt19937 rng(2);
-  for (bool alpha : {false, true}) {
-    const DecodedImage img = RandomImage(rng, 13, 9, alpha);
-    const EncodeResult e = EncodePng(img);
-    ASSERT_TRUE(e.Ok) << e.Error;
-    const DecodeResult d = DecodeImage(e.Bytes.data(), e.Bytes.size());
-    ASSERT_TRUE(d.Ok) << d.Error;
-    ExpectSameImage(d.Image, img);
-  }
-}
-
 TEST(Codecs, EncodersRefuseInconsistentImages) {
   DecodedImage img;
   EXPECT_FALSE(EncodeBmp(img).Ok) << "no pixels";

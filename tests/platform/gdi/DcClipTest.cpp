@@ -98,20 +98,6 @@ TEST_F(DcClipTest, ClipRectsTakeLogicalCoordinatesAndStartFromTheFullArea) {
   EXPECT_FALSE(PtVisible(dc, 6, 2));
 }
 
-TEST_F(DcClipTest, SelectClipRgnCopiesTheRegion) {
-  HRGN rgn = CreateRectRgn(0, 0, 4, 4);
-  EXPECT_EQ(SelectClipRgn(dc, rgn), SIMPLEREGION);
-  SetRectRgn(rgn, 0, 0, 32, 32);   // changing it afterwards changes nothing
-  RECT all{0, 0, 32, 32};
-  FillRect(dc, &all, Black());
-  ExpectPx({{3, 3, kBlack}, {4, 3, kWhite}});
-  EXPECT_EQ(SelectClipRgn(dc, nullptr), SIMPLEREGION);
-  EXPECT_EQ(GetClipRgn(dc, rgn), 0);
-  EXPECT_EQ(ExtSelectClipRgn(dc, nullptr, RGN_AND), ERROR);
-  DeleteObject(rgn);
-  EXPECT_EQ(SelectClipRgn(dc, rgn), ERROR);   // stale
-}
-
 TEST_F(DcClipTest, EffectiveClipIsApplicationClipWithinSystemClip) {
   Surface window(40, 30, 0xFFFFFF);
   Region sys(TRect{0, 0, 10, 10});   // device coordinates of the DC
@@ -195,27 +181,6 @@ TEST_F(DcClipTest, SunkenEdgeUsesTheTwoRingsAndAdjusts) {
   DrawEdge(dc, &side, BDR_RAISEDOUTER, BF_BOTTOM | BF_ADJUST);
   EXPECT_EQ(side, (RECT{22, 2, 30, 7}));
   ExpectPx({{25, 7, GetSysColor(COLOR_3DDKSHADOW)}, {22, 2, kWhite}});
-}
-
-TEST_F(DcClipTest, SystemColoursHaveDefaultsPresetsAndBrushes) {
-  EXPECT_EQ(GetSysColor(-1), 0u);
-  EXPECT_EQ(GetSysColor(COLOR_COUNT), 0u);
-  EXPECT_EQ(GetSysColorBrush(COLOR_COUNT), nullptr);
-  HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
-  EXPECT_TRUE(DeleteObject(face));   // never really deleted
-  EXPECT_EQ(GetObjectType(face), OBJ_BRUSH);
-  const COLORREF classicFace = GetSysColor(COLOR_BTNFACE);
-  SetSysColorPreset(SysColorPreset::HighContrastBlack);
-  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), kBlack);
-  RECT r{0, 0, 1, 1};
-  FillRect(dc, &r, face);   // the brush follows the table
-  EXPECT_EQ(Px(0, 0), kBlack);
-  const INT idx[] = {COLOR_BTNFACE, 99};
-  const COLORREF val[] = {RGB(1, 2, 3), RGB(4, 5, 6)};
-  EXPECT_TRUE(SetSysColors(2, idx, val));
-  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), RGB(1, 2, 3));
-  SetSysColorPreset(SysColorPreset::Classic);
-  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), classicFace);
 }
 
 TEST_F(DcClipTest, ExtSelectClipRgnCombinesWithTheCurrentClip) {

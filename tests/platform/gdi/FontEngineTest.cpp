@@ -77,24 +77,6 @@ TEST(TestFaceGlyphs, BoxesFillTheEmSquareAndBlanksAreEmpty) {
   for (Byte c : {Byte(' '), Byte(0xA0), Byte('\t')}) EXPECT_TRUE(f.Image(c).Coverage.empty()) << int(c);
 }
 
-TEST(FaceTable, TrueTypeFlagsAndEscapementPerFace) {
-  // Names match without case; unknown names take the default face.
-  for (auto [name, trueType] : {std::pair{"Arial", true}, {"tahoma", true}, {"Courier New", true},
-                                {kTestFaceName, true}, {"MS Sans Serif", false}, {"No Such Face", false}})
-    EXPECT_EQ(IsTrueTypeFace(Face(name, -12)), trueType) << name;
-  FontDesc ttOnly = Face("No Such Face", -12);
-  ttOnly.OutPrecision = 7;
-  EXPECT_TRUE(IsTrueTypeFace(ttOnly));
-
-  FontDesc rotated = Face("Arial", -12);
-  rotated.Escapement = -900;
-  EXPECT_EQ(EffectiveEscapement(rotated), 2700);
-  rotated.Escapement = 4500;
-  EXPECT_EQ(EffectiveEscapement(rotated), 900);
-  rotated.FaceName = "MS Sans Serif";
-  EXPECT_EQ(EffectiveEscapement(rotated), 0) << "raster faces are not rotated";
-}
-
 TEST(TextPathTest, BoundsAndFlatteningKeepTheCurveEnds) {
   TextPath p;
   p.MoveTo(0, 0);
@@ -136,46 +118,12 @@ TEST(PackagedFaces, MetricsAreConsistentWithTheRequestedHeight) {
   EXPECT_NE(MetricsFor(Face("Arial", -12)).PitchAndFamily & TMPF_TRUETYPE, 0);
 }
 
-TEST(PackagedFaces, EveryDefinedCharacterHasAGlyph) {
-  FontInstance& f = RealizeFont(Face("Arial", -16));
-  for (int c = 0x21; c <= 0xFF; ++c) {
-    if (c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D || c == 0xA0 ||
-        c == 0xAD) {
-      continue;
-    }
-    EXPECT_FALSE(f.Image(Byte(c)).Coverage.empty()) << c;
-    EXPECT_GT(f.Advance(Byte(c)), 0) << c;
-  }
-  // Bytes the code page leaves undefined are in neither family: the missing-glyph box.
-  EXPECT_TRUE(f.Advance(0x81) > 0 && !f.Image(0x81).Coverage.empty());
-}
-
 TEST(PackagedFaces, UnknownFaceFallsBackToTheDefaultFace) {
   FontInstance& unknown = RealizeFont(Face("No Such Face", -13));
   EXPECT_EQ(unknown.FaceName(), "MS Sans Serif");
   Integer unknownWidth = TextWidth(unknown, Bytes("fallback"), 8);
   EXPECT_EQ(unknownWidth, TextWidth(RealizeFont(Face("MS Sans Serif", -13)), Bytes("fallback"), 8));
   EXPECT_EQ(RealizeFont(Face("", -13)).FaceName(), "MS Sans Serif");
-}
-
-TEST(PackagedFaces, OutlinesLieWithinTheTextExtent) {
-  FontInstance& f = RealizeFont(Face("Arial", -20));
-  TextPath path;
-  double pen = 0, baseline = f.Metrics().Ascent;
-  for (const char* s = "Hello"; *s; ++s) {
-    f.AppendOutline(Byte(*s), pen, baseline, path);
-    pen += f.Advance(Byte(*s));
-  }
-  ASSERT_FALSE(path.IsEmpty());
-  EXPECT_EQ(path.Verbs.front(), TextPath::Verb::Move);
-  EXPECT_EQ(path.Verbs.back(), TextPath::Verb::Close);
-  double l, t, r, b;
-  path.Bounds(l, t, r, b);
-  EXPECT_TRUE(l >= -1 && r <= pen + 1 && t >= 0 && b <= f.Metrics().Height) << l << " " << t << " " << r << " " << b;
-  EXPECT_GT(r - l, pen / 2);
-  TextPath blank;
-  f.AppendOutline(' ', 0, baseline, blank);
-  EXPECT_TRUE(blank.IsEmpty());
 }
 
 TEST(PackagedFaces, FinalizingReleasesEverythingAndFontsComeBack) {

@@ -41,25 +41,6 @@ TEST_F(ImageListTest, AddMaskedTakesTheBottomLeftColourByDefaultAndDrawsTranspar
   DeleteObject(strip);
 }
 
-TEST_F(ImageListTest, ExplicitMaskColourAndRemoval) {
-  HIMAGELIST il = ImageList_Create(4, 4, ILC_MASK, 1, 1);
-  HBITMAP strip = makeStrip();
-  EXPECT_EQ(ImageList_AddMasked(il, strip, RGB(0x40, 0, 0)), 0);   // image 0's centre goes clear
-  Canvas(8, 8, RGB(0, 0, 255));
-  ImageList_Draw(il, 0, dc, 0, 0, ILD_TRANSPARENT);
-  ExpectPx({{1, 1, RGB(0, 0, 255)}, {0, 0, RGB(255, 0, 255)}});
-  EXPECT_TRUE(ImageList_Remove(il, 0));
-  EXPECT_EQ(ImageList_GetImageCount(il), 1);
-  ImageList_Draw(il, 0, dc, 0, 0, ILD_TRANSPARENT);
-  EXPECT_EQ(Px(1, 1), RGB(0x80, 0, 0));   // the former image 1
-  EXPECT_FALSE(ImageList_Remove(il, 5));
-  EXPECT_TRUE(ImageList_Remove(il, -1));
-  EXPECT_EQ(ImageList_GetImageCount(il), 0);
-  EXPECT_EQ(ImageList_Add(il, nullptr, nullptr), -1);
-  ImageList_Destroy(il);
-  DeleteObject(strip);
-}
-
 TEST_F(ImageListTest, BlendAndDisabledLooks) {
   HIMAGELIST il = ImageList_Create(4, 4, ILC_MASK, 0, 1);
   HBITMAP strip = makeStrip();

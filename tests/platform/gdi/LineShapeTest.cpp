@@ -59,22 +59,6 @@ TEST_F(LineShapeTest, RectangleCoversLeftTopButNotRightBottom) {
   ExpectPx({{2, 3, kRed}, {6, 5, kRed}, {7, 5, kWhite}, {6, 6, kWhite}});
 }
 
-TEST_F(LineShapeTest, DottedPenAlternatesRunsAndFillsGapsOnlyWhenOpaque) {
-  Use(CreatePen(PS_DOT, 1, kBlack));
-  SetBkColor(dc, kBlue);
-  SetBkMode(dc, TRANSPARENT);
-  MoveToEx(dc, 0, 1, nullptr);
-  LineTo(dc, 12, 1);
-  SetBkMode(dc, OPAQUE);
-  MoveToEx(dc, 0, 3, nullptr);
-  LineTo(dc, 12, 3);
-  for (int x = 0; x < 12; ++x) {
-    const bool on = (x / 3) % 2 == 0;
-    EXPECT_EQ(Px(x, 1), on ? kBlack : kWhite) << x;
-    EXPECT_EQ(Px(x, 3), on ? kBlack : kBlue) << x;
-  }
-}
-
 TEST_F(LineShapeTest, PolygonFillsInteriorAndOutlinesWithPen) {
   Use(CreateSolidBrush(kGreen));
   const POINT tri[] = {{2, 2}, {20, 2}, {2, 20}};

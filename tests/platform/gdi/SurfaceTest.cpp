@@ -27,16 +27,6 @@ TEST(Surface, FillAndCopyClipToBothSurfaces) {
   EXPECT_EQ(std::pair(row.At(2, 0), row.At(5, 0)), std::pair(1u, 4u));
 }
 
-TEST(Surface, WrappedBottomUpMemoryKeepsRowZeroOnTop) {
-  uint32_t mem[6] = {};
-  Surface s = Surface::Wrap(reinterpret_cast<Pixel*>(mem) + 3, 3, 2, -3);
-  s.Set(0, 0, 0x123456);
-  EXPECT_EQ(mem[3], 0x123456u);
-  s.Fill({0, 1, 3, 2}, 0x0F);
-  EXPECT_EQ(mem[0], 0x0Fu);
-  EXPECT_FALSE(s.OwnsPixels());
-}
-
 TEST_F(SurfaceTest, PngDumpDecodesToTheSamePixels) {
   Canvas(5, 3);
   for (int y = 0; y < 3; ++y)

@@ -133,30 +133,6 @@ TEST(DrawTextLayoutTest, TabsExpandEveryEightAverageWidths) {
   EXPECT_EQ(l.Lines[1].Advances, (std::vector<Integer>{10, 70, 10}));
 }
 
-TEST(DrawTextLayoutTest, VerticalPlacementOnlyForSingleLines) {
-  for (auto [format, y, result] : {std::tuple{UINT(DT_SINGLELINE | DT_VCENTER), 40, 60},
-                                   {DT_SINGLELINE | DT_BOTTOM, 80, 100}, {DT_VCENTER, 0, 20},
-                                   {DT_BOTTOM | DT_WORDBREAK, 0, 20}}) {
-    const DrawTextLayout l = Layout("abc", {0, 0, 100, 100}, format);
-    EXPECT_EQ(std::pair(l.Lines[0].Y, l.Result), std::pair(y, result)) << format;
-  }
-  // Text bottom exactly at the top answers 1, not 0.
-  EXPECT_EQ(Layout("abc", {0, 0, 0, 0}, DT_SINGLELINE | DT_BOTTOM | DT_CALCRECT).Result, 1);
-}
-
-TEST(DrawTextLayoutTest, HorizontalAlignmentAndMargins) {
-  EXPECT_EQ(Layout("abc", {0, 0, 100, 20}, DT_RIGHT).Lines[0].X, 70);
-  EXPECT_EQ(Layout("abc", {0, 0, 100, 20}, DT_CENTER).Lines[0].X, 35);
-  EXPECT_EQ(Layout("abc", {10, 0, 100, 20}, 0).Lines[0].X, 10);
-  DrawTextLayout l = Layout("ab\nabcd", {0, 0, 100, 40}, DT_CENTER);
-  EXPECT_EQ(std::pair(l.Lines[0].X, l.Lines[1].X), std::pair(40, 30));
-  l = Layout("abc", {0, 0, 100, 20}, DT_CALCRECT, {8, 0, 0});
-  EXPECT_EQ(std::pair(l.CalcRect.Right, l.Lines[0].X), std::pair(38, 8));
-  l = Layout("abc", {0, 0, 100, 20}, DT_CALCRECT, {0, 8, 0});
-  EXPECT_EQ(l.CalcRect.Right, 38);
-  EXPECT_EQ(Layout("abc", {0, 0, 100, 20}, DT_RIGHT, {0, 8, 0}).Lines[0].X, 62);
-}
-
 TEST(DrawTextLayoutTest, Ellipses) {
   DrawTextLayout l = Layout("abcdefghij", {0, 0, 55, 20}, DT_SINGLELINE | DT_END_ELLIPSIS);
   EXPECT_EQ(Lines(l), (V{"ab..."}));

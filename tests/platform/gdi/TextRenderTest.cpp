@@ -23,14 +23,6 @@ void ExpectCoverage(const CoverageMask& m, std::initializer_list<std::tuple<Inte
   for (auto [x, y, c] : points) EXPECT_EQ(m.At(x, y), c) << x << "," << y;
 }
 
-bool SamePixels(const CoverageMask& a, const CoverageMask& b) {
-  TRect r = a.Bounds(), q = b.Bounds();
-  for (Integer y = std::min(r.Top, q.Top); y < std::max(r.Bottom, q.Bottom); ++y)
-    for (Integer x = std::min(r.Left, q.Left); x < std::max(r.Right, q.Right); ++x)
-      if (a.At(x, y) != b.At(x, y)) return false;
-  return true;
-}
-
 }  // namespace
 
 TEST(RenderRunTest, GlyphsSitOnTheBaselineOfTheCell) {
@@ -50,19 +42,6 @@ TEST(RenderRunTest, NegativeAndZeroAdvancesStayInsideTheMask) {
   EXPECT_EQ(m.At(-30, 17), 255) << "underline runs back to the pen";
   CoverageMask empty = Render("", {});
   EXPECT_EQ(empty.Width, 0);
-}
-
-TEST(RotateMaskTest, QuarterTurnsComposeAndReturnToTheStart) {
-  CoverageMask m = Render("AjB", {10, 7, 12}, true);
-  CoverageMask r90 = RotateMask(m, 900);
-  EXPECT_EQ(std::pair(r90.Width, r90.Height), std::pair(m.Height, m.Width));
-  EXPECT_TRUE(SamePixels(RotateMask(r90, 900), RotateMask(m, 1800)));
-  EXPECT_TRUE(SamePixels(RotateMask(RotateMask(m, 1800), 900), RotateMask(m, 2700)));
-  EXPECT_TRUE(SamePixels(RotateMask(RotateMask(m, 2700), 900), m));
-  EXPECT_TRUE(SamePixels(RotateMask(m, -900), RotateMask(m, 2700)));
-  EXPECT_TRUE(SamePixels(RotateMask(m, 3600), m));
-  // Text pixel (i, j) goes to (j, -i-1) at a quarter turn.
-  ExpectCoverage(r90, {{4, -1, 255}, {3, -1, 0}, {4, -10, 0}});
 }
 
 TEST(RotateMaskTest, OtherAnglesKeepTheAreaRoughly) {

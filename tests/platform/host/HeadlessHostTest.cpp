@@ -6,18 +6,6 @@
 
 using HeadlessHostTest = RecorderTest;
 
-TEST_F(HeadlessHostTest, PumpingNeverMovesTime) {
-  HWND h = rec.Create(WS_POPUP | WS_VISIBLE, 0, 0, 10, 10);
-  SetTimer(h, 1, 10, nullptr);
-  DWORD start = GetTickCount();
-  host().PumpUntilIdle();
-  EXPECT_EQ(GetTickCount(), start);
-  EXPECT_EQ(rec.Count(h, WM_TIMER), 0);
-  host().Advance(35);
-  EXPECT_EQ(GetTickCount(), start + 35);
-  EXPECT_EQ(rec.Count(h, WM_TIMER), 3);
-}
-
 TEST_F(HeadlessHostTest, IdleScriptsRunInOrderOnePerWait) {
   std::vector<int> order;
   host().WhenIdle([&] { order.push_back(1); });
@@ -82,26 +70,6 @@ TEST_F(HeadlessHostTest, TheScreenShowsWindowsByZOrderAndShape) {
   BringWindowToTop(below);
   screen = host().CaptureScreen();
   EXPECT_EQ(screen.At(160, 160), PixelFromColor(red));
-}
-
-TEST_F(HeadlessHostTest, InputAddressesClientPoints) {
-  HWND h = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 200, 200, 200);
-  host().PumpUntilIdle();
-  rec.Clear();
-  host().Click(h, 12, 34);
-  host().PumpUntilIdle();
-  POINT cursor;
-  GetCursorPos(&cursor);
-  POINT expected{12, 34};
-  ClientToScreen(h, &expected);
-  EXPECT_EQ(cursor, expected);
-  ASSERT_EQ(rec.Count(h, WM_LBUTTONDOWN), 1);
-  host().Text("ok");
-  host().PumpUntilIdle();
-  std::string typed;
-  for (auto& m : rec.log)
-    if (m.msg == WM_CHAR) typed += char(m.wParam);
-  EXPECT_EQ(typed, "ok");
 }
 
 TEST_F(HeadlessHostTest, WaitsWithATimeoutLetVirtualTimePass) {

@@ -2,8 +2,6 @@
 #include "tests/support/KernelTest.h"
 
 #include "platform/kernel/Modules.h"
-#include "platform/kernel/Random.h"
-#include "platform/shell/Shell.h"
 
 #include <gtest/gtest-spi.h>
 
@@ -30,19 +28,6 @@ void LoadingReset() {
 using FixtureTest = KernelTest;
 
 }  // namespace
-
-TEST_F(FixtureTest, StartsOnAVirtualClockWithRecordersOn) {
-  EXPECT_EQ(&CurrentClock(), &Clock());
-  EXPECT_TRUE(ShellRecording());
-  EXPECT_TRUE(ShellLaunches().empty());
-  EXPECT_EQ(tl_lrand(), 908834774);  // as after srand(1)
-  ShellExecuteA(nullptr, "open", "http://left.over", nullptr, nullptr, 1);
-}
-
-TEST_F(FixtureTest, NothingOfTheLastTestRemains) {
-  EXPECT_TRUE(ShellLaunches().empty());
-  EXPECT_EQ(tl_lrand(), 908834774);
-}
 
 TEST(TestHooks, ResetInOrderAddedAndCheckInReverse) {
   AddTestHook({"test A", ResetA, LeaksA});

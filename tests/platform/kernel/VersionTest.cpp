@@ -8,16 +8,6 @@
 
 using VersionTest = KernelTest;
 
-TEST_F(VersionTest, DefaultsToNtFiveOne) {
-  OSVERSIONINFOA info;
-  std::memset(&info, 0xCC, sizeof info);
-  info.dwOSVersionInfoSize = sizeof info;
-  ASSERT_EQ(GetVersionExA(&info), TRUE);
-  EXPECT_EQ(std::tuple(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion),
-            std::tuple(DWORD(VER_PLATFORM_WIN32_NT), 5u, 1u));
-  EXPECT_TRUE(info.szCSDVersion[0] == '\0' && info.szCSDVersion[127] == '\0');
-}
-
 TEST_F(VersionTest, ReportsTheConfiguredVersionAndChecksTheSize) {
   VersionInfo v;
   v.major = 5;

@@ -103,26 +103,6 @@ TEST_F(ThemeHandles, CurrentThemeNameIsTruncatedToTheBuffersAndFailsWhenOff) {
 
 using ThemeQueries = ThemeFixture;
 
-TEST_F(ThemeQueries, ContentRectsUseTheTableMarginsAtEverySize) {
-  const HTHEME button = Open(u"Button"), header = Open(u"Header");
-  for (const TRect bounds : {TRect{0, 0, 100, 100}, TRect{-10, 5, 30, 12}}) {
-    TRect content{};
-    ASSERT_EQ(GetThemeBackgroundContentRect(button, nullptr, BP_PUSHBUTTON, PBS_NORMAL, &bounds, &content),
-              S_OK);
-    const TRect m = ThemeFindPart("Button", BP_PUSHBUTTON)->margins;
-    EXPECT_EQ(content, (TRect{bounds.Left + m.Left, bounds.Top + m.Top, bounds.Right - m.Right,
-                              bounds.Bottom - m.Bottom}));
-    TRect extent{};
-    ASSERT_EQ(GetThemeBackgroundExtent(button, nullptr, BP_PUSHBUTTON, PBS_NORMAL, &content, &extent), S_OK);
-    EXPECT_EQ(extent, bounds);
-  }
-  const TRect box{0, 0, 100, 100};
-  TRect content{};
-  ASSERT_EQ(GetThemeBackgroundContentRect(header, nullptr, HP_HEADERITEM, HIS_NORMAL, &box, &content), S_OK);
-  EXPECT_GT(content.Left, 0);
-  EXPECT_TRUE(FAILED(GetThemeBackgroundContentRect(header, nullptr, 1, 1, &box, nullptr)));
-}
-
 TEST_F(ThemeQueries, RegionsAreNewAndShapedPerPart) {
   const HTHEME button = Open(u"Button"), edit = Open(u"Edit");
   const TRect r{10, 10, 40, 30};
@@ -144,24 +124,6 @@ TEST_F(ThemeQueries, RegionsAreNewAndShapedPerPart) {
   EXPECT_EQ(none, nullptr);
 }
 
-TEST_F(ThemeQueries, PartSizesExistOnlyForListedParts) {
-  const HTHEME button = Open(u"Button"), scroll = Open(u"ScrollBar");
-  SIZE s{};
-  for (auto [part, state] : {std::pair{BP_CHECKBOX, CBS_CHECKEDNORMAL}, {BP_RADIOBUTTON, 1}}) {
-    ASSERT_EQ(GetThemePartSize(button, nullptr, part, state, nullptr, TS_TRUE, &s), S_OK);
-    EXPECT_EQ(s, (SIZE{13, 13})) << part;
-  }
-  const TRect small{0, 0, 9, 40};
-  ASSERT_EQ(GetThemePartSize(button, nullptr, BP_CHECKBOX, 1, &small, TS_DRAW, &s), S_OK);
-  EXPECT_EQ(s, (SIZE{9, 13})) << "the drawing size fits the rectangle";
-  ASSERT_EQ(GetThemePartSize(scroll, nullptr, SBP_GRIPPERVERT, 0, nullptr, TS_MIN, &s), S_OK);
-  EXPECT_GT(s.cx, 0);
-  s = {5, 5};
-  EXPECT_TRUE(FAILED(GetThemePartSize(button, nullptr, BP_PUSHBUTTON, 1, nullptr, TS_TRUE, &s)));
-  EXPECT_EQ(s, (SIZE{0, 0}));
-  EXPECT_TRUE(FAILED(GetThemePartSize(button, nullptr, BP_CHECKBOX, 1, nullptr, 7, &s)));
-}
-
 TEST_F(ThemeQueries, ColoursFollowTheVariantAndUnsupportedPropertiesFail) {
   const HTHEME button = Open(u"Button"), combo = Open(u"ComboBox");
   COLORREF col = 0;
@@ -171,20 +133,6 @@ TEST_F(ThemeQueries, ColoursFollowTheVariantAndUnsupportedPropertiesFail) {
   ThemeConfigure({true, u"Luna.msstyles", u"Metallic", u"NormalSize"});
   ASSERT_EQ(GetThemeColor(combo, 1, 1, TMT_BORDERCOLOR, &col), S_OK);
   EXPECT_EQ(col, ThemeColorsOf(ThemeVariant::Silver).frame);
-}
-
-TEST_F(ThemeQueries, TransparencyPerPart) {
-  const HTHEME button = Open(u"Button");
-  for (auto [part, transparent] : {std::pair{BP_PUSHBUTTON, true}, {BP_RADIOBUTTON, true}, {BP_GROUPBOX, true},
-                                   {BP_CHECKBOX, false}})
-    EXPECT_EQ(IsThemeBackgroundPartiallyTransparent(button, part, 1), transparent) << part;
-  EXPECT_FALSE(IsThemeBackgroundPartiallyTransparent(nullptr, BP_PUSHBUTTON, 1));
-  // A transparent part leaves its corner pixels alone; an opaque one covers its box.
-  Canvas(40, 40);
-  TRect r{0, 0, 30, 20};
-  DrawThemeBackground(button, dc, BP_PUSHBUTTON, PBS_NORMAL, &r, nullptr);
-  EXPECT_EQ(Px(0, 0), kPaper);
-  EXPECT_NE(Px(15, 10), kPaper);
 }
 
 TEST_F(ThemeQueries, UnimplementedFunctionsAnswerFailureAndClearTheirOutputs) {

@@ -211,22 +211,6 @@ TEST_F(PaintTest, PrintClientDrawsIntoAForeignDC) {
   DeleteDC(mem);
 }
 
-TEST_F(PaintTest, TheFrameIsComposedWithTheWindow) {
-  HWND h = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 150);
-  host().PumpUntilIdle();
-  Surface s = host().Capture(h);
-  ASSERT_EQ(std::pair(s.Width(), s.Height()), std::pair(200, 150));
-  int frame = GetSystemMetrics(SM_CXFRAME);
-  EXPECT_EQ(s.At(frame + 5, frame + 3), PixelFromColor(GetSysColor(COLOR_ACTIVECAPTION)));
-  EXPECT_EQ(s.At(2, 75), PixelFromColor(GetSysColor(COLOR_BTNFACE)));
-  // Deactivation redraws the caption in the inactive colour.
-  rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 10, 100, 100);   // takes the activation
-  host().PumpUntilIdle();
-  s = host().Capture(h);
-  EXPECT_EQ(s.At(frame + 5, frame + 3), PixelFromColor(GetSysColor(COLOR_INACTIVECAPTION)));
-  EXPECT_GT(host().PresentCount(h), 0);
-}
-
 TEST_F(PaintTest, CaretBlinksOnTheClock) {
   HWND h = rec.Create(WS_POPUP | WS_VISIBLE, 0, 0, 50, 50);
   host().PumpUntilIdle();
