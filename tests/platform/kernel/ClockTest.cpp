@@ -15,7 +15,6 @@ TEST_F(ClockTest, EverythingReadsTheInstalledClock) {
   EXPECT_EQ(out, wallStart + 1);
   Clock().Advance(600);
   EXPECT_EQ(tl_time(nullptr), wallStart + 2);  // 2100 ms
-  EXPECT_DOUBLE_EQ(tl_difftime(tl_time(nullptr), wallStart), 2.0);
   EXPECT_DOUBLE_EQ(tl_difftime(wallStart, wallStart + 5), -5.0);
 }
 

@@ -85,18 +85,6 @@ TEST_F(InputTest, ActivationMovesBetweenTopLevelWindows) {
   EXPECT_EQ(GetFocus(), nullptr);
 }
 
-TEST_F(InputTest, ApplicationActivationReachesEveryTopLevelWindow) {
-  HWND hidden = rec.Create(WS_POPUP, 0, 0, 1, 1);
-  rec.Clear();
-  UserSetApplicationActive(false);
-  EXPECT_EQ(GetActiveWindow(), nullptr);
-  ASSERT_EQ(rec.Count(hidden, WM_ACTIVATEAPP), 1);
-  EXPECT_EQ(Of(WM_ACTIVATEAPP).front().wParam, WPARAM(FALSE));
-  UserSetApplicationActive(true);
-  EXPECT_EQ(rec.Count(hidden, WM_ACTIVATEAPP), 2);
-  EXPECT_EQ(GetActiveWindow(), form);
-}
-
 TEST_F(InputTest, ClicksGoToTheTopmostWindowUnderThePoint) {
   in().Click(left, 5, 6);
   EXPECT_EQ(Of(WM_LBUTTONDOWN), (Logged{{left, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6)}}));
