@@ -68,15 +68,6 @@ TEST(TestFaceMetrics, WidthStyleFlagsAndBadSizes) {
   EXPECT_GT(RealizeFont(TestFace(-16, INT32_MAX)).Advance('a'), 0);
 }
 
-TEST(TestFaceGlyphs, BoxesFillTheEmSquareAndBlanksAreEmpty) {
-  FontInstance& f = RealizeFont(TestFace(-16));
-  const GlyphImage& g = f.Image('A');
-  // Columns 0..8 of the cell, rows 4..19 (em top to cell bottom), relative to the baseline at 16.
-  EXPECT_EQ(std::tuple(g.Left, g.Top, g.Width, g.Height), std::tuple(0, -12, 9, 16));
-  EXPECT_EQ(g.Coverage, std::vector<Byte>(9 * 16, 255));
-  for (Byte c : {Byte(' '), Byte(0xA0), Byte('\t')}) EXPECT_TRUE(f.Image(c).Coverage.empty()) << int(c);
-}
-
 TEST(TextPathTest, BoundsAndFlatteningKeepTheCurveEnds) {
   TextPath p;
   p.MoveTo(0, 0);

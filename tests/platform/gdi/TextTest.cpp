@@ -238,20 +238,6 @@ TEST(DrawTextOnDc, CalcRectDrawingAndClipping) {
             (RECT{10, 14, 39, 30}));
 }
 
-TEST(DrawTextOnDc, PrefixUnderlineAndItsVariants) {
-  RECT r{0, 0, 100, 30};
-  Canvas plain(100, 30);
-  DrawTextA(plain.dc(), "a&bc", -1, &r, DT_SINGLELINE);
-  // The underline goes under b alone, to its gap column.
-  ExpectInk(plain, {{19, 17, 1}, {19, 16, 0}, {9, 17, 0}, {29, 17, 0}});
-  Canvas hidden(100, 30);
-  DrawTextA(hidden.dc(), "a&bc", -1, &r, DT_SINGLELINE | DT_HIDEPREFIX);
-  EXPECT_FALSE(hidden.Ink(19, 17));
-  EXPECT_EQ(hidden.InkBounds(), (RECT{0, 4, 29, 20}));
-  EXPECT_EQ(InkAfter([&](HDC d) { DrawTextA(d, "a&bc", -1, &r, DT_SINGLELINE | DT_PREFIXONLY); }, 100, 30),
-            (RECT{10, 17, 20, 18}));
-}
-
 TEST(DrawTextOnDc, ReturnValuesAndBadArguments) {
   Canvas c(200, 100);
   RECT r{10, 10, 100, 100};

@@ -25,8 +25,6 @@ void LoadingReset() {
   LoadLibraryA("base.dll");
 }
 
-using FixtureTest = KernelTest;
-
 }  // namespace
 
 TEST(TestHooks, ResetInOrderAddedAndCheckInReverse) {
@@ -67,25 +65,10 @@ TEST(TestHooks, LeaksFailTheTest) {
   };
   AddTestHook({"test B", ResetB, LeaksB});
   g_fakeLeaks = 1;
-  EXPECT_NONFATAL_FAILURE(
-      {
-        Leaky t(false);
-        t.Run();
-      },
-      "leak: window 0");
+  EXPECT_NONFATAL_FAILURE({ Leaky t(false); t.Run(); }, "leak: window 0");
   g_fakeLeaks = 0;
-  EXPECT_NONFATAL_FAILURE(
-      {
-        Leaky t(true);
-        t.Run();
-      },
-      "leak: 1 module load(s) without FreeLibrary");
-  EXPECT_NONFATAL_FAILURE(
-      {
-        Leaky t(true);
-        t.RunCheckingTwice();
-      },
-      "leak: 1 module load(s) without FreeLibrary");
+  EXPECT_NONFATAL_FAILURE({ Leaky t(true); t.Run(); }, "leak: 1 module load(s) without FreeLibrary");
+  EXPECT_NONFATAL_FAILURE({ Leaky t(true); t.RunCheckingTwice(); }, "leak: 1 module load(s) without FreeLibrary");
 }
 
 TEST(TestHooks, WhatResetsLoadIsNoLeak) {

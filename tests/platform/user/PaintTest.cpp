@@ -183,50 +183,6 @@ TEST_F(PaintTest, ScrollWindowExMovesPixelsAndInvalidatesTheRest) {
   host().PumpUntilIdle();
 }
 
-TEST_F(PaintTest, PrintClientDrawsIntoAForeignDC) {
-  HWND h = rec.Create(WS_POPUP, 0, 0, 40, 30);   // hidden: printing needs no screen
-  rec.handler = [&](HWND hw, UINT m, WPARAM w, LPARAM, LRESULT& r) {
-    if (hw == h && m == WM_PRINTCLIENT) {
-      Fill(reinterpret_cast<HDC>(w), {5, 5, 10, 10}, kBlue);
-      r = 0;
-      return true;
-    }
-    return false;
-  };
-  HDC mem = CreateCompatibleDC(nullptr);
-  HDC screen = GetDC(nullptr);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, 40, 30);
-  ReleaseDC(nullptr, screen);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  SendMessageA(h, WM_PRINT, reinterpret_cast<WPARAM>(mem), PRF_CLIENT | PRF_ERASEBKGND);
-  EXPECT_EQ(GetPixel(mem, 1, 1), GetSysColor(COLOR_WINDOW));   // the class background
-  EXPECT_EQ(GetPixel(mem, 6, 6), kBlue);
-  EXPECT_EQ(rec.Count(h, WM_ERASEBKGND), 1);
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteDC(mem);
-}
-
-TEST_F(PaintTest, CaretBlinksOnTheClock) {
-  HWND h = rec.Create(WS_POPUP | WS_VISIBLE, 0, 0, 50, 50);
-  host().PumpUntilIdle();
-  Pixel background = At(h, 10, 10);
-  ASSERT_TRUE(CreateCaret(h, nullptr, 2, 10));
-  SetCaretPos(10, 5);
-  EXPECT_EQ(At(h, 10, 10), background);   // created hidden
-  ShowCaret(h);
-  EXPECT_TRUE(At(h, 10, 10) != background && At(h, 12, 10) == background);
-  Clock().Advance(GetCaretBlinkTime());
-  EXPECT_EQ(At(h, 10, 10), background);
-  Clock().Advance(GetCaretBlinkTime());
-  EXPECT_NE(At(h, 10, 10), background);
-  HideCaret(h);
-  EXPECT_EQ(At(h, 10, 10), background);
-  DestroyWindow(h);   // takes the caret with it
-  POINT p;
-  EXPECT_FALSE(GetCaretPos(&p));
-}
-
 TEST_F(PaintTest, WindowDCsReachTheFrameClientDCsDoNot) {
   HWND h = rec.Create(WS_POPUP | WS_VISIBLE | WS_BORDER, 0, 0, 50, 50);
   host().PumpUntilIdle();

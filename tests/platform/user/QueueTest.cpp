@@ -98,26 +98,6 @@ TEST_F(QueueTest, RetrievalOrderPostedInputQuitPaintTimer) {
   EXPECT_EQ(Names(order), "WM_USER WM_KEYDOWN WM_KEYUP WM_QUIT WM_PAINT WM_TIMER");
 }
 
-TEST_F(QueueTest, PaintAndTimerWaitUntilNothingElseIsQueued) {
-  ShowWindow(a, SW_SHOW);
-  host().PumpUntilIdle();
-  SetTimer(a, 1, 10, nullptr);
-  Clock().Advance(10);
-  InvalidateRect(a, nullptr, TRUE);
-  PostMessageA(b, WM_USER, 0, 0);
-  MSG m;
-  ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE));
-  EXPECT_EQ(m.message, WM_USER);
-  // Peeking without removing left it in place; WM_PAINT stays until the window is validated.
-  EXPECT_EQ(Take().message, WM_USER);
-  EXPECT_EQ(Take().message, WM_PAINT);
-  EXPECT_EQ(Take().message, WM_PAINT);
-  ValidateRect(a, nullptr);
-  m = Take();
-  EXPECT_EQ(std::tuple(m.message, m.hwnd, m.wParam), std::tuple(WM_TIMER, a, WPARAM(1)));
-  EXPECT_FALSE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));   // not due again yet
-}
-
 TEST_F(QueueTest, WindowAndRangeFilters) {
   HWND child = rec.Create(WS_CHILD, 0, 0, 10, 10, a);
   PostMessageA(b, WM_USER, 1, 0);
@@ -288,16 +268,4 @@ TEST_F(QueueTest, ExceptionDuringPaintClosesThePaint) {
   InvalidateRect(a, nullptr, TRUE);
   host().PumpUntilIdle();
   EXPECT_FALSE(GetUpdateRect(a, &r, FALSE));
-}
-
-TEST_F(QueueTest, BroadcastAndRegisteredMessages) {
-  UINT id = RegisterWindowMessageA("TessaloomPing");
-  EXPECT_GE(id, 0xC000u);
-  EXPECT_EQ(RegisterWindowMessageA("tessaloomping"), id);
-  EXPECT_EQ(RegisterWindowMessageA(""), 0u);
-  PostMessageA(HWND_BROADCAST, id, 0, 0);
-  host().PumpUntilIdle();
-  EXPECT_EQ(std::pair(rec.Count(a, id), rec.Count(b, id)), std::pair(1, 1));
-  SendMessageA(HWND_BROADCAST, id, 0, 0);
-  EXPECT_EQ(rec.Count(a, id), 2);
 }

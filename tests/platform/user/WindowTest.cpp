@@ -307,22 +307,6 @@ TEST_F(WindowTest, AnExceptionDuringDestructionStillFreesTheWindows) {
   EXPECT_EQ(std::pair(UserLiveWindowCount(), UserLiveTimerCount()), std::pair(0, 0));
 }
 
-TEST_F(WindowTest, ShowingKeepsChildrenInPlaceAndShownWindowsUnchanged) {
-  HWND parent = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200);
-  HWND lower = rec.Create(WS_CHILD, 0, 0, 10, 10, parent);
-  HWND upper = rec.Create(WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, parent);
-  ShowWindow(lower, SW_SHOW);
-  EXPECT_EQ(GetWindow(parent, GW_CHILD), upper);   // showing does not raise a child
-  HWND other = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 100, 100);
-  EXPECT_EQ(GetActiveWindow(), other);
-  rec.Clear();
-  EXPECT_TRUE(ShowWindow(parent, SW_SHOW));   // shown already: nothing happens
-  EXPECT_TRUE(rec.log.empty());
-  EXPECT_EQ(GetActiveWindow(), other);
-  ShowWindow(parent, SW_SHOWNORMAL);          // this one activates
-  EXPECT_EQ(GetActiveWindow(), parent);
-}
-
 TEST_F(WindowTest, MaximizeMinimizeAndRestore) {
   HWND h = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 40, 300, 200);
   HWND other = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 500, 40, 100, 100);
