@@ -60,32 +60,6 @@ TEST_F(ButtonTest, CheckBoxesAndRadioGroups) {
   EXPECT_EQ(Codes(4), std::vector<WORD>{BN_CLICKED});
 }
 
-TEST_F(ButtonTest, OwnerDrawButtonIsDrawnByTheParentWithItsState) {
-  std::vector<UINT> states;
-  onMessage = [&](UINT m, WPARAM, LPARAM l, LRESULT& r) {
-    if (m != WM_DRAWITEM) return false;
-    auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(l);
-    EXPECT_EQ(di->CtlType, ODT_BUTTON);
-    EXPECT_EQ(di->CtlID, 12u);
-    states.push_back(di->itemState);
-    HBRUSH br = CreateSolidBrush((di->itemState & ODS_SELECTED) ? RGB(200, 0, 0) : RGB(0, 0, 200));
-    FillRect(di->hDC, &di->rcItem, br);
-    DeleteObject(br);
-    r = TRUE;
-    return true;
-  };
-  HWND b = Child("BUTTON", "", BS_OWNERDRAW, 10, 10, 50, 20, 12);
-  host().PumpUntilIdle();
-  ASSERT_FALSE(states.empty());
-  EXPECT_EQ(host().PixelAt(b, 10, 10), PixelFromColor(RGB(0, 0, 200)));
-  in().MouseDown(b, 5, 5);
-  EXPECT_EQ(states.back() & (ODS_SELECTED | ODS_FOCUS), ODS_SELECTED | ODS_FOCUS);
-  EXPECT_EQ(host().PixelAt(b, 10, 10), PixelFromColor(RGB(200, 0, 0)));
-  in().MouseUp(b, 5, 5);
-  EXPECT_EQ(states.back() & ODS_SELECTED, 0u);
-  onMessage = nullptr;
-}
-
 TEST_F(ButtonTest, StaticTextIsTransparentToClicksAndRepaintsOnNewText) {
   HWND s = Child("STATIC", "&Name", SS_LEFT, 10, 10, 100, 20, 13);
   host().PumpUntilIdle();
