@@ -14,9 +14,6 @@ TEST_F(DcClipTest, SaveAndRestoreBringBackEveryAttribute) {
   const HGDIOBJ originalPen = GetCurrentObject(dc, OBJ_PEN);
   EXPECT_EQ(SaveDC(dc), 1);
   SelectObject(dc, pen.h);
-  SetTextColor(dc, RGB(9, 9, 9));
-  SetBkMode(dc, TRANSPARENT);
-  SetROP2(dc, R2_XORPEN);
   SetWindowOrgEx(dc, 3, 4, nullptr);
   IntersectClipRect(dc, 0, 0, 5, 5);
   EXPECT_EQ(SaveDC(dc), 2);
