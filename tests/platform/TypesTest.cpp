@@ -14,8 +14,3 @@ TEST(Types, PackedCoordinatesKeepTheirSign) {
   EXPECT_EQ(GET_X_LPARAM(lp), -5);
   EXPECT_EQ(GET_Y_LPARAM(lp), 7);
 }
-
-TEST(Types, ResourceIdsAreTellableFromNames) {
-  EXPECT_TRUE(IS_INTRESOURCE(MAKEINTRESOURCEA(2100)));
-  EXPECT_FALSE(IS_INTRESOURCE("TMAINFORM"));
-}

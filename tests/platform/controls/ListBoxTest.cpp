@@ -101,16 +101,6 @@ TEST_F(ListBoxTest, OwnerDrawVariableHeightsPlaceItemsAndHitTests) {
   onMessage = nullptr;
 }
 
-TEST_F(ListBoxTest, IntegralHeightTrimsPartialRows) {
-  List(LBS_HASSTRINGS, 10 * 1000);
-  int h = ItemHeight();
-  ASSERT_GT(h, 0);
-  SetWindowPos(list, nullptr, 0, 0, 150, h * 3 + h / 2, SWP_NOMOVE | SWP_NOZORDER);
-  RECT rc;
-  GetClientRect(list, &rc);
-  EXPECT_EQ(rc.Bottom, h * 3);
-}
-
 TEST_F(ListBoxTest, KeyboardAndMouseSelectAndNotify) {
   List(LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT, 0);
   int h = ItemHeight();
