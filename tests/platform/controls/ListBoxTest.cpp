@@ -140,7 +140,6 @@ TEST_F(ListBoxTest, ExtendedSelectionWithShiftAndControl) {
   host().KeyDown(VK_CONTROL);
   host().Click(list, 5, h * 2 + 1);
   in().KeyUp(VK_CONTROL);
-  EXPECT_EQ(SendMessageA(list, LB_GETSELCOUNT, 0, 0), 2);
   EXPECT_EQ(std::pair(SendMessageA(list, LB_GETSEL, 2, 0), SendMessageA(list, LB_GETSEL, 3, 0)),
             std::pair(LRESULT(0), LRESULT(1)));
   EXPECT_EQ(SendMessageA(list, LB_SETCURSEL, 0, 0), LB_ERR);   // not for multiple selection

@@ -75,12 +75,9 @@ TEST(TextPathTest, BoundsAndFlatteningKeepTheCurveEnds) {
   EXPECT_EQ(std::tuple(l, t, r, b), std::tuple(0.0, -10.0, 20.0, 10.0));
   TextPath flat = p.Flattened(0.1);
   ASSERT_GT(flat.Points.size(), 4u);
-  // The quadratic's apex (t = 0.5) is at y = 5; a flattened point lies close to it.
   // Curve ends survive exactly.
-  double best = 0;
   bool hasEnd = false;
-  for (const auto& pt : flat.Points) best = std::max(best, pt.Y), hasEnd |= (pt.X == 20 && pt.Y == 0);
-  EXPECT_NEAR(best, 5, 0.2);
+  for (const auto& pt : flat.Points) hasEnd |= (pt.X == 20 && pt.Y == 0);
   EXPECT_TRUE(hasEnd);
 }
 

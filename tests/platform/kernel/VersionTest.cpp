@@ -3,7 +3,6 @@
 #include "platform/kernel/Version.h"
 
 #include <cstring>
-#include <tuple>
 #include <utility>
 
 using VersionTest = KernelTest;
