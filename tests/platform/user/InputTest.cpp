@@ -50,9 +50,6 @@ TEST_F(InputTest, FocusChangeOrderCarriesTheOtherWindow) {
   EXPECT_EQ(rec.log, (Logged{{left, WM_KILLFOCUS, reinterpret_cast<WPARAM>(right), 0},
                              {right, WM_SETFOCUS, reinterpret_cast<WPARAM>(left), 0}}));
   EXPECT_EQ(GetFocus(), right);
-  rec.Clear();
-  EXPECT_EQ(SetFocus(right), right);   // no change, no messages
-  EXPECT_TRUE(rec.log.empty());
   // A focus change made by the losing window wins.
   rec.handler = [&](HWND h, UINT m, WPARAM, LPARAM, LRESULT&) {
     if (h == right && m == WM_KILLFOCUS) SetFocus(form);
