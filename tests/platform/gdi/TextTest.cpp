@@ -233,7 +233,6 @@ TEST(DrawTextOnDc, ReturnValuesAndBadArguments) {
   EXPECT_EQ(DrawTextA(c.dc(), nullptr, 5, &r, 0), 0);
   EXPECT_EQ(DrawTextA(c.dc(), nullptr, -1, &r, DT_CALCRECT | DT_SINGLELINE), 20);
   EXPECT_EQ(r, (RECT{10, 10, 10, 30}));
-  r = {0, 0, 100, 100};
   EXPECT_EQ(DrawTextA(c.dc(), "abc", -1, nullptr, 0), 0);
   EXPECT_EQ(DrawTextA(nullptr, "abc", -1, &r, 0), 0);
 
