@@ -1,5 +1,5 @@
-// The headless host: the pump never moves time, Advance stops at each timer, idle scripts
-// run in order, loops that can never end fail fast, and the screen composes the windows.
+// The headless host: loops that can never end fail fast, waits let virtual time pass, and
+// the screen composes the windows.
 #include "platform/gdi/Gdi.h"
 #include "tests/platform/user/UserTestUtil.h"
 #include "tests/support/UserTest.h"

@@ -1,5 +1,5 @@
 // Painting: update regions, the paint cycle and erasing, clipping of children, siblings and
-// window regions, redraw requests, scrolling, printing into a foreign DC, and the frame.
+// window regions, redraw requests, scrolling, and the frame.
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Gdi.h"
 #include "tests/platform/user/UserTestUtil.h"

@@ -1,5 +1,5 @@
 // Broadcasts of setting changes, system parameters, monitors, cursors, the clipboard,
-// window scroll bars, beeps and the fixture's leak report.
+// window scroll bars and the fixture's leak report.
 #include "platform/gdi/Codecs.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/kernel/Locale.h"

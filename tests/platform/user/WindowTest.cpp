@@ -1,5 +1,5 @@
-// Windows: creation and destruction order, handles, longs and subclassing, text, the
-// hierarchy and z-order, placement and coordinates.
+// Windows: creation and destruction order, handles, subclassing, the hierarchy and z-order,
+// placement and coordinates.
 #include "tests/platform/user/UserTestUtil.h"
 #include "tests/support/UserTest.h"
 
