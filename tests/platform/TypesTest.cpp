@@ -13,11 +13,4 @@ TEST(Types, PackedCoordinatesKeepTheirSign) {
   const LPARAM lp = MAKELPARAM(WORD(-5), WORD(7));
   EXPECT_EQ(GET_X_LPARAM(lp), -5);
   EXPECT_EQ(GET_Y_LPARAM(lp), 7);
-  EXPECT_EQ(RGB(1, 2, 3), 0x030201u);
-  EXPECT_EQ(GetBValue(RGB(1, 2, 3)), 3);
-}
-
-TEST(Types, ResourceIdsAreTellableFromNames) {
-  EXPECT_TRUE(IS_INTRESOURCE(MAKEINTRESOURCEA(2100)));
-  EXPECT_FALSE(IS_INTRESOURCE("TMAINFORM"));
 }

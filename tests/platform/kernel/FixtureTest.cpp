@@ -2,8 +2,6 @@
 #include "tests/support/KernelTest.h"
 
 #include "platform/kernel/Modules.h"
-#include "platform/kernel/Random.h"
-#include "platform/shell/Shell.h"
 
 #include <gtest/gtest-spi.h>
 
@@ -27,22 +25,7 @@ void LoadingReset() {
   LoadLibraryA("base.dll");
 }
 
-using FixtureTest = KernelTest;
-
 }  // namespace
-
-TEST_F(FixtureTest, StartsOnAVirtualClockWithRecordersOn) {
-  EXPECT_EQ(&CurrentClock(), &Clock());
-  EXPECT_TRUE(ShellRecording());
-  EXPECT_TRUE(ShellLaunches().empty());
-  EXPECT_EQ(tl_lrand(), 908834774);  // as after srand(1)
-  ShellExecuteA(nullptr, "open", "http://left.over", nullptr, nullptr, 1);
-}
-
-TEST_F(FixtureTest, NothingOfTheLastTestRemains) {
-  EXPECT_TRUE(ShellLaunches().empty());
-  EXPECT_EQ(tl_lrand(), 908834774);
-}
 
 TEST(TestHooks, ResetInOrderAddedAndCheckInReverse) {
   AddTestHook({"test A", ResetA, LeaksA});
@@ -82,25 +65,10 @@ TEST(TestHooks, LeaksFailTheTest) {
   };
   AddTestHook({"test B", ResetB, LeaksB});
   g_fakeLeaks = 1;
-  EXPECT_NONFATAL_FAILURE(
-      {
-        Leaky t(false);
-        t.Run();
-      },
-      "leak: window 0");
+  EXPECT_NONFATAL_FAILURE({ Leaky t(false); t.Run(); }, "leak: window 0");
   g_fakeLeaks = 0;
-  EXPECT_NONFATAL_FAILURE(
-      {
-        Leaky t(true);
-        t.Run();
-      },
-      "leak: 1 module load(s) without FreeLibrary");
-  EXPECT_NONFATAL_FAILURE(
-      {
-        Leaky t(true);
-        t.RunCheckingTwice();
-      },
-      "leak: 1 module load(s) without FreeLibrary");
+  EXPECT_NONFATAL_FAILURE({ Leaky t(true); t.Run(); }, "leak: 1 module load(s) without FreeLibrary");
+  EXPECT_NONFATAL_FAILURE({ Leaky t(true); t.RunCheckingTwice(); }, "leak: 1 module load(s) without FreeLibrary");
 }
 
 TEST(TestHooks, WhatResetsLoadIsNoLeak) {

