@@ -139,11 +139,9 @@ void cxFillRectByColor(TcxCanvas& ACanvas, const TRect& R, TColor AColor) {
 }
 
 void cxFillRectAroundRect(TcxCanvas& ACanvas, const TRect& AOuter, const TRect& AInner, TColor AColor) {
-  if (AInner.IsEmpty()) return cxFillRectByColor(ACanvas, AOuter, AColor);
-  cxFillRectByColor(ACanvas, {AOuter.Left, AOuter.Top, AInner.Left, AOuter.Bottom}, AColor);
-  cxFillRectByColor(ACanvas, {AInner.Left, AOuter.Top, AInner.Right, AInner.Top}, AColor);
-  cxFillRectByColor(ACanvas, {AInner.Right, AOuter.Top, AOuter.Right, AOuter.Bottom}, AColor);
-  cxFillRectByColor(ACanvas, {AInner.Left, AInner.Bottom, AInner.Right, AOuter.Bottom}, AColor);
+  TRect strips[4];
+  const int n = cxGetRectFrameStrips(AOuter, AInner, strips);
+  for (int i = 0; i < n; ++i) cxFillRectByColor(ACanvas, strips[i], AColor);
 }
 
 void cxOffsetRectByPoint(TRect& R, const TPoint& P) { OffsetRect(&R, P.X, P.Y); }
@@ -436,13 +434,7 @@ void cxDrawEditBackgroundAndButtons(TcxCanvas& ACanvas, TcxCustomEditViewInfo& A
 
 const TcxCustomLookAndFeelPainter* cxGetPainterClass(bool ANativeStyle, TcxLookAndFeelKind AKind) {
   if (ANativeStyle && cxIsThemeAvailable() && cxWinXPPainter()) return cxWinXPPainter();
-  switch (AKind) {
-    case TcxLookAndFeelKind::lfFlat: return cxFlatPainter();
-    case TcxLookAndFeelKind::lfStandard: return cxStandardPainter();
-    case TcxLookAndFeelKind::lfUltraFlat: return cxUltraFlatPainter();
-    case TcxLookAndFeelKind::lfOffice11: return cxOffice11Painter();
-  }
-  return cxStandardPainter();
+  return cxPainterOfKind(AKind);
 }
 
 TColor cxGetEditBorderHighlightColor(bool AIsOffice11) {

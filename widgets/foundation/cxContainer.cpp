@@ -663,11 +663,6 @@ void TcxContainer::AlignControls(TControl* AControl, TRect& ARect) {
 
 // ---- library scroll bars over the inner control ----
 
-namespace {
-// Invisible or off-screen.
-constexpr DWORD kScrollBarHidden = 0x18000;
-}  // namespace
-
 bool TcxContainer::GetInnerControlScrollBarInfo(SCROLLBARINFO& AInfo, TScrollBarKind AKind) const {
   if (!cxIsGetScrollBarInfoAvailable() || !FInnerControl || !FInnerControl->HandleAllocated()) return false;
   return cxGetScrollBarInfo(FInnerControl->GetHandle(),
@@ -675,7 +670,7 @@ bool TcxContainer::GetInnerControlScrollBarInfo(SCROLLBARINFO& AInfo, TScrollBar
 }
 
 bool TcxContainer::IsScrollBarVisible(const SCROLLBARINFO& AInfo) const {
-  return (AInfo.rgstate[0] & kScrollBarHidden) == 0;
+  return (AInfo.rgstate[0] & cxScrollBarHiddenStates) == 0;
 }
 
 bool TcxContainer::IsScrollBarEnabled(TcxScrollBar*, const SCROLLBARINFO& AInfo) const {
@@ -705,17 +700,9 @@ void TcxContainer::UpdateScrollBar(TcxScrollBar* AScrollBar) {
   TRect r;
   ScreenRectToClient(info.rcScrollBar, r);
   AScrollBar->SetBoundsRect(r);
-  SCROLLINFO si{};
-  si.cbSize = sizeof(si);
-  si.fMask = SIF_ALL;
   const int bar = AScrollBar->GetKind() == TScrollBarKind::sbHorizontal ? SB_HORZ : SB_VERT;
-  if (GetScrollInfo(FInnerControl->GetHandle(), bar, &si)) {
-    const Integer maxValue = std::max(si.nMin, si.nMax);
-    const Integer page = std::clamp(Integer(si.nPage), 0, std::max(maxValue, 0));
-    AScrollBar->SetScrollParams(si.nMin, maxValue, std::clamp(si.nPos, si.nMin, maxValue), page);
-    AScrollBar->SetSmallChange(1);
-    if (page > 0) AScrollBar->SetLargeChange(TScrollBarInc(std::min<Integer>(page, 0x7FFF)));
-  }
+  if (cxCopyScrollInfo(FInnerControl->GetHandle(), bar, AScrollBar) && AScrollBar->GetPageSize() > 0)
+    AScrollBar->SetLargeChange(TScrollBarInc(std::min<Integer>(AScrollBar->GetPageSize(), 0x7FFF)));
   SetScrollBarVisible(AScrollBar, true);
 }
 

@@ -84,8 +84,16 @@ class IcxContainerInnerControl {
 void cxLookUpGetScrollBarInfo();
 bool cxIsGetScrollBarInfoAvailable();
 bool cxGetScrollBarInfo(HWND AWnd, Integer AObjectId, SCROLLBARINFO& AInfo);
+// Scroll-bar states meaning the bar is not shown: invisible or off-screen.
+inline constexpr DWORD cxScrollBarHiddenStates = 0x18000;
+// Gives a library bar the range, page (clamped to the maximum) and position of a window's own
+// bar, with a small change of 1; false when the window answers nothing.
+bool cxCopyScrollInfo(HWND AWnd, int ABar, TcxScrollBar* AScrollBar);
 bool cxAreStringsEqual(const String& S1, const String& S2, bool ACaseSensitive);
 TRect cxGetControlRect(TControl* AControl);
+// Outer less Inner (clipped to Outer) as the strips left, top, right and bottom, empty ones
+// left out; all of Outer when nothing of it is left out; the count is 0 to 4.
+int cxGetRectFrameStrips(const TRect& AOuter, const TRect& AInner, TRect (&AStrips)[4]);
 // Outer minus Inner as four strips; all of Outer when Inner is empty.
 void cxFillRectFrame(TcxCanvas& ACanvas, const TRect& AOuter, const TRect& AInner, TColor AColor);
 void cxInvalidateRectFrame(HWND AWnd, const TRect& AOuter, const TRect& AInner, bool AErase);

@@ -28,8 +28,6 @@ struct FlagScope {
   bool Old;
 };
 
-bool IsWindowInside(HWND AOuter, HWND AWnd) { return AOuter && AWnd && (AWnd == AOuter || IsChild(AOuter, AWnd)); }
-
 }  // namespace
 
 Integer cxShownPopupCount() { return Integer(gShownPopups.size()); }
@@ -95,7 +93,7 @@ bool TcxCustomPopupWindow::IsShown() const {
 
 bool TcxCustomPopupWindow::Focused() const {
   if (!IsShown() || !FCaptureFocus || !FHandle) return false;
-  return IsWindowInside(FHandle, GetFocus());
+  return cxPopupDetail::IsWindowInside(FHandle, GetFocus());
 }
 
 void TcxCustomPopupWindow::AdjustClientRect(TRect& ARect) {
@@ -276,7 +274,7 @@ void TcxCustomPopupWindow::ClosePopup() {
   if (HandleAllocated()) ShowWindow(FHandle, SW_HIDE);
   Hide();
   DoClosed();
-  if (HandleAllocated() && IsWindowInside(FHandle, GetCapture())) ReleaseCapture();
+  if (HandleAllocated() && cxPopupDetail::IsWindowInside(FHandle, GetCapture())) ReleaseCapture();
 }
 
 void TcxCustomPopupWindow::CloseFromHook() {
@@ -304,7 +302,7 @@ void TcxCustomPopupWindow::DoShowing() {
 void TcxCustomPopupWindow::KeyDown(Word& Key, TShiftState Shift) {
   // Escape first gives up a mouse capture the popup holds (a drag inside it); only the
   // next Escape goes on.
-  if (Key == VK_ESCAPE && IsShown() && FHandle && IsWindowInside(FHandle, GetCapture())) {
+  if (Key == VK_ESCAPE && IsShown() && FHandle && cxPopupDetail::IsWindowInside(FHandle, GetCapture())) {
     ReleaseCapture();
     Key = 0;
     return;

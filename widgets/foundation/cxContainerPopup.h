@@ -157,6 +157,10 @@ void cxContainerStartUp();
 void cxContainerShutDown();
 
 namespace cxPopupDetail {
+// AWnd is AOuter or one of its child windows.
+inline bool IsWindowInside(HWND AOuter, HWND AWnd) {
+  return AOuter && AWnd && (AWnd == AOuter || IsChild(AOuter, AWnd));
+}
 // For the hooks of the container unit only.
 void SetPoppingUp(bool Value);
 void ClearShownPopups();

@@ -12,26 +12,6 @@ namespace {
 using TGetScrollBarInfoProc = BOOL (*)(HWND, Integer, SCROLLBARINFO*);
 TGetScrollBarInfoProc gGetScrollBarInfo = nullptr;
 
-// Outer less Inner as the strips left, top, right and bottom; all of Outer when Inner
-// leaves nothing of it out; none when Outer is empty or wholly inside Inner.
-int FrameStrips(const TRect& AOuter, const TRect& AInner, TRect (&AStrips)[4]) {
-  if (AOuter.IsEmpty()) return 0;
-  const TRect inner{std::max(AInner.Left, AOuter.Left), std::max(AInner.Top, AOuter.Top),
-                    std::min(AInner.Right, AOuter.Right), std::min(AInner.Bottom, AOuter.Bottom)};
-  if (AInner.IsEmpty() || inner.IsEmpty()) {
-    AStrips[0] = AOuter;
-    return 1;
-  }
-  const TRect all[4] = {{AOuter.Left, AOuter.Top, inner.Left, AOuter.Bottom},
-                        {inner.Left, AOuter.Top, inner.Right, inner.Top},
-                        {inner.Right, AOuter.Top, AOuter.Right, AOuter.Bottom},
-                        {inner.Left, inner.Bottom, inner.Right, AOuter.Bottom}};
-  int n = 0;
-  for (const TRect& r : all)
-    if (!r.IsEmpty()) AStrips[n++] = r;
-  return n;
-}
-
 }  // namespace
 
 void cxLookUpGetScrollBarInfo() {
@@ -43,6 +23,18 @@ void cxLookUpGetScrollBarInfo() {
 bool cxIsGetScrollBarInfoAvailable() { return gGetScrollBarInfo != nullptr; }
 
 // Without the function there is nothing to ask: false, never a call through nil.
+bool cxCopyScrollInfo(HWND AWnd, int ABar, TcxScrollBar* AScrollBar) {
+  SCROLLINFO si{};
+  si.cbSize = sizeof(si);
+  si.fMask = SIF_ALL;
+  if (!GetScrollInfo(AWnd, ABar, &si)) return false;
+  const Integer maxValue = std::max(si.nMin, si.nMax);
+  const Integer page = std::clamp(Integer(si.nPage), 0, std::max(maxValue, 0));
+  AScrollBar->SetScrollParams(si.nMin, maxValue, si.nPos, page);
+  AScrollBar->SetSmallChange(1);
+  return true;
+}
+
 bool cxGetScrollBarInfo(HWND AWnd, Integer AObjectId, SCROLLBARINFO& AInfo) {
   AInfo.cbSize = sizeof(SCROLLBARINFO);
   return gGetScrollBarInfo && gGetScrollBarInfo(AWnd, AObjectId, &AInfo);
@@ -62,9 +54,29 @@ bool cxAreStringsEqual(const String& S1, const String& S2, bool ACaseSensitive) 
 
 TRect cxGetControlRect(TControl* AControl) { return {0, 0, AControl->GetWidth(), AControl->GetHeight()}; }
 
+// Outer less Inner as the strips left, top, right and bottom; all of Outer when Inner
+// leaves nothing of it out; none when Outer is empty or wholly inside Inner.
+int cxGetRectFrameStrips(const TRect& AOuter, const TRect& AInner, TRect (&AStrips)[4]) {
+  if (AOuter.IsEmpty()) return 0;
+  const TRect inner{std::max(AInner.Left, AOuter.Left), std::max(AInner.Top, AOuter.Top),
+                    std::min(AInner.Right, AOuter.Right), std::min(AInner.Bottom, AOuter.Bottom)};
+  if (AInner.IsEmpty() || inner.IsEmpty()) {
+    AStrips[0] = AOuter;
+    return 1;
+  }
+  const TRect all[4] = {{AOuter.Left, AOuter.Top, inner.Left, AOuter.Bottom},
+                        {inner.Left, AOuter.Top, inner.Right, inner.Top},
+                        {inner.Right, AOuter.Top, AOuter.Right, AOuter.Bottom},
+                        {inner.Left, inner.Bottom, inner.Right, AOuter.Bottom}};
+  int n = 0;
+  for (const TRect& r : all)
+    if (!r.IsEmpty()) AStrips[n++] = r;
+  return n;
+}
+
 void cxFillRectFrame(TcxCanvas& ACanvas, const TRect& AOuter, const TRect& AInner, TColor AColor) {
   TRect strips[4];
-  const int n = FrameStrips(AOuter, AInner, strips);
+  const int n = cxGetRectFrameStrips(AOuter, AInner, strips);
   if (n == 0) return;
   ACanvas.SetBrushColor(AColor);
   for (int i = 0; i < n; ++i) ACanvas.FillRect(strips[i]);
@@ -72,7 +84,7 @@ void cxFillRectFrame(TcxCanvas& ACanvas, const TRect& AOuter, const TRect& AInne
 
 void cxInvalidateRectFrame(HWND AWnd, const TRect& AOuter, const TRect& AInner, bool AErase) {
   TRect strips[4];
-  const int n = FrameStrips(AOuter, AInner, strips);
+  const int n = cxGetRectFrameStrips(AOuter, AInner, strips);
   for (int i = 0; i < n; ++i) InvalidateRect(AWnd, &strips[i], AErase);
 }
 

@@ -32,9 +32,6 @@ struct TcxContainerAccess : TcxContainer {
   static void CallFocusChanged(TcxContainer* C) { (C->*(&TcxContainerAccess::FocusChanged))(); }
 };
 
-// System bar state flags: the bar is not shown, or lies off the screen.
-constexpr DWORD kBarHiddenStates = STATE_SYSTEM_INVISIBLE | 0x00010000;
-
 // Where the last character of S starts, double-byte characters taken whole.
 size_t LastCharStart(const String& S) {
   size_t i = 0, last = 0;
@@ -233,11 +230,11 @@ void TcxCustomInnerListBox::UpdateScrollBars() {
 void TcxCustomInnerListBox::UpdateScrollBar(TcxScrollBar* ABar, Integer AObjectId, int ASystemBar) {
   if (!ABar) return;
   SCROLLBARINFO info;
-  bool visible = cxGetScrollBarInfo(GetHandle(), AObjectId, info) && (info.rgstate[0] & kBarHiddenStates) == 0;
+  bool visible =
+      cxGetScrollBarInfo(GetHandle(), AObjectId, info) && (info.rgstate[0] & cxScrollBarHiddenStates) == 0;
   TRect r{};
   if (visible) {
-    TPoint topLeft = FContainer->ScreenToClient(TPoint{info.rcScrollBar.Left, info.rcScrollBar.Top});
-    r = TRect{topLeft.X, topLeft.Y, topLeft.X + info.rcScrollBar.Width(), topLeft.Y + info.rcScrollBar.Height()};
+    FContainer->ScreenRectToClient(info.rcScrollBar, r);
     TRect client = FContainer->GetClientRect();
     visible = !r.IsEmpty() && r.Left >= client.Left && r.Top >= client.Top && r.Right <= client.Right &&
               r.Bottom <= client.Bottom;
@@ -249,15 +246,7 @@ void TcxCustomInnerListBox::UpdateScrollBar(TcxScrollBar* ABar, Integer AObjectI
   ABar->SetEnabled((info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE) == 0 && FContainer->GetEnabled());
   ABar->SetBoundsRect(r);
   ABar->BringToFront();
-  SCROLLINFO si{};
-  si.cbSize = sizeof(si);
-  si.fMask = SIF_ALL;
-  if (GetScrollInfo(GetHandle(), ASystemBar, &si)) {
-    Integer max = std::max(si.nMax, si.nMin);
-    Integer page = std::clamp<Integer>(Integer(si.nPage), 0, std::max<Integer>(max, 0));
-    ABar->SetScrollParams(si.nMin, max, si.nPos, page);
-    ABar->SetSmallChange(1);
-  }
+  cxCopyScrollInfo(GetHandle(), ASystemBar, ABar);
   ABar->SetVisible(true);
 }
 

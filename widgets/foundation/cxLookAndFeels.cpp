@@ -221,8 +221,7 @@ void TcxLookAndFeel::RemoveChangeListener(IcxLookAndFeelNotificationListener* AL
   }
 }
 
-namespace {
-const TcxCustomLookAndFeelPainter* PainterOfKind(TcxLookAndFeelKind AKind) {
+const TcxCustomLookAndFeelPainter* cxPainterOfKind(TcxLookAndFeelKind AKind) {
   switch (AKind) {
     case TcxLookAndFeelKind::lfFlat: return cxFlatPainter();
     case TcxLookAndFeelKind::lfStandard: return cxStandardPainter();
@@ -230,16 +229,15 @@ const TcxCustomLookAndFeelPainter* PainterOfKind(TcxLookAndFeelKind AKind) {
     default: return cxUltraFlatPainter();
   }
 }
-}  // namespace
 
 const TcxCustomLookAndFeelPainter* TcxLookAndFeel::GetAvailablePainter(TdxThemedObjectType AType) const {
   if (FNativeStyle && cxWinXPPainter() && cxIsThemeAvailable(AType)) return cxWinXPPainter();
-  return PainterOfKind(FKind);
+  return cxPainterOfKind(FKind);
 }
 
 const TcxCustomLookAndFeelPainter* TcxLookAndFeel::GetAvailablePainter(TdxThemedObjectTypes ATypes) const {
   if (FNativeStyle && cxWinXPPainter() && cxAreThemesAvailable(ATypes)) return cxWinXPPainter();
-  return PainterOfKind(FKind);
+  return cxPainterOfKind(FKind);
 }
 
 const TcxCustomLookAndFeelPainter* TcxLookAndFeel::GetPainter() const {

@@ -43,6 +43,9 @@ class TcxSystemPaletteChangedNotifier : public TObject {
   bool FIsPrimary;
 };
 
+// The painter of a look-and-feel kind, visual styles aside.
+const TcxCustomLookAndFeelPainter* cxPainterOfKind(TcxLookAndFeelKind AKind);
+
 class TcxLookAndFeel : public TcxInterfacedPersistent, public IcxLookAndFeelNotificationListener {
   TL_CLASS(TcxLookAndFeel, TcxInterfacedPersistent)
  public:

@@ -49,8 +49,6 @@ bool IsDestroying(const TComponent* AComponent) {
   return AComponent && AComponent->InState(TComponentStateItem::csDestroying);
 }
 
-bool IsWindowInside(HWND AOuter, HWND AWnd) { return AOuter && AWnd && (AWnd == AOuter || IsChild(AOuter, AWnd)); }
-
 // The owner control's window, when the owner is alive and has one.
 HWND OwnerWindow(const TcxCustomPopupWindow* APopup) {
   TWinControl* owner = APopup->OwnerControl();
@@ -95,7 +93,8 @@ void ClosePopupsOfHiddenOwner(HWND Wnd) {
     TcxCustomPopupWindow* popup = cxShownPopup(i);
     const HWND owner = IsUsable(popup) ? OwnerWindow(popup) : nullptr;
     // Closing changes the list: the scan starts again.
-    const bool closed = owner && IsWindowInside(Wnd, owner) && !IsWindowVisible(owner) && HookClose(popup);
+    const bool closed =
+        owner && cxPopupDetail::IsWindowInside(Wnd, owner) && !IsWindowVisible(owner) && HookClose(popup);
     i = closed ? 0 : i + 1;
   }
 }
@@ -155,7 +154,7 @@ void ClosePopupsOnClose(HWND Wnd) {
     TcxCustomPopupWindow* popup = cxShownPopup(i);
     TWinControl* owner = popup->OwnerControl();
     const bool closes = owner && !popup->GetCaptureFocus() && OwnerFormWindow(popup) == Wnd &&
-                        (!owner->HandleAllocated() || IsWindowInside(Wnd, owner->GetHandle()));
+                        (!owner->HandleAllocated() || cxPopupDetail::IsWindowInside(Wnd, owner->GetHandle()));
     i = closes && HookClose(popup) ? 0 : i + 1;
   }
 }
@@ -163,7 +162,7 @@ void ClosePopupsOnClose(HWND Wnd) {
 void ClosePopupsOnOwnerHide(HWND Wnd) {
   Integer newest = -1;
   for (Integer i = cxShownPopupCount() - 1; i >= 0 && newest < 0; --i)
-    if (HWND owner = OwnerWindow(cxShownPopup(i)); owner && IsWindowInside(Wnd, owner)) newest = i;
+    if (HWND owner = OwnerWindow(cxShownPopup(i)); owner && cxPopupDetail::IsWindowInside(Wnd, owner)) newest = i;
   if (newest < 0) return;
   // That popup and every one shown after it, newest first.
   while (cxShownPopupCount() > newest) {
@@ -249,7 +248,7 @@ HWND FormClickArea(TCustomForm* AForm) {
 // A left press on the owner control inside the drop-down area the popup keeps for it.
 bool IsPressOnDropDownArea(TcxCustomPopupWindow* APopup, HWND AWnd, const TPoint& AScreenPoint, UINT AMessage) {
   TWinControl* owner = APopup->OwnerControl();
-  if (!owner || !owner->HandleAllocated() || !IsWindowInside(owner->GetHandle(), AWnd) ||
+  if (!owner || !owner->HandleAllocated() || !cxPopupDetail::IsWindowInside(owner->GetHandle(), AWnd) ||
       (AMessage != WM_LBUTTONDOWN && AMessage != WM_LBUTTONDBLCLK))
     return false;
   const TPoint a = owner->ClientToScreen(APopup->OwnerDropDownTopLeft());
@@ -335,7 +334,7 @@ bool cxClosePopupsOnClick(HWND AWnd, const MOUSEHOOKSTRUCT& AMouseInfo, UINT AMe
       continue;
     }
     TCustomForm* ownerForm = owner ? GetParentForm(owner) : nullptr;
-    if (!IsWindowInside(FormClickArea(ownerForm), AWnd)) {
+    if (!cxPopupDetail::IsWindowInside(FormClickArea(ownerForm), AWnd)) {
       // Elsewhere the popup closes through its owner's focus change; only a popup whose
       // owner sits in another popup that is gone already closes here.
       auto* ownerPopup = dynamic_cast<TcxCustomPopupWindow*>(ownerForm);
