@@ -175,6 +175,7 @@ struct State {
   TRect workArea;
   bool monitorLookupFails = false;
   std::map<HDC, DcRecord> dcs;
+  std::shared_ptr<void> screenPixels;   // the mapping behind `screen`, released after it
   std::unique_ptr<Surface> screen;
 };
 
