@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 static void Check(SDL_Window* window) {
-  int x = 12, y = 30;
+  int x = 40, y = 60;
   const char* spec = getenv("FIRST_FRAME_PIXEL");
   if (spec && sscanf(spec, "%d,%d", &x, &y) != 2) return;
   SDL_Surface* s = SDL_GetWindowSurface(window);

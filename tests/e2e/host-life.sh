@@ -3,6 +3,7 @@
 # The screen host's life outside the happy path, each against its own private X server:
 #   a display that does not answer: a clear message and an error status, at once;
 #   idle: the program sleeps until something happens (no periodic wake-ups);
+#   the game's main window shows centred on the screen, frame and all;
 #   SIGTERM: the program ends through its message loop, with status 0;
 #   the X server going away: the program ends with an error instead of spinning.
 # Every wait has a deadline.
@@ -96,7 +97,12 @@ wait_end "$pid"
 
 "$game" >"$work/game.out" 2>"$work/game.err" &
 pid=$!
-timeout 15 xdotool search --sync --onlyvisible --name '^Tessaloom$' >/dev/null || fail "the game showed no window"
+gwid="$(timeout 15 xdotool search --sync --onlyvisible --name '^Tessaloom$' | head -1)" || fail "the game showed no window"
+# No window manager runs here, so the shown window is the whole window, frame included.
+eval "$(xdotool getwindowgeometry --shell "$gwid")"
+read -r sw sh < <(xdotool getdisplaygeometry)
+((X == (sw - WIDTH) / 2 && Y == (sh - HEIGHT) / 2)) \
+  || fail "the game's ${WIDTH}x$HEIGHT window is at $X,$Y on a ${sw}x$sh screen, not centred"
 kill -TERM "$pid"
 wait_end "$pid"
 [[ $status == 0 ]] || fail "after SIGTERM the game ended with $status"

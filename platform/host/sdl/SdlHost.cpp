@@ -9,6 +9,7 @@
 #include <SDL_syswm.h>
 
 #if TL_HOST_X11
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #endif
 
@@ -40,10 +41,13 @@ struct ShownWindow {
 
 bool Captioned(DWORD style) { return (style & WS_CAPTION) == WS_CAPTION; }
 
-// The shown part of a top-level window: for captioned windows the menu bar and the client
-// area (the desktop's window manager draws the rest); the whole window otherwise.
-void Geometry(HWND hwnd, DWORD style, const TRect& screen, TPoint* offset, int* width, int* height) {
-  if (!Captioned(style)) {
+// The shown part of a top-level window: for captioned windows under a window manager, the
+// menu bar and the client area (the manager draws caption and borders around them); the
+// whole window, frame included, otherwise. So what shows is always the window the
+// platform placed, frame for frame.
+void Geometry(HWND hwnd, DWORD style, const TRect& screen, bool managerFrames, TPoint* offset, int* width,
+              int* height) {
+  if (!Captioned(style) || !managerFrames) {
     *offset = {0, 0};
     *width = screen.Width();
     *height = screen.Height();
@@ -58,6 +62,24 @@ void Geometry(HWND hwnd, DWORD style, const TRect& screen, TPoint* offset, int* 
   *width = client.Width();
   *height = client.Height() + menu;
 }
+
+#if TL_HOST_X11
+// Whether a window manager runs on the display (one that follows the desktop conventions
+// announces itself on the root window).
+bool WindowManagerRuns(Display* d) {
+  const Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", True);
+  if (check == None) return false;
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  const bool ok = XGetWindowProperty(d, DefaultRootWindow(d), check, 0, 1, False, XA_WINDOW, &type, &format,
+                                     &count, &after, &data) == Success;
+  const bool found = ok && data && count == 1 && format == 32;
+  if (data) XFree(data);
+  return found;
+}
+#endif
 
 int MapKey(SDL_Keycode k) {
   if (k >= SDLK_a && k <= SDLK_z) return 'A' + int(k - SDLK_a);
@@ -186,6 +208,9 @@ struct SdlHost::Impl {
   Display* display = nullptr;   // SDL's own connection, known once a window exists
 #endif
   bool x11 = false;
+  // Whether something outside draws captions and borders; known once a window exists.
+  bool managerFrames = true;
+  bool managerKnown = false;
   std::map<HWND, ShownWindow> windows;
   std::map<HCURSOR, SDL_Cursor*> cursors;
   HCURSOR cursor = nullptr;
@@ -399,11 +424,15 @@ void SdlHost::TopLevelChanged(HWND hwnd, const TRect& screen, DWORD style) {
   bool visible = (style & WS_VISIBLE) != 0;
   if (!visible && !w.sdl) return;
   TPoint offset;
-  int width = 0, height = 0;
-  Geometry(hwnd, style, screen, &offset, &width, &height);
-  width = std::max(1, width);
-  height = std::max(1, height);
-  int x = screen.Left + offset.X, y = screen.Top + offset.Y;
+  int width = 0, height = 0, x = 0, y = 0;
+  auto place = [&] {
+    Geometry(hwnd, style, screen, impl_->managerFrames, &offset, &width, &height);
+    width = std::max(1, width);
+    height = std::max(1, height);
+    x = screen.Left + offset.X;
+    y = screen.Top + offset.Y;
+  };
+  place();
   if (!w.sdl) {
     w.popup = !Captioned(style);
     Uint32 flags = SDL_WINDOW_HIDDEN;
@@ -416,20 +445,24 @@ void SdlHost::TopLevelChanged(HWND hwnd, const TRect& screen, DWORD style) {
     GetWindowTextA(hwnd, title, sizeof title);
     w.sdl = SDL_CreateWindow(AnsiToUtf8(title).c_str(), x, y, width, height, flags);
     if (!w.sdl) return;
+    if (!impl_->managerKnown) {
+      impl_->managerKnown = true;
 #if TL_HOST_X11
-    if (impl_->x11 && !impl_->display) {
       SDL_SysWMinfo info;
       SDL_VERSION(&info.version);
-      if (SDL_GetWindowWMInfo(w.sdl, &info) && info.subsystem == SDL_SYSWM_X11) impl_->display = info.info.x11.display;
-    }
+      if (impl_->x11 && SDL_GetWindowWMInfo(w.sdl, &info) && info.subsystem == SDL_SYSWM_X11) {
+        impl_->display = info.info.x11.display;
+        impl_->managerFrames = WindowManagerRuns(impl_->display);
+      }
 #endif
-  } else {
-    int cx, cy, cw, ch;
-    SDL_GetWindowPosition(w.sdl, &cx, &cy);
-    SDL_GetWindowSize(w.sdl, &cw, &ch);
-    if (cw != width || ch != height) SDL_SetWindowSize(w.sdl, width, height);
-    if (cx != x || cy != y) SDL_SetWindowPosition(w.sdl, x, y);
+      place();
+    }
   }
+  int cx, cy, cw, ch;
+  SDL_GetWindowPosition(w.sdl, &cx, &cy);
+  SDL_GetWindowSize(w.sdl, &cw, &ch);
+  if (cw != width || ch != height) SDL_SetWindowSize(w.sdl, width, height);
+  if (cx != x || cy != y) SDL_SetWindowPosition(w.sdl, x, y);
   w.offset = offset;
   w.width = width;
   w.height = height;
@@ -492,6 +525,15 @@ TRect SdlHost::WorkArea() {
 int SdlHost::PresentCount(HWND hwnd) const {
   auto it = impl_->windows.find(hwnd);
   return it == impl_->windows.end() ? 0 : it->second.presents;
+}
+
+TPoint SdlHost::ShownClientOrigin(HWND hwnd) const {
+  auto it = impl_->windows.find(hwnd);
+  RECT r;
+  if (it == impl_->windows.end() || !GetWindowRect(hwnd, &r)) return {0, 0};
+  POINT origin{0, 0};
+  ClientToScreen(hwnd, &origin);
+  return {origin.X - r.Left - it->second.offset.X, origin.Y - r.Top - it->second.offset.Y};
 }
 
 unsigned long SdlHost::NativeWindowId(HWND hwnd) const {
