@@ -2,6 +2,8 @@
 #include "platform/kernel/Arith.h"
 #include "platform/kernel/CodePage.h"
 #include "tests/foundation/ThemeUnitsFixture.h"
+#include "widgets/foundation/cxLookAndFeelPainterImages.h"
+#include "widgets/foundation/cxLookAndFeelPainters.h"
 
 #include <set>
 
@@ -75,6 +77,44 @@ TEST_F(Office11Scheme, SetUpIsCountedAndRefreshFollowsTheTheme) {
   EXPECT_EQ(cxOffice11SubMenuExpandBitmap(), nullptr);
   EXPECT_EQ(GdiLiveObjectCount(), objects);
   cxOffice11TearDown();  // unbalanced: nothing happens
+}
+
+TEST_F(Office11Scheme, AVisualStyleChangeRecalculatesTheColoursAndTheRadios) {
+  ThemeOn(u"NormalColor");
+  Start();
+  cxLookAndFeelPainterImages::Initialize();
+  ASSERT_EQ(cxGetOffice11Scheme(), S::schNormalColor);
+  Owned<TBitmap> sheet(New<TBitmap>());
+  sheet->SetPixelFormat(TPixelFormat::pf32bit);
+  sheet->SetSize(20, 20);
+  Owned<TcxCanvas> canvas(New<TcxCanvas>(sheet->Canvas()));
+  const Integer mid = cxRadioButtonImageSize().X / 2;
+  // The hot radio's interior is the scheme's hot button colour.
+  auto hotInterior = [&] {
+    cxOffice11Painter()->DrawRadioButton(*canvas, 0, 0, TcxButtonState::cxbsHot, false, false, clDefault);
+    return sheet->Canvas()->GetPixel(mid, mid);
+  };
+  const TColor blue = hotInterior();
+  EXPECT_EQ(blue, TColor(ColorToRGB(cxOffice11Painter()->ButtonColor(TcxButtonState::cxbsHot))));
+
+  ThemeChange({true, u"Luna.msstyles", u"Metallic", u""});
+  EXPECT_EQ(cxGetOffice11Scheme(), S::schMetallic);
+  EXPECT_EQ(cxOffice11Colors().GradientLight, 0xFAF4F3u) << "the Metallic palette";
+
+  ThemeChange({false, u"Luna.msstyles", u"Metallic", u""});
+  EXPECT_EQ(cxGetOffice11Scheme(), S::schUnknown);
+  EXPECT_FALSE(cxIsOffice11SchemeThemed());
+  EXPECT_EQ(cxOffice11Colors().GradientLight, COLORREF(cxBlendColors(clBtnFace, clWindow, 22)));
+  // Without a palette the hot colour is mixed from the system colours: the radios follow.
+  const TColor mixed = hotInterior();
+  EXPECT_NE(mixed, blue);
+  EXPECT_EQ(mixed, TColor(ColorToRGB(cxOffice11Painter()->ButtonColor(TcxButtonState::cxbsHot))));
+
+  ThemeChange({true, u"Luna.msstyles", u"NormalColor", u""});
+  EXPECT_EQ(cxGetOffice11Scheme(), S::schNormalColor);
+  EXPECT_EQ(hotInterior(), blue);
+  canvas.reset();
+  cxLookAndFeelPainterImages::Finalize();
 }
 
 using Office11Colours = ThemeUnitsTest;
