@@ -147,6 +147,31 @@ TEST_F(Office11Colours, MixUsesTheHighlightOnBlackFaces) {
   EXPECT_TRUE(cxIsBlackFaceWithColoredText());
 }
 
+TEST_F(Office11Colours, WithoutAPaletteTheHotAndPressedColoursAreMixedByTheirWeights) {
+  const INT idx[] = {COLOR_BTNFACE, COLOR_HIGHLIGHT, COLOR_WINDOW};
+  const COLORREF grey[] = {RGB(200, 200, 200), RGB(0, 0, 128), RGB(255, 255, 255)};
+  SetSysColors(3, idx, grey);
+  Start();
+  cxOffice11SetUp();
+  ASSERT_FALSE(cxIsOffice11SchemeThemed());
+  const TdxOffice11Colors& c = cxOffice11Colors();
+  // Face, highlight and window weighted -2/30/72, 14/44/40 and 41/11/48 per cent.
+  EXPECT_EQ(c.HotLight, RGB(180, 180, 218));
+  EXPECT_EQ(c.HotDark, RGB(180, 180, 218));
+  EXPECT_EQ(c.PressedLight, RGB(130, 130, 186));
+  EXPECT_EQ(c.PressedDark, RGB(130, 130, 186));
+  EXPECT_EQ(c.PainterColor34, RGB(204, 204, 218));
+  // A white face, like a black one, gives the highlight itself.
+  const COLORREF white[] = {RGB(255, 255, 255), RGB(0, 0, 128), RGB(255, 255, 255)};
+  SetSysColors(3, idx, white);
+  cxOffice11Refresh();
+  EXPECT_TRUE(cxIsBtnFaceWhite());
+  EXPECT_EQ(c.HotLight, RGB(0, 0, 128));
+  EXPECT_EQ(c.PressedLight, RGB(0, 0, 128));
+  EXPECT_EQ(c.PainterColor34, RGB(0, 0, 128));
+  cxOffice11TearDown();
+}
+
 TEST_F(Office11Colours, HighContrastFramesTheSelectionInHighlightText) {
   Start();
   SetSysColorPreset(SysColorPreset::HighContrastBlack);
