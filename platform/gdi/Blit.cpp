@@ -62,6 +62,10 @@ void blitCore(DeviceContext& dd, const TRect& destRect, const Surface* src, Inte
           s = sbuf.data();
         }
       }
+      if (rop == 0xF0 && !bp.IsNull()) {   // PATCOPY: the pattern straight into the target
+        bp.Row(c.Left, y, n, d);
+        continue;
+      }
       if (useP && !bp.IsNull()) bp.Row(c.Left, y, n, pat.data());
       Rop3Span(rop, d, s, useP ? pat.data() : nullptr, n);
     }
