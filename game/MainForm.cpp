@@ -152,8 +152,14 @@ void TMainForm::DrawBoard(bool OnlyDirty) {
   canvas->Lock();
   TBoard::TPassResult pass;
   try {
+    // Each cell image is a plain colour bitmap whose own canvas is never moved or clipped, so
+    // its pixels go straight across: one copy per cell, with no state saved and restored.
+    HDC dest = canvas->GetHandle();
+    const DWORD rop = DWORD(canvas->GetCopyMode());
     pass = FBoard.DrawPass(OnlyDirty, [&](Integer x, Integer y, TCellLook look) {
-      if (TBitmap* image = CellImage(look.Colour, look.Mask)) canvas->Draw(x * CellWidth, y * CellHeight, image);
+      if (TBitmap* image = CellImage(look.Colour, look.Mask); image && !image->Empty())
+        BitBlt(dest, x * CellWidth, y * CellHeight, image->GetWidth(), image->GetHeight(), image->Canvas()->GetHandle(),
+               0, 0, rop);
     });
   } catch (...) {
     canvas->Unlock();
