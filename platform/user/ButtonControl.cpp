@@ -35,15 +35,21 @@ void SetChecked(HWND h, LRESULT v) {
   }
 }
 
+// A radio button is a tab stop exactly while it is checked, so the keyboard reaches a
+// group at its checked button. The style is set even when unchanged, as the platform does.
+void SetRadioChecked(HWND h, LRESULT v) {
+  DWORD s = Style(h);
+  SetWindowLongA(h, GWL_STYLE, LONG_PTR(v != BST_UNCHECKED ? (s | WS_TABSTOP) : (s & ~WS_TABSTOP)));
+  if (IsWindow(h)) SetChecked(h, v);
+}
+
 // An automatic radio button unchecks the others of its group: the siblings from the
-// previous WS_GROUP window up to the next one.
+// previous WS_GROUP window up to the next one, in z-order (which is creation order).
 void CheckInGroup(HWND h) {
   HWND parent = GetParent(h);
-  if (!parent) { SetChecked(h, BST_CHECKED); return; }
-  std::vector<HWND> siblings;
-  for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) siblings.push_back(c);
-  // Children are kept top first; the group order is creation order, the reverse.
-  std::vector<HWND> order(siblings.rbegin(), siblings.rend());
+  if (!parent) { SetRadioChecked(h, BST_CHECKED); return; }
+  std::vector<HWND> order;
+  for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) order.push_back(c);
   size_t me = 0;
   while (me < order.size() && order[me] != h) ++me;
   size_t first = me;
@@ -53,9 +59,9 @@ void CheckInGroup(HWND h) {
   for (size_t i = first; i < last; ++i) {
     HWND o = order[i];
     if (o == h || States().find(o) == States().end() || Type(o) != BS_AUTORADIOBUTTON) continue;
-    SetChecked(o, BST_UNCHECKED);
+    SetRadioChecked(o, BST_UNCHECKED);
   }
-  SetChecked(h, BST_CHECKED);
+  if (IsWindow(h)) SetRadioChecked(h, BST_CHECKED);
 }
 
 void Click(HWND h) {
@@ -189,7 +195,8 @@ LRESULT ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (IsCheck(t) || IsRadio(t)) {
         LRESULT v = LRESULT(wp) & 3;
         if (v == BST_INDETERMINATE && !(t == BS_3STATE || t == BS_AUTO3STATE)) v = BST_CHECKED;
-        SetChecked(h, v);
+        if (IsRadio(t)) SetRadioChecked(h, v);
+        else SetChecked(h, v);
       }
       return 0;
     case BM_GETSTATE:

@@ -465,6 +465,7 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         if (!Valid(s, i)) return LB_ERR;
         s.items[size_t(i)].selected = wp != 0;
         s.anchor = int(i);
+        s.cur = int(i);   // the caret follows the item set
       }
       InvalidateRect(h, nullptr, TRUE);
       return 0;

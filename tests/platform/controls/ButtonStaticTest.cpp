@@ -58,6 +58,23 @@ TEST_F(ButtonTest, CheckBoxesAndRadioGroups) {
   EXPECT_EQ(Codes(4), std::vector<WORD>{BN_CLICKED});
 }
 
+TEST_F(ButtonTest, ARadioButtonIsATabStopExactlyWhileChecked) {
+  HWND radio = Child("BUTTON", "r", BS_RADIOBUTTON, 10, 10, 100, 20, 1);
+  HWND box = Child("BUTTON", "c", BS_CHECKBOX, 10, 40, 100, 20, 2);
+  HWND a = Child("BUTTON", "a", BS_AUTORADIOBUTTON | WS_GROUP, 10, 70, 100, 20, 3);
+  HWND b = Child("BUTTON", "b", BS_AUTORADIOBUTTON, 10, 100, 100, 20, 4);
+  auto stop = [](HWND h) { return (GetWindowLongA(h, GWL_STYLE) & WS_TABSTOP) != 0; };
+  SendMessageA(radio, BM_SETCHECK, BST_CHECKED, 0);
+  SendMessageA(box, BM_SETCHECK, BST_CHECKED, 0);
+  EXPECT_EQ(std::pair(stop(radio), stop(box)), std::pair(true, false));
+  SendMessageA(radio, BM_SETCHECK, BST_UNCHECKED, 0);
+  EXPECT_FALSE(stop(radio));
+  // Clicking moves the stop within the group.
+  SendMessageA(a, BM_CLICK, 0, 0);
+  SendMessageA(b, BM_CLICK, 0, 0);
+  EXPECT_EQ(std::pair(stop(a), stop(b)), std::pair(false, true));
+}
+
 TEST_F(ButtonTest, StaticTextIsTransparentToClicksAndRepaintsOnNewText) {
   HWND s = Child("STATIC", "&Name", SS_LEFT, 10, 10, 100, 20, 13);
   host().PumpUntilIdle();

@@ -145,6 +145,18 @@ TEST_F(ListBoxTest, ExtendedSelectionWithShiftAndControl) {
   EXPECT_EQ(SendMessageA(list, LB_SETCURSEL, 0, 0), LB_ERR);   // not for multiple selection
 }
 
+TEST_F(ListBoxTest, SettingASelectionMovesTheCaretToIt) {
+  List(LBS_EXTENDEDSEL | LBS_HASSTRINGS, 200);
+  for (const char* s : {"a", "b", "c", "d"}) Add(s);
+  for (auto [select, item] : {std::pair{TRUE, 2}, {FALSE, 1}, {TRUE, 3}}) {
+    SendMessageA(list, LB_SETSEL, WPARAM(select), item);
+    EXPECT_EQ(SendMessageA(list, LB_GETCARETINDEX, 0, 0), item);
+  }
+  SendMessageA(list, LB_SETSEL, FALSE, -1);   // every item: the caret stays
+  EXPECT_EQ(SendMessageA(list, LB_GETCARETINDEX, 0, 0), 3);
+  EXPECT_EQ(SendMessageA(list, LB_GETSELCOUNT, 0, 0), 0);
+}
+
 TEST_F(ListBoxTest, PlainItemsPaintSelectionInHighlight) {
   List(LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT, 100);
   for (const char* s : {"one", "two"}) Add(s);
