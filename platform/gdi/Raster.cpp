@@ -6,19 +6,19 @@
 void Rop3Span(Byte rop, Pixel* d, const Pixel* s, const Pixel* p, Integer n) {
   switch (rop) {
     case 0x00: std::fill_n(d, n, Pixel(0)); return;                      // BLACKNESS
-    case 0xFF: std::fill_n(d, n, kPixelMask); return;                    // WHITENESS
+    case 0xFF: std::fill_n(d, n, ~Pixel(0)); return;                     // WHITENESS
     case 0xAA: return;                                                   // D
     case 0xCC: std::memmove(d, s, size_t(n) * 4); return;                // SRCCOPY
     case 0xF0: std::memcpy(d, p, size_t(n) * 4); return;                 // PATCOPY
-    case 0x55: for (Integer i = 0; i < n; ++i) d[i] = ~d[i] & kPixelMask; return;   // DSTINVERT
+    case 0x55: for (Integer i = 0; i < n; ++i) d[i] = ~d[i]; return;     // DSTINVERT
     case 0x88: for (Integer i = 0; i < n; ++i) d[i] &= s[i]; return;     // SRCAND
-    case 0xEE: for (Integer i = 0; i < n; ++i) d[i] = (d[i] | s[i]) & kPixelMask; return;  // SRCPAINT
-    case 0x66: for (Integer i = 0; i < n; ++i) d[i] = (d[i] ^ s[i]) & kPixelMask; return;  // SRCINVERT
-    case 0x5A: for (Integer i = 0; i < n; ++i) d[i] = (d[i] ^ p[i]) & kPixelMask; return;  // PATINVERT
-    case 0x33: for (Integer i = 0; i < n; ++i) d[i] = ~s[i] & kPixelMask; return;  // NOTSRCCOPY
+    case 0xEE: for (Integer i = 0; i < n; ++i) d[i] |= s[i]; return;     // SRCPAINT
+    case 0x66: for (Integer i = 0; i < n; ++i) d[i] ^= s[i]; return;     // SRCINVERT
+    case 0x5A: for (Integer i = 0; i < n; ++i) d[i] ^= p[i]; return;     // PATINVERT
+    case 0x33: for (Integer i = 0; i < n; ++i) d[i] = ~s[i]; return;     // NOTSRCCOPY
     case 0xC0: for (Integer i = 0; i < n; ++i) d[i] = p[i] & s[i]; return;          // MERGECOPY
-    case 0xBB: for (Integer i = 0; i < n; ++i) d[i] = (~s[i] | d[i]) & kPixelMask; return;  // MERGEPAINT
-    case 0x44: for (Integer i = 0; i < n; ++i) d[i] = s[i] & ~d[i] & kPixelMask; return;  // SRCERASE
+    case 0xBB: for (Integer i = 0; i < n; ++i) d[i] = ~s[i] | d[i]; return;         // MERGEPAINT
+    case 0x44: for (Integer i = 0; i < n; ++i) d[i] = s[i] & ~d[i]; return;         // SRCERASE
     default: break;
   }
   static const Pixel zero = 0;

@@ -29,7 +29,8 @@ void ForEachClipRect(const Region& clip, const TRect& area, F&& f) {
   }
 }
 
-// Two-operand raster op (R2_*) on a pixel.
+// Two-operand raster op (R2_*) on a pixel. Raster ops act on all 32 bits, as on the
+// platform: inverting a DIB pixel inverts its fourth byte too.
 inline Pixel Rop2Apply(int rop2, Pixel pen, Pixel dst) {
   const unsigned c = unsigned(rop2 - 1) & 15;
   Pixel r = 0;
@@ -37,7 +38,7 @@ inline Pixel Rop2Apply(int rop2, Pixel pen, Pixel dst) {
   if (c & 2) r |= ~pen & dst;
   if (c & 4) r |= pen & ~dst;
   if (c & 8) r |= pen & dst;
-  return r & kPixelMask;
+  return r;
 }
 
 // Three-operand raster op code (the op's high word's low byte) on a pixel.
@@ -47,7 +48,7 @@ inline Pixel Rop3Apply(Byte rop, Pixel p, Pixel s, Pixel d) {
     if (!(rop >> i & 1)) continue;
     r |= ((i & 4) ? p : ~p) & ((i & 2) ? s : ~s) & ((i & 1) ? d : ~d);
   }
-  return r & kPixelMask;
+  return r;
 }
 inline bool Rop3UsesSource(Byte rop) { return ((rop >> 2) ^ rop) & 0x33; }
 inline bool Rop3UsesPattern(Byte rop) { return ((rop >> 4) ^ rop) & 0x0F; }
