@@ -188,7 +188,7 @@ LRESULT ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (t == BS_GROUPBOX) return DLGC_STATIC;
       if (IsRadio(t)) return DLGC_BUTTON | DLGC_RADIOBUTTON;
       if (t == BS_DEFPUSHBUTTON) return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
-      if (t == BS_PUSHBUTTON || t == BS_OWNERDRAW) return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+      if (t == BS_PUSHBUTTON) return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
       return DLGC_BUTTON;
     case BM_GETCHECK: return (IsCheck(t) || IsRadio(t)) ? b.check : BST_UNCHECKED;
     case BM_SETCHECK:
@@ -238,7 +238,9 @@ LRESULT ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_KEYDOWN:
       if (wp == WPARAM(VK_SPACE) && t != BS_GROUPBOX) {
+        // The button holds the mouse while the key is down, as for a press.
         b.spaceDown = true;
+        SetCapture(h);
         SetPushed(h, true);
         return 0;
       }
@@ -247,7 +249,8 @@ LRESULT ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (wp == WPARAM(VK_SPACE) && b.spaceDown) {
         b.spaceDown = false;
         SetPushed(h, false);
-        Click(h);
+        if (GetCapture() == h) ReleaseCapture();
+        if (IsWindow(h)) Click(h);
         return 0;
       }
       return DefWindowProcA(h, msg, wp, lp);
@@ -257,6 +260,11 @@ LRESULT ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_KILLFOCUS:
       b.focused = false;
+      if (b.spaceDown && GetCapture() == h) {
+        b.spaceDown = false;
+        ReleaseCapture();
+        if (!IsWindow(h)) return 0;
+      }
       b.spaceDown = false;
       if (b.pushed) SetPushed(h, false);
       InvalidateRect(h, nullptr, TRUE);
