@@ -165,3 +165,15 @@ TEST_F(DcClipTest, ExtSelectClipRgnCombinesWithTheCurrentClip) {
   EXPECT_EQ(box, (RECT{0, 0, 0, 0}));
   for (HRGN h : {a, b, got}) DeleteObject(h);
 }
+
+TEST_F(DcClipTest, ColoursAreKeptAsGivenAndStartBlackOnWhite) {
+  HDC m = CreateCompatibleDC(nullptr);
+  EXPECT_EQ(SetBkColor(m, 0x12345678), COLORREF(0xFFFFFF));
+  EXPECT_EQ(GetBkColor(m), COLORREF(0x12345678));   // all four bytes
+  EXPECT_EQ(SetTextColor(m, 0xFFEEDDCC), COLORREF(0));
+  EXPECT_EQ(GetTextColor(m), COLORREF(0xFFEEDDCC));
+  DeleteDC(m);
+  HDC stale = m;
+  EXPECT_EQ(GetBkColor(stale), CLR_INVALID);
+  EXPECT_EQ(SetBkMode(stale, OPAQUE), 0);
+}
