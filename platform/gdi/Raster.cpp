@@ -8,22 +8,21 @@
 void Rop3Span(Byte rop, Pixel* d, const Pixel* s, const Pixel* p, Integer count) {
   using namespace pixelspan;
   const size_t n = size_t(count);
-  const Pixel m = kPixelMask;
   switch (rop) {
     case 0x00: FillPixels(d, n, 0); return;                                            // BLACKNESS
-    case 0xFF: FillPixels(d, n, kPixelMask); return;                                   // WHITENESS
+    case 0xFF: FillPixels(d, n, ~Pixel(0)); return;                                   // WHITENESS
     case 0xAA: return;                                                                 // D
     case 0xCC: std::memmove(d, s, n * 4); return;                                      // SRCCOPY
     case 0xF0: std::memcpy(d, p, n * 4); return;                                       // PATCOPY
-    case 0x55: Map1(d, n, [m](auto x) { return ~x & m; }); return;                     // DSTINVERT
+    case 0x55: Map1(d, n, [](auto x) { return ~x; }); return;                     // DSTINVERT
     case 0x88: Map2(d, s, n, [](auto x, auto y) { return x & y; }); return;            // SRCAND
-    case 0xEE: Map2(d, s, n, [m](auto x, auto y) { return (x | y) & m; }); return;     // SRCPAINT
-    case 0x66: Map2(d, s, n, [m](auto x, auto y) { return (x ^ y) & m; }); return;     // SRCINVERT
-    case 0x5A: Map2(d, p, n, [m](auto x, auto y) { return (x ^ y) & m; }); return;     // PATINVERT
-    case 0x33: Map2(d, s, n, [m](auto, auto y) { return ~y & m; }); return;            // NOTSRCCOPY
+    case 0xEE: Map2(d, s, n, [](auto x, auto y) { return x | y; }); return;     // SRCPAINT
+    case 0x66: Map2(d, s, n, [](auto x, auto y) { return x ^ y; }); return;     // SRCINVERT
+    case 0x5A: Map2(d, p, n, [](auto x, auto y) { return x ^ y; }); return;     // PATINVERT
+    case 0x33: Map2(d, s, n, [](auto, auto y) { return ~y; }); return;            // NOTSRCCOPY
     case 0xC0: Map3(d, s, p, n, [](auto, auto y, auto z) { return z & y; }); return;   // MERGECOPY
-    case 0xBB: Map2(d, s, n, [m](auto x, auto y) { return (~y | x) & m; }); return;    // MERGEPAINT
-    case 0x44: Map2(d, s, n, [m](auto x, auto y) { return y & ~x & m; }); return;      // SRCERASE
+    case 0xBB: Map2(d, s, n, [](auto x, auto y) { return ~y | x; }); return;    // MERGEPAINT
+    case 0x44: Map2(d, s, n, [](auto x, auto y) { return y & ~x; }); return;      // SRCERASE
     default: break;
   }
   const bool useS = Rop3UsesSource(rop), useP = Rop3UsesPattern(rop);

@@ -29,7 +29,8 @@ void ForEachClipRect(const Region& clip, const TRect& area, F&& f) {
   }
 }
 
-// Two-operand raster op (R2_*) on a pixel (or a vector of them).
+// Two-operand raster op (R2_*) on a pixel (or a vector of them). Raster ops act on all
+// 32 bits, as on the platform: inverting a DIB pixel inverts its fourth byte too.
 template <class P>
 inline P Rop2Apply(int rop2, P pen, P dst) {
   const unsigned c = unsigned(rop2 - 1) & 15;
@@ -38,7 +39,7 @@ inline P Rop2Apply(int rop2, P pen, P dst) {
   if (c & 2) r |= ~pen & dst;
   if (c & 4) r |= pen & ~dst;
   if (c & 8) r |= pen & dst;
-  return r & kPixelMask;
+  return r;
 }
 
 // Three-operand raster op code (the op's high word's low byte) on a pixel (or a vector).
@@ -49,7 +50,7 @@ inline P Rop3Apply(Byte rop, P p, P s, P d) {
     if (!(rop >> i & 1)) continue;
     r |= ((i & 4) ? p : ~p) & ((i & 2) ? s : ~s) & ((i & 1) ? d : ~d);
   }
-  return r & kPixelMask;
+  return r;
 }
 inline bool Rop3UsesSource(Byte rop) { return ((rop >> 2) ^ rop) & 0x33; }
 inline bool Rop3UsesPattern(Byte rop) { return ((rop >> 4) ^ rop) & 0x0F; }

@@ -10,7 +10,7 @@ namespace {
 // Bit i of the result is bit (p_i << 2 | s_i << 1 | d_i) of the op code.
 Pixel TruthTable(Byte rop, Pixel p, Pixel s, Pixel d) {
   Pixel r = 0;
-  for (int i = 0; i < 24; ++i) {
+  for (int i = 0; i < 32; ++i) {
     const int k = int((p >> i & 1) << 2 | (s >> i & 1) << 1 | (d >> i & 1));
     r |= Pixel(rop >> k & 1) << i;
   }
@@ -25,9 +25,9 @@ TEST(RasterSpan, EveryRop3MatchesItsTruthTableAtEveryLength) {
     for (Integer n : {0, 1, 3, 4, 5, 8, 15, 16, 17, 23}) {
       std::vector<Pixel> d(size_t(n) + 1), s(size_t(n) + 1), p(size_t(n) + 1);
       for (size_t i = 0; i <= size_t(n); ++i) {
-        d[i] = rng() & kPixelMask;
-        s[i] = rng() & kPixelMask;
-        p[i] = rng() & kPixelMask;
+        d[i] = Pixel(rng());
+        s[i] = Pixel(rng());
+        p[i] = Pixel(rng());
       }
       const std::vector<Pixel> before = d;
       Rop3Span(Byte(rop), d.data(), s.data(), p.data(), n);
