@@ -120,7 +120,7 @@ struct State {
   // windows
   std::vector<std::unique_ptr<Wnd>> slots;
   std::vector<uint32_t> generations;
-  std::vector<uint32_t> freeSlots;
+  std::deque<uint32_t> freeSlots;   // reused oldest first, once enough are waiting
   HWND desktop = nullptr;
   HWND messageRoot = nullptr;
   std::map<String, std::shared_ptr<WndClass>> classes;

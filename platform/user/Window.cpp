@@ -33,17 +33,17 @@ std::shared_ptr<WndClass> FindClass(LPCSTR name) {
 HWND AllocHandle(std::unique_ptr<Wnd> w) {
   auto& st = S();
   uint32_t slot;
-  if (!st.freeSlots.empty()) {
-    slot = st.freeSlots.back();
-    st.freeSlots.pop_back();
+  // A freed slot waits behind others so that a stale handle is not soon paired with a new window.
+  if (!st.freeSlots.empty() && (st.freeSlots.size() > 64 || st.slots.size() >= 0xFFFE)) {
+    slot = st.freeSlots.front();
+    st.freeSlots.pop_front();
   } else {
     slot = uint32_t(st.slots.size());
     if (slot >= 0xFFFE) return nullptr;
     st.slots.emplace_back();
     st.generations.push_back(0);
   }
-  uint32_t gen = ++st.generations[slot];
-  if (gen == 0) gen = st.generations[slot] = 1;
+  const uint32_t gen = ++st.generations[slot];
   HWND h = reinterpret_cast<HWND>((uintptr_t(gen) << 16) | uintptr_t(slot + 1));
   w->handle = h;
   st.slots[slot] = std::move(w);
@@ -55,7 +55,7 @@ void FreeHandle(HWND h) {
   uintptr_t v = reinterpret_cast<uintptr_t>(h);
   uint32_t slot = uint32_t(v & 0xFFFF) - 1;
   st.slots[slot].reset();
-  st.freeSlots.push_back(slot);
+  if (st.generations[slot] != UINT32_MAX) st.freeSlots.push_back(slot);   // else retired for good
 }
 
 void Unlink(Wnd* w) {
