@@ -1,6 +1,7 @@
 #include "platform/gdi/Surface.h"
 
 #include "platform/gdi/Codecs.h"
+#include "platform/kernel/Files.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -73,13 +74,5 @@ bool SaveSurfacePng(const Surface& s, const std::string& path) {
     for (Integer x = 0; x < s.Width(); ++x) img.Pixels[size_t(y) * size_t(s.Width()) + size_t(x)] = s.At(x, y);
   const EncodeResult png = EncodePng(img);
   if (!png.Ok) return false;
-  // Written aside and renamed, so a crash never leaves half a file under the real name.
-  const std::string tmp = path + ".tmp";
-  FILE* f = std::fopen(tmp.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(png.Bytes.data(), 1, png.Bytes.size(), f) == png.Bytes.size();
-  ok = (std::fclose(f) == 0) && ok;
-  if (ok) ok = std::rename(tmp.c_str(), path.c_str()) == 0;
-  if (!ok) std::remove(tmp.c_str());
-  return ok;
+  return ReplaceFileContents(path, png.Bytes.data(), png.Bytes.size()) == 0;
 }
