@@ -86,3 +86,14 @@ TEST_F(HostileInputTest, RandomCallsWithExtremeArgumentsStaySafe) {
   while (RestoreDC(dc, -1)) {
   }
 }
+
+TEST_F(HostileInputTest, HugeFrameSizesFillTheWholeRegion) {
+  HRGN r = CreateRectRgn(2, 2, 12, 8);
+  HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  for (const auto& [w, h] : {std::pair(INT_MAX, 1), std::pair(1, INT_MAX), std::pair(INT_MAX / 2 + 1, INT_MAX)}) {
+    Clear();
+    EXPECT_TRUE(FrameRgn(dc, r, black, w, h));
+    EXPECT_EQ(Count(kBlack), 60);   // no inside survives such a frame
+  }
+  DeleteObject(r);
+}
