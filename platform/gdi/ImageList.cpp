@@ -33,7 +33,7 @@ bool reserve(ImageList& il, Integer n) {
   const Int64 w = Int64(il.cx) * std::max<Int64>(n, Int64(il.count) * 2);
   if (w > Int64(kMaxSurfacePixels) / il.cy) return false;
   Surface img(Integer(w), il.cy), msk(Integer(w), il.cy, kPixelMask);
-  if (img.IsEmpty()) return false;
+  if (img.IsEmpty() || msk.IsEmpty()) return false;
   if (!il.images.IsEmpty()) {
     img.CopyFrom(il.images, il.images.Bounds(), 0, 0);
     msk.CopyFrom(il.masks, il.masks.Bounds(), 0, 0);

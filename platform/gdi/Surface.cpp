@@ -6,13 +6,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
 Surface::Surface(Integer width, Integer height, Pixel fill) {
   if (width <= 0 || height <= 0) return;
   const uint64_t count = uint64_t(width) * uint64_t(height);
   if (count > kMaxSurfacePixels) return;
-  owned_.reset(new Pixel[size_t(count)]);
+  owned_.reset(new (std::nothrow) Pixel[size_t(count)]);
+  if (!owned_) return;   // out of memory: an empty surface, so the call that wanted it fails
   top_ = owned_.get();
   width_ = width;
   height_ = height;

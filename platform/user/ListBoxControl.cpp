@@ -9,6 +9,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -18,6 +19,8 @@ struct Item {
   int height = 0;
   bool selected = false;
 };
+
+constexpr Integer kMaxNoDataItems = Integer(1) << 22;   // LB_SETCOUNT's limit
 
 struct ListState {
   std::vector<Item> items;
@@ -193,7 +196,11 @@ LRESULT Insert(HWND h, ListState& s, int at, LPARAM lp) {
     }
   }
   if (at > Count(s)) return LB_ERR;
-  s.items.insert(s.items.begin() + at, item);
+  try {
+    s.items.insert(s.items.begin() + at, item);
+  } catch (const std::bad_alloc&) {
+    return LB_ERRSPACE;
+  }
   if (s.cur >= at) ++s.cur;
   if (s.anchor >= at) ++s.anchor;
   if (Variable(h)) Measure(h, s, at);
@@ -405,7 +412,17 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (!(Style(h) & LBS_NODATA)) return LB_ERR;
       Integer n = Integer(wp);
       if (n < 0) return LB_ERR;
-      s.items.assign(size_t(n), Item{});
+      // Each item still costs a record here, so a count past the cap is refused up front.
+      if (n > kMaxNoDataItems) return LB_ERRSPACE;
+      try {
+        s.items.assign(size_t(n), Item{});
+      } catch (const std::bad_alloc&) {
+        s.items.clear();
+        s.items.shrink_to_fit();
+        s.cur = -1;
+        Changed(h, s);
+        return LB_ERRSPACE;
+      }
       s.cur = -1;
       Changed(h, s);
       return 0;

@@ -154,3 +154,13 @@ TEST_F(ListBoxTest, PlainItemsPaintSelectionInHighlight) {
   EXPECT_EQ(host().PixelAt(list, 140, h + 1), PixelFromColor(GetSysColor(COLOR_HIGHLIGHT)));
   EXPECT_EQ(host().PixelAt(list, 140, 1), PixelFromColor(GetSysColor(COLOR_WINDOW)));
 }
+
+TEST_F(ListBoxTest, ACountPastTheLimitIsRefusedAsOutOfSpace) {
+  List(LBS_NODATA | LBS_OWNERDRAWFIXED);
+  EXPECT_EQ(SendMessageA(list, LB_SETCOUNT, 1 << 22, 0), 0);
+  EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1 << 22);
+  EXPECT_EQ(SendMessageA(list, LB_SETCOUNT, (1 << 22) + 1, 0), LB_ERRSPACE);
+  EXPECT_EQ(SendMessageA(list, LB_SETCOUNT, 1 << 26, 0), LB_ERRSPACE);
+  EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1 << 22);   // the refused call changed nothing
+  EXPECT_EQ(SendMessageA(list, LB_SETCOUNT, 3, 0), 0);
+}
