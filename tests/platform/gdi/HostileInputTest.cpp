@@ -97,3 +97,18 @@ TEST_F(HostileInputTest, HugeFrameSizesFillTheWholeRegion) {
   }
   DeleteObject(r);
 }
+
+TEST_F(HostileInputTest, ABrushOriginAtTheIntegerLimitsTilesAsItsRemainder) {
+  HBRUSH hatch = CreateHatchBrush(HS_DIAGCROSS, RGB(0, 0, 0));
+  RECT r{0, 0, 32, 32};
+  FillRect(dc, &r, hatch);
+  const std::vector<POINT> atZero = Inked();
+  for (const POINT& org : {POINT{INT_MIN, INT_MIN}, POINT{INT_MAX - 7, INT_MIN + 8}}) {   // both are 0 mod 8
+    Clear();
+    SetBrushOrgEx(dc, org.X, org.Y, nullptr);
+    FillRect(dc, &r, hatch);
+    EXPECT_EQ(Inked(), atZero);
+  }
+  SetBrushOrgEx(dc, 0, 0, nullptr);
+  DeleteObject(hatch);
+}
