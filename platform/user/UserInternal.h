@@ -187,6 +187,11 @@ TPoint ClientOriginOnScreen(const Wnd* w);
 TRect WindowRectOnScreen(const Wnd* w);
 bool IsVisibleChain(const Wnd* w);
 bool IsDescendant(HWND ancestor, HWND h);
+// Windows nest at most this deep (a top-level window is level 1): the default procedure
+// passes messages up the parent chain and painting walks it, so each level costs stack.
+inline constexpr int kMaxWindowNesting = 256;
+int NestingDepth(const Wnd* w);    // levels from the top-level window down to w
+int SubtreeHeight(const Wnd* w);   // levels from w down to its deepest descendant
 LRESULT Send(HWND h, UINT msg, WPARAM wParam, LPARAM lParam);
 DWORD Now();
 void InitMetrics();

@@ -212,6 +212,27 @@ bool IsVisibleChain(const Wnd* w) {
   return false;
 }
 
+int NestingDepth(const Wnd* w) {
+  int depth = 0;
+  for (; w && w->handle != S().desktop && w->handle != S().messageRoot; w = Find(w->parent)) ++depth;
+  return depth;
+}
+
+int SubtreeHeight(const Wnd* w) {
+  // Level by level, so a deep tree costs no stack here either.
+  int height = 0;
+  std::vector<const Wnd*> level{w}, next;
+  while (!level.empty()) {
+    ++height;
+    next.clear();
+    for (const Wnd* x : level)
+      for (HWND c : x->children)
+        if (const Wnd* cw = Find(c)) next.push_back(cw);
+    level.swap(next);
+  }
+  return height;
+}
+
 bool IsDescendant(HWND ancestor, HWND h) {
   Wnd* w = Find(h);
   while (w) {
@@ -340,6 +361,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   if (style & WS_CHILD) {
     if (parent == HWND_MESSAGE) parent = st.messageRoot;
     if (!Find(parent) || parent == st.messageRoot) return nullptr;
+    if (NestingDepth(Find(parent)) >= kMaxWindowNesting) return nullptr;
     parentHandle = parent;
   } else if (parent == HWND_MESSAGE) {
     parentHandle = st.messageRoot;
@@ -633,6 +655,7 @@ HWND SetParent(HWND child, HWND newParent) {
   if (newParent == HWND_MESSAGE) newParent = S().messageRoot;
   Wnd* p = Find(newParent);
   if (!p || newParent == child || IsDescendant(child, newParent)) return nullptr;
+  if (NestingDepth(p) + SubtreeHeight(w) > kMaxWindowNesting) return nullptr;
   HWND old = w->parent;
   bool wasVisible = (w->style & WS_VISIBLE) != 0;
   if (wasVisible) ShowWindow(child, SW_HIDE);
