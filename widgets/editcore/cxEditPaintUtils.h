@@ -10,6 +10,7 @@
 #include "classlib/visual/ImgList.h"
 #include "platform/gdi/Font.h"
 #include "platform/gdi/Gdi.h"
+#include "widgets/editcore/cxEditButtons.h"
 #include "widgets/foundation/cxContainer.h"
 #include "widgets/foundation/cxGraphics.h"
 #include "widgets/foundation/cxLookAndFeelPainters.h"
@@ -102,19 +103,13 @@ void cxDrawImageListImage(TcxCanvas& ACanvas, const TPoint& P, TCustomImageList*
 
 TL_ENUM(TcxEditBackgroundPaintingStyle, bpsSolid, bpsComboEdit, bpsComboListEdit);
 
-// What the frame and background drawing reads of an editor's button and view info. Both
-// move to the editor view-info unit when it lands, which derives the full classes from
-// these (calculation, states, repainting).
-class TcxEditButtonViewInfo : public TObject {
-  TL_CLASS(TcxEditButtonViewInfo, TObject)
- public:
-  TRect Bounds{};
-};
-
+// What the frame, background and button drawing reads of an editor's view info. It moves
+// to the editor view-info unit when that lands, which completes this class (calculation,
+// states, repainting) rather than deriving a second one.
 class TcxCustomEditViewInfo : public TcxContainerViewInfo {
   TL_CLASS(TcxCustomEditViewInfo, TcxContainerViewInfo)
  public:
-  // One button, through its painter; nothing here.
+  // One button in its style (cxDrawEditButton).
   virtual void DrawButton(TcxCanvas& ACanvas, Integer AButtonVisibleIndex);
 
   std::vector<Owned<TcxEditButtonViewInfo>> ButtonsInfo;
@@ -125,6 +120,8 @@ class TcxCustomEditViewInfo : public TcxContainerViewInfo {
   bool Transparent = false;
   // The inner edit sits inside the client rectangle with a margin to fill.
   bool HasInnerEditOffset = false;
+  // The colour of button captions whose own colour is clDefault.
+  TColor TextColor = clBtnText;
 };
 
 // The frame and background (native or not by the view info), then the buttons, each

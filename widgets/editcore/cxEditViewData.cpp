@@ -1,0 +1,3 @@
+#include "widgets/editcore/cxEditViewData.h"
+
+TL_DEFINE_CLASS(TcxCustomEditViewData, [](auto&) {});
