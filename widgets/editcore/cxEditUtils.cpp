@@ -295,7 +295,10 @@ void DrawSymbol(TcxCanvas& ACanvas, const TcxEditButtonViewInfo& V, const TRect&
   }
 }
 
-void DrawGlyphContent(TcxCanvas& ACanvas, const TcxEditButtonViewInfo& V, const TRect& R, bool AEnabled) {
+// The glyph goes onto a bitmap of the button's background, which then lands in one piece:
+// the glyph's place is painted once.
+void DrawGlyphContent(TcxCanvas& ACanvas, const TcxEditButtonViewInfo& V, const TRect& R, bool AEnabled,
+                      TColor ABackgroundColor) {
   TBitmap* glyph = V.Data.Glyph;
   const TSize size{std::min(glyph->GetWidth(), R.Width()), std::min(glyph->GetHeight(), R.Height())};
   if (size.cx <= 0 || size.cy <= 0) return;
@@ -309,8 +312,12 @@ void DrawGlyphContent(TcxCanvas& ACanvas, const TcxEditButtonViewInfo& V, const 
     SetWindowOrgEx(back->Canvas()->GetHandle(), x, y, nullptr);
     cxDrawThemeBackground(ThemeOf(V), back->Canvas()->GetHandle(), 1, NativeStateOf(V.State), V.Bounds);
     SetWindowOrgEx(back->Canvas()->GetHandle(), 0, 0, nullptr);
-  } else {
+  } else if (V.Data.Transparent) {
     back->Canvas()->CopyRect({0, 0, size.cx, size.cy}, ACanvas.Canvas(), target);
+  } else {
+    cxFillRectAroundRect(ACanvas, R, target, ABackgroundColor);
+    back->Canvas()->Brush()->SetColor(ABackgroundColor);
+    back->Canvas()->FillRect({0, 0, size.cx, size.cy});
   }
   cxDrawGlyph(ACanvas, x, y, back.get(), clNone, AEnabled, glyph);
 }
@@ -324,7 +331,7 @@ void cxDrawEditButtonContent(TcxCanvas& ACanvas, TcxCustomEditViewInfo& AViewInf
   const bool glyph = V.Data.Kind == K::bkGlyph && cxIsGraphicValid(V.Data.Glyph);
   if (!V.Data.NativeStyle && !glyph && !V.Data.Transparent) cxFillRectByColor(ACanvas, R, ABackgroundColor);
   const bool enabled = V.State != S::ebsDisabled;
-  if (glyph) return DrawGlyphContent(ACanvas, V, R, enabled);
+  if (glyph) return DrawGlyphContent(ACanvas, V, R, enabled, ABackgroundColor);
   if (!enabled) {
     TRect shifted = R;
     OffsetRect(&shifted, 1, 1);

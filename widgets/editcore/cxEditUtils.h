@@ -29,7 +29,7 @@ TColor cxGetEditButtonHighlightColor(bool APressed, bool AIsOffice11);
 
 // Frame and background in the button's style, then the content.
 void cxDrawEditButton(TcxCanvas& ACanvas, TcxCustomEditViewInfo& AViewInfo, Integer AButtonVisibleIndex);
-// The content by kind inside R: filled first with ABackgroundColor unless native, glyph
-// or transparent; disabled content twice, highlight at +1,+1 then shadow.
+// The content by kind inside R on ABackgroundColor (none when native or transparent);
+// disabled content twice, highlight at +1,+1 then shadow.
 void cxDrawEditButtonContent(TcxCanvas& ACanvas, TcxCustomEditViewInfo& AViewInfo, Integer AButtonVisibleIndex,
                              const TRect& R, TColor ABackgroundColor, TColor ATextColor);
