@@ -298,11 +298,6 @@ void cxDrawImageListImage(TcxCanvas& ACanvas, const TPoint& P, TCustomImageList*
 
 // ---- editor frame and background ----
 
-void TcxCustomEditViewInfo::DrawButton(TcxCanvas& ACanvas, Integer AButtonVisibleIndex) {
-  cxDrawEditButton(ACanvas, *this, AButtonVisibleIndex);
-}
-
-TL_DEFINE_CLASS(TcxCustomEditViewInfo, [](auto&) {});
 
 namespace {
 

@@ -402,6 +402,13 @@ TcxCustomEditViewData* TcxCustomEditProperties::CreateViewData(TcxCustomEditStyl
   return data;
 }
 
+TSize TcxCustomEditProperties::CalculateEditSize(TcxCanvas& ACanvas, TcxCustomEditStyle* AStyle, bool AIsInplace,
+                                                 const Variant& AEditValue,
+                                                 TcxEditSizeProperties& AEditSizeProperties) {
+  Owned<TcxCustomEditViewData> data(CreateViewData(AStyle, AIsInplace));
+  return data->CalculateEditSize(ACanvas, AEditValue, AEditSizeProperties);
+}
+
 void TcxCustomEditProperties::RestoreDefaults() {
   FStoredAlignment->Reset();
   TPropertiesUpdate update(this);

@@ -246,6 +246,10 @@ class TcxCustomEditProperties : public TcxInterfacedPersistent {
   // current text again.
   void DoValidate(Variant& DisplayValue, String& ErrorText, bool& Error, IcxEditPropertiesHost* AEdit);
 
+  // A temporary view data computes the size an editor of this kind needs for AEditValue.
+  TSize CalculateEditSize(TcxCanvas& ACanvas, TcxCustomEditStyle* AStyle, bool AIsInplace, const Variant& AEditValue,
+                          struct TcxEditSizeProperties& AEditSizeProperties);
+
   // ---- virtual operations, in the order the kinds override them ----
   virtual void AlignmentChanged(TObject* Sender);
   virtual bool CanValidate() const { return false; }
