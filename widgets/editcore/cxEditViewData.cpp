@@ -77,9 +77,11 @@ bool TcxCustomEditViewInfo::IsButtonAtPoint(const TPoint& P) const {
                      [&](const auto& b) { return PtInRect(&b->Bounds, q) != 0; });
 }
 
-void TcxCustomEditViewInfo::InternalPaint(TcxCanvas& ACanvas) {
+void TcxCustomEditViewInfo::InternalPaint(TcxCanvas& ACanvas) { DrawFrameAndButtons(ACanvas, true); }
+
+void TcxCustomEditViewInfo::DrawFrameAndButtons(TcxCanvas& ACanvas, bool AFullBackground) {
   if (DrawEditBackground(ACanvas)) return;
-  cxDrawEditBackgroundAndButtons(ACanvas, *this);
+  cxDrawEditBackgroundAndButtons(ACanvas, *this, AFullBackground);
   // The flat looks' one-pixel frame: the frame routine leaves it to the view info.
   const EB style = GetEditBorderStyle();
   if (!NativeStyle && (style == EB::ebsUltraFlat || style == EB::ebsOffice11) && !BorderRect.IsEmpty()) {
@@ -122,6 +124,7 @@ void TcxCustomEditViewInfo::Assign(TcxContainerViewInfo* Source) {
   Transparent = src->Transparent;
   IsDBEditPaintCopyDrawing = src->IsDBEditPaintCopyDrawing;
   HasInnerEditOffset = src->HasInnerEditOffset;
+  HasVisibleInnerEdit = src->HasVisibleInnerEdit;
   TextColor = src->TextColor;
   Font = src->Font;
   ScrollOffset = src->ScrollOffset;
@@ -346,6 +349,7 @@ void TcxCustomEditViewData::Calculate(TcxCanvas& ACanvas, const TRect& ABounds, 
   AViewInfo->Transparent = Properties && Properties->GetTransparent();
   AViewInfo->IsInplace = IsInplace;
   AViewInfo->HasInnerEditOffset = false;
+  AViewInfo->HasVisibleInnerEdit = Edit && Edit->InnerControl() && Edit->InnerControl()->GetVisible();
   if (Style) {
     AViewInfo->Edges = Style->GetEdges();
     AViewInfo->Font = Style->GetFont();

@@ -89,6 +89,8 @@ class TcxCustomEditViewInfo : public TcxContainerViewInfo {
   bool IsDBEditPaintCopyDrawing = false;
   // The inner edit sits inside the client rectangle with a margin to fill.
   bool HasInnerEditOffset = false;
+  // The editor's inner edit control is there and visible.
+  bool HasVisibleInnerEdit = false;
   // The colour of button captions whose own colour is clDefault.
   TColor TextColor = clBtnText;
   TFont* Font = nullptr;  // the style's, not owned
@@ -98,6 +100,9 @@ class TcxCustomEditViewInfo : public TcxContainerViewInfo {
   TcxEditDrawButtonEvent OnDrawButton;
   TcxEditDrawButtonBackgroundEvent OnDrawButtonBackground;
   TcxEditGetButtonStateEvent OnGetButtonState;
+
+  // Background (all of the client area, or only around the text), frame and buttons.
+  void DrawFrameAndButtons(TcxCanvas& ACanvas, bool AFullBackground);
 };
 
 class TcxCustomEditViewData : public TPersistent {
