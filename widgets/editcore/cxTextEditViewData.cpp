@@ -254,11 +254,20 @@ bool TcxCustomTextEditViewInfo::GetHintTextInRect(const TPoint& P, TRect& ATextR
   if (!PtInRect(&clipped, q) || Text.empty()) return false;
   Owned<TcxScreenCanvas> canvas(New<TcxScreenCanvas>());
   SetFontFrom(*canvas, Font);
-  // Laid out without limits: every line as long as it is.
-  TRect need{0, 0, 0, 0};
+  // Laid out without limits: every line as long as it is, one row per line break.
   const bool multi = Text.find_first_of("\r\n") != String::npos;
-  cxDrawCanvasText(canvas.get(), Text, need, cxtfCalcRect | (multi ? 0 : cxtfSingleLine));
-  if (need.Width() <= clipped.Width() && need.Height() <= clipped.Height()) return false;
+  TSize need{0, 0};
+  size_t start = 0;
+  while (start <= Text.size()) {
+    size_t end = Text.find_first_of("\r\n", start);
+    if (end == String::npos) end = Text.size();
+    const TSize line = canvas->TextExtent(Text.substr(start, end - start));
+    need.cx = std::max(need.cx, line.cx);
+    need.cy += std::max<Integer>(line.cy, canvas->TextHeight("Zg"));
+    if (end < Text.size() && Text[end] == '\r' && end + 1 < Text.size() && Text[end + 1] == '\n') ++end;
+    start = end + 1;
+  }
+  if (need.cx <= clipped.Width() && need.cy <= clipped.Height()) return false;
   ATextRect = r;
   AIsMultiLine = multi || IsMultiLine;
   AText = Text;
