@@ -1,6 +1,7 @@
 #include "widgets/editcore/cxEditPaintUtils.h"
 
 #include "widgets/editcore/cxEditTextUtils.h"
+#include "widgets/editcore/cxEditUtils.h"
 
 #include "classlib/core/Exceptions.h"
 #include "classlib/visual/Forms.h"
@@ -297,10 +298,6 @@ void cxDrawImageListImage(TcxCanvas& ACanvas, const TPoint& P, TCustomImageList*
 
 // ---- editor frame and background ----
 
-void TcxCustomEditViewInfo::DrawButton(TcxCanvas&, Integer) {}
-
-TL_DEFINE_CLASS(TcxEditButtonViewInfo, [](auto&) {});
-TL_DEFINE_CLASS(TcxCustomEditViewInfo, [](auto&) {});
 
 namespace {
 
