@@ -161,6 +161,7 @@ TSQLTimeStamp DateTimeToSQLTimeStamp(TDateTime ADateTime) {
   r.Minute = st.wMinute;
   r.Second = st.wSecond;
   r.Fractions = st.wMilliseconds;
+  SQLTimeStampToDateTime(r);  // a stamp that could not be read back is refused here
   return r;
 }
 
