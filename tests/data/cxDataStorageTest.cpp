@@ -177,6 +177,7 @@ TEST_F(Storage, InternalRecordsReuseFreedIndexes) {
   s_->Clear(false);
   EXPECT_EQ(cleared, 1);
   EXPECT_EQ(s_->AddInternalRecord(), -1);
+  s_->OnClearInternalRecords = nullptr;  // the listener goes before the storage
 }
 
 TEST_F(Storage, StreamingOrderAndSkippedFields) {
