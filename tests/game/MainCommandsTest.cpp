@@ -330,13 +330,24 @@ TEST_F(MainCommandsTest, AReplayStopsOnPauseNewGameNewReplayAndExit) {
   EXPECT_EQ(std::pair(items(), Clock().Elapsed() - start), std::pair(3, UInt64(1500 + 500)));
   EXPECT_EQ(Board().Moves.substr(Board().Moves.size() - one.size()), one);
 
-  // Closing the window ends it, and the program with it.
+  // Exit ends it, and the program with it.
   form_->StartGame(false);
   start = Clock().Elapsed();
-  At(1200, [&] { PostMessageA(form_->GetHandle(), WM_CLOSE, 0, 0); });
+  At(1200, [&] { Item("miExit")->Click(); });
   form_->PlayReplay(moves);
   EXPECT_EQ(std::pair(items(), Clock().Elapsed() - start), std::pair(2, UInt64(1500)));
   EXPECT_TRUE(Application->Terminated());
+}
+
+TEST_F(MainCommandsTest, AWindowFreedDuringAReplaysWaitIsNotTouchedAgain) {
+  const String moves = ClickMoves(3);
+  TMainForm* form = form_;
+  At(700, [&] {
+    form_->Release();
+    form_ = nullptr;
+  });
+  form->PlayReplay(moves);
+  EXPECT_EQ(Screen->FormCount(), 0);
 }
 
 }  // namespace
