@@ -45,8 +45,8 @@ void TMainForm::BeforeDestruction() {
 }
 
 void TMainForm::DoClose(TCloseAction& Action) {
-  ++FGeneration;   // closing ends a running replay
   inherited::DoClose(Action);
+  if (Action != TCloseAction::caNone) ++FGeneration;   // closing ends a running replay
 }
 
 String TMainForm::ConfigFileName() {

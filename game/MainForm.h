@@ -84,8 +84,6 @@ class TMainForm : public TForm {
   // game is paused or over, when another game or replay starts, and when the window
   // closes or the application ends.
   void PlayReplay(const String& MoveText);
-  // Counts every start of a game or replay; a running replay that sees it change ends.
-  unsigned ReplayGeneration() const { return FGeneration; }
   // "%d:%02d": minutes, then seconds with two digits.
   static String ClockText(Integer Seconds);
 
@@ -131,6 +129,8 @@ class TMainForm : public TForm {
   void SetPanelText(Integer Index, const String& Text);
 
   TBoard FBoard;
+  // Counts every start of a game or replay and every close; a running replay that sees
+  // it change ends.
   unsigned FGeneration = 0;
   // False once the window is being destroyed: a replay waiting in the message pump
   // checks it before it touches the window again.
