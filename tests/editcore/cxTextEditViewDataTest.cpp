@@ -335,3 +335,29 @@ TEST_F(TextViewTest, GalleryOfEveryLookAndState) {
 }
 
 }  // namespace
+
+namespace {
+
+// A view data is made on every mouse move: laying out and painting again makes no new
+// drawing objects, and the canvas keeps its font object.
+TEST_F(TextViewTest, RepeatedLayoutsAndPaintsMakeNoNewDrawingObjects) {
+  edit->GetOwnProperties()->GetButtons()->Add()->SetKind(TcxEditButtonKind::bkText);
+  edit->GetOwnProperties()->GetButtons()->Items(0)->SetCaption("Go");
+  for (bool focused : {false, true}) {  // the colours both states use are cached once
+    Data().Focused = focused;
+    Calc({0, 0, 100, 20}, "text");
+    info->Paint(*canvas);
+  }
+  const HFONT font = canvas->GetFont()->GetHandle();
+  const size_t live = GdiLiveObjectCount();
+  for (int i = 0; i < 5; ++i) {
+    Data();
+    data->Focused = i % 2 == 0;
+    Calc({0, 0, 100, 20}, "text");
+    info->Paint(*canvas);
+  }
+  EXPECT_EQ(GdiLiveObjectCount(), live);
+  EXPECT_EQ(canvas->GetFont()->GetHandle(), font);
+}
+
+}  // namespace

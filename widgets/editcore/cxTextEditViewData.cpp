@@ -14,9 +14,7 @@ using ES = TcxEditEditingStyle;
 
 bool IsInsetStyle(ES AStyle) { return AStyle == ES::esFixedList || AStyle == ES::esNoEdit; }
 
-void SetFontFrom(TcxCanvas& ACanvas, TFont* AFont) {
-  if (AFont) ACanvas.GetFont()->Assign(AFont);
-}
+void SetFontFrom(TcxCanvas& ACanvas, TFont* AFont) { cxSetCanvasFont(ACanvas, AFont); }
 
 }  // namespace
 
