@@ -186,6 +186,23 @@ TEST_F(EditButtonDrawTest, GlyphsAreCentredOverTheButtonBackground) {
   EXPECT_EQ(CountOf(clFuchsia, {0, 0, 17, 20}), 0);
 }
 
+class TBackgroundPainter : public TObject {
+ public:
+  void Paint(TcxCustomEditViewInfo*, TcxCanvas& C, const TRect& R, Integer, bool& AHandled) {
+    cxFillRectByColor(C, R, clPurple);
+    AHandled = true;
+  }
+};
+
+TEST_F(EditButtonDrawTest, ACustomButtonBackgroundReplacesTheFill) {
+  Button(K::bkEllipsis, St::bts3D, BS::ebsNormal);
+  TBackgroundPainter painter;
+  info->OnDrawButtonBackground = {&painter, &TBackgroundPainter::Paint};
+  Draw();
+  EXPECT_TRUE(Is(3, 3, clPurple));
+  EXPECT_TRUE(Is(4, 9, clBtnText)) << "the content still comes after";
+}
+
 TEST_F(EditButtonDrawTest, ButtonsAreDrawnThroughTheEditorBackgroundRoutine) {
   TcxEditButtonViewInfo& b = Button(K::bkEllipsis, St::bts3D, BS::ebsNormal, {20, 0, 50, 20});
   (void)b;
