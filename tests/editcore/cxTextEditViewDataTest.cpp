@@ -250,6 +250,18 @@ TEST_F(ThousandSeparators, GroupsIntegerDigitsOnlyKeepingBlanksSignsAndExponents
   cxExtractExponent(mantissa, exponent);
   EXPECT_EQ(exponent, "");
 
+  // Typing: the caret keeps its place among the digits.
+  String typed = "1234,567";
+  Integer caret = 2;  // after "12"
+  ASSERT_TRUE(cxRegroupThousandSeparators(typed, caret));
+  EXPECT_EQ(typed, "1,234,567");
+  EXPECT_EQ(caret, 3);
+  typed = "12a4";
+  caret = 4;
+  EXPECT_FALSE(cxRegroupThousandSeparators(typed, caret));
+  EXPECT_EQ(typed, "12a4");
+  EXPECT_EQ(caret, 4);
+
   FormatSettings.ThousandSeparator = '.';
   FormatSettings.DecimalSeparator = ',';
   EXPECT_EQ(Add("1234567,25"), "1.234.567,25");
