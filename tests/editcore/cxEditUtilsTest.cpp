@@ -60,12 +60,6 @@ TEST_F(EditButtonDrawTest, WidthsByKind) {
   b.Data.NativeStyle = true;  // no visual style here: the mark is dropped
   EXPECT_EQ(cxGetEditButtonWidth(*canvas, b), 9);
   EXPECT_FALSE(b.Data.NativeStyle);
-  b.ButtonStyle = St::btsDefault;
-  EXPECT_EQ(cxGetEditButtonBordersHeight(*canvas, b), 0);
-  b.ButtonStyle = St::bts3D;
-  EXPECT_EQ(cxGetEditButtonBordersHeight(*canvas, b), 4);
-  b.ButtonStyle = St::btsUltraFlat;
-  EXPECT_EQ(cxGetEditButtonBordersHeight(*canvas, b), 2);
 }
 
 TEST_F(EditButtonDrawTest, ThreeDimensionalFrameAndEllipsisDots) {
