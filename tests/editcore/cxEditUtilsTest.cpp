@@ -60,12 +60,6 @@ TEST_F(EditButtonDrawTest, WidthsByKind) {
   b.Data.NativeStyle = true;  // no visual style here: the mark is dropped
   EXPECT_EQ(cxGetEditButtonWidth(*canvas, b), 9);
   EXPECT_FALSE(b.Data.NativeStyle);
-  b.ButtonStyle = St::btsDefault;
-  EXPECT_EQ(cxGetEditButtonBordersHeight(*canvas, b), 0);
-  b.ButtonStyle = St::bts3D;
-  EXPECT_EQ(cxGetEditButtonBordersHeight(*canvas, b), 4);
-  b.ButtonStyle = St::btsUltraFlat;
-  EXPECT_EQ(cxGetEditButtonBordersHeight(*canvas, b), 2);
 }
 
 TEST_F(EditButtonDrawTest, ThreeDimensionalFrameAndEllipsisDots) {
@@ -90,6 +84,32 @@ TEST_F(EditButtonDrawTest, ThreeDimensionalFrameAndEllipsisDots) {
   Button(K::bkEllipsis, St::bts3D, BS::ebsNormal, {0, 0, 14, 20});
   Draw();
   EXPECT_EQ(CountOf(clBtnText, {0, 0, 14, 20}), 3);
+}
+
+TEST_F(EditButtonDrawTest, EveryKindInTwoLooks) {
+  Owned<TBitmap> glyph(New<TBitmap>());
+  glyph->SetSize(4, 4);
+  glyph->Canvas()->Brush()->SetColor(clFuchsia);
+  glyph->Canvas()->FillRect({0, 0, 4, 4});
+  glyph->Canvas()->Brush()->SetColor(clLime);
+  glyph->Canvas()->FillRect({1, 0, 4, 3});
+  struct Look {
+    St style;
+    TColor corner, symbolBack;
+  };
+  for (Look look : {Look{St::bts3D, cl3DLight, clBtnFace}, Look{St::btsUltraFlat, clBtnFace, clBtnFace}})
+    for (K kind : {K::bkEllipsis, K::bkDown, K::bkGlyph, K::bkText}) {
+      SCOPED_TRACE(testing::Message() << int(look.style) << "/" << int(kind));
+      TcxEditButtonViewInfo& b = Button(kind, look.style, BS::ebsNormal, {0, 0, 20, 20});
+      b.Data.Glyph = glyph.get();
+      b.Data.Caption = "W";
+      Draw();
+      EXPECT_TRUE(Is(0, 0, look.corner));
+      const TColor symbol = kind == K::bkGlyph ? clLime : clBtnText;
+      EXPECT_GT(CountOf(symbol, {2, 2, 18, 18}), 2);
+      EXPECT_TRUE(Is(3, 3, look.symbolBack));
+      EXPECT_TRUE(Is(20, 10, kPaper)) << "nothing beyond the button";
+    }
 }
 
 TEST_F(EditButtonDrawTest, UltraFlatFramesByStateAndNeighbours) {
@@ -184,6 +204,23 @@ TEST_F(EditButtonDrawTest, GlyphsAreCentredOverTheButtonBackground) {
   EXPECT_TRUE(Is(8, 9, clLime));
   EXPECT_TRUE(Is(7, 8, clBtnFace));
   EXPECT_EQ(CountOf(clFuchsia, {0, 0, 17, 20}), 0);
+}
+
+class TBackgroundPainter : public TObject {
+ public:
+  void Paint(TcxCustomEditViewInfo*, TcxCanvas& C, const TRect& R, Integer, bool& AHandled) {
+    cxFillRectByColor(C, R, clPurple);
+    AHandled = true;
+  }
+};
+
+TEST_F(EditButtonDrawTest, ACustomButtonBackgroundReplacesTheFill) {
+  Button(K::bkEllipsis, St::bts3D, BS::ebsNormal);
+  TBackgroundPainter painter;
+  info->OnDrawButtonBackground = {&painter, &TBackgroundPainter::Paint};
+  Draw();
+  EXPECT_TRUE(Is(3, 3, clPurple));
+  EXPECT_TRUE(Is(4, 9, clBtnText)) << "the content still comes after";
 }
 
 TEST_F(EditButtonDrawTest, ButtonsAreDrawnThroughTheEditorBackgroundRoutine) {

@@ -250,6 +250,18 @@ TEST_F(ThousandSeparators, GroupsIntegerDigitsOnlyKeepingBlanksSignsAndExponents
   cxExtractExponent(mantissa, exponent);
   EXPECT_EQ(exponent, "");
 
+  // Typing: the caret keeps its place among the digits.
+  String typed = "1234,567";
+  Integer caret = 2;  // after "12"
+  ASSERT_TRUE(cxRegroupThousandSeparators(typed, caret));
+  EXPECT_EQ(typed, "1,234,567");
+  EXPECT_EQ(caret, 3);
+  typed = "12a4";
+  caret = 4;
+  EXPECT_FALSE(cxRegroupThousandSeparators(typed, caret));
+  EXPECT_EQ(typed, "12a4");
+  EXPECT_EQ(caret, 4);
+
   FormatSettings.ThousandSeparator = '.';
   FormatSettings.DecimalSeparator = ',';
   EXPECT_EQ(Add("1234567,25"), "1.234.567,25");
@@ -263,3 +275,101 @@ TEST_F(ThousandSeparators, GroupsIntegerDigitsOnlyKeepingBlanksSignsAndExponents
 
 }  // namespace
 
+
+// ---- gallery ----
+
+#include "platform/gdi/Codecs.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+// A text editor's view with a drop-down button in every border look (rows) and state
+// (columns: normal, hot, focused with a selection, disabled), written to the build folder's
+// gallery/ for a person to look at. Checks that every cell painted and the looks differ.
+TEST_F(TextViewTest, GalleryOfEveryLookAndState) {
+  constexpr int kW = 90, kH = 26, kStates = 4;
+  constexpr TColor kPaper = 0x70B070;
+  const TcxEditBorderStyle looks[] = {TcxEditBorderStyle::ebsNone,  TcxEditBorderStyle::ebsSingle,
+                                      TcxEditBorderStyle::ebsThick, TcxEditBorderStyle::ebsFlat,
+                                      TcxEditBorderStyle::ebs3D,    TcxEditBorderStyle::ebsUltraFlat,
+                                      TcxEditBorderStyle::ebsOffice11};
+  edit->GetOwnProperties()->GetButtons()->Add()->SetKind(TcxEditButtonKind::bkDown);
+  style->GetFont()->SetName("Tahoma");  // a real face, for the eye
+  style->GetFont()->SetHeight(-11);
+  const int w = kStates * (kW + 4), h = int(std::size(looks)) * (kH + 4);
+  Make(w, h, kPaper);
+  std::vector<std::vector<TColor>> rows;
+  for (size_t row = 0; row < std::size(looks); ++row) {
+    style->SetEditBorderStyle(looks[row]);
+    std::vector<TColor> cells;
+    for (int s = 0; s < kStates; ++s) {
+      Data();
+      data->Focused = s == 2;
+      data->Enabled = s != 3;
+      if (s == 2) {
+        data->SelStart = 1;
+        data->SelLength = 3;
+      }
+      const TRect cell = Bounds(s * (kW + 4) + 2, int(row) * (kH + 4) + 2, kW, kH);
+      const TPoint mouse = s == 1 ? TPoint{cell.Left + 5, cell.Top + 5} : TPoint{-1, -1};
+      data->Calculate(*canvas, cell, mouse, TcxMouseButton::cxmbNone, {}, info.get(), false);
+      data->EditValueToDrawValue(*canvas, Variant(String("Sample")), info.get());
+      info->Paint(*canvas);
+      bool painted = false;
+      for (int y = cell.Top; y < cell.Bottom && !painted; ++y)
+        for (int x = cell.Left; x < cell.Right && !painted; ++x) painted = Px(x, y) != kPaper;
+      EXPECT_TRUE(painted) << row << "," << s;
+      EXPECT_EQ(Px(cell.Left - 1, cell.Top - 1), kPaper) << row << "," << s << ": nothing spills";
+      for (int y = cell.Top; y < cell.Bottom; ++y)
+        for (int x = cell.Left; x < cell.Right; ++x) cells.push_back(Px(x, y));
+    }
+    rows.push_back(cells);
+  }
+  // The Office11 look takes the ultra-flat one's colours from the classic system colours.
+  for (size_t i = 1; i + 1 < rows.size(); ++i) EXPECT_NE(rows[i], rows[i - 1]) << "look " << i;
+
+  DecodedImage image;
+  image.Width = w;
+  image.Height = h;
+  for (int y = 0; y < h; ++y) {
+    const Pixel* line = reinterpret_cast<const Pixel*>(bitmap->ScanLine(y));
+    image.Pixels.insert(image.Pixels.end(), line, line + w);
+  }
+  const EncodeResult png = EncodePng(image);
+  ASSERT_TRUE(png.Ok) << png.Error;
+  const std::filesystem::path dir = std::filesystem::path(TL_BINARY_DIR) / "gallery";
+  std::filesystem::create_directories(dir);
+  std::ofstream out(dir / "text-edit-view.png", std::ios::binary);
+  out.write(reinterpret_cast<const char*>(png.Bytes.data()), std::streamsize(png.Bytes.size()));
+  EXPECT_TRUE(out.good());
+}
+
+}  // namespace
+
+namespace {
+
+// A view data is made on every mouse move: laying out and painting again makes no new
+// drawing objects, and the canvas keeps its font object.
+TEST_F(TextViewTest, RepeatedLayoutsAndPaintsMakeNoNewDrawingObjects) {
+  edit->GetOwnProperties()->GetButtons()->Add()->SetKind(TcxEditButtonKind::bkText);
+  edit->GetOwnProperties()->GetButtons()->Items(0)->SetCaption("Go");
+  for (bool focused : {false, true}) {  // the colours both states use are cached once
+    Data().Focused = focused;
+    Calc({0, 0, 100, 20}, "text");
+    info->Paint(*canvas);
+  }
+  const HFONT font = canvas->GetFont()->GetHandle();
+  const size_t live = GdiLiveObjectCount();
+  for (int i = 0; i < 5; ++i) {
+    Data();
+    data->Focused = i % 2 == 0;
+    Calc({0, 0, 100, 20}, "text");
+    info->Paint(*canvas);
+  }
+  EXPECT_EQ(GdiLiveObjectCount(), live);
+  EXPECT_EQ(canvas->GetFont()->GetHandle(), font);
+}
+
+}  // namespace

@@ -39,8 +39,8 @@ void TcxEditButton::AfterConstruction() {
 }
 
 void TcxEditButton::BeforeDestruction() {
-  inherited::BeforeDestruction();
   FreeAndNil(FGlyph);
+  inherited::BeforeDestruction();
 }
 
 void TcxEditButton::Assign(TPersistent* Source) {

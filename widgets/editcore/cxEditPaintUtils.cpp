@@ -597,6 +597,17 @@ void cxSetCanvasFontFromLogFont(TcxCanvas& ACanvas, const LOGFONTA& ALogFont) {
   ACanvas.GetFont()->SetHandle(CreateFontIndirectA(&ALogFont));
 }
 
+void cxSetCanvasFont(TcxCanvas& ACanvas, TFont* AFont) {
+  if (!AFont) return;
+  TFont* f = ACanvas.GetFont();
+  if (f == AFont) return;
+  if (f->GetName() != AFont->GetName() || f->GetHeight() != AFont->GetHeight() || f->GetStyle() != AFont->GetStyle() ||
+      f->GetCharset() != AFont->GetCharset() || f->GetPitch() != AFont->GetPitch())
+    f->Assign(AFont);
+  else if (f->GetColor() != AFont->GetColor())
+    f->SetColor(AFont->GetColor());
+}
+
 void cxGetCanvasLogFont(TcxCanvas& ACanvas, LOGFONTA& ALogFont) {
   ALogFont = LOGFONTA{};
   GetObjectA(ACanvas.GetFont()->GetHandle(), int(sizeof(LOGFONTA)), &ALogFont);

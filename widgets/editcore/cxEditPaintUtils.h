@@ -131,6 +131,9 @@ String cxRemoveHotKeyPrefix(const String& AText);
 Integer cxConvertTextFlags(Integer AFlags);
 Integer cxConvertTextFlagsToCanvasFlags(Integer AFlags);
 void cxSetCanvasFontFromLogFont(TcxCanvas& ACanvas, const LOGFONTA& ALogFont);
+// Gives the canvas AFont's face, size and style, keeping the canvas's font object when they
+// are already the same (a layout runs on every mouse move); then AFont's colour.
+void cxSetCanvasFont(TcxCanvas& ACanvas, TFont* AFont);
 void cxGetCanvasLogFont(TcxCanvas& ACanvas, LOGFONTA& ALogFont);
 
 namespace cxEditPaintUtils {

@@ -3,6 +3,8 @@
 #include "platform/user/User.h"
 #include "widgets/editcore/cxEditPaintUtils.h"
 #include "widgets/editcore/cxEditProperties.h"
+#include "widgets/editcore/cxEditViewData.h"
+#include "widgets/foundation/dxOffice11.h"
 #include "widgets/foundation/dxThemeManager.h"
 #include "widgets/foundation/dxUxTheme.h"
 
@@ -329,7 +331,20 @@ void cxDrawEditButtonContent(TcxCanvas& ACanvas, TcxCustomEditViewInfo& AViewInf
   if (R.IsEmpty() || AButtonVisibleIndex < 0 || AButtonVisibleIndex >= Integer(AViewInfo.ButtonsInfo.size())) return;
   const TcxEditButtonViewInfo& V = *AViewInfo.ButtonsInfo[size_t(AButtonVisibleIndex)];
   const bool glyph = V.Data.Kind == K::bkGlyph && cxIsGraphicValid(V.Data.Glyph);
-  if (!V.Data.NativeStyle && !glyph && !V.Data.Transparent) cxFillRectByColor(ACanvas, R, ABackgroundColor);
+  if (!V.Data.NativeStyle && !glyph && !V.Data.Transparent &&
+      !AViewInfo.DrawButtonBackground(ACanvas, R, AButtonVisibleIndex)) {
+    if (V.ButtonStyle == St::btsOffice11 && V.Data.Gradient && IsLit(V) && !HasColor(V)) {
+      // Office11 gradients for a hot or pressed button, kept inside it.
+      const TdxOffice11Colors& c = cxOffice11Colors();
+      const bool pressed = IsPressed(V);
+      TRect area{};
+      IntersectRect(&area, &R, &V.Bounds);
+      cxFillGradientRect(ACanvas.GetHandle(), area, TColor(pressed ? c.PressedLight : c.HotLight), false,
+                         TColor(pressed ? c.PressedDark : c.HotDark));
+    } else {
+      cxFillRectByColor(ACanvas, R, ABackgroundColor);
+    }
+  }
   const bool enabled = V.State != S::ebsDisabled;
   if (glyph) return DrawGlyphContent(ACanvas, V, R, enabled, ABackgroundColor);
   if (!enabled) {

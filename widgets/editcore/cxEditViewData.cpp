@@ -569,7 +569,7 @@ void TcxCustomEditViewData::CalculateButtonsLayout(TcxCanvas& ACanvas, TcxCustom
     v.ButtonStyle = style;
     if (!AViewInfo->HasTextButton && buttons->Items(v.ButtonIndex)->GetKind() == K::bkText) {
       AViewInfo->HasTextButton = true;
-      if (Style && Style->GetFont()) ACanvas.GetFont()->Assign(Style->GetFont());
+      if (Style) cxSetCanvasFont(ACanvas, Style->GetFont());
     }
     CalculateButtonViewInfo(ACanvas, AViewInfo, Focused, i);
     CalculateButtonBounds(ACanvas, AViewInfo, i, area);
@@ -616,7 +616,7 @@ TSize TcxCustomEditViewData::InternalGetEditContentSize(TcxCanvas&, const Varian
 TSize TcxCustomEditViewData::GetEditContentSize(TcxCanvas& ACanvas, const Variant& AEditValue,
                                                 const TcxEditSizeProperties& AEditSizeProperties) {
   if (Properties && Properties->GetButtonsViewStyle() != TcxEditButtonsViewStyle::bvsNormal) {
-    if (Style && Style->GetFont()) ACanvas.GetFont()->Assign(Style->GetFont());
+    if (Style) cxSetCanvasFont(ACanvas, Style->GetFont());
     return {0, ACanvas.TextHeight("Zg") + GetBorderPaddingSize().cy};
   }
   return InternalGetEditContentSize(ACanvas, AEditValue, AEditSizeProperties);

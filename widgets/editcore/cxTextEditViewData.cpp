@@ -14,9 +14,7 @@ using ES = TcxEditEditingStyle;
 
 bool IsInsetStyle(ES AStyle) { return AStyle == ES::esFixedList || AStyle == ES::esNoEdit; }
 
-void SetFontFrom(TcxCanvas& ACanvas, TFont* AFont) {
-  if (AFont) ACanvas.GetFont()->Assign(AFont);
-}
+void SetFontFrom(TcxCanvas& ACanvas, TFont* AFont) { cxSetCanvasFont(ACanvas, AFont); }
 
 }  // namespace
 
@@ -377,4 +375,23 @@ void cxAddThousandSeparators(String& S) {
   if (p == String::npos) p = body.size();
   for (size_t i = p; i > 3; i -= 3) body.insert(i - 3, 1, thousand);
   S = leading + sign + body + exponent + trailing;
+}
+
+bool cxRegroupThousandSeparators(String& AText, Integer& ACaretPos) {
+  Char thousand, decimal;
+  if (!UsableSeparators(thousand, decimal)) return false;
+  String plain = AText;
+  cxRemoveThousandSeparators(plain);
+  double value = 0;
+  if (!TryStrToFloat(Trim(plain), value, FormatSettings)) return false;
+  const Integer caret = std::clamp<Integer>(ACaretPos, 0, Integer(AText.size()));
+  const Integer kept = Integer(std::count_if(AText.begin(), AText.begin() + caret, [&](Char c) { return c != thousand; }));
+  String grouped = AText;
+  cxAddThousandSeparators(grouped);
+  Integer pos = 0;
+  for (Integer seen = 0; pos < Integer(grouped.size()) && seen < kept; ++pos)
+    if (grouped[size_t(pos)] != thousand) ++seen;
+  AText = grouped;
+  ACaretPos = pos;
+  return true;
 }

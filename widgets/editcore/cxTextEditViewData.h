@@ -129,3 +129,7 @@ void cxRemoveThousandSeparators(String& S);
 // Groups the integer digits by three from the decimal separator, keeping blanks, a leading
 // sign and the exponent where they are.
 void cxAddThousandSeparators(String& S);
+// Regrouping while typing: when AText regrouped is a number, it replaces AText and the
+// caret (0-based) stays after the same number of non-separator characters. False, with
+// nothing changed, for text that is not a number.
+bool cxRegroupThousandSeparators(String& AText, Integer& ACaretPos);
