@@ -3,6 +3,8 @@
 #include "platform/kernel/Units.h"
 #include "widgets/data/cxDataStorage.h"
 #include "widgets/data/cxDataUtils.h"
+#include "widgets/data/cxFilter.h"
+#include "widgets/data/cxFilterConsts.h"
 #include "widgets/data/cxLike.h"
 
 namespace {
@@ -11,6 +13,8 @@ const UnitEntry kDataUnits[] = {
     {"cxDataUtils", cxDataUtils::Initialize, cxDataUtils::Finalize},
     {"cxLike", cxLike::Initialize, cxLike::Finalize},
     {"cxDataStorage", cxDataStorage::Initialize, cxDataStorage::Finalize},
+    {"cxFilterConsts", cxFilterConsts::Initialize, cxFilterConsts::Finalize},
+    {"cxFilter", cxFilter::Initialize, cxFilter::Finalize},
 };
 UnitCounter gData;
 

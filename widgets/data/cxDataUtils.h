@@ -8,6 +8,9 @@
 #include "classlib/core/NumTypes.h"
 #include "classlib/core/Variants.h"
 
+// The error of the data units' operations; messages come from the string table.
+TL_EXCEPTION(EcxInvalidDataControllerOperation, Exception);
+
 // A float display format for currency values from the locale's currency string, decimals
 // and currency format. Characters of the symbol that a format would read as its own
 // (",", ".", ";", "0", "#", the quotes, and "E" before a sign) are quoted.
