@@ -244,6 +244,46 @@ TEST_F(Storage, TruncatedOrHostileRecordsLeaveTheRecordAsItWas) {
   EXPECT_THROW(s_->ReadRecord(1, in), EListError);
 }
 
+TEST_F(Storage, ValuesFromAReaderAndEnumeration) {
+  TcxValueDef* number = Add(Int());
+  TcxValueDef* text = Add(Str(), true, true);
+  TcxValueDef* skipped = Add(Bool());
+  struct Reader : TcxValueDefReader {
+    TcxValueDef* Skip = nullptr;
+    Variant GetValue(TcxValueDef* d) override { return d->IsString() ? Variant("v") : Variant(Integer(42)); }
+    String GetDisplayText(TcxValueDef*) override { return "shown"; }
+    bool IsInternal(TcxValueDef* d) override { return d == Skip; }
+  };
+  Owned<Reader> reader(New<Reader>());
+  reader->Skip = skipped;
+  s_->SetRecordCount(1);
+  s_->SetValue(0, skipped, true);
+  s_->ReadRecordValues(0, reader.get());
+  EXPECT_EQ(s_->GetValue(0, number).AsInteger(), 42);
+  EXPECT_EQ(s_->GetValue(0, text).AsString(), "v");
+  EXPECT_EQ(s_->GetDisplayText(0, text), "shown");
+  EXPECT_TRUE(s_->GetValue(0, skipped).AsBoolean());
+
+  std::vector<TcxValueDef*> seen;
+  s_->EnumerateValueDefs(
+      0,
+      [](TcxValueDef* d, Integer r, void* a, void*) {
+        EXPECT_EQ(r, 0);
+        static_cast<std::vector<TcxValueDef*>*>(a)->push_back(d);
+      },
+      &seen, nullptr);
+  EXPECT_EQ(seen, (std::vector<TcxValueDef*>{number, text, skipped}));
+  seen.clear();
+  s_->AddInternalRecord();
+  s_->EnumerateValueDefs(
+      -1, [](TcxValueDef* d, Integer, void* a, void*) { static_cast<std::vector<TcxValueDef*>*>(a)->push_back(d); },
+      &seen, nullptr);
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0], s_->InternalValueDefs()->FindByValueDef(number));
+  EXPECT_EQ(static_cast<TcxInternalValueDef*>(seen[0])->ValueDef(), number);
+  EXPECT_EQ(seen[0]->Link(), nullptr);  // the mirrored definition has no link
+}
+
 TEST(LookupList, FindGivesTheMatchOrTheInsertionPoint) {
   Owned<TcxLookupList> list(New<TcxLookupList>());
   Integer at = -1;

@@ -444,6 +444,8 @@ class TcxDataStorage : public TObject {
   virtual void EndLoad() {}
   void EnumerateValueDefs(Integer ARecordIndex, TcxValueDefProc AProc, void* AData1, void* AData2);
 
+  // Changing either of these frees every record buffer, so every value is lost (the
+  // records stay, reading as Null); with UseRecordID the records get fresh identifiers.
   bool UseRecordID() const { return FUseRecordID; }
   void SetUseRecordID(bool Value);
   bool StoredValuesOnly() const { return FStoredValuesOnly; }
