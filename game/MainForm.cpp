@@ -299,23 +299,31 @@ void TMainForm::BuildCellBitmap(Integer Colour, Integer Mask) {
   if (Colour < 1 || Colour > MaxColors || Mask < 0 || Mask > 15)
     throw ERangeError("Cell image index out of range");
   CheckTileSheets();
+  Owned<TBitmap> sheet(New<TBitmap>());
+  colors->GetBitmap(Colour - 1, sheet.get());
+  BuildCellBitmap(Colour, Mask, sheet.get());
+}
+
+void TMainForm::BuildCellBitmap(Integer Colour, Integer Mask, TBitmap* Sheet) {
   Owned<TBitmap>& slot = CellImages[Colour][Mask];
   slot.reset(New<TBitmap>());
   slot->SetSize(CellWidth, CellHeight);
-  Owned<TBitmap> sheet(New<TBitmap>());
-  colors->GetBitmap(Colour - 1, sheet.get());
   const TTilePos t = TileForMask(Mask);
   // The source leaves out the tile's last column and row; the copy stretches it to a cell.
   const TRect source{t.Column * CellWidth, t.Row * CellHeight, t.Column * CellWidth + CellWidth - 1,
                      t.Row * CellHeight + CellHeight - 1};
-  slot->Canvas()->CopyRect(TRect{0, 0, CellWidth, CellHeight}, sheet->Canvas(), source);
+  slot->Canvas()->CopyRect(TRect{0, 0, CellWidth, CellHeight}, Sheet->Canvas(), source);
 }
 
 void TMainForm::BuildCellBitmaps() {
   CheckTileSheets();
   BuildEmptyCellBitmap(0);
-  for (Integer m = 0; m < 16; ++m)
-    for (Integer c = 1; c <= FBoard.Colors; ++c) BuildCellBitmap(c, m);
+  // Each sheet is taken out of the list once, and only for the colours in play.
+  Owned<TBitmap> sheet(New<TBitmap>());
+  for (Integer c = 1; c <= FBoard.Colors; ++c) {
+    colors->GetBitmap(c - 1, sheet.get());
+    for (Integer m = 0; m < 16; ++m) BuildCellBitmap(c, m, sheet.get());
+  }
 }
 
 TBitmap* TMainForm::CellImage(Integer Colour, Integer Mask) const {
@@ -328,8 +336,14 @@ void TMainForm::DrawBoard(bool OnlyDirty) {
   canvas->Lock();
   TBoard::TPassResult pass;
   try {
+    // Each cell image is a plain colour bitmap whose own canvas is never moved or clipped, so
+    // its pixels go straight across: one copy per cell, with no state saved and restored.
+    HDC dest = canvas->GetHandle();
+    const DWORD rop = DWORD(canvas->GetCopyMode());
     pass = FBoard.DrawPass(OnlyDirty, [&](Integer x, Integer y, TCellLook look) {
-      if (TBitmap* image = CellImage(look.Colour, look.Mask)) canvas->Draw(x * CellWidth, y * CellHeight, image);
+      if (TBitmap* image = CellImage(look.Colour, look.Mask); image && !image->Empty())
+        BitBlt(dest, x * CellWidth, y * CellHeight, image->GetWidth(), image->GetHeight(), image->Canvas()->GetHandle(),
+               0, 0, rop);
     });
   } catch (...) {
     canvas->Unlock();

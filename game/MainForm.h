@@ -123,6 +123,8 @@ class TMainForm : public TForm {
   void Pause();
   void Resume();
   void ReadSettings();
+  // The cell image for (Colour, Mask) from Colour's sheet, already taken out of `colors`.
+  void BuildCellBitmap(Integer Colour, Integer Mask, TBitmap* Sheet);
   // Raises EInvalidOperation unless `colors` holds the eight sheets of 200 x 100 and the
   // status bar has its three panels.
   void CheckTileSheets();

@@ -8,8 +8,6 @@
 #include "platform/kernel/Units.h"
 #include "platform/theme/UxTheme.h"
 #include "platform/user/User.h"
-#include "widgets/editcore/EditcoreUnits.h"
-#include "widgets/foundation/FoundationUnits.h"
 
 #if TL_HAVE_SDL_HOST
 #include "platform/host/sdl/SdlHost.h"
@@ -22,7 +20,9 @@
 
 namespace {
 
-// From the platform up; finalized in reverse.
+// From the platform up; finalized in reverse. Only what the game's windows use is started:
+// they are built from the class library alone, so the widget library's units join this
+// list with the first window that holds its controls.
 const UnitEntry kUnits[] = {
     {"Kernel", PlatformKernelInitialize, PlatformKernelFinalize},
     {"Fonts", InitializeFonts, FinalizeFonts},
@@ -30,8 +30,6 @@ const UnitEntry kUnits[] = {
     {"Theme", PlatformThemeInitialize, PlatformThemeFinalize},
     {"SysUtils", SysUtilsInitialize, SysUtilsFinalize},
     {"ClasslibVisual", ClasslibVisualInitialize, ClasslibVisualFinalize},
-    {"WidgetsFoundation", WidgetsFoundationInitialize, WidgetsFoundationFinalize},
-    {"WidgetsEditcore", WidgetsEditcoreInitialize, WidgetsEditcoreFinalize},
     {"Game", GameInitialize, GameFinalize},
 };
 

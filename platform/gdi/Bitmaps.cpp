@@ -211,6 +211,8 @@ int SetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, const void* bits, 
 // ---- Brushes ------------------------------------------------------------------------------------
 
 HBRUSH CreateHatchBrush(int hatch, COLORREF color) {
+  // The platform's later hatch numbers (up to 11) give a plain brush of the colour.
+  if (hatch > HS_DIAGCROSS && hatch < 12) return CreateSolidBrush(color);
   if (hatch < HS_HORIZONTAL || hatch > HS_DIAGCROSS) return nullptr;
   auto b = std::make_shared<BrushObject>();
   b->Style = BS_HATCHED;

@@ -210,9 +210,11 @@ int SelectClipRgn(HDC dc, HRGN rgn) { return ExtSelectClipRgn(dc, rgn, RGN_COPY)
 
 int GetClipRgn(HDC dc, HRGN rgn) {
   DeviceContext* d = DcFromHandle(dc);
-  RegionObject* r = RegionFromHandle(rgn);
-  if (!d || !r) return -1;
+  if (!d) return -1;
+  // Without a clip there is nothing to copy, so no region is needed to answer 0.
   if (!d->State.AppClip) return 0;
+  RegionObject* r = RegionFromHandle(rgn);
+  if (!r) return -1;
   r->Rgn = *d->State.AppClip;
   return 1;
 }

@@ -281,14 +281,14 @@ BOOL RestoreDC(HDC dc, int level) {
 COLORREF SetTextColor(HDC dc, COLORREF c) {
   TL_DC_OR(CLR_INVALID);
   COLORREF old = d->State.TextColor;
-  d->State.TextColor = c & 0xFFFFFF;
+  d->State.TextColor = c;   // kept whole; drawing reads only the colour bytes
   return old;
 }
 COLORREF GetTextColor(HDC dc) { TL_DC_OR(CLR_INVALID); return d->State.TextColor; }
 COLORREF SetBkColor(HDC dc, COLORREF c) {
   TL_DC_OR(CLR_INVALID);
   COLORREF old = d->State.BkColor;
-  d->State.BkColor = c & 0xFFFFFF;
+  d->State.BkColor = c;
   return old;
 }
 COLORREF GetBkColor(HDC dc) { TL_DC_OR(CLR_INVALID); return d->State.BkColor; }

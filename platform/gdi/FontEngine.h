@@ -151,8 +151,9 @@ Integer EffectiveEscapement(const FontDesc& desc);
 // Whether the face table reports the face a description resolves to as TrueType.
 bool IsTrueTypeFace(const FontDesc& desc);
 
-// Locates every packaged family once (fontconfig). Called on first use of a packaged
-// face; start-up may call it to fail early. Throws FontPackageMissing naming the package.
+// Loads the font configuration (fontconfig) and locates the default face; every other
+// family and style is located when first used. Called on first use of a packaged face;
+// start-up may call it to fail early. Throws FontPackageMissing naming the package.
 void InitializeFonts();
 // Drops every realised font and releases FreeType and fontconfig.
 void FinalizeFonts();

@@ -44,8 +44,11 @@ bool SameName(const char* a, const String& b) {
   return true;
 }
 
+// Each family and style is matched the first time it is drawn with; the configuration
+// stays loaded until the fonts are finalized.
 struct Located {
-  std::array<std::array<FaceFile, 4>, 3> Files;
+  FcConfig* Config = nullptr;
+  std::array<std::array<std::optional<FaceFile>, 4>, 3> Files;
 };
 std::optional<Located>& LocatedFiles() {
   static std::optional<Located> located;
@@ -100,7 +103,9 @@ const FaceEntry& ResolveFace(const String& name, Byte outPrecision) {
 const FaceFile& LocateFace(FontFamily family, bool bold, bool italic) {
   auto& located = LocatedFiles();
   if (!located) InitializeFonts();
-  return located->Files[static_cast<size_t>(family)][(bold ? 1 : 0) + (italic ? 2 : 0)];
+  std::optional<FaceFile>& file = located->Files[static_cast<size_t>(family)][(bold ? 1 : 0) + (italic ? 2 : 0)];
+  if (!file) file = Match(located->Config, kPackaged[static_cast<size_t>(family)], bold, italic);
+  return *file;
 }
 
 void InitializeFonts() {
@@ -109,23 +114,21 @@ void InitializeFonts() {
   FcConfig* config = FcInitLoadConfigAndFonts();
   if (!config) throw FontPackageMissing("fontconfig could not load its configuration");
   Located files;
+  files.Config = config;
   try {
-    for (size_t f = 0; f < 3; ++f) {
-      for (int style = 0; style < 4; ++style) {
-        files.Files[f][style] = Match(config, kPackaged[f], (style & 1) != 0, (style & 2) != 0);
-      }
-    }
+    // The face every window starts with, so a missing package is reported at start-up.
+    files.Files[0][0] = Match(config, kPackaged[0], false, false);
   } catch (...) {
     FcConfigDestroy(config);
     throw;
   }
-  FcConfigDestroy(config);
   located = std::move(files);
 }
 
 void ForgetFaceFiles() {
   auto& located = LocatedFiles();
   if (located) {
+    FcConfigDestroy(located->Config);
     located.reset();
     FcFini();
   }

@@ -106,6 +106,7 @@ int copyOut(const void* data, int full, int size, void* buffer) {
 
 int PenObject::GetObjectData(int size, void* buffer) const {
   LOGPEN lp{Style, {Width, 0}, Color};
+  if (buffer && size < int(sizeof lp)) return 0;   // a pen is told whole or not at all
   return copyOut(&lp, int(sizeof lp), size, buffer);
 }
 

@@ -65,7 +65,7 @@ class PenObject : public GdiObject {
       : GdiObject(OBJ_PEN), Style(style), Width(width), Color(color) {}
   int GetObjectData(int size, void* buffer) const override;
   UINT Style;        // PS_* (the style bits only)
-  Integer Width;     // >= 1 for visible pens
+  Integer Width;     // 0 and 1 both draw one pixel wide
   COLORREF Color;
 };
 

@@ -1,6 +1,7 @@
 #include "platform/gdi/Surface.h"
 
 #include "platform/gdi/Codecs.h"
+#include "platform/gdi/PixelSpan.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -16,7 +17,7 @@ Surface::Surface(Integer width, Integer height, Pixel fill) {
   width_ = width;
   height_ = height;
   stride_ = width;
-  std::fill_n(top_, size_t(count), fill & kPixelMask);
+  FillPixels(top_, size_t(count), fill & kPixelMask);
 }
 
 Surface Surface::Wrap(Pixel* topRow, Integer width, Integer height, Integer stridePixels) {
@@ -40,7 +41,7 @@ void Surface::Fill(const TRect& r, Pixel p) {
   const Integer rr = std::min(r.Right, width_), b = std::min(r.Bottom, height_);
   if (l >= rr || t >= b) return;
   p &= kPixelMask;
-  for (Integer y = t; y < b; ++y) std::fill(Row(y) + l, Row(y) + rr, p);
+  for (Integer y = t; y < b; ++y) FillPixels(Row(y) + l, size_t(rr - l), p);
 }
 
 void Surface::CopyFrom(const Surface& src, const TRect& from, Integer x, Integer y) {

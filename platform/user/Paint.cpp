@@ -4,6 +4,8 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/user/UserInternal.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 
 using namespace user_detail;
@@ -92,10 +94,22 @@ Surface* TopSurface(Wnd* w) {
   return top->surface.get();
 }
 
+// The screen's pixels. No host shows them, yet every measuring DC (GetDC(nullptr)) targets
+// them, so they are mapped rather than allocated: a page takes memory only once something
+// draws on it, and the screen reads black where nothing was drawn.
 Surface* ScreenSurface() {
   auto& st = S();
-  if (!st.screen) st.screen = std::make_unique<Surface>(st.metrics[SM_CXSCREEN], st.metrics[SM_CYSCREEN],
-                                                        PixelFromColor(GetSysColor(COLOR_DESKTOP)));
+  if (!st.screen) {
+    const Integer w = std::max(st.metrics[SM_CXSCREEN], 0), h = std::max(st.metrics[SM_CYSCREEN], 0);
+    const size_t bytes = size_t(w) * size_t(h) * sizeof(Pixel);
+    void* base = bytes ? ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) : MAP_FAILED;
+    if (base == MAP_FAILED) {
+      st.screen = std::make_unique<Surface>();
+    } else {
+      st.screenPixels = std::shared_ptr<void>(base, [bytes](void* p) { ::munmap(p, bytes); });
+      st.screen = std::make_unique<Surface>(Surface::Wrap(static_cast<Pixel*>(base), w, h, w));
+    }
+  }
   return st.screen.get();
 }
 

@@ -168,18 +168,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   w->client = newClient;
   if (!(flags & SWP_NOZORDER)) ChangeZOrder(w, insertAfter);
   if (flags & SWP_SHOWWINDOW) w->style |= WS_VISIBLE;
-  if (flags & SWP_HIDEWINDOW) {
-    w->style &= ~WS_VISIBLE;
-    // Hiding takes the focus and capture away from the window and its children.
-    if (st.focus && (st.focus == hwnd || IsDescendant(hwnd, st.focus))) {
-      if (IsTopLevel(w)) {
-        // Activation below moves the focus.
-      } else {
-        SetFocus(nullptr);
-      }
-    }
-    if (!(w = Find(hwnd))) return TRUE;
-  }
+  if (flags & SWP_HIDEWINDOW) w->style &= ~WS_VISIBLE;
   bool nowShown = IsVisibleChain(w);
   if (nowShown && !(flags & SWP_NOREDRAW)) {
     bool top = IsTopLevel(w);
@@ -221,9 +210,17 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     Send(hwnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
     if (!(w = Find(hwnd))) return TRUE;
   }
-  if (IsTopLevel(w) && w->parent == st.desktop) {
-    if ((flags & SWP_HIDEWINDOW) && st.active == hwnd) ActivateOtherWindow(hwnd);
-    else if ((flags & SWP_HIDEWINDOW) && st.focus && IsDescendant(hwnd, st.focus)) SetFocus(nullptr);
+  // Hiding takes the focus away from the window and its children once the change is
+  // reported: a child gives it back to its parent.
+  if ((flags & SWP_HIDEWINDOW) && (w = Find(hwnd))) {
+    bool focusInside = st.focus && (st.focus == hwnd || IsDescendant(hwnd, st.focus));
+    if (IsTopLevel(w) && w->parent == st.desktop) {
+      if (st.active == hwnd) ActivateOtherWindow(hwnd);
+      else if (focusInside) SetFocus(nullptr);
+    } else if (focusInside && !IsTopLevel(w)) {
+      Wnd* p = Find(w->parent);
+      SetFocus(p && !p->destroying ? p->handle : nullptr);
+    }
   }
   return TRUE;
 }

@@ -454,6 +454,7 @@ int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw) {
   if (!w || !info) return 0;
   ScrollBarState* b = Bar(w, bar);
   if (!b) return 0;
+  w->scrollInfo = true;
   if (info->fMask & SIF_RANGE) {
     b->min = info->nMin;
     b->max = info->nMax;
@@ -464,8 +465,11 @@ int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw) {
   int pos = b->pos;
   if (info->fMask & (SIF_RANGE | SIF_PAGE)) {
     bool needed = b->max > b->min && (b->page == 0 || int(b->page) <= b->max - b->min);
-    if (!(info->fMask & SIF_DISABLENOSCROLL)) SetBarShown(hwnd, bar, needed);
-    else SetBarShown(hwnd, bar, true);
+    // An unneeded bar kept by SIF_DISABLENOSCROLL stays shown but unavailable; without
+    // the flag it is hidden, its values kept for when it is shown again.
+    bool keep = (info->fMask & SIF_DISABLENOSCROLL) != 0;
+    b->unavailable = keep && !needed;
+    SetBarShown(hwnd, bar, needed || keep);
   }
   if (redraw && (w = Find(hwnd)) && IsVisibleChain(w)) RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
   return pos;
@@ -475,7 +479,7 @@ BOOL GetScrollInfo(HWND hwnd, int bar, SCROLLINFO* info) {
   Wnd* w = Find(hwnd);
   if (!w || !info) return FALSE;
   ScrollBarState* b = Bar(w, bar);
-  if (!b || !(w->style & BarStyle(bar))) return FALSE;
+  if (!b || !w->scrollInfo) return FALSE;
   if (info->fMask & SIF_RANGE) info->nMin = b->min, info->nMax = b->max;
   if (info->fMask & SIF_PAGE) info->nPage = b->page;
   if (info->fMask & SIF_POS) info->nPos = b->pos;
@@ -498,7 +502,7 @@ int SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw) {
 
 int GetScrollPos(HWND hwnd, int bar) {
   Wnd* w = Find(hwnd);
-  if (!w) return 0;
+  if (!w || !w->scrollInfo) return 0;
   ScrollBarState* b = Bar(w, bar);
   return b ? b->pos : 0;
 }
@@ -518,8 +522,9 @@ BOOL GetScrollRange(HWND hwnd, int bar, int* minPos, int* maxPos) {
   if (!w || !minPos || !maxPos) return FALSE;
   ScrollBarState* b = Bar(w, bar);
   if (!b) return FALSE;
-  *minPos = b->min;
-  *maxPos = b->max;
+  // A window that never had scroll bars answers an empty range.
+  *minPos = w->scrollInfo ? b->min : 0;
+  *maxPos = w->scrollInfo ? b->max : 0;
   return TRUE;
 }
 
@@ -586,7 +591,8 @@ BOOL GetScrollBarInfo(HWND hwnd, Integer idObject, SCROLLBARINFO* info) {
   ThumbExtent(w, bar, &info->xyThumbTop, &info->xyThumbBottom);
   std::fill(std::begin(info->rgstate), std::end(info->rgstate), 0);
   if (!(w->style & BarStyle(bar))) info->rgstate[0] = STATE_SYSTEM_INVISIBLE;
-  else if (w->style & WS_DISABLED) info->rgstate[0] = STATE_SYSTEM_UNAVAILABLE;
+  else if ((w->style & WS_DISABLED) || (bar == SB_VERT ? w->vbar : w->hbar).unavailable)
+    info->rgstate[0] = STATE_SYSTEM_UNAVAILABLE;
   return TRUE;
 }
 

@@ -33,7 +33,7 @@ struct WndClass {
 struct ScrollBarState {
   int min = 0, max = 100, pos = 0, trackPos = 0;
   UINT page = 0;
-  bool shown = false;
+  bool unavailable = false;   // kept shown by SIF_DISABLENOSCROLL while nothing scrolls
 };
 
 struct Wnd {
@@ -66,6 +66,7 @@ struct Wnd {
   bool hasNormalRect = false;       // minimized or maximized: where a restore puts it back
   TRect normalRect;
   ScrollBarState hbar, vbar;
+  bool scrollInfo = false;          // the bars' values exist: made with a bar or set since
   std::unique_ptr<Surface> surface; // top-level windows: the pixels of the whole window
 };
 
@@ -175,6 +176,7 @@ struct State {
   TRect workArea;
   bool monitorLookupFails = false;
   std::map<HDC, DcRecord> dcs;
+  std::shared_ptr<void> screenPixels;   // the mapping behind `screen`, released after it
   std::unique_ptr<Surface> screen;
 };
 

@@ -382,12 +382,16 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   w->instance = instance;
   w->menu = menu;
   w->extra.assign(size_t(cls->wndExtra), 0);
+  w->scrollInfo = (style & (WS_HSCROLL | WS_VSCROLL)) != 0;
   w->window = Bounds(x, y, width, height);
   w->client = w->window;
   HWND h = AllocHandle(std::move(w));
   if (!h) return nullptr;
   cls->windows++;
-  LinkAtTop(Find(parentHandle), Find(h));
+  // A new child goes below its siblings, so creation order is z-order (and tab order);
+  // a new top-level window goes on top.
+  if (style & WS_CHILD) Find(parentHandle)->children.push_back(h);
+  else LinkAtTop(Find(parentHandle), Find(h));
   // An exception from a procedure during creation must not leave a window nobody has a
   // handle to: it is destroyed and the exception goes on.
   struct CreationScope {
@@ -421,7 +425,9 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   cs.lpszClass = className;
   cs.dwExStyle = exStyle;
 
-  if (!(style & WS_CHILD)) {
+  // Only windows the user can size are asked for their limits: overlapped ones and those
+  // with a sizing frame.
+  if ((style & WS_THICKFRAME) || !(style & (WS_POPUP | WS_CHILD))) {
     MINMAXINFO mmi{};
     mmi.ptMaxSize = {st.metrics[SM_CXSCREEN], st.metrics[SM_CYSCREEN]};
     mmi.ptMaxTrackSize = mmi.ptMaxSize;
@@ -468,9 +474,15 @@ BOOL DestroyWindow(HWND hwnd) {
   NotifyParents(hwnd, WM_DESTROY);
   if (!(w = Find(hwnd)) || w->destroying) return TRUE;
   if (w->style & WS_VISIBLE) {
-    UINT flags = SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER;
-    if (S().active != hwnd) flags |= SWP_NOACTIVATE;
-    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, flags);
+    // A child is hidden as by ShowWindow (WM_SHOWWINDOW first, its focus back to the
+    // parent after the position change); a top-level window only by its position.
+    if (w->style & WS_CHILD) {
+      ShowWindow(hwnd, SW_HIDE);
+    } else {
+      UINT flags = SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER;
+      if (S().active != hwnd) flags |= SWP_NOACTIVATE;
+      SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, flags);
+    }
     if (!(w = Find(hwnd)) || w->destroying) return TRUE;
   }
   if (S().active == hwnd) ActivateOtherWindow(hwnd);

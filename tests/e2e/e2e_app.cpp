@@ -1,7 +1,7 @@
 // A small program on the screen host for the end-to-end test: a window with a menu bar
 // and a known pattern; a click, a key and a menu command each paint their own square in
 // their own colour and print a line. Lines on stdout:
-//   CLIENT <top of the client area inside the shown window>
+//   CLIENT <left> <top> <menu bar height>   where the client area starts inside the shown window
 //   READY <X window id>            after the first frame reached the screen
 //   CLICK <x> <y> | KEY <vk> | MENUOPEN <x> <y> (screen centre of the first item) | MENU <id>
 // With --bare it only opens the window and exits after the first frame (for timing).
@@ -122,7 +122,8 @@ int main(int argc, char** argv) {
   }
   ShowWindow(h, SW_SHOW);
   UpdateWindow(h);
-  std::printf("CLIENT %d\n", GetSystemMetrics(SM_CYMENU));
+  const TPoint client = GetSdlHost()->ShownClientOrigin(h);
+  std::printf("CLIENT %d %d %d\n", int(client.X), int(client.Y), GetSystemMetrics(SM_CYMENU));
   bool ready = false;
   MSG msg;
   for (;;) {

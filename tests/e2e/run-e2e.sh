@@ -44,7 +44,8 @@ wait_line() {
   done
 }
 
-pixel() { timeout 10 "$grab" "$wid" "$1,$2"; }
+# Client coordinates, read in the shown window.
+pixel() { timeout 10 "$grab" "$wid" "$((left + $1)),$((top + $2))"; }
 
 # Waits until the pixel shows the colour (the repaint follows the printed line).
 expect_pixel() {
@@ -61,34 +62,35 @@ xdo() { timeout 10 xdotool "$@" || fail "xdotool $* failed"; }
 
 wait_line '^READY '
 wid="$(grep -m1 '^READY ' "$out" | cut -d' ' -f2)"
-top="$(grep -m1 '^CLIENT ' "$out" | cut -d' ' -f2)"
+read -r _ left top menu < <(grep -m1 '^CLIENT ' "$out")
 [[ "$wid" =~ ^[0-9]+$ && "$wid" != 0 ]] || fail "bad window id '$wid'"
+[[ "$left" =~ ^[0-9]+$ && "$top" =~ ^[0-9]+$ && "$menu" =~ ^[0-9]+$ ]] || fail "bad client origin '$left $top $menu'"
 
 # The painted pattern: base colour, the checker row below the squares.
-expect_pixel 50 $((top + 50)) C82828
-expect_pixel 5 $((top + 105)) FFFFFF
-expect_pixel 15 $((top + 105)) C82828
+expect_pixel 50 50 C82828
+expect_pixel 5 105 FFFFFF
+expect_pixel 15 105 C82828
 
 # No window manager runs, so focus the window ourselves before typing.
 xdo windowfocus --sync "$wid"
-xdo mousemove --window "$wid" 150 $((top + 150))
+xdo mousemove --window "$wid" $((left + 150)) $((top + 150))
 
-xdo mousemove --window "$wid" 50 $((top + 50)) click 1
+xdo mousemove --window "$wid" $((left + 50)) $((top + 50)) click 1
 wait_line '^CLICK 50 50$'
-expect_pixel 50 $((top + 50)) 0000FF
+expect_pixel 50 50 0000FF
 
 xdo key k
 wait_line '^KEY 75$'
-expect_pixel 150 $((top + 50)) 00C800
+expect_pixel 150 50 00C800
 
 # The menu bar item, then the first item of the menu it drops.
-xdo mousemove --window "$wid" 15 $((top / 2)) click 1
+xdo mousemove --window "$wid" $((left + 15)) $((top - menu / 2)) click 1
 wait_line '^MENUOPEN '
 read -r _ mx my < <(grep -m1 '^MENUOPEN ' "$out")
 xdo mousemove "$mx" "$my" click 1
 wait_line '^MENU 1$'
-expect_pixel 250 $((top + 50)) FFDC00
-expect_pixel 50 $((top + 50)) 0000FF
+expect_pixel 250 50 FFDC00
+expect_pixel 50 50 0000FF
 
 # The keyboard path through the menu: F10 enters the bar, Down drops the menu, Q chooses
 # Quit, the program ends.

@@ -37,13 +37,16 @@ xdo() { timeout 10 xdotool "$@" || fail "xdotool $* failed"; }
 
 wid="$(timeout 15 xdotool search --sync --name '^Tessaloom$' | head -n1)" || fail "no window named Tessaloom within 15 s"
 [[ "$wid" =~ ^[0-9]+$ ]] || fail "bad window id '$wid'"
-# The window is the menu bar over the client area: the board (250 x 250) and the status bar (19).
+# No window manager runs, so the window shows whole: an even frame around the client area
+# (the board, 250 x 250, over the status bar, 19 high), with the caption and the menu bar
+# above it.
 eval "$(xdo getwindowgeometry --shell "$wid")"
-top=$((HEIGHT - 269))
-((top > 0 && WIDTH == 250)) || fail "window of $WIDTH x $HEIGHT is not the 10 x 10 board with its menu bar"
+left=$(((WIDTH - 250) / 2))
+top=$((HEIGHT - 269 - left))
+((left >= 0 && top > left)) || fail "window of $WIDTH x $HEIGHT is not the 10 x 10 board in its frame"
 
 # The centre of cell (column, row), in window coordinates.
-centre() { echo "$(($1 * 25 + 12)),$((top + $2 * 25 + 12))"; }
+centre() { echo "$((left + $1 * 25 + 12)),$((top + $2 * 25 + 12))"; }
 pixel() { timeout 10 "$grab" "$wid" "$1" || true; }
 
 # Waits until the point shows the colour (`!colour`: anything else).

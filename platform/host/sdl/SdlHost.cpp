@@ -8,9 +8,21 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 
+#if TL_HOST_X11
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#endif
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <vector>
 
@@ -29,10 +41,13 @@ struct ShownWindow {
 
 bool Captioned(DWORD style) { return (style & WS_CAPTION) == WS_CAPTION; }
 
-// The shown part of a top-level window: for captioned windows the menu bar and the client
-// area (the desktop's window manager draws the rest); the whole window otherwise.
-void Geometry(HWND hwnd, DWORD style, const TRect& screen, TPoint* offset, int* width, int* height) {
-  if (!Captioned(style)) {
+// The shown part of a top-level window: for captioned windows under a window manager, the
+// menu bar and the client area (the manager draws caption and borders around them); the
+// whole window, frame included, otherwise. So what shows is always the window the
+// platform placed, frame for frame.
+void Geometry(HWND hwnd, DWORD style, const TRect& screen, bool managerFrames, TPoint* offset, int* width,
+              int* height) {
+  if (!Captioned(style) || !managerFrames) {
     *offset = {0, 0};
     *width = screen.Width();
     *height = screen.Height();
@@ -47,6 +62,24 @@ void Geometry(HWND hwnd, DWORD style, const TRect& screen, TPoint* offset, int* 
   *width = client.Width();
   *height = client.Height() + menu;
 }
+
+#if TL_HOST_X11
+// Whether a window manager runs on the display (one that follows the desktop conventions
+// announces itself on the root window).
+bool WindowManagerRuns(Display* d) {
+  const Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", True);
+  if (check == None) return false;
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  const bool ok = XGetWindowProperty(d, DefaultRootWindow(d), check, 0, 1, False, XA_WINDOW, &type, &format,
+                                     &count, &after, &data) == Success;
+  const bool found = ok && data && count == 1 && format == 32;
+  if (data) XFree(data);
+  return found;
+}
+#endif
 
 int MapKey(SDL_Keycode k) {
   if (k >= SDLK_a && k <= SDLK_z) return 'A' + int(k - SDLK_a);
@@ -123,9 +156,61 @@ std::vector<char32_t> DecodeUtf8(const char* s) {
 SdlHost* g_host = nullptr;
 std::unique_ptr<SdlHost> g_owned;
 
+// SIGTERM and SIGINT end the program through its message loop: the handler only writes to
+// a pipe the host waits on, and gives the signal back its default action, so a second one
+// ends a program that does not listen.
+int g_signalPipe[2] = {-1, -1};
+
+void OnEndSignal(int sig) {
+  const int saved = errno;
+  const char byte = 1;
+  if (g_signalPipe[1] >= 0) (void)!::write(g_signalPipe[1], &byte, 1);
+  std::signal(sig, SIG_DFL);
+  errno = saved;
+}
+
+bool OpenSignalPipe() {
+  if (g_signalPipe[0] >= 0) return true;
+  if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+  struct sigaction sa {};
+  sa.sa_handler = OnEndSignal;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = SA_RESTART;
+  ::sigaction(SIGTERM, &sa, nullptr);
+  ::sigaction(SIGINT, &sa, nullptr);
+  return true;
+}
+
+// True when an end signal arrived since the last call.
+bool TakeEndSignal() {
+  char buf[16];
+  bool got = false;
+  while (g_signalPipe[0] >= 0 && ::read(g_signalPipe[0], buf, sizeof buf) > 0) got = true;
+  return got;
+}
+
+#if TL_HOST_X11
+// Xlib calls this when the display connection breaks, and ends the process when it returns.
+// Nothing that talks to the display may run after it (SDL's clean-up would wait for
+// replies for ever), so the program ends here, with an error.
+int OnDisplayLost(Display* display) {
+  std::fprintf(stderr, "%s: the connection to display %s was lost\n", program_invocation_short_name,
+               display ? DisplayString(display) : "?");
+  std::fflush(stderr);
+  ::_exit(1);
+}
+#endif
+
 }  // namespace
 
 struct SdlHost::Impl {
+#if TL_HOST_X11
+  Display* display = nullptr;   // SDL's own connection, known once a window exists
+#endif
+  bool x11 = false;
+  // Whether something outside draws captions and borders; known once a window exists.
+  bool managerFrames = true;
+  bool managerKnown = false;
   std::map<HWND, ShownWindow> windows;
   std::map<HCURSOR, SDL_Cursor*> cursors;
   HCURSOR cursor = nullptr;
@@ -179,7 +264,7 @@ struct SdlHost::Impl {
 
   void Handle(const SDL_Event& ev) {
     switch (ev.type) {
-      case SDL_QUIT:   // the session or a signal (SIGINT, SIGTERM) asks the program to end
+      case SDL_QUIT:   // the session asks the program to end
         PostQuitMessage(0);
         break;
       case SDL_MOUSEMOTION:
@@ -236,20 +321,43 @@ SdlHost::SdlHost() : impl_(std::make_unique<Impl>()) {}
 std::unique_ptr<SdlHost> SdlHost::Create(std::string& error) {
   const char* display = std::getenv("DISPLAY");
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  if ((!display || !*display) && (!wayland || !*wayland)) {
+  const bool hasX = display && *display, hasWayland = wayland && *wayland;
+  if (!hasX && !hasWayland) {
     error = kNoDisplay;
     return nullptr;
   }
+  // Only a driver that shows windows will do: when the display does not answer, SDL would
+  // otherwise settle for one without a screen and the program would run unseen.
+  const char* chosen = std::getenv("SDL_VIDEODRIVER");
+  if (!chosen || !*chosen) SDL_SetHint(SDL_HINT_VIDEODRIVER, hasX ? "x11" : "wayland");
   // The software framebuffer path maps a window fast and small; no GL is loaded.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    error = std::string(kNoDisplay) + " (" + SDL_GetError() + ")";
+    error = hasX ? "cannot open display " + std::string(display) : std::string(kNoDisplay);
+    error += std::string(" (") + SDL_GetError() + ")";
     return nullptr;
   }
-  return std::unique_ptr<SdlHost>(new SdlHost());
+  const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+  if (driver != "x11" && driver != "wayland") {
+    SDL_Quit();
+    error = "the video driver '" + driver + "' shows no windows";
+    return nullptr;
+  }
+  if (!OpenSignalPipe()) {
+    SDL_Quit();
+    error = std::string("cannot watch for end signals (") + std::strerror(errno) + ")";
+    return nullptr;
+  }
+  std::unique_ptr<SdlHost> host(new SdlHost());
+  host->impl_->x11 = driver == "x11";
+#if TL_HOST_X11
+  if (host->impl_->x11) XSetIOErrorHandler(OnDisplayLost);
+#endif
+  return host;
 }
 
 SdlHost::~SdlHost() {
@@ -265,23 +373,49 @@ DWORD SdlHost::Now() { return DWORD(SDL_GetTicks()); }
 void SdlHost::Sleep(DWORD ms) { SDL_Delay(ms); }
 
 bool SdlHost::WaitForInput(std::optional<DWORD> deadline) {
-  // Blocking inside SDL's own wait keeps a window around to wake it, which can be a popup
-  // destroyed meanwhile; and the display connection can stay readable with nothing SDL
-  // turns into an event, so waiting on it spins. Short sleeps between polls cost neither.
+  // Blocks in poll() on the display connection and the signal pipe until input or the
+  // deadline: no wake-ups while nothing happens. SDL's own wait is not used: it needs a
+  // live window to wake it and does not see the signal pipe.
   SDL_Event ev;
   for (;;) {
-    if (SDL_PollEvent(&ev)) {
-      impl_->Handle(ev);
-      while (SDL_PollEvent(&ev)) impl_->Handle(ev);
+    if (TakeEndSignal()) {
+      PostQuitMessage(0);
       return true;
     }
-    int wait = 5;
-    if (deadline) {
-      int32_t left = int32_t(*deadline - Now());
-      if (left <= 0) return false;
-      wait = std::min(wait, int(left));
+    bool got = false;
+    while (SDL_PollEvent(&ev)) {
+      impl_->Handle(ev);
+      got = true;
     }
-    SDL_Delay(Uint32(wait));
+    if (got) return true;
+    int timeout = -1;
+    if (deadline) {
+      const int32_t left = int32_t(*deadline - Now());
+      if (left <= 0) return false;
+      timeout = int(left);
+    }
+    pollfd fds[2] = {{g_signalPipe[0], POLLIN, 0}, {-1, POLLIN, 0}};
+    int count = 1;
+    if (impl_->x11) {
+#if TL_HOST_X11
+      if (Display* d = impl_->display) {
+        XFlush(d);
+        if (XEventsQueued(d, QueuedAlready) > 0) continue;   // read already, not on the wire
+        fds[1].fd = ConnectionNumber(d);
+        count = 2;
+      }
+#endif
+    } else {
+      // No connection to wait on here: SDL's wait, woken by its event or the deadline.
+      if (SDL_WaitEventTimeout(&ev, timeout < 0 ? 1000 : std::min(timeout, 1000))) {
+        impl_->Handle(ev);
+        return true;
+      }
+      continue;
+    }
+    const int ready = ::poll(fds, nfds_t(count), timeout);
+    if (ready < 0 && errno != EINTR) SDL_Delay(1);   // never a busy loop
+    // A broken connection reads as ready: the next pump meets it and ends the program.
   }
 }
 
@@ -290,11 +424,15 @@ void SdlHost::TopLevelChanged(HWND hwnd, const TRect& screen, DWORD style) {
   bool visible = (style & WS_VISIBLE) != 0;
   if (!visible && !w.sdl) return;
   TPoint offset;
-  int width = 0, height = 0;
-  Geometry(hwnd, style, screen, &offset, &width, &height);
-  width = std::max(1, width);
-  height = std::max(1, height);
-  int x = screen.Left + offset.X, y = screen.Top + offset.Y;
+  int width = 0, height = 0, x = 0, y = 0;
+  auto place = [&] {
+    Geometry(hwnd, style, screen, impl_->managerFrames, &offset, &width, &height);
+    width = std::max(1, width);
+    height = std::max(1, height);
+    x = screen.Left + offset.X;
+    y = screen.Top + offset.Y;
+  };
+  place();
   if (!w.sdl) {
     w.popup = !Captioned(style);
     Uint32 flags = SDL_WINDOW_HIDDEN;
@@ -307,13 +445,24 @@ void SdlHost::TopLevelChanged(HWND hwnd, const TRect& screen, DWORD style) {
     GetWindowTextA(hwnd, title, sizeof title);
     w.sdl = SDL_CreateWindow(AnsiToUtf8(title).c_str(), x, y, width, height, flags);
     if (!w.sdl) return;
-  } else {
-    int cx, cy, cw, ch;
-    SDL_GetWindowPosition(w.sdl, &cx, &cy);
-    SDL_GetWindowSize(w.sdl, &cw, &ch);
-    if (cw != width || ch != height) SDL_SetWindowSize(w.sdl, width, height);
-    if (cx != x || cy != y) SDL_SetWindowPosition(w.sdl, x, y);
+    if (!impl_->managerKnown) {
+      impl_->managerKnown = true;
+#if TL_HOST_X11
+      SDL_SysWMinfo info;
+      SDL_VERSION(&info.version);
+      if (impl_->x11 && SDL_GetWindowWMInfo(w.sdl, &info) && info.subsystem == SDL_SYSWM_X11) {
+        impl_->display = info.info.x11.display;
+        impl_->managerFrames = WindowManagerRuns(impl_->display);
+      }
+#endif
+      place();
+    }
   }
+  int cx, cy, cw, ch;
+  SDL_GetWindowPosition(w.sdl, &cx, &cy);
+  SDL_GetWindowSize(w.sdl, &cw, &ch);
+  if (cw != width || ch != height) SDL_SetWindowSize(w.sdl, width, height);
+  if (cx != x || cy != y) SDL_SetWindowPosition(w.sdl, x, y);
   w.offset = offset;
   w.width = width;
   w.height = height;
@@ -376,6 +525,15 @@ TRect SdlHost::WorkArea() {
 int SdlHost::PresentCount(HWND hwnd) const {
   auto it = impl_->windows.find(hwnd);
   return it == impl_->windows.end() ? 0 : it->second.presents;
+}
+
+TPoint SdlHost::ShownClientOrigin(HWND hwnd) const {
+  auto it = impl_->windows.find(hwnd);
+  RECT r;
+  if (it == impl_->windows.end() || !GetWindowRect(hwnd, &r)) return {0, 0};
+  POINT origin{0, 0};
+  ClientToScreen(hwnd, &origin);
+  return {origin.X - r.Left - it->second.offset.X, origin.Y - r.Top - it->second.offset.Y};
 }
 
 unsigned long SdlHost::NativeWindowId(HWND hwnd) const {

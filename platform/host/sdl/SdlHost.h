@@ -1,7 +1,8 @@
 // The screen host: every captioned top-level window is a real window showing its client
-// area and menu bar (the window manager draws caption and borders), popups are borderless
-// always-on-top windows at their screen positions. Input, the clock and presenting are
-// real; focus, activation and capture stay with the platform.
+// area and menu bar when a window manager draws caption and borders, and the whole window
+// with the platform's own frame when none runs; popups are borderless always-on-top
+// windows at their screen positions. Input, the clock and presenting are real; focus,
+// activation and capture stay with the platform.
 #pragma once
 
 #include "platform/host/Host.h"
@@ -27,8 +28,10 @@ class SdlHost final : public Host {
   void SetCursor(HCURSOR cursor) override;
   TRect WorkArea() override;
 
-  // How often a window's pixels reached the screen; the native (X11) id of its window.
+  // How often a window's pixels reached the screen; the native (X11) id of its window;
+  // where its client area starts inside what is shown.
   int PresentCount(HWND hwnd) const;
+  TPoint ShownClientOrigin(HWND hwnd) const;
   unsigned long NativeWindowId(HWND hwnd) const;
 
   struct Impl;

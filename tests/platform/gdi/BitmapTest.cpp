@@ -47,7 +47,6 @@ TEST_F(BitmapTest, DibSectionRejectsUnsupportedOrHugeFormats) {
   EXPECT_EQ(CreateBitmap(-1, 4, 1, 32, nullptr), nullptr);
   EXPECT_EQ(CreateBitmap(4, 4, 2, 32, nullptr), nullptr);
   EXPECT_EQ(CreateHatchBrush(17, 0), nullptr);
-  EXPECT_EQ(CreatePen(42, 1, 0), nullptr);
 }
 
 TEST_F(BitmapTest, GetDIBitsWritesBothRowOrdersAndPadsRows) {
