@@ -163,11 +163,9 @@ TL_PAIRED(BM_GdiPatternFill, BM_PixmanPatternFill, 64);
 TL_PAIRED(BM_GdiPatternFill, BM_PixmanPatternFill, 512);
 TL_PAIRED(BM_GdiCopy, BM_PixmanCopy, 64);
 TL_PAIRED(BM_GdiCopy, BM_PixmanCopy, 512);
+BENCHMARK(BM_GdiStretch)->Args({512, COLORONCOLOR});
 #ifdef TL_HAVE_PIXMAN
-BENCHMARK(BM_GdiStretch)->Args({512, COLORONCOLOR});
 BENCHMARK(BM_PixmanStretchNearest)->Arg(512);
-#else
-BENCHMARK(BM_GdiStretch)->Args({512, COLORONCOLOR});
 #endif
 BENCHMARK(BM_GdiStretch)->Args({512, HALFTONE});
 BENCHMARK(BM_GdiPatInvert)->Arg(512);

@@ -115,9 +115,10 @@ TBoard::TPassResult TBoard::DrawPass(bool OnlyDirty, DrawCell&& Draw) {
         Draw(x, y, TCellLook{});
         continue;
       }
-      const TCellLook look = CellLook(x, y);
-      if (Board[x][y] > 0 && NeighbourMask(x, y) != 0) anyGroup = true;
-      if (Dirty[x][y] || !OnlyDirty) Draw(x, y, look);
+      // Once one group is found the end test is settled; a look is worked out only for a
+      // cell that is drawn.
+      if (!anyGroup && Board[x][y] > 0 && NeighbourMask(x, y) != 0) anyGroup = true;
+      if (Dirty[x][y] || !OnlyDirty) Draw(x, y, CellLook(x, y));
       Dirty[x][y] = 0;
     }
   }

@@ -2,6 +2,7 @@
 #include "platform/gdi/Raster.h"
 
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -85,7 +86,8 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, v
   const Integer height = h.biHeight < 0 ? -Int64(h.biHeight) > INT32_MAX ? 0 : -h.biHeight : h.biHeight;
   if (!sizeOk(w, height)) return nullptr;
   auto b = std::make_shared<BitmapObject>();
-  b->DibMemory.reset(new uint32_t[size_t(w) * size_t(height)]());
+  b->DibMemory.reset(new (std::nothrow) uint32_t[size_t(w) * size_t(height)]());
+  if (!b->DibMemory) return nullptr;
   b->Dib = true;
   b->Bits = b->DibMemory.get();
   b->BottomUp = h.biHeight > 0;

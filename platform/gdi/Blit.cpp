@@ -230,6 +230,7 @@ BOOL StretchBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1,
     if (ss == dd->Target()) {
       // Same surface: read from a snapshot so overlapping areas copy as if at once.
       Surface snap(inside.Width(), inside.Height());
+      if (snap.IsEmpty()) return FALSE;   // out of memory
       snap.CopyFrom(*ss, inside, 0, 0);
       blitCore(*dd, part, &snap, -part.Left, -part.Top, conv, op);
     } else {

@@ -147,13 +147,14 @@ BOOL FrameRgn(HDC dc, HRGN rgn, HBRUSH brush, int width, int height) {
   // The frame is the region minus the part of it that stays after shrinking by (w, h) from
   // every side: a pixel survives when the pixels w left/right and h up/down are also inside.
   const Region& src = r->Rgn;
+  // Two shifts each way, not a stepped loop: a step of 2 * width overflows for huge frames.
   Region inner = src;
-  for (int dx = -width; dx <= width; dx += 2 * width) {
+  for (const int dx : {-width, width}) {
     Region s = src;
     s.Offset(dx, 0);
     inner = Region::Combine(inner, s, RegionOp::And);
   }
-  for (int dy = -height; dy <= height; dy += 2 * height) {
+  for (const int dy : {-height, height}) {
     Region s = src;
     s.Offset(0, dy);
     inner = Region::Combine(inner, s, RegionOp::And);

@@ -39,7 +39,7 @@ class GdiObject {
   DWORD kind_;
 };
 
-// Handle table. Values are >= 0x100000 and fit in 32 bits.
+// Handle table. Values are >= 0x100000; a stale handle never names a later object.
 HGDIOBJ GdiAlloc(std::shared_ptr<GdiObject> obj);
 std::shared_ptr<GdiObject> GdiLookupShared(HGDIOBJ h);
 GdiObject* GdiLookup(HGDIOBJ h);

@@ -56,8 +56,9 @@ bool hatchBit(ULONG_PTR hatch, Integer x, Integer y) {
     default: return false;
   }
 }
-Integer floorMod(Integer a, Integer m) {
-  Integer r = a % m;
+// 64-bit, so a brush origin at the integer limit cannot overflow the difference.
+Integer floorMod(Int64 a, Integer m) {
+  const Integer r = Integer(a % m);
   return r < 0 ? r + m : r;
 }
 }  // namespace
@@ -120,10 +121,10 @@ void BrushPainter::Row(Integer x, Integer y, Integer n, Pixel* out, Byte* opaque
     return;
   }
   if (null_ || pw_ == 0 || n <= 0) return;
-  const Integer py = floorMod(y - org_.Y, ph_);
+  const Integer py = floorMod(Int64(y) - org_.Y, ph_);
   const Pixel* row = pattern_.data() + size_t(py) * size_t(pw_);
   const Byte* mrow = mask_.empty() ? nullptr : mask_.data() + size_t(py) * size_t(pw_);
-  const Integer px = floorMod(x - org_.X, pw_);
+  const Integer px = floorMod(Int64(x) - org_.X, pw_);
   // One period from the pattern, then the row doubles itself: a few large copies.
   const Integer head = std::min(n, pw_ - px);
   std::memcpy(out, row + px, size_t(head) * 4);

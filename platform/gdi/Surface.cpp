@@ -2,17 +2,20 @@
 
 #include "platform/gdi/Codecs.h"
 #include "platform/gdi/PixelSpan.h"
+#include "platform/kernel/Files.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
 Surface::Surface(Integer width, Integer height, Pixel fill) {
   if (width <= 0 || height <= 0) return;
   const uint64_t count = uint64_t(width) * uint64_t(height);
   if (count > kMaxSurfacePixels) return;
-  owned_.reset(new Pixel[size_t(count)]);
+  owned_.reset(new (std::nothrow) Pixel[size_t(count)]);
+  if (!owned_) return;   // out of memory: an empty surface, so the call that wanted it fails
   top_ = owned_.get();
   width_ = width;
   height_ = height;
@@ -74,13 +77,5 @@ bool SaveSurfacePng(const Surface& s, const std::string& path) {
     for (Integer x = 0; x < s.Width(); ++x) img.Pixels[size_t(y) * size_t(s.Width()) + size_t(x)] = s.At(x, y);
   const EncodeResult png = EncodePng(img);
   if (!png.Ok) return false;
-  // Written aside and renamed, so a crash never leaves half a file under the real name.
-  const std::string tmp = path + ".tmp";
-  FILE* f = std::fopen(tmp.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(png.Bytes.data(), 1, png.Bytes.size(), f) == png.Bytes.size();
-  ok = (std::fclose(f) == 0) && ok;
-  if (ok) ok = std::rename(tmp.c_str(), path.c_str()) == 0;
-  if (!ok) std::remove(tmp.c_str());
-  return ok;
+  return ReplaceFileContents(path, png.Bytes.data(), png.Bytes.size()) == 0;
 }

@@ -282,9 +282,9 @@ void TrackScrollBar(HWND hwnd, int bar, POINT screen) {
       const ScrollBarState& b = vert ? cw->vbar : cw->hbar;
       int offset = (vert ? p.Y - win.Top - r.Top : p.X - win.Left - r.Left) - grab - arrow;
       int track = length - 2 * arrow - (t1 - t0);
-      int span = b.max - b.min + 1 - std::max(int(b.page), 1);
+      const Int64 span = Int64(b.max) - b.min + 1 - std::max<Int64>(b.page, 1);   // may exceed 32 bits
       if (track <= 0 || span <= 0) return b.min;
-      return std::clamp(b.min + MulDivInt(offset, span, track), b.min, b.min + span);
+      return int(std::clamp<Int64>(b.min + Int64(offset) * span / track, b.min, b.min + span));
     };
     POINT end = TrackUntilRelease(hwnd, [&](POINT p) {
       int pos = posAt(p);

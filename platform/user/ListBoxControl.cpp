@@ -3,12 +3,14 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/Text.h"
 #include "platform/kernel/CodePage.h"
+#include "platform/user/BlockSequence.h"
 #include "platform/user/Controls.h"
 
 #include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -19,8 +21,10 @@ struct Item {
   bool selected = false;
 };
 
+constexpr Integer kMaxNoDataItems = Integer(1) << 22;   // LB_SETCOUNT's limit
+
 struct ListState {
-  std::vector<Item> items;
+  BlockSequence<Item> items;   // sorted lists insert in the middle
   int cur = -1;        // the single selection, or the caret item of multiple selection
   int anchor = -1;
   int top = 0;
@@ -195,12 +199,22 @@ LRESULT Insert(HWND h, ListState& s, int at, LPARAM lp) {
   if (at < 0) {
     at = Count(s);
     if ((Style(h) & LBS_SORT) && HasStrings(h)) {
-      at = 0;
-      while (at < Count(s) && CompareNoCase(s.items[size_t(at)].text.c_str(), item.text.c_str()) <= 0) ++at;
+      // After every item that sorts before or equal to the new one; the list is kept sorted.
+      size_t lo = 0, hi = s.items.size();
+      while (lo < hi) {
+        const size_t mid = lo + (hi - lo) / 2;
+        if (CompareNoCase(s.items[mid].text.c_str(), item.text.c_str()) <= 0) lo = mid + 1;
+        else hi = mid;
+      }
+      at = int(lo);
     }
   }
   if (at > Count(s)) return LB_ERR;
-  s.items.insert(s.items.begin() + at, item);
+  try {
+    s.items.insert(size_t(at), item);
+  } catch (const std::bad_alloc&) {
+    return LB_ERRSPACE;
+  }
   if (s.cur >= at) ++s.cur;
   if (s.anchor >= at) ++s.anchor;
   if (Variable(h)) Measure(h, s, at);
@@ -397,7 +411,7 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         if (HWND parent = GetParent(h)) SendMessageA(parent, WM_DELETEITEM, del.CtlID, reinterpret_cast<LPARAM>(&del));
         if (!IsWindow(h)) return LB_ERR;
       }
-      s.items.erase(s.items.begin() + i);
+      s.items.erase(size_t(i));
       if (s.cur == i) s.cur = -1;
       else if (s.cur > i) --s.cur;
       if (s.anchor >= i) s.anchor = s.anchor == i ? -1 : s.anchor - 1;
@@ -415,7 +429,16 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (!(Style(h) & LBS_NODATA)) return LB_ERR;
       Integer n = Integer(wp);
       if (n < 0) return LB_ERR;
-      s.items.assign(size_t(n), Item{});
+      // Each item still costs a record here, so a count past the cap is refused up front.
+      if (n > kMaxNoDataItems) return LB_ERRSPACE;
+      try {
+        s.items.assign(size_t(n), Item{});
+      } catch (const std::bad_alloc&) {
+        s.items.clear();
+        s.cur = -1;
+        Changed(h, s);
+        return LB_ERRSPACE;
+      }
       s.cur = -1;
       Changed(h, s);
       return 0;

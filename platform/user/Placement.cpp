@@ -1,5 +1,6 @@
 // Window placement: position, size, z-order, visibility, enabling, coordinate mapping,
 // window regions and the non-client frame computed from the metrics table.
+#include "platform/kernel/Arith.h"
 #include "platform/user/UserInternal.h"
 
 #include <algorithm>
@@ -365,8 +366,8 @@ BOOL ClientToScreen(HWND hwnd, LPPOINT point) {
   Wnd* w = Find(hwnd);
   if (!w || !point) return FALSE;
   TPoint o = ClientOriginOnScreen(w);
-  point->X += o.X;
-  point->Y += o.Y;
+  point->X = Saturate32(Int64(point->X) + o.X);
+  point->Y = Saturate32(Int64(point->Y) + o.Y);
   return TRUE;
 }
 
@@ -374,8 +375,8 @@ BOOL ScreenToClient(HWND hwnd, LPPOINT point) {
   Wnd* w = Find(hwnd);
   if (!w || !point) return FALSE;
   TPoint o = ClientOriginOnScreen(w);
-  point->X -= o.X;
-  point->Y -= o.Y;
+  point->X = Saturate32(Int64(point->X) - o.X);
+  point->Y = Saturate32(Int64(point->Y) - o.Y);
   return TRUE;
 }
 
@@ -391,10 +392,10 @@ int MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count) {
     if (!w) return 0;
     b = ClientOriginOnScreen(w);
   }
-  int dx = a.X - b.X, dy = a.Y - b.Y;
+  const int dx = Saturate32(Int64(a.X) - b.X), dy = Saturate32(Int64(a.Y) - b.Y);
   for (UINT i = 0; points && i < count; i++) {
-    points[i].X += dx;
-    points[i].Y += dy;
+    points[i].X = Saturate32(Int64(points[i].X) + dx);
+    points[i].Y = Saturate32(Int64(points[i].Y) + dy);
   }
   return MAKELONG(WORD(SHORT(dx)), WORD(SHORT(dy)));
 }
@@ -409,10 +410,10 @@ BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle) {
   probe.style &= ~(WS_VSCROLL | WS_HSCROLL);
   TRect big{0, 0, 10000, 10000};
   TRect c = DefaultClientRect(&probe, big);
-  rect->Left -= c.Left;
-  rect->Top -= c.Top;
-  rect->Right += big.Right - c.Right;
-  rect->Bottom += big.Bottom - c.Bottom;
+  rect->Left = Saturate32(Int64(rect->Left) - c.Left);
+  rect->Top = Saturate32(Int64(rect->Top) - c.Top);
+  rect->Right = Saturate32(Int64(rect->Right) + (big.Right - c.Right));
+  rect->Bottom = Saturate32(Int64(rect->Bottom) + (big.Bottom - c.Bottom));
   return TRUE;
 }
 

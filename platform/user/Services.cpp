@@ -428,12 +428,11 @@ ScrollBarState* Bar(Wnd* w, int bar) {
 DWORD BarStyle(int bar) { return bar == SB_HORZ ? WS_HSCROLL : WS_VSCROLL; }
 
 void Clamp(ScrollBarState& b) {
-  int range = b.max - b.min + 1;
-  if (b.max < b.min) range = 0;
-  if (b.page > UINT(std::max(range, 0))) b.page = UINT(std::max(range, 0));
-  int maxPos = b.max - std::max(int(b.page) - 1, 0);
-  if (maxPos < b.min) maxPos = b.min;
-  b.pos = std::clamp(b.pos, b.min, maxPos);
+  // 64-bit: a range from the integer limit to the other is 2^32 wide.
+  const Int64 range = b.max < b.min ? 0 : Int64(b.max) - b.min + 1;
+  if (Int64(b.page) > range) b.page = UINT(range);
+  const Int64 maxPos = std::max<Int64>(Int64(b.max) - std::max<Int64>(Int64(b.page) - 1, 0), b.min);
+  b.pos = Integer(std::clamp<Int64>(b.pos, b.min, maxPos));
   b.trackPos = b.pos;
 }
 
@@ -464,7 +463,7 @@ int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw) {
   Clamp(*b);
   int pos = b->pos;
   if (info->fMask & (SIF_RANGE | SIF_PAGE)) {
-    bool needed = b->max > b->min && (b->page == 0 || int(b->page) <= b->max - b->min);
+    bool needed = b->max > b->min && (b->page == 0 || Int64(b->page) <= Int64(b->max) - b->min);
     // An unneeded bar kept by SIF_DISABLENOSCROLL stays shown but unavailable; without
     // the flag it is hidden, its values kept for when it is shown again.
     bool keep = (info->fMask & SIF_DISABLENOSCROLL) != 0;
@@ -557,15 +556,17 @@ void ThumbExtent(const Wnd* w, int bar, int* start, int* end) {
   int arrow = bar == SB_HORZ ? m[SM_CXHSCROLL] : m[SM_CYVSCROLL];
   if (length < 2 * arrow) arrow = length / 2;
   int track = length - 2 * arrow;
-  int range = b.max - b.min + 1;
-  if (track <= 0 || range <= 0 || b.max <= b.min) {
+  // 64-bit: the range may span the whole integer line.
+  const Int64 range = Int64(b.max) - b.min + 1;
+  if (track <= 0 || b.max <= b.min) {
     *start = *end = 0;
     return;
   }
-  int thumb = b.page ? std::max(MulDivInt(track, int(b.page), range), 8) : (bar == SB_HORZ ? m[SM_CXHTHUMB] : m[SM_CYVTHUMB]);
+  int thumb = b.page ? std::max(int(std::min<Int64>(Int64(track) * b.page / range, track)), 8)
+                     : (bar == SB_HORZ ? m[SM_CXHTHUMB] : m[SM_CYVTHUMB]);
   thumb = std::min(thumb, track);
-  int span = range - std::max(int(b.page), 1);
-  int offset = span > 0 ? MulDivInt(track - thumb, b.pos - b.min, span) : 0;
+  const Int64 span = range - std::max<Int64>(b.page, 1);
+  const int offset = span > 0 ? int(Int64(track - thumb) * (Int64(b.pos) - b.min) / span) : 0;
   *start = arrow + offset;
   *end = *start + thumb;
 }

@@ -121,7 +121,7 @@ struct State {
   // windows
   std::vector<std::unique_ptr<Wnd>> slots;
   std::vector<uint32_t> generations;
-  std::vector<uint32_t> freeSlots;
+  std::deque<uint32_t> freeSlots;   // reused oldest first, once enough are waiting
   HWND desktop = nullptr;
   HWND messageRoot = nullptr;
   std::map<String, std::shared_ptr<WndClass>> classes;
@@ -189,6 +189,11 @@ TPoint ClientOriginOnScreen(const Wnd* w);
 TRect WindowRectOnScreen(const Wnd* w);
 bool IsVisibleChain(const Wnd* w);
 bool IsDescendant(HWND ancestor, HWND h);
+// Windows nest at most this deep (a top-level window is level 1): the default procedure
+// passes messages up the parent chain and painting walks it, so each level costs stack.
+inline constexpr int kMaxWindowNesting = 256;
+int NestingDepth(const Wnd* w);    // levels from the top-level window down to w
+int SubtreeHeight(const Wnd* w);   // levels from w down to its deepest descendant
 LRESULT Send(HWND h, UINT msg, WPARAM wParam, LPARAM lParam);
 DWORD Now();
 void InitMetrics();

@@ -37,13 +37,12 @@ xdo() { timeout 10 xdotool "$@" || fail "xdotool $* failed"; }
 
 wid="$(timeout 15 xdotool search --sync --name '^Tessaloom$' | head -n1)" || fail "no window named Tessaloom within 15 s"
 [[ "$wid" =~ ^[0-9]+$ ]] || fail "bad window id '$wid'"
-# No window manager runs, so the window shows whole: an even frame around the client area
-# (the board, 250 x 250, over the status bar, 19 high), with the caption and the menu bar
-# above it.
+# With no window manager the host shows the whole window: equal borders round the caption,
+# the menu bar and the client area, which holds the board (250 x 250) and the status bar (19).
 eval "$(xdo getwindowgeometry --shell "$wid")"
 left=$(((WIDTH - 250) / 2))
 top=$((HEIGHT - 269 - left))
-((left >= 0 && top > left)) || fail "window of $WIDTH x $HEIGHT is not the 10 x 10 board in its frame"
+((left >= 0 && top > 0 && WIDTH == 250 + 2 * left)) || fail "window of $WIDTH x $HEIGHT is not the 10 x 10 board with its frame and menu bar"
 
 # The centre of cell (column, row), in window coordinates.
 centre() { echo "$((left + $1 * 25 + 12)),$((top + $2 * 25 + 12))"; }

@@ -48,6 +48,7 @@ class TSelfFreeing : public TcxControl, public IcxMouseTrackingCaller {
   TL_CLASS(TSelfFreeing, TcxControl)
  public:
   using TcxControl::TcxControl;
+  using TcxControl::MouseLeave;
   void MouseLeave() override { ++gLeavesTold; }
 
  protected:

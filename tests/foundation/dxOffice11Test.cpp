@@ -147,10 +147,10 @@ TEST_F(Office11Colours, MixUsesTheHighlightOnBlackFaces) {
   EXPECT_TRUE(cxIsBlackFaceWithColoredText());
 }
 
-TEST_F(Office11Colours, WithoutAPaletteTheHotAndPressedColoursAreMixedByTheirWeights) {
-  const INT idx[] = {COLOR_BTNFACE, COLOR_HIGHLIGHT, COLOR_WINDOW};
-  const COLORREF grey[] = {RGB(200, 200, 200), RGB(0, 0, 128), RGB(255, 255, 255)};
-  SetSysColors(3, idx, grey);
+TEST_F(Office11Colours, WithoutAPaletteColoursAreMixedAndBlendedByTheirWeights) {
+  const INT idx[] = {COLOR_BTNFACE, COLOR_HIGHLIGHT, COLOR_WINDOW, COLOR_BTNSHADOW};
+  const COLORREF grey[] = {RGB(200, 200, 200), RGB(0, 0, 128), RGB(255, 255, 255), RGB(100, 100, 100)};
+  SetSysColors(4, idx, grey);
   Start();
   cxOffice11SetUp();
   ASSERT_FALSE(cxIsOffice11SchemeThemed());
@@ -161,9 +161,15 @@ TEST_F(Office11Colours, WithoutAPaletteTheHotAndPressedColoursAreMixedByTheirWei
   EXPECT_EQ(c.PressedLight, RGB(130, 130, 186));
   EXPECT_EQ(c.PressedDark, RGB(130, 130, 186));
   EXPECT_EQ(c.PainterColor34, RGB(204, 204, 218));
+  // Face over window at 22, 96 and 20 per cent; shadow over window at 76 and 70.
+  EXPECT_EQ(c.GradientLight, RGB(243, 243, 243));
+  EXPECT_EQ(c.GradientDark, RGB(202, 202, 202));
+  EXPECT_EQ(c.PainterColor4, RGB(244, 244, 244));
+  EXPECT_EQ(c.DotDark, RGB(137, 137, 137));
+  EXPECT_EQ(c.PainterColor15, RGB(147, 147, 147));
   // A white face, like a black one, gives the highlight itself.
-  const COLORREF white[] = {RGB(255, 255, 255), RGB(0, 0, 128), RGB(255, 255, 255)};
-  SetSysColors(3, idx, white);
+  const COLORREF white[] = {RGB(255, 255, 255), RGB(0, 0, 128), RGB(255, 255, 255), RGB(100, 100, 100)};
+  SetSysColors(4, idx, white);
   cxOffice11Refresh();
   EXPECT_TRUE(cxIsBtnFaceWhite());
   EXPECT_EQ(c.HotLight, RGB(0, 0, 128));

@@ -3,6 +3,8 @@
 #include "platform/gdi/Surface.h"
 #include "tests/platform/controls/ControlTestUtil.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <map>
 #include <tuple>
 #include <utility>
@@ -285,4 +287,39 @@ TEST_F(ListBoxTest, PlainItemsPaintSelectionInHighlight) {
   int h = ItemHeight();
   EXPECT_EQ(host().PixelAt(list, 140, h + 1), PixelFromColor(GetSysColor(COLOR_HIGHLIGHT)));
   EXPECT_EQ(host().PixelAt(list, 140, 1), PixelFromColor(GetSysColor(COLOR_WINDOW)));
+}
+
+TEST_F(ListBoxTest, ACountPastTheLimitIsRefusedAsOutOfSpace) {
+  List(LBS_NODATA | LBS_OWNERDRAWFIXED);
+  EXPECT_EQ(SendMessageA(list, LB_SETCOUNT, 1 << 22, 0), 0);
+  EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1 << 22);
+  EXPECT_EQ(SendMessageA(list, LB_SETCOUNT, (1 << 22) + 1, 0), LB_ERRSPACE);
+  EXPECT_EQ(SendMessageA(list, LB_SETCOUNT, 1 << 26, 0), LB_ERRSPACE);
+  EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1 << 22);   // the refused call changed nothing
+  EXPECT_EQ(SendMessageA(list, LB_SETCOUNT, 3, 0), 0);
+}
+
+TEST_F(ListBoxTest, ASortedListOfThousandsStaysInOrderThroughInsertsAndDeletes) {
+  List(LBS_SORT | LBS_HASSTRINGS | LBS_MULTIPLESEL);
+  std::vector<std::string> want;
+  uint32_t seed = 7;
+  for (int i = 0; i < 3000; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    char name[16];
+    std::snprintf(name, sizeof name, "k%06u", unsigned(seed % 1000000));   // one case, fixed width
+    Add(name);
+    want.push_back(name);
+  }
+  std::stable_sort(want.begin(), want.end());
+  // Deleting from the middle and inserting at given places: the same steps on a plain list.
+  for (int i = 2500; i >= 100; i -= 7) {
+    SendMessageA(list, LB_DELETESTRING, WPARAM(i), 0);
+    want.erase(want.begin() + i);
+  }
+  SendMessageA(list, LB_INSERTSTRING, 1500, reinterpret_cast<LPARAM>("middle"));
+  want.insert(want.begin() + 1500, "middle");
+  ASSERT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), LRESULT(want.size()));
+  for (size_t i = 0; i < want.size(); ++i) ASSERT_EQ(Item(int(i)), want[i]) << "at " << i;
+  for (int i : {0, 1500, int(want.size()) - 1}) SendMessageA(list, LB_SETSEL, TRUE, i);
+  EXPECT_EQ(SendMessageA(list, LB_GETSELCOUNT, 0, 0), 3);
 }

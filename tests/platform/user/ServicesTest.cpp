@@ -9,6 +9,7 @@
 #include "tests/support/TestHooks.h"
 #include "tests/support/UserTest.h"
 
+#include <climits>
 #include <cstring>
 #include <tuple>
 
@@ -298,4 +299,36 @@ TEST_F(ServicesTest, TheCloseBoxClosesOnRelease) {
   PumpedInput(host()).Click(nullptr, close.X, close.Y);
   EXPECT_EQ(rec.Count(h, WM_CLOSE), 1);
   EXPECT_FALSE(IsWindow(h));   // the default procedure destroys on WM_CLOSE
+}
+
+TEST_F(ServicesTest, ExtremeCallerValuesSaturateInsteadOfOverflowing) {
+  HWND h = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 40, 200, 200);
+  SCROLLINFO si{};
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  si.nMin = INT_MIN;
+  si.nMax = INT_MAX;
+  si.nPage = 100;
+  si.nPos = INT_MAX;
+  EXPECT_EQ(SetScrollInfo(h, SB_VERT, &si, TRUE), INT_MAX - 99);   // max - page + 1 over the whole line
+  si.nPage = UINT_MAX;
+  EXPECT_EQ(SetScrollInfo(h, SB_VERT, &si, TRUE), INT_MIN + 1);   // the same rule at the widest page
+  EXPECT_TRUE(GetScrollInfo(h, SB_VERT, &si));
+  EXPECT_EQ(std::tuple(si.nMin, si.nMax, si.nPage, si.nPos), std::tuple(INT_MIN, INT_MAX, UINT_MAX, INT_MIN + 1));
+  host().PumpUntilIdle();   // paints the bar's thumb from that range
+
+  POINT o{0, 0};
+  ClientToScreen(h, &o);
+  ASSERT_TRUE(o.X > 30 && o.Y > 40);
+  POINT p{INT_MAX, INT_MIN};
+  EXPECT_TRUE(ClientToScreen(h, &p));
+  EXPECT_EQ(p, (POINT{INT_MAX, INT_MIN + o.Y}));
+  p = {INT_MIN, INT_MAX};
+  EXPECT_TRUE(ScreenToClient(h, &p));
+  EXPECT_EQ(p, (POINT{INT_MIN, INT_MAX - o.Y}));
+  POINT pts[] = {{INT_MAX, INT_MIN}};
+  MapWindowPoints(h, nullptr, pts, 1);
+  EXPECT_EQ(pts[0], (POINT{INT_MAX, INT_MIN + o.Y}));
+  RECT r{INT_MIN, INT_MIN + 1, INT_MAX - 1, INT_MAX};
+  EXPECT_TRUE(AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, TRUE, WS_EX_CLIENTEDGE));
+  EXPECT_EQ(r, (RECT{INT_MIN, INT_MIN, INT_MAX, INT_MAX}));
 }

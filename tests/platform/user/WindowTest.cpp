@@ -343,3 +343,27 @@ TEST_F(WindowTest, MaximizeMinimizeAndRestore) {
   EXPECT_EQ(sizes(), (std::vector<WPARAM>{SIZE_MAXIMIZED, SIZE_MINIMIZED, SIZE_RESTORED}));
   EXPECT_EQ(GetActiveWindow(), h);
 }
+
+TEST_F(WindowTest, NestingStopsAtItsLimitAndTheDeepestWindowStillWorks) {
+  std::vector<HWND> chain{rec.Create(WS_POPUP | WS_VISIBLE, 0, 0, 300, 300)};
+  while (chain.size() <= 300) {
+    HWND c = rec.Create(WS_CHILD | WS_VISIBLE, 0, 0, 200, 200, chain.back());
+    if (!c) break;
+    chain.push_back(c);
+  }
+  ASSERT_EQ(chain.size(), 256u);   // the top-level window is level 1
+  // Re-parenting may not make a chain deeper than creating could.
+  HWND other = rec.Create(WS_POPUP, 0, 0, 50, 50);
+  HWND kid = rec.Create(WS_CHILD, 0, 0, 10, 10, other);
+  EXPECT_EQ(SetParent(other, chain[chain.size() - 2]), nullptr);   // two levels onto level 255
+  ASSERT_NE(kid, nullptr);
+  EXPECT_NE(SetParent(other, chain[chain.size() - 3]), nullptr);   // onto level 254 it fits
+  EXPECT_EQ(GetAncestor(kid, GA_PARENT), other);
+  // A click on the deepest window: its messages pass up the whole chain by default.
+  host().PumpUntilIdle();
+  rec.Clear();
+  PumpedInput(host()).Click(chain.back(), 5, 5);
+  EXPECT_EQ(rec.Count(chain.back(), WM_LBUTTONDOWN), 1);
+  EXPECT_EQ(rec.Count(chain.front(), WM_SETCURSOR), rec.Count(chain.back(), WM_SETCURSOR));
+  EXPECT_GT(rec.Count(chain.front(), WM_SETCURSOR), 0);
+}
