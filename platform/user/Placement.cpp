@@ -210,18 +210,11 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     Send(hwnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
     if (!(w = Find(hwnd))) return TRUE;
   }
-  // Hiding takes the focus away from the window and its children once the change is
-  // reported: a child gives it back to its parent.
-  if ((flags & SWP_HIDEWINDOW) && (w = Find(hwnd))) {
-    bool focusInside = st.focus && (st.focus == hwnd || IsDescendant(hwnd, st.focus));
-    if (IsTopLevel(w) && w->parent == st.desktop) {
-      if (st.active == hwnd) ActivateOtherWindow(hwnd);
-      else if (focusInside) SetFocus(nullptr);
-    } else if (focusInside && !IsTopLevel(w)) {
-      Wnd* p = Find(w->parent);
-      SetFocus(p && !p->destroying ? p->handle : nullptr);
-    }
-  }
+  // Hiding the active window activates another, unless asked not to. The focus stays
+  // where it is: ShowWindow moves it.
+  if ((flags & SWP_HIDEWINDOW) && !(flags & SWP_NOACTIVATE) && (w = Find(hwnd)) && IsTopLevel(w) &&
+      w->parent == st.desktop && st.active == hwnd)
+    ActivateOtherWindow(hwnd);
   return TRUE;
 }
 
@@ -282,6 +275,12 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
     UINT flags = SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER;
     if (S().active != hwnd) flags |= SWP_NOACTIVATE;
     SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, flags);
+    // A hidden window that had the focus gives it back to its parent (a top-level window
+    // to nobody); a focused window inside it keeps it.
+    if ((w = Find(hwnd)) && S().focus == hwnd) {
+      Wnd* p = IsTopLevel(w) ? nullptr : Find(w->parent);
+      SetFocus(p && !p->destroying ? p->handle : nullptr);
+    }
     return TRUE;
   }
   // Showing what is shown already changes nothing (the other commands still act).
@@ -333,7 +332,8 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
     Send(hwnd, WM_CANCELMODE, 0, 0);
     if (!(w = Find(hwnd))) return FALSE;
     w->style |= WS_DISABLED;
-    if (S().focus && (S().focus == hwnd || IsDescendant(hwnd, S().focus))) SetFocus(nullptr);
+    // Only the focus window itself loses it: a disabled parent keeps its child focused.
+    if (S().focus == hwnd) SetFocus(nullptr);
     if (S().capture == hwnd) ReleaseCapture();
     if (Find(hwnd)) Send(hwnd, WM_ENABLE, FALSE, 0);
   }

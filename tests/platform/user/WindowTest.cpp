@@ -79,6 +79,30 @@ TEST_F(WindowTest, DestroyingAFocusedVisibleChildHidesItThenGivesTheFocusToItsPa
   EXPECT_EQ(rec.Count(parent, WM_WINDOWPOSCHANGED), 1);
 }
 
+TEST_F(WindowTest, HidingMovesTheFocusOnlyThroughShowWindowAndOnlyFromTheFocusItself) {
+  HWND top = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200);
+  HWND child = rec.Create(WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, top);
+  HWND grand = rec.Create(WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, child);
+  SetFocus(grand);
+  ShowWindow(child, SW_HIDE);   // the focus is inside, not on it
+  EXPECT_EQ(GetFocus(), grand);
+  ShowWindow(child, SW_SHOW);
+  SetFocus(child);
+  SetWindowPos(child, nullptr, 0, 0, 0, 0, SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | SWP_HIDEWINDOW);
+  EXPECT_EQ(GetFocus(), child);
+  ShowWindow(child, SW_SHOW);
+  // Disabling a parent leaves its focused child alone.
+  EnableWindow(top, FALSE);
+  EXPECT_EQ(GetFocus(), child);
+  EnableWindow(top, TRUE);
+  // The active window hidden without activation stays active, with its focus.
+  SetWindowPos(top, nullptr, 0, 0, 0, 0, SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+  EXPECT_EQ(std::pair(GetActiveWindow(), GetFocus()), std::pair(top, child));
+  ShowWindow(top, SW_SHOW);
+  ShowWindow(top, SW_HIDE);   // nothing else to activate
+  EXPECT_EQ(std::pair(GetActiveWindow(), GetFocus()), std::pair(HWND(nullptr), HWND(nullptr)));
+}
+
 TEST_F(WindowTest, OnlyWindowsTheUserCanSizeAreAskedForTheirLimits) {
   HWND parent = rec.Create(WS_POPUP, 0, 0, 300, 200);
   for (auto [style, asked] : {std::pair{DWORD(WS_POPUP), 0}, {WS_POPUP | WS_THICKFRAME, 1}, {WS_OVERLAPPED, 1},
