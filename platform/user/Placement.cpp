@@ -245,6 +245,7 @@ void ChangeSizeState(HWND hwnd, int cmd, UINT flags) {
     w->normalRect = w->window;
     w->hasNormalRect = true;
   }
+  const bool wasMinimized = (w->style & WS_MINIMIZE) != 0;
   w->style = (w->style & ~(WS_MAXIMIZE | WS_MINIMIZE)) | wanted;
   TRect target = w->normalRect;
   if (maximize) {
@@ -259,7 +260,17 @@ void ChangeSizeState(HWND hwnd, int cmd, UINT flags) {
     w->hasNormalRect = false;
   }
   SetWindowPos(hwnd, HWND_TOP, target.Left, target.Top, target.Width(), target.Height(), flags | SWP_FRAMECHANGED);
-  if (minimize && st.active == hwnd && Find(hwnd)) ActivateOtherWindow(hwnd);
+  if (!Find(hwnd) || st.active != hwnd) return;
+  if (cmd == SW_MINIMIZE) {
+    ActivateOtherWindow(hwnd);   // minimizing hands the activation on
+  } else if (minimize) {
+    // Shown minimized it stays active, but nothing inside it keeps the focus.
+    if (st.focus == hwnd || IsDescendant(hwnd, st.focus)) SetFocus(nullptr);
+  } else if (wasMinimized && !st.focus) {
+    // Restored while active: told it is active again, so it can place its focus.
+    Send(hwnd, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
+    if (Find(hwnd) && st.active == hwnd && !st.focus) SetFocus(hwnd);
+  }
 }
 
 }  // namespace

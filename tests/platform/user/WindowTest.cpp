@@ -366,4 +366,22 @@ TEST_F(WindowTest, MaximizeMinimizeAndRestore) {
   EXPECT_EQ(r, Rect(30, 40, 330, 240));   // back where it was before maximizing
   EXPECT_EQ(sizes(), (std::vector<WPARAM>{SIZE_MAXIMIZED, SIZE_MINIMIZED, SIZE_RESTORED}));
   EXPECT_EQ(GetActiveWindow(), h);
+  // Shown minimized it stays active without a focus; restored, it hears it is active and
+  // may put the focus where it likes.
+  HWND child = rec.Create(WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, h);
+  SetFocus(child);
+  ShowWindow(h, SW_SHOWMINIMIZED);
+  EXPECT_EQ(std::pair(GetActiveWindow(), GetFocus()), std::pair(h, HWND(nullptr)));
+  rec.handler = [&](HWND w, UINT m, WPARAM wp, LPARAM, LRESULT& r) {
+    if (w != h || m != WM_ACTIVATE || LOWORD(wp) != WA_ACTIVE) return false;
+    SetFocus(child);
+    r = 0;
+    return true;
+  };
+  ShowWindow(h, SW_RESTORE);
+  EXPECT_EQ(std::pair(GetActiveWindow(), GetFocus()), std::pair(h, child));
+  rec.handler = nullptr;
+  ShowWindow(h, SW_SHOWMINIMIZED);
+  ShowWindow(h, SW_RESTORE);
+  EXPECT_EQ(GetFocus(), h);   // by default the window itself
 }
