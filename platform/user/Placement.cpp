@@ -48,6 +48,22 @@ void ChangeZOrder(Wnd* w, HWND after) {
     }
   }
   c.insert(pos, self);
+  // Raised to the top, a window takes the windows it owns along, just above it.
+  if (after == HWND_TOP && IsTopLevel(w)) {
+    std::vector<HWND> owned;
+    for (HWND h : c)
+      for (Wnd* o = Find(h); o && o->owner; o = Find(o->owner))
+        if (o->owner == self) {
+          if (!(Find(h)->exStyle & WS_EX_TOPMOST) || (w->exStyle & WS_EX_TOPMOST)) owned.push_back(h);
+          break;
+        }
+    if (!owned.empty()) {
+      c.erase(std::remove_if(c.begin(), c.end(),
+                             [&](HWND h) { return std::find(owned.begin(), owned.end(), h) != owned.end(); }),
+              c.end());
+      c.insert(std::find(c.begin(), c.end(), self), owned.begin(), owned.end());
+    }
+  }
 }
 
 }  // namespace

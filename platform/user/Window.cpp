@@ -376,6 +376,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   w->cls = cls;
   w->proc = cls->proc;
   w->style = style & ~WS_VISIBLE;
+  // A window owned by a top-most one is top-most too.
+  if (Wnd* o = Find(owner); o && (o->exStyle & WS_EX_TOPMOST)) exStyle |= WS_EX_TOPMOST;
   w->exStyle = exStyle;
   w->parent = parentHandle;
   w->owner = owner;
@@ -388,9 +390,9 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   HWND h = AllocHandle(std::move(w));
   if (!h) return nullptr;
   cls->windows++;
-  // A new child goes below its siblings, so creation order is z-order (and tab order);
-  // a new top-level window goes on top.
-  if (style & WS_CHILD) Find(parentHandle)->children.push_back(h);
+  // A new child goes below its siblings, so creation order is z-order (and tab order),
+  // unless it is made maximized; a new top-level window goes on top.
+  if ((style & WS_CHILD) && !(style & WS_MAXIMIZE)) Find(parentHandle)->children.push_back(h);
   else LinkAtTop(Find(parentHandle), Find(h));
   // An exception from a procedure during creation must not leave a window nobody has a
   // handle to: it is destroyed and the exception goes on.

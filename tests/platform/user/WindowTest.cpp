@@ -203,6 +203,29 @@ TEST_F(WindowTest, ZOrderAndHierarchy) {
   EXPECT_FALSE(IsWindow(b));
 }
 
+TEST_F(WindowTest, MaximizedChildrenAndOwnedWindowsFindTheirPlaceInTheZOrder) {
+  HWND parent = rec.Create(WS_POPUP, 0, 0, 300, 200);
+  HWND a = rec.Create(WS_CHILD, 0, 0, 10, 10, parent);
+  HWND big = rec.Create(WS_CHILD | WS_MAXIMIZE, 0, 0, 10, 10, parent);   // made maximized: on top
+  HWND c = rec.Create(WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, parent);
+  EXPECT_EQ(Children(parent), (std::vector<HWND>{big, a, c}));
+  // A window raised to the top takes its owned windows along; top-most ones stay above.
+  HWND d = rec.Create(WS_POPUP, 0, 0, 10, 10), e = rec.Create(WS_POPUP, 0, 0, 10, 10);
+  HWND owner = rec.Create(WS_POPUP, 0, 0, 10, 10);
+  SetWindowPos(owner, e, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);   // below e
+  HWND ownedPlain = rec.Create(WS_POPUP, 0, 0, 10, 10, owner);
+  HWND ownedTop = rec.Create(WS_POPUP, 0, 0, 10, 10, owner, WS_EX_TOPMOST);
+  HWND top = rec.Create(WS_POPUP, 0, 0, 10, 10, nullptr, WS_EX_TOPMOST);
+  SetWindowPos(owner, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+  std::vector<HWND> order;
+  for (HWND h : Children(GetDesktopWindow()))
+    if (h == d || h == e || h == owner || h == ownedPlain || h == ownedTop || h == top) order.push_back(h);
+  EXPECT_EQ(order, (std::vector<HWND>{top, ownedTop, ownedPlain, owner, e, d}));
+  // Owned by a top-most window, a window is top-most itself.
+  HWND underTop = rec.Create(WS_POPUP, 0, 0, 10, 10, top);
+  EXPECT_TRUE(GetWindowLongA(underTop, GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
 TEST_F(WindowTest, FrameAndCoordinatesFollowTheMetrics) {
   HWND h = rec.Create(WS_OVERLAPPEDWINDOW, 100, 50, 300, 200);
   RECT w, c;
