@@ -1,5 +1,6 @@
 // Window classes and windows: creation and destruction, window longs, text, hierarchy.
 #include "platform/gdi/Gdi.h"
+#include "platform/user/Menus.h"
 #include "platform/user/UserInternal.h"
 #include "platform/user/UserTesting.h"
 
@@ -756,7 +757,8 @@ HWND FindWindowA(LPCSTR className, LPCSTR windowName) {
 
 BOOL SetMenu(HWND hwnd, HMENU menu) {
   Wnd* w = Find(hwnd);
-  if (!w || (w->style & WS_CHILD)) return FALSE;
+  // A child's menu field is its id; a popup child may still have a menu.
+  if (!w || (w->style & (WS_CHILD | WS_POPUP)) == WS_CHILD || (menu && !IsMenu(menu))) return FALSE;
   w->menu = menu;
   SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER |
                                                SWP_NOACTIVATE);
@@ -765,6 +767,5 @@ BOOL SetMenu(HWND hwnd, HMENU menu) {
 
 HMENU GetMenu(HWND hwnd) {
   Wnd* w = Find(hwnd);
-  if (!w || (w->style & WS_CHILD)) return nullptr;
-  return w->menu;
+  return w ? w->menu : nullptr;   // for a child, its id
 }

@@ -1,5 +1,6 @@
 // Windows: creation and destruction order, handles, subclassing, the hierarchy and z-order,
 // placement and coordinates.
+#include "platform/user/Menus.h"
 #include "tests/platform/user/UserTestUtil.h"
 #include "tests/support/UserTest.h"
 
@@ -224,6 +225,25 @@ TEST_F(WindowTest, MaximizedChildrenAndOwnedWindowsFindTheirPlaceInTheZOrder) {
   // Owned by a top-most window, a window is top-most itself.
   HWND underTop = rec.Create(WS_POPUP, 0, 0, 10, 10, top);
   EXPECT_TRUE(GetWindowLongA(underTop, GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+TEST_F(WindowTest, MenusBelongToTopLevelAndPopupWindowsAndAChildsMenuIsItsId) {
+  HWND top = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 300, 200);
+  HMENU menu = CreateMenu();
+  EXPECT_FALSE(SetMenu(top, reinterpret_cast<HMENU>(uintptr_t(20))));   // not a menu
+  EXPECT_EQ(GetMenu(top), nullptr);
+  EXPECT_TRUE(SetMenu(top, menu));
+  EXPECT_EQ(GetMenu(top), menu);
+  EXPECT_TRUE(SetMenu(top, nullptr));
+  HWND child = rec.Create(WS_CHILD, 0, 0, 10, 10, top, 0, "", 0, reinterpret_cast<HMENU>(10));
+  EXPECT_EQ(GetMenu(child), reinterpret_cast<HMENU>(10));
+  EXPECT_FALSE(SetMenu(child, menu));
+  EXPECT_FALSE(SetMenu(child, nullptr));
+  EXPECT_EQ(GetMenu(child), reinterpret_cast<HMENU>(10));
+  SetWindowLongA(child, GWL_STYLE, WS_CHILD | WS_POPUP);
+  EXPECT_TRUE(SetMenu(child, menu));
+  EXPECT_TRUE(SetMenu(child, nullptr));
+  DestroyMenu(menu);
 }
 
 TEST_F(WindowTest, FrameAndCoordinatesFollowTheMetrics) {
