@@ -257,11 +257,15 @@ void ChangeSizeState(HWND hwnd, int cmd, UINT flags) {
     SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, flags | SWP_NOMOVE | SWP_NOSIZE);
     return;
   }
+  const bool wasMinimized = (w->style & WS_MINIMIZE) != 0;
+  if (wasMinimized && !minimize) {
+    // A minimized window is asked before it opens; it may refuse.
+    if (!Send(hwnd, WM_QUERYOPEN, 0, 0) || !(w = Find(hwnd))) return;
+  }
   if (!w->hasNormalRect) {
     w->normalRect = w->window;
     w->hasNormalRect = true;
   }
-  const bool wasMinimized = (w->style & WS_MINIMIZE) != 0;
   w->style = (w->style & ~(WS_MAXIMIZE | WS_MINIMIZE)) | wanted;
   TRect target = w->normalRect;
   if (maximize) {
@@ -282,10 +286,11 @@ void ChangeSizeState(HWND hwnd, int cmd, UINT flags) {
   } else if (minimize) {
     // Shown minimized it stays active, but nothing inside it keeps the focus.
     if (st.focus == hwnd || IsDescendant(hwnd, st.focus)) SetFocus(nullptr);
-  } else if (wasMinimized && !st.focus) {
-    // Restored while active: told it is active again, so it can place its focus.
-    Send(hwnd, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
-    if (Find(hwnd) && st.active == hwnd && !st.focus) SetFocus(hwnd);
+  } else if (wasMinimized) {
+    // Opened while active: the focus comes back to it, and it is told it is active again
+    // (even when it was already), so it can place its focus.
+    if (!st.focus) SetFocus(hwnd);
+    if (Find(hwnd) && st.active == hwnd) Send(hwnd, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
   }
 }
 

@@ -425,6 +425,14 @@ TEST_F(WindowTest, MaximizeMinimizeAndRestore) {
   EXPECT_EQ(std::pair(GetActiveWindow(), GetFocus()), std::pair(h, child));
   rec.handler = nullptr;
   ShowWindow(h, SW_SHOWMINIMIZED);
+  rec.Clear();
   ShowWindow(h, SW_RESTORE);
   EXPECT_EQ(GetFocus(), h);   // by default the window itself
+  EXPECT_EQ(Names(rec.For(h, {WM_QUERYOPEN, WM_WINDOWPOSCHANGED, WM_SETFOCUS, WM_ACTIVATE})),
+            "WM_QUERYOPEN WM_WINDOWPOSCHANGED WM_SETFOCUS WM_ACTIVATE");
+  // A window that refuses to open stays minimized.
+  ShowWindow(h, SW_SHOWMINIMIZED);
+  rec.handler = Answer(h, WM_QUERYOPEN, FALSE);
+  ShowWindow(h, SW_RESTORE);
+  EXPECT_TRUE(IsIconic(h));
 }
