@@ -70,6 +70,16 @@ void ChangeZOrder(Wnd* w, HWND after) {
 
 namespace user_detail {
 
+MINMAXINFO DefaultMinMaxInfo() {
+  const auto& m = S().metrics;
+  MINMAXINFO mmi{};
+  // Maximized, the frame lies just outside the screen; tracking may reach as far.
+  mmi.ptMaxSize = {m[SM_CXSCREEN] + 2 * m[SM_CXFRAME], m[SM_CYSCREEN] + 2 * m[SM_CYFRAME]};
+  mmi.ptMaxTrackSize = mmi.ptMaxSize;
+  mmi.ptMinTrackSize = {m[SM_CXMIN], m[SM_CYMIN]};
+  return mmi;
+}
+
 TRect DefaultClientRect(const Wnd* w, const TRect& window) {
   const auto& m = S().metrics;
   TRect r = window;

@@ -194,6 +194,8 @@ void InitMetrics();
 Host* CurrentHost();
 
 // Non-client geometry from the style and the metrics table.
+// The limits a window is asked about before the procedure may change them.
+MINMAXINFO DefaultMinMaxInfo();
 TRect DefaultClientRect(const Wnd* w, const TRect& window);
 
 // Focus and activation helpers used by placement and destruction.

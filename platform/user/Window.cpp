@@ -431,12 +431,17 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   // Only windows the user can size are asked for their limits: overlapped ones and those
   // with a sizing frame.
   if ((style & WS_THICKFRAME) || !(style & (WS_POPUP | WS_CHILD))) {
-    MINMAXINFO mmi{};
-    mmi.ptMaxSize = {st.metrics[SM_CXSCREEN], st.metrics[SM_CYSCREEN]};
-    mmi.ptMaxTrackSize = mmi.ptMaxSize;
-    mmi.ptMinTrackSize = {st.metrics[SM_CXMIN], st.metrics[SM_CYMIN]};
+    MINMAXINFO mmi = DefaultMinMaxInfo();
     Send(h, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
-    if (!Find(h)) return nullptr;
+    Wnd* mw = Find(h);
+    if (!mw) return nullptr;
+    // Made no larger than it may be tracked to (no smaller limit applies yet).
+    width = std::clamp(width, 0, std::max(mmi.ptMaxTrackSize.X, 0));
+    height = std::clamp(height, 0, std::max(mmi.ptMaxTrackSize.Y, 0));
+    mw->window = Bounds(x, y, width, height);
+    mw->client = mw->window;
+    cs.cx = width;
+    cs.cy = height;
   }
   if (!Send(h, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
     FreeWindow(h);

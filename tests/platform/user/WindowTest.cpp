@@ -114,6 +114,37 @@ TEST_F(WindowTest, OnlyWindowsTheUserCanSizeAreAskedForTheirLimits) {
   }
 }
 
+TEST_F(WindowTest, ResizingASizableWindowAsksItsLimitsAndKeepsWithinThem) {
+  HWND h = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 300, 200);
+  HWND popup = rec.Create(WS_POPUP, 0, 0, 300, 200);
+  rec.Clear();
+  SetWindowPos(h, nullptr, 0, 0, 5, 5, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+  EXPECT_EQ(Names(rec.For(h, {WM_WINDOWPOSCHANGING, WM_GETMINMAXINFO, WM_WINDOWPOSCHANGED})),
+            "WM_WINDOWPOSCHANGING WM_GETMINMAXINFO WM_WINDOWPOSCHANGED");
+  RECT r;
+  GetWindowRect(h, &r);
+  EXPECT_EQ(std::pair(r.Width(), r.Height()), std::pair(GetSystemMetrics(SM_CXMIN), GetSystemMetrics(SM_CYMIN)));
+  SetWindowPos(popup, nullptr, 0, 0, 5, 5, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+  GetWindowRect(popup, &r);
+  EXPECT_EQ(std::pair(r.Width(), r.Height()), std::pair(5, 5));   // nothing to keep within
+  EXPECT_EQ(rec.Count(popup, WM_GETMINMAXINFO), 0);
+  // The window's own answer counts, at creation (the largest size) and after.
+  rec.handler = [](HWND, UINT m, WPARAM, LPARAM l, LRESULT& res) {
+    if (m != WM_GETMINMAXINFO) return false;
+    auto* mmi = reinterpret_cast<MINMAXINFO*>(l);
+    mmi->ptMinTrackSize = {150, 100};
+    mmi->ptMaxTrackSize = {400, 300};
+    res = 0;
+    return true;
+  };
+  HWND limited = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 900, 50);
+  GetWindowRect(limited, &r);
+  EXPECT_EQ(std::pair(r.Width(), r.Height()), std::pair(400, 50));
+  SetWindowPos(limited, nullptr, 0, 0, 20, 20, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+  GetWindowRect(limited, &r);
+  EXPECT_EQ(std::pair(r.Width(), r.Height()), std::pair(150, 100));
+}
+
 TEST_F(WindowTest, OwnedWindowsAreDestroyedBeforeTheirOwner) {
   HWND owner = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 300, 200);
   HWND popup = rec.Create(WS_POPUP, 0, 0, 50, 50, owner);
