@@ -70,6 +70,30 @@ void ChangeZOrder(Wnd* w, HWND after) {
 
 namespace user_detail {
 
+TRect MaximizedRect(const Wnd* w) {
+  const auto& st = S();
+  if (w->style & WS_CHILD) {
+    const Wnd* p = Find(w->parent);
+    return p ? TRect{0, 0, p->client.Width(), p->client.Height()} : w->window;
+  }
+  // Without a caption a maximized window covers the whole screen; with one, the work
+  // area, its frame lying outside so the client fills it.
+  if ((w->style & WS_CAPTION) != WS_CAPTION) return {0, 0, st.metrics[SM_CXSCREEN], st.metrics[SM_CYSCREEN]};
+  int f = (w->style & WS_THICKFRAME) ? st.metrics[SM_CXFRAME] : 0;
+  TRect wa = st.workArea;
+  return {wa.Left - f, wa.Top - f, wa.Right + f, wa.Bottom + f};
+}
+
+void PlaceMaximizedAtCreation(HWND hwnd) {
+  Wnd* w = Find(hwnd);
+  if (!w || !(w->style & WS_MAXIMIZE)) return;
+  w->normalRect = w->window;
+  w->hasNormalRect = true;
+  TRect target = MaximizedRect(w);
+  SetWindowPos(hwnd, nullptr, target.Left, target.Top, target.Width(), target.Height(),
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
 MINMAXINFO DefaultMinMaxInfo() {
   const auto& m = S().metrics;
   MINMAXINFO mmi{};
@@ -263,6 +287,12 @@ void ChangeSizeState(HWND hwnd, int cmd, UINT flags) {
   bool maximize = cmd == SW_SHOWMAXIMIZED;
   bool minimize = cmd == SW_MINIMIZE || cmd == SW_SHOWMINIMIZED || cmd == SW_SHOWMINNOACTIVE;
   DWORD wanted = maximize ? WS_MAXIMIZE : minimize ? WS_MINIMIZE : 0;
+  if (maximize && (w->style & WS_MAXIMIZE)) {
+    // Maximized already, it is put back at the maximized place (it may have been moved).
+    TRect target = MaximizedRect(w);
+    SetWindowPos(hwnd, HWND_TOP, target.Left, target.Top, target.Width(), target.Height(), flags);
+    return;
+  }
   if ((w->style & (WS_MAXIMIZE | WS_MINIMIZE)) == wanted) {
     SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, flags | SWP_NOMOVE | SWP_NOSIZE);
     return;
@@ -279,11 +309,7 @@ void ChangeSizeState(HWND hwnd, int cmd, UINT flags) {
   w->style = (w->style & ~(WS_MAXIMIZE | WS_MINIMIZE)) | wanted;
   TRect target = w->normalRect;
   if (maximize) {
-    // The frame lies outside the work area, so the client fills it.
-    int f = (w->style & WS_THICKFRAME) ? st.metrics[SM_CXFRAME] : 0;
-    TRect wa = st.workArea;
-    target = {wa.Left - f, wa.Top - f, wa.Right + f, wa.Bottom + f};
-    if (w->style & WS_CHILD) target = {0, 0, Find(w->parent)->client.Width(), Find(w->parent)->client.Height()};
+    target = MaximizedRect(w);
   } else if (minimize) {
     target = Bounds(-32000, -32000, 160, st.metrics[SM_CYCAPTION] + 2 * st.metrics[SM_CYFRAME]);
   } else {

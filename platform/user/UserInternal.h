@@ -196,6 +196,10 @@ Host* CurrentHost();
 // Non-client geometry from the style and the metrics table.
 // The limits a window is asked about before the procedure may change them.
 MINMAXINFO DefaultMinMaxInfo();
+// Where a window goes when maximized (in its parent's client coordinates).
+TRect MaximizedRect(const Wnd* w);
+// A window made with WS_MAXIMIZE takes its maximized place before it is shown.
+void PlaceMaximizedAtCreation(HWND hwnd);
 TRect DefaultClientRect(const Wnd* w, const TRect& window);
 
 // Focus and activation helpers used by placement and destruction.

@@ -468,6 +468,10 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     Send(h, WM_MOVE, 0, MAKELPARAM(WORD(nw->client.Left), WORD(nw->client.Top)));
     if (!(nw = Find(h))) return nullptr;
   }
+  if (style & WS_MAXIMIZE) {
+    PlaceMaximizedAtCreation(h);
+    if (!(nw = Find(h))) return nullptr;
+  }
   NotifyParents(h, WM_CREATE);
   if (!(nw = Find(h))) return nullptr;
   if (IsTopLevel(nw))

@@ -467,3 +467,18 @@ TEST_F(WindowTest, MaximizeMinimizeAndRestore) {
   ShowWindow(h, SW_RESTORE);
   EXPECT_TRUE(IsIconic(h));
 }
+
+TEST_F(WindowTest, APopupMadeMaximizedCoversTheScreenAndStaysMaximized) {
+  HWND h = rec.Create(WS_POPUP | WS_MAXIMIZE, 100, 100, 200, 200);
+  EXPECT_TRUE(IsZoomed(h));
+  RECT r;
+  GetWindowRect(h, &r);
+  EXPECT_EQ(std::pair(r.Width(), r.Height()), std::pair(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+  SetWindowPos(h, nullptr, 10, 10, 200, 200, SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_TRUE(IsZoomed(h));
+  ShowWindow(h, SW_SHOWMAXIMIZED);
+  GetWindowRect(h, &r);
+  EXPECT_EQ(std::pair(r.Width(), r.Height()), std::pair(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+  // Showing what is shown, without activation, answers that it was visible.
+  EXPECT_TRUE(ShowWindow(h, SW_SHOWNA));
+}
