@@ -202,3 +202,29 @@ TEST_F(MenuTest, MenuBarSitsInTheFrameAndTracksMouseAndKeyboard) {
   EXPECT_EQ(notes, (Notes{{WORD(kExit), 0}, {400, 0}}));
   SetMenu(parent, nullptr);
 }
+
+TEST_F(MenuTest, ItemRectanglesOfTheBarAndOfAPopupNotShown) {
+  HMENU bar = CreateMenu();
+  HMENU popup = CreatePopupMenu();
+  menus.push_back(bar);
+  AppendMenuA(popup, MF_STRING, 1, "Popup");
+  AppendMenuA(bar, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(popup), "Menu");
+  HWND w = CreateWindowExA(0, rec.ClassName(), "", WS_OVERLAPPEDWINDOW, 0, 0, 200, 150, nullptr, nullptr, nullptr,
+                           nullptr);
+  ASSERT_TRUE(SetMenu(w, bar));
+  RECT item, win;
+  ASSERT_TRUE(GetMenuItemRect(w, bar, 0, &item));
+  GetWindowRect(w, &win);
+  POINT client{0, 0};
+  ClientToScreen(w, &client);
+  const int captionBottom = win.Top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION);
+  EXPECT_EQ(item.Left, client.X);
+  EXPECT_LE(item.Right, win.Right);
+  EXPECT_LE(std::abs(item.Top - captionBottom), 1);
+  EXPECT_LE(std::abs(item.Bottom - (client.Y - 1)), 1);
+  // An item of a popup not shown has an empty rectangle at the client origin.
+  ASSERT_TRUE(GetMenuItemRect(w, popup, 0, &item));
+  EXPECT_EQ(item, (RECT{client.X, client.Y, client.X, client.Y}));
+  SetMenu(w, nullptr);
+  DestroyWindow(w);
+}
