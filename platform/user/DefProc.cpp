@@ -510,6 +510,8 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       else w->style &= ~WS_VISIBLE;
       return 0;
     case WM_CANCELMODE:
+      // Modes end: a menu this window owns, and its hold on the mouse.
+      EndMenuOf(hwnd);
       if (S().capture == hwnd) ReleaseCapture();
       return 0;
     case WM_CTLCOLORMSGBOX:

@@ -718,6 +718,10 @@ int MenuItemFromPoint(HWND hwnd, HMENU menu, POINT screen) {
   return -1;
 }
 
+void user_detail::EndMenuOf(HWND owner) {
+  if (g_tracker && g_tracker->owner == owner) g_tracker->done = true;
+}
+
 BOOL EndMenu() {
   if (!g_tracker) return FALSE;
   g_tracker->done = true;

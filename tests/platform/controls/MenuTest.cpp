@@ -228,3 +228,35 @@ TEST_F(MenuTest, ItemRectanglesOfTheBarAndOfAPopupNotShown) {
   SetMenu(w, nullptr);
   DestroyWindow(w);
 }
+
+TEST_F(MenuTest, AnEmptyPopupIsInitialisedButNotShownAndCancelModeEndsTheLoopEarly) {
+  HMENU empty = Own(CreatePopupMenu());
+  rec.Clear();
+  EXPECT_EQ(Track(empty, {}), 0u);
+  EXPECT_EQ(Track(empty, {}, 0), 0u);
+  EXPECT_EQ(rec.Count(parent, WM_INITMENUPOPUP), 2);
+  EXPECT_EQ(rec.Count(parent, WM_ENTERIDLE), 0);
+  EXPECT_EQ(rec.Count(parent, WM_MENUSELECT), 0);
+  // Filled when it opens, it is tracked after all.
+  onMessage = [&](UINT m, WPARAM w, LPARAM, LRESULT&) {
+    if (m == WM_INITMENUPOPUP && GetMenuItemCount(reinterpret_cast<HMENU>(w)) == 0)
+      AppendMenuA(reinterpret_cast<HMENU>(w), MF_STRING, 100, "item 1");
+    return false;
+  };
+  EXPECT_EQ(Track(empty, {Keys({VK_ESCAPE})}, 0), UINT(TRUE));
+  // Cancelled while it starts, it never waits for input; another loop may not start inside.
+  HMENU file = Own(BuildFileMenu());
+  BOOL nested = TRUE;
+  onMessage = [&](UINT m, WPARAM, LPARAM, LRESULT&) {
+    if (m == WM_ENTERMENULOOP) {
+      nested = TrackPopupMenu(file, 0, 10, 10, 0, parent, nullptr);
+      SendMessageA(parent, WM_CANCELMODE, 0, 0);
+    }
+    return false;
+  };
+  rec.Clear();
+  EXPECT_EQ(Track(file, {}), 0u);
+  EXPECT_FALSE(nested);
+  EXPECT_EQ(rec.Count(parent, WM_ENTERIDLE), 0);
+  onMessage = nullptr;
+}
