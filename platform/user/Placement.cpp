@@ -66,6 +66,13 @@ void ChangeZOrder(Wnd* w, HWND after) {
   }
 }
 
+// A child whose parent is not on the screen: showing or hiding it only flips the style.
+bool HiddenParent(const Wnd* w) {
+  if (!(w->style & WS_CHILD)) return false;
+  const Wnd* p = Find(w->parent);
+  return p && !IsVisibleChain(p);
+}
+
 }  // namespace
 
 namespace user_detail {
@@ -339,10 +346,14 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
   if (cmd == SW_HIDE) {
     if (!wasVisible) return FALSE;
     Send(hwnd, WM_SHOWWINDOW, FALSE, 0);
-    if (!Find(hwnd)) return TRUE;
-    UINT flags = SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER;
-    if (S().active != hwnd) flags |= SWP_NOACTIVATE;
-    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, flags);
+    if (!(w = Find(hwnd))) return TRUE;
+    if (HiddenParent(w)) {
+      w->style &= ~WS_VISIBLE;   // nothing on the screen changes: no position messages
+    } else {
+      UINT flags = SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER;
+      if (S().active != hwnd) flags |= SWP_NOACTIVATE;
+      SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, flags);
+    }
     // A hidden window that had the focus gives it back to its parent (a top-level window
     // to nobody); a focused window inside it keeps it.
     if ((w = Find(hwnd)) && S().focus == hwnd) {
@@ -368,6 +379,10 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
                   (w->style & (WS_MAXIMIZE | WS_MINIMIZE));
   if (changesState || restores) {
     ChangeSizeState(hwnd, cmd, flags);
+    return wasVisible;
+  }
+  if (HiddenParent(w)) {
+    w->style |= WS_VISIBLE;   // shown inside a hidden parent: nothing on the screen changes
     return wasVisible;
   }
   SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, flags | SWP_NOMOVE | SWP_NOSIZE);

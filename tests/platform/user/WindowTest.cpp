@@ -19,7 +19,7 @@ class WindowTest : public RecorderTest {
 };
 
 TEST_F(WindowTest, ChildCreationSendsTheMessagesInOrder) {
-  HWND parent = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 300, 200);
+  HWND parent = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200);
   rec.Clear();
   HWND child = rec.Create(WS_CHILD | WS_VISIBLE, 5, 6, 50, 40, parent, 0, "", 0, reinterpret_cast<HMENU>(7));
   ASSERT_TRUE(IsWindow(child));
@@ -30,6 +30,18 @@ TEST_F(WindowTest, ChildCreationSendsTheMessagesInOrder) {
   EXPECT_EQ(rec.Of(WM_PARENTNOTIFY),
             (Logged{{parent, WM_PARENTNOTIFY, MAKEWPARAM(WM_CREATE, 7), reinterpret_cast<LPARAM>(child)}}));
   EXPECT_EQ(Names(rec.All({WM_PARENTNOTIFY, WM_SHOWWINDOW})), "WM_PARENTNOTIFY WM_SHOWWINDOW");
+  // Inside a hidden parent, showing and hiding only flip the style: nothing moves on screen.
+  ShowWindow(parent, SW_HIDE);
+  rec.Clear();
+  HWND hiddenOne = rec.Create(WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, parent);
+  EXPECT_EQ(Names(rec.For(hiddenOne, {WM_SHOWWINDOW, WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED})), "WM_SHOWWINDOW");
+  rec.Clear();
+  ShowWindow(child, SW_HIDE);
+  EXPECT_EQ(Names(rec.For(child)), "WM_SHOWWINDOW");
+  EXPECT_FALSE(GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE);
+  rec.Clear();
+  DestroyWindow(hiddenOne);
+  EXPECT_EQ(Names(rec.For(hiddenOne)), "WM_SHOWWINDOW WM_DESTROY WM_NCDESTROY");
 }
 
 TEST_F(WindowTest, VisibleTopLevelIsActivatedBeforeThePositionChangeIsReported) {
