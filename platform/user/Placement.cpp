@@ -91,12 +91,25 @@ TRect MaximizedRect(const Wnd* w) {
   return {wa.Left - f, wa.Top - f, wa.Right + f, wa.Bottom + f};
 }
 
+TRect AskMaximizedRect(HWND hwnd) {
+  Wnd* w = Find(hwnd);
+  if (!w) return {};
+  // The window is asked first; it may move or shrink its maximized place.
+  TRect target = MaximizedRect(w);
+  MINMAXINFO mmi = DefaultMinMaxInfo();
+  mmi.ptMaxPosition = {target.Left, target.Top};
+  mmi.ptMaxSize = {target.Width(), target.Height()};
+  Send(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+  return Bounds(mmi.ptMaxPosition.X, mmi.ptMaxPosition.Y, std::max(mmi.ptMaxSize.X, 0), std::max(mmi.ptMaxSize.Y, 0));
+}
+
 void PlaceMaximizedAtCreation(HWND hwnd) {
   Wnd* w = Find(hwnd);
   if (!w || !(w->style & WS_MAXIMIZE)) return;
   w->normalRect = w->window;
   w->hasNormalRect = true;
-  TRect target = MaximizedRect(w);
+  TRect target = AskMaximizedRect(hwnd);
+  if (!Find(hwnd)) return;
   SetWindowPos(hwnd, nullptr, target.Left, target.Top, target.Width(), target.Height(),
                SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
@@ -175,6 +188,9 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   if (!(flags & SWP_NOSIZE) && w->window.Width() == cx && w->window.Height() == cy) flags |= SWP_NOSIZE;
   if (!(flags & SWP_NOMOVE) && w->window.Left == x && w->window.Top == y) flags |= SWP_NOMOVE;
   if (insertAfter == hwnd) flags |= SWP_NOZORDER;
+  // A child placed without SWP_NOACTIVATE is told so (WM_CHILDACTIVATE) before the change
+  // is reported; it is never activated itself.
+  const bool childActivate = (w->style & WS_CHILD) && !(flags & (SWP_NOACTIVATE | SWP_HIDEWINDOW));
   if (w->style & WS_CHILD) flags |= SWP_NOACTIVATE;
 
   WINDOWPOS wp;
@@ -251,6 +267,10 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   if (IsTopLevel(w))
     if (Host* host = CurrentHost()) host->TopLevelChanged(hwnd, WindowRectOnScreen(w), w->style);
 
+  if (childActivate) {
+    Send(hwnd, WM_CHILDACTIVATE, 0, 0);
+    if (!(w = Find(hwnd))) return TRUE;
+  }
   // Showing activates before the change is reported, as on the platform.
   if (IsTopLevel(w) && w->parent == st.desktop && (w->style & WS_VISIBLE) && !(flags & SWP_NOACTIVATE) &&
       st.active != hwnd) {
@@ -296,7 +316,8 @@ void ChangeSizeState(HWND hwnd, int cmd, UINT flags) {
   DWORD wanted = maximize ? WS_MAXIMIZE : minimize ? WS_MINIMIZE : 0;
   if (maximize && (w->style & WS_MAXIMIZE)) {
     // Maximized already, it is put back at the maximized place (it may have been moved).
-    TRect target = MaximizedRect(w);
+    TRect target = AskMaximizedRect(hwnd);
+    if (!Find(hwnd)) return;
     SetWindowPos(hwnd, HWND_TOP, target.Left, target.Top, target.Width(), target.Height(), flags);
     return;
   }
@@ -316,7 +337,8 @@ void ChangeSizeState(HWND hwnd, int cmd, UINT flags) {
   w->style = (w->style & ~(WS_MAXIMIZE | WS_MINIMIZE)) | wanted;
   TRect target = w->normalRect;
   if (maximize) {
-    target = MaximizedRect(w);
+    target = AskMaximizedRect(hwnd);
+    if (!(w = Find(hwnd))) return;
   } else if (minimize) {
     target = Bounds(-32000, -32000, 160, st.metrics[SM_CYCAPTION] + 2 * st.metrics[SM_CYFRAME]);
   } else {

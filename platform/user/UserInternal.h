@@ -198,6 +198,8 @@ Host* CurrentHost();
 MINMAXINFO DefaultMinMaxInfo();
 // Where a window goes when maximized (in its parent's client coordinates).
 TRect MaximizedRect(const Wnd* w);
+// The same, after the window has answered WM_GETMINMAXINFO (it may change it).
+TRect AskMaximizedRect(HWND hwnd);
 // A window made with WS_MAXIMIZE takes its maximized place before it is shown.
 void PlaceMaximizedAtCreation(HWND hwnd);
 TRect DefaultClientRect(const Wnd* w, const TRect& window);

@@ -494,3 +494,28 @@ TEST_F(WindowTest, APopupMadeMaximizedCoversTheScreenAndStaysMaximized) {
   // Showing what is shown, without activation, answers that it was visible.
   EXPECT_TRUE(ShowWindow(h, SW_SHOWNA));
 }
+
+TEST_F(WindowTest, MaximizingAsksWhereAndAChildPlacedWithoutNoActivateIsTold) {
+  rec.handler = [](HWND, UINT m, WPARAM, LPARAM l, LRESULT& res) {
+    if (m != WM_GETMINMAXINFO) return false;
+    auto* mmi = reinterpret_cast<MINMAXINFO*>(l);
+    mmi->ptMaxPosition = {20, 30};
+    mmi->ptMaxSize = {400, 300};
+    res = 0;
+    return true;
+  };
+  HWND h = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 200, 100);
+  ShowWindow(h, SW_SHOWMAXIMIZED);
+  RECT r;
+  GetWindowRect(h, &r);
+  EXPECT_EQ(r, Rect(20, 30, 420, 330));
+  rec.handler = nullptr;
+  HWND child = rec.Create(WS_CHILD, 0, 0, 10, 10, h);
+  rec.Clear();
+  SetWindowPos(child, nullptr, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOSIZE | SWP_NOMOVE);
+  EXPECT_EQ(Names(rec.For(child, {WM_WINDOWPOSCHANGING, WM_CHILDACTIVATE, WM_WINDOWPOSCHANGED})),
+            "WM_WINDOWPOSCHANGING WM_CHILDACTIVATE WM_WINDOWPOSCHANGED");
+  rec.Clear();
+  SetWindowPos(child, nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+  EXPECT_EQ(rec.Count(child, WM_CHILDACTIVATE), 0);
+}
