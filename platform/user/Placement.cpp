@@ -176,6 +176,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   Wnd* w = Find(hwnd);
   auto& st = S();
   if (!w || hwnd == st.desktop || hwnd == st.messageRoot) return FALSE;
+  if (!(flags & SWP_NOZORDER) && insertAfter == st.desktop) return FALSE;   // no sibling of anything
   flags &= ~(SWP_NOCLIENTSIZE | SWP_NOCLIENTMOVE);
   x = ClampCoord(x);
   y = ClampCoord(y);

@@ -265,6 +265,9 @@ TEST_F(WindowTest, MaximizedChildrenAndOwnedWindowsFindTheirPlaceInTheZOrder) {
   for (HWND h : Children(GetDesktopWindow()))
     if (h == d || h == e || h == owner || h == ownedPlain || h == ownedTop || h == top) order.push_back(h);
   EXPECT_EQ(order, (std::vector<HWND>{top, ownedTop, ownedPlain, owner, e, d}));
+  // Neither the desktop nor a place after it is a place in the z-order.
+  EXPECT_FALSE(SetWindowPos(GetDesktopWindow(), owner, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE));
+  EXPECT_FALSE(SetWindowPos(owner, GetDesktopWindow(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE));
   // Owned by a top-most window, a window is top-most itself.
   HWND underTop = rec.Create(WS_POPUP, 0, 0, 10, 10, top);
   EXPECT_TRUE(GetWindowLongA(underTop, GWL_EXSTYLE) & WS_EX_TOPMOST);
