@@ -286,3 +286,15 @@ TEST_F(ListBoxTest, PlainItemsPaintSelectionInHighlight) {
   EXPECT_EQ(host().PixelAt(list, 140, h + 1), PixelFromColor(GetSysColor(COLOR_HIGHLIGHT)));
   EXPECT_EQ(host().PixelAt(list, 140, 1), PixelFromColor(GetSysColor(COLOR_WINDOW)));
 }
+
+TEST_F(ListBoxTest, AnOwnerDrawnItemWithoutStringsKeepsWhatWasAddedAsItsData) {
+  static const char* const kText = "First added";
+  List(LBS_OWNERDRAWVARIABLE);
+  SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kText));
+  EXPECT_EQ(SendMessageA(list, LB_GETITEMDATA, 0, 0), reinterpret_cast<LRESULT>(kText));
+  DestroyWindow(list);
+  List(LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS);
+  SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kText));
+  EXPECT_EQ(SendMessageA(list, LB_GETITEMDATA, 0, 0), 0);
+  EXPECT_EQ(Item(0), kText);
+}
