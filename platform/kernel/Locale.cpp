@@ -190,8 +190,11 @@ LocaleChangedHook SetLocaleChangedHook(LocaleChangedHook hook) {
 LCID GetThreadLocale() { return Current().lcid; }
 
 const LocaleTable* LocaleFor(LCID id) {
-  if (id == LOCALE_USER_DEFAULT || id == LOCALE_SYSTEM_DEFAULT || id == Current().lcid)
+  // The neutral locale and the custom default are the user's, as on the platform.
+  if (id == LOCALE_USER_DEFAULT || id == LOCALE_SYSTEM_DEFAULT || id == 0 || id == 0x0C00 || id == Current().lcid)
     return &Current();
+  // A language without a country means its default country (sublanguage 1).
+  if (id > 0 && id < 0x400) id |= 0x400;
   for (const LocaleTable* t : {&UsEnglishLocale(), &GermanLocale(), &EraLocale()})
     if (t->lcid == id) return t;
   return nullptr;

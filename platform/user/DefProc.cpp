@@ -349,6 +349,22 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_GETTEXTLENGTH:
       return LRESULT(w->text.size());
+    case WM_WINDOWPOSCHANGING: {
+      // A window the user can size keeps within the limits it answers.
+      auto* wp = reinterpret_cast<WINDOWPOS*>(lParam);
+      if (!wp || (wp->flags & SWP_NOSIZE) || (!(w->style & WS_THICKFRAME) && (w->style & (WS_POPUP | WS_CHILD))))
+        return 0;
+      MINMAXINFO mmi = DefaultMinMaxInfo();
+      Send(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+      if (!(w = Find(hwnd))) return 0;
+      wp->cx = std::min(wp->cx, mmi.ptMaxTrackSize.X);
+      wp->cy = std::min(wp->cy, mmi.ptMaxTrackSize.Y);
+      if (!(w->style & WS_MINIMIZE)) {
+        wp->cx = std::max(wp->cx, mmi.ptMinTrackSize.X);
+        wp->cy = std::max(wp->cy, mmi.ptMinTrackSize.Y);
+      }
+      return 0;
+    }
     case WM_WINDOWPOSCHANGED: {
       auto* wp = reinterpret_cast<const WINDOWPOS*>(lParam);
       if (!wp) return 0;
@@ -494,6 +510,8 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       else w->style &= ~WS_VISIBLE;
       return 0;
     case WM_CANCELMODE:
+      // Modes end: a menu this window owns, and its hold on the mouse.
+      EndMenuOf(hwnd);
       if (S().capture == hwnd) ReleaseCapture();
       return 0;
     case WM_CTLCOLORMSGBOX:

@@ -390,7 +390,15 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(h, msg, wp, lp);
   }
   EditState* e = StateOf(h);
-  if (!e) return DefWindowProcA(h, msg, wp, lp);
+  if (!e) {
+    // The text lives in the control's state: once that is gone there is none.
+    if (msg == WM_GETTEXT) {
+      if (wp > 0 && lp) *reinterpret_cast<char*>(lp) = 0;
+      return 0;
+    }
+    if (msg == WM_GETTEXTLENGTH) return 0;
+    return DefWindowProcA(h, msg, wp, lp);
+  }
   switch (msg) {
     case WM_NCDESTROY:
       States().erase(h);
@@ -543,7 +551,7 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLEAR:
       if (!ReadOnly(h) && e->anchor != e->caret) DeleteRange(h, *e, SelStart(*e), SelEnd(*e));
       return 0;
-    case WM_CHAR: OnChar(h, *e, Byte(wp)); return 0;
+    case WM_CHAR: OnChar(h, *e, Byte(wp)); return 1;   // as the platform answers
     case WM_KEYDOWN:
       if (OnKeyDown(h, *e, int(wp))) return 0;
       return DefWindowProcA(h, msg, wp, lp);

@@ -271,10 +271,8 @@ CookResult CookInput(const InputEvent& ev, MSG& out, CookStage stage) {
     NotifyParentsOfPress(target, ev.message, ev.pt);
     if (!Find(target)) return CookResult::Dropped;
   }
-  if (!st.capture) {
-    Send(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(WORD(SHORT(hit)), WORD(msg)));
-    if (!Find(target)) return CookResult::Dropped;
-  }
+  // Activation comes before the cursor is set; a press the activation eats still sets it.
+  bool eaten = false;
   if (IsButtonDown(ev.message)) {
     Wnd* top = TopLevelOf(Find(target));
     if (top && top->handle != st.active && !(top->style & WS_DISABLED) && top->parent == st.desktop) {
@@ -282,11 +280,15 @@ CookResult CookInput(const InputEvent& ev, MSG& out, CookStage stage) {
       LRESULT ma = Send(target, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(topH),
                         MAKELPARAM(WORD(SHORT(hit)), WORD(msg)));
       if (ma == MA_ACTIVATE || ma == MA_ACTIVATEANDEAT || ma == 0) SetActive(topH, true);
-      if (ma == MA_ACTIVATEANDEAT || ma == MA_NOACTIVATEANDEAT) return CookResult::Dropped;
+      eaten = ma == MA_ACTIVATEANDEAT || ma == MA_NOACTIVATEANDEAT;
       if (!Find(target)) return CookResult::Dropped;
     }
   }
-  return CookResult::Message;
+  if (!st.capture) {
+    Send(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(WORD(SHORT(hit)), WORD(msg)));
+    if (!Find(target)) return CookResult::Dropped;
+  }
+  return eaten ? CookResult::Dropped : CookResult::Message;
 }
 
 }  // namespace user_detail

@@ -240,7 +240,7 @@ void SelectOnly(HWND h, ListState& s, int i) {
 
 // Moves the selection (or the caret of a multiple selection) the way the user does.
 bool UserSelect(HWND h, ListState& s, int i, bool shift, bool ctrl) {
-  if (Count(s) == 0 || (Style(h) & LBS_NOSEL)) return false;
+  if (Count(s) == 0) return false;
   i = std::clamp(i, 0, Count(s) - 1);
   std::vector<bool> before;
   for (auto& it : s.items) before.push_back(it.selected);
@@ -283,7 +283,8 @@ void Paint(HWND h, ListState& s) {
     RECT r{0, y, rc.Right, y + HeightOf(h, s, i)};
     y = r.Bottom;
     const Item& it = s.items[size_t(i)];
-    bool selected = Multi(h) ? it.selected : i == s.cur;
+    // A list without selection keeps one for its queries but never shows it.
+    bool selected = !(Style(h) & LBS_NOSEL) && (Multi(h) ? it.selected : i == s.cur);
     bool focus = s.focused && i == s.cur;
     if (OwnerDraw(h)) {
       DRAWITEMSTRUCT di;
@@ -362,7 +363,9 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     States()[h] = std::make_unique<ListState>();
     if (auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp)) {
       States()[h]->vscroll = (DWORD(cs->style) & WS_VSCROLL) != 0;
-      States()[h]->selection = DWORD(cs->style) & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL);
+      // Without selection the list keeps track as a single-selection one does.
+      States()[h]->selection =
+          (DWORD(cs->style) & LBS_NOSEL) ? 0 : DWORD(cs->style) & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL);
     }
     return DefWindowProcA(h, msg, wp, lp);
   }

@@ -687,13 +687,21 @@ BOOL GetMenuItemRect(HWND hwnd, HMENU menu, UINT item, LPRECT rect) {
   if (hwnd && GetMenu(hwnd) == menu) {
     LayoutBar(hwnd, *m);
     GetWindowRect(hwnd, &win);
-  } else if (Level* l = nullptr; g_tracker) {
-    for (Level& lv : g_tracker->levels)
-      if (lv.menu == menu && lv.wnd) l = &lv;
-    if (!l) return FALSE;
-    GetWindowRect(l->wnd, &win);
   } else {
-    return FALSE;
+    Level* l = nullptr;
+    if (g_tracker)
+      for (Level& lv : g_tracker->levels)
+        if (lv.menu == menu && lv.wnd) l = &lv;
+    if (l) {
+      GetWindowRect(l->wnd, &win);
+    } else {
+      // A popup not on the screen: its items as last laid out (empty if never), from
+      // the window's client origin.
+      if (!IsWindow(hwnd)) return FALSE;
+      POINT origin{0, 0};
+      ClientToScreen(hwnd, &origin);
+      win = {origin.X, origin.Y, origin.X, origin.Y};
+    }
   }
   TRect r = m->items[item].rect;
   *rect = {win.Left + r.Left, win.Top + r.Top, win.Left + r.Right, win.Top + r.Bottom};
@@ -708,6 +716,10 @@ int MenuItemFromPoint(HWND hwnd, HMENU menu, POINT screen) {
     if (GetMenuItemRect(hwnd, menu, UINT(i), &r) && PtInRect(&r, screen)) return int(i);
   }
   return -1;
+}
+
+void user_detail::EndMenuOf(HWND owner) {
+  if (g_tracker && g_tracker->owner == owner) g_tracker->done = true;
 }
 
 BOOL EndMenu() {

@@ -139,4 +139,6 @@ void PaintMenuBar(HWND hwnd, HDC windowDC, const TRect& barInWindow);
 // (`key` 0 for Alt/F10, else the mnemonic character).
 void TrackMenuBarMouse(HWND hwnd, POINT screen);
 void TrackMenuBarKey(HWND hwnd, Byte key);
+// Ends the menu being tracked for `owner`, if any (WM_CANCELMODE to the owner).
+void EndMenuOf(HWND owner);
 }  // namespace user_detail

@@ -49,11 +49,81 @@ void ChangeZOrder(Wnd* w, HWND after) {
     }
   }
   c.insert(pos, self);
+  // Raised to the top, a window takes the windows it owns along, just above it.
+  if (after == HWND_TOP && IsTopLevel(w)) {
+    std::vector<HWND> owned;
+    for (HWND h : c)
+      for (Wnd* o = Find(h); o && o->owner; o = Find(o->owner))
+        if (o->owner == self) {
+          if (!(Find(h)->exStyle & WS_EX_TOPMOST) || (w->exStyle & WS_EX_TOPMOST)) owned.push_back(h);
+          break;
+        }
+    if (!owned.empty()) {
+      c.erase(std::remove_if(c.begin(), c.end(),
+                             [&](HWND h) { return std::find(owned.begin(), owned.end(), h) != owned.end(); }),
+              c.end());
+      c.insert(std::find(c.begin(), c.end(), self), owned.begin(), owned.end());
+    }
+  }
+}
+
+// A child whose parent is not on the screen: showing or hiding it only flips the style.
+bool HiddenParent(const Wnd* w) {
+  if (!(w->style & WS_CHILD)) return false;
+  const Wnd* p = Find(w->parent);
+  return p && !IsVisibleChain(p);
 }
 
 }  // namespace
 
 namespace user_detail {
+
+TRect MaximizedRect(const Wnd* w) {
+  const auto& st = S();
+  if (w->style & WS_CHILD) {
+    const Wnd* p = Find(w->parent);
+    return p ? TRect{0, 0, p->client.Width(), p->client.Height()} : w->window;
+  }
+  // Without a caption a maximized window covers the whole screen; with one, the work
+  // area, its frame lying outside so the client fills it.
+  if ((w->style & WS_CAPTION) != WS_CAPTION) return {0, 0, st.metrics[SM_CXSCREEN], st.metrics[SM_CYSCREEN]};
+  int f = (w->style & WS_THICKFRAME) ? st.metrics[SM_CXFRAME] : 0;
+  TRect wa = st.workArea;
+  return {wa.Left - f, wa.Top - f, wa.Right + f, wa.Bottom + f};
+}
+
+TRect AskMaximizedRect(HWND hwnd) {
+  Wnd* w = Find(hwnd);
+  if (!w) return {};
+  // The window is asked first; it may move or shrink its maximized place.
+  TRect target = MaximizedRect(w);
+  MINMAXINFO mmi = DefaultMinMaxInfo();
+  mmi.ptMaxPosition = {target.Left, target.Top};
+  mmi.ptMaxSize = {target.Width(), target.Height()};
+  Send(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+  return Bounds(mmi.ptMaxPosition.X, mmi.ptMaxPosition.Y, std::max(mmi.ptMaxSize.X, 0), std::max(mmi.ptMaxSize.Y, 0));
+}
+
+void PlaceMaximizedAtCreation(HWND hwnd) {
+  Wnd* w = Find(hwnd);
+  if (!w || !(w->style & WS_MAXIMIZE)) return;
+  w->normalRect = w->window;
+  w->hasNormalRect = true;
+  TRect target = AskMaximizedRect(hwnd);
+  if (!Find(hwnd)) return;
+  SetWindowPos(hwnd, nullptr, target.Left, target.Top, target.Width(), target.Height(),
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+MINMAXINFO DefaultMinMaxInfo() {
+  const auto& m = S().metrics;
+  MINMAXINFO mmi{};
+  // Maximized, the frame lies just outside the screen; tracking may reach as far.
+  mmi.ptMaxSize = {m[SM_CXSCREEN] + 2 * m[SM_CXFRAME], m[SM_CYSCREEN] + 2 * m[SM_CYFRAME]};
+  mmi.ptMaxTrackSize = mmi.ptMaxSize;
+  mmi.ptMinTrackSize = {m[SM_CXMIN], m[SM_CYMIN]};
+  return mmi;
+}
 
 TRect DefaultClientRect(const Wnd* w, const TRect& window) {
   const auto& m = S().metrics;
@@ -107,6 +177,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   Wnd* w = Find(hwnd);
   auto& st = S();
   if (!w || hwnd == st.desktop || hwnd == st.messageRoot) return FALSE;
+  if (!(flags & SWP_NOZORDER) && insertAfter == st.desktop) return FALSE;   // no sibling of anything
   flags &= ~(SWP_NOCLIENTSIZE | SWP_NOCLIENTMOVE);
   x = ClampCoord(x);
   y = ClampCoord(y);
@@ -119,6 +190,9 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   if (!(flags & SWP_NOSIZE) && w->window.Width() == cx && w->window.Height() == cy) flags |= SWP_NOSIZE;
   if (!(flags & SWP_NOMOVE) && w->window.Left == x && w->window.Top == y) flags |= SWP_NOMOVE;
   if (insertAfter == hwnd) flags |= SWP_NOZORDER;
+  // A child placed without SWP_NOACTIVATE is told so (WM_CHILDACTIVATE) before the change
+  // is reported; it is never activated itself.
+  const bool childActivate = (w->style & WS_CHILD) && !(flags & (SWP_NOACTIVATE | SWP_HIDEWINDOW));
   if (w->style & WS_CHILD) flags |= SWP_NOACTIVATE;
 
   WINDOWPOS wp;
@@ -195,6 +269,10 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   if (IsTopLevel(w))
     if (Host* host = CurrentHost()) host->TopLevelChanged(hwnd, WindowRectOnScreen(w), w->style);
 
+  if (childActivate) {
+    Send(hwnd, WM_CHILDACTIVATE, 0, 0);
+    if (!(w = Find(hwnd))) return TRUE;
+  }
   // Showing activates before the change is reported, as on the platform.
   if (IsTopLevel(w) && w->parent == st.desktop && (w->style & WS_VISIBLE) && !(flags & SWP_NOACTIVATE) &&
       st.active != hwnd) {
@@ -211,18 +289,11 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     Send(hwnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
     if (!(w = Find(hwnd))) return TRUE;
   }
-  // Hiding takes the focus away from the window and its children once the change is
-  // reported: a child gives it back to its parent.
-  if ((flags & SWP_HIDEWINDOW) && (w = Find(hwnd))) {
-    bool focusInside = st.focus && (st.focus == hwnd || IsDescendant(hwnd, st.focus));
-    if (IsTopLevel(w) && w->parent == st.desktop) {
-      if (st.active == hwnd) ActivateOtherWindow(hwnd);
-      else if (focusInside) SetFocus(nullptr);
-    } else if (focusInside && !IsTopLevel(w)) {
-      Wnd* p = Find(w->parent);
-      SetFocus(p && !p->destroying ? p->handle : nullptr);
-    }
-  }
+  // Hiding the active window activates another, unless asked not to. The focus stays
+  // where it is: ShowWindow moves it.
+  if ((flags & SWP_HIDEWINDOW) && !(flags & SWP_NOACTIVATE) && (w = Find(hwnd)) && IsTopLevel(w) &&
+      w->parent == st.desktop && st.active == hwnd)
+    ActivateOtherWindow(hwnd);
   return TRUE;
 }
 
@@ -245,9 +316,21 @@ void ChangeSizeState(HWND hwnd, int cmd, UINT flags) {
   bool maximize = cmd == SW_SHOWMAXIMIZED;
   bool minimize = cmd == SW_MINIMIZE || cmd == SW_SHOWMINIMIZED || cmd == SW_SHOWMINNOACTIVE;
   DWORD wanted = maximize ? WS_MAXIMIZE : minimize ? WS_MINIMIZE : 0;
+  if (maximize && (w->style & WS_MAXIMIZE)) {
+    // Maximized already, it is put back at the maximized place (it may have been moved).
+    TRect target = AskMaximizedRect(hwnd);
+    if (!Find(hwnd)) return;
+    SetWindowPos(hwnd, HWND_TOP, target.Left, target.Top, target.Width(), target.Height(), flags);
+    return;
+  }
   if ((w->style & (WS_MAXIMIZE | WS_MINIMIZE)) == wanted) {
     SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, flags | SWP_NOMOVE | SWP_NOSIZE);
     return;
+  }
+  const bool wasMinimized = (w->style & WS_MINIMIZE) != 0;
+  if (wasMinimized && !minimize) {
+    // A minimized window is asked before it opens; it may refuse.
+    if (!Send(hwnd, WM_QUERYOPEN, 0, 0) || !(w = Find(hwnd))) return;
   }
   if (!w->hasNormalRect) {
     w->normalRect = w->window;
@@ -256,18 +339,26 @@ void ChangeSizeState(HWND hwnd, int cmd, UINT flags) {
   w->style = (w->style & ~(WS_MAXIMIZE | WS_MINIMIZE)) | wanted;
   TRect target = w->normalRect;
   if (maximize) {
-    // The frame lies outside the work area, so the client fills it.
-    int f = (w->style & WS_THICKFRAME) ? st.metrics[SM_CXFRAME] : 0;
-    TRect wa = st.workArea;
-    target = {wa.Left - f, wa.Top - f, wa.Right + f, wa.Bottom + f};
-    if (w->style & WS_CHILD) target = {0, 0, Find(w->parent)->client.Width(), Find(w->parent)->client.Height()};
+    target = AskMaximizedRect(hwnd);
+    if (!(w = Find(hwnd))) return;
   } else if (minimize) {
     target = Bounds(-32000, -32000, 160, st.metrics[SM_CYCAPTION] + 2 * st.metrics[SM_CYFRAME]);
   } else {
     w->hasNormalRect = false;
   }
   SetWindowPos(hwnd, HWND_TOP, target.Left, target.Top, target.Width(), target.Height(), flags | SWP_FRAMECHANGED);
-  if (minimize && st.active == hwnd && Find(hwnd)) ActivateOtherWindow(hwnd);
+  if (!Find(hwnd) || st.active != hwnd) return;
+  if (cmd == SW_MINIMIZE) {
+    ActivateOtherWindow(hwnd);   // minimizing hands the activation on
+  } else if (minimize) {
+    // Shown minimized it stays active, but nothing inside it keeps the focus.
+    if (st.focus == hwnd || IsDescendant(hwnd, st.focus)) SetFocus(nullptr);
+  } else if (wasMinimized) {
+    // Opened while active: the focus comes back to it, and it is told it is active again
+    // (even when it was already), so it can place its focus.
+    if (!st.focus) SetFocus(hwnd);
+    if (Find(hwnd) && st.active == hwnd) Send(hwnd, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), 0);
+  }
 }
 
 }  // namespace
@@ -279,10 +370,20 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
   if (cmd == SW_HIDE) {
     if (!wasVisible) return FALSE;
     Send(hwnd, WM_SHOWWINDOW, FALSE, 0);
-    if (!Find(hwnd)) return TRUE;
-    UINT flags = SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER;
-    if (S().active != hwnd) flags |= SWP_NOACTIVATE;
-    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, flags);
+    if (!(w = Find(hwnd))) return TRUE;
+    if (HiddenParent(w)) {
+      w->style &= ~WS_VISIBLE;   // nothing on the screen changes: no position messages
+    } else {
+      UINT flags = SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER;
+      if (S().active != hwnd) flags |= SWP_NOACTIVATE;
+      SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, flags);
+    }
+    // A hidden window that had the focus gives it back to its parent (a top-level window
+    // to nobody); a focused window inside it keeps it.
+    if ((w = Find(hwnd)) && S().focus == hwnd) {
+      Wnd* p = IsTopLevel(w) ? nullptr : Find(w->parent);
+      SetFocus(p && !p->destroying ? p->handle : nullptr);
+    }
     return TRUE;
   }
   // Showing what is shown already changes nothing (the other commands still act).
@@ -302,6 +403,10 @@ BOOL ShowWindow(HWND hwnd, int cmd) {
                   (w->style & (WS_MAXIMIZE | WS_MINIMIZE));
   if (changesState || restores) {
     ChangeSizeState(hwnd, cmd, flags);
+    return wasVisible;
+  }
+  if (HiddenParent(w)) {
+    w->style |= WS_VISIBLE;   // shown inside a hidden parent: nothing on the screen changes
     return wasVisible;
   }
   SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, flags | SWP_NOMOVE | SWP_NOSIZE);
@@ -334,7 +439,8 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
     Send(hwnd, WM_CANCELMODE, 0, 0);
     if (!(w = Find(hwnd))) return FALSE;
     w->style |= WS_DISABLED;
-    if (S().focus && (S().focus == hwnd || IsDescendant(hwnd, S().focus))) SetFocus(nullptr);
+    // Only the focus window itself loses it: a disabled parent keeps its child focused.
+    if (S().focus == hwnd) SetFocus(nullptr);
     if (S().capture == hwnd) ReleaseCapture();
     if (Find(hwnd)) Send(hwnd, WM_ENABLE, FALSE, 0);
   }

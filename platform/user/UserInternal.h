@@ -200,6 +200,14 @@ void InitMetrics();
 Host* CurrentHost();
 
 // Non-client geometry from the style and the metrics table.
+// The limits a window is asked about before the procedure may change them.
+MINMAXINFO DefaultMinMaxInfo();
+// Where a window goes when maximized (in its parent's client coordinates).
+TRect MaximizedRect(const Wnd* w);
+// The same, after the window has answered WM_GETMINMAXINFO (it may change it).
+TRect AskMaximizedRect(HWND hwnd);
+// A window made with WS_MAXIMIZE takes its maximized place before it is shown.
+void PlaceMaximizedAtCreation(HWND hwnd);
 TRect DefaultClientRect(const Wnd* w, const TRect& window);
 
 // Focus and activation helpers used by placement and destruction.

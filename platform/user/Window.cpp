@@ -1,5 +1,6 @@
 // Window classes and windows: creation and destruction, window longs, text, hierarchy.
 #include "platform/gdi/Gdi.h"
+#include "platform/user/Menus.h"
 #include "platform/user/UserInternal.h"
 #include "platform/user/UserTesting.h"
 
@@ -398,6 +399,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   w->cls = cls;
   w->proc = cls->proc;
   w->style = style & ~WS_VISIBLE;
+  // A window owned by a top-most one is top-most too.
+  if (Wnd* o = Find(owner); o && (o->exStyle & WS_EX_TOPMOST)) exStyle |= WS_EX_TOPMOST;
   w->exStyle = exStyle;
   w->parent = parentHandle;
   w->owner = owner;
@@ -410,9 +413,9 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   HWND h = AllocHandle(std::move(w));
   if (!h) return nullptr;
   cls->windows++;
-  // A new child goes below its siblings, so creation order is z-order (and tab order);
-  // a new top-level window goes on top.
-  if (style & WS_CHILD) Find(parentHandle)->children.push_back(h);
+  // A new child goes below its siblings, so creation order is z-order (and tab order),
+  // unless it is made maximized; a new top-level window goes on top.
+  if ((style & WS_CHILD) && !(style & WS_MAXIMIZE)) Find(parentHandle)->children.push_back(h);
   else LinkAtTop(Find(parentHandle), Find(h));
   // An exception from a procedure during creation must not leave a window nobody has a
   // handle to: it is destroyed and the exception goes on.
@@ -450,12 +453,17 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   // Only windows the user can size are asked for their limits: overlapped ones and those
   // with a sizing frame.
   if ((style & WS_THICKFRAME) || !(style & (WS_POPUP | WS_CHILD))) {
-    MINMAXINFO mmi{};
-    mmi.ptMaxSize = {st.metrics[SM_CXSCREEN], st.metrics[SM_CYSCREEN]};
-    mmi.ptMaxTrackSize = mmi.ptMaxSize;
-    mmi.ptMinTrackSize = {st.metrics[SM_CXMIN], st.metrics[SM_CYMIN]};
+    MINMAXINFO mmi = DefaultMinMaxInfo();
     Send(h, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
-    if (!Find(h)) return nullptr;
+    Wnd* mw = Find(h);
+    if (!mw) return nullptr;
+    // Made no larger than it may be tracked to (no smaller limit applies yet).
+    width = std::clamp(width, 0, std::max(mmi.ptMaxTrackSize.X, 0));
+    height = std::clamp(height, 0, std::max(mmi.ptMaxTrackSize.Y, 0));
+    mw->window = Bounds(x, y, width, height);
+    mw->client = mw->window;
+    cs.cx = width;
+    cs.cy = height;
   }
   if (!Send(h, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
     FreeWindow(h);
@@ -480,6 +488,10 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     Send(h, WM_SIZE, SIZE_RESTORED, MAKELPARAM(WORD(nw->client.Width()), WORD(nw->client.Height())));
     if (!(nw = Find(h))) return nullptr;
     Send(h, WM_MOVE, 0, MAKELPARAM(WORD(nw->client.Left), WORD(nw->client.Top)));
+    if (!(nw = Find(h))) return nullptr;
+  }
+  if (style & WS_MAXIMIZE) {
+    PlaceMaximizedAtCreation(h);
     if (!(nw = Find(h))) return nullptr;
   }
   NotifyParents(h, WM_CREATE);
@@ -777,7 +789,8 @@ HWND FindWindowA(LPCSTR className, LPCSTR windowName) {
 
 BOOL SetMenu(HWND hwnd, HMENU menu) {
   Wnd* w = Find(hwnd);
-  if (!w || (w->style & WS_CHILD)) return FALSE;
+  // A child's menu field is its id; a popup child may still have a menu.
+  if (!w || (w->style & (WS_CHILD | WS_POPUP)) == WS_CHILD || (menu && !IsMenu(menu))) return FALSE;
   w->menu = menu;
   SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER |
                                                SWP_NOACTIVATE);
@@ -786,6 +799,5 @@ BOOL SetMenu(HWND hwnd, HMENU menu) {
 
 HMENU GetMenu(HWND hwnd) {
   Wnd* w = Find(hwnd);
-  if (!w || (w->style & WS_CHILD)) return nullptr;
-  return w->menu;
+  return w ? w->menu : nullptr;   // for a child, its id
 }

@@ -284,3 +284,52 @@ TEST_F(EditTest, WithoutAutoScrollAPasteKeepsTheLongestPartThatFits) {
   const std::vector<WORD> codes = Codes();
   EXPECT_EQ(std::count(codes.begin(), codes.end(), EN_MAXTEXT), 1);
 }
+
+TEST_F(EditTest, SetTextIgnoresTheLimitAndNotifiesOnceEachWayReplacingDoesNot) {
+  Edit("", 0);
+  const char* longText = "this is a long string.";
+  auto count = [&](WORD code) { return std::count_if(notes.begin(), notes.end(), [&](auto& n) { return n.second == code; }); };
+  auto notified = [&] {
+    auto r = std::tuple(count(EN_CHANGE), count(EN_MAXTEXT), count(EN_UPDATE));
+    notes.clear();
+    return r;
+  };
+  EXPECT_EQ(SendMessageA(edit, WM_GETDLGCODE, 0, 0), DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS);
+  EXPECT_EQ(SendMessageA(edit, WM_CHAR, 'a', 0), 1);
+  SetWindowTextA(edit, "");
+  notes.clear();
+  SendMessageA(edit, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>("a"));
+  EXPECT_EQ(notified(), std::tuple(1, 0, 1));
+  SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(longText));
+  EXPECT_EQ(notified(), std::tuple(1, 0, 1));
+  EXPECT_EQ(Sel(), std::pair(0, 0));   // the caret goes to the start
+  SendMessageA(edit, EM_SETLIMITTEXT, 5, 0);
+  SetWindowTextA(edit, "");
+  notes.clear();
+  SendMessageA(edit, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(longText));
+  EXPECT_EQ(Text(), "this ");   // cut at the limit, and told so
+  EXPECT_EQ(notified(), std::tuple(1, 1, 1));
+  SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(longText));
+  EXPECT_EQ(Text(), longText);   // setting the text is not limited
+  EXPECT_EQ(notified(), std::tuple(1, 0, 1));
+}
+
+TEST_F(EditTest, LimitsMarginsAndTextUntilTheLastMessage) {
+  Edit("Test", 0);
+  EXPECT_EQ(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), 30000);
+  SendMessageA(edit, EM_SETLIMITTEXT, 0, 0);   // no limit: the largest the platform allows
+  EXPECT_EQ(SendMessageA(edit, EM_GETLIMITTEXT, 0, 0), 2147483646);
+  EXPECT_EQ(SendMessageA(edit, EM_GETMARGINS, 0, 0), 0);
+  // The text stays readable through WM_DESTROY and is gone after WM_NCDESTROY.
+  HWND other = CreateWindowExA(0, "EDIT", "Test", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(SendMessageA(other, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("test\r\ntest")), TRUE);
+  char buf[32] = {};
+  EXPECT_EQ(SendMessageA(other, WM_DESTROY, 0, 0), 0);
+  EXPECT_EQ(SendMessageA(other, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf)), 10);
+  EXPECT_EQ(std::string(buf), "test\r\ntest");
+  EXPECT_EQ(SendMessageA(other, WM_NCDESTROY, 0, 0), 0);
+  buf[0] = 'x';
+  EXPECT_EQ(SendMessageA(other, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf)), 0);
+  EXPECT_EQ(std::string(buf), "");
+  DestroyWindow(other);
+}

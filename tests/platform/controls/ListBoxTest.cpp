@@ -287,6 +287,59 @@ TEST_F(ListBoxTest, PlainItemsPaintSelectionInHighlight) {
   int h = ItemHeight();
   EXPECT_EQ(host().PixelAt(list, 140, h + 1), PixelFromColor(GetSysColor(COLOR_HIGHLIGHT)));
   EXPECT_EQ(host().PixelAt(list, 140, 1), PixelFromColor(GetSysColor(COLOR_WINDOW)));
+  // A list without selection keeps the current item for its queries but never shows it.
+  DestroyWindow(list);
+  List(LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | LBS_NOSEL, 100);
+  for (const char* s : {"one", "two"}) Add(s);
+  SendMessageA(list, LB_SETCURSEL, 1, 0);
+  host().PumpUntilIdle();
+  EXPECT_EQ(host().PixelAt(list, 140, h + 1), PixelFromColor(GetSysColor(COLOR_WINDOW)));
+}
+
+TEST_F(ListBoxTest, AnOwnerDrawnItemWithoutStringsKeepsWhatWasAddedAsItsData) {
+  static const char* const kText = "First added";
+  List(LBS_OWNERDRAWVARIABLE);
+  SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kText));
+  EXPECT_EQ(SendMessageA(list, LB_GETITEMDATA, 0, 0), reinterpret_cast<LRESULT>(kText));
+  DestroyWindow(list);
+  List(LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS);
+  SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kText));
+  EXPECT_EQ(SendMessageA(list, LB_GETITEMDATA, 0, 0), 0);
+  EXPECT_EQ(Item(0), kText);
+}
+
+TEST_F(ListBoxTest, ClickAndArrowByKindOfSelection) {
+  // {current, caret, count} at the start, after a click on item 1, after the down arrow.
+  using Stat = std::tuple<LRESULT, LRESULT, LRESULT>;
+  struct Kind {
+    DWORD style;
+    Stat start, clicked, down;
+  };
+  const Kind kinds[] = {
+      {0, {LB_ERR, 0, LB_ERR}, {1, 1, LB_ERR}, {2, 2, LB_ERR}},
+      {LBS_NOSEL, {LB_ERR, 0, LB_ERR}, {1, 1, LB_ERR}, {2, 2, LB_ERR}},
+      {LBS_MULTIPLESEL, {0, 0, 0}, {1, 1, 1}, {2, 2, 1}},   // the arrow moves only the caret
+      {LBS_MULTIPLESEL | LBS_NOSEL, {LB_ERR, 0, LB_ERR}, {1, 1, LB_ERR}, {2, 2, LB_ERR}},
+      {LBS_EXTENDEDSEL, {0, 0, 0}, {1, 1, 1}, {2, 2, 1}},   // the arrow moves the selection
+      {LBS_EXTENDEDSEL | LBS_NOSEL, {LB_ERR, 0, LB_ERR}, {1, 1, LB_ERR}, {2, 2, LB_ERR}}};
+  for (const Kind& k : kinds) {
+    List(LBS_HASSTRINGS | LBS_NOTIFY | k.style);
+    for (const char* s : {"a", "b", "c", "d"}) Add(s);
+    auto stat = [&] {
+      return Stat(SendMessageA(list, LB_GETCURSEL, 0, 0), SendMessageA(list, LB_GETCARETINDEX, 0, 0),
+                  SendMessageA(list, LB_GETSELCOUNT, 0, 0));
+    };
+    EXPECT_EQ(stat(), k.start) << std::hex << k.style;
+    RECT second;
+    SendMessageA(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&second));
+    SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(second.Left, second.Top));
+    SendMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(second.Left, second.Top));
+    EXPECT_EQ(stat(), k.clicked) << std::hex << k.style;
+    SendMessageA(list, WM_KEYDOWN, VK_DOWN, 0);
+    SendMessageA(list, WM_KEYUP, VK_DOWN, 0);
+    EXPECT_EQ(stat(), k.down) << std::hex << k.style;
+    DestroyWindow(list);
+  }
 }
 
 TEST_F(ListBoxTest, ACountPastTheLimitIsRefusedAsOutOfSpace) {

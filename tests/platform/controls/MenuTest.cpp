@@ -202,3 +202,61 @@ TEST_F(MenuTest, MenuBarSitsInTheFrameAndTracksMouseAndKeyboard) {
   EXPECT_EQ(notes, (Notes{{WORD(kExit), 0}, {400, 0}}));
   SetMenu(parent, nullptr);
 }
+
+TEST_F(MenuTest, ItemRectanglesOfTheBarAndOfAPopupNotShown) {
+  HMENU bar = CreateMenu();
+  HMENU popup = CreatePopupMenu();
+  menus.push_back(bar);
+  AppendMenuA(popup, MF_STRING, 1, "Popup");
+  AppendMenuA(bar, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(popup), "Menu");
+  HWND w = CreateWindowExA(0, rec.ClassName(), "", WS_OVERLAPPEDWINDOW, 0, 0, 200, 150, nullptr, nullptr, nullptr,
+                           nullptr);
+  ASSERT_TRUE(SetMenu(w, bar));
+  RECT item, win;
+  ASSERT_TRUE(GetMenuItemRect(w, bar, 0, &item));
+  GetWindowRect(w, &win);
+  POINT client{0, 0};
+  ClientToScreen(w, &client);
+  const int captionBottom = win.Top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION);
+  EXPECT_EQ(item.Left, client.X);
+  EXPECT_LE(item.Right, win.Right);
+  EXPECT_LE(std::abs(item.Top - captionBottom), 1);
+  EXPECT_LE(std::abs(item.Bottom - (client.Y - 1)), 1);
+  // An item of a popup not shown has an empty rectangle at the client origin.
+  ASSERT_TRUE(GetMenuItemRect(w, popup, 0, &item));
+  EXPECT_EQ(item, (RECT{client.X, client.Y, client.X, client.Y}));
+  SetMenu(w, nullptr);
+  DestroyWindow(w);
+}
+
+TEST_F(MenuTest, AnEmptyPopupIsInitialisedButNotShownAndCancelModeEndsTheLoopEarly) {
+  HMENU empty = Own(CreatePopupMenu());
+  rec.Clear();
+  EXPECT_EQ(Track(empty, {}), 0u);
+  EXPECT_EQ(Track(empty, {}, 0), 0u);
+  EXPECT_EQ(rec.Count(parent, WM_INITMENUPOPUP), 2);
+  EXPECT_EQ(rec.Count(parent, WM_ENTERIDLE), 0);
+  EXPECT_EQ(rec.Count(parent, WM_MENUSELECT), 0);
+  // Filled when it opens, it is tracked after all.
+  onMessage = [&](UINT m, WPARAM w, LPARAM, LRESULT&) {
+    if (m == WM_INITMENUPOPUP && GetMenuItemCount(reinterpret_cast<HMENU>(w)) == 0)
+      AppendMenuA(reinterpret_cast<HMENU>(w), MF_STRING, 100, "item 1");
+    return false;
+  };
+  EXPECT_EQ(Track(empty, {Keys({VK_ESCAPE})}, 0), UINT(TRUE));
+  // Cancelled while it starts, it never waits for input; another loop may not start inside.
+  HMENU file = Own(BuildFileMenu());
+  BOOL nested = TRUE;
+  onMessage = [&](UINT m, WPARAM, LPARAM, LRESULT&) {
+    if (m == WM_ENTERMENULOOP) {
+      nested = TrackPopupMenu(file, 0, 10, 10, 0, parent, nullptr);
+      SendMessageA(parent, WM_CANCELMODE, 0, 0);
+    }
+    return false;
+  };
+  rec.Clear();
+  EXPECT_EQ(Track(file, {}), 0u);
+  EXPECT_FALSE(nested);
+  EXPECT_EQ(rec.Count(parent, WM_ENTERIDLE), 0);
+  onMessage = nullptr;
+}

@@ -114,6 +114,17 @@ TEST(TextExtents, ExtentFitCountsAndJustification) {
   // No characters: no height either.
   ASSERT_TRUE(GetTextExtentPoint32A(c.dc(), "abc", 0, &sz));
   EXPECT_EQ(sz, (SIZE{0, 0}));
+  // Fits: nothing for a null text of no length; -1 means no limit, anything lower fails
+  // and leaves the count alone; a negative count fails.
+  int f = -215;
+  EXPECT_TRUE(GetTextExtentExPointA(c.dc(), nullptr, 0, 0, &f, nullptr, &sz));
+  EXPECT_EQ(f, 0);
+  EXPECT_TRUE(GetTextExtentExPointA(c.dc(), "One", 3, -1, &f, nullptr, &sz));
+  EXPECT_EQ(f, 3);
+  f = -215;
+  EXPECT_FALSE(GetTextExtentExPointA(c.dc(), "One", 3, -2, &f, nullptr, &sz));
+  EXPECT_EQ(f, -215);
+  EXPECT_FALSE(GetTextExtentExPointA(c.dc(), "o", -1, 0, nullptr, nullptr, &sz));
 
   int fit = -1, dx[5] = {};
   ASSERT_TRUE(GetTextExtentExPointA(c.dc(), "abcd", 4, 25, &fit, dx, &sz));

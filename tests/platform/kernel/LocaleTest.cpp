@@ -73,6 +73,20 @@ TEST_F(LocaleTest, GermanTableAnswersByIdAndWhenCurrent) {
   // The other tables stay reachable by id.
 }
 
+TEST_F(LocaleTest, NeutralIdsMeanTheDefaultCountryOrTheUser) {
+  char buf[32] = {};
+  ASSERT_GT(GetLocaleInfoA(0x09, LOCALE_SDAYNAME1, buf, sizeof buf), 0);   // English: the US table
+  EXPECT_EQ(std::string(buf), "Monday");
+  ASSERT_GT(GetLocaleInfoA(0x07, LOCALE_SDAYNAME1, buf, sizeof buf), 0);   // German: Germany's
+  EXPECT_EQ(std::string(buf), "Montag");
+  char user[32] = {};
+  GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, user, sizeof user);
+  for (LCID neutral : {LCID(0), LCID(0x0C00)}) {
+    ASSERT_GT(GetLocaleInfoA(neutral, LOCALE_SSHORTDATE, buf, sizeof buf), 0) << neutral;
+    EXPECT_EQ(std::string(buf), std::string(user));
+  }
+}
+
 TEST_F(LocaleTest, UnknownIdsTypesAndShortBuffersFail) {
   char buf[8] = "xxxxxxx";
   EXPECT_EQ(GetLocaleInfoA(0x0413, LOCALE_SDATE, buf, sizeof buf), 0);
@@ -158,6 +172,14 @@ TEST_F(LocaleTest, TimePictures) {
   const SYSTEMTIME st = Day(2021, 1, 5, 9, 5, 3);
   EXPECT_EQ(Time(kUs, st, "h hh hhh H HH m mm s ss t tt"), "9 09 09 9 09 5 05 3 03 A AM");
   EXPECT_EQ(Time(kGerman, st, "H:mm tt|t"), "9:05 |");  // no markers in this table
+  // Letters that are no time letters stay; quotes keep letters as text.
+  const SYSTEMTIME t = Day(2021, 1, 5, 8, 56, 13);
+  EXPECT_EQ(Time(kUs, t, "M:MM S:SS"), "M:MM S:SS");
+  EXPECT_EQ(Time(kUs, t, "h 'h' H 'H' tt 'tt'"), "8 h 8 H AM tt");
+  for (auto [picture, want] : {std::pair{"'''", "'"}, {"''''", "'"}, {"''HHHHHH", "08"}, {"'''HHHHHH'", "'HHHHHH"},
+                               {"'''HHHHHH", "'HHHHHH"}})
+    EXPECT_EQ(Time(kUs, t, picture), want) << picture;
+  EXPECT_EQ(Time(kUs, Day(2021, 1, 5, 0, 0, 0), "h/H/hh/HH"), "12/0/12/00");
 }
 
 TEST_F(LocaleTest, InvalidTimesAndFlagsFail) {

@@ -242,12 +242,23 @@ TEST_F(InputTest, ClickActivatesAnInactiveWindow) {
   EXPECT_EQ(GetActiveWindow(), form);
   auto ma = Of(WM_MOUSEACTIVATE);
   ASSERT_GE(ma.size(), 1u);
-  // A window answering "activate and eat" swallows the click.
+  // The parent hears of the press first, then the child is asked to activate, then to set
+  // the cursor, then it gets the press.
+  Sent seq = rec.Sequence({WM_PARENTNOTIFY, WM_MOUSEACTIVATE, WM_SETCURSOR, WM_LBUTTONDOWN});
+  auto from = std::find(seq.begin(), seq.end(), std::pair(form, UINT(WM_PARENTNOTIFY)));
+  ASSERT_GE(std::distance(from, seq.end()), 6);   // the moves before set the cursor too
+  EXPECT_EQ(Sent(from, from + 6),
+            (Sent{{form, WM_PARENTNOTIFY}, {left, WM_MOUSEACTIVATE}, {form, WM_MOUSEACTIVATE}, {left, WM_SETCURSOR},
+                  {form, WM_SETCURSOR}, {left, WM_LBUTTONDOWN}}));
+  // A window answering "activate and eat" swallows the click, though its cursor is set.
   rec.handler = Answer(other, WM_MOUSEACTIVATE, MA_ACTIVATEANDEAT);
   rec.Clear();
   in().Click(other, 5, 5);
   EXPECT_EQ(GetActiveWindow(), other);
   EXPECT_EQ(rec.Count(other, WM_LBUTTONDOWN), 0) << "activated, the click eaten";
+  auto pressCursor = [&](const LoggedMessage& m) { return m.hwnd == other && HIWORD(m.lParam) == WM_LBUTTONDOWN; };
+  const Logged cursors = Of(WM_SETCURSOR);
+  EXPECT_EQ(std::count_if(cursors.begin(), cursors.end(), pressCursor), 1);
 }
 
 TEST_F(InputTest, ADisabledOwnerRefusesClicksAndRaisesItsDialog) {

@@ -185,6 +185,36 @@ TEST_F(ServicesTest, ScrollValuesStartEmptyAndOutliveTheBar) {
   EXPECT_EQ(rec.Count(h, WM_VSCROLL), 0);
 }
 
+TEST_F(ServicesTest, SettingARangeAddsOrRemovesTheBarOnceAndOnlyThen) {
+  HWND h = rec.Create(WS_POPUP | WS_BORDER | WS_VISIBLE, 0, 0, 100, 100);
+  host().PumpUntilIdle();
+  for (auto [bar, style] : {std::pair{SB_HORZ, DWORD(WS_HSCROLL)}, {SB_VERT, DWORD(WS_VSCROLL)}}) {
+    for (auto [lo, hi, shown] : {std::tuple{10, 150, true}, {0, 0, false}}) {
+      rec.Clear();
+      ASSERT_TRUE(SetScrollRange(h, bar, lo, hi, FALSE));
+      EXPECT_EQ((GetWindowLongA(h, GWL_STYLE) & style) != 0, shown);
+      EXPECT_EQ(rec.Count(h, WM_NCCALCSIZE), 1);   // the frame changed
+      rec.Clear();
+      ASSERT_TRUE(SetScrollRange(h, bar, lo, hi, FALSE));
+      EXPECT_TRUE(rec.log.empty());   // the same again: nothing to tell
+      int a = -1, b = -1;
+      ASSERT_TRUE(GetScrollRange(h, bar, &a, &b));
+      EXPECT_EQ(std::pair(a, b), std::pair(lo, hi));
+    }
+  }
+  // Page and position alone send nothing either.
+  SetScrollRange(h, SB_VERT, 10, 150, FALSE);
+  rec.Clear();
+  SCROLLINFO si;
+  si.fMask = SIF_PAGE;
+  si.nPage = 5;
+  SetScrollInfo(h, SB_VERT, &si, FALSE);
+  si.fMask = SIF_POS;
+  si.nPos = 149;
+  SetScrollInfo(h, SB_VERT, &si, FALSE);
+  EXPECT_TRUE(rec.log.empty());
+}
+
 TEST_F(ServicesTest, LeakReportNamesWhatATestLeftBehind) {
   HWND h = rec.Create(WS_POPUP, 0, 0, 0, 0);
   SetTimer(h, 1, 100, nullptr);

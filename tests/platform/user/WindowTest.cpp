@@ -1,5 +1,6 @@
 // Windows: creation and destruction order, handles, subclassing, the hierarchy and z-order,
 // placement and coordinates.
+#include "platform/user/Menus.h"
 #include "tests/platform/user/UserTestUtil.h"
 #include "tests/support/UserTest.h"
 
@@ -18,7 +19,7 @@ class WindowTest : public RecorderTest {
 };
 
 TEST_F(WindowTest, ChildCreationSendsTheMessagesInOrder) {
-  HWND parent = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 300, 200);
+  HWND parent = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200);
   rec.Clear();
   HWND child = rec.Create(WS_CHILD | WS_VISIBLE, 5, 6, 50, 40, parent, 0, "", 0, reinterpret_cast<HMENU>(7));
   ASSERT_TRUE(IsWindow(child));
@@ -29,6 +30,18 @@ TEST_F(WindowTest, ChildCreationSendsTheMessagesInOrder) {
   EXPECT_EQ(rec.Of(WM_PARENTNOTIFY),
             (Logged{{parent, WM_PARENTNOTIFY, MAKEWPARAM(WM_CREATE, 7), reinterpret_cast<LPARAM>(child)}}));
   EXPECT_EQ(Names(rec.All({WM_PARENTNOTIFY, WM_SHOWWINDOW})), "WM_PARENTNOTIFY WM_SHOWWINDOW");
+  // Inside a hidden parent, showing and hiding only flip the style: nothing moves on screen.
+  ShowWindow(parent, SW_HIDE);
+  rec.Clear();
+  HWND hiddenOne = rec.Create(WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, parent);
+  EXPECT_EQ(Names(rec.For(hiddenOne, {WM_SHOWWINDOW, WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED})), "WM_SHOWWINDOW");
+  rec.Clear();
+  ShowWindow(child, SW_HIDE);
+  EXPECT_EQ(Names(rec.For(child)), "WM_SHOWWINDOW");
+  EXPECT_FALSE(GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE);
+  rec.Clear();
+  DestroyWindow(hiddenOne);
+  EXPECT_EQ(Names(rec.For(hiddenOne)), "WM_SHOWWINDOW WM_DESTROY WM_NCDESTROY");
 }
 
 TEST_F(WindowTest, VisibleTopLevelIsActivatedBeforeThePositionChangeIsReported) {
@@ -79,6 +92,30 @@ TEST_F(WindowTest, DestroyingAFocusedVisibleChildHidesItThenGivesTheFocusToItsPa
   EXPECT_EQ(rec.Count(parent, WM_WINDOWPOSCHANGED), 1);
 }
 
+TEST_F(WindowTest, HidingMovesTheFocusOnlyThroughShowWindowAndOnlyFromTheFocusItself) {
+  HWND top = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200);
+  HWND child = rec.Create(WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, top);
+  HWND grand = rec.Create(WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, child);
+  SetFocus(grand);
+  ShowWindow(child, SW_HIDE);   // the focus is inside, not on it
+  EXPECT_EQ(GetFocus(), grand);
+  ShowWindow(child, SW_SHOW);
+  SetFocus(child);
+  SetWindowPos(child, nullptr, 0, 0, 0, 0, SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | SWP_HIDEWINDOW);
+  EXPECT_EQ(GetFocus(), child);
+  ShowWindow(child, SW_SHOW);
+  // Disabling a parent leaves its focused child alone.
+  EnableWindow(top, FALSE);
+  EXPECT_EQ(GetFocus(), child);
+  EnableWindow(top, TRUE);
+  // The active window hidden without activation stays active, with its focus.
+  SetWindowPos(top, nullptr, 0, 0, 0, 0, SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+  EXPECT_EQ(std::pair(GetActiveWindow(), GetFocus()), std::pair(top, child));
+  ShowWindow(top, SW_SHOW);
+  ShowWindow(top, SW_HIDE);   // nothing else to activate
+  EXPECT_EQ(std::pair(GetActiveWindow(), GetFocus()), std::pair(HWND(nullptr), HWND(nullptr)));
+}
+
 TEST_F(WindowTest, OnlyWindowsTheUserCanSizeAreAskedForTheirLimits) {
   HWND parent = rec.Create(WS_POPUP, 0, 0, 300, 200);
   for (auto [style, asked] : {std::pair{DWORD(WS_POPUP), 0}, {WS_POPUP | WS_THICKFRAME, 1}, {WS_OVERLAPPED, 1},
@@ -87,6 +124,37 @@ TEST_F(WindowTest, OnlyWindowsTheUserCanSizeAreAskedForTheirLimits) {
     HWND h = rec.Create(style, 0, 0, 50, 50, (style & WS_CHILD) ? parent : nullptr);
     EXPECT_EQ(rec.Count(h, WM_GETMINMAXINFO), asked) << std::hex << style;
   }
+}
+
+TEST_F(WindowTest, ResizingASizableWindowAsksItsLimitsAndKeepsWithinThem) {
+  HWND h = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 300, 200);
+  HWND popup = rec.Create(WS_POPUP, 0, 0, 300, 200);
+  rec.Clear();
+  SetWindowPos(h, nullptr, 0, 0, 5, 5, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+  EXPECT_EQ(Names(rec.For(h, {WM_WINDOWPOSCHANGING, WM_GETMINMAXINFO, WM_WINDOWPOSCHANGED})),
+            "WM_WINDOWPOSCHANGING WM_GETMINMAXINFO WM_WINDOWPOSCHANGED");
+  RECT r;
+  GetWindowRect(h, &r);
+  EXPECT_EQ(std::pair(r.Width(), r.Height()), std::pair(GetSystemMetrics(SM_CXMIN), GetSystemMetrics(SM_CYMIN)));
+  SetWindowPos(popup, nullptr, 0, 0, 5, 5, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+  GetWindowRect(popup, &r);
+  EXPECT_EQ(std::pair(r.Width(), r.Height()), std::pair(5, 5));   // nothing to keep within
+  EXPECT_EQ(rec.Count(popup, WM_GETMINMAXINFO), 0);
+  // The window's own answer counts, at creation (the largest size) and after.
+  rec.handler = [](HWND, UINT m, WPARAM, LPARAM l, LRESULT& res) {
+    if (m != WM_GETMINMAXINFO) return false;
+    auto* mmi = reinterpret_cast<MINMAXINFO*>(l);
+    mmi->ptMinTrackSize = {150, 100};
+    mmi->ptMaxTrackSize = {400, 300};
+    res = 0;
+    return true;
+  };
+  HWND limited = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 900, 50);
+  GetWindowRect(limited, &r);
+  EXPECT_EQ(std::pair(r.Width(), r.Height()), std::pair(400, 50));
+  SetWindowPos(limited, nullptr, 0, 0, 20, 20, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+  GetWindowRect(limited, &r);
+  EXPECT_EQ(std::pair(r.Width(), r.Height()), std::pair(150, 100));
 }
 
 TEST_F(WindowTest, OwnedWindowsAreDestroyedBeforeTheirOwner) {
@@ -177,6 +245,51 @@ TEST_F(WindowTest, ZOrderAndHierarchy) {
   EXPECT_TRUE(IsWindow(b));
   DestroyWindow(other);
   EXPECT_FALSE(IsWindow(b));
+}
+
+TEST_F(WindowTest, MaximizedChildrenAndOwnedWindowsFindTheirPlaceInTheZOrder) {
+  HWND parent = rec.Create(WS_POPUP, 0, 0, 300, 200);
+  HWND a = rec.Create(WS_CHILD, 0, 0, 10, 10, parent);
+  HWND big = rec.Create(WS_CHILD | WS_MAXIMIZE, 0, 0, 10, 10, parent);   // made maximized: on top
+  HWND c = rec.Create(WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, parent);
+  EXPECT_EQ(Children(parent), (std::vector<HWND>{big, a, c}));
+  // A window raised to the top takes its owned windows along; top-most ones stay above.
+  HWND d = rec.Create(WS_POPUP, 0, 0, 10, 10), e = rec.Create(WS_POPUP, 0, 0, 10, 10);
+  HWND owner = rec.Create(WS_POPUP, 0, 0, 10, 10);
+  SetWindowPos(owner, e, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);   // below e
+  HWND ownedPlain = rec.Create(WS_POPUP, 0, 0, 10, 10, owner);
+  HWND ownedTop = rec.Create(WS_POPUP, 0, 0, 10, 10, owner, WS_EX_TOPMOST);
+  HWND top = rec.Create(WS_POPUP, 0, 0, 10, 10, nullptr, WS_EX_TOPMOST);
+  SetWindowPos(owner, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+  std::vector<HWND> order;
+  for (HWND h : Children(GetDesktopWindow()))
+    if (h == d || h == e || h == owner || h == ownedPlain || h == ownedTop || h == top) order.push_back(h);
+  EXPECT_EQ(order, (std::vector<HWND>{top, ownedTop, ownedPlain, owner, e, d}));
+  // Neither the desktop nor a place after it is a place in the z-order.
+  EXPECT_FALSE(SetWindowPos(GetDesktopWindow(), owner, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE));
+  EXPECT_FALSE(SetWindowPos(owner, GetDesktopWindow(), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE));
+  // Owned by a top-most window, a window is top-most itself.
+  HWND underTop = rec.Create(WS_POPUP, 0, 0, 10, 10, top);
+  EXPECT_TRUE(GetWindowLongA(underTop, GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+TEST_F(WindowTest, MenusBelongToTopLevelAndPopupWindowsAndAChildsMenuIsItsId) {
+  HWND top = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 300, 200);
+  HMENU menu = CreateMenu();
+  EXPECT_FALSE(SetMenu(top, reinterpret_cast<HMENU>(uintptr_t(20))));   // not a menu
+  EXPECT_EQ(GetMenu(top), nullptr);
+  EXPECT_TRUE(SetMenu(top, menu));
+  EXPECT_EQ(GetMenu(top), menu);
+  EXPECT_TRUE(SetMenu(top, nullptr));
+  HWND child = rec.Create(WS_CHILD, 0, 0, 10, 10, top, 0, "", 0, reinterpret_cast<HMENU>(10));
+  EXPECT_EQ(GetMenu(child), reinterpret_cast<HMENU>(10));
+  EXPECT_FALSE(SetMenu(child, menu));
+  EXPECT_FALSE(SetMenu(child, nullptr));
+  EXPECT_EQ(GetMenu(child), reinterpret_cast<HMENU>(10));
+  SetWindowLongA(child, GWL_STYLE, WS_CHILD | WS_POPUP);
+  EXPECT_TRUE(SetMenu(child, menu));
+  EXPECT_TRUE(SetMenu(child, nullptr));
+  DestroyMenu(menu);
 }
 
 TEST_F(WindowTest, FrameAndCoordinatesFollowTheMetrics) {
@@ -342,6 +455,72 @@ TEST_F(WindowTest, MaximizeMinimizeAndRestore) {
   EXPECT_EQ(r, Rect(30, 40, 330, 240));   // back where it was before maximizing
   EXPECT_EQ(sizes(), (std::vector<WPARAM>{SIZE_MAXIMIZED, SIZE_MINIMIZED, SIZE_RESTORED}));
   EXPECT_EQ(GetActiveWindow(), h);
+  // Shown minimized it stays active without a focus; restored, it hears it is active and
+  // may put the focus where it likes.
+  HWND child = rec.Create(WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, h);
+  SetFocus(child);
+  ShowWindow(h, SW_SHOWMINIMIZED);
+  EXPECT_EQ(std::pair(GetActiveWindow(), GetFocus()), std::pair(h, HWND(nullptr)));
+  rec.handler = [&](HWND w, UINT m, WPARAM wp, LPARAM, LRESULT& r) {
+    if (w != h || m != WM_ACTIVATE || LOWORD(wp) != WA_ACTIVE) return false;
+    SetFocus(child);
+    r = 0;
+    return true;
+  };
+  ShowWindow(h, SW_RESTORE);
+  EXPECT_EQ(std::pair(GetActiveWindow(), GetFocus()), std::pair(h, child));
+  rec.handler = nullptr;
+  ShowWindow(h, SW_SHOWMINIMIZED);
+  rec.Clear();
+  ShowWindow(h, SW_RESTORE);
+  EXPECT_EQ(GetFocus(), h);   // by default the window itself
+  EXPECT_EQ(Names(rec.For(h, {WM_QUERYOPEN, WM_WINDOWPOSCHANGED, WM_SETFOCUS, WM_ACTIVATE})),
+            "WM_QUERYOPEN WM_WINDOWPOSCHANGED WM_SETFOCUS WM_ACTIVATE");
+  // A window that refuses to open stays minimized.
+  ShowWindow(h, SW_SHOWMINIMIZED);
+  rec.handler = Answer(h, WM_QUERYOPEN, FALSE);
+  ShowWindow(h, SW_RESTORE);
+  EXPECT_TRUE(IsIconic(h));
+}
+
+TEST_F(WindowTest, APopupMadeMaximizedCoversTheScreenAndStaysMaximized) {
+  HWND h = rec.Create(WS_POPUP | WS_MAXIMIZE, 100, 100, 200, 200);
+  EXPECT_TRUE(IsZoomed(h));
+  RECT r;
+  GetWindowRect(h, &r);
+  EXPECT_EQ(std::pair(r.Width(), r.Height()), std::pair(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+  SetWindowPos(h, nullptr, 10, 10, 200, 200, SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_TRUE(IsZoomed(h));
+  ShowWindow(h, SW_SHOWMAXIMIZED);
+  GetWindowRect(h, &r);
+  EXPECT_EQ(std::pair(r.Width(), r.Height()), std::pair(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)));
+  // Showing what is shown, without activation, answers that it was visible.
+  EXPECT_TRUE(ShowWindow(h, SW_SHOWNA));
+}
+
+TEST_F(WindowTest, MaximizingAsksWhereAndAChildPlacedWithoutNoActivateIsTold) {
+  rec.handler = [](HWND, UINT m, WPARAM, LPARAM l, LRESULT& res) {
+    if (m != WM_GETMINMAXINFO) return false;
+    auto* mmi = reinterpret_cast<MINMAXINFO*>(l);
+    mmi->ptMaxPosition = {20, 30};
+    mmi->ptMaxSize = {400, 300};
+    res = 0;
+    return true;
+  };
+  HWND h = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 200, 100);
+  ShowWindow(h, SW_SHOWMAXIMIZED);
+  RECT r;
+  GetWindowRect(h, &r);
+  EXPECT_EQ(r, Rect(20, 30, 420, 330));
+  rec.handler = nullptr;
+  HWND child = rec.Create(WS_CHILD, 0, 0, 10, 10, h);
+  rec.Clear();
+  SetWindowPos(child, nullptr, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOSIZE | SWP_NOMOVE);
+  EXPECT_EQ(Names(rec.For(child, {WM_WINDOWPOSCHANGING, WM_CHILDACTIVATE, WM_WINDOWPOSCHANGED})),
+            "WM_WINDOWPOSCHANGING WM_CHILDACTIVATE WM_WINDOWPOSCHANGED");
+  rec.Clear();
+  SetWindowPos(child, nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+  EXPECT_EQ(rec.Count(child, WM_CHILDACTIVATE), 0);
 }
 
 TEST_F(WindowTest, NestingStopsAtItsLimitAndTheDeepestWindowStillWorks) {
