@@ -336,6 +336,12 @@ std::unique_ptr<SdlHost> SdlHost::Create(std::string& error) {
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // Without a session bus SDL's input-method support asks the bus library to launch one
+  // for the display (a child process per start, and a stray bus daemon where the launcher
+  // is installed), only to go without it. Saying there is none skips that; a real
+  // session's address is left alone.
+  const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+  if (!bus || !*bus) ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     error = hasX ? "cannot open display " + std::string(display) : std::string(kNoDisplay);
     error += std::string(" (") + SDL_GetError() + ")";
