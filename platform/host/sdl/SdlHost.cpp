@@ -402,17 +402,22 @@ bool SdlHost::WaitForInput(std::optional<DWORD> deadline) {
     }
     pollfd fds[2] = {{g_signalPipe[0], POLLIN, 0}, {-1, POLLIN, 0}};
     int count = 1;
-    if (impl_->x11) {
+    bool onDisplay = false;
 #if TL_HOST_X11
+    if (impl_->x11) {
+      onDisplay = true;
+      // Until a window exists the connection is not known, and no input can come.
       if (Display* d = impl_->display) {
         XFlush(d);
         if (XEventsQueued(d, QueuedAlready) > 0) continue;   // read already, not on the wire
         fds[1].fd = ConnectionNumber(d);
         count = 2;
       }
+    }
 #endif
-    } else {
-      // No connection to wait on here: SDL's wait, woken by its event or the deadline.
+    if (!onDisplay) {
+      // No connection to wait on here: SDL's wait, woken by its event or the deadline, and
+      // once a second to look at the signal pipe.
       if (SDL_WaitEventTimeout(&ev, timeout < 0 ? 1000 : std::min(timeout, 1000))) {
         impl_->Handle(ev);
         return true;
