@@ -1,5 +1,6 @@
-// Region algebra and scan conversion: combine cost against rectangle count, and the
-// shapes the raster device fills through the same code.
+// Region algebra and scan conversion: combine cost against rectangle count beside pixman's
+// regions on the same inputs (each row of ours registered next to pixman's, so the sides run
+// interleaved), and the shapes the raster device fills through the same code.
 #include <benchmark/benchmark.h>
 
 #include "platform/gdi/Region.h"
@@ -8,6 +9,10 @@
 #include <cmath>
 #include <random>
 #include <vector>
+
+#ifdef TL_HAVE_PIXMAN
+#include <pixman.h>
+#endif
 
 namespace {
 
@@ -29,19 +34,95 @@ void CombineBench(benchmark::State& state, RegionOp op) {
 
 void BM_CombineOr(benchmark::State& s) { CombineBench(s, RegionOp::Or); }
 void BM_CombineAnd(benchmark::State& s) { CombineBench(s, RegionOp::And); }
+void BM_CombineDiff(benchmark::State& s) { CombineBench(s, RegionOp::Diff); }
 void BM_CombineXor(benchmark::State& s) { CombineBench(s, RegionOp::Xor); }
-BENCHMARK(BM_CombineOr)->Arg(64)->Arg(1024)->Arg(16384);
-BENCHMARK(BM_CombineAnd)->Arg(64)->Arg(1024)->Arg(16384);
-BENCHMARK(BM_CombineXor)->Arg(64)->Arg(1024)->Arg(16384);
 
-void BM_FromRects(benchmark::State& state) {
+std::vector<TRect> RandomRects(int n) {
   std::mt19937 rng(1);
   std::uniform_int_distribution<int> c(0, 2000), s(1, 200);
   std::vector<TRect> rects;
-  for (int i = 0; i < state.range(0); ++i) rects.push_back(Bounds(c(rng), c(rng), s(rng), s(rng)));
+  for (int i = 0; i < n; ++i) rects.push_back(Bounds(c(rng), c(rng), s(rng), s(rng)));
+  return rects;
+}
+
+void BM_FromRects(benchmark::State& state) {
+  const std::vector<TRect> rects = RandomRects(int(state.range(0)));
   for (auto _ : state) benchmark::DoNotOptimize(Region::FromRects(rects));
 }
-BENCHMARK(BM_FromRects)->Arg(16)->Arg(256)->Arg(4096);
+
+#ifdef TL_HAVE_PIXMAN
+struct PixRegion {
+  pixman_region32_t r;
+  PixRegion() { pixman_region32_init(&r); }
+  explicit PixRegion(const std::vector<TRect>& rects) {
+    std::vector<pixman_box32_t> boxes;
+    for (const TRect& q : rects) boxes.push_back({q.Left, q.Top, q.Right, q.Bottom});
+    pixman_region32_init_rects(&r, boxes.data(), int(boxes.size()));
+  }
+  ~PixRegion() { pixman_region32_fini(&r); }
+  PixRegion(const PixRegion&) = delete;
+  PixRegion& operator=(const PixRegion&) = delete;
+};
+
+enum class PixOp { Union, Intersect, Subtract, Xor };
+
+void PixmanCombineBench(benchmark::State& state, PixOp op) {
+  const PixRegion a(Checker(int(state.range(0)), 0).Rects()), b(Checker(int(state.range(0)), 3).Rects());
+  for (auto _ : state) {
+    PixRegion out;
+    switch (op) {
+      case PixOp::Union: pixman_region32_union(&out.r, &a.r, &b.r); break;
+      case PixOp::Intersect: pixman_region32_intersect(&out.r, &a.r, &b.r); break;
+      case PixOp::Subtract: pixman_region32_subtract(&out.r, &a.r, &b.r); break;
+      case PixOp::Xor: {   // pixman has no xor: the two differences joined
+        PixRegion ab, ba;
+        pixman_region32_subtract(&ab.r, &a.r, &b.r);
+        pixman_region32_subtract(&ba.r, &b.r, &a.r);
+        pixman_region32_union(&out.r, &ab.r, &ba.r);
+        break;
+      }
+    }
+    benchmark::DoNotOptimize(pixman_region32_n_rects(&out.r));
+  }
+}
+void BM_PixmanUnion(benchmark::State& s) { PixmanCombineBench(s, PixOp::Union); }
+void BM_PixmanIntersect(benchmark::State& s) { PixmanCombineBench(s, PixOp::Intersect); }
+void BM_PixmanSubtract(benchmark::State& s) { PixmanCombineBench(s, PixOp::Subtract); }
+void BM_PixmanXor(benchmark::State& s) { PixmanCombineBench(s, PixOp::Xor); }
+
+void BM_PixmanFromRects(benchmark::State& state) {
+  const std::vector<TRect> rects = RandomRects(int(state.range(0)));
+  std::vector<pixman_box32_t> boxes;
+  for (const TRect& q : rects) boxes.push_back({q.Left, q.Top, q.Right, q.Bottom});
+  for (auto _ : state) {
+    pixman_region32_t r;
+    pixman_region32_init_rects(&r, boxes.data(), int(boxes.size()));
+    benchmark::DoNotOptimize(pixman_region32_n_rects(&r));
+    pixman_region32_fini(&r);
+  }
+}
+#define TL_PAIRED(ours, theirs, n) \
+  BENCHMARK(ours)->Arg(n);         \
+  BENCHMARK(theirs)->Arg(n)
+#else
+#define TL_PAIRED(ours, theirs, n) BENCHMARK(ours)->Arg(n)
+#endif
+
+TL_PAIRED(BM_CombineOr, BM_PixmanUnion, 64);
+TL_PAIRED(BM_CombineOr, BM_PixmanUnion, 1024);
+TL_PAIRED(BM_CombineOr, BM_PixmanUnion, 16384);
+TL_PAIRED(BM_CombineAnd, BM_PixmanIntersect, 64);
+TL_PAIRED(BM_CombineAnd, BM_PixmanIntersect, 1024);
+TL_PAIRED(BM_CombineAnd, BM_PixmanIntersect, 16384);
+TL_PAIRED(BM_CombineDiff, BM_PixmanSubtract, 64);
+TL_PAIRED(BM_CombineDiff, BM_PixmanSubtract, 1024);
+TL_PAIRED(BM_CombineDiff, BM_PixmanSubtract, 16384);
+TL_PAIRED(BM_CombineXor, BM_PixmanXor, 64);
+TL_PAIRED(BM_CombineXor, BM_PixmanXor, 1024);
+TL_PAIRED(BM_CombineXor, BM_PixmanXor, 16384);
+TL_PAIRED(BM_FromRects, BM_PixmanFromRects, 16);
+TL_PAIRED(BM_FromRects, BM_PixmanFromRects, 256);
+TL_PAIRED(BM_FromRects, BM_PixmanFromRects, 4096);
 
 // A star-like polygon with n vertices over a 1000 x 1000 box.
 std::vector<std::vector<TPoint>> Star(int n) {

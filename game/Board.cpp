@@ -22,8 +22,28 @@ void TBoard::StartGame(bool Record) {
   Recording = Record;
   GameOver = false;
   Paused = false;
-  StartTime = tl_time(nullptr);
+  StartTime = GetTickCount();
   ElapsedSeconds = 0;
+}
+
+bool TBoard::Pause(DWORD Now) {
+  if (GameOver || Paused) return false;
+  Paused = true;
+  PauseStart = Now;
+  return true;
+}
+
+bool TBoard::Resume(DWORD Now) {
+  if (!Paused) return false;
+  Paused = false;
+  StartTime += DWORD(Now - PauseStart);
+  return true;
+}
+
+bool TBoard::Tick(DWORD Now) {
+  if (GameOver || Paused) return false;
+  ElapsedSeconds = Integer(DWORD(Now - StartTime) / 1000);
+  return true;
 }
 
 bool TBoard::SameColorAt(Integer Column, Integer Row, Integer Colour) const {

@@ -9,7 +9,6 @@
 #include "platform/kernel/Types.h"
 
 #include <algorithm>
-#include <ctime>
 
 inline constexpr Integer MaxBoardSize = 20;   // the arrays' dimension
 inline constexpr Integer MinBoardSize = 5;
@@ -53,8 +52,11 @@ class TBoard {
   bool Paused = false;
   bool Recording = false;
   Integer GameNumber = 0;
-  std::time_t StartTime = 0;    // moved forward by the length of every pause
-  std::time_t PauseStart = 0;
+  // The clock runs on the platform's monotonic tick count (milliseconds), so a change of
+  // the wall clock never makes a game's time jump or go negative. Differences are taken
+  // modulo 2^32, which keeps them right across one wrap of the count.
+  DWORD StartTime = 0;          // moved forward by the length of every pause
+  DWORD PauseStart = 0;
   Integer ElapsedSeconds = 0;   // as the clock last computed it
   String Moves;   // "(%d,%d)" per move made: column, row
 
@@ -69,6 +71,15 @@ class TBoard {
   void MarkDirty(Integer Column, Integer Row);
   void RemoveGroup(Integer Column, Integer Row, Integer Colour);
   void ApplyGravity();
+
+  // The pause and the clock, at the tick count Now. Pausing a game that is over or
+  // already paused, or resuming one that is not paused, changes nothing and gives false.
+  // Resuming moves StartTime on by the pause's length, so the pause is not counted.
+  bool Pause(DWORD Now);
+  bool Resume(DWORD Now);
+  // A tick of the clock: ElapsedSeconds becomes the whole seconds played. A game that is
+  // over or paused keeps its time and gives false.
+  bool Tick(DWORD Now);
 
   // The group test: on the board, coloured, with a same-colour neighbour.
   bool IsPlayable(Integer Column, Integer Row) const;
@@ -104,9 +115,10 @@ TBoard::TPassResult TBoard::DrawPass(bool OnlyDirty, DrawCell&& Draw) {
         Draw(x, y, TCellLook{});
         continue;
       }
-      const TCellLook look = CellLook(x, y);
-      if (Board[x][y] > 0 && NeighbourMask(x, y) != 0) anyGroup = true;
-      if (Dirty[x][y] || !OnlyDirty) Draw(x, y, look);
+      // Once one group is found the end test is settled; a look is worked out only for a
+      // cell that is drawn.
+      if (!anyGroup && Board[x][y] > 0 && NeighbourMask(x, y) != 0) anyGroup = true;
+      if (Dirty[x][y] || !OnlyDirty) Draw(x, y, CellLook(x, y));
       Dirty[x][y] = 0;
     }
   }

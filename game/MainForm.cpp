@@ -2,7 +2,10 @@
 
 #include "classlib/core/IniFiles.h"
 #include "classlib/core/SysUtils.h"
+#include "game/Replay.h"
+#include "platform/kernel/Clock.h"
 #include "platform/kernel/Modules.h"
+#include "platform/kernel/Random.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -29,6 +32,21 @@ void TMainForm::Loaded() {
   inherited::Loaded();
   colors = dynamic_cast<TImageList*>(FindComponent("colors"));
   sbStatus = dynamic_cast<TStatusBar*>(FindComponent("sbStatus"));
+  mmMain = dynamic_cast<TMainMenu*>(FindComponent("mmMain"));
+  miPause = dynamic_cast<TMenuItem*>(FindComponent("miPause"));
+  tTimer = dynamic_cast<TTimer*>(FindComponent("tTimer"));
+}
+
+void TMainForm::BeforeDestruction() {
+  // A replay waiting in the message pump must not come back to a window that is gone.
+  *FAlive = false;
+  ++FGeneration;
+  inherited::BeforeDestruction();
+}
+
+void TMainForm::DoClose(TCloseAction& Action) {
+  inherited::DoClose(Action);
+  if (Action != TCloseAction::caNone) ++FGeneration;   // closing ends a running replay
 }
 
 String TMainForm::ConfigFileName() {
@@ -62,14 +80,180 @@ void TMainForm::SetPanelText(Integer Index, const String& Text) {
   sbStatus->GetPanels()->Items(Index)->SetText(Text);
 }
 
+String TMainForm::ClockText(Integer Seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%d:%02d", Seconds / 60, Seconds % 60);
+  return text;
+}
+
 void TMainForm::StartGame(bool Record) {
+  // A replay still running belongs to the game this one replaces: it ends here.
+  ++FGeneration;
   FBoard.StartGame(Record);
+  if (miPause) miPause->SetChecked(false);
+  ShowPauseBanner(false);
   // The clock starts again at once rather than showing the last game's time until it ticks.
-  char clock[32];
-  std::snprintf(clock, sizeof clock, "%d:%02d", FBoard.ElapsedSeconds / 60, FBoard.ElapsedSeconds % 60);
-  SetPanelText(1, clock);
+  SetPanelText(1, ClockText(FBoard.ElapsedSeconds));
   SetPanelText(2, "Game#: " + std::to_string(FBoard.GameNumber));
   Invalidate();
+}
+
+void TMainForm::tTimerTimer(TObject*) {
+  if (FBoard.Tick(GetTickCount())) SetPanelText(1, ClockText(FBoard.ElapsedSeconds));
+}
+
+// ---- Pause ----------------------------------------------------------------------------
+
+void TMainForm::ShowPauseBanner(bool) {
+  // The banner "Game is paused. Press F5 to resume." is the widget library's label
+  // `lPause`; it joins the window's description together with that label. Until then the
+  // hidden board and the "Pause..." panel show the pause.
+}
+
+void TMainForm::Pause() {
+  if (!FBoard.Pause(GetTickCount())) return;
+  if (miPause) miPause->SetChecked(true);
+  SetPanelText(1, "Pause...");
+  ShowPauseBanner(true);
+  Invalidate();
+}
+
+void TMainForm::Resume() {
+  if (!FBoard.Resume(GetTickCount())) return;
+  if (miPause) miPause->SetChecked(false);
+  ShowPauseBanner(false);
+  // The clock panel shows the time again at once, not "Pause..." until the next tick.
+  FBoard.Tick(GetTickCount());
+  SetPanelText(1, ClockText(FBoard.ElapsedSeconds));
+  Invalidate();
+}
+
+void TMainForm::TogglePause() {
+  if (FBoard.Paused)
+    Resume();
+  else
+    Pause();
+}
+
+// ---- Commands -------------------------------------------------------------------------
+
+void TMainForm::ApplyPendingSettings() {
+  if (!SettingsPending) return;
+  FBoard.Size = PendingSize;
+  FBoard.Colors = PendingColors;
+  ResizeBoard();
+  SettingsPending = false;
+}
+
+void TMainForm::ChooseSettings(Integer NewSize, Integer NewColors) {
+  // Out-of-range values from the dialog never reach the board nor the file.
+  PendingSize = std::clamp(NewSize, MinBoardSize, MaxBoardSize);
+  PendingColors = std::clamp(NewColors, MinColors, MaxColors);
+  SettingsPending = true;
+  Owned<TIniFile> ini(New<TIniFile>(ConfigFileName()));
+  ini->WriteInteger("Settings", "Size", PendingSize);
+  ini->WriteInteger("Settings", "Colors", PendingColors);
+}
+
+void TMainForm::StartNumberedGame(Integer Number) {
+  Resume();
+  ApplyPendingSettings();
+  FBoard.GameNumber = std::clamp<Integer>(Number, 0, 9999);
+  StartGame(true);
+}
+
+void TMainForm::miNewClick(TObject*) {
+  Resume();
+  ApplyPendingSettings();
+  tl_srand(Cardinal(tl_time(nullptr)));
+  FBoard.GameNumber = tl_lrand() % 10000;
+  StartGame(true);
+}
+
+bool TMainForm::AskGameNumber(Integer&) {
+  // The number dialog (`TNumberForm`, its spin edit `eNumber` set to the current number
+  // before it shows) comes with the widget library's spin edit.
+  return false;
+}
+
+void TMainForm::miNewNumberClick(TObject*) {
+  Integer number = FBoard.GameNumber;
+  if (AskGameNumber(number)) StartNumberedGame(number);
+}
+
+void TMainForm::miRepeatLastClick(TObject*) {
+  Resume();
+  StartGame(true);
+}
+
+void TMainForm::miPauseClick(TObject*) { TogglePause(); }
+
+bool TMainForm::AskSettings(Integer&, Integer&) {
+  // The settings dialog (`TFormSettings`, spin edits `seSize` and `seColors`) comes with
+  // the widget library's spin edit and group box.
+  return false;
+}
+
+void TMainForm::miSettingsClick(TObject*) {
+  Pause();
+  Integer size = FBoard.Size, colours = FBoard.Colors;
+  if (AskSettings(size, colours)) ChooseSettings(size, colours);
+}
+
+void TMainForm::ShowAbout() {
+  // `TFormAbout` comes with the widget library's label, button and hyperlink edit.
+}
+
+void TMainForm::ShowHowToPlay() {
+  // `THowToForm` comes with the widget library's label and button.
+}
+
+void TMainForm::ShowHighScores() {
+  // `THighScoresForm` comes with the stored results and the widget library's combo box.
+}
+
+void TMainForm::miAnoutClick(TObject*) {
+  Pause();
+  ShowAbout();
+}
+
+void TMainForm::miHowToPlayClick(TObject*) {
+  Pause();
+  ShowHowToPlay();
+}
+
+void TMainForm::miHighScoresClick(TObject*) {
+  Pause();
+  ShowHighScores();
+}
+
+void TMainForm::miExitClick(TObject*) { Close(); }
+
+void TMainForm::miLastReplayClick(TObject*) {
+  if (FBoard.Moves.empty()) {
+    Application->MessageBox("Nothing to re-play.", "Error", MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  const String moves = FBoard.Moves;
+  Resume();
+  StartGame(false);
+  PlayReplay(moves);
+}
+
+void TMainForm::PlayReplay(const String& MoveText) {
+  const unsigned generation = ++FGeneration;
+  const std::shared_ptr<bool> alive = FAlive;
+  TReplayReader reader(MoveText);
+  while (reader.HasItem()) {
+    Sleep(500);
+    Application->ProcessMessages();
+    // What ran meanwhile may have ended the replay; checked before every item, whether
+    // it reads or not, and before anything of the window is touched.
+    if (!*alive || generation != FGeneration || Application->Terminated() || FBoard.GameOver || FBoard.Paused)
+      return;
+    Integer x = 0, y = 0;
+    if (reader.Take(x, y)) PlayMove(x, y);
+  }
 }
 
 bool TMainForm::PlayMove(Integer Column, Integer Row) {
@@ -152,8 +336,14 @@ void TMainForm::DrawBoard(bool OnlyDirty) {
   canvas->Lock();
   TBoard::TPassResult pass;
   try {
+    // Each cell image is a plain colour bitmap whose own canvas is never moved or clipped, so
+    // its pixels go straight across: one copy per cell, with no state saved and restored.
+    HDC dest = canvas->GetHandle();
+    const DWORD rop = DWORD(canvas->GetCopyMode());
     pass = FBoard.DrawPass(OnlyDirty, [&](Integer x, Integer y, TCellLook look) {
-      if (TBitmap* image = CellImage(look.Colour, look.Mask)) canvas->Draw(x * CellWidth, y * CellHeight, image);
+      if (TBitmap* image = CellImage(look.Colour, look.Mask); image && !image->Empty())
+        BitBlt(dest, x * CellWidth, y * CellHeight, image->GetWidth(), image->GetHeight(), image->Canvas()->GetHandle(),
+               0, 0, rop);
     });
   } catch (...) {
     canvas->Unlock();
@@ -180,4 +370,15 @@ TL_DEFINE_CLASS(TMainForm, [](auto& c) {
   c.Method("FormCreate", &TMainForm::FormCreate);
   c.Method("FormPaint", &TMainForm::FormPaint);
   c.Method("FormMouseDown", &TMainForm::FormMouseDown);
+  c.Method("tTimerTimer", &TMainForm::tTimerTimer);
+  c.Method("miNewClick", &TMainForm::miNewClick);
+  c.Method("miNewNumberClick", &TMainForm::miNewNumberClick);
+  c.Method("miRepeatLastClick", &TMainForm::miRepeatLastClick);
+  c.Method("miPauseClick", &TMainForm::miPauseClick);
+  c.Method("miLastReplayClick", &TMainForm::miLastReplayClick);
+  c.Method("miHighScoresClick", &TMainForm::miHighScoresClick);
+  c.Method("miSettingsClick", &TMainForm::miSettingsClick);
+  c.Method("miExitClick", &TMainForm::miExitClick);
+  c.Method("miHowToPlayClick", &TMainForm::miHowToPlayClick);
+  c.Method("miAnoutClick", &TMainForm::miAnoutClick);
 })

@@ -1,12 +1,17 @@
 // The main window of unit `main`: holds the board, draws it from cell images built out of
 // the tile sheets of its image list `colors`, sizes itself to the board, reads the player's
-// settings from config.ini beside the program and turns mouse clicks into moves.
+// settings from config.ini beside the program, turns mouse clicks into moves, runs the
+// clock and the pause, starts games from its menu and replays move lists.
 #pragma once
 
 #include "classlib/visual/ComCtrls.h"
+#include "classlib/visual/ExtCtrls.h"
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/ImgList.h"
+#include "classlib/visual/Menus.h"
 #include "game/Board.h"
+
+#include <memory>
 
 class TMainForm : public TForm {
   TL_CLASS(TMainForm, TForm)
@@ -18,10 +23,16 @@ class TMainForm : public TForm {
   TImageList* colors = nullptr;
   // Panels: cells left, clock, game number.
   TStatusBar* sbStatus = nullptr;
+  TMainMenu* mmMain = nullptr;
+  TMenuItem* miPause = nullptr;
+  // Every 500 ms: the clock.
+  TTimer* tTimer = nullptr;
 
   Integer CellWidth = CellPixels;
   Integer CellHeight = CellPixels;
   bool SettingsPending = false;
+  Integer PendingSize = DefaultBoardSize;
+  Integer PendingColors = DefaultColors;
   String PlayerName;
 
   // The board and its game state; the operations below work on it.
@@ -57,15 +68,60 @@ class TMainForm : public TForm {
   // Where config.ini is read from: beside the program's file.
   static String ConfigFileName();
 
+  // The pause: toggles it unless the game is over. Pausing hides the board and stops the
+  // clock; resuming shows the board again and leaves the pause out of the time.
+  void TogglePause();
+  // Pending settings become the board's shape at the next new game.
+  void ApplyPendingSettings();
+  // What OK in the settings dialog does with its values: brought into range, stored in
+  // config.ini at once and kept pending for the next new game.
+  void ChooseSettings(Integer NewSize, Integer NewColors);
+  // What OK in the number dialog does with its value: a new recorded game of that number
+  // (brought into 0..9999) with the pending settings applied.
+  void StartNumberedGame(Integer Number);
+  // Replays a move list one item every 500 ms, letting waiting messages run between
+  // items. It stops at the end of the list, at an item not starting with "(", when the
+  // game is paused or over, when another game or replay starts, and when the window
+  // closes or the application ends.
+  void PlayReplay(const String& MoveText);
+  // "%d:%02d": minutes, then seconds with two digits.
+  static String ClockText(Integer Seconds);
+
   // Handlers bound by the description.
   void FormCreate(TObject* Sender);
   void FormPaint(TObject* Sender);
   void FormMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  void tTimerTimer(TObject* Sender);
+  void miNewClick(TObject* Sender);
+  void miNewNumberClick(TObject* Sender);
+  void miRepeatLastClick(TObject* Sender);
+  void miPauseClick(TObject* Sender);
+  void miLastReplayClick(TObject* Sender);
+  void miHighScoresClick(TObject* Sender);
+  void miSettingsClick(TObject* Sender);
+  void miExitClick(TObject* Sender);
+  void miHowToPlayClick(TObject* Sender);
+  void miAnoutClick(TObject* Sender);
+
+  void BeforeDestruction() override;
 
  protected:
   void Loaded() override;
+  void DoClose(TCloseAction& Action) override;
 
  private:
+  // The dialogs the menu opens. Each answers whether the player chose OK and, for the
+  // number and the settings, the values chosen; none of these windows exists yet, so
+  // they answer no.
+  bool AskGameNumber(Integer& Number);
+  bool AskSettings(Integer& NewSize, Integer& NewColors);
+  void ShowAbout();
+  void ShowHowToPlay();
+  void ShowHighScores();
+  // The pause banner over the hidden board.
+  void ShowPauseBanner(bool Show);
+  void Pause();
+  void Resume();
   void ReadSettings();
   // The cell image for (Colour, Mask) from Colour's sheet, already taken out of `colors`.
   void BuildCellBitmap(Integer Colour, Integer Mask, TBitmap* Sheet);
@@ -75,6 +131,12 @@ class TMainForm : public TForm {
   void SetPanelText(Integer Index, const String& Text);
 
   TBoard FBoard;
+  // Counts every start of a game or replay and every close; a running replay that sees
+  // it change ends.
+  unsigned FGeneration = 0;
+  // False once the window is being destroyed: a replay waiting in the message pump
+  // checks it before it touches the window again.
+  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
   // [colour 0..8][neighbour mask]; [0][0] is the empty cell.
   Owned<TBitmap> CellImages[MaxColors + 1][16];
 };

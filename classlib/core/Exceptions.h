@@ -61,5 +61,6 @@ TL_EXCEPTION(EMathError, Exception);
 TL_EXCEPTION(EZeroDivide, EMathError);
 TL_EXCEPTION(EOverflow, EMathError);
 TL_EXCEPTION(EInvalidCast, Exception);
+TL_EXCEPTION(EAbstractError, Exception);
 TL_EXCEPTION(EIniFileException, Exception);
 TL_EXCEPTION(EOSError, Exception);

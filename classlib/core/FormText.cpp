@@ -282,8 +282,9 @@ class Converter {
     Next();
     return s;
   }
-  void CheckLength(const String& s) {
-    if (s.size() > 255) Fail("name longer than 255 characters");
+  // Names are stored with a one-byte length; a longer one is reported where it starts.
+  void CheckLength(const String& s, Integer line, Integer col) {
+    if (s.size() > 255) FailAt(line, col, "name longer than 255 characters");
   }
 
   struct Depth {
@@ -307,13 +308,16 @@ class Converter {
     else if (!IsKeyword("object"))
       Fail("'object' expected" + Found());
     Next();
+    Integer line = FTok.Line, col = FTok.Column;
     String name, cls = ExpectIdent("component name or class name");
     if (IsSymbol(":")) {
       Next();
       name = cls;
+      CheckLength(name, line, col);
+      line = FTok.Line, col = FTok.Column;
       cls = ExpectIdent("class name");
     }
-    CheckLength(cls);
+    CheckLength(cls, line, col);
     bool hasPos = false;
     Int64 childPos = 0;
     if (IsSymbol("[")) {
@@ -346,12 +350,13 @@ class Converter {
   }
 
   void ConvertProperty() {
+    const Integer line = FTok.Line, col = FTok.Column;
     String name = ExpectIdent("property name");
     while (IsSymbol(".")) {
       Next();
       name += "." + ExpectIdent("property name after '.'");
     }
-    CheckLength(name);
+    CheckLength(name, line, col);
     FWriter->WriteStr(name);
     Expect("=");
     ConvertValue();
@@ -506,13 +511,14 @@ class Converter {
         ConvertBinary();
         return;
       case Tok::Ident: {
+        const Integer line = FTok.Line, col = FTok.Column;
         String ident = FTok.Text;
         Next();
         while (IsSymbol(".")) {
           Next();
           ident += "." + ExpectIdent("identifier after '.'");
         }
-        CheckLength(ident);
+        CheckLength(ident, line, col);
         FWriter->WriteIdent(ident);
         return;
       }
@@ -532,7 +538,7 @@ class Converter {
       if (!IsSymbol("]")) {
         for (;;) {
           if (FTok.Kind != Tok::Ident && FTok.Kind != Tok::Integer) Fail("set element expected" + Found());
-          CheckLength(FTok.Text);
+          CheckLength(FTok.Text, FTok.Line, FTok.Column);
           if (FTok.Text.empty()) Fail("set element expected");
           FWriter->WriteStr(FTok.Text);
           Next();

@@ -3,6 +3,7 @@
 #include "classlib/core/Exceptions.h"
 #include "classlib/core/Strings.h"
 #include "platform/kernel/CodePage.h"
+#include "platform/kernel/Files.h"
 
 #include <cerrno>
 #include <climits>
@@ -353,48 +354,16 @@ void TIniFile::Refresh() {
 
   FDoc.Clear();
   FStamp = TStamp{};
-  if (S_ISDIR(st.st_mode)) {
-    FReadError = EISDIR;
-    return;
-  }
-  const int fd = ::open(FFileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    FReadError = errno;
-    return;
-  }
   String text;
-  char buf[65536];
-  for (;;) {
-    const ssize_t got = ::read(fd, buf, sizeof buf);
-    if (got > 0) {
-      text.append(buf, size_t(got));
-    } else if (got == 0) {
-      break;
-    } else if (errno != EINTR) {
-      FReadError = errno;
-      ::close(fd);
-      return;
-    }
+  if (const int err = ReadRegularFile(FFileName, text, kMaxFileSize, &st)) {
+    FReadError = err;
+    return;
   }
   // The stamp of what was read, so a change made while reading is seen next time.
-  if (::fstat(fd, &st) == 0) StampFrom(st, now.Exists, now.Dev, now.Ino, now.Size, now.MTime);
-  ::close(fd);
+  StampFrom(st, now.Exists, now.Dev, now.Ino, now.Size, now.MTime);
   FDoc.Parse(text);
   FReadError = 0;
   FStamp = now;
-}
-
-// The file a write replaces: the end of a chain of symbolic links, so the link survives.
-String TIniFile::TargetPath() const {
-  struct stat st;
-  if (::lstat(FFileName.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    if (char* real = ::realpath(FFileName.c_str(), nullptr)) {
-      String r(real);
-      ::free(real);
-      return r;
-    }
-  }
-  return FFileName;
 }
 
 void TIniFile::Commit() {
@@ -403,62 +372,12 @@ void TIniFile::Commit() {
     throw EIniFileException("Unable to write to " + FFileName + ": " + why);
   };
   if (FFileName.empty()) fail("no file name");
-  if (FReadError) fail(String("the existing file cannot be read (") + std::strerror(FReadError) + ")");
-
-  const String target = TargetPath();
-  const size_t slash = target.rfind('/');
-  const String dir = slash == String::npos ? String(".") : slash == 0 ? String("/") : target.substr(0, slash);
-  const String base = slash == String::npos ? target : target.substr(slash + 1);
+  if (FReadError) fail("the existing file cannot be read (" + FileErrorText(FReadError) + ")");
   const String text = FDoc.Text();
-
-  struct stat st;
-  const bool existed = ::stat(target.c_str(), &st) == 0;
-  const mode_t mode = existed ? (st.st_mode & 07777) : 0666;
-
-  static unsigned counter = 0;
-  String tmp;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    tmp = dir + "/." + base + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) fail(std::strerror(errno));
-  }
-  if (fd < 0) fail("no temporary file name is free");
-  if (existed) (void)::fchmod(fd, mode);
-
-  auto abandon = [&](int err) {
-    ::close(fd);
-    ::unlink(tmp.c_str());
-    fail(std::strerror(err));
-  };
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t put = ::write(fd, text.data() + done, text.size() - done);
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      abandon(errno);
-    }
-    done += size_t(put);
-  }
-  if (::fsync(fd) != 0) abandon(errno);
-  if (::close(fd) != 0) {
-    const int err = errno;
-    ::unlink(tmp.c_str());
-    fail(std::strerror(err));
-  }
-  if (::rename(tmp.c_str(), target.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(tmp.c_str());
-    fail(std::strerror(err));
-  }
-  // Make the rename itself durable; a failure here loses nothing already written.
-  const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dfd >= 0) {
-    (void)::fsync(dfd);
-    ::close(dfd);
-  }
+  if (const int err = ReplaceFileContents(FFileName, text.data(), text.size())) fail(FileErrorText(err));
   TStamp now;
   now.Known = true;
+  struct stat st;
   if (::stat(FFileName.c_str(), &st) == 0) {
     StampFrom(st, now.Exists, now.Dev, now.Ino, now.Size, now.MTime);
     FStamp = now;

@@ -122,14 +122,16 @@ class TIniFile : public TObject {
     bool operator==(const TStamp& o) const;
   };
 
+  // A settings file larger than this is refused as unreadable rather than read into memory.
+  static constexpr size_t kMaxFileSize = size_t(16) << 20;
+
   void Refresh();
   void Commit();
-  String TargetPath() const;
 
   String FFileName;
   TIniDocument FDoc;
   TStamp FStamp;
-  int FReadError = 0;   // errno of a file that exists but could not be read
+  int FReadError = 0;   // why a file that exists could not be read (FileErrorText)
 };
 
 // Parses a whole number as ReadInteger does; false when Text is not one.

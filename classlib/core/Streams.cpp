@@ -1,5 +1,6 @@
 #include "classlib/core/Streams.h"
 
+#include "platform/kernel/Files.h"
 #include "platform/kernel/Resources.h"
 
 #include <algorithm>
@@ -89,21 +90,8 @@ void TCustomMemoryStream::SaveToStream(TStream& Stream) {
 }
 
 void TCustomMemoryStream::SaveToFile(const String& FileName) {
-  // Written beside the target and renamed over it: a failed write keeps the old file.
-  String tmp = FileName + ".tmp";
-  {
-    Owned<TFileStream> f(New<TFileStream>(tmp, fmCreate));
-    SaveToStream(*f);
-    if (::fsync(f->Handle()) != 0) {
-      f.reset();
-      ::unlink(tmp.c_str());
-      throw EWriteError("Stream write error");
-    }
-  }
-  if (::rename(tmp.c_str(), FileName.c_str()) != 0) {
-    ::unlink(tmp.c_str());
-    throw EFCreateError("Cannot create file \"" + FileName + "\"");
-  }
+  if (const int err = ReplaceFileContents(FileName, FData.data(), FData.size()))
+    throw EFCreateError("Cannot create file \"" + FileName + "\": " + FileErrorText(err));
 }
 
 Integer TMemoryStream::Write(const void* Buffer, Integer Count) {
@@ -136,8 +124,11 @@ void TMemoryStream::LoadFromStream(TStream& Stream) {
 }
 
 void TMemoryStream::LoadFromFile(const String& FileName) {
-  Owned<TFileStream> f(New<TFileStream>(FileName, fmOpenRead | fmShareDenyWrite));
-  LoadFromStream(*f);
+  String data;
+  if (const int err = ReadRegularFile(FileName, data, size_t(MaxSize)))
+    throw EFOpenError("Cannot open file \"" + FileName + "\": " + FileErrorText(err));
+  FData.assign(data.begin(), data.end());
+  FPosition = 0;
 }
 
 // ---- TStringStream ----

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <vector>
 
@@ -37,7 +38,13 @@ bool NearerWhite(Pixel p) { return (p >> 16 & 255) + (p >> 8 & 255) + (p & 255) 
 // A monochrome bitmap from colour pixels (nullptr: all white).
 HBITMAP NewMono(Integer W, Integer H, const Pixel* Px) {
   const size_t stride = (size_t(W) + 15) / 16 * 2;
-  std::vector<Byte> bits(stride * size_t(H), 0xFF);
+  if (uint64_t(W) * uint64_t(H) > kMaxSurfacePixels) return nullptr;   // before allocating for it
+  std::vector<Byte> bits;
+  try {
+    bits.assign(stride * size_t(H), 0xFF);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
   if (Px) {
     for (Integer y = 0; y < H; ++y)
       for (Integer x = 0; x < W; ++x)
@@ -456,6 +463,7 @@ void TBitmap::LoadImage(const Byte* Data, size_t Size) {
     return;
   }
   DecodeResult r = DecodeImage(Data, Size);
+  if (r.OutOfMemory) throw EOutOfResources("Out of system resources");
   if (!r.Ok) throw EInvalidGraphic("Bitmap image is not valid: " + r.Error);
   TPixelFormat format = r.Image.HasAlpha ? pf32bit : pf24bit;
   if (Size >= 30 && Data[0] == 'B' && Data[1] == 'M') {
@@ -463,13 +471,22 @@ void TBitmap::LoadImage(const Byte* Data, size_t Size) {
     if (bpp == 1) format = pf1bit;
     else if (bpp == 32) format = pf32bit;
   }
-  SetImageFromPixels(r.Image.Width, r.Image.Height, r.Image.Pixels.data(), format);
+  try {
+    SetImageFromPixels(r.Image.Width, r.Image.Height, r.Image.Pixels.data(), format);
+  } catch (const std::bad_alloc&) {
+    throw EOutOfResources("Out of system resources");
+  }
 }
 
 void TBitmap::LoadFromStream(TStream& Stream) {
   const Int64 size = Stream.GetSize() - Stream.GetPosition();
   if (size < 0 || size > TMemoryStream::MaxSize) throw EInvalidGraphic("Bitmap image is not valid: too large");
-  std::vector<Byte> data(static_cast<size_t>(size));
+  std::vector<Byte> data;
+  try {
+    data.resize(static_cast<size_t>(size));
+  } catch (const std::bad_alloc&) {
+    throw EOutOfResources("Out of system resources");
+  }
   if (size) Stream.ReadBuffer(data.data(), Integer(size));
   LoadImage(data.data(), data.size());
 }

@@ -286,6 +286,10 @@ class TApplication : public TComponent {
   void HandleException(TObject* Sender, std::exception_ptr E);
   void HandleException(TObject* Sender);  // the exception being handled
   virtual void ShowException(const Exception& E);
+  // A modal box with Text under Caption ("Error" when empty) and an OK button, which
+  // Enter, Escape and the close box press as well; MB_ICONINFORMATION among Flags adds the
+  // information icon. Answers mrOk (the platform's IDOK).
+  Integer MessageBox(const String& Text, const String& Caption, UINT Flags);
   // Messages of the exceptions shown so far, when recording is on (tests), oldest first.
   void SetRecordExceptions(bool Value) { FRecordExceptions = Value; }
   std::vector<String> TakeExceptions();

@@ -165,6 +165,16 @@ void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
 void TWinControl::CreateHandle() {
   if (FHandle) return;
   CreateWnd();
+  if (FParent && FHandle) {
+    // The platform puts a new child below its siblings; the control list (last on top)
+    // says where it belongs: just below the first later sibling that has a window.
+    auto& list = FParent->FWinControls;
+    HWND above = nullptr;
+    for (auto it = std::find(list.begin(), list.end(), this); it != list.end() && !above; ++it)
+      if (*it != this && (*it)->FHandle && ::GetParent((*it)->FHandle) == ::GetParent(FHandle)) above = (*it)->FHandle;
+    if (GetWindow(FHandle, GW_HWNDPREV) != above)
+      SetWindowPos(FHandle, above ? above : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
   UpdateBounds();
   for (TWinControl* c : std::vector<TWinControl*>(FWinControls))
     if (!c->FHandle) c->CreateHandle();

@@ -1,5 +1,7 @@
 #include "platform/gdi/BitmapImage.h"
 
+#include <new>
+
 HBITMAP CreateBitmapFromImage(const DecodedImage& image, HBITMAP* mask) {
   if (mask) *mask = nullptr;
   const Integer w = image.Width, h = image.Height;
@@ -29,7 +31,12 @@ bool ImageFromBitmap(HBITMAP bitmap, DecodedImage& out) {
   out = DecodedImage{};
   out.Width = s.Width();
   out.Height = s.Height();
-  out.Pixels.resize(size_t(s.Width()) * size_t(s.Height()));
+  try {
+    out.Pixels.resize(size_t(s.Width()) * size_t(s.Height()));
+  } catch (const std::bad_alloc&) {
+    out = DecodedImage{};
+    return false;
+  }
   for (Integer y = 0; y < s.Height(); ++y)
     for (Integer x = 0; x < s.Width(); ++x) out.Pixels[size_t(y) * size_t(s.Width()) + size_t(x)] = s.At(x, y);
   return true;

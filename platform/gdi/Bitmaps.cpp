@@ -2,6 +2,7 @@
 #include "platform/gdi/Raster.h"
 
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -85,7 +86,8 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, v
   const Integer height = h.biHeight < 0 ? -Int64(h.biHeight) > INT32_MAX ? 0 : -h.biHeight : h.biHeight;
   if (!sizeOk(w, height)) return nullptr;
   auto b = std::make_shared<BitmapObject>();
-  b->DibMemory.reset(new uint32_t[size_t(w) * size_t(height)]());
+  b->DibMemory.reset(new (std::nothrow) uint32_t[size_t(w) * size_t(height)]());
+  if (!b->DibMemory) return nullptr;
   b->Dib = true;
   b->Bits = b->DibMemory.get();
   b->BottomUp = h.biHeight > 0;
@@ -211,6 +213,8 @@ int SetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, const void* bits, 
 // ---- Brushes ------------------------------------------------------------------------------------
 
 HBRUSH CreateHatchBrush(int hatch, COLORREF color) {
+  // The platform's later hatch numbers (up to 11) give a plain brush of the colour.
+  if (hatch > HS_DIAGCROSS && hatch < 12) return CreateSolidBrush(color);
   if (hatch < HS_HORIZONTAL || hatch > HS_DIAGCROSS) return nullptr;
   auto b = std::make_shared<BrushObject>();
   b->Style = BS_HATCHED;

@@ -42,9 +42,18 @@ void blitCore(DeviceContext& dd, const TRect& destRect, const Surface* src, Inte
   Surface* dst = dd.Target();
   if (!dst) return;
   const bool useP = Rop3UsesPattern(rop), useS = Rop3UsesSource(rop) && src;
-  const BrushObject* brush = static_cast<const BrushObject*>(dd.State.Brush.Object.get());
-  BrushPainter bp(dd, brush);   // a hollow brush gives zero pattern bits
   const TPoint o = dd.DeviceOrigin;
+  if (rop == 0xCC && useS && conv.kind == SourceConversion::None) {
+    // The plain copy, by far the most common: rows straight across.
+    ForEachClipRect(dd.EffectiveClip(), destRect, [&](const TRect& c) {
+      const size_t bytes = size_t(c.Width()) * 4;
+      for (Integer y = c.Top; y < c.Bottom; ++y)
+        std::memmove(dst->Row(y + o.Y) + c.Left + o.X, src->Row(y + sdy) + c.Left + sdx, bytes);
+    });
+    return;
+  }
+  const BrushObject* brush = useP ? static_cast<const BrushObject*>(dd.State.Brush.Object.get()) : nullptr;
+  BrushPainter bp(dd, brush);   // a hollow brush gives zero pattern bits
   std::vector<Pixel> pat, sbuf;
   ForEachClipRect(dd.EffectiveClip(), destRect, [&](const TRect& c) {
     const Integer n = c.Width();
@@ -61,6 +70,10 @@ void blitCore(DeviceContext& dd, const TRect& destRect, const Surface* src, Inte
           convertRow(conv, s, sbuf.data(), n);
           s = sbuf.data();
         }
+      }
+      if (rop == 0xF0 && !bp.IsNull()) {   // PATCOPY: the pattern straight into the target
+        bp.Row(c.Left, y, n, d);
+        continue;
       }
       if (useP && !bp.IsNull()) bp.Row(c.Left, y, n, pat.data());
       Rop3Span(rop, d, s, useP ? pat.data() : nullptr, n);
@@ -217,6 +230,7 @@ BOOL StretchBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1,
     if (ss == dd->Target()) {
       // Same surface: read from a snapshot so overlapping areas copy as if at once.
       Surface snap(inside.Width(), inside.Height());
+      if (snap.IsEmpty()) return FALSE;   // out of memory
       snap.CopyFrom(*ss, inside, 0, 0);
       blitCore(*dd, part, &snap, -part.Left, -part.Top, conv, op);
     } else {

@@ -147,13 +147,14 @@ BOOL FrameRgn(HDC dc, HRGN rgn, HBRUSH brush, int width, int height) {
   // The frame is the region minus the part of it that stays after shrinking by (w, h) from
   // every side: a pixel survives when the pixels w left/right and h up/down are also inside.
   const Region& src = r->Rgn;
+  // Two shifts each way, not a stepped loop: a step of 2 * width overflows for huge frames.
   Region inner = src;
-  for (int dx = -width; dx <= width; dx += 2 * width) {
+  for (const int dx : {-width, width}) {
     Region s = src;
     s.Offset(dx, 0);
     inner = Region::Combine(inner, s, RegionOp::And);
   }
-  for (int dy = -height; dy <= height; dy += 2 * height) {
+  for (const int dy : {-height, height}) {
     Region s = src;
     s.Offset(0, dy);
     inner = Region::Combine(inner, s, RegionOp::And);
@@ -210,9 +211,11 @@ int SelectClipRgn(HDC dc, HRGN rgn) { return ExtSelectClipRgn(dc, rgn, RGN_COPY)
 
 int GetClipRgn(HDC dc, HRGN rgn) {
   DeviceContext* d = DcFromHandle(dc);
-  RegionObject* r = RegionFromHandle(rgn);
-  if (!d || !r) return -1;
+  if (!d) return -1;
+  // Without a clip there is nothing to copy, so no region is needed to answer 0.
   if (!d->State.AppClip) return 0;
+  RegionObject* r = RegionFromHandle(rgn);
+  if (!r) return -1;
   r->Rgn = *d->State.AppClip;
   return 1;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -28,11 +29,24 @@ DecodeResult Fail(std::string why) {
   return r;
 }
 
+DecodeResult OutOfMemory() {
+  DecodeResult r = Fail("out of memory");
+  r.OutOfMemory = true;
+  return r;
+}
+
 EncodeResult EncodeFail(std::string why) {
   EncodeResult r;
   r.Error = std::move(why);
   return r;
 }
+
+// Frees libpng's state on every way out, an allocation failure of ours included; freeing
+// twice is harmless.
+struct PngImageGuard {
+  png_image* img;
+  ~PngImageGuard() { png_image_free(img); }
+};
 
 // Checks a size against the caps; fills `why` when it is refused.
 bool SizeAllowed(int64_t w, int64_t h, std::string& why) {
@@ -287,16 +301,22 @@ bool ValidForEncoding(const DecodedImage& img, std::string& why) {
 }  // namespace
 
 DecodeResult DecodeBmp(const uint8_t* data, size_t size) {
-  return BmpDecoder(data, size).Run();
+  try {
+    return BmpDecoder(data, size).Run();
+  } catch (const std::bad_alloc&) {
+    return OutOfMemory();
+  }
 }
 
-DecodeResult DecodePng(const uint8_t* data, size_t size) {
+namespace {
+DecodeResult decodePng(const uint8_t* data, size_t size) {
   if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) return Fail("not a PNG file");
   // libpng's memory reader confines its error jumps to its own frames and frees what it
   // allocated on failure, so no libpng error can unwind through ours.
   png_image img;
   std::memset(&img, 0, sizeof img);
   img.version = PNG_IMAGE_VERSION;
+  PngImageGuard guard{&img};
   if (!png_image_begin_read_from_memory(&img, data, size)) {
     std::string why = std::string("PNG: ") + img.message;
     png_image_free(&img);
@@ -332,13 +352,24 @@ DecodeResult DecodePng(const uint8_t* data, size_t size) {
   return r;
 }
 
+}  // namespace
+
+DecodeResult DecodePng(const uint8_t* data, size_t size) {
+  try {
+    return decodePng(data, size);
+  } catch (const std::bad_alloc&) {
+    return OutOfMemory();
+  }
+}
+
 DecodeResult DecodeImage(const uint8_t* data, size_t size) {
   if (data && size >= 2 && data[0] == 'B' && data[1] == 'M') return DecodeBmp(data, size);
   if (data && size >= 8 && png_sig_cmp(data, 0, 8) == 0) return DecodePng(data, size);
   return Fail("unknown image format");
 }
 
-EncodeResult EncodeBmp(const DecodedImage& img, int bitsPerPixel) {
+namespace {
+EncodeResult encodeBmp(const DecodedImage& img, int bitsPerPixel) {
   if (bitsPerPixel != 24 && bitsPerPixel != 32) return EncodeFail("BMP output needs 24 or 32 bits per pixel");
   std::string why;
   if (!ValidForEncoding(img, why)) return EncodeFail(why);
@@ -389,7 +420,7 @@ EncodeResult EncodeBmp(const DecodedImage& img, int bitsPerPixel) {
   return r;
 }
 
-EncodeResult EncodePng(const DecodedImage& img) {
+EncodeResult encodePng(const DecodedImage& img) {
   std::string why;
   if (!ValidForEncoding(img, why)) return EncodeFail(why);
   const int channels = img.HasAlpha ? 4 : 3;
@@ -405,6 +436,7 @@ EncodeResult EncodePng(const DecodedImage& img) {
   png_image pi;
   std::memset(&pi, 0, sizeof pi);
   pi.version = PNG_IMAGE_VERSION;
+  PngImageGuard guard{&pi};
   pi.width = png_uint_32(img.Width);
   pi.height = png_uint_32(img.Height);
   pi.format = img.HasAlpha ? PNG_FORMAT_BGRA : PNG_FORMAT_BGR;
@@ -425,4 +457,21 @@ EncodeResult EncodePng(const DecodedImage& img) {
   r.Bytes.resize(size);
   r.Ok = true;
   return r;
+}
+}  // namespace
+
+EncodeResult EncodeBmp(const DecodedImage& img, int bitsPerPixel) {
+  try {
+    return encodeBmp(img, bitsPerPixel);
+  } catch (const std::bad_alloc&) {
+    return EncodeFail("out of memory");
+  }
+}
+
+EncodeResult EncodePng(const DecodedImage& img) {
+  try {
+    return encodePng(img);
+  } catch (const std::bad_alloc&) {
+    return EncodeFail("out of memory");
+  }
 }

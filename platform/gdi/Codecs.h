@@ -21,6 +21,7 @@ struct DecodedImage {
 struct DecodeResult {
   bool Ok = false;
   std::string Error;            // why decoding failed; empty when Ok
+  bool OutOfMemory = false;     // failed only for want of memory (Error "out of memory")
   DecodedImage Image;
 };
 
@@ -30,8 +31,11 @@ struct EncodeResult {
   std::vector<uint8_t> Bytes;
 };
 
+// Decoders refuse images wider or taller than kMaxImageSide or with more than kMaxImagePixels
+// pixels (4096 x 4096), whatever the file's size: a few bytes of run-length data can declare
+// any size. A failed allocation is a failed call, never an exception.
 inline constexpr Integer kMaxImageSide = 32768;
-inline constexpr int64_t kMaxImagePixels = int64_t(1) << 26;
+inline constexpr int64_t kMaxImagePixels = int64_t(1) << 24;
 
 // A Windows bitmap file ("BM" header) with 1, 4, 8, 16, 24 or 32 bits per pixel:
 // uncompressed, bit fields (16 and 32 bits) or run-length encoded (8 and 4 bits), stored

@@ -2,22 +2,14 @@
 #include "platform/gdi/DeviceContext.h"
 
 #include "platform/gdi/Raster.h"
+#include "platform/kernel/HandleSlots.h"
 
 #include <memory>
 
 namespace {
 
-constexpr uint32_t kSlotBits = 20;
-constexpr uint32_t kSlotMask = (1u << kSlotBits) - 1;
-
-struct DcSlot {
-  std::unique_ptr<DeviceContext> dc;
-  uint32_t gen = 1;
-};
-
 struct DcTable {
-  std::vector<DcSlot> slots;
-  std::vector<uint32_t> freeList;
+  HandleSlots<std::unique_ptr<DeviceContext>> slots;
   size_t live = 0;
 };
 
@@ -28,27 +20,10 @@ DcTable& dcTable() {
 
 HDC allocDC(std::unique_ptr<DeviceContext> dc) {
   DcTable& t = dcTable();
-  uint32_t slot;
-  if (!t.freeList.empty()) {
-    slot = t.freeList.back();
-    t.freeList.pop_back();
-  } else {
-    if (t.slots.size() > kSlotMask) return nullptr;
-    slot = uint32_t(t.slots.size());
-    t.slots.emplace_back();
-  }
-  t.slots[slot].dc = std::move(dc);
+  const uintptr_t h = t.slots.Add(std::move(dc));
+  if (!h) return nullptr;
   ++t.live;
-  return reinterpret_cast<HDC>(uintptr_t((t.slots[slot].gen << kSlotBits) | slot));
-}
-
-DcSlot* dcSlot(HDC h) {
-  const uintptr_t v = reinterpret_cast<uintptr_t>(h);
-  if (v >> 32) return nullptr;
-  const uint32_t slot = uint32_t(v) & kSlotMask, gen = uint32_t(v) >> kSlotBits;
-  DcTable& t = dcTable();
-  if (slot >= t.slots.size() || !t.slots[slot].dc || t.slots[slot].gen != gen) return nullptr;
-  return &t.slots[slot];
+  return reinterpret_cast<HDC>(h);
 }
 
 SelectedObject selected(HGDIOBJ h) { return {h, GdiLookupShared(h)}; }
@@ -67,8 +42,8 @@ void releaseBitmap(const SelectedObject& s, HDC owner) {
 }  // namespace
 
 DeviceContext* DcFromHandle(HDC dc) {
-  DcSlot* s = dcSlot(dc);
-  return s ? s->dc.get() : nullptr;
+  auto* s = dcTable().slots.Find(reinterpret_cast<uintptr_t>(dc));
+  return s ? s->get() : nullptr;
 }
 
 size_t LiveDCCount() { return dcTable().live; }
@@ -190,14 +165,12 @@ void SetDCSurface(HDC dc, Surface* surface, TPoint deviceOrigin) {
 }
 
 BOOL DeleteDC(HDC dc) {
-  DcSlot* s = dcSlot(dc);
-  if (!s) return FALSE;
-  releaseBitmap(s->dc->State.Bitmap, dc);
-  for (const DcState& st : s->dc->Saved) releaseBitmap(st.Bitmap, dc);
-  s->dc.reset();
-  s->gen = s->gen + 1 > 0xFFF ? 1 : s->gen + 1;
+  DeviceContext* d = DcFromHandle(dc);
+  if (!d) return FALSE;
+  releaseBitmap(d->State.Bitmap, dc);
+  for (const DcState& st : d->Saved) releaseBitmap(st.Bitmap, dc);
   DcTable& t = dcTable();
-  t.freeList.push_back(uint32_t(reinterpret_cast<uintptr_t>(dc)) & kSlotMask);
+  t.slots.Remove(reinterpret_cast<uintptr_t>(dc));
   --t.live;
   return TRUE;
 }
@@ -281,14 +254,14 @@ BOOL RestoreDC(HDC dc, int level) {
 COLORREF SetTextColor(HDC dc, COLORREF c) {
   TL_DC_OR(CLR_INVALID);
   COLORREF old = d->State.TextColor;
-  d->State.TextColor = c & 0xFFFFFF;
+  d->State.TextColor = c;   // kept whole; drawing reads only the colour bytes
   return old;
 }
 COLORREF GetTextColor(HDC dc) { TL_DC_OR(CLR_INVALID); return d->State.TextColor; }
 COLORREF SetBkColor(HDC dc, COLORREF c) {
   TL_DC_OR(CLR_INVALID);
   COLORREF old = d->State.BkColor;
-  d->State.BkColor = c & 0xFFFFFF;
+  d->State.BkColor = c;
   return old;
 }
 COLORREF GetBkColor(HDC dc) { TL_DC_OR(CLR_INVALID); return d->State.BkColor; }

@@ -2,25 +2,20 @@
 
 #include "platform/gdi/Font.h"
 #include "platform/gdi/Gdi.h"
+#include "platform/kernel/HandleSlots.h"
 
 #include <array>
 #include <cstring>
 
 namespace {
 
-constexpr uint32_t kSlotBits = 20;
-constexpr uint32_t kSlotMask = (1u << kSlotBits) - 1;
-constexpr uint32_t kGenMask = 0xFFF;   // 12 bits of generation, never 0
-
 struct Slot {
   std::shared_ptr<GdiObject> obj;
-  uint32_t gen = 1;
   bool stock = false;
 };
 
 struct Table {
-  std::vector<Slot> slots;
-  std::vector<uint32_t> freeList;
+  HandleSlots<Slot> slots;
   size_t live = 0;   // non-stock objects
 };
 
@@ -29,39 +24,17 @@ Table& table() {
   return t;
 }
 
-Slot* slotOf(HGDIOBJ h) {
-  const uintptr_t v = reinterpret_cast<uintptr_t>(h);
-  if (v >> 32) return nullptr;
-  const uint32_t slot = uint32_t(v) & kSlotMask, gen = uint32_t(v) >> kSlotBits;
-  Table& t = table();
-  if (slot >= t.slots.size()) return nullptr;
-  Slot& s = t.slots[slot];
-  return s.obj && s.gen == gen ? &s : nullptr;
-}
-
-HGDIOBJ encode(uint32_t slot, uint32_t gen) {
-  return reinterpret_cast<HGDIOBJ>(uintptr_t((gen << kSlotBits) | slot));
-}
+Slot* slotOf(HGDIOBJ h) { return table().slots.Find(reinterpret_cast<uintptr_t>(h)); }
 
 }  // namespace
 
 HGDIOBJ GdiAlloc(std::shared_ptr<GdiObject> obj) {
   if (!obj) return nullptr;
   Table& t = table();
-  uint32_t slot;
-  if (!t.freeList.empty()) {
-    slot = t.freeList.back();
-    t.freeList.pop_back();
-  } else {
-    if (t.slots.size() > kSlotMask) return nullptr;   // table full: creation fails
-    slot = uint32_t(t.slots.size());
-    t.slots.emplace_back();
-  }
-  Slot& s = t.slots[slot];
-  s.obj = std::move(obj);
-  s.stock = false;
+  const uintptr_t h = t.slots.Add(Slot{std::move(obj), false});
+  if (!h) return nullptr;   // table full: creation fails
   ++t.live;
-  return encode(slot, s.gen);
+  return reinterpret_cast<HGDIOBJ>(h);
 }
 
 std::shared_ptr<GdiObject> GdiLookupShared(HGDIOBJ h) {
@@ -77,10 +50,8 @@ GdiObject* GdiLookup(HGDIOBJ h) {
 bool GdiFree(HGDIOBJ h) {
   Slot* s = slotOf(h);
   if (!s || s->stock) return false;
-  s->obj.reset();
-  s->gen = (s->gen & kGenMask) + 1 > kGenMask ? 1 : s->gen + 1;
   Table& t = table();
-  t.freeList.push_back(uint32_t(reinterpret_cast<uintptr_t>(h)) & kSlotMask);
+  t.slots.Remove(reinterpret_cast<uintptr_t>(h));
   --t.live;
   return true;
 }
@@ -106,6 +77,7 @@ int copyOut(const void* data, int full, int size, void* buffer) {
 
 int PenObject::GetObjectData(int size, void* buffer) const {
   LOGPEN lp{Style, {Width, 0}, Color};
+  if (buffer && size < int(sizeof lp)) return 0;   // a pen is told whole or not at all
   return copyOut(&lp, int(sizeof lp), size, buffer);
 }
 

@@ -39,7 +39,7 @@ class GdiObject {
   DWORD kind_;
 };
 
-// Handle table. Values are >= 0x100000 and fit in 32 bits.
+// Handle table. Values are >= 0x100000; a stale handle never names a later object.
 HGDIOBJ GdiAlloc(std::shared_ptr<GdiObject> obj);
 std::shared_ptr<GdiObject> GdiLookupShared(HGDIOBJ h);
 GdiObject* GdiLookup(HGDIOBJ h);
@@ -65,7 +65,7 @@ class PenObject : public GdiObject {
       : GdiObject(OBJ_PEN), Style(style), Width(width), Color(color) {}
   int GetObjectData(int size, void* buffer) const override;
   UINT Style;        // PS_* (the style bits only)
-  Integer Width;     // >= 1 for visible pens
+  Integer Width;     // 0 and 1 both draw one pixel wide
   COLORREF Color;
 };
 

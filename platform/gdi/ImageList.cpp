@@ -1,6 +1,7 @@
 #include "platform/gdi/ImageList.h"
 
 #include "platform/gdi/Raster.h"
+#include "platform/kernel/HandleSlots.h"
 
 #include <memory>
 
@@ -15,26 +16,15 @@ struct ImageList {
   COLORREF bk = CLR_NONE;
 };
 
-constexpr uint32_t kSlotBits = 20;
-constexpr uint32_t kSlotMask = (1u << kSlotBits) - 1;
-
-struct Slot {
-  std::unique_ptr<ImageList> list;
-  uint32_t gen = 1;
-};
-std::vector<Slot>& slots() {
-  static std::vector<Slot> s;
+HandleSlots<std::unique_ptr<ImageList>>& slots() {
+  static HandleSlots<std::unique_ptr<ImageList>> s;
   return s;
 }
 size_t g_live = 0;
 
 ImageList* lookup(HIMAGELIST h) {
-  const uintptr_t v = reinterpret_cast<uintptr_t>(h);
-  if (v >> 32) return nullptr;
-  const uint32_t slot = uint32_t(v) & kSlotMask, gen = uint32_t(v) >> kSlotBits;
-  auto& s = slots();
-  if (slot >= s.size() || !s[slot].list || s[slot].gen != gen) return nullptr;
-  return s[slot].list.get();
+  auto* p = slots().Find(reinterpret_cast<uintptr_t>(h));
+  return p ? p->get() : nullptr;
 }
 
 // Grows the strips to hold n images, keeping what is there.
@@ -43,7 +33,7 @@ bool reserve(ImageList& il, Integer n) {
   const Int64 w = Int64(il.cx) * std::max<Int64>(n, Int64(il.count) * 2);
   if (w > Int64(kMaxSurfacePixels) / il.cy) return false;
   Surface img(Integer(w), il.cy), msk(Integer(w), il.cy, kPixelMask);
-  if (img.IsEmpty()) return false;
+  if (img.IsEmpty() || msk.IsEmpty()) return false;
   if (!il.images.IsEmpty()) {
     img.CopyFrom(il.images, il.images.Bounds(), 0, 0);
     msk.CopyFrom(il.masks, il.masks.Bounds(), 0, 0);
@@ -105,21 +95,14 @@ HIMAGELIST ImageList_Create(int cx, int cy, UINT flags, int initial, int) {
   il->cy = cy;
   il->masked = flags & ILC_MASK;
   if (initial > 0 && !reserve(*il, std::min(initial, 1024))) return nullptr;
-  auto& s = slots();
-  uint32_t slot = 0;
-  while (slot < s.size() && s[slot].list) ++slot;
-  if (slot > kSlotMask) return nullptr;
-  if (slot == s.size()) s.emplace_back();
-  s[slot].list = std::move(il);
+  const uintptr_t h = slots().Add(std::move(il));
+  if (!h) return nullptr;
   ++g_live;
-  return reinterpret_cast<HIMAGELIST>(uintptr_t((s[slot].gen << kSlotBits) | slot));
+  return reinterpret_cast<HIMAGELIST>(h);
 }
 
 BOOL ImageList_Destroy(HIMAGELIST h) {
-  if (!lookup(h)) return FALSE;
-  Slot& s = slots()[uint32_t(reinterpret_cast<uintptr_t>(h)) & kSlotMask];
-  s.list.reset();
-  s.gen = s.gen + 1 > 0xFFF ? 1 : s.gen + 1;
+  if (!slots().Remove(reinterpret_cast<uintptr_t>(h))) return FALSE;
   --g_live;
   return TRUE;
 }

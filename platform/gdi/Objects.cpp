@@ -3,10 +3,14 @@
 #include "platform/gdi/Gdi.h"
 
 HPEN CreatePen(int style, int width, COLORREF color) {
-  const UINT s = UINT(style) & PS_STYLE_MASK;
-  if (s > PS_INSIDEFRAME) return nullptr;
+  UINT s = UINT(style) & PS_STYLE_MASK;
+  // As on the platform: styles it does not know draw solid, an invisible pen is the stock
+  // one, and a negative width counts by its size (0 stays 0, drawn one pixel wide).
+  if (s > PS_INSIDEFRAME) s = PS_SOLID;
+  if (s == PS_NULL) return static_cast<HPEN>(GetStockObject(NULL_PEN));
+  const Int64 size = width < 0 ? -Int64(width) : Int64(width);
   // Wider pens than this would only overflow coordinates; nothing draws them usefully.
-  const Integer w = width < 1 ? 1 : width > 32767 ? 32767 : width;
+  const Integer w = Integer(size > 32767 ? 32767 : size);
   auto p = std::make_shared<PenObject>(s, w, color & 0xFFFFFF);
   return static_cast<HPEN>(GdiAlloc(p));
 }

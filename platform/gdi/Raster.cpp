@@ -1,30 +1,40 @@
 // Raster operations over spans and brush painting.
 #include "platform/gdi/Raster.h"
 
+#include "platform/gdi/PixelSpan.h"
+
 #include <cstring>
 
-void Rop3Span(Byte rop, Pixel* d, const Pixel* s, const Pixel* p, Integer n) {
+void Rop3Span(Byte rop, Pixel* d, const Pixel* s, const Pixel* p, Integer count) {
+  using namespace pixelspan;
+  const size_t n = size_t(count);
   switch (rop) {
-    case 0x00: std::fill_n(d, n, Pixel(0)); return;                      // BLACKNESS
-    case 0xFF: std::fill_n(d, n, kPixelMask); return;                    // WHITENESS
-    case 0xAA: return;                                                   // D
-    case 0xCC: std::memmove(d, s, size_t(n) * 4); return;                // SRCCOPY
-    case 0xF0: std::memcpy(d, p, size_t(n) * 4); return;                 // PATCOPY
-    case 0x55: for (Integer i = 0; i < n; ++i) d[i] = ~d[i] & kPixelMask; return;   // DSTINVERT
-    case 0x88: for (Integer i = 0; i < n; ++i) d[i] &= s[i]; return;     // SRCAND
-    case 0xEE: for (Integer i = 0; i < n; ++i) d[i] = (d[i] | s[i]) & kPixelMask; return;  // SRCPAINT
-    case 0x66: for (Integer i = 0; i < n; ++i) d[i] = (d[i] ^ s[i]) & kPixelMask; return;  // SRCINVERT
-    case 0x5A: for (Integer i = 0; i < n; ++i) d[i] = (d[i] ^ p[i]) & kPixelMask; return;  // PATINVERT
-    case 0x33: for (Integer i = 0; i < n; ++i) d[i] = ~s[i] & kPixelMask; return;  // NOTSRCCOPY
-    case 0xC0: for (Integer i = 0; i < n; ++i) d[i] = p[i] & s[i]; return;          // MERGECOPY
-    case 0xBB: for (Integer i = 0; i < n; ++i) d[i] = (~s[i] | d[i]) & kPixelMask; return;  // MERGEPAINT
-    case 0x44: for (Integer i = 0; i < n; ++i) d[i] = s[i] & ~d[i] & kPixelMask; return;  // SRCERASE
+    case 0x00: FillPixels(d, n, 0); return;                                            // BLACKNESS
+    case 0xFF: FillPixels(d, n, ~Pixel(0)); return;                                   // WHITENESS
+    case 0xAA: return;                                                                 // D
+    case 0xCC: std::memmove(d, s, n * 4); return;                                      // SRCCOPY
+    case 0xF0: std::memcpy(d, p, n * 4); return;                                       // PATCOPY
+    case 0x55: Map1(d, n, [](auto x) { return ~x; }); return;                     // DSTINVERT
+    case 0x88: Map2(d, s, n, [](auto x, auto y) { return x & y; }); return;            // SRCAND
+    case 0xEE: Map2(d, s, n, [](auto x, auto y) { return x | y; }); return;     // SRCPAINT
+    case 0x66: Map2(d, s, n, [](auto x, auto y) { return x ^ y; }); return;     // SRCINVERT
+    case 0x5A: Map2(d, p, n, [](auto x, auto y) { return x ^ y; }); return;     // PATINVERT
+    case 0x33: Map2(d, s, n, [](auto, auto y) { return ~y; }); return;            // NOTSRCCOPY
+    case 0xC0: Map3(d, s, p, n, [](auto, auto y, auto z) { return z & y; }); return;   // MERGECOPY
+    case 0xBB: Map2(d, s, n, [](auto x, auto y) { return ~y | x; }); return;    // MERGEPAINT
+    case 0x44: Map2(d, s, n, [](auto x, auto y) { return y & ~x; }); return;      // SRCERASE
     default: break;
   }
-  static const Pixel zero = 0;
   const bool useS = Rop3UsesSource(rop), useP = Rop3UsesPattern(rop);
-  for (Integer i = 0; i < n; ++i)
-    d[i] = Rop3Apply(rop, useP ? p[i] : zero, useS ? s[i] : zero, d[i]);
+  if (useS && useP) {
+    Map3(d, s, p, n, [rop](auto x, auto y, auto z) { return Rop3Apply(rop, z, y, x); });
+  } else if (useS) {
+    Map2(d, s, n, [rop](auto x, auto y) { return Rop3Apply(rop, y & 0, y, x); });
+  } else if (useP) {
+    Map2(d, p, n, [rop](auto x, auto z) { return Rop3Apply(rop, z, z & 0, x); });
+  } else {
+    Map1(d, n, [rop](auto x) { return Rop3Apply(rop, x & 0, x & 0, x); });
+  }
 }
 
 BrushObject* ResolveBrush(HBRUSH brush) {
@@ -46,8 +56,9 @@ bool hatchBit(ULONG_PTR hatch, Integer x, Integer y) {
     default: return false;
   }
 }
-Integer floorMod(Integer a, Integer m) {
-  Integer r = a % m;
+// 64-bit, so a brush origin at the integer limit cannot overflow the difference.
+Integer floorMod(Int64 a, Integer m) {
+  const Integer r = Integer(a % m);
   return r < 0 ? r + m : r;
 }
 }  // namespace
@@ -105,25 +116,45 @@ BrushPainter::BrushPainter(DeviceContext& dc, const BrushObject* brush) {
 
 void BrushPainter::Row(Integer x, Integer y, Integer n, Pixel* out, Byte* opaque) const {
   if (solid_) {
-    std::fill_n(out, n, solidPixel_);
+    FillPixels(out, size_t(n), solidPixel_);
     if (opaque) std::fill_n(opaque, n, Byte(1));
     return;
   }
-  if (null_ || pw_ == 0) return;
-  const Integer py = floorMod(y - org_.Y, ph_);
+  if (null_ || pw_ == 0 || n <= 0) return;
+  const Integer py = floorMod(Int64(y) - org_.Y, ph_);
   const Pixel* row = pattern_.data() + size_t(py) * size_t(pw_);
   const Byte* mrow = mask_.empty() ? nullptr : mask_.data() + size_t(py) * size_t(pw_);
-  Integer px = floorMod(x - org_.X, pw_);
+  const Integer px = floorMod(Int64(x) - org_.X, pw_);
+  // One period from the pattern, then the row doubles itself: a few large copies.
+  const Integer head = std::min(n, pw_ - px);
+  std::memcpy(out, row + px, size_t(head) * 4);
+  Integer done = head;
+  if (done < n) {
+    const Integer first = std::min(n - done, px);
+    std::memcpy(out + done, row, size_t(first) * 4);
+    done += first;
+  }
+  while (done < n) {
+    const Integer k = std::min(done, n - done);
+    std::memcpy(out + done, out, size_t(k) * 4);
+    done += k;
+  }
+  if (!opaque) return;
+  if (!transparentGaps_ || !mrow) {
+    std::fill_n(opaque, n, Byte(1));
+    return;
+  }
+  Integer mx = px;
   for (Integer i = 0; i < n; ++i) {
-    out[i] = row[px];
-    if (opaque) opaque[i] = (!transparentGaps_ || !mrow) ? 1 : mrow[px];
-    if (++px == pw_) px = 0;
+    opaque[i] = mrow[mx];
+    if (++mx == pw_) mx = 0;
   }
 }
 
 namespace {
+// `copy`: the op stores the pattern as it is wherever it paints.
 template <class Op>
-void paintRegion(DeviceContext& dc, const Region& rgn, const BrushObject* brush, Op op) {
+void paintRegion(DeviceContext& dc, const Region& rgn, const BrushObject* brush, bool copy, Op op) {
   Surface* s = dc.Target();
   if (!s) return;
   BrushPainter bp(dc, brush);
@@ -137,10 +168,15 @@ void paintRegion(DeviceContext& dc, const Region& rgn, const BrushObject* brush,
       const Integer n = c.Width();
       pat.resize(size_t(n));
       opq.resize(size_t(n));
+      const bool gaps = bp.HasTransparentGaps();
       for (Integer y = c.Top; y < c.Bottom; ++y) {
-        bp.Row(c.Left, y, n, pat.data(), opq.data());
         Pixel* d = s->Row(y + o.Y) + c.Left + o.X;
-        op(d, pat.data(), bp.HasTransparentGaps() ? opq.data() : nullptr, n);
+        if (copy && !gaps) {   // the pattern straight into the target
+          bp.Row(c.Left, y, n, d);
+          continue;
+        }
+        bp.Row(c.Left, y, n, pat.data(), gaps ? opq.data() : nullptr);
+        op(d, pat.data(), gaps ? opq.data() : nullptr, n);
       }
     });
   }
@@ -153,9 +189,13 @@ void PaintRegionRop2(DeviceContext& dc, const Region& rgn, const BrushObject* br
     for (const TRect& r : rgn.Rects()) dc.FillDeviceRect(r, bp.SolidPixel());
     return;
   }
-  paintRegion(dc, rgn, brush, [rop2](Pixel* d, const Pixel* p, const Byte* m, Integer n) {
+  paintRegion(dc, rgn, brush, rop2 == R2_COPYPEN, [rop2](Pixel* d, const Pixel* p, const Byte* m, Integer n) {
+    if (!m) {
+      pixelspan::Map2(d, p, size_t(n), [rop2](auto x, auto y) { return Rop2Apply(rop2, y, x); });
+      return;
+    }
     for (Integer i = 0; i < n; ++i)
-      if (!m || m[i]) d[i] = Rop2Apply(rop2, p[i], d[i]);
+      if (m[i]) d[i] = Rop2Apply(rop2, p[i], d[i]);
   });
 }
 
@@ -170,7 +210,7 @@ void PaintRegionRop3(DeviceContext& dc, const Region& rgn, const BrushObject* br
     for (const TRect& r : rgn.Rects()) dc.FillDeviceRect(r, bp.SolidPixel());
     return;
   }
-  paintRegion(dc, rgn, brush, [rop3](Pixel* d, const Pixel* p, const Byte* m, Integer n) {
+  paintRegion(dc, rgn, brush, rop3 == 0xF0, [rop3](Pixel* d, const Pixel* p, const Byte* m, Integer n) {
     if (!m) {
       Rop3Span(rop3, d, nullptr, p, n);
       return;

@@ -29,25 +29,28 @@ void ForEachClipRect(const Region& clip, const TRect& area, F&& f) {
   }
 }
 
-// Two-operand raster op (R2_*) on a pixel.
-inline Pixel Rop2Apply(int rop2, Pixel pen, Pixel dst) {
+// Two-operand raster op (R2_*) on a pixel (or a vector of them). Raster ops act on all
+// 32 bits, as on the platform: inverting a DIB pixel inverts its fourth byte too.
+template <class P>
+inline P Rop2Apply(int rop2, P pen, P dst) {
   const unsigned c = unsigned(rop2 - 1) & 15;
-  Pixel r = 0;
+  P r = pen & 0;
   if (c & 1) r |= ~pen & ~dst;
   if (c & 2) r |= ~pen & dst;
   if (c & 4) r |= pen & ~dst;
   if (c & 8) r |= pen & dst;
-  return r & kPixelMask;
+  return r;
 }
 
-// Three-operand raster op code (the op's high word's low byte) on a pixel.
-inline Pixel Rop3Apply(Byte rop, Pixel p, Pixel s, Pixel d) {
-  Pixel r = 0;
+// Three-operand raster op code (the op's high word's low byte) on a pixel (or a vector).
+template <class P>
+inline P Rop3Apply(Byte rop, P p, P s, P d) {
+  P r = d & 0;
   for (int i = 0; i < 8; ++i) {
     if (!(rop >> i & 1)) continue;
     r |= ((i & 4) ? p : ~p) & ((i & 2) ? s : ~s) & ((i & 1) ? d : ~d);
   }
-  return r & kPixelMask;
+  return r;
 }
 inline bool Rop3UsesSource(Byte rop) { return ((rop >> 2) ^ rop) & 0x33; }
 inline bool Rop3UsesPattern(Byte rop) { return ((rop >> 4) ^ rop) & 0x0F; }

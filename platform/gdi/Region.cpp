@@ -8,58 +8,185 @@
 
 namespace {
 
-// One band of a canonical rectangle list: rects [first, last) share Top and Bottom.
-struct Band {
-  Integer top, bottom;
-  size_t first, last;
+// Whether op keeps a pixel that is in a (inA) and in b (inB).
+template <RegionOp Op>
+constexpr bool Keeps(bool inA, bool inB) {
+  if constexpr (Op == RegionOp::And) return inA && inB;
+  else if constexpr (Op == RegionOp::Or) return inA || inB;
+  else if constexpr (Op == RegionOp::Xor) return inA != inB;
+  else return inA && !inB;
+}
+
+// The end of the band starting at rects[i]: the first rect with another top.
+size_t BandEnd(const TRect* rects, size_t n, size_t i) {
+  const Integer top = rects[i].Top;
+  size_t j = i + 1;
+  while (j < n && rects[j].Top == top) ++j;
+  return j;
+}
+
+// Writes canonical bands straight into a rectangle list, joining each band with the one above
+// when they touch and hold the same x intervals.
+class BandWriter {
+ public:
+  explicit BandWriter(std::vector<TRect>& out) : out_(out) {}
+  void Open(Integer top, Integer bottom) {
+    top_ = top;
+    bottom_ = bottom;
+    start_ = out_.size();
+  }
+  void Add(Integer l, Integer r) { out_.push_back({l, top_, r, bottom_}); }
+  // Adds [l, r) joining it to the band's last rect when they touch.
+  void Merge(Integer l, Integer r) {
+    if (out_.size() > start_ && out_.back().Right >= l) {
+      out_.back().Right = std::max(out_.back().Right, r);
+      return;
+    }
+    Add(l, r);
+  }
+  void Close() {
+    const size_t n = out_.size() - start_;
+    if (n == 0) return;
+    if (prevStart_ != kNone && start_ - prevStart_ == n && out_[prevStart_].Bottom == top_) {
+      bool same = true;
+      for (size_t i = 0; i < n && same; ++i)
+        same = out_[prevStart_ + i].Left == out_[start_ + i].Left && out_[prevStart_ + i].Right == out_[start_ + i].Right;
+      if (same) {   // vertically adjacent and identical: grow the band above
+        for (size_t i = prevStart_; i < start_; ++i) out_[i].Bottom = bottom_;
+        out_.resize(start_);
+        return;
+      }
+    }
+    prevStart_ = start_;
+  }
+
+ private:
+  static constexpr size_t kNone = ~size_t(0);
+  std::vector<TRect>& out_;
+  Integer top_ = 0, bottom_ = 0;
+  size_t start_ = 0, prevStart_ = kNone;
 };
 
-std::vector<Band> BandsOf(const std::vector<TRect>& rects) {
-  std::vector<Band> bands;
-  size_t i = 0;
-  while (i < rects.size()) {
-    size_t j = i + 1;
-    while (j < rects.size() && rects[j].Top == rects[i].Top) ++j;
-    bands.push_back({rects[i].Top, rects[i].Bottom, i, j});
-    i = j;
-  }
-  return bands;
-}
-
-bool Keeps(RegionOp op, bool inA, bool inB) {
-  switch (op) {
-    case RegionOp::And: return inA && inB;
-    case RegionOp::Or: return inA || inB;
-    case RegionOp::Xor: return inA != inB;
-    case RegionOp::Diff: return inA && !inB;
-    case RegionOp::Copy: return inA;
-  }
-  return false;
-}
-
-// Merges the x intervals of two bands by op into span pairs. Both inputs are sorted,
-// disjoint and non-touching, so each boundary toggles its side's membership once.
-void CombineIntervals(const TRect* a, size_t na, const TRect* b, size_t nb, RegionOp op,
-                      std::vector<Integer>& out) {
-  out.clear();
-  size_t ia = 0, ib = 0;   // index into the 2n boundaries of each side
-  const size_t ea = 2 * na, eb = 2 * nb;
-  auto boundA = [&](size_t k) { return (k & 1) ? a[k / 2].Right : a[k / 2].Left; };
-  auto boundB = [&](size_t k) { return (k & 1) ? b[k / 2].Right : b[k / 2].Left; };
-  bool inside = false;
-  while (ia < ea || ib < eb) {
-    Integer x;
-    if (ia < ea && (ib >= eb || boundA(ia) <= boundB(ib))) x = boundA(ia);
-    else x = boundB(ib);
-    while (ia < ea && boundA(ia) == x) ++ia;
-    while (ib < eb && boundB(ib) == x) ++ib;
-    // After passing boundary k, a side is inside exactly when k is odd (a Left was last).
-    const bool now = Keeps(op, (ia & 1) != 0, (ib & 1) != 0);
-    if (now != inside) {
-      out.push_back(x);
-      inside = now;
+// The x intervals of one band of a and one of b (each sorted, apart, not touching) combined.
+template <RegionOp Op>
+void CombineBand(const TRect* a, const TRect* ae, const TRect* b, const TRect* be, BandWriter& w) {
+  if constexpr (Op == RegionOp::And) {
+    while (a != ae && b != be) {
+      const Integer l = std::max(a->Left, b->Left), r = std::min(a->Right, b->Right);
+      if (l < r) w.Add(l, r);
+      if (a->Right < b->Right) ++a;
+      else ++b;
+    }
+  } else if constexpr (Op == RegionOp::Or) {
+    // The open interval [l, r) stays in registers until a gap closes it.
+    const TRect* t = a->Left <= b->Left ? a++ : b++;
+    Integer l = t->Left, r = t->Right;
+    while (a != ae && b != be) {
+      t = a->Left <= b->Left ? a++ : b++;
+      if (t->Left <= r) {
+        r = std::max(r, t->Right);
+      } else {
+        w.Add(l, r);
+        l = t->Left;
+        r = t->Right;
+      }
+    }
+    // One side is left: past the open interval its rects stand apart as they are.
+    const TRect* rest = a != ae ? a : b;
+    const TRect* restEnd = a != ae ? ae : be;
+    for (; rest != restEnd && rest->Left <= r; ++rest) r = std::max(r, rest->Right);
+    w.Add(l, r);
+    for (; rest != restEnd; ++rest) w.Add(rest->Left, rest->Right);
+  } else if constexpr (Op == RegionOp::Diff) {
+    for (; a != ae; ++a) {
+      Integer l = a->Left;
+      const Integer r = a->Right;
+      while (b != be && b->Right <= l) ++b;
+      for (const TRect* c = b; c != be && c->Left < r; ++c) {
+        if (c->Left > l) w.Add(l, c->Left);
+        l = std::max(l, c->Right);
+        if (l >= r) break;
+      }
+      if (l < r) w.Add(l, r);
+    }
+  } else {   // Xor: walk both sides' boundaries; each toggles its side's membership once
+    bool inA = false, inB = false, inside = false;
+    bool atRightA = false, atRightB = false;   // the next boundary of a side is a Right
+    Integer start = 0;
+    while (a != ae || b != be) {
+      const Integer xa = a != ae ? (atRightA ? a->Right : a->Left) : INT32_MAX;
+      const Integer xb = b != be ? (atRightB ? b->Right : b->Left) : INT32_MAX;
+      const Integer x = std::min(xa, xb);
+      if (a != ae && xa == x) {
+        inA = !atRightA;
+        if (atRightA) ++a;
+        atRightA = !atRightA;
+      }
+      if (b != be && xb == x) {
+        inB = !atRightB;
+        if (atRightB) ++b;
+        atRightB = !atRightB;
+      }
+      const bool now = inA != inB;
+      if (now != inside) {
+        if (now) start = x;
+        else w.Add(start, x);
+        inside = now;
+      }
     }
   }
+}
+
+template <RegionOp Op>
+std::vector<TRect> CombineRects(const std::vector<TRect>& va, const std::vector<TRect>& vb) {
+  std::vector<TRect> out;
+  // Splitting bands can add rects; room for twice the inputs avoids most regrowth.
+  out.reserve(Op == RegionOp::And || Op == RegionOp::Diff ? va.size() + vb.size() : 2 * (va.size() + vb.size()));
+  BandWriter w(out);
+  const TRect* A = va.data();
+  const TRect* B = vb.data();
+  const size_t na = va.size(), nb = vb.size();
+  size_t ia = 0, ib = 0;
+  size_t ea = BandEnd(A, na, 0), eb = BandEnd(B, nb, 0);
+  Integer y = std::min(A[0].Top, B[0].Top);
+  while (ia < na || ib < nb) {
+    const bool activeA = ia < na && A[ia].Top <= y;
+    const bool activeB = ib < nb && B[ib].Top <= y;
+    // The next y where either side's membership may change.
+    int64_t next = INT64_MAX;
+    if (ia < na) next = std::min<int64_t>(next, activeA ? A[ia].Bottom : A[ia].Top);
+    if (ib < nb) next = std::min<int64_t>(next, activeB ? B[ib].Bottom : B[ib].Top);
+    const Integer yNext = Integer(next);
+    if (activeA && activeB) {
+      w.Open(y, yNext);
+      CombineBand<Op>(A + ia, A + ea, B + ib, B + eb, w);
+      w.Close();
+    } else if (activeA && Keeps<Op>(true, false)) {
+      w.Open(y, yNext);
+      for (size_t i = ia; i < ea; ++i) w.Add(A[i].Left, A[i].Right);
+      w.Close();
+    } else if (activeB && Keeps<Op>(false, true)) {
+      w.Open(y, yNext);
+      for (size_t i = ib; i < eb; ++i) w.Add(B[i].Left, B[i].Right);
+      w.Close();
+    }
+    y = yNext;
+    if (ia < na && A[ia].Bottom <= y) {
+      ia = ea;
+      if (ia < na) ea = BandEnd(A, na, ia);
+    }
+    if (ib < nb && B[ib].Bottom <= y) {
+      ib = eb;
+      if (ib < nb) eb = BandEnd(B, nb, ib);
+    }
+    // Past the end of one side only the other can add anything.
+    if constexpr (Op == RegionOp::And) {
+      if (ia >= na || ib >= nb) break;
+    } else if constexpr (Op == RegionOp::Diff) {
+      if (ia >= na) break;
+    }
+  }
+  return out;
 }
 
 Integer Clamp32(int64_t v) {
@@ -171,31 +298,15 @@ Region Region::Combine(const Region& a, const Region& b, RegionOp op) {
   if (a.IsEmpty()) return (op == RegionOp::Or || op == RegionOp::Xor) ? b : Region();
   if (b.IsEmpty()) return op == RegionOp::And ? Region() : a;
 
-  const std::vector<Band> ba = BandsOf(a.rects_), bb = BandsOf(b.rects_);
-  RegionBuilder out;
-  std::vector<Integer> xs;
-  size_t ia = 0, ib = 0;
-  Integer y = std::min(ba[0].top, bb[0].top);
-  while (ia < ba.size() || ib < bb.size()) {
-    const bool activeA = ia < ba.size() && ba[ia].top <= y;
-    const bool activeB = ib < bb.size() && bb[ib].top <= y;
-    // The next y where either side's membership may change.
-    int64_t next = INT64_MAX;
-    if (ia < ba.size()) next = std::min<int64_t>(next, activeA ? ba[ia].bottom : ba[ia].top);
-    if (ib < bb.size()) next = std::min<int64_t>(next, activeB ? bb[ib].bottom : bb[ib].top);
-    const Integer yNext = Integer(next);
-    if (activeA || activeB) {
-      const TRect* ra = activeA ? &a.rects_[ba[ia].first] : nullptr;
-      const TRect* rb = activeB ? &b.rects_[bb[ib].first] : nullptr;
-      CombineIntervals(ra, activeA ? ba[ia].last - ba[ia].first : 0, rb,
-                       activeB ? bb[ib].last - bb[ib].first : 0, op, xs);
-      out.Rows(y, yNext, xs.data(), xs.size());
-    }
-    y = yNext;
-    if (ia < ba.size() && ba[ia].bottom <= y) ++ia;
-    if (ib < bb.size() && bb[ib].bottom <= y) ++ib;
+  Region r;
+  switch (op) {
+    case RegionOp::And: r.rects_ = CombineRects<RegionOp::And>(a.rects_, b.rects_); break;
+    case RegionOp::Or: r.rects_ = CombineRects<RegionOp::Or>(a.rects_, b.rects_); break;
+    case RegionOp::Xor: r.rects_ = CombineRects<RegionOp::Xor>(a.rects_, b.rects_); break;
+    case RegionOp::Diff: r.rects_ = CombineRects<RegionOp::Diff>(a.rects_, b.rects_); break;
+    case RegionOp::Copy: break;
   }
-  return out.Finish();
+  return r;
 }
 
 Region Region::Intersected(const TRect& r) const {
@@ -203,21 +314,40 @@ Region Region::Intersected(const TRect& r) const {
 }
 
 Region Region::FromRects(const std::vector<TRect>& rects) {
-  std::vector<Region> parts;
-  parts.reserve(rects.size());
+  std::vector<TRect> rs;
+  rs.reserve(rects.size());
   for (const TRect& r : rects)
-    if (!r.IsEmpty()) parts.emplace_back(r);
-  if (parts.empty()) return {};
-  // Pairwise unions, so n rectangles cost O(n log n) merges of growing size.
-  while (parts.size() > 1) {
-    std::vector<Region> merged;
-    merged.reserve(parts.size() / 2 + 1);
-    for (size_t i = 0; i + 1 < parts.size(); i += 2)
-      merged.push_back(Combine(parts[i], parts[i + 1], RegionOp::Or));
-    if (parts.size() & 1) merged.push_back(std::move(parts.back()));
-    parts.swap(merged);
+    if (!r.IsEmpty()) rs.push_back(r);
+  if (rs.size() <= 1) return rs.empty() ? Region() : Region(rs[0]);
+  // A sweep down the rects' tops and bottoms. The active rects are kept in x order, so each
+  // band is one pass joining overlapping intervals.
+  std::sort(rs.begin(), rs.end(), [](const TRect& p, const TRect& q) { return p.Top < q.Top; });
+  Region out;
+  out.rects_.reserve(rs.size());
+  BandWriter w(out.rects_);
+  std::vector<TRect> active;
+  size_t next = 0;
+  Integer y = rs[0].Top;
+  while (true) {
+    active.erase(std::remove_if(active.begin(), active.end(), [y](const TRect& r) { return r.Bottom <= y; }),
+                 active.end());
+    for (; next < rs.size() && rs[next].Top <= y; ++next)
+      active.insert(std::upper_bound(active.begin(), active.end(), rs[next].Left,
+                                     [](Integer l, const TRect& r) { return l < r.Left; }),
+                    rs[next]);
+    if (active.empty()) {
+      if (next == rs.size()) break;
+      y = rs[next].Top;
+      continue;
+    }
+    Integer yNext = next < rs.size() ? rs[next].Top : INT32_MAX;
+    for (const TRect& r : active) yNext = std::min(yNext, r.Bottom);
+    w.Open(y, yNext);
+    for (const TRect& r : active) w.Merge(r.Left, r.Right);
+    w.Close();
+    y = yNext;
   }
-  return std::move(parts.front());
+  return out;
 }
 
 Region Region::Ellipse(const TRect& bounds) {

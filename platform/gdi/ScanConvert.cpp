@@ -103,11 +103,10 @@ class EllipseRows {
 struct Edge {
   int64_t x0, y0, x1, y1;   // y0 < y1
   int dir;                  // +1 when the original edge runs downwards
-  // First pixel whose centre lies at or right of where the edge crosses row y's centre line.
+  // First pixel at or right of where the edge crosses row y (a pixel is its own point).
   int64_t CrossAt(int64_t y) const {
     const i128 dy = y1 - y0;
-    const i128 num = i128(2 * x0 - 1) * dy + i128(2 * y + 1 - 2 * y0) * i128(x1 - x0);
-    return CeilDiv(num, 2 * dy);
+    return CeilDiv(i128(x0) * dy + i128(y - y0) * i128(x1 - x0), dy);
   }
 };
 

@@ -1,8 +1,12 @@
 // Scan conversion shared by regions and the raster device: polygons, ellipses, round
-// rectangles and pies become horizontal spans [X0, X1) per scanline. Pixel (x, y) belongs
-// to a shape when its centre (x + 0.5, y + 0.5) does; a centre exactly on a polygon edge
-// belongs to the pixel on the edge's right. That makes every shape right/bottom exclusive
-// and lets polygons that share an edge tile without gaps or double-filled pixels.
+// rectangles and pies become horizontal spans [X0, X1) per scanline.
+// Polygon vertices name pixels, as the ends of lines do: pixel (x, y) is the point (x, y), and
+// it belongs to a polygon when that point is inside. A point on a left edge or a top edge is
+// in, one on a right or bottom edge out, so polygons that share an edge tile without gaps or
+// double-filled pixels, and the pen's outline along a polygon's edges (its own pixels) meets
+// the fill with no gap. Ellipses, round rectangles and pies are boxes: pixel (x, y) belongs to
+// them when its centre (x + 0.5, y + 0.5) lies inside the shape inscribed in the box, so
+// every shape stays right/bottom exclusive.
 // All arithmetic is exact integer arithmetic, so results never depend on rounding.
 #pragma once
 

@@ -1,22 +1,26 @@
 #include "platform/gdi/Surface.h"
 
 #include "platform/gdi/Codecs.h"
+#include "platform/gdi/PixelSpan.h"
+#include "platform/kernel/Files.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
 Surface::Surface(Integer width, Integer height, Pixel fill) {
   if (width <= 0 || height <= 0) return;
   const uint64_t count = uint64_t(width) * uint64_t(height);
   if (count > kMaxSurfacePixels) return;
-  owned_.reset(new Pixel[size_t(count)]);
+  owned_.reset(new (std::nothrow) Pixel[size_t(count)]);
+  if (!owned_) return;   // out of memory: an empty surface, so the call that wanted it fails
   top_ = owned_.get();
   width_ = width;
   height_ = height;
   stride_ = width;
-  std::fill_n(top_, size_t(count), fill & kPixelMask);
+  FillPixels(top_, size_t(count), fill & kPixelMask);
 }
 
 Surface Surface::Wrap(Pixel* topRow, Integer width, Integer height, Integer stridePixels) {
@@ -40,7 +44,7 @@ void Surface::Fill(const TRect& r, Pixel p) {
   const Integer rr = std::min(r.Right, width_), b = std::min(r.Bottom, height_);
   if (l >= rr || t >= b) return;
   p &= kPixelMask;
-  for (Integer y = t; y < b; ++y) std::fill(Row(y) + l, Row(y) + rr, p);
+  for (Integer y = t; y < b; ++y) FillPixels(Row(y) + l, size_t(rr - l), p);
 }
 
 void Surface::CopyFrom(const Surface& src, const TRect& from, Integer x, Integer y) {
@@ -73,13 +77,5 @@ bool SaveSurfacePng(const Surface& s, const std::string& path) {
     for (Integer x = 0; x < s.Width(); ++x) img.Pixels[size_t(y) * size_t(s.Width()) + size_t(x)] = s.At(x, y);
   const EncodeResult png = EncodePng(img);
   if (!png.Ok) return false;
-  // Written aside and renamed, so a crash never leaves half a file under the real name.
-  const std::string tmp = path + ".tmp";
-  FILE* f = std::fopen(tmp.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(png.Bytes.data(), 1, png.Bytes.size(), f) == png.Bytes.size();
-  ok = (std::fclose(f) == 0) && ok;
-  if (ok) ok = std::rename(tmp.c_str(), path.c_str()) == 0;
-  if (!ok) std::remove(tmp.c_str());
-  return ok;
+  return ReplaceFileContents(path, png.Bytes.data(), png.Bytes.size()) == 0;
 }

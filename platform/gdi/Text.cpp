@@ -204,7 +204,8 @@ BOOL GetTextExtentExPointA(HDC hdc, LPCSTR text, int count, int maxExtent, int* 
       dx[i] = Integer(std::clamp<Int64>(x, INT32_MIN, INT32_MAX));
     }
   }
-  if (size) *size = {Sum(adv), font.Metrics().Height};
+  // No characters measure nothing: the extent of an empty string is 0 by 0.
+  if (size) *size = n == 0 ? SIZE{0, 0} : SIZE{Sum(adv), font.Metrics().Height};
   return TRUE;
 }
 

@@ -246,9 +246,15 @@ DrawTextLayout LayoutDrawText(FontInstance& font, const Byte* text, Integer coun
   if (single) {
     lines.emplace_back(units.begin(), units.end());
   } else {
+    // The hard break ending the paragraph at `pos`: found once per paragraph, not per line.
+    size_t hardEnd = 0;
+    bool haveEnd = false;
     while (pos < n) {
-      size_t hardEnd = pos;
-      while (hardEnd < n && !IsBreak(units[hardEnd].Ch)) ++hardEnd;
+      if (!haveEnd || pos > hardEnd) {
+        haveEnd = true;
+        hardEnd = pos;
+        while (hardEnd < n && !IsBreak(units[hardEnd].Ch)) ++hardEnd;
+      }
       size_t lineEnd = hardEnd, next = hardEnd;
       if (wrap) lay.Fit(units, pos, hardEnd, limit, lineEnd, next);
       lines.emplace_back(units.begin() + std::ptrdiff_t(pos), units.begin() + std::ptrdiff_t(lineEnd));

@@ -212,5 +212,10 @@ int GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR data, int cch) {
   if (!t) return 0;
   String value;
   if (!Lookup(*t, type & ~(LOCALE_NOUSEROVERRIDE | LOCALE_USE_CP_ACP), value)) return 0;
+  if (cch > 0 && data && size_t(cch) <= value.size()) {
+    // Too short: a failure, but what fits is there, as on the platform.
+    std::memcpy(data, value.data(), size_t(cch));
+    return 0;
+  }
   return CopyOut(value, data, cch);
 }

@@ -89,11 +89,12 @@ LCID GetThreadLocale();
 // Locale ids: LOCALE_USER_DEFAULT, LOCALE_SYSTEM_DEFAULT, the current table's id, or the id
 // of a built-in table. The three functions answer the number of characters written including
 // the terminating zero, or with cch 0 the number needed; 0 when the id, type, flags or date
-// are not known or valid, or when the buffer is too short.
+// are not known or valid, or when the buffer is too short (GetLocaleInfoA still fills the
+// buffer with what fits, without a terminating zero).
 int GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR data, int cch);
 // flags: 0, DATE_SHORTDATE or DATE_LONGDATE (only without a picture); `date` nullptr means
 // now. Picture letters: d dd ddd dddd, M MM MMM MMMM, y yy yyyy, g (era: nothing), 'text'
-// and '' for a quote; anything else is copied. Years 1601..30827.
+// (where '' is a quote); anything else is copied. Years 1601..30827.
 int GetDateFormatA(LCID locale, DWORD flags, const SYSTEMTIME* date, LPCSTR format, LPSTR buf,
                    int cch);
 // flags: 0. Picture letters: h hh (12-hour), H HH, m mm, s ss, t tt (first letter or whole

@@ -56,12 +56,9 @@ String Expand(const String& picture, const char* letters, Field field) {
   size_t i = 0;
   while (i < n) {
     const char c = picture[i];
+    // A quote always opens literal text; inside it a doubled quote is one quote, so two
+    // quotes alone are empty text and four are one quote.
     if (c == '\'') {
-      if (i + 1 < n && picture[i + 1] == '\'') {
-        out += '\'';
-        i += 2;
-        continue;
-      }
       ++i;
       while (i < n) {
         if (picture[i] == '\'') {

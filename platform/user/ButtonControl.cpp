@@ -35,15 +35,21 @@ void SetChecked(HWND h, LRESULT v) {
   }
 }
 
+// A radio button is a tab stop exactly while it is checked, so the keyboard reaches a
+// group at its checked button. The style is set even when unchanged, as the platform does.
+void SetRadioChecked(HWND h, LRESULT v) {
+  DWORD s = Style(h);
+  SetWindowLongA(h, GWL_STYLE, LONG_PTR(v != BST_UNCHECKED ? (s | WS_TABSTOP) : (s & ~WS_TABSTOP)));
+  if (IsWindow(h)) SetChecked(h, v);
+}
+
 // An automatic radio button unchecks the others of its group: the siblings from the
-// previous WS_GROUP window up to the next one.
+// previous WS_GROUP window up to the next one, in z-order (which is creation order).
 void CheckInGroup(HWND h) {
   HWND parent = GetParent(h);
-  if (!parent) { SetChecked(h, BST_CHECKED); return; }
-  std::vector<HWND> siblings;
-  for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) siblings.push_back(c);
-  // Children are kept top first; the group order is creation order, the reverse.
-  std::vector<HWND> order(siblings.rbegin(), siblings.rend());
+  if (!parent) { SetRadioChecked(h, BST_CHECKED); return; }
+  std::vector<HWND> order;
+  for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) order.push_back(c);
   size_t me = 0;
   while (me < order.size() && order[me] != h) ++me;
   size_t first = me;
@@ -53,9 +59,9 @@ void CheckInGroup(HWND h) {
   for (size_t i = first; i < last; ++i) {
     HWND o = order[i];
     if (o == h || States().find(o) == States().end() || Type(o) != BS_AUTORADIOBUTTON) continue;
-    SetChecked(o, BST_UNCHECKED);
+    SetRadioChecked(o, BST_UNCHECKED);
   }
-  SetChecked(h, BST_CHECKED);
+  if (IsWindow(h)) SetRadioChecked(h, BST_CHECKED);
 }
 
 void Click(HWND h) {
@@ -182,14 +188,15 @@ LRESULT ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (t == BS_GROUPBOX) return DLGC_STATIC;
       if (IsRadio(t)) return DLGC_BUTTON | DLGC_RADIOBUTTON;
       if (t == BS_DEFPUSHBUTTON) return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
-      if (t == BS_PUSHBUTTON || t == BS_OWNERDRAW) return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+      if (t == BS_PUSHBUTTON) return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
       return DLGC_BUTTON;
     case BM_GETCHECK: return (IsCheck(t) || IsRadio(t)) ? b.check : BST_UNCHECKED;
     case BM_SETCHECK:
       if (IsCheck(t) || IsRadio(t)) {
         LRESULT v = LRESULT(wp) & 3;
         if (v == BST_INDETERMINATE && !(t == BS_3STATE || t == BS_AUTO3STATE)) v = BST_CHECKED;
-        SetChecked(h, v);
+        if (IsRadio(t)) SetRadioChecked(h, v);
+        else SetChecked(h, v);
       }
       return 0;
     case BM_GETSTATE:
@@ -231,7 +238,9 @@ LRESULT ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_KEYDOWN:
       if (wp == WPARAM(VK_SPACE) && t != BS_GROUPBOX) {
+        // The button holds the mouse while the key is down, as for a press.
         b.spaceDown = true;
+        SetCapture(h);
         SetPushed(h, true);
         return 0;
       }
@@ -240,7 +249,8 @@ LRESULT ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (wp == WPARAM(VK_SPACE) && b.spaceDown) {
         b.spaceDown = false;
         SetPushed(h, false);
-        Click(h);
+        if (GetCapture() == h) ReleaseCapture();
+        if (IsWindow(h)) Click(h);
         return 0;
       }
       return DefWindowProcA(h, msg, wp, lp);
@@ -250,6 +260,11 @@ LRESULT ButtonProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_KILLFOCUS:
       b.focused = false;
+      if (b.spaceDown && GetCapture() == h) {
+        b.spaceDown = false;
+        ReleaseCapture();
+        if (!IsWindow(h)) return 0;
+      }
       b.spaceDown = false;
       if (b.pushed) SetPushed(h, false);
       InvalidateRect(h, nullptr, TRUE);

@@ -123,7 +123,8 @@ void DrawScrollBar(HDC dc, Wnd* w, int bar) {
   int arrow = vert ? m[SM_CYVSCROLL] : m[SM_CXHSCROLL];
   int length = vert ? r.Height() : r.Width();
   if (length < 2 * arrow) arrow = length / 2;
-  UINT disabled = (w->style & WS_DISABLED) ? DFCS_INACTIVE : 0;
+  bool unavailable = (w->style & WS_DISABLED) || (vert ? w->vbar : w->hbar).unavailable;
+  UINT disabled = unavailable ? DFCS_INACTIVE : 0;
   TRect a1 = vert ? TRect{r.Left, r.Top, r.Right, r.Top + arrow} : TRect{r.Left, r.Top, r.Left + arrow, r.Bottom};
   TRect a2 = vert ? TRect{r.Left, r.Bottom - arrow, r.Right, r.Bottom} : TRect{r.Right - arrow, r.Top, r.Right, r.Bottom};
   DrawArrowButton(dc, a1, vert ? 0 : 2, disabled != 0);
@@ -252,7 +253,7 @@ POINT TrackUntilRelease(HWND hwnd, OnMove onMove) {
 // dragged with SB_THUMBTRACK and dropped with SB_THUMBPOSITION; SB_ENDSCROLL ends it.
 void TrackScrollBar(HWND hwnd, int bar, POINT screen) {
   Wnd* w = Find(hwnd);
-  if (!w) return;
+  if (!w || (bar == SB_VERT ? w->vbar : w->hbar).unavailable) return;
   TRect win = WindowRectOnScreen(w);
   TRect r = ScrollBarRect(w, bar);
   bool vert = bar == SB_VERT;
@@ -281,9 +282,9 @@ void TrackScrollBar(HWND hwnd, int bar, POINT screen) {
       const ScrollBarState& b = vert ? cw->vbar : cw->hbar;
       int offset = (vert ? p.Y - win.Top - r.Top : p.X - win.Left - r.Left) - grab - arrow;
       int track = length - 2 * arrow - (t1 - t0);
-      int span = b.max - b.min + 1 - std::max(int(b.page), 1);
+      const Int64 span = Int64(b.max) - b.min + 1 - std::max<Int64>(b.page, 1);   // may exceed 32 bits
       if (track <= 0 || span <= 0) return b.min;
-      return std::clamp(b.min + MulDivInt(offset, span, track), b.min, b.min + span);
+      return int(std::clamp<Int64>(b.min + Int64(offset) * span / track, b.min, b.min + span));
     };
     POINT end = TrackUntilRelease(hwnd, [&](POINT p) {
       int pos = posAt(p);

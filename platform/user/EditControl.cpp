@@ -178,12 +178,22 @@ bool ReplaceSelection(HWND h, EditState& e, String insert, bool undoable, bool t
   // Without automatic scrolling the text may not grow past the visible width.
   if (!(Style(h) & ES_AUTOHSCROLL) && !insert.empty()) {
     Measure m(e);
-    int room_px = VisibleWidth(h, e);
-    String candidate = e.text.substr(0, size_t(start)) + insert + e.text.substr(size_t(end));
-    if (e.password) candidate.assign(candidate.size(), e.password);
-    while (!insert.empty() && m.Width(candidate, int(candidate.size())) > room_px) {
-      insert.pop_back();
-      candidate.erase(size_t(start) + insert.size(), 1);
+    const int room_px = VisibleWidth(h, e);
+    // The width grows with the part of the insert kept: search for the longest part that fits.
+    auto fits = [&](size_t keep) {
+      String candidate = e.text.substr(0, size_t(start)) + insert.substr(0, keep) + e.text.substr(size_t(end));
+      if (e.password) candidate.assign(candidate.size(), e.password);
+      return m.Width(candidate, int(candidate.size())) <= room_px;
+    };
+    if (!fits(insert.size())) {
+      size_t lo = 0, hi = insert.size();   // fits(lo) is open, fits(hi) is false
+      while (lo < hi) {
+        const size_t mid = lo + (hi - lo) / 2;
+        if (fits(mid)) lo = mid + 1;
+        else hi = mid;
+      }
+      // lo is the first count that does not fit, or 0 when nothing beyond the rest does.
+      insert.resize(lo > 0 ? lo - 1 : 0);
       cut = true;
     }
   }

@@ -113,6 +113,22 @@ HWND KeyTarget(UINT& msg) {
   return nullptr;
 }
 
+// A press in a child is told to each ancestor, the point in that ancestor's client
+// coordinates, until a window that asks not to notify or a top-level window is reached.
+void NotifyParentsOfPress(HWND child, UINT button, TPoint screen) {
+  HWND h = child;
+  for (;;) {
+    Wnd* w = Find(h);
+    if (!w || !(w->style & WS_CHILD) || (w->exStyle & WS_EX_NOPARENTNOTIFY)) return;
+    HWND p = w->parent;
+    Wnd* pw = Find(p);
+    if (!pw || p == S().desktop || p == S().messageRoot) return;
+    TPoint o = ClientOriginOnScreen(pw);
+    Send(p, WM_PARENTNOTIFY, MAKEWPARAM(WORD(button), 0), PackPoint({screen.X - o.X, screen.Y - o.Y}));
+    h = p;
+  }
+}
+
 }  // namespace
 
 namespace user_detail {
@@ -249,6 +265,12 @@ CookResult CookInput(const InputEvent& ev, MSG& out, CookStage stage) {
 
   if (int vk = ButtonKey(ev.message)) ApplyKey(st.keyState, vk, IsButtonDown(ev.message));
   EndLeaveTracking(target, hit);
+  // The ancestors hear of a press (as a plain button-down, even on the frame or for a
+  // double click) before anything else is sent.
+  if (IsButtonDown(ev.message) && !st.capture) {
+    NotifyParentsOfPress(target, ev.message, ev.pt);
+    if (!Find(target)) return CookResult::Dropped;
+  }
   if (!st.capture) {
     Send(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(WORD(SHORT(hit)), WORD(msg)));
     if (!Find(target)) return CookResult::Dropped;

@@ -3,12 +3,14 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/Text.h"
 #include "platform/kernel/CodePage.h"
+#include "platform/user/BlockSequence.h"
 #include "platform/user/Controls.h"
 
 #include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -19,8 +21,10 @@ struct Item {
   bool selected = false;
 };
 
+constexpr Integer kMaxNoDataItems = Integer(1) << 22;   // LB_SETCOUNT's limit
+
 struct ListState {
-  std::vector<Item> items;
+  BlockSequence<Item> items;   // sorted lists insert in the middle
   int cur = -1;        // the single selection, or the caret item of multiple selection
   int anchor = -1;
   int top = 0;
@@ -30,6 +34,7 @@ struct ListState {
   bool tracking = false;
   bool changedWhileTracking = false;
   int hExtent = 0;
+  DWORD selection = 0;    // LBS_MULTIPLESEL/LBS_EXTENDEDSEL as created: later style changes keep it
   bool vscroll = false;   // created with WS_VSCROLL: the bar comes and goes with the range
 };
 
@@ -44,10 +49,16 @@ ListState* StateOf(HWND h) {
 
 DWORD Style(HWND h) { return DWORD(GetWindowLongA(h, GWL_STYLE)); }
 bool OwnerDraw(HWND h) { return Style(h) & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE); }
-bool Variable(HWND h) { return Style(h) & LBS_OWNERDRAWVARIABLE; }
+// Fixed heights win when both owner-draw styles are given.
+bool Variable(HWND h) { return (Style(h) & (LBS_OWNERDRAWVARIABLE | LBS_OWNERDRAWFIXED)) == LBS_OWNERDRAWVARIABLE; }
 bool HasStrings(HWND h) { return !OwnerDraw(h) || (Style(h) & LBS_HASSTRINGS); }
-bool Multi(HWND h) { return Style(h) & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL); }
+DWORD SelKind(HWND h);
+bool Multi(HWND h) { return SelKind(h) != 0; }
 int Count(const ListState& s) { return int(s.items.size()); }
+DWORD SelKind(HWND h) {
+  const ListState* s = StateOf(h);
+  return s ? s->selection : 0;
+}
 bool Valid(const ListState& s, Integer i) { return i >= 0 && i < Count(s); }
 
 int FontHeight(HFONT font) {
@@ -188,12 +199,22 @@ LRESULT Insert(HWND h, ListState& s, int at, LPARAM lp) {
   if (at < 0) {
     at = Count(s);
     if ((Style(h) & LBS_SORT) && HasStrings(h)) {
-      at = 0;
-      while (at < Count(s) && CompareNoCase(s.items[size_t(at)].text.c_str(), item.text.c_str()) <= 0) ++at;
+      // After every item that sorts before or equal to the new one; the list is kept sorted.
+      size_t lo = 0, hi = s.items.size();
+      while (lo < hi) {
+        const size_t mid = lo + (hi - lo) / 2;
+        if (CompareNoCase(s.items[mid].text.c_str(), item.text.c_str()) <= 0) lo = mid + 1;
+        else hi = mid;
+      }
+      at = int(lo);
     }
   }
   if (at > Count(s)) return LB_ERR;
-  s.items.insert(s.items.begin() + at, item);
+  try {
+    s.items.insert(size_t(at), item);
+  } catch (const std::bad_alloc&) {
+    return LB_ERRSPACE;
+  }
   if (s.cur >= at) ++s.cur;
   if (s.anchor >= at) ++s.anchor;
   if (Variable(h)) Measure(h, s, at);
@@ -224,7 +245,7 @@ bool UserSelect(HWND h, ListState& s, int i, bool shift, bool ctrl) {
   std::vector<bool> before;
   for (auto& it : s.items) before.push_back(it.selected);
   int curBefore = s.cur;
-  if (Style(h) & LBS_EXTENDEDSEL) {
+  if (SelKind(h) & LBS_EXTENDEDSEL) {
     if (shift && Valid(s, s.anchor)) {
       for (int k = 0; k < Count(s); ++k)
         s.items[size_t(k)].selected = k >= std::min(s.anchor, i) && k <= std::max(s.anchor, i);
@@ -237,7 +258,7 @@ bool UserSelect(HWND h, ListState& s, int i, bool shift, bool ctrl) {
     }
     s.cur = i;
     InvalidateRect(h, nullptr, TRUE);
-  } else if (Style(h) & LBS_MULTIPLESEL) {
+  } else if (SelKind(h) & LBS_MULTIPLESEL) {
     s.cur = i;
     InvalidateRect(h, nullptr, TRUE);
   } else {
@@ -323,7 +344,7 @@ bool OnKey(HWND h, ListState& s, int vk) {
     case VK_HOME: to = 0; break;
     case VK_END: to = Count(s) - 1; break;
     case VK_SPACE:
-      if ((Style(h) & LBS_MULTIPLESEL) && Valid(s, cur)) {
+      if ((SelKind(h) & LBS_MULTIPLESEL) && Valid(s, cur)) {
         s.items[size_t(cur)].selected = !s.items[size_t(cur)].selected;
         InvalidateRect(h, nullptr, TRUE);
         Notify(h, LBN_SELCHANGE);
@@ -339,7 +360,10 @@ bool OnKey(HWND h, ListState& s, int vk) {
 LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
     States()[h] = std::make_unique<ListState>();
-    if (auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp)) States()[h]->vscroll = (DWORD(cs->style) & WS_VSCROLL) != 0;
+    if (auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp)) {
+      States()[h]->vscroll = (DWORD(cs->style) & WS_VSCROLL) != 0;
+      States()[h]->selection = DWORD(cs->style) & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL);
+    }
     return DefWindowProcA(h, msg, wp, lp);
   }
   ListState* sp = StateOf(h);
@@ -387,7 +411,7 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         if (HWND parent = GetParent(h)) SendMessageA(parent, WM_DELETEITEM, del.CtlID, reinterpret_cast<LPARAM>(&del));
         if (!IsWindow(h)) return LB_ERR;
       }
-      s.items.erase(s.items.begin() + i);
+      s.items.erase(size_t(i));
       if (s.cur == i) s.cur = -1;
       else if (s.cur > i) --s.cur;
       if (s.anchor >= i) s.anchor = s.anchor == i ? -1 : s.anchor - 1;
@@ -405,7 +429,16 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (!(Style(h) & LBS_NODATA)) return LB_ERR;
       Integer n = Integer(wp);
       if (n < 0) return LB_ERR;
-      s.items.assign(size_t(n), Item{});
+      // Each item still costs a record here, so a count past the cap is refused up front.
+      if (n > kMaxNoDataItems) return LB_ERRSPACE;
+      try {
+        s.items.assign(size_t(n), Item{});
+      } catch (const std::bad_alloc&) {
+        s.items.clear();
+        s.cur = -1;
+        Changed(h, s);
+        return LB_ERRSPACE;
+      }
       s.cur = -1;
       Changed(h, s);
       return 0;
@@ -454,7 +487,7 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return i;
     }
     case LB_GETCURSEL:
-      if (Multi(h)) return Valid(s, s.cur) ? s.cur : LB_ERR;
+      if (Multi(h)) return Count(s) == 0 ? LB_ERR : Valid(s, s.cur) ? s.cur : 0;   // the caret item
       return Valid(s, s.cur) ? s.cur : LB_ERR;
     case LB_SETSEL: {
       if (!Multi(h)) return LB_ERR;
@@ -465,6 +498,7 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         if (!Valid(s, i)) return LB_ERR;
         s.items[size_t(i)].selected = wp != 0;
         s.anchor = int(i);
+        s.cur = int(i);   // the caret follows the item set
       }
       InvalidateRect(h, nullptr, TRUE);
       return 0;
@@ -527,14 +561,18 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       } else {
         *r = ItemRect(h, s, int(i));
       }
-      return 1;
+      // The rectangle is always given; the answer says whether any of it shows.
+      RECT rc;
+      GetClientRect(h, &rc);
+      return r->Top < rc.Bottom && r->Bottom > 0 ? 1 : 0;
     }
     case LB_ITEMFROMPOINT: {
       bool outside = false;
       int x = SHORT(LOWORD(lp)), y = SHORT(HIWORD(lp));
       RECT rc;
       GetClientRect(h, &rc);
-      int i = ItemAt(h, s, y, &outside);
+      // Below the client area the answer is the last item that shows, at least in part.
+      int i = ItemAt(h, s, std::min(y, int(rc.Bottom) - 1), &outside);
       if (x < 0 || x >= rc.Right || y >= rc.Bottom) outside = true;
       return MAKELONG(WORD(i), WORD(outside ? 1 : 0));
     }
@@ -582,7 +620,7 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       bool outside;
       int i = ItemAt(h, s, SHORT(HIWORD(lp)), &outside);
       if (Count(s) == 0) return 0;
-      if (Style(h) & LBS_MULTIPLESEL) {
+      if (SelKind(h) & LBS_MULTIPLESEL) {
         if (!outside) {
           s.items[size_t(i)].selected = !s.items[size_t(i)].selected;
           s.cur = i;
@@ -597,14 +635,14 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     }
     case WM_MOUSEMOVE:
-      if (s.tracking && GetCapture() == h && !(Style(h) & LBS_MULTIPLESEL)) {
+      if (s.tracking && GetCapture() == h && !(SelKind(h) & LBS_MULTIPLESEL)) {
         int y = SHORT(HIWORD(lp));
-        if (y < 0) s.changedWhileTracking |= UserSelect(h, s, s.top - 1, Style(h) & LBS_EXTENDEDSEL, false);
+        if (y < 0) s.changedWhileTracking |= UserSelect(h, s, s.top - 1, SelKind(h) & LBS_EXTENDEDSEL, false);
         else {
           bool outside;
           int i = ItemAt(h, s, y, &outside);
           if (y >= ClientHeight(h)) i = std::min(Count(s) - 1, s.top + PageFrom(h, s, s.top));
-          s.changedWhileTracking |= UserSelect(h, s, i, Style(h) & LBS_EXTENDEDSEL, false);
+          s.changedWhileTracking |= UserSelect(h, s, i, SelKind(h) & LBS_EXTENDEDSEL, false);
         }
       }
       return 0;
@@ -640,11 +678,19 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       InvalidateRect(h, nullptr, TRUE);
       Notify(h, LBN_SETFOCUS);
       return 0;
-    case WM_KILLFOCUS:
+    case WM_KILLFOCUS: {
       s.focused = false;
+      // A press whose release never came ends here: the capture goes, the change is told.
+      bool pending = s.tracking && s.changedWhileTracking;
+      s.tracking = s.changedWhileTracking = false;
+      if (GetCapture() == h) ReleaseCapture();
+      if (!IsWindow(h)) return 0;
+      if (pending) Notify(h, LBN_SELCHANGE);
+      if (!IsWindow(h)) return 0;
       InvalidateRect(h, nullptr, TRUE);
       Notify(h, LBN_KILLFOCUS);
       return 0;
+    }
     case WM_PAINT: Paint(h, s); return 0;
     case WM_ERASEBKGND: return 1;
     case WM_ENABLE: InvalidateRect(h, nullptr, TRUE); return 0;

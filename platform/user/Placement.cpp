@@ -1,5 +1,6 @@
 // Window placement: position, size, z-order, visibility, enabling, coordinate mapping,
 // window regions and the non-client frame computed from the metrics table.
+#include "platform/kernel/Arith.h"
 #include "platform/user/UserInternal.h"
 
 #include <algorithm>
@@ -168,18 +169,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
   w->client = newClient;
   if (!(flags & SWP_NOZORDER)) ChangeZOrder(w, insertAfter);
   if (flags & SWP_SHOWWINDOW) w->style |= WS_VISIBLE;
-  if (flags & SWP_HIDEWINDOW) {
-    w->style &= ~WS_VISIBLE;
-    // Hiding takes the focus and capture away from the window and its children.
-    if (st.focus && (st.focus == hwnd || IsDescendant(hwnd, st.focus))) {
-      if (IsTopLevel(w)) {
-        // Activation below moves the focus.
-      } else {
-        SetFocus(nullptr);
-      }
-    }
-    if (!(w = Find(hwnd))) return TRUE;
-  }
+  if (flags & SWP_HIDEWINDOW) w->style &= ~WS_VISIBLE;
   bool nowShown = IsVisibleChain(w);
   if (nowShown && !(flags & SWP_NOREDRAW)) {
     bool top = IsTopLevel(w);
@@ -221,9 +211,17 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     Send(hwnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&wp));
     if (!(w = Find(hwnd))) return TRUE;
   }
-  if (IsTopLevel(w) && w->parent == st.desktop) {
-    if ((flags & SWP_HIDEWINDOW) && st.active == hwnd) ActivateOtherWindow(hwnd);
-    else if ((flags & SWP_HIDEWINDOW) && st.focus && IsDescendant(hwnd, st.focus)) SetFocus(nullptr);
+  // Hiding takes the focus away from the window and its children once the change is
+  // reported: a child gives it back to its parent.
+  if ((flags & SWP_HIDEWINDOW) && (w = Find(hwnd))) {
+    bool focusInside = st.focus && (st.focus == hwnd || IsDescendant(hwnd, st.focus));
+    if (IsTopLevel(w) && w->parent == st.desktop) {
+      if (st.active == hwnd) ActivateOtherWindow(hwnd);
+      else if (focusInside) SetFocus(nullptr);
+    } else if (focusInside && !IsTopLevel(w)) {
+      Wnd* p = Find(w->parent);
+      SetFocus(p && !p->destroying ? p->handle : nullptr);
+    }
   }
   return TRUE;
 }
@@ -368,8 +366,8 @@ BOOL ClientToScreen(HWND hwnd, LPPOINT point) {
   Wnd* w = Find(hwnd);
   if (!w || !point) return FALSE;
   TPoint o = ClientOriginOnScreen(w);
-  point->X += o.X;
-  point->Y += o.Y;
+  point->X = Saturate32(Int64(point->X) + o.X);
+  point->Y = Saturate32(Int64(point->Y) + o.Y);
   return TRUE;
 }
 
@@ -377,8 +375,8 @@ BOOL ScreenToClient(HWND hwnd, LPPOINT point) {
   Wnd* w = Find(hwnd);
   if (!w || !point) return FALSE;
   TPoint o = ClientOriginOnScreen(w);
-  point->X -= o.X;
-  point->Y -= o.Y;
+  point->X = Saturate32(Int64(point->X) - o.X);
+  point->Y = Saturate32(Int64(point->Y) - o.Y);
   return TRUE;
 }
 
@@ -394,10 +392,10 @@ int MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count) {
     if (!w) return 0;
     b = ClientOriginOnScreen(w);
   }
-  int dx = a.X - b.X, dy = a.Y - b.Y;
+  const int dx = Saturate32(Int64(a.X) - b.X), dy = Saturate32(Int64(a.Y) - b.Y);
   for (UINT i = 0; points && i < count; i++) {
-    points[i].X += dx;
-    points[i].Y += dy;
+    points[i].X = Saturate32(Int64(points[i].X) + dx);
+    points[i].Y = Saturate32(Int64(points[i].Y) + dy);
   }
   return MAKELONG(WORD(SHORT(dx)), WORD(SHORT(dy)));
 }
@@ -412,10 +410,10 @@ BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle) {
   probe.style &= ~(WS_VSCROLL | WS_HSCROLL);
   TRect big{0, 0, 10000, 10000};
   TRect c = DefaultClientRect(&probe, big);
-  rect->Left -= c.Left;
-  rect->Top -= c.Top;
-  rect->Right += big.Right - c.Right;
-  rect->Bottom += big.Bottom - c.Bottom;
+  rect->Left = Saturate32(Int64(rect->Left) - c.Left);
+  rect->Top = Saturate32(Int64(rect->Top) - c.Top);
+  rect->Right = Saturate32(Int64(rect->Right) + (big.Right - c.Right));
+  rect->Bottom = Saturate32(Int64(rect->Bottom) + (big.Bottom - c.Bottom));
   return TRUE;
 }
 

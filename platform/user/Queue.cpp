@@ -527,22 +527,29 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC fn) {
   if (elapse < 10) elapse = 10;
   if (elapse > 0x7FFFFFFF) elapse = 0x7FFFFFFF;
   Timer* existing = nullptr;
-  for (auto& t : st.timers)
-    if (t.hwnd == hwnd && t.id == id && (hwnd || id)) existing = &t;
+  if (hwnd || id)
+    for (auto& t : st.timers)
+      if (t.hwnd == hwnd && t.id == id) existing = &t;
   if (!existing) {
     Timer t;
     t.hwnd = hwnd;
     if (hwnd) {
       t.id = id;
     } else {
-      auto used = [&](UINT_PTR v) {
-        return std::any_of(st.timers.begin(), st.timers.end(),
-                           [&](const Timer& x) { return !x.hwnd && x.id == v; });
-      };
+      // Ids run from 0x7FFF to 0xFFFF; with every one of them taken the call fails.
+      constexpr UINT_PTR kFirst = 0x7FFF, kLast = 0xFFFF;
+      std::vector<bool> taken(kLast - kFirst + 1);
+      size_t count = 0;
+      for (const Timer& x : st.timers)
+        if (!x.hwnd && x.id >= kFirst && x.id <= kLast && !taken[x.id - kFirst]) {
+          taken[x.id - kFirst] = true;
+          ++count;
+        }
+      if (count == taken.size()) return 0;
       do {
         t.id = st.nextThreadTimerId++;
-        if (st.nextThreadTimerId > 0xFFFF) st.nextThreadTimerId = 0x7FFF;
-      } while (used(t.id));
+        if (st.nextThreadTimerId > kLast) st.nextThreadTimerId = kFirst;
+      } while (taken[t.id - kFirst]);
     }
     t.serial = ++st.timerSerial;
     st.timers.push_back(t);

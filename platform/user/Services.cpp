@@ -428,12 +428,11 @@ ScrollBarState* Bar(Wnd* w, int bar) {
 DWORD BarStyle(int bar) { return bar == SB_HORZ ? WS_HSCROLL : WS_VSCROLL; }
 
 void Clamp(ScrollBarState& b) {
-  int range = b.max - b.min + 1;
-  if (b.max < b.min) range = 0;
-  if (b.page > UINT(std::max(range, 0))) b.page = UINT(std::max(range, 0));
-  int maxPos = b.max - std::max(int(b.page) - 1, 0);
-  if (maxPos < b.min) maxPos = b.min;
-  b.pos = std::clamp(b.pos, b.min, maxPos);
+  // 64-bit: a range from the integer limit to the other is 2^32 wide.
+  const Int64 range = b.max < b.min ? 0 : Int64(b.max) - b.min + 1;
+  if (Int64(b.page) > range) b.page = UINT(range);
+  const Int64 maxPos = std::max<Int64>(Int64(b.max) - std::max<Int64>(Int64(b.page) - 1, 0), b.min);
+  b.pos = Integer(std::clamp<Int64>(b.pos, b.min, maxPos));
   b.trackPos = b.pos;
 }
 
@@ -454,6 +453,7 @@ int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw) {
   if (!w || !info) return 0;
   ScrollBarState* b = Bar(w, bar);
   if (!b) return 0;
+  w->scrollInfo = true;
   if (info->fMask & SIF_RANGE) {
     b->min = info->nMin;
     b->max = info->nMax;
@@ -463,9 +463,12 @@ int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw) {
   Clamp(*b);
   int pos = b->pos;
   if (info->fMask & (SIF_RANGE | SIF_PAGE)) {
-    bool needed = b->max > b->min && (b->page == 0 || int(b->page) <= b->max - b->min);
-    if (!(info->fMask & SIF_DISABLENOSCROLL)) SetBarShown(hwnd, bar, needed);
-    else SetBarShown(hwnd, bar, true);
+    bool needed = b->max > b->min && (b->page == 0 || Int64(b->page) <= Int64(b->max) - b->min);
+    // An unneeded bar kept by SIF_DISABLENOSCROLL stays shown but unavailable; without
+    // the flag it is hidden, its values kept for when it is shown again.
+    bool keep = (info->fMask & SIF_DISABLENOSCROLL) != 0;
+    b->unavailable = keep && !needed;
+    SetBarShown(hwnd, bar, needed || keep);
   }
   if (redraw && (w = Find(hwnd)) && IsVisibleChain(w)) RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
   return pos;
@@ -475,7 +478,7 @@ BOOL GetScrollInfo(HWND hwnd, int bar, SCROLLINFO* info) {
   Wnd* w = Find(hwnd);
   if (!w || !info) return FALSE;
   ScrollBarState* b = Bar(w, bar);
-  if (!b || !(w->style & BarStyle(bar))) return FALSE;
+  if (!b || !w->scrollInfo) return FALSE;
   if (info->fMask & SIF_RANGE) info->nMin = b->min, info->nMax = b->max;
   if (info->fMask & SIF_PAGE) info->nPage = b->page;
   if (info->fMask & SIF_POS) info->nPos = b->pos;
@@ -498,7 +501,7 @@ int SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw) {
 
 int GetScrollPos(HWND hwnd, int bar) {
   Wnd* w = Find(hwnd);
-  if (!w) return 0;
+  if (!w || !w->scrollInfo) return 0;
   ScrollBarState* b = Bar(w, bar);
   return b ? b->pos : 0;
 }
@@ -518,8 +521,9 @@ BOOL GetScrollRange(HWND hwnd, int bar, int* minPos, int* maxPos) {
   if (!w || !minPos || !maxPos) return FALSE;
   ScrollBarState* b = Bar(w, bar);
   if (!b) return FALSE;
-  *minPos = b->min;
-  *maxPos = b->max;
+  // A window that never had scroll bars answers an empty range.
+  *minPos = w->scrollInfo ? b->min : 0;
+  *maxPos = w->scrollInfo ? b->max : 0;
   return TRUE;
 }
 
@@ -552,15 +556,17 @@ void ThumbExtent(const Wnd* w, int bar, int* start, int* end) {
   int arrow = bar == SB_HORZ ? m[SM_CXHSCROLL] : m[SM_CYVSCROLL];
   if (length < 2 * arrow) arrow = length / 2;
   int track = length - 2 * arrow;
-  int range = b.max - b.min + 1;
-  if (track <= 0 || range <= 0 || b.max <= b.min) {
+  // 64-bit: the range may span the whole integer line.
+  const Int64 range = Int64(b.max) - b.min + 1;
+  if (track <= 0 || b.max <= b.min) {
     *start = *end = 0;
     return;
   }
-  int thumb = b.page ? std::max(MulDivInt(track, int(b.page), range), 8) : (bar == SB_HORZ ? m[SM_CXHTHUMB] : m[SM_CYVTHUMB]);
+  int thumb = b.page ? std::max(int(std::min<Int64>(Int64(track) * b.page / range, track)), 8)
+                     : (bar == SB_HORZ ? m[SM_CXHTHUMB] : m[SM_CYVTHUMB]);
   thumb = std::min(thumb, track);
-  int span = range - std::max(int(b.page), 1);
-  int offset = span > 0 ? MulDivInt(track - thumb, b.pos - b.min, span) : 0;
+  const Int64 span = range - std::max<Int64>(b.page, 1);
+  const int offset = span > 0 ? int(Int64(track - thumb) * (Int64(b.pos) - b.min) / span) : 0;
   *start = arrow + offset;
   *end = *start + thumb;
 }
@@ -586,7 +592,8 @@ BOOL GetScrollBarInfo(HWND hwnd, Integer idObject, SCROLLBARINFO* info) {
   ThumbExtent(w, bar, &info->xyThumbTop, &info->xyThumbBottom);
   std::fill(std::begin(info->rgstate), std::end(info->rgstate), 0);
   if (!(w->style & BarStyle(bar))) info->rgstate[0] = STATE_SYSTEM_INVISIBLE;
-  else if (w->style & WS_DISABLED) info->rgstate[0] = STATE_SYSTEM_UNAVAILABLE;
+  else if ((w->style & WS_DISABLED) || (bar == SB_VERT ? w->vbar : w->hbar).unavailable)
+    info->rgstate[0] = STATE_SYSTEM_UNAVAILABLE;
   return TRUE;
 }
 

@@ -16,9 +16,11 @@ void Paint(HWND h) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(h, &ps);
   DWORD style = DWORD(GetWindowLongA(h, GWL_STYLE));
-  HBRUSH bg = user_detail::ControlColors(h, WM_CTLCOLORSTATIC, dc);
   RECT rc;
   GetClientRect(h, &rc);
+  // The parent is asked for colours with the drawing already clipped to the control.
+  IntersectClipRect(dc, rc.Left, rc.Top, rc.Right, rc.Bottom);
+  HBRUSH bg = user_detail::ControlColors(h, WM_CTLCOLORSTATIC, dc);
   FillRect(dc, &rc, bg);
   HFONT font = Fonts()[h];
   HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;

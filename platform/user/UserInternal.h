@@ -33,7 +33,7 @@ struct WndClass {
 struct ScrollBarState {
   int min = 0, max = 100, pos = 0, trackPos = 0;
   UINT page = 0;
-  bool shown = false;
+  bool unavailable = false;   // kept shown by SIF_DISABLENOSCROLL while nothing scrolls
 };
 
 struct Wnd {
@@ -66,6 +66,7 @@ struct Wnd {
   bool hasNormalRect = false;       // minimized or maximized: where a restore puts it back
   TRect normalRect;
   ScrollBarState hbar, vbar;
+  bool scrollInfo = false;          // the bars' values exist: made with a bar or set since
   std::unique_ptr<Surface> surface; // top-level windows: the pixels of the whole window
 };
 
@@ -120,7 +121,7 @@ struct State {
   // windows
   std::vector<std::unique_ptr<Wnd>> slots;
   std::vector<uint32_t> generations;
-  std::vector<uint32_t> freeSlots;
+  std::deque<uint32_t> freeSlots;   // reused oldest first, once enough are waiting
   HWND desktop = nullptr;
   HWND messageRoot = nullptr;
   std::map<String, std::shared_ptr<WndClass>> classes;
@@ -188,6 +189,11 @@ TPoint ClientOriginOnScreen(const Wnd* w);
 TRect WindowRectOnScreen(const Wnd* w);
 bool IsVisibleChain(const Wnd* w);
 bool IsDescendant(HWND ancestor, HWND h);
+// Windows nest at most this deep (a top-level window is level 1): the default procedure
+// passes messages up the parent chain and painting walks it, so each level costs stack.
+inline constexpr int kMaxWindowNesting = 256;
+int NestingDepth(const Wnd* w);    // levels from the top-level window down to w
+int SubtreeHeight(const Wnd* w);   // levels from w down to its deepest descendant
 LRESULT Send(HWND h, UINT msg, WPARAM wParam, LPARAM lParam);
 DWORD Now();
 void InitMetrics();

@@ -33,17 +33,17 @@ std::shared_ptr<WndClass> FindClass(LPCSTR name) {
 HWND AllocHandle(std::unique_ptr<Wnd> w) {
   auto& st = S();
   uint32_t slot;
-  if (!st.freeSlots.empty()) {
-    slot = st.freeSlots.back();
-    st.freeSlots.pop_back();
+  // A freed slot waits behind others so that a stale handle is not soon paired with a new window.
+  if (!st.freeSlots.empty() && (st.freeSlots.size() > 64 || st.slots.size() >= 0xFFFE)) {
+    slot = st.freeSlots.front();
+    st.freeSlots.pop_front();
   } else {
     slot = uint32_t(st.slots.size());
     if (slot >= 0xFFFE) return nullptr;
     st.slots.emplace_back();
     st.generations.push_back(0);
   }
-  uint32_t gen = ++st.generations[slot];
-  if (gen == 0) gen = st.generations[slot] = 1;
+  const uint32_t gen = ++st.generations[slot];
   HWND h = reinterpret_cast<HWND>((uintptr_t(gen) << 16) | uintptr_t(slot + 1));
   w->handle = h;
   st.slots[slot] = std::move(w);
@@ -55,7 +55,7 @@ void FreeHandle(HWND h) {
   uintptr_t v = reinterpret_cast<uintptr_t>(h);
   uint32_t slot = uint32_t(v & 0xFFFF) - 1;
   st.slots[slot].reset();
-  st.freeSlots.push_back(slot);
+  if (st.generations[slot] != UINT32_MAX) st.freeSlots.push_back(slot);   // else retired for good
 }
 
 void Unlink(Wnd* w) {
@@ -212,6 +212,27 @@ bool IsVisibleChain(const Wnd* w) {
   return false;
 }
 
+int NestingDepth(const Wnd* w) {
+  int depth = 0;
+  for (; w && w->handle != S().desktop && w->handle != S().messageRoot; w = Find(w->parent)) ++depth;
+  return depth;
+}
+
+int SubtreeHeight(const Wnd* w) {
+  // Level by level, so a deep tree costs no stack here either.
+  int height = 0;
+  std::vector<const Wnd*> level{w}, next;
+  while (!level.empty()) {
+    ++height;
+    next.clear();
+    for (const Wnd* x : level)
+      for (HWND c : x->children)
+        if (const Wnd* cw = Find(c)) next.push_back(cw);
+    level.swap(next);
+  }
+  return height;
+}
+
 bool IsDescendant(HWND ancestor, HWND h) {
   Wnd* w = Find(h);
   while (w) {
@@ -340,6 +361,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   if (style & WS_CHILD) {
     if (parent == HWND_MESSAGE) parent = st.messageRoot;
     if (!Find(parent) || parent == st.messageRoot) return nullptr;
+    if (NestingDepth(Find(parent)) >= kMaxWindowNesting) return nullptr;
     parentHandle = parent;
   } else if (parent == HWND_MESSAGE) {
     parentHandle = st.messageRoot;
@@ -382,12 +404,16 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   w->instance = instance;
   w->menu = menu;
   w->extra.assign(size_t(cls->wndExtra), 0);
+  w->scrollInfo = (style & (WS_HSCROLL | WS_VSCROLL)) != 0;
   w->window = Bounds(x, y, width, height);
   w->client = w->window;
   HWND h = AllocHandle(std::move(w));
   if (!h) return nullptr;
   cls->windows++;
-  LinkAtTop(Find(parentHandle), Find(h));
+  // A new child goes below its siblings, so creation order is z-order (and tab order);
+  // a new top-level window goes on top.
+  if (style & WS_CHILD) Find(parentHandle)->children.push_back(h);
+  else LinkAtTop(Find(parentHandle), Find(h));
   // An exception from a procedure during creation must not leave a window nobody has a
   // handle to: it is destroyed and the exception goes on.
   struct CreationScope {
@@ -421,7 +447,9 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   cs.lpszClass = className;
   cs.dwExStyle = exStyle;
 
-  if (!(style & WS_CHILD)) {
+  // Only windows the user can size are asked for their limits: overlapped ones and those
+  // with a sizing frame.
+  if ((style & WS_THICKFRAME) || !(style & (WS_POPUP | WS_CHILD))) {
     MINMAXINFO mmi{};
     mmi.ptMaxSize = {st.metrics[SM_CXSCREEN], st.metrics[SM_CYSCREEN]};
     mmi.ptMaxTrackSize = mmi.ptMaxSize;
@@ -468,9 +496,15 @@ BOOL DestroyWindow(HWND hwnd) {
   NotifyParents(hwnd, WM_DESTROY);
   if (!(w = Find(hwnd)) || w->destroying) return TRUE;
   if (w->style & WS_VISIBLE) {
-    UINT flags = SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER;
-    if (S().active != hwnd) flags |= SWP_NOACTIVATE;
-    SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, flags);
+    // A child is hidden as by ShowWindow (WM_SHOWWINDOW first, its focus back to the
+    // parent after the position change); a top-level window only by its position.
+    if (w->style & WS_CHILD) {
+      ShowWindow(hwnd, SW_HIDE);
+    } else {
+      UINT flags = SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER;
+      if (S().active != hwnd) flags |= SWP_NOACTIVATE;
+      SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, flags);
+    }
     if (!(w = Find(hwnd)) || w->destroying) return TRUE;
   }
   if (S().active == hwnd) ActivateOtherWindow(hwnd);
@@ -633,6 +667,7 @@ HWND SetParent(HWND child, HWND newParent) {
   if (newParent == HWND_MESSAGE) newParent = S().messageRoot;
   Wnd* p = Find(newParent);
   if (!p || newParent == child || IsDescendant(child, newParent)) return nullptr;
+  if (NestingDepth(p) + SubtreeHeight(w) > kMaxWindowNesting) return nullptr;
   HWND old = w->parent;
   bool wasVisible = (w->style & WS_VISIBLE) != 0;
   if (wasVisible) ShowWindow(child, SW_HIDE);

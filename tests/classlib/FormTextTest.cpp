@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -101,7 +102,15 @@ TEST(FormText, MalformedDescriptionsReportLineAndColumn) {
   EXPECT_NE(Fail("object A: TX N = 12abc end").Message.find("invalid number"), std::string::npos);
   EXPECT_NE(Fail("object A: TX N = 'bad \xC3(' end").Message.find("invalid UTF-8"), std::string::npos);
   EXPECT_NE(Fail(String("object A: TX N = 1\0 end", 23)).Message.find("unexpected character #0"), std::string::npos);
-  EXPECT_NE(Fail("object A: TX " + String(300, 'P') + " = 1 end").Message.find("longer than 255"), std::string::npos);
+  // Names longer than a stored name can be: reported where the name starts.
+  for (const auto& [text, line, col] : {std::tuple(String("object A: TX ") + String(300, 'P') + " = 1 end", 1, 14),
+                                        std::tuple("object\n  " + String(256, 'n') + ": TX end", 2, 3),
+                                        std::tuple("object A: " + String(256, 'T') + " end", 1, 11),
+                                        std::tuple("object A: TX\n P = [a, " + String(256, 's') + "] end", 2, 10)}) {
+    f = Fail(text);
+    EXPECT_EQ(std::tuple(f.Line, f.Column), std::tuple(line, col)) << f.Message;
+    EXPECT_NE(f.Message.find("name longer than 255 characters"), std::string::npos) << f.Message;
+  }
 }
 
 TEST(FormText, DeepNestingIsAnErrorNotAStackOverflow) {

@@ -3,6 +3,7 @@
 #include "classlib/core/Exceptions.h"
 #include "classlib/core/IniFiles.h"
 #include "classlib/core/Strings.h"
+#include "tests/classlib/ErrorText.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -268,7 +269,16 @@ TEST_F(IniFileTest, AnUnreadableFileReadsAsEmptyAndIsNeverOverwritten) {
   EXPECT_EQ(ini->ReadInteger("Settings", "Size", 10), 10);
   EXPECT_THROW(ini->WriteInteger("Settings", "Size", 5), EIniFileException);
   EXPECT_TRUE(fs::is_directory(Path("config.ini")));
-  EXPECT_EQ(Entries(), Strings{"config.ini"});
+  // A FIFO with no writer and a link to an endless device: refused at once, never written.
+  ASSERT_EQ(::mkfifo(Path("fifo.ini").c_str(), 0600), 0);
+  fs::create_symlink("/dev/zero", Path("zero.ini"));
+  for (const char* name : {"fifo.ini", "zero.ini"}) {
+    auto other = Open(Path(name));
+    EXPECT_EQ(other->ReadInteger("Settings", "Size", 10), 10);
+    EXPECT_EQ(MessageOf([&] { other->WriteInteger("Settings", "Size", 5); }),
+              "Unable to write to " + Path(name) + ": the existing file cannot be read (not a regular file)");
+  }
+  EXPECT_EQ(Entries(), (Strings{"config.ini", "fifo.ini", "zero.ini"}));
 }
 
 TEST_F(IniFileTest, ChangesMadeByAnotherWriterAreSeenAndKept) {

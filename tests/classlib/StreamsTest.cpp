@@ -8,10 +8,14 @@
 #include "platform/kernel/Resources.h"
 #include "tests/classlib/StreamFixtures.h"
 
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -83,6 +87,53 @@ TEST(TFileStream, OpenErrorsNameTheFileAndSavesReplaceAtomically) {
   ASSERT_EQ(mkdir(sub.c_str(), 0755), 0);
   EXPECT_THROW(lines->SaveToFile(sub), EStreamError);
   EXPECT_NE(access((sub + ".tmp").c_str(), F_OK), 0);
+}
+
+TEST(TFileStream, SavesNeverFollowALinkKeepTheModeAndReportTheFileAndTheReason) {
+  TempDir dir;
+  const String path = dir.File("data.bin"), victim = dir.File("victim");
+  Owned<TStringList> lines(New<TStringList>());
+  lines->SetCommaText("old");
+  lines->SaveToFile(path);
+  ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+  lines->SaveToFile(victim);
+  ASSERT_EQ(::symlink(victim.c_str(), (path + ".tmp").c_str()), 0);   // planted where a fixed name would go
+
+  lines->SetCommaText("new");
+  lines->SaveToFile(path);
+  EXPECT_EQ(std::pair(Slurp(path), Slurp(victim)), std::pair(String("new\r\n"), String("old\r\n")));
+  struct stat st;
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+  // A disk that fills up mid-write: the file-size limit cuts the temporary short.
+  struct rlimit saved;
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  lines->SetText(String(100000, 'v'));
+  const String message = MessageOf<EFCreateError>([&] { lines->SaveToFile(path); });
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(message, "Cannot create file \"" + path + "\": " + std::strerror(EFBIG));
+  EXPECT_EQ(Slurp(path), "new\r\n");
+  size_t entries = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir.File(""))) entries += !e.path().empty();
+  EXPECT_EQ(entries, 3u);   // data.bin, victim, the planted link: no temporary left behind
+}
+
+TEST(TFileStream, LoadsOnlyRegularFilesWithoutBlocking) {
+  TempDir dir;
+  const String fifo = dir.File("fifo"), zero = dir.File("zero");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
+  Owned<TMemoryStream> m(New<TMemoryStream>());
+  for (const String& p : {fifo, zero})
+    EXPECT_EQ(MessageOf<EFOpenError>([&] { m->LoadFromFile(p); }), "Cannot open file \"" + p + "\": not a regular file");
+  EXPECT_EQ(MessageOf<EFOpenError>([&] { m->LoadFromFile(dir.File("")); }),
+            "Cannot open file \"" + dir.File("") + "\": " + std::strerror(EISDIR));
 }
 
 TEST(TResourceStream, ReadsLinkedDataAndRefusesWrites) {

@@ -5,6 +5,8 @@
 #include "classlib/core/SysUtils.h"
 #include "widgets/editcore/cxStandardMask.h"
 
+#include <typeinfo>
+
 namespace {
 
 Owned<TcxStandardMask> MaskOf(const String& AMask) {
@@ -95,6 +97,38 @@ TEST(StandardMask, PositionsCaseControlAndOptionality) {
   Char ch = 'q';
   EXPECT_FALSE(MaskOf(">0")->Items(0)->Check(ch));
   EXPECT_EQ(ch, 'Q');
+}
+
+TEST(StandardMask, EveryPositionCharacterHasItsKindAndOptionality) {
+  struct Row {
+    char MaskChar;
+    const std::type_info& Kind;
+    bool Optional;
+  };
+  const Row rows[] = {{'0', typeid(TcxStandardMaskNumericItem), false},
+                      {'9', typeid(TcxStandardMaskNumericItem), true},
+                      {'#', typeid(TcxStandardMaskNumericSymbolItem), true},
+                      {'L', typeid(TcxStandardMaskAlphaItem), false},
+                      {'l', typeid(TcxStandardMaskAlphaItem), true},
+                      {'A', typeid(TcxStandardMaskAlphaNumericItem), false},
+                      {'a', typeid(TcxStandardMaskAlphaNumericItem), true},
+                      {'C', typeid(TcxStandardMaskASCIIItem), false},
+                      {'c', typeid(TcxStandardMaskASCIIItem), true}};
+  for (const Row& r : rows) {
+    Owned<TcxStandardMask> m = MaskOf(String(1, r.MaskChar));
+    ASSERT_EQ(m->Count(), 1) << r.MaskChar;
+    TcxStandardMaskCustomItem* item = m->Items(0);
+    EXPECT_TRUE(typeid(*item) == r.Kind) << r.MaskChar;
+    auto* many = dynamic_cast<TcxStandardMaskManyItem*>(item);
+    ASSERT_NE(many, nullptr) << r.MaskChar;
+    EXPECT_EQ(many->Optional(), r.Optional) << r.MaskChar;
+    // An empty position completes the text only where it is optional (any character fills "C").
+    if (r.MaskChar != 'C' && r.MaskChar != 'c') {
+      EXPECT_EQ(m->IsFullValidText("_"), r.Optional) << r.MaskChar;
+      EXPECT_EQ(m->IsFullValidText(" "), r.Optional) << r.MaskChar;
+      EXPECT_TRUE(m->IsValidText("_")) << r.MaskChar;
+    }
+  }
 }
 
 TEST(StandardMask, TailFormsAndMisplacedSemicolons) {

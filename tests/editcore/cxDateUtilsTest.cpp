@@ -69,7 +69,9 @@ TEST(DateArithmetic, WeekNumbersAcrossYearEndsUnderEveryRule) {
                                 {2021, 1, 11, 2}, {2024, 12, 31, 1}, {2025, 12, 29, 1}, {2026, 1, 1, 1},
                                 {2023, 1, 1, 52}}},
       // The week holding 1 January, Sunday start.
-      {R::fwyJan1, 0, {{2022, 12, 31, 53}, {2025, 12, 31, 1}, {2026, 1, 1, 1}, {2026, 1, 4, 2}, {2021, 1, 1, 1}}},
+      // 26 December 2021 starts the week whose last day is 1 January 2022.
+      {R::fwyJan1, 0, {{2022, 12, 31, 53}, {2025, 12, 31, 1}, {2026, 1, 1, 1}, {2026, 1, 4, 2}, {2021, 1, 1, 1},
+                       {2021, 12, 25, 52}, {2021, 12, 26, 1}}},
       // The first full week, Sunday start: days before it are the last week of the old year.
       {R::fwyFirstFullWeek, 0, {{2026, 1, 1, 52}, {2026, 1, 3, 52}, {2026, 1, 4, 1}, {2026, 1, 11, 2},
                                 {2025, 12, 31, 52}, {2023, 1, 1, 1}}},
@@ -182,6 +184,27 @@ TEST_F(FormatsTest, EveryFailedConversionLeavesTheNullDate) {
   }
   EXPECT_EQ(cxStrToDateDef("nope", 7.0), TDateTime(7.0));
   EXPECT_EQ(cxStrToDateDef("3/4/2026", 7.0), D(2026, 3, 4));
+}
+
+TEST_F(FormatsTest, SmartWordOffsetsReadTheSameWhateverTheDateSeparator) {
+  LocaleTable dashed = UsEnglishLocale();
+  dashed.dateSeparator = "-";
+  dashed.shortDate = "yyyy-MM-dd";
+  SetCurrentLocale(dashed);
+  for (bool library : {false, true}) {
+    Controller()->SetUseLibraryFormats(library);
+    TDateTime d;
+    ASSERT_TRUE(cxTryTextToDate("today-1", d)) << library;
+    EXPECT_EQ(d, D(2025, 12, 31));
+    ASSERT_TRUE(cxTryTextToDate(" Today - 2 ", d)) << library;
+    EXPECT_EQ(d, D(2025, 12, 30));
+    ASSERT_TRUE(cxTryTextToDate("today+1", d)) << library;
+    EXPECT_EQ(d, D(2026, 1, 2));
+  }
+  Controller()->SetUseLibraryFormats(false);
+  TDateTime d;
+  ASSERT_TRUE(cxTryTextToDate("2026-03-04", d));  // the separators still read as such
+  EXPECT_EQ(d, D(2026, 3, 4));
 }
 
 TEST_F(FormatsTest, EditorTextsConvertInEitherLocale) {

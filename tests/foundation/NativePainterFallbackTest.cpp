@@ -73,15 +73,17 @@ TEST_P(NativeFallback, StateDependentDrawingMatchesStandard) {
   }
 }
 
-// Operations that borrow another family's drawing do so with or without a theme.
-TEST_P(NativeFallback, BorrowedDrawingMatchesTheLender) {
+// The answers the family fixes and the drawing it borrows hold with a theme; without one
+// the Standard painter answers and draws, whichever operation.
+TEST_P(NativeFallback, FixedAnswersAndBorrowedDrawingHoldOnlyWithATheme) {
   for (int round = 0; round < 2; ++round) {
     SCOPED_TRACE(round);
-    ASSERT_EQ(cxOpenTheme(TdxThemedObjectType::totHeader) != nullptr, round == 1);
+    const bool themed = round == 1;
+    ASSERT_EQ(cxOpenTheme(TdxThemedObjectType::totHeader) != nullptr, themed);
     auto same = [&](const TcxCustomLookAndFeelPainter& lender, const Draw& draw, const char* what) {
       PaperCanvas a(40, 26), b(40, 26);
       draw(Native(), a.Cx());
-      draw(lender, b.Cx());
+      draw(themed ? lender : Standard(), b.Cx());
       EXPECT_EQ(a.DiffersFrom(b), "") << what;
       EXPECT_TRUE(b.Painted()) << what;
     };
@@ -89,7 +91,32 @@ TEST_P(NativeFallback, BorrowedDrawingMatchesTheLender) {
          "indicator");
     same(*cxUltraFlatPainter(), [](auto& p, auto& c) { p.DrawSortingMark(c, {5, 5, 14, 14}, true); }, "sorting mark");
     same(*cxCustomPainter(), [](auto& p, auto& c) { p.DrawArrow(c, R, TcxArrowDirection::adDown, clBlack); }, "arrow");
-    EXPECT_EQ(Native().SortingMarkSize(), cxUltraFlatPainter()->SortingMarkSize());
+    EXPECT_EQ(Native().SortingMarkSize(), (themed ? *cxUltraFlatPainter() : Standard()).SortingMarkSize());
+    if (!themed) {
+      // Pressed cells are inverted, not left alone.
+      same(Standard(), [](auto& p, auto& c) { p.DrawInvertedRect(c, R); }, "inverted rect");
+      same(Standard(), [](auto& p, auto& c) {
+        p.DrawButtonCell(c, R, BS::cxbsPressed, cxBordersAll, "Ce", nullptr, TAlignment::taCenter,
+                         TcxAlignmentVert::vaCenter, clBlack, clBtnFace);
+      }, "button cell");
+      EXPECT_EQ(Native().ButtonCellBorderSize(BS::cxbsNormal), Standard().ButtonCellBorderSize(BS::cxbsNormal));
+      EXPECT_EQ(Native().ButtonTextShift(), Standard().ButtonTextShift());
+      EXPECT_EQ(Native().ButtonTextOffset(), Standard().ButtonTextOffset());
+      EXPECT_EQ(Native().ButtonSize138(), Standard().ButtonSize138());
+      EXPECT_EQ(Native().ExpandButtonOpaque(), Standard().ExpandButtonOpaque());
+      EXPECT_EQ(Native().IsScrollBarHotTracked(), Standard().IsScrollBarHotTracked());
+      EXPECT_EQ(Native().HeaderFlag(), Standard().HeaderFlag());
+      EXPECT_EQ(Native().ButtonCellFlag(), Standard().ButtonCellFlag());
+      EXPECT_EQ(Native().SunkenBoxFlag(), Standard().SunkenBoxFlag());
+      EXPECT_EQ(Native().DefaultColor16(), Standard().DefaultColor16());
+      EXPECT_EQ(Native().DefaultColor49(), Standard().DefaultColor49());
+    } else {
+      PaperCanvas paper(40, 26);
+      Native().DrawInvertedRect(paper.Cx(), R);
+      EXPECT_FALSE(paper.Painted()) << "a themed cell shows its pressed state itself";
+      EXPECT_EQ(Native().ButtonTextShift(), 0);
+      EXPECT_EQ(Native().DefaultColor16(), TColor(0x800000));
+    }
     cxOffice11TearDown();
     Stop();
     SetModuleHidden("UxTheme.dll", false);
@@ -98,6 +125,34 @@ TEST_P(NativeFallback, BorrowedDrawingMatchesTheLender) {
     Start();
     cxOffice11SetUp();
   }
+}
+
+// A theme that opens but has no answer to a query: the answer is the Standard painter's,
+// never zero or black.
+TEST_F(NativePainterTest, ThemeQueriesWithoutAnAnswerFallBack) {
+  SetExportHidden("UxTheme.dll", "GetThemePartSize", true);
+  SetExportHidden("UxTheme.dll", "GetThemeBackgroundContentRect", true);
+  SetExportHidden("UxTheme.dll", "GetThemeColor", true);
+  ThemeOn();
+  Start();
+  cxOffice11SetUp();
+  ASSERT_NE(cxOpenTheme(TdxThemedObjectType::totTreeview), nullptr);
+  EXPECT_EQ(Native().ExpandButtonSize(), Standard().ExpandButtonSize());
+  EXPECT_EQ(Native().GroupExpandButtonSize(), Standard().GroupExpandButtonSize());
+  EXPECT_EQ(Native().CheckButtonSize(), Standard().CheckButtonSize());
+  EXPECT_EQ(Native().CloseButtonSize(), Standard().CloseButtonSize());
+  EXPECT_EQ(Native().AutoHideButtonSize(), Standard().AutoHideButtonSize());
+  EXPECT_EQ(Native().HeaderBorderSize(), Standard().HeaderBorderSize());
+  EXPECT_EQ(Native().ButtonBorderSize(BS::cxbsNormal), Standard().ButtonBorderSize(BS::cxbsNormal));
+  EXPECT_EQ(Native().SunkenFrameWidth(), Standard().SunkenFrameWidth());
+  EXPECT_EQ(Native().ButtonGroupBorderSizes(2, 0), Standard().ButtonGroupBorderSizes(2, 0));
+  // The bar's colour: no black rows where the theme gave no colour.
+  PaperCanvas native(40, 26), standard(40, 26);
+  TcxPaintParams background{};
+  background.Color = clWindow;
+  Native().DrawBar(native.Cx(), R, true, background);
+  Standard().DrawBar(standard.Cx(), R, true, background);
+  EXPECT_EQ(native.DiffersFrom(standard), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Missing, NativeFallback,

@@ -64,6 +64,7 @@ class TOwnerBox : public TcxContainer {
   }
   void WndProc(TMessage& Message) override {
     if (Message.Msg == WM_SETFOCUS && Message.WParam == 0) ++SetFocusMessages;
+    if (Message.Msg == WM_CLOSE) return;  // a control's window is not destroyed by it here
     inherited::WndProc(Message);
   }
 };
@@ -78,6 +79,7 @@ class TRecordingControl : public TCustomControl {
 
  protected:
   void WndProc(TMessage& Message) override {
+    if (Message.Msg == WM_CLOSE) return;
     if (Message.Msg == WM_LBUTTONDOWN) ++Presses;
     if (Message.Msg == WM_SYSKEYDOWN) SysKeys.push_back(Message.WParam);
     inherited::WndProc(Message);
@@ -259,6 +261,17 @@ TEST_F(cxContainerPopupTest, LeavingTheApplicationClosesThePopupAndTheCaptionSta
   Pump();
   ASSERT_FALSE(form->NcActivates.empty());
   EXPECT_EQ(form->NcActivates.back(), WPARAM(FALSE)) << "the posted deactivation arrives after the close";
+}
+
+TEST_F(cxContainerPopupTest, ClosingTheOwnersWindowClosesAPopupThatTakesNoFocus) {
+  Open(false);
+  popup->Popup(nullptr);
+  ASSERT_TRUE(popup->IsShown());
+  SendMessageA(other->GetHandle(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(popup->IsShown()) << "another control of the form is no owner";
+  SendMessageA(owner->GetHandle(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(popup->IsShown());
+  EXPECT_EQ(listener.Closed, 1);
 }
 
 TEST_F(cxContainerPopupTest, AFocusTakingPopupKeepsTheOwnerCaptionActiveAndForwardsItsClose) {

@@ -12,6 +12,7 @@
 #include "widgets/foundation/cxControls.h"
 #include "widgets/foundation/cxLookAndFeelPainterImages.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -105,6 +106,59 @@ class Container : public NativePainterTest {
   TTestContainer* box = nullptr;
   TTestContainer* other = nullptr;
 };
+
+// Rows: the four painted looks and the native one; columns: normal, hot, focused, disabled
+// and with a shadow. Written to the build folder's gallery/, three times enlarged for the eye.
+TEST_F(Container, GalleryOfLooksAndStates) {
+  Open(true);
+  box->GetStyle()->SetTransparentBorder(false);
+  const K kinds[] = {K::lfFlat, K::lfStandard, K::lfUltraFlat, K::lfOffice11, K::lfStandard};
+  constexpr int kCols = 5, kRows = 5, kZoom = 3;
+  DecodedImage image;
+  image.Width = kCols * kW * kZoom;
+  image.Height = kRows * kH * kZoom;
+  image.Pixels.assign(static_cast<size_t>(image.Width * image.Height), 0);
+  std::vector<std::vector<COLORREF>> rows;
+  for (int row = 0; row < kRows; ++row) {
+    box->GetStyle()->GetLookAndFeel()->SetKind(kinds[row]);
+    box->GetStyle()->GetLookAndFeel()->SetNativeStyle(row == 4);
+    std::vector<COLORREF> rowPixels;
+    for (int col = 0; col < kCols; ++col) {
+      box->SetEnabled(col != 3);
+      box->GetStyle()->SetShadow(col == 4);
+      Focus(col == 2 ? static_cast<TWinControl*>(box) : other);
+      host().MouseMove(col == 1 ? box->GetHandle() : other->GetHandle(), 20, 10);
+      host().PumpUntilIdle();
+      auto shot = Shot();
+      if (col == 1 && row < 4) {
+        EXPECT_TRUE(box->ViewInfo()->ContainerState.Contains(S::csHotTrack)) << row;
+      }
+      for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+          rowPixels.push_back(shot->Px(x, y));
+          for (int zy = 0; zy < kZoom; ++zy)
+            for (int zx = 0; zx < kZoom; ++zx)
+              image.Pixels[static_cast<size_t>(((row * kH + y) * kZoom + zy) * image.Width + (col * kW + x) * kZoom +
+                                               zx)] = PixelFromColor(shot->Px(x, y));
+        }
+    }
+    EXPECT_NE(std::count(rowPixels.begin(), rowPixels.end(), PaperDC::kPaper), Integer(rowPixels.size())) << row;
+    rows.push_back(rowPixels);
+  }
+  for (size_t i = 0; i < rows.size(); ++i)
+    for (size_t j = i + 1; j < rows.size(); ++j) EXPECT_NE(rows[i], rows[j]) << i << " vs " << j;
+  const std::filesystem::path dir = std::filesystem::path(TL_BINARY_DIR) / "gallery";
+  std::filesystem::create_directories(dir);
+  const EncodeResult png = EncodePng(image);
+  ASSERT_TRUE(png.Ok) << png.Error;
+  const std::filesystem::path file = dir / "container-looks.png";
+  {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(png.Bytes.data()), static_cast<std::streamsize>(png.Bytes.size()));
+    ASSERT_TRUE(out.good());
+  }
+  EXPECT_EQ(std::filesystem::file_size(file), png.Bytes.size());
+}
 
 TEST_F(Container, ActiveStyleOrderDisabledFocusedHot) {
   Open();

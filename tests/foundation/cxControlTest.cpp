@@ -459,6 +459,15 @@ class TAutoDragControl : public TContentControl {
     ++Ends;
   }
   bool AcceptDragObject(TDragObject*) override { return !Refuse; }
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override {
+    ModeOnDown = GetDragMode();
+    if (SwitchToManualOnDown) SetDragMode(TDragMode::dmManual);
+    inherited::MouseDown(Button, Shift, X, Y);
+  }
+
+ public:
+  TDragMode ModeOnDown = TDragMode::dmManual;
+  bool SwitchToManualOnDown = false;
 };
 TL_DEFINE_CLASS(TAutoDragControl)
 
@@ -547,6 +556,18 @@ TEST_F(cxControlAutoDragTest, NoDragWithinTheAreaOnEscapeOrForARefusedObject) {
   host().MouseUp(source->Handle(), 30 + d, 30);
   host().PumpUntilIdle();
   EXPECT_EQ(target->Drops, 0);
+}
+
+TEST_F(cxControlAutoDragTest, HandlersOfThePressReadAndMayChangeTheAutomaticMode) {
+  source->SwitchToManualOnDown = true;
+  host().MouseDown(source->Handle(), 30, 30);
+  host().PumpUntilIdle();  // no drag-detect loop waits: the mode is manual now
+  EXPECT_EQ(source->ModeOnDown, TDragMode::dmAutomatic);
+  EXPECT_EQ(source->GetDragMode(), TDragMode::dmManual);
+  host().MouseMove(source->Handle(), 30 + 2 * d, 30);
+  host().MouseUp(source->Handle(), 30 + 2 * d, 30);
+  host().PumpUntilIdle();
+  EXPECT_EQ(source->Started, nullptr);
 }
 
 // Stands as a popup menu without being one; notes where it opened and takes one key.

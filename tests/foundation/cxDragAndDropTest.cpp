@@ -5,6 +5,7 @@
 #include "platform/host/HeadlessHost.h"
 #include "platform/user/User.h"
 #include "tests/support/AppTest.h"
+#include "widgets/foundation/cxControlBase.h"
 #include "widgets/foundation/cxControls.h"
 
 namespace {
@@ -17,17 +18,49 @@ class TLeaveCounting : public TCustomControl {
   using TCustomControl::TCustomControl;
   int Leaves = 0;
   LPARAM LastLeaveParam = 0;
+  TObject* FreeOnLeave = nullptr;
 
  protected:
   void WndProc(TMessage& Message) override {
     if (Message.Msg == CM_MOUSELEAVE) {
       ++Leaves;
       LastLeaveParam = Message.LParam;
+      if (FreeOnLeave) FreeAndNil(FreeOnLeave);
     }
     inherited::WndProc(Message);
   }
 };
 TL_DEFINE_CLASS(TLeaveCounting)
+
+// Counted outside the objects, which the tests free before their tick would tell them.
+int gLeavesTold = 0;
+
+class TComponentCaller : public TcxComponent, public IcxMouseTrackingCaller {
+  TL_CLASS(TComponentCaller, TcxComponent)
+ public:
+  TComponentCaller() : TcxComponent(nullptr) {}
+  void MouseLeave() override { ++gLeavesTold; }
+};
+TL_DEFINE_CLASS(TComponentCaller)
+
+// Tracks itself and frees itself when the mouse leaves it.
+class TSelfFreeing : public TcxControl, public IcxMouseTrackingCaller {
+  TL_CLASS(TSelfFreeing, TcxControl)
+ public:
+  using TcxControl::TcxControl;
+  using TcxControl::MouseLeave;
+  void MouseLeave() override { ++gLeavesTold; }
+
+ protected:
+  void WndProc(TMessage& Message) override {
+    if (Message.Msg == CM_MOUSELEAVE) {
+      Free();
+      return;
+    }
+    inherited::WndProc(Message);
+  }
+};
+TL_DEFINE_CLASS(TSelfFreeing)
 
 class TCaller : public TObject, public IcxMouseTrackingCaller {
   TL_CLASS(TCaller, TObject)
@@ -135,6 +168,31 @@ TEST_F(cxDragAndDropTest, ATrackedControlMayBeFreedAndShutDownEndsLeftoverTracki
   cxControls::Finalize();  // no exception, no timer left for the leak check
   cxControls::Initialize();
   EXPECT_FALSE(cxIsMouseTracking(caller.get()));
+}
+
+TEST_F(cxDragAndDropTest, ACallerOrControlFreedByTheLeaveNoticeIsNotToldAfterwards) {
+  const TPoint o = ControlOrigin();
+  gLeavesTold = 0;
+  auto* tracker = New<TComponentCaller>();
+  control->FreeOnLeave = tracker;
+  CursorTo(o.X + 10, o.Y + 10);
+  cxBeginMouseTracking(control, {0, 0, 100, 100}, tracker);
+  CursorTo(o.X + 150, o.Y + 10);
+  host().Advance(10);
+  EXPECT_EQ(control->FreeOnLeave, nullptr);
+  EXPECT_EQ(gLeavesTold, 0);
+
+  auto* self = New<TSelfFreeing>(form);
+  self->SetBounds(200, 20, 50, 50);
+  self->SetParent(form);
+  host().PumpUntilIdle();
+  const TPoint s = self->ClientToScreen({0, 0});
+  CursorTo(s.X + 10, s.Y + 10);
+  cxBeginMouseTracking(self, {0, 0, 50, 50}, self);
+  CursorTo(s.X + 100, s.Y + 10);
+  host().Advance(10);
+  EXPECT_EQ(form->ControlCount(), 1);  // it is gone
+  EXPECT_EQ(gLeavesTold, 0);
 }
 
 TEST_F(cxDragAndDropTest, DragDetectAnswersByWhatEndsTheLoop) {

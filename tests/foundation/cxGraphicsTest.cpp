@@ -1,10 +1,13 @@
 #include "platform/gdi/FontEngine.h"
 #include "platform/gdi/Text.h"
+#include "platform/kernel/Version.h"
 #include "tests/support/AppTest.h"
+#include "widgets/foundation/cxControls.h"
 #include "widgets/foundation/cxGraphics.h"
 #include "widgets/foundation/dxOffice11.h"
 
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -102,6 +105,35 @@ TEST_F(CanvasText, DisabledTextIsEmbossedOnePixelDownRight) {
   EXPECT_GT(lightCount, 0) << "the highlight shows where the shadow does not cover it";
   EXPECT_EQ(canvas->GetFont()->GetColor(), clWindowText) << "the font colour comes back";
   EXPECT_EQ(minLightX, minDarkX + 1) << "the highlight copy sits one pixel to the right";
+}
+
+TEST_F(CanvasText, DisabledRightAlignedTextLinesUpOnEveryPath) {
+  // Plain single line (direct output), with an ellipsis flag and multi-line (layout path).
+  const Integer flagSets[] = {cxSingleLine | cxAlignRight | cxAlignBottom,
+                              cxSingleLine | cxAlignRight | cxAlignBottom | cxShowEndEllipsis,
+                              cxAlignRight | cxAlignBottom};
+  const TRect R{10, 5, 50, 25};
+  std::vector<TColor> first;
+  for (Integer flags : flagSets) {
+    Make(60, 30, clBtnFace);
+    canvas->DrawText("IH", R, flags, false);
+    std::vector<TColor> pixels;
+    Integer right = 0, bottom = 0;
+    for (int y = 0; y < 30; ++y)
+      for (int x = 0; x < 60; ++x) {
+        pixels.push_back(Px(x, y));
+        if (pixels.back() != TColor(ColorToRGB(clBtnFace))) {
+          right = std::max(right, x + 1);
+          bottom = std::max(bottom, y + 1);
+        }
+      }
+    // The highlight stays inside R, its last column one right of the shadow's.
+    EXPECT_LE(right, R.Right) << flags;
+    EXPECT_LE(bottom, R.Bottom) << flags;
+    EXPECT_EQ(Px(right - 1, bottom - 1), TColor(ColorToRGB(clBtnHighlight))) << flags;
+    if (first.empty()) first = pixels;
+    EXPECT_TRUE(pixels == first) << flags;
+  }
 }
 
 TEST_F(CanvasText, TabsAndEllipsisGoThroughTheLayoutPath) {
@@ -230,21 +262,75 @@ TEST(CanvasStretch, ResamplerStaysInsideSmallSources) {
 
 using CanvasBitmaps = CanvasTest;
 
-TEST_F(CanvasBitmaps, StretchBothWays) {
+TEST_F(CanvasBitmaps, StretchBothWaysChosenByThePlatformVersion) {
   Owned<TBitmap> src = Pattern();
-  for (bool platform : {true, false}) {
-    cxSetPlatformStretch(platform);
+  // A black-and-white step, where the resampler's filter and the platform's halftone differ.
+  Owned<TBitmap> step(New<TBitmap>());
+  step->SetPixelFormat(TPixelFormat::pf32bit);
+  step->SetSize(4, 1);
+  for (int x = 0; x < 4; ++x) step->Canvas()->SetPixel(x, 0, x < 2 ? clBlack : clWhite);
+  std::vector<Pixel> stepPixels;
+  for (int x = 0; x < 4; ++x) stepPixels.push_back(Pixel(ColorToRGB(step->Canvas()->GetPixel(x, 0))));
+  const std::vector<Pixel> resampled = cxResamplePixels(stepPixels, 4, 1, 16, 1);
+  Owned<TBitmap> halftone(New<TBitmap>());
+  halftone->SetPixelFormat(TPixelFormat::pf32bit);
+  halftone->SetSize(16, 1);
+  SetStretchBltMode(halftone->Canvas()->GetHandle(), HALFTONE);
+  StretchBlt(halftone->Canvas()->GetHandle(), 0, 0, 16, 1, step->Canvas()->GetHandle(), 0, 0, 4, 1, SRCCOPY);
+  auto row = [](TBitmap* b) {
+    std::vector<Pixel> r;
+    for (int x = 0; x < 16; ++x) r.push_back(Pixel(ColorToRGB(b->Canvas()->GetPixel(x, 0))));
+    return r;
+  };
+  ASSERT_NE(row(halftone.get()), resampled);
+
+  struct Case {
+    DWORD platform, major;
+    bool halftone;
+  };
+  for (Case c : {Case{VER_PLATFORM_WIN32_NT, 4, true}, Case{VER_PLATFORM_WIN32_NT, 3, false},
+                 Case{VER_PLATFORM_WIN32_WINDOWS, 4, false}}) {
+    VersionInfo v;
+    v.platformId = c.platform;
+    v.major = c.major;
+    v.minor = 0;
+    SetVersionInfo(v);
+    cxControls::Initialize();
     Owned<TBitmap> dst(New<TBitmap>());
     dst->SetPixelFormat(TPixelFormat::pf32bit);
     dst->SetSize(32, 32);
     cxStretchBitmap(src.get(), dst.get());
-    EXPECT_EQ(ColorToRGB(dst->Canvas()->GetPixel(4, 4)), ColorToRGB(clRed)) << platform;
-    EXPECT_EQ(ColorToRGB(dst->Canvas()->GetPixel(28, 28)), ColorToRGB(clLime)) << platform;
+    EXPECT_EQ(ColorToRGB(dst->Canvas()->GetPixel(4, 4)), ColorToRGB(clRed)) << c.platform;
+    EXPECT_EQ(ColorToRGB(dst->Canvas()->GetPixel(28, 28)), ColorToRGB(clLime)) << c.platform;
     Owned<TBitmap> none(New<TBitmap>());
     cxStretchBitmap(src.get(), none.get());
     EXPECT_TRUE(none->Empty());
+    Owned<TBitmap> wide(New<TBitmap>());
+    wide->SetPixelFormat(TPixelFormat::pf32bit);
+    wide->SetSize(16, 1);
+    cxStretchBitmap(step.get(), wide.get());
+    EXPECT_EQ(row(wide.get()), c.halftone ? row(halftone.get()) : resampled) << c.platform << " " << c.major;
+    cxControls::Finalize();
   }
-  cxSetPlatformStretch(true);
+  SetVersionInfo(VersionInfo{});
+}
+
+using CanvasRegions = CanvasTest;
+
+TEST_F(CanvasRegions, FillAndFrameRegionFillsThenFramesInside) {
+  Make(30, 30);
+  Owned<TcxRegion> region(New<TcxRegion>(TRect{5, 5, 25, 25}));
+  canvas->FillAndFrameRegion(region.get(), clRed, clBlue, 2, 1);
+  EXPECT_EQ(Px(15, 15), clRed);
+  EXPECT_EQ(Px(5, 15), clBlue);
+  EXPECT_EQ(Px(6, 15), clBlue);  // two pixels wide at the sides
+  EXPECT_EQ(Px(7, 15), clRed);
+  EXPECT_EQ(Px(15, 5), clBlue);  // one pixel high at top and bottom
+  EXPECT_EQ(Px(15, 6), clRed);
+  EXPECT_EQ(Px(15, 24), clBlue);
+  EXPECT_EQ(Px(4, 15), clWhite);
+  EXPECT_EQ(Px(25, 15), clWhite);
+  canvas->FillAndFrameRegion(HRGN(nullptr), clRed, clBlue);  // no region: nothing
 }
 
 

@@ -217,6 +217,51 @@ TEST_F(InnerListBox, MouseAndWheelReachTheContainerFirst) {
   Pump();
 }
 
+TEST_F(InnerListBox, KeysAndBarsPageByOneLessThanTheFullyVisibleItems) {
+  FillNumbered(40);
+  list->SetFocus();
+  list->SetItemIndex(0);
+  Pump();
+  // The items the window shows whole.
+  const Integer ih = Integer(SendMessageA(list->Handle(), LB_GETITEMHEIGHT, 0, 0));
+  TRect client{};
+  GetClientRect(list->Handle(), &client);
+  const Integer page = client.Bottom / ih;
+  ASSERT_GE(page, 3);
+  host().Key(VK_NEXT);
+  Pump();
+  EXPECT_EQ(list->GetItemIndex(), page - 1);
+  host().Key(VK_NEXT);
+  Pump();
+  EXPECT_EQ(list->GetItemIndex(), 2 * (page - 1));
+  host().Key(VK_PRIOR);
+  Pump();
+  EXPECT_EQ(list->GetItemIndex(), page - 1);
+  list->SetItemIndex(38);
+  host().Key(VK_NEXT);  // stops at the last item
+  Pump();
+  EXPECT_EQ(list->GetItemIndex(), 39);
+
+  // The library bar's page area scrolls the list the same way.
+  TcxScrollBar* vbar = list->GetLibraryScrollBar(TScrollBarKind::sbVertical);
+  list->SetTopIndex(0);
+  Pump();
+  ASSERT_TRUE(vbar->GetVisible());
+  const TRect below = vbar->PageDownRect();
+  ASSERT_FALSE(below.IsEmpty());
+  host().Click(vbar->Handle(), (below.Left + below.Right) / 2, below.Bottom - 2);
+  Pump();
+  EXPECT_EQ(list->GetTopIndex(), page - 1);
+  EXPECT_EQ(vbar->GetPosition(), page - 1);
+  SendMessageA(list->Handle(), WM_VSCROLL, SB_PAGEUP, 0);
+  Pump();
+  EXPECT_EQ(list->GetTopIndex(), 0);
+  list->SetTopIndex(40 - page - 1);
+  SendMessageA(list->Handle(), WM_VSCROLL, SB_PAGEDOWN, 0);  // no further than the last full page
+  Pump();
+  EXPECT_EQ(list->GetTopIndex(), 40 - page);
+}
+
 TEST_F(InnerListBox, LibraryBarsCoverTheListsOwnAndScrollIt) {
   TcxScrollBar* vbar = list->GetLibraryScrollBar(TScrollBarKind::sbVertical);
   TcxScrollBar* hbar = list->GetLibraryScrollBar(TScrollBarKind::sbHorizontal);

@@ -1,5 +1,6 @@
 // The Office11 family reads its colours from the Office11 colour set at every call.
 #include "tests/foundation/PainterTestFixture.h"
+#include "platform/kernel/Arith.h"
 #include "widgets/foundation/dxOffice11.h"
 
 namespace {
@@ -20,6 +21,31 @@ TEST_F(Office11Painter, ExpandButtonCornersBlendWithTheBackground) {
   Make(20, 20, 0x00FF00);
   cxOffice11Painter()->DrawExpandButton(*canvas, Rect(2, 2, 8, 8), true);
   EXPECT_EQ(Px(8, 5), TColor(0x00FF00));
+}
+
+TEST_F(Office11Painter, HeaderContentIsTwoTwoStageGradientsThenAPlainOne) {
+  Make(10, 30);
+  cxOffice11Painter()->DrawContent(*canvas, Rect(0, 0, 10, 30), Rect(0, 0, 10, 30), 0, TAlignment::taLeftJustify,
+                                   TcxAlignmentVert::vaTop, false, false, "", canvas->GetFont(), clBlack, clNone,
+                                   nullptr, false);
+  const TdxOffice11Colors& c = cxOffice11Colors();
+  const COLORREF light = ColorToRGB(cxBlendColors(TColor(c.GradientLight), TColor(c.GradientDark), 50));
+  const COLORREF dark = c.GradientDark;
+  auto towards = [&](Integer num, Integer den) {  // light moved num/den of the way to dark
+    auto at = [&](Integer a, Integer b) { return Byte(a + MulDiv(num, b - a, den)); };
+    return TColor(RGB(at(GetRValue(light), GetRValue(dark)), at(GetGValue(light), GetGValue(dark)),
+                      at(GetBValue(light), GetBValue(dark))));
+  };
+  // Three bands of 10 rows, each from the light blend to the dark colour; a two-stage band
+  // passes its middle colour halfway.
+  const TColor middle = towards(cxOffice11TwoStageGradientPercent(), 200);
+  for (int top : {0, 10, 20}) {
+    EXPECT_EQ(Px(5, top), TColor(light)) << top;
+    EXPECT_EQ(Px(5, top + 9), TColor(dark)) << top;
+  }
+  EXPECT_EQ(Px(5, 5), middle);
+  EXPECT_EQ(Px(5, 15), middle);
+  EXPECT_EQ(Px(5, 25), towards(5, 9)) << "the last band is a plain gradient";
 }
 
 TEST_F(Office11Painter, PressedButtonCellIsInverted) {

@@ -22,7 +22,11 @@ using enum TScrollCode;
 class TScrollLog : public TObject {
   TL_CLASS(TScrollLog, TObject)
  public:
-  void Changed(TObject*) { ++Changes; }
+  void Changed(TObject*) {
+    ++Changes;
+    Order.push_back("OnChange");
+  }
+  std::vector<String> Order;
   void Scrolled(TObject*, TScrollCode Code, Integer& Pos) {
     Codes.emplace_back(Code, Pos);
     if (Override) Pos = *Override;
@@ -81,16 +85,18 @@ class cxScrollBarTest : public AppTest {
   Integer arrow = 0;
 };
 
-TEST_F(cxScrollBarTest, PageAsLargeAsTheRangeAndFullTrackThumbsStayAtMin) {
+TEST_F(cxScrollBarTest, PageAsLargeAsTheRangeAndFullTrackThumbsStayAtTheStart) {
   bar->SetScrollParams(1, 100, 50, 100);  // nothing left to scroll, Min above 0
   EXPECT_EQ(bar->ThumbRect().Top, arrow);
   EXPECT_EQ(bar->ThumbRect().Bottom, 200 - arrow);
-  // Dragging a thumb that fills the track gives Min, not a division by zero.
+  // A thumb that fills the track cannot move: dragging it divides by nothing and changes nothing.
   const TPoint mid{8, 100};
+  log->Changes = 0;
   Down(mid.X, mid.Y);
   Move(mid.X, mid.Y + 30);
   Up(mid.X, mid.Y + 30);
-  EXPECT_EQ(bar->GetPosition(), 1);
+  EXPECT_EQ(bar->GetPosition(), 50);
+  EXPECT_EQ(log->Changes, 0);
 }
 
 TEST_F(cxScrollBarTest, TinyBarHasHalfLengthArrowsAndNoThumb) {
@@ -206,6 +212,84 @@ TEST_F(cxScrollBarTest, DraggingFarAcrossSnapsBackUnlessUnlimited) {
   Move(17 + 140, y1 + 50);
   EXPECT_NE(bar->GetPosition(), 20);
   Up(17 + 140, y1 + 50);
+}
+
+TEST_F(cxScrollBarTest, AnUnmovedOrSnappedBackThumbKeepsTheExactPosition) {
+  // On a long range one pixel of track stands for several positions.
+  bar->SetScrollParams(0, 1000, 10, 0);  // its thumb pixel reads back as 13
+  const TRect thumb = bar->ThumbRect();
+  const Integer y0 = (thumb.Top + thumb.Bottom) / 2;
+  log->Changes = 0;
+  Click(8, y0);
+  EXPECT_EQ(bar->GetPosition(), 10);
+  EXPECT_EQ(log->Changes, 0);
+
+  Down(8, y0);
+  Move(8, y0 + 30);
+  EXPECT_NE(bar->GetPosition(), 10);
+  Move(17 + 140, y0 + 30);  // far across: snapped back
+  EXPECT_EQ(bar->GetPosition(), 10);
+  EXPECT_EQ(bar->ThumbRect(), thumb);
+  Up(17 + 140, y0 + 30);
+  EXPECT_EQ(bar->GetPosition(), 10);
+  EXPECT_EQ(log->Changes, 0);
+}
+
+TEST_F(cxScrollBarTest, ThumbNearMaxWithAPageEndsAtTheSecondArrow) {
+  ASSERT_EQ(arrow, 16);
+  // Track 168, thumb max(10 * 168 / 100, 8) = 17; R = 99 - 9 = 90.
+  bar->SetScrollParams(0, 99, 45, 10);
+  EXPECT_EQ(bar->ThumbRect(), (TRect{0, 16 + 76, 17, 16 + 76 + 17}));  // 151 * 45 / 90 = 75.5
+  bar->SetPosition(95);  // past R: the thumb stops at the end of the track
+  EXPECT_EQ(bar->ThumbRect(), (TRect{0, 184 - 17, 17, 184}));
+  EXPECT_EQ(bar->PageDownRect(), (TRect{0, 184, 17, 184}));
+}
+
+TEST_F(cxScrollBarTest, LayoutFollowsTheSizeConstraintsApplied) {
+  form->SetBounds(100, 50, 300, 400);
+  bar->GetConstraints()->SetMaxHeight(120);
+  ASSERT_EQ(bar->GetHeight(), 120);
+  EXPECT_EQ(bar->SecondArrowRect(), (TRect{0, 120 - arrow, 17, 120}));
+  EXPECT_EQ(bar->HitTest({8, 115}), sbpLineDown);
+  EXPECT_EQ(bar->ThumbRect().Top, arrow);
+
+  bar->GetConstraints()->SetMaxHeight(0);
+  bar->GetConstraints()->SetMinHeight(260);
+  ASSERT_EQ(bar->GetHeight(), 260);
+  EXPECT_EQ(bar->SecondArrowRect(), (TRect{0, 260 - arrow, 17, 260}));
+  // The paint bitmap has the applied size too: the second arrow is painted where it now lies,
+  // past the bar's former end, like the first one.
+  bar->Repaint();
+  HDC dc = GetDC(wnd());
+  for (Integer y : {3, arrow / 2})
+    EXPECT_EQ(GetPixel(dc, 3, 260 - 1 - y), GetPixel(dc, 3, y)) << y;
+  ReleaseDC(wnd(), dc);
+}
+
+// Notes the class library's change notice in the same log as OnChange.
+class TNoticeBar : public TcxScrollBar {
+  TL_CLASS(TNoticeBar, TcxScrollBar)
+ public:
+  using TcxScrollBar::TcxScrollBar;
+  TScrollLog* Log = nullptr;
+
+ protected:
+  void WndProc(TMessage& Message) override {
+    if (Message.Msg == CM_CHANGED && Log)
+      Log->Order.push_back(Message.LParam == LPARAM(static_cast<TControl*>(this)) ? "notice" : "other");
+    inherited::WndProc(Message);
+  }
+};
+TL_DEFINE_CLASS(TNoticeBar)
+
+TEST_F(cxScrollBarTest, APositionChangeGivesTheChangeNoticeBeforeOnChange) {
+  auto* noticed = New<TNoticeBar>(form);
+  noticed->SetParent(form);
+  noticed->Log = log.get();
+  noticed->OnChange = TNotifyEvent(log.get(), &TScrollLog::Changed);
+  noticed->SetPosition(5);
+  noticed->SetMax(50);  // the range alone is no change of position
+  EXPECT_EQ(log->Order, (std::vector<String>{"notice", "OnChange"}));
 }
 
 TEST_F(cxScrollBarTest, ScrollHandlerMayEditThePositionWithinRange) {

@@ -2,6 +2,8 @@
 #include "platform/kernel/Arith.h"
 #include "platform/kernel/CodePage.h"
 #include "tests/foundation/ThemeUnitsFixture.h"
+#include "widgets/foundation/cxLookAndFeelPainterImages.h"
+#include "widgets/foundation/cxLookAndFeelPainters.h"
 
 #include <set>
 
@@ -77,6 +79,44 @@ TEST_F(Office11Scheme, SetUpIsCountedAndRefreshFollowsTheTheme) {
   cxOffice11TearDown();  // unbalanced: nothing happens
 }
 
+TEST_F(Office11Scheme, AVisualStyleChangeRecalculatesTheColoursAndTheRadios) {
+  ThemeOn(u"NormalColor");
+  Start();
+  cxLookAndFeelPainterImages::Initialize();
+  ASSERT_EQ(cxGetOffice11Scheme(), S::schNormalColor);
+  Owned<TBitmap> sheet(New<TBitmap>());
+  sheet->SetPixelFormat(TPixelFormat::pf32bit);
+  sheet->SetSize(20, 20);
+  Owned<TcxCanvas> canvas(New<TcxCanvas>(sheet->Canvas()));
+  const Integer mid = cxRadioButtonImageSize().X / 2;
+  // The hot radio's interior is the scheme's hot button colour.
+  auto hotInterior = [&] {
+    cxOffice11Painter()->DrawRadioButton(*canvas, 0, 0, TcxButtonState::cxbsHot, false, false, clDefault);
+    return sheet->Canvas()->GetPixel(mid, mid);
+  };
+  const TColor blue = hotInterior();
+  EXPECT_EQ(blue, TColor(ColorToRGB(cxOffice11Painter()->ButtonColor(TcxButtonState::cxbsHot))));
+
+  ThemeChange({true, u"Luna.msstyles", u"Metallic", u""});
+  EXPECT_EQ(cxGetOffice11Scheme(), S::schMetallic);
+  EXPECT_EQ(cxOffice11Colors().GradientLight, 0xFAF4F3u) << "the Metallic palette";
+
+  ThemeChange({false, u"Luna.msstyles", u"Metallic", u""});
+  EXPECT_EQ(cxGetOffice11Scheme(), S::schUnknown);
+  EXPECT_FALSE(cxIsOffice11SchemeThemed());
+  EXPECT_EQ(cxOffice11Colors().GradientLight, COLORREF(cxBlendColors(clBtnFace, clWindow, 22)));
+  // Without a palette the hot colour is mixed from the system colours: the radios follow.
+  const TColor mixed = hotInterior();
+  EXPECT_NE(mixed, blue);
+  EXPECT_EQ(mixed, TColor(ColorToRGB(cxOffice11Painter()->ButtonColor(TcxButtonState::cxbsHot))));
+
+  ThemeChange({true, u"Luna.msstyles", u"NormalColor", u""});
+  EXPECT_EQ(cxGetOffice11Scheme(), S::schNormalColor);
+  EXPECT_EQ(hotInterior(), blue);
+  canvas.reset();
+  cxLookAndFeelPainterImages::Finalize();
+}
+
 using Office11Colours = ThemeUnitsTest;
 
 TEST_F(Office11Colours, BlendScaleAndLightenRoundAndClamp) {
@@ -105,6 +145,37 @@ TEST_F(Office11Colours, MixUsesTheHighlightOnBlackFaces) {
   EXPECT_EQ(cxMixSystemColors(50, 50, 20), TColor(RGB(0, 128, 0)));
   EXPECT_TRUE(cxIsBtnFaceBlack());
   EXPECT_TRUE(cxIsBlackFaceWithColoredText());
+}
+
+TEST_F(Office11Colours, WithoutAPaletteColoursAreMixedAndBlendedByTheirWeights) {
+  const INT idx[] = {COLOR_BTNFACE, COLOR_HIGHLIGHT, COLOR_WINDOW, COLOR_BTNSHADOW};
+  const COLORREF grey[] = {RGB(200, 200, 200), RGB(0, 0, 128), RGB(255, 255, 255), RGB(100, 100, 100)};
+  SetSysColors(4, idx, grey);
+  Start();
+  cxOffice11SetUp();
+  ASSERT_FALSE(cxIsOffice11SchemeThemed());
+  const TdxOffice11Colors& c = cxOffice11Colors();
+  // Face, highlight and window weighted -2/30/72, 14/44/40 and 41/11/48 per cent.
+  EXPECT_EQ(c.HotLight, RGB(180, 180, 218));
+  EXPECT_EQ(c.HotDark, RGB(180, 180, 218));
+  EXPECT_EQ(c.PressedLight, RGB(130, 130, 186));
+  EXPECT_EQ(c.PressedDark, RGB(130, 130, 186));
+  EXPECT_EQ(c.PainterColor34, RGB(204, 204, 218));
+  // Face over window at 22, 96 and 20 per cent; shadow over window at 76 and 70.
+  EXPECT_EQ(c.GradientLight, RGB(243, 243, 243));
+  EXPECT_EQ(c.GradientDark, RGB(202, 202, 202));
+  EXPECT_EQ(c.PainterColor4, RGB(244, 244, 244));
+  EXPECT_EQ(c.DotDark, RGB(137, 137, 137));
+  EXPECT_EQ(c.PainterColor15, RGB(147, 147, 147));
+  // A white face, like a black one, gives the highlight itself.
+  const COLORREF white[] = {RGB(255, 255, 255), RGB(0, 0, 128), RGB(255, 255, 255), RGB(100, 100, 100)};
+  SetSysColors(4, idx, white);
+  cxOffice11Refresh();
+  EXPECT_TRUE(cxIsBtnFaceWhite());
+  EXPECT_EQ(c.HotLight, RGB(0, 0, 128));
+  EXPECT_EQ(c.PressedLight, RGB(0, 0, 128));
+  EXPECT_EQ(c.PainterColor34, RGB(0, 0, 128));
+  cxOffice11TearDown();
 }
 
 TEST_F(Office11Colours, HighContrastFramesTheSelectionInHighlightText) {

@@ -189,9 +189,30 @@ TEST(BoardGeneration, ANewGameStartsItsClockAtZero) {
   b.ElapsedSeconds = 95;   // as the last tick of that game left it
   b.StartGame(true);
   EXPECT_EQ(b.ElapsedSeconds, 0);
-  EXPECT_EQ(b.StartTime, clock.WallTime());
-  EXPECT_EQ(b.StartTime, VirtualClock::kDefaultEpoch + 95);
+  EXPECT_EQ(b.StartTime, 95000u);
   SetClockSource(previous);
+}
+
+TEST(BoardClock, PausesAreNotCountedAndAFinishedGameKeepsItsTime) {
+  TBoard b;
+  b.StartGame(true);
+  // Ticks near the end of the count's range: the clock goes on across its wrap.
+  b.StartTime = 0xFFFFF000u;
+  EXPECT_TRUE(b.Tick(0xFFFFF000u + 61999));
+  EXPECT_EQ(b.ElapsedSeconds, 61);
+  EXPECT_TRUE(b.Pause(0xFFFFF000u + 62000));
+  EXPECT_FALSE(b.Pause(0xFFFFF000u + 63000));   // already paused: the first start holds
+  EXPECT_FALSE(b.Tick(0xFFFFF000u + 70000));
+  EXPECT_EQ(b.ElapsedSeconds, 61);
+  EXPECT_TRUE(b.Resume(0xFFFFF000u + 362000));   // five minutes later
+  EXPECT_FALSE(b.Resume(0xFFFFF000u + 362000));
+  EXPECT_TRUE(b.Tick(0xFFFFF000u + 365000));
+  EXPECT_EQ(b.ElapsedSeconds, 65);
+  b.GameOver = true;
+  EXPECT_FALSE(b.Pause(0xFFFFF000u + 366000));
+  EXPECT_FALSE(b.Paused);
+  EXPECT_FALSE(b.Tick(0xFFFFF000u + 400000));
+  EXPECT_EQ(b.ElapsedSeconds, 65);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "platform/kernel/Units.h"
 #include "widgets/editcore/cxDateUtils.h"
+#include "widgets/editcore/cxEdit.h"
 #include "widgets/editcore/cxEditPaintUtils.h"
 #include "widgets/editcore/cxFormats.h"
 
@@ -11,6 +12,7 @@ const UnitEntry kEditcoreUnits[] = {
     {"cxDateUtils", cxDateUtils::Initialize, cxDateUtils::Finalize},
     {"cxFormats", cxFormats::Initialize, cxFormats::Finalize},
     {"cxEditPaintUtils", cxEditPaintUtils::Initialize, cxEditPaintUtils::Finalize},
+    {"cxEdit", cxEdit::Initialize, cxEdit::Finalize},
 };
 UnitCounter gEditcore;
 

@@ -303,7 +303,10 @@ TDateTime cxStrToDateDef(const String& AText, TDateTime ADefault) {
   }
 }
 
-bool cxSmartTextToDate(const String& AText, TDateTime& ADate) {
+namespace {
+
+// The smart words alone, without the program's own conversion.
+bool SmartWordToDate(const String& AText, TDateTime& ADate) {
   cxLoadSmartDateWords();
   String text = Trim(AText);
   std::vector<int> order;
@@ -323,6 +326,13 @@ bool cxSmartTextToDate(const String& AText, TDateTime& ADate) {
     ADate = SmartWordDate(i) + double(offset);
     return true;
   }
+  return false;
+}
+
+}  // namespace
+
+bool cxSmartTextToDate(const String& AText, TDateTime& ADate) {
+  if (SmartWordToDate(AText, ADate)) return true;
   if (cxSmartTextToDateFunc) return cxSmartTextToDateFunc(AText, ADate);
   return false;
 }
@@ -334,7 +344,9 @@ bool cxTryTextToDate(const String& AText, TDateTime& ADate) {
   bool library = UseLibraryFormats();
   try {
     TDateTime value = NullDate;
-    if (!cxSmartTextToDate(library ? text : cxBlankDateSeparators(text), value)) {
+    // A smart word's offset keeps its sign whatever the locale's date separator ("today-1"
+    // where the separator is "-"): the words are read before the separators are blanked.
+    if (!SmartWordToDate(text, value) && !cxSmartTextToDate(library ? text : cxBlankDateSeparators(text), value)) {
       if (library)
         value = StrToDateTime(text);
       else

@@ -1,6 +1,7 @@
 #include "widgets/editcore/cxEditPaintUtils.h"
 
 #include "widgets/editcore/cxEditTextUtils.h"
+#include "widgets/editcore/cxEditUtils.h"
 
 #include "classlib/core/Exceptions.h"
 #include "classlib/visual/Forms.h"
@@ -297,10 +298,6 @@ void cxDrawImageListImage(TcxCanvas& ACanvas, const TPoint& P, TCustomImageList*
 
 // ---- editor frame and background ----
 
-void TcxCustomEditViewInfo::DrawButton(TcxCanvas&, Integer) {}
-
-TL_DEFINE_CLASS(TcxEditButtonViewInfo, [](auto&) {});
-TL_DEFINE_CLASS(TcxCustomEditViewInfo, [](auto&) {});
 
 namespace {
 
@@ -598,6 +595,17 @@ Integer cxConvertTextFlagsToCanvasFlags(Integer AFlags) {
 
 void cxSetCanvasFontFromLogFont(TcxCanvas& ACanvas, const LOGFONTA& ALogFont) {
   ACanvas.GetFont()->SetHandle(CreateFontIndirectA(&ALogFont));
+}
+
+void cxSetCanvasFont(TcxCanvas& ACanvas, TFont* AFont) {
+  if (!AFont) return;
+  TFont* f = ACanvas.GetFont();
+  if (f == AFont) return;
+  if (f->GetName() != AFont->GetName() || f->GetHeight() != AFont->GetHeight() || f->GetStyle() != AFont->GetStyle() ||
+      f->GetCharset() != AFont->GetCharset() || f->GetPitch() != AFont->GetPitch())
+    f->Assign(AFont);
+  else if (f->GetColor() != AFont->GetColor())
+    f->SetColor(AFont->GetColor());
 }
 
 void cxGetCanvasLogFont(TcxCanvas& ACanvas, LOGFONTA& ALogFont) {

@@ -10,6 +10,7 @@
 #include "classlib/visual/ImgList.h"
 #include "platform/gdi/Font.h"
 #include "platform/gdi/Gdi.h"
+#include "widgets/editcore/cxEditViewData.h"
 #include "widgets/foundation/cxContainer.h"
 #include "widgets/foundation/cxGraphics.h"
 #include "widgets/foundation/cxLookAndFeelPainters.h"
@@ -102,31 +103,6 @@ void cxDrawImageListImage(TcxCanvas& ACanvas, const TPoint& P, TCustomImageList*
 
 TL_ENUM(TcxEditBackgroundPaintingStyle, bpsSolid, bpsComboEdit, bpsComboListEdit);
 
-// What the frame and background drawing reads of an editor's button and view info. Both
-// move to the editor view-info unit when it lands, which derives the full classes from
-// these (calculation, states, repainting).
-class TcxEditButtonViewInfo : public TObject {
-  TL_CLASS(TcxEditButtonViewInfo, TObject)
- public:
-  TRect Bounds{};
-};
-
-class TcxCustomEditViewInfo : public TcxContainerViewInfo {
-  TL_CLASS(TcxCustomEditViewInfo, TcxContainerViewInfo)
- public:
-  // One button, through its painter; nothing here.
-  virtual void DrawButton(TcxCanvas& ACanvas, Integer AButtonVisibleIndex);
-
-  std::vector<Owned<TcxEditButtonViewInfo>> ButtonsInfo;
-  TRect InnerEditRect{};
-  // The combo-list painting style's inner area: where the buttons and list text go.
-  TRect ButtonAreaRect{};
-  bool IsInplace = false;
-  bool Transparent = false;
-  // The inner edit sits inside the client rectangle with a margin to fill.
-  bool HasInnerEditOffset = false;
-};
-
 // The frame and background (native or not by the view info), then the buttons, each
 // clipped to the editor's bounds when it sticks out.
 void cxDrawEditBackgroundAndButtons(TcxCanvas& ACanvas, TcxCustomEditViewInfo& AViewInfo,
@@ -137,6 +113,8 @@ void cxDrawEditBackgroundAndButtons(TcxCanvas& ACanvas, TcxCustomEditViewInfo& A
 const TcxCustomLookAndFeelPainter* cxGetPainterClass(bool ANativeStyle, TcxLookAndFeelKind AKind);
 TColor cxGetEditBorderHighlightColor(bool AIsOffice11);
 TColor cxGetHotLightColor();
+// The style asks for a shadow and the view data does not paint natively.
+bool cxEditHasShadow(TcxCustomEditViewData* AViewData);
 
 // ---- parent background ----
 
@@ -153,6 +131,9 @@ String cxRemoveHotKeyPrefix(const String& AText);
 Integer cxConvertTextFlags(Integer AFlags);
 Integer cxConvertTextFlagsToCanvasFlags(Integer AFlags);
 void cxSetCanvasFontFromLogFont(TcxCanvas& ACanvas, const LOGFONTA& ALogFont);
+// Gives the canvas AFont's face, size and style, keeping the canvas's font object when they
+// are already the same (a layout runs on every mouse move); then AFont's colour.
+void cxSetCanvasFont(TcxCanvas& ACanvas, TFont* AFont);
 void cxGetCanvasLogFont(TcxCanvas& ACanvas, LOGFONTA& ALogFont);
 
 namespace cxEditPaintUtils {

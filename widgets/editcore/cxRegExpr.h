@@ -20,6 +20,7 @@
 #include "classlib/core/Streams.h"
 #include "widgets/editcore/cxRegExprConsts.h"
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -463,20 +464,26 @@ class TcxRegExprParserBlockItem : public TcxRegExprParserItem {
 
 // ---- Automaton ---------------------------------------------------------------------------
 
+class TcxRegExprDfa;
+
+// The state sets met so far are kept once each, with the step from each set on each
+// character remembered once it has been worked out (a deterministic automaton built lazily
+// from the sets), so a character seen before costs a table look-up.
 class TcxRegExprAutomat : public TObject {
   TL_CLASS(TcxRegExprAutomat, TObject)
  public:
   // Takes ownership of the tree, links it and stands at the start.
   TcxRegExprAutomat(TcxRegExprParserAlts* AAlts, TcxRegExpr* AOwner);
+  ~TcxRegExprAutomat() override;
 
   // Accepts Ch (possibly rewritten to the mask's case) or refuses it and changes nothing.
   bool Next(::Char& Ch, bool CaseInsensitive);
   // Steps back one accepted character; false (and no change) at the start.
   bool Prev();
   void Reset();
-  bool IsFinal() const { return FCurrentStates.IsFinal(); }
+  bool IsFinal() const;
   bool IsStart() const;
-  TcxRegExprStates GetNextStates() const { return FCurrentStates.GetNextStates(); }
+  TcxRegExprStates GetNextStates() const { return CurrentStates().GetNextStates(); }
   // Appends every character the mask forces from here, one history step and one
   // OnSymbolUpdate each.
   void AutoComplete();
@@ -487,18 +494,23 @@ class TcxRegExprAutomat : public TObject {
   // alone links n * (n + 1) / 2 times).
   static Int64 TransitionCount(const TcxRegExprParserAlts* AAlts);
 
-  const TcxRegExprStates& CurrentStates() const { return FCurrentStates; }
+  // Valid until the next change of position.
+  const TcxRegExprStates& CurrentStates() const;
   Integer HistoryCount() const { return Integer(FHistory.size()); }
   TcxRegExprParserAlts* Alts() const { return FAlts.get(); }
   TcxRegExprSimpleState* StartState() const { return FStartState.get(); }
 
  private:
+  // Moves to the set ASet, keeping the current one in the history.
+  void Advance(TcxRegExprStates&& ASet);
+
   Integer FStateCount = 0;   // consuming states of the tree; bounds auto-completion
-  TcxRegExprStates FCurrentStates;
   Owned<TcxRegExprParserAlts> FAlts;
-  std::vector<TcxRegExprStates> FHistory;
   TcxRegExpr* FOwner;
   Owned<TcxRegExprSimpleState> FStartState;
+  std::unique_ptr<TcxRegExprDfa> FDfa;
+  uint32_t FCurrent = 0;            // the current set, as an index into FDfa
+  std::vector<uint32_t> FHistory;   // the sets before it, oldest first
 };
 
 // ---- The expression ------------------------------------------------------------------------

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <deque>
+#include <unordered_map>
 
 TL_DEFINE_CLASS(TcxRegExprState)
 TL_DEFINE_CLASS(TcxRegExprSimpleState)
@@ -404,74 +406,210 @@ Int64 TcxRegExprAutomat::TransitionCount(const TcxRegExprParserAlts* AAlts) {
   return n;
 }
 
+// ---- The cache of sets and steps ----
+
+// Each distinct set once, with the steps worked out from it. A step depends on the set, the
+// character, the case rule and the separators of the moment, so a change of either of the
+// latter forgets the steps (the sets stay). Memory is bounded: past the budget everything is
+// forgotten but the sets the automaton stands on and may step back to.
+class TcxRegExprDfa {
+ public:
+  static constexpr uint32_t kUnknown = 0, kRefused = 1;   // a step's entry; else index + 2
+
+  struct Node {
+    TcxRegExprStates Set;
+    bool Final = false;
+    std::unique_ptr<uint32_t[]> Steps;   // 256 entries, made on the first step from here
+    std::unique_ptr<Char[]> Rewrites;    // the character as accepted, where a step changed it
+  };
+
+  Node& At(uint32_t AIndex) { return FNodes[AIndex]; }
+  const Node& At(uint32_t AIndex) const { return FNodes[AIndex]; }
+
+  // The index of ASet, added when new.
+  uint32_t Intern(TcxRegExprStates&& ASet) {
+    const size_t h = Hash(ASet);
+    auto range = FIndex.equal_range(h);
+    for (auto it = range.first; it != range.second; ++it)
+      if (FNodes[it->second].Set == ASet) return it->second;
+    const uint32_t index = uint32_t(FNodes.size());
+    FBytes += sizeof(Node) + size_t(ASet.Count()) * sizeof(void*) + 64;
+    Node& n = FNodes.emplace_back();
+    n.Final = ASet.IsFinal();
+    n.Set = std::move(ASet);
+    FIndex.emplace(h, index);
+    return index;
+  }
+
+  // Forgets every step when the rules they were worked out under have changed.
+  void Validate(bool ACaseInsensitive) {
+    const Rules now{ACaseInsensitive, FormatSettings.DateSeparator, FormatSettings.TimeSeparator};
+    if (now == FRules) return;
+    FRules = now;
+    for (Node& n : FNodes) {
+      if (n.Steps) FBytes -= 256 * sizeof(uint32_t);
+      if (n.Rewrites) FBytes -= 256;
+      n.Steps.reset();
+      n.Rewrites.reset();
+    }
+  }
+
+  void SetStep(uint32_t AFrom, Byte ACh, uint32_t AEntry, Char AAccepted) {
+    Node& n = FNodes[AFrom];
+    if (!n.Steps) {
+      n.Steps.reset(new uint32_t[256]());
+      FBytes += 256 * sizeof(uint32_t);
+    }
+    n.Steps[ACh] = AEntry;
+    if (AAccepted != Char(ACh) || n.Rewrites) {
+      if (!n.Rewrites) {
+        n.Rewrites.reset(new Char[256]);
+        for (int i = 0; i < 256; ++i) n.Rewrites[i] = Char(i);
+        FBytes += 256;
+      }
+      n.Rewrites[ACh] = AAccepted;
+    }
+  }
+
+  bool OverBudget() const { return FBytes > kBudget; }
+
+  // Starts over with only the given sets, whose indices are rewritten in place.
+  void KeepOnly(uint32_t& ACurrent, std::vector<uint32_t>& AHistory) {
+    std::deque<Node> old;
+    old.swap(FNodes);
+    FIndex.clear();
+    FBytes = 0;
+    std::unordered_map<uint32_t, uint32_t> moved;
+    auto keep = [&](uint32_t& AIndex) {
+      auto it = moved.find(AIndex);
+      if (it == moved.end()) it = moved.emplace(AIndex, Intern(std::move(old[AIndex].Set))).first;
+      AIndex = it->second;
+    };
+    for (uint32_t& h : AHistory) keep(h);
+    keep(ACurrent);
+  }
+
+ private:
+  struct Rules {
+    bool CaseInsensitive = false;
+    Char DateSeparator = 0, TimeSeparator = 0;
+    bool operator==(const Rules&) const = default;
+  };
+  static constexpr size_t kBudget = size_t(8) << 20;
+
+  static size_t Hash(const TcxRegExprStates& ASet) {
+    uint64_t h = 1469598103934665603ull;
+    for (Integer i = 0; i < ASet.Count(); ++i) {
+      h ^= uint64_t(reinterpret_cast<uintptr_t>(ASet.Items(i)));
+      h *= 1099511628211ull;
+    }
+    return size_t(h ^ (h >> 29));
+  }
+
+  std::deque<Node> FNodes;   // a deque: a node's set stays where it is while others are added
+  std::unordered_multimap<size_t, uint32_t> FIndex;
+  size_t FBytes = 0;
+  Rules FRules{false, 0, 0};
+};
+
+// ---- Automaton ----
+
 TcxRegExprAutomat::TcxRegExprAutomat(TcxRegExprParserAlts* AAlts, TcxRegExpr* AOwner)
-    : FAlts(AAlts), FOwner(AOwner), FStartState(New<TcxRegExprSimpleState>(nullptr)) {
+    : FAlts(AAlts), FOwner(AOwner), FStartState(New<TcxRegExprSimpleState>(nullptr)),
+      FDfa(std::make_unique<TcxRegExprDfa>()) {
   for (Integer i = 0; i < FAlts->Count(); ++i) LinkAlt(FAlts->Items(i));
   for (Integer i = 0; i < FAlts->Count(); ++i) MarkFinal(FAlts->Items(i));
   for (Integer i = 0; i < FAlts->Count(); ++i) LinkFirst(FStartState.get(), FAlts->Items(i));
   FStartState->SetFinal(FAlts->CanBeEmpty());
   FStateCount = CountStates(FAlts.get());
-  FCurrentStates.Add(FStartState.get());
+  Reset();
+}
+
+TcxRegExprAutomat::~TcxRegExprAutomat() = default;
+
+const TcxRegExprStates& TcxRegExprAutomat::CurrentStates() const { return FDfa->At(FCurrent).Set; }
+
+bool TcxRegExprAutomat::IsFinal() const { return FDfa->At(FCurrent).Final; }
+
+void TcxRegExprAutomat::Advance(TcxRegExprStates&& ASet) {
+  if (FDfa->OverBudget()) FDfa->KeepOnly(FCurrent, FHistory);
+  const uint32_t next = FDfa->Intern(std::move(ASet));
+  FHistory.push_back(FCurrent);
+  FCurrent = next;
 }
 
 bool TcxRegExprAutomat::Next(Char& Ch, bool CaseInsensitive) {
-  Char c = Ch;
-  TcxRegExprStates next = FCurrentStates.Check(c, CaseInsensitive);
-  if (next.Count() == 0) return false;
-  FHistory.push_back(std::move(FCurrentStates));
-  FCurrentStates = std::move(next);
-  Ch = c;
+  FDfa->Validate(CaseInsensitive);
+  const Byte b = Byte(Ch);
+  const TcxRegExprDfa::Node& here = FDfa->At(FCurrent);
+  uint32_t step = here.Steps ? here.Steps[b] : TcxRegExprDfa::kUnknown;
+  if (step == TcxRegExprDfa::kUnknown) {
+    Char c = Ch;
+    TcxRegExprStates next = here.Set.Check(c, CaseInsensitive);
+    if (next.Count() == 0) {
+      FDfa->SetStep(FCurrent, b, TcxRegExprDfa::kRefused, Ch);
+      return false;
+    }
+    Advance(std::move(next));
+    FDfa->SetStep(FHistory.back(), b, FCurrent + 2, c);   // the set stepped from, wherever it is kept now
+    Ch = c;
+    return true;
+  }
+  if (step == TcxRegExprDfa::kRefused) return false;
+  if (here.Rewrites) Ch = here.Rewrites[b];
+  FHistory.push_back(FCurrent);
+  FCurrent = step - 2;
   return true;
 }
 
 bool TcxRegExprAutomat::Prev() {
   if (FHistory.empty()) return false;
-  FCurrentStates = std::move(FHistory.back());
+  FCurrent = FHistory.back();
   FHistory.pop_back();
   return true;
 }
 
 void TcxRegExprAutomat::Reset() {
   FHistory.clear();
-  FCurrentStates.Clear();
-  FCurrentStates.Add(FStartState.get());
+  TcxRegExprStates start;
+  start.Add(FStartState.get());
+  FCurrent = FDfa->Intern(std::move(start));
 }
 
 bool TcxRegExprAutomat::IsStart() const {
-  return FCurrentStates.Count() > 0 && FCurrentStates.Items(0) == FStartState.get();
+  const TcxRegExprStates& set = CurrentStates();
+  return set.Count() > 0 && set.Items(0) == FStartState.get();
 }
 
 void TcxRegExprAutomat::AutoComplete() {
-  if (FCurrentStates.IsFinal()) return;
+  if (IsFinal()) return;
   TcxRegExprStates next = GetNextStates();
   Char c;
   // Each forced step brings some member one step nearer to a final state, so this ends
   // within as many steps as there are states; the bound only guards that argument.
   for (Integer steps = 0; steps <= FStateCount && next.GetSingleSymbol(c); ++steps) {
     if (FOwner && FOwner->OnSymbolUpdate) FOwner->OnSymbolUpdate(c);
-    FHistory.push_back(std::move(FCurrentStates));
-    FCurrentStates = std::move(next);
-    if (FCurrentStates.IsFinal()) return;
+    Advance(std::move(next));
+    if (IsFinal()) return;
     next = GetNextStates();
   }
 }
 
 void TcxRegExprAutomat::UndoAutoComplete() {
   Char c;
-  while (FCurrentStates.GetSingleSymbol(c)) {
+  while (CurrentStates().GetSingleSymbol(c)) {
     if (FHistory.empty()) return;
-    TcxRegExprStates prev = std::move(FHistory.back());
+    const uint32_t prev = FHistory.back();
+    const TcxRegExprStates& prevSet = FDfa->At(prev).Set;
+    if (FDfa->At(prev).Final || !prevSet.GetNextStates().GetSingleSymbol(c))
+      return;   // the step from there was the user's choice
     FHistory.pop_back();
-    if (prev.IsFinal() || !prev.GetNextStates().GetSingleSymbol(c)) {
-      FHistory.push_back(std::move(prev));   // the step from there was the user's choice
-      return;
-    }
     try {
       if (FOwner && FOwner->OnSymbolDelete) FOwner->OnSymbolDelete();
     } catch (...) {
-      FHistory.push_back(std::move(prev));
+      FHistory.push_back(prev);
       throw;
     }
-    FCurrentStates = std::move(prev);
+    FCurrent = prev;
   }
 }

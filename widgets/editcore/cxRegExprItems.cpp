@@ -63,8 +63,18 @@ TcxRegExprErrors* TcxRegExprErrors::Clone() const {
   return copy.release();
 }
 
+namespace {
+// The heading and each error's full text on a line of its own, so a handler that shows only
+// the message still says what is wrong and where.
+String ErrorsText(const TcxRegExprErrors& AErrors) {
+  String s = LoadResString(scxRegExprErrors);
+  for (Integer i = 0; i < AErrors.Count(); ++i) s += "\r\n" + AErrors.Items(i)->FullText();
+  return s;
+}
+}  // namespace
+
 EcxRegExprError::EcxRegExprError(const TcxRegExprErrors& AErrors)
-    : Exception(String()), FErrors(AErrors.Clone(), FreeDeleter()) {}
+    : Exception(ErrorsText(AErrors)), FErrors(AErrors.Clone(), FreeDeleter()) {}
 
 // ---- Character classes ----
 

@@ -5,6 +5,9 @@
 #include "classlib/core/SysUtils.h"
 
 #include <algorithm>
+#include <array>
+#include <typeindex>
+#include <typeinfo>
 
 TL_DEFINE_CLASS(TcxStandardMaskCustomItem)
 TL_DEFINE_CLASS(TcxStandardMaskLiteralItem)
@@ -137,22 +140,52 @@ String TcxStandardMask::GetEmptyValueText() const {
 }
 
 void TcxStandardMask::FormatText(String& Text, bool UseConverted) const {
-  String display = GetEmptyDisplayText();
-  std::vector<bool> filled(FItems.size(), false);
-  for (Char c : Text) {
-    for (size_t i = 0; i < FItems.size(); ++i) {
-      if (filled[i]) continue;
-      Char converted = c;
-      if (FItems[i]->Check(converted)) {
-        display[i] = UseConverted ? converted : c;
-        filled[i] = true;
-        break;
-      }
-      if (IsBlank(c) && dynamic_cast<const TcxStandardMaskManyItem*>(FItems[i].get())) {
-        filled[i] = true;   // the position stays blank and the character is used up
-        break;
-      }
+  // Each character takes the first free position that accepts it, or, when it is blank, the
+  // first free input position. Positions wait in queues by what they accept (literals by
+  // their character, input positions by their kind) and every queue is used front first, so
+  // a character costs a look at a few queue heads, not a scan of the mask.
+  struct Queue {
+    std::vector<size_t> at;
+    size_t head = 0;
+    bool Empty() const { return head == at.size(); }
+    size_t Front() const { return at[head]; }
+  };
+  struct Kind {
+    std::type_index type;
+    bool input;   // an input position, which a blank character may leave blank
+    Queue queue;
+  };
+  std::array<Queue, 256> literals;
+  std::vector<Kind> kinds;
+  for (size_t i = 0; i < FItems.size(); ++i) {
+    const TcxStandardMaskCustomItem* item = FItems[i].get();
+    if (auto* lit = dynamic_cast<const TcxStandardMaskLiteralItem*>(item)) {
+      literals[Byte(lit->Literal())].at.push_back(i);
+      continue;
     }
+    const std::type_index type(typeid(*item));
+    auto k = std::find_if(kinds.begin(), kinds.end(), [&](const Kind& x) { return x.type == type; });
+    if (k == kinds.end()) {
+      kinds.push_back({type, dynamic_cast<const TcxStandardMaskManyItem*>(item) != nullptr, {}});
+      k = kinds.end() - 1;
+    }
+    k->queue.at.push_back(i);
+  }
+
+  String display = GetEmptyDisplayText();
+  for (Char c : Text) {
+    Queue* from = literals[Byte(c)].Empty() ? nullptr : &literals[Byte(c)];
+    for (Kind& k : kinds) {
+      if (k.queue.Empty() || (from && k.queue.Front() > from->Front())) continue;
+      Char probe = c;   // whether a position accepts a character depends on its kind only
+      if ((k.input && IsBlank(c)) || FItems[k.queue.Front()]->Check(probe)) from = &k.queue;
+    }
+    if (!from) continue;   // no free position takes it
+    const size_t i = from->Front();
+    ++from->head;
+    Char converted = c;
+    if (FItems[i]->Check(converted)) display[i] = UseConverted ? converted : c;
+    // otherwise a blank used up an input position, which stays blank
   }
   Text = display;
 }

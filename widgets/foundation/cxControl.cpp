@@ -867,16 +867,16 @@ void TcxControl::WndProc(TMessage& Message) {
   if (leftDown && GetDragMode() == TDragMode::dmAutomatic && !Dragging() &&
       !IsDesigning()) {
     // The class library's automatic drag would start at once and swallow the press; here the
-    // press is handled first and DoMouseDownDragOrPan starts the drag past the drag area.
-    SetDragMode(TDragMode::dmManual);
-    struct ModeBack {
-      TcxObjectLink* Link;
-      TcxControl* Self;
-      ~ModeBack() {
-        if (Link->Ref) Self->SetDragMode(TDragMode::dmAutomatic);
-      }
-    } back{link, this};
-    inherited::WndProc(Message);
+    // press is dispatched as a plain one (DragMode untouched, so handlers read and may change
+    // it) and DoMouseDownDragOrPan starts the drag past the drag area.
+    if (!IsControlMouseMsg(Message)) {
+      if (msg == WM_LBUTTONDBLCLK && !ControlStyle().Contains(TControlStyleItem::csDoubleClicks))
+        Message.Msg = WM_LBUTTONDOWN;
+      TControlState state = ControlState();
+      state.Include(TControlStateItem::csLButtonDown);
+      SetControlState(state);
+      Dispatch(Message);
+    }
   } else {
     inherited::WndProc(Message);
   }

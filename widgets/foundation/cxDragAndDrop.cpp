@@ -1,6 +1,7 @@
 #include "classlib/core/SysUtils.h"
 #include "classlib/visual/Messages.h"
 #include "platform/user/User.h"
+#include "widgets/foundation/cxControlBase.h"
 #include "widgets/foundation/cxControls.h"
 
 #include <algorithm>
@@ -18,6 +19,8 @@ class TMouseTrackingTimer : public TComponent {
   void BeforeDestruction() override {
     if (FTimer) FTimer->Free();
     FTimer = nullptr;
+    cxRemoveObjectLink(CallerLink);
+    CallerLink = nullptr;
     if (Control) Control->RemoveFreeNotification(this);
     Control = nullptr;
     inherited::BeforeDestruction();
@@ -28,15 +31,28 @@ class TMouseTrackingTimer : public TComponent {
     FTimer->SetOnTimer(TNotifyEvent(this, &TMouseTrackingTimer::Tick));
   }
   void Tick(TObject* Sender);
+  // Callers of this library clear their links when freed: one freed by any handler, even
+  // without ending its tracking, is never told again.
+  void HoldCaller(IcxMouseTrackingCaller* ACaller) {
+    Caller = ACaller;
+    TObject* object = dynamic_cast<TObject*>(ACaller);
+    if (dynamic_cast<TcxComponent*>(object) || dynamic_cast<TcxControl*>(object)) CallerLink = cxAddObjectLink(object);
+  }
+  bool CallerAlive() const { return Caller && (!CallerLink || CallerLink->Ref); }
 
   TWinControl* Control = nullptr;
   TRect Bounds{};
   IcxMouseTrackingCaller* Caller = nullptr;
+  TcxObjectLink* CallerLink = nullptr;
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override {
     inherited::Notification(AComponent, Operation);
-    if (Operation == TOperation::opRemove && AComponent == Control) Control = nullptr;
+    if (Operation == TOperation::opRemove && AComponent == Control) {
+      Control = nullptr;
+      // A caller that is a part of the control and no object of its own goes with it.
+      if (CallerAlive() && !dynamic_cast<TObject*>(Caller)) Caller = nullptr;
+    }
   }
 
  private:
@@ -51,7 +67,7 @@ std::vector<TMouseTrackingTimer*>& Trackers() {
 
 TMouseTrackingTimer* FindTracker(IcxMouseTrackingCaller* ACaller) {
   for (TMouseTrackingTimer* t : Trackers())
-    if (t->Caller == ACaller) return t;
+    if (t->Caller == ACaller && t->CallerAlive()) return t;
   return nullptr;
 }
 
@@ -61,11 +77,18 @@ void Detach(TMouseTrackingTimer* ATracker) {
   list.erase(std::remove(list.begin(), list.end(), ATracker), list.end());
 }
 
+std::vector<TMouseTrackingTimer*>& Ticking();
+
 bool PointIn(const TRect& R, const TPoint& P) {
   return P.X >= R.Left && P.X < R.Right && P.Y >= R.Top && P.Y < R.Bottom;
 }
 
 void TMouseTrackingTimer::Tick(TObject*) {
+  if (!CallerAlive()) {
+    Detach(this);
+    Free();
+    return;
+  }
   POINT cursor{0, 0};
   GetCursorPos(&cursor);
   TWinControl* control = Control && Control->HandleAllocated() ? Control : nullptr;
@@ -75,14 +98,25 @@ void TMouseTrackingTimer::Tick(TObject*) {
   else
     inside = PointIn(Bounds, cursor);
   if (inside) return;
-  IcxMouseTrackingCaller* caller = Caller;
   // Out of the list before anyone is told, so that a caller ending or restarting its
-  // tracking from MouseLeave meets a consistent list.
+  // tracking from MouseLeave meets a consistent list; a loop run by a handler ticks no more.
   Detach(this);
+  FTimer->SetEnabled(false);
+  Ticking().push_back(this);
+  // The control's handler may free the control or the caller. A library caller is held by its
+  // link; one that dies with the control is dropped by the control's free notice; ending the
+  // caller's tracking meanwhile drops any caller.
   if (control && !PointIn(control->GetClientRect(), control->ScreenToClient(cursor)))
     SendMessageA(control->Handle(), CM_MOUSELEAVE, 0, LPARAM(static_cast<TControl*>(control)));
-  caller->MouseLeave();
+  Ticking().erase(std::find(Ticking().begin(), Ticking().end(), this));
+  if (CallerAlive()) Caller->MouseLeave();
   Free();  // nothing of this object is used after its own tick returns
+}
+
+// Trackers telling their control that the mouse has left, out of the list meanwhile.
+std::vector<TMouseTrackingTimer*>& Ticking() {
+  static std::vector<TMouseTrackingTimer*> list;
+  return list;
 }
 
 Integer gHourglassCount = 0;
@@ -93,7 +127,7 @@ TCursor gSavedCursor = crDefault;
 void cxBeginMouseTracking(TWinControl* AControl, const TRect& ABounds, IcxMouseTrackingCaller* ACaller) {
   if (!ACaller || FindTracker(ACaller)) return;
   auto* tracker = New<TMouseTrackingTimer>();
-  tracker->Caller = ACaller;
+  tracker->HoldCaller(ACaller);
   tracker->Bounds = ABounds;
   if (AControl) {
     tracker->Control = AControl;
@@ -111,6 +145,9 @@ void cxEndMouseTracking(IcxMouseTrackingCaller* ACaller) {
     Detach(tracker);
     tracker->Free();
   }
+  // A tick in progress for this caller tells it nothing more.
+  for (TMouseTrackingTimer* t : Ticking())
+    if (t->Caller == ACaller) t->Caller = nullptr;
 }
 
 bool cxIsMouseTracking(IcxMouseTrackingCaller* ACaller) { return FindTracker(ACaller) != nullptr; }

@@ -5,6 +5,7 @@
 #include "platform/gdi/Text.h"
 #include "platform/kernel/Arith.h"
 #include "platform/user/User.h"
+#include "widgets/foundation/cxControls.h"
 #include "widgets/foundation/dxOffice11.h"
 
 #include <algorithm>
@@ -12,8 +13,6 @@
 #include <cstring>
 
 namespace {
-
-bool gPlatformStretch = true;
 
 constexpr int kRegionModes[4] = {RGN_COPY, RGN_OR, RGN_DIFF, RGN_AND};
 
@@ -275,6 +274,16 @@ void TcxCanvas::FrameRegion(HRGN ARegion, TColor AColor, Integer FrameWidth, Int
   FrameRgn(GetHandle(), ARegion, GetBrush()->GetHandle(), FrameWidth, FrameHeight);
 }
 
+void TcxCanvas::FillAndFrameRegion(TcxRegion* ARegion, TColor AColor, TColor AFrameColor, Integer FrameWidth,
+                                   Integer FrameHeight) {
+  if (ARegion) FillAndFrameRegion(ARegion->Handle(), AColor, AFrameColor, FrameWidth, FrameHeight);
+}
+void TcxCanvas::FillAndFrameRegion(HRGN ARegion, TColor AColor, TColor AFrameColor, Integer FrameWidth,
+                                   Integer FrameHeight) {
+  FillRegion(ARegion, AColor);
+  FrameRegion(ARegion, AFrameColor, FrameWidth, FrameHeight);
+}
+
 // ---- Pies and fonts ----------------------------------------------------------------------
 
 void TcxCanvas::Pie(const TRect& R, const TPoint& StartPoint, const TPoint& EndPoint) {
@@ -372,9 +381,11 @@ void TcxCanvas::DrawText(const String& Text, TRect R, Integer Flags, bool Enable
   }
   const UINT dt = cxFlagsToDTFlags(Flags);
   const UINT eto = (Flags & cxDontClip) ? 0 : ETO_CLIPPED;
+  // Disabled text is embossed: the highlight in (L+1, T+1, R, B), the shadow over it in
+  // (L, T, R-1, B-1), so that both stay inside R and line up whatever the alignment.
   auto draw = [&](Integer dx, Integer dy) {
     TRect r = R;
-    OffsetRect(&r, dx, dy);
+    if (!Enabled) r = dx ? TRect{R.Left + 1, R.Top + 1, R.Right, R.Bottom} : TRect{R.Left, R.Top, R.Right - 1, R.Bottom - 1};
     HDC dc = TextDC();
     SetTextColor(dc, ColorToDevice(GetFont()->GetColor()));
     SetBkColor(dc, ColorToDevice(GetBrush()->GetColor()));
@@ -626,7 +637,6 @@ TColor cxLightenedBtnFaceColor() {
   return cxGetNearestScreenColor(TColor(RGB(up(GetRValue(f)), up(GetGValue(f)), up(GetBValue(f)))));
 }
 
-void cxSetPlatformStretch(bool AUse) { gPlatformStretch = AUse; }
 
 std::vector<Pixel> cxResamplePixels(const std::vector<Pixel>& src, Integer sw, Integer sh, Integer dw,
                                     Integer dh) {
@@ -650,7 +660,8 @@ void cxStretchBitmap(TBitmap* ASource, TBitmap* ADest) {
   if (int64_t(sw) * sh * 4 > INT32_MAX || int64_t(dw) * dh * 4 > INT32_MAX) return;
   ASource->Canvas()->Lock();
   ADest->Canvas()->Lock();
-  if (gPlatformStretch) {
+  // The platform's halftone stretch from NT 4 on; older systems get the resampler.
+  if (IsNT4OrLater()) {
     HDC dc = ADest->Canvas()->GetHandle();
     const int old = SetStretchBltMode(dc, HALFTONE);
     StretchBlt(dc, 0, 0, dw, dh, ASource->Canvas()->GetHandle(), 0, 0, sw, sh, SRCCOPY);

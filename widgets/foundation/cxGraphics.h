@@ -147,6 +147,11 @@ class TcxCanvas : public TObject {
   void FillRegion(HRGN ARegion, TColor AColor);
   void FrameRegion(TcxRegion* ARegion, TColor AColor, Integer FrameWidth = 1, Integer FrameHeight = 1);
   void FrameRegion(HRGN ARegion, TColor AColor, Integer FrameWidth = 1, Integer FrameHeight = 1);
+  // Fills the region, then frames it inside its edge.
+  void FillAndFrameRegion(TcxRegion* ARegion, TColor AColor, TColor AFrameColor, Integer FrameWidth = 1,
+                          Integer FrameHeight = 1);
+  void FillAndFrameRegion(HRGN ARegion, TColor AColor, TColor AFrameColor, Integer FrameWidth = 1,
+                          Integer FrameHeight = 1);
   void Pie(const TRect& R, const TPoint& StartPoint, const TPoint& EndPoint);
   void Pie(const TRect& R, Integer AStartAngle, Integer ASweepAngle);
   void SetFontAngle(Integer Value);
@@ -190,7 +195,6 @@ TColor cxLightenedBtnFaceColor();
 // Scales ASource to ADest's size: the platform stretch, or the resampler when the
 // platform stretch is switched off (as on systems before NT 4).
 void cxStretchBitmap(TBitmap* ASource, TBitmap* ADest);
-void cxSetPlatformStretch(bool AUse);
 // The two-pass resampler over 32-bit pixels (rows top-down, no padding).
 std::vector<Pixel> cxResamplePixels(const std::vector<Pixel>& ASource, Integer ASourceWidth,
                                     Integer ASourceHeight, Integer ADestWidth, Integer ADestHeight);

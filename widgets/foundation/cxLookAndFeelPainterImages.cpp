@@ -5,6 +5,7 @@
 #include "platform/gdi/Gdi.h"
 #include "widgets/foundation/cxLookAndFeels.h"
 #include "widgets/foundation/dxOffice11.h"
+#include "widgets/foundation/dxThemeManager.h"
 
 #include <algorithm>
 
@@ -276,6 +277,9 @@ class TcxPainterImagesPaletteSink : public TObject {
   }
 };
 TcxPainterImagesPaletteSink* gPaletteSink = nullptr;
+// The Office11 radios take their colours from the scheme, which a visual-style change may
+// switch; the Office11 colours are told first, having asked first.
+TdxThemeChangedNotificator* gThemeNotificator = nullptr;
 }  // namespace
 TL_DEFINE_CLASS(TcxPainterImagesPaletteSink, [](auto&) {});
 
@@ -309,10 +313,13 @@ void Initialize() {
   gPaletteSink = New<TcxPainterImagesPaletteSink>();
   gPaletteNotifier = New<TcxSystemPaletteChangedNotifier>(false);
   gPaletteNotifier->OnSystemPaletteChanged = {gPaletteSink, &TcxPainterImagesPaletteSink::PaletteChanged};
+  gThemeNotificator = New<TdxThemeChangedNotificator>();
+  gThemeNotificator->OnThemeChanged = {gPaletteSink, &TcxPainterImagesPaletteSink::PaletteChanged};
 }
 
 void Finalize() {
   if (gStartCount == 0 || --gStartCount > 0) return;
+  FreeAndNil(gThemeNotificator);
   FreeAndNil(gPaletteNotifier);
   FreeAndNil(gPaletteSink);
   FreeAndNil(gAutoHideOn);

@@ -28,18 +28,21 @@ void DrawPart(TcxCanvas& c, HTHEME th, int part, int state, const TRect& r) {
   cxDrawThemeBackground(th, DC(c), part, state, r);
 }
 
-// The insets of a part's content rect inside a 100 x 100 rect.
-TRect ContentInsets(HTHEME th, int part, int state) {
+// The insets of a part's content rect inside a 100 x 100 rect; false when the theme has no
+// answer (the caller then measures as without a theme, never with zeros).
+bool ContentInsets(HTHEME th, int part, int state, TRect& AInsets) {
   const TRect box{0, 0, 100, 100};
   TRect content{};
-  if (FAILED(cxGetThemeBackgroundContentRect(th, nullptr, part, state, box, content))) return {};
-  return {content.Left - box.Left, content.Top - box.Top, box.Right - content.Right, box.Bottom - content.Bottom};
+  if (!th || FAILED(cxGetThemeBackgroundContentRect(th, nullptr, part, state, box, content))) return false;
+  AInsets = {content.Left - box.Left, content.Top - box.Top, box.Right - content.Right, box.Bottom - content.Bottom};
+  return true;
 }
 
-TSize PartSize(HTHEME th, int part, int state) {
+bool PartSize(HTHEME th, int part, int state, TSize& ASize) {
   TSize size{};
-  if (FAILED(cxGetThemePartSizeNoRect(th, nullptr, part, state, TS_TRUE, size))) return {};
-  return size;
+  if (!th || FAILED(cxGetThemePartSizeNoRect(th, nullptr, part, state, TS_TRUE, size))) return false;
+  ASize = size;
+  return true;
 }
 
 constexpr int kHeaderItemStates[5] = {1, 1, 2, 3, 1};
@@ -68,7 +71,11 @@ int cxWinXPScrollArrowState(TcxButtonState AState, TcxArrowDirection ADirection)
 }
 
 TcxLookAndFeelStyle TcxWinXPLookAndFeelPainter::LookAndFeelStyle() const { return TcxLookAndFeelStyle::lfsNative; }
-TColor TcxWinXPLookAndFeelPainter::DefaultColor16() const { return 0x800000; }
+// The answers this family fixes hold while visual styles draw; without them it answers as
+// the Standard painter in every operation.
+TColor TcxWinXPLookAndFeelPainter::DefaultColor16() const {
+  return Theme(TOT::totButton) ? TColor(0x800000) : Std().DefaultColor16();
+}
 TColor TcxWinXPLookAndFeelPainter::DefaultColor47() const {
   COLORREF color = 0x0000FF;
   if (HTHEME th = Theme(TOT::totComboBox)) {
@@ -77,10 +84,13 @@ TColor TcxWinXPLookAndFeelPainter::DefaultColor47() const {
   }
   return TColor(color);
 }
-TColor TcxWinXPLookAndFeelPainter::DefaultColor49() const { return 0xD5FFFF; }
+TColor TcxWinXPLookAndFeelPainter::DefaultColor49() const {
+  return Theme(TOT::totButton) ? TColor(0xD5FFFF) : Std().DefaultColor49();
+}
 
 void TcxWinXPLookAndFeelPainter::DrawArrow(TcxCanvas& ACanvas, const TRect& R, TcxArrowDirection ADirection,
                                            TColor AColor) const {
+  if (!Theme(TOT::totButton)) return Std().DrawArrow(ACanvas, R, ADirection, AColor);
   TcxCustomLookAndFeelPainter::DrawArrow(ACanvas, R, ADirection, AColor);
 }
 
@@ -119,7 +129,9 @@ TRect TcxWinXPLookAndFeelPainter::ButtonDrawBounds(const TRect& R) const {
 Integer TcxWinXPLookAndFeelPainter::ButtonBorderSize(TcxButtonState AState) const {
   HTHEME th = Theme(TOT::totButton);
   if (!th) return Std().ButtonBorderSize(AState);
-  return ContentInsets(th, 1, cxWinXPPushButtonState(AState)).Left;
+  TRect insets{};
+  if (!ContentInsets(th, 1, cxWinXPPushButtonState(AState), insets)) return Std().ButtonBorderSize(AState);
+  return insets.Left;
 }
 
 TColor TcxWinXPLookAndFeelPainter::ButtonColor(TcxButtonState AState) const {
@@ -141,13 +153,18 @@ TRect TcxWinXPLookAndFeelPainter::ButtonContentBounds(const TRect& R) const {
 TRect TcxWinXPLookAndFeelPainter::ButtonGroupBorderSizes(Integer AButtonCount, Integer AButtonIndex) const {
   HTHEME th = Theme(TOT::totButton);
   if (!th) return Std().ButtonGroupBorderSizes(AButtonCount, AButtonIndex);
-  TRect insets = ContentInsets(th, 1, 1);
+  TRect insets{};
+  if (!ContentInsets(th, 1, 1, insets)) return Std().ButtonGroupBorderSizes(AButtonCount, AButtonIndex);
   if (cxIsThemeBackgroundPartiallyTransparent(th, 1, 1)) insets = Inflated(insets, 1, 1);
   return insets;
 }
 
-Integer TcxWinXPLookAndFeelPainter::ButtonTextOffset() const { return 2; }
-Integer TcxWinXPLookAndFeelPainter::ButtonTextShift() const { return 0; }
+Integer TcxWinXPLookAndFeelPainter::ButtonTextOffset() const {
+  return Theme(TOT::totButton) ? 2 : Std().ButtonTextOffset();
+}
+Integer TcxWinXPLookAndFeelPainter::ButtonTextShift() const {
+  return Theme(TOT::totButton) ? 0 : Std().ButtonTextShift();
+}
 
 TColor TcxWinXPLookAndFeelPainter::ButtonSymbolColor(TcxButtonState AState, TColor ADefaultColor) const {
   HTHEME th = Theme(TOT::totButton);
@@ -176,7 +193,9 @@ void TcxWinXPLookAndFeelPainter::DrawExpandButton(TcxCanvas& ACanvas, const TRec
   ACanvas.ExcludeClipRect(R);
 }
 
-bool TcxWinXPLookAndFeelPainter::ExpandButtonOpaque() const { return false; }
+bool TcxWinXPLookAndFeelPainter::ExpandButtonOpaque() const {
+  return Theme(TOT::totTreeview) ? false : Std().ExpandButtonOpaque();
+}
 
 void TcxWinXPLookAndFeelPainter::DrawGroupExpandButton(TcxCanvas& ACanvas, const TRect& R, bool AExpanded,
                                                        TcxButtonState AState) const {
@@ -195,16 +214,22 @@ void TcxWinXPLookAndFeelPainter::DrawSmallExpandButton(TcxCanvas& ACanvas, const
 Integer TcxWinXPLookAndFeelPainter::ExpandButtonSize() const {
   HTHEME th = Theme(TOT::totTreeview);
   if (!th) return Std().ExpandButtonSize();
-  return PartSize(th, 2, 2).cx;
+  TSize size{};
+  if (!PartSize(th, 2, 2, size)) return Std().ExpandButtonSize();
+  return size.cx;
 }
 
 Integer TcxWinXPLookAndFeelPainter::GroupExpandButtonSize() const {
   HTHEME th = Theme(TOT::totExplorerBar);
   if (!th) return Std().GroupExpandButtonSize();
-  return PartSize(th, 7, 1).cx;
+  TSize size{};
+  if (!PartSize(th, 7, 1, size)) return Std().GroupExpandButtonSize();
+  return size.cx;
 }
 
-bool TcxWinXPLookAndFeelPainter::IsScrollBarHotTracked() const { return true; }
+bool TcxWinXPLookAndFeelPainter::IsScrollBarHotTracked() const {
+  return Theme(TOT::totScrollBar) ? true : Std().IsScrollBarHotTracked();
+}
 
 bool TcxWinXPLookAndFeelPainter::IsPointOverGroupExpandButton(const TRect& R, const TPoint& P) const {
   HTHEME th = Theme(TOT::totExplorerBar);
@@ -245,7 +270,9 @@ void TcxWinXPLookAndFeelPainter::DrawRadioButton(TcxCanvas& ACanvas, Integer X, 
   if (!th)
     return Std().DrawRadioButton(ACanvas, X, Y, AState, AChecked, AFocused, ABrushColor,
                                                           AIsDesigning);
-  const TSize size = PartSize(th, 2, 1);
+  TSize size{};
+  if (!PartSize(th, 2, 1, size))
+    return Std().DrawRadioButton(ACanvas, X, Y, AState, AChecked, AFocused, ABrushColor, AIsDesigning);
   DrawPart(ACanvas, th, 2, cxWinXPCheckBoxState(AState, AChecked), Bounds(X, Y, size.cx, size.cy));
 }
 
@@ -272,12 +299,18 @@ void TcxWinXPLookAndFeelPainter::DrawHeader(TcxCanvas& ACanvas, const TRect& ABo
                  AText, AFont, ATextColor);
 }
 
-void TcxWinXPLookAndFeelPainter::DrawInvertedRect(TcxCanvas&, const TRect&) const {}
+// Themed cells show their pressed state themselves; without a theme they are inverted.
+void TcxWinXPLookAndFeelPainter::DrawInvertedRect(TcxCanvas& ACanvas, const TRect& R) const {
+  if (!Theme(TOT::totHeader)) Std().DrawInvertedRect(ACanvas, R);
+}
 
 void TcxWinXPLookAndFeelPainter::DrawButtonCell(TcxCanvas& ACanvas, const TRect& R, TcxButtonState AState,
                                                 TcxBorders ABorders, const String& AText, TFont* AFont,
                                                 TAlignment AAlignmentHorz, TcxAlignmentVert AAlignmentVert,
                                                 TColor ATextColor, TColor ABkColor) const {
+  if (!Theme(TOT::totHeader))
+    return Std().DrawButtonCell(ACanvas, R, AState, ABorders, AText, AFont, AAlignmentHorz, AAlignmentVert,
+                                ATextColor, ABkColor);
   ACanvas.SetBrushColor(clBtnFace);
   ACanvas.FillRect(R);
   DrawHeader(ACanvas, R, R, {}, ABorders, AState, AAlignmentHorz, AAlignmentVert, false, false, AText, AFont,
@@ -285,18 +318,22 @@ void TcxWinXPLookAndFeelPainter::DrawButtonCell(TcxCanvas& ACanvas, const TRect&
 }
 
 void TcxWinXPLookAndFeelPainter::DrawSortingMark(TcxCanvas& ACanvas, const TRect& R, bool AAscending) const {
+  if (!Theme(TOT::totHeader)) return Std().DrawSortingMark(ACanvas, R, AAscending);
   cxUltraFlatPainter()->DrawSortingMark(ACanvas, R, AAscending);
 }
 
 Integer TcxWinXPLookAndFeelPainter::HeaderBorderSize() const {
   HTHEME th = Theme(TOT::totHeader);
-  if (!th) return Std().HeaderBorderSize();
-  return ContentInsets(th, 1, 1).Left;
+  TRect insets{};
+  if (!ContentInsets(th, 1, 1, insets)) return Std().HeaderBorderSize();
+  return insets.Left;
 }
 
-bool TcxWinXPLookAndFeelPainter::HeaderFlag() const { return false; }
+bool TcxWinXPLookAndFeelPainter::HeaderFlag() const { return Theme(TOT::totHeader) ? false : Std().HeaderFlag(); }
 
-Integer TcxWinXPLookAndFeelPainter::ButtonCellBorderSize(TcxButtonState) const { return HeaderBorderSize(); }
+Integer TcxWinXPLookAndFeelPainter::ButtonCellBorderSize(TcxButtonState AState) const {
+  return Theme(TOT::totHeader) ? HeaderBorderSize() : Std().ButtonCellBorderSize(AState);
+}
 
 TRect TcxWinXPLookAndFeelPainter::ButtonCellContentBounds(const TRect& R) const {
   if (!Theme(TOT::totHeader)) return Std().ButtonCellContentBounds(R);
@@ -304,9 +341,13 @@ TRect TcxWinXPLookAndFeelPainter::ButtonCellContentBounds(const TRect& R) const 
   return Inflated(R, -b, -b);
 }
 
-bool TcxWinXPLookAndFeelPainter::ButtonCellFlag() const { return true; }
+bool TcxWinXPLookAndFeelPainter::ButtonCellFlag() const {
+  return Theme(TOT::totHeader) ? true : Std().ButtonCellFlag();
+}
 
-TPoint TcxWinXPLookAndFeelPainter::SortingMarkSize() const { return cxUltraFlatPainter()->SortingMarkSize(); }
+TPoint TcxWinXPLookAndFeelPainter::SortingMarkSize() const {
+  return Theme(TOT::totHeader) ? cxUltraFlatPainter()->SortingMarkSize() : Std().SortingMarkSize();
+}
 
 void TcxWinXPLookAndFeelPainter::DrawSunkenBox(TcxCanvas& ACanvas, const TRect& R, TAlignment AAlignmentHorz,
                                                TcxAlignmentVert AAlignmentVert, bool AMultiLine, const String& AText,
@@ -327,15 +368,18 @@ Integer TcxWinXPLookAndFeelPainter::RaisedFrameWidth() const {
 
 Integer TcxWinXPLookAndFeelPainter::SunkenFrameWidth() const {
   HTHEME th = Theme(TOT::totTrackBar);
-  if (!th) return Std().SunkenFrameWidth();
-  return ContentInsets(th, 1, 1).Left;
+  TRect insets{};
+  if (!ContentInsets(th, 1, 1, insets)) return Std().SunkenFrameWidth();
+  return insets.Left;
 }
 
 Integer TcxWinXPLookAndFeelPainter::SunkenBoxOuterWidth() const {
   return Theme(TOT::totTrackBar) ? 1 : Std().SunkenBoxOuterWidth();
 }
 
-bool TcxWinXPLookAndFeelPainter::SunkenBoxFlag() const { return false; }
+bool TcxWinXPLookAndFeelPainter::SunkenBoxFlag() const {
+  return Theme(TOT::totTrackBar) ? false : Std().SunkenBoxFlag();
+}
 
 void TcxWinXPLookAndFeelPainter::DrawRaisedFrame(TcxCanvas& ACanvas, const TRect& R) const {
   HTHEME th = Theme(TOT::totEdit);
@@ -357,28 +401,26 @@ void TcxWinXPLookAndFeelPainter::DrawDropDownButton(TcxCanvas& ACanvas, const TR
 }
 
 TPoint TcxWinXPLookAndFeelPainter::CheckButtonSize() const {
-  HTHEME th = Theme(TOT::totButton);
-  if (!th) return Std().CheckButtonSize();
-  const TSize s = PartSize(th, 3, 5);
+  TSize s{};
+  if (!PartSize(Theme(TOT::totButton), 3, 5, s)) return Std().CheckButtonSize();
   return {s.cx, s.cy};
 }
 
 TPoint TcxWinXPLookAndFeelPainter::CloseButtonSize() const {
-  HTHEME th = Theme(TOT::totWindow);
-  if (!th) return Std().CloseButtonSize();
-  const TSize s = PartSize(th, 19, 1);
+  TSize s{};
+  if (!PartSize(Theme(TOT::totWindow), 19, 1, s)) return Std().CloseButtonSize();
   return {s.cx, s.cy};
 }
 
 TPoint TcxWinXPLookAndFeelPainter::ButtonSize138() const {
+  if (!Theme(TOT::totButton)) return Std().ButtonSize138();
   const TPoint base = TcxCustomLookAndFeelPainter::ButtonSize138();
   return {base.X + 2, base.Y + 2};
 }
 
 TPoint TcxWinXPLookAndFeelPainter::AutoHideButtonSize() const {
-  HTHEME th = Theme(TOT::totExplorerBar);
-  if (!th) return Std().AutoHideButtonSize();
-  const TSize s = PartSize(th, 3, 1);
+  TSize s{};
+  if (!PartSize(Theme(TOT::totExplorerBar), 3, 1, s)) return Std().AutoHideButtonSize();
   return {s.cx, s.cy};
 }
 
@@ -445,7 +487,8 @@ void TcxWinXPLookAndFeelPainter::DrawTabsRoot(TcxCanvas& ACanvas, const TRect& R
                                               bool AVertical) const {
   HTHEME th = Theme(TOT::totTab);
   if (!th) return Std().DrawTabsRoot(ACanvas, R, ABorders, AVertical);
-  const TRect insets = ContentInsets(th, 9, 0);
+  TRect insets{};
+  if (!ContentInsets(th, 9, 0, insets)) return Std().DrawTabsRoot(ACanvas, R, ABorders, AVertical);
   TRect pane = R;
   if (AVertical) {
     pane.Right += 10;
@@ -472,6 +515,7 @@ Integer TcxWinXPLookAndFeelPainter::TabBorderSize(bool AVertical) const {
 void TcxWinXPLookAndFeelPainter::DrawIndicatorItem(TcxCanvas& ACanvas, const TRect& R, TcxIndicatorKind AKind,
                                                    TColor AColor,
                                                    const TcxDrawBackgroundEvent& AOnDrawBackground) const {
+  if (!Theme(TOT::totHeader)) return Std().DrawIndicatorItem(ACanvas, R, AKind, AColor, AOnDrawBackground);
   cxFlatPainter()->DrawIndicatorItem(ACanvas, R, AKind, AColor, AOnDrawBackground);
 }
 
@@ -509,6 +553,9 @@ void TcxWinXPLookAndFeelPainter::DrawHeaderWithArrows(TcxCanvas& ACanvas, const 
                                                       TcxNeighbors ANeighbors, const TcxViewParams& AViewParams,
                                                       TcxHeaderArrows AArrows, Integer AArrowOffset,
                                                       const TcxDrawBackgroundEvent& AOnDrawBackground) const {
+  if (!Theme(TOT::totHeader))
+    return Std().DrawHeaderWithArrows(ACanvas, R, AText, ANeighbors, AViewParams, AArrows, AArrowOffset,
+                                      AOnDrawBackground);
   DrawHeader(ACanvas, R, R, ANeighbors, cxBordersAll, BS::cxbsNormal, TAlignment::taCenter,
              TcxAlignmentVert::vaCenter, false, false, AText, AViewParams.Font, AViewParams.TextColor,
              AViewParams.Color, AOnDrawBackground, !ANeighbors.Contains(TcxNeighbor::nRight));
@@ -544,7 +591,7 @@ void TcxWinXPLookAndFeelPainter::DrawBar(TcxCanvas& ACanvas, const TRect& R, boo
   if (!combo || !Theme(TOT::totListView))
     return Std().DrawBar(ACanvas, R, AHorizontal, ABackground);
   COLORREF color = 0;
-  cxGetThemeColor(combo, 1, 1, kPropFillColor, color);
+  if (FAILED(cxGetThemeColor(combo, 1, 1, kPropFillColor, color))) return Std().DrawBar(ACanvas, R, AHorizontal, ABackground);
   ACanvas.SetBrushColor(TColor(color));
   TRect inner = R;
   if (AHorizontal) {

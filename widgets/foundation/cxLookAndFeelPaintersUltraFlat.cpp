@@ -257,8 +257,8 @@ TColor TcxUltraFlatLookAndFeelPainter::HighlightColor() const { return clHighlig
 
 TcxLookAndFeelStyle TcxOffice11LookAndFeelPainter::LookAndFeelStyle() const { return TcxLookAndFeelStyle::lfsOffice11; }
 
-// The section background: a two-stage gradient over the upper two thirds and a plain one
-// below, both from the light blend to the dark gradient colour.
+// The section background in three bands, each from the light blend to the dark gradient
+// colour: two two-stage gradients, then a plain one.
 void TcxOffice11LookAndFeelPainter::DrawContent(TcxCanvas& ACanvas, const TRect& ABounds, const TRect& ATextAreaBounds,
                                                 Integer AState, TAlignment AAlignmentHorz,
                                                 TcxAlignmentVert AAlignmentVert, bool AMultiLine,
@@ -267,12 +267,14 @@ void TcxOffice11LookAndFeelPainter::DrawContent(TcxCanvas& ACanvas, const TRect&
                                                 const TcxDrawBackgroundEvent& AOnDrawBackground, bool AIsLast) const {
   (void)ABkColor;
   if (!(AOnDrawBackground && AOnDrawBackground(ACanvas, ABounds)) && !ABounds.IsEmpty()) {
-    TRect Upper = ABounds, Lower = ABounds;
-    Upper.Bottom = ABounds.Top + ABounds.Height() * 2 / 3;
-    Lower.Top = Upper.Bottom;
+    const Integer third = ABounds.Height() / 3;
+    TRect First = ABounds, Second = ABounds, Third = ABounds;
+    First.Bottom = Second.Top = ABounds.Top + third;
+    Second.Bottom = Third.Top = ABounds.Top + 2 * third;
     const HDC DC = ACanvas.GetHandle();
-    if (!Upper.IsEmpty()) cxFillTwoStageGradientRect(DC, Upper, SchemeColor165(), false, SchemeColor162());
-    if (!Lower.IsEmpty()) cxFillGradientRect(DC, Lower, SchemeColor162(), false, SchemeColor165());
+    if (!First.IsEmpty()) cxFillTwoStageGradientRect(DC, First, SchemeColor165(), false, SchemeColor162());
+    if (!Second.IsEmpty()) cxFillTwoStageGradientRect(DC, Second, SchemeColor165(), false, SchemeColor162());
+    if (!Third.IsEmpty()) cxFillGradientRect(DC, Third, SchemeColor165(), false, SchemeColor162());
   }
   TcxCustomLookAndFeelPainter::DrawContent(ACanvas, ABounds, ATextAreaBounds, AState, AAlignmentHorz, AAlignmentVert,
                                            AMultiLine, AShowEndEllipsis, AText, AFont, ATextColor, clNone, nullptr,

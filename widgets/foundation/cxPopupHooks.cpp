@@ -153,8 +153,10 @@ void ClosePopupsOnClose(HWND Wnd) {
   for (Integer i = 0; i < cxShownPopupCount();) {
     TcxCustomPopupWindow* popup = cxShownPopup(i);
     TWinControl* owner = popup->OwnerControl();
-    const bool closes = owner && !popup->GetCaptureFocus() && OwnerFormWindow(popup) == Wnd &&
-                        (!owner->HandleAllocated() || cxPopupDetail::IsWindowInside(Wnd, owner->GetHandle()));
+    // Closing the owner's own window (or anything of its form, for an owner without one).
+    const bool closes = owner && !popup->GetCaptureFocus() &&
+                        cxPopupDetail::IsWindowInside(OwnerFormWindow(popup), Wnd) &&
+                        (!owner->HandleAllocated() || owner->GetHandle() == Wnd);
     i = closes && HookClose(popup) ? 0 : i + 1;
   }
 }

@@ -113,10 +113,15 @@ void TcxScrollBar::SetKind(TScrollBarKind Value) {
 }
 
 void TcxScrollBar::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
-  const bool changed = ALeft != GetLeft() || ATop != GetTop() || AWidth != GetWidth() || AHeight != GetHeight();
+  const TRect old{GetLeft(), GetTop(), GetLeft() + GetWidth(), GetTop() + GetHeight()};
   inherited::SetBounds(ALeft, ATop, AWidth, AHeight);
-  if (changed && AWidth >= 1 && AHeight >= 1 && FBitmap) {
-    FBitmap->SetSize(AWidth, AHeight);
+  if (!FBitmap) return;
+  // The layout follows the size applied, which constraints may have changed from the one asked.
+  const Integer width = GetWidth(), height = GetHeight();
+  const bool changed = old != TRect{GetLeft(), GetTop(), GetLeft() + width, GetTop() + height} ||
+                       FBitmap->GetWidth() != width || FBitmap->GetHeight() != height;
+  if (changed && width >= 1 && height >= 1) {
+    FBitmap->SetSize(width, height);
     CalcArrowRects();
   }
 }
@@ -235,6 +240,13 @@ Integer TcxScrollBar::PositionFromThumb() const {
   return Clamp64(FMin + MulDiv64(R, start - trackStart, free), FMin, FMax);
 }
 
+Integer TcxScrollBar::ThumbStart() const { return Horizontal() ? FThumbRect.Left : FThumbRect.Top; }
+
+Integer TcxScrollBar::TrackedPosition() const {
+  // Pixels stand for a span of positions on a long range: an unmoved thumb keeps the exact one.
+  return ThumbStart() == FSavedThumbStart ? FSavedPosition : PositionFromThumb();
+}
+
 TcxScrollBarPart TcxScrollBar::HitTest(const TPoint& P) const {
   auto in = [&P](const TRect& R) { return P.X >= R.Left && P.X < R.Right && P.Y >= R.Top && P.Y < R.Bottom; };
   if (!in(GetClientRect())) return sbpNone;
@@ -250,6 +262,8 @@ TcxScrollBarPart TcxScrollBar::HitTest(const TPoint& P) const {
 // ---- Scrolling ----------------------------------------------------------------------------
 
 void TcxScrollBar::Change() {
+  // The class library's change notice first, as its own controls give it.
+  Perform(CM_CHANGED, 0, LPARAM(static_cast<TControl*>(this)));
   if (OnChange) OnChange(this);
 }
 
@@ -302,7 +316,7 @@ void TcxScrollBar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, 
   if (FPressedPart == sbpThumbnail) {
     FSavedMousePos = {X, Y};
     FSavedPosition = FPosition;
-    FSavedThumbStart = Horizontal() ? FThumbRect.Left : FThumbRect.Top;
+    FSavedThumbStart = ThumbStart();
     DoScroll(scTrack);
   } else if (IsRepeatPart(FPressedPart)) {
     DoScroll(PartCode(FPressedPart));
@@ -347,9 +361,10 @@ void TcxScrollBar::MouseMove(TShiftState Shift, Integer X, Integer Y) {
     area = {area.Left - across, area.Top - along, area.Right + across, area.Bottom + along};
   const bool inside = X >= area.Left && X < area.Right && Y >= area.Top && Y < area.Bottom;
   if (!inside && !FUnlimitedTracking) {
-    if (FPosition != FSavedPosition) {
+    // Back to exactly where the drag started: the thumb's pixels would round to a neighbour.
+    if (FPosition != FSavedPosition || ThumbStart() != FSavedThumbStart) {
       FPosition = FSavedPosition;
-      CalcThumb();
+      SetThumbStart(FSavedThumbStart);
       Invalidate();
     }
     DoScroll(scTrack);
@@ -361,7 +376,7 @@ void TcxScrollBar::MouseMove(TShiftState Shift, Integer X, Integer Y) {
   const Integer delta = Horizontal() ? X - FSavedMousePos.X : Y - FSavedMousePos.Y;
   SetThumbStart(std::clamp(FSavedThumbStart + delta, trackStart, std::max(trackStart, trackEnd - t)));
   Invalidate();
-  const Integer pos = PositionFromThumb();
+  const Integer pos = TrackedPosition();
   if (pos != FPosition) {
     FPosition = pos;
     DoScroll(scTrack);
@@ -371,7 +386,7 @@ void TcxScrollBar::MouseMove(TShiftState Shift, Integer X, Integer Y) {
 void TcxScrollBar::StopScrolling() {
   if (FPressedPart == sbpNone) return;
   if (FPressedPart == sbpThumbnail) {
-    SetPosition(PositionFromThumb());
+    SetPosition(TrackedPosition());
     DoScroll(scPosition);
   }
   FTimer->SetEnabled(false);

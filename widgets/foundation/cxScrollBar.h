@@ -96,6 +96,8 @@ class TcxScrollBar : public TCustomControl {
   void CalcThumb();
   void SetThumbStart(Integer AStart);
   Integer PositionFromThumb() const;
+  Integer ThumbStart() const;
+  Integer TrackedPosition() const;
   void StopScrolling();
   void TimerTick(TObject* Sender);
   void SetHotPart(TcxScrollBarPart APart);

@@ -44,6 +44,16 @@ TBitmap* gExpandPlus = nullptr;
 int gSetUpCount = 0;
 UnitCounter gUnit;
 
+// While set up, a visual-style change (on, off or another scheme) recalculates the colours,
+// as a system-colour change does.
+class TOffice11ThemeSink : public TObject {
+  TL_CLASS(TOffice11ThemeSink, TObject)
+ public:
+  void ThemeChanged() { cxOffice11Refresh(); }
+};
+TOffice11ThemeSink* gThemeSink = nullptr;
+TdxThemeChangedNotificator* gThemeNotificator = nullptr;
+
 Integer Clamp(Integer c) { return std::clamp(c, 0, 255); }
 
 Integer Comp(COLORREF c, int which) {
@@ -148,16 +158,23 @@ void CreateResources() {
 
 }  // namespace
 
+TL_DEFINE_CLASS(TOffice11ThemeSink)
+
 // ---- Set-up ------------------------------------------------------------------------------
 
 void cxOffice11SetUp() {
   if (gSetUpCount++ > 0) return;
   CalculateColors();
   CreateResources();
+  gThemeSink = New<TOffice11ThemeSink>();
+  gThemeNotificator = New<TdxThemeChangedNotificator>();
+  gThemeNotificator->OnThemeChanged = {gThemeSink, &TOffice11ThemeSink::ThemeChanged};
 }
 
 void cxOffice11TearDown() {
   if (gSetUpCount == 0 || --gSetUpCount > 0) return;
+  FreeAndNil(gThemeNotificator);
+  FreeAndNil(gThemeSink);
   FreeResources();
 }
 

@@ -3,6 +3,7 @@
 #include "platform/gdi/Codecs.h"
 #include "platform/kernel/Resources.h"
 #include "tests/classlib/visual/GraphicsFixture.h"
+#include "tests/support/MemoryLimit.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -31,6 +32,33 @@ TEST_F(BitmapTest, ResizingKeepsThePictureAtTheTopLeftAndWhitensNewArea) {
   b->SetSize(-5, 3);  // negative sizes count as 0
   EXPECT_TRUE(b->Empty());
   EXPECT_THROW(b->SetSize(1 << 20, 1 << 20), EOutOfResources);
+  b->SetMonochrome(true);
+  EXPECT_THROW(b->SetSize(1 << 20, 1 << 20), EOutOfResources);   // refused before the bits are allocated
+}
+
+TEST_F(BitmapTest, AnImageThatDoesNotFitInMemoryRaisesTheLibrarysError) {
+  if (!MemoryLimitAvailable()) GTEST_SKIP() << "no address-space limit under the address sanitizer";
+  // A 4096 x 4096 run-length file of 62 bytes: within the pixel limit, 64 MB once decoded.
+  std::vector<Byte> f(62, 0);
+  auto put = [&](size_t at, uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) f[at + size_t(i)] = Byte(v >> (8 * i));
+  };
+  f[0] = 'B', f[1] = 'M';
+  put(2, 62, 4), put(10, 58, 4), put(14, 40, 4), put(18, 4096, 4), put(22, 4096, 4), put(26, 1, 2);
+  put(28, 8, 2), put(30, 1, 4), put(46, 1, 4), put(58, 0x00010000, 4);
+  const int code = RunUnderMemoryLimit(16 << 20, [&] {
+    Owned<TMemoryStream> m(New<TMemoryStream>());
+    m->WriteBuffer(f.data(), Integer(f.size()));
+    m->SetPosition(0);
+    Owned<TBitmap> b(New<TBitmap>());
+    try {
+      b->LoadFromStream(*m);
+    } catch (const EOutOfResources& e) {
+      return e.Message() == "Out of system resources" && b->Empty() ? 0 : 2;
+    }
+    return 1;
+  });
+  EXPECT_EQ(code, 0);
 }
 
 TEST_F(BitmapTest, ScanLinesShareThePixelsWithTheCanvas) {

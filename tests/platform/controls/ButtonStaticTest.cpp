@@ -58,6 +58,63 @@ TEST_F(ButtonTest, CheckBoxesAndRadioGroups) {
   EXPECT_EQ(Codes(4), std::vector<WORD>{BN_CLICKED});
 }
 
+TEST_F(ButtonTest, ARadioButtonIsATabStopExactlyWhileChecked) {
+  HWND radio = Child("BUTTON", "r", BS_RADIOBUTTON, 10, 10, 100, 20, 1);
+  HWND box = Child("BUTTON", "c", BS_CHECKBOX, 10, 40, 100, 20, 2);
+  HWND a = Child("BUTTON", "a", BS_AUTORADIOBUTTON | WS_GROUP, 10, 70, 100, 20, 3);
+  HWND b = Child("BUTTON", "b", BS_AUTORADIOBUTTON, 10, 100, 100, 20, 4);
+  auto stop = [](HWND h) { return (GetWindowLongA(h, GWL_STYLE) & WS_TABSTOP) != 0; };
+  SendMessageA(radio, BM_SETCHECK, BST_CHECKED, 0);
+  SendMessageA(box, BM_SETCHECK, BST_CHECKED, 0);
+  EXPECT_EQ(std::pair(stop(radio), stop(box)), std::pair(true, false));
+  SendMessageA(radio, BM_SETCHECK, BST_UNCHECKED, 0);
+  EXPECT_FALSE(stop(radio));
+  // Clicking moves the stop within the group.
+  SendMessageA(a, BM_CLICK, 0, 0);
+  SendMessageA(b, BM_CLICK, 0, 0);
+  EXPECT_EQ(std::pair(stop(a), stop(b)), std::pair(false, true));
+}
+
+TEST_F(ButtonTest, EachKindAnswersItsDialogCodeAndKeepsOrIgnoresChecks) {
+  const std::tuple<DWORD, LRESULT, LRESULT> kinds[] = {
+      {BS_PUSHBUTTON, DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON, BST_UNCHECKED},
+      {BS_DEFPUSHBUTTON, DLGC_BUTTON | DLGC_DEFPUSHBUTTON, BST_UNCHECKED},
+      {BS_CHECKBOX, DLGC_BUTTON, BST_CHECKED},
+      {BS_AUTO3STATE, DLGC_BUTTON, BST_CHECKED},
+      {BS_AUTORADIOBUTTON, DLGC_BUTTON | DLGC_RADIOBUTTON, BST_CHECKED},
+      {BS_GROUPBOX, DLGC_STATIC, BST_UNCHECKED},
+      {BS_OWNERDRAW, DLGC_BUTTON, BST_UNCHECKED}};
+  for (auto [kind, code, checked] : kinds) {
+    HWND b = Child("BUTTON", "b", kind, 10, 10, 80, 24);
+    EXPECT_EQ(SendMessageA(b, WM_GETDLGCODE, 0, 0), code) << kind;
+    SendMessageA(b, BM_SETCHECK, BST_CHECKED, 0);
+    EXPECT_EQ(SendMessageA(b, BM_GETCHECK, 0, 0), checked) << kind;
+    // Pushing is a state of its own and leaves the style alone.
+    DWORD style = DWORD(GetWindowLongA(b, GWL_STYLE)) & ~WS_TABSTOP;
+    SendMessageA(b, BM_SETSTATE, TRUE, 0);
+    EXPECT_EQ(SendMessageA(b, BM_GETSTATE, 0, 0) & BST_PUSHED, BST_PUSHED) << kind;
+    EXPECT_EQ(DWORD(GetWindowLongA(b, GWL_STYLE)) & ~WS_TABSTOP, style);
+    DestroyWindow(b);
+  }
+}
+
+TEST_F(ButtonTest, TheSpaceKeyHoldsTheMouseUntilItComesUp) {
+  HWND b = Child("BUTTON", "b", BS_CHECKBOX, 10, 10, 80, 24, 3);
+  SetFocus(b);
+  SendMessageA(b, WM_KEYDOWN, VK_SPACE, 0);
+  EXPECT_EQ(GetCapture(), b);
+  notes.clear();
+  SendMessageA(b, WM_KEYUP, VK_SPACE, 0);
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_EQ(Codes(3), std::vector<WORD>{BN_CLICKED});
+  // Losing the focus while the key is down lets the mouse go without a click.
+  SendMessageA(b, WM_KEYDOWN, VK_SPACE, 0);
+  SetFocus(nullptr);
+  EXPECT_EQ(GetCapture(), nullptr);
+  SendMessageA(b, WM_KEYUP, VK_SPACE, 0);
+  EXPECT_TRUE(Codes(3).empty());
+}
+
 TEST_F(ButtonTest, StaticTextIsTransparentToClicksAndRepaintsOnNewText) {
   HWND s = Child("STATIC", "&Name", SS_LEFT, 10, 10, 100, 20, 13);
   host().PumpUntilIdle();
@@ -76,4 +133,28 @@ TEST_F(ButtonTest, StaticTextIsTransparentToClicksAndRepaintsOnNewText) {
   SetWindowTextA(s, "");
   host().PumpUntilIdle();
   EXPECT_EQ(inked(), 0);
+}
+
+TEST_F(ButtonTest, EveryStaticPaintAsksTheParentForColoursOnAClippedDC) {
+  int asked = 0, clipped = 0;
+  onMessage = [&](UINT m, WPARAM w, LPARAM, LRESULT&) {
+    if (m == WM_CTLCOLORSTATIC) {
+      asked++;
+      HRGN rgn = CreateRectRgn(0, 0, 1, 1);
+      clipped += GetClipRgn(reinterpret_cast<HDC>(w), rgn) == 1;
+      DeleteObject(rgn);
+    }
+    return false;
+  };
+  HWND s = Child("STATIC", "Test", SS_LEFT, 5, 5, 100, 100);
+  host().PumpUntilIdle();
+  asked = clipped = 0;
+  // The parent clips no children, so its invalid area reaches the control.
+  RECT part{5, 5, 30, 30};
+  for (auto [target, area] : {std::pair{parent, static_cast<RECT*>(nullptr)}, {parent, &part}, {s, &part}, {s, nullptr}}) {
+    InvalidateRect(target, area, FALSE);
+    UpdateWindow(target);
+  }
+  EXPECT_EQ(std::pair(asked, clipped), std::pair(4, 4));
+  onMessage = nullptr;
 }

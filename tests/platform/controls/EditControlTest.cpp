@@ -254,3 +254,33 @@ TEST_F(EditTest, SelectionIsHighlightedOnlyWhileFocused) {
   EXPECT_EQ(host().PixelAt(edit, x, 0), highlight);
   EXPECT_NE(host().PixelAt(edit, 3 + cw * 4 + 1, 0), highlight);
 }
+
+TEST_F(EditTest, WithoutAutoScrollAPasteKeepsTheLongestPartThatFits) {
+  Edit("abcd", 0, 80);
+  SetSel(2, 2);
+  std::string insert;
+  for (int i = 0; i < 2000; ++i) insert += char('0' + i % 10);
+  SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(insert.c_str()));
+  // The widest "ab" + a prefix of the insert + "cd" within the client area less the margins.
+  RECT rc;
+  GetClientRect(edit, &rc);
+  const LRESULT margins = SendMessageA(edit, EM_GETMARGINS, 0, 0);
+  const int room = rc.Right - LOWORD(uintptr_t(margins)) - HIWORD(uintptr_t(margins));
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(edit, WM_GETFONT, 0, 0));
+  HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+  auto width = [&](size_t keep) {
+    const std::string s = "ab" + insert.substr(0, keep) + "cd";
+    SIZE sz;
+    GetTextExtentPoint32A(dc, s.c_str(), int(s.size()), &sz);
+    return int(sz.cx);
+  };
+  size_t keep = 0;
+  while (width(keep + 1) <= room) ++keep;
+  if (old) SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  ASSERT_GT(keep, 0u);
+  EXPECT_EQ(Text(), "ab" + insert.substr(0, keep) + "cd");
+  const std::vector<WORD> codes = Codes();
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), EN_MAXTEXT), 1);
+}

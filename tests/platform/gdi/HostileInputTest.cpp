@@ -86,3 +86,29 @@ TEST_F(HostileInputTest, RandomCallsWithExtremeArgumentsStaySafe) {
   while (RestoreDC(dc, -1)) {
   }
 }
+
+TEST_F(HostileInputTest, HugeFrameSizesFillTheWholeRegion) {
+  HRGN r = CreateRectRgn(2, 2, 12, 8);
+  HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  for (const auto& [w, h] : {std::pair(INT_MAX, 1), std::pair(1, INT_MAX), std::pair(INT_MAX / 2 + 1, INT_MAX)}) {
+    Clear();
+    EXPECT_TRUE(FrameRgn(dc, r, black, w, h));
+    EXPECT_EQ(Count(kBlack), 60);   // no inside survives such a frame
+  }
+  DeleteObject(r);
+}
+
+TEST_F(HostileInputTest, ABrushOriginAtTheIntegerLimitsTilesAsItsRemainder) {
+  HBRUSH hatch = CreateHatchBrush(HS_DIAGCROSS, RGB(0, 0, 0));
+  RECT r{0, 0, 32, 32};
+  FillRect(dc, &r, hatch);
+  const std::vector<POINT> atZero = Inked();
+  for (const POINT& org : {POINT{INT_MIN, INT_MIN}, POINT{INT_MAX - 7, INT_MIN + 8}}) {   // both are 0 mod 8
+    Clear();
+    SetBrushOrgEx(dc, org.X, org.Y, nullptr);
+    FillRect(dc, &r, hatch);
+    EXPECT_EQ(Inked(), atZero);
+  }
+  SetBrushOrgEx(dc, 0, 0, nullptr);
+  DeleteObject(hatch);
+}

@@ -1,6 +1,7 @@
 #include "GdiTestCanvas.h"
 
 #include <set>
+#include <string>
 #include <utility>
 
 using LineShapeTest = GdiCanvasTest;
@@ -61,6 +62,76 @@ TEST_F(LineShapeTest, PolygonFillsInteriorAndOutlinesWithPen) {
   const POINT tri[] = {{2, 2}, {20, 2}, {2, 20}};
   Polygon(dc, tri, 3);
   ExpectPx({{2, 2, kBlack}, {10, 2, kBlack}, {2, 10, kBlack}, {5, 5, kGreen}, {15, 15, kWhite}});
+}
+
+namespace {
+// Rows of the canvas's top-left w x h pixels: '#' for `ink`, 'o' for `other`, '.' for white.
+template <class PixelAt>
+std::vector<std::string> Picture(PixelAt px, int w, int h, COLORREF ink, COLORREF other = RGB(255, 255, 255)) {
+  std::vector<std::string> rows;
+  for (int y = 0; y < h; ++y) {
+    std::string r;
+    for (int x = 0; x < w; ++x) {
+      const COLORREF c = px(x, y);
+      r += c == ink ? '#' : c == other && other != RGB(255, 255, 255) ? 'o' : c == RGB(255, 255, 255) ? '.' : '?';
+    }
+    rows.push_back(r);
+  }
+  return rows;
+}
+}  // namespace
+
+TEST_F(LineShapeTest, FillTakesPixelsWhosePointIsInsideLeftAndTopEdgesIncluded) {
+  auto at = [this](int x, int y) { return Px(x, y); };
+  Use(CreateSolidBrush(kRed));
+  Use(GetStockObject(NULL_PEN));
+  const POINT down[] = {{0, 0}, {8, 0}, {4, 4}};
+  Polygon(dc, down, 3);
+  EXPECT_EQ(Picture(at, 10, 5, kRed),
+            (std::vector<std::string>{"########..", ".######...", "..####....", "...##.....", ".........."}));
+  Clear();
+  // Vertical edges: the left one is in, the right one out; the bottom row is out.
+  const POINT quad[] = {{1, 1}, {5, 1}, {5, 3}, {1, 3}};
+  Polygon(dc, quad, 4);
+  EXPECT_EQ(Picture(at, 7, 4, kRed),
+            (std::vector<std::string>{".......", ".####..", ".####..", "......."}));
+  // A region from the same points holds the same pixels.
+  GdiHold rgn(CreatePolygonRgn(down, 3, ALTERNATE));
+  Clear();
+  GdiHold red(CreateSolidBrush(kRed));
+  FillRgn(dc, HRGN(rgn.h), HBRUSH(red.h));
+  EXPECT_EQ(Picture(at, 10, 4, kRed),
+            (std::vector<std::string>{"########..", ".######...", "..####....", "...##....."}));
+}
+
+TEST_F(LineShapeTest, ArrowGlyphsOfOneColourAreSolid) {
+  auto at = [this](int x, int y) { return Px(x, y); };
+  // The drop-down and scroll arrows the painters draw: pen and brush of one colour.
+  Use(CreateSolidBrush(kBlue));
+  Use(CreatePen(PS_SOLID, 1, kBlue));
+  struct Glyph {
+    std::vector<POINT> points;
+    std::vector<std::string> rows;
+  };
+  const Glyph glyphs[] = {
+      {{{0, 0}, {8, 0}, {4, 4}}, {"#########", ".#######.", "..#####..", "...###...", "....#...."}},
+      {{{4, 0}, {8, 4}, {0, 4}}, {"....#....", "...###...", "..#####..", ".#######.", "#########"}},
+      {{{0, 0}, {0, 8}, {4, 4}}, {"#....", "##...", "###..", "####.", "#####", "####.", "###..", "##...", "#...."}},
+      {{{4, 0}, {4, 8}, {0, 4}}, {"....#", "...##", "..###", ".####", "#####", ".####", "..###", "...##", "....#"}},
+  };
+  for (const Glyph& g : glyphs) {
+    Clear();
+    Polygon(dc, g.points.data(), int(g.points.size()));
+    EXPECT_EQ(Picture(at, int(g.rows[0].size()), int(g.rows.size()), kBlue), g.rows)
+        << g.points[0].X << "," << g.points[0].Y;
+  }
+  // A pen of another colour outlines exactly the edges' line pixels around the same fill.
+  Clear();
+  Use(CreatePen(PS_SOLID, 1, kRed));
+  const POINT down[] = {{0, 0}, {8, 0}, {4, 4}};
+  Polygon(dc, down, 3);
+  EXPECT_EQ(Picture(at, 9, 5, kBlue, kRed),
+            (std::vector<std::string>{"ooooooooo", ".o#####o.", "..o###o..", "...o#o...", "....o...."}));
 }
 
 TEST_F(LineShapeTest, PieRunsCounterClockwiseAndIsFullWhenEndsMeet) {

@@ -95,7 +95,7 @@ std::vector<TRect> NonEmpty(const std::vector<TRect>& v) {
 TEST(Region, FromRectsMatchesPixelUnionInCanonicalForm) {
   std::mt19937 rng(7);
   for (int iter = 0; iter < 400; ++iter) {
-    const auto rects = RandomRects(rng, 8);
+    const auto rects = RandomRects(rng, iter % 2 ? 40 : 8);   // sparse, and dense with overlaps
     const Region r = Region::FromRects(rects);
     ExpectCanonical(r);
     const Grid want = Paint(NonEmpty(rects));
@@ -107,9 +107,10 @@ TEST(Region, FromRectsMatchesPixelUnionInCanonicalForm) {
 TEST(Region, EveryCombineModeAgreesWithThePixelOracle) {
   std::mt19937 rng(11);
   const RegionOp ops[] = {RegionOp::And, RegionOp::Or, RegionOp::Xor, RegionOp::Diff, RegionOp::Copy};
-  for (int iter = 0; iter < 300; ++iter) {
-    const Region a = Region::FromRects(RandomRects(rng, 6));
-    const Region b = Region::FromRects(RandomRects(rng, 6));
+  for (int iter = 0; iter < 600; ++iter) {
+    // Few rectangles, and many (regions of many bands and rects per band).
+    const Region a = Region::FromRects(RandomRects(rng, iter % 2 ? 30 : 6));
+    const Region b = Region::FromRects(RandomRects(rng, iter % 3 ? 30 : 6));
     const Grid ga = Paint(a), gb = Paint(b);
     for (RegionOp op : ops) {
       Grid want;

@@ -29,11 +29,11 @@ PixelSet Pixels(const Region& r) {
   return s;
 }
 
-// Point-in-polygon by the crossing rule, evaluated at a pixel centre with exact rationals:
-// the edges a ray towards +x crosses, each with its direction.
+// Point-in-polygon by the crossing rule, evaluated at the pixel's own point with exact
+// rationals: the edges a ray towards +x crosses, each with its direction. An edge covers the
+// rows from its upper end up to, not including, its lower end.
 int Winding(const std::vector<std::vector<TPoint>>& polys, int px, int py, bool parity) {
   int w = 0, crossings = 0;
-  const int64_t cy2 = 2 * int64_t(py) + 1, cx2 = 2 * int64_t(px) + 1;
   for (const auto& p : polys) {
     if (p.size() < 3) continue;
     for (size_t i = 0; i < p.size(); ++i) {
@@ -41,12 +41,11 @@ int Winding(const std::vector<std::vector<TPoint>>& polys, int px, int py, bool 
       if (a.Y == b.Y) continue;
       const int dir = a.Y < b.Y ? 1 : -1;
       if (a.Y > b.Y) std::swap(a, b);
-      if (!(2 * int64_t(a.Y) < cy2 && cy2 < 2 * int64_t(b.Y))) continue;
-      // Crossing x (doubled) = 2a.X + (cy2 - 2a.Y) * (b.X - a.X) / (b.Y - a.Y); counts when
-      // it lies at or left of the centre.
+      if (!(a.Y <= py && py < b.Y)) continue;
+      // Crossing x = a.X + (py - a.Y) * (b.X - a.X) / (b.Y - a.Y); counts when it lies at or
+      // left of the point.
       const int64_t dy = b.Y - a.Y;
-      const int64_t lhs = 2 * int64_t(a.X) * dy + (cy2 - 2 * int64_t(a.Y)) * (b.X - a.X);
-      if (lhs <= cx2 * dy) {
+      if (int64_t(a.X) * dy + int64_t(py - a.Y) * (b.X - a.X) <= int64_t(px) * dy) {
         w += dir;
         ++crossings;
       }
@@ -98,7 +97,7 @@ TEST(ScanConvert, RoundRectCornersAreEllipseQuarters) {
     for (int x = 2; x < 5; ++x) EXPECT_EQ(s.count({y, x}), e.count({y, x})) << x << "," << y;
 }
 
-TEST(ScanConvert, PolygonsMatchTheCrossingRuleAtPixelCentres) {
+TEST(ScanConvert, PolygonsMatchTheCrossingRuleAtThePixelsOwnPoints) {
   std::mt19937 rng(21);
   std::uniform_int_distribution<int> c(-2, 18), n(3, 7), k(1, 3);
   for (int iter = 0; iter < 300; ++iter) {

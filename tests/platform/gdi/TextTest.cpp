@@ -111,6 +111,9 @@ TEST(TextExtents, ExtentFitCountsAndJustification) {
   ASSERT_TRUE(GetTextExtentPoint32A(c.dc(), "abc", 3, &sz));
   EXPECT_EQ(sz, (SIZE{30, 20}));
   EXPECT_FALSE(GetTextExtentPoint32A(c.dc(), nullptr, 3, &sz));
+  // No characters: no height either.
+  ASSERT_TRUE(GetTextExtentPoint32A(c.dc(), "abc", 0, &sz));
+  EXPECT_EQ(sz, (SIZE{0, 0}));
 
   int fit = -1, dx[5] = {};
   ASSERT_TRUE(GetTextExtentExPointA(c.dc(), "abcd", 4, 25, &fit, dx, &sz));

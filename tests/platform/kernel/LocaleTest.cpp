@@ -81,6 +81,10 @@ TEST_F(LocaleTest, UnknownIdsTypesAndShortBuffersFail) {
   EXPECT_EQ(GetLocaleInfoA(kUs, LOCALE_SSHORTDATE, nullptr, 0), 9);
   EXPECT_EQ(GetLocaleInfoA(kUs, LOCALE_SSHORTDATE, buf, 8), 0);
   EXPECT_EQ(GetLocaleInfoA(kUs, LOCALE_SDATE, nullptr, 5), 0);
+  // A short buffer fails yet holds what fits, with no zero after it.
+  char day[8] = "#######";
+  EXPECT_EQ(GetLocaleInfoA(kUs, LOCALE_SDAYNAME1, day, 3), 0);
+  EXPECT_EQ(std::string(day), "Mon####");
 }
 
 TEST_F(LocaleTest, SwitchCallsTheHookOnceWithTheNewTableInPlace) {
@@ -111,7 +115,10 @@ TEST_F(LocaleTest, DatePictureLetters) {
   const SYSTEMTIME st = Day(2009, 3, 7);  // a Saturday
   EXPECT_EQ(Date(kUs, 0, st, "d dd ddd dddd ddddd"), "7 07 Sat Saturday Saturday");
   EXPECT_EQ(Date(kUs, 0, st, "y yy yyy yyyy yyyyy"), "9 09 2009 2009 2009");
-  EXPECT_EQ(Date(kUs, 0, st, "d''M"), "7'3");
+  // A quote always opens literal text, where a doubled quote is one quote.
+  EXPECT_EQ(Date(kUs, 0, st, "d''M"), "73");
+  EXPECT_EQ(Date(kUs, 0, st, "''''d"), "'7");
+  EXPECT_EQ(Date(kUs, 0, st, "'''d'd"), "'d7");
   EXPECT_EQ(Date(kUs, 0, st, "'unclosed d"), "unclosed d");
   EXPECT_EQ(Date(kUs, 0, st, "h:m:s t, d"), "h:m:s t, 7");  // time letters are text here
   EXPECT_EQ(Date(kGerman, 0, st, "dddd d. MMM"), "Samstag 7. M\xE4r");

@@ -82,11 +82,41 @@ TEST_F(InputTest, ActivationMovesBetweenTopLevelWindows) {
   EXPECT_EQ(GetFocus(), nullptr);
 }
 
+TEST_F(InputTest, APressIsToldToEachAncestorBeforeTheChildSeesIt) {
+  HWND inner = rec.Create(WS_CHILD | WS_VISIBLE, 20, 30, 40, 40, left);
+  host().PumpUntilIdle();
+  rec.Clear();
+  in().Click(inner, 5, 6);
+  // The point is in each ancestor's client coordinates; `left` lies at (10, 10) in `form`.
+  EXPECT_EQ(Of(WM_PARENTNOTIFY), (Logged{{left, WM_PARENTNOTIFY, WM_LBUTTONDOWN, MAKELPARAM(25, 36)},
+                                         {form, WM_PARENTNOTIFY, WM_LBUTTONDOWN, MAKELPARAM(35, 46)}}));
+  EXPECT_EQ(rec.Sequence({WM_PARENTNOTIFY, WM_LBUTTONDOWN, WM_LBUTTONUP}),
+            (Sent{{left, WM_PARENTNOTIFY}, {form, WM_PARENTNOTIFY}, {inner, WM_LBUTTONDOWN}, {inner, WM_LBUTTONUP}}));
+  // A double click is still told as a plain press.
+  rec.Clear();
+  in().DoubleClick(right, 3, 4);
+  EXPECT_EQ(Of(WM_PARENTNOTIFY), (Logged{{form, WM_PARENTNOTIFY, WM_LBUTTONDOWN, MAKELPARAM(203, 14)},
+                                         {form, WM_PARENTNOTIFY, WM_LBUTTONDOWN, MAKELPARAM(203, 14)}}));
+  EXPECT_EQ(rec.Count(right, WM_LBUTTONDBLCLK), 1);
+  // A window that asks not to notify stops the chain at itself.
+  SetWindowLongA(left, GWL_EXSTYLE, WS_EX_NOPARENTNOTIFY);
+  rec.Clear();
+  Clock().Advance(GetDoubleClickTime() + 1);
+  in().Click(inner, 5, 6);
+  EXPECT_EQ(rec.Sequence({WM_PARENTNOTIFY}), (Sent{{left, WM_PARENTNOTIFY}}));
+  SetWindowLongA(inner, GWL_EXSTYLE, WS_EX_NOPARENTNOTIFY);
+  rec.Clear();
+  in().Click(inner, 5, 6);
+  EXPECT_TRUE(Of(WM_PARENTNOTIFY).empty());
+}
+
 TEST_F(InputTest, ClicksGoToTheTopmostWindowUnderThePoint) {
   in().Click(left, 5, 6);
   EXPECT_EQ(Of(WM_LBUTTONDOWN), (Logged{{left, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6)}}));
   // An overlapping sibling on top takes the click; hidden and disabled children are looked through.
   HWND over = rec.Create(WS_CHILD | WS_VISIBLE, 50, 50, 100, 100, form);
+  EXPECT_EQ(DownAt(left, 60, 60), left);   // a new child goes below its siblings
+  BringWindowToTop(over);
   EXPECT_EQ(DownAt(left, 60, 60), over);
   ShowWindow(over, SW_HIDE);
   EnableWindow(left, FALSE);

@@ -129,8 +129,9 @@ TEST_F(PaintTest, ClipChildrenKeepsTheParentOffItsChildren) {
 
 TEST_F(PaintTest, SiblingsAndWindowRegionsClipPainting) {
   HWND parent = rec.Create(WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 200, 200);
-  HWND below = rec.Create(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 10, 10, 100, 100, parent);
+  // The first child created is on top.
   HWND above = rec.Create(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 50, 50, 100, 100, parent);
+  HWND below = rec.Create(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 10, 10, 100, 100, parent);
   painter.colours = {{parent, kGreen}, {below, kBlue}, {above, kRed}};
   host().PumpUntilIdle();
   InvalidateRect(below, nullptr, FALSE);

@@ -9,6 +9,7 @@
 #include "tests/support/TestHooks.h"
 #include "tests/support/UserTest.h"
 
+#include <climits>
 #include <cstring>
 #include <tuple>
 
@@ -135,6 +136,55 @@ TEST_F(ServicesTest, WindowScrollBars) {
   host().PumpUntilIdle();
 }
 
+TEST_F(ServicesTest, ScrollValuesStartEmptyAndOutliveTheBar) {
+  // Made without bars: no values, an empty range.
+  HWND plain = rec.Create(WS_POPUP, 0, 0, 100, 100);
+  int lo = -1, hi = -1;
+  EXPECT_TRUE(GetScrollRange(plain, SB_VERT, &lo, &hi));
+  EXPECT_EQ(std::pair(lo, hi), std::pair(0, 0));
+  SCROLLINFO si;
+  si.fMask = SIF_ALL;
+  EXPECT_FALSE(GetScrollInfo(plain, SB_HORZ, &si));
+  // Setting one bar gives both their values; the other's range is the default 0..100.
+  SetScrollRange(plain, SB_VERT, 0, 100, FALSE);
+  EXPECT_TRUE(GetScrollRange(plain, SB_HORZ, &lo, &hi));
+  EXPECT_EQ(std::pair(lo, hi), std::pair(0, 100));
+  EXPECT_TRUE(GetScrollInfo(plain, SB_HORZ, &si));
+  // Made with a bar: 0..100 from the start.
+  HWND h = rec.Create(WS_POPUP | WS_VISIBLE | WS_VSCROLL, 0, 0, 100, 100);
+  EXPECT_TRUE(GetScrollRange(h, SB_HORZ, &lo, &hi));
+  EXPECT_EQ(std::pair(lo, hi), std::pair(0, 100));
+  // A range the page covers hides the bar, but its values stay readable.
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  si.nMin = 0;
+  si.nMax = 9;
+  si.nPage = 20;
+  si.nPos = 3;
+  SetScrollInfo(h, SB_VERT, &si, TRUE);
+  EXPECT_FALSE(GetWindowLongA(h, GWL_STYLE) & WS_VSCROLL);
+  SCROLLINFO got;
+  got.fMask = SIF_RANGE | SIF_PAGE;
+  ASSERT_TRUE(GetScrollInfo(h, SB_VERT, &got));
+  EXPECT_EQ(std::tuple(got.nMin, got.nMax, got.nPage), std::tuple(0, 9, 10u));
+  // SIF_DISABLENOSCROLL keeps it shown, unavailable until there is something to scroll.
+  SCROLLBARINFO sbi;
+  for (auto [max, state] : {std::pair{9, STATE_SYSTEM_UNAVAILABLE}, {99, DWORD(0)}}) {
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_DISABLENOSCROLL;
+    si.nMax = max;
+    SetScrollInfo(h, SB_VERT, &si, TRUE);
+    EXPECT_TRUE(GetWindowLongA(h, GWL_STYLE) & WS_VSCROLL);
+    GetScrollBarInfo(h, OBJID_VSCROLL, &sbi);
+    EXPECT_EQ(sbi.rgstate[0], state) << max;
+  }
+  // An unavailable bar ignores presses.
+  si.nMax = 9;
+  SetScrollInfo(h, SB_VERT, &si, TRUE);
+  host().PumpUntilIdle();
+  rec.Clear();
+  PumpedInput(host()).Click(nullptr, sbi.rcScrollBar.Left + 3, sbi.rcScrollBar.Top + 3);
+  EXPECT_EQ(rec.Count(h, WM_VSCROLL), 0);
+}
+
 TEST_F(ServicesTest, LeakReportNamesWhatATestLeftBehind) {
   HWND h = rec.Create(WS_POPUP, 0, 0, 0, 0);
   SetTimer(h, 1, 100, nullptr);
@@ -249,4 +299,36 @@ TEST_F(ServicesTest, TheCloseBoxClosesOnRelease) {
   PumpedInput(host()).Click(nullptr, close.X, close.Y);
   EXPECT_EQ(rec.Count(h, WM_CLOSE), 1);
   EXPECT_FALSE(IsWindow(h));   // the default procedure destroys on WM_CLOSE
+}
+
+TEST_F(ServicesTest, ExtremeCallerValuesSaturateInsteadOfOverflowing) {
+  HWND h = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 40, 200, 200);
+  SCROLLINFO si{};
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  si.nMin = INT_MIN;
+  si.nMax = INT_MAX;
+  si.nPage = 100;
+  si.nPos = INT_MAX;
+  EXPECT_EQ(SetScrollInfo(h, SB_VERT, &si, TRUE), INT_MAX - 99);   // max - page + 1 over the whole line
+  si.nPage = UINT_MAX;
+  EXPECT_EQ(SetScrollInfo(h, SB_VERT, &si, TRUE), INT_MIN + 1);   // the same rule at the widest page
+  EXPECT_TRUE(GetScrollInfo(h, SB_VERT, &si));
+  EXPECT_EQ(std::tuple(si.nMin, si.nMax, si.nPage, si.nPos), std::tuple(INT_MIN, INT_MAX, UINT_MAX, INT_MIN + 1));
+  host().PumpUntilIdle();   // paints the bar's thumb from that range
+
+  POINT o{0, 0};
+  ClientToScreen(h, &o);
+  ASSERT_TRUE(o.X > 30 && o.Y > 40);
+  POINT p{INT_MAX, INT_MIN};
+  EXPECT_TRUE(ClientToScreen(h, &p));
+  EXPECT_EQ(p, (POINT{INT_MAX, INT_MIN + o.Y}));
+  p = {INT_MIN, INT_MAX};
+  EXPECT_TRUE(ScreenToClient(h, &p));
+  EXPECT_EQ(p, (POINT{INT_MIN, INT_MAX - o.Y}));
+  POINT pts[] = {{INT_MAX, INT_MIN}};
+  MapWindowPoints(h, nullptr, pts, 1);
+  EXPECT_EQ(pts[0], (POINT{INT_MAX, INT_MIN + o.Y}));
+  RECT r{INT_MIN, INT_MIN + 1, INT_MAX - 1, INT_MAX};
+  EXPECT_TRUE(AdjustWindowRectEx(&r, WS_OVERLAPPEDWINDOW, TRUE, WS_EX_CLIENTEDGE));
+  EXPECT_EQ(r, (RECT{INT_MIN, INT_MIN, INT_MAX, INT_MAX}));
 }

@@ -117,3 +117,19 @@ TEST_F(TimerTest, DestroyingTheWindowKillsItsTimers) {
   EXPECT_EQ(UserLiveTimerCount(), 0);
   EXPECT_EQ(SetTimer(temp, 1, 10, nullptr), 0u);
 }
+
+TEST_F(TimerTest, ThreadTimerIdsRunOutAndTheCallThenFails) {
+  std::vector<UINT_PTR> ids;
+  while (ids.size() <= 0x8001) {
+    const UINT_PTR id = SetTimer(nullptr, 0, 1000, nullptr);
+    if (!id) break;
+    ids.push_back(id);
+  }
+  ASSERT_EQ(ids.size(), 0x8001u);   // 0x7FFF..0xFFFF, each once
+  EXPECT_EQ(*std::min_element(ids.begin(), ids.end()), 0x7FFFu);
+  EXPECT_EQ(*std::max_element(ids.begin(), ids.end()), 0xFFFFu);
+  EXPECT_TRUE(KillTimer(nullptr, ids[100]));
+  EXPECT_EQ(SetTimer(nullptr, 0, 1000, nullptr), ids[100]);   // the one freed id
+  for (auto it = ids.rbegin(); it != ids.rend(); ++it) KillTimer(nullptr, *it);
+  EXPECT_EQ(UserLiveTimerCount(), 0);
+}

@@ -48,11 +48,45 @@ TEST_F(WindowTest, DestroyTellsParentFirstAndFreesChildrenFirst) {
   HWND aa = rec.Create(WS_CHILD, 0, 0, 5, 5, a);
   rec.Clear();
   ASSERT_TRUE(DestroyWindow(parent));
-  // Newest child on top: b before a. WM_DESTROY goes down the tree, WM_NCDESTROY comes up.
+  // In z-order, a (the first created) before b. WM_DESTROY goes down the tree, WM_NCDESTROY
+  // comes up.
   EXPECT_EQ(rec.Sequence({WM_DESTROY, WM_NCDESTROY}),
-            (Sent{{parent, WM_DESTROY}, {b, WM_DESTROY}, {a, WM_DESTROY}, {aa, WM_DESTROY}, {b, WM_NCDESTROY},
-                  {aa, WM_NCDESTROY}, {a, WM_NCDESTROY}, {parent, WM_NCDESTROY}}));
+            (Sent{{parent, WM_DESTROY}, {a, WM_DESTROY}, {aa, WM_DESTROY}, {b, WM_DESTROY}, {aa, WM_NCDESTROY},
+                  {a, WM_NCDESTROY}, {b, WM_NCDESTROY}, {parent, WM_NCDESTROY}}));
   for (HWND h : {parent, a, b, aa}) EXPECT_FALSE(IsWindow(h));
+}
+
+TEST_F(WindowTest, DestroyingAFocusedVisibleChildHidesItThenGivesTheFocusToItsParent) {
+  HWND parent = rec.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200);
+  HWND child = rec.Create(WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, parent);
+  SetFocus(child);
+  rec.Clear();
+  ASSERT_TRUE(DestroyWindow(child));
+  EXPECT_EQ(rec.Sequence({WM_SHOWWINDOW, WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED, WM_KILLFOCUS, WM_SETFOCUS,
+                          WM_DESTROY, WM_NCDESTROY}),
+            (Sent{{child, WM_SHOWWINDOW}, {child, WM_WINDOWPOSCHANGING}, {child, WM_WINDOWPOSCHANGED},
+                  {child, WM_KILLFOCUS}, {parent, WM_SETFOCUS}, {child, WM_DESTROY}, {child, WM_NCDESTROY}}));
+  EXPECT_EQ(rec.Of(WM_SHOWWINDOW), (Logged{{child, WM_SHOWWINDOW, FALSE, 0}}));
+  EXPECT_EQ(GetFocus(), parent);
+  // Hiding a focused child does the same; a top-level window is hidden without WM_SHOWWINDOW.
+  HWND other = rec.Create(WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, parent);
+  SetFocus(other);
+  ShowWindow(other, SW_HIDE);
+  EXPECT_EQ(GetFocus(), parent);
+  rec.Clear();
+  DestroyWindow(parent);
+  EXPECT_EQ(rec.Count(parent, WM_SHOWWINDOW), 0);
+  EXPECT_EQ(rec.Count(parent, WM_WINDOWPOSCHANGED), 1);
+}
+
+TEST_F(WindowTest, OnlyWindowsTheUserCanSizeAreAskedForTheirLimits) {
+  HWND parent = rec.Create(WS_POPUP, 0, 0, 300, 200);
+  for (auto [style, asked] : {std::pair{DWORD(WS_POPUP), 0}, {WS_POPUP | WS_THICKFRAME, 1}, {WS_OVERLAPPED, 1},
+                              {WS_CHILD, 0}, {WS_CHILD | WS_THICKFRAME, 1}}) {
+    rec.Clear();
+    HWND h = rec.Create(style, 0, 0, 50, 50, (style & WS_CHILD) ? parent : nullptr);
+    EXPECT_EQ(rec.Count(h, WM_GETMINMAXINFO), asked) << std::hex << style;
+  }
 }
 
 TEST_F(WindowTest, OwnedWindowsAreDestroyedBeforeTheirOwner) {
@@ -119,9 +153,10 @@ TEST_F(WindowTest, ZOrderAndHierarchy) {
   HWND a = rec.Create(WS_CHILD, 0, 0, 10, 10, parent);
   HWND b = rec.Create(WS_CHILD, 0, 0, 10, 10, parent);
   HWND c = rec.Create(WS_CHILD, 0, 0, 10, 10, parent);
-  EXPECT_EQ(Children(parent), (std::vector<HWND>{c, b, a}));   // the newest is on top
-  for (auto [h, after, order] : {std::tuple{a, HWND_TOP, std::vector<HWND>{a, c, b}}, {a, c, {c, a, b}},
-                                 {c, HWND_BOTTOM, {a, b, c}}}) {
+  EXPECT_EQ(Children(parent), (std::vector<HWND>{a, b, c}));   // the newest is at the bottom
+  EXPECT_EQ(GetWindow(parent, GW_CHILD), a);
+  for (auto [h, after, order] : {std::tuple{c, HWND_TOP, std::vector<HWND>{c, a, b}}, {c, b, {a, b, c}},
+                                 {a, HWND_BOTTOM, {b, c, a}}}) {
     SetWindowPos(h, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     EXPECT_EQ(Children(parent), order);
   }
@@ -131,7 +166,7 @@ TEST_F(WindowTest, ZOrderAndHierarchy) {
   static std::vector<HWND> seen;
   seen.clear();
   EnumChildWindows(parent, [](HWND h, LPARAM) -> BOOL { seen.push_back(h); return TRUE; }, 0);
-  EXPECT_EQ(seen, (std::vector<HWND>{a, grand, b, c}));
+  EXPECT_EQ(seen, (std::vector<HWND>{b, c, a, grand}));
 
   // Reparenting moves the window and refuses cycles.
   HWND other = rec.Create(WS_OVERLAPPEDWINDOW, 0, 0, 100, 100);
@@ -307,4 +342,28 @@ TEST_F(WindowTest, MaximizeMinimizeAndRestore) {
   EXPECT_EQ(r, Rect(30, 40, 330, 240));   // back where it was before maximizing
   EXPECT_EQ(sizes(), (std::vector<WPARAM>{SIZE_MAXIMIZED, SIZE_MINIMIZED, SIZE_RESTORED}));
   EXPECT_EQ(GetActiveWindow(), h);
+}
+
+TEST_F(WindowTest, NestingStopsAtItsLimitAndTheDeepestWindowStillWorks) {
+  std::vector<HWND> chain{rec.Create(WS_POPUP | WS_VISIBLE, 0, 0, 300, 300)};
+  while (chain.size() <= 300) {
+    HWND c = rec.Create(WS_CHILD | WS_VISIBLE, 0, 0, 200, 200, chain.back());
+    if (!c) break;
+    chain.push_back(c);
+  }
+  ASSERT_EQ(chain.size(), 256u);   // the top-level window is level 1
+  // Re-parenting may not make a chain deeper than creating could.
+  HWND other = rec.Create(WS_POPUP, 0, 0, 50, 50);
+  HWND kid = rec.Create(WS_CHILD, 0, 0, 10, 10, other);
+  EXPECT_EQ(SetParent(other, chain[chain.size() - 2]), nullptr);   // two levels onto level 255
+  ASSERT_NE(kid, nullptr);
+  EXPECT_NE(SetParent(other, chain[chain.size() - 3]), nullptr);   // onto level 254 it fits
+  EXPECT_EQ(GetAncestor(kid, GA_PARENT), other);
+  // A click on the deepest window: its messages pass up the whole chain by default.
+  host().PumpUntilIdle();
+  rec.Clear();
+  PumpedInput(host()).Click(chain.back(), 5, 5);
+  EXPECT_EQ(rec.Count(chain.back(), WM_LBUTTONDOWN), 1);
+  EXPECT_EQ(rec.Count(chain.front(), WM_SETCURSOR), rec.Count(chain.back(), WM_SETCURSOR));
+  EXPECT_GT(rec.Count(chain.front(), WM_SETCURSOR), 0);
 }

@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# run-game-e2e.sh <tessaloom> <xgrab> <xvfb-run>
+# Starts the game on the screen host in a private X server, from a folder of its own so
+# that no config.ini is found (the first game is then number 2611 on 10 x 10 cells of 4
+# colours), and plays it with xdotool: a click on a group, F5 twice, F2, then Exit from the
+# menu by the keyboard. Pixels are read back after each step. Every wait has a deadline;
+# the whole run is retried once with a warning.
+set -euo pipefail
+app="$1"; grab="$2"; xvfb="$3"
+
+if [[ "${E2E_INNER:-}" != 1 ]]; then
+  command -v xdotool >/dev/null || { echo "run-game-e2e: xdotool is not installed (package xdotool)" >&2; exit 1; }
+  for attempt in 1 2; do
+    if E2E_INNER=1 "$xvfb" -t 50 "$0" "$@"; then exit 0; fi
+    if [[ $attempt == 1 ]]; then echo "WARNING: game e2e attempt 1 failed, retrying once" >&2; fi
+  done
+  exit 1
+fi
+
+work="$(mktemp -d)"
+cp "$app" "$work/tessaloom"
+SDL_VIDEODRIVER=x11 "$work/tessaloom" >"$work/out" 2>"$work/err" &
+pid=$!
+cleanup() {
+  kill "$pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "run-game-e2e: $*" >&2
+  echo "--- program errors" >&2; cat "$work/err" >&2 || true
+  exit 1
+}
+
+xdo() { timeout 10 xdotool "$@" || fail "xdotool $* failed"; }
+
+wid="$(timeout 15 xdotool search --sync --name '^Tessaloom$' | head -n1)" || fail "no window named Tessaloom within 15 s"
+[[ "$wid" =~ ^[0-9]+$ ]] || fail "bad window id '$wid'"
+# With no window manager the host shows the whole window: equal borders round the caption,
+# the menu bar and the client area, which holds the board (250 x 250) and the status bar (19).
+eval "$(xdo getwindowgeometry --shell "$wid")"
+left=$(((WIDTH - 250) / 2))
+top=$((HEIGHT - 269 - left))
+((left >= 0 && top > 0 && WIDTH == 250 + 2 * left)) || fail "window of $WIDTH x $HEIGHT is not the 10 x 10 board with its frame and menu bar"
+
+# The centre of cell (column, row), in window coordinates.
+centre() { echo "$((left + $1 * 25 + 12)),$((top + $2 * 25 + 12))"; }
+pixel() { timeout 10 "$grab" "$wid" "$1" || true; }
+
+# Waits until the point shows the colour (`!colour`: anything else).
+expect() {
+  local at="$1" want="$2" got="" deadline=$((SECONDS + 10))
+  while :; do
+    got="$(pixel "$at")"
+    if [[ "$want" == !* ]]; then
+      [[ -n "$got" && "$got" != "${want:1}" ]] && return 0
+    else
+      [[ "$got" == "$want" ]] && return 0
+    fi
+    ((SECONDS < deadline)) || fail "pixel $at is '$got', expected $want"
+    sleep 0.05
+  done
+}
+
+# Game 2611: cells (2,0) and (3,0) are a group of two with nothing above them. An empty
+# cell's centre is a grey dot of its dotted cross.
+expect "$(centre 0 0)" '!FFFFFF'
+expect "$(centre 2 0)" '!808080'
+first="$(pixel "$(centre 0 0)")"
+
+xdo windowfocus --sync "$wid"
+IFS=, read -r cx cy <<<"$(centre 2 0)"
+xdo mousemove --window "$wid" "$cx" "$cy" click 1
+expect "$(centre 2 0)" 808080
+expect "$(centre 3 0)" 808080
+expect "$(centre 0 0)" "$first"
+
+# F5: every cell shows empty; F5 again: the board is back.
+xdo key F5
+expect "$(centre 0 0)" 808080
+expect "$(centre 5 5)" 808080
+xdo key F5
+expect "$(centre 0 0)" "$first"
+expect "$(centre 2 0)" 808080
+
+# F2: a new full board, no cell empty.
+xdo key F2
+expect "$(centre 2 0)" '!808080'
+expect "$(centre 3 0)" '!808080'
+
+# Exit by the keyboard through the menu: F10 enters the bar, Down drops Game, X is Exit.
+xdo key F10
+xdo key Down
+sleep 0.2
+xdo key x
+deadline=$((SECONDS + 10))
+while kill -0 "$pid" 2>/dev/null; do
+  ((SECONDS < deadline)) || fail "the game did not exit after Game | Exit"
+  sleep 0.05
+done
+status=0
+wait "$pid" || status=$?
+[[ $status == 0 ]] || fail "the game exited with $status"
+[[ ! -e "$work/config.ini" ]] || fail "the game wrote config.ini without a change of settings"
+echo "game e2e: click, pause, resume, new game and exit all seen on screen"

@@ -1,0 +1,517 @@
+// Value types, value definitions and the record storage of the data controller, and the
+// key-sorted lookup list of lookup editors.
+//
+// A value type describes how one kind of value sits in a record buffer, becomes a variant
+// and a text, compares and streams. Value types have no instances of their own: each
+// class exists once as a const object reached through StaticClass(), and a
+// TcxValueTypeClass points at it.
+//
+// Record buffers: one zero-filled heap block per record: a flag byte, the record
+// identifier (Int32, only with UseRecordID), then per stored definition a null flag
+// (1 = a value is present), the value's bytes, and, when the definition keeps a display
+// text, a pointer to the text cell. Slots that hold a pointer (the String, WideString and
+// Variant cells, the object of the Object type, the display-text cell) are pointer-sized;
+// buffers are never streamed, so the stream formats do not depend on it.
+#pragma once
+
+#include "classlib/core/Events.h"
+#include "classlib/core/Object.h"
+#include "classlib/core/Streams.h"
+#include "classlib/core/Variants.h"
+#include "widgets/data/cxDataTypes.h"
+
+#include <vector>
+
+class TcxValueType;
+using TcxValueTypeClass = const TcxValueType*;
+
+// The base answers as the table of value types gives it; it is also a usable class of
+// its own (all values Null), though no registered type is it.
+class TcxValueType {
+ public:
+  TcxValueType(const TcxValueType&) = delete;
+  TcxValueType& operator=(const TcxValueType&) = delete;
+  static TcxValueTypeClass StaticClass();
+
+  // In slot order. A buffer is the value's place in a record buffer (after its null
+  // flag); a text place is where the pointer to a text cell sits.
+  virtual int CompareValues(const void* ABuffer1, const void* ABuffer2) const;
+  virtual void FreeBuffer(void* ABuffer) const;
+  virtual void FreeTextBuffer(void* ATextPlace) const;
+  virtual int GetDataSize() const;
+  virtual Variant GetDataValue(const void* ABuffer) const;
+  virtual String GetDisplayText(const void* ABuffer) const;
+  virtual String GetTextBufferText(const void* ATextPlace) const;
+  virtual void ReadDataValue(void* ABuffer, TStream& AStream) const;
+  virtual void ReadDisplayText(void* ATextPlace, TStream& AStream) const;
+  virtual void SetDataValue(void* ABuffer, const Variant& AValue) const;
+  virtual void SetDisplayText(void* ATextPlace, const String& AText) const;
+  virtual void WriteDataValue(const void* ABuffer, TStream& AStream) const;
+  virtual void WriteDisplayText(const void* ATextPlace, TStream& AStream) const;
+  // The class name without a leading "Tcx" and without "ValueType".
+  String Caption() const;
+  // The data of Compare and GetValue is what PrepareValueBuffer makes of a buffer.
+  virtual int Compare(const void* AData1, const void* AData2) const;
+  virtual Variant GetValue(const void* AData) const;
+  virtual TVarType GetVarType() const;
+  virtual bool IsValueValid(const Variant& AValue) const;
+  virtual bool IsString() const;
+  virtual void PrepareValueBuffer(const void*& ABuffer) const;
+
+  virtual const char* ClassName() const;
+  virtual TcxValueTypeClass ClassParent() const;
+  bool InheritsFrom(TcxValueTypeClass AClass) const;
+
+ protected:
+  TcxValueType() = default;
+  ~TcxValueType() = default;
+};
+
+#define TL_VALUE_TYPE(Name, Parent)                                                    \
+ public:                                                                               \
+  static TcxValueTypeClass StaticClass();                                              \
+  const char* ClassName() const override { return #Name; }                             \
+  TcxValueTypeClass ClassParent() const override { return Parent::StaticClass(); }     \
+                                                                                       \
+ protected:                                                                            \
+  Name() = default;                                                                    \
+                                                                                       \
+ public:
+
+// A text cell per value: the buffer holds a pointer to a heap String.
+class TcxStringValueType : public TcxValueType {
+  TL_VALUE_TYPE(TcxStringValueType, TcxValueType)
+  int CompareValues(const void* ABuffer1, const void* ABuffer2) const override;
+  void FreeBuffer(void* ABuffer) const override;
+  int GetDataSize() const override;
+  Variant GetDataValue(const void* ABuffer) const override;
+  void ReadDataValue(void* ABuffer, TStream& AStream) const override;
+  void SetDataValue(void* ABuffer, const Variant& AValue) const override;
+  void WriteDataValue(const void* ABuffer, TStream& AStream) const override;
+  int Compare(const void* AData1, const void* AData2) const override;
+  Variant GetValue(const void* AData) const override;
+  TVarType GetVarType() const override;
+  bool IsString() const override;
+  void PrepareValueBuffer(const void*& ABuffer) const override;
+};
+
+class TcxWideStringValueType : public TcxStringValueType {
+  TL_VALUE_TYPE(TcxWideStringValueType, TcxStringValueType)
+  void FreeBuffer(void* ABuffer) const override;
+  Variant GetDataValue(const void* ABuffer) const override;
+  void ReadDataValue(void* ABuffer, TStream& AStream) const override;
+  void SetDataValue(void* ABuffer, const Variant& AValue) const override;
+  void WriteDataValue(const void* ABuffer, TStream& AStream) const override;
+  int Compare(const void* AData1, const void* AData2) const override;
+  Variant GetValue(const void* AData) const override;
+  TVarType GetVarType() const override;
+};
+
+class TcxSmallintValueType : public TcxValueType {
+  TL_VALUE_TYPE(TcxSmallintValueType, TcxValueType)
+  int GetDataSize() const override;
+  Variant GetDataValue(const void* ABuffer) const override;
+  void ReadDataValue(void* ABuffer, TStream& AStream) const override;
+  void SetDataValue(void* ABuffer, const Variant& AValue) const override;
+  void WriteDataValue(const void* ABuffer, TStream& AStream) const override;
+  int Compare(const void* AData1, const void* AData2) const override;
+  TVarType GetVarType() const override;
+};
+
+class TcxIntegerValueType : public TcxValueType {
+  TL_VALUE_TYPE(TcxIntegerValueType, TcxValueType)
+  int GetDataSize() const override;
+  Variant GetDataValue(const void* ABuffer) const override;
+  void ReadDataValue(void* ABuffer, TStream& AStream) const override;
+  void SetDataValue(void* ABuffer, const Variant& AValue) const override;
+  void WriteDataValue(const void* ABuffer, TStream& AStream) const override;
+  int Compare(const void* AData1, const void* AData2) const override;
+  TVarType GetVarType() const override;
+};
+
+class TcxWordValueType : public TcxValueType {
+  TL_VALUE_TYPE(TcxWordValueType, TcxValueType)
+  int GetDataSize() const override;
+  Variant GetDataValue(const void* ABuffer) const override;
+  void ReadDataValue(void* ABuffer, TStream& AStream) const override;
+  void SetDataValue(void* ABuffer, const Variant& AValue) const override;
+  void WriteDataValue(const void* ABuffer, TStream& AStream) const override;
+  int Compare(const void* AData1, const void* AData2) const override;
+  TVarType GetVarType() const override;
+};
+
+class TcxBooleanValueType : public TcxValueType {
+  TL_VALUE_TYPE(TcxBooleanValueType, TcxValueType)
+  int GetDataSize() const override;
+  Variant GetDataValue(const void* ABuffer) const override;
+  // "True" or "False"; empty when the value cannot be read as a Boolean.
+  String GetDisplayText(const void* ABuffer) const override;
+  void ReadDataValue(void* ABuffer, TStream& AStream) const override;
+  void SetDataValue(void* ABuffer, const Variant& AValue) const override;
+  void WriteDataValue(const void* ABuffer, TStream& AStream) const override;
+  int Compare(const void* AData1, const void* AData2) const override;
+  TVarType GetVarType() const override;
+};
+
+// Streams as the 10-byte extended float and reads back into the same double.
+class TcxFloatValueType : public TcxValueType {
+  TL_VALUE_TYPE(TcxFloatValueType, TcxValueType)
+  int GetDataSize() const override;
+  Variant GetDataValue(const void* ABuffer) const override;
+  void ReadDataValue(void* ABuffer, TStream& AStream) const override;
+  void SetDataValue(void* ABuffer, const Variant& AValue) const override;
+  void WriteDataValue(const void* ABuffer, TStream& AStream) const override;
+  // NaN sorts after every number and equals NaN, so the order stays total.
+  int Compare(const void* AData1, const void* AData2) const override;
+  TVarType GetVarType() const override;
+};
+
+class TcxCurrencyValueType : public TcxValueType {
+  TL_VALUE_TYPE(TcxCurrencyValueType, TcxValueType)
+  int GetDataSize() const override;
+  Variant GetDataValue(const void* ABuffer) const override;
+  void ReadDataValue(void* ABuffer, TStream& AStream) const override;
+  void SetDataValue(void* ABuffer, const Variant& AValue) const override;
+  void WriteDataValue(const void* ABuffer, TStream& AStream) const override;
+  int Compare(const void* AData1, const void* AData2) const override;
+  TVarType GetVarType() const override;
+};
+
+class TcxDateTimeValueType : public TcxValueType {
+  TL_VALUE_TYPE(TcxDateTimeValueType, TcxValueType)
+  int GetDataSize() const override;
+  Variant GetDataValue(const void* ABuffer) const override;
+  // The locale's date-time text; the number's text when that fails.
+  String GetDisplayText(const void* ABuffer) const override;
+  void ReadDataValue(void* ABuffer, TStream& AStream) const override;
+  void SetDataValue(void* ABuffer, const Variant& AValue) const override;
+  void WriteDataValue(const void* ABuffer, TStream& AStream) const override;
+  int Compare(const void* AData1, const void* AData2) const override;
+  TVarType GetVarType() const override;
+};
+
+class TcxLargeIntValueType : public TcxValueType {
+  TL_VALUE_TYPE(TcxLargeIntValueType, TcxValueType)
+  int GetDataSize() const override;
+  Variant GetDataValue(const void* ABuffer) const override;
+  void ReadDataValue(void* ABuffer, TStream& AStream) const override;
+  void SetDataValue(void* ABuffer, const Variant& AValue) const override;
+  void WriteDataValue(const void* ABuffer, TStream& AStream) const override;
+  int Compare(const void* AData1, const void* AData2) const override;
+  TVarType GetVarType() const override;
+};
+
+// A TBcd in the record; streams as the tagged variant (its text).
+class TcxFMTBcdValueType : public TcxValueType {
+  TL_VALUE_TYPE(TcxFMTBcdValueType, TcxValueType)
+  int GetDataSize() const override;
+  Variant GetDataValue(const void* ABuffer) const override;
+  String GetDisplayText(const void* ABuffer) const override;
+  void SetDataValue(void* ABuffer, const Variant& AValue) const override;
+  int Compare(const void* AData1, const void* AData2) const override;
+  TVarType GetVarType() const override;
+};
+
+// A TSQLTimeStamp in the record; a date variant outside it.
+class TcxSQLTimeStampValueType : public TcxValueType {
+  TL_VALUE_TYPE(TcxSQLTimeStampValueType, TcxValueType)
+  int GetDataSize() const override;
+  Variant GetDataValue(const void* ABuffer) const override;
+  void SetDataValue(void* ABuffer, const Variant& AValue) const override;
+  int Compare(const void* AData1, const void* AData2) const override;
+  TVarType GetVarType() const override;
+};
+
+// A variant cell per value.
+class TcxVariantValueType : public TcxValueType {
+  TL_VALUE_TYPE(TcxVariantValueType, TcxValueType)
+  int CompareValues(const void* ABuffer1, const void* ABuffer2) const override;
+  void FreeBuffer(void* ABuffer) const override;
+  int GetDataSize() const override;
+  Variant GetDataValue(const void* ABuffer) const override;
+  void SetDataValue(void* ABuffer, const Variant& AValue) const override;
+  int Compare(const void* AData1, const void* AData2) const override;
+  Variant GetValue(const void* AData) const override;
+  void PrepareValueBuffer(const void*& ABuffer) const override;
+};
+
+// An object the record owns, held by its address; travels as an Int64 variant, is never
+// streamed, and is freed with the value.
+class TcxObjectValueType : public TcxIntegerValueType {
+  TL_VALUE_TYPE(TcxObjectValueType, TcxIntegerValueType)
+  void FreeBuffer(void* ABuffer) const override;
+  int GetDataSize() const override;
+  Variant GetDataValue(const void* ABuffer) const override;
+  void ReadDataValue(void* ABuffer, TStream& AStream) const override;
+  void SetDataValue(void* ABuffer, const Variant& AValue) const override;
+  void WriteDataValue(const void* ABuffer, TStream& AStream) const override;
+  int Compare(const void* AData1, const void* AData2) const override;
+  TVarType GetVarType() const override;
+};
+
+#undef TL_VALUE_TYPE
+
+// The registered value types, in registration order.
+class TcxValueTypeClassList : public TObject {
+  TL_CLASS(TcxValueTypeClassList, TObject)
+ public:
+  void RegisterItem(TcxValueTypeClass AValueTypeClass);  // unless present
+  void UnregisterItem(TcxValueTypeClass AValueTypeClass);
+  Integer Count() const { return Integer(FItems.size()); }
+  TcxValueTypeClass Items(Integer AIndex) const;  // EListError out of range
+  // The first class whose Caption is exactly ACaption, else nullptr.
+  TcxValueTypeClass ItemByCaption(const String& ACaption) const;
+
+ private:
+  std::vector<TcxValueTypeClass> FItems;
+};
+
+// The list the unit's start-up fills; created on first use.
+TcxValueTypeClassList* cxValueTypeClassList();
+
+// ---- Value definitions ----
+
+class TcxDataStorage;
+class TcxValueDefs;
+
+class TcxValueDef : public TObject {
+  TL_CLASS(TcxValueDef, TObject)
+ public:
+  TcxValueDef(TcxValueDefs* AOwner, TcxValueTypeClass AValueTypeClass);
+  // Removes the definition from its list and its bytes from every buffer.
+  void BeforeDestruction() override;
+
+  virtual TObject* GetLink() const { return FLink; }
+  virtual bool IsStored() const;
+  virtual void SetLink(TObject* Value) { FLink = Value; }
+  // Copies Stored and TextStored.
+  virtual void Assign(TcxValueDef* ASource);
+
+  bool IsTextStored() const { return IsStored() && FTextStored; }
+  bool IsString() const { return FValueTypeClass->IsString(); }
+
+  TcxValueDefs* Owner() const { return FOwner; }
+  TcxValueTypeClass ValueTypeClass() const { return FValueTypeClass; }
+  TObject* Link() const { return GetLink(); }
+  bool Stored() const { return FStored; }
+  // Changing Stored or TextStored of a definition in use lays its records out anew,
+  // keeping every value the new layout has room for.
+  void SetStored(bool Value);
+  bool TextStored() const { return FTextStored; }
+  void SetTextStored(bool Value);
+  bool Streamed() const { return FStreamed; }
+  void SetStreamed(bool Value) { FStreamed = Value; }
+  Integer Offset() const { return FOffset; }
+  Integer DataSize() const { return FDataSize; }
+  Integer BufferSize() const { return FBufferSize; }
+  // Whether the present layout gave the field a display-text slot.
+  bool HasTextSlot() const { return FHasTextSlot; }
+
+ private:
+  friend class TcxValueDefs;
+  friend class TcxDataStorage;
+  TcxValueDefs* FOwner;
+  TcxValueTypeClass FValueTypeClass;
+  TObject* FLink = nullptr;
+  bool FStored = true;
+  bool FTextStored = false;
+  bool FStreamed = true;
+  Integer FOffset = 0;
+  Integer FDataSize = 0;
+  Integer FBufferSize = 0;
+  bool FHasTextSlot = false;
+};
+
+// The mirror of one ordinary definition in the layout of internal records.
+class TcxInternalValueDef : public TcxValueDef {
+  TL_CLASS(TcxInternalValueDef, TcxValueDef)
+ public:
+  using TcxValueDef::TcxValueDef;
+  TObject* GetLink() const override;
+  bool IsStored() const override { return true; }
+  TcxValueDef* ValueDef() const { return FValueDef; }
+
+ private:
+  friend class TcxInternalValueDefs;
+  friend class TcxDataStorage;
+  TcxValueDef* FValueDef = nullptr;
+};
+
+class TcxValueDefs : public TObject {
+  TL_CLASS(TcxValueDefs, TObject)
+ public:
+  explicit TcxValueDefs(TcxDataStorage* ADataStorage);
+  void BeforeDestruction() override;
+
+  // In slot order. AChange: 0 Stored, 1 TextStored.
+  virtual void Changed(TcxValueDef* AValueDef, Integer AChange);
+  virtual TcxValueDef* CreateValueDef(TcxValueTypeClass AValueTypeClass);
+  virtual void Prepare(Integer AStartOffset);
+
+  TcxValueDef* Add(TcxValueTypeClass AValueTypeClass, bool AStored, bool ATextStored, TObject* ALink);
+  void Clear();                        // frees every definition
+  void Remove(TcxValueDef* AValueDef);  // frees it
+  Integer Count() const { return Integer(FItems.size()); }
+  // In streaming order while the storage streams, else in list order.
+  TcxValueDef* Items(Integer AIndex) const;
+  Integer IndexOf(const TcxValueDef* AValueDef) const;
+  Integer StoredCount() const;
+
+  TcxDataStorage* DataStorage() const { return FDataStorage; }
+  Integer StartOffset() const { return FStartOffset; }
+  Integer RecordSize() const { return FRecordSize; }
+
+ protected:
+  friend class TcxValueDef;
+  friend class TcxDataStorage;
+  // The definitions in list (layout) order.
+  const std::vector<TcxValueDef*>& List() const { return FItems; }
+  void Extract(TcxValueDef* AValueDef);
+
+ private:
+  TcxDataStorage* FDataStorage;
+  std::vector<TcxValueDef*> FItems;
+  Integer FStartOffset = 0;
+  Integer FRecordSize = 0;
+};
+
+class TcxInternalValueDefs : public TcxValueDefs {
+  TL_CLASS(TcxInternalValueDefs, TcxValueDefs)
+ public:
+  using TcxValueDefs::TcxValueDefs;
+  TcxValueDef* CreateValueDef(TcxValueTypeClass AValueTypeClass) override;
+  // The last mirror of AValueDef, or nullptr.
+  TcxInternalValueDef* FindByValueDef(const TcxValueDef* AValueDef) const;
+  void RemoveByValueDef(const TcxValueDef* AValueDef);
+};
+
+// Supplies the values of ReadRecordValues.
+class TcxValueDefReader : public TObject {
+  TL_CLASS(TcxValueDefReader, TObject)
+ public:
+  virtual String GetDisplayText(TcxValueDef* AValueDef);
+  virtual Variant GetValue(TcxValueDef* AValueDef);
+  // True makes the storage skip the definition.
+  virtual bool IsInternal(TcxValueDef* AValueDef);
+};
+
+using TcxValueDefsCompare = int (*)(TcxValueDef* A, TcxValueDef* B);
+using TcxValueDefProc = void (*)(TcxValueDef* AValueDef, Integer ARecordIndex, void* AData1, void* AData2);
+
+// ---- Record storage ----
+
+class TcxDataStorage : public TObject {
+  TL_CLASS(TcxDataStorage, TObject)
+ public:
+  TcxDataStorage();
+  void BeforeDestruction() override;
+  ~TcxDataStorage() override;
+
+  // In slot order.
+  virtual void ValueDefsChanged(TcxValueDefs* AValueDefs);
+  virtual void ValueDefChanged(TcxValueDef* AValueDef, Integer AChange);
+  virtual TcxValueDefs* GetValueDefsByRecordIndex(Integer ARecordIndex) const;
+
+  TcxValueDefs* ValueDefs() const { return FValueDefs; }
+  TcxInternalValueDefs* InternalValueDefs() const { return FInternalValueDefs; }
+
+  Integer RecordCount() const { return Integer(FRecords.size()); }
+  // A negative count counts as 0.
+  void SetRecordCount(Integer Value);
+  Integer AppendRecord();
+  void InsertRecord(Integer ARecordIndex);
+  void DeleteRecord(Integer ARecordIndex);
+  Integer AddInternalRecord();
+  void Clear(bool AKeepInternalRecords);
+
+  Variant GetValue(Integer ARecordIndex, TcxValueDef* AValueDef) const;
+  void SetValue(Integer ARecordIndex, TcxValueDef* AValueDef, const Variant& AValue);
+  String GetDisplayText(Integer ARecordIndex, TcxValueDef* AValueDef) const;
+  void SetDisplayText(Integer ARecordIndex, TcxValueDef* AValueDef, const String& AText);
+  Integer CompareRecords(Integer ARecordIndex1, Integer ARecordIndex2, TcxValueDef* AValueDef) const;
+  // Returns whether the field is null; P is the value type's data for Compare.
+  bool GetDataBuffer(Integer ARecordIndex, TcxValueDef* AValueDef, const void*& P) const;
+  Integer RecordID(Integer ARecordIndex);
+  void ReadRecordValues(Integer ARecordIndex, TcxValueDefReader* AReader);
+  void WriteRecord(Integer ARecordIndex, TStream& AStream) const;
+  // All or nothing: a stream that ends early, or holds a value its field cannot take,
+  // raises EReadError "Stream read error" and leaves the record as it was.
+  void ReadRecord(Integer ARecordIndex, TStream& AStream);
+  void BeginStreaming(TcxValueDefsCompare ACompare);
+  void EndStreaming();
+  bool IsStreaming() const { return FStreaming; }
+  virtual void BeginLoad() {}
+  virtual void EndLoad() {}
+  void EnumerateValueDefs(Integer ARecordIndex, TcxValueDefProc AProc, void* AData1, void* AData2);
+
+  bool UseRecordID() const { return FUseRecordID; }
+  void SetUseRecordID(bool Value);
+  bool StoredValuesOnly() const { return FStoredValuesOnly; }
+  void SetStoredValuesOnly(bool Value);
+  Integer NextRecordID() const { return FNextRecordID; }
+  bool Destroying() const { return FDestroying; }
+  // Whether the record has a buffer (a record without one reads as all Null).
+  bool HasBuffer(Integer ARecordIndex) const;
+
+  TNotifyEvent OnClearInternalRecords;
+
+ protected:
+  friend class TcxValueDefs;
+  friend class TcxValueDef;
+  Integer HeaderSize() const { return FUseRecordID ? 5 : 1; }
+  // Called by the definition lists around their own changes.
+  void InsertValueDef(TcxValueDefs* AValueDefs, TcxValueDef* AValueDef);
+  void RemoveValueDef(TcxValueDefs* AValueDefs, TcxValueDef* AValueDef);
+  void RelayOut(TcxValueDefs* AValueDefs);
+  std::vector<TcxValueDef*> StreamingOrder() const { return FStreamingOrder; }
+
+ private:
+  Byte*& Slot(Integer ARecordIndex);
+  Byte* Buffer(Integer ARecordIndex) const;
+  Byte* EnsureBuffer(Integer ARecordIndex);
+  std::vector<Byte*>& BuffersOf(TcxValueDefs* AValueDefs);
+  TcxValueDef* Resolve(Integer ARecordIndex, TcxValueDef* AValueDef) const;
+  void FreeRecordBuffer(Byte*& ABuffer, TcxValueDefs* AValueDefs);
+  void FreeAllBuffers();
+  void AssignRecordIDs();
+  void AssignRecordID(Integer ARecordIndex);
+
+  TcxValueDefs* FValueDefs = nullptr;
+  TcxInternalValueDefs* FInternalValueDefs = nullptr;
+  std::vector<Byte*> FRecords;
+  std::vector<Byte*> FInternalRecords;
+  std::vector<TcxValueDef*> FStreamingOrder;
+  bool FStreaming = false;
+  bool FUseRecordID = false;
+  bool FStoredValuesOnly = false;
+  Integer FNextRecordID = 1;
+  bool FDestroying = false;
+};
+
+// ---- Lookup list ----
+
+struct TcxLookupListItem {
+  Variant Key;
+  String DisplayText;
+};
+
+class TcxLookupList : public TObject {
+  TL_CLASS(TcxLookupList, TObject)
+ public:
+  // Binary search by cxCompareVariants; AIndex is the match or the insertion point.
+  bool Find(const Variant& AKey, Integer& AIndex) const;
+  void Insert(Integer AIndex, const Variant& AKey, const String& ADisplayText);
+  void Clear() { FItems.clear(); }
+  Integer Count() const { return Integer(FItems.size()); }
+  const TcxLookupListItem& Items(Integer AIndex) const;
+
+ private:
+  std::vector<TcxLookupListItem> FItems;
+};
+
+namespace cxDataStorage {
+// Registers the fourteen value types in their fixed order; Finalize unregisters them in
+// reverse and frees the list. Counted.
+void Initialize();
+void Finalize();
+}  // namespace cxDataStorage
