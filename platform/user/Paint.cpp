@@ -101,7 +101,8 @@ Surface* ScreenSurface() {
   auto& st = S();
   if (!st.screen) {
     const Integer w = std::max(st.metrics[SM_CXSCREEN], 0), h = std::max(st.metrics[SM_CYSCREEN], 0);
-    const size_t bytes = size_t(w) * size_t(h) * sizeof(Pixel);
+    const bool fits = uint64_t(w) * uint64_t(h) <= kMaxSurfacePixels;
+    const size_t bytes = fits ? size_t(w) * size_t(h) * sizeof(Pixel) : 0;
     void* base = bytes ? ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) : MAP_FAILED;
     if (base == MAP_FAILED) {
       st.screen = std::make_unique<Surface>();

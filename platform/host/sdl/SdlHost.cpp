@@ -336,6 +336,12 @@ std::unique_ptr<SdlHost> SdlHost::Create(std::string& error) {
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // Without a session bus SDL's input-method support asks the bus library to launch one
+  // for the display (a child process per start, and a stray bus daemon where the launcher
+  // is installed), only to go without it. Saying there is none skips that; a real
+  // session's address is left alone.
+  const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+  if (!bus || !*bus) ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     error = hasX ? "cannot open display " + std::string(display) : std::string(kNoDisplay);
     error += std::string(" (") + SDL_GetError() + ")";
@@ -396,17 +402,22 @@ bool SdlHost::WaitForInput(std::optional<DWORD> deadline) {
     }
     pollfd fds[2] = {{g_signalPipe[0], POLLIN, 0}, {-1, POLLIN, 0}};
     int count = 1;
-    if (impl_->x11) {
+    bool onDisplay = false;
 #if TL_HOST_X11
+    if (impl_->x11) {
+      onDisplay = true;
+      // Until a window exists the connection is not known, and no input can come.
       if (Display* d = impl_->display) {
         XFlush(d);
         if (XEventsQueued(d, QueuedAlready) > 0) continue;   // read already, not on the wire
         fds[1].fd = ConnectionNumber(d);
         count = 2;
       }
+    }
 #endif
-    } else {
-      // No connection to wait on here: SDL's wait, woken by its event or the deadline.
+    if (!onDisplay) {
+      // No connection to wait on here: SDL's wait, woken by its event or the deadline, and
+      // once a second to look at the signal pipe.
       if (SDL_WaitEventTimeout(&ev, timeout < 0 ? 1000 : std::min(timeout, 1000))) {
         impl_->Handle(ev);
         return true;

@@ -281,6 +281,21 @@ TEST_F(FormsTest, PositionPlacesTheFormOnShow) {
   EXPECT_EQ(f->GetTop(), Screen->WorkAreaRect().Top);
 }
 
+TEST_F(FormsTest, ACentredFormIsCentredByItsWholeWindowFrameIncluded) {
+  TForm* f = TForm::CreateNew(Application);
+  f->SetBorderStyle(TFormBorderStyle::bsSingle);
+  f->SetClientWidth(250);
+  f->SetClientHeight(269);
+  f->SetPosition(TPosition::poDesktopCenter);
+  f->Show();
+  RECT r;
+  ASSERT_TRUE(GetWindowRect(f->Handle(), &r));
+  const Integer w = r.Right - r.Left, h = r.Bottom - r.Top;
+  ASSERT_GT(h, 269 + GetSystemMetrics(SM_CYCAPTION));   // the caption and both borders count
+  EXPECT_EQ(r.Left, (GetSystemMetrics(SM_CXSCREEN) - w) / 2);
+  EXPECT_EQ(r.Top, (GetSystemMetrics(SM_CYSCREEN) - h) / 2);
+}
+
 TEST_F(FormsTest, ClientSizeExcludesTheFrameBeforeAndAfterTheWindowExists) {
   TForm* f = TForm::CreateNew(Application);
   f->SetClientWidth(300);
