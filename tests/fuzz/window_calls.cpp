@@ -126,7 +126,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 2: DestroyWindow(w); break;
       case 3: SetWindowPos(w, (in.U8() & 1) ? HWND_TOP : any(), a, b, c, d, UINT(in.U8()) & 0x3FF); break;
       case 4: MoveWindow(w, a, b, c, d, TRUE); break;
-      case 5: ShowWindow(w, in.U8() % 11); break;
+      case 5: {
+        int cmd = in.U8() % 11;
+        if (cmd == SW_MAXIMIZE && (in.U8() & 7)) cmd = SW_SHOWNORMAL;   // a screen-sized window now and then
+        ShowWindow(w, cmd);
+        break;
+      }
       case 6: SetParent(w, any()); break;
       case 7: SetFocus(w); break;
       case 8: EnableWindow(w, in.U8() & 1); break;
