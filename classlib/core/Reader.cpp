@@ -2,6 +2,7 @@
 #include "classlib/core/Filer.h"
 #include "platform/kernel/CodePage.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -510,13 +511,27 @@ TComponent* TReader::ReadComponent(TComponent* Component) {
     result->ReadState(*this);
   } catch (...) {
     if (created) {
-      // Forget the component and anything it owns before freeing it.
-      std::erase_if(FLoaded, [result](TComponent* c) {
-        for (TComponent* o = c; o; o = o->Owner())
-          if (o == result) return true;
-        return false;
-      });
+      // Forget whatever dies with the component. Everything loaded from it on was read
+      // inside it; besides what it owns, it may destroy what it holds as a parent (menu
+      // items and controls the root owns). After the free, an entry lives on only if its
+      // owner survived and still lists it; freed entries are compared, never touched.
+      const auto first = std::find(FLoaded.begin(), FLoaded.end(), result);
+      std::vector<std::pair<TComponent*, TComponent*>> inside;   // an entry and its owner
+      for (auto it = first; it != FLoaded.end(); ++it) inside.emplace_back(*it, (*it)->Owner());
+      FLoaded.erase(first, FLoaded.end());
       result->Free();
+      std::vector<TComponent*> dead{result};
+      auto holds = [](TComponent* owner, TComponent* c) {
+        for (Integer i = 0; i < owner->ComponentCount(); ++i)
+          if (owner->Components(i) == c) return true;
+        return false;
+      };
+      for (const auto& [c, owner] : inside) {
+        if (c == result) continue;
+        const bool ownerDead = !owner || std::find(dead.begin(), dead.end(), owner) != dead.end();
+        if (!ownerDead && holds(owner, c)) FLoaded.push_back(c);
+        else dead.push_back(c);
+      }
     }
     throw;
   }

@@ -317,8 +317,9 @@ void TStrings::SaveToStream(TStream& Stream) const {
 }
 
 void TStrings::LoadFromFile(const String& FileName) {
-  Owned<TFileStream> f(New<TFileStream>(FileName, fmOpenRead | fmShareDenyWrite));
-  LoadFromStream(*f);
+  Owned<TMemoryStream> m(New<TMemoryStream>());
+  m->LoadFromFile(FileName);   // regular files only, within the size limit
+  LoadFromStream(*m);
 }
 
 void TStrings::SaveToFile(const String& FileName) const {

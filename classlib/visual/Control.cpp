@@ -267,6 +267,7 @@ void TControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AH
   AWidth = std::max<Integer>(AWidth, 0);
   AHeight = std::max<Integer>(AHeight, 0);
   FConstraints->Apply(AWidth, AHeight);
+  ClampBounds(ALeft, ATop, AWidth, AHeight);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   InvalidateControl(FVisible, false);
   FLeft = ALeft;
@@ -281,20 +282,28 @@ void TControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AH
 
 TRect TControl::GetClientRect() const { return {0, 0, FWidth, FHeight}; }
 
+void TControl::ClampBounds(Integer& ALeft, Integer& ATop, Integer& AWidth, Integer& AHeight) {
+  ALeft = std::clamp(ALeft, -kMaxControlCoord, kMaxControlCoord);
+  ATop = std::clamp(ATop, -kMaxControlCoord, kMaxControlCoord);
+  AWidth = std::clamp(AWidth, 0, kMaxControlCoord);
+  AHeight = std::clamp(AHeight, 0, kMaxControlCoord);
+}
+
+// Sums saturate: a deep chain of far-placed parents may pass the integer range.
 TPoint TControl::ClientOrigin() const {
   if (!FParent) return {FLeft, FTop};
   TPoint p = FParent->ClientOrigin();
-  return {p.X + FLeft, p.Y + FTop};
+  return {Saturate32(Int64(p.X) + FLeft), Saturate32(Int64(p.Y) + FTop)};
 }
 
 TPoint TControl::ClientToScreen(const TPoint& Point) const {
   TPoint o = ClientOrigin();
-  return {Point.X + o.X, Point.Y + o.Y};
+  return {Saturate32(Int64(Point.X) + o.X), Saturate32(Int64(Point.Y) + o.Y)};
 }
 
 TPoint TControl::ScreenToClient(const TPoint& Point) const {
   TPoint o = ClientOrigin();
-  return {Point.X - o.X, Point.Y - o.Y};
+  return {Saturate32(Int64(Point.X) - o.X), Saturate32(Int64(Point.Y) - o.Y)};
 }
 
 // Edges are scaled, not sizes, so that neighbours stay flush. A ratio that is not positive

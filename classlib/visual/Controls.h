@@ -111,6 +111,10 @@ class TSizeConstraints : public TPersistent {
 
 // ---- TControl ---------------------------------------------------------------------------
 
+// Positions stay within +-kMaxControlCoord and sizes within 0..kMaxControlCoord (the
+// platform's drawing range), so an edge (position + size) never overflows.
+inline constexpr Integer kMaxControlCoord = Integer(1) << 27;
+
 class TControl : public TComponent {
   TL_CLASS(TControl, TComponent)
  public:
@@ -258,6 +262,8 @@ class TControl : public TComponent {
   TEndDragEvent OnEndDock;
 
  protected:
+  // Holds position and size to the range above.
+  static void ClampBounds(Integer& ALeft, Integer& ATop, Integer& AWidth, Integer& AHeight);
   virtual void WndProc(TMessage& Message);
   bool IsCtl3DStored() const { return !FParentCtl3D; }
   bool IsShowHintStored() const { return !FParentShowHint; }

@@ -490,6 +490,7 @@ void TWinControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer
   AWidth = std::max<Integer>(AWidth, 0);
   AHeight = std::max<Integer>(AHeight, 0);
   FConstraints->Apply(AWidth, AHeight);
+  ClampBounds(ALeft, ATop, AWidth, AHeight);
   if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
   bool resized = AWidth != FWidth || AHeight != FHeight;
   FLeft = ALeft;

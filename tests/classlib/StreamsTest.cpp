@@ -130,8 +130,11 @@ TEST(TFileStream, LoadsOnlyRegularFilesWithoutBlocking) {
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
   Owned<TMemoryStream> m(New<TMemoryStream>());
-  for (const String& p : {fifo, zero})
+  Owned<TStringList> lines(New<TStringList>());
+  for (const String& p : {fifo, zero}) {
     EXPECT_EQ(MessageOf<EFOpenError>([&] { m->LoadFromFile(p); }), "Cannot open file \"" + p + "\": not a regular file");
+    EXPECT_THROW(lines->LoadFromFile(p), EFOpenError);
+  }
   EXPECT_EQ(MessageOf<EFOpenError>([&] { m->LoadFromFile(dir.File("")); }),
             "Cannot open file \"" + dir.File("") + "\": " + std::strerror(EISDIR));
 }

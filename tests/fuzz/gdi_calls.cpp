@@ -32,6 +32,8 @@ class Bytes {
     if (b < 0xF0) return int(b % 96) - 16;
     return kExtremes[(b - 0xF0) % (sizeof kExtremes / sizeof kExtremes[0])];
   }
+  // Curved and polygonal regions are built over their whole extent, so they stay moderate.
+  int Near() { return int(U8()) - 64; }
   uint32_t U32() { return uint32_t(U8()) | uint32_t(U8()) << 8 | uint32_t(U8()) << 16 | uint32_t(U8()) << 24; }
 
  private:
@@ -68,10 +70,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 3: keep(CreatePatternBrush(static_cast<HBITMAP>(pick()))); break;
       case 4: keep(CreateBitmap(a & 127, b & 63, 1, (in.U8() & 1) ? 32 : 1, nullptr)); break;
       case 5: keep(CreateRectRgn(a, b, c, d)); break;
-      case 6: keep(CreateEllipticRgn(a, b, c, d)); break;
-      case 7: keep(CreateRoundRectRgn(a, b, c, d, in.Coord(), in.Coord())); break;
+      case 6: keep(CreateEllipticRgn(in.Near(), in.Near(), in.Near(), in.Near())); break;
+      case 7: keep(CreateRoundRectRgn(in.Near(), in.Near(), in.Near(), in.Near(), in.Coord(), in.Coord())); break;
       case 8: {
-        POINT pts[5] = {{a, b}, {c, d}, {in.Coord(), in.Coord()}, {in.Coord(), in.Coord()}, {a, d}};
+        POINT pts[5] = {{in.Near(), in.Near()}, {in.Near(), in.Near()}, {in.Near(), in.Near()}, {a, b}, {c, d}};
         keep(CreatePolygonRgn(pts, 2 + in.U8() % 4, (in.U8() & 1) ? WINDING : ALTERNATE));
         break;
       }

@@ -35,6 +35,14 @@ class Bytes {
     if (b < 0xF0) return int(b) - 40;
     return kExtremes[(b - 0xF0) % (sizeof kExtremes / sizeof kExtremes[0])];
   }
+  // Sizes: small, or so large that the window gets no pixels at all (a size in between
+  // would only make the run slow by filling large surfaces).
+  int Size() {
+    static const int kExtremes[] = {INT_MIN, -100000, -1, 1 << 27, INT_MAX};
+    const uint8_t b = U8();
+    if (b < 0xF0) return int(b) - 8;
+    return kExtremes[(b - 0xF0) % (sizeof kExtremes / sizeof kExtremes[0])];
+  }
 
  private:
   const uint8_t* p_;
@@ -74,10 +82,24 @@ const T& Pick(Bytes& in, const T (&table)[N]) {
   return table[in.U8() % N];
 }
 
+Platform* g_platform = nullptr;
+
+// Undone at exit, so the leak checker sees only what an input leaked.
+void Shutdown() {
+  PlatformUserFinalize();
+  PlatformKernelFinalize();
+  delete g_platform;
+  g_platform = nullptr;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static Platform* platform = new Platform;   // lives for the process
+  static Platform* platform = [] {
+    g_platform = new Platform;
+    std::atexit(Shutdown);
+    return g_platform;
+  }();
   HeadlessHost& host = platform->host;
   const int windowsBefore = UserLiveWindowCount();
   Bytes in(data, size);
@@ -87,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text;
   int steps = 0;
   while (in.More() && ++steps < 300) {
-    const int a = in.Coord(), b = in.Coord(), c = in.Coord(), d = in.Coord();
+    const int a = in.Coord(), b = in.Coord(), c = in.Size(), d = in.Size();
     HWND w = any();
     switch (in.U8() % 24) {
       case 0:
@@ -104,7 +126,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 2: DestroyWindow(w); break;
       case 3: SetWindowPos(w, (in.U8() & 1) ? HWND_TOP : any(), a, b, c, d, UINT(in.U8()) & 0x3FF); break;
       case 4: MoveWindow(w, a, b, c, d, TRUE); break;
-      case 5: ShowWindow(w, in.U8() % 11); break;
+      case 5: {
+        int cmd = in.U8() % 11;
+        if (cmd == SW_MAXIMIZE && (in.U8() & 7)) cmd = SW_SHOWNORMAL;   // a screen-sized window now and then
+        ShowWindow(w, cmd);
+        break;
+      }
       case 6: SetParent(w, any()); break;
       case 7: SetFocus(w); break;
       case 8: EnableWindow(w, in.U8() & 1); break;
@@ -130,7 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 17: host.Key(Pick(in, kKeys)); break;
       case 18: host.Char(in.U8()); break;
       case 19:
-        if (in.U8() & 1) {
+        if (w && (in.U8() & 1)) {
           SetTimer(w, UINT_PTR(in.U8() % 4), UINT(in.U8()) * 7, nullptr);
         } else if (UINT_PTR id = SetTimer(nullptr, 0, UINT(in.U8()) * 7, nullptr)) {
           threadTimers.push_back(id);

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <tuple>
+
 namespace {
 
 class ControlsTest : public AppTest {
@@ -170,6 +173,19 @@ TEST_F(ControlsTest, AnchoredChildrenKeepTheirDistanceToTheAnchoredEdges) {
   // Shrinking below the distances gives no negative size.
   form->SetBounds(0, 0, 5, 5);
   EXPECT_EQ(stretch->GetWidth(), 0);
+}
+
+TEST_F(ControlsTest, ExtremeBoundsAreHeldToTheDrawingRange) {
+  TProbe* probe = Child<TProbe>(form, "probe", {0, 0, 10, 10});
+  probe->SetAnchors({TAnchorKind::akLeft, TAnchorKind::akTop, TAnchorKind::akRight});
+  probe->SetBounds(INT_MAX, INT_MIN, INT_MAX, INT_MAX);
+  EXPECT_EQ(probe->GetBoundsRect(), (TRect{1 << 27, -(1 << 27), 1 << 28, 0}));
+  form->SetBounds(INT_MIN, INT_MIN, INT_MAX, -1);
+  EXPECT_EQ(std::tuple(form->GetLeft(), form->GetTop(), form->GetWidth(), form->GetHeight()),
+            std::tuple(-(1 << 27), -(1 << 27), 1 << 27, 0));
+  const TPoint far = probe->ClientToScreen({INT_MAX, INT_MIN});
+  EXPECT_EQ(far.X, INT_MAX);   // saturated, not wrapped
+  EXPECT_EQ(far.Y, INT_MIN);
 }
 
 TEST_F(ControlsTest, StateChangesAreAnnouncedAndPassToChildren) {

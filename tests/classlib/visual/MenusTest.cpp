@@ -408,3 +408,34 @@ TL_DEFINE_CLASS(TMenuForm, [](auto& c) {
   c.Method("Edit1Change", &TMenuForm::Edit1Change);
 })
 TL_DEFINE_CLASS(TMenuSink)
+
+TEST_F(MenusTest, AnErrorInsideANestedItemFreesEveryItemReadSoFarOnce) {
+  // The inner items are owned by the form but destroyed by their parent item; the failing
+  // read must forget them before anything else looks at them.
+  const char* text =
+      "object F: TForm\n"
+      "  object Bar: TMainMenu\n"
+      "    object File1: TMenuItem\n"
+      "      object Open1: TMenuItem\n"
+      "        Caption = '&Open'\n"
+      "      end\n"
+      "      object N1: TMenuItem\n"
+      "        Captimn = '-'\n"
+      "      end\n"
+      "    end\n"
+      "  end\n"
+      "end\n";
+  Owned<TMemoryStream> bin(New<TMemoryStream>());
+  ObjectTextToBinary(text, *bin);
+  bin->SetPosition(0);
+  TForm* form = TForm::CreateNew<TForm>(nullptr);
+  try {
+    bin->ReadComponent(form);
+    ADD_FAILURE() << "an unknown property was read";
+  } catch (const EReadError& e) {
+    EXPECT_NE(e.Message().find("Captimn"), std::string::npos) << e.Message();
+  }
+  EXPECT_EQ(form->ComponentCount(), 0);
+  EXPECT_FALSE(form->InState(TComponentStateItem::csLoading));
+  form->Free();
+}
