@@ -160,6 +160,11 @@ TEST_F(TextEditPropertiesTest, TheDisplayPathNeverRaisesButPreparingANonNumberDo
   }
   EXPECT_EQ(Shown(p.get(), Variant(2.5)), "2.50");
   EXPECT_EQ(Shown(p.get(), Variant::MakeNull()), "");
+  EXPECT_EQ(Shown(p.get(), Variant("12x")), "12x") << "a string that is no number shows as typed";
+  for (const char* bad : {"0.0\"open", "0;0;0;0", "0.0000000000000000000000000000000000000000"}) {
+    p->SetDisplayFormat(bad);
+    EXPECT_NO_THROW(p->GetDisplayText(Variant(1.5), shown)) << bad;
+  }
 }
 
 TEST_F(TextEditPropertiesTest, FormatsRoundTripInTheUsAndGermanLocales) {

@@ -166,6 +166,8 @@ void TcxCustomTextEditLookupData::Go(Integer ADirection, bool AWrap) {
   if (n == 0) return;
   Integer c = FListItemIndex;
   if (c == -1) c = FCurrentIndex;
+  // A position left behind by removed items counts as none.
+  if (c >= n) c = -1;
   TcxCustomTextEditProperties* p = ActiveProperties();
   // A page of fewer than two rows would stall or reverse the page steps.
   const Integer page = std::max<Integer>(2, p ? p->GetDropDownPageSize() : 8);
@@ -350,6 +352,14 @@ String TcxCustomEditListBox::GetItemText(Integer AIndex) {
     if (TcxCustomTextEditProperties* p = edit->GetLookupProperties())
       if (AIndex < p->GetLookupItems()->Count()) return p->GetLookupItems()->Strings(AIndex);
   return GetItems()->Strings(AIndex);
+}
+
+Integer TcxCustomEditListBox::FindItemStartingWith(const String& AText) {
+  const Integer n = Integer(AText.size());
+  const Integer count = GetItems()->Count();
+  for (Integer i = 0; n > 0 && i < count; ++i)
+    if (cxAreStringsEqual(AText, Copy(GetItemText(i), 1, n), false)) return i;
+  return -1;
 }
 
 bool TcxCustomEditListBox::NeedDrawFocusRect() {

@@ -176,6 +176,8 @@ class TcxCustomEditListBox : public TcxCustomInnerListBox {
   virtual Integer GetItemWidth(Integer AIndex);
   virtual String GetItemText(Integer AIndex);
   bool NeedDrawFocusRect() override;
+  // The list's own items are placeholders: typed searches read the shown texts.
+  Integer FindItemStartingWith(const String& AText) override;
 
   TNotifyEvent OnSelectionChanged;
 
