@@ -268,10 +268,20 @@ TEST_F(TextEditLookupDataTest, DropDownOpensScrollsChoosesAndClosesOnAClickElsew
   lookup->SelectItem();
   EXPECT_EQ(edit->Text, "item " + std::to_string(clicked));
   EXPECT_TRUE(popup->IsShown()) << "a click inside the list keeps it open";
+  EXPECT_TRUE(lookup->IsMouseOverList());
+
+  // The text before the caret moves the list's selection only; new items reach the shown list.
+  lookup->TextChanged("ITEM 1");
+  EXPECT_EQ(list->GetItemIndex(), 1);
+  EXPECT_EQ(lookup->GetCurrentIndex(), clicked);
+  edit->Properties->GetLookupItems()->Add("item 20");
+  lookup->RefreshList();
+  EXPECT_EQ(list->GetItems()->Count(), 21);
 
   host().Click(other->GetHandle(), 5, 5);
   Pump();
   EXPECT_FALSE(popup->IsShown());
+  EXPECT_FALSE(lookup->IsMouseOverList());
   lookup->CloseUp();
   EXPECT_EQ(static_cast<TcxCustomTextEditLookupData*>(lookup)->GetListItemIndex(), clicked);
 }
