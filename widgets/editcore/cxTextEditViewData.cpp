@@ -5,6 +5,7 @@
 #include "platform/gdi/Text.h"
 #include "platform/user/User.h"
 #include "widgets/editcore/cxEditPaintUtils.h"
+#include "widgets/editcore/cxTextEdit.h"
 
 #include <algorithm>
 
@@ -48,10 +49,12 @@ bool cxIsInnerEditStateChanged(IcxInnerTextEdit* AEdit, const TcxInnerEditState&
 void TcxCustomTextEditViewData::InitCacheData() {
   inherited::InitCacheData();
   IsProviderFormatting = Properties && Properties->IsValueFormattedByProvider();
+  if (auto* p = dynamic_cast<TcxCustomTextEditProperties*>(Properties)) EditingStyle = p->GetEditingStyle();
 }
 
 void TcxCustomTextEditViewData::EditValueToDisplayText(const Variant& AEditValue, String& AText) {
   // Text kinds format the value through their properties; the plain view shows its text.
+  if (auto* p = dynamic_cast<TcxCustomTextEditProperties*>(Properties)) return p->GetDisplayText(AEditValue, AText);
   AText = VarIsNull(AEditValue) || VarIsEmpty(AEditValue) ? String() : VarToStr(AEditValue);
 }
 

@@ -40,7 +40,7 @@ class TcxCustomInnerListBox : public TListBox, public IcxContainerInnerControl {
   // One typed character of the incremental search; Key becomes 0 when the search took it.
   void KeyPressSearch(Char& Key);
   // The first item whose text starts with AText (case-insensitively), or -1.
-  Integer FindItemStartingWith(const String& AText);
+  virtual Integer FindItemStartingWith(const String& AText);
   // The corner between both visible library bars, in the list's window coordinates; else empty.
   void GetSizeGripRect(TRect& R) const;
   // Whether the focused item gets the focus rectangle when drawn by the owner.
