@@ -277,8 +277,22 @@ TEST_F(Button, DropDownKindsOpenTheirMenu) {
   EXPECT_EQ(menu->AlignmentShown, TPopupAlignment::paRight);
 }
 
+// Decides what the drop-down shows: another menu, or nothing (handled).
+class TMenuChooser : public TObject {
+ public:
+  void Choose(TObject*, TPopupMenu*& AMenu, bool& AHandled) {
+    ++Asked;
+    if (Replacement) AMenu = Replacement;
+    AHandled = Handle;
+  }
+  TPopupMenu* Replacement = nullptr;
+  bool Handle = false;
+  int Asked = 0;
+};
+
 TEST_F(Button, KeyboardClickDropsDownAndAHandlerMayTakeOver) {
   auto* menu = New<TScriptedMenu>(form);
+  auto* other = New<TScriptedMenu>(form);
   ok->SetKind(BK::cxbkDropDown);
   Show();
   ok->SetFocus();
@@ -292,6 +306,61 @@ TEST_F(Button, KeyboardClickDropsDownAndAHandlerMayTakeOver) {
   Pump();
   EXPECT_EQ(menu->Shown, 1);
   EXPECT_EQ(Clicks(), "");
+  TMenuChooser chooser;
+  ok->OnDropDownMenuPopup = TcxButtonDropDownMenuPopupEvent(&chooser, &TMenuChooser::Choose);
+  chooser.Replacement = other;
+  host().Key(VK_SPACE);
+  Pump();
+  EXPECT_EQ(other->Shown, 1);
+  chooser.Handle = true;
+  host().Key(VK_SPACE);
+  Pump();
+  EXPECT_EQ(chooser.Asked, 2);
+  EXPECT_EQ(other->Shown + menu->Shown, 2) << "a handled drop-down shows nothing";
+}
+
+TEST_F(Button, AQueuedCloseUpIsHandledBeforeTheWindowIsRecreated) {
+  auto* menu = New<TScriptedMenu>(form);
+  ok->SetDropDownMenu(menu);
+  Show();
+  const HWND old = ok->Handle();
+  ok->Perform(CM_DROPDOWNPOPUPMENU, 0, 0);
+  ASSERT_EQ(menu->Shown, 1);
+  EXPECT_TRUE(ok->IsMenuVisible()) << "until the posted close-up arrives";
+  ok->SetKind(BK::cxbkDropDownButton);  // recreates the window
+  EXPECT_FALSE(ok->IsMenuVisible());
+  MSG msg;
+  EXPECT_FALSE(PeekMessageA(&msg, old, CM_CLOSEUPPOPUPMENU, CM_CLOSEUPPOPUPMENU, PM_NOREMOVE));
+  Pump();
+  EXPECT_NE(ok->Handle(), old);
+  EXPECT_EQ(DWORD(GetWindowLongA(ok->Handle(), GWL_STYLE)) & BS_TYPEMASK, BS_OWNERDRAW);
+}
+
+TEST_F(Button, ContextMenuAndItsShortcuts) {
+  auto* menu = New<TScriptedMenu>(form);
+  auto* item = New<TMenuItem>(menu);
+  item->SetName("item");
+  item->SetShortCut(ShortCut('K', TShiftState{TShiftStateItem::ssCtrl}));
+  item->OnClick = TNotifyEvent(&log, &TClickLog::Clicked);
+  menu->Items()->Add(item);
+  ok->SetPopupMenu(menu);
+  Show();
+  const TPoint at = ok->ClientToScreen({5, 6});
+  SendMessageA(ok->Handle(), WM_CONTEXTMENU, WPARAM(ok->Handle()), MAKELPARAM(at.X, at.Y));
+  EXPECT_EQ(menu->Shown, 1);
+  EXPECT_EQ(menu->At.X, at.X);
+  EXPECT_EQ(menu->At.Y, at.Y);
+  // From the keyboard it opens at the client origin.
+  SendMessageA(ok->Handle(), WM_CONTEXTMENU, WPARAM(ok->Handle()), MAKELPARAM(-1, -1));
+  EXPECT_EQ(menu->At.X, ok->ClientToScreen({0, 0}).X);
+  EXPECT_EQ(menu->At.Y, ok->ClientToScreen({0, 0}).Y);
+  ok->SetFocus();
+  Pump();
+  host().KeyDown(VK_CONTROL);
+  host().Key('K');
+  host().KeyUp(VK_CONTROL);
+  Pump();
+  EXPECT_EQ(Clicks(), "item");
 }
 
 // A command chosen from the open menu frees the menu, or the button itself: nothing of

@@ -199,8 +199,6 @@ void TcxCustomButton::DestroyWnd() {
   inherited::DestroyWnd();
 }
 
-void TcxCustomButton::WndProc(TMessage& Message) { inherited::WndProc(Message); }
-
 // The class library's default-button step restyles the window; an owner-drawn button keeps
 // its style and only remembers the look.
 void TcxCustomButton::BMSetStyle(TMessage& Message) {

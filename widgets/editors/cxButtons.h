@@ -84,7 +84,6 @@ class TcxCustomButton : public TButton, public IcxMouseTrackingCaller {
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void DestroyWnd() override;
-  void WndProc(TMessage& Message) override;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void MouseLeave() override;
 
