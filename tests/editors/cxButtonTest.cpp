@@ -1,6 +1,8 @@
 // The library's push button on a headless dialog: default and cancel keys, modal results,
 // clicks by mouse, Space and accelerator, hot tracking, the drop-down kinds with their menu
 // (a command freeing the menu or the button included), and a gallery of its looks.
+#include "classlib/core/FormText.h"
+#include "classlib/core/Streams.h"
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/StdCtrls.h"
 #include "platform/gdi/Codecs.h"
@@ -480,6 +482,53 @@ TEST_F(Button, GalleryOfLooksStatesAndKinds) {
     ASSERT_TRUE(out.good());
   }
   EXPECT_EQ(std::filesystem::file_size(file), png.Bytes.size());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Button, ReadFromAWindowDescriptionAndWrittenBackWithOnlyItsSetValues) {
+  const char* text =
+      "object Dialog: TForm\n"
+      "  object bGo: TcxButton\n"
+      "    Caption = '&Go'\n"
+      "    Kind = cxbkDropDownButton\n"
+      "    Layout = blGlyphTop\n"
+      "    Margin = 2\n"
+      "    ModalResult = 1\n"
+      "    Colors.Hot = clRed\n"
+      "    LookAndFeel.Kind = lfFlat\n"
+      "  end\n"
+      "  object bPlain: TcxButton\n"
+      "    Caption = 'Plain'\n"
+      "  end\n"
+      "end\n";
+  Owned<TMemoryStream> binary(New<TMemoryStream>());
+  ObjectTextToBinary(text, *binary);
+  binary->SetPosition(0);
+  TForm* dialog = TForm::CreateNew(Application);
+  binary->ReadComponent(dialog);
+  auto* go = dynamic_cast<TcxButton*>(dialog->FindComponent("bGo"));
+  ASSERT_NE(go, nullptr);
+  EXPECT_EQ(go->GetKind(), BK::cxbkDropDownButton);
+  EXPECT_EQ(go->GetLayout(), TButtonLayout::blGlyphTop);
+  EXPECT_EQ(go->GetMargin(), 2);
+  EXPECT_EQ(go->GetModalResult(), 1);
+  EXPECT_EQ(go->GetColors()->GetHot(), clRed);
+  EXPECT_EQ(go->GetLookAndFeel()->GetKind(), K::lfFlat);
+  auto* plain = dynamic_cast<TcxButton*>(dialog->FindComponent("bPlain"));
+  ASSERT_NE(plain, nullptr);
+  EXPECT_EQ(plain->GetSpacing(), 4);
+  plain->SetParent(nullptr);
+  plain->Free();
+  Owned<TMemoryStream> out(New<TMemoryStream>());
+  out->WriteComponent(dialog);
+  const String bytes(reinterpret_cast<const char*>(out->Memory()), size_t(out->GetSize()));
+  EXPECT_NE(bytes.find("Colors.Hot"), String::npos);
+  EXPECT_EQ(bytes.find("Colors.Normal"), String::npos);
+  EXPECT_EQ(bytes.find("Spacing"), String::npos) << "defaults are not written";
+  dialog->Free();
 }
 
 }  // namespace
