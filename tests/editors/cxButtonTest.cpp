@@ -1,0 +1,534 @@
+// The library's push button on a headless dialog: default and cancel keys, modal results,
+// clicks by mouse, Space and accelerator, hot tracking, the drop-down kinds with their menu
+// (a command freeing the menu or the button included), and a gallery of its looks.
+#include "classlib/core/FormText.h"
+#include "classlib/core/Streams.h"
+#include "classlib/visual/Forms.h"
+#include "classlib/visual/StdCtrls.h"
+#include "platform/gdi/Codecs.h"
+#include "platform/host/HeadlessHost.h"
+#include "platform/user/User.h"
+#include "tests/editors/EditorsTestSupport.h"
+#include "tests/foundation/NativePainterFixture.h"
+#include "widgets/editors/cxButtons.h"
+#include "widgets/foundation/cxControlBase.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+namespace {
+
+using BS = TcxButtonState;
+using BK = TcxButtonKind;
+using K = TcxLookAndFeelKind;
+
+class TClickLog : public TObject {
+ public:
+  void Clicked(TObject* Sender) { Log.push_back(dynamic_cast<TComponent*>(Sender)->GetName()); }
+  std::vector<String> Log;
+};
+
+// A menu whose modal loop is replaced by a script: it records where and how it was asked to
+// open, then runs what the test gives it (a command, say) as if chosen from it.
+class TScriptedMenu : public TPopupMenu {
+  TL_CLASS(TScriptedMenu, TPopupMenu)
+ public:
+  using TPopupMenu::TPopupMenu;
+  void Popup(Integer X, Integer Y) override {
+    ++Shown;
+    At = {X, Y};
+    AlignmentShown = GetAlignment();
+    Component = PopupComponent();
+    // Like a real menu it holds the mouse while open, which ends the button's own press.
+    const HWND w = WindowHandle();
+    SetCapture(w);
+    if (Command) Command();
+    if (GetCapture() == w) ReleaseCapture();
+  }
+  int Shown = 0;
+  TPoint At{};
+  TPopupAlignment AlignmentShown = TPopupAlignment::paLeft;
+  TComponent* Component = nullptr;
+  std::function<void()> Command;
+};
+
+}  // namespace
+TL_DEFINE_CLASS(TScriptedMenu)
+
+namespace {
+
+class Button : public EditorsTest {
+ protected:
+  void SetUp() override {
+    EditorsTest::SetUp();
+    form = TForm::CreateNew(Application);
+    form->SetName("dlg");
+    form->SetBounds(100, 100, 300, 200);
+    edit = New<TEdit>(form);
+    edit->SetBounds(10, 10, 100, 21);
+    edit->SetParent(form);
+    ok = Add("ok", 10, 50);
+    cancel = Add("cancel", 100, 50);
+  }
+  void TearDown() override {
+    form->Free();
+    EditorsTest::TearDown();
+  }
+  TcxButton* Add(const char* name, int x, int y) {
+    auto* b = New<TcxButton>(form);
+    b->SetName(name);
+    b->SetCaption(name);
+    b->SetBounds(x, y, 75, 25);
+    b->SetParent(form);
+    b->OnClick = TNotifyEvent(&log, &TClickLog::Clicked);
+    return b;
+  }
+  String Clicks() {
+    String s;
+    for (const String& c : log.Log) s += (s.empty() ? "" : ",") + c;
+    log.Log.clear();
+    return s;
+  }
+  void Show() {
+    form->Show();
+    Pump();
+  }
+
+  TClickLog log;
+  TForm* form = nullptr;
+  TEdit* edit = nullptr;
+  TcxButton* ok = nullptr;
+  TcxButton* cancel = nullptr;
+};
+
+TEST_F(Button, DefaultAndCancelTakeEnterAndEscapeFromAFocusedEditAndCloseTheDialog) {
+  ok->SetDefault(true);
+  ok->SetModalResult(mrOk);
+  cancel->SetCancel(true);
+  cancel->SetModalResult(mrCancel);
+  form->SetActiveControl(edit);
+  host().WhenIdle([&] { host().Key(VK_RETURN); });
+  EXPECT_EQ(form->ShowModal(), mrOk);
+  host().WhenIdle([&] { host().Key(VK_ESCAPE); });
+  EXPECT_EQ(form->ShowModal(), mrCancel);
+  EXPECT_EQ(Clicks(), "ok,cancel");
+  // The window stays owner-drawn while the default look moves: the other button takes Enter
+  // once it has the focus.
+  Show();
+  edit->SetFocus();
+  Pump();
+  EXPECT_TRUE(ok->IsDefaultLook());
+  cancel->SetFocus();
+  Pump();
+  EXPECT_FALSE(ok->IsDefaultLook());
+  EXPECT_EQ(DWORD(GetWindowLongA(ok->Handle(), GWL_STYLE)) & BS_TYPEMASK, BS_OWNERDRAW);
+  host().Key(VK_RETURN);
+  Pump();
+  EXPECT_EQ(Clicks(), "cancel");
+}
+
+TEST_F(Button, ClicksByMouseSpaceAndAccelerator) {
+  ok->SetCaption("&Go");
+  Show();
+  host().Click(ok->Handle(), 10, 10);
+  Pump();
+  EXPECT_EQ(Clicks(), "ok");
+  // A press released outside is no click.
+  host().MouseDown(ok->Handle(), 10, 10);
+  host().MouseMove(ok->Handle(), 200, 10);
+  host().MouseUp(ok->Handle(), 200, 10);
+  Pump();
+  EXPECT_EQ(Clicks(), "");
+  ok->SetFocus();
+  Pump();
+  host().Key(VK_SPACE);
+  Pump();
+  EXPECT_EQ(Clicks(), "ok");
+  // The accelerator works from a control that takes no characters.
+  cancel->SetFocus();
+  Pump();
+  host().Char('g');
+  Pump();
+  host().Char('x');
+  Pump();
+  EXPECT_EQ(Clicks(), "ok");
+}
+
+TEST_F(Button, HotWhileTheMouseIsOverAndNeverWhenDisabled) {
+  ok->GetLookAndFeel()->SetKind(K::lfUltraFlat);
+  Show();
+  host().MouseMove(ok->Handle(), 10, 10);
+  Pump();
+  EXPECT_TRUE(ok->IsHot());
+  EXPECT_EQ(ok->CurrentState(), BS::cxbsHot);
+  host().MouseMove(form->Handle(), 250, 150);
+  host().Advance(20);
+  Pump();
+  EXPECT_FALSE(ok->IsHot());
+  // Pressed wins over hot while the mouse holds it.
+  host().MouseMove(ok->Handle(), 10, 10);
+  host().MouseDown(ok->Handle(), 10, 10);
+  Pump();
+  EXPECT_TRUE(ok->IsHot()) << "the capture is the button's own";
+  host().MouseUp(ok->Handle(), 10, 10);
+  host().MouseMove(form->Handle(), 250, 150);
+  host().Advance(20);
+  Pump();
+  // The Standard look has no hot buttons; a disabled button never gets hot.
+  cancel->GetLookAndFeel()->SetKind(K::lfStandard);
+  host().MouseMove(cancel->Handle(), 10, 10);
+  Pump();
+  EXPECT_FALSE(cancel->IsHot());
+  ok->SetEnabled(false);
+  host().MouseMove(ok->Handle(), 10, 10);
+  Pump();
+  EXPECT_FALSE(ok->IsHot());
+  EXPECT_EQ(ok->CurrentState(), BS::cxbsDisabled);
+  host().MouseMove(form->Handle(), 250, 150);
+  host().Advance(20);
+  Pump();
+}
+
+TEST_F(Button, PropertyWritesKeepTheirBounds) {
+  ok->SetMargin(-2);
+  EXPECT_EQ(ok->GetMargin(), -1);
+  ok->SetMargin(3);
+  EXPECT_EQ(ok->GetMargin(), 3);
+  ok->SetPopupMenu(edit);
+  EXPECT_EQ(ok->GetPopupMenu(), nullptr) << "not a menu";
+  auto* menu = New<TPopupMenu>(nullptr);
+  ok->SetPopupMenu(menu);
+  ok->SetDropDownMenu(menu);
+  menu->Free();
+  EXPECT_EQ(ok->GetPopupMenu(), nullptr);
+  EXPECT_EQ(ok->GetDropDownMenu(), nullptr);
+  Owned<TBitmap> wide = Strip(3, 16, clRed);
+  ok->SetGlyph(wide.get());
+  ok->SetNumGlyphs(4);
+  Show();  // paints with a strip too narrow for its frames
+  EXPECT_EQ(ok->ButtonGlyph()->GlyphSize().cx, 0);
+}
+
+// The drop-down kinds: a split button opens its menu only from its arrow part, without a
+// click; the drop-down button opens it from anywhere, placed and aligned by the work area.
+TEST_F(Button, DropDownKindsOpenTheirMenu) {
+  auto* menu = New<TScriptedMenu>(form);
+  ok->SetDropDownMenu(menu);
+  ok->SetKind(BK::cxbkDropDownButton);
+  Show();
+  bool visibleInside = false;
+  menu->Command = [&] { visibleInside = ok->IsMenuVisible() && ok->CurrentState() == BS::cxbsPressed; };
+  host().Click(ok->Handle(), 70, 10);
+  Pump();
+  EXPECT_EQ(menu->Shown, 1);
+  EXPECT_TRUE(visibleInside);
+  EXPECT_EQ(menu->Component, ok);
+  EXPECT_EQ(Clicks(), "") << "the arrow part does not click";
+  EXPECT_FALSE(ok->IsMenuVisible());
+  EXPECT_FALSE(ok->IsArrowPressed());
+  host().Click(ok->Handle(), 10, 10);
+  Pump();
+  EXPECT_EQ(menu->Shown, 1);
+  EXPECT_EQ(Clicks(), "ok");
+  // Alt+Down opens it from the keyboard.
+  ok->SetFocus();
+  Pump();
+  host().KeyDown(VK_MENU);
+  host().Key(VK_DOWN);
+  host().KeyUp(VK_MENU);
+  Pump();
+  EXPECT_EQ(menu->Shown, 2);
+
+  // Below the button, at its left, right or centre.
+  ok->SetKind(BK::cxbkDropDown);
+  const TPoint origin = ok->ClientToScreen({0, 0});
+  const struct {
+    TPopupAlignment a;
+    int x;
+  } places[] = {{TPopupAlignment::paLeft, 0}, {TPopupAlignment::paRight, 75}, {TPopupAlignment::paCenter, 37}};
+  for (const auto& p : places) {
+    ok->SetPopupAlignment(p.a);
+    host().Click(ok->Handle(), 10, 10);
+    Pump();
+    EXPECT_EQ(menu->At.X, origin.X + p.x);
+    EXPECT_EQ(menu->At.Y, origin.Y + 25);
+    EXPECT_EQ(menu->AlignmentShown, p.a);
+    EXPECT_EQ(menu->GetAlignment(), TPopupAlignment::paLeft) << "restored afterwards";
+  }
+  EXPECT_EQ(Clicks(), "");
+  // Near the bottom of the work area the menu opens above the button.
+  for (int i = 0; i < 5; ++i) menu->Items()->Add(New<TMenuItem>(menu));
+  const Integer height = cxGetPopupMenuHeight(menu);
+  const TRect work = cxGetDesktopWorkArea(origin);
+  form->SetTop(work.Bottom - 100);
+  ok->SetPopupAlignment(TPopupAlignment::paLeft);
+  Pump();
+  const TPoint low = ok->ClientToScreen({0, 0});
+  host().Click(ok->Handle(), 10, 10);
+  Pump();
+  EXPECT_EQ(menu->At.Y, low.Y + 25 - height - 25 - 2);
+  // At the left edge of the work area the menu is aligned to the right.
+  form->SetLeft(work.Left - ok->GetLeft() - (ok->ClientToScreen({0, 0}).X - form->GetLeft() - ok->GetLeft()));
+  Pump();
+  ASSERT_LE(ok->ClientToScreen({0, 0}).X, work.Left);
+  host().Click(ok->Handle(), 10, 10);
+  Pump();
+  EXPECT_EQ(menu->AlignmentShown, TPopupAlignment::paRight);
+}
+
+// Decides what the drop-down shows: another menu, or nothing (handled).
+class TMenuChooser : public TObject {
+ public:
+  void Choose(TObject*, TPopupMenu*& AMenu, bool& AHandled) {
+    ++Asked;
+    if (Replacement) AMenu = Replacement;
+    AHandled = Handle;
+  }
+  TPopupMenu* Replacement = nullptr;
+  bool Handle = false;
+  int Asked = 0;
+};
+
+TEST_F(Button, KeyboardClickDropsDownAndAHandlerMayTakeOver) {
+  auto* menu = New<TScriptedMenu>(form);
+  auto* other = New<TScriptedMenu>(form);
+  ok->SetKind(BK::cxbkDropDown);
+  Show();
+  ok->SetFocus();
+  Pump();
+  // Without a menu and handler nothing happens.
+  host().Key(VK_SPACE);
+  Pump();
+  EXPECT_FALSE(ok->IsMenuVisible());
+  ok->SetDropDownMenu(menu);
+  host().Key(VK_SPACE);
+  Pump();
+  EXPECT_EQ(menu->Shown, 1);
+  EXPECT_EQ(Clicks(), "");
+  TMenuChooser chooser;
+  ok->OnDropDownMenuPopup = TcxButtonDropDownMenuPopupEvent(&chooser, &TMenuChooser::Choose);
+  chooser.Replacement = other;
+  host().Key(VK_SPACE);
+  Pump();
+  EXPECT_EQ(other->Shown, 1);
+  chooser.Handle = true;
+  host().Key(VK_SPACE);
+  Pump();
+  EXPECT_EQ(chooser.Asked, 2);
+  EXPECT_EQ(other->Shown + menu->Shown, 2) << "a handled drop-down shows nothing";
+}
+
+TEST_F(Button, AQueuedCloseUpIsHandledBeforeTheWindowIsRecreated) {
+  auto* menu = New<TScriptedMenu>(form);
+  ok->SetDropDownMenu(menu);
+  Show();
+  const HWND old = ok->Handle();
+  ok->Perform(CM_DROPDOWNPOPUPMENU, 0, 0);
+  ASSERT_EQ(menu->Shown, 1);
+  EXPECT_TRUE(ok->IsMenuVisible()) << "until the posted close-up arrives";
+  ok->SetKind(BK::cxbkDropDownButton);  // recreates the window
+  EXPECT_FALSE(ok->IsMenuVisible());
+  MSG msg;
+  EXPECT_FALSE(PeekMessageA(&msg, old, CM_CLOSEUPPOPUPMENU, CM_CLOSEUPPOPUPMENU, PM_NOREMOVE));
+  Pump();
+  EXPECT_NE(ok->Handle(), old);
+  EXPECT_EQ(DWORD(GetWindowLongA(ok->Handle(), GWL_STYLE)) & BS_TYPEMASK, BS_OWNERDRAW);
+}
+
+TEST_F(Button, ContextMenuAndItsShortcuts) {
+  auto* menu = New<TScriptedMenu>(form);
+  auto* item = New<TMenuItem>(menu);
+  item->SetName("item");
+  item->SetShortCut(ShortCut('K', TShiftState{TShiftStateItem::ssCtrl}));
+  item->OnClick = TNotifyEvent(&log, &TClickLog::Clicked);
+  menu->Items()->Add(item);
+  ok->SetPopupMenu(menu);
+  Show();
+  const TPoint at = ok->ClientToScreen({5, 6});
+  SendMessageA(ok->Handle(), WM_CONTEXTMENU, WPARAM(ok->Handle()), MAKELPARAM(at.X, at.Y));
+  EXPECT_EQ(menu->Shown, 1);
+  EXPECT_EQ(menu->At.X, at.X);
+  EXPECT_EQ(menu->At.Y, at.Y);
+  // From the keyboard it opens at the client origin.
+  SendMessageA(ok->Handle(), WM_CONTEXTMENU, WPARAM(ok->Handle()), MAKELPARAM(-1, -1));
+  EXPECT_EQ(menu->At.X, ok->ClientToScreen({0, 0}).X);
+  EXPECT_EQ(menu->At.Y, ok->ClientToScreen({0, 0}).Y);
+  ok->SetFocus();
+  Pump();
+  host().KeyDown(VK_CONTROL);
+  host().Key('K');
+  host().KeyUp(VK_CONTROL);
+  Pump();
+  EXPECT_EQ(Clicks(), "item");
+}
+
+// A command chosen from the open menu frees the menu, or the button itself: nothing of
+// either is touched afterwards, and no close-up message reaches a dead window.
+TEST_F(Button, ACommandMayFreeTheMenuOrTheButton) {
+  auto* menu = New<TScriptedMenu>(form);
+  ok->SetDropDownMenu(menu);
+  ok->SetKind(BK::cxbkDropDown);
+  Show();
+  menu->Command = [&] { menu->Free(); };
+  host().Click(ok->Handle(), 10, 10);
+  Pump();
+  EXPECT_EQ(ok->GetDropDownMenu(), nullptr);
+  EXPECT_FALSE(ok->IsMenuVisible());
+
+  auto* second = New<TScriptedMenu>(form);
+  second->SetAlignment(TPopupAlignment::paCenter);
+  ok->SetDropDownMenu(second);
+  ok->SetPopupAlignment(TPopupAlignment::paRight);
+  const HWND wnd = ok->Handle();
+  second->Command = [&] {
+    ok->Free();
+    ok = nullptr;
+  };
+  host().Click(wnd, 10, 10);
+  Pump();
+  EXPECT_EQ(ok, nullptr);
+  EXPECT_FALSE(IsWindow(wnd));
+  EXPECT_EQ(second->GetAlignment(), TPopupAlignment::paCenter) << "the live menu is restored";
+  EXPECT_EQ(second->Shown, 1);
+}
+
+TEST_F(Button, ClickingWhileTheMenuIsOpenClosesItWithoutReopening) {
+  auto* menu = New<TScriptedMenu>(form);
+  ok->SetDropDownMenu(menu);
+  ok->SetKind(BK::cxbkDropDown);
+  Show();
+  // The press that arrives while the menu is still marked open closes it; the click after
+  // that press is swallowed instead of opening the menu again.
+  menu->Command = [&] { SendMessageA(ok->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10)); };
+  host().MouseDown(ok->Handle(), 10, 10);
+  Pump();
+  menu->Command = nullptr;
+  EXPECT_EQ(menu->Shown, 1);
+  EXPECT_FALSE(ok->IsMenuVisible());
+  host().MouseUp(ok->Handle(), 10, 10);
+  Pump();
+  EXPECT_EQ(menu->Shown, 1);
+  EXPECT_EQ(Clicks(), "");
+  // Only that one click: the next one opens the menu again.
+  ok->SetFocus();
+  Pump();
+  host().Key(VK_SPACE);
+  Pump();
+  EXPECT_EQ(menu->Shown, 2);
+}
+
+// Every look x state x kind, three times enlarged, into the build folder's gallery/.
+TEST_F(Button, GalleryOfLooksStatesAndKinds) {
+  Owned<TBitmap> glyph = Strip(16, 16, clOlive);
+  glyph->Canvas()->Brush()->SetColor(clNavy);
+  glyph->Canvas()->FillRect({3, 3, 13, 13});
+  ok->SetGlyph(glyph.get());
+  ok->SetCaption("Save");
+  ok->SetBounds(10, 50, 90, 30);
+  Show();
+  const K looks[] = {K::lfStandard, K::lfFlat, K::lfUltraFlat, K::lfOffice11};
+  const BK kinds[] = {BK::cxbkStandard, BK::cxbkDropDown, BK::cxbkDropDownButton};
+  constexpr int kW = 90, kH = 30, kZoom = 3, kStates = 5;
+  DecodedImage image;
+  image.Width = kStates * int(std::size(kinds)) * kW * kZoom;
+  image.Height = int(std::size(looks)) * kH * kZoom;
+  image.Pixels.assign(size_t(image.Width) * size_t(image.Height), 0);
+  for (size_t row = 0; row < std::size(looks); ++row) {
+    ok->GetLookAndFeel()->SetKind(looks[row]);
+    std::vector<COLORREF> previous;
+    for (size_t k = 0; k < std::size(kinds); ++k) {
+      ok->SetKind(kinds[k]);
+      for (int s = 0; s < kStates; ++s) {
+        // normal, default (focused), hot, pressed, disabled
+        ok->SetEnabled(s != 4);
+        host().MouseMove(s == 2 ? ok->Handle() : form->Handle(), s == 2 ? 10 : 250, s == 2 ? 10 : 150);
+        host().Advance(20);
+        Pump();
+        PaperCanvas paper(kW, kH);
+        ok->PaintTo(paper.Cx(), s == 1, s == 3);
+        if (s == 2 && looks[row] == K::lfUltraFlat) {
+          EXPECT_TRUE(ok->IsHot()) << row;
+        }
+        std::vector<COLORREF> shot;
+        for (int y = 0; y < kH; ++y)
+          for (int x = 0; x < kW; ++x) {
+            shot.push_back(paper.Px(x, y));
+            for (int zy = 0; zy < kZoom; ++zy)
+              for (int zx = 0; zx < kZoom; ++zx)
+                image.Pixels[size_t(((int(row) * kH + y) * kZoom + zy) * image.Width +
+                                    ((int(k) * kStates + s) * kW + x) * kZoom + zx)] = PixelFromColor(paper.Px(x, y));
+          }
+        EXPECT_FALSE(paper.Painted({0, 0, kW, kH}) == false) << row << " " << k << " " << s;
+        // A drop-down button shows pressed only while its menu is open.
+        if (s == 4 || (s == 3 && kinds[k] != BK::cxbkDropDown)) {
+          EXPECT_NE(shot, previous) << "state " << s << " looks like the one before, look " << row << " kind " << k;
+        }
+        previous = shot;
+      }
+    }
+  }
+  ok->SetEnabled(true);
+  const std::filesystem::path dir = std::filesystem::path(TL_BINARY_DIR) / "gallery";
+  std::filesystem::create_directories(dir);
+  const EncodeResult png = EncodePng(image);
+  ASSERT_TRUE(png.Ok) << png.Error;
+  const std::filesystem::path file = dir / "button-looks.png";
+  {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(png.Bytes.data()), std::streamsize(png.Bytes.size()));
+    ASSERT_TRUE(out.good());
+  }
+  EXPECT_EQ(std::filesystem::file_size(file), png.Bytes.size());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(Button, ReadFromAWindowDescriptionAndWrittenBackWithOnlyItsSetValues) {
+  const char* text =
+      "object Dialog: TForm\n"
+      "  object bGo: TcxButton\n"
+      "    Caption = '&Go'\n"
+      "    Kind = cxbkDropDownButton\n"
+      "    Layout = blGlyphTop\n"
+      "    Margin = 2\n"
+      "    ModalResult = 1\n"
+      "    Colors.Hot = clRed\n"
+      "    LookAndFeel.Kind = lfFlat\n"
+      "  end\n"
+      "  object bPlain: TcxButton\n"
+      "    Caption = 'Plain'\n"
+      "  end\n"
+      "end\n";
+  Owned<TMemoryStream> binary(New<TMemoryStream>());
+  ObjectTextToBinary(text, *binary);
+  binary->SetPosition(0);
+  TForm* dialog = TForm::CreateNew(Application);
+  binary->ReadComponent(dialog);
+  auto* go = dynamic_cast<TcxButton*>(dialog->FindComponent("bGo"));
+  ASSERT_NE(go, nullptr);
+  EXPECT_EQ(go->GetKind(), BK::cxbkDropDownButton);
+  EXPECT_EQ(go->GetLayout(), TButtonLayout::blGlyphTop);
+  EXPECT_EQ(go->GetMargin(), 2);
+  EXPECT_EQ(go->GetModalResult(), 1);
+  EXPECT_EQ(go->GetColors()->GetHot(), clRed);
+  EXPECT_EQ(go->GetLookAndFeel()->GetKind(), K::lfFlat);
+  auto* plain = dynamic_cast<TcxButton*>(dialog->FindComponent("bPlain"));
+  ASSERT_NE(plain, nullptr);
+  EXPECT_EQ(plain->GetSpacing(), 4);
+  plain->SetParent(nullptr);
+  plain->Free();
+  Owned<TMemoryStream> out(New<TMemoryStream>());
+  out->WriteComponent(dialog);
+  const String bytes(reinterpret_cast<const char*>(out->Memory()), size_t(out->GetSize()));
+  EXPECT_NE(bytes.find("Colors.Hot"), String::npos);
+  EXPECT_EQ(bytes.find("Colors.Normal"), String::npos);
+  EXPECT_EQ(bytes.find("Spacing"), String::npos) << "defaults are not written";
+  dialog->Free();
+}
+
+}  // namespace

@@ -1,0 +1,27 @@
+#include "widgets/editors/EditorsUnits.h"
+
+#include "platform/kernel/Units.h"
+#include "widgets/editors/cxButtons.h"
+
+namespace {
+
+const UnitEntry kEditorsUnits[] = {
+    {"cxButtons", cxButtons::Initialize, cxButtons::Finalize},
+};
+UnitCounter gEditors;
+
+}  // namespace
+
+void WidgetsEditorsInitialize() {
+  if (!gEditors.Enter()) return;
+  try {
+    InitializeUnits(kEditorsUnits);
+  } catch (...) {
+    gEditors.Leave();
+    throw;
+  }
+}
+
+void WidgetsEditorsFinalize() {
+  if (gEditors.Leave()) FinalizeUnits(kEditorsUnits);
+}
