@@ -39,6 +39,11 @@ void TValueInnerEdit::WndProc(TMessage& Message) {
                       std::to_string(GET_X_LPARAM(Message.LParam)) + "," +
                       std::to_string(GET_Y_LPARAM(Message.LParam)));
       break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      TCustomEdit::WndProc(Message);
+      if (FEdit) FEdit->FocusChanged();
+      return;
     default:
       break;
   }
@@ -65,6 +70,8 @@ void TValueBinding::UpdateDataValue() {
 void TValueEdit::AfterConstruction() {
   inherited::AfterConstruction();
   Inner()->SetOnChange({this, &TValueEdit::InnerChanged});
+  // The base view data measures no content: the height is the test's.
+  SetAutoSize(false);
   SetBounds(0, 0, 120, 21);
 }
 

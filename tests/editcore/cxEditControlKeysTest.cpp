@@ -101,6 +101,17 @@ TEST_F(EditKeys, TheClickKeyClicksTheDefaultButtonAndRemovesOnlyItsOwnCharacter)
   EXPECT_EQ(e->Inner()->GetText(), "q");
   log.Take();
 
+  // A quit request waiting in the queue stays there.
+  PostMessageA(inner, WM_CHAR, 10, 0);
+  PostQuitMessage(3);
+  key = VK_RETURN;
+  e->KeyDown(key, {TShiftStateItem::ssCtrl});
+  MSG m{};
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(m.wParam, WPARAM(3));
+  EXPECT_FALSE(PeekMessageA(&m, inner, WM_CHAR, WM_CHAR, PM_NOREMOVE));
+  log.Take();
+
   // Without a default button the key passes on.
   buttons->Items(1)->SetDefault(false);
   key = VK_RETURN;
@@ -188,6 +199,50 @@ TEST_F(EditKeys, ActivationByMouseReplaysTheClickAndASecondClickIsADoubleClick) 
   SendMessageA(e->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
   SendMessageA(e->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
   EXPECT_EQ(log.Take(), L({}));
+}
+
+TEST_F(EditKeys, ADoubleClickOnAButtonClicksItAgainInsteadOfADoubleClick) {
+  TValueEdit* e = AddEdit(10);
+  e->Props()->GetButtons()->Add()->SetKind(TcxEditButtonKind::bkEllipsis);
+  host().PumpUntilIdle();
+  ASSERT_EQ(e->EditViewInfo()->ButtonsInfo.size(), 1u);
+  const TRect b = e->EditViewInfo()->ButtonsInfo[0]->VisibleBounds;
+  const TPoint c{(b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2};
+  log.Take();
+  host().DoubleClick(e->GetHandle(), c.X, c.Y);
+  Pump();
+  EXPECT_EQ(log.Take(), L({"enter", "button:0", "button:0"}));
+  // Beside the buttons a double click stays one.
+  const TRect inner = e->Inner()->GetBoundsRect();
+  host().DoubleClick(e->GetHandle(), inner.Left - 1 >= 0 ? inner.Left - 1 : 0, c.Y);
+  Pump();
+  EXPECT_EQ(log.Take(), L({"dblClick"}));
+}
+
+// Kept as it is: closing a dialog with OK validates without an error box, so a text that
+// fails validation is dropped silently while the dialog reports success.
+TEST_F(EditKeys, ClosingAModalDialogWithOkValidatesSilently) {
+  TCustomForm* dlg = TCustomForm::CreateNew(nullptr);
+  dlg->SetBounds(100, 100, 300, 200);
+  auto* e = New<TValueEdit>(dlg);
+  e->SetBounds(10, 10, 120, 21);
+  e->SetParent(dlg);
+  e->Listen(&log);
+  e->SetEditValue(Variant("old"));
+  e->InvalidText = "bad";
+  host().WhenIdle([&] {
+    e->SetFocus();
+    host().Text("bad");
+    host().WhenIdle([&] { dlg->SetModalResult(mrOk); });
+  });
+  log.Take();
+  EXPECT_EQ(dlg->ShowModal(), mrOk);
+  EXPECT_TRUE(TakeExceptions().empty());
+  const std::vector<std::string> heard = log.Take();
+  EXPECT_NE(std::find(heard.begin(), heard.end(), "validate:bad"), heard.end());
+  EXPECT_EQ(e->EditValue().AsString(), "old");
+  EXPECT_EQ(e->Binding()->Stored.VType(), varEmpty);
+  dlg->Free();
 }
 
 }  // namespace

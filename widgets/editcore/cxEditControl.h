@@ -265,6 +265,8 @@ class TcxCustomEdit : public TcxContainer,
   void KeyUp(Word& Key, TShiftState Shift) override;
   void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
   void SetParent(TWinControl* AParent) override;
+  // Also told by the inner edit when it gains or loses the focus.
+  void FocusChanged() override;
 
  protected:
   void Loaded() override;
@@ -272,7 +274,6 @@ class TcxCustomEdit : public TcxContainer,
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void DoEnter() override;
   void DoExit() override;
-  void FocusChanged() override;
   void Click() override;
   void DblClick() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
