@@ -125,12 +125,19 @@ TcxContainerStyleClass TcxCustomEdit::GetStyleClass() const {
   return cxEditStyleClassOf<TcxEditStyle>();
 }
 
+namespace {
+// The properties name the view info class under the editors' own base; the container wants a
+// maker of its base. The answer is used at once, so the class asked for last is the one made.
+thread_local TcxCustomEditViewInfoClass gViewInfoClass;
+TcxContainerViewInfo* MakeEditViewInfo() { return gViewInfoClass.Make(); }
+}  // namespace
+
 TcxContainerViewInfoClass TcxCustomEdit::GetViewInfoClass() const {
   // The container asks before the properties exist.
   if (!FProperties) return ClassOf<TcxCustomEditViewInfo, TcxContainerViewInfo>();
-  const TcxCustomEditViewInfoClass c =
-      const_cast<TcxCustomEdit*>(this)->GetActiveProperties()->GetViewInfoClass();
-  return {c.Class, reinterpret_cast<TcxContainerViewInfo* (*)()>(c.Make)};
+  gViewInfoClass = const_cast<TcxCustomEdit*>(this)->GetActiveProperties()->GetViewInfoClass();
+  if (!gViewInfoClass.Class) return ClassOf<TcxCustomEditViewInfo, TcxContainerViewInfo>();
+  return {gViewInfoClass.Class, &MakeEditViewInfo};
 }
 
 void TcxCustomEdit::Loaded() {
