@@ -138,6 +138,7 @@ void TValueEdit::Listen(TEventLog* ALog, const std::string& AName) {
 
 void TValueEdit::HChange(TObject*) {
   Say("change:" + VarToStr(GetDisplayValue()));
+  ModifiedInChange = GetEditModified() && GetDisplayValueModified();
   if (FreeOnChange) Free();
 }
 

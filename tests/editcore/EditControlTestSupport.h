@@ -107,6 +107,10 @@ class TValueEdit : public TcxCustomEdit {
   bool KeepsNavigationKeys(Word, TShiftState) override { return true; }
   void SelectAll() override;
   void InnerEditWndProc(TMessage& Message) override;
+  // "*" marks the user-input flag on.
+  void CopyToClipboard() override { Say(std::string("copy") + (IsUserInput() ? "*" : "")); }
+  void CutToClipboard() override { Say(std::string("cut") + (IsUserInput() ? "*" : "")); }
+  void PasteFromClipboard() override { Say(std::string("paste") + (IsUserInput() ? "*" : "")); }
 
   TValueEditProperties* Props() const {
     return static_cast<TValueEditProperties*>(GetProperties());
@@ -123,6 +127,9 @@ class TValueEdit : public TcxCustomEdit {
 
   // Handlers; the *Free flags make a handler free the editor.
   void HChange(TObject*);
+  void HItemChange(TObject*) { Say("itemChange"); }
+  // The modified flags as the last OnChange saw them.
+  bool ModifiedInChange = false;
   void HEditValueChanged(TObject*);
   void HValidate(TObject*, Variant& DisplayValue, String& ErrorText, bool& Error);
   void HEditing(TObject*, bool& CanEdit);

@@ -120,6 +120,20 @@ TEST_F(EditKeys, TheClickKeyClicksTheDefaultButtonAndRemovesOnlyItsOwnCharacter)
   EXPECT_EQ(log.Take(), L({}));
 }
 
+TEST_F(EditKeys, ClipboardMessagesFollowReadOnly) {
+  TValueEdit* e = AddEdit(10);
+  log.Take();
+  e->Perform(WM_CUT);
+  e->Perform(WM_COPY);
+  e->Perform(WM_PASTE);
+  EXPECT_EQ(log.Take(), L({"cut*", "copy", "paste*"}));
+  e->Props()->SetReadOnly(true);
+  log.Take();
+  e->Perform(WM_CUT);
+  e->Perform(WM_PASTE);
+  EXPECT_EQ(log.Take(), L({"copy*"}));
+}
+
 TEST_F(EditKeys, AButtonHotKeyClicksAnEnabledButton) {
   TValueEdit* e = AddEdit(10);
   TcxEditButtons* buttons = e->Props()->GetButtons();

@@ -140,6 +140,58 @@ TEST_F(ValueModel, AFailingValidationOnExitKeepsFocusAndEscapeRestoresTheValue) 
   EXPECT_TRUE(TakeExceptions().empty());
 }
 
+class TValueRepositoryItem : public TcxEditRepositoryItem {
+ public:
+  using TcxEditRepositoryItem::TcxEditRepositoryItem;
+  TcxCustomEditPropertiesClass GetEditPropertiesClass() const override {
+    return ClassOf<TValueEditProperties, TcxCustomEditProperties, TPersistent*>();
+  }
+};
+
+TEST_F(ValueModel, EventsFireForTheOwnPropertiesThenForTheLinkedItem) {
+  TValueEdit* e = AddEdit(10);
+  Owned<TcxEditRepository> repo(New<TcxEditRepository>(nullptr));
+  TcxEditRepositoryItem* item =
+      repo->CreateItem(ClassOf<TValueRepositoryItem, TcxEditRepositoryItem, TComponent*>());
+  item->GetProperties()->OnChange = {e, &TValueEdit::HItemChange};
+  e->SetRepositoryItem(item);
+  log.Take();
+  e->SetEditValue(Variant("a"));
+  EXPECT_EQ(log.Take(), L({"change:a", "itemChange", "valueChanged:a"}));
+  item->Free();
+  EXPECT_EQ(e->GetRepositoryItem(), nullptr);
+  e->SetEditValue(Variant("b"));
+  EXPECT_EQ(log.Take(), L({"change:b", "valueChanged:b"}));
+}
+
+TEST_F(ValueModel, AnInplaceEditorCountsAsModifiedInsideItsHandlersOnly) {
+  Owned<TValueEditProperties> p(New<TValueEditProperties>(nullptr));
+  Owned<TcxInplaceEditList> list(New<TcxInplaceEditList>());
+  auto* e = static_cast<TValueEdit*>(list->GetEdit(p.get()));
+  e->Listen(&log);
+  e->SetEditValue(Variant("a"));
+  EXPECT_TRUE(e->ModifiedInChange);
+  EXPECT_FALSE(e->GetEditModified());
+  EXPECT_EQ(e->SavedModifiedFlagsCount(), 0);
+  TValueEdit* standAlone = AddEdit(10);
+  standAlone->SetEditValue(Variant("a"));
+  EXPECT_FALSE(standAlone->ModifiedInChange);
+
+  // Leaving in place validates: a refused text raises, an accepted one is applied.
+  e->SetParent(form);
+  TcxCustomEditData* data = nullptr;
+  // Activation selects the text: the first key replaces it.
+  e->InvalidText = "b";
+  e->ActivateByKey('b', data);
+  log.Take();
+  EXPECT_THROW(e->Deactivate(), Exception);
+  EXPECT_EQ(e->EditValue().AsString(), "a");
+  // The failure selected the text again.
+  Type("c");
+  EXPECT_TRUE(e->Deactivate());
+  EXPECT_EQ(e->EditValue().AsString(), "c");
+}
+
 // Each handler frees the editor; what follows must not touch it.
 class FreedEditor : public EditControlTest {
  protected:
