@@ -67,6 +67,15 @@ TEST_F(EditKeys, TabAndShiftTabFollowTheTabOrderCountedFromTheEditor) {
                            "c:exit", "c:keyPress:9", "b:enter"}));
 }
 
+TEST_F(EditKeys, TabWithNoOtherTabStopKeepsTheFocus) {
+  TValueEdit* e = AddEdit(10);
+  e->SetFocus();
+  log.Take();
+  Press(VK_TAB);
+  EXPECT_TRUE(e->IsFocused());
+  EXPECT_EQ(log.Take(), L({"keyPress:9"}));
+}
+
 TEST_F(EditKeys, TheClearKeyEmptiesTheValueAsTheUsersChange) {
   TValueEdit* e = AddEdit(10);
   e->Props()->SetClearKey(ShortCut(VK_DELETE, {TShiftStateItem::ssCtrl}));

@@ -6,17 +6,6 @@
 namespace {
 
 // Tells whether an object is still alive after a handler ran: a handler may free the editor.
-class TLifeGuard {
- public:
-  explicit TLifeGuard(TObject* AObject) : FLink(cxAddObjectLink(AObject)) {}
-  ~TLifeGuard() { cxRemoveObjectLink(FLink); }
-  TLifeGuard(const TLifeGuard&) = delete;
-  TLifeGuard& operator=(const TLifeGuard&) = delete;
-  bool Alive() const { return FLink->Ref != nullptr; }
-
- private:
-  TcxObjectLink* FLink;
-};
 
 bool SameVariant(const Variant& A, const Variant& B) {
   return A.VType() == B.VType() && cxVariantsEqualLoose(A, B);
@@ -243,7 +232,7 @@ bool TcxCustomEdit::IsReadOnly() {
 bool TcxCustomEdit::DoEditing() {
   if (!CanEdit()) return false;
   if (FDataBinding->IsEditing()) return true;
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   FEditingEntry = true;
   bool canEdit = CanModify();
   try {
@@ -287,7 +276,7 @@ void TcxCustomEdit::SetEditValue(const Variant& Value) {
 void TcxCustomEdit::SetEditValueWithoutClick(const Variant& Value) {
   if (IsEditValueSettingLocked()) return;
   LockClick(true);
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   try {
     InternalSetEditValue(Value, false);
   } catch (...) {
@@ -298,7 +287,7 @@ void TcxCustomEdit::SetEditValueWithoutClick(const Variant& Value) {
 }
 
 void TcxCustomEdit::InternalSetEditValue(const Variant& AValue, bool) {
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   if (FIsUserInput && (!DoEditing() || !guard.Alive())) return;
   TcxCustomEditProperties* p = GetActiveProperties();
   const bool compares = p->CanCompareEditValue();
@@ -388,7 +377,7 @@ void TcxCustomEdit::DoChange() {
       InState(TComponentStateItem::csDestroying))
     return;
   TcxCustomEditProperties* active = GetActiveProperties();
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   if (OwnOrActiveAssigned(FProperties, active, &TcxCustomEditProperties::OnChange)) {
     if (FChangeEventsCatcher->IsLocked())
       FChangeEventsCatcher->OnChangeEvent = true;
@@ -417,7 +406,7 @@ namespace {
 // Fires the own properties' event, then the repository item's, while the editor lives; an
 // in-place editor counts as modified inside the handlers.
 void FireOwnThenActive(TcxCustomEdit* AEdit, TNotifyEvent TcxCustomEditProperties::*E) {
-  TLifeGuard guard(AEdit);
+  TcxEditLifeGuard guard(AEdit);
   TcxCustomEditProperties* own = AEdit->GetOwnProperties();
   TcxCustomEditProperties* active = AEdit->GetActiveProperties();
   const bool inplace = AEdit->IsInplace();
@@ -456,7 +445,7 @@ void TcxCustomEdit::LockChangeEvents(bool ALock, bool AInvokeChanged) {
   if (c->LockCount == 0) return;
   if (--c->LockCount > 0 || !AInvokeChanged) return;
   if (InState(TComponentStateItem::csLoading) || InState(TComponentStateItem::csDestroying)) return;
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   if (c->OnChangeEvent) {
     c->OnChangeEvent = false;
     if (OwnOrActiveAssigned(FProperties, GetActiveProperties(), &TcxCustomEditProperties::OnChange))
@@ -483,7 +472,7 @@ bool TcxCustomEdit::ValidateDisplayText(bool ARaiseException) {
   Variant displayValue = GetDisplayValue();
   bool error = false;
   String errorText;
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   TcxCustomEditProperties* p = GetActiveProperties();
   if (p->CanValidate()) p->ValidateDisplayValue(displayValue, errorText, error, this);
   if (!guard.Alive()) return false;
@@ -533,7 +522,7 @@ bool TcxCustomEdit::CanPostEditValue() const {
 }
 
 void TcxCustomEdit::PostEditValue(bool AValidate) {
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   if (AValidate) {
     const bool old = FIsUserInput;
     FIsUserInput = false;
@@ -565,7 +554,7 @@ void TcxCustomEdit::PostEditValueOnRequest() {
     PostEditValue(true);
     return;
   }
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   if (!IsFocused() || !DoEditing() || !guard.Alive()) return;
   SetDisplayValueModified(true);
   if (!ValidateDisplayText(true) || !guard.Alive()) return;
@@ -575,7 +564,7 @@ void TcxCustomEdit::PostEditValueOnRequest() {
 
 void TcxCustomEdit::ResetEditValue() {
   if (!FModifiedAfterEnter || !CanResetEditValue()) return;
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   LockChangeEvents(true);
   try {
     FModifiedAfterEnter = false;
@@ -595,7 +584,7 @@ void TcxCustomEdit::ResetEditValue() {
 // ---- buttons ----
 
 void TcxCustomEdit::DoButtonClick(Integer AButtonIndex) {
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   TcxCustomEditProperties* own = FProperties;
   TcxCustomEditProperties* active = GetActiveProperties();
   if (own->OnButtonClick) own->OnButtonClick(this, AButtonIndex);
@@ -618,7 +607,7 @@ void TcxCustomEdit::UpdatePressedButton(TcxCustomEditViewInfo* AOldViewInfo) {
   const Integer oldPressed = indexOf(AOldViewInfo, AOldViewInfo->PressedButton);
   const Integer newPressed = indexOf(vi, vi->PressedButton);
   const Integer newHot = indexOf(vi, vi->SelectedButton);
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   if (newPressed >= 0 && newPressed != oldPressed) {
     DoButtonDown(newPressed);
     if (!guard.Alive()) return;

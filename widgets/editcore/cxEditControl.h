@@ -16,6 +16,19 @@
 class TcxCustomEdit;
 class TcxEditDataBinding;
 
+// Whether an object outlived a handler that may have freed it.
+class TcxEditLifeGuard {
+ public:
+  explicit TcxEditLifeGuard(TObject* AObject) : FLink(cxAddObjectLink(AObject)) {}
+  ~TcxEditLifeGuard() { cxRemoveObjectLink(FLink); }
+  TcxEditLifeGuard(const TcxEditLifeGuard&) = delete;
+  TcxEditLifeGuard& operator=(const TcxEditLifeGuard&) = delete;
+  bool Alive() const { return FLink->Ref != nullptr; }
+
+ private:
+  TcxObjectLink* FLink;
+};
+
 using TcxEditEditingEvent = TMethod<void(TObject* Sender, bool& CanEdit)>;
 using TcxEditAfterKeyDownEvent = TMethod<void(TObject* Sender, Word& Key, TShiftState Shift)>;
 

@@ -5,18 +5,6 @@
 
 namespace {
 
-class TLifeGuard {
- public:
-  explicit TLifeGuard(TObject* AObject) : FLink(cxAddObjectLink(AObject)) {}
-  ~TLifeGuard() { cxRemoveObjectLink(FLink); }
-  TLifeGuard(const TLifeGuard&) = delete;
-  TLifeGuard& operator=(const TLifeGuard&) = delete;
-  bool Alive() const { return FLink->Ref != nullptr; }
-
- private:
-  TcxObjectLink* FLink;
-};
-
 bool HasShift(TShiftState S, TShiftStateItem I) { return S.Contains(I); }
 
 // The character a key press queues behind itself, or 0 when it is not known.
@@ -67,14 +55,14 @@ bool TcxCustomEdit::IsEditorKey(Word Key, TShiftState Shift) {
 
 void TcxCustomEdit::KeyDown(Word& Key, TShiftState Shift) {
   FEscapeHandled = false;
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   if (!IsClickKey(Key, Shift)) inherited::KeyDown(Key, Shift);
   if (guard.Alive() && Key != 0) DoEditKeyDown(Key, Shift);
   if (!guard.Alive()) Key = 0;
 }
 
 void TcxCustomEdit::KeyUp(Word& Key, TShiftState Shift) {
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   inherited::KeyUp(Key, Shift);
   if (guard.Alive() && Key != 0) DoEditKeyUp(Key, Shift);
   if (!guard.Alive()) Key = 0;
@@ -97,7 +85,7 @@ bool TcxCustomEdit::CanKeyPressModifyEdit(Char& Key) {
 }
 
 void TcxCustomEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   TcxCustomEditProperties* p = GetActiveProperties();
   // 1. The clear key empties the value as the user's own change.
   if (p->GetClearKey() != 0 && ShortCut(Key, Shift) == p->GetClearKey()) {
@@ -187,14 +175,14 @@ void TcxCustomEdit::KeyPress(Char& Key) {
     Key = 0;
     return;
   }
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   inherited::KeyPress(Key);
   if (guard.Alive() && Key != 0) DoEditKeyPress(Key);
   if (!guard.Alive()) Key = 0;
 }
 
 void TcxCustomEdit::DoEditKeyPress(Char& Key) {
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   const bool ok = CanKeyPressModifyEdit(Key);
   // A key whose handler freed the editor is consumed: nothing may process it further.
   if (!guard.Alive() || !ok) Key = 0;
@@ -269,7 +257,7 @@ void TcxCustomEdit::DoEnter() {
     TcxContainer::RecalcViewAtCursor();
     return;
   }
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   SaveModifiedFlags();
   try {
     inherited::DoEnter();
@@ -290,7 +278,7 @@ void TcxCustomEdit::DoEnter() {
 void TcxCustomEdit::DoExit() {
   const bool old = FIsUserInput;
   FIsUserInput = false;
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   try {
     InternalExit();
   } catch (...) {
@@ -302,7 +290,7 @@ void TcxCustomEdit::DoExit() {
 
 void TcxCustomEdit::InternalExit() {
   if (InState(TComponentStateItem::csDestroying) || FLockExit) return;
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   SaveModifiedFlags();
   try {
     if (FModifiedAfterEnter) {
@@ -346,7 +334,7 @@ void TcxCustomEdit::DoFocusChanged() {
   const bool focused = IsFocused() && (!Application || Application->Active());
   if (focused == FFocused) return;
   FFocused = focused;
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   inherited::FocusChanged();
   if (!guard.Alive()) return;
   EditFocusChanged();
@@ -359,7 +347,7 @@ void TcxCustomEdit::DoFocusChanged() {
 }
 
 bool TcxCustomEdit::Deactivate() {
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   if (!ValidateDisplayText(true) || !guard.Alive()) return false;
   SynchronizeDisplayValue();
   return true;
@@ -368,7 +356,7 @@ bool TcxCustomEdit::Deactivate() {
 // ---- mouse ----
 
 void TcxCustomEdit::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   if (Button == TMouseButton::mbLeft && ClickTimerRunning()) {
     // A second click soon after an activation by mouse is a double click.
     StopClickTimer();
@@ -441,7 +429,7 @@ void TcxCustomEdit::Activate(TcxCustomEditData*& AEditData) {
     if (c.Class) AEditData = c.Create(this);
   }
   FEditData = AEditData;
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   Show();
   if (CanFocus()) SetFocus();
   if (!guard.Alive()) return;
@@ -451,7 +439,7 @@ void TcxCustomEdit::Activate(TcxCustomEditData*& AEditData) {
 }
 
 void TcxCustomEdit::ActivateByKey(Char AKey, TcxCustomEditData*& AEditData) {
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   HookInnerEditWndProc();
   try {
     Activate(AEditData);
@@ -468,7 +456,7 @@ void TcxCustomEdit::ActivateByKey(Char AKey, TcxCustomEditData*& AEditData) {
 
 void TcxCustomEdit::ActivateByMouse(TShiftState Shift, Integer X, Integer Y,
                                     TcxCustomEditData*& AEditData) {
-  TLifeGuard guard(this);
+  TcxEditLifeGuard guard(this);
   Activate(AEditData);
   if (!guard.Alive() || !HandleAllocated()) return;
   TWinControl* target = InnerControl() && InnerControl()->GetVisible() ? InnerControl() : this;

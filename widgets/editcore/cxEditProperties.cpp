@@ -347,7 +347,7 @@ bool TcxCustomEditProperties::CanModify() const {
 void TcxCustomEditProperties::SetIDefaultValuesProvider(IcxEditDefaultValuesProvider* AProvider) {
   FIDefaultValuesProvider = AProvider;
   // Only an editor repaints for new defaults; a repository item's properties wait for their editors.
-  if (dynamic_cast<TcxContainer*>(GetOwner())) Changed();
+  if (dynamic_cast<TcxCustomEdit*>(GetOwner())) Changed();
 }
 
 bool TcxCustomEditProperties::IsDisplayFormatDefined(bool AEditFocused) const {
