@@ -86,12 +86,19 @@ void TValueEdit::SetInternalDisplayValue(const Variant& Value) {
   FSyncing = false;
 }
 
+// The value is stored with the modified flags kept: posting still sees the text as edited.
 void TValueEdit::ApplyDisplayValue(const Variant& ADisplayValue) {
   Variant value = ADisplayValue;
   SaveModifiedFlags();
-  PrepareEditValue(ADisplayValue, value, IsFocused());
-  RestoreModifiedFlags();
-  InternalSetEditValue(value);
+  TcxEditLifeGuard guard(this);
+  try {
+    PrepareEditValue(ADisplayValue, value, IsFocused());
+    InternalSetEditValue(value);
+  } catch (...) {
+    if (guard.Alive()) RestoreModifiedFlags();
+    throw;
+  }
+  if (guard.Alive()) RestoreModifiedFlags();
 }
 
 void TValueEdit::SelectAll() {

@@ -74,7 +74,10 @@ class TValueBinding : public TcxEditDataBinding {
   TL_CLASS(TValueBinding, TcxEditDataBinding)
  public:
   using TcxEditDataBinding::TcxEditDataBinding;
-  bool IsEditing() const override { return Editing; }
+  // In place, the host's data is edited: the base rule (the display text is modified) holds.
+  bool IsEditing() const override {
+    return Edit()->IsInplace() ? TcxEditDataBinding::IsEditing() : Editing;
+  }
   bool SetEditMode() override;
   void UpdateDataValue() override;
   bool Editing = false;

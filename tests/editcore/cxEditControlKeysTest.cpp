@@ -187,6 +187,11 @@ TEST_F(EditKeys, AnInplaceEditorIsKeptPerPropertiesAndStartsWithTheActivatingKey
   EXPECT_EQ(GetWindowLongPtrA(e->Inner()->GetHandle(), GWLP_WNDPROC), before);
   EXPECT_EQ(GetWindowLongPtrA(other->Inner()->GetHandle(), GWLP_WNDPROC), otherBefore);
   EXPECT_TRUE(other->Hooked.empty());
+  // Enter posts in place through the host's handler.
+  Press(VK_RETURN);
+  EXPECT_EQ(log.Take(),
+            L({"validate:k", "inplacePost:k", "change:k", "valueChanged:k", "keyPress:13"}));
+  EXPECT_FALSE(e->GetEditModified());
   list->RemoveItem(pb.get());
   EXPECT_EQ(list->Count(), 1);
 }

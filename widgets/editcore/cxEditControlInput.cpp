@@ -47,7 +47,7 @@ bool TcxCustomEdit::IsEditorKey(Word Key, TShiftState Shift) {
       return FModifiedAfterEnter;
     case VK_RETURN:
       if (IsClickKey(Key, Shift) && p->GetButtons()->GetDefaultButton()) return true;
-      return p->GetValidateOnEnter() && FModifiedAfterEnter;
+      return p->GetValidateOnEnter() && FModifiedAfterEnter && !FIsDisplayValueValidated;
     default:
       return false;
   }
