@@ -134,7 +134,6 @@ class TcxCustomEdit : public TcxContainer,
   void SetDisplayValueModified(bool Value);
   bool IsValidated() const { return FIsDisplayValueValidated; }
   bool IsInplace() const override { return FIsInplace; }
-  bool IsEditValueStored() const { return false; }
   bool IsDataStorage() const;
   bool IsDBPaintCopy() const { return false; }
   bool IsInnerEditNotReady() const {
@@ -325,7 +324,6 @@ class TcxCustomEdit : public TcxContainer,
   bool FEditingEntry = false;
   Integer FEditValueSettingLockCount = 0;
   bool FFocused = false;
-  bool FHandleCreating = false;
   IcxCustomInnerEdit* FInnerEdit = nullptr;
   WNDPROC FInnerEditDefWndProc = nullptr;
   WNDPROC FInnerEditWndProcInstance = nullptr;
