@@ -327,8 +327,10 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
     if (!FFocusedControl) FFocusedControl = this;
     while (FFocusedControl && !FFocusedControl->ContainsControl(Control)) {
       TWinControl* leaving = FFocusedControl;
+      TWinControl* parent = leaving->FParent;
       if (!SendFocusMessage(leaving, CM_EXIT)) return false;
-      FFocusedControl = leaving->FParent;
+      // A control its exit handler freed has moved the focus up already (DefocusControl).
+      if (FFocusedControl == leaving) FFocusedControl = parent;
     }
     while (FFocusedControl && FFocusedControl != Control) {
       TWinControl* next = Control;

@@ -91,7 +91,9 @@ class TTestEdit : public TcxContainer, public IcxEditPropertiesHost, public IcxE
 
   // IcxEditPropertiesHost and IcxEditRepositoryItemHost
   TcxCustomEditProperties* GetOwnProperties() override { return FProperties; }
-  const TClass& GetPropertiesClass() override { return TTestEditProperties::StaticClass(); }
+  TcxCustomEditPropertiesClass GetPropertiesClass() override {
+    return ClassOf<TTestEditProperties, TcxCustomEditProperties, TPersistent*>();
+  }
   TcxCustomEditProperties* GetActiveProperties() override { return FLink->GetActiveProperties(); }
   bool HasRepositoryItem() override { return FLink->GetItem() != nullptr; }
   Variant GetCurrentDisplayValue() override { return Variant(DisplayText); }

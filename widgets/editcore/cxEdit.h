@@ -1,9 +1,10 @@
-// The editor framework's settings half: edit buttons, editor properties, styles and style
+// The editor framework: the editor control, edit buttons, editor properties, styles and style
 // controllers, the edit repository and its items, and the editor class registry. The
 // unit's start-up loads the mouse-wheel cursor and makes the shared objects.
 #pragma once
 
 #include "widgets/editcore/cxEditButtons.h"
+#include "widgets/editcore/cxEditControl.h"
 #include "widgets/editcore/cxEditProperties.h"
 #include "widgets/editcore/cxEditRepository.h"
 #include "widgets/editcore/cxEditStyles.h"

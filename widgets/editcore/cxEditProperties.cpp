@@ -1,4 +1,5 @@
 #include "widgets/editcore/cxEditProperties.h"
+#include "widgets/editcore/cxEditControl.h"
 
 #include "widgets/editcore/cxEditPaintUtils.h"
 #include "widgets/editcore/cxEditStyles.h"
@@ -346,7 +347,7 @@ bool TcxCustomEditProperties::CanModify() const {
 void TcxCustomEditProperties::SetIDefaultValuesProvider(IcxEditDefaultValuesProvider* AProvider) {
   FIDefaultValuesProvider = AProvider;
   // Only an editor repaints for new defaults; a repository item's properties wait for their editors.
-  if (dynamic_cast<TcxContainer*>(GetOwner())) Changed();
+  if (dynamic_cast<TcxCustomEdit*>(GetOwner())) Changed();
 }
 
 bool TcxCustomEditProperties::IsDisplayFormatDefined(bool AEditFocused) const {
@@ -383,6 +384,10 @@ TcxCustomEditPropertiesValuesClass TcxCustomEditProperties::GetAssignedValuesCla
 
 TcxCustomEditViewDataClass TcxCustomEditProperties::GetViewDataClass() const {
   return ClassOf<TcxCustomEditViewData, TcxCustomEditViewData, TcxCustomEditProperties*, TcxCustomEditStyle*, bool>();
+}
+
+TcxCustomEditClass TcxCustomEditProperties::GetContainerClass() const {
+  return ClassOf<TcxCustomEdit, TcxCustomEdit, TComponent*, bool>();
 }
 
 TcxContainerStyleClass TcxCustomEditProperties::GetStyleClass() const { return cxEditStyleClassOf<TcxEditStyle>(); }
@@ -431,8 +436,20 @@ void TcxCustomEditProperties::DoValidate(Variant& DisplayValue, String& ErrorTex
   const bool withItem = AEdit && AEdit->HasRepositoryItem() && active && active != own;
   if (!(own && own->OnValidate) && !(withItem && active->OnValidate)) return;
   const Variant before = DisplayValue;
-  if (own && own->OnValidate) own->OnValidate(own, DisplayValue, ErrorText, Error);
-  if (withItem && active->OnValidate) active->OnValidate(active, DisplayValue, ErrorText, Error);
+  // A handler may free the editor, and its own properties with it.
+  TObject* editObject = AEdit ? dynamic_cast<TObject*>(AEdit) : nullptr;
+  TcxObjectLink* link = editObject ? cxAddObjectLink(editObject) : nullptr;
+  auto editGone = [&] { return link && !link->Ref; };
+  try {
+    if (own && own->OnValidate) own->OnValidate(own, DisplayValue, ErrorText, Error);
+    if (!editGone() && withItem && active->OnValidate) active->OnValidate(active, DisplayValue, ErrorText, Error);
+  } catch (...) {
+    if (link) cxRemoveObjectLink(link);
+    throw;
+  }
+  const bool gone = editGone();
+  if (link) cxRemoveObjectLink(link);
+  if (gone) return;
   if (Error && AEdit && DisplayValue.VType() == before.VType() && DisplayValue == before)
     DisplayValue = AEdit->GetCurrentDisplayValue();
 }

@@ -12,6 +12,7 @@
 
 class TcxControl;
 class TcxCanvas;
+class TcxCustomEdit;
 class TcxCustomEditProperties;
 class TcxCustomEditStyle;
 class TcxCustomEditViewData;
@@ -163,13 +164,17 @@ using TcxCustomEditPropertiesValuesClass = TMetaClass<TcxCustomEditPropertiesVal
 
 // ---- the editor seen from its properties ----
 
-// What properties and the repository link ask of the editor that uses them. The editor
-// control implements it; painting in place has none.
+using TcxCustomEditPropertiesClass = TMetaClass<TcxCustomEditProperties, TPersistent*>;
+// The editor kind a properties class belongs to, made through its in-place constructor.
+using TcxCustomEditClass = TMetaClass<TcxCustomEdit, TComponent*, bool>;
+
+// What properties and the repository link ask of the editor that uses them: the editor
+// control (TcxCustomEdit) implements it; painting in place has none.
 class IcxEditPropertiesHost : public IInterface {
  public:
   virtual TcxCustomEditProperties* GetOwnProperties() = 0;
   // The properties class of the editor kind: a linked item must provide this class or a descendant.
-  virtual const TClass& GetPropertiesClass() = 0;
+  virtual TcxCustomEditPropertiesClass GetPropertiesClass() = 0;
   // Properties in use: the linked item's, else the own ones.
   virtual TcxCustomEditProperties* GetActiveProperties() = 0;
   // Whether a repository item is linked.
@@ -180,7 +185,6 @@ class IcxEditPropertiesHost : public IInterface {
 
 // ---- properties ----
 
-using TcxCustomEditPropertiesClass = TMetaClass<TcxCustomEditProperties, TPersistent*>;
 using TcxCustomEditViewDataClass = TMetaClass<TcxCustomEditViewData, TcxCustomEditProperties*, TcxCustomEditStyle*, bool>;
 using TcxCustomEditViewInfoClass = TMetaClass<TcxCustomEditViewInfo>;
 
@@ -267,6 +271,8 @@ class TcxCustomEditProperties : public TcxInterfacedPersistent {
   // Whether Tab is input for the editor instead of moving the focus.
   virtual bool IsTabInput() const { return false; }
   virtual bool CanCompareEditValue() const { return false; }
+  // The editor kind of these properties.
+  virtual TcxCustomEditClass GetContainerClass() const;
   virtual TcxContainerStyleClass GetStyleClass() const;
   virtual TcxCustomEditViewInfoClass GetViewInfoClass() const;
   virtual void Changed();

@@ -156,7 +156,8 @@ void TcxEditRepositoryItemLink::BeforeDestruction() {
 bool TcxEditRepositoryItemLink::IsItemAcceptable(TcxEditRepositoryItem* AItem) {
   if (!AItem) return true;
   const TcxCustomEditPropertiesClass c = AItem->GetEditPropertiesClass();
-  return c.Class && c.Class->InheritsFrom(FHost->GetPropertiesClass());
+  const TcxCustomEditPropertiesClass own = FHost->GetPropertiesClass();
+  return c.Class && own.Class && c.Class->InheritsFrom(*own.Class);
 }
 
 void TcxEditRepositoryItemLink::AttachOwnProperties() {

@@ -93,7 +93,7 @@ class IcxEditRepositoryItemHost : public IInterface {
  public:
   virtual TcxCustomEditProperties* GetOwnProperties() = 0;
   // The properties class of the editor kind: an item must provide it or a descendant.
-  virtual const TClass& GetPropertiesClass() = 0;
+  virtual TcxCustomEditPropertiesClass GetPropertiesClass() = 0;
   // Loading or being destroyed: changes are not passed on.
   virtual bool IsLinkLocked() = 0;
   virtual void PropertiesChanged(TObject* Sender) = 0;

@@ -1,0 +1,253 @@
+// The editor control's value model and editing cycle: change events and their lock, the
+// modified flags, validation on exit, posting through the binding, and handlers that free
+// the editor.
+#include "tests/editcore/EditControlTestSupport.h"
+
+namespace {
+
+using ValueModel = EditControlTest;
+
+TEST_F(ValueModel, OneAssignmentFiresEachEventOnceOutsideALock) {
+  TValueEdit* e = AddEdit(10);
+  e->SetEditValue(Variant("a"));
+  EXPECT_EQ(log.Take(), L({"change:a", "valueChanged:a"}));
+  EXPECT_FALSE(e->GetEditModified());
+
+  // Comparing properties: the value event first, and nothing for an equal value of the same type.
+  e->Props()->Compare = true;
+  e->SetEditValue(Variant("b"));
+  EXPECT_EQ(log.Take(), L({"valueChanged:b", "change:b"}));
+  e->SetEditValue(Variant("b"));
+  EXPECT_EQ(log.Take(), L({}));
+  e->SetEditValue(Variant(Integer(7)));
+  EXPECT_EQ(log.Take(), L({"valueChanged:7", "change:7"}));
+}
+
+TEST_F(ValueModel, ChangesInsideALockFireOnceAtTheLastUnlock) {
+  TValueEdit* e = AddEdit(10);
+  e->LockChangeEvents(true);
+  e->LockChangeEvents(true);
+  e->SetEditValue(Variant("a"));
+  e->SetEditValue(Variant("b"));
+  e->LockChangeEvents(false);
+  EXPECT_EQ(log.Take(), L({}));
+  e->LockChangeEvents(false);
+  EXPECT_EQ(log.Take(), L({"change:b", "valueChanged:b"}));
+
+  // An unlock without invoking drops what was pending; surplus unlocks stay at zero.
+  e->LockChangeEvents(true);
+  e->SetEditValue(Variant("c"));
+  e->LockChangeEvents(false, false);
+  e->LockChangeEvents(false);
+  e->LockChangeEvents(false);
+  EXPECT_EQ(log.Take(), L({}));
+  e->LockChangeEvents(true);
+  EXPECT_TRUE(e->IsChangeEventsLocked());
+  e->SetEditValue(Variant("d"));
+  e->LockChangeEvents(false);
+  EXPECT_EQ(log.Take(), L({"change:d", "valueChanged:d"}));
+}
+
+TEST_F(ValueModel, ARaisingOnEnterLeavesTheSavedFlagsBalanced) {
+  TValueEdit* e = AddEdit(10);
+  TValueEdit* other = AddEdit(50);
+  other->SetFocus();
+  log.Take();
+  e->RaiseOnEnter = true;
+  e->SetFocus();
+  EXPECT_EQ(TakeExceptions(), std::vector<String>{"enter refused"});
+  EXPECT_EQ(e->SavedModifiedFlagsCount(), 0);
+  // A pop with nothing saved changes nothing.
+  e->SetDisplayValueModified(true);
+  e->RestoreModifiedFlags();
+  EXPECT_TRUE(e->GetDisplayValueModified());
+  EXPECT_TRUE(e->GetEditModified());
+  e->SetEditModified(false);
+
+  e->RaiseOnEnter = false;
+  other->SetFocus();
+  e->SetFocus();
+  Type("x");
+  other->SetFocus();
+  EXPECT_EQ(e->SavedModifiedFlagsCount(), 0);
+  EXPECT_EQ(e->Binding()->Stored.AsString(), "x");
+}
+
+TEST_F(ValueModel, TypingEntersEditModeOnceAndEnterValidatesAndPostsThroughTheBinding) {
+  TValueEdit* e = AddEdit(10);
+  e->Props()->SetValidateOnEnter(true);
+  e->SetFocus();
+  log.Take();
+  Type("ab");
+  // Typing changes the display text; the edit value follows at validation.
+  EXPECT_EQ(log.Take(), L({"keyPress:97", "editing", "editMode", "change:a",
+                           "valueChanged:", "keyPress:98", "change:ab", "valueChanged:"}));
+  EXPECT_TRUE(e->GetDisplayValueModified());
+  Press(VK_RETURN);
+  EXPECT_EQ(log.Take(),
+            L({"validate:ab", "post:ab", "change:ab", "valueChanged:ab", "keyPress:13"}));
+  EXPECT_EQ(e->EditValue().AsString(), "ab");
+  EXPECT_FALSE(e->Binding()->Editing);
+  EXPECT_TRUE(e->IsValidated());
+}
+
+TEST_F(ValueModel, RefusedEditingDropsTheKey) {
+  TValueEdit* e = AddEdit(10);
+  e->RefuseEditing = true;
+  e->SetFocus();
+  log.Take();
+  Type("q");
+  EXPECT_EQ(log.Take(), L({"keyPress:113", "editing"}));
+  EXPECT_EQ(e->Inner()->GetText(), "");
+  e->RefuseEditing = false;
+  e->Binding()->Refuse = true;
+  Type("q");
+  EXPECT_EQ(log.Take(), L({"keyPress:113", "editing", "editMode"}));
+  EXPECT_EQ(e->Inner()->GetText(), "");
+}
+
+TEST_F(ValueModel, AFailingValidationOnExitKeepsFocusAndEscapeRestoresTheValue) {
+  TValueEdit* e = AddEdit(10, "e");
+  AddEdit(50, "o");
+  e->Props()->SetBeepOnError(true);
+  e->SetEditValue(Variant("start"));
+  e->SetFocus();
+  e->InvalidText = "startzz";
+  e->Correction = "start?";
+  Press(VK_END);
+  log.Take();
+  Type("zz");
+  log.Take();
+  const size_t beeps = UserBeeps().size();
+  Press(VK_TAB);
+  EXPECT_EQ(TakeExceptions(), std::vector<String>{"Not a value: startzz"});
+  // The Tab character was queued before the key moved the focus; it still reaches the editor.
+  EXPECT_EQ(log.Take(), L({"e:validate:startzz", "e:selectAll", "e:selectAll", "e:keyPress:9"}));
+  EXPECT_EQ(UserBeeps().size(), beeps + 1);
+  EXPECT_TRUE(e->IsFocused());
+  EXPECT_EQ(e->Inner()->GetText(), "start?");
+  EXPECT_EQ(e->EditValue().AsString(), "start");
+  EXPECT_EQ(e->Binding()->Stored.VType(), varEmpty);
+  EXPECT_TRUE(e->GetDisplayValueModified());
+
+  Press(VK_ESCAPE);
+  EXPECT_EQ(log.Take(), L({"e:selectAll", "e:change:start", "e:valueChanged:start"}));
+  EXPECT_EQ(e->Inner()->GetText(), "start");
+  EXPECT_FALSE(e->GetDisplayValueModified());
+  EXPECT_TRUE(e->GetEditModified());
+  Press(VK_TAB);
+  EXPECT_EQ(log.Take(), L({"e:exit", "o:enter", "e:keyPress:9"}));
+  EXPECT_TRUE(TakeExceptions().empty());
+}
+
+class TValueRepositoryItem : public TcxEditRepositoryItem {
+ public:
+  using TcxEditRepositoryItem::TcxEditRepositoryItem;
+  TcxCustomEditPropertiesClass GetEditPropertiesClass() const override {
+    return ClassOf<TValueEditProperties, TcxCustomEditProperties, TPersistent*>();
+  }
+};
+
+TEST_F(ValueModel, EventsFireForTheOwnPropertiesThenForTheLinkedItem) {
+  TValueEdit* e = AddEdit(10);
+  Owned<TcxEditRepository> repo(New<TcxEditRepository>(nullptr));
+  TcxEditRepositoryItem* item =
+      repo->CreateItem(ClassOf<TValueRepositoryItem, TcxEditRepositoryItem, TComponent*>());
+  item->GetProperties()->OnChange = {e, &TValueEdit::HItemChange};
+  e->SetRepositoryItem(item);
+  log.Take();
+  e->SetEditValue(Variant("a"));
+  EXPECT_EQ(log.Take(), L({"change:a", "itemChange", "valueChanged:a"}));
+  item->Free();
+  EXPECT_EQ(e->GetRepositoryItem(), nullptr);
+  e->SetEditValue(Variant("b"));
+  EXPECT_EQ(log.Take(), L({"change:b", "valueChanged:b"}));
+}
+
+TEST_F(ValueModel, AnInplaceEditorCountsAsModifiedInsideItsHandlersOnly) {
+  Owned<TValueEditProperties> p(New<TValueEditProperties>(nullptr));
+  Owned<TcxInplaceEditList> list(New<TcxInplaceEditList>());
+  auto* e = static_cast<TValueEdit*>(list->GetEdit(p.get()));
+  e->Listen(&log);
+  e->SetEditValue(Variant("a"));
+  EXPECT_TRUE(e->ModifiedInChange);
+  EXPECT_FALSE(e->GetEditModified());
+  EXPECT_EQ(e->SavedModifiedFlagsCount(), 0);
+  TValueEdit* standAlone = AddEdit(10);
+  standAlone->SetEditValue(Variant("a"));
+  EXPECT_FALSE(standAlone->ModifiedInChange);
+
+  // Leaving in place validates: a refused text raises, an accepted one is applied.
+  e->SetParent(form);
+  TcxCustomEditData* data = nullptr;
+  // Activation selects the text: the first key replaces it.
+  e->InvalidText = "b";
+  e->ActivateByKey('b', data);
+  log.Take();
+  EXPECT_THROW(e->Deactivate(), Exception);
+  EXPECT_EQ(e->EditValue().AsString(), "a");
+  // The failure selected the text again.
+  Type("c");
+  EXPECT_TRUE(e->Deactivate());
+  EXPECT_EQ(e->EditValue().AsString(), "c");
+}
+
+// Each handler frees the editor; what follows must not touch it.
+class FreedEditor : public EditControlTest {
+ protected:
+  void TearDown() override {
+    if (link) cxRemoveObjectLink(link);
+    EditControlTest::TearDown();
+  }
+  TValueEdit* Watch(TValueEdit* e) {
+    link = cxAddObjectLink(e);
+    return e;
+  }
+  bool Gone() const { return link->Ref == nullptr; }
+  TcxObjectLink* link = nullptr;
+};
+
+TEST_F(FreedEditor, ByOnChange) {
+  TValueEdit* e = Watch(AddEdit(10));
+  e->FreeOnChange = true;
+  e->SetEditValue(Variant("a"));
+  EXPECT_TRUE(Gone());
+  EXPECT_EQ(log.Take(), L({"change:a"}));
+}
+
+TEST_F(FreedEditor, ByOnValidate) {
+  TValueEdit* e = Watch(AddEdit(10));
+  e->SetFocus();
+  Type("v");
+  log.Take();
+  e->FreeOnValidate = true;
+  e->PostEditValueOnRequest();
+  EXPECT_TRUE(Gone());
+  EXPECT_EQ(log.Take(), L({"validate:v"}));
+}
+
+TEST_F(FreedEditor, ByOnEditing) {
+  TValueEdit* e = Watch(AddEdit(10));
+  e->SetFocus();
+  e->FreeOnEditing = true;
+  log.Take();
+  Type("w");
+  EXPECT_TRUE(Gone());
+  EXPECT_EQ(log.Take(), L({"keyPress:119", "editing"}));
+}
+
+TEST_F(FreedEditor, ByOnExit) {
+  TValueEdit* e = Watch(AddEdit(10, "e"));
+  AddEdit(50, "o");
+  e->SetFocus();
+  Type("x");
+  e->FreeOnExit = true;
+  log.Take();
+  Press(VK_TAB);
+  EXPECT_TRUE(Gone());
+  EXPECT_EQ(log.Take(),
+            L({"e:validate:x", "e:post:x", "e:change:x", "e:valueChanged:x", "e:exit", "o:enter"}));
+  EXPECT_TRUE(TakeExceptions().empty());
+}
+
+}  // namespace

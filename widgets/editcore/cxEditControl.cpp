@@ -1,0 +1,756 @@
+#include "widgets/editcore/cxEditControl.h"
+
+#include "classlib/visual/Forms.h"
+#include "widgets/foundation/cxVariants.h"
+
+namespace {
+
+// Tells whether an object is still alive after a handler ran: a handler may free the editor.
+
+bool SameVariant(const Variant& A, const Variant& B) {
+  return A.VType() == B.VType() && cxVariantsEqualLoose(A, B);
+}
+
+}  // namespace
+
+// ---- data binding ----
+
+void TcxEditDataBinding::AfterConstruction() {
+  inherited::AfterConstruction();
+  FDefaultValuesProvider = GetDefaultValuesProviderClass().Create(this);
+}
+
+void TcxEditDataBinding::BeforeDestruction() {
+  FreeAndNil(FDefaultValuesProvider);
+  inherited::BeforeDestruction();
+}
+
+void TcxEditDataBinding::Assign(TPersistent* Source) {
+  if (dynamic_cast<TcxEditDataBinding*>(Source)) return;
+  inherited::Assign(Source);
+}
+
+void TcxEditDataBinding::DefaultValuesChanged() {
+  if (TcxCustomEditProperties* p = FEdit->GetActiveProperties())
+    p->SetIDefaultValuesProvider(FDefaultValuesProvider);
+}
+
+String TcxEditDataBinding::GetDisplayText() const { return VarToStr(FEdit->GetDisplayValue()); }
+bool TcxEditDataBinding::IsEditing() const { return FEdit->GetDisplayValueModified(); }
+Variant TcxEditDataBinding::GetStoredValue() const { return FEdit->GetEditValue(); }
+void TcxEditDataBinding::Reset() { FEdit->ResetEditValue(); }
+void TcxEditDataBinding::SetDisplayValue(const Variant& Value) {
+  FEdit->SetInternalDisplayValue(Value);
+}
+void TcxEditDataBinding::UpdateDisplayValue() { FEdit->SynchronizeDisplayValue(); }
+
+TcxCustomEditDefaultValuesProviderClass TcxEditDataBinding::GetDefaultValuesProviderClass() const {
+  return ClassOf<TcxCustomEditDefaultValuesProvider, TcxCustomEditDefaultValuesProvider,
+                 TPersistent*>();
+}
+
+bool TcxEditDataBinding::IsDataAvailable() const {
+  return !FDefaultValuesProvider || FDefaultValuesProvider->IsDataAvailable();
+}
+
+// ---- creation and destruction ----
+
+void TcxCustomEdit::AfterConstruction() {
+  inherited::AfterConstruction();
+  Initialize();
+}
+
+void TcxCustomEdit::Initialize() {
+  FChangeEventsCatcher = New<TcxEditChangeEventsCatcher>(this);
+  FRepositoryItemLink =
+      New<TcxEditRepositoryItemLink>(static_cast<IcxEditRepositoryItemHost*>(this));
+  FProperties = GetPropertiesClass().Create(this);
+  CreateInnerEdit();
+  FDataBinding = GetDataBindingClass().Create(this);
+  FEditValue = Variant();
+  FProperties->OnPropertiesChanged = {this, &TcxCustomEdit::PropertiesChanged};
+  if (!FIsInplace)
+    FProperties->SetIDefaultValuesProvider(FDataBinding->GetIDefaultValuesProvider());
+}
+
+void TcxCustomEdit::BeforeDestruction() {
+  // Everything that follows, the window's last messages included, sees the editor going.
+  Destroying();
+  StopClickTimer();
+  FreeAndNil(FClickTimer);
+  UnhookInnerEditWndProc();
+  FreeAndNil(FRepositoryItemLink);
+  if (FInnerEdit) FInnerEdit->SetOnChange(nullptr);
+  FInnerEdit = nullptr;
+  if (FProperties) {
+    FProperties->OnPropertiesChanged = nullptr;
+    if (!FIsInplace) FProperties->SetIDefaultValuesProvider(nullptr);
+  }
+  FreeAndNil(FDataBinding);
+  FModifiedFlags.clear();
+  FreeAndNil(FProperties);
+  FreeAndNil(FChangeEventsCatcher);
+  inherited::BeforeDestruction();
+}
+
+void TcxCustomEdit::CreateInnerEdit() {
+  const TMetaClass<TWinControl, TComponent*> c = GetInnerEditClass();
+  if (!c.Class) return;
+  TWinControl* inner = c.Create(this);
+  FInnerEdit = dynamic_cast<IcxCustomInnerEdit*>(inner);
+  inner->SetParent(this);
+  SetInnerControl(inner);
+}
+
+TcxEditDataBindingClass TcxCustomEdit::GetDataBindingClass() const {
+  return ClassOf<TcxEditDataBinding, TcxEditDataBinding, TcxCustomEdit*>();
+}
+
+TcxCustomEditPropertiesClass TcxCustomEdit::GetPropertiesClass() {
+  return ClassOf<TcxCustomEditProperties, TcxCustomEditProperties, TPersistent*>();
+}
+
+TcxContainerStyleClass TcxCustomEdit::GetStyleClass() const {
+  return cxEditStyleClassOf<TcxEditStyle>();
+}
+
+namespace {
+// The properties name the view info class under the editors' own base; the container wants a
+// maker of its base. The answer is used at once, so the class asked for last is the one made.
+thread_local TcxCustomEditViewInfoClass gViewInfoClass;
+TcxContainerViewInfo* MakeEditViewInfo() { return gViewInfoClass.Make(); }
+}  // namespace
+
+TcxContainerViewInfoClass TcxCustomEdit::GetViewInfoClass() const {
+  // The container asks before the properties exist.
+  if (!FProperties) return ClassOf<TcxCustomEditViewInfo, TcxContainerViewInfo>();
+  gViewInfoClass = const_cast<TcxCustomEdit*>(this)->GetActiveProperties()->GetViewInfoClass();
+  if (!gViewInfoClass.Class) return ClassOf<TcxCustomEditViewInfo, TcxContainerViewInfo>();
+  return {gViewInfoClass.Class, &MakeEditViewInfo};
+}
+
+void TcxCustomEdit::Loaded() {
+  inherited::Loaded();
+  LockChangeEvents(true);
+  LockClick(true);
+  try {
+    FDataBinding->ClearValueIfNoData();
+    TcxContainer::RecalcViewAtCursor();
+    if (!GetRepositoryItem())
+      FProperties->OnPropertiesChanged = {this, &TcxCustomEdit::PropertiesChanged};
+    PropertiesChanged(GetActiveProperties());
+    ContainerStyleChanged(GetStyle());
+  } catch (...) {
+    LockClick(false);
+    LockChangeEvents(false);
+    throw;
+  }
+  LockClick(false);
+  LockChangeEvents(false);
+}
+
+void TcxCustomEdit::ReadState(TReader& Reader) {
+  // Published settings read from a stream fire nothing.
+  FProperties->OnPropertiesChanged = nullptr;
+  inherited::ReadState(Reader);
+}
+
+void TcxCustomEdit::Notification(TComponent* AComponent, TOperation Operation) {
+  inherited::Notification(AComponent, Operation);
+  if (Operation == TOperation::opRemove && FRepositoryItemLink && AComponent == GetRepositoryItem())
+    FRepositoryItemLink->ItemRemoved(GetRepositoryItem());
+}
+
+void TcxCustomEdit::SetParent(TWinControl* AParent) {
+  inherited::SetParent(AParent);
+  if (AParent && FIsFirstSetParent && FDataBinding) {
+    FIsFirstSetParent = false;
+    FDataBinding->ClearValueIfNoData();
+    PropertiesChanged(GetActiveProperties());
+    SynchronizeDisplayValue();
+  }
+}
+
+// ---- properties and the repository item ----
+
+TcxCustomEditProperties* TcxCustomEdit::GetActiveProperties() {
+  return FRepositoryItemLink ? FRepositoryItemLink->GetActiveProperties() : FProperties;
+}
+
+void TcxCustomEdit::SetRepositoryItem(TcxEditRepositoryItem* Value) {
+  TcxEditRepositoryItem* old = GetRepositoryItem();
+  FRepositoryItemLink->SetItem(Value);
+  if (old) old->RemoveFreeNotification(this);
+  if (Value) Value->FreeNotification(this);
+}
+
+bool TcxCustomEdit::IsLinkLocked() {
+  return InState(TComponentStateItem::csLoading) || InState(TComponentStateItem::csDestroying);
+}
+
+IcxEditDefaultValuesProvider* TcxCustomEdit::GetDefaultValuesProvider() {
+  return FDataBinding ? FDataBinding->GetIDefaultValuesProvider() : nullptr;
+}
+
+bool TcxCustomEdit::IsDataStorage() const {
+  IcxEditDefaultValuesProvider* p =
+      FDataBinding ? FDataBinding->GetIDefaultValuesProvider() : nullptr;
+  return p && p->IsDataStorage();
+}
+
+void TcxCustomEdit::PropertiesChanged(TObject*) {
+  if (!FChangeEventsCatcher || InState(TComponentStateItem::csDestroying) || !FDataBinding) return;
+  FIsDisplayValueValidated = false;
+  TcxCustomEditProperties* p = GetActiveProperties();
+  if (FInnerEdit) FInnerEdit->SetReadOnly(IsReadOnly());
+  if (IsReadOnly()) FModifiedAfterEnter = false;
+  if (p->GetTransparent()) FTransparent = true;
+  TcxContainer::RecalcViewAtCursor();
+  CheckAutoSize();
+}
+
+void TcxCustomEdit::SetTransparent(bool Value) {
+  if (FTransparent == Value) return;
+  FTransparent = Value;
+  TcxContainer::RecalcViewAtCursor();
+}
+
+// ---- edit mode ----
+
+bool TcxCustomEdit::CanModify() {
+  TcxCustomEditProperties* p = GetActiveProperties();
+  if (FIsInplace) return p->CanModify();
+  if (p->IsReadOnlyAssigned()) return !p->GetReadOnly();
+  IcxEditDefaultValuesProvider* provider = FDataBinding->GetIDefaultValuesProvider();
+  return (!provider || provider->CanSetEditMode()) && FDataBinding->CanModify();
+}
+
+bool TcxCustomEdit::IsReadOnly() {
+  return GetActiveProperties()->GetReadOnly() || !FDataBinding->CanModify();
+}
+
+bool TcxCustomEdit::DoEditing() {
+  if (!CanEdit()) return false;
+  if (FDataBinding->IsEditing()) return true;
+  TcxEditLifeGuard guard(this);
+  FEditingEntry = true;
+  bool canEdit = CanModify();
+  try {
+    if (canEdit && OnEditing) {
+      LockEditValueSetting(true);
+      try {
+        OnEditing(this, canEdit);
+      } catch (...) {
+        if (guard.Alive()) LockEditValueSetting(false);
+        throw;
+      }
+      if (!guard.Alive()) return false;
+      LockEditValueSetting(false);
+    }
+    if (!FIsInplace && canEdit) {
+      LockEditValueSetting(true);
+      try {
+        canEdit = FDataBinding->SetEditMode();
+      } catch (...) {
+        if (guard.Alive()) LockEditValueSetting(false);
+        throw;
+      }
+      if (!guard.Alive()) return false;
+      LockEditValueSetting(false);
+    }
+  } catch (...) {
+    if (guard.Alive()) FEditingEntry = false;
+    throw;
+  }
+  FEditingEntry = false;
+  return canEdit;
+}
+
+// ---- value ----
+
+void TcxCustomEdit::SetEditValue(const Variant& Value) {
+  if (IsEditValueSettingLocked()) return;
+  InternalSetEditValue(Value, false);
+}
+
+void TcxCustomEdit::SetEditValueWithoutClick(const Variant& Value) {
+  if (IsEditValueSettingLocked()) return;
+  LockClick(true);
+  TcxEditLifeGuard guard(this);
+  try {
+    InternalSetEditValue(Value, false);
+  } catch (...) {
+    if (guard.Alive()) LockClick(false);
+    throw;
+  }
+  if (guard.Alive()) LockClick(false);
+}
+
+void TcxCustomEdit::InternalSetEditValue(const Variant& AValue, bool) {
+  TcxEditLifeGuard guard(this);
+  if (FIsUserInput && (!DoEditing() || !guard.Alive())) return;
+  TcxCustomEditProperties* p = GetActiveProperties();
+  const bool compares = p->CanCompareEditValue();
+  const bool changed = !compares || !SameVariant(FEditValue, AValue);
+  FEditValue = AValue;
+  SynchronizeDisplayValue();
+  if (!guard.Alive()) return;
+  if (FIsUserInput)
+    SetDisplayValueModified(true);
+  else
+    SetEditModified(false);
+  if (!changed) return;
+  // DoChange covers OnEditValueChanged where the properties neither compare nor fire
+  // change events themselves: one assignment, one event.
+  const bool firedByEditor = p->IsChangeFiredByEditor();
+  if (compares || firedByEditor) {
+    DoEditValueChanged();
+    if (!guard.Alive()) return;
+  }
+  if (!firedByEditor) DoChange();
+}
+
+void TcxCustomEdit::SetEditModified(bool Value) {
+  FEditModified = Value;
+  if (!Value) FModifiedAfterEnter = false;
+}
+
+void TcxCustomEdit::SetDisplayValueModified(bool Value) {
+  FModifiedAfterEnter = Value;
+  if (Value) {
+    FEditModified = true;
+    FIsDisplayValueValidated = false;
+  }
+}
+
+void TcxCustomEdit::SaveModifiedFlags() {
+  FModifiedFlags.emplace_back(FEditModified, FModifiedAfterEnter);
+}
+
+void TcxCustomEdit::RestoreModifiedFlags() {
+  if (FModifiedFlags.empty()) return;
+  FEditModified = FModifiedFlags.back().first;
+  FModifiedAfterEnter = FModifiedFlags.back().second;
+  FModifiedFlags.pop_back();
+}
+
+void TcxCustomEdit::ChangeHandler(TObject*) {
+  if (IsFocused()) SetDisplayValueModified(true);
+  DoChange();
+}
+
+void TcxCustomEdit::SetModifiedAndClick() {
+  FModifiedAfterEnter = true;
+  if (FClickLockCount == 0) Click();
+}
+
+void TcxCustomEdit::LockClick(bool ALock) {
+  if (ALock)
+    ++FClickLockCount;
+  else if (FClickLockCount > 0)
+    --FClickLockCount;
+}
+
+void TcxCustomEdit::LockEditValueSetting(bool ALock) {
+  if (ALock)
+    ++FEditValueSettingLockCount;
+  else if (FEditValueSettingLockCount > 0)
+    --FEditValueSettingLockCount;
+}
+
+void TcxCustomEdit::Click() {
+  if (FClickLockCount > 0 || InState(TComponentStateItem::csDestroying)) return;
+  inherited::Click();
+}
+
+// ---- change events ----
+
+namespace {
+bool OwnOrActiveAssigned(TcxCustomEditProperties* AOwn, TcxCustomEditProperties* AActive,
+                         TNotifyEvent TcxCustomEditProperties::*E) {
+  return (AOwn && AOwn->*E) || (AActive && AActive->*E);
+}
+}  // namespace
+
+void TcxCustomEdit::DoChange() {
+  if (!FChangeEventsCatcher || InState(TComponentStateItem::csLoading) ||
+      InState(TComponentStateItem::csDestroying))
+    return;
+  TcxCustomEditProperties* active = GetActiveProperties();
+  TcxEditLifeGuard guard(this);
+  if (OwnOrActiveAssigned(FProperties, active, &TcxCustomEditProperties::OnChange)) {
+    if (FChangeEventsCatcher->IsLocked())
+      FChangeEventsCatcher->OnChangeEvent = true;
+    else
+      DoOnChange();
+    if (!guard.Alive()) return;
+  }
+  active = GetActiveProperties();
+  if (!active->CanCompareEditValue() && !active->IsChangeFiredByEditor()) DoEditValueChanged();
+}
+
+void TcxCustomEdit::DoEditValueChanged() {
+  if (!FChangeEventsCatcher || InState(TComponentStateItem::csLoading) ||
+      InState(TComponentStateItem::csDestroying))
+    return;
+  if (!OwnOrActiveAssigned(FProperties, GetActiveProperties(),
+                           &TcxCustomEditProperties::OnEditValueChanged))
+    return;
+  if (FChangeEventsCatcher->IsLocked())
+    FChangeEventsCatcher->OnEditValueChangedEvent = true;
+  else
+    DoOnEditValueChanged();
+}
+
+namespace {
+// Fires the own properties' event, then the repository item's, while the editor lives; an
+// in-place editor counts as modified inside the handlers.
+void FireOwnThenActive(TcxCustomEdit* AEdit, TNotifyEvent TcxCustomEditProperties::*E) {
+  TcxEditLifeGuard guard(AEdit);
+  TcxCustomEditProperties* own = AEdit->GetOwnProperties();
+  TcxCustomEditProperties* active = AEdit->GetActiveProperties();
+  const bool inplace = AEdit->IsInplace();
+  if (inplace) {
+    AEdit->SaveModifiedFlags();
+    AEdit->SetDisplayValueModified(true);
+  }
+  auto restore = [&] {
+    if (inplace && guard.Alive()) AEdit->RestoreModifiedFlags();
+  };
+  try {
+    if (own->*E) (own->*E)(AEdit);
+    if (guard.Alive() && AEdit->HasRepositoryItem() && active != own && active->*E)
+      (active->*E)(AEdit);
+  } catch (...) {
+    restore();
+    throw;
+  }
+  restore();
+}
+}  // namespace
+
+void TcxCustomEdit::DoOnChange() { FireOwnThenActive(this, &TcxCustomEditProperties::OnChange); }
+
+void TcxCustomEdit::DoOnEditValueChanged() {
+  FireOwnThenActive(this, &TcxCustomEditProperties::OnEditValueChanged);
+}
+
+void TcxCustomEdit::LockChangeEvents(bool ALock, bool AInvokeChanged) {
+  TcxEditChangeEventsCatcher* c = FChangeEventsCatcher;
+  if (!c) return;
+  if (ALock) {
+    if (c->LockCount++ == 0) c->OnChangeEvent = c->OnEditValueChangedEvent = false;
+    return;
+  }
+  if (c->LockCount == 0) return;
+  if (--c->LockCount > 0 || !AInvokeChanged) return;
+  if (InState(TComponentStateItem::csLoading) || InState(TComponentStateItem::csDestroying)) return;
+  TcxEditLifeGuard guard(this);
+  if (c->OnChangeEvent) {
+    c->OnChangeEvent = false;
+    if (OwnOrActiveAssigned(FProperties, GetActiveProperties(), &TcxCustomEditProperties::OnChange))
+      DoOnChange();
+    if (!guard.Alive()) return;
+  }
+  if (c->OnEditValueChangedEvent) {
+    c->OnEditValueChangedEvent = false;
+    if (OwnOrActiveAssigned(FProperties, GetActiveProperties(),
+                            &TcxCustomEditProperties::OnEditValueChanged))
+      DoOnEditValueChanged();
+  }
+}
+
+// ---- validation and posting ----
+
+bool TcxCustomEdit::IsOnValidateAssigned() {
+  TcxCustomEditProperties* active = GetActiveProperties();
+  return (FProperties && FProperties->OnValidate) || (active && active->OnValidate);
+}
+
+bool TcxCustomEdit::ValidateDisplayText(bool ARaiseException) {
+  if (!FModifiedAfterEnter || FIsDisplayValueValidated || FValidationLockCount > 0) return true;
+  Variant displayValue = GetDisplayValue();
+  bool error = false;
+  String errorText;
+  TcxEditLifeGuard guard(this);
+  TcxCustomEditProperties* p = GetActiveProperties();
+  if (p->CanValidate()) p->ValidateDisplayValue(displayValue, errorText, error, this);
+  if (!guard.Alive()) return false;
+  if (error) {
+    auto writeBack = [&] {
+      if (!guard.Alive()) return;
+      if (!SameVariant(displayValue, GetDisplayValue())) SetInternalDisplayValue(displayValue);
+      if (GetVisible()) SelectAll();
+    };
+    if (ARaiseException) {
+      try {
+        HandleValidationError(errorText);
+      } catch (...) {
+        writeBack();
+        throw;
+      }
+    }
+    writeBack();
+    return false;
+  }
+  if (FIsUserInput && (!DoEditing() || !guard.Alive())) return true;
+  ApplyDisplayValue(displayValue);
+  if (!guard.Alive()) return false;
+  if (!FIsInplace && !IsFocused()) FModifiedAfterEnter = false;
+  FIsDisplayValueValidated = true;
+  return true;
+}
+
+void TcxCustomEdit::HandleValidationError(const String& AErrorText) {
+  if (!IsFocused() && GetVisible() && CanFocus()) {
+    FLockExit = true;
+    try {
+      SetFocus();
+    } catch (...) {
+      FLockExit = false;
+      throw;
+    }
+    FLockExit = false;
+  }
+  if (GetVisible()) SelectAll();
+  if (GetActiveProperties()->GetBeepOnError()) MessageBeep(0);
+  if (!AErrorText.empty()) throw Exception(AErrorText);
+}
+
+bool TcxCustomEdit::CanPostEditValue() const {
+  return FDataBinding && FDataBinding->IsEditing() && !InState(TComponentStateItem::csDesigning);
+}
+
+void TcxCustomEdit::PostEditValue(bool AValidate) {
+  TcxEditLifeGuard guard(this);
+  if (AValidate) {
+    const bool old = FIsUserInput;
+    FIsUserInput = false;
+    bool ok = false;
+    try {
+      ok = ValidateDisplayText(true);
+    } catch (...) {
+      if (guard.Alive()) FIsUserInput = old;
+      throw;
+    }
+    if (!guard.Alive()) return;
+    FIsUserInput = old;
+    if (!ok) return;
+  }
+  SetKeepDisplayValue();
+  if (FIsInplace) {
+    if (OnPostEditValue) OnPostEditValue(this);
+    if (!guard.Alive()) return;
+    SetEditModified(false);
+  } else {
+    FDataBinding->UpdateDataValue();
+    if (!guard.Alive()) return;
+  }
+  ClearKeepDisplayValue();
+}
+
+void TcxCustomEdit::PostEditValueOnRequest() {
+  if (FDataBinding->IsEditing()) {
+    PostEditValue(true);
+    return;
+  }
+  TcxEditLifeGuard guard(this);
+  if (!IsFocused() || !DoEditing() || !guard.Alive()) return;
+  SetDisplayValueModified(true);
+  if (!ValidateDisplayText(true) || !guard.Alive()) return;
+  PostEditValue(false);
+  if (guard.Alive()) FModifiedAfterEnter = false;
+}
+
+void TcxCustomEdit::ResetEditValue() {
+  if (!FModifiedAfterEnter || !CanResetEditValue()) return;
+  TcxEditLifeGuard guard(this);
+  LockChangeEvents(true);
+  try {
+    FModifiedAfterEnter = false;
+    SetEditValue(IsDataStorage() ? FDataBinding->GetStoredValue() : FPrevEditValue);
+    if (guard.Alive()) {
+      FEditModified = true;
+      SelectAll();
+      if (GetActiveProperties()->GetImmediatePost() && CanPostEditValue()) PostEditValue(false);
+    }
+  } catch (...) {
+    if (guard.Alive()) LockChangeEvents(false, true);
+    throw;
+  }
+  if (guard.Alive()) LockChangeEvents(false, true);
+}
+
+// ---- buttons ----
+
+void TcxCustomEdit::DoButtonClick(Integer AButtonIndex) {
+  TcxEditLifeGuard guard(this);
+  TcxCustomEditProperties* own = FProperties;
+  TcxCustomEditProperties* active = GetActiveProperties();
+  if (own->OnButtonClick) own->OnButtonClick(this, AButtonIndex);
+  if (guard.Alive() && GetRepositoryItem() && active != own && active->OnButtonClick)
+    active->OnButtonClick(this, AButtonIndex);
+}
+
+void TcxCustomEdit::ClickDefaultButton() {
+  TcxEditButtons* buttons = GetActiveProperties()->GetButtons();
+  if (TcxEditButton* b = buttons->GetDefaultButton()) DoButtonClick(b->GetIndex());
+}
+
+void TcxCustomEdit::UpdatePressedButton(TcxCustomEditViewInfo* AOldViewInfo) {
+  TcxCustomEditViewInfo* vi = EditViewInfo();
+  auto indexOf = [](TcxCustomEditViewInfo* V, Integer AVisible) {
+    return AVisible >= 0 && AVisible < Integer(V->ButtonsInfo.size())
+               ? V->ButtonsInfo[size_t(AVisible)]->ButtonIndex
+               : -1;
+  };
+  const Integer oldPressed = indexOf(AOldViewInfo, AOldViewInfo->PressedButton);
+  const Integer newPressed = indexOf(vi, vi->PressedButton);
+  const Integer newHot = indexOf(vi, vi->SelectedButton);
+  TcxEditLifeGuard guard(this);
+  if (newPressed >= 0 && newPressed != oldPressed) {
+    DoButtonDown(newPressed);
+    if (!guard.Alive()) return;
+  }
+  const TcxEditButtonRelease r = cxGetEditButtonRelease(oldPressed, newPressed, newHot);
+  if (r.ButtonIndex < 0) return;
+  DoButtonUp(r.ButtonIndex);
+  if (guard.Alive() && r.Click) DoButtonClick(r.ButtonIndex);
+}
+
+Integer TcxCustomEdit::GetButtonIndexAt(const TPoint& P) const {
+  const POINT q{P.X, P.Y};
+  for (const auto& b : EditViewInfo()->ButtonsInfo)
+    if (PtInRect(&b->VisibleBounds, q)) return b->ButtonIndex;
+  return -1;
+}
+
+void TcxCustomEdit::DoClosePopup(TcxEditCloseUpReason AReason) {
+  TcxCustomEditProperties* active = GetActiveProperties();
+  if (active->OnClosePopup) active->OnClosePopup(this, AReason);
+}
+
+// ---- view ----
+
+TcxCustomEditViewData* TcxCustomEdit::CreateViewData() {
+  auto* style = dynamic_cast<TcxCustomEditStyle*>(GetActiveStyle());
+  TcxCustomEditViewData* vd = GetActiveProperties()->CreateViewData(style, FIsInplace);
+  InitializeViewData(vd);
+  return vd;
+}
+
+void TcxCustomEdit::InitializeViewData(TcxCustomEditViewData* AViewData) {
+  AViewData->Edit = this;
+  AViewData->Enabled = GetEnabled();
+  AViewData->Focused = IsFocused();
+}
+
+void TcxCustomEdit::AdjustInnerEditPosition() {
+  TWinControl* inner = InnerControl();
+  if (!inner) return;
+  const TRect r = EditViewInfo()->ClientRect;
+  if (FInnerEdit) FInnerEdit->LockBounds(false);
+  inner->SetBounds(r.Left, r.Top, std::max(0, r.Width()), std::max(0, r.Height()));
+}
+
+bool TcxCustomEdit::ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButton,
+                                           TShiftState AShift, bool AIsMouseEvent) {
+  if (!HandleAllocated() || InState(TComponentStateItem::csDestroying) || !FProperties ||
+      FProcessingViewInfo)
+    return false;
+  if (FPressedButton >= 0 && GetCapture() != GetHandle()) FPressedButton = -1;
+  FProcessingViewInfo = true;
+  struct Reset {
+    bool& F;
+    ~Reset() { F = false; }
+  } reset{FProcessingViewInfo};
+  Owned<TcxCustomEditViewInfo> old(
+      static_cast<TcxCustomEditViewInfo*>(GetViewInfoClass().Create()));
+  old->Assign(EditViewInfo());
+  Owned<TcxCustomEditViewData> vd(CreateViewData());
+  vd->Calculate(*GetCanvas(), TRect{0, 0, GetWidth(), GetHeight()}, P, AButton, AShift,
+                EditViewInfo(), AIsMouseEvent);
+  AdjustInnerEditPosition();
+  const TRect inner = InnerControl() ? InnerControl()->GetBoundsRect() : TRect{};
+  EditViewInfo()->RepaintChanges(this, inner, old.get());
+  UpdatePressedButton(old.get());
+  return true;
+}
+
+void TcxCustomEdit::SetAutoSize(bool Value) {
+  if (FIsInplace || FAutoSize == Value) return;
+  FAutoSize = Value;
+  if (Value) CheckAutoSize();
+}
+
+void TcxCustomEdit::CheckAutoSize() {
+  if (!IsAutoSizeActive() || !FProperties || InState(TComponentStateItem::csLoading) ||
+      !GetCanvas())
+    return;
+  TcxEditSizeProperties sp;
+  Owned<TcxCustomEditViewData> vd(CreateViewData());
+  const TSize sz = vd->CalculateEditSize(*GetCanvas(), FEditValue, sp);
+  const TAlign a = GetAlign();
+  Integer w = GetWidth(), h = GetHeight();
+  if (a != TAlign::alLeft && a != TAlign::alRight && a != TAlign::alClient) h = sz.cy;
+  if (GetActiveProperties()->GetButtonsViewStyle() ==
+          TcxEditButtonsViewStyle::bvsButtonsAutoWidth &&
+      (a == TAlign::alNone || a == TAlign::alLeft || a == TAlign::alRight))
+    w = sz.cx;
+  if (w != GetWidth() || h != GetHeight()) SetBounds(GetLeft(), GetTop(), w, h);
+}
+
+void TcxCustomEdit::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
+  FUpdatingBounds = true;
+  try {
+    inherited::SetBounds(ALeft, ATop, AWidth, AHeight);
+  } catch (...) {
+    FUpdatingBounds = false;
+    throw;
+  }
+  FUpdatingBounds = false;
+}
+
+// ---- in-place host list ----
+
+void TcxInplaceEditList::BeforeDestruction() {
+  while (!FItems.empty()) RemoveItem(FItems.back().second);
+  inherited::BeforeDestruction();
+}
+
+TcxCustomEdit* TcxInplaceEditList::GetEdit(TcxCustomEditProperties* AProperties) {
+  TcxCustomEdit* edit = nullptr;
+  for (auto& item : FItems)
+    if (item.second == AProperties) edit = item.first;
+  if (!edit) {
+    const TcxCustomEditClass c = AProperties->GetContainerClass();
+    edit = c.Create(nullptr, true);
+    edit->SetVisible(false);
+    FItems.emplace_back(edit, AProperties);
+  }
+  edit->LockChangeEvents(true);
+  try {
+    edit->GetProperties()->Assign(AProperties);
+  } catch (...) {
+    edit->LockChangeEvents(false, false);
+    throw;
+  }
+  edit->LockChangeEvents(false, false);
+  return edit;
+}
+
+void TcxInplaceEditList::RemoveItem(TcxCustomEditProperties* AProperties) {
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (FItems[i].second == AProperties) {
+      TcxCustomEdit* edit = FItems[i].first;
+      FItems.erase(FItems.begin() + std::ptrdiff_t(i));
+      edit->SetParent(nullptr);
+      edit->Free();
+      return;
+    }
+}
+
+TL_DEFINE_CLASS(TcxCustomEditData, [](auto&) {});
+TL_DEFINE_CLASS(TcxEditDataBinding, [](auto&) {});
+TL_DEFINE_CLASS(TcxEditChangeEventsCatcher, [](auto&) {});
+TL_DEFINE_CLASS(TcxInplaceEditList, [](auto&) {});
