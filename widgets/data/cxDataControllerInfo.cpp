@@ -4,6 +4,7 @@
 #include "widgets/data/cxDataSort.h"
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
 
 using enum TcxDataControllerInfoChange;
@@ -213,13 +214,70 @@ void TcxCustomDataControllerInfo::DoFilter() {
   FRecordList.resize(out);
 }
 
+namespace {
+
+// A record with the first sort key taken out of its buffer: small fixed-size values are
+// copied, so that the sort reads them from one contiguous array instead of from a record
+// buffer per compare; other values are reached through their prepared data pointer.
+struct TKeyedRecord {
+  Integer Record;
+  bool Null;
+  const void* Data;
+  alignas(8) Byte Key[16];
+  const void* Value() const { return Data ? Data : Key; }
+};
+
+}  // namespace
+
+bool TcxCustomDataControllerInfo::SortByFirstKey() {
+  TcxCustomDataController* c = FDataController;
+  if (FSortInfo.empty() || FEditingRecord != kNoEditRecord || c->IsProviderMode()) return false;
+  const TcxDataSortInfo first = FSortInfo.front();
+  TcxValueDef* def = first.Field->GetValueDef();
+  if (first.CompareKind != -1 || !def) return false;
+  TcxValueTypeClass type = def->ValueTypeClass();
+  const size_t size = size_t(std::max(type->GetDataSize(), 0));
+  const bool copy = !type->IsString() && !type->InheritsFrom(TcxVariantValueType::StaticClass()) && size <= 16;
+  std::vector<TKeyedRecord> keyed(FRecordList.size());
+  const TcxDataStorage* storage = c->DataStorage();
+  for (size_t i = 0; i < FRecordList.size(); ++i) {
+    TKeyedRecord& k = keyed[i];
+    k.Record = FRecordList[i];
+    const void* p = nullptr;
+    k.Null = storage->GetDataBuffer(k.Record, def, p) || !p;
+    k.Data = nullptr;
+    if (k.Null) continue;
+    if (copy)
+      std::memcpy(k.Key, p, size);
+    else
+      k.Data = p;
+  }
+  const bool descending = first.SortOrder == TcxDataSortOrder::soDescending;
+  cxDataSort::Sort(keyed, [&](const TKeyedRecord& a, const TKeyedRecord& b) {
+    Integer r;
+    if (a.Null || b.Null)
+      r = a.Null == b.Null ? 0 : a.Null ? -1 : 1;
+    else
+      r = type->Compare(a.Value(), b.Value());
+    if (r != 0) return descending ? (r < 0 ? 1 : -1) : r;
+    // Equal first keys: the further entries, then storage order, as CompareRecords does.
+    for (size_t e = 1; e < FSortInfo.size(); ++e) {
+      const Integer next = c->CompareRecordsBySortOrder(a.Record, b.Record, FSortInfo[e]);
+      if (next != 0) return next;
+    }
+    return c->CompareRecordIndexes(a.Record, b.Record);
+  });
+  for (size_t i = 0; i < keyed.size(); ++i) FRecordList[i] = keyed[i].Record;
+  return true;
+}
+
 void TcxCustomDataControllerInfo::DoSort() {
   if (FDataController->IsGridMode() || FRecordList.empty()) return;
   PrepareSortInfo();
   try {
     if (FSortInfo.empty() && FEditingRecord == kNoEditRecord)
       std::sort(FRecordList.begin(), FRecordList.end());  // storage order
-    else
+    else if (!SortByFirstKey())
       cxDataSort::Sort(FRecordList, [this](Integer a, Integer b) { return CompareRecords(a, b); });
   } catch (...) {
     ResetSortInfo();

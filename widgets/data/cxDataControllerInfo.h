@@ -142,4 +142,7 @@ class TcxCustomDataControllerInfo : public TObject {
 
  private:
   void RebuildPositions();
+  // The sort when the first key is compared straight from the buffers; False when the
+  // general sort must run.
+  bool SortByFirstKey();
 };

@@ -1,6 +1,6 @@
 // The in-place sort of a row list's record indexes.
 //
-// A middle-pivot partition (the pivot value copied out of the range) that recurses into
+// A median-of-three partition (the pivot value copied out of the range) that recurses into
 // the smaller part and loops on the larger, so the depth stays logarithmic; when the
 // partitions keep coming out lopsided the range is finished by heap sort, so the time
 // stays O(N log N). Every index move is bounded by the range: a comparison that is not a
@@ -56,7 +56,17 @@ void SortRange(T* A, std::int64_t L, std::int64_t R, int ADepthBudget, Compare& 
       HeapSort(A + L, R - L + 1, less);
       return;
     }
-    const T pivot = A[L + (R - L) / 2];
+    // The median of the first, middle and last values: sorted and reversed runs split evenly.
+    const std::int64_t M = L + (R - L) / 2;
+    const T* lo = &A[L];
+    const T* mid = &A[M];
+    const T* hi = &A[R];
+    if (ACompare(*mid, *lo) < 0) std::swap(lo, mid);
+    if (ACompare(*hi, *mid) < 0) {
+      mid = hi;
+      if (ACompare(*mid, *lo) < 0) mid = lo;
+    }
+    const T pivot = *mid;
     std::int64_t i = L, j = R;
     while (i <= j) {
       while (i < R && ACompare(A[i], pivot) < 0) ++i;

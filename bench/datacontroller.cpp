@@ -1,0 +1,119 @@
+// The data controller's rebuild steps at 10^4, 10^5 and 10^6 records: loading values
+// inside one bracket, sorting (stored values; fetched strings in locale order) and
+// filtering half of the records out. items_per_second is records per second: the time
+// per record should stay flat (load, filter) or grow as log N (sort).
+#include <benchmark/benchmark.h>
+
+#include "classlib/core/SysUtils.h"
+#include "platform/kernel/Units.h"
+#include "widgets/data/DataUnits.h"
+#include "widgets/data/cxData.h"
+
+#include <cstdio>
+#include <random>
+
+namespace {
+
+struct Item : TObject {};
+
+struct Fixture {
+  explicit Fixture(Integer ACount) {
+    PlatformKernelInitialize();
+    WidgetsDataInitialize();
+    c.reset(New<TcxDataController>(nullptr));
+    c->AddItem(&number);
+    c->AddItem(&text);
+    c->ChangeValueTypeClass(0, TcxIntegerValueType::StaticClass());
+    c->ChangeValueTypeClass(1, TcxStringValueType::StaticClass());
+    Load(ACount);
+  }
+  ~Fixture() {
+    c.reset();
+    WidgetsDataFinalize();
+    PlatformKernelFinalize();
+  }
+  void Load(Integer ACount) {
+    std::mt19937 gen(1);
+    c->BeginUpdate();
+    c->SetRecordCount(0);
+    c->SetRecordCount(ACount);
+    char buf[16];
+    for (Integer i = 0; i < ACount; ++i) {
+      const Integer v = Integer(gen() % 1000000);
+      c->SetValue(i, 0, v);
+      std::snprintf(buf, sizeof buf, "%c%06d", 'a' + v % 26, v);
+      c->SetValue(i, 1, String(buf));
+    }
+    c->EndUpdate();
+  }
+  Item number, text;
+  Owned<TcxDataController> c;
+};
+
+void BM_Load(benchmark::State& state) {
+  const Integer n = Integer(state.range(0));
+  Fixture f(0);
+  for (auto _ : state) f.Load(n);
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_Load)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void BM_SortStoredIntegers(benchmark::State& state) {
+  const Integer n = Integer(state.range(0));
+  Fixture f(n);
+  for (auto _ : state) {
+    state.PauseTiming();
+    f.c->ClearSorting(false);
+    state.ResumeTiming();
+    f.c->ChangeSortingOrder(0, TcxDataSortOrder::soAscending);
+  }
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_SortStoredIntegers)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void BM_SortTwoFieldsDescending(benchmark::State& state) {
+  const Integer n = Integer(state.range(0));
+  Fixture f(n);
+  for (auto _ : state) {
+    state.PauseTiming();
+    f.c->ClearSorting(false);
+    state.ResumeTiming();
+    f.c->BeginUpdate();
+    f.c->ChangeSortingOrder(1, TcxDataSortOrder::soDescending);
+    f.c->ChangeSortingOrder(0, TcxDataSortOrder::soDescending);
+    f.c->EndUpdate();
+  }
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_SortTwoFieldsDescending)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void BM_SortStringsLocaleOrder(benchmark::State& state) {
+  const Integer n = Integer(state.range(0));
+  Fixture f(n);
+  f.c->SetOptions({TcxDataControllerOption::dcoAnsiSort, TcxDataControllerOption::dcoCaseInsensitive});
+  for (auto _ : state) {
+    state.PauseTiming();
+    f.c->ClearSorting(false);
+    state.ResumeTiming();
+    f.c->ChangeSortingOrder(1, TcxDataSortOrder::soAscending);
+  }
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_SortStringsLocaleOrder)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+struct Alternate : TObject {
+  void Filter(TcxCustomDataController*, Integer ARecordIndex, bool& Accept) { Accept = (ARecordIndex & 1) == 0; }
+};
+
+void BM_FilterHalf(benchmark::State& state) {
+  const Integer n = Integer(state.range(0));
+  Fixture f(n);
+  Alternate a;
+  f.c->OnFilterRecord = TcxDataFilterRecordEvent(&a, &Alternate::Filter);
+  for (auto _ : state) f.c->RefreshView();
+  state.SetItemsProcessed(state.iterations() * n);
+  if (f.c->GetRowCount() != n / 2) state.SkipWithError("wrong row count");
+}
+BENCHMARK(BM_FilterHalf)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
