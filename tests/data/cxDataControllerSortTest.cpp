@@ -157,20 +157,6 @@ TEST_F(Sorting, AnInconsistentCompareStillGivesEveryRecordOnce) {
   for (Integer i = 0; i < n; ++i) ASSERT_EQ(rows[size_t(i)], i);
 }
 
-TEST_F(Sorting, GroupedItemsSortAheadOfSortedOnes) {
-  AddItems({IntType(), IntType()});
-  Fill({{2, 1}, {1, 2}, {2, 0}, {1, 1}});
-  c_->ChangeSortingOrder(1, soAscending);
-  EXPECT_EQ(Rows(), (V{2, 0, 3, 1}));
-  c_->ChangeItemGroupIndex(0, 0);
-  EXPECT_EQ(c_->GetItemSortOrder(0), soAscending);
-  EXPECT_EQ(Rows(), (V{3, 1, 2, 0}));
-  c_->ChangeSortingOrder(0, soDescending);
-  EXPECT_EQ(Rows(), (V{2, 0, 3, 1}));
-  EXPECT_EQ(c_->GetRowInfo(0).Level, 1);
-  EXPECT_EQ(c_->GetGroupValues(3), (std::vector<Variant>{Variant(1)}));
-}
-
 TEST_F(Sorting, EditedRecordKeepsItsPlaceAndPassesEveryFilter) {
   struct Editing : TcxDataController {
     using TcxDataController::TcxDataController;

@@ -15,6 +15,7 @@ TcxCustomDataController::TcxCustomDataController(TComponent* AOwner)
     : FOwner(AOwner), FOptions{dcoAssignGroupingValues, dcoAssignMasterDetailKeys, dcoSaveExpanding} {
   FDataStorage = New<TcxDataStorage>();
   FFields = New<TcxCustomDataFieldList>(this);
+  FGroups = New<TcxDataControllerGroups>(this);
 }
 
 void TcxCustomDataController::AfterConstruction() {
@@ -29,6 +30,7 @@ void TcxCustomDataController::BeforeDestruction() {
 
 TcxCustomDataController::~TcxCustomDataController() {
   FreeAndNil(FDataControllerInfo);
+  FreeAndNil(FGroups);
   // Fields first: each frees its value definition in the storage.
   FreeAndNil(FFields);
   if (FDataStorage) FDataStorage->Clear(false);
@@ -450,3 +452,97 @@ bool TcxCustomDataController::DoFilterRecord(Integer ARecordIndex) {
 
 TL_DEFINE_CLASS(TcxCustomDataController)
 TL_DEFINE_CLASS(TcxDataListenerLink)
+TL_DEFINE_CLASS(TcxDataControllerGroups)
+
+// ---- Focus and selection ----
+
+void TcxCustomDataController::ChangeFocusedRowIndex(Integer ARowIndex) {
+  FDataControllerInfo->ChangeFocusedRowIndex(ARowIndex);
+}
+
+void TcxCustomDataController::ChangeFocusedRecordIndex(Integer ARecordIndex) {
+  if (ARecordIndex < 0) {
+    ChangeFocusedRowIndex(-1);
+    return;
+  }
+  CheckRecordRange(ARecordIndex);
+  BeginUpdate();
+  try {
+    const Integer row = GetRowIndexByRecordIndex(ARecordIndex, true);
+    if (row >= 0) ChangeFocusedRowIndex(row);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TcxCustomDataController::SetMultiSelect(bool Value) {
+  if (FMultiSelect == Value) return;
+  FMultiSelect = Value;
+  FDataControllerInfo->Selection()->Reset();
+}
+
+void TcxCustomDataController::SetFocusedSelected(bool Value) {
+  if (FFocusedSelected == Value) return;
+  FFocusedSelected = Value;
+  if (!FMultiSelect) {
+    FDataControllerInfo->AddChanges({TcxDataControllerInfoChange::dcicSelection});
+    FDataControllerInfo->CheckUpdate();
+  }
+}
+
+void TcxCustomDataController::ChangeRowSelection(Integer ARowIndex, bool ASelected) {
+  FDataControllerInfo->ChangeRowSelection(ARowIndex, ASelected);
+}
+
+bool TcxCustomDataController::IsRowSelected(Integer ARowIndex) const {
+  return FDataControllerInfo->IsRowSelected(ARowIndex);
+}
+
+Integer TcxCustomDataController::GetSelectedCount() const { return FDataControllerInfo->GetSelectedCount(); }
+
+Integer TcxCustomDataController::GetSelectedRowIndex(Integer AIndex) const {
+  return FDataControllerInfo->GetSelectedRowIndex(AIndex);
+}
+
+void TcxCustomDataController::ClearSelection() { FDataControllerInfo->Selection()->Clear(); }
+
+void TcxCustomDataController::SelectAll() {
+  if (GetRowCount() > 0) SelectRows(0, GetRowCount() - 1);
+}
+
+void TcxCustomDataController::SelectRows(Integer AStartRowIndex, Integer AEndRowIndex) {
+  BeginUpdate();
+  try {
+    FDataControllerInfo->SelectRange(AStartRowIndex, AEndRowIndex);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TcxCustomDataController::SetSelectionAnchor(Integer ARowIndex) {
+  FDataControllerInfo->CheckRowIndex(ARowIndex);
+  FDataControllerInfo->Selection()->SetAnchorRowIndex(ARowIndex);
+}
+
+Integer TcxCustomDataController::GetSelectionAnchorRowIndex() const {
+  return FDataControllerInfo->Selection()->AnchorRowIndex();
+}
+
+void TcxCustomDataController::SelectFromAnchor(Integer ARowIndex, bool AKeepSelection) {
+  const Integer anchor = GetSelectionAnchorRowIndex();
+  if (anchor < 0) return;
+  FDataControllerInfo->CheckRowIndex(ARowIndex);
+  BeginUpdate();
+  try {
+    if (!AKeepSelection) ClearSelection();
+    FDataControllerInfo->SelectRange(anchor, ARowIndex);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}

@@ -19,6 +19,7 @@
 
 class TcxCustomDataController;
 class TcxDataListenerLink;
+class TcxDataControllerGroups;
 
 using TcxDataControllerNotifyEvent = TMethod<void(TcxCustomDataController* ADataController)>;
 using TcxDataControllerRecordEvent = TMethod<void(TcxCustomDataController* ADataController, Integer ARecordIndex)>;
@@ -145,6 +146,36 @@ class TcxCustomDataController : public TPersistent {
   }
   Integer GetFocusedRowIndex() const;
   Integer GetFocusedRecordIndex() const;
+  // Moves the focus (clamped to -1..RowCount-1); the record of the row is focused with it.
+  void ChangeFocusedRowIndex(Integer ARowIndex);
+  // Focuses the row that shows the record, expanding its groups; -1 clears the focus.
+  void ChangeFocusedRecordIndex(Integer ARecordIndex);
+  virtual bool CanFocusRecord(Integer) { return true; }
+  virtual bool CanSelectRow(Integer) { return true; }
+  virtual void BeforeFocusedRowChange(Integer) {}
+  virtual void FocusedRecordChanged() {}
+
+  // ---- Selection ----
+  bool IsMultiSelect() const { return FMultiSelect; }
+  // Leaving multi-select mode clears the selection.
+  void SetMultiSelect(bool Value);
+  bool IsFocusedSelected() const { return FFocusedSelected; }
+  void SetFocusedSelected(bool Value);
+  void ChangeRowSelection(Integer ARowIndex, bool ASelected);
+  bool IsRowSelected(Integer ARowIndex) const;
+  Integer GetSelectedCount() const;
+  Integer GetSelectedRowIndex(Integer AIndex) const;
+  void ClearSelection();
+  void SelectAll();
+  void SelectRows(Integer AStartRowIndex, Integer AEndRowIndex);
+  void SetSelectionAnchor(Integer ARowIndex);
+  Integer GetSelectionAnchorRowIndex() const;
+  bool IsSelectionAnchorAssigned() const { return GetSelectionAnchorRowIndex() >= 0; }
+  // With an anchor: clears the selection unless AKeepSelection, then selects the rows
+  // from the anchor to ARowIndex.
+  void SelectFromAnchor(Integer ARowIndex, bool AKeepSelection);
+
+  TcxDataControllerGroups* Groups() const { return FGroups; }
 
   // ---- Hooks of the editing provider, the filter binding and the summary ----
   // The record being edited and the record that followed it in the rows when editing
@@ -229,6 +260,9 @@ class TcxCustomDataController : public TPersistent {
   bool FNotifying = false;
   bool FSortingNotifying = false;
   bool FRefreshPending = false;
+  bool FMultiSelect = false;
+  bool FFocusedSelected = true;
+  TcxDataControllerGroups* FGroups = nullptr;
   bool FDataChangeMerged = false;
   bool FChangedHeldBack = false;
   Integer FPrevSelectedCount = 0;
@@ -244,4 +278,38 @@ class TcxDataListenerLink : public TObject {
  private:
   friend class TcxCustomDataController;
   TcxCustomDataController* FDataController = nullptr;
+};
+
+// The controller's face for grouping: expanding, grouping items and walking the tree.
+class TcxDataControllerGroups : public TObject {
+  TL_CLASS(TcxDataControllerGroups, TObject)
+ public:
+  explicit TcxDataControllerGroups(TcxCustomDataController* ADataController) : FDataController(ADataController) {}
+  TcxCustomDataController* DataController() const { return FDataController; }
+
+  // A group row's flag (and its descendants' with ARecursive); nothing without grouping
+  // or with dcoGroupsAlwaysExpanded. A collapse that hides the focused row focuses the
+  // group row.
+  void ChangeExpanding(Integer ARowIndex, bool AExpanded, bool ARecursive);
+  void FullCollapse();
+  // False without grouping; True at once with dcoGroupsAlwaysExpanded.
+  bool FullExpand();
+  void ChangeGrouping(Integer AItemIndex, Integer AGroupIndex);
+  void ClearGrouping();
+  Integer GroupingItemCount() const;
+  Integer GroupingItemIndex(Integer ALevel) const;
+  Integer GetItemGroupIndex(Integer AItemIndex) const;
+  // -1 gives the top-level groups; a deepest group its records; an inner group its
+  // child groups; -1 for a bad index.
+  Integer ChildCount(Integer AGroupIndex) const;
+  Integer ChildGroupIndex(Integer AGroupIndex, Integer AIndex) const;
+  Integer ChildRecordIndex(Integer AGroupIndex, Integer AIndex) const;
+  Integer Level(Integer AGroupIndex) const;
+  Integer GetGroupIndexByRowIndex(Integer ARowIndex) const;
+  bool IsChildRow(Integer AParentRowIndex, Integer ARowIndex) const;
+  // The records of the row's group, through its child groups.
+  void LoadRecordList(std::vector<Integer>& AList, Integer ARowIndex) const;
+
+ private:
+  TcxCustomDataController* FDataController;
 };

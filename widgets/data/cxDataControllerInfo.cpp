@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <numeric>
 
 using enum TcxDataControllerInfoChange;
@@ -89,9 +90,16 @@ TcxCustomDataControllerInfo::TcxCustomDataControllerInfo(TcxCustomDataController
     : FDataController(ADataController) {
   FSortingFieldList = New<TcxSortingFieldList>(this);
   FGroupingFieldList = New<TcxGroupingFieldList>(this);
+  FGroups = New<TcxDataGroups>();
+  FExpandingInfos = New<TcxDataExpandingInfos>();
+  FSelection = New<TcxDataSelection>();
+  FSelection->OnChanged = TNotifyEvent(this, &TcxCustomDataControllerInfo::SelectionChanged);
 }
 
 void TcxCustomDataControllerInfo::BeforeDestruction() {
+  FreeAndNil(FSelection);
+  FreeAndNil(FExpandingInfos);
+  FreeAndNil(FGroups);
   FreeAndNil(FGroupingFieldList);
   FreeAndNil(FSortingFieldList);
   inherited::BeforeDestruction();
@@ -120,6 +128,10 @@ void TcxCustomDataControllerInfo::RemoveField(TcxCustomDataField* AField) {
   if (FGroupingFieldList->IndexOf(AField) >= 0) FGroupingFieldList->ChangeGrouping(AField, -1);
 }
 
+Integer TcxCustomDataControllerInfo::GetRowCount() const {
+  return IsGrouped() ? FGroups->RowCount() : Integer(FRecordList.size());
+}
+
 void TcxCustomDataControllerInfo::CheckRowIndex(Integer ARowIndex) const {
   if (ARowIndex < 0 || ARowIndex >= GetRowCount()) cxDataControllerError(cxSDataRowIndexError);
 }
@@ -127,15 +139,179 @@ void TcxCustomDataControllerInfo::CheckRowIndex(Integer ARowIndex) const {
 TcxRowInfo TcxCustomDataControllerInfo::GetRowInfo(Integer ARowIndex) const {
   CheckRowIndex(ARowIndex);
   TcxRowInfo r;
+  if (!IsGrouped()) {
+    r.FilteredIndex = ARowIndex;
+  } else {
+    const Integer g = FGroups->FindByRowIndex(ARowIndex);
+    const TcxDataGroupInfo& group = FGroups->Items(g);
+    if (group.RowIndex == ARowIndex) {
+      r.Level = group.Level;
+      r.Expanded = group.Expanded;
+      r.FilteredIndex = group.FirstPosition;
+      r.RecordIndex = FRecordList[size_t(group.FirstPosition)];
+      return r;
+    }
+    r.FilteredIndex = group.BeginIndex + (ARowIndex - group.RowIndex - 1);
+  }
   r.Level = FGroupingFieldList->Count();
-  r.Expanded = false;
-  r.FilteredIndex = ARowIndex;
-  r.RecordIndex = FRecordList[size_t(ARowIndex)];
+  r.RecordIndex = FRecordList[size_t(r.FilteredIndex)];
   return r;
 }
 
-Integer TcxCustomDataControllerInfo::GetRowIndexByRecordIndex(Integer ARecordIndex, bool) {
-  return GetFilteredIndexByRecordIndex(ARecordIndex);
+Integer TcxCustomDataControllerInfo::GetRowIndexByRecordIndex(Integer ARecordIndex, bool AMakeVisible) {
+  const Integer pos = GetFilteredIndexByRecordIndex(ARecordIndex);
+  if (pos < 0 || !IsGrouped()) return pos;
+  const Integer g = FGroups->FindByPosition(pos);
+  if (g < 0) return -1;
+  if (!FGroups->IsVisibleExpanded(g)) {
+    if (!AMakeVisible) return -1;
+    FGroups->MakeVisible(g, true);
+    FGroups->NumberRows();
+    FChanges.Include(dcicExpanding);
+  }
+  const TcxDataGroupInfo& group = FGroups->Items(g);
+  return group.RowIndex + 1 + (pos - group.BeginIndex);
+}
+
+Integer TcxCustomDataControllerInfo::GetGroupIndexByRowIndex(Integer ARowIndex) const {
+  if (!IsGrouped()) return -1;
+  const Integer g = FGroups->FindByRowIndex(ARowIndex);
+  return g >= 0 && FGroups->Items(g).RowIndex == ARowIndex ? g : -1;
+}
+
+std::vector<Variant> TcxCustomDataControllerInfo::GetGroupPathValues(Integer AGroupIndex) const {
+  std::vector<Variant> values;
+  if (!FGroups->IsValid(AGroupIndex)) return values;
+  const TcxDataGroupInfo& g = FGroups->Items(AGroupIndex);
+  const Integer record = FRecordList[size_t(g.FirstPosition)];
+  for (Integer l = 0; l <= g.Level; ++l)
+    values.push_back(FDataController->GetGroupValue(record, FGroups->Fields()[size_t(l)]));
+  return values;
+}
+
+void TcxCustomDataControllerInfo::ChangeExpanding(Integer AGroupIndex, bool AExpanded, bool ARecursive) {
+  if (!FGroups->IsValid(AGroupIndex)) return;
+  const Integer last = ARecursive ? FGroups->Items(AGroupIndex).LastDescendant : AGroupIndex;
+  bool changed = false;
+  for (Integer g = AGroupIndex; g <= last; ++g) {
+    TcxDataGroupInfo& group = FGroups->Items(g);
+    if (group.Expanded != AExpanded) {
+      group.Expanded = AExpanded;
+      changed = true;
+    }
+  }
+  if (!changed) return;
+  FChanges.Include(dcicExpanding);
+  CheckUpdate();
+}
+
+void TcxCustomDataControllerInfo::ExpandAll(bool AExpanded) {
+  bool changed = false;
+  for (Integer g = 0; g < FGroups->Count(); ++g) {
+    TcxDataGroupInfo& group = FGroups->Items(g);
+    if (group.Expanded != AExpanded) {
+      group.Expanded = AExpanded;
+      changed = true;
+    }
+  }
+  if (!changed) return;
+  FChanges.Include(dcicExpanding);
+  CheckUpdate();
+}
+
+void TcxCustomDataControllerInfo::ChangeFocusedRowIndex(Integer ARowIndex) {
+  ARowIndex = std::clamp<Integer>(ARowIndex, -1, GetRowCount() - 1);
+  if (ARowIndex == FFocusingInfo.RowIndex) return;
+  if (!FChanges.Contains(dcicFocusedRow)) FPrevFocusingInfo = FFocusingInfo;
+  const Integer record = ARowIndex >= 0 ? GetRowInfo(ARowIndex).RecordIndex : -1;
+  if (!FDataController->CanFocusRecord(record)) return;
+  FDataController->BeforeFocusedRowChange(ARowIndex);
+  FFocusingInfo.RowIndex = ARowIndex;
+  if (ARowIndex >= 0) {
+    const TcxRowInfo info = GetRowInfo(ARowIndex);
+    FFocusingInfo.RecordIndex = info.RecordIndex;
+    FFocusingInfo.Level = info.Level;
+  } else {
+    FFocusingInfo.RecordIndex = -1;
+    FFocusingInfo.Level = -1;
+  }
+  if (FFocusingInfo.RecordIndex != FPrevFocusingInfo.RecordIndex || FFocusingInfo.Level != FPrevFocusingInfo.Level ||
+      FFocusingInfo.RowIndex != FPrevFocusingInfo.RowIndex) {
+    FChanges += {dcicFocusedRow, dcicFocusedRecord};
+    FDataController->FocusedRecordChanged();
+  }
+  CheckUpdate();
+}
+
+// ---- Selection ----
+
+Integer TcxCustomDataControllerInfo::GetSelectedCount() const {
+  if (!FDataController->IsMultiSelect())
+    return FDataController->IsFocusedSelected() && FFocusingInfo.RowIndex >= 0 ? 1 : 0;
+  return FSelection->Count();
+}
+
+Integer TcxCustomDataControllerInfo::GetSelectedRowIndex(Integer AIndex) const {
+  if (!FDataController->IsMultiSelect()) return AIndex == 0 && GetSelectedCount() == 1 ? FFocusingInfo.RowIndex : -1;
+  return AIndex >= 0 && AIndex < FSelection->Count() ? FSelection->Items(AIndex).RowIndex : -1;
+}
+
+bool TcxCustomDataControllerInfo::IsRowSelected(Integer ARowIndex) const {
+  if (!FDataController->IsMultiSelect()) return GetSelectedCount() == 1 && ARowIndex == FFocusingInfo.RowIndex;
+  return FSelection->IsRowIndexSelected(ARowIndex);
+}
+
+void TcxCustomDataControllerInfo::ChangeRowSelection(Integer ARowIndex, bool ASelected) {
+  CheckRowIndex(ARowIndex);
+  if (!FDataController->IsMultiSelect()) return;
+  Integer at;
+  const bool present = FSelection->FindByRowIndex(ARowIndex, at);
+  if (present == ASelected) return;
+  if (!ASelected) {
+    FSelection->Delete(at);
+    return;
+  }
+  if (!FDataController->CanSelectRow(ARowIndex)) return;
+  const Integer g = GetGroupIndexByRowIndex(ARowIndex);
+  if (g >= 0)
+    FSelection->Add(at, ARowIndex, -1, g);
+  else
+    FSelection->Add(at, ARowIndex, FGroupingFieldList->Count(), GetRowInfo(ARowIndex).RecordIndex);
+}
+
+void TcxCustomDataControllerInfo::SelectRange(Integer AFromRowIndex, Integer AToRowIndex) {
+  if (!FDataController->IsMultiSelect()) return;
+  if (AFromRowIndex > AToRowIndex) std::swap(AFromRowIndex, AToRowIndex);
+  CheckRowIndex(AFromRowIndex);
+  CheckRowIndex(AToRowIndex);
+  // One merge instead of an insertion per row.
+  std::vector<TcxDataSelectionEntry> added;
+  const std::vector<TcxDataSelectionEntry>& old = FSelection->List();
+  Integer at;
+  FSelection->FindByRowIndex(AFromRowIndex, at);
+  for (Integer row = AFromRowIndex; row <= AToRowIndex; ++row) {
+    while (at < Integer(old.size()) && old[size_t(at)].RowIndex < row) ++at;
+    if (at < Integer(old.size()) && old[size_t(at)].RowIndex == row) continue;
+    if (!FDataController->CanSelectRow(row)) continue;
+    const Integer g = GetGroupIndexByRowIndex(row);
+    if (g >= 0)
+      added.push_back({-1, g, row});
+    else
+      added.push_back({FGroupingFieldList->Count(), GetRowInfo(row).RecordIndex, row});
+  }
+  if (added.empty()) return;
+  std::vector<TcxDataSelectionEntry> merged;
+  merged.reserve(old.size() + added.size());
+  std::merge(old.begin(), old.end(), added.begin(), added.end(), std::back_inserter(merged),
+             [](const TcxDataSelectionEntry& a, const TcxDataSelectionEntry& b) { return a.RowIndex < b.RowIndex; });
+  FSelection->List().swap(merged);
+  FSelection->Changed();
+}
+
+void TcxCustomDataControllerInfo::SelectionChanged(TObject*) {
+  FChanges.Include(dcicSelection);
+  if (FDataController->SummaryCountsSelectedOnly()) FChanges.Include(dcicSummary);
+  CheckUpdate();
 }
 
 Integer TcxCustomDataControllerInfo::GetFilteredRecordIndex(Integer AIndex) const {
@@ -294,32 +470,198 @@ void TcxCustomDataControllerInfo::RebuildPositions() {
   }
 }
 
+void TcxCustomDataControllerInfo::SaveGroupStates(TcxDataExpandingInfoStates AStates) {
+  using enum TcxDataExpandingInfoState;
+  if (AStates == FExpandingInfos->SaveStates() && !AStates.Empty()) return;
+  FExpandingInfos->Clear();
+  if (AStates.Empty() || FGroups->Count() == 0) return;
+  // Only a grouping unchanged since the groups were built can find its groups again.
+  std::vector<TcxCustomDataField*> fields;
+  for (Integer i = 0; i < FGroupingFieldList->Count(); ++i) fields.push_back(FGroupingFieldList->Items(i).Field);
+  if (fields != FGroups->Fields()) return;
+  for (TcxCustomDataField* f : fields) FExpandingInfos->AddField(f);
+  FExpandingInfos->SetSaveStates(AStates);
+  const bool alwaysExpanded = FDataController->Options().Contains(TcxDataControllerOption::dcoGroupsAlwaysExpanded);
+  for (Integer g = 0; g < FGroups->Count(); ++g) {
+    const TcxDataGroupInfo& group = FGroups->Items(g);
+    if (group.ParentIndex >= 0 && !FGroups->IsVisibleExpanded(group.ParentIndex)) continue;
+    TcxDataExpandingInfoStates states;
+    if (group.Expanded && AStates.Contains(eisExpanded) && !alwaysExpanded) states.Include(eisExpanded);
+    if (AStates.Contains(eisSelected) && FSelection->FindByGroupIndex(g) >= 0) states.Include(eisSelected);
+    if (!states.Empty()) FExpandingInfos->Add(GetGroupPathValues(g), states);
+  }
+  FExpandingInfos->Prepare();
+}
+
+void TcxCustomDataControllerInfo::DoGrouping() {
+  using enum TcxDataExpandingInfoState;
+  std::vector<TcxCustomDataField*> fields;
+  for (Integer i = 0; i < FGroupingFieldList->Count(); ++i) fields.push_back(FGroupingFieldList->Items(i).Field);
+  FGroups->Clear(fields);
+  if (fields.empty()) return;
+  PrepareSortInfo();
+  TcxCustomDataController* c = FDataController;
+  try {
+    FGroups->Build(Integer(FRecordList.size()), [&](Integer APosition, Integer ALevel) {
+      return c->CompareRecordsBySortOrder(FRecordList[size_t(APosition - 1)], FRecordList[size_t(APosition)],
+                                          FSortInfo[size_t(ALevel)]) != 0;
+    });
+  } catch (...) {
+    ResetSortInfo();
+    throw;
+  }
+  ResetSortInfo();
+  const bool alwaysExpanded = c->Options().Contains(TcxDataControllerOption::dcoGroupsAlwaysExpanded);
+  std::vector<Integer> selectedGroups;
+  for (Integer g = 0; g < FGroups->Count(); ++g) {
+    TcxDataGroupInfo& group = FGroups->Items(g);
+    group.Expanded = alwaysExpanded;
+    if (FExpandingInfos->Empty()) continue;
+    const TcxDataExpandingInfoStates states = FExpandingInfos->Find(GetGroupPathValues(g));
+    if (states.Contains(eisExpanded)) group.Expanded = true;
+    if (states.Contains(eisSelected)) selectedGroups.push_back(g);
+  }
+  FExpandingInfos->Clear();
+  FGroups->NumberRows();
+  // Selected group rows come back as new entries; their rows are set by the re-index.
+  std::vector<TcxDataSelectionEntry>& list = FSelection->List();
+  for (Integer g : selectedGroups) list.push_back({-1, g, -1});
+}
+
+void TcxCustomDataControllerInfo::ReindexSelection(bool ARegrouped) {
+  std::vector<TcxDataSelectionEntry>& list = FSelection->List();
+  if (list.empty()) return;
+  const std::vector<TcxDataSelectionEntry> before = list;
+  std::vector<TcxDataSelectionEntry> kept;
+  kept.reserve(list.size());
+  for (TcxDataSelectionEntry e : list) {
+    if (e.Kind == -1) {
+      // Old group indexes mean nothing after a regroup: those came back through the
+      // remembered states with new indexes and no row yet.
+      if (ARegrouped && e.RowIndex != -1) continue;
+      if (!FGroups->IsValid(e.Index)) continue;
+      e.RowIndex = FGroups->Items(e.Index).RowIndex;
+      if (FGroups->FindByRowIndex(e.RowIndex) != e.Index) continue;  // hidden in a collapsed group
+    } else {
+      if (e.Index >= FDataController->GetRecordCount()) continue;
+      e.Kind = FGroupingFieldList->Count();
+      e.RowIndex = GetRowIndexByRecordIndex(e.Index, false);
+      if (e.RowIndex < 0) continue;
+    }
+    kept.push_back(e);
+  }
+  std::sort(kept.begin(), kept.end(),
+            [](const TcxDataSelectionEntry& a, const TcxDataSelectionEntry& b) { return a.RowIndex < b.RowIndex; });
+  const bool same = kept.size() == before.size() &&
+                    std::equal(kept.begin(), kept.end(), before.begin(), [](const auto& a, const auto& b) {
+                      return a.Kind == b.Kind && a.Index == b.Index && a.RowIndex == b.RowIndex;
+                    });
+  list.swap(kept);
+  if (FSelection->AnchorRowIndex() >= GetRowCount()) FSelection->ClearAnchor();
+  if (!same) FChanges.Include(dcicSelection);
+}
+
+void TcxCustomDataControllerInfo::SettleFocus() {
+  const Integer rows = GetRowCount();
+  if (FPrevFocusingInfo.RowIndex >= rows) FPrevFocusingInfo.RowIndex = -1;
+  if (FFocusingInfo.RecordIndex < 0 && FFocusingInfo.RowIndex < 0) return;
+  Integer row = -1;
+  const Integer record = FFocusingInfo.RecordIndex;
+  if (record >= 0 && GetFilteredIndexByRecordIndex(record) >= 0) {
+    if (IsGrouped() && FFocusingInfo.Level >= 0 && FFocusingInfo.Level < FGroups->LevelCount()) {
+      // A focused group row stays on the group of its level that holds the record.
+      Integer g = FGroups->FindByPosition(GetFilteredIndexByRecordIndex(record));
+      while (g >= 0 && FGroups->Items(g).Level > FFocusingInfo.Level) g = FGroups->Items(g).ParentIndex;
+      if (g >= 0) {
+        if (FGroups->MakeVisible(g, false)) {
+          FGroups->NumberRows();
+          FChanges.Include(dcicExpanding);
+        }
+        row = FGroups->Items(g).RowIndex;
+      }
+    } else {
+      row = GetRowIndexByRecordIndex(record, true);
+    }
+  }
+  TFocusingInfo next = FFocusingInfo;
+  if (row >= 0) {
+    next.RowIndex = row;
+  } else {
+    // The record left the rows: the focus stays at its row, or the last one.
+    next.RowIndex = std::min(FFocusingInfo.RowIndex, rows - 1);
+  }
+  if (next.RowIndex >= 0) {
+    const TcxRowInfo info = GetRowInfo(next.RowIndex);
+    next.RecordIndex = info.RecordIndex;
+    next.Level = info.Level;
+  } else {
+    next.RecordIndex = -1;
+    next.Level = -1;
+  }
+  if (next.RowIndex != FFocusingInfo.RowIndex || next.RecordIndex != FFocusingInfo.RecordIndex ||
+      next.Level != FFocusingInfo.Level) {
+    if (!FChanges.Contains(dcicFocusedRow)) FPrevFocusingInfo = FFocusingInfo;
+    FFocusingInfo.RowIndex = next.RowIndex;
+    FFocusingInfo.RecordIndex = next.RecordIndex;
+    FFocusingInfo.Level = next.Level;
+    FChanges.Include(dcicFocusedRow);
+    if (next.RecordIndex != FPrevFocusingInfo.RecordIndex) FChanges.Include(dcicFocusedRecord);
+  }
+}
+
 void TcxCustomDataControllerInfo::Update() {
+  using enum TcxDataExpandingInfoState;
   TcxCustomDataController* c = FDataController;
   FInfoUpdating = true;
   const TcxDataControllerInfoChanges changes = FChanges;
   try {
     const bool summary = changes.Contains(dcicSummary) && !c->IsReading() && !c->IsDestroying();
+    const bool load = changes.Contains(dcicLoad), grouping = changes.Contains(dcicGrouping);
+    const bool sorting = changes.Contains(dcicSorting);
+    // Groups are built again whenever the order of the records may have changed.
+    const bool regroup = load || grouping || (sorting && IsGrouped());
     FEditingRecord = c->GetEditingRecordIndex();
     FEditingFollower = c->GetEditingFollowingRecordIndex();
-    if (changes.Contains(dcicLoad)) {
+
+    if (regroup) {
+      TcxDataExpandingInfoStates states;
+      // A re-sort keeps every group's state; a reload or regroup only with dcoSaveExpanding.
+      if ((c->Options().Contains(TcxDataControllerOption::dcoSaveExpanding) || !(load || grouping)))
+        states.Include(eisExpanded);
+      for (const TcxDataSelectionEntry& e : FSelection->List())
+        if (e.Kind == -1) {
+          states.Include(eisSelected);
+          break;
+        }
+      SaveGroupStates(states);
+    }
+    if (load) {
       FRecordList.resize(size_t(std::max<Integer>(c->GetRecordCount(), 0)));
       std::iota(FRecordList.begin(), FRecordList.end(), 0);
       DoFilter();
     }
     if (summary && !c->SummaryCountsSelectedOnly()) c->CalculateFooterSummary();
-    if (changes.Contains(dcicGrouping) || changes.Contains(dcicSorting)) DoSort();
-    if (changes.Contains(dcicGrouping)) DoGrouping();
+    if (grouping || sorting) DoSort();
+    if (regroup) {
+      if (IsGrouped())
+        DoGrouping();
+      else
+        FGroups->Clear({});
+    } else if (changes.Contains(dcicExpanding)) {
+      FGroups->NumberRows();
+    }
     RebuildPositions();
-    // The focused record keeps its focus where it is still shown.
-    if (FFocusingInfo.RecordIndex >= 0) {
-      const Integer row = GetRowIndexByRecordIndex(FFocusingInfo.RecordIndex, false);
-      if (row != FFocusingInfo.RowIndex) {
-        FFocusingInfo.RowIndex = row;
-        if (row < 0) FFocusingInfo.RecordIndex = -1;
-        FChanges.Include(dcicFocusedRow);
+    if (c->Options().Contains(TcxDataControllerOption::dcoFocusTopRowAfterSorting) && (FSortOrderChanged || FGroupingChanged) &&
+        !c->IsNotifying() && GetRowCount() > 0) {
+      FFocusingInfo.RecordIndex = GetRowInfo(0).RecordIndex;
+      FFocusingInfo.Level = GetRowInfo(0).Level;
+      if (FSelection->Count() > 0) {
+        FSelection->List().clear();
+        FChanges.Include(dcicSelection);
       }
     }
+    SettleFocus();
+    ReindexSelection(regroup);
     if (summary) c->CalculateGroupSummaries();
   } catch (...) {
     FInfoUpdating = false;

@@ -1,12 +1,12 @@
 // The row list of a data controller: the pending rebuild set, the update lock, the
-// sorting and grouping field lists and the view-order record list, rebuilt in a fixed
-// order (load, filter, sort) when the lock is released.
-//
-// Grouped items take part in the sort order ahead of the sorted ones; turning the sorted
-// records into group rows is the group step's work, done by a descendant.
+// sorting and grouping field lists, the view-order record list and the groups over it,
+// rebuilt in a fixed order (load, filter, sort, group, number) when the lock is
+// released; and the focus and selection that follow the rows through every rebuild.
 #pragma once
 
 #include "widgets/data/cxDataControllerTypes.h"
+#include "widgets/data/cxDataGroups.h"
+#include "widgets/data/cxDataSelection.h"
 
 #include <vector>
 
@@ -85,29 +85,50 @@ class TcxCustomDataControllerInfo : public TObject {
   // A field leaves both lists (it is being removed).
   void RemoveField(TcxCustomDataField* AField);
 
-  // ---- Rows (without grouping a row is a position of the view-order list) ----
-  Integer GetRowCount() const { return Integer(FRecordList.size()); }
+  // ---- Rows: group rows and the data rows of expanded deepest groups ----
+  Integer GetRowCount() const;
   void CheckRowIndex(Integer ARowIndex) const;
-  virtual TcxRowInfo GetRowInfo(Integer ARowIndex) const;
-  // -1 when the record is filtered out (or not a record).
-  virtual Integer GetRowIndexByRecordIndex(Integer ARecordIndex, bool AMakeVisible);
+  TcxRowInfo GetRowInfo(Integer ARowIndex) const;
+  // -1 when the record is filtered out, or hidden in a collapsed group unless
+  // AMakeVisible, which first expands every group on its path.
+  Integer GetRowIndexByRecordIndex(Integer ARecordIndex, bool AMakeVisible);
   Integer GetFilteredRecordCount() const { return Integer(FRecordList.size()); }
   // The record at a view-order position; -1 outside the list.
   Integer GetFilteredRecordIndex(Integer AIndex) const;
   // The view-order position of a record; -1 when it is filtered out.
   Integer GetFilteredIndexByRecordIndex(Integer ARecordIndex) const;
 
-  // ---- Focus state kept for the notifications (moved by the focusing operations) ----
+  // ---- Groups ----
+  TcxDataGroups* Groups() const { return FGroups; }
+  bool IsGrouped() const { return FGroupingFieldList->Count() > 0; }
+  // The group shown by a group row; -1 for a data row or a bad row.
+  Integer GetGroupIndexByRowIndex(Integer ARowIndex) const;
+  // The group values of a group from the outermost level down to its own.
+  std::vector<Variant> GetGroupPathValues(Integer AGroupIndex) const;
+  // Sets the flag of the group (and of its descendants when ARecursive); rows are
+  // numbered again at the rebuild.
+  void ChangeExpanding(Integer AGroupIndex, bool AExpanded, bool ARecursive);
+  void ExpandAll(bool AExpanded);
+
+  // ---- Focus ----
   struct TFocusingInfo {
     Integer RowIndex = -1;
     Integer RecordIndex = -1;
+    Integer Level = -1;
     bool Changed = false;
   };
   TFocusingInfo& FocusingInfo() { return FFocusingInfo; }
   TFocusingInfo& PrevFocusingInfo() { return FPrevFocusingInfo; }
-  // The selected rows, in row order (none without a selection object).
-  virtual Integer GetSelectedCount() const { return 0; }
-  virtual Integer GetSelectedRowIndex(Integer) const { return -1; }
+  // Clamped to -1..RowCount-1; a change adds dcicFocusedRow and dcicFocusedRecord.
+  void ChangeFocusedRowIndex(Integer ARowIndex);
+
+  // ---- Selection ----
+  TcxDataSelection* Selection() const { return FSelection; }
+  Integer GetSelectedCount() const;
+  Integer GetSelectedRowIndex(Integer AIndex) const;
+  bool IsRowSelected(Integer ARowIndex) const;
+  void ChangeRowSelection(Integer ARowIndex, bool ASelected);
+  void SelectRange(Integer AFromRowIndex, Integer AToRowIndex);
 
   // The record compare of the sort: the edited record keeps its place, then the
   // combined entries in turn, then storage order.
@@ -118,8 +139,13 @@ class TcxCustomDataControllerInfo : public TObject {
   virtual void Update();
   virtual void DoFilter();
   virtual void DoSort();
-  // Runs after the sort when grouping changed; the base has no group rows.
-  virtual void DoGrouping() {}
+  // Builds the groups over the sorted records and gives remembered states back.
+  virtual void DoGrouping();
+  // Remembers the expanded and selected groups by their values.
+  void SaveGroupStates(TcxDataExpandingInfoStates AStates);
+  void ReindexSelection(bool ARegrouped);
+  void SettleFocus();
+  void SelectionChanged(TObject* Sender);
   void PrepareSortInfo();
   void ResetSortInfo();
 
@@ -136,6 +162,9 @@ class TcxCustomDataControllerInfo : public TObject {
   std::vector<Integer> FRecordPositions;   // record index -> view-order position, -1 filtered out
   TFocusingInfo FFocusingInfo;
   TFocusingInfo FPrevFocusingInfo;
+  TcxDataGroups* FGroups = nullptr;
+  TcxDataExpandingInfos* FExpandingInfos = nullptr;
+  TcxDataSelection* FSelection = nullptr;
   // The edited record and the record that followed it when editing began (-1: it was last).
   Integer FEditingRecord = kNoEditRecord;
   Integer FEditingFollower = -1;
