@@ -246,3 +246,51 @@ TEST_F(Groups, FocusAndSelectionNotifications) {
   EXPECT_TRUE(r.Rows.empty());
   EXPECT_EQ(r.Sent.size(), 2u);
 }
+
+namespace {
+
+struct Keyed : TcxDataController {
+  using TcxDataController::TcxDataController;
+  bool IsSmartRefresh() const override { return true; }
+  void GetKeyFields(std::vector<TcxCustomDataField*>& AFields) const override {
+    AFields.push_back(Fields()->GetItem(0));
+  }
+};
+
+class Keys : public Groups {
+ protected:
+  TcxCustomDataController* Make() override { return New<Keyed>(nullptr); }
+  V SelectedRecords() const {
+    V r;
+    for (Integer i = 0; i < c_->GetSelectedCount(); ++i)
+      r.push_back(c_->GetRowInfo(c_->GetSelectedRowIndex(i)).RecordIndex);
+    return r;
+  }
+};
+
+}  // namespace
+
+TEST_F(Keys, SelectedRowsComeBackByKeyFirstMatchFirst) {
+  AddItems({IntType()});
+  Fill({{10}, {20}, {30}, {20}});
+  c_->SetMultiSelect(true);
+  c_->ChangeRowSelection(1, true);
+  c_->ChangeRowSelection(2, true);
+  c_->ChangeRowSelection(3, true);
+  c_->BeginSaveKeys();
+  c_->BeginSaveKeys();  // nested: counted only
+  c_->DeleteRecord(0);  // 20, 30, 20
+  c_->AppendRecord();
+  c_->SetValue(3, 0, 20);  // 20, 30, 20, 20
+  c_->EndRestoreKeys();
+  EXPECT_EQ(c_->LockCount(), 1);
+  c_->EndRestoreKeys();
+  EXPECT_EQ(c_->LockCount(), 0);
+  // Two saved 20s take the first two records keyed 20; the third 20 stays unselected.
+  EXPECT_EQ(SelectedRecords(), (V{0, 1, 2}));
+
+  c_->BeginSaveKeys();
+  c_->DeleteRecord(1);  // 20, 20, 20: the saved 30 finds nothing
+  c_->EndRestoreKeys();
+  EXPECT_EQ(SelectedRecords(), (V{0, 1}));
+}

@@ -5,3 +5,4 @@
 #include "widgets/data/cxDataControllerInfo.h"
 #include "widgets/data/cxDataControllerTypes.h"
 #include "widgets/data/cxDataFields.h"
+#include "widgets/data/cxDataKeys.h"

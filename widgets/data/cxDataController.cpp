@@ -1,6 +1,7 @@
 #include "widgets/data/cxDataController.h"
 
 #include "classlib/core/SysUtils.h"
+#include "widgets/data/cxDataKeys.h"
 #include "widgets/foundation/cxVariants.h"
 
 #include <algorithm>
@@ -31,6 +32,7 @@ void TcxCustomDataController::BeforeDestruction() {
 TcxCustomDataController::~TcxCustomDataController() {
   FreeAndNil(FDataControllerInfo);
   FreeAndNil(FGroups);
+  FreeAndNil(FSaveObject);
   // Fields first: each frees its value definition in the storage.
   FreeAndNil(FFields);
   if (FDataStorage) FDataStorage->Clear(false);
@@ -544,5 +546,34 @@ void TcxCustomDataController::SelectFromAnchor(Integer ARowIndex, bool AKeepSele
     EndUpdate();
     throw;
   }
+  EndUpdate();
+}
+
+// ---- Keys ----
+
+void TcxCustomDataController::BeginSaveKeys() {
+  if (FSaveKeysCount++ > 0) return;
+  BeginUpdate();
+  try {
+    FSaveObject = New<TcxSaveObject>(this);
+    FSaveObject->Save(this);
+  } catch (...) {
+    FreeAndNil(FSaveObject);
+    FSaveKeysCount = 0;
+    EndUpdate();
+    throw;
+  }
+}
+
+void TcxCustomDataController::EndRestoreKeys() {
+  if (FSaveKeysCount == 0 || --FSaveKeysCount > 0) return;
+  try {
+    if (FSaveObject) FSaveObject->Restore(this);
+  } catch (...) {
+    FreeAndNil(FSaveObject);
+    EndUpdate();
+    throw;
+  }
+  FreeAndNil(FSaveObject);
   EndUpdate();
 }

@@ -20,6 +20,7 @@
 class TcxCustomDataController;
 class TcxDataListenerLink;
 class TcxDataControllerGroups;
+class TcxSaveObject;
 
 using TcxDataControllerNotifyEvent = TMethod<void(TcxCustomDataController* ADataController)>;
 using TcxDataControllerRecordEvent = TMethod<void(TcxCustomDataController* ADataController, Integer ARecordIndex)>;
@@ -177,6 +178,15 @@ class TcxCustomDataController : public TPersistent {
 
   TcxDataControllerGroups* Groups() const { return FGroups; }
 
+  // ---- Keys kept across a reload ----
+  // The first call locks updates and saves the selected rows by their keys; nested calls
+  // only count. The last EndRestoreKeys restores them and releases the lock.
+  void BeginSaveKeys();
+  void EndRestoreKeys();
+  // Whether records keep identities across a reload (the provider's record ids).
+  virtual bool IsSmartRefresh() const { return false; }
+  virtual void GetKeyFields(std::vector<TcxCustomDataField*>&) const {}
+
   // ---- Hooks of the editing provider, the filter binding and the summary ----
   // The record being edited and the record that followed it in the rows when editing
   // began (-1: it was the last row). Without a provider nothing is edited.
@@ -263,6 +273,8 @@ class TcxCustomDataController : public TPersistent {
   bool FMultiSelect = false;
   bool FFocusedSelected = true;
   TcxDataControllerGroups* FGroups = nullptr;
+  TcxSaveObject* FSaveObject = nullptr;
+  Integer FSaveKeysCount = 0;
   bool FDataChangeMerged = false;
   bool FChangedHeldBack = false;
   Integer FPrevSelectedCount = 0;

@@ -110,6 +110,9 @@ class TcxCustomDataControllerInfo : public TObject {
   void ChangeExpanding(Integer AGroupIndex, bool AExpanded, bool ARecursive);
   void ExpandAll(bool AExpanded);
 
+  // Remembers the expanded and selected groups by their values, for the next regroup.
+  void SaveGroupStates(TcxDataExpandingInfoStates AStates);
+
   // ---- Focus ----
   struct TFocusingInfo {
     Integer RowIndex = -1;
@@ -141,8 +144,6 @@ class TcxCustomDataControllerInfo : public TObject {
   virtual void DoSort();
   // Builds the groups over the sorted records and gives remembered states back.
   virtual void DoGrouping();
-  // Remembers the expanded and selected groups by their values.
-  void SaveGroupStates(TcxDataExpandingInfoStates AStates);
   void ReindexSelection(bool ARegrouped);
   void SettleFocus();
   void SelectionChanged(TObject* Sender);
