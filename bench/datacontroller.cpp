@@ -117,3 +117,61 @@ void BM_FilterHalf(benchmark::State& state) {
 BENCHMARK(BM_FilterHalf)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+namespace {
+
+// Grouping by a key of ACount / 100 distinct values, then expanding every group.
+void BM_GroupAndFullExpand(benchmark::State& state) {
+  const Integer n = Integer(state.range(0));
+  Fixture f(n);
+  f.c->BeginUpdate();
+  for (Integer i = 0; i < n; ++i) f.c->SetValue(i, 0, Integer(i % (n / 100)));
+  f.c->EndUpdate();
+  for (auto _ : state) {
+    state.PauseTiming();
+    f.c->Groups()->ClearGrouping();
+    state.ResumeTiming();
+    f.c->Groups()->ChangeGrouping(0, 0);
+    f.c->Groups()->FullExpand();
+  }
+  if (f.c->GetRowCount() != n + n / 100) state.SkipWithError("wrong row count");
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_GroupAndFullExpand)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// Collapsing and expanding everything again, and finding rows of records after it.
+void BM_ExpandCollapseAndFind(benchmark::State& state) {
+  const Integer n = Integer(state.range(0));
+  Fixture f(n);
+  f.c->BeginUpdate();
+  for (Integer i = 0; i < n; ++i) f.c->SetValue(i, 0, Integer(i % (n / 100)));
+  f.c->Groups()->ChangeGrouping(0, 0);
+  f.c->EndUpdate();
+  Integer found = 0;
+  for (auto _ : state) {
+    f.c->Groups()->FullCollapse();
+    f.c->Groups()->FullExpand();
+    for (Integer r = 0; r < n; r += 97) found += f.c->GetRowIndexByRecordIndex(r, false) >= 0;
+  }
+  benchmark::DoNotOptimize(found);
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_ExpandCollapseAndFind)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// Every row selected, then a re-sort that moves every selected row.
+void BM_SelectAllAndReSort(benchmark::State& state) {
+  const Integer n = Integer(state.range(0));
+  Fixture f(n);
+  f.c->SetMultiSelect(true);
+  bool descending = false;
+  for (auto _ : state) {
+    f.c->SelectAll();
+    descending = !descending;
+    f.c->ChangeSortingOrder(0, descending ? TcxDataSortOrder::soDescending : TcxDataSortOrder::soAscending);
+  }
+  if (f.c->GetSelectedCount() != n) state.SkipWithError("selection lost");
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_SelectAllAndReSort)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
