@@ -294,3 +294,45 @@ TEST_F(Keys, SelectedRowsComeBackByKeyFirstMatchFirst) {
   c_->EndRestoreKeys();
   EXPECT_EQ(SelectedRecords(), (V{0, 1}));
 }
+
+namespace {
+
+// Plays the summary: each group's only summary value is its record count.
+struct Counting : TcxDataController {
+  using TcxDataController::TcxDataController;
+  void CalculateGroupSummaries() override {
+    TcxDataGroups* groups = DataControllerInfo()->Groups();
+    for (Integer g = 0; g < groups->Count(); ++g) {
+      Variant v = VarArrayCreate(0, 0, varVariant);
+      VarArrayPut(v, groups->Items(g).ChildCount, 0);
+      groups->Items(g).SummaryValues = v;
+    }
+  }
+};
+
+class SummarySorting : public Groups {
+ protected:
+  TcxCustomDataController* Make() override { return New<Counting>(nullptr); }
+};
+
+}  // namespace
+
+TEST_F(SummarySorting, GroupsOrderedByTheirSummaryValue) {
+  AddItems({StrType()});
+  Fill({{"A"}, {"B"}, {"C"}, {"B"}, {"C"}, {"C"}});
+  G()->ChangeGrouping(0, 0);
+  EXPECT_EQ(Layout(), (S{"g0:0", "g0:1", "g0:2"}));  // A 1, B 2, C 3
+  c_->SortGroupsBySummary(0, soDescending);
+  EXPECT_TRUE(c_->IsSortingBySummary());
+  EXPECT_EQ(Layout(), (S{"g0:2", "g0:1", "g0:0"}));
+  G()->ChangeExpanding(1, true, false);  // B
+  EXPECT_EQ(Layout(), (S{"g0:2", "g0+:1", "1", "3", "g0:0"}));
+  EXPECT_EQ(c_->GetRowIndexByRecordIndex(3, false), 3);
+  EXPECT_EQ(c_->GetRowIndexByRecordIndex(5, true), 3);  // C opens
+  EXPECT_EQ(Layout(), (S{"g0+:2", "2", "4", "5", "g0+:1", "1", "3", "g0:0"}));
+  c_->SetValue(0, 0, "C");  // a fourth C, kept first after the reload
+  EXPECT_EQ(Layout(), (S{"g0+:0", "0", "2", "4", "5", "g0+:1", "1", "3"}));
+  c_->SortGroupsBySummary(-1, soNone);
+  EXPECT_FALSE(c_->IsSortingBySummary());
+  EXPECT_EQ(Layout(), (S{"g0+:1", "1", "3", "g0+:0", "0", "2", "4", "5"}));
+}

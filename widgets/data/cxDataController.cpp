@@ -372,6 +372,10 @@ Integer TcxCustomDataController::GetGroupingItemIndex(Integer ALevel) const {
   return grouping->Items(ALevel).Field->GetIndex();
 }
 
+void TcxCustomDataController::SortGroupsBySummary(Integer ASummaryIndex, TcxDataSortOrder ASortOrder) {
+  FDataControllerInfo->SetGroupSorting(ASummaryIndex, ASortOrder);
+}
+
 Integer TcxCustomDataController::GetCompareKind(const TcxDataSortInfo& ASortInfo) const {
   TcxCustomDataField* field = ASortInfo.Field;
   const bool internal = field->IsInternal();

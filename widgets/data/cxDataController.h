@@ -127,6 +127,10 @@ class TcxCustomDataController : public TPersistent {
   Integer GetGroupingItemCount() const;
   Integer GetGroupingItemIndex(Integer ALevel) const;
 
+  // Orders the groups (one grouping level) by a group summary item's values; -1 clears.
+  void SortGroupsBySummary(Integer ASummaryIndex, TcxDataSortOrder ASortOrder);
+  bool IsSortingBySummary() const { return FDataControllerInfo->GroupSortingSummaryIndex() >= 0; }
+
   virtual Integer CompareRecords(Integer ARecordIndex1, Integer ARecordIndex2, const TcxDataSortInfo& ASortInfo) const;
   Integer CompareRecordsBySortOrder(Integer ARecordIndex1, Integer ARecordIndex2, const TcxDataSortInfo& ASortInfo) const;
   virtual Integer CompareRecordIndexes(Integer ARecordIndex1, Integer ARecordIndex2) const {

@@ -205,6 +205,21 @@ void TcxCustomDataControllerInfo::ChangeExpanding(Integer AGroupIndex, bool AExp
   CheckUpdate();
 }
 
+void TcxCustomDataControllerInfo::SetGroupSorting(Integer ASummaryIndex, TcxDataSortOrder ASortOrder) {
+  if (ASortOrder == soNone) ASortOrder = soAscending;
+  if (ASummaryIndex < 0) ASortOrder = soNone;
+  if (ASummaryIndex == FGroupSortingSummaryIndex && ASortOrder == FGroupSortingSummaryOrder) return;
+  const bool cleared = ASummaryIndex < 0 && FGroupSortingSummaryIndex >= 0;
+  FGroupSortingSummaryIndex = std::max<Integer>(ASummaryIndex, -1);
+  FGroupSortingSummaryOrder = ASortOrder;
+  // Clearing it regroups in the plain order; setting it recalculates and re-orders.
+  if (cleared)
+    FChanges += {dcicGrouping, dcicSorting, dcicSummary};
+  else
+    FChanges += {dcicSummary, dcicExpanding};
+  CheckUpdate();
+}
+
 void TcxCustomDataControllerInfo::ExpandAll(bool AExpanded) {
   bool changed = false;
   for (Integer g = 0; g < FGroups->Count(); ++g) {
@@ -663,6 +678,11 @@ void TcxCustomDataControllerInfo::Update() {
     SettleFocus();
     ReindexSelection(regroup);
     if (summary) c->CalculateGroupSummaries();
+    if (FGroupSortingSummaryIndex >= 0 && (summary || regroup) && FGroups->LevelCount() == 1) {
+      FGroups->SortBySummary(FGroupSortingSummaryIndex, FGroupSortingSummaryOrder);
+      SettleFocus();
+      ReindexSelection(false);
+    }
   } catch (...) {
     FInfoUpdating = false;
     FChanges = TcxDataControllerInfoChanges();

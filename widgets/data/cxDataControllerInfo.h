@@ -108,6 +108,10 @@ class TcxCustomDataControllerInfo : public TObject {
   // Sets the flag of the group (and of its descendants when ARecursive); rows are
   // numbered again at the rebuild.
   void ChangeExpanding(Integer AGroupIndex, bool AExpanded, bool ARecursive);
+  // The group summary item by which groups are ordered (-1: none), and its order.
+  Integer GroupSortingSummaryIndex() const { return FGroupSortingSummaryIndex; }
+  TcxDataSortOrder GroupSortingSummaryOrder() const { return FGroupSortingSummaryOrder; }
+  void SetGroupSorting(Integer ASummaryIndex, TcxDataSortOrder ASortOrder);
   void ExpandAll(bool AExpanded);
 
   // Remembers the expanded and selected groups by their values, for the next regroup.
@@ -166,6 +170,8 @@ class TcxCustomDataControllerInfo : public TObject {
   TcxDataGroups* FGroups = nullptr;
   TcxDataExpandingInfos* FExpandingInfos = nullptr;
   TcxDataSelection* FSelection = nullptr;
+  Integer FGroupSortingSummaryIndex = -1;
+  TcxDataSortOrder FGroupSortingSummaryOrder = TcxDataSortOrder::soNone;
   // The edited record and the record that followed it when editing began (-1: it was last).
   Integer FEditingRecord = kNoEditRecord;
   Integer FEditingFollower = -1;

@@ -93,6 +93,28 @@ Integer TcxDataGroups::ChildGroup(Integer AIndex, Integer AChild) const {
   return g;
 }
 
+void TcxDataGroups::SortBySummary(Integer ASummaryIndex, TcxDataSortOrder ASortOrder) {
+  if (LevelCount() != 1 || FItems.empty() || ASummaryIndex < 0) return;
+  auto value = [ASummaryIndex](const TcxDataGroupInfo& g) {
+    const Variant& v = g.SummaryValues;
+    if (!(v.VType() & varArray)) return Null();
+    if (ASummaryIndex < VarArrayLowBound(v, 1) || ASummaryIndex > VarArrayHighBound(v, 1)) return Null();
+    return v[ASummaryIndex];
+  };
+  const bool descending = ASortOrder == TcxDataSortOrder::soDescending;
+  std::stable_sort(FItems.begin(), FItems.end(), [&](const TcxDataGroupInfo& a, const TcxDataGroupInfo& b) {
+    const Integer r = cxCompareVariantsForSort(value(a), value(b));
+    return descending ? r > 0 : r < 0;
+  });
+  for (Integer i = 0; i < Count(); ++i) FItems[size_t(i)].LastDescendant = i;
+  // FindByPosition bisects the deepest groups by their first position.
+  FDeepest.resize(FItems.size());
+  for (size_t i = 0; i < FDeepest.size(); ++i) FDeepest[i] = Integer(i);
+  std::sort(FDeepest.begin(), FDeepest.end(),
+            [this](Integer a, Integer b) { return FItems[size_t(a)].BeginIndex < FItems[size_t(b)].BeginIndex; });
+  NumberRows();
+}
+
 // ---- TcxDataExpandingInfos ----
 
 void TcxDataExpandingInfos::Clear() {

@@ -55,6 +55,9 @@ class TcxDataGroups : public TObject {
   // Expands every ancestor of the group; answers whether anything changed.
   bool MakeVisible(Integer AIndex, bool AIncludingSelf);
   Integer ChildGroup(Integer AIndex, Integer AChild) const;
+  // With one grouping level: orders the groups by element ASummaryIndex of their summary
+  // values (cxCompareVariants, equal values keeping their order), then numbers the rows.
+  void SortBySummary(Integer ASummaryIndex, TcxDataSortOrder ASortOrder);
 
  private:
   std::vector<TcxDataGroupInfo> FItems;
