@@ -175,3 +175,43 @@ void BM_SelectAllAndReSort(benchmark::State& state) {
 BENCHMARK(BM_SelectAllAndReSort)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+namespace {
+
+struct KeyedController : TcxDataController {
+  using TcxDataController::TcxDataController;
+  bool IsSmartRefresh() const override { return true; }
+  void GetKeyFields(std::vector<TcxCustomDataField*>& AFields) const override {
+    AFields.push_back(Fields()->GetItem(0));
+  }
+};
+
+// Every row selected, its keys saved and matched again: one binary search per record.
+void BM_SaveAndRestoreSelectedKeys(benchmark::State& state) {
+  const Integer n = Integer(state.range(0));
+  PlatformKernelInitialize();
+  WidgetsDataInitialize();
+  {
+    Item number;
+    Owned<KeyedController> c(New<KeyedController>(nullptr));
+    c->AddItem(&number);
+    c->ChangeValueTypeClass(0, TcxIntegerValueType::StaticClass());
+    c->BeginUpdate();
+    c->SetRecordCount(n);
+    for (Integer i = 0; i < n; ++i) c->SetValue(i, 0, Integer((i * 7919) % n));
+    c->EndUpdate();
+    c->SetMultiSelect(true);
+    c->SelectAll();
+    for (auto _ : state) {
+      c->BeginSaveKeys();
+      c->EndRestoreKeys();
+    }
+    if (c->GetSelectedCount() != n) state.SkipWithError("selection lost");
+  }
+  WidgetsDataFinalize();
+  PlatformKernelFinalize();
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_SaveAndRestoreSelectedKeys)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+}  // namespace

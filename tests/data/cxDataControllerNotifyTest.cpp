@@ -174,3 +174,46 @@ TEST_F(Notify, AssignCopiesOptionsAndTheEightEvents) {
   EXPECT_FALSE(bool(copy->OnRecordChanged));  // outside the eight
   EXPECT_FALSE(bool(copy->OnUpdateControl));
 }
+
+namespace {
+
+struct LoadingOwner : TComponent {
+  LoadingOwner() : TComponent(nullptr) {}
+  void SetLoading(bool AOn) { SetStateFlag(TComponentStateItem::csLoading, AOn); }
+};
+
+}  // namespace
+
+TEST_F(Notify, ChangesWhileTheOwnerLoadsAreToldByLoaded) {
+  Owned<LoadingOwner> owner(New<LoadingOwner>());
+  Owned<TcxDataController> c(New<TcxDataController>(owner.get()));
+  TestItem item;
+  c->AddItem(&item);
+  c->ChangeValueTypeClass(0, IntType());
+  c->OnDataChanged = TcxDataControllerNotifyEvent(&r_, &Recorder::DataChanged);
+  r_.Events.clear();
+  owner->SetLoading(true);
+  c->SetRecordCount(2);
+  EXPECT_TRUE(r_.Events.empty());
+  owner->SetLoading(false);
+  c->Loaded();
+  EXPECT_EQ(r_.Events, (std::vector<std::string>{"data"}));
+  c->Loaded();  // only once
+  EXPECT_EQ(r_.Events.size(), 1u);
+}
+
+TEST_F(Notify, FocusMovesToTheTopAfterSortingWhenAsked) {
+  c_->BeginUpdate();
+  for (Integer r = 0; r < 6; ++r) c_->SetValue(r, 0, r);
+  c_->EndUpdate();
+  c_->ChangeFocusedRowIndex(2);
+  c_->ChangeSortingOrder(0, soDescending);
+  EXPECT_EQ(c_->GetFocusedRecordIndex(), 2);  // follows its record by default
+  c_->SetOptions(c_->Options() + TcxDataControllerOptions{TcxDataControllerOption::dcoFocusTopRowAfterSorting});
+  r_.Sent.clear();
+  c_->ChangeSortingOrder(0, soAscending);
+  EXPECT_EQ(c_->GetFocusedRowIndex(), 0);
+  EXPECT_EQ(c_->GetFocusedRecordIndex(), 0);
+  EXPECT_EQ(r_.Sent, (std::vector<std::string>{"TcxLayoutChangedInfo", "TcxFocusedRowChangedInfo",
+                                               "TcxFocusedRecordChangedInfo"}));
+}

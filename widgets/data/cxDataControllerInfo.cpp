@@ -665,9 +665,11 @@ void TcxCustomDataControllerInfo::Update() {
     } else if (changes.Contains(dcicExpanding)) {
       FGroups->NumberRows();
     }
-    RebuildPositions();
+    if (load || grouping || sorting) RebuildPositions();
     if (c->Options().Contains(TcxDataControllerOption::dcoFocusTopRowAfterSorting) && (FSortOrderChanged || FGroupingChanged) &&
         !c->IsNotifying() && GetRowCount() > 0) {
+      if (!FChanges.Contains(dcicFocusedRow)) FPrevFocusingInfo = FFocusingInfo;
+      FChanges.Include(dcicFocusedRow);
       FFocusingInfo.RecordIndex = GetRowInfo(0).RecordIndex;
       FFocusingInfo.Level = GetRowInfo(0).Level;
       if (FSelection->Count() > 0) {
