@@ -175,6 +175,9 @@ TEST_F(Groups, SelectionWithAnchorRangesAndToggles) {
   EXPECT_FALSE(c_->IsRowSelected(4));
   c_->SetFocusedSelected(false);
   EXPECT_EQ(c_->GetSelectedCount(), 0);
+  c_->ChangeFocusedRowIndex(4);  // a new focus is selected again
+  EXPECT_EQ(c_->GetSelectedRowIndex(0), 4);
+  c_->SetFocusedSelected(false);
 
   c_->SetMultiSelect(true);
   c_->SetSelectionAnchor(2);
@@ -335,4 +338,19 @@ TEST_F(SummarySorting, GroupsOrderedByTheirSummaryValue) {
   c_->SortGroupsBySummary(-1, soNone);
   EXPECT_FALSE(c_->IsSortingBySummary());
   EXPECT_EQ(Layout(), (S{"g0+:1", "1", "3", "g0+:0", "0", "2", "4", "5"}));
+}
+
+TEST(DataSelection, ResizeAndTheAnchor) {
+  Owned<TcxDataSelection> s(New<TcxDataSelection>());
+  s->Resize(3);
+  ASSERT_EQ(s->Count(), 3);
+  EXPECT_EQ(s->Items(2).RowIndex, 2);
+  EXPECT_EQ(s->Items(2).Index, 2);
+  s->SetAnchorRowIndex(2);
+  s->Resize(1);
+  EXPECT_EQ(s->Count(), 1);
+  EXPECT_EQ(s->AnchorRowIndex(), -1);  // its row's entry went
+  Integer at = -1;
+  EXPECT_FALSE(s->FindByRowIndex(5, at));
+  EXPECT_EQ(at, 1);
 }

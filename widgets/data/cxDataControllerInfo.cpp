@@ -253,7 +253,11 @@ void TcxCustomDataControllerInfo::ChangeFocusedRowIndex(Integer ARowIndex) {
   if (FFocusingInfo.RecordIndex != FPrevFocusingInfo.RecordIndex || FFocusingInfo.Level != FPrevFocusingInfo.Level ||
       FFocusingInfo.RowIndex != FPrevFocusingInfo.RowIndex) {
     FChanges += {dcicFocusedRow, dcicFocusedRecord};
+    if (!FDataController->IsMultiSelect() && FDataController->SummaryCountsSelectedOnly())
+      FChanges.Include(dcicSummary);
     FDataController->FocusedRecordChanged();
+    // In single-select mode the newly focused row is the selection again.
+    if (!FDataController->IsMultiSelect()) FDataController->SetFocusedSelected(true);
   }
   CheckUpdate();
 }

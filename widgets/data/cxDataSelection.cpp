@@ -29,6 +29,17 @@ void TcxDataSelection::Reset() {
   Clear();
 }
 
+void TcxDataSelection::Resize(Integer ACount) {
+  ACount = ACount < 0 ? 0 : ACount;
+  if (ACount == Count()) return;
+  while (Count() > ACount) {
+    if (FItems.back().RowIndex == FAnchorRowIndex) ClearAnchor();
+    FItems.pop_back();
+  }
+  while (Count() < ACount) FItems.push_back({0, Count(), Count()});
+  Changed();
+}
+
 bool TcxDataSelection::FindByRowIndex(Integer ARowIndex, Integer& AIndex) const {
   auto it = std::lower_bound(FItems.begin(), FItems.end(), ARowIndex,
                              [](const TcxDataSelectionEntry& e, Integer row) { return e.RowIndex < row; });

@@ -33,6 +33,21 @@ class TcxDataSelection : public TObject {
     Integer i;
     return FindByRowIndex(ARowIndex, i);
   }
+  // Appends entries (kind 0, index and row = position) or deletes from the end until
+  // there are ACount.
+  void Resize(Integer ACount);
+  // Drops, from the end, the data entries whose record fails APasses.
+  template <class Passes>
+  void CheckRecordRows(Passes APasses) {
+    bool changed = false;
+    for (Integer i = Count() - 1; i >= 0; --i)
+      if (FItems[size_t(i)].Kind != -1 && !APasses(FItems[size_t(i)].Index)) {
+        if (FItems[size_t(i)].RowIndex == FAnchorRowIndex) ClearAnchor();
+        FItems.erase(FItems.begin() + i);
+        changed = true;
+      }
+    if (changed) Changed();
+  }
   Integer AnchorRowIndex() const { return FAnchorRowIndex; }
   void SetAnchorRowIndex(Integer Value) { FAnchorRowIndex = Value; }
   void ClearAnchor() { FAnchorRowIndex = -1; }
