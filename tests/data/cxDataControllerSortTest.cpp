@@ -143,6 +143,44 @@ TEST_F(Sorting, MatchesAStableSortOfTheKeys) {
   EXPECT_EQ(Rows(), expected);
 }
 
+TEST_F(Sorting, StringsMatchAByteOrderStableSort) {
+  // Common prefixes longer than eight bytes, prefixes of each other, empty texts, bytes
+  // above 0x7F and Nulls.
+  const std::vector<std::string> pool{"",          "a",         "ab",         "abcdefgh",    "abcdefghij1",
+                                      "abcdefghij2", "abcdefghi", "\xE9t\xE9", "\xE9",       "Z"};
+  AddItems({StrType(), IntType()});
+  std::mt19937 gen(11);
+  const Integer n = 2000;
+  std::vector<Integer> pick(static_cast<size_t>(n));  // -1 stands for Null
+  std::vector<Integer> second(static_cast<size_t>(n));
+  c_->BeginUpdate();
+  c_->SetRecordCount(n);
+  for (Integer i = 0; i < n; ++i) {
+    pick[size_t(i)] = Integer(gen() % (pool.size() + 1)) - 1;
+    second[size_t(i)] = Integer(gen() % 3);
+    if (pick[size_t(i)] >= 0) c_->SetValue(i, 0, String(pool[size_t(pick[size_t(i)])]));
+    c_->SetValue(i, 1, second[size_t(i)]);
+  }
+  c_->ChangeSortingOrder(0, soDescending);
+  c_->ChangeSortingOrder(1, soAscending);
+  c_->EndUpdate();
+  auto key = [&](Integer r) { return pick[size_t(r)]; };
+  V expected(static_cast<size_t>(n));
+  for (Integer i = 0; i < n; ++i) expected[size_t(i)] = i;
+  std::stable_sort(expected.begin(), expected.end(), [&](Integer a, Integer b) {
+    if ((key(a) < 0) != (key(b) < 0)) return key(b) < 0;  // Nulls last when descending
+    if (key(a) >= 0) {
+      const std::string& x = pool[size_t(key(a))];
+      const std::string& y = pool[size_t(key(b))];
+      if (x != y) return std::lexicographical_compare(y.begin(), y.end(), x.begin(), x.end(), [](char p, char q) {
+          return static_cast<unsigned char>(p) < static_cast<unsigned char>(q);
+        });
+    }
+    return second[size_t(a)] < second[size_t(b)];
+  });
+  EXPECT_EQ(Rows(), expected);
+}
+
 TEST_F(Sorting, AnInconsistentCompareStillGivesEveryRecordOnce) {
   // "Always less" drives a plain quicksort to linear depth and quadratic time.
   AddItems({IntType()});

@@ -4,6 +4,7 @@
 #include "widgets/data/cxDataSort.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <iterator>
 #include <numeric>
@@ -411,16 +412,26 @@ void TcxCustomDataControllerInfo::DoFilter() {
 
 namespace {
 
-// A record with the first sort key taken out of its buffer: small fixed-size values are
-// copied, so that the sort reads them from one contiguous array instead of from a record
-// buffer per compare; other values are reached through their prepared data pointer.
+// A record with the first sort key taken out of its buffer, so that most compares read
+// one contiguous array instead of a record buffer: small fixed-size values are copied;
+// ansi strings keep their first eight bytes (as a big-endian number, which orders as the
+// bytes do) besides the pointer to their text, which decides only between equal prefixes.
 struct TKeyedRecord {
   Integer Record;
   bool Null;
+  bool Copied;
   const void* Data;
   alignas(8) Byte Key[16];
-  const void* Value() const { return Data ? Data : Key; }
+  std::uint64_t Prefix;
+  const void* Value() const { return Copied ? Key : Data; }
 };
+
+std::uint64_t BytePrefix(const String* AText) {
+  std::uint64_t r = 0;
+  const size_t n = AText ? std::min<size_t>(AText->size(), 8) : 0;
+  for (size_t i = 0; i < 8; ++i) r = (r << 8) | (i < n ? Byte((*AText)[i]) : 0);
+  return r;
+}
 
 }  // namespace
 
@@ -433,25 +444,33 @@ bool TcxCustomDataControllerInfo::SortByFirstKey() {
   TcxValueTypeClass type = def->ValueTypeClass();
   const size_t size = size_t(std::max(type->GetDataSize(), 0));
   const bool copy = !type->IsString() && !type->InheritsFrom(TcxVariantValueType::StaticClass()) && size <= 16;
+  // Only the ansi string's compare is the byte order that the prefix follows.
+  const bool prefixed = type == TcxStringValueType::StaticClass();
   std::vector<TKeyedRecord> keyed(FRecordList.size());
   const TcxDataStorage* storage = c->DataStorage();
   for (size_t i = 0; i < FRecordList.size(); ++i) {
     TKeyedRecord& k = keyed[i];
     k.Record = FRecordList[i];
     const void* p = nullptr;
-    k.Null = storage->GetDataBuffer(k.Record, def, p) || !p;
-    k.Data = nullptr;
+    k.Null = storage->GetDataBuffer(k.Record, def, p);
+    k.Copied = false;
+    k.Data = p;
+    k.Prefix = 0;
     if (k.Null) continue;
-    if (copy)
+    if (copy && p) {
       std::memcpy(k.Key, p, size);
-    else
-      k.Data = p;
+      k.Copied = true;
+    } else if (prefixed) {
+      k.Prefix = BytePrefix(static_cast<const String*>(p));
+    }
   }
   const bool descending = first.SortOrder == TcxDataSortOrder::soDescending;
   cxDataSort::Sort(keyed, [&](const TKeyedRecord& a, const TKeyedRecord& b) {
     Integer r;
     if (a.Null || b.Null)
       r = a.Null == b.Null ? 0 : a.Null ? -1 : 1;
+    else if (prefixed && a.Prefix != b.Prefix)
+      r = a.Prefix < b.Prefix ? -1 : 1;
     else
       r = type->Compare(a.Value(), b.Value());
     if (r != 0) return descending ? (r < 0 ? 1 : -1) : r;
