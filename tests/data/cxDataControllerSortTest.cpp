@@ -144,10 +144,10 @@ TEST_F(Sorting, MatchesAStableSortOfTheKeys) {
 }
 
 TEST_F(Sorting, StringsMatchAByteOrderStableSort) {
-  // Common prefixes longer than eight bytes, prefixes of each other, empty texts, bytes
-  // above 0x7F and Nulls.
-  const std::vector<std::string> pool{"",          "a",         "ab",         "abcdefgh",    "abcdefghij1",
-                                      "abcdefghij2", "abcdefghi", "\xE9t\xE9", "\xE9",       "Z"};
+  // Common prefixes longer than eight bytes, prefixes of each other, empty texts, case,
+  // bytes above 0x7F and Nulls; by bytes, then by upper-cased bytes.
+  const std::vector<std::string> pool{"",           "a",         "ab",         "abcdefgh", "abcdefghij1", "ABCDEFGHIJ2",
+                                      "abcdefghi", "\xE9t\xE9", "\xE9",       "Z",        "aB"};
   AddItems({StrType(), IntType()});
   std::mt19937 gen(11);
   const Integer n = 2000;
@@ -164,21 +164,32 @@ TEST_F(Sorting, StringsMatchAByteOrderStableSort) {
   c_->ChangeSortingOrder(0, soDescending);
   c_->ChangeSortingOrder(1, soAscending);
   c_->EndUpdate();
-  auto key = [&](Integer r) { return pick[size_t(r)]; };
-  V expected(static_cast<size_t>(n));
-  for (Integer i = 0; i < n; ++i) expected[size_t(i)] = i;
-  std::stable_sort(expected.begin(), expected.end(), [&](Integer a, Integer b) {
-    if ((key(a) < 0) != (key(b) < 0)) return key(b) < 0;  // Nulls last when descending
-    if (key(a) >= 0) {
-      const std::string& x = pool[size_t(key(a))];
-      const std::string& y = pool[size_t(key(b))];
-      if (x != y) return std::lexicographical_compare(y.begin(), y.end(), x.begin(), x.end(), [](char p, char q) {
-          return static_cast<unsigned char>(p) < static_cast<unsigned char>(q);
-        });
-    }
-    return second[size_t(a)] < second[size_t(b)];
-  });
-  EXPECT_EQ(Rows(), expected);
+  auto expected = [&](bool AUpper) {
+    auto text = [&](Integer r) {
+      std::string t = pool[size_t(pick[size_t(r)])];
+      if (AUpper)
+        for (char& ch : t)
+          if (ch >= 'a' && ch <= 'z') ch = char(ch - 'a' + 'A');
+      return t;
+    };
+    V e(static_cast<size_t>(n));
+    for (Integer i = 0; i < n; ++i) e[size_t(i)] = i;
+    std::stable_sort(e.begin(), e.end(), [&](Integer a, Integer b) {
+      const bool nullA = pick[size_t(a)] < 0, nullB = pick[size_t(b)] < 0;
+      if (nullA != nullB) return nullB;  // Nulls last when descending
+      if (!nullA) {
+        const std::string x = text(a), y = text(b);
+        if (x != y) return std::lexicographical_compare(y.begin(), y.end(), x.begin(), x.end(), [](char p, char q) {
+            return static_cast<unsigned char>(p) < static_cast<unsigned char>(q);
+          });
+      }
+      return second[size_t(a)] < second[size_t(b)];
+    });
+    return e;
+  };
+  EXPECT_EQ(Rows(), expected(false));
+  c_->SetOptions({dcoCaseInsensitive});  // texts fetched and upper-cased
+  EXPECT_EQ(Rows(), expected(true));
 }
 
 TEST_F(Sorting, AnInconsistentCompareStillGivesEveryRecordOnce) {

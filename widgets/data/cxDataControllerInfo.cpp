@@ -485,13 +485,71 @@ bool TcxCustomDataControllerInfo::SortByFirstKey() {
   return true;
 }
 
+bool TcxCustomDataControllerInfo::SortByFetchedTexts() {
+  TcxCustomDataController* c = FDataController;
+  if (FSortInfo.empty() || FEditingRecord != kNoEditRecord || c->IsProviderMode()) return false;
+  const TcxDataSortInfo first = FSortInfo.front();
+  if (first.CompareKind != 1 && first.CompareKind != 2) return false;
+  if (c->OnCompare && !first.Field->IsInternal()) return false;
+  const bool ansi = c->Options().Contains(TcxDataControllerOption::dcoAnsiSort);
+  const bool noCase = c->Options().Contains(TcxDataControllerOption::dcoCaseInsensitive);
+  // Each record's text is fetched once (upper-cased once for the byte order without
+  // case) instead of twice per compare; a value that is no text takes the general compare.
+  struct TTextRecord {
+    Integer Record;
+    Integer Slot;
+    bool IsText;
+    std::uint64_t Prefix;
+  };
+  std::vector<String> texts(FRecordList.size());
+  std::vector<TTextRecord> keyed(FRecordList.size());
+  for (size_t i = 0; i < FRecordList.size(); ++i) {
+    TTextRecord& k = keyed[i];
+    k.Record = FRecordList[i];
+    k.Slot = Integer(i);
+    if (first.CompareKind == 2) {
+      texts[i] = c->GetDisplayText(k.Record, first.Field);
+      k.IsText = true;
+    } else {
+      const Variant v = c->GetValue(k.Record, first.Field);
+      k.IsText = v.VType() == varString || v.VType() == varOleStr;
+      if (k.IsText) texts[i] = v.AsString();
+    }
+    if (k.IsText && !ansi && noCase) texts[i] = AnsiUpperCase(texts[i]);
+    k.Prefix = k.IsText && !ansi ? BytePrefix(&texts[i]) : 0;
+  }
+  const bool descending = first.SortOrder == TcxDataSortOrder::soDescending;
+  cxDataSort::Sort(keyed, [&](const TTextRecord& a, const TTextRecord& b) {
+    Integer r;
+    if (!a.IsText || !b.IsText) {
+      r = c->CompareRecords(a.Record, b.Record, first);
+    } else if (ansi) {
+      const String& x = texts[size_t(a.Slot)];
+      const String& y = texts[size_t(b.Slot)];
+      r = noCase ? AnsiCompareText(x, y) : AnsiCompareStr(x, y);
+    } else if (a.Prefix != b.Prefix) {
+      r = a.Prefix < b.Prefix ? -1 : 1;
+    } else {
+      r = CompareStr(texts[size_t(a.Slot)], texts[size_t(b.Slot)]);
+    }
+    if (r != 0) return descending ? (r < 0 ? 1 : -1) : r;
+    for (size_t e = 1; e < FSortInfo.size(); ++e) {
+      const Integer next = c->CompareRecordsBySortOrder(a.Record, b.Record, FSortInfo[e]);
+      if (next != 0) return next;
+    }
+    return c->CompareRecordIndexes(a.Record, b.Record);
+  });
+  for (size_t i = 0; i < keyed.size(); ++i) FRecordList[i] = keyed[i].Record;
+  return true;
+}
+
 void TcxCustomDataControllerInfo::DoSort() {
   if (FDataController->IsGridMode() || FRecordList.empty()) return;
   PrepareSortInfo();
   try {
     if (FSortInfo.empty() && FEditingRecord == kNoEditRecord)
       std::sort(FRecordList.begin(), FRecordList.end());  // storage order
-    else if (!SortByFirstKey())
+    else if (!SortByFirstKey() && !SortByFetchedTexts())
       cxDataSort::Sort(FRecordList, [this](Integer a, Integer b) { return CompareRecords(a, b); });
   } catch (...) {
     ResetSortInfo();

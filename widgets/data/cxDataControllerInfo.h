@@ -181,4 +181,6 @@ class TcxCustomDataControllerInfo : public TObject {
   // The sort when the first key is compared straight from the buffers; False when the
   // general sort must run.
   bool SortByFirstKey();
+  // The sort when the first key's texts are fetched (string options, display texts).
+  bool SortByFetchedTexts();
 };
