@@ -217,3 +217,23 @@ TEST_F(Notify, FocusMovesToTheTopAfterSortingWhenAsked) {
   EXPECT_EQ(r_.Sent, (std::vector<std::string>{"TcxLayoutChangedInfo", "TcxFocusedRowChangedInfo",
                                                "TcxFocusedRecordChangedInfo"}));
 }
+
+TEST_F(Notify, AChangeFromAFilterHandlerWaitsForTheNextRebuild) {
+  struct Meddler : TObject {
+    Integer Calls = 0;
+    void Filter(TcxCustomDataController* C, Integer ARecordIndex, bool& Accept) {
+      ++Calls;
+      if (ARecordIndex == 0 && C->GetItemValue(0, 0).VType() == varNull) C->SetValue(0, 0, 1);
+      Accept = ARecordIndex != 5;
+    }
+  } m;
+  c_->OnFilterRecord = TcxDataFilterRecordEvent(&m, &Meddler::Filter);
+  c_->RefreshView();
+  EXPECT_EQ(m.Calls, 6);  // one pass, not one per change
+  EXPECT_EQ(c_->GetRowCount(), 5);
+  EXPECT_EQ(c_->GetItemValue(0, 0), Variant(1));
+  EXPECT_EQ(c_->LockCount(), 0);
+  c_->BeginUpdate();
+  c_->EndUpdate();  // the waiting reload runs
+  EXPECT_EQ(m.Calls, 12);
+}

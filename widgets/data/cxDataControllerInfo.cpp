@@ -118,9 +118,10 @@ void TcxCustomDataControllerInfo::CheckUpdate() {
 }
 
 void TcxCustomDataControllerInfo::RefreshRequest() {
-  FChanges += {dcicLoad, dcicSummary};
-  if (FSortingFieldList->Count() > 0) FChanges.Include(dcicSorting);
-  if (FGroupingFieldList->Count() > 0) FChanges.Include(dcicGrouping);
+  TcxDataControllerInfoChanges changes{dcicLoad, dcicSummary};
+  if (FSortingFieldList->Count() > 0) changes.Include(dcicSorting);
+  if (FGroupingFieldList->Count() > 0) changes.Include(dcicGrouping);
+  AddChanges(changes);
   CheckUpdate();
 }
 
@@ -768,7 +769,8 @@ void TcxCustomDataControllerInfo::Update() {
     }
   } catch (...) {
     FInfoUpdating = false;
-    FChanges = TcxDataControllerInfoChanges();
+    FChanges = FDeferredChanges;
+    FDeferredChanges = TcxDataControllerInfoChanges();
     throw;
   }
   FInfoUpdating = false;
@@ -785,7 +787,8 @@ void TcxCustomDataControllerInfo::Update() {
   if (FSortOrderChanged) out.Include(dccSorting);
   FGroupingChanged = false;
   FSortOrderChanged = false;
-  FChanges = TcxDataControllerInfoChanges();
+  FChanges = FDeferredChanges;
+  FDeferredChanges = TcxDataControllerInfoChanges();
   c->Change(out);
 }
 

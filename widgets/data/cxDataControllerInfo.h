@@ -72,7 +72,13 @@ class TcxCustomDataControllerInfo : public TObject {
   bool IsUpdating() const { return FInfoUpdating; }
   void CheckUpdate();
   TcxDataControllerInfoChanges Changes() const { return FChanges; }
-  void AddChanges(TcxDataControllerInfoChanges AChanges) { FChanges += AChanges; }
+  // Requests made while a rebuild runs (by an event handler) wait for the next one.
+  void AddChanges(TcxDataControllerInfoChanges AChanges) {
+    if (FInfoUpdating)
+      FDeferredChanges += AChanges;
+    else
+      FChanges += AChanges;
+  }
   // What a reload request adds: load and summary, plus sorting and grouping when items
   // are sorted or grouped.
   void RefreshRequest();
@@ -156,6 +162,7 @@ class TcxCustomDataControllerInfo : public TObject {
 
   TcxCustomDataController* FDataController;
   TcxDataControllerInfoChanges FChanges;
+  TcxDataControllerInfoChanges FDeferredChanges;
   Integer FLockCount = 0;
   bool FInfoUpdating = false;
   bool FSortOrderChanged = false;
