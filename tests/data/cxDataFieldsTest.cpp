@@ -88,3 +88,35 @@ TEST_F(Fields, NewControllerDefaults) {
   EXPECT_EQ(c_->GetRowCount(), 0);
   EXPECT_EQ(c_->GetFocusedRowIndex(), -1);
 }
+
+TEST_F(Fields, LoadingRecordsFromAReader) {
+  AddItems({IntType(), StrType()});
+  c_->ChangeTextStored(1, true);
+  Fill({{1, "old"}});
+  c_->ChangeFocusedRowIndex(0);
+  struct Reader : TcxValueDefReader {
+    Integer Next = 0;
+    Variant GetValue(TcxValueDef* AValueDef) override {
+      return AValueDef->ValueTypeClass() == IntType() ? Variant(Next) : Variant(String("r") + char('0' + Next));
+    }
+    String GetDisplayText(TcxValueDef*) override { return "text " + std::to_string(Next); }
+  };
+  Owned<Reader> reader(New<Reader>());
+  c_->BeginLoadRecords();
+  for (Integer i = 0; i < 3; ++i) {
+    reader->Next = i;
+    EXPECT_EQ(c_->AppendRecordFromReader(reader.get()), i);
+  }
+  EXPECT_EQ(c_->GetRowCount(), 1);  // rows wait for the end
+  c_->EndLoadRecords();
+  EXPECT_EQ(c_->GetRecordCount(), 3);
+  EXPECT_EQ(c_->GetRowCount(), 3);
+  EXPECT_EQ(c_->GetItemValue(2, 1), Variant("r2"));
+  EXPECT_EQ(c_->GetItemDisplayText(1, 1), "text 1");
+  EXPECT_EQ(c_->GetFocusedRowIndex(), -1);
+  c_->IncLookupLockCount();
+  EXPECT_TRUE(c_->IsLookupLocked());
+  c_->DecLookupLockCount();
+  c_->DecLookupLockCount();  // never below zero
+  EXPECT_FALSE(c_->IsLookupLocked());
+}

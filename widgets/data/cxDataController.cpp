@@ -581,3 +581,39 @@ void TcxCustomDataController::EndRestoreKeys() {
   FreeAndNil(FSaveObject);
   EndUpdate();
 }
+
+// ---- Loading ----
+
+void TcxCustomDataController::BeginLoadRecords() {
+  BeginUpdate();
+  try {
+    FDataStorage->Clear(true);
+    FDataControllerInfo->Selection()->Reset();
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+}
+
+Integer TcxCustomDataController::AppendRecordFromReader(TcxValueDefReader* AReader) {
+  const Integer r = FDataStorage->AppendRecord();
+  FDataStorage->ReadRecordValues(r, AReader);
+  return r;
+}
+
+void TcxCustomDataController::EndLoadRecords() {
+  try {
+    // The records are new: no focus carries over.
+    auto& focus = FDataControllerInfo->FocusingInfo();
+    if (focus.RowIndex >= 0 || focus.RecordIndex >= 0) {
+      FDataControllerInfo->PrevFocusingInfo() = focus;
+      focus = TcxCustomDataControllerInfo::TFocusingInfo();
+      FDataControllerInfo->AddChanges({TcxDataControllerInfoChange::dcicResetFocusedRow});
+    }
+    DataChanged(TcxDataChange::dcTotal, -1, -1);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}

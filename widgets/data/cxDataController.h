@@ -114,6 +114,21 @@ class TcxCustomDataController : public TPersistent {
   // Accepts 0..RecordCount-1 and the editing record.
   void CheckRecordRange(Integer ARecordIndex) const;
 
+  // ---- Loading records read elsewhere ----
+  // Opens an update bracket and clears the records.
+  void BeginLoadRecords();
+  // Appends a record filled from the reader (values and kept display texts).
+  Integer AppendRecordFromReader(TcxValueDefReader* AReader);
+  // Closes the bracket: the rows are built anew and the focus starts afresh.
+  void EndLoadRecords();
+
+  // ---- Locks held by lookup editors around their own updates ----
+  void IncLookupLockCount() { ++FLookupLockCount; }
+  void DecLookupLockCount() {
+    if (FLookupLockCount > 0) --FLookupLockCount;
+  }
+  bool IsLookupLocked() const { return FLookupLockCount > 0; }
+
   // ---- Sorting and grouping ----
   void ChangeSortingOrder(Integer AItemIndex, TcxDataSortOrder ASortOrder);
   void ClearSorting(bool AKeepGroupedItems);
@@ -278,6 +293,7 @@ class TcxCustomDataController : public TPersistent {
   bool FFocusedSelected = true;
   TcxDataControllerGroups* FGroups = nullptr;
   TcxSaveObject* FSaveObject = nullptr;
+  Integer FLookupLockCount = 0;
   Integer FSaveKeysCount = 0;
   bool FDataChangeMerged = false;
   bool FChangedHeldBack = false;
