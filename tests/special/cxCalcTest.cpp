@@ -22,6 +22,7 @@ class TTestCalculator : public TcxCustomCalculator {
   TL_CLASS(TTestCalculator, TcxCustomCalculator)
  public:
   using TcxCustomCalculator::TcxCustomCalculator;
+  using TcxCustomCalculator::HidePopup;
   String Text;
   const TcxCustomLookAndFeelPainter* Painter = nullptr;
 
@@ -40,6 +41,9 @@ class TCalcListener : public TObject {
   int Results = 0, Changes = 0;
   void Result(TObject*) { ++Results; }
   void Change(TObject*) { ++Changes; }
+  TObject* HideSender = nullptr;
+  TcxEditCloseUpReason HideReason = TcxEditCloseUpReason::crNone;
+  void Hide(TObject* Sender, TcxEditCloseUpReason R) { HideSender = Sender, HideReason = R; }
   void Swap(TObject*, TcxCalcButtonKind& K) {
     if (K == cbNum1) K = cbNum2;
   }
@@ -208,6 +212,23 @@ TEST_F(cxCalcTest, EventsFireWhereTheyShould) {
   EXPECT_EQ(listener->Changes, 1);
   EXPECT_EQ(Run("+ 4 %"), "26");
   EXPECT_EQ(listener->Results, 2);
+  calc->OnHidePopup = TcxCalcHidePopupEvent(listener.get(), &TCalcListener::Hide);
+  calc->HidePopup(form, TcxEditCloseUpReason::crEnter);
+  EXPECT_EQ(listener->HideSender, calc);
+  EXPECT_EQ(listener->HideReason, TcxEditCloseUpReason::crEnter);
+}
+
+TEST_F(cxCalcTest, BorderStyleChoosesTheWindowFrame) {
+  auto Styles = [&] { return std::pair(GetWindowLongA(Wnd(), GWL_STYLE), GetWindowLongA(Wnd(), GWL_EXSTYLE)); };
+  EXPECT_FALSE(Styles().second & WS_EX_CLIENTEDGE);
+  EXPECT_TRUE(Styles().first & WS_TABSTOP);
+  calc->SetBorderStyle(TBorderStyle::bsSingle);
+  EXPECT_TRUE(Styles().second & WS_EX_CLIENTEDGE);
+  calc->SetCtl3D(false);
+  calc->SetBorderStyle(TBorderStyle::bsNone);
+  calc->SetBorderStyle(TBorderStyle::bsSingle);
+  EXPECT_FALSE(Styles().second & WS_EX_CLIENTEDGE);
+  EXPECT_TRUE(Styles().first & WS_BORDER);
 }
 
 TEST_F(cxCalcTest, KeysAndCharactersPressTheirButtons) {
@@ -338,6 +359,12 @@ TEST_F(cxCalcTest, MouseCapturesPressesAndHotTracks) {
   host().MouseMove(Wnd(), 1, 1);
   Pump();
   EXPECT_EQ(calc->GetHotButton(), cbNone);
+  host().MouseMove(Wnd(), p8.X, p8.Y);
+  Pump();
+  ASSERT_EQ(calc->GetHotButton(), cbNum8);
+  host().MouseMove(form->Handle(), 450, 300);  // leaving the control clears the hot button
+  Pump();
+  EXPECT_EQ(calc->GetHotButton(), cbNone);
 }
 
 TEST_F(cxCalcTest, LayoutFollowsTheClientSize) {
@@ -361,6 +388,10 @@ TEST_F(cxCalcTest, LayoutFollowsTheClientSize) {
   EXPECT_EQ(calc->Button(cbCancel).Bounds, (TRect{194, 6, 294, 52}));
   EXPECT_EQ(calc->Button(cbMC).Bounds, (TRect{6, 58, 65, 104}));
   EXPECT_EQ(calc->Button(cbNum7).Bounds, (TRect{81, 58, 140, 104}));
+  calc->Invalidate();
+  Pump();
+  EXPECT_EQ(calc->GetCanvas()->GetFont()->GetSize(), 17);  // painted bold from size 10 up
+  EXPECT_TRUE(calc->GetCanvas()->GetFont()->GetStyle().Contains(TFontStyle::fsBold));
 
   // A resize keeps the engine and its memory.
   Run("5 MS 3 +");
