@@ -201,6 +201,19 @@ TEST_F(cxCalcTest, DigitsStopAtThePrecisionAndResultsAreRoundedToIt) {
   EXPECT_EQ(Run("C 2 / 3 ="), "0.666666666666667");
 }
 
+TEST_F(cxCalcTest, TheLocaleSeparatorsShapeInputAndOutput) {
+  const TFormatSettings saved = FormatSettings;
+  FormatSettings.DecimalSeparator = ',';
+  FormatSettings.ThousandSeparator = '.';
+  calc->SetBounds(0, 0, 300, 200);  // the decimal caption is taken at layout
+  EXPECT_EQ(calc->Button(cbDecimal).Text, ",");
+  EXPECT_EQ(Run("1 , 5 + 1 ="), "2,5");
+  Run("C 1");
+  calc->Text = " 1.234,5 ";
+  EXPECT_EQ(calc->GetDisplay(), 1234.5);
+  FormatSettings = saved;
+}
+
 TEST_F(cxCalcTest, EventsFireWhereTheyShould) {
   calc->OnResult = TNotifyEvent(listener.get(), &TCalcListener::Result);
   calc->OnDisplayChange = TNotifyEvent(listener.get(), &TCalcListener::Change);
