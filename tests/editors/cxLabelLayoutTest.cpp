@@ -161,7 +161,24 @@ TEST_F(LabelLayoutTest, RotatedTextIsCentred) {
     EXPECT_NEAR((ink.Left + ink.Right) / 2.0, 30.0, 2.5) << c.angle;
     EXPECT_NEAR((ink.Top + ink.Bottom) / 2.0, 30.0, 2.5) << c.angle;
   }
-  EXPECT_EQ(Ink({0, 0, 30, 60}).IsEmpty(), false) << "the 30 degree text reaches both halves";
+  // A raster face is never turned.
+  style->GetFont()->SetName("MS Sans Serif");
+  props->SetAngle(90);
+  Make(60, 60, clWhite);
+  Layout({0, 0, 60, 60}, "abc");
+  Paint();
+  EXPECT_GT(Ink({0, 0, 60, 60}).Width(), Ink({0, 0, 60, 60}).Height());
+}
+
+TEST_F(LabelLayoutTest, DisplayTextOfValues) {
+  Layout({0, 0, 40, 20}, "x");
+  String text = "old";
+  data->EditValueToDisplayText(VarArrayOf({Variant(1), Variant(2)}), text);
+  EXPECT_EQ(text, "") << "an array has no text form";
+  data->EditValueToDisplayText(Variant(12), text);
+  EXPECT_EQ(text, "12");
+  data->EditValueToDisplayText(Variant(), text);
+  EXPECT_EQ(text, "");
 }
 
 TEST_F(LabelLayoutTest, PauseBannerIsBoldNavyCentredWrappedAndTransparentOverTheBoard) {

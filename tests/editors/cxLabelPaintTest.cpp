@@ -153,6 +153,21 @@ TEST_F(LabelPaintTest, TextureFillsTheLettersWithTheTiledGlyph) {
   EXPECT_LT(CountColor({0, 0, 40, 30}, kBack), 40 * 30) << "plain letters";
 }
 
+TEST_F(LabelPaintTest, AcceleratorMarkerIsHiddenUnrotatedAndRotated) {
+  Show("&I");
+  // One box, underlined across its advance as the accelerator.
+  EXPECT_EQ(InkBox({0, 0, 40, 30}, clBlack), (TRect{0, lead, 6, lead + 10}));
+  props->SetShowAccelChar(false);
+  Show("&I");
+  EXPECT_EQ(InkBox({0, 0, 40, 30}, clBlack), (TRect{0, lead, 11, lead + 10})) << "the marker is a letter";
+  props->SetShowAccelChar(true);
+  props->SetAngle(90);
+  Show("&I", {0, 0, 40, 40});
+  const TRect ink = InkBox({0, 0, 40, 40}, clBlack);
+  EXPECT_EQ(ink.Width(), 10);
+  EXPECT_EQ(ink.Height(), 5) << "one turned box";
+}
+
 TEST_F(LabelPaintTest, BackgroundFilledOrLeftAsItIsWhenTransparent) {
   Show("I", {0, 0, 40, 30});
   EXPECT_TRUE(At(39, 29, kBack));
