@@ -89,6 +89,24 @@ TEST_F(LabelLayoutTest, ContentSizeGrowsByTheEffect) {
   EXPECT_EQ(ContentSize("ab"), (TSize{big.cx + 5 + 2, big.cy + 5 + 2})) << "from 12 points on two";
 }
 
+TEST_F(LabelLayoutTest, AutoSizeFitsTheCaptionWithTheStyleBorder) {
+  style->SetTransparentBorder(true);  // the default: 2 pixels around the client area
+  TcxEditSizeProperties sp;
+  const TSize size = props->CalculateEditSize(*canvas, style, false, Variant(String("abc")), sp);
+  EXPECT_EQ(size, (TSize{3 * adv + 4, row + 4}));
+  props->SetLabelEffect(E::cxleExtrude);
+  props->SetDepth(3);
+  const TSize deeper = props->CalculateEditSize(*canvas, style, false, Variant(String("abc")), sp);
+  EXPECT_EQ(deeper, (TSize{size.cx + 3 + 1, size.cy + 3 + 1}));
+  // Painted at that size, the caption and every copy fit.
+  Make(deeper.cx, deeper.cy, clWhite);
+  Layout({0, 0, deeper.cx, deeper.cy}, "abc");
+  Paint();
+  const TRect ink = Ink({0, 0, deeper.cx, deeper.cy});
+  EXPECT_EQ(ink.Right, deeper.cx - 2 - 1) << "the last copy's box ends inside the border, less its gap column";
+  EXPECT_EQ(ink.Bottom, deeper.cy - 2);
+}
+
 TEST_F(LabelLayoutTest, TextRectAndFlags) {
   Layout({0, 0, 40, 20}, "a");
   EXPECT_EQ(info->TextRect, (TRect{0, 0, 40, 20}));

@@ -166,6 +166,8 @@ TEST_F(LabelPaintTest, AcceleratorMarkerIsHiddenUnrotatedAndRotated) {
   const TRect ink = InkBox({0, 0, 40, 40}, clBlack);
   EXPECT_EQ(ink.Width(), 10);
   EXPECT_EQ(ink.Height(), 5) << "one turned box";
+  EXPECT_EQ(CountColor({0, 0, 40, 40}, kBack) + CountColor({0, 0, 40, 40}, clBlack), 40 * 40)
+      << "turned text leaves the background as it is around its letters";
 }
 
 TEST_F(LabelPaintTest, BackgroundFilledOrLeftAsItIsWhenTransparent) {
