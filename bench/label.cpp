@@ -23,8 +23,8 @@ class Program {
     WidgetsEditcoreInitialize();
     cxLabelInitialize();
     properties_ = New<TcxLabelProperties>(nullptr);
-    style_ = static_cast<TcxCustomEditStyle*>(
-        properties_->GetStyleClass().Create(nullptr, TcxContainerStateItem::csNormal, nullptr, false));
+    style_ = static_cast<TcxCustomEditStyle*>(properties_->GetStyleClass().Create(
+        nullptr, TcxContainerStateItem::csNormal, nullptr, false));
     style_->GetFont()->SetName("Tahoma");
     style_->GetFont()->SetHeight(-16);
     bitmap_ = New<TBitmap>();
@@ -62,12 +62,15 @@ void BM_LabelExtrudeRender(benchmark::State& state) {
   Program p;
   p.Properties()->SetLabelEffect(TcxLabelEffect::cxleExtrude);
   p.Properties()->SetDepth(Word(state.range(0)));
-  Owned<TcxCustomLabelViewInfo> info(static_cast<TcxCustomLabelViewInfo*>(p.Properties()->GetViewInfoClass().Create()));
-  Owned<TcxCustomLabelViewData> data(static_cast<TcxCustomLabelViewData*>(p.Properties()->CreateViewData(p.Style(), false)));
+  Owned<TcxCustomLabelViewInfo> info(
+      static_cast<TcxCustomLabelViewInfo*>(p.Properties()->GetViewInfoClass().Create()));
+  Owned<TcxCustomLabelViewData> data(
+      static_cast<TcxCustomLabelViewData*>(p.Properties()->CreateViewData(p.Style(), false)));
   const Variant value(String("Game is paused"));
   for (auto _ : state) {
     // Every calculation renders again.
-    data->Calculate(p.Canvas(), {0, 0, 300, 60}, {-1, -1}, TcxMouseButton::cxmbNone, {}, info.get(), false);
+    data->Calculate(p.Canvas(), {0, 0, 300, 60}, {-1, -1}, TcxMouseButton::cxmbNone, {}, info.get(),
+                    false);
     data->EditValueToDrawValue(p.Canvas(), value, info.get());
     info->Paint(p.Canvas());
   }

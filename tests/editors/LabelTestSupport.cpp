@@ -7,7 +7,8 @@
 #include <vector>
 
 TL_DEFINE_CLASS(TLabelSettingsHolder, [](auto& c) {
-  c.Property("Properties", &TLabelSettingsHolder::GetProperties, &TLabelSettingsHolder::SetProperties);
+  c.Property("Properties", &TLabelSettingsHolder::GetProperties,
+             &TLabelSettingsHolder::SetProperties);
 });
 
 bool WriteBitmapPng(TBitmap* ABitmap, const std::string& APath) {
@@ -22,8 +23,8 @@ bool WriteBitmapPng(TBitmap* ABitmap, const std::string& APath) {
     return false;
   }
   png_init_io(png, f);
-  png_set_IHDR(png, pinfo, png_uint_32(w), png_uint_32(h), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, pinfo, png_uint_32(w), png_uint_32(h), 8, PNG_COLOR_TYPE_RGB,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, pinfo);
   std::vector<png_byte> row(size_t(w) * 3);
   for (int y = 0; y < h; ++y) {

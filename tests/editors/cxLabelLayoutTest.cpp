@@ -24,8 +24,8 @@ class LabelLayoutTest : public LabelTest {
     for (int y = R.Top; y < R.Bottom; ++y)
       for (int x = R.Left; x < R.Right; ++x)
         if (Px(x, y) != TColor(0xFFFFFF)) {
-          box = {std::min<Integer>(box.Left, x), std::min<Integer>(box.Top, y), std::max<Integer>(box.Right, x + 1),
-                 std::max<Integer>(box.Bottom, y + 1)};
+          box = {std::min<Integer>(box.Left, x), std::min<Integer>(box.Top, y),
+                 std::max<Integer>(box.Right, x + 1), std::max<Integer>(box.Bottom, y + 1)};
         }
     return box.Left < box.Right ? box : TRect{};
   }
@@ -35,7 +35,8 @@ class LabelLayoutTest : public LabelTest {
 TEST_F(LabelLayoutTest, ContentSizeOfPlainWrappedAndEmptyText) {
   ASSERT_EQ(adv, 6);  // the test face at 10 pixels: advance round(0.6 E)
   EXPECT_EQ(ContentSize("abc"), (TSize{3 * adv, row}));
-  EXPECT_EQ(ContentSize(""), (TSize{canvas->TextWidth(" "), row})) << "an empty label keeps one line";
+  EXPECT_EQ(ContentSize(""), (TSize{canvas->TextWidth(" "), row}))
+      << "an empty label keeps one line";
   EXPECT_EQ(ContentSize("&abc"), (TSize{3 * adv, row})) << "the accelerator marker takes no room";
   props->SetShowAccelChar(false);
   EXPECT_EQ(ContentSize("&abc"), (TSize{4 * adv, row}));
@@ -44,11 +45,13 @@ TEST_F(LabelLayoutTest, ContentSizeOfPlainWrappedAndEmptyText) {
   EXPECT_EQ(ContentSize("aaa bbb", 4 * adv), (TSize{3 * adv, 2 * row}));
   // No width limit means no wrapping, standing as well as in place.
   EXPECT_EQ(ContentSize("aaa bbb", -1), (TSize{7 * adv, row}));
-  EXPECT_EQ(ContentSize("aaa bbb", -1, true), (TSize{7 * adv + 2, row + 2})) << "plus the in-place margins";
+  EXPECT_EQ(ContentSize("aaa bbb", -1, true), (TSize{7 * adv + 2, row + 2}))
+      << "plus the in-place margins";
   EXPECT_EQ(ContentSize("aaa bbb", 4 * adv + 2, true), (TSize{3 * adv + 2, 2 * row + 2}));
   style->SetBorderStyle(TcxContainerBorderStyle::cbsSingle);
   EXPECT_EQ(ContentSize("a b", 3 * adv + 2), (TSize{3 * adv + 2, row}));
-  EXPECT_EQ(ContentSize("a b", 3 * adv), (TSize{adv + 2, 2 * row})) << "the border's 2 leave too little room";
+  EXPECT_EQ(ContentSize("a b", 3 * adv), (TSize{adv + 2, 2 * row}))
+      << "the border's 2 leave too little room";
 }
 
 TEST_F(LabelLayoutTest, ContentSizeOfRotatedText) {
@@ -67,7 +70,8 @@ TEST_F(LabelLayoutTest, ContentSizeOfRotatedText) {
   EXPECT_EQ(ContentSize("abc"), (TSize{Integer(std::cos(a) * w + std::sin(a) * h + 0.5),
                                        Integer(std::sin(a) * w + std::cos(a) * h + 0.5)}));
   props->SetAngle(90);
-  EXPECT_EQ(ContentSize("aaa bbb", 4 * adv), (TSize{row, 7 * adv})) << "rotated text is never wrapped";
+  EXPECT_EQ(ContentSize("aaa bbb", 4 * adv), (TSize{row, 7 * adv}))
+      << "rotated text is never wrapped";
   style->GetFont()->SetName("MS Sans Serif");  // not TrueType: the angle is ignored
   canvas->GetFont()->Assign(style->GetFont());
   EXPECT_EQ(ContentSize("abc"), canvas->TextExtent("abc"));
@@ -78,7 +82,8 @@ TEST_F(LabelLayoutTest, ContentSizeGrowsByTheEffect) {
   props->SetOrientation(O::cxoRight);
   EXPECT_EQ(ContentSize("ab"), (TSize{2 * adv, row})) << "Depth alone changes nothing";
   props->SetLabelEffect(E::cxleExtrude);
-  EXPECT_EQ(ContentSize("ab"), (TSize{2 * adv + 5 + 1, row + 1})) << "below 12 points one extra step";
+  EXPECT_EQ(ContentSize("ab"), (TSize{2 * adv + 5 + 1, row + 1}))
+      << "below 12 points one extra step";
   props->SetLabelEffect(E::cxleCool);
   props->SetOrientation(O::cxoLeftTop);
   EXPECT_EQ(ContentSize("ab"), (TSize{2 * adv + 5, row + 5}));
@@ -103,7 +108,8 @@ TEST_F(LabelLayoutTest, AutoSizeFitsTheCaptionWithTheStyleBorder) {
   Layout({0, 0, deeper.cx, deeper.cy}, "abc");
   Paint();
   const TRect ink = Ink({0, 0, deeper.cx, deeper.cy});
-  EXPECT_EQ(ink.Right, deeper.cx - 2 - 1) << "the last copy's box ends inside the border, less its gap column";
+  EXPECT_EQ(ink.Right, deeper.cx - 2 - 1)
+      << "the last copy's box ends inside the border, less its gap column";
   EXPECT_EQ(ink.Bottom, deeper.cy - 2);
 }
 
@@ -112,7 +118,8 @@ TEST_F(LabelLayoutTest, TextRectAndFlags) {
   EXPECT_EQ(info->TextRect, (TRect{0, 0, 40, 20}));
   style->SetTransparentBorder(true);
   Layout({0, 0, 40, 20}, "a");
-  EXPECT_EQ(info->TextRect, (TRect{2, 2, 38, 18})) << "the client area inside the transparent border";
+  EXPECT_EQ(info->TextRect, (TRect{2, 2, 38, 18}))
+      << "the client area inside the transparent border";
   style->SetTransparentBorder(false);
   EXPECT_EQ(Integer(info->DrawTextFlags), cxAlignLeft | cxAlignTop | cxShowPrefix);
   Layout({0, 0, 40, 20}, "a", true);
@@ -125,7 +132,8 @@ TEST_F(LabelLayoutTest, TextRectAndFlags) {
   EXPECT_EQ(Integer(info->DrawTextFlags), cxAlignRight | cxAlignVCenter | cxWordBreak);
   props->SetAngle(90);
   Layout({0, 0, 40, 20}, "a", true);
-  EXPECT_EQ(Integer(info->DrawTextFlags), cxAlignRight | cxAlignVCenter) << "no word break when rotated";
+  EXPECT_EQ(Integer(info->DrawTextFlags), cxAlignRight | cxAlignVCenter)
+      << "no word break when rotated";
   EXPECT_EQ(info->Angle, 90);
 }
 
@@ -157,7 +165,8 @@ TEST_F(LabelLayoutTest, EachAlignmentPlacesTheTextWrappedOrNot) {
     Make(40, 40, clWhite);
     Layout({0, 0, 40, 40}, "aaaa");
     Paint();
-    EXPECT_EQ(Ink({0, 0, 40, 40}), (TRect{h.left, (40 - row) / 2 + lead, h.left + ink, (40 - row) / 2 + row}))
+    EXPECT_EQ(Ink({0, 0, 40, 40}),
+              (TRect{h.left, (40 - row) / 2 + lead, h.left + ink, (40 - row) / 2 + row}))
         << Ord(h.horz);
   }
 }
@@ -213,10 +222,12 @@ TEST_F(LabelLayoutTest, PauseBannerIsBoldNavyCentredWrappedAndTransparentOverThe
   const TColor board[2] = {TColor(0x20A020), TColor(0xC0C0C0)};
   Make(200, 100, clWhite);
   for (int y = 0; y < 100; y += 8)
-    for (int x = 0; x < 200; x += 8) cxFillRectByColor(*canvas, {x, y, x + 8, y + 8}, board[(x / 8 + y / 8) % 2]);
+    for (int x = 0; x < 200; x += 8)
+      cxFillRectByColor(*canvas, {x, y, x + 8, y + 8}, board[(x / 8 + y / 8) % 2]);
   auto boardAt = [&](int x, int y) { return Rgb(board[(x / 8 + y / 8) % 2]); };
   const TRect bounds{20, 10, 180, 90};
-  EXPECT_GT(ContentSize(caption, bounds.Width()).cy, ContentSize(caption).cy) << "wraps at the label's width";
+  EXPECT_GT(ContentSize(caption, bounds.Width()).cy, ContentSize(caption).cy)
+      << "wraps at the label's width";
   Layout(bounds, caption);
   Paint();
   Dump("pause-banner");
@@ -226,8 +237,10 @@ TEST_F(LabelLayoutTest, PauseBannerIsBoldNavyCentredWrappedAndTransparentOverThe
   for (int y = bounds.Top; y < bounds.Bottom; ++y)
     for (int x = bounds.Left; x < bounds.Right; ++x) {
       const TColor p = Px(x, y);
-      if (p == boardAt(x, y)) ++boardPixels;
-      else if (p == TColor(0xFFFFFF)) ++other;
+      if (p == boardAt(x, y))
+        ++boardPixels;
+      else if (p == TColor(0xFFFFFF))
+        ++other;
     }
   EXPECT_EQ(other, 0);
   EXPECT_GT(boardPixels, bounds.Width() * bounds.Height() / 2);
@@ -236,11 +249,15 @@ TEST_F(LabelLayoutTest, PauseBannerIsBoldNavyCentredWrappedAndTransparentOverThe
   for (int y = bounds.Top; y < bounds.Bottom; ++y) {
     const bool inked = !InkBox({bounds.Left, y, bounds.Right, y + 1}, clNavy).IsEmpty();
     if (!inked) continue;
-    if (bands.empty() || y != bands.back().second) bands.push_back({y, y + 1});
-    else bands.back().second = y + 1;
+    if (bands.empty() || y != bands.back().second)
+      bands.push_back({y, y + 1});
+    else
+      bands.back().second = y + 1;
   }
   // Lines are the bands taller than a dot over a letter.
-  bands.erase(std::remove_if(bands.begin(), bands.end(), [](auto b) { return b.second - b.first < 6; }), bands.end());
+  bands.erase(
+      std::remove_if(bands.begin(), bands.end(), [](auto b) { return b.second - b.first < 6; }),
+      bands.end());
   ASSERT_EQ(bands.size(), 2u);
   for (auto [top, bottom] : bands) {
     const TRect line = InkBox({bounds.Left, top, bounds.Right, bottom}, clNavy);

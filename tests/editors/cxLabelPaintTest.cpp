@@ -74,7 +74,8 @@ TEST_F(LabelPaintTest, FunFadesFromTheBackgroundToTheShadowColour) {
   EXPECT_EQ(Px(7, lead + 12), TColor(0x555555));
   EXPECT_EQ(Px(6, lead + 11), TColor(0x000000)) << "the last copy in the shadow colour";
   EXPECT_TRUE(At(0, lead, clBlue));
-  EXPECT_EQ(cxLabelBlendColor(clWhite, TColor(0x000064), 3, 4), TColor(0x40408B)) << "each channel rounded";
+  EXPECT_EQ(cxLabelBlendColor(clWhite, TColor(0x000064), 3, 4), TColor(0x40408B))
+      << "each channel rounded";
 }
 
 TEST_F(LabelPaintTest, ReliefLayersByStyleAndSize) {
@@ -159,7 +160,8 @@ TEST_F(LabelPaintTest, AcceleratorMarkerIsHiddenUnrotatedAndRotated) {
   EXPECT_EQ(InkBox({0, 0, 40, 30}, clBlack), (TRect{0, lead, 6, lead + 10}));
   props->SetShowAccelChar(false);
   Show("&I");
-  EXPECT_EQ(InkBox({0, 0, 40, 30}, clBlack), (TRect{0, lead, 11, lead + 10})) << "the marker is a letter";
+  EXPECT_EQ(InkBox({0, 0, 40, 30}, clBlack), (TRect{0, lead, 11, lead + 10}))
+      << "the marker is a letter";
   props->SetShowAccelChar(true);
   props->SetAngle(90);
   Show("&I", {0, 0, 40, 40});
@@ -220,7 +222,8 @@ TEST_F(LabelPaintTest, CachedBitmapIsRenderedAgainOnlyWhenSomethingChanged) {
   Paint();
   EXPECT_TRUE(info->LastPaintRendered()) << "a transparent label renders on every paint";
   // A copy of the view renders for itself.
-  Owned<TcxCustomLabelViewInfo> copy(static_cast<TcxCustomLabelViewInfo*>(props->GetViewInfoClass().Create()));
+  Owned<TcxCustomLabelViewInfo> copy(
+      static_cast<TcxCustomLabelViewInfo*>(props->GetViewInfoClass().Create()));
   copy->Assign(info);
   EXPECT_TRUE(copy->NeedsRender);
   EXPECT_EQ(copy->Text, "I");

@@ -65,8 +65,8 @@ TEST_F(LabelPropertiesTest, EffectOffsetByOrientation) {
   const struct {
     O o;
     TPoint p;
-  } cases[] = {{O::cxoLeft, {3, 0}},    {O::cxoRight, {3, 0}},      {O::cxoTop, {0, 3}},
-               {O::cxoBottom, {0, 3}},  {O::cxoLeftTop, {3, 3}},    {O::cxoLeftBottom, {3, 3}},
+  } cases[] = {{O::cxoLeft, {3, 0}},     {O::cxoRight, {3, 0}},      {O::cxoTop, {0, 3}},
+               {O::cxoBottom, {0, 3}},   {O::cxoLeftTop, {3, 3}},    {O::cxoLeftBottom, {3, 3}},
                {O::cxoRightTop, {3, 3}}, {O::cxoRightBottom, {3, 3}}};
   for (auto c : cases) {
     props->SetOrientation(c.o);

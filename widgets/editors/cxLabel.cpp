@@ -107,8 +107,8 @@ TcxContainerStyleClass TcxCustomLabelProperties::GetStyleClass() const {
 }
 
 TcxCustomEditViewDataClass TcxCustomLabelProperties::GetViewDataClass() const {
-  return ClassOf<TcxCustomLabelViewData, TcxCustomEditViewData, TcxCustomEditProperties*, TcxCustomEditStyle*,
-                 bool>();
+  return ClassOf<TcxCustomLabelViewData, TcxCustomEditViewData, TcxCustomEditProperties*,
+                 TcxCustomEditStyle*, bool>();
 }
 
 TcxCustomEditViewInfoClass TcxCustomLabelProperties::GetViewInfoClass() const {
@@ -124,10 +124,13 @@ TPoint TcxCustomLabelProperties::GetEffectOffset() const {
   using O = TcxLabelOrientation;
   switch (FOrientation) {
     case O::cxoLeft:
-    case O::cxoRight: return {FDepth, 0};
+    case O::cxoRight:
+      return {FDepth, 0};
     case O::cxoTop:
-    case O::cxoBottom: return {0, FDepth};
-    default: return {FDepth, FDepth};
+    case O::cxoBottom:
+      return {0, FDepth};
+    default:
+      return {FDepth, FDepth};
   }
 }
 
@@ -215,16 +218,20 @@ void TcxCustomLabelProperties::SetWordWrap(bool Value) {
 
 TL_DEFINE_CLASS(TcxCustomLabelProperties, [](auto&) {});
 
-TcxCustomEditProperties* TcxLabelProperties::CreateSameClass() const { return New<TcxLabelProperties>(nullptr); }
+TcxCustomEditProperties* TcxLabelProperties::CreateSameClass() const {
+  return New<TcxLabelProperties>(nullptr);
+}
 
 TL_DEFINE_CLASS(TcxLabelProperties, [](auto& c) {
   using T = TcxCustomLabelProperties;
   c.Property("Angle", &T::GetAngle, &T::SetAngle).Default(0);
   c.Property("Depth", &T::GetDepth, &T::SetDepth).Default(0);
   c.Property("Glyph", &T::GetGlyph, &T::SetGlyph).Stored(&T::IsGlyphStored);
-  c.Property("LabelEffect", &T::GetLabelEffect, &T::SetLabelEffect).Default(TcxLabelEffect::cxleNormal);
+  c.Property("LabelEffect", &T::GetLabelEffect, &T::SetLabelEffect)
+      .Default(TcxLabelEffect::cxleNormal);
   c.Property("LabelStyle", &T::GetLabelStyle, &T::SetLabelStyle).Default(TcxLabelStyle::cxlsNormal);
-  c.Property("Orientation", &T::GetOrientation, &T::SetOrientation).Default(TcxLabelOrientation::cxoRightBottom);
+  c.Property("Orientation", &T::GetOrientation, &T::SetOrientation)
+      .Default(TcxLabelOrientation::cxoRightBottom);
   c.Property("PenWidth", &T::GetPenWidth, &T::SetPenWidth).Default(1);
   c.Property("ShadowedColor", &T::GetShadowedColor, &T::SetShadowedColor).Default(clGrayText);
   c.Property("ShowAccelChar", &T::GetShowAccelChar, &T::SetShowAccelChar).Default(true);
@@ -244,7 +251,8 @@ bool TcxCustomLabelViewData::HasOwnBorder() const {
 }
 
 Integer TcxCustomLabelViewData::GetEffectiveAngle(TcxCanvas& ACanvas) const {
-  const bool trueType = cxAssignRotatedFont(ACanvas.Canvas(), Style ? Style->GetFont() : ACanvas.GetFont(), 0);
+  const bool trueType =
+      cxAssignRotatedFont(ACanvas.Canvas(), Style ? Style->GetFont() : ACanvas.GetFont(), 0);
   auto* p = LabelProperties();
   return trueType && p ? p->GetAngle() : 0;
 }
@@ -257,8 +265,9 @@ void TcxCustomLabelViewData::EditValueToDisplayText(const Variant& AEditValue, S
   inherited::EditValueToDisplayText(AEditValue, AText);
 }
 
-TSize TcxCustomLabelViewData::InternalGetEditContentSize(TcxCanvas& ACanvas, const Variant& AEditValue,
-                                                         const TcxEditSizeProperties& AEditSizeProperties) {
+TSize TcxCustomLabelViewData::InternalGetEditContentSize(
+    TcxCanvas& ACanvas, const Variant& AEditValue,
+    const TcxEditSizeProperties& AEditSizeProperties) {
   auto* p = LabelProperties();
   String text;
   PrepareDisplayText(AEditValue, text);
@@ -283,7 +292,8 @@ TSize TcxCustomLabelViewData::InternalGetEditContentSize(TcxCanvas& ACanvas, con
   Integer w = r.Width(), h = r.Height();
   if (angle != 0) {
     const double a = angle * kPi / 180.0, c = std::fabs(std::cos(a)), s = std::fabs(std::sin(a));
-    const Integer rw = Integer(std::trunc(c * w + s * h + 0.5)), rh = Integer(std::trunc(s * w + c * h + 0.5));
+    const Integer rw = Integer(std::trunc(c * w + s * h + 0.5)),
+                  rh = Integer(std::trunc(s * w + c * h + 0.5));
     w = rw;
     h = rh;
   }
@@ -299,24 +309,37 @@ Cardinal TcxCustomLabelViewData::GetDrawTextFlags() const {
   TcxEditAlignment* a = p ? p->GetAlignment() : nullptr;
   Integer flags = 0;
   switch (a ? a->GetHorz() : TAlignment::taLeftJustify) {
-    case TAlignment::taRightJustify: flags |= cxAlignRight; break;
-    case TAlignment::taCenter: flags |= cxAlignHCenter; break;
-    default: flags |= cxAlignLeft; break;
+    case TAlignment::taRightJustify:
+      flags |= cxAlignRight;
+      break;
+    case TAlignment::taCenter:
+      flags |= cxAlignHCenter;
+      break;
+    default:
+      flags |= cxAlignLeft;
+      break;
   }
   switch (a ? a->GetVert() : TcxEditVertAlignment::taTopJustify) {
-    case TcxEditVertAlignment::taBottomJustify: flags |= cxAlignBottom; break;
-    case TcxEditVertAlignment::taVCenter: flags |= cxAlignVCenter; break;
-    default: flags |= cxAlignTop; break;
+    case TcxEditVertAlignment::taBottomJustify:
+      flags |= cxAlignBottom;
+      break;
+    case TcxEditVertAlignment::taVCenter:
+      flags |= cxAlignVCenter;
+      break;
+    default:
+      flags |= cxAlignTop;
+      break;
   }
   if (p && p->GetWordWrap() && FEffectiveAngle == 0) flags |= cxWordBreak;
   if (p && p->GetShowAccelChar()) flags |= cxShowPrefix;
-  if (IsInplace && PaintOptions.Contains(TcxEditPaintOption::epoShowEndEllipsis)) flags |= cxShowEndEllipsis;
+  if (IsInplace && PaintOptions.Contains(TcxEditPaintOption::epoShowEndEllipsis))
+    flags |= cxShowEndEllipsis;
   return Cardinal(flags);
 }
 
 void TcxCustomLabelViewData::Calculate(TcxCanvas& ACanvas, const TRect& ABounds, const TPoint& P,
-                                       TcxMouseButton AButton, TShiftState AShift, TcxCustomEditViewInfo* AViewInfo,
-                                       bool AIsMouseEvent) {
+                                       TcxMouseButton AButton, TShiftState AShift,
+                                       TcxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) {
   inherited::Calculate(ACanvas, ABounds, P, AButton, AShift, AViewInfo, AIsMouseEvent);
   auto* vi = dynamic_cast<TcxCustomLabelViewInfo*>(AViewInfo);
   if (!vi) return;
@@ -400,14 +423,15 @@ TRect TcxCustomLabelViewInfo::ShiftedTextRect(const TPoint& AShift) const {
   return r;
 }
 
-void TcxCustomLabelViewInfo::RenderBackground(TcxCanvas& ACanvas, TcxCanvas* ABehind, const TPoint& AShift) {
+void TcxCustomLabelViewInfo::RenderBackground(TcxCanvas& ACanvas, TcxCanvas* ABehind,
+                                              const TPoint& AShift) {
   const TRect all{0, 0, Bounds.Width(), Bounds.Height()};
   if (Transparent && Control) {
     cxPaintParentBackground(Control, ACanvas.GetHandle(), all);
   } else if (Transparent && !(IsInplace && Focused) && ABehind) {
     // In place (or without a window) what lies behind is what the target already shows.
-    BitBlt(ACanvas.GetHandle(), 0, 0, all.Width(), all.Height(), ABehind->GetHandle(), -AShift.X, -AShift.Y,
-           SRCCOPY);
+    BitBlt(ACanvas.GetHandle(), 0, 0, all.Width(), all.Height(), ABehind->GetHandle(), -AShift.X,
+           -AShift.Y, SRCCOPY);
   } else {
     cxFillRectByColor(ACanvas, all, BackgroundColor);
   }
@@ -418,14 +442,15 @@ void TcxCustomLabelViewInfo::InternalPaint(TcxCanvas& ACanvas) {
   const Integer w = Bounds.Width(), h = Bounds.Height();
   // A zero-size label has nothing to show and no bitmap to size.
   if (w <= 0 || h <= 0) return;
-  const bool paintCopy = Control && Control->ControlState().Contains(TControlStateItem::csPaintCopy);
+  const bool paintCopy =
+      Control && Control->ControlState().Contains(TControlStateItem::csPaintCopy);
   if (!IsInplace && Transparent && paintCopy) {
     DrawLabelText(ACanvas, {0, 0});
     FLastPaintRendered = true;
     return;
   }
-  if (NeedsRender || !FBitmap || TextColor != FRenderedTextColor || BackgroundColor != FRenderedBackgroundColor ||
-      Transparent) {
+  if (NeedsRender || !FBitmap || TextColor != FRenderedTextColor ||
+      BackgroundColor != FRenderedBackgroundColor || Transparent) {
     if (!FBitmap) {
       FBitmap = New<TBitmap>();
       FBitmap->SetPixelFormat(TPixelFormat::pf32bit);
@@ -440,10 +465,12 @@ void TcxCustomLabelViewInfo::InternalPaint(TcxCanvas& ACanvas) {
     NeedsRender = false;
     FLastPaintRendered = true;
   }
-  BitBlt(ACanvas.GetHandle(), Bounds.Left, Bounds.Top, w, h, FBitmap->Canvas()->GetHandle(), 0, 0, SRCCOPY);
+  BitBlt(ACanvas.GetHandle(), Bounds.Left, Bounds.Top, w, h, FBitmap->Canvas()->GetHandle(), 0, 0,
+         SRCCOPY);
 }
 
-void TcxCustomLabelViewInfo::DrawTextCopy(TcxCanvas& ACanvas, const TPoint& AOrigin, Integer AAngle) {
+void TcxCustomLabelViewInfo::DrawTextCopy(TcxCanvas& ACanvas, const TPoint& AOrigin,
+                                          Integer AAngle) {
   if (AAngle == 0) {
     TRect r = TextRect;
     r.Right -= EffectOffset.X;
@@ -451,12 +478,13 @@ void TcxCustomLabelViewInfo::DrawTextCopy(TcxCanvas& ACanvas, const TPoint& AOri
     OffsetRect(&r, AOrigin.X, AOrigin.Y);
     ACanvas.DrawText(Text, r, Integer(DrawTextFlags));
   } else {
-    ACanvas.Canvas()->TextOut(AOrigin.X, AOrigin.Y, ShowAccelChar ? cxRemoveHotKeyPrefix(Text) : Text);
+    ACanvas.Canvas()->TextOut(AOrigin.X, AOrigin.Y,
+                              ShowAccelChar ? cxRemoveHotKeyPrefix(Text) : Text);
   }
 }
 
-void TcxCustomLabelViewInfo::DrawTextLayer(TcxCanvas& ACanvas, const TPoint& AOrigin, Integer AAngle,
-                                           bool ATrueType) {
+void TcxCustomLabelViewInfo::DrawTextLayer(TcxCanvas& ACanvas, const TPoint& AOrigin,
+                                           Integer AAngle, bool ATrueType) {
   if (!(ATrueType && !Glyph->Empty())) {
     DrawTextCopy(ACanvas, AOrigin, AAngle);
     return;
@@ -479,7 +507,8 @@ void TcxCustomLabelViewInfo::DrawLabelText(TcxCanvas& ACanvas, const TPoint& ASh
   const Integer fontSize = font->GetSize();
   const bool trueType = cxAssignRotatedFont(ACanvas.Canvas(), font, 0);
   const Integer a = trueType ? Angle : 0;
-  // 5. Origin: the shift for unrotated text (its rectangle places it), the centred start of rotated text.
+  // 5. Origin: the shift for unrotated text (its rectangle places it), the centred start of rotated
+  // text.
   TPoint origin = AShift;
   if (a != 0) {
     const TSize ext = ACanvas.TextExtent(ShowAccelChar ? cxRemoveHotKeyPrefix(Text) : Text);
@@ -493,7 +522,8 @@ void TcxCustomLabelViewInfo::DrawLabelText(TcxCanvas& ACanvas, const TPoint& ASh
   // 6. Step vector.
   using O = TcxLabelOrientation;
   const bool effect = LabelEffect != TcxLabelEffect::cxleNormal && Depth != 0;
-  const bool onePixel = LabelEffect == TcxLabelEffect::cxleFun || LabelEffect == TcxLabelEffect::cxleExtrude;
+  const bool onePixel =
+      LabelEffect == TcxLabelEffect::cxleFun || LabelEffect == TcxLabelEffect::cxleExtrude;
   const Integer extra = cxLabelEffectExtra(LabelEffect, fontSize);
   TPoint step{0, 0};
   if (effect) step = EffectOffset;
@@ -510,7 +540,8 @@ void TcxCustomLabelViewInfo::DrawLabelText(TcxCanvas& ACanvas, const TPoint& ASh
   ACanvas.GetBrush()->SetStyle(TBrushStyle::bsClear);
   // 8. Depth copies.
   if (effect) {
-    const Integer n = step.X != 0 ? Depth / std::abs(step.X) : Depth / std::max<Integer>(std::abs(step.Y), 1);
+    const Integer n =
+        step.X != 0 ? Depth / std::abs(step.X) : Depth / std::max<Integer>(std::abs(step.Y), 1);
     if (LabelEffect != TcxLabelEffect::cxleFun) ACanvas.GetFont()->SetColor(ShadowedColor);
     for (Integer i = 1; i <= n; ++i) {
       if (LabelEffect == TcxLabelEffect::cxleFun)
@@ -531,7 +562,9 @@ void TcxCustomLabelViewInfo::DrawLabelText(TcxCanvas& ACanvas, const TPoint& ASh
   };
   ACanvas.GetFont()->SetColor(TextColor);
   switch (LabelStyle) {
-    case TcxLabelStyle::cxlsNormal: layer(TextColor, 0); break;
+    case TcxLabelStyle::cxlsNormal:
+      layer(TextColor, 0);
+      break;
     case TcxLabelStyle::cxlsRaised:
       layer(clBtnHighlight, 0);
       if (fontSize >= 12) layer(clBtnShadow, 2);
@@ -580,5 +613,6 @@ void cxLabelInitialize() {
 
 void cxLabelFinalize() {
   if (gLabelInitCount == 0 || --gLabelInitCount > 0) return;
-  if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxLabelProperties::StaticClass());
+  if (TcxRegisteredClasses* r = GetRegisteredEditProperties())
+    r->Unregister(&TcxLabelProperties::StaticClass());
 }

@@ -8,8 +8,8 @@
 
 TL_ENUM(TcxLabelEffect, cxleNormal, cxleFun, cxleExtrude, cxleCool);
 TL_ENUM(TcxLabelStyle, cxlsNormal, cxlsRaised, cxlsLowered, cxlsOutLine);
-TL_ENUM(TcxLabelOrientation, cxoLeft, cxoRight, cxoTop, cxoBottom, cxoLeftTop, cxoLeftBottom, cxoRightTop,
-        cxoRightBottom);
+TL_ENUM(TcxLabelOrientation, cxoLeft, cxoRight, cxoTop, cxoBottom, cxoLeftTop, cxoLeftBottom,
+        cxoRightTop, cxoRightBottom);
 
 // The registry caption of the label's properties class.
 extern const TResStringRec scxSEditRepositoryLabelItem;
