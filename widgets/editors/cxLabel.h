@@ -110,8 +110,8 @@ class TcxCustomLabelViewInfo : public TcxCustomTextEditViewInfo {
   // A transparent label shows what is behind its new place: render again.
   void Offset(Integer DX, Integer DY) override;
 
-  // Steps background-less: the depth copies and the text in its relief style, at the
-  // view's own coordinates shifted by AShift.
+  // Everything but the background: the depth copies, then the text in its relief style,
+  // at the view's coordinates shifted by AShift.
   void DrawLabelText(TcxCanvas& ACanvas, const TPoint& AShift);
   // Whether the last paint rendered (false: the cached bitmap was copied as it was).
   bool LastPaintRendered() const { return FLastPaintRendered; }
@@ -131,7 +131,9 @@ class TcxCustomLabelViewInfo : public TcxCustomTextEditViewInfo {
   TRect ContentRect{};
   // Set by every calculation.
   bool NeedsRender = true;
-  // The standing control that shows the label, for its parent's image; nullptr in place.
+  // The standing control that shows the label: its parent's image goes behind a
+  // transparent label, and a paint copy of it renders straight onto the canvas. nullptr
+  // in place and when painting without a control.
   TWinControl* Control = nullptr;
 
  private:
