@@ -223,17 +223,4 @@ TEST_F(EditButtonDrawTest, ACustomButtonBackgroundReplacesTheFill) {
   EXPECT_TRUE(Is(4, 9, clBtnText)) << "the content still comes after";
 }
 
-TEST_F(EditButtonDrawTest, ButtonsAreDrawnThroughTheEditorBackgroundRoutine) {
-  TcxEditButtonViewInfo& b = Button(K::bkEllipsis, St::bts3D, BS::ebsNormal, {20, 0, 50, 20});
-  (void)b;
-  info->Bounds = {0, 0, 40, 20};
-  info->ClientRect = {0, 0, 20, 20};
-  info->BackgroundColor = clWhite;
-  Make(60, 30);
-  cxDrawEditBackgroundAndButtons(*canvas, *info);
-  EXPECT_TRUE(Is(20, 0, cl3DLight)) << "the button, drawn by the view info";
-  EXPECT_TRUE(Is(45, 5, kPaper)) << "clipped to the editor's bounds";
-  EXPECT_TRUE(Is(5, 5, clWhite));
-}
-
 }  // namespace
