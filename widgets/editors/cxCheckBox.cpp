@@ -66,9 +66,13 @@ void DrawCheckMarkMask(TcxCanvas& ACanvas, const TRect& AInterior, TColor AColor
   if (!mask) return;
   TClipSaver clip(ACanvas);
   ACanvas.IntersectClipRect(AInterior);
-  ACanvas.SetBrushColor(AColor);
-  BitBlt(ACanvas.GetHandle(), AInterior.Left - 2, AInterior.Top - 2, mask->GetWidth(), mask->GetHeight(),
-         mask->Canvas()->GetHandle(), 0, 0, kRopMaskBrush);
+  HDC dc = ACanvas.GetHandle();
+  HBRUSH brush = CreateSolidBrush(ColorToRGB(AColor));
+  HGDIOBJ old = SelectObject(dc, brush);
+  BitBlt(dc, AInterior.Left - 2, AInterior.Top - 2, mask->GetWidth(), mask->GetHeight(), mask->Canvas()->GetHandle(),
+         0, 0, kRopMaskBrush);
+  SelectObject(dc, old);
+  DeleteObject(brush);
 }
 
 void DrawCheckGlyph(TcxCanvas& ACanvas, const TcxEditCheckDrawParams& P) {
@@ -370,6 +374,9 @@ void TcxCustomCheckBoxViewData::Calculate(TcxCanvas& ACanvas, const TRect& ABoun
   auto* vi = static_cast<TcxCustomCheckBoxViewInfo*>(AViewInfo);
   const ES previous = vi->CheckState;
   inherited::Calculate(ACanvas, ABounds, P, AButton, AShift, AViewInfo, AIsMouseEvent);
+  // Hot tracking takes the style's frame for other editors; a check box has none.
+  vi->SetEditBorderStyle(GetEffectiveBorderStyle());
+  vi->BorderWidth = 0;
   TcxCustomCheckBoxProperties* props = CheckProperties();
   // 1. Caption and alignment.
   if (Edit) vi->Text = Edit->GetText();
@@ -466,6 +473,7 @@ TSize TcxCustomCheckBoxViewData::GetEditConstantPartSize(TcxCanvas& ACanvas,
 }
 
 TL_DEFINE_CLASS(TcxCustomCheckBoxViewData, [](auto&) {});
+TL_DEFINE_CLASS(TcxCheckBoxStyle, [](auto&) {});
 
 // ---- view info ----
 

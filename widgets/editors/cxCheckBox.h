@@ -7,6 +7,7 @@
 
 #include "classlib/visual/Graphics.h"
 #include "widgets/editcore/cxEditProperties.h"
+#include "widgets/editcore/cxEditStyles.h"
 #include "widgets/editcore/cxEditViewData.h"
 #include "widgets/editcore/cxTextEditViewData.h"
 
@@ -27,6 +28,14 @@ class IcxCheckBoxEdit {
   ~IcxCheckBoxEdit() = default;
 };
 
+// A check box has no editor frame.
+class TcxCheckBoxStyle : public TcxEditStyle {
+  TL_CLASS(TcxCheckBoxStyle, TcxEditStyle)
+ public:
+  using TcxEditStyle::TcxEditStyle;
+  bool HasBorder() const override { return false; }
+};
+
 class TcxCustomCheckBoxProperties : public TcxCustomEditProperties {
   TL_CLASS(TcxCustomCheckBoxProperties, TcxCustomEditProperties)
  public:
@@ -36,6 +45,7 @@ class TcxCustomCheckBoxProperties : public TcxCustomEditProperties {
   TcxCustomEditProperties* CreateSameClass() const override { return New<TcxCustomCheckBoxProperties>(nullptr); }
   TcxCustomEditViewDataClass GetViewDataClass() const override;
   TcxCustomEditViewInfoClass GetViewInfoClass() const override;
+  TcxContainerStyleClass GetStyleClass() const override { return cxEditStyleClassOf<TcxCheckBoxStyle>(); }
 
   // Unchecked for ValueUnchecked, checked for ValueChecked (tested first), grayed otherwise.
   TcxCheckBoxState GetState(const Variant& AEditValue) const;
