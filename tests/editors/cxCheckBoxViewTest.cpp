@@ -23,7 +23,9 @@ class TCheckHost : public TcxContainer, public IcxCheckBoxEdit {
   TL_CLASS(TCheckHost, TcxContainer)
  public:
   using TcxContainer::TcxContainer;
-  TcxContainerStyleClass GetStyleClass() const override { return cxEditStyleClassOf<TcxCheckBoxStyle>(); }
+  TcxContainerStyleClass GetStyleClass() const override {
+    return cxEditStyleClassOf<TcxCheckBoxStyle>();
+  }
   bool IsKeyboardPressed() const override { return Pressed; }
   bool IsNativeBackground() const override { return false; }
   bool Pressed = false;
@@ -85,20 +87,25 @@ class CheckView : public NativePainterTest {
     if (withHost) data->Edit = host.get();
     return *data;
   }
-  void Calc(PaperCanvas& paper, const TRect& bounds, const TPoint& p = kAway, TShiftState shift = {},
-            TcxMouseButton button = TcxMouseButton::cxmbNone, const Variant& value = Variant(false)) {
+  void Calc(PaperCanvas& paper, const TRect& bounds, const TPoint& p = kAway,
+            TShiftState shift = {}, TcxMouseButton button = TcxMouseButton::cxmbNone,
+            const Variant& value = Variant(false)) {
     data->Calculate(paper.Cx(), bounds, p, button, shift, info.get(), false);
     data->EditValueToDrawValue(paper.Cx(), value, info.get());
   }
   // One check painted in place (no control) in a look and state.
-  void PaintCheck(PaperCanvas& paper, const TRect& bounds, K look, bool native, CS state, ES checkState) {
+  void PaintCheck(PaperCanvas& paper, const TRect& bounds, K look, bool native, CS state,
+                  ES checkState) {
     style->GetLookAndFeel()->SetKind(look);
     style->GetLookAndFeel()->SetNativeStyle(native);
     Data(false, false).Enabled = checkState != ES::ecsDisabled;
-    const TPoint p = checkState == ES::ecsHot || checkState == ES::ecsPressed ? TPoint{5, 5} : kAway;
-    const TShiftState shift = checkState == ES::ecsPressed ? TShiftState{SS::ssLeft} : TShiftState{};
-    const Variant value = state == CS::cbsChecked ? Variant(true) : state == CS::cbsUnchecked ? Variant(false)
-                                                                                               : Variant::MakeNull();
+    const TPoint p =
+        checkState == ES::ecsHot || checkState == ES::ecsPressed ? TPoint{5, 5} : kAway;
+    const TShiftState shift =
+        checkState == ES::ecsPressed ? TShiftState{SS::ssLeft} : TShiftState{};
+    const Variant value = state == CS::cbsChecked     ? Variant(true)
+                          : state == CS::cbsUnchecked ? Variant(false)
+                                                      : Variant::MakeNull();
     info->Text = "Go";
     Calc(paper, bounds, p, shift, TcxMouseButton::cxmbLeft, value);
     ASSERT_EQ(info->CheckState, checkState);
@@ -138,7 +145,8 @@ TEST_F(CheckView, MetricsAndMaskComeFromTheSystemBitmap) {
   DeleteDC(dc);
   DeleteObject(b);
   EXPECT_GT(black, 4) << "the mark";
-  EXPECT_EQ(GetPixel(mask->Canvas()->GetHandle(), 0, 0), 0xFFFFFFu) << "the box frame is the same in both cells";
+  EXPECT_EQ(GetPixel(mask->Canvas()->GetHandle(), 0, 0), 0xFFFFFFu)
+      << "the box frame is the same in both cells";
 }
 
 TEST_F(CheckView, GlyphIndexStaysInsideTheStrip) {
@@ -158,7 +166,8 @@ TEST_F(CheckView, GlyphIndexStaysInsideTheStrip) {
       {CS::cbsGrayed, ES::ecsNormal, 2, 0},    {CS::cbsChecked, ES::ecsPressed, 2, 1},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(cxGetEditCheckGlyphIndex(c.s, c.c, true, c.count), c.index) << Ord(c.s) << Ord(c.c) << c.count;
+    EXPECT_EQ(cxGetEditCheckGlyphIndex(c.s, c.c, true, c.count), c.index)
+        << Ord(c.s) << Ord(c.c) << c.count;
   // Without grayed support an even strip holds pairs.
   EXPECT_EQ(cxGetEditCheckGlyphIndex(CS::cbsChecked, ES::ecsPressed, false, 4), 3);
   EXPECT_EQ(cxGetEditCheckGlyphIndex(CS::cbsGrayed, ES::ecsNormal, false, 4), 0);
@@ -178,13 +187,21 @@ TEST_F(CheckView, GlyphIndexStaysInsideTheStrip) {
   EXPECT_EQ(info->CheckRect.Width(), 10);
   const TRect k = info->CheckRect;
   EXPECT_EQ(paper.Px(k.Left + 5, k.Top + 5), ColorToRGB(clRed));
-  EXPECT_NE(paper.Px(k.Left + 1, k.Top + 5), ColorToRGB(clLime)) << "the strip's transparent colour is left out";
+  EXPECT_NE(paper.Px(k.Left + 1, k.Top + 5), ColorToRGB(clLime))
+      << "the strip's transparent colour is left out";
+  // More images claimed than the strip has pixels: an empty check, nothing read or drawn.
+  props->SetGlyphCount(20);
+  PaperCanvas empty(60, 20);
+  PaintCheck(empty, {0, 0, 60, 20}, K::lfUltraFlat, false, CS::cbsChecked, ES::ecsPressed);
+  EXPECT_EQ(info->CheckRect.Width(), 0);
+  for (int x = 0; x < 60; ++x) EXPECT_NE(empty.Px(x, 10), ColorToRGB(clRed)) << x;
 }
 
 TEST_F(CheckView, CaptionFlagsByAlignmentAndLines) {
   Open();
   EXPECT_EQ(Data().GetDrawTextFlags(A::taLeftJustify), 0x261);
-  EXPECT_EQ(Data().GetDrawTextFlags(A::taRightJustify), 0x261) << "the caption left of a right check stays left-aligned";
+  EXPECT_EQ(Data().GetDrawTextFlags(A::taRightJustify), 0x261)
+      << "the caption left of a right check stays left-aligned";
   EXPECT_EQ(Data().GetDrawTextFlags(A::taCenter), 0x264);
   props->SetMultiLine(true);
   EXPECT_EQ(Data().GetDrawTextFlags(A::taLeftJustify), 0x689);
@@ -203,13 +220,15 @@ TEST_F(CheckView, LayoutOfCheckAndCaption) {
   EXPECT_EQ(info->Text, "Caption");
   EXPECT_EQ(info->GetEditBorderStyle(), EB::ebsNone) << "no editor frame, hot tracking or not";
   EXPECT_EQ(info->CheckRect, (TRect{c.Left + 2, top, c.Left + 2 + cell.cx, top + cell.cy}));
-  EXPECT_EQ(info->TextRect, (TRect{c.Left + 2 + cell.cx + 3, c.Top + 1, c.Right - 2, c.Bottom - 2}));
+  EXPECT_EQ(info->TextRect,
+            (TRect{c.Left + 2 + cell.cx + 3, c.Top + 1, c.Right - 2, c.Bottom - 2}));
 
   props->GetAlignment()->SetHorz(A::taRightJustify);
   Data();
   Calc(paper, bounds);
   EXPECT_EQ(info->CheckRect, (TRect{c.Right - 2 - cell.cx, top, c.Right - 2, top + cell.cy}));
-  EXPECT_EQ(info->TextRect, (TRect{c.Left + 2, c.Top + 1, c.Right - 2 - cell.cx - 3, c.Bottom - 2}));
+  EXPECT_EQ(info->TextRect,
+            (TRect{c.Left + 2, c.Top + 1, c.Right - 2 - cell.cx - 3, c.Bottom - 2}));
 
   props->GetAlignment()->SetHorz(A::taCenter);
   Data();
@@ -227,7 +246,8 @@ TEST_F(CheckView, LayoutOfCheckAndCaption) {
   // Disabled: room for the embossed text.
   Data().Enabled = false;
   Calc(paper, bounds);
-  EXPECT_EQ(info->TextRect, (TRect{c.Left + 2 + cell.cx + 3, c.Top + 1, c.Right - 1, c.Bottom - 1}));
+  EXPECT_EQ(info->TextRect,
+            (TRect{c.Left + 2 + cell.cx + 3, c.Top + 1, c.Right - 1, c.Bottom - 1}));
 }
 
 TEST_F(CheckView, InAGridCellWithoutCaptionTheCheckIsCentred) {
@@ -246,7 +266,8 @@ TEST_F(CheckView, InAGridCellWithoutCaptionTheCheckIsCentred) {
   EXPECT_EQ(info->Alignment, A::taLeftJustify);
   EXPECT_EQ(info->CheckRect.Left, c.Left + 2);
   const TRect m = data->GetContentMargins();
-  EXPECT_EQ(info->TextRect, (TRect{c.Left + 2 + cell.cx + 3, c.Top + m.Top, c.Right - 2, c.Bottom - m.Bottom}));
+  EXPECT_EQ(info->TextRect,
+            (TRect{c.Left + 2 + cell.cx + 3, c.Top + m.Top, c.Right - 2, c.Bottom - m.Bottom}));
 }
 
 TEST_F(CheckView, PaintStateFromMouseKeyboardAndDesign) {
@@ -279,6 +300,17 @@ TEST_F(CheckView, PaintStateFromMouseKeyboardAndDesign) {
   data->Enabled = false;
   Calc(paper, bounds, in);
   EXPECT_EQ(info->CheckState, ES::ecsDisabled);
+  // A grid's single-line check: highlighted under the mouse, and always while designing.
+  style->SetEditBorderStyle(EB::ebsSingle);
+  Data(true);
+  Calc(paper, bounds, in);
+  EXPECT_EQ(info->BorderColor, clHighlight);
+  Calc(paper, bounds, kAway);
+  EXPECT_EQ(info->BorderColor, clBtnShadow);
+  host->SetDesigning(true);
+  Calc(paper, bounds, kAway);
+  EXPECT_EQ(info->BorderColor, clHighlight);
+  host->SetDesigning(false);
 }
 
 TEST_F(CheckView, ValueStateAndFocusRect) {
@@ -299,10 +331,14 @@ TEST_F(CheckView, ValueStateAndFocusRect) {
   Data().Focused = true;
   Calc(paper, bounds, kAway, {}, TcxMouseButton::cxmbNone, Variant::MakeNull());
   EXPECT_EQ(info->State, CS::cbsGrayed);
-  EXPECT_EQ(info->FocusRect, (TRect{t.Left - 1, t.Top - 1, std::min(t.Right + 1, bounds.Right - 1), t.Bottom + 1}));
+  EXPECT_EQ(info->FocusRect,
+            (TRect{t.Left - 1, t.Top - 1, std::min(t.Right + 1, bounds.Right - 1), t.Bottom + 1}));
   Data();
   Calc(paper, bounds);
   EXPECT_TRUE(info->FocusRect.IsEmpty()) << "not focused";
+  Data(true).Focused = true;
+  Calc(paper, bounds);
+  EXPECT_EQ(info->Text, "") << "a grid cell shows no caption";
   Data(true, false).Focused = true;
   Calc(paper, bounds);
   EXPECT_TRUE(info->FocusRect.IsEmpty()) << "a grid cell without the option";
@@ -350,6 +386,21 @@ TEST_F(CheckView, CaptionHeightInTheEditorSize) {
   EXPECT_EQ(multi.cx, single.cx);
 }
 
+TEST_F(CheckView, GridCellWidthFollowsTheCaption) {
+  Open();
+  PaperCanvas paper(200, 40);
+  host->SetText("&Go");
+  props->SetUseAlignmentWhenInplace(true);
+  paper.Cx().GetFont()->Assign(style->GetFont());
+  TcxEditSizeProperties limits;
+  TSize minContent{};
+  const TSize captioned = Data(true).GetEditConstantPartSize(paper.Cx(), limits, minContent);
+  EXPECT_EQ(captioned.cx, paper.Cx().TextWidth("Go") + 2 + cell.cx + 3 + 2);
+  host->SetText("");
+  const TSize bare = Data(true).GetEditConstantPartSize(paper.Cx(), limits, minContent);
+  EXPECT_EQ(bare.cx, cell.cx + 4) << "the check alone, centred, plus its margins";
+}
+
 // ---- painting ----
 
 struct Look {
@@ -384,22 +435,25 @@ TEST_F(CheckView, FlatLooksPaintFrameInteriorAndMarkByState) {
         PaintCheck(paper, {0, 0, 80, 24}, look, false, s, c);
         const TRect k = info->CheckRect;
         ASSERT_EQ(k.Width(), cell.cx);
-        const TColor interior = c == ES::ecsNormal   ? clWindow
-                                : c == ES::ecsHot     ? cxGetEditButtonHighlightColor(false, office11)
-                                : c == ES::ecsPressed ? cxGetEditButtonHighlightColor(true, office11)
-                                                      : clBtnFace;
-        const TColor frame = c == ES::ecsHot || c == ES::ecsPressed ? cxGetEditBorderHighlightColor(office11)
-                             : office11 && c == ES::ecsNormal       ? clBtnText
-                                                                    : clBtnShadow;
-        const TColor markColour = s == CS::cbsUnchecked ? interior
+        const TColor interior = c == ES::ecsNormal ? clWindow
+                                : c == ES::ecsHot  ? cxGetEditButtonHighlightColor(false, office11)
+                                : c == ES::ecsPressed
+                                    ? cxGetEditButtonHighlightColor(true, office11)
+                                    : clBtnFace;
+        const TColor frame = c == ES::ecsHot || c == ES::ecsPressed
+                                 ? cxGetEditBorderHighlightColor(office11)
+                             : office11 && c == ES::ecsNormal ? clBtnText
+                                                              : clBtnShadow;
+        const TColor markColour = s == CS::cbsUnchecked                        ? interior
                                   : s == CS::cbsGrayed || c == ES::ecsDisabled ? clBtnShadow
                                                                                : clBtnText;
-        const String where = String(office11 ? "office11 " : "ultraflat ") + std::to_string(Ord(s)) + "/" +
-                             std::to_string(Ord(c));
+        const String where = String(office11 ? "office11 " : "ultraflat ") +
+                             std::to_string(Ord(s)) + "/" + std::to_string(Ord(c));
         EXPECT_EQ(paper.Px(k.Left + 1, k.Top + 1), ColorToRGB(frame)) << where;
         EXPECT_EQ(paper.Px(k.Left + clear.X, k.Top + clear.Y), ColorToRGB(interior)) << where;
         EXPECT_EQ(paper.Px(k.Left + mark.X, k.Top + mark.Y), ColorToRGB(markColour)) << where;
-        EXPECT_EQ(paper.Px(k.Left, k.Top), ColorToRGB(clWindow)) << where << ": the background ring";
+        EXPECT_EQ(paper.Px(k.Left, k.Top), ColorToRGB(clWindow))
+            << where << ": the background ring";
       }
   }
 }
@@ -413,18 +467,21 @@ TEST_F(CheckView, FrameControlLooksPaintEdgesAndMarkByState) {
         PaperCanvas paper(80, 24);
         PaintCheck(paper, {0, 0, 80, 24}, look, false, s, c);
         const TRect k = info->CheckRect;
-        const String where = std::to_string(Ord(look)) + " " + std::to_string(Ord(s)) + "/" + std::to_string(Ord(c));
+        const String where =
+            std::to_string(Ord(look)) + " " + std::to_string(Ord(s)) + "/" + std::to_string(Ord(c));
         // Sunken outer edge, then the inner ring: dark shadow (3-D) or face (flat).
         EXPECT_EQ(paper.Px(k.Left, k.Top), ColorToRGB(clBtnShadow)) << where;
         EXPECT_EQ(paper.Px(k.Right - 1, k.Bottom - 1), ColorToRGB(clBtnHighlight)) << where;
-        EXPECT_EQ(paper.Px(k.Left + 1, k.Top + 1), ColorToRGB(look == K::lfStandard ? cl3DDkShadow : clBtnFace))
+        EXPECT_EQ(paper.Px(k.Left + 1, k.Top + 1),
+                  ColorToRGB(look == K::lfStandard ? cl3DDkShadow : clBtnFace))
             << where;
         if (look == K::lfStandard) {
           EXPECT_EQ(paper.Px(k.Right - 2, k.Bottom - 2), ColorToRGB(cl3DLight)) << where;
         }
         // The interior corner: window colour, face when pushed, inactive or three-state.
         const bool face = c == ES::ecsPressed || c == ES::ecsDisabled || s == CS::cbsGrayed;
-        EXPECT_EQ(paper.Px(k.Left + 2, k.Top + 2), ColorToRGB(face ? clBtnFace : clWindow)) << where;
+        EXPECT_EQ(paper.Px(k.Left + 2, k.Top + 2), ColorToRGB(face ? clBtnFace : clWindow))
+            << where;
         // A mark in the middle for checked and checked-looking grayed checks.
         int marked = 0;
         for (int y = k.Top + 2; y < k.Bottom - 2; ++y)
@@ -451,7 +508,9 @@ TEST_F(CheckView, NativeLookDrawsTheCheckPartInEveryState) {
   for (const CS s : kStates)
     for (const ES c : kCheckStates) {
       PaperCanvas paper(80, 24);
-      const auto calls = Record([&] { PaintCheck(paper, {0, 0, 80, 24}, K::lfStandard, true, s, c); });
+      const auto calls = Record([&] {
+        PaintCheck(paper, {0, 0, 80, 24}, K::lfStandard, true, s, c);
+      });
       int drawn = 0;
       for (const ThemeCall& call : calls)
         if (call.function == "DrawThemeBackground" && call.part == 3) {
@@ -475,10 +534,17 @@ TEST_F(CheckView, ThemeStatesOfGrayedChecksByNullStyle) {
   EXPECT_EQ(cxGetCheckThemeState(CS::cbsGrayed, NS::nssUnchecked, ES::ecsHot), 2);
   EXPECT_EQ(cxGetCheckThemeState(CS::cbsGrayed, NS::nssInactive, ES::ecsPressed), 4);
   EXPECT_EQ(cxGetCheckThemeState(CS::cbsGrayed, NS::nssGrayedChecked, ES::ecsDisabled), 12);
-  EXPECT_EQ(cxGetCheckFrameControlFlags(CS::cbsChecked, NS::nssGrayedChecked, ES::ecsPressed, EB::ebs3D), 0x600u);
-  EXPECT_EQ(cxGetCheckFrameControlFlags(CS::cbsGrayed, NS::nssInactive, ES::ecsNormal, EB::ebsFlat), 0x4108u);
-  EXPECT_EQ(cxGetCheckFrameControlFlags(CS::cbsGrayed, NS::nssGrayedChecked, ES::ecsDisabled, EB::ebsFlat), 0x4608u);
-  EXPECT_EQ(cxGetCheckFrameControlFlags(CS::cbsUnchecked, NS::nssGrayedChecked, ES::ecsDisabled, EB::ebs3D), 0x308u);
+  EXPECT_EQ(
+      cxGetCheckFrameControlFlags(CS::cbsChecked, NS::nssGrayedChecked, ES::ecsPressed, EB::ebs3D),
+      0x600u);
+  EXPECT_EQ(cxGetCheckFrameControlFlags(CS::cbsGrayed, NS::nssInactive, ES::ecsNormal, EB::ebsFlat),
+            0x4108u);
+  EXPECT_EQ(cxGetCheckFrameControlFlags(CS::cbsGrayed, NS::nssGrayedChecked, ES::ecsDisabled,
+                                        EB::ebsFlat),
+            0x4608u);
+  EXPECT_EQ(cxGetCheckFrameControlFlags(CS::cbsUnchecked, NS::nssGrayedChecked, ES::ecsDisabled,
+                                        EB::ebs3D),
+            0x308u);
 }
 
 TEST_F(CheckView, DisabledCaptionIsEmbossedOnlyWithoutItsOwnColour) {
@@ -516,7 +582,8 @@ TEST_F(CheckView, GalleryOfLooksAndStates) {
     for (size_t si = 0; si < std::size(kStates); ++si)
       for (size_t ci = 0; ci < std::size(kCheckStates); ++ci) {
         PaperCanvas paper(kW, kH);
-        PaintCheck(paper, {0, 0, kW, kH}, kLooks[row].kind, kLooks[row].native, kStates[si], kCheckStates[ci]);
+        PaintCheck(paper, {0, 0, kW, kH}, kLooks[row].kind, kLooks[row].native, kStates[si],
+                   kCheckStates[ci]);
         const int col = int(si * std::size(kCheckStates) + ci);
         for (int y = 0; y < kH; ++y)
           for (int x = 0; x < kW; ++x)

@@ -45,7 +45,8 @@ HTHEME ButtonTheme(bool ANativeStyle) {
 
 // Unchecked-looking: unchecked, or grayed drawn without a mark.
 bool ShowsMark(CS AState, NS ANullStyle) {
-  return AState == CS::cbsChecked || (AState == CS::cbsGrayed && ANullStyle == NS::nssGrayedChecked);
+  return AState == CS::cbsChecked ||
+         (AState == CS::cbsGrayed && ANullStyle == NS::nssGrayedChecked);
 }
 
 // Restores the clip region it found.
@@ -69,15 +70,16 @@ void DrawCheckMarkMask(TcxCanvas& ACanvas, const TRect& AInterior, TColor AColor
   HDC dc = ACanvas.GetHandle();
   HBRUSH brush = CreateSolidBrush(ColorToRGB(AColor));
   HGDIOBJ old = SelectObject(dc, brush);
-  BitBlt(dc, AInterior.Left - 2, AInterior.Top - 2, mask->GetWidth(), mask->GetHeight(), mask->Canvas()->GetHandle(),
-         0, 0, kRopMaskBrush);
+  BitBlt(dc, AInterior.Left - 2, AInterior.Top - 2, mask->GetWidth(), mask->GetHeight(),
+         mask->Canvas()->GetHandle(), 0, 0, kRopMaskBrush);
   SelectObject(dc, old);
   DeleteObject(brush);
 }
 
 void DrawCheckGlyph(TcxCanvas& ACanvas, const TcxEditCheckDrawParams& P) {
   const Integer imageWidth = P.Glyph->GetWidth() / P.GlyphCount;
-  const Integer index = cxGetEditCheckGlyphIndex(P.State, P.CheckState, P.GrayedSupported, P.GlyphCount);
+  const Integer index =
+      cxGetEditCheckGlyphIndex(P.State, P.CheckState, P.GrayedSupported, P.GlyphCount);
   const TRect& r = P.CheckRect;
   if (r.IsEmpty() || imageWidth <= 0) return;
   Owned<TBitmap> image(New<TBitmap>());
@@ -87,12 +89,15 @@ void DrawCheckGlyph(TcxCanvas& ACanvas, const TcxEditCheckDrawParams& P) {
   const Integer srcX = index * imageWidth;
   const Integer srcY = (P.Glyph->GetHeight() - r.Height()) / 2;
   const Integer w = std::min(r.Width(), imageWidth);
-  const Integer y0 = std::max<Integer>(0, srcY), y1 = std::min<Integer>(P.Glyph->GetHeight(), srcY + r.Height());
+  const Integer y0 = std::max<Integer>(0, srcY),
+                y1 = std::min<Integer>(P.Glyph->GetHeight(), srcY + r.Height());
   image->Canvas()->Brush()->SetColor(P.Glyph->Canvas()->GetPixel(0, P.Glyph->GetHeight() - 1));
   image->Canvas()->FillRect({0, 0, r.Width(), r.Height()});
   if (w > 0 && y1 > y0)
-    image->Canvas()->CopyRect({0, y0 - srcY, w, y1 - srcY}, P.Glyph->Canvas(), {srcX, y0, srcX + w, y1});
-  cxDrawGlyph(ACanvas, r.Left, r.Top, nullptr, P.BackgroundColor, P.CheckState != ES::ecsDisabled, image.get());
+    image->Canvas()->CopyRect({0, y0 - srcY, w, y1 - srcY}, P.Glyph->Canvas(),
+                              {srcX, y0, srcX + w, y1});
+  cxDrawGlyph(ACanvas, r.Left, r.Top, nullptr, P.BackgroundColor, P.CheckState != ES::ecsDisabled,
+              image.get());
 }
 
 // The frame; false when the visual style drew the whole check.
@@ -106,11 +111,16 @@ bool DrawCheckFrame(TcxCanvas& ACanvas, const TcxEditCheckDrawParams& P) {
   }
   TRect r = P.CheckRect;
   const Integer f = 2 - cxGetContainerBorderWidth(TcxContainerBorderStyle(Ord(P.BorderStyle)));
-  if (P.DrawBackground && f >= 1 && P.BackgroundColor != clNone) ACanvas.FrameRect(r, P.BackgroundColor, cxBordersAll, f);
+  if (P.DrawBackground && f >= 1 && P.BackgroundColor != clNone)
+    ACanvas.FrameRect(r, P.BackgroundColor, cxBordersAll, f);
   r = Shrunk(r, f);
   switch (P.BorderStyle) {
-    case EB::ebsSingle: ACanvas.FrameRect(r, P.BorderColor); break;
-    case EB::ebsThick: ACanvas.FrameRect(r, P.BorderColor, cxBordersAll, 2); break;
+    case EB::ebsSingle:
+      ACanvas.FrameRect(r, P.BorderColor);
+      break;
+    case EB::ebsThick:
+      ACanvas.FrameRect(r, P.BorderColor, cxBordersAll, 2);
+      break;
     case EB::ebsFlat:
       ACanvas.DrawEdge(r, true, true);
       ACanvas.FrameRect(Shrunk(r, 1), clBtnFace);
@@ -135,7 +145,8 @@ bool DrawCheckFrame(TcxCanvas& ACanvas, const TcxEditCheckDrawParams& P) {
       ACanvas.FrameRect(r, color);
       break;
     }
-    case EB::ebsNone: break;
+    case EB::ebsNone:
+      break;
   }
   return true;
 }
@@ -144,7 +155,8 @@ void DrawCheckMark(TcxCanvas& ACanvas, const TcxEditCheckDrawParams& P) {
   const TRect interior = Shrunk(P.CheckRect, 2);
   if (P.BorderStyle == EB::ebsUltraFlat || P.BorderStyle == EB::ebsOffice11) {
     const bool office11 = P.BorderStyle == EB::ebsOffice11;
-    cxFillRectByColor(ACanvas, interior, cxGetFlatCheckInteriorColor(P.State, P.NullStyle, P.CheckState, office11));
+    cxFillRectByColor(ACanvas, interior,
+                      cxGetFlatCheckInteriorColor(P.State, P.NullStyle, P.CheckState, office11));
     if (ShowsMark(P.State, P.NullStyle)) {
       const bool dim = P.CheckState == ES::ecsDisabled || P.State == CS::cbsGrayed;
       DrawCheckMarkMask(ACanvas, interior, dim ? clBtnShadow : clBtnText);
@@ -179,7 +191,8 @@ void cxInitCheckBoxMetrics() {
   HDC dst = gCheckMarkMask->Canvas()->GetHandle();
   for (Integer y = 0; y < gCheckHeight; ++y)
     for (Integer x = 0; x < gCheckWidth; ++x)
-      SetPixel(dst, x, y, GetPixel(src, x, y) != GetPixel(src, gCheckWidth + x, y) ? 0x000000 : 0xFFFFFF);
+      SetPixel(dst, x, y,
+               GetPixel(src, x, y) != GetPixel(src, gCheckWidth + x, y) ? 0x000000 : 0xFFFFFF);
 }
 
 TSize cxGetCheckBoxMetricsSize() { return {gCheckWidth, gCheckHeight}; }
@@ -192,17 +205,21 @@ bool cxIsCheckGlyphValid(TBitmap* AGlyph, Integer AGlyphCount) {
   return AGlyphCount >= 1 && cxIsGraphicValid(AGlyph);
 }
 
-TSize cxGetEditCheckSize(TcxCanvas& ACanvas, bool ANativeStyle, TBitmap* AGlyph, Integer AGlyphCount) {
-  if (cxIsCheckGlyphValid(AGlyph, AGlyphCount)) return {AGlyph->GetWidth() / AGlyphCount, AGlyph->GetHeight()};
+TSize cxGetEditCheckSize(TcxCanvas& ACanvas, bool ANativeStyle, TBitmap* AGlyph,
+                         Integer AGlyphCount) {
+  if (cxIsCheckGlyphValid(AGlyph, AGlyphCount))
+    return {AGlyph->GetWidth() / AGlyphCount, AGlyph->GetHeight()};
   if (HTHEME theme = ButtonTheme(ANativeStyle)) {
     TSize size{};
-    if (SUCCEEDED(cxGetThemePartSizeNoRect(theme, ACanvas.GetHandle(), kThemeCheckPart, 5, 1, size))) return size;
+    if (SUCCEEDED(
+            cxGetThemePartSizeNoRect(theme, ACanvas.GetHandle(), kThemeCheckPart, 5, 1, size)))
+      return size;
   }
   return cxGetCheckBoxMetricsSize();
 }
 
-Integer cxGetEditCheckGlyphIndex(TcxCheckBoxState AState, TcxEditCheckState ACheckState, bool AGrayedSupported,
-                                 Integer AGlyphCount) {
+Integer cxGetEditCheckGlyphIndex(TcxCheckBoxState AState, TcxEditCheckState ACheckState,
+                                 bool AGrayedSupported, Integer AGlyphCount) {
   if (AGlyphCount <= 0) return 0;
   if (AState == CS::cbsGrayed && !AGrayedSupported) AState = CS::cbsUnchecked;
   const Integer group = !AGrayedSupported && AGlyphCount % 2 == 0 && AGlyphCount % 3 != 0 ? 2 : 3;
@@ -217,17 +234,22 @@ Integer cxGetCheckThemeState(TcxCheckBoxState AState, TcxCheckBoxNullValueShowin
                              TcxEditCheckState ACheckState) {
   if (AState != CS::cbsGrayed) return 4 * Ord(AState) + Ord(ACheckState) + 1;
   switch (ANullStyle) {
-    case NS::nssUnchecked: return Ord(ACheckState) + 1;
-    case NS::nssInactive: return 4;
-    case NS::nssGrayedChecked: return Ord(ACheckState) + 9;
+    case NS::nssUnchecked:
+      return Ord(ACheckState) + 1;
+    case NS::nssInactive:
+      return 4;
+    case NS::nssGrayedChecked:
+      return Ord(ACheckState) + 9;
   }
   return 0;
 }
 
-UINT cxGetCheckFrameControlFlags(TcxCheckBoxState AState, TcxCheckBoxNullValueShowingStyle ANullStyle,
+UINT cxGetCheckFrameControlFlags(TcxCheckBoxState AState,
+                                 TcxCheckBoxNullValueShowingStyle ANullStyle,
                                  TcxEditCheckState ACheckState, TcxEditBorderStyle ABorderStyle) {
   UINT flags = DFCS_BUTTONCHECK | (ABorderStyle == EB::ebs3D ? 0 : kDfcsFlat);
-  if (ACheckState == ES::ecsDisabled) return flags | (ShowsMark(AState, ANullStyle) ? 0x608 : 0x308);
+  if (ACheckState == ES::ecsDisabled)
+    return flags | (ShowsMark(AState, ANullStyle) ? 0x608 : 0x308);
   if (AState == CS::cbsChecked) flags |= kDfcsChecked;
   if (AState == CS::cbsGrayed) {
     flags |= kDfcs3State;
@@ -238,14 +260,18 @@ UINT cxGetCheckFrameControlFlags(TcxCheckBoxState AState, TcxCheckBoxNullValueSh
   return flags;
 }
 
-TColor cxGetFlatCheckInteriorColor(TcxCheckBoxState AState, TcxCheckBoxNullValueShowingStyle ANullStyle,
+TColor cxGetFlatCheckInteriorColor(TcxCheckBoxState AState,
+                                   TcxCheckBoxNullValueShowingStyle ANullStyle,
                                    TcxEditCheckState ACheckState, bool AIsOffice11) {
   switch (ACheckState) {
     case ES::ecsNormal:
       return AState == CS::cbsGrayed && ANullStyle == NS::nssInactive ? clBtnFace : clWindow;
-    case ES::ecsHot: return cxGetEditButtonHighlightColor(false, AIsOffice11);
-    case ES::ecsPressed: return cxGetEditButtonHighlightColor(true, AIsOffice11);
-    case ES::ecsDisabled: return clBtnFace;
+    case ES::ecsHot:
+      return cxGetEditButtonHighlightColor(false, AIsOffice11);
+    case ES::ecsPressed:
+      return cxGetEditButtonHighlightColor(true, AIsOffice11);
+    case ES::ecsDisabled:
+      return clBtnFace;
   }
   return clWindow;
 }
@@ -262,8 +288,8 @@ void cxDrawEditCheck(TcxCanvas& ACanvas, const TcxEditCheckDrawParams& AParams) 
 
 // ---- layout ----
 
-void cxCalculateCheckBoxLayout(TcxCustomCheckBoxViewData& AViewData, TcxCustomCheckBoxViewInfo& AViewInfo,
-                               const TSize& ACheckSize) {
+void cxCalculateCheckBoxLayout(TcxCustomCheckBoxViewData& AViewData,
+                               TcxCustomCheckBoxViewInfo& AViewInfo, const TSize& ACheckSize) {
   const TRect c = AViewInfo.ClientRect;
   TRect k = c, t = c;
   if (AViewData.IsInplace) {
@@ -306,12 +332,15 @@ void cxCalculateCheckBoxLayout(TcxCustomCheckBoxViewData& AViewData, TcxCustomCh
   AViewInfo.TextRect = t;
 }
 
-void cxCalculateCheckBoxFocusRect(TcxCustomCheckBoxViewData& AViewData, TcxCustomCheckBoxViewInfo& AViewInfo,
-                                  TcxCanvas& ACanvas) {
+void cxCalculateCheckBoxFocusRect(TcxCustomCheckBoxViewData& AViewData,
+                                  TcxCustomCheckBoxViewInfo& AViewInfo, TcxCanvas& ACanvas) {
   AViewInfo.ThemeState =
-      AViewData.IsThemeUsable() ? cxGetCheckThemeState(AViewInfo.State, AViewInfo.NullStyle, AViewInfo.CheckState) : 0;
+      AViewData.IsThemeUsable()
+          ? cxGetCheckThemeState(AViewInfo.State, AViewInfo.NullStyle, AViewInfo.CheckState)
+          : 0;
   if (AViewData.Style) AViewInfo.SetBackgroundColor(AViewData.Style->GetVisibleColor());
-  if (AViewData.BackgroundColor != clDefault) AViewInfo.SetBackgroundColor(AViewData.BackgroundColor);
+  if (AViewData.BackgroundColor != clDefault)
+    AViewInfo.SetBackgroundColor(AViewData.BackgroundColor);
   const bool centred = AViewInfo.Alignment == TAlignment::taCenter;
   const bool hasFocusRect =
       AViewData.Focused &&
@@ -381,7 +410,8 @@ void TcxCustomCheckBoxViewData::Calculate(TcxCanvas& ACanvas, const TRect& ABoun
   // 1. Caption and alignment.
   if (Edit) vi->Text = Edit->GetText();
   const bool useAlignment = props && props->GetUseAlignmentWhenInplace();
-  vi->Alignment = IsInplace && !useAlignment && vi->Text.empty() ? TAlignment::taCenter : HorzAlignment;
+  vi->Alignment =
+      IsInplace && !useAlignment && vi->Text.empty() ? TAlignment::taCenter : HorzAlignment;
   vi->CaptionFlags = GetDrawTextFlags(vi->Alignment);
   vi->DrawTextFlags = Cardinal(vi->CaptionFlags);
   // 2. Check look.
@@ -395,7 +425,8 @@ void TcxCustomCheckBoxViewData::Calculate(TcxCanvas& ACanvas, const TRect& ABoun
           ? 0
           : 2 - cxGetContainerBorderWidth(TcxContainerBorderStyle(Ord(vi->CheckBorderStyle)));
   // 3. Layout.
-  cxCalculateCheckBoxLayout(*this, *vi, cxGetEditCheckSize(ACanvas, NativeStyle, vi->Glyph, vi->GlyphCount));
+  cxCalculateCheckBoxLayout(*this, *vi,
+                            cxGetEditCheckSize(ACanvas, NativeStyle, vi->Glyph, vi->GlyphCount));
   // 4. Paint state.
   const bool designing = Edit && Edit->InState(TComponentStateItem::csDesigning);
   auto* checkEdit = dynamic_cast<IcxCheckBoxEdit*>(Edit);
@@ -417,9 +448,10 @@ void TcxCustomCheckBoxViewData::Calculate(TcxCanvas& ACanvas, const TRect& ABoun
   cxCalculateCheckBoxFocusRect(*this, *vi, ACanvas);
   // 6. A grid's single-line check lights up under the mouse.
   if (IsInplace && vi->CheckBorderStyle == EB::ebsSingle)
-    vi->BorderColor = vi->CheckState == ES::ecsHot || (designing && vi->CheckState != ES::ecsDisabled)
-                          ? clHighlight
-                          : clBtnShadow;
+    vi->BorderColor =
+        vi->CheckState == ES::ecsHot || (designing && vi->CheckState != ES::ecsDisabled)
+            ? clHighlight
+            : clBtnShadow;
   // 7.
   vi->IsTextColorAssigned = Style && Style->IsValueAssigned(csvTextColor);
   vi->Edit = Edit;
@@ -434,22 +466,23 @@ void TcxCustomCheckBoxViewData::EditValueToDrawValue(TcxCanvas& ACanvas, const V
   cxCalculateCheckBoxFocusRect(*this, *vi, ACanvas);
 }
 
-TSize TcxCustomCheckBoxViewData::GetEditConstantPartSize(TcxCanvas& ACanvas,
-                                                         const TcxEditSizeProperties& AEditSizeProperties,
-                                                         TSize& AMinContentSize, TcxCustomEditViewInfo* AViewInfo) {
+TSize TcxCustomCheckBoxViewData::GetEditConstantPartSize(
+    TcxCanvas& ACanvas, const TcxEditSizeProperties& AEditSizeProperties, TSize& AMinContentSize,
+    TcxCustomEditViewInfo* AViewInfo) {
   Owned<TcxCustomEditViewInfo> own;
   if (!AViewInfo) {
     own.reset(New<TcxCustomCheckBoxViewInfo>());
     AViewInfo = own.get();
   }
-  TSize size = inherited::GetEditConstantPartSize(ACanvas, AEditSizeProperties, AMinContentSize, AViewInfo);
+  TSize size =
+      inherited::GetEditConstantPartSize(ACanvas, AEditSizeProperties, AMinContentSize, AViewInfo);
   auto* vi = static_cast<TcxCustomCheckBoxViewInfo*>(AViewInfo);
   TSize content{vi->CheckRect.Width(), vi->CheckRect.Height()};
   cxSetCanvasFont(ACanvas, Style ? Style->GetFont() : nullptr);
   const bool centred = vi->Alignment == TAlignment::taCenter;
   if (IsInplace && !vi->Text.empty() && !centred) {
-    content.cx = ACanvas.TextWidth(cxRemoveHotKeyPrefix(vi->Text)) + (vi->TextRect.Left - vi->Bounds.Left) +
-                 (vi->Bounds.Right - vi->TextRect.Right);
+    content.cx = ACanvas.TextWidth(cxRemoveHotKeyPrefix(vi->Text)) +
+                 (vi->TextRect.Left - vi->Bounds.Left) + (vi->Bounds.Right - vi->TextRect.Right);
   } else if (IsInplace) {
     content.cx += 4;
   }
@@ -477,7 +510,9 @@ TL_DEFINE_CLASS(TcxCheckBoxStyle, [](auto&) {});
 
 // ---- view info ----
 
-void TcxCustomCheckBoxViewInfo::InternalPaint(TcxCanvas& ACanvas) { cxPaintCheckBoxViewInfo(ACanvas, *this); }
+void TcxCustomCheckBoxViewInfo::InternalPaint(TcxCanvas& ACanvas) {
+  cxPaintCheckBoxViewInfo(ACanvas, *this);
+}
 
 void TcxCustomCheckBoxViewInfo::Assign(TcxContainerViewInfo* Source) {
   inherited::Assign(Source);
@@ -499,9 +534,11 @@ TcxRegion* TcxCustomCheckBoxViewInfo::GetUpdateRegion(TcxContainerViewInfo* AVie
 
 void TcxCustomCheckBoxViewInfo::Offset(Integer DX, Integer DY) {
   inherited::Offset(DX, DY);
-  CheckRect = {CheckRect.Left + DX, CheckRect.Top + DY, CheckRect.Right + DX, CheckRect.Bottom + DY};
+  CheckRect = {CheckRect.Left + DX, CheckRect.Top + DY, CheckRect.Right + DX,
+               CheckRect.Bottom + DY};
   if (!FocusRect.IsEmpty())
-    FocusRect = {FocusRect.Left + DX, FocusRect.Top + DY, FocusRect.Right + DX, FocusRect.Bottom + DY};
+    FocusRect = {FocusRect.Left + DX, FocusRect.Top + DY, FocusRect.Right + DX,
+                 FocusRect.Bottom + DY};
 }
 
 bool TcxCustomCheckBoxViewInfo::RepaintChanges(TWinControl* AControl, const TRect& AInnerRect,
@@ -530,15 +567,16 @@ TL_DEFINE_CLASS(TcxCustomCheckBoxViewInfo, [](auto&) {});
 void cxPaintCheckBoxViewInfo(TcxCanvas& ACanvas, TcxCustomCheckBoxViewInfo& AViewInfo) {
   TcxCustomCheckBoxViewInfo& vi = AViewInfo;
   auto* checkEdit = dynamic_cast<IcxCheckBoxEdit*>(vi.Edit);
-  const bool transparent = vi.Transparent || (!vi.IsInplace && vi.Edit && vi.Edit->NeedsViewRefresh());
+  const bool transparent =
+      vi.Transparent || (!vi.IsInplace && vi.Edit && vi.Edit->NeedsViewRefresh());
   const bool designing = vi.Edit && vi.Edit->InState(TComponentStateItem::csDesigning);
   HTHEME theme = ButtonTheme(vi.NativeStyle);
   {
     TClipSaver clip(ACanvas);
     bool exclude = !vi.Transparent;
     if (exclude && transparent)
-      exclude = !vi.IsGlyphValid &&
-                !(theme && cxIsThemeBackgroundPartiallyTransparent(theme, kThemeCheckPart, vi.ThemeState));
+      exclude = !vi.IsGlyphValid && !(theme && cxIsThemeBackgroundPartiallyTransparent(
+                                                   theme, kThemeCheckPart, vi.ThemeState));
     if (exclude) ACanvas.ExcludeClipRect(Shrunk(vi.CheckRect, vi.CheckBorderOffset));
     if (!vi.IsInplace) {
       if (checkEdit && checkEdit->IsNativeBackground()) {
@@ -578,7 +616,9 @@ void cxPaintCheckBoxViewInfo(TcxCanvas& ACanvas, TcxCustomCheckBoxViewInfo& AVie
 // ---- properties ----
 
 TcxCustomCheckBoxProperties::TcxCustomCheckBoxProperties(TPersistent* AOwner)
-    : TcxCustomEditProperties(AOwner), FValueChecked(true), FValueGrayed(Variant::MakeNull()),
+    : TcxCustomEditProperties(AOwner),
+      FValueChecked(true),
+      FValueGrayed(Variant::MakeNull()),
       FValueUnchecked(false) {}
 
 void TcxCustomCheckBoxProperties::BeforeDestruction() {
@@ -587,8 +627,8 @@ void TcxCustomCheckBoxProperties::BeforeDestruction() {
 }
 
 TcxCustomEditViewDataClass TcxCustomCheckBoxProperties::GetViewDataClass() const {
-  return ClassOf<TcxCustomCheckBoxViewData, TcxCustomEditViewData, TcxCustomEditProperties*, TcxCustomEditStyle*,
-                 bool>();
+  return ClassOf<TcxCustomCheckBoxViewData, TcxCustomEditViewData, TcxCustomEditProperties*,
+                 TcxCustomEditStyle*, bool>();
 }
 
 TcxCustomEditViewInfoClass TcxCustomCheckBoxProperties::GetViewInfoClass() const {
@@ -610,7 +650,8 @@ void TcxCustomCheckBoxProperties::SetFullFocusRect(bool Value) {
 TBitmap* TcxCustomCheckBoxProperties::GetGlyph() const {
   if (!FGlyph) {
     FGlyph = New<TBitmap>();
-    FGlyph->OnChange = {const_cast<TcxCustomCheckBoxProperties*>(this), &TcxCustomCheckBoxProperties::GlyphChanged};
+    FGlyph->OnChange = {const_cast<TcxCustomCheckBoxProperties*>(this),
+                        &TcxCustomCheckBoxProperties::GlyphChanged};
   }
   return FGlyph;
 }
@@ -653,8 +694,10 @@ TL_DEFINE_CLASS(TcxCustomCheckBoxProperties, [](auto& c) {
   c.Property("FullFocusRect", &T::GetFullFocusRect, &T::SetFullFocusRect).Default(false);
   c.Property("GlyphCount", &T::GetGlyphCount, &T::SetGlyphCount).Default(6);
   c.Property("MultiLine", &T::GetMultiLine, &T::SetMultiLine).Default(false);
-  c.Property("NullStyle", &T::GetNullStyle, &T::SetNullStyle).Default(TcxCheckBoxNullValueShowingStyle::nssGrayedChecked);
-  c.Property("UseAlignmentWhenInplace", &T::GetUseAlignmentWhenInplace, &T::SetUseAlignmentWhenInplace)
+  c.Property("NullStyle", &T::GetNullStyle, &T::SetNullStyle)
+      .Default(TcxCheckBoxNullValueShowingStyle::nssGrayedChecked);
+  c.Property("UseAlignmentWhenInplace", &T::GetUseAlignmentWhenInplace,
+             &T::SetUseAlignmentWhenInplace)
       .Default(false);
 });
 

@@ -42,10 +42,14 @@ class TcxCustomCheckBoxProperties : public TcxCustomEditProperties {
   explicit TcxCustomCheckBoxProperties(TPersistent* AOwner);
   void BeforeDestruction() override;
 
-  TcxCustomEditProperties* CreateSameClass() const override { return New<TcxCustomCheckBoxProperties>(nullptr); }
+  TcxCustomEditProperties* CreateSameClass() const override {
+    return New<TcxCustomCheckBoxProperties>(nullptr);
+  }
   TcxCustomEditViewDataClass GetViewDataClass() const override;
   TcxCustomEditViewInfoClass GetViewInfoClass() const override;
-  TcxContainerStyleClass GetStyleClass() const override { return cxEditStyleClassOf<TcxCheckBoxStyle>(); }
+  TcxContainerStyleClass GetStyleClass() const override {
+    return cxEditStyleClassOf<TcxCheckBoxStyle>();
+  }
 
   // Unchecked for ValueUnchecked, checked for ValueChecked (tested first), grayed otherwise.
   TcxCheckBoxState GetState(const Variant& AEditValue) const;
@@ -92,7 +96,8 @@ class TcxCustomCheckBoxViewInfo : public TcxCustomTextEditViewInfo {
   TcxRegion* GetUpdateRegion(TcxContainerViewInfo* AViewInfo) override;
   void Offset(Integer DX, Integer DY) override;
   String GetHintText() const override { return {}; }
-  bool RepaintChanges(TWinControl* AControl, const TRect& AInnerRect, TcxCustomEditViewInfo* AOldViewInfo) override;
+  bool RepaintChanges(TWinControl* AControl, const TRect& AInnerRect,
+                      TcxCustomEditViewInfo* AOldViewInfo) override;
   virtual void DrawCaption(TcxCanvas& ACanvas);
 
   TRect CheckRect{};
@@ -118,14 +123,19 @@ class TcxCustomCheckBoxViewData : public TcxCustomEditViewData {
  public:
   using TcxCustomEditViewData::TcxCustomEditViewData;
 
-  TSize GetEditConstantPartSize(TcxCanvas& ACanvas, const TcxEditSizeProperties& AEditSizeProperties,
-                                TSize& AMinContentSize, TcxCustomEditViewInfo* AViewInfo = nullptr) override;
+  TSize GetEditConstantPartSize(TcxCanvas& ACanvas,
+                                const TcxEditSizeProperties& AEditSizeProperties,
+                                TSize& AMinContentSize,
+                                TcxCustomEditViewInfo* AViewInfo = nullptr) override;
   void Calculate(TcxCanvas& ACanvas, const TRect& ABounds, const TPoint& P, TcxMouseButton AButton,
                  TShiftState AShift, TcxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) override;
   // A check box never draws an editor frame.
-  TcxEditBorderStyle GetEffectiveBorderStyle() const override { return TcxEditBorderStyle::ebsNone; }
+  TcxEditBorderStyle GetEffectiveBorderStyle() const override {
+    return TcxEditBorderStyle::ebsNone;
+  }
 
-  virtual void EditValueToDrawValue(TcxCanvas& ACanvas, const Variant& AEditValue, TcxCustomEditViewInfo* AViewInfo);
+  virtual void EditValueToDrawValue(TcxCanvas& ACanvas, const Variant& AEditValue,
+                                    TcxCustomEditViewInfo* AViewInfo);
   // The caption's library text flags for an alignment.
   virtual Integer GetDrawTextFlags(TAlignment AAlignment) const;
 
@@ -147,16 +157,19 @@ TBitmap* cxGetCheckMarkMask();
 // ---- routines ----
 
 bool cxIsCheckGlyphValid(TBitmap* AGlyph, Integer AGlyphCount);
-TSize cxGetEditCheckSize(TcxCanvas& ACanvas, bool ANativeStyle, TBitmap* AGlyph, Integer AGlyphCount);
+TSize cxGetEditCheckSize(TcxCanvas& ACanvas, bool ANativeStyle, TBitmap* AGlyph,
+                         Integer AGlyphCount);
 // The strip image for a state; always inside the strip.
-Integer cxGetEditCheckGlyphIndex(TcxCheckBoxState AState, TcxEditCheckState ACheckState, bool AGrayedSupported,
-                                 Integer AGlyphCount);
+Integer cxGetEditCheckGlyphIndex(TcxCheckBoxState AState, TcxEditCheckState ACheckState,
+                                 bool AGrayedSupported, Integer AGlyphCount);
 // Visual-style state 1..12 of a check (0 without a visual style).
 Integer cxGetCheckThemeState(TcxCheckBoxState AState, TcxCheckBoxNullValueShowingStyle ANullStyle,
                              TcxEditCheckState ACheckState);
-UINT cxGetCheckFrameControlFlags(TcxCheckBoxState AState, TcxCheckBoxNullValueShowingStyle ANullStyle,
+UINT cxGetCheckFrameControlFlags(TcxCheckBoxState AState,
+                                 TcxCheckBoxNullValueShowingStyle ANullStyle,
                                  TcxEditCheckState ACheckState, TcxEditBorderStyle ABorderStyle);
-TColor cxGetFlatCheckInteriorColor(TcxCheckBoxState AState, TcxCheckBoxNullValueShowingStyle ANullStyle,
+TColor cxGetFlatCheckInteriorColor(TcxCheckBoxState AState,
+                                   TcxCheckBoxNullValueShowingStyle ANullStyle,
                                    TcxEditCheckState ACheckState, bool AIsOffice11);
 
 struct TcxEditCheckDrawParams {
@@ -178,10 +191,10 @@ struct TcxEditCheckDrawParams {
 void cxDrawEditCheck(TcxCanvas& ACanvas, const TcxEditCheckDrawParams& AParams);
 
 // The check and the caption laid out in the client rectangle.
-void cxCalculateCheckBoxLayout(TcxCustomCheckBoxViewData& AViewData, TcxCustomCheckBoxViewInfo& AViewInfo,
-                               const TSize& ACheckSize);
-void cxCalculateCheckBoxFocusRect(TcxCustomCheckBoxViewData& AViewData, TcxCustomCheckBoxViewInfo& AViewInfo,
-                                  TcxCanvas& ACanvas);
+void cxCalculateCheckBoxLayout(TcxCustomCheckBoxViewData& AViewData,
+                               TcxCustomCheckBoxViewInfo& AViewInfo, const TSize& ACheckSize);
+void cxCalculateCheckBoxFocusRect(TcxCustomCheckBoxViewData& AViewData,
+                                  TcxCustomCheckBoxViewInfo& AViewInfo, TcxCanvas& ACanvas);
 void cxPaintCheckBoxViewInfo(TcxCanvas& ACanvas, TcxCustomCheckBoxViewInfo& AViewInfo);
 
 namespace cxCheckBox {
