@@ -3,7 +3,10 @@
 // and state, read back by pixels; a gallery of them goes to the build folder.
 #include "widgets/editors/cxCheckBox.h"
 
+#include "classlib/visual/Forms.h"
 #include "platform/gdi/Codecs.h"
+#include "platform/host/HeadlessHost.h"
+#include "platform/user/User.h"
 #include "tests/foundation/NativePainterFixture.h"
 #include "widgets/editcore/EditcoreUnits.h"
 #include "widgets/editcore/cxEditPaintUtils.h"
@@ -52,9 +55,9 @@ class CheckView : public NativePainterTest {
     WidgetsEditcoreInitialize();
     WidgetsEditorsInitialize();
     started = true;
-    host.reset(New<TCheckHost>(nullptr));
+    edit.reset(New<TCheckHost>(nullptr));
     props.reset(New<TcxCustomCheckBoxProperties>(nullptr));
-    style = static_cast<TcxEditStyle*>(host->GetStyle());
+    style = static_cast<TcxEditStyle*>(edit->GetStyle());
     style->GetFont()->SetName(kTestFaceName);
     style->GetFont()->SetHeight(-10);
     style->SetColor(clWindow);
@@ -65,7 +68,7 @@ class CheckView : public NativePainterTest {
     data.reset();
     info.reset();
     props.reset();
-    host.reset();
+    edit.reset();
     if (started) {
       WidgetsEditorsFinalize();
       WidgetsEditcoreFinalize();
@@ -84,7 +87,7 @@ class CheckView : public NativePainterTest {
   }
   TcxCustomCheckBoxViewData& Data(bool inplace = false, bool withHost = true) {
     data.reset(static_cast<TcxCustomCheckBoxViewData*>(props->CreateViewData(style, inplace)));
-    if (withHost) data->Edit = host.get();
+    if (withHost) data->Edit = edit.get();
     return *data;
   }
   void Calc(PaperCanvas& paper, const TRect& bounds, const TPoint& p = kAway,
@@ -114,7 +117,7 @@ class CheckView : public NativePainterTest {
   }
 
   bool started = false;
-  Owned<TCheckHost> host;
+  Owned<TCheckHost> edit;
   Owned<TcxCustomCheckBoxProperties> props;
   TcxEditStyle* style = nullptr;
   Owned<TcxCustomCheckBoxViewData> data;
@@ -211,7 +214,7 @@ TEST_F(CheckView, CaptionFlagsByAlignmentAndLines) {
 TEST_F(CheckView, LayoutOfCheckAndCaption) {
   Open();
   PaperCanvas paper(200, 40);
-  host->SetText("Caption");
+  edit->SetText("Caption");
   const TRect bounds{0, 0, 120, 24};
   Data();
   Calc(paper, bounds);
@@ -289,14 +292,14 @@ TEST_F(CheckView, PaintStateFromMouseKeyboardAndDesign) {
   EXPECT_EQ(info->CheckState, ES::ecsPressed);
   Calc(paper, bounds, in, TShiftState{SS::ssLeft, SS::ssShift}, TcxMouseButton::cxmbLeft);
   EXPECT_EQ(info->CheckState, ES::ecsNormal);
-  host->Pressed = true;
+  edit->Pressed = true;
   Calc(paper, bounds, kAway);
   EXPECT_EQ(info->CheckState, ES::ecsPressed);
-  host->Pressed = false;
-  host->SetDesigning(true);
+  edit->Pressed = false;
+  edit->SetDesigning(true);
   Calc(paper, bounds, in);
   EXPECT_EQ(info->CheckState, ES::ecsNormal) << "never hot while designing";
-  host->SetDesigning(false);
+  edit->SetDesigning(false);
   data->Enabled = false;
   Calc(paper, bounds, in);
   EXPECT_EQ(info->CheckState, ES::ecsDisabled);
@@ -307,16 +310,16 @@ TEST_F(CheckView, PaintStateFromMouseKeyboardAndDesign) {
   EXPECT_EQ(info->BorderColor, clHighlight);
   Calc(paper, bounds, kAway);
   EXPECT_EQ(info->BorderColor, clBtnShadow);
-  host->SetDesigning(true);
+  edit->SetDesigning(true);
   Calc(paper, bounds, kAway);
   EXPECT_EQ(info->BorderColor, clHighlight);
-  host->SetDesigning(false);
+  edit->SetDesigning(false);
 }
 
 TEST_F(CheckView, ValueStateAndFocusRect) {
   Open();
   PaperCanvas paper(200, 40);
-  host->SetText("Caption");
+  edit->SetText("Caption");
   const TRect bounds{0, 0, 120, 24};
   Data().Focused = true;
   Calc(paper, bounds, kAway, {}, TcxMouseButton::cxmbNone, Variant(true));
@@ -368,12 +371,37 @@ TEST_F(CheckView, ChangedCheckIsTheRegionToRepaint) {
   EXPECT_EQ(info->CheckRect, (TRect{k.Left + 3, k.Top + 4, k.Right + 3, k.Bottom + 4}));
 }
 
+TEST_F(CheckView, ANewStateRepaintsOnlyTheCheck) {
+  Open();
+  Owned<TForm> form(TForm::CreateNew<TForm>(nullptr));
+  form->SetBounds(0, 0, 300, 100);
+  form->Show();
+  host().PumpUntilIdle();
+  const HWND wnd = form->GetHandle();
+  PaperCanvas paper(200, 40);
+  Data(false, false);
+  Calc(paper, {10, 10, 110, 30});
+  Owned<TcxCustomCheckBoxViewInfo> old(New<TcxCustomCheckBoxViewInfo>());
+  old->Assign(info.get());
+  old->State = info->State;
+  ValidateRect(wnd, nullptr);
+  info->RepaintChanges(form.get(), {}, old.get());
+  TRect dirty{};
+  EXPECT_FALSE(GetUpdateRect(wnd, &dirty, false));
+  data->EditValueToDrawValue(paper.Cx(), Variant(true), info.get());
+  info->RepaintChanges(form.get(), {}, old.get());
+  ASSERT_TRUE(GetUpdateRect(wnd, &dirty, false));
+  EXPECT_EQ(dirty, info->CheckRect);
+  ValidateRect(wnd, nullptr);
+  EXPECT_FALSE(info->RepaintChanges(nullptr, {}, old.get())) << "no window, nothing to do";
+}
+
 // The caption measured for the editor's size in the text layout's own flags: a multi-line
 // caption takes its rows, a single-line one a single row.
 TEST_F(CheckView, CaptionHeightInTheEditorSize) {
   Open();
   PaperCanvas paper(200, 40);
-  host->SetText("one\ntwo\nthree");
+  edit->SetText("one\ntwo\nthree");
   paper.Cx().GetFont()->Assign(style->GetFont());
   const Integer row = paper.Cx().TextHeight("Zg");
   TcxEditSizeProperties limits;
@@ -389,14 +417,14 @@ TEST_F(CheckView, CaptionHeightInTheEditorSize) {
 TEST_F(CheckView, GridCellWidthFollowsTheCaption) {
   Open();
   PaperCanvas paper(200, 40);
-  host->SetText("&Go");
+  edit->SetText("&Go");
   props->SetUseAlignmentWhenInplace(true);
   paper.Cx().GetFont()->Assign(style->GetFont());
   TcxEditSizeProperties limits;
   TSize minContent{};
   const TSize captioned = Data(true).GetEditConstantPartSize(paper.Cx(), limits, minContent);
   EXPECT_EQ(captioned.cx, paper.Cx().TextWidth("Go") + 2 + cell.cx + 3 + 2);
-  host->SetText("");
+  edit->SetText("");
   const TSize bare = Data(true).GetEditConstantPartSize(paper.Cx(), limits, minContent);
   EXPECT_EQ(bare.cx, cell.cx + 4) << "the check alone, centred, plus its margins";
 }

@@ -547,8 +547,9 @@ bool TcxCustomCheckBoxViewInfo::RepaintChanges(TWinControl* AControl, const TRec
   const bool repainted = inherited::RepaintChanges(AControl, AInnerRect, AOldViewInfo);
   auto* old = dynamic_cast<TcxCustomCheckBoxViewInfo*>(AOldViewInfo);
   if (old && (old->State != State || old->ThemeState != ThemeState)) {
-    const RECT r{CheckRect.Left, CheckRect.Top, CheckRect.Right, CheckRect.Bottom};
-    InvalidateRect(AControl->Handle(), &r, FALSE);
+    const RECT r{CheckRect.Left - ScrollOffset.X, CheckRect.Top - ScrollOffset.Y,
+                 CheckRect.Right - ScrollOffset.X, CheckRect.Bottom - ScrollOffset.Y};
+    InvalidateRect(AControl->Handle(), &r, Transparent);
   }
   return repainted;
 }
