@@ -597,6 +597,24 @@ TEST_F(CheckView, DisabledCaptionIsEmbossedOnlyWithoutItsOwnColour) {
   EXPECT_TRUE(info->IsTextColorAssigned);
 }
 
+TEST_F(CheckView, TransparentViewLeavesWhatIsBehind) {
+  Open();
+  PaperCanvas opaque(60, 20);
+  style->GetLookAndFeel()->SetKind(K::lfUltraFlat);
+  Data(true, false);
+  Calc(opaque, {0, 0, 60, 20});
+  info->Paint(opaque.Cx());
+  EXPECT_EQ(opaque.Px(0, 0), ColorToRGB(clWindow)) << "a grid cell fills its bounds";
+  props->SetTransparent(true);
+  PaperCanvas paper(60, 20);
+  PaintCheck(paper, {0, 0, 60, 20}, K::lfUltraFlat, false, CS::cbsChecked, ES::ecsNormal);
+  ASSERT_TRUE(info->Transparent);
+  const TRect k = info->CheckRect;
+  EXPECT_EQ(paper.Px(0, 0), PaperDC::kPaper);
+  EXPECT_EQ(paper.Px(k.Left, k.Top), PaperDC::kPaper) << "no background ring around the check";
+  EXPECT_EQ(paper.Px(k.Left + 1, k.Top + 1), ColorToRGB(clBtnShadow)) << "the check itself";
+}
+
 // Every look x state x paint state, four times enlarged, into the build folder's gallery/.
 TEST_F(CheckView, GalleryOfLooksAndStates) {
   Open(true);
