@@ -367,6 +367,8 @@ TEST_F(CheckView, ChangedCheckIsTheRegionToRepaint) {
   EXPECT_TRUE(region->PtInRegion(k.Left, k.Top));
   EXPECT_TRUE(region->PtInRegion(k.Right - 1, k.Bottom - 1));
   EXPECT_FALSE(region->PtInRegion(k.Right + 5, k.Top));
+  EXPECT_TRUE(info->IsButtonAtPoint({99, 19})) << "the whole box is its button";
+  EXPECT_FALSE(info->IsButtonAtPoint({100, 5}));
   info->Offset(3, 4);
   EXPECT_EQ(info->CheckRect, (TRect{k.Left + 3, k.Top + 4, k.Right + 3, k.Bottom + 4}));
 }

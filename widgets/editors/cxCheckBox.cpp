@@ -541,6 +541,10 @@ void TcxCustomCheckBoxViewInfo::Offset(Integer DX, Integer DY) {
                  FocusRect.Bottom + DY};
 }
 
+bool TcxCustomCheckBoxViewInfo::IsButtonAtPoint(const TPoint& P) const {
+  return Inside(Bounds, {P.X + ScrollOffset.X, P.Y + ScrollOffset.Y});
+}
+
 bool TcxCustomCheckBoxViewInfo::RepaintChanges(TWinControl* AControl, const TRect& AInnerRect,
                                                TcxCustomEditViewInfo* AOldViewInfo) {
   if (!AControl || !AControl->HandleAllocated()) return false;

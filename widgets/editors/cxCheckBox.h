@@ -96,6 +96,8 @@ class TcxCustomCheckBoxViewInfo : public TcxCustomTextEditViewInfo {
   TcxRegion* GetUpdateRegion(TcxContainerViewInfo* AViewInfo) override;
   void Offset(Integer DX, Integer DY) override;
   String GetHintText() const override { return {}; }
+  // The whole check box acts as its one button: any point of its bounds.
+  bool IsButtonAtPoint(const TPoint& P) const override;
   bool RepaintChanges(TWinControl* AControl, const TRect& AInnerRect,
                       TcxCustomEditViewInfo* AOldViewInfo) override;
   virtual void DrawCaption(TcxCanvas& ACanvas);
