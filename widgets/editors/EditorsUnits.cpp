@@ -2,11 +2,13 @@
 
 #include "platform/kernel/Units.h"
 #include "widgets/editors/cxButtons.h"
+#include "widgets/editors/cxCheckBox.h"
 
 namespace {
 
 const UnitEntry kEditorsUnits[] = {
     {"cxButtons", cxButtons::Initialize, cxButtons::Finalize},
+    {"cxCheckBox", cxCheckBox::Initialize, cxCheckBox::Finalize},
 };
 UnitCounter gEditors;
 

@@ -1,5 +1,5 @@
 // Start-up of the standard editors' units: the button registers its class for window
-// descriptions. Counted; finalized in reverse.
+// descriptions, the check box measures the system check. Counted; finalized in reverse.
 #pragma once
 
 void WidgetsEditorsInitialize();
