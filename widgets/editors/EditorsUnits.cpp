@@ -2,11 +2,13 @@
 
 #include "platform/kernel/Units.h"
 #include "widgets/editors/cxButtons.h"
+#include "widgets/editors/cxRadioGroup.h"
 
 namespace {
 
 const UnitEntry kEditorsUnits[] = {
     {"cxButtons", cxButtons::Initialize, cxButtons::Finalize},
+    {"cxRadioGroup", cxRadioGroup::Initialize, cxRadioGroup::Finalize},
 };
 UnitCounter gEditors;
 
