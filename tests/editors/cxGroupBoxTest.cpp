@@ -252,3 +252,19 @@ TEST_F(GroupBox, GalleryOfCaptionPositions) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GroupBox, InPlaceItIsAPlainEditorCellWithoutCaption) {
+  data.reset(static_cast<TcxGroupBoxViewData*>(props->CreateViewData(style.get(), true)));
+  data->CaptionAlignment = CA::alTopLeft;
+  data->Caption = "WWWW";
+  data->Calculate(*canvas, {0, 0, kW, kH}, {-1, -1}, TcxMouseButton::cxmbNone, {}, info.get(), false);
+  EXPECT_TRUE(info->CaptionRect.IsEmpty());
+  EXPECT_EQ(info->ClientRect, (TRect{0, 0, kW, kH})) << "no room kept for a caption";
+  Make(kW, kH, clLime);
+  info->Paint(*canvas);
+  for (int x = 0; x < 60; ++x) ASSERT_TRUE(Is(x, 3, clWhite)) << x;
+}
+
+}  // namespace

@@ -273,3 +273,21 @@ TEST_F(RadioButton, CaptionGrayWhenDisabledAndReadFromAWindowDescription) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RadioButton, TransparentShowsTheParentAroundTheGlyphAndText) {
+  form->SetColor(clYellow);
+  a->SetColor(clWhite);
+  Show();
+  PaperCanvas opaque(120, 20);
+  a->PaintTo(opaque.Cx(), false);
+  EXPECT_EQ(opaque.Px(100, 2), ColorToRGB(clWhite));
+  a->SetTransparent(true);
+  PaperCanvas clear(120, 20);
+  a->PaintTo(clear.Cx(), false);
+  EXPECT_EQ(clear.Px(100, 2), ColorToRGB(clYellow));
+  EXPECT_EQ(clear.Px(0, 0), ColorToRGB(clYellow)) << "beside the glyph too";
+}
+
+}  // namespace
