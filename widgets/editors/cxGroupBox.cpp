@@ -190,8 +190,7 @@ TRect TcxGroupBoxViewData::GetClientExtent(TcxCanvas& ACanvas, TcxCustomEditView
     if (NativeStyle) {
       r = {2, 2, 2, 2};
     } else {
-      const EB border = Style->GetEditBorderStyle();
-      const Integer w = border == EB::ebsFlat || (border == EB::ebs3D) ? 2 : cxEditBorderWidth(border);
+      const Integer w = cxEditBorderWidth(Style->GetEditBorderStyle());
       const TcxBorders edges = Style->GetEdges();
       r = {edges.Contains(TcxBorder::bLeft) ? w : 0, edges.Contains(TcxBorder::bTop) ? w : 0,
            edges.Contains(TcxBorder::bRight) ? w : 0, edges.Contains(TcxBorder::bBottom) ? w : 0};
@@ -444,9 +443,6 @@ void TcxGroupBoxViewInfo::InternalPaint(TcxCanvas& ACanvas) {
   if (!Transparent) {
     b.SetBrushColor(BackgroundColor);
     b.FillRect(CaptionRect);
-  }
-  if (CaptionAlignment == CA::alCenterCenter) {
-    // In the middle the caption lies inside a closed frame: nothing of it is under the text.
   }
   DrawCaption(b);
   b.SetWindowOrg({0, 0});
