@@ -3,12 +3,14 @@
 #include "platform/kernel/Units.h"
 #include "widgets/editors/cxButtons.h"
 #include "widgets/editors/cxCheckBox.h"
+#include "widgets/editors/cxRadioGroup.h"
 
 namespace {
 
 const UnitEntry kEditorsUnits[] = {
     {"cxButtons", cxButtons::Initialize, cxButtons::Finalize},
     {"cxCheckBox", cxCheckBox::Initialize, cxCheckBox::Finalize},
+    {"cxRadioGroup", cxRadioGroup::Initialize, cxRadioGroup::Finalize},
 };
 UnitCounter gEditors;
 
