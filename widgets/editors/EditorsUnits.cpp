@@ -2,11 +2,13 @@
 
 #include "platform/kernel/Units.h"
 #include "widgets/editors/cxButtons.h"
+#include "widgets/editors/cxLabel.h"
 
 namespace {
 
 const UnitEntry kEditorsUnits[] = {
     {"cxButtons", cxButtons::Initialize, cxButtons::Finalize},
+    {"cxLabel", cxLabelInitialize, cxLabelFinalize},
 };
 UnitCounter gEditors;
 

@@ -1,5 +1,6 @@
-// Start-up of the standard editors' units: the button registers its class for window
-// descriptions. Counted; finalized in reverse.
+// Start-up of the standard editors' units: the button and the label register their classes
+// for window descriptions (the label its properties class too). Needs the editor
+// framework's units started first. Counted; finalized in reverse.
 #pragma once
 
 void WidgetsEditorsInitialize();
