@@ -4,6 +4,7 @@
 #include "widgets/editors/cxButtons.h"
 #include "widgets/editors/cxCheckBox.h"
 #include "widgets/editors/cxRadioGroup.h"
+#include "widgets/editors/cxLabel.h"
 
 namespace {
 
@@ -11,6 +12,7 @@ const UnitEntry kEditorsUnits[] = {
     {"cxButtons", cxButtons::Initialize, cxButtons::Finalize},
     {"cxCheckBox", cxCheckBox::Initialize, cxCheckBox::Finalize},
     {"cxRadioGroup", cxRadioGroup::Initialize, cxRadioGroup::Finalize},
+    {"cxLabel", cxLabelInitialize, cxLabelFinalize},
 };
 UnitCounter gEditors;
 

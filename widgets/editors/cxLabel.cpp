@@ -6,6 +6,7 @@
 #include "widgets/foundation/cxControlUtils.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 const TResStringRec scxSEditRepositoryLabelItem = {65440, "Label|Represents a Label"};
@@ -222,6 +223,10 @@ TcxCustomEditProperties* TcxLabelProperties::CreateSameClass() const {
   return New<TcxLabelProperties>(nullptr);
 }
 
+TcxCustomEditClass TcxCustomLabelProperties::GetContainerClass() const {
+  return ClassOf<TcxLabel, TcxCustomEdit, TComponent*, bool>();
+}
+
 TL_DEFINE_CLASS(TcxLabelProperties, [](auto& c) {
   using T = TcxCustomLabelProperties;
   c.Property("Angle", &T::GetAngle, &T::SetAngle).Default(0);
@@ -370,6 +375,12 @@ void TcxCustomLabelViewData::Calculate(TcxCanvas& ACanvas, const TRect& ABounds,
   vi->TextRect = r;
   vi->DrawTextFlags = GetDrawTextFlags();
   vi->Control = IsInplace ? nullptr : Edit;
+  // A standing label shows its own value, and its own Transparent decides its background,
+  // not the properties' flag.
+  if (auto* label = dynamic_cast<TcxCustomLabel*>(Edit); label && !IsInplace) {
+    vi->Transparent = label->IsTransparent();
+    EditValueToDrawValue(ACanvas, label->EditValue(), vi);
+  }
   vi->NeedsRender = true;
 }
 
@@ -599,6 +610,172 @@ void TcxCustomLabelViewInfo::DrawLabelText(TcxCanvas& ACanvas, const TPoint& ASh
 
 TL_DEFINE_CLASS(TcxCustomLabelViewInfo, [](auto&) {});
 
+// ---- control ----
+
+namespace {
+
+// Whether the caption marks Key as its accelerator ("&P" in "&Pause"; "&&" is a plain "&").
+bool IsCaptionAccel(Char Key, const String& ACaption) {
+  for (size_t i = 0; i + 1 < ACaption.size(); ++i) {
+    if (ACaption[i] != '&') continue;
+    if (ACaption[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    return std::toupper(static_cast<unsigned char>(ACaption[i + 1])) ==
+           std::toupper(static_cast<unsigned char>(Key));
+  }
+  return false;
+}
+
+}  // namespace
+
+void TcxCustomLabel::Initialize() {
+  inherited::Initialize();
+  TControlStyle style = ControlStyle();
+  style.Exclude(TControlStyleItem::csAcceptsControls);
+  style.Exclude(TControlStyleItem::csCaptureMouse);
+  SetControlStyle(style);
+  SetBounds(GetLeft(), GetTop(), 121, 21);
+}
+
+void TcxCustomLabel::BeforeDestruction() {
+  SetFocusControl(nullptr);
+  inherited::BeforeDestruction();
+}
+
+TcxCustomEditPropertiesClass TcxCustomLabel::GetPropertiesClass() {
+  return ClassOf<TcxLabelProperties, TcxCustomEditProperties, TPersistent*>();
+}
+
+void TcxCustomLabel::SetFocusControl(TWinControl* Value) {
+  if (Value == this || Value == FFocusControl) return;
+  if (FFocusControl) FFocusControl->RemoveFreeNotification(this);
+  FFocusControl = Value;
+  if (FFocusControl) FFocusControl->FreeNotification(this);
+}
+
+void TcxCustomLabel::Notification(TComponent* AComponent, TOperation Operation) {
+  inherited::Notification(AComponent, Operation);
+  if (Operation == TOperation::opRemove && AComponent == FFocusControl) FFocusControl = nullptr;
+}
+
+void TcxCustomLabel::CMDialogChar(TMessage& Message) {
+  auto* p = dynamic_cast<TcxCustomLabelProperties*>(GetActiveProperties());
+  if (FFocusControl && GetEnabled() && p && p->GetShowAccelChar() &&
+      IsCaptionAccel(Char(Message.WParam), GetCaption()) && FFocusControl->CanFocus()) {
+    FFocusControl->SetFocus();
+    Message.Result = 1;
+    return;
+  }
+  TL_INHERITED(Message);
+}
+
+void TcxCustomLabel::WMLButtonUp(TMessage& Message) {
+  // The label does not hold the mouse on a press; the release still makes the click.
+  TControlState state = ControlState();
+  state.Include(TControlStateItem::csClicked);
+  SetControlState(state);
+  TL_INHERITED(Message);
+}
+
+void TcxCustomLabel::InternalSetEditValue(const Variant& AValue, bool AValidateEditValue) {
+  TcxEditLifeGuard guard(this);
+  if (!FLockCaption) {
+    // The caption's own change notice must not store the text form over the value.
+    FLockCaption = true;
+    try {
+      SetCaption(VarIsArray(AValue) ? String() : VarToStr(AValue));
+    } catch (...) {
+      if (guard.Alive()) FLockCaption = false;
+      throw;
+    }
+    if (!guard.Alive()) return;
+    FLockCaption = false;
+  }
+  inherited::InternalSetEditValue(AValue, AValidateEditValue);
+  if (!guard.Alive()) return;
+  DataBinding()->SetDisplayValue(Variant(GetCaption()));
+  TcxContainer::RecalcViewAtCursor();
+  AdjustLabelSize();
+}
+
+void TcxCustomLabel::TextChanged() {
+  inherited::TextChanged();
+  if (FLockCaption || IsDestroying()) return;
+  FLockCaption = true;
+  TcxEditLifeGuard guard(this);
+  try {
+    SetEditValue(Variant(GetCaption()));
+  } catch (...) {
+    if (guard.Alive()) FLockCaption = false;
+    throw;
+  }
+  if (guard.Alive()) FLockCaption = false;
+}
+
+void TcxCustomLabel::PropertiesChanged(TObject* Sender) {
+  inherited::PropertiesChanged(Sender);
+  AdjustLabelSize();
+}
+
+void TcxCustomLabel::ContainerStyleChanged(TObject* Sender) {
+  inherited::ContainerStyleChanged(Sender);
+  AdjustLabelSize();
+}
+
+void TcxCustomLabel::SetAutoSize(bool Value) {
+  inherited::SetAutoSize(Value);
+  if (Value) AdjustLabelSize();
+}
+
+void TcxCustomLabel::SetTransparent(bool Value) {
+  if (Value == GetTransparent()) return;
+  inherited::SetTransparent(Value);
+  Invalidate();
+}
+
+void TcxCustomLabel::AdjustLabelSize() {
+  if (!IsAutoSizeActive() || !GetProperties() || IsDestroying() ||
+      InState(TComponentStateItem::csLoading) || InState(TComponentStateItem::csDestroying))
+    return;
+  if (!GetCanvas()) return;
+  auto* p = dynamic_cast<TcxCustomLabelProperties*>(GetActiveProperties());
+  TcxEditSizeProperties sp;
+  const bool wrapped = p && p->GetWordWrap();
+  if (wrapped) sp.Width = GetWidth();
+  Owned<TcxCustomEditViewData> vd(CreateViewData());
+  const TSize sz = vd->CalculateEditSize(*GetCanvas(), EditValue(), sp);
+  const TAlign a = GetAlign();
+  Integer w = GetWidth(), h = GetHeight();
+  if (!wrapped && a != TAlign::alTop && a != TAlign::alBottom && a != TAlign::alClient) w = sz.cx;
+  if (a != TAlign::alLeft && a != TAlign::alRight && a != TAlign::alClient) h = sz.cy;
+  if (w != GetWidth() || h != GetHeight()) SetBounds(GetLeft(), GetTop(), w, h);
+}
+
+TL_MESSAGES(TcxCustomLabel,
+            TL_ON(CM_DIALOGCHAR, CMDialogChar),
+            TL_ON(WM_LBUTTONUP, WMLButtonUp))
+
+TL_DEFINE_CLASS(TcxCustomLabel, [](auto& c) {
+  using T = TcxCustomLabel;
+  c.Property("FocusControl", &T::GetFocusControl, &T::SetFocusControl);
+});
+
+TL_DEFINE_CLASS(TcxLabel, [](auto& c) {
+  using T = TcxCustomLabel;
+  c.Property("AutoSize", &T::GetAutoSize, &T::SetAutoSize).Default(true);
+  c.Property("Properties", &T::GetProperties, &T::SetProperties);
+  c.Property("Style", &T::GetStyle, &T::SetStyle);
+  c.Property("StyleDisabled", &T::GetStyleDisabled, &T::SetStyleDisabled);
+  c.Property("StyleFocused", &T::GetStyleFocused, &T::SetStyleFocused);
+  c.Property("StyleHot", &T::GetStyleHot, &T::SetStyleHot);
+  c.Property("Transparent", &T::GetTransparent, &T::SetTransparent).Default(false);
+  c.Event("OnContextPopup", &T::OnContextPopup);
+  c.Event("OnMouseEnter", &T::OnMouseEnter);
+  c.Event("OnMouseLeave", &T::OnMouseLeave);
+});
+
 // ---- unit start-up ----
 
 namespace {
@@ -609,10 +786,12 @@ void cxLabelInitialize() {
   if (gLabelInitCount++ > 0) return;
   GetRegisteredEditProperties()->Register(&TcxLabelProperties::StaticClass(),
                                           cxGetResourceString(scxSEditRepositoryLabelItem));
+  RegisterClass(TcxLabel::StaticClass());
 }
 
 void cxLabelFinalize() {
   if (gLabelInitCount == 0 || --gLabelInitCount > 0) return;
+  UnRegisterClass(TcxLabel::StaticClass());
   if (TcxRegisteredClasses* r = GetRegisteredEditProperties())
     r->Unregister(&TcxLabelProperties::StaticClass());
 }

@@ -4,6 +4,7 @@
 // an off-screen bitmap that is reused while nothing it depends on changed.
 #pragma once
 
+#include "widgets/editcore/cxEditControl.h"
 #include "widgets/editcore/cxTextEditViewData.h"
 
 TL_ENUM(TcxLabelEffect, cxleNormal, cxleFun, cxleExtrude, cxleCool);
@@ -44,6 +45,7 @@ class TcxCustomLabelProperties : public TcxCustomEditProperties {
   TcxCustomEditViewDataClass GetViewDataClass() const override;
   TcxCustomEditViewInfoClass GetViewInfoClass() const override;
   TcxCustomEditProperties* CreateSameClass() const override;
+  TcxCustomEditClass GetContainerClass() const override;
   // (dx, dy) of the depth effect: none for cxleNormal, else Depth along the orientation's axes.
   virtual TPoint GetEffectOffset() const;
 
@@ -173,6 +175,74 @@ class TcxCustomLabelViewData : public TcxCustomTextEditViewData {
   Integer FEffectiveAngle = 0;
 };
 
-// Unit start-up: the properties class in the editors' registry; shut-down removes it.
+// The label control: a read-only editor whose caption and edit value always agree. It
+// never takes the focus when standing on a form; its accelerator hands the focus to
+// FocusControl instead.
+class TcxCustomLabel : public TcxCustomEdit {
+  TL_CLASS(TcxCustomLabel, TcxCustomEdit)
+ public:
+  explicit TcxCustomLabel(TComponent* AOwner) : TcxCustomEdit(AOwner) {}
+  TcxCustomLabel(TComponent* AOwner, bool AIsInplace) : TcxCustomEdit(AOwner, AIsInplace) {}
+  void BeforeDestruction() override;
+
+  TcxCustomEditPropertiesClass GetPropertiesClass() override;
+  TcxLabelProperties* GetProperties() const {
+    return static_cast<TcxLabelProperties*>(TcxCustomEdit::GetProperties());
+  }
+  void SetProperties(TcxLabelProperties* Value) { TcxCustomEdit::SetProperties(Value); }
+  TcxLabelEditStyle* GetStyle() const {
+    return static_cast<TcxLabelEditStyle*>(TcxContainer::GetStyle());
+  }
+  void SetStyle(TcxLabelEditStyle* Value) { TcxContainer::SetStyle(Value); }
+  TWinControl* GetFocusControl() const { return FFocusControl; }
+  // The label itself and the control already set are ignored.
+  void SetFocusControl(TWinControl* Value);
+  void SetAutoSize(bool Value) override;
+  // Repaints: the background changes between the parent's image and the label's colour.
+  void SetTransparent(bool Value);
+  // Measuring needs a window: a label without a parent is sized when it gets one.
+  bool IsAutoSizeActive() const override {
+    return inherited::IsAutoSizeActive() && (HandleAllocated() || GetParent());
+  }
+
+  // Known before the properties exist, when the container makes its style and view info.
+  TcxContainerStyleClass GetStyleClass() const override {
+    return cxEditStyleClassOf<TcxLabelEditStyle>();
+  }
+  TcxContainerViewInfoClass GetViewInfoClass() const override {
+    return ClassOf<TcxCustomLabelViewInfo, TcxContainerViewInfo>();
+  }
+  bool CanFocus() const override { return IsInplace() && inherited::CanFocus(); }
+  bool CanFocusOnClick() override { return IsInplace() && inherited::CanFocusOnClick(); }
+  void InternalSetEditValue(const Variant& AValue, bool AValidateEditValue = false) override;
+  void PropertiesChanged(TObject* Sender) override;
+  void ContainerStyleChanged(TObject* Sender) override;
+  void Initialize() override;
+  // Fits the bounds to the text when AutoSize is on: a word-wrapped label keeps its width
+  // and takes the height of its lines; any other takes the size of its text.
+  void AdjustLabelSize();
+
+  void CMDialogChar(TMessage& Message);
+  void WMLButtonUp(TMessage& Message);
+
+ protected:
+  bool DefaultParentColor() const override { return true; }
+  void TextChanged() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  TWinControl* FFocusControl = nullptr;
+  // Set while the caption and the edit value are being copied into each other.
+  bool FLockCaption = false;
+};
+
+class TcxLabel : public TcxCustomLabel {
+  TL_CLASS(TcxLabel, TcxCustomLabel)
+ public:
+  using TcxCustomLabel::TcxCustomLabel;
+};
+
+// Unit start-up: the properties class in the editors' registry and the control's class
+// for window descriptions; shut-down removes both.
 void cxLabelInitialize();
 void cxLabelFinalize();
