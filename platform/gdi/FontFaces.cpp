@@ -3,6 +3,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 
@@ -123,6 +124,10 @@ void InitializeFonts() {
     throw;
   }
   located = std::move(files);
+  // The configuration lives until the fonts are finalized; a process that never finalizes
+  // them still releases it on the way out, so nothing of it outlives the program.
+  static const bool released = std::atexit(ForgetFaceFiles) == 0;
+  (void)released;
 }
 
 void ForgetFaceFiles() {
