@@ -20,13 +20,15 @@ TPoint OnDial(const TcxClock::TFace& F, double AAngle, double ARatio) {
 
 // A filled hand: tip, one side, tail, other side; the sides stand at right angles to the
 // hand, half the width parameter from the centre.
-void FillHand(TcxCanvas* C, const TcxClock::TFace& F, double AAngle, double ATip, double ATail, Integer AWidth) {
+void FillHand(TcxCanvas* C, const TcxClock::TFace& F, double AAngle, double ATip, double ATail,
+              Integer AWidth) {
   const double half = AWidth / 2.0;
   const double sx = -std::sin(AAngle) * half, sy = std::cos(AAngle) * half;
   const POINT pts[4] = {
       {LONG(OnDial(F, AAngle, ATip).X), LONG(OnDial(F, AAngle, ATip).Y)},
       {LONG(std::nearbyint(F.CX + sx)), LONG(std::nearbyint(F.CY + sy))},
-      {LONG(OnDial(F, AAngle + std::numbers::pi, ATail).X), LONG(OnDial(F, AAngle + std::numbers::pi, ATail).Y)},
+      {LONG(OnDial(F, AAngle + std::numbers::pi, ATail).X),
+       LONG(OnDial(F, AAngle + std::numbers::pi, ATail).Y)},
       {LONG(std::nearbyint(F.CX - sx)), LONG(std::nearbyint(F.CY - sy))},
   };
   const HDC dc = C->GetHandle();
@@ -154,7 +156,8 @@ TRect TMonthListBox::ItemRect(Integer I) const {
 
 Cardinal TMonthListBox::ScrollInterval(Integer ADistance, Integer AItemHeight) {
   static constexpr Cardinal kIntervals[4] = {500, 250, 100, 50};
-  const Integer speed = AItemHeight > 0 ? std::min<Integer>(std::abs(ADistance) / AItemHeight, 3) : 3;
+  const Integer speed =
+      AItemHeight > 0 ? std::min<Integer>(std::abs(ADistance) / AItemHeight, 3) : 3;
   return kIntervals[speed];
 }
 
