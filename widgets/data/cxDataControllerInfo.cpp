@@ -264,6 +264,19 @@ void TcxCustomDataControllerInfo::ChangeFocusedRowIndex(Integer ARowIndex) {
   CheckUpdate();
 }
 
+void TcxCustomDataControllerInfo::ResetFocusing() {
+  if (!FChanges.Contains(dcicFocusedRow) && !FChanges.Contains(dcicResetFocusedRow))
+    FPrevFocusingInfo = FFocusingInfo;
+  Integer record = FDataController->GetCurrentRecordIndex();
+  if (record < 0) record = -1;
+  // Another record is found as a data row; the same one keeps the level of its row.
+  if (record != FFocusingInfo.RecordIndex) FFocusingInfo.Level = -1;
+  FFocusingInfo.RowIndex = -1;
+  FFocusingInfo.RecordIndex = record;
+  AddChanges({dcicResetFocusedRow});
+  CheckUpdate();
+}
+
 // ---- Selection ----
 
 Integer TcxCustomDataControllerInfo::GetSelectedCount() const {
@@ -697,7 +710,8 @@ void TcxCustomDataControllerInfo::SettleFocus() {
   }
   if (next.RowIndex != FFocusingInfo.RowIndex || next.RecordIndex != FFocusingInfo.RecordIndex ||
       next.Level != FFocusingInfo.Level) {
-    if (!FChanges.Contains(dcicFocusedRow)) FPrevFocusingInfo = FFocusingInfo;
+    if (!FChanges.Contains(dcicFocusedRow) && !FChanges.Contains(dcicResetFocusedRow))
+      FPrevFocusingInfo = FFocusingInfo;
     FFocusingInfo.RowIndex = next.RowIndex;
     FFocusingInfo.RecordIndex = next.RecordIndex;
     FFocusingInfo.Level = next.Level;
@@ -760,7 +774,10 @@ void TcxCustomDataControllerInfo::Update() {
       }
     }
     SettleFocus();
+    c->CheckBookmark(-1);
     ReindexSelection(regroup);
+    // Rows moved: a later selection notification names the rows as they are now.
+    if (load || sorting || changes.Contains(dcicExpanding)) c->UpdatePrevSelection();
     if (summary) c->CalculateGroupSummaries();
     if (FGroupSortingSummaryIndex >= 0 && (summary || regroup) && FGroups->LevelCount() == 1) {
       FGroups->SortBySummary(FGroupSortingSummaryIndex, FGroupSortingSummaryOrder);
