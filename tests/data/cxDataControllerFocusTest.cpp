@@ -1,6 +1,7 @@
-// The bookmark, focus resets, focusing a selected row, the notifier, and the hooks that
-// the focus and selection changes call.
+// The bookmark, focus resets, focusing a selected row, the notifier, further filters,
+// and the hooks that the focus and selection changes call.
 #include "DataControllerTestSupport.h"
+#include "widgets/data/cxFilter.h"
 
 #include <string>
 
@@ -213,4 +214,24 @@ TEST_F(Focus, NotifierPassesTheRemovalOfAComponent) {
   // The controller goes first: b must not reach it afterwards.
   c_.reset();
   b.reset();
+}
+
+TEST_F(Focus, FurtherFiltersAreOwnedAndLoseTheConditionsOfARemovedItem) {
+  Five();
+  TcxFilterCriteria* f = c_->CreateFilter();
+  TcxFilterCriteria* g = c_->CreateFilter();
+  ASSERT_EQ(c_->GetFilterCount(), 2);
+  EXPECT_EQ(c_->GetFilter(1), g);
+  f->Root()->AddItem(items_[0].get(), TcxFilterOperatorKind::foEqual, 10, "10");
+  f->Root()->AddItem(items_[1].get(), TcxFilterOperatorKind::foEqual, "A", "A");
+  g->Root()->AddItem(items_[0].get(), TcxFilterOperatorKind::foLess, 30, "30");
+  const std::vector<Integer> rows = Rows();
+  c_->RemoveItem(items_[0].get());
+  EXPECT_EQ(f->Root()->Count(), 1);
+  EXPECT_TRUE(g->IsEmpty());
+  EXPECT_EQ(Rows(), rows);  // they never filter the rows
+  c_->FilterDestroying(g);
+  g->Free();
+  EXPECT_EQ(c_->GetFilterCount(), 1);
+  // f goes with the controller.
 }

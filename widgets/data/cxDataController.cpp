@@ -2,6 +2,7 @@
 
 #include "classlib/core/SysUtils.h"
 #include "widgets/data/cxDataKeys.h"
+#include "widgets/data/cxFilter.h"
 #include "widgets/foundation/cxVariants.h"
 
 #include <algorithm>
@@ -35,6 +36,10 @@ void TcxCustomDataController::BeforeDestruction() {
 TcxCustomDataController::~TcxCustomDataController() {
   FreeAndNil(FNotifier);
   FreeAndNil(FDataControllerInfo);
+  // A copy: a criteria may tell the list of its going.
+  const std::vector<TcxFilterCriteria*> filters = FFilters;
+  FFilters.clear();
+  for (TcxFilterCriteria* f : filters) f->Free();
   FreeAndNil(FGroups);
   FreeAndNil(FSaveObject);
   // Fields first: each frees its value definition in the storage.
@@ -166,7 +171,28 @@ TcxCustomDataField* TcxCustomDataController::CreateInternalField() {
   return field;
 }
 
-void TcxCustomDataController::FieldRemoved(TcxCustomDataField*) {}
+void TcxCustomDataController::FieldRemoved(TcxCustomDataField* AField) {
+  // Conditions link the owner's items.
+  if (AField->Item())
+    for (TcxFilterCriteria* f : FFilters) f->RemoveItemByItemLink(AField->Item());
+}
+
+// ---- Further filters ----
+
+TcxFilterCriteriaClass TcxCustomDataController::GetFilterCriteriaClass() const {
+  return {&TcxFilterCriteria::StaticClass(), [](TcxCustomDataController*) { return new TcxFilterCriteria(); }};
+}
+
+TcxFilterCriteria* TcxCustomDataController::CreateFilter() {
+  TcxFilterCriteria* f = GetFilterCriteriaClass().Create(this);
+  FFilters.push_back(f);
+  return f;
+}
+
+void TcxCustomDataController::FilterDestroying(TcxFilterCriteria* ACriteria) {
+  auto it = std::find(FFilters.begin(), FFilters.end(), ACriteria);
+  if (it != FFilters.end()) FFilters.erase(it);
+}
 
 void TcxCustomDataController::RemoveNotification(TComponent* AComponent) { FFields->RemoveNotification(AComponent); }
 

@@ -22,6 +22,10 @@ class TcxDataListenerLink;
 class TcxDataControllerGroups;
 class TcxSaveObject;
 class TcxDataControllerNotifier;
+class TcxFilterCriteria;
+
+// The class of the criteria that CreateFilter makes, constructed with the controller.
+using TcxFilterCriteriaClass = TMetaClass<TcxFilterCriteria, TcxCustomDataController*>;
 
 using TcxDataControllerNotifyEvent = TMethod<void(TcxCustomDataController* ADataController)>;
 using TcxDataControllerRecordEvent = TMethod<void(TcxCustomDataController* ADataController, Integer ARecordIndex)>;
@@ -223,6 +227,16 @@ class TcxCustomDataController : public TPersistent {
   // Remembers the focused record; True when the bookmark changed.
   virtual bool SaveBookmark();
 
+  // ---- Further filters: criteria owned by the controller, never filtering its rows ----
+  // A new criteria of GetFilterCriteriaClass in the filter list.
+  TcxFilterCriteria* CreateFilter();
+  // The plain condition tree; the binding criteria take the controller's records.
+  virtual TcxFilterCriteriaClass GetFilterCriteriaClass() const;
+  Integer GetFilterCount() const { return Integer(FFilters.size()); }
+  TcxFilterCriteria* GetFilter(Integer AIndex) const { return FFilters.at(size_t(AIndex)); }
+  // A criteria of the list is being destroyed by its holder: the list forgets it.
+  void FilterDestroying(TcxFilterCriteria* ACriteria);
+
   // Components told about through the notifier pass their removal to RemoveNotification.
   TcxDataControllerNotifier* Notifier() const { return FNotifier; }
 
@@ -338,6 +352,7 @@ class TcxCustomDataController : public TPersistent {
   Integer FPrevSelectedRow = -1;
   Integer FBookmarkRecordIndex = -1;
   TcxDataControllerNotifier* FNotifier = nullptr;
+  std::vector<TcxFilterCriteria*> FFilters;
 };
 
 // Hears of the removal of the components it was told about (through their
