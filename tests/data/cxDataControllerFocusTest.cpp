@@ -15,6 +15,8 @@ struct Probe : TcxDataController {
   using TcxDataController::TcxDataController;
   Integer Current = -5;  // -5: the inherited answer
   bool RefuseFocus = false;
+  bool Grid = false;
+  bool IsGridMode() const override { return Grid; }
   Integer SearchCancels = 0, BrowseChecks = 0;
   std::vector<TComponent*> Removed;
   Integer GetCurrentRecordIndex() const override {
@@ -39,6 +41,9 @@ struct Recorder : TObject {
   }
   void Filter(TcxCustomDataController*, Integer ARecordIndex, bool& Accept) { Accept = ARecordIndex != Rejected; }
   Integer Rejected = -1;
+  Integer Heard = 0, DataEvents = 0;
+  void Listener(TObject*) { ++Heard; }
+  void DataChanged(TcxCustomDataController*) { ++DataEvents; }
 };
 
 class Focus : public ControllerTest {
@@ -234,4 +239,32 @@ TEST_F(Focus, FurtherFiltersAreOwnedAndLoseTheConditionsOfARemovedItem) {
   g->Free();
   EXPECT_EQ(c_->GetFilterCount(), 1);
   // f goes with the controller.
+}
+
+TEST_F(Focus, GridModeListenersWaitWhileTheProviderIsLocked) {
+  Five();
+  c_->AddNotifyEventItem(&r_, TNotifyEvent(&r_, &Recorder::Listener));
+  c_->OnDataChanged = TcxDataControllerNotifyEvent(&r_, &Recorder::DataChanged);
+  c_->BeginProviderLock();
+  c_->NotifyDataChanged();  // not in grid mode: heard
+  EXPECT_EQ(r_.Heard, 1);
+  P()->Grid = true;
+  c_->NotifyDataChanged();
+  EXPECT_EQ(r_.Heard, 1);
+  EXPECT_EQ(r_.DataEvents, 2);  // the event still fires
+  c_->EndProviderLock();
+  c_->EndProviderLock();  // never below zero
+  c_->NotifyDataChanged();
+  EXPECT_EQ(r_.Heard, 2);
+}
+
+TEST_F(Focus, LoadingRecordsFocusesACurrentRecordThatOutlivesIt) {
+  Five();
+  c_->ChangeFocusedRowIndex(4);
+  P()->Current = 1;
+  c_->BeginLoadRecords();
+  c_->SetRecordCount(3);
+  c_->EndLoadRecords();
+  EXPECT_EQ(c_->GetFocusedRecordIndex(), 1);
+  EXPECT_EQ(c_->GetFocusedRowIndex(), 1);
 }

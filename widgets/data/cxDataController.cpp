@@ -725,6 +725,8 @@ void TcxCustomDataController::EndLoadRecords() {
       focus = TcxCustomDataControllerInfo::TFocusingInfo();
       FDataControllerInfo->AddChanges({TcxDataControllerInfoChange::dcicResetFocusedRow});
     }
+    // A current record that outlives the reload (a descendant's cursor) takes the focus.
+    ResetFocusing();
     DataChanged(TcxDataChange::dcTotal, -1, -1);
   } catch (...) {
     EndUpdate();

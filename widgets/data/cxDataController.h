@@ -133,6 +133,13 @@ class TcxCustomDataController : public TPersistent {
     if (FLookupLockCount > 0) --FLookupLockCount;
   }
   bool IsLookupLocked() const { return FLookupLockCount > 0; }
+  // Held around a provider's own navigation: in grid mode the listeners are not called
+  // meanwhile.
+  virtual void BeginProviderLock() { ++FProviderLockCount; }
+  virtual void EndProviderLock() {
+    if (FProviderLockCount > 0) --FProviderLockCount;
+  }
+  bool IsProviderLocked() const { return FProviderLockCount > 0; }
 
   // ---- Sorting and grouping ----
   void ChangeSortingOrder(Integer AItemIndex, TcxDataSortOrder ASortOrder);
@@ -345,6 +352,7 @@ class TcxCustomDataController : public TPersistent {
   TcxDataControllerGroups* FGroups = nullptr;
   TcxSaveObject* FSaveObject = nullptr;
   Integer FLookupLockCount = 0;
+  Integer FProviderLockCount = 0;
   Integer FSaveKeysCount = 0;
   bool FDataChangeMerged = false;
   bool FChangedHeldBack = false;

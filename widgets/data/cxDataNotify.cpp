@@ -111,6 +111,7 @@ void TcxCustomDataController::NotifyChanged() {
   if ((FDataChangeKind == dcField || FDataChangeKind == dcRecord) && FDataChangeRecordIndex != -1 && OnRecordChanged)
     OnRecordChanged(this, FDataChangeRecordIndex, FDataChangeItemIndex);
   if (OnDataChanged) OnDataChanged(this);
+  if (IsGridMode() && IsProviderLocked()) return;
   // A copy: a listener may remove itself or others.
   const std::vector<TNotifyEventItem> items = FNotifyEventItems;
   for (const TNotifyEventItem& item : items)
