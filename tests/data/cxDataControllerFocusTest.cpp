@@ -10,6 +10,15 @@ using S = std::vector<std::string>;
 
 namespace {
 
+struct OwnSelection : TcxDataSelection {
+  using TcxDataSelection::TcxDataSelection;
+  Integer Adds = 0;
+  void Add(Integer AIndex, Integer ARowIndex, Integer AKind, Integer ARecordOrGroupIndex) override {
+    ++Adds;
+    TcxDataSelection::Add(AIndex, ARowIndex, AKind, ARecordOrGroupIndex);
+  }
+};
+
 struct Probe : TcxDataController {
   using TcxDataController::TcxDataController;
   Integer Current = -5;  // -5: the inherited answer
@@ -20,6 +29,9 @@ struct Probe : TcxDataController {
     return Current == -5 ? TcxDataController::GetCurrentRecordIndex() : Current;
   }
   bool IsGridMode() const override { return Grid; }
+  TcxDataSelectionClass GetDataSelectionClass() const override {
+    return ClassOf<OwnSelection, TcxDataSelection, TcxCustomDataController*>();
+  }
   bool CanFocusRecord(Integer) override { return !RefuseFocus; }
   void CancelIncrementalSearch() override { ++SearchCancels; }
   void CheckBrowseState() override { ++BrowseChecks; }
@@ -124,10 +136,14 @@ TEST_F(Focus, ResetFocusingFindsTheCurrentRecordAgain) {
   EXPECT_EQ(c_->GetFocusedRecordIndex(), 3);
 }
 
-TEST_F(Focus, FocusSelectedRow) {
+TEST_F(Focus, FocusSelectedRowInASelectionOfTheControllersClass) {
+  auto* selection = dynamic_cast<OwnSelection*>(c_->DataControllerInfo()->Selection());
+  ASSERT_TRUE(selection);
+  EXPECT_EQ(selection->DataController(), c_.get());
   c_->SetMultiSelect(true);
-  c_->SelectRows(1, 1);
-  c_->SelectRows(3, 3);
+  c_->ChangeRowSelection(1, true);
+  c_->ChangeRowSelection(3, true);
+  EXPECT_EQ(selection->Adds, 2);
   EXPECT_TRUE(c_->FocusSelectedRow(1));
   EXPECT_EQ(c_->GetFocusedRowIndex(), 3);
   EXPECT_FALSE(c_->FocusSelectedRow(2));

@@ -26,6 +26,8 @@ class TcxFilterCriteria;
 
 // The class of the criteria that CreateFilter makes, constructed with the controller.
 using TcxFilterCriteriaClass = TMetaClass<TcxFilterCriteria, TcxCustomDataController*>;
+// The class of the row list's selection.
+using TcxDataSelectionClass = TMetaClass<TcxDataSelection, TcxCustomDataController*>;
 
 using TcxDataControllerNotifyEvent = TMethod<void(TcxCustomDataController* ADataController)>;
 using TcxDataControllerRecordEvent = TMethod<void(TcxCustomDataController* ADataController, Integer ARecordIndex)>;
@@ -199,6 +201,10 @@ class TcxCustomDataController : public TPersistent {
   virtual void FocusedRecordChanged() {}
 
   // ---- Selection ----
+  // Asked once, when the row list is made.
+  virtual TcxDataSelectionClass GetDataSelectionClass() const {
+    return ClassOf<TcxDataSelection, TcxDataSelection, TcxCustomDataController*>();
+  }
   bool IsMultiSelect() const { return FMultiSelect; }
   // Leaving multi-select mode clears the selection.
   void SetMultiSelect(bool Value);

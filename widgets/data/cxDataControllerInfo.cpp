@@ -93,7 +93,7 @@ TcxCustomDataControllerInfo::TcxCustomDataControllerInfo(TcxCustomDataController
   FGroupingFieldList = New<TcxGroupingFieldList>(this);
   FGroups = New<TcxDataGroups>();
   FExpandingInfos = New<TcxDataExpandingInfos>();
-  FSelection = New<TcxDataSelection>();
+  FSelection = ADataController->GetDataSelectionClass().Create(ADataController);
   FSelection->OnChanged = TNotifyEvent(this, &TcxCustomDataControllerInfo::SelectionChanged);
 }
 
