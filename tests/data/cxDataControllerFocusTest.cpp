@@ -23,7 +23,7 @@ struct Probe : TcxDataController {
   using TcxDataController::TcxDataController;
   Integer Current = -5;  // -5: the inherited answer
   bool RefuseFocus = false, Grid = false;
-  Integer SearchCancels = 0, BrowseChecks = 0;
+  Integer SearchCancels = 0, BrowseChecks = 0, Summaries = 0;
   std::vector<TComponent*> Removed;
   Integer GetCurrentRecordIndex() const override {
     return Current == -5 ? TcxDataController::GetCurrentRecordIndex() : Current;
@@ -35,6 +35,7 @@ struct Probe : TcxDataController {
   bool CanFocusRecord(Integer) override { return !RefuseFocus; }
   void CancelIncrementalSearch() override { ++SearchCancels; }
   void CheckBrowseState() override { ++BrowseChecks; }
+  void CalculateGroupSummaries() override { ++Summaries; }
   void RemoveNotification(TComponent* AComponent) override { Removed.push_back(AComponent); }
 };
 
@@ -50,6 +51,11 @@ struct Recorder : TObject {
   void Filter(TcxCustomDataController*, Integer ARecordIndex, bool& Accept) { Accept = ARecordIndex != Rejected; }
   void Listener(TObject*) { ++Heard; }
   Integer Bookmarks() const { return Integer(std::count(Sent.begin(), Sent.end(), "TcxBookmarkChangedInfo")); }
+};
+
+struct ReadOwner : TComponent {
+  ReadOwner() : TComponent(nullptr) {}
+  void SetReading(bool AOn) { SetStateFlag(TComponentStateItem::csReading, AOn); }
 };
 
 class Focus : public ControllerTest {
@@ -218,4 +224,17 @@ TEST_F(Focus, GridModeListenersWaitWhileTheProviderIsLocked) {
   c_->EndProviderLock();  // never below zero
   c_->NotifyDataChanged();
   EXPECT_EQ(r_.Heard, 2);
+}
+
+TEST_F(Focus, SummariesSkippedWhileTheOwnerIsReadComeWithLoaded) {
+  Owned<ReadOwner> owner(New<ReadOwner>());
+  Owned<Probe> c(New<Probe>(owner.get()));
+  const Integer built = c->Summaries;
+  owner->SetReading(true);
+  c->Refresh();
+  EXPECT_EQ(c->Summaries, built);
+  owner->SetReading(false);
+  c->Loaded();
+  c->Loaded();
+  EXPECT_EQ(c->Summaries, built + 1);
 }

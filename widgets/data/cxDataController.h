@@ -297,7 +297,7 @@ class TcxCustomDataController : public TPersistent {
   virtual void RefreshView();
   virtual void NotifyChanged();
   virtual void DoUpdateControl(TcxUpdateControlInfo* AInfo);
-  // Runs what was held back while the owner loaded.
+  // Runs what was held back while the owner loaded: the summaries, the notification.
   virtual void Loaded();
   void AddNotifyEventItem(TObject* AObject, TNotifyEvent AEvent);
   void RemoveNotifyEventItem(TObject* AObject, TNotifyEvent AEvent);
@@ -362,6 +362,7 @@ class TcxCustomDataController : public TPersistent {
   Integer FSaveKeysCount = 0;
   bool FDataChangeMerged = false;
   bool FChangedHeldBack = false;
+  bool FSummaryHeldBack = false;  // summaries skipped while the owner was read
   Integer FPrevSelectedCount = 0;
   Integer FPrevSelectedRow = -1;
   Integer FBookmarkRecordIndex = -1;

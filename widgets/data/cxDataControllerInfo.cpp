@@ -727,6 +727,7 @@ void TcxCustomDataControllerInfo::Update() {
   const TcxDataControllerInfoChanges changes = FChanges;
   try {
     const bool summary = changes.Contains(dcicSummary) && !c->IsReading() && !c->IsDestroying();
+    if (changes.Contains(dcicSummary) && c->IsReading() && !c->IsDestroying()) c->FSummaryHeldBack = true;
     const bool load = changes.Contains(dcicLoad), grouping = changes.Contains(dcicGrouping);
     const bool sorting = changes.Contains(dcicSorting);
     // Groups are built again whenever the order of the records may have changed.

@@ -119,6 +119,11 @@ void TcxCustomDataController::NotifyChanged() {
 }
 
 void TcxCustomDataController::Loaded() {
+  if (FSummaryHeldBack) {
+    FSummaryHeldBack = false;
+    TUpdateBracket bracket(this);
+    FDataControllerInfo->AddChanges({dcicSummary});
+  }
   if (!FChangedHeldBack) return;
   FChangedHeldBack = false;
   NotifyChanged();
