@@ -2,6 +2,7 @@
 
 #include "classlib/core/SysUtils.h"
 #include "widgets/data/cxDataKeys.h"
+#include "widgets/data/cxFilter.h"
 #include "widgets/foundation/cxVariants.h"
 
 #include <algorithm>
@@ -17,6 +18,7 @@ TcxCustomDataController::TcxCustomDataController(TComponent* AOwner)
   FDataStorage = New<TcxDataStorage>();
   FFields = New<TcxCustomDataFieldList>(this);
   FGroups = New<TcxDataControllerGroups>(this);
+  FNotifier = New<TcxDataControllerNotifier>(this);
 }
 
 void TcxCustomDataController::AfterConstruction() {
@@ -26,11 +28,18 @@ void TcxCustomDataController::AfterConstruction() {
 
 void TcxCustomDataController::BeforeDestruction() {
   FDestroying = true;
+  // Its free-notification links go while everything it reaches still lives.
+  FreeAndNil(FNotifier);
   inherited::BeforeDestruction();
 }
 
 TcxCustomDataController::~TcxCustomDataController() {
+  FreeAndNil(FNotifier);
   FreeAndNil(FDataControllerInfo);
+  // A copy: a criteria may tell the list of its going.
+  const std::vector<TcxFilterCriteria*> filters = FFilters;
+  FFilters.clear();
+  for (TcxFilterCriteria* f : filters) f->Free();
   FreeAndNil(FGroups);
   FreeAndNil(FSaveObject);
   // Fields first: each frees its value definition in the storage.
@@ -162,7 +171,28 @@ TcxCustomDataField* TcxCustomDataController::CreateInternalField() {
   return field;
 }
 
-void TcxCustomDataController::FieldRemoved(TcxCustomDataField*) {}
+void TcxCustomDataController::FieldRemoved(TcxCustomDataField* AField) {
+  // Conditions link the owner's items.
+  if (AField->Item())
+    for (TcxFilterCriteria* f : FFilters) f->RemoveItemByItemLink(AField->Item());
+}
+
+// ---- Further filters ----
+
+TcxFilterCriteriaClass TcxCustomDataController::GetFilterCriteriaClass() const {
+  return {&TcxFilterCriteria::StaticClass(), [](TcxCustomDataController*) { return new TcxFilterCriteria(); }};
+}
+
+TcxFilterCriteria* TcxCustomDataController::CreateFilter() {
+  TcxFilterCriteria* f = GetFilterCriteriaClass().Create(this);
+  FFilters.push_back(f);
+  return f;
+}
+
+void TcxCustomDataController::FilterDestroying(TcxFilterCriteria* ACriteria) {
+  auto it = std::find(FFilters.begin(), FFilters.end(), ACriteria);
+  if (it != FFilters.end()) FFilters.erase(it);
+}
 
 void TcxCustomDataController::RemoveNotification(TComponent* AComponent) { FFields->RemoveNotification(AComponent); }
 
@@ -195,13 +225,34 @@ Integer TcxCustomDataController::AppendRecord() {
 void TcxCustomDataController::InsertRecord(Integer ARecordIndex) {
   if (ARecordIndex < 0 || ARecordIndex > GetRecordCount()) cxDataControllerError(cxSDataRecordIndexError);
   FDataStorage->InsertRecord(ARecordIndex);
+  RecordInserted(ARecordIndex);
   DataChanged(dcNew, -1, ARecordIndex);
 }
 
 void TcxCustomDataController::DeleteRecord(Integer ARecordIndex) {
   if (ARecordIndex < 0 || ARecordIndex >= GetRecordCount()) cxDataControllerError(cxSDataRecordIndexError);
-  FDataStorage->DeleteRecord(ARecordIndex);
-  DataChanged(dcDeleted, -1, ARecordIndex);
+  BeginUpdate();
+  try {
+    FDataStorage->DeleteRecord(ARecordIndex);
+    // Whether the bookmarked record still passes the filter is for the rebuild to say:
+    // the rows are not built over the records that are left yet.
+    if (ARecordIndex == FBookmarkRecordIndex) CheckBookmark(ARecordIndex);
+    RecordDeleted(ARecordIndex);
+    DataChanged(dcDeleted, -1, ARecordIndex);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+// The bookmark keeps its record when records before it come or go.
+void TcxCustomDataController::RecordInserted(Integer ARecordIndex) {
+  if (FBookmarkRecordIndex >= ARecordIndex) ++FBookmarkRecordIndex;
+}
+
+void TcxCustomDataController::RecordDeleted(Integer ARecordIndex) {
+  if (FBookmarkRecordIndex > ARecordIndex) --FBookmarkRecordIndex;
 }
 
 void TcxCustomDataController::CopyRecord(Integer AFromRecordIndex, Integer AToRecordIndex) {
@@ -450,6 +501,64 @@ Integer TcxCustomDataController::GetFocusedRecordIndex() const {
   return FDataControllerInfo->FocusingInfo().RecordIndex;
 }
 
+Integer TcxCustomDataController::GetCurrentRecordIndex() const {
+  const Integer r = GetFocusedRecordIndex();
+  return r >= 0 ? r : kNoEditRecord;
+}
+
+void TcxCustomDataController::ResetFocusing() { FDataControllerInfo->ResetFocusing(); }
+
+bool TcxCustomDataController::FocusSelectedRow(Integer AIndex) {
+  const Integer row = GetSelectedRowIndex(AIndex);
+  if (row < 0) return false;
+  ChangeFocusedRowIndex(row);
+  return GetFocusedRowIndex() == row;
+}
+
+// ---- Bookmark ----
+
+bool TcxCustomDataController::IsBookmarkRow(Integer ARowIndex) const {
+  if (!IsBookmarkAvailable() || ARowIndex < 0 || ARowIndex >= GetRowCount()) return false;
+  const TcxRowInfo info = FDataControllerInfo->GetRowInfo(ARowIndex);
+  // A group row names its first record, but shows no record of its own.
+  return info.Level == GetGroupingItemCount() && info.RecordIndex == FBookmarkRecordIndex;
+}
+
+bool TcxCustomDataController::IsBookmarkInvalid(Integer ARecordIndex) const {
+  if (!IsBookmarkAvailable()) return false;
+  return ARecordIndex == FBookmarkRecordIndex || GetFilteredIndexByRecordIndex(FBookmarkRecordIndex) < 0;
+}
+
+void TcxCustomDataController::CheckBookmark(Integer ARecordIndex) {
+  if (!IsBookmarkInvalid(ARecordIndex)) return;
+  FBookmarkRecordIndex = -1;
+  BookmarkChanged();
+}
+
+void TcxCustomDataController::ClearBookmark() {
+  if (FBookmarkRecordIndex == -1) return;
+  FBookmarkRecordIndex = -1;
+  BookmarkChanged();
+}
+
+void TcxCustomDataController::GotoBookmark() {
+  if (IsBookmarkAvailable()) ChangeFocusedRecordIndex(FBookmarkRecordIndex);
+}
+
+bool TcxCustomDataController::SaveBookmark() {
+  const Integer record = GetFocusedRecordIndex();
+  if (record == FBookmarkRecordIndex) return false;
+  FBookmarkRecordIndex = record;
+  BookmarkChanged();
+  return true;
+}
+
+void TcxCustomDataController::BookmarkChanged() {
+  // Within a rebuild the change goes out with the rebuild's own changes.
+  FChanges.Include(TcxDataControllerChange::dccBookmark);
+  if (!FDataControllerInfo->IsUpdating()) CheckChanges();
+}
+
 bool TcxCustomDataController::DoFilterRecord(Integer ARecordIndex) {
   bool accept = true;
   if (OnFilterRecord) OnFilterRecord(this, ARecordIndex, accept);
@@ -459,6 +568,12 @@ bool TcxCustomDataController::DoFilterRecord(Integer ARecordIndex) {
 TL_DEFINE_CLASS(TcxCustomDataController)
 TL_DEFINE_CLASS(TcxDataListenerLink)
 TL_DEFINE_CLASS(TcxDataControllerGroups)
+TL_DEFINE_CLASS(TcxDataControllerNotifier)
+
+void TcxDataControllerNotifier::Notification(TComponent* AComponent, TOperation Operation) {
+  inherited::Notification(AComponent, Operation);
+  if (Operation == TOperation::opRemove && FDataController) FDataController->RemoveNotification(AComponent);
+}
 
 // ---- Focus and selection ----
 
@@ -610,6 +725,8 @@ void TcxCustomDataController::EndLoadRecords() {
       focus = TcxCustomDataControllerInfo::TFocusingInfo();
       FDataControllerInfo->AddChanges({TcxDataControllerInfoChange::dcicResetFocusedRow});
     }
+    // A current record that outlives the reload (a descendant's cursor) takes the focus.
+    ResetFocusing();
     DataChanged(TcxDataChange::dcTotal, -1, -1);
   } catch (...) {
     EndUpdate();

@@ -21,6 +21,13 @@ class TcxCustomDataController;
 class TcxDataListenerLink;
 class TcxDataControllerGroups;
 class TcxSaveObject;
+class TcxDataControllerNotifier;
+class TcxFilterCriteria;
+
+// The class of the criteria that CreateFilter makes, constructed with the controller.
+using TcxFilterCriteriaClass = TMetaClass<TcxFilterCriteria, TcxCustomDataController*>;
+// The class of the row list's selection.
+using TcxDataSelectionClass = TMetaClass<TcxDataSelection, TcxCustomDataController*>;
 
 using TcxDataControllerNotifyEvent = TMethod<void(TcxCustomDataController* ADataController)>;
 using TcxDataControllerRecordEvent = TMethod<void(TcxCustomDataController* ADataController, Integer ARecordIndex)>;
@@ -128,6 +135,13 @@ class TcxCustomDataController : public TPersistent {
     if (FLookupLockCount > 0) --FLookupLockCount;
   }
   bool IsLookupLocked() const { return FLookupLockCount > 0; }
+  // Held around a provider's own navigation: in grid mode the listeners are not called
+  // meanwhile.
+  virtual void BeginProviderLock() { ++FProviderLockCount; }
+  virtual void EndProviderLock() {
+    if (FProviderLockCount > 0) --FProviderLockCount;
+  }
+  bool IsProviderLocked() const { return FProviderLockCount > 0; }
 
   // ---- Sorting and grouping ----
   void ChangeSortingOrder(Integer AItemIndex, TcxDataSortOrder ASortOrder);
@@ -170,12 +184,27 @@ class TcxCustomDataController : public TPersistent {
   void ChangeFocusedRowIndex(Integer ARowIndex);
   // Focuses the row that shows the record, expanding its groups; -1 clears the focus.
   void ChangeFocusedRecordIndex(Integer ARecordIndex);
+  // The record of the active row: the focused record, else kNoEditRecord.
+  virtual Integer GetCurrentRecordIndex() const;
+  virtual Integer GetActiveRecordIndex() const { return GetFocusedRecordIndex(); }
+  // Forgets the focused row and finds the current record's row again at the rebuild.
+  virtual void ResetFocusing();
+  // The records were scrolled under the rows.
+  virtual void DataScrolled() { ResetFocusing(); }
+  // Focuses the AIndex-th selected row; True when it became the focused row.
+  bool FocusSelectedRow(Integer AIndex);
+  // Leaves a pending edit (the provider fills it); called before the edited row is hidden.
+  virtual void CheckBrowseState() {}
   virtual bool CanFocusRecord(Integer) { return true; }
   virtual bool CanSelectRow(Integer) { return true; }
   virtual void BeforeFocusedRowChange(Integer) {}
   virtual void FocusedRecordChanged() {}
 
   // ---- Selection ----
+  // Asked once, when the row list is made.
+  virtual TcxDataSelectionClass GetDataSelectionClass() const {
+    return ClassOf<TcxDataSelection, TcxDataSelection, TcxCustomDataController*>();
+  }
   bool IsMultiSelect() const { return FMultiSelect; }
   // Leaving multi-select mode clears the selection.
   void SetMultiSelect(bool Value);
@@ -197,6 +226,33 @@ class TcxCustomDataController : public TPersistent {
 
   TcxDataControllerGroups* Groups() const { return FGroups; }
 
+  // ---- Bookmark: one remembered record (-1: none) ----
+  Integer BookmarkRecordIndex() const { return FBookmarkRecordIndex; }
+  virtual bool IsBookmarkAvailable() const { return FBookmarkRecordIndex != -1; }
+  // A data row that shows the bookmarked record.
+  virtual bool IsBookmarkRow(Integer ARowIndex) const;
+  // True when ARecordIndex is the bookmarked record or the bookmarked record left the rows.
+  virtual bool IsBookmarkInvalid(Integer ARecordIndex) const;
+  // Clears an invalid bookmark and reports dccBookmark.
+  virtual void CheckBookmark(Integer ARecordIndex);
+  virtual void ClearBookmark();
+  virtual void GotoBookmark();
+  // Remembers the focused record; True when the bookmark changed.
+  virtual bool SaveBookmark();
+
+  // ---- Further filters: criteria owned by the controller, never filtering its rows ----
+  // A new criteria of GetFilterCriteriaClass in the filter list.
+  TcxFilterCriteria* CreateFilter();
+  // The plain condition tree; the binding criteria take the controller's records.
+  virtual TcxFilterCriteriaClass GetFilterCriteriaClass() const;
+  Integer GetFilterCount() const { return Integer(FFilters.size()); }
+  TcxFilterCriteria* GetFilter(Integer AIndex) const { return FFilters.at(size_t(AIndex)); }
+  // A criteria of the list is being destroyed by its holder: the list forgets it.
+  void FilterDestroying(TcxFilterCriteria* ACriteria);
+
+  // Components told about through the notifier pass their removal to RemoveNotification.
+  TcxDataControllerNotifier* Notifier() const { return FNotifier; }
+
   // ---- Keys kept across a reload ----
   // The first call locks updates and saves the selected rows by their keys; nested calls
   // only count. The last EndRestoreKeys restores them and releases the lock.
@@ -216,6 +272,8 @@ class TcxCustomDataController : public TPersistent {
   virtual bool DoFilterCriteriaRecord(Integer) const { return true; }
   virtual bool IsIncrementalFiltering() const { return false; }
   virtual bool CompareIncrementalFilterText(Integer) const { return true; }
+  // Stops a running incremental search (the search object fills it).
+  virtual void CancelIncrementalSearch() {}
   // Summary passes of a rebuild.
   virtual void CalculateFooterSummary() {}
   virtual void CalculateGroupSummaries() {}
@@ -239,7 +297,7 @@ class TcxCustomDataController : public TPersistent {
   virtual void RefreshView();
   virtual void NotifyChanged();
   virtual void DoUpdateControl(TcxUpdateControlInfo* AInfo);
-  // Runs what was held back while the owner loaded.
+  // Runs what was held back while the owner loaded: the summaries, the notification.
   virtual void Loaded();
   void AddNotifyEventItem(TObject* AObject, TNotifyEvent AEvent);
   void RemoveNotifyEventItem(TObject* AObject, TNotifyEvent AEvent);
@@ -267,12 +325,18 @@ class TcxCustomDataController : public TPersistent {
  protected:
   virtual TcxCustomDataField* CreateField();
   virtual TcxCustomDataControllerInfo* CreateDataControllerInfo();
+  // Record indexes from ARecordIndex on moved up or down by one.
+  virtual void RecordInserted(Integer ARecordIndex);
+  virtual void RecordDeleted(Integer ARecordIndex);
   // Sends the pending changes: the eight steps of the notification.
   void SendChanges();
 
  private:
   friend class TcxCustomDataControllerInfo;
   void Send(TcxUpdateControlInfo* AInfo);
+  // The counters of the selection notification follow the rows after they moved.
+  void UpdatePrevSelection();
+  void BookmarkChanged();
 
   TComponent* FOwner;
   TcxDataControllerOptions FOptions;
@@ -294,11 +358,31 @@ class TcxCustomDataController : public TPersistent {
   TcxDataControllerGroups* FGroups = nullptr;
   TcxSaveObject* FSaveObject = nullptr;
   Integer FLookupLockCount = 0;
+  Integer FProviderLockCount = 0;
   Integer FSaveKeysCount = 0;
   bool FDataChangeMerged = false;
   bool FChangedHeldBack = false;
+  bool FSummaryHeldBack = false;  // summaries skipped while the owner was read
   Integer FPrevSelectedCount = 0;
   Integer FPrevSelectedRow = -1;
+  Integer FBookmarkRecordIndex = -1;
+  TcxDataControllerNotifier* FNotifier = nullptr;
+  std::vector<TcxFilterCriteria*> FFilters;
+};
+
+// Hears of the removal of the components it was told about (through their
+// FreeNotification) and passes it to its controller's RemoveNotification.
+class TcxDataControllerNotifier : public TComponent {
+  TL_CLASS(TcxDataControllerNotifier, TComponent)
+ public:
+  explicit TcxDataControllerNotifier(TcxCustomDataController* ADataController)
+      : TComponent(nullptr), FDataController(ADataController) {}
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  TcxCustomDataController* FDataController;
 };
 
 // A weak link: its controller becomes nullptr when the controller is destroyed.

@@ -20,6 +20,7 @@ void TcxDataControllerGroups::ChangeExpanding(Integer ARowIndex, bool AExpanded,
   const bool hidesFocus = !AExpanded && focused != ARowIndex && focused >= 0 && IsChildRow(ARowIndex, focused);
   FDataController->BeginUpdate();
   try {
+    if (hidesFocus) FDataController->CheckBrowseState();
     info->ChangeExpanding(g, AExpanded, ARecursive);
     if (hidesFocus) {
       info->Groups()->NumberRows();
@@ -39,6 +40,8 @@ void TcxDataControllerGroups::FullCollapse() {
   try {
     // The focus moves to the top-level group that held it.
     const Integer focusedRecord = FDataController->GetFocusedRecordIndex();
+    // Only a top-level group row stays in sight.
+    if (info->FocusingInfo().RowIndex >= 0 && info->FocusingInfo().Level > 0) FDataController->CheckBrowseState();
     info->ExpandAll(false);
     if (focusedRecord >= 0) {
       TcxDataGroups* groups = info->Groups();

@@ -93,7 +93,7 @@ TcxCustomDataControllerInfo::TcxCustomDataControllerInfo(TcxCustomDataController
   FGroupingFieldList = New<TcxGroupingFieldList>(this);
   FGroups = New<TcxDataGroups>();
   FExpandingInfos = New<TcxDataExpandingInfos>();
-  FSelection = New<TcxDataSelection>();
+  FSelection = ADataController->GetDataSelectionClass().Create(ADataController);
   FSelection->OnChanged = TNotifyEvent(this, &TcxCustomDataControllerInfo::SelectionChanged);
 }
 
@@ -261,6 +261,19 @@ void TcxCustomDataControllerInfo::ChangeFocusedRowIndex(Integer ARowIndex) {
     // In single-select mode the newly focused row is the selection again.
     if (!FDataController->IsMultiSelect()) FDataController->SetFocusedSelected(true);
   }
+  CheckUpdate();
+}
+
+void TcxCustomDataControllerInfo::ResetFocusing() {
+  if (!FChanges.Contains(dcicFocusedRow) && !FChanges.Contains(dcicResetFocusedRow))
+    FPrevFocusingInfo = FFocusingInfo;
+  Integer record = FDataController->GetCurrentRecordIndex();
+  if (record < 0) record = -1;
+  // Another record is found as a data row; the same one keeps the level of its row.
+  if (record != FFocusingInfo.RecordIndex) FFocusingInfo.Level = -1;
+  FFocusingInfo.RowIndex = -1;
+  FFocusingInfo.RecordIndex = record;
+  AddChanges({dcicResetFocusedRow});
   CheckUpdate();
 }
 
@@ -697,7 +710,8 @@ void TcxCustomDataControllerInfo::SettleFocus() {
   }
   if (next.RowIndex != FFocusingInfo.RowIndex || next.RecordIndex != FFocusingInfo.RecordIndex ||
       next.Level != FFocusingInfo.Level) {
-    if (!FChanges.Contains(dcicFocusedRow)) FPrevFocusingInfo = FFocusingInfo;
+    if (!FChanges.Contains(dcicFocusedRow) && !FChanges.Contains(dcicResetFocusedRow))
+      FPrevFocusingInfo = FFocusingInfo;
     FFocusingInfo.RowIndex = next.RowIndex;
     FFocusingInfo.RecordIndex = next.RecordIndex;
     FFocusingInfo.Level = next.Level;
@@ -713,6 +727,7 @@ void TcxCustomDataControllerInfo::Update() {
   const TcxDataControllerInfoChanges changes = FChanges;
   try {
     const bool summary = changes.Contains(dcicSummary) && !c->IsReading() && !c->IsDestroying();
+    if (changes.Contains(dcicSummary) && c->IsReading() && !c->IsDestroying()) c->FSummaryHeldBack = true;
     const bool load = changes.Contains(dcicLoad), grouping = changes.Contains(dcicGrouping);
     const bool sorting = changes.Contains(dcicSorting);
     // Groups are built again whenever the order of the records may have changed.
@@ -760,7 +775,10 @@ void TcxCustomDataControllerInfo::Update() {
       }
     }
     SettleFocus();
+    c->CheckBookmark(-1);
     ReindexSelection(regroup);
+    // Rows moved: a later selection notification names the rows as they are now.
+    if (load || sorting || changes.Contains(dcicExpanding)) c->UpdatePrevSelection();
     if (summary) c->CalculateGroupSummaries();
     if (FGroupSortingSummaryIndex >= 0 && (summary || regroup) && FGroups->LevelCount() == 1) {
       FGroups->SortBySummary(FGroupSortingSummaryIndex, FGroupSortingSummaryOrder);

@@ -134,6 +134,9 @@ class TcxCustomDataControllerInfo : public TObject {
   TFocusingInfo& PrevFocusingInfo() { return FPrevFocusingInfo; }
   // Clamped to -1..RowCount-1; a change adds dcicFocusedRow and dcicFocusedRecord.
   void ChangeFocusedRowIndex(Integer ARowIndex);
+  // Clears the focused row and takes the controller's current record, whose row the
+  // rebuild focuses again.
+  void ResetFocusing();
 
   // ---- Selection ----
   TcxDataSelection* Selection() const { return FSelection; }

@@ -111,6 +111,7 @@ void TcxCustomDataController::NotifyChanged() {
   if ((FDataChangeKind == dcField || FDataChangeKind == dcRecord) && FDataChangeRecordIndex != -1 && OnRecordChanged)
     OnRecordChanged(this, FDataChangeRecordIndex, FDataChangeItemIndex);
   if (OnDataChanged) OnDataChanged(this);
+  if (IsGridMode() && IsProviderLocked()) return;
   // A copy: a listener may remove itself or others.
   const std::vector<TNotifyEventItem> items = FNotifyEventItems;
   for (const TNotifyEventItem& item : items)
@@ -118,6 +119,11 @@ void TcxCustomDataController::NotifyChanged() {
 }
 
 void TcxCustomDataController::Loaded() {
+  if (FSummaryHeldBack) {
+    FSummaryHeldBack = false;
+    TUpdateBracket bracket(this);
+    FDataControllerInfo->AddChanges({dcicSummary});
+  }
   if (!FChangedHeldBack) return;
   FChangedHeldBack = false;
   NotifyChanged();
@@ -161,6 +167,7 @@ void TcxCustomDataController::SendChanges() {
     Send(New<TcxLayoutChangedInfo>());
   } else if (changes.Contains(dccUpdateRecord)) {
     Send(New<TcxUpdateRecordInfo>(GetFocusedRecordIndex()));
+    CancelIncrementalSearch();
   }
 
   // 2. Focus.
@@ -168,9 +175,11 @@ void TcxCustomDataController::SendChanges() {
     auto& cur = FDataControllerInfo->FocusingInfo();
     auto& prev = FDataControllerInfo->PrevFocusingInfo();
     if (cur.RowIndex != prev.RowIndex) Send(New<TcxFocusedRowChangedInfo>(prev.RowIndex, cur.RowIndex));
-    if (!(prev.RecordIndex < 0 && cur.RecordIndex < 0 && !prev.Changed))
+    if (!(prev.RecordIndex < 0 && cur.RecordIndex < 0 && !prev.Changed)) {
       Send(New<TcxFocusedRecordChangedInfo>(prev.RecordIndex, cur.RecordIndex, prev.RowIndex, cur.RowIndex,
                                             prev.Changed));
+      CancelIncrementalSearch();
+    }
     prev = cur;
     cur.Changed = false;
   }
@@ -203,6 +212,11 @@ void TcxCustomDataController::SendChanges() {
     FSortingNotifying = false;
   }
   // dccSyncMasterPos concerns clone details, which the base controller never has.
+}
+
+void TcxCustomDataController::UpdatePrevSelection() {
+  FPrevSelectedCount = GetSelectedCount();
+  FPrevSelectedRow = FPrevSelectedCount == 1 ? GetSelectedRowIndex(0) : -1;
 }
 
 void TcxCustomDataController::AddNotifyEventItem(TObject* AObject, TNotifyEvent AEvent) {

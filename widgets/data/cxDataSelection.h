@@ -6,6 +6,8 @@
 
 #include <vector>
 
+class TcxCustomDataController;
+
 struct TcxDataSelectionEntry {
   Integer Kind = 0;  // -1 group row, else the data row's level
   Integer Index = -1;  // group index or record index
@@ -15,17 +17,19 @@ struct TcxDataSelectionEntry {
 class TcxDataSelection : public TObject {
   TL_CLASS(TcxDataSelection, TObject)
  public:
+  explicit TcxDataSelection(TcxCustomDataController* ADataController = nullptr) : FDataController(ADataController) {}
+  TcxCustomDataController* DataController() const { return FDataController; }
   Integer Count() const { return Integer(FItems.size()); }
   const TcxDataSelectionEntry& Items(Integer AIndex) const { return FItems.at(size_t(AIndex)); }
   std::vector<TcxDataSelectionEntry>& List() { return FItems; }
   // Inserts at AIndex (-1 appends).
-  void Add(Integer AIndex, Integer ARowIndex, Integer AKind, Integer ARecordOrGroupIndex);
+  virtual void Add(Integer AIndex, Integer ARowIndex, Integer AKind, Integer ARecordOrGroupIndex);
   void Delete(Integer AIndex);
   void Clear();
   // Clears the anchor and the entries.
   void Reset();
   // True with the match, else False with the insertion point.
-  bool FindByRowIndex(Integer ARowIndex, Integer& AIndex) const;
+  virtual bool FindByRowIndex(Integer ARowIndex, Integer& AIndex) const;
   Integer FindByRecordIndex(Integer ARecordIndex) const;
   Integer FindByGroupIndex(Integer AGroupIndex) const;
   bool IsRecordSelected(Integer ARecordIndex) const { return FindByRecordIndex(ARecordIndex) >= 0; }
@@ -35,7 +39,7 @@ class TcxDataSelection : public TObject {
   }
   // Appends entries (kind 0, index and row = position) or deletes from the end until
   // there are ACount.
-  void Resize(Integer ACount);
+  virtual void Resize(Integer ACount);
   // Drops, from the end, the data entries whose record fails APasses.
   template <class Passes>
   void CheckRecordRows(Passes APasses) {
@@ -50,7 +54,7 @@ class TcxDataSelection : public TObject {
   }
   Integer AnchorRowIndex() const { return FAnchorRowIndex; }
   void SetAnchorRowIndex(Integer Value) { FAnchorRowIndex = Value; }
-  void ClearAnchor() { FAnchorRowIndex = -1; }
+  virtual void ClearAnchor() { FAnchorRowIndex = -1; }
   // Fired by every change of the entries.
   TNotifyEvent OnChanged;
   void Changed() {
@@ -58,6 +62,7 @@ class TcxDataSelection : public TObject {
   }
 
  private:
+  TcxCustomDataController* FDataController;
   std::vector<TcxDataSelectionEntry> FItems;
   Integer FAnchorRowIndex = -1;
 };
