@@ -626,9 +626,14 @@ bool PngRowReader::Open(const uint8_t* data, size_t size) {
     }
     width_ = Integer(w);
     height_ = Integer(h);
-    const png_uint_32 spaces = PNG_INFO_gAMA | PNG_INFO_cHRM | PNG_INFO_iCCP | PNG_INFO_tRNS | PNG_INFO_sBIT;
+    // DecodePng's 8-bit output is sRGB: it changes the values of a file whose gamma is far
+    // from sRGB's (1/2.2, as an sRGB chunk implies), and gives alpha to a transparency
+    // chunk; such files, and any of another depth or layout, are left to it.
+    png_fixed_point gamma = 0;
+    const bool gammaFar = png_get_gAMA_fixed(state_->png, state_->info, &gamma) && gamma != 0 &&
+                          (gamma < 43500 || gamma > 47500);
     if (depth != 8 || (type != PNG_COLOR_TYPE_RGB && type != PNG_COLOR_TYPE_RGB_ALPHA) ||
-        interlace != PNG_INTERLACE_NONE || png_get_valid(state_->png, state_->info, spaces)) {
+        interlace != PNG_INTERLACE_NONE || gammaFar || png_get_valid(state_->png, state_->info, PNG_INFO_tRNS)) {
       Close();
       return false;
     }

@@ -60,7 +60,7 @@ bool CheckPngChunks(const uint8_t* data, size_t size, std::string& why);
 
 // Reads a PNG's rows one at a time, top to bottom, holding one row of state rather than the
 // image. It takes only the files whose rows it gives exactly as DecodePng does (8 bits per
-// channel, RGB or RGBA, not interlaced, no colour-space or transparency chunks); Open
+// channel, RGB or RGBA, not interlaced, no transparency chunk, a gamma near sRGB's); Open
 // refuses the others with Supported() false, and DecodePng is the way for them. The data
 // must outlive the reader.
 class PngRowReader {
