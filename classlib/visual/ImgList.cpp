@@ -194,11 +194,9 @@ HIMAGELIST TCustomImageList::LazyImage(Integer Index) {
   }
   ImageList_SetBkColor(list, ListColor(FBkColor));
   z.Images[size_t(Index)] = list;
-  // Once every image is out, the picture and the reader are of no more use.
-  if (++z.Decoded == z.Count) {
-    z.Reader.Close();
-    z.Data.reset();
-  }
+  // Once every image is out the reader is of no more use; the picture, small as read, stays
+  // for whatever realizes the list.
+  if (++z.Decoded == z.Count) z.Reader.Close();
   return list;
 }
 
@@ -413,7 +411,7 @@ void TCustomImageList::Assign(TPersistent* Source) {
     FDrawingStyle = other->FDrawingStyle;
     FImageType = other->FImageType;
     FreeHandle();
-    if (other->FLazy && other->FLazy->Data) {
+    if (other->FLazy) {
       // The picture as read is shared; each list decodes its own images.
       auto lazy = std::make_shared<TLazyImages>();
       lazy->Data = other->FLazy->Data;
