@@ -184,7 +184,9 @@ HIMAGELIST TCustomImageList::LazyImage(Integer Index) {
   }
   HBITMAP image = CreateBitmap(w, h, 1, 32, px.data());
   HBITMAP mask = z.UseAlpha ? CreateBitmap(w, h, 1, 1, mbits.data()) : nullptr;
-  HIMAGELIST list = ImageList_Create(w, h, ILC_COLOR32 | (FMasked ? ILC_MASK : 0), 1, 1);
+  // Without alpha no pixel is transparent, which draws in every style as a list without a
+  // mask does: the mask's storage is left out.
+  HIMAGELIST list = ImageList_Create(w, h, ILC_COLOR32 | (z.UseAlpha ? ILC_MASK : 0), 1, 1);
   const int added = list && image && (mask || !z.UseAlpha) ? ImageList_Add(list, image, mask) : -1;
   if (mask) DeleteObject(mask);
   if (image) DeleteObject(image);

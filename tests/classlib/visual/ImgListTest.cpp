@@ -56,6 +56,7 @@ class ImgListTest : public GraphicsFixture {
       for (Integer x = 0; x < l->GetWidth(); ++x) px.push_back(At(b.get(), x, y));
     return px;
   }
+  void ImagesDecodedOneByOneCompare(const std::vector<Byte>& Png, bool Alpha);
 };
 
 TEST_F(ImgListTest, AddMaskedWithDefaultTakesTheBottomLeftPixelAsTransparent) {
@@ -288,14 +289,15 @@ uint32_t Crc(const Byte* p, size_t n) {
 }
 
 // Nine 5 x 4 images as a 15 x 12 sheet (three across, three down): each pixel a colour of
-// its own, and in image i the pixel (i % 5, 1) transparent.
-DecodedImage NineImages() {
+// its own, and with Alpha, in image i the pixel (i % 5, 1) transparent.
+DecodedImage NineImages(bool Alpha = true) {
   DecodedImage img;
   img.Width = 15;
   img.Height = 12;
-  img.HasAlpha = true;
+  img.HasAlpha = Alpha;
   for (Integer y = 0; y < 12; ++y)
     for (Integer x = 0; x < 15; ++x) img.Pixels.push_back(Pixel(0x101010 * (x % 8) + 0x0D0700 * y + 0x40));
+  if (!Alpha) return img;
   img.Alpha.assign(img.Pixels.size(), 255);
   for (Integer i = 0; i < 9; ++i) img.Alpha[size_t((i / 3 * 4 + 1) * 15 + i % 3 * 5 + i % 5)] = 0;
   return img;
@@ -304,9 +306,17 @@ DecodedImage NineImages() {
 }  // namespace
 
 TEST_F(ImgListTest, ImagesDecodedOneByOneWhenDrawnEqualTheWholeDecode) {
-  EncodeResult png = EncodePng(NineImages());
-  ASSERT_TRUE(png.Ok);
-  const String bytes(png.Bytes.begin(), png.Bytes.end());
+  // Without alpha the images are drawn opaque in every style, mask included.
+  for (bool alpha : {false, true}) {
+    SCOPED_TRACE(alpha ? "alpha" : "opaque");
+    EncodeResult png = EncodePng(NineImages(alpha));
+    ASSERT_TRUE(png.Ok);
+    ImagesDecodedOneByOneCompare(png.Bytes, alpha);
+  }
+}
+
+void ImgListTest::ImagesDecodedOneByOneCompare(const std::vector<Byte>& Png, bool Alpha) {
+  const String bytes(Png.begin(), Png.end());
   auto read = [&] {
     auto l = List(5, 4);
     Owned<TStringStream> in(New<TStringStream>(bytes));
@@ -328,7 +338,7 @@ TEST_F(ImgListTest, ImagesDecodedOneByOneWhenDrawnEqualTheWholeDecode) {
   // Image 7 is cell (1, 2): its (0, 0) is the sheet's (5, 8), its (2, 1) transparent.
   const std::vector<TColor> seven = Drawn(lazy.get(), 7, clBlue);
   EXPECT_EQ(seven[0], TColor(RGB(0x50 + 0x68, 0x50 + 0x38, 0x50 + 0x40)));  // 0x101010 * 5 + 0x0D0700 * 8 + 0x40
-  EXPECT_EQ(seven[1 * 5 + 2], clBlue);
+  EXPECT_EQ(seven[1 * 5 + 2] == clBlue, Alpha);
   EXPECT_NE(seven[1 * 5 + 1], clBlue);
 
   // A copy shares the picture and decodes its own images; the handle realizes the rest.
