@@ -3,6 +3,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 
@@ -108,9 +109,20 @@ const FaceFile& LocateFace(FontFamily family, bool bold, bool italic) {
   return *file;
 }
 
+// fontconfig links parts of a loaded configuration by offsets, which a leak checker at exit
+// cannot follow: a configuration still loaded then is released first.
+static void ReleaseConfigAtExit() {
+  if (auto& located = LocatedFiles(); located && located->Config) {
+    FcConfigDestroy(located->Config);
+    located->Config = nullptr;
+  }
+}
+
 void InitializeFonts() {
   auto& located = LocatedFiles();
   if (located) return;
+  static const bool atExit = (std::atexit(ReleaseConfigAtExit), true);
+  (void)atExit;
   FcConfig* config = FcInitLoadConfigAndFonts();
   if (!config) throw FontPackageMissing("fontconfig could not load its configuration");
   Located files;
@@ -128,7 +140,7 @@ void InitializeFonts() {
 void ForgetFaceFiles() {
   auto& located = LocatedFiles();
   if (located) {
-    FcConfigDestroy(located->Config);
+    if (located->Config) FcConfigDestroy(located->Config);
     located.reset();
     FcFini();
   }
