@@ -164,42 +164,53 @@ void TCustomImageList::Realize() {
 HIMAGELIST TCustomImageList::LazyImage(Integer Index) {
   TLazyImages& z = *FLazy;
   if (HIMAGELIST l = z.Images[size_t(Index)]) return l;
-  const Integer w = FWidth, h = FHeight, top = Index / z.Cols * h, left = Index % z.Cols * w;
+  // The images beside it in the picture share its rows: those not yet decoded are decoded
+  // with it, so that no row is read twice while the images are asked for in order.
+  const Integer w = FWidth, h = FHeight, band = Index / z.Cols, top = band * h;
+  const Integer first = band * z.Cols, k = std::min(z.Cols, z.Count - first);
   PngRowReader& rd = z.Reader;
   auto fail = [&] { throw EReadError("Image list data is not valid: " + rd.Error()); };
   if (!rd.IsOpen() || rd.NextRow() > top)
     if (!rd.Open(z.Png(), z.PngSize()) || !rd.Supported()) fail();
   while (rd.NextRow() < top)
     if (!rd.ReadRow(nullptr, nullptr)) fail();
-  std::vector<Pixel> row(size_t(z.PictureWidth)), px(size_t(w) * size_t(h));
+  const size_t cell = size_t(w) * size_t(h), stride = (size_t(w) + 15) / 16 * 2;
+  std::vector<Pixel> row(size_t(z.PictureWidth)), px(cell * size_t(k));
   std::vector<Byte> alpha(z.UseAlpha ? row.size() : 0);
-  const size_t stride = (size_t(w) + 15) / 16 * 2;
-  std::vector<Byte> mbits(z.UseAlpha ? stride * size_t(h) : 0, 0);
+  std::vector<Byte> mbits(z.UseAlpha ? stride * size_t(h) * size_t(k) : 0, 0);
   for (Integer y = 0; y < h; ++y) {
     if (!rd.ReadRow(row.data(), z.UseAlpha ? alpha.data() : nullptr)) fail();
-    std::copy_n(row.begin() + left, w, px.begin() + ptrdiff_t(y) * w);
-    if (z.UseAlpha)
+    for (Integer j = 0; j < k; ++j) {
+      if (z.Images[size_t(first + j)]) continue;
+      std::copy_n(row.begin() + ptrdiff_t(j) * w, w, px.begin() + ptrdiff_t(cell * size_t(j)) + ptrdiff_t(y) * w);
+      if (!z.UseAlpha) continue;
+      Byte* bits = &mbits[(size_t(j) * size_t(h) + size_t(y)) * stride];
       for (Integer x = 0; x < w; ++x)
-        if (alpha[size_t(left + x)] < 128) mbits[size_t(y) * stride + size_t(x) / 8] |= Byte(0x80 >> (x % 8));
+        if (alpha[size_t(j * w + x)] < 128) bits[size_t(x) / 8] |= Byte(0x80 >> (x % 8));
+    }
   }
-  HBITMAP image = CreateBitmap(w, h, 1, 32, px.data());
-  HBITMAP mask = z.UseAlpha ? CreateBitmap(w, h, 1, 1, mbits.data()) : nullptr;
-  // Without alpha no pixel is transparent, which draws in every style as a list without a
-  // mask does: the mask's storage is left out.
-  HIMAGELIST list = ImageList_Create(w, h, ILC_COLOR32 | (z.UseAlpha ? ILC_MASK : 0), 1, 1);
-  const int added = list && image && (mask || !z.UseAlpha) ? ImageList_Add(list, image, mask) : -1;
-  if (mask) DeleteObject(mask);
-  if (image) DeleteObject(image);
-  if (added < 0) {
-    if (list) ImageList_Destroy(list);
-    throw EInvalidOperation("Cannot hold image " + IntToStr(Index) + " of the image list");
+  for (Integer j = 0; j < k; ++j) {
+    if (z.Images[size_t(first + j)]) continue;
+    HBITMAP image = CreateBitmap(w, h, 1, 32, &px[cell * size_t(j)]);
+    HBITMAP mask = z.UseAlpha ? CreateBitmap(w, h, 1, 1, &mbits[size_t(j) * size_t(h) * stride]) : nullptr;
+    // Without alpha no pixel is transparent, which draws in every style as a list without a
+    // mask does: the mask's storage is left out.
+    HIMAGELIST list = ImageList_Create(w, h, ILC_COLOR32 | (z.UseAlpha ? ILC_MASK : 0), 1, 1);
+    const int added = list && image && (mask || !z.UseAlpha) ? ImageList_Add(list, image, mask) : -1;
+    if (mask) DeleteObject(mask);
+    if (image) DeleteObject(image);
+    if (added < 0) {
+      if (list) ImageList_Destroy(list);
+      throw EInvalidOperation("Cannot hold image " + IntToStr(first + j) + " of the image list");
+    }
+    ImageList_SetBkColor(list, ListColor(FBkColor));
+    z.Images[size_t(first + j)] = list;
+    ++z.Decoded;
   }
-  ImageList_SetBkColor(list, ListColor(FBkColor));
-  z.Images[size_t(Index)] = list;
   // Once every image is out the reader is of no more use; the picture, small as read, stays
   // for whatever realizes the list.
-  if (++z.Decoded == z.Count) z.Reader.Close();
-  return list;
+  if (z.Decoded == z.Count) z.Reader.Close();
+  return z.Images[size_t(Index)];
 }
 
 HIMAGELIST TCustomImageList::GetHandle() {

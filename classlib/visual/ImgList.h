@@ -26,9 +26,10 @@
 // Anything else, a PNG whose chunks are damaged or cut short, a size the header does not
 // match or a picture smaller than one cell raises EReadError.
 //
-// A plain 8-bit RGB or RGBA picture is kept as read and each image is decoded when it is
-// first drawn, and only that image: pixel data that then fails to inflate raises EReadError
-// from that draw. Anything that needs the whole list (its handle, adding, replacing,
+// A plain 8-bit RGB or RGBA picture is kept as read and its images are decoded when first
+// drawn: an image with those beside it in the picture (they share its rows), no others, so
+// images stacked one below the other are decoded one by one. Pixel data that then fails to
+// inflate raises EReadError from that draw. Anything that needs the whole list (its handle, adding, replacing,
 // deleting, writing) decodes all of it first.
 #pragma once
 
