@@ -109,9 +109,20 @@ const FaceFile& LocateFace(FontFamily family, bool bold, bool italic) {
   return *file;
 }
 
+// fontconfig links parts of a loaded configuration by offsets, which a leak checker at exit
+// cannot follow: a configuration still loaded then is released first.
+static void ReleaseConfigAtExit() {
+  if (auto& located = LocatedFiles(); located && located->Config) {
+    FcConfigDestroy(located->Config);
+    located->Config = nullptr;
+  }
+}
+
 void InitializeFonts() {
   auto& located = LocatedFiles();
   if (located) return;
+  static const bool atExit = (std::atexit(ReleaseConfigAtExit), true);
+  (void)atExit;
   FcConfig* config = FcInitLoadConfigAndFonts();
   if (!config) throw FontPackageMissing("fontconfig could not load its configuration");
   Located files;
@@ -133,7 +144,7 @@ void InitializeFonts() {
 void ForgetFaceFiles() {
   auto& located = LocatedFiles();
   if (located) {
-    FcConfigDestroy(located->Config);
+    if (located->Config) FcConfigDestroy(located->Config);
     located.reset();
     FcFini();
   }
