@@ -109,20 +109,9 @@ const FaceFile& LocateFace(FontFamily family, bool bold, bool italic) {
   return *file;
 }
 
-// fontconfig links parts of a loaded configuration by offsets, which a leak checker at exit
-// cannot follow: a configuration still loaded then is released first.
-static void ReleaseConfigAtExit() {
-  if (auto& located = LocatedFiles(); located && located->Config) {
-    FcConfigDestroy(located->Config);
-    located->Config = nullptr;
-  }
-}
-
 void InitializeFonts() {
   auto& located = LocatedFiles();
   if (located) return;
-  static const bool atExit = (std::atexit(ReleaseConfigAtExit), true);
-  (void)atExit;
   FcConfig* config = FcInitLoadConfigAndFonts();
   if (!config) throw FontPackageMissing("fontconfig could not load its configuration");
   Located files;
@@ -136,7 +125,8 @@ void InitializeFonts() {
   }
   located = std::move(files);
   // The configuration lives until the fonts are finalized; a process that never finalizes
-  // them still releases it on the way out, so nothing of it outlives the program.
+  // them releases it on the way out. fontconfig links its parts by offsets, which a leak
+  // checker at exit cannot follow, so a configuration still loaded then would read as lost.
   static const bool released = std::atexit(ForgetFaceFiles) == 0;
   (void)released;
 }
