@@ -12,6 +12,7 @@
 #include "widgets/foundation/dxUxTheme.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -1110,6 +1111,189 @@ TL_DEFINE_CLASS(TcxCheckBox, [](auto& c) {
   c.Property("ParentBackground", &T::GetParentBackground, &T::SetParentBackground).Default(true);
   c.Property("State", &T::GetState, &T::SetState).Stored(&T::IsStateStored);
 });
+
+// ---- check-state lists ----
+
+namespace {
+
+using CVF = TcxCheckStatesValueFormat;
+
+void AppendGroup(String& AText, const TcxCheckStates& AStates, CS AState, IcxCheckItems* AItems,
+                 bool ACaptions) {
+  bool first = true;
+  const size_t count =
+      ACaptions ? std::min(AStates.size(), size_t(std::max(0, AItems->GetCount()))) : AStates.size();
+  for (size_t i = 0; i < count; ++i) {
+    if (AStates[i] != AState) continue;
+    if (ACaptions) {
+      const String c = AItems->GetCaption(Integer(i));
+      AText += std::to_string(c.size()) + ":" + c;
+    } else {
+      if (!first) AText += ",";
+      AText += std::to_string(i);
+    }
+    first = false;
+  }
+}
+
+// Digits only, no sign, no overflow past a 32-bit count.
+bool ParseCount(const String& S, size_t& APos, size_t AEnd, Integer& AValue) {
+  const size_t start = APos;
+  Int64 v = 0;
+  while (APos < AEnd && S[APos] >= '0' && S[APos] <= '9') {
+    v = v * 10 + (S[APos] - '0');
+    if (v > 0x7FFFFFFF) return false;
+    ++APos;
+  }
+  AValue = Integer(v);
+  return APos > start;
+}
+
+bool ReadStatesString(const String& S, TcxCheckStates& AStates) {
+  const size_t n = std::min(S.size(), AStates.size());
+  for (size_t i = 0; i < n; ++i) {
+    if (S[i] < '0' || S[i] > '2') return false;
+    AStates[i] = CS(S[i] - '0');
+  }
+  return true;
+}
+
+bool ReadInteger(const Variant& V, TcxCheckStates& AStates) {
+  Int64 bits = 0;
+  if (VarIsStr(V)) {
+    if (!TryStrToInt64(V.AsString(), bits)) return false;
+  } else if (VarIsNumeric(V)) {
+    try {
+      bits = V.AsInt64();
+    } catch (const Exception&) {
+      return false;
+    }
+  } else if (!VarIsNull(V)) {
+    return false;
+  }
+  for (size_t i = 0; i < AStates.size() && i < 64; ++i)
+    if ((std::uint64_t(bits) >> i) & 1) AStates[i] = CS::cbsChecked;
+  return true;
+}
+
+bool ReadIndices(const String& S, TcxCheckStates& AStates) {
+  CS state = CS::cbsGrayed;
+  size_t pos = 0;
+  bool expectIndex = false;  // after a separator another index must follow
+  while (pos < S.size()) {
+    if (S[pos] == ';') {
+      if (state == CS::cbsChecked || expectIndex) return false;
+      state = CS::cbsChecked;
+      ++pos;
+      expectIndex = true;
+      continue;
+    }
+    Integer index = 0;
+    if (!ParseCount(S, pos, S.size(), index) || size_t(index) >= AStates.size()) return false;
+    AStates[size_t(index)] = state;
+    expectIndex = false;
+    if (pos < S.size() && S[pos] == ',') {
+      ++pos;
+      expectIndex = true;
+    } else if (pos < S.size() && S[pos] != ';') {
+      return false;
+    }
+  }
+  return !expectIndex;
+}
+
+bool ReadCaptions(const String& S, IcxCheckItems* AItems, TcxCheckStates& AStates) {
+  struct Parsed {
+    String Caption;
+    CS State;
+    bool Used = false;
+  };
+  std::vector<Parsed> parsed;
+  CS state = CS::cbsGrayed;
+  size_t pos = 0;
+  while (pos < S.size()) {
+    if (S[pos] == ';') {
+      if (state == CS::cbsChecked) return false;
+      state = CS::cbsChecked;
+      ++pos;
+      continue;
+    }
+    Integer len = 0;
+    if (!ParseCount(S, pos, S.size(), len) || pos >= S.size() || S[pos] != ':') return false;
+    ++pos;
+    if (size_t(len) > S.size() - pos) return false;
+    parsed.push_back({S.substr(pos, size_t(len)), state});
+    pos += size_t(len);
+  }
+  for (size_t i = 0; i < AStates.size(); ++i) {
+    const String caption = AItems->GetCaption(Integer(i));
+    for (Parsed& p : parsed)
+      if (!p.Used && p.Caption == caption) {
+        p.Used = true;
+        AStates[i] = p.State;
+        break;
+      }
+  }
+  for (const Parsed& p : parsed)
+    if (!p.Used) return false;
+  return true;
+}
+
+}  // namespace
+
+void cxCheckStatesToValue(const TcxCheckStates& ACheckStates, IcxCheckItems* AItems,
+                          TcxCheckStatesValueFormat AFormat, Variant& AValue) {
+  switch (AFormat) {
+    case CVF::cvfStatesString: {
+      String s;
+      for (CS st : ACheckStates) s += Char('0' + Integer(st));
+      AValue = Variant(s);
+      return;
+    }
+    case CVF::cvfInteger: {
+      std::uint64_t bits = 0;
+      for (size_t i = 0; i < ACheckStates.size() && i < 64; ++i)
+        if (ACheckStates[i] == CS::cbsChecked) bits |= std::uint64_t(1) << i;
+      AValue = Variant(Int64(bits));
+      return;
+    }
+    default: {
+      const bool captions = AFormat == CVF::cvfCaptions;
+      if (captions && !AItems) {
+        AValue = Variant(String());
+        return;
+      }
+      String s;
+      AppendGroup(s, ACheckStates, CS::cbsGrayed, AItems, captions);
+      if (std::find(ACheckStates.begin(), ACheckStates.end(), CS::cbsChecked) !=
+          ACheckStates.end()) {
+        s += ";";
+        AppendGroup(s, ACheckStates, CS::cbsChecked, AItems, captions);
+      }
+      AValue = Variant(s);
+      return;
+    }
+  }
+}
+
+void cxValueToCheckStates(const Variant& AValue, IcxCheckItems* AItems,
+                          TcxCheckStatesValueFormat AFormat, TcxCheckStates& ACheckStates) {
+  const Integer count = AItems ? std::max(0, AItems->GetCount()) : 0;
+  ACheckStates.assign(size_t(count), CS::cbsUnchecked);
+  if (VarIsNull(AValue) || (VarIsStr(AValue) && AValue.AsString().empty())) return;
+  bool ok = false;
+  if (AFormat == CVF::cvfInteger) {
+    ok = ReadInteger(AValue, ACheckStates);
+  } else if (VarIsStr(AValue)) {
+    const String s = AValue.AsString();
+    switch (AFormat) {
+      case CVF::cvfStatesString: ok = ReadStatesString(s, ACheckStates); break;
+      case CVF::cvfIndices: ok = ReadIndices(s, ACheckStates); break;
+      default: ok = ReadCaptions(s, AItems, ACheckStates); break;
+    }
+  }
+  if (!ok) ACheckStates.assign(size_t(count), CS::cbsUnchecked);
+}
 
 // ---- unit ----
 

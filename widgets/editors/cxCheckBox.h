@@ -12,6 +12,8 @@
 #include "widgets/editcore/cxEditViewData.h"
 #include "widgets/editcore/cxTextEditViewData.h"
 
+#include <vector>
+
 TL_ENUM(TcxCheckBoxState, cbsUnchecked, cbsChecked, cbsGrayed);
 // How a grayed check looks.
 TL_ENUM(TcxCheckBoxNullValueShowingStyle, nssUnchecked, nssInactive, nssGrayedChecked);
@@ -292,6 +294,36 @@ class TcxCheckBox : public TcxCustomCheckBox {
   }
   void SetProperties(TcxCheckBoxProperties* Value) { TcxCustomEdit::SetProperties(Value); }
 };
+
+// ---- check-state lists ----
+
+// One state per item of an editor that checks several items.
+using TcxCheckStates = std::vector<TcxCheckBoxState>;
+TL_ENUM(TcxCheckStatesValueFormat, cvfCaptions, cvfIndices, cvfInteger, cvfStatesString);
+using TcxCheckStatesToValueEvent =
+    TMethod<void(TObject* Sender, const TcxCheckStates& ACheckStates, Variant& AValue)>;
+using TcxValueToCheckStatesEvent =
+    TMethod<void(TObject* Sender, const Variant& AValue, TcxCheckStates& ACheckStates)>;
+
+// The items whose states a list value holds.
+class IcxCheckItems {
+ public:
+  virtual String GetCaption(Integer Index) = 0;
+  virtual Integer GetCount() = 0;
+
+ protected:
+  ~IcxCheckItems() = default;
+};
+
+// The states as one value of the format: "0"/"1"/"2" per item; the checked items as bits of
+// a 64-bit integer; grayed then ";" and checked indexes, or the same groups of captions
+// written as length ":" caption.
+void cxCheckStatesToValue(const TcxCheckStates& ACheckStates, IcxCheckItems* AItems,
+                          TcxCheckStatesValueFormat AFormat, Variant& AValue);
+// One state per item read back; Null, an empty text, a value of another type or text that
+// does not parse leave every item unchecked.
+void cxValueToCheckStates(const Variant& AValue, IcxCheckItems* AItems,
+                          TcxCheckStatesValueFormat AFormat, TcxCheckStates& ACheckStates);
 
 // ---- the unit's check metrics ----
 
