@@ -244,6 +244,23 @@ TEST_F(CheckBoxTest, HeldSpaceShowsPressedAndReleaseTogglesOnce) {
   EXPECT_EQ(c->GetState(), CS::cbsUnchecked);
 }
 
+TEST_F(CheckBoxTest, InPlaceSpaceCharacterToggles) {
+  Open();
+  Owned<TcxCheckBox> c(New<TcxCheckBox>(nullptr, true));
+  Char key = ' ';
+  c->KeyPress(key);
+  EXPECT_EQ(key, 0);
+  EXPECT_TRUE(c->GetChecked());
+  key = 'x';
+  c->KeyPress(key);
+  EXPECT_TRUE(c->GetChecked());
+  // Stand-alone, the character does nothing: the key's release toggles.
+  TcxCheckBox* s = Add(10);
+  key = ' ';
+  s->KeyPress(key);
+  EXPECT_FALSE(s->GetChecked());
+}
+
 TEST_F(CheckBoxTest, TabMovesFocusAndSpaceTogglesTheFocusedOne) {
   Open();
   TcxCheckBox* a = Add(10, "A");

@@ -244,6 +244,11 @@ class TcxCustomCheckBox : public TcxCustomEdit, public IcxCheckBoxEdit {
   TcxContainerStyleClass GetStyleClass() const override {
     return cxEditStyleClassOf<TcxCheckBoxStyle>();
   }
+  // No frame: the edges are not the check box's to style.
+  TcxContainerStyleValues GetUnusedStyleValues() const override {
+    TcxContainerStyleValues v = inherited::GetUnusedStyleValues();
+    return v.Include(csvEdges);
+  }
   // The caption is measured on the window, so sizing waits for one to be possible.
   bool IsAutoSizeActive() const override {
     return inherited::IsAutoSizeActive() &&
