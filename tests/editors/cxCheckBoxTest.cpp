@@ -29,6 +29,7 @@ class TCheckLog : public TObject {
   void Click(TObject*) { Items.push_back("click"); }
   void Change(TObject*) { Items.push_back("change"); }
   void ValueChanged(TObject*) { Items.push_back("value"); }
+  void Post(TObject*) { Items.push_back("post"); }
   void Editing(TObject*, bool& CanEdit) {
     Items.push_back("editing");
     CanEdit = Allow;
@@ -247,10 +248,15 @@ TEST_F(CheckBoxTest, HeldSpaceShowsPressedAndReleaseTogglesOnce) {
 TEST_F(CheckBoxTest, InPlaceSpaceCharacterToggles) {
   Open();
   Owned<TcxCheckBox> c(New<TcxCheckBox>(nullptr, true));
+  c->GetProperties()->SetImmediatePost(true);
+  c->OnPostEditValue = {&log, &TCheckLog::Post};
   Char key = ' ';
   c->KeyPress(key);
   EXPECT_EQ(key, 0);
   EXPECT_TRUE(c->GetChecked());
+  // With ImmediatePost the toggle is posted at once.
+  EXPECT_EQ(log.Take(), L({"post"}));
+  EXPECT_FALSE(c->GetEditModified());
   key = 'x';
   c->KeyPress(key);
   EXPECT_TRUE(c->GetChecked());
@@ -372,6 +378,13 @@ TEST_F(CheckBoxTest, StreamedStateIsAppliedAfterLoading) {
   EXPECT_EQ(d->GetState(), CS::cbsGrayed);
   EXPECT_EQ(d->EditValue().AsString(), "half");
   EXPECT_TRUE(log.Take().empty());
+  // Without a stored state a loaded check box starts unchecked.
+  c->SetState(CS::cbsUnchecked);
+  m->Clear();
+  m->WriteComponent(c);
+  m->SetPosition(0);
+  m->ReadComponent(d);
+  EXPECT_EQ(d->GetState(), CS::cbsUnchecked);
 }
 
 // ---- background ----
