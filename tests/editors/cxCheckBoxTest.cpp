@@ -178,6 +178,10 @@ TEST_F(CheckBoxTest, StartsUncheckedWithItsSize) {
   EXPECT_EQ(c->EditValue().VType(), varBoolean);
   EXPECT_FALSE(c->ControlStyle().Contains(TControlStyleItem::csDoubleClicks));
   EXPECT_EQ(c->GetProperties()->GetContainerClass().Class, &TcxCheckBox::StaticClass());
+  // Known to form streams and to the editor registry by its caption.
+  EXPECT_EQ(GetClass("TcxCheckBox"), &TcxCheckBox::StaticClass());
+  EXPECT_EQ(GetRegisteredEditProperties()->GetDescriptionByClass(&TcxCheckBoxProperties::StaticClass()),
+            "Represents a check box control that allows selecting an option");
 }
 
 TEST_F(CheckBoxTest, ClicksCycleTheStates) {
