@@ -1,5 +1,7 @@
 #include "widgets/editors/cxCheckBox.h"
 
+#include "classlib/core/Filer.h"
+#include "classlib/visual/Messages.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
 #include "widgets/editcore/cxEditPaintUtils.h"
@@ -10,6 +12,7 @@
 #include "widgets/foundation/dxUxTheme.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -620,11 +623,152 @@ void cxPaintCheckBoxViewInfo(TcxCanvas& ACanvas, TcxCustomCheckBoxViewInfo& AVie
 
 // ---- properties ----
 
+const TResStringRec scxSEditRepositoryCheckBoxItem = {
+    65339, "CheckBox|Represents a check box control that allows selecting an option"};
+const TResStringRec cxSEditCheckBoxChecked = {65385, "True"};
+const TResStringRec cxSEditCheckBoxGrayed = {65386, ""};
+const TResStringRec cxSEditCheckBoxUnchecked = {65387, "False"};
+
+namespace {
+
+// Same type and equal; values that cannot be compared are not equal.
+bool ExactlyEqual(const Variant& A, const Variant& B) {
+  if (A.VType() != B.VType()) return false;
+  if (A.VType() == varNull || A.VType() == varEmpty) return true;
+  try {
+    return A == B;
+  } catch (const Exception&) {
+    return false;
+  }
+}
+
+}  // namespace
+
 TcxCustomCheckBoxProperties::TcxCustomCheckBoxProperties(TPersistent* AOwner)
     : TcxCustomEditProperties(AOwner),
+      FDisplayChecked(cxGetResourceString(cxSEditCheckBoxChecked)),
+      FDisplayGrayed(cxGetResourceString(cxSEditCheckBoxGrayed)),
+      FDisplayUnchecked(cxGetResourceString(cxSEditCheckBoxUnchecked)),
       FValueChecked(true),
       FValueGrayed(Variant::MakeNull()),
       FValueUnchecked(false) {}
+
+void TcxCustomCheckBoxProperties::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TcxCustomCheckBoxProperties*>(Source);
+  if (!s) {
+    inherited::Assign(Source);
+    return;
+  }
+  BeginUpdate();
+  try {
+    inherited::Assign(Source);
+    SetAllowGrayed(s->FAllowGrayed);
+    SetCaption(s->FCaption);
+    SetDisplayChecked(s->FDisplayChecked);
+    SetDisplayGrayed(s->FDisplayGrayed);
+    SetDisplayUnchecked(s->FDisplayUnchecked);
+    SetFullFocusRect(s->FFullFocusRect);
+    SetGlyph(s->FGlyph);
+    SetGlyphCount(s->FGlyphCount);
+    SetMultiLine(s->FMultiLine);
+    SetNullStyle(s->FNullStyle);
+    SetUseAlignmentWhenInplace(s->FUseAlignmentWhenInplace);
+    // The three values are taken together: one at a time, a swap of two would be refused.
+    if (!ExactlyEqual(FValueChecked, s->FValueChecked) ||
+        !ExactlyEqual(FValueGrayed, s->FValueGrayed) ||
+        !ExactlyEqual(FValueUnchecked, s->FValueUnchecked)) {
+      FValueChecked = s->FValueChecked;
+      FValueGrayed = s->FValueGrayed;
+      FValueUnchecked = s->FValueUnchecked;
+      Changed();
+    }
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TcxCustomCheckBoxProperties::DefineProperties(TFiler& Filer) {
+  inherited::DefineProperties(Filer);
+  Filer.DefineProperty(
+      "Caption", [this](TReader& Reader) { SetCaption(Reader.ReadString()); }, nullptr, false);
+}
+
+TcxCustomEditClass TcxCustomCheckBoxProperties::GetContainerClass() const {
+  return ClassOf<TcxCheckBox, TcxCustomEdit, TComponent*, bool>();
+}
+
+TcxEditSupportedOperations TcxCustomCheckBoxProperties::GetSupportedOperations() const {
+  using O = TcxEditSupportedOperation;
+  return {O::esoAlwaysHotTrack, O::esoEditing,        O::esoFiltering,      O::esoHotTrack,
+          O::esoNoContentPart,  O::esoShowingCaption, O::esoSorting,        O::esoTransparency};
+}
+
+bool TcxCustomCheckBoxProperties::IsEditValueValid(Variant& AEditValue, bool AEditFocused) const {
+  return inherited::IsEditValueValid(AEditValue, AEditFocused) && IsMapped(AEditValue);
+}
+
+String TcxCustomCheckBoxProperties::GetDisplayText(const Variant& AEditValue) const {
+  switch (GetState(AEditValue)) {
+    case CS::cbsUnchecked: return FDisplayUnchecked;
+    case CS::cbsChecked: return FDisplayChecked;
+    default: return FDisplayGrayed;
+  }
+}
+
+Variant TcxCustomCheckBoxProperties::PrepareDisplayValue(const Variant& AEditValue) const {
+  return Variant(Integer(GetState(AEditValue)));
+}
+
+void TcxCustomCheckBoxProperties::SetCaption(const String& Value) {
+  CaptionChanged = true;
+  if (FCaption == Value) return;
+  FCaption = Value;
+  Changed();
+}
+
+bool TcxCustomCheckBoxProperties::IsMapped(const Variant& Value) const {
+  return ExactlyEqual(Value, FValueChecked) || ExactlyEqual(Value, FValueGrayed) ||
+         ExactlyEqual(Value, FValueUnchecked);
+}
+
+void TcxCustomCheckBoxProperties::SetValueChecked(const Variant& Value) {
+  if (IsMapped(Value) || Value.VType() == varNull) return;
+  FValueChecked = Value;
+  Changed();
+}
+
+void TcxCustomCheckBoxProperties::SetValueGrayed(const Variant& Value) {
+  if (IsMapped(Value)) return;
+  FValueGrayed = Value;
+  Changed();
+}
+
+void TcxCustomCheckBoxProperties::SetValueUnchecked(const Variant& Value) {
+  if (IsMapped(Value) || Value.VType() == varNull) return;
+  FValueUnchecked = Value;
+  Changed();
+}
+
+bool TcxCustomCheckBoxProperties::IsDisplayCheckedStored() const {
+  return FDisplayChecked != cxGetResourceString(cxSEditCheckBoxChecked);
+}
+bool TcxCustomCheckBoxProperties::IsDisplayGrayedStored() const {
+  return FDisplayGrayed != cxGetResourceString(cxSEditCheckBoxGrayed);
+}
+bool TcxCustomCheckBoxProperties::IsDisplayUncheckedStored() const {
+  return FDisplayUnchecked != cxGetResourceString(cxSEditCheckBoxUnchecked);
+}
+bool TcxCustomCheckBoxProperties::IsValueCheckedStored() const {
+  return !ExactlyEqual(FValueChecked, Variant(true));
+}
+bool TcxCustomCheckBoxProperties::IsValueGrayedStored() const {
+  return FValueGrayed.VType() != varNull;
+}
+bool TcxCustomCheckBoxProperties::IsValueUncheckedStored() const {
+  return !ExactlyEqual(FValueUnchecked, Variant(false));
+}
 
 void TcxCustomCheckBoxProperties::BeforeDestruction() {
   FreeAndNil(FGlyph);
@@ -696,6 +840,19 @@ void TcxCustomCheckBoxProperties::SetUseAlignmentWhenInplace(bool Value) {
 
 TL_DEFINE_CLASS(TcxCustomCheckBoxProperties, [](auto& c) {
   using T = TcxCustomCheckBoxProperties;
+  c.Property("AllowGrayed", &T::GetAllowGrayed, &T::SetAllowGrayed).Default(false);
+  c.Property("DisplayChecked", &T::GetDisplayChecked, &T::SetDisplayChecked)
+      .Stored(&T::IsDisplayCheckedStored);
+  c.Property("DisplayGrayed", &T::GetDisplayGrayed, &T::SetDisplayGrayed)
+      .Stored(&T::IsDisplayGrayedStored);
+  c.Property("DisplayUnchecked", &T::GetDisplayUnchecked, &T::SetDisplayUnchecked)
+      .Stored(&T::IsDisplayUncheckedStored);
+  c.Property("ValueChecked", &T::GetValueChecked, &T::SetValueChecked)
+      .Stored(&T::IsValueCheckedStored);
+  c.Property("ValueGrayed", &T::GetValueGrayed, &T::SetValueGrayed)
+      .Stored(&T::IsValueGrayedStored);
+  c.Property("ValueUnchecked", &T::GetValueUnchecked, &T::SetValueUnchecked)
+      .Stored(&T::IsValueUncheckedStored);
   c.Property("FullFocusRect", &T::GetFullFocusRect, &T::SetFullFocusRect).Default(false);
   c.Property("GlyphCount", &T::GetGlyphCount, &T::SetGlyphCount).Default(6);
   c.Property("MultiLine", &T::GetMultiLine, &T::SetMultiLine).Default(false);
@@ -706,13 +863,453 @@ TL_DEFINE_CLASS(TcxCustomCheckBoxProperties, [](auto& c) {
       .Default(false);
 });
 
+TL_DEFINE_CLASS(TcxCheckBoxProperties, [](auto& c) {
+  using T = TcxCustomCheckBoxProperties;
+  c.Property("Caption", &T::GetCaption, &T::SetCaption).Stored(false);
+});
+
+// ---- editor ----
+
+TcxCustomEditPropertiesClass TcxCustomCheckBox::GetPropertiesClass() {
+  return ClassOf<TcxCustomCheckBoxProperties, TcxCustomEditProperties, TPersistent*>();
+}
+
+TcxCustomEditPropertiesClass TcxCheckBox::GetPropertiesClass() {
+  return ClassOf<TcxCheckBoxProperties, TcxCustomEditProperties, TPersistent*>();
+}
+
+void TcxCustomCheckBox::Initialize() {
+  inherited::Initialize();
+  FControlStyle.Exclude(TControlStyleItem::csDoubleClicks);
+  SetWidth(121);
+  Variant v;
+  PrepareEditValue(Variant(Integer(CS::cbsUnchecked)), v, false);
+  LockChangeEvents(true);
+  SetEditValue(v);
+  LockChangeEvents(false, false);
+}
+
+void TcxCustomCheckBox::PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool) {
+  TcxCustomCheckBoxProperties* p = ActiveProperties();
+  switch (ADisplayValue.AsInteger()) {
+    case 0: AEditValue = p->GetValueUnchecked(); break;
+    case 1: AEditValue = p->GetValueChecked(); break;
+    default: AEditValue = p->GetValueGrayed(); break;
+  }
+}
+
+TcxCheckBoxState TcxCustomCheckBox::GetState() {
+  return ActiveProperties()->GetState(EditValue());
+}
+
+void TcxCustomCheckBox::SetState(TcxCheckBoxState Value) {
+  if (InState(TComponentStateItem::csLoading) && !FLoading) {
+    FStoredState = Value;
+    FStateStoredOnLoad = true;
+    return;
+  }
+  if (Value == GetState()) return;
+  Variant v;
+  PrepareEditValue(Variant(Integer(Value)), v, IsFocused());
+  SetEditValue(v);
+}
+
+void TcxCustomCheckBox::SetParentBackground(bool Value) {
+  if (FParentBackground == Value) return;
+  FParentBackground = Value;
+  Invalidate();
+}
+
+bool TcxCustomCheckBox::IsNativeBackground() const {
+  return IsNativeStyle() && FParentBackground && !IsInplace() && !IsTransparent();
+}
+
+bool TcxCustomCheckBox::IsStateStored() { return GetState() != CS::cbsUnchecked; }
+
+void TcxCustomCheckBox::Toggle() {
+  static constexpr CS kNext[] = {CS::cbsChecked, CS::cbsUnchecked, CS::cbsChecked};
+  TcxEditLifeGuard guard(this);
+  LockChangeEvents(true);
+  try {
+    const CS s = GetState();
+    const CS next =
+        s == CS::cbsUnchecked && ActiveProperties()->GetAllowGrayed() ? CS::cbsGrayed
+                                                                      : kNext[Integer(s)];
+    AsUserInput([&] { SetState(next); });
+    if (guard.Alive() && ActiveProperties()->GetImmediatePost() && CanPostEditValue() &&
+        ValidateDisplayText(true))
+      PostEditValue(false);
+  } catch (...) {
+    if (guard.Alive()) LockChangeEvents(false);
+    throw;
+  }
+  if (guard.Alive()) LockChangeEvents(false);
+}
+
+void TcxCustomCheckBox::InvalidateCheck() {
+  if (HandleAllocated()) cxInvalidateControlRect(this, CheckViewInfo()->CheckRect, false);
+}
+
+void TcxCustomCheckBox::FireStateChange() {
+  TcxEditLifeGuard guard(this);
+  Click();
+  if (guard.Alive()) DoChange();
+}
+
+void TcxCustomCheckBox::InternalSetEditValue(const Variant& AValue, bool AValidateEditValue) {
+  TcxEditLifeGuard guard(this);
+  const CS before = GetState();
+  inherited::InternalSetEditValue(AValue, AValidateEditValue);
+  if (!guard.Alive()) return;
+  // The base step already told OnChange of the new value; the state change adds the click.
+  if (GetState() != before) {
+    CheckViewInfo()->State = GetState();
+    Click();
+    if (!guard.Alive()) return;
+  }
+  RecalcViewAtCursor();
+}
+
+void TcxCustomCheckBox::PropertiesChanged(TObject* Sender) {
+  if (!DataBinding() || InState(TComponentStateItem::csDestroying)) return;
+  TcxEditLifeGuard guard(this);
+  TcxCustomCheckBoxProperties* p = ActiveProperties();
+  if (p->CaptionChanged) {
+    p->CaptionChanged = false;
+    SetText(p->GetCaption());
+  }
+  const CS s = GetState();
+  if (CheckViewInfo()->State != s) {
+    CheckViewInfo()->State = s;
+    InvalidateCheck();
+    if (!IsChangeEventsLocked()) {
+      FireStateChange();
+      if (!guard.Alive()) return;
+    }
+  }
+  inherited::PropertiesChanged(Sender);
+}
+
+void TcxCustomCheckBox::UpdatePressedButton(TcxCustomEditViewInfo* AOldViewInfo) {
+  auto* old = dynamic_cast<TcxCustomCheckBoxViewInfo*>(AOldViewInfo);
+  if (old && old->CheckState == ES::ecsPressed && CheckViewInfo()->CheckState == ES::ecsHot)
+    Toggle();
+}
+
+void TcxCustomCheckBox::DoEditKeyDown(Word& Key, TShiftState Shift) {
+  inherited::DoEditKeyDown(Key, Shift);
+  if (Key != VK_SPACE) return;
+  const ES cs = CheckViewInfo()->CheckState;
+  if (cs != ES::ecsNormal && cs != ES::ecsHot) return;
+  FKeyboardPressed = true;
+  CheckViewInfo()->CheckState = ES::ecsPressed;
+  RecalcViewAtCursor();
+  Key = 0;
+}
+
+void TcxCustomCheckBox::DoEditKeyPress(Char& Key) {
+  inherited::DoEditKeyPress(Key);
+  if (IsInplace() && Key == ' ' && CheckViewInfo()->CheckState == ES::ecsNormal) {
+    Toggle();
+    Key = 0;
+  }
+}
+
+void TcxCustomCheckBox::DoEditKeyUp(Word& Key, TShiftState Shift) {
+  inherited::DoEditKeyUp(Key, Shift);
+  if (Key != VK_SPACE || CheckViewInfo()->CheckState != ES::ecsPressed) return;
+  FKeyboardPressed = false;
+  CheckViewInfo()->CheckState = ES::ecsNormal;
+  InvalidateCheck();
+  Toggle();
+}
+
+void TcxCustomCheckBox::DoExit() {
+  FKeyboardPressed = false;
+  inherited::DoExit();
+}
+
+void TcxCustomCheckBox::Loaded() {
+  LockClick(true);
+  LockChangeEvents(true);
+  FLoading = true;
+  try {
+    inherited::Loaded();
+    if (FStateStoredOnLoad)
+      SetState(FStoredState);
+    else if (!IsDataStorage())
+      SetState(CS::cbsUnchecked);
+  } catch (...) {
+    FLoading = false;
+    FStateStoredOnLoad = false;
+    LockChangeEvents(false, false);
+    LockClick(false);
+    throw;
+  }
+  FLoading = false;
+  FStateStoredOnLoad = false;
+  LockChangeEvents(false, false);
+  LockClick(false);
+}
+
+namespace {
+
+// The character after a single "&" in the text, or 0.
+Char AccelOf(const String& AText) {
+  for (size_t i = 0; i + 1 < AText.size(); ++i) {
+    if (AText[i] != '&') continue;
+    if (AText[i + 1] != '&') return AText[i + 1];
+    ++i;
+  }
+  return 0;
+}
+
+}  // namespace
+
+void TcxCustomCheckBox::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_LBUTTONUP: {
+      // The toggle is this control's click; the platform's own must not fire again.
+      TControlState st = ControlState();
+      st.Exclude(TControlStateItem::csClicked);
+      SetControlState(st);
+      break;
+    }
+    case CM_DIALOGCHAR: {
+      const Char a = AccelOf(GetText());
+      if (a != 0 && std::tolower(Byte(a)) == std::tolower(Byte(Message.WParam)) && CanFocus()) {
+        TcxEditLifeGuard guard(this);
+        SetFocus();
+        if (guard.Alive() && Focused()) Toggle();
+        Message.Result = 1;
+        return;
+      }
+      break;
+    }
+    case CM_TEXTCHANGED:
+      inherited::WndProc(Message);
+      CheckViewInfo()->Text = GetText();
+      RecalcViewAtCursor();
+      CheckAutoSize();
+      return;
+    case CM_PARENTCOLORCHANGED:
+      inherited::WndProc(Message);
+      if (IsNativeStyle() && FParentBackground) Invalidate();
+      return;
+    default:
+      break;
+  }
+  inherited::WndProc(Message);
+}
+
+TL_DEFINE_CLASS(TcxCustomCheckBox, [](auto&) {});
+
+TL_DEFINE_CLASS(TcxCheckBox, [](auto& c) {
+  using T = TcxCustomCheckBox;
+  c.Property("Properties", &TcxCheckBox::GetProperties, &TcxCheckBox::SetProperties);
+  c.Property("Checked", &T::GetChecked, &T::SetChecked).Stored(false);
+  c.Property("ParentBackground", &T::GetParentBackground, &T::SetParentBackground).Default(true);
+  c.Property("State", &T::GetState, &T::SetState).Stored(&T::IsStateStored);
+});
+
+// ---- check-state lists ----
+
+namespace {
+
+using CVF = TcxCheckStatesValueFormat;
+
+void AppendGroup(String& AText, const TcxCheckStates& AStates, CS AState, IcxCheckItems* AItems,
+                 bool ACaptions) {
+  bool first = true;
+  const size_t count =
+      ACaptions ? std::min(AStates.size(), size_t(std::max(0, AItems->GetCount()))) : AStates.size();
+  for (size_t i = 0; i < count; ++i) {
+    if (AStates[i] != AState) continue;
+    if (ACaptions) {
+      const String c = AItems->GetCaption(Integer(i));
+      AText += std::to_string(c.size()) + ":" + c;
+    } else {
+      if (!first) AText += ",";
+      AText += std::to_string(i);
+    }
+    first = false;
+  }
+}
+
+// Digits only, no sign, no overflow past a 32-bit count.
+bool ParseCount(const String& S, size_t& APos, size_t AEnd, Integer& AValue) {
+  const size_t start = APos;
+  Int64 v = 0;
+  while (APos < AEnd && S[APos] >= '0' && S[APos] <= '9') {
+    v = v * 10 + (S[APos] - '0');
+    if (v > 0x7FFFFFFF) return false;
+    ++APos;
+  }
+  AValue = Integer(v);
+  return APos > start;
+}
+
+bool ReadStatesString(const String& S, TcxCheckStates& AStates) {
+  const size_t n = std::min(S.size(), AStates.size());
+  for (size_t i = 0; i < n; ++i) {
+    if (S[i] < '0' || S[i] > '2') return false;
+    AStates[i] = CS(S[i] - '0');
+  }
+  return true;
+}
+
+bool ReadInteger(const Variant& V, TcxCheckStates& AStates) {
+  Int64 bits = 0;
+  if (VarIsStr(V)) {
+    if (!TryStrToInt64(V.AsString(), bits)) return false;
+  } else if (VarIsNumeric(V)) {
+    try {
+      bits = V.AsInt64();
+    } catch (const Exception&) {
+      return false;
+    }
+  } else if (!VarIsNull(V)) {
+    return false;
+  }
+  for (size_t i = 0; i < AStates.size() && i < 64; ++i)
+    if ((std::uint64_t(bits) >> i) & 1) AStates[i] = CS::cbsChecked;
+  return true;
+}
+
+bool ReadIndices(const String& S, TcxCheckStates& AStates) {
+  CS state = CS::cbsGrayed;
+  size_t pos = 0;
+  bool expectIndex = false;  // after a separator another index must follow
+  while (pos < S.size()) {
+    if (S[pos] == ';') {
+      if (state == CS::cbsChecked || expectIndex) return false;
+      state = CS::cbsChecked;
+      ++pos;
+      expectIndex = true;
+      continue;
+    }
+    Integer index = 0;
+    if (!ParseCount(S, pos, S.size(), index) || size_t(index) >= AStates.size()) return false;
+    AStates[size_t(index)] = state;
+    expectIndex = false;
+    if (pos < S.size() && S[pos] == ',') {
+      ++pos;
+      expectIndex = true;
+    } else if (pos < S.size() && S[pos] != ';') {
+      return false;
+    }
+  }
+  return !expectIndex;
+}
+
+bool ReadCaptions(const String& S, IcxCheckItems* AItems, TcxCheckStates& AStates) {
+  struct Parsed {
+    String Caption;
+    CS State;
+    bool Used = false;
+  };
+  std::vector<Parsed> parsed;
+  CS state = CS::cbsGrayed;
+  size_t pos = 0;
+  while (pos < S.size()) {
+    if (S[pos] == ';') {
+      if (state == CS::cbsChecked) return false;
+      state = CS::cbsChecked;
+      ++pos;
+      continue;
+    }
+    Integer len = 0;
+    if (!ParseCount(S, pos, S.size(), len) || pos >= S.size() || S[pos] != ':') return false;
+    ++pos;
+    if (size_t(len) > S.size() - pos) return false;
+    parsed.push_back({S.substr(pos, size_t(len)), state});
+    pos += size_t(len);
+  }
+  for (size_t i = 0; i < AStates.size(); ++i) {
+    const String caption = AItems->GetCaption(Integer(i));
+    for (Parsed& p : parsed)
+      if (!p.Used && p.Caption == caption) {
+        p.Used = true;
+        AStates[i] = p.State;
+        break;
+      }
+  }
+  for (const Parsed& p : parsed)
+    if (!p.Used) return false;
+  return true;
+}
+
+}  // namespace
+
+void cxCheckStatesToValue(const TcxCheckStates& ACheckStates, IcxCheckItems* AItems,
+                          TcxCheckStatesValueFormat AFormat, Variant& AValue) {
+  switch (AFormat) {
+    case CVF::cvfStatesString: {
+      String s;
+      for (CS st : ACheckStates) s += Char('0' + Integer(st));
+      AValue = Variant(s);
+      return;
+    }
+    case CVF::cvfInteger: {
+      std::uint64_t bits = 0;
+      for (size_t i = 0; i < ACheckStates.size() && i < 64; ++i)
+        if (ACheckStates[i] == CS::cbsChecked) bits |= std::uint64_t(1) << i;
+      AValue = Variant(Int64(bits));
+      return;
+    }
+    default: {
+      const bool captions = AFormat == CVF::cvfCaptions;
+      if (captions && !AItems) {
+        AValue = Variant(String());
+        return;
+      }
+      String s;
+      AppendGroup(s, ACheckStates, CS::cbsGrayed, AItems, captions);
+      if (std::find(ACheckStates.begin(), ACheckStates.end(), CS::cbsChecked) !=
+          ACheckStates.end()) {
+        s += ";";
+        AppendGroup(s, ACheckStates, CS::cbsChecked, AItems, captions);
+      }
+      AValue = Variant(s);
+      return;
+    }
+  }
+}
+
+void cxValueToCheckStates(const Variant& AValue, IcxCheckItems* AItems,
+                          TcxCheckStatesValueFormat AFormat, TcxCheckStates& ACheckStates) {
+  const Integer count = AItems ? std::max(0, AItems->GetCount()) : 0;
+  ACheckStates.assign(size_t(count), CS::cbsUnchecked);
+  if (VarIsNull(AValue) || (VarIsStr(AValue) && AValue.AsString().empty())) return;
+  bool ok = false;
+  if (AFormat == CVF::cvfInteger) {
+    ok = ReadInteger(AValue, ACheckStates);
+  } else if (VarIsStr(AValue)) {
+    const String s = AValue.AsString();
+    switch (AFormat) {
+      case CVF::cvfStatesString: ok = ReadStatesString(s, ACheckStates); break;
+      case CVF::cvfIndices: ok = ReadIndices(s, ACheckStates); break;
+      default: ok = ReadCaptions(s, AItems, ACheckStates); break;
+    }
+  }
+  if (!ok) ACheckStates.assign(size_t(count), CS::cbsUnchecked);
+}
+
 // ---- unit ----
 
 namespace cxCheckBox {
 
-void Initialize() { cxInitCheckBoxMetrics(); }
+void Initialize() {
+  cxInitCheckBoxMetrics();
+  GetRegisteredEditProperties()->Register(&TcxCheckBoxProperties::StaticClass(),
+                                          cxGetResourceString(scxSEditRepositoryCheckBoxItem));
+  RegisterClass(TcxCheckBox::StaticClass());
+}
 
 void Finalize() {
+  UnRegisterClass(TcxCheckBox::StaticClass());
+  if (TcxRegisteredClasses* r = GetRegisteredEditProperties())
+    r->Unregister(&TcxCheckBoxProperties::StaticClass());
   FreeAndNil(gCheckMarkMask);
   gMetricsDone = false;
 }

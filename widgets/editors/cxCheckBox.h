@@ -6,10 +6,13 @@
 #pragma once
 
 #include "classlib/visual/Graphics.h"
+#include "widgets/editcore/cxEditControl.h"
 #include "widgets/editcore/cxEditProperties.h"
 #include "widgets/editcore/cxEditStyles.h"
 #include "widgets/editcore/cxEditViewData.h"
 #include "widgets/editcore/cxTextEditViewData.h"
+
+#include <vector>
 
 TL_ENUM(TcxCheckBoxState, cbsUnchecked, cbsChecked, cbsGrayed);
 // How a grayed check looks.
@@ -41,6 +44,7 @@ class TcxCustomCheckBoxProperties : public TcxCustomEditProperties {
  public:
   explicit TcxCustomCheckBoxProperties(TPersistent* AOwner);
   void BeforeDestruction() override;
+  void Assign(TPersistent* Source) override;
 
   TcxCustomEditProperties* CreateSameClass() const override {
     return New<TcxCustomCheckBoxProperties>(nullptr);
@@ -50,10 +54,36 @@ class TcxCustomCheckBoxProperties : public TcxCustomEditProperties {
   TcxContainerStyleClass GetStyleClass() const override {
     return cxEditStyleClassOf<TcxCheckBoxStyle>();
   }
+  TcxCustomEditClass GetContainerClass() const override;
+  bool CanCompareEditValue() const override { return true; }
+  TcxEditSupportedOperations GetSupportedOperations() const override;
+  // Also one of the three mapped values, exactly.
+  bool IsEditValueValid(Variant& AEditValue, bool AEditFocused) const override;
+
+  bool HasDisplayValue() const { return true; }
+  bool CompareDisplayValues(const Variant& V1, const Variant& V2) const {
+    return GetState(V1) == GetState(V2);
+  }
+  String GetDisplayText(const Variant& AEditValue) const;
+  bool IsActivationKey(Char AKey) const { return AKey == ' '; }
+  // 1 for ValueChecked, 0 for ValueUnchecked, 2 otherwise.
+  Variant PrepareDisplayValue(const Variant& AEditValue) const;
 
   // Unchecked for ValueUnchecked, checked for ValueChecked (tested first), grayed otherwise.
   TcxCheckBoxState GetState(const Variant& AEditValue) const;
 
+  bool GetAllowGrayed() const { return FAllowGrayed; }
+  void SetAllowGrayed(bool Value) { FAllowGrayed = Value; }
+  const String& GetCaption() const { return FCaption; }
+  void SetCaption(const String& Value);
+  // Set by every Caption write; the editor takes the caption and clears it.
+  bool CaptionChanged = false;
+  const String& GetDisplayChecked() const { return FDisplayChecked; }
+  void SetDisplayChecked(const String& Value) { FDisplayChecked = Value; }
+  const String& GetDisplayGrayed() const { return FDisplayGrayed; }
+  void SetDisplayGrayed(const String& Value) { FDisplayGrayed = Value; }
+  const String& GetDisplayUnchecked() const { return FDisplayUnchecked; }
+  void SetDisplayUnchecked(const String& Value) { FDisplayUnchecked = Value; }
   bool GetFullFocusRect() const { return FFullFocusRect; }
   void SetFullFocusRect(bool Value);
   // Made on first read; changes to its image change the properties.
@@ -72,9 +102,30 @@ class TcxCustomCheckBoxProperties : public TcxCustomEditProperties {
   const Variant& GetValueChecked() const { return FValueChecked; }
   const Variant& GetValueGrayed() const { return FValueGrayed; }
   const Variant& GetValueUnchecked() const { return FValueUnchecked; }
+  // A value equal (exactly) to one of the three already mapped is refused silently, and so is
+  // Null for the checked and unchecked values.
+  void SetValueChecked(const Variant& Value);
+  void SetValueGrayed(const Variant& Value);
+  void SetValueUnchecked(const Variant& Value);
+
+ protected:
+  void DefineProperties(TFiler& Filer) override;
 
  private:
   void GlyphChanged(TObject*) { Changed(); }
+  bool IsMapped(const Variant& Value) const;
+  bool IsDisplayCheckedStored() const;
+  bool IsDisplayGrayedStored() const;
+  bool IsDisplayUncheckedStored() const;
+  bool IsValueCheckedStored() const;
+  bool IsValueGrayedStored() const;
+  bool IsValueUncheckedStored() const;
+
+  bool FAllowGrayed = false;
+  String FCaption;
+  String FDisplayChecked;
+  String FDisplayGrayed;
+  String FDisplayUnchecked;
 
   bool FFullFocusRect = false;
   mutable TBitmap* FGlyph = nullptr;
@@ -85,6 +136,15 @@ class TcxCustomCheckBoxProperties : public TcxCustomEditProperties {
   Variant FValueChecked;
   Variant FValueGrayed;
   Variant FValueUnchecked;
+};
+
+class TcxCheckBoxProperties : public TcxCustomCheckBoxProperties {
+  TL_CLASS(TcxCheckBoxProperties, TcxCustomCheckBoxProperties)
+ public:
+  using TcxCustomCheckBoxProperties::TcxCustomCheckBoxProperties;
+  TcxCustomEditProperties* CreateSameClass() const override {
+    return New<TcxCheckBoxProperties>(nullptr);
+  }
 };
 
 class TcxCustomCheckBoxViewInfo : public TcxCustomTextEditViewInfo {
@@ -147,6 +207,128 @@ class TcxCustomCheckBoxViewData : public TcxCustomEditViewData {
   // The button visual style is there and this view asks for it.
   bool IsThemeUsable() const;
 };
+
+// A three-state check with an optional caption, its edit value mapped to the state.
+class TcxCustomCheckBox : public TcxCustomEdit, public IcxCheckBoxEdit {
+  TL_CLASS(TcxCustomCheckBox, TcxCustomEdit)
+ public:
+  explicit TcxCustomCheckBox(TComponent* AOwner) : TcxCustomEdit(AOwner) {}
+  TcxCustomCheckBox(TComponent* AOwner, bool AIsInplace) : TcxCustomEdit(AOwner, AIsInplace) {}
+
+  TcxCustomCheckBoxProperties* GetProperties() const {
+    return static_cast<TcxCustomCheckBoxProperties*>(TcxCustomEdit::GetProperties());
+  }
+  TcxCustomCheckBoxProperties* ActiveProperties() {
+    return static_cast<TcxCustomCheckBoxProperties*>(GetActiveProperties());
+  }
+  TcxCheckBoxState GetState();
+  void SetState(TcxCheckBoxState Value);
+  bool GetChecked() { return GetState() == TcxCheckBoxState::cbsChecked; }
+  void SetChecked(bool Value) {
+    SetState(Value ? TcxCheckBoxState::cbsChecked : TcxCheckBoxState::cbsUnchecked);
+  }
+  bool GetParentBackground() const { return FParentBackground; }
+  void SetParentBackground(bool Value);
+  // The next state of the cycle, as the user's change.
+  virtual void Toggle();
+
+  bool IsKeyboardPressed() const override { return FKeyboardPressed; }
+  bool IsNativeBackground() const override;
+
+  bool DefaultParentColor() const override { return true; }
+  // The container makes its view before the properties exist; it is a check's from the start.
+  TcxContainerViewInfoClass GetViewInfoClass() const override {
+    if (!TcxCustomEdit::GetProperties()) return ClassOf<TcxCustomCheckBoxViewInfo, TcxContainerViewInfo>();
+    return inherited::GetViewInfoClass();
+  }
+  TcxContainerStyleClass GetStyleClass() const override {
+    return cxEditStyleClassOf<TcxCheckBoxStyle>();
+  }
+  // No frame: the edges are not the check box's to style.
+  TcxContainerStyleValues GetUnusedStyleValues() const override {
+    TcxContainerStyleValues v = inherited::GetUnusedStyleValues();
+    return v.Include(csvEdges);
+  }
+  // The caption is measured on the window, so sizing waits for one to be possible.
+  bool IsAutoSizeActive() const override {
+    return inherited::IsAutoSizeActive() &&
+           (HandleAllocated() || (GetParent() && GetParent()->HandleAllocated()));
+  }
+  void DoEditKeyDown(Word& Key, TShiftState Shift) override;
+  void DoEditKeyPress(Char& Key) override;
+  void DoEditKeyUp(Word& Key, TShiftState Shift) override;
+  void Initialize() override;
+  void InternalSetEditValue(const Variant& AValue, bool AValidateEditValue = false) override;
+  void UpdatePressedButton(TcxCustomEditViewInfo* AOldViewInfo) override;
+  void PropertiesChanged(TObject* Sender) override;
+  void Clear() override { SetChecked(false); }
+  TcxCustomEditPropertiesClass GetPropertiesClass() override;
+  // A state number (0, 1, 2) to the mapped value.
+  void PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
+
+ protected:
+  void Loaded() override;
+  void DoExit() override;
+  void WndProc(TMessage& Message) override;
+  TcxCustomCheckBoxViewInfo* CheckViewInfo() const {
+    return static_cast<TcxCustomCheckBoxViewInfo*>(ViewInfo());
+  }
+
+ public:
+  // Written unless unchecked.
+  bool IsStateStored();
+
+ private:
+  void InvalidateCheck();
+  void FireStateChange();
+
+  bool FKeyboardPressed = false;
+  bool FLoading = false;
+  bool FStateStoredOnLoad = false;
+  TcxCheckBoxState FStoredState = TcxCheckBoxState::cbsUnchecked;
+  bool FParentBackground = true;
+};
+
+class TcxCheckBox : public TcxCustomCheckBox {
+  TL_CLASS(TcxCheckBox, TcxCustomCheckBox)
+ public:
+  using TcxCustomCheckBox::TcxCustomCheckBox;
+  TcxCustomEditPropertiesClass GetPropertiesClass() override;
+  TcxCheckBoxProperties* GetProperties() const {
+    return static_cast<TcxCheckBoxProperties*>(TcxCustomEdit::GetProperties());
+  }
+  void SetProperties(TcxCheckBoxProperties* Value) { TcxCustomEdit::SetProperties(Value); }
+};
+
+// ---- check-state lists ----
+
+// One state per item of an editor that checks several items.
+using TcxCheckStates = std::vector<TcxCheckBoxState>;
+TL_ENUM(TcxCheckStatesValueFormat, cvfCaptions, cvfIndices, cvfInteger, cvfStatesString);
+using TcxCheckStatesToValueEvent =
+    TMethod<void(TObject* Sender, const TcxCheckStates& ACheckStates, Variant& AValue)>;
+using TcxValueToCheckStatesEvent =
+    TMethod<void(TObject* Sender, const Variant& AValue, TcxCheckStates& ACheckStates)>;
+
+// The items whose states a list value holds.
+class IcxCheckItems {
+ public:
+  virtual String GetCaption(Integer Index) = 0;
+  virtual Integer GetCount() = 0;
+
+ protected:
+  ~IcxCheckItems() = default;
+};
+
+// The states as one value of the format: "0"/"1"/"2" per item; the checked items as bits of
+// a 64-bit integer; grayed then ";" and checked indexes, or the same groups of captions
+// written as length ":" caption.
+void cxCheckStatesToValue(const TcxCheckStates& ACheckStates, IcxCheckItems* AItems,
+                          TcxCheckStatesValueFormat AFormat, Variant& AValue);
+// One state per item read back; Null, an empty text, a value of another type or text that
+// does not parse leave every item unchecked.
+void cxValueToCheckStates(const Variant& AValue, IcxCheckItems* AItems,
+                          TcxCheckStatesValueFormat AFormat, TcxCheckStates& ACheckStates);
 
 // ---- the unit's check metrics ----
 
