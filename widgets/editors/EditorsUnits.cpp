@@ -3,6 +3,7 @@
 #include "platform/kernel/Units.h"
 #include "widgets/editors/cxButtons.h"
 #include "widgets/editors/cxCheckBox.h"
+#include "widgets/editors/cxGroupBox.h"
 #include "widgets/editors/cxRadioGroup.h"
 #include "widgets/editors/cxLabel.h"
 
@@ -11,6 +12,7 @@ namespace {
 const UnitEntry kEditorsUnits[] = {
     {"cxButtons", cxButtons::Initialize, cxButtons::Finalize},
     {"cxCheckBox", cxCheckBox::Initialize, cxCheckBox::Finalize},
+    {"cxGroupBox", cxGroupBox::Initialize, cxGroupBox::Finalize},
     {"cxRadioGroup", cxRadioGroup::Initialize, cxRadioGroup::Finalize},
     {"cxLabel", cxLabelInitialize, cxLabelFinalize},
 };

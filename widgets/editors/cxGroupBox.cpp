@@ -2,12 +2,15 @@
 
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/Text.h"
+#include "platform/kernel/Units.h"
+#include "widgets/editcore/cxEditStyles.h"
 #include "widgets/editcore/cxEditPaintUtils.h"
 #include "widgets/foundation/cxContainer.h"
 #include "widgets/foundation/dxThemeManager.h"
 #include "widgets/foundation/dxUxTheme.h"
 
 #include <algorithm>
+#include <cctype>
 
 using CA = TcxCaptionAlignment;
 using EB = TcxEditBorderStyle;
@@ -124,6 +127,10 @@ TcxCustomEditViewInfoClass TcxCustomGroupBoxProperties::GetViewInfoClass() const
 
 TcxCustomEditProperties* TcxCustomGroupBoxProperties::CreateSameClass() const {
   return New<TcxCustomGroupBoxProperties>(nullptr);
+}
+
+TcxCustomEditClass TcxCustomGroupBoxProperties::GetContainerClass() const {
+  return ClassOf<TcxGroupBox, TcxCustomEdit, TComponent*, bool>();
 }
 
 // ---- Button view info -----------------------------------------------------------------------
@@ -447,6 +454,188 @@ void TcxGroupBoxViewInfo::InternalPaint(TcxCanvas& ACanvas) {
   DrawCaption(b);
   b.SetWindowOrg({0, 0});
   ACanvas.CopyRect(CaptionRect, FCaptionBitmap->Canvas(), local);
+}
+
+// ---- Control --------------------------------------------------------------------------------
+
+namespace {
+
+// Whether the caption marks Key as its accelerator ("&O" in "&Options").
+bool IsCaptionAccelerator(Word Key, const String& ACaption) {
+  for (size_t i = 0; i + 1 < ACaption.size(); ++i) {
+    if (ACaption[i] != '&') continue;
+    if (ACaption[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    return std::toupper(static_cast<unsigned char>(ACaption[i + 1])) == std::toupper(Key & 0xFF);
+  }
+  return false;
+}
+
+}  // namespace
+
+TcxCustomEditPropertiesClass TcxCustomGroupBox::GetPropertiesClass() {
+  return ClassOf<TcxCustomGroupBoxProperties, TcxCustomEditProperties, TPersistent*>();
+}
+
+TcxContainerViewInfoClass TcxCustomGroupBox::GetViewInfoClass() const {
+  return ClassOf<TcxGroupBoxViewInfo, TcxContainerViewInfo>();
+}
+
+void TcxCustomGroupBox::Initialize() {
+  inherited::Initialize();
+  TControlStyle cs = ControlStyle();
+  cs.Include(TControlStyleItem::csAcceptsControls);
+  cs.Include(TControlStyleItem::csCaptureMouse);
+  cs.Include(TControlStyleItem::csClickEvents);
+  SetControlStyle(cs);
+  SetAutoSize(false);
+  SetBounds(GetLeft(), GetTop(), 185, 105);
+  SetParentBackground(true);
+  FCaptionFont = New<TFont>();
+  PrepareCaptionFont();
+  SetTabStop(false);
+}
+
+void TcxCustomGroupBox::BeforeDestruction() {
+  inherited::BeforeDestruction();
+  FreeAndNil(FCaptionFont);
+}
+
+void TcxCustomGroupBox::PrepareCaptionFont() {
+  if (!FCaptionFont || IsInplace()) return;
+  cxPrepareGroupBoxCaptionFont(FCaptionFont, GetStyle()->GetFont(), FAlignment);
+}
+
+void TcxCustomGroupBox::SetAlignment(TcxCaptionAlignment Value) {
+  if (FAlignment == Value) return;
+  FAlignment = Value;
+  PrepareCaptionFont();
+  TcxContainer::RecalcViewAtCursor();
+  Realign();
+  Invalidate();
+}
+
+void TcxCustomGroupBox::SetCaptionBkColor(TColor Value) {
+  if (FCaptionBkColor == Value) return;
+  FCaptionBkColor = Value;
+  Invalidate();
+}
+
+void TcxCustomGroupBox::InitializeViewData(TcxCustomEditViewData* AViewData) {
+  inherited::InitializeViewData(AViewData);
+  auto* vd = dynamic_cast<TcxGroupBoxViewData*>(AViewData);
+  if (!vd) return;
+  vd->CaptionAlignment = FAlignment;
+  vd->Caption = GetCaption();
+  vd->CaptionFont = IsInplace() ? nullptr : FCaptionFont;
+  vd->Ctl3D = GetCtl3D();
+  vd->BiDiFlags = 0;
+}
+
+void TcxCustomGroupBox::ContainerStyleChanged(TObject* Sender) {
+  PrepareCaptionFont();
+  inherited::ContainerStyleChanged(Sender);
+  Realign();
+}
+
+void TcxCustomGroupBox::LookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues) {
+  inherited::LookAndFeelChanged(Sender, AChangedValues);
+  Invalidate();
+}
+
+TRect TcxCustomGroupBox::CalculateClientRect() {
+  // Measured apart from the view shown: children may be aligned before the window exists.
+  Owned<TcxCustomEditViewInfo> info(static_cast<TcxCustomEditViewInfo*>(GetViewInfoClass().Create()));
+  Owned<TcxCustomEditViewData> vd(CreateViewData());
+  Owned<TBitmap> paper(New<TBitmap>());
+  paper->SetSize(1, 1);
+  TcxCanvas canvas(paper->Canvas());
+  vd->Calculate(canvas, TRect{0, 0, GetWidth(), GetHeight()}, {-1, -1}, TcxMouseButton::cxmbNone, {}, info.get(),
+                false);
+  return info->ClientRect;
+}
+
+void TcxCustomGroupBox::AdjustClientRect(TRect& Rect) {
+  if (!GetProperties() || IsDestroying()) return;
+  Rect = CalculateClientRect();
+}
+
+void TcxCustomGroupBox::AlignControls(TControl* AControl, TRect& ARect) {
+  inherited::AlignControls(AControl, ARect);
+  if (GetProperties() && !IsDestroying()) ClipChildren(CalculateClientRect());
+}
+
+void TcxCustomGroupBox::ClipChildren(const TRect& AClient) {
+  for (Integer i = 0; i < ControlCount(); ++i) {
+    auto* child = dynamic_cast<TWinControl*>(Controls(i));
+    if (!child || !child->HandleAllocated() || IsInternalControl(child)) continue;
+    TcxContainerInnerControlBounds info;
+    CalculateInnerControlClipRect(AClient, child, info);
+    cxSetWindowRegionFromInfo(child, info);
+  }
+}
+
+void TcxCustomGroupBox::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case CM_DIALOGCHAR:
+      if (IsCaptionAccelerator(Word(Message.WParam), GetCaption()) && CanFocus()) {
+        // With no child to take the focus the character stays free for other controls.
+        if (TWinControl* first = FindNextControl(nullptr, true, true, false)) {
+          FAccelCharHandling = true;
+          try {
+            first->SetFocus();
+          } catch (...) {
+            FAccelCharHandling = false;
+            throw;
+          }
+          FAccelCharHandling = false;
+          Message.Result = 1;
+          return;
+        }
+      }
+      break;
+    case CM_TEXTCHANGED:
+      inherited::WndProc(Message);
+      TcxContainer::RecalcViewAtCursor();
+      Invalidate();
+      return;
+    default:
+      break;
+  }
+  inherited::WndProc(Message);
+}
+
+TL_DEFINE_CLASS(TcxCustomGroupBox)
+
+TL_DEFINE_CLASS(TcxGroupBox, [](auto& c) {
+  using T = TcxCustomGroupBox;
+  c.Property("Alignment", &T::GetAlignment, &T::SetAlignment).Default(TcxCaptionAlignment::alTopLeft);
+  c.Property("CaptionBkColor", &T::GetCaptionBkColor, &T::SetCaptionBkColor).Stored(false);
+  c.Property("Color", &T::GetStyleColor, &T::SetStyleColor).Stored(false);
+  c.Property("Font", &T::GetStyleFont, &T::SetStyleFont).Stored(false);
+  c.Property("LookAndFeel", &T::GetStyleLookAndFeel, &T::SetStyleLookAndFeel);
+  c.Property("ParentBackground", &T::GetParentBackground, &T::SetParentBackground).Default(true);
+  c.Property("ParentColor", &T::GetParentColor, &T::SetParentColor).Default(true);
+  c.Property("Style", &T::GetStyle, &T::SetStyle);
+  c.Property("StyleDisabled", &T::GetStyleDisabled, &T::SetStyleDisabled);
+  c.Property("StyleFocused", &T::GetStyleFocused, &T::SetStyleFocused);
+  c.Property("StyleHot", &T::GetStyleHot, &T::SetStyleHot);
+  c.Property("TabStop", &T::GetTabStop, &T::SetTabStop).Default(false);
+  c.Property("Transparent", &T::GetTransparent, &T::SetTransparent).Default(false);
+})
+
+namespace {
+UnitCounter gGroupBox;
+}  // namespace
+
+void cxGroupBox::Initialize() {
+  if (gGroupBox.Enter()) RegisterClass(TcxGroupBox::StaticClass());
+}
+
+void cxGroupBox::Finalize() {
+  if (gGroupBox.Leave()) UnRegisterClass(TcxGroupBox::StaticClass());
 }
 
 TL_DEFINE_CLASS(TcxCustomGroupBoxProperties)

@@ -3,6 +3,7 @@
 // and the caption drawn through an off-screen bitmap, rotated for the side positions.
 #pragma once
 
+#include "widgets/editcore/cxEditControl.h"
 #include "widgets/editcore/cxEditViewData.h"
 #include "widgets/editcore/cxTextEditViewData.h"
 
@@ -32,6 +33,7 @@ class TcxCustomGroupBoxProperties : public TcxCustomEditProperties {
   TcxCustomEditViewDataClass GetViewDataClass() const override;
   TcxCustomEditViewInfoClass GetViewInfoClass() const override;
   TcxCustomEditProperties* CreateSameClass() const override;
+  TcxCustomEditClass GetContainerClass() const override;
 };
 
 // One button of a button group laid out in the box.
@@ -115,3 +117,68 @@ class TcxGroupBoxViewData : public TcxCustomEditViewData {
  private:
   mutable Integer FFontHeight = -1;
 };
+
+// A box that frames child controls under a caption; it never takes the focus itself, its
+// caption's accelerator hands it to the first child that can take it.
+class TcxCustomGroupBox : public TcxCustomEdit {
+  TL_CLASS(TcxCustomGroupBox, TcxCustomEdit)
+ public:
+  explicit TcxCustomGroupBox(TComponent* AOwner) : TcxCustomEdit(AOwner) {}
+  TcxCustomGroupBox(TComponent* AOwner, bool AIsInplace) : TcxCustomEdit(AOwner, AIsInplace) {}
+  void BeforeDestruction() override;
+
+  TcxCaptionAlignment GetAlignment() const { return FAlignment; }
+  void SetAlignment(TcxCaptionAlignment Value);
+  TColor GetCaptionBkColor() const { return FCaptionBkColor; }
+  void SetCaptionBkColor(TColor Value);
+  // The style's colour and font: the control keeps none of its own.
+  TColor GetStyleColor() const { return GetStyle()->GetColor(); }
+  void SetStyleColor(TColor Value) { SetColor(Value); }
+  TFont* GetStyleFont() const { return GetStyle()->GetFont(); }
+  void SetStyleFont(TFont* Value) { SetFont(Value); }
+  TcxLookAndFeel* GetStyleLookAndFeel() const { return GetStyle()->GetLookAndFeel(); }
+  void SetStyleLookAndFeel(TcxLookAndFeel* Value) { GetStyle()->SetLookAndFeel(Value); }
+  TcxGroupBoxViewInfo* GroupBoxViewInfo() const { return static_cast<TcxGroupBoxViewInfo*>(ViewInfo()); }
+  TFont* CaptionFont() const { return FCaptionFont; }
+  // The caption as drawn.
+  String CaptionText() const { return cxGroupBoxCaptionText(GetCaption(), FAlignment); }
+  bool IsAccelCharHandling() const { return FAccelCharHandling; }
+
+  TcxCustomEditPropertiesClass GetPropertiesClass() override;
+  void Initialize() override;
+  void InitializeViewData(TcxCustomEditViewData* AViewData) override;
+  // The container makes its view info before the properties exist, so the class is named here.
+  TcxContainerViewInfoClass GetViewInfoClass() const override;
+  bool HasTabOrderChildren() const override { return true; }
+  bool DefaultParentColor() const override { return true; }
+  void ContainerStyleChanged(TObject* Sender) override;
+
+ protected:
+  void AdjustClientRect(TRect& Rect) override;
+  void AlignControls(TControl* AControl, TRect& ARect) override;
+  bool CanFocusOnClick() override { return false; }
+  void LookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues) override;
+  void WndProc(TMessage& Message) override;
+
+ private:
+  void PrepareCaptionFont();
+  // Child windows show only inside the room the frame leaves them.
+  void ClipChildren(const TRect& AClient);
+  TRect CalculateClientRect();
+
+  TcxCaptionAlignment FAlignment = TcxCaptionAlignment::alTopLeft;
+  TColor FCaptionBkColor = clBtnFace;
+  TFont* FCaptionFont = nullptr;
+  bool FAccelCharHandling = false;
+};
+
+class TcxGroupBox : public TcxCustomGroupBox {
+  TL_CLASS(TcxGroupBox, TcxCustomGroupBox)
+ public:
+  using TcxCustomGroupBox::TcxCustomGroupBox;
+};
+
+namespace cxGroupBox {
+void Initialize();
+void Finalize();
+}  // namespace cxGroupBox
