@@ -318,11 +318,11 @@ void TcxCustomDataControllerInfo::SelectRange(Integer AFromRowIndex, Integer ATo
   if (AFromRowIndex > AToRowIndex) std::swap(AFromRowIndex, AToRowIndex);
   CheckRowIndex(AFromRowIndex);
   CheckRowIndex(AToRowIndex);
-  // One merge instead of an insertion per row.
   std::vector<TcxDataSelectionEntry> added;
   const std::vector<TcxDataSelectionEntry>& old = FSelection->List();
   Integer at;
   FSelection->FindByRowIndex(AFromRowIndex, at);
+  const Integer first = at;
   for (Integer row = AFromRowIndex; row <= AToRowIndex; ++row) {
     while (at < Integer(old.size()) && old[size_t(at)].RowIndex < row) ++at;
     if (at < Integer(old.size()) && old[size_t(at)].RowIndex == row) continue;
@@ -334,11 +334,23 @@ void TcxCustomDataControllerInfo::SelectRange(Integer AFromRowIndex, Integer ATo
       added.push_back({FGroupingFieldList->Count(), GetRowInfo(row).RecordIndex, row});
   }
   if (added.empty()) return;
-  std::vector<TcxDataSelectionEntry> merged;
-  merged.reserve(old.size() + added.size());
-  std::merge(old.begin(), old.end(), added.begin(), added.end(), std::back_inserter(merged),
-             [](const TcxDataSelectionEntry& a, const TcxDataSelectionEntry& b) { return a.RowIndex < b.RowIndex; });
-  FSelection->List().swap(merged);
+  // Each insertion shifts the entries after the range; when that costs more than
+  // rebuilding, the merged list is laid down again by appends.
+  const size_t after = old.size() - size_t(at);
+  if (after == 0 || added.size() * after <= old.size() + added.size()) {
+    at = first;
+    for (const TcxDataSelectionEntry& e : added) {
+      while (at < FSelection->Count() && FSelection->Items(at).RowIndex < e.RowIndex) ++at;
+      FSelection->InternalAdd(at++, e.RowIndex, e.Kind, e.Index);
+    }
+  } else {
+    std::vector<TcxDataSelectionEntry> merged;
+    merged.reserve(old.size() + added.size());
+    std::merge(old.begin(), old.end(), added.begin(), added.end(), std::back_inserter(merged),
+               [](const TcxDataSelectionEntry& a, const TcxDataSelectionEntry& b) { return a.RowIndex < b.RowIndex; });
+    FSelection->InternalClear();
+    for (const TcxDataSelectionEntry& e : merged) FSelection->InternalAdd(-1, e.RowIndex, e.Kind, e.Index);
+  }
   FSelection->Changed();
 }
 
@@ -634,41 +646,76 @@ void TcxCustomDataControllerInfo::DoGrouping() {
   FExpandingInfos->Clear();
   FGroups->NumberRows();
   // Selected group rows come back as new entries; their rows are set by the re-index.
-  std::vector<TcxDataSelectionEntry>& list = FSelection->List();
-  for (Integer g : selectedGroups) list.push_back({-1, g, -1});
+  for (Integer g : selectedGroups) FSelection->InternalAdd(-1, -1, -1, g);
 }
 
 void TcxCustomDataControllerInfo::ReindexSelection(bool ARegrouped) {
-  std::vector<TcxDataSelectionEntry>& list = FSelection->List();
-  if (list.empty()) return;
-  const std::vector<TcxDataSelectionEntry> before = list;
-  std::vector<TcxDataSelectionEntry> kept;
-  kept.reserve(list.size());
-  for (TcxDataSelectionEntry e : list) {
+  const Integer count = FSelection->Count();
+  if (count == 0) return;
+  // The entries as they are now: kept ones with their new row and kind, dropped ones marked.
+  std::vector<TcxDataSelectionEntry> next(FSelection->List());
+  std::vector<char> keep(size_t(count), 1);
+  for (Integer i = 0; i < count; ++i) {
+    TcxDataSelectionEntry& e = next[size_t(i)];
+    char& k = keep[size_t(i)];
     if (e.Kind == -1) {
       // Old group indexes mean nothing after a regroup: those came back through the
       // remembered states with new indexes and no row yet.
-      if (ARegrouped && e.RowIndex != -1) continue;
-      if (!FGroups->IsValid(e.Index)) continue;
+      if ((ARegrouped && e.RowIndex != -1) || !FGroups->IsValid(e.Index)) {
+        k = 0;
+        continue;
+      }
       e.RowIndex = FGroups->Items(e.Index).RowIndex;
-      if (FGroups->FindByRowIndex(e.RowIndex) != e.Index) continue;  // hidden in a collapsed group
+      k = FGroups->FindByRowIndex(e.RowIndex) == e.Index;  // else hidden in a collapsed group
     } else {
-      if (e.Index >= FDataController->GetRecordCount()) continue;
+      if (e.Index >= FDataController->GetRecordCount()) {
+        k = 0;
+        continue;
+      }
       e.Kind = FGroupingFieldList->Count();
       e.RowIndex = GetRowIndexByRecordIndex(e.Index, false);
-      if (e.RowIndex < 0) continue;
+      k = e.RowIndex >= 0;
     }
-    kept.push_back(e);
   }
-  std::sort(kept.begin(), kept.end(),
-            [](const TcxDataSelectionEntry& a, const TcxDataSelectionEntry& b) { return a.RowIndex < b.RowIndex; });
-  const bool same = kept.size() == before.size() &&
-                    std::equal(kept.begin(), kept.end(), before.begin(), [](const auto& a, const auto& b) {
-                      return a.Kind == b.Kind && a.Index == b.Index && a.RowIndex == b.RowIndex;
-                    });
-  list.swap(kept);
+  bool changed = false, ordered = true;
+  size_t deleteCost = 0;
+  Integer lastRow = -1;
+  for (Integer i = 0; i < count; ++i) {
+    const TcxDataSelectionEntry& e = next[size_t(i)];
+    const TcxDataSelectionEntry& was = FSelection->Items(i);
+    if (!keep[size_t(i)]) {
+      deleteCost += size_t(count - i);
+      changed = true;
+      continue;
+    }
+    if (e.RowIndex < lastRow) ordered = false;
+    lastRow = e.RowIndex;
+    if (e.Kind != was.Kind || e.RowIndex != was.RowIndex) changed = true;
+  }
+  if (!changed) return;
+  if (ordered && deleteCost <= size_t(count) * 2) {
+    // Drop from the end, so the indexes still to visit stay valid; deleting an entry
+    // clears the anchor when it was the anchor row's.
+    for (Integer i = count - 1; i >= 0; --i)
+      if (!keep[size_t(i)]) FSelection->InternalDelete(i);
+    Integer at = 0;
+    for (Integer i = 0; i < count; ++i)
+      if (keep[size_t(i)]) FSelection->Reindex(at++, next[size_t(i)].Kind, next[size_t(i)].RowIndex);
+  } else {
+    // Rows changed order (or many are dropped): the entries are laid down again in row order.
+    for (Integer i = 0; i < count; ++i)
+      if (!keep[size_t(i)] && FSelection->Items(i).RowIndex == FSelection->AnchorRowIndex()) FSelection->ClearAnchor();
+    std::vector<TcxDataSelectionEntry> kept;
+    kept.reserve(size_t(count));
+    for (Integer i = 0; i < count; ++i)
+      if (keep[size_t(i)]) kept.push_back(next[size_t(i)]);
+    std::stable_sort(kept.begin(), kept.end(),
+                     [](const TcxDataSelectionEntry& a, const TcxDataSelectionEntry& b) { return a.RowIndex < b.RowIndex; });
+    FSelection->InternalClear();
+    for (const TcxDataSelectionEntry& e : kept) FSelection->InternalAdd(-1, e.RowIndex, e.Kind, e.Index);
+  }
   if (FSelection->AnchorRowIndex() >= GetRowCount()) FSelection->ClearAnchor();
-  if (!same) FChanges.Include(dcicSelection);
+  FChanges.Include(dcicSelection);
 }
 
 void TcxCustomDataControllerInfo::SettleFocus() {
@@ -770,7 +817,7 @@ void TcxCustomDataControllerInfo::Update() {
       FFocusingInfo.RecordIndex = GetRowInfo(0).RecordIndex;
       FFocusingInfo.Level = GetRowInfo(0).Level;
       if (FSelection->Count() > 0) {
-        FSelection->List().clear();
+        FSelection->InternalClear();
         FChanges.Include(dcicSelection);
       }
     }

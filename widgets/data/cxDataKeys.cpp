@@ -32,7 +32,7 @@ void TcxSelectedKeys::Restore() {
   TcxDataSelection* selection = FDataController->DataControllerInfo()->Selection();
   if (selection->Count() == 0 || FEntries.empty()) return;
   TakeKeyFields();
-  std::vector<TcxDataSelectionEntry>& list = selection->List();
+  const std::vector<TcxDataSelectionEntry>& list = selection->List();
   std::vector<bool> matched(FEntries.size(), false);
   // The next unused entry of each run of equal keys, found by the run's first entry.
   std::vector<Integer> next(FEntries.size());
@@ -48,16 +48,16 @@ void TcxSelectedKeys::Restore() {
     ++next[run];
     matched[size_t(candidate)] = true;
     const Integer at = FEntries[size_t(candidate)].SelectionIndex;
-    if (at < Integer(list.size())) list[size_t(at)].Index = r;
+    if (at < Integer(list.size())) selection->SetIndex(at, r);
   }
   for (size_t i = 0; i < FEntries.size(); ++i) {
     const Integer at = FEntries[i].SelectionIndex;
-    if (!matched[i] && at < Integer(list.size())) list[size_t(at)].Index = -1;
+    if (!matched[i] && at < Integer(list.size())) selection->SetIndex(at, -1);
   }
   bool dropped = false;
   for (Integer i = Integer(list.size()) - 1; i >= 0; --i)
     if (list[size_t(i)].Kind != -1 && list[size_t(i)].Index == -1) {
-      list.erase(list.begin() + i);
+      selection->InternalDelete(i);
       dropped = true;
     }
   if (dropped) selection->Changed();

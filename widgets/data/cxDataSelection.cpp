@@ -2,25 +2,35 @@
 
 #include <algorithm>
 
-void TcxDataSelection::Add(Integer AIndex, Integer ARowIndex, Integer AKind, Integer ARecordOrGroupIndex) {
+void TcxDataSelection::InternalAdd(Integer AIndex, Integer ARowIndex, Integer AKind, Integer ARecordOrGroupIndex) {
   const TcxDataSelectionEntry e{AKind, ARecordOrGroupIndex, ARowIndex};
   if (AIndex < 0 || AIndex >= Count())
     FItems.push_back(e);
   else
     FItems.insert(FItems.begin() + AIndex, e);
+}
+
+void TcxDataSelection::InternalClear() { FItems.clear(); }
+
+void TcxDataSelection::InternalDelete(Integer AIndex) {
+  if (FItems[size_t(AIndex)].RowIndex == FAnchorRowIndex) ClearAnchor();
+  FItems.erase(FItems.begin() + AIndex);
+}
+
+void TcxDataSelection::Add(Integer AIndex, Integer ARowIndex, Integer AKind, Integer ARecordOrGroupIndex) {
+  InternalAdd(AIndex, ARowIndex, AKind, ARecordOrGroupIndex);
   Changed();
 }
 
 void TcxDataSelection::Delete(Integer AIndex) {
   if (AIndex < 0 || AIndex >= Count()) return;
-  if (FItems[size_t(AIndex)].RowIndex == FAnchorRowIndex) ClearAnchor();
-  FItems.erase(FItems.begin() + AIndex);
+  InternalDelete(AIndex);
   Changed();
 }
 
 void TcxDataSelection::Clear() {
   if (FItems.empty()) return;
-  FItems.clear();
+  InternalClear();
   Changed();
 }
 
@@ -32,11 +42,8 @@ void TcxDataSelection::Reset() {
 void TcxDataSelection::Resize(Integer ACount) {
   ACount = ACount < 0 ? 0 : ACount;
   if (ACount == Count()) return;
-  while (Count() > ACount) {
-    if (FItems.back().RowIndex == FAnchorRowIndex) ClearAnchor();
-    FItems.pop_back();
-  }
-  while (Count() < ACount) FItems.push_back({0, Count(), Count()});
+  while (Count() > ACount) InternalDelete(Count() - 1);
+  while (Count() < ACount) InternalAdd(-1, Count(), 0, Count());
   Changed();
 }
 

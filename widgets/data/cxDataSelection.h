@@ -7,6 +7,8 @@
 #include <vector>
 
 class TcxCustomDataController;
+class TcxCustomDataControllerInfo;
+class TcxSelectedKeys;
 
 struct TcxDataSelectionEntry {
   Integer Kind = 0;  // -1 group row, else the data row's level
@@ -14,22 +16,32 @@ struct TcxDataSelectionEntry {
   Integer RowIndex = -1;
 };
 
+// Every insertion, removal and clearing of entries, by any path, goes through
+// InternalAdd, InternalDelete and InternalClear, so that a descendant keeping state in
+// parallel with the entries (same indexes) can follow each one.
 class TcxDataSelection : public TObject {
   TL_CLASS(TcxDataSelection, TObject)
+  friend class TcxCustomDataControllerInfo;
+  friend class TcxSelectedKeys;
+
  public:
   explicit TcxDataSelection(TcxCustomDataController* ADataController = nullptr) : FDataController(ADataController) {}
   TcxCustomDataController* DataController() const { return FDataController; }
   Integer Count() const { return Integer(FItems.size()); }
   const TcxDataSelectionEntry& Items(Integer AIndex) const { return FItems.at(size_t(AIndex)); }
-  std::vector<TcxDataSelectionEntry>& List() { return FItems; }
+  const std::vector<TcxDataSelectionEntry>& List() const { return FItems; }
+  virtual void ClearAnchor() { FAnchorRowIndex = -1; }
+  // Appends entries (kind 0, index and row = position) or deletes from the end until
+  // there are ACount.
+  virtual void Resize(Integer ACount);
   // Inserts at AIndex (-1 appends).
   virtual void Add(Integer AIndex, Integer ARowIndex, Integer AKind, Integer ARecordOrGroupIndex);
+  // True with the match, else False with the insertion point.
+  virtual bool FindByRowIndex(Integer ARowIndex, Integer& AIndex) const;
   void Delete(Integer AIndex);
   void Clear();
   // Clears the anchor and the entries.
   void Reset();
-  // True with the match, else False with the insertion point.
-  virtual bool FindByRowIndex(Integer ARowIndex, Integer& AIndex) const;
   Integer FindByRecordIndex(Integer ARecordIndex) const;
   Integer FindByGroupIndex(Integer AGroupIndex) const;
   bool IsRecordSelected(Integer ARecordIndex) const { return FindByRecordIndex(ARecordIndex) >= 0; }
@@ -37,31 +49,40 @@ class TcxDataSelection : public TObject {
     Integer i;
     return FindByRowIndex(ARowIndex, i);
   }
-  // Appends entries (kind 0, index and row = position) or deletes from the end until
-  // there are ACount.
-  virtual void Resize(Integer ACount);
   // Drops, from the end, the data entries whose record fails APasses.
   template <class Passes>
   void CheckRecordRows(Passes APasses) {
     bool changed = false;
     for (Integer i = Count() - 1; i >= 0; --i)
       if (FItems[size_t(i)].Kind != -1 && !APasses(FItems[size_t(i)].Index)) {
-        if (FItems[size_t(i)].RowIndex == FAnchorRowIndex) ClearAnchor();
-        FItems.erase(FItems.begin() + i);
+        InternalDelete(i);
         changed = true;
       }
     if (changed) Changed();
   }
   Integer AnchorRowIndex() const { return FAnchorRowIndex; }
   void SetAnchorRowIndex(Integer Value) { FAnchorRowIndex = Value; }
-  virtual void ClearAnchor() { FAnchorRowIndex = -1; }
   // Fired by every change of the entries.
   TNotifyEvent OnChanged;
   void Changed() {
     if (OnChanged) OnChanged(this);
   }
 
+ protected:
+  // The raw edits, without notification. AIndex -1 (or past the end) appends.
+  virtual void InternalAdd(Integer AIndex, Integer ARowIndex, Integer AKind, Integer ARecordOrGroupIndex);
+  virtual void InternalClear();
+  // Clears the anchor when the entry is the anchor row's.
+  virtual void InternalDelete(Integer AIndex);
+
  private:
+  // A re-indexed entry keeps its place; only its row and kind move.
+  void Reindex(Integer AIndex, Integer AKind, Integer ARowIndex) {
+    FItems[size_t(AIndex)].Kind = AKind;
+    FItems[size_t(AIndex)].RowIndex = ARowIndex;
+  }
+  void SetIndex(Integer AIndex, Integer ARecordOrGroupIndex) { FItems[size_t(AIndex)].Index = ARecordOrGroupIndex; }
+
   TcxCustomDataController* FDataController;
   std::vector<TcxDataSelectionEntry> FItems;
   Integer FAnchorRowIndex = -1;
