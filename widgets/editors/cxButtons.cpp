@@ -393,16 +393,8 @@ void TcxCustomButton::Click() {
 }
 
 void TcxCustomButton::WMContextMenu(TMessage& Message) {
-  if (!FPopupMenu) {
-    TL_INHERITED(Message);
-    return;
-  }
-  TPoint p;
-  if (!cxContextMenuPoint(this, Message, p)) {
-    TL_INHERITED(Message);
-    return;
-  }
-  if (DoShowPopupMenu(FPopupMenu, p.X, p.Y)) Message.Result = 1;
+  const auto show = [this](TComponent* AMenu, Integer X, Integer Y) { return DoShowPopupMenu(AMenu, X, Y); };
+  if (!cxOwnerContextMenu(this, FPopupMenu, Message, show)) TL_INHERITED(Message);
 }
 
 // ---- Painting -------------------------------------------------------------------------------

@@ -39,13 +39,17 @@ void cxSetPopupMenuLink(TComponent* AOwner, TComponent*& AField, TComponent* Val
   if (Value) Value->FreeNotification(AOwner);
 }
 
-bool cxContextMenuPoint(TControl* AControl, const TMessage& Message, TPoint& P) {
-  P = {SHORT(LOWORD(Message.LParam)), SHORT(HIWORD(Message.LParam))};
-  if (P.X == -1 && P.Y == -1) {
-    P = AControl->ClientToScreen({0, 0});
-    return true;
+bool cxOwnerContextMenu(TControl* AControl, TComponent* AMenu, TMessage& Message,
+                        const std::function<bool(TComponent*, Integer, Integer)>& AShow) {
+  if (!AMenu) return false;
+  TPoint p{SHORT(LOWORD(Message.LParam)), SHORT(HIWORD(Message.LParam))};
+  if (p.X == -1 && p.Y == -1) {
+    p = AControl->ClientToScreen({0, 0});
+  } else {
+    const TPoint c = AControl->ScreenToClient(p);
+    const TRect r = AControl->GetClientRect();
+    if (c.X < r.Left || c.X >= r.Right || c.Y < r.Top || c.Y >= r.Bottom) return false;
   }
-  const TPoint c = AControl->ScreenToClient(P);
-  const TRect r = AControl->GetClientRect();
-  return c.X >= r.Left && c.X < r.Right && c.Y >= r.Top && c.Y < r.Bottom;
+  if (AShow(AMenu, p.X, p.Y)) Message.Result = 1;
+  return true;
 }

@@ -17,6 +17,8 @@ void cxOwnerMeasureItem(TControl* AControl, TMessage& Message);
 // Accepts only popup menus; a removal of the menu clears AField through Notification.
 void cxSetPopupMenuLink(TComponent* AOwner, TComponent*& AField, TComponent* Value);
 
-// Where a context-menu message shows the menu, in screen coordinates: the client origin for
-// one sent by the keyboard. False when the click lies outside the client area.
-bool cxContextMenuPoint(TControl* AControl, const TMessage& Message, TPoint& P);
+// Answers a context-menu message with AMenu shown through AShow: at the client origin when sent
+// by the keyboard, else where clicked. False, with nothing shown, when there is no menu or the
+// click lies outside the client area: the message is then the default handling's.
+bool cxOwnerContextMenu(TControl* AControl, TComponent* AMenu, TMessage& Message,
+                        const std::function<bool(TComponent*, Integer, Integer)>& AShow);
