@@ -1,29 +1,18 @@
 // One calculate-and-paint of a text editor's view with a drop-down button, as every mouse
 // move over an editor does: a view data made by the properties lays the view info out and
 // the view info paints it on a bitmap.
+#include "bench/BenchDesktop.h"
 #include "classlib/visual/Forms.h"
-#include "classlib/visual/VisualUnits.h"
-#include "platform/host/HeadlessHost.h"
-#include "platform/kernel/Clock.h"
-#include "platform/kernel/Units.h"
-#include "widgets/editcore/EditcoreUnits.h"
 #include "widgets/editcore/cxEdit.h"
 #include "widgets/editcore/cxTextEditViewData.h"
-#include "widgets/foundation/FoundationUnits.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
-class Program {
+class Program : BenchDesktop {
  public:
-  Program() : host_(clock_) {
-    previousClock_ = SetClockSource(&clock_);
-    PlatformKernelInitialize();
-    PlatformUserInitialize();
-    ClasslibVisualInitialize();
-    WidgetsFoundationInitialize();
-    WidgetsEditcoreInitialize();
+  Program() : BenchDesktop(BenchUnits::Editcore) {
     properties_ = New<TcxCustomEditProperties>(nullptr);
     properties_->GetButtons()->Add()->SetKind(TcxEditButtonKind::bkDown);
     styles_ = New<TcxContainerStyles>(nullptr, cxEditStyleClassOf<TcxEditStyle>());
@@ -36,21 +25,12 @@ class Program {
     bitmap_->Free();
     styles_->Free();
     properties_->Free();
-    WidgetsEditcoreFinalize();
-    WidgetsFoundationFinalize();
-    ClasslibVisualFinalize();
-    PlatformUserFinalize();
-    PlatformKernelFinalize();
-    SetClockSource(previousClock_);
   }
   TcxCustomEditProperties* Properties() { return properties_; }
   TcxCustomEditStyle* Style() { return static_cast<TcxCustomEditStyle*>(styles_->Style()); }
   TcxCanvas& Canvas() { return *canvas_; }
 
  private:
-  VirtualClock clock_;
-  ClockSource* previousClock_ = nullptr;
-  HeadlessHost host_;
   TcxCustomEditProperties* properties_ = nullptr;
   TcxContainerStyles* styles_ = nullptr;
   TBitmap* bitmap_ = nullptr;

@@ -1,5 +1,6 @@
 // Raster device throughput beside pixman doing the same fills, copies and stretches. Each
 // row of ours is registered next to pixman's, so the two sides run interleaved.
+#include "bench/BenchPaired.h"
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Gdi.h"
 
@@ -149,14 +150,6 @@ void BM_PixmanStretchNearest(benchmark::State& state) {
 
 }  // namespace
 
-#ifdef TL_HAVE_PIXMAN
-// Ours and pixman's, one size at a time.
-#define TL_PAIRED(ours, theirs, n) \
-  BENCHMARK(ours)->Arg(n);         \
-  BENCHMARK(theirs)->Arg(n)
-#else
-#define TL_PAIRED(ours, theirs, n) BENCHMARK(ours)->Arg(n)
-#endif
 TL_PAIRED(BM_GdiSolidFill, BM_PixmanSolidFill, 64);
 TL_PAIRED(BM_GdiSolidFill, BM_PixmanSolidFill, 512);
 TL_PAIRED(BM_GdiPatternFill, BM_PixmanPatternFill, 64);

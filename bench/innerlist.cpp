@@ -1,12 +1,8 @@
 // Filling the list box inside a container: every added item lets the library bars follow
 // the list's own, so a large fill pays for that many bar updates.
+#include "bench/BenchDesktop.h"
 #include "classlib/visual/Forms.h"
-#include "classlib/visual/VisualUnits.h"
-#include "platform/host/HeadlessHost.h"
-#include "platform/kernel/Clock.h"
-#include "platform/kernel/Units.h"
 #include "platform/user/User.h"
-#include "widgets/foundation/FoundationUnits.h"
 #include "widgets/foundation/cxInnerListBox.h"
 
 #include <benchmark/benchmark.h>
@@ -31,14 +27,9 @@ TL_DEFINE_CLASS(TBenchListContainer, [](auto&) {});
 
 namespace {
 
-class Program {
+class Program : BenchDesktop {
  public:
-  Program() : host_(clock_) {
-    previousClock_ = SetClockSource(&clock_);
-    PlatformKernelInitialize();
-    PlatformUserInitialize();
-    ClasslibVisualInitialize();
-    WidgetsFoundationInitialize();
+  Program() : BenchDesktop(BenchUnits::Foundation) {
     cxLookUpGetScrollBarInfo();  // as the container unit's start-up does
     form_ = TCustomForm::CreateNew(nullptr);
     form_->SetBounds(50, 50, 300, 300);
@@ -50,18 +41,10 @@ class Program {
   }
   ~Program() {
     form_->Free();
-    WidgetsFoundationFinalize();
-    ClasslibVisualFinalize();
-    PlatformUserFinalize();
-    PlatformKernelFinalize();
-    SetClockSource(previousClock_);
   }
   TcxCustomInnerListBox* List() { return box_->List; }
 
  private:
-  VirtualClock clock_;
-  ClockSource* previousClock_ = nullptr;
-  HeadlessHost host_;
   TCustomForm* form_ = nullptr;
   TBenchListContainer* box_ = nullptr;
 };

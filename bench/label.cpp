@@ -1,26 +1,15 @@
 // Rendering a label with a one-pixel depth effect: every step of Depth draws the caption
 // once more, so the render time grows with Depth.
-#include "classlib/visual/VisualUnits.h"
-#include "platform/host/HeadlessHost.h"
-#include "platform/kernel/Clock.h"
-#include "platform/kernel/Units.h"
-#include "widgets/editcore/EditcoreUnits.h"
+#include "bench/BenchDesktop.h"
 #include "widgets/editors/cxLabel.h"
-#include "widgets/foundation/FoundationUnits.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
-class Program {
+class Program : BenchDesktop {
  public:
-  Program() : host_(clock_) {
-    previousClock_ = SetClockSource(&clock_);
-    PlatformKernelInitialize();
-    PlatformUserInitialize();
-    ClasslibVisualInitialize();
-    WidgetsFoundationInitialize();
-    WidgetsEditcoreInitialize();
+  Program() : BenchDesktop(BenchUnits::Editcore) {
     cxLabelInitialize();
     properties_ = New<TcxLabelProperties>(nullptr);
     style_ = static_cast<TcxCustomEditStyle*>(properties_->GetStyleClass().Create(
@@ -37,21 +26,12 @@ class Program {
     style_->Free();
     properties_->Free();
     cxLabelFinalize();
-    WidgetsEditcoreFinalize();
-    WidgetsFoundationFinalize();
-    ClasslibVisualFinalize();
-    PlatformUserFinalize();
-    PlatformKernelFinalize();
-    SetClockSource(previousClock_);
   }
   TcxLabelProperties* Properties() { return properties_; }
   TcxCustomEditStyle* Style() { return style_; }
   TcxCanvas& Canvas() { return *canvas_; }
 
  private:
-  VirtualClock clock_;
-  ClockSource* previousClock_ = nullptr;
-  HeadlessHost host_;
   TcxLabelProperties* properties_ = nullptr;
   TcxCustomEditStyle* style_ = nullptr;
   TBitmap* bitmap_ = nullptr;

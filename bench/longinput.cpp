@@ -2,11 +2,9 @@
 // does not scroll, a sorted list box filled item by item, DrawTextA over a long text and a
 // single long word, and the picture mask placing a long text. Each reports its growth
 // (BigO) over its range; all should stay near n or n log n.
+#include "bench/BenchDesktop.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/Text.h"
-#include "platform/host/HeadlessHost.h"
-#include "platform/kernel/Clock.h"
-#include "platform/kernel/Units.h"
 #include "platform/user/Controls.h"
 #include "platform/user/User.h"
 #include "widgets/editcore/cxStandardMask.h"
@@ -16,25 +14,6 @@
 #include <string>
 
 namespace {
-
-class Desktop {
- public:
-  Desktop() : host_(clock_) {
-    previous_ = SetClockSource(&clock_);
-    PlatformKernelInitialize();
-    PlatformUserInitialize();
-  }
-  ~Desktop() {
-    PlatformUserFinalize();
-    PlatformKernelFinalize();
-    SetClockSource(previous_);
-  }
-
- private:
-  VirtualClock clock_;
-  ClockSource* previous_ = nullptr;
-  HeadlessHost host_;
-};
 
 std::string Words(size_t n) {
   static const char kWords[] = "pack my box with five dozen liquor jugs ";
@@ -46,7 +25,7 @@ std::string Words(size_t n) {
 
 // A narrow edit control without automatic scrolling: a paste is cut to what fits.
 void BM_EditPasteWithoutAutoScroll(benchmark::State& state) {
-  Desktop d;
+  BenchDesktop d(BenchUnits::User);
   HWND edit = CreateWindowExA(0, "EDIT", "", WS_POPUP, 0, 0, 200, 24, nullptr, nullptr, nullptr, nullptr);
   SendMessageA(edit, EM_LIMITTEXT, 0, 0);
   const std::string text = Words(size_t(state.range(0)));
@@ -61,7 +40,7 @@ BENCHMARK(BM_EditPasteWithoutAutoScroll)->RangeMultiplier(4)->Range(1 << 10, 1 <
     ->Unit(benchmark::kMicrosecond);
 
 void BM_SortedListBoxFill(benchmark::State& state) {
-  Desktop d;
+  BenchDesktop d(BenchUnits::User);
   HWND list = CreateWindowExA(0, "LISTBOX", "", WS_POPUP | LBS_SORT | LBS_HASSTRINGS, 0, 0, 200, 200, nullptr,
                               nullptr, nullptr, nullptr);
   const int n = int(state.range(0));

@@ -1,8 +1,7 @@
 // Region algebra and scan conversion: combine cost against rectangle count beside pixman's
 // regions on the same inputs (each row of ours registered next to pixman's, so the sides run
 // interleaved), and the shapes the raster device fills through the same code.
-#include <benchmark/benchmark.h>
-
+#include "bench/BenchPaired.h"
 #include "platform/gdi/Region.h"
 #include "platform/gdi/ScanConvert.h"
 
@@ -101,11 +100,6 @@ void BM_PixmanFromRects(benchmark::State& state) {
     pixman_region32_fini(&r);
   }
 }
-#define TL_PAIRED(ours, theirs, n) \
-  BENCHMARK(ours)->Arg(n);         \
-  BENCHMARK(theirs)->Arg(n)
-#else
-#define TL_PAIRED(ours, theirs, n) BENCHMARK(ours)->Arg(n)
 #endif
 
 TL_PAIRED(BM_CombineOr, BM_PixmanUnion, 64);

@@ -53,3 +53,17 @@ class TestCriteria : public TcxFilterCriteria {
   }
   std::vector<Owned<TestField>> Fields;
 };
+
+// A data test over a fresh criteria of the test fields, gone before the units stop.
+class CriteriaTest : public DataTest {
+ protected:
+  void SetUp() override {
+    DataTest::SetUp();
+    c_.reset(New<TestCriteria>());
+  }
+  void TearDown() override {
+    c_.reset();
+    DataTest::TearDown();
+  }
+  Owned<TestCriteria> c_;
+};

@@ -9,16 +9,8 @@ using K = TcxFilterOperatorKind;
 using B = TcxFilterBoolOperatorKind;
 using O = TcxFilterCriteriaOption;
 
-class FilterCriteria : public DataTest {
+class FilterCriteria : public CriteriaTest {
  protected:
-  void SetUp() override {
-    DataTest::SetUp();
-    c_.reset(New<TestCriteria>());
-  }
-  void TearDown() override {
-    c_.reset();
-    DataTest::TearDown();
-  }
   std::string Data(TcxFilterCriteria* c = nullptr) {
     TStringStream s;
     (c ? c : c_.get())->WriteData(s);
@@ -29,7 +21,6 @@ class FilterCriteria : public DataTest {
     c_->ReadData(s);
   }
   TestField* F(Integer i) { return c_->Field(i); }
-  Owned<TestCriteria> c_;
 };
 
 struct ChangeCounter : TObject {

@@ -9,16 +9,11 @@ namespace {
 using K = TcxFilterOperatorKind;
 using O = TcxFilterCriteriaOption;
 
-class FilterOperators : public DataTest {
+class FilterOperators : public CriteriaTest {
  protected:
-  void SetUp() override {
-    DataTest::SetUp();
-    c_.reset(New<TestCriteria>());
-  }
   void TearDown() override {
-    c_.reset();
     cxFilterTodaySource = nullptr;
-    DataTest::TearDown();
+    CriteriaTest::TearDown();
   }
   // Whether a record whose F holds AValue passes F <kind> AOperand.
   bool Passes(K AKind, const Variant& AValue, const Variant& AOperand) {
@@ -30,7 +25,6 @@ class FilterOperators : public DataTest {
     c_->Clear();
     return c_->Root()->AddItem(c_->Field(0), AKind, AOperand, ADisplay);
   }
-  Owned<TestCriteria> c_;
 };
 
 TDateTime gToday;

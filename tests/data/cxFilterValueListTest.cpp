@@ -11,17 +11,15 @@ namespace {
 using V = TcxFilterValueItemKind;
 using K = TcxFilterOperatorKind;
 
-class FilterValueList : public DataTest {
+class FilterValueList : public CriteriaTest {
  protected:
   void SetUp() override {
-    DataTest::SetUp();
-    c_.reset(New<TestCriteria>());
+    CriteriaTest::SetUp();
     l_.reset(c_->GetValueListClass().Create(c_.get()));
   }
   void TearDown() override {
     l_.reset();
-    c_.reset();
-    DataTest::TearDown();
+    CriteriaTest::TearDown();
   }
   std::string Shape() {
     std::string r;
@@ -33,7 +31,6 @@ class FilterValueList : public DataTest {
     return r;
   }
   void Value(const Variant& v) { l_->Add(V::fviValue, v, VarToStr(v), false); }
-  Owned<TestCriteria> c_;
   Owned<TcxFilterValueList> l_;
 };
 

@@ -6,33 +6,14 @@
 # once with a warning.
 set -euo pipefail
 app="$1"; grab="$2"; xvfb="$3"
-
-if [[ "${E2E_INNER:-}" != 1 ]]; then
-  command -v xdotool >/dev/null || { echo "run-e2e: xdotool is not installed (package xdotool)" >&2; exit 1; }
-  for attempt in 1 2; do
-    if E2E_INNER=1 "$xvfb" -t 50 "$0" "$@"; then exit 0; fi
-    if [[ $attempt == 1 ]]; then echo "WARNING: e2e attempt 1 failed, retrying once" >&2; fi
-  done
-  exit 1
-fi
+e2e_name=run-e2e
+source "$(dirname "$0")/e2e-common.sh"
+e2e_run_in_xvfb "$xvfb" e2e "$@"
 
 work="$(mktemp -d)"
 out="$work/out"
 : >"$out"
-SDL_VIDEODRIVER=x11 "$app" >"$out" 2>"$work/err" &
-pid=$!
-cleanup() {
-  kill "$pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "run-e2e: $*" >&2
-  echo "--- program output" >&2; cat "$out" >&2 || true
-  echo "--- program errors" >&2; cat "$work/err" >&2 || true
-  exit 1
-}
+e2e_start "$app" "$out"
 
 # Waits until the program has printed `count` lines matching `pattern`.
 wait_line() {
@@ -57,8 +38,6 @@ expect_pixel() {
     sleep 0.02
   done
 }
-
-xdo() { timeout 10 xdotool "$@" || fail "xdotool $* failed"; }
 
 wait_line '^READY '
 wid="$(grep -m1 '^READY ' "$out" | cut -d' ' -f2)"
@@ -99,12 +78,5 @@ xdo key Down
 wait_line '^MENUOPEN ' 2
 xdo key q
 wait_line '^MENU 2$'
-deadline=$((SECONDS + 10))
-while kill -0 "$pid" 2>/dev/null; do
-  ((SECONDS < deadline)) || fail "the program did not exit after Quit"
-  sleep 0.02
-done
-status=0
-wait "$pid" || status=$?
-[[ $status == 0 ]] || fail "the program exited with $status"
+e2e_expect_exit "the program" Quit 0.02
 echo "e2e: pattern, click, key and menu command all seen on screen"

@@ -7,33 +7,13 @@
 # after each step. Every wait has a deadline; the whole run is retried once with a warning.
 set -euo pipefail
 app="$1"; grab="$2"; xvfb="$3"
-
-if [[ "${E2E_INNER:-}" != 1 ]]; then
-  command -v xdotool >/dev/null || { echo "run-game-e2e: xdotool is not installed (package xdotool)" >&2; exit 1; }
-  for attempt in 1 2; do
-    if E2E_INNER=1 "$xvfb" -t 50 "$0" "$@"; then exit 0; fi
-    if [[ $attempt == 1 ]]; then echo "WARNING: game e2e attempt 1 failed, retrying once" >&2; fi
-  done
-  exit 1
-fi
+e2e_name=run-game-e2e
+source "$(dirname "$0")/e2e-common.sh"
+e2e_run_in_xvfb "$xvfb" "game e2e" "$@"
 
 work="$(mktemp -d)"
 cp "$app" "$work/tessaloom"
-SDL_VIDEODRIVER=x11 "$work/tessaloom" >"$work/out" 2>"$work/err" &
-pid=$!
-cleanup() {
-  kill "$pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "run-game-e2e: $*" >&2
-  echo "--- program errors" >&2; cat "$work/err" >&2 || true
-  exit 1
-}
-
-xdo() { timeout 10 xdotool "$@" || fail "xdotool $* failed"; }
+e2e_start "$work/tessaloom" "$work/out"
 
 wid="$(timeout 15 xdotool search --sync --name '^Tessaloom$' | head -n1)" || fail "no window named Tessaloom within 15 s"
 [[ "$wid" =~ ^[0-9]+$ ]] || fail "bad window id '$wid'"
@@ -113,13 +93,6 @@ xdo key F10
 xdo key Down
 sleep 0.2
 xdo key x
-deadline=$((SECONDS + 10))
-while kill -0 "$pid" 2>/dev/null; do
-  ((SECONDS < deadline)) || fail "the game did not exit after Game | Exit"
-  sleep 0.05
-done
-status=0
-wait "$pid" || status=$?
-[[ $status == 0 ]] || fail "the game exited with $status"
+e2e_expect_exit "the game" "Game | Exit" 0.05
 [[ ! -e "$work/config.ini" ]] || fail "the game wrote config.ini without a change of settings"
 echo "game e2e: click, pause, resume, new game and exit all seen on screen"

@@ -2,6 +2,9 @@
 // widget library's units started from the foundation up.
 #pragma once
 
+#include "classlib/core/FormText.h"
+#include "classlib/core/Streams.h"
+#include "classlib/visual/Forms.h"
 #include "tests/foundation/PainterTestFixture.h"
 #include "widgets/editcore/EditcoreUnits.h"
 #include "widgets/editors/EditorsUnits.h"
@@ -30,4 +33,33 @@ class EditorsTest : public PainterTest {
     b->Canvas()->FillRect({0, 0, w, h});
     return b;
   }
+  // The form a window description in text makes; the caller frees it.
+  static TForm* ReadDialog(const char* AText) {
+    Owned<TMemoryStream> binary(New<TMemoryStream>());
+    ObjectTextToBinary(AText, *binary);
+    binary->SetPosition(0);
+    TForm* dialog = TForm::CreateNew(Application);
+    binary->ReadComponent(dialog);
+    return dialog;
+  }
+};
+
+// Controls on a dialog form named "dlg", freed after each test.
+class EditorsDialogTest : public EditorsTest {
+ protected:
+  void SetUp() override {
+    EditorsTest::SetUp();
+    form = TForm::CreateNew(Application);
+    form->SetName("dlg");
+    form->SetBounds(100, 100, 300, 200);
+  }
+  void TearDown() override {
+    form->Free();
+    EditorsTest::TearDown();
+  }
+  void Show() {
+    form->Show();
+    Pump();
+  }
+  TForm* form = nullptr;
 };

@@ -9,14 +9,13 @@
 #include "platform/host/HeadlessHost.h"
 #include "platform/user/User.h"
 #include "tests/editors/EditorsTestSupport.h"
+#include "tests/foundation/GalleryFile.h"
 #include "tests/foundation/NativePainterFixture.h"
 #include "widgets/editors/cxButtons.h"
 #include "widgets/foundation/cxControlBase.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <functional>
 
 namespace {
@@ -60,22 +59,15 @@ TL_DEFINE_CLASS(TScriptedMenu)
 
 namespace {
 
-class Button : public EditorsTest {
+class Button : public EditorsDialogTest {
  protected:
   void SetUp() override {
-    EditorsTest::SetUp();
-    form = TForm::CreateNew(Application);
-    form->SetName("dlg");
-    form->SetBounds(100, 100, 300, 200);
+    EditorsDialogTest::SetUp();
     edit = New<TEdit>(form);
     edit->SetBounds(10, 10, 100, 21);
     edit->SetParent(form);
     ok = Add("ok", 10, 50);
     cancel = Add("cancel", 100, 50);
-  }
-  void TearDown() override {
-    form->Free();
-    EditorsTest::TearDown();
   }
   TcxButton* Add(const char* name, int x, int y) {
     auto* b = New<TcxButton>(form);
@@ -92,13 +84,8 @@ class Button : public EditorsTest {
     log.Log.clear();
     return s;
   }
-  void Show() {
-    form->Show();
-    Pump();
-  }
 
   TClickLog log;
-  TForm* form = nullptr;
   TEdit* edit = nullptr;
   TcxButton* ok = nullptr;
   TcxButton* cancel = nullptr;
@@ -471,17 +458,7 @@ TEST_F(Button, GalleryOfLooksStatesAndKinds) {
     }
   }
   ok->SetEnabled(true);
-  const std::filesystem::path dir = std::filesystem::path(TL_BINARY_DIR) / "gallery";
-  std::filesystem::create_directories(dir);
-  const EncodeResult png = EncodePng(image);
-  ASSERT_TRUE(png.Ok) << png.Error;
-  const std::filesystem::path file = dir / "button-looks.png";
-  {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(png.Bytes.data()), std::streamsize(png.Bytes.size()));
-    ASSERT_TRUE(out.good());
-  }
-  EXPECT_EQ(std::filesystem::file_size(file), png.Bytes.size());
+  WriteGalleryPng(image, "button-looks.png");
 }
 
 }  // namespace
@@ -504,11 +481,7 @@ TEST_F(Button, ReadFromAWindowDescriptionAndWrittenBackWithOnlyItsSetValues) {
       "    Caption = 'Plain'\n"
       "  end\n"
       "end\n";
-  Owned<TMemoryStream> binary(New<TMemoryStream>());
-  ObjectTextToBinary(text, *binary);
-  binary->SetPosition(0);
-  TForm* dialog = TForm::CreateNew(Application);
-  binary->ReadComponent(dialog);
+  TForm* dialog = ReadDialog(text);
   auto* go = dynamic_cast<TcxButton*>(dialog->FindComponent("bGo"));
   ASSERT_NE(go, nullptr);
   EXPECT_EQ(go->GetKind(), BK::cxbkDropDownButton);

@@ -237,11 +237,7 @@ TEST_F(LabelControl, ReadFromAWindowDescription) {
       "    Height = 30\n"
       "  end\n"
       "end\n";
-  Owned<TMemoryStream> binary(New<TMemoryStream>());
-  ObjectTextToBinary(text, *binary);
-  binary->SetPosition(0);
-  TForm* dialog = TForm::CreateNew(Application);
-  binary->ReadComponent(dialog);
+  TForm* dialog = ReadDialog(text);
   auto* l = dynamic_cast<TcxLabel*>(dialog->FindComponent("lName"));
   ASSERT_NE(l, nullptr);
   EXPECT_EQ(l->GetCaption(), "&Name");

@@ -2,20 +2,17 @@
 // another by click, Space, arrow keys and accelerator with one click each; the glyph's state
 // following the mouse; the glyph painted by each look in each state, placed by the
 // alignment; a gallery of its looks.
-#include "classlib/core/FormText.h"
-#include "classlib/core/Streams.h"
 #include "classlib/visual/Forms.h"
 #include "platform/gdi/Codecs.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/user/User.h"
 #include "tests/editors/EditorsTestSupport.h"
+#include "tests/foundation/GalleryFile.h"
 #include "tests/foundation/NativePainterFixture.h"
 #include "widgets/editors/cxRadioGroup.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 
 namespace {
 
@@ -40,20 +37,13 @@ class TProbeRadio : public TcxRadioButton {
   void At(const TPoint& P, bool AHeld) { UpdateState(P, AHeld); }
 };
 
-class RadioButton : public EditorsTest {
+class RadioButton : public EditorsDialogTest {
  protected:
   void SetUp() override {
-    EditorsTest::SetUp();
-    form = TForm::CreateNew(Application);
-    form->SetName("dlg");
-    form->SetBounds(100, 100, 300, 200);
+    EditorsDialogTest::SetUp();
     a = Add("a", "&Alpha", 10);
     b = Add("b", "&Beta", 40);
     c = Add("c", "&Gamma", 70);
-  }
-  void TearDown() override {
-    form->Free();
-    EditorsTest::TearDown();
   }
   TcxRadioButton* Add(const char* name, const char* caption, int y) {
     auto* r = New<TProbeRadio>(form);
@@ -69,12 +59,7 @@ class RadioButton : public EditorsTest {
     for (TcxRadioButton* r : {a, b, c}) s += r->GetChecked() ? "1" : "0";
     return s;
   }
-  void Show() {
-    form->Show();
-    Pump();
-  }
   TRadioLog log;
-  TForm* form = nullptr;
   TcxRadioButton* a = nullptr;
   TcxRadioButton* b = nullptr;
   TcxRadioButton* c = nullptr;
@@ -216,17 +201,7 @@ TEST_F(RadioButton, GlyphOfEachLookAndStateAtItsPlaceWithAGallery) {
   PaperCanvas paper(kW, kH);
   a->PaintTo(paper.Cx(), false);
   EXPECT_EQ(a->GetGlyphRect().Right, kW);
-  const std::filesystem::path dir = std::filesystem::path(TL_BINARY_DIR) / "gallery";
-  std::filesystem::create_directories(dir);
-  const EncodeResult png = EncodePng(image);
-  ASSERT_TRUE(png.Ok) << png.Error;
-  const std::filesystem::path file = dir / "radio-looks.png";
-  {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(png.Bytes.data()), std::streamsize(png.Bytes.size()));
-    ASSERT_TRUE(out.good());
-  }
-  EXPECT_EQ(std::filesystem::file_size(file), png.Bytes.size());
+  WriteGalleryPng(image, "radio-looks.png");
 }
 
 TEST_F(RadioButton, CaptionGrayWhenDisabledAndReadFromAWindowDescription) {
@@ -258,11 +233,7 @@ TEST_F(RadioButton, CaptionGrayWhenDisabledAndReadFromAWindowDescription) {
       "    LookAndFeel.Kind = lfOffice11\n"
       "  end\n"
       "end\n";
-  Owned<TMemoryStream> binary(New<TMemoryStream>());
-  ObjectTextToBinary(text, *binary);
-  binary->SetPosition(0);
-  TForm* dialog = TForm::CreateNew(Application);
-  binary->ReadComponent(dialog);
+  TForm* dialog = ReadDialog(text);
   auto* r1 = dynamic_cast<TcxRadioButton*>(dialog->FindComponent("r1"));
   ASSERT_NE(r1, nullptr);
   EXPECT_TRUE(r1->GetChecked());

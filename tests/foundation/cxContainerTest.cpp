@@ -7,14 +7,13 @@
 #include "platform/host/HeadlessHost.h"
 #include "platform/user/User.h"
 #include "platform/theme/UxTheme.h"
+#include "tests/foundation/GalleryFile.h"
 #include "tests/foundation/NativePainterFixture.h"
 #include "widgets/foundation/cxContainer.h"
 #include "widgets/foundation/cxControls.h"
 #include "widgets/foundation/cxLookAndFeelPainterImages.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <vector>
 
 namespace {
@@ -147,17 +146,7 @@ TEST_F(Container, GalleryOfLooksAndStates) {
   }
   for (size_t i = 0; i < rows.size(); ++i)
     for (size_t j = i + 1; j < rows.size(); ++j) EXPECT_NE(rows[i], rows[j]) << i << " vs " << j;
-  const std::filesystem::path dir = std::filesystem::path(TL_BINARY_DIR) / "gallery";
-  std::filesystem::create_directories(dir);
-  const EncodeResult png = EncodePng(image);
-  ASSERT_TRUE(png.Ok) << png.Error;
-  const std::filesystem::path file = dir / "container-looks.png";
-  {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(png.Bytes.data()), static_cast<std::streamsize>(png.Bytes.size()));
-    ASSERT_TRUE(out.good());
-  }
-  EXPECT_EQ(std::filesystem::file_size(file), png.Bytes.size());
+  WriteGalleryPng(image, "container-looks.png");
 }
 
 TEST_F(Container, ActiveStyleOrderDisabledFocusedHot) {

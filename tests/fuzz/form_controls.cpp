@@ -6,49 +6,28 @@
 #include "classlib/core/FormText.h"
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/VisualUnits.h"
-#include "platform/host/HeadlessHost.h"
-#include "platform/kernel/Clock.h"
-#include "platform/kernel/Units.h"
-#include "platform/kernel/VirtualClock.h"
 #include "platform/user/UserTesting.h"
+#include "tests/fuzz/support/FuzzHost.h"
+#include "tests/fuzz/support/FuzzInput.h"
 
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
 
-struct Platform {
-  Platform() : host(clock) {
-    SetClockSource(&clock);
-    PlatformKernelInitialize();
-    PlatformUserInitialize();
+struct Platform : FuzzHost {
+  Platform() {
     ClasslibVisualInitialize();
     Application->SetRecordExceptions(true);
     host.SetMessageRoute([](MSG& msg) { Application->RouteMessage(msg); });
   }
-  VirtualClock clock;
-  HeadlessHost host;
+  ~Platform() { ClasslibVisualFinalize(); }
 };
-
-Platform* g_platform = nullptr;
-
-// Undone at exit, so the leak checker sees only what an input leaked.
-void Shutdown() {
-  ClasslibVisualFinalize();
-  PlatformUserFinalize();
-  PlatformKernelFinalize();
-  delete g_platform;
-  g_platform = nullptr;
-}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static Platform* platform = [] {
-    g_platform = new Platform;
-    std::atexit(Shutdown);
-    return g_platform;
-  }();
+  Platform* platform = &FuzzEnvironment<Platform>();
   const int windowsBefore = UserLiveWindowCount();
   Owned<TMemoryStream> binary(New<TMemoryStream>());
   try {

@@ -7,6 +7,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/GdiObject.h"
 #include "platform/gdi/Text.h"
+#include "tests/fuzz/support/FuzzInput.h"
 
 #include <climits>
 #include <cstdint>
@@ -15,15 +16,9 @@
 
 namespace {
 
-class Bytes {
+class Bytes : public FuzzBytes {
  public:
-  Bytes(const uint8_t* p, size_t n) : p_(p), n_(n) {}
-  bool More() const { return n_ > 0; }
-  uint8_t U8() {
-    if (!n_) return 0;
-    --n_;
-    return *p_++;
-  }
+  using FuzzBytes::FuzzBytes;
   // Mostly small values around the canvas; sometimes the ends of the integer range.
   int Coord() {
     static const int kExtremes[] = {INT_MIN, INT_MIN + 1, -(1 << 27) - 1, -100000, -1, 0, 1, 63,
@@ -34,11 +29,6 @@ class Bytes {
   }
   // Curved and polygonal regions are built over their whole extent, so they stay moderate.
   int Near() { return int(U8()) - 64; }
-  uint32_t U32() { return uint32_t(U8()) | uint32_t(U8()) << 8 | uint32_t(U8()) << 16 | uint32_t(U8()) << 24; }
-
- private:
-  const uint8_t* p_;
-  size_t n_;
 };
 
 }  // namespace

@@ -4,13 +4,11 @@
 // destroyed; messages sent and posted; clicks, keys and wheel turns; timers; paints. Every
 // call must fail cleanly or work, and at the end nothing made here is left.
 #include "platform/gdi/Gdi.h"
-#include "platform/host/HeadlessHost.h"
-#include "platform/kernel/Clock.h"
-#include "platform/kernel/Units.h"
-#include "platform/kernel/VirtualClock.h"
 #include "platform/user/Controls.h"
 #include "platform/user/User.h"
 #include "platform/user/UserTesting.h"
+#include "tests/fuzz/support/FuzzHost.h"
+#include "tests/fuzz/support/FuzzInput.h"
 
 #include <climits>
 #include <cstdint>
@@ -20,15 +18,9 @@
 
 namespace {
 
-class Bytes {
+class Bytes : public FuzzBytes {
  public:
-  Bytes(const uint8_t* p, size_t n) : p_(p), n_(n) {}
-  bool More() const { return n_ > 0; }
-  uint8_t U8() {
-    if (!n_) return 0;
-    --n_;
-    return *p_++;
-  }
+  using FuzzBytes::FuzzBytes;
   int Coord() {
     static const int kExtremes[] = {INT_MIN, -100000, -32769, -1, 0, 32767, 32768, 100000, INT_MAX};
     const uint8_t b = U8();
@@ -43,25 +35,16 @@ class Bytes {
     if (b < 0xF0) return int(b) - 8;
     return kExtremes[(b - 0xF0) % (sizeof kExtremes / sizeof kExtremes[0])];
   }
-
- private:
-  const uint8_t* p_;
-  size_t n_;
 };
 
-struct Platform {
-  Platform() : host(clock) {
-    SetClockSource(&clock);
-    PlatformKernelInitialize();
-    PlatformUserInitialize();
+struct Platform : FuzzHost {
+  Platform() {
     WNDCLASSA wc;
     wc.lpfnWndProc = MakeProcInstance(DefWindowProcA);
     wc.lpszClassName = "FuzzPlain";
     wc.hbrBackground = reinterpret_cast<HBRUSH>(uintptr_t(COLOR_WINDOW + 1));
     RegisterClassA(&wc);
   }
-  VirtualClock clock;
-  HeadlessHost host;
 };
 
 const char* const kClasses[] = {"FuzzPlain", "BUTTON", "EDIT", "LISTBOX", "STATIC"};
@@ -82,25 +65,10 @@ const T& Pick(Bytes& in, const T (&table)[N]) {
   return table[in.U8() % N];
 }
 
-Platform* g_platform = nullptr;
-
-// Undone at exit, so the leak checker sees only what an input leaked.
-void Shutdown() {
-  PlatformUserFinalize();
-  PlatformKernelFinalize();
-  delete g_platform;
-  g_platform = nullptr;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static Platform* platform = [] {
-    g_platform = new Platform;
-    std::atexit(Shutdown);
-    return g_platform;
-  }();
-  HeadlessHost& host = platform->host;
+  HeadlessHost& host = FuzzEnvironment<Platform>().host;
   const int windowsBefore = UserLiveWindowCount();
   Bytes in(data, size);
   std::vector<HWND> wins;

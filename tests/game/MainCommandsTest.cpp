@@ -2,7 +2,7 @@
 // under a modal dialog), the clock and the pause on the virtual clock, settings that wait
 // for the next new game, and replays with Sleep taking no real time.
 #include "classlib/core/IniFiles.h"
-#include "tests/game/GameTestUnits.h"
+#include "tests/game/GameFolderTest.h"
 #include "game/MainForm.h"
 #include "platform/kernel/Modules.h"
 #include "platform/kernel/Random.h"
@@ -18,8 +18,6 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
 // What a timer of the platform runs once, in the middle of a replay's message pump.
 std::function<void()> gOnTimer;
 void FireOnce(HWND, UINT, UINT_PTR id, DWORD) {
@@ -29,28 +27,16 @@ void FireOnce(HWND, UINT, UINT_PTR id, DWORD) {
   if (run) run();
 }
 
-class MainCommandsTest : public AppTest {
+class MainCommandsTest : public GameFolderTest {
  protected:
+  MainCommandsTest() : GameFolderTest("tl-commands-") {}
   void SetUp() override {
-    AppTest::SetUp();
-    StartGameUnits();
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::path(::testing::TempDir()) / (std::string("tl-commands-") + info->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    SetProgramPath((dir_ / "tessaloom").string());
-    Application->CreateForm(form_);
-    form_->Show();
-    Pump();
+    GameFolderTest::SetUp();
+    ShowMainForm();
   }
   void TearDown() override {
     gOnTimer = nullptr;
-    if (form_) form_->Free();
-    StopGameUnits();
-    SetProgramPath("");
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-    AppTest::TearDown();
+    GameFolderTest::TearDown();
   }
   TBoard& Board() { return form_->GameBoard(); }
   String Panel(Integer i) { return form_->sbStatus->GetPanels()->Items(i)->GetText(); }
@@ -91,8 +77,6 @@ class MainCommandsTest : public AppTest {
     SetTimer(nullptr, 0, ms, FireOnce);
   }
 
-  fs::path dir_;
-  TMainForm* form_ = nullptr;
 };
 
 TEST_F(MainCommandsTest, TheMenuHoldsEveryCommandWithItsShortcut) {

@@ -1,7 +1,7 @@
 // The main window against its description, the committed tile sheets and the board:
 // what it loads, how it draws full and partial redraws, how clicks become cells and how
 // config.ini is read.
-#include "tests/game/GameTestUnits.h"
+#include "tests/game/GameFolderTest.h"
 #include "game/MainForm.h"
 #include "classlib/core/FormText.h"
 #include "platform/kernel/Resources.h"
@@ -66,26 +66,9 @@ struct ClientShot {
   }
 };
 
-class MainFormTest : public AppTest {
+class MainFormTest : public GameFolderTest {
  protected:
-  void SetUp() override {
-    AppTest::SetUp();
-    StartGameUnits();
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::path(::testing::TempDir()) / (std::string("tl-mainform-") + info->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    SetProgramPath((dir_ / "tessaloom").string());
-  }
-  void TearDown() override {
-    if (form_) form_->Free();
-    form_ = nullptr;
-    StopGameUnits();
-    SetProgramPath("");
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-    AppTest::TearDown();
-  }
+  MainFormTest() : GameFolderTest("tl-mainform-") {}
   void WriteConfig(const std::string& text) { std::ofstream(dir_ / "config.ini") << text; }
   TMainForm* Create() {
     Application->CreateForm(form_);
@@ -135,8 +118,6 @@ class MainFormTest : public AppTest {
     return true;
   }
 
-  fs::path dir_;
-  TMainForm* form_ = nullptr;
 };
 
 TEST_F(MainFormTest, TheWindowIsBuiltFromItsDescriptionAndStartsGame2611) {

@@ -3,7 +3,7 @@
 // hidden board, and gone again on resuming.
 #include "game/MainForm.h"
 #include "platform/kernel/Modules.h"
-#include "tests/game/GameTestUnits.h"
+#include "tests/game/GameFolderTest.h"
 #include "tests/support/AppTest.h"
 
 #include <gtest/gtest.h>
@@ -14,28 +14,12 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
-class PauseBannerTest : public AppTest {
+class PauseBannerTest : public GameFolderTest {
  protected:
+  PauseBannerTest() : GameFolderTest("tl-pause-banner-") {}
   void SetUp() override {
-    AppTest::SetUp();
-    StartGameUnits();
-    dir_ = fs::path(::testing::TempDir()) / "tl-pause-banner";
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    SetProgramPath((dir_ / "tessaloom").string());
-    Application->CreateForm(form_);
-    form_->Show();
-    Pump();
-  }
-  void TearDown() override {
-    if (form_) form_->Free();
-    StopGameUnits();
-    SetProgramPath("");
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-    AppTest::TearDown();
+    GameFolderTest::SetUp();
+    ShowMainForm();
   }
   // A client pixel of the main window as shown, 0xRRGGBB.
   Pixel At(Integer x, Integer y) { return host().PixelAt(form_->GetHandle(), x, y) & 0xFFFFFF; }
@@ -47,8 +31,6 @@ class PauseBannerTest : public AppTest {
     return dot ? 0x808080u : 0xFFFFFFu;
   }
 
-  fs::path dir_;
-  TMainForm* form_ = nullptr;
 };
 
 TEST_F(PauseBannerTest, ShowsCentredNavyWrappedTextOverTheHiddenBoard) {

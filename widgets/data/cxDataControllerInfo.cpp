@@ -459,6 +459,18 @@ std::uint64_t BytePrefix(const String* AText) {
   return r;
 }
 
+// The order of two records whose first keys compared as AFirst: that key's direction, then
+// the further keys, then storage order, as CompareRecords does.
+Integer ThenFurtherKeys(const TcxCustomDataController* c, const std::vector<TcxDataSortInfo>& ASortInfo,
+                        Integer AFirst, bool ADescending, Integer a, Integer b) {
+  if (AFirst != 0) return ADescending ? (AFirst < 0 ? 1 : -1) : AFirst;
+  for (size_t e = 1; e < ASortInfo.size(); ++e) {
+    const Integer next = c->CompareRecordsBySortOrder(a, b, ASortInfo[e]);
+    if (next != 0) return next;
+  }
+  return c->CompareRecordIndexes(a, b);
+}
+
 }  // namespace
 
 bool TcxCustomDataControllerInfo::SortByFirstKey() {
@@ -499,13 +511,7 @@ bool TcxCustomDataControllerInfo::SortByFirstKey() {
       r = a.Prefix < b.Prefix ? -1 : 1;
     else
       r = type->Compare(a.Value(), b.Value());
-    if (r != 0) return descending ? (r < 0 ? 1 : -1) : r;
-    // Equal first keys: the further entries, then storage order, as CompareRecords does.
-    for (size_t e = 1; e < FSortInfo.size(); ++e) {
-      const Integer next = c->CompareRecordsBySortOrder(a.Record, b.Record, FSortInfo[e]);
-      if (next != 0) return next;
-    }
-    return c->CompareRecordIndexes(a.Record, b.Record);
+    return ThenFurtherKeys(c, FSortInfo, r, descending, a.Record, b.Record);
   });
   for (size_t i = 0; i < keyed.size(); ++i) FRecordList[i] = keyed[i].Record;
   return true;
@@ -558,12 +564,7 @@ bool TcxCustomDataControllerInfo::SortByFetchedTexts() {
     } else {
       r = CompareStr(texts[size_t(a.Slot)], texts[size_t(b.Slot)]);
     }
-    if (r != 0) return descending ? (r < 0 ? 1 : -1) : r;
-    for (size_t e = 1; e < FSortInfo.size(); ++e) {
-      const Integer next = c->CompareRecordsBySortOrder(a.Record, b.Record, FSortInfo[e]);
-      if (next != 0) return next;
-    }
-    return c->CompareRecordIndexes(a.Record, b.Record);
+    return ThenFurtherKeys(c, FSortInfo, r, descending, a.Record, b.Record);
   });
   for (size_t i = 0; i < keyed.size(); ++i) FRecordList[i] = keyed[i].Record;
   return true;

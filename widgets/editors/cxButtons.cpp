@@ -7,6 +7,7 @@
 #include "platform/user/Controls.h"
 #include "platform/user/User.h"
 #include "widgets/foundation/cxClasses.h"
+#include "widgets/editors/cxOwnerDrawButton.h"
 #include "widgets/foundation/cxContainer.h"
 #include "widgets/foundation/dxThemeManager.h"
 #include "widgets/foundation/dxUxTheme.h"
@@ -149,11 +150,7 @@ void TcxCustomButton::SetDropDownMenu(TPopupMenu* Value) {
 }
 
 void TcxCustomButton::SetPopupMenu(TComponent* Value) {
-  if (Value && !dynamic_cast<TPopupMenu*>(Value) && !dynamic_cast<IcxPopupMenu*>(Value)) Value = nullptr;
-  if (FPopupMenu == Value) return;
-  if (FPopupMenu) FPopupMenu->RemoveFreeNotification(this);
-  FPopupMenu = Value;
-  if (Value) Value->FreeNotification(this);
+  cxSetPopupMenuLink(this, FPopupMenu, Value);
 }
 
 void TcxCustomButton::Notification(TComponent* AComponent, TOperation Operation) {
@@ -228,10 +225,7 @@ void TcxCustomButton::WMEraseBkgnd(TMessage& Message) {
 }
 
 void TcxCustomButton::CNMeasureItem(TMessage& Message) {
-  auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
-  m->itemWidth = UINT(GetWidth());
-  m->itemHeight = UINT(GetHeight());
-  Message.Result = 1;
+  cxOwnerMeasureItem(this, Message);
 }
 
 // ---- Hot tracking ---------------------------------------------------------------------------
@@ -399,22 +393,8 @@ void TcxCustomButton::Click() {
 }
 
 void TcxCustomButton::WMContextMenu(TMessage& Message) {
-  if (!FPopupMenu) {
-    TL_INHERITED(Message);
-    return;
-  }
-  TPoint p{SHORT(LOWORD(Message.LParam)), SHORT(HIWORD(Message.LParam))};
-  if (p.X == -1 && p.Y == -1) {
-    p = ClientToScreen({0, 0});
-  } else {
-    const TPoint c = ScreenToClient(p);
-    const TRect r = GetClientRect();
-    if (c.X < r.Left || c.X >= r.Right || c.Y < r.Top || c.Y >= r.Bottom) {
-      TL_INHERITED(Message);
-      return;
-    }
-  }
-  if (DoShowPopupMenu(FPopupMenu, p.X, p.Y)) Message.Result = 1;
+  const auto show = [this](TComponent* AMenu, Integer X, Integer Y) { return DoShowPopupMenu(AMenu, X, Y); };
+  if (!cxOwnerContextMenu(this, FPopupMenu, Message, show)) TL_INHERITED(Message);
 }
 
 // ---- Painting -------------------------------------------------------------------------------
@@ -471,20 +451,9 @@ void TcxCustomButton::PaintTo(TcxCanvas& ACanvas, bool AFocused, bool APressed) 
 }
 
 void TcxCustomButton::CNDrawItem(TMessage& Message) {
-  if (InState(TComponentStateItem::csDestroying)) return;
-  auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-  const int saved = SaveDC(d->hDC);
-  FCanvas->SetHandle(d->hDC);
-  try {
-    PaintTo(*FcxCanvas, (d->itemState & ODS_FOCUS) != 0, (d->itemState & ODS_SELECTED) != 0);
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    RestoreDC(d->hDC, saved);
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
-  RestoreDC(d->hDC, saved);
-  Message.Result = 1;
+  cxOwnerDrawItem(this, FCanvas, Message, [this](UINT AItemState) {
+    PaintTo(*FcxCanvas, (AItemState & ODS_FOCUS) != 0, (AItemState & ODS_SELECTED) != 0);
+  });
 }
 
 TL_MESSAGES(TcxCustomButton,

@@ -7,6 +7,7 @@
 #include "platform/user/Controls.h"
 #include "platform/user/User.h"
 #include "widgets/editcore/cxEditPaintUtils.h"
+#include "widgets/editors/cxOwnerDrawButton.h"
 #include "widgets/foundation/cxContainer.h"
 #include "widgets/foundation/cxControlBase.h"
 #include "widgets/foundation/cxLookAndFeelPainters.h"
@@ -80,11 +81,7 @@ void TcxRadioButton::BeforeDestruction() {
 void TcxRadioButton::LookAndFeelChanged(TcxLookAndFeel*, TcxLookAndFeelValues) { Invalidate(); }
 
 void TcxRadioButton::SetPopupMenu(TComponent* Value) {
-  if (Value && !dynamic_cast<TPopupMenu*>(Value) && !dynamic_cast<IcxPopupMenu*>(Value)) Value = nullptr;
-  if (FPopupMenu == Value) return;
-  if (FPopupMenu) FPopupMenu->RemoveFreeNotification(this);
-  FPopupMenu = Value;
-  if (Value) Value->FreeNotification(this);
+  cxSetPopupMenuLink(this, FPopupMenu, Value);
 }
 
 void TcxRadioButton::Notification(TComponent* AComponent, TOperation Operation) {
@@ -162,10 +159,7 @@ void TcxRadioButton::WMWindowPosChanged(TMessage& Message) {
 void TcxRadioButton::WMEraseBkgnd(TMessage& Message) { Message.Result = 1; }
 
 void TcxRadioButton::CNMeasureItem(TMessage& Message) {
-  auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
-  m->itemWidth = UINT(GetWidth());
-  m->itemHeight = UINT(GetHeight());
-  Message.Result = 1;
+  cxOwnerMeasureItem(this, Message);
 }
 
 // ---- Visual state ---------------------------------------------------------------------------
@@ -241,18 +235,8 @@ void TcxRadioButton::CNKeyDown(TMessage& Message) {
 }
 
 void TcxRadioButton::WMContextMenu(TMessage& Message) {
-  if (!FPopupMenu) {
-    TL_INHERITED(Message);
-    return;
-  }
-  TPoint p{SHORT(LOWORD(Message.LParam)), SHORT(HIWORD(Message.LParam))};
-  if (p.X == -1 && p.Y == -1) {
-    p = ClientToScreen({0, 0});
-  } else if (!Inside(GetClientRect(), ScreenToClient(p))) {
-    TL_INHERITED(Message);
-    return;
-  }
-  if (DoShowPopupMenu(FPopupMenu, p.X, p.Y)) Message.Result = 1;
+  const auto show = [this](TComponent* AMenu, Integer X, Integer Y) { return DoShowPopupMenu(AMenu, X, Y); };
+  if (!cxOwnerContextMenu(this, FPopupMenu, Message, show)) TL_INHERITED(Message);
 }
 
 // ---- Painting -------------------------------------------------------------------------------
@@ -315,20 +299,7 @@ void TcxRadioButton::PaintTo(TcxCanvas& ACanvas, bool AFocused) {
 }
 
 void TcxRadioButton::CNDrawItem(TMessage& Message) {
-  if (InState(TComponentStateItem::csDestroying)) return;
-  auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-  const int saved = SaveDC(d->hDC);
-  FCanvas->SetHandle(d->hDC);
-  try {
-    PaintTo(*FcxCanvas, (d->itemState & ODS_FOCUS) != 0);
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    RestoreDC(d->hDC, saved);
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
-  RestoreDC(d->hDC, saved);
-  Message.Result = 1;
+  cxOwnerDrawItem(this, FCanvas, Message, [this](UINT AItemState) { PaintTo(*FcxCanvas, (AItemState & ODS_FOCUS) != 0); });
 }
 
 TL_MESSAGES(TcxRadioButton,
