@@ -74,7 +74,9 @@ class TTestTextEdit : public TcxContainer,
 
   // IcxEditPropertiesHost
   TcxCustomEditProperties* GetOwnProperties() override { return Properties; }
-  const TClass& GetPropertiesClass() override { return TTestTextProperties::StaticClass(); }
+  TcxCustomEditPropertiesClass GetPropertiesClass() override {
+    return ClassOf<TTestTextProperties, TcxCustomEditProperties, TPersistent*>();
+  }
   TcxCustomEditProperties* GetActiveProperties() override { return Properties; }
   bool HasRepositoryItem() override { return false; }
   Variant GetCurrentDisplayValue() override { return Variant(Text); }

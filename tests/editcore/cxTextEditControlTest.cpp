@@ -1,0 +1,294 @@
+// The text editor end to end: keys, mouse and clipboard through the application's loop, the
+// settings pushed to its platform edit, the text messages of its window, its place in a
+// form, and its registration.
+#include "classlib/visual/Clipbrd.h"
+#include "platform/user/UserTesting.h"
+#include "tests/editcore/EditControlTestSupport.h"
+#include "widgets/editcore/cxTextEditControl.h"
+
+namespace {
+
+// Writes what the editor's handlers heard to a log.
+class TTextListener : public TObject {
+ public:
+  explicit TTextListener(TEventLog* ALog) : Log(ALog) {}
+  void HChange(TObject*) { Log->Add("change"); }
+  void HValueChanged(TObject*) { Log->Add("valueChanged"); }
+  void HEditing(TObject*, bool&) { Log->Add("editing"); }
+  void HKeyDown(TObject*, Word& Key, TShiftState) { Log->Add("keyDown:" + std::to_string(Key)); }
+  void HKeyPress(TObject*, Char& Key) { Log->Add("keyPress:" + std::to_string(Byte(Key))); }
+  void HAfterKeyDown(TObject*, Word& Key, TShiftState) { Log->Add("after:" + std::to_string(Key)); }
+  TEventLog* Log;
+};
+
+class TextEdit : public EditControlTest {
+ protected:
+  TcxTextEdit* AddText(Integer Y) {
+    auto* e = New<TcxTextEdit>(form);
+    e->SetBounds(10, Y, 121, 21);
+    e->SetParent(form);
+    TcxCustomEditProperties* p = e->GetProperties();
+    p->OnChange = {&listener, &TTextListener::HChange};
+    p->OnEditValueChanged = {&listener, &TTextListener::HValueChanged};
+    e->OnEditing = {&listener, &TTextListener::HEditing};
+    e->OnKeyDown = {&listener, &TTextListener::HKeyDown};
+    e->OnKeyPress = {&listener, &TTextListener::HKeyPress};
+    e->OnAfterKeyDown = {&listener, &TTextListener::HAfterKeyDown};
+    host().PumpUntilIdle();
+    return e;
+  }
+  static String Text(TcxCustomTextEdit* e) { return e->InnerTextEdit()->GetText(); }
+  static HWND Inner(TcxCustomTextEdit* e) { return e->InnerTextEdit()->GetHandle(); }
+  void Ctrl(int VK) {
+    host().KeyDown(VK_CONTROL);
+    host().Key(VK);
+    host().KeyUp(VK_CONTROL);
+    Pump();
+  }
+  static void PutClipboard(const String& S) { Clipboard->SetAsText(S); }
+  // The x of character I in the inner edit.
+  static int XOf(TcxCustomTextEdit* e, int I) {
+    return int16_t(LOWORD(SendMessageA(Inner(e), EM_POSFROMCHAR, WPARAM(I), 0)));
+  }
+
+  TTextListener listener{&log};
+};
+
+TEST_F(TextEdit, TypingWithHomeEndAndShiftArrows) {
+  TcxTextEdit* e = AddText(10);
+  e->SetFocus();
+  Type("hello");
+  EXPECT_EQ(Text(e), "hello");
+  Press(VK_HOME);
+  Press(VK_RIGHT, true);
+  Press(VK_RIGHT, true);
+  EXPECT_EQ(e->GetSelStart(), 0);
+  EXPECT_EQ(e->GetSelLength(), 2);
+  EXPECT_EQ(e->GetSelText(), "he");
+  // Right without Shift collapses the selection to its end instead of moving on.
+  Press(VK_RIGHT);
+  EXPECT_EQ(e->GetSelStart(), 2);
+  EXPECT_EQ(e->GetSelLength(), 0);
+  Press(VK_END);
+  Type("!");
+  EXPECT_EQ(Text(e), "hello!");
+  Press(VK_LEFT, true);
+  Type("?");
+  EXPECT_EQ(Text(e), "hello?");
+  // Typing makes the value only when it is validated, on leaving or Enter.
+  EXPECT_TRUE(e->GetDisplayValueModified());
+}
+
+TEST_F(TextEdit, AKeyThePlatformEditIgnoresStillReachesTheEditor) {
+  TcxTextEdit* e = AddText(10);
+  e->SetFocus();
+  Type("ab");
+  Press(VK_HOME);
+  log.Take();
+  Press(VK_LEFT);
+  EXPECT_EQ(log.Take(), L({"keyDown:37", "after:37"}));
+  Press(VK_RIGHT);
+  EXPECT_EQ(log.Take(), L({"keyDown:39"}));
+  // Up and Down have no meaning in one line: the editor's handler gets them instead.
+  Press(VK_DOWN);
+  EXPECT_EQ(log.Take(), L({"keyDown:40", "after:40"}));
+}
+
+TEST_F(TextEdit, MouseDragSelects) {
+  TcxTextEdit* e = AddText(10);
+  e->SetEditValue(Variant("drag me"));
+  e->SetFocus();
+  Pump();
+  const HWND h = Inner(e);
+  host().MouseDown(h, XOf(e, 1) + 1, 5);
+  host().MouseMove(h, XOf(e, 4) + 1, 5);
+  host().MouseUp(h, XOf(e, 4) + 1, 5);
+  Pump();
+  EXPECT_EQ(e->GetSelStart(), 1);
+  EXPECT_EQ(e->GetSelLength(), 3);
+  EXPECT_EQ(e->GetSelText(), "rag");
+}
+
+TEST_F(TextEdit, ClipboardKeysAndOneLevelUndo) {
+  TcxTextEdit* e = AddText(10);
+  e->SetFocus();
+  Type("abcdef");
+  e->SetSelStartAndLength(1, 2);
+  Ctrl('C');
+  EXPECT_EQ(Clipboard->GetAsText(), "bc");
+  EXPECT_EQ(Text(e), "abcdef");
+  Ctrl('X');
+  EXPECT_EQ(Clipboard->GetAsText(), "bc");
+  EXPECT_EQ(Text(e), "adef");
+  Press(VK_END);
+  Ctrl('V');
+  EXPECT_EQ(Text(e), "adefbc");
+  // Shift+Insert pastes once, without coming back to the editor again.
+  host().KeyDown(VK_SHIFT);
+  host().Key(VK_INSERT);
+  host().KeyUp(VK_SHIFT);
+  Pump();
+  EXPECT_EQ(Text(e), "adefbcbc");
+  Ctrl('Z');
+  EXPECT_EQ(Text(e), "adefbc");
+  // Undo of the undo brings the paste back.
+  Ctrl('Z');
+  EXPECT_EQ(Text(e), "adefbcbc");
+}
+
+TEST_F(TextEdit, PastingKeepsToOneLineAndTheMaximumLength) {
+  TcxTextEdit* e = AddText(10);
+  e->GetTextProperties()->SetMaxLength(5);
+  e->SetFocus();
+  Type("abc");
+  PutClipboard("defgh");
+  Ctrl('V');
+  EXPECT_EQ(Text(e), "abcde");
+  const size_t beeps = UserBeeps().size();
+  Type("x");
+  EXPECT_EQ(Text(e), "abcde");
+  EXPECT_EQ(UserBeeps().size(), beeps + 1);
+  e->SelectAll();
+  PutClipboard("one\r\ntwo");
+  Ctrl('V');
+  EXPECT_EQ(Text(e), "one");
+  // From code as well: the text stops at the line break.
+  e->SelectAll();
+  e->PasteFromClipboard();
+  EXPECT_EQ(Text(e), "one");
+}
+
+TEST_F(TextEdit, ReadOnlyRefusesEditsButCopies) {
+  TcxTextEdit* e = AddText(10);
+  e->SetEditValue(Variant("fixed"));
+  e->GetTextProperties()->SetReadOnly(true);
+  e->SetFocus();
+  e->SelectAll();
+  PutClipboard("other");
+  log.Take();
+  Type("z");
+  Ctrl('V');
+  Press(VK_DELETE);
+  EXPECT_EQ(Text(e), "fixed");
+  // A cut that reaches a read-only editor only copies.
+  SendMessageA(Inner(e), WM_CUT, 0, 0);
+  EXPECT_EQ(Clipboard->GetAsText(), "fixed");
+  EXPECT_EQ(Text(e), "fixed");
+  for (const std::string& s : log.Take()) EXPECT_NE(s, "change");
+}
+
+TEST_F(TextEdit, PasswordEchoAndCharacterCase) {
+  TcxTextEdit* e = AddText(10);
+  TcxTextEditProperties* p = e->GetTextProperties();
+  p->SetEchoMode(TcxEditEchoMode::eemPassword);
+  EXPECT_EQ(SendMessageA(Inner(e), EM_GETPASSWORDCHAR, 0, 0), '*');
+  p->SetPasswordChar('#');
+  EXPECT_EQ(SendMessageA(Inner(e), EM_GETPASSWORDCHAR, 0, 0), '#');
+  e->SetFocus();
+  Type("pw");
+  e->SelectAll();
+  PutClipboard("kept");
+  Ctrl('C');
+  EXPECT_EQ(Clipboard->GetAsText(), "kept");
+  p->SetEchoMode(TcxEditEchoMode::eemNormal);
+  EXPECT_EQ(SendMessageA(Inner(e), EM_GETPASSWORDCHAR, 0, 0), 0);
+
+  // The case applies to the text there is and to what is typed.
+  p->SetCharCase(TEditCharCase::ecUpperCase);
+  Press(VK_END);
+  Type("aB");
+  EXPECT_EQ(Text(e), "PWAB");
+  p->SetCharCase(TEditCharCase::ecLowerCase);
+  EXPECT_EQ(Text(e), "pwab");
+}
+
+TEST_F(TextEdit, TypedCharacterEventsInOrder) {
+  TcxTextEdit* e = AddText(10);
+  e->SetFocus();
+  Pump();
+  log.Take();
+  Press('X');
+  // The key itself changes nothing (its character does): the after-key-down handler hears it.
+  EXPECT_EQ(log.Take(), L({"keyDown:88", "after:88", "keyPress:120", "editing", "change", "valueChanged"}));
+  Press('Y');
+  EXPECT_EQ(log.Take(), L({"keyDown:89", "after:89", "keyPress:121", "change", "valueChanged"}));
+  EXPECT_EQ(Text(e), "xy");
+  // Setting the value from code: one of each, and nothing counts as edited.
+  e->SetEditValue(Variant("code"));
+  EXPECT_EQ(log.Take(), L({"change", "valueChanged"}));
+  EXPECT_FALSE(e->GetEditModified());
+  EXPECT_EQ(Text(e), "code");
+}
+
+TEST_F(TextEdit, WindowTextMessages) {
+  TcxTextEdit* e = AddText(10);
+  e->SetEditValue(Variant("abc"));
+  const HWND h = e->GetHandle();
+  char buf[8] = "zzzzzzz";
+  EXPECT_EQ(SendMessageA(h, WM_GETTEXT, 0, LPARAM(buf)), 0);
+  EXPECT_EQ(buf[0], 'z');
+  EXPECT_EQ(SendMessageA(h, WM_GETTEXT, 5, 0), 0);
+  EXPECT_EQ(SendMessageA(h, WM_GETTEXT, 1, LPARAM(buf)), 0);
+  EXPECT_EQ(buf[0], 0);
+  EXPECT_EQ(SendMessageA(h, WM_GETTEXT, 3, LPARAM(buf)), 2);
+  EXPECT_STREQ(buf, "ab");
+  EXPECT_EQ(SendMessageA(h, WM_GETTEXT, 4, LPARAM(buf)), 3);
+  EXPECT_STREQ(buf, "abc");
+  EXPECT_EQ(SendMessageA(h, WM_GETTEXT, 8, LPARAM(buf)), 3);
+  EXPECT_EQ(SendMessageA(h, WM_GETTEXTLENGTH, 0, 0), 3);
+  EXPECT_EQ(SendMessageA(h, WM_SETTEXT, 0, LPARAM("new")), 1);
+  EXPECT_EQ(Text(e), "new");
+}
+
+TEST_F(TextEdit, InAFormTabEnterAndEscape) {
+  TClickCounter ok, cancel;
+  AddButton(10, true, false, ok);
+  AddButton(50, false, true, cancel);
+  TcxTextEdit* a = AddText(10);
+  TcxTextEdit* b = AddText(40);
+  a->SetEditValue(Variant("first"));
+  a->SetFocus();
+  Pump();
+  Press(VK_TAB);
+  EXPECT_TRUE(b->IsFocused());
+  EXPECT_FALSE(a->IsFocused());
+  // Escape with the text changed puts the value back; the form's cancel button stays idle.
+  Press(VK_TAB, true);
+  EXPECT_TRUE(a->IsFocused());
+  Press(VK_END);
+  Type("x");
+  Press(VK_ESCAPE);
+  EXPECT_EQ(Text(a), "first");
+  EXPECT_EQ(cancel.Count, 0);
+  // Unmodified, Escape and Enter belong to the dialog's buttons.
+  Press(VK_ESCAPE);
+  EXPECT_EQ(cancel.Count, 1);
+  Press(VK_RETURN);
+  EXPECT_EQ(ok.Count, 1);
+}
+
+TEST_F(TextEdit, EnterBeepsOnlyWhenAskedTo) {
+  TcxTextEdit* e = AddText(10);
+  e->SetFocus();
+  size_t beeps = UserBeeps().size();
+  Press(VK_RETURN);
+  EXPECT_EQ(UserBeeps().size(), beeps + 1);
+  e->SetBeepOnEnter(false);
+  beeps = UserBeeps().size();
+  Press(VK_RETURN);
+  EXPECT_EQ(UserBeeps().size(), beeps);
+}
+
+TEST_F(TextEdit, RegisteredWithItsCaption) {
+  TcxRegisteredClasses* r = GetRegisteredEditProperties();
+  const Integer i = r->GetIndexByClass(&TcxTextEditProperties::StaticClass());
+  ASSERT_GE(i, 0);
+  EXPECT_EQ(r->Descriptions(i), "Represents a single line text editor");
+  EXPECT_EQ(r->Names(i), "TextEdit");
+  EXPECT_EQ(&FindClass("TcxTextEdit"), &TcxTextEdit::StaticClass());
+  TcxTextEditProperties* p = New<TcxTextEditProperties>(nullptr);
+  EXPECT_EQ(p->GetContainerClass().Class, &TcxTextEdit::StaticClass());
+  p->Free();
+}
+
+}  // namespace
