@@ -5,6 +5,7 @@
 #include "platform/user/UserTesting.h"
 #include "tests/editcore/EditControlTestSupport.h"
 #include "widgets/editcore/cxTextEditControl.h"
+#include "widgets/foundation/cxLookAndFeels.h"
 
 namespace {
 
@@ -289,6 +290,104 @@ TEST_F(TextEdit, RegisteredWithItsCaption) {
   TcxTextEditProperties* p = New<TcxTextEditProperties>(nullptr);
   EXPECT_EQ(p->GetContainerClass().Class, &TcxTextEdit::StaticClass());
   p->Free();
+}
+
+TEST_F(TextEdit, InPlacePaintedWithoutAWindowThenActivatedByAClickThatPlacesTheCaret) {
+  Owned<TcxTextEditProperties> p(New<TcxTextEditProperties>(nullptr));
+  const Variant value(String("cell text"));
+  // A host paints its cells with the properties' view, on its own canvas.
+  Owned<TcxContainerStyles> styles(New<TcxContainerStyles>(nullptr, cxEditStyleClassOf<TcxEditStyle>()));
+  Owned<TBitmap> bmp(New<TBitmap>());
+  bmp->SetSize(120, 21);
+  Owned<TcxCanvas> canvas(New<TcxCanvas>(bmp->Canvas()));
+  canvas->GetBrush()->SetColor(clFuchsia);
+  canvas->FillRect({0, 0, 120, 21});
+  {
+    Owned<TcxCustomTextEditViewData> vd(static_cast<TcxCustomTextEditViewData*>(
+        p->CreateViewData(static_cast<TcxCustomEditStyle*>(styles->Style()), true)));
+    Owned<TcxCustomEditViewInfo> vi(static_cast<TcxCustomEditViewInfo*>(p->GetViewInfoClass().Create()));
+    vd->Calculate(*canvas, {0, 0, 120, 21}, {-1, -1}, TcxMouseButton::cxmbNone, {}, vi.get(), false);
+    vd->EditValueToDrawValue(*canvas, value, vi.get());
+    vi->Paint(*canvas);
+    EXPECT_EQ(static_cast<TcxCustomTextEditViewInfo*>(vi.get())->Text, "cell text");
+  }
+  int inked = 0, fuchsia = 0;
+  for (int x = 0; x < 120; ++x)
+    for (int y = 0; y < 21; ++y) {
+      const COLORREF c = COLORREF(bmp->Canvas()->GetPixel(x, y));
+      // Text on a bitmap is smoothed: count the dark pixels.
+      inked += (c & 0xFF) < 0x80 && ((c >> 8) & 0xFF) < 0x80;
+      fuchsia += c == ColorToRGB(clFuchsia);
+    }
+  EXPECT_GT(inked, 20);
+  EXPECT_EQ(fuchsia, 0) << "the whole cell is painted";
+
+  Owned<TcxInplaceEditList> list(New<TcxInplaceEditList>());
+  auto* e = dynamic_cast<TcxTextEdit*>(list->GetEdit(p.get()));
+  ASSERT_NE(e, nullptr);
+  EXPECT_TRUE(e->IsInplace());
+  e->SetParent(form);
+  e->SetBounds(10, 10, 120, 21);
+  e->SetEditValue(value);
+  const LONG_PTR proc = GetWindowLongPtrA(Inner(e), GWLP_WNDPROC);
+  const int x = e->InnerTextEdit()->GetLeft() + XOf(e, 4) + 1;
+  TcxCustomEditData* data = nullptr;
+  e->ActivateByMouse({TShiftStateItem::ssLeft}, x, 10, data);
+  host().MouseUp(Inner(e), x - e->InnerTextEdit()->GetLeft(), 5);
+  Pump();
+  EXPECT_TRUE(e->IsFocused());
+  EXPECT_EQ(e->GetSelStart(), 4);
+  EXPECT_EQ(e->GetSelLength(), 0);
+  EXPECT_EQ(e->InnerTextEdit()->GetCaretCharIndex(), 4);
+  EXPECT_EQ(GetWindowLongPtrA(Inner(e), GWLP_WNDPROC), proc);
+  // In place, the platform edit takes every key, Enter and Escape included.
+  EXPECT_TRUE(SendMessageA(Inner(e), WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS);
+  Type("_");
+  EXPECT_EQ(Text(e), "cell_ text");
+}
+
+TEST_F(TextEdit, PixelsInEachLookFocusedAndNot) {
+  TcxTextEdit* e = AddText(10);
+  TcxTextEdit* other = AddText(50);
+  e->SetEditValue(Variant(String("Hg")));
+  auto px = [&](int x, int y) { return host().PixelAt(e->GetHandle(), x, y) & 0xFFFFFF; };
+  auto rgb = [](TColor c) {
+    const COLORREF v = ColorToRGB(c);
+    return Pixel(((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF));
+  };
+  using B = TcxContainerBorderStyle;
+  // The second ring of the frame tells the looks apart; the flat modern looks light up focused.
+  const struct {
+    B Border;
+    TColor Inner;
+    bool FocusFrame;
+  } looks[] = {{B::cbsSingle, clWindowFrame, false},
+               {B::cbsFlat, clBtnFace, false},
+               {B::cbs3D, cl3DDkShadow, false},
+               {B::cbsUltraFlat, cl3DDkShadow, true},
+               {B::cbsOffice11, cl3DDkShadow, true}};
+  const int mid = 10;
+  for (const auto& look : looks) {
+    e->GetStyle()->SetBorderStyle(look.Border);
+    for (bool focused : {false, true}) {
+      SCOPED_TRACE(std::to_string(Ord(look.Border)) + (focused ? " focused" : ""));
+      (focused ? static_cast<TWinControl*>(e) : other)->SetFocus();
+      Pump();
+      EXPECT_EQ(px(0, mid), rgb(focused && look.FocusFrame ? clHighlight : clBtnShadow));
+      EXPECT_EQ(px(1, mid), rgb(look.Inner));
+      // Inside the frame: the text on the window colour, highlighted while focused (all selected).
+      int ink = 0, highlight = 0;
+      for (int x = 2; x < 30; ++x)
+        for (int y = 2; y < e->GetHeight() - 2; ++y) {
+          ink += px(x, y) == rgb(clWindowText);
+          highlight += px(x, y) == rgb(clHighlight);
+        }
+      EXPECT_GT(focused ? highlight : ink, 10);
+      // Focused, the only dark pixels are the caret's column.
+      EXPECT_LE(focused ? ink : highlight, focused ? e->GetHeight() - 4 : 0);
+      EXPECT_EQ(px(e->GetWidth() - 6, mid), rgb(clWindow));
+    }
+  }
 }
 
 }  // namespace
