@@ -17,9 +17,14 @@ class TTextListener : public TObject {
   void HValueChanged(TObject*) { Log->Add("valueChanged"); }
   void HEditing(TObject*, bool&) { Log->Add("editing"); }
   void HKeyDown(TObject*, Word& Key, TShiftState) { Log->Add("keyDown:" + std::to_string(Key)); }
-  void HKeyPress(TObject*, Char& Key) { Log->Add("keyPress:" + std::to_string(Byte(Key))); }
+  void HKeyPress(TObject*, Char& Key) {
+    Log->Add("keyPress:" + std::to_string(Byte(Key)));
+    if (SelectOnPress) SelectOnPress->SetSelStartAndLength(0, 1);
+  }
   void HAfterKeyDown(TObject*, Word& Key, TShiftState) { Log->Add("after:" + std::to_string(Key)); }
   TEventLog* Log;
+  // Selects the first character while a character is being delivered.
+  TcxCustomTextEdit* SelectOnPress = nullptr;
 };
 
 class TextEdit : public EditControlTest {
@@ -388,6 +393,72 @@ TEST_F(TextEdit, PixelsInEachLookFocusedAndNot) {
       EXPECT_EQ(px(e->GetWidth() - 6, mid), rgb(clWindow));
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TextEdit, TypingCompletesFromTheLookupItems) {
+  TcxTextEdit* e = AddText(10);
+  TcxTextEditProperties* p = e->GetTextProperties();
+  p->GetLookupItems()->Add("Apple");
+  p->GetLookupItems()->Add("Apricot");
+  p->GetLookupItems()->Add("Banana");
+  e->SetFocus();
+  Type("ap");
+  // The item's own letters, and the rest of it selected.
+  EXPECT_EQ(Text(e), "Apple");
+  EXPECT_EQ(e->GetSelStart(), 2);
+  EXPECT_EQ(e->GetSelLength(), 3);
+  Type("r");
+  EXPECT_EQ(Text(e), "Apricot");
+  EXPECT_EQ(e->GetSelText(), "icot");
+  // Backspace steps the typed part back and looks it up again.
+  host().Char(8);
+  Pump();
+  EXPECT_EQ(Text(e), "Apple");
+  EXPECT_EQ(e->GetSelText(), "ple");
+  // No item starts so: the character replaces the completion as typed.
+  Type("x");
+  EXPECT_EQ(Text(e), "Apx");
+  // Typing in the middle of the text completes nothing.
+  Press(VK_HOME);
+  Type("b");
+  EXPECT_EQ(Text(e), "bApx");
+  EXPECT_TRUE(e->GetDisplayValueModified());
+}
+
+TEST_F(TextEdit, InnerEditDialogCodesAndIme) {
+  TcxTextEdit* e = AddText(10);
+  const HWND h = Inner(e);
+  EXPECT_TRUE(SendMessageA(h, WM_GETDLGCODE, 0, 0) & DLGC_WANTTAB);
+  host().KeyDown(VK_CONTROL);
+  Pump();
+  EXPECT_FALSE(SendMessageA(h, WM_GETDLGCODE, 0, 0) & DLGC_WANTTAB) << "Ctrl+Tab leaves the editor";
+  host().KeyUp(VK_CONTROL);
+  Pump();
+  EXPECT_FALSE(SendMessageA(h, WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS);
+  EXPECT_EQ(e->InnerTextEdit()->GetCaretCharIndex(), 0) << "empty text";
+
+  e->SetEditValue(Variant(String("abcdef")));
+  e->SetFocus();
+  e->SetSelStartAndLength(2, 1);
+  // The selection set while an IME character is delivered is the one in force after it.
+  listener.SelectOnPress = e;
+  SendMessageA(h, WM_IME_CHAR, 'q', 0);
+  listener.SelectOnPress = nullptr;
+  EXPECT_EQ(Text(e), "abqdef");
+  EXPECT_EQ(e->GetSelStart(), 0);
+  EXPECT_EQ(e->GetSelLength(), 1);
+  EXPECT_EQ(e->InnerTextEdit()->GetImeLastChar(), Char(0));
+  Press(VK_END);
+  EXPECT_EQ(e->InnerTextEdit()->GetCaretCharIndex(), Integer(Text(e).size()));
+  Press(VK_HOME);
+  Press(VK_RIGHT);
+  Press(VK_RIGHT);
+  Press(VK_RIGHT);
+  EXPECT_EQ(e->InnerTextEdit()->GetCaretCharIndex(), 3);
 }
 
 }  // namespace

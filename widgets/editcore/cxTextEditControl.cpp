@@ -4,6 +4,7 @@
 #include "platform/kernel/Units.h"
 #include "platform/user/User.h"
 #include "widgets/editcore/cxEditProperties.h"
+#include "widgets/foundation/cxVariants.h"
 
 #include <algorithm>
 
@@ -194,15 +195,13 @@ void TcxCustomInnerTextEdit::WndProc(TMessage& Message) {
       if (c && !FInternalUpdating && cxIsInnerEditStateChanged(this, state)) c->SetInnerEditShowing(false);
       return;
     }
-    case WM_IME_CHAR: {
-      const Byte lead = Byte(Message.WParam >> 8), trail = Byte(Message.WParam);
-      FImeLastChar = Char(trail);
-      // The single-byte code page knows no lead bytes: a pair only when a high byte came.
-      FImeCharCount = lead != 0 ? 2 : 1;
+    case WM_IME_CHAR:
+      // One code page of single bytes: no character arrives as a lead and a trail byte.
+      FImeLastChar = Char(Byte(Message.WParam));
+      FImeCharCount = 1;
       FSavedSelStart = TCustomEdit::GetSelStart();
       FSavedSelLength = TCustomEdit::GetSelLength();
       break;
-    }
     case WM_CUT:
       if (c) c->InnerCut();
       Message.Result = 0;
@@ -282,11 +281,16 @@ void TcxCustomTextEdit::Initialize() {
     inner->SetOnChange({this, &TcxCustomTextEdit::InnerChanged});
   }
   SetBounds(GetLeft(), GetTop(), 121, 21);
+  if (const TcxCustomTextEditLookupDataClass c = ActiveProperties()->GetLookupDataClass(); c.Class) {
+    FLookupData = c.Create(this);
+    FLookupData->OnCurrentKeyChanged = {this, &TcxCustomTextEdit::LookupDataChanged};
+  }
   PropertiesChanged(nullptr);
 }
 
 void TcxCustomTextEdit::BeforeDestruction() {
   if (InnerTextEdit()) FSavedText = EditText();
+  FreeAndNil(FLookupData);
   inherited::BeforeDestruction();
 }
 
@@ -373,6 +377,10 @@ void TcxCustomTextEdit::PropertiesChanged(TObject* Sender) {
   TcxCustomInnerTextEdit* inner = InnerTextEdit();
   if (!inner || IsDestroying() || InState(TComponentStateItem::csDestroying)) return;
   TcxCustomTextEditProperties* p = ActiveProperties();
+  if (UsesLookup()) {
+    FLookupData->RefreshList();
+    if (!FIsLookupSelecting) FLookupData->SyncWithEditText();
+  }
   inner->SetAlignment(p->GetAlignment()->GetHorz());
   if (!IsInplace()) inner->SetInnerAutoSelect(p->GetAutoSelect());
   inner->SetCharCase(p->GetCharCase());
@@ -475,11 +483,87 @@ void TcxCustomTextEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
   if (Key != 0 && inner) inner->SetInternalUpdating(false);
 }
 
+bool TcxCustomTextEdit::UsesLookup() {
+  return FLookupData && ActiveProperties()->UseLookupData() && FLookupData->GetItemCount() > 0;
+}
+
 void TcxCustomTextEdit::DoEditKeyPress(Char& Key) {
   TcxCustomInnerTextEdit* inner = InnerTextEdit();
   if (inner) inner->SetInternalUpdating(true);
+  TcxEditLifeGuard guard(this);
   inherited::DoEditKeyPress(Key);
+  if (!guard.Alive() || Key == 0) return;
+  TcxCustomTextEditProperties* p = ActiveProperties();
+  const TcxEditEditingStyle style = p->GetEditingStyle();
+  FIsLookupSelecting = false;
+  bool found = false;
+  AsUserInput([&] {
+    if (style == TcxEditEditingStyle::esFixedList && Key == Char(8) && !p->GetAccumulateFixedListTyping()) {
+      Key = 0;
+      SetInnerEditShowing(false);
+      return;
+    }
+    const Variant previousKey = FLookupData ? FLookupData->GetCurrentKey() : Variant();
+    LockClick(true);
+    const String text = EditText();
+    const Integer start = GetSelStart(), len = GetSelLength();
+    const bool search = UsesLookup() && p->CanIncrementalSearch();
+    if (Key == Char(8) && search) {
+      // With a completion showing, the typed part loses its last character and is looked up again.
+      if (FInnerEditShowing && len > 0 && start > 1) found = IncrementalSearch(text.substr(0, size_t(start - 1)));
+      if (style == TcxEditEditingStyle::esFixedList) Key = 0;
+    } else if (Byte(Key) >= 32 && search &&
+               (style != TcxEditEditingStyle::esEdit || len > 0 || FInnerEditShowing ||
+                start == Integer(text.size()))) {
+      FIsLookupSelecting = true;
+      String candidate;
+      if (len > 0) candidate = text.substr(0, size_t(start)) + Key;
+      else if (style == TcxEditEditingStyle::esFixedList) candidate = FInnerEditShowing ? text + Key : String(1, Key);
+      else candidate = String(text).insert(size_t(start), 1, Key);
+      found = IncrementalSearch(candidate);
+      if (!found && style == TcxEditEditingStyle::esFixedList) found = IncrementalSearch(String(1, Key));
+      if (!found && style != TcxEditEditingStyle::esEdit) {
+        Key = 0;
+        if (style == TcxEditEditingStyle::esEditList && !EditText().empty()) SetInnerEditShowing(true);
+      }
+    }
+    LockClick(false);
+    if (FLookupData && !cxVariantsEqualLoose(FLookupData->GetCurrentKey(), previousKey)) SetModifiedAndClick();
+  });
+  if (!guard.Alive()) return;
+  if (found) Key = 0;
   if (Key != 0 && inner) inner->SetInternalUpdating(false);
+}
+
+bool TcxCustomTextEdit::IncrementalSearch(String T) {
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  if (!FLookupData || !inner) return false;
+  String tail;
+  const bool found = !T.empty() && FLookupData->Locate(T, tail, false, false);
+  if (T.empty() && ActiveProperties()->GetEditingStyle() != TcxEditEditingStyle::esFixedList) inner->SetText("");
+  if (found) {
+    // The typed part takes the item's own letters; the completion stays selected.
+    inner->SetText(T + tail);
+    inner->SetSelStart(Integer(T.size()));
+    inner->SetSelLength(Integer(tail.size()));
+  }
+  if (HandleAllocated()) FInnerEditShowing = found;
+  UpdateDrawValue();
+  return found;
+}
+
+void TcxCustomTextEdit::LookupDataChanged(TObject*) {
+  // A search under way sets the text itself.
+  if (FIsLookupSelecting || !FLookupData) return;
+  String text;
+  FLookupData->GetDisplayText(FLookupData->GetCurrentKey(), text);
+  if (text == EditText() || !DoEditing()) return;
+  SaveModifiedFlags();
+  SetInternalDisplayValue(Variant(text));
+  RestoreModifiedFlags();
+  SetModifiedAndClick();
+  SelectAll();
+  RecalcViewAtCursor();
 }
 
 // ---- selection ----

@@ -95,7 +95,9 @@ class TcxCustomInnerTextEdit : public TCustomEdit, public IcxCustomInnerEdit, pu
   Integer FSavedSelLength = 0;
 };
 
-class TcxCustomTextEdit : public TcxCustomEdit, public IcxTextEditPropertiesHost {
+class TcxCustomTextEdit : public TcxCustomEdit,
+                          public IcxTextEditPropertiesHost,
+                          public IcxTextEditLookupDataOwner {
   TL_CLASS(TcxCustomTextEdit, TcxCustomEdit)
  public:
   explicit TcxCustomTextEdit(TComponent* AOwner) : TcxCustomEdit(AOwner) {}
@@ -144,6 +146,23 @@ class TcxCustomTextEdit : public TcxCustomEdit, public IcxTextEditPropertiesHost
   bool IsInplaceEdit() override { return IsInplace(); }
   void PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
 
+  // ---- IcxTextEditLookupDataOwner ----
+  TcxCustomTextEditProperties* GetLookupProperties() override { return ActiveProperties(); }
+  String GetLookupEditText() override { return EditText(); }
+  bool DoLookupEditing() override { return DoEditing(); }
+  bool IsLookupEditingLocked() override { return false; }
+  void SetLookupSelecting(bool Value) override { FIsLookupSelecting = Value; }
+  void LookupMatchEnd() override {}
+  TcxContainerStyle* GetLookupActiveStyle() override { return GetActiveStyle(); }
+
+  // ---- lookup ----
+  TcxCustomTextEditLookupData* LookupData() const { return FLookupData; }
+  bool IsLookupSelecting() const { return FIsLookupSelecting; }
+  // Drop-down editors step through the items with the keys and the wheel.
+  virtual bool CanNavigateLookupItems(bool = false) const { return false; }
+  // The typed text T looked up: on a match the rest of the item follows, selected.
+  bool IncrementalSearch(String T);
+
   // ---- editor control overrides ----
   TcxCustomEditPropertiesClass GetPropertiesClass() override;
   TMetaClass<TWinControl, TComponent*> GetInnerEditClass() const override;
@@ -175,7 +194,12 @@ class TcxCustomTextEdit : public TcxCustomEdit, public IcxTextEditPropertiesHost
 
  private:
   void InnerChanged(TObject*);
+  void LookupDataChanged(TObject*);
+  bool UsesLookup();
   String EditText();
+
+  TcxCustomTextEditLookupData* FLookupData = nullptr;
+  bool FIsLookupSelecting = false;
 
   bool FBeepOnEnter = true;
   bool FInnerEditShowing = false;
