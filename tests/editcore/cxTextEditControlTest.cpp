@@ -22,6 +22,10 @@ class TTextListener : public TObject {
     if (SelectOnPress) SelectOnPress->SetSelStartAndLength(0, 1);
   }
   void HAfterKeyDown(TObject*, Word& Key, TShiftState) { Log->Add("after:" + std::to_string(Key)); }
+  void HMouseDown(TObject*, TMouseButton, TShiftState, Integer X, Integer Y) {
+    Log->Add("down:" + std::to_string(X) + "," + std::to_string(Y));
+  }
+  void HDblClick(TObject*) { Log->Add("dblClick"); }
   TEventLog* Log;
   // Selects the first character while a character is being delivered.
   TcxCustomTextEdit* SelectOnPress = nullptr;
@@ -113,6 +117,16 @@ TEST_F(TextEdit, MouseDragSelects) {
   EXPECT_EQ(e->GetSelStart(), 1);
   EXPECT_EQ(e->GetSelLength(), 3);
   EXPECT_EQ(e->GetSelText(), "rag");
+  // The editor hears the inner edit's mouse in its own coordinates.
+  e->OnMouseDown = {&listener, &TTextListener::HMouseDown};
+  e->OnDblClick = {&listener, &TTextListener::HDblClick};
+  log.Take();
+  host().DoubleClick(h, 3, 4);
+  Pump();
+  const TRect r = e->InnerTextEdit()->GetBoundsRect();
+  const std::string down = "down:" + std::to_string(3 + r.Left) + "," + std::to_string(4 + r.Top);
+  EXPECT_EQ(log.Take(), L({down.c_str(), "dblClick", down.c_str()}));
+  EXPECT_EQ(e->GetSelText(), "drag") << "a double click selects the word";
 }
 
 TEST_F(TextEdit, ClipboardKeysAndOneLevelUndo) {

@@ -268,6 +268,36 @@ void TcxCustomInnerTextEdit::KeyPress(Char& Key) {
   if (Key == 0) FInternalUpdating = true;
 }
 
+void TcxCustomInnerTextEdit::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TcxEditLifeGuard guard(this);
+  inherited::MouseDown(Button, Shift, X, Y);
+  if (TcxCustomTextEdit* c = Container(); c && guard.Alive()) c->InnerMouseDown(Button, Shift, X + GetLeft(), Y + GetTop());
+}
+
+void TcxCustomInnerTextEdit::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  TcxEditLifeGuard guard(this);
+  inherited::MouseMove(Shift, X, Y);
+  if (TcxCustomTextEdit* c = Container(); c && guard.Alive()) c->InnerMouseMove(Shift, X + GetLeft(), Y + GetTop());
+}
+
+void TcxCustomInnerTextEdit::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TcxEditLifeGuard guard(this);
+  inherited::MouseUp(Button, Shift, X, Y);
+  if (TcxCustomTextEdit* c = Container(); c && guard.Alive()) c->InnerMouseUp(Button, Shift, X + GetLeft(), Y + GetTop());
+}
+
+void TcxCustomInnerTextEdit::Click() {
+  TcxEditLifeGuard guard(this);
+  inherited::Click();
+  if (TcxCustomTextEdit* c = Container(); c && guard.Alive()) c->InnerClick();
+}
+
+void TcxCustomInnerTextEdit::DblClick() {
+  TcxEditLifeGuard guard(this);
+  inherited::DblClick();
+  if (TcxCustomTextEdit* c = Container(); c && guard.Alive()) c->InnerDblClick();
+}
+
 TL_DEFINE_CLASS(TcxCustomInnerTextEdit, [](auto&) {});
 
 // ---- text editor ----
@@ -702,6 +732,18 @@ void TcxCustomTextEdit::InnerCut() {
     if (InnerTextEdit()->TCustomEdit::GetReadOnly()) CopyToClipboard();
     else CutToClipboard();
   });
+}
+
+void TcxCustomTextEdit::InnerMouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  InnerControlMouseDown = true;
+  TcxEditLifeGuard guard(this);
+  try {
+    MouseDown(Button, Shift, X, Y);
+  } catch (...) {
+    if (guard.Alive()) InnerControlMouseDown = false;
+    throw;
+  }
+  if (guard.Alive()) InnerControlMouseDown = false;
 }
 
 void TcxCustomTextEdit::InnerClear() { AsUserInput([&] { ClearSelection(); }); }

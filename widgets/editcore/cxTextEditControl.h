@@ -73,6 +73,12 @@ class TcxCustomInnerTextEdit : public TCustomEdit, public IcxCustomInnerEdit, pu
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyUp(Word& Key, TShiftState Shift) override;
   void KeyPress(Char& Key) override;
+  // Mouse events are the editor's too, in its coordinates.
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void Click() override;
+  void DblClick() override;
 
  private:
   TcxCustomTextEdit* Container() const;
@@ -188,6 +194,11 @@ class TcxCustomTextEdit : public TcxCustomEdit,
   void InnerCut();
   void InnerClear();
   void InnerPaste();
+  void InnerMouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  void InnerMouseMove(TShiftState Shift, Integer X, Integer Y) { MouseMove(Shift, X, Y); }
+  void InnerMouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) { MouseUp(Button, Shift, X, Y); }
+  void InnerClick() { Click(); }
+  void InnerDblClick() { DblClick(); }
 
  protected:
   void WndProc(TMessage& Message) override;
