@@ -256,7 +256,7 @@ TEST_F(TextEdit, WindowTextMessages) {
   EXPECT_STREQ(buf, "abc");
   EXPECT_EQ(SendMessageA(h, WM_GETTEXT, 8, LPARAM(buf)), 3);
   EXPECT_EQ(SendMessageA(h, WM_GETTEXTLENGTH, 0, 0), 3);
-  EXPECT_EQ(SendMessageA(h, WM_SETTEXT, 0, LPARAM("new")), 1);
+  EXPECT_EQ(SendMessageA(h, WM_SETTEXT, 0, LPARAM("new\r\nline")), 1);
   EXPECT_EQ(Text(e), "new");
 }
 

@@ -380,9 +380,12 @@ void TcxCustomTextEdit::ApplyDisplayValue(const Variant& ADisplayValue) {
 }
 
 bool TcxCustomTextEdit::SetDisplayText(const String& AText) {
-  Variant v(AText);
+  // One line: whatever follows a line break never reaches the text.
+  String text = AText;
+  if (const size_t br = text.find_first_of("\r\n"); br != String::npos) text.resize(br);
+  Variant v(text);
   if (!ActiveProperties()->IsTextEditValueValid(v, IsFocused())) return false;
-  SetInternalDisplayValue(Variant(AText));
+  SetInternalDisplayValue(Variant(text));
   return true;
 }
 
