@@ -475,4 +475,41 @@ TEST_F(TextEdit, InnerEditDialogCodesAndIme) {
   EXPECT_EQ(e->InnerTextEdit()->GetCaretCharIndex(), 3);
 }
 
+// A kind that steps through its items, as the drop-down editors do.
+class TSteppingTextEdit : public TcxTextEdit {
+  TL_CLASS(TSteppingTextEdit, TcxTextEdit)
+ public:
+  using TcxTextEdit::TcxTextEdit;
+  bool CanNavigateLookupItems(bool) const override { return true; }
+};
+TL_DEFINE_CLASS(TSteppingTextEdit, [](auto&) {});
+
+TEST_F(TextEdit, KindsThatNavigateStepTheItemsWithKeysAndWheel) {
+  auto* e = New<TSteppingTextEdit>(form);
+  e->SetBounds(10, 10, 121, 21);
+  e->SetParent(form);
+  e->OnAfterKeyDown = {&listener, &TTextListener::HAfterKeyDown};
+  for (const char* item : {"one", "two", "three"}) e->GetTextProperties()->GetLookupItems()->Add(item);
+  e->SetFocus();
+  Pump();
+  Press(VK_DOWN);
+  EXPECT_EQ(Text(e), "one");
+  Press(VK_DOWN);
+  EXPECT_EQ(Text(e), "two");
+  EXPECT_TRUE(e->GetDisplayValueModified());
+  host().KeyDown(VK_CONTROL);
+  Press(VK_NEXT);
+  host().KeyUp(VK_CONTROL);
+  Pump();
+  EXPECT_EQ(Text(e), "three");
+  log.Take();
+  // At the end without wrapping: the key goes to the editor's handler instead.
+  Press(VK_DOWN);
+  EXPECT_EQ(Text(e), "three");
+  EXPECT_EQ(log.Take(), L({"after:40"}));
+  host().Wheel(e->GetHandle(), 5, 5, WHEEL_DELTA);
+  Pump();
+  EXPECT_EQ(Text(e), "two");
+}
+
 }  // namespace

@@ -478,11 +478,53 @@ void TcxCustomTextEdit::AdjustInnerEditPosition() {
 // ---- keys ----
 
 bool TcxCustomTextEdit::KeepsNavigationKeys(Word Key, TShiftState) {
+  // The vertical keys stay when they may step the lookup items (handled below).
+  if (Key == VK_PRIOR || Key == VK_NEXT || Key == VK_UP || Key == VK_DOWN)
+    return UsesLookup() && CanNavigateLookupItems();
   return Key == VK_LEFT || Key == VK_RIGHT || Key == VK_HOME || Key == VK_END;
 }
 
 bool TcxCustomTextEdit::IsEditorKey(Word Key, TShiftState Shift) {
-  return inherited::IsEditorKey(Key, Shift) || Key == VK_DELETE;
+  if (inherited::IsEditorKey(Key, Shift) || Key == VK_DELETE) return true;
+  if (!UsesLookup() || !CanNavigateLookupItems() || HasShownPopup()) return false;
+  if (Key == VK_PRIOR || Key == VK_NEXT) return true;
+  return (Key == VK_UP || Key == VK_DOWN) && !Shift.Contains(TShiftStateItem::ssAlt);
+}
+
+bool TcxCustomTextEdit::GoLookup(Integer ADirection) {
+  const Variant before = FLookupData->GetCurrentKey();
+  TcxEditLifeGuard guard(this);
+  LockChangeEvents(true);
+  LockClick(true);
+  bool moved = false;
+  try {
+    FLookupData->Go(ADirection, false);
+    moved = guard.Alive() && !cxVariantsEqualLoose(before, FLookupData->GetCurrentKey());
+  } catch (...) {
+    if (guard.Alive()) {
+      LockClick(false);
+      LockChangeEvents(false);
+    }
+    throw;
+  }
+  if (!guard.Alive()) return false;
+  LockClick(false);
+  if (moved) {
+    SetModifiedAndClick();
+    Variant v(EditText());
+    if (guard.Alive() && ActiveProperties()->GetImmediatePost() &&
+        ActiveProperties()->IsTextEditValueValid(v, IsFocused()) && CanPostEditValue())
+      PostEditValue(true);
+  }
+  if (guard.Alive()) LockChangeEvents(false);
+  return moved;
+}
+
+bool TcxCustomTextEdit::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) {
+  if (inherited::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
+  if (!CanNavigateLookupItems(true) || HasShownPopup() || !UsesLookup() || !CheckInplaceFlags(0)) return false;
+  GoLookup(WheelDelta <= 0 ? cxLookupGoNext : cxLookupGoPrior);
+  return true;
 }
 
 void TcxCustomTextEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
@@ -501,6 +543,30 @@ void TcxCustomTextEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
   if (!guard.Alive()) return;
   if (was == VK_RETURN && FInnerEditShowing) SelectAll();
   if (Key == 0) return;
+  // The vertical keys (and Home and End of a fixed list) step the lookup items.
+  const bool ctrl = Shift.Contains(TShiftStateItem::ssCtrl);
+  Integer dir = -1;
+  switch (Key) {
+    case VK_PRIOR: dir = ctrl ? cxLookupGoFirst : cxLookupGoPageUp; break;
+    case VK_NEXT: dir = ctrl ? cxLookupGoLast : cxLookupGoPageDown; break;
+    case VK_UP: dir = cxLookupGoPrior; break;
+    case VK_DOWN: dir = cxLookupGoNext; break;
+    case VK_HOME: if (style == TcxEditEditingStyle::esFixedList) dir = cxLookupGoFirst; break;
+    case VK_END: if (style == TcxEditEditingStyle::esFixedList) dir = cxLookupGoLast; break;
+    default: break;
+  }
+  if (dir >= 0) {
+    if (UsesLookup() && CanNavigateLookupItems() && GoLookup(dir)) {
+      if (guard.Alive()) Key = 0;
+      return;
+    }
+    if (!guard.Alive()) return;
+    if (Key != VK_HOME && Key != VK_END) {
+      DoAfterKeyDown(Key, Shift);
+      if (guard.Alive()) Key = 0;
+      return;
+    }
+  }
   // Left and Right collapse a selection to its near end rather than moving from the caret.
   if ((Key == VK_LEFT || Key == VK_RIGHT) && !Shift.Contains(TShiftStateItem::ssShift) &&
       GetSelLength() > 0) {
@@ -586,8 +652,7 @@ bool TcxCustomTextEdit::IncrementalSearch(String T) {
 }
 
 void TcxCustomTextEdit::LookupDataChanged(TObject*) {
-  // A search under way sets the text itself.
-  if (FIsLookupSelecting || !FLookupData) return;
+  if (!FLookupData) return;
   String text;
   FLookupData->GetDisplayText(FLookupData->GetCurrentKey(), text);
   if (text == EditText() || !DoEditing()) return;

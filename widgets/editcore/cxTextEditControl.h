@@ -168,6 +168,8 @@ class TcxCustomTextEdit : public TcxCustomEdit,
   virtual bool CanNavigateLookupItems(bool = false) const { return false; }
   // The typed text T looked up: on a match the rest of the item follows, selected.
   bool IncrementalSearch(String T);
+  // Steps the lookup's current item; true when it moved.
+  bool GoLookup(Integer ADirection);
 
   // ---- editor control overrides ----
   TcxCustomEditPropertiesClass GetPropertiesClass() override;
@@ -181,6 +183,7 @@ class TcxCustomTextEdit : public TcxCustomEdit,
   bool IsAutoSizeActive() const override { return inherited::IsAutoSizeActive() && GetParent(); }
   bool KeepsNavigationKeys(Word Key, TShiftState Shift) override;
   bool IsEditorKey(Word Key, TShiftState Shift) override;
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
   void DoEditKeyDown(Word& Key, TShiftState Shift) override;
   void DoEditKeyPress(Char& Key) override;
   void PropertiesChanged(TObject* Sender) override;
