@@ -405,6 +405,8 @@ TEST_F(TextEdit, PixelsInEachLookFocusedAndNot) {
       // Focused, the only dark pixels are the caret's column.
       EXPECT_LE(focused ? ink : highlight, focused ? e->GetHeight() - 4 : 0);
       EXPECT_EQ(px(e->GetWidth() - 6, mid), rgb(clWindow));
+      // The platform edit shows the text: the view draws neither text nor focus frame under it.
+      EXPECT_TRUE(static_cast<TcxCustomTextEditViewInfo*>(e->EditViewInfo())->InnerEditShowsText);
     }
   }
 }

@@ -143,7 +143,7 @@ class TcxCustomTextEdit : public TcxCustomEdit,
   void SetInnerEditShowing(bool AValue);
   void UpdateDrawValue();
   // Whether the inner edit, rather than the view, shows the text of the focused editor.
-  bool ShowsTextByInnerEdit();
+  bool ShowsTextByInnerEdit() override;
   // The display text set as if typed; false when the properties refuse it.
   bool SetDisplayText(const String& AText);
 
