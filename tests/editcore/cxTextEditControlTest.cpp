@@ -514,4 +514,22 @@ TEST_F(TextEdit, KindsThatNavigateStepTheItemsWithKeysAndWheel) {
   EXPECT_EQ(Text(e), "two");
 }
 
+TEST_F(TextEdit, RightAlignedTextIsEditedFromTheLeftWhenAsked) {
+  TcxTextEdit* e = AddText(10);
+  TcxTextEditProperties* p = e->GetTextProperties();
+  auto style = [&] { return DWORD(GetWindowLongA(Inner(e), GWL_STYLE)); };
+  p->GetAlignment()->SetHorz(TAlignment::taRightJustify);
+  EXPECT_EQ(e->InnerTextEdit()->GetAlignment(), TAlignment::taLeftJustify);
+  EXPECT_FALSE(style() & ES_RIGHT);
+  p->SetUseLeftAlignmentOnEditing(false);
+  EXPECT_EQ(e->InnerTextEdit()->GetAlignment(), TAlignment::taRightJustify);
+  EXPECT_TRUE(style() & ES_RIGHT);
+  EXPECT_FALSE(style() & WS_BORDER);
+  // A new window keeps the text.
+  e->SetEditValue(Variant(String("kept")));
+  p->GetAlignment()->SetHorz(TAlignment::taCenter);
+  EXPECT_TRUE(style() & ES_CENTER);
+  EXPECT_EQ(Text(e), "kept");
+}
+
 }  // namespace
