@@ -532,4 +532,43 @@ TEST_F(TextEdit, RightAlignedTextIsEditedFromTheLeftWhenAsked) {
   EXPECT_EQ(Text(e), "kept");
 }
 
+// A numeric kind that groups digits while editing.
+class TGroupingProperties : public TcxTextEditProperties {
+  TL_CLASS(TGroupingProperties, TcxTextEditProperties)
+ public:
+  using TcxTextEditProperties::TcxTextEditProperties;
+  bool IsDigitGroupingWhileEditing() const override { return true; }
+  bool IsEditValueNumeric() const override { return true; }
+};
+TL_DEFINE_CLASS(TGroupingProperties, [](auto&) {});
+
+class TGroupingEdit : public TcxTextEdit {
+  TL_CLASS(TGroupingEdit, TcxTextEdit)
+ public:
+  using TcxTextEdit::TcxTextEdit;
+  TcxCustomEditPropertiesClass GetPropertiesClass() override {
+    return ClassOf<TGroupingProperties, TcxCustomEditProperties, TPersistent*>();
+  }
+};
+TL_DEFINE_CLASS(TGroupingEdit, [](auto&) {});
+
+TEST_F(TextEdit, TypedNumbersAreRegroupedKeepingTheCaretAtItsDigit) {
+  const TFormatSettings saved = FormatSettings;
+  FormatSettings.ThousandSeparator = ',';
+  FormatSettings.DecimalSeparator = '.';
+  auto* e = New<TGroupingEdit>(form);
+  e->SetParent(form);
+  e->SetFocus();
+  Type("1234");
+  EXPECT_EQ(Text(e), "1,234");
+  EXPECT_EQ(e->GetSelStart(), 5);
+  // Typed in the middle: the caret stays after the digit typed.
+  Press(VK_HOME);
+  Press(VK_RIGHT);
+  Type("5");
+  EXPECT_EQ(Text(e), "15,234");
+  EXPECT_EQ(e->GetSelStart(), 2);
+  FormatSettings = saved;
+}
+
 }  // namespace

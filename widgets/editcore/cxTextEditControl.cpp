@@ -396,12 +396,26 @@ void TcxCustomTextEdit::InnerChanged(TObject*) {
   LockChangeEvents(true);
   try {
     ChangeHandler(this);
+    if (guard.Alive()) RegroupDigits();
     if (guard.Alive()) UpdateDrawValue();
   } catch (...) {
     if (guard.Alive()) LockChangeEvents(false);
     throw;
   }
   if (guard.Alive()) LockChangeEvents(false, true);
+}
+
+// A number typed into a kind that groups digits while editing is regrouped at once, the
+// caret staying after the same digit.
+void TcxCustomTextEdit::RegroupDigits() {
+  TcxCustomTextEditProperties* p = ActiveProperties();
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  if (!inner || !IsFocused() || !p->IsDigitGroupingWhileEditing() || !p->IsEditValueNumeric()) return;
+  String text = EditText();
+  Integer caret = inner->GetSelStart();
+  if (!cxRegroupThousandSeparators(text, caret) || text == EditText()) return;
+  SetInternalDisplayValue(Variant(text));
+  inner->SetSelStart(caret);
 }
 
 // ---- settings ----

@@ -209,6 +209,7 @@ class TcxCustomTextEdit : public TcxCustomEdit,
  private:
   void InnerChanged(TObject*);
   void LookupDataChanged(TObject*);
+  void RegroupDigits();
   bool UsesLookup();
   String EditText();
 
