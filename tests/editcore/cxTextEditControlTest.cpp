@@ -1,6 +1,7 @@
 // The text editor end to end: keys, mouse and clipboard through the application's loop, the
 // settings pushed to its platform edit, the text messages of its window, its place in a
 // form, and its registration.
+#include "classlib/core/FormText.h"
 #include "classlib/visual/Clipbrd.h"
 #include "platform/user/UserTesting.h"
 #include "tests/editcore/EditControlTestSupport.h"
@@ -569,6 +570,28 @@ TEST_F(TextEdit, TypedNumbersAreRegroupedKeepingTheCaretAtItsDigit) {
   EXPECT_EQ(Text(e), "15,234");
   EXPECT_EQ(e->GetSelStart(), 2);
   FormatSettings = saved;
+}
+
+TEST_F(TextEdit, ReadFromAWindowDescription) {
+  const char* text =
+      "object Dialog: TForm\n"
+      "  object eName: TcxTextEdit\n"
+      "    BeepOnEnter = False\n"
+      "    Properties.EchoMode = eemPassword\n"
+      "    Properties.MaxLength = 4\n"
+      "  end\n"
+      "end\n";
+  Owned<TMemoryStream> binary(New<TMemoryStream>());
+  ObjectTextToBinary(text, *binary);
+  binary->SetPosition(0);
+  TForm* dialog = TForm::CreateNew(Application);
+  binary->ReadComponent(dialog);
+  auto* e = dynamic_cast<TcxTextEdit*>(dialog->FindComponent("eName"));
+  ASSERT_NE(e, nullptr);
+  EXPECT_FALSE(e->GetBeepOnEnter());
+  EXPECT_EQ(SendMessageA(Inner(e), EM_GETPASSWORDCHAR, 0, 0), '*');
+  EXPECT_EQ(SendMessageA(Inner(e), EM_GETLIMITTEXT, 0, 0), 4);
+  dialog->Free();
 }
 
 }  // namespace
