@@ -568,7 +568,15 @@ TEST_F(TextEdit, TypedNumbersAreRegroupedKeepingTheCaretAtItsDigit) {
   Press(VK_RIGHT);
   Type("5");
   EXPECT_EQ(Text(e), "15,234");
+  AddText(50)->SetFocus();
+  Pump();
   EXPECT_EQ(e->GetSelStart(), 2);
+  // Unfocused, the value shows in the display format, following its changes at once.
+  e->SetEditValue(Variant(5.0));
+  e->GetTextProperties()->SetDisplayFormat("0.00");
+  EXPECT_EQ(Text(e), "5.00");
+  e->GetTextProperties()->SetDisplayFormat("0.0");
+  EXPECT_EQ(Text(e), "5.0");
   FormatSettings = saved;
 }
 

@@ -438,6 +438,8 @@ void TcxCustomTextEdit::PropertiesChanged(TObject* Sender) {
   inner->SetMaxLength(std::max<Integer>(0, p->GetMaxLength()));
   inner->SetOEMConvert(p->GetOEMConvert());
   inner->SetPasswordChar(p->GetPasswordChar());
+  // A new format or case shows at once; text being edited is left as typed.
+  if (!IsFocused() && !InState(TComponentStateItem::csLoading)) SynchronizeDisplayValue();
   inherited::PropertiesChanged(Sender);
   UpdateDrawValue();
 }
