@@ -79,10 +79,23 @@ function(tl_add_resources target manifest)
     if(src MATCHES "\\.tdf$")
       get_filename_component(stem ${src} NAME_WE)
       set(bin ${out}/${stem}.dfm)
+      # The files a description includes are inputs of its conversion too; a changed
+      # include list reconfigures.
+      get_filename_component(tdf_dir ${root}/${src} DIRECTORY)
+      file(STRINGS ${root}/${src} tdf_lines REGEX "\\{include '[^']+'\\}")
+      set(tdf_deps "")
+      foreach(tdf_line IN LISTS tdf_lines)
+        string(REGEX MATCHALL "\\{include '[^']+'\\}" tdf_incs "${tdf_line}")
+        foreach(tdf_inc IN LISTS tdf_incs)
+          string(REGEX REPLACE "^\\{include '([^']+)'\\}$" "\\1" tdf_path "${tdf_inc}")
+          list(APPEND tdf_deps ${tdf_dir}/${tdf_path})
+        endforeach()
+      endforeach()
+      set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${root}/${src})
       add_custom_command(OUTPUT ${bin}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${out}
         COMMAND tl_formconv ${root}/${src} ${bin}
-        DEPENDS tl_formconv ${root}/${src}
+        DEPENDS tl_formconv ${root}/${src} ${tdf_deps}
         COMMENT "Converting ${src}")
       list(APPEND deps ${bin})
       list(APPEND maps --map ${src}=${bin})

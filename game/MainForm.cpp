@@ -35,6 +35,7 @@ void TMainForm::Loaded() {
   mmMain = dynamic_cast<TMainMenu*>(FindComponent("mmMain"));
   miPause = dynamic_cast<TMenuItem*>(FindComponent("miPause"));
   tTimer = dynamic_cast<TTimer*>(FindComponent("tTimer"));
+  lPause = dynamic_cast<TcxLabel*>(FindComponent("lPause"));
 }
 
 void TMainForm::BeforeDestruction() {
@@ -104,10 +105,17 @@ void TMainForm::tTimerTimer(TObject*) {
 
 // ---- Pause ----------------------------------------------------------------------------
 
-void TMainForm::ShowPauseBanner(bool) {
-  // The banner "Game is paused. Press F5 to resume." is the widget library's label
-  // `lPause`; it joins the window's description together with that label. Until then the
-  // hidden board and the "Pause..." panel show the pause.
+void TMainForm::ShowPauseBanner(bool Show) {
+  if (!lPause) return;
+  if (!Show) {
+    lPause->Hide();
+    return;
+  }
+  // Half a cell in points; the label takes its new height before it is placed.
+  lPause->GetStyle()->GetFont()->SetSize(CellWidth / 2);
+  lPause->SetLeft((GetClientWidth() - lPause->GetWidth()) / 2);
+  lPause->SetTop((GetClientHeight() - lPause->GetHeight()) / 3);
+  lPause->Show();
 }
 
 void TMainForm::Pause() {

@@ -10,6 +10,7 @@
 #include "classlib/visual/ImgList.h"
 #include "classlib/visual/Menus.h"
 #include "game/Board.h"
+#include "widgets/editors/cxLabel.h"
 
 #include <memory>
 
@@ -25,6 +26,8 @@ class TMainForm : public TForm {
   TStatusBar* sbStatus = nullptr;
   TMainMenu* mmMain = nullptr;
   TMenuItem* miPause = nullptr;
+  // "Game is paused. Press F5 to resume.", shown over the hidden board during a pause.
+  TcxLabel* lPause = nullptr;
   // Every 500 ms: the clock.
   TTimer* tTimer = nullptr;
 

@@ -8,6 +8,9 @@
 #include "platform/kernel/Units.h"
 #include "platform/theme/UxTheme.h"
 #include "platform/user/User.h"
+#include "widgets/editcore/EditcoreUnits.h"
+#include "widgets/editors/EditorsUnits.h"
+#include "widgets/foundation/FoundationUnits.h"
 
 #if TL_HAVE_SDL_HOST
 #include "platform/host/sdl/SdlHost.h"
@@ -21,8 +24,8 @@
 namespace {
 
 // From the platform up; finalized in reverse. Only what the game's windows use is started:
-// they are built from the class library alone, so the widget library's units join this
-// list with the first window that holds its controls.
+// the class library, and the widget library's layers up to the standard editors (the main
+// window's pause banner is the library's label).
 const UnitEntry kUnits[] = {
     {"Kernel", PlatformKernelInitialize, PlatformKernelFinalize},
     {"Fonts", InitializeFonts, FinalizeFonts},
@@ -30,6 +33,9 @@ const UnitEntry kUnits[] = {
     {"Theme", PlatformThemeInitialize, PlatformThemeFinalize},
     {"SysUtils", SysUtilsInitialize, SysUtilsFinalize},
     {"ClasslibVisual", ClasslibVisualInitialize, ClasslibVisualFinalize},
+    {"WidgetsFoundation", WidgetsFoundationInitialize, WidgetsFoundationFinalize},
+    {"WidgetsEditcore", WidgetsEditcoreInitialize, WidgetsEditcoreFinalize},
+    {"WidgetsEditors", WidgetsEditorsInitialize, WidgetsEditorsFinalize},
     {"Game", GameInitialize, GameFinalize},
 };
 

@@ -5,6 +5,7 @@
 #include "classlib/core/SysUtils.h"
 #include "platform/gdi/Codecs.h"
 #include "platform/gdi/ImageList.h"
+#include "platform/gdi/Surface.h"
 
 #include <algorithm>
 #include <cstring>
@@ -44,7 +45,61 @@ HBITMAP MaskHandle(TBitmap* Mask, Owned<TBitmap>& Temp) {
   return Temp->GetHandle();
 }
 
+// Cuts the images out of a decoded picture of `cols` cells across into a new platform list.
+HIMAGELIST BuildList(const DecodedImage& img, Integer w, Integer h, bool masked, Int64 count, Integer allocBy) {
+  const Integer cols = img.Width / w, rows = img.Height / h;
+  HIMAGELIST list = ImageList_Create(w, h, ILC_COLOR32 | (masked ? ILC_MASK : 0), allocBy, allocBy);
+  if (!list)
+    throw EReadError("Image list data is not valid: images of " + IntToStr(w) + " x " + IntToStr(h) +
+                     " are too large");
+  const bool useAlpha = masked && img.HasAlpha;
+  for (Integer r = 0; r < rows && Int64(r) * cols < count; ++r) {
+    const Integer k = Integer(std::min<Int64>(cols, count - Int64(r) * cols));
+    const Integer sw = k * w;
+    std::vector<Pixel> px(size_t(sw) * size_t(h));
+    const size_t stride = (size_t(sw) + 15) / 16 * 2;
+    std::vector<Byte> mbits(useAlpha ? stride * size_t(h) : 0, 0);
+    for (Integer y = 0; y < h; ++y)
+      for (Integer x = 0; x < sw; ++x) {
+        const size_t at = size_t(r * h + y) * size_t(img.Width) + size_t(x);
+        px[size_t(y) * size_t(sw) + size_t(x)] = img.Pixels[at];
+        if (useAlpha && img.Alpha[at] < 128) mbits[size_t(y) * stride + size_t(x) / 8] |= Byte(0x80 >> (x % 8));
+      }
+    HBITMAP image = CreateBitmap(sw, h, 1, 32, px.data());
+    HBITMAP mask = useAlpha ? CreateBitmap(sw, h, 1, 1, mbits.data()) : nullptr;
+    const int added = image && (mask || !useAlpha) ? ImageList_Add(list, image, mask) : -1;
+    if (mask) DeleteObject(mask);
+    if (image) DeleteObject(image);
+    if (added < 0) {
+      ImageList_Destroy(list);
+      throw EReadError("Image list data is not valid: cannot hold " + IntToStr(Integer(count)) + " images");
+    }
+  }
+  return list;
+}
+
 }  // namespace
+
+// The picture of a list read but not yet realized: the PNG as read, a row reader kept where
+// the last decoded image left it (images asked for in order read each row once), and a
+// one-image list for each image decoded so far.
+struct TCustomImageList::TLazyImages {
+  std::shared_ptr<const std::vector<Byte>> Data;
+  size_t PngAt = 0;
+  Integer PictureWidth = 0, Cols = 1;
+  Integer Count = 0;
+  bool UseAlpha = false;
+  PngRowReader Reader;
+  std::vector<HIMAGELIST> Images;
+  Integer Decoded = 0;
+
+  ~TLazyImages() {
+    for (HIMAGELIST l : Images)
+      if (l) ImageList_Destroy(l);
+  }
+  const Byte* Png() const { return Data->data() + PngAt; }
+  size_t PngSize() const { return Data->size() - PngAt; }
+};
 
 // ---- TChangeLink ---------------------------------------------------------------------------------
 
@@ -91,9 +146,75 @@ void TCustomImageList::BeforeDestruction() {
 void TCustomImageList::FreeHandle() {
   if (FHandle) ImageList_Destroy(FHandle);
   FHandle = nullptr;
+  FLazy.reset();
+}
+
+void TCustomImageList::Realize() {
+  if (!FLazy) return;
+  DecodeResult r = DecodePng(FLazy->Png(), FLazy->PngSize());
+  if (!r.Ok) throw EReadError("Image list data is not valid: " + r.Error);
+  HIMAGELIST list = BuildList(r.Image, FWidth, FHeight, FMasked, FLazy->Count, FAllocBy);
+  r.Image = DecodedImage();
+  FLazy.reset();
+  if (FHandle) ImageList_Destroy(FHandle);
+  FHandle = list;
+  ImageList_SetBkColor(FHandle, ListColor(FBkColor));
+}
+
+HIMAGELIST TCustomImageList::LazyImage(Integer Index) {
+  TLazyImages& z = *FLazy;
+  if (HIMAGELIST l = z.Images[size_t(Index)]) return l;
+  // The images beside it in the picture share its rows: those not yet decoded are decoded
+  // with it, so that no row is read twice while the images are asked for in order.
+  const Integer w = FWidth, h = FHeight, band = Index / z.Cols, top = band * h;
+  const Integer first = band * z.Cols, k = std::min(z.Cols, z.Count - first);
+  PngRowReader& rd = z.Reader;
+  auto fail = [&] { throw EReadError("Image list data is not valid: " + rd.Error()); };
+  if (!rd.IsOpen() || rd.NextRow() > top)
+    if (!rd.Open(z.Png(), z.PngSize()) || !rd.Supported()) fail();
+  while (rd.NextRow() < top)
+    if (!rd.ReadRow(nullptr, nullptr)) fail();
+  const size_t cell = size_t(w) * size_t(h), stride = (size_t(w) + 15) / 16 * 2;
+  std::vector<Pixel> row(size_t(z.PictureWidth)), px(cell * size_t(k));
+  std::vector<Byte> alpha(z.UseAlpha ? row.size() : 0);
+  std::vector<Byte> mbits(z.UseAlpha ? stride * size_t(h) * size_t(k) : 0, 0);
+  for (Integer y = 0; y < h; ++y) {
+    if (!rd.ReadRow(row.data(), z.UseAlpha ? alpha.data() : nullptr)) fail();
+    for (Integer j = 0; j < k; ++j) {
+      if (z.Images[size_t(first + j)]) continue;
+      std::copy_n(row.begin() + ptrdiff_t(j) * w, w, px.begin() + ptrdiff_t(cell * size_t(j)) + ptrdiff_t(y) * w);
+      if (!z.UseAlpha) continue;
+      Byte* bits = &mbits[(size_t(j) * size_t(h) + size_t(y)) * stride];
+      for (Integer x = 0; x < w; ++x)
+        if (alpha[size_t(j * w + x)] < 128) bits[size_t(x) / 8] |= Byte(0x80 >> (x % 8));
+    }
+  }
+  for (Integer j = 0; j < k; ++j) {
+    if (z.Images[size_t(first + j)]) continue;
+    HBITMAP image = CreateBitmap(w, h, 1, 32, &px[cell * size_t(j)]);
+    HBITMAP mask = z.UseAlpha ? CreateBitmap(w, h, 1, 1, &mbits[size_t(j) * size_t(h) * stride]) : nullptr;
+    // Without alpha no pixel is transparent, which draws in every style as a list without a
+    // mask does: the mask's storage is left out.
+    HIMAGELIST list = ImageList_Create(w, h, ILC_COLOR32 | (z.UseAlpha ? ILC_MASK : 0), 1, 1);
+    const int added = list && image && (mask || !z.UseAlpha) ? ImageList_Add(list, image, mask) : -1;
+    if (mask) DeleteObject(mask);
+    if (image) DeleteObject(image);
+    if (added < 0) {
+      if (list) ImageList_Destroy(list);
+      throw EInvalidOperation("Cannot hold image " + IntToStr(first + j) + " of the image list");
+    }
+    ImageList_SetBkColor(list, ListColor(FBkColor));
+    z.Images[size_t(first + j)] = list;
+    ++z.Decoded;
+  }
+  // Once every image is out the reader is of no more use; the picture, small as read, stays
+  // for whatever realizes the list.
+  if (z.Decoded == z.Count) z.Reader.Close();
+  return z.Images[size_t(Index)];
 }
 
 HIMAGELIST TCustomImageList::GetHandle() {
+  Realize();
   if (!FHandle) {
     FHandle = ImageList_Create(FWidth, FHeight, ILC_COLOR32 | (FMasked ? ILC_MASK : 0), FAllocBy, FAllocBy);
     if (!FHandle) throw EInvalidOperation("Cannot create the image list");
@@ -102,10 +223,13 @@ HIMAGELIST TCustomImageList::GetHandle() {
   return FHandle;
 }
 
-Integer TCustomImageList::Count() { return FHandle ? ImageList_GetImageCount(FHandle) : 0; }
+Integer TCustomImageList::Count() {
+  if (FLazy) return FLazy->Count;
+  return FHandle ? ImageList_GetImageCount(FHandle) : 0;
+}
 
 void TCustomImageList::Recreate() {
-  const bool had = FHandle && Count() > 0;
+  const bool had = Count() > 0;
   FreeHandle();
   if (had || !InState(TComponentStateItem::csLoading)) Change();
 }
@@ -134,6 +258,9 @@ void TCustomImageList::SetBkColor(TColor Value) {
   if (Value == FBkColor) return;
   FBkColor = Value;
   if (FHandle) ImageList_SetBkColor(FHandle, ListColor(Value));
+  if (FLazy)
+    for (HIMAGELIST l : FLazy->Images)
+      if (l) ImageList_SetBkColor(l, ListColor(Value));
   Change();
 }
 
@@ -155,8 +282,8 @@ void TCustomImageList::SetImageType(TImageType Value) {
   Change();
 }
 
-void TCustomImageList::CheckIndex(Integer Index) const {
-  const Integer n = FHandle ? ImageList_GetImageCount(FHandle) : 0;
+void TCustomImageList::CheckIndex(Integer Index) {
+  const Integer n = Count();
   if (Index < 0 || Index >= n) throw EInvalidOperation("Invalid image list index " + IntToStr(Index));
 }
 
@@ -180,6 +307,7 @@ Integer TCustomImageList::AddMasked(TBitmap* Image, TColor MaskColor) {
 void TCustomImageList::Replace(Integer Index, TBitmap* Image, TBitmap* Mask) {
   CheckIndex(Index);
   if (!Image || Image->Empty()) throw EInvalidOperation("Cannot replace an image with an empty bitmap");
+  Realize();
   Owned<TBitmap> temp;
   HBITMAP mask = FMasked ? MaskHandle(Mask, temp) : nullptr;
   if (!ImageList_Replace(FHandle, Index, Image->GetHandle(), mask))
@@ -202,13 +330,15 @@ void TCustomImageList::ReplaceMasked(Integer Index, TBitmap* NewImage, TColor Ma
 
 void TCustomImageList::Delete(Integer Index) {
   CheckIndex(Index);
+  Realize();
   ImageList_Remove(FHandle, Index);
   Change();
 }
 
 void TCustomImageList::Clear() {
-  if (FHandle && Count() > 0) {
-    ImageList_Remove(FHandle, -1);
+  if (Count() > 0) {
+    FLazy.reset();
+    if (FHandle) ImageList_Remove(FHandle, -1);
     Change();
   }
 }
@@ -233,11 +363,16 @@ void TCustomImageList::Draw(TCanvas* Canvas, Integer X, Integer Y, Integer Index
 }
 
 void TCustomImageList::DoDraw(Integer Index, TCanvas* Canvas, Integer X, Integer Y, UINT Style, bool Enabled) {
+  HIMAGELIST list = FHandle;
+  if (FLazy) {
+    list = LazyImage(Index);
+    Index = 0;
+  }
   HDC dc = Canvas->GetHandle();
   if (Enabled)
-    ImageList_DrawEx(FHandle, Index, dc, X, Y, 0, 0, ListColor(FBkColor), ListColor(FBlendColor), Style);
+    ImageList_DrawEx(list, Index, dc, X, Y, 0, 0, ListColor(FBkColor), ListColor(FBlendColor), Style);
   else
-    ImageList_DrawDisabled(FHandle, Index, dc, X, Y);
+    ImageList_DrawDisabled(list, Index, dc, X, Y);
 }
 
 void TCustomImageList::Change() {
@@ -289,7 +424,18 @@ void TCustomImageList::Assign(TPersistent* Source) {
     FDrawingStyle = other->FDrawingStyle;
     FImageType = other->FImageType;
     FreeHandle();
-    if (other->Count() > 0) {
+    if (other->FLazy) {
+      // The picture as read is shared; each list decodes its own images.
+      auto lazy = std::make_shared<TLazyImages>();
+      lazy->Data = other->FLazy->Data;
+      lazy->PngAt = other->FLazy->PngAt;
+      lazy->PictureWidth = other->FLazy->PictureWidth;
+      lazy->Cols = other->FLazy->Cols;
+      lazy->Count = other->FLazy->Count;
+      lazy->UseAlpha = other->FLazy->UseAlpha;
+      lazy->Images.assign(size_t(lazy->Count), nullptr);
+      FLazy = std::move(lazy);
+    } else if (other->Count() > 0) {
       Owned<TMemoryStream> data(New<TMemoryStream>());
       other->WriteData(*data);
       data->SetPosition(0);
@@ -312,6 +458,7 @@ void TCustomImageList::DefineProperties(TFiler& Filer) {
 }
 
 void TCustomImageList::WriteData(TStream& Stream) {
+  Realize();
   const Integer n = Count();
   const Integer cols = std::max<Integer>(1, std::min<Integer>(n, kMaxStripWidth / FWidth));
   const Integer rows = n == 0 ? 0 : (n + cols - 1) / cols;
@@ -383,17 +530,38 @@ void TCustomImageList::ReadData(TStream& Stream) {
     throw EReadError("Image list data is not valid: neither an image list nor a PNG file");
   }
 
+  // A picture the row reader takes is kept as read; its images are decoded when drawn.
+  auto lazy = std::make_shared<TLazyImages>();
   DecodedImage img;
+  Integer pw = 0, ph = 0;
   if (count != 0) {
-    DecodeResult r = DecodePng(data.data() + pngAt, data.size() - pngAt);
-    if (!r.Ok) throw EReadError("Image list data is not valid: " + r.Error);
-    img = std::move(r.Image);
+    std::string why;
+    if (!CheckPngChunks(data.data() + pngAt, data.size() - pngAt, why))
+      throw EReadError("Image list data is not valid: " + why);
+    auto kept = std::make_shared<std::vector<Byte>>(std::move(data));
+    lazy->Data = kept;
+    lazy->PngAt = pngAt;
+    PngRowReader& rd = lazy->Reader;
+    if (rd.Open(lazy->Png(), lazy->PngSize())) {
+      pw = rd.Width();
+      ph = rd.Height();
+    } else {
+      if (!rd.Error().empty()) throw EReadError("Image list data is not valid: " + rd.Error());
+      lazy.reset();
+      DecodeResult r = DecodePng(kept->data() + pngAt, kept->size() - pngAt);
+      if (!r.Ok) throw EReadError("Image list data is not valid: " + r.Error);
+      img = std::move(r.Image);
+      pw = img.Width;
+      ph = img.Height;
+    }
+  } else {
+    lazy.reset();
   }
-  const Integer cols = img.Width / w, rows = img.Height / h;
+  const Integer cols = pw / w, rows = ph / h;
   const Int64 cells = Int64(cols) * rows;
   if (count < 0) {
     if (cells == 0)
-      throw EReadError("Image list picture of " + IntToStr(img.Width) + " x " + IntToStr(img.Height) +
+      throw EReadError("Image list picture of " + IntToStr(pw) + " x " + IntToStr(ph) +
                        " is smaller than one image of " + IntToStr(w) + " x " + IntToStr(h));
     count = cells;
   } else if (count > cells) {
@@ -401,40 +569,32 @@ void TCustomImageList::ReadData(TStream& Stream) {
                      " images do not fit the picture");
   }
 
-  // The images go into a new platform list; the list's own is replaced only once they all
-  // are in, so refused data leaves it as it was.
-  HIMAGELIST list = ImageList_Create(w, h, ILC_COLOR32 | (masked ? ILC_MASK : 0), FAllocBy, FAllocBy);
-  if (!list)
-    throw EReadError("Image list data is not valid: images of " + IntToStr(w) + " x " + IntToStr(h) +
-                     " are too large");
-  const bool useAlpha = masked && img.HasAlpha;
-  for (Integer r = 0; r < rows && Int64(r) * cols < count; ++r) {
-    const Integer k = Integer(std::min<Int64>(cols, count - Int64(r) * cols));
-    const Integer sw = k * w;
-    std::vector<Pixel> px(size_t(sw) * size_t(h));
-    const size_t stride = (size_t(sw) + 15) / 16 * 2;
-    std::vector<Byte> mbits(useAlpha ? stride * size_t(h) : 0, 0);
-    for (Integer y = 0; y < h; ++y)
-      for (Integer x = 0; x < sw; ++x) {
-        const size_t at = size_t(r * h + y) * size_t(img.Width) + size_t(x);
-        px[size_t(y) * size_t(sw) + size_t(x)] = img.Pixels[at];
-        if (useAlpha && img.Alpha[at] < 128) mbits[size_t(y) * stride + size_t(x) / 8] |= Byte(0x80 >> (x % 8));
-      }
-    HBITMAP image = CreateBitmap(sw, h, 1, 32, px.data());
-    HBITMAP mask = useAlpha ? CreateBitmap(sw, h, 1, 1, mbits.data()) : nullptr;
-    const int added = image && (mask || !useAlpha) ? ImageList_Add(list, image, mask) : -1;
-    if (mask) DeleteObject(mask);
-    if (image) DeleteObject(image);
-    if (added < 0) {
-      ImageList_Destroy(list);
+  if (lazy) {
+    // What the platform list would refuse is refused now, as for a list decoded at once.
+    HIMAGELIST probe = ImageList_Create(w, h, ILC_COLOR32 | (masked ? ILC_MASK : 0), 0, 1);
+    if (!probe)
+      throw EReadError("Image list data is not valid: images of " + IntToStr(w) + " x " + IntToStr(h) +
+                       " are too large");
+    ImageList_Destroy(probe);
+    if (uint64_t(count) * uint64_t(w) * uint64_t(h) > kMaxSurfacePixels)
       throw EReadError("Image list data is not valid: cannot hold " + IntToStr(Integer(count)) + " images");
-    }
+    lazy->PictureWidth = pw;
+    lazy->Cols = cols;
+    lazy->Count = Integer(count);
+    lazy->UseAlpha = masked && lazy->Reader.HasAlpha();
+    lazy->Images.assign(size_t(count), nullptr);
+    FreeHandle();
+    FLazy = std::move(lazy);
+  } else {
+    // The images go into a new platform list; the list's own is replaced only once they
+    // all are in, so refused data leaves it as it was.
+    HIMAGELIST list = BuildList(img, w, h, masked, count, FAllocBy);
+    FreeHandle();
+    FHandle = list;
   }
-  FreeHandle();
-  FHandle = list;
   FWidth = w;
   FHeight = h;
   FMasked = masked;
-  ImageList_SetBkColor(FHandle, ListColor(FBkColor));
+  if (FHandle) ImageList_SetBkColor(FHandle, ListColor(FBkColor));
   Change();
 }

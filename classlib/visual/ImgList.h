@@ -23,11 +23,19 @@
 //    whole cell of the picture, left to right and then top to bottom, becomes an image.
 //    An alpha channel, if any, is the mask as above.
 //
-// Anything else, a PNG that does not decode, a size the header does not match or a
-// picture smaller than one cell raises EReadError.
+// Anything else, a PNG whose chunks are damaged or cut short, a size the header does not
+// match or a picture smaller than one cell raises EReadError.
+//
+// A plain 8-bit RGB or RGBA picture is kept as read and its images are decoded when first
+// drawn: an image with those beside it in the picture (they share its rows), no others, so
+// images stacked one below the other are decoded one by one. Pixel data that then fails to
+// inflate raises EReadError from that draw. Anything that needs the whole list (its handle, adding, replacing,
+// deleting, writing) decodes all of it first.
 #pragma once
 
 #include "classlib/visual/Graphics.h"
+
+#include <memory>
 
 TL_ENUM(TDrawingStyle, dsFocus, dsSelected, dsNormal, dsTransparent);
 TL_ENUM(TImageType, itImage, itMask);
@@ -117,7 +125,14 @@ class TCustomImageList : public TComponent {
  private:
   void Recreate();
   void FreeHandle();
-  void CheckIndex(Integer Index) const;
+  void CheckIndex(Integer Index);
+  // Decodes every image not yet decoded into the list's own handle.
+  void Realize();
+  // The one-image list holding image Index, decoded now if it was not yet.
+  HIMAGELIST LazyImage(Integer Index);
+
+  struct TLazyImages;
+  std::shared_ptr<TLazyImages> FLazy;  // the picture kept as read, while not realized
 
   HIMAGELIST FHandle = nullptr;
   Integer FWidth = 16, FHeight = 16;

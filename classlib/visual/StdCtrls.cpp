@@ -6,6 +6,7 @@
 #include "platform/kernel/Units.h"
 
 #include <algorithm>
+#include <cctype>
 
 using enum TListBoxStyle;
 using enum TControlStyleItem;
@@ -81,6 +82,96 @@ void TButton::CMDialogKey(TMessage& Message) {
 
 void TButton::CMFocusChanged(TMessage& Message) {
   UpdateButtonStyle(reinterpret_cast<TWinControl*>(Message.LParam));
+  TL_INHERITED(Message);
+}
+
+// ---- TRadioButton ---------------------------------------------------------------------------
+
+TRadioButton::TRadioButton(TComponent* AOwner) : TButtonControl(AOwner) {
+  FControlStyle = TControlStyle{csSetCaption, csDoubleClicks};
+  SetBounds(0, 0, 113, 17);
+}
+
+void TRadioButton::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  CreateSubClass(Params, "BUTTON");
+  Params.Style |= BS_RADIOBUTTON;
+  if (FAlignment == TAlignment::taLeftJustify) Params.Style |= BS_LEFTTEXT;
+}
+
+void TRadioButton::CreateWnd() {
+  inherited::CreateWnd();
+  SendMessageA(FHandle, BM_SETCHECK, FChecked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TRadioButton::SetAlignment(TAlignment Value) {
+  if (FAlignment == Value) return;
+  FAlignment = Value;
+  if (FHandle) RecreateWnd();
+}
+
+void TRadioButton::SetCheckedState(bool Value) {
+  if (FChecked == Value) return;
+  FChecked = Value;
+  SetTabStop(Value);
+  if (FHandle) SendMessageA(FHandle, BM_SETCHECK, Value ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (!Value) return;
+  TurnSiblingsOff();
+  if (!FClicksDisabled) Click();
+}
+
+void TRadioButton::TurnSiblingsOff() {
+  if (!FParent) return;
+  for (Integer i = 0; i < FParent->ControlCount(); ++i)
+    if (auto* r = dynamic_cast<TRadioButton*>(FParent->Controls(i)); r && r != this) r->SetCheckedState(false);
+}
+
+void TRadioButton::WndProc(TMessage& Message) {
+  // A press focuses the button first; that focus is the mouse's, not the keyboard's.
+  if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && !InState(TComponentStateItem::csDesigning)) {
+    const bool saved = FMouseFocusing;
+    FMouseFocusing = true;
+    try {
+      inherited::WndProc(Message);
+    } catch (...) {
+      FMouseFocusing = saved;
+      throw;
+    }
+    FMouseFocusing = saved;
+    return;
+  }
+  inherited::WndProc(Message);
+}
+
+void TRadioButton::WMSetFocus(TMessage& Message) {
+  TL_INHERITED(Message);
+  if (!FMouseFocusing && !FChecked && FHandle && GetFocus() == FHandle) Activate();
+}
+
+void TRadioButton::CNCommand(TMessage& Message) {
+  if (HIWORD(Message.WParam) == BN_CLICKED) Activate();
+  else if (HIWORD(Message.WParam) == BN_DOUBLECLICKED) DblClick();
+}
+
+void TRadioButton::CMDialogChar(TMessage& Message) {
+  const String caption = GetCaption();
+  const Word key = Word(Message.WParam);
+  bool accel = false;
+  for (size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    accel = std::toupper(static_cast<unsigned char>(caption[i + 1])) == std::toupper(key & 0xFF);
+    break;
+  }
+  if (accel && CanFocus()) {
+    SetFocus();
+    if (Focused()) Activate();
+    Message.Result = 1;
+    return;
+  }
   TL_INHERITED(Message);
 }
 
@@ -535,6 +626,10 @@ TL_MESSAGES(TButton,
             TL_ON(CN_COMMAND, CNCommand),
             TL_ON(CM_DIALOGKEY, CMDialogKey),
             TL_ON(CM_FOCUSCHANGED, CMFocusChanged))
+TL_MESSAGES(TRadioButton,
+            TL_ON(CN_COMMAND, CNCommand),
+            TL_ON(CM_DIALOGCHAR, CMDialogChar),
+            TL_ON(WM_SETFOCUS, WMSetFocus))
 TL_MESSAGES(TCustomEdit, TL_ON(CN_COMMAND, CNCommand))
 TL_MESSAGES(TCustomListBox,
             TL_ON(CN_COMMAND, CNCommand),
@@ -547,6 +642,11 @@ TL_DEFINE_CLASS(TButton, [](auto& c) {
   c.Property("Default", &TButton::GetDefault, &TButton::SetDefault).Default(false);
   c.Property("ModalResult", &TButton::GetModalResult, &TButton::SetModalResult).Default(0);
   c.Property("TabStop", &TButton::GetTabStop, &TButton::SetTabStop).Default(true);
+})
+TL_DEFINE_CLASS(TRadioButton, [](auto& c) {
+  c.Property("Alignment", &TRadioButton::GetAlignment, &TRadioButton::SetAlignment)
+      .Default(TAlignment::taRightJustify);
+  c.Property("Checked", &TRadioButton::GetChecked, &TRadioButton::SetChecked).Default(false);
 })
 TL_DEFINE_CLASS(TCustomEdit, [](auto& c) {
   c.Property("AutoSelect", &TCustomEdit::GetAutoSelect, &TCustomEdit::SetAutoSelect).Default(true);
@@ -586,7 +686,8 @@ UnitCounter gStdCtrls;
 }
 
 void StdCtrlsUnit::Initialize() {
-  if (gStdCtrls.Enter()) RegisterClasses({&TButton::StaticClass(), &TEdit::StaticClass(), &TListBox::StaticClass()});
+  if (gStdCtrls.Enter()) RegisterClasses({&TButton::StaticClass(), &TEdit::StaticClass(), &TListBox::StaticClass(),
+                     &TRadioButton::StaticClass()});
 }
 
 void StdCtrlsUnit::Finalize() { gStdCtrls.Leave(); }

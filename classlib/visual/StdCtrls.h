@@ -64,6 +64,43 @@ class TButton : public TButtonControl {
   Integer FModalResult = 0;
 };
 
+// A radio button: checking it unchecks the radio buttons beside it (same parent). Its own
+// window keeps no check state of its own once a descendant owner-draws it, so the state
+// lives here.
+class TRadioButton : public TButtonControl {
+  TL_CLASS(TRadioButton, TButtonControl)
+ public:
+  explicit TRadioButton(TComponent* AOwner);
+
+  bool GetChecked() const { return FChecked; }
+  void SetChecked(bool Value) { SetCheckedState(Value); }
+  // taRightJustify: the caption right of the glyph (the default); taLeftJustify: left of it.
+  TAlignment GetAlignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value);
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void WndProc(TMessage& Message) override;
+  // Stores the state, sends it to the window, and when checked turns the siblings off and
+  // clicks (unless clicks are disabled).
+  virtual void SetCheckedState(bool Value);
+  // The user's activation: a click of the window, the accelerator, or the keyboard focus.
+  virtual void Activate() { SetCheckedState(true); }
+  bool ClicksDisabled() const { return FClicksDisabled; }
+  void SetClicksDisabled(bool Value) { FClicksDisabled = Value; }
+  void CNCommand(TMessage& Message);
+  void CMDialogChar(TMessage& Message);
+  void WMSetFocus(TMessage& Message);
+
+ private:
+  void TurnSiblingsOff();
+  bool FChecked = false;
+  bool FClicksDisabled = false;
+  bool FMouseFocusing = false;
+  TAlignment FAlignment = TAlignment::taRightJustify;
+};
+
 // ---- Edits ----------------------------------------------------------------------------------
 
 class TCustomEdit : public TWinControl {

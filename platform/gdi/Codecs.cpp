@@ -3,6 +3,8 @@
 #include <png.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -474,4 +476,200 @@ EncodeResult EncodePng(const DecodedImage& img) {
   } catch (const std::bad_alloc&) {
     return EncodeFail("out of memory");
   }
+}
+
+// ---- PNG chunks and rows ------------------------------------------------------------------------
+
+namespace {
+
+uint32_t BE32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+uint32_t Crc32(const uint8_t* p, size_t n) {
+  static const auto table = [] {
+    std::array<uint32_t, 256> t{};
+    for (uint32_t i = 0; i < 256; ++i) {
+      uint32_t c = i;
+      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      t[i] = c;
+    }
+    return t;
+  }();
+  uint32_t c = 0xFFFFFFFFu;
+  for (size_t i = 0; i < n; ++i) c = table[(c ^ p[i]) & 0xFF] ^ (c >> 8);
+  return c ^ 0xFFFFFFFFu;
+}
+
+}  // namespace
+
+bool CheckPngChunks(const uint8_t* data, size_t size, std::string& why) {
+  if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) {
+    why = "not a PNG file";
+    return false;
+  }
+  size_t at = 8;
+  bool idat = false;
+  for (int index = 0;; ++index) {
+    if (size - at < 12) {
+      why = "PNG: data cut short";
+      return false;
+    }
+    const uint32_t length = BE32(data + at);
+    if (length > 0x7FFFFFFFu || size - at - 12 < length) {
+      why = "PNG: data cut short";
+      return false;
+    }
+    const uint8_t* type = data + at + 4;
+    if (Crc32(type, size_t(length) + 4) != BE32(type + 4 + length)) {
+      why = "PNG: chunk " + std::string(reinterpret_cast<const char*>(type), 4) + " is damaged (CRC)";
+      return false;
+    }
+    const bool isHeader = std::memcmp(type, "IHDR", 4) == 0;
+    if ((index == 0) != isHeader) {
+      why = "PNG: the header chunk is not first";
+      return false;
+    }
+    if (std::memcmp(type, "IDAT", 4) == 0) idat = true;
+    at += 12 + size_t(length);
+    if (std::memcmp(type, "IEND", 4) == 0) break;
+  }
+  if (!idat) {
+    why = "PNG: no image data";
+    return false;
+  }
+  return true;
+}
+
+// libpng reports errors by jumping back to the setjmp of the call that met them; every
+// function below that calls into libpng sets one and holds no object with a destructor.
+struct PngRowReader::State {
+  png_structp png = nullptr;
+  png_infop info = nullptr;
+  size_t at = 0;                  // read position in the data
+  const uint8_t* data = nullptr;
+  size_t size = 0;
+  char message[160] = {};
+  std::vector<uint8_t> row;       // one decoded row, RGBA
+};
+
+namespace {
+
+void RowReaderError(png_structp png, png_const_charp message) {
+  auto* s = static_cast<PngRowReader::State*>(png_get_error_ptr(png));
+  std::snprintf(s->message, sizeof s->message, "%s", message ? message : "error");
+  png_longjmp(png, 1);
+}
+
+void RowReaderWarning(png_structp, png_const_charp) {}
+
+void RowReaderRead(png_structp png, png_bytep out, png_size_t n) {
+  auto* s = static_cast<PngRowReader::State*>(png_get_io_ptr(png));
+  if (s->size - s->at < n) png_error(png, "data cut short");
+  std::memcpy(out, s->data + s->at, n);
+  s->at += n;
+}
+
+// Opens State on data and reads the header; returns 0, or 1 on a libpng error.
+int RowReaderBegin(PngRowReader::State* s) {
+  if (setjmp(png_jmpbuf(s->png))) return 1;
+  png_set_read_fn(s->png, s, RowReaderRead);
+  png_read_info(s->png, s->info);
+  return 0;
+}
+
+int RowReaderRow(PngRowReader::State* s) {
+  if (setjmp(png_jmpbuf(s->png))) return 1;
+  png_read_row(s->png, s->row.data(), nullptr);
+  return 0;
+}
+
+}  // namespace
+
+PngRowReader::~PngRowReader() { Close(); }
+
+void PngRowReader::Close() {
+  if (!state_) return;
+  png_destroy_read_struct(&state_->png, &state_->info, nullptr);
+  delete state_;
+  state_ = nullptr;
+}
+
+bool PngRowReader::Open(const uint8_t* data, size_t size) {
+  Close();
+  supported_ = false;
+  error_.clear();
+  width_ = height_ = next_ = 0;
+  alpha_ = false;
+  data_ = data;
+  size_ = size;
+  if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0) {
+    error_ = "not a PNG file";
+    return false;
+  }
+  try {
+    state_ = new State;
+    state_->data = data;
+    state_->size = size;
+    state_->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, state_, RowReaderError, RowReaderWarning);
+    if (state_->png) state_->info = png_create_info_struct(state_->png);
+    if (!state_->png || !state_->info) throw std::bad_alloc();
+    if (RowReaderBegin(state_) != 0) {
+      error_ = std::string("PNG: ") + state_->message;
+      Close();
+      return false;
+    }
+    png_uint_32 w = 0, h = 0;
+    int depth = 0, type = 0, interlace = 0;
+    png_get_IHDR(state_->png, state_->info, &w, &h, &depth, &type, &interlace, nullptr, nullptr);
+    if (!SizeAllowed(w, h, error_)) {
+      Close();
+      return false;
+    }
+    width_ = Integer(w);
+    height_ = Integer(h);
+    // DecodePng's 8-bit output is sRGB: it changes the values of a file whose gamma is far
+    // from sRGB's (1/2.2, as an sRGB chunk implies), and gives alpha to a transparency
+    // chunk; such files, and any of another depth or layout, are left to it.
+    png_fixed_point gamma = 0;
+    const bool gammaFar = png_get_gAMA_fixed(state_->png, state_->info, &gamma) && gamma != 0 &&
+                          (gamma < 43500 || gamma > 47500);
+    if (depth != 8 || (type != PNG_COLOR_TYPE_RGB && type != PNG_COLOR_TYPE_RGB_ALPHA) ||
+        interlace != PNG_INTERLACE_NONE || gammaFar || png_get_valid(state_->png, state_->info, PNG_INFO_tRNS)) {
+      Close();
+      return false;
+    }
+    alpha_ = type == PNG_COLOR_TYPE_RGB_ALPHA;
+    state_->row.resize(size_t(w) * (alpha_ ? 4 : 3));
+    supported_ = true;
+    return true;
+  } catch (const std::bad_alloc&) {
+    Close();
+    error_ = "out of memory";
+    return false;
+  }
+}
+
+bool PngRowReader::ReadRow(Pixel* Pixels, uint8_t* Alpha) {
+  if (!state_) {
+    if (error_.empty()) error_ = "PNG: no row to read";
+    return false;
+  }
+  if (next_ >= height_) {
+    error_ = "PNG: no row to read";
+    Close();
+    return false;
+  }
+  if (RowReaderRow(state_) != 0) {
+    error_ = std::string("PNG: ") + state_->message;
+    Close();
+    return false;
+  }
+  ++next_;
+  if (!Pixels) return true;
+  const uint8_t* p = state_->row.data();
+  const int step = alpha_ ? 4 : 3;
+  for (Integer x = 0; x < width_; ++x, p += step) {
+    Pixels[x] = Pixel(p[0]) << 16 | Pixel(p[1]) << 8 | p[2];
+    if (alpha_ && Alpha) Alpha[x] = p[3];
+  }
+  return true;
 }

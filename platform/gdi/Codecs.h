@@ -51,3 +51,52 @@ DecodeResult DecodeImage(const uint8_t* data, size_t size);
 // alpha mask, so DecodeBmp gives the alpha back.
 EncodeResult EncodeBmp(const DecodedImage& image, int bitsPerPixel = 24);
 EncodeResult EncodePng(const DecodedImage& image);
+
+// Checks a PNG's chunk structure without decoding its pixels: the signature, a header chunk
+// first, every chunk inside the data with its CRC right, image data present, the end chunk
+// last. Cheap next to decoding; what it passes may still hold pixel data that does not
+// inflate, which only decoding finds.
+bool CheckPngChunks(const uint8_t* data, size_t size, std::string& why);
+
+// Reads a PNG's rows one at a time, top to bottom, holding one row of state rather than the
+// image. It takes only the files whose rows it gives exactly as DecodePng does (8 bits per
+// channel, RGB or RGBA, not interlaced, no transparency chunk, a gamma near sRGB's); Open
+// refuses the others with Supported() false, and DecodePng is the way for them. The data
+// must outlive the reader.
+class PngRowReader {
+ public:
+  PngRowReader() = default;
+  ~PngRowReader();
+  PngRowReader(const PngRowReader&) = delete;
+  PngRowReader& operator=(const PngRowReader&) = delete;
+
+  // Reads the header; false with Error() when the data is not a PNG or fails, false with
+  // Supported() false (and no error) when it is one this reader does not take.
+  bool Open(const uint8_t* data, size_t size);
+  bool Supported() const { return supported_; }
+  const std::string& Error() const { return error_; }
+  Integer Width() const { return width_; }
+  Integer Height() const { return height_; }
+  bool HasAlpha() const { return alpha_; }
+  bool IsOpen() const { return state_ != nullptr; }
+  // The row the next call reads.
+  Integer NextRow() const { return next_; }
+  // Decodes the next row: Width() pixels into Pixels and, when Alpha is given and the image
+  // has alpha, Width() bytes into Alpha. Pixels nullptr skips the row. False with Error()
+  // on bad data or past the last row; the reader is then done.
+  bool ReadRow(Pixel* Pixels, uint8_t* Alpha);
+
+  // Frees the decoding state; IsOpen() is false after.
+  void Close();
+
+  struct State;  // libpng's, known to the codec only
+
+ private:
+  State* state_ = nullptr;
+  const uint8_t* data_ = nullptr;
+  size_t size_ = 0;
+  bool supported_ = false;
+  std::string error_;
+  Integer width_ = 0, height_ = 0, next_ = 0;
+  bool alpha_ = false;
+};

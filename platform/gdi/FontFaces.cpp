@@ -3,6 +3,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 
@@ -123,12 +124,17 @@ void InitializeFonts() {
     throw;
   }
   located = std::move(files);
+  // The configuration lives until the fonts are finalized; a process that never finalizes
+  // them releases it on the way out. fontconfig links its parts by offsets, which a leak
+  // checker at exit cannot follow, so a configuration still loaded then would read as lost.
+  static const bool released = std::atexit(ForgetFaceFiles) == 0;
+  (void)released;
 }
 
 void ForgetFaceFiles() {
   auto& located = LocatedFiles();
   if (located) {
-    FcConfigDestroy(located->Config);
+    if (located->Config) FcConfigDestroy(located->Config);
     located.reset();
     FcFini();
   }

@@ -32,11 +32,12 @@ bool reserve(ImageList& il, Integer n) {
   if (n <= il.images.Width() / std::max<Integer>(il.cx, 1)) return true;
   const Int64 w = Int64(il.cx) * std::max<Int64>(n, Int64(il.count) * 2);
   if (w > Int64(kMaxSurfacePixels) / il.cy) return false;
-  Surface img(Integer(w), il.cy), msk(Integer(w), il.cy, kPixelMask);
-  if (img.IsEmpty() || msk.IsEmpty()) return false;
+  // A list without masks never reads its mask strip: it gets none.
+  Surface img(Integer(w), il.cy), msk(il.masked ? Integer(w) : 0, il.masked ? il.cy : 0, kPixelMask);
+  if (img.IsEmpty() || (il.masked && msk.IsEmpty())) return false;
   if (!il.images.IsEmpty()) {
     img.CopyFrom(il.images, il.images.Bounds(), 0, 0);
-    msk.CopyFrom(il.masks, il.masks.Bounds(), 0, 0);
+    if (il.masked) msk.CopyFrom(il.masks, il.masks.Bounds(), 0, 0);
   }
   il.images = std::move(img);
   il.masks = std::move(msk);
@@ -56,7 +57,7 @@ void store(ImageList& il, Integer index, const Surface& src, Integer k, const Su
       else if (srcMask) transparent = srcMask->At(sx, y) != 0;
       if (transparent && il.masked) p = 0;
       il.images.Set(index * il.cx + x, y, p);
-      il.masks.Set(index * il.cx + x, y, (il.masked && transparent) ? kPixelMask : 0);
+      if (il.masked) il.masks.Set(index * il.cx + x, y, transparent ? kPixelMask : 0);
     }
 }
 
@@ -158,7 +159,7 @@ BOOL ImageList_Remove(HIMAGELIST h, int index) {
   }
   const Integer x = index * il->cx, rest = (il->count - index - 1) * il->cx;
   il->images.CopyFrom(il->images, {x + il->cx, 0, x + il->cx + rest, il->cy}, x, 0);
-  il->masks.CopyFrom(il->masks, {x + il->cx, 0, x + il->cx + rest, il->cy}, x, 0);
+  if (il->masked) il->masks.CopyFrom(il->masks, {x + il->cx, 0, x + il->cx + rest, il->cy}, x, 0);
   --il->count;
   return TRUE;
 }

@@ -68,8 +68,9 @@ void ChangeZOrder(Wnd* w, HWND after) {
 }
 
 // A child whose parent is not on the screen: showing or hiding it only flips the style.
+// The desktop is always on the screen, so a child of the desktop is shown for real.
 bool HiddenParent(const Wnd* w) {
-  if (!(w->style & WS_CHILD)) return false;
+  if (!(w->style & WS_CHILD) || w->parent == S().desktop) return false;
   const Wnd* p = Find(w->parent);
   return p && !IsVisibleChain(p);
 }

@@ -2,9 +2,9 @@
 # run-game-e2e.sh <tessaloom> <xgrab> <xvfb-run>
 # Starts the game on the screen host in a private X server, from a folder of its own so
 # that no config.ini is found (the first game is then number 2611 on 10 x 10 cells of 4
-# colours), and plays it with xdotool: a click on a group, F5 twice, F2, then Exit from the
-# menu by the keyboard. Pixels are read back after each step. Every wait has a deadline;
-# the whole run is retried once with a warning.
+# colours), and plays it with xdotool: a click on a group, F5 twice (the pause banner over
+# the hidden board), F2, then Exit from the menu by the keyboard. Pixels are read back
+# after each step. Every wait has a deadline; the whole run is retried once with a warning.
 set -euo pipefail
 app="$1"; grab="$2"; xvfb="$3"
 
@@ -76,13 +76,32 @@ expect "$(centre 2 0)" 808080
 expect "$(centre 3 0)" 808080
 expect "$(centre 0 0)" "$first"
 
-# F5: every cell shows empty; F5 again: the board is back.
+# Navy pixels in the band of the board where the pause banner stands: centred, a third of
+# the way down the client area, in rows 3 and 4 of the board.
+banner_ink() {
+  local pts=() x y
+  for ((y = 50; y < 130; y += 2)); do
+    for ((x = 0; x < 250; x += 2)); do pts+=("$((left + x)),$((top + y))"); done
+  done
+  timeout 20 "$grab" "$wid" "${pts[@]}" | grep -c '^000080$' || true
+}
+
+# F5: every cell shows empty, the banner's navy text over them; F5 again: the board is back
+# and the banner gone.
+under="$(pixel "$(centre 4 3)")"
 xdo key F5
 expect "$(centre 0 0)" 808080
 expect "$(centre 5 5)" 808080
+expect "$(centre 0 9)" 808080
+deadline=$((SECONDS + 10))
+until (($(banner_ink) >= 20)); do
+  ((SECONDS < deadline)) || fail "no pause banner over the hidden board"
+  sleep 0.05
+done
 xdo key F5
 expect "$(centre 0 0)" "$first"
 expect "$(centre 2 0)" 808080
+expect "$(centre 4 3)" "$under"
 
 # F2: a new full board, no cell empty.
 xdo key F2

@@ -61,7 +61,14 @@ TEST_F(EditPropertiesTest, NothingFiresWhileTheOwnerIsBeingDestroyed) {
 
 TEST_F(EditPropertiesTest, AssignCopiesInOneNoticeAndKeepsTheReadOnlyFlagOfTheSource) {
   TMemoryDefaultValuesProvider provider;
-  Owned<TTestEditProperties> src(New<TTestEditProperties>(nullptr));
+  // Two items of one name in two repositories: their streams compare the stored settings.
+  Owned<TcxEditRepository> repoA(New<TcxEditRepository>(nullptr)), repoB(New<TcxEditRepository>(nullptr));
+  TcxEditRepositoryItem* from = repoA->CreateItem(cxEditRepositoryItemClassOf<TTestRepositoryItem>());
+  TcxEditRepositoryItem* to = repoB->CreateItem(cxEditRepositoryItemClassOf<TTestRepositoryItem>());
+  from->SetName("Item");
+  to->SetName("Item");
+  TcxCustomEditProperties* src = from->GetProperties();
+  TcxCustomEditProperties* dst = to->GetProperties();
   TNoticeCounter handlers;
   src->SetAutoSelect(false);
   src->GetButtons()->Add()->SetKind(TcxEditButtonKind::bkEllipsis);
@@ -78,33 +85,26 @@ TEST_F(EditPropertiesTest, AssignCopiesInOneNoticeAndKeepsTheReadOnlyFlagOfTheSo
   src->OnChange = handlers.Handler();
   src->OnClosePopup = {&handlers, &TNoticeCounter::ClosePopup};
   src->OnPropertiesChanged = handlers.Handler();
-  props->SetReadOnly(true);
+  dst->SetReadOnly(true);
+  dst->OnPropertiesChanged = counter.Handler();
   changes = 0;
 
-  props->Assign(src.get());
+  dst->Assign(src);
   EXPECT_EQ(changes, 1);
-  EXPECT_FALSE(props->GetAutoSelect());
-  ASSERT_EQ(props->GetButtons()->Count(), 1);
-  EXPECT_EQ(props->GetButtons()->Items(0)->GetKind(), TcxEditButtonKind::bkEllipsis);
-  EXPECT_EQ(props->GetButtonsViewStyle(), TcxEditButtonsViewStyle::bvsButtonsOnly);
-  EXPECT_EQ(props->GetClearKey(), 46);
-  EXPECT_EQ(props->GetClickKey(), 13);
-  EXPECT_FALSE(props->GetUseLeftAlignmentOnEditing());
-  EXPECT_EQ(props->GetIDefaultValuesProvider(), static_cast<IcxEditDefaultValuesProvider*>(&provider));
-  EXPECT_EQ(props->GetAlignment()->GetVert(), V::taVCenter);
-  EXPECT_TRUE(props->GetImmediatePost() && props->GetTransparent() && props->GetValidateOnEnter());
-  EXPECT_EQ(props->OnChange, src->OnChange);
-  EXPECT_FALSE(props->OnClosePopup) << "the close-up handler stays the editor's own";
-  EXPECT_EQ(props->OnPropertiesChanged, counter.Handler()) << "so does the change handler";
-  // The source's ReadOnly was never set: the copy's flag is cleared and the value follows the provider.
-  EXPECT_FALSE(props->IsReadOnlyAssigned());
+  EXPECT_EQ(Write(to), Write(from)) << "every stored setting copied; the unset ReadOnly cleared";
+  EXPECT_EQ(dst->GetButtonsViewStyle(), TcxEditButtonsViewStyle::bvsButtonsOnly);
+  EXPECT_EQ(dst->GetIDefaultValuesProvider(), static_cast<IcxEditDefaultValuesProvider*>(&provider));
+  EXPECT_EQ(dst->OnChange, src->OnChange);
+  EXPECT_FALSE(dst->OnClosePopup) << "the close-up handler stays the editor's own";
+  EXPECT_EQ(dst->OnPropertiesChanged, counter.Handler()) << "so does the change handler";
   provider.ReadOnly = true;
-  EXPECT_TRUE(props->GetReadOnly());
+  EXPECT_TRUE(dst->GetReadOnly()) << "the cleared flag follows the provider";
   src->SetReadOnly(false);
-  props->Assign(src.get());
-  EXPECT_TRUE(props->IsReadOnlyAssigned());
-  EXPECT_FALSE(props->GetReadOnly());
-  props->ClearDefaultValuesProvider();
+  dst->Assign(src);
+  EXPECT_TRUE(dst->IsReadOnlyAssigned());
+  EXPECT_FALSE(dst->GetReadOnly());
+  src->ClearDefaultValuesProvider();
+  dst->ClearDefaultValuesProvider();
 }
 
 TEST_F(EditPropertiesTest, ReadingTheAlignmentNotifiesNobodyAndUnsetHorzFollowsTheProvider) {

@@ -174,9 +174,12 @@ TEST_F(EditRepositoryTest, ItemsPropertiesAndButtonsSurviveTheComponentStream) {
   g->SetVisible(false);
 
   const String bytes = Write(host.get());
-  EXPECT_NE(bytes.find("Properties.AutoSelect"), String::npos);
+  for (const char* name : {"Properties.AutoSelect", "Properties.ReadOnly", "Properties.ClickKey",
+                           "Properties.Alignment.Horz", "Properties.Alignment.Vert",
+                           "Properties.UseLeftAlignmentOnEditing", "Kind", "Caption", "Width", "LeftAlignment",
+                           "Visible", "Glyph"})
+    EXPECT_NE(bytes.find(name), String::npos) << name;
   EXPECT_EQ(bytes.find("Properties.ImmediatePost"), String::npos) << "defaults stay out";
-  EXPECT_EQ(bytes.find("Properties.ValidateOnEnter"), String::npos);
 
   Owned<TRepositoryHost> copy(New<TRepositoryHost>(nullptr));
   Read(bytes, copy.get());
@@ -185,24 +188,10 @@ TEST_F(EditRepositoryTest, ItemsPropertiesAndButtonsSurviveTheComponentStream) {
   ASSERT_EQ(r2->Count(), 1);
   TcxEditRepositoryItem* item2 = r2->ItemByName("item1");
   ASSERT_NE(item2, nullptr);
-  TcxCustomEditProperties* p2 = item2->GetProperties();
-  EXPECT_FALSE(p2->GetAutoSelect());
-  EXPECT_TRUE(p2->IsReadOnlyAssigned());
-  EXPECT_FALSE(p2->GetReadOnly());
-  EXPECT_EQ(p2->GetClickKey(), 0);
-  EXPECT_EQ(p2->GetAlignment()->GetHorz(), TAlignment::taCenter);
-  EXPECT_EQ(p2->GetAlignment()->GetVert(), TcxEditVertAlignment::taBottomJustify);
-  EXPECT_FALSE(p2->GetUseLeftAlignmentOnEditing());
-  ASSERT_EQ(p2->GetButtons()->Count(), 2);
-  TcxEditButton* b2 = p2->GetButtons()->Items(0);
-  EXPECT_EQ(b2->GetKind(), TcxEditButtonKind::bkText);
-  EXPECT_EQ(b2->GetDisplayCaption(), "Go");
-  EXPECT_EQ(b2->GetWidth(), 30);
-  EXPECT_TRUE(b2->GetLeftAlignment());
-  TcxEditButton* g2 = p2->GetButtons()->Items(1);
-  EXPECT_FALSE(g2->GetVisible());
-  ASSERT_TRUE(g2->HasGlyph());
-  EXPECT_EQ(g2->GetGlyph()->Canvas()->GetPixel(1, 1), clRed);
+  ASSERT_EQ(item2->GetProperties()->GetButtons()->Count(), 2);
+  EXPECT_EQ(item2->GetProperties()->GetButtons()->Items(1)->GetGlyph()->Canvas()->GetPixel(1, 1), clRed);
+  // Every value written is read back: the copy writes the same bytes again.
+  EXPECT_EQ(Write(copy.get()), bytes);
 
   // A description names unknown values with an error rather than a guess.
   Owned<TMemoryStream> bin(New<TMemoryStream>());

@@ -86,32 +86,6 @@ TEST_F(EditButtonDrawTest, ThreeDimensionalFrameAndEllipsisDots) {
   EXPECT_EQ(CountOf(clBtnText, {0, 0, 14, 20}), 3);
 }
 
-TEST_F(EditButtonDrawTest, EveryKindInTwoLooks) {
-  Owned<TBitmap> glyph(New<TBitmap>());
-  glyph->SetSize(4, 4);
-  glyph->Canvas()->Brush()->SetColor(clFuchsia);
-  glyph->Canvas()->FillRect({0, 0, 4, 4});
-  glyph->Canvas()->Brush()->SetColor(clLime);
-  glyph->Canvas()->FillRect({1, 0, 4, 3});
-  struct Look {
-    St style;
-    TColor corner, symbolBack;
-  };
-  for (Look look : {Look{St::bts3D, cl3DLight, clBtnFace}, Look{St::btsUltraFlat, clBtnFace, clBtnFace}})
-    for (K kind : {K::bkEllipsis, K::bkDown, K::bkGlyph, K::bkText}) {
-      SCOPED_TRACE(testing::Message() << int(look.style) << "/" << int(kind));
-      TcxEditButtonViewInfo& b = Button(kind, look.style, BS::ebsNormal, {0, 0, 20, 20});
-      b.Data.Glyph = glyph.get();
-      b.Data.Caption = "W";
-      Draw();
-      EXPECT_TRUE(Is(0, 0, look.corner));
-      const TColor symbol = kind == K::bkGlyph ? clLime : clBtnText;
-      EXPECT_GT(CountOf(symbol, {2, 2, 18, 18}), 2);
-      EXPECT_TRUE(Is(3, 3, look.symbolBack));
-      EXPECT_TRUE(Is(20, 10, kPaper)) << "nothing beyond the button";
-    }
-}
-
 TEST_F(EditButtonDrawTest, UltraFlatFramesByStateAndNeighbours) {
   const TColor hot = cxGetEditButtonHighlightColor(false, false);
   Button(K::bkDown, St::btsUltraFlat, BS::ebsNormal);
@@ -221,19 +195,6 @@ TEST_F(EditButtonDrawTest, ACustomButtonBackgroundReplacesTheFill) {
   Draw();
   EXPECT_TRUE(Is(3, 3, clPurple));
   EXPECT_TRUE(Is(4, 9, clBtnText)) << "the content still comes after";
-}
-
-TEST_F(EditButtonDrawTest, ButtonsAreDrawnThroughTheEditorBackgroundRoutine) {
-  TcxEditButtonViewInfo& b = Button(K::bkEllipsis, St::bts3D, BS::ebsNormal, {20, 0, 50, 20});
-  (void)b;
-  info->Bounds = {0, 0, 40, 20};
-  info->ClientRect = {0, 0, 20, 20};
-  info->BackgroundColor = clWhite;
-  Make(60, 30);
-  cxDrawEditBackgroundAndButtons(*canvas, *info);
-  EXPECT_TRUE(Is(20, 0, cl3DLight)) << "the button, drawn by the view info";
-  EXPECT_TRUE(Is(45, 5, kPaper)) << "clipped to the editor's bounds";
-  EXPECT_TRUE(Is(5, 5, clWhite));
 }
 
 }  // namespace

@@ -323,4 +323,48 @@ TEST_F(EditViewDataTest, PaintedFramesAndButtonsPerBorderStyle) {
   }
 }
 
+// An editor kind with spacing of its own that counts how often its state is asked.
+class TSpacedViewData : public TcxCustomEditViewData {
+ public:
+  using TcxCustomEditViewData::TcxCustomEditViewData;
+  void InitEditContentParams(TcxEditContentParams& AParams) override {
+    AParams.HorzSpacing = 3;
+    AParams.VertSpacing = 4;
+    AParams.Options = {TcxEditContentOption::ecoShowFocusRectWhenInplace};
+  }
+  TcxContainerState GetContainerState(const TRect& ABounds, const TPoint& P, TcxMouseButton AButton,
+                                      TShiftState AShift, bool ACheckCapture) override {
+    ++StateCalls;
+    return TcxCustomEditViewData::GetContainerState(ABounds, P, AButton, AShift, ACheckCapture);
+  }
+  int StateCalls = 0;
+};
+
+TEST_F(EditViewDataTest, ContentParamsCopiedFlagsAndTheStateAgainAfterAThinnerBorder) {
+  style->SetTransparentBorder(false);
+  style->SetEditBorderStyle(EB::ebsSingle);
+  auto* spaced = New<TSpacedViewData>(props, style, false);
+  data.reset(spaced);
+  EXPECT_EQ(spaced->GetBorderPaddingSize(), (TSize{2 + 3, 2 + 4}));
+  EXPECT_EQ(spaced->ContentOptions, TcxEditContentOptions{TcxEditContentOption::ecoShowFocusRectWhenInplace});
+  spaced->IsDBEditPaintCopyDrawing = true;
+  spaced->PaintOptions = {TcxEditPaintOption::epoAutoHeight};
+  info->BorderWidth = 2;  // the last layout had a thick border
+  Calc({0, 0, 100, 20});
+  EXPECT_EQ(spaced->StateCalls, 2);
+  EXPECT_TRUE(info->IsDBEditPaintCopyDrawing);
+  EXPECT_EQ(info->PaintOptions, TcxEditPaintOptions{TcxEditPaintOption::epoAutoHeight});
+  Owned<TcxCustomEditViewInfo> copy(New<TcxCustomEditViewInfo>());
+  copy->Assign(info.get());
+  EXPECT_TRUE(copy->IsDBEditPaintCopyDrawing);
+  EXPECT_EQ(copy->PaintOptions, info->PaintOptions);
+  Calc({0, 0, 100, 20});
+  EXPECT_EQ(spaced->StateCalls, 3) << "as thin as before";
+  auto* inplace = New<TSpacedViewData>(props, style, true);
+  data.reset(inplace);
+  info->BorderWidth = 2;
+  Calc({0, 0, 100, 20});
+  EXPECT_EQ(inplace->StateCalls, 1) << "in place the border is the host's";
+}
+
 }  // namespace

@@ -99,11 +99,8 @@ TEST_F(TextEditPropertiesTest, MaxLengthClampsAndFollowsTheProviderUntilAssigned
 
 TEST_F(TextEditPropertiesTest, DisplayTextShowsPasswordCharactersOrTheCharacterCase) {
   auto p = Make();
-  EXPECT_EQ(Shown(p.get(), Variant("Hello")), "Hello");
   p->SetCharCase(TEditCharCase::ecUpperCase);
   EXPECT_EQ(Shown(p.get(), Variant("Hello \xE9")), "HELLO \xC9");
-  p->SetCharCase(TEditCharCase::ecLowerCase);
-  EXPECT_EQ(Shown(p.get(), Variant("Hello")), "hello");
   p->SetEchoMode(TcxEditEchoMode::eemPassword);
   EXPECT_EQ(Shown(p.get(), Variant("Hello")), "*****");
   p->SetPasswordChar('#');
@@ -275,7 +272,10 @@ TEST_F(TextEditPropertiesTest, TypingAndPastingKeepToMaxLengthAndTheCharacterCas
 }
 
 TEST_F(TextEditPropertiesTest, AssignCopiesAssignedValuesAndClearsTheUnassigned) {
-  auto src = Make<TTestNumericProperties>();
+  Owned<TTextPropertiesHost> from(New<TTextPropertiesHost>(nullptr)), to(New<TTextPropertiesHost>(nullptr));
+  from->SetName("Host");
+  to->SetName("Host");
+  TTestNumericProperties* src = from->GetProperties();
   src->SetDisplayFormat("0.0");
   src->SetMaxValue(9);
   src->SetCharCase(TEditCharCase::ecLowerCase);
@@ -283,22 +283,16 @@ TEST_F(TextEditPropertiesTest, AssignCopiesAssignedValuesAndClearsTheUnassigned)
   src->GetLookupItems()->Add("b");
   src->GetLookupItems()->Add("a");
   src->SetLookupItemsSorted(true);
-  auto dst = Make<TTestNumericProperties>();
+  TTestNumericProperties* dst = to->GetProperties();
   dst->SetMaxLength(4);
   dst->SetMinValue(3);
   TNoticeCounter counter;
   dst->OnPropertiesChanged = counter.Handler();
-  dst->Assign(src.get());
+  dst->Assign(src);
   EXPECT_EQ(counter.Count, 1) << "one notice for the whole copy";
-  EXPECT_EQ(dst->GetDisplayFormat(), "0.0");
-  EXPECT_TRUE(dst->IsMaxValueAssigned());
-  EXPECT_EQ(dst->GetMaxValue(), 9);
   EXPECT_FALSE(dst->IsMaxLengthAssigned());
   EXPECT_FALSE(dst->IsMinValueAssigned());
-  EXPECT_EQ(dst->GetCharCase(), TEditCharCase::ecLowerCase);
-  EXPECT_EQ(dst->GetPasswordChar(), '*');
-  EXPECT_TRUE(dst->GetLookupItemsSorted());
-  EXPECT_EQ(dst->GetLookupItems()->Strings(0), "a");
+  EXPECT_EQ(Write(to.get()), Write(from.get())) << "every stored setting copied";
 }
 
 TEST_F(TextEditPropertiesTest, ViewStyleMapsToButtonsAndHiddenCursor) {
@@ -336,27 +330,16 @@ TEST_F(TextEditPropertiesTest, SettingsSurviveTheComponentStream) {
   p->GetLookupItems()->Add("one");
   p->GetLookupItems()->Add("two");
   const String bytes = Write(host.get());
+  for (const char* name : {"CharCase", "EchoMode", "PasswordChar", "HideSelection", "IncrementalSearch", "ImeMode",
+                           "ImeName", "MaxLength", "DisplayFormat", "EditFormat", "AssignedValues.MinValue",
+                           "MaxValue", "ViewStyle", "LookupItems"})
+    EXPECT_NE(bytes.find(String("Properties.") + name), String::npos) << name;
 
+  // Every value written is read back: the copy writes the same bytes again.
   Owned<TTextPropertiesHost> copy(New<TTextPropertiesHost>(nullptr));
   Read(bytes, copy.get());
-  TTestNumericProperties* q = copy->GetProperties();
-  EXPECT_EQ(q->GetCharCase(), TEditCharCase::ecUpperCase);
-  EXPECT_EQ(q->GetEchoMode(), TcxEditEchoMode::eemPassword);
-  EXPECT_EQ(q->GetPasswordChar(), '#');
-  EXPECT_FALSE(q->GetHideSelection());
-  EXPECT_FALSE(q->GetIncrementalSearch());
-  EXPECT_EQ(q->GetImeMode(), TImeMode::imHira);
-  EXPECT_EQ(q->GetImeName(), "ime");
-  EXPECT_EQ(q->GetMaxLength(), 7);
-  EXPECT_EQ(q->GetDisplayFormat(), "#,##0.00");
-  EXPECT_EQ(q->GetEditFormat(), "0.0");
-  EXPECT_TRUE(q->IsMinValueAssigned());
-  EXPECT_EQ(q->GetMaxValue(), 99.5);
-  EXPECT_TRUE(q->IsValueBoundActive(0));
-  EXPECT_EQ(q->GetViewStyle(), TcxTextEditViewStyle::vsButtonsAutoWidth);
-  ASSERT_EQ(q->GetLookupItems()->Count(), 2);
-  EXPECT_EQ(q->GetLookupItems()->Strings(1), "two");
-  EXPECT_EQ(Write(copy.get()), bytes) << "written again byte for byte";
+  EXPECT_TRUE(copy->GetProperties()->IsValueBoundActive(0));
+  EXPECT_EQ(Write(copy.get()), bytes);
 }
 
 TEST_F(TextEditPropertiesTest, OldFormDataNamesTheDisplayFormatFlagByItself) {

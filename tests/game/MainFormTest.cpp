@@ -1,7 +1,7 @@
 // The main window against its description, the committed tile sheets and the board:
 // what it loads, how it draws full and partial redraws, how clicks become cells and how
 // config.ini is read.
-#include "game/GameUnits.h"
+#include "tests/game/GameTestUnits.h"
 #include "game/MainForm.h"
 #include "classlib/core/FormText.h"
 #include "platform/kernel/Resources.h"
@@ -70,7 +70,7 @@ class MainFormTest : public AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
-    GameInitialize();
+    StartGameUnits();
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     dir_ = fs::path(::testing::TempDir()) / (std::string("tl-mainform-") + info->name());
     fs::remove_all(dir_);
@@ -80,7 +80,7 @@ class MainFormTest : public AppTest {
   void TearDown() override {
     if (form_) form_->Free();
     form_ = nullptr;
-    GameFinalize();
+    StopGameUnits();
     SetProgramPath("");
     std::error_code ec;
     fs::remove_all(dir_, ec);

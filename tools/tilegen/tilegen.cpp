@@ -1,6 +1,8 @@
 // Writes the game's tile sheets: color1.png .. color8.png, one per cell colour, each
-// 200 × 100 pixels holding 8 × 4 tiles of 25 × 25, and colors.png, the eight side by side
-// (1600 × 100), which the main window's image list reads as its eight images. The tile for each neighbour mask sits
+// 200 × 100 pixels holding 8 × 4 tiles of 25 × 25, and colors.png, the eight one below the
+// other (200 × 800), which the main window's image list reads as its eight images: stacked,
+// each image's rows follow one another, so decoding the colours in play reads no row of the
+// others. The tile for each neighbour mask sits
 // where the board's tile table says; the other tiles are left white.
 //
 // A tile draws its cell as part of the group's shape: a square inset from the sides that
@@ -202,8 +204,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string dir = argv[1];
-  constexpr int kStripW = MaxColors * kSheetW;
-  Sheet strip(size_t(kStripW * kSheetH * 3), 255);
+  Sheet strip(size_t(kSheetW * kSheetH * MaxColors * 3), 255);
   for (int colour = 1; colour <= MaxColors; ++colour) {
     Sheet sheet(size_t(kSheetW * kSheetH * 3), 255);
     for (int mask = 0; mask < 16; ++mask) DrawTile(sheet, colour, mask);
@@ -212,12 +213,10 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "tl_tilegen: cannot write %s\n", path.c_str());
       return 1;
     }
-    for (int y = 0; y < kSheetH; ++y)
-      std::copy_n(&sheet[size_t(y * kSheetW * 3)], size_t(kSheetW * 3),
-                  &strip[size_t((y * kStripW + (colour - 1) * kSheetW) * 3)]);
+    std::copy(sheet.begin(), sheet.end(), strip.begin() + ptrdiff_t((colour - 1) * kSheetW * kSheetH * 3));
   }
   const std::string stripPath = dir + "/colors.png";
-  if (!WritePng(stripPath, strip, kStripW, kSheetH)) {
+  if (!WritePng(stripPath, strip, kSheetW, kSheetH * MaxColors)) {
     std::fprintf(stderr, "tl_tilegen: cannot write %s\n", stripPath.c_str());
     return 1;
   }

@@ -123,6 +123,7 @@ void TcxCustomEditViewInfo::Assign(TcxContainerViewInfo* Source) {
   IsInplace = src->IsInplace;
   Transparent = src->Transparent;
   IsDBEditPaintCopyDrawing = src->IsDBEditPaintCopyDrawing;
+  PaintOptions = src->PaintOptions;
   HasInnerEditOffset = src->HasInnerEditOffset;
   HasVisibleInnerEdit = src->HasVisibleInnerEdit;
   TextColor = src->TextColor;
@@ -223,7 +224,15 @@ void TcxCustomEditViewData::InitCacheData() {
   HorzAlignment = a->GetHorz();
   VertAlignment = a->GetVert();
   NativeStyle = Style && IsNativeStyle(Style->GetLookAndFeel());
+  TcxEditContentParams params;
+  InitEditContentParams(params);
+  ContentOptions = params.Options;
+  HorzSpacing = params.HorzSpacing;
+  VertSpacing = params.VertSpacing;
+  SpacingRect = params.SpacingRect;
 }
+
+void TcxCustomEditViewData::InitEditContentParams(TcxEditContentParams&) {}
 
 bool TcxCustomEditViewData::IsNativeStyle(TcxLookAndFeel* ALookAndFeel) const {
   return ALookAndFeel && cxIsNativeThemeUsable(ALookAndFeel->GetNativeStyle(), TdxThemedObjectType::totEdit);
@@ -325,17 +334,28 @@ void TcxCustomEditViewData::Calculate(TcxCanvas& ACanvas, const TRect& ABounds, 
   if (Edit) {
     if (auto* s = dynamic_cast<TcxCustomEditStyle*>(Edit->GetActiveStyle())) Style = s;
   }
-  AViewInfo->ContainerState = ContainerState;
-  TcxContainerHotState hot;
-  if (Selected || !Style || !Style->GetHotTrack() || IsInplace)
-    hot = TcxContainerHotState::chsNoHotTrack;
-  else
-    hot = Hot ? TcxContainerHotState::chsSelected : TcxContainerHotState::chsNormal;
-  AViewInfo->HotState = uint8_t(Ord(hot));
-  const EB border = hot != TcxContainerHotState::chsNoHotTrack && Style ? Style->GetEditBorderStyle()
-                                                                          : GetEffectiveBorderStyle();
-  AViewInfo->SetEditBorderStyle(border);
-  AViewInfo->BorderWidth = cxEditBorderWidth(border);
+  const Integer previousBorderWidth = AViewInfo->BorderWidth;
+  TcxContainerHotState hot{};
+  EB border{};
+  auto state = [&] {
+    AViewInfo->ContainerState = ContainerState;
+    if (Selected || !Style || !Style->GetHotTrack() || IsInplace)
+      hot = TcxContainerHotState::chsNoHotTrack;
+    else
+      hot = Hot ? TcxContainerHotState::chsSelected : TcxContainerHotState::chsNormal;
+    AViewInfo->HotState = uint8_t(Ord(hot));
+    border = hot != TcxContainerHotState::chsNoHotTrack && Style ? Style->GetEditBorderStyle()
+                                                                 : GetEffectiveBorderStyle();
+    AViewInfo->SetEditBorderStyle(border);
+    AViewInfo->BorderWidth = cxEditBorderWidth(border);
+  };
+  state();
+  // A thinner border than the last layout's widens the area the state depends on: once more.
+  if (!IsInplace && !NativeStyle && AViewInfo->BorderWidth < previousBorderWidth) {
+    ContainerState = GetContainerState(ABounds, P, AButton, AShift, !IsInplace);
+    Hot = ContainerState.Contains(CS::csActive) || ContainerState.Contains(CS::csHotTrack);
+    state();
+  }
   // 2. Buttons-only view.
   const TcxEditButtonsViewStyle buttonsView = Properties ? Properties->GetButtonsViewStyle()
                                                          : TcxEditButtonsViewStyle::bvsNormal;
@@ -348,6 +368,8 @@ void TcxCustomEditViewData::Calculate(TcxCanvas& ACanvas, const TRect& ABounds, 
   AViewInfo->Properties = Properties;
   AViewInfo->Transparent = Properties && Properties->GetTransparent();
   AViewInfo->IsInplace = IsInplace;
+  AViewInfo->IsDBEditPaintCopyDrawing = IsDBEditPaintCopyDrawing;
+  AViewInfo->PaintOptions = PaintOptions;
   AViewInfo->HasInnerEditOffset = false;
   AViewInfo->HasVisibleInnerEdit = Edit && Edit->InnerControl() && Edit->InnerControl()->GetVisible();
   if (Style) {

@@ -20,6 +20,14 @@ using TcxEditContentOptions = Set<TcxEditContentOption>;
 // HotState values of the view info.
 TL_ENUM(TcxContainerHotState, chsNoHotTrack, chsNormal, chsSelected);
 
+// How an editor's content sits in its frame, filled by the view data's content hook.
+struct TcxEditContentParams {
+  TcxEditContentOptions Options;
+  Integer HorzSpacing = 0;
+  Integer VertSpacing = 0;
+  TRect SpacingRect{};
+};
+
 // The size an editor needs: a width limit (-1 none) and a line count limit.
 struct TcxEditSizeProperties {
   Integer Height = -1;
@@ -87,6 +95,7 @@ class TcxCustomEditViewInfo : public TcxContainerViewInfo {
   bool IsInplace = false;
   bool Transparent = false;
   bool IsDBEditPaintCopyDrawing = false;
+  TcxEditPaintOptions PaintOptions;
   // The inner edit sits inside the client rectangle with a margin to fill.
   bool HasInnerEditOffset = false;
   // The editor's inner edit control is there and visible.
@@ -119,6 +128,8 @@ class TcxCustomEditViewData : public TPersistent {
   // Left, top, right, bottom.
   virtual TRect GetContentMargins() const;
   virtual void InitCacheData();
+  // Content options and spacing of the editor kind; none in the base.
+  virtual void InitEditContentParams(TcxEditContentParams& AParams);
   virtual void Initialize();
   virtual void EditValueToDisplayText(const Variant& AEditValue, String& AText);
   virtual TSize InternalGetEditContentSize(TcxCanvas& ACanvas, const Variant& AEditValue,
@@ -177,6 +188,9 @@ class TcxCustomEditViewData : public TPersistent {
   TcxEditPaintOptions PaintOptions;
   TcxEditContentOptions ContentOptions;
   Integer HorzSpacing = 0, VertSpacing = 0;
+  TRect SpacingRect{};
+  // The editor paints a copy of data-bound contents; set by the editor that makes the view data.
+  bool IsDBEditPaintCopyDrawing = false;
   TColor BackgroundColor = clDefault;
   TColor TextColor = clDefault;
   bool PreviewMode = false;

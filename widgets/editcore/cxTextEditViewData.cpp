@@ -139,7 +139,9 @@ void TcxCustomTextEditViewData::CalculateTextLayout(TcxCanvas& ACanvas, TcxCusto
 }
 
 void TcxCustomTextEditViewData::DisplayValueToDrawValue(const Variant& AValue, TcxCustomTextEditViewInfo* AViewInfo) {
-  AViewInfo->Text = HideValue ? String() : VarToStr(AValue);
+  String text = HideValue || VarIsNull(AValue) || VarIsEmpty(AValue) ? String() : VarToStr(AValue);
+  if (auto* p = dynamic_cast<TcxCustomTextEditProperties*>(Properties)) p->DisplayValueToDisplayText(text);
+  AViewInfo->Text = text;
 }
 
 void TcxCustomTextEditViewData::EditValueToDrawValue(TcxCanvas&, const Variant& AEditValue,

@@ -2,11 +2,17 @@
 
 #include "platform/kernel/Units.h"
 #include "widgets/editors/cxButtons.h"
+#include "widgets/editors/cxCheckBox.h"
+#include "widgets/editors/cxRadioGroup.h"
+#include "widgets/editors/cxLabel.h"
 
 namespace {
 
 const UnitEntry kEditorsUnits[] = {
     {"cxButtons", cxButtons::Initialize, cxButtons::Finalize},
+    {"cxCheckBox", cxCheckBox::Initialize, cxCheckBox::Finalize},
+    {"cxRadioGroup", cxRadioGroup::Initialize, cxRadioGroup::Finalize},
+    {"cxLabel", cxLabelInitialize, cxLabelFinalize},
 };
 UnitCounter gEditors;
 

@@ -1,5 +1,7 @@
-// Start-up of the standard editors' units: the button registers its class for window
-// descriptions. Counted; finalized in reverse.
+// Start-up of the standard editors' units: the button, the label and the radio button register
+// their classes for window descriptions (the label its properties class too), the check box
+// measures the system check. Needs the editor framework's units started first. Counted;
+// finalized in reverse.
 #pragma once
 
 void WidgetsEditorsInitialize();

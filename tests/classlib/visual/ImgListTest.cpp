@@ -5,6 +5,7 @@
 #include "classlib/core/FormText.h"
 #include "classlib/visual/ImgList.h"
 #include "platform/gdi/Codecs.h"
+#include "platform/gdi/ImageList.h"
 #include "tests/classlib/visual/GraphicsFixture.h"
 
 #include <cstring>
@@ -55,6 +56,7 @@ class ImgListTest : public GraphicsFixture {
       for (Integer x = 0; x < l->GetWidth(); ++x) px.push_back(At(b.get(), x, y));
     return px;
   }
+  void ImagesDecodedOneByOneCompare(const std::vector<Byte>& Png, bool Alpha);
 };
 
 TEST_F(ImgListTest, AddMaskedWithDefaultTakesTheBottomLeftPixelAsTransparent) {
@@ -274,3 +276,118 @@ TEST_F(ImgListTest, BadBinaryDataIsRefusedAndTheListKept) {
 }
 
 }  // namespace
+
+namespace {
+
+uint32_t Crc(const Byte* p, size_t n) {
+  uint32_t c = 0xFFFFFFFFu;
+  for (size_t i = 0; i < n; ++i) {
+    c ^= p[i];
+    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+  }
+  return ~c;
+}
+
+// Nine 5 x 4 images as a 15 x 12 sheet (three across, three down): each pixel a colour of
+// its own, and with Alpha, in image i the pixel (i % 5, 1) transparent.
+DecodedImage NineImages(bool Alpha = true) {
+  DecodedImage img;
+  img.Width = 15;
+  img.Height = 12;
+  img.HasAlpha = Alpha;
+  for (Integer y = 0; y < 12; ++y)
+    for (Integer x = 0; x < 15; ++x) img.Pixels.push_back(Pixel(0x101010 * (x % 8) + 0x0D0700 * y + 0x40));
+  if (!Alpha) return img;
+  img.Alpha.assign(img.Pixels.size(), 255);
+  for (Integer i = 0; i < 9; ++i) img.Alpha[size_t((i / 3 * 4 + 1) * 15 + i % 3 * 5 + i % 5)] = 0;
+  return img;
+}
+
+}  // namespace
+
+TEST_F(ImgListTest, ImagesDecodedOneByOneWhenDrawnEqualTheWholeDecode) {
+  // Without alpha the images are drawn opaque in every style, mask included.
+  for (bool alpha : {false, true}) {
+    SCOPED_TRACE(alpha ? "alpha" : "opaque");
+    EncodeResult png = EncodePng(NineImages(alpha));
+    ASSERT_TRUE(png.Ok);
+    ImagesDecodedOneByOneCompare(png.Bytes, alpha);
+  }
+}
+
+void ImgListTest::ImagesDecodedOneByOneCompare(const std::vector<Byte>& Png, bool Alpha) {
+  const String bytes(Png.begin(), Png.end());
+  auto read = [&] {
+    auto l = List(5, 4);
+    Owned<TStringStream> in(New<TStringStream>(bytes));
+    l->ReadData(*in);
+    return l;
+  };
+  auto lazy = read(), whole = read();
+  whole->GetHandle();  // decodes every image at once
+  ASSERT_EQ(lazy->Count(), 9);
+  ASSERT_EQ(whole->Count(), 9);
+  // Backwards and then skipping about: the reader restarts and skips rows as needed.
+  for (Integer i : {8, 4, 3, 0, 7, 1, 6, 2, 5}) {
+    EXPECT_EQ(Drawn(lazy.get(), i, clBlue), Drawn(whole.get(), i, clBlue)) << i;
+    for (auto* l : {lazy.get(), whole.get()}) l->SetImageType(TImageType::itMask);
+    EXPECT_EQ(Drawn(lazy.get(), i, clBlue), Drawn(whole.get(), i, clBlue)) << "mask " << i;
+    for (auto* l : {lazy.get(), whole.get()}) l->SetImageType(TImageType::itImage);
+    EXPECT_EQ(Drawn(lazy.get(), i, clBlue, false), Drawn(whole.get(), i, clBlue, false)) << "disabled " << i;
+  }
+  // Image 7 is cell (1, 2): its (0, 0) is the sheet's (5, 8), its (2, 1) transparent.
+  const std::vector<TColor> seven = Drawn(lazy.get(), 7, clBlue);
+  EXPECT_EQ(seven[0], TColor(RGB(0x50 + 0x68, 0x50 + 0x38, 0x50 + 0x40)));  // 0x101010 * 5 + 0x0D0700 * 8 + 0x40
+  EXPECT_EQ(seven[1 * 5 + 2] == clBlue, Alpha);
+  EXPECT_NE(seven[1 * 5 + 1], clBlue);
+
+  // A copy shares the picture and decodes its own images; the handle realizes the rest.
+  auto copy = List();
+  copy->Assign(lazy.get());
+  EXPECT_EQ(Drawn(copy.get(), 4, clLime), Drawn(whole.get(), 4, clLime));
+  EXPECT_NE(copy->GetHandle(), nullptr);
+  EXPECT_EQ(ImageList_GetImageCount(copy->GetHandle()), 9);
+  for (Integer i = 0; i < 9; ++i) EXPECT_EQ(Drawn(copy.get(), i, clLime), Drawn(whole.get(), i, clLime)) << i;
+}
+
+TEST_F(ImgListTest, DamagedChunksFailAtLoadAndPixelDataThatDoesNotInflateWhenFirstDrawn) {
+  EncodeResult png = EncodePng(NineImages());
+  ASSERT_TRUE(png.Ok);
+  std::vector<Byte> b = png.Bytes;
+  size_t idat = 8;
+  size_t n = 0;
+  for (;;) {
+    n = size_t(b[idat]) << 24 | size_t(b[idat + 1]) << 16 | size_t(b[idat + 2]) << 8 | b[idat + 3];
+    if (std::memcmp(&b[idat + 4], "IDAT", 4) == 0) break;
+    idat += 12 + n;
+  }
+  auto list = List(5, 4);
+  auto load = [&](const std::vector<Byte>& data) {
+    Owned<TStringStream> in(New<TStringStream>(String(data.begin(), data.end())));
+    list->ReadData(*in);
+  };
+  std::vector<Byte> flipped = b;
+  flipped[idat + 10] ^= 0x01;  // the CRC no longer matches
+  EXPECT_THROW(load(flipped), EReadError);
+  EXPECT_EQ(list->Count(), 0);
+
+  // A deflate block of the reserved type, the CRC made right: only decoding finds it.
+  b[idat + 8 + 2] = 0xFF;
+  const uint32_t crc = Crc(&b[idat + 4], n + 4);
+  for (int k = 0; k < 4; ++k) b[idat + 8 + n + size_t(k)] = Byte(crc >> (24 - 8 * k));
+  load(b);
+  EXPECT_EQ(list->Count(), 9);
+  auto canvas = FilledBitmap(5, 4, clBlue);
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    try {
+      list->Draw(canvas->Canvas(), 0, 0, 3);
+      ADD_FAILURE() << "no error";
+    } catch (const EReadError& e) {
+      EXPECT_EQ(String(e.Message()).rfind("Image list data is not valid: PNG: ", 0), 0u) << e.Message();
+    }
+  }
+  EXPECT_EQ(At(canvas.get(), 0, 0), clBlue);
+  EXPECT_THROW(list->GetHandle(), EReadError);
+  list->Clear();
+  EXPECT_EQ(list->Count(), 0);
+}

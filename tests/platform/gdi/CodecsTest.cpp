@@ -4,6 +4,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -317,4 +318,118 @@ TEST(Codecs, RunLengthFilesDeclaringGiantImagesAreRefusedAtThePixelLimit) {
   EXPECT_EQ(atLimit.Image.Pixels[size_t(4095) * 4096], 0xFF0000u);   // bottom-up: the last row first
   EXPECT_EQ(over.Error, "image too large (4097 x 4096)");
   EXPECT_EQ(giant.Error, "image too large (8192 x 8192)");
+}
+
+namespace {
+
+uint32_t TestCrc(const uint8_t* p, size_t n) {
+  uint32_t c = 0xFFFFFFFFu;
+  for (size_t i = 0; i < n; ++i) {
+    c ^= p[i];
+    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+  }
+  return ~c;
+}
+
+// The first image data chunk's data offset and length.
+std::pair<size_t, size_t> FirstIdat(const Bytes& png) {
+  for (size_t at = 8; at + 12 <= png.size();) {
+    const size_t n = size_t(png[at]) << 24 | size_t(png[at + 1]) << 16 | size_t(png[at + 2]) << 8 | png[at + 3];
+    if (std::memcmp(&png[at + 4], "IDAT", 4) == 0) return {at + 8, n};
+    at += 12 + n;
+  }
+  return {0, 0};
+}
+
+// A deflate block of the reserved type after the zlib header: chunks and CRCs all right,
+// pixel data that cannot inflate.
+Bytes WithBadPixelData(Bytes png) {
+  const auto [at, n] = FirstIdat(png);
+  if (n < 3) return {};
+  png[at + 2] = 0xFF;
+  const uint32_t crc = TestCrc(&png[at - 4], n + 4);
+  for (int k = 0; k < 4; ++k) png[at + n + size_t(k)] = uint8_t(crc >> (24 - 8 * k));
+  return png;
+}
+
+}  // namespace
+
+TEST(Codecs, PngRowsReadOneAtATimeAreTheWholeDecodesRows) {
+  std::mt19937 rng(9);
+  for (bool alpha : {false, true}) {
+    const DecodedImage img = RandomImage(rng, 7, 6, alpha);
+    const Bytes png = EncodePng(img).Bytes;
+    PngRowReader r;
+    ASSERT_TRUE(r.Open(png.data(), png.size())) << r.Error();
+    EXPECT_TRUE(r.Supported());
+    EXPECT_EQ(r.Width(), 7);
+    EXPECT_EQ(r.Height(), 6);
+    EXPECT_EQ(r.HasAlpha(), alpha);
+    ASSERT_TRUE(r.ReadRow(nullptr, nullptr));  // skipped
+    for (Integer y = 1; y < 6; ++y) {
+      EXPECT_EQ(r.NextRow(), y);
+      std::vector<Pixel> px(7);
+      std::vector<uint8_t> a(7, 0);
+      ASSERT_TRUE(r.ReadRow(px.data(), a.data())) << r.Error();
+      EXPECT_EQ(px, std::vector<Pixel>(img.Pixels.begin() + 7 * y, img.Pixels.begin() + 7 * y + 7)) << y;
+      if (alpha) {
+        EXPECT_EQ(a, std::vector<uint8_t>(img.Alpha.begin() + 7 * y, img.Alpha.begin() + 7 * y + 7)) << y;
+      }
+    }
+    Pixel extra[7];
+    EXPECT_FALSE(r.ReadRow(extra, nullptr));
+    EXPECT_FALSE(r.Error().empty());
+  }
+}
+
+TEST(Codecs, PngRowReaderTakesOnlyWhatItDecodesExactlyAndReportsBadPixelData) {
+  auto load = [](const char* name) {
+    std::ifstream in(std::filesystem::path(TL_SOURCE_DIR) / "tests/fuzz/png_reader" / name, std::ios::binary);
+    return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  const Bytes palette = load("palette_trns.png");
+  PngRowReader r;
+  EXPECT_FALSE(r.Open(palette.data(), palette.size()));
+  EXPECT_FALSE(r.Supported());
+  EXPECT_EQ(r.Error(), "");
+  EXPECT_FALSE(r.Open(palette.data(), 5));
+  EXPECT_EQ(r.Error(), "not a PNG file");
+
+  std::mt19937 rng(5);
+  const Bytes good = EncodePng(RandomImage(rng, 40, 30, false)).Bytes;
+  // A linear gamma makes the whole decode change the values: not for the row reader.
+  const Bytes plain = load("rgb_2x2.png");  // no colour-space chunk
+  for (uint32_t gamma : {100000u, 45455u}) {
+    Bytes chunk = {0, 0, 0, 4, 'g', 'A', 'M', 'A'};
+    for (int k = 0; k < 4; ++k) chunk.push_back(uint8_t(gamma >> (24 - 8 * k)));
+    const uint32_t crc = TestCrc(&chunk[4], 8);
+    for (int k = 0; k < 4; ++k) chunk.push_back(uint8_t(crc >> (24 - 8 * k)));
+    Bytes tagged = plain;
+    tagged.insert(tagged.begin() + 33, chunk.begin(), chunk.end());  // after the header chunk
+    EXPECT_EQ(r.Open(tagged.data(), tagged.size()), gamma == 45455u) << gamma << " " << r.Error();
+    EXPECT_EQ(r.Supported(), gamma == 45455u) << gamma;
+  }
+  const Bytes bad = WithBadPixelData(good);
+  ASSERT_FALSE(bad.empty());
+  std::string why;
+  EXPECT_TRUE(CheckPngChunks(bad.data(), bad.size(), why)) << why;
+  EXPECT_FALSE(DecodePng(bad.data(), bad.size()).Ok);
+  ASSERT_TRUE(r.Open(bad.data(), bad.size())) << r.Error();
+  bool failed = false;
+  for (int y = 0; y < 30 && !failed; ++y) failed = !r.ReadRow(nullptr, nullptr);
+  EXPECT_TRUE(failed);
+  EXPECT_EQ(r.Error().rfind("PNG: ", 0), 0u) << r.Error();
+  EXPECT_FALSE(r.IsOpen());
+}
+
+TEST(Codecs, PngChunkCheckFindsDamageAndCutsWithoutDecoding) {
+  std::mt19937 rng(6);
+  const Bytes good = EncodePng(RandomImage(rng, 9, 4, true)).Bytes;
+  std::string why;
+  ASSERT_TRUE(CheckPngChunks(good.data(), good.size(), why)) << why;
+  for (size_t n = 0; n < good.size(); ++n) EXPECT_FALSE(CheckPngChunks(good.data(), n, why)) << "prefix " << n;
+  Bytes flipped = good;
+  flipped[FirstIdat(good).first + 1] ^= 0x10;
+  EXPECT_FALSE(CheckPngChunks(flipped.data(), flipped.size(), why));
+  EXPECT_EQ(why, "PNG: chunk IDAT is damaged (CRC)");
 }

@@ -42,6 +42,13 @@ TEST_F(WindowTest, ChildCreationSendsTheMessagesInOrder) {
   rec.Clear();
   DestroyWindow(hiddenOne);
   EXPECT_EQ(Names(rec.For(hiddenOne)), "WM_SHOWWINDOW WM_DESTROY WM_NCDESTROY");
+  // The desktop is always on the screen: a child of it is placed and painted when shown.
+  HWND onDesktop = rec.Create(WS_CHILD, 0, 0, 20, 20, GetDesktopWindow());
+  rec.Clear();
+  ShowWindow(onDesktop, SW_SHOWNA);
+  EXPECT_EQ(Names(rec.For(onDesktop, {WM_SHOWWINDOW, WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED})),
+            "WM_SHOWWINDOW WM_WINDOWPOSCHANGING WM_WINDOWPOSCHANGED");
+  EXPECT_TRUE(GetUpdateRect(onDesktop, nullptr, FALSE)) << "shown, it waits to be painted";
 }
 
 TEST_F(WindowTest, VisibleTopLevelIsActivatedBeforeThePositionChangeIsReported) {

@@ -1,0 +1,309 @@
+// The row list: record compare on each path, sorting by one and two fields with Nulls,
+// storage order for equal keys, the edited record keeping its place, filtering, row
+// numbering and the rebuild after each kind of change.
+#include "DataControllerTestSupport.h"
+
+#include <algorithm>
+#include <random>
+
+using enum TcxDataSortOrder;
+using enum TcxDataControllerOption;
+using V = std::vector<Integer>;
+
+namespace {
+
+class Sorting : public ControllerTest {};
+
+// Strings whose order differs under each pair of the string options.
+class StringSorting : public ControllerTest {
+ protected:
+  void SetUp() override {
+    ControllerTest::SetUp();
+    AddItems({StrType()});
+    Fill({{"b"}, {"A"}, {"a"}, {"B"}, {"\xE9"}, {"F"}});  // 4 is e-acute
+  }
+  V SortedWith(TcxDataControllerOptions AOptions) {
+    c_->SetOptions(AOptions);
+    c_->ChangeSortingOrder(0, soAscending);
+    return Rows();
+  }
+};
+
+struct Reverser : TObject {
+  Integer Calls = 0;
+  Integer LastItem = -1;
+  void Compare(TcxCustomDataController*, Integer, Integer, Integer AItemIndex, const Variant& V1, const Variant& V2,
+               Integer& Compare) {
+    ++Calls;
+    LastItem = AItemIndex;
+    Compare = CompareStr(V2.AsString(), V1.AsString());
+  }
+  void AlwaysLess(TcxCustomDataController*, Integer, Integer, Integer, const Variant&, const Variant&,
+                  Integer& Compare) {
+    Compare = -1;
+  }
+};
+
+}  // namespace
+
+TEST_F(StringSorting, EachStringOptionPairOrdersByItsRule) {
+  EXPECT_EQ(SortedWith({}), (V{1, 3, 5, 2, 0, 4}));                            // bytes
+  EXPECT_EQ(SortedWith({dcoCaseInsensitive}), (V{1, 2, 0, 3, 5, 4}));          // upper-cased bytes
+  EXPECT_EQ(SortedWith({dcoAnsiSort}), (V{2, 1, 0, 3, 4, 5}));                 // locale, lower case first
+  EXPECT_EQ(SortedWith({dcoAnsiSort, dcoCaseInsensitive}), (V{1, 2, 0, 3, 4, 5}));  // locale without case
+}
+
+TEST_F(StringSorting, OnCompareDecidesOverTheOptions) {
+  Reverser r;
+  c_->OnCompare = TcxDataControllerCompareEvent(&r, &Reverser::Compare);
+  EXPECT_EQ(SortedWith({dcoAnsiSort}), (V{4, 0, 2, 5, 3, 1}));
+  EXPECT_GT(r.Calls, 0);
+  EXPECT_EQ(r.LastItem, 0);
+}
+
+TEST_F(Sorting, StoredValuesFetchedValuesAndDisplayTexts) {
+  struct ByText : TcxDataController {
+    using TcxDataController::TcxDataController;
+    bool GetItemSortByDisplayText(Integer AItemIndex) const override { return AItemIndex == 0; }
+  };
+  c_.reset(New<ByText>(nullptr));
+  AddItems({IntType()});
+  c_->ChangeTextStored(0, true);
+  Fill({{30}, {10}, {20}});
+  c_->BeginUpdate();
+  const char* texts[] = {"a", "c", "b"};
+  for (Integer i = 0; i < 3; ++i) c_->SetDisplayText(i, 0, texts[i]);
+  c_->EndUpdate();
+
+  TcxDataSortInfo info{c_->Fields()->GetItem(0), soAscending, 0};
+  EXPECT_EQ(c_->GetCompareKind(info), -1);
+  EXPECT_LT(c_->CompareRecords(1, 0, info), 0);  // 10 < 30 straight from the buffers
+  c_->ChangeSortingOrder(0, soAscending);
+  EXPECT_EQ(Rows(), (V{1, 2, 0}));
+
+  c_->SetOptions(c_->Options() + TcxDataControllerOptions{dcoSortByDisplayText});
+  EXPECT_EQ(c_->GetCompareKind(info), 2);
+  EXPECT_GT(c_->CompareRecords(1, 0, info), 0);  // "c" > "a"
+  EXPECT_EQ(Rows(), (V{0, 2, 1}));
+
+  // Fetched values of a non-string type compare as variants.
+  Reverser r;
+  c_->SetOptions({});
+  c_->OnCompare = TcxDataControllerCompareEvent(&r, &Reverser::Compare);
+  EXPECT_EQ(c_->GetCompareKind(info), 1);
+  c_->OnCompare = nullptr;
+  info.CompareKind = 1;
+  EXPECT_LT(c_->CompareRecords(1, 0, info), 0);
+}
+
+TEST_F(Sorting, OneAndTwoFieldsBothDirectionsWithNulls) {
+  AddItems({IntType(), StrType()});
+  const Variant n = Null();
+  Fill({{2, "x"}, {n, "y"}, {1, "y"}, {2, "w"}, {n, "x"}, {1, "y"}});
+  c_->ChangeSortingOrder(0, soAscending);
+  EXPECT_EQ(Rows(), (V{1, 4, 2, 5, 0, 3}));  // Null first, equal keys in storage order
+  c_->ChangeSortingOrder(0, soDescending);
+  EXPECT_EQ(Rows(), (V{0, 3, 2, 5, 1, 4}));  // descending keeps storage order among equals
+  c_->ChangeSortingOrder(1, soAscending);
+  EXPECT_EQ(Rows(), (V{3, 0, 2, 5, 4, 1}));
+  c_->ChangeSortingOrder(0, soAscending);
+  EXPECT_EQ(Rows(), (V{4, 1, 2, 5, 3, 0}));
+  c_->ChangeSortingOrder(1, soDescending);
+  EXPECT_EQ(Rows(), (V{1, 4, 2, 5, 0, 3}));
+  // Moving the string field in front of the number.
+  c_->ChangeItemSortingIndex(1, 0);
+  EXPECT_EQ(c_->GetItemSortingIndex(1), 0);
+  EXPECT_EQ(Rows(), (V{1, 2, 5, 4, 0, 3}));
+  c_->ClearSorting(false);
+  EXPECT_EQ(c_->GetSortingItemCount(), 0);
+  EXPECT_EQ(Rows(), (V{0, 1, 2, 3, 4, 5}));
+}
+
+TEST_F(Sorting, MatchesAStableSortOfTheKeys) {
+  AddItems({IntType(), IntType()});
+  std::mt19937 gen(7);
+  const Integer n = 3000;
+  std::vector<std::pair<Integer, Integer>> keys;  // first key -1 stands for Null
+  c_->BeginUpdate();
+  c_->SetRecordCount(n);
+  for (Integer i = 0; i < n; ++i) {
+    keys.emplace_back(Integer(gen() % 20) - 1, Integer(gen() % 5));
+    c_->SetValue(i, 0, keys.back().first < 0 ? Null() : Variant(keys.back().first));
+    c_->SetValue(i, 1, keys.back().second);
+  }
+  c_->ChangeSortingOrder(0, soDescending);
+  c_->ChangeSortingOrder(1, soAscending);
+  c_->EndUpdate();
+  V expected(static_cast<size_t>(n));
+  for (Integer i = 0; i < n; ++i) expected[size_t(i)] = i;
+  std::stable_sort(expected.begin(), expected.end(), [&](Integer a, Integer b) {
+    if (keys[size_t(a)].first != keys[size_t(b)].first) return keys[size_t(a)].first > keys[size_t(b)].first;
+    return keys[size_t(a)].second < keys[size_t(b)].second;
+  });
+  EXPECT_EQ(Rows(), expected);
+}
+
+TEST_F(Sorting, StringsMatchAByteOrderStableSort) {
+  // Common prefixes longer than eight bytes, prefixes of each other, empty texts, case,
+  // bytes above 0x7F and Nulls; by bytes, then by upper-cased bytes.
+  const std::vector<std::string> pool{"",           "a",         "ab",         "abcdefgh", "abcdefghij1", "ABCDEFGHIJ2",
+                                      "abcdefghi", "\xE9t\xE9", "\xE9",       "Z",        "aB"};
+  AddItems({StrType(), IntType()});
+  std::mt19937 gen(11);
+  const Integer n = 2000;
+  std::vector<Integer> pick(static_cast<size_t>(n));  // -1 stands for Null
+  std::vector<Integer> second(static_cast<size_t>(n));
+  c_->BeginUpdate();
+  c_->SetRecordCount(n);
+  for (Integer i = 0; i < n; ++i) {
+    pick[size_t(i)] = Integer(gen() % (pool.size() + 1)) - 1;
+    second[size_t(i)] = Integer(gen() % 3);
+    if (pick[size_t(i)] >= 0) c_->SetValue(i, 0, String(pool[size_t(pick[size_t(i)])]));
+    c_->SetValue(i, 1, second[size_t(i)]);
+  }
+  c_->ChangeSortingOrder(0, soDescending);
+  c_->ChangeSortingOrder(1, soAscending);
+  c_->EndUpdate();
+  auto expected = [&](bool AUpper) {
+    auto text = [&](Integer r) {
+      std::string t = pool[size_t(pick[size_t(r)])];
+      if (AUpper)
+        for (char& ch : t)
+          if (ch >= 'a' && ch <= 'z') ch = char(ch - 'a' + 'A');
+      return t;
+    };
+    V e(static_cast<size_t>(n));
+    for (Integer i = 0; i < n; ++i) e[size_t(i)] = i;
+    std::stable_sort(e.begin(), e.end(), [&](Integer a, Integer b) {
+      const bool nullA = pick[size_t(a)] < 0, nullB = pick[size_t(b)] < 0;
+      if (nullA != nullB) return nullB;  // Nulls last when descending
+      if (!nullA) {
+        const std::string x = text(a), y = text(b);
+        if (x != y) return std::lexicographical_compare(y.begin(), y.end(), x.begin(), x.end(), [](char p, char q) {
+            return static_cast<unsigned char>(p) < static_cast<unsigned char>(q);
+          });
+      }
+      return second[size_t(a)] < second[size_t(b)];
+    });
+    return e;
+  };
+  EXPECT_EQ(Rows(), expected(false));
+  c_->SetOptions({dcoCaseInsensitive});  // texts fetched and upper-cased
+  EXPECT_EQ(Rows(), expected(true));
+}
+
+TEST_F(Sorting, AnInconsistentCompareStillGivesEveryRecordOnce) {
+  // "Always less" drives a plain quicksort to linear depth and quadratic time.
+  AddItems({IntType()});
+  const Integer n = 200000;
+  c_->SetRecordCount(n);
+  Reverser r;
+  c_->OnCompare = TcxDataControllerCompareEvent(&r, &Reverser::AlwaysLess);
+  c_->ChangeSortingOrder(0, soAscending);
+  V rows = Rows();
+  ASSERT_EQ(Integer(rows.size()), n);
+  std::sort(rows.begin(), rows.end());
+  for (Integer i = 0; i < n; ++i) ASSERT_EQ(rows[size_t(i)], i);
+}
+
+TEST_F(Sorting, EditedRecordKeepsItsPlaceAndPassesEveryFilter) {
+  struct Editing : TcxDataController {
+    using TcxDataController::TcxDataController;
+    Integer Record = kNoEditRecord, Follower = -1;
+    Integer GetEditingRecordIndex() const override { return Record; }
+    Integer GetEditingFollowingRecordIndex() const override { return Follower; }
+  };
+  auto* e = New<Editing>(nullptr);
+  c_.reset(e);
+  AddItems({IntType()});
+  Fill({{10}, {20}, {30}, {40}});
+  c_->ChangeSortingOrder(0, soAscending);
+  e->Record = 1;  // editing began with record 1 before record 2
+  e->Follower = 2;
+  c_->SetValue(1, 0, 99);
+  EXPECT_EQ(Rows(), (V{0, 1, 2, 3}));
+  e->Record = 3;  // the last row stays last
+  e->Follower = -1;
+  c_->SetValue(3, 0, 1);
+  EXPECT_EQ(Rows(), (V{0, 2, 1, 3}));  // record 1 is posted and moves to its place
+  e->Record = kNoEditRecord;  // posted: sorted in
+  c_->Refresh();
+  EXPECT_EQ(Rows(), (V{3, 0, 2, 1}));
+
+  struct RejectAll : TObject {
+    void Filter(TcxCustomDataController*, Integer, bool& Accept) { Accept = false; }
+  } reject;
+  e->Record = 2;
+  c_->OnFilterRecord = TcxDataFilterRecordEvent(&reject, &RejectAll::Filter);
+  c_->RefreshView();
+  EXPECT_EQ(Rows(), (V{2}));
+}
+
+TEST_F(Sorting, FilterKeepsSurvivorsInOrderAndAsksEachRecordOnceFromTheEnd) {
+  AddItems({IntType()});
+  c_->SetRecordCount(10);
+  struct Alternate : TObject {
+    V Asked;
+    void Filter(TcxCustomDataController*, Integer ARecordIndex, bool& Accept) {
+      Asked.push_back(ARecordIndex);
+      Accept = ARecordIndex % 2 == 0;
+    }
+  } f;
+  c_->OnFilterRecord = TcxDataFilterRecordEvent(&f, &Alternate::Filter);
+  c_->RefreshView();
+  EXPECT_EQ(Rows(), (V{0, 2, 4, 6, 8}));
+  EXPECT_EQ(f.Asked, (V{9, 8, 7, 6, 5, 4, 3, 2, 1, 0}));
+  EXPECT_EQ(c_->GetFilteredRecordCount(), 5);
+  EXPECT_EQ(c_->GetFilteredIndexByRecordIndex(6), 3);
+  EXPECT_EQ(c_->GetFilteredIndexByRecordIndex(7), -1);
+  EXPECT_EQ(c_->GetRowIndexByRecordIndex(7, true), -1);
+  EXPECT_EQ(c_->GetFilteredRecordIndex(4), 8);
+  EXPECT_EQ(c_->GetFilteredRecordIndex(5), -1);
+}
+
+TEST_F(Sorting, RowNumbering) {
+  AddItems({IntType()});
+  Fill({{3}, {1}, {2}});
+  c_->ChangeSortingOrder(0, soDescending);
+  for (Integer row = 0; row < 3; ++row) {
+    const TcxRowInfo info = c_->GetRowInfo(row);
+    EXPECT_EQ(info.FilteredIndex, row);
+    EXPECT_EQ(info.Level, 0);
+    EXPECT_FALSE(info.Expanded);
+    EXPECT_EQ(c_->GetRowIndexByRecordIndex(info.RecordIndex, false), row);
+  }
+  EXPECT_EQ(c_->GetRowInfo(2).RecordIndex, 1);
+  EXPECT_THROW(c_->GetRowInfo(3), EcxInvalidDataControllerOperation);
+  EXPECT_THROW(c_->GetRowInfo(-1), EcxInvalidDataControllerOperation);
+  c_->SetRecordCount(0);
+  EXPECT_EQ(c_->GetRowCount(), 0);
+  try {
+    c_->GetRowInfo(0);
+    FAIL();
+  } catch (const EcxInvalidDataControllerOperation& e) {
+    EXPECT_EQ(e.Message(), "RowIndex out of range");
+  }
+}
+
+TEST_F(Sorting, RowsFollowEveryKindOfChange) {
+  AddItems({IntType()});
+  Fill({{30}, {10}, {20}});
+  c_->ChangeSortingOrder(0, soAscending);
+  EXPECT_EQ(Rows(), (V{1, 2, 0}));
+  c_->SetValue(0, 0, 5);  // a value
+  EXPECT_EQ(Rows(), (V{0, 1, 2}));
+  const Integer r = c_->AppendRecord();  // a new record (Null sorts first)
+  EXPECT_EQ(r, 3);
+  EXPECT_EQ(Rows(), (V{3, 0, 1, 2}));
+  c_->InsertRecord(0);  // every record moves up by one
+  c_->SetValue(0, 0, 15);
+  EXPECT_EQ(Rows(), (V{4, 1, 2, 0, 3}));
+  c_->DeleteRecord(2);  // 10 goes
+  EXPECT_EQ(Rows(), (V{3, 1, 0, 2}));
+  c_->SetRecordCount(2);
+  EXPECT_EQ(Rows(), (V{1, 0}));
+  c_->ChangeSortingOrder(0, soNone);
+  EXPECT_EQ(Rows(), (V{0, 1}));
+  EXPECT_THROW(c_->InsertRecord(3), EcxInvalidDataControllerOperation);
+  EXPECT_THROW(c_->DeleteRecord(2), EcxInvalidDataControllerOperation);
+}

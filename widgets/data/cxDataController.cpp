@@ -1,0 +1,736 @@
+#include "widgets/data/cxDataController.h"
+
+#include "classlib/core/SysUtils.h"
+#include "widgets/data/cxDataKeys.h"
+#include "widgets/data/cxFilter.h"
+#include "widgets/foundation/cxVariants.h"
+
+#include <algorithm>
+
+using enum TcxDataControllerOption;
+using enum TcxDataSortOrder;
+using enum TcxDataChange;
+
+// ---- Life ----
+
+TcxCustomDataController::TcxCustomDataController(TComponent* AOwner)
+    : FOwner(AOwner), FOptions{dcoAssignGroupingValues, dcoAssignMasterDetailKeys, dcoSaveExpanding} {
+  FDataStorage = New<TcxDataStorage>();
+  FFields = New<TcxCustomDataFieldList>(this);
+  FGroups = New<TcxDataControllerGroups>(this);
+  FNotifier = New<TcxDataControllerNotifier>(this);
+}
+
+void TcxCustomDataController::AfterConstruction() {
+  inherited::AfterConstruction();
+  FDataControllerInfo = CreateDataControllerInfo();
+}
+
+void TcxCustomDataController::BeforeDestruction() {
+  FDestroying = true;
+  // Its free-notification links go while everything it reaches still lives.
+  FreeAndNil(FNotifier);
+  inherited::BeforeDestruction();
+}
+
+TcxCustomDataController::~TcxCustomDataController() {
+  FreeAndNil(FNotifier);
+  FreeAndNil(FDataControllerInfo);
+  // A copy: a criteria may tell the list of its going.
+  const std::vector<TcxFilterCriteria*> filters = FFilters;
+  FFilters.clear();
+  for (TcxFilterCriteria* f : filters) f->Free();
+  FreeAndNil(FGroups);
+  FreeAndNil(FSaveObject);
+  // Fields first: each frees its value definition in the storage.
+  FreeAndNil(FFields);
+  if (FDataStorage) FDataStorage->Clear(false);
+  FreeAndNil(FDataStorage);
+  for (TcxDataListenerLink* link : FListenerLinks) link->FDataController = nullptr;
+  FListenerLinks.clear();
+}
+
+TcxCustomDataField* TcxCustomDataController::CreateField() { return New<TcxCustomDataField>(FFields); }
+
+TcxCustomDataControllerInfo* TcxCustomDataController::CreateDataControllerInfo() {
+  return New<TcxCustomDataControllerInfo>(this);
+}
+
+void TcxCustomDataController::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TcxCustomDataController*>(Source);
+  if (!src) {
+    inherited::Assign(Source);
+    return;
+  }
+  BeginUpdate();
+  try {
+    SetOptions(src->FOptions);
+    AssignFilterAndSummary(src);
+    OnCompare = src->OnCompare;
+    OnDataChanged = src->OnDataChanged;
+    OnDetailCollapsing = src->OnDetailCollapsing;
+    OnDetailExpanding = src->OnDetailExpanding;
+    OnDetailCollapsed = src->OnDetailCollapsed;
+    OnDetailExpanded = src->OnDetailExpanded;
+    OnGroupingChanged = src->OnGroupingChanged;
+    OnSortingChanged = src->OnSortingChanged;
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TcxCustomDataController::SetOptions(TcxDataControllerOptions Value) {
+  if (FOptions == Value) return;
+  const TcxDataControllerOptions ordering{dcoAnsiSort, dcoCaseInsensitive, dcoSortByDisplayText};
+  const bool reorder = ((FOptions - Value) + (Value - FOptions)) * ordering != TcxDataControllerOptions();
+  FOptions = Value;
+  if (reorder) RefreshView();
+}
+
+bool TcxCustomDataController::IsLoading() const {
+  return FOwner && FOwner->InState(TComponentStateItem::csLoading);
+}
+
+bool TcxCustomDataController::IsDestroying() const {
+  return FDestroying || (FOwner && FOwner->InState(TComponentStateItem::csDestroying));
+}
+
+bool TcxCustomDataController::IsReading() const { return FOwner && FOwner->InState(TComponentStateItem::csReading); }
+
+// ---- Items ----
+
+void TcxCustomDataController::AddItem(TObject* AItem) {
+  if (FFields->FieldByItem(AItem)) cxDataControllerError(cxSDataItemExistError);
+  TcxCustomDataField* field = CreateField();
+  field->SetItem(AItem);
+  FFields->Add(field);
+}
+
+void TcxCustomDataController::RemoveItem(TObject* AItem) {
+  TcxCustomDataField* field = FFields->FieldByItem(AItem);
+  if (!field) return;
+  BeginUpdate();
+  try {
+    FDataControllerInfo->RemoveField(field);
+    FFields->Remove(field);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+TObject* TcxCustomDataController::GetItem(Integer AIndex) const { return GetItemField(AIndex)->Item(); }
+
+Integer TcxCustomDataController::GetItemID(TObject* AItem) const {
+  if (!AItem) return -1;
+  for (Integer i = 0; i < GetItemCount(); ++i)
+    if (FFields->GetItem(i)->Item() == AItem) return i;
+  return -1;
+}
+
+TObject* TcxCustomDataController::GetItemByID(Integer AID) const {
+  return AID >= 0 && AID < GetItemCount() ? FFields->GetItem(AID)->Item() : nullptr;
+}
+
+TcxCustomDataField* TcxCustomDataController::GetItemField(Integer AItemIndex) const {
+  CheckItemRange(AItemIndex);
+  return FFields->GetItem(AItemIndex);
+}
+
+void TcxCustomDataController::ChangeValueTypeClass(Integer AItemIndex, TcxValueTypeClass AValueTypeClass) {
+  TcxCustomDataField* field = GetItemField(AItemIndex);
+  if (!AValueTypeClass) throw EcxInvalidDataControllerOperation("A field needs a value type");
+  if (field->GetValueTypeClass() == AValueTypeClass) return;
+  field->RootField()->SetValueTypeClass(AValueTypeClass);
+  ItemValueTypeChanged(AItemIndex);
+  // The values went with the old definition.
+  Refresh();
+}
+
+TcxValueTypeClass TcxCustomDataController::GetItemValueTypeClass(Integer AItemIndex) const {
+  return GetItemField(AItemIndex)->GetValueTypeClass();
+}
+
+void TcxCustomDataController::ChangeTextStored(Integer AItemIndex, bool Value) {
+  GetItemField(AItemIndex)->RootField()->SetTextStored(Value);
+}
+
+bool TcxCustomDataController::GetItemTextStored(Integer AItemIndex) const {
+  return GetItemField(AItemIndex)->GetTextStored();
+}
+
+bool TcxCustomDataController::GetItemSortByDisplayText(Integer) const { return false; }
+
+TcxCustomDataField* TcxCustomDataController::CreateInternalField() {
+  TcxCustomDataField* field = CreateField();
+  field->SetIsInternal(true);
+  FFields->Add(field);
+  return field;
+}
+
+void TcxCustomDataController::FieldRemoved(TcxCustomDataField* AField) {
+  // Conditions link the owner's items.
+  if (AField->Item())
+    for (TcxFilterCriteria* f : FFilters) f->RemoveItemByItemLink(AField->Item());
+}
+
+// ---- Further filters ----
+
+TcxFilterCriteriaClass TcxCustomDataController::GetFilterCriteriaClass() const {
+  return {&TcxFilterCriteria::StaticClass(), [](TcxCustomDataController*) { return new TcxFilterCriteria(); }};
+}
+
+TcxFilterCriteria* TcxCustomDataController::CreateFilter() {
+  TcxFilterCriteria* f = GetFilterCriteriaClass().Create(this);
+  FFilters.push_back(f);
+  return f;
+}
+
+void TcxCustomDataController::FilterDestroying(TcxFilterCriteria* ACriteria) {
+  auto it = std::find(FFilters.begin(), FFilters.end(), ACriteria);
+  if (it != FFilters.end()) FFilters.erase(it);
+}
+
+void TcxCustomDataController::RemoveNotification(TComponent* AComponent) { FFields->RemoveNotification(AComponent); }
+
+// ---- Records ----
+
+void TcxCustomDataController::CheckItemRange(Integer AItemIndex) const {
+  if (AItemIndex < 0 || AItemIndex >= GetItemCount()) cxDataControllerError(cxSDataItemIndexError);
+}
+
+void TcxCustomDataController::CheckRecordRange(Integer ARecordIndex) const {
+  if (ARecordIndex >= 0 && ARecordIndex < GetRecordCount()) return;
+  if (ARecordIndex != kNoEditRecord && ARecordIndex == GetEditingRecordIndex()) return;
+  cxDataControllerError(cxSDataRecordIndexError);
+}
+
+void TcxCustomDataController::SetRecordCount(Integer Value) {
+  if (IsGridMode()) return;
+  Value = std::max<Integer>(Value, 0);
+  if (Value == GetRecordCount()) return;
+  FDataStorage->SetRecordCount(Value);
+  DataChanged(dcTotal, -1, -1);
+}
+
+Integer TcxCustomDataController::AppendRecord() {
+  const Integer r = FDataStorage->AppendRecord();
+  DataChanged(dcNew, -1, -1);
+  return r;
+}
+
+void TcxCustomDataController::InsertRecord(Integer ARecordIndex) {
+  if (ARecordIndex < 0 || ARecordIndex > GetRecordCount()) cxDataControllerError(cxSDataRecordIndexError);
+  FDataStorage->InsertRecord(ARecordIndex);
+  RecordInserted(ARecordIndex);
+  DataChanged(dcNew, -1, ARecordIndex);
+}
+
+void TcxCustomDataController::DeleteRecord(Integer ARecordIndex) {
+  if (ARecordIndex < 0 || ARecordIndex >= GetRecordCount()) cxDataControllerError(cxSDataRecordIndexError);
+  BeginUpdate();
+  try {
+    FDataStorage->DeleteRecord(ARecordIndex);
+    // Whether the bookmarked record still passes the filter is for the rebuild to say:
+    // the rows are not built over the records that are left yet.
+    if (ARecordIndex == FBookmarkRecordIndex) CheckBookmark(ARecordIndex);
+    RecordDeleted(ARecordIndex);
+    DataChanged(dcDeleted, -1, ARecordIndex);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+// The bookmark keeps its record when records before it come or go.
+void TcxCustomDataController::RecordInserted(Integer ARecordIndex) {
+  if (FBookmarkRecordIndex >= ARecordIndex) ++FBookmarkRecordIndex;
+}
+
+void TcxCustomDataController::RecordDeleted(Integer ARecordIndex) {
+  if (FBookmarkRecordIndex > ARecordIndex) --FBookmarkRecordIndex;
+}
+
+void TcxCustomDataController::CopyRecord(Integer AFromRecordIndex, Integer AToRecordIndex) {
+  CheckRecordRange(AFromRecordIndex);
+  CheckRecordRange(AToRecordIndex);
+  for (Integer i = 0; i < FFields->GetCount(); ++i) {
+    TcxCustomDataField* field = FFields->GetItem(i);
+    TcxValueDef* def = field->GetValueDef();
+    if (field->ReferenceField() || !def) continue;
+    FDataStorage->SetValue(AToRecordIndex, def, FDataStorage->GetValue(AFromRecordIndex, def));
+    if (def->IsTextStored())
+      FDataStorage->SetDisplayText(AToRecordIndex, def, FDataStorage->GetDisplayText(AFromRecordIndex, def));
+  }
+  DataChanged(dcRecord, -1, AToRecordIndex);
+}
+
+Variant TcxCustomDataController::GetValue(Integer ARecordIndex, TcxCustomDataField* AField) const {
+  TcxValueDef* def = AField->GetValueDef();
+  return def ? FDataStorage->GetValue(ARecordIndex, def) : Unassigned();
+}
+
+String TcxCustomDataController::GetDisplayText(Integer ARecordIndex, TcxCustomDataField* AField) const {
+  TcxValueDef* def = AField->GetValueDef();
+  return def ? FDataStorage->GetDisplayText(ARecordIndex, def) : String();
+}
+
+Variant TcxCustomDataController::GetItemValue(Integer ARecordIndex, Integer AItemIndex) const {
+  CheckRecordRange(ARecordIndex);
+  return GetValue(ARecordIndex, GetItemField(AItemIndex));
+}
+
+String TcxCustomDataController::GetItemDisplayText(Integer ARecordIndex, Integer AItemIndex) const {
+  CheckRecordRange(ARecordIndex);
+  return GetDisplayText(ARecordIndex, GetItemField(AItemIndex));
+}
+
+void TcxCustomDataController::SetValue(Integer ARecordIndex, Integer AItemIndex, const Variant& AValue) {
+  if (IsGridMode()) return;
+  CheckRecordRange(ARecordIndex);
+  TcxValueDef* def = GetItemField(AItemIndex)->GetValueDef();
+  if (def) FDataStorage->SetValue(ARecordIndex, def, AValue);
+  DataChanged(dcField, AItemIndex, ARecordIndex);
+}
+
+void TcxCustomDataController::SetDisplayText(Integer ARecordIndex, Integer AItemIndex, const String& AText) {
+  if (IsGridMode()) return;
+  CheckRecordRange(ARecordIndex);
+  TcxValueDef* def = GetItemField(AItemIndex)->GetValueDef();
+  if (def) FDataStorage->SetDisplayText(ARecordIndex, def, AText);
+  DataChanged(dcField, AItemIndex, ARecordIndex);
+}
+
+Variant TcxCustomDataController::GetRecordId(Integer ARecordIndex) const {
+  if (ARecordIndex < 0 || ARecordIndex >= GetRecordCount()) cxDataControllerError(cxSDataRecordIndexError);
+  if (FDataStorage->UseRecordID()) return Variant(FDataStorage->RecordID(ARecordIndex));
+  return Null();
+}
+
+Variant TcxCustomDataController::GetFieldValues(Integer ARecordIndex,
+                                                const std::vector<TcxCustomDataField*>& AFields) const {
+  if (AFields.empty()) return Null();
+  if (AFields.size() == 1) return GetValue(ARecordIndex, AFields[0]);
+  Variant r = VarArrayCreate(0, Integer(AFields.size()) - 1, varVariant);
+  for (size_t i = 0; i < AFields.size(); ++i) VarArrayPut(r, GetValue(ARecordIndex, AFields[i]), Integer(i));
+  return r;
+}
+
+Variant TcxCustomDataController::GetGroupValue(Integer ARecordIndex, TcxCustomDataField* AField) const {
+  return GetValue(ARecordIndex, AField);
+}
+
+std::vector<Variant> TcxCustomDataController::GetGroupValues(Integer ARecordIndex) const {
+  std::vector<Variant> r(size_t(GetGroupingItemCount()), Null());
+  if (ARecordIndex < 0 || ARecordIndex >= GetRecordCount()) return r;
+  const TcxGroupingFieldList* groups = FDataControllerInfo->GroupingFieldList();
+  for (Integer level = 0; level < groups->Count(); ++level)
+    r[size_t(level)] = GetGroupValue(ARecordIndex, groups->Items(level).Field);
+  return r;
+}
+
+// ---- Sorting and grouping ----
+
+void TcxCustomDataController::ChangeSortingOrder(Integer AItemIndex, TcxDataSortOrder ASortOrder) {
+  if (GetItemSortOrder(AItemIndex) == ASortOrder) return;
+  FDataControllerInfo->SetSortOrderChanged();
+  FDataControllerInfo->SortingFieldList()->ChangeSorting(GetItemField(AItemIndex), ASortOrder);
+}
+
+void TcxCustomDataController::ClearSorting(bool AKeepGroupedItems) {
+  TcxSortingFieldList* sorting = FDataControllerInfo->SortingFieldList();
+  const TcxGroupingFieldList* grouping = FDataControllerInfo->GroupingFieldList();
+  BeginUpdate();
+  try {
+    for (Integer i = sorting->Count() - 1; i >= 0; --i) {
+      TcxCustomDataField* f = sorting->Items(i).Field;
+      if (AKeepGroupedItems && grouping->IndexOf(f) >= 0) continue;
+      FDataControllerInfo->SetSortOrderChanged();
+      sorting->Remove(f);
+    }
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+TcxDataSortOrder TcxCustomDataController::GetItemSortOrder(Integer AItemIndex) const {
+  TcxCustomDataField* field = GetItemField(AItemIndex);
+  const TcxSortingFieldList* sorting = FDataControllerInfo->SortingFieldList();
+  Integer i = sorting->IndexOf(field);
+  if (i >= 0) return sorting->Items(i).SortOrder;
+  const TcxGroupingFieldList* grouping = FDataControllerInfo->GroupingFieldList();
+  i = grouping->IndexOf(field);
+  if (i >= 0) return grouping->Items(i).SortOrder;
+  return soNone;
+}
+
+Integer TcxCustomDataController::GetItemSortingIndex(Integer AItemIndex) const {
+  return FDataControllerInfo->SortingFieldList()->IndexOf(GetItemField(AItemIndex));
+}
+
+Integer TcxCustomDataController::GetSortingItemCount() const { return FDataControllerInfo->SortingFieldList()->Count(); }
+
+void TcxCustomDataController::ChangeItemSortingIndex(Integer AItemIndex, Integer ASortingIndex) {
+  TcxCustomDataField* field = GetItemField(AItemIndex);
+  if (GetItemSortingIndex(AItemIndex) == ASortingIndex) return;
+  TcxSortingFieldList* sorting = FDataControllerInfo->SortingFieldList();
+  BeginUpdate();
+  try {
+    if (GetItemGroupIndex(AItemIndex) >= 0 && GetItemSortOrder(AItemIndex) == soAscending && ASortingIndex == -1) {
+      sorting->Remove(field);
+    } else {
+      if (sorting->IndexOf(field) < 0) ChangeSortingOrder(AItemIndex, GetItemSortOrder(AItemIndex));
+      const Integer cur = sorting->IndexOf(field);
+      if (cur >= 0 && GetItemSortOrder(AItemIndex) != soNone) {
+        const Integer target = std::clamp<Integer>(ASortingIndex, 0, sorting->Count() - 1);
+        if (target != cur) {
+          FDataControllerInfo->SetSortOrderChanged();
+          sorting->Move(cur, target);
+        }
+      }
+    }
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TcxCustomDataController::ChangeItemGroupIndex(Integer AItemIndex, Integer AGroupIndex) {
+  TcxCustomDataField* field = GetItemField(AItemIndex);
+  if (GetItemGroupIndex(AItemIndex) == AGroupIndex || (AGroupIndex < 0 && GetItemGroupIndex(AItemIndex) < 0)) return;
+  FDataControllerInfo->SetGroupingChanged();
+  FDataControllerInfo->GroupingFieldList()->ChangeGrouping(field, AGroupIndex);
+}
+
+Integer TcxCustomDataController::GetItemGroupIndex(Integer AItemIndex) const {
+  return FDataControllerInfo->GroupingFieldList()->IndexOf(GetItemField(AItemIndex));
+}
+
+Integer TcxCustomDataController::GetGroupingItemCount() const {
+  return FDataControllerInfo->GroupingFieldList()->Count();
+}
+
+Integer TcxCustomDataController::GetGroupingItemIndex(Integer ALevel) const {
+  const TcxGroupingFieldList* grouping = FDataControllerInfo->GroupingFieldList();
+  if (ALevel < 0 || ALevel >= grouping->Count()) return -1;
+  return grouping->Items(ALevel).Field->GetIndex();
+}
+
+void TcxCustomDataController::SortGroupsBySummary(Integer ASummaryIndex, TcxDataSortOrder ASortOrder) {
+  FDataControllerInfo->SetGroupSorting(ASummaryIndex, ASortOrder);
+}
+
+Integer TcxCustomDataController::GetCompareKind(const TcxDataSortInfo& ASortInfo) const {
+  TcxCustomDataField* field = ASortInfo.Field;
+  const bool internal = field->IsInternal();
+  if (!internal && FOptions.Contains(dcoSortByDisplayText) && GetItemSortByDisplayText(field->GetIndex())) return 2;
+  if (!internal && OnCompare) return 1;
+  TcxValueTypeClass type = field->GetValueTypeClass();
+  if (!type || !field->GetValueDef()) return 1;
+  if (type->IsString() && (FOptions.Contains(dcoAnsiSort) || FOptions.Contains(dcoCaseInsensitive))) return 1;
+  return -1;
+}
+
+namespace {
+
+bool IsStringVariant(const Variant& V) {
+  const TVarType t = V.VType();
+  return t == varString || t == varOleStr;
+}
+
+}  // namespace
+
+Integer TcxCustomDataController::CompareRecords(Integer ARecordIndex1, Integer ARecordIndex2,
+                                                const TcxDataSortInfo& ASortInfo) const {
+  TcxCustomDataField* field = ASortInfo.Field;
+  const Integer kind = ASortInfo.CompareKind != 0 ? ASortInfo.CompareKind : GetCompareKind(ASortInfo);
+  if (kind < 0) return FDataStorage->CompareRecords(ARecordIndex1, ARecordIndex2, field->GetValueDef());
+  Variant v1, v2;
+  if (kind == 2) {
+    v1 = GetDisplayText(ARecordIndex1, field);
+    v2 = GetDisplayText(ARecordIndex2, field);
+  } else {
+    v1 = GetValue(ARecordIndex1, field);
+    v2 = GetValue(ARecordIndex2, field);
+  }
+  if (OnCompare && !field->IsInternal()) {
+    Integer result = 0;
+    OnCompare(const_cast<TcxCustomDataController*>(this), ARecordIndex1, ARecordIndex2, field->GetIndex(), v1, v2,
+              result);
+    return result;
+  }
+  if (IsStringVariant(v1) && IsStringVariant(v2)) {
+    const bool ansi = FOptions.Contains(dcoAnsiSort);
+    const bool noCase = FOptions.Contains(dcoCaseInsensitive);
+    const String s1 = v1.AsString(), s2 = v2.AsString();
+    if (ansi) return noCase ? AnsiCompareText(s1, s2) : AnsiCompareStr(s1, s2);
+    return noCase ? CompareStr(AnsiUpperCase(s1), AnsiUpperCase(s2)) : CompareStr(s1, s2);
+  }
+  // The sorting form keeps mixed kinds in one consistent order; Null sorts first.
+  return cxCompareVariantsForSort(v1, v2);
+}
+
+Integer TcxCustomDataController::CompareRecordsBySortOrder(Integer ARecordIndex1, Integer ARecordIndex2,
+                                                           const TcxDataSortInfo& ASortInfo) const {
+  const Integer r = CompareRecords(ARecordIndex1, ARecordIndex2, ASortInfo);
+  if (ASortInfo.SortOrder != soDescending) return r;
+  return r < 0 ? 1 : r > 0 ? -1 : 0;
+}
+
+// ---- Rows ----
+
+TcxRowInfo TcxCustomDataController::GetRowInfo(Integer ARowIndex) const {
+  FDataControllerInfo->CheckRowIndex(ARowIndex);
+  return FDataControllerInfo->GetRowInfo(ARowIndex);
+}
+
+Integer TcxCustomDataController::GetRowIndexByRecordIndex(Integer ARecordIndex, bool AMakeVisible) {
+  return FDataControllerInfo->GetRowIndexByRecordIndex(ARecordIndex, AMakeVisible);
+}
+
+Integer TcxCustomDataController::GetFocusedRowIndex() const { return FDataControllerInfo->FocusingInfo().RowIndex; }
+
+Integer TcxCustomDataController::GetFocusedRecordIndex() const {
+  return FDataControllerInfo->FocusingInfo().RecordIndex;
+}
+
+Integer TcxCustomDataController::GetCurrentRecordIndex() const {
+  const Integer r = GetFocusedRecordIndex();
+  return r >= 0 ? r : kNoEditRecord;
+}
+
+void TcxCustomDataController::ResetFocusing() { FDataControllerInfo->ResetFocusing(); }
+
+bool TcxCustomDataController::FocusSelectedRow(Integer AIndex) {
+  const Integer row = GetSelectedRowIndex(AIndex);
+  if (row < 0) return false;
+  ChangeFocusedRowIndex(row);
+  return GetFocusedRowIndex() == row;
+}
+
+// ---- Bookmark ----
+
+bool TcxCustomDataController::IsBookmarkRow(Integer ARowIndex) const {
+  if (!IsBookmarkAvailable() || ARowIndex < 0 || ARowIndex >= GetRowCount()) return false;
+  const TcxRowInfo info = FDataControllerInfo->GetRowInfo(ARowIndex);
+  // A group row names its first record, but shows no record of its own.
+  return info.Level == GetGroupingItemCount() && info.RecordIndex == FBookmarkRecordIndex;
+}
+
+bool TcxCustomDataController::IsBookmarkInvalid(Integer ARecordIndex) const {
+  if (!IsBookmarkAvailable()) return false;
+  return ARecordIndex == FBookmarkRecordIndex || GetFilteredIndexByRecordIndex(FBookmarkRecordIndex) < 0;
+}
+
+void TcxCustomDataController::CheckBookmark(Integer ARecordIndex) {
+  if (!IsBookmarkInvalid(ARecordIndex)) return;
+  FBookmarkRecordIndex = -1;
+  BookmarkChanged();
+}
+
+void TcxCustomDataController::ClearBookmark() {
+  if (FBookmarkRecordIndex == -1) return;
+  FBookmarkRecordIndex = -1;
+  BookmarkChanged();
+}
+
+void TcxCustomDataController::GotoBookmark() {
+  if (IsBookmarkAvailable()) ChangeFocusedRecordIndex(FBookmarkRecordIndex);
+}
+
+bool TcxCustomDataController::SaveBookmark() {
+  const Integer record = GetFocusedRecordIndex();
+  if (record == FBookmarkRecordIndex) return false;
+  FBookmarkRecordIndex = record;
+  BookmarkChanged();
+  return true;
+}
+
+void TcxCustomDataController::BookmarkChanged() {
+  // Within a rebuild the change goes out with the rebuild's own changes.
+  FChanges.Include(TcxDataControllerChange::dccBookmark);
+  if (!FDataControllerInfo->IsUpdating()) CheckChanges();
+}
+
+bool TcxCustomDataController::DoFilterRecord(Integer ARecordIndex) {
+  bool accept = true;
+  if (OnFilterRecord) OnFilterRecord(this, ARecordIndex, accept);
+  return accept;
+}
+
+TL_DEFINE_CLASS(TcxCustomDataController)
+TL_DEFINE_CLASS(TcxDataListenerLink)
+TL_DEFINE_CLASS(TcxDataControllerGroups)
+TL_DEFINE_CLASS(TcxDataControllerNotifier)
+
+void TcxDataControllerNotifier::Notification(TComponent* AComponent, TOperation Operation) {
+  inherited::Notification(AComponent, Operation);
+  if (Operation == TOperation::opRemove && FDataController) FDataController->RemoveNotification(AComponent);
+}
+
+// ---- Focus and selection ----
+
+void TcxCustomDataController::ChangeFocusedRowIndex(Integer ARowIndex) {
+  FDataControllerInfo->ChangeFocusedRowIndex(ARowIndex);
+}
+
+void TcxCustomDataController::ChangeFocusedRecordIndex(Integer ARecordIndex) {
+  if (ARecordIndex < 0) {
+    ChangeFocusedRowIndex(-1);
+    return;
+  }
+  CheckRecordRange(ARecordIndex);
+  BeginUpdate();
+  try {
+    const Integer row = GetRowIndexByRecordIndex(ARecordIndex, true);
+    if (row >= 0) ChangeFocusedRowIndex(row);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TcxCustomDataController::SetMultiSelect(bool Value) {
+  if (FMultiSelect == Value) return;
+  FMultiSelect = Value;
+  FDataControllerInfo->Selection()->Reset();
+}
+
+void TcxCustomDataController::SetFocusedSelected(bool Value) {
+  if (FFocusedSelected == Value) return;
+  FFocusedSelected = Value;
+  if (!FMultiSelect) {
+    FDataControllerInfo->AddChanges({TcxDataControllerInfoChange::dcicSelection});
+    FDataControllerInfo->CheckUpdate();
+  }
+}
+
+void TcxCustomDataController::ChangeRowSelection(Integer ARowIndex, bool ASelected) {
+  FDataControllerInfo->ChangeRowSelection(ARowIndex, ASelected);
+}
+
+bool TcxCustomDataController::IsRowSelected(Integer ARowIndex) const {
+  return FDataControllerInfo->IsRowSelected(ARowIndex);
+}
+
+Integer TcxCustomDataController::GetSelectedCount() const { return FDataControllerInfo->GetSelectedCount(); }
+
+Integer TcxCustomDataController::GetSelectedRowIndex(Integer AIndex) const {
+  return FDataControllerInfo->GetSelectedRowIndex(AIndex);
+}
+
+void TcxCustomDataController::ClearSelection() { FDataControllerInfo->Selection()->Clear(); }
+
+void TcxCustomDataController::SelectAll() {
+  if (GetRowCount() > 0) SelectRows(0, GetRowCount() - 1);
+}
+
+void TcxCustomDataController::SelectRows(Integer AStartRowIndex, Integer AEndRowIndex) {
+  BeginUpdate();
+  try {
+    FDataControllerInfo->SelectRange(AStartRowIndex, AEndRowIndex);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TcxCustomDataController::SetSelectionAnchor(Integer ARowIndex) {
+  FDataControllerInfo->CheckRowIndex(ARowIndex);
+  FDataControllerInfo->Selection()->SetAnchorRowIndex(ARowIndex);
+}
+
+Integer TcxCustomDataController::GetSelectionAnchorRowIndex() const {
+  return FDataControllerInfo->Selection()->AnchorRowIndex();
+}
+
+void TcxCustomDataController::SelectFromAnchor(Integer ARowIndex, bool AKeepSelection) {
+  const Integer anchor = GetSelectionAnchorRowIndex();
+  if (anchor < 0) return;
+  FDataControllerInfo->CheckRowIndex(ARowIndex);
+  BeginUpdate();
+  try {
+    if (!AKeepSelection) ClearSelection();
+    FDataControllerInfo->SelectRange(anchor, ARowIndex);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+// ---- Keys ----
+
+void TcxCustomDataController::BeginSaveKeys() {
+  if (FSaveKeysCount++ > 0) return;
+  BeginUpdate();
+  try {
+    FSaveObject = New<TcxSaveObject>(this);
+    FSaveObject->Save(this);
+  } catch (...) {
+    FreeAndNil(FSaveObject);
+    FSaveKeysCount = 0;
+    EndUpdate();
+    throw;
+  }
+}
+
+void TcxCustomDataController::EndRestoreKeys() {
+  if (FSaveKeysCount == 0 || --FSaveKeysCount > 0) return;
+  try {
+    if (FSaveObject) FSaveObject->Restore(this);
+  } catch (...) {
+    FreeAndNil(FSaveObject);
+    EndUpdate();
+    throw;
+  }
+  FreeAndNil(FSaveObject);
+  EndUpdate();
+}
+
+// ---- Loading ----
+
+void TcxCustomDataController::BeginLoadRecords() {
+  BeginUpdate();
+  try {
+    FDataStorage->Clear(true);
+    FDataControllerInfo->Selection()->Reset();
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+}
+
+Integer TcxCustomDataController::AppendRecordFromReader(TcxValueDefReader* AReader) {
+  const Integer r = FDataStorage->AppendRecord();
+  FDataStorage->ReadRecordValues(r, AReader);
+  return r;
+}
+
+void TcxCustomDataController::EndLoadRecords() {
+  try {
+    // The records are new: no focus carries over.
+    auto& focus = FDataControllerInfo->FocusingInfo();
+    if (focus.RowIndex >= 0 || focus.RecordIndex >= 0) {
+      FDataControllerInfo->PrevFocusingInfo() = focus;
+      focus = TcxCustomDataControllerInfo::TFocusingInfo();
+      FDataControllerInfo->AddChanges({TcxDataControllerInfoChange::dcicResetFocusedRow});
+    }
+    // A current record that outlives the reload (a descendant's cursor) takes the focus.
+    ResetFocusing();
+    DataChanged(TcxDataChange::dcTotal, -1, -1);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}

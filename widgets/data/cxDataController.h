@@ -1,0 +1,431 @@
+// The data controller: records in a record storage, one field per owner item, the
+// view-order rows with sorting and filtering, and a batched change notification.
+//
+// The provider (editing through a data source), the filter criteria binding, summaries,
+// groups, focus and selection attach through the virtual hooks below; the base answers
+// for a controller that has none of them.
+//
+// Bulk changes belong inside BeginUpdate/EndUpdate: every change outside a bracket
+// rebuilds the rows at once.
+#pragma once
+
+#include "classlib/core/Classes.h"
+#include "widgets/data/cxDataControllerInfo.h"
+#include "widgets/data/cxDataControllerTypes.h"
+#include "widgets/data/cxDataFields.h"
+#include "widgets/data/cxDataStorage.h"
+
+#include <vector>
+
+class TcxCustomDataController;
+class TcxDataListenerLink;
+class TcxDataControllerGroups;
+class TcxSaveObject;
+class TcxDataControllerNotifier;
+class TcxFilterCriteria;
+
+// The class of the criteria that CreateFilter makes, constructed with the controller.
+using TcxFilterCriteriaClass = TMetaClass<TcxFilterCriteria, TcxCustomDataController*>;
+// The class of the row list's selection.
+using TcxDataSelectionClass = TMetaClass<TcxDataSelection, TcxCustomDataController*>;
+
+using TcxDataControllerNotifyEvent = TMethod<void(TcxCustomDataController* ADataController)>;
+using TcxDataControllerRecordEvent = TMethod<void(TcxCustomDataController* ADataController, Integer ARecordIndex)>;
+using TcxDataFilterRecordEvent =
+    TMethod<void(TcxCustomDataController* ADataController, Integer ARecordIndex, bool& Accept)>;
+using TcxDataControllerCompareEvent =
+    TMethod<void(TcxCustomDataController* ADataController, Integer ARecordIndex1, Integer ARecordIndex2,
+                 Integer AItemIndex, const Variant& V1, const Variant& V2, Integer& Compare)>;
+using TcxDataDetailExpandingEvent =
+    TMethod<void(TcxCustomDataController* ADataController, Integer ARecordIndex, bool& AAllow)>;
+using TcxDataDetailExpandedEvent = TMethod<void(TcxCustomDataController* ADataController, Integer ARecordIndex)>;
+using TcxDataRecordChangedEvent =
+    TMethod<void(TcxCustomDataController* ADataController, Integer ARecordIndex, Integer AItemIndex)>;
+using TcxUpdateControlEvent = TMethod<void(TcxUpdateControlInfo* AInfo)>;
+
+// A listener: an object and the method called with the controller as Sender.
+struct TNotifyEventItem {
+  TObject* Object = nullptr;
+  TNotifyEvent Event;
+};
+
+class TcxCustomDataController : public TPersistent {
+  TL_CLASS(TcxCustomDataController, TPersistent)
+ public:
+  explicit TcxCustomDataController(TComponent* AOwner);
+  // Creates the row list (CreateDataControllerInfo reaches the descendant here).
+  void AfterConstruction() override;
+  void BeforeDestruction() override;
+  ~TcxCustomDataController() override;
+
+  // Options, the filter and summary (through their hooks) and the eight events from
+  // OnCompare to OnSortingChanged; other events and all data stay.
+  void Assign(TPersistent* Source) override;
+
+  TComponent* Owner() const { return FOwner; }
+  TcxDataControllerOptions Options() const { return FOptions; }
+  // Refreshes the rows when an option that orders them changes.
+  void SetOptions(TcxDataControllerOptions Value);
+  TcxDataStorage* DataStorage() const { return FDataStorage; }
+  TcxCustomDataFieldList* Fields() const { return FFields; }
+  TcxCustomDataControllerInfo* DataControllerInfo() const { return FDataControllerInfo; }
+
+  // ---- Modes and owner state ----
+  virtual bool IsProviderMode() const { return false; }
+  virtual bool IsGridMode() const { return false; }
+  virtual bool IsLoading() const;
+  virtual bool IsDestroying() const;
+  // The owner is being read from a stream: grouping and sorting events stay silent.
+  bool IsReading() const;
+
+  // ---- Items and fields ----
+  void AddItem(TObject* AItem);
+  void RemoveItem(TObject* AItem);
+  Integer GetItemCount() const { return FFields->VisibleCount(); }
+  virtual TObject* GetItem(Integer AIndex) const;
+  // The item's index; -1 for an object that is no item.
+  virtual Integer GetItemID(TObject* AItem) const;
+  // The item whose id is AID; nullptr when none.
+  virtual TObject* GetItemByID(Integer AID) const;
+  // The field of an item index; raises "ItemIndex out of range".
+  TcxCustomDataField* GetItemField(Integer AItemIndex) const;
+  void ChangeValueTypeClass(Integer AItemIndex, TcxValueTypeClass AValueTypeClass);
+  TcxValueTypeClass GetItemValueTypeClass(Integer AItemIndex) const;
+  void ChangeTextStored(Integer AItemIndex, bool Value);
+  bool GetItemTextStored(Integer AItemIndex) const;
+  // Whether dcoSortByDisplayText sorts this item by its display texts.
+  virtual bool GetItemSortByDisplayText(Integer AItemIndex) const;
+  virtual TcxCustomDataField* CreateInternalField();
+  virtual void FieldRemoved(TcxCustomDataField* AField);
+  virtual void RemoveNotification(TComponent* AComponent);
+  virtual void ItemValueTypeChanged(Integer) {}
+
+  // ---- Records and values ----
+  Integer GetRecordCount() const { return FDataStorage->RecordCount(); }
+  void SetRecordCount(Integer Value);
+  Integer AppendRecord();
+  void InsertRecord(Integer ARecordIndex);
+  void DeleteRecord(Integer ARecordIndex);
+  void CopyRecord(Integer AFromRecordIndex, Integer AToRecordIndex);
+  virtual Variant GetValue(Integer ARecordIndex, TcxCustomDataField* AField) const;
+  virtual String GetDisplayText(Integer ARecordIndex, TcxCustomDataField* AField) const;
+  Variant GetItemValue(Integer ARecordIndex, Integer AItemIndex) const;
+  String GetItemDisplayText(Integer ARecordIndex, Integer AItemIndex) const;
+  void SetValue(Integer ARecordIndex, Integer AItemIndex, const Variant& AValue);
+  void SetDisplayText(Integer ARecordIndex, Integer AItemIndex, const String& AText);
+  Variant GetRecordId(Integer ARecordIndex) const;
+  Variant GetFieldValues(Integer ARecordIndex, const std::vector<TcxCustomDataField*>& AFields) const;
+  virtual Variant GetGroupValue(Integer ARecordIndex, TcxCustomDataField* AField) const;
+  std::vector<Variant> GetGroupValues(Integer ARecordIndex) const;
+  void CheckItemRange(Integer AItemIndex) const;
+  // Accepts 0..RecordCount-1 and the editing record.
+  void CheckRecordRange(Integer ARecordIndex) const;
+
+  // ---- Loading records read elsewhere ----
+  // Opens an update bracket and clears the records.
+  void BeginLoadRecords();
+  // Appends a record filled from the reader (values and kept display texts).
+  Integer AppendRecordFromReader(TcxValueDefReader* AReader);
+  // Closes the bracket: the rows are built anew and the focus starts afresh.
+  void EndLoadRecords();
+
+  // ---- Locks held by lookup editors around their own updates ----
+  void IncLookupLockCount() { ++FLookupLockCount; }
+  void DecLookupLockCount() {
+    if (FLookupLockCount > 0) --FLookupLockCount;
+  }
+  bool IsLookupLocked() const { return FLookupLockCount > 0; }
+  // Held around a provider's own navigation: in grid mode the listeners are not called
+  // meanwhile.
+  virtual void BeginProviderLock() { ++FProviderLockCount; }
+  virtual void EndProviderLock() {
+    if (FProviderLockCount > 0) --FProviderLockCount;
+  }
+  bool IsProviderLocked() const { return FProviderLockCount > 0; }
+
+  // ---- Sorting and grouping ----
+  void ChangeSortingOrder(Integer AItemIndex, TcxDataSortOrder ASortOrder);
+  void ClearSorting(bool AKeepGroupedItems);
+  TcxDataSortOrder GetItemSortOrder(Integer AItemIndex) const;
+  Integer GetItemSortingIndex(Integer AItemIndex) const;
+  Integer GetSortingItemCount() const;
+  void ChangeItemSortingIndex(Integer AItemIndex, Integer ASortingIndex);
+  // Places the item at a grouping level (a negative index ungroups it).
+  void ChangeItemGroupIndex(Integer AItemIndex, Integer AGroupIndex);
+  Integer GetItemGroupIndex(Integer AItemIndex) const;
+  Integer GetGroupingItemCount() const;
+  Integer GetGroupingItemIndex(Integer ALevel) const;
+
+  // Orders the groups (one grouping level) by a group summary item's values; -1 clears.
+  void SortGroupsBySummary(Integer ASummaryIndex, TcxDataSortOrder ASortOrder);
+  bool IsSortingBySummary() const { return FDataControllerInfo->GroupSortingSummaryIndex() >= 0; }
+
+  virtual Integer CompareRecords(Integer ARecordIndex1, Integer ARecordIndex2, const TcxDataSortInfo& ASortInfo) const;
+  Integer CompareRecordsBySortOrder(Integer ARecordIndex1, Integer ARecordIndex2, const TcxDataSortInfo& ASortInfo) const;
+  virtual Integer CompareRecordIndexes(Integer ARecordIndex1, Integer ARecordIndex2) const {
+    return ARecordIndex1 < ARecordIndex2 ? -1 : ARecordIndex1 > ARecordIndex2 ? 1 : 0;
+  }
+  // Whether comparing this entry needs the values fetched (a string option, OnCompare,
+  // or display texts): the compare kind of the sort.
+  virtual Integer GetCompareKind(const TcxDataSortInfo& ASortInfo) const;
+
+  // ---- Rows ----
+  Integer GetRowCount() const { return FDataControllerInfo->GetRowCount(); }
+  TcxRowInfo GetRowInfo(Integer ARowIndex) const;
+  Integer GetRowIndexByRecordIndex(Integer ARecordIndex, bool AMakeVisible);
+  Integer GetFilteredRecordCount() const { return FDataControllerInfo->GetFilteredRecordCount(); }
+  Integer GetFilteredRecordIndex(Integer AIndex) const { return FDataControllerInfo->GetFilteredRecordIndex(AIndex); }
+  Integer GetFilteredIndexByRecordIndex(Integer ARecordIndex) const {
+    return FDataControllerInfo->GetFilteredIndexByRecordIndex(ARecordIndex);
+  }
+  Integer GetFocusedRowIndex() const;
+  Integer GetFocusedRecordIndex() const;
+  // Moves the focus (clamped to -1..RowCount-1); the record of the row is focused with it.
+  void ChangeFocusedRowIndex(Integer ARowIndex);
+  // Focuses the row that shows the record, expanding its groups; -1 clears the focus.
+  void ChangeFocusedRecordIndex(Integer ARecordIndex);
+  // The record of the active row: the focused record, else kNoEditRecord.
+  virtual Integer GetCurrentRecordIndex() const;
+  virtual Integer GetActiveRecordIndex() const { return GetFocusedRecordIndex(); }
+  // Forgets the focused row and finds the current record's row again at the rebuild.
+  virtual void ResetFocusing();
+  // The records were scrolled under the rows.
+  virtual void DataScrolled() { ResetFocusing(); }
+  // Focuses the AIndex-th selected row; True when it became the focused row.
+  bool FocusSelectedRow(Integer AIndex);
+  // Leaves a pending edit (the provider fills it); called before the edited row is hidden.
+  virtual void CheckBrowseState() {}
+  virtual bool CanFocusRecord(Integer) { return true; }
+  virtual bool CanSelectRow(Integer) { return true; }
+  virtual void BeforeFocusedRowChange(Integer) {}
+  virtual void FocusedRecordChanged() {}
+
+  // ---- Selection ----
+  // Asked once, when the row list is made.
+  virtual TcxDataSelectionClass GetDataSelectionClass() const {
+    return ClassOf<TcxDataSelection, TcxDataSelection, TcxCustomDataController*>();
+  }
+  bool IsMultiSelect() const { return FMultiSelect; }
+  // Leaving multi-select mode clears the selection.
+  void SetMultiSelect(bool Value);
+  bool IsFocusedSelected() const { return FFocusedSelected; }
+  void SetFocusedSelected(bool Value);
+  void ChangeRowSelection(Integer ARowIndex, bool ASelected);
+  bool IsRowSelected(Integer ARowIndex) const;
+  Integer GetSelectedCount() const;
+  Integer GetSelectedRowIndex(Integer AIndex) const;
+  void ClearSelection();
+  void SelectAll();
+  void SelectRows(Integer AStartRowIndex, Integer AEndRowIndex);
+  void SetSelectionAnchor(Integer ARowIndex);
+  Integer GetSelectionAnchorRowIndex() const;
+  bool IsSelectionAnchorAssigned() const { return GetSelectionAnchorRowIndex() >= 0; }
+  // With an anchor: clears the selection unless AKeepSelection, then selects the rows
+  // from the anchor to ARowIndex.
+  void SelectFromAnchor(Integer ARowIndex, bool AKeepSelection);
+
+  TcxDataControllerGroups* Groups() const { return FGroups; }
+
+  // ---- Bookmark: one remembered record (-1: none) ----
+  Integer BookmarkRecordIndex() const { return FBookmarkRecordIndex; }
+  virtual bool IsBookmarkAvailable() const { return FBookmarkRecordIndex != -1; }
+  // A data row that shows the bookmarked record.
+  virtual bool IsBookmarkRow(Integer ARowIndex) const;
+  // True when ARecordIndex is the bookmarked record or the bookmarked record left the rows.
+  virtual bool IsBookmarkInvalid(Integer ARecordIndex) const;
+  // Clears an invalid bookmark and reports dccBookmark.
+  virtual void CheckBookmark(Integer ARecordIndex);
+  virtual void ClearBookmark();
+  virtual void GotoBookmark();
+  // Remembers the focused record; True when the bookmark changed.
+  virtual bool SaveBookmark();
+
+  // ---- Further filters: criteria owned by the controller, never filtering its rows ----
+  // A new criteria of GetFilterCriteriaClass in the filter list.
+  TcxFilterCriteria* CreateFilter();
+  // The plain condition tree; the binding criteria take the controller's records.
+  virtual TcxFilterCriteriaClass GetFilterCriteriaClass() const;
+  Integer GetFilterCount() const { return Integer(FFilters.size()); }
+  TcxFilterCriteria* GetFilter(Integer AIndex) const { return FFilters.at(size_t(AIndex)); }
+  // A criteria of the list is being destroyed by its holder: the list forgets it.
+  void FilterDestroying(TcxFilterCriteria* ACriteria);
+
+  // Components told about through the notifier pass their removal to RemoveNotification.
+  TcxDataControllerNotifier* Notifier() const { return FNotifier; }
+
+  // ---- Keys kept across a reload ----
+  // The first call locks updates and saves the selected rows by their keys; nested calls
+  // only count. The last EndRestoreKeys restores them and releases the lock.
+  void BeginSaveKeys();
+  void EndRestoreKeys();
+  // Whether records keep identities across a reload (the provider's record ids).
+  virtual bool IsSmartRefresh() const { return false; }
+  virtual void GetKeyFields(std::vector<TcxCustomDataField*>&) const {}
+
+  // ---- Hooks of the editing provider, the filter binding and the summary ----
+  // The record being edited and the record that followed it in the rows when editing
+  // began (-1: it was the last row). Without a provider nothing is edited.
+  virtual Integer GetEditingRecordIndex() const { return kNoEditRecord; }
+  virtual Integer GetEditingFollowingRecordIndex() const { return -1; }
+  // Filter criteria bound to the controller: whether they filter, and their verdict.
+  virtual bool IsFiltering() const { return false; }
+  virtual bool DoFilterCriteriaRecord(Integer) const { return true; }
+  virtual bool IsIncrementalFiltering() const { return false; }
+  virtual bool CompareIncrementalFilterText(Integer) const { return true; }
+  // Stops a running incremental search (the search object fills it).
+  virtual void CancelIncrementalSearch() {}
+  // Summary passes of a rebuild.
+  virtual void CalculateFooterSummary() {}
+  virtual void CalculateGroupSummaries() {}
+  virtual bool SummaryCountsSelectedOnly() const { return false; }
+  virtual void AssignFilterAndSummary(TcxCustomDataController*) {}
+
+  // ---- Events fired by the row list ----
+  virtual bool HasFilterRecordEvent() const { return bool(OnFilterRecord); }
+  virtual bool DoFilterRecord(Integer ARecordIndex);
+
+  // ---- Change notification and update locking ----
+  void BeginUpdate();
+  void EndUpdate();
+  Integer LockCount() const { return FDataControllerInfo->LockCount(); }
+  void Change(TcxDataControllerChanges AChanges);
+  void CheckChanges();
+  virtual void DataChanged(TcxDataChange AKind, Integer AItemIndex, Integer ARecordIndex);
+  virtual void NotifyDataChanged();
+  virtual void Refresh();
+  // Rebuilds the rows (after an option, filter or incremental-filter change).
+  virtual void RefreshView();
+  virtual void NotifyChanged();
+  virtual void DoUpdateControl(TcxUpdateControlInfo* AInfo);
+  // Runs what was held back while the owner loaded: the summaries, the notification.
+  virtual void Loaded();
+  void AddNotifyEventItem(TObject* AObject, TNotifyEvent AEvent);
+  void RemoveNotifyEventItem(TObject* AObject, TNotifyEvent AEvent);
+  TcxDataChange PendingDataChangeKind() const { return FDataChangeKind; }
+  bool IsNotifying() const { return FNotifying; }
+
+  // ---- Listener links ----
+  TcxDataListenerLink* CreateListenerLink();
+  void DestroyListenerLink(TcxDataListenerLink*& ALink);
+
+  // Events.
+  TcxDataControllerNotifyEvent OnAfterCancel, OnAfterDelete, OnAfterInsert, OnAfterPost, OnBeforeCancel;
+  TcxDataControllerRecordEvent OnBeforeDelete;
+  TcxDataControllerNotifyEvent OnBeforeInsert, OnBeforePost;
+  TcxDataFilterRecordEvent OnFilterRecord;
+  TcxDataControllerRecordEvent OnNewRecord;
+  TcxDataControllerCompareEvent OnCompare;
+  TcxDataControllerNotifyEvent OnDataChanged;
+  TcxDataDetailExpandingEvent OnDetailCollapsing, OnDetailExpanding;
+  TcxDataDetailExpandedEvent OnDetailCollapsed, OnDetailExpanded;
+  TcxDataControllerNotifyEvent OnGroupingChanged, OnSortingChanged;
+  TcxDataRecordChangedEvent OnRecordChanged;
+  TcxUpdateControlEvent OnUpdateControl;
+
+ protected:
+  virtual TcxCustomDataField* CreateField();
+  virtual TcxCustomDataControllerInfo* CreateDataControllerInfo();
+  // Record indexes from ARecordIndex on moved up or down by one.
+  virtual void RecordInserted(Integer ARecordIndex);
+  virtual void RecordDeleted(Integer ARecordIndex);
+  // Sends the pending changes: the eight steps of the notification.
+  void SendChanges();
+
+ private:
+  friend class TcxCustomDataControllerInfo;
+  void Send(TcxUpdateControlInfo* AInfo);
+  // The counters of the selection notification follow the rows after they moved.
+  void UpdatePrevSelection();
+  void BookmarkChanged();
+
+  TComponent* FOwner;
+  TcxDataControllerOptions FOptions;
+  TcxDataStorage* FDataStorage = nullptr;
+  TcxCustomDataFieldList* FFields = nullptr;
+  TcxCustomDataControllerInfo* FDataControllerInfo = nullptr;
+  std::vector<TNotifyEventItem> FNotifyEventItems;
+  std::vector<TcxDataListenerLink*> FListenerLinks;
+  TcxDataControllerChanges FChanges;
+  TcxDataChange FDataChangeKind = TcxDataChange::dcTotal;
+  Integer FDataChangeItemIndex = -1;
+  Integer FDataChangeRecordIndex = -1;
+  bool FDestroying = false;
+  bool FNotifying = false;
+  bool FSortingNotifying = false;
+  bool FRefreshPending = false;
+  bool FMultiSelect = false;
+  bool FFocusedSelected = true;
+  TcxDataControllerGroups* FGroups = nullptr;
+  TcxSaveObject* FSaveObject = nullptr;
+  Integer FLookupLockCount = 0;
+  Integer FProviderLockCount = 0;
+  Integer FSaveKeysCount = 0;
+  bool FDataChangeMerged = false;
+  bool FChangedHeldBack = false;
+  bool FSummaryHeldBack = false;  // summaries skipped while the owner was read
+  Integer FPrevSelectedCount = 0;
+  Integer FPrevSelectedRow = -1;
+  Integer FBookmarkRecordIndex = -1;
+  TcxDataControllerNotifier* FNotifier = nullptr;
+  std::vector<TcxFilterCriteria*> FFilters;
+};
+
+// Hears of the removal of the components it was told about (through their
+// FreeNotification) and passes it to its controller's RemoveNotification.
+class TcxDataControllerNotifier : public TComponent {
+  TL_CLASS(TcxDataControllerNotifier, TComponent)
+ public:
+  explicit TcxDataControllerNotifier(TcxCustomDataController* ADataController)
+      : TComponent(nullptr), FDataController(ADataController) {}
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  TcxCustomDataController* FDataController;
+};
+
+// A weak link: its controller becomes nullptr when the controller is destroyed.
+class TcxDataListenerLink : public TObject {
+  TL_CLASS(TcxDataListenerLink, TObject)
+ public:
+  TcxCustomDataController* DataController() const { return FDataController; }
+
+ private:
+  friend class TcxCustomDataController;
+  TcxCustomDataController* FDataController = nullptr;
+};
+
+// The controller's face for grouping: expanding, grouping items and walking the tree.
+class TcxDataControllerGroups : public TObject {
+  TL_CLASS(TcxDataControllerGroups, TObject)
+ public:
+  explicit TcxDataControllerGroups(TcxCustomDataController* ADataController) : FDataController(ADataController) {}
+  TcxCustomDataController* DataController() const { return FDataController; }
+
+  // A group row's flag (and its descendants' with ARecursive); nothing without grouping
+  // or with dcoGroupsAlwaysExpanded. A collapse that hides the focused row focuses the
+  // group row.
+  void ChangeExpanding(Integer ARowIndex, bool AExpanded, bool ARecursive);
+  void FullCollapse();
+  // False without grouping; True at once with dcoGroupsAlwaysExpanded.
+  bool FullExpand();
+  void ChangeGrouping(Integer AItemIndex, Integer AGroupIndex);
+  void ClearGrouping();
+  Integer GroupingItemCount() const;
+  Integer GroupingItemIndex(Integer ALevel) const;
+  Integer GetItemGroupIndex(Integer AItemIndex) const;
+  // -1 gives the top-level groups; a deepest group its records; an inner group its
+  // child groups; -1 for a bad index.
+  Integer ChildCount(Integer AGroupIndex) const;
+  Integer ChildGroupIndex(Integer AGroupIndex, Integer AIndex) const;
+  Integer ChildRecordIndex(Integer AGroupIndex, Integer AIndex) const;
+  Integer Level(Integer AGroupIndex) const;
+  Integer GetGroupIndexByRowIndex(Integer ARowIndex) const;
+  bool IsChildRow(Integer AParentRowIndex, Integer ARowIndex) const;
+  // The records of the row's group, through its child groups.
+  void LoadRecordList(std::vector<Integer>& AList, Integer ARowIndex) const;
+
+ private:
+  TcxCustomDataController* FDataController;
+};

@@ -1,0 +1,815 @@
+#include "widgets/data/cxDataControllerInfo.h"
+
+#include "widgets/data/cxDataController.h"
+#include "widgets/data/cxDataSort.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <numeric>
+
+using enum TcxDataControllerInfoChange;
+using enum TcxDataControllerChange;
+using enum TcxDataSortOrder;
+
+// ---- Sorting and grouping lists ----
+
+void TcxSortingFieldList::ChangeSorting(TcxCustomDataField* AField, TcxDataSortOrder ASortOrder) {
+  const Integer i = IndexOf(AField);
+  if (i < 0) {
+    if (ASortOrder == soNone) return;
+    FItems.push_back({AField, ASortOrder, 0});
+  } else if (ASortOrder == soNone) {
+    FItems.erase(FItems.begin() + i);
+  } else {
+    if (FItems[size_t(i)].SortOrder == ASortOrder) return;
+    FItems[size_t(i)].SortOrder = ASortOrder;
+  }
+  Changed();
+}
+
+void TcxSortingFieldList::Clear() {
+  if (FItems.empty()) return;
+  FItems.clear();
+  Changed();
+}
+
+Integer TcxSortingFieldList::IndexOf(const TcxCustomDataField* AField) const {
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (FItems[i].Field == AField) return Integer(i);
+  return -1;
+}
+
+void TcxSortingFieldList::Move(Integer ACurIndex, Integer ANewIndex) {
+  if (ACurIndex == ANewIndex) return;
+  TcxDataSortInfo e = FItems.at(size_t(ACurIndex));
+  FItems.erase(FItems.begin() + ACurIndex);
+  FItems.insert(FItems.begin() + std::clamp<Integer>(ANewIndex, 0, Count()), e);
+  Changed();
+}
+
+void TcxSortingFieldList::Remove(const TcxCustomDataField* AField) {
+  const Integer i = IndexOf(AField);
+  if (i < 0) return;
+  FItems.erase(FItems.begin() + i);
+  Changed();
+}
+
+void TcxSortingFieldList::Changed() {
+  if (!FInfo) return;
+  FInfo->AddChanges({dcicSorting});
+  FInfo->CheckUpdate();
+}
+
+void TcxGroupingFieldList::ChangeGrouping(TcxCustomDataField* AField, Integer AGroupIndex) {
+  const Integer i = IndexOf(AField);
+  if (AGroupIndex < 0) {
+    if (i < 0) return;
+    FItems.erase(FItems.begin() + i);
+  } else if (i >= 0) {
+    const Integer target = std::min(AGroupIndex, Count() - 1);
+    if (target == i) return;
+    TcxDataSortInfo e = FItems[size_t(i)];
+    FItems.erase(FItems.begin() + i);
+    FItems.insert(FItems.begin() + target, e);
+  } else {
+    FItems.insert(FItems.begin() + std::min(AGroupIndex, Count()), TcxDataSortInfo{AField, soAscending, 0});
+  }
+  Changed();
+}
+
+void TcxGroupingFieldList::Changed() {
+  if (!FInfo) return;
+  FInfo->AddChanges({dcicGrouping, dcicSorting, dcicSummary});
+  FInfo->CheckUpdate();
+}
+
+// ---- The info ----
+
+TcxCustomDataControllerInfo::TcxCustomDataControllerInfo(TcxCustomDataController* ADataController)
+    : FDataController(ADataController) {
+  FSortingFieldList = New<TcxSortingFieldList>(this);
+  FGroupingFieldList = New<TcxGroupingFieldList>(this);
+  FGroups = New<TcxDataGroups>();
+  FExpandingInfos = New<TcxDataExpandingInfos>();
+  FSelection = ADataController->GetDataSelectionClass().Create(ADataController);
+  FSelection->OnChanged = TNotifyEvent(this, &TcxCustomDataControllerInfo::SelectionChanged);
+}
+
+void TcxCustomDataControllerInfo::BeforeDestruction() {
+  FreeAndNil(FSelection);
+  FreeAndNil(FExpandingInfos);
+  FreeAndNil(FGroups);
+  FreeAndNil(FGroupingFieldList);
+  FreeAndNil(FSortingFieldList);
+  inherited::BeforeDestruction();
+}
+
+void TcxCustomDataControllerInfo::EndUpdate() {
+  if (FLockCount > 0) --FLockCount;
+  CheckUpdate();
+}
+
+void TcxCustomDataControllerInfo::CheckUpdate() {
+  // A change made by a handler during the rebuild stays pending for the next one.
+  if (FLockCount != 0 || FInfoUpdating || FChanges.Empty()) return;
+  Update();
+}
+
+void TcxCustomDataControllerInfo::RefreshRequest() {
+  TcxDataControllerInfoChanges changes{dcicLoad, dcicSummary};
+  if (FSortingFieldList->Count() > 0) changes.Include(dcicSorting);
+  if (FGroupingFieldList->Count() > 0) changes.Include(dcicGrouping);
+  AddChanges(changes);
+  CheckUpdate();
+}
+
+void TcxCustomDataControllerInfo::RemoveField(TcxCustomDataField* AField) {
+  FSortingFieldList->Remove(AField);
+  if (FGroupingFieldList->IndexOf(AField) >= 0) FGroupingFieldList->ChangeGrouping(AField, -1);
+}
+
+Integer TcxCustomDataControllerInfo::GetRowCount() const {
+  return IsGrouped() ? FGroups->RowCount() : Integer(FRecordList.size());
+}
+
+void TcxCustomDataControllerInfo::CheckRowIndex(Integer ARowIndex) const {
+  if (ARowIndex < 0 || ARowIndex >= GetRowCount()) cxDataControllerError(cxSDataRowIndexError);
+}
+
+TcxRowInfo TcxCustomDataControllerInfo::GetRowInfo(Integer ARowIndex) const {
+  CheckRowIndex(ARowIndex);
+  TcxRowInfo r;
+  if (!IsGrouped()) {
+    r.FilteredIndex = ARowIndex;
+  } else {
+    const Integer g = FGroups->FindByRowIndex(ARowIndex);
+    const TcxDataGroupInfo& group = FGroups->Items(g);
+    if (group.RowIndex == ARowIndex) {
+      r.Level = group.Level;
+      r.Expanded = group.Expanded;
+      r.FilteredIndex = group.FirstPosition;
+      r.RecordIndex = FRecordList[size_t(group.FirstPosition)];
+      return r;
+    }
+    r.FilteredIndex = group.BeginIndex + (ARowIndex - group.RowIndex - 1);
+  }
+  r.Level = FGroupingFieldList->Count();
+  r.RecordIndex = FRecordList[size_t(r.FilteredIndex)];
+  return r;
+}
+
+Integer TcxCustomDataControllerInfo::GetRowIndexByRecordIndex(Integer ARecordIndex, bool AMakeVisible) {
+  const Integer pos = GetFilteredIndexByRecordIndex(ARecordIndex);
+  if (pos < 0 || !IsGrouped()) return pos;
+  const Integer g = FGroups->FindByPosition(pos);
+  if (g < 0) return -1;
+  if (!FGroups->IsVisibleExpanded(g)) {
+    if (!AMakeVisible) return -1;
+    FGroups->MakeVisible(g, true);
+    FGroups->NumberRows();
+    FChanges.Include(dcicExpanding);
+  }
+  const TcxDataGroupInfo& group = FGroups->Items(g);
+  return group.RowIndex + 1 + (pos - group.BeginIndex);
+}
+
+Integer TcxCustomDataControllerInfo::GetGroupIndexByRowIndex(Integer ARowIndex) const {
+  if (!IsGrouped()) return -1;
+  const Integer g = FGroups->FindByRowIndex(ARowIndex);
+  return g >= 0 && FGroups->Items(g).RowIndex == ARowIndex ? g : -1;
+}
+
+std::vector<Variant> TcxCustomDataControllerInfo::GetGroupPathValues(Integer AGroupIndex) const {
+  std::vector<Variant> values;
+  if (!FGroups->IsValid(AGroupIndex)) return values;
+  const TcxDataGroupInfo& g = FGroups->Items(AGroupIndex);
+  const Integer record = FRecordList[size_t(g.FirstPosition)];
+  for (Integer l = 0; l <= g.Level; ++l)
+    values.push_back(FDataController->GetGroupValue(record, FGroups->Fields()[size_t(l)]));
+  return values;
+}
+
+void TcxCustomDataControllerInfo::ChangeExpanding(Integer AGroupIndex, bool AExpanded, bool ARecursive) {
+  if (!FGroups->IsValid(AGroupIndex)) return;
+  const Integer last = ARecursive ? FGroups->Items(AGroupIndex).LastDescendant : AGroupIndex;
+  bool changed = false;
+  for (Integer g = AGroupIndex; g <= last; ++g) {
+    TcxDataGroupInfo& group = FGroups->Items(g);
+    if (group.Expanded != AExpanded) {
+      group.Expanded = AExpanded;
+      changed = true;
+    }
+  }
+  if (!changed) return;
+  FChanges.Include(dcicExpanding);
+  CheckUpdate();
+}
+
+void TcxCustomDataControllerInfo::SetGroupSorting(Integer ASummaryIndex, TcxDataSortOrder ASortOrder) {
+  if (ASortOrder == soNone) ASortOrder = soAscending;
+  if (ASummaryIndex < 0) ASortOrder = soNone;
+  if (ASummaryIndex == FGroupSortingSummaryIndex && ASortOrder == FGroupSortingSummaryOrder) return;
+  const bool cleared = ASummaryIndex < 0 && FGroupSortingSummaryIndex >= 0;
+  FGroupSortingSummaryIndex = std::max<Integer>(ASummaryIndex, -1);
+  FGroupSortingSummaryOrder = ASortOrder;
+  // Clearing it regroups in the plain order; setting it recalculates and re-orders.
+  if (cleared)
+    FChanges += {dcicGrouping, dcicSorting, dcicSummary};
+  else
+    FChanges += {dcicSummary, dcicExpanding};
+  CheckUpdate();
+}
+
+void TcxCustomDataControllerInfo::ExpandAll(bool AExpanded) {
+  bool changed = false;
+  for (Integer g = 0; g < FGroups->Count(); ++g) {
+    TcxDataGroupInfo& group = FGroups->Items(g);
+    if (group.Expanded != AExpanded) {
+      group.Expanded = AExpanded;
+      changed = true;
+    }
+  }
+  if (!changed) return;
+  FChanges.Include(dcicExpanding);
+  CheckUpdate();
+}
+
+void TcxCustomDataControllerInfo::ChangeFocusedRowIndex(Integer ARowIndex) {
+  ARowIndex = std::clamp<Integer>(ARowIndex, -1, GetRowCount() - 1);
+  if (ARowIndex == FFocusingInfo.RowIndex) return;
+  if (!FChanges.Contains(dcicFocusedRow)) FPrevFocusingInfo = FFocusingInfo;
+  const Integer record = ARowIndex >= 0 ? GetRowInfo(ARowIndex).RecordIndex : -1;
+  if (!FDataController->CanFocusRecord(record)) return;
+  FDataController->BeforeFocusedRowChange(ARowIndex);
+  FFocusingInfo.RowIndex = ARowIndex;
+  if (ARowIndex >= 0) {
+    const TcxRowInfo info = GetRowInfo(ARowIndex);
+    FFocusingInfo.RecordIndex = info.RecordIndex;
+    FFocusingInfo.Level = info.Level;
+  } else {
+    FFocusingInfo.RecordIndex = -1;
+    FFocusingInfo.Level = -1;
+  }
+  if (FFocusingInfo.RecordIndex != FPrevFocusingInfo.RecordIndex || FFocusingInfo.Level != FPrevFocusingInfo.Level ||
+      FFocusingInfo.RowIndex != FPrevFocusingInfo.RowIndex) {
+    FChanges += {dcicFocusedRow, dcicFocusedRecord};
+    if (!FDataController->IsMultiSelect() && FDataController->SummaryCountsSelectedOnly())
+      FChanges.Include(dcicSummary);
+    FDataController->FocusedRecordChanged();
+    // In single-select mode the newly focused row is the selection again.
+    if (!FDataController->IsMultiSelect()) FDataController->SetFocusedSelected(true);
+  }
+  CheckUpdate();
+}
+
+void TcxCustomDataControllerInfo::ResetFocusing() {
+  if (!FChanges.Contains(dcicFocusedRow) && !FChanges.Contains(dcicResetFocusedRow))
+    FPrevFocusingInfo = FFocusingInfo;
+  Integer record = FDataController->GetCurrentRecordIndex();
+  if (record < 0) record = -1;
+  // Another record is found as a data row; the same one keeps the level of its row.
+  if (record != FFocusingInfo.RecordIndex) FFocusingInfo.Level = -1;
+  FFocusingInfo.RowIndex = -1;
+  FFocusingInfo.RecordIndex = record;
+  AddChanges({dcicResetFocusedRow});
+  CheckUpdate();
+}
+
+// ---- Selection ----
+
+Integer TcxCustomDataControllerInfo::GetSelectedCount() const {
+  if (!FDataController->IsMultiSelect())
+    return FDataController->IsFocusedSelected() && FFocusingInfo.RowIndex >= 0 ? 1 : 0;
+  return FSelection->Count();
+}
+
+Integer TcxCustomDataControllerInfo::GetSelectedRowIndex(Integer AIndex) const {
+  if (!FDataController->IsMultiSelect()) return AIndex == 0 && GetSelectedCount() == 1 ? FFocusingInfo.RowIndex : -1;
+  return AIndex >= 0 && AIndex < FSelection->Count() ? FSelection->Items(AIndex).RowIndex : -1;
+}
+
+bool TcxCustomDataControllerInfo::IsRowSelected(Integer ARowIndex) const {
+  if (!FDataController->IsMultiSelect()) return GetSelectedCount() == 1 && ARowIndex == FFocusingInfo.RowIndex;
+  return FSelection->IsRowIndexSelected(ARowIndex);
+}
+
+void TcxCustomDataControllerInfo::ChangeRowSelection(Integer ARowIndex, bool ASelected) {
+  CheckRowIndex(ARowIndex);
+  if (!FDataController->IsMultiSelect()) return;
+  Integer at;
+  const bool present = FSelection->FindByRowIndex(ARowIndex, at);
+  if (present == ASelected) return;
+  if (!ASelected) {
+    FSelection->Delete(at);
+    return;
+  }
+  if (!FDataController->CanSelectRow(ARowIndex)) return;
+  const Integer g = GetGroupIndexByRowIndex(ARowIndex);
+  if (g >= 0)
+    FSelection->Add(at, ARowIndex, -1, g);
+  else
+    FSelection->Add(at, ARowIndex, FGroupingFieldList->Count(), GetRowInfo(ARowIndex).RecordIndex);
+}
+
+void TcxCustomDataControllerInfo::SelectRange(Integer AFromRowIndex, Integer AToRowIndex) {
+  if (!FDataController->IsMultiSelect()) return;
+  if (AFromRowIndex > AToRowIndex) std::swap(AFromRowIndex, AToRowIndex);
+  CheckRowIndex(AFromRowIndex);
+  CheckRowIndex(AToRowIndex);
+  // One merge instead of an insertion per row.
+  std::vector<TcxDataSelectionEntry> added;
+  const std::vector<TcxDataSelectionEntry>& old = FSelection->List();
+  Integer at;
+  FSelection->FindByRowIndex(AFromRowIndex, at);
+  for (Integer row = AFromRowIndex; row <= AToRowIndex; ++row) {
+    while (at < Integer(old.size()) && old[size_t(at)].RowIndex < row) ++at;
+    if (at < Integer(old.size()) && old[size_t(at)].RowIndex == row) continue;
+    if (!FDataController->CanSelectRow(row)) continue;
+    const Integer g = GetGroupIndexByRowIndex(row);
+    if (g >= 0)
+      added.push_back({-1, g, row});
+    else
+      added.push_back({FGroupingFieldList->Count(), GetRowInfo(row).RecordIndex, row});
+  }
+  if (added.empty()) return;
+  std::vector<TcxDataSelectionEntry> merged;
+  merged.reserve(old.size() + added.size());
+  std::merge(old.begin(), old.end(), added.begin(), added.end(), std::back_inserter(merged),
+             [](const TcxDataSelectionEntry& a, const TcxDataSelectionEntry& b) { return a.RowIndex < b.RowIndex; });
+  FSelection->List().swap(merged);
+  FSelection->Changed();
+}
+
+void TcxCustomDataControllerInfo::SelectionChanged(TObject*) {
+  FChanges.Include(dcicSelection);
+  if (FDataController->SummaryCountsSelectedOnly()) FChanges.Include(dcicSummary);
+  CheckUpdate();
+}
+
+Integer TcxCustomDataControllerInfo::GetFilteredRecordIndex(Integer AIndex) const {
+  return AIndex >= 0 && AIndex < GetFilteredRecordCount() ? FRecordList[size_t(AIndex)] : -1;
+}
+
+Integer TcxCustomDataControllerInfo::GetFilteredIndexByRecordIndex(Integer ARecordIndex) const {
+  if (ARecordIndex < 0 || size_t(ARecordIndex) >= FRecordPositions.size()) return -1;
+  return FRecordPositions[size_t(ARecordIndex)];
+}
+
+Integer TcxCustomDataControllerInfo::CompareRecords(Integer ARecordIndex1, Integer ARecordIndex2) const {
+  if (ARecordIndex1 == ARecordIndex2) return 0;
+  // The edited record stays where it was when editing began.
+  if (FEditingRecord != kNoEditRecord) {
+    if (ARecordIndex1 == FEditingRecord) {
+      if (FEditingFollower < 0) return 1;
+      if (ARecordIndex2 == FEditingFollower) return -1;
+      ARecordIndex1 = FEditingFollower;
+    } else if (ARecordIndex2 == FEditingRecord) {
+      if (FEditingFollower < 0) return -1;
+      if (ARecordIndex1 == FEditingFollower) return 1;
+      ARecordIndex2 = FEditingFollower;
+    }
+  }
+  for (const TcxDataSortInfo& e : FSortInfo) {
+    const Integer r = FDataController->CompareRecordsBySortOrder(ARecordIndex1, ARecordIndex2, e);
+    if (r != 0) return r;
+  }
+  return FDataController->CompareRecordIndexes(ARecordIndex1, ARecordIndex2);
+}
+
+void TcxCustomDataControllerInfo::PrepareSortInfo() {
+  FSortInfo.clear();
+  for (Integer i = 0; i < FGroupingFieldList->Count(); ++i) {
+    TcxDataSortInfo e = FGroupingFieldList->Items(i);
+    const Integer s = FSortingFieldList->IndexOf(e.Field);
+    e.SortOrder = s >= 0 ? FSortingFieldList->Items(s).SortOrder : soAscending;
+    FGroupingFieldList->SetSortOrder(i, e.SortOrder);
+    FSortInfo.push_back(e);
+  }
+  for (Integer i = 0; i < FSortingFieldList->Count(); ++i) {
+    const TcxDataSortInfo& e = FSortingFieldList->Items(i);
+    if (FGroupingFieldList->IndexOf(e.Field) < 0) FSortInfo.push_back(e);
+  }
+  for (TcxDataSortInfo& e : FSortInfo) e.CompareKind = FDataController->GetCompareKind(e);
+}
+
+void TcxCustomDataControllerInfo::ResetSortInfo() {
+  for (TcxDataSortInfo& e : FSortInfo) e.CompareKind = 0;
+}
+
+void TcxCustomDataControllerInfo::DoFilter() {
+  TcxCustomDataController* c = FDataController;
+  const bool criteria = c->IsFiltering();
+  const bool incremental = c->IsIncrementalFiltering();
+  const bool event = c->HasFilterRecordEvent();
+  if (!(criteria || incremental || event) || c->IsGridMode()) return;
+  const Integer editing = c->GetEditingRecordIndex();
+  // The verdicts are asked from the last record to the first, then the survivors close
+  // up in one pass, keeping their order.
+  std::vector<char> keep(FRecordList.size(), 1);
+  for (size_t i = FRecordList.size(); i-- > 0;) {
+    const Integer r = FRecordList[i];
+    if (r == editing) continue;
+    if (event && !c->DoFilterRecord(r))
+      keep[i] = 0;
+    else if (incremental && !c->CompareIncrementalFilterText(r))
+      keep[i] = 0;
+    else if (criteria && !c->DoFilterCriteriaRecord(r))
+      keep[i] = 0;
+  }
+  size_t out = 0;
+  for (size_t i = 0; i < FRecordList.size(); ++i)
+    if (keep[i]) FRecordList[out++] = FRecordList[i];
+  FRecordList.resize(out);
+}
+
+namespace {
+
+// A record with the first sort key taken out of its buffer, so that most compares read
+// one contiguous array instead of a record buffer: small fixed-size values are copied;
+// ansi strings keep their first eight bytes (as a big-endian number, which orders as the
+// bytes do) besides the pointer to their text, which decides only between equal prefixes.
+struct TKeyedRecord {
+  Integer Record;
+  bool Null;
+  bool Copied;
+  const void* Data;
+  alignas(8) Byte Key[16];
+  std::uint64_t Prefix;
+  const void* Value() const { return Copied ? Key : Data; }
+};
+
+std::uint64_t BytePrefix(const String* AText) {
+  std::uint64_t r = 0;
+  const size_t n = AText ? std::min<size_t>(AText->size(), 8) : 0;
+  for (size_t i = 0; i < 8; ++i) r = (r << 8) | (i < n ? Byte((*AText)[i]) : 0);
+  return r;
+}
+
+}  // namespace
+
+bool TcxCustomDataControllerInfo::SortByFirstKey() {
+  TcxCustomDataController* c = FDataController;
+  if (FSortInfo.empty() || FEditingRecord != kNoEditRecord || c->IsProviderMode()) return false;
+  const TcxDataSortInfo first = FSortInfo.front();
+  TcxValueDef* def = first.Field->GetValueDef();
+  if (first.CompareKind != -1 || !def) return false;
+  TcxValueTypeClass type = def->ValueTypeClass();
+  const size_t size = size_t(std::max(type->GetDataSize(), 0));
+  const bool copy = !type->IsString() && !type->InheritsFrom(TcxVariantValueType::StaticClass()) && size <= 16;
+  // Only the ansi string's compare is the byte order that the prefix follows.
+  const bool prefixed = type == TcxStringValueType::StaticClass();
+  std::vector<TKeyedRecord> keyed(FRecordList.size());
+  const TcxDataStorage* storage = c->DataStorage();
+  for (size_t i = 0; i < FRecordList.size(); ++i) {
+    TKeyedRecord& k = keyed[i];
+    k.Record = FRecordList[i];
+    const void* p = nullptr;
+    k.Null = storage->GetDataBuffer(k.Record, def, p);
+    k.Copied = false;
+    k.Data = p;
+    k.Prefix = 0;
+    if (k.Null) continue;
+    if (copy && p) {
+      std::memcpy(k.Key, p, size);
+      k.Copied = true;
+    } else if (prefixed) {
+      k.Prefix = BytePrefix(static_cast<const String*>(p));
+    }
+  }
+  const bool descending = first.SortOrder == TcxDataSortOrder::soDescending;
+  cxDataSort::Sort(keyed, [&](const TKeyedRecord& a, const TKeyedRecord& b) {
+    Integer r;
+    if (a.Null || b.Null)
+      r = a.Null == b.Null ? 0 : a.Null ? -1 : 1;
+    else if (prefixed && a.Prefix != b.Prefix)
+      r = a.Prefix < b.Prefix ? -1 : 1;
+    else
+      r = type->Compare(a.Value(), b.Value());
+    if (r != 0) return descending ? (r < 0 ? 1 : -1) : r;
+    // Equal first keys: the further entries, then storage order, as CompareRecords does.
+    for (size_t e = 1; e < FSortInfo.size(); ++e) {
+      const Integer next = c->CompareRecordsBySortOrder(a.Record, b.Record, FSortInfo[e]);
+      if (next != 0) return next;
+    }
+    return c->CompareRecordIndexes(a.Record, b.Record);
+  });
+  for (size_t i = 0; i < keyed.size(); ++i) FRecordList[i] = keyed[i].Record;
+  return true;
+}
+
+bool TcxCustomDataControllerInfo::SortByFetchedTexts() {
+  TcxCustomDataController* c = FDataController;
+  if (FSortInfo.empty() || FEditingRecord != kNoEditRecord || c->IsProviderMode()) return false;
+  const TcxDataSortInfo first = FSortInfo.front();
+  if (first.CompareKind != 1 && first.CompareKind != 2) return false;
+  if (c->OnCompare && !first.Field->IsInternal()) return false;
+  const bool ansi = c->Options().Contains(TcxDataControllerOption::dcoAnsiSort);
+  const bool noCase = c->Options().Contains(TcxDataControllerOption::dcoCaseInsensitive);
+  // Each record's text is fetched once (upper-cased once for the byte order without
+  // case) instead of twice per compare; a value that is no text takes the general compare.
+  struct TTextRecord {
+    Integer Record;
+    Integer Slot;
+    bool IsText;
+    std::uint64_t Prefix;
+  };
+  std::vector<String> texts(FRecordList.size());
+  std::vector<TTextRecord> keyed(FRecordList.size());
+  for (size_t i = 0; i < FRecordList.size(); ++i) {
+    TTextRecord& k = keyed[i];
+    k.Record = FRecordList[i];
+    k.Slot = Integer(i);
+    if (first.CompareKind == 2) {
+      texts[i] = c->GetDisplayText(k.Record, first.Field);
+      k.IsText = true;
+    } else {
+      const Variant v = c->GetValue(k.Record, first.Field);
+      k.IsText = v.VType() == varString || v.VType() == varOleStr;
+      if (k.IsText) texts[i] = v.AsString();
+    }
+    if (k.IsText && !ansi && noCase) texts[i] = AnsiUpperCase(texts[i]);
+    k.Prefix = k.IsText && !ansi ? BytePrefix(&texts[i]) : 0;
+  }
+  const bool descending = first.SortOrder == TcxDataSortOrder::soDescending;
+  cxDataSort::Sort(keyed, [&](const TTextRecord& a, const TTextRecord& b) {
+    Integer r;
+    if (!a.IsText || !b.IsText) {
+      r = c->CompareRecords(a.Record, b.Record, first);
+    } else if (ansi) {
+      const String& x = texts[size_t(a.Slot)];
+      const String& y = texts[size_t(b.Slot)];
+      r = noCase ? AnsiCompareText(x, y) : AnsiCompareStr(x, y);
+    } else if (a.Prefix != b.Prefix) {
+      r = a.Prefix < b.Prefix ? -1 : 1;
+    } else {
+      r = CompareStr(texts[size_t(a.Slot)], texts[size_t(b.Slot)]);
+    }
+    if (r != 0) return descending ? (r < 0 ? 1 : -1) : r;
+    for (size_t e = 1; e < FSortInfo.size(); ++e) {
+      const Integer next = c->CompareRecordsBySortOrder(a.Record, b.Record, FSortInfo[e]);
+      if (next != 0) return next;
+    }
+    return c->CompareRecordIndexes(a.Record, b.Record);
+  });
+  for (size_t i = 0; i < keyed.size(); ++i) FRecordList[i] = keyed[i].Record;
+  return true;
+}
+
+void TcxCustomDataControllerInfo::DoSort() {
+  if (FDataController->IsGridMode() || FRecordList.empty()) return;
+  PrepareSortInfo();
+  try {
+    if (FSortInfo.empty() && FEditingRecord == kNoEditRecord)
+      std::sort(FRecordList.begin(), FRecordList.end());  // storage order
+    else if (!SortByFirstKey() && !SortByFetchedTexts())
+      cxDataSort::Sort(FRecordList, [this](Integer a, Integer b) { return CompareRecords(a, b); });
+  } catch (...) {
+    ResetSortInfo();
+    throw;
+  }
+  ResetSortInfo();
+}
+
+void TcxCustomDataControllerInfo::RebuildPositions() {
+  FRecordPositions.assign(size_t(std::max<Integer>(FDataController->GetRecordCount(), 0)), -1);
+  for (size_t i = 0; i < FRecordList.size(); ++i) {
+    const Integer r = FRecordList[i];
+    if (r >= 0 && size_t(r) < FRecordPositions.size()) FRecordPositions[size_t(r)] = Integer(i);
+  }
+}
+
+void TcxCustomDataControllerInfo::SaveGroupStates(TcxDataExpandingInfoStates AStates) {
+  using enum TcxDataExpandingInfoState;
+  if (AStates == FExpandingInfos->SaveStates() && !AStates.Empty()) return;
+  FExpandingInfos->Clear();
+  if (AStates.Empty() || FGroups->Count() == 0) return;
+  // Only a grouping unchanged since the groups were built can find its groups again.
+  std::vector<TcxCustomDataField*> fields;
+  for (Integer i = 0; i < FGroupingFieldList->Count(); ++i) fields.push_back(FGroupingFieldList->Items(i).Field);
+  if (fields != FGroups->Fields()) return;
+  for (TcxCustomDataField* f : fields) FExpandingInfos->AddField(f);
+  FExpandingInfos->SetSaveStates(AStates);
+  const bool alwaysExpanded = FDataController->Options().Contains(TcxDataControllerOption::dcoGroupsAlwaysExpanded);
+  for (Integer g = 0; g < FGroups->Count(); ++g) {
+    const TcxDataGroupInfo& group = FGroups->Items(g);
+    if (group.ParentIndex >= 0 && !FGroups->IsVisibleExpanded(group.ParentIndex)) continue;
+    TcxDataExpandingInfoStates states;
+    if (group.Expanded && AStates.Contains(eisExpanded) && !alwaysExpanded) states.Include(eisExpanded);
+    if (AStates.Contains(eisSelected) && FSelection->FindByGroupIndex(g) >= 0) states.Include(eisSelected);
+    if (!states.Empty()) FExpandingInfos->Add(GetGroupPathValues(g), states);
+  }
+  FExpandingInfos->Prepare();
+}
+
+void TcxCustomDataControllerInfo::DoGrouping() {
+  using enum TcxDataExpandingInfoState;
+  std::vector<TcxCustomDataField*> fields;
+  for (Integer i = 0; i < FGroupingFieldList->Count(); ++i) fields.push_back(FGroupingFieldList->Items(i).Field);
+  FGroups->Clear(fields);
+  if (fields.empty()) return;
+  PrepareSortInfo();
+  TcxCustomDataController* c = FDataController;
+  try {
+    FGroups->Build(Integer(FRecordList.size()), [&](Integer APosition, Integer ALevel) {
+      return c->CompareRecordsBySortOrder(FRecordList[size_t(APosition - 1)], FRecordList[size_t(APosition)],
+                                          FSortInfo[size_t(ALevel)]) != 0;
+    });
+  } catch (...) {
+    ResetSortInfo();
+    throw;
+  }
+  ResetSortInfo();
+  const bool alwaysExpanded = c->Options().Contains(TcxDataControllerOption::dcoGroupsAlwaysExpanded);
+  std::vector<Integer> selectedGroups;
+  for (Integer g = 0; g < FGroups->Count(); ++g) {
+    TcxDataGroupInfo& group = FGroups->Items(g);
+    group.Expanded = alwaysExpanded;
+    if (FExpandingInfos->Empty()) continue;
+    const TcxDataExpandingInfoStates states = FExpandingInfos->Find(GetGroupPathValues(g));
+    if (states.Contains(eisExpanded)) group.Expanded = true;
+    if (states.Contains(eisSelected)) selectedGroups.push_back(g);
+  }
+  FExpandingInfos->Clear();
+  FGroups->NumberRows();
+  // Selected group rows come back as new entries; their rows are set by the re-index.
+  std::vector<TcxDataSelectionEntry>& list = FSelection->List();
+  for (Integer g : selectedGroups) list.push_back({-1, g, -1});
+}
+
+void TcxCustomDataControllerInfo::ReindexSelection(bool ARegrouped) {
+  std::vector<TcxDataSelectionEntry>& list = FSelection->List();
+  if (list.empty()) return;
+  const std::vector<TcxDataSelectionEntry> before = list;
+  std::vector<TcxDataSelectionEntry> kept;
+  kept.reserve(list.size());
+  for (TcxDataSelectionEntry e : list) {
+    if (e.Kind == -1) {
+      // Old group indexes mean nothing after a regroup: those came back through the
+      // remembered states with new indexes and no row yet.
+      if (ARegrouped && e.RowIndex != -1) continue;
+      if (!FGroups->IsValid(e.Index)) continue;
+      e.RowIndex = FGroups->Items(e.Index).RowIndex;
+      if (FGroups->FindByRowIndex(e.RowIndex) != e.Index) continue;  // hidden in a collapsed group
+    } else {
+      if (e.Index >= FDataController->GetRecordCount()) continue;
+      e.Kind = FGroupingFieldList->Count();
+      e.RowIndex = GetRowIndexByRecordIndex(e.Index, false);
+      if (e.RowIndex < 0) continue;
+    }
+    kept.push_back(e);
+  }
+  std::sort(kept.begin(), kept.end(),
+            [](const TcxDataSelectionEntry& a, const TcxDataSelectionEntry& b) { return a.RowIndex < b.RowIndex; });
+  const bool same = kept.size() == before.size() &&
+                    std::equal(kept.begin(), kept.end(), before.begin(), [](const auto& a, const auto& b) {
+                      return a.Kind == b.Kind && a.Index == b.Index && a.RowIndex == b.RowIndex;
+                    });
+  list.swap(kept);
+  if (FSelection->AnchorRowIndex() >= GetRowCount()) FSelection->ClearAnchor();
+  if (!same) FChanges.Include(dcicSelection);
+}
+
+void TcxCustomDataControllerInfo::SettleFocus() {
+  const Integer rows = GetRowCount();
+  if (FPrevFocusingInfo.RowIndex >= rows) FPrevFocusingInfo.RowIndex = -1;
+  if (FFocusingInfo.RecordIndex < 0 && FFocusingInfo.RowIndex < 0) return;
+  Integer row = -1;
+  const Integer record = FFocusingInfo.RecordIndex;
+  if (record >= 0 && GetFilteredIndexByRecordIndex(record) >= 0) {
+    if (IsGrouped() && FFocusingInfo.Level >= 0 && FFocusingInfo.Level < FGroups->LevelCount()) {
+      // A focused group row stays on the group of its level that holds the record.
+      Integer g = FGroups->FindByPosition(GetFilteredIndexByRecordIndex(record));
+      while (g >= 0 && FGroups->Items(g).Level > FFocusingInfo.Level) g = FGroups->Items(g).ParentIndex;
+      if (g >= 0) {
+        if (FGroups->MakeVisible(g, false)) {
+          FGroups->NumberRows();
+          FChanges.Include(dcicExpanding);
+        }
+        row = FGroups->Items(g).RowIndex;
+      }
+    } else {
+      row = GetRowIndexByRecordIndex(record, true);
+    }
+  }
+  TFocusingInfo next = FFocusingInfo;
+  if (row >= 0) {
+    next.RowIndex = row;
+  } else {
+    // The record left the rows: the focus stays at its row, or the last one.
+    next.RowIndex = std::min(FFocusingInfo.RowIndex, rows - 1);
+  }
+  if (next.RowIndex >= 0) {
+    const TcxRowInfo info = GetRowInfo(next.RowIndex);
+    next.RecordIndex = info.RecordIndex;
+    next.Level = info.Level;
+  } else {
+    next.RecordIndex = -1;
+    next.Level = -1;
+  }
+  if (next.RowIndex != FFocusingInfo.RowIndex || next.RecordIndex != FFocusingInfo.RecordIndex ||
+      next.Level != FFocusingInfo.Level) {
+    if (!FChanges.Contains(dcicFocusedRow) && !FChanges.Contains(dcicResetFocusedRow))
+      FPrevFocusingInfo = FFocusingInfo;
+    FFocusingInfo.RowIndex = next.RowIndex;
+    FFocusingInfo.RecordIndex = next.RecordIndex;
+    FFocusingInfo.Level = next.Level;
+    FChanges.Include(dcicFocusedRow);
+    if (next.RecordIndex != FPrevFocusingInfo.RecordIndex) FChanges.Include(dcicFocusedRecord);
+  }
+}
+
+void TcxCustomDataControllerInfo::Update() {
+  using enum TcxDataExpandingInfoState;
+  TcxCustomDataController* c = FDataController;
+  FInfoUpdating = true;
+  const TcxDataControllerInfoChanges changes = FChanges;
+  try {
+    const bool summary = changes.Contains(dcicSummary) && !c->IsReading() && !c->IsDestroying();
+    if (changes.Contains(dcicSummary) && c->IsReading() && !c->IsDestroying()) c->FSummaryHeldBack = true;
+    const bool load = changes.Contains(dcicLoad), grouping = changes.Contains(dcicGrouping);
+    const bool sorting = changes.Contains(dcicSorting);
+    // Groups are built again whenever the order of the records may have changed.
+    const bool regroup = load || grouping || (sorting && IsGrouped());
+    FEditingRecord = c->GetEditingRecordIndex();
+    FEditingFollower = c->GetEditingFollowingRecordIndex();
+
+    if (regroup) {
+      TcxDataExpandingInfoStates states;
+      // A re-sort keeps every group's state; a reload or regroup only with dcoSaveExpanding.
+      if ((c->Options().Contains(TcxDataControllerOption::dcoSaveExpanding) || !(load || grouping)))
+        states.Include(eisExpanded);
+      for (const TcxDataSelectionEntry& e : FSelection->List())
+        if (e.Kind == -1) {
+          states.Include(eisSelected);
+          break;
+        }
+      SaveGroupStates(states);
+    }
+    if (load) {
+      FRecordList.resize(size_t(std::max<Integer>(c->GetRecordCount(), 0)));
+      std::iota(FRecordList.begin(), FRecordList.end(), 0);
+      DoFilter();
+    }
+    if (summary && !c->SummaryCountsSelectedOnly()) c->CalculateFooterSummary();
+    if (grouping || sorting) DoSort();
+    if (regroup) {
+      if (IsGrouped())
+        DoGrouping();
+      else
+        FGroups->Clear({});
+    } else if (changes.Contains(dcicExpanding)) {
+      FGroups->NumberRows();
+    }
+    if (load || grouping || sorting) RebuildPositions();
+    if (c->Options().Contains(TcxDataControllerOption::dcoFocusTopRowAfterSorting) && (FSortOrderChanged || FGroupingChanged) &&
+        !c->IsNotifying() && GetRowCount() > 0) {
+      if (!FChanges.Contains(dcicFocusedRow)) FPrevFocusingInfo = FFocusingInfo;
+      FChanges.Include(dcicFocusedRow);
+      FFocusingInfo.RecordIndex = GetRowInfo(0).RecordIndex;
+      FFocusingInfo.Level = GetRowInfo(0).Level;
+      if (FSelection->Count() > 0) {
+        FSelection->List().clear();
+        FChanges.Include(dcicSelection);
+      }
+    }
+    SettleFocus();
+    c->CheckBookmark(-1);
+    ReindexSelection(regroup);
+    // Rows moved: a later selection notification names the rows as they are now.
+    if (load || sorting || changes.Contains(dcicExpanding)) c->UpdatePrevSelection();
+    if (summary) c->CalculateGroupSummaries();
+    if (FGroupSortingSummaryIndex >= 0 && (summary || regroup) && FGroups->LevelCount() == 1) {
+      FGroups->SortBySummary(FGroupSortingSummaryIndex, FGroupSortingSummaryOrder);
+      SettleFocus();
+      ReindexSelection(false);
+    }
+  } catch (...) {
+    FInfoUpdating = false;
+    FChanges = FDeferredChanges;
+    FDeferredChanges = TcxDataControllerInfoChanges();
+    throw;
+  }
+  FInfoUpdating = false;
+
+  const TcxDataControllerInfoChanges all = FChanges;
+  TcxDataControllerChanges out;
+  if (all.Contains(dcicLoad) || all.Contains(dcicGrouping) || all.Contains(dcicExpanding)) out.Include(dccData);
+  if (all.Contains(dcicSorting) || all.Contains(dcicView)) out.Include(dccLayout);
+  if (all.Contains(dcicFocusedRow) || all.Contains(dcicResetFocusedRow) || all.Contains(dcicFocusedRecord))
+    out.Include(dccFocus);
+  if (all.Contains(dcicSelection)) out.Include(dccSelection);
+  if (all.Contains(dcicSummary)) out.Include(dccSummary);
+  if (FGroupingChanged) out.Include(dccGrouping);
+  if (FSortOrderChanged) out.Include(dccSorting);
+  FGroupingChanged = false;
+  FSortOrderChanged = false;
+  FChanges = FDeferredChanges;
+  FDeferredChanges = TcxDataControllerInfoChanges();
+  c->Change(out);
+}
+
+TL_DEFINE_CLASS(TcxSortingFieldList)
+TL_DEFINE_CLASS(TcxGroupingFieldList)
+TL_DEFINE_CLASS(TcxCustomDataControllerInfo)

@@ -1,0 +1,196 @@
+// The row list of a data controller: the pending rebuild set, the update lock, the
+// sorting and grouping field lists, the view-order record list and the groups over it,
+// rebuilt in a fixed order (load, filter, sort, group, number) when the lock is
+// released; and the focus and selection that follow the rows through every rebuild.
+#pragma once
+
+#include "widgets/data/cxDataControllerTypes.h"
+#include "widgets/data/cxDataGroups.h"
+#include "widgets/data/cxDataSelection.h"
+
+#include <vector>
+
+class TcxCustomDataController;
+class TcxCustomDataField;
+class TcxCustomDataControllerInfo;
+
+// One entry of a sort: CompareKind is cached while a sort runs: -1 stored values are
+// compared directly, 1 fetched values, 2 display texts.
+struct TcxDataSortInfo {
+  TcxCustomDataField* Field = nullptr;
+  TcxDataSortOrder SortOrder = TcxDataSortOrder::soNone;
+  Integer CompareKind = 0;
+};
+
+class TcxSortingFieldList : public TObject {
+  TL_CLASS(TcxSortingFieldList, TObject)
+ public:
+  explicit TcxSortingFieldList(TcxCustomDataControllerInfo* AInfo) : FInfo(AInfo) {}
+
+  // Adds at the end (unless soNone), changes the order, or removes with soNone.
+  void ChangeSorting(TcxCustomDataField* AField, TcxDataSortOrder ASortOrder);
+  void Clear();
+  Integer Count() const { return Integer(FItems.size()); }
+  const TcxDataSortInfo& Items(Integer AIndex) const { return FItems.at(size_t(AIndex)); }
+  Integer IndexOf(const TcxCustomDataField* AField) const;
+  void Move(Integer ACurIndex, Integer ANewIndex);
+  void Remove(const TcxCustomDataField* AField);
+  // Sets the order of the entry of AField without reporting a change.
+  void SetSortOrder(Integer AIndex, TcxDataSortOrder ASortOrder) { FItems.at(size_t(AIndex)).SortOrder = ASortOrder; }
+
+ protected:
+  virtual void Changed();
+  TcxCustomDataControllerInfo* FInfo;
+  std::vector<TcxDataSortInfo> FItems;
+};
+
+class TcxGroupingFieldList : public TcxSortingFieldList {
+  TL_CLASS(TcxGroupingFieldList, TcxSortingFieldList)
+ public:
+  using TcxSortingFieldList::TcxSortingFieldList;
+  // AGroupIndex >= 0 moves a present field to min(AGroupIndex, Count-1) or inserts an
+  // absent one at min(AGroupIndex, Count), ascending; a negative index removes it.
+  void ChangeGrouping(TcxCustomDataField* AField, Integer AGroupIndex);
+
+ protected:
+  void Changed() override;
+};
+
+class TcxCustomDataControllerInfo : public TObject {
+  TL_CLASS(TcxCustomDataControllerInfo, TObject)
+ public:
+  explicit TcxCustomDataControllerInfo(TcxCustomDataController* ADataController);
+  void BeforeDestruction() override;
+
+  TcxCustomDataController* DataController() const { return FDataController; }
+
+  // ---- Locking and rebuilding ----
+  void BeginUpdate() { ++FLockCount; }
+  // Lowers the lock; at 0 rebuilds when changes are pending.
+  void EndUpdate();
+  Integer LockCount() const { return FLockCount; }
+  bool IsUpdating() const { return FInfoUpdating; }
+  void CheckUpdate();
+  TcxDataControllerInfoChanges Changes() const { return FChanges; }
+  // Requests made while a rebuild runs (by an event handler) wait for the next one.
+  void AddChanges(TcxDataControllerInfoChanges AChanges) {
+    if (FInfoUpdating)
+      FDeferredChanges += AChanges;
+    else
+      FChanges += AChanges;
+  }
+  // What a reload request adds: load and summary, plus sorting and grouping when items
+  // are sorted or grouped.
+  void RefreshRequest();
+  void SetSortOrderChanged() { FSortOrderChanged = true; }
+  void SetGroupingChanged() { FGroupingChanged = true; }
+
+  // ---- Sorting and grouping lists ----
+  TcxSortingFieldList* SortingFieldList() const { return FSortingFieldList; }
+  TcxGroupingFieldList* GroupingFieldList() const { return FGroupingFieldList; }
+  // A field leaves both lists (it is being removed).
+  void RemoveField(TcxCustomDataField* AField);
+
+  // ---- Rows: group rows and the data rows of expanded deepest groups ----
+  Integer GetRowCount() const;
+  void CheckRowIndex(Integer ARowIndex) const;
+  TcxRowInfo GetRowInfo(Integer ARowIndex) const;
+  // -1 when the record is filtered out, or hidden in a collapsed group unless
+  // AMakeVisible, which first expands every group on its path.
+  Integer GetRowIndexByRecordIndex(Integer ARecordIndex, bool AMakeVisible);
+  Integer GetFilteredRecordCount() const { return Integer(FRecordList.size()); }
+  // The record at a view-order position; -1 outside the list.
+  Integer GetFilteredRecordIndex(Integer AIndex) const;
+  // The view-order position of a record; -1 when it is filtered out.
+  Integer GetFilteredIndexByRecordIndex(Integer ARecordIndex) const;
+
+  // ---- Groups ----
+  TcxDataGroups* Groups() const { return FGroups; }
+  bool IsGrouped() const { return FGroupingFieldList->Count() > 0; }
+  // The group shown by a group row; -1 for a data row or a bad row.
+  Integer GetGroupIndexByRowIndex(Integer ARowIndex) const;
+  // The group values of a group from the outermost level down to its own.
+  std::vector<Variant> GetGroupPathValues(Integer AGroupIndex) const;
+  // Sets the flag of the group (and of its descendants when ARecursive); rows are
+  // numbered again at the rebuild.
+  void ChangeExpanding(Integer AGroupIndex, bool AExpanded, bool ARecursive);
+  // The group summary item by which groups are ordered (-1: none), and its order.
+  Integer GroupSortingSummaryIndex() const { return FGroupSortingSummaryIndex; }
+  TcxDataSortOrder GroupSortingSummaryOrder() const { return FGroupSortingSummaryOrder; }
+  void SetGroupSorting(Integer ASummaryIndex, TcxDataSortOrder ASortOrder);
+  void ExpandAll(bool AExpanded);
+
+  // Remembers the expanded and selected groups by their values, for the next regroup.
+  void SaveGroupStates(TcxDataExpandingInfoStates AStates);
+
+  // ---- Focus ----
+  struct TFocusingInfo {
+    Integer RowIndex = -1;
+    Integer RecordIndex = -1;
+    Integer Level = -1;
+    bool Changed = false;
+  };
+  TFocusingInfo& FocusingInfo() { return FFocusingInfo; }
+  TFocusingInfo& PrevFocusingInfo() { return FPrevFocusingInfo; }
+  // Clamped to -1..RowCount-1; a change adds dcicFocusedRow and dcicFocusedRecord.
+  void ChangeFocusedRowIndex(Integer ARowIndex);
+  // Clears the focused row and takes the controller's current record, whose row the
+  // rebuild focuses again.
+  void ResetFocusing();
+
+  // ---- Selection ----
+  TcxDataSelection* Selection() const { return FSelection; }
+  Integer GetSelectedCount() const;
+  Integer GetSelectedRowIndex(Integer AIndex) const;
+  bool IsRowSelected(Integer ARowIndex) const;
+  void ChangeRowSelection(Integer ARowIndex, bool ASelected);
+  void SelectRange(Integer AFromRowIndex, Integer AToRowIndex);
+
+  // The record compare of the sort: the edited record keeps its place, then the
+  // combined entries in turn, then storage order.
+  Integer CompareRecords(Integer ARecordIndex1, Integer ARecordIndex2) const;
+
+ protected:
+  // The rebuild; see the order in the implementation.
+  virtual void Update();
+  virtual void DoFilter();
+  virtual void DoSort();
+  // Builds the groups over the sorted records and gives remembered states back.
+  virtual void DoGrouping();
+  void ReindexSelection(bool ARegrouped);
+  void SettleFocus();
+  void SelectionChanged(TObject* Sender);
+  void PrepareSortInfo();
+  void ResetSortInfo();
+
+  TcxCustomDataController* FDataController;
+  TcxDataControllerInfoChanges FChanges;
+  TcxDataControllerInfoChanges FDeferredChanges;
+  Integer FLockCount = 0;
+  bool FInfoUpdating = false;
+  bool FSortOrderChanged = false;
+  bool FGroupingChanged = false;
+  TcxSortingFieldList* FSortingFieldList = nullptr;
+  TcxGroupingFieldList* FGroupingFieldList = nullptr;
+  std::vector<TcxDataSortInfo> FSortInfo;  // the combined list, while sorting
+  std::vector<Integer> FRecordList;        // view order
+  std::vector<Integer> FRecordPositions;   // record index -> view-order position, -1 filtered out
+  TFocusingInfo FFocusingInfo;
+  TFocusingInfo FPrevFocusingInfo;
+  TcxDataGroups* FGroups = nullptr;
+  TcxDataExpandingInfos* FExpandingInfos = nullptr;
+  TcxDataSelection* FSelection = nullptr;
+  Integer FGroupSortingSummaryIndex = -1;
+  TcxDataSortOrder FGroupSortingSummaryOrder = TcxDataSortOrder::soNone;
+  // The edited record and the record that followed it when editing began (-1: it was last).
+  Integer FEditingRecord = kNoEditRecord;
+  Integer FEditingFollower = -1;
+
+ private:
+  void RebuildPositions();
+  // The sort when the first key is compared straight from the buffers; False when the
+  // general sort must run.
+  bool SortByFirstKey();
+  // The sort when the first key's texts are fetched (string options, display texts).
+  bool SortByFetchedTexts();
+};

@@ -1,0 +1,244 @@
+// Change notification and update locking of the data controller.
+#include "widgets/data/cxDataController.h"
+
+#include <algorithm>
+
+using enum TcxDataControllerChange;
+using enum TcxDataChange;
+using enum TcxDataControllerInfoChange;
+
+namespace {
+
+// Kinds that change which records exist: merged with anything else they become dcTotal.
+bool IsStructural(TcxDataChange AKind) { return AKind == dcNew || AKind == dcDeleted || AKind == dcTotal; }
+
+// Closes a bracket on every way out, so a raising handler never leaves it locked.
+class TUpdateBracket {
+ public:
+  explicit TUpdateBracket(TcxCustomDataController* AController) : FController(AController) {
+    FController->BeginUpdate();
+  }
+  ~TUpdateBracket() noexcept(false) {
+    if (std::uncaught_exceptions() > FExceptions) {
+      try {
+        FController->EndUpdate();
+      } catch (...) {
+      }
+    } else {
+      FController->EndUpdate();
+    }
+  }
+  TUpdateBracket(const TUpdateBracket&) = delete;
+  TUpdateBracket& operator=(const TUpdateBracket&) = delete;
+
+ private:
+  TcxCustomDataController* FController;
+  int FExceptions = std::uncaught_exceptions();
+};
+
+}  // namespace
+
+void TcxCustomDataController::BeginUpdate() { FDataControllerInfo->BeginUpdate(); }
+
+void TcxCustomDataController::EndUpdate() {
+  if (FDataControllerInfo->LockCount() == 1 && FRefreshPending) {
+    FRefreshPending = false;
+    FDataControllerInfo->RefreshRequest();
+  }
+  FDataControllerInfo->EndUpdate();
+  CheckChanges();
+}
+
+void TcxCustomDataController::Change(TcxDataControllerChanges AChanges) {
+  FChanges += AChanges;
+  CheckChanges();
+}
+
+void TcxCustomDataController::CheckChanges() {
+  if (FChanges.Empty() || FDataControllerInfo->LockCount() != 0) return;
+  SendChanges();
+}
+
+void TcxCustomDataController::DataChanged(TcxDataChange AKind, Integer AItemIndex, Integer ARecordIndex) {
+  if (FDataChangeMerged && (IsStructural(FDataChangeKind) || IsStructural(AKind)) &&
+      !(FDataChangeKind == AKind && FDataChangeRecordIndex == ARecordIndex)) {
+    // A record added, deleted or changed beside other changes: only a full redraw says
+    // it all (a later field change must not narrow it down again).
+    FDataChangeKind = dcTotal;
+  } else if (FDataChangeRecordIndex != -1 && ARecordIndex != FDataChangeRecordIndex) {
+    FDataChangeKind = dcTotal;
+  } else if (AKind == dcField && FDataChangeItemIndex != -1 && FDataChangeItemIndex != AItemIndex) {
+    FDataChangeKind = dcRecord;
+    AItemIndex = -1;
+  } else {
+    FDataChangeKind = AKind;
+  }
+  FDataChangeItemIndex = AItemIndex;
+  FDataChangeRecordIndex = ARecordIndex;
+  FDataChangeMerged = true;
+
+  TUpdateBracket bracket(this);
+  if (AKind == dcNew || AKind == dcDeleted) FDataControllerInfo->AddChanges({dcicFocusedRecord});
+  FDataControllerInfo->RefreshRequest();
+}
+
+void TcxCustomDataController::NotifyDataChanged() {
+  if (IsDestroying()) return;
+  Change({dccData});
+}
+
+void TcxCustomDataController::Refresh() {
+  if (FDataControllerInfo->LockCount() > 0) {
+    FRefreshPending = true;
+    return;
+  }
+  TUpdateBracket bracket(this);
+  FDataControllerInfo->RefreshRequest();
+}
+
+void TcxCustomDataController::RefreshView() {
+  TUpdateBracket bracket(this);
+  FDataControllerInfo->RefreshRequest();
+}
+
+void TcxCustomDataController::NotifyChanged() {
+  if (IsDestroying()) return;
+  if (!OnDataChanged && !OnRecordChanged && FNotifyEventItems.empty()) return;
+  if (IsLoading()) {
+    FChangedHeldBack = true;
+    return;
+  }
+  if ((FDataChangeKind == dcField || FDataChangeKind == dcRecord) && FDataChangeRecordIndex != -1 && OnRecordChanged)
+    OnRecordChanged(this, FDataChangeRecordIndex, FDataChangeItemIndex);
+  if (OnDataChanged) OnDataChanged(this);
+  if (IsGridMode() && IsProviderLocked()) return;
+  // A copy: a listener may remove itself or others.
+  const std::vector<TNotifyEventItem> items = FNotifyEventItems;
+  for (const TNotifyEventItem& item : items)
+    if (item.Event) item.Event(this);
+}
+
+void TcxCustomDataController::Loaded() {
+  if (FSummaryHeldBack) {
+    FSummaryHeldBack = false;
+    TUpdateBracket bracket(this);
+    FDataControllerInfo->AddChanges({dcicSummary});
+  }
+  if (!FChangedHeldBack) return;
+  FChangedHeldBack = false;
+  NotifyChanged();
+}
+
+void TcxCustomDataController::DoUpdateControl(TcxUpdateControlInfo* AInfo) {
+  if (OnUpdateControl) OnUpdateControl(AInfo);
+}
+
+void TcxCustomDataController::Send(TcxUpdateControlInfo* AInfo) {
+  Owned<TcxUpdateControlInfo> info(AInfo);
+  const bool was = FNotifying;
+  FNotifying = true;
+  try {
+    DoUpdateControl(info.get());
+  } catch (...) {
+    FNotifying = was;
+    throw;
+  }
+  FNotifying = was;
+}
+
+void TcxCustomDataController::SendChanges() {
+  const TcxDataControllerChanges changes = FChanges;
+  FChanges = TcxDataControllerChanges();
+
+  // 1. Data, else layout, else the focused record's redraw.
+  if (changes.Contains(dccData)) {
+    if (FDataChangeKind == dcField && FDataChangeItemIndex == -1) FDataChangeKind = dcRecord;
+    if ((FDataChangeKind == dcField || FDataChangeKind == dcRecord) && FDataChangeRecordIndex == -1)
+      FDataChangeKind = dcTotal;
+    Send(New<TcxDataChangedInfo>(FDataChangeKind, FDataChangeItemIndex, FDataChangeRecordIndex));
+    try {
+      NotifyChanged();
+    } catch (...) {
+      FDataChangeKind = dcTotal, FDataChangeItemIndex = -1, FDataChangeRecordIndex = -1, FDataChangeMerged = false;
+      throw;
+    }
+    FDataChangeKind = dcTotal, FDataChangeItemIndex = -1, FDataChangeRecordIndex = -1, FDataChangeMerged = false;
+  } else if (changes.Contains(dccLayout) || changes.Contains(dccDetail) || changes.Contains(dccSummary)) {
+    Send(New<TcxLayoutChangedInfo>());
+  } else if (changes.Contains(dccUpdateRecord)) {
+    Send(New<TcxUpdateRecordInfo>(GetFocusedRecordIndex()));
+    CancelIncrementalSearch();
+  }
+
+  // 2. Focus.
+  if (changes.Contains(dccFocus)) {
+    auto& cur = FDataControllerInfo->FocusingInfo();
+    auto& prev = FDataControllerInfo->PrevFocusingInfo();
+    if (cur.RowIndex != prev.RowIndex) Send(New<TcxFocusedRowChangedInfo>(prev.RowIndex, cur.RowIndex));
+    if (!(prev.RecordIndex < 0 && cur.RecordIndex < 0 && !prev.Changed)) {
+      Send(New<TcxFocusedRecordChangedInfo>(prev.RecordIndex, cur.RecordIndex, prev.RowIndex, cur.RowIndex,
+                                            prev.Changed));
+      CancelIncrementalSearch();
+    }
+    prev = cur;
+    cur.Changed = false;
+  }
+
+  // 3. Selection: the rows that changed when at most one was selected before and after.
+  if (changes.Contains(dccSelection)) {
+    const Integer count = FDataControllerInfo->GetSelectedCount();
+    const Integer single = count == 1 ? FDataControllerInfo->GetSelectedRowIndex(0) : -1;
+    auto* info = New<TcxSelectionChangedInfo>();
+    if (FPrevSelectedCount <= 1 && count <= 1) {
+      if (FPrevSelectedRow != -1) info->RowIndexes.push_back(FPrevSelectedRow);
+      if (single != -1 && single != FPrevSelectedRow) info->RowIndexes.push_back(single);
+    }
+    FPrevSelectedCount = count;
+    FPrevSelectedRow = single;
+    Send(info);
+  }
+
+  if (changes.Contains(dccSearch)) Send(New<TcxSearchChangedInfo>());
+  if (changes.Contains(dccBookmark)) Send(New<TcxBookmarkChangedInfo>());
+  if (changes.Contains(dccGrouping) && !IsReading() && OnGroupingChanged) OnGroupingChanged(this);
+  if (changes.Contains(dccSorting) && !IsReading() && OnSortingChanged && !FSortingNotifying) {
+    FSortingNotifying = true;
+    try {
+      OnSortingChanged(this);
+    } catch (...) {
+      FSortingNotifying = false;
+      throw;
+    }
+    FSortingNotifying = false;
+  }
+  // dccSyncMasterPos concerns clone details, which the base controller never has.
+}
+
+void TcxCustomDataController::UpdatePrevSelection() {
+  FPrevSelectedCount = GetSelectedCount();
+  FPrevSelectedRow = FPrevSelectedCount == 1 ? GetSelectedRowIndex(0) : -1;
+}
+
+void TcxCustomDataController::AddNotifyEventItem(TObject* AObject, TNotifyEvent AEvent) {
+  FNotifyEventItems.push_back({AObject, AEvent});
+}
+
+void TcxCustomDataController::RemoveNotifyEventItem(TObject* AObject, TNotifyEvent AEvent) {
+  auto it = std::find_if(FNotifyEventItems.begin(), FNotifyEventItems.end(),
+                         [&](const TNotifyEventItem& i) { return i.Object == AObject && i.Event == AEvent; });
+  if (it != FNotifyEventItems.end()) FNotifyEventItems.erase(it);
+}
+
+TcxDataListenerLink* TcxCustomDataController::CreateListenerLink() {
+  auto* link = New<TcxDataListenerLink>();
+  link->FDataController = this;
+  FListenerLinks.push_back(link);
+  return link;
+}
+
+void TcxCustomDataController::DestroyListenerLink(TcxDataListenerLink*& ALink) {
+  if (!ALink) return;
+  auto it = std::find(FListenerLinks.begin(), FListenerLinks.end(), ALink);
+  if (it != FListenerLinks.end()) FListenerLinks.erase(it);
+  FreeAndNil(ALink);
+}

@@ -1,0 +1,720 @@
+#include "widgets/editors/cxCheckBox.h"
+
+#include "platform/gdi/Gdi.h"
+#include "platform/user/User.h"
+#include "widgets/editcore/cxEditPaintUtils.h"
+#include "widgets/editcore/cxEditTextUtils.h"
+#include "widgets/editcore/cxEditUtils.h"
+#include "widgets/foundation/cxVariants.h"
+#include "widgets/foundation/dxThemeManager.h"
+#include "widgets/foundation/dxUxTheme.h"
+
+#include <algorithm>
+
+namespace {
+
+using CS = TcxCheckBoxState;
+using NS = TcxCheckBoxNullValueShowingStyle;
+using ES = TcxEditCheckState;
+using EB = TcxEditBorderStyle;
+
+constexpr int kThemeCheckPart = 3;
+constexpr UINT kDfcsFlat = 0x4000;
+constexpr UINT kDfcsChecked = 0x400;
+constexpr UINT kDfcsPushed = 0x200;
+constexpr UINT kDfcsInactive = 0x100;
+constexpr UINT kDfcs3State = 8;
+constexpr DWORD kRopMaskBrush = 0xB8074A;  // the brush where the source is black
+
+Integer gCheckWidth = 13;
+Integer gCheckHeight = 13;
+TBitmap* gCheckMarkMask = nullptr;
+bool gMetricsDone = false;
+
+TRect Shrunk(TRect R, Integer D) { return {R.Left + D, R.Top + D, R.Right - D, R.Bottom - D}; }
+
+bool Inside(const TRect& R, const TPoint& P) {
+  return P.X >= R.Left && P.X < R.Right && P.Y >= R.Top && P.Y < R.Bottom;
+}
+
+HTHEME ButtonTheme(bool ANativeStyle) {
+  return cxIsNativeThemeUsable(ANativeStyle, TdxThemedObjectType::totButton)
+             ? cxOpenTheme(TdxThemedObjectType::totButton)
+             : nullptr;
+}
+
+// Unchecked-looking: unchecked, or grayed drawn without a mark.
+bool ShowsMark(CS AState, NS ANullStyle) {
+  return AState == CS::cbsChecked ||
+         (AState == CS::cbsGrayed && ANullStyle == NS::nssGrayedChecked);
+}
+
+// Restores the clip region it found.
+class TClipSaver {
+ public:
+  explicit TClipSaver(TcxCanvas& ACanvas) : FCanvas(ACanvas), FRegion(ACanvas.GetClipRegion()) {}
+  ~TClipSaver() { FCanvas.SetClipRegion(FRegion, TcxRegionOperation::roSet); }
+  TClipSaver(const TClipSaver&) = delete;
+  TClipSaver& operator=(const TClipSaver&) = delete;
+
+ private:
+  TcxCanvas& FCanvas;
+  TcxRegion* FRegion;
+};
+
+void DrawCheckMarkMask(TcxCanvas& ACanvas, const TRect& AInterior, TColor AColor) {
+  TBitmap* mask = cxGetCheckMarkMask();
+  if (!mask) return;
+  TClipSaver clip(ACanvas);
+  ACanvas.IntersectClipRect(AInterior);
+  HDC dc = ACanvas.GetHandle();
+  HBRUSH brush = CreateSolidBrush(ColorToRGB(AColor));
+  HGDIOBJ old = SelectObject(dc, brush);
+  BitBlt(dc, AInterior.Left - 2, AInterior.Top - 2, mask->GetWidth(), mask->GetHeight(),
+         mask->Canvas()->GetHandle(), 0, 0, kRopMaskBrush);
+  SelectObject(dc, old);
+  DeleteObject(brush);
+}
+
+void DrawCheckGlyph(TcxCanvas& ACanvas, const TcxEditCheckDrawParams& P) {
+  const Integer imageWidth = P.Glyph->GetWidth() / P.GlyphCount;
+  const Integer index =
+      cxGetEditCheckGlyphIndex(P.State, P.CheckState, P.GrayedSupported, P.GlyphCount);
+  const TRect& r = P.CheckRect;
+  if (r.IsEmpty() || imageWidth <= 0) return;
+  Owned<TBitmap> image(New<TBitmap>());
+  image->SetPixelFormat(TPixelFormat::pf32bit);
+  image->SetSize(r.Width(), r.Height());
+  // Only the strip's own image is copied: a rectangle taller or wider than it keeps the rest.
+  const Integer srcX = index * imageWidth;
+  const Integer srcY = (P.Glyph->GetHeight() - r.Height()) / 2;
+  const Integer w = std::min(r.Width(), imageWidth);
+  const Integer y0 = std::max<Integer>(0, srcY),
+                y1 = std::min<Integer>(P.Glyph->GetHeight(), srcY + r.Height());
+  image->Canvas()->Brush()->SetColor(P.Glyph->Canvas()->GetPixel(0, P.Glyph->GetHeight() - 1));
+  image->Canvas()->FillRect({0, 0, r.Width(), r.Height()});
+  if (w > 0 && y1 > y0)
+    image->Canvas()->CopyRect({0, y0 - srcY, w, y1 - srcY}, P.Glyph->Canvas(),
+                              {srcX, y0, srcX + w, y1});
+  cxDrawGlyph(ACanvas, r.Left, r.Top, nullptr, P.BackgroundColor, P.CheckState != ES::ecsDisabled,
+              image.get());
+}
+
+// The frame; false when the visual style drew the whole check.
+bool DrawCheckFrame(TcxCanvas& ACanvas, const TcxEditCheckDrawParams& P) {
+  if (P.NativeStyle) {
+    if (HTHEME theme = ButtonTheme(true)) {
+      cxDrawThemeBackground(theme, ACanvas.GetHandle(), kThemeCheckPart,
+                            4 * Ord(P.State) + Ord(P.CheckState) + 1, P.CheckRect);
+      return false;
+    }
+  }
+  TRect r = P.CheckRect;
+  const Integer f = 2 - cxGetContainerBorderWidth(TcxContainerBorderStyle(Ord(P.BorderStyle)));
+  if (P.DrawBackground && f >= 1 && P.BackgroundColor != clNone)
+    ACanvas.FrameRect(r, P.BackgroundColor, cxBordersAll, f);
+  r = Shrunk(r, f);
+  switch (P.BorderStyle) {
+    case EB::ebsSingle:
+      ACanvas.FrameRect(r, P.BorderColor);
+      break;
+    case EB::ebsThick:
+      ACanvas.FrameRect(r, P.BorderColor, cxBordersAll, 2);
+      break;
+    case EB::ebsFlat:
+      ACanvas.DrawEdge(r, true, true);
+      ACanvas.FrameRect(Shrunk(r, 1), clBtnFace);
+      break;
+    case EB::ebs3D:
+      ACanvas.DrawEdge(r, true, true);
+      ACanvas.DrawComplexFrame(Shrunk(r, 1), cl3DDkShadow, cl3DLight);
+      break;
+    case EB::ebsUltraFlat:
+    case EB::ebsOffice11: {
+      const bool office11 = P.BorderStyle == EB::ebsOffice11;
+      TColor color;
+      if (office11 && P.CheckState == ES::ecsNormal && !P.Focused && !P.Designing) {
+        color = clBtnText;
+      } else if ((P.CheckState == ES::ecsNormal || P.CheckState == ES::ecsDisabled) &&
+                 !(P.Designing && P.CheckState != ES::ecsDisabled) &&
+                 !(P.Focused && P.CheckState == ES::ecsNormal)) {
+        color = clBtnShadow;
+      } else {
+        color = cxGetEditBorderHighlightColor(office11);
+      }
+      ACanvas.FrameRect(r, color);
+      break;
+    }
+    case EB::ebsNone:
+      break;
+  }
+  return true;
+}
+
+void DrawCheckMark(TcxCanvas& ACanvas, const TcxEditCheckDrawParams& P) {
+  const TRect interior = Shrunk(P.CheckRect, 2);
+  if (P.BorderStyle == EB::ebsUltraFlat || P.BorderStyle == EB::ebsOffice11) {
+    const bool office11 = P.BorderStyle == EB::ebsOffice11;
+    cxFillRectByColor(ACanvas, interior,
+                      cxGetFlatCheckInteriorColor(P.State, P.NullStyle, P.CheckState, office11));
+    if (ShowsMark(P.State, P.NullStyle)) {
+      const bool dim = P.CheckState == ES::ecsDisabled || P.State == CS::cbsGrayed;
+      DrawCheckMarkMask(ACanvas, interior, dim ? clBtnShadow : clBtnText);
+    }
+    return;
+  }
+  TClipSaver clip(ACanvas);
+  ACanvas.IntersectClipRect(interior);
+  TRect r = P.CheckRect;
+  DrawFrameControl(ACanvas.GetHandle(), &r, DFC_BUTTON,
+                   cxGetCheckFrameControlFlags(P.State, P.NullStyle, P.CheckState, P.BorderStyle));
+}
+
+}  // namespace
+
+// ---- metrics ----
+
+void cxInitCheckBoxMetrics() {
+  if (gMetricsDone) return;
+  gMetricsDone = true;
+  HBITMAP boxes = CreateCheckBoxesBitmap();
+  if (!boxes) return;
+  Owned<TBitmap> source(New<TBitmap>());
+  source->SetHandle(boxes);
+  if (source->GetWidth() < 8 || source->GetHeight() < 3) return;
+  gCheckWidth = source->GetWidth() / 4;
+  gCheckHeight = source->GetHeight() / 3;
+  gCheckMarkMask = New<TBitmap>();
+  gCheckMarkMask->SetPixelFormat(TPixelFormat::pf32bit);
+  gCheckMarkMask->SetSize(gCheckWidth, gCheckHeight);
+  HDC src = source->Canvas()->GetHandle();
+  HDC dst = gCheckMarkMask->Canvas()->GetHandle();
+  for (Integer y = 0; y < gCheckHeight; ++y)
+    for (Integer x = 0; x < gCheckWidth; ++x)
+      SetPixel(dst, x, y,
+               GetPixel(src, x, y) != GetPixel(src, gCheckWidth + x, y) ? 0x000000 : 0xFFFFFF);
+}
+
+TSize cxGetCheckBoxMetricsSize() { return {gCheckWidth, gCheckHeight}; }
+
+TBitmap* cxGetCheckMarkMask() { return gCheckMarkMask; }
+
+// ---- routines ----
+
+bool cxIsCheckGlyphValid(TBitmap* AGlyph, Integer AGlyphCount) {
+  return AGlyphCount >= 1 && cxIsGraphicValid(AGlyph);
+}
+
+TSize cxGetEditCheckSize(TcxCanvas& ACanvas, bool ANativeStyle, TBitmap* AGlyph,
+                         Integer AGlyphCount) {
+  if (cxIsCheckGlyphValid(AGlyph, AGlyphCount))
+    return {AGlyph->GetWidth() / AGlyphCount, AGlyph->GetHeight()};
+  if (HTHEME theme = ButtonTheme(ANativeStyle)) {
+    TSize size{};
+    if (SUCCEEDED(
+            cxGetThemePartSizeNoRect(theme, ACanvas.GetHandle(), kThemeCheckPart, 5, 1, size)))
+      return size;
+  }
+  return cxGetCheckBoxMetricsSize();
+}
+
+Integer cxGetEditCheckGlyphIndex(TcxCheckBoxState AState, TcxEditCheckState ACheckState,
+                                 bool AGrayedSupported, Integer AGlyphCount) {
+  if (AGlyphCount <= 0) return 0;
+  if (AState == CS::cbsGrayed && !AGrayedSupported) AState = CS::cbsUnchecked;
+  const Integer group = !AGrayedSupported && AGlyphCount % 2 == 0 && AGlyphCount % 3 != 0 ? 2 : 3;
+  Integer index = (ACheckState == ES::ecsPressed ? group : 0) + Ord(AState);
+  if (index >= AGlyphCount && index >= group) index %= group;
+  // A strip shorter than one group: the index still has to name one of its images.
+  if (index >= AGlyphCount) index %= AGlyphCount;
+  return index;
+}
+
+Integer cxGetCheckThemeState(TcxCheckBoxState AState, TcxCheckBoxNullValueShowingStyle ANullStyle,
+                             TcxEditCheckState ACheckState) {
+  if (AState != CS::cbsGrayed) return 4 * Ord(AState) + Ord(ACheckState) + 1;
+  switch (ANullStyle) {
+    case NS::nssUnchecked:
+      return Ord(ACheckState) + 1;
+    case NS::nssInactive:
+      return 4;
+    case NS::nssGrayedChecked:
+      return Ord(ACheckState) + 9;
+  }
+  return 0;
+}
+
+UINT cxGetCheckFrameControlFlags(TcxCheckBoxState AState,
+                                 TcxCheckBoxNullValueShowingStyle ANullStyle,
+                                 TcxEditCheckState ACheckState, TcxEditBorderStyle ABorderStyle) {
+  UINT flags = DFCS_BUTTONCHECK | (ABorderStyle == EB::ebs3D ? 0 : kDfcsFlat);
+  if (ACheckState == ES::ecsDisabled)
+    return flags | (ShowsMark(AState, ANullStyle) ? 0x608 : 0x308);
+  if (AState == CS::cbsChecked) flags |= kDfcsChecked;
+  if (AState == CS::cbsGrayed) {
+    flags |= kDfcs3State;
+    if (ANullStyle == NS::nssInactive) flags |= kDfcsInactive;
+    if (ANullStyle == NS::nssGrayedChecked) flags |= kDfcsChecked;
+  }
+  if (ACheckState == ES::ecsPressed) flags |= kDfcsPushed;
+  return flags;
+}
+
+TColor cxGetFlatCheckInteriorColor(TcxCheckBoxState AState,
+                                   TcxCheckBoxNullValueShowingStyle ANullStyle,
+                                   TcxEditCheckState ACheckState, bool AIsOffice11) {
+  switch (ACheckState) {
+    case ES::ecsNormal:
+      return AState == CS::cbsGrayed && ANullStyle == NS::nssInactive ? clBtnFace : clWindow;
+    case ES::ecsHot:
+      return cxGetEditButtonHighlightColor(false, AIsOffice11);
+    case ES::ecsPressed:
+      return cxGetEditButtonHighlightColor(true, AIsOffice11);
+    case ES::ecsDisabled:
+      return clBtnFace;
+  }
+  return clWindow;
+}
+
+void cxDrawEditCheck(TcxCanvas& ACanvas, const TcxEditCheckDrawParams& AParams) {
+  TcxEditCheckDrawParams p = AParams;
+  if (p.State == CS::cbsGrayed && !p.GrayedSupported) p.State = CS::cbsUnchecked;
+  if (cxIsCheckGlyphValid(p.Glyph, p.GlyphCount)) {
+    DrawCheckGlyph(ACanvas, p);
+    return;
+  }
+  if (DrawCheckFrame(ACanvas, p)) DrawCheckMark(ACanvas, p);
+}
+
+// ---- layout ----
+
+void cxCalculateCheckBoxLayout(TcxCustomCheckBoxViewData& AViewData,
+                               TcxCustomCheckBoxViewInfo& AViewInfo, const TSize& ACheckSize) {
+  const TRect c = AViewInfo.ClientRect;
+  TRect k = c, t = c;
+  if (AViewData.IsInplace) {
+    if (AViewInfo.Alignment == TAlignment::taLeftJustify) {
+      t.Right -= 2;
+      k.Left += 2;
+    } else if (AViewInfo.Alignment == TAlignment::taRightJustify) {
+      t.Left += 2;
+      k.Right -= 2;
+    }
+    const TRect margins = AViewData.GetContentMargins();
+    t.Top += margins.Top;
+    t.Bottom -= margins.Bottom;
+  } else {
+    t = Shrunk(c, 2);
+    t.Top -= 1;
+    if (!AViewData.IsThemeUsable()) k = Shrunk(c, 2);
+  }
+  if (ACheckSize.cy < k.Height()) {
+    k.Top += (k.Height() - ACheckSize.cy) / 2;
+    k.Bottom = k.Top + ACheckSize.cy;
+  }
+  if (ACheckSize.cx >= k.Width()) {
+    t.Right = t.Left;
+  } else if (AViewInfo.Alignment == TAlignment::taCenter) {
+    k.Left += (k.Width() - ACheckSize.cx) / 2;
+    k.Right = k.Left + ACheckSize.cx;
+  } else if (AViewInfo.Alignment == TAlignment::taRightJustify) {
+    k.Left = k.Right - ACheckSize.cx;
+    t.Right = k.Left - 3;
+  } else {
+    k.Right = k.Left + ACheckSize.cx;
+    t.Left = k.Right + 3;
+  }
+  if (!AViewData.Enabled) {
+    ++t.Right;
+    ++t.Bottom;
+  }
+  AViewInfo.CheckRect = k;
+  AViewInfo.TextRect = t;
+}
+
+void cxCalculateCheckBoxFocusRect(TcxCustomCheckBoxViewData& AViewData,
+                                  TcxCustomCheckBoxViewInfo& AViewInfo, TcxCanvas& ACanvas) {
+  AViewInfo.ThemeState =
+      AViewData.IsThemeUsable()
+          ? cxGetCheckThemeState(AViewInfo.State, AViewInfo.NullStyle, AViewInfo.CheckState)
+          : 0;
+  if (AViewData.Style) AViewInfo.SetBackgroundColor(AViewData.Style->GetVisibleColor());
+  if (AViewData.BackgroundColor != clDefault)
+    AViewInfo.SetBackgroundColor(AViewData.BackgroundColor);
+  const bool centred = AViewInfo.Alignment == TAlignment::taCenter;
+  const bool hasFocusRect =
+      AViewData.Focused &&
+      ((!AViewData.IsInplace && !centred) ||
+       (AViewData.IsInplace && centred &&
+        AViewData.PaintOptions.Contains(TcxEditPaintOption::epoShowFocusRectWhenInplace)));
+  TRect f{};
+  if (hasFocusRect) {
+    if (centred) {
+      f = Shrunk(AViewInfo.ClientRect, 1);
+    } else if (!AViewInfo.Text.empty()) {
+      f = AViewInfo.TextRect;
+      TcxCustomCheckBoxProperties* props = AViewData.CheckProperties();
+      if (!props || !props->GetFullFocusRect()) {
+        cxSetCanvasFont(ACanvas, AViewInfo.Font);
+        ACanvas.TextExtentInRect(AViewInfo.Text, f, AViewInfo.CaptionFlags);
+      }
+      f = Shrunk(f, -1);
+    }
+  }
+  if (!f.IsEmpty()) {
+    TRect limit;
+    if (centred) {
+      limit = {f.Left, AViewInfo.ClientRect.Top, f.Right, AViewInfo.ClientRect.Bottom};
+    } else {
+      const Integer i = AViewData.IsInplace ? 1 : 0;
+      const TRect& t = AViewInfo.TextRect;
+      limit = {t.Left - 1, t.Top - 1 + 2 * i, t.Right + 1, t.Bottom + 1 - 2 * i};
+      limit.Right = std::min(limit.Right, AViewInfo.Bounds.Right - 1);
+    }
+    f = {std::max(f.Left, limit.Left), std::max(f.Top, limit.Top), std::min(f.Right, limit.Right),
+         std::min(f.Bottom, limit.Bottom)};
+    if (f.IsEmpty()) f = TRect{};
+  }
+  AViewInfo.FocusRect = f;
+}
+
+// ---- view data ----
+
+bool TcxCustomCheckBoxViewData::IsThemeUsable() const {
+  return cxIsNativeThemeUsable(NativeStyle, TdxThemedObjectType::totButton);
+}
+
+Integer TcxCustomCheckBoxViewData::GetDrawTextFlags(TAlignment AAlignment) const {
+  static const Integer kHorz[3] = {cxAlignLeft, cxAlignLeft, cxAlignHCenter};
+  Integer flags = kHorz[Ord(AAlignment)] | cxSingleLine | cxShowPrefix;
+  TcxCustomCheckBoxProperties* props = CheckProperties();
+  const bool multiLine = props && props->GetMultiLine();
+  if (multiLine) flags = (flags & ~cxSingleLine) | cxWordBreak | cxDontClip;
+  if (IsInplace || !multiLine)
+    flags |= cxAlignVCenter;
+  else
+    flags |= cxAlignTop;
+  return flags;
+}
+
+void TcxCustomCheckBoxViewData::Calculate(TcxCanvas& ACanvas, const TRect& ABounds, const TPoint& P,
+                                          TcxMouseButton AButton, TShiftState AShift,
+                                          TcxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) {
+  auto* vi = static_cast<TcxCustomCheckBoxViewInfo*>(AViewInfo);
+  const ES previous = vi->CheckState;
+  inherited::Calculate(ACanvas, ABounds, P, AButton, AShift, AViewInfo, AIsMouseEvent);
+  // Hot tracking takes the style's frame for other editors; a check box has none.
+  vi->SetEditBorderStyle(GetEffectiveBorderStyle());
+  vi->BorderWidth = 0;
+  TcxCustomCheckBoxProperties* props = CheckProperties();
+  // 1. Caption and alignment.
+  if (Edit) vi->Text = Edit->GetText();
+  const bool useAlignment = props && props->GetUseAlignmentWhenInplace();
+  vi->Alignment =
+      IsInplace && !useAlignment && vi->Text.empty() ? TAlignment::taCenter : HorzAlignment;
+  vi->CaptionFlags = GetDrawTextFlags(vi->Alignment);
+  vi->DrawTextFlags = Cardinal(vi->CaptionFlags);
+  // 2. Check look.
+  vi->CheckBorderStyle = Style ? Style->GetEditBorderStyle() : EB::ebsNone;
+  vi->Glyph = props && props->HasGlyph() ? props->GetGlyph() : nullptr;
+  vi->GlyphCount = props ? props->GetGlyphCount() : 0;
+  vi->NullStyle = props ? props->GetNullStyle() : NS::nssGrayedChecked;
+  vi->IsGlyphValid = cxIsCheckGlyphValid(vi->Glyph, vi->GlyphCount);
+  vi->CheckBorderOffset =
+      IsThemeUsable() || vi->IsGlyphValid
+          ? 0
+          : 2 - cxGetContainerBorderWidth(TcxContainerBorderStyle(Ord(vi->CheckBorderStyle)));
+  // 3. Layout.
+  cxCalculateCheckBoxLayout(*this, *vi,
+                            cxGetEditCheckSize(ACanvas, NativeStyle, vi->Glyph, vi->GlyphCount));
+  // 4. Paint state.
+  const bool designing = Edit && Edit->InState(TComponentStateItem::csDesigning);
+  auto* checkEdit = dynamic_cast<IcxCheckBoxEdit*>(Edit);
+  using SS = TShiftStateItem;
+  if (!Enabled)
+    vi->CheckState = ES::ecsDisabled;
+  else if (checkEdit && checkEdit->IsKeyboardPressed())
+    vi->CheckState = ES::ecsPressed;
+  else if (designing || !Inside(ABounds, P))
+    vi->CheckState = ES::ecsNormal;
+  else if (AShift.Empty())
+    vi->CheckState = ES::ecsHot;
+  else if (AShift == TShiftState{SS::ssLeft} &&
+           (AButton == TcxMouseButton::cxmbLeft || previous == ES::ecsPressed))
+    vi->CheckState = ES::ecsPressed;
+  else
+    vi->CheckState = ES::ecsNormal;
+  // 5. Focus and theme state.
+  cxCalculateCheckBoxFocusRect(*this, *vi, ACanvas);
+  // 6. A grid's single-line check lights up under the mouse.
+  if (IsInplace && vi->CheckBorderStyle == EB::ebsSingle)
+    vi->BorderColor =
+        vi->CheckState == ES::ecsHot || (designing && vi->CheckState != ES::ecsDisabled)
+            ? clHighlight
+            : clBtnShadow;
+  // 7.
+  vi->IsTextColorAssigned = Style && Style->IsValueAssigned(csvTextColor);
+  vi->Edit = Edit;
+}
+
+void TcxCustomCheckBoxViewData::EditValueToDrawValue(TcxCanvas& ACanvas, const Variant& AEditValue,
+                                                     TcxCustomEditViewInfo* AViewInfo) {
+  auto* vi = static_cast<TcxCustomCheckBoxViewInfo*>(AViewInfo);
+  TcxCustomCheckBoxProperties* props = CheckProperties();
+  vi->State = PreviewMode || !props ? CS::cbsChecked : props->GetState(AEditValue);
+  if (IsInplace) vi->Text.clear();
+  cxCalculateCheckBoxFocusRect(*this, *vi, ACanvas);
+}
+
+TSize TcxCustomCheckBoxViewData::GetEditConstantPartSize(
+    TcxCanvas& ACanvas, const TcxEditSizeProperties& AEditSizeProperties, TSize& AMinContentSize,
+    TcxCustomEditViewInfo* AViewInfo) {
+  Owned<TcxCustomEditViewInfo> own;
+  if (!AViewInfo) {
+    own.reset(New<TcxCustomCheckBoxViewInfo>());
+    AViewInfo = own.get();
+  }
+  TSize size =
+      inherited::GetEditConstantPartSize(ACanvas, AEditSizeProperties, AMinContentSize, AViewInfo);
+  auto* vi = static_cast<TcxCustomCheckBoxViewInfo*>(AViewInfo);
+  TSize content{vi->CheckRect.Width(), vi->CheckRect.Height()};
+  cxSetCanvasFont(ACanvas, Style ? Style->GetFont() : nullptr);
+  const bool centred = vi->Alignment == TAlignment::taCenter;
+  if (IsInplace && !vi->Text.empty() && !centred) {
+    content.cx = ACanvas.TextWidth(cxRemoveHotKeyPrefix(vi->Text)) +
+                 (vi->TextRect.Left - vi->Bounds.Left) + (vi->Bounds.Right - vi->TextRect.Right);
+  } else if (IsInplace) {
+    content.cx += 4;
+  }
+  if (IsInplace)
+    content.cy += 2 * (1 - vi->CheckBorderOffset);
+  else if (vi->ThemeState == 0)
+    content.cy += 4;
+  // The caption's height in the editor text layout: its own flags, characters broken
+  // where a word does not fit, one line unless the caption is multi-line.
+  TcxCustomCheckBoxProperties* props = CheckProperties();
+  const bool multiLine = props && props->GetMultiLine();
+  const String caption = IsInplace || centred ? String("Gg") : vi->Text;
+  TRect r{0, 0, std::max<Integer>(1, vi->TextRect.Width()), 0};
+  const Cardinal flags = Cardinal(cxConvertTextFlags(vi->CaptionFlags)) | cxtfCharBreak |
+                         (multiLine ? 0 : cxtfSingleLine) | cxtfCalcRect;
+  cxDrawCanvasText(&ACanvas, caption.empty() ? String("Gg") : caption, r, flags);
+  content.cy = std::max(content.cy, r.Height());
+  size.cx += content.cx;
+  size.cy += content.cy;
+  return size;
+}
+
+TL_DEFINE_CLASS(TcxCustomCheckBoxViewData, [](auto&) {});
+TL_DEFINE_CLASS(TcxCheckBoxStyle, [](auto&) {});
+
+// ---- view info ----
+
+void TcxCustomCheckBoxViewInfo::InternalPaint(TcxCanvas& ACanvas) {
+  cxPaintCheckBoxViewInfo(ACanvas, *this);
+}
+
+void TcxCustomCheckBoxViewInfo::Assign(TcxContainerViewInfo* Source) {
+  inherited::Assign(Source);
+  if (auto* src = dynamic_cast<TcxCustomCheckBoxViewInfo*>(Source)) {
+    CheckState = src->CheckState;
+    ThemeState = src->ThemeState;
+  }
+}
+
+TcxRegion* TcxCustomCheckBoxViewInfo::GetUpdateRegion(TcxContainerViewInfo* AViewInfo) {
+  TcxRegion* region = inherited::GetUpdateRegion(AViewInfo);
+  auto* other = dynamic_cast<TcxCustomCheckBoxViewInfo*>(AViewInfo);
+  if (other && (other->CheckState != CheckState || other->ThemeState != ThemeState)) {
+    if (!region) region = New<TcxRegion>();
+    region->Combine(New<TcxRegion>(CheckRect), TcxRegionOperation::roAdd);
+  }
+  return region;
+}
+
+void TcxCustomCheckBoxViewInfo::Offset(Integer DX, Integer DY) {
+  inherited::Offset(DX, DY);
+  CheckRect = {CheckRect.Left + DX, CheckRect.Top + DY, CheckRect.Right + DX,
+               CheckRect.Bottom + DY};
+  if (!FocusRect.IsEmpty())
+    FocusRect = {FocusRect.Left + DX, FocusRect.Top + DY, FocusRect.Right + DX,
+                 FocusRect.Bottom + DY};
+}
+
+bool TcxCustomCheckBoxViewInfo::IsButtonAtPoint(const TPoint& P) const {
+  return Inside(Bounds, {P.X + ScrollOffset.X, P.Y + ScrollOffset.Y});
+}
+
+bool TcxCustomCheckBoxViewInfo::RepaintChanges(TWinControl* AControl, const TRect& AInnerRect,
+                                               TcxCustomEditViewInfo* AOldViewInfo) {
+  if (!AControl || !AControl->HandleAllocated()) return false;
+  const bool repainted = inherited::RepaintChanges(AControl, AInnerRect, AOldViewInfo);
+  auto* old = dynamic_cast<TcxCustomCheckBoxViewInfo*>(AOldViewInfo);
+  if (old && (old->State != State || old->ThemeState != ThemeState)) {
+    const RECT r{CheckRect.Left - ScrollOffset.X, CheckRect.Top - ScrollOffset.Y,
+                 CheckRect.Right - ScrollOffset.X, CheckRect.Bottom - ScrollOffset.Y};
+    InvalidateRect(AControl->Handle(), &r, Transparent);
+  }
+  return repainted;
+}
+
+void TcxCustomCheckBoxViewInfo::DrawCaption(TcxCanvas& ACanvas) {
+  cxSetCanvasFont(ACanvas, Font);
+  ACanvas.GetFont()->SetColor(TextColor);
+  ACanvas.GetBrush()->SetStyle(TBrushStyle::bsClear);
+  const bool innerControl = dynamic_cast<IcxContainerInnerControl*>(Edit) != nullptr;
+  const bool embossed = !Enabled && !IsTextColorAssigned && !NativeStyle && !innerControl;
+  ACanvas.DrawText(Text, TextRect, CaptionFlags, !embossed);
+}
+
+TL_DEFINE_CLASS(TcxCustomCheckBoxViewInfo, [](auto&) {});
+
+void cxPaintCheckBoxViewInfo(TcxCanvas& ACanvas, TcxCustomCheckBoxViewInfo& AViewInfo) {
+  TcxCustomCheckBoxViewInfo& vi = AViewInfo;
+  auto* checkEdit = dynamic_cast<IcxCheckBoxEdit*>(vi.Edit);
+  const bool transparent =
+      vi.Transparent || (!vi.IsInplace && vi.Edit && vi.Edit->NeedsViewRefresh());
+  const bool designing = vi.Edit && vi.Edit->InState(TComponentStateItem::csDesigning);
+  HTHEME theme = ButtonTheme(vi.NativeStyle);
+  {
+    TClipSaver clip(ACanvas);
+    bool exclude = !vi.Transparent;
+    if (exclude && transparent)
+      exclude = !vi.IsGlyphValid && !(theme && cxIsThemeBackgroundPartiallyTransparent(
+                                                   theme, kThemeCheckPart, vi.ThemeState));
+    if (exclude) ACanvas.ExcludeClipRect(Shrunk(vi.CheckRect, vi.CheckBorderOffset));
+    if (!vi.IsInplace) {
+      if (checkEdit && checkEdit->IsNativeBackground()) {
+        const RECT r{vi.Bounds.Left, vi.Bounds.Top, vi.Bounds.Right, vi.Bounds.Bottom};
+        cxDrawThemeParentBackground(vi.Edit->Handle(), ACanvas.GetHandle(), &r);
+      } else if (transparent) {
+        if (vi.Edit) cxPaintParentBackground(vi.Edit, ACanvas.GetHandle(), vi.Bounds);
+      } else if (vi.NativeStyle) {
+        cxFillRectByColor(ACanvas, vi.Bounds, vi.BackgroundColor);
+      } else {
+        cxDrawEditBackgroundAndButtons(ACanvas, vi);
+      }
+    } else if (!transparent && !vi.DrawEditBackground(ACanvas)) {
+      cxFillRectByColor(ACanvas, vi.Bounds, vi.BackgroundColor);
+    }
+  }
+  TcxEditCheckDrawParams p;
+  p.CheckRect = vi.CheckRect;
+  p.State = vi.State;
+  p.NullStyle = vi.NullStyle;
+  p.GrayedSupported = true;
+  p.Focused = vi.Focused;
+  p.Designing = designing;
+  p.DrawBackground = !transparent;
+  p.BackgroundColor = transparent ? clNone : vi.BackgroundColor;
+  p.BorderColor = vi.BorderColor;
+  p.NativeStyle = vi.NativeStyle;
+  p.BorderStyle = vi.CheckBorderStyle;
+  p.GlyphCount = vi.GlyphCount;
+  p.Glyph = vi.Glyph;
+  p.CheckState = vi.CheckState;
+  cxDrawEditCheck(ACanvas, p);
+  if (vi.Alignment != TAlignment::taCenter) vi.DrawCaption(ACanvas);
+  if (!vi.FocusRect.IsEmpty()) ACanvas.DrawFocusRect(vi.FocusRect);
+}
+
+// ---- properties ----
+
+TcxCustomCheckBoxProperties::TcxCustomCheckBoxProperties(TPersistent* AOwner)
+    : TcxCustomEditProperties(AOwner),
+      FValueChecked(true),
+      FValueGrayed(Variant::MakeNull()),
+      FValueUnchecked(false) {}
+
+void TcxCustomCheckBoxProperties::BeforeDestruction() {
+  FreeAndNil(FGlyph);
+  inherited::BeforeDestruction();
+}
+
+TcxCustomEditViewDataClass TcxCustomCheckBoxProperties::GetViewDataClass() const {
+  return ClassOf<TcxCustomCheckBoxViewData, TcxCustomEditViewData, TcxCustomEditProperties*,
+                 TcxCustomEditStyle*, bool>();
+}
+
+TcxCustomEditViewInfoClass TcxCustomCheckBoxProperties::GetViewInfoClass() const {
+  return ClassOf<TcxCustomCheckBoxViewInfo, TcxCustomEditViewInfo>();
+}
+
+TcxCheckBoxState TcxCustomCheckBoxProperties::GetState(const Variant& AEditValue) const {
+  if (cxVariantsEqualLoose(AEditValue, FValueChecked)) return CS::cbsChecked;
+  if (cxVariantsEqualLoose(AEditValue, FValueUnchecked)) return CS::cbsUnchecked;
+  return CS::cbsGrayed;
+}
+
+void TcxCustomCheckBoxProperties::SetFullFocusRect(bool Value) {
+  if (FFullFocusRect == Value) return;
+  FFullFocusRect = Value;
+  Changed();
+}
+
+TBitmap* TcxCustomCheckBoxProperties::GetGlyph() const {
+  if (!FGlyph) {
+    FGlyph = New<TBitmap>();
+    FGlyph->OnChange = {const_cast<TcxCustomCheckBoxProperties*>(this),
+                        &TcxCustomCheckBoxProperties::GlyphChanged};
+  }
+  return FGlyph;
+}
+
+void TcxCustomCheckBoxProperties::SetGlyph(TBitmap* Value) {
+  if (!Value) {
+    FreeAndNil(FGlyph);
+    Changed();
+  } else {
+    GetGlyph()->Assign(Value);
+  }
+}
+
+void TcxCustomCheckBoxProperties::SetGlyphCount(Integer Value) {
+  if (FGlyphCount == Value) return;
+  FGlyphCount = Value;
+  if (FGlyph) Changed();
+}
+
+void TcxCustomCheckBoxProperties::SetMultiLine(bool Value) {
+  if (FMultiLine == Value) return;
+  FMultiLine = Value;
+  Changed();
+}
+
+void TcxCustomCheckBoxProperties::SetNullStyle(TcxCheckBoxNullValueShowingStyle Value) {
+  if (FNullStyle == Value) return;
+  FNullStyle = Value;
+  Changed();
+}
+
+void TcxCustomCheckBoxProperties::SetUseAlignmentWhenInplace(bool Value) {
+  if (FUseAlignmentWhenInplace == Value) return;
+  FUseAlignmentWhenInplace = Value;
+  Changed();
+}
+
+TL_DEFINE_CLASS(TcxCustomCheckBoxProperties, [](auto& c) {
+  using T = TcxCustomCheckBoxProperties;
+  c.Property("FullFocusRect", &T::GetFullFocusRect, &T::SetFullFocusRect).Default(false);
+  c.Property("GlyphCount", &T::GetGlyphCount, &T::SetGlyphCount).Default(6);
+  c.Property("MultiLine", &T::GetMultiLine, &T::SetMultiLine).Default(false);
+  c.Property("NullStyle", &T::GetNullStyle, &T::SetNullStyle)
+      .Default(TcxCheckBoxNullValueShowingStyle::nssGrayedChecked);
+  c.Property("UseAlignmentWhenInplace", &T::GetUseAlignmentWhenInplace,
+             &T::SetUseAlignmentWhenInplace)
+      .Default(false);
+});
+
+// ---- unit ----
+
+namespace cxCheckBox {
+
+void Initialize() { cxInitCheckBoxMetrics(); }
+
+void Finalize() {
+  FreeAndNil(gCheckMarkMask);
+  gMetricsDone = false;
+}
+
+}  // namespace cxCheckBox

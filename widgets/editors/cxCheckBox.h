@@ -1,0 +1,205 @@
+// The check box's painting: the system check size and check-mark mask measured once, the
+// layout of the check and its caption inside an editor's client area, the check's paint
+// state, and one check drawn from a glyph strip, the visual style, the frame control or
+// the flat look with the mask. The properties here are the part the view reads; the check
+// box editor builds on them.
+#pragma once
+
+#include "classlib/visual/Graphics.h"
+#include "widgets/editcore/cxEditProperties.h"
+#include "widgets/editcore/cxEditStyles.h"
+#include "widgets/editcore/cxEditViewData.h"
+#include "widgets/editcore/cxTextEditViewData.h"
+
+TL_ENUM(TcxCheckBoxState, cbsUnchecked, cbsChecked, cbsGrayed);
+// How a grayed check looks.
+TL_ENUM(TcxCheckBoxNullValueShowingStyle, nssUnchecked, nssInactive, nssGrayedChecked);
+TL_ENUM(TcxEditCheckState, ecsNormal, ecsHot, ecsPressed, ecsDisabled);
+
+// What the view asks of a check box editor beyond a container.
+class IcxCheckBoxEdit {
+ public:
+  // Space is held down on the editor.
+  virtual bool IsKeyboardPressed() const = 0;
+  // The editor shows its parent's themed background behind it.
+  virtual bool IsNativeBackground() const = 0;
+
+ protected:
+  ~IcxCheckBoxEdit() = default;
+};
+
+// A check box has no editor frame.
+class TcxCheckBoxStyle : public TcxEditStyle {
+  TL_CLASS(TcxCheckBoxStyle, TcxEditStyle)
+ public:
+  using TcxEditStyle::TcxEditStyle;
+  bool HasBorder() const override { return false; }
+};
+
+class TcxCustomCheckBoxProperties : public TcxCustomEditProperties {
+  TL_CLASS(TcxCustomCheckBoxProperties, TcxCustomEditProperties)
+ public:
+  explicit TcxCustomCheckBoxProperties(TPersistent* AOwner);
+  void BeforeDestruction() override;
+
+  TcxCustomEditProperties* CreateSameClass() const override {
+    return New<TcxCustomCheckBoxProperties>(nullptr);
+  }
+  TcxCustomEditViewDataClass GetViewDataClass() const override;
+  TcxCustomEditViewInfoClass GetViewInfoClass() const override;
+  TcxContainerStyleClass GetStyleClass() const override {
+    return cxEditStyleClassOf<TcxCheckBoxStyle>();
+  }
+
+  // Unchecked for ValueUnchecked, checked for ValueChecked (tested first), grayed otherwise.
+  TcxCheckBoxState GetState(const Variant& AEditValue) const;
+
+  bool GetFullFocusRect() const { return FFullFocusRect; }
+  void SetFullFocusRect(bool Value);
+  // Made on first read; changes to its image change the properties.
+  TBitmap* GetGlyph() const;
+  // Nullptr frees the glyph; a bitmap gives its image.
+  void SetGlyph(TBitmap* Value);
+  bool HasGlyph() const { return FGlyph != nullptr; }
+  Integer GetGlyphCount() const { return FGlyphCount; }
+  void SetGlyphCount(Integer Value);
+  bool GetMultiLine() const { return FMultiLine; }
+  void SetMultiLine(bool Value);
+  TcxCheckBoxNullValueShowingStyle GetNullStyle() const { return FNullStyle; }
+  void SetNullStyle(TcxCheckBoxNullValueShowingStyle Value);
+  bool GetUseAlignmentWhenInplace() const { return FUseAlignmentWhenInplace; }
+  void SetUseAlignmentWhenInplace(bool Value);
+  const Variant& GetValueChecked() const { return FValueChecked; }
+  const Variant& GetValueGrayed() const { return FValueGrayed; }
+  const Variant& GetValueUnchecked() const { return FValueUnchecked; }
+
+ private:
+  void GlyphChanged(TObject*) { Changed(); }
+
+  bool FFullFocusRect = false;
+  mutable TBitmap* FGlyph = nullptr;
+  Integer FGlyphCount = 6;
+  bool FMultiLine = false;
+  TcxCheckBoxNullValueShowingStyle FNullStyle = TcxCheckBoxNullValueShowingStyle::nssGrayedChecked;
+  bool FUseAlignmentWhenInplace = false;
+  Variant FValueChecked;
+  Variant FValueGrayed;
+  Variant FValueUnchecked;
+};
+
+class TcxCustomCheckBoxViewInfo : public TcxCustomTextEditViewInfo {
+  TL_CLASS(TcxCustomCheckBoxViewInfo, TcxCustomTextEditViewInfo)
+ public:
+  void InternalPaint(TcxCanvas& ACanvas) override;
+  void Assign(TcxContainerViewInfo* Source) override;
+  // Adds the check when its paint or theme state differs.
+  TcxRegion* GetUpdateRegion(TcxContainerViewInfo* AViewInfo) override;
+  void Offset(Integer DX, Integer DY) override;
+  String GetHintText() const override { return {}; }
+  // The whole check box acts as its one button: any point of its bounds.
+  bool IsButtonAtPoint(const TPoint& P) const override;
+  bool RepaintChanges(TWinControl* AControl, const TRect& AInnerRect,
+                      TcxCustomEditViewInfo* AOldViewInfo) override;
+  virtual void DrawCaption(TcxCanvas& ACanvas);
+
+  TRect CheckRect{};
+  TAlignment Alignment = TAlignment::taLeftJustify;
+  TcxEditBorderStyle CheckBorderStyle = TcxEditBorderStyle::ebsNone;
+  Integer CheckBorderOffset = 0;
+  TBitmap* Glyph = nullptr;  // the properties', not owned
+  Integer GlyphCount = 0;
+  bool IsGlyphValid = false;
+  TcxEditCheckState CheckState = TcxEditCheckState::ecsNormal;
+  // 0 when no visual style applies.
+  Integer ThemeState = 0;
+  TcxCheckBoxNullValueShowingStyle NullStyle = TcxCheckBoxNullValueShowingStyle::nssGrayedChecked;
+  TcxCheckBoxState State = TcxCheckBoxState::cbsUnchecked;
+  TRect FocusRect{};
+  Integer CaptionFlags = 0;
+  bool IsTextColorAssigned = false;
+  TcxContainer* Edit = nullptr;  // not owned
+};
+
+class TcxCustomCheckBoxViewData : public TcxCustomEditViewData {
+  TL_CLASS(TcxCustomCheckBoxViewData, TcxCustomEditViewData)
+ public:
+  using TcxCustomEditViewData::TcxCustomEditViewData;
+
+  TSize GetEditConstantPartSize(TcxCanvas& ACanvas,
+                                const TcxEditSizeProperties& AEditSizeProperties,
+                                TSize& AMinContentSize,
+                                TcxCustomEditViewInfo* AViewInfo = nullptr) override;
+  void Calculate(TcxCanvas& ACanvas, const TRect& ABounds, const TPoint& P, TcxMouseButton AButton,
+                 TShiftState AShift, TcxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) override;
+  // A check box never draws an editor frame.
+  TcxEditBorderStyle GetEffectiveBorderStyle() const override {
+    return TcxEditBorderStyle::ebsNone;
+  }
+
+  virtual void EditValueToDrawValue(TcxCanvas& ACanvas, const Variant& AEditValue,
+                                    TcxCustomEditViewInfo* AViewInfo);
+  // The caption's library text flags for an alignment.
+  virtual Integer GetDrawTextFlags(TAlignment AAlignment) const;
+
+  TcxCustomCheckBoxProperties* CheckProperties() const {
+    return dynamic_cast<TcxCustomCheckBoxProperties*>(Properties);
+  }
+  // The button visual style is there and this view asks for it.
+  bool IsThemeUsable() const;
+};
+
+// ---- the unit's check metrics ----
+
+// The system check size and mark mask, from the system check-box bitmap; once per process.
+void cxInitCheckBoxMetrics();
+TSize cxGetCheckBoxMetricsSize();
+// Black where the checked cell differs from the unchecked one, white elsewhere.
+TBitmap* cxGetCheckMarkMask();
+
+// ---- routines ----
+
+bool cxIsCheckGlyphValid(TBitmap* AGlyph, Integer AGlyphCount);
+TSize cxGetEditCheckSize(TcxCanvas& ACanvas, bool ANativeStyle, TBitmap* AGlyph,
+                         Integer AGlyphCount);
+// The strip image for a state; always inside the strip.
+Integer cxGetEditCheckGlyphIndex(TcxCheckBoxState AState, TcxEditCheckState ACheckState,
+                                 bool AGrayedSupported, Integer AGlyphCount);
+// Visual-style state 1..12 of a check (0 without a visual style).
+Integer cxGetCheckThemeState(TcxCheckBoxState AState, TcxCheckBoxNullValueShowingStyle ANullStyle,
+                             TcxEditCheckState ACheckState);
+UINT cxGetCheckFrameControlFlags(TcxCheckBoxState AState,
+                                 TcxCheckBoxNullValueShowingStyle ANullStyle,
+                                 TcxEditCheckState ACheckState, TcxEditBorderStyle ABorderStyle);
+TColor cxGetFlatCheckInteriorColor(TcxCheckBoxState AState,
+                                   TcxCheckBoxNullValueShowingStyle ANullStyle,
+                                   TcxEditCheckState ACheckState, bool AIsOffice11);
+
+struct TcxEditCheckDrawParams {
+  TRect CheckRect{};
+  TcxCheckBoxState State = TcxCheckBoxState::cbsUnchecked;
+  TcxCheckBoxNullValueShowingStyle NullStyle = TcxCheckBoxNullValueShowingStyle::nssGrayedChecked;
+  bool GrayedSupported = true;
+  bool Focused = false;
+  bool Designing = false;
+  bool DrawBackground = true;
+  TColor BackgroundColor = clWindow;
+  TColor BorderColor = clBtnShadow;
+  bool NativeStyle = false;
+  TcxEditBorderStyle BorderStyle = TcxEditBorderStyle::ebsNone;
+  Integer GlyphCount = 0;
+  TBitmap* Glyph = nullptr;
+  TcxEditCheckState CheckState = TcxEditCheckState::ecsNormal;
+};
+void cxDrawEditCheck(TcxCanvas& ACanvas, const TcxEditCheckDrawParams& AParams);
+
+// The check and the caption laid out in the client rectangle.
+void cxCalculateCheckBoxLayout(TcxCustomCheckBoxViewData& AViewData,
+                               TcxCustomCheckBoxViewInfo& AViewInfo, const TSize& ACheckSize);
+void cxCalculateCheckBoxFocusRect(TcxCustomCheckBoxViewData& AViewData,
+                                  TcxCustomCheckBoxViewInfo& AViewInfo, TcxCanvas& ACanvas);
+void cxPaintCheckBoxViewInfo(TcxCanvas& ACanvas, TcxCustomCheckBoxViewInfo& AViewInfo);
+
+namespace cxCheckBox {
+void Initialize();
+void Finalize();
+}  // namespace cxCheckBox
