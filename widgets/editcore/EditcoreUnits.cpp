@@ -5,6 +5,7 @@
 #include "widgets/editcore/cxEdit.h"
 #include "widgets/editcore/cxEditPaintUtils.h"
 #include "widgets/editcore/cxFormats.h"
+#include "widgets/editcore/cxTextEditControl.h"
 
 namespace {
 
@@ -13,6 +14,7 @@ const UnitEntry kEditcoreUnits[] = {
     {"cxFormats", cxFormats::Initialize, cxFormats::Finalize},
     {"cxEditPaintUtils", cxEditPaintUtils::Initialize, cxEditPaintUtils::Finalize},
     {"cxEdit", cxEdit::Initialize, cxEdit::Finalize},
+    {"cxTextEditControl", cxTextEditControl::Initialize, cxTextEditControl::Finalize},
 };
 UnitCounter gEditcore;
 

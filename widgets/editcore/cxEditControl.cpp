@@ -65,6 +65,8 @@ void TcxCustomEdit::Initialize() {
   FRepositoryItemLink =
       New<TcxEditRepositoryItemLink>(static_cast<IcxEditRepositoryItemHost*>(this));
   FProperties = GetPropertiesClass().Create(this);
+  // The container made its view info before there were properties to name the kind's class.
+  RecreateViewInfo();
   CreateInnerEdit();
   FDataBinding = GetDataBindingClass().Create(this);
   FEditValue = Variant();

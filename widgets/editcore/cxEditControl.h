@@ -231,6 +231,8 @@ class TcxCustomEdit : public TcxContainer,
   virtual bool CanKeyPressModifyEdit(Char& Key);
   // Whether Page Up, Page Down, the arrows, Home and End stay with the editor.
   virtual bool KeepsNavigationKeys(Word, TShiftState) { return false; }
+  // Whether the inner edit, rather than the view, shows the text; text kinds answer.
+  virtual bool ShowsTextByInnerEdit() { return false; }
   virtual void InnerEditWndProc(TMessage& Message);
   virtual void HookInnerEditWndProc();
   virtual void UnhookInnerEditWndProc();

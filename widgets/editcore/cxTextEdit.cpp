@@ -373,7 +373,8 @@ void TcxCustomTextEditProperties::PrepareDisplayValue(const Variant& AEditValue,
     ADisplayValue = Variant(PlainText(AEditValue));
     return;
   }
-  if (cxVarIsBlank(AEditValue)) {
+  // A new editor's value is unassigned: as blank as Null, not an error.
+  if (VarIsEmpty(AEditValue) || cxVarIsBlank(AEditValue)) {
     ADisplayValue = Variant(String());
     return;
   }

@@ -238,4 +238,6 @@ class TcxTextEditProperties : public TcxCustomTextEditProperties {
  public:
   using TcxCustomTextEditProperties::TcxCustomTextEditProperties;
   TcxCustomEditProperties* CreateSameClass() const override { return New<TcxTextEditProperties>(nullptr); }
+  // The text editor (in cxTextEditControl).
+  TcxCustomEditClass GetContainerClass() const override;
 };

@@ -5,6 +5,7 @@
 #include "platform/gdi/Text.h"
 #include "platform/user/User.h"
 #include "widgets/editcore/cxEditPaintUtils.h"
+#include "widgets/editcore/cxEditControl.h"
 #include "widgets/editcore/cxTextEdit.h"
 
 #include <algorithm>
@@ -69,6 +70,11 @@ void cxCalcTextEditTextRect(const TcxCustomTextEditViewData* AViewData, TRect& R
   if (AViewData->NoInset) return;
   ++R.Top;
   --R.Bottom;
+}
+
+bool TcxCustomTextEditViewData::InnerEditShowsText() const {
+  auto* edit = dynamic_cast<TcxCustomEdit*>(Edit);
+  return edit && edit->ShowsTextByInnerEdit();
 }
 
 void TcxCustomTextEditViewData::GetTextRect(TRect& R) const { cxCalcTextEditTextRect(this, R); }

@@ -87,7 +87,7 @@ class TcxCustomTextEditViewData : public TcxCustomEditViewData {
   // The view info's text from the value (empty when the value is hidden), then the selection colours.
   virtual void EditValueToDrawValue(TcxCanvas& ACanvas, const Variant& AEditValue, TcxCustomEditViewInfo* AViewInfo);
   // The editor's inner edit shows the text itself; False without an editor.
-  virtual bool InnerEditShowsText() const { return false; }
+  virtual bool InnerEditShowsText() const;
   virtual Integer GetMaxLineCount() const { return MaxLineCount; }
   virtual void CalculateTextLayout(TcxCanvas& ACanvas, TcxCustomTextEditViewInfo* AViewInfo);
   virtual void DisplayValueToDrawValue(const Variant& AValue, TcxCustomTextEditViewInfo* AViewInfo);

@@ -144,6 +144,12 @@ TRect Normalized(TRect R) {
 
 TcxContainer::TcxContainer(TComponent* AOwner) : TcxControl(AOwner) {}
 
+void TcxContainer::RecreateViewInfo() {
+  TcxContainerViewInfo* old = FViewInfo;
+  FViewInfo = GetViewInfoClass().Create();
+  if (old) old->Free();
+}
+
 void TcxContainer::AfterConstruction() {
   inherited::AfterConstruction();
   FStyles = GetStylesClass().Create(this, GetStyleClass());

@@ -206,6 +206,8 @@ class TcxContainer : public TcxControl {
  protected:
   // Descendants that create an inner control hand it over here; it stays theirs to free.
   void SetInnerControl(TWinControl* Value);
+  // A new view info of the class GetViewInfoClass answers now.
+  void RecreateViewInfo();
 
   void AlignControls(TControl* AControl, TRect& ARect) override;
   bool CanFocusOnClick() override;

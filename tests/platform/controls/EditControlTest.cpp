@@ -183,6 +183,27 @@ TEST_F(EditTest, NotificationsAndTextMessages) {
   EXPECT_STREQ(buf, "ab");
 }
 
+TEST_F(EditTest, TextIntoSmallOrMissingBuffersAndImeCharacters) {
+  Edit("abc");
+  char buf[8] = "zzzzzzz";
+  // No room even for the terminator: nothing written, nothing copied.
+  EXPECT_EQ(SendMessageA(edit, WM_GETTEXT, 0, reinterpret_cast<LPARAM>(buf)), 0);
+  EXPECT_EQ(buf[0], 'z');
+  EXPECT_EQ(SendMessageA(edit, WM_GETTEXT, 8, 0), 0);
+  EXPECT_EQ(SendMessageA(edit, WM_GETTEXT, 1, reinterpret_cast<LPARAM>(buf)), 0);
+  EXPECT_EQ(buf[0], 0);
+  EXPECT_EQ(SendMessageA(edit, WM_GETTEXT, 4, reinterpret_cast<LPARAM>(buf)), 3);
+  EXPECT_STREQ(buf, "abc");
+  // Positions exist for characters only; a deselect keeps the caret where it was.
+  EXPECT_EQ(SendMessageA(edit, EM_POSFROMCHAR, 3, 0), -1);
+  SetSel(1, 2);
+  SetSel(-1, 0);
+  EXPECT_EQ(Sel(), std::make_pair(2, 2));
+  // An IME character is typed as any other.
+  SendMessageA(edit, WM_IME_CHAR, 'x', 0);
+  EXPECT_EQ(Text(), "abxc");
+}
+
 TEST_F(EditTest, CaseNumberAndPasswordStyles) {
   Edit("", ES_AUTOHSCROLL | ES_UPPERCASE);
   Type("ab\xE9\xDF");   // é → É, ß has no capital

@@ -1,0 +1,935 @@
+#include "widgets/editcore/cxTextEditControl.h"
+
+#include "classlib/visual/Clipbrd.h"
+#include "platform/kernel/Units.h"
+#include "platform/user/User.h"
+#include "widgets/editcore/cxEditProperties.h"
+#include "widgets/foundation/cxVariants.h"
+
+#include <algorithm>
+
+// ---- inner edit ----
+
+TcxCustomInnerTextEdit::TcxCustomInnerTextEdit(TComponent* AOwner) : TCustomEdit(AOwner) {
+  SetBorderStyle(TBorderStyle::bsNone);
+  // The editor is the tab stop.
+  SetTabStop(false);
+  SetParentFont(false);
+  ApplyEchoMode();
+  FIsCreating = false;
+}
+
+TcxCustomEdit* TcxCustomInnerTextEdit::GetControlContainer() { return Container(); }
+
+TcxCustomTextEdit* TcxCustomInnerTextEdit::Container() const {
+  return dynamic_cast<TcxCustomTextEdit*>(GetOwner());
+}
+
+void TcxCustomInnerTextEdit::SetEditValue(const Variant& Value) {
+  const String old = GetText();
+  SetText(VarToStr(Value));
+  if (InState(TComponentStateItem::csDesigning) && !cxAreStringsEqual(old, GetText(), true) && OnChange)
+    OnChange(this);
+}
+
+void TcxCustomInnerTextEdit::LockBounds(bool ALock) {
+  if (ALock) ++FLockBoundsCount;
+  else if (FLockBoundsCount > 0) --FLockBoundsCount;
+}
+
+void TcxCustomInnerTextEdit::SafelySetFocus() {
+  const bool old = TCustomEdit::GetAutoSelect();
+  TCustomEdit::SetAutoSelect(false);
+  try {
+    if (CanFocus()) SetFocus();
+  } catch (...) {
+    TCustomEdit::SetAutoSelect(old);
+    throw;
+  }
+  TCustomEdit::SetAutoSelect(old);
+}
+
+Integer TcxCustomInnerTextEdit::GetSelStart() {
+  if (FImeCharCount > 0) return FSavedSelStart;
+  return HandleAllocated() ? TCustomEdit::GetSelStart() : 0;
+}
+
+Integer TcxCustomInnerTextEdit::GetSelLength() {
+  if (FImeCharCount > 0) return FSavedSelLength;
+  return HandleAllocated() ? TCustomEdit::GetSelLength() : 0;
+}
+
+void TcxCustomInnerTextEdit::SetSelStart(Integer Value) {
+  if (!HandleAllocated()) return;
+  if (FImeCharCount > 0) FSavedSelStart = Value;
+  else TCustomEdit::SetSelStart(Value);
+}
+
+void TcxCustomInnerTextEdit::SetSelLength(Integer Value) {
+  if (!HandleAllocated()) return;
+  if (FImeCharCount > 0) FSavedSelLength = Value;
+  else TCustomEdit::SetSelLength(Value);
+}
+
+void TcxCustomInnerTextEdit::SelectAll() {
+  if (HandleAllocated()) SendMessageA(GetHandle(), EM_SETSEL, 0, LPARAM(-1));
+}
+
+void TcxCustomInnerTextEdit::SetAlignment(TAlignment Value) {
+  TcxCustomTextEdit* c = Container();
+  if (c && c->GetActiveProperties()->GetUseLeftAlignmentOnEditing()) Value = TAlignment::taLeftJustify;
+  if (FAlignment == Value) return;
+  FAlignment = Value;
+  if (HandleAllocated()) RecreateWnd();
+}
+
+void TcxCustomInnerTextEdit::SetEchoMode(TcxEditEchoMode Value) {
+  FEchoMode = Value;
+  ApplyEchoMode();
+}
+
+void TcxCustomInnerTextEdit::SetPasswordChar(Char Value) {
+  FPasswordChar = Value;
+  if (FEchoMode == TcxEditEchoMode::eemPassword) ApplyEchoMode();
+}
+
+void TcxCustomInnerTextEdit::ApplyEchoMode() {
+  if (FEchoMode == TcxEditEchoMode::eemNormal) TCustomEdit::SetPasswordChar(0);
+  else TCustomEdit::SetPasswordChar(FPasswordChar != 0 ? FPasswordChar : Char('*'));
+}
+
+Integer TcxCustomInnerTextEdit::GetCaretCharIndex() {
+  const Integer n = Integer(GetText().size());
+  if (n == 0 || !HandleAllocated()) return 0;
+  POINT caret{};
+  GetCaretPos(&caret);
+  auto x = [this](Integer i) {
+    return Integer(int16_t(LOWORD(SendMessageA(GetHandle(), EM_POSFROMCHAR, WPARAM(i), 0))));
+  };
+  // The caret after the last character stands past every character's left edge.
+  if (caret.X > x(n - 1)) return n;
+  Integer lo = 0, hi = n - 1;
+  while (hi - lo >= 2) {
+    const Integer mid = (lo + hi) / 2;
+    if (x(mid) <= caret.X) lo = mid;
+    else hi = mid;
+  }
+  if (x(lo) == caret.X) return lo;
+  return x(hi) == caret.X ? hi : hi + 1;
+}
+
+void TcxCustomInnerTextEdit::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
+  if (FIsCreating || FLockBoundsCount > 0) return;
+  TcxCustomTextEdit* c = Container();
+  if (c) c->LockAlignControls(true);
+  try {
+    TCustomEdit::SetBounds(ALeft, ATop, AWidth, AHeight);
+  } catch (...) {
+    if (c) c->LockAlignControls(false);
+    throw;
+  }
+  if (c) c->LockAlignControls(false);
+}
+
+void TcxCustomInnerTextEdit::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  Params.Style &= ~DWORD(ES_CENTER | ES_RIGHT | WS_BORDER | WS_DLGFRAME | WS_THICKFRAME);
+  if (FAlignment == TAlignment::taRightJustify) Params.Style |= ES_RIGHT;
+  else if (FAlignment == TAlignment::taCenter) Params.Style |= ES_CENTER;
+  Params.Style |= ES_AUTOHSCROLL;
+  Params.ExStyle &= ~DWORD(WS_EX_CLIENTEDGE);
+}
+
+void TcxCustomInnerTextEdit::CreateWnd() {
+  if (TcxCustomTextEdit* c = Container()) c->SetRegionChanged();
+  inherited::CreateWnd();
+  ApplyMargins();
+}
+
+void TcxCustomInnerTextEdit::ApplyMargins() {
+  SendMessageA(GetHandle(), EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(0, 1));
+}
+
+void TcxCustomInnerTextEdit::WndProc(TMessage& Message) {
+  TcxCustomTextEdit* c = Container();
+  if (c && c->InnerControlMenuHandler(Message)) return;
+  switch (Message.Msg) {
+    case WM_ERASEBKGND:
+      Message.Result = 1;
+      return;
+    case WM_NCPAINT:
+      Message.Result = 0;
+      return;
+    case CM_WANTSPECIALKEY:
+      Message.Result = c ? c->Perform(CM_WANTSPECIALKEY, Message.WParam, Message.LParam) : 0;
+      return;
+    case WM_GETDLGCODE:
+      inherited::WndProc(Message);
+      Message.Result |= DLGC_WANTCHARS;
+      if (GetKeyState(VK_CONTROL) >= 0) Message.Result |= DLGC_WANTTAB;
+      if (c && (c->IsInplace() || c->HasShownPopup())) Message.Result |= DLGC_WANTALLKEYS;
+      return;
+    case WM_KEYDOWN: {
+      // A key the platform edit ignores (text and selection unchanged) still reaches the editor.
+      TcxInnerEditState state;
+      cxSaveInnerEditState(this, true, state);
+      FInternalUpdating = false;
+      TcxEditLifeGuard guard(this);
+      inherited::WndProc(Message);
+      if (!guard.Alive() || !c || FInternalUpdating || cxIsInnerEditStateChanged(this, state)) return;
+      Word key = Word(Message.WParam);
+      if (key != 0) c->DoAfterKeyDown(key, KeyDataToShiftState(Message.LParam));
+      return;
+    }
+    case WM_CHAR: {
+      TcxInnerEditState state;
+      cxSaveInnerEditState(this, true, state);
+      FInternalUpdating = false;
+      TcxEditLifeGuard guard(this);
+      inherited::WndProc(Message);
+      if (!guard.Alive()) return;
+      if (FImeCharCount > 0 && --FImeCharCount == 0 && HandleAllocated()) {
+        TCustomEdit::SetSelStart(FSavedSelStart);
+        TCustomEdit::SetSelLength(FSavedSelLength);
+      }
+      if (c && !FInternalUpdating && cxIsInnerEditStateChanged(this, state)) c->SetInnerEditShowing(false);
+      return;
+    }
+    case WM_IME_CHAR:
+      // One code page of single bytes: no character arrives as a lead and a trail byte.
+      FImeLastChar = Char(Byte(Message.WParam));
+      FImeCharCount = 1;
+      FSavedSelStart = TCustomEdit::GetSelStart();
+      FSavedSelLength = TCustomEdit::GetSelLength();
+      break;
+    case WM_CUT:
+      if (c) c->InnerCut();
+      Message.Result = 0;
+      return;
+    case WM_CLEAR:
+      if (c && !TCustomEdit::GetReadOnly()) c->InnerClear();
+      Message.Result = 0;
+      return;
+    case WM_PASTE:
+      if (c && !TCustomEdit::GetReadOnly()) c->InnerPaste();
+      Message.Result = 0;
+      return;
+    case WM_SETFOCUS:
+      inherited::WndProc(Message);
+      if (c && !c->IsDestroying() && !(c->HandleAllocated() && HWND(Message.WParam) == c->GetHandle()))
+        c->FocusChanged();
+      return;
+    case WM_KILLFOCUS:
+      inherited::WndProc(Message);
+      if (c && !c->IsDestroying()) c->FocusChanged();
+      return;
+    case WM_SIZE:
+      inherited::WndProc(Message);
+      if (HandleAllocated()) ApplyMargins();
+      return;
+    default:
+      break;
+  }
+  inherited::WndProc(Message);
+}
+
+void TcxCustomInnerTextEdit::KeyDown(Word& Key, TShiftState Shift) {
+  FInternalUpdating = false;
+  if (TcxCustomTextEdit* c = Container()) {
+    c->KeyDown(Key, Shift);
+    if (Key == 0) FInternalUpdating = true;
+  }
+}
+
+void TcxCustomInnerTextEdit::KeyUp(Word& Key, TShiftState Shift) {
+  FInternalUpdating = false;
+  if (Key == VK_TAB) Key = 0;
+  if (TcxCustomTextEdit* c = Container(); c && Key != 0) {
+    c->KeyUp(Key, Shift);
+    if (Key == 0) FInternalUpdating = true;
+  }
+}
+
+void TcxCustomInnerTextEdit::KeyPress(Char& Key) {
+  FInternalUpdating = false;
+  if (Key == Char(9)) Key = 0;
+  TcxCustomTextEdit* c = Container();
+  if (c && Key != 0) {
+    TcxEditLifeGuard guard(c);
+    c->KeyPress(Key);
+    if (!guard.Alive()) {
+      Key = 0;
+      return;
+    }
+    // Enter and Escape insert nothing; a stand-alone editor lets the platform beep on Enter.
+    if ((Key == Char(13) || Key == Char(27)) && (c->IsInplace() || (Key == Char(13) && !c->GetBeepOnEnter())))
+      Key = 0;
+  }
+  if (Key == 0) FInternalUpdating = true;
+}
+
+void TcxCustomInnerTextEdit::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TcxEditLifeGuard guard(this);
+  inherited::MouseDown(Button, Shift, X, Y);
+  if (TcxCustomTextEdit* c = Container(); c && guard.Alive()) c->InnerMouseDown(Button, Shift, X + GetLeft(), Y + GetTop());
+}
+
+void TcxCustomInnerTextEdit::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  TcxEditLifeGuard guard(this);
+  inherited::MouseMove(Shift, X, Y);
+  if (TcxCustomTextEdit* c = Container(); c && guard.Alive()) c->InnerMouseMove(Shift, X + GetLeft(), Y + GetTop());
+}
+
+void TcxCustomInnerTextEdit::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TcxEditLifeGuard guard(this);
+  inherited::MouseUp(Button, Shift, X, Y);
+  if (TcxCustomTextEdit* c = Container(); c && guard.Alive()) c->InnerMouseUp(Button, Shift, X + GetLeft(), Y + GetTop());
+}
+
+void TcxCustomInnerTextEdit::Click() {
+  TcxEditLifeGuard guard(this);
+  inherited::Click();
+  if (TcxCustomTextEdit* c = Container(); c && guard.Alive()) c->InnerClick();
+}
+
+void TcxCustomInnerTextEdit::DblClick() {
+  TcxEditLifeGuard guard(this);
+  inherited::DblClick();
+  if (TcxCustomTextEdit* c = Container(); c && guard.Alive()) c->InnerDblClick();
+}
+
+TL_DEFINE_CLASS(TcxCustomInnerTextEdit, [](auto&) {});
+
+// ---- text editor ----
+
+void TcxCustomTextEdit::Initialize() {
+  inherited::Initialize();
+  FBeepOnEnter = true;
+  FInnerEditShowing = false;
+  if (TcxCustomInnerTextEdit* inner = InnerTextEdit()) {
+    inner->SetColor(clWindow);
+    inner->SetOnChange({this, &TcxCustomTextEdit::InnerChanged});
+  }
+  SetBounds(GetLeft(), GetTop(), 121, 21);
+  if (const TcxCustomTextEditLookupDataClass c = ActiveProperties()->GetLookupDataClass(); c.Class) {
+    FLookupData = c.Create(this);
+    FLookupData->OnCurrentKeyChanged = {this, &TcxCustomTextEdit::LookupDataChanged};
+  }
+  PropertiesChanged(nullptr);
+}
+
+void TcxCustomTextEdit::BeforeDestruction() {
+  if (InnerTextEdit()) FSavedText = EditText();
+  FreeAndNil(FLookupData);
+  inherited::BeforeDestruction();
+}
+
+TcxCustomEditPropertiesClass TcxCustomTextEdit::GetPropertiesClass() {
+  return ClassOf<TcxCustomTextEditProperties, TcxCustomEditProperties, TPersistent*>();
+}
+
+TMetaClass<TWinControl, TComponent*> TcxCustomTextEdit::GetInnerEditClass() const {
+  return ClassOf<TcxCustomInnerTextEdit, TWinControl, TComponent*>();
+}
+
+String TcxCustomTextEdit::EditText() {
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  return inner ? inner->GetText() : FSavedText;
+}
+
+Variant TcxCustomTextEdit::GetDisplayValue() { return Variant(EditText()); }
+
+void TcxCustomTextEdit::SetInternalDisplayValue(const Variant& Value) {
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  if (!inner) return;
+  const bool old = FSyncing;
+  FSyncing = true;
+  try {
+    inner->SetText(VarToStr(Value));
+  } catch (...) {
+    FSyncing = old;
+    throw;
+  }
+  FSyncing = old;
+  UpdateDrawValue();
+}
+
+void TcxCustomTextEdit::SynchronizeDisplayValue() {
+  Variant dv;
+  ActiveProperties()->PrepareDisplayValue(EditValue(), dv, IsFocused());
+  SetInternalDisplayValue(dv);
+}
+
+void TcxCustomTextEdit::PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool) {
+  AEditValue = ActiveProperties()->TextToEditValue(VarToStr(ADisplayValue));
+}
+
+// The value is stored with the modified flags kept: posting still sees the text as edited.
+void TcxCustomTextEdit::ApplyDisplayValue(const Variant& ADisplayValue) {
+  Variant value;
+  SaveModifiedFlags();
+  TcxEditLifeGuard guard(this);
+  try {
+    PrepareEditValue(ADisplayValue, value, IsFocused());
+    InternalSetEditValue(value);
+  } catch (...) {
+    if (guard.Alive()) RestoreModifiedFlags();
+    throw;
+  }
+  if (guard.Alive()) RestoreModifiedFlags();
+}
+
+bool TcxCustomTextEdit::SetDisplayText(const String& AText) {
+  // One line: whatever follows a line break never reaches the text.
+  String text = AText;
+  if (const size_t br = text.find_first_of("\r\n"); br != String::npos) text.resize(br);
+  Variant v(text);
+  if (!ActiveProperties()->IsTextEditValueValid(v, IsFocused())) return false;
+  SetInternalDisplayValue(Variant(text));
+  return true;
+}
+
+// What the user typed changes the display text; the events fire once, after the view follows.
+void TcxCustomTextEdit::InnerChanged(TObject*) {
+  if (FSyncing) return;
+  TcxEditLifeGuard guard(this);
+  LockChangeEvents(true);
+  try {
+    ChangeHandler(this);
+    if (guard.Alive()) RegroupDigits();
+    if (guard.Alive()) UpdateDrawValue();
+  } catch (...) {
+    if (guard.Alive()) LockChangeEvents(false);
+    throw;
+  }
+  if (guard.Alive()) LockChangeEvents(false, true);
+}
+
+// A number typed into a kind that groups digits while editing is regrouped at once, the
+// caret staying after the same digit.
+void TcxCustomTextEdit::RegroupDigits() {
+  TcxCustomTextEditProperties* p = ActiveProperties();
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  if (!inner || !IsFocused() || !p->IsDigitGroupingWhileEditing() || !p->IsEditValueNumeric()) return;
+  String text = EditText();
+  Integer caret = inner->GetSelStart();
+  if (!cxRegroupThousandSeparators(text, caret) || text == EditText()) return;
+  SetInternalDisplayValue(Variant(text));
+  inner->SetSelStart(caret);
+}
+
+// ---- settings ----
+
+void TcxCustomTextEdit::PropertiesChanged(TObject* Sender) {
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  if (!inner || IsDestroying() || InState(TComponentStateItem::csDestroying)) return;
+  TcxCustomTextEditProperties* p = ActiveProperties();
+  if (UsesLookup()) {
+    FLookupData->RefreshList();
+    if (!FIsLookupSelecting) FLookupData->SyncWithEditText();
+  }
+  inner->SetAlignment(p->GetAlignment()->GetHorz());
+  if (!IsInplace()) inner->SetInnerAutoSelect(p->GetAutoSelect());
+  inner->SetCharCase(p->GetCharCase());
+  inner->SetEchoMode(p->GetEchoMode());
+  inner->SetHideSelection(p->GetHideSelection());
+  inner->SetImeMode(p->GetImeMode());
+  inner->SetImeName(p->GetImeName());
+  inner->SetMaxLength(std::max<Integer>(0, p->GetMaxLength()));
+  inner->SetOEMConvert(p->GetOEMConvert());
+  inner->SetPasswordChar(p->GetPasswordChar());
+  // A new format or case shows at once; text being edited is left as typed.
+  if (!IsFocused() && !InState(TComponentStateItem::csLoading)) SynchronizeDisplayValue();
+  inherited::PropertiesChanged(Sender);
+  UpdateDrawValue();
+}
+
+bool TcxCustomTextEdit::ShowsTextByInnerEdit() {
+  const TcxEditEditingStyle s = ActiveProperties()->GetEditingStyle();
+  if (s == TcxEditEditingStyle::esFixedList || s == TcxEditEditingStyle::esNoEdit) return false;
+  if (InState(TComponentStateItem::csDesigning)) return false;
+  return true;
+}
+
+void TcxCustomTextEdit::SetInnerEditShowing(bool AValue) {
+  if (!HandleAllocated() || FInnerEditShowing == AValue) return;
+  FInnerEditShowing = AValue;
+  RecalcViewAtCursor();
+  UpdateDrawValue();
+}
+
+void TcxCustomTextEdit::UpdateDrawValue() {
+  if (!HandleAllocated()) return;
+  if (auto* vi = dynamic_cast<TcxCustomTextEditViewInfo*>(EditViewInfo())) {
+    String text = EditText();
+    ActiveProperties()->DisplayValueToDisplayText(text);
+    vi->Text = text;
+    vi->SelStart = 0;
+    vi->SelLength = 0;
+  }
+  const RECT r{0, 0, GetWidth(), GetHeight()};
+  ::InvalidateRect(GetHandle(), &r, FALSE);
+}
+
+void TcxCustomTextEdit::AdjustInnerEditPosition() {
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  auto* vi = dynamic_cast<TcxCustomTextEditViewInfo*>(EditViewInfo());
+  if (!inner || !vi || FAdjusting) return;
+  FAdjusting = true;
+  TRect r = vi->TextRect;
+  if (r.IsEmpty()) r = vi->ClientRect;
+  if (IsInplace()) {
+    r.Top += 1;
+    r.Bottom -= 1;
+  }
+  const TRect now{inner->GetLeft(), inner->GetTop(), inner->GetLeft() + inner->GetWidth(),
+                  inner->GetTop() + inner->GetHeight()};
+  if (!(now == r)) {
+    inner->LockBounds(false);
+    inner->SetBounds(r.Left, r.Top, std::max(0, r.Width()), std::max(0, r.Height()));
+  }
+  FAdjusting = false;
+}
+
+// ---- keys ----
+
+bool TcxCustomTextEdit::KeepsNavigationKeys(Word Key, TShiftState) {
+  // The vertical keys stay when they may step the lookup items (handled below).
+  if (Key == VK_PRIOR || Key == VK_NEXT || Key == VK_UP || Key == VK_DOWN)
+    return UsesLookup() && CanNavigateLookupItems();
+  return Key == VK_LEFT || Key == VK_RIGHT || Key == VK_HOME || Key == VK_END;
+}
+
+bool TcxCustomTextEdit::IsEditorKey(Word Key, TShiftState Shift) {
+  if (inherited::IsEditorKey(Key, Shift) || Key == VK_DELETE) return true;
+  if (!UsesLookup() || !CanNavigateLookupItems() || HasShownPopup()) return false;
+  if (Key == VK_PRIOR || Key == VK_NEXT) return true;
+  return (Key == VK_UP || Key == VK_DOWN) && !Shift.Contains(TShiftStateItem::ssAlt);
+}
+
+bool TcxCustomTextEdit::GoLookup(Integer ADirection) {
+  const Variant before = FLookupData->GetCurrentKey();
+  TcxEditLifeGuard guard(this);
+  LockChangeEvents(true);
+  LockClick(true);
+  bool moved = false;
+  try {
+    FLookupData->Go(ADirection, false);
+    moved = guard.Alive() && !cxVariantsEqualLoose(before, FLookupData->GetCurrentKey());
+  } catch (...) {
+    if (guard.Alive()) {
+      LockClick(false);
+      LockChangeEvents(false);
+    }
+    throw;
+  }
+  if (!guard.Alive()) return false;
+  LockClick(false);
+  if (moved) {
+    SetModifiedAndClick();
+    Variant v(EditText());
+    if (guard.Alive() && ActiveProperties()->GetImmediatePost() &&
+        ActiveProperties()->IsTextEditValueValid(v, IsFocused()) && CanPostEditValue())
+      PostEditValue(true);
+  }
+  if (guard.Alive()) LockChangeEvents(false);
+  return moved;
+}
+
+bool TcxCustomTextEdit::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) {
+  if (inherited::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
+  if (!CanNavigateLookupItems(true) || HasShownPopup() || !UsesLookup() || !CheckInplaceFlags(0)) return false;
+  GoLookup(WheelDelta <= 0 ? cxLookupGoNext : cxLookupGoPrior);
+  return true;
+}
+
+void TcxCustomTextEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  const TcxEditEditingStyle style = ActiveProperties()->GetEditingStyle();
+  TcxEditLifeGuard guard(this);
+  if (style == TcxEditEditingStyle::esFixedList && (Key == VK_LEFT || Key == VK_RIGHT || Key == VK_DELETE)) {
+    SetInnerEditShowing(false);
+    DoAfterKeyDown(Key, Shift);
+    if (guard.Alive()) Key = 0;
+    return;
+  }
+  if (inner) inner->SetInternalUpdating(true);
+  const Word was = Key;
+  inherited::DoEditKeyDown(Key, Shift);
+  if (!guard.Alive()) return;
+  if (was == VK_RETURN && FInnerEditShowing) SelectAll();
+  if (Key == 0) return;
+  // The vertical keys (and Home and End of a fixed list) step the lookup items.
+  const bool ctrl = Shift.Contains(TShiftStateItem::ssCtrl);
+  Integer dir = -1;
+  switch (Key) {
+    case VK_PRIOR: dir = ctrl ? cxLookupGoFirst : cxLookupGoPageUp; break;
+    case VK_NEXT: dir = ctrl ? cxLookupGoLast : cxLookupGoPageDown; break;
+    case VK_UP: dir = cxLookupGoPrior; break;
+    case VK_DOWN: dir = cxLookupGoNext; break;
+    case VK_HOME: if (style == TcxEditEditingStyle::esFixedList) dir = cxLookupGoFirst; break;
+    case VK_END: if (style == TcxEditEditingStyle::esFixedList) dir = cxLookupGoLast; break;
+    default: break;
+  }
+  if (dir >= 0) {
+    if (UsesLookup() && CanNavigateLookupItems() && GoLookup(dir)) {
+      if (guard.Alive()) Key = 0;
+      return;
+    }
+    if (!guard.Alive()) return;
+    if (Key != VK_HOME && Key != VK_END) {
+      DoAfterKeyDown(Key, Shift);
+      if (guard.Alive()) Key = 0;
+      return;
+    }
+  }
+  // Left and Right collapse a selection to its near end rather than moving from the caret.
+  if ((Key == VK_LEFT || Key == VK_RIGHT) && !Shift.Contains(TShiftStateItem::ssShift) &&
+      GetSelLength() > 0) {
+    const Integer start = GetSelStart();
+    SetSelStartAndLength(Key == VK_LEFT ? start : start + GetSelLength(), 0);
+    SetInnerEditShowing(false);
+    Key = 0;
+    return;
+  }
+  if (Key == VK_LEFT || Key == VK_RIGHT || Key == VK_DELETE) SetInnerEditShowing(false);
+  if (Key == VK_END && GetSelLength() == 0 && style != TcxEditEditingStyle::esFixedList)
+    SetInnerEditShowing(false);
+  if (Key != 0 && inner) inner->SetInternalUpdating(false);
+}
+
+bool TcxCustomTextEdit::UsesLookup() {
+  return FLookupData && ActiveProperties()->UseLookupData() && FLookupData->GetItemCount() > 0;
+}
+
+void TcxCustomTextEdit::DoEditKeyPress(Char& Key) {
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  if (inner) inner->SetInternalUpdating(true);
+  TcxEditLifeGuard guard(this);
+  inherited::DoEditKeyPress(Key);
+  if (!guard.Alive() || Key == 0) return;
+  TcxCustomTextEditProperties* p = ActiveProperties();
+  const TcxEditEditingStyle style = p->GetEditingStyle();
+  FIsLookupSelecting = false;
+  bool found = false;
+  AsUserInput([&] {
+    if (style == TcxEditEditingStyle::esFixedList && Key == Char(8) && !p->GetAccumulateFixedListTyping()) {
+      Key = 0;
+      SetInnerEditShowing(false);
+      return;
+    }
+    const Variant previousKey = FLookupData ? FLookupData->GetCurrentKey() : Variant();
+    LockClick(true);
+    const String text = EditText();
+    const Integer start = GetSelStart(), len = GetSelLength();
+    const bool search = UsesLookup() && p->CanIncrementalSearch();
+    if (Key == Char(8) && search) {
+      // With a completion showing, the typed part loses its last character and is looked up again.
+      if (FInnerEditShowing && len > 0 && start > 1) found = IncrementalSearch(text.substr(0, size_t(start - 1)));
+      if (style == TcxEditEditingStyle::esFixedList) Key = 0;
+    } else if (Byte(Key) >= 32 && search &&
+               (style != TcxEditEditingStyle::esEdit || len > 0 || FInnerEditShowing ||
+                start == Integer(text.size()))) {
+      FIsLookupSelecting = true;
+      String candidate;
+      if (len > 0) candidate = text.substr(0, size_t(start)) + Key;
+      else if (style == TcxEditEditingStyle::esFixedList) candidate = FInnerEditShowing ? text + Key : String(1, Key);
+      else candidate = String(text).insert(size_t(start), 1, Key);
+      found = IncrementalSearch(candidate);
+      if (!found && style == TcxEditEditingStyle::esFixedList) found = IncrementalSearch(String(1, Key));
+      if (!found && style != TcxEditEditingStyle::esEdit) {
+        Key = 0;
+        if (style == TcxEditEditingStyle::esEditList && !EditText().empty()) SetInnerEditShowing(true);
+      }
+    }
+    LockClick(false);
+    if (FLookupData && !cxVariantsEqualLoose(FLookupData->GetCurrentKey(), previousKey)) SetModifiedAndClick();
+  });
+  if (!guard.Alive()) return;
+  if (found) Key = 0;
+  if (Key != 0 && inner) inner->SetInternalUpdating(false);
+}
+
+bool TcxCustomTextEdit::IncrementalSearch(String T) {
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  if (!FLookupData || !inner) return false;
+  String tail;
+  const bool found = !T.empty() && FLookupData->Locate(T, tail, false, false);
+  if (T.empty() && ActiveProperties()->GetEditingStyle() != TcxEditEditingStyle::esFixedList) inner->SetText("");
+  if (found) {
+    // The typed part takes the item's own letters; the completion stays selected.
+    inner->SetText(T + tail);
+    inner->SetSelStart(Integer(T.size()));
+    inner->SetSelLength(Integer(tail.size()));
+  }
+  if (HandleAllocated()) FInnerEditShowing = found;
+  UpdateDrawValue();
+  return found;
+}
+
+void TcxCustomTextEdit::LookupDataChanged(TObject*) {
+  if (!FLookupData) return;
+  String text;
+  FLookupData->GetDisplayText(FLookupData->GetCurrentKey(), text);
+  if (text == EditText() || !DoEditing()) return;
+  SaveModifiedFlags();
+  SetInternalDisplayValue(Variant(text));
+  RestoreModifiedFlags();
+  SetModifiedAndClick();
+  SelectAll();
+  RecalcViewAtCursor();
+}
+
+// ---- selection ----
+
+Integer TcxCustomTextEdit::GetSelStart() {
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  const TcxEditEditingStyle s = ActiveProperties()->GetEditingStyle();
+  if (!inner || s == TcxEditEditingStyle::esNoEdit || (s == TcxEditEditingStyle::esFixedList && !FInnerEditShowing))
+    return 0;
+  return inner->GetSelStart();
+}
+
+Integer TcxCustomTextEdit::GetSelLength() {
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  const TcxEditEditingStyle s = ActiveProperties()->GetEditingStyle();
+  if (!inner || s == TcxEditEditingStyle::esNoEdit || (s == TcxEditEditingStyle::esFixedList && !FInnerEditShowing))
+    return 0;
+  return inner->GetSelLength();
+}
+
+String TcxCustomTextEdit::GetSelText() {
+  const Integer start = GetSelStart(), len = GetSelLength();
+  const String text = EditText();
+  if (len <= 0 || start >= Integer(text.size())) return {};
+  return text.substr(size_t(start), size_t(len));
+}
+
+void TcxCustomTextEdit::SetSelStart(Integer Value) {
+  if (ActiveProperties()->GetEditingStyle() == TcxEditEditingStyle::esNoEdit) return;
+  if (TcxCustomInnerTextEdit* inner = InnerTextEdit()) inner->SetSelStart(Value);
+}
+
+void TcxCustomTextEdit::SetSelLength(Integer Value) {
+  if (ActiveProperties()->GetEditingStyle() == TcxEditEditingStyle::esNoEdit) return;
+  if (TcxCustomInnerTextEdit* inner = InnerTextEdit()) inner->SetSelLength(Value);
+}
+
+void TcxCustomTextEdit::SetSelStartAndLength(Integer AStart, Integer ALength) {
+  SetSelStart(AStart);
+  SetSelLength(ALength);
+}
+
+void TcxCustomTextEdit::SetSelText(const String& Value) {
+  String text;
+  Integer caret = 0;
+  if (!CanChangeSelText(Value, text, caret)) return;
+  if (!SetDisplayText(text)) return;
+  SetSelStartAndLength(caret, 0);
+}
+
+void TcxCustomTextEdit::SelectAll() {
+  if (TcxCustomInnerTextEdit* inner = InnerTextEdit()) inner->SelectAll();
+}
+
+void TcxCustomTextEdit::ClearSelection() {
+  const Integer start = GetSelStart(), len = GetSelLength();
+  if (len <= 0) return;
+  String text = EditText();
+  text.erase(size_t(start), size_t(len));
+  if (SetDisplayText(text)) SetSelStartAndLength(start, 0);
+}
+
+bool TcxCustomTextEdit::CanChangeSelText(const String& AText, String& ANewText, Integer& ANewSelStart) {
+  TcxCustomTextEditProperties* p = ActiveProperties();
+  const TcxEditEditingStyle style = p->GetEditingStyle();
+  if (IsUserInput() && style == TcxEditEditingStyle::esNoEdit) return false;
+  if (style == TcxEditEditingStyle::esFixedList || style == TcxEditEditingStyle::esNoEdit) SelectAll();
+  const String text = EditText();
+  const Integer start = std::min<Integer>(GetSelStart(), Integer(text.size()));
+  const Integer end = std::min<Integer>(start + GetSelLength(), Integer(text.size()));
+  const Integer limit = p->GetMaxLength();
+  if (IsUserInput() && style == TcxEditEditingStyle::esEdit && limit >= 1) {
+    String head = text.substr(0, size_t(start)) + AText;
+    if (Integer(head.size()) > limit) head.resize(size_t(limit));
+    if (Integer(head.size()) < start) return false;
+    ANewText = head + text.substr(size_t(end));
+    if (Integer(ANewText.size()) > limit) ANewText.resize(size_t(limit));
+    ANewSelStart = Integer(head.size());
+  } else if (style == TcxEditEditingStyle::esFixedList) {
+    ANewText = AText;
+    ANewSelStart = Integer(AText.size());
+  } else {
+    ANewText = text.substr(0, size_t(start)) + AText + text.substr(size_t(end));
+    ANewSelStart = start + Integer(AText.size());
+  }
+  Variant v(ANewText);
+  if (!p->IsTextEditValueValid(v, IsFocused())) return false;
+  if (IsUserInput() && !DoEditing()) return false;
+  ANewText = VarToStr(v);
+  return true;
+}
+
+// ---- clipboard ----
+
+void TcxCustomTextEdit::CopyToClipboard() {
+  const TcxEditEditingStyle s = ActiveProperties()->GetEditingStyle();
+  if (s == TcxEditEditingStyle::esFixedList || s == TcxEditEditingStyle::esNoEdit) SelectAll();
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  if (inner && GetSelLength() > 0) inner->CopyToClipboard();
+}
+
+void TcxCustomTextEdit::CutToClipboard() {
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  if (!inner || GetSelLength() == 0) return;
+  if (IsUserInput()) {
+    String text;
+    Integer caret = 0;
+    if (!CanChangeSelText("", text, caret)) return;
+    TMessage m{WM_CUT, 0, 0, 0};
+    inner->CallDefWndProc(m);
+  } else {
+    inner->CopyToClipboard();
+    SetSelText("");
+  }
+}
+
+void TcxCustomTextEdit::PasteFromClipboard() {
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  if (!inner || !Clipboard->HasFormat(CF_TEXT)) return;
+  String pasted = Clipboard->GetAsText();
+  // A single-line text ends at its first line break.
+  if (const size_t br = pasted.find_first_of("\r\n"); br != String::npos) pasted.resize(br);
+  if (IsUserInput()) {
+    String text;
+    Integer caret = 0;
+    if (!CanChangeSelText(pasted, text, caret)) return;
+    TMessage m{WM_PASTE, 0, 0, 0};
+    inner->CallDefWndProc(m);
+  } else {
+    SetSelText(pasted);
+  }
+}
+
+void TcxCustomTextEdit::InnerCut() {
+  AsUserInput([&] {
+    if (InnerTextEdit()->TCustomEdit::GetReadOnly()) CopyToClipboard();
+    else CutToClipboard();
+  });
+}
+
+void TcxCustomTextEdit::InnerMouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  InnerControlMouseDown = true;
+  TcxEditLifeGuard guard(this);
+  try {
+    MouseDown(Button, Shift, X, Y);
+  } catch (...) {
+    if (guard.Alive()) InnerControlMouseDown = false;
+    throw;
+  }
+  if (guard.Alive()) InnerControlMouseDown = false;
+}
+
+void TcxCustomTextEdit::InnerClear() { AsUserInput([&] { ClearSelection(); }); }
+
+void TcxCustomTextEdit::InnerPaste() { AsUserInput([&] { PasteFromClipboard(); }); }
+
+// ---- activation and messages ----
+
+void TcxCustomTextEdit::Activate(TcxCustomEditData*& AEditData) {
+  TcxEditLifeGuard guard(this);
+  inherited::Activate(AEditData);
+  if (!guard.Alive() || !HandleAllocated()) return;
+  SetSelStart(0);
+  if (ActiveProperties()->GetAutoSelect()) SelectAll();
+}
+
+void TcxCustomTextEdit::InnerEditWndProc(TMessage& Message) {
+  inherited::InnerEditWndProc(Message);
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  if (Message.Msg == WM_SETFOCUS && inner && inner->GetInnerAutoSelect()) SelectAll();
+}
+
+void TcxCustomTextEdit::UnhookInnerEditWndProc() {
+  inherited::UnhookInnerEditWndProc();
+}
+
+void TcxCustomTextEdit::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_GETTEXT: {
+      // No room, not even for the terminator: nothing is copied.
+      char* out = reinterpret_cast<char*>(Message.LParam);
+      const Integer size = Integer(Message.WParam);
+      if (size <= 0 || !out) {
+        Message.Result = 0;
+        return;
+      }
+      const String text = GetProperties() ? EditText() : FSavedText;
+      const Integer n = std::min<Integer>(Integer(text.size()), size - 1);
+      std::copy_n(text.data(), size_t(n), out);
+      out[n] = 0;
+      Message.Result = n;
+      return;
+    }
+    case WM_GETTEXTLENGTH:
+      Message.Result = LRESULT((GetProperties() ? EditText() : FSavedText).size());
+      return;
+    case WM_SETTEXT:
+      if (FSettingText) break;
+      FSettingText = true;
+      try {
+        const char* t = reinterpret_cast<const char*>(Message.LParam);
+        Message.Result = SetDisplayText(t ? String(t) : String()) ? 1 : 0;
+      } catch (...) {
+        FSettingText = false;
+        throw;
+      }
+      FSettingText = false;
+      return;
+    case WM_CLEAR:
+      if (!ActiveProperties()->GetReadOnly() && DataBinding()->CanModify()) AsUserInput([&] { ClearSelection(); });
+      Message.Result = 0;
+      return;
+    default:
+      break;
+  }
+  inherited::WndProc(Message);
+}
+
+// ---- the published editor ----
+
+TcxCustomEditPropertiesClass TcxTextEdit::GetPropertiesClass() {
+  return ClassOf<TcxTextEditProperties, TcxCustomEditProperties, TPersistent*>();
+}
+
+TcxCustomEditClass TcxTextEditProperties::GetContainerClass() const {
+  return ClassOf<TcxTextEdit, TcxCustomEdit, TComponent*, bool>();
+}
+
+TL_DEFINE_CLASS(TcxCustomTextEdit, [](auto&) {});
+TL_DEFINE_CLASS(TcxTextEdit, [](auto& c) {
+  using T = TcxTextEdit;
+  c.Property("BeepOnEnter", &T::GetBeepOnEnter, &T::SetBeepOnEnter).Default(true);
+  c.Property("Properties", &T::GetTextProperties);
+});
+
+namespace cxTextEditControl {
+
+namespace {
+UnitCounter gTextEdit;
+}  // namespace
+
+void Initialize() {
+  if (!gTextEdit.Enter()) return;
+  GetRegisteredEditProperties()->Register(&TcxTextEditProperties::StaticClass(),
+                                          "TextEdit|Represents a single line text editor");
+  RegisterClass(TcxTextEdit::StaticClass());
+}
+
+void Finalize() {
+  if (!gTextEdit.Leave()) return;
+  UnRegisterClass(TcxTextEdit::StaticClass());
+  if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxTextEditProperties::StaticClass());
+}
+
+}  // namespace cxTextEditControl
