@@ -1,0 +1,302 @@
+#include "widgets/editors/cxButtonGroup.h"
+
+#include <algorithm>
+
+// ---- Layout ---------------------------------------------------------------------------------
+
+Integer cxButtonGroupColumnCount(Integer ACount, Integer AColumnsAsked) {
+  if (ACount <= 0) return 0;
+  const Integer c = std::max<Integer>(1, std::min(AColumnsAsked, ACount));
+  const Integer rows = (ACount + c - 1) / c;
+  return (ACount + rows - 1) / rows;
+}
+
+Integer cxButtonGroupRowCount(Integer ACount, Integer AColumns) {
+  if (ACount <= 0 || AColumns <= 0) return 0;
+  return (ACount + AColumns - 1) / AColumns;
+}
+
+std::vector<TRect> cxButtonGroupItemRects(Integer ACount, Integer AColumns, const TRect& AArea, Integer ASpacing) {
+  std::vector<TRect> rects;
+  const Integer rows = cxButtonGroupRowCount(ACount, AColumns);
+  if (rows == 0) return rects;
+  const Integer w = std::max<Integer>(0, AArea.Right - AArea.Left);
+  const Integer h = std::max<Integer>(0, AArea.Bottom - AArea.Top);
+  const Integer colWidth = std::max<Integer>(0, (w - (AColumns - 1) * ASpacing) / AColumns);
+  const Integer rowHeight = h / rows;
+  const Integer top = AArea.Top + (h % rows) / 2;
+  rects.reserve(size_t(ACount));
+  for (Integer i = 0; i < ACount; ++i) {
+    const Integer col = i / rows, row = i % rows;
+    const Integer left = AArea.Left + col * (colWidth + ASpacing);
+    const Integer y = top + row * rowHeight;
+    rects.push_back(TRect{left, y, left + colWidth, y + rowHeight});
+  }
+  return rects;
+}
+
+// ---- Items ----------------------------------------------------------------------------------
+
+void TcxButtonGroupItem::Assign(TPersistent* Source) {
+  if (auto* s = dynamic_cast<TcxButtonGroupItem*>(Source)) {
+    SetCaption(s->FCaption);
+    SetEnabled(s->FEnabled);
+    FTag = s->FTag;
+    return;
+  }
+  inherited::Assign(Source);
+}
+
+void TcxButtonGroupItem::SetCaption(const String& Value) {
+  if (FCaption == Value) return;
+  FCaption = Value;
+  Changed(false);
+}
+
+void TcxButtonGroupItem::SetEnabled(bool Value) {
+  if (FEnabled == Value) return;
+  FEnabled = Value;
+  Changed(false);
+}
+
+void TcxButtonGroupItems::Notify(TCollectionItem* Item, TCollectionNotification Action) {
+  inherited::Notify(Item, Action);
+  FSingle = UpdateCount() == 0;
+  FChangedIndex = Item ? Item->GetIndex() : -1;
+  FChangeKind = Action == TCollectionNotification::cnAdded ? TcxButtonGroupChangeKind::bgcAdded
+                                                             : TcxButtonGroupChangeKind::bgcRemoved;
+}
+
+void TcxButtonGroupItems::Update(TCollectionItem* Item) {
+  inherited::Update(Item);
+  if (Item) {
+    FChangedIndex = Item->GetIndex();
+    FChangeKind = TcxButtonGroupChangeKind::bgcChanged;
+  } else if (!FSingle) {
+    FChangedIndex = -1;
+    FChangeKind = TcxButtonGroupChangeKind::bgcAll;
+  }
+  FSingle = false;
+  if (auto* p = dynamic_cast<TcxCustomEditProperties*>(GetOwner())) p->NotifyChanged();
+  FChangedIndex = -1;
+  FChangeKind = TcxButtonGroupChangeKind::bgcAll;
+}
+
+// ---- Properties -----------------------------------------------------------------------------
+
+TcxCustomButtonGroupProperties::TcxCustomButtonGroupProperties(TPersistent* AOwner)
+    : TcxCustomGroupBoxProperties(AOwner) {}
+
+void TcxCustomButtonGroupProperties::AfterConstruction() {
+  inherited::AfterConstruction();
+  FItems = New<TcxButtonGroupItems>(this, GetItemClass());
+}
+
+void TcxCustomButtonGroupProperties::BeforeDestruction() {
+  inherited::BeforeDestruction();
+  FreeAndNil(FItems);
+}
+
+TCollectionItemClass TcxCustomButtonGroupProperties::GetItemClass() const {
+  return ClassOf<TcxButtonGroupItem, TCollectionItem, TCollection*>();
+}
+
+void TcxCustomButtonGroupProperties::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TcxCustomButtonGroupProperties*>(Source);
+  if (!s) {
+    inherited::Assign(Source);
+    return;
+  }
+  BeginUpdate();
+  try {
+    inherited::Assign(Source);
+    SetColumns(s->FColumns);
+    FItems->Assign(s->FItems);
+    SetWordWrap(s->FWordWrap);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+TcxCustomEditProperties* TcxCustomButtonGroupProperties::CreateSameClass() const {
+  return New<TcxCustomButtonGroupProperties>(nullptr);
+}
+
+void TcxCustomButtonGroupProperties::SetColumns(Integer Value) {
+  Value = std::max<Integer>(1, Value);
+  if (FColumns == Value) return;
+  FColumns = Value;
+  Changed();
+}
+
+void TcxCustomButtonGroupProperties::SetWordWrap(bool Value) {
+  if (FWordWrap == Value) return;
+  FWordWrap = Value;
+  Changed();
+}
+
+// ---- Control --------------------------------------------------------------------------------
+
+void TcxCustomButtonGroup::Initialize() {
+  inherited::Initialize();
+  SetTabStop(true);
+}
+
+void TcxCustomButtonGroup::BeforeDestruction() {
+  FButtons.clear();  // the children go with the control
+  inherited::BeforeDestruction();
+}
+
+Integer TcxCustomButtonGroup::IndexOfButton(const TControl* AButton) const {
+  for (size_t i = 0; i < FButtons.size(); ++i)
+    if (FButtons[i] == AButton) return Integer(i);
+  return -1;
+}
+
+bool TcxCustomButtonGroup::IsInternalControl(const TControl* AControl) const {
+  return IndexOfButton(AControl) >= 0 || inherited::IsInternalControl(AControl);
+}
+
+bool TcxCustomButtonGroup::IsFocused() const {
+  if (inherited::IsFocused()) return true;
+  for (TWinControl* b : FButtons)
+    if (b->Focused()) return true;
+  return false;
+}
+
+TWinControl* TcxCustomButtonGroup::CreateButton() { return nullptr; }
+
+void TcxCustomButtonGroup::InitializeButton(TWinControl* AButton) {
+  AButton->SetParentShowHint(false);
+  AButton->SetParent(this);
+}
+
+void TcxCustomButtonGroup::SetButtonCount(Integer Value) {
+  auto* items = ButtonGroupProperties()->GetItems();
+  const Integer index = items->ChangedIndex();
+  const auto kind = items->ChangeKind();
+  auto make = [this](Integer at) {
+    TWinControl* b = CreateButton();
+    if (!b) return false;
+    FButtons.insert(FButtons.begin() + at, b);
+    InitializeButton(b);
+    return true;
+  };
+  if (kind == TcxButtonGroupChangeKind::bgcAdded && index >= 0 && index <= ButtonCount() &&
+      ButtonCount() + 1 == Value) {
+    make(index);
+    return;
+  }
+  if (kind == TcxButtonGroupChangeKind::bgcRemoved && index >= 0 && index < ButtonCount() &&
+      ButtonCount() - 1 == Value) {
+    TWinControl* b = FButtons[size_t(index)];
+    FButtons.erase(FButtons.begin() + index);
+    b->Free();
+    return;
+  }
+  while (ButtonCount() < Value)
+    if (!make(ButtonCount())) return;
+  while (ButtonCount() > Value) {
+    TWinControl* b = FButtons.back();
+    FButtons.pop_back();
+    b->Free();
+  }
+}
+
+void TcxCustomButtonGroup::UpdateButtons() {
+  auto* items = ButtonGroupProperties()->GetItems();
+  SetButtonCount(items->Count());
+  for (Integer i = 0; i < ButtonCount() && i < items->Count(); ++i) {
+    Buttons(i)->SetEnabled(GetEnabled() && items->Items(i)->GetEnabled());
+    Buttons(i)->SetCursor(GetCursor());
+  }
+  ArrangeButtons();
+}
+
+TRect TcxCustomButtonGroup::ItemArea() {
+  TRect area = GetClientRect();
+  AdjustClientRect(area);
+  return area;
+}
+
+std::vector<TRect> TcxCustomButtonGroup::ItemRects() {
+  auto* p = ButtonGroupProperties();
+  return cxButtonGroupItemRects(p->GetItems()->Count(), p->ColumnCount(), ItemArea(), kColumnSpacing);
+}
+
+void TcxCustomButtonGroup::ArrangeButtons() {
+  const std::vector<TRect> rects = ItemRects();
+  for (size_t i = 0; i < FButtons.size() && i < rects.size(); ++i) FButtons[i]->SetBoundsRect(rects[i]);
+}
+
+void TcxCustomButtonGroup::PropertiesChanged(TObject* Sender) {
+  inherited::PropertiesChanged(Sender);
+  if (!InState(TComponentStateItem::csLoading) && !IsDestroying()) UpdateButtons();
+}
+
+void TcxCustomButtonGroup::Resize() {
+  inherited::Resize();
+  if (!IsDestroying()) ArrangeButtons();
+}
+
+void TcxCustomButtonGroup::CreateWnd() {
+  inherited::CreateWnd();
+  UpdateButtons();
+}
+
+bool TcxCustomButtonGroup::FocusNeighbour(Integer AIndex, Word Key) {
+  auto* p = ButtonGroupProperties();
+  const Integer n = p->GetItems()->Count();
+  const Integer rows = p->RowCount();
+  if (rows == 0 || AIndex < 0 || AIndex >= n || AIndex >= ButtonCount()) return false;
+  const Integer col = AIndex / rows, row = AIndex % rows;
+  Integer target = -1;
+  switch (Key) {
+    case VK_LEFT:
+      if (col > 0) target = AIndex - rows;
+      break;
+    case VK_UP:
+      if (row > 0) target = AIndex - 1;
+      break;
+    case VK_RIGHT:
+      if (AIndex + rows < n) target = AIndex + rows;
+      break;
+    case VK_DOWN:
+      if (row < rows - 1 && AIndex + 1 < n) target = AIndex + 1;
+      break;
+    default:
+      return false;
+  }
+  if (target < 0 || target >= ButtonCount() || !Buttons(target)->CanFocus()) return false;
+  Buttons(target)->SetFocus();
+  return true;
+}
+
+void TcxCustomButtonGroup::DoEditKeyDown(Word& Key, TShiftState Shift) {
+  for (Integer i = 0; i < ButtonCount(); ++i)
+    if (Buttons(i)->Focused()) {
+      if (FocusNeighbour(i, Key)) {
+        Key = 0;
+        return;
+      }
+      break;
+    }
+  inherited::DoEditKeyDown(Key, Shift);
+}
+
+TL_DEFINE_CLASS(TcxButtonGroupItem, [](auto& c) {
+  using T = TcxButtonGroupItem;
+  c.Property("Caption", &T::GetCaption, &T::SetCaption);
+  c.Property("Enabled", &T::GetEnabled, &T::SetEnabled).Default(true);
+  c.Property("Tag", &T::GetTag, &T::SetTag).Default(0);
+})
+TL_DEFINE_CLASS(TcxButtonGroupItems)
+TL_DEFINE_CLASS(TcxCustomButtonGroupProperties, [](auto& c) {
+  using T = TcxCustomButtonGroupProperties;
+  c.Property("Columns", &T::GetColumns, &T::SetColumns).Default(1);
+  c.Property("Items", &T::GetItems, &T::SetItems);
+  c.Property("WordWrap", &T::GetWordWrap, &T::SetWordWrap).Default(false);
+})
+TL_DEFINE_CLASS(TcxCustomButtonGroup)
