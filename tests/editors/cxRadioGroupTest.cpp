@@ -222,6 +222,44 @@ TEST_F(RadioGroup, ClickArrowsTabAndAccelerator) {
   EXPECT_TRUE(group->IsFocused()) << "a focused button counts as the group's focus";
 }
 
+TEST_F(RadioGroup, ViewHoldsEachItemAndPaintsGlyphsInPlace) {
+  P()->SetColumns(2);
+  AddItems({"a", "b", "c"});
+  Item(2)->SetEnabled(false);
+  group->SetItemIndex(1);
+  form->Show();
+  Pump();
+  auto* info = dynamic_cast<TcxCustomRadioGroupViewInfo*>(group->ViewInfo());
+  ASSERT_NE(info, nullptr);
+  ASSERT_EQ(info->ButtonCount(), 3);
+  const auto rects = group->ItemRects();
+  using BS = TcxEditButtonState;
+  const BS states[] = {BS::ebsNormal, BS::ebsPressed, BS::ebsDisabled};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(info->Button(i)->Bounds, rects[size_t(i)]) << i;
+    EXPECT_EQ(info->Button(i)->Column, i / 2) << i;
+    EXPECT_EQ(info->Button(i)->Row, i % 2) << i;
+    EXPECT_EQ(info->Button(i)->State, states[i]) << i;
+  }
+  EXPECT_EQ(info->DownIndex, 1);
+  // In place, the view draws each glyph itself: the checked one has its dot.
+  info->IsInplace = true;
+  info->BackgroundColor = clWhite;
+  Owned<TBitmap> paper = Strip(185, 105, clWhite);
+  TcxCanvas c(paper->Canvas());
+  info->Paint(c);
+  const TPoint size = info->Painter->RadioButtonSize();
+  auto centre = [&](int i) {
+    const TRect g = info->GlyphRect(i, TSize{size.X, size.Y});
+    return GetPixel(paper->Canvas()->GetHandle(), (g.Left + g.Right) / 2, (g.Top + g.Bottom) / 2);
+  };
+  EXPECT_NE(centre(1), centre(0));
+  EXPECT_NE(centre(1), COLORREF(0xFFFFFF));
+  const TRect g0 = info->GlyphRect(0, TSize{size.X, size.Y});
+  EXPECT_EQ(g0.Left, rects[0].Left + 1) << "one pixel right of a bordered box's item";
+  EXPECT_EQ(g0.Top, rects[0].Top + (rects[0].Height() - size.Y) / 2);
+}
+
 TEST_F(RadioGroup, PostedFocusMessageAndWindowDescription) {
   AddItems({"a", "b"});
   ShowFocusingOutside();

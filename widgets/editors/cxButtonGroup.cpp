@@ -1,5 +1,7 @@
 #include "widgets/editors/cxButtonGroup.h"
 
+#include "platform/gdi/Gdi.h"
+
 #include <algorithm>
 
 // ---- Layout ---------------------------------------------------------------------------------
@@ -124,6 +126,53 @@ TcxCustomEditProperties* TcxCustomButtonGroupProperties::CreateSameClass() const
   return New<TcxCustomButtonGroupProperties>(nullptr);
 }
 
+TcxCustomEditViewDataClass TcxCustomButtonGroupProperties::GetViewDataClass() const {
+  return ClassOf<TcxButtonGroupViewData, TcxCustomEditViewData, TcxCustomEditProperties*, TcxCustomEditStyle*, bool>();
+}
+
+TcxCustomEditViewInfoClass TcxCustomButtonGroupProperties::GetViewInfoClass() const {
+  return ClassOf<TcxButtonGroupViewInfo, TcxCustomEditViewInfo>();
+}
+
+// ---- View -----------------------------------------------------------------------------------
+
+void TcxButtonGroupViewData::Calculate(TcxCanvas& ACanvas, const TRect& ABounds, const TPoint& P,
+                                       TcxMouseButton AButton, TShiftState AShift, TcxCustomEditViewInfo* AViewInfo,
+                                       bool AIsMouseEvent) {
+  inherited::Calculate(ACanvas, ABounds, P, AButton, AShift, AViewInfo, AIsMouseEvent);
+  auto* info = dynamic_cast<TcxButtonGroupViewInfo*>(AViewInfo);
+  auto* props = dynamic_cast<TcxCustomButtonGroupProperties*>(Properties);
+  if (!info || !props) return;
+  info->DownIndex = DownIndex;
+  info->WordWrap = props->GetWordWrap();
+  info->Painter = Style ? Style->GetLookAndFeel()->GetPainter() : nullptr;
+  TcxButtonGroupItems* items = props->GetItems();
+  const Integer columns = props->ColumnCount();
+  const Integer rows = props->RowCount();
+  const std::vector<TRect> rects =
+      cxButtonGroupItemRects(items->Count(), columns, info->ClientRect, TcxCustomButtonGroup::kColumnSpacing);
+  info->ButtonsInfo.clear();
+  for (Integer i = 0; i < Integer(rects.size()); ++i) {
+    Owned<TcxEditButtonViewInfo> b(static_cast<TcxEditButtonViewInfo*>(info->GetButtonsViewInfoClass().Create()));
+    auto* g = static_cast<TcxGroupBoxButtonViewInfo*>(b.get());
+    g->Bounds = g->VisibleBounds = rects[size_t(i)];
+    g->ButtonIndex = g->ButtonVisibleIndex = i;
+    g->Caption = items->Items(i)->GetCaption();
+    g->Column = i / rows;
+    g->Row = i % rows;
+    g->NativeStyle = NativeStyle;
+    if (!Enabled || !items->Items(i)->GetEnabled())
+      g->State = TcxEditButtonState::ebsDisabled;
+    else if (i == DownIndex)
+      g->State = TcxEditButtonState::ebsPressed;
+    else if (!AIsMouseEvent || !PtInRect(&rects[size_t(i)], P))
+      g->State = TcxEditButtonState::ebsNormal;
+    else
+      g->State = TcxEditButtonState::ebsSelected;
+    info->ButtonsInfo.push_back(std::move(b));
+  }
+}
+
 void TcxCustomButtonGroupProperties::SetColumns(Integer Value) {
   Value = std::max<Integer>(1, Value);
   if (FColumns == Value) return;
@@ -142,6 +191,11 @@ void TcxCustomButtonGroupProperties::SetWordWrap(bool Value) {
 void TcxCustomButtonGroup::Initialize() {
   inherited::Initialize();
   SetTabStop(true);
+}
+
+void TcxCustomButtonGroup::InitializeViewData(TcxCustomEditViewData* AViewData) {
+  inherited::InitializeViewData(AViewData);
+  if (auto* vd = dynamic_cast<TcxButtonGroupViewData*>(AViewData)) vd->DownIndex = GetDownIndex();
 }
 
 void TcxCustomButtonGroup::BeforeDestruction() {
@@ -300,3 +354,5 @@ TL_DEFINE_CLASS(TcxCustomButtonGroupProperties, [](auto& c) {
   c.Property("WordWrap", &T::GetWordWrap, &T::SetWordWrap).Default(false);
 })
 TL_DEFINE_CLASS(TcxCustomButtonGroup)
+TL_DEFINE_CLASS(TcxButtonGroupViewInfo)
+TL_DEFINE_CLASS(TcxButtonGroupViewData)

@@ -5,6 +5,7 @@
 
 #include "classlib/core/Collections.h"
 #include "widgets/editors/cxGroupBox.h"
+#include "widgets/foundation/cxLookAndFeelPainters.h"
 
 #include <vector>
 
@@ -67,6 +68,8 @@ class TcxCustomButtonGroupProperties : public TcxCustomGroupBoxProperties {
   void BeforeDestruction() override;
   void Assign(TPersistent* Source) override;
   TcxCustomEditProperties* CreateSameClass() const override;
+  TcxCustomEditViewDataClass GetViewDataClass() const override;
+  TcxCustomEditViewInfoClass GetViewInfoClass() const override;
 
   Integer GetColumns() const { return FColumns; }
   // Values below 1 become 1.
@@ -85,6 +88,30 @@ class TcxCustomButtonGroupProperties : public TcxCustomGroupBoxProperties {
   TcxButtonGroupItems* FItems = nullptr;
   Integer FColumns = 1;
   bool FWordWrap = false;
+};
+
+// One button view info per item, in the layout's rectangles.
+class TcxButtonGroupViewInfo : public TcxGroupBoxViewInfo {
+  TL_CLASS(TcxButtonGroupViewInfo, TcxGroupBoxViewInfo)
+ public:
+  TcxGroupBoxButtonViewInfo* Button(Integer Index) const {
+    return static_cast<TcxGroupBoxButtonViewInfo*>(ButtonsInfo[size_t(Index)].get());
+  }
+  Integer ButtonCount() const { return Integer(ButtonsInfo.size()); }
+  // The item shown down (the checked one), -1 for none.
+  Integer DownIndex = -1;
+  bool WordWrap = false;
+  const TcxCustomLookAndFeelPainter* Painter = nullptr;  // not owned
+};
+
+class TcxButtonGroupViewData : public TcxGroupBoxViewData {
+  TL_CLASS(TcxButtonGroupViewData, TcxGroupBoxViewData)
+ public:
+  using TcxGroupBoxViewData::TcxGroupBoxViewData;
+  void Calculate(TcxCanvas& ACanvas, const TRect& ABounds, const TPoint& P, TcxMouseButton AButton,
+                 TShiftState AShift, TcxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) override;
+  // The item shown down; the control sets it from its value.
+  Integer DownIndex = -1;
 };
 
 // A group box with one child button per item.
@@ -106,6 +133,7 @@ class TcxCustomButtonGroup : public TcxCustomGroupBox {
   // Arrow-key movement from the button at AIndex; true when the focus moved.
   bool FocusNeighbour(Integer AIndex, Word Key);
   bool IsInternalControl(const TControl* AControl) const override;
+  static constexpr Integer kColumnSpacing = 6;
   // The group or one of its buttons holds the focus.
   bool IsFocused() const override;
   void Initialize() override;
@@ -121,8 +149,10 @@ class TcxCustomButtonGroup : public TcxCustomGroupBox {
   void DoEditKeyDown(Word& Key, TShiftState Shift) override;
   void CreateWnd() override;
   void BeforeDestruction() override;
+  void InitializeViewData(TcxCustomEditViewData* AViewData) override;
+  // The item to show down in the view.
+  virtual Integer GetDownIndex() const { return -1; }
 
-  static constexpr Integer kColumnSpacing = 6;
 
  private:
   std::vector<TWinControl*> FButtons;

@@ -432,6 +432,55 @@ TcxCustomEditClass TcxCustomRadioGroupProperties::GetContainerClass() const {
   return ClassOf<TcxRadioGroup, TcxCustomEdit, TComponent*, bool>();
 }
 
+TcxCustomEditViewInfoClass TcxCustomRadioGroupProperties::GetViewInfoClass() const {
+  return ClassOf<TcxCustomRadioGroupViewInfo, TcxCustomEditViewInfo>();
+}
+
+TRect TcxCustomRadioGroupViewInfo::GlyphRect(Integer AIndex, const TSize& ASize) const {
+  const TRect r = Button(AIndex)->Bounds;
+  const Integer left = r.Left + (HasBorder ? 1 : 0), top = r.Top + (r.Height() - ASize.cy) / 2;
+  return TRect{left, top, left + ASize.cx, top + ASize.cy};
+}
+
+void TcxCustomRadioGroupViewInfo::InternalPaint(TcxCanvas& ACanvas) {
+  inherited::InternalPaint(ACanvas);
+  // Standing, each item is a child button that paints itself.
+  if (!IsInplace || !Painter) return;
+  HTHEME theme = ButtonCount() > 0 && Button(0)->NativeStyle ? cxOpenTheme(TdxThemedObjectType::totButton) : nullptr;
+  TSize glyph{0, 0};
+  if (theme) {
+    cxGetThemePartSizeNoRect(theme, ACanvas.GetHandle(), kRadioPart, 1, TS_TRUE, glyph);
+  } else {
+    const TPoint size = Painter->RadioButtonSize();
+    glyph = {size.X, size.Y};
+  }
+  for (Integer i = 0; i < ButtonCount(); ++i) {
+    TcxGroupBoxButtonViewInfo* b = Button(i);
+    if (!Transparent) {
+      ACanvas.SetBrushColor(BackgroundColor);
+      ACanvas.FillRect(b->Bounds);
+    }
+    const bool checked = i == DownIndex;
+    RS state = RS::rbsNormal;
+    if (b->State == TcxEditButtonState::ebsDisabled) state = RS::rbsDisabled;
+    else if (b->State == TcxEditButtonState::ebsSelected) state = RS::rbsHot;
+    const TRect g = GlyphRect(i, glyph);
+    if (theme)
+      cxDrawThemeBackground(theme, ACanvas.GetHandle(), kRadioPart, ThemeState(state, checked), g);
+    else
+      Painter->DrawRadioButton(ACanvas, g.Left, g.Top, PainterState(state), checked, false,
+                               Transparent ? clDefault : BackgroundColor, false);
+    TRect text{g.Right, b->Bounds.Top, b->Bounds.Right, b->Bounds.Bottom};
+    cxDeflateRectByRect(text, TRect{5, 0, 1, 0});
+    const Integer flags = (WordWrap ? cxWordBreak : cxSingleLine) | cxAlignLeft | cxAlignVCenter | cxShowPrefix;
+    if (Font) ACanvas.SetFont(Font);
+    ACanvas.GetFont()->SetColor(TextColor);
+    ACanvas.GetBrush()->SetStyle(TBrushStyle::bsClear);
+    ACanvas.DrawText(b->Caption, text, flags, b->State != TcxEditButtonState::ebsDisabled);
+    ACanvas.GetBrush()->SetStyle(TBrushStyle::bsSolid);
+  }
+}
+
 TcxCustomEditProperties* TcxRadioGroupProperties::CreateSameClass() const {
   return New<TcxRadioGroupProperties>(nullptr);
 }
@@ -525,7 +574,7 @@ TcxCustomEditPropertiesClass TcxRadioGroup::GetPropertiesClass() {
 }
 
 TcxContainerViewInfoClass TcxCustomRadioGroup::GetViewInfoClass() const {
-  return ClassOf<TcxGroupBoxViewInfo, TcxContainerViewInfo>();
+  return ClassOf<TcxCustomRadioGroupViewInfo, TcxContainerViewInfo>();
 }
 
 void TcxCustomRadioGroup::Initialize() {
@@ -665,6 +714,7 @@ TL_DEFINE_CLASS(TcxRadioGroupProperties, [](auto& c) {
   c.Property("ImmediatePost", &T::GetImmediatePost, &T::SetImmediatePost).Default(false);
 })
 TL_DEFINE_CLASS(TcxCustomRadioGroupButton)
+TL_DEFINE_CLASS(TcxCustomRadioGroupViewInfo)
 TL_DEFINE_CLASS(TcxCustomRadioGroup)
 TL_DEFINE_CLASS(TcxRadioGroup, [](auto& c) {
   using T = TcxCustomRadioGroup;

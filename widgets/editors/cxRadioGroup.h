@@ -107,6 +107,7 @@ class TcxCustomRadioGroupProperties : public TcxCustomButtonGroupProperties {
   void Assign(TPersistent* Source) override;
   TcxCustomEditProperties* CreateSameClass() const override;
   TcxCustomEditClass GetContainerClass() const override;
+  TcxCustomEditViewInfoClass GetViewInfoClass() const override;
 
   TcxRadioGroupItem* Item(Integer Index) const { return static_cast<TcxRadioGroupItem*>(GetItems()->Items(Index)); }
   const String& GetDefaultCaption() const { return FDefaultCaption; }
@@ -138,6 +139,16 @@ class TcxRadioGroupProperties : public TcxCustomRadioGroupProperties {
  public:
   using TcxCustomRadioGroupProperties::TcxCustomRadioGroupProperties;
   TcxCustomEditProperties* CreateSameClass() const override;
+};
+
+// Paints the items itself where no child buttons stand (in place): a radio glyph and the
+// caption in each item's rectangle.
+class TcxCustomRadioGroupViewInfo : public TcxButtonGroupViewInfo {
+  TL_CLASS(TcxCustomRadioGroupViewInfo, TcxButtonGroupViewInfo)
+ public:
+  void InternalPaint(TcxCanvas& ACanvas) override;
+  // Where item AIndex's glyph goes for a glyph of ASize.
+  TRect GlyphRect(Integer AIndex, const TSize& ASize) const;
 };
 
 class TcxCustomRadioGroup;
@@ -189,6 +200,7 @@ class TcxCustomRadioGroup : public TcxCustomButtonGroup {
   void WndProc(TMessage& Message) override;
 
  private:
+  Integer GetDownIndex() const override { return GetItemIndex(); }
   void CheckButton(Integer AIndex);
   Integer FLoadedItemIndex = -1;
   bool FChangingIndex = false;
