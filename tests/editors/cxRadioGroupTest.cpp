@@ -260,6 +260,35 @@ TEST_F(RadioGroup, ViewHoldsEachItemAndPaintsGlyphsInPlace) {
   EXPECT_EQ(g0.Top, rects[0].Top + (rects[0].Height() - size.Y) / 2);
 }
 
+TEST_F(RadioGroup, ButtonsTakeTheStyleAndPassTheirMouseToTheGroup) {
+  AddItems({"a", "b", "c"});
+  Item(2)->SetEnabled(false);
+  group->SetColor(clYellow);
+  group->GetStyle()->GetFont()->SetName(kTestFaceName);
+  group->GetStyle()->SetTextColor(clRed);
+  group->GetStyleDisabled()->SetTextColor(clGray);
+  EXPECT_EQ(group->Buttons(0)->GetColor(), clYellow);
+  EXPECT_EQ(group->Buttons(1)->GetFont()->GetName(), kTestFaceName);
+  EXPECT_EQ(group->Buttons(1)->GetFont()->GetColor(), clRed);
+  EXPECT_EQ(group->Buttons(2)->GetFont()->GetColor(), clGray) << "a disabled item's text";
+  struct TDowns : TObject {
+    void Down(TObject* Sender, TMouseButton, TShiftState, Integer X, Integer Y) {
+      At = {X, Y};
+      Routed = static_cast<TcxCustomButtonGroup*>(Sender)->IsButtonMouseDown();
+    }
+    TPoint At{-1, -1};
+    bool Routed = false;
+  } downs;
+  group->OnMouseDown = TMouseEvent(&downs, &TDowns::Down);
+  form->Show();
+  Pump();
+  TWinControl* b = group->Buttons(1);
+  host().Click(b->Handle(), 7, 3);
+  Pump();
+  EXPECT_EQ(downs.At, (TPoint{b->GetLeft() + 7, b->GetTop() + 3})) << "in the group's coordinates";
+  EXPECT_TRUE(downs.Routed);
+}
+
 TEST_F(RadioGroup, PostedFocusMessageAndWindowDescription) {
   AddItems({"a", "b"});
   ShowFocusingOutside();

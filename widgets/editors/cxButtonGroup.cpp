@@ -225,6 +225,55 @@ TWinControl* TcxCustomButtonGroup::CreateButton() { return nullptr; }
 void TcxCustomButtonGroup::InitializeButton(TWinControl* AButton) {
   AButton->SetParentShowHint(false);
   AButton->SetParent(this);
+  AButton->OnMouseDown = TMouseEvent(this, &TcxCustomButtonGroup::ButtonMouseDown);
+  AButton->OnMouseMove = TMouseMoveEvent(this, &TcxCustomButtonGroup::ButtonMouseMove);
+  AButton->OnMouseUp = TMouseEvent(this, &TcxCustomButtonGroup::ButtonMouseUp);
+  AButton->OnKeyDown = TKeyEvent(this, &TcxCustomButtonGroup::ButtonKeyDown);
+  AButton->OnKeyPress = TKeyPressEvent(this, &TcxCustomButtonGroup::ButtonKeyPress);
+  AButton->OnKeyUp = TKeyEvent(this, &TcxCustomButtonGroup::ButtonKeyUp);
+}
+
+void TcxCustomButtonGroup::ButtonMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X,
+                                           Integer Y) {
+  auto* c = static_cast<TControl*>(Sender);
+  const bool saved = FButtonMouseDown;
+  FButtonMouseDown = true;
+  try {
+    MouseDown(Button, Shift, X + c->GetLeft(), Y + c->GetTop());
+  } catch (...) {
+    FButtonMouseDown = saved;
+    throw;
+  }
+  FButtonMouseDown = saved;
+}
+
+void TcxCustomButtonGroup::ButtonMouseMove(TObject* Sender, TShiftState Shift, Integer X, Integer Y) {
+  auto* c = static_cast<TControl*>(Sender);
+  MouseMove(Shift, X + c->GetLeft(), Y + c->GetTop());
+}
+
+void TcxCustomButtonGroup::ButtonMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X,
+                                         Integer Y) {
+  auto* c = static_cast<TControl*>(Sender);
+  MouseUp(Button, Shift, X + c->GetLeft(), Y + c->GetTop());
+}
+
+void TcxCustomButtonGroup::ButtonKeyDown(TObject*, Word& Key, TShiftState Shift) { KeyDown(Key, Shift); }
+void TcxCustomButtonGroup::ButtonKeyPress(TObject*, Char& Key) { KeyPress(Key); }
+void TcxCustomButtonGroup::ButtonKeyUp(TObject*, Word& Key, TShiftState Shift) { KeyUp(Key, Shift); }
+
+void TcxCustomButtonGroup::UpdateButtonStyles() {
+  TcxContainerStyle* style = GetStyle();
+  for (TWinControl* b : FButtons) {
+    b->SetColor(style->GetVisibleColor());
+    b->GetFont()->Assign(style->GetFont());
+    b->GetFont()->SetColor(style->GetTextColor());
+  }
+}
+
+void TcxCustomButtonGroup::ContainerStyleChanged(TObject* Sender) {
+  inherited::ContainerStyleChanged(Sender);
+  if (!IsDestroying() && GetProperties()) UpdateButtons();
 }
 
 void TcxCustomButtonGroup::SetButtonCount(Integer Value) {
@@ -267,6 +316,7 @@ void TcxCustomButtonGroup::UpdateButtons() {
     Buttons(i)->SetCursor(GetCursor());
   }
   ArrangeButtons();
+  UpdateButtonStyles();
 }
 
 TRect TcxCustomButtonGroup::ItemArea() {

@@ -134,6 +134,8 @@ class TcxCustomButtonGroup : public TcxCustomGroupBox {
   bool FocusNeighbour(Integer AIndex, Word Key);
   bool IsInternalControl(const TControl* AControl) const override;
   static constexpr Integer kColumnSpacing = 6;
+  // True while a button's mouse-down is passed on to the group.
+  bool IsButtonMouseDown() const { return FButtonMouseDown; }
   // The group or one of its buttons holds the focus.
   bool IsFocused() const override;
   void Initialize() override;
@@ -144,6 +146,9 @@ class TcxCustomButtonGroup : public TcxCustomGroupBox {
   virtual void SetButtonCount(Integer Value);
   virtual void UpdateButtons();
   virtual void ArrangeButtons();
+  // Each button takes the style's colour, and its font with the style's text colour.
+  virtual void UpdateButtonStyles();
+  void ContainerStyleChanged(TObject* Sender) override;
   void PropertiesChanged(TObject* Sender) override;
   void Resize() override;
   void DoEditKeyDown(Word& Key, TShiftState Shift) override;
@@ -155,6 +160,15 @@ class TcxCustomButtonGroup : public TcxCustomGroupBox {
 
 
  private:
+  // A button's mouse and keys reach the group as its own, in the group's coordinates.
+  void ButtonMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  void ButtonMouseMove(TObject* Sender, TShiftState Shift, Integer X, Integer Y);
+  void ButtonMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+  void ButtonKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+  void ButtonKeyPress(TObject* Sender, Char& Key);
+  void ButtonKeyUp(TObject* Sender, Word& Key, TShiftState Shift);
+
   std::vector<TWinControl*> FButtons;
+  bool FButtonMouseDown = false;
 };
 

@@ -671,6 +671,12 @@ void TcxCustomRadioGroup::UpdateButtons() {
   CheckButton(wanted >= 0 || index < 0 ? wanted : -1);
 }
 
+void TcxCustomRadioGroup::UpdateButtonStyles() {
+  inherited::UpdateButtonStyles();
+  for (Integer i = 0; i < ButtonCount(); ++i)
+    if (!Buttons(i)->GetEnabled()) Buttons(i)->GetFont()->SetColor(GetStyleDisabled()->GetTextColor());
+}
+
 void TcxCustomRadioGroup::Loaded() {
   inherited::Loaded();
   LockChangeEvents(true);
@@ -720,6 +726,15 @@ TL_DEFINE_CLASS(TcxRadioGroup, [](auto& c) {
   using T = TcxCustomRadioGroup;
   c.Property("ItemIndex", &T::GetItemIndex, &T::SetItemIndex).Default(-1);
   c.Property("Properties", &TcxRadioGroup::GetProperties, &TcxRadioGroup::SetProperties);
+  c.Property("Alignment", &T::GetAlignment, &T::SetAlignment).Default(TcxCaptionAlignment::alTopLeft);
+  c.Property("LookAndFeel", &T::GetStyleLookAndFeel, &T::SetStyleLookAndFeel);
+  c.Property("ParentBackground", &T::GetParentBackground, &T::SetParentBackground).Default(true);
+  c.Property("ParentColor", &T::GetParentColor, &T::SetParentColor).Default(true);
+  c.Property("Style", &T::GetStyle, &T::SetStyle);
+  c.Property("StyleDisabled", &T::GetStyleDisabled, &T::SetStyleDisabled);
+  c.Property("StyleFocused", &T::GetStyleFocused, &T::SetStyleFocused);
+  c.Property("StyleHot", &T::GetStyleHot, &T::SetStyleHot);
+  c.Property("Transparent", &T::GetTransparent, &T::SetTransparent).Default(false);
   c.Property("TabStop", &T::GetTabStop, &T::SetTabStop).Default(true);
 })
 

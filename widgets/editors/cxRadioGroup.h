@@ -194,6 +194,7 @@ class TcxCustomRadioGroup : public TcxCustomButtonGroup {
  protected:
   TWinControl* CreateButton() override;
   void UpdateButtons() override;
+  void UpdateButtonStyles() override;
   void InternalSetEditValue(const Variant& AValue, bool AValidateEditValue = false) override;
   void Loaded() override;
   void DoEnter() override;
