@@ -38,6 +38,18 @@ TEST(ButtonGroupLayout, ColumnsRowsAndRectangles) {
   EXPECT_EQ(cxButtonGroupItemRects(2, 2, TRect{0, 0, 4, 10}, 6)[1].Width(), 0);
 }
 
+TEST(ButtonGroupLayout, ButtonStyleInPlaceByKindStandingByBorder) {
+  using K = TcxLookAndFeelKind;
+  using B = TcxEditBorderStyle;
+  using S = TcxEditButtonStyle;
+  EXPECT_EQ(cxButtonGroupButtonStyle(true, K::lfFlat, B::ebs3D), S::btsFlat);
+  EXPECT_EQ(cxButtonGroupButtonStyle(true, K::lfStandard, B::ebsFlat), S::bts3D);
+  EXPECT_EQ(cxButtonGroupButtonStyle(false, K::lfFlat, B::ebsNone), S::bts3D);
+  EXPECT_EQ(cxButtonGroupButtonStyle(false, K::lfStandard, B::ebsSingle), S::btsFlat);
+  EXPECT_EQ(cxButtonGroupButtonStyle(false, K::lfStandard, B::ebsThick), S::btsFlat);
+  EXPECT_EQ(cxButtonGroupButtonStyle(false, K::lfFlat, B::ebsOffice11), S::btsOffice11);
+}
+
 class RadioGroup : public EditorsTest {
  protected:
   void SetUp() override {
@@ -258,6 +270,26 @@ TEST_F(RadioGroup, ViewHoldsEachItemAndPaintsGlyphsInPlace) {
   const TRect g0 = info->GlyphRect(0, TSize{size.X, size.Y});
   EXPECT_EQ(g0.Left, rects[0].Left + 1) << "one pixel right of a bordered box's item";
   EXPECT_EQ(g0.Top, rects[0].Top + (rects[0].Height() - size.Y) / 2);
+}
+
+TEST_F(RadioGroup, ContentSizeFromCaptionsAndColumns) {
+  group->GetStyle()->GetFont()->SetName(kTestFaceName);
+  group->GetStyle()->GetFont()->SetHeight(-10);
+  Owned<TcxCustomEditViewData> vd(P()->CreateViewData(static_cast<TcxCustomEditStyle*>(group->GetStyle()), false));
+  canvas->SetFont(group->GetStyle()->GetFont());
+  const int zg = canvas->TextHeight("Zg");
+  TcxEditSizeProperties free;
+  // Empty: no width, one text line.
+  TSize size = vd->GetEditContentSize(*canvas, Variant(), free);
+  EXPECT_EQ(size.cx, 0);
+  EXPECT_EQ(size.cy, zg + 2);
+  P()->SetColumns(2);
+  AddItems({"ab", "abcdef", "a"});
+  const TPoint glyph = group->GetStyle()->GetLookAndFeel()->GetPainter()->RadioButtonSize();
+  const int column = canvas->TextWidth("abcdef") + glyph.X + 5;
+  size = vd->GetEditContentSize(*canvas, Variant(), free);
+  EXPECT_EQ(size.cx, 2 * column + 6 + 4);
+  EXPECT_EQ(size.cy, 2 * std::max(glyph.Y, zg + 2));
 }
 
 TEST_F(RadioGroup, ButtonsTakeTheStyleAndPassTheirMouseToTheGroup) {

@@ -37,6 +37,29 @@ std::vector<TRect> cxButtonGroupItemRects(Integer ACount, Integer AColumns, cons
   return rects;
 }
 
+TcxEditButtonStyle cxButtonGroupButtonStyle(bool AIsInplace, TcxLookAndFeelKind AKind, TcxEditBorderStyle ABorder) {
+  using BS = TcxEditButtonStyle;
+  if (AIsInplace) {
+    switch (AKind) {
+      case TcxLookAndFeelKind::lfFlat: return BS::btsFlat;
+      case TcxLookAndFeelKind::lfStandard: return BS::bts3D;
+      case TcxLookAndFeelKind::lfUltraFlat: return BS::btsUltraFlat;
+      case TcxLookAndFeelKind::lfOffice11: return BS::btsOffice11;
+    }
+    return BS::bts3D;
+  }
+  switch (ABorder) {
+    case TcxEditBorderStyle::ebsUltraFlat: return BS::btsUltraFlat;
+    case TcxEditBorderStyle::ebsOffice11: return BS::btsOffice11;
+    case TcxEditBorderStyle::ebsNone:
+    case TcxEditBorderStyle::ebs3D: return BS::bts3D;
+    case TcxEditBorderStyle::ebsSingle:
+    case TcxEditBorderStyle::ebsThick:
+    case TcxEditBorderStyle::ebsFlat: return BS::btsFlat;
+  }
+  return BS::bts3D;
+}
+
 // ---- Items ----------------------------------------------------------------------------------
 
 void TcxButtonGroupItem::Assign(TPersistent* Source) {
@@ -161,6 +184,9 @@ void TcxButtonGroupViewData::Calculate(TcxCanvas& ACanvas, const TRect& ABounds,
     g->Column = i / rows;
     g->Row = i % rows;
     g->NativeStyle = NativeStyle;
+    g->ButtonStyle = cxButtonGroupButtonStyle(IsInplace, Style ? Style->GetLookAndFeel()->GetKind()
+                                                                : TcxLookAndFeelKind::lfStandard,
+                                              GetEffectiveBorderStyle());
     if (!Enabled || !items->Items(i)->GetEnabled())
       g->State = TcxEditButtonState::ebsDisabled;
     else if (i == DownIndex)
@@ -171,6 +197,38 @@ void TcxButtonGroupViewData::Calculate(TcxCanvas& ACanvas, const TRect& ABounds,
       g->State = TcxEditButtonState::ebsSelected;
     info->ButtonsInfo.push_back(std::move(b));
   }
+}
+
+TSize TcxButtonGroupViewData::InternalGetEditContentSize(TcxCanvas& ACanvas, const Variant&,
+                                                       const TcxEditSizeProperties& AEditSizeProperties) {
+  auto* props = dynamic_cast<TcxCustomButtonGroupProperties*>(Properties);
+  if (Style) ACanvas.SetFont(Style->GetFont());
+  const Integer textHeight = ACanvas.TextHeight("Zg") + kTextMargin;
+  const Integer n = props ? props->GetItems()->Count() : 0;
+  if (n == 0) return TSize{0, textHeight};
+  const TPoint glyph = Style ? Style->GetLookAndFeel()->GetPainter()->RadioButtonSize() : TPoint{13, 13};
+  const Integer columns = props->ColumnCount(), rows = props->RowCount();
+  const Integer spacing = TcxCustomButtonGroup::kColumnSpacing;
+  if (AEditSizeProperties.Width < 0) {
+    Integer widest = 0;
+    for (Integer i = 0; i < n; ++i)
+      widest = std::max(widest, ACanvas.TextWidth(props->GetItems()->Items(i)->GetCaption()));
+    const Integer column = widest + glyph.X + kGlyphSpacing;
+    const Integer rowHeight = std::max<Integer>(glyph.Y, textHeight);
+    return TSize{column * columns + (columns - 1) * spacing + 2 * kTextMargin, rowHeight * rows};
+  }
+  const TRect borders = GetClientExtent(ACanvas, nullptr);
+  const Integer column = std::max<Integer>(
+      1, (AEditSizeProperties.Width - borders.Left - borders.Right - (columns - 1) * spacing) / columns - glyph.X -
+             kGlyphSpacing);
+  Integer rowHeight = textHeight;
+  if (props->GetWordWrap())
+    for (Integer i = 0; i < n; ++i) {
+      TRect r{0, 0, column, 0};
+      ACanvas.TextExtentInRect(props->GetItems()->Items(i)->GetCaption(), r, cxWordBreak);
+      rowHeight = std::max<Integer>(rowHeight, r.Height() + kTextMargin);
+    }
+  return TSize{AEditSizeProperties.Width, rowHeight * rows};
 }
 
 void TcxCustomButtonGroupProperties::SetColumns(Integer Value) {

@@ -18,6 +18,10 @@ Integer cxButtonGroupRowCount(Integer ACount, Integer AColumns);
 // odd pixels split above and below. Empty without items; never divides by zero.
 std::vector<TRect> cxButtonGroupItemRects(Integer ACount, Integer AColumns, const TRect& AArea, Integer ASpacing);
 
+// The look of an item's button: in place by the look-and-feel kind, standing by the border
+// style (a table of its own, apart from the editor buttons' default resolution).
+TcxEditButtonStyle cxButtonGroupButtonStyle(bool AIsInplace, TcxLookAndFeelKind AKind, TcxEditBorderStyle ABorder);
+
 class TcxButtonGroupItem : public TCollectionItem {
   TL_CLASS(TcxButtonGroupItem, TCollectionItem)
  public:
@@ -110,8 +114,14 @@ class TcxButtonGroupViewData : public TcxGroupBoxViewData {
   using TcxGroupBoxViewData::TcxGroupBoxViewData;
   void Calculate(TcxCanvas& ACanvas, const TRect& ABounds, const TPoint& P, TcxMouseButton AButton,
                  TShiftState AShift, TcxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) override;
+  // Room for every item: widest caption plus glyph per column without a width; with one,
+  // row height grows to the tallest word-wrapped caption.
+  TSize InternalGetEditContentSize(TcxCanvas& ACanvas, const Variant& AEditValue,
+                                   const TcxEditSizeProperties& AEditSizeProperties) override;
   // The item shown down; the control sets it from its value.
   Integer DownIndex = -1;
+  static constexpr Integer kGlyphSpacing = 5;
+  static constexpr Integer kTextMargin = 2;
 };
 
 // A group box with one child button per item.
@@ -150,6 +160,8 @@ class TcxCustomButtonGroup : public TcxCustomGroupBox {
   virtual void UpdateButtonStyles();
   void ContainerStyleChanged(TObject* Sender) override;
   void PropertiesChanged(TObject* Sender) override;
+  // The items fill the box given; it never sizes itself to them.
+  bool IsAutoSizeActive() const override { return false; }
   void Resize() override;
   void DoEditKeyDown(Word& Key, TShiftState Shift) override;
   void CreateWnd() override;
