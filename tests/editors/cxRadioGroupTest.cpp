@@ -157,11 +157,20 @@ TEST_F(RadioGroup, ValuesMapToItemsBothWays) {
   EXPECT_EQ(group->GetDisplayText(), "Expert");
   group->SetEditValue(Variant(7.0));
   EXPECT_EQ(group->GetItemIndex(), 3) << "variant equality";
-  // Values that cannot stand for an item: Null, text against a number.
+  // Values that cannot stand for an item: Null and Empty (not even for an empty caption),
+  // text against a number, an array.
+  AddItems({""});
+  group->SetEditValue(Variant::MakeNull());
+  EXPECT_EQ(group->GetItemIndex(), -1);
   group->SetEditValue(Variant());
   EXPECT_EQ(group->GetItemIndex(), -1);
+  group->SetEditValue(Variant(String("")));
+  EXPECT_EQ(group->GetItemIndex(), 4) << "an empty text is the empty caption";
+  P()->GetItems()->Delete(4);
   Item(0)->SetValue(Variant(1));
   group->SetEditValue(Variant(String("x")));
+  EXPECT_EQ(group->GetItemIndex(), -1);
+  group->SetEditValue(VarArrayOf({Variant(1)}));
   EXPECT_EQ(group->GetItemIndex(), -1);
   // ItemIndex sets the item's value (its caption without one) and is clamped.
   group->SetItemIndex(10);
