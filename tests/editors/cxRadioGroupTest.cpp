@@ -363,6 +363,9 @@ TEST_F(RadioGroup, PostedFocusMessageAndWindowDescription) {
   EXPECT_EQ(g->GetItemIndex(), 1);
   EXPECT_EQ(g->GetEditValue(), Variant(2));
   dialog->Free();
+  TcxRegisteredClasses* r = GetRegisteredEditProperties();
+  EXPECT_EQ(r->GetNameByClass(&TcxRadioGroupProperties::StaticClass()), "RadioGroup");
+  EXPECT_EQ(r->GetDescriptionByClass(&TcxRadioGroupProperties::StaticClass()), "Represents a group of radio buttons");
 }
 
 }  // namespace

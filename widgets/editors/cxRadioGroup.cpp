@@ -739,20 +739,30 @@ TL_DEFINE_CLASS(TcxRadioGroup, [](auto& c) {
 })
 
 namespace {
-UnitCounter gRadioGroup;
+UnitCounter gRadioGroupControl;
 }  // namespace
 
-void cxRadioGroup::Initialize() {
-  if (!gRadioGroup.Enter()) return;
-  RegisterClass(TcxRadioButton::StaticClass());
+void cxRadioGroupControl::Initialize() {
+  if (!gRadioGroupControl.Enter()) return;
   GetRegisteredEditProperties()->Register(&TcxRadioGroupProperties::StaticClass(),
                                           cxGetResourceString(scxSEditRepositoryRadioGroupItem));
   RegisterClass(TcxRadioGroup::StaticClass());
 }
 
-void cxRadioGroup::Finalize() {
-  if (!gRadioGroup.Leave()) return;
+void cxRadioGroupControl::Finalize() {
+  if (!gRadioGroupControl.Leave()) return;
   UnRegisterClass(TcxRadioGroup::StaticClass());
   if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxRadioGroupProperties::StaticClass());
-  UnRegisterClass(TcxRadioButton::StaticClass());
+}
+
+namespace {
+UnitCounter gRadioGroup;
+}  // namespace
+
+void cxRadioGroup::Initialize() {
+  if (gRadioGroup.Enter()) RegisterClass(TcxRadioButton::StaticClass());
+}
+
+void cxRadioGroup::Finalize() {
+  if (gRadioGroup.Leave()) UnRegisterClass(TcxRadioButton::StaticClass());
 }

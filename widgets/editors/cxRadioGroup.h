@@ -219,6 +219,13 @@ class TcxRadioGroup : public TcxCustomRadioGroup {
 };
 
 
+// The radio group's registrations: its class for window descriptions, its properties for
+// the editor registry.
+namespace cxRadioGroupControl {
+void Initialize();
+void Finalize();
+}  // namespace cxRadioGroupControl
+
 namespace cxRadioGroup {
 void Initialize();
 void Finalize();
