@@ -328,6 +328,16 @@ TEST_F(RadioGroup, ButtonsTakeTheStyleAndPassTheirMouseToTheGroup) {
   Pump();
   EXPECT_EQ(downs.At, (TPoint{b->GetLeft() + 7, b->GetTop() + 3})) << "in the group's coordinates";
   EXPECT_TRUE(downs.Routed);
+  // Activated by a press, the group hands it to the button under it.
+  TcxCustomEditData* data = nullptr;
+  const TRect r0 = group->Buttons(0)->GetBoundsRect();
+  group->ActivateByMouse({TShiftStateItem::ssLeft}, r0.Left + 2, r0.Bottom - 2, data);
+  EXPECT_EQ(group->RadioButton(0)->GetVisualState(), TcxRadioButtonState::rbsPressed);
+  EXPECT_NE(group->RadioButton(1)->GetVisualState(), TcxRadioButtonState::rbsPressed);
+  group->ActivateByMouse({}, r0.Left + 2, r0.Bottom - 2, data);
+  Pump();
+  EXPECT_EQ(group->GetItemIndex(), 0);
+  if (data) data->Free();
 }
 
 TEST_F(RadioGroup, PostedFocusMessageAndWindowDescription) {

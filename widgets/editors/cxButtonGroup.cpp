@@ -320,6 +320,23 @@ void TcxCustomButtonGroup::ButtonKeyDown(TObject*, Word& Key, TShiftState Shift)
 void TcxCustomButtonGroup::ButtonKeyPress(TObject*, Char& Key) { KeyPress(Key); }
 void TcxCustomButtonGroup::ButtonKeyUp(TObject*, Word& Key, TShiftState Shift) { KeyUp(Key, Shift); }
 
+void TcxCustomButtonGroup::ActivateByMouse(TShiftState Shift, Integer X, Integer Y, TcxCustomEditData*& AEditData) {
+  TcxEditLifeGuard guard(this);
+  Activate(AEditData);
+  if (!guard.Alive()) return;
+  const TPoint p{X, Y};
+  for (TWinControl* b : FButtons) {
+    const TRect r = b->GetBoundsRect();
+    if (!PtInRect(&r, p) || !b->HandleAllocated()) continue;
+    const LPARAM centre = MAKELPARAM(r.Width() / 2, r.Height() / 2);
+    if (Shift.Contains(TShiftStateItem::ssLeft))
+      SendMessageA(b->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, centre);
+    else
+      SendMessageA(b->Handle(), WM_LBUTTONUP, MK_LBUTTON, centre);
+    return;
+  }
+}
+
 void TcxCustomButtonGroup::UpdateButtonStyles() {
   TcxContainerStyle* style = GetStyle();
   for (TWinControl* b : FButtons) {

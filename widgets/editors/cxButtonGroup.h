@@ -146,6 +146,8 @@ class TcxCustomButtonGroup : public TcxCustomGroupBox {
   static constexpr Integer kColumnSpacing = 6;
   // True while a button's mouse-down is passed on to the group.
   bool IsButtonMouseDown() const { return FButtonMouseDown; }
+  // In place, the press that started editing goes on to the button under it, at its centre.
+  void ActivateByMouse(TShiftState Shift, Integer X, Integer Y, TcxCustomEditData*& AEditData) override;
   // The group or one of its buttons holds the focus.
   bool IsFocused() const override;
   void Initialize() override;
