@@ -14,6 +14,7 @@ const UnitEntry kEditorsUnits[] = {
     {"cxCheckBox", cxCheckBox::Initialize, cxCheckBox::Finalize},
     {"cxGroupBox", cxGroupBox::Initialize, cxGroupBox::Finalize},
     {"cxRadioGroup", cxRadioGroup::Initialize, cxRadioGroup::Finalize},
+    {"cxRadioGroupControl", cxRadioGroupControl::Initialize, cxRadioGroupControl::Finalize},
     {"cxLabel", cxLabelInitialize, cxLabelFinalize},
 };
 UnitCounter gEditors;

@@ -1,5 +1,11 @@
 #include "widgets/editors/cxRadioGroup.h"
 
+#include "classlib/core/SysUtils.h"
+#include "classlib/core/Variants.h"
+#include "widgets/foundation/cxVariants.h"
+
+#include <algorithm>
+
 #include "classlib/visual/Messages.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/kernel/Units.h"
@@ -327,6 +333,398 @@ TL_DEFINE_CLASS(TcxRadioButton, [](auto& c) {
   c.Property("Transparent", &T::GetTransparent, &T::SetTransparent).Default(false);
   c.Property("WordWrap", &T::GetWordWrap, &T::SetWordWrap).Default(false);
 })
+
+// ---- Radio group ------------------------------------------------------------------------------
+
+const TResStringRec scxSEditRepositoryRadioGroupItem = {65345, "RadioGroup|Represents a group of radio buttons"};
+const TResStringRec cxSRadioGroupDefaultCaption = {65346, ""};
+
+namespace {
+
+// Values that cannot be compared (arrays, text against numbers) stand for no item.
+bool SameItemValue(const Variant& A, const Variant& B) {
+  if (VarIsArray(A) || VarIsArray(B)) return false;
+  try {
+    return A == B;
+  } catch (const EVariantError&) {
+    return false;
+  }
+}
+
+bool SameStoredValue(const Variant& A, const Variant& B) {
+  if (VarIsNull(A) || VarIsNull(B)) return VarIsNull(A) == VarIsNull(B);
+  return SameItemValue(A, B) && VarToStr(A) == VarToStr(B);
+}
+
+}  // namespace
+
+void TcxRadioGroupItem::Assign(TPersistent* Source) {
+  if (auto* s = dynamic_cast<TcxRadioGroupItem*>(Source)) SetValue(s->FValue);
+  inherited::Assign(Source);
+}
+
+void TcxRadioGroupItem::SetValue(const Variant& Value) {
+  if (SameStoredValue(FValue, Value)) return;
+  FValue = Value;
+  Changed(false);
+}
+
+TcxCustomRadioGroupProperties::TcxCustomRadioGroupProperties(TPersistent* AOwner)
+    : TcxCustomButtonGroupProperties(AOwner), FDefaultCaption(cxGetResourceString(cxSRadioGroupDefaultCaption)) {}
+
+TCollectionItemClass TcxCustomRadioGroupProperties::GetItemClass() const {
+  return ClassOf<TcxRadioGroupItem, TCollectionItem, TCollection*>();
+}
+
+void TcxCustomRadioGroupProperties::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TcxCustomRadioGroupProperties*>(Source);
+  if (!s) {
+    inherited::Assign(Source);
+    return;
+  }
+  BeginUpdate();
+  try {
+    inherited::Assign(Source);
+    SetDefaultCaption(s->FDefaultCaption);
+    SetDefaultValue(s->FDefaultValue);
+    SetWordWrap(s->GetWordWrap());
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+TcxCustomEditProperties* TcxCustomRadioGroupProperties::CreateSameClass() const {
+  return New<TcxCustomRadioGroupProperties>(nullptr);
+}
+
+TcxCustomEditClass TcxCustomRadioGroupProperties::GetContainerClass() const {
+  return ClassOf<TcxRadioGroup, TcxCustomEdit, TComponent*, bool>();
+}
+
+TcxCustomEditViewInfoClass TcxCustomRadioGroupProperties::GetViewInfoClass() const {
+  return ClassOf<TcxCustomRadioGroupViewInfo, TcxCustomEditViewInfo>();
+}
+
+TRect TcxCustomRadioGroupViewInfo::GlyphRect(Integer AIndex, const TSize& ASize) const {
+  const TRect r = Button(AIndex)->Bounds;
+  const Integer left = r.Left + (HasBorder ? 1 : 0), top = r.Top + (r.Height() - ASize.cy) / 2;
+  return TRect{left, top, left + ASize.cx, top + ASize.cy};
+}
+
+void TcxCustomRadioGroupViewInfo::InternalPaint(TcxCanvas& ACanvas) {
+  inherited::InternalPaint(ACanvas);
+  // Standing, each item is a child button that paints itself.
+  if (!IsInplace || !Painter) return;
+  HTHEME theme = ButtonCount() > 0 && Button(0)->NativeStyle ? cxOpenTheme(TdxThemedObjectType::totButton) : nullptr;
+  TSize glyph{0, 0};
+  if (theme) {
+    cxGetThemePartSizeNoRect(theme, ACanvas.GetHandle(), kRadioPart, 1, TS_TRUE, glyph);
+  } else {
+    const TPoint size = Painter->RadioButtonSize();
+    glyph = {size.X, size.Y};
+  }
+  for (Integer i = 0; i < ButtonCount(); ++i) {
+    TcxGroupBoxButtonViewInfo* b = Button(i);
+    if (!Transparent) {
+      ACanvas.SetBrushColor(BackgroundColor);
+      ACanvas.FillRect(b->Bounds);
+    }
+    const bool checked = i == DownIndex;
+    RS state = RS::rbsNormal;
+    if (b->State == TcxEditButtonState::ebsDisabled) state = RS::rbsDisabled;
+    else if (b->State == TcxEditButtonState::ebsSelected) state = RS::rbsHot;
+    const TRect g = GlyphRect(i, glyph);
+    if (theme)
+      cxDrawThemeBackground(theme, ACanvas.GetHandle(), kRadioPart, ThemeState(state, checked), g);
+    else
+      Painter->DrawRadioButton(ACanvas, g.Left, g.Top, PainterState(state), checked, false,
+                               Transparent ? clDefault : BackgroundColor, false);
+    TRect text{g.Right, b->Bounds.Top, b->Bounds.Right, b->Bounds.Bottom};
+    cxDeflateRectByRect(text, TRect{5, 0, 1, 0});
+    const Integer flags = (WordWrap ? cxWordBreak : cxSingleLine) | cxAlignLeft | cxAlignVCenter | cxShowPrefix;
+    if (Font) ACanvas.SetFont(Font);
+    ACanvas.GetFont()->SetColor(TextColor);
+    ACanvas.GetBrush()->SetStyle(TBrushStyle::bsClear);
+    ACanvas.DrawText(b->Caption, text, flags, b->State != TcxEditButtonState::ebsDisabled);
+    ACanvas.GetBrush()->SetStyle(TBrushStyle::bsSolid);
+  }
+}
+
+TcxCustomEditProperties* TcxRadioGroupProperties::CreateSameClass() const {
+  return New<TcxRadioGroupProperties>(nullptr);
+}
+
+bool TcxCustomRadioGroupProperties::IsDefaultCaptionStored() const {
+  return FDefaultCaption != cxGetResourceString(cxSRadioGroupDefaultCaption);
+}
+
+void TcxCustomRadioGroupProperties::SetDefaultCaption(const String& Value) {
+  if (FDefaultCaption == Value) return;
+  FDefaultCaption = Value;
+  Changed();
+}
+
+void TcxCustomRadioGroupProperties::SetDefaultValue(const Variant& Value) {
+  if (SameStoredValue(FDefaultValue, Value)) return;
+  FDefaultValue = Value;
+  Changed();
+}
+
+Integer TcxCustomRadioGroupProperties::GetRadioGroupItemIndex(const Variant& AValue) const {
+  // Null is no text: it never matches an empty caption.
+  if (VarIsNull(AValue) || VarIsEmpty(AValue) || VarIsArray(AValue)) return -1;
+  for (Integer i = 0; i < GetItems()->Count(); ++i) {
+    const TcxRadioGroupItem* item = Item(i);
+    if (VarIsNull(item->GetValue())) {
+      String text;
+      try {
+        text = VarToStr(AValue);
+      } catch (const EVariantError&) {
+        continue;
+      }
+      if (AnsiCompareStr(text, item->GetCaption()) == 0) return i;
+    } else if (SameItemValue(AValue, item->GetValue())) {
+      return i;
+    }
+  }
+  return -1;
+}
+
+Variant TcxCustomRadioGroupProperties::GetItemValue(Integer AIndex) const {
+  if (AIndex < 0 || AIndex >= GetItems()->Count()) return FDefaultValue;
+  const TcxRadioGroupItem* item = Item(AIndex);
+  return VarIsNull(item->GetValue()) ? Variant(item->GetCaption()) : item->GetValue();
+}
+
+String TcxCustomRadioGroupProperties::GetDisplayText(const Variant& AValue) const {
+  const Integer i = GetRadioGroupItemIndex(AValue);
+  return i < 0 ? FDefaultCaption : Item(i)->GetCaption();
+}
+
+TcxCustomRadioGroup* TcxCustomRadioGroupButton::Group() const { return dynamic_cast<TcxCustomRadioGroup*>(GetParent()); }
+
+void TcxCustomRadioGroupButton::SetCheckedState(bool Value) {
+  const bool was = GetChecked();
+  inherited::SetCheckedState(Value);
+  if (Value && !was)
+    if (TcxCustomRadioGroup* g = Group()) g->ButtonChecked(this);
+}
+
+void TcxCustomRadioGroupButton::KeyDown(Word& Key, TShiftState Shift) {
+  if (TcxCustomRadioGroup* g = Group()) {
+    if (g->FocusNeighbour(g->IndexOfButton(this), Key)) {
+      Key = 0;
+      return;
+    }
+  }
+  inherited::KeyDown(Key, Shift);
+}
+
+void TcxCustomRadioGroupButton::WndProc(TMessage& Message) {
+  // The arrows move by the group's columns, not through the dialog's tab order.
+  if (Message.Msg == CM_WANTSPECIALKEY && Group()) {
+    switch (Message.WParam) {
+      case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN:
+        Message.Result = 1;
+        return;
+      default:
+        break;
+    }
+  }
+  inherited::WndProc(Message);
+}
+
+TcxCustomEditPropertiesClass TcxCustomRadioGroup::GetPropertiesClass() {
+  return ClassOf<TcxCustomRadioGroupProperties, TcxCustomEditProperties, TPersistent*>();
+}
+
+TcxCustomEditPropertiesClass TcxRadioGroup::GetPropertiesClass() {
+  return ClassOf<TcxRadioGroupProperties, TcxCustomEditProperties, TPersistent*>();
+}
+
+TcxContainerViewInfoClass TcxCustomRadioGroup::GetViewInfoClass() const {
+  return ClassOf<TcxCustomRadioGroupViewInfo, TcxContainerViewInfo>();
+}
+
+void TcxCustomRadioGroup::Initialize() {
+  inherited::Initialize();
+  TControlStyle cs = ControlStyle();
+  cs.Exclude(TControlStyleItem::csAcceptsControls);
+  cs.Include(TControlStyleItem::csCaptureMouse);
+  cs.Include(TControlStyleItem::csClickEvents);
+  cs.Include(TControlStyleItem::csSetCaption);
+  cs.Include(TControlStyleItem::csDoubleClicks);
+  cs.Include(TControlStyleItem::csReplicatable);
+  SetControlStyle(cs);
+  SetAutoSize(false);
+  SetBounds(GetLeft(), GetTop(), 185, 105);
+}
+
+TWinControl* TcxCustomRadioGroup::CreateButton() { return New<TcxCustomRadioGroupButton>(this); }
+
+Integer TcxCustomRadioGroup::GetItemIndex() const {
+  for (Integer i = 0; i < ButtonCount(); ++i)
+    if (RadioButton(i)->GetChecked()) return i;
+  return -1;
+}
+
+void TcxCustomRadioGroup::SetItemIndex(Integer Value) {
+  if (IsLoading()) {
+    FLoadedItemIndex = Value;
+    return;
+  }
+  auto* p = RadioProperties();
+  Value = std::clamp<Integer>(Value, -1, p->GetItems()->Count() - 1);
+  InternalSetEditValue(p->GetItemValue(Value), false);
+}
+
+String TcxCustomRadioGroup::GetDisplayText() { return RadioProperties()->GetDisplayText(EditValue()); }
+
+void TcxCustomRadioGroup::CheckButton(Integer AIndex) {
+  const bool saved = FChangingIndex;
+  FChangingIndex = true;
+  try {
+    for (Integer i = 0; i < ButtonCount(); ++i)
+      if (i != AIndex && RadioButton(i)->GetChecked()) RadioButton(i)->SetChecked(false);
+    if (AIndex >= 0 && AIndex < ButtonCount()) RadioButton(AIndex)->SetChecked(true);
+  } catch (...) {
+    FChangingIndex = saved;
+    throw;
+  }
+  FChangingIndex = saved;
+}
+
+void TcxCustomRadioGroup::InternalSetEditValue(const Variant& AValue, bool AValidateEditValue) {
+  inherited::InternalSetEditValue(AValue, AValidateEditValue);
+  const Integer index = RadioProperties()->GetRadioGroupItemIndex(AValue);
+  if (index == GetItemIndex()) {
+    if (!FChangingIndex) Invalidate();
+    return;
+  }
+  CheckButton(index);
+  SetEditModified(true);
+  TcxContainer::RecalcViewAtCursor();
+}
+
+void TcxCustomRadioGroup::ButtonChecked(TcxCustomRadioGroupButton* AButton) {
+  if (FChangingIndex) return;
+  const Integer index = IndexOfButton(AButton);
+  if (index < 0) return;
+  const bool hadFocus = AButton->Focused();
+  FChangingIndex = true;
+  LockChangeEvents(true);
+  try {
+    InternalSetEditValue(RadioProperties()->GetItemValue(index), false);
+  } catch (...) {
+    FChangingIndex = false;
+    LockChangeEvents(false);
+    throw;
+  }
+  FChangingIndex = false;
+  LockChangeEvents(false);
+  if (hadFocus && RadioProperties()->GetImmediatePost() && CanPostEditValue()) PostEditValue(true);
+}
+
+void TcxCustomRadioGroup::UpdateButtons() {
+  const Integer index = GetItemIndex();
+  inherited::UpdateButtons();
+  auto* p = RadioProperties();
+  for (Integer i = 0; i < ButtonCount() && i < p->GetItems()->Count(); ++i) {
+    RadioButton(i)->SetCaption(p->Item(i)->GetCaption());
+    RadioButton(i)->SetWordWrap(p->GetWordWrap());
+    RadioButton(i)->SetTransparent(GetTransparent());
+    RadioButton(i)->SetLookAndFeel(GetStyle()->GetLookAndFeel());
+  }
+  // The value decides which item shows checked; a button count change may have lost it.
+  const Integer wanted = p->GetRadioGroupItemIndex(EditValue());
+  CheckButton(wanted >= 0 || index < 0 ? wanted : -1);
+}
+
+void TcxCustomRadioGroup::UpdateButtonStyles() {
+  inherited::UpdateButtonStyles();
+  for (Integer i = 0; i < ButtonCount(); ++i)
+    if (!Buttons(i)->GetEnabled()) Buttons(i)->GetFont()->SetColor(GetStyleDisabled()->GetTextColor());
+}
+
+void TcxCustomRadioGroup::Loaded() {
+  inherited::Loaded();
+  LockChangeEvents(true);
+  try {
+    InternalSetEditValue(RadioProperties()->GetDefaultValue(), false);
+    SetItemIndex(FLoadedItemIndex);
+  } catch (...) {
+    LockChangeEvents(false);
+    throw;
+  }
+  LockChangeEvents(false);
+}
+
+void TcxCustomRadioGroup::DoEnter() {
+  inherited::DoEnter();
+  // The group itself holds no focus of its own: the checked item (or the first) takes it.
+  // Entered through one of its buttons, the focus stays there.
+  if (!Focused()) return;
+  const Integer index = std::max<Integer>(0, GetItemIndex());
+  if (index < ButtonCount()) PostMessageA(Handle(), TL_MSG_FOCUS_BUTTON, WPARAM(index), 0);
+}
+
+void TcxCustomRadioGroup::WndProc(TMessage& Message) {
+  if (Message.Msg == TL_MSG_FOCUS_BUTTON) {
+    const Integer index = Integer(Message.WParam);
+    if (index >= 0 && index < ButtonCount() && Buttons(index)->CanFocus()) Buttons(index)->SetFocus();
+    return;
+  }
+  inherited::WndProc(Message);
+}
+
+TL_DEFINE_CLASS(TcxRadioGroupItem, [](auto& c) {
+  using T = TcxRadioGroupItem;
+  c.Property("Value", &T::GetValue, &T::SetValue).Stored(&T::IsValueStored);
+})
+TL_DEFINE_CLASS(TcxCustomRadioGroupProperties)
+TL_DEFINE_CLASS(TcxRadioGroupProperties, [](auto& c) {
+  using T = TcxCustomRadioGroupProperties;
+  c.Property("DefaultCaption", &T::GetDefaultCaption, &T::SetDefaultCaption).Stored(&T::IsDefaultCaptionStored);
+  c.Property("DefaultValue", &T::GetDefaultValue, &T::SetDefaultValue).Stored(&T::IsDefaultValueStored);
+  c.Property("ImmediatePost", &T::GetImmediatePost, &T::SetImmediatePost).Default(false);
+})
+TL_DEFINE_CLASS(TcxCustomRadioGroupButton)
+TL_DEFINE_CLASS(TcxCustomRadioGroupViewInfo)
+TL_DEFINE_CLASS(TcxCustomRadioGroup)
+TL_DEFINE_CLASS(TcxRadioGroup, [](auto& c) {
+  using T = TcxCustomRadioGroup;
+  c.Property("ItemIndex", &T::GetItemIndex, &T::SetItemIndex).Default(-1);
+  c.Property("Properties", &TcxRadioGroup::GetProperties, &TcxRadioGroup::SetProperties);
+  c.Property("Alignment", &T::GetAlignment, &T::SetAlignment).Default(TcxCaptionAlignment::alTopLeft);
+  c.Property("LookAndFeel", &T::GetStyleLookAndFeel, &T::SetStyleLookAndFeel);
+  c.Property("ParentBackground", &T::GetParentBackground, &T::SetParentBackground).Default(true);
+  c.Property("ParentColor", &T::GetParentColor, &T::SetParentColor).Default(true);
+  c.Property("Style", &T::GetStyle, &T::SetStyle);
+  c.Property("StyleDisabled", &T::GetStyleDisabled, &T::SetStyleDisabled);
+  c.Property("StyleFocused", &T::GetStyleFocused, &T::SetStyleFocused);
+  c.Property("StyleHot", &T::GetStyleHot, &T::SetStyleHot);
+  c.Property("Transparent", &T::GetTransparent, &T::SetTransparent).Default(false);
+  c.Property("TabStop", &T::GetTabStop, &T::SetTabStop).Default(true);
+})
+
+namespace {
+UnitCounter gRadioGroupControl;
+}  // namespace
+
+void cxRadioGroupControl::Initialize() {
+  if (!gRadioGroupControl.Enter()) return;
+  GetRegisteredEditProperties()->Register(&TcxRadioGroupProperties::StaticClass(),
+                                          cxGetResourceString(scxSEditRepositoryRadioGroupItem));
+  RegisterClass(TcxRadioGroup::StaticClass());
+}
+
+void cxRadioGroupControl::Finalize() {
+  if (!gRadioGroupControl.Leave()) return;
+  UnRegisterClass(TcxRadioGroup::StaticClass());
+  if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxRadioGroupProperties::StaticClass());
+}
 
 namespace {
 UnitCounter gRadioGroup;

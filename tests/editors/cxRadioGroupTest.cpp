@@ -1,0 +1,381 @@
+// The radio group on a headless dialog: columns filled top to bottom, one child button per
+// item, arrow keys and Tab, the value of each item both ways, the caption's accelerator,
+// clicks, an empty group, and reading one from a window description.
+#include "classlib/core/FormText.h"
+#include "classlib/core/Streams.h"
+#include "classlib/visual/Forms.h"
+#include "platform/host/HeadlessHost.h"
+#include "tests/editors/EditorsTestSupport.h"
+#include "widgets/editors/cxButtons.h"
+#include "widgets/editors/cxRadioGroup.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(ButtonGroupLayout, ColumnsRowsAndRectangles) {
+  // Five items asked in four columns: three columns of two rows.
+  EXPECT_EQ(cxButtonGroupColumnCount(5, 4), 3);
+  EXPECT_EQ(cxButtonGroupRowCount(5, 3), 2);
+  EXPECT_EQ(cxButtonGroupColumnCount(3, 5), 3);
+  EXPECT_EQ(cxButtonGroupColumnCount(4, 0), 1);
+  // No items: no columns, no rows, no rectangles, whatever was asked.
+  EXPECT_EQ(cxButtonGroupColumnCount(0, 3), 0);
+  EXPECT_EQ(cxButtonGroupRowCount(0, 0), 0);
+  EXPECT_TRUE(cxButtonGroupItemRects(0, 0, TRect{0, 0, 100, 50}, 6).empty());
+  // Width 100 in 3 columns 6 apart: 29 each; height 51 in 2 rows: 25 each, one odd pixel
+  // split (half of it, 0, above).
+  const auto r = cxButtonGroupItemRects(5, 3, TRect{10, 20, 110, 71}, 6);
+  ASSERT_EQ(r.size(), 5u);
+  EXPECT_EQ(r[0], (TRect{10, 20, 39, 45}));
+  EXPECT_EQ(r[1], (TRect{10, 45, 39, 70}));
+  EXPECT_EQ(r[2], (TRect{45, 20, 74, 45}));
+  EXPECT_EQ(r[4], (TRect{80, 20, 109, 45}));
+  // Three rows in 13 pixels: 4 each, the one left over kept below (half of 1 is 0); in 14,
+  // one of the two goes above.
+  EXPECT_EQ(cxButtonGroupItemRects(3, 1, TRect{0, 0, 10, 14}, 0)[0], (TRect{0, 1, 10, 5}));
+  // A box too small for the spacing gets empty columns, never negative ones.
+  EXPECT_EQ(cxButtonGroupItemRects(2, 2, TRect{0, 0, 4, 10}, 6)[1].Width(), 0);
+}
+
+TEST(ButtonGroupLayout, ButtonStyleInPlaceByKindStandingByBorder) {
+  using K = TcxLookAndFeelKind;
+  using B = TcxEditBorderStyle;
+  using S = TcxEditButtonStyle;
+  EXPECT_EQ(cxButtonGroupButtonStyle(true, K::lfFlat, B::ebs3D), S::btsFlat);
+  EXPECT_EQ(cxButtonGroupButtonStyle(true, K::lfStandard, B::ebsFlat), S::bts3D);
+  EXPECT_EQ(cxButtonGroupButtonStyle(false, K::lfFlat, B::ebsNone), S::bts3D);
+  EXPECT_EQ(cxButtonGroupButtonStyle(false, K::lfStandard, B::ebsSingle), S::btsFlat);
+  EXPECT_EQ(cxButtonGroupButtonStyle(false, K::lfStandard, B::ebsThick), S::btsFlat);
+  EXPECT_EQ(cxButtonGroupButtonStyle(false, K::lfFlat, B::ebsOffice11), S::btsOffice11);
+}
+
+class RadioGroup : public EditorsTest {
+ protected:
+  void SetUp() override {
+    EditorsTest::SetUp();
+    form = TForm::CreateNew(Application);
+    form->SetBounds(100, 100, 400, 300);
+    group = New<TcxRadioGroup>(form);
+    group->SetBounds(10, 10, 185, 105);
+    group->SetCaption("&Level");
+    group->SetParent(form);
+    outside = New<TcxButton>(form);
+    outside->SetBounds(250, 10, 80, 24);
+    outside->SetParent(form);
+  }
+  void TearDown() override {
+    form->Free();
+    EditorsTest::TearDown();
+  }
+  TcxRadioGroupProperties* P() { return group->GetProperties(); }
+  void AddItems(std::initializer_list<const char*> captions) {
+    for (const char* c : captions)
+      static_cast<TcxRadioGroupItem*>(P()->GetItems()->Add())->SetCaption(c);
+  }
+  TcxRadioGroupItem* Item(int i) { return P()->Item(i); }
+  std::string Checked() {
+    std::string s;
+    for (int i = 0; i < group->ButtonCount(); ++i) s += group->RadioButton(i)->GetChecked() ? '1' : '0';
+    return s;
+  }
+  void ShowFocusingOutside() {
+    form->Show();
+    outside->SetFocus();
+    Pump();
+  }
+  TForm* form = nullptr;
+  TcxRadioGroup* group = nullptr;
+  TcxButton* outside = nullptr;
+};
+
+TEST_F(RadioGroup, DefaultsAndOneButtonPerItemPlacedInItsRectangle) {
+  EXPECT_EQ(group->GetBoundsRect(), Bounds(10, 10, 185, 105));
+  EXPECT_TRUE(group->GetTabStop());
+  EXPECT_FALSE(group->ControlStyle().Contains(TControlStyleItem::csAcceptsControls));
+  EXPECT_EQ(group->GetItemIndex(), -1);
+  EXPECT_EQ(P()->GetColumns(), 1);
+  P()->SetColumns(0);
+  EXPECT_EQ(P()->GetColumns(), 1);
+  // Empty: no buttons, nothing laid out.
+  EXPECT_EQ(group->ButtonCount(), 0);
+  EXPECT_TRUE(group->ItemRects().empty());
+  P()->SetColumns(4);
+  AddItems({"a", "b", "c", "d", "e"});
+  ASSERT_EQ(group->ButtonCount(), 5);
+  const TRect client = group->ItemArea();
+  const auto rects = group->ItemRects();
+  EXPECT_EQ(rects, cxButtonGroupItemRects(5, 3, client, 6));
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(group->Buttons(i)->GetBoundsRect(), rects[size_t(i)]) << i;
+    EXPECT_EQ(group->RadioButton(i)->GetCaption(), Item(i)->GetCaption());
+  }
+  EXPECT_EQ(rects[1].Left, rects[0].Left);
+  EXPECT_GT(rects[2].Left, rects[1].Left) << "the third item starts the second column";
+  // One more item makes one more button and keeps the others.
+  TWinControl* first = group->Buttons(0);
+  AddItems({"f"});
+  EXPECT_EQ(group->ButtonCount(), 6);
+  EXPECT_EQ(group->Buttons(0), first);
+  // Removing the middle one frees its own button.
+  TWinControl* fourth = group->Buttons(3);
+  P()->GetItems()->Delete(2);
+  ASSERT_EQ(group->ButtonCount(), 5);
+  EXPECT_EQ(group->Buttons(2), fourth);
+  EXPECT_EQ(group->RadioButton(2)->GetCaption(), "d");
+  // Disabling one item disables its button alone; disabling the group, all.
+  Item(1)->SetEnabled(false);
+  EXPECT_FALSE(group->Buttons(1)->GetEnabled());
+  EXPECT_TRUE(group->Buttons(0)->GetEnabled());
+  group->SetEnabled(false);
+  P()->NotifyChanged();
+  for (int i = 0; i < 5; ++i) EXPECT_FALSE(group->Buttons(i)->GetEnabled()) << i;
+  // All items gone: an empty group lays out and paints without fault.
+  P()->GetItems()->Clear();
+  EXPECT_EQ(group->ButtonCount(), 0);
+  form->Show();
+  Pump();
+}
+
+TEST_F(RadioGroup, ValuesMapToItemsBothWays) {
+  AddItems({"Easy", "Hard", "Hard", "Expert"});
+  P()->SetDefaultCaption("none");
+  P()->SetDefaultValue(Variant(-1));
+  // Items without values match by caption, in exact case; the first of equal captions wins.
+  group->SetEditValue(Variant(String("Hard")));
+  EXPECT_EQ(Checked(), "0100");
+  EXPECT_EQ(group->GetItemIndex(), 1);
+  group->SetEditValue(Variant(String("hard")));
+  EXPECT_EQ(Checked(), "0000");
+  EXPECT_EQ(group->GetDisplayText(), "none");
+  // An item with a value matches by value alone, never by its caption.
+  Item(3)->SetValue(Variant(7));
+  group->SetEditValue(Variant(String("Expert")));
+  EXPECT_EQ(group->GetItemIndex(), -1);
+  group->SetEditValue(Variant(7));
+  EXPECT_EQ(group->GetItemIndex(), 3);
+  EXPECT_EQ(group->GetDisplayText(), "Expert");
+  group->SetEditValue(Variant(7.0));
+  EXPECT_EQ(group->GetItemIndex(), 3) << "variant equality";
+  // Values that cannot stand for an item: Null and Empty (not even for an empty caption),
+  // text against a number, an array.
+  AddItems({""});
+  group->SetEditValue(Variant::MakeNull());
+  EXPECT_EQ(group->GetItemIndex(), -1);
+  group->SetEditValue(Variant());
+  EXPECT_EQ(group->GetItemIndex(), -1);
+  group->SetEditValue(Variant(String("")));
+  EXPECT_EQ(group->GetItemIndex(), 4) << "an empty text is the empty caption";
+  P()->GetItems()->Delete(4);
+  Item(0)->SetValue(Variant(1));
+  group->SetEditValue(Variant(String("x")));
+  EXPECT_EQ(group->GetItemIndex(), -1);
+  group->SetEditValue(VarArrayOf({Variant(1)}));
+  EXPECT_EQ(group->GetItemIndex(), -1);
+  // ItemIndex sets the item's value (its caption without one) and is clamped.
+  group->SetItemIndex(10);
+  EXPECT_EQ(Checked(), "0001");
+  EXPECT_EQ(group->GetEditValue(), Variant(7));
+  group->SetItemIndex(1);
+  EXPECT_EQ(VarToStr(group->GetEditValue()), "Hard");
+  group->SetItemIndex(-5);
+  EXPECT_EQ(Checked(), "0000");
+  EXPECT_EQ(group->GetEditValue(), Variant(-1));
+  group->SetItemIndex(0);
+  group->Clear();
+  EXPECT_EQ(group->GetItemIndex(), -1);
+}
+
+TEST_F(RadioGroup, ClickArrowsTabAndAccelerator) {
+  P()->SetColumns(2);
+  AddItems({"a", "b", "c", "d", "e"});  // columns a b c | d e
+  ShowFocusingOutside();
+  int changes = 0;
+  struct TCount : TObject {
+    int* n;
+    void Changed(TObject*) { ++*n; }
+  } count;
+  count.n = &changes;
+  P()->OnChange = TNotifyEvent(&count, &TCount::Changed);
+  // A click checks the item and sets the value.
+  TWinControl* b = group->Buttons(1);
+  host().Click(b->Handle(), 20, b->GetHeight() / 2);
+  Pump();
+  EXPECT_EQ(Checked(), "01000");
+  EXPECT_EQ(VarToStr(group->GetEditValue()), "b");
+  EXPECT_EQ(changes, 1);
+  ASSERT_TRUE(b->Focused());
+  // Right jumps a column; Down at the foot of a column and Right without a neighbour stay.
+  host().Key(VK_RIGHT);
+  Pump();
+  EXPECT_TRUE(group->Buttons(4)->Focused());
+  EXPECT_EQ(group->GetItemIndex(), 4);
+  host().Key(VK_DOWN);
+  host().Key(VK_RIGHT);
+  Pump();
+  EXPECT_TRUE(group->Buttons(4)->Focused());
+  host().Key(VK_LEFT);
+  Pump();
+  EXPECT_EQ(group->GetItemIndex(), 1);
+  host().Key(VK_UP);
+  Pump();
+  EXPECT_EQ(group->GetItemIndex(), 0);
+  host().Key(VK_UP);
+  Pump();
+  EXPECT_EQ(group->GetItemIndex(), 0) << "the top of the column";
+  // Tab leaves the group; Shift+Tab comes back to the checked item.
+  host().Key(VK_TAB);
+  Pump();
+  EXPECT_TRUE(outside->Focused());
+  host().KeyDown(VK_SHIFT);
+  host().Key(VK_TAB);
+  host().KeyUp(VK_SHIFT);
+  Pump();
+  EXPECT_TRUE(group->Buttons(0)->Focused());
+  // The caption's accelerator from outside focuses the first tab stop inside: the checked item.
+  group->SetItemIndex(3);
+  outside->SetFocus();
+  Pump();
+  host().Char('l');
+  Pump();
+  EXPECT_TRUE(group->Buttons(3)->Focused());
+  EXPECT_EQ(group->GetItemIndex(), 3);
+  EXPECT_TRUE(group->IsFocused()) << "a focused button counts as the group's focus";
+}
+
+TEST_F(RadioGroup, ViewHoldsEachItemAndPaintsGlyphsInPlace) {
+  P()->SetColumns(2);
+  AddItems({"a", "b", "c"});
+  Item(2)->SetEnabled(false);
+  group->SetItemIndex(1);
+  form->Show();
+  Pump();
+  auto* info = dynamic_cast<TcxCustomRadioGroupViewInfo*>(group->ViewInfo());
+  ASSERT_NE(info, nullptr);
+  ASSERT_EQ(info->ButtonCount(), 3);
+  const auto rects = group->ItemRects();
+  using BS = TcxEditButtonState;
+  const BS states[] = {BS::ebsNormal, BS::ebsPressed, BS::ebsDisabled};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(info->Button(i)->Bounds, rects[size_t(i)]) << i;
+    EXPECT_EQ(info->Button(i)->Column, i / 2) << i;
+    EXPECT_EQ(info->Button(i)->Row, i % 2) << i;
+    EXPECT_EQ(info->Button(i)->State, states[i]) << i;
+  }
+  EXPECT_EQ(info->DownIndex, 1);
+  // In place, the view draws each glyph itself: the checked one has its dot.
+  info->IsInplace = true;
+  info->BackgroundColor = clWhite;
+  Owned<TBitmap> paper = Strip(185, 105, clWhite);
+  TcxCanvas c(paper->Canvas());
+  info->Paint(c);
+  const TPoint size = info->Painter->RadioButtonSize();
+  auto centre = [&](int i) {
+    const TRect g = info->GlyphRect(i, TSize{size.X, size.Y});
+    return GetPixel(paper->Canvas()->GetHandle(), (g.Left + g.Right) / 2, (g.Top + g.Bottom) / 2);
+  };
+  EXPECT_NE(centre(1), centre(0));
+  EXPECT_NE(centre(1), COLORREF(0xFFFFFF));
+  const TRect g0 = info->GlyphRect(0, TSize{size.X, size.Y});
+  EXPECT_EQ(g0.Left, rects[0].Left + 1) << "one pixel right of a bordered box's item";
+  EXPECT_EQ(g0.Top, rects[0].Top + (rects[0].Height() - size.Y) / 2);
+}
+
+TEST_F(RadioGroup, ContentSizeFromCaptionsAndColumns) {
+  group->GetStyle()->GetFont()->SetName(kTestFaceName);
+  group->GetStyle()->GetFont()->SetHeight(-10);
+  Owned<TcxCustomEditViewData> vd(P()->CreateViewData(static_cast<TcxCustomEditStyle*>(group->GetStyle()), false));
+  canvas->SetFont(group->GetStyle()->GetFont());
+  const int zg = canvas->TextHeight("Zg");
+  TcxEditSizeProperties free;
+  // Empty: no width, one text line.
+  TSize size = vd->GetEditContentSize(*canvas, Variant(), free);
+  EXPECT_EQ(size.cx, 0);
+  EXPECT_EQ(size.cy, zg + 2);
+  P()->SetColumns(2);
+  AddItems({"ab", "abcdef", "a"});
+  const TPoint glyph = group->GetStyle()->GetLookAndFeel()->GetPainter()->RadioButtonSize();
+  const int column = canvas->TextWidth("abcdef") + glyph.X + 5;
+  size = vd->GetEditContentSize(*canvas, Variant(), free);
+  EXPECT_EQ(size.cx, 2 * column + 6 + 4);
+  EXPECT_EQ(size.cy, 2 * std::max(glyph.Y, zg + 2));
+}
+
+TEST_F(RadioGroup, ButtonsTakeTheStyleAndPassTheirMouseToTheGroup) {
+  AddItems({"a", "b", "c"});
+  Item(2)->SetEnabled(false);
+  group->SetColor(clYellow);
+  group->GetStyle()->GetFont()->SetName(kTestFaceName);
+  group->GetStyle()->SetTextColor(clRed);
+  group->GetStyleDisabled()->SetTextColor(clGray);
+  EXPECT_EQ(group->Buttons(0)->GetColor(), clYellow);
+  EXPECT_EQ(group->Buttons(1)->GetFont()->GetName(), kTestFaceName);
+  EXPECT_EQ(group->Buttons(1)->GetFont()->GetColor(), clRed);
+  EXPECT_EQ(group->Buttons(2)->GetFont()->GetColor(), clGray) << "a disabled item's text";
+  struct TDowns : TObject {
+    void Down(TObject* Sender, TMouseButton, TShiftState, Integer X, Integer Y) {
+      At = {X, Y};
+      Routed = static_cast<TcxCustomButtonGroup*>(Sender)->IsButtonMouseDown();
+    }
+    TPoint At{-1, -1};
+    bool Routed = false;
+  } downs;
+  group->OnMouseDown = TMouseEvent(&downs, &TDowns::Down);
+  form->Show();
+  Pump();
+  TWinControl* b = group->Buttons(1);
+  host().Click(b->Handle(), 7, 3);
+  Pump();
+  EXPECT_EQ(downs.At, (TPoint{b->GetLeft() + 7, b->GetTop() + 3})) << "in the group's coordinates";
+  EXPECT_TRUE(downs.Routed);
+  // Activated by a press, the group hands it to the button under it.
+  TcxCustomEditData* data = nullptr;
+  const TRect r0 = group->Buttons(0)->GetBoundsRect();
+  group->ActivateByMouse({TShiftStateItem::ssLeft}, r0.Left + 2, r0.Bottom - 2, data);
+  EXPECT_EQ(group->RadioButton(0)->GetVisualState(), TcxRadioButtonState::rbsPressed);
+  EXPECT_NE(group->RadioButton(1)->GetVisualState(), TcxRadioButtonState::rbsPressed);
+  group->ActivateByMouse({}, r0.Left + 2, r0.Bottom - 2, data);
+  Pump();
+  EXPECT_EQ(group->GetItemIndex(), 0);
+  if (data) data->Free();
+}
+
+TEST_F(RadioGroup, PostedFocusMessageAndWindowDescription) {
+  AddItems({"a", "b"});
+  ShowFocusingOutside();
+  PostMessageA(group->Handle(), TL_MSG_FOCUS_BUTTON, 1, 0);
+  PostMessageA(group->Handle(), TL_MSG_FOCUS_BUTTON, 9, 0);  // no such item: ignored
+  Pump();
+  EXPECT_TRUE(group->Buttons(1)->Focused());
+
+  const char* text =
+      "object Dialog: TForm\n"
+      "  object g: TcxRadioGroup\n"
+      "    Caption = 'Size'\n"
+      "    ItemIndex = 1\n"
+      "    Properties.Columns = 2\n"
+      "    Properties.DefaultValue = 'none'\n"
+      "    Properties.Items = <\n"
+      "      item Caption = 'Small' end\n"
+      "      item Caption = 'Large' Value = 2 end>\n"
+      "  end\n"
+      "end\n";
+  Owned<TMemoryStream> binary(New<TMemoryStream>());
+  ObjectTextToBinary(text, *binary);
+  binary->SetPosition(0);
+  TForm* dialog = TForm::CreateNew(Application);
+  binary->ReadComponent(dialog);
+  auto* g = dynamic_cast<TcxRadioGroup*>(dialog->FindComponent("g"));
+  ASSERT_NE(g, nullptr);
+  EXPECT_EQ(g->GetProperties()->GetColumns(), 2);
+  ASSERT_EQ(g->ButtonCount(), 2);
+  // The stored index wins over the default value applied first.
+  EXPECT_EQ(g->GetItemIndex(), 1);
+  EXPECT_EQ(g->GetEditValue(), Variant(2));
+  dialog->Free();
+  TcxRegisteredClasses* r = GetRegisteredEditProperties();
+  EXPECT_EQ(r->GetNameByClass(&TcxRadioGroupProperties::StaticClass()), "RadioGroup");
+  EXPECT_EQ(r->GetDescriptionByClass(&TcxRadioGroupProperties::StaticClass()), "Represents a group of radio buttons");
+}
+
+}  // namespace
