@@ -3,12 +3,10 @@
 // address is ever interpreted.
 #pragma once
 
+#include "platform/kernel/ShowCommands.h"
 #include "platform/kernel/Types.h"
 
 #include <vector>
-
-inline constexpr INT SW_SHOWNORMAL = 1;
-inline constexpr INT SW_SHOWMAXIMIZED = 3;
 
 // Return codes at or below 32 are errors, as the platform has them.
 inline constexpr uintptr_t SE_ERR_FNF = 2;       // no address

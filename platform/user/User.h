@@ -3,6 +3,7 @@
 // Everything runs on one thread; modal loops nest.
 #pragma once
 
+#include "platform/kernel/ShowCommands.h"
 #include "platform/kernel/Types.h"
 #include "platform/user/Messages.h"
 
@@ -221,20 +222,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
 BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
 BOOL BringWindowToTop(HWND hwnd);
 
-inline constexpr int SW_HIDE = 0;
-inline constexpr int SW_SHOWNORMAL = 1;
-inline constexpr int SW_NORMAL = 1;
-inline constexpr int SW_SHOWMINIMIZED = 2;
-inline constexpr int SW_SHOWMAXIMIZED = 3;
-inline constexpr int SW_MAXIMIZE = 3;
-inline constexpr int SW_SHOWNOACTIVATE = 4;
-inline constexpr int SW_SHOW = 5;
-inline constexpr int SW_MINIMIZE = 6;
-inline constexpr int SW_SHOWMINNOACTIVE = 7;
-inline constexpr int SW_SHOWNA = 8;
-inline constexpr int SW_RESTORE = 9;
-inline constexpr int SW_SHOWDEFAULT = 10;
-
+// The show commands are in platform/kernel/ShowCommands.h.
 BOOL ShowWindow(HWND hwnd, int cmd);
 BOOL IsWindowVisible(HWND hwnd);
 BOOL EnableWindow(HWND hwnd, BOOL enable);
