@@ -7,6 +7,7 @@
 #include "classlib/core/Events.h"
 #include "classlib/core/NumTypes.h"
 #include "classlib/core/Variants.h"
+#include "widgets/foundation/cxClasses.h"
 
 // The error of the data units' operations; messages come from the string table.
 TL_EXCEPTION(EcxInvalidDataControllerOperation, Exception);
@@ -40,7 +41,6 @@ using TcxFilterTranslationHook = void (*)(const String& AText, String& AResult);
 extern TcxFilterTranslationHook cxFilterTranslationHook;
 void cxGetFilterResString(const String& AText, String& AResult);
 
-TL_ENUM(TcxDataEditValueSource, evsValue, evsText, evsKey);
 
 using TcxDataBindingNotifyEvent = TMethod<void()>;
 

@@ -27,8 +27,6 @@ TL_ENUM(TcxEditSupportedOperation, esoAlwaysHotTrack, esoAutoHeight, esoEditing,
 using TcxEditSupportedOperations = Set<TcxEditSupportedOperation>;
 TL_ENUM(TcxEditDisplayFormatOption, dfoSupports, dfoNoCurrencyValue);
 using TcxEditDisplayFormatOptions = Set<TcxEditDisplayFormatOption>;
-// Where an editor's value comes from in a focus state: the edit value itself, or its text.
-TL_ENUM(TcxDataEditValueSource, evsValue, evsText);
 
 using TcxEditButtonClickEvent = TMethod<void(TObject* Sender, Integer AButtonIndex)>;
 using TcxEditClosePopupEvent = TMethod<void(TcxControl* Sender, TcxEditCloseUpReason AReason)>;

@@ -127,6 +127,10 @@ class TcxRegisteredClasses : public TObject {
 
 TL_ENUM(TcxAlignmentVert, vaTop, vaBottom, vaCenter);
 
+// Where a bound editor's value comes from: the value itself, its text, or a lookup key.
+// Shared by the editors and the data layer, which meet in data binding.
+TL_ENUM(TcxDataEditValueSource, evsValue, evsText, evsKey);
+
 // Horizontal and vertical alignment with defaults. With the assigned-values flag a side is
 // stored once it was set; without it, when it differs from its default.
 class TcxAlignment : public TPersistent {
