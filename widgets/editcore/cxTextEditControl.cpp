@@ -4,6 +4,7 @@
 #include "platform/kernel/Units.h"
 #include "platform/user/User.h"
 #include "widgets/editcore/cxEditProperties.h"
+#include "widgets/editcore/cxEditRepository.h"
 #include "widgets/foundation/cxVariants.h"
 
 #include <algorithm>
@@ -342,6 +343,15 @@ Variant TcxCustomTextEdit::GetDisplayValue() { return Variant(EditText()); }
 void TcxCustomTextEdit::SetInternalDisplayValue(const Variant& Value) {
   TcxCustomInnerTextEdit* inner = InnerTextEdit();
   if (!inner) return;
+  // An empty text is no new item: clearing the editor tells nobody.
+  if (ActiveProperties()->GetEditingStyle() == TcxEditEditingStyle::esEdit && UsesLookup()) {
+    const String text = VarToStr(Value);
+    if (!text.empty() && !ActiveProperties()->FindLookupText(text)) {
+      TcxEditLifeGuard guard(this);
+      DoOnNewLookupDisplayText(text);
+      if (!guard.Alive() || !InnerTextEdit()) return;
+    }
+  }
   const bool old = FSyncing;
   FSyncing = true;
   try {
@@ -438,6 +448,8 @@ void TcxCustomTextEdit::PropertiesChanged(TObject* Sender) {
   inner->SetMaxLength(std::max<Integer>(0, p->GetMaxLength()));
   inner->SetOEMConvert(p->GetOEMConvert());
   inner->SetPasswordChar(p->GetPasswordChar());
+  CheckValueBounds();
+  if (!InnerTextEdit()) return;
   // A new format or case shows at once; text being edited is left as typed.
   if (!IsFocused() && !InState(TComponentStateItem::csLoading)) SynchronizeDisplayValue();
   inherited::PropertiesChanged(Sender);
@@ -596,6 +608,25 @@ void TcxCustomTextEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
   if (Key == VK_END && GetSelLength() == 0 && style != TcxEditEditingStyle::esFixedList)
     SetInnerEditShowing(false);
   if (Key != 0 && inner) inner->SetInternalUpdating(false);
+}
+
+void TcxCustomTextEdit::CheckValueBounds() {
+  TcxCustomTextEditProperties* p = ActiveProperties();
+  if (!DataBinding() || !DataBinding()->CanModify() || !p->IsEditValueNumeric() || !p->IsValueBoundDefined())
+    return;
+  if (IsInnerEditNotReady() || InState(TComponentStateItem::csLoading)) return;
+  ValueBoundsHook();
+}
+
+void TcxCustomTextEdit::DoOnNewLookupDisplayText(const String& AText) {
+  auto* own = static_cast<TcxCustomTextEditProperties*>(GetProperties());
+  TcxEditLifeGuard guard(this);
+  if (own && own->OnNewLookupDisplayText) own->OnNewLookupDisplayText(this, AText);
+  if (!guard.Alive()) return;
+  if (TcxEditRepositoryItem* item = GetRepositoryItem()) {
+    auto* linked = dynamic_cast<TcxCustomTextEditProperties*>(item->GetProperties());
+    if (linked && linked != own && linked->OnNewLookupDisplayText) linked->OnNewLookupDisplayText(this, AText);
+  }
 }
 
 bool TcxCustomTextEdit::UsesLookup() {

@@ -147,6 +147,14 @@ class TcxCustomTextEdit : public TcxCustomEdit,
   // The display text set as if typed; false when the properties refuse it.
   bool SetDisplayText(const String& AText);
 
+  // ---- value bounds ----
+  // Runs ValueBoundsHook when a numeric kind with bounds may change the stored value.
+  virtual void CheckValueBounds();
+  // Numeric kinds bring the value within their bounds here.
+  virtual void ValueBoundsHook() {}
+  // A text typed or set that is not among the lookup items.
+  virtual void DoOnNewLookupDisplayText(const String& AText);
+
   // ---- IcxTextEditPropertiesHost ----
   bool IsEditFocused() override { return IsFocused(); }
   bool IsInplaceEdit() override { return IsInplace(); }

@@ -1,0 +1,71 @@
+// The text editor's hooks for its descendants and its owners: value bounds, texts new to the
+// lookup items, the inner edit's font height, mouse enter and leave, popup and wheel.
+#include "tests/editcore/EditControlTestSupport.h"
+#include "widgets/editcore/cxTextEditControl.h"
+
+namespace {
+
+class TNumericProperties : public TcxTextEditProperties {
+  TL_CLASS(TNumericProperties, TcxTextEditProperties)
+ public:
+  using TcxTextEditProperties::TcxTextEditProperties;
+  bool IsEditValueNumeric() const override { return true; }
+};
+TL_DEFINE_CLASS(TNumericProperties, [](auto&) {});
+
+// Counts the bounds checks its properties ask for.
+class TBoundsEdit : public TcxTextEdit {
+  TL_CLASS(TBoundsEdit, TcxTextEdit)
+ public:
+  using TcxTextEdit::TcxTextEdit;
+  TcxCustomEditPropertiesClass GetPropertiesClass() override {
+    return ClassOf<TNumericProperties, TcxCustomEditProperties, TPersistent*>();
+  }
+  void ValueBoundsHook() override { ++Checks; }
+  int Checks = 0;
+};
+TL_DEFINE_CLASS(TBoundsEdit, [](auto&) {});
+
+class TNewTextListener : public TObject {
+ public:
+  void HNewText(TObject*, const String& AText) { Texts.push_back(AText); }
+  std::vector<String> Texts;
+};
+
+using TextEditMore = EditControlTest;
+
+TEST_F(TextEditMore, BoundsAreCheckedOnlyWhenANumericKindHasThem) {
+  auto* e = New<TBoundsEdit>(form);
+  e->SetParent(form);
+  TcxTextEditProperties* p = e->GetTextProperties();
+  p->SetMaxLength(3);
+  EXPECT_EQ(e->Checks, 0);
+  p->SetMinMaxValues(1, 10);
+  EXPECT_GT(e->Checks, 0);
+  // Equal bounds are no bounds.
+  p->SetMinMaxValues(5, 5);
+  e->Checks = 0;
+  p->SetMaxLength(4);
+  EXPECT_EQ(e->Checks, 0);
+}
+
+TEST_F(TextEditMore, ATextNotAmongTheLookupItemsIsAnnounced) {
+  auto* e = New<TcxTextEdit>(form);
+  e->SetParent(form);
+  TNewTextListener l;
+  TcxTextEditProperties* p = e->GetTextProperties();
+  p->GetLookupItems()->Add("alpha");
+  p->GetLookupItems()->Add("beta");
+  p->OnNewLookupDisplayText = {&l, &TNewTextListener::HNewText};
+  e->SetEditValue(Variant(String("gamma")));
+  e->SetEditValue(Variant(String("BETA")));
+  e->SetEditValue(Variant(String("")));
+  EXPECT_EQ(l.Texts, std::vector<String>{"gamma"});
+  // Only a text the user may edit is announced.
+  p->SetHideCursor(true);
+  l.Texts.clear();
+  e->SetEditValue(Variant(String("delta")));
+  EXPECT_TRUE(l.Texts.empty());
+}
+
+}  // namespace
