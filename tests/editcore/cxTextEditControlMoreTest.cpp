@@ -1,5 +1,6 @@
 // The text editor's hooks for its descendants and its owners: value bounds, texts new to the
 // lookup items, the inner edit's font height, mouse enter and leave, popup and wheel.
+#include "platform/gdi/FontEngine.h"
 #include "tests/editcore/EditControlTestSupport.h"
 #include "widgets/editcore/cxTextEditControl.h"
 
@@ -66,6 +67,33 @@ TEST_F(TextEditMore, ATextNotAmongTheLookupItemsIsAnnounced) {
   l.Texts.clear();
   e->SetEditValue(Variant(String("delta")));
   EXPECT_TRUE(l.Texts.empty());
+}
+
+TEST_F(TextEditMore, TheInnerEditTextHeightIsItsFontsCellHeight) {
+  auto* e = New<TcxTextEdit>(form);
+  e->SetParent(form);
+  e->GetFont()->SetHeight(-8);
+  // Em 20 plus a quarter of it as leading.
+  e->InnerTextEdit()->GetFont()->SetName(kTestFaceName);
+  e->InnerTextEdit()->GetFont()->SetHeight(-20);
+  EXPECT_EQ(e->GetInnerEditTextHeight(), 25);
+}
+
+TEST_F(TextEditMore, EachEditorListensToTheFormatsUntilItIsFreed) {
+  const size_t before = cxGetFormatController()->ListenerCount();
+  auto* e = New<TcxTextEdit>(form);
+  // Its properties and the editor itself.
+  EXPECT_EQ(cxGetFormatController()->ListenerCount(), before + 2);
+  e->SetParent(form);
+  e->SetEditValue(Variant(2.5));
+  const TFormatSettings saved = FormatSettings;
+  FormatSettings.DecimalSeparator = ',';
+  cxGetFormatController()->BeginUpdate();
+  cxGetFormatController()->EndUpdate();
+  EXPECT_EQ(e->InnerTextEdit()->GetText(), "2,5");
+  FormatSettings = saved;
+  e->Free();
+  EXPECT_EQ(cxGetFormatController()->ListenerCount(), before);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "platform/user/User.h"
 #include "widgets/editcore/cxEditProperties.h"
 #include "widgets/editcore/cxEditRepository.h"
+#include "widgets/foundation/cxContainerPopup.h"
 #include "widgets/foundation/cxVariants.h"
 
 #include <algorithm>
@@ -228,6 +229,11 @@ void TcxCustomInnerTextEdit::WndProc(TMessage& Message) {
       inherited::WndProc(Message);
       if (HandleAllocated()) ApplyMargins();
       return;
+    case CM_MOUSELEAVE:
+      // The editor's hot look follows the cursor out of the inner edit.
+      inherited::WndProc(Message);
+      if (c && !c->IsDestroying()) c->RecalcViewAtCursor();
+      return;
     default:
       break;
   }
@@ -316,11 +322,15 @@ void TcxCustomTextEdit::Initialize() {
     FLookupData = c.Create(this);
     FLookupData->OnCurrentKeyChanged = {this, &TcxCustomTextEdit::LookupDataChanged};
   }
+  if (!FListeningFormats) cxGetFormatController()->AddListener(this);
+  FListeningFormats = true;
   PropertiesChanged(nullptr);
 }
 
 void TcxCustomTextEdit::BeforeDestruction() {
   if (InnerTextEdit()) FSavedText = EditText();
+  if (FListeningFormats) cxGetFormatController()->RemoveListener(this);
+  FListeningFormats = false;
   FreeAndNil(FLookupData);
   inherited::BeforeDestruction();
 }
@@ -627,6 +637,16 @@ void TcxCustomTextEdit::DoOnNewLookupDisplayText(const String& AText) {
     auto* linked = dynamic_cast<TcxCustomTextEditProperties*>(item->GetProperties());
     if (linked && linked != own && linked->OnNewLookupDisplayText) linked->OnNewLookupDisplayText(this, AText);
   }
+}
+
+Integer TcxCustomTextEdit::GetInnerEditTextHeight() {
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  return cxScreenCanvas()->FontHeight(inner ? inner->GetFont() : GetFont());
+}
+
+void TcxCustomTextEdit::FormatChanged() {
+  if (IsInnerEditNotReady() || IsFocused() || InState(TComponentStateItem::csLoading)) return;
+  SynchronizeDisplayValue();
 }
 
 bool TcxCustomTextEdit::UsesLookup() {

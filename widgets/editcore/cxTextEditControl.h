@@ -103,7 +103,8 @@ class TcxCustomInnerTextEdit : public TCustomEdit, public IcxCustomInnerEdit, pu
 
 class TcxCustomTextEdit : public TcxCustomEdit,
                           public IcxTextEditPropertiesHost,
-                          public IcxTextEditLookupDataOwner {
+                          public IcxTextEditLookupDataOwner,
+                          public IcxFormatControllerListener {
   TL_CLASS(TcxCustomTextEdit, TcxCustomEdit)
  public:
   explicit TcxCustomTextEdit(TComponent* AOwner) : TcxCustomEdit(AOwner) {}
@@ -154,6 +155,12 @@ class TcxCustomTextEdit : public TcxCustomEdit,
   virtual void ValueBoundsHook() {}
   // A text typed or set that is not among the lookup items.
   virtual void DoOnNewLookupDisplayText(const String& AText);
+  // The height of the inner edit's font as the screen draws it.
+  Integer GetInnerEditTextHeight();
+
+  // ---- IcxFormatControllerListener ----
+  // A new locale format shows at once, unless the user is editing the text.
+  void FormatChanged() override;
 
   // ---- IcxTextEditPropertiesHost ----
   bool IsEditFocused() override { return IsFocused(); }
@@ -230,6 +237,7 @@ class TcxCustomTextEdit : public TcxCustomEdit,
   bool FSyncing = false;
   bool FAdjusting = false;
   String FSavedText;
+  bool FListeningFormats = false;
 };
 
 // The text editor as placed on forms.
