@@ -33,6 +33,20 @@ class TNewTextListener : public TObject {
   std::vector<String> Texts;
 };
 
+class TMouseListener : public TObject {
+ public:
+  void HPopup(TObject*, TPoint P, bool& Handled) {
+    Popups.push_back(P);
+    Handled = true;
+  }
+  void HWheel(TObject*, TShiftState, Integer, TPoint, bool& Handled) {
+    ++Wheels;
+    Handled = true;
+  }
+  std::vector<TPoint> Popups;
+  int Wheels = 0;
+};
+
 using TextEditMore = EditControlTest;
 
 TEST_F(TextEditMore, BoundsAreCheckedOnlyWhenANumericKindHasThem) {
@@ -94,6 +108,42 @@ TEST_F(TextEditMore, EachEditorListensToTheFormatsUntilItIsFreed) {
   FormatSettings = saved;
   e->Free();
   EXPECT_EQ(cxGetFormatController()->ListenerCount(), before);
+}
+
+TEST_F(TextEditMore, PopupAndWheelOverTheInnerEditReachTheEditorOnce) {
+  auto* e = New<TcxTextEdit>(form);
+  e->SetBounds(10, 10, 121, 21);
+  e->SetParent(form);
+  TMouseListener l;
+  e->OnContextPopup = {&l, &TMouseListener::HPopup};
+  e->OnMouseWheel = {&l, &TMouseListener::HWheel};
+  Pump();
+  TcxCustomInnerTextEdit* inner = e->InnerTextEdit();
+  ASSERT_GT(inner->GetLeft(), 0);
+  host().Click(inner->GetHandle(), 4, 5, MouseButton::Right);
+  e->SetFocus();
+  Pump();
+  host().Wheel(inner->GetHandle(), 4, 5, -WHEEL_DELTA);
+  Pump();
+  // In the editor's coordinates.
+  ASSERT_EQ(l.Popups.size(), 1u);
+  EXPECT_EQ(l.Popups[0].X, 4 + inner->GetLeft());
+  EXPECT_EQ(l.Popups[0].Y, 5 + inner->GetTop());
+  EXPECT_EQ(l.Wheels, 1);
+}
+
+TEST_F(TextEditMore, TheHotLookEndsWhenTheMouseLeavesThroughTheInnerEdit) {
+  auto* e = New<TcxTextEdit>(form);
+  e->SetBounds(10, 10, 121, 21);
+  e->SetParent(form);
+  Pump();
+  auto hot = [e] { return e->ViewInfo()->ContainerState.Contains(TcxContainerStateItem::csHotTrack); };
+  host().MouseMove(e->InnerTextEdit()->GetHandle(), 4, 5);
+  Pump();
+  EXPECT_TRUE(hot());
+  host().MouseMove(form->GetHandle(), 300, 150);
+  Pump();
+  EXPECT_FALSE(hot());
 }
 
 }  // namespace
