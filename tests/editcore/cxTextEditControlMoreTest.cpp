@@ -47,6 +47,17 @@ class TMouseListener : public TObject {
   int Wheels = 0;
 };
 
+// Takes the character 'x' from its inner edit's default handling.
+class TTakingEdit : public TcxTextEdit {
+  TL_CLASS(TTakingEdit, TcxTextEdit)
+ public:
+  using TcxTextEdit::TcxTextEdit;
+  bool InnerControlDefaultHandler(TMessage& Message) override {
+    return Message.Msg == WM_CHAR && Message.WParam == 'x';
+  }
+};
+TL_DEFINE_CLASS(TTakingEdit, [](auto&) {});
+
 using TextEditMore = EditControlTest;
 
 TEST_F(TextEditMore, BoundsAreCheckedOnlyWhenANumericKindHasThem) {
@@ -144,6 +155,27 @@ TEST_F(TextEditMore, TheHotLookEndsWhenTheMouseLeavesThroughTheInnerEdit) {
   host().MouseMove(form->GetHandle(), 300, 150);
   Pump();
   EXPECT_FALSE(hot());
+}
+
+TEST_F(TextEditMore, TheEditorMayTakeAMessageFromTheInnerEditsDefaultHandling) {
+  auto* e = New<TTakingEdit>(form);
+  e->SetParent(form);
+  e->SetFocus();
+  Type("axb");
+  EXPECT_EQ(e->InnerTextEdit()->GetText(), "ab");
+}
+
+TEST_F(TextEditMore, AnAutomaticallyDraggedEditorStartsDraggingFromItsInnerEdit) {
+  auto* e = New<TcxTextEdit>(form);
+  e->SetBounds(10, 10, 121, 21);
+  e->SetParent(form);
+  Pump();
+  e->SetDragMode(TDragMode::dmAutomatic);
+  host().MouseDown(e->InnerTextEdit()->GetHandle(), 4, 5);
+  Pump();
+  EXPECT_TRUE(e->Dragging());
+  e->EndDrag(false);
+  EXPECT_FALSE(e->Dragging());
 }
 
 }  // namespace

@@ -156,6 +156,14 @@ void TcxCustomInnerTextEdit::WndProc(TMessage& Message) {
   TcxCustomTextEdit* c = Container();
   if (c && c->InnerControlMenuHandler(Message)) return;
   switch (Message.Msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      // An editor dragged automatically drags as a whole, whichever part is pressed.
+      if (c && c->GetDragMode() == TDragMode::dmAutomatic && !c->InState(TComponentStateItem::csDesigning)) {
+        c->BeginDrag(false, -1);
+        return;
+      }
+      break;
     case WM_ERASEBKGND:
       Message.Result = 1;
       return;
@@ -238,6 +246,12 @@ void TcxCustomInnerTextEdit::WndProc(TMessage& Message) {
       break;
   }
   inherited::WndProc(Message);
+}
+
+void TcxCustomInnerTextEdit::DefaultHandler(TMessage& Message) {
+  TcxCustomTextEdit* c = Container();
+  if (c && !c->IsDestroying() && c->InnerControlDefaultHandler(Message)) return;
+  inherited::DefaultHandler(Message);
 }
 
 void TcxCustomInnerTextEdit::KeyDown(Word& Key, TShiftState Shift) {

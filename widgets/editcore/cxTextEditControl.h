@@ -70,6 +70,8 @@ class TcxCustomInnerTextEdit : public TCustomEdit, public IcxCustomInnerEdit, pu
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void WndProc(TMessage& Message) override;
+  // The editor may take a message before the platform edit's own handling.
+  void DefaultHandler(TMessage& Message) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyUp(Word& Key, TShiftState Shift) override;
   void KeyPress(Char& Key) override;
