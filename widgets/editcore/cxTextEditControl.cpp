@@ -4,6 +4,8 @@
 #include "platform/kernel/Units.h"
 #include "platform/user/User.h"
 #include "widgets/editcore/cxEditProperties.h"
+#include "widgets/editcore/cxEditRepository.h"
+#include "widgets/foundation/cxContainerPopup.h"
 #include "widgets/foundation/cxVariants.h"
 
 #include <algorithm>
@@ -154,6 +156,14 @@ void TcxCustomInnerTextEdit::WndProc(TMessage& Message) {
   TcxCustomTextEdit* c = Container();
   if (c && c->InnerControlMenuHandler(Message)) return;
   switch (Message.Msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      // An editor dragged automatically drags as a whole, whichever part is pressed.
+      if (c && c->GetDragMode() == TDragMode::dmAutomatic && !c->InState(TComponentStateItem::csDesigning)) {
+        c->BeginDrag(false, -1);
+        return;
+      }
+      break;
     case WM_ERASEBKGND:
       Message.Result = 1;
       return;
@@ -227,10 +237,21 @@ void TcxCustomInnerTextEdit::WndProc(TMessage& Message) {
       inherited::WndProc(Message);
       if (HandleAllocated()) ApplyMargins();
       return;
+    case CM_MOUSELEAVE:
+      // The editor's hot look follows the cursor out of the inner edit.
+      inherited::WndProc(Message);
+      if (c && !c->IsDestroying()) c->RecalcViewAtCursor();
+      return;
     default:
       break;
   }
   inherited::WndProc(Message);
+}
+
+void TcxCustomInnerTextEdit::DefaultHandler(TMessage& Message) {
+  TcxCustomTextEdit* c = Container();
+  if (c && !c->IsDestroying() && c->InnerControlDefaultHandler(Message)) return;
+  inherited::DefaultHandler(Message);
 }
 
 void TcxCustomInnerTextEdit::KeyDown(Word& Key, TShiftState Shift) {
@@ -315,11 +336,15 @@ void TcxCustomTextEdit::Initialize() {
     FLookupData = c.Create(this);
     FLookupData->OnCurrentKeyChanged = {this, &TcxCustomTextEdit::LookupDataChanged};
   }
+  if (!FListeningFormats) cxGetFormatController()->AddListener(this);
+  FListeningFormats = true;
   PropertiesChanged(nullptr);
 }
 
 void TcxCustomTextEdit::BeforeDestruction() {
   if (InnerTextEdit()) FSavedText = EditText();
+  if (FListeningFormats) cxGetFormatController()->RemoveListener(this);
+  FListeningFormats = false;
   FreeAndNil(FLookupData);
   inherited::BeforeDestruction();
 }
@@ -342,6 +367,15 @@ Variant TcxCustomTextEdit::GetDisplayValue() { return Variant(EditText()); }
 void TcxCustomTextEdit::SetInternalDisplayValue(const Variant& Value) {
   TcxCustomInnerTextEdit* inner = InnerTextEdit();
   if (!inner) return;
+  // An empty text is no new item: clearing the editor tells nobody.
+  if (ActiveProperties()->GetEditingStyle() == TcxEditEditingStyle::esEdit && UsesLookup()) {
+    const String text = VarToStr(Value);
+    if (!text.empty() && !ActiveProperties()->FindLookupText(text)) {
+      TcxEditLifeGuard guard(this);
+      DoOnNewLookupDisplayText(text);
+      if (!guard.Alive() || !InnerTextEdit()) return;
+    }
+  }
   const bool old = FSyncing;
   FSyncing = true;
   try {
@@ -438,6 +472,8 @@ void TcxCustomTextEdit::PropertiesChanged(TObject* Sender) {
   inner->SetMaxLength(std::max<Integer>(0, p->GetMaxLength()));
   inner->SetOEMConvert(p->GetOEMConvert());
   inner->SetPasswordChar(p->GetPasswordChar());
+  CheckValueBounds();
+  if (!InnerTextEdit()) return;
   // A new format or case shows at once; text being edited is left as typed.
   if (!IsFocused() && !InState(TComponentStateItem::csLoading)) SynchronizeDisplayValue();
   inherited::PropertiesChanged(Sender);
@@ -596,6 +632,35 @@ void TcxCustomTextEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
   if (Key == VK_END && GetSelLength() == 0 && style != TcxEditEditingStyle::esFixedList)
     SetInnerEditShowing(false);
   if (Key != 0 && inner) inner->SetInternalUpdating(false);
+}
+
+void TcxCustomTextEdit::CheckValueBounds() {
+  TcxCustomTextEditProperties* p = ActiveProperties();
+  if (!DataBinding() || !DataBinding()->CanModify() || !p->IsEditValueNumeric() || !p->IsValueBoundDefined())
+    return;
+  if (IsInnerEditNotReady() || InState(TComponentStateItem::csLoading)) return;
+  ValueBoundsHook();
+}
+
+void TcxCustomTextEdit::DoOnNewLookupDisplayText(const String& AText) {
+  auto* own = static_cast<TcxCustomTextEditProperties*>(GetProperties());
+  TcxEditLifeGuard guard(this);
+  if (own && own->OnNewLookupDisplayText) own->OnNewLookupDisplayText(this, AText);
+  if (!guard.Alive()) return;
+  if (TcxEditRepositoryItem* item = GetRepositoryItem()) {
+    auto* linked = dynamic_cast<TcxCustomTextEditProperties*>(item->GetProperties());
+    if (linked && linked != own && linked->OnNewLookupDisplayText) linked->OnNewLookupDisplayText(this, AText);
+  }
+}
+
+Integer TcxCustomTextEdit::GetInnerEditTextHeight() {
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  return cxScreenCanvas()->FontHeight(inner ? inner->GetFont() : GetFont());
+}
+
+void TcxCustomTextEdit::FormatChanged() {
+  if (IsInnerEditNotReady() || IsFocused() || InState(TComponentStateItem::csLoading)) return;
+  SynchronizeDisplayValue();
 }
 
 bool TcxCustomTextEdit::UsesLookup() {

@@ -70,6 +70,8 @@ class TcxCustomInnerTextEdit : public TCustomEdit, public IcxCustomInnerEdit, pu
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void WndProc(TMessage& Message) override;
+  // The editor may take a message before the platform edit's own handling.
+  void DefaultHandler(TMessage& Message) override;
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyUp(Word& Key, TShiftState Shift) override;
   void KeyPress(Char& Key) override;
@@ -103,7 +105,8 @@ class TcxCustomInnerTextEdit : public TCustomEdit, public IcxCustomInnerEdit, pu
 
 class TcxCustomTextEdit : public TcxCustomEdit,
                           public IcxTextEditPropertiesHost,
-                          public IcxTextEditLookupDataOwner {
+                          public IcxTextEditLookupDataOwner,
+                          public IcxFormatControllerListener {
   TL_CLASS(TcxCustomTextEdit, TcxCustomEdit)
  public:
   explicit TcxCustomTextEdit(TComponent* AOwner) : TcxCustomEdit(AOwner) {}
@@ -146,6 +149,20 @@ class TcxCustomTextEdit : public TcxCustomEdit,
   bool ShowsTextByInnerEdit() override;
   // The display text set as if typed; false when the properties refuse it.
   bool SetDisplayText(const String& AText);
+
+  // ---- value bounds ----
+  // Runs ValueBoundsHook when a numeric kind with bounds may change the stored value.
+  virtual void CheckValueBounds();
+  // Numeric kinds bring the value within their bounds here.
+  virtual void ValueBoundsHook() {}
+  // A text typed or set that is not among the lookup items.
+  virtual void DoOnNewLookupDisplayText(const String& AText);
+  // The height of the inner edit's font as the screen draws it.
+  Integer GetInnerEditTextHeight();
+
+  // ---- IcxFormatControllerListener ----
+  // A new locale format shows at once, unless the user is editing the text.
+  void FormatChanged() override;
 
   // ---- IcxTextEditPropertiesHost ----
   bool IsEditFocused() override { return IsFocused(); }
@@ -222,6 +239,7 @@ class TcxCustomTextEdit : public TcxCustomEdit,
   bool FSyncing = false;
   bool FAdjusting = false;
   String FSavedText;
+  bool FListeningFormats = false;
 };
 
 // The text editor as placed on forms.
