@@ -142,6 +142,23 @@ TEST_F(Focus, ResetFocusingFindsTheCurrentRecordAgain) {
   EXPECT_EQ(c_->GetFocusedRecordIndex(), 3);
 }
 
+TEST_F(Focus, LastCommittedRecordIsTheOneTheOwnerWasLastToldOf) {
+  TcxCustomDataControllerInfo* info = c_->DataControllerInfo();
+  EXPECT_EQ(info->FocusingInfo().LastCommittedRecordIndex, -1);
+  c_->ChangeFocusedRowIndex(1);
+  EXPECT_EQ(info->FocusingInfo().LastCommittedRecordIndex, 1);
+  c_->BeginUpdate();
+  c_->ChangeFocusedRowIndex(3);
+  c_->ChangeFocusedRowIndex(4);
+  EXPECT_EQ(info->FocusingInfo().RecordIndex, 4);
+  EXPECT_EQ(info->FocusingInfo().LastCommittedRecordIndex, 1);  // not yet notified
+  c_->EndUpdate();
+  EXPECT_EQ(info->FocusingInfo().LastCommittedRecordIndex, 4);
+  EXPECT_EQ(info->PrevFocusingInfo().LastCommittedRecordIndex, 4);
+  c_->ChangeFocusedRowIndex(-1);
+  EXPECT_EQ(info->FocusingInfo().LastCommittedRecordIndex, -1);
+}
+
 TEST_F(Focus, FocusSelectedRowInASelectionOfTheControllersClass) {
   auto* selection = dynamic_cast<OwnSelection*>(c_->DataControllerInfo()->Selection());
   ASSERT_TRUE(selection);

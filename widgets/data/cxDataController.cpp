@@ -722,7 +722,7 @@ void TcxCustomDataController::EndLoadRecords() {
     auto& focus = FDataControllerInfo->FocusingInfo();
     if (focus.RowIndex >= 0 || focus.RecordIndex >= 0) {
       FDataControllerInfo->PrevFocusingInfo() = focus;
-      focus = TcxCustomDataControllerInfo::TFocusingInfo();
+      focus = TcxDataFocusingInfo();
       FDataControllerInfo->AddChanges({TcxDataControllerInfoChange::dcicResetFocusedRow});
     }
     // A current record that outlives the reload (a descendant's cursor) takes the focus.

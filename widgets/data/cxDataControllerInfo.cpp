@@ -741,7 +741,7 @@ void TcxCustomDataControllerInfo::SettleFocus() {
       row = GetRowIndexByRecordIndex(record, true);
     }
   }
-  TFocusingInfo next = FFocusingInfo;
+  TcxDataFocusingInfo next = FFocusingInfo;
   if (row >= 0) {
     next.RowIndex = row;
   } else {

@@ -22,6 +22,18 @@ struct TcxDataSortInfo {
   Integer CompareKind = 0;
 };
 
+// One focusing state; the controller info keeps the current and the previous one, copied
+// whole. LastCommittedRecordIndex is the focused record the owner was last told of (set
+// when the focus notification is sent), so that within an update bracket it still names
+// the record the owner shows as focused while RecordIndex has moved on.
+struct TcxDataFocusingInfo {
+  Integer RowIndex = -1;
+  Integer RecordIndex = -1;
+  Integer Level = -1;
+  Integer LastCommittedRecordIndex = -1;
+  bool Changed = false;
+};
+
 class TcxSortingFieldList : public TObject {
   TL_CLASS(TcxSortingFieldList, TObject)
  public:
@@ -124,14 +136,8 @@ class TcxCustomDataControllerInfo : public TObject {
   void SaveGroupStates(TcxDataExpandingInfoStates AStates);
 
   // ---- Focus ----
-  struct TFocusingInfo {
-    Integer RowIndex = -1;
-    Integer RecordIndex = -1;
-    Integer Level = -1;
-    bool Changed = false;
-  };
-  TFocusingInfo& FocusingInfo() { return FFocusingInfo; }
-  TFocusingInfo& PrevFocusingInfo() { return FPrevFocusingInfo; }
+  TcxDataFocusingInfo& FocusingInfo() { return FFocusingInfo; }
+  TcxDataFocusingInfo& PrevFocusingInfo() { return FPrevFocusingInfo; }
   // Clamped to -1..RowCount-1; a change adds dcicFocusedRow and dcicFocusedRecord.
   void ChangeFocusedRowIndex(Integer ARowIndex);
   // Clears the focused row and takes the controller's current record, whose row the
@@ -175,8 +181,8 @@ class TcxCustomDataControllerInfo : public TObject {
   std::vector<TcxDataSortInfo> FSortInfo;  // the combined list, while sorting
   std::vector<Integer> FRecordList;        // view order
   std::vector<Integer> FRecordPositions;   // record index -> view-order position, -1 filtered out
-  TFocusingInfo FFocusingInfo;
-  TFocusingInfo FPrevFocusingInfo;
+  TcxDataFocusingInfo FFocusingInfo;
+  TcxDataFocusingInfo FPrevFocusingInfo;
   TcxDataGroups* FGroups = nullptr;
   TcxDataExpandingInfos* FExpandingInfos = nullptr;
   TcxDataSelection* FSelection = nullptr;

@@ -180,6 +180,7 @@ void TcxCustomDataController::SendChanges() {
                                             prev.Changed));
       CancelIncrementalSearch();
     }
+    cur.LastCommittedRecordIndex = cur.RecordIndex;
     prev = cur;
     cur.Changed = false;
   }
