@@ -300,6 +300,43 @@ TEST_F(Keys, SelectedRowsComeBackByKeyFirstMatchFirst) {
 
 namespace {
 
+// Logs the key of every entry it frees; a second free of one entry would log it twice.
+struct LoggingKeys : TcxSelectedKeys {
+  using TcxSelectedKeys::TcxSelectedKeys;
+  void FreeItem(Integer AIndex) override {
+    Freed.push_back(SelectedItems(AIndex)->Key.AsInteger());
+    TcxSelectedKeys::FreeItem(AIndex);
+  }
+  V Freed;
+};
+
+}  // namespace
+
+TEST_F(Keys, EveryEntryIsFreedOnceThroughTheFreeSlot) {
+  AddItems({IntType()});
+  Fill({{30}, {10}, {20}});
+  c_->SetMultiSelect(true);
+  c_->SelectAll();
+  Owned<LoggingKeys> keys(New<LoggingKeys>(c_.get()));
+  keys->Save();
+  ASSERT_EQ(keys->Count(), 3);
+  EXPECT_EQ(keys->SelectedItems(0)->Key.AsInteger(), 10);  // sorted by key
+  EXPECT_EQ(keys->SelectedItems(0)->SelectionIndex, 1);
+  c_->SetValue(1, 0, 11);  // 30, 11, 20: the saved 10 finds nothing
+  keys->Restore();
+  EXPECT_EQ(keys->Freed, (V{30, 20}));  // matched in record order
+  EXPECT_EQ(SelectedRecords(), (V{0, 2}));
+  keys->Clear();
+  EXPECT_EQ(keys->Freed, (V{30, 20, 10}));
+  EXPECT_EQ(keys->Count(), 0);
+  keys->Save();
+  keys->Freed.clear();
+  keys->Save();  // saving again clears first
+  EXPECT_EQ(keys->Freed, (V{20, 30}));
+}
+
+namespace {
+
 // Plays the summary: each group's only summary value is its record count.
 struct Counting : TcxDataController {
   using TcxDataController::TcxDataController;

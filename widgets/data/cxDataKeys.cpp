@@ -4,55 +4,82 @@
 #include "widgets/foundation/cxVariants.h"
 
 #include <algorithm>
+#include <memory>
 
 void TcxKeys::TakeKeyFields() {
   FKeyFields.clear();
   FDataController->GetKeyFields(FKeyFields);
 }
 
-void TcxSelectedKeys::Clear() {
-  FEntries.clear();
-  TcxKeys::Clear();
+void TcxKeys::BeforeDestruction() {
+  Clear();
+  inherited::BeforeDestruction();
+}
+
+void TcxKeys::FreeItem(Integer AIndex) {
+  TcxKeyInfo*& item = FItems.at(size_t(AIndex));
+  delete item;
+  item = nullptr;
+}
+
+void TcxKeys::Clear() {
+  for (Integer i = 0; i < Integer(FItems.size()); ++i)
+    if (FItems[size_t(i)]) FreeItem(i);
+  FItems.clear();
+  FKeyFields.clear();
 }
 
 void TcxSelectedKeys::Save() {
   Clear();
   TakeKeyFields();
   const TcxDataSelection* selection = FDataController->DataControllerInfo()->Selection();
+  FItems.reserve(size_t(selection->Count()));
   for (Integer i = 0; i < selection->Count(); ++i) {
     const TcxDataSelectionEntry& e = selection->Items(i);
     if (e.Kind == -1 || e.Index < 0 || e.Index >= FDataController->GetRecordCount()) continue;
-    FEntries.push_back({FDataController->GetFieldValues(e.Index, FKeyFields), i});
+    auto info = std::make_unique<TcxSelectedKeyInfo>(FDataController->GetFieldValues(e.Index, FKeyFields), i);
+    FItems.push_back(info.get());
+    info.release();
   }
-  std::stable_sort(FEntries.begin(), FEntries.end(),
-                   [](const TEntry& a, const TEntry& b) { return cxCompareVariantsForSort(a.Key, b.Key) < 0; });
+  std::stable_sort(FItems.begin(), FItems.end(), [](const TcxKeyInfo* a, const TcxKeyInfo* b) {
+    return cxCompareVariantsForSort(static_cast<const TcxSelectedKeyInfo*>(a)->Key,
+                                    static_cast<const TcxSelectedKeyInfo*>(b)->Key) < 0;
+  });
 }
 
 void TcxSelectedKeys::Restore() {
   TcxDataSelection* selection = FDataController->DataControllerInfo()->Selection();
-  if (selection->Count() == 0 || FEntries.empty()) return;
+  if (selection->Count() == 0 || FItems.empty()) return;
   TakeKeyFields();
   const std::vector<TcxDataSelectionEntry>& list = selection->List();
-  std::vector<bool> matched(FEntries.size(), false);
+  // Matched entries are freed as they match, so the search runs over a copy of the keys.
+  std::vector<Variant> keys;
+  std::vector<Integer> positions;
+  keys.reserve(FItems.size());
+  positions.reserve(FItems.size());
+  for (Integer i = 0; i < Count(); ++i) {
+    keys.push_back(SelectedItems(i)->Key);
+    positions.push_back(SelectedItems(i)->SelectionIndex);
+  }
   // The next unused entry of each run of equal keys, found by the run's first entry.
-  std::vector<Integer> next(FEntries.size());
+  std::vector<Integer> next(keys.size());
   for (size_t i = 0; i < next.size(); ++i) next[i] = Integer(i);
   for (Integer r = 0; r < FDataController->GetRecordCount(); ++r) {
     const Variant key = FDataController->GetFieldValues(r, FKeyFields);
-    auto it = std::lower_bound(FEntries.begin(), FEntries.end(), key,
-                               [](const TEntry& e, const Variant& k) { return cxCompareVariantsForSort(e.Key, k) < 0; });
-    if (it == FEntries.end()) continue;
-    const size_t run = size_t(it - FEntries.begin());
+    auto it = std::lower_bound(keys.begin(), keys.end(), key,
+                               [](const Variant& e, const Variant& k) { return cxCompareVariantsForSort(e, k) < 0; });
+    if (it == keys.end()) continue;
+    const size_t run = size_t(it - keys.begin());
     const Integer candidate = next[run];
-    if (candidate >= Integer(FEntries.size()) || !cxVariantsEqual(FEntries[size_t(candidate)].Key, key)) continue;
+    if (candidate >= Integer(keys.size()) || !cxVariantsEqual(keys[size_t(candidate)], key)) continue;
     ++next[run];
-    matched[size_t(candidate)] = true;
-    const Integer at = FEntries[size_t(candidate)].SelectionIndex;
+    const Integer at = positions[size_t(candidate)];
     if (at < Integer(list.size())) selection->SetIndex(at, r);
+    FreeItem(candidate);
   }
-  for (size_t i = 0; i < FEntries.size(); ++i) {
-    const Integer at = FEntries[i].SelectionIndex;
-    if (!matched[i] && at < Integer(list.size())) selection->SetIndex(at, -1);
+  for (Integer i = 0; i < Count(); ++i) {
+    const Integer at = positions[size_t(i)];
+    if (Items(i) && at < Integer(list.size())) selection->SetIndex(at, -1);
   }
   bool dropped = false;
   for (Integer i = Integer(list.size()) - 1; i >= 0; --i)

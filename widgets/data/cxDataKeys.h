@@ -5,48 +5,63 @@
 #include "classlib/core/Variants.h"
 #include "widgets/data/cxDataControllerTypes.h"
 
+#include <utility>
 #include <vector>
 
 class TcxCustomDataController;
 class TcxCustomDataField;
 
+// A saved key entry; each kind of keys owns entries of its own kind.
+struct TcxKeyInfo {
+  virtual ~TcxKeyInfo() = default;
+};
+
+// A selected data row: its key values and the position of its entry in the selection.
+struct TcxSelectedKeyInfo : TcxKeyInfo {
+  TcxSelectedKeyInfo(Variant AKey, Integer ASelectionIndex) : Key(std::move(AKey)), SelectionIndex(ASelectionIndex) {}
+  Variant Key;
+  Integer SelectionIndex;
+};
+
 class TcxKeys : public TObject {
   TL_CLASS(TcxKeys, TObject)
  public:
   explicit TcxKeys(TcxCustomDataController* ADataController) : FDataController(ADataController) {}
+  void BeforeDestruction() override;
   // In slot order.
   virtual void Restore() {}
   virtual void Save() {}
-  virtual void Clear() { FKeyFields.clear(); }
+  // Frees the entry at AIndex and leaves its slot empty (nullptr); every removal of an
+  // entry goes through here.
+  virtual void FreeItem(Integer AIndex);
+  // Frees every entry and empties the list.
+  virtual void Clear();
 
   TcxCustomDataController* DataController() const { return FDataController; }
   const std::vector<TcxCustomDataField*>& KeyFields() const { return FKeyFields; }
+  // Slots of freed entries stay until Clear.
+  Integer Count() const { return Integer(FItems.size()); }
+  TcxKeyInfo* Items(Integer AIndex) const { return FItems.at(size_t(AIndex)); }
 
  protected:
   void TakeKeyFields();
   TcxCustomDataController* FDataController;
   std::vector<TcxCustomDataField*> FKeyFields;
+  std::vector<TcxKeyInfo*> FItems;  // owned
 };
 
 class TcxSelectedKeys : public TcxKeys {
   TL_CLASS(TcxSelectedKeys, TcxKeys)
  public:
   using TcxKeys::TcxKeys;
-  struct TEntry {
-    Variant Key;
-    Integer SelectionIndex;
-  };
   // Every selected data row's key and its place in the selection, sorted by key (equal
   // keys in selection order).
   void Save() override;
   // Each record takes the first unused entry with an equal key (a binary search per
-  // record); the selection entries that found no record are dropped.
+  // record), and that entry is freed; the selection entries that found no record are
+  // dropped.
   void Restore() override;
-  void Clear() override;
-  Integer Count() const { return Integer(FEntries.size()); }
-
- private:
-  std::vector<TEntry> FEntries;
+  TcxSelectedKeyInfo* SelectedItems(Integer AIndex) const { return static_cast<TcxSelectedKeyInfo*>(Items(AIndex)); }
 };
 
 // What BeginSaveKeys keeps until EndRestoreKeys.
