@@ -456,6 +456,71 @@ TEST_F(RadioGroup, FocusChangeAndParentBringTheButtonsUpToDate) {
   hidden->Free();
 }
 
+// Each look's radio glyph in each state, checked and not, where the view paints the items
+// itself: the painter's own glyph at the item's place. The sheet goes to the gallery.
+TEST_F(RadioGroup, GlyphOfEachLookAndStateInPlaceWithAGallery) {
+  using K = TcxLookAndFeelKind;
+  using BS = TcxEditButtonState;
+  using PS = TcxButtonState;
+  AddItems({"First", "Second"});
+  group->SetCaption("Look");
+  form->Show();
+  Pump();
+  const K looks[] = {K::lfStandard, K::lfFlat, K::lfUltraFlat, K::lfOffice11};
+  const BS states[] = {BS::ebsNormal, BS::ebsSelected, BS::ebsPressed, BS::ebsDisabled};
+  const PS painted[] = {PS::cxbsNormal, PS::cxbsHot, PS::cxbsPressed, PS::cxbsDisabled};
+  constexpr int kW = 185, kH = 105;
+  DecodedImage image;
+  image.Width = int(std::size(states)) * 2 * kW;
+  image.Height = int(std::size(looks)) * kH;
+  image.Pixels.assign(size_t(image.Width) * size_t(image.Height), 0);
+  for (size_t row = 0; row < std::size(looks); ++row) {
+    group->GetStyle()->GetLookAndFeel()->SetKind(looks[row]);
+    Pump();
+    auto* info = dynamic_cast<TcxCustomRadioGroupViewInfo*>(group->ViewInfo());
+    ASSERT_NE(info, nullptr);
+    ASSERT_EQ(info->ButtonCount(), 2);
+    info->HasChildButtons = false;
+    info->IsInplace = true;
+    info->BackgroundColor = clWhite;
+    const TcxCustomLookAndFeelPainter* painter = info->Painter;
+    ASSERT_EQ(painter, group->GetStyle()->GetLookAndFeel()->GetPainter());
+    const TPoint size = painter->RadioButtonSize();
+    for (size_t s = 0; s < std::size(states); ++s)
+      for (int checked = 0; checked < 2; ++checked) {
+        for (int i = 0; i < 2; ++i) info->Button(i)->NativeStyle = false;
+        info->Button(0)->State = states[s];
+        info->Button(1)->State = BS::ebsNormal;
+        info->DownIndex = checked ? 0 : -1;
+        info->CapturedIndex = states[s] == BS::ebsPressed ? 0 : -1;
+        PaperCanvas paper(kW, kH);
+        info->Paint(paper.Cx());
+        const TRect g = info->GlyphRect(0, TSize{size.X, size.Y});
+        PaperCanvas expected(kW, kH);
+        expected.Cx().SetBrushColor(clWhite);
+        expected.Cx().FillRect({0, 0, kW, kH});
+        painter->DrawRadioButton(expected.Cx(), g.Left, g.Top, painted[s], checked != 0, false, clWhite);
+        for (int y = g.Top; y < g.Bottom; ++y)
+          for (int x = g.Left; x < g.Right; ++x)
+            ASSERT_EQ(paper.Px(x, y), expected.Px(x, y))
+                << "look " << row << " state " << s << " checked " << checked << " at " << x << "," << y;
+        // The unchecked second item keeps the normal glyph whatever the first one shows.
+        const TRect g1 = info->GlyphRect(1, TSize{size.X, size.Y});
+        PaperCanvas second(kW, kH);
+        second.Cx().SetBrushColor(clWhite);
+        second.Cx().FillRect({0, 0, kW, kH});
+        painter->DrawRadioButton(second.Cx(), g1.Left, g1.Top, PS::cxbsNormal, false, false, clWhite);
+        for (int y = g1.Top; y < g1.Bottom; ++y)
+          for (int x = g1.Left; x < g1.Right; ++x) ASSERT_EQ(paper.Px(x, y), second.Px(x, y)) << row << s;
+        for (int y = 0; y < kH; ++y)
+          for (int x = 0; x < kW; ++x)
+            image.Pixels[size_t((int(row) * kH + y) * image.Width + (int(s) * 2 + checked) * kW + x)] =
+                PixelFromColor(paper.Px(x, y));
+      }
+  }
+  WriteGalleryPng(image, "radio-group-looks.png");
+}
+
 TEST_F(RadioGroup, ContentSizeFromCaptionsAndColumns) {
   group->GetStyle()->GetFont()->SetName(kTestFaceName);
   group->GetStyle()->GetFont()->SetHeight(-10);
