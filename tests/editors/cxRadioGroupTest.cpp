@@ -431,13 +431,12 @@ TEST_F(RadioGroup, FocusChangeAndParentBringTheButtonsUpToDate) {
   group->Buttons(1)->SetFocus();
   Pump();
   EXPECT_TRUE(group->Buttons(0)->GetEnabled());
-  // The buttons' look by the group's border style, set once the group has a parent.
+  // The buttons' look by the group's border style, set once the group has a parent (before
+  // one, the buttons were made without it and without an error).
   using K = TcxLookAndFeelKind;
   using B = TcxContainerBorderStyle;
   TForm* hidden = TForm::CreateNew(Application);  // no window yet: no creation updates them
   auto* loose = New<TcxRadioGroup>(hidden);
-  loose->SetParentColor(false);
-  loose->SetParentFont(false);
   loose->GetStyle()->SetBorderStyle(B::cbsUltraFlat);
   static_cast<TcxRadioGroupItem*>(loose->GetProperties()->GetItems()->Add())->SetCaption("x");
   ASSERT_EQ(loose->ButtonCount(), 1);
