@@ -129,6 +129,12 @@ TEST_F(RadioGroup, DefaultsAndOneButtonPerItemPlacedInItsRectangle) {
   Item(1)->SetEnabled(false);
   EXPECT_FALSE(group->Buttons(1)->GetEnabled());
   EXPECT_TRUE(group->Buttons(0)->GetEnabled());
+  // The background and drag kind pass on to the buttons.
+  group->SetParentBackground(false);
+  group->SetDragKind(TDragKind::dkDock);
+  P()->NotifyChanged();
+  EXPECT_FALSE(group->RadioButton(1)->GetParentBackground());
+  EXPECT_EQ(group->RadioButton(1)->GetDragKind(), TDragKind::dkDock);
   group->SetEnabled(false);
   P()->NotifyChanged();
   for (int i = 0; i < 5; ++i) EXPECT_FALSE(group->Buttons(i)->GetEnabled()) << i;

@@ -643,6 +643,8 @@ void TcxCustomRadioGroup::UpdateButtons() {
     RadioButton(i)->SetCaption(p->Item(i)->GetCaption());
     RadioButton(i)->SetWordWrap(p->GetWordWrap());
     RadioButton(i)->SetTransparent(GetTransparent());
+    RadioButton(i)->SetParentBackground(GetParentBackground());
+    RadioButton(i)->SetDragKind(GetDragKind());
   }
   // The value decides which item shows checked; a button count change may have lost it.
   const Integer wanted = p->GetRadioGroupItemIndex(EditValue());
