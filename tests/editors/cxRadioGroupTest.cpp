@@ -6,6 +6,8 @@
 #include "classlib/visual/Forms.h"
 #include "platform/host/HeadlessHost.h"
 #include "tests/editors/EditorsTestSupport.h"
+#include "tests/foundation/GalleryFile.h"
+#include "tests/foundation/NativePainterFixture.h"
 #include "widgets/editors/cxButtons.h"
 #include "widgets/editors/cxRadioGroup.h"
 
@@ -127,6 +129,12 @@ TEST_F(RadioGroup, DefaultsAndOneButtonPerItemPlacedInItsRectangle) {
   Item(1)->SetEnabled(false);
   EXPECT_FALSE(group->Buttons(1)->GetEnabled());
   EXPECT_TRUE(group->Buttons(0)->GetEnabled());
+  // The background and drag kind pass on to the buttons.
+  group->SetParentBackground(false);
+  group->SetDragKind(TDragKind::dkDock);
+  P()->NotifyChanged();
+  EXPECT_FALSE(group->RadioButton(1)->GetParentBackground());
+  EXPECT_EQ(group->RadioButton(1)->GetDragKind(), TDragKind::dkDock);
   group->SetEnabled(false);
   P()->NotifyChanged();
   for (int i = 0; i < 5; ++i) EXPECT_FALSE(group->Buttons(i)->GetEnabled()) << i;
@@ -265,6 +273,7 @@ TEST_F(RadioGroup, ViewHoldsEachItemAndPaintsGlyphsInPlace) {
   EXPECT_EQ(info->DownIndex, 1);
   // In place, the view draws each glyph itself: the checked one has its dot.
   info->IsInplace = true;
+  info->HasChildButtons = false;
   info->BackgroundColor = clWhite;
   Owned<TBitmap> paper = Strip(185, 105, clWhite);
   TcxCanvas c(paper->Canvas());
@@ -279,6 +288,242 @@ TEST_F(RadioGroup, ViewHoldsEachItemAndPaintsGlyphsInPlace) {
   const TRect g0 = info->GlyphRect(0, TSize{size.X, size.Y});
   EXPECT_EQ(g0.Left, rects[0].Left + 1) << "one pixel right of a bordered box's item";
   EXPECT_EQ(g0.Top, rects[0].Top + (rects[0].Height() - size.Y) / 2);
+}
+
+TEST_F(RadioGroup, InPlaceStatesFollowThePressAndTransparencyTheFocus) {
+  AddItems({"a", "b", "c"});
+  auto* style = static_cast<TcxCustomEditStyle*>(group->GetStyle());
+  Owned<TcxCustomEditViewData> vd(P()->CreateViewData(style, true));
+  auto* bvd = static_cast<TcxButtonGroupViewData*>(vd.get());
+  bvd->DownIndex = 2;
+  Owned<TcxCustomEditViewInfo> owner(static_cast<TcxCustomEditViewInfo*>(P()->GetViewInfoClass().Create()));
+  auto* info = static_cast<TcxButtonGroupViewInfo*>(owner.get());
+  using BS = TcxEditButtonState;
+  using MB = TcxMouseButton;
+  const TShiftState left{TShiftStateItem::ssLeft}, right{TShiftStateItem::ssRight};
+  std::string states;
+  auto calc = [&](TPoint p, MB button, TShiftState shift, bool mouse) {
+    vd->Calculate(*canvas, TRect{0, 0, 185, 105}, p, button, shift, info, mouse);
+    states.clear();
+    for (int i = 0; i < info->ButtonCount(); ++i)
+      states += "NHPD"[info->Button(i)->State == BS::ebsSelected  ? 1
+                       : info->Button(i)->State == BS::ebsPressed ? 2
+                       : info->Button(i)->State == BS::ebsDisabled ? 3
+                                                                   : 0];
+  };
+  calc({-1, -1}, MB::cxmbNone, {}, false);
+  ASSERT_EQ(info->ButtonCount(), 3);
+  auto centre = [&](int i) {
+    const TRect r = info->Button(i)->Bounds;
+    return TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+  };
+  EXPECT_EQ(states, "NNP") << "the down item is pressed wherever the mouse is";
+  EXPECT_EQ(info->PressedIndex, 2);
+  EXPECT_TRUE(info->IsButtonActive);
+  calc(centre(0), MB::cxmbNone, {}, true);
+  EXPECT_EQ(states, "HNP");
+  EXPECT_EQ(info->HotIndex, 0);
+  // Pressed on b, dragged off (b and the item under the mouse normal) and back (b pressed).
+  calc(centre(1), MB::cxmbLeft, left, true);
+  EXPECT_EQ(states, "NPP");
+  EXPECT_EQ(info->PressedIndex, 1);
+  EXPECT_EQ(info->CapturedIndex, 1);
+  EXPECT_EQ(info->HotIndex, -1);
+  calc(centre(0), MB::cxmbNone, left, true);
+  EXPECT_EQ(states, "NNP");
+  EXPECT_EQ(info->CapturedIndex, 1);
+  calc(centre(1), MB::cxmbNone, left, true);
+  EXPECT_EQ(states, "NPP");
+  // A calculation not made for the mouse does not take the press over; nor does another button.
+  calc(centre(1), MB::cxmbNone, left, false);
+  EXPECT_EQ(states, "NNP");
+  calc(centre(0), MB::cxmbRight, right, true);
+  EXPECT_EQ(states, "NNP");
+  // Read-only: never hot; disabled: all disabled.
+  P()->SetReadOnly(true);
+  calc(centre(0), MB::cxmbNone, {}, true);
+  EXPECT_EQ(states, "NNP");
+  EXPECT_EQ(info->HotIndex, -1);
+  P()->SetReadOnly(false);
+  vd->Enabled = false;
+  calc(centre(0), MB::cxmbNone, {}, true);
+  EXPECT_EQ(states, "DDD");
+  vd->Enabled = true;
+  // Transparency of the buttons: always, only while the editor is not focused, or never.
+  using T = TcxEditButtonTransparency;
+  const struct {
+    T t;
+    bool focused, transparent;
+  } cases[] = {{T::ebtAlways, true, true}, {T::ebtInactive, false, true}, {T::ebtInactive, true, false},
+               {T::ebtNone, false, false}};
+  for (const auto& c : cases) {
+    style->SetButtonTransparency(c.t);
+    vd->Focused = c.focused;
+    calc({-1, -1}, MB::cxmbNone, {}, false);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(info->Button(i)->Transparent, c.transparent) << int(c.t) << c.focused;
+  }
+}
+
+TEST_F(RadioGroup, FocusRectangleAroundTheFocusedItemsTextOnlyStanding) {
+  AddItems({"a", "bb"});
+  form->Show();
+  Pump();
+  auto* info = dynamic_cast<TcxCustomRadioGroupViewInfo*>(group->ViewInfo());
+  ASSERT_NE(info, nullptr);
+  info->HasChildButtons = false;
+  info->BackgroundColor = clWhite;
+  info->FocusedIndex = 1;
+  auto paint = [&](PaperCanvas& paper, bool focused, bool inplace) {
+    info->Focused = focused;
+    info->IsInplace = inplace;
+    info->Paint(paper.Cx());
+  };
+  PaperCanvas plain(185, 105), focused(185, 105), inplace(185, 105), inplaceFocused(185, 105);
+  paint(plain, false, false);
+  paint(focused, true, false);
+  paint(inplace, false, true);
+  paint(inplaceFocused, true, true);
+  EXPECT_EQ(inplaceFocused.DiffersFrom(inplace), "") << "no focus rectangle in place";
+  // The text's extent beside the glyph, one pixel larger.
+  const TPoint size = info->Painter->RadioButtonSize();
+  const TRect g = info->GlyphRect(1, TSize{size.X, size.Y});
+  const TRect b = info->Button(1)->Bounds;
+  TRect text{g.Right + 5, b.Top, b.Right - 1, b.Bottom};
+  focused.Cx().SetFont(info->Font);
+  focused.Cx().TextExtentInRect("bb", text, cxSingleLine | cxAlignLeft | cxAlignVCenter | cxShowPrefix);
+  InflateRect(&text, 1, 1);
+  TRect changed{1000, 1000, -1, -1};
+  for (int y = 0; y < 105; ++y)
+    for (int x = 0; x < 185; ++x)
+      if (focused.Px(x, y) != plain.Px(x, y)) {
+        changed.Left = std::min(changed.Left, x);
+        changed.Top = std::min(changed.Top, y);
+        changed.Right = std::max(changed.Right, x + 1);
+        changed.Bottom = std::max(changed.Bottom, y + 1);
+      }
+  EXPECT_EQ(changed, text);
+}
+
+TEST_F(RadioGroup, MovedWhileTransparentRepaintsItsChildrenAtOnce) {
+  AddItems({"a", "b"});
+  form->Show();
+  Pump();
+  struct TSpy : TObject {
+    TWndMethod Old;
+    int Paints = 0;
+    void Proc(TMessage& M) {
+      if (M.Msg == WM_PAINT) ++Paints;
+      Old(M);
+    }
+  } spy;
+  TWinControl* b = group->Buttons(1);
+  spy.Old = b->GetWindowProc();
+  b->SetWindowProc(TWndMethod(&spy, &TSpy::Proc));
+  group->SetLeft(group->GetLeft() + 3);
+  EXPECT_EQ(spy.Paints, 0) << "opaque: painted later, as usual";
+  Pump();
+  group->SetTransparent(true);
+  Pump();
+  spy.Paints = 0;
+  group->SetLeft(group->GetLeft() + 3);
+  EXPECT_GT(spy.Paints, 0);
+  b->SetWindowProc(spy.Old);
+}
+
+TEST_F(RadioGroup, FocusChangeAndParentBringTheButtonsUpToDate) {
+  AddItems({"a", "b"});
+  ShowFocusingOutside();
+  group->Buttons(0)->SetEnabled(false);
+  group->Buttons(1)->SetFocus();
+  Pump();
+  EXPECT_TRUE(group->Buttons(0)->GetEnabled());
+  // The buttons' look by the group's border style, set once the group has a parent (before
+  // one, the buttons were made without it and without an error).
+  using K = TcxLookAndFeelKind;
+  using B = TcxContainerBorderStyle;
+  TForm* hidden = TForm::CreateNew(Application);  // no window yet: no creation updates them
+  auto* loose = New<TcxRadioGroup>(hidden);
+  loose->GetStyle()->SetBorderStyle(B::cbsUltraFlat);
+  static_cast<TcxRadioGroupItem*>(loose->GetProperties()->GetItems()->Add())->SetCaption("x");
+  ASSERT_EQ(loose->ButtonCount(), 1);
+  loose->SetParent(hidden);
+  EXPECT_FALSE(loose->HandleAllocated());
+  EXPECT_EQ(loose->RadioButton(0)->GetLookAndFeel()->GetKind(), K::lfUltraFlat);
+  const struct {
+    B border;
+    K kind;
+  } cases[] = {{B::cbsFlat, K::lfFlat}, {B::cbs3D, K::lfStandard}, {B::cbsNone, K::lfStandard},
+               {B::cbsOffice11, K::lfOffice11}, {B::cbsSingle, K::lfFlat}};
+  for (const auto& c : cases) {
+    loose->GetStyle()->SetBorderStyle(c.border);
+    EXPECT_EQ(loose->RadioButton(0)->GetLookAndFeel()->GetKind(), c.kind) << int(c.border);
+  }
+  hidden->Free();
+}
+
+// Each look's radio glyph in each state, checked and not, where the view paints the items
+// itself: the painter's own glyph at the item's place. The sheet goes to the gallery.
+TEST_F(RadioGroup, GlyphOfEachLookAndStateInPlaceWithAGallery) {
+  using K = TcxLookAndFeelKind;
+  using BS = TcxEditButtonState;
+  using PS = TcxButtonState;
+  AddItems({"First", "Second"});
+  group->SetCaption("Look");
+  form->Show();
+  Pump();
+  const K looks[] = {K::lfStandard, K::lfFlat, K::lfUltraFlat, K::lfOffice11};
+  const BS states[] = {BS::ebsNormal, BS::ebsSelected, BS::ebsPressed, BS::ebsDisabled};
+  const PS painted[] = {PS::cxbsNormal, PS::cxbsHot, PS::cxbsPressed, PS::cxbsDisabled};
+  constexpr int kW = 185, kH = 105;
+  DecodedImage image;
+  image.Width = int(std::size(states)) * 2 * kW;
+  image.Height = int(std::size(looks)) * kH;
+  image.Pixels.assign(size_t(image.Width) * size_t(image.Height), 0);
+  for (size_t row = 0; row < std::size(looks); ++row) {
+    group->GetStyle()->GetLookAndFeel()->SetKind(looks[row]);
+    Pump();
+    auto* info = dynamic_cast<TcxCustomRadioGroupViewInfo*>(group->ViewInfo());
+    ASSERT_NE(info, nullptr);
+    ASSERT_EQ(info->ButtonCount(), 2);
+    info->HasChildButtons = false;
+    info->IsInplace = true;
+    info->BackgroundColor = clWhite;
+    const TcxCustomLookAndFeelPainter* painter = info->Painter;
+    ASSERT_EQ(painter, group->GetStyle()->GetLookAndFeel()->GetPainter());
+    const TPoint size = painter->RadioButtonSize();
+    for (size_t s = 0; s < std::size(states); ++s)
+      for (int checked = 0; checked < 2; ++checked) {
+        for (int i = 0; i < 2; ++i) info->Button(i)->NativeStyle = false;
+        info->Button(0)->State = states[s];
+        info->Button(1)->State = BS::ebsNormal;
+        info->DownIndex = checked ? 0 : -1;
+        info->CapturedIndex = states[s] == BS::ebsPressed ? 0 : -1;
+        PaperCanvas paper(kW, kH);
+        info->Paint(paper.Cx());
+        const TRect g = info->GlyphRect(0, TSize{size.X, size.Y});
+        PaperCanvas expected(kW, kH);
+        expected.Cx().SetBrushColor(clWhite);
+        expected.Cx().FillRect({0, 0, kW, kH});
+        painter->DrawRadioButton(expected.Cx(), g.Left, g.Top, painted[s], checked != 0, false, clWhite);
+        for (int y = g.Top; y < g.Bottom; ++y)
+          for (int x = g.Left; x < g.Right; ++x)
+            ASSERT_EQ(paper.Px(x, y), expected.Px(x, y))
+                << "look " << row << " state " << s << " checked " << checked << " at " << x << "," << y;
+        // The unchecked second item keeps the normal glyph whatever the first one shows.
+        const TRect g1 = info->GlyphRect(1, TSize{size.X, size.Y});
+        PaperCanvas second(kW, kH);
+        second.Cx().SetBrushColor(clWhite);
+        second.Cx().FillRect({0, 0, kW, kH});
+        painter->DrawRadioButton(second.Cx(), g1.Left, g1.Top, PS::cxbsNormal, false, false, clWhite);
+        for (int y = g1.Top; y < g1.Bottom; ++y)
+          for (int x = g1.Left; x < g1.Right; ++x) ASSERT_EQ(paper.Px(x, y), second.Px(x, y)) << row << s;
+        for (int y = 0; y < kH; ++y)
+          for (int x = 0; x < kW; ++x)
+            image.Pixels[size_t((int(row) * kH + y) * image.Width + (int(s) * 2 + checked) * kW + x)] =
+                PixelFromColor(paper.Px(x, y));
+      }
+  }
+  WriteGalleryPng(image, "radio-group-looks.png");
 }
 
 TEST_F(RadioGroup, ContentSizeFromCaptionsAndColumns) {

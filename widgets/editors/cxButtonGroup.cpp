@@ -175,6 +175,24 @@ void TcxButtonGroupViewData::Calculate(TcxCanvas& ACanvas, const TRect& ABounds,
   const std::vector<TRect> rects =
       cxButtonGroupItemRects(items->Count(), columns, info->ClientRect, TcxCustomButtonGroup::kColumnSpacing);
   info->ButtonsInfo.clear();
+  info->FocusedIndex = FocusedIndex;
+  info->HasChildButtons = HasChildButtons;
+  // The press in progress carries over only into a calculation made for the mouse.
+  const Integer wasPressed = AIsMouseEvent ? info->PressedIndex : -1;
+  const Integer wasCaptured = AIsMouseEvent ? info->CapturedIndex : -1;
+  info->HotIndex = info->PressedIndex = info->CapturedIndex = -1;
+  using K = TShiftStateItem;
+  const TShiftState held = AShift * TShiftState{K::ssLeft, K::ssRight, K::ssMiddle};
+  const bool leftHeld = held == TShiftState{K::ssLeft};
+  const bool readOnly = props->GetReadOnly();
+  const TcxEditButtonTransparency transparency =
+      Style ? Style->GetButtonTransparency() : TcxEditButtonTransparency::ebtNone;
+  const bool transparent = transparency == TcxEditButtonTransparency::ebtAlways ||
+                           (transparency == TcxEditButtonTransparency::ebtInactive && !Focused);
+  // Standing, the border style picks the look itself: not the one the frame is drawn with.
+  const TcxEditBorderStyle border = IsInplace || !Style ? TcxEditBorderStyle::ebsNone : Style->GetEditBorderStyle();
+  const TcxEditButtonStyle buttonStyle = cxButtonGroupButtonStyle(
+      IsInplace, Style ? Style->GetLookAndFeel()->GetKind() : TcxLookAndFeelKind::lfStandard, border);
   for (Integer i = 0; i < Integer(rects.size()); ++i) {
     Owned<TcxEditButtonViewInfo> b(static_cast<TcxEditButtonViewInfo*>(info->GetButtonsViewInfoClass().Create()));
     auto* g = static_cast<TcxGroupBoxButtonViewInfo*>(b.get());
@@ -184,18 +202,44 @@ void TcxButtonGroupViewData::Calculate(TcxCanvas& ACanvas, const TRect& ABounds,
     g->Column = i / rows;
     g->Row = i % rows;
     g->NativeStyle = NativeStyle;
-    g->ButtonStyle = cxButtonGroupButtonStyle(IsInplace, Style ? Style->GetLookAndFeel()->GetKind()
-                                                                : TcxLookAndFeelKind::lfStandard,
-                                              GetEffectiveBorderStyle());
+    g->BackgroundColor = info->BackgroundColor;
+    g->Transparent = transparent;
+    g->ButtonStyle = buttonStyle;
+    const bool over = PtInRect(&rects[size_t(i)], P) != 0;
+    const bool downHere = over && leftHeld && AIsMouseEvent && AButton == TcxMouseButton::cxmbLeft;
+    if (downHere || (leftHeld && wasCaptured == i)) info->CapturedIndex = i;
     if (!Enabled || !items->Items(i)->GetEnabled())
       g->State = TcxEditButtonState::ebsDisabled;
     else if (i == DownIndex)
       g->State = TcxEditButtonState::ebsPressed;
-    else if (!AIsMouseEvent || !PtInRect(&rects[size_t(i)], P))
+    else if (readOnly || !over)
       g->State = TcxEditButtonState::ebsNormal;
-    else
+    else if (held.Empty() && i != info->CapturedIndex) {
       g->State = TcxEditButtonState::ebsSelected;
+      info->HotIndex = i;
+    } else if (leftHeld && (downHere || wasPressed == i || wasCaptured == i))
+      g->State = TcxEditButtonState::ebsPressed;
+    else
+      g->State = TcxEditButtonState::ebsNormal;
+    if (g->State == TcxEditButtonState::ebsPressed && (info->PressedIndex < 0 || i != DownIndex))
+      info->PressedIndex = i;
     info->ButtonsInfo.push_back(std::move(b));
+  }
+  info->IsButtonActive = info->PressedIndex >= 0 || info->CapturedIndex >= 0;
+}
+
+void TcxButtonGroupViewInfo::Assign(TcxContainerViewInfo* Source) {
+  inherited::Assign(Source);
+  if (auto* s = dynamic_cast<TcxButtonGroupViewInfo*>(Source)) {
+    DownIndex = s->DownIndex;
+    HotIndex = s->HotIndex;
+    PressedIndex = s->PressedIndex;
+    CapturedIndex = s->CapturedIndex;
+    IsButtonActive = s->IsButtonActive;
+    FocusedIndex = s->FocusedIndex;
+    HasChildButtons = s->HasChildButtons;
+    WordWrap = s->WordWrap;
+    Painter = s->Painter;
   }
 }
 
@@ -253,7 +297,31 @@ void TcxCustomButtonGroup::Initialize() {
 
 void TcxCustomButtonGroup::InitializeViewData(TcxCustomEditViewData* AViewData) {
   inherited::InitializeViewData(AViewData);
-  if (auto* vd = dynamic_cast<TcxButtonGroupViewData*>(AViewData)) vd->DownIndex = GetDownIndex();
+  auto* vd = dynamic_cast<TcxButtonGroupViewData*>(AViewData);
+  if (!vd) return;
+  vd->DownIndex = GetDownIndex();
+  vd->HasChildButtons = !FButtons.empty();
+  vd->FocusedIndex = -1;
+  for (Integer i = 0; i < ButtonCount(); ++i)
+    if (Buttons(i)->Focused()) vd->FocusedIndex = i;
+  if (vd->FocusedIndex < 0 && Focused()) vd->FocusedIndex = GetDownIndex();
+}
+
+void TcxCustomButtonGroup::WndProc(TMessage& Message) {
+  if (Message.Msg == CM_FOCUSCHANGED) {
+    inherited::WndProc(Message);
+    if (!IsDestroying() && GetProperties() && !InState(TComponentStateItem::csLoading)) UpdateButtons();
+    return;
+  }
+  if (Message.Msg != WM_WINDOWPOSCHANGED) return inherited::WndProc(Message);
+  inherited::WndProc(Message);
+  if (HandleAllocated() && !IsDestroying() && GetTransparent())
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void TcxCustomButtonGroup::SetParent(TWinControl* AParent) {
+  inherited::SetParent(AParent);
+  if (AParent && !IsDestroying() && GetProperties() && !InState(TComponentStateItem::csLoading)) UpdateButtons();
 }
 
 void TcxCustomButtonGroup::BeforeDestruction() {

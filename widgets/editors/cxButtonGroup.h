@@ -102,8 +102,20 @@ class TcxButtonGroupViewInfo : public TcxGroupBoxViewInfo {
     return static_cast<TcxGroupBoxButtonViewInfo*>(ButtonsInfo[size_t(Index)].get());
   }
   Integer ButtonCount() const { return Integer(ButtonsInfo.size()); }
+  void Assign(TcxContainerViewInfo* Source) override;
   // The item shown down (the checked one), -1 for none.
   Integer DownIndex = -1;
+  // The button under a free mouse and the one shown pressed; -1 for none.
+  Integer HotIndex = -1;
+  Integer PressedIndex = -1;
+  // The button the left press began on, for as long as the left button stays held.
+  Integer CapturedIndex = -1;
+  // Some button is down, pressed, held or captured.
+  bool IsButtonActive = false;
+  // The item that shows the focus rectangle while the editor is focused; -1 for none.
+  Integer FocusedIndex = -1;
+  // Child windows stand for the items and paint themselves.
+  bool HasChildButtons = false;
   bool WordWrap = false;
   const TcxCustomLookAndFeelPainter* Painter = nullptr;  // not owned
 };
@@ -120,6 +132,8 @@ class TcxButtonGroupViewData : public TcxGroupBoxViewData {
                                    const TcxEditSizeProperties& AEditSizeProperties) override;
   // The item shown down; the control sets it from its value.
   Integer DownIndex = -1;
+  Integer FocusedIndex = -1;
+  bool HasChildButtons = false;
   static constexpr Integer kGlyphSpacing = 5;
   static constexpr Integer kTextMargin = 2;
 };
@@ -151,6 +165,8 @@ class TcxCustomButtonGroup : public TcxCustomGroupBox {
   // The group or one of its buttons holds the focus.
   bool IsFocused() const override;
   void Initialize() override;
+  // Given a parent, the buttons are brought up to date: some of their looks need one.
+  void SetParent(TWinControl* AParent) override;
 
  protected:
   virtual TWinControl* CreateButton();
@@ -169,6 +185,8 @@ class TcxCustomButtonGroup : public TcxCustomGroupBox {
   void CreateWnd() override;
   void BeforeDestruction() override;
   void InitializeViewData(TcxCustomEditViewData* AViewData) override;
+  // Moved or sized while see-through: the children show what lies behind them anew.
+  void WndProc(TMessage& Message) override;
   // The item to show down in the view.
   virtual Integer GetDownIndex() const { return -1; }
 

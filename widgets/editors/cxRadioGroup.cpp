@@ -415,8 +415,8 @@ TRect TcxCustomRadioGroupViewInfo::GlyphRect(Integer AIndex, const TSize& ASize)
 
 void TcxCustomRadioGroupViewInfo::InternalPaint(TcxCanvas& ACanvas) {
   inherited::InternalPaint(ACanvas);
-  // Standing, each item is a child button that paints itself.
-  if (!IsInplace || !Painter) return;
+  // Where child buttons stand for the items, they paint themselves.
+  if (HasChildButtons || !Painter) return;
   HTHEME theme = ButtonCount() > 0 && Button(0)->NativeStyle ? cxOpenTheme(TdxThemedObjectType::totButton) : nullptr;
   TSize glyph{0, 0};
   if (theme) {
@@ -427,7 +427,7 @@ void TcxCustomRadioGroupViewInfo::InternalPaint(TcxCanvas& ACanvas) {
   }
   for (Integer i = 0; i < ButtonCount(); ++i) {
     TcxGroupBoxButtonViewInfo* b = Button(i);
-    if (!Transparent) {
+    if (!b->Transparent) {
       ACanvas.SetBrushColor(BackgroundColor);
       ACanvas.FillRect(b->Bounds);
     }
@@ -435,12 +435,14 @@ void TcxCustomRadioGroupViewInfo::InternalPaint(TcxCanvas& ACanvas) {
     RS state = RS::rbsNormal;
     if (b->State == TcxEditButtonState::ebsDisabled) state = RS::rbsDisabled;
     else if (b->State == TcxEditButtonState::ebsSelected) state = RS::rbsHot;
+    // The checked item is shown down anyway: pressed only while the mouse holds it.
+    else if (b->State == TcxEditButtonState::ebsPressed && (!checked || i == CapturedIndex)) state = RS::rbsPressed;
     const TRect g = GlyphRect(i, glyph);
     if (theme)
       cxDrawThemeBackground(theme, ACanvas.GetHandle(), kRadioPart, ThemeState(state, checked), g);
     else
       Painter->DrawRadioButton(ACanvas, g.Left, g.Top, PainterState(state), checked, false,
-                               Transparent ? clDefault : BackgroundColor, false);
+                               b->Transparent ? clDefault : BackgroundColor, false);
     TRect text{g.Right, b->Bounds.Top, b->Bounds.Right, b->Bounds.Bottom};
     cxDeflateRectByRect(text, TRect{5, 0, 1, 0});
     const Integer flags = (WordWrap ? cxWordBreak : cxSingleLine) | cxAlignLeft | cxAlignVCenter | cxShowPrefix;
@@ -449,6 +451,12 @@ void TcxCustomRadioGroupViewInfo::InternalPaint(TcxCanvas& ACanvas) {
     ACanvas.GetBrush()->SetStyle(TBrushStyle::bsClear);
     ACanvas.DrawText(b->Caption, text, flags, b->State != TcxEditButtonState::ebsDisabled);
     ACanvas.GetBrush()->SetStyle(TBrushStyle::bsSolid);
+    if (Focused && !IsInplace && i == FocusedIndex) {
+      TRect focus = text;
+      ACanvas.TextExtentInRect(b->Caption, focus, flags);
+      InflateRect(&focus, 1, 1);
+      ACanvas.DrawFocusRect(focus);
+    }
   }
 }
 
@@ -635,7 +643,8 @@ void TcxCustomRadioGroup::UpdateButtons() {
     RadioButton(i)->SetCaption(p->Item(i)->GetCaption());
     RadioButton(i)->SetWordWrap(p->GetWordWrap());
     RadioButton(i)->SetTransparent(GetTransparent());
-    RadioButton(i)->SetLookAndFeel(GetStyle()->GetLookAndFeel());
+    RadioButton(i)->SetParentBackground(GetParentBackground());
+    RadioButton(i)->SetDragKind(GetDragKind());
   }
   // The value decides which item shows checked; a button count change may have lost it.
   const Integer wanted = p->GetRadioGroupItemIndex(EditValue());
@@ -646,6 +655,21 @@ void TcxCustomRadioGroup::UpdateButtonStyles() {
   inherited::UpdateButtonStyles();
   for (Integer i = 0; i < ButtonCount(); ++i)
     if (!Buttons(i)->GetEnabled()) Buttons(i)->GetFont()->SetColor(GetStyleDisabled()->GetTextColor());
+  // The look follows the group's button style, known once the group stands somewhere.
+  if (!GetParent()) return;
+  using K = TcxLookAndFeelKind;
+  TcxLookAndFeel* lf = GetStyle()->GetLookAndFeel();
+  K kind = K::lfStandard;
+  switch (cxButtonGroupButtonStyle(IsInplace(), lf->GetKind(), TcxEditBorderStyle(Ord(GetStyle()->GetBorderStyle())))) {
+    case TcxEditButtonStyle::btsFlat: kind = K::lfFlat; break;
+    case TcxEditButtonStyle::btsUltraFlat: kind = K::lfUltraFlat; break;
+    case TcxEditButtonStyle::btsOffice11: kind = K::lfOffice11; break;
+    default: break;
+  }
+  for (Integer i = 0; i < ButtonCount(); ++i) {
+    RadioButton(i)->SetLookAndFeel(lf);
+    RadioButton(i)->GetLookAndFeel()->SetKind(kind);
+  }
 }
 
 void TcxCustomRadioGroup::Loaded() {
