@@ -4,6 +4,7 @@
 #include "widgets/editors/cxButtons.h"
 #include "widgets/editors/cxCheckBox.h"
 #include "widgets/editors/cxGroupBox.h"
+#include "widgets/editors/cxHyperLinkEdit.h"
 #include "widgets/editors/cxRadioGroup.h"
 #include "widgets/editors/cxLabel.h"
 
@@ -16,6 +17,7 @@ const UnitEntry kEditorsUnits[] = {
     {"cxRadioGroup", cxRadioGroup::Initialize, cxRadioGroup::Finalize},
     {"cxRadioGroupControl", cxRadioGroupControl::Initialize, cxRadioGroupControl::Finalize},
     {"cxLabel", cxLabelInitialize, cxLabelFinalize},
+    {"cxHyperLinkEdit", cxHyperLinkEdit::Initialize, cxHyperLinkEdit::Finalize},
 };
 UnitCounter gEditors;
 

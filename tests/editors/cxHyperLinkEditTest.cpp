@@ -1,0 +1,183 @@
+// The hyperlink edit: what reaches the desktop's opener on a click, a double click and the
+// start shortcut, the link's look, and the addresses it refuses to pass on.
+#include "platform/shell/Shell.h"
+#include "tests/editors/EditorsTestSupport.h"
+#include "widgets/editcore/cxEditRegisteredRepositoryItems.h"
+#include "widgets/editors/cxHyperLinkEdit.h"
+
+namespace {
+
+class StartCounter : public TObject {
+ public:
+  void HStart(TObject*) { ++Count; }
+  int Count = 0;
+};
+
+class HyperLinkEdit : public EditorsDialogTest {
+ protected:
+  void SetUp() override {
+    EditorsDialogTest::SetUp();
+    SetShellRecording(true);
+    ClearShellLaunches();
+  }
+  void TearDown() override {
+    ClearShellLaunches();
+    SetShellRecording(false);
+    EditorsDialogTest::TearDown();
+  }
+  TcxHyperLinkEdit* Add(const String& AText, bool ASingleClick) {
+    auto* e = New<TcxHyperLinkEdit>(form);
+    e->SetBounds(10, 10, 150, 21);
+    e->SetParent(form);
+    e->GetLinkProperties()->SetSingleClick(ASingleClick);
+    e->SetEditValue(Variant(AText));
+    Show();
+    return e;
+  }
+  static HWND Inner(TcxHyperLinkEdit* e) { return e->InnerTextEdit()->GetHandle(); }
+  // Successive clicks land apart, so that no two make a double click.
+  void Click(TcxHyperLinkEdit* e) {
+    clickX = clickX == 3 ? 60 : 3;
+    host().MouseDown(Inner(e), clickX, 4);
+    host().MouseUp(Inner(e), clickX, 4);
+    Pump();
+  }
+  int clickX = 3;
+  void CtrlEnter() {
+    host().KeyDown(VK_CONTROL);
+    host().Key(VK_RETURN);
+    host().KeyUp(VK_CONTROL);
+    Pump();
+  }
+  // The addresses the opener was given, each checked to be its single argument.
+  static std::vector<String> Opened() {
+    std::vector<String> r;
+    for (const auto& argv : ShellLaunches()) {
+      EXPECT_EQ(argv.size(), 2u);
+      if (argv.size() == 2) r.push_back(argv[1]);
+    }
+    return r;
+  }
+  using V = std::vector<String>;
+};
+
+TEST_F(HyperLinkEdit, SingleClickOpensTheAddressWithThePrefixRule) {
+  TcxHyperLinkEdit* e = Add("  example.org ", true);
+  Click(e);
+  EXPECT_EQ(Opened(), V({"http://example.org"}));
+
+  ClearShellLaunches();
+  e->SetEditValue(Variant(String("http://a.org/x y \"q\"")));
+  Click(e);
+  EXPECT_EQ(Opened(), V({"http://a.org/x y \"q\""}));
+
+  // The test is case-sensitive; an empty prefix leaves the text as it is.
+  ClearShellLaunches();
+  e->SetEditValue(Variant(String("HTTP://b.org")));
+  Click(e);
+  e->GetLinkProperties()->SetPrefix("");
+  e->SetEditValue(Variant(String(" c.org")));
+  Click(e);
+  EXPECT_EQ(Opened(), V({"http://HTTP://b.org", " c.org"}));
+
+  // Blank text opens nothing; a click that leaves a selection opens nothing.
+  ClearShellLaunches();
+  e->SetEditValue(Variant(String("   ")));
+  Click(e);
+  e->SetEditValue(Variant(String("d.org")));
+  e->SetSelStartAndLength(0, 2);
+  e->MouseUp(TMouseButton::mbLeft, {}, 3, 4);
+  EXPECT_EQ(Opened(), V{});
+}
+
+TEST_F(HyperLinkEdit, WithoutSingleClickOnlyADoubleClickOpens) {
+  TcxHyperLinkEdit* e = Add("e.org", false);
+  Click(e);
+  EXPECT_EQ(Opened(), V{});
+  host().DoubleClick(Inner(e), 3, 4);
+  Pump();
+  EXPECT_EQ(Opened(), V({"http://e.org"}));
+}
+
+TEST_F(HyperLinkEdit, CtrlEnterOpensAndEnterDoesNot) {
+  TcxHyperLinkEdit* e = Add("f.org", false);
+  e->SetFocus();
+  Pump();
+  host().Key(VK_RETURN);
+  Pump();
+  EXPECT_EQ(Opened(), V{});
+  CtrlEnter();
+  EXPECT_EQ(Opened(), V({"http://f.org"}));
+  // Another start key replaces Ctrl+Enter.
+  e->GetLinkProperties()->SetStartKey(ShortCut(VK_F5, {}));
+  CtrlEnter();
+  host().Key(VK_F5);
+  Pump();
+  EXPECT_EQ(Opened(), V({"http://f.org", "http://f.org"}));
+}
+
+TEST_F(HyperLinkEdit, ReadOnlyKeepsTheTextAndStillOpens) {
+  TcxHyperLinkEdit* e = Add("g.org", false);
+  e->GetLinkProperties()->SetReadOnly(true);
+  e->SetFocus();
+  Pump();
+  host().Key('X');
+  Pump();
+  EXPECT_EQ(e->InnerTextEdit()->GetText(), "g.org");
+  CtrlEnter();
+  EXPECT_EQ(Opened(), V({"http://g.org"}));
+}
+
+TEST_F(HyperLinkEdit, TheLinkIsUnderlinedInTheLinkColour) {
+  TcxHyperLinkEdit* e = Add("h.org", false);
+  EXPECT_EQ(e->GetStyle()->GetTextColor(), clBlue);
+  EXPECT_TRUE(e->GetStyle()->GetTextStyle().Contains(TFontStyle::fsUnderline));
+  e->GetLinkProperties()->SetLinkColor(clMaroon);
+  EXPECT_EQ(e->GetStyle()->GetTextColor(), clMaroon);
+  // A colour set on the style wins over the link colour.
+  e->GetStyle()->SetTextColor(clGreen);
+  EXPECT_EQ(e->GetStyle()->GetTextColor(), clGreen);
+}
+
+TEST_F(HyperLinkEdit, AHandlerOrARefusedAddressOpensNothing) {
+  TcxHyperLinkEdit* e = Add("i.org", false);
+  StartCounter counter;
+  e->GetLinkProperties()->OnStartClick = {&counter, &StartCounter::HStart};
+  e->StartLink();
+  EXPECT_EQ(counter.Count, 1);
+  e->GetLinkProperties()->OnStartClick = {};
+
+  // A leading "-" would reach the opener as an option; control characters are refused too.
+  e->GetLinkProperties()->SetPrefix("");
+  e->SetEditValue(Variant(String("-x.org")));
+  EXPECT_THROW(e->StartLink(), Exception);
+  // The prefix is not filtered as typed text is.
+  e->GetLinkProperties()->SetPrefix("http://\x01");
+  e->SetEditValue(Variant(String("j.org")));
+  EXPECT_THROW(e->StartLink(), Exception);
+  EXPECT_EQ(Opened(), V{});
+}
+
+TEST_F(HyperLinkEdit, PropertiesAreRegisteredAndCopied) {
+  TcxRegisteredClasses* r = GetRegisteredEditProperties();
+  const Integer i = r->GetIndexByClass(&TcxHyperLinkEditProperties::StaticClass());
+  ASSERT_GE(i, 0);
+  EXPECT_EQ(r->Names(i), "HyperLink");
+  EXPECT_EQ(r->Descriptions(i), "Represents a text editor with hyperlink functionality");
+  Owned<TcxHyperLinkEditProperties> a(New<TcxHyperLinkEditProperties>(nullptr));
+  Owned<TcxHyperLinkEditProperties> b(New<TcxHyperLinkEditProperties>(nullptr));
+  EXPECT_FALSE(b->GetAutoSelect());
+  EXPECT_EQ(b->GetStartKey(), TShortCut(scCtrl | VK_RETURN));
+  a->SetLinkColor(clRed);
+  a->SetPrefix("");
+  a->SetSingleClick(true);
+  a->SetStartKey(ShortCut(VK_F5, {}));
+  b->Assign(a.get());
+  EXPECT_EQ(b->GetLinkColor(), clRed);
+  EXPECT_EQ(b->GetPrefix(), "");
+  EXPECT_TRUE(b->GetSingleClick());
+  EXPECT_EQ(b->GetStartKey(), ShortCut(VK_F5, {}));
+  EXPECT_TRUE(b->GetSupportedOperations().Contains(TcxEditSupportedOperation::esoAlwaysHotTrack));
+}
+
+}  // namespace

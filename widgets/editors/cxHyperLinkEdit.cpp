@@ -1,0 +1,231 @@
+#include "widgets/editors/cxHyperLinkEdit.h"
+
+#include "classlib/core/SysUtils.h"
+#include "classlib/core/Variants.h"
+#include "classlib/visual/Cursors.h"
+#include "platform/kernel/Units.h"
+#include "platform/shell/Shell.h"
+#include "widgets/editcore/cxEditRegisteredRepositoryItems.h"
+
+namespace {
+
+// Text the opener would not take as one plain argument.
+bool IsRefusedAddress(const String& AUrl) {
+  if (!AUrl.empty() && AUrl[0] == '-') return true;
+  for (char c : AUrl)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
+  return false;
+}
+
+}  // namespace
+
+// ---- properties ----
+
+TcxCustomHyperLinkEditProperties::TcxCustomHyperLinkEditProperties(TPersistent* AOwner)
+    : TcxCustomTextEditProperties(AOwner), FPrefix(DefaultPrefix()) {
+  SetAutoSelect(false);
+}
+
+String TcxCustomHyperLinkEditProperties::DefaultPrefix() { return "http://"; }
+
+void TcxCustomHyperLinkEditProperties::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TcxCustomHyperLinkEditProperties*>(Source);
+  if (!s) {
+    inherited::Assign(Source);
+    return;
+  }
+  BeginUpdate();
+  try {
+    inherited::Assign(Source);
+    SetLinkColor(s->FLinkColor);
+    FPrefix = s->FPrefix;
+    SetSingleClick(s->FSingleClick);
+    FStartKey = s->FStartKey;
+    FAddPrefixOnValidation = s->FAddPrefixOnValidation;
+    OnStartClick = s->OnStartClick;
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TcxCustomHyperLinkEditProperties::SetLinkColor(TColor Value) {
+  if (FLinkColor == Value) return;
+  FLinkColor = Value;
+  Changed();
+}
+
+void TcxCustomHyperLinkEditProperties::SetSingleClick(bool Value) {
+  if (FSingleClick == Value) return;
+  FSingleClick = Value;
+  Changed();
+}
+
+String TcxCustomHyperLinkEditProperties::AddPrefixTo(const String& AText) const {
+  const String trimmed = Trim(AText);
+  if (FPrefix.empty() || trimmed.empty() || trimmed.compare(0, FPrefix.size(), FPrefix) == 0) return AText;
+  return FPrefix + trimmed;
+}
+
+TcxContainerStyleClass TcxCustomHyperLinkEditProperties::GetStyleClass() const {
+  return cxEditStyleClassOf<TcxHyperLinkStyle>();
+}
+
+TcxEditSupportedOperations TcxCustomHyperLinkEditProperties::GetSupportedOperations() const {
+  TcxEditSupportedOperations r = inherited::GetSupportedOperations();
+  if (FSingleClick) r.Include(TcxEditSupportedOperation::esoAlwaysHotTrack);
+  return r;
+}
+
+void TcxCustomHyperLinkEditProperties::ValidateDisplayValue(Variant& DisplayValue, String& ErrorText, bool& Error,
+                                                            IcxEditPropertiesHost* AEdit) {
+  if (FAddPrefixOnValidation) DisplayValue = Variant(AddPrefixTo(VarToStr(DisplayValue)));
+  inherited::ValidateDisplayValue(DisplayValue, ErrorText, Error, AEdit);
+}
+
+// ---- style ----
+
+TColor TcxHyperLinkStyle::DefaultTextColor() const {
+  if (!IsBaseStyle()) return inherited::DefaultTextColor();
+  auto* edit = dynamic_cast<TcxCustomEdit*>(GetContainer());
+  if (!edit) return clBlue;
+  auto* p = dynamic_cast<TcxCustomHyperLinkEditProperties*>(edit->GetActiveProperties());
+  return p ? p->GetLinkColor() : clBlue;
+}
+
+TFontStyles TcxHyperLinkStyle::DefaultTextStyle() const {
+  TFontStyles r = inherited::DefaultTextStyle();
+  r.Include(TFontStyle::fsUnderline);
+  return r;
+}
+
+// ---- the editor ----
+
+bool TcxCustomHyperLinkEdit::DoStartClick() {
+  auto* own = dynamic_cast<TcxCustomHyperLinkEditProperties*>(GetOwnProperties());
+  TcxCustomHyperLinkEditProperties* active = LinkProperties();
+  const bool ownSet = own && own->OnStartClick;
+  const bool activeSet = HasRepositoryItem() && active && active != own && active->OnStartClick;
+  if (!ownSet && !activeSet) return false;
+  if (ownSet) own->OnStartClick(this);
+  if (activeSet) active->OnStartClick(this);
+  return true;
+}
+
+void TcxCustomHyperLinkEdit::StartLink() {
+  if (DoStartClick()) return;
+  const String text = VarToStr(GetDisplayValue());
+  if (Trim(text).empty()) return;
+  const String url = LinkProperties()->AddPrefixTo(text);
+  if (IsRefusedAddress(url)) {
+    HandleValidationError("The link cannot be opened: \"" + url + "\"");
+    return;
+  }
+  ShellExecuteA(nullptr, "OPEN", url.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
+}
+
+void TcxCustomHyperLinkEdit::SelectAll() {
+  if (IsInplace() && LinkProperties()->GetSingleClick()) return;
+  inherited::SelectAll();
+}
+
+void TcxCustomHyperLinkEdit::PropertiesChanged(TObject* Sender) {
+  inherited::PropertiesChanged(Sender);
+  ContainerStyleChanged(GetStyle());
+}
+
+void TcxCustomHyperLinkEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
+  if (Key != 0 && ShortCut(Key, Shift) == LinkProperties()->GetStartKey()) {
+    Key = 0;
+    StartLink();
+    return;
+  }
+  inherited::DoEditKeyDown(Key, Shift);
+}
+
+void TcxCustomHyperLinkEdit::DblClick() {
+  inherited::DblClick();
+  if (!LinkProperties()->GetSingleClick()) StartLink();
+}
+
+void TcxCustomHyperLinkEdit::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseUp(Button, Shift, X, Y);
+  if (Button != TMouseButton::mbLeft || !LinkProperties()->GetSingleClick()) return;
+  if (GetSelLength() == 0) StartLink();
+}
+
+void TcxCustomHyperLinkEdit::ShowHandCursor() {
+  if (FHandShown) return;
+  FSavedCursor = GetCursor();
+  FHandShown = true;
+  SetCursor(crHandPoint);
+  if (TcxCustomInnerTextEdit* inner = InnerTextEdit()) inner->SetCursor(crHandPoint);
+}
+
+void TcxCustomHyperLinkEdit::MouseEnter(TControl* AControl) {
+  inherited::MouseEnter(AControl);
+  if (LinkProperties()->GetSingleClick()) ShowHandCursor();
+}
+
+void TcxCustomHyperLinkEdit::MouseLeave(TControl* AControl) {
+  inherited::MouseLeave(AControl);
+  if (!FHandShown) return;
+  FHandShown = false;
+  SetCursor(FSavedCursor);
+  if (TcxCustomInnerTextEdit* inner = InnerTextEdit()) inner->SetCursor(FSavedCursor);
+}
+
+TcxCustomEditPropertiesClass TcxCustomHyperLinkEdit::GetPropertiesClass() {
+  return ClassOf<TcxCustomHyperLinkEditProperties, TcxCustomEditProperties, TPersistent*>();
+}
+
+TcxCustomEditPropertiesClass TcxHyperLinkEdit::GetPropertiesClass() {
+  return ClassOf<TcxHyperLinkEditProperties, TcxCustomEditProperties, TPersistent*>();
+}
+
+TcxCustomEditClass TcxCustomHyperLinkEditProperties::GetContainerClass() const {
+  return ClassOf<TcxHyperLinkEdit, TcxCustomEdit, TComponent*, bool>();
+}
+
+TL_DEFINE_CLASS(TcxCustomHyperLinkEditProperties, [](auto&) {});
+TL_DEFINE_CLASS(TcxHyperLinkEditProperties, [](auto& c) {
+  using T = TcxHyperLinkEditProperties;
+  c.Property("ImeMode", &T::GetImeMode, &T::SetImeMode).Default(TImeMode::imDontCare);
+  c.Property("ImeName", &T::GetImeName, &T::SetImeName);
+  c.Property("IncrementalSearch", &T::GetIncrementalSearch, &T::SetIncrementalSearch).Default(true);
+  c.Property("LinkColor", &T::GetLinkColor, &T::SetLinkColor).Default(clBlue);
+  c.Property("LookupItems", &T::GetLookupItems, &T::SetLookupItems).Stored(&T::IsLookupItemsStored);
+  c.Property("LookupItemsSorted", &T::GetLookupItemsSorted, &T::SetLookupItemsSorted).Default(false);
+  c.Property("Prefix", &T::GetPrefix, &T::SetPrefix).Stored(&T::IsPrefixStored);
+  c.Property("SingleClick", &T::GetSingleClick, &T::SetSingleClick).Default(false);
+  c.Property("StartKey", &T::GetStartKey, &T::SetStartKey).Default(TShortCut(scCtrl | VK_RETURN));
+});
+TL_DEFINE_CLASS(TcxHyperLinkStyle, [](auto&) {});
+TL_DEFINE_CLASS(TcxCustomHyperLinkEdit, [](auto&) {});
+TL_DEFINE_CLASS(TcxHyperLinkEdit, [](auto& c) {
+  using T = TcxHyperLinkEdit;
+  c.Property("BeepOnEnter", &T::GetBeepOnEnter, &T::SetBeepOnEnter).Default(true);
+  c.Property("Properties", &T::GetLinkProperties);
+});
+
+namespace cxHyperLinkEdit {
+
+namespace {
+UnitCounter gHyperLink;
+}  // namespace
+
+void Initialize() {
+  if (!gHyperLink.Enter()) return;
+  GetRegisteredEditProperties()->Register(&TcxHyperLinkEditProperties::StaticClass(),
+                                          "HyperLink|Represents a text editor with hyperlink functionality");
+  RegisterClass(TcxHyperLinkEdit::StaticClass());
+}
+
+void Finalize() {
+  if (!gHyperLink.Leave()) return;
+  UnRegisterClass(TcxHyperLinkEdit::StaticClass());
+  if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxHyperLinkEditProperties::StaticClass());
+}
+
+}  // namespace cxHyperLinkEdit
