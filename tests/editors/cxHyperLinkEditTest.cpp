@@ -180,4 +180,54 @@ TEST_F(HyperLinkEdit, PropertiesAreRegisteredAndCopied) {
   EXPECT_TRUE(b->GetSupportedOperations().Contains(TcxEditSupportedOperation::esoAlwaysHotTrack));
 }
 
+// Painted in place (no editor), the text is underlined in the link colour; a selected cell
+// takes the selected-text colour instead.
+TEST_F(EditorsTest, HyperLinkPaintedInPlaceIsAnUnderlinedLink) {
+  Make(80, 20, clWhite);
+  Owned<TcxHyperLinkEditProperties> props(New<TcxHyperLinkEditProperties>(nullptr));
+  props->SetLinkColor(clMaroon);
+  Owned<TcxContainerStyle> style(
+      props->GetStyleClass().Create(nullptr, TcxContainerStateItem::csNormal, nullptr, false));
+  style->GetFont()->SetName(kTestFaceName);
+  style->GetFont()->SetHeight(-10);
+  style->SetColor(clWhite);
+  style->SetTextColor(clBlack);
+  Owned<TcxCustomEditViewInfo> info(props->GetViewInfoClass().Create());
+  Owned<TcxCustomEditViewData> data(props->CreateViewData(static_cast<TcxCustomEditStyle*>(style.get()), true));
+  data->Calculate(*canvas, {0, 0, 80, 20}, {-1, -1}, TcxMouseButton::cxmbNone, {}, info.get(), false);
+  static_cast<TcxCustomTextEditViewData*>(data.get())
+      ->EditValueToDrawValue(*canvas, Variant(String("ab")), info.get());
+  info->Paint(*canvas);
+  TRect box{80, 20, 0, 0};
+  int black = 0;
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 80; ++x) {
+      if (Is(x, y, clBlack)) ++black;
+      if (!Is(x, y, clMaroon)) continue;
+      box = {std::min<Integer>(box.Left, x), std::min<Integer>(box.Top, y), std::max<Integer>(box.Right, x + 1),
+             std::max<Integer>(box.Bottom, y + 1)};
+    }
+  EXPECT_EQ(black, 0);
+  ASSERT_LT(box.Left, box.Right);
+  // The test face draws each letter as a block with a gap between letters; only the
+  // underline's row runs unbroken across the gap.
+  bool fullRow = false;
+  for (int y = box.Top; y < box.Bottom && !fullRow; ++y) {
+    bool full = true;
+    for (int x = box.Left; x < box.Right; ++x) full = full && Is(x, y, clMaroon);
+    fullRow = full;
+  }
+  EXPECT_TRUE(fullRow);
+
+  auto* vi = static_cast<TcxHyperLinkEditViewInfo*>(info.get());
+  vi->IsSelected = true;
+  vi->SelTextColor = clNavy;
+  Make(80, 20, clWhite);
+  info->Paint(*canvas);
+  int navy = 0;
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 80; ++x) navy += Is(x, y, clNavy) ? 1 : 0;
+  EXPECT_GT(navy, box.Width());
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include "classlib/visual/Cursors.h"
 #include "platform/kernel/Units.h"
 #include "platform/shell/Shell.h"
+#include "widgets/editcore/cxEditPaintUtils.h"
 #include "widgets/editcore/cxEditRegisteredRepositoryItems.h"
 
 namespace {
@@ -82,6 +83,45 @@ void TcxCustomHyperLinkEditProperties::ValidateDisplayValue(Variant& DisplayValu
                                                             IcxEditPropertiesHost* AEdit) {
   if (FAddPrefixOnValidation) DisplayValue = Variant(AddPrefixTo(VarToStr(DisplayValue)));
   inherited::ValidateDisplayValue(DisplayValue, ErrorText, Error, AEdit);
+}
+
+TcxCustomEditViewDataClass TcxCustomHyperLinkEditProperties::GetViewDataClass() const {
+  return ClassOf<TcxHyperLinkEditViewData, TcxCustomEditViewData, TcxCustomEditProperties*, TcxCustomEditStyle*,
+                 bool>();
+}
+
+TcxCustomEditViewInfoClass TcxCustomHyperLinkEditProperties::GetViewInfoClass() const {
+  return ClassOf<TcxHyperLinkEditViewInfo, TcxCustomEditViewInfo>();
+}
+
+// ---- view ----
+
+void TcxHyperLinkEditViewInfo::Assign(TcxContainerViewInfo* Source) {
+  inherited::Assign(Source);
+  if (auto* src = dynamic_cast<TcxHyperLinkEditViewInfo*>(Source)) Edit = src->Edit;
+}
+
+void TcxHyperLinkEditViewInfo::DrawText(TcxCanvas& ACanvas) {
+  auto* p = dynamic_cast<TcxCustomHyperLinkEditProperties*>(Properties);
+  if (Edit || !p || Text.empty()) {
+    inherited::DrawText(ACanvas);
+    return;
+  }
+  cxSetCanvasFont(ACanvas, Font);
+  TFontStyles style = ACanvas.GetFont()->GetStyle();
+  style.Include(TFontStyle::fsUnderline);
+  ACanvas.GetFont()->SetStyle(style);
+  TColor selected = SelTextColor;
+  if (selected == clNone || selected == clDefault) selected = clHighlightText;
+  ACanvas.GetFont()->SetColor(IsSelected ? selected : p->GetLinkColor());
+  cxDrawTextEditText(ACanvas, *this);
+}
+
+void TcxHyperLinkEditViewData::Calculate(TcxCanvas& ACanvas, const TRect& ABounds, const TPoint& P,
+                                         TcxMouseButton AButton, TShiftState AShift,
+                                         TcxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) {
+  inherited::Calculate(ACanvas, ABounds, P, AButton, AShift, AViewInfo, AIsMouseEvent);
+  if (auto* vi = dynamic_cast<TcxHyperLinkEditViewInfo*>(AViewInfo)) vi->Edit = Edit;
 }
 
 // ---- style ----
@@ -202,6 +242,8 @@ TL_DEFINE_CLASS(TcxHyperLinkEditProperties, [](auto& c) {
   c.Property("StartKey", &T::GetStartKey, &T::SetStartKey).Default(TShortCut(scCtrl | VK_RETURN));
 });
 TL_DEFINE_CLASS(TcxHyperLinkStyle, [](auto&) {});
+TL_DEFINE_CLASS(TcxHyperLinkEditViewInfo, [](auto&) {});
+TL_DEFINE_CLASS(TcxHyperLinkEditViewData, [](auto&) {});
 TL_DEFINE_CLASS(TcxCustomHyperLinkEdit, [](auto&) {});
 TL_DEFINE_CLASS(TcxHyperLinkEdit, [](auto& c) {
   using T = TcxHyperLinkEdit;

@@ -37,6 +37,8 @@ class TcxCustomHyperLinkEditProperties : public TcxCustomTextEditProperties {
 
   TcxCustomEditClass GetContainerClass() const override;
   TcxContainerStyleClass GetStyleClass() const override;
+  TcxCustomEditViewDataClass GetViewDataClass() const override;
+  TcxCustomEditViewInfoClass GetViewInfoClass() const override;
   TcxEditSupportedOperations GetSupportedOperations() const override;
   void ValidateDisplayValue(Variant& DisplayValue, String& ErrorText, bool& Error,
                             IcxEditPropertiesHost* AEdit) override;
@@ -56,6 +58,25 @@ class TcxHyperLinkEditProperties : public TcxCustomHyperLinkEditProperties {
  public:
   using TcxCustomHyperLinkEditProperties::TcxCustomHyperLinkEditProperties;
   TcxCustomEditProperties* CreateSameClass() const override { return New<TcxHyperLinkEditProperties>(nullptr); }
+};
+
+// Painted without an editor (in place), the text is underlined in the link colour, or in
+// the selected-text colour when the cell is selected.
+class TcxHyperLinkEditViewInfo : public TcxCustomTextEditViewInfo {
+  TL_CLASS(TcxHyperLinkEditViewInfo, TcxCustomTextEditViewInfo)
+ public:
+  void Assign(TcxContainerViewInfo* Source) override;
+  void DrawText(TcxCanvas& ACanvas) override;
+
+  TcxContainer* Edit = nullptr;  // not owned
+};
+
+class TcxHyperLinkEditViewData : public TcxCustomTextEditViewData {
+  TL_CLASS(TcxHyperLinkEditViewData, TcxCustomTextEditViewData)
+ public:
+  using TcxCustomTextEditViewData::TcxCustomTextEditViewData;
+  void Calculate(TcxCanvas& ACanvas, const TRect& ABounds, const TPoint& P, TcxMouseButton AButton,
+                 TShiftState AShift, TcxCustomEditViewInfo* AViewInfo, bool AIsMouseEvent) override;
 };
 
 // The link's look: the link colour and underline unless the style sets its own.
