@@ -180,6 +180,40 @@ TEST_F(HyperLinkEdit, PropertiesAreRegisteredAndCopied) {
   EXPECT_TRUE(b->GetSupportedOperations().Contains(TcxEditSupportedOperation::esoAlwaysHotTrack));
 }
 
+TEST_F(HyperLinkEdit, ValidationAddsThePrefixAndAnEmptyPrefixIsStored) {
+  TcxHyperLinkEdit* e = Add("", false);
+  e->SetFocus();
+  Pump();
+  host().Key('K');
+  Pump();
+  EXPECT_TRUE(e->ValidateDisplayText(true));
+  EXPECT_EQ(e->InnerTextEdit()->GetText(), "http://k");
+
+  Owned<TMemoryStream> m(New<TMemoryStream>());
+  m->WriteComponent(e);
+  String text(reinterpret_cast<const char*>(m->Memory()), size_t(m->GetSize()));
+  EXPECT_EQ(text.find("Prefix"), String::npos);
+  EXPECT_EQ(text.find("AutoSelect"), String::npos);
+  e->GetLinkProperties()->SetPrefix("");
+  m->Clear();
+  m->WriteComponent(e);
+  text.assign(reinterpret_cast<const char*>(m->Memory()), size_t(m->GetSize()));
+  EXPECT_NE(text.find("Prefix"), String::npos);
+
+  TForm* dialog = ReadDialog(
+      "object Dialog: TForm\n"
+      "  object link: TcxHyperLinkEdit\n"
+      "    Properties.Prefix = ''\n"
+      "    Properties.SingleClick = True\n"
+      "  end\n"
+      "end\n");
+  auto* read = dynamic_cast<TcxHyperLinkEdit*>(dialog->FindComponent("link"));
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->GetLinkProperties()->GetPrefix(), "");
+  EXPECT_TRUE(read->GetLinkProperties()->GetSingleClick());
+  dialog->Free();
+}
+
 // Painted in place (no editor), the text is underlined in the link colour; a selected cell
 // takes the selected-text colour instead.
 TEST_F(EditorsTest, HyperLinkPaintedInPlaceIsAnUnderlinedLink) {

@@ -1,8 +1,10 @@
 #include "widgets/editors/cxHyperLinkEdit.h"
 
+#include "classlib/core/Filer.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/core/Variants.h"
 #include "classlib/visual/Cursors.h"
+#include "classlib/visual/Forms.h"
 #include "platform/kernel/Units.h"
 #include "platform/shell/Shell.h"
 #include "widgets/editcore/cxEditPaintUtils.h"
@@ -61,6 +63,13 @@ void TcxCustomHyperLinkEditProperties::SetSingleClick(bool Value) {
   if (FSingleClick == Value) return;
   FSingleClick = Value;
   Changed();
+}
+
+void TcxCustomHyperLinkEditProperties::DefineProperties(TFiler& Filer) {
+  inherited::DefineProperties(Filer);
+  Filer.DefineProperty(
+      "Prefix", [this](TReader& Reader) { FPrefix = Reader.ReadString(); },
+      [this](TWriter& Writer) { Writer.WriteString(FPrefix); }, FPrefix != DefaultPrefix());
 }
 
 String TcxCustomHyperLinkEditProperties::AddPrefixTo(const String& AText) const {
@@ -203,6 +212,16 @@ void TcxCustomHyperLinkEdit::ShowHandCursor() {
   if (TcxCustomInnerTextEdit* inner = InnerTextEdit()) inner->SetCursor(crHandPoint);
 }
 
+void TcxCustomHyperLinkEdit::ActivateByMouse(TShiftState Shift, Integer X, Integer Y,
+                                             TcxCustomEditData*& AEditData) {
+  if (LinkProperties()->GetSingleClick()) {
+    ShowHandCursor();
+    // The pointer is already over the editor: no mouse-enter will change it.
+    Screen->SetCursor(crHandPoint);
+  }
+  inherited::ActivateByMouse(Shift, X, Y, AEditData);
+}
+
 void TcxCustomHyperLinkEdit::MouseEnter(TControl* AControl) {
   inherited::MouseEnter(AControl);
   if (LinkProperties()->GetSingleClick()) ShowHandCursor();
@@ -231,6 +250,7 @@ TcxCustomEditClass TcxCustomHyperLinkEditProperties::GetContainerClass() const {
 TL_DEFINE_CLASS(TcxCustomHyperLinkEditProperties, [](auto&) {});
 TL_DEFINE_CLASS(TcxHyperLinkEditProperties, [](auto& c) {
   using T = TcxHyperLinkEditProperties;
+  c.Property("AutoSelect", &T::GetAutoSelect, &T::SetAutoSelect).Default(false);
   c.Property("ImeMode", &T::GetImeMode, &T::SetImeMode).Default(TImeMode::imDontCare);
   c.Property("ImeName", &T::GetImeName, &T::SetImeName);
   c.Property("IncrementalSearch", &T::GetIncrementalSearch, &T::SetIncrementalSearch).Default(true);

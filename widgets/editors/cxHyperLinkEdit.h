@@ -28,7 +28,8 @@ class TcxCustomHyperLinkEditProperties : public TcxCustomTextEditProperties {
   void SetStartKey(TShortCut Value) { FStartKey = Value; }
   bool GetAddPrefixOnValidation() const { return FAddPrefixOnValidation; }
   void SetAddPrefixOnValidation(bool Value) { FAddPrefixOnValidation = Value; }
-  bool IsPrefixStored() const { return FPrefix != DefaultPrefix(); }
+  // Written through its own entry, so that an empty prefix is stored too.
+  bool IsPrefixStored() const { return false; }
   static String DefaultPrefix();
 
   // The address for AText: the prefix followed by the trimmed text when the prefix is set,
@@ -44,6 +45,9 @@ class TcxCustomHyperLinkEditProperties : public TcxCustomTextEditProperties {
                             IcxEditPropertiesHost* AEdit) override;
 
   TNotifyEvent OnStartClick;
+
+ protected:
+  void DefineProperties(TFiler& Filer) override;
 
  private:
   TColor FLinkColor = clBlue;
@@ -110,6 +114,7 @@ class TcxCustomHyperLinkEdit : public TcxCustomTextEdit {
   void DoEditKeyDown(Word& Key, TShiftState Shift) override;
   void DblClick() override;
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void ActivateByMouse(TShiftState Shift, Integer X, Integer Y, TcxCustomEditData*& AEditData) override;
   void MouseEnter(TControl* AControl) override;
   void MouseLeave(TControl* AControl) override;
 
