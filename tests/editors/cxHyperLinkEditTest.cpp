@@ -80,14 +80,22 @@ TEST_F(HyperLinkEdit, SingleClickOpensTheAddressWithThePrefixRule) {
   Click(e);
   EXPECT_EQ(Opened(), V({"http://HTTP://b.org", " c.org"}));
 
-  // Blank text opens nothing; a click that leaves a selection opens nothing.
+  // Blank text opens nothing; a click that leaves a selection opens nothing (the prefix is
+  // still empty here).
   ClearShellLaunches();
   e->SetEditValue(Variant(String("   ")));
   Click(e);
   e->SetEditValue(Variant(String("d.org")));
   e->SetSelStartAndLength(0, 2);
-  e->MouseUp(TMouseButton::mbLeft, {}, 3, 4);
+  TcxCustomInnerTextEdit* inner = e->InnerTextEdit();
+  e->MouseUp(TMouseButton::mbLeft, {}, inner->GetLeft() + 1, inner->GetTop() + 1);
   EXPECT_EQ(Opened(), V{});
+  // Nor does a click on the frame outside the text.
+  e->SetSelStartAndLength(0, 0);
+  e->MouseUp(TMouseButton::mbLeft, {}, inner->GetLeft() - 1, inner->GetTop() + 1);
+  EXPECT_EQ(Opened(), V{});
+  e->MouseUp(TMouseButton::mbLeft, {}, inner->GetLeft() + 1, inner->GetTop() + 1);
+  EXPECT_EQ(Opened(), V({"d.org"}));
 }
 
 TEST_F(HyperLinkEdit, WithoutSingleClickOnlyADoubleClickOpens) {

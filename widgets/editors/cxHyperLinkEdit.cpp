@@ -201,6 +201,11 @@ void TcxCustomHyperLinkEdit::DblClick() {
 void TcxCustomHyperLinkEdit::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   inherited::MouseUp(Button, Shift, X, Y);
   if (Button != TMouseButton::mbLeft || !LinkProperties()->GetSingleClick()) return;
+  // Only a click on the text itself, not on the frame around it.
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  if (!inner || X < inner->GetLeft() || Y < inner->GetTop() || X >= inner->GetLeft() + inner->GetWidth() ||
+      Y >= inner->GetTop() + inner->GetHeight())
+    return;
   if (GetSelLength() == 0) StartLink();
 }
 
