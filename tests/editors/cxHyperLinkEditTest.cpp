@@ -1,5 +1,6 @@
 // The hyperlink edit: what reaches the desktop's opener on a click, a double click and the
 // start shortcut, the link's look, and the addresses it refuses to pass on.
+#include "classlib/visual/Cursors.h"
 #include "platform/shell/Shell.h"
 #include "tests/editors/EditorsTestSupport.h"
 #include "widgets/editcore/cxEditRegisteredRepositoryItems.h"
@@ -96,6 +97,20 @@ TEST_F(HyperLinkEdit, SingleClickOpensTheAddressWithThePrefixRule) {
   EXPECT_EQ(Opened(), V{});
   e->MouseUp(TMouseButton::mbLeft, {}, inner->GetLeft() + 1, inner->GetTop() + 1);
   EXPECT_EQ(Opened(), V({"d.org"}));
+}
+
+TEST_F(HyperLinkEdit, SingleClickShowsTheHandWhileThePointerIsOver) {
+  TcxHyperLinkEdit* e = Add("l.org", true);
+  e->SetCursor(crIBeam);
+  e->MouseEnter(e);
+  EXPECT_EQ(e->GetCursor(), crHandPoint);
+  EXPECT_EQ(e->InnerTextEdit()->GetCursor(), crHandPoint);
+  e->MouseLeave(e);
+  EXPECT_EQ(e->GetCursor(), crIBeam);
+  EXPECT_EQ(e->InnerTextEdit()->GetCursor(), crIBeam);
+  e->GetLinkProperties()->SetSingleClick(false);
+  e->MouseEnter(e);
+  EXPECT_EQ(e->GetCursor(), crIBeam);
 }
 
 TEST_F(HyperLinkEdit, WithoutSingleClickOnlyADoubleClickOpens) {
