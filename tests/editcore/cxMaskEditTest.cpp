@@ -1,5 +1,6 @@
 // The masked editor end to end: keys, clipboard and validation through the application's
 // loop, each kind of mask, and the mask settings of its properties.
+#include "classlib/core/FormText.h"
 #include "classlib/visual/Clipbrd.h"
 #include "platform/user/UserTesting.h"
 #include "tests/editcore/EditControlTestSupport.h"
@@ -159,6 +160,44 @@ TEST_F(MaskEdit, CaseSettingsAndBlankMasks) {
   // A mask forces the length limit off.
   p->SetEditMask("LLLL;1;_");
   EXPECT_EQ(p->GetMaxLength(), 0);
+}
+
+// Read from a description, the mask may come before its kind; it is compiled once, at the end.
+TEST_F(MaskEdit, ReadFromAWindowDescriptionWithTheMaskBeforeItsKind) {
+  auto load = [&](const char* AMask) {
+    const String text = String("object Dialog: TForm\n  object eMask: TcxMaskEdit\n    Properties.EditMask = '") +
+                        AMask + "'\n    Properties.MaskKind = emkRegExpr\n  end\nend\n";
+    Owned<TMemoryStream> binary(New<TMemoryStream>());
+    ObjectTextToBinary(text, *binary);
+    binary->SetPosition(0);
+    TForm* dialog = TForm::CreateNew(Application);
+    binary->ReadComponent(dialog);
+    return dialog;
+  };
+  TForm* good = load("\\d\\d");
+  auto* e = dynamic_cast<TcxMaskEdit*>(good->FindComponent("eMask"));
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->GetMaskProperties()->GetMaskKind(), TcxEditMaskKind::emkRegExpr);
+  EXPECT_TRUE(TakeExceptions().empty());
+  good->Free();
+
+  TForm* bad = load("[a");
+  auto* b = dynamic_cast<TcxMaskEdit*>(bad->FindComponent("eMask"));
+  ASSERT_NE(b, nullptr);
+  const std::vector<String> reported = TakeExceptions();
+  ASSERT_EQ(reported.size(), 1u);
+  EXPECT_EQ(reported[0].rfind("Regular expression errors:", 0), 0u);
+  // Painting shows the text unformatted rather than raising; keys are refused.
+  Variant shown;
+  b->GetMaskProperties()->PrepareDisplayValue(Variant(String("xyz")), shown, false);
+  EXPECT_EQ(VarToStr(shown), "xyz");
+  b->SetParent(form);
+  b->SetFocus();
+  Pump();
+  Type("ab");
+  EXPECT_EQ(Text(b), "");
+  EXPECT_TRUE(TakeExceptions().empty());
+  bad->Free();
 }
 
 TEST_F(MaskEdit, RegisteredWithItsCaption) {

@@ -2,6 +2,7 @@
 
 #include "classlib/core/SysUtils.h"
 #include "classlib/visual/Clipbrd.h"
+#include "classlib/visual/Forms.h"
 #include "platform/kernel/Units.h"
 #include "widgets/editcore/cxEditRegisteredRepositoryItems.h"
 
@@ -242,9 +243,13 @@ void TcxCustomMaskEdit::Loaded() {
   if (!IsMasked()) return;
   RecreateMode();
   if (!FModeCompiled) {
-    // Compiled once more to report what is wrong with the loaded mask.
-    std::unique_ptr<TcxMaskEditCustomMode> probe(ActiveProperties()->CreateMode(FModeKind, nullptr));
-    probe->Compile(FModeMask);
+    // Compiled once more to report what is wrong with the loaded mask; the load goes on.
+    try {
+      std::unique_ptr<TcxMaskEditCustomMode> probe(ActiveProperties()->CreateMode(FModeKind, nullptr));
+      probe->Compile(FModeMask);
+    } catch (const EcxMaskEditError&) {
+      Application->HandleException(this);
+    }
   }
   LockChangeEvents(true);
   try {
