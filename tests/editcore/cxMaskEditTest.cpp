@@ -200,6 +200,37 @@ TEST_F(MaskEdit, ReadFromAWindowDescriptionWithTheMaskBeforeItsKind) {
   bad->Free();
 }
 
+class TFieldMask : public TcxCustomEditDefaultValuesProvider {
+ public:
+  using TcxCustomEditDefaultValuesProvider::TcxCustomEditDefaultValuesProvider;
+  String DefaultEditMask() override { return "00-00;1;_"; }
+};
+
+// A standard mask of its own wins; without one the data's default mask applies.
+TEST_F(MaskEdit, DefaultEditMaskAndTheStoredValue) {
+  auto* p = New<TcxMaskEditProperties>(nullptr);
+  auto* field = New<TFieldMask>(nullptr);
+  p->SetIDefaultValuesProvider(field);
+  EXPECT_EQ(p->GetEditMask(), "00-00;1;_");
+  EXPECT_TRUE(p->IsMasked());
+  p->SetEditMask("000;0;_");
+  EXPECT_EQ(p->GetEditMask(), "000;0;_");
+  p->SetEditMask("");
+  p->SetMaskKind(TcxEditMaskKind::emkRegExpr);
+  EXPECT_FALSE(p->IsMasked());
+  p->SetIDefaultValuesProvider(nullptr);
+  field->Free();
+  p->Free();
+
+  // The edit value drops the literals a mask does not save.
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "00-00;0;_");
+  Press(VK_HOME);
+  Type("1234");
+  EXPECT_EQ(Text(e), "12-34");
+  EXPECT_TRUE(e->ValidateDisplayText(true));
+  EXPECT_EQ(VarToStr(e->GetEditValue()), "1234");
+}
+
 TEST_F(MaskEdit, RegisteredWithItsCaption) {
   TcxRegisteredClasses* r = GetRegisteredEditProperties();
   const Integer i = r->GetIndexByClass(&TcxMaskEditProperties::StaticClass());
