@@ -71,6 +71,23 @@ TEST_F(MaskEdit, RegularExpressionWithCompletionInsertsForcedCharacters) {
   EXPECT_EQ(Text(e), "12:34");
 }
 
+TEST_F(MaskEdit, AForcedPrefixIsShownKeptAndValid) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkRegExprEx, "ID-\\d+");
+  EXPECT_EQ(Text(e), "ID-");
+  EXPECT_TRUE(e->ValidateDisplayText(true));
+  Press(VK_END);
+  Press(VK_BACK);
+  EXPECT_EQ(Text(e), "ID-");
+  Type("42");
+  EXPECT_EQ(Text(e), "ID-42");
+  e->SelectAll();
+  Type("7");
+  EXPECT_EQ(Text(e), "ID-7");
+  Press(VK_HOME);
+  Press(VK_DELETE);
+  EXPECT_EQ(Text(e), "ID-7");
+}
+
 TEST_F(MaskEdit, RegularExpressionDeletionDropsATailThatNoLongerFits) {
   TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkRegExpr, "a(bc|xyz)");
   Type("abc");

@@ -390,6 +390,12 @@ void TcxCustomMaskEdit::DblClick() {
   inherited::DblClick();
 }
 
+// A click places the caret; the picture mask then covers the position the next key overwrites.
+void TcxCustomMaskEdit::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseUp(Button, Shift, X, Y);
+  if (Button == TMouseButton::mbLeft && FMode && IsMasked()) FMode->SetOverwriteSelection();
+}
+
 void TcxCustomMaskEdit::DoEnter() {
   if (FMode && IsMasked() && ActiveProperties()->GetAutoSelect()) FMode->SelectText();
   inherited::DoEnter();

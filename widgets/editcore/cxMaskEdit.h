@@ -102,6 +102,7 @@ class TcxCustomMaskEdit : public TcxCustomTextEdit {
  protected:
   void DblClick() override;
   void DoEnter() override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
 
  private:
   void RecreateMode();

@@ -456,7 +456,25 @@ bool TcxMaskEditRegExprExMode::IsFullValidText(const String& AText) {
   return inherited::IsFullValidText(AText);
 }
 
-bool TcxMaskEditRegExprExMode::PressSymbol(Char& Key) { return inherited::PressSymbol(Key); }
+bool TcxMaskEditRegExprExMode::PressSymbol(Char& Key) {
+  // A selection from the start keeps the forced prefix: the key goes in behind it.
+  if (IsCompiled() && SelStart() == 0 && SelLength() > 0) {
+    const String prefix = GetEmptyString();
+    if (!prefix.empty() && Text().rfind(prefix, 0) == 0) {
+      const Integer skip = std::min(Integer(prefix.size()), SelLength());
+      SetSel(skip, SelLength() - skip);
+    }
+  }
+  return inherited::PressSymbol(Key);
+}
+
+bool TcxMaskEditRegExprExMode::DeleteSelection() {
+  if (IsCompiled() && SelLength() == 0 && SelStart() < Integer(GetEmptyString().size())) {
+    Beep();
+    return false;
+  }
+  return inherited::DeleteSelection();
+}
 
 bool TcxMaskEditRegExprExMode::Backspace() {
   if (!IsCompiled()) return false;

@@ -181,6 +181,7 @@ class TcxMaskEditRegExprExMode : public TcxMaskEditRegExprMode {
   bool IsFullValidText(const String& AText) override;
   bool PressSymbol(Char& Key) override;
   bool Backspace() override;
+  bool DeleteSelection() override;
   void SetText(const String& AText) override;
   // The characters the expression forces behind the automaton's state, which moves past them.
   String PressContinuation();
