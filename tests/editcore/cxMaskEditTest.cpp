@@ -47,8 +47,14 @@ TEST_F(MaskEdit, StandardMaskOverwritesSkipsLiteralsAndBlanksOnDelete) {
   EXPECT_EQ(Text(e), "(123) ___-____");
   // At a literal position the caret moves past it; the literal is not written twice.
   e->SetSelStart(4);
+  EXPECT_EQ(e->GetSelLength(), 1);
   Type(")7");
   EXPECT_EQ(Text(e), "(123) 7__-____");
+  // Cutting blanks the input positions of the selection and keeps the literals.
+  e->SetSelStartAndLength(2, 6);
+  e->CutToClipboard();
+  EXPECT_EQ(Clipboard->GetAsText(), "23) 7_");
+  EXPECT_EQ(Text(e), "(1__) ___-____");
 }
 
 TEST_F(MaskEdit, ControlCharactersNeverReachAnAnyCharacterPosition) {
@@ -174,9 +180,12 @@ TEST_F(MaskEdit, CaseSettingsAndBlankMasks) {
   EXPECT_TRUE(p->GetCaseInsensitive());
   p->SetCaseInsensitive(false);
   EXPECT_TRUE(p->GetCaseInsensitive());
-  // A mask forces the length limit off.
-  p->SetEditMask("LLLL;1;_");
+  // A mask forces the length limit off; the typed letters take the forced case.
+  p->SetEditMask("CCCC;1;_");
   EXPECT_EQ(p->GetMaxLength(), 0);
+  Press(VK_HOME);
+  Type("ab");
+  EXPECT_EQ(Text(e).substr(0, 2), "AB");
 }
 
 // Read from a description, the mask may come before its kind; it is compiled once, at the end.

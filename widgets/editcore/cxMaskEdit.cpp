@@ -276,6 +276,16 @@ void TcxCustomMaskEdit::ModeWriteText(const String& AText, Integer ASelStart, In
   TcxCustomTextEdit::SetSelStartAndLength(ASelStart, ASelLength);
 }
 
+void TcxCustomMaskEdit::SetSelStart(Integer Value) {
+  TcxCustomTextEdit::SetSelStart(Value);
+  if (FMode && IsMasked()) FMode->SetOverwriteSelection();
+}
+
+void TcxCustomMaskEdit::SetSelLength(Integer Value) {
+  TcxCustomTextEdit::SetSelLength(Value);
+  if (FMode && IsMasked()) FMode->SetOverwriteSelection();
+}
+
 void TcxCustomMaskEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
   if (!FMode || !IsMasked() || FResendingKey || Key == VK_TAB) {
     inherited::DoEditKeyDown(Key, Shift);

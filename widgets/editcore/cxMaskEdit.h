@@ -87,6 +87,9 @@ class TcxCustomMaskEdit : public TcxCustomTextEdit {
   // The text the mode writes, as the user's edit.
   void ModeWriteText(const String& AText, Integer ASelStart, Integer ASelLength);
   String GetEmptyMaskText();
+  // The picture mask covers the position at the caret again after the selection is set.
+  void SetSelStart(Integer Value);
+  void SetSelLength(Integer Value);
 
   TcxCustomEditPropertiesClass GetPropertiesClass() override;
   void Initialize() override;

@@ -1,6 +1,7 @@
 #include "widgets/editcore/cxMaskEditModes.h"
 
 #include "classlib/core/Streams.h"
+#include "classlib/core/SysUtils.h"
 #include "platform/user/User.h"
 #include "widgets/editcore/cxMaskEdit.h"
 
@@ -13,6 +14,12 @@ TcxMaskEditCustomMode::TcxMaskEditCustomMode(TcxCustomMaskEdit* AEdit, TcxCustom
 
 TcxCustomMaskEditProperties* TcxMaskEditCustomMode::GetProperties() const {
   return FEdit ? FEdit->ActiveProperties() : FProperties;
+}
+
+// The mode writes the text itself, so the forced character case is applied here.
+void TcxMaskEditCustomMode::ApplyCharCase(Char& Key) const {
+  if (CharCase == TEditCharCase::ecUpperCase) Key = AnsiUpperCase(String(1, Key))[0];
+  else if (CharCase == TEditCharCase::ecLowerCase) Key = AnsiLowerCase(String(1, Key))[0];
 }
 
 void TcxMaskEditCustomMode::Beep() {
@@ -173,6 +180,7 @@ bool TcxMaskEditStandardMode::PressSymbol(Char& Key) {
     return false;
   }
   Char ch = Key;
+  ApplyCharCase(ch);
   if (!FStandardMask->Items(start)->Check(ch)) {
     Beep();
     return false;
@@ -349,6 +357,7 @@ bool TcxMaskEditRegExprMode::PressSymbol(Char& Key) {
     return false;
   }
   Char ch = Key;
+  ApplyCharCase(ch);
   const bool completes = FRegExpr->GetAutoComplete();
   FRegExpr->SetAutoComplete(false);
   const bool accepted = FRegExpr->Next(ch);

@@ -62,6 +62,7 @@ class TcxMaskEditCustomMode : public TObject {
 
  protected:
   void Beep();
+  void ApplyCharCase(Char& Key) const;
   String Text() const;
   Integer SelStart() const;
   Integer SelLength() const;
