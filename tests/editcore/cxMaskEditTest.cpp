@@ -75,6 +75,12 @@ TEST_F(MaskEdit, RegularExpressionWithCompletionInsertsForcedCharacters) {
   EXPECT_EQ(Text(e), "12:34");
   Type("5");
   EXPECT_EQ(Text(e), "12:34");
+  // The forced separator goes with the digit that forced it.
+  Press(VK_BACK);
+  Press(VK_BACK);
+  EXPECT_EQ(Text(e), "12:");
+  Press(VK_BACK);
+  EXPECT_EQ(Text(e), "1");
 }
 
 TEST_F(MaskEdit, AForcedPrefixIsShownKeptAndValid) {

@@ -494,7 +494,19 @@ bool TcxMaskEditRegExprExMode::Backspace() {
     Beep();
     return false;
   }
-  return inherited::Backspace();
+  if (SelLength() > 0) return inherited::Backspace();
+  // Forced characters go together with the character that forced them.
+  const String text = Text();
+  Integer from = start - 1;
+  for (Integer j = start - 1; j >= 1; --j) {
+    const String forced = text.substr(size_t(j), size_t(start - j));
+    if (Feed(text.substr(0, size_t(j))) < j || Continuation().compare(0, forced.size(), forced) != 0) break;
+    from = j - 1;
+  }
+  const String head = text.substr(0, size_t(from));
+  Feed(head);
+  Replace(head, String(), text.substr(size_t(start)));
+  return false;
 }
 
 void TcxMaskEditRegExprExMode::SetText(const String& AText) { inherited::SetText(AText); }
