@@ -6,6 +6,14 @@
 #include <benchmark/benchmark.h>
 
 #include "classlib/core/Streams.h"
+#include "classlib/visual/Forms.h"
+#include "classlib/visual/VisualUnits.h"
+#include "platform/host/HeadlessHost.h"
+#include "platform/kernel/Clock.h"
+#include "platform/kernel/Units.h"
+#include "widgets/editcore/EditcoreUnits.h"
+#include "widgets/editcore/cxMaskEdit.h"
+#include "widgets/foundation/FoundationUnits.h"
 #include "tests/editcore/RegExprTranslate.h"
 #include "widgets/editcore/cxRegExpr.h"
 #include "widgets/editcore/cxStandardMask.h"
@@ -228,6 +236,68 @@ BENCHMARK(BM_TypeAndBackspace)->Arg(50)->Unit(benchmark::kMicrosecond);
 #ifdef TL_HAVE_PCRE2
 BENCHMARK(BM_TypeAndBackspace_Pcre2)->Arg(50)->Unit(benchmark::kMicrosecond);
 #endif
+
+// The same keystrokes through a focused masked editor: the window's message loop, the mode
+// and the automaton, against PCRE2's partial match of the same text above.
+class MaskEditProgram {
+ public:
+  explicit MaskEditProgram(const String& AMask) : host_(clock_) {
+    previousClock_ = SetClockSource(&clock_);
+    PlatformKernelInitialize();
+    PlatformUserInitialize();
+    ClasslibVisualInitialize();
+    WidgetsFoundationInitialize();
+    WidgetsEditcoreInitialize();
+    form_ = TCustomForm::CreateNew(nullptr);
+    form_->SetBounds(0, 0, 400, 100);
+    edit_ = New<TcxMaskEdit>(form_);
+    edit_->SetBounds(10, 10, 300, 21);
+    edit_->SetParent(form_);
+    edit_->GetMaskProperties()->SetMaskKind(TcxEditMaskKind::emkRegExpr);
+    edit_->GetMaskProperties()->SetEditMask(AMask);
+    form_->Show();
+    edit_->SetFocus();
+    host_.PumpUntilIdle();
+  }
+  ~MaskEditProgram() {
+    form_->Free();
+    host_.PumpUntilIdle();
+    WidgetsEditcoreFinalize();
+    WidgetsFoundationFinalize();
+    ClasslibVisualFinalize();
+    PlatformUserFinalize();
+    PlatformKernelFinalize();
+    SetClockSource(previousClock_);
+  }
+  HeadlessHost& Host() { return host_; }
+  TcxMaskEdit* Edit() { return edit_; }
+
+ private:
+  VirtualClock clock_;
+  ClockSource* previousClock_ = nullptr;
+  HeadlessHost host_;
+  TCustomForm* form_ = nullptr;
+  TcxMaskEdit* edit_ = nullptr;
+};
+
+void BM_MaskEditTypeAndBackspace(benchmark::State& state) {
+  MaskEditProgram p(kFreeText);
+  const String text = FreeText(state.range(0));
+  for (auto _ : state) {
+    for (Char c : text) {
+      p.Host().Char(c);
+      p.Host().PumpUntilIdle();
+    }
+    for (size_t k = 0; k < text.size(); ++k) {
+      p.Host().Key(VK_BACK);
+      p.Host().PumpUntilIdle();
+    }
+  }
+  if (!p.Edit()->InnerTextEdit()->GetText().empty()) state.SkipWithError("the text was not typed and erased");
+  state.SetItemsProcessed(state.iterations() * state.range(0) * 2);
+}
+BENCHMARK(BM_MaskEditTypeAndBackspace)->Arg(10)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_MaskEditTypeAndBackspace)->Arg(50)->Unit(benchmark::kMicrosecond);
 
 // A mid-text edit as the masked editor performs it: the text up to the caret is fed again.
 void BM_MidTextEdit(benchmark::State& state) {

@@ -5,6 +5,7 @@
 #include "widgets/editcore/cxEdit.h"
 #include "widgets/editcore/cxEditPaintUtils.h"
 #include "widgets/editcore/cxFormats.h"
+#include "widgets/editcore/cxMaskEdit.h"
 #include "widgets/editcore/cxTextEditControl.h"
 
 namespace {
@@ -15,6 +16,7 @@ const UnitEntry kEditcoreUnits[] = {
     {"cxEditPaintUtils", cxEditPaintUtils::Initialize, cxEditPaintUtils::Finalize},
     {"cxEdit", cxEdit::Initialize, cxEdit::Finalize},
     {"cxTextEditControl", cxTextEditControl::Initialize, cxTextEditControl::Finalize},
+    {"cxMaskEdit", cxMaskEdit::Initialize, cxMaskEdit::Finalize},
 };
 UnitCounter gEditcore;
 

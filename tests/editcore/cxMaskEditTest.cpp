@@ -1,0 +1,275 @@
+// The masked editor end to end: keys, clipboard and validation through the application's
+// loop, each kind of mask, and the mask settings of its properties.
+#include "classlib/core/FormText.h"
+#include "classlib/visual/Clipbrd.h"
+#include "platform/user/UserTesting.h"
+#include "tests/editcore/EditControlTestSupport.h"
+#include "widgets/editcore/cxMaskEdit.h"
+
+namespace {
+
+class MaskEdit : public EditControlTest {
+ protected:
+  TcxMaskEdit* AddMask(TcxEditMaskKind AKind, const String& AMask) {
+    auto* e = New<TcxMaskEdit>(form);
+    e->SetBounds(10, 10, 160, 21);
+    e->SetParent(form);
+    TcxMaskEditProperties* p = e->GetMaskProperties();
+    p->SetMaskKind(AKind);
+    p->SetEditMask(AMask);
+    host().PumpUntilIdle();
+    e->SetFocus();
+    Pump();
+    return e;
+  }
+  static String Text(TcxCustomTextEdit* e) { return e->InnerTextEdit()->GetText(); }
+};
+
+TEST_F(MaskEdit, StandardMaskOverwritesSkipsLiteralsAndBlanksOnDelete) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "!(999) 000-0000;1;_");
+  EXPECT_EQ(Text(e), "(___) ___-____");
+  Press(VK_HOME);
+  // The letter does not fit a digit position and is dropped; the caret jumps the literals.
+  Type("55x51");
+  EXPECT_EQ(Text(e), "(555) 1__-____");
+  EXPECT_EQ(e->GetSelStart(), 7);
+  // Backspace blanks the previous digit, stepping back over literals; the text never shrinks.
+  Press(VK_BACK);
+  Press(VK_BACK);
+  EXPECT_EQ(Text(e), "(55_) ___-____");
+  EXPECT_EQ(e->GetSelStart(), 3);
+  Press(VK_HOME);
+  Press(VK_DELETE);
+  EXPECT_EQ(Text(e), "(_5_) ___-____");
+  // A literal typed at an input position is refused there.
+  Press(VK_HOME);
+  Type("12)3");
+  EXPECT_EQ(Text(e), "(123) ___-____");
+  // At a literal position the caret moves past it; the literal is not written twice.
+  e->SetSelStart(4);
+  EXPECT_EQ(e->GetSelLength(), 1);
+  Type(")7");
+  EXPECT_EQ(Text(e), "(123) 7__-____");
+  // Cutting blanks the input positions of the selection and keeps the literals.
+  e->SetSelStartAndLength(2, 6);
+  e->CutToClipboard();
+  EXPECT_EQ(Clipboard->GetAsText(), "23) 7_");
+  EXPECT_EQ(Text(e), "(1__) ___-____");
+}
+
+TEST_F(MaskEdit, ControlCharactersNeverReachAnAnyCharacterPosition) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "CCC;1;_");
+  Press(VK_HOME);
+  Type(String("a") + Char(2) + "b");
+  EXPECT_EQ(Text(e).substr(0, 2), "ab");
+  EXPECT_EQ(Text(e).find(Char(2)), String::npos);
+}
+
+TEST_F(MaskEdit, RegularExpressionWithCompletionInsertsForcedCharacters) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkRegExprEx, "\\d\\d:\\d\\d");
+  Type("1");
+  EXPECT_EQ(Text(e), "1");
+  Type("2");
+  EXPECT_EQ(Text(e), "12:");
+  Type("a34");
+  EXPECT_EQ(Text(e), "12:34");
+  Type("5");
+  EXPECT_EQ(Text(e), "12:34");
+  // The forced separator goes with the digit that forced it.
+  Press(VK_BACK);
+  Press(VK_BACK);
+  EXPECT_EQ(Text(e), "12:");
+  Press(VK_BACK);
+  EXPECT_EQ(Text(e), "1");
+}
+
+TEST_F(MaskEdit, AForcedPrefixIsShownKeptAndValid) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkRegExprEx, "ID-\\d+");
+  EXPECT_EQ(Text(e), "ID-");
+  EXPECT_TRUE(e->ValidateDisplayText(true));
+  Press(VK_END);
+  Press(VK_BACK);
+  EXPECT_EQ(Text(e), "ID-");
+  Type("42");
+  EXPECT_EQ(Text(e), "ID-42");
+  e->SelectAll();
+  Type("7");
+  EXPECT_EQ(Text(e), "ID-7");
+  Press(VK_HOME);
+  Press(VK_DELETE);
+  EXPECT_EQ(Text(e), "ID-7");
+}
+
+TEST_F(MaskEdit, RegularExpressionDeletionDropsATailThatNoLongerFits) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkRegExpr, "a(bc|xyz)");
+  Type("abc");
+  EXPECT_EQ(Text(e), "abc");
+  Press(VK_HOME);
+  Press(VK_RIGHT);
+  Press(VK_DELETE);
+  // "ac" no longer matches: everything from the caret on goes.
+  EXPECT_EQ(Text(e), "a");
+  Type("x");
+  EXPECT_EQ(Text(e), "ax");
+}
+
+TEST_F(MaskEdit, AnIncompleteTextFailsValidation) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "00/00;1;_");
+  Press(VK_HOME);
+  Type("12");
+  EXPECT_EQ(Text(e), "12/__");
+  try {
+    e->ValidateDisplayText(true);
+    ADD_FAILURE() << "no error";
+  } catch (const Exception& E) {
+    EXPECT_EQ(E.Message(), "The edit value is invalid");
+  }
+  e->SetSelStart(3);
+  Type("34");
+  EXPECT_EQ(Text(e), "12/34");
+  EXPECT_TRUE(e->ValidateDisplayText(true));
+  // With IgnoreMaskBlank an untouched mask passes.
+  e->GetMaskProperties()->SetIgnoreMaskBlank(true);
+  e->SelectAll();
+  Press(VK_DELETE);
+  EXPECT_EQ(Text(e), "__/__");
+  EXPECT_TRUE(e->ValidateDisplayText(true));
+}
+
+TEST_F(MaskEdit, PasteIsFilteredThroughTheMask) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "99/99/9999;1;_");
+  Press(VK_HOME);
+  Clipboard->SetAsText("12/05/2026");
+  e->PasteFromClipboard();
+  EXPECT_EQ(Text(e), "12/05/2026");
+  e->SelectAll();
+  Press(VK_DELETE);
+  Press(VK_HOME);
+  Clipboard->SetAsText("1x2y3");
+  e->PasteFromClipboard();
+  EXPECT_EQ(Text(e), "12/3_/____");
+
+  TcxMaskEdit* r = AddMask(TcxEditMaskKind::emkRegExpr, "[a-c]+");
+  Clipboard->SetAsText("abxc");
+  r->PasteFromClipboard();
+  EXPECT_EQ(Text(r), "abc");
+}
+
+TEST_F(MaskEdit, AnInvalidExpressionIsRefusedAndKeysOnAnUnusableMaskNeverRaise) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkRegExpr, "ab");
+  TcxMaskEditProperties* p = e->GetMaskProperties();
+  EXPECT_THROW(p->SetEditMask("[a"), EcxMaskEditError);
+  EXPECT_EQ(p->GetEditMask(), "ab");
+  // Valid as a picture mask, "[a" does not compile as an expression: the switch is refused.
+  p->SetMaskKind(TcxEditMaskKind::emkStandard);
+  p->SetEditMask("[a");
+  try {
+    p->SetMaskKind(TcxEditMaskKind::emkRegExpr);
+    ADD_FAILURE() << "no error";
+  } catch (const EcxMaskEditError& E) {
+    EXPECT_EQ(E.Message().rfind("Regular expression errors:\r\n", 0), 0u);
+  }
+  EXPECT_EQ(p->GetMaskKind(), TcxEditMaskKind::emkStandard);
+}
+
+TEST_F(MaskEdit, CaseSettingsAndBlankMasks) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "   ");
+  TcxMaskEditProperties* p = e->GetMaskProperties();
+  // A blank mask is no mask: a text editor with its own length limit.
+  EXPECT_FALSE(p->IsMasked());
+  p->SetMaxLength(3);
+  Type("abcd");
+  EXPECT_EQ(Text(e), "abc");
+  p->SetCaseInsensitive(false);
+  EXPECT_FALSE(p->GetCaseInsensitive());
+  p->SetCharCase(TEditCharCase::ecUpperCase);
+  EXPECT_TRUE(p->GetCaseInsensitive());
+  p->SetCaseInsensitive(false);
+  EXPECT_TRUE(p->GetCaseInsensitive());
+  // A mask forces the length limit off; the typed letters take the forced case.
+  p->SetEditMask("CCCC;1;_");
+  EXPECT_EQ(p->GetMaxLength(), 0);
+  Press(VK_HOME);
+  Type("ab");
+  EXPECT_EQ(Text(e).substr(0, 2), "AB");
+}
+
+// Read from a description, the mask may come before its kind; it is compiled once, at the end.
+TEST_F(MaskEdit, ReadFromAWindowDescriptionWithTheMaskBeforeItsKind) {
+  auto load = [&](const char* AMask) {
+    const String text = String("object Dialog: TForm\n  object eMask: TcxMaskEdit\n    Properties.EditMask = '") +
+                        AMask + "'\n    Properties.MaskKind = emkRegExpr\n  end\nend\n";
+    Owned<TMemoryStream> binary(New<TMemoryStream>());
+    ObjectTextToBinary(text, *binary);
+    binary->SetPosition(0);
+    TForm* dialog = TForm::CreateNew(Application);
+    binary->ReadComponent(dialog);
+    return dialog;
+  };
+  TForm* good = load("\\d\\d");
+  auto* e = dynamic_cast<TcxMaskEdit*>(good->FindComponent("eMask"));
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->GetMaskProperties()->GetMaskKind(), TcxEditMaskKind::emkRegExpr);
+  EXPECT_TRUE(TakeExceptions().empty());
+  good->Free();
+
+  TForm* bad = load("[a");
+  auto* b = dynamic_cast<TcxMaskEdit*>(bad->FindComponent("eMask"));
+  ASSERT_NE(b, nullptr);
+  const std::vector<String> reported = TakeExceptions();
+  ASSERT_EQ(reported.size(), 1u);
+  EXPECT_EQ(reported[0].rfind("Regular expression errors:", 0), 0u);
+  // Painting shows the text unformatted rather than raising; keys are refused.
+  Variant shown;
+  b->GetMaskProperties()->PrepareDisplayValue(Variant(String("xyz")), shown, false);
+  EXPECT_EQ(VarToStr(shown), "xyz");
+  b->SetParent(form);
+  b->SetFocus();
+  Pump();
+  Type("ab");
+  EXPECT_EQ(Text(b), "");
+  EXPECT_TRUE(TakeExceptions().empty());
+  bad->Free();
+}
+
+class TFieldMask : public TcxCustomEditDefaultValuesProvider {
+ public:
+  using TcxCustomEditDefaultValuesProvider::TcxCustomEditDefaultValuesProvider;
+  String DefaultEditMask() override { return "00-00;1;_"; }
+};
+
+// A standard mask of its own wins; without one the data's default mask applies.
+TEST_F(MaskEdit, DefaultEditMaskAndTheStoredValue) {
+  auto* p = New<TcxMaskEditProperties>(nullptr);
+  auto* field = New<TFieldMask>(nullptr);
+  p->SetIDefaultValuesProvider(field);
+  EXPECT_EQ(p->GetEditMask(), "00-00;1;_");
+  EXPECT_TRUE(p->IsMasked());
+  p->SetEditMask("000;0;_");
+  EXPECT_EQ(p->GetEditMask(), "000;0;_");
+  p->SetEditMask("");
+  p->SetMaskKind(TcxEditMaskKind::emkRegExpr);
+  EXPECT_FALSE(p->IsMasked());
+  p->SetIDefaultValuesProvider(nullptr);
+  field->Free();
+  p->Free();
+
+  // The edit value drops the literals a mask does not save.
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "00-00;0;_");
+  Press(VK_HOME);
+  Type("1234");
+  EXPECT_EQ(Text(e), "12-34");
+  EXPECT_TRUE(e->ValidateDisplayText(true));
+  EXPECT_EQ(VarToStr(e->GetEditValue()), "1234");
+}
+
+TEST_F(MaskEdit, RegisteredWithItsCaption) {
+  TcxRegisteredClasses* r = GetRegisteredEditProperties();
+  const Integer i = r->GetIndexByClass(&TcxMaskEditProperties::StaticClass());
+  ASSERT_GE(i, 0);
+  EXPECT_EQ(r->Descriptions(i), "Represents a generic masked edit control.");
+  EXPECT_EQ(r->Names(i), "MaskEdit");
+  EXPECT_EQ(&FindClass("TcxMaskEdit"), &TcxMaskEdit::StaticClass());
+}
+
+}  // namespace
