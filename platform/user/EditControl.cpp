@@ -9,6 +9,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -27,6 +28,7 @@ struct EditState {
   bool typingRun = false;   // consecutive typed characters share one undo record
   int marginLeft = 0, marginRight = 0;
   int scroll = 0;           // pixels of text scrolled out on the left
+  int topLine = 0;          // first visible line of a multi-line edit
   HFONT font = nullptr;
   bool focused = false;
   bool dragging = false;
@@ -44,6 +46,27 @@ EditState* StateOf(HWND h) {
 
 DWORD Style(HWND h) { return DWORD(GetWindowLongA(h, GWL_STYLE)); }
 bool ReadOnly(HWND h) { return Style(h) & ES_READONLY; }
+bool MultiLine(HWND h) { return Style(h) & ES_MULTILINE; }
+
+// Start offsets of the lines of a multi-line text; CR LF ends a line.
+std::vector<int> LineStarts(const String& t) {
+  std::vector<int> starts{0};
+  for (size_t i = 0; i + 1 < t.size(); ++i)
+    if (t[i] == '\r' && t[i + 1] == '\n') starts.push_back(int(i + 2));
+  return starts;
+}
+
+int LineOf(const std::vector<int>& starts, int index) {
+  int line = 0;
+  while (line + 1 < int(starts.size()) && starts[size_t(line) + 1] <= index) ++line;
+  return line;
+}
+
+int LineLength(const String& t, const std::vector<int>& starts, int line) {
+  const int begin = starts[size_t(line)];
+  const int end = line + 1 < int(starts.size()) ? starts[size_t(line) + 1] - 2 : int(t.size());
+  return end - begin;
+}
 
 String Shown(const EditState& e) { return e.password ? String(e.text.size(), e.password) : e.text; }
 
@@ -176,7 +199,7 @@ bool ReplaceSelection(HWND h, EditState& e, String insert, bool undoable, bool t
     cut = true;
   }
   // Without automatic scrolling the text may not grow past the visible width.
-  if (!(Style(h) & ES_AUTOHSCROLL) && !insert.empty()) {
+  if (!(Style(h) & ES_AUTOHSCROLL) && !MultiLine(h) && !insert.empty()) {
     Measure m(e);
     const int room_px = VisibleWidth(h, e);
     // The width grows with the part of the insert kept: search for the longest part that fits.
@@ -286,8 +309,16 @@ void OnChar(HWND h, EditState& e, Byte ch) {
       if (e.anchor != e.caret) DeleteRange(h, e, SelStart(e), SelEnd(e));
       else if (e.caret > 0) DeleteRange(h, e, e.caret - 1, e.caret);
       return;
-    case 13: MessageBeep(0); return;
+    case 13:
+      if (!MultiLine(h)) { MessageBeep(0); return; }
+      if (ro) { MessageBeep(0); return; }
+      if (!ReplaceSelection(h, e, "\r\n", true, true)) MessageBeep(0);
+      return;
     case 9:
+      if (!MultiLine(h)) return;
+      if (ro) { MessageBeep(0); return; }
+      if (!ReplaceSelection(h, e, "\t", true, true)) MessageBeep(0);
+      return;
     case 27:
     case 127: return;
     default: break;
@@ -404,7 +435,7 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       States().erase(h);
       return DefWindowProcA(h, msg, wp, lp);
     case WM_GETDLGCODE:
-      return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+      return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS | (MultiLine(h) ? DLGC_WANTALLKEYS : 0);
     case WM_SETTEXT: {
       const char* t = reinterpret_cast<const char*>(lp);
       e->text = t ? t : "";
@@ -456,19 +487,46 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case EM_SCROLLCARET: ScrollToCaret(h, *e); return TRUE;
     case EM_GETMODIFY: return e->modified;
     case EM_SETMODIFY: e->modified = wp != 0; return 0;
-    case EM_GETLINECOUNT: return 1;
-    case EM_LINEINDEX: return (Integer(wp) == 0 || Integer(wp) == -1) ? 0 : -1;
-    case EM_LINELENGTH: return LRESULT(e->text.size());
-    case EM_LINEFROMCHAR: return 0;
-    case EM_GETFIRSTVISIBLELINE: return 0;
+    case EM_GETLINECOUNT: return MultiLine(h) ? LRESULT(LineStarts(e->text).size()) : 1;
+    case EM_LINEINDEX: {
+      if (!MultiLine(h)) return (Integer(wp) == 0 || Integer(wp) == -1) ? 0 : -1;
+      const auto starts = LineStarts(e->text);
+      const int line = Integer(wp) == -1 ? LineOf(starts, e->caret) : Integer(wp);
+      return line >= 0 && line < int(starts.size()) ? starts[size_t(line)] : -1;
+    }
+    case EM_LINELENGTH: {
+      if (!MultiLine(h)) return LRESULT(e->text.size());
+      const auto starts = LineStarts(e->text);
+      const int index = Integer(wp);
+      if (index < 0) return LineLength(e->text, starts, LineOf(starts, SelStart(*e))) - (SelEnd(*e) - SelStart(*e));
+      if (index > int(e->text.size())) return 0;
+      return LineLength(e->text, starts, LineOf(starts, index));
+    }
+    case EM_LINEFROMCHAR: {
+      if (!MultiLine(h)) return 0;
+      const auto starts = LineStarts(e->text);
+      const int index = Integer(wp) < 0 ? SelStart(*e) : std::min(Integer(wp), int(e->text.size()));
+      return LineOf(starts, index);
+    }
+    case EM_GETFIRSTVISIBLELINE: return MultiLine(h) ? e->topLine : 0;
+    case EM_LINESCROLL: {
+      if (!MultiLine(h)) return FALSE;
+      const int count = int(LineStarts(e->text).size());
+      e->topLine = std::clamp(e->topLine + Integer(lp), 0, count - 1);
+      Redraw(h, *e);
+      return TRUE;
+    }
     case EM_GETLINE: {
       // The first WORD of the buffer holds its size; the line is not terminated.
       char* out = reinterpret_cast<char*>(lp);
-      if (!out || wp != 0) return 0;
+      const auto starts = LineStarts(MultiLine(h) ? e->text : String());
+      if (!out || Integer(wp) < 0 || Integer(wp) >= int(starts.size())) return 0;
       WORD size;
       std::memcpy(&size, out, sizeof size);
-      int n = std::min(int(e->text.size()), int(size));
-      std::memcpy(out, e->text.data(), size_t(n));
+      const int line = Integer(wp);
+      const int length = MultiLine(h) ? LineLength(e->text, starts, line) : int(e->text.size());
+      int n = std::min(length, int(size));
+      std::memcpy(out, e->text.data() + starts[size_t(line)], size_t(n));
       return n;
     }
     case EM_REPLACESEL: {

@@ -354,3 +354,31 @@ TEST_F(EditTest, LimitsMarginsAndTextUntilTheLastMessage) {
   EXPECT_EQ(std::string(buf), "");
   DestroyWindow(other);
 }
+
+TEST_F(EditTest, MultiLineTypesLineBreaksAndTabsAndAnswersLineQueries) {
+  Edit("", ES_MULTILINE | ES_WANTRETURN, 300);
+  Type("ab\rc\td\r");
+  EXPECT_EQ(Text(), "ab\r\nc\td\r\n");
+  EXPECT_EQ(SendMessageA(edit, EM_GETLINECOUNT, 0, 0), 3);
+  EXPECT_EQ(SendMessageA(edit, EM_LINEINDEX, 1, 0), 4);
+  EXPECT_EQ(SendMessageA(edit, EM_LINEINDEX, 2, 0), 9);
+  EXPECT_EQ(SendMessageA(edit, EM_LINEINDEX, 3, 0), -1);
+  EXPECT_EQ(SendMessageA(edit, EM_LINELENGTH, 5, 0), 3);
+  EXPECT_EQ(SendMessageA(edit, EM_LINEFROMCHAR, 4, 0), 1);
+  EXPECT_EQ(SendMessageA(edit, EM_LINEFROMCHAR, 3, 0), 0);
+  char buf[8] = {};
+  WORD size = sizeof buf;
+  std::memcpy(buf, &size, sizeof size);
+  EXPECT_EQ(SendMessageA(edit, EM_GETLINE, 1, reinterpret_cast<LPARAM>(buf)), 3);
+  EXPECT_EQ(std::string(buf, 3), "c\td");
+  EXPECT_TRUE(SendMessageA(edit, WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS);
+  EXPECT_TRUE(SendMessageA(edit, EM_LINESCROLL, 0, 5));
+  EXPECT_EQ(SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 2);
+  SendMessageA(edit, EM_LINESCROLL, 0, -1);
+  EXPECT_EQ(SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 1);
+  // A single-line edit keeps refusing both.
+  Edit("", ES_AUTOHSCROLL);
+  Type("a\r\tb");
+  EXPECT_EQ(Text(), "ab");
+  EXPECT_FALSE(SendMessageA(edit, WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS);
+}
