@@ -6,6 +6,7 @@
 #include "widgets/editors/cxGroupBox.h"
 #include "widgets/editors/cxRadioGroup.h"
 #include "widgets/editors/cxLabel.h"
+#include "widgets/editors/cxMemo.h"
 
 namespace {
 
@@ -16,6 +17,7 @@ const UnitEntry kEditorsUnits[] = {
     {"cxRadioGroup", cxRadioGroup::Initialize, cxRadioGroup::Finalize},
     {"cxRadioGroupControl", cxRadioGroupControl::Initialize, cxRadioGroupControl::Finalize},
     {"cxLabel", cxLabelInitialize, cxLabelFinalize},
+    {"cxMemo", cxMemo::Initialize, cxMemo::Finalize},
 };
 UnitCounter gEditors;
 

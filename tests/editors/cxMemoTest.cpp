@@ -1,0 +1,165 @@
+// The memo on a form: lines typed with Enter, the keys it takes, the settings it gives its
+// platform edit, the length limit across lines, its lines and its place in a form text.
+#include "widgets/editors/cxMemo.h"
+
+#include "classlib/core/FormText.h"
+#include "classlib/core/Streams.h"
+#include "classlib/visual/Forms.h"
+#include "platform/user/User.h"
+#include "tests/support/AppTest.h"
+#include "widgets/editcore/EditcoreUnits.h"
+#include "widgets/editors/EditorsUnits.h"
+#include "widgets/foundation/FoundationUnits.h"
+#include "widgets/foundation/cxControls.h"
+
+#include <gtest/gtest.h>
+
+class MemoTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    WidgetsFoundationInitialize();
+    WidgetsEditcoreInitialize();
+    WidgetsEditorsInitialize();
+    cxControls::Initialize();
+    form = TCustomForm::CreateNew(nullptr);
+    form->SetBounds(40, 40, 400, 300);
+    form->Show();
+    host().PumpUntilIdle();
+  }
+  void TearDown() override {
+    form->Free();
+    host().PumpUntilIdle();
+    cxControls::Finalize();
+    WidgetsEditorsFinalize();
+    WidgetsEditcoreFinalize();
+    WidgetsFoundationFinalize();
+    AppTest::TearDown();
+  }
+  TcxMemo* Add() {
+    auto* m = New<TcxMemo>(form);
+    m->SetParent(form);
+    m->SetLeft(10);
+    host().PumpUntilIdle();
+    m->SetFocus();
+    host().PumpUntilIdle();
+    return m;
+  }
+  void Type(const char* s) {
+    for (; *s; ++s) {
+      if (*s == '\r') host().Key(VK_RETURN);
+      else if (*s == '\t') host().Key(VK_TAB);
+      else host().Char(Byte(*s));
+      host().PumpUntilIdle();
+    }
+  }
+  static String Text(TcxMemo* m) { return m->InnerMemo()->GetText(); }
+  static DWORD Style(TcxMemo* m) { return DWORD(GetWindowLongA(m->InnerMemo()->GetHandle(), GWL_STYLE)); }
+  TCustomForm* form = nullptr;
+};
+
+TEST_F(MemoTest, EnterBreaksLinesAndTheLinesFollowTheText) {
+  TcxMemo* m = Add();
+  EXPECT_EQ(m->GetWidth(), 185);
+  EXPECT_EQ(m->GetHeight(), 89);
+  Type("one\rtwo\rthree");
+  EXPECT_EQ(Text(m), "one\r\ntwo\r\nthree");
+  EXPECT_EQ(m->EditValue().AsString(), "one\r\ntwo\r\nthree");
+  TStrings* lines = m->GetLines();
+  ASSERT_EQ(lines->Count(), 3);
+  EXPECT_EQ(lines->Strings(2), "three");
+  // Writing the lines replaces the text; the last line keeps no break.
+  auto* other = New<TStringList>();
+  other->Add("a");
+  other->Add("b");
+  m->SetLines(other);
+  other->Free();
+  EXPECT_EQ(Text(m), "a\r\nb");
+  EXPECT_EQ(m->EditValue().AsString(), "a\r\nb");
+}
+
+TEST_F(MemoTest, WantReturnsAndWantTabsDecideWhatIsTyped) {
+  TcxMemo* m = Add();
+  Type("a\tb");
+  EXPECT_EQ(Text(m), "ab");   // WantTabs is off by default
+  m->GetMemoProperties()->SetWantTabs(true);
+  m->GetMemoProperties()->SetWantReturns(false);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(Style(m) & ES_WANTRETURN);
+  Type("\t\rc");
+  EXPECT_EQ(Text(m), "ab\tc");
+  EXPECT_TRUE(m->WantsKey(VK_RETURN, TShiftState{TShiftStateItem::ssCtrl}));
+  EXPECT_FALSE(m->WantsKey(VK_RETURN, TShiftState{}));
+  EXPECT_TRUE(m->WantsKey(VK_TAB, TShiftState{}));
+}
+
+TEST_F(MemoTest, WordWrapAndScrollBarsSetThePlatformStyle) {
+  TcxMemo* m = Add();
+  DWORD st = Style(m);
+  EXPECT_TRUE(st & ES_MULTILINE);
+  EXPECT_FALSE(st & ES_AUTOHSCROLL);   // wrapping
+  EXPECT_FALSE(st & (WS_HSCROLL | WS_VSCROLL));
+  m->GetMemoProperties()->SetScrollBars(TScrollStyle::ssVertical);
+  host().PumpUntilIdle();
+  st = Style(m);
+  EXPECT_TRUE(st & WS_VSCROLL);
+  EXPECT_FALSE(st & WS_HSCROLL);
+  m->GetMemoProperties()->SetScrollBars(TScrollStyle::ssBoth);
+  host().PumpUntilIdle();
+  st = Style(m);
+  EXPECT_TRUE((st & (WS_HSCROLL | WS_VSCROLL)) == (WS_HSCROLL | WS_VSCROLL));
+  EXPECT_TRUE(st & ES_AUTOHSCROLL);   // a horizontal bar scrolls instead of wrapping
+  m->GetMemoProperties()->SetVisibleLineCount(-4);
+  EXPECT_EQ(m->GetMemoProperties()->GetVisibleLineCount(), 0);
+}
+
+TEST_F(MemoTest, MaxLengthCountsAcrossLinesAndKeepsTheRest) {
+  TcxMemo* m = Add();
+  m->GetMemoProperties()->SetMaxLength(7);
+  host().PumpUntilIdle();
+  Type("ab\rcdefg");
+  EXPECT_EQ(Text(m), "ab\r\ncde");
+  m->GetMemoProperties()->SetMaxLength(10);
+  host().PumpUntilIdle();
+  m->SetSelStartAndLength(2, 0);
+  Type("xyz9");
+  EXPECT_EQ(Text(m), "abxyz\r\ncde");   // the text after the caret stays
+}
+
+TEST_F(MemoTest, DisplayTextIsTheFirstLineUpTo250Characters) {
+  auto* p = New<TcxMemoProperties>(nullptr);
+  String text;
+  p->GetDisplayText(Variant(String(300, 'x') + "\r\nmore"), text);
+  EXPECT_EQ(text, String(250, 'x'));
+  p->GetDisplayText(Variant(String("ab\ncd")), text);
+  EXPECT_EQ(text, "ab");
+  p->GetDisplayText(Variant(String("ab\r\ncd")), text, true);
+  EXPECT_EQ(text, "ab\r\ncd");
+  p->Free();
+}
+
+TEST_F(MemoTest, ReadsItsLinesAndSettingsFromAFormText) {
+  TcxMemo* m = Add();
+  const String text =
+      "object Memo1: TcxMemo\n"
+      "  Lines.Strings = (\n"
+      "    'first'\n"
+      "    'second')\n"
+      "  Properties.ScrollBars = ssVertical\n"
+      "  Properties.WantTabs = True\n"
+      "end\n";
+  auto* binary = New<TMemoryStream>();
+  ObjectTextToBinary(text, *binary);
+  binary->SetPosition(0);
+  binary->ReadComponent(m);
+  host().PumpUntilIdle();
+  EXPECT_EQ(Text(m), "first\r\nsecond");
+  EXPECT_EQ(m->EditValue().AsString(), "first\r\nsecond");
+  EXPECT_EQ(m->GetMemoProperties()->GetScrollBars(), TScrollStyle::ssVertical);
+  EXPECT_TRUE(m->GetMemoProperties()->GetWantTabs());
+  EXPECT_TRUE(Style(m) & WS_VSCROLL);
+  binary->Free();
+  // The registry names the memo.
+  EXPECT_NE(GetRegisteredEditProperties()->GetDescriptionByClass(&TcxMemoProperties::StaticClass()).find("Memo|"),
+            String::npos);
+}
