@@ -134,6 +134,20 @@ void TcxCustomInnerMemo::WndProc(TMessage& Message) {
   inherited::WndProc(Message);
 }
 
+void TcxCustomInnerMemo::KeyPress(Char& Key) {
+  auto* c = dynamic_cast<TcxCustomMemo*>(GetControlContainer());
+  const bool wanted = c && ((Key == Char(13) && c->WantsKey(VK_RETURN, KeyboardStateToShiftState())) ||
+                            (Key == Char(9) && c->WantsKey(VK_TAB, KeyboardStateToShiftState())));
+  if (!wanted) {
+    inherited::KeyPress(Key);
+    return;
+  }
+  // The editor hears a wanted Enter or Tab; the platform edit types it.
+  TcxEditLifeGuard guard(c);
+  c->KeyPress(Key);
+  if (!guard.Alive()) Key = 0;
+}
+
 TL_DEFINE_CLASS(TcxCustomInnerMemo, [](auto&) {});
 
 // ---- memo ----
@@ -158,6 +172,11 @@ void TcxCustomMemo::Initialize() {
   inherited::Initialize();
   SetAutoSize(false);
   SetBounds(GetLeft(), GetTop(), 185, 89);
+}
+
+void TcxCustomMemo::ReadState(TReader& Reader) {
+  inherited::ReadState(Reader);
+  if (FLines && FLines->Count() > 0 && InnerMemo()) SetEditValue(Variant(InnerMemo()->GetText()));
 }
 
 TStrings* TcxCustomMemo::GetLines() {

@@ -24,6 +24,7 @@ class TcxCustomMemoProperties : public TcxCustomTextEditProperties {
   TcxCustomEditProperties* CreateSameClass() const override { return New<TcxCustomMemoProperties>(nullptr); }
   TcxCustomEditClass GetContainerClass() const override;
   void GetDisplayText(const Variant& AEditValue, String& ADisplayText, bool AFullText = false) override;
+  bool IsTabInput() const override { return FWantTabs; }
 
   TScrollStyle GetScrollBars() const { return FScrollBars; }
   void SetScrollBars(TScrollStyle Value);
@@ -66,6 +67,7 @@ class TcxCustomInnerMemo : public TcxCustomInnerTextEdit {
  protected:
   void CreateParams(TCreateParams& Params) override;
   void WndProc(TMessage& Message) override;
+  void KeyPress(Char& Key) override;
 
  private:
   TScrollStyle FScrollBars = TScrollStyle::ssNone;
@@ -98,6 +100,9 @@ class TcxCustomMemo : public TcxCustomTextEdit {
   void DoEditKeyPress(Char& Key) override;
   void PropertiesChanged(TObject* Sender) override;
   void Initialize() override;
+
+ protected:
+  void ReadState(TReader& Reader) override;
 
  private:
   void LinesChanged(TObject*);
