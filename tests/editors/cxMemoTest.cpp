@@ -4,6 +4,7 @@
 
 #include "classlib/core/FormText.h"
 #include "classlib/core/Streams.h"
+#include "classlib/visual/Clipbrd.h"
 #include "classlib/visual/Forms.h"
 #include "platform/user/User.h"
 #include "tests/support/AppTest.h"
@@ -52,6 +53,12 @@ class MemoTest : public AppTest {
       else host().Char(Byte(*s));
       host().PumpUntilIdle();
     }
+  }
+  // The user pastes S into the memo's window.
+  void Paste(TcxMemo* m, const String& S) {
+    Clipboard->SetAsText(S);
+    SendMessageA(m->InnerMemo()->GetHandle(), WM_PASTE, 0, 0);
+    host().PumpUntilIdle();
   }
   static String Text(TcxMemo* m) { return m->InnerMemo()->GetText(); }
   static DWORD Style(TcxMemo* m) { return DWORD(GetWindowLongA(m->InnerMemo()->GetHandle(), GWL_STYLE)); }
@@ -123,6 +130,32 @@ TEST_F(MemoTest, MaxLengthCountsAcrossLinesAndKeepsTheRest) {
   m->SetSelStartAndLength(2, 0);
   Type("xyz9");
   EXPECT_EQ(Text(m), "abxyz\r\ncde");   // the text after the caret stays
+  // A user paste keeps its line breaks and only the part that fits; a full memo keeps
+  // its selection when nothing fits.
+  m->GetMemoProperties()->SetMaxLength(12);
+  m->SetSelStartAndLength(0, 2);
+  Paste(m, "1\r\n23456");
+  EXPECT_EQ(Text(m), "1\r\n2xyz\r\ncde");
+  // Replacing everything in a full memo has the whole limit as room.
+  m->GetMemoProperties()->SetMaxLength(Integer(Text(m).size()));
+  m->SelectAll();
+  Paste(m, "xy");
+  EXPECT_EQ(Text(m), "xy");
+  // No room at all: the selection is not deleted for an insert that cannot go in.
+  m->GetMemoProperties()->SetMaxLength(2);
+  m->SetSelStartAndLength(0, 1);
+  Paste(m, "pq");
+  EXPECT_EQ(Text(m), "py");
+  m->SetSelStartAndLength(1, 0);
+  Paste(m, "z");
+  EXPECT_EQ(Text(m), "py");
+}
+
+TEST_F(MemoTest, ReplacingTheSelectionRewritesReversedLineBreaks) {
+  EXPECT_EQ(cxMemoRewriteLineBreaks("a\n\rb\r\nc\nd\re"), "a\r\n\r\nb\r\nc\nd\re");
+  TcxMemo* m = Add();
+  SendMessageA(m->InnerMemo()->GetHandle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("x\n\ry"));
+  EXPECT_EQ(Text(m), "x\r\n\r\ny");
 }
 
 TEST_F(MemoTest, DisplayTextIsTheFirstLineUpTo250Characters) {

@@ -1,6 +1,7 @@
 #include "widgets/editors/cxMemo.h"
 
 #include "classlib/core/Classes.h"
+#include "classlib/visual/Clipbrd.h"
 #include "platform/kernel/Units.h"
 #include "platform/user/Controls.h"
 #include "platform/user/User.h"
@@ -13,6 +14,23 @@ String cxTruncateToFirstLine(const String& AText, Integer ALimit) {
   size_t end = AText.find_first_of("\r\n");
   if (end == String::npos) end = AText.size();
   return AText.substr(0, std::min(end, size_t(std::max<Integer>(ALimit, 0))));
+}
+
+String cxMemoRewriteLineBreaks(const String& AText) {
+  String out;
+  out.reserve(AText.size());
+  for (size_t i = 0; i < AText.size(); ++i) {
+    if (AText[i] == '\r' && i + 1 < AText.size() && AText[i + 1] == '\n') {
+      out += "\r\n";
+      ++i;
+    } else if (AText[i] == '\n' && i + 1 < AText.size() && AText[i + 1] == '\r') {
+      out += "\r\n\r\n";
+      ++i;
+    } else {
+      out += AText[i];
+    }
+  }
+  return out;
 }
 
 // ---- properties ----
@@ -131,6 +149,12 @@ void TcxCustomInnerMemo::WndProc(TMessage& Message) {
     if (GetKeyState(VK_ESCAPE) < 0) Message.Result &= ~LRESULT(DLGC_WANTALLKEYS);
     return;
   }
+  if (Message.Msg == EM_REPLACESEL && Message.LParam) {
+    const String text = cxMemoRewriteLineBreaks(reinterpret_cast<const char*>(Message.LParam));
+    Message.LParam = reinterpret_cast<LPARAM>(text.c_str());
+    inherited::WndProc(Message);
+    return;
+  }
   inherited::WndProc(Message);
 }
 
@@ -202,6 +226,35 @@ void TcxCustomMemo::LinesChanged(TObject*) {
   FSyncingLines = true;
   InnerMemo()->SetText(text);
   FSyncingLines = false;
+}
+
+void TcxCustomMemo::SetSelText(const String& AText) {
+  if (!InnerMemo()) return;
+  if (IsUserInput() && !DoEditing()) return;
+  String insert = AText;
+  const Integer limit = ActiveMemoProperties()->GetMaxLength();
+  if (IsUserInput() && limit > 0) {
+    // The room is what the limit leaves once the selection is gone, wherever the caret is.
+    const Integer kept = Integer(InnerMemo()->GetText().size()) - GetSelLength();
+    const Integer room = std::max<Integer>(0, limit - kept);
+    if (Integer(insert.size()) > room) insert.resize(size_t(room));
+    // Nothing fits: the selection stays rather than being lost to an empty insert.
+    if (insert.empty() && !AText.empty()) return;
+  }
+  // The inherited route keeps one line only; a memo keeps all of them.
+  const String text = InnerMemo()->GetText();
+  const Integer start = std::min<Integer>(GetSelStart(), Integer(text.size()));
+  const Integer end = std::min<Integer>(start + GetSelLength(), Integer(text.size()));
+  const String result = text.substr(0, size_t(start)) + insert + text.substr(size_t(end));
+  Variant v(result);
+  if (!ActiveMemoProperties()->IsTextEditValueValid(v, IsFocused())) return;
+  SetInternalDisplayValue(Variant(result));
+  SetSelStartAndLength(start + Integer(insert.size()), 0);
+}
+
+void TcxCustomMemo::PasteFromClipboard() {
+  if (!InnerMemo() || !Clipboard->HasFormat(CF_TEXT)) return;
+  SetSelText(Clipboard->GetAsText());
 }
 
 bool TcxCustomMemo::WantsKey(Word Key, TShiftState Shift) {

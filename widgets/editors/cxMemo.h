@@ -14,6 +14,9 @@
 inline constexpr Integer cxMemoDisplayTextLimit = 250;
 // The first line of AText, at most ALimit characters.
 String cxTruncateToFirstLine(const String& AText, Integer ALimit);
+// A replacement text for the multi-line edit: each LF directly followed by CR becomes two
+// line breaks; CR LF pairs stay as they are.
+String cxMemoRewriteLineBreaks(const String& AText);
 
 class TcxCustomMemoProperties : public TcxCustomTextEditProperties {
   TL_CLASS(TcxCustomMemoProperties, TcxCustomTextEditProperties)
@@ -90,6 +93,9 @@ class TcxCustomMemo : public TcxCustomTextEdit {
   // The text as lines; writing assigns the given lines.
   TStrings* GetLines();
   void SetLines(TStrings* Value);
+  // The selection replaced by AText; user input may only fill the room MaxLength leaves.
+  void SetSelText(const String& AText);
+  void PasteFromClipboard() override;
   // Enter when WantReturns is set or Ctrl is held; Tab when WantTabs is set.
   virtual bool WantsKey(Word Key, TShiftState Shift);
 
