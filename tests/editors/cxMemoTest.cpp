@@ -151,6 +151,18 @@ TEST_F(MemoTest, MaxLengthCountsAcrossLinesAndKeepsTheRest) {
   EXPECT_EQ(Text(m), "py");
 }
 
+TEST_F(MemoTest, CutAndClearKeepTheOtherLines) {
+  TcxMemo* m = Add();
+  Type("ab\rcd\ref");
+  m->SetSelStartAndLength(1, 4);   // "b\r\nc"
+  m->CutToClipboard();
+  EXPECT_EQ(Text(m), "ad\r\nef");
+  EXPECT_EQ(Clipboard->GetAsText(), "b\r\nc");
+  m->SetSelStartAndLength(0, 1);
+  SendMessageA(m->InnerMemo()->GetHandle(), WM_CLEAR, 0, 0);
+  EXPECT_EQ(Text(m), "d\r\nef");
+}
+
 TEST_F(MemoTest, ReplacingTheSelectionRewritesReversedLineBreaks) {
   EXPECT_EQ(cxMemoRewriteLineBreaks("a\n\rb\r\nc\nd\re"), "a\r\n\r\nb\r\nc\nd\re");
   TcxMemo* m = Add();

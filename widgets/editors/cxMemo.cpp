@@ -149,6 +149,12 @@ void TcxCustomInnerMemo::WndProc(TMessage& Message) {
     if (GetKeyState(VK_ESCAPE) < 0) Message.Result &= ~LRESULT(DLGC_WANTALLKEYS);
     return;
   }
+  if (Message.Msg == WM_CLEAR) {
+    auto* c = dynamic_cast<TcxCustomMemo*>(GetControlContainer());
+    if (c && !TCustomEdit::GetReadOnly()) c->InnerMemoClear();
+    Message.Result = 0;
+    return;
+  }
   if (Message.Msg == EM_REPLACESEL && Message.LParam) {
     const String text = cxMemoRewriteLineBreaks(reinterpret_cast<const char*>(Message.LParam));
     Message.LParam = reinterpret_cast<LPARAM>(text.c_str());
@@ -250,6 +256,13 @@ void TcxCustomMemo::SetSelText(const String& AText) {
   if (!ActiveMemoProperties()->IsTextEditValueValid(v, IsFocused())) return;
   SetInternalDisplayValue(Variant(result));
   SetSelStartAndLength(start + Integer(insert.size()), 0);
+}
+
+void TcxCustomMemo::CutToClipboard() {
+  if (!InnerMemo() || GetSelLength() == 0) return;
+  if (IsUserInput() && !DoEditing()) return;
+  CopyToClipboard();
+  ClearSelection();
 }
 
 void TcxCustomMemo::PasteFromClipboard() {

@@ -96,6 +96,11 @@ class TcxCustomMemo : public TcxCustomTextEdit {
   // The selection replaced by AText; user input may only fill the room MaxLength leaves.
   void SetSelText(const String& AText);
   void PasteFromClipboard() override;
+  // Both keep every line of the text.
+  void ClearSelection() { SetSelText(""); }
+  void CutToClipboard() override;
+  // The inner memo's clear message, as the user's own input.
+  void InnerMemoClear() { AsUserInput([&] { ClearSelection(); }); }
   // Enter when WantReturns is set or Ctrl is held; Tab when WantTabs is set.
   virtual bool WantsKey(Word Key, TShiftState Shift);
 
