@@ -385,26 +385,42 @@ void Paint(HWND h, EditState& e) {
   HGDIOBJ old = e.font ? SelectObject(dc, e.font) : nullptr;
   if (!enabled) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
   String s = Shown(e);
-  SIZE all{0, 0};
-  GetTextExtentPoint32A(dc, s.data(), int(s.size()), &all);
-  int x = TextOrigin(h, e, all.cx);
+  TEXTMETRICA tm;
+  GetTextMetricsA(dc, &tm);
+  const int lineHeight = std::max(1, int(tm.tmHeight));
+  // A multi-line edit draws its lines from the first visible one down; a single-line edit
+  // draws its text as one line, line breaks included.
+  const bool multi = MultiLine(h);
+  const std::vector<int> starts = multi ? LineStarts(s) : std::vector<int>{0};
   RECT clip{e.marginLeft, 0, rc.Right - e.marginRight, rc.Bottom};
-  SetBkMode(dc, TRANSPARENT);
-  ExtTextOutA(dc, x, 0, ETO_CLIPPED, &clip, s.data(), UINT(s.size()), nullptr);
-  bool showSel = e.anchor != e.caret && (e.focused || (Style(h) & ES_NOHIDESEL));
-  if (showSel) {
-    int a = SelStart(e), b = SelEnd(e);
-    SIZE pa{0, 0}, pb{0, 0};
-    GetTextExtentPoint32A(dc, s.data(), a, &pa);
-    GetTextExtentPoint32A(dc, s.data(), b, &pb);
-    TEXTMETRICA tm;
-    GetTextMetricsA(dc, &tm);
-    RECT sel{std::max(clip.Left, LONG(x + pa.cx)), 0, std::min(clip.Right, LONG(x + pb.cx)), tm.tmHeight};
-    SetBkMode(dc, OPAQUE);
-    SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
-    SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
-    if (sel.Left < sel.Right)
-      ExtTextOutA(dc, x + pa.cx, 0, ETO_CLIPPED | ETO_OPAQUE, &sel, s.data() + a, UINT(b - a), nullptr);
+  const bool showSel = e.anchor != e.caret && (e.focused || (Style(h) & ES_NOHIDESEL));
+  const int selA = SelStart(e), selB = SelEnd(e);
+  const COLORREF textColor = GetTextColor(dc);
+  for (int line = multi ? e.topLine : 0; line < int(starts.size()); ++line) {
+    const int y = (line - (multi ? e.topLine : 0)) * lineHeight;
+    if (y >= rc.Bottom) break;
+    const int begin = starts[size_t(line)];
+    const int length = multi ? LineLength(s, starts, line) : int(s.size());
+    const char* text = s.data() + begin;
+    SIZE all{0, 0};
+    GetTextExtentPoint32A(dc, text, length, &all);
+    const int x = TextOrigin(h, e, all.cx);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, textColor);
+    ExtTextOutA(dc, x, y, ETO_CLIPPED, &clip, text, UINT(length), nullptr);
+    const int a = std::max(selA, begin) - begin, b = std::min(selB, begin + length) - begin;
+    if (showSel && a < b) {
+      SIZE pa{0, 0}, pb{0, 0};
+      GetTextExtentPoint32A(dc, text, a, &pa);
+      GetTextExtentPoint32A(dc, text, b, &pb);
+      RECT sel{std::max(clip.Left, LONG(x + pa.cx)), LONG(y), std::min(clip.Right, LONG(x + pb.cx)),
+               LONG(y + lineHeight)};
+      SetBkMode(dc, OPAQUE);
+      SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+      SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+      if (sel.Left < sel.Right)
+        ExtTextOutA(dc, x + pa.cx, y, ETO_CLIPPED | ETO_OPAQUE, &sel, text + a, UINT(b - a), nullptr);
+    }
   }
   if (old) SelectObject(dc, old);
   EndPaint(h, &ps);

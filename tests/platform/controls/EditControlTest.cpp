@@ -382,3 +382,27 @@ TEST_F(EditTest, MultiLineTypesLineBreaksAndTabsAndAnswersLineQueries) {
   EXPECT_EQ(Text(), "ab");
   EXPECT_FALSE(SendMessageA(edit, WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS);
 }
+
+TEST_F(EditTest, MultiLineDrawsEachLineBelowTheOtherFromTheFirstVisible) {
+  int cw = CharWidth();
+  edit = Child("EDIT", "ab\r\ncd\r\nef", ES_MULTILINE, 10, 10, 200, 100, kEditId);
+  SetFocus(edit);
+  SetSel(5, 6);   // "d", on the second line
+  host().PumpUntilIdle();
+  const Pixel highlight = PixelFromColor(GetSysColor(COLOR_HIGHLIGHT));
+  HDC dc = GetDC(nullptr);
+  TEXTMETRICA tm;
+  HGDIOBJ old = SelectObject(dc, font);
+  GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  const int h = tm.tmHeight;
+  EXPECT_NE(host().PixelAt(edit, cw + 1, 1), highlight);
+  EXPECT_EQ(host().PixelAt(edit, cw + 1, h + 1), highlight);
+  EXPECT_NE(host().PixelAt(edit, 1, h + 1), highlight);
+  // Scrolled by a line, the second line is drawn at the top.
+  SendMessageA(edit, EM_LINESCROLL, 0, 1);
+  host().PumpUntilIdle();
+  EXPECT_EQ(host().PixelAt(edit, cw + 1, 1), highlight);
+  EXPECT_NE(host().PixelAt(edit, cw + 1, h + 1), highlight);
+}
