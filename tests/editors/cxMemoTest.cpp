@@ -115,6 +115,15 @@ TEST_F(MemoTest, WordWrapAndScrollBarsSetThePlatformStyle) {
   st = Style(m);
   EXPECT_TRUE((st & (WS_HSCROLL | WS_VSCROLL)) == (WS_HSCROLL | WS_VSCROLL));
   EXPECT_TRUE(st & ES_AUTOHSCROLL);   // a horizontal bar scrolls instead of wrapping
+  // A visible line count sizes the memo: each line the font's height, a horizontal bar its own.
+  const Integer fontHeight = m->GetInnerEditTextHeight();
+  m->GetMemoProperties()->SetVisibleLineCount(1);
+  const Integer one = m->GetHeight();
+  m->GetMemoProperties()->SetVisibleLineCount(3);
+  EXPECT_EQ(m->GetHeight(), one + 2 * fontHeight);
+  EXPECT_EQ(m->GetClientHeight(), 3 * fontHeight + 4 + GetSystemMetrics(SM_CYHSCROLL));   // ssBoth
+  m->GetMemoProperties()->SetScrollBars(TScrollStyle::ssVertical);
+  EXPECT_EQ(m->GetClientHeight(), 3 * fontHeight + 4);
   m->GetMemoProperties()->SetVisibleLineCount(-4);
   EXPECT_EQ(m->GetMemoProperties()->GetVisibleLineCount(), 0);
 }

@@ -309,6 +309,20 @@ void TcxCustomMemo::PropertiesChanged(TObject* Sender) {
     TcxCustomMemoProperties* p = ActiveMemoProperties();
     inner->SetMemoSettings(p->GetScrollBars(), p->GetWantReturns(), p->GetWantTabs(), p->GetWordWrap());
   }
+  AdjustHeightToLines();
+}
+
+void TcxCustomMemo::AdjustHeightToLines() {
+  TcxCustomMemoProperties* p = ActiveMemoProperties();
+  const Integer lines = p->GetVisibleLineCount();
+  if (IsInplace() || lines <= 0 || !GetParent()) return;
+  const Integer kTextMarginsTopBottom = 1 + 3;
+  Integer text = lines * GetInnerEditTextHeight() + kTextMarginsTopBottom;
+  if (p->GetScrollBars() == TScrollStyle::ssHorizontal || p->GetScrollBars() == TScrollStyle::ssBoth)
+    text += GetSystemMetrics(SM_CYHSCROLL);
+  // The frame around the client area stays as it is.
+  const Integer frame = GetHeight() - GetClientHeight();
+  if (GetHeight() != text + frame) SetHeight(text + frame);
 }
 
 TL_DEFINE_CLASS(TcxCustomMemo, [](auto&) {});

@@ -101,6 +101,9 @@ class TcxCustomMemo : public TcxCustomTextEdit {
   void CutToClipboard() override;
   // The inner memo's clear message, as the user's own input.
   void InnerMemoClear() { AsUserInput([&] { ClearSelection(); }); }
+  // A stand-alone memo with a visible line count takes the height of that many lines of its
+  // font, the text margins (1 above, 3 below) and a horizontal bar when it has one.
+  void AdjustHeightToLines();
   // Enter when WantReturns is set or Ctrl is held; Tab when WantTabs is set.
   virtual bool WantsKey(Word Key, TShiftState Shift);
 
