@@ -307,6 +307,8 @@ void OnChar(HWND h, EditState& e, Byte ch) {
       if (GetKeyState(VK_CONTROL) < 0) return;
       if (ro) { MessageBeep(0); return; }
       if (e.anchor != e.caret) DeleteRange(h, e, SelStart(e), SelEnd(e));
+      else if (MultiLine(h) && e.caret >= 2 && e.text.compare(size_t(e.caret) - 2, 2, "\r\n") == 0)
+        DeleteRange(h, e, e.caret - 2, e.caret);   // a line break goes as one
       else if (e.caret > 0) DeleteRange(h, e, e.caret - 1, e.caret);
       return;
     case 13:
@@ -345,15 +347,34 @@ bool OnKeyDown(HWND h, EditState& e, int vk) {
   bool shift = GetKeyState(VK_SHIFT) < 0, ctrl = GetKeyState(VK_CONTROL) < 0;
   int n = int(e.text.size());
   int to = -1;
+  const bool multi = MultiLine(h);
+  auto isBreakAt = [&](int i) { return i >= 0 && i + 1 < n && e.text[size_t(i)] == '\r' && e.text[size_t(i) + 1] == '\n'; };
+  if (multi && !ctrl && (vk == VK_UP || vk == VK_DOWN || vk == VK_HOME || vk == VK_END)) {
+    // Up and Down keep the column where the line allows; Home and End stay on the line.
+    const auto starts = LineStarts(e.text);
+    const int line = LineOf(starts, e.caret);
+    const int column = e.caret - starts[size_t(line)];
+    int target = line;
+    if (vk == VK_UP) target = std::max(0, line - 1);
+    else if (vk == VK_DOWN) target = std::min(int(starts.size()) - 1, line + 1);
+    const int length = LineLength(e.text, starts, target);
+    if (vk == VK_HOME) to = starts[size_t(target)];
+    else if (vk == VK_END) to = starts[size_t(target)] + length;
+    else to = starts[size_t(target)] + std::min(column, length);
+    SetSelection(h, e, shift ? e.anchor : to, to);
+    return true;
+  }
   switch (vk) {
     case VK_LEFT:
     case VK_UP:
       if (!shift && e.anchor != e.caret && !ctrl) to = SelStart(e);
+      else if (!ctrl && multi && isBreakAt(e.caret - 2)) to = e.caret - 2;   // a line break is one step
       else to = ctrl ? WordLeft(e.text, e.caret) : std::max(0, e.caret - 1);
       break;
     case VK_RIGHT:
     case VK_DOWN:
       if (!shift && e.anchor != e.caret && !ctrl) to = SelEnd(e);
+      else if (!ctrl && multi && isBreakAt(e.caret)) to = e.caret + 2;
       else to = ctrl ? WordRight(e.text, e.caret) : std::min(n, e.caret + 1);
       break;
     case VK_HOME: to = 0; break;
@@ -362,7 +383,7 @@ bool OnKeyDown(HWND h, EditState& e, int vk) {
       if (shift) { SendMessageA(h, WM_CUT, 0, 0); return true; }
       if (ReadOnly(h)) { MessageBeep(0); return true; }
       if (e.anchor != e.caret) DeleteRange(h, e, SelStart(e), SelEnd(e));
-      else if (e.caret < n) DeleteRange(h, e, e.caret, e.caret + 1);
+      else if (e.caret < n) DeleteRange(h, e, e.caret, e.caret + (multi && isBreakAt(e.caret) ? 2 : 1));
       return true;
     case VK_INSERT:
       if (shift) SendMessageA(h, WM_PASTE, 0, 0);

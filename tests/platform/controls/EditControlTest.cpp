@@ -406,3 +406,27 @@ TEST_F(EditTest, MultiLineDrawsEachLineBelowTheOtherFromTheFirstVisible) {
   EXPECT_EQ(host().PixelAt(edit, cw + 1, 1), highlight);
   EXPECT_NE(host().PixelAt(edit, cw + 1, h + 1), highlight);
 }
+
+TEST_F(EditTest, MultiLineKeysMoveByLinesAndTakeLineBreaksWhole) {
+  Edit("abcd\r\nx\r\nefgh", ES_MULTILINE, 200);
+  SetFocus(edit);
+  SetSel(3, 3);
+  Press(VK_DOWN);
+  EXPECT_EQ(Sel(), std::make_pair(7, 7));   // the short line's end
+  Press(VK_DOWN);
+  EXPECT_EQ(Sel(), std::make_pair(10, 10));
+  Press(VK_UP, true);
+  EXPECT_EQ(Sel(), std::make_pair(7, 10));
+  Press(VK_HOME);
+  EXPECT_EQ(Sel(), std::make_pair(6, 6));
+  Press(VK_LEFT);
+  EXPECT_EQ(Sel(), std::make_pair(4, 4));
+  Press(VK_DELETE);
+  EXPECT_EQ(Text(), "abcdx\r\nefgh");
+  SetSel(9, 9);
+  Press(VK_END);
+  EXPECT_EQ(Sel(), std::make_pair(11, 11));
+  SetSel(7, 7);
+  Type("\b");
+  EXPECT_EQ(Text(), "abcdxefgh");
+}
