@@ -71,6 +71,9 @@ TEST_F(MemoTest, EnterBreaksLinesAndTheLinesFollowTheText) {
   EXPECT_EQ(m->GetHeight(), 89);
   Type("one\rtwo\rthree");
   EXPECT_EQ(Text(m), "one\r\ntwo\r\nthree");
+  host().Key(VK_UP);
+  host().PumpUntilIdle();
+  EXPECT_EQ(m->GetSelStart(), 8);   // the end of "two", the column kept
   TStrings* lines = m->GetLines();
   ASSERT_EQ(lines->Count(), 3);
   EXPECT_EQ(lines->Strings(2), "three");

@@ -280,6 +280,8 @@ bool TcxCustomMemo::WantsKey(Word Key, TShiftState Shift) {
 void TcxCustomMemo::DoEditKeyDown(Word& Key, TShiftState Shift) {
   // A line break typed into the memo is not the editor's Enter.
   if ((Key == VK_RETURN || Key == VK_TAB) && WantsKey(Key, Shift)) return;
+  // The vertical keys move between lines: they step no lookup items here.
+  if (Key == VK_UP || Key == VK_DOWN || Key == VK_PRIOR || Key == VK_NEXT) return;
   inherited::DoEditKeyDown(Key, Shift);
   if (Key == 0) return;
   const bool ctrlOnly = Shift.Contains(TShiftStateItem::ssCtrl) && !Shift.Contains(TShiftStateItem::ssShift) &&
