@@ -62,9 +62,12 @@ int LineOf(const std::vector<int>& starts, int index) {
   return line;
 }
 
+// A line ends before its CR LF, or where the next wrapped line starts.
 int LineLength(const String& t, const std::vector<int>& starts, int line) {
   const int begin = starts[size_t(line)];
-  const int end = line + 1 < int(starts.size()) ? starts[size_t(line) + 1] - 2 : int(t.size());
+  if (line + 1 >= int(starts.size())) return int(t.size()) - begin;
+  int end = starts[size_t(line) + 1];
+  if (end >= 2 && t[size_t(end) - 2] == '\r' && t[size_t(end) - 1] == '\n') end -= 2;
   return end - begin;
 }
 
@@ -98,6 +101,38 @@ int VisibleWidth(HWND h, const EditState& e) {
   RECT rc;
   GetClientRect(h, &rc);
   return std::max(0, int(rc.Right) - e.marginLeft - e.marginRight);
+}
+
+// The line starts of a multi-line edit. Without automatic horizontal scrolling a line wider
+// than the visible width wraps after its last space that fits (or inside a word that does
+// not fit alone); a space at the wrap stays on the upper line.
+std::vector<int> Starts(HWND h, const EditState& e) {
+  std::vector<int> hard = LineStarts(e.text);
+  if (Style(h) & ES_AUTOHSCROLL) return hard;
+  const int room = VisibleWidth(h, e);
+  Measure m(e);
+  std::vector<int> out;
+  for (size_t i = 0; i < hard.size(); ++i) {
+    int start = hard[i];
+    const int end = start + LineLength(e.text, hard, int(i));
+    out.push_back(start);
+    while (m.Width(e.text.substr(size_t(start)), end - start) > room) {
+      int fit = start + 1;   // at least one character a line
+      while (fit < end && m.Width(e.text.substr(size_t(start)), fit + 1 - start) <= room) ++fit;
+      int cut = fit;
+      for (int k = e.text[size_t(fit)] == ' ' ? start : fit; k > start; --k)
+        if (e.text[size_t(k) - 1] == ' ') {
+          cut = k;
+          break;
+        }
+      // Trailing spaces of the upper line need no room of their own.
+      while (cut < end && e.text[size_t(cut)] == ' ') ++cut;
+      if (cut >= end) break;
+      start = cut;
+      out.push_back(start);
+    }
+  }
+  return out;
 }
 
 // x of the text's left edge in client coordinates: alignment applies while all of it fits.
@@ -351,7 +386,7 @@ bool OnKeyDown(HWND h, EditState& e, int vk) {
   auto isBreakAt = [&](int i) { return i >= 0 && i + 1 < n && e.text[size_t(i)] == '\r' && e.text[size_t(i) + 1] == '\n'; };
   if (multi && !ctrl && (vk == VK_UP || vk == VK_DOWN || vk == VK_HOME || vk == VK_END)) {
     // Up and Down keep the column where the line allows; Home and End stay on the line.
-    const auto starts = LineStarts(e.text);
+    const auto starts = Starts(h, e);
     const int line = LineOf(starts, e.caret);
     const int column = e.caret - starts[size_t(line)];
     int target = line;
@@ -412,7 +447,7 @@ void Paint(HWND h, EditState& e) {
   // A multi-line edit draws its lines from the first visible one down; a single-line edit
   // draws its text as one line, line breaks included.
   const bool multi = MultiLine(h);
-  const std::vector<int> starts = multi ? LineStarts(s) : std::vector<int>{0};
+  const std::vector<int> starts = multi ? Starts(h, e) : std::vector<int>{0};
   RECT clip{e.marginLeft, 0, rc.Right - e.marginRight, rc.Bottom};
   const bool showSel = e.anchor != e.caret && (e.focused || (Style(h) & ES_NOHIDESEL));
   const int selA = SelStart(e), selB = SelEnd(e);
@@ -524,16 +559,16 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case EM_SCROLLCARET: ScrollToCaret(h, *e); return TRUE;
     case EM_GETMODIFY: return e->modified;
     case EM_SETMODIFY: e->modified = wp != 0; return 0;
-    case EM_GETLINECOUNT: return MultiLine(h) ? LRESULT(LineStarts(e->text).size()) : 1;
+    case EM_GETLINECOUNT: return MultiLine(h) ? LRESULT(Starts(h, *e).size()) : 1;
     case EM_LINEINDEX: {
       if (!MultiLine(h)) return (Integer(wp) == 0 || Integer(wp) == -1) ? 0 : -1;
-      const auto starts = LineStarts(e->text);
+      const auto starts = Starts(h, *e);
       const int line = Integer(wp) == -1 ? LineOf(starts, e->caret) : Integer(wp);
       return line >= 0 && line < int(starts.size()) ? starts[size_t(line)] : -1;
     }
     case EM_LINELENGTH: {
       if (!MultiLine(h)) return LRESULT(e->text.size());
-      const auto starts = LineStarts(e->text);
+      const auto starts = Starts(h, *e);
       const int index = Integer(wp);
       if (index < 0) return LineLength(e->text, starts, LineOf(starts, SelStart(*e))) - (SelEnd(*e) - SelStart(*e));
       if (index > int(e->text.size())) return 0;
@@ -541,14 +576,14 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case EM_LINEFROMCHAR: {
       if (!MultiLine(h)) return 0;
-      const auto starts = LineStarts(e->text);
+      const auto starts = Starts(h, *e);
       const int index = Integer(wp) < 0 ? SelStart(*e) : std::min(Integer(wp), int(e->text.size()));
       return LineOf(starts, index);
     }
     case EM_GETFIRSTVISIBLELINE: return MultiLine(h) ? e->topLine : 0;
     case EM_LINESCROLL: {
       if (!MultiLine(h)) return FALSE;
-      const int count = int(LineStarts(e->text).size());
+      const int count = int(Starts(h, *e).size());
       e->topLine = std::clamp(e->topLine + Integer(lp), 0, count - 1);
       Redraw(h, *e);
       return TRUE;
@@ -556,7 +591,7 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case EM_GETLINE: {
       // The first WORD of the buffer holds its size; the line is not terminated.
       char* out = reinterpret_cast<char*>(lp);
-      const auto starts = LineStarts(MultiLine(h) ? e->text : String());
+      const auto starts = MultiLine(h) ? Starts(h, *e) : std::vector<int>{0};
       if (!out || Integer(wp) < 0 || Integer(wp) >= int(starts.size())) return 0;
       WORD size;
       std::memcpy(&size, out, sizeof size);

@@ -430,3 +430,23 @@ TEST_F(EditTest, MultiLineKeysMoveByLinesAndTakeLineBreaksWhole) {
   Type("\b");
   EXPECT_EQ(Text(), "abcdxefgh");
 }
+
+TEST_F(EditTest, MultiLineWithoutAutoScrollWrapsAtTheLastSpaceThatFits) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE two{0, 0};
+  GetTextExtentPoint32A(dc, "xxx xxx", 7, &two);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  Edit("xxx xxx xxx\r\nyy", ES_MULTILINE, int(two.cx) + 1);
+  EXPECT_EQ(SendMessageA(edit, EM_GETLINECOUNT, 0, 0), 3);
+  EXPECT_EQ(SendMessageA(edit, EM_LINEINDEX, 1, 0), 8);
+  EXPECT_EQ(SendMessageA(edit, EM_LINELENGTH, 8, 0), 3);
+  EXPECT_EQ(SendMessageA(edit, EM_LINEINDEX, 2, 0), 13);
+  EXPECT_EQ(SendMessageA(edit, EM_LINEFROMCHAR, 9, 0), 1);
+  // A word wider than the line breaks inside itself; automatic scrolling never wraps.
+  Edit("xxxxxxxxxxxxxxxxxxxx", ES_MULTILINE, int(two.cx) + 1);
+  EXPECT_GE(SendMessageA(edit, EM_GETLINECOUNT, 0, 0), 2);
+  Edit("xxx xxx xxx\r\nyy", ES_MULTILINE | ES_AUTOHSCROLL, int(two.cx) + 1);
+  EXPECT_EQ(SendMessageA(edit, EM_GETLINECOUNT, 0, 0), 2);
+}
