@@ -131,6 +131,20 @@ TEST_F(MemoTest, WordWrapAndScrollBarsSetThePlatformStyle) {
   EXPECT_EQ(m->GetMemoProperties()->GetVisibleLineCount(), 0);
 }
 
+TEST_F(MemoTest, WrappedLinesFollowTheWordWrapSetting) {
+  TcxMemo* m = Add();
+  String words;
+  for (int i = 0; i < 40; ++i) words += "word ";
+  m->GetLines()->SetText(words);
+  HWND inner = m->InnerMemo()->GetHandle();
+  EXPECT_GT(SendMessageA(inner, EM_GETLINECOUNT, 0, 0), 1);
+  m->GetMemoProperties()->SetWordWrap(false);
+  host().PumpUntilIdle();
+  inner = m->InnerMemo()->GetHandle();
+  EXPECT_EQ(SendMessageA(inner, EM_GETLINECOUNT, 0, 0), 1);
+  EXPECT_EQ(Text(m), words);   // the window made anew keeps the text
+}
+
 TEST_F(MemoTest, MaxLengthCountsAcrossLinesAndKeepsTheRest) {
   TcxMemo* m = Add();
   m->GetMemoProperties()->SetMaxLength(7);
