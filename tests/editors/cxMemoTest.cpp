@@ -15,6 +15,14 @@
 
 #include <gtest/gtest.h>
 
+namespace {
+// Refuses every edit.
+class TRefuser : public TObject {
+ public:
+  void Editing(TObject*, bool& CanEdit) { CanEdit = false; }
+};
+}  // namespace
+
 class MemoTest : public AppTest {
  protected:
   void SetUp() override {
@@ -100,6 +108,16 @@ TEST_F(MemoTest, WantReturnsAndWantTabsDecideWhatIsTyped) {
   EXPECT_TRUE(m->WantsKey(VK_RETURN, TShiftState{TShiftStateItem::ssCtrl}));
   EXPECT_FALSE(m->WantsKey(VK_RETURN, TShiftState{}));
   EXPECT_TRUE(m->WantsKey(VK_TAB, TShiftState{}));
+  EXPECT_FALSE(m->CanKeyStartEdit(Char(13)));
+  EXPECT_TRUE(m->CanKeyStartEdit('a'));
+  // A refused edit types no line break either.
+  TcxMemo* refused = Add();
+  TRefuser refuser;
+  refused->OnEditing = {&refuser, &TRefuser::Editing};
+  refused->GetMemoProperties()->SetWantTabs(true);
+  Type("\r\t");
+  EXPECT_EQ(Text(refused), "");
+  refused->OnEditing = {};
 }
 
 TEST_F(MemoTest, WordWrapAndScrollBarsSetThePlatformStyle) {

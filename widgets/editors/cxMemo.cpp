@@ -301,8 +301,16 @@ void TcxCustomMemo::DoEditKeyPress(Char& Key) {
     Key = 0;
     return;
   }
-  if (Key == Char(13) || Key == Char(9)) return;   // typed by the platform edit as they stand
+  // Typed by the platform edit as they stand, once editing may start.
+  if (Key == Char(13) || Key == Char(9)) {
+    if (!DoEditing()) Key = 0;
+    return;
+  }
   inherited::DoEditKeyPress(Key);
+}
+
+bool TcxCustomMemo::CanKeyStartEdit(Char Key) {
+  return Key != Char(13) && inherited::CanKeyStartEdit(Key);
 }
 
 void TcxCustomMemo::PropertiesChanged(TObject* Sender) {

@@ -114,6 +114,8 @@ class TcxCustomMemo : public TcxCustomTextEdit {
   void DoEditKeyPress(Char& Key) override;
   void PropertiesChanged(TObject* Sender) override;
   void Initialize() override;
+  // Enter breaks a line: it never starts in-place editing.
+  bool CanKeyStartEdit(Char Key) override;
 
  protected:
   void ReadState(TReader& Reader) override;
