@@ -170,14 +170,34 @@ void Notify(HWND h, WORD code) { user_detail::NotifyParent(h, code); }
 
 void UpdateCaret(HWND h, EditState& e) {
   if (!e.focused) return;
-  SetCaretPos(XOfChar(h, e, e.caret), 0);
+  if (!MultiLine(h)) {
+    SetCaretPos(XOfChar(h, e, e.caret), 0);
+    return;
+  }
+  const auto starts = Starts(h, e);
+  const int line = LineOf(starts, e.caret);
+  Measure m(e);
+  const String s = Shown(e).substr(size_t(starts[size_t(line)]));
+  const int x = TextOrigin(h, e, m.Width(s, LineLength(Shown(e), starts, line)));
+  SetCaretPos(x + m.Width(s, e.caret - starts[size_t(line)]), (line - e.topLine) * m.Height());
 }
 
 // Keeps the caret inside the visible width; jumps by a quarter of it so typing at the
 // edge does not scroll on every character.
 void ScrollToCaret(HWND h, EditState& e) {
   int before = e.scroll;
-  if (!(Style(h) & ES_AUTOHSCROLL)) {
+  const int beforeTop = e.topLine;
+  if (MultiLine(h)) {
+    // The caret's line stays among the lines the client area shows in full.
+    e.scroll = 0;
+    Measure m(e);
+    RECT rc;
+    GetClientRect(h, &rc);
+    const int visible = std::max(1, int(rc.Bottom) / std::max(1, m.Height()));
+    const int line = LineOf(Starts(h, e), e.caret);
+    if (line < e.topLine) e.topLine = line;
+    else if (line >= e.topLine + visible) e.topLine = line - visible + 1;
+  } else if (!(Style(h) & ES_AUTOHSCROLL)) {
     e.scroll = 0;
   } else {
     Measure m(e);
@@ -190,7 +210,7 @@ void ScrollToCaret(HWND h, EditState& e) {
     else if (cx > e.scroll + room) e.scroll = std::min(total - room + 1, cx - room + room / 4);
     e.scroll = std::clamp(e.scroll, 0, std::max(0, total - room + 1));
   }
-  if (before != e.scroll) InvalidateRect(h, nullptr, FALSE);
+  if (before != e.scroll || beforeTop != e.topLine) InvalidateRect(h, nullptr, FALSE);
   UpdateCaret(h, e);
 }
 
@@ -585,7 +605,9 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       if (!MultiLine(h)) return FALSE;
       const int count = int(Starts(h, *e).size());
       e->topLine = std::clamp(e->topLine + Integer(lp), 0, count - 1);
-      Redraw(h, *e);
+      // Scrolling leaves the caret where it is, in view or not.
+      InvalidateRect(h, nullptr, FALSE);
+      UpdateCaret(h, *e);
       return TRUE;
     }
     case EM_GETLINE: {

@@ -450,3 +450,25 @@ TEST_F(EditTest, MultiLineWithoutAutoScrollWrapsAtTheLastSpaceThatFits) {
   Edit("xxx xxx xxx\r\nyy", ES_MULTILINE | ES_AUTOHSCROLL, int(two.cx) + 1);
   EXPECT_EQ(SendMessageA(edit, EM_GETLINECOUNT, 0, 0), 2);
 }
+
+TEST_F(EditTest, MultiLineKeepsTheCaretLineInView) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICA tm;
+  GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  const int h = tm.tmHeight;
+  edit = Child("EDIT", "", ES_MULTILINE, 10, 10, 200, 2 * h + h / 2, kEditId);
+  SetFocus(edit);
+  host().PumpUntilIdle();
+  Type("a\rb\rc");
+  EXPECT_EQ(SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 1);
+  POINT caret{0, 0};
+  GetCaretPos(&caret);
+  EXPECT_EQ(caret.Y, h);
+  SetSel(0, 0);
+  EXPECT_EQ(SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  GetCaretPos(&caret);
+  EXPECT_EQ(caret.Y, 0);
+}
