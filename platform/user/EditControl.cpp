@@ -168,6 +168,27 @@ int CharFromX(HWND h, const EditState& e, int x) {
 
 void Notify(HWND h, WORD code) { user_detail::NotifyParent(h, code); }
 
+// The character nearest to a client point; a multi-line edit picks the line by y first.
+int CharFromPoint(HWND h, const EditState& e, int x, int y) {
+  if (!MultiLine(h)) return CharFromX(h, e, x);
+  const auto starts = Starts(h, e);
+  Measure m(e);
+  const int height = std::max(1, m.Height());
+  const int row = y >= 0 ? y / height : -((-y + height - 1) / height);
+  const int line = std::clamp(e.topLine + row, 0, int(starts.size()) - 1);
+  const String shown = Shown(e);
+  const String s = shown.substr(size_t(starts[size_t(line)]));
+  const int length = LineLength(shown, starts, line);
+  const int origin = TextOrigin(h, e, m.Width(s, length));
+  int prev = origin;
+  for (int i = 0; i < length; ++i) {
+    const int next = origin + m.Width(s, i + 1);
+    if (x < (prev + next) / 2) return starts[size_t(line)] + i;
+    prev = next;
+  }
+  return starts[size_t(line)] + length;
+}
+
 void UpdateCaret(HWND h, EditState& e) {
   if (!e.focused) return;
   if (!MultiLine(h)) {
@@ -683,8 +704,8 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return MAKELONG(WORD(SHORT(XOfChar(h, *e, i))), 0);
     }
     case EM_CHARFROMPOS: {
-      int x = SHORT(LOWORD(lp));
-      return MAKELONG(WORD(CharFromX(h, *e, x)), 0);
+      const int i = CharFromPoint(h, *e, SHORT(LOWORD(lp)), SHORT(HIWORD(lp)));
+      return MAKELONG(WORD(i), WORD(MultiLine(h) ? LineOf(Starts(h, *e), i) : 0));
     }
     case EM_GETRECT: {
       RECT* r = reinterpret_cast<RECT*>(lp);
@@ -730,14 +751,14 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN: {
       if (GetFocus() != h) SetFocus(h);
       if (!IsWindow(h)) return 0;
-      int i = CharFromX(h, *e, SHORT(LOWORD(lp)));
+      int i = CharFromPoint(h, *e, SHORT(LOWORD(lp)), SHORT(HIWORD(lp)));
       SetSelection(h, *e, (wp & MK_SHIFT) ? e->anchor : i, i);
       SetCapture(h);
       e->dragging = true;
       return 0;
     }
     case WM_LBUTTONDBLCLK: {
-      int i = CharFromX(h, *e, SHORT(LOWORD(lp)));
+      int i = CharFromPoint(h, *e, SHORT(LOWORD(lp)), SHORT(HIWORD(lp)));
       const String& s = e->text;
       int n = int(s.size());
       int probe = i < n ? i : n - 1;
@@ -751,7 +772,7 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_MOUSEMOVE:
       if (e->dragging && GetCapture() == h) {
-        int i = CharFromX(h, *e, SHORT(LOWORD(lp)));
+        int i = CharFromPoint(h, *e, SHORT(LOWORD(lp)), SHORT(HIWORD(lp)));
         SetSelection(h, *e, e->anchor, i);
       }
       return 0;

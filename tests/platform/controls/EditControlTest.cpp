@@ -472,3 +472,18 @@ TEST_F(EditTest, MultiLineKeepsTheCaretLineInView) {
   GetCaretPos(&caret);
   EXPECT_EQ(caret.Y, 0);
 }
+
+TEST_F(EditTest, MultiLineClickPicksTheLineUnderThePointer) {
+  int cw = CharWidth();
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICA tm;
+  GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  edit = Child("EDIT", "abc\r\ndef\r\ng", ES_MULTILINE, 10, 10, 200, 100, kEditId);
+  SendMessageA(edit, WM_LBUTTONDOWN, 0, MAKELPARAM(cw + 1, tm.tmHeight + 1));
+  SendMessageA(edit, WM_LBUTTONUP, 0, MAKELPARAM(cw + 1, tm.tmHeight + 1));
+  EXPECT_EQ(Sel(), std::make_pair(6, 6));   // after "d"
+  EXPECT_EQ(SendMessageA(edit, EM_CHARFROMPOS, 0, MAKELPARAM(150, 3 * tm.tmHeight)), MAKELONG(11, 2));
+}
