@@ -92,6 +92,8 @@ TEST_F(MemoTest, EnterBreaksLinesAndTheLinesFollowTheText) {
   m->SetLines(other);
   other->Free();
   EXPECT_EQ(Text(m), "a\r\nb");
+  m->SetText("x\r\ny\r\nz");   // the memo's own window text
+  EXPECT_EQ(Text(m), "x\r\ny\r\nz");
 }
 
 TEST_F(MemoTest, WantReturnsAndWantTabsDecideWhatIsTyped) {

@@ -204,6 +204,22 @@ void TcxCustomMemo::Initialize() {
   SetBounds(GetLeft(), GetTop(), 185, 89);
 }
 
+void TcxCustomMemo::WndProc(TMessage& Message) {
+  if (Message.Msg != WM_SETTEXT || !InnerMemo()) {
+    inherited::WndProc(Message);
+    return;
+  }
+  const char* t = reinterpret_cast<const char*>(Message.LParam);
+  const String text = t ? String(t) : String();
+  Variant v(text);
+  if (!ActiveMemoProperties()->IsTextEditValueValid(v, IsFocused())) {
+    Message.Result = 0;
+    return;
+  }
+  SetInternalDisplayValue(Variant(text));
+  Message.Result = 1;
+}
+
 void TcxCustomMemo::ReadState(TReader& Reader) {
   inherited::ReadState(Reader);
   if (FLines && FLines->Count() > 0 && InnerMemo()) SetEditValue(Variant(InnerMemo()->GetText()));

@@ -119,6 +119,8 @@ class TcxCustomMemo : public TcxCustomTextEdit {
 
  protected:
   void ReadState(TReader& Reader) override;
+  // The memo's own window text keeps all its lines.
+  void WndProc(TMessage& Message) override;
 
  private:
   void LinesChanged(TObject*);
