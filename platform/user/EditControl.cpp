@@ -135,6 +135,13 @@ std::vector<int> Starts(HWND h, const EditState& e) {
   return out;
 }
 
+// A multi-line edit with a vertical bar shows its first visible line on it.
+void SyncVerticalBar(HWND h, const EditState& e, int lineCount) {
+  if (!(Style(h) & WS_VSCROLL)) return;
+  SetScrollRange(h, SB_VERT, 0, std::max(0, lineCount - 1), FALSE);
+  SetScrollPos(h, SB_VERT, e.topLine, TRUE);
+}
+
 // x of the text's left edge in client coordinates: alignment applies while all of it fits.
 int TextOrigin(HWND h, const EditState& e, int textWidth) {
   int room = VisibleWidth(h, e);
@@ -215,9 +222,11 @@ void ScrollToCaret(HWND h, EditState& e) {
     RECT rc;
     GetClientRect(h, &rc);
     const int visible = std::max(1, int(rc.Bottom) / std::max(1, m.Height()));
-    const int line = LineOf(Starts(h, e), e.caret);
+    const auto starts = Starts(h, e);
+    const int line = LineOf(starts, e.caret);
     if (line < e.topLine) e.topLine = line;
     else if (line >= e.topLine + visible) e.topLine = line - visible + 1;
+    SyncVerticalBar(h, e, int(starts.size()));
   } else if (!(Style(h) & ES_AUTOHSCROLL)) {
     e.scroll = 0;
   } else {
@@ -621,11 +630,31 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       const int index = Integer(wp) < 0 ? SelStart(*e) : std::min(Integer(wp), int(e->text.size()));
       return LineOf(starts, index);
     }
+    case WM_VSCROLL: {
+      if (!MultiLine(h)) return DefWindowProcA(h, msg, wp, lp);
+      RECT rc;
+      GetClientRect(h, &rc);
+      Measure m(*e);
+      const int page = std::max(1, int(rc.Bottom) / std::max(1, m.Height()));
+      int delta = 0;
+      switch (LOWORD(wp)) {
+        case SB_LINEUP: delta = -1; break;
+        case SB_LINEDOWN: delta = 1; break;
+        case SB_PAGEUP: delta = -page; break;
+        case SB_PAGEDOWN: delta = page; break;
+        case SB_THUMBPOSITION:
+        case SB_THUMBTRACK: delta = int(HIWORD(wp)) - e->topLine; break;
+        default: return DefWindowProcA(h, msg, wp, lp);
+      }
+      SendMessageA(h, EM_LINESCROLL, 0, LPARAM(delta));
+      return 0;
+    }
     case EM_GETFIRSTVISIBLELINE: return MultiLine(h) ? e->topLine : 0;
     case EM_LINESCROLL: {
       if (!MultiLine(h)) return FALSE;
       const int count = int(Starts(h, *e).size());
       e->topLine = std::clamp(e->topLine + Integer(lp), 0, count - 1);
+      SyncVerticalBar(h, *e, count);
       // Scrolling leaves the caret where it is, in view or not.
       InvalidateRect(h, nullptr, FALSE);
       UpdateCaret(h, *e);

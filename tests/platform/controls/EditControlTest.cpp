@@ -487,3 +487,25 @@ TEST_F(EditTest, MultiLineClickPicksTheLineUnderThePointer) {
   EXPECT_EQ(Sel(), std::make_pair(6, 6));   // after "d"
   EXPECT_EQ(SendMessageA(edit, EM_CHARFROMPOS, 0, MAKELPARAM(150, 3 * tm.tmHeight)), MAKELONG(11, 2));
 }
+
+TEST_F(EditTest, MultiLineScrollsByItsVerticalBarAndShowsThePosition) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICA tm;
+  GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  edit = Child("EDIT", "1\r\n2\r\n3\r\n4\r\n5", ES_MULTILINE | WS_VSCROLL, 10, 10, 200, 2 * tm.tmHeight + 1,
+               kEditId);
+  auto first = [&] { return SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0); };
+  SendMessageA(edit, WM_VSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(first(), 1);
+  EXPECT_EQ(GetScrollPos(edit, SB_VERT), 1);
+  SendMessageA(edit, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 4), 0);
+  EXPECT_EQ(first(), 4);
+  SendMessageA(edit, WM_VSCROLL, SB_PAGEUP, 0);
+  EXPECT_EQ(first(), 2);
+  EXPECT_EQ(GetScrollPos(edit, SB_VERT), 2);
+  SendMessageA(edit, WM_VSCROLL, SB_LINEUP, 0);
+  EXPECT_EQ(first(), 1);
+}
