@@ -138,8 +138,14 @@ std::vector<int> Starts(HWND h, const EditState& e) {
 // A multi-line edit with a vertical bar shows its first visible line on it.
 void SyncVerticalBar(HWND h, const EditState& e, int lineCount) {
   if (!(Style(h) & WS_VSCROLL)) return;
-  SetScrollRange(h, SB_VERT, 0, std::max(0, lineCount - 1), FALSE);
-  SetScrollPos(h, SB_VERT, e.topLine, TRUE);
+  // The bar stays shown, if unavailable, while every line fits.
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_RANGE | SIF_POS | SIF_DISABLENOSCROLL;
+  si.nMin = 0;
+  si.nMax = std::max(0, lineCount - 1);
+  si.nPos = e.topLine;
+  SetScrollInfo(h, SB_VERT, &si, TRUE);
 }
 
 // x of the text's left edge in client coordinates: alignment applies while all of it fits.

@@ -508,4 +508,9 @@ TEST_F(EditTest, MultiLineScrollsByItsVerticalBarAndShowsThePosition) {
   EXPECT_EQ(GetScrollPos(edit, SB_VERT), 2);
   SendMessageA(edit, WM_VSCROLL, SB_LINEUP, 0);
   EXPECT_EQ(first(), 1);
+  // With nothing to scroll the bar stays, unavailable.
+  edit = Child("EDIT", "a", ES_MULTILINE | WS_VSCROLL, 10, 10, 200, 2 * tm.tmHeight + 1, kEditId);
+  SetSel(1, 1);
+  SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+  EXPECT_TRUE(GetWindowLongA(edit, GWL_STYLE) & WS_VSCROLL);
 }
