@@ -64,6 +64,7 @@ inline constexpr DWORD ES_NUMBER = 0x2000;
 inline constexpr UINT EM_GETSEL = 0x00B0;
 inline constexpr UINT EM_SETSEL = 0x00B1;
 inline constexpr UINT EM_GETRECT = 0x00B2;
+inline constexpr UINT EM_LINESCROLL = 0x00B6;
 inline constexpr UINT EM_SCROLLCARET = 0x00B7;
 inline constexpr UINT EM_GETMODIFY = 0x00B8;
 inline constexpr UINT EM_SETMODIFY = 0x00B9;

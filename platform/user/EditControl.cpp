@@ -9,6 +9,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -27,6 +28,7 @@ struct EditState {
   bool typingRun = false;   // consecutive typed characters share one undo record
   int marginLeft = 0, marginRight = 0;
   int scroll = 0;           // pixels of text scrolled out on the left
+  int topLine = 0;          // first visible line of a multi-line edit
   HFONT font = nullptr;
   bool focused = false;
   bool dragging = false;
@@ -44,6 +46,30 @@ EditState* StateOf(HWND h) {
 
 DWORD Style(HWND h) { return DWORD(GetWindowLongA(h, GWL_STYLE)); }
 bool ReadOnly(HWND h) { return Style(h) & ES_READONLY; }
+bool MultiLine(HWND h) { return Style(h) & ES_MULTILINE; }
+
+// Start offsets of the lines of a multi-line text; CR LF ends a line.
+std::vector<int> LineStarts(const String& t) {
+  std::vector<int> starts{0};
+  for (size_t i = 0; i + 1 < t.size(); ++i)
+    if (t[i] == '\r' && t[i + 1] == '\n') starts.push_back(int(i + 2));
+  return starts;
+}
+
+int LineOf(const std::vector<int>& starts, int index) {
+  int line = 0;
+  while (line + 1 < int(starts.size()) && starts[size_t(line) + 1] <= index) ++line;
+  return line;
+}
+
+// A line ends before its CR LF, or where the next wrapped line starts.
+int LineLength(const String& t, const std::vector<int>& starts, int line) {
+  const int begin = starts[size_t(line)];
+  if (line + 1 >= int(starts.size())) return int(t.size()) - begin;
+  int end = starts[size_t(line) + 1];
+  if (end >= 2 && t[size_t(end) - 2] == '\r' && t[size_t(end) - 1] == '\n') end -= 2;
+  return end - begin;
+}
 
 String Shown(const EditState& e) { return e.password ? String(e.text.size(), e.password) : e.text; }
 
@@ -75,6 +101,51 @@ int VisibleWidth(HWND h, const EditState& e) {
   RECT rc;
   GetClientRect(h, &rc);
   return std::max(0, int(rc.Right) - e.marginLeft - e.marginRight);
+}
+
+// The line starts of a multi-line edit. Without automatic horizontal scrolling a line wider
+// than the visible width wraps after its last space that fits (or inside a word that does
+// not fit alone); a space at the wrap stays on the upper line.
+std::vector<int> Starts(HWND h, const EditState& e) {
+  std::vector<int> hard = LineStarts(e.text);
+  if (Style(h) & ES_AUTOHSCROLL) return hard;
+  const int room = VisibleWidth(h, e);
+  Measure m(e);
+  std::vector<int> out;
+  for (size_t i = 0; i < hard.size(); ++i) {
+    int start = hard[i];
+    const int end = start + LineLength(e.text, hard, int(i));
+    out.push_back(start);
+    while (m.Width(e.text.substr(size_t(start)), end - start) > room) {
+      int fit = start + 1;   // at least one character a line
+      while (fit < end && m.Width(e.text.substr(size_t(start)), fit + 1 - start) <= room) ++fit;
+      int cut = fit;
+      for (int k = e.text[size_t(fit)] == ' ' ? start : fit; k > start; --k)
+        if (e.text[size_t(k) - 1] == ' ') {
+          cut = k;
+          break;
+        }
+      // Trailing spaces of the upper line need no room of their own.
+      while (cut < end && e.text[size_t(cut)] == ' ') ++cut;
+      if (cut >= end) break;
+      start = cut;
+      out.push_back(start);
+    }
+  }
+  return out;
+}
+
+// A multi-line edit with a vertical bar shows its first visible line on it.
+void SyncVerticalBar(HWND h, const EditState& e, int lineCount) {
+  if (!(Style(h) & WS_VSCROLL)) return;
+  // The bar stays shown, if unavailable, while every line fits.
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_RANGE | SIF_POS | SIF_DISABLENOSCROLL;
+  si.nMin = 0;
+  si.nMax = std::max(0, lineCount - 1);
+  si.nPos = e.topLine;
+  SetScrollInfo(h, SB_VERT, &si, TRUE);
 }
 
 // x of the text's left edge in client coordinates: alignment applies while all of it fits.
@@ -110,16 +181,59 @@ int CharFromX(HWND h, const EditState& e, int x) {
 
 void Notify(HWND h, WORD code) { user_detail::NotifyParent(h, code); }
 
+// The character nearest to a client point; a multi-line edit picks the line by y first.
+int CharFromPoint(HWND h, const EditState& e, int x, int y) {
+  if (!MultiLine(h)) return CharFromX(h, e, x);
+  const auto starts = Starts(h, e);
+  Measure m(e);
+  const int height = std::max(1, m.Height());
+  const int row = y >= 0 ? y / height : -((-y + height - 1) / height);
+  const int line = std::clamp(e.topLine + row, 0, int(starts.size()) - 1);
+  const String shown = Shown(e);
+  const String s = shown.substr(size_t(starts[size_t(line)]));
+  const int length = LineLength(shown, starts, line);
+  const int origin = TextOrigin(h, e, m.Width(s, length));
+  int prev = origin;
+  for (int i = 0; i < length; ++i) {
+    const int next = origin + m.Width(s, i + 1);
+    if (x < (prev + next) / 2) return starts[size_t(line)] + i;
+    prev = next;
+  }
+  return starts[size_t(line)] + length;
+}
+
 void UpdateCaret(HWND h, EditState& e) {
   if (!e.focused) return;
-  SetCaretPos(XOfChar(h, e, e.caret), 0);
+  if (!MultiLine(h)) {
+    SetCaretPos(XOfChar(h, e, e.caret), 0);
+    return;
+  }
+  const auto starts = Starts(h, e);
+  const int line = LineOf(starts, e.caret);
+  Measure m(e);
+  const String s = Shown(e).substr(size_t(starts[size_t(line)]));
+  const int x = TextOrigin(h, e, m.Width(s, LineLength(Shown(e), starts, line)));
+  SetCaretPos(x + m.Width(s, e.caret - starts[size_t(line)]), (line - e.topLine) * m.Height());
 }
 
 // Keeps the caret inside the visible width; jumps by a quarter of it so typing at the
 // edge does not scroll on every character.
 void ScrollToCaret(HWND h, EditState& e) {
   int before = e.scroll;
-  if (!(Style(h) & ES_AUTOHSCROLL)) {
+  const int beforeTop = e.topLine;
+  if (MultiLine(h)) {
+    // The caret's line stays among the lines the client area shows in full.
+    e.scroll = 0;
+    Measure m(e);
+    RECT rc;
+    GetClientRect(h, &rc);
+    const int visible = std::max(1, int(rc.Bottom) / std::max(1, m.Height()));
+    const auto starts = Starts(h, e);
+    const int line = LineOf(starts, e.caret);
+    if (line < e.topLine) e.topLine = line;
+    else if (line >= e.topLine + visible) e.topLine = line - visible + 1;
+    SyncVerticalBar(h, e, int(starts.size()));
+  } else if (!(Style(h) & ES_AUTOHSCROLL)) {
     e.scroll = 0;
   } else {
     Measure m(e);
@@ -132,7 +246,7 @@ void ScrollToCaret(HWND h, EditState& e) {
     else if (cx > e.scroll + room) e.scroll = std::min(total - room + 1, cx - room + room / 4);
     e.scroll = std::clamp(e.scroll, 0, std::max(0, total - room + 1));
   }
-  if (before != e.scroll) InvalidateRect(h, nullptr, FALSE);
+  if (before != e.scroll || beforeTop != e.topLine) InvalidateRect(h, nullptr, FALSE);
   UpdateCaret(h, e);
 }
 
@@ -176,7 +290,7 @@ bool ReplaceSelection(HWND h, EditState& e, String insert, bool undoable, bool t
     cut = true;
   }
   // Without automatic scrolling the text may not grow past the visible width.
-  if (!(Style(h) & ES_AUTOHSCROLL) && !insert.empty()) {
+  if (!(Style(h) & ES_AUTOHSCROLL) && !MultiLine(h) && !insert.empty()) {
     Measure m(e);
     const int room_px = VisibleWidth(h, e);
     // The width grows with the part of the insert kept: search for the longest part that fits.
@@ -284,10 +398,20 @@ void OnChar(HWND h, EditState& e, Byte ch) {
       if (GetKeyState(VK_CONTROL) < 0) return;
       if (ro) { MessageBeep(0); return; }
       if (e.anchor != e.caret) DeleteRange(h, e, SelStart(e), SelEnd(e));
+      else if (MultiLine(h) && e.caret >= 2 && e.text.compare(size_t(e.caret) - 2, 2, "\r\n") == 0)
+        DeleteRange(h, e, e.caret - 2, e.caret);   // a line break goes as one
       else if (e.caret > 0) DeleteRange(h, e, e.caret - 1, e.caret);
       return;
-    case 13: MessageBeep(0); return;
+    case 13:
+      if (!MultiLine(h)) { MessageBeep(0); return; }
+      if (ro) { MessageBeep(0); return; }
+      if (!ReplaceSelection(h, e, "\r\n", true, true)) MessageBeep(0);
+      return;
     case 9:
+      if (!MultiLine(h)) return;
+      if (ro) { MessageBeep(0); return; }
+      if (!ReplaceSelection(h, e, "\t", true, true)) MessageBeep(0);
+      return;
     case 27:
     case 127: return;
     default: break;
@@ -314,15 +438,34 @@ bool OnKeyDown(HWND h, EditState& e, int vk) {
   bool shift = GetKeyState(VK_SHIFT) < 0, ctrl = GetKeyState(VK_CONTROL) < 0;
   int n = int(e.text.size());
   int to = -1;
+  const bool multi = MultiLine(h);
+  auto isBreakAt = [&](int i) { return i >= 0 && i + 1 < n && e.text[size_t(i)] == '\r' && e.text[size_t(i) + 1] == '\n'; };
+  if (multi && !ctrl && (vk == VK_UP || vk == VK_DOWN || vk == VK_HOME || vk == VK_END)) {
+    // Up and Down keep the column where the line allows; Home and End stay on the line.
+    const auto starts = Starts(h, e);
+    const int line = LineOf(starts, e.caret);
+    const int column = e.caret - starts[size_t(line)];
+    int target = line;
+    if (vk == VK_UP) target = std::max(0, line - 1);
+    else if (vk == VK_DOWN) target = std::min(int(starts.size()) - 1, line + 1);
+    const int length = LineLength(e.text, starts, target);
+    if (vk == VK_HOME) to = starts[size_t(target)];
+    else if (vk == VK_END) to = starts[size_t(target)] + length;
+    else to = starts[size_t(target)] + std::min(column, length);
+    SetSelection(h, e, shift ? e.anchor : to, to);
+    return true;
+  }
   switch (vk) {
     case VK_LEFT:
     case VK_UP:
       if (!shift && e.anchor != e.caret && !ctrl) to = SelStart(e);
+      else if (!ctrl && multi && isBreakAt(e.caret - 2)) to = e.caret - 2;   // a line break is one step
       else to = ctrl ? WordLeft(e.text, e.caret) : std::max(0, e.caret - 1);
       break;
     case VK_RIGHT:
     case VK_DOWN:
       if (!shift && e.anchor != e.caret && !ctrl) to = SelEnd(e);
+      else if (!ctrl && multi && isBreakAt(e.caret)) to = e.caret + 2;
       else to = ctrl ? WordRight(e.text, e.caret) : std::min(n, e.caret + 1);
       break;
     case VK_HOME: to = 0; break;
@@ -331,7 +474,7 @@ bool OnKeyDown(HWND h, EditState& e, int vk) {
       if (shift) { SendMessageA(h, WM_CUT, 0, 0); return true; }
       if (ReadOnly(h)) { MessageBeep(0); return true; }
       if (e.anchor != e.caret) DeleteRange(h, e, SelStart(e), SelEnd(e));
-      else if (e.caret < n) DeleteRange(h, e, e.caret, e.caret + 1);
+      else if (e.caret < n) DeleteRange(h, e, e.caret, e.caret + (multi && isBreakAt(e.caret) ? 2 : 1));
       return true;
     case VK_INSERT:
       if (shift) SendMessageA(h, WM_PASTE, 0, 0);
@@ -354,26 +497,42 @@ void Paint(HWND h, EditState& e) {
   HGDIOBJ old = e.font ? SelectObject(dc, e.font) : nullptr;
   if (!enabled) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
   String s = Shown(e);
-  SIZE all{0, 0};
-  GetTextExtentPoint32A(dc, s.data(), int(s.size()), &all);
-  int x = TextOrigin(h, e, all.cx);
+  TEXTMETRICA tm;
+  GetTextMetricsA(dc, &tm);
+  const int lineHeight = std::max(1, int(tm.tmHeight));
+  // A multi-line edit draws its lines from the first visible one down; a single-line edit
+  // draws its text as one line, line breaks included.
+  const bool multi = MultiLine(h);
+  const std::vector<int> starts = multi ? Starts(h, e) : std::vector<int>{0};
   RECT clip{e.marginLeft, 0, rc.Right - e.marginRight, rc.Bottom};
-  SetBkMode(dc, TRANSPARENT);
-  ExtTextOutA(dc, x, 0, ETO_CLIPPED, &clip, s.data(), UINT(s.size()), nullptr);
-  bool showSel = e.anchor != e.caret && (e.focused || (Style(h) & ES_NOHIDESEL));
-  if (showSel) {
-    int a = SelStart(e), b = SelEnd(e);
-    SIZE pa{0, 0}, pb{0, 0};
-    GetTextExtentPoint32A(dc, s.data(), a, &pa);
-    GetTextExtentPoint32A(dc, s.data(), b, &pb);
-    TEXTMETRICA tm;
-    GetTextMetricsA(dc, &tm);
-    RECT sel{std::max(clip.Left, LONG(x + pa.cx)), 0, std::min(clip.Right, LONG(x + pb.cx)), tm.tmHeight};
-    SetBkMode(dc, OPAQUE);
-    SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
-    SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
-    if (sel.Left < sel.Right)
-      ExtTextOutA(dc, x + pa.cx, 0, ETO_CLIPPED | ETO_OPAQUE, &sel, s.data() + a, UINT(b - a), nullptr);
+  const bool showSel = e.anchor != e.caret && (e.focused || (Style(h) & ES_NOHIDESEL));
+  const int selA = SelStart(e), selB = SelEnd(e);
+  const COLORREF textColor = GetTextColor(dc);
+  for (int line = multi ? e.topLine : 0; line < int(starts.size()); ++line) {
+    const int y = (line - (multi ? e.topLine : 0)) * lineHeight;
+    if (y >= rc.Bottom) break;
+    const int begin = starts[size_t(line)];
+    const int length = multi ? LineLength(s, starts, line) : int(s.size());
+    const char* text = s.data() + begin;
+    SIZE all{0, 0};
+    GetTextExtentPoint32A(dc, text, length, &all);
+    const int x = TextOrigin(h, e, all.cx);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, textColor);
+    ExtTextOutA(dc, x, y, ETO_CLIPPED, &clip, text, UINT(length), nullptr);
+    const int a = std::max(selA, begin) - begin, b = std::min(selB, begin + length) - begin;
+    if (showSel && a < b) {
+      SIZE pa{0, 0}, pb{0, 0};
+      GetTextExtentPoint32A(dc, text, a, &pa);
+      GetTextExtentPoint32A(dc, text, b, &pb);
+      RECT sel{std::max(clip.Left, LONG(x + pa.cx)), LONG(y), std::min(clip.Right, LONG(x + pb.cx)),
+               LONG(y + lineHeight)};
+      SetBkMode(dc, OPAQUE);
+      SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+      SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+      if (sel.Left < sel.Right)
+        ExtTextOutA(dc, x + pa.cx, y, ETO_CLIPPED | ETO_OPAQUE, &sel, text + a, UINT(b - a), nullptr);
+    }
   }
   if (old) SelectObject(dc, old);
   EndPaint(h, &ps);
@@ -404,7 +563,7 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       States().erase(h);
       return DefWindowProcA(h, msg, wp, lp);
     case WM_GETDLGCODE:
-      return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+      return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS | (MultiLine(h) ? DLGC_WANTALLKEYS : 0);
     case WM_SETTEXT: {
       const char* t = reinterpret_cast<const char*>(lp);
       e->text = t ? t : "";
@@ -456,19 +615,68 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case EM_SCROLLCARET: ScrollToCaret(h, *e); return TRUE;
     case EM_GETMODIFY: return e->modified;
     case EM_SETMODIFY: e->modified = wp != 0; return 0;
-    case EM_GETLINECOUNT: return 1;
-    case EM_LINEINDEX: return (Integer(wp) == 0 || Integer(wp) == -1) ? 0 : -1;
-    case EM_LINELENGTH: return LRESULT(e->text.size());
-    case EM_LINEFROMCHAR: return 0;
-    case EM_GETFIRSTVISIBLELINE: return 0;
+    case EM_GETLINECOUNT: return MultiLine(h) ? LRESULT(Starts(h, *e).size()) : 1;
+    case EM_LINEINDEX: {
+      if (!MultiLine(h)) return (Integer(wp) == 0 || Integer(wp) == -1) ? 0 : -1;
+      const auto starts = Starts(h, *e);
+      const int line = Integer(wp) == -1 ? LineOf(starts, e->caret) : Integer(wp);
+      return line >= 0 && line < int(starts.size()) ? starts[size_t(line)] : -1;
+    }
+    case EM_LINELENGTH: {
+      if (!MultiLine(h)) return LRESULT(e->text.size());
+      const auto starts = Starts(h, *e);
+      const int index = Integer(wp);
+      if (index < 0) return LineLength(e->text, starts, LineOf(starts, SelStart(*e))) - (SelEnd(*e) - SelStart(*e));
+      if (index > int(e->text.size())) return 0;
+      return LineLength(e->text, starts, LineOf(starts, index));
+    }
+    case EM_LINEFROMCHAR: {
+      if (!MultiLine(h)) return 0;
+      const auto starts = Starts(h, *e);
+      const int index = Integer(wp) < 0 ? SelStart(*e) : std::min(Integer(wp), int(e->text.size()));
+      return LineOf(starts, index);
+    }
+    case WM_VSCROLL: {
+      if (!MultiLine(h)) return DefWindowProcA(h, msg, wp, lp);
+      RECT rc;
+      GetClientRect(h, &rc);
+      Measure m(*e);
+      const int page = std::max(1, int(rc.Bottom) / std::max(1, m.Height()));
+      int delta = 0;
+      switch (LOWORD(wp)) {
+        case SB_LINEUP: delta = -1; break;
+        case SB_LINEDOWN: delta = 1; break;
+        case SB_PAGEUP: delta = -page; break;
+        case SB_PAGEDOWN: delta = page; break;
+        case SB_THUMBPOSITION:
+        case SB_THUMBTRACK: delta = int(HIWORD(wp)) - e->topLine; break;
+        default: return DefWindowProcA(h, msg, wp, lp);
+      }
+      SendMessageA(h, EM_LINESCROLL, 0, LPARAM(delta));
+      return 0;
+    }
+    case EM_GETFIRSTVISIBLELINE: return MultiLine(h) ? e->topLine : 0;
+    case EM_LINESCROLL: {
+      if (!MultiLine(h)) return FALSE;
+      const int count = int(Starts(h, *e).size());
+      e->topLine = std::clamp(e->topLine + Integer(lp), 0, count - 1);
+      SyncVerticalBar(h, *e, count);
+      // Scrolling leaves the caret where it is, in view or not.
+      InvalidateRect(h, nullptr, FALSE);
+      UpdateCaret(h, *e);
+      return TRUE;
+    }
     case EM_GETLINE: {
       // The first WORD of the buffer holds its size; the line is not terminated.
       char* out = reinterpret_cast<char*>(lp);
-      if (!out || wp != 0) return 0;
+      const auto starts = MultiLine(h) ? Starts(h, *e) : std::vector<int>{0};
+      if (!out || Integer(wp) < 0 || Integer(wp) >= int(starts.size())) return 0;
       WORD size;
       std::memcpy(&size, out, sizeof size);
-      int n = std::min(int(e->text.size()), int(size));
-      std::memcpy(out, e->text.data(), size_t(n));
+      const int line = Integer(wp);
+      const int length = MultiLine(h) ? LineLength(e->text, starts, line) : int(e->text.size());
+      int n = std::min(length, int(size));
+      std::memcpy(out, e->text.data() + starts[size_t(line)], size_t(n));
       return n;
     }
     case EM_REPLACESEL: {
@@ -531,8 +739,8 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return MAKELONG(WORD(SHORT(XOfChar(h, *e, i))), 0);
     }
     case EM_CHARFROMPOS: {
-      int x = SHORT(LOWORD(lp));
-      return MAKELONG(WORD(CharFromX(h, *e, x)), 0);
+      const int i = CharFromPoint(h, *e, SHORT(LOWORD(lp)), SHORT(HIWORD(lp)));
+      return MAKELONG(WORD(i), WORD(MultiLine(h) ? LineOf(Starts(h, *e), i) : 0));
     }
     case EM_GETRECT: {
       RECT* r = reinterpret_cast<RECT*>(lp);
@@ -578,14 +786,14 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN: {
       if (GetFocus() != h) SetFocus(h);
       if (!IsWindow(h)) return 0;
-      int i = CharFromX(h, *e, SHORT(LOWORD(lp)));
+      int i = CharFromPoint(h, *e, SHORT(LOWORD(lp)), SHORT(HIWORD(lp)));
       SetSelection(h, *e, (wp & MK_SHIFT) ? e->anchor : i, i);
       SetCapture(h);
       e->dragging = true;
       return 0;
     }
     case WM_LBUTTONDBLCLK: {
-      int i = CharFromX(h, *e, SHORT(LOWORD(lp)));
+      int i = CharFromPoint(h, *e, SHORT(LOWORD(lp)), SHORT(HIWORD(lp)));
       const String& s = e->text;
       int n = int(s.size());
       int probe = i < n ? i : n - 1;
@@ -599,7 +807,7 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_MOUSEMOVE:
       if (e->dragging && GetCapture() == h) {
-        int i = CharFromX(h, *e, SHORT(LOWORD(lp)));
+        int i = CharFromPoint(h, *e, SHORT(LOWORD(lp)), SHORT(HIWORD(lp)));
         SetSelection(h, *e, e->anchor, i);
       }
       return 0;

@@ -7,6 +7,7 @@
 #include "widgets/editors/cxHyperLinkEdit.h"
 #include "widgets/editors/cxRadioGroup.h"
 #include "widgets/editors/cxLabel.h"
+#include "widgets/editors/cxMemo.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ const UnitEntry kEditorsUnits[] = {
     {"cxRadioGroupControl", cxRadioGroupControl::Initialize, cxRadioGroupControl::Finalize},
     {"cxLabel", cxLabelInitialize, cxLabelFinalize},
     {"cxHyperLinkEdit", cxHyperLinkEdit::Initialize, cxHyperLinkEdit::Finalize},
+    {"cxMemo", cxMemo::Initialize, cxMemo::Finalize},
 };
 UnitCounter gEditors;
 

@@ -354,3 +354,163 @@ TEST_F(EditTest, LimitsMarginsAndTextUntilTheLastMessage) {
   EXPECT_EQ(std::string(buf), "");
   DestroyWindow(other);
 }
+
+TEST_F(EditTest, MultiLineTypesLineBreaksAndTabsAndAnswersLineQueries) {
+  Edit("", ES_MULTILINE | ES_WANTRETURN, 300);
+  Type("ab\rc\td\r");
+  EXPECT_EQ(Text(), "ab\r\nc\td\r\n");
+  EXPECT_EQ(SendMessageA(edit, EM_GETLINECOUNT, 0, 0), 3);
+  EXPECT_EQ(SendMessageA(edit, EM_LINEINDEX, 1, 0), 4);
+  EXPECT_EQ(SendMessageA(edit, EM_LINEINDEX, 2, 0), 9);
+  EXPECT_EQ(SendMessageA(edit, EM_LINEINDEX, 3, 0), -1);
+  EXPECT_EQ(SendMessageA(edit, EM_LINELENGTH, 5, 0), 3);
+  EXPECT_EQ(SendMessageA(edit, EM_LINEFROMCHAR, 4, 0), 1);
+  EXPECT_EQ(SendMessageA(edit, EM_LINEFROMCHAR, 3, 0), 0);
+  char buf[8] = {};
+  WORD size = sizeof buf;
+  std::memcpy(buf, &size, sizeof size);
+  EXPECT_EQ(SendMessageA(edit, EM_GETLINE, 1, reinterpret_cast<LPARAM>(buf)), 3);
+  EXPECT_EQ(std::string(buf, 3), "c\td");
+  EXPECT_TRUE(SendMessageA(edit, WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS);
+  EXPECT_TRUE(SendMessageA(edit, EM_LINESCROLL, 0, 5));
+  EXPECT_EQ(SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 2);
+  SendMessageA(edit, EM_LINESCROLL, 0, -1);
+  EXPECT_EQ(SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 1);
+  // A single-line edit keeps refusing both.
+  Edit("", ES_AUTOHSCROLL);
+  Type("a\r\tb");
+  EXPECT_EQ(Text(), "ab");
+  EXPECT_FALSE(SendMessageA(edit, WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS);
+}
+
+TEST_F(EditTest, MultiLineDrawsEachLineBelowTheOtherFromTheFirstVisible) {
+  int cw = CharWidth();
+  edit = Child("EDIT", "ab\r\ncd\r\nef", ES_MULTILINE, 10, 10, 200, 100, kEditId);
+  SetFocus(edit);
+  SetSel(5, 6);   // "d", on the second line
+  host().PumpUntilIdle();
+  const Pixel highlight = PixelFromColor(GetSysColor(COLOR_HIGHLIGHT));
+  HDC dc = GetDC(nullptr);
+  TEXTMETRICA tm;
+  HGDIOBJ old = SelectObject(dc, font);
+  GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  const int h = tm.tmHeight;
+  EXPECT_NE(host().PixelAt(edit, cw + 1, 1), highlight);
+  EXPECT_EQ(host().PixelAt(edit, cw + 1, h + 1), highlight);
+  EXPECT_NE(host().PixelAt(edit, 1, h + 1), highlight);
+  // Scrolled by a line, the second line is drawn at the top.
+  SendMessageA(edit, EM_LINESCROLL, 0, 1);
+  host().PumpUntilIdle();
+  EXPECT_EQ(host().PixelAt(edit, cw + 1, 1), highlight);
+  EXPECT_NE(host().PixelAt(edit, cw + 1, h + 1), highlight);
+}
+
+TEST_F(EditTest, MultiLineKeysMoveByLinesAndTakeLineBreaksWhole) {
+  Edit("abcd\r\nx\r\nefgh", ES_MULTILINE, 200);
+  SetFocus(edit);
+  SetSel(3, 3);
+  Press(VK_DOWN);
+  EXPECT_EQ(Sel(), std::make_pair(7, 7));   // the short line's end
+  Press(VK_DOWN);
+  EXPECT_EQ(Sel(), std::make_pair(10, 10));
+  Press(VK_UP, true);
+  EXPECT_EQ(Sel(), std::make_pair(7, 10));
+  Press(VK_HOME);
+  EXPECT_EQ(Sel(), std::make_pair(6, 6));
+  Press(VK_LEFT);
+  EXPECT_EQ(Sel(), std::make_pair(4, 4));
+  Press(VK_DELETE);
+  EXPECT_EQ(Text(), "abcdx\r\nefgh");
+  SetSel(9, 9);
+  Press(VK_END);
+  EXPECT_EQ(Sel(), std::make_pair(11, 11));
+  SetSel(7, 7);
+  Type("\b");
+  EXPECT_EQ(Text(), "abcdxefgh");
+}
+
+TEST_F(EditTest, MultiLineWithoutAutoScrollWrapsAtTheLastSpaceThatFits) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE two{0, 0};
+  GetTextExtentPoint32A(dc, "xxx xxx", 7, &two);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  Edit("xxx xxx xxx\r\nyy", ES_MULTILINE, int(two.cx) + 1);
+  EXPECT_EQ(SendMessageA(edit, EM_GETLINECOUNT, 0, 0), 3);
+  EXPECT_EQ(SendMessageA(edit, EM_LINEINDEX, 1, 0), 8);
+  EXPECT_EQ(SendMessageA(edit, EM_LINELENGTH, 8, 0), 3);
+  EXPECT_EQ(SendMessageA(edit, EM_LINEINDEX, 2, 0), 13);
+  EXPECT_EQ(SendMessageA(edit, EM_LINEFROMCHAR, 9, 0), 1);
+  // A word wider than the line breaks inside itself; automatic scrolling never wraps.
+  Edit("xxxxxxxxxxxxxxxxxxxx", ES_MULTILINE, int(two.cx) + 1);
+  EXPECT_GE(SendMessageA(edit, EM_GETLINECOUNT, 0, 0), 2);
+  Edit("xxx xxx xxx\r\nyy", ES_MULTILINE | ES_AUTOHSCROLL, int(two.cx) + 1);
+  EXPECT_EQ(SendMessageA(edit, EM_GETLINECOUNT, 0, 0), 2);
+}
+
+TEST_F(EditTest, MultiLineKeepsTheCaretLineInView) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICA tm;
+  GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  const int h = tm.tmHeight;
+  edit = Child("EDIT", "", ES_MULTILINE, 10, 10, 200, 2 * h + h / 2, kEditId);
+  SetFocus(edit);
+  host().PumpUntilIdle();
+  Type("a\rb\rc");
+  EXPECT_EQ(SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 1);
+  POINT caret{0, 0};
+  GetCaretPos(&caret);
+  EXPECT_EQ(caret.Y, h);
+  SetSel(0, 0);
+  EXPECT_EQ(SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  GetCaretPos(&caret);
+  EXPECT_EQ(caret.Y, 0);
+}
+
+TEST_F(EditTest, MultiLineClickPicksTheLineUnderThePointer) {
+  int cw = CharWidth();
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICA tm;
+  GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  edit = Child("EDIT", "abc\r\ndef\r\ng", ES_MULTILINE, 10, 10, 200, 100, kEditId);
+  SendMessageA(edit, WM_LBUTTONDOWN, 0, MAKELPARAM(cw + 1, tm.tmHeight + 1));
+  SendMessageA(edit, WM_LBUTTONUP, 0, MAKELPARAM(cw + 1, tm.tmHeight + 1));
+  EXPECT_EQ(Sel(), std::make_pair(6, 6));   // after "d"
+  EXPECT_EQ(SendMessageA(edit, EM_CHARFROMPOS, 0, MAKELPARAM(150, 3 * tm.tmHeight)), MAKELONG(11, 2));
+}
+
+TEST_F(EditTest, MultiLineScrollsByItsVerticalBarAndShowsThePosition) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICA tm;
+  GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  edit = Child("EDIT", "1\r\n2\r\n3\r\n4\r\n5", ES_MULTILINE | WS_VSCROLL, 10, 10, 200, 2 * tm.tmHeight + 1,
+               kEditId);
+  auto first = [&] { return SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0); };
+  SendMessageA(edit, WM_VSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(first(), 1);
+  EXPECT_EQ(GetScrollPos(edit, SB_VERT), 1);
+  SendMessageA(edit, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 4), 0);
+  EXPECT_EQ(first(), 4);
+  SendMessageA(edit, WM_VSCROLL, SB_PAGEUP, 0);
+  EXPECT_EQ(first(), 2);
+  EXPECT_EQ(GetScrollPos(edit, SB_VERT), 2);
+  SendMessageA(edit, WM_VSCROLL, SB_LINEUP, 0);
+  EXPECT_EQ(first(), 1);
+  // With nothing to scroll the bar stays, unavailable.
+  edit = Child("EDIT", "a", ES_MULTILINE | WS_VSCROLL, 10, 10, 200, 2 * tm.tmHeight + 1, kEditId);
+  SetSel(1, 1);
+  SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+  EXPECT_TRUE(GetWindowLongA(edit, GWL_STYLE) & WS_VSCROLL);
+}

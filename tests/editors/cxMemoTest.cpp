@@ -1,0 +1,258 @@
+// The memo on a form: lines typed with Enter, the keys it takes, the settings it gives its
+// platform edit, the length limit across lines, its lines and its place in a form text.
+#include "widgets/editors/cxMemo.h"
+
+#include "classlib/core/FormText.h"
+#include "classlib/core/Streams.h"
+#include "classlib/visual/Clipbrd.h"
+#include "classlib/visual/Forms.h"
+#include "platform/user/User.h"
+#include "tests/support/AppTest.h"
+#include "widgets/editcore/EditcoreUnits.h"
+#include "widgets/editors/EditorsUnits.h"
+#include "widgets/foundation/FoundationUnits.h"
+#include "widgets/foundation/cxControls.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+// Refuses every edit.
+class TRefuser : public TObject {
+ public:
+  void Editing(TObject*, bool& CanEdit) { CanEdit = false; }
+};
+}  // namespace
+
+class MemoTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    WidgetsFoundationInitialize();
+    WidgetsEditcoreInitialize();
+    WidgetsEditorsInitialize();
+    cxControls::Initialize();
+    form = TCustomForm::CreateNew(nullptr);
+    form->SetBounds(40, 40, 400, 300);
+    form->Show();
+    host().PumpUntilIdle();
+  }
+  void TearDown() override {
+    form->Free();
+    host().PumpUntilIdle();
+    cxControls::Finalize();
+    WidgetsEditorsFinalize();
+    WidgetsEditcoreFinalize();
+    WidgetsFoundationFinalize();
+    AppTest::TearDown();
+  }
+  TcxMemo* Add() {
+    auto* m = New<TcxMemo>(form);
+    m->SetParent(form);
+    m->SetLeft(10);
+    host().PumpUntilIdle();
+    m->SetFocus();
+    host().PumpUntilIdle();
+    return m;
+  }
+  void Type(const char* s) {
+    for (; *s; ++s) {
+      if (*s == '\r') host().Key(VK_RETURN);
+      else if (*s == '\t') host().Key(VK_TAB);
+      else host().Char(Byte(*s));
+      host().PumpUntilIdle();
+    }
+  }
+  // The user pastes S into the memo's window.
+  void Paste(TcxMemo* m, const String& S) {
+    Clipboard->SetAsText(S);
+    SendMessageA(m->InnerMemo()->GetHandle(), WM_PASTE, 0, 0);
+    host().PumpUntilIdle();
+  }
+  static String Text(TcxMemo* m) { return m->InnerMemo()->GetText(); }
+  static DWORD Style(TcxMemo* m) { return DWORD(GetWindowLongA(m->InnerMemo()->GetHandle(), GWL_STYLE)); }
+  TCustomForm* form = nullptr;
+};
+
+TEST_F(MemoTest, EnterBreaksLinesAndTheLinesFollowTheText) {
+  TcxMemo* m = Add();
+  EXPECT_EQ(m->GetWidth(), 185);
+  EXPECT_EQ(m->GetHeight(), 89);
+  Type("one\rtwo\rthree");
+  EXPECT_EQ(Text(m), "one\r\ntwo\r\nthree");
+  host().Key(VK_UP);
+  host().PumpUntilIdle();
+  EXPECT_EQ(m->GetSelStart(), 8);   // the end of "two", the column kept
+  TStrings* lines = m->GetLines();
+  ASSERT_EQ(lines->Count(), 3);
+  EXPECT_EQ(lines->Strings(2), "three");
+  // Writing the lines replaces the text; the last line keeps no break.
+  auto* other = New<TStringList>();
+  other->Add("a");
+  other->Add("b");
+  m->SetLines(other);
+  other->Free();
+  EXPECT_EQ(Text(m), "a\r\nb");
+  m->SetText("x\r\ny\r\nz");   // the memo's own window text
+  EXPECT_EQ(Text(m), "x\r\ny\r\nz");
+}
+
+TEST_F(MemoTest, WantReturnsAndWantTabsDecideWhatIsTyped) {
+  TcxMemo* m = Add();
+  Type("a\tb");
+  EXPECT_EQ(Text(m), "ab");   // WantTabs is off by default
+  m->GetMemoProperties()->SetWantTabs(true);
+  m->GetMemoProperties()->SetWantReturns(false);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(Style(m) & ES_WANTRETURN);
+  m->SetSelStartAndLength(2, 0);
+  Type("\t\rc");
+  EXPECT_EQ(Text(m), "ab\tc");
+  EXPECT_TRUE(m->WantsKey(VK_RETURN, TShiftState{TShiftStateItem::ssCtrl}));
+  EXPECT_FALSE(m->WantsKey(VK_RETURN, TShiftState{}));
+  EXPECT_TRUE(m->WantsKey(VK_TAB, TShiftState{}));
+  EXPECT_FALSE(m->CanKeyStartEdit(Char(13)));
+  EXPECT_TRUE(m->CanKeyStartEdit('a'));
+  // A refused edit types no line break either.
+  TcxMemo* refused = Add();
+  TRefuser refuser;
+  refused->OnEditing = {&refuser, &TRefuser::Editing};
+  refused->GetMemoProperties()->SetWantTabs(true);
+  Type("\r\t");
+  EXPECT_EQ(Text(refused), "");
+  refused->OnEditing = {};
+}
+
+TEST_F(MemoTest, WordWrapAndScrollBarsSetThePlatformStyle) {
+  TcxMemo* m = Add();
+  DWORD st = Style(m);
+  EXPECT_TRUE(st & ES_MULTILINE);
+  EXPECT_FALSE(st & ES_AUTOHSCROLL);   // wrapping
+  EXPECT_FALSE(st & (WS_HSCROLL | WS_VSCROLL));
+  m->GetMemoProperties()->SetScrollBars(TScrollStyle::ssVertical);
+  host().PumpUntilIdle();
+  st = Style(m);
+  EXPECT_TRUE(st & WS_VSCROLL);
+  EXPECT_FALSE(st & WS_HSCROLL);
+  m->GetMemoProperties()->SetScrollBars(TScrollStyle::ssBoth);
+  host().PumpUntilIdle();
+  st = Style(m);
+  EXPECT_TRUE((st & (WS_HSCROLL | WS_VSCROLL)) == (WS_HSCROLL | WS_VSCROLL));
+  EXPECT_TRUE(st & ES_AUTOHSCROLL);   // a horizontal bar scrolls instead of wrapping
+  // A visible line count sizes the memo: each line the font's height, a horizontal bar its own.
+  const Integer fontHeight = m->GetInnerEditTextHeight();
+  m->GetMemoProperties()->SetVisibleLineCount(1);
+  const Integer one = m->GetHeight();
+  m->GetMemoProperties()->SetVisibleLineCount(3);
+  EXPECT_EQ(m->GetHeight(), one + 2 * fontHeight);
+  EXPECT_EQ(m->GetClientHeight(), 3 * fontHeight + 4 + GetSystemMetrics(SM_CYHSCROLL));   // ssBoth
+  m->GetMemoProperties()->SetScrollBars(TScrollStyle::ssVertical);
+  EXPECT_EQ(m->GetClientHeight(), 3 * fontHeight + 4);
+  m->GetMemoProperties()->SetVisibleLineCount(-4);
+  EXPECT_EQ(m->GetMemoProperties()->GetVisibleLineCount(), 0);
+}
+
+TEST_F(MemoTest, WrappedLinesFollowTheWordWrapSetting) {
+  TcxMemo* m = Add();
+  String words;
+  for (int i = 0; i < 40; ++i) words += "word ";
+  m->GetLines()->SetText(words);
+  HWND inner = m->InnerMemo()->GetHandle();
+  EXPECT_GT(SendMessageA(inner, EM_GETLINECOUNT, 0, 0), 1);
+  m->GetMemoProperties()->SetWordWrap(false);
+  host().PumpUntilIdle();
+  inner = m->InnerMemo()->GetHandle();
+  EXPECT_EQ(SendMessageA(inner, EM_GETLINECOUNT, 0, 0), 1);
+  EXPECT_EQ(Text(m), words);   // the window made anew keeps the text
+}
+
+TEST_F(MemoTest, MaxLengthCountsAcrossLinesAndKeepsTheRest) {
+  TcxMemo* m = Add();
+  m->GetMemoProperties()->SetMaxLength(7);
+  host().PumpUntilIdle();
+  Type("ab\rcdefg");
+  EXPECT_EQ(Text(m), "ab\r\ncde");
+  m->GetMemoProperties()->SetMaxLength(10);
+  host().PumpUntilIdle();
+  m->SetSelStartAndLength(2, 0);
+  Type("xyz9");
+  EXPECT_EQ(Text(m), "abxyz\r\ncde");   // the text after the caret stays
+  // A user paste keeps its line breaks and only the part that fits; a full memo keeps
+  // its selection when nothing fits.
+  m->GetMemoProperties()->SetMaxLength(12);
+  m->SetSelStartAndLength(0, 2);
+  Paste(m, "1\r\n23456");
+  EXPECT_EQ(Text(m), "1\r\n2xyz\r\ncde");
+  // Replacing everything in a full memo has the whole limit as room.
+  m->GetMemoProperties()->SetMaxLength(Integer(Text(m).size()));
+  m->SelectAll();
+  Paste(m, "xy");
+  EXPECT_EQ(Text(m), "xy");
+  // No room at all: the selection is not deleted for an insert that cannot go in.
+  m->GetMemoProperties()->SetMaxLength(2);
+  m->SetSelStartAndLength(0, 1);
+  Paste(m, "pq");
+  EXPECT_EQ(Text(m), "py");
+  m->SetSelStartAndLength(1, 0);
+  Paste(m, "z");
+  EXPECT_EQ(Text(m), "py");
+}
+
+TEST_F(MemoTest, CutAndClearKeepTheOtherLines) {
+  TcxMemo* m = Add();
+  Type("ab\rcd\ref");
+  m->SetSelStartAndLength(1, 4);   // "b\r\nc"
+  m->CutToClipboard();
+  EXPECT_EQ(Text(m), "ad\r\nef");
+  EXPECT_EQ(Clipboard->GetAsText(), "b\r\nc");
+  m->SetSelStartAndLength(0, 1);
+  SendMessageA(m->InnerMemo()->GetHandle(), WM_CLEAR, 0, 0);
+  EXPECT_EQ(Text(m), "d\r\nef");
+}
+
+TEST_F(MemoTest, ReplacingTheSelectionRewritesReversedLineBreaks) {
+  EXPECT_EQ(cxMemoRewriteLineBreaks("a\n\rb\r\nc\nd\re"), "a\r\n\r\nb\r\nc\nd\re");
+  TcxMemo* m = Add();
+  SendMessageA(m->InnerMemo()->GetHandle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("x\n\ry"));
+  EXPECT_EQ(Text(m), "x\r\n\r\ny");
+}
+
+TEST_F(MemoTest, DisplayTextIsTheFirstLineUpTo250Characters) {
+  auto* p = New<TcxMemoProperties>(nullptr);
+  String text;
+  p->GetDisplayText(Variant(String(300, 'x') + "\r\nmore"), text);
+  EXPECT_EQ(text, String(250, 'x'));
+  p->GetDisplayText(Variant(String("ab\ncd")), text);
+  EXPECT_EQ(text, "ab");
+  p->GetDisplayText(Variant(String("ab\r\ncd")), text, true);
+  EXPECT_EQ(text, "ab\r\ncd");
+  p->Free();
+}
+
+TEST_F(MemoTest, ReadsItsLinesAndSettingsFromAFormText) {
+  TcxMemo* m = Add();
+  const String text =
+      "object Memo1: TcxMemo\n"
+      "  Lines.Strings = (\n"
+      "    'first'\n"
+      "    'second')\n"
+      "  Properties.ScrollBars = ssVertical\n"
+      "  Properties.WantTabs = True\n"
+      "end\n";
+  auto* binary = New<TMemoryStream>();
+  ObjectTextToBinary(text, *binary);
+  binary->SetPosition(0);
+  binary->ReadComponent(m);
+  host().PumpUntilIdle();
+  EXPECT_EQ(Text(m), "first\r\nsecond");
+  EXPECT_EQ(m->EditValue().AsString(), "first\r\nsecond");
+  EXPECT_EQ(m->GetMemoProperties()->GetScrollBars(), TScrollStyle::ssVertical);
+  EXPECT_TRUE(m->GetMemoProperties()->GetWantTabs());
+  EXPECT_TRUE(Style(m) & WS_VSCROLL);
+  binary->Free();
+  // The registry names the memo.
+  TcxRegisteredClasses* r = GetRegisteredEditProperties();
+  const Integer i = r->GetIndexByClass(&TcxMemoProperties::StaticClass());
+  ASSERT_GE(i, 0);
+  EXPECT_EQ(r->Names(i), "Memo");
+  EXPECT_EQ(r->Descriptions(i), "Represents an edit control that allows editing memo data");
+}

@@ -1,0 +1,385 @@
+#include "widgets/editors/cxMemo.h"
+
+#include "classlib/core/Classes.h"
+#include "classlib/visual/Clipbrd.h"
+#include "platform/kernel/Units.h"
+#include "platform/user/Controls.h"
+#include "platform/user/User.h"
+#include "widgets/editcore/cxEditProperties.h"
+#include "widgets/editcore/cxEditRepository.h"
+
+#include <algorithm>
+
+String cxTruncateToFirstLine(const String& AText, Integer ALimit) {
+  size_t end = AText.find_first_of("\r\n");
+  if (end == String::npos) end = AText.size();
+  return AText.substr(0, std::min(end, size_t(std::max<Integer>(ALimit, 0))));
+}
+
+String cxMemoRewriteLineBreaks(const String& AText) {
+  String out;
+  out.reserve(AText.size());
+  for (size_t i = 0; i < AText.size(); ++i) {
+    if (AText[i] == '\r' && i + 1 < AText.size() && AText[i + 1] == '\n') {
+      out += "\r\n";
+      ++i;
+    } else if (AText[i] == '\n' && i + 1 < AText.size() && AText[i + 1] == '\r') {
+      out += "\r\n\r\n";
+      ++i;
+    } else {
+      out += AText[i];
+    }
+  }
+  return out;
+}
+
+// ---- properties ----
+
+TcxCustomMemoProperties::TcxCustomMemoProperties(TPersistent* AOwner) : TcxCustomTextEditProperties(AOwner) {}
+
+void TcxCustomMemoProperties::AfterConstruction() {
+  inherited::AfterConstruction();
+  GetAlignment()->SetVert(TcxEditVertAlignment::taTopJustify);
+  SetAutoSelect(false);
+}
+
+void TcxCustomMemoProperties::Assign(TPersistent* Source) {
+  inherited::Assign(Source);
+  if (auto* s = dynamic_cast<TcxCustomMemoProperties*>(Source)) {
+    BeginUpdate();
+    SetScrollBars(s->GetScrollBars());
+    SetVisibleLineCount(s->GetVisibleLineCount());
+    SetWantReturns(s->GetWantReturns());
+    SetWantTabs(s->GetWantTabs());
+    SetWordWrap(s->GetWordWrap());
+    EndUpdate();
+  }
+}
+
+TcxCustomEditClass TcxCustomMemoProperties::GetContainerClass() const {
+  return ClassOf<TcxMemo, TcxCustomEdit, TComponent*, bool>();
+}
+
+void TcxCustomMemoProperties::GetDisplayText(const Variant& AEditValue, String& ADisplayText, bool AFullText) {
+  inherited::GetDisplayText(AEditValue, ADisplayText, AFullText);
+  if (!AFullText) ADisplayText = cxTruncateToFirstLine(ADisplayText, cxMemoDisplayTextLimit);
+}
+
+void TcxCustomMemoProperties::SetScrollBars(TScrollStyle Value) {
+  if (FScrollBars == Value) return;
+  FScrollBars = Value;
+  Changed();
+}
+
+void TcxCustomMemoProperties::SetVisibleLineCount(Integer Value) {
+  Value = std::max<Integer>(Value, 0);
+  if (FVisibleLineCount == Value) return;
+  FVisibleLineCount = Value;
+  Changed();
+}
+
+void TcxCustomMemoProperties::SetWantReturns(bool Value) {
+  if (FWantReturns == Value) return;
+  FWantReturns = Value;
+  Changed();
+}
+
+void TcxCustomMemoProperties::SetWantTabs(bool Value) {
+  if (FWantTabs == Value) return;
+  FWantTabs = Value;
+  Changed();
+}
+
+void TcxCustomMemoProperties::SetWordWrap(bool Value) {
+  if (FWordWrap == Value) return;
+  FWordWrap = Value;
+  Changed();
+}
+
+TL_DEFINE_CLASS(TcxCustomMemoProperties, [](auto&) {});
+
+TL_DEFINE_CLASS(TcxMemoProperties, [](auto& c) {
+  using T = TcxMemoProperties;
+  c.Property("AutoSelect", &T::GetAutoSelect, &T::SetAutoSelect).Default(false);
+  c.Property("CharCase", &T::GetCharCase, &T::SetCharCase).Default(TEditCharCase::ecNormal);
+  c.Property("HideSelection", &T::GetHideSelection, &T::SetHideSelection).Default(true);
+  c.Property("ImeMode", &T::GetImeMode, &T::SetImeMode).Default(TImeMode::imDontCare);
+  c.Property("ImeName", &T::GetImeName, &T::SetImeName);
+  c.Property("MaxLength", &T::GetMaxLength, &T::SetMaxLength).Stored(&T::IsMaxLengthStored);
+  c.Property("OEMConvert", &T::GetOEMConvert, &T::SetOEMConvert).Default(false);
+  c.Property("ScrollBars", &T::GetScrollBars, &T::SetScrollBars).Default(TScrollStyle::ssNone);
+  c.Property("VisibleLineCount", &T::GetVisibleLineCount, &T::SetVisibleLineCount).Default(Integer(0));
+  c.Property("WantReturns", &T::GetWantReturns, &T::SetWantReturns).Default(true);
+  c.Property("WantTabs", &T::GetWantTabs, &T::SetWantTabs).Default(false);
+  c.Property("WordWrap", &T::GetWordWrap, &T::SetWordWrap).Default(true);
+});
+
+// ---- inner memo ----
+
+void TcxCustomInnerMemo::SetMemoSettings(TScrollStyle AScrollBars, bool AWantReturns, bool AWantTabs,
+                                         bool AWordWrap) {
+  if (FScrollBars == AScrollBars && FWantReturns == AWantReturns && FWantTabs == AWantTabs &&
+      FWordWrap == AWordWrap)
+    return;
+  FScrollBars = AScrollBars;
+  FWantReturns = AWantReturns;
+  FWantTabs = AWantTabs;
+  FWordWrap = AWordWrap;
+  if (HandleAllocated()) RecreateWnd();
+}
+
+void TcxCustomInnerMemo::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  Params.Style |= ES_MULTILINE | ES_AUTOVSCROLL;
+  if (FWantReturns) Params.Style |= ES_WANTRETURN;
+  const bool horz = FScrollBars == TScrollStyle::ssHorizontal || FScrollBars == TScrollStyle::ssBoth;
+  const bool vert = FScrollBars == TScrollStyle::ssVertical || FScrollBars == TScrollStyle::ssBoth;
+  // Wrapping lines never scroll sideways.
+  if (FWordWrap && !horz) Params.Style &= ~DWORD(ES_AUTOHSCROLL);
+  if (horz) Params.Style |= WS_HSCROLL;
+  if (vert) Params.Style |= WS_VSCROLL;
+  Params.WindowClass.style &= ~UINT(CS_VREDRAW);
+  if (horz || !FWordWrap) Params.WindowClass.style &= ~UINT(CS_HREDRAW);
+}
+
+void TcxCustomInnerMemo::WndProc(TMessage& Message) {
+  if (Message.Msg == WM_GETDLGCODE) {
+    inherited::WndProc(Message);
+    if (GetKeyState(VK_CONTROL) >= 0 && FWantTabs) Message.Result |= DLGC_WANTTAB;
+    if (GetKeyState(VK_ESCAPE) < 0) Message.Result &= ~LRESULT(DLGC_WANTALLKEYS);
+    return;
+  }
+  if (Message.Msg == WM_CLEAR) {
+    auto* c = dynamic_cast<TcxCustomMemo*>(GetControlContainer());
+    if (c && !TCustomEdit::GetReadOnly()) c->InnerMemoClear();
+    Message.Result = 0;
+    return;
+  }
+  if (Message.Msg == EM_REPLACESEL && Message.LParam) {
+    const String text = cxMemoRewriteLineBreaks(reinterpret_cast<const char*>(Message.LParam));
+    Message.LParam = reinterpret_cast<LPARAM>(text.c_str());
+    inherited::WndProc(Message);
+    return;
+  }
+  inherited::WndProc(Message);
+}
+
+void TcxCustomInnerMemo::KeyPress(Char& Key) {
+  auto* c = dynamic_cast<TcxCustomMemo*>(GetControlContainer());
+  const bool wanted = c && ((Key == Char(13) && c->WantsKey(VK_RETURN, KeyboardStateToShiftState())) ||
+                            (Key == Char(9) && c->WantsKey(VK_TAB, KeyboardStateToShiftState())));
+  if (!wanted) {
+    inherited::KeyPress(Key);
+    return;
+  }
+  // The editor hears a wanted Enter or Tab; the platform edit types it.
+  TcxEditLifeGuard guard(c);
+  c->KeyPress(Key);
+  if (!guard.Alive()) Key = 0;
+}
+
+TL_DEFINE_CLASS(TcxCustomInnerMemo, [](auto&) {});
+
+// ---- memo ----
+
+TcxCustomMemo::TcxCustomMemo(TComponent* AOwner) : TcxCustomTextEdit(AOwner) {}
+TcxCustomMemo::TcxCustomMemo(TComponent* AOwner, bool AIsInplace) : TcxCustomTextEdit(AOwner, AIsInplace) {}
+
+void TcxCustomMemo::BeforeDestruction() {
+  FreeAndNil(FLines);
+  inherited::BeforeDestruction();
+}
+
+TcxCustomEditPropertiesClass TcxCustomMemo::GetPropertiesClass() {
+  return ClassOf<TcxCustomMemoProperties, TcxCustomEditProperties, TPersistent*>();
+}
+
+TMetaClass<TWinControl, TComponent*> TcxCustomMemo::GetInnerEditClass() const {
+  return ClassOf<TcxCustomInnerMemo, TWinControl, TComponent*>();
+}
+
+void TcxCustomMemo::Initialize() {
+  inherited::Initialize();
+  SetAutoSize(false);
+  SetBounds(GetLeft(), GetTop(), 185, 89);
+}
+
+void TcxCustomMemo::WndProc(TMessage& Message) {
+  if (Message.Msg != WM_SETTEXT || !InnerMemo()) {
+    inherited::WndProc(Message);
+    return;
+  }
+  const char* t = reinterpret_cast<const char*>(Message.LParam);
+  const String text = t ? String(t) : String();
+  Variant v(text);
+  if (!ActiveMemoProperties()->IsTextEditValueValid(v, IsFocused())) {
+    Message.Result = 0;
+    return;
+  }
+  SetInternalDisplayValue(Variant(text));
+  Message.Result = 1;
+}
+
+void TcxCustomMemo::ReadState(TReader& Reader) {
+  inherited::ReadState(Reader);
+  if (FLines && FLines->Count() > 0 && InnerMemo()) SetEditValue(Variant(InnerMemo()->GetText()));
+}
+
+TStrings* TcxCustomMemo::GetLines() {
+  if (!FLines) {
+    FLines = New<TStringList>();
+    FLines->OnChange = {this, &TcxCustomMemo::LinesChanged};
+  }
+  if (!FSyncingLines) {
+    FSyncingLines = true;
+    FLines->SetText(InnerMemo() ? InnerMemo()->GetText() : SavedText());
+    FSyncingLines = false;
+  }
+  return FLines;
+}
+
+void TcxCustomMemo::SetLines(TStrings* Value) { GetLines()->Assign(Value); }
+
+void TcxCustomMemo::LinesChanged(TObject*) {
+  if (FSyncingLines || !InnerMemo()) return;
+  // The list ends every line with a break; the text keeps none after the last line.
+  String text = FLines->GetText();
+  if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) text.resize(text.size() - 2);
+  FSyncingLines = true;
+  InnerMemo()->SetText(text);
+  FSyncingLines = false;
+}
+
+void TcxCustomMemo::SetSelText(const String& AText) {
+  if (!InnerMemo()) return;
+  if (IsUserInput() && !DoEditing()) return;
+  String insert = AText;
+  const Integer limit = ActiveMemoProperties()->GetMaxLength();
+  if (IsUserInput() && limit > 0) {
+    // The room is what the limit leaves once the selection is gone, wherever the caret is.
+    const Integer kept = Integer(InnerMemo()->GetText().size()) - GetSelLength();
+    const Integer room = std::max<Integer>(0, limit - kept);
+    if (Integer(insert.size()) > room) insert.resize(size_t(room));
+    // Nothing fits: the selection stays rather than being lost to an empty insert.
+    if (insert.empty() && !AText.empty()) return;
+  }
+  // The inherited route keeps one line only; a memo keeps all of them.
+  const String text = InnerMemo()->GetText();
+  const Integer start = std::min<Integer>(GetSelStart(), Integer(text.size()));
+  const Integer end = std::min<Integer>(start + GetSelLength(), Integer(text.size()));
+  const String result = text.substr(0, size_t(start)) + insert + text.substr(size_t(end));
+  Variant v(result);
+  if (!ActiveMemoProperties()->IsTextEditValueValid(v, IsFocused())) return;
+  SetInternalDisplayValue(Variant(result));
+  SetSelStartAndLength(start + Integer(insert.size()), 0);
+}
+
+void TcxCustomMemo::CutToClipboard() {
+  if (!InnerMemo() || GetSelLength() == 0) return;
+  if (IsUserInput() && !DoEditing()) return;
+  CopyToClipboard();
+  ClearSelection();
+}
+
+void TcxCustomMemo::PasteFromClipboard() {
+  if (!InnerMemo() || !Clipboard->HasFormat(CF_TEXT)) return;
+  SetSelText(Clipboard->GetAsText());
+}
+
+bool TcxCustomMemo::WantsKey(Word Key, TShiftState Shift) {
+  TcxCustomMemoProperties* p = ActiveMemoProperties();
+  if (Key == VK_RETURN) return p->GetWantReturns() || Shift.Contains(TShiftStateItem::ssCtrl);
+  if (Key == VK_TAB) return p->GetWantTabs();
+  return false;
+}
+
+void TcxCustomMemo::DoEditKeyDown(Word& Key, TShiftState Shift) {
+  // A line break typed into the memo is not the editor's Enter.
+  if ((Key == VK_RETURN || Key == VK_TAB) && WantsKey(Key, Shift)) return;
+  // The vertical keys move between lines: they step no lookup items here.
+  if (Key == VK_UP || Key == VK_DOWN || Key == VK_PRIOR || Key == VK_NEXT) return;
+  inherited::DoEditKeyDown(Key, Shift);
+  if (Key == 0) return;
+  const bool ctrlOnly = Shift.Contains(TShiftStateItem::ssCtrl) && !Shift.Contains(TShiftStateItem::ssShift) &&
+                        !Shift.Contains(TShiftStateItem::ssAlt);
+  if (ctrlOnly && Key == 'A' && InnerMemo() && InnerMemo()->Perform(EM_GETLINECOUNT, 0, 0) >= 1) {
+    InnerMemo()->SelectAll();
+    DoAfterKeyDown(Key, Shift);
+    Key = 0;
+  }
+}
+
+void TcxCustomMemo::DoEditKeyPress(Char& Key) {
+  const TShiftState shift = KeyboardStateToShiftState();
+  // Ctrl+Enter arrives as a line feed: it breaks the line like Enter.
+  if (Key == Char(10) && WantsKey(VK_RETURN, shift)) Key = Char(13);
+  if ((Key == Char(13) && !WantsKey(VK_RETURN, shift)) || (Key == Char(9) && !WantsKey(VK_TAB, shift))) {
+    Key = 0;
+    return;
+  }
+  // Typed by the platform edit as they stand, once editing may start.
+  if (Key == Char(13) || Key == Char(9)) {
+    if (!DoEditing()) Key = 0;
+    return;
+  }
+  inherited::DoEditKeyPress(Key);
+}
+
+bool TcxCustomMemo::CanKeyStartEdit(Char Key) {
+  return Key != Char(13) && inherited::CanKeyStartEdit(Key);
+}
+
+void TcxCustomMemo::PropertiesChanged(TObject* Sender) {
+  inherited::PropertiesChanged(Sender);
+  if (TcxCustomInnerMemo* inner = InnerMemo()) {
+    TcxCustomMemoProperties* p = ActiveMemoProperties();
+    inner->SetMemoSettings(p->GetScrollBars(), p->GetWantReturns(), p->GetWantTabs(), p->GetWordWrap());
+  }
+  AdjustHeightToLines();
+}
+
+void TcxCustomMemo::AdjustHeightToLines() {
+  TcxCustomMemoProperties* p = ActiveMemoProperties();
+  const Integer lines = p->GetVisibleLineCount();
+  if (IsInplace() || lines <= 0 || !GetParent()) return;
+  const Integer kTextMarginsTopBottom = 1 + 3;
+  Integer text = lines * GetInnerEditTextHeight() + kTextMarginsTopBottom;
+  if (p->GetScrollBars() == TScrollStyle::ssHorizontal || p->GetScrollBars() == TScrollStyle::ssBoth)
+    text += GetSystemMetrics(SM_CYHSCROLL);
+  // The frame around the client area stays as it is.
+  const Integer frame = GetHeight() - GetClientHeight();
+  if (GetHeight() != text + frame) SetHeight(text + frame);
+}
+
+TL_DEFINE_CLASS(TcxCustomMemo, [](auto&) {});
+
+TcxCustomEditPropertiesClass TcxMemo::GetPropertiesClass() {
+  return ClassOf<TcxMemoProperties, TcxCustomEditProperties, TPersistent*>();
+}
+
+TL_DEFINE_CLASS(TcxMemo, [](auto& c) {
+  using T = TcxMemo;
+  c.Property("Lines", &T::GetLines, &T::SetLines);
+  c.Property("Properties", &T::GetMemoProperties);
+});
+
+namespace cxMemo {
+
+namespace {
+UnitCounter gMemo;
+}  // namespace
+
+void Initialize() {
+  if (!gMemo.Enter()) return;
+  GetRegisteredEditProperties()->Register(&TcxMemoProperties::StaticClass(),
+                                          "Memo|Represents an edit control that allows editing memo data");
+  RegisterClass(TcxMemo::StaticClass());
+}
+
+void Finalize() {
+  if (!gMemo.Leave()) return;
+  UnRegisterClass(TcxMemo::StaticClass());
+  if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxMemoProperties::StaticClass());
+}
+
+}  // namespace cxMemo
