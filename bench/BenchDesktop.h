@@ -34,6 +34,8 @@ class BenchDesktop {
   BenchDesktop(const BenchDesktop&) = delete;
   BenchDesktop& operator=(const BenchDesktop&) = delete;
 
+  HeadlessHost& Host() { return host_; }
+
  private:
   const BenchUnits upTo_;
   VirtualClock clock_;

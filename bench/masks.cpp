@@ -6,14 +6,9 @@
 #include <benchmark/benchmark.h>
 
 #include "classlib/core/Streams.h"
+#include "bench/BenchDesktop.h"
 #include "classlib/visual/Forms.h"
-#include "classlib/visual/VisualUnits.h"
-#include "platform/host/HeadlessHost.h"
-#include "platform/kernel/Clock.h"
-#include "platform/kernel/Units.h"
-#include "widgets/editcore/EditcoreUnits.h"
 #include "widgets/editcore/cxMaskEdit.h"
-#include "widgets/foundation/FoundationUnits.h"
 #include "tests/editcore/RegExprTranslate.h"
 #include "widgets/editcore/cxRegExpr.h"
 #include "widgets/editcore/cxStandardMask.h"
@@ -239,15 +234,9 @@ BENCHMARK(BM_TypeAndBackspace_Pcre2)->Arg(50)->Unit(benchmark::kMicrosecond);
 
 // The same keystrokes through a focused masked editor: the window's message loop, the mode
 // and the automaton, against PCRE2's partial match of the same text above.
-class MaskEditProgram {
+class MaskEditProgram : public BenchDesktop {
  public:
-  explicit MaskEditProgram(const String& AMask) : host_(clock_) {
-    previousClock_ = SetClockSource(&clock_);
-    PlatformKernelInitialize();
-    PlatformUserInitialize();
-    ClasslibVisualInitialize();
-    WidgetsFoundationInitialize();
-    WidgetsEditcoreInitialize();
+  explicit MaskEditProgram(const String& AMask) : BenchDesktop(BenchUnits::Editcore) {
     form_ = TCustomForm::CreateNew(nullptr);
     form_->SetBounds(0, 0, 400, 100);
     edit_ = New<TcxMaskEdit>(form_);
@@ -257,25 +246,15 @@ class MaskEditProgram {
     edit_->GetMaskProperties()->SetEditMask(AMask);
     form_->Show();
     edit_->SetFocus();
-    host_.PumpUntilIdle();
+    Host().PumpUntilIdle();
   }
   ~MaskEditProgram() {
     form_->Free();
-    host_.PumpUntilIdle();
-    WidgetsEditcoreFinalize();
-    WidgetsFoundationFinalize();
-    ClasslibVisualFinalize();
-    PlatformUserFinalize();
-    PlatformKernelFinalize();
-    SetClockSource(previousClock_);
+    Host().PumpUntilIdle();
   }
-  HeadlessHost& Host() { return host_; }
   TcxMaskEdit* Edit() { return edit_; }
 
  private:
-  VirtualClock clock_;
-  ClockSource* previousClock_ = nullptr;
-  HeadlessHost host_;
   TCustomForm* form_ = nullptr;
   TcxMaskEdit* edit_ = nullptr;
 };

@@ -1,28 +1,17 @@
 // One character typed into a text editor holding 1,000 characters, as the user types it:
 // the key goes through the window's message loop, the platform edit inserts it, the editor
 // follows with its change events, and the invalidated editor is repainted.
+#include "bench/BenchDesktop.h"
 #include "classlib/visual/Forms.h"
-#include "classlib/visual/VisualUnits.h"
-#include "platform/host/HeadlessHost.h"
-#include "platform/kernel/Clock.h"
-#include "platform/kernel/Units.h"
-#include "widgets/editcore/EditcoreUnits.h"
 #include "widgets/editcore/cxTextEditControl.h"
-#include "widgets/foundation/FoundationUnits.h"
 
 #include <benchmark/benchmark.h>
 
 namespace {
 
-class Program {
+class Program : public BenchDesktop {
  public:
-  Program() : host_(clock_) {
-    previousClock_ = SetClockSource(&clock_);
-    PlatformKernelInitialize();
-    PlatformUserInitialize();
-    ClasslibVisualInitialize();
-    WidgetsFoundationInitialize();
-    WidgetsEditcoreInitialize();
+  Program() : BenchDesktop(BenchUnits::Editcore) {
     form_ = TCustomForm::CreateNew(nullptr);
     form_->SetBounds(0, 0, 400, 100);
     edit_ = New<TcxTextEdit>(form_);
@@ -31,25 +20,15 @@ class Program {
     form_->Show();
     edit_->SetEditValue(Variant(String(1000, 'w')));
     edit_->SetFocus();
-    host_.PumpUntilIdle();
+    Host().PumpUntilIdle();
   }
   ~Program() {
     form_->Free();
-    host_.PumpUntilIdle();
-    WidgetsEditcoreFinalize();
-    WidgetsFoundationFinalize();
-    ClasslibVisualFinalize();
-    PlatformUserFinalize();
-    PlatformKernelFinalize();
-    SetClockSource(previousClock_);
+    Host().PumpUntilIdle();
   }
-  HeadlessHost& Host() { return host_; }
   TcxTextEdit* Edit() { return edit_; }
 
  private:
-  VirtualClock clock_;
-  ClockSource* previousClock_ = nullptr;
-  HeadlessHost host_;
   TCustomForm* form_ = nullptr;
   TcxTextEdit* edit_ = nullptr;
 };
