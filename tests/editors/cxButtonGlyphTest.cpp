@@ -205,7 +205,6 @@ TEST_F(ButtonGlyph, DisabledCaptionIsEmbossed) {
 TEST_F(ButtonGlyph, ColoursPerStateAndTheirAssignedSet) {
   TButton* owner = New<TButton>(nullptr);
   Owned<TcxButtonColors> colors(New<TcxButtonColors>(owner));
-  EXPECT_EQ(colors->GetHot(), clDefault);
   colors->SetHot(clRed);
   colors->SetPressed(clBlue);
   EXPECT_EQ(colors->GetAssignedColors(), (TcxButtonAssignedColors{BS::cxbsHot, BS::cxbsPressed}));

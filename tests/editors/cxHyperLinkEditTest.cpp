@@ -190,7 +190,6 @@ TEST_F(HyperLinkEdit, PropertiesAreRegisteredAndCopied) {
   Owned<TcxHyperLinkEditProperties> a(New<TcxHyperLinkEditProperties>(nullptr));
   Owned<TcxHyperLinkEditProperties> b(New<TcxHyperLinkEditProperties>(nullptr));
   EXPECT_FALSE(b->GetAutoSelect());
-  EXPECT_EQ(b->GetStartKey(), TShortCut(scCtrl | VK_RETURN));
   a->SetLinkColor(clRed);
   a->SetPrefix("");
   a->SetSingleClick(true);

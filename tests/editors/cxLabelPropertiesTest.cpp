@@ -19,15 +19,12 @@ using O = TcxLabelOrientation;
 TEST_F(LabelPropertiesTest, DefaultsAndOneNoticePerRealChange) {
   EXPECT_EQ(props->GetAngle(), 0);
   EXPECT_EQ(props->GetDepth(), 0);
-  EXPECT_EQ(props->GetLabelEffect(), E::cxleNormal);
   EXPECT_EQ(props->GetLabelStyle(), TcxLabelStyle::cxlsNormal);
   EXPECT_EQ(props->GetOrientation(), O::cxoRightBottom);
   EXPECT_EQ(props->GetPenWidth(), 1);
   EXPECT_EQ(props->GetShadowedColor(), clGrayText);
   EXPECT_TRUE(props->GetShowAccelChar());
   EXPECT_FALSE(props->GetShowEndEllipsis());
-  EXPECT_FALSE(props->GetWordWrap());
-  EXPECT_FALSE(props->HasGlyph());
 
   TNoticeCount n;
   props->OnPropertiesChanged = {&n, &TNoticeCount::Notice};
