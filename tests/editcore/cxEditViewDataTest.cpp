@@ -154,7 +154,6 @@ TEST_F(EditViewDataTest, ButtonsArePlacedFromTheLastAndHiddenOnesGetNothing) {
   Calc({0, 0, 100, 20});
   ASSERT_EQ(info->ButtonsInfo.size(), 3u);
   auto& b = info->ButtonsInfo;
-  EXPECT_EQ(b[0]->ButtonIndex, 0);
   EXPECT_EQ(b[1]->ButtonIndex, 2);
   EXPECT_EQ(b[1]->Bounds, (TRect{84, 1, 99, 19})) << "the last right button at the right border";
   EXPECT_EQ(b[0]->Bounds, (TRect{74, 1, 84, 19}));
