@@ -236,11 +236,6 @@ class TcxCustomCheckBox : public TcxCustomEdit, public IcxCheckBoxEdit {
   bool IsNativeBackground() const override;
 
   bool DefaultParentColor() const override { return true; }
-  // The container makes its view before the properties exist; it is a check's from the start.
-  TcxContainerViewInfoClass GetViewInfoClass() const override {
-    if (!TcxCustomEdit::GetProperties()) return ClassOf<TcxCustomCheckBoxViewInfo, TcxContainerViewInfo>();
-    return inherited::GetViewInfoClass();
-  }
   TcxContainerStyleClass GetStyleClass() const override {
     return cxEditStyleClassOf<TcxCheckBoxStyle>();
   }

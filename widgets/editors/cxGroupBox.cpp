@@ -479,10 +479,6 @@ TcxCustomEditPropertiesClass TcxCustomGroupBox::GetPropertiesClass() {
   return ClassOf<TcxCustomGroupBoxProperties, TcxCustomEditProperties, TPersistent*>();
 }
 
-TcxContainerViewInfoClass TcxCustomGroupBox::GetViewInfoClass() const {
-  return ClassOf<TcxGroupBoxViewInfo, TcxContainerViewInfo>();
-}
-
 void TcxCustomGroupBox::Initialize() {
   inherited::Initialize();
   TControlStyle cs = ControlStyle();

@@ -147,8 +147,6 @@ class TcxCustomGroupBox : public TcxCustomEdit {
   TcxCustomEditPropertiesClass GetPropertiesClass() override;
   void Initialize() override;
   void InitializeViewData(TcxCustomEditViewData* AViewData) override;
-  // The container makes its view info before the properties exist, so the class is named here.
-  TcxContainerViewInfoClass GetViewInfoClass() const override;
   bool HasTabOrderChildren() const override { return true; }
   bool DefaultParentColor() const override { return true; }
   void ContainerStyleChanged(TObject* Sender) override;

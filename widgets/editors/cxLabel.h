@@ -209,9 +209,6 @@ class TcxCustomLabel : public TcxCustomEdit {
   TcxContainerStyleClass GetStyleClass() const override {
     return cxEditStyleClassOf<TcxLabelEditStyle>();
   }
-  TcxContainerViewInfoClass GetViewInfoClass() const override {
-    return ClassOf<TcxCustomLabelViewInfo, TcxContainerViewInfo>();
-  }
   bool CanFocus() const override { return IsInplace() && inherited::CanFocus(); }
   bool CanFocusOnClick() override { return IsInplace() && inherited::CanFocusOnClick(); }
   void InternalSetEditValue(const Variant& AValue, bool AValidateEditValue = false) override;

@@ -552,10 +552,6 @@ TcxCustomEditPropertiesClass TcxRadioGroup::GetPropertiesClass() {
   return ClassOf<TcxRadioGroupProperties, TcxCustomEditProperties, TPersistent*>();
 }
 
-TcxContainerViewInfoClass TcxCustomRadioGroup::GetViewInfoClass() const {
-  return ClassOf<TcxCustomRadioGroupViewInfo, TcxContainerViewInfo>();
-}
-
 void TcxCustomRadioGroup::Initialize() {
   inherited::Initialize();
   TControlStyle cs = ControlStyle();

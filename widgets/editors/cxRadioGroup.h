@@ -186,7 +186,6 @@ class TcxCustomRadioGroup : public TcxCustomButtonGroup {
   void Clear() override { SetItemIndex(-1); }
   void Initialize() override;
   TcxCustomEditPropertiesClass GetPropertiesClass() override;
-  TcxContainerViewInfoClass GetViewInfoClass() const override;
 
   // A button the user checked.
   void ButtonChecked(TcxCustomRadioGroupButton* AButton);
