@@ -100,6 +100,15 @@ bool IsButtonDown(UINT msg) {
 
 LPARAM PackPoint(TPoint p) { return MAKELPARAM(WORD(SHORT(p.X)), WORD(SHORT(p.Y))); }
 
+// A screen point in client coordinates. Points far off any real screen must not overflow:
+// the message carries 16 bits per axis anyway, so the difference wraps as the packing does.
+TPoint Offset(TPoint p, TPoint origin) {
+  return {int(unsigned(p.X) - unsigned(origin.X)), int(unsigned(p.Y) - unsigned(origin.Y))};
+}
+
+// Distance along one axis, in 64 bits so that extreme points compare correctly.
+long long Distance(int a, int b) { return std::llabs((long long)a - b); }
+
 HWND KeyTarget(UINT& msg) {
   auto& st = S();
   if (st.focus && Find(st.focus)) return st.focus;
@@ -124,7 +133,7 @@ void NotifyParentsOfPress(HWND child, UINT button, TPoint screen) {
     Wnd* pw = Find(p);
     if (!pw || p == S().desktop || p == S().messageRoot) return;
     TPoint o = ClientOriginOnScreen(pw);
-    Send(p, WM_PARENTNOTIFY, MAKEWPARAM(WORD(button), 0), PackPoint({screen.X - o.X, screen.Y - o.Y}));
+    Send(p, WM_PARENTNOTIFY, MAKEWPARAM(WORD(button), 0), PackPoint(Offset(screen, o)));
     h = p;
   }
 }
@@ -221,7 +230,7 @@ CookResult CookInput(const InputEvent& ev, MSG& out, CookStage stage) {
   UINT msg = ev.message;
   if (hit == HTCLIENT) {
     TPoint o = ClientOriginOnScreen(w);
-    out.lParam = PackPoint({ev.pt.X - o.X, ev.pt.Y - o.Y});
+    out.lParam = PackPoint(Offset(ev.pt, o));
     out.wParam = ev.keyFlags;
   } else {
     msg = msg - WM_MOUSEMOVE + WM_NCMOUSEMOVE;
@@ -237,8 +246,8 @@ CookResult CookInput(const InputEvent& ev, MSG& out, CookStage stage) {
     bool allowed = hit != HTCLIENT || (w->cls->style & CS_DBLCLKS);
     bool dbl = allowed && st.lastClickWnd == target && st.lastClickMsg == msg &&
                DWORD(ev.time - st.lastClickTime) <= st.doubleClickTime &&
-               std::abs(ev.pt.X - st.lastClickPt.X) <= st.metrics[SM_CXDOUBLECLK] / 2 &&
-               std::abs(ev.pt.Y - st.lastClickPt.Y) <= st.metrics[SM_CYDOUBLECLK] / 2;
+               Distance(ev.pt.X, st.lastClickPt.X) <= st.metrics[SM_CXDOUBLECLK] / 2 &&
+               Distance(ev.pt.Y, st.lastClickPt.Y) <= st.metrics[SM_CYDOUBLECLK] / 2;
     if (dbl) out.message = msg + 2;
     if (stage == CookStage::Remove) {
       if (dbl) {
