@@ -274,6 +274,8 @@ TL_DEFINE_CLASS(TcxHyperLinkEdit, [](auto& c) {
   using T = TcxHyperLinkEdit;
   c.Property("BeepOnEnter", &T::GetBeepOnEnter, &T::SetBeepOnEnter).Default(true);
   c.Property("Properties", &T::GetLinkProperties);
+  c.Property("Style", &T::GetStyle, &T::SetStyle);
+  c.Property("Text", &T::GetText, &T::SetText);
 });
 
 namespace cxHyperLinkEdit {

@@ -11,7 +11,6 @@
 
 #include <vector>
 
-TL_ENUM(TScrollStyle, ssNone, ssHorizontal, ssVertical, ssBoth);
 TL_ENUM(TcxControlBorderStyle, cxcbsNone, cxcbsDefault);
 TL_ENUM(TcxKey, kAll, kArrows, kChars, kTab);
 using TcxKeys = Set<TcxKey>;
