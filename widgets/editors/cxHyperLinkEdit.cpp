@@ -275,7 +275,7 @@ TL_DEFINE_CLASS(TcxHyperLinkEdit, [](auto& c) {
   c.Property("BeepOnEnter", &T::GetBeepOnEnter, &T::SetBeepOnEnter).Default(true);
   c.Property("Properties", &T::GetLinkProperties);
   c.Property("Style", &T::GetStyle, &T::SetStyle);
-  c.Property("Text", &T::GetText, &T::SetText);
+  c.Property("Text", &T::GetText, &T::SetValueText);
 });
 
 namespace cxHyperLinkEdit {
