@@ -51,7 +51,7 @@ TGameOutcome TResultForm::Prepare(Integer Size, Integer Colors, Integer GameNumb
                                   Integer Seconds, const String& PlayerName, const TStoredResult& Best) {
   lGameNum->SetCaption(std::to_string(Size) + "*" + std::to_string(Colors) + ", " + std::to_string(GameNumber));
   lResult->SetCaption(ResultText(CellsLeft, Seconds));
-  eName->SetText(PlayerName);
+  eName->SetValueText(PlayerName);
   const TGameOutcome outcome = Compare(CellsLeft, Best);
   bRepeat->SetVisible(CellsLeft > 0);
   bHow->SetVisible(outcome == TGameOutcome::Worse);

@@ -55,7 +55,7 @@ class ResultWindowTest : public GameFolderTest {
   void Press(TcxButton* Button) { host().Click(Button->GetHandle(), 10, 10); }
   std::function<void()> Named(const String& Name, TcxButton* Button) {
     return [=, this] {
-      ResultForm->eName->SetText(Name);
+      ResultForm->eName->SetValueText(Name);
       Press(Button);
     };
   }
