@@ -6,7 +6,9 @@
 #include "tests/editors/EditorsTestSupport.h"
 #include "widgets/editors/cxSpinEdit.h"
 
+#include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace {
 
@@ -373,6 +375,124 @@ TEST_F(SpinEdit, ButtonsArePlacedByPosition) {
   const TRect inner = e->InnerTextEdit()->GetBoundsRect();
   EXPECT_GE(inner.Left, b.Right);
   EXPECT_LE(inner.Right, f.Left);
+}
+
+}  // namespace
+
+namespace {
+
+class TChangeCounter : public TObject {
+ public:
+  void HChange(TObject*) { ++Count; }
+  int Count = 0;
+};
+
+TEST_F(SpinEdit, ASpinChangesOnceAndPostsOnlyWithImmediatePost) {
+  TcxSpinEdit* e = Add(0, 10);
+  TChangeCounter changes;
+  P(e)->OnChange = {&changes, &TChangeCounter::HChange};
+  Press(VK_UP);
+  EXPECT_EQ(changes.Count, 1);
+  EXPECT_EQ(e->EditValue(), Variant(Integer(0)));
+  P(e)->SetImmediatePost(true);
+  Press(VK_UP);
+  EXPECT_EQ(changes.Count, 2);
+  EXPECT_EQ(e->EditValue(), Variant(Int64(2)));
+  // At the bound nothing changes and nothing fires.
+  Press(VK_PRIOR);
+  Press(VK_PRIOR);
+  EXPECT_EQ(changes.Count, 3);
+  EXPECT_EQ(Text(e), "10");
+  // A bound moved under a modified value brings the value inside it.
+  P(e)->SetMaxValue(4);
+  EXPECT_EQ(Text(e), "4");
+  EXPECT_EQ(e->GetValue(), Variant(Int64(4)));
+}
+
+TEST_F(SpinEdit, ReadFromTheGameSettingsDescription) {
+  const char* text =
+      "object Dialog: TForm\n"
+      "  object seSize: TcxSpinEdit\n"
+      "    Properties.MaxValue = 20.000000000000000000\n"
+      "    Properties.MinValue = 5.000000000000000000\n"
+      "    Value = 10\n"
+      "  end\n"
+      "  object eNumber: TcxSpinEdit\n"
+      "    Properties.MaxValue = 9999.000000000000000000\n"
+      "    Properties.ValueType = vtFloat\n"
+      "  end\n"
+      "end\n";
+  TForm* dialog = ReadDialog(text);
+  auto* size = dynamic_cast<TcxSpinEdit*>(dialog->FindComponent("seSize"));
+  auto* number = dynamic_cast<TcxSpinEdit*>(dialog->FindComponent("eNumber"));
+  ASSERT_NE(size, nullptr);
+  ASSERT_NE(number, nullptr);
+  EXPECT_EQ(size->GetValue(), Variant(Int64(10)));
+  EXPECT_EQ(size->GetSpinEditProperties()->GetMinValue(), 5);
+  EXPECT_EQ(number->GetValue(), Variant(0.0));
+  EXPECT_EQ(number->GetSpinEditProperties()->GetValueType(), VT::vtFloat);
+  Owned<TMemoryStream> out(New<TMemoryStream>());
+  out->WriteComponent(dialog);
+  const String bytes(reinterpret_cast<const char*>(out->Memory()), size_t(out->GetSize()));
+  EXPECT_NE(bytes.find("Value"), String::npos);
+  EXPECT_EQ(bytes.find("Increment"), String::npos) << "defaults are not written";
+  dialog->Free();
+}
+
+// The spin buttons painted without an editor: arrows in the button text colour pointing
+// the button's way, embossed when disabled.
+TEST_F(EditorsTest, SpinButtonsPaintArrowsPointingTheirWay) {
+  Owned<TcxSpinEditProperties> props(New<TcxSpinEditProperties>(nullptr));
+  Owned<TcxContainerStyle> style(
+      props->GetStyleClass().Create(nullptr, TcxContainerStateItem::csNormal, nullptr, false));
+  style->SetColor(clWhite);
+  auto paint = [&](bool AEnabled, TcxSpinEditButtonsPosition APosition) {
+    Make(80, 21, clWhite);
+    props->GetSpinButtons()->SetPosition(APosition);
+    Owned<TcxCustomEditViewInfo> info(props->GetViewInfoClass().Create());
+    Owned<TcxCustomEditViewData> data(props->CreateViewData(static_cast<TcxCustomEditStyle*>(style.get()), false));
+    data->Enabled = AEnabled;
+    data->Calculate(*canvas, {0, 0, 80, 21}, {-1, -1}, TcxMouseButton::cxmbNone, {}, info.get(), false);
+    info->Paint(*canvas);
+    std::map<Integer, TRect> bounds;
+    for (const auto& b : info->ButtonsInfo) bounds[b->ButtonIndex] = b->Bounds;
+    return bounds;
+  };
+  // Pixels of a colour in R: per row (or column) counts along the arrow's axis.
+  auto profile = [&](const TRect& R, TColor AColor, bool ARows) {
+    std::vector<int> counts;
+    for (int i = ARows ? R.Top : R.Left; i < (ARows ? R.Bottom : R.Right); ++i) {
+      int n = 0;
+      for (int j = ARows ? R.Left : R.Top; j < (ARows ? R.Right : R.Bottom); ++j) n += Is(ARows ? j : i, ARows ? i : j, AColor);
+      if (n > 0) counts.push_back(n);
+    }
+    return counts;
+  };
+  auto bounds = paint(true, TcxSpinEditButtonsPosition::sbpVert);
+  // Each arrow grows from a one-pixel apex, two pixels a line.
+  auto isArrow = [](const std::vector<int>& ALines) {
+    if (ALines.size() < 2 || ALines.front() != 1) return false;
+    for (size_t i = 1; i < ALines.size(); ++i)
+      if (ALines[i] != ALines[i - 1] + 2) return false;
+    return true;
+  };
+  std::vector<int> up = profile(bounds[Ord(B::sebForward)], clBtnText, true);
+  std::vector<int> down = profile(bounds[Ord(B::sebBackward)], clBtnText, true);
+  std::reverse(down.begin(), down.end());
+  EXPECT_TRUE(isArrow(up));
+  EXPECT_TRUE(isArrow(down));
+
+  bounds = paint(true, TcxSpinEditButtonsPosition::sbpHorzRight);
+  std::vector<int> left = profile(bounds[Ord(B::sebBackward)], clBtnText, false);
+  std::vector<int> right = profile(bounds[Ord(B::sebForward)], clBtnText, false);
+  std::reverse(right.begin(), right.end());
+  EXPECT_TRUE(isArrow(left));
+  EXPECT_TRUE(isArrow(right));
+
+  bounds = paint(false, TcxSpinEditButtonsPosition::sbpHorzRight);
+  EXPECT_TRUE(profile(bounds[Ord(B::sebForward)], clBtnText, false).empty());
+  EXPECT_FALSE(profile(bounds[Ord(B::sebForward)], clBtnShadow, false).empty());
+  EXPECT_FALSE(profile(bounds[Ord(B::sebForward)], clBtnHighlight, false).empty());
 }
 
 }  // namespace

@@ -49,11 +49,13 @@ void TakeSide(TcxEditButtonViewInfo* V, TRect& AArea, bool ALeft) {
   }
 }
 
-// The arrows of one step, or the two stacked arrows of a fast step.
-void DrawSpinArrow(TcxCanvas& ACanvas, const TRect& R, AD ADirection, bool AFast, bool APressed, TColor AColor) {
-  const TSize size = cxCalcArrowSize(R.Width(), R.Height(), ADirection);
+// The arrow of one step, or the two stacked arrows of a fast step: as many lines as fit
+// along the arrow's way and across it, at most AMaxLines.
+void DrawSpinArrow(TcxCanvas& ACanvas, const TRect& R, AD ADirection, bool AFast, bool APressed, TColor AColor,
+                   Integer AMaxLines) {
   const bool horizontal = ADirection == AD::adLeft || ADirection == AD::adRight;
-  const Integer lines = std::max<Integer>(1, horizontal ? size.cx : size.cy);
+  const Integer along = horizontal ? R.Width() : R.Height(), across = horizontal ? R.Height() : R.Width();
+  const Integer lines = std::max<Integer>(1, std::min({along / (AFast ? 2 : 1), (across + 1) / 2, AMaxLines}));
   cxDrawEditArrow(ACanvas, R, lines, ADirection, APressed, AFast, AColor);
 }
 
@@ -166,18 +168,21 @@ void TcxSpinEditViewInfo::DrawButton(TcxCanvas& ACanvas, Integer AButtonVisibleI
   v.Data.Glyph = nullptr;
   cxDrawEditButton(ACanvas, *this, AButtonVisibleIndex);
   v.Data = saved;
+  // A half-height button of the vertical column keeps less room above and below its arrow.
+  const bool half = ButtonsPosition == P::sbpVert && !fast;
   TRect content = v.Bounds;
-  InflateRect(&content, -2, -2);
+  InflateRect(&content, -2, half ? -1 : -2);
   if (content.IsEmpty()) return;
+  const Integer maxLines = half ? 3 : 4;
   const bool pressed = v.State == TcxEditButtonState::ebsPressed;
   if (v.State == TcxEditButtonState::ebsDisabled) {
     TRect shifted = content;
     OffsetRect(&shifted, 1, 1);
-    DrawSpinArrow(ACanvas, shifted, direction, fast, false, clBtnHighlight);
-    DrawSpinArrow(ACanvas, content, direction, fast, false, clBtnShadow);
+    DrawSpinArrow(ACanvas, shifted, direction, fast, false, clBtnHighlight, maxLines);
+    DrawSpinArrow(ACanvas, content, direction, fast, false, clBtnShadow, maxLines);
     return;
   }
-  DrawSpinArrow(ACanvas, content, direction, fast, pressed, clBtnText);
+  DrawSpinArrow(ACanvas, content, direction, fast, pressed, clBtnText, maxLines);
 }
 
 TL_DEFINE_CLASS(TcxSpinEditViewInfo, [](auto&) {});
