@@ -29,6 +29,12 @@ class TGetValueHandler : public TObject {
   }
 };
 
+class TRequiredProvider : public TcxCustomEditDefaultValuesProvider {
+ public:
+  using TcxCustomEditDefaultValuesProvider::TcxCustomEditDefaultValuesProvider;
+  bool DefaultRequired() override { return true; }
+};
+
 class SpinEdit : public EditorsDialogTest {
  protected:
   TcxSpinEdit* Add(double AMin, double AMax, bool AFocus = true) {
@@ -153,6 +159,22 @@ TEST_F(SpinEdit, AHeldButtonRepeatsAfter400ThenEvery100Milliseconds) {
   host().MouseUp(e->GetHandle(), f.X, f.Y);
   Pump();
   EXPECT_FALSE(AnyPressed(e));
+
+  // So does a press that loses the mouse capture to another window.
+  e->SetFocus();
+  Pump();
+  host().MouseDown(e->GetHandle(), f.X, f.Y);
+  Pump();
+  EXPECT_EQ(Text(e), "24");
+  SetCapture(other->GetHandle());
+  host().Advance(1000);
+  Pump();
+  EXPECT_EQ(Text(e), "24");
+  EXPECT_EQ(e->RepeatTimer(), nullptr);
+  ReleaseCapture();
+  host().MouseUp(e->GetHandle(), f.X, f.Y);
+  Pump();
+  EXPECT_FALSE(AnyPressed(e));
 }
 
 TEST_F(SpinEdit, TheWheelSpins) {
@@ -233,6 +255,16 @@ TEST_F(SpinEdit, ValidationReportsOutOfRangeAndRestoresWhatIsNoNumber) {
   EXPECT_TRUE(e->ValidateDisplayText(true));
   EXPECT_EQ(Text(e), "5");
   EXPECT_EQ(e->EditValue(), Variant(5.0));
+  // With a provider that requires a value, empty text is the bounded 0 at once.
+  Variant v;
+  String error;
+  EXPECT_TRUE(e->InternalPrepareEditValue("", false, v, error));
+  EXPECT_TRUE(VarIsNull(v));
+  TRequiredProvider required(nullptr);
+  P(e)->SetIDefaultValuesProvider(&required);
+  EXPECT_TRUE(e->InternalPrepareEditValue("", false, v, error));
+  EXPECT_EQ(v, Variant(Int64(5)));
+  P(e)->SetIDefaultValuesProvider(e->DataBinding()->GetIDefaultValuesProvider());
   // Text of number characters that is no number: silently the last value again...
   Type(e, "1e");
   EXPECT_TRUE(e->ValidateDisplayText(true));

@@ -320,6 +320,11 @@ void TcxCustomSpinEdit::DoButtonDown(Integer AButtonIndex) {
 
 void TcxCustomSpinEdit::RepeatTimerHandler(TObject*) {
   if (!FTimer) return;
+  // A button whose press lost the mouse to another window is no longer held.
+  if (!HandleAllocated() || GetCapture() != GetHandle()) {
+    StopTracking();
+    return;
+  }
   if (FTimer->GetInterval() == kRepeatFirstDelay) FTimer->SetInterval(kRepeatInterval);
   TcxCustomEditViewInfo* vi = EditViewInfo();
   if (!vi || vi->PressedButton < 0 || vi->PressedButton >= Integer(vi->ButtonsInfo.size())) return;

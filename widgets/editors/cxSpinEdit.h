@@ -208,10 +208,10 @@ class TcxCustomSpinEdit : public TcxCustomMaskEdit {
 
   // The value as a caller sees it: always a number of the value type inside the effective
   // bounds, whatever the text holds.
-  Variant GetValue();
+  virtual Variant GetValue();
   // A number the properties accept becomes the edit value, shown as it is (no clamping);
   // anything else (text, Null, NaN, infinities) is ignored.
-  void SetValue(const Variant& Value);
+  virtual void SetValue(const Variant& Value);
   bool IsValueStored() const;
 
   // ---- virtual operations ----
