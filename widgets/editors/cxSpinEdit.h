@@ -94,8 +94,8 @@ class TcxCustomSpinEditProperties : public TcxCustomMaskEditProperties {
   bool IsValueTypeStored() const { return GetSpinAssignedValues()->GetValueType(); }
 
   // ---- value model ----
-  // V as the value type: a Double, or an Int64 rounded half to even and held to the
-  // Int64 range. A value that is no finite number gives 0.
+  // V as the value type: a Double, or an Int64 rounded half to even. NaN and what reads as
+  // no number give 0; infinities and values past the type's range give its limit.
   Variant VarToValueType(const Variant& V) const;
   // Blank values become 0, then VarToValueType.
   Variant PrepareValue(const Variant& V) const;
