@@ -101,6 +101,12 @@ TEST_F(SpinEdit, KeysStepTheValueAndShowTheHeldButtonPressed) {
   EXPECT_EQ(e->KeyboardPressedButton(), 0);
   EXPECT_FALSE(AnyPressed(e));
   EXPECT_EQ(Text(e), "6");
+  // A spin goes on from what was typed; Escape puts back the value the focus found.
+  Type(e, "12");
+  Press(VK_UP);
+  EXPECT_EQ(Text(e), "13");
+  Press(VK_ESCAPE);
+  EXPECT_EQ(Text(e), "0");
 }
 
 TEST_F(SpinEdit, WithCtrlIncrementOnlyCtrlMakesTheKeysSpin) {
@@ -278,6 +284,31 @@ TEST_F(SpinEdit, ValidationReportsOutOfRangeAndRestoresWhatIsNoNumber) {
   } catch (const Exception& E) {
     EXPECT_EQ(E.Message(), "Invalid numeric value");
   }
+}
+
+TEST_F(SpinEdit, LeavingTheEditValidatesWhatWasTyped) {
+  TcxSpinEdit* e = Add(5, 20);
+  auto* other = New<TcxSpinEdit>(form);
+  other->SetParent(form);
+  other->SetTop(60);
+  Type(e, "25");
+  std::vector<String> errors;
+  try {
+    other->SetFocus();
+  } catch (const Exception& E) {
+    errors.push_back(E.Message());
+  }
+  Pump();
+  for (const String& m : TakeExceptions()) errors.push_back(m);
+  EXPECT_EQ(errors, std::vector<String>{"Value out of bounds"});
+  EXPECT_TRUE(e->IsFocused());
+  Type(e, "");
+  Press(VK_BACK);
+  other->SetFocus();
+  Pump();
+  EXPECT_TRUE(other->IsFocused());
+  EXPECT_EQ(Text(e), "5");
+  EXPECT_EQ(e->GetValue(), Variant(Int64(5)));
 }
 
 TEST_F(SpinEdit, AGetValueHandlerReadsOtherTextAndItsErrorsAreReported) {
