@@ -358,6 +358,12 @@ TEST_F(MaskEdit, ReadFromAWindowDescriptionWithTheMaskBeforeItsKind) {
   Pump();
   Type("ab");
   EXPECT_EQ(Text(b), "");
+  // A value is shown as it stands and may still be deleted.
+  b->SetEditValue(Variant(String("xyz")));
+  EXPECT_EQ(Text(b), "xyz");
+  Press(VK_END);
+  Press(VK_BACK);
+  EXPECT_EQ(Text(b), "xy");
   EXPECT_TRUE(TakeExceptions().empty());
   bad->Free();
 }

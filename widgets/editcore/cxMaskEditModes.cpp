@@ -52,7 +52,8 @@ void TcxMaskEditCustomMode::WriteText(const String& AText, Integer ACaret, Integ
 bool TcxMaskEditCustomMode::ShiftPressed() const { return FEdit && FEdit->GetShiftPressed(); }
 
 void TcxMaskEditCustomMode::UpdateEditValue() {
-  if (!FEdit || FEdit->IsInnerEditNotReady()) return;
+  // A mask that does not compile leaves the text as it is rather than format it away.
+  if (!FEdit || FEdit->IsInnerEditNotReady() || !IsCompiled()) return;
   Variant display;
   if (!FEdit->GetDisplayValueModified()) GetProperties()->PrepareDisplayValue(FEdit->GetEditValue(), display, FEdit->IsFocused());
   else display = Variant(GetFormattedText(Text()));
