@@ -59,6 +59,7 @@ class TcxMaskEditCustomMode : public TObject {
   // typed characters rather than raising from key handling.
   virtual bool IsCompiled() const { return true; }
   void SetInsertedLength(Integer Value) { FInsertedLength = Value; }
+  // Copies of the text-editor settings the mode follows, kept by the editor.
   TEditCharCase CharCase = TEditCharCase::ecNormal;
   TcxEditEchoMode EchoMode = TcxEditEchoMode::eemNormal;
 
@@ -185,7 +186,8 @@ class TcxMaskEditRegExprMode : public TcxMaskEditCustomMode {
   virtual Integer DeleteCount() { return 1; }
   // Called after an edit has changed the text, before it is shown.
   virtual void AfterEdit() {}
-  // The text from the caret on refused, or the mask unusable: the key goes to the inner edit.
+  // Text before the caret that the mask refuses, or an unusable mask: the key goes to the
+  // inner edit as it would without a mask.
   bool LeaveToInnerEdit();
 
   bool FPendingFromTail = false;
@@ -219,8 +221,6 @@ class TcxMaskEditRegExprExMode : public TcxMaskEditRegExprMode {
   bool GotoEnd() override;
   bool MoveLeft() override;
   bool MoveRight() override;
-  // The characters the expression forces behind the automaton's state, which moves past them.
-  String PressContinuation() { return Continuation(); }
 
  protected:
   Integer StepBackCount() override;
