@@ -136,6 +136,13 @@ TEST_F(MaskEdit, RegularExpressionEditsInTheMiddle) {
   Press(VK_DELETE);
   EXPECT_EQ(Text(e), "xadef");
   EXPECT_EQ(e->GetSelStart(), 2);
+  // Shift+Delete deletes backwards without a selection and cuts one.
+  Press(VK_DELETE, true);
+  EXPECT_EQ(Text(e), "xdef");
+  e->SetSelStartAndLength(1, 2);
+  Press(VK_DELETE, true);
+  EXPECT_EQ(Text(e), "xf");
+  EXPECT_EQ(Clipboard->GetAsText(), "de");
 
   // A key the selection's place refuses leaves the selection as it was.
   TcxMaskEdit* r = AddMask(TcxEditMaskKind::emkRegExpr, "a(bc|xyz)");
