@@ -1,5 +1,6 @@
 #include "game/GameUnits.h"
 
+#include "game/ChoiceForms.h"
 #include "game/HighScoresForm.h"
 #include "game/InfoForms.h"
 #include "game/MainForm.h"
@@ -14,7 +15,8 @@ void TlRegisterResources_game_lib();
 namespace {
 UnitCounter gGame;
 std::vector<const TClass*> FormClasses() {
-  return {&TMainForm::StaticClass(), &TResultForm::StaticClass(), &TFormAbout::StaticClass(),
+  return {&TMainForm::StaticClass(), &TFormSettings::StaticClass(), &TResultForm::StaticClass(),
+          &TNumberForm::StaticClass(), &TFormAbout::StaticClass(),
           &THighScoresForm::StaticClass(), &THowToForm::StaticClass()};
 }
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "classlib/core/IniFiles.h"
 #include "classlib/core/SysUtils.h"
+#include "game/ChoiceForms.h"
 #include "game/HighScoresForm.h"
 #include "game/InfoForms.h"
 #include "game/Replay.h"
@@ -178,10 +179,12 @@ void TMainForm::miNewClick(TObject*) {
   StartGame(true);
 }
 
-bool TMainForm::AskGameNumber(Integer&) {
-  // The number dialog (`TNumberForm`, its spin edit `eNumber` set to the current number
-  // before it shows) comes with the widget library's spin edit.
-  return false;
+bool TMainForm::AskGameNumber(Integer& Number) {
+  if (!NumberForm) return false;
+  NumberForm->eNumber->SetValue(Variant(Number));
+  if (NumberForm->ShowModal() != mrOk) return false;
+  Number = SpinInteger(NumberForm->eNumber, 0, 9999);
+  return true;
 }
 
 void TMainForm::miNewNumberClick(TObject*) {
@@ -196,10 +199,14 @@ void TMainForm::miRepeatLastClick(TObject*) {
 
 void TMainForm::miPauseClick(TObject*) { TogglePause(); }
 
-bool TMainForm::AskSettings(Integer&, Integer&) {
-  // The settings dialog (`TFormSettings`, spin edits `seSize` and `seColors`) comes with
-  // the widget library's spin edit and group box.
-  return false;
+bool TMainForm::AskSettings(Integer& NewSize, Integer& NewColors) {
+  if (!FormSettings) return false;
+  FormSettings->seSize->SetValue(Variant(NewSize));
+  FormSettings->seColors->SetValue(Variant(NewColors));
+  if (FormSettings->ShowModal() != mrOk) return false;
+  NewSize = SpinInteger(FormSettings->seSize, MinBoardSize, MaxBoardSize);
+  NewColors = SpinInteger(FormSettings->seColors, MinColors, MaxColors);
+  return true;
 }
 
 void TMainForm::miSettingsClick(TObject*) {

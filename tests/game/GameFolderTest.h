@@ -2,6 +2,7 @@
 // that its config.ini is read and written there alone; the folder goes after the test.
 #pragma once
 
+#include "game/ChoiceForms.h"
 #include "game/GameForms.h"
 #include "game/HighScoresForm.h"
 #include "game/InfoForms.h"
@@ -35,7 +36,8 @@ class GameFolderTest : public AppTest {
   void TearDown() override {
     if (form_) form_->Free();
     form_ = nullptr;
-    for (TForm* dialog : {static_cast<TForm*>(ResultForm), static_cast<TForm*>(FormAbout),
+    for (TForm* dialog : {static_cast<TForm*>(FormSettings), static_cast<TForm*>(ResultForm),
+                          static_cast<TForm*>(FormAbout), static_cast<TForm*>(NumberForm),
                           static_cast<TForm*>(HighScoresForm), static_cast<TForm*>(HowToForm)})
       if (dialog) dialog->Free();
     StopGameUnits();

@@ -106,6 +106,18 @@ TEST_F(InfoBoxesTest, TheAboutBoxShowsItsTextsAndOpensItsLinkAndThePauseStays) {
   });
   Menu("miHighScores");
   Pump();
+  host().WhenIdle([&] {
+    Snap(FormSettings);
+    host().Key(VK_ESCAPE);
+  });
+  Menu("miSettings");
+  Pump();
+  host().WhenIdle([&] {
+    Snap(NumberForm);
+    host().Key(VK_ESCAPE);
+  });
+  Menu("miNewNumber");
+  Pump();
   WriteGalleryPng(gallery_, "game-dialogs.png");
 }
 
