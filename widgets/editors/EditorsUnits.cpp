@@ -3,6 +3,7 @@
 #include "platform/kernel/Units.h"
 #include "widgets/editors/cxButtons.h"
 #include "widgets/editors/cxCheckBox.h"
+#include "widgets/editors/cxComboBox.h"
 #include "widgets/editors/cxGroupBox.h"
 #include "widgets/editors/cxHyperLinkEdit.h"
 #include "widgets/editors/cxRadioGroup.h"
@@ -20,6 +21,7 @@ const UnitEntry kEditorsUnits[] = {
     {"cxLabel", cxLabelInitialize, cxLabelFinalize},
     {"cxHyperLinkEdit", cxHyperLinkEdit::Initialize, cxHyperLinkEdit::Finalize},
     {"cxMemo", cxMemo::Initialize, cxMemo::Finalize},
+    {"cxComboBox", cxComboBox::Initialize, cxComboBox::Finalize},
 };
 UnitCounter gEditors;
 

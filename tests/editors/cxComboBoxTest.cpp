@@ -1,0 +1,183 @@
+// The combo box on a form: opening by the button, Alt+Down and F4; choosing by keys and by the
+// mouse; the close-up reasons and whether the choice is taken; typing into the list styles;
+// the list's rows and scroll bar; and ItemIndex set by the program.
+#include "tests/editors/DropDownTestSupport.h"
+
+namespace {
+
+class ComboBoxTest : public DropDownTest {};
+
+TEST_F(ComboBoxTest, OpensByTheButtonAltDownAndF4AndEachClosesItAgain) {
+  TcxComboBox* c = AddCombo({"one", "two", "three"});
+  ClickButton(c);
+  ASSERT_TRUE(c->GetDroppedDown());
+  TcxCustomEditPopupWindow* popup = c->PopupWindow();
+  EXPECT_TRUE(IsWindowVisible(popup->GetHandle()));
+  EXPECT_EQ(GetFocus(), c->InnerTextEdit()->GetHandle()) << "the edit keeps the focus";
+  EXPECT_EQ(events.Popups, 1);
+  ClickButton(c);
+  EXPECT_FALSE(c->GetDroppedDown()) << "the button closes it and does not open it again";
+
+  AltKey(VK_DOWN);
+  ASSERT_TRUE(c->GetDroppedDown());
+  AltKey(VK_UP);
+  EXPECT_FALSE(c->GetDroppedDown());
+  EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crClose);
+
+  Key(VK_F4);
+  ASSERT_TRUE(c->GetDroppedDown());
+  Key(VK_F4);
+  EXPECT_FALSE(c->GetDroppedDown());
+  EXPECT_EQ(events.Popups, 3);
+  EXPECT_EQ(events.CloseUps, 3);
+}
+
+TEST_F(ComboBoxTest, EnterTakesTheHighlightedItemAndEscapeKeepsTheText) {
+  TcxComboBox* c = AddCombo({"one", "two", "three"});
+  Key(VK_F4);
+  Key(VK_DOWN);
+  Key(VK_DOWN);
+  EXPECT_EQ(List(c)->GetItemIndex(), 1) << "the keys move the list's selection";
+  EXPECT_EQ(Text(c), "") << "the text waits for the choice";
+  Key(VK_RETURN);
+  EXPECT_FALSE(c->GetDroppedDown());
+  EXPECT_EQ(Text(c), "two");
+  EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crEnter);
+  EXPECT_EQ(events.Changes, 1);
+
+  Key(VK_F4);
+  Key(VK_DOWN);
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(c->GetDroppedDown());
+  EXPECT_EQ(Text(c), "two");
+  EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crCancel);
+  EXPECT_EQ(events.Changes, 1);
+  EXPECT_EQ(c->GetItemIndex(), 1);
+}
+
+TEST_F(ComboBoxTest, AClickOnAnItemTakesItAndAClickOutsideTakesNothing) {
+  TcxComboBox* c = AddCombo({"one", "two", "three"});
+  ClickButton(c);
+  TcxCustomEditListBox* list = List(c);
+  const TRect item = list->ItemRect(2);
+  host().MouseMove(list->GetHandle(), item.Left + 5, item.Top + 2);
+  host().Click(list->GetHandle(), item.Left + 5, item.Top + 2);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(c->GetDroppedDown());
+  EXPECT_EQ(Text(c), "three");
+  EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crEnter);
+  EXPECT_EQ(GetFocus(), c->InnerTextEdit()->GetHandle());
+
+  ClickButton(c);
+  const TRect first = list->ItemRect(0);
+  host().MouseMove(list->GetHandle(), first.Left + 5, first.Top + 2);
+  host().PumpUntilIdle();
+  EXPECT_EQ(list->GetItemIndex(), 0) << "the list follows the pointer";
+  host().Click(other->GetHandle(), 3, 3);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(c->GetDroppedDown());
+  EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crNone);
+  EXPECT_EQ(Text(c), "three");
+}
+
+TEST_F(ComboBoxTest, ClosesWhenTheOwnerHidesOrTheApplicationIsLeft) {
+  TcxComboBox* c = AddCombo({"one", "two"});
+  Key(VK_F4);
+  Key(VK_DOWN);
+  ASSERT_TRUE(c->GetDroppedDown());
+  c->SetVisible(false);
+  EXPECT_FALSE(c->GetDroppedDown());
+  EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crNone);
+  EXPECT_EQ(Text(c), "");
+
+  c->SetVisible(true);
+  c->SetFocus();
+  host().PumpUntilIdle();
+  Key(VK_F4);
+  ASSERT_TRUE(c->GetDroppedDown());
+  UserSetApplicationActive(false);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(c->GetDroppedDown());
+  EXPECT_EQ(events.CloseUps, 2);
+  UserSetApplicationActive(true);
+  host().PumpUntilIdle();
+}
+
+TEST_F(ComboBoxTest, AFixedListRefusesTypedTextAndSearchesTheItems) {
+  TcxComboBox* c = AddCombo({"Apple", "Banana", "Blueberry"}, TcxEditDropDownListStyle::lsFixedList);
+  c->GetComboProperties()->SetImmediateDropDown(false);
+  Type("x");
+  EXPECT_EQ(Text(c), "");
+  Type("b");
+  EXPECT_EQ(Text(c), "Banana");
+  Type("l");
+  EXPECT_EQ(Text(c), "Blueberry") << "the typed letters extend one search";
+  EXPECT_EQ(c->GetItemIndex(), 2);
+  Type("q");
+  EXPECT_EQ(Text(c), "Blueberry") << "text matching no item is refused";
+}
+
+TEST_F(ComboBoxTest, TypingOpensTheListAndCompletesAFreeText) {
+  TcxComboBox* c = AddCombo({"Apple", "Apricot", "Banana"});
+  Type("ap");
+  ASSERT_TRUE(c->GetDroppedDown()) << "ImmediateDropDown opens the list on the first character";
+  EXPECT_EQ(Text(c), "Apple");
+  EXPECT_EQ(List(c)->GetItemIndex(), 0);
+  Type("r");
+  EXPECT_EQ(Text(c), "Apricot");
+  EXPECT_EQ(List(c)->GetItemIndex(), 1);
+  Key(VK_RETURN);
+  EXPECT_EQ(Text(c), "Apricot");
+  Type("zz");
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(c->GetDroppedDown());
+}
+
+TEST_F(ComboBoxTest, TheListShowsUpToDropDownRowsAndAScrollBarBeyond) {
+  TcxComboBox* c = AddCombo({"a", "b", "c"});
+  const Integer row = List(c) ? List(c)->GetItemHeight(-1) : 0;
+  Key(VK_F4);
+  TcxCustomEditListBox* list = List(c);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->GetClientHeight(), 3 * list->GetItemHeight(-1));
+  EXPECT_FALSE(GetWindowLongA(list->GetHandle(), GWL_STYLE) & WS_VSCROLL);
+  EXPECT_EQ(c->PopupWindow()->GetWidth(), c->GetWidth()) << "narrow items: as wide as the edit";
+  Key(VK_F4);
+  (void)row;
+
+  c->GetComboProperties()->SetDropDownRows(0);
+  EXPECT_EQ(c->GetComboProperties()->GetDropDownRows(), 8);
+  for (int i = 0; i < 17; ++i) c->GetComboProperties()->GetItems()->Add("item " + std::to_string(i));
+  Key(VK_F4);
+  EXPECT_EQ(list->GetClientHeight(), 8 * list->GetItemHeight(-1));
+  EXPECT_TRUE(GetWindowLongA(list->GetHandle(), GWL_STYLE) & WS_VSCROLL);
+  Key(VK_F4);
+
+  c->GetComboProperties()->SetDropDownRows(3);
+  Key(VK_F4);
+  EXPECT_EQ(list->GetClientHeight(), 3 * list->GetItemHeight(-1));
+}
+
+TEST_F(ComboBoxTest, ItemIndexSetByTheProgramChangesTheTextAndFiresOnChangeOnce) {
+  TcxComboBox* c = AddCombo({"Size: 6, Colors: 3", "Size: 10, Colors: 4"}, TcxEditDropDownListStyle::lsFixedList);
+  other->SetFocus();
+  host().PumpUntilIdle();
+  c->SetItemIndex(1);
+  EXPECT_EQ(Text(c), "Size: 10, Colors: 4");
+  EXPECT_EQ(events.Changes, 1);
+  EXPECT_EQ(c->GetItemIndex(), 1);
+  c->SetItemIndex(1);
+  EXPECT_EQ(events.Changes, 1) << "the same item again is no change";
+  c->SetFocus();
+  host().PumpUntilIdle();
+  EXPECT_EQ(Text(c), "Size: 10, Colors: 4") << "entering the edit keeps the chosen item";
+  c->SetItemIndex(0);
+  EXPECT_EQ(Text(c), "Size: 6, Colors: 3");
+  EXPECT_EQ(events.Changes, 2);
+  c->SetItemIndex(-1);
+  EXPECT_EQ(Text(c), "");
+  EXPECT_EQ(c->GetItemIndex(), -1);
+  EXPECT_EQ(events.Changes, 3);
+}
+
+}  // namespace
