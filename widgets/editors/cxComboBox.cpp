@@ -317,6 +317,7 @@ void TcxCustomComboBox::LookupKeyChanged(TObject* Sender) {
   else
     // Chosen by the program on an edit nobody is editing: the item is the value now.
     SetEditValue(Variant(after));
+  if (guard.Alive()) LookupTextChanged();
 }
 
 Integer TcxCustomComboBox::GetItemIndex() {

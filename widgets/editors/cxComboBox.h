@@ -166,6 +166,8 @@ class TcxCustomComboBox : public TcxCustomDropDownEdit {
  protected:
   void DblClick() override;
   void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+  // The lookup data changed the text (a chosen item).
+  virtual void LookupTextChanged() {}
 
  private:
   // Around the text editor's own handler: a selection made through the lookup data is a change.

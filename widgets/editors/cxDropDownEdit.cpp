@@ -105,7 +105,7 @@ void TcxCustomDropDownEditProperties::ApplyButtonGlyph() {
       b->SetGlyph(FButtonGlyph);
       b->SetKind(TcxEditButtonKind::bkGlyph);
     } else if (b->GetKind() == TcxEditButtonKind::bkGlyph) {
-      b->SetKind(TcxEditButtonKind::bkDown);
+      b->SetKind(GetButtonKindWithoutGlyph(FGlyphButtonIndex));
     }
   } catch (...) {
     FApplyingGlyph = false;
@@ -122,8 +122,11 @@ void TcxCustomDropDownEditProperties::Changed() {
 void TcxCustomDropDownEditProperties::SetGlyphButtonIndex(Integer Value) {
   if (FGlyphButtonIndex == Value) return;
   TcxEditButtons* buttons = GetButtons();
-  if (FGlyphButtonIndex >= 0 && FGlyphButtonIndex < buttons->Count())
-    buttons->Items(FGlyphButtonIndex)->SetGlyph(nullptr);
+  if (FGlyphButtonIndex >= 0 && FGlyphButtonIndex < buttons->Count()) {
+    TcxEditButton* old = buttons->Items(FGlyphButtonIndex);
+    old->SetGlyph(nullptr);
+    if (old->GetKind() == TcxEditButtonKind::bkGlyph) old->SetKind(GetButtonKindWithoutGlyph(FGlyphButtonIndex));
+  }
   FGlyphButtonIndex = Value;
   Changed();
 }
@@ -643,7 +646,7 @@ void TcxCustomDropDownEdit::ChangeHandler(TObject* Sender) {
   String before;
   if (UsesLookupList()) before = LookupData()->GetCurrentText();
   inherited::ChangeHandler(Sender);
-  if (!guard.Alive() || !UsesLookupList() || IsInternalTextUpdate() || IsLookupSelecting()) return;
+  if (!guard.Alive() || !UsesLookupList() || IsLookupSelecting()) return;
   const TcxEditEditingStyle style = ActiveProperties()->GetEditingStyle();
   if (!(HasShownPopup() || IsShowRequestQueued() || style == TcxEditEditingStyle::esEditList ||
         style == TcxEditEditingStyle::esFixedList))

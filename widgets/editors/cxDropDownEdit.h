@@ -191,6 +191,11 @@ class TcxCustomDropDownEditProperties : public TcxCustomMaskEditProperties {
   virtual TcxCustomEditPopupWindowClass GetPopupWindowClass() const;
   virtual bool IsPopupWindowSizeFixed() const { return true; }
   virtual bool IsPopupWindowCapturingFocus() const { return false; }
+  // The kind a button takes back when it no longer shows ButtonGlyph.
+  virtual TcxEditButtonKind GetButtonKindWithoutGlyph(Integer AButtonIndex) const {
+    (void)AButtonIndex;
+    return TcxEditButtonKind::bkDown;
+  }
 
   bool IsButtonGlyphStored() const { return FButtonGlyph && !FButtonGlyph->Empty(); }
 
@@ -307,8 +312,6 @@ class TcxCustomDropDownEdit : public TcxCustomMaskEdit {
   // Typed text while the popup is shown re-synchronises the lookup list.
   void ChangeHandler(TObject* Sender) override;
   bool IsActivatingByMouse() const { return FActivatingByMouse; }
-  // Raised while the edit changes its own text (the list must not follow it then).
-  bool IsInternalTextUpdate() const { return FInternalTextUpdate > 0; }
 
  private:
   void PopupWindowShowedHandler(TObject*);
@@ -327,7 +330,6 @@ class TcxCustomDropDownEdit : public TcxCustomMaskEdit {
   bool FPopupOpenAtPress = false;
   bool FInMouseDown = false;
   bool FClosingUp = false;
-  Integer FInternalTextUpdate = 0;
   // In-place editors keep the popup's size here between activations.
   bool FInplacePopupSizeChanged = false;
   TSize FInplacePopupSize{0, 0};

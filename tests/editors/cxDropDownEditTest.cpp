@@ -1,0 +1,173 @@
+// What every drop-down edit shares, shown on the combo box and the popup edit: placing and
+// fitting the popup beside the edit, the grip corner, sizing with the mouse, the system
+// panel's close button, the show request and Tab.
+#include "widgets/editors/cxPopupEdit.h"
+
+#include "tests/editors/DropDownTestSupport.h"
+
+namespace {
+
+class DropDownEditTest : public DropDownTest {
+ protected:
+  TcxComboBox* AddItems(TcxComboBox* c, int n) {
+    for (int i = 0; i < n; ++i) c->GetComboProperties()->GetItems()->Add("item " + std::to_string(i));
+    return c;
+  }
+  TRect EditScreenRect(TWinControl* e) { return ScreenRect(e); }
+};
+
+TEST_F(DropDownEditTest, OpensBelowTheEditOrAboveItWhenOnlyThereIsRoom) {
+  TcxComboBox* c = AddItems(AddCombo({}), 20);
+  Key(VK_F4);
+  TRect edit = EditScreenRect(c), popup = ScreenRect(c->PopupWindow());
+  EXPECT_EQ(popup.Top, edit.Bottom);
+  EXPECT_EQ(popup.Left, edit.Left);
+  EXPECT_EQ(c->PopupWindow()->PopupViewInfo()->SizeGripCorner, cxPopupGripBottomRight);
+  Key(VK_F4);
+
+  // Near the bottom of the work area the list opens above and its grip goes to a top corner.
+  form->SetTop(host().WorkArea().Bottom - 120);
+  host().PumpUntilIdle();
+  Key(VK_F4);
+  edit = EditScreenRect(c);
+  popup = ScreenRect(c->PopupWindow());
+  EXPECT_EQ(popup.Bottom, edit.Top);
+  EXPECT_EQ(c->PopupWindow()->PopupViewInfo()->SizeGripCorner, cxPopupGripTopRight);
+  EXPECT_EQ(List(c)->GetClientHeight(), 8 * List(c)->GetItemHeight(-1)) << "eight rows still fit above";
+  Key(VK_F4);
+}
+
+TEST_F(DropDownEditTest, ARowsListLargerThanTheWorkAreaLosesRowsToFitIt) {
+  TcxComboBox* c = AddItems(AddCombo({}), 100);
+  c->GetComboProperties()->SetDropDownRows(100);
+  const TRect edit = EditScreenRect(c);
+  const TRect area = host().WorkArea();
+  Key(VK_F4);
+  const TRect popup = ScreenRect(c->PopupWindow());
+  const Integer row = List(c)->GetItemHeight(-1);
+  EXPECT_GE(popup.Top, area.Top);
+  EXPECT_LE(popup.Bottom, area.Bottom);
+  EXPECT_EQ(popup.Top, edit.Bottom) << "below, where there is more room";
+  EXPECT_EQ(List(c)->GetClientHeight() % row, 0) << "whole rows";
+  EXPECT_GT(area.Bottom - popup.Bottom, -1);
+  EXPECT_LT(area.Bottom - popup.Bottom, row + 4) << "as many rows as the room takes";
+  EXPECT_TRUE(GetWindowLongA(List(c)->GetHandle(), GWL_STYLE) & WS_VSCROLL);
+}
+
+TEST_F(DropDownEditTest, AWideItemWidensTheListAndAFixedWidthKeepsIt) {
+  TcxComboBox* c = AddCombo({"a", "a much longer item than the edit is wide, by far"});
+  Key(VK_F4);
+  const Integer wide = c->PopupWindow()->GetWidth();
+  EXPECT_GT(wide, c->GetWidth());
+  EXPECT_EQ(List(c)->GetClientWidth(),
+            List(c)->Canvas()->TextWidth("a much longer item than the edit is wide, by far") + 4);
+  Key(VK_F4);
+  c->GetComboProperties()->SetDropDownAutoWidth(false);
+  c->GetComboProperties()->SetDropDownWidth(90);
+  Key(VK_F4);
+  EXPECT_EQ(c->PopupWindow()->GetWidth(), 90);
+  Key(VK_F4);
+}
+
+TEST_F(DropDownEditTest, DroppedDownTwiceBeforeTheShowShowsOnce) {
+  TcxComboBox* c = AddCombo({"one", "two"});
+  c->SetDroppedDown(true);
+  c->SetDroppedDown(true);
+  EXPECT_TRUE(c->IsShowRequestQueued());
+  host().PumpUntilIdle();
+  EXPECT_TRUE(c->GetDroppedDown());
+  EXPECT_EQ(events.Popups, 1);
+  c->SetDroppedDown(false);
+  EXPECT_FALSE(c->GetDroppedDown());
+  EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crNone);
+}
+
+TEST_F(DropDownEditTest, TabTakesTheHighlightedItemOnlyWithPostPopupValueOnTab) {
+  TcxComboBox* c = AddCombo({"one", "two"});
+  c->GetComboProperties()->SetPostPopupValueOnTab(true);
+  Key(VK_F4);
+  Key(VK_DOWN);
+  Key(VK_TAB);
+  EXPECT_FALSE(c->GetDroppedDown());
+  EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crTab);
+  EXPECT_EQ(Text(c), "one");
+
+  c->SetFocus();
+  host().PumpUntilIdle();
+  c->GetComboProperties()->SetPostPopupValueOnTab(false);
+  Key(VK_F4);
+  Key(VK_DOWN);
+  Key(VK_TAB);
+  EXPECT_FALSE(c->GetDroppedDown()) << "the focus left: the popup closed";
+  EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crNone);
+  EXPECT_EQ(Text(c), "one");
+  EXPECT_EQ(GetFocus(), other->GetHandle());
+}
+
+class DropDownSizingTest : public DropDownEditTest {
+ protected:
+  TcxPopupEdit* AddPopupEdit() {
+    control = New<TListBox>(form);
+    control->SetBounds(200, 40, 160, 130);
+    control->SetParent(form);
+    auto* e = New<TcxPopupEdit>(form);
+    e->SetBounds(10, 10, 150, 21);
+    e->SetParent(form);
+    e->GetPopupProperties()->SetPopupControl(control);
+    events.Listen(e->GetPopupProperties());
+    host().PumpUntilIdle();
+    e->SetFocus();
+    host().PumpUntilIdle();
+    return e;
+  }
+  TListBox* control = nullptr;
+};
+
+TEST_F(DropDownSizingTest, DraggingTheCornerStopsAtTheMinimumAndTheSizeIsKept) {
+  TcxPopupEdit* e = AddPopupEdit();
+  e->GetPopupProperties()->SetPopupMinWidth(120);
+  e->GetPopupProperties()->SetPopupMinHeight(110);
+  TRect before{}, after{};
+  host().WhenIdle([&] {
+    const HWND h = e->PopupWindow()->GetHandle();
+    GetWindowRect(h, &before);
+    const Integer w = before.Width(), ht = before.Height();
+    host().MouseDown(h, w - 1, ht - 1);
+    host().MouseMove(h, w - 100, ht - 100);
+    host().MouseUp(h, w - 100, ht - 100);
+    host().WhenIdle([&] {
+      GetWindowRect(e->PopupWindow()->GetHandle(), &after);
+      host().Key(VK_ESCAPE);
+    });
+  });
+  Key(VK_F4);
+  EXPECT_EQ(before.Width(), 162) << "the control and a one-pixel border";
+  EXPECT_EQ(after.Left, before.Left);
+  EXPECT_EQ(after.Top, before.Top);
+  EXPECT_EQ(after.Width(), 120);
+  EXPECT_EQ(after.Height(), 110);
+  EXPECT_EQ(e->GetPopupProperties()->GetPopupWidth(), 120) << "a resized popup keeps its size";
+  EXPECT_EQ(e->GetPopupProperties()->GetPopupHeight(), 110);
+  EXPECT_EQ(control->GetParent(), form);
+}
+
+TEST_F(DropDownSizingTest, TheSystemPanelsCloseButtonClosesWithoutAReason) {
+  TcxPopupEdit* e = AddPopupEdit();
+  e->GetPopupProperties()->SetPopupSysPanelStyle(true);
+  TRect panel{}, client{};
+  host().WhenIdle([&] {
+    TcxCustomEditPopupWindowViewInfo* vi = e->PopupWindow()->PopupViewInfo();
+    panel = vi->SysPanelRect;
+    client = vi->ClientRect;
+    const TRect b = vi->CloseButtonRect;
+    host().Click(e->PopupWindow()->GetHandle(), (b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2);
+  });
+  Key(VK_F4);
+  EXPECT_FALSE(e->GetDroppedDown());
+  EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crNone);
+  EXPECT_EQ(events.CloseUps, 1);
+  EXPECT_EQ(panel.Top, client.Bottom + 1) << "below the client area, past the dividing line";
+  EXPECT_EQ(panel.Height(), std::max(GetSystemMetrics(SM_CYHSCROLL), GetSystemMetrics(SM_CYSIZE)));
+}
+
+}  // namespace
