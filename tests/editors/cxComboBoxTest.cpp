@@ -3,6 +3,9 @@
 // the list's rows and scroll bar; and ItemIndex set by the program.
 #include "tests/editors/DropDownTestSupport.h"
 
+#include "classlib/core/FormText.h"
+#include "classlib/core/Streams.h"
+
 namespace {
 
 class ComboBoxTest : public DropDownTest {};
@@ -178,6 +181,34 @@ TEST_F(ComboBoxTest, ItemIndexSetByTheProgramChangesTheTextAndFiresOnChangeOnce)
   EXPECT_EQ(Text(c), "");
   EXPECT_EQ(c->GetItemIndex(), -1);
   EXPECT_EQ(events.Changes, 3);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ComboBoxTest, ReadsItsListSettingsFromAFormText) {
+  TcxComboBox* c = AddCombo({});
+  const String text =
+      "object cbSize: TcxComboBox\n"
+      "  Properties.DropDownListStyle = lsFixedList\n"
+      "  Properties.DropDownRows = 5\n"
+      "  Properties.Items.Strings = (\n"
+      "    'Size: 6, Colors: 3'\n"
+      "    'Size: 10, Colors: 4')\n"
+      "end\n";
+  Owned<TMemoryStream> binary(New<TMemoryStream>());
+  ObjectTextToBinary(text, *binary);
+  binary->SetPosition(0);
+  binary->ReadComponent(c);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(c->GetComboProperties()->IsFixedList());
+  EXPECT_EQ(c->GetComboProperties()->GetDropDownRows(), 5);
+  EXPECT_EQ(c->GetComboProperties()->GetItems()->Count(), 2);
+  c->SetItemIndex(1);
+  EXPECT_EQ(Text(c), "Size: 10, Colors: 4");
+  TcxRegisteredClasses* r = GetRegisteredEditProperties();
+  EXPECT_GE(r->GetIndexByClass(&TcxComboBoxProperties::StaticClass()), 0);
 }
 
 }  // namespace

@@ -122,12 +122,20 @@ void TcxCustomDropDownEditProperties::Changed() {
 void TcxCustomDropDownEditProperties::SetGlyphButtonIndex(Integer Value) {
   if (FGlyphButtonIndex == Value) return;
   TcxEditButtons* buttons = GetButtons();
-  if (FGlyphButtonIndex >= 0 && FGlyphButtonIndex < buttons->Count()) {
-    TcxEditButton* old = buttons->Items(FGlyphButtonIndex);
-    old->SetGlyph(nullptr);
-    if (old->GetKind() == TcxEditButtonKind::bkGlyph) old->SetKind(GetButtonKindWithoutGlyph(FGlyphButtonIndex));
-  }
+  const Integer previous = FGlyphButtonIndex;
   FGlyphButtonIndex = Value;
+  if (previous >= 0 && previous < buttons->Count()) {
+    TcxEditButton* old = buttons->Items(previous);
+    FApplyingGlyph = true;
+    try {
+      old->SetGlyph(nullptr);
+      if (old->GetKind() == TcxEditButtonKind::bkGlyph) old->SetKind(GetButtonKindWithoutGlyph(previous));
+    } catch (...) {
+      FApplyingGlyph = false;
+      throw;
+    }
+    FApplyingGlyph = false;
+  }
   Changed();
 }
 
