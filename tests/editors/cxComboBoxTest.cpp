@@ -212,3 +212,55 @@ TEST_F(ComboBoxTest, ReadsItsListSettingsFromAFormText) {
 }
 
 }  // namespace
+
+namespace {
+
+class TButtonClicks : public TObject {
+ public:
+  int Count = 0;
+  void Click(TObject*) { ++Count; }
+};
+
+TEST_F(ComboBoxTest, EscapeAndEnterCloseTheListBeforeTheDialogsButtonsHearThem) {
+  TcxComboBox* c = AddCombo({"one", "two"});
+  TButtonClicks cancels, defaults;
+  auto* cancel = New<TButton>(form);
+  cancel->SetBounds(200, 200, 75, 25);
+  cancel->SetCancel(true);
+  cancel->OnClick = {&cancels, &TButtonClicks::Click};
+  cancel->SetParent(form);
+  auto* ok = New<TButton>(form);
+  ok->SetBounds(100, 200, 75, 25);
+  ok->SetDefault(true);
+  ok->OnClick = {&defaults, &TButtonClicks::Click};
+  ok->SetParent(form);
+  c->SetFocus();
+  Pump();
+  host().Key(VK_F4);
+  host().Key(VK_DOWN);
+  host().Key(VK_ESCAPE);
+  Pump();
+  EXPECT_FALSE(c->GetDroppedDown());
+  EXPECT_EQ(cancels.Count, 0);
+  host().Key(VK_F4);
+  host().Key(VK_DOWN);
+  host().Key(VK_RETURN);
+  Pump();
+  EXPECT_EQ(Text(c), "one");
+  EXPECT_EQ(defaults.Count, 0);
+  host().Key(VK_ESCAPE);
+  Pump();
+  EXPECT_EQ(Text(c), "") << "a closed list leaves Escape to the edit: the value comes back";
+}
+
+TEST_F(ComboBoxTest, FreedWhileItsListIsOpen) {
+  TcxComboBox* c = AddCombo({"one", "two"});
+  Key(VK_F4);
+  ASSERT_TRUE(c->GetDroppedDown());
+  c->Free();
+  host().PumpUntilIdle();
+  EXPECT_EQ(cxShownPopupCount(), 0);
+  EXPECT_EQ(events.CloseUps, 1);
+}
+
+}  // namespace

@@ -145,3 +145,21 @@ TEST_F(PopupEditTest, WithoutAutoSizeOrWidthThePopupIsAsWideAsTheEdit) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PopupEditTest, LeavingTheApplicationClosesItAndTheEditHasTheFocusAfterwards) {
+  TcxPopupEdit* e = AddPopupEdit();
+  OpenWith([&] { UserSetApplicationActive(false); });
+  EXPECT_FALSE(e->GetDroppedDown());
+  EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crNone);
+  EXPECT_EQ(list->GetParent(), panel);
+  UserSetApplicationActive(true);
+  host().PumpUntilIdle();
+
+  OpenWith([&] { host().Key(VK_ESCAPE); });
+  host().PumpUntilIdle();
+  EXPECT_EQ(GetFocus(), e->InnerControl()->GetHandle()) << "the focus comes back to the edit";
+}
+
+}  // namespace

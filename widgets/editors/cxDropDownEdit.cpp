@@ -259,6 +259,7 @@ void TcxCustomDropDownEdit::CreatePopupWindow() {
   FPopupWindow = ActiveProperties()->GetPopupWindowClass().Create(this);
   FPopupWindow->SetModal(true);
   FPopupWindow->OnClosed = {this, &TcxCustomDropDownEdit::PopupWindowClosedHandler};
+  FPopupWindow->OnClosing = {this, &TcxCustomDropDownEdit::PopupWindowClosingHandler};
   FPopupWindow->OnShowed = {this, &TcxCustomDropDownEdit::PopupWindowShowedHandler};
   FPopupWindow->OnShowing = {this, &TcxCustomDropDownEdit::PopupWindowShowingHandler};
   FPopupWindow->OnKeyDown = {this, &TcxCustomDropDownEdit::PopupWindowKeyDown};
@@ -282,6 +283,7 @@ void TcxCustomDropDownEdit::BeforeDestruction() {
     }
     if (FPopupWindow) {
       FPopupWindow->OnClosed = TNotifyEvent();
+      FPopupWindow->OnClosing = TNotifyEvent();
       FPopupWindow->OnShowed = TNotifyEvent();
       FPopupWindow->OnShowing = TNotifyEvent();
       FPopupWindow->OnKeyDown = TKeyEvent();
@@ -493,7 +495,23 @@ void TcxCustomDropDownEdit::CloseUp(TcxEditCloseUpReason AReason) {
   if (FPopupWindow && FPopupWindow->IsShown()) FPopupWindow->ClosePopup();
 }
 
-void TcxCustomDropDownEdit::PopupWindowClosedHandler(TObject*) { PopupWindowClosed(); }
+void TcxCustomDropDownEdit::PopupWindowClosingHandler(TObject*) {
+  FFocusInPopup = FPopupWindow && FPopupWindow->HandleAllocated() &&
+                  cxPopupDetail::IsWindowInside(FPopupWindow->GetHandle(), GetFocus());
+}
+
+void TcxCustomDropDownEdit::PopupWindowClosedHandler(TObject*) {
+  TcxEditLifeGuard guard(this);
+  const bool refocus = FFocusInPopup;
+  FFocusInPopup = false;
+  PopupWindowClosed();
+  if (guard.Alive() && refocus && !IsDestroying() && CanFocus()) {
+    if (InnerEdit())
+      InnerEdit()->SafelySetFocus();
+    else
+      SetFocus();
+  }
+}
 
 void TcxCustomDropDownEdit::PopupWindowClosed() {
   TcxEditLifeGuard guard(this);

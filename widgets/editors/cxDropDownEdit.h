@@ -316,6 +316,7 @@ class TcxCustomDropDownEdit : public TcxCustomMaskEdit {
  private:
   void PopupWindowShowedHandler(TObject*);
   void PopupWindowClosedHandler(TObject*);
+  void PopupWindowClosingHandler(TObject*);
   void PopupWindowShowingHandler(TObject*) { PopupWindowShowing(); }
   void PopupWindowKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
   // Removes a queued show request; true when there was one.
@@ -329,6 +330,8 @@ class TcxCustomDropDownEdit : public TcxCustomMaskEdit {
   bool FActivatingByMouse = false;
   bool FPopupOpenAtPress = false;
   bool FInMouseDown = false;
+  // The focus was inside the popup when it began to close: it comes back to the edit.
+  bool FFocusInPopup = false;
   bool FClosingUp = false;
   // In-place editors keep the popup's size here between activations.
   bool FInplacePopupSizeChanged = false;
