@@ -264,3 +264,67 @@ TEST_F(ComboBoxTest, FreedWhileItsListIsOpen) {
 }
 
 }  // namespace
+
+namespace {
+
+// Draws nothing but records what it was asked to draw; measures item i as 10 + 2i pixels.
+class TItemPainter : public TObject {
+ public:
+  std::vector<Integer> Drawn;
+  bool EditAreaSelected = false;
+  void Draw(TcxCustomComboBox*, TcxCanvas*, Integer AIndex, const TRect&, TOwnerDrawState AState) {
+    Drawn.push_back(AIndex);
+    if (AState.Contains(TOwnerDrawStateItem::odFocused)) EditAreaSelected = AState.Contains(TOwnerDrawStateItem::odSelected);
+  }
+  void Measure(TWinControl*, Integer AIndex, Integer& AHeight) { AHeight = 10 + 2 * AIndex; }
+};
+
+TEST_F(ComboBoxTest, ItemsAreMeasuredAndDrawnByTheEvents) {
+  TcxComboBox* c = AddCombo({"a", "b", "c"}, TcxEditDropDownListStyle::lsFixedList);
+  TItemPainter painter;
+  c->GetComboProperties()->OnMeasureItem = {&painter, &TItemPainter::Measure};
+  c->GetComboProperties()->OnDrawItem = {&painter, &TItemPainter::Draw};
+  Key(VK_F4);
+  TcxCustomEditListBox* list = List(c);
+  EXPECT_EQ(list->GetStyle(), TListBoxStyle::lbOwnerDrawVariable);
+  EXPECT_EQ(list->GetClientHeight(), 10 + 12 + 14);
+  EXPECT_EQ(list->ItemRect(2).Height(), 14);
+  std::vector<Integer> drawn = painter.Drawn;
+  std::sort(drawn.begin(), drawn.end());
+  drawn.erase(std::unique(drawn.begin(), drawn.end()), drawn.end());
+  EXPECT_EQ(drawn, (std::vector<Integer>{-1, 0, 1, 2})) << "every item, and the edit area with no item yet";
+  Key(VK_DOWN);
+  Key(VK_DOWN);
+  Key(VK_RETURN);
+  painter.Drawn.clear();
+  c->Invalidate();
+  host().PumpUntilIdle();
+  ASSERT_FALSE(painter.Drawn.empty()) << "a fixed list's edit area is drawn by the event too";
+  EXPECT_EQ(painter.Drawn.back(), 1);
+  EXPECT_TRUE(painter.EditAreaSelected) << "selected while the edit has the focus";
+
+  c->GetComboProperties()->OnMeasureItem = TMeasureItemEvent();
+  c->GetComboProperties()->SetItemHeight(20);
+  Key(VK_F4);
+  EXPECT_EQ(list->GetStyle(), TListBoxStyle::lbOwnerDrawFixed);
+  EXPECT_EQ(list->GetClientHeight(), 60);
+}
+
+TEST_F(ComboBoxTest, ARevertableComboStepsToTheNextItemOnADoubleClick) {
+  TcxComboBox* c = AddCombo({"a", "b", "c"});
+  c->GetComboProperties()->SetRevertable(true);
+  c->SetItemIndex(2);
+  const HWND inner = c->InnerTextEdit()->GetHandle();
+  host().DoubleClick(inner, 3, 3);
+  host().PumpUntilIdle();
+  EXPECT_EQ(Text(c), "a") << "past the last item it starts again";
+  host().DoubleClick(inner, 40, 3);
+  host().PumpUntilIdle();
+  EXPECT_EQ(Text(c), "b");
+  c->GetComboProperties()->SetRevertable(false);
+  host().DoubleClick(inner, 3, 3);
+  host().PumpUntilIdle();
+  EXPECT_EQ(Text(c), "b");
+}
+
+}  // namespace
