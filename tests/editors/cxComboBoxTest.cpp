@@ -328,3 +328,54 @@ TEST_F(ComboBoxTest, ARevertableComboStepsToTheNextItemOnADoubleClick) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ComboBoxTest, AClickOnAFocusedFixedListsTextOpensItAndTheNextClickClosesIt) {
+  TcxComboBox* c = AddCombo({"one", "two"}, TcxEditDropDownListStyle::lsFixedList);
+  host().Click(c->GetHandle(), 20, 10);
+  host().PumpUntilIdle();
+  ASSERT_TRUE(c->GetDroppedDown());
+  host().Click(c->GetHandle(), 20, 10);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(c->GetDroppedDown()) << "the press that closed it does not open it again";
+  host().Click(c->GetHandle(), 20, 10);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(c->GetDroppedDown()) << "the next press opens it";
+  Key(VK_ESCAPE);
+  c->GetComboProperties()->SetDropDownListStyle(TcxEditDropDownListStyle::lsEditList);
+  host().Click(c->InnerTextEdit()->GetHandle(), 5, 5);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(c->GetDroppedDown()) << "a list that takes typing opens by its button only";
+}
+
+TEST_F(ComboBoxTest, DraggingFromTheButtonOntoTheListChoosesWhereTheButtonIsReleased) {
+  TcxComboBox* c = AddCombo({"one", "two", "three"});
+  const TRect b = c->EditViewInfo()->ButtonsInfo[0]->Bounds;
+  host().MouseDown(c->GetHandle(), (b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2);
+  host().PumpUntilIdle();
+  ASSERT_TRUE(c->GetDroppedDown());
+  TcxCustomEditListBox* list = List(c);
+  const TRect item = list->ItemRect(1);
+  host().MouseMove(list->GetHandle(), item.Left + 4, item.Top + 3);
+  host().PumpUntilIdle();
+  EXPECT_EQ(list->GetItemIndex(), 1);
+  host().MouseUp(list->GetHandle(), item.Left + 4, item.Top + 3);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(c->GetDroppedDown());
+  EXPECT_EQ(Text(c), "two");
+  EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crEnter);
+}
+
+TEST_F(ComboBoxTest, ItemIndexSetWhileTheListIsOpenMovesTheListAndTheText) {
+  TcxComboBox* c = AddCombo({"one", "two", "three"});
+  Key(VK_F4);
+  c->SetItemIndex(2);
+  EXPECT_EQ(Text(c), "three");
+  EXPECT_EQ(List(c)->GetItemIndex(), 2);
+  EXPECT_EQ(events.Changes, 1);
+  Key(VK_ESCAPE);
+  EXPECT_EQ(Text(c), "three");
+}
+
+}  // namespace

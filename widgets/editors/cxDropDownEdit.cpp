@@ -498,6 +498,8 @@ void TcxCustomDropDownEdit::CloseUp(TcxEditCloseUpReason AReason) {
 void TcxCustomDropDownEdit::PopupWindowClosingHandler(TObject*) {
   FFocusInPopup = FPopupWindow && FPopupWindow->HandleAllocated() &&
                   cxPopupDetail::IsWindowInside(FPopupWindow->GetHandle(), GetFocus());
+  FClosedByPress = FPopupWindow && FPopupWindow->IsClosingByHook() && cxIsPoppingUp();
+  if (FClosedByPress) ::GetCursorPos(&FClosedByPressPos);
 }
 
 void TcxCustomDropDownEdit::PopupWindowClosedHandler(TObject*) {
@@ -648,7 +650,11 @@ void TcxCustomDropDownEdit::DoButtonDown(Integer AButtonIndex) {
 }
 
 void TcxCustomDropDownEdit::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
-  FPopupOpenAtPress = HasShownPopup() || (FPopupWindow && FPopupWindow->GetClosedByClick());
+  const DWORD pos = GetMessagePos();
+  const bool closedByThisPress = FClosedByPress && SHORT(LOWORD(pos)) == FClosedByPressPos.X &&
+                                 SHORT(HIWORD(pos)) == FClosedByPressPos.Y;
+  FClosedByPress = false;
+  FPopupOpenAtPress = HasShownPopup() || closedByThisPress || (FPopupWindow && FPopupWindow->GetClosedByClick());
   TcxEditLifeGuard guard(this);
   FInMouseDown = Button == TMouseButton::mbLeft;
   try {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "classlib/visual/Forms.h"
+#include "classlib/visual/Messages.h"
 #include "widgets/editcore/cxMaskEdit.h"
 #include "widgets/foundation/cxContainerPopup.h"
 #include "widgets/foundation/cxLookAndFeels.h"
@@ -13,8 +14,8 @@ class TcxCustomDropDownEdit;
 
 // Private messages of drop-down editors: show the popup after the current message; hand it
 // a typed character.
-inline constexpr UINT DXM_DROPDOWNPOPUP = 0x8066;
-inline constexpr UINT DXM_DROPDOWNCHAR = 0x806B;
+inline constexpr UINT DXM_DROPDOWNPOPUP = TL_MSG_POPUP_SHOW;
+inline constexpr UINT DXM_DROPDOWNCHAR = TL_MSG_POPUP_CHAR;
 
 // Close button states and size grip corners of the popup's system panel.
 inline constexpr Integer cxPopupCloseButtonNormal = 1;
@@ -332,6 +333,10 @@ class TcxCustomDropDownEdit : public TcxCustomMaskEdit {
   bool FInMouseDown = false;
   // The focus was inside the popup when it began to close: it comes back to the edit.
   bool FFocusInPopup = false;
+  // A press outside the popup closed it (through the hooks) at this screen point; the same
+  // press reaching the edit must not open it again.
+  bool FClosedByPress = false;
+  POINT FClosedByPressPos{0, 0};
   bool FClosingUp = false;
   // In-place editors keep the popup's size here between activations.
   bool FInplacePopupSizeChanged = false;
