@@ -171,3 +171,34 @@ TEST_F(DropDownSizingTest, TheSystemPanelsCloseButtonClosesWithoutAReason) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DropDownEditTest, ASizeableListSnapsToWholeRowsAndKeepsItsSize) {
+  TcxComboBox* c = AddItems(AddCombo({}), 30);
+  c->GetComboProperties()->SetDropDownSizeable(true);
+  Key(VK_F4);
+  TcxCustomEditPopupWindow* popup = c->PopupWindow();
+  const HWND h = popup->GetHandle();
+  const Integer row = List(c)->GetItemHeight(-1);
+  const TRect before = ScreenRect(popup);
+  const TRect grip = popup->PopupViewInfo()->SizeGripRect;
+  EXPECT_TRUE(grip.IsEmpty()) << "no system panel, no grip: the borders size it";
+  const Integer w = before.Width(), ht = before.Height();
+  host().MouseDown(h, w - 1, ht - 1);
+  host().MouseMove(h, w + 39, ht + 3 * row + row / 2);
+  host().MouseUp(h, w + 39, ht + 3 * row + row / 2);
+  host().PumpUntilIdle();
+  ASSERT_TRUE(c->GetDroppedDown()) << "sizing keeps the list open";
+  const TRect after = ScreenRect(popup);
+  EXPECT_EQ(after.Width(), w + 40);
+  EXPECT_EQ(after.Height(), ht + 3 * row) << "whole rows only";
+  EXPECT_EQ(List(c)->GetClientHeight(), 11 * row);
+  Key(VK_ESCAPE);
+  EXPECT_EQ(c->GetComboProperties()->GetDropDownWidth(), w + 40);
+  Key(VK_F4);
+  EXPECT_EQ(ScreenRect(popup).Width(), w + 40);
+  EXPECT_EQ(ScreenRect(popup).Height(), ht + 3 * row) << "opened again at the size it was given";
+}
+
+}  // namespace

@@ -109,14 +109,14 @@ void TcxComboBoxPopupWindow::CalculateSize() {
   const bool resized = Sizeable && GetSizeChanged();
   Integer w;
   if (resized || (!PopupAutoSize && PopupWidth >= 1))
-    w = PopupWidth - (resized ? shadow : 0);
+    w = PopupWidth;
   else
     w = PopupAutoSize ? std::max(content.cx, EditWidth) : EditWidth;
   if (Sizeable && MinWidth >= 1) w = std::max(w, MinWidth);
   w = std::max(w, nc.cx);
   Integer h;
   if (resized || (PopupHeight >= 1 && (Sizeable || !PopupAutoSize)))
-    h = PopupHeight - (resized ? shadow : 0);
+    h = PopupHeight;
   else
     h = content.cy;
   if (Sizeable && MinHeight > 0) h = std::max(h, MinHeight);

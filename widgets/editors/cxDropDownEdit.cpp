@@ -519,7 +519,9 @@ void TcxCustomDropDownEdit::PopupWindowClosed() {
   TcxEditLifeGuard guard(this);
   TcxCustomDropDownEditProperties* p = ActiveProperties();
   if (FPopupWindow && p->GetPopupSizeable() && FPopupWindow->GetSizeChanged()) {
-    const Integer w = FPopupWindow->GetWidth(), h = FPopupWindow->GetHeight();
+    // The size without the shadow, which the window adds again whenever it shows.
+    const Integer shadow = FPopupWindow->Shadow && !FPopupWindow->NativeStyle ? 3 : 0;
+    const Integer w = FPopupWindow->GetWidth() - shadow, h = FPopupWindow->GetHeight() - shadow;
     if (IsInplace()) {
       FInplacePopupSizeChanged = true;
       FInplacePopupSize = {w, h};

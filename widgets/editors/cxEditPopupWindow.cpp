@@ -321,6 +321,12 @@ void TcxCustomEditPopupWindow::WndProc(TMessage& Message) {
     Message.Result = 0;
     return;
   }
+  if (Message.Msg == WM_MOUSEACTIVATE && !GetCaptureFocus()) {
+    // A press on a popup that leaves the focus in the edit (its frame, its grip) must not
+    // take the activation from the edit's form.
+    Message.Result = MA_NOACTIVATE;
+    return;
+  }
   if (Message.Msg == DXM_DROPDOWNPOPUP) {
     // The drop-down edit's show request: shown on the control the edit chose.
     Message.Result = 0;
