@@ -379,3 +379,24 @@ TEST_F(ComboBoxTest, ItemIndexSetWhileTheListIsOpenMovesTheListAndTheText) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ComboBoxTest, TheListTakesTheLookOfTheEditsButton) {
+  TcxComboBox* c = AddCombo({"one", "two"});
+  const std::pair<TcxEditButtonStyle, TcxLookAndFeelKind> table[] = {
+      {TcxEditButtonStyle::btsHotFlat, TcxLookAndFeelKind::lfFlat},
+      {TcxEditButtonStyle::bts3D, TcxLookAndFeelKind::lfStandard},
+      {TcxEditButtonStyle::btsSimple, TcxLookAndFeelKind::lfUltraFlat},
+      {TcxEditButtonStyle::btsOffice11, TcxLookAndFeelKind::lfOffice11}};
+  for (const auto& [style, kind] : table) {
+    c->GetEditStyle()->SetButtonStyle(style);
+    host().PumpUntilIdle();
+    Key(VK_F4);
+    ASSERT_EQ(c->EditViewInfo()->ButtonsInfo[0]->ButtonStyle, style);
+    EXPECT_EQ(List(c)->GetLookAndFeel()->GetKind(), kind);
+    Key(VK_F4);
+  }
+}
+
+}  // namespace

@@ -225,6 +225,8 @@ void TcxComboBoxLookupData::DoInitializeList() {
   TcxCustomEditListBox* list = GetList();
   auto* edit = dynamic_cast<TcxCustomComboBox*>(GetEdit());
   if (!list || !edit) return;
+  if (auto* inner = dynamic_cast<TcxCustomInnerListBox*>(list); inner && edit->PopupControlsLookAndFeel())
+    inner->SetLookAndFeel(edit->PopupControlsLookAndFeel());
   const bool variable = edit->HasMeasureItemHandler();
   list->SetStyle(variable ? TListBoxStyle::lbOwnerDrawVariable : TListBoxStyle::lbOwnerDrawFixed);
   list->SetItemHeight(list->GetItemHeight(-1));
@@ -423,6 +425,11 @@ TSize TcxCustomComboBox::GetPopupWindowClientPreferredSize() {
     width = p->GetDropDownWidth() >= 1 ? p->GetDropDownWidth() : GetWidth();
   width -= nc.cx;
   return LookupData()->GetVisualAreaPreferredSize(std::max<Integer>(1, maxHeight), std::max<Integer>(1, width));
+}
+
+void TcxCustomComboBox::PopupControlsLookAndFeelChanged() {
+  auto* list = LookupData() ? dynamic_cast<TcxCustomInnerListBox*>(LookupData()->GetList()) : nullptr;
+  if (list && PopupControlsLookAndFeel()) list->SetLookAndFeel(PopupControlsLookAndFeel());
 }
 
 void TcxCustomComboBox::AdjustPopupClientSize(Integer& AWidth, Integer& AHeight) {

@@ -158,6 +158,8 @@ class TcxCustomComboBox : public TcxCustomDropDownEdit {
   TSize GetPopupWindowClientPreferredSize() override;
   void AdjustPopupClientSize(Integer& AWidth, Integer& AHeight) override;
   bool CanNavigateLookupItems(bool = false) const override { return true; }
+  // The list and its scroll bars take the popup controls' look and feel.
+  void PopupControlsLookAndFeelChanged() override;
   void DoEditKeyDown(Word& Key, TShiftState Shift) override;
   void Activate(TcxCustomEditData*& AEditData) override;
   // The edit area of a fixed list drawn by OnDrawItem.

@@ -432,6 +432,29 @@ void TcxCustomDropDownEdit::PositionPopupWindowChildren(const TRect& AClientRect
   if (UsesLookupList()) LookupData()->PositionVisualArea(AClientRect);
 }
 
+void TcxCustomDropDownEdit::UpdatePopupControlsLookAndFeel() {
+  if (!FPopupControlsLookAndFeel) return;
+  using K = TcxLookAndFeelKind;
+  K kind = K::lfStandard;
+  if (IsInplace()) {
+    if (TcxLookAndFeel* lf = GetEditStyle()->GetLookAndFeel()) kind = lf->GetKind();
+  } else if (!EditViewInfo()->ButtonsInfo.empty()) {
+    switch (EditViewInfo()->ButtonsInfo[0]->ButtonStyle) {
+      case TcxEditButtonStyle::btsFlat:
+      case TcxEditButtonStyle::btsHotFlat: kind = K::lfFlat; break;
+      case TcxEditButtonStyle::btsSimple:
+      case TcxEditButtonStyle::btsUltraFlat: kind = K::lfUltraFlat; break;
+      case TcxEditButtonStyle::btsOffice11: kind = K::lfOffice11; break;
+      default: kind = K::lfStandard; break;
+    }
+  }
+  const bool native = EditViewInfo()->NativeStyle;
+  if (FPopupControlsLookAndFeel->GetKind() == kind && FPopupControlsLookAndFeel->GetNativeStyle() == native) return;
+  FPopupControlsLookAndFeel->SetKind(kind);
+  FPopupControlsLookAndFeel->SetNativeStyle(native);
+  PopupControlsLookAndFeelChanged();
+}
+
 void TcxCustomDropDownEdit::SetupPopupWindow() {
   TcxCustomDropDownEditProperties* p = ActiveProperties();
   const bool capture = p->IsPopupWindowCapturingFocus();
@@ -439,6 +462,7 @@ void TcxCustomDropDownEdit::SetupPopupWindow() {
   // A popup that leaves the focus in the edit is a tool window on the screen.
   if (!capture) FPopupWindow->SetParentWindow(GetDesktopWindow());
   InitializeLookupData();
+  UpdatePopupControlsLookAndFeel();
   InitializePopupWindow();
   FPopupWindow->CalculateBounds();
   FPopupWindow->CalculateViewInfo();

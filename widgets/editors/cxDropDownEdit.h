@@ -290,6 +290,9 @@ class TcxCustomDropDownEdit : public TcxCustomMaskEdit {
   virtual void AdjustPopupClientSize(Integer& AWidth, Integer& AHeight) { (void)AWidth; (void)AHeight; }
   // OnCloseQuery of the own properties, then of a linked repository item's.
   bool CanClosePopup();
+  // The popup controls' look and feel follows the edit: an in-place edit's style, else the
+  // painting style of its first button; PopupControlsLookAndFeelChanged hears a change.
+  void UpdatePopupControlsLookAndFeel();
 
   // ---- editor overrides ----
   bool HasShownPopup() const override;
