@@ -202,3 +202,36 @@ TEST_F(DropDownEditTest, ASizeableListSnapsToWholeRowsAndKeepsItsSize) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DropDownEditTest, AShadowedPopupIsShapedAndCastsNoShadowOnTheEditAboveIt) {
+  TcxComboBox* c = AddItems(AddCombo({}), 5);
+  c->GetStyle()->SetShadow(true);
+  host().PumpUntilIdle();
+  auto inRegion = [&](Integer x, Integer y) {
+    HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+    const bool has = GetWindowRgn(c->PopupWindow()->GetHandle(), rgn) != ERROR && PtInRegion(rgn, x, y);
+    DeleteObject(rgn);
+    return has;
+  };
+  Key(VK_F4);
+  Integer w = c->PopupWindow()->GetWidth(), h = c->PopupWindow()->GetHeight();
+  EXPECT_EQ(w, c->GetWidth() + 3) << "as wide as the edit with its shadow";
+  EXPECT_TRUE(inRegion(w - 1, h - 1)) << "the shadow's corner";
+  EXPECT_FALSE(inRegion(w - 1, 0)) << "beside the shadow";
+  EXPECT_TRUE(inRegion(4, h - 1));
+  Key(VK_F4);
+
+  form->SetTop(host().WorkArea().Bottom - 90);
+  host().PumpUntilIdle();
+  Key(VK_F4);
+  ASSERT_EQ(c->PopupWindow()->PopupViewInfo()->SizeGripCorner, cxPopupGripTopRight);
+  w = c->PopupWindow()->GetWidth();
+  h = c->PopupWindow()->GetHeight();
+  EXPECT_EQ(ScreenRect(c->PopupWindow()).Bottom, ScreenRect(c).Top + 3) << "moved down over the shadow row";
+  EXPECT_FALSE(inRegion(4, h - 1)) << "no shadow over the edit below";
+  EXPECT_TRUE(inRegion(w - 1, h - 1)) << "beyond the edit's right edge the shadow stays";
+}
+
+}  // namespace
