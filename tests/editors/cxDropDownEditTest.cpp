@@ -235,3 +235,38 @@ TEST_F(DropDownEditTest, AShadowedPopupIsShapedAndCastsNoShadowOnTheEditAboveIt)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DropDownSizingTest, AnInPlacePopupEditOpensOnActivationAndACharacterGoesToTheControl) {
+  control = New<TListBox>(form);
+  control->SetBounds(200, 40, 160, 130);
+  control->SetParent(form);
+  control->GetItems()->Add("apple");
+  control->GetItems()->Add("pear");
+  auto* e = New<TcxPopupEdit>(form, true);
+  e->SetBounds(10, 10, 150, 21);
+  e->SetParent(form);
+  e->GetPopupProperties()->SetPopupControl(control);
+  events.Listen(e->GetPopupProperties());
+  host().PumpUntilIdle();
+  TcxCustomEditData* data = nullptr;
+  Integer selected = -2;
+  host().WhenIdle([&] { host().Key(VK_ESCAPE); });
+  e->Activate(data);
+  host().PumpUntilIdle();
+  EXPECT_EQ(events.Popups, 1) << "ImmediatePopup";
+
+  e->GetPopupProperties()->SetImmediatePopup(false);
+  host().WhenIdle([&] {
+    selected = control->GetItemIndex();
+    host().Key(VK_ESCAPE);
+  });
+  e->ActivateByKey('p', data);
+  host().PumpUntilIdle();
+  EXPECT_EQ(events.Popups, 2) << "a typed character opens it";
+  EXPECT_EQ(selected, 1) << "and is typed into the control";
+  if (data) data->Free();
+}
+
+}  // namespace

@@ -163,3 +163,26 @@ TEST_F(PopupEditTest, LeavingTheApplicationClosesItAndTheEditHasTheFocusAfterwar
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PopupEditTest, AClickOnAnotherControlClosesItAndThatControlKeepsTheFocus) {
+  TcxPopupEdit* e = AddPopupEdit();
+  OpenWith([&] { host().Click(other->GetHandle(), 3, 3); });
+  host().PumpUntilIdle();
+  EXPECT_FALSE(e->GetDroppedDown());
+  EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crNone);
+  EXPECT_EQ(list->GetParent(), panel);
+  EXPECT_EQ(GetFocus(), other->GetHandle());
+
+  // A press on the edit's own button closes it and does not open it again.
+  e->SetFocus();
+  host().PumpUntilIdle();
+  const TRect b = e->EditViewInfo()->ButtonsInfo[0]->Bounds;
+  OpenWith([&] { host().Click(e->GetHandle(), (b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2); });
+  host().PumpUntilIdle();
+  EXPECT_FALSE(e->GetDroppedDown());
+  EXPECT_EQ(events.Popups, 2);
+}
+
+}  // namespace

@@ -212,7 +212,7 @@ class TcxCustomDropDownEditProperties : public TcxCustomMaskEditProperties {
   mutable TBitmap* FButtonGlyph = nullptr;
   Integer FGlyphButtonIndex = 0;
   bool FImmediateDropDown = true;
-  bool FImmediatePopup = true;
+  bool FImmediatePopup = false;
   TAlignment FPopupAlignment = TAlignment::taLeftJustify;
   bool FPopupAutoSize = true;
   bool FPopupClientEdge = false;

@@ -81,7 +81,8 @@ TcxCustomEditClass TcxCustomPopupEditProperties::GetContainerClass() const {
   return ClassOf<TcxPopupEdit, TcxCustomEdit, TComponent*, bool>();
 }
 
-TcxPopupEditProperties::TcxPopupEditProperties(TPersistent* AOwner) : TcxCustomPopupEditProperties(AOwner) {
+void TcxPopupEditProperties::AfterConstruction() {
+  inherited::AfterConstruction();
   SetImmediateDropDown(true);
   SetImmediatePopup(true);
 }

@@ -33,7 +33,8 @@ class TcxCustomPopupEditProperties : public TcxCustomDropDownEditProperties {
 class TcxPopupEditProperties : public TcxCustomPopupEditProperties {
   TL_CLASS(TcxPopupEditProperties, TcxCustomPopupEditProperties)
  public:
-  explicit TcxPopupEditProperties(TPersistent* AOwner);
+  using TcxCustomPopupEditProperties::TcxCustomPopupEditProperties;
+  void AfterConstruction() override;
   TcxCustomEditProperties* CreateSameClass() const override { return New<TcxPopupEditProperties>(nullptr); }
 };
 
