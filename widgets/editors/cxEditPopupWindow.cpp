@@ -95,7 +95,6 @@ void TcxCustomEditPopupWindowViewInfo::GetSizingDirections(const TPoint& P, Inte
 
 void TcxCustomEditPopupWindowViewInfo::Paint(TcxCanvas& ACanvas) {
   TRect r = Bounds;
-  const Integer rings = GetRingCount();
   if (NativeStyle || PopupBorderStyle == TcxEditPopupBorderStyle::epbsSingle) {
     ACanvas.FrameRect(r, clBtnText);
   } else if (PopupBorderStyle == TcxEditPopupBorderStyle::epbsFlat ||
@@ -111,7 +110,6 @@ void TcxCustomEditPopupWindowViewInfo::Paint(TcxCanvas& ACanvas) {
       else ACanvas.DrawEdge(r, true, false);
     }
   }
-  (void)rings;
   if (!SysPanelStyle || SysPanelRect.IsEmpty()) return;
   cxFillRectByColor(ACanvas, SysPanelRect, clBtnFace);
   // The line between the panel and the client area.
