@@ -186,3 +186,36 @@ TEST_F(PopupEditTest, AClickOnAnotherControlClosesItAndThatControlKeepsTheFocus)
 }
 
 }  // namespace
+
+namespace {
+
+class TCloseGate : public TObject {
+ public:
+  bool Allow = false;
+  int Asked = 0;
+  void Query(TObject*, bool& CanClose) {
+    ++Asked;
+    CanClose = Allow;
+  }
+};
+
+TEST_F(PopupEditTest, OnCloseQueryCanKeepThePopupOpenAgainstAResult) {
+  TcxPopupEdit* e = AddPopupEdit();
+  TCloseGate gate;
+  e->GetPopupProperties()->OnCloseQuery = {&gate, &TCloseGate::Query};
+  bool stillOpen = false;
+  OpenWith([&] {
+    e->PopupWindow()->SetModalResult(mrOk);
+    host().WhenIdle([&] {
+      stillOpen = e->GetDroppedDown();
+      gate.Allow = true;
+      e->PopupWindow()->SetModalResult(mrOk);
+    });
+  });
+  EXPECT_TRUE(stillOpen);
+  EXPECT_EQ(gate.Asked, 2);
+  EXPECT_FALSE(e->GetDroppedDown());
+  EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crEnter);
+}
+
+}  // namespace

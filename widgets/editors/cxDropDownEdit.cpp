@@ -263,6 +263,8 @@ void TcxCustomDropDownEdit::CreatePopupWindow() {
   FPopupWindow->OnShowed = {this, &TcxCustomDropDownEdit::PopupWindowShowedHandler};
   FPopupWindow->OnShowing = {this, &TcxCustomDropDownEdit::PopupWindowShowingHandler};
   FPopupWindow->OnKeyDown = {this, &TcxCustomDropDownEdit::PopupWindowKeyDown};
+  // A result set in the popup closes it only when the edit's OnCloseQuery agrees.
+  FPopupWindow->OnCloseQuery = {this, &TcxCustomDropDownEdit::PopupWindowCloseQuery};
   FPopupWindow->SetSizeChanged(false);
 }
 
@@ -287,6 +289,7 @@ void TcxCustomDropDownEdit::BeforeDestruction() {
       FPopupWindow->OnShowed = TNotifyEvent();
       FPopupWindow->OnShowing = TNotifyEvent();
       FPopupWindow->OnKeyDown = TKeyEvent();
+      FPopupWindow->OnCloseQuery = TCloseQueryEvent();
       if (FPopupWindow->IsShown()) FPopupWindow->ClosePopup();
       FreeAndNil(FPopupWindow);
     }

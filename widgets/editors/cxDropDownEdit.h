@@ -321,6 +321,7 @@ class TcxCustomDropDownEdit : public TcxCustomMaskEdit {
   void PopupWindowShowedHandler(TObject*);
   void PopupWindowClosedHandler(TObject*);
   void PopupWindowClosingHandler(TObject*);
+  void PopupWindowCloseQuery(TObject*, bool& CanClose) { CanClose = CanClosePopup(); }
   void PopupWindowShowingHandler(TObject*) { PopupWindowShowing(); }
   void PopupWindowKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
   // Removes a queued show request; true when there was one.
