@@ -18,8 +18,10 @@ TEST_F(ComboBoxTest, OpensByTheButtonAltDownAndF4AndEachClosesItAgain) {
   EXPECT_TRUE(IsWindowVisible(popup->GetHandle()));
   EXPECT_EQ(GetFocus(), c->InnerTextEdit()->GetHandle()) << "the edit keeps the focus";
   EXPECT_EQ(events.Popups, 1);
+  EXPECT_EQ(c->EditViewInfo()->ButtonsInfo[0]->State, TcxEditButtonState::ebsPressed) << "pressed while open";
   ClickButton(c);
   EXPECT_FALSE(c->GetDroppedDown()) << "the button closes it and does not open it again";
+  EXPECT_NE(c->EditViewInfo()->ButtonsInfo[0]->State, TcxEditButtonState::ebsPressed);
 
   AltKey(VK_DOWN);
   ASSERT_TRUE(c->GetDroppedDown());
@@ -138,7 +140,6 @@ TEST_F(ComboBoxTest, TypingOpensTheListAndCompletesAFreeText) {
 
 TEST_F(ComboBoxTest, TheListShowsUpToDropDownRowsAndAScrollBarBeyond) {
   TcxComboBox* c = AddCombo({"a", "b", "c"});
-  const Integer row = List(c) ? List(c)->GetItemHeight(-1) : 0;
   Key(VK_F4);
   TcxCustomEditListBox* list = List(c);
   ASSERT_NE(list, nullptr);
@@ -146,7 +147,6 @@ TEST_F(ComboBoxTest, TheListShowsUpToDropDownRowsAndAScrollBarBeyond) {
   EXPECT_FALSE(GetWindowLongA(list->GetHandle(), GWL_STYLE) & WS_VSCROLL);
   EXPECT_EQ(c->PopupWindow()->GetWidth(), c->GetWidth()) << "narrow items: as wide as the edit";
   Key(VK_F4);
-  (void)row;
 
   c->GetComboProperties()->SetDropDownRows(0);
   EXPECT_EQ(c->GetComboProperties()->GetDropDownRows(), 8);

@@ -13,13 +13,12 @@ class DropDownEditTest : public DropDownTest {
     for (int i = 0; i < n; ++i) c->GetComboProperties()->GetItems()->Add("item " + std::to_string(i));
     return c;
   }
-  TRect EditScreenRect(TWinControl* e) { return ScreenRect(e); }
 };
 
 TEST_F(DropDownEditTest, OpensBelowTheEditOrAboveItWhenOnlyThereIsRoom) {
   TcxComboBox* c = AddItems(AddCombo({}), 20);
   Key(VK_F4);
-  TRect edit = EditScreenRect(c), popup = ScreenRect(c->PopupWindow());
+  TRect edit = ScreenRect(c), popup = ScreenRect(c->PopupWindow());
   EXPECT_EQ(popup.Top, edit.Bottom);
   EXPECT_EQ(popup.Left, edit.Left);
   EXPECT_EQ(c->PopupWindow()->PopupViewInfo()->SizeGripCorner, cxPopupGripBottomRight);
@@ -29,7 +28,7 @@ TEST_F(DropDownEditTest, OpensBelowTheEditOrAboveItWhenOnlyThereIsRoom) {
   form->SetTop(host().WorkArea().Bottom - 120);
   host().PumpUntilIdle();
   Key(VK_F4);
-  edit = EditScreenRect(c);
+  edit = ScreenRect(c);
   popup = ScreenRect(c->PopupWindow());
   EXPECT_EQ(popup.Bottom, edit.Top);
   EXPECT_EQ(c->PopupWindow()->PopupViewInfo()->SizeGripCorner, cxPopupGripTopRight);
@@ -40,7 +39,7 @@ TEST_F(DropDownEditTest, OpensBelowTheEditOrAboveItWhenOnlyThereIsRoom) {
 TEST_F(DropDownEditTest, ARowsListLargerThanTheWorkAreaLosesRowsToFitIt) {
   TcxComboBox* c = AddItems(AddCombo({}), 100);
   c->GetComboProperties()->SetDropDownRows(100);
-  const TRect edit = EditScreenRect(c);
+  const TRect edit = ScreenRect(c);
   const TRect area = host().WorkArea();
   Key(VK_F4);
   const TRect popup = ScreenRect(c->PopupWindow());
@@ -49,7 +48,6 @@ TEST_F(DropDownEditTest, ARowsListLargerThanTheWorkAreaLosesRowsToFitIt) {
   EXPECT_LE(popup.Bottom, area.Bottom);
   EXPECT_EQ(popup.Top, edit.Bottom) << "below, where there is more room";
   EXPECT_EQ(List(c)->GetClientHeight() % row, 0) << "whole rows";
-  EXPECT_GT(area.Bottom - popup.Bottom, -1);
   EXPECT_LT(area.Bottom - popup.Bottom, row + 4) << "as many rows as the room takes";
   EXPECT_TRUE(GetWindowLongA(List(c)->GetHandle(), GWL_STYLE) & WS_VSCROLL);
 }
