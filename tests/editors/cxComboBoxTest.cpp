@@ -400,3 +400,22 @@ TEST_F(ComboBoxTest, TheListTakesTheLookOfTheEditsButton) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ComboBoxTest, PageKeysStepAPageOfRowsInTheOpenList) {
+  TcxComboBox* c = AddCombo({});
+  for (int i = 0; i < 20; ++i) c->GetComboProperties()->GetItems()->Add("item " + std::to_string(i));
+  c->GetComboProperties()->SetDropDownRows(5);
+  Key(VK_F4);
+  Key(VK_NEXT);
+  EXPECT_EQ(List(c)->GetItemIndex(), 4) << "from no item, a page of five rows";
+  Key(VK_NEXT);
+  EXPECT_EQ(List(c)->GetItemIndex(), 8);
+  Key(VK_PRIOR);
+  EXPECT_EQ(List(c)->GetItemIndex(), 4);
+  Key(VK_RETURN);
+  EXPECT_EQ(Text(c), "item 4");
+}
+
+}  // namespace
