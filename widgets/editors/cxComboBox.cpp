@@ -15,6 +15,11 @@ inline constexpr Integer kMaxItemHeight = 255;
 // The list's width beyond its widest item.
 inline constexpr Integer kItemWidthMargin = 4;
 
+// Room for a horizontal bar only where the list window can show one.
+bool HasHorizontalBar(TWinControl* AList) {
+  return AList->HandleAllocated() && (DWORD(GetWindowLongA(AList->GetHandle(), GWL_STYLE)) & WS_HSCROLL) != 0;
+}
+
 }  // namespace
 
 // ---- properties ----
@@ -243,7 +248,7 @@ TSize TcxComboBoxLookupData::GetVisualAreaPreferredSize(Integer AMaxHeight, Inte
   width += kItemWidthMargin;
   if (list->HandleAllocated()) SendMessageA(list->GetHandle(), LB_SETHORIZONTALEXTENT, WPARAM(width), 0);
   const Integer hBar = GetSystemMetrics(SM_CYHSCROLL), vBar = GetSystemMetrics(SM_CXVSCROLL);
-  const bool horz = AWidth > 0 && width > AWidth;
+  const bool horz = AWidth > 0 && width > AWidth && HasHorizontalBar(list);
   // Fewer rows when they would not fit the room beside the edit.
   while (rows > 1 && AMaxHeight > 0 && list->GetHeight(rows) + (horz ? hBar : 0) > AMaxHeight) --rows;
   Integer height = list->GetHeight(rows);
@@ -261,7 +266,8 @@ void TcxComboBoxLookupData::SnapListSize(Integer& AWidth, Integer& AHeight) {
   for (Integer i = 0; i < count; ++i) widest = std::max(widest, list->GetItemWidth(i));
   widest += kItemWidthMargin;
   const Integer hBar = GetSystemMetrics(SM_CYHSCROLL), vBar = GetSystemMetrics(SM_CXVSCROLL);
-  const Integer room = AHeight - (widest > AWidth ? hBar : 0);
+  const bool horz = widest > AWidth && HasHorizontalBar(list);
+  const Integer room = AHeight - (horz ? hBar : 0);
   Integer rows = 0, height = 0;
   while (rows < count) {
     const Integer h = list->GetHeight(rows + 1) - height;
@@ -271,7 +277,7 @@ void TcxComboBoxLookupData::SnapListSize(Integer& AWidth, Integer& AHeight) {
   }
   rows = std::max<Integer>(rows, count > 0 ? 1 : 0);
   height = list->GetHeight(rows);
-  if (widest > AWidth) height += hBar;
+  if (horz) height += hBar;
   if (rows < count) AWidth = std::max(AWidth, vBar + 1);
   AHeight = height;
 }
