@@ -24,12 +24,13 @@ void THighScoresForm::Loaded() {
   inherited::Loaded();
   cxGroupBox1 = Part<TcxGroupBox>(this, "cxGroupBox1");
   lSize = Part<TcxLabel>(this, "lSize");
+  cbSize = Part<TcxComboBox>(this, "cbSize");
   sgRes = Part<TStringGrid>(this, "sgRes");
   pmHigh = Part<TPopupMenu>(this, "pmHigh");
   miReplay = Part<TMenuItem>(this, "miReplay");
   miShow = Part<TMenuItem>(this, "miShow");
   bOK = Part<TcxButton>(this, "bOK");
-  if (!sgRes || !pmHigh || !miReplay || !miShow || !bOK)
+  if (!cbSize || !sgRes || !pmHigh || !miReplay || !miShow || !bOK)
     throw EInvalidOperation("The high-scores window's description lacks one of its controls");
 }
 
@@ -39,19 +40,35 @@ TIniFile& THighScoresForm::Scores() {
   return *FScores;
 }
 
+std::vector<String> THighScoresForm::SizeItems() const {
+  std::vector<String> out;
+  TStrings* items = cbSize->GetComboProperties()->GetItems();
+  for (Integer i = 0; i < items->Count(); ++i) out.push_back(items->Strings(i));
+  return out;
+}
+
+Integer THighScoresForm::SizeIndex() const { return cbSize->GetItemIndex(); }
+
 bool THighScoresForm::FillSizeCombo(Integer Size, Integer Colors) {
   std::vector<String> sections;
   Scores().ReadSections(sections);
-  FSizeItems.clear();
-  FSizeIndex = -1;
+  TStrings* items = cbSize->GetComboProperties()->GetItems();
+  items->BeginUpdate();
   Integer match = -1;
-  for (const String& section : sections) {
-    Integer s = 0, c = 0;
-    if (!ReadScoreSection(section, s, c)) continue;
-    if (match < 0 && s == Size && c == Colors) match = Integer(FSizeItems.size());
-    FSizeItems.push_back(SizeItemText(s, c));
+  try {
+    items->Clear();
+    for (const String& section : sections) {
+      Integer s = 0, c = 0;
+      if (!ReadScoreSection(section, s, c)) continue;
+      if (match < 0 && s == Size && c == Colors) match = items->Count();
+      items->Add(SizeItemText(s, c));
+    }
+  } catch (...) {
+    items->EndUpdate();
+    throw;
   }
-  if (FSizeItems.empty()) {
+  items->EndUpdate();
+  if (items->Count() == 0) {
     FillGrid(0, 0);
     return false;
   }
@@ -60,16 +77,22 @@ bool THighScoresForm::FillSizeCombo(Integer Size, Integer Colors) {
 }
 
 void THighScoresForm::SelectSize(Integer Index) {
-  if (Index < 0 || Index >= Integer(FSizeItems.size())) return;
-  FSizeIndex = Index;
+  if (Index < 0 || Index >= cbSize->GetComboProperties()->GetItems()->Count()) return;
+  const unsigned fills = FFills;
+  cbSize->SetItemIndex(Index);
+  if (FFills == fills) cbSizePropertiesChange(cbSize);
+}
+
+void THighScoresForm::cbSizePropertiesChange(TObject*) {
   Integer s = 0, c = 0;
-  if (!ReadSizeItem(FSizeItems[size_t(Index)], s, c)) return;
+  if (!ReadSizeItem(cbSize->GetText(), s, c)) return;
   SelectedSize = s;
   SelectedColors = c;
   FillGrid(s, c);
 }
 
 void THighScoresForm::FillGrid(Integer Size, Integer Colors) {
+  ++FFills;
   std::vector<String> entries;
   if (Size > 0) Scores().ReadSectionValues(ScoreSection(Size, Colors), entries);
   sgRes->SetColCount(3);
@@ -116,6 +139,7 @@ void THighScoresForm::miReplayClick(TObject*) { Choose(mrReplayGame); }
 void THighScoresForm::miShowClick(TObject*) { Choose(mrShowGame); }
 
 TL_DEFINE_CLASS(THighScoresForm, [](auto& c) {
+  c.Method("cbSizePropertiesChange", &THighScoresForm::cbSizePropertiesChange);
   c.Method("pmHighPopup", &THighScoresForm::pmHighPopup);
   c.Method("miReplayClick", &THighScoresForm::miReplayClick);
   c.Method("miShowClick", &THighScoresForm::miShowClick);

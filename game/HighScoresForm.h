@@ -9,6 +9,7 @@
 #include "classlib/visual/Grids.h"
 #include "classlib/visual/Menus.h"
 #include "widgets/editors/cxButtons.h"
+#include "widgets/editors/cxComboBox.h"
 #include "widgets/editors/cxGroupBox.h"
 #include "widgets/editors/cxLabel.h"
 
@@ -32,6 +33,7 @@ class THighScoresForm : public TForm {
   // From the description.
   TcxGroupBox* cxGroupBox1 = nullptr;
   TcxLabel* lSize = nullptr;
+  TcxComboBox* cbSize = nullptr;
   TStringGrid* sgRes = nullptr;
   TPopupMenu* pmHigh = nullptr;
   TMenuItem* miReplay = nullptr;
@@ -44,16 +46,19 @@ class THighScoresForm : public TForm {
   // is left.
   bool FillSizeCombo(Integer Size, Integer Colors);
   // The size list's items ("Size: %d, Colors: %d") and the selected one (-1 for none).
-  const std::vector<String>& SizeItems() const { return FSizeItems; }
-  Integer SizeIndex() const { return FSizeIndex; }
-  // Selects an item of the size list and fills the grid with that shape's games, even
-  // when the item was selected already: the file may have changed since.
+  std::vector<String> SizeItems() const;
+  Integer SizeIndex() const;
+  // Selects an item of the size list, which fills the grid with that shape's games; the
+  // grid is filled even when the item was selected already, since the file may have
+  // changed meanwhile.
   void SelectSize(Integer Index);
   // The grid: a header row, then one row per stored game of the shape (game number, name,
   // cells left) in file order; a shape without games leaves the header alone.
   void FillGrid(Integer Size, Integer Colors);
 
-  // Handlers bound by the description.
+  // Handlers bound by the description. The size list's change fills the grid for the
+  // shape its text names.
+  void cbSizePropertiesChange(TObject* Sender);
   void pmHighPopup(TObject* Sender);
   void miReplayClick(TObject* Sender);
   void miShowClick(TObject* Sender);
@@ -67,8 +72,8 @@ class THighScoresForm : public TForm {
   void Choose(TModalResult Result);
   TIniFile& Scores();
 
-  std::vector<String> FSizeItems;
-  Integer FSizeIndex = -1;
+  // Counts the grid fills, so that a selection that fired no change is filled all the same.
+  unsigned FFills = 0;
   // One object for a showing: the file is parsed once, and again only when it changed.
   Owned<TIniFile> FScores;
 };

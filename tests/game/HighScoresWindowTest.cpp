@@ -104,8 +104,8 @@ TEST_F(HighScoresWindowTest, TheSizeListKeepsReadableShapesInFileOrderAndTheGrid
   EXPECT_EQ(W()->SizeIndex(), 0);
   EXPECT_EQ(Grid(), (Rows{{"Game#", "Name", "Result"}, {"2611", "Ann", "3"}, {"15", "", ""}, {"x", "Bob", "4"}}));
   EXPECT_EQ(W()->sgRes->GetRow(), 1);
-  // A shape without games: the header alone, no row selected.
-  W()->SelectSize(2);
+  // Chosen in the size list: a shape without games, the header alone, no row selected.
+  W()->cbSize->SetItemIndex(2);
   EXPECT_EQ(Grid(), (Rows{{"Game#", "Name", "Result"}}));
   EXPECT_EQ(std::pair(W()->sgRes->GetFixedRows(), W()->sgRes->GetRow()), std::pair(1, -1));
   // Shown again after the file changed, the same shape shows what the file now holds.
