@@ -9,12 +9,10 @@
 #include "game/ResultForm.h"
 #include "game/StoredFiles.h"
 #include "platform/kernel/Clock.h"
-#include "platform/kernel/Modules.h"
 #include "platform/kernel/Random.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <vector>
 
 namespace {
 

@@ -75,11 +75,13 @@ class TMainForm : public TForm {
   static void SaveSizeSettings(Integer Size, Integer Colors);
   // The end of a recorded game: the result window, the new best stored whatever button
   // closed it (the name with it, also in config.ini), then "Try again" starts the same
-  // game again recorded and "Show me how" replays the stored best unrecorded.
+  // game again recorded and "Show me how" replays the stored best unrecorded. Without a
+  // result window (a main window made alone) the end shows and stores nothing.
   void GameFinished(Integer GameNumber, Integer CellsLeft, Integer Seconds);
   // What the high-scores window's choices do: the chosen game of the chosen shape starts
   // recorded, or its stored moves are replayed. The shape becomes the board's and is
-  // stored in config.ini when it differs. A game with no stored moves changes nothing.
+  // stored in config.ini when it differs. Showing a game stored with an empty value
+  // changes nothing.
   void ReplayStoredGame(Integer Size, Integer Colors, Integer GameNumber);
   void ShowStoredGame(Integer Size, Integer Colors, Integer GameNumber);
 
