@@ -175,10 +175,13 @@ TEST_F(HighScoresWindowTest, ThePopupActsOnTheRightClickedRowAndTakesOverItsShap
   // The settings chosen before still wait for the next new game.
   EXPECT_EQ(std::tuple(form_->SettingsPending, form_->PendingSize, form_->PendingColors), std::tuple(true, 12, 5));
 
-  // "Re-play" of a key that is no number: game 0 of that shape, recorded.
+  // "Re-play" of a key that is no number: game 0 of that shape, recorded; the shape is the
+  // board's already, so config.ini is not written.
+  std::filesystem::remove(dir_ / "config.ini");
   EXPECT_FALSE(Open([&] { ChooseFromPopup(2, 1); }));
   EXPECT_EQ(std::tuple(Board().GameNumber, Board().Recording, Board().Moves, Board().Paused),
             std::tuple(0, true, String(), false));
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "config.ini"));
 }
 
 TEST_F(HighScoresWindowTest, HostileFilesAreListedWithoutAnErrorAndLeftAsTheyWere) {
