@@ -7,6 +7,7 @@
 #include "widgets/editcore/cxEditRegisteredRepositoryItems.h"
 #include "widgets/foundation/cxClasses.h"
 #include "widgets/foundation/cxVariants.h"
+#include "widgets/special/cxNumberText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -67,15 +68,7 @@ void TcxCustomCurrencyEditProperties::SetUseThousandSeparator(bool Value) {
 }
 
 bool TcxCustomCurrencyEditProperties::TextToNumber(const String& AText, double& AValue) {
-  String s = AText;
-  cxRemoveThousandSeparators(s);
-  double v = 0;
-  AValue = 0;
-  if (!TryStrToFloat(s, v)) return false;
-  const double m = std::fabs(v);
-  if (v != 0 && (m < 5.0E-324 || m > 1.7E308)) return false;
-  AValue = v;
-  return true;
+  return cxTextToNumber(AText, AValue);
 }
 
 Currency TcxCustomCurrencyEditProperties::NumberToCurrency(double AValue) {
