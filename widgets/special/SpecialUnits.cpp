@@ -2,12 +2,14 @@
 
 #include "platform/kernel/Units.h"
 #include "widgets/special/cxButtonEdit.h"
+#include "widgets/special/cxCalcEdit.h"
 #include "widgets/special/cxCurrencyEdit.h"
 
 namespace {
 
 const UnitEntry kSpecialUnits[] = {
     {"cxButtonEdit", cxButtonEdit::Initialize, cxButtonEdit::Finalize},
+    {"cxCalcEdit", cxCalcEdit::Initialize, cxCalcEdit::Finalize},
     {"cxCurrencyEdit", cxCurrencyEdit::Initialize, cxCurrencyEdit::Finalize},
 };
 UnitCounter gSpecial;

@@ -100,6 +100,8 @@ class TcxCustomCalculator : public TcxControl {
   void KeyUp(Word& Key, TShiftState Shift) override;
   // The button a key holds down comes up again.
   void ReleaseKeyButton();
+  // Nothing pending: the next digit starts a new number. Display and memory stay.
+  void ResetOperation();
 
  private:
   void Layout();
