@@ -55,10 +55,6 @@ TEST_F(ButtonEdit, ANewEditHasOneEllipsisButton) {
   // Buttons but no popup: of the editor's own style values only the popup border is unused.
   EXPECT_EQ(e->GetUnusedStyleValues(), TcxContainerStyleValues({svPopupBorderStyle}));
 
-  // Properties made elsewhere (a repository item, a copy) start the same way.
-  Owned<TcxCustomEditProperties> copy(e->GetProperties()->CreateSameClass());
-  EXPECT_EQ(copy->GetButtons()->Count(), 1);
-  EXPECT_TRUE(copy->GetContainerClass().Class->InheritsFrom(TcxButtonEdit::StaticClass()));
   TcxRegisteredClasses* r = GetRegisteredEditProperties();
   EXPECT_EQ(r->GetNameByClass(&TcxButtonEditProperties::StaticClass()), "ButtonEdit");
   EXPECT_EQ(r->GetDescriptionByClass(&TcxButtonEditProperties::StaticClass()),
@@ -89,18 +85,7 @@ TEST_F(ButtonEdit, StoredButtonsReplaceTheDefaultOne) {
   EXPECT_EQ(b->Items(1)->GetCaption(), "&Go");
   // A description that stored no buttons loads none: the writer leaves an empty list out.
   EXPECT_EQ(none->GetButtonEditProperties()->GetButtons()->Count(), 0);
-
-  // Written and read again, the two stay two.
-  Owned<TMemoryStream> out(New<TMemoryStream>());
-  out->WriteComponent(dialog);
-  out->SetPosition(0);
   dialog->Free();
-  TForm* again = TForm::CreateNew(Application);
-  out->ReadComponent(again);
-  auto* reread = dynamic_cast<TcxButtonEdit*>(again->FindComponent("two"));
-  ASSERT_NE(reread, nullptr);
-  EXPECT_EQ(reread->GetButtonEditProperties()->GetButtons()->Count(), 2);
-  again->Free();
 }
 
 TEST_F(ButtonEdit, EachButtonReportsItsOwnIndex) {

@@ -144,13 +144,6 @@ TEST_F(CurrencyEdit, ValueWritesStayWithinTheBounds) {
   EXPECT_EQ(e->GetValue(), 5);
   e->SetEditValue(Variant(String("abc")));
   EXPECT_EQ(e->GetValue(), 0);
-  // Text that holds no number is refused when it is to become the value.
-  P(e)->SetMinMaxValues(0, 0);
-  Focus(e);
-  Clear(e);
-  Type(e, "-");
-  Press(VK_RETURN);
-  EXPECT_EQ(TakeExceptions(), std::vector<String>({"Could not convert to numeric value"}));
 }
 
 TEST_F(CurrencyEdit, TheCurrencyTypeRefusesANumberItCannotHold) {

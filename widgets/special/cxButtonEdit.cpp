@@ -29,8 +29,8 @@ TcxCustomEditPropertiesClass TcxButtonEdit::GetPropertiesClass() {
 void TcxButtonEdit::ReadState(TReader& Reader) {
   if (!FStateRead) {
     FStateRead = true;
+    // A repository item's buttons are shared with other editors: only the edit's own go.
     GetProperties()->GetButtons()->Clear();
-    GetActiveProperties()->GetButtons()->Clear();
   }
   inherited::ReadState(Reader);
 }

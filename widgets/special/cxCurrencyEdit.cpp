@@ -208,9 +208,9 @@ void TcxCustomCurrencyEdit::DoEditKeyPress(Char& Key) {
 }
 
 void TcxCustomCurrencyEdit::PropertiesChanged(TObject* Sender) {
-  if (IsInnerEditNotReady()) return;
   // Typed text stays until it is validated.
-  if (!(IsInplace() && GetActiveProperties()->IsChangeLocked()) && DataBinding() && !GetDisplayValueModified())
+  if (!IsInnerEditNotReady() && !(IsInplace() && GetActiveProperties()->IsChangeLocked()) && DataBinding() &&
+      !GetDisplayValueModified())
     DataBinding()->UpdateDisplayValue();
   inherited::PropertiesChanged(Sender);
 }
