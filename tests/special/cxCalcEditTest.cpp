@@ -58,18 +58,18 @@ class CalcEdit : public SpecialDialogTest {
   // Opens the calculator with F4; each script runs at the next idle point of its loop, the
   // last one must close it.
   void Drop(std::vector<std::function<void()>> AScripts) {
-    auto steps = std::make_shared<std::vector<std::function<void()>>>(std::move(AScripts));
-    auto next = std::make_shared<std::function<void(size_t)>>();
-    *next = [this, steps, next](size_t i) {
-      if (i >= steps->size()) return;
-      host().WhenIdle([this, steps, next, i] {
-        (*steps)[i]();
-        (*next)(i + 1);
-      });
-    };
-    (*next)(0);
+    scripts = std::move(AScripts);
+    Queue(0);
     Press(VK_F4);
   }
+  void Queue(size_t i) {
+    if (i < scripts.size())
+      host().WhenIdle([this, i] {
+        scripts[i]();
+        Queue(i + 1);
+      });
+  }
+  std::vector<std::function<void()>> scripts;
   TcxCalcEdit* other = nullptr;
   TCloseLog closes;
 };
@@ -185,7 +185,8 @@ TEST_F(CalcEdit, EnterInTheDropDownTakesTheResult) {
   e->SetValue(4);
   bool inPopup = false, focused = false;
   Drop({[&] {
-          inPopup = e->Calculator()->GetParent() == e->PopupWindow() && e->Calculator()->GetVisible();
+          inPopup =
+              e->Calculator()->GetParent() == e->PopupWindow() && e->Calculator()->GetVisible();
           focused = GetFocus() == e->Calculator()->GetHandle();
           host().Text("*3");
         },
@@ -299,15 +300,15 @@ TEST_F(CalcEdit, GalleryOfTheDropDownCalculator) {
   e->SetValue(1234.5);
   DecodedImage image;
   Drop({[&] {
-          HWND w = e->PopupWindow()->GetHandle();
-          TRect r{};
-          GetClientRect(w, &r);
-          image.Width = r.Width();
-          image.Height = r.Height();
-          for (Integer y = 0; y < image.Height; ++y)
-            for (Integer x = 0; x < image.Width; ++x) image.Pixels.push_back(host().PixelAt(w, x, y));
-          host().Key(VK_ESCAPE);
-        }});
+    HWND w = e->PopupWindow()->GetHandle();
+    TRect r{};
+    GetClientRect(w, &r);
+    image.Width = r.Width();
+    image.Height = r.Height();
+    for (Integer y = 0; y < image.Height; ++y)
+      for (Integer x = 0; x < image.Width; ++x) image.Pixels.push_back(host().PixelAt(w, x, y));
+    host().Key(VK_ESCAPE);
+  }});
   ASSERT_GT(image.Width, 100);
   ASSERT_GT(image.Height, 80);
   // The calculator fills the popup: its button face colour covers most of it.

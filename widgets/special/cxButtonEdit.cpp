@@ -46,14 +46,16 @@ TL_DEFINE_CLASS(TcxButtonEditProperties, [](auto& c) {
   c.Property("IgnoreMaskBlank", &T::GetIgnoreMaskBlank, &T::SetIgnoreMaskBlank).Default(false);
   c.Property("IncrementalSearch", &T::GetIncrementalSearch, &T::SetIncrementalSearch).Default(true);
   c.Property("LookupItems", &T::GetLookupItems, &T::SetLookupItems).Stored(&T::IsLookupItemsStored);
-  c.Property("LookupItemsSorted", &T::GetLookupItemsSorted, &T::SetLookupItemsSorted).Default(false);
+  c.Property("LookupItemsSorted", &T::GetLookupItemsSorted, &T::SetLookupItemsSorted)
+      .Default(false);
   c.Property("MaskKind", &T::GetMaskKind, &T::SetMaskKind).Default(TcxEditMaskKind::emkStandard);
   c.Property("EditMask", &T::GetStoredEditMask, &T::SetEditMask);
   c.Property("MaxLength", &T::GetMaxLength, &T::SetMaxLength).Stored(&T::IsMaxLengthStored);
   c.Property("OEMConvert", &T::GetOEMConvert, &T::SetOEMConvert).Default(false);
   c.Property("PasswordChar", &T::GetPasswordChar, &T::SetPasswordChar).Default(Char(0));
   c.Property("ValidateOnEnter", &T::GetValidateOnEnter, &T::SetValidateOnEnter).Default(true);
-  c.Property("ViewStyle", &T::GetViewStyle, &T::SetViewStyle).Default(TcxTextEditViewStyle::vsNormal);
+  c.Property("ViewStyle", &T::GetViewStyle, &T::SetViewStyle)
+      .Default(TcxTextEditViewStyle::vsNormal);
   c.Event("OnNewLookupDisplayText", &T::OnNewLookupDisplayText);
 });
 TL_DEFINE_CLASS(TcxCustomButtonEdit, [](auto&) {});
@@ -67,7 +69,8 @@ namespace cxButtonEdit {
 
 namespace {
 UnitCounter gButtonEdit;
-const TResStringRec scxSEditRepositoryButtonItem = {65337, "ButtonEdit|Represents an edit control with embedded buttons"};
+const TResStringRec scxSEditRepositoryButtonItem = {
+    65337, "ButtonEdit|Represents an edit control with embedded buttons"};
 }  // namespace
 
 void Initialize() {

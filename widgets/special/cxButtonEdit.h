@@ -11,7 +11,9 @@ class TcxCustomButtonEditProperties : public TcxCustomMaskEditProperties {
   explicit TcxCustomButtonEditProperties(TPersistent* AOwner);
   // The default ellipsis button.
   void AfterConstruction() override;
-  TcxCustomEditProperties* CreateSameClass() const override { return New<TcxCustomButtonEditProperties>(nullptr); }
+  TcxCustomEditProperties* CreateSameClass() const override {
+    return New<TcxCustomButtonEditProperties>(nullptr);
+  }
   TcxCustomEditClass GetContainerClass() const override;
 };
 
@@ -19,7 +21,9 @@ class TcxButtonEditProperties : public TcxCustomButtonEditProperties {
   TL_CLASS(TcxButtonEditProperties, TcxCustomButtonEditProperties)
  public:
   using TcxCustomButtonEditProperties::TcxCustomButtonEditProperties;
-  TcxCustomEditProperties* CreateSameClass() const override { return New<TcxButtonEditProperties>(nullptr); }
+  TcxCustomEditProperties* CreateSameClass() const override {
+    return New<TcxButtonEditProperties>(nullptr);
+  }
 };
 
 class TcxCustomButtonEdit : public TcxCustomMaskEdit {

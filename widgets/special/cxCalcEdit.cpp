@@ -71,14 +71,19 @@ void TcxPopupCalculator::KeyDown(Word& Key, TShiftState Shift) {
     return;
   }
   inherited::KeyDown(Key, Shift);
-  const bool shift = Shift.Contains(TShiftStateItem::ssShift), ctrl = Shift.Contains(TShiftStateItem::ssCtrl);
+  const bool shift = Shift.Contains(TShiftStateItem::ssShift),
+             ctrl = Shift.Contains(TShiftStateItem::ssCtrl);
   switch (Key) {
-    case VK_F4: HidePopup(this, TcxEditCloseUpReason::crClose); break;
+    case VK_F4:
+      HidePopup(this, TcxEditCloseUpReason::crClose);
+      break;
     case VK_UP:
     case VK_DOWN:
       if (alt) HidePopup(this, TcxEditCloseUpReason::crClose);
       break;
-    case VK_RETURN: HidePopup(this, TcxEditCloseUpReason::crEnter); break;
+    case VK_RETURN:
+      HidePopup(this, TcxEditCloseUpReason::crEnter);
+      break;
     case VK_TAB:
       if (FEdit) FEdit->KeyDown(Key, Shift);
       break;
@@ -88,7 +93,8 @@ void TcxPopupCalculator::KeyDown(Word& Key, TShiftState Shift) {
       else if (ctrl)
         CopyToClipboard();
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -202,8 +208,9 @@ bool TcxCustomCalcEditProperties::TextToNumber(const String& AText, double& AVal
 String TcxCustomCalcEditProperties::NumberToText(double AValue, bool AEditFocused) {
   const String format = GetDisplayFormat();
   if (!AEditFocused && !format.empty()) return FormatFloat(format, AValue);
-  String s = FloatToStrF(AValue, FScientificFormat ? TFloatFormat::ffExponent : TFloatFormat::ffGeneral,
-                         GetPrecision(), 0);
+  String s =
+      FloatToStrF(AValue, FScientificFormat ? TFloatFormat::ffExponent : TFloatFormat::ffGeneral,
+                  GetPrecision(), 0);
   if (!FScientificFormat) {
     if (FUseThousandSeparator) cxAddThousandSeparators(s);
     return s;
@@ -218,7 +225,8 @@ String TcxCustomCalcEditProperties::NumberToText(double AValue, bool AEditFocuse
 }
 
 TcxCustomEditPropertiesValuesClass TcxCustomCalcEditProperties::GetAssignedValuesClass() const {
-  return ClassOf<TcxCalcEditPropertiesValues, TcxCustomEditPropertiesValues, TcxCustomEditProperties*>();
+  return ClassOf<TcxCalcEditPropertiesValues, TcxCustomEditPropertiesValues,
+                 TcxCustomEditProperties*>();
 }
 
 bool TcxCustomCalcEditProperties::IsEditValueValid(Variant& AEditValue, bool) const {
@@ -227,8 +235,8 @@ bool TcxCustomCalcEditProperties::IsEditValueValid(Variant& AEditValue, bool) co
   return VarIsStr(AEditValue) && TryStrToFloat(AEditValue.AsString(), d);
 }
 
-void TcxCustomCalcEditProperties::PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue,
-                                                      bool AEditFocused) {
+void TcxCustomCalcEditProperties::PrepareDisplayValue(const Variant& AEditValue,
+                                                      Variant& ADisplayValue, bool AEditFocused) {
   double v = 0;
   if (IsBlank(AEditValue))
     ADisplayValue = Variant(String());
@@ -238,8 +246,8 @@ void TcxCustomCalcEditProperties::PrepareDisplayValue(const Variant& AEditValue,
     ADisplayValue = Variant(VarIsStr(AEditValue) ? AEditValue.AsString() : String());
 }
 
-void TcxCustomCalcEditProperties::ValidateDisplayValue(Variant& DisplayValue, String& ErrorText, bool& Error,
-                                                       IcxEditPropertiesHost* AEdit) {
+void TcxCustomCalcEditProperties::ValidateDisplayValue(Variant& DisplayValue, String& ErrorText,
+                                                       bool& Error, IcxEditPropertiesHost* AEdit) {
   Error = false;
   inherited::ValidateDisplayValue(DisplayValue, ErrorText, Error, AEdit);
 }
@@ -288,9 +296,13 @@ void TcxCustomCalcEdit::AssignPopupControl() {
   p->LockUpdate(false);
 }
 
-void TcxCustomCalcEdit::HidePopupHandler(TObject*, TcxEditCloseUpReason AReason) { CloseUpWithReason(AReason); }
+void TcxCustomCalcEdit::HidePopupHandler(TObject*, TcxEditCloseUpReason AReason) {
+  CloseUpWithReason(AReason);
+}
 
-void TcxCustomCalcEdit::CloseUpWithReason(TcxEditCloseUpReason AReason) { inherited::CloseUpWithReason(AReason); }
+void TcxCustomCalcEdit::CloseUpWithReason(TcxEditCloseUpReason AReason) {
+  inherited::CloseUpWithReason(AReason);
+}
 
 double TcxCustomCalcEdit::GetValue() {
   double v = 0;
@@ -338,7 +350,8 @@ void TcxCustomCalcEdit::PasteFromClipboard() {
 }
 
 bool TcxCustomCalcEdit::CanDropDown() {
-  return !CalcProperties()->GetReadOnly() && DataBinding()->IsDataAvailable() && inherited::CanDropDown();
+  return !CalcProperties()->GetReadOnly() && DataBinding()->IsDataAvailable() &&
+         inherited::CanDropDown();
 }
 
 void TcxCustomCalcEdit::DoInitPopup() {
@@ -396,13 +409,15 @@ TL_DEFINE_CLASS(TcxCalcEditProperties, [](auto& c) {
   using T = TcxCalcEditProperties;
   c.Property("BeepOnError", &T::GetBeepOnError, &T::SetBeepOnError).Default(true);
   c.Property("ButtonGlyph", &T::GetButtonGlyph, &T::SetButtonGlyph).Stored(&T::IsButtonGlyphStored);
-  c.Property("DisplayFormat", &T::GetDisplayFormat, &T::SetDisplayFormat).Stored(&T::IsDisplayFormatStored);
+  c.Property("DisplayFormat", &T::GetDisplayFormat, &T::SetDisplayFormat)
+      .Stored(&T::IsDisplayFormatStored);
   c.Property("ImeMode", &T::GetImeMode, &T::SetImeMode).Default(TImeMode::imDontCare);
   c.Property("ImeName", &T::GetImeName, &T::SetImeName);
   c.Property("Precision", &T::GetPrecision, &T::SetPrecision).Stored(&T::IsPrecisionStored);
   c.Property("QuickClose", &T::GetQuickClose, &T::SetQuickClose).Default(false);
   c.Property("ScientificFormat", &T::GetScientificFormat, &T::SetScientificFormat).Default(false);
-  c.Property("UseThousandSeparator", &T::GetUseThousandSeparator, &T::SetUseThousandSeparator).Default(false);
+  c.Property("UseThousandSeparator", &T::GetUseThousandSeparator, &T::SetUseThousandSeparator)
+      .Default(false);
   c.Property("ValidateOnEnter", &T::GetValidateOnEnter, &T::SetValidateOnEnter).Default(true);
   c.Event("OnCloseUp", &T::OnCloseUp);
   c.Event("OnInitPopup", &T::OnInitPopup);
@@ -424,15 +439,17 @@ UnitCounter gCalcEdit;
 
 void Initialize() {
   if (!gCalcEdit.Enter()) return;
-  GetRegisteredEditProperties()->Register(&TcxCalcEditProperties::StaticClass(),
-                                          "CalcEdit|Represents an edit control with a dropdown calculator window");
+  GetRegisteredEditProperties()->Register(
+      &TcxCalcEditProperties::StaticClass(),
+      "CalcEdit|Represents an edit control with a dropdown calculator window");
   RegisterClass(TcxCalcEdit::StaticClass());
 }
 
 void Finalize() {
   if (!gCalcEdit.Leave()) return;
   UnRegisterClass(TcxCalcEdit::StaticClass());
-  if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxCalcEditProperties::StaticClass());
+  if (TcxRegisteredClasses* r = GetRegisteredEditProperties())
+    r->Unregister(&TcxCalcEditProperties::StaticClass());
 }
 
 }  // namespace cxCalcEdit

@@ -61,7 +61,9 @@ class TcxCustomCalcEditProperties : public TcxCustomPopupEditProperties {
   explicit TcxCustomCalcEditProperties(TPersistent* AOwner);
   void AfterConstruction() override;
   void Assign(TPersistent* Source) override;
-  TcxCustomEditProperties* CreateSameClass() const override { return New<TcxCustomCalcEditProperties>(nullptr); }
+  TcxCustomEditProperties* CreateSameClass() const override {
+    return New<TcxCustomCalcEditProperties>(nullptr);
+  }
 
   bool GetQuickClose() const { return FQuickClose; }
   void SetQuickClose(bool Value);
@@ -86,11 +88,14 @@ class TcxCustomCalcEditProperties : public TcxCustomPopupEditProperties {
   TcxCustomEditPropertiesValuesClass GetAssignedValuesClass() const override;
   TcxCustomEditClass GetContainerClass() const override;
   bool IsEditValueValid(Variant& AEditValue, bool AEditFocused) const override;
-  void PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue, bool AEditFocused) override;
+  void PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue,
+                           bool AEditFocused) override;
   void ValidateDisplayValue(Variant& DisplayValue, String& ErrorText, bool& Error,
                             IcxEditPropertiesHost* AEdit) override;
   bool IsDisplayFormatDefined(bool AIsInplace) const override;
-  bool IsDigitGroupingWhileEditing() const override { return FUseThousandSeparator && !FScientificFormat; }
+  bool IsDigitGroupingWhileEditing() const override {
+    return FUseThousandSeparator && !FScientificFormat;
+  }
   bool IsTextEditValueValid(Variant&, bool) const override { return true; }
   Variant TextToEditValue(const String& AText) override;
   bool IsPostAfterPopupClosed() const override { return true; }
@@ -107,7 +112,9 @@ class TcxCalcEditProperties : public TcxCustomCalcEditProperties {
   TL_CLASS(TcxCalcEditProperties, TcxCustomCalcEditProperties)
  public:
   using TcxCustomCalcEditProperties::TcxCustomCalcEditProperties;
-  TcxCustomEditProperties* CreateSameClass() const override { return New<TcxCalcEditProperties>(nullptr); }
+  TcxCustomEditProperties* CreateSameClass() const override {
+    return New<TcxCalcEditProperties>(nullptr);
+  }
 };
 
 class TcxCustomCalcEdit : public TcxCustomPopupEdit {

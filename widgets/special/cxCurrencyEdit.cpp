@@ -18,7 +18,9 @@ const TResStringRec scxSEditCurrencyConvertError = {65410, "Could not convert to
 
 bool IsBlank(const Variant& V) { return VarIsEmpty(V) || cxVarIsBlank(V); }
 
-[[noreturn]] void RaiseConvertError() { throw EConvertError(cxGetResourceString(scxSEditCurrencyConvertError)); }
+[[noreturn]] void RaiseConvertError() {
+  throw EConvertError(cxGetResourceString(scxSEditCurrencyConvertError));
+}
 
 }  // namespace
 
@@ -90,7 +92,8 @@ bool TcxCustomCurrencyEditProperties::IsDisplayFormatDefined(bool AIsInplace) co
   return p->IsDisplayFormatDefined(true);
 }
 
-void TcxCustomCurrencyEditProperties::PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue,
+void TcxCustomCurrencyEditProperties::PrepareDisplayValue(const Variant& AEditValue,
+                                                          Variant& ADisplayValue,
                                                           bool AEditFocused) {
   if (!IsBlank(AEditValue)) {
     inherited::PrepareDisplayValue(AEditValue, ADisplayValue, AEditFocused);
@@ -103,7 +106,8 @@ void TcxCustomCurrencyEditProperties::PrepareDisplayValue(const Variant& AEditVa
   }
 }
 
-void TcxCustomCurrencyEditProperties::ValidateDisplayValue(Variant& DisplayValue, String& ErrorText, bool& Error,
+void TcxCustomCurrencyEditProperties::ValidateDisplayValue(Variant& DisplayValue, String& ErrorText,
+                                                           bool& Error,
                                                            IcxEditPropertiesHost* AEdit) {
   Error = false;
   if (auto* host = dynamic_cast<IcxTextEditPropertiesHost*>(AEdit)) {
@@ -158,7 +162,8 @@ void TcxCustomCurrencyEdit::SetValue(double Value) {
     SetEditValue(Variant(Value));
 }
 
-void TcxCustomCurrencyEdit::PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool) {
+void TcxCustomCurrencyEdit::PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue,
+                                             bool) {
   const String text = Trim(VarToStr(ADisplayValue));
   if (text.empty()) {
     AEditValue = Variant::MakeNull();
@@ -197,7 +202,8 @@ bool TcxCustomCurrencyEdit::IsValidChar(Char AChar) {
 
 void TcxCustomCurrencyEdit::DoEditKeyPress(Char& Key) {
   TcxCustomCurrencyEditProperties* p = CurrencyProperties();
-  if ((Key == ',' || Key == '.') && !(p->GetUseThousandSeparator() && Key == FormatSettings.ThousandSeparator))
+  if ((Key == ',' || Key == '.') &&
+      !(p->GetUseThousandSeparator() && Key == FormatSettings.ThousandSeparator))
     Key = FormatSettings.DecimalSeparator;
   if (Byte(Key) >= 32 && !IsValidChar(Key)) {
     Key = 0;
@@ -209,8 +215,8 @@ void TcxCustomCurrencyEdit::DoEditKeyPress(Char& Key) {
 
 void TcxCustomCurrencyEdit::PropertiesChanged(TObject* Sender) {
   // Typed text stays until it is validated.
-  if (!IsInnerEditNotReady() && !(IsInplace() && GetActiveProperties()->IsChangeLocked()) && DataBinding() &&
-      !GetDisplayValueModified())
+  if (!IsInnerEditNotReady() && !(IsInplace() && GetActiveProperties()->IsChangeLocked()) &&
+      DataBinding() && !GetDisplayValueModified())
     DataBinding()->UpdateDisplayValue();
   inherited::PropertiesChanged(Sender);
 }
@@ -235,7 +241,8 @@ TL_DEFINE_CLASS(TcxCustomCurrencyEditProperties, [](auto&) {});
 TL_DEFINE_CLASS(TcxCurrencyEditProperties, [](auto& c) {
   using T = TcxCurrencyEditProperties;
   c.Property("DecimalPlaces", &T::GetDecimalPlaces, &T::SetDecimalPlaces).Default(2);
-  c.Property("DisplayFormat", &T::GetDisplayFormat, &T::SetDisplayFormat).Stored(&T::IsDisplayFormatStored);
+  c.Property("DisplayFormat", &T::GetDisplayFormat, &T::SetDisplayFormat)
+      .Stored(&T::IsDisplayFormatStored);
   c.Property("EchoMode", &T::GetEchoMode, &T::SetEchoMode).Default(TcxEditEchoMode::eemNormal);
   c.Property("EditFormat", &T::GetEditFormat, &T::SetEditFormat).Stored(&T::IsEditFormatStored);
   c.Property("HideSelection", &T::GetHideSelection, &T::SetHideSelection).Default(true);
@@ -246,9 +253,11 @@ TL_DEFINE_CLASS(TcxCurrencyEditProperties, [](auto& c) {
   c.Property("Nullable", &T::GetNullable, &T::SetNullable).Default(true);
   c.Property("NullString", &T::GetNullString, &T::SetNullString);
   c.Property("PasswordChar", &T::GetPasswordChar, &T::SetPasswordChar).Default(Char(0));
-  c.Property("UseDisplayFormatWhenEditing", &T::GetUseDisplayFormatWhenEditing, &T::SetUseDisplayFormatWhenEditing)
+  c.Property("UseDisplayFormatWhenEditing", &T::GetUseDisplayFormatWhenEditing,
+             &T::SetUseDisplayFormatWhenEditing)
       .Default(false);
-  c.Property("UseThousandSeparator", &T::GetUseThousandSeparator, &T::SetUseThousandSeparator).Default(false);
+  c.Property("UseThousandSeparator", &T::GetUseThousandSeparator, &T::SetUseThousandSeparator)
+      .Default(false);
   c.Property("ValidateOnEnter", &T::GetValidateOnEnter, &T::SetValidateOnEnter).Default(true);
 });
 TL_DEFINE_CLASS(TcxCustomCurrencyEdit, [](auto&) {});
@@ -267,8 +276,9 @@ UnitCounter gCurrencyEdit;
 
 void Initialize() {
   if (!gCurrencyEdit.Enter()) return;
-  GetRegisteredEditProperties()->Register(&TcxCurrencyEditProperties::StaticClass(),
-                                          "CurrencyEdit|Represents an editor enabling editing currency data");
+  GetRegisteredEditProperties()->Register(
+      &TcxCurrencyEditProperties::StaticClass(),
+      "CurrencyEdit|Represents an editor enabling editing currency data");
   RegisterClass(TcxCurrencyEdit::StaticClass());
 }
 

@@ -36,7 +36,8 @@ class TcxCustomCurrencyEditProperties : public TcxCustomTextEditProperties {
   bool IsEditValueNumeric() const override { return true; }
   bool IsDigitGroupingWhileEditing() const override { return FUseThousandSeparator; }
   bool IsDisplayFormatDefined(bool AIsInplace) const override;
-  void PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue, bool AEditFocused) override;
+  void PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue,
+                           bool AEditFocused) override;
   // Text that does not convert, or does not fit the currency type, is an error with the
   // conversion message.
   void ValidateDisplayValue(Variant& DisplayValue, String& ErrorText, bool& Error,
@@ -54,7 +55,9 @@ class TcxCurrencyEditProperties : public TcxCustomCurrencyEditProperties {
   TL_CLASS(TcxCurrencyEditProperties, TcxCustomCurrencyEditProperties)
  public:
   using TcxCustomCurrencyEditProperties::TcxCustomCurrencyEditProperties;
-  TcxCustomEditProperties* CreateSameClass() const override { return New<TcxCurrencyEditProperties>(nullptr); }
+  TcxCustomEditProperties* CreateSameClass() const override {
+    return New<TcxCurrencyEditProperties>(nullptr);
+  }
 };
 
 class TcxCustomCurrencyEdit : public TcxCustomTextEdit {
@@ -78,7 +81,8 @@ class TcxCustomCurrencyEdit : public TcxCustomTextEdit {
   TcxCustomEditPropertiesClass GetPropertiesClass() override;
   void Initialize() override;
   void DoEditKeyPress(Char& Key) override;
-  void PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
+  void PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue,
+                        bool AEditFocused) override;
   void PropertiesChanged(TObject* Sender) override;
   void PasteFromClipboard() override;
 };
