@@ -5,6 +5,7 @@
 #include "classlib/visual/Clipbrd.h"
 #include "tests/special/SpecialTestSupport.h"
 #include "widgets/editcore/cxEditRegisteredRepositoryItems.h"
+#include "widgets/special/cxCalcEdit.h"
 #include "widgets/special/cxCurrencyEdit.h"
 
 namespace {
@@ -171,6 +172,41 @@ TEST_F(CurrencyEdit, TheCurrencyTypeRefusesANumberItCannotHold) {
   d->SetValue(1.25);
   EXPECT_EQ(VarType(d->EditValue()), varCurrency);
   P(d)->SetIDefaultValuesProvider(nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(SpecialDialogTest, CurrencyAndCalculatorEditsReadFromADescription) {
+  const char* text =
+      "object dlg: TForm\n"
+      "  object cur: TcxCurrencyEdit\n"
+      "    Properties.DecimalPlaces = 3\n"
+      "    Properties.NullString = 'n/a'\n"
+      "    Properties.UseThousandSeparator = True\n"
+      "    Value = 2.5\n"
+      "  end\n"
+      "  object calc: TcxCalcEdit\n"
+      "    Properties.Precision = 4\n"
+      "    Properties.QuickClose = True\n"
+      "    Value = 0.125\n"
+      "  end\n"
+      "end\n";
+  TForm* dialog = ReadDialog(text);
+  auto* cur = dynamic_cast<TcxCurrencyEdit*>(dialog->FindComponent("cur"));
+  auto* calc = dynamic_cast<TcxCalcEdit*>(dialog->FindComponent("calc"));
+  ASSERT_NE(cur, nullptr);
+  ASSERT_NE(calc, nullptr);
+  EXPECT_EQ(cur->GetCurrencyEditProperties()->GetDecimalPlaces(), 3);
+  EXPECT_EQ(cur->GetCurrencyEditProperties()->GetNullString(), "n/a");
+  EXPECT_TRUE(cur->GetCurrencyEditProperties()->GetUseThousandSeparator());
+  EXPECT_EQ(cur->GetValue(), 2.5);
+  EXPECT_EQ(calc->GetCalcEditProperties()->GetPrecision(), 4);
+  EXPECT_TRUE(calc->GetCalcEditProperties()->IsPrecisionStored());
+  EXPECT_TRUE(calc->GetCalcEditProperties()->GetQuickClose());
+  EXPECT_EQ(calc->GetValue(), 0.125);
+  dialog->Free();
 }
 
 }  // namespace
