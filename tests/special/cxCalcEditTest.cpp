@@ -241,6 +241,10 @@ TEST_F(CalcEdit, EscapeInTheDropDownLeavesTheTextAsItWas) {
   EXPECT_EQ(Text(e), "91");
   Drop({[&] { host().Text("="); }, [&] { host().Key(VK_RETURN); }});
   EXPECT_EQ(Text(e), "91");
+  // Tab is the edit's: the focus moves on and the calculator closes.
+  Drop({[&] { host().Key(VK_TAB); }});
+  EXPECT_FALSE(e->GetDroppedDown());
+  EXPECT_TRUE(other->IsFocused());
 }
 
 TEST_F(CalcEdit, AnErrorLeftAtClosingBecomesZero) {
