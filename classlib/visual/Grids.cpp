@@ -328,9 +328,18 @@ void TStringGrid::Paint() {
       DrawCell(col, r, TRect{x, y, x + w, y + FDefaultRowHeight}, fixed, selected);
       const Integer vline = LineWidth(col < FFixedCols, true);
       const Integer hline = stride - FDefaultRowHeight;
-      c->Brush()->SetColor(fixed ? clBtnShadow : clSilver);
-      if (vline && LineWidth(fixed, true)) c->FillRect(TRect{x + w, y, x + w + vline, y + stride});
-      if (hline && LineWidth(fixed, false)) c->FillRect(TRect{x, y + FDefaultRowHeight, x + w + vline, y + stride});
+      // The room of a line is always painted: in the line's colour where this cell draws
+      // one, else in the cell's own.
+      const TColor line = fixed ? clBtnShadow : clSilver;
+      const TColor back = fixed ? FFixedColor : selected ? clHighlight : FColor;
+      if (vline) {
+        c->Brush()->SetColor(LineWidth(fixed, true) ? line : back);
+        c->FillRect(TRect{x + w, y, x + w + vline, y + FDefaultRowHeight});
+      }
+      if (hline) {
+        c->Brush()->SetColor(LineWidth(fixed, false) ? line : back);
+        c->FillRect(TRect{x, y + FDefaultRowHeight, x + w + vline, y + stride});
+      }
       x += w + vline;
     }
     right = std::max(right, x);

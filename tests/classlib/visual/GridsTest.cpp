@@ -155,6 +155,11 @@ TEST_F(GridsTest, ARightClickSelectsTheRowUnderThePointerForThePopupMenu) {
   // the fixed colour.
   EXPECT_EQ(std::tuple(At(30, 2 * 19 + 2), At(200, 2 * 19 + 2), At(30, 19 + 2), At(30, 2)),
             std::tuple(Sys(COLOR_HIGHLIGHT), Sys(COLOR_HIGHLIGHT), Sys(COLOR_WINDOW), Sys(COLOR_BTNFACE)));
+  // A line only under the header: the other rows keep its room in their own colours.
+  grid_->SetOptions(TGridOptions{TGridOption::goFixedHorzLine, TGridOption::goRowSelect});
+  Pump();
+  EXPECT_EQ(std::tuple(At(30, 18), At(30, 37), At(30, 56), At(63, 40)),
+            std::tuple(Sys(COLOR_BTNSHADOW), Sys(COLOR_WINDOW), Sys(COLOR_HIGHLIGHT), Sys(COLOR_HIGHLIGHT)));
 }
 
 TEST_F(GridsTest, AGridAndAnImageAreReadFromADescription) {
