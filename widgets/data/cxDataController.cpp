@@ -299,8 +299,9 @@ void TcxCustomDataController::RecordDeleted(Integer ARecordIndex) {
 }
 
 void TcxCustomDataController::CopyRecordValues(Integer AFromRecordIndex, Integer AToRecordIndex) {
-  CheckRecordRange(AFromRecordIndex);
-  CheckRecordRange(AToRecordIndex);
+  // Internal records (saved values, the new-item row) are checked by the storage.
+  if (AFromRecordIndex >= 0) CheckRecordRange(AFromRecordIndex);
+  if (AToRecordIndex >= 0) CheckRecordRange(AToRecordIndex);
   // Internal fields (record handles, detail objects) belong to their record.
   for (Integer i = 0; i < FFields->GetCount(); ++i) {
     TcxCustomDataField* field = FFields->GetItem(i);
