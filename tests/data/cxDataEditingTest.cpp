@@ -185,6 +185,25 @@ TEST_F(Editing, AnInsertedRowTakesTheGroupValuesOfItsPlace) {
   EXPECT_TRUE(VarIsNull(c_->GetItemValue(c_->GetFocusedRecordIndex(), 1)));
 }
 
+TEST_F(Editing, TheNewItemRowBecomesARealRecordWhenPosted) {
+  c_->SetUseNewItemRowForEditing(true);
+  c_->ChangeFocusedRowIndex(2);
+  c_->SetNewItemRowFocused(true);
+  EXPECT_TRUE(c_->IsNewItemRowActive());
+  EXPECT_TRUE(VarIsNull(c_->GetEditValue(0, evsValue)));
+  c_->SetEditValue(0, 60, evsValue);  // editing the row inserts on it
+  EXPECT_EQ(c_->GetEditState(), TcxDataControllerEditState({dceInsert, dceChanging, dceModified}));
+  EXPECT_EQ(c_->GetRecordCount(), 5);
+  c_->PostEditing();
+  EXPECT_EQ(c_->GetRecordCount(), 6);
+  EXPECT_EQ(Value(5), 60);
+  EXPECT_EQ(e_.Log, (S{"BI", "NR" + std::to_string(c_->GetCurrentRecordIndex()), "AI", "BP", "AP"}));
+  c_->SetEditValue(0, 70, evsValue);  // the row starts empty again
+  EXPECT_TRUE(VarIsNull(c_->GetEditValue(1, evsValue)));
+  c_->Cancel();
+  EXPECT_EQ(c_->GetRecordCount(), 6);
+}
+
 TEST_F(Editing, DeletingTheSelectionRunsTheEventsAsOneByOne) {
   c_->SetMultiSelect(true);
   c_->ChangeFocusedRowIndex(1);

@@ -54,7 +54,9 @@ class Relations : public ControllerTest {
     Fill({{10}, {20}, {30}, {40}});
     relation_ = c_->Relations()->Add(items_[0].get());
     pattern_.reset(New<Detail>(nullptr));
+    pattern_->SetRecordCount(3);
     pattern_->SetMasterRelation(relation_, -1);
+    EXPECT_EQ(pattern_->GetRecordCount(), 3);  // its own records are all it has
   }
   void TearDown() override {
     c_.reset();

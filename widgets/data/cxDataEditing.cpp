@@ -91,8 +91,12 @@ void TcxCustomDataController::UpdateStructure() {
 
 void TcxCustomDataController::ReloadStorage() {
   TBracket bracket(this);
-  FDataStorage->Clear(true);
-  FProvider->HandlesChanged();
+  // Only records read from a provider are read again: an unbound controller's own
+  // records are all it has.
+  if (FProvider->IsActive()) {
+    FDataStorage->Clear(true);
+    FProvider->HandlesChanged();
+  }
   const bool pattern = IsDetail() && GetDetailMode() == TcxDataControllerDetailMode::dcdmPattern;
   if (!pattern && FProvider->IsActive()) {
     if (IsGridMode()) {
@@ -407,6 +411,7 @@ void TcxCustomDataController::SetNewItemRowFocused(bool Value) {
   // Leaving the row ends its edit; entering it leaves the focused record.
   if (FProvider->IsEditing()) PostEditing();
   FNewItemRowFocused = Value;
+  if (Value && FUseNewItemRowForEditing) GetNewItemRecordIndex();
   if (Value) ChangeFocusedRowIndex(-1);
   Change({dccFocus});
 }

@@ -172,6 +172,7 @@ void TcxCustomDataProvider::InternalInsert(bool AAppend) {
   if (IsEditing()) ResetEditing();
   c->DoBeforeInsert();
   Integer record = kNoEditRecord;
+  bool made = true;
   {
     TBracket bracket(c);
     std::vector<Variant> groupValues;
@@ -191,6 +192,7 @@ void TcxCustomDataProvider::InternalInsert(bool AAppend) {
         const Integer last = rows > 0 ? c->GetRowInfo(rows - 1).RecordIndex : -1;
         groupValues = c->GetGroupValues(last);
         record = c->AppendRecord();
+        made = record >= 0;
         if (last >= 0) FEditingRecordIndex1 = last;
       } else {
         const Integer row = c->GetFocusedRowIndex();
@@ -198,12 +200,13 @@ void TcxCustomDataProvider::InternalInsert(bool AAppend) {
         before = std::clamp<Integer>(before, 0, c->GetRecordCount());
         groupValues = c->GetGroupValues(before);
         record = c->InsertRecord(before);
+        made = record >= 0;
         if (record >= 0 && before >= record) ++before;
         if (before < c->GetRecordCount()) FEditingRecordIndex2 = before;
       }
     }
     // A source that made no record leaves nothing to edit.
-    if (record == -1 || record == kNoEditRecord) {
+    if (!made || record == kNoEditRecord) {
       FEditingRecordIndex1 = FEditingRecordIndex2 = kNoEditRecord;
       return;
     }

@@ -532,7 +532,6 @@ void TcxCustomDataController::SetMasterRelation(TcxCustomDataRelation* ARelation
       SetCustomDataSource(pattern->CustomDataSource());
     }
   }
-  FReloadPending = true;
   Refresh();
 }
 
