@@ -154,7 +154,10 @@ void TcxCustomDataController::ChangeValueTypeClass(Integer AItemIndex, TcxValueT
   field->RootField()->SetValueTypeClass(AValueTypeClass);
   ItemValueTypeChanged(AItemIndex);
   // The values went with the old definition.
-  Refresh();
+  if (IsProviderMode())
+    UpdateStructure();
+  else
+    Refresh();
 }
 
 TcxValueTypeClass TcxCustomDataController::GetItemValueTypeClass(Integer AItemIndex) const {
@@ -690,8 +693,19 @@ void TcxCustomDataController::ChangeFocusedRecordIndex(Integer ARecordIndex) {
 
 void TcxCustomDataController::SetMultiSelect(bool Value) {
   if (FMultiSelect == Value) return;
-  FMultiSelect = Value;
-  FDataControllerInfo->Selection()->Reset();
+  BeginUpdate();
+  try {
+    FMultiSelect = Value;
+    FFocusedSelected = true;
+    FDataControllerInfo->Selection()->Reset();
+    // The focused row was the selection of single-select mode, and stays selected.
+    if (Value && GetFocusedRowIndex() >= 0) ChangeRowSelection(GetFocusedRowIndex(), true);
+    if (SummaryCountsSelectedOnly()) FDataControllerInfo->AddChanges({TcxDataControllerInfoChange::dcicSummary});
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
 }
 
 void TcxCustomDataController::SetFocusedSelected(bool Value) {
