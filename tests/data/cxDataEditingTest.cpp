@@ -164,7 +164,7 @@ TEST_F(Editing, InsertAndAppendPlaceTheNewRowAmongSortedRows) {
 
 TEST_F(Editing, AnInsertedRowTakesTheGroupValuesOfItsPlace) {
   c_->Groups()->ChangeGrouping(1, 0);
-  c_->Groups()->FullExpand();  // g(A) 0 1 4 g(B) 2 3
+  c_->Groups()->FullExpand();    // g(A) 0 1 4 g(B) 2 3
   c_->ChangeFocusedRowIndex(6);  // record 3, in B
   c_->Insert();
   const Integer added = c_->GetFocusedRecordIndex();
@@ -180,7 +180,8 @@ TEST_F(Editing, AnInsertedRowTakesTheGroupValuesOfItsPlace) {
   c_->Append();
   EXPECT_EQ(c_->GetItemValue(c_->GetFocusedRecordIndex(), 1).AsString(), "B");
   c_->Cancel();
-  c_->SetOptions(c_->Options() - TcxDataControllerOptions({TcxDataControllerOption::dcoAssignGroupingValues}));
+  c_->SetOptions(c_->Options() -
+                 TcxDataControllerOptions({TcxDataControllerOption::dcoAssignGroupingValues}));
   c_->Insert();
   EXPECT_TRUE(VarIsNull(c_->GetItemValue(c_->GetFocusedRecordIndex(), 1)));
 }
@@ -197,7 +198,8 @@ TEST_F(Editing, TheNewItemRowBecomesARealRecordWhenPosted) {
   c_->PostEditing();
   EXPECT_EQ(c_->GetRecordCount(), 6);
   EXPECT_EQ(Value(5), 60);
-  EXPECT_EQ(e_.Log, (S{"BI", "NR" + std::to_string(c_->GetCurrentRecordIndex()), "AI", "BP", "AP"}));
+  EXPECT_EQ(e_.Log,
+            (S{"BI", "NR" + std::to_string(c_->GetCurrentRecordIndex()), "AI", "BP", "AP"}));
   c_->SetEditValue(0, 70, evsValue);  // the row starts empty again
   EXPECT_TRUE(VarIsNull(c_->GetEditValue(1, evsValue)));
   c_->Cancel();
@@ -265,7 +267,8 @@ TEST_F(Editing, NavigationAndTheBookmark) {
 }
 
 TEST_F(Editing, ImmediatePostAndAHandlerFreeingTheController) {
-  c_->SetOptions(c_->Options() + TcxDataControllerOptions({TcxDataControllerOption::dcoImmediatePost}));
+  c_->SetOptions(c_->Options() +
+                 TcxDataControllerOptions({TcxDataControllerOption::dcoImmediatePost}));
   c_->ChangeFocusedRowIndex(0);
   c_->SetEditValue(0, 11, evsValue);
   EXPECT_TRUE(c_->GetEditState().Empty());

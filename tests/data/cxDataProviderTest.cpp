@@ -60,7 +60,8 @@ struct IdRows : TcxCustomDataSource {
   }
   V Numbers() const {
     V r;
-    for (const Row& row : Data) r.push_back(VarIsNull(row.Values[0]) ? -1 : row.Values[0].AsInteger());
+    for (const Row& row : Data)
+      r.push_back(VarIsNull(row.Values[0]) ? -1 : row.Values[0].AsInteger());
     return r;
   }
 };
@@ -143,12 +144,14 @@ TEST_F(Provider, AReloadKeepsTheSelectionByRecordId) {
   c_->ChangeRowSelection(3, true);  // id 103
   c_->BeginSaveKeys();
   src_.DeleteRecord(102);
-  std::swap(src_.Data[0], src_.Data[3]);  // 103 20 40 10 ... -> ids 104 101 103 100 after the delete
+  std::swap(src_.Data[0],
+            src_.Data[3]);  // 103 20 40 10 ... -> ids 104 101 103 100 after the delete
   src_.DataChanged();
   c_->EndRestoreKeys();
   std::vector<Integer> ids;
   for (Integer i = 0; i < c_->GetSelectedCount(); ++i)
-    ids.push_back(c_->GetRecordId(c_->GetRowInfo(c_->GetSelectedRowIndex(i)).RecordIndex).AsInteger());
+    ids.push_back(
+        c_->GetRecordId(c_->GetRowInfo(c_->GetSelectedRowIndex(i)).RecordIndex).AsInteger());
   std::sort(ids.begin(), ids.end());
   EXPECT_EQ(ids, (V{101, 103}));
 }
@@ -158,7 +161,8 @@ TEST_F(Provider, DeletingTheSelectionDeletesFromTheSourceAndReadsItOnce) {
     S Log;
     void Before(TcxCustomDataController*, Integer R) { Log.push_back("BD" + std::to_string(R)); }
     void Update(TcxUpdateControlInfo* AInfo) {
-      if (auto* d = dynamic_cast<TcxDataChangedInfo*>(AInfo)) Log.push_back("data" + std::to_string(Integer(d->Kind)));
+      if (auto* d = dynamic_cast<TcxDataChangedInfo*>(AInfo))
+        Log.push_back("data" + std::to_string(Integer(d->Kind)));
     }
   } counter;
   c_->OnBeforeDelete = TcxDataControllerRecordEvent(&counter, &Counter::Before);

@@ -17,7 +17,9 @@ namespace {
 
 class TBracket {
  public:
-  explicit TBracket(TcxCustomDataController* AController) : FController(AController) { FController->BeginUpdate(); }
+  explicit TBracket(TcxCustomDataController* AController) : FController(AController) {
+    FController->BeginUpdate();
+  }
   ~TBracket() noexcept(false) {
     if (std::uncaught_exceptions() > FExceptions) {
       try {
@@ -44,9 +46,13 @@ TcxDataProviderClass TcxCustomDataController::GetDataProviderClass() const {
   return ClassOf<TcxCustomDataProvider, TcxCustomDataProvider, TcxCustomDataController*>();
 }
 
-bool TcxCustomDataController::IsProviderMode() const { return FProvider && FProvider->CustomDataSource(); }
+bool TcxCustomDataController::IsProviderMode() const {
+  return FProvider && FProvider->CustomDataSource();
+}
 
-bool TcxCustomDataController::IsSmartRefresh() const { return IsProviderMode() && FProvider->IsRecordIdSupported(); }
+bool TcxCustomDataController::IsSmartRefresh() const {
+  return IsProviderMode() && FProvider->IsRecordIdSupported();
+}
 
 bool TcxCustomDataController::IsProviderValueField(TcxCustomDataField* AField) const {
   if (!AField->IsInternal()) return true;
@@ -83,7 +89,8 @@ void TcxCustomDataController::UpdateStructure() {
     FNewItemRecordIndex = 0;
   }
   FDataStorage->SetStoredValuesOnly(storedOnly);
-  FDataStorage->SetUseRecordID(IsRecordID() && FProvider->IsCustomDataSourceSupported() && !IsProviderMode());
+  FDataStorage->SetUseRecordID(IsRecordID() && FProvider->IsCustomDataSourceSupported() &&
+                               !IsProviderMode());
   CreateRecordHandleField(CustomDataSource() != nullptr);
   FReloadPending = true;
   Refresh();
@@ -202,7 +209,8 @@ void TcxCustomDataController::Cancel() {
     throw;
   }
   FCancelling = false;
-  if (row >= 0 && !FDataControllerInfo->IsUpdating()) ChangeFocusedRowIndex(std::min(row, GetRowCount() - 1));
+  if (row >= 0 && !FDataControllerInfo->IsUpdating())
+    ChangeFocusedRowIndex(std::min(row, GetRowCount() - 1));
 }
 
 void TcxCustomDataController::UpdateData() { FProvider->UpdateData(); }
@@ -236,7 +244,8 @@ bool TcxCustomDataController::CanInitEditing(Integer AItemIndex) {
   return FProvider->CanInitEditing(GetEditingOrCurrentRecordIndex());
 }
 
-Variant TcxCustomDataController::GetEditValue(Integer AItemIndex, TcxDataEditValueSource AEditValueSource) {
+Variant TcxCustomDataController::GetEditValue(Integer AItemIndex,
+                                              TcxDataEditValueSource AEditValueSource) {
   TcxCustomDataField* field = GetItemField(AItemIndex);
   if (IsNewItemRowActive() && !FProvider->IsEditing()) return Null();
   return FProvider->GetEditValue(GetEditingOrCurrentRecordIndex(), field, AEditValueSource);
@@ -245,12 +254,14 @@ Variant TcxCustomDataController::GetEditValue(Integer AItemIndex, TcxDataEditVal
 void TcxCustomDataController::SetEditValue(Integer AItemIndex, const Variant& AValue,
                                            TcxDataEditValueSource AEditValueSource) {
   if (!CanInitEditing(AItemIndex)) return;
-  FProvider->SetEditValue(GetEditingOrCurrentRecordIndex(), GetItemField(AItemIndex), AValue, AEditValueSource);
+  FProvider->SetEditValue(GetEditingOrCurrentRecordIndex(), GetItemField(AItemIndex), AValue,
+                          AEditValueSource);
   if (IsImmediatePost()) PostEditing();
 }
 
 bool TcxCustomDataController::CanFocusRecord(Integer ARecordIndex) {
-  if (!FProvider->IsDataSetOpen() && FProvider->IsEditing() && ARecordIndex != FProvider->EditingRecordIndex())
+  if (!FProvider->IsDataSetOpen() && FProvider->IsEditing() &&
+      ARecordIndex != FProvider->EditingRecordIndex())
     PostEditing();
   return true;
 }
@@ -342,7 +353,8 @@ void TcxCustomDataController::DeleteSelection() {
 void TcxCustomDataController::DeleteRecords(std::vector<Integer> AList) {
   std::sort(AList.begin(), AList.end());
   AList.erase(std::unique(AList.begin(), AList.end()), AList.end());
-  AList.erase(std::remove_if(AList.begin(), AList.end(), [this](Integer r) { return r < 0 || r >= GetRecordCount(); }),
+  AList.erase(std::remove_if(AList.begin(), AList.end(),
+                             [this](Integer r) { return r < 0 || r >= GetRecordCount(); }),
               AList.end());
   if (AList.empty()) return;
   BeginDeletingRecords();
@@ -359,8 +371,10 @@ void TcxCustomDataController::DeleteStorageRecords(const std::vector<Integer>& A
   if (AList.empty()) return;
   TBracket bracket(this);
   const Integer editing = FProvider->EditingRecordIndex();
-  if (editing >= 0 && std::binary_search(AList.begin(), AList.end(), editing)) FProvider->ResetEditing();
-  const bool bookmarked = FBookmarkRecordIndex >= 0 && std::binary_search(AList.begin(), AList.end(), FBookmarkRecordIndex);
+  if (editing >= 0 && std::binary_search(AList.begin(), AList.end(), editing))
+    FProvider->ResetEditing();
+  const bool bookmarked = FBookmarkRecordIndex >= 0 &&
+                          std::binary_search(AList.begin(), AList.end(), FBookmarkRecordIndex);
   if (bookmarked) CheckBookmark(FBookmarkRecordIndex);
   // Later records move down by the count of deleted ones before them.
   auto shift = [&AList](Integer& r) {
@@ -380,7 +394,8 @@ void TcxCustomDataController::DeleteStorageRecords(const std::vector<Integer>& A
   }
   FDataStorage->DeleteRecords(AList);
   shift(FBookmarkRecordIndex);
-  for (Integer* r : {&FProvider->FEditingRecordIndex, &FProvider->FEditingRecordIndex1, &FProvider->FEditingRecordIndex2})
+  for (Integer* r : {&FProvider->FEditingRecordIndex, &FProvider->FEditingRecordIndex1,
+                     &FProvider->FEditingRecordIndex2})
     if (*r >= 0) {
       if (std::binary_search(AList.begin(), AList.end(), *r))
         *r = kNoEditRecord;
@@ -428,8 +443,8 @@ Integer TcxCustomDataController::GetNewItemRecordIndex() {
 // ---- Focus and navigation ----
 
 bool TcxCustomDataController::ChangeFocusedRowIndex(Integer ARowIndex) {
-  if (FProvider->IsSyncMode() && !FProvider->IsInsidePositionChange() && ARowIndex != GetFocusedRowIndex() &&
-      !CanLeaveFocusedRow())
+  if (FProvider->IsSyncMode() && !FProvider->IsInsidePositionChange() &&
+      ARowIndex != GetFocusedRowIndex() && !CanLeaveFocusedRow())
     return false;
   const Integer target = std::clamp<Integer>(ARowIndex, -1, GetRowCount() - 1);
   if (target != GetFocusedRowIndex()) {
@@ -443,9 +458,10 @@ bool TcxCustomDataController::ChangeFocusedRowIndex(Integer ARowIndex) {
   }
   FDataControllerInfo->ChangeFocusedRowIndex(ARowIndex);
   if (FProvider->IsSyncMode() && IsFocusDetailRow() && GetFocusedRecordIndex() >= 0) {
-    TcxCustomDataController* detail =
-        GetDetailDataController(GetFocusedRecordIndex(), GetDetailActiveRelationIndex(GetFocusedRecordIndex()));
-    if (detail && detail->GetFocusedRowIndex() < 0 && !detail->IsNewItemRowActive()) detail->ChangeFocusedRowIndex(0);
+    TcxCustomDataController* detail = GetDetailDataController(
+        GetFocusedRecordIndex(), GetDetailActiveRelationIndex(GetFocusedRecordIndex()));
+    if (detail && detail->GetFocusedRowIndex() < 0 && !detail->IsNewItemRowActive())
+      detail->ChangeFocusedRowIndex(0);
   }
   return true;
 }

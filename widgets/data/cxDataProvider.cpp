@@ -15,7 +15,9 @@ namespace {
 // Closes a controller bracket on every way out.
 class TBracket {
  public:
-  explicit TBracket(TcxCustomDataController* AController) : FController(AController) { FController->BeginUpdate(); }
+  explicit TBracket(TcxCustomDataController* AController) : FController(AController) {
+    FController->BeginUpdate();
+  }
   ~TBracket() noexcept(false) {
     if (std::uncaught_exceptions() > FExceptions) {
       try {
@@ -102,7 +104,8 @@ void TcxCustomDataProvider::SetCustomDataSource(TcxCustomDataSource* ADataSource
 }
 
 TcxCustomDataSource* TcxCustomDataProvider::Source() const {
-  if (FCustomDataSource) FCustomDataSource->FCurrentProvider = const_cast<TcxCustomDataProvider*>(this);
+  if (FCustomDataSource)
+    FCustomDataSource->FCurrentProvider = const_cast<TcxCustomDataProvider*>(this);
   return FCustomDataSource;
 }
 
@@ -219,10 +222,13 @@ void TcxCustomDataProvider::InternalInsert(bool AAppend) {
   c->DoAfterInsert();
 }
 
-void TcxCustomDataProvider::InitInsertedRecord(Integer ARecordIndex, const std::vector<Variant>& AGroupValues) {
+void TcxCustomDataProvider::InitInsertedRecord(Integer ARecordIndex,
+                                               const std::vector<Variant>& AGroupValues) {
   TcxCustomDataController* c = FDataController;
-  if (c->GetGroupingItemCount() > 0 && c->Options().Contains(TcxDataControllerOption::dcoAssignGroupingValues)) {
-    for (Integer level = 0; level < c->GetGroupingItemCount() && level < Integer(AGroupValues.size()); ++level) {
+  if (c->GetGroupingItemCount() > 0 &&
+      c->Options().Contains(TcxDataControllerOption::dcoAssignGroupingValues)) {
+    for (Integer level = 0;
+         level < c->GetGroupingItemCount() && level < Integer(AGroupValues.size()); ++level) {
       const Integer item = c->GetGroupingItemIndex(level);
       if (item >= 0) SetValue(ARecordIndex, c->GetItemField(item), AGroupValues[size_t(level)]);
     }
@@ -230,7 +236,8 @@ void TcxCustomDataProvider::InitInsertedRecord(Integer ARecordIndex, const std::
   c->DoNewRecord(ARecordIndex);
 }
 
-void TcxCustomDataProvider::SetValue(Integer ARecordIndex, TcxCustomDataField* AField, const Variant& AValue) {
+void TcxCustomDataProvider::SetValue(Integer ARecordIndex, TcxCustomDataField* AField,
+                                     const Variant& AValue) {
   FDataController->SetValue(ARecordIndex, AField->GetIndex(), AValue);
 }
 
@@ -296,7 +303,8 @@ void TcxCustomDataProvider::Cancel() {
           const Integer focused = c->GetFocusedRecordIndex();
           ResetEditing();
           c->DeleteRecord(record);
-          if (!c->IsCancelling() && focused >= c->GetRecordCount()) focusLast = c->GetRecordCount() - 1;
+          if (!c->IsCancelling() && focused >= c->GetRecordCount())
+            focusLast = c->GetRecordCount() - 1;
         }
       } else if (FSavedRecordIndex < 0 && record >= 0) {
         c->CopyRecord(FSavedRecordIndex, record);
@@ -318,15 +326,18 @@ void TcxCustomDataProvider::ResetEditing() {
   }
 }
 
-Variant TcxCustomDataProvider::GetEditValue(Integer ARecordIndex, TcxCustomDataField* AField, TcxDataEditValueSource) {
+Variant TcxCustomDataProvider::GetEditValue(Integer ARecordIndex, TcxCustomDataField* AField,
+                                            TcxDataEditValueSource) {
   if (ARecordIndex == kNoEditRecord) cxDataControllerError(cxSDataRecordIndexError);
   return FDataController->GetValue(ARecordIndex, AField);
 }
 
-bool TcxCustomDataProvider::SetEditValue(Integer ARecordIndex, TcxCustomDataField* AField, const Variant& AValue,
+bool TcxCustomDataProvider::SetEditValue(Integer ARecordIndex, TcxCustomDataField* AField,
+                                         const Variant& AValue,
                                          TcxDataEditValueSource AEditValueSource) {
   Variant value = AValue;
-  if (AEditValueSource == TcxDataEditValueSource::evsText && VarToStr(value).empty()) value = Null();
+  if (AEditValueSource == TcxDataEditValueSource::evsText && VarToStr(value).empty())
+    value = Null();
   FDataController->SetValue(ARecordIndex, AField->GetIndex(), value);
   SetModified();
   return true;
@@ -456,7 +467,8 @@ void TcxCustomDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
 // ---- Index moves ----
 
 void TcxCustomDataProvider::RecordInserted(Integer ARecordIndex) {
-  for (Integer* r : {&FEditingRecordIndex, &FEditingRecordIndex1, &FEditingRecordIndex2, &FDeletingFocusRecordIndex})
+  for (Integer* r : {&FEditingRecordIndex, &FEditingRecordIndex1, &FEditingRecordIndex2,
+                     &FDeletingFocusRecordIndex})
     if (*r >= ARecordIndex) ++*r;
   FHandleIndexValid = false;
 }
@@ -465,7 +477,8 @@ void TcxCustomDataProvider::RecordDeleted(Integer ARecordIndex) {
   if (FEditingRecordIndex == ARecordIndex) ResetEditing();
   for (Integer* r : {&FEditingRecordIndex1, &FEditingRecordIndex2})
     if (*r == ARecordIndex) *r = kNoEditRecord;
-  for (Integer* r : {&FEditingRecordIndex, &FEditingRecordIndex1, &FEditingRecordIndex2, &FDeletingFocusRecordIndex})
+  for (Integer* r : {&FEditingRecordIndex, &FEditingRecordIndex1, &FEditingRecordIndex2,
+                     &FDeletingFocusRecordIndex})
     if (*r > ARecordIndex) --*r;
   FHandleIndexValid = false;
 }
@@ -479,14 +492,16 @@ void TcxCustomDataProvider::ShiftDeletingFocus(const std::vector<Integer>& AList
 
 TcxDataRecordHandle TcxCustomDataProvider::GetRecordHandle(Integer ARecordIndex) const {
   TcxCustomDataField* f = FDataController->RecordHandleField();
-  if (!f || !f->GetValueDef() || ARecordIndex < 0 || ARecordIndex >= FDataController->GetRecordCount())
+  if (!f || !f->GetValueDef() || ARecordIndex < 0 ||
+      ARecordIndex >= FDataController->GetRecordCount())
     return kNoRecordHandle;
   const Variant v = FDataController->DataStorage()->GetValue(ARecordIndex, f->GetValueDef());
   return VarIsNull(v) || VarIsEmpty(v) ? kNoRecordHandle : v.AsInt64();
 }
 
 TcxDataItemHandle TcxCustomDataProvider::GetItemHandle(TcxCustomDataField* AField) const {
-  TcxCustomDataField* f = AField->IsInternal() && AField->ReferenceField() ? AField->ReferenceField() : AField;
+  TcxCustomDataField* f =
+      AField->IsInternal() && AField->ReferenceField() ? AField->ReferenceField() : AField;
   TcxCustomDataSource* s = Source();
   return s ? s->GetItemHandle(f->GetIndex()) : TcxDataItemHandle(f->GetIndex());
 }
@@ -525,7 +540,8 @@ Integer TcxCustomDataProvider::InsertRecord(Integer ARecordIndex) {
   if (!s || !f || !f->GetValueDef()) return -1;
   TcxDataStorage* storage = FDataController->DataStorage();
   const bool append = s->GetRecordCount() <= 0 || ARecordIndex >= storage->RecordCount();
-  const TcxDataRecordHandle h = append ? s->AppendRecord() : s->InsertRecord(GetRecordHandle(ARecordIndex));
+  const TcxDataRecordHandle h =
+      append ? s->AppendRecord() : s->InsertRecord(GetRecordHandle(ARecordIndex));
   if (h == kNoRecordHandle) return -1;
   const Integer at = append ? storage->RecordCount() : ARecordIndex;
   storage->InsertRecord(at);
@@ -543,7 +559,8 @@ bool TcxCustomDataProvider::GetDetailHasChildren(Integer ARecordIndex, Integer A
   return s && s->GetDetailHasChildren(ARecordIndex, ARelationIndex);
 }
 
-String TcxCustomDataProvider::GetProviderDisplayText(Integer ARecordIndex, TcxCustomDataField* AField) {
+String TcxCustomDataProvider::GetProviderDisplayText(Integer ARecordIndex,
+                                                     TcxCustomDataField* AField) {
   TcxCustomDataSource* s = Source();
   return s ? s->GetDisplayText(GetRecordHandle(ARecordIndex), GetItemHandle(AField)) : String();
 }
@@ -558,15 +575,18 @@ Variant TcxCustomDataProvider::GetProviderValue(Integer ARecordIndex, TcxCustomD
   return s ? s->GetValue(GetRecordHandle(ARecordIndex), GetItemHandle(AField)) : Null();
 }
 
-void TcxCustomDataProvider::SetProviderValue(Integer ARecordIndex, TcxCustomDataField* AField, const Variant& AValue) {
-  if (TcxCustomDataSource* s = Source()) s->SetValue(GetRecordHandle(ARecordIndex), GetItemHandle(AField), AValue);
+void TcxCustomDataProvider::SetProviderValue(Integer ARecordIndex, TcxCustomDataField* AField,
+                                             const Variant& AValue) {
+  if (TcxCustomDataSource* s = Source())
+    s->SetValue(GetRecordHandle(ARecordIndex), GetItemHandle(AField), AValue);
 }
 
 void TcxCustomDataProvider::SetRecordCount(Integer ARecordCount) {
   if (TcxCustomDataSource* s = Source()) s->SetRecordCount(ARecordCount);
 }
 
-Integer TcxCustomDataProvider::CompareValues(Integer ARecordIndex1, Integer ARecordIndex2, TcxCustomDataField* AField) {
+Integer TcxCustomDataProvider::CompareValues(Integer ARecordIndex1, Integer ARecordIndex2,
+                                             TcxCustomDataField* AField) {
   TcxCustomDataController* c = FDataController;
   TcxValueTypeClass type = AField->GetValueTypeClass();
   if (ARecordIndex1 < 0 && ARecordIndex2 < 0 && AField->GetValueDef())
@@ -583,7 +603,8 @@ Integer TcxCustomDataProvider::CompareByDataSource(Integer ARecordIndex1, Intege
                                                    TcxCustomDataField* AField) {
   TcxCustomDataSource* s = Source();
   if (!s) return 0;
-  return s->NativeCompareFunc(GetRecordHandle(ARecordIndex1), GetRecordHandle(ARecordIndex2), GetItemHandle(AField));
+  return s->NativeCompareFunc(GetRecordHandle(ARecordIndex1), GetRecordHandle(ARecordIndex2),
+                              GetItemHandle(AField));
 }
 
 // ---- Events from the source side ----
@@ -593,7 +614,8 @@ void TcxCustomDataProvider::ActiveChanged(bool AActive) {
   ResetEditing();
 }
 
-void TcxCustomDataProvider::DataChanged(TcxDataChange AKind, Integer AItemIndex, Integer ARecordIndex) {
+void TcxCustomDataProvider::DataChanged(TcxDataChange AKind, Integer AItemIndex,
+                                        Integer ARecordIndex) {
   if (!IsFrozen()) FDataController->DataChanged(AKind, AItemIndex, ARecordIndex);
   if (FPostingIntoSource)
     ResetChanging();
@@ -637,7 +659,8 @@ Integer TcxCustomDataSource::GetDefaultItemID(Integer AItemIndex) {
   return c ? c->GetItemID(c->GetItem(AItemIndex)) : -1;
 }
 
-String TcxCustomDataSource::GetDisplayText(TcxDataRecordHandle ARecordHandle, TcxDataItemHandle AItemHandle) {
+String TcxCustomDataSource::GetDisplayText(TcxDataRecordHandle ARecordHandle,
+                                           TcxDataItemHandle AItemHandle) {
   return VarToStr(GetValue(ARecordHandle, AItemHandle));
 }
 
@@ -652,12 +675,14 @@ void TcxCustomDataSource::LoadRecordHandles() {
   TcxValueDef* def = c->RecordHandleField()->GetValueDef();
   const Integer n = std::max<Integer>(GetRecordCount(), 0);
   storage->SetRecordCount(n);
-  for (Integer i = 0; i < n; ++i) storage->SetValue(i, def, Variant(Int64(GetRecordHandleByIndex(i))));
+  for (Integer i = 0; i < n; ++i)
+    storage->SetValue(i, def, Variant(Int64(GetRecordHandleByIndex(i))));
   c->Provider()->HandlesChanged();
 }
 
 void TcxCustomDataSource::AddProvider(TcxCustomDataProvider* AProvider) {
-  if (std::find(FProviders.begin(), FProviders.end(), AProvider) == FProviders.end()) FProviders.push_back(AProvider);
+  if (std::find(FProviders.begin(), FProviders.end(), AProvider) == FProviders.end())
+    FProviders.push_back(AProvider);
 }
 
 void TcxCustomDataSource::RemoveProvider(TcxCustomDataProvider* AProvider) {

@@ -95,7 +95,8 @@ class TcxCustomDataProvider : public TObject {
   virtual void DeleteSelection();
   virtual void Edit() { DoEdit(); }
   // Raises "RecordIndex out of range" when no record is being edited.
-  virtual Variant GetEditValue(Integer ARecordIndex, TcxCustomDataField* AField, TcxDataEditValueSource AEditValueSource);
+  virtual Variant GetEditValue(Integer ARecordIndex, TcxCustomDataField* AField,
+                               TcxDataEditValueSource AEditValueSource);
   virtual void Insert() { InternalInsert(false); }
   virtual void Post();
   virtual void UpdateData();
@@ -147,11 +148,14 @@ class TcxCustomDataProvider : public TObject {
   // index, -1 when the source makes none.
   virtual Integer InsertRecord(Integer ARecordIndex);
   virtual void UpdateGridModeBuffer() {}
-  virtual Integer CompareValues(Integer ARecordIndex1, Integer ARecordIndex2, TcxCustomDataField* AField);
-  virtual Integer CompareByDataSource(Integer ARecordIndex1, Integer ARecordIndex2, TcxCustomDataField* AField);
+  virtual Integer CompareValues(Integer ARecordIndex1, Integer ARecordIndex2,
+                                TcxCustomDataField* AField);
+  virtual Integer CompareByDataSource(Integer ARecordIndex1, Integer ARecordIndex2,
+                                      TcxCustomDataField* AField);
   virtual void SetProviderDisplayText(Integer, TcxCustomDataField*, const String&) {}
   virtual void SetRecordCount(Integer ARecordCount);
-  virtual void SetProviderValue(Integer ARecordIndex, TcxCustomDataField* AField, const Variant& AValue);
+  virtual void SetProviderValue(Integer ARecordIndex, TcxCustomDataField* AField,
+                                const Variant& AValue);
 
   // ---- Events from the source side ----
   virtual void ActiveChanged(bool AActive);
@@ -225,8 +229,12 @@ class TcxCustomDataSource : public TObject {
   void BeforeDestruction() override;
 
   // The provider of the call in progress, else the first one.
-  TcxCustomDataProvider* CurrentProvider() const { return FCurrentProvider ? FCurrentProvider : Provider(); }
-  TcxCustomDataProvider* Provider() const { return FProviders.empty() ? nullptr : FProviders.front(); }
+  TcxCustomDataProvider* CurrentProvider() const {
+    return FCurrentProvider ? FCurrentProvider : Provider();
+  }
+  TcxCustomDataProvider* Provider() const {
+    return FProviders.empty() ? nullptr : FProviders.front();
+  }
   TcxCustomDataController* DataController() const;
   Integer ProviderCount() const { return Integer(FProviders.size()); }
   // Tell the controllers that the source's data changed: they reload.
@@ -240,7 +248,8 @@ class TcxCustomDataSource : public TObject {
   virtual bool GetDetailHasChildren(Integer, Integer) { return false; }
   virtual String GetDisplayText(TcxDataRecordHandle ARecordHandle, TcxDataItemHandle AItemHandle);
   // Raises "GetInfoForCompare not implemented".
-  virtual void GetInfoForCompare(TcxDataRecordHandle ARecordHandle, TcxDataItemHandle AItemHandle, Variant& AValue);
+  virtual void GetInfoForCompare(TcxDataRecordHandle ARecordHandle, TcxDataItemHandle AItemHandle,
+                                 Variant& AValue);
   virtual TcxDataItemHandle GetItemHandle(Integer AItemIndex) { return AItemIndex; }
   virtual Integer GetRecordCount() { return 0; }
   virtual Variant GetRecordId(TcxDataRecordHandle) { return Null(); }
@@ -252,7 +261,9 @@ class TcxCustomDataSource : public TObject {
   virtual bool IsRecordIdSupported() { return false; }
   // Fills the controller's storage: one record per source record, holding its handle.
   virtual void LoadRecordHandles();
-  virtual Integer NativeCompareFunc(TcxDataRecordHandle, TcxDataRecordHandle, TcxDataItemHandle) { return 0; }
+  virtual Integer NativeCompareFunc(TcxDataRecordHandle, TcxDataRecordHandle, TcxDataItemHandle) {
+    return 0;
+  }
   virtual void SetRecordCount(Integer) {}
   virtual void SetValue(TcxDataRecordHandle, TcxDataItemHandle, const Variant&) {}
 

@@ -12,7 +12,9 @@ namespace {
 
 class TBracket {
  public:
-  explicit TBracket(TcxCustomDataController* AController) : FController(AController) { FController->BeginUpdate(); }
+  explicit TBracket(TcxCustomDataController* AController) : FController(AController) {
+    FController->BeginUpdate();
+  }
   ~TBracket() noexcept(false) {
     if (std::uncaught_exceptions() > FExceptions) {
       try {
@@ -47,7 +49,8 @@ class TFlagGuard {
 
 // ---- TcxCustomDataRelation ----
 
-TcxCustomDataRelation::TcxCustomDataRelation(TcxCustomDataRelationList* ARelationList, TObject* AItem)
+TcxCustomDataRelation::TcxCustomDataRelation(TcxCustomDataRelationList* ARelationList,
+                                             TObject* AItem)
     : FRelationList(ARelationList), FItem(AItem) {}
 
 void TcxCustomDataRelation::BeforeDestruction() {
@@ -65,11 +68,14 @@ TcxCustomDataController* TcxCustomDataRelation::DataController() const {
   return FRelationList ? FRelationList->DataController() : nullptr;
 }
 
-Integer TcxCustomDataRelation::Index() const { return FRelationList ? FRelationList->IndexOf(this) : -1; }
+Integer TcxCustomDataRelation::Index() const {
+  return FRelationList ? FRelationList->IndexOf(this) : -1;
+}
 
 // ---- TcxDetailInfoObject ----
 
-void TcxDetailInfoObject::SetLinkObject(TObject* AObject, TcxCustomDataController* ADataController) {
+void TcxDetailInfoObject::SetLinkObject(TObject* AObject,
+                                        TcxCustomDataController* ADataController) {
   FLinkObject = AObject;
   FDataController = ADataController;
   if (ADataController) ADataController->FDetailInfo = this;
@@ -100,7 +106,8 @@ void TcxDetailObject::BeforeDestruction() {
 }
 
 TcxDetailInfoObject* TcxDetailObject::Info(Integer ARelationIndex) const {
-  return ARelationIndex >= 0 && ARelationIndex < InfoCount() ? FInfos[size_t(ARelationIndex)] : nullptr;
+  return ARelationIndex >= 0 && ARelationIndex < InfoCount() ? FInfos[size_t(ARelationIndex)]
+                                                             : nullptr;
 }
 
 TcxDetailInfoObject* TcxDetailObject::EnsureInfo(Integer ARelationIndex) {
@@ -136,7 +143,8 @@ void TcxDetailObject::Fit(Integer ACount) {
   if (InfoCount() == 0)
     FActiveRelationIndex = -1;
   else
-    FActiveRelationIndex = std::clamp<Integer>(FActiveRelationIndex, 0, std::max<Integer>(ACount - 1, 0));
+    FActiveRelationIndex =
+        std::clamp<Integer>(FActiveRelationIndex, 0, std::max<Integer>(ACount - 1, 0));
 }
 
 // ---- TcxCustomDataRelationList ----
@@ -255,7 +263,8 @@ void TcxCustomDataRelationList::Update(TcxCustomDataRelation*) {
 
 TcxDetailObject* TcxCustomDataRelationList::FindDetailObject(Integer ARecordIndex) const {
   if (!FItemField || !FItemField->GetValueDef()) return nullptr;
-  const Variant v = FDataController->DataStorage()->GetValue(ARecordIndex, FItemField->GetValueDef());
+  const Variant v =
+      FDataController->DataStorage()->GetValue(ARecordIndex, FItemField->GetValueDef());
   if (VarIsNull(v) || VarIsEmpty(v)) return nullptr;
   return reinterpret_cast<TcxDetailObject*>(intptr_t(v.AsInt64()));
 }
@@ -294,15 +303,18 @@ bool TcxCustomDataRelationList::HasDetailInfo(Integer ARecordIndex, Integer ARel
 
 bool TcxCustomDataRelationList::NoDetailControllers() const {
   TcxCustomDataController* pattern = FDataController->GetPatternDataController();
-  const TcxCustomDataRelationList* list = pattern && pattern->FRelations ? pattern->FRelations : this;
+  const TcxCustomDataRelationList* list =
+      pattern && pattern->FRelations ? pattern->FRelations : this;
   for (TcxCustomDataRelation* r : list->FItems)
     if (r->DetailDataController()) return false;
   return true;
 }
 
 void TcxCustomDataRelationList::RemoveNotification(TComponent* AComponent) {
-  if (FItemField && static_cast<TObject*>(FItemField) == static_cast<TObject*>(AComponent)) FItemField = nullptr;
-  for (TcxCustomDataRelation* r : std::vector<TcxCustomDataRelation*>(FItems)) r->RemoveNotification(AComponent);
+  if (FItemField && static_cast<TObject*>(FItemField) == static_cast<TObject*>(AComponent))
+    FItemField = nullptr;
+  for (TcxCustomDataRelation* r : std::vector<TcxCustomDataRelation*>(FItems))
+    r->RemoveNotification(AComponent);
 }
 
 void TcxCustomDataRelationList::FieldRemoved(TcxCustomDataField* AField) {
@@ -316,13 +328,17 @@ TcxCustomDataRelationList* TcxCustomDataController::Relations() {
   return FRelations;
 }
 
-bool TcxCustomDataController::HasRelations() const { return FRelations && FRelations->GetCount() > 0; }
+bool TcxCustomDataController::HasRelations() const {
+  return FRelations && FRelations->GetCount() > 0;
+}
 
-TcxCustomDataRelation* TcxCustomDataController::CreateRelation(TcxCustomDataRelationList* AList, TObject* AItem) {
+TcxCustomDataRelation* TcxCustomDataController::CreateRelation(TcxCustomDataRelationList* AList,
+                                                               TObject* AItem) {
   return New<TcxCustomDataRelation>(AList, AItem);
 }
 
-TObject* TcxCustomDataController::GetDetailDataControllerObject(Integer ARecordIndex, Integer ARelationIndex) {
+TObject* TcxCustomDataController::GetDetailDataControllerObject(Integer ARecordIndex,
+                                                                Integer ARelationIndex) {
   if (!HasRelations()) {
     CheckRecordRange(ARecordIndex);
     return nullptr;
@@ -330,7 +346,8 @@ TObject* TcxCustomDataController::GetDetailDataControllerObject(Integer ARecordI
   TcxCustomDataRelation* relation = FRelations->GetItem(ARelationIndex);
   TcxDetailObject* object = FRelations->GetDetailObject(ARecordIndex);
   if (!object) return nullptr;
-  if (TcxDetailInfoObject* info = object->Info(ARelationIndex); info && info->LinkObject()) return info->LinkObject();
+  if (TcxDetailInfoObject* info = object->Info(ARelationIndex); info && info->LinkObject())
+    return info->LinkObject();
   if (FCreatingDetail) return nullptr;
   TObject* made = nullptr;
   {
@@ -352,13 +369,15 @@ TObject* TcxCustomDataController::GetDetailDataControllerObject(Integer ARecordI
   if (made) {
     // The hook may have changed the records: the object only fits the record it was
     // made for while that record still holds the same detail object.
-    if (ARecordIndex < 0 || ARecordIndex >= GetRecordCount() || FRelations->FindDetailObject(ARecordIndex) != object) {
+    if (ARecordIndex < 0 || ARecordIndex >= GetRecordCount() ||
+        FRelations->FindDetailObject(ARecordIndex) != object) {
       made->Free();
       made = nullptr;
     } else {
       TcxCustomDataController* detail = GetDetailDataControllerOf(made);
       object->EnsureInfo(ARelationIndex)->SetLinkObject(made, detail);
-      if (detail && detail->FMasterRelation != relation) detail->SetMasterRelation(relation, ARecordIndex);
+      if (detail && detail->FMasterRelation != relation)
+        detail->SetMasterRelation(relation, ARecordIndex);
       if (detail) detail->FMasterRecordIndex = ARecordIndex;
     }
   }
@@ -370,7 +389,7 @@ TObject* TcxCustomDataController::GetDetailDataControllerObject(Integer ARecordI
 }
 
 TcxCustomDataController* TcxCustomDataController::GetDetailDataController(Integer ARecordIndex,
-                                                                           Integer ARelationIndex) {
+                                                                          Integer ARelationIndex) {
   TObject* object = GetDetailDataControllerObject(ARecordIndex, ARelationIndex);
   if (!object) return nullptr;
   TcxDetailObject* detail = FRelations->FindDetailObject(ARecordIndex);
@@ -389,7 +408,8 @@ bool TcxCustomDataController::GetDetailHasChildren(Integer ARecordIndex, Integer
   TcxDetailObject* object = FRelations->GetDetailObject(ARecordIndex);
   if (!object) return FProvider->GetDetailHasChildren(ARecordIndex, ARelationIndex);
   TcxDetailInfoObject* info = object->EnsureInfo(ARelationIndex);
-  if (!info->HasChildrenAssigned()) info->SetHasChildren(FProvider->GetDetailHasChildren(ARecordIndex, ARelationIndex));
+  if (!info->HasChildrenAssigned())
+    info->SetHasChildren(FProvider->GetDetailHasChildren(ARecordIndex, ARelationIndex));
   return info->HasChildren();
 }
 
@@ -400,7 +420,8 @@ Integer TcxCustomDataController::GetDetailActiveRelationIndex(Integer ARecordInd
   return object ? object->ActiveRelationIndex() : -1;
 }
 
-void TcxCustomDataController::ChangeDetailActiveRelationIndex(Integer ARecordIndex, Integer ARelationIndex) {
+void TcxCustomDataController::ChangeDetailActiveRelationIndex(Integer ARecordIndex,
+                                                              Integer ARelationIndex) {
   CheckRecordRange(ARecordIndex);
   if (!HasRelations()) return;
   TcxDetailObject* object = FRelations->GetDetailObject(ARecordIndex);
@@ -435,7 +456,8 @@ bool TcxCustomDataController::ChangeDetailExpanding(Integer ARecordIndex, bool A
   TcxDetailObject* object = FRelations->GetDetailObject(ARecordIndex);
   if (!object || !CanChangeDetailExpanding(ARecordIndex, AExpanded)) return false;
   // The handler may have changed the records.
-  if (ARecordIndex >= GetRecordCount() || FRelations->FindDetailObject(ARecordIndex) != object) return false;
+  if (ARecordIndex >= GetRecordCount() || FRelations->FindDetailObject(ARecordIndex) != object)
+    return false;
   object->SetExpanded(AExpanded);
   TcxCustomDataController* master = GetMasterDataController();
   if (!(master && master->LockCount() > 0)) Change({dccDetail});
@@ -467,8 +489,8 @@ void TcxCustomDataController::CollapseDetails() {
   }
 }
 
-void TcxCustomDataController::ForEachDetailController(TcxCustomDataRelation* ARelation,
-                                                      TMethod<void(TcxCustomDataController* ADetail)> AProc) {
+void TcxCustomDataController::ForEachDetailController(
+    TcxCustomDataRelation* ARelation, TMethod<void(TcxCustomDataController* ADetail)> AProc) {
   if (!ARelation || !AProc || !HasRelations()) return;
   const Integer own = FRelations->IndexOf(ARelation);
   // The relation belongs to this controller or to a pattern further down.
@@ -513,9 +535,11 @@ TcxDataControllerDetailMode TcxCustomDataController::GetDetailMode() const {
   return FIsPattern || FMasterRecordIndex == -1 ? dcdmPattern : dcdmClone;
 }
 
-void TcxCustomDataController::SetMasterRelation(TcxCustomDataRelation* ARelation, Integer ARecordIndex) {
+void TcxCustomDataController::SetMasterRelation(TcxCustomDataRelation* ARelation,
+                                                Integer ARecordIndex) {
   TBracket bracket(this);
-  if (FMasterRelation && FMasterRelation->FDetailDataController == this) FMasterRelation->FDetailDataController = nullptr;
+  if (FMasterRelation && FMasterRelation->FDetailDataController == this)
+    FMasterRelation->FDetailDataController = nullptr;
   FMasterRelation = ARelation;
   FMasterRecordIndex = ARelation ? ARecordIndex : -1;
   FIsPattern = false;
@@ -528,7 +552,8 @@ void TcxCustomDataController::SetMasterRelation(TcxCustomDataRelation* ARelation
       }
       ARelation->FDetailDataController = this;
       FIsPattern = true;
-    } else if (TcxCustomDataController* pattern = ARelation->DetailDataController(); pattern && pattern != this) {
+    } else if (TcxCustomDataController* pattern = ARelation->DetailDataController();
+               pattern && pattern != this) {
       SetCustomDataSource(pattern->CustomDataSource());
     }
   }
@@ -541,7 +566,8 @@ void TcxCustomDataController::DetachFromMaster() {
     FDetailInfo->FDataController = nullptr;
     FDetailInfo = nullptr;
   }
-  if (FMasterRelation && FMasterRelation->FDetailDataController == this) FMasterRelation->FDetailDataController = nullptr;
+  if (FMasterRelation && FMasterRelation->FDetailDataController == this)
+    FMasterRelation->FDetailDataController = nullptr;
   FMasterRelation = nullptr;
   FMasterRecordIndex = -1;
 }
