@@ -116,6 +116,20 @@ TEST_F(Editing, APostFailingValidationKeepsTheEditAndTheFocus) {
   EXPECT_EQ(c_->LockCount(), 0);
 }
 
+TEST_F(Editing, LeavingAnEditFocusesTheRecordTheRowShowed) {
+  c_->ChangeFocusedRowIndex(0);
+  c_->Insert();                  // rows: new 10 20 30 40 50
+  c_->ChangeFocusedRowIndex(3);  // 30; the empty insert goes
+  EXPECT_EQ(Value(c_->GetFocusedRecordIndex()), 30);
+  EXPECT_EQ(c_->GetRecordCount(), 5);
+  c_->ChangeSortingOrder(0, TcxDataSortOrder::soAscending);
+  c_->ChangeFocusedRowIndex(0);
+  c_->SetEditValue(0, 99, evsValue);  // re-sorts last when posted
+  c_->ChangeFocusedRowIndex(2);       // 30
+  EXPECT_EQ(Value(c_->GetFocusedRecordIndex()), 30);
+  EXPECT_EQ(c_->GetFocusedRowIndex(), 1);
+}
+
 TEST_F(Editing, AnInsertWithoutValuesIsRemovedByPostAndCancel) {
   c_->SetRecordCount(0);
   c_->Append();

@@ -449,10 +449,22 @@ bool TcxCustomDataController::ChangeFocusedRowIndex(Integer ARowIndex) {
   const Integer target = std::clamp<Integer>(ARowIndex, -1, GetRowCount() - 1);
   if (target != GetFocusedRowIndex()) {
     CheckDetailsBrowseState();
-    // The edit is posted before the rows can move under the new focus.
+    // The edit is posted first; posting may move rows (a re-sort, an empty insert
+    // removed), so the focus goes to the record that the row showed.
     if (FProvider->IsEditing() && !FProvider->IsDataSetOpen()) {
-      const Integer record = target >= 0 ? GetRowInfo(target).RecordIndex : -1;
-      if (record != FProvider->EditingRecordIndex()) PostEditing();
+      const TcxRowInfo info = target >= 0 ? GetRowInfo(target) : TcxRowInfo();
+      Integer record = target >= 0 ? info.RecordIndex : -1;
+      if (record != FProvider->EditingRecordIndex()) {
+        const Integer editing = FProvider->EditingRecordIndex();
+        const bool inserting = FProvider->IsInserting();
+        const Integer count = GetRecordCount();
+        PostEditing();
+        if (record >= 0 && info.Level == GetGroupingItemCount()) {
+          if (inserting && GetRecordCount() < count && editing >= 0 && editing < record) --record;
+          const Integer row = GetRowIndexByRecordIndex(record, true);
+          if (row >= 0) ARowIndex = row;
+        }
+      }
     }
     if (FNewItemRowFocused && ARowIndex >= 0) FNewItemRowFocused = false;
   }
