@@ -239,10 +239,18 @@ TEST_F(Editing, DeletingTheSelectionRunsTheEventsAsOneByOne) {
   EXPECT_EQ(Values(), (V{10, 20, 30}));
   EXPECT_EQ(c_->LockCount(), 0);
 
-  // A focused group row deletes its group.
+  // The focus stays within the group: the row before, not the next group's row.
   e_.RaiseOnDelete = -1;
   Fill({{10, "A"}, {20, "A"}, {30, "B"}, {40, "B"}, {50, "A"}});
+  c_->SetMultiSelect(false);
   c_->Groups()->ChangeGrouping(1, 0);
+  c_->Groups()->FullExpand();    // g(A) 0 1 4 g(B) 2 3
+  c_->ChangeFocusedRowIndex(3);  // 50, the last of A
+  c_->DeleteFocused();
+  EXPECT_EQ(c_->GetFocusedRowIndex(), 2);
+  EXPECT_EQ(Value(c_->GetFocusedRecordIndex()), 20);
+
+  // A focused group row deletes its group.
   c_->ChangeFocusedRowIndex(0);
   c_->DeleteFocused();
   EXPECT_EQ(c_->GetRecordCount(), 2);

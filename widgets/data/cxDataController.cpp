@@ -255,9 +255,11 @@ Integer TcxCustomDataController::InsertRecord(Integer ARecordIndex) {
   if (ARecordIndex < 0 || ARecordIndex > GetRecordCount()) cxDataControllerError(cxSDataRecordIndexError);
   Integer r = ARecordIndex;
   if (IsProviderMode()) {
+    PreserveGroupStates();
     r = FProvider->InsertRecord(ARecordIndex);
     if (r < 0) return r;
   } else {
+    PreserveGroupStates();
     FDataStorage->InsertRecord(ARecordIndex);
   }
   RecordInserted(r);

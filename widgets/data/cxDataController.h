@@ -524,7 +524,11 @@ class TcxCustomDataController : public TPersistent {
   void ApplyDeletingFocus();
   // A refresh: the records are read again first when they come from a source.
   void DoRefresh();
+  // Notes the expanded (and selected) groups by their values while the records that
+  // the groups were built over still exist.
+  void PreserveGroupStates();
   bool FDeletingSelection = false;
+  bool FInDeleteCommand = false;  // DeleteFocused or DeleteSelection: the selection goes
   void FixDetailRecordIndexes(Integer ARecordIndex, Integer ADelta);
   void DetailChanged();
   void DetachFromMaster();

@@ -98,6 +98,7 @@ void TcxCustomDataController::UpdateStructure() {
 
 void TcxCustomDataController::ReloadStorage() {
   TBracket bracket(this);
+  PreserveGroupStates();
   // Only records read from a provider are read again: an unbound controller's own
   // records are all it has.
   if (FProvider->IsActive()) {
@@ -314,6 +315,13 @@ void TcxCustomDataController::DeleteFocused() {
   const Integer row = GetFocusedRowIndex();
   if (row < 0 || !FProvider->CanDelete()) return;
   TBracket bracket(this);
+  const bool was = FInDeleteCommand;
+  FInDeleteCommand = true;
+  struct TRestore {
+    bool& Flag;
+    bool Value;
+    ~TRestore() { Flag = Value; }
+  } restore{FInDeleteCommand, was};
   FProvider->BeginDeleting();
   try {
     const TcxRowInfo info = GetRowInfo(row);
@@ -336,6 +344,13 @@ void TcxCustomDataController::DeleteFocused() {
 void TcxCustomDataController::DeleteSelection() {
   if (GetSelectedCount() == 0 || !FProvider->CanDelete()) return;
   TBracket bracket(this);
+  const bool was = FInDeleteCommand;
+  FInDeleteCommand = true;
+  struct TRestore {
+    bool& Flag;
+    bool Value;
+    ~TRestore() { Flag = Value; }
+  } restore{FInDeleteCommand, was};
   FProvider->BeginDeleting();
   try {
     if (FMultiSelect)
@@ -367,9 +382,28 @@ void TcxCustomDataController::DeleteRecords(std::vector<Integer> AList) {
   EndDeletingRecords();
 }
 
+void TcxCustomDataController::PreserveGroupStates() {
+  using enum TcxDataExpandingInfoState;
+  if (!FDataControllerInfo->IsGrouped() || FDataControllerInfo->Groups()->Count() == 0 ||
+      FDataControllerInfo->IsUpdating())
+    return;
+  // The states the next rebuild asks for, as it would (a reload keeps the expanded
+  // groups with dcoSaveExpanding, the selected ones while they stay selected).
+  TcxDataExpandingInfoStates states;
+  if (FOptions.Contains(TcxDataControllerOption::dcoSaveExpanding)) states.Include(eisExpanded);
+  if (!FInDeleteCommand)
+    for (const TcxDataSelectionEntry& e : FDataControllerInfo->Selection()->List())
+      if (e.Kind == -1) {
+        states.Include(eisSelected);
+        break;
+      }
+  FDataControllerInfo->SaveGroupStates(states);
+}
+
 void TcxCustomDataController::DeleteStorageRecords(const std::vector<Integer>& AList) {
   if (AList.empty()) return;
   TBracket bracket(this);
+  PreserveGroupStates();
   const Integer editing = FProvider->EditingRecordIndex();
   if (editing >= 0 && std::binary_search(AList.begin(), AList.end(), editing))
     FProvider->ResetEditing();
