@@ -53,6 +53,14 @@ TcxCustomDataRelation::TcxCustomDataRelation(TcxCustomDataRelationList* ARelatio
                                              TObject* AItem)
     : FRelationList(ARelationList), FItem(AItem) {}
 
+void TcxCustomDataRelation::AfterConstruction() {
+  inherited::AfterConstruction();
+  if (TcxCustomDataRelationList* list = FRelationList) {
+    FRelationList = nullptr;
+    list->AddItem(this);
+  }
+}
+
 void TcxCustomDataRelation::BeforeDestruction() {
   if (TcxCustomDataController* detail = FDetailDataController) {
     const bool pattern = detail->IsPattern();
@@ -158,9 +166,8 @@ void TcxCustomDataRelationList::BeforeDestruction() {
 }
 
 TcxCustomDataRelation* TcxCustomDataRelationList::Add(TObject* AItem) {
-  TcxCustomDataRelation* r = FDataController->CreateRelation(this, AItem);
-  AddItem(r);
-  return r;
+  // The relation adds itself.
+  return FDataController->CreateRelation(this, AItem);
 }
 
 void TcxCustomDataRelationList::AddItem(TcxCustomDataRelation* ARelation) {

@@ -19,6 +19,7 @@ class TcxCustomDataRelation : public TObject {
  public:
   // Stores the item and adds itself to the list.
   TcxCustomDataRelation(TcxCustomDataRelationList* ARelationList, TObject* AItem);
+  void AfterConstruction() override;
   // Detaches its detail controller (which stays a pattern) and leaves the list.
   void BeforeDestruction() override;
 
