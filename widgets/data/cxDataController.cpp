@@ -182,10 +182,6 @@ TcxCustomDataField* TcxCustomDataController::CreateInternalField() {
 }
 
 void TcxCustomDataController::FieldRemoved(TcxCustomDataField* AField) {
-  if (AField == FRecordHandleField) FRecordHandleField = nullptr;
-  if (FRelations) FRelations->FieldRemoved(AField);
-  if (FIncrementalFilterItemIndex >= 0 && FIncrementalFilterItemIndex == AField->GetIndex() && !AField->IsInternal())
-    ResetIncrementalFilter();
   // Conditions link the owner's items.
   if (AField->Item())
     for (TcxFilterCriteria* f : FFilters) f->RemoveItemByItemLink(AField->Item());

@@ -13,10 +13,15 @@
 #include "widgets/data/cxDataControllerInfo.h"
 #include "widgets/data/cxDataControllerTypes.h"
 #include "widgets/data/cxDataFields.h"
-#include "widgets/data/cxDataProvider.h"
 #include "widgets/data/cxDataStorage.h"
 
+#include "widgets/data/cxDataProvider.h"
+
 #include <vector>
+
+class TcxCustomDataRelation;
+class TcxCustomDataRelationList;
+class TcxDetailInfoObject;
 
 class TcxCustomDataController;
 class TcxDataListenerLink;
@@ -24,9 +29,6 @@ class TcxDataControllerGroups;
 class TcxSaveObject;
 class TcxDataControllerNotifier;
 class TcxFilterCriteria;
-class TcxCustomDataRelation;
-class TcxCustomDataRelationList;
-class TcxDetailInfoObject;
 
 // The class of the criteria that CreateFilter makes, constructed with the controller.
 using TcxFilterCriteriaClass = TMetaClass<TcxFilterCriteria, TcxCustomDataController*>;
@@ -479,38 +481,8 @@ class TcxCustomDataController : public TPersistent {
   void UpdatePrevSelection();
   void BookmarkChanged();
 
-  TComponent* FOwner;
-  TcxDataControllerOptions FOptions;
-  TcxDataStorage* FDataStorage = nullptr;
-  TcxCustomDataFieldList* FFields = nullptr;
-  TcxCustomDataControllerInfo* FDataControllerInfo = nullptr;
-  std::vector<TNotifyEventItem> FNotifyEventItems;
-  std::vector<TcxDataListenerLink*> FListenerLinks;
-  TcxDataControllerChanges FChanges;
-  TcxDataChange FDataChangeKind = TcxDataChange::dcTotal;
-  Integer FDataChangeItemIndex = -1;
-  Integer FDataChangeRecordIndex = -1;
-  bool FDestroying = false;
-  bool FNotifying = false;
-  bool FSortingNotifying = false;
-  bool FRefreshPending = false;
-  bool FMultiSelect = false;
-  bool FFocusedSelected = true;
-  TcxDataControllerGroups* FGroups = nullptr;
-  TcxSaveObject* FSaveObject = nullptr;
-  Integer FLookupLockCount = 0;
-  Integer FProviderLockCount = 0;
-  Integer FSaveKeysCount = 0;
-  bool FDataChangeMerged = false;
-  bool FChangedHeldBack = false;
-  bool FSummaryHeldBack = false;  // summaries skipped while the owner was read
-  Integer FPrevSelectedCount = 0;
-  Integer FPrevSelectedRow = -1;
-  Integer FBookmarkRecordIndex = -1;
-  TcxDataControllerNotifier* FNotifier = nullptr;
-  std::vector<TcxFilterCriteria*> FFilters;
-
-  // Provider, editing and relations.
+  // ---- Provider, editing and relations ----
+  friend class TcxCustomDataFieldList;
   friend class TcxCustomDataProvider;
   friend class TcxCustomDataRelationList;
   friend class TcxDetailInfoObject;
@@ -552,6 +524,38 @@ class TcxCustomDataController : public TPersistent {
   bool FCreatingDetail = false;
   bool FRetryingDetail = false;
   TcxDetailInfoObject* FDetailInfo = nullptr;  // the master's slot holding this clone
+  void ProviderFieldRemoved(TcxCustomDataField* AField);
+
+  TComponent* FOwner;
+  TcxDataControllerOptions FOptions;
+  TcxDataStorage* FDataStorage = nullptr;
+  TcxCustomDataFieldList* FFields = nullptr;
+  TcxCustomDataControllerInfo* FDataControllerInfo = nullptr;
+  std::vector<TNotifyEventItem> FNotifyEventItems;
+  std::vector<TcxDataListenerLink*> FListenerLinks;
+  TcxDataControllerChanges FChanges;
+  TcxDataChange FDataChangeKind = TcxDataChange::dcTotal;
+  Integer FDataChangeItemIndex = -1;
+  Integer FDataChangeRecordIndex = -1;
+  bool FDestroying = false;
+  bool FNotifying = false;
+  bool FSortingNotifying = false;
+  bool FRefreshPending = false;
+  bool FMultiSelect = false;
+  bool FFocusedSelected = true;
+  TcxDataControllerGroups* FGroups = nullptr;
+  TcxSaveObject* FSaveObject = nullptr;
+  Integer FLookupLockCount = 0;
+  Integer FProviderLockCount = 0;
+  Integer FSaveKeysCount = 0;
+  bool FDataChangeMerged = false;
+  bool FChangedHeldBack = false;
+  bool FSummaryHeldBack = false;  // summaries skipped while the owner was read
+  Integer FPrevSelectedCount = 0;
+  Integer FPrevSelectedRow = -1;
+  Integer FBookmarkRecordIndex = -1;
+  TcxDataControllerNotifier* FNotifier = nullptr;
+  std::vector<TcxFilterCriteria*> FFilters;
 };
 
 // Hears of the removal of the components it was told about (through their

@@ -71,6 +71,14 @@ void TcxCustomDataController::CreateRecordHandleField(bool AWanted) {
   }
 }
 
+void TcxCustomDataController::ProviderFieldRemoved(TcxCustomDataField* AField) {
+  if (AField == FRecordHandleField) FRecordHandleField = nullptr;
+  if (FRelations) FRelations->FieldRemoved(AField);
+  if (FIncrementalFilterItemIndex >= 0 && !AField->IsInternal() &&
+      FIncrementalFilterItemIndex == AField->GetIndex())
+    ResetIncrementalFilter();
+}
+
 void TcxCustomDataController::UpdateStructure() {
   TBracket bracket(this);
   FProvider->ResetEditing();
