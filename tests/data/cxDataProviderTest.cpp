@@ -99,6 +99,9 @@ TEST_F(Provider, RecordsAndValuesComeFromTheSource) {
   EXPECT_EQ(src_.Data[1].Values[0].AsInteger(), 99);
   c_->ChangeSortingOrder(0, TcxDataSortOrder::soDescending);
   EXPECT_EQ(Numbers(), (V{99, 50, 40, 30, 10}));
+  src_.Data[4].Values[0] = Variant("abc");  // no number: still sorted, nothing raised
+  src_.DataChanged();
+  EXPECT_EQ(c_->GetRowCount(), 5);
   EXPECT_EQ(c_->GetItemCount(), 2);  // the handle field is internal
 }
 

@@ -58,11 +58,7 @@ class TTypedValue {
   TTypedValue(const TTypedValue&) = delete;
   TTypedValue& operator=(const TTypedValue&) = delete;
   bool Null() const { return FNull; }
-  const void* Data() const {
-    const void* p = FBuffer;
-    FType->PrepareValueBuffer(p);
-    return p;
-  }
+  const void* Buffer() const { return FBuffer; }
 
  private:
   TcxValueTypeClass FType;
@@ -593,10 +589,15 @@ Integer TcxCustomDataProvider::CompareValues(Integer ARecordIndex1, Integer ARec
     return c->DataStorage()->CompareRecords(ARecordIndex1, ARecordIndex2, AField->GetValueDef());
   const Variant v1 = c->GetValue(ARecordIndex1, AField);
   const Variant v2 = c->GetValue(ARecordIndex2, AField);
-  if (!type) return cxCompareVariants(v1, v2);
-  const TTypedValue a(type, v1), b(type, v2);
-  if (a.Null() || b.Null()) return a.Null() == b.Null() ? 0 : a.Null() ? -1 : 1;
-  return type->Compare(a.Data(), b.Data());
+  if (!type) return cxCompareVariantsForSort(v1, v2);
+  try {
+    const TTypedValue a(type, v1), b(type, v2);
+    if (a.Null() || b.Null()) return a.Null() == b.Null() ? 0 : a.Null() ? -1 : 1;
+    return type->CompareValues(a.Buffer(), b.Buffer());
+  } catch (const Exception&) {
+    // A source value the field's type cannot hold still takes a consistent place.
+    return cxCompareVariantsForSort(v1, v2);
+  }
 }
 
 Integer TcxCustomDataProvider::CompareByDataSource(Integer ARecordIndex1, Integer ARecordIndex2,
