@@ -460,6 +460,7 @@ void TcxCustomDataController::SetUseNewItemRowForEditing(bool Value) {
   if (FUseNewItemRowForEditing == Value) return;
   if (!Value && FNewItemRowFocused) SetNewItemRowFocused(false);
   FUseNewItemRowForEditing = Value;
+  if (Value && FNewItemRowFocused) GetNewItemRecordIndex();
 }
 
 void TcxCustomDataController::SetNewItemRowFocused(bool Value) {

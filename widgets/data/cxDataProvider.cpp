@@ -185,6 +185,7 @@ void TcxCustomDataProvider::InternalInsert(bool AAppend) {
       if (!AAppend) c->ClearSelection();
       if (IsGridMode()) {
         record = c->GetActiveRecordIndex();
+        made = record >= 0;
         groupValues = c->GetGroupValues(record);
       } else if (AAppend) {
         const Integer rows = c->GetRowCount();
