@@ -129,6 +129,14 @@ TEST_F(Relations, DetailsNeverOutliveOrDangleBehindTheirMaster) {
   EXPECT_EQ(pattern_->GetRowCount(), 2);
 }
 
+TEST_F(Relations, APatternFreedFirstLeavesNoDanglingRelation) {
+  c_->GetDetailDataController(0, 0);
+  pattern_.reset();
+  EXPECT_EQ(relation_->DetailDataController(), nullptr);
+  EXPECT_EQ(c_->GetDetailDataController(0, 0), nullptr);  // its clone is dropped too
+  EXPECT_EQ(gDetailsAlive, 0);
+}
+
 TEST_F(Relations, TheHookRaisingOrMakingNothing) {
   M()->Raise = true;
   EXPECT_THROW(c_->GetDetailDataController(0, 0), Exception);
