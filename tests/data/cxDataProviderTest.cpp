@@ -197,3 +197,48 @@ TEST_F(Provider, ASourceGoneOrRemovedLeavesProviderMode) {
 }
 
 }  // namespace
+
+namespace {
+
+// A provider with a cursor of its own (as over a data set): the reload reads one record
+// per position through the provider's reader.
+Integer gCursor = 0;
+
+struct CursorReader : TcxValueDefReader {
+  Variant GetValue(TcxValueDef*) override { return gCursor * 10; }
+};
+
+struct CursorProvider : TcxCustomDataProvider {
+  using TcxCustomDataProvider::TcxCustomDataProvider;
+  Integer Count = 3;
+  bool IsActive() const override { return true; }
+  bool IsEOF() const override { return gCursor >= Count; }
+  void First() override { gCursor = 0; }
+  void Next() override { ++gCursor; }
+  TcxValueDefReaderClass GetValueDefReaderClass() const override {
+    return ClassOf<CursorReader, TcxValueDefReader>();
+  }
+};
+
+struct CursorController : TcxDataController {
+  using TcxDataController::TcxDataController;
+  TcxDataProviderClass GetDataProviderClass() const override {
+    return ClassOf<CursorProvider, TcxCustomDataProvider, TcxCustomDataController*>();
+  }
+};
+
+class Cursor : public ControllerTest {
+ protected:
+  TcxCustomDataController* Make() override { return New<CursorController>(nullptr); }
+};
+
+TEST_F(Cursor, AReloadReadsEveryPositionOfTheProvider) {
+  AddItems({IntType()});
+  Fill({{7}});
+  c_->ReloadStorage();
+  ASSERT_EQ(c_->GetRecordCount(), 3);
+  EXPECT_EQ(c_->GetItemValue(2, 0).AsInteger(), 20);
+  EXPECT_EQ(c_->GetRowCount(), 3);
+}
+
+}  // namespace

@@ -122,7 +122,18 @@ void TcxCustomDataController::ReloadStorage() {
       try {
         FProvider->SavePosition();
         FProvider->First();
-        if (IsProviderMode()) FProvider->Source()->LoadRecordHandles();
+        if (IsProviderMode()) {
+          FProvider->Source()->LoadRecordHandles();
+        } else {
+          // A provider with a cursor of its own: one record per position.
+          Owned<TcxValueDefReader> reader(FProvider->GetValueDefReaderClass().Create());
+          while (!FProvider->IsEOF()) {
+            const Integer r = FDataStorage->AppendRecord();
+            FDataStorage->ReadRecordValues(r, reader.get());
+            FProvider->RecordAppended(r);
+            FProvider->Next();
+          }
+        }
         FProvider->RestorePosition();
       } catch (...) {
         FProvider->Unfreeze();

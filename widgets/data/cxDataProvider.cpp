@@ -572,6 +572,10 @@ Variant TcxCustomDataProvider::GetProviderValue(Integer ARecordIndex, TcxCustomD
   return s ? s->GetValue(GetRecordHandle(ARecordIndex), GetItemHandle(AField)) : Null();
 }
 
+TcxValueDefReaderClass TcxCustomDataProvider::GetValueDefReaderClass() const {
+  return ClassOf<TcxValueDefReader, TcxValueDefReader>();
+}
+
 void TcxCustomDataProvider::SetProviderValue(Integer ARecordIndex, TcxCustomDataField* AField,
                                              const Variant& AValue) {
   if (TcxCustomDataSource* s = Source())

@@ -28,6 +28,8 @@ using TcxDataItemHandle = Int64;
 inline constexpr TcxDataRecordHandle kNoRecordHandle = -1;
 
 using TcxDataProviderClass = TMetaClass<TcxCustomDataProvider, TcxCustomDataController*>;
+class TcxValueDefReader;
+using TcxValueDefReaderClass = TMetaClass<TcxValueDefReader>;
 
 class TcxCustomDataProvider : public TObject {
   TL_CLASS(TcxCustomDataProvider, TObject)
@@ -144,6 +146,8 @@ class TcxCustomDataProvider : public TObject {
   virtual Variant GetRecordId(Integer ARecordIndex);
   virtual Integer GetRecordIndex() const { return -1; }
   virtual Variant GetProviderValue(Integer ARecordIndex, TcxCustomDataField* AField);
+  // The reader that fills a record from the provider's current position.
+  virtual TcxValueDefReaderClass GetValueDefReaderClass() const;
   // Inserts before the record (appends on a source without records); the new record's
   // index, -1 when the source makes none.
   virtual Integer InsertRecord(Integer ARecordIndex);
