@@ -237,6 +237,24 @@ void BM_DeleteAlternateSelectedRows(benchmark::State& state) {
 }
 BENCHMARK(BM_DeleteAlternateSelectedRows)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+// The same records deleted one by one (last to first, in one bracket): each deletion
+// shifts the records after it, for comparison with the single pass above.
+void BM_DeleteAlternateOneByOne(benchmark::State& state) {
+  const Integer n = Integer(state.range(0));
+  Fixture f(n);
+  for (auto _ : state) {
+    state.PauseTiming();
+    f.Load(n);
+    state.ResumeTiming();
+    f.c->BeginUpdate();
+    for (Integer r = (n - 1) / 2 * 2; r >= 0; r -= 2) f.c->DeleteRecord(r);
+    f.c->EndUpdate();
+  }
+  if (f.c->GetRecordCount() != n / 2) state.SkipWithError("wrong count");
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_DeleteAlternateOneByOne)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
 // A data source appending records, each found by its handle afterwards.
 struct Source : TcxCustomDataSource {
   Int64 Next = 1;
