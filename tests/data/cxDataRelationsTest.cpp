@@ -36,6 +36,11 @@ struct Master : TcxDataController {
   }
 };
 
+struct Visitor : TObject {
+  std::vector<TcxCustomDataController*> Seen;
+  void Visit(TcxCustomDataController* ADetail) { Seen.push_back(ADetail); }
+};
+
 struct Expansion : TObject {
   bool Allow = true;
   Integer Expanded = 0;
@@ -95,14 +100,20 @@ TEST_F(Relations, ClonesAreMadeOnceAndFollowTheirMasterRecord) {
   EXPECT_EQ(c_->GetDetailActiveRelationIndex(2), 0);
   EXPECT_EQ(c_->GetDetailActiveRelationIndex(1), 0);
 
+  TcxCustomDataController* other = c_->GetDetailDataController(0, 0);
+  Visitor v;
+  c_->ForEachDetailController(relation_,
+                              TMethod<void(TcxCustomDataController*)>(&v, &Visitor::Visit));
+  EXPECT_EQ(v.Seen, (std::vector<TcxCustomDataController*>{other, clone}));
+
   c_->InsertRecord(0);
   EXPECT_EQ(clone->GetMasterRecordIndex(), 3);
-  c_->DeleteRecord(1);
+  EXPECT_EQ(other->GetMasterRecordIndex(), 1);
+  EXPECT_EQ(gDetailsAlive, 3);
+  c_->DeleteRecord(1);  // a clone goes with its record
+  EXPECT_EQ(gDetailsAlive, 2);
   EXPECT_EQ(clone->GetMasterRecordIndex(), 2);
   EXPECT_EQ(c_->GetDetailDataController(2, 0), clone);
-  EXPECT_EQ(gDetailsAlive, 2);
-  c_->DeleteRecord(2);  // the clone goes with its record
-  EXPECT_EQ(gDetailsAlive, 1);
 
   c_->GetDetailDataController(0, 0);
   c_->GetDetailDataController(1, 0);
