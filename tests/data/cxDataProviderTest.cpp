@@ -1,6 +1,7 @@
 // Provider mode: a data source of rows with ids serves the records, takes the edits,
 // appends, inserts and deletes, and is read again with the selection kept by id.
 #include "DataControllerTestSupport.h"
+#include "widgets/data/cxDataRelations.h"
 
 #include <string>
 
@@ -46,6 +47,11 @@ struct IdRows : TcxCustomDataSource {
         Data.erase(Data.begin() + Integer(i));
         return;
       }
+  }
+  Integer ChildAsks = 0;
+  bool GetDetailHasChildren(Integer ARecordIndex, Integer) override {
+    ++ChildAsks;
+    return ARecordIndex == 1;
   }
   Integer GetRecordCount() override { return Integer(Data.size()); }
   TcxDataRecordHandle GetRecordHandleByIndex(Integer I) override { return Data.at(size_t(I)).Id; }
@@ -179,6 +185,19 @@ TEST_F(Provider, DeletingTheSelectionDeletesFromTheSourceAndReadsItOnce) {
   EXPECT_EQ(c_->GetRecordCount(), 2);
   EXPECT_EQ(counter.Log, (S{"BD4", "BD2", "BD0", "data4"}));  // one change, dcTotal
   EXPECT_EQ(c_->GetSelectedCount(), 0);
+}
+
+TEST_F(Provider, HasChildrenIsAskedOnceUntilADetailChanges) {
+  Owned<TcxDataController> pattern(New<TcxDataController>(nullptr));
+  pattern->SetMasterRelation(c_->Relations()->Add(items_[0].get()), -1);
+  EXPECT_TRUE(c_->GetDetailHasChildren(1, 0));
+  EXPECT_FALSE(c_->GetDetailHasChildren(2, 0));
+  EXPECT_TRUE(c_->GetDetailHasChildren(1, 0));
+  EXPECT_EQ(src_.ChildAsks, 2);
+  pattern->SetRecordCount(1);  // a detail changed: the answers are asked again
+  EXPECT_TRUE(c_->GetDetailHasChildren(1, 0));
+  EXPECT_EQ(src_.ChildAsks, 3);
+  EXPECT_EQ(c_->GetItemValue(1, 0).AsInteger(), 20);  // values still from the source
 }
 
 TEST_F(Provider, ASourceGoneOrRemovedLeavesProviderMode) {
