@@ -206,7 +206,17 @@ TEST_F(Editing, TheNewItemRowBecomesARealRecordWhenPosted) {
   c_->SetNewItemRowFocused(true);
   EXPECT_TRUE(c_->IsNewItemRowActive());
   EXPECT_TRUE(VarIsNull(c_->GetEditValue(0, evsValue)));
+  struct Kinds : TObject {
+    std::vector<Integer> Seen;
+    void Update(TcxUpdateControlInfo* AInfo) {
+      if (auto* d = dynamic_cast<TcxDataChangedInfo*>(AInfo)) Seen.push_back(Integer(d->Kind));
+    }
+  } kinds;
+  c_->OnUpdateControl = TcxUpdateControlEvent(&kinds, &Kinds::Update);
   c_->SetEditValue(0, 60, evsValue);  // editing the row inserts on it
+  ASSERT_FALSE(kinds.Seen.empty());
+  EXPECT_EQ(kinds.Seen.back(), Integer(TcxDataChange::dcField));  // its record is -1
+  c_->OnUpdateControl = TcxUpdateControlEvent();
   EXPECT_EQ(c_->GetEditState(), TcxDataControllerEditState({dceInsert, dceChanging, dceModified}));
   EXPECT_EQ(c_->GetRecordCount(), 5);
   c_->PostEditing();

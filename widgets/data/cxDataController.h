@@ -387,6 +387,8 @@ class TcxCustomDataController : public TPersistent {
   void SetNewItemRowFocused(bool Value);
   // Both flags set and no record focused.
   bool IsNewItemRowActive() const;
+  // The active new-item row's record is -1, which elsewhere means "no record".
+  bool IsNewItemRecordMinusOne() const { return IsNewItemRowActive() && FNewItemRecordIndex == -1; }
   // The internal record of the new-item row, made on first use.
   Integer GetNewItemRecordIndex();
 

@@ -67,7 +67,8 @@ void TcxCustomDataController::DataChanged(TcxDataChange AKind, Integer AItemInde
     // A record added, deleted or changed beside other changes: only a full redraw says
     // it all (a later field change must not narrow it down again).
     FDataChangeKind = dcTotal;
-  } else if (FDataChangeRecordIndex != -1 && ARecordIndex != FDataChangeRecordIndex) {
+  } else if ((FDataChangeRecordIndex != -1 || (FDataChangeMerged && IsNewItemRecordMinusOne())) &&
+             ARecordIndex != FDataChangeRecordIndex) {
     FDataChangeKind = dcTotal;
   } else if (AKind == dcField && FDataChangeItemIndex != -1 && FDataChangeItemIndex != AItemIndex) {
     FDataChangeKind = dcRecord;
@@ -190,7 +191,8 @@ void TcxCustomDataController::SendChanges() {
   // 1. Data, else layout, else the focused record's redraw.
   if (changes.Contains(dccData)) {
     if (FDataChangeKind == dcField && FDataChangeItemIndex == -1) FDataChangeKind = dcRecord;
-    if ((FDataChangeKind == dcField || FDataChangeKind == dcRecord) && FDataChangeRecordIndex == -1)
+    if ((FDataChangeKind == dcField || FDataChangeKind == dcRecord) && FDataChangeRecordIndex == -1 &&
+        !IsNewItemRecordMinusOne())
       FDataChangeKind = dcTotal;
     Send(New<TcxDataChangedInfo>(FDataChangeKind, FDataChangeItemIndex, FDataChangeRecordIndex));
     try {
