@@ -175,6 +175,20 @@ TEST_F(cxCalendarTest, LayoutOfTheDateKind) {
   EXPECT_EQ(today->GetLeft(), gridWidth - clear->GetLeft() - (clear->GetWidth() - 1));
   EXPECT_FALSE(today->GetTabStop());
 
+  // Day names: first characters from the week's first day; the last (whole) character under
+  // the Chinese and Arabic character sets.
+  EXPECT_EQ(cal->DayCaption(0), "S");
+  EXPECT_EQ(cal->DayCaption(1), "M");
+  cxGetFormatController()->SetStartOfWeek(1);
+  EXPECT_EQ(cal->DayCaption(6), "S");
+  EXPECT_EQ(cal->DayCaption(3), "T");
+  FormatSettings.ShortDayNames[4] = "\xE6\x98\x9F\xE6\x9C\x9F\xE5\x9B\x9B";  // three CJK characters
+  EXPECT_EQ(cal->DayCaption(3), "\xE6\x98\x9F");
+  cal->GetFont()->SetCharset(GB2312_CHARSET);
+  EXPECT_EQ(cal->DayCaption(3), "\xE5\x9B\x9B");
+  cal->GetFont()->SetCharset(DEFAULT_CHARSET);
+  cxGetFormatController()->SetStartOfWeek(0);
+
   cal->SetArrowsForYear(false);
   EXPECT_EQ(cal->ArrowCount(), 2);
   EXPECT_EQ(cal->MonthCaptionRect(), (TRect{19, 0, gridWidth - 19, 18}));
@@ -194,6 +208,17 @@ TEST_F(cxCalendarTest, DayChoiceFiresOnceAndNavigationNever) {
   EXPECT_EQ(cal->GetFirstDate(), D(2026, 4, 1));
   EXPECT_EQ(log->Changes, 2);
 
+  // Dragging over the grid moves the selection but not the month; the release chooses once.
+  const TPoint from = Centre(CellOf(D(2026, 4, 8))), to = Centre(CellOf(D(2026, 5, 1)));
+  host().MouseDown(W(), from.X, from.Y);
+  host().MouseMove(W(), to.X, to.Y);
+  Pump();
+  EXPECT_EQ(cal->GetSelectDate(), D(2026, 5, 1));
+  EXPECT_EQ(cal->GetFirstDate(), D(2026, 4, 1));
+  host().MouseUp(W(), to.X, to.Y);
+  Pump();
+  EXPECT_EQ(log->Changes, 3);
+
   log->Changes = 0;
   Click(cal->ArrowRect(0));
   Click(cal->ArrowRect(3));
@@ -204,6 +229,7 @@ TEST_F(cxCalendarTest, DayChoiceFiresOnceAndNavigationNever) {
   host().Wheel(W(), Centre(cal->YearCaptionRect()).X, Centre(cal->YearCaptionRect()).Y, 120);
   Pump();
   EXPECT_EQ(cal->GetFirstDate(), D(2026, 4, 1)) << "wheel up over the year: one year back";
+  cal->SetSelectDate(D(2026, 4, 2));
   Key(VK_RIGHT);
   Key(VK_NEXT);
   EXPECT_EQ(cal->GetSelectDate(), D(2026, 5, 3));

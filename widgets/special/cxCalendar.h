@@ -218,6 +218,9 @@ class TcxCustomCalendar : public TcxControl, public IcxMonthListCalendar {
   TcxTimer* ArrowTimer() const { return FTimer; }
   // The caption text of the time area: the selected date and the clock's time.
   String TimeCaptionText() const;
+  // The day name over column ACol: the first character of the short name, or its last for
+  // the Chinese and Arabic character sets, whose short names end in the distinguishing one.
+  String DayCaption(Integer ACol) const;
 
   TNotifyEvent OnDateTimeChanged;
 

@@ -508,19 +508,22 @@ void TcxCustomCalendar::PaintHeader(TcxCanvas& C, const TcxCustomLookAndFeelPain
   C.GetBrush()->SetStyle(TBrushStyle::bsSolid);
 }
 
-void TcxCustomCalendar::PaintDayNames(TcxCanvas& C) {
-  const Integer start = cxGetFormatController()->GetStartOfWeek();
+String TcxCustomCalendar::DayCaption(Integer ACol) const {
+  const Integer day = (cxGetFormatController()->GetStartOfWeek() + ACol % 7 + 7) % 7;  // 0 Sunday
+  const String& name = FormatSettings.ShortDayNames[day];
   const Byte charset = GetFont()->GetCharset();
-  const bool lastChar = charset == GB2312_CHARSET || charset == CHINESEBIG5_CHARSET || charset == ARABIC_CHARSET;
+  const bool last = charset == GB2312_CHARSET || charset == CHINESEBIG5_CHARSET || charset == ARABIC_CHARSET;
+  return last ? LastCharacter(name) : FirstCharacter(name);
+}
+
+void TcxCustomCalendar::PaintDayNames(TcxCanvas& C) {
   const Integer top = FHeaderRect.Bottom;
   C.GetBrush()->SetStyle(TBrushStyle::bsClear);
   C.GetFont()->SetColor(clBtnText);
   for (Integer col = 0; col < 7; ++col) {
-    const Integer day = (start + col) % 7;  // 0 Sunday
-    const String& name = FormatSettings.ShortDayNames[day];
     const TRect cell = CellRect(col, 0);
     const TRect r{cell.Left, top, cell.Right - 3, top + FRowHeight};
-    C.DrawText(lastChar ? LastCharacter(name) : FirstCharacter(name), r, cxAlignRight | cxAlignVCenter | cxSingleLine);
+    C.DrawText(DayCaption(col), r, cxAlignRight | cxAlignVCenter | cxSingleLine);
   }
   C.GetBrush()->SetStyle(TBrushStyle::bsSolid);
   HorzLine(C, FDaysRect.Left, FDaysRect.Right, top + FDaysOfWeekHeight - 2, clBtnShadow);
