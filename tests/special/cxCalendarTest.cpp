@@ -264,6 +264,11 @@ TEST_F(cxCalendarTest, HeldArrowRepeatsEvery200MsWhileOnIt) {
   EXPECT_EQ(cal->GetFirstDate(), D(2024, 11, 1));
   EXPECT_EQ(log->Changes, 0);
   EXPECT_TRUE(log->Hides.empty()) << "releasing an arrow closes nothing";
+  // A press cut short by a cancelled mode stops the repeat too.
+  host().MouseDown(W(), back.X, back.Y);
+  Pump();
+  SendMessageA(W(), WM_CANCELMODE, 0, 0);
+  EXPECT_FALSE(cal->ArrowTimer()->GetEnabled());
 }
 
 TEST_F(cxCalendarTest, KeysMoveTheSelection) {

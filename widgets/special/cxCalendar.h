@@ -248,6 +248,7 @@ class TcxCustomCalendar : public TcxControl, public IcxMonthListCalendar {
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseEnter(TControl* AControl) override;
   void MouseLeave(TControl* AControl) override;
+  void DoCancelMode() override;
 
   void DoDateTimeChanged();
   void SetHotCaption(Byte Value);

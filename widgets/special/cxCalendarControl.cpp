@@ -722,6 +722,12 @@ void TcxCustomCalendar::MouseLeave(TControl* AControl) {
   CheckHotTrack();
 }
 
+// A lost capture ends the press: the arrows stop repeating.
+void TcxCustomCalendar::DoCancelMode() {
+  inherited::DoCancelMode();
+  StopArrowTimer();
+}
+
 // ---- Keys, buttons, closing ------------------------------------------------------------------
 
 void TcxCustomCalendar::KeyDown(Word& Key, TShiftState Shift) {
