@@ -189,6 +189,13 @@ TEST_F(cxCalendarTest, LayoutOfTheDateKind) {
   cal->GetFont()->SetCharset(DEFAULT_CHARSET);
   cxGetFormatController()->SetStartOfWeek(0);
 
+  // A larger font: larger cells, and the buttons follow it.
+  cal->GetFont()->SetSize(cal->GetFont()->GetSize() * 2);
+  EXPECT_GT(cal->ColumnWidth(), 21);
+  EXPECT_EQ(today->GetFont()->GetSize(), cal->GetFont()->GetSize());
+  cal->GetFont()->SetSize(cal->GetFont()->GetSize() / 2);
+  EXPECT_EQ(cal->ColumnWidth(), 21);
+
   cal->SetArrowsForYear(false);
   EXPECT_EQ(cal->ArrowCount(), 2);
   EXPECT_EQ(cal->MonthCaptionRect(), (TRect{19, 0, gridWidth - 19, 18}));

@@ -368,7 +368,7 @@ void TcxCustomCalendar::CalculateViewRects(TcxCanvas& C) {
 }
 
 void TcxCustomCalendar::LayoutChanged() {
-  if (!HandleAllocated()) return;
+  if (!HandleAllocated() || !FClock) return;
   const bool dateTime = FKind == ckDateTime;
   for (TDateButton b : {btnClear, btnNow, btnToday, btnOk}) FButtons[size_t(b)]->SetTabStop(dateTime);
   if (dateTime) {
@@ -438,9 +438,9 @@ void TcxCustomCalendar::SetFlat(bool Value) {
   LayoutChanged();
 }
 
+// The buttons take the font from their parent, the calendar.
 void TcxCustomCalendar::FontChanged() {
   inherited::FontChanged();
-  for (TcxButton* b : FButtons) b->GetFont()->Assign(GetFont());
   LayoutChanged();
 }
 
