@@ -112,6 +112,146 @@ TEST_F(MaskEdit, RegularExpressionDeletionDropsATailThatNoLongerFits) {
   EXPECT_EQ(Text(e), "ax");
 }
 
+// Moves, selections set from code and overwritten selections keep the text acceptable.
+TEST_F(MaskEdit, RegularExpressionEditsInTheMiddle) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkRegExpr, "([a-z]|' ')*");
+  Type("abc def");
+  // Ctrl+Left goes to the start, not a word back.
+  host().KeyDown(VK_CONTROL);
+  host().Key(VK_LEFT);
+  host().KeyUp(VK_CONTROL);
+  Pump();
+  Type("x");
+  EXPECT_EQ(Text(e), "xabc def");
+  Press(VK_RIGHT);
+  Press(VK_RIGHT, true);
+  Press(VK_RIGHT, true);
+  Type("z");
+  EXPECT_EQ(Text(e), "xaz def");
+  e->SetSelStart(4);
+  Press(VK_BACK);
+  Type("Q");
+  EXPECT_EQ(Text(e), "xazdef");
+  Press(VK_LEFT);
+  Press(VK_DELETE);
+  EXPECT_EQ(Text(e), "xadef");
+  EXPECT_EQ(e->GetSelStart(), 2);
+  // Shift+Delete deletes backwards without a selection and cuts one.
+  Press(VK_DELETE, true);
+  EXPECT_EQ(Text(e), "xdef");
+  e->SetSelStartAndLength(1, 2);
+  Press(VK_DELETE, true);
+  EXPECT_EQ(Text(e), "xf");
+  EXPECT_EQ(Clipboard->GetAsText(), "de");
+
+  // A key the selection's place refuses leaves the selection as it was.
+  TcxMaskEdit* r = AddMask(TcxEditMaskKind::emkRegExpr, "a(bc|xyz)");
+  Type("abc");
+  r->SetSelStartAndLength(1, 2);
+  Type("q");
+  EXPECT_EQ(Text(r), "abc");
+  Type("x");
+  EXPECT_EQ(Text(r), "ax");
+  Press(VK_HOME);
+  Press(VK_END);
+  Type("yz");
+  EXPECT_EQ(Text(r), "axyz");
+}
+
+TEST_F(MaskEdit, CompletionFollowsEditsAndMovesOverForcedCharacters) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkRegExprEx, "\\d\\d:\\d\\d");
+  Type("1234");
+  EXPECT_EQ(Text(e), "12:34");
+  Press(VK_HOME);
+  Press(VK_RIGHT);
+  EXPECT_EQ(e->GetSelStart(), 1);
+  // Passing the digit passes the separator it forced.
+  Press(VK_RIGHT);
+  EXPECT_EQ(e->GetSelStart(), 3);
+  Press(VK_LEFT);
+  EXPECT_EQ(e->GetSelStart(), 1);
+  // Overwriting a digit keeps the separator that is already there and the rest.
+  e->SetSelStartAndLength(1, 1);
+  Type("5");
+  EXPECT_EQ(Text(e), "15:34");
+  EXPECT_EQ(e->GetSelStart(), 3);
+  // Taking in the whole text never completes it a second time.
+  auto* mode = static_cast<TcxMaskEditRegExprExMode*>(e->Mode());
+  mode->SelectText();
+  EXPECT_EQ(mode->Head(), "15:34");
+
+  // Deleting a character takes the characters it forced along.
+  TcxMaskEdit* d = AddMask(TcxEditMaskKind::emkRegExprEx, "(\\d-)+");
+  Type("12");
+  EXPECT_EQ(Text(d), "1-2-");
+  Press(VK_HOME);
+  Press(VK_DELETE);
+  EXPECT_EQ(Text(d), "2-");
+
+  // An edit inside the text completes what its end now needs; the caret stays at the edit.
+  TcxMaskEdit* m = AddMask(TcxEditMaskKind::emkRegExprEx, "a\\d;|b\\d\\d");
+  Type("b1");
+  Press(VK_HOME);
+  Press(VK_RIGHT, true);
+  Type("a");
+  EXPECT_EQ(Text(m), "a1;");
+  EXPECT_EQ(m->GetSelStart(), 1);
+}
+
+TEST_F(MaskEdit, PasteTakesItsPlacesInEachKindOfMask) {
+  TcxMaskEdit* r = AddMask(TcxEditMaskKind::emkRegExpr, "[a-c]+");
+  Type("ab");
+  r->SetSelStart(1);
+  Clipboard->SetAsText("cx");
+  Type(String(1, Char(22)));
+  EXPECT_EQ(Text(r), "acb");
+  EXPECT_EQ(r->GetSelStart(), 2);
+  // A paste by the user is an edit: the value text follows at once.
+  EXPECT_EQ(r->GetEditingText(), "acb");
+
+  TcxMaskEdit* x = AddMask(TcxEditMaskKind::emkRegExprEx, "\\d\\d\\.\\d\\d\\.\\d\\d\\d\\d");
+  Clipboard->SetAsText("12");
+  x->PasteFromClipboard();
+  EXPECT_EQ(Text(x), "12.");
+  EXPECT_EQ(x->GetSelStart(), 3);
+  x->SelectAll();
+  Clipboard->SetAsText("31.12.2026");
+  x->PasteFromClipboard();
+  EXPECT_EQ(Text(x), "31.12.2026");
+
+  // A picture mask is overwritten from the caret; the caret ends past the pasted characters.
+  TcxMaskEdit* s = AddMask(TcxEditMaskKind::emkStandard, "99/99/9999;1;_");
+  Press(VK_HOME);
+  Clipboard->SetAsText("12/05");
+  s->PasteFromClipboard();
+  EXPECT_EQ(Text(s), "12/05/____");
+  EXPECT_EQ(s->GetSelStart(), 6);
+}
+
+// The value's text follows every change; the edit value itself waits for validation.
+TEST_F(MaskEdit, TheEditingTextFollowsEachChange) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "00-00;0;_");
+  const String before = VarToStr(e->GetEditValue());
+  Press(VK_HOME);
+  Type("12");
+  EXPECT_EQ(e->GetEditingText(), "12  ");
+  Type("34");
+  EXPECT_EQ(e->GetEditingText(), "1234");
+  EXPECT_EQ(VarToStr(e->GetEditValue()), before);
+}
+
+// A setting that makes a new inner window keeps the caret of the edit in progress.
+TEST_F(MaskEdit, ChangedSettingsKeepTheSelection) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "0000;1;_");
+  Press(VK_HOME);
+  Type("12");
+  e->GetMaskProperties()->SetHideSelection(false);
+  EXPECT_EQ(e->GetSelStart(), 2);
+  EXPECT_EQ(e->GetSelLength(), 1);
+  Type("3");
+  EXPECT_EQ(Text(e), "123_");
+}
+
 TEST_F(MaskEdit, AnIncompleteTextFailsValidation) {
   TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "00/00;1;_");
   Press(VK_HOME);
@@ -225,6 +365,12 @@ TEST_F(MaskEdit, ReadFromAWindowDescriptionWithTheMaskBeforeItsKind) {
   Pump();
   Type("ab");
   EXPECT_EQ(Text(b), "");
+  // A value is shown as it stands and may still be deleted.
+  b->SetEditValue(Variant(String("xyz")));
+  EXPECT_EQ(Text(b), "xyz");
+  Press(VK_END);
+  Press(VK_BACK);
+  EXPECT_EQ(Text(b), "xy");
   EXPECT_TRUE(TakeExceptions().empty());
   bad->Free();
 }

@@ -218,24 +218,52 @@ void TcxCustomMaskEdit::RecreateMode() {
 
 void TcxCustomMaskEdit::PropertiesChanged(TObject* Sender) {
   TcxCustomMaskEditProperties* p = ActiveProperties();
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  // A setting that makes a new window would lose the caret of the user's edit.
+  const bool keepSelection = inner && inner->HandleAllocated() && IsFocused();
+  const Integer selStart = keepSelection ? GetSelStart() : 0, selLength = keepSelection ? GetSelLength() : 0;
+  const String textBefore = inner ? inner->GetText() : String();
   bool changed = false;
-  if (p && (!FMode || FModeKind != p->GetMaskKind() || FModeMask != p->GetEditMask())) {
-    RecreateMode();
-    changed = true;
-    if (p->IsMasked() && p->GetMaxLength() != 0) p->SetMaxLength(0);
-  }
-  if (FMode && p) {
-    if (FMode->CharCase != p->GetCharCase()) {
-      FMode->CharCase = p->GetCharCase();
-      changed = true;
+  if (p) {
+    TcxEditLifeGuard guard(this);
+    LockChangeEvents(true);
+    try {
+      if (!FMode || FModeKind != p->GetMaskKind() || FModeMask != p->GetEditMask()) {
+        RecreateMode();
+        changed = true;
+        if (p->IsMasked() && p->GetMaxLength() != 0) p->SetMaxLength(0);
+      }
+      if (FMode->CharCase != p->GetCharCase() || FMode->EchoMode != p->GetEchoMode()) {
+        FMode->CharCase = p->GetCharCase();
+        FMode->EchoMode = p->GetEchoMode();
+        changed = true;
+      }
+      if (auto* r = dynamic_cast<TcxMaskEditRegExprMode*>(FMode.get())) r->SetCaseInsensitive(p->GetCaseInsensitive());
+      if (changed && p->IsMasked() && !InState(TComponentStateItem::csLoading) && !IsInnerEditNotReady()) {
+        FMode->ApplyPendingEmptyText();
+        if (guard.Alive() && VarToStr(GetEditValue()).empty()) FMode->UpdateEditValue();
+      }
+    } catch (...) {
+      if (guard.Alive()) LockChangeEvents(false);
+      throw;
     }
-    if (auto* r = dynamic_cast<TcxMaskEditRegExprMode*>(FMode.get())) r->SetCaseInsensitive(p->GetCaseInsensitive());
+    if (!guard.Alive()) return;
+    LockChangeEvents(false);
   }
   inherited::PropertiesChanged(Sender);
-  if (changed && FMode && p && p->IsMasked() && !InState(TComponentStateItem::csLoading) && !IsInnerEditNotReady()) {
-    FMode->ApplyPendingEmptyText();
-    if (VarToStr(GetEditValue()).empty()) FMode->UpdateEditValue();
+  inner = InnerTextEdit();
+  if (keepSelection && inner && inner->HandleAllocated() && FMode) {
+    const Integer size = Integer(inner->GetText().size());
+    if (inner->GetText() == textBefore) {
+      if (GetSelStart() != selStart || GetSelLength() != selLength)
+        TcxCustomTextEdit::SetSelStartAndLength(selStart, selLength);
+    } else if (changed && FMode->GetMaskKind() == TcxEditMaskKind::emkStandard && selLength == 1) {
+      // A new picture mask: the caret stays at its place in the new text.
+      TcxCustomTextEdit::SetSelStartAndLength(std::min(selStart, size), 0);
+    }
+    if (IsMasked()) FMode->SetOverwriteSelection();
   }
+  if (changed) UpdateEditingText();
 }
 
 void TcxCustomMaskEdit::Loaded() {
@@ -311,6 +339,8 @@ void TcxCustomMaskEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
       const bool left = Key == VK_LEFT;
       const bool atEdge = left ? FMode->IsCursorBegin() : FMode->IsCursorEnd();
       goesOn = left ? (ctrl ? FMode->GotoHome() : FMode->MoveLeft()) : (ctrl ? FMode->GotoEnd() : FMode->MoveRight());
+      // With Ctrl the inner edit goes to the start or the end, not a word on.
+      if (goesOn && ctrl) Key = left ? VK_HOME : VK_END;
       // A host such as a grid may move on from the edge.
       if (!goesOn && atEdge) DoAfterKeyDown(Key, Shift);
       break;
@@ -359,30 +389,52 @@ void TcxCustomMaskEdit::CutToClipboard() {
     inherited::CutToClipboard();
     return;
   }
+  if (GetSelLength() == 0 || (IsUserInput() && !DoEditing())) return;
   CopyToClipboard();
   FMode->DeleteSelection();
 }
 
-// Each pasted character goes in as if typed, so that the mask filters it.
 void TcxCustomMaskEdit::PasteFromClipboard() {
   if (!FMode || !IsMasked()) {
     inherited::PasteFromClipboard();
     return;
   }
-  if (!Clipboard->HasFormat(CF_TEXT) || !DoEditing()) return;
+  if (!Clipboard->HasFormat(CF_TEXT)) return;
   String text = Clipboard->GetAsText();
   if (const size_t br = text.find_first_of("\r\n"); br != String::npos) text.resize(br);
-  AsUserInput([&] {
-    if (FMode->GetMaskKind() != TcxEditMaskKind::emkStandard && GetSelLength() > 0) FMode->DeleteSelection();
-    for (Char c : text) {
-      if (Byte(c) < 32) continue;
-      Char k = c;
-      if (FMode->PressSymbol(k) && k != 0) {
-        // The mode let the character through unchanged: the inner edit takes it.
-        SetSelText(String(1, k));
-      }
-    }
-  });
+  SetSelText(text);
+}
+
+void TcxCustomMaskEdit::SetSelText(const String& Value) {
+  if (!FMode || !IsMasked()) {
+    TcxCustomTextEdit::SetSelText(Value);
+    return;
+  }
+  FMode->BeforePaste(Value);
+  String text;
+  Integer caret = 0;
+  if (!CanChangeSelText(Value, text, caret)) return;
+  // The pasted characters take their places in the mask; those it refuses are dropped.
+  const String shown = FormatThroughMode(text);
+  caret = std::min(caret, Integer(shown.size()));
+  if (IsUserInput()) {
+    ModeWriteText(shown, caret, 0);
+  } else {
+    TcxCustomTextEdit::SetInternalDisplayValue(Variant(shown));
+    TcxCustomTextEdit::SetSelStartAndLength(caret, 0);
+    UpdateEditingText();
+  }
+  FMode->SetInsertedLength(Integer(Value.size()));
+  FMode->SetText(shown);
+  FMode->AfterPaste();
+}
+
+String TcxCustomMaskEdit::FormatThroughMode(const String& AText) {
+  if (!FMode || !FMode->IsCompiled()) return AText;
+  TcxCustomMaskEditProperties* p = ActiveProperties();
+  if (FMode->GetMaskKind() == TcxEditMaskKind::emkStandard && !IsFocused() && !p->GetAlwaysShowBlanksAndLiterals())
+    return FMode->GetEditValueText(AText);
+  return FMode->GetFormattedText(AText);
 }
 
 void TcxCustomMaskEdit::PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) {
@@ -391,8 +443,32 @@ void TcxCustomMaskEdit::PrepareEditValue(const Variant& ADisplayValue, Variant& 
 }
 
 void TcxCustomMaskEdit::SetInternalDisplayValue(const Variant& Value) {
-  inherited::SetInternalDisplayValue(Value);
-  if (FMode && IsMasked() && !InState(TComponentStateItem::csLoading)) FMode->SetText(VarToStr(Value));
+  if (!FMode || !IsMasked() || InState(TComponentStateItem::csLoading)) {
+    inherited::SetInternalDisplayValue(Value);
+    UpdateEditingText();
+    return;
+  }
+  const String shown = FormatThroughMode(VarToStr(Value));
+  inherited::SetInternalDisplayValue(Variant(shown));
+  FMode->SetText(shown);
+  UpdateEditingText();
+}
+
+void TcxCustomMaskEdit::ChangeHandler(TObject* Sender) {
+  UpdateEditingText();
+  inherited::ChangeHandler(Sender);
+}
+
+void TcxCustomMaskEdit::UpdateEditingText() {
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  const String display = inner ? inner->GetText() : String();
+  FEditingText = FMode && IsMasked() ? FMode->GetEditValueText(display) : display;
+}
+
+String TcxCustomMaskEdit::GetEditingText() {
+  if (FMode && IsMasked()) return FEditingText;
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  return inner ? inner->GetText() : SavedText();
 }
 
 void TcxCustomMaskEdit::DblClick() {
@@ -404,6 +480,11 @@ void TcxCustomMaskEdit::DblClick() {
 void TcxCustomMaskEdit::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   inherited::MouseUp(Button, Shift, X, Y);
   if (Button == TMouseButton::mbLeft && FMode && IsMasked()) FMode->SetOverwriteSelection();
+}
+
+void TcxCustomMaskEdit::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseMove(Shift, X, Y);
+  if (Shift.Contains(TShiftStateItem::ssLeft) && FMode && IsMasked()) FMode->SetOverwriteSelection();
 }
 
 void TcxCustomMaskEdit::DoEnter() {

@@ -90,6 +90,11 @@ class TcxCustomMaskEdit : public TcxCustomTextEdit {
   // The picture mask covers the position at the caret again after the selection is set.
   void SetSelStart(Integer Value);
   void SetSelLength(Integer Value);
+  // Masked, the new text goes in as a paste does: through the mode's paste steps and shown
+  // formatted by the mask.
+  void SetSelText(const String& Value);
+  // The edit value's text as the user's latest change makes it (the display text unmasked).
+  String GetEditingText();
 
   TcxCustomEditPropertiesClass GetPropertiesClass() override;
   void Initialize() override;
@@ -101,14 +106,19 @@ class TcxCustomMaskEdit : public TcxCustomTextEdit {
   void PasteFromClipboard() override;
   void PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
   void SetInternalDisplayValue(const Variant& Value) override;
+  void ChangeHandler(TObject* Sender) override;
 
  protected:
   void DblClick() override;
   void DoEnter() override;
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
 
  private:
   void RecreateMode();
+  // A text to show, put through the mode as the focus and the properties ask.
+  String FormatThroughMode(const String& AText);
+  void UpdateEditingText();
 
   std::unique_ptr<TcxMaskEditCustomMode> FMode;
   String FModeMask;
@@ -116,6 +126,7 @@ class TcxCustomMaskEdit : public TcxCustomTextEdit {
   bool FModeCompiled = false;
   bool FResendingKey = false;
   bool FShiftPressed = false;
+  String FEditingText;
 };
 
 class TcxMaskEdit : public TcxCustomMaskEdit {

@@ -52,7 +52,8 @@ void TcxMaskEditCustomMode::WriteText(const String& AText, Integer ACaret, Integ
 bool TcxMaskEditCustomMode::ShiftPressed() const { return FEdit && FEdit->GetShiftPressed(); }
 
 void TcxMaskEditCustomMode::UpdateEditValue() {
-  if (!FEdit || FEdit->IsInnerEditNotReady()) return;
+  // A mask that does not compile leaves the text as it is rather than format it away.
+  if (!FEdit || FEdit->IsInnerEditNotReady() || !IsCompiled()) return;
   Variant display;
   if (!FEdit->GetDisplayValueModified()) GetProperties()->PrepareDisplayValue(FEdit->GetEditValue(), display, FEdit->IsFocused());
   else display = Variant(GetFormattedText(Text()));
@@ -220,16 +221,19 @@ bool TcxMaskEditStandardMode::Backspace() {
   return DeleteSelection();
 }
 
+// The paste overwrites as many characters as it brings; the editor formats the result.
 void TcxMaskEditStandardMode::BeforePaste(const String& AClipboardText) {
   FPasteStart = SelStart();
+  FPasteLength = Integer(AClipboardText.size());
   SetSel(FPasteStart, Integer(std::min(AClipboardText.size(), Text().size() - size_t(FPasteStart))));
 }
 
 void TcxMaskEditStandardMode::AfterPaste() {
-  Integer to = std::min(SelStart(), Integer(Text().size()));
+  const Integer size = Integer(Text().size());
+  Integer to = std::min(FPasteStart + FPasteLength, size);
   if (IsLiteral(to)) {
     const Integer next = NextInput(to, 1);
-    to = next >= 0 ? next : Integer(Text().size());
+    to = next >= 0 ? next : size;
   }
   SetSel(to, 0);
   SetOverwriteSelection();
@@ -279,19 +283,17 @@ void TcxMaskEditRegExprMode::Compile(const String& AMask) {
   FMask = AMask;
   FHead.clear();
   FTail.clear();
+  FNeedsSync = true;
   if (Trim(AMask).empty()) return;
   CompileExpression(*FRegExpr, AMask);
 }
 
-Integer TcxMaskEditRegExprMode::Feed(const String& AText) {
-  FRegExpr->Reset();
-  Integer n = 0;
-  for (Char c : AText) {
-    Char copy = c;
-    if (!FRegExpr->Next(copy)) break;
-    ++n;
-  }
-  return n;
+bool TcxMaskEditRegExprMode::Step(Char& Ch) {
+  return FRegExpr->GetAutomat()->Next(Ch, FRegExpr->GetCaseInsensitive());
+}
+
+void TcxMaskEditRegExprMode::StepBack(Integer ACount) {
+  for (Integer i = 0; i < ACount; ++i) FRegExpr->GetAutomat()->Prev();
 }
 
 bool TcxMaskEditRegExprMode::TailFits(const String& ATail) {
@@ -299,121 +301,268 @@ bool TcxMaskEditRegExprMode::TailFits(const String& ATail) {
   bool fits = true;
   for (Char c : ATail) {
     Char copy = c;
-    if (!FRegExpr->Next(copy)) {
+    if (!Step(copy)) {
       fits = false;
       break;
     }
     ++fed;
   }
-  for (Integer i = 0; i < fed; ++i) FRegExpr->Prev();
+  StepBack(fed);
   return fits;
+}
+
+void TcxMaskEditRegExprMode::CutTailUnlessFits() {
+  if (!TailFits(FTail)) FTail.clear();
+}
+
+void TcxMaskEditRegExprMode::Show() { WriteText(FHead + FTail, Integer(FHead.size())); }
+
+bool TcxMaskEditRegExprMode::Sync() {
+  const String text = Text();
+  const Integer start = SelStart(), end = start + SelLength();
+  const Integer head = Integer(FHead.size());
+  if (!FNeedsSync && FHead.size() + FTail.size() == text.size() && (head == start || head == end) &&
+      text.compare(0, FHead.size(), FHead) == 0 && text.compare(FHead.size(), String::npos, FTail) == 0)
+    return true;
+  FNeedsSync = false;
+  // The caret is the end of the selection that the platform edit moves.
+  Integer caret = start;
+  if (end > start && FEdit && FEdit->InnerTextEdit() && FEdit->InnerTextEdit()->Focused() &&
+      FEdit->InnerTextEdit()->GetCaretCharIndex() == end)
+    caret = end;
+  FRegExpr->GetAutomat()->Reset();
+  Integer fed = 0;
+  while (fed < caret) {
+    Char c = text[size_t(fed)];
+    if (!Step(c)) break;
+    ++fed;
+  }
+  FHead = text.substr(0, size_t(fed));
+  FTail = text.substr(size_t(fed));
+  FPendingText.clear();
+  if (fed == caret) return true;
+  FNeedsSync = true;
+  return false;
+}
+
+bool TcxMaskEditRegExprMode::LeaveToInnerEdit() {
+  FNeedsSync = true;
+  return true;
 }
 
 String TcxMaskEditRegExprMode::GetFormattedText(const String& AText) {
   if (!IsCompiled()) return {};
-  FRegExpr->Reset();
-  const bool was = FRegExpr->GetAutoComplete();
-  FRegExpr->SetAutoComplete(false);
-  String result = FRegExpr->GetAcceptedText(AText);
-  FRegExpr->SetAutoComplete(was);
-  return result;
+  FNeedsSync = true;
+  FRegExpr->GetAutomat()->Reset();
+  return FRegExpr->GetAcceptedText(AText);
 }
 
 bool TcxMaskEditRegExprMode::IsFullValidText(const String& AText) {
   if (AText.empty()) return true;
   if (!IsCompiled()) return false;
-  TcxRegExpr check;
-  check.SetCaseInsensitive(FRegExpr->GetCaseInsensitive());
-  CompileExpression(check, FMask);
+  FNeedsSync = true;
+  FRegExpr->GetAutomat()->Reset();
   for (Char c : AText) {
     Char copy = c;
-    if (!check.Next(copy)) return false;
+    if (!Step(copy)) return false;
   }
-  return GetProperties()->GetIgnoreMaskBlank() || check.IsFinal();
+  return GetProperties()->GetIgnoreMaskBlank() || FRegExpr->GetAutomat()->IsFinal();
 }
 
-void TcxMaskEditRegExprMode::SelectText() { FNeedsSync = true; }
+void TcxMaskEditRegExprMode::ClearSelection() {
+  FPendingText.clear();
+  const Integer len = SelLength();
+  if (len == 0) return;
+  if (SelStart() == Integer(FHead.size())) {
+    FPendingText = FTail.substr(0, size_t(len));
+    FTail.erase(0, size_t(len));
+    FPendingFromTail = true;
+  } else {
+    StepBack(len);
+    FPendingText = FHead.substr(FHead.size() - size_t(len));
+    FHead.resize(FHead.size() - size_t(len));
+    FPendingFromTail = false;
+  }
+}
 
-void TcxMaskEditRegExprMode::Replace(const String& AHead, const String& AInsert, const String& ATail) {
-  String head = AHead + AInsert;
-  const bool fits = TailFits(ATail);
-  WriteText(fits ? head + ATail : head, Integer(head.size()));
-  FHead = head;
-  FTail = fits ? ATail : String();
-  FNeedsSync = false;
+void TcxMaskEditRegExprMode::RestoreSelectedText() {
+  if (FPendingFromTail) {
+    FTail.insert(0, FPendingText);
+  } else {
+    for (Char c : FPendingText) {
+      Char copy = c;
+      if (!Step(copy)) {
+        FNeedsSync = true;
+        break;
+      }
+    }
+    FHead += FPendingText;
+  }
+  FPendingText.clear();
 }
 
 bool TcxMaskEditRegExprMode::PressSymbol(Char& Key) {
-  if (!IsCompiled()) {
+  if (!IsCompiled() || !Sync()) {
+    // Nothing is typed behind text that the mask does not accept.
     Beep();
     return false;
   }
-  const String text = Text();
-  const Integer start = SelStart(), end = start + SelLength();
-  const String head = text.substr(0, size_t(start)), tail = text.substr(size_t(end));
-  if (Feed(head) < Integer(head.size())) {
-    // A text the mode did not write: only its accepted beginning is kept.
-    Beep();
-    return false;
-  }
+  ClearSelection();
   Char ch = Key;
   ApplyCharCase(ch);
-  const bool completes = FRegExpr->GetAutoComplete();
-  FRegExpr->SetAutoComplete(false);
-  const bool accepted = FRegExpr->Next(ch);
-  FRegExpr->SetAutoComplete(completes);
-  if (!accepted) {
+  if (!Step(ch)) {
+    RestoreSelectedText();
     Beep();
     return false;
   }
-  String insert(1, ch);
-  if (AutoCompletes()) insert += static_cast<TcxMaskEditRegExprExMode*>(this)->PressContinuation();
-  Replace(head, insert, tail);
+  FHead += ch;
+  FPendingText.clear();
+  CutTailUnlessFits();
+  AfterEdit();
+  Show();
   return false;
 }
 
+Integer TcxMaskEditRegExprMode::StepBackCount() {
+  if (FHead.empty()) return 0;
+  StepBack(1);
+  return 1;
+}
+
 bool TcxMaskEditRegExprMode::Backspace() {
-  if (!IsCompiled()) return false;
-  const String text = Text();
-  Integer start = SelStart(), end = start + SelLength();
-  if (start == end) {
-    if (start == 0) return false;
-    --start;
+  if (!IsCompiled() || !Sync()) return LeaveToInnerEdit();
+  if (SelLength() > 0) {
+    ClearSelection();
+    FPendingText.clear();
+  } else {
+    const Integer n = StepBackCount();
+    if (n == 0) return false;
+    FHead.resize(FHead.size() - size_t(n));
   }
-  const String head = text.substr(0, size_t(start)), tail = text.substr(size_t(end));
-  Feed(head);
-  Replace(head, String(), tail);
+  CutTailUnlessFits();
+  AfterEdit();
+  Show();
   return false;
 }
 
 bool TcxMaskEditRegExprMode::DeleteSelection() {
-  if (!IsCompiled()) return false;
-  const String text = Text();
-  const Integer start = SelStart();
-  Integer end = start + SelLength();
-  if (start == end) {
-    if (end >= Integer(text.size())) return false;
-    ++end;
+  if (!IsCompiled() || !Sync()) return LeaveToInnerEdit();
+  if (SelLength() > 0) {
+    ClearSelection();
+    FPendingText.clear();
+  } else {
+    if (FTail.empty()) return false;
+    FTail.erase(0, size_t(DeleteCount()));
   }
-  const String head = text.substr(0, size_t(start)), tail = text.substr(size_t(end));
-  Feed(head);
-  Replace(head, String(), tail);
+  CutTailUnlessFits();
+  AfterEdit();
+  Show();
   return false;
 }
 
+bool TcxMaskEditRegExprMode::MoveLeft() {
+  if (!IsCompiled() || !Sync()) return LeaveToInnerEdit();
+  const Integer len = SelLength();
+  if (len > 0 && !ShiftPressed()) {
+    // The platform edit collapses the selection to its start.
+    if (SelStart() + len == Integer(FHead.size())) {
+      StepBack(len);
+      FTail.insert(0, FHead.substr(FHead.size() - size_t(len)));
+      FHead.resize(FHead.size() - size_t(len));
+    }
+    return true;
+  }
+  if (!FHead.empty()) {
+    StepBack(1);
+    FTail.insert(FTail.begin(), FHead.back());
+    FHead.pop_back();
+  }
+  return true;
+}
+
+bool TcxMaskEditRegExprMode::MoveRight() {
+  if (!IsCompiled() || !Sync()) return LeaveToInnerEdit();
+  const Integer len = SelLength();
+  Integer count = 1;
+  if (len > 0 && !ShiftPressed()) {
+    if (SelStart() != Integer(FHead.size())) return true;
+    count = len;
+  }
+  for (Integer i = 0; i < count && !FTail.empty(); ++i) {
+    Char c = FTail[0];
+    if (!Step(c)) return LeaveToInnerEdit();
+    FHead += FTail[0];
+    FTail.erase(0, 1);
+  }
+  return true;
+}
+
+bool TcxMaskEditRegExprMode::GotoHome() {
+  if (!IsCompiled()) return true;
+  FTail = FHead + FTail;
+  FHead.clear();
+  FRegExpr->GetAutomat()->Reset();
+  return true;
+}
+
+bool TcxMaskEditRegExprMode::GotoEnd() {
+  if (!IsCompiled() || !Sync()) return LeaveToInnerEdit();
+  for (Char c : FTail) {
+    Char copy = c;
+    if (!Step(copy)) return LeaveToInnerEdit();
+  }
+  FHead += FTail;
+  FTail.clear();
+  return true;
+}
+
+void TcxMaskEditRegExprMode::SelectText() {
+  if (!IsCompiled()) return;
+  Sync();
+  for (Char c : FTail) {
+    Char copy = c;
+    if (!Step(copy)) {
+      FNeedsSync = true;
+      return;
+    }
+  }
+  FHead += FTail;
+  FTail.clear();
+}
+
+void TcxMaskEditRegExprMode::BeforePaste(const String& AClipboardText) {
+  FPasteHead = Text().substr(0, size_t(SelStart())) + AClipboardText;
+  FPasteCaret = -1;
+}
+
 void TcxMaskEditRegExprMode::SetText(const String& AText) {
+  if (IsCompiled()) FRegExpr->GetAutomat()->Reset();
   FHead.clear();
   FTail = AText;
+  FNeedsSync = true;
+  if (FInsertedLength >= 1 && !AText.empty() && IsCompiled()) {
+    // The caret goes behind what is left of the text before it and the pasted characters.
+    const String head = GetFormattedText(FPasteHead);
+    FPasteCaret = Integer(std::min(head.size(), AText.size()));
+  }
   FInsertedLength = 0;
+}
+
+void TcxMaskEditRegExprMode::AfterPaste() {
+  if (FPasteCaret >= 0) SetSel(std::min(FPasteCaret, Integer(Text().size())), 0);
+  FPasteCaret = -1;
   FNeedsSync = true;
 }
 
 void TcxMaskEditRegExprMode::UpdateEditValue() {
   inherited::UpdateEditValue();
-  if (!FEdit || !IsCompiled()) return;
-  FHead = Text();
+  if (!FEdit || FEdit->IsInnerEditNotReady() || !IsCompiled()) return;
+  const String text = Text();
+  SetSel(Integer(text.size()), 0);
+  FRegExpr->GetAutomat()->Reset();
+  FHead = FRegExpr->GetAcceptedText(text);
   FTail.clear();
-  SetSel(Integer(FHead.size()), 0);
+  FNeedsSync = FHead != text;
 }
 
 void TcxMaskEditRegExprMode::ApplyPendingEmptyText() {
@@ -431,27 +580,29 @@ TcxMaskEditRegExprExMode::TcxMaskEditRegExprExMode(TcxCustomMaskEdit* AEdit, Tcx
 }
 
 void TcxMaskEditRegExprExMode::Compile(const String& AMask) {
-  FInsertedText.clear();
+  FPrefix.clear();
   inherited::Compile(AMask);
-  FEmptyTextPending = FEdit != nullptr && IsCompiled();
+  FInsertedText.clear();
+  if (!IsCompiled() || Trim(AMask).empty()) return;
+  FRegExpr->GetAutomat()->Reset();
+  FPrefix = Continuation();
+  FEmptyTextPending = FEdit != nullptr;
 }
-
-String TcxMaskEditRegExprExMode::PressContinuation() { return Continuation(); }
 
 String TcxMaskEditRegExprExMode::Continuation() {
   FInsertedText.clear();
-  FRegExpr->SetAutoComplete(true);
-  String result = FInsertedText;
-  // The automaton stands behind the forced characters now; Replace feeds the tail from here.
-  FRegExpr->SetAutoComplete(false);
-  FInsertedText.clear();
-  return result;
+  FRegExpr->GetAutomat()->AutoComplete();
+  return std::exchange(FInsertedText, String());
 }
 
-String TcxMaskEditRegExprExMode::GetEmptyString() {
-  if (!IsCompiled()) return {};
-  FRegExpr->Reset();
-  return Continuation();
+bool TcxMaskEditRegExprExMode::TakeContinuation() {
+  bool written = false;
+  for (Char c : Continuation()) {
+    if (!written && !FTail.empty() && FTail[0] == c) FTail.erase(0, 1);
+    else written = true;
+    FHead += c;
+  }
+  return written;
 }
 
 String TcxMaskEditRegExprExMode::GetFormattedText(const String& AText) {
@@ -461,55 +612,128 @@ String TcxMaskEditRegExprExMode::GetFormattedText(const String& AText) {
 }
 
 bool TcxMaskEditRegExprExMode::IsFullValidText(const String& AText) {
-  if (IsCompiled() && !AText.empty() && AText == GetEmptyString()) return true;
+  if (IsCompiled() && !AText.empty() && AText == FPrefix) return true;
   return inherited::IsFullValidText(AText);
 }
 
 bool TcxMaskEditRegExprExMode::PressSymbol(Char& Key) {
   // A selection from the start keeps the forced prefix: the key goes in behind it.
-  if (IsCompiled() && SelStart() == 0 && SelLength() > 0) {
-    const String prefix = GetEmptyString();
-    if (!prefix.empty() && Text().rfind(prefix, 0) == 0) {
-      const Integer skip = std::min(Integer(prefix.size()), SelLength());
-      SetSel(skip, SelLength() - skip);
+  if (IsCompiled() && SelStart() == 0 && SelLength() > 0 && !FPrefix.empty() && Text().rfind(FPrefix, 0) == 0) {
+    const Integer skip = std::min(Integer(FPrefix.size()), SelLength());
+    SetSel(skip, SelLength() - skip);
+  }
+  if (!IsCompiled() || !Sync()) {
+    Beep();
+    return false;
+  }
+  ClearSelection();
+  Char ch = Key;
+  ApplyCharCase(ch);
+  if (!Step(ch)) {
+    RestoreSelectedText();
+    Beep();
+    return false;
+  }
+  FHead += ch;
+  FPendingText.clear();
+  TakeContinuation();
+  CutTailUnlessFits();
+  AfterEdit();
+  Show();
+  return false;
+}
+
+Integer TcxMaskEditRegExprExMode::StepBackCount() {
+  if (FHead.empty()) return 0;
+  FDeletedCount = 0;
+  FRegExpr->GetAutomat()->UndoAutoComplete();
+  // Forced characters go with the character that forced them.
+  Integer n = FDeletedCount;
+  if (FRegExpr->GetAutomat()->Prev()) ++n;
+  return std::min(n, Integer(FHead.size()));
+}
+
+Integer TcxMaskEditRegExprExMode::DeleteCount() {
+  Char c = FTail[0];
+  if (!Step(c)) return 1;
+  const String forced = Continuation();
+  Integer n = 1;
+  while (n <= Integer(forced.size()) && n < Integer(FTail.size()) && FTail[size_t(n)] == forced[size_t(n - 1)]) ++n;
+  StepBack(1 + Integer(forced.size()));
+  return n;
+}
+
+// An edit inside the text may change what the expression forces at its end.
+void TcxMaskEditRegExprExMode::AfterEdit() {
+  if (FTail.empty()) return;
+  for (Char c : FTail) {
+    Char copy = c;
+    if (!Step(copy)) {
+      FNeedsSync = true;
+      return;
     }
   }
-  return inherited::PressSymbol(Key);
+  FTail += Continuation();
+  StepBack(Integer(FTail.size()));
+}
+
+bool TcxMaskEditRegExprExMode::Backspace() {
+  if (!IsCompiled() || !Sync()) return LeaveToInnerEdit();
+  // Nothing typed lies before the caret: the forced prefix stays.
+  if (SelLength() == 0 && !FPrefix.empty() && FHead.size() <= FPrefix.size()) {
+    Beep();
+    return false;
+  }
+  return inherited::Backspace();
 }
 
 bool TcxMaskEditRegExprExMode::DeleteSelection() {
-  if (IsCompiled() && SelLength() == 0 && SelStart() < Integer(GetEmptyString().size())) {
+  if (IsCompiled() && SelLength() == 0 && SelStart() < Integer(FPrefix.size())) {
     Beep();
     return false;
   }
   return inherited::DeleteSelection();
 }
 
-bool TcxMaskEditRegExprExMode::Backspace() {
-  if (!IsCompiled()) return false;
-  const String prefix = GetEmptyString();
-  const Integer start = SelStart();
-  // Nothing typed lies before the caret: the forced prefix stays.
-  if (SelLength() == 0 && !prefix.empty() && start <= Integer(prefix.size())) {
-    Beep();
-    return false;
-  }
-  if (SelLength() > 0) return inherited::Backspace();
-  // Forced characters go together with the character that forced them.
-  const String text = Text();
-  Integer from = start - 1;
-  for (Integer j = start - 1; j >= 1; --j) {
-    const String forced = text.substr(size_t(j), size_t(start - j));
-    if (Feed(text.substr(0, size_t(j))) < j || Continuation().compare(0, forced.size(), forced) != 0) break;
-    from = j - 1;
-  }
-  const String head = text.substr(0, size_t(from));
-  Feed(head);
-  Replace(head, String(), text.substr(size_t(start)));
+bool TcxMaskEditRegExprExMode::MoveLeft() {
+  if (!IsCompiled() || !Sync()) return LeaveToInnerEdit();
+  if (SelLength() > 0 || ShiftPressed() || FHead.empty()) return inherited::MoveLeft();
+  const Integer n = StepBackCount();
+  FTail.insert(0, FHead.substr(FHead.size() - size_t(n)));
+  FHead.resize(FHead.size() - size_t(n));
+  SetSel(Integer(FHead.size()), 0);
   return false;
 }
 
-void TcxMaskEditRegExprExMode::SetText(const String& AText) { inherited::SetText(AText); }
+// The forced characters that follow the character passed over are passed over with it.
+bool TcxMaskEditRegExprExMode::MoveRight() {
+  if (!IsCompiled() || !Sync()) return LeaveToInnerEdit();
+  if (SelLength() > 0 || ShiftPressed() || FTail.empty()) return inherited::MoveRight();
+  Char c = FTail[0];
+  if (!Step(c)) return LeaveToInnerEdit();
+  FHead += FTail[0];
+  FTail.erase(0, 1);
+  if (TakeContinuation()) {
+    CutTailUnlessFits();
+    Show();
+  } else {
+    SetSel(Integer(FHead.size()), 0);
+  }
+  return false;
+}
+
+bool TcxMaskEditRegExprExMode::GotoEnd() {
+  if (!IsCompiled() || !Sync() || ShiftPressed()) return inherited::GotoEnd();
+  for (Char c : FTail) {
+    Char copy = c;
+    if (!Step(copy)) return LeaveToInnerEdit();
+  }
+  FHead += FTail;
+  FTail.clear();
+  TakeContinuation();
+  Show();
+  return false;
+}
 
 TL_DEFINE_CLASS(TcxMaskEditCustomMode, [](auto&) {});
 TL_DEFINE_CLASS(TcxMaskEditStandardMode, [](auto&) {});

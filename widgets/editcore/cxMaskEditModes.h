@@ -9,6 +9,7 @@
 #include "classlib/visual/StdCtrls.h"
 #include "widgets/editcore/cxRegExpr.h"
 #include "widgets/editcore/cxStandardMask.h"
+#include "widgets/editcore/cxTextEdit.h"
 
 #include <memory>
 
@@ -58,7 +59,9 @@ class TcxMaskEditCustomMode : public TObject {
   // typed characters rather than raising from key handling.
   virtual bool IsCompiled() const { return true; }
   void SetInsertedLength(Integer Value) { FInsertedLength = Value; }
+  // Copies of the text-editor settings the mode follows, kept by the editor.
   TEditCharCase CharCase = TEditCharCase::ecNormal;
+  TcxEditEchoMode EchoMode = TcxEditEchoMode::eemNormal;
 
  protected:
   void Beep();
@@ -116,18 +119,22 @@ class TcxMaskEditStandardMode : public TcxMaskEditCustomMode {
 
   std::unique_ptr<TcxStandardMask> FStandardMask;
   Integer FPasteStart = 0;
+  Integer FPasteLength = 0;
 };
 
-// The display text is split at the caret: Head, which the automaton has accepted, and Tail.
-// Every key operation derives both from the text and selection again, so that no change the
-// mode did not see can put them out of step.
+// The display text is split at the caret: Head, which the automaton has accepted and
+// after which it stands, and Tail. Each key operation moves characters between them one
+// step of the automaton at a time. Before it starts, an operation checks that Head and Tail
+// still make up the text and that Head ends at the caret; a change the mode did not make
+// (a click, a selection set from code, a new text) is caught there and both are derived
+// from the text and caret again.
 class TcxMaskEditRegExprMode : public TcxMaskEditCustomMode {
   TL_CLASS(TcxMaskEditRegExprMode, TcxMaskEditCustomMode)
  public:
   TcxMaskEditRegExprMode(TcxCustomMaskEdit* AEdit, TcxCustomMaskEditProperties* AProperties);
 
   TcxEditMaskKind GetMaskKind() const override { return TcxEditMaskKind::emkRegExpr; }
-  void AfterPaste() override {}
+  void AfterPaste() override;
   void Compile(const String& AMask) override;
   String GetEmptyString() override { return {}; }
   String GetFormattedText(const String& AText) override;
@@ -136,30 +143,52 @@ class TcxMaskEditRegExprMode : public TcxMaskEditCustomMode {
   bool IsCursorEnd() override { return SelStart() + SelLength() >= Integer(Text().size()); }
   bool IsFullValidText(const String& AText) override;
   void SetOverwriteSelection() override { FNeedsSync = true; }
-  void BeforePaste(const String&) override {}
+  void BeforePaste(const String& AClipboardText) override;
   bool Backspace() override;
   bool DeleteSelection() override;
-  bool GotoEnd() override { return true; }
-  bool GotoHome() override { return true; }
-  bool MoveLeft() override { return true; }
-  bool MoveRight() override { return true; }
+  bool GotoEnd() override;
+  bool GotoHome() override;
+  bool MoveLeft() override;
+  bool MoveRight() override;
   bool PressSymbol(Char& Key) override;
   void SetText(const String& AText) override;
   void UpdateEditValue() override;
   void ApplyPendingEmptyText() override;
   String GetEditValueText(const String& ADisplayText) override { return ADisplayText; }
+  virtual void ClearSelection();
+  virtual void RestoreSelectedText();
   bool IsCompiled() const override { return FRegExpr->GetCompiled(); }
   void SetCaseInsensitive(bool Value) { FRegExpr->SetCaseInsensitive(Value); }
   TcxRegExpr* RegExpr() const { return FRegExpr.get(); }
+  const String& Head() const { return FHead; }
+  const String& Tail() const { return FTail; }
 
  protected:
-  // Resets the automaton and feeds it AText; the length of the accepted beginning.
-  Integer Feed(const String& AText);
+  // One character through the automaton, without completion; Ch may come back in the
+  // mask's case.
+  bool Step(Char& Ch);
+  // Steps the automaton back ACount characters.
+  void StepBack(Integer ACount);
+  // Head and Tail in step with the text and caret. False when the text before the caret is
+  // not accepted: Head is then the accepted beginning and the operation leaves the text to
+  // the inner edit.
+  bool Sync();
   // Whether ATail is accepted behind the automaton's state (which is left as it was).
   bool TailFits(const String& ATail);
-  // Replaces the selection by AInsert: the tail is kept when it still fits, else cut.
-  void Replace(const String& AHead, const String& AInsert, const String& ATail);
-  virtual bool AutoCompletes() const { return false; }
+  // Drops a tail that no longer fits behind Head.
+  void CutTailUnlessFits();
+  // Shows Head + Tail with the caret after Head.
+  void Show();
+  // How many characters a step back from the caret removes (the automaton moves back over
+  // them); 0 at the start.
+  virtual Integer StepBackCount();
+  // How many characters after the caret a Delete removes (the automaton is left as it was).
+  virtual Integer DeleteCount() { return 1; }
+  // Called after an edit has changed the text, before it is shown.
+  virtual void AfterEdit() {}
+  // Text before the caret that the mask refuses, or an unusable mask: the key goes to the
+  // inner edit as it would without a mask.
+  bool LeaveToInnerEdit();
 
   bool FPendingFromTail = false;
   String FHead;
@@ -167,9 +196,15 @@ class TcxMaskEditRegExprMode : public TcxMaskEditCustomMode {
   String FPendingText;
   String FTail;
   bool FNeedsSync = false;
+  // What lay before the caret and the pasted text; the caret goes behind its accepted part.
+  String FPasteHead;
+  Integer FPasteCaret = -1;
 };
 
-// Characters that the expression forces are inserted as soon as they are due.
+// Characters that the expression forces are inserted as soon as they are due and go
+// again with the character that forced them. The expression's own completion flag stays
+// off: the mode asks the automaton to complete or undo at the points where it needs it, so
+// that feeding text that already holds the forced characters never inserts them twice.
 class TcxMaskEditRegExprExMode : public TcxMaskEditRegExprMode {
   TL_CLASS(TcxMaskEditRegExprExMode, TcxMaskEditRegExprMode)
  public:
@@ -177,26 +212,31 @@ class TcxMaskEditRegExprExMode : public TcxMaskEditRegExprMode {
 
   TcxEditMaskKind GetMaskKind() const override { return TcxEditMaskKind::emkRegExprEx; }
   void Compile(const String& AMask) override;
-  String GetEmptyString() override;
+  String GetEmptyString() override { return FPrefix; }
   String GetFormattedText(const String& AText) override;
   bool IsFullValidText(const String& AText) override;
   bool PressSymbol(Char& Key) override;
   bool Backspace() override;
   bool DeleteSelection() override;
-  void SetText(const String& AText) override;
-  // The characters the expression forces behind the automaton's state, which moves past them.
-  String PressContinuation();
+  bool GotoEnd() override;
+  bool MoveLeft() override;
+  bool MoveRight() override;
 
  protected:
-  bool AutoCompletes() const override { return true; }
+  Integer StepBackCount() override;
+  Integer DeleteCount() override;
+  void AfterEdit() override;
 
  private:
   void SymbolDelete() { ++FDeletedCount; }
   void SymbolUpdate(Char ASymbol) { FInsertedText += ASymbol; }
-  // The forced continuation after the automaton's current state.
+  // The forced continuation after the automaton's current state; the automaton moves past it.
   String Continuation();
+  // Head takes the forced continuation: characters already at the front of Tail are moved
+  // over, the others written. True when something was written.
+  bool TakeContinuation();
 
   Integer FDeletedCount = 0;
-  Integer FSavedCursor = -1;
   String FInsertedText;
+  String FPrefix;   // forced at the start of every text
 };

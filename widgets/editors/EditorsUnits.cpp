@@ -8,6 +8,7 @@
 #include "widgets/editors/cxRadioGroup.h"
 #include "widgets/editors/cxLabel.h"
 #include "widgets/editors/cxMemo.h"
+#include "widgets/editors/cxSpinEdit.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ const UnitEntry kEditorsUnits[] = {
     {"cxLabel", cxLabelInitialize, cxLabelFinalize},
     {"cxHyperLinkEdit", cxHyperLinkEdit::Initialize, cxHyperLinkEdit::Finalize},
     {"cxMemo", cxMemo::Initialize, cxMemo::Finalize},
+    {"cxSpinEdit", cxSpinEdit::Initialize, cxSpinEdit::Finalize},
 };
 UnitCounter gEditors;
 
