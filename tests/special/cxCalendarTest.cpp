@@ -385,16 +385,31 @@ TEST_F(cxCalendarTest, DateButtonsChooseCloseAndSetTheClock) {
   EXPECT_TRUE(cal->Clock()->GetVisible());
   EXPECT_TRUE(cal->DateButton(btnOk)->GetTabStop());
 
-  cal->SetTime(EncodeTime(9, 30, 0, 0));
+  TcxTimeEdit* timeEdit = cal->TimeEdit();
+  EXPECT_TRUE(timeEdit->GetVisible());
+  EXPECT_EQ(timeEdit->GetTabOrder(), 0);
+  EXPECT_GE(timeEdit->GetLeft(), cal->HeaderRect().Right) << "in the time area";
+  // The time edit drives the clock.
+  timeEdit->SetFocus();
+  timeEdit->SetSelStart(0);
+  host().Text("0930");
+  Pump();
+  EXPECT_EQ(timeEdit->InnerTextEdit()->GetText(), "09:30:00");
+  EXPECT_NEAR(cal->GetTime().Value, EncodeTime(9, 30, 0, 0).Value, 1e-9);
+  cal->SetFocus();
   cal->SetSelectDate(D(2026, 3, 2));
   EXPECT_EQ(cal->TimeCaptionText(), DateTimeToStr(D(2026, 3, 2).Value + EncodeTime(9, 30, 0, 0).Value));
   cal->DateButton(btnOk)->Click();
-  EXPECT_DOUBLE_EQ(cal->GetSelectDate().Value, D(2026, 3, 2).Value + EncodeTime(9, 30, 0, 0).Value);
+  EXPECT_NEAR(cal->GetSelectDate().Value, D(2026, 3, 2).Value + EncodeTime(9, 30, 0, 0).Value, 1e-9);
   cal->DateButton(btnToday)->Click();
-  EXPECT_DOUBLE_EQ(cal->GetSelectDate().Value, D(2026, 3, 18).Value + EncodeTime(9, 30, 0, 0).Value);
+  EXPECT_NEAR(cal->GetSelectDate().Value, D(2026, 3, 18).Value + EncodeTime(9, 30, 0, 0).Value, 1e-9);
+  cal->SetUse24HourFormat(false);
+  EXPECT_EQ(timeEdit->InnerTextEdit()->GetText(), "09:30:00 AM") << "the format reaches the time edit";
+  cal->SetUse24HourFormat(true);
   cal->DateButton(btnNow)->Click();
   EXPECT_EQ(cal->GetSelectDate(), Now());
   EXPECT_DOUBLE_EQ(cal->GetTime().Value, 0.5) << "the clock takes the time of the value";
+  EXPECT_NEAR(timeEdit->GetTime().Value, 0.5, 1e-9) << "and the time edit the clock's";
   cal->DateButton(btnClear)->Click();
   EXPECT_EQ(cal->GetSelectDate().Value, NullDate);
   EXPECT_EQ(cal->GetTime().Value, 0.0) << "Clear sets the clock to midnight";

@@ -10,6 +10,7 @@
 #include "widgets/foundation/cxContainerPopup.h"
 #include "widgets/foundation/cxControlBase.h"
 #include "widgets/foundation/cxControls.h"
+#include "widgets/special/cxTimeEdit.h"
 
 // An analogue clock: hour dots on an elliptic dial, filled hour and minute hands, a second
 // hand line.
@@ -174,9 +175,14 @@ class TcxCustomCalendar : public TcxControl, public IcxMonthListCalendar {
   void SetYearsInMonthList(bool Value) { FYearsInMonthList = Value; }
   bool GetFlat() const { return FFlat; }
   void SetFlat(bool Value);
-  // The time of day the clock shows (the date-and-time kind's time).
+  // The time of day the clock and the time edit show (the date-and-time kind's time).
   TDateTime GetTime() const;
   void SetTime(TDateTime Value);
+  // The time edit's format, surfaced.
+  TcxTimeEditTimeFormat GetTimeFormat() const;
+  void SetTimeFormat(TcxTimeEditTimeFormat Value);
+  bool GetUse24HourFormat() const;
+  void SetUse24HourFormat(bool Value);
 
   // Whether ADate lies from the first day of the minimum year to the end of 31 Dec 9999,
   // or is the null date.
@@ -214,6 +220,7 @@ class TcxCustomCalendar : public TcxControl, public IcxMonthListCalendar {
   Byte HotCaption() const { return FHotCaption; }
   TcxButton* DateButton(TDateButton AButton) const { return FButtons[size_t(AButton)]; }
   TcxClock* Clock() const { return FClock; }
+  TcxTimeEdit* TimeEdit() const { return FTimeEdit; }
   TMonthListBox* MonthList() const { return FMonthList; }
   TcxTimer* ArrowTimer() const { return FTimer; }
   // The caption text of the time area: the selected date and the clock's time.
@@ -263,6 +270,7 @@ class TcxCustomCalendar : public TcxControl, public IcxMonthListCalendar {
 
  private:
   void ButtonClick(TObject* Sender);
+  void TimeEditChanged(TObject* Sender);
   void TimerHandler(TObject* Sender);
   void StopArrowTimer();
   void CalculateMetrics(TcxCanvas& C);
@@ -294,11 +302,12 @@ class TcxCustomCalendar : public TcxControl, public IcxMonthListCalendar {
   TCursor FSavedCursor = crDefault;
   TcxButton* FButtons[4] = {};
   TcxClock* FClock = nullptr;
+  TcxTimeEdit* FTimeEdit = nullptr;
   TMonthListBox* FMonthList = nullptr;
   TcxTimer* FTimer = nullptr;
   // Metrics.
   Integer FColWidth = 0, FRowHeight = 0, FHeaderHeight = 0, FDaysOfWeekHeight = 0, FSideWidth = 0;
-  Integer FButtonWidth = 0, FButtonHeight = 0, FButtonsRegionHeight = 0, FGridWidth = 0;
+  Integer FButtonWidth = 0, FButtonHeight = 0, FButtonsRegionHeight = 0, FGridWidth = 0, FTimeEditWidth = 0;
   // View rectangles.
   std::array<TRect, 4> FArrowRects{};
   Integer FArrowCount = 0;

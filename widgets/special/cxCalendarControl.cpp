@@ -97,6 +97,10 @@ void TcxCustomCalendar::AfterConstruction() {
     FButtons[size_t(i)] = b;
   }
   FButtons[size_t(btnOk)]->SetDefault(true);
+  FTimeEdit = New<TcxTimeEdit>(this);
+  FTimeEdit->GetTimeEditProperties()->SetCircular(true);
+  FTimeEdit->GetTimeEditProperties()->OnChange = TNotifyEvent(this, &TcxCustomCalendar::TimeEditChanged);
+  FTimeEdit->SetVisible(false);
   FClock = New<TcxClock>(this);
   FClock->SetVisible(false);
   FClock->SetParent(this);
@@ -111,6 +115,8 @@ void TcxCustomCalendar::BeforeDestruction() {
 
 void TcxCustomCalendar::CreateWnd() {
   inherited::CreateWnd();
+  // An editor needs a window to stand in as soon as it has a parent.
+  if (FTimeEdit && FTimeEdit->GetParent() != this) FTimeEdit->SetParent(this);
   LayoutChanged();
 }
 
@@ -175,7 +181,30 @@ TDateTime TcxCustomCalendar::GetTime() const { return FClock ? FClock->GetTime()
 void TcxCustomCalendar::SetTime(TDateTime Value) {
   if (!FClock) return;
   FClock->SetTime(Value);
+  if (FTimeEdit) FTimeEdit->SetTime(FClock->GetTime());
   if (FKind == ckDateTime) InvalidateRect(FTimeCaptionRect, false);
+}
+
+void TcxCustomCalendar::TimeEditChanged(TObject*) {
+  if (!FClock || !FTimeEdit) return;
+  FClock->SetTime(FTimeEdit->GetTime());
+  if (FKind == ckDateTime) InvalidateRect(FTimeCaptionRect, false);
+}
+
+TcxTimeEditTimeFormat TcxCustomCalendar::GetTimeFormat() const {
+  return FTimeEdit->GetTimeEditProperties()->GetTimeFormat();
+}
+
+void TcxCustomCalendar::SetTimeFormat(TcxTimeEditTimeFormat Value) {
+  FTimeEdit->GetTimeEditProperties()->SetTimeFormat(Value);
+  LayoutChanged();
+}
+
+bool TcxCustomCalendar::GetUse24HourFormat() const { return FTimeEdit->GetTimeEditProperties()->GetUse24HourFormat(); }
+
+void TcxCustomCalendar::SetUse24HourFormat(bool Value) {
+  FTimeEdit->GetTimeEditProperties()->SetUse24HourFormat(Value);
+  LayoutChanged();
 }
 
 TDateTime TcxCustomCalendar::GetLastDate() const {
@@ -234,17 +263,12 @@ TPoint TcxCustomCalendar::GetTimeAreaMargins() const {
 Integer TcxCustomCalendar::StripGap() const { return (FButtonsRegionHeight - 1 - FButtonHeight) / 2; }
 
 Integer TcxCustomCalendar::ClockSide() const {
-  // The time edit joins the time area with its own height once the calendar holds one.
-  const Integer timeEditHeight = 0;
   const Integer side = GetSize().cy - FHeaderHeight - GetTimeAreaMargins().Y - FButtonsRegionHeight -
-                       timeEditHeight - 3 * StripGap();
+                       FTimeEdit->GetHeight() - 3 * StripGap();
   return std::max<Integer>(side, 0);
 }
 
-Integer TcxCustomCalendar::TimeAreaWidth() const {
-  const Integer timeEditWidth = 0;
-  return std::max(ClockSide(), timeEditWidth) + 2 * StripGap();
-}
+Integer TcxCustomCalendar::TimeAreaWidth() const { return std::max(ClockSide(), FTimeEditWidth) + 2 * StripGap(); }
 
 TSize TcxCustomCalendar::GetSize() const {
   Integer h = FDaysOfWeekHeight + 6 * FRowHeight + FHeaderHeight;
@@ -260,8 +284,8 @@ TSize TcxCustomCalendar::GetSize() const {
     // The time area's width depends on the height just computed.
     const Integer d = (FButtonsRegionHeight - 1 - FButtonHeight) / 2;
     const Integer side = std::max<Integer>(
-        h - FHeaderHeight - GetTimeAreaMargins().Y - FButtonsRegionHeight - 3 * d, 0);
-    w += 2 * GetTimeAreaMargins().X + FColWidth + side + 2 * d;
+        h - FHeaderHeight - GetTimeAreaMargins().Y - FButtonsRegionHeight - FTimeEdit->GetHeight() - 3 * d, 0);
+    w += 2 * GetTimeAreaMargins().X + FColWidth + std::max(side, FTimeEditWidth) + 2 * d;
   }
   return {w, h};
 }
@@ -293,6 +317,9 @@ void TcxCustomCalendar::CalculateMetrics(TcxCanvas& C) {
     FButtonsRegionHeight = MulDiv(fontSize, 3, 4) + fontSize / 2 + FButtonHeight - 1;
   }
   FGridWidth = 2 * FSideWidth + 7 * FColWidth;
+  // The time edit needs its widest text plus room for its frame and spin buttons.
+  const String noon = FormatDateTime(FTimeEdit->GetTimeEditProperties()->DisplayFormat(), 0.5);
+  FTimeEditWidth = C.TextWidth(noon + "0") + 2 * FColWidth;
 }
 
 void TcxCustomCalendar::PlaceChildren() {
@@ -322,10 +349,16 @@ void TcxCustomCalendar::PlaceChildren() {
     if (!shown.empty()) place(shown.back(), lastLeft, top);
   }
   FClock->SetVisible(FKind == ckDateTime);
+  FTimeEdit->SetVisible(FKind == ckDateTime);
   if (FKind == ckDateTime) {
     const Integer side = ClockSide();
     const TPoint m = GetTimeAreaMargins();
     FClock->SetBounds(W - m.X - StripGap() - side, m.Y + FHeaderHeight + StripGap(), side, side);
+    const Integer areaLeft = W - m.X - TimeAreaWidth();
+    const Integer teHeight = FTimeEdit->GetHeight();
+    FTimeEdit->SetBounds(areaLeft + (TimeAreaWidth() - FTimeEditWidth) / 2, H - FButtonsRegionHeight - teHeight - StripGap(),
+                         FTimeEditWidth, teHeight);
+    FTimeEdit->SetSelStart(0);
   }
 }
 
@@ -371,7 +404,9 @@ void TcxCustomCalendar::LayoutChanged() {
   if (!HandleAllocated() || !FClock) return;
   const bool dateTime = FKind == ckDateTime;
   for (TDateButton b : {btnClear, btnNow, btnToday, btnOk}) FButtons[size_t(b)]->SetTabStop(dateTime);
+  FTimeEdit->SetTabStop(dateTime);
   if (dateTime) {
+    FTimeEdit->SetTabOrder(0);
     FButtons[size_t(btnToday)]->SetTabOrder(1);
     FButtons[size_t(btnNow)]->SetTabOrder(2);
     FButtons[size_t(btnClear)]->SetTabOrder(3);
