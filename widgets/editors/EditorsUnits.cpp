@@ -3,6 +3,9 @@
 #include "platform/kernel/Units.h"
 #include "widgets/editors/cxButtons.h"
 #include "widgets/editors/cxCheckBox.h"
+#include "widgets/editors/cxComboBox.h"
+#include "widgets/editors/cxMRUEdit.h"
+#include "widgets/editors/cxPopupEdit.h"
 #include "widgets/editors/cxGroupBox.h"
 #include "widgets/editors/cxHyperLinkEdit.h"
 #include "widgets/editors/cxRadioGroup.h"
@@ -22,6 +25,9 @@ const UnitEntry kEditorsUnits[] = {
     {"cxHyperLinkEdit", cxHyperLinkEdit::Initialize, cxHyperLinkEdit::Finalize},
     {"cxMemo", cxMemo::Initialize, cxMemo::Finalize},
     {"cxSpinEdit", cxSpinEdit::Initialize, cxSpinEdit::Finalize},
+    {"cxComboBox", cxComboBox::Initialize, cxComboBox::Finalize},
+    {"cxPopupEdit", cxPopupEdit::Initialize, cxPopupEdit::Finalize},
+    {"cxMRUEdit", cxMRUEdit::Initialize, cxMRUEdit::Finalize},
 };
 UnitCounter gEditors;
 
