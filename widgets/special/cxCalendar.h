@@ -130,6 +130,8 @@ class TMonthListBox : public TcxCustomPopupWindow {
 
 // ---- The month calendar ------------------------------------------------------------------------
 
+class TcxCustomDateEdit;
+
 TL_ENUM(TcxCalendarKind, ckDate, ckDateTime);
 TL_ENUM(TDateButton, btnClear, btnNow, btnToday, btnOk);
 using TCalendarButton = TDateButton;
@@ -321,9 +323,15 @@ class TcxPopupCalendar : public TcxCustomCalendar {
  public:
   using TcxCustomCalendar::TcxCustomCalendar;
   void HidePopup(TObject* Sender, TcxEditCloseUpReason AReason) override;
+  // No caption is hot while the edit shows no popup.
+  void CheckHotTrack() override;
 
   TcxCalendarHidePopupEvent OnHidePopup;
+  // The date edit whose drop-down holds the calendar; nil for a calendar on its own.
+  TcxCustomDateEdit* Edit = nullptr;
 
  protected:
   void KeyDown(Word& Key, TShiftState Shift) override;
+  // Dragged outside, the selection returns to the edit's date.
+  void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
 };

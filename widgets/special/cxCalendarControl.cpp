@@ -10,6 +10,7 @@
 #include "widgets/foundation/cxGraphics.h"
 #include "widgets/foundation/cxPainterGlyphs.h"
 #include "widgets/special/cxCalendar.h"
+#include "widgets/special/cxDateEdit.h"
 
 #include <algorithm>
 #include <cmath>
@@ -401,7 +402,7 @@ void TcxCustomCalendar::CalculateViewRects(TcxCanvas& C) {
 }
 
 void TcxCustomCalendar::LayoutChanged() {
-  if (!HandleAllocated() || !FClock) return;
+  if (!FClock || IsDestroying()) return;
   const bool dateTime = FKind == ckDateTime;
   for (TDateButton b : {btnClear, btnNow, btnToday, btnOk}) FButtons[size_t(b)]->SetTabStop(dateTime);
   FTimeEdit->SetTabStop(dateTime);
@@ -415,7 +416,15 @@ void TcxCustomCalendar::LayoutChanged() {
   } else {
     SetKeys({TcxKey::kAll, TcxKey::kArrows, TcxKey::kChars, TcxKey::kTab});
   }
-  TcxCanvas& C = *GetCanvas();
+  // Without a window yet (a popup sizes itself by the calendar before showing it) the
+  // screen measures the font.
+  Owned<TcxScreenCanvas> screen;
+  TcxCanvas* canvas = GetCanvas();
+  if (!HandleAllocated()) {
+    screen.reset(New<TcxScreenCanvas>());
+    canvas = screen.get();
+  }
+  TcxCanvas& C = *canvas;
   C.SetFont(GetFont());
   CalculateMetrics(C);
   const TSize size = GetSize();
@@ -841,8 +850,29 @@ void TcxPopupCalendar::HidePopup(TObject* Sender, TcxEditCloseUpReason AReason) 
   if (OnHidePopup) OnHidePopup(Sender, AReason);
 }
 
+void TcxPopupCalendar::CheckHotTrack() {
+  inherited::CheckHotTrack();
+  if (Edit && !Edit->HasShownPopup()) SetHotCaption(0);
+}
+
+void TcxPopupCalendar::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  inherited::MouseMove(Shift, X, Y);
+  if (!Edit || !Shift.Contains(TShiftStateItem::ssLeft) || ArrowTimer()->GetEnabled()) return;
+  if (InClientRect(this, {X, Y})) return;
+  const TDateTime date = Edit->GetDate();
+  SetSelectDate(date.Value == NullDate ? date : TDateTime(cxDateOf(date)));
+}
+
 void TcxPopupCalendar::KeyDown(Word& Key, TShiftState Shift) {
   inherited::KeyDown(Key, Shift);
+  if (Key == VK_TAB && Edit) {
+    // In the date-and-time kind Tab moves among the calendar's own controls.
+    auto* own = dynamic_cast<TcxCustomDateEditProperties*>(Edit->GetProperties());
+    if (own && own->GetKind() == ckDateTime) return;
+    if (Edit->DateProperties()->GetPostPopupValueOnTab()) DoDateTimeChanged();
+    Edit->DoEditKeyDown(Key, Shift);
+    return;
+  }
   const bool alt = Shift.Contains(TShiftStateItem::ssAlt);
   switch (Key) {
     case VK_ESCAPE:

@@ -21,6 +21,22 @@ using TP = TcxTimePart;
 
 double SignOf(double AValue) { return AValue >= 0 ? 1.0 : -1.0; }
 
+}  // namespace
+
+bool cxApplyTimeTyping(TcxCustomMaskEdit* AEdit, TcxTimeTyping AResult, const String& AText, Integer ACaret, Char& Key) {
+  switch (AResult) {
+    case TcxTimeTyping::ttPlain: return true;
+    case TcxTimeTyping::ttRefused: Key = 0; return false;
+    case TcxTimeTyping::ttRewritten: break;
+  }
+  // Written here: the mask must not write the key again, nor beep.
+  AEdit->ModeWriteText(AText, ACaret, 0);
+  AEdit->SetSelStart(ACaret);
+  return false;
+}
+
+namespace {
+
 // Properties alive now: a locale change gives each the new 12-hour mask.
 std::vector<TcxCustomTimeEditProperties*> gLiveProperties;
 
@@ -291,44 +307,18 @@ bool TcxCustomTimeEdit::IsCharValidForPos(Char& Key, Integer APos) {
   TcxCustomTimeEditProperties* p = TimeProperties();
   const TF format = p->GetTimeFormat();
   const bool use24 = p->GetUse24HourFormat();
-  const String text = VarToStr(GetDisplayValue());
+  String text = VarToStr(GetDisplayValue());
   const TP part = cxTimeEditPartAt(APos, format, use24);
+  Integer caret = 0;
+  TcxTimeTyping r;
   if (part == TP::tpAMPM) {
-    const Integer start = cxTimeEditSuffixStart(format);
-    String replace;
-    if (!cxTimeEditTypeSuffix(Key, APos - start, replace)) {
-      Key = 0;
-      return false;
-    }
-    if (replace.empty()) return true;
-    // The whole designator, as far as the mask has room for it.
-    String next = text.substr(0, std::min(text.size(), size_t(start - 1))) + replace;
-    if (next.size() > text.size()) next.resize(text.size());
-    ModeWriteText(next, Integer(next.size()), 0);
-    return false;
+    r = cxTimeEditTypeSuffixIntoText(text, cxTimeEditSuffixStart(format), APos, Key, caret);
+  } else {
+    const Integer lo = part == TP::tpHour && !use24 ? 1 : 0;
+    const Integer hi = part == TP::tpHour ? (use24 ? 23 : 12) : 59;
+    r = cxTimeEditTypeIntoText(text, cxTimeEditPartStart(part, format), APos, Key, lo, hi, caret);
   }
-  const Integer start = cxTimeEditPartStart(part, format);
-  const Integer offset = APos - start;
-  if (offset < 0 || offset > 1 || text.size() < size_t(start + 1)) return true;
-  const Integer lo = part == TP::tpHour && !use24 ? 1 : 0;
-  const Integer hi = part == TP::tpHour ? (use24 ? 23 : 12) : 59;
-  String digits = text.substr(size_t(start - 1), 2);
-  Integer newOffset = 0;
-  if (!cxTimeEditTypeDigit(digits, offset, Key, lo, hi, newOffset)) {
-    Key = 0;
-    return false;
-  }
-  String plain = text.substr(size_t(start - 1), 2);
-  plain[size_t(offset)] = Key;
-  if (digits == plain && newOffset == offset + 1) return true;
-  String next = text;
-  next.replace(size_t(start - 1), 2, digits);
-  // Past the part's last digit the caret goes on to the next part.
-  Integer caret = start - 1 + newOffset;
-  if (newOffset == 2 && caret + 1 < Integer(next.size())) ++caret;
-  ModeWriteText(next, caret, 0);
-  SetSelStart(caret);
-  return false;
+  return cxApplyTimeTyping(this, r, text, caret, Key);
 }
 
 bool TcxCustomTimeEdit::IsValidChar(Char AChar) {

@@ -8,6 +8,10 @@
 // "Could not convert to time": the text or value is no time of day.
 extern const TResStringRec cxSTimeEditConvertError;
 
+// Carries out a time typing result on a masked edit: the key goes in, or the corrected text
+// is written and the key consumed, or the key is refused.
+bool cxApplyTimeTyping(TcxCustomMaskEdit* AEdit, TcxTimeTyping AResult, const String& AText, Integer ACaret, Char& Key);
+
 class TcxCustomTimeEditProperties : public TcxCustomSpinEditProperties {
   TL_CLASS(TcxCustomTimeEditProperties, TcxCustomSpinEditProperties)
  public:

@@ -151,3 +151,33 @@ bool cxTimeEditTypeSuffix(Char AChar, Integer AOffset, String& AReplace) {
   }
   return false;
 }
+
+TcxTimeTyping cxTimeEditTypeIntoText(String& AText, Integer APartStart, Integer APos, Char AKey, Integer AMin,
+                                     Integer AMax, Integer& ACaret) {
+  const Integer offset = APos - APartStart;
+  if (offset < 0 || offset > 1 || APartStart < 1 || AText.size() < size_t(APartStart + 1))
+    return TcxTimeTyping::ttPlain;
+  String digits = AText.substr(size_t(APartStart - 1), 2);
+  Integer newOffset = 0;
+  if (!cxTimeEditTypeDigit(digits, offset, AKey, AMin, AMax, newOffset)) return TcxTimeTyping::ttRefused;
+  String plain = AText.substr(size_t(APartStart - 1), 2);
+  plain[size_t(offset)] = AKey;
+  if (digits == plain && newOffset == offset + 1) return TcxTimeTyping::ttPlain;
+  AText.replace(size_t(APartStart - 1), 2, digits);
+  // Past the part's last digit the caret goes on over the separator to the next part.
+  ACaret = APartStart - 1 + newOffset;
+  if (newOffset == 2 && ACaret + 1 < Integer(AText.size())) ++ACaret;
+  return TcxTimeTyping::ttRewritten;
+}
+
+TcxTimeTyping cxTimeEditTypeSuffixIntoText(String& AText, Integer APartStart, Integer APos, Char AKey,
+                                           Integer& ACaret) {
+  String replace;
+  if (!cxTimeEditTypeSuffix(AKey, APos - APartStart, replace)) return TcxTimeTyping::ttRefused;
+  if (replace.empty()) return TcxTimeTyping::ttPlain;
+  const size_t size = AText.size();
+  AText = AText.substr(0, std::min(size, size_t(std::max<Integer>(APartStart - 1, 0)))) + replace;
+  if (AText.size() > size) AText.resize(size);
+  ACaret = Integer(AText.size());
+  return TcxTimeTyping::ttRewritten;
+}

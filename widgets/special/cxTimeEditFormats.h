@@ -43,3 +43,14 @@ bool cxTimeEditTypeDigit(String& APart, Integer AOffset, Char ADigit, Integer AM
 // designator has there gives that whole designator (AReplace); a character of their common
 // beginning is kept as typed; any other is refused.
 bool cxTimeEditTypeSuffix(Char AChar, Integer AOffset, String& AReplace);
+
+TL_ENUM(TcxTimeTyping, ttPlain, ttRewritten, ttRefused);
+// A key typed at the 1-based position APos of AText, inside a two-digit part starting at
+// APartStart whose value lies in AMin..AMax: ttPlain when the key goes in as typed,
+// ttRewritten when AText was corrected (ACaret: where the caret goes, 0-based), ttRefused.
+TcxTimeTyping cxTimeEditTypeIntoText(String& AText, Integer APartStart, Integer APos, Char AKey, Integer AMin,
+                                     Integer AMax, Integer& ACaret);
+// A key typed into the AM/PM part starting at APartStart: the whole designator written (as
+// far as AText reaches), the key kept as typed, or refused.
+TcxTimeTyping cxTimeEditTypeSuffixIntoText(String& AText, Integer APartStart, Integer APos, Char AKey,
+                                           Integer& ACaret);
