@@ -129,6 +129,10 @@ TEST_F(DateEdit, BoundsInForceOnlyWhenTheyMakeARange) {
   EXPECT_FALSE(error);
   P(e)->SetMaxDate(D(2026, 6, 1));
   EXPECT_EQ(Validate(e, "7/1/2026", error), "Value out of bounds");
+  // A value set from outside is brought within bounds that come into force.
+  e->SetDate(D(2026, 8, 1));
+  P(e)->SetMaxDate(D(2026, 7, 1));
+  EXPECT_EQ(e->GetDate(), D(2026, 7, 1));
 }
 
 TEST_F(DateEdit, KindDefaultsMasksAndAssignedValues) {
