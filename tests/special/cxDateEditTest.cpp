@@ -197,11 +197,21 @@ TEST_F(DateEdit, ChosenFromTheCalendar) {
   EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crEnter);
   EXPECT_DOUBLE_EQ(e->EditValue().AsDouble(), DT(2026, 3, 17, 9, 15)) << "the time of day survives";
 
+  // Tab posts the day under the keys when the properties ask for it.
+  P(e)->SetPostPopupValueOnTab(true);
+  host().WhenIdle([&] {
+    host().Key(VK_RIGHT);
+    host().Key(VK_TAB);
+  });
+  Key(VK_F4);
+  EXPECT_FALSE(e->GetDroppedDown());
+  EXPECT_DOUBLE_EQ(e->EditValue().AsDouble(), DT(2026, 3, 18, 9, 15));
+
   // Escape leaves the value; Clear empties it.
   host().WhenIdle([&] { host().Key(VK_ESCAPE); });
   Key(VK_F4);
   EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crCancel);
-  EXPECT_DOUBLE_EQ(e->EditValue().AsDouble(), DT(2026, 3, 17, 9, 15));
+  EXPECT_DOUBLE_EQ(e->EditValue().AsDouble(), DT(2026, 3, 18, 9, 15));
   host().WhenIdle([&] { cal->DateButton(TDateButton::btnClear)->Click(); });
   Key(VK_F4);
   EXPECT_FALSE(e->GetDroppedDown());

@@ -430,6 +430,14 @@ void TcxCustomDateEdit::DoPopup() {
   }
 }
 
+void TcxCustomDateEdit::CloseUp(TcxEditCloseUpReason AReason) {
+  auto* own = dynamic_cast<TcxCustomDateEditProperties*>(GetProperties());
+  if (AReason == TcxEditCloseUpReason::crTab && FCalendar && HasShownPopup() && own && own->GetKind() == ckDate &&
+      DateProperties()->GetPostPopupValueOnTab())
+    DateChanged(FCalendar);
+  inherited::CloseUp(AReason);
+}
+
 void TcxCustomDateEdit::PopupWindowClosed() {
   inherited::PopupWindowClosed();
   if (FCalendar) FCalendar->CheckHotTrack();

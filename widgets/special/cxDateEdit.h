@@ -146,6 +146,9 @@ class TcxCustomDateEdit : public TcxCustomPopupEdit {
   void DropDown() override;
   void DoInitPopup() override;
   void DoPopup() override;
+  // Tab with PostPopupValueOnTab takes the calendar's day first (dates only: with times
+  // Tab moves among the calendar's own controls).
+  void CloseUp(TcxEditCloseUpReason AReason) override;
   void PopupWindowClosed() override;
   void PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
   void InternalSetEditValue(const Variant& AValue, bool AValidateEditValue = false) override;
