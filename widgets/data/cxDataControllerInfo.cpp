@@ -186,6 +186,8 @@ std::vector<Variant> TcxCustomDataControllerInfo::GetGroupPathValues(Integer AGr
   if (!FGroups->IsValid(AGroupIndex)) return values;
   const TcxDataGroupInfo& g = FGroups->Items(AGroupIndex);
   const Integer record = FRecordList[size_t(g.FirstPosition)];
+  // Groups built over records since deleted name none.
+  if (record < 0 || record >= FDataController->GetRecordCount()) return values;
   for (Integer l = 0; l <= g.Level; ++l)
     values.push_back(FDataController->GetGroupValue(record, FGroups->Fields()[size_t(l)]));
   return values;
@@ -611,7 +613,9 @@ void TcxCustomDataControllerInfo::SaveGroupStates(TcxDataExpandingInfoStates ASt
     TcxDataExpandingInfoStates states;
     if (group.Expanded && AStates.Contains(eisExpanded) && !alwaysExpanded) states.Include(eisExpanded);
     if (AStates.Contains(eisSelected) && FSelection->FindByGroupIndex(g) >= 0) states.Include(eisSelected);
-    if (!states.Empty()) FExpandingInfos->Add(GetGroupPathValues(g), states);
+    if (states.Empty()) continue;
+    std::vector<Variant> values = GetGroupPathValues(g);
+    if (!values.empty()) FExpandingInfos->Add(std::move(values), states);
   }
   FExpandingInfos->Prepare();
 }

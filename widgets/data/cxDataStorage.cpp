@@ -407,6 +407,28 @@ void TcxDataStorage::DeleteRecord(Integer ARecordIndex) {
   }
 }
 
+void TcxDataStorage::DeleteRecords(const std::vector<Integer>& AList) {
+  for (Integer r : AList)
+    if (r < 0 || r >= RecordCount()) ListIndexError(r);
+  if (AList.empty()) return;
+  if (AList.size() == 1) {
+    DeleteRecord(AList.front());
+    return;
+  }
+  // Records before the first deleted one stay where they are.
+  size_t out = size_t(AList.front()), next = 0;
+  for (size_t i = out; i < FRecords.size(); ++i) {
+    if (next < AList.size() && size_t(AList[next]) == i) {
+      ++next;
+      FreeRecordBuffer(FRecords[i], FValueDefs);
+      continue;
+    }
+    FRecords[out++] = FRecords[i];
+  }
+  FRecords.resize(out);
+  if (FRecords.empty()) FNextRecordID = 1;
+}
+
 Integer TcxDataStorage::AddInternalRecord() {
   size_t i = 0;
   while (i < FInternalRecords.size() && FInternalRecords[i] && (FInternalRecords[i][0] & kInUse)) ++i;

@@ -421,6 +421,9 @@ class TcxDataStorage : public TObject {
   Integer AppendRecord();
   void InsertRecord(Integer ARecordIndex);
   void DeleteRecord(Integer ARecordIndex);
+  // Deletes the records (ascending, unique, in range) in one pass: the survivors close
+  // up once instead of after every deletion.
+  void DeleteRecords(const std::vector<Integer>& AList);
   Integer AddInternalRecord();
   void Clear(bool AKeepInternalRecords);
 

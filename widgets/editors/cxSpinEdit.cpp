@@ -171,7 +171,7 @@ bool TcxCustomSpinEdit::DoSpinStep(TcxSpinEditButton AButton) {
   bool changed = false;
   try {
     Variant v;
-    if (DoEditing() && guard.Alive() && SpinProperties()->CalculateSpinValue(InternalGetValue(), AButton, v)) {
+    if (DoEditing() && guard.Alive() && SpinProperties()->CalculateSpinValue(InternalGetValue(), AButton, GetIncrement(AButton), v)) {
       const String oldText = VarToStr(GetDisplayValue());
       const String newText = GetDisplayTextForValue(v);
       const Integer selStart = GetSelStart(), selLength = GetSelLength();

@@ -331,7 +331,7 @@ Variant TcxCustomSpinEditProperties::GetStepIncrement(TcxSpinEditButton AButton)
 }
 
 bool TcxCustomSpinEditProperties::CalculateSpinValue(const Variant& AValue, TcxSpinEditButton AButton,
-                                                     Variant& ANewValue) const {
+                                                     const Variant& AIncrement, Variant& ANewValue) const {
   const TcxSpinBoundsCheckingKind kind = GetBoundsKind();
   const bool circular = kind == TcxSpinBoundsCheckingKind::bckCircular;
   const bool forward = IsForward(AButton);
@@ -348,7 +348,7 @@ bool TcxCustomSpinEditProperties::CalculateSpinValue(const Variant& AValue, TcxS
       r = forward ? mn : mx;
     } else {
       // Exact in 128 bits: no distance or sum can leave the type range unnoticed.
-      const Int128 inc = GetStepIncrement(AButton).AsInt64();
+      const Int128 inc = VarToValueType(AIncrement).AsInt64();
       const Int128 lo = mn - v, hi = mx - v;
       if (lo <= inc && inc <= hi) {
         r = v + inc;
@@ -377,7 +377,7 @@ bool TcxCustomSpinEditProperties::CalculateSpinValue(const Variant& AValue, TcxS
     if (forward && !circular) return false;
     r = forward ? mn : mx;
   } else {
-    const double inc = GetStepIncrement(AButton).AsDouble();
+    const double inc = VarToValueType(AIncrement).AsDouble();
     const double lo = std::max(mn - v, -kFloatLimit), hi = std::min(mx - v, kFloatLimit);
     const double period = mx - mn;
     if (lo <= inc && inc <= hi) {

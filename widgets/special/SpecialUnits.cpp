@@ -4,6 +4,8 @@
 #include "widgets/special/cxButtonEdit.h"
 #include "widgets/special/cxCalcEdit.h"
 #include "widgets/special/cxCurrencyEdit.h"
+#include "widgets/special/cxDateEdit.h"
+#include "widgets/special/cxTimeEdit.h"
 
 namespace {
 
@@ -11,6 +13,8 @@ const UnitEntry kSpecialUnits[] = {
     {"cxButtonEdit", cxButtonEdit::Initialize, cxButtonEdit::Finalize},
     {"cxCalcEdit", cxCalcEdit::Initialize, cxCalcEdit::Finalize},
     {"cxCurrencyEdit", cxCurrencyEdit::Initialize, cxCurrencyEdit::Finalize},
+    {"cxTimeEdit", cxTimeEdit::Initialize, cxTimeEdit::Finalize},
+    {"cxDateEdit", cxDateEdit::Initialize, cxDateEdit::Finalize},
 };
 UnitCounter gSpecial;
 
