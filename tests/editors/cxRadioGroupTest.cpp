@@ -210,24 +210,18 @@ TEST_F(RadioGroup, ClickArrowsTabAndAccelerator) {
   EXPECT_EQ(VarToStr(group->GetEditValue()), "b");
   EXPECT_EQ(changes, 1);
   ASSERT_TRUE(b->Focused());
-  // Right jumps a column; Down at the foot of a column and Right without a neighbour stay.
-  host().Key(VK_RIGHT);
-  Pump();
-  EXPECT_TRUE(group->Buttons(4)->Focused());
-  EXPECT_EQ(group->GetItemIndex(), 4);
-  host().Key(VK_DOWN);
-  host().Key(VK_RIGHT);
-  Pump();
-  EXPECT_TRUE(group->Buttons(4)->Focused());
-  host().Key(VK_LEFT);
-  Pump();
-  EXPECT_EQ(group->GetItemIndex(), 1);
-  host().Key(VK_UP);
-  Pump();
-  EXPECT_EQ(group->GetItemIndex(), 0);
-  host().Key(VK_UP);
-  Pump();
-  EXPECT_EQ(group->GetItemIndex(), 0) << "the top of the column";
+  // Right and Left jump a column; Down at the foot of a column or past the last item, Right
+  // without a neighbour and Up at the top stay. The arrow checks what it focuses.
+  const struct {
+    int key, index;
+  } steps[] = {{VK_DOWN, 2}, {VK_DOWN, 2},  {VK_RIGHT, 2}, {VK_UP, 1}, {VK_RIGHT, 4},
+               {VK_DOWN, 4}, {VK_LEFT, 1}, {VK_UP, 0},    {VK_UP, 0}};
+  for (const auto& k : steps) {
+    host().Key(k.key);
+    Pump();
+    EXPECT_TRUE(group->Buttons(k.index)->Focused()) << k.key << " to " << k.index;
+    EXPECT_EQ(group->GetItemIndex(), k.index) << k.key;
+  }
   // Tab leaves the group; Shift+Tab comes back to the checked item.
   host().Key(VK_TAB);
   Pump();
