@@ -418,16 +418,6 @@ TEST_F(CheckView, EditorSizeFromTheCaption) {
 
 // ---- painting ----
 
-struct Look {
-  K kind;
-  bool native;
-  const char* name;
-};
-const Look kLooks[] = {{K::lfStandard, false, "standard"},
-                       {K::lfFlat, false, "flat"},
-                       {K::lfUltraFlat, false, "ultraflat"},
-                       {K::lfOffice11, false, "office11"},
-                       {K::lfStandard, true, "native"}};
 const CS kStates[] = {CS::cbsUnchecked, CS::cbsChecked, CS::cbsGrayed};
 const ES kCheckStates[] = {ES::ecsNormal, ES::ecsHot, ES::ecsPressed, ES::ecsDisabled};
 

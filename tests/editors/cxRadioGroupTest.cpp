@@ -242,7 +242,7 @@ TEST_F(RadioGroup, ClickArrowsTabAndAccelerator) {
   EXPECT_TRUE(group->IsFocused()) << "a focused button counts as the group's focus";
 }
 
-TEST_F(RadioGroup, ViewHoldsEachItemAndPaintsGlyphsInPlace) {
+TEST_F(RadioGroup, ViewHoldsEachItemAndPlacesItsGlyph) {
   P()->SetColumns(2);
   AddItems({"a", "b", "c"});
   Item(2)->SetEnabled(false);
@@ -262,20 +262,8 @@ TEST_F(RadioGroup, ViewHoldsEachItemAndPaintsGlyphsInPlace) {
     EXPECT_EQ(info->Button(i)->State, states[i]) << i;
   }
   EXPECT_EQ(info->DownIndex, 1);
-  // In place, the view draws each glyph itself: the checked one has its dot.
-  info->IsInplace = true;
-  info->HasChildButtons = false;
-  info->BackgroundColor = clWhite;
-  Owned<TBitmap> paper = Strip(185, 105, clWhite);
-  TcxCanvas c(paper->Canvas());
-  info->Paint(c);
+  // Where the view paints a glyph itself (the pixels are checked per look below).
   const TPoint size = info->Painter->RadioButtonSize();
-  auto centre = [&](int i) {
-    const TRect g = info->GlyphRect(i, TSize{size.X, size.Y});
-    return GetPixel(paper->Canvas()->GetHandle(), (g.Left + g.Right) / 2, (g.Top + g.Bottom) / 2);
-  };
-  EXPECT_NE(centre(1), centre(0));
-  EXPECT_NE(centre(1), COLORREF(0xFFFFFF));
   const TRect g0 = info->GlyphRect(0, TSize{size.X, size.Y});
   EXPECT_EQ(g0.Left, rects[0].Left + 1) << "one pixel right of a bordered box's item";
   EXPECT_EQ(g0.Top, rects[0].Top + (rects[0].Height() - size.Y) / 2);
