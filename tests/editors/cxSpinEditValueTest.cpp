@@ -178,12 +178,20 @@ TEST_F(SpinValue, StepsAtTheLimitsOfTheTypesStayInsideThem) {
   EXPECT_EQ(Spin(Variant(1.7e308), B::sebFastForward), "1.7E308");
 }
 
-TEST_F(SpinValue, FloatsWrapByTheLengthOfTheRange) {
+TEST_F(SpinValue, FloatsTurnRoundAsWholeNumbersDoAndStayInTheRange) {
+  // The default value type is floating; a turn is Max - Min + 1, as for whole numbers.
+  p->SetCircular(true);
+  p->SetMinMaxValues(5, 20);
+  EXPECT_EQ(Spin(Variant(20.0), B::sebForward), "5");
+  EXPECT_EQ(Spin(Variant(5.0), B::sebBackward), "20");
+  p->SetMinMaxValues(0, 9);
+  EXPECT_EQ(Spin(Variant(0.0), B::sebBackward), "9");
+  EXPECT_EQ(Spin(Variant(8.5), B::sebForward), "0");
+  // A fractional step into the gap past a bound goes on to the other end.
   p->SetMinMaxValues(0, 1);
   p->SetIncrement(0.5);
-  p->SetCircular(true);
-  EXPECT_EQ(Spin(Variant(1.0), B::sebForward), "0.5");
-  EXPECT_EQ(Spin(Variant(0.0), B::sebBackward), "0.5");
+  EXPECT_EQ(Spin(Variant(1.0), B::sebForward), "0");
+  EXPECT_EQ(Spin(Variant(0.0), B::sebBackward), "1");
   EXPECT_EQ(Spin(Variant(0.5), B::sebForward), "1");
   p->SetLargeIncrement(2.25);
   EXPECT_EQ(Spin(Variant(0.5), B::sebFastForward), "0.75");

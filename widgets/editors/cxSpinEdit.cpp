@@ -111,7 +111,8 @@ Variant TcxCustomSpinEdit::InternalGetValue() {
   return p->NumberToValueType(v);
 }
 
-Variant TcxCustomSpinEdit::GetValue() { return SpinProperties()->ClampToBounds(InternalGetValue()); }
+// Never held to the bounds: a value set or typed outside them reads back as it is shown.
+Variant TcxCustomSpinEdit::GetValue() { return InternalGetValue(); }
 
 void TcxCustomSpinEdit::SetValue(const Variant& Value) {
   if (!cxVarIsNumber(Value)) return;
