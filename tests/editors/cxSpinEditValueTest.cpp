@@ -210,7 +210,7 @@ TEST_F(SpinValue, EditValuesAreNumbersOfTheTypeOrRefused) {
       {Variant(String("12")), "12"}, {Variant(String("abc")), "refused"}, {Variant(7.0), "7"},
       {Variant(7.5), "refused"},     {Variant(NAN), "refused"},           {Variant(INFINITY), "refused"},
       {Variant(true), "refused"},    {Variant::MakeNull(), "0"},          {Variant(String("")), "0"},
-      {Variant(1e19), "refused"},
+      {Variant(1e19), "refused"},    {Variant(TDateTime{45000.75}), "45001"},
   };
   for (Case& c : cases) {
     Variant v = c.value;
@@ -228,6 +228,10 @@ TEST_F(SpinValue, EditValuesAreNumbersOfTheTypeOrRefused) {
   v = Variant(Integer(3));
   ASSERT_TRUE(p->IsEditValueValid(v, false));
   EXPECT_EQ(VarType(v), varDouble);
+  // A date and time is taken as its day number.
+  v = Variant(TDateTime{45000.75});
+  ASSERT_TRUE(p->IsEditValueValid(v, false));
+  EXPECT_EQ(v, Variant(45000.75));
 }
 
 TEST_F(SpinValue, FastButtonsFollowTheSettingAndAssignCopiesEverything) {

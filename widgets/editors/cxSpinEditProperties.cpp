@@ -259,11 +259,14 @@ Variant TcxCustomSpinEditProperties::VarToValueType(const Variant& V) const {
   if (isInt && IsIntegerVarType(VarType(V))) return Variant(V.AsInt64());
   double d = 0.0;
   if (!NumberOf(V, d)) {
-    if (VarIsStr(V)) {
+    d = 0.0;
+    if (cxVarIsDateTime(V)) {
+      // A date and time casts to its day number with the fraction of the day.
+      d = V.AsDouble();
+    } else if (VarIsStr(V)) {
       Variant t;
       if (TryTextToValue(V.AsString(), t)) return t;
     }
-    d = 0.0;
   }
   return isInt ? Variant(RoundToInt64(d)) : Variant(ClampFloat(d));
 }
