@@ -362,6 +362,12 @@ TEST_F(SpinEdit, AValueSetOutsideTheRangeIsShownAndReadBackUnclamped) {
   EXPECT_EQ(u->GetValue(), Variant(5.0));
   u->SetEditValue(Variant(String("12")));
   EXPECT_EQ(u->GetValue(), Variant(12.0));
+  // A number is read as the value type: an integer edit rounds a fraction half to even.
+  ASSERT_EQ(P(u)->GetValueType(), VT::vtInt);
+  u->SetEditValue(Variant(12.5));
+  EXPECT_EQ(u->GetValue(), Variant(Int64(12)));
+  u->SetEditValue(Variant(13.5));
+  EXPECT_EQ(u->GetValue(), Variant(Int64(14)));
 }
 
 TEST_F(SpinEdit, ButtonsArePlacedByPosition) {

@@ -105,8 +105,10 @@ Variant TcxCustomSpinEdit::InternalGetValue() {
     if (!cxVarIsNumber(v)) v = Variant(Integer(0));
   } else {
     v = EditValue();
-    if (!(cxVarIsNumber(v) || VarIsStr(v)) || !p->IsEditValueValid(v, false))
-      v = p->CheckValueBounds(Variant(Integer(0)));
+    // A number is taken to the value type as it is (a fraction rounded for integers); a
+    // text must read as a number.
+    const bool number = cxVarIsNumber(v) && VarType(v) != varBoolean;
+    if (!number && (!VarIsStr(v) || !p->IsEditValueValid(v, false))) v = p->CheckValueBounds(Variant(Integer(0)));
   }
   return p->NumberToValueType(v);
 }
