@@ -149,6 +149,20 @@ TEST_F(DropDownSizingTest, DraggingTheCornerStopsAtTheMinimumAndTheSizeIsKept) {
   EXPECT_EQ(control->GetParent(), form);
 }
 
+TEST_F(DropDownSizingTest, DroppedDownClearedBeforeTheShowShowsNothing) {
+  TcxPopupEdit* e = AddPopupEdit();
+  e->SetDroppedDown(true);
+  ASSERT_TRUE(e->IsShowRequestQueued());
+  EXPECT_EQ(control->GetParent(), e->PopupWindow());
+  e->SetDroppedDown(false);
+  EXPECT_FALSE(e->IsShowRequestQueued());
+  host().PumpUntilIdle();
+  EXPECT_FALSE(e->GetDroppedDown());
+  EXPECT_EQ(events.Popups, 0);
+  EXPECT_EQ(control->GetParent(), form) << "the control is back where it was";
+  EXPECT_EQ(control->GetBoundsRect(), (TRect{200, 40, 360, 170}));
+}
+
 TEST_F(DropDownSizingTest, TheSystemPanelsCloseButtonClosesWithoutAReason) {
   TcxPopupEdit* e = AddPopupEdit();
   e->GetPopupProperties()->SetPopupSysPanelStyle(true);

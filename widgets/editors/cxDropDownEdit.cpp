@@ -338,7 +338,15 @@ bool TcxCustomDropDownEdit::RemoveShowRequest() {
 }
 
 void TcxCustomDropDownEdit::SetDroppedDown(bool Value) {
-  if (Value == HasShownPopup()) return;
+  if (Value == HasShownPopup()) {
+    // Closed before it could show: the waiting request is withdrawn and what the set-up
+    // moved into the popup goes back, so the popup never appears.
+    if (!Value && RemoveShowRequest()) {
+      FCloseUpReason = TcxEditCloseUpReason::crNone;
+      PopupWindowClosed();
+    }
+    return;
+  }
   if (Value) {
     if (!IsShowRequestQueued()) DropDown();
   } else {

@@ -259,11 +259,14 @@ Variant TcxCustomSpinEditProperties::VarToValueType(const Variant& V) const {
   if (isInt && IsIntegerVarType(VarType(V))) return Variant(V.AsInt64());
   double d = 0.0;
   if (!NumberOf(V, d)) {
-    if (VarIsStr(V)) {
+    d = 0.0;
+    if (cxVarIsDateTime(V)) {
+      // A date and time casts to its day number with the fraction of the day.
+      d = V.AsDouble();
+    } else if (VarIsStr(V)) {
       Variant t;
       if (TryTextToValue(V.AsString(), t)) return t;
     }
-    d = 0.0;
   }
   return isInt ? Variant(RoundToInt64(d)) : Variant(ClampFloat(d));
 }
@@ -379,23 +382,22 @@ bool TcxCustomSpinEditProperties::CalculateSpinValue(const Variant& AValue, TcxS
   } else {
     const double inc = VarToValueType(AIncrement).AsDouble();
     const double lo = std::max(mn - v, -kFloatLimit), hi = std::min(mx - v, kFloatLimit);
-    const double period = mx - mn;
+    // One turn of the circle is Max - Min + 1, as for whole numbers: 0..9 steps from 9 to 0.
+    const double period = mx - mn + 1;
     if (lo <= inc && inc <= hi) {
       r = v + inc;
     } else if (kind == TcxSpinBoundsCheckingKind::bckDoNotExceed) {
       return false;
-    } else if (kind == TcxSpinBoundsCheckingKind::bckExtendToBound || !(period > 0) || !std::isfinite(period)) {
+    } else if (kind == TcxSpinBoundsCheckingKind::bckExtendToBound || !std::isfinite(period)) {
       r = inc < lo ? mn : mx;
     } else {
-      // Floats wrap by the range's length: Max and Min are the same point of the circle.
-      const double d = v - mn;
-      const double s = std::fmod(inc, period);
-      double offset;
-      if (s >= 0)
-        offset = d >= period - s ? d - (period - s) : d + s;
-      else
-        offset = d + s < 0 ? d + s + period : d + s;
-      r = mn + offset;
+      double offset = (v - mn) + std::fmod(inc, period);
+      if (offset >= period) offset -= period;
+      else if (offset < 0) offset += period;
+      r = std::isfinite(offset) ? mn + offset : (inc < lo ? mn : mx);
+      // A fractional step can land in the unit gap between Max and the next turn's Min:
+      // it goes on to the far end of the range, never outside it.
+      if (r > mx) r = inc > 0 ? mn : mx;
     }
     r = std::max(mn, std::min(mx, r));
   }
