@@ -3,6 +3,7 @@
 // form, and its registration.
 #include "classlib/core/FormText.h"
 #include "classlib/visual/Clipbrd.h"
+#include "platform/gdi/FontEngine.h"
 #include "platform/user/UserTesting.h"
 #include "tests/editcore/EditControlTestSupport.h"
 #include "widgets/editcore/cxTextEditControl.h"
@@ -106,6 +107,8 @@ TEST_F(TextEdit, AKeyThePlatformEditIgnoresStillReachesTheEditor) {
 
 TEST_F(TextEdit, MouseDragSelects) {
   TcxTextEdit* e = AddText(10);
+  // Even advances: a point one pixel into a character stands before it.
+  e->GetStyle()->GetFont()->SetName(kTestFaceName);
   e->SetEditValue(Variant("drag me"));
   e->SetFocus();
   Pump();
@@ -344,6 +347,7 @@ TEST_F(TextEdit, InPlacePaintedWithoutAWindowThenActivatedByAClickThatPlacesTheC
   EXPECT_TRUE(e->IsInplace());
   e->SetParent(form);
   e->SetBounds(10, 10, 120, 21);
+  e->GetStyle()->GetFont()->SetName(kTestFaceName);
   e->SetEditValue(value);
   const LONG_PTR proc = GetWindowLongPtrA(Inner(e), GWLP_WNDPROC);
   const int x = e->InnerTextEdit()->GetLeft() + XOf(e, 4) + 1;
@@ -364,6 +368,8 @@ TEST_F(TextEdit, InPlacePaintedWithoutAWindowThenActivatedByAClickThatPlacesTheC
 TEST_F(TextEdit, PixelsInEachLookFocusedAndNot) {
   TcxTextEdit* e = AddText(10);
   TcxTextEdit* other = AddText(50);
+  // A face drawn without smoothing: its ink is the text colour itself.
+  e->GetStyle()->GetFont()->SetName(kTestFaceName);
   e->SetEditValue(Variant(String("Hg")));
   auto px = [&](int x, int y) { return host().PixelAt(e->GetHandle(), x, y) & 0xFFFFFF; };
   auto rgb = [](TColor c) {
@@ -371,16 +377,17 @@ TEST_F(TextEdit, PixelsInEachLookFocusedAndNot) {
     return Pixel(((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF));
   };
   using B = TcxContainerBorderStyle;
-  // The second ring of the frame tells the looks apart; the flat modern looks light up focused.
+  // The second ring of the frame tells the looks apart. Focused, the look is the focused
+  // style's: single and flat frames thicken (into thick and 3-D ones), the flat modern looks
+  // light up.
   const struct {
     B Border;
-    TColor Inner;
-    bool FocusFrame;
-  } looks[] = {{B::cbsSingle, clWindowFrame, false},
-               {B::cbsFlat, clBtnFace, false},
-               {B::cbs3D, cl3DDkShadow, false},
-               {B::cbsUltraFlat, cl3DDkShadow, true},
-               {B::cbsOffice11, cl3DDkShadow, true}};
+    TColor Outer, Inner, FocusedOuter, FocusedInner;
+  } looks[] = {{B::cbsSingle, clBtnShadow, clWindowFrame, clWindowFrame, clWindowFrame},
+               {B::cbsFlat, clBtnShadow, clBtnFace, clBtnShadow, cl3DDkShadow},
+               {B::cbs3D, clBtnShadow, cl3DDkShadow, clBtnShadow, cl3DDkShadow},
+               {B::cbsUltraFlat, clBtnShadow, cl3DDkShadow, clHighlight, cl3DDkShadow},
+               {B::cbsOffice11, clBtnShadow, cl3DDkShadow, clHighlight, cl3DDkShadow}};
   const int mid = 10;
   for (const auto& look : looks) {
     e->GetStyle()->SetBorderStyle(look.Border);
@@ -388,8 +395,8 @@ TEST_F(TextEdit, PixelsInEachLookFocusedAndNot) {
       SCOPED_TRACE(std::to_string(Ord(look.Border)) + (focused ? " focused" : ""));
       (focused ? static_cast<TWinControl*>(e) : other)->SetFocus();
       Pump();
-      EXPECT_EQ(px(0, mid), rgb(focused && look.FocusFrame ? clHighlight : clBtnShadow));
-      EXPECT_EQ(px(1, mid), rgb(look.Inner));
+      EXPECT_EQ(px(0, mid), rgb(focused ? look.FocusedOuter : look.Outer));
+      EXPECT_EQ(px(1, mid), rgb(focused ? look.FocusedInner : look.Inner));
       // Inside the frame: the text on the window colour, highlighted while focused (all selected).
       int ink = 0, highlight = 0;
       for (int x = 2; x < 30; ++x)

@@ -7,6 +7,11 @@ namespace {
 
 // Tells whether an object is still alive after a handler ran: a handler may free the editor.
 
+bool SameFont(const TFont* A, const TFont* B) {
+  return A->GetName() == B->GetName() && A->GetHeight() == B->GetHeight() && A->GetStyle() == B->GetStyle() &&
+         A->GetColor() == B->GetColor() && A->GetCharset() == B->GetCharset() && A->GetPitch() == B->GetPitch();
+}
+
 bool SameVariant(const Variant& A, const Variant& B) {
   return A.VType() == B.VType() && cxVariantsEqualLoose(A, B);
 }
@@ -673,10 +678,28 @@ bool TcxCustomEdit::ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButt
   vd->Calculate(*GetCanvas(), TRect{0, 0, GetWidth(), GetHeight()}, P, AButton, AShift,
                 EditViewInfo(), AIsMouseEvent);
   AdjustInnerEditPosition();
+  AdjustInnerControl();
   const TRect inner = InnerControl() ? InnerControl()->GetBoundsRect() : TRect{};
   EditViewInfo()->RepaintChanges(this, inner, old.get());
   UpdatePressedButton(old.get());
   return true;
+}
+
+void TcxCustomEdit::AdjustInnerControl() {
+  TWinControl* inner = InnerControl();
+  if (!inner) return;
+  // A view refresh runs on every mouse move: only a real change may repaint the inner control.
+  if (inner->GetColor() != EditViewInfo()->BackgroundColor) inner->SetColor(EditViewInfo()->BackgroundColor);
+  TFont* visible = GetActiveStyle()->GetVisibleFont();
+  TFont* font = inner->GetFont();
+  if (!SameFont(font, visible)) {
+    inner->SetFont(visible);
+  } else if (inner->HandleAllocated() &&
+             reinterpret_cast<HFONT>(SendMessageA(inner->GetHandle(), WM_GETFONT, 0, 0)) != font->GetHandle()) {
+    // A window made (or made again) after its font was set draws with the platform's font
+    // until it is told.
+    SendMessageA(inner->GetHandle(), WM_SETFONT, reinterpret_cast<WPARAM>(font->GetHandle()), TRUE);
+  }
 }
 
 void TcxCustomEdit::SetAutoSize(bool Value) {

@@ -263,6 +263,8 @@ class TcxCustomEdit : public TcxContainer,
   TcxContainerViewInfoClass GetViewInfoClass() const override;
   bool ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButton, TShiftState AShift,
                               bool AIsMouseEvent) override;
+  // The inner control takes the background of the view and the active style's visible font.
+  void AdjustInnerControl() override;
   TcxCustomEditViewInfo* EditViewInfo() const {
     return static_cast<TcxCustomEditViewInfo*>(ViewInfo());
   }

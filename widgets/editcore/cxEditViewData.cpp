@@ -331,9 +331,14 @@ void TcxCustomEditViewData::Calculate(TcxCanvas& ACanvas, const TRect& ABounds, 
   // 1. State.
   ContainerState = GetContainerState(ABounds, P, AButton, AShift, !IsInplace);
   Hot = ContainerState.Contains(CS::csActive) || ContainerState.Contains(CS::csHotTrack);
-  if (Edit) {
+  // The editor's active style follows its view info's state: the state just found, not the
+  // last layout's, or each new look would show one step late.
+  auto takeActiveStyle = [&] {
+    if (!Edit) return;
+    if (AViewInfo == Edit->ViewInfo()) AViewInfo->ContainerState = ContainerState;
     if (auto* s = dynamic_cast<TcxCustomEditStyle*>(Edit->GetActiveStyle())) Style = s;
-  }
+  };
+  takeActiveStyle();
   const Integer previousBorderWidth = AViewInfo->BorderWidth;
   TcxContainerHotState hot{};
   EB border{};
@@ -354,6 +359,7 @@ void TcxCustomEditViewData::Calculate(TcxCanvas& ACanvas, const TRect& ABounds, 
   if (!IsInplace && !NativeStyle && AViewInfo->BorderWidth < previousBorderWidth) {
     ContainerState = GetContainerState(ABounds, P, AButton, AShift, !IsInplace);
     Hot = ContainerState.Contains(CS::csActive) || ContainerState.Contains(CS::csHotTrack);
+    takeActiveStyle();
     state();
   }
   // 2. Buttons-only view.

@@ -487,6 +487,8 @@ bool TcxCustomTextEdit::ShowsTextByInnerEdit() {
   return true;
 }
 
+void TcxCustomTextEdit::UpdateInnerEditColors() { inherited::AdjustInnerControl(); }
+
 void TcxCustomTextEdit::SetInnerEditShowing(bool AValue) {
   if (!HandleAllocated() || FInnerEditShowing == AValue) return;
   FInnerEditShowing = AValue;

@@ -146,6 +146,10 @@ class TcxCustomTextEdit : public TcxCustomEdit,
   bool CanChangeSelText(const String& AText, String& ANewText, Integer& ANewSelStart);
 
   // ---- view ----
+  // The inner edit takes the view's background and the active style's font and text colour;
+  // kinds whose inner edit draws more of the look extend it.
+  virtual void UpdateInnerEditColors();
+  void AdjustInnerControl() override { UpdateInnerEditColors(); }
   void SetInnerEditShowing(bool AValue);
   void UpdateDrawValue();
   // Whether the inner edit, rather than the view, shows the text of the focused editor.

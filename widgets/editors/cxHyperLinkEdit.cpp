@@ -184,20 +184,6 @@ void TcxCustomHyperLinkEdit::PropertiesChanged(TObject* Sender) {
   ContainerStyleChanged(GetStyle());
 }
 
-bool TcxCustomHyperLinkEdit::ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButton, TShiftState AShift,
-                                                    bool AIsMouseEvent) {
-  const bool r = inherited::ProcessViewInfoChanges(P, AButton, AShift, AIsMouseEvent);
-  // The inner edit draws the text while focused: it shows the link in the active state's
-  // colour and underline too.
-  TcxCustomInnerTextEdit* inner = InnerTextEdit();
-  if (!r || !inner) return r;
-  TFont* visible = GetActiveStyle()->GetVisibleFont();
-  TFont* font = inner->GetFont();
-  if (font->GetColor() != visible->GetColor()) font->SetColor(visible->GetColor());
-  if (font->GetStyle() != visible->GetStyle()) font->SetStyle(visible->GetStyle());
-  return r;
-}
-
 void TcxCustomHyperLinkEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
   if (Key != 0 && ShortCut(Key, Shift) == LinkProperties()->GetStartKey()) {
     Key = 0;

@@ -111,8 +111,6 @@ class TcxCustomHyperLinkEdit : public TcxCustomTextEdit {
   TcxContainerStyleClass GetStyleClass() const override { return cxEditStyleClassOf<TcxHyperLinkStyle>(); }
   void SelectAll() override;
   void PropertiesChanged(TObject* Sender) override;
-  bool ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButton, TShiftState AShift,
-                              bool AIsMouseEvent) override;
   void DoEditKeyDown(Word& Key, TShiftState Shift) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
