@@ -52,16 +52,21 @@ class TextEditInnerLook : public EditControlTest {
     TcxCustomInnerTextEdit* inner = e->InnerTextEdit();
     int n = 0;
     for (int x = 0; x < inner->GetWidth(); ++x)
-      for (int y = 0; y < inner->GetHeight(); ++y) n += (host().PixelAt(inner->GetHandle(), x, y) & 0xFFFFFF) == Rgb(C);
+      for (int y = 0; y < inner->GetHeight(); ++y)
+        n += (host().PixelAt(inner->GetHandle(), x, y) & 0xFFFFFF) == Rgb(C);
     return n;
   }
   // The platform edit paints the text in AText on ABack, right of the text only the background.
   void ExpectShown(TcxTextEdit* e, TColor AText, TColor ABack) {
     TcxCustomInnerTextEdit* inner = e->InnerTextEdit();
     EXPECT_EQ(inner->GetFont()->GetColor(), AText);
+    // The platform edit draws with that very font.
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageA(inner->GetHandle(), WM_GETFONT, 0, 0)),
+              inner->GetFont()->GetHandle());
     EXPECT_EQ(inner->GetColor(), ABack);
     EXPECT_GT(Count(e, AText), 10);
-    EXPECT_EQ(host().PixelAt(inner->GetHandle(), inner->GetWidth() - 3, inner->GetHeight() / 2) & 0xFFFFFF,
+    EXPECT_EQ(host().PixelAt(inner->GetHandle(), inner->GetWidth() - 3, inner->GetHeight() / 2) &
+                  0xFFFFFF,
               Rgb(ABack));
   }
 };
@@ -84,6 +89,12 @@ TEST_F(TextEditInnerLook, TheStylesFontAndColoursReachThePlatformEdit) {
   EXPECT_EQ(f->GetName(), kTestFaceName);
   EXPECT_EQ(f->GetHeight(), -15);
   EXPECT_EQ(f->GetStyle(), TFontStyles{TFontStyle::fsItalic});
+  // A platform edit made anew (for another letter case) is given the font as well.
+  const HWND before = e->InnerTextEdit()->GetHandle();
+  e->GetTextProperties()->SetCharCase(TEditCharCase::ecUpperCase);
+  Pump();
+  ASSERT_NE(e->InnerTextEdit()->GetHandle(), before);
+  ExpectShown(e, clRed, clYellow);
   // The editor's own font goes to its style, and on to the platform edit.
   e->GetFont()->SetHeight(-11);
   Pump();
@@ -120,7 +131,8 @@ TEST_F(TextEditInnerLook, HotFocusedAndDisabledStylesTakeOverAndGiveBack) {
        clWindowText, clWindow},
       // Disabled with nothing assigned: the greyed defaults.
       {"disabled", [&] { e->SetEnabled(false); }, clBtnShadow, clBtnFace},
-      {"disabled, own colour", [&] { e->GetStyleDisabled()->SetTextColor(clMaroon); }, clMaroon, clBtnFace},
+      {"disabled, own colour", [&] { e->GetStyleDisabled()->SetTextColor(clMaroon); }, clMaroon,
+       clBtnFace},
       {"enabled", [&] { e->SetEnabled(true); }, clWindowText, clWindow},
   };
   for (const auto& s : steps) {
@@ -128,7 +140,8 @@ TEST_F(TextEditInnerLook, HotFocusedAndDisabledStylesTakeOverAndGiveBack) {
     s.Do();
     Pump();
     ExpectShown(e, s.Text, s.Back);
-    EXPECT_EQ(e->InnerTextEdit()->GetFont()->GetStyle().Contains(TFontStyle::fsBold), s.Back == clAqua);
+    EXPECT_EQ(e->InnerTextEdit()->GetFont()->GetStyle().Contains(TFontStyle::fsBold),
+              s.Back == clAqua);
   }
 }
 

@@ -7,13 +7,14 @@ namespace {
 
 // Tells whether an object is still alive after a handler ran: a handler may free the editor.
 
-bool SameFont(const TFont* A, const TFont* B) {
-  return A->GetName() == B->GetName() && A->GetHeight() == B->GetHeight() && A->GetStyle() == B->GetStyle() &&
-         A->GetColor() == B->GetColor() && A->GetCharset() == B->GetCharset() && A->GetPitch() == B->GetPitch();
-}
-
 bool SameVariant(const Variant& A, const Variant& B) {
   return A.VType() == B.VType() && cxVariantsEqualLoose(A, B);
+}
+
+bool SameFont(const TFont* A, const TFont* B) {
+  return A->GetName() == B->GetName() && A->GetHeight() == B->GetHeight() &&
+         A->GetStyle() == B->GetStyle() && A->GetColor() == B->GetColor() &&
+         A->GetCharset() == B->GetCharset() && A->GetPitch() == B->GetPitch();
 }
 
 }  // namespace
@@ -689,17 +690,20 @@ void TcxCustomEdit::AdjustInnerControl() {
   TWinControl* inner = InnerControl();
   if (!inner) return;
   // A view refresh runs on every mouse move: only a real change may repaint the inner control.
-  if (inner->GetColor() != EditViewInfo()->BackgroundColor) inner->SetColor(EditViewInfo()->BackgroundColor);
+  const TColor back = EditViewInfo()->BackgroundColor;
+  if (inner->GetColor() != back) inner->SetColor(back);
   TFont* visible = GetActiveStyle()->GetVisibleFont();
   TFont* font = inner->GetFont();
   if (!SameFont(font, visible)) {
     inner->SetFont(visible);
-  } else if (inner->HandleAllocated() &&
-             reinterpret_cast<HFONT>(SendMessageA(inner->GetHandle(), WM_GETFONT, 0, 0)) != font->GetHandle()) {
-    // A window made (or made again) after its font was set draws with the platform's font
-    // until it is told.
-    SendMessageA(inner->GetHandle(), WM_SETFONT, reinterpret_cast<WPARAM>(font->GetHandle()), TRUE);
+    return;
   }
+  // A window made (or made again) after its font was set draws with the platform's font
+  // until it is told.
+  if (!inner->HandleAllocated()) return;
+  const HFONT shown = reinterpret_cast<HFONT>(SendMessageA(inner->GetHandle(), WM_GETFONT, 0, 0));
+  if (shown != font->GetHandle())
+    SendMessageA(inner->GetHandle(), WM_SETFONT, reinterpret_cast<WPARAM>(font->GetHandle()), TRUE);
 }
 
 void TcxCustomEdit::SetAutoSize(bool Value) {
