@@ -6,6 +6,9 @@
 #include "widgets/data/cxDataControllerFilter.h"
 #include "widgets/data/cxFilterConsts.h"
 
+#include <cmath>
+#include <random>
+
 using V = std::vector<Integer>;
 using enum TcxFilterOperatorKind;
 using K = TcxFilterValueItemKind;
@@ -140,4 +143,97 @@ TEST_F(DataFilter, CriteriaTravelInComponentStreamsWithTheirItems) {
   EXPECT_EQ(static_cast<TcxFilterCriteriaItem*>(d->Filter()->Root()->Items(1))->ItemLink(), d->GetItemField(0));
   d.reset();
   e.reset();
+}
+
+namespace {
+
+// The same controller, read through the general path only.
+struct Derived : TcxDataController {
+  using TcxDataController::TcxDataController;
+};
+
+}  // namespace
+
+// Conditions read straight from the record buffers decide as the operators do on the
+// prepared variants: LIKE patterns at their edges, numbers against integer, real and date
+// operands, Nulls, NaN, and every Boolean list kind.
+TEST_F(DataFilter, BufferVerdictsEqualTheOperatorsOnRandomCriteria) {
+  const TcxValueTypeClass types[] = {StrType(), IntType(), TcxFloatValueType::StaticClass(),
+                                     TcxDateTimeValueType::StaticClass(), TcxLargeIntValueType::StaticClass(),
+                                     TcxSmallintValueType::StaticClass()};
+  Owned<TcxDataController> fast(New<TcxDataController>(nullptr));
+  Owned<Derived> general(New<Derived>(nullptr));
+  std::vector<Owned<TestItem>> items;
+  for (TcxValueTypeClass t : types) {
+    items.emplace_back(New<TestItem>());
+    for (TcxDataController* c : {fast.get(), static_cast<TcxDataController*>(general.get())}) {
+      c->AddItem(items.back().get());
+      c->ChangeValueTypeClass(c->GetItemCount() - 1, t);
+    }
+  }
+  std::mt19937 gen(11);
+  const char* texts[] = {"", "a", "ab", "ba", "aab", "b", "abab", "%a", "a_"};
+  const char* patterns[] = {"%", "%%", "a%", "%a", "%a%", "", "a", "_a", "a%b", "%ab%", "%%a", "a%%", "%a%%"};
+  auto number = [&]() -> Variant { return Integer(gen() % 7) - 3; };
+  for (TcxDataController* c : {fast.get(), static_cast<TcxDataController*>(general.get())}) c->SetRecordCount(80);
+  for (Integer r = 0; r < 80; ++r) {
+    std::vector<Variant> row;
+    row.push_back(gen() % 6 == 0 ? Null() : Variant(String(texts[gen() % 9])));
+    row.push_back(gen() % 6 == 0 ? Null() : number());
+    row.push_back(gen() % 9 == 0 ? Variant(std::nan("")) : Variant(double(Integer(gen() % 13) - 6) / 2));
+    row.push_back(VarFromDateTime(TDateTime{double(gen() % 5)}));
+    row.push_back(Variant(Int64(gen() % 5) - 2));
+    row.push_back(number());
+    for (TcxDataController* c : {fast.get(), static_cast<TcxDataController*>(general.get())})
+      for (size_t i = 0; i < row.size(); ++i) c->SetValue(r, Integer(i), row[i]);
+  }
+  const TcxFilterOperatorKind numeric[] = {foEqual, foNotEqual, foLess, foLessEqual, foGreater, foGreaterEqual};
+  for (int round = 0; round < 200; ++round) {
+    for (TcxDataController* c : {fast.get(), static_cast<TcxDataController*>(general.get())}) {
+      c->BeginUpdate();
+      c->Filter()->Clear();
+      c->Filter()->SetOptions(round % 5 == 0 ? TcxFilterCriteriaOptions{TcxFilterCriteriaOption::fcoIgnoreNull}
+                                             : TcxFilterCriteriaOptions{});
+    }
+    std::mt19937 pick{unsigned(round)};
+    const auto root = TcxFilterBoolOperatorKind(pick() % 4);
+    const auto inner = TcxFilterBoolOperatorKind(pick() % 4);
+    const Integer conditions = 1 + Integer(pick() % 3);
+    for (TcxDataController* c : {fast.get(), static_cast<TcxDataController*>(general.get())}) {
+      std::mt19937 same{unsigned(round) * 31u};
+      c->Filter()->Root()->SetBoolOperatorKind(root);
+      TcxFilterCriteriaItemList* list = c->Filter()->Root()->AddItemList(inner);
+      for (Integer k = 0; k < conditions; ++k) {
+        TcxFilterCriteriaItemList* to = same() % 2 ? list : c->Filter()->Root();
+        const Integer field = Integer(same() % 6);
+        if (field == 0) {
+          const bool like = same() % 3 != 0;
+          const auto op = like ? (same() % 2 ? foLike : foNotLike) : (same() % 2 ? foEqual : foNotEqual);
+          const char* p = patterns[same() % 13];
+          to->AddItem(items[0].get(), op, String(p), String(p));
+        } else {
+          const auto op = numeric[same() % 6];
+          const unsigned kind = same() % 3;
+          const Variant operand = kind == 0   ? Variant(Integer(same() % 5) - 2)
+                                  : kind == 1 ? Variant(double(Integer(same() % 9) - 4) / 2)
+                                              : VarFromDateTime(TDateTime{double(same() % 5)});
+          to->AddItem(items[size_t(field)].get(), op, operand, "f" + std::to_string(field));
+        }
+      }
+      c->Filter()->SetActive(true);
+      c->EndUpdate();
+    }
+    std::vector<Integer> a, b;
+    for (Integer i = 0; i < fast->GetRowCount(); ++i) a.push_back(fast->GetRowInfo(i).RecordIndex);
+    for (Integer i = 0; i < general->GetRowCount(); ++i) b.push_back(general->GetRowInfo(i).RecordIndex);
+    String text;
+    fast->Filter()->GetFilterText(true, text);
+    if (a != b)
+      for (Integer r = 0; r < 80; ++r)
+        if ((fast->GetFilteredIndexByRecordIndex(r) != -1) != (general->GetFilteredIndexByRecordIndex(r) != -1)) {
+          for (Integer f = 0; f < 6; ++f) text += " [" + std::to_string(VarType(fast->GetItemValue(r, f))) + ":" + VarToStr(fast->GetItemValue(r, f)) + "]";
+          break;
+        }
+    ASSERT_EQ(a, b) << "round " << round << " " << text;
+  }
 }

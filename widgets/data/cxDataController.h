@@ -275,6 +275,9 @@ class TcxCustomDataController : public TPersistent {
   // Filter criteria bound to the controller: whether they filter, and their verdict.
   virtual bool IsFiltering() const;
   virtual bool DoFilterCriteriaRecord(Integer ARecordIndex) const;
+  // Around a filter pass of the row list.
+  virtual void BeginFilterRecords();
+  virtual void EndFilterRecords();
   virtual bool IsIncrementalFiltering() const { return false; }
   virtual bool CompareIncrementalFilterText(Integer) const { return true; }
   // Stops a running incremental search (the search object fills it).

@@ -1,6 +1,11 @@
 #include "widgets/data/cxDataControllerFilter.h"
 
+#include <cmath>
+#include <cstring>
+#include <typeinfo>
+
 #include "classlib/core/Filer.h"
+#include "widgets/data/cxData.h"
 #include "widgets/data/cxDataController.h"
 #include "widgets/data/cxDataSummary.h"
 #include "widgets/data/cxFilterConsts.h"
@@ -9,6 +14,7 @@
 // ---- Criteria ----
 
 void TcxDataFilterCriteria::BeforeDestruction() {
+  EndFilterRecords();
   FDestroying = true;
   SetActive(false);
   if (FDataController) FDataController->FilterDestroying(this);
@@ -122,7 +128,267 @@ void TcxDataFilterCriteria::DefineProperties(TFiler& Filer) {
       HasData());
 }
 
-// ---- Condition ----
+// ---- A filter pass read from the record buffers ----
+
+namespace {
+
+enum class TFastKind { kGeneral, kAll, kEquals, kBegins, kEnds, kContains, kNumber };
+enum class TRelation { kEqual, kNotEqual, kLess, kLessEqual, kGreater, kGreaterEqual };
+
+bool IsIntVarType(TVarType T) {
+  return T == varSmallint || T == varInteger || T == varShortInt || T == varByte || T == varWord ||
+         T == varLongWord || T == varInt64;
+}
+
+template <class T>
+int Order(T A, T B) {
+  return A == B ? 0 : A < B ? -1 : 1;  // NaN answers 1, as the variant compare does
+}
+
+}  // namespace
+
+struct TcxDataFilterCriteria::TPlan {
+  struct TNode {
+    bool IsList = false;
+    TcxFilterBoolOperatorKind Bool = TcxFilterBoolOperatorKind::fboAnd;
+    std::vector<TNode> Children;
+    TcxFilterCriteriaItem* Item = nullptr;
+    TcxValueDef* Def = nullptr;
+    TFastKind Kind = TFastKind::kGeneral;
+    bool Negate = false;
+    String Needle;
+    TRelation Relation = TRelation::kEqual;
+    bool IntCompare = false;  // both sides integers: compared as Int64, else as doubles
+    Int64 IntOperand = 0;
+    double Operand = 0;
+    TcxValueTypeClass Type = nullptr;
+  };
+  TNode Root;
+};
+
+namespace {
+
+using TNode = TcxDataFilterCriteria::TPlan::TNode;
+
+bool StoredValues(const TcxCustomDataController* AController) {
+  return !AController->IsProviderMode() && !AController->IsGridMode() &&
+         (typeid(*AController) == typeid(TcxDataController) ||
+          typeid(*AController) == typeid(TcxCustomDataController));
+}
+
+// A condition read from the buffers when its verdict there cannot differ from the
+// operator's on the prepared variants; any other stays general.
+void PrepareCondition(TcxDataFilterCriteria* ACriteria, TcxDataFilterCriteriaItem* AItem, TNode& ANode) {
+  ANode.Item = AItem;
+  ANode.Kind = TFastKind::kGeneral;
+  if (typeid(*AItem) != typeid(TcxDataFilterCriteriaItem)) return;
+  TcxCustomDataField* field = AItem->Field();
+  TcxValueDef* def = field ? field->GetValueDef() : nullptr;
+  TcxFilterOperator* op = AItem->Operator();
+  if (!def || !op) return;
+  const Variant& operand = AItem->PreparedValue();
+  const TVarType operandType = VarType(operand);
+  const std::type_info& opType = typeid(*op);
+  TcxValueTypeClass type = def->ValueTypeClass();
+  ANode.Def = def;
+  ANode.Type = type;
+  if (type == TcxStringValueType::StaticClass()) {
+    if (operandType != varString) return;
+    const String pattern = operand.AsString();
+    if (opType == typeid(TcxFilterEqualOperator) || opType == typeid(TcxFilterNotEqualOperator)) {
+      ANode.Kind = TFastKind::kEquals;
+      ANode.Needle = pattern;
+      ANode.Negate = opType == typeid(TcxFilterNotEqualOperator);
+      return;
+    }
+    if (opType != typeid(TcxFilterLikeOperator) && opType != typeid(TcxFilterNotLikeOperator)) return;
+    const Char many = ACriteria->GetPercentWildcard(), one = ACriteria->GetUnderscoreWildcard();
+    if (pattern.find(one) != String::npos) return;
+    ANode.Negate = opType == typeid(TcxFilterNotLikeOperator);
+    const bool lead = !pattern.empty() && pattern.front() == many;
+    const bool trail = pattern.size() > 1 && pattern.back() == many;
+    const String inner = pattern.substr(lead ? 1 : 0, pattern.size() - (lead ? 1 : 0) - (trail ? 1 : 0));
+    if (inner.find(many) != String::npos) return;
+    if (pattern.size() == 1 && lead) {
+      ANode.Kind = TFastKind::kAll;
+    } else if (!lead && !trail) {
+      ANode.Kind = TFastKind::kEquals;
+    } else if (inner.empty()) {
+      return;  // "%%": the first needs a character left
+    } else {
+      ANode.Kind = lead && trail ? TFastKind::kContains : lead ? TFastKind::kEnds : TFastKind::kBegins;
+    }
+    ANode.Needle = inner;
+    return;
+  }
+  const bool intField = type == TcxIntegerValueType::StaticClass() || type == TcxSmallintValueType::StaticClass() ||
+                        type == TcxWordValueType::StaticClass() || type == TcxLargeIntValueType::StaticClass();
+  const bool realField = type == TcxFloatValueType::StaticClass() || type == TcxDateTimeValueType::StaticClass();
+  if (!intField && !realField) return;
+  const bool intOperand = IsIntVarType(operandType);
+  if (!intOperand && operandType != varDouble && operandType != varSingle && operandType != varDate) return;
+  if (opType == typeid(TcxFilterEqualOperator)) ANode.Relation = TRelation::kEqual;
+  else if (opType == typeid(TcxFilterNotEqualOperator)) ANode.Relation = TRelation::kNotEqual;
+  else if (opType == typeid(TcxFilterLessOperator)) ANode.Relation = TRelation::kLess;
+  else if (opType == typeid(TcxFilterLessEqualOperator)) ANode.Relation = TRelation::kLessEqual;
+  else if (opType == typeid(TcxFilterGreaterOperator)) ANode.Relation = TRelation::kGreater;
+  else if (opType == typeid(TcxFilterGreaterEqualOperator)) ANode.Relation = TRelation::kGreaterEqual;
+  else return;
+  // Integers meeting integers compare as Int64; a date on either side, or any real, as doubles.
+  ANode.IntCompare = intField && intOperand;
+  if (ANode.IntCompare)
+    ANode.IntOperand = operand.AsInt64();
+  else
+    ANode.Operand = operand.AsDouble();
+  // A large integer read as a double could round, a NaN operand orders its own way on
+  // the date path: those stay general.
+  if (!ANode.IntCompare && (type == TcxLargeIntValueType::StaticClass() || std::isnan(ANode.Operand))) return;
+  ANode.Kind = TFastKind::kNumber;
+}
+
+void PrepareList(TcxDataFilterCriteria* ACriteria, TcxFilterCriteriaItemList* AList, TNode& ANode) {
+  ANode.IsList = true;
+  ANode.Bool = AList->BoolOperatorKind();
+  ANode.Children.resize(size_t(AList->Count()));
+  for (Integer i = 0; i < AList->Count(); ++i) {
+    TcxCustomFilterCriteriaItem* item = AList->Items(i);
+    if (item->IsItemList())
+      PrepareList(ACriteria, static_cast<TcxFilterCriteriaItemList*>(item), ANode.Children[size_t(i)]);
+    else
+      PrepareCondition(ACriteria, static_cast<TcxDataFilterCriteriaItem*>(item), ANode.Children[size_t(i)]);
+  }
+}
+
+bool General(TcxDataFilterCriteria* ACriteria, TcxFilterCriteriaItem* AItem, Integer ARecordIndex) {
+  Variant value, prepared;
+  AItem->GetDataValue(cxRecordIndexToData(ARecordIndex), value);
+  ACriteria->PrepareValue(value, prepared);
+  TcxFilterOperator* op = AItem->Operator();
+  if (ACriteria->GetOptions().Contains(TcxFilterCriteriaOption::fcoIgnoreNull) && !op->IsNullOperator() &&
+      AItem->IsNullValue(prepared))
+    return false;
+  return op->IsSatisfied(prepared, AItem->PreparedValue());
+}
+
+Int64 ReadInt(TcxValueTypeClass AType, const void* P) {
+  if (AType == TcxSmallintValueType::StaticClass()) {
+    int16_t v;
+    std::memcpy(&v, P, sizeof v);
+    return v;
+  }
+  if (AType == TcxWordValueType::StaticClass()) {
+    uint16_t v;
+    std::memcpy(&v, P, sizeof v);
+    return v;
+  }
+  if (AType == TcxLargeIntValueType::StaticClass()) {
+    int64_t v;
+    std::memcpy(&v, P, sizeof v);
+    return v;
+  }
+  int32_t v;
+  std::memcpy(&v, P, sizeof v);
+  return v;
+}
+
+bool Evaluate(TcxDataFilterCriteria* ACriteria, const TcxDataStorage* AStorage, const TNode& ANode,
+              Integer ARecordIndex);
+
+bool EvaluateCondition(TcxDataFilterCriteria* ACriteria, const TcxDataStorage* AStorage, const TNode& ANode,
+                       Integer ARecordIndex) {
+  if (ANode.Kind == TFastKind::kGeneral) return General(ACriteria, ANode.Item, ARecordIndex);
+  const void* p = nullptr;
+  if (AStorage->GetDataBuffer(ARecordIndex, ANode.Def, p) || !p) return General(ACriteria, ANode.Item, ARecordIndex);
+  if (ANode.Kind == TFastKind::kNumber) {
+    int order;
+    if (ANode.IntCompare) {
+      order = Order(ReadInt(ANode.Type, p), ANode.IntOperand);
+    } else {
+      double x;
+      if (ANode.Type == TcxFloatValueType::StaticClass() || ANode.Type == TcxDateTimeValueType::StaticClass())
+        std::memcpy(&x, p, sizeof x);
+      else
+        x = double(ReadInt(ANode.Type, p));
+      // NaN orders differently on the date path of the variant compare: asked there.
+      if (std::isnan(x)) return General(ACriteria, ANode.Item, ARecordIndex);
+      order = Order(x, ANode.Operand);
+    }
+    switch (ANode.Relation) {
+      case TRelation::kEqual: return order == 0;
+      case TRelation::kNotEqual: return order != 0;
+      case TRelation::kLess: return order < 0;
+      case TRelation::kLessEqual: return order <= 0;
+      case TRelation::kGreater: return order > 0;
+      default: return order >= 0;
+    }
+  }
+  const String& text = *static_cast<const String*>(p);
+  const String& n = ANode.Needle;
+  bool r;
+  switch (ANode.Kind) {
+    case TFastKind::kAll: r = true; break;
+    case TFastKind::kEquals: r = text == n; break;
+    case TFastKind::kBegins: r = text.size() >= n.size() && text.compare(0, n.size(), n) == 0; break;
+    case TFastKind::kEnds: r = text.size() >= n.size() && text.compare(text.size() - n.size(), n.size(), n) == 0; break;
+    default: r = text.find(n) != String::npos; break;
+  }
+  return r != ANode.Negate;
+}
+
+bool Evaluate(TcxDataFilterCriteria* ACriteria, const TcxDataStorage* AStorage, const TNode& ANode,
+              Integer ARecordIndex) {
+  if (!ANode.IsList) return EvaluateCondition(ACriteria, AStorage, ANode, ARecordIndex);
+  using B = TcxFilterBoolOperatorKind;
+  bool r = true;
+  for (size_t i = 0; i < ANode.Children.size(); ++i) {
+    // Verdicts read here have no side effects: once the result cannot change, stop.
+    if (i > 0 && (ANode.Bool == B::fboAnd || ANode.Bool == B::fboNotOr ? !r : r)) break;
+    const bool v = Evaluate(ACriteria, AStorage, ANode.Children[i], ARecordIndex);
+    if (i == 0) {
+      r = ANode.Bool == B::fboNotAnd || ANode.Bool == B::fboNotOr ? !v : v;
+      continue;
+    }
+    switch (ANode.Bool) {
+      case B::fboAnd: r = r && v; break;
+      case B::fboOr: r = r || v; break;
+      case B::fboNotAnd: r = r || !v; break;
+      case B::fboNotOr: r = r && !v; break;
+    }
+  }
+  return r;
+}
+
+}  // namespace
+
+void TcxDataFilterCriteria::BeginFilterRecords() {
+  EndFilterRecords();
+  using O = TcxFilterCriteriaOption;
+  const TcxFilterCriteriaOptions options = GetOptions();
+  if (!FDataController || !StoredValues(FDataController) || typeid(*this) != typeid(TcxDataFilterCriteria) ||
+      options.Contains(O::fcoCaseInsensitive) || options.Contains(O::fcoSoftNull) ||
+      options.Contains(O::fcoSoftCompare))
+    return;
+  auto* plan = new TPlan();
+  try {
+    PrepareList(this, Root(), plan->Root);
+  } catch (...) {
+    delete plan;
+    throw;
+  }
+  FPlan = plan;
+}
+
+bool TcxDataFilterCriteria::FilterRecord(Integer ARecordIndex) {
+  if (!FPlan) return DoFilterRecord(cxRecordIndexToData(ARecordIndex));
+  return Evaluate(this, FDataController->DataStorage(), FPlan->Root, ARecordIndex);
+}
+
+void TcxDataFilterCriteria::EndFilterRecords() {
+  delete FPlan;
+  FPlan = nullptr;
+}
+
+// ---- Condition ----// ---- Condition ----
 
 TcxCustomDataField* TcxDataFilterCriteriaItem::Field() { return dynamic_cast<TcxCustomDataField*>(GetItemLink()); }
 
@@ -222,8 +488,14 @@ void TcxCustomDataController::SetFilter(TcxFilterCriteria* Value) { FFilter->Ass
 bool TcxCustomDataController::IsFiltering() const { return FFilter && FFilter->IsFiltering(); }
 
 bool TcxCustomDataController::DoFilterCriteriaRecord(Integer ARecordIndex) const {
-  return FFilter->DoFilterRecord(cxRecordIndexToData(ARecordIndex));
+  return FFilter->FilterRecord(ARecordIndex);
 }
+
+void TcxCustomDataController::BeginFilterRecords() {
+  if (IsFiltering()) FFilter->BeginFilterRecords();
+}
+
+void TcxCustomDataController::EndFilterRecords() { FFilter->EndFilterRecords(); }
 
 void TcxCustomDataController::FilterChanged() { RefreshView(); }
 

@@ -47,12 +47,22 @@ class TcxDataFilterCriteria : public TcxFilterCriteria {
   // bound to the controller item; nullptr when neither.
   TcxCustomDataField* FieldOfLink(TObject* AItemLink) const;
 
+  // A filter pass over the controller's records: the conditions that can be read straight
+  // from the record buffers are prepared once; the verdicts are DoFilterRecord's.
+  void BeginFilterRecords();
+  bool FilterRecord(Integer ARecordIndex);
+  void EndFilterRecords();
+
   TcxDataFilterGetValueListEvent OnGetValueList;
+
+  // The prepared conditions of a pass (opaque).
+  struct TPlan;
 
  protected:
   void DefineProperties(TFiler& Filer) override;
 
  private:
+  TPlan* FPlan = nullptr;
   TcxCustomDataController* FDataController;
   bool FActive = false;
   bool FDestroying = false;

@@ -420,16 +420,23 @@ void TcxCustomDataControllerInfo::DoFilter() {
   // The verdicts are asked from the last record to the first, then the survivors close
   // up in one pass, keeping their order.
   std::vector<char> keep(FRecordList.size(), 1);
-  for (size_t i = FRecordList.size(); i-- > 0;) {
-    const Integer r = FRecordList[i];
-    if (r == editing) continue;
-    if (event && !c->DoFilterRecord(r))
-      keep[i] = 0;
-    else if (incremental && !c->CompareIncrementalFilterText(r))
-      keep[i] = 0;
-    else if (criteria && !c->DoFilterCriteriaRecord(r))
-      keep[i] = 0;
+  if (criteria) c->BeginFilterRecords();
+  try {
+    for (size_t i = FRecordList.size(); i-- > 0;) {
+      const Integer r = FRecordList[i];
+      if (r == editing) continue;
+      if (event && !c->DoFilterRecord(r))
+        keep[i] = 0;
+      else if (incremental && !c->CompareIncrementalFilterText(r))
+        keep[i] = 0;
+      else if (criteria && !c->DoFilterCriteriaRecord(r))
+        keep[i] = 0;
+    }
+  } catch (...) {
+    if (criteria) c->EndFilterRecords();
+    throw;
   }
+  if (criteria) c->EndFilterRecords();
   size_t out = 0;
   for (size_t i = 0; i < FRecordList.size(); ++i)
     if (keep[i]) FRecordList[out++] = FRecordList[i];

@@ -1,12 +1,16 @@
 #include "widgets/data/cxDataSummary.h"
 
 #include "classlib/core/SysUtils.h"
+#include "widgets/data/cxData.h"
 #include "widgets/data/cxDataController.h"
 #include "widgets/data/cxDataUtils.h"
 #include "widgets/foundation/cxVariants.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstring>
+#include <typeinfo>
 
 using enum TcxSummaryKind;
 using enum TcxSummaryPosition;
@@ -458,23 +462,301 @@ void TcxDataSummary::BeginCalculation(TcxDataSummaryItems* AItems, TcxDataSummar
   ACounts.assign(size_t(AItems->Count()), 0);
 }
 
+namespace {
+
+// Numbers read straight from record buffers, for items that the variant steps would
+// accumulate without side effects; the results, their variant types included, are those
+// of CalculateItem and its variant arithmetic.
+enum class TNum { kNone, kInt32, kInt64, kDouble, kDate, kCurr };
+
+TNum NumKindOf(TcxValueTypeClass AType) {
+  if (AType == TcxIntegerValueType::StaticClass() || AType == TcxSmallintValueType::StaticClass() ||
+      AType == TcxWordValueType::StaticClass())
+    return TNum::kInt32;
+  if (AType == TcxLargeIntValueType::StaticClass()) return TNum::kInt64;
+  if (AType == TcxFloatValueType::StaticClass()) return TNum::kDouble;
+  if (AType == TcxDateTimeValueType::StaticClass()) return TNum::kDate;
+  if (AType == TcxCurrencyValueType::StaticClass()) return TNum::kCurr;
+  return TNum::kNone;
+}
+
+struct TNumber {
+  Int64 I = 0;  // integers, currency (ten-thousandths)
+  double D = 0;
+};
+
+TNumber ReadNumber(TcxValueTypeClass AType, TNum AKind, const void* P) {
+  TNumber n;
+  switch (AKind) {
+    case TNum::kInt32:
+      if (AType == TcxSmallintValueType::StaticClass()) {
+        int16_t v;
+        std::memcpy(&v, P, sizeof v);
+        n.I = v;
+      } else if (AType == TcxWordValueType::StaticClass()) {
+        uint16_t v;
+        std::memcpy(&v, P, sizeof v);
+        n.I = v;
+      } else {
+        int32_t v;
+        std::memcpy(&v, P, sizeof v);
+        n.I = v;
+      }
+      break;
+    case TNum::kInt64:
+    case TNum::kCurr: std::memcpy(&n.I, P, sizeof n.I); break;
+    default: std::memcpy(&n.D, P, sizeof n.D); break;
+  }
+  return n;
+}
+
+bool IsIntKind(TNum AKind) { return AKind == TNum::kInt32 || AKind == TNum::kInt64; }
+bool IsRealKind(TNum AKind) { return AKind == TNum::kDouble || AKind == TNum::kDate; }
+
+template <class T>
+int Order(T A, T B) {
+  return A == B ? 0 : A < B ? -1 : 1;  // NaN answers 1, as the variant compare does
+}
+
+class TFastItem {
+ public:
+  TFastItem(TcxDataSummaryItem* AItem, TcxValueDef* ADef, TNum ANum, bool ANullIgnore, const Variant& AValue,
+            Integer ACount)
+      : FItem(AItem), FDef(ADef), FNum(ANum), FKind(AItem->GetKind()), FNullIgnore(ANullIgnore), FCount(ACount) {
+    if (FKind == TcxSummaryKind::skNone) return;
+    const TVarType t = VarType(AValue);
+    if (VarIsEmpty(AValue)) return;
+    if (FKind == TcxSummaryKind::skCount) {
+      FOk = false;
+      return;
+    }
+    if (FKind == TcxSummaryKind::skSum || FKind == TcxSummaryKind::skAverage) {
+      if (t == varInteger || t == varSmallint || t == varWord) {
+        FSum = kInt;
+        FValue.I = AValue.AsInt64();
+      } else if (t == varInt64) {
+        FSum = kInt;
+        FWide = true;
+        FValue.I = AValue.AsInt64();
+      } else if (t == varCurrency) {
+        FSum = kCurr;
+        FValue.I = AValue.AsCurrency().Raw;
+      } else if (t == varDouble) {
+        FSum = kDouble;
+        FValue.D = AValue.AsDouble();
+      } else if (t == varDate) {
+        FSum = kDate;
+        FValue.D = AValue.AsDouble();
+      } else {
+        FOk = false;
+      }
+      return;
+    }
+    // A minimum or maximum carried over: the field's own kind of value.
+    FStarted = true;
+    if (IsIntKind(FNum) && (t == varInteger || t == varSmallint || t == varWord || t == varInt64))
+      FValue.I = AValue.AsInt64();
+    else if (FNum == TNum::kCurr && t == varCurrency)
+      FValue.I = AValue.AsCurrency().Raw;
+    else if ((FNum == TNum::kDouble && t == varDouble) || (FNum == TNum::kDate && t == varDate))
+      FValue.D = AValue.AsDouble();
+    else
+      FOk = false;
+  }
+
+  bool Ok() const { return FOk; }
+
+  void Add(const TcxDataStorage* AStorage, Integer ARecord) {
+    if (FKind == TcxSummaryKind::skNone || !FOk) return;
+    const void* p = nullptr;
+    const bool isNull = !FDef || AStorage->GetDataBuffer(ARecord, FDef, p) || !p;
+    if (isNull) {
+      if (FNullIgnore) return;
+      if ((FKind == TcxSummaryKind::skSum || FKind == TcxSummaryKind::skAverage) && FSum == kNone) FSum = kInt;
+      ++FCount;
+      return;
+    }
+    const TNumber x = ReadNumber(FDef->ValueTypeClass(), FNum, p);
+    if (FNum == TNum::kDate && std::isnan(x.D)) {
+      FOk = false;  // a date that is no number: the variant steps decide what it gives
+      return;
+    }
+    switch (FKind) {
+      case TcxSummaryKind::skSum:
+      case TcxSummaryKind::skAverage: AddToSum(x); break;
+      case TcxSummaryKind::skMin:
+      case TcxSummaryKind::skMax: {
+        int order = 0;
+        if (FStarted) order = IsRealKind(FNum) ? Order(x.D, FValue.D) : Order(x.I, FValue.I);
+        if (!FStarted || (FKind == TcxSummaryKind::skMin ? order < 0 : order > 0)) {
+          FValue = x;
+          FStarted = true;
+          FBest = ARecord;
+        }
+        break;
+      }
+      default: break;
+    }
+    ++FCount;
+  }
+
+  // Into the running variant and count, as the variant steps would have left them.
+  void Store(TcxCustomDataController* AController, Variant& AValue, Integer& ACount) const {
+    ACount = FCount;
+    switch (FKind) {
+      case TcxSummaryKind::skSum:
+      case TcxSummaryKind::skAverage:
+        switch (FSum) {
+          case kInt: AValue = FWide ? Variant(FValue.I) : Variant(Integer(FValue.I)); break;
+          case kCurr: AValue = Variant(Currency::FromRaw(FValue.I)); break;
+          case kDouble: AValue = Variant(FValue.D); break;
+          case kDate: AValue = VarFromDateTime(TDateTime{FValue.D}); break;
+          default: break;
+        }
+        break;
+      case TcxSummaryKind::skMin:
+      case TcxSummaryKind::skMax:
+        if (FBest >= 0) AValue = AController->GetValue(FBest, FItem->Field());
+        break;
+      default: break;
+    }
+  }
+
+ private:
+  enum TSum { kNone, kInt, kCurr, kDouble, kDate };
+
+  void AddToSum(const TNumber& x) {
+    switch (FSum) {
+      case kNone:
+        FValue = x;
+        FSum = IsIntKind(FNum) ? kInt : FNum == TNum::kCurr ? kCurr : FNum == TNum::kDate ? kDate : kDouble;
+        FWide = FNum == TNum::kInt64;
+        return;
+      case kInt:
+        if (IsIntKind(FNum)) {
+          Int64 r;
+          if (__builtin_add_overflow(FValue.I, x.I, &r)) {
+            FOk = false;  // on past Int64 the variant steps go on in doubles
+            return;
+          }
+          FValue.I = r;
+          FWide = FWide || FNum == TNum::kInt64 || r < INT32_MIN || r > INT32_MAX;
+        } else if (FNum == TNum::kCurr) {
+          Int64 raw, r;
+          if (__builtin_mul_overflow(FValue.I, Int64(10000), &raw) || __builtin_add_overflow(raw, x.I, &r)) {
+            FOk = false;
+            return;
+          }
+          FValue.I = r;
+          FSum = kCurr;
+        } else {
+          FValue.D = double(FValue.I) + x.D;
+          FSum = FNum == TNum::kDate ? kDate : kDouble;
+        }
+        return;
+      case kCurr: {
+        Int64 r;
+        if (FNum != TNum::kCurr || __builtin_add_overflow(FValue.I, x.I, &r)) {
+          FOk = false;
+          return;
+        }
+        FValue.I = r;
+        return;
+      }
+      case kDouble:
+      case kDate:
+        if (!IsRealKind(FNum)) {
+          FOk = false;
+          return;
+        }
+        FValue.D += x.D;
+        return;
+    }
+  }
+
+  TcxDataSummaryItem* FItem;
+  TcxValueDef* FDef;
+  TNum FNum;
+  TcxSummaryKind FKind;
+  bool FNullIgnore;
+  Integer FCount;
+  bool FOk = true;
+  TSum FSum = kNone;
+  bool FWide = false;
+  bool FStarted = false;
+  TNumber FValue;
+  Integer FBest = -1;
+};
+
+}  // namespace
+
+bool TcxDataSummary::CanCalculateFromStorage(TcxDataSummaryItems* AItems) const {
+  // Only where no step can be told apart: no handler, no descendant's steps, values read
+  // from the storage as they stand.
+  const TcxCustomDataController* c = FDataController;
+  return !AItems->OnSummary && typeid(*this) == typeid(TcxDataSummary) && !c->IsProviderMode() && !c->IsGridMode() &&
+         (typeid(*c) == typeid(TcxDataController) || typeid(*c) == typeid(TcxCustomDataController));
+}
+
 void TcxDataSummary::CalculateRecords(TcxDataSummaryItems* AItems, Integer AFromPosition, Integer AToPosition,
                                       TcxDataSummaryValues& AValues, TcxDataSummaryCountValues& ACounts) {
   const Integer count = AItems->Count();
-  std::vector<TcxDataSummaryItem*> items;
-  for (Integer i = 0; i < count; ++i) items.push_back(AItems->Items(i));
+  std::vector<TcxDataSummaryItem*> slow;
+  std::vector<Integer> slowIndex;
+  std::vector<TFastItem> fast;
+  std::vector<Integer> fastIndex;
+  const bool storage = CanCalculateFromStorage(AItems);
+  for (Integer i = 0; i < count; ++i) {
+    TcxDataSummaryItem* item = AItems->Items(i);
+    if (!FFailed.empty() && std::find(FFailed.begin(), FFailed.end(), item) != FFailed.end()) continue;
+    if (!item->IsCalculated()) continue;
+    TcxCustomDataField* field = item->Field();
+    TcxValueDef* def = field ? field->GetValueDef() : nullptr;
+    const TNum num = def ? NumKindOf(def->ValueTypeClass()) : TNum::kNone;
+    const bool counted = item->GetKind() == skCount || item->GetKind() == skNone;
+    if (storage && typeid(*item) == typeid(TcxDataSummaryItem) && (num != TNum::kNone || (counted && (def || !field)))) {
+      TFastItem f(item, def, num, FOptions.Contains(soNullIgnore), AValues[size_t(i)], ACounts[size_t(i)]);
+      if (f.Ok()) {
+        fast.push_back(f);
+        fastIndex.push_back(i);
+        continue;
+      }
+    }
+    slow.push_back(item);
+    slowIndex.push_back(i);
+  }
+  if (!fast.empty()) {
+    const TcxDataStorage* data = FDataController->DataStorage();
+    for (Integer pos = AFromPosition; pos <= AToPosition; ++pos) {
+      const Integer record = GetRecordIndex(pos);
+      if (record == -1) continue;
+      for (TFastItem& f : fast) f.Add(data, record);
+    }
+    for (size_t k = 0; k < fast.size(); ++k) {
+      const size_t i = size_t(fastIndex[k]);
+      if (fast[k].Ok()) {
+        fast[k].Store(FDataController, AValues[i], ACounts[i]);
+      } else {
+        // An overflow the variant steps handle their own way: those steps do it.
+        slow.push_back(AItems->Items(Integer(i)));
+        slowIndex.push_back(Integer(i));
+      }
+    }
+  }
+  if (slow.empty()) return;
   for (Integer pos = AFromPosition; pos <= AToPosition; ++pos) {
     const Integer record = GetRecordIndex(pos);
     if (record == -1) continue;
-    for (Integer i = 0; i < count; ++i) {
-      TcxDataSummaryItem* item = items[size_t(i)];
+    for (size_t k = 0; k < slow.size(); ++k) {
+      TcxDataSummaryItem* item = slow[k];
       if (!FFailed.empty() && std::find(FFailed.begin(), FFailed.end(), item) != FFailed.end()) continue;
+      const size_t i = size_t(slowIndex[k]);
       try {
-        CalculateItem(item, record, AValues[size_t(i)], ACounts[size_t(i)]);
+        CalculateItem(item, record, AValues[i], ACounts[i]);
       } catch (...) {
         // A sum over texts, a raising handler: this item ends as Null, the rest go on.
         FFailed.push_back(item);
-        AValues[size_t(i)] = Null();
+        AValues[i] = Null();
       }
     }
   }

@@ -311,6 +311,8 @@ class TcxDataSummary : public TPersistent {
 
  private:
   bool IsValidIndex(const Variant& AValues, Integer AIndex) const;
+  // Whether the items' numbers may be summed straight from the record buffers.
+  bool CanCalculateFromStorage(TcxDataSummaryItems* AItems) const;
   TcxCustomDataController* FDataController;
   TcxDataGroupSummaryItems* FDefaultGroupSummaryItems = nullptr;
   TcxDataFooterSummaryItems* FFooterSummaryItems = nullptr;
