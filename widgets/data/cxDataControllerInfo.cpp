@@ -445,18 +445,32 @@ void TcxCustomDataControllerInfo::DoFilter() {
 
 namespace {
 
-// A record with the first sort key taken out of its buffer, so that most compares read
-// one contiguous array instead of a record buffer: small fixed-size values are copied;
-// ansi strings keep their first eight bytes (as a big-endian number, which orders as the
-// bytes do) besides the pointer to their text, which decides only between equal prefixes.
-struct TKeyedRecord {
-  Integer Record;
+// One sort key of one record taken out of its buffer, so that most compares read
+// contiguous arrays instead of record buffers: small fixed-size values are copied; ansi
+// strings keep their first eight bytes (as a big-endian number, which orders as the bytes
+// do) and their length besides the pointer to their text, which decides only between
+// equal prefixes of longer texts.
+struct TKeyCell {
   bool Null;
   bool Copied;
   const void* Data;
   alignas(8) Byte Key[16];
   std::uint64_t Prefix;
+  size_t Length;
   const void* Value() const { return Copied ? Key : Data; }
+};
+
+struct TKeyColumn {
+  TcxValueTypeClass Type;
+  bool Descending;
+  bool Prefixed;
+};
+
+// The first key travels with the record, the further ones stay in a table by slot.
+struct TKeyedRecord {
+  Integer Record;
+  Integer Slot;  // its further cells: Slot * (column count - 1) onwards
+  TKeyCell First;
 };
 
 std::uint64_t BytePrefix(const String* AText) {
@@ -465,6 +479,87 @@ std::uint64_t BytePrefix(const String* AText) {
   for (size_t i = 0; i < 8; ++i) r = (r << 8) | (i < n ? Byte((*AText)[i]) : 0);
   return r;
 }
+
+// The stored order of two cells of one key (Null first), before its direction.
+inline Integer CompareCells(const TKeyColumn& AColumn, const TKeyCell& a, const TKeyCell& b) {
+  if (a.Null || b.Null) return a.Null == b.Null ? 0 : a.Null ? -1 : 1;
+  if (AColumn.Prefixed && a.Data && b.Data) {
+    if (a.Prefix != b.Prefix) return a.Prefix < b.Prefix ? -1 : 1;
+    // Equal first bytes and a text of at most eight: the shorter text is the prefix.
+    if (std::min(a.Length, b.Length) <= 8) return a.Length < b.Length ? -1 : a.Length > b.Length ? 1 : 0;
+  }
+  return AColumn.Type->Compare(a.Value(), b.Value());
+}
+
+}  // namespace
+
+bool TcxCustomDataControllerInfo::SortByFirstKey() {
+  TcxCustomDataController* c = FDataController;
+  if (FSortInfo.empty() || FEditingRecord != kNoEditRecord || c->IsProviderMode()) return false;
+  // The leading keys compared straight from the buffers; the rest through the controller.
+  std::vector<TKeyColumn> columns;
+  std::vector<TcxValueDef*> defs;
+  for (const TcxDataSortInfo& e : FSortInfo) {
+    TcxValueDef* def = e.Field->GetValueDef();
+    if (e.CompareKind != -1 || !def) break;
+    TcxValueTypeClass type = def->ValueTypeClass();
+    // Only the ansi string's compare is the byte order that the prefix follows.
+    columns.push_back({type, e.SortOrder == TcxDataSortOrder::soDescending, type == TcxStringValueType::StaticClass()});
+    defs.push_back(def);
+  }
+  if (columns.empty()) return false;
+  const size_t keys = columns.size();
+  const size_t further = keys - 1;
+  std::vector<TKeyCell> cells(FRecordList.size() * further);
+  std::vector<TKeyedRecord> keyed(FRecordList.size());
+  for (size_t i = 0; i < FRecordList.size(); ++i) {
+    keyed[i].Record = FRecordList[i];
+    keyed[i].Slot = Integer(i);
+  }
+  const TcxDataStorage* storage = c->DataStorage();
+  for (size_t k = 0; k < keys; ++k) {
+    TcxValueTypeClass type = columns[k].Type;
+    const size_t size = size_t(std::max(type->GetDataSize(), 0));
+    const bool copy = !type->IsString() && !type->InheritsFrom(TcxVariantValueType::StaticClass()) && size <= 16;
+    for (size_t i = 0; i < FRecordList.size(); ++i) {
+      TKeyCell& cell = k == 0 ? keyed[i].First : cells[i * further + k - 1];
+      const void* p = nullptr;
+      cell.Null = storage->GetDataBuffer(FRecordList[i], defs[k], p);
+      cell.Copied = false;
+      cell.Data = p;
+      cell.Prefix = 0;
+      cell.Length = 0;
+      if (cell.Null) continue;
+      if (copy && p) {
+        std::memcpy(cell.Key, p, size);
+        cell.Copied = true;
+      } else if (columns[k].Prefixed) {
+        cell.Prefix = BytePrefix(static_cast<const String*>(p));
+        cell.Length = p ? static_cast<const String*>(p)->size() : 0;
+      }
+    }
+  }
+  const TKeyColumn first = columns[0];
+  cxDataSort::Sort(keyed, [&](const TKeyedRecord& a, const TKeyedRecord& b) -> Integer {
+    Integer r = CompareCells(first, a.First, b.First);
+    if (r != 0) return first.Descending ? (r < 0 ? 1 : -1) : (r < 0 ? -1 : 1);
+    const TKeyCell* x = &cells[size_t(a.Slot) * further];
+    const TKeyCell* y = &cells[size_t(b.Slot) * further];
+    for (size_t k = 1; k < keys; ++k) {
+      r = CompareCells(columns[k], x[k - 1], y[k - 1]);
+      if (r != 0) return columns[k].Descending ? (r < 0 ? 1 : -1) : (r < 0 ? -1 : 1);
+    }
+    for (size_t e = keys; e < FSortInfo.size(); ++e) {
+      const Integer next = c->CompareRecordsBySortOrder(a.Record, b.Record, FSortInfo[e]);
+      if (next != 0) return next;
+    }
+    return c->CompareRecordIndexes(a.Record, b.Record);
+  });
+  for (size_t i = 0; i < keyed.size(); ++i) FRecordList[i] = keyed[i].Record;
+  return true;
+}
+
+namespace {
 
 // The order of two records whose first keys compared as AFirst: that key's direction, then
 // the further keys, then storage order, as CompareRecords does.
@@ -479,50 +574,6 @@ Integer ThenFurtherKeys(const TcxCustomDataController* c, const std::vector<TcxD
 }
 
 }  // namespace
-
-bool TcxCustomDataControllerInfo::SortByFirstKey() {
-  TcxCustomDataController* c = FDataController;
-  if (FSortInfo.empty() || FEditingRecord != kNoEditRecord || c->IsProviderMode()) return false;
-  const TcxDataSortInfo first = FSortInfo.front();
-  TcxValueDef* def = first.Field->GetValueDef();
-  if (first.CompareKind != -1 || !def) return false;
-  TcxValueTypeClass type = def->ValueTypeClass();
-  const size_t size = size_t(std::max(type->GetDataSize(), 0));
-  const bool copy = !type->IsString() && !type->InheritsFrom(TcxVariantValueType::StaticClass()) && size <= 16;
-  // Only the ansi string's compare is the byte order that the prefix follows.
-  const bool prefixed = type == TcxStringValueType::StaticClass();
-  std::vector<TKeyedRecord> keyed(FRecordList.size());
-  const TcxDataStorage* storage = c->DataStorage();
-  for (size_t i = 0; i < FRecordList.size(); ++i) {
-    TKeyedRecord& k = keyed[i];
-    k.Record = FRecordList[i];
-    const void* p = nullptr;
-    k.Null = storage->GetDataBuffer(k.Record, def, p);
-    k.Copied = false;
-    k.Data = p;
-    k.Prefix = 0;
-    if (k.Null) continue;
-    if (copy && p) {
-      std::memcpy(k.Key, p, size);
-      k.Copied = true;
-    } else if (prefixed) {
-      k.Prefix = BytePrefix(static_cast<const String*>(p));
-    }
-  }
-  const bool descending = first.SortOrder == TcxDataSortOrder::soDescending;
-  cxDataSort::Sort(keyed, [&](const TKeyedRecord& a, const TKeyedRecord& b) {
-    Integer r;
-    if (a.Null || b.Null)
-      r = a.Null == b.Null ? 0 : a.Null ? -1 : 1;
-    else if (prefixed && a.Prefix != b.Prefix)
-      r = a.Prefix < b.Prefix ? -1 : 1;
-    else
-      r = type->Compare(a.Value(), b.Value());
-    return ThenFurtherKeys(c, FSortInfo, r, descending, a.Record, b.Record);
-  });
-  for (size_t i = 0; i < keyed.size(); ++i) FRecordList[i] = keyed[i].Record;
-  return true;
-}
 
 bool TcxCustomDataControllerInfo::SortByFetchedTexts() {
   TcxCustomDataController* c = FDataController;
