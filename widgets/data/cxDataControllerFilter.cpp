@@ -162,6 +162,7 @@ struct TcxDataFilterCriteria::TPlan {
     Int64 IntOperand = 0;
     double Operand = 0;
     TcxValueTypeClass Type = nullptr;
+    bool NullVerdict = false;  // what the operator answers for a Null value
   };
   TNode Root;
 };
@@ -246,6 +247,17 @@ void PrepareCondition(TcxDataFilterCriteria* ACriteria, TcxDataFilterCriteriaIte
   ANode.Kind = TFastKind::kNumber;
 }
 
+// A Null value reads the same for every record: its verdict is asked once.
+bool NullVerdict(TcxDataFilterCriteria* ACriteria, TcxFilterCriteriaItem* AItem) {
+  Variant prepared;
+  ACriteria->PrepareValue(Null(), prepared);
+  TcxFilterOperator* op = AItem->Operator();
+  if (ACriteria->GetOptions().Contains(TcxFilterCriteriaOption::fcoIgnoreNull) && !op->IsNullOperator() &&
+      AItem->IsNullValue(prepared))
+    return false;
+  return op->IsSatisfied(prepared, AItem->PreparedValue());
+}
+
 void PrepareList(TcxDataFilterCriteria* ACriteria, TcxFilterCriteriaItemList* AList, TNode& ANode) {
   ANode.IsList = true;
   ANode.Bool = AList->BoolOperatorKind();
@@ -254,8 +266,11 @@ void PrepareList(TcxDataFilterCriteria* ACriteria, TcxFilterCriteriaItemList* AL
     TcxCustomFilterCriteriaItem* item = AList->Items(i);
     if (item->IsItemList())
       PrepareList(ACriteria, static_cast<TcxFilterCriteriaItemList*>(item), ANode.Children[size_t(i)]);
-    else
-      PrepareCondition(ACriteria, static_cast<TcxDataFilterCriteriaItem*>(item), ANode.Children[size_t(i)]);
+    else {
+      TNode& node = ANode.Children[size_t(i)];
+      PrepareCondition(ACriteria, static_cast<TcxDataFilterCriteriaItem*>(item), node);
+      if (node.Kind != TFastKind::kGeneral) node.NullVerdict = NullVerdict(ACriteria, node.Item);
+    }
   }
 }
 
@@ -298,7 +313,7 @@ bool EvaluateCondition(TcxDataFilterCriteria* ACriteria, const TcxDataStorage* A
                        Integer ARecordIndex) {
   if (ANode.Kind == TFastKind::kGeneral) return General(ACriteria, ANode.Item, ARecordIndex);
   const void* p = nullptr;
-  if (AStorage->GetDataBuffer(ARecordIndex, ANode.Def, p) || !p) return General(ACriteria, ANode.Item, ARecordIndex);
+  if (AStorage->GetDataBuffer(ARecordIndex, ANode.Def, p) || !p) return ANode.NullVerdict;
   if (ANode.Kind == TFastKind::kNumber) {
     int order;
     if (ANode.IntCompare) {
