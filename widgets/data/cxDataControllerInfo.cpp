@@ -543,8 +543,8 @@ bool TcxCustomDataControllerInfo::SortByFirstKey() {
   cxDataSort::Sort(keyed, [&](const TKeyedRecord& a, const TKeyedRecord& b) -> Integer {
     Integer r = CompareCells(first, a.First, b.First);
     if (r != 0) return first.Descending ? (r < 0 ? 1 : -1) : (r < 0 ? -1 : 1);
-    const TKeyCell* x = &cells[size_t(a.Slot) * further];
-    const TKeyCell* y = &cells[size_t(b.Slot) * further];
+    const TKeyCell* x = cells.data() + size_t(a.Slot) * further;
+    const TKeyCell* y = cells.data() + size_t(b.Slot) * further;
     for (size_t k = 1; k < keys; ++k) {
       r = CompareCells(columns[k], x[k - 1], y[k - 1]);
       if (r != 0) return columns[k].Descending ? (r < 0 ? 1 : -1) : (r < 0 ? -1 : 1);
