@@ -1,5 +1,6 @@
 #include "widgets/data/cxDataControllerInfo.h"
 
+#include "widgets/data/cxData.h"
 #include "widgets/data/cxDataController.h"
 #include "widgets/data/cxDataSort.h"
 
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <iterator>
 #include <numeric>
+#include <typeinfo>
 
 using enum TcxDataControllerInfoChange;
 using enum TcxDataControllerChange;
@@ -480,6 +482,30 @@ std::uint64_t BytePrefix(const String* AText) {
   return r;
 }
 
+// Reads one key of one record out of its buffer.
+void FillCell(const TcxDataStorage* AStorage, Integer ARecord, TcxValueDef* ADef, size_t ACopySize, bool ACopy,
+              bool APrefixed, TKeyCell& ACell) {
+  const void* p = nullptr;
+  ACell.Null = AStorage->GetDataBuffer(ARecord, ADef, p);
+  ACell.Copied = false;
+  ACell.Data = p;
+  ACell.Prefix = 0;
+  ACell.Length = 0;
+  if (ACell.Null) return;
+  if (ACopy && p) {
+    std::memcpy(ACell.Key, p, ACopySize);
+    ACell.Copied = true;
+  } else if (APrefixed) {
+    ACell.Prefix = BytePrefix(static_cast<const String*>(p));
+    ACell.Length = p ? static_cast<const String*>(p)->size() : 0;
+  }
+}
+
+bool IsCopied(TcxValueTypeClass AType, size_t& ASize) {
+  ASize = size_t(std::max(AType->GetDataSize(), 0));
+  return !AType->IsString() && !AType->InheritsFrom(TcxVariantValueType::StaticClass()) && ASize <= 16;
+}
+
 // The stored order of two cells of one key (Null first), before its direction.
 inline Integer CompareCells(const TKeyColumn& AColumn, const TKeyCell& a, const TKeyCell& b) {
   if (a.Null || b.Null) return a.Null == b.Null ? 0 : a.Null ? -1 : 1;
@@ -489,6 +515,15 @@ inline Integer CompareCells(const TKeyColumn& AColumn, const TKeyCell& a, const 
     if (std::min(a.Length, b.Length) <= 8) return a.Length < b.Length ? -1 : a.Length > b.Length ? 1 : 0;
   }
   return AColumn.Type->Compare(a.Value(), b.Value());
+}
+
+// Value types whose compare is a strict order of the stored values (no NaN, no mixed
+// variants).
+bool IsConsistentlyOrdered(TcxValueTypeClass AType) {
+  return AType == TcxIntegerValueType::StaticClass() || AType == TcxSmallintValueType::StaticClass() ||
+         AType == TcxWordValueType::StaticClass() || AType == TcxLargeIntValueType::StaticClass() ||
+         AType == TcxBooleanValueType::StaticClass() || AType == TcxCurrencyValueType::StaticClass() ||
+         AType == TcxStringValueType::StaticClass() || AType == TcxWideStringValueType::StaticClass();
 }
 
 }  // namespace
@@ -518,26 +553,52 @@ bool TcxCustomDataControllerInfo::SortByFirstKey() {
   }
   const TcxDataStorage* storage = c->DataStorage();
   for (size_t k = 0; k < keys; ++k) {
-    TcxValueTypeClass type = columns[k].Type;
-    const size_t size = size_t(std::max(type->GetDataSize(), 0));
-    const bool copy = !type->IsString() && !type->InheritsFrom(TcxVariantValueType::StaticClass()) && size <= 16;
-    for (size_t i = 0; i < FRecordList.size(); ++i) {
-      TKeyCell& cell = k == 0 ? keyed[i].First : cells[i * further + k - 1];
-      const void* p = nullptr;
-      cell.Null = storage->GetDataBuffer(FRecordList[i], defs[k], p);
-      cell.Copied = false;
-      cell.Data = p;
-      cell.Prefix = 0;
-      cell.Length = 0;
-      if (cell.Null) continue;
-      if (copy && p) {
-        std::memcpy(cell.Key, p, size);
-        cell.Copied = true;
-      } else if (columns[k].Prefixed) {
-        cell.Prefix = BytePrefix(static_cast<const String*>(p));
-        cell.Length = p ? static_cast<const String*>(p)->size() : 0;
+    size_t size;
+    const bool copy = IsCopied(columns[k].Type, size);
+    for (size_t i = 0; i < FRecordList.size(); ++i)
+      FillCell(storage, FRecordList[i], defs[k], size, copy, columns[k].Prefixed,
+               k == 0 ? keyed[i].First : cells[i * further + k - 1]);
+  }
+  // Keys whose compare is a consistent order, all of them read out, and the plain
+  // controller's tie-break by storage order: a stable sort of the records in storage
+  // order gives the same order without asking for the tie-break at all.
+  bool stable = keys == FSortInfo.size() &&
+                (typeid(*c) == typeid(TcxDataController) || typeid(*c) == typeid(TcxCustomDataController));
+  for (const TKeyColumn& k : columns) stable = stable && (k.Prefixed || IsConsistentlyOrdered(k.Type));
+  auto noteBreaks = [&] {
+    const size_t levels = std::min<size_t>(keys, 254);
+    FKeyBreaks.assign(keyed.size(), Byte(levels));
+    for (size_t i = 1; i < keyed.size(); ++i) {
+      const TKeyCell* x = cells.data() + size_t(keyed[i - 1].Slot) * further;
+      const TKeyCell* y = cells.data() + size_t(keyed[i].Slot) * further;
+      for (size_t k = 0; k < levels; ++k) {
+        const TKeyCell& a = k == 0 ? keyed[i - 1].First : x[k - 1];
+        const TKeyCell& b = k == 0 ? keyed[i].First : y[k - 1];
+        if (CompareCells(columns[k], a, b) != 0) {
+          FKeyBreaks[i] = Byte(k);
+          break;
+        }
       }
     }
+    FKeyBreakLevels = Integer(levels);
+  };
+  if (stable) {
+    auto byRecord = [](const TKeyedRecord& a, const TKeyedRecord& b) { return a.Record < b.Record; };
+    if (!std::is_sorted(keyed.begin(), keyed.end(), byRecord)) std::sort(keyed.begin(), keyed.end(), byRecord);
+    std::stable_sort(keyed.begin(), keyed.end(), [&](const TKeyedRecord& a, const TKeyedRecord& b) {
+      Integer r = CompareCells(columns[0], a.First, b.First);
+      if (r != 0) return columns[0].Descending ? r > 0 : r < 0;
+      const TKeyCell* x = cells.data() + size_t(a.Slot) * further;
+      const TKeyCell* y = cells.data() + size_t(b.Slot) * further;
+      for (size_t k = 1; k < keys; ++k) {
+        r = CompareCells(columns[k], x[k - 1], y[k - 1]);
+        if (r != 0) return columns[k].Descending ? r > 0 : r < 0;
+      }
+      return false;
+    });
+    for (size_t i = 0; i < keyed.size(); ++i) FRecordList[i] = keyed[i].Record;
+    noteBreaks();
+    return true;
   }
   const TKeyColumn first = columns[0];
   cxDataSort::Sort(keyed, [&](const TKeyedRecord& a, const TKeyedRecord& b) -> Integer {
@@ -556,6 +617,7 @@ bool TcxCustomDataControllerInfo::SortByFirstKey() {
     return c->CompareRecordIndexes(a.Record, b.Record);
   });
   for (size_t i = 0; i < keyed.size(); ++i) FRecordList[i] = keyed[i].Record;
+  noteBreaks();
   return true;
 }
 
@@ -629,6 +691,8 @@ bool TcxCustomDataControllerInfo::SortByFetchedTexts() {
 }
 
 void TcxCustomDataControllerInfo::DoSort() {
+  FKeyBreaks.clear();
+  FKeyBreakLevels = 0;
   if (FDataController->IsGridMode() || FRecordList.empty()) return;
   PrepareSortInfo();
   try {
@@ -683,10 +747,37 @@ void TcxCustomDataControllerInfo::DoGrouping() {
   PrepareSortInfo();
   TcxCustomDataController* c = FDataController;
   try {
-    FGroups->Build(Integer(FRecordList.size()), [&](Integer APosition, Integer ALevel) {
-      return c->CompareRecordsBySortOrder(FRecordList[size_t(APosition - 1)], FRecordList[size_t(APosition)],
-                                          FSortInfo[size_t(ALevel)]) != 0;
-    });
+    // Levels compared straight from the buffers read each record's value out once.
+    const size_t levels = fields.size(), n = FRecordList.size();
+    const bool broken = FKeyBreaks.size() == n && size_t(FKeyBreakLevels) >= levels;
+    bool stored = !broken && !c->IsProviderMode();
+    for (size_t l = 0; l < levels && stored; ++l) stored = FSortInfo[l].CompareKind == -1 && fields[l]->GetValueDef();
+    if (broken) {
+      FGroups->Build(Integer(n), [&](Integer APosition, Integer ALevel) {
+        return Integer(FKeyBreaks[size_t(APosition)]) <= ALevel;
+      });
+    } else if (stored) {
+      std::vector<TKeyCell> cells(n * levels);
+      std::vector<TKeyColumn> columns;
+      for (size_t l = 0; l < levels; ++l) {
+        TcxValueDef* def = fields[l]->GetValueDef();
+        TcxValueTypeClass type = def->ValueTypeClass();
+        columns.push_back({type, false, type == TcxStringValueType::StaticClass()});
+        size_t size;
+        const bool copy = IsCopied(type, size);
+        for (size_t i = 0; i < n; ++i)
+          FillCell(c->DataStorage(), FRecordList[i], def, size, copy, columns[l].Prefixed, cells[i * levels + l]);
+      }
+      FGroups->Build(Integer(n), [&](Integer APosition, Integer ALevel) {
+        const size_t l = size_t(ALevel);
+        return CompareCells(columns[l], cells[size_t(APosition - 1) * levels + l], cells[size_t(APosition) * levels + l]) != 0;
+      });
+    } else {
+      FGroups->Build(Integer(n), [&](Integer APosition, Integer ALevel) {
+        return c->CompareRecordsBySortOrder(FRecordList[size_t(APosition - 1)], FRecordList[size_t(APosition)],
+                                            FSortInfo[size_t(ALevel)]) != 0;
+      });
+    }
   } catch (...) {
     ResetSortInfo();
     throw;
@@ -830,6 +921,8 @@ void TcxCustomDataControllerInfo::Update() {
   using enum TcxDataExpandingInfoState;
   TcxCustomDataController* c = FDataController;
   FInfoUpdating = true;
+  // Group breaks come only from a sort of this rebuild.
+  FKeyBreaks.clear();
   const TcxDataControllerInfoChanges changes = FChanges;
   try {
     const bool summary = changes.Contains(dcicSummary) && !c->IsReading() && !c->IsDestroying();
