@@ -95,7 +95,6 @@ TEST_F(Summaries, GroupsCoverTheirDeepestGroupsAndASummaryGroupOwnsItsLevel) {
   EXPECT_EQ(g(2, 0), 4);
   EXPECT_EQ(g(4, 0), 8);
   EXPECT_EQ(S()->GetGroupSummaryText(0), "(SUM=7.00, COUNT=3)");
-  def->SetSeparator(";");
   def->SetBeginText("[");
   EXPECT_EQ(S()->GetGroupSummaryText(3), "[SUM=8.00; COUNT=1)");
   EXPECT_EQ(S()->GetGroupSummaryText(1), "(MAX=2.00)");
@@ -263,4 +262,47 @@ TEST_F(Summaries, BufferSumsEqualTheVariantStepsOnRandomData) {
     c_->RefreshView();
     EXPECT_EQ(fromBuffers, all());
   }
+}
+
+namespace {
+
+class SummaryHolder : public TComponent {
+  TL_CLASS(SummaryHolder, TComponent)
+ public:
+  explicit SummaryHolder(TComponent* AOwner) : TComponent(AOwner) {}
+  TcxDataSummary* GetSummary() const { return Summary; }
+  TcxDataSummary* Summary = nullptr;
+};
+
+}  // namespace
+
+TL_DEFINE_CLASS(SummaryHolder, [](auto& c) { c.Property("Summary", &SummaryHolder::GetSummary); })
+
+TEST_F(Summaries, CollectionsTravelInComponentStreams) {
+  AddItems({IntType(), StrType()});
+  Footer()->Add(items_[0].get(), spFooter, skSum, "0.0");
+  TcxDataGroupSummaryItems* def = S()->DefaultGroupSummaryItems();
+  def->Add(nullptr, spFooter, skCount);
+  TcxDataSummaryGroup* group = S()->SummaryGroups()->Add();
+  group->SummaryItems()->Add(items_[0].get(), spGroup, skMax);
+  S()->SetOptions({soNullIgnore});
+  Owned<SummaryHolder> holder(New<SummaryHolder>(nullptr));
+  holder->Summary = S();
+  TStringStream s;
+  s.WriteComponent(holder.get());
+
+  Owned<TcxDataController> d(New<TcxDataController>(nullptr));
+  holder->Summary = d->Summary();
+  s.SetPosition(0);
+  s.ReadComponent(holder.get());
+  TcxDataSummary* t = d->Summary();
+  EXPECT_EQ(t->GetOptions(), TcxSummaryOptions{soNullIgnore});
+  ASSERT_EQ(t->FooterSummaryItems()->Count(), 1);
+  EXPECT_EQ(t->FooterSummaryItems()->Items(0)->GetKind(), skSum);
+  EXPECT_EQ(t->FooterSummaryItems()->Items(0)->GetFormat(), "0.0");
+  ASSERT_EQ(t->DefaultGroupSummaryItems()->Count(), 1);
+  EXPECT_EQ(t->DefaultGroupSummaryItems()->Items(0)->GetPosition(), spFooter);
+  ASSERT_EQ(t->SummaryGroups()->Count(), 1);
+  ASSERT_EQ(t->SummaryGroups()->Items(0)->SummaryItems()->Count(), 1);
+  EXPECT_EQ(t->SummaryGroups()->Items(0)->SummaryItems()->Items(0)->GetKind(), skMax);
 }

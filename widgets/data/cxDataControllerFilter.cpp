@@ -27,7 +27,6 @@ void TcxDataFilterCriteria::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  source->BeginUpdate();
   BeginUpdate();
   try {
     inherited::Assign(Source);
@@ -35,13 +34,11 @@ void TcxDataFilterCriteria::Assign(TPersistent* Source) {
   } catch (...) {
     try {
       EndUpdate();
-      source->EndUpdate();
     } catch (...) {
     }
     throw;
   }
   EndUpdate();
-  source->EndUpdate();
 }
 
 TcxCustomDataField* TcxDataFilterCriteria::FieldOfLink(TObject* AItemLink) const {

@@ -58,14 +58,12 @@ bool TcxDataControllerSearch::Locate(Integer AItemIndex, const String& AText) {
   TcxCustomDataController* c = FDataController;
   if (AText.empty() || c->GetFilteredRecordCount() == 0) return false;
   FSearchField = c->GetItemField(AItemIndex);
-  Integer found;
   if (c->IsGridMode()) {
-    found = c->GridModeSearch(AText, true, false) ? c->GetFocusedRowIndex() : -1;
-    if (found < 0) return false;
+    if (!c->GridModeSearch(AText, true, false)) return false;
   } else {
     Integer start = c->GetFilteredIndexByRecordIndex(c->GetFocusedRecordIndex());
     if (start < 0) start = 0;
-    found = DoSearch(start, -1, true, AText);
+    Integer found = DoSearch(start, -1, true, AText);
     // From the top only when the search did not start there.
     if (found < 0 && start > 0) found = DoSearch(0, start - 1, true, AText);
     if (found < 0) return false;

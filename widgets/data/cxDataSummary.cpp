@@ -80,11 +80,6 @@ void TcxCustomDataSummaryItem::SetItemLink(TObject* Value) {
   if (owner) owner->EndUpdate();
 }
 
-void TcxDataSummaryItem::BeforeDestruction() {
-  OnGetText = {};
-  inherited::BeforeDestruction();
-}
-
 void TcxDataSummaryItem::Assign(TPersistent* Source) {
   if (auto* source = dynamic_cast<TcxDataSummaryItem*>(Source)) {
     TCollection* owner = Collection();
@@ -1063,10 +1058,17 @@ TL_DEFINE_CLASS(TcxDataGroupSummaryItems, [](auto& c) {
 })
 TL_DEFINE_CLASS(TcxDataSummaryGroupItemLink)
 TL_DEFINE_CLASS(TcxDataSummaryGroupItemLinks)
-TL_DEFINE_CLASS(TcxDataSummaryGroup)
+TL_DEFINE_CLASS(TcxDataSummaryGroup, [](auto& c) {
+  using T = TcxDataSummaryGroup;
+  c.Property("Links", &T::Links);
+  c.Property("SummaryItems", &T::SummaryItems);
+})
 TL_DEFINE_CLASS(TcxDataSummaryGroups)
 TL_DEFINE_CLASS(TcxDataSummary, [](auto& c) {
   using T = TcxDataSummary;
+  c.Property("DefaultGroupSummaryItems", &T::DefaultGroupSummaryItems);
+  c.Property("FooterSummaryItems", &T::FooterSummaryItems);
+  c.Property("SummaryGroups", &T::SummaryGroups);
   c.Property("Options", &T::GetOptions, &T::SetOptions).Default(TcxSummaryOptions{});
   c.Event("OnAfterSummary", &T::OnAfterSummary);
 })

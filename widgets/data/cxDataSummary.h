@@ -69,7 +69,6 @@ class TcxDataSummaryItem : public TcxCustomDataSummaryItem {
   TL_CLASS(TcxDataSummaryItem, TcxCustomDataSummaryItem)
  public:
   using TcxCustomDataSummaryItem::TcxCustomDataSummaryItem;
-  void BeforeDestruction() override;
   void Assign(TPersistent* Source) override;
 
   virtual bool IsCurrency(TVarType AVarType) const;
