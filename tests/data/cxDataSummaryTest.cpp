@@ -95,6 +95,7 @@ TEST_F(Summaries, GroupsCoverTheirDeepestGroupsAndASummaryGroupOwnsItsLevel) {
   EXPECT_EQ(g(2, 0), 4);
   EXPECT_EQ(g(4, 0), 8);
   EXPECT_EQ(S()->GetGroupSummaryText(0), "(SUM=7.00, COUNT=3)");
+  def->SetSeparator(";");
   def->SetBeginText("[");
   EXPECT_EQ(S()->GetGroupSummaryText(3), "[SUM=8.00; COUNT=1)");
   EXPECT_EQ(S()->GetGroupSummaryText(1), "(MAX=2.00)");
