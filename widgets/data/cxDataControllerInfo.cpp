@@ -453,13 +453,12 @@ namespace {
 // do) and their length besides the pointer to their text, which decides only between
 // equal prefixes of longer texts.
 struct TKeyCell {
+  std::uint64_t Bits;  // a copied value, or a text's first eight bytes
+  const void* Data;
+  std::uint32_t Length;  // a text's length, at most 2^32-1 (only lengths up to 8 matter)
   bool Null;
   bool Copied;
-  const void* Data;
-  alignas(8) Byte Key[16];
-  std::uint64_t Prefix;
-  size_t Length;
-  const void* Value() const { return Copied ? Key : Data; }
+  const void* Value() const { return Copied ? static_cast<const void*>(&Bits) : Data; }
 };
 
 struct TKeyColumn {
@@ -468,11 +467,12 @@ struct TKeyColumn {
   bool Prefixed;
 };
 
-// The first key travels with the record, the further ones stay in a table by slot.
+// The first two keys travel with the record, the further ones stay in a table by slot.
+constexpr size_t kInlineKeys = 2;
 struct TKeyedRecord {
   Integer Record;
-  Integer Slot;  // its further cells: Slot * (column count - 1) onwards
-  TKeyCell First;
+  Integer Slot;  // its further cells: Slot * (column count - 2) onwards
+  TKeyCell Cells[kInlineKeys];
 };
 
 std::uint64_t BytePrefix(const String* AText) {
@@ -489,28 +489,29 @@ void FillCell(const TcxDataStorage* AStorage, Integer ARecord, TcxValueDef* ADef
   ACell.Null = AStorage->GetDataBuffer(ARecord, ADef, p);
   ACell.Copied = false;
   ACell.Data = p;
-  ACell.Prefix = 0;
+  ACell.Bits = 0;
   ACell.Length = 0;
   if (ACell.Null) return;
   if (ACopy && p) {
-    std::memcpy(ACell.Key, p, ACopySize);
+    std::memcpy(&ACell.Bits, p, ACopySize);
     ACell.Copied = true;
   } else if (APrefixed) {
-    ACell.Prefix = BytePrefix(static_cast<const String*>(p));
-    ACell.Length = p ? static_cast<const String*>(p)->size() : 0;
+    ACell.Bits = BytePrefix(static_cast<const String*>(p));
+    const size_t length = p ? static_cast<const String*>(p)->size() : 0;
+    ACell.Length = std::uint32_t(std::min<size_t>(length, UINT32_MAX));
   }
 }
 
 bool IsCopied(TcxValueTypeClass AType, size_t& ASize) {
   ASize = size_t(std::max(AType->GetDataSize(), 0));
-  return !AType->IsString() && !AType->InheritsFrom(TcxVariantValueType::StaticClass()) && ASize <= 16;
+  return !AType->IsString() && !AType->InheritsFrom(TcxVariantValueType::StaticClass()) && ASize <= 8;
 }
 
 // The stored order of two cells of one key (Null first), before its direction.
 inline Integer CompareCells(const TKeyColumn& AColumn, const TKeyCell& a, const TKeyCell& b) {
   if (a.Null || b.Null) return a.Null == b.Null ? 0 : a.Null ? -1 : 1;
   if (AColumn.Prefixed && a.Data && b.Data) {
-    if (a.Prefix != b.Prefix) return a.Prefix < b.Prefix ? -1 : 1;
+    if (a.Bits != b.Bits) return a.Bits < b.Bits ? -1 : 1;
     // Equal first bytes and a text of at most eight: the shorter text is the prefix.
     if (std::min(a.Length, b.Length) <= 8) return a.Length < b.Length ? -1 : a.Length > b.Length ? 1 : 0;
   }
@@ -544,7 +545,7 @@ bool TcxCustomDataControllerInfo::SortByFirstKey() {
   }
   if (columns.empty()) return false;
   const size_t keys = columns.size();
-  const size_t further = keys - 1;
+  const size_t further = keys > kInlineKeys ? keys - kInlineKeys : 0;
   std::vector<TKeyCell> cells(FRecordList.size() * further);
   std::vector<TKeyedRecord> keyed(FRecordList.size());
   for (size_t i = 0; i < FRecordList.size(); ++i) {
@@ -557,65 +558,52 @@ bool TcxCustomDataControllerInfo::SortByFirstKey() {
     const bool copy = IsCopied(columns[k].Type, size);
     for (size_t i = 0; i < FRecordList.size(); ++i)
       FillCell(storage, FRecordList[i], defs[k], size, copy, columns[k].Prefixed,
-               k == 0 ? keyed[i].First : cells[i * further + k - 1]);
+               k < kInlineKeys ? keyed[i].Cells[k] : cells[i * further + k - kInlineKeys]);
   }
+  auto cellOf = [&](const TKeyedRecord& ARecord, size_t AKey) -> const TKeyCell& {
+    return AKey < kInlineKeys ? ARecord.Cells[AKey] : cells[size_t(ARecord.Slot) * further + AKey - kInlineKeys];
+  };
+  // The order of two records on the keys read out: their first difference, directed.
+  auto compareKeys = [&](const TKeyedRecord& a, const TKeyedRecord& b) -> Integer {
+    for (size_t k = 0; k < keys; ++k) {
+      const Integer r = CompareCells(columns[k], cellOf(a, k), cellOf(b, k));
+      if (r != 0) return columns[k].Descending ? (r < 0 ? 1 : -1) : (r < 0 ? -1 : 1);
+    }
+    return 0;
+  };
+  auto noteBreaks = [&] {
+    const size_t levels = std::min<size_t>(keys, 254);
+    FKeyBreaks.assign(keyed.size(), Byte(levels));
+    for (size_t i = 1; i < keyed.size(); ++i)
+      for (size_t k = 0; k < levels; ++k)
+        if (CompareCells(columns[k], cellOf(keyed[i - 1], k), cellOf(keyed[i], k)) != 0) {
+          FKeyBreaks[i] = Byte(k);
+          break;
+        }
+    FKeyBreakLevels = Integer(levels);
+  };
   // Keys whose compare is a consistent order, all of them read out, and the plain
   // controller's tie-break by storage order: a stable sort of the records in storage
   // order gives the same order without asking for the tie-break at all.
   bool stable = keys == FSortInfo.size() &&
                 (typeid(*c) == typeid(TcxDataController) || typeid(*c) == typeid(TcxCustomDataController));
   for (const TKeyColumn& k : columns) stable = stable && (k.Prefixed || IsConsistentlyOrdered(k.Type));
-  auto noteBreaks = [&] {
-    const size_t levels = std::min<size_t>(keys, 254);
-    FKeyBreaks.assign(keyed.size(), Byte(levels));
-    for (size_t i = 1; i < keyed.size(); ++i) {
-      const TKeyCell* x = cells.data() + size_t(keyed[i - 1].Slot) * further;
-      const TKeyCell* y = cells.data() + size_t(keyed[i].Slot) * further;
-      for (size_t k = 0; k < levels; ++k) {
-        const TKeyCell& a = k == 0 ? keyed[i - 1].First : x[k - 1];
-        const TKeyCell& b = k == 0 ? keyed[i].First : y[k - 1];
-        if (CompareCells(columns[k], a, b) != 0) {
-          FKeyBreaks[i] = Byte(k);
-          break;
-        }
-      }
-    }
-    FKeyBreakLevels = Integer(levels);
-  };
   if (stable) {
     auto byRecord = [](const TKeyedRecord& a, const TKeyedRecord& b) { return a.Record < b.Record; };
     if (!std::is_sorted(keyed.begin(), keyed.end(), byRecord)) std::sort(keyed.begin(), keyed.end(), byRecord);
-    std::stable_sort(keyed.begin(), keyed.end(), [&](const TKeyedRecord& a, const TKeyedRecord& b) {
-      Integer r = CompareCells(columns[0], a.First, b.First);
-      if (r != 0) return columns[0].Descending ? r > 0 : r < 0;
-      const TKeyCell* x = cells.data() + size_t(a.Slot) * further;
-      const TKeyCell* y = cells.data() + size_t(b.Slot) * further;
-      for (size_t k = 1; k < keys; ++k) {
-        r = CompareCells(columns[k], x[k - 1], y[k - 1]);
-        if (r != 0) return columns[k].Descending ? r > 0 : r < 0;
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [&](const TKeyedRecord& a, const TKeyedRecord& b) { return compareKeys(a, b) < 0; });
+  } else {
+    cxDataSort::Sort(keyed, [&](const TKeyedRecord& a, const TKeyedRecord& b) -> Integer {
+      const Integer r = compareKeys(a, b);
+      if (r != 0) return r;
+      for (size_t e = keys; e < FSortInfo.size(); ++e) {
+        const Integer next = c->CompareRecordsBySortOrder(a.Record, b.Record, FSortInfo[e]);
+        if (next != 0) return next;
       }
-      return false;
+      return c->CompareRecordIndexes(a.Record, b.Record);
     });
-    for (size_t i = 0; i < keyed.size(); ++i) FRecordList[i] = keyed[i].Record;
-    noteBreaks();
-    return true;
   }
-  const TKeyColumn first = columns[0];
-  cxDataSort::Sort(keyed, [&](const TKeyedRecord& a, const TKeyedRecord& b) -> Integer {
-    Integer r = CompareCells(first, a.First, b.First);
-    if (r != 0) return first.Descending ? (r < 0 ? 1 : -1) : (r < 0 ? -1 : 1);
-    const TKeyCell* x = cells.data() + size_t(a.Slot) * further;
-    const TKeyCell* y = cells.data() + size_t(b.Slot) * further;
-    for (size_t k = 1; k < keys; ++k) {
-      r = CompareCells(columns[k], x[k - 1], y[k - 1]);
-      if (r != 0) return columns[k].Descending ? (r < 0 ? 1 : -1) : (r < 0 ? -1 : 1);
-    }
-    for (size_t e = keys; e < FSortInfo.size(); ++e) {
-      const Integer next = c->CompareRecordsBySortOrder(a.Record, b.Record, FSortInfo[e]);
-      if (next != 0) return next;
-    }
-    return c->CompareRecordIndexes(a.Record, b.Record);
-  });
   for (size_t i = 0; i < keyed.size(); ++i) FRecordList[i] = keyed[i].Record;
   noteBreaks();
   return true;

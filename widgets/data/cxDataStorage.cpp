@@ -169,7 +169,7 @@ void TcxValueDefs::Extract(TcxValueDef* AValueDef) {
 TcxValueDef* TcxValueDefs::Items(Integer AIndex) const {
   if (AIndex < 0 || AIndex >= Count()) ListIndexError(AIndex);
   if (FDataStorage && FDataStorage->IsStreaming() && this == FDataStorage->ValueDefs()) {
-    const std::vector<TcxValueDef*> order = FDataStorage->StreamingOrder();
+    const std::vector<TcxValueDef*>& order = FDataStorage->StreamingOrder();
     if (size_t(AIndex) < order.size()) return order[size_t(AIndex)];
   }
   return FItems[size_t(AIndex)];

@@ -469,7 +469,7 @@ class TcxDataStorage : public TObject {
   void InsertValueDef(TcxValueDefs* AValueDefs, TcxValueDef* AValueDef);
   void RemoveValueDef(TcxValueDefs* AValueDefs, TcxValueDef* AValueDef);
   void RelayOut(TcxValueDefs* AValueDefs);
-  std::vector<TcxValueDef*> StreamingOrder() const { return FStreamingOrder; }
+  const std::vector<TcxValueDef*>& StreamingOrder() const { return FStreamingOrder; }
 
  private:
   Byte*& Slot(Integer ARecordIndex);
