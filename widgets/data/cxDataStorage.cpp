@@ -524,8 +524,7 @@ void TcxDataStorage::WriteRecord(Integer ARecordIndex, TStream& AStream) const {
   cxStreamWriteBoolean(AStream, b == nullptr);
   if (!b) return;
   if (FUseRecordID) cxStreamWriteInteger(AStream, LoadID(b));
-  for (Integer i = 0; i < FValueDefs->Count(); ++i) {
-    TcxValueDef* def = FValueDefs->Items(i);
+  for (TcxValueDef* def : FStreaming ? FStreamingOrder : FValueDefs->List()) {
     if (!def->Streamed() || def->BufferSize() == 0) continue;
     const Byte* field = b + def->Offset();
     bool isNull = field[0] == 0;
@@ -543,8 +542,7 @@ Byte* TcxDataStorage::ReadRecordBuffer(TStream& AStream, Integer& AID) {
   try {
     try {
       if (FUseRecordID) AID = cxStreamReadInteger(AStream);
-      for (Integer i = 0; i < FValueDefs->Count(); ++i) {
-        TcxValueDef* def = FValueDefs->Items(i);
+      for (TcxValueDef* def : FStreaming ? FStreamingOrder : FValueDefs->List()) {
         if (!def->Streamed() || def->BufferSize() == 0) continue;
         Byte* field = scratch + def->Offset();
         if (!cxStreamReadBoolean(AStream)) {
