@@ -250,6 +250,44 @@ TEST_F(ImageTest, LoadGoesThroughTheDialogAndABrokenFileLeavesThePicture) {
   std::remove(path.c_str());
 }
 
+TEST_F(ImageTest, AnEmptyGraphicClassSurvivesAStreamRoundTrip) {
+  TcxImage* a = Add();
+  a->GetProperties()->SetGraphicClassName("");
+  a->GetProperties()->SetCaption("none");
+  Owned<TMemoryStream> m(New<TMemoryStream>());
+  m->WriteComponent(a);
+  const String text(reinterpret_cast<const char*>(m->Memory()), size_t(m->GetSize()));
+  EXPECT_NE(text.find("IsGraphicClassNameEmpty"), String::npos);
+  TcxImage* b = Add();
+  EXPECT_TRUE(b->GetProperties()->GetStoredGraphicClass());
+  m->SetPosition(0);
+  m->ReadComponent(b);
+  EXPECT_FALSE(b->GetProperties()->GetStoredGraphicClass());
+  EXPECT_EQ(b->GetProperties()->GetCaption(), "none");
+  // The default class writes no entry at all.
+  a->GetProperties()->SetGraphicClassName("TBitmap");
+  m->Clear();
+  m->WriteComponent(a);
+  const String plain(reinterpret_cast<const char*>(m->Memory()), size_t(m->GetSize()));
+  EXPECT_EQ(plain.find("IsGraphicClassNameEmpty"), String::npos);
+  EXPECT_EQ(plain.find("GraphicClassName"), String::npos);
+}
+
+TEST_F(ImageTest, AGraphicWithNoAreaCountsAsNoPicture) {
+  TcxImage* m = Add();
+  m->GetProperties()->SetStretch(true);
+  m->GetProperties()->SetGraphicClassName("TMetafile");
+  // A placeable metafile whose box is empty: not Empty, yet 0 x 0.
+  const String wmf("\xD7\xCD\xC6\x9A\0\0\0\0\0\0\0\0\0\0\xA0\x05\0\0\0\0\0\0", 22);
+  m->SetEditValue(Variant(wmf));
+  ASSERT_NE(m->GetPicture()->GetGraphic(), nullptr);
+  EXPECT_FALSE(m->GetPicture()->GetGraphic()->Empty());
+  m->Repaint();
+  host().PumpUntilIdle();
+  EXPECT_FALSE(m->ImageViewInfo()->HasPicture());
+  EXPECT_EQ(m->GetEditValue().AsString(), wmf);
+}
+
 TEST_F(ImageTest, AnEmptyGraphicClassIsStreamedAsItsOwnEntry) {
   Owned<TcxImageProperties> p(New<TcxImageProperties>(nullptr));
   p->SetGraphicClassName("");
