@@ -118,6 +118,22 @@ TEST_F(BlobEditTest, TextAndIconOfAValueFollowThePaintStyle) {
   EXPECT_EQ(p->GetIconIndex(Variant::MakeNull()), 0);
 }
 
+TEST_F(BlobEditTest, IconsAndMenuImagesComeFromTheResourcesMasked) {
+  ASSERT_NE(cxBlobEditIcons(), nullptr);
+  EXPECT_EQ(cxBlobEditIcons()->Count(), 8);
+  EXPECT_EQ(cxBlobEditIcons()->GetWidth(), 16);
+  ASSERT_NE(cxImageMenuImages(), nullptr);
+  EXPECT_EQ(cxImageMenuImages()->Count(), 6);
+  // The mask colour lets the background through; the drawing does not.
+  Owned<TBitmap> b(New<TBitmap>());
+  b->SetSize(16, 16);
+  b->Canvas()->Brush()->SetColor(clWhite);
+  b->Canvas()->FillRect(Rect(0, 0, 16, 16));
+  cxBlobEditIcons()->Draw(b->Canvas(), 0, 0, 3);   // a filled memo
+  EXPECT_EQ(b->Canvas()->GetPixel(0, 0), clWhite);
+  EXPECT_EQ(b->Canvas()->GetPixel(2, 1), clBlack);
+}
+
 TEST_F(BlobEditTest, TheFirstDropDownOpensAMemoWithTheValueAndBothButtons) {
   TcxBlobEdit* e = AddBlob(bekMemo);
   e->SetEditValue(Variant(String("hello")));

@@ -255,6 +255,15 @@ void TcxBlobEditViewInfo::Assign(TcxContainerViewInfo* Source) {
 }
 
 void TcxBlobEditViewInfo::InternalPaint(TcxCanvas& ACanvas) {
+  TImageList* icons = cxBlobEditIcons();
+  if (icons && IconIndex >= 0 && IconIndex < icons->Count() && ACanvas.RectVisible(Bounds)) {
+    TcxRegion* saved = ACanvas.GetClipRegion();
+    ACanvas.IntersectClipRect(IconRect);
+    if (!Transparent) cxFillRectByColor(ACanvas, IconRect, BackgroundColor);
+    icons->Draw(ACanvas.Canvas(), IconRect.Left, IconRect.Top, IconIndex, Enabled);
+    ACanvas.SetClipRegion(saved, TcxRegionOperation::roSet);
+    ACanvas.ExcludeClipRect(IconRect);
+  }
   inherited::InternalPaint(ACanvas);
   if (Focused && !IsInplace) {
     const TRect C = ClientRect;
@@ -271,8 +280,10 @@ void TcxBlobEditViewData::Calculate(TcxCanvas& ACanvas, const TRect& ABounds, co
   if (!vi) return;
   if (auto* edit = dynamic_cast<TcxCustomBlobEdit*>(Edit)) EditValueToDrawValue(ACanvas, edit->EditValue(), vi);
   const TRect C = vi->ClientRect;
-  const Integer l = C.Left + (C.Width() - kIconSize) / 2, t = C.Top + (C.Height() - kIconSize) / 2;
-  vi->IconRect = TRect{l, t, l + kIconSize, t + kIconSize};
+  TImageList* icons = cxBlobEditIcons();
+  const Integer w = icons ? icons->GetWidth() : kIconSize, h = icons ? icons->GetHeight() : kIconSize;
+  const Integer l = C.Left + (C.Width() - w) / 2, t = C.Top + (C.Height() - h) / 2;
+  vi->IconRect = TRect{l, t, l + w, t + h};
 }
 
 void TcxBlobEditViewData::EditValueToDrawValue(TcxCanvas& ACanvas, const Variant& AEditValue,
@@ -604,11 +615,17 @@ TL_DEFINE_CLASS(TcxBlobEdit, [](auto& c) {
 
 namespace {
 int gBlobInitCount = 0;
-}
+TImageList* gBlobIcons = nullptr;
+}  // namespace
+
+TImageList* cxBlobEditIcons() { return gBlobIcons; }
 
 void cxBlobEdit::Initialize() {
   if (gBlobInitCount++ > 0) return;
   cxImage::Initialize();
+  gBlobIcons = cxLoadResourceImageList({"CXBMBLOB_BLOB_NULL", "CXBMBLOB_BLOB", "CXBMBLOB_MEMO_NULL", "CXBMBLOB_MEMO",
+                                        "CXBMBLOB_PICT_NULL", "CXBMBLOB_PICT", "CXBMBLOB_OLE_NULL", "CXBMBLOB_OLE"},
+                                       TColor(0x008080));
   GetRegisteredEditProperties()->Register(&TcxBlobEditProperties::StaticClass(),
                                           cxGetResourceString(scxSEditRepositoryBlobItem));
   RegisterClass(TcxBlobEdit::StaticClass());
@@ -618,5 +635,6 @@ void cxBlobEdit::Finalize() {
   if (gBlobInitCount == 0 || --gBlobInitCount > 0) return;
   UnRegisterClass(TcxBlobEdit::StaticClass());
   if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxBlobEditProperties::StaticClass());
+  FreeAndNil(gBlobIcons);
   cxImage::Finalize();
 }

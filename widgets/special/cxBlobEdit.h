@@ -242,6 +242,10 @@ class TcxBlobEdit : public TcxCustomBlobEdit {
   using TcxCustomBlobEdit::TcxCustomBlobEdit;
 };
 
+// The icons in the order of the icon index: blob, memo, picture, OLE, each empty then filled
+// (nullptr outside the unit's start-up).
+TImageList* cxBlobEditIcons();
+
 namespace cxBlobEdit {
 void Initialize();
 void Finalize();

@@ -947,13 +947,49 @@ TL_DEFINE_CLASS(TcxImage, [](auto& c) {
 
 // ---- unit start-up -----------------------------------------------------------------------------
 
+void TlRegisterResources_widgets_special();
+
 namespace {
 int gImageInitCount = 0;
+TImageList* gMenuImages = nullptr;
+bool gResourcesRegistered = false;
+}  // namespace
+
+void cxSpecialRegisterResources() {
+  if (gResourcesRegistered) return;
+  TlRegisterResources_widgets_special();
+  gResourcesRegistered = true;
+}
+
+TImageList* cxImageMenuImages() { return gMenuImages; }
+
+TImageList* cxLoadResourceImageList(std::initializer_list<const char*> ANames, TColor AMaskColor) {
+  cxSpecialRegisterResources();
+  TImageList* list = New<TImageList>(nullptr);
+  bool sized = false;
+  for (const char* name : ANames) {
+    Owned<TBitmap> b(New<TBitmap>());
+    try {
+      b->LoadFromResourceName(nullptr, name);
+    } catch (const Exception&) {
+      continue;
+    }
+    if (!sized) {
+      list->SetWidth(b->GetWidth());
+      list->SetHeight(b->GetHeight());
+      sized = true;
+    }
+    list->AddMasked(b.get(), AMaskColor);
+  }
+  return list;
 }
 
 void cxImage::Initialize() {
   if (gImageInitCount++ > 0) return;
   EnsureGraphicClasses();
+  gMenuImages = cxLoadResourceImageList({"CXMENUIMAGE_CUT", "CXMENUIMAGE_COPY", "CXMENUIMAGE_PASTE",
+                                         "CXMENUIMAGE_DELETE", "CXMENUIMAGE_LOAD", "CXMENUIMAGE_SAVE"},
+                                        clDefault);
   GetRegisteredEditProperties()->Register(&TcxImageProperties::StaticClass(),
                                           cxGetResourceString(scxSEditRepositoryImageItem));
   RegisterClass(TcxImage::StaticClass());
@@ -965,4 +1001,5 @@ void cxImage::Finalize() {
   if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxImageProperties::StaticClass());
   TcxImagePictureCache::Clear();
   GraphicClasses().clear();
+  FreeAndNil(gMenuImages);
 }

@@ -4,10 +4,12 @@
 // a caption. Cells decode through a cache keyed by the bytes, so repaints do not decode.
 #pragma once
 
+#include "classlib/visual/ImgList.h"
 #include "classlib/visual/Menus.h"
 #include "classlib/visual/PictureGraphics.h"
 #include "widgets/editcore/cxEdit.h"
 
+#include <initializer_list>
 #include <memory>
 
 TL_ENUM(TcxImageTransparency, gtDefault, gtOpaque, gtTransparent);
@@ -312,6 +314,14 @@ class TcxImage : public TcxCustomImage {
  public:
   using TcxCustomImage::TcxCustomImage;
 };
+
+// The menu's images in TcxPopupMenuItem order (nullptr outside the unit's start-up).
+TImageList* cxImageMenuImages();
+// An image list sized by its first bitmap, each of the named bitmap resources added masked
+// with AMaskColor (clDefault: each bitmap's bottom-left pixel). A missing one is skipped.
+TImageList* cxLoadResourceImageList(std::initializer_list<const char*> ANames, TColor AMaskColor);
+// Generated from resources/widgets_special.rc; registering again is harmless.
+void cxSpecialRegisterResources();
 
 namespace cxImage {
 // The properties class in the editors' registry with its caption, the control's class for
