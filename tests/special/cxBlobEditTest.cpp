@@ -220,6 +220,26 @@ TEST_F(BlobEditTest, EscapeNeverSavesF4SavesOnlyWithAlwaysSaveData) {
   EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crEnter);
 }
 
+TEST_F(BlobEditTest, AutoReplaceTakesTheWholeMemoWithTheFirstCharacter) {
+  TcxBlobEdit* e = AddBlob(bekMemo);
+  e->GetProperties()->SetMemoAutoReplace(true);
+  e->SetEditValue(Variant(String("old text")));
+  String typed;
+  host().WhenIdle([&] {
+    auto* m = dynamic_cast<TcxPopupMemo*>(e->PopupContent());
+    host().KeyDown(VK_END);
+    host().KeyUp(VK_END);
+    host().Char('n');
+    host().Char('w');
+    host().PumpUntilIdle();
+    if (m) typed = m->InnerMemo()->GetText();
+    host().Key(VK_ESCAPE);
+  });
+  Key(VK_F4);
+  EXPECT_EQ(typed, "nw");
+  EXPECT_EQ(e->EditValue().AsString(), "old text");
+}
+
 TEST_F(BlobEditTest, APicturePopupFitsThePictureAndBrokenBytesStayTheValue) {
   TcxBlobEdit* e = AddBlob(bekPict);
   EncodeResult bmp = EncodeBmp([] {

@@ -220,6 +220,28 @@ TEST_F(ImageTest, ClipboardCommandsAndAJpegPasteClass) {
   EXPECT_NE(dynamic_cast<TBitmap*>(m->GetPicture()->GetGraphic()), nullptr);
 }
 
+TEST_F(ImageTest, ShortcutKeysRunTheClipboardCommands) {
+  TcxImage* m = Add();
+  m->SetEditValue(Variant(BmpBytes(3, 3)));
+  m->SetFocus();
+  host().PumpUntilIdle();
+  Clipboard->SetAsText("x");
+  host().KeyDown(VK_CONTROL);
+  host().Key(VK_INSERT);   // copy
+  host().KeyUp(VK_CONTROL);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(Clipboard->HasFormat(CF_BITMAP));
+  host().KeyDown(VK_SHIFT);
+  host().Key(VK_DELETE);   // cut
+  host().KeyUp(VK_SHIFT);
+  host().PumpUntilIdle();
+  EXPECT_EQ(m->GetPicture()->GetGraphic(), nullptr);
+  EXPECT_TRUE(m->GetEditModified());
+  host().Char(22);         // Ctrl+V
+  host().PumpUntilIdle();
+  EXPECT_EQ(m->GetPicture()->GetWidth(), 3);
+}
+
 TEST_F(ImageTest, LoadGoesThroughTheDialogAndABrokenFileLeavesThePicture) {
   TcxImage* m = Add();
   m->SetEditValue(Variant(BmpBytes(2, 2)));
