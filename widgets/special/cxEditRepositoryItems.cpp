@@ -6,15 +6,20 @@
   })
 
 TL_DEFINE_EDIT_REPOSITORY_ITEM(TcxEditRepositoryTextItem);
+TL_DEFINE_EDIT_REPOSITORY_ITEM(TcxEditRepositoryButtonItem);
 TL_DEFINE_EDIT_REPOSITORY_ITEM(TcxEditRepositoryImageItem);
 TL_DEFINE_EDIT_REPOSITORY_ITEM(TcxEditRepositoryComboBoxItem);
 TL_DEFINE_EDIT_REPOSITORY_ITEM(TcxEditRepositoryMaskItem);
 TL_DEFINE_EDIT_REPOSITORY_ITEM(TcxEditRepositoryPopupItem);
+TL_DEFINE_EDIT_REPOSITORY_ITEM(TcxEditRepositoryCalcItem);
+TL_DEFINE_EDIT_REPOSITORY_ITEM(TcxEditRepositoryDateItem);
+TL_DEFINE_EDIT_REPOSITORY_ITEM(TcxEditRepositoryCurrencyItem);
 TL_DEFINE_EDIT_REPOSITORY_ITEM(TcxEditRepositorySpinItem);
 TL_DEFINE_EDIT_REPOSITORY_ITEM(TcxEditRepositoryMemoItem);
 TL_DEFINE_EDIT_REPOSITORY_ITEM(TcxEditRepositoryImageComboBoxItem);
 TL_DEFINE_EDIT_REPOSITORY_ITEM(TcxEditRepositoryBlobItem);
 TL_DEFINE_EDIT_REPOSITORY_ITEM(TcxEditRepositoryCheckBoxItem);
+TL_DEFINE_EDIT_REPOSITORY_ITEM(TcxEditRepositoryTimeItem);
 TL_DEFINE_EDIT_REPOSITORY_ITEM(TcxEditRepositoryMRUItem);
 TL_DEFINE_EDIT_REPOSITORY_ITEM(TcxEditRepositoryHyperLinkItem);
 TL_DEFINE_EDIT_REPOSITORY_ITEM(TcxEditRepositoryRadioGroupItem);
@@ -32,16 +37,27 @@ namespace {
 
 int gItemsInitCount = 0;
 
-// In the order items are listed for streaming; the editors of calculator, currency, date,
-// time and button edit join when they exist.
+// In the order items are listed for streaming.
 const TClass* const kItemClasses[] = {
-    &TcxEditRepositoryItem::StaticClass(),          &TcxEditRepositoryTextItem::StaticClass(),
-    &TcxEditRepositoryImageItem::StaticClass(),     &TcxEditRepositoryComboBoxItem::StaticClass(),
-    &TcxEditRepositoryMaskItem::StaticClass(),      &TcxEditRepositoryPopupItem::StaticClass(),
-    &TcxEditRepositorySpinItem::StaticClass(),      &TcxEditRepositoryMemoItem::StaticClass(),
-    &TcxEditRepositoryImageComboBoxItem::StaticClass(), &TcxEditRepositoryBlobItem::StaticClass(),
-    &TcxEditRepositoryCheckBoxItem::StaticClass(),  &TcxEditRepositoryMRUItem::StaticClass(),
-    &TcxEditRepositoryHyperLinkItem::StaticClass(), &TcxEditRepositoryRadioGroupItem::StaticClass(),
+    &TcxEditRepositoryItem::StaticClass(),
+    &TcxEditRepositoryTextItem::StaticClass(),
+    &TcxEditRepositoryButtonItem::StaticClass(),
+    &TcxEditRepositoryImageItem::StaticClass(),
+    &TcxEditRepositoryComboBoxItem::StaticClass(),
+    &TcxEditRepositoryMaskItem::StaticClass(),
+    &TcxEditRepositoryPopupItem::StaticClass(),
+    &TcxEditRepositoryCalcItem::StaticClass(),
+    &TcxEditRepositoryDateItem::StaticClass(),
+    &TcxEditRepositoryCurrencyItem::StaticClass(),
+    &TcxEditRepositorySpinItem::StaticClass(),
+    &TcxEditRepositoryMemoItem::StaticClass(),
+    &TcxEditRepositoryImageComboBoxItem::StaticClass(),
+    &TcxEditRepositoryBlobItem::StaticClass(),
+    &TcxEditRepositoryCheckBoxItem::StaticClass(),
+    &TcxEditRepositoryTimeItem::StaticClass(),
+    &TcxEditRepositoryMRUItem::StaticClass(),
+    &TcxEditRepositoryHyperLinkItem::StaticClass(),
+    &TcxEditRepositoryRadioGroupItem::StaticClass(),
 };
 
 }  // namespace

@@ -15,8 +15,13 @@
 #include "widgets/editors/cxRadioGroup.h"
 #include "widgets/editors/cxSpinEdit.h"
 #include "widgets/special/cxBlobEdit.h"
+#include "widgets/special/cxButtonEdit.h"
+#include "widgets/special/cxCalcEdit.h"
+#include "widgets/special/cxCurrencyEdit.h"
+#include "widgets/special/cxDateEdit.h"
 #include "widgets/special/cxImage.h"
 #include "widgets/special/cxImageComboBox.h"
+#include "widgets/special/cxTimeEdit.h"
 
 // The properties as AProperties' class; EInvalidCast for an object of another class.
 template <class T>
@@ -40,14 +45,19 @@ T* cxCheckedPropertiesCast(TcxCustomEditProperties* AProperties) {
   }
 
 TL_EDIT_REPOSITORY_ITEM(TcxEditRepositoryTextItem, TcxTextEditProperties);
+TL_EDIT_REPOSITORY_ITEM(TcxEditRepositoryButtonItem, TcxButtonEditProperties);
 TL_EDIT_REPOSITORY_ITEM(TcxEditRepositoryImageItem, TcxImageProperties);
 TL_EDIT_REPOSITORY_ITEM(TcxEditRepositoryComboBoxItem, TcxComboBoxProperties);
 TL_EDIT_REPOSITORY_ITEM(TcxEditRepositoryMaskItem, TcxMaskEditProperties);
 TL_EDIT_REPOSITORY_ITEM(TcxEditRepositoryPopupItem, TcxPopupEditProperties);
+TL_EDIT_REPOSITORY_ITEM(TcxEditRepositoryCalcItem, TcxCalcEditProperties);
+TL_EDIT_REPOSITORY_ITEM(TcxEditRepositoryDateItem, TcxDateEditProperties);
+TL_EDIT_REPOSITORY_ITEM(TcxEditRepositoryCurrencyItem, TcxCurrencyEditProperties);
 TL_EDIT_REPOSITORY_ITEM(TcxEditRepositorySpinItem, TcxSpinEditProperties);
 TL_EDIT_REPOSITORY_ITEM(TcxEditRepositoryMemoItem, TcxMemoProperties);
 TL_EDIT_REPOSITORY_ITEM(TcxEditRepositoryBlobItem, TcxBlobEditProperties);
 TL_EDIT_REPOSITORY_ITEM(TcxEditRepositoryCheckBoxItem, TcxCheckBoxProperties);
+TL_EDIT_REPOSITORY_ITEM(TcxEditRepositoryTimeItem, TcxTimeEditProperties);
 TL_EDIT_REPOSITORY_ITEM(TcxEditRepositoryMRUItem, TcxMRUEditProperties);
 TL_EDIT_REPOSITORY_ITEM(TcxEditRepositoryHyperLinkItem, TcxHyperLinkEditProperties);
 TL_EDIT_REPOSITORY_ITEM(TcxEditRepositoryRadioGroupItem, TcxRadioGroupProperties);
