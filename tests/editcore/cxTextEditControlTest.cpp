@@ -379,11 +379,12 @@ TEST_F(TextEdit, PixelsInEachLookFocusedAndNot) {
   using B = TcxContainerBorderStyle;
   // The second ring of the frame tells the looks apart. Focused, the look is the focused
   // style's: single and flat frames thicken (into thick and 3-D ones), the flat modern looks
-  // light up.
+  // light up. A one-pixel border leaves the outer ring of the transparent border to the
+  // parent's colour.
   const struct {
     B Border;
     TColor Outer, Inner, FocusedOuter, FocusedInner;
-  } looks[] = {{B::cbsSingle, clBtnShadow, clWindowFrame, clWindowFrame, clWindowFrame},
+  } looks[] = {{B::cbsSingle, clBtnFace, clWindowFrame, clWindowFrame, clWindowFrame},
                {B::cbsFlat, clBtnShadow, clBtnFace, clBtnShadow, cl3DDkShadow},
                {B::cbs3D, clBtnShadow, cl3DDkShadow, clBtnShadow, cl3DDkShadow},
                {B::cbsUltraFlat, clBtnShadow, cl3DDkShadow, clHighlight, cl3DDkShadow},

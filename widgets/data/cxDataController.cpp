@@ -24,6 +24,7 @@ TcxCustomDataController::TcxCustomDataController(TComponent* AOwner)
 
 void TcxCustomDataController::AfterConstruction() {
   inherited::AfterConstruction();
+  CreateFilterSearchAndSummary();
   FDataControllerInfo = CreateDataControllerInfo();
   FProvider = GetDataProviderClass().Create(this);
 }
@@ -43,6 +44,7 @@ TcxCustomDataController::~TcxCustomDataController() {
   FreeAndNil(FRelations);
   FreeAndNil(FProvider);
   FreeAndNil(FDataControllerInfo);
+  FreeFilterSearchAndSummary();
   // A copy: a criteria may tell the list of its going.
   const std::vector<TcxFilterCriteria*> filters = FFilters;
   FFilters.clear();
@@ -182,16 +184,16 @@ TcxCustomDataField* TcxCustomDataController::CreateInternalField() {
 }
 
 void TcxCustomDataController::FieldRemoved(TcxCustomDataField* AField) {
-  // Conditions link the owner's items.
-  if (AField->Item())
-    for (TcxFilterCriteria* f : FFilters) f->RemoveItemByItemLink(AField->Item());
+  // Conditions link the owner's items, or (in the controller's own criteria) fields.
+  for (TcxFilterCriteria* f : FFilters) {
+    f->RemoveItemByItemLink(AField);
+    if (AField->Item()) f->RemoveItemByItemLink(AField->Item());
+  }
+  FieldRemovedFromFilterSearchAndSummary(AField);
 }
 
 // ---- Further filters ----
 
-TcxFilterCriteriaClass TcxCustomDataController::GetFilterCriteriaClass() const {
-  return {&TcxFilterCriteria::StaticClass(), [](TcxCustomDataController*) { return new TcxFilterCriteria(); }};
-}
 
 TcxFilterCriteria* TcxCustomDataController::CreateFilter() {
   TcxFilterCriteria* f = GetFilterCriteriaClass().Create(this);

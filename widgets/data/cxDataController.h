@@ -13,6 +13,7 @@
 #include "widgets/data/cxDataControllerInfo.h"
 #include "widgets/data/cxDataControllerTypes.h"
 #include "widgets/data/cxDataFields.h"
+#include "widgets/data/cxDataFind.h"
 #include "widgets/data/cxDataStorage.h"
 
 #include "widgets/data/cxDataProvider.h"
@@ -29,11 +30,15 @@ class TcxDataControllerGroups;
 class TcxSaveObject;
 class TcxDataControllerNotifier;
 class TcxFilterCriteria;
+class TcxDataFilterCriteria;
+class TcxDataSummary;
 
 // The class of the criteria that CreateFilter makes, constructed with the controller.
 using TcxFilterCriteriaClass = TMetaClass<TcxFilterCriteria, TcxCustomDataController*>;
 // The class of the row list's selection.
 using TcxDataSelectionClass = TMetaClass<TcxDataSelection, TcxCustomDataController*>;
+// The class of the controller's summary.
+using TcxDataSummaryClass = TMetaClass<TcxDataSummary, TcxCustomDataController*>;
 
 using TcxDataControllerNotifyEvent = TMethod<void(TcxCustomDataController* ADataController)>;
 using TcxDataControllerRecordEvent = TMethod<void(TcxCustomDataController* ADataController, Integer ARecordIndex)>;
@@ -253,7 +258,7 @@ class TcxCustomDataController : public TPersistent {
   // ---- Further filters: criteria owned by the controller, never filtering its rows ----
   // A new criteria of GetFilterCriteriaClass in the filter list.
   TcxFilterCriteria* CreateFilter();
-  // The plain condition tree; the binding criteria take the controller's records.
+  // The criteria bound to the controller (its fields, its records).
   virtual TcxFilterCriteriaClass GetFilterCriteriaClass() const;
   Integer GetFilterCount() const { return Integer(FFilters.size()); }
   TcxFilterCriteria* GetFilter(Integer AIndex) const { return FFilters.at(size_t(AIndex)); }
@@ -278,17 +283,60 @@ class TcxCustomDataController : public TPersistent {
   virtual Integer GetEditingRecordIndex() const;
   virtual Integer GetEditingFollowingRecordIndex() const;
   // Filter criteria bound to the controller: whether they filter, and their verdict.
-  virtual bool IsFiltering() const { return false; }
-  virtual bool DoFilterCriteriaRecord(Integer) const { return true; }
+  virtual bool IsFiltering() const;
+  virtual bool DoFilterCriteriaRecord(Integer ARecordIndex) const;
+  // Around a filter pass of the row list.
+  virtual void BeginFilterRecords();
+  virtual void EndFilterRecords();
   virtual bool IsIncrementalFiltering() const;
   virtual bool CompareIncrementalFilterText(Integer ARecordIndex) const;
   // Stops a running incremental search (the search object fills it).
-  virtual void CancelIncrementalSearch() {}
-  // Summary passes of a rebuild.
-  virtual void CalculateFooterSummary() {}
-  virtual void CalculateGroupSummaries() {}
-  virtual bool SummaryCountsSelectedOnly() const { return false; }
-  virtual void AssignFilterAndSummary(TcxCustomDataController*) {}
+  virtual void CancelIncrementalSearch();
+  // Summary passes of a rebuild: the footer over the filtered records, then the groups
+  // (and the footer when it counts selected records, which need the rows).
+  virtual void CalculateFooterSummary();
+  virtual void CalculateGroupSummaries();
+  virtual bool SummaryCountsSelectedOnly() const;
+  virtual void AssignFilterAndSummary(TcxCustomDataController* ASource);
+
+  // ---- The main filter, the search, the summary and the record stream ----
+  // The criteria that filter the rows while active (made by GetFilterCriteriaClass).
+  TcxDataFilterCriteria* Filter() const { return FFilter; }
+  void SetFilter(TcxFilterCriteria* Value);
+  // The main filter changed: the rows are built again.
+  virtual void FilterChanged();
+  TcxDataControllerSearch* Search() const { return FSearch; }
+  virtual TcxDataControllerSearchClass GetSearchClass() const;
+  // The search of a grid-mode descendant; the base finds nothing.
+  virtual bool GridModeSearch(const String&, bool /*AForward*/, bool /*ANext*/) { return false; }
+  TcxDataSummary* Summary() const { return FSummary; }
+  void SetSummary(TcxDataSummary* Value);
+  virtual TcxDataSummaryClass GetSummaryClass() const;
+  // From the view-order position AStartIndex to the end (or the start), then, with AWrap,
+  // the rest: the record whose display text of the item matches AText (its start with
+  // APartial), case aside; -1 when none or when AStartIndex is outside the positions.
+  Integer FindIncrementalFilterRecord(Integer AStartIndex, Integer AItemIndex, bool AForward, bool AWrap,
+                                      const String& AText, bool APartial);
+  // The value the filter and the value lists read (the stored value here).
+  virtual Variant GetRecordFieldValue(Integer ARecordIndex, TcxCustomDataField* AField) const {
+    return GetValue(ARecordIndex, AField);
+  }
+  // The names filter texts give an item: its caption and its data field's name.
+  virtual String GetItemFieldName(Integer) const { return String(); }
+  virtual String GetItemDataFieldName(Integer) const { return String(); }
+  // The stored records with their fields' value types ("DataController1" block); no
+  // order, filter or focus. Loading replaces every record, all or nothing: a stream of
+  // other fields raises "Invalid stream format", a damaged one the stream read error,
+  // and either leaves the controller as it was.
+  void SaveToStream(TStream& AStream);
+  void LoadFromStream(TStream& AStream);
+
+ private:
+  void CreateFilterSearchAndSummary();
+  void FreeFilterSearchAndSummary();
+  void FieldRemovedFromFilterSearchAndSummary(TcxCustomDataField* AField);
+
+ public:
 
   // ---- Events fired by the row list ----
   virtual bool HasFilterRecordEvent() const { return bool(OnFilterRecord); }
@@ -558,6 +606,9 @@ class TcxCustomDataController : public TPersistent {
   Integer FBookmarkRecordIndex = -1;
   TcxDataControllerNotifier* FNotifier = nullptr;
   std::vector<TcxFilterCriteria*> FFilters;
+  TcxDataFilterCriteria* FFilter = nullptr;
+  TcxDataControllerSearch* FSearch = nullptr;
+  TcxDataSummary* FSummary = nullptr;
 };
 
 // Hears of the removal of the components it was told about (through their

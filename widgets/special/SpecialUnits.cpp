@@ -5,6 +5,7 @@
 #include "widgets/special/cxCalcEdit.h"
 #include "widgets/special/cxCurrencyEdit.h"
 #include "widgets/special/cxDateEdit.h"
+#include "widgets/special/cxEditRepositoryItems.h"
 #include "widgets/special/cxTimeEdit.h"
 
 namespace {
@@ -15,6 +16,10 @@ const UnitEntry kSpecialUnits[] = {
     {"cxCurrencyEdit", cxCurrencyEdit::Initialize, cxCurrencyEdit::Finalize},
     {"cxTimeEdit", cxTimeEdit::Initialize, cxTimeEdit::Finalize},
     {"cxDateEdit", cxDateEdit::Initialize, cxDateEdit::Finalize},
+    {"cxImage", cxImage::Initialize, cxImage::Finalize},
+    {"cxImageComboBox", cxImageComboBox::Initialize, cxImageComboBox::Finalize},
+    {"cxBlobEdit", cxBlobEdit::Initialize, cxBlobEdit::Finalize},
+    {"cxEditRepositoryItems", cxEditRepositoryItems::Initialize, cxEditRepositoryItems::Finalize},
 };
 UnitCounter gSpecial;
 
