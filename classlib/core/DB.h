@@ -12,6 +12,7 @@
 #include "classlib/core/Collections.h"
 #include "classlib/core/Variants.h"
 
+#include <memory>
 #include <vector>
 
 class TDataSet;
@@ -64,6 +65,17 @@ using TFieldSetTextEvent = TMethod<void(TField* Sender, const String& Text)>;
 using TDataSetNotifyEvent = TMethod<void(TDataSet* DataSet)>;
 using TFilterRecordEvent = TMethod<void(TDataSet* DataSet, bool& Accept)>;
 using TDataChangeEvent = TMethod<void(TObject* Sender, TField* Field)>;
+
+// Filter texts: field conditions (= <> < <= > >=, [NOT] LIKE with '%' and '_', [NOT] BETWEEN
+// a AND b, [NOT] IN (a, b), IS [NOT] NULL) joined by AND, OR, NOT and parentheses; values
+// are quoted texts, numbers, NULL, TRUE or FALSE; [Name] quotes a field name.
+struct TFilterExpression;
+// Raises EDatabaseError naming the position of a syntax error.
+std::shared_ptr<const TFilterExpression> ParseFilterText(const String& Text);
+// Evaluates against the record the data set's fields read; fields are found by name.
+bool EvaluateFilterText(const TFilterExpression& Expression, TDataSet& DataSet, TFilterOptions Options);
+// Raises "Field '%s' not found" for a name the data set lacks.
+void CheckFilterFields(const TFilterExpression& Expression, const TDataSet& DataSet);
 
 // ---- Fields --------------------------------------------------------------------------------
 
@@ -492,6 +504,8 @@ class TDataSet : public TComponent {
   bool DefaultFields() const { return FDefaultFields; }
   TFieldDefs& FieldDefs() { return FFieldDefs; }
   virtual bool IsUniDirectional() const { return false; }
+  // The source of this data set's master, for data sets that follow one.
+  virtual TDataSource* GetDataSource() const { return nullptr; }
   virtual bool IsSequenced() const { return true; }
 
   // Fields.
@@ -597,6 +611,8 @@ class TDataSet : public TComponent {
   // Whether the Filter text accepts the record being read; only asked when
   // SupportsFilterText, which the base does not.
   virtual bool SupportsFilterText() const { return false; }
+  // Checks a new, non-empty Filter text before it is taken; raises to refuse it.
+  virtual void PrepareFilterText(const String& /*Text*/) {}
   virtual bool AcceptsFilterText() { return true; }
   // Fills fields of a new record (after the links heard of the insert).
   virtual void InitRecord();
@@ -644,6 +660,7 @@ class TDataSet : public TComponent {
   Integer FindRecord(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options,
                      std::vector<TField*>& Fields);
   void UpdateBufferCount();
+  void ChangeFilter(const String& Text, TFilterOptions Options, bool Filtering);
   void NotifyScroll(Integer WindowShift);
   void ShiftLinks(Integer WindowShift);
 
@@ -690,7 +707,7 @@ class TDataSource : public TComponent {
   TDataSetState State() const { return FState; }
   // Puts the data set into edit when AutoEdit allows it and it is browsing.
   void Edit();
-  // Whether a link of this source (or of a source linked to it) reads DataSet.
+  // Whether this source is the master source of DataSet or of one of its masters.
   bool IsLinkedTo(TDataSet* DataSet) const;
   Integer LinkCount() const { return Integer(FLinks.size()); }
 
@@ -828,6 +845,7 @@ class TMemoryDataSet : public TDataSet {
   void EmptyDataSet();
   bool IsUniDirectional() const override { return FUniDirectional; }
   void SetUniDirectional(bool v) { FUniDirectional = v; }
+  bool SupportsFilterText() const override { return true; }
 
  protected:
   void InternalOpen() override;
@@ -839,6 +857,8 @@ class TMemoryDataSet : public TDataSet {
   Integer InternalFindBookmark(const TBookmarkStr& Bookmark) const override;
   Integer InternalPost(Integer Place, bool Inserting, const std::vector<Variant>& Values) override;
   void InternalDelete(Integer Place) override;
+  void PrepareFilterText(const String& Text) override;
+  bool AcceptsFilterText() override;
 
  private:
   void DefineFromFields();
@@ -850,6 +870,8 @@ class TMemoryDataSet : public TDataSet {
   Integer FNextId = 1;
   Integer FNextAutoInc = 1;
   bool FUniDirectional = false;
+  std::shared_ptr<const TFilterExpression> FFilterExpression;
+  String FFilterExpressionText;
 };
 
 namespace DBConsts {

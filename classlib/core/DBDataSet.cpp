@@ -768,27 +768,45 @@ Variant TDataSet::Lookup(const String& KeyFields, const Variant& KeyValues, cons
 
 void TDataSet::SetFiltered(bool Value) {
   if (Value == FFiltered) return;
+  if (Value && !FFilter.empty() && SupportsFilterText()) PrepareFilterText(FFilter);
   if (Value && !FFilter.empty() && !SupportsFilterText())
     DatabaseErrorFmt(DBConsts::SFilterNotSupported, {FFilter}, this);
-  if (Active()) CheckBrowseMode();
-  FFiltered = Value;
-  if (Active()) First();
+  ChangeFilter(FFilter, FFilterOptions, Value);
 }
 
 void TDataSet::SetFilter(const String& Value) {
   if (Value == FFilter) return;
+  if (!Value.empty() && SupportsFilterText()) PrepareFilterText(Value);
   if (FFiltered && !Value.empty() && !SupportsFilterText())
     DatabaseErrorFmt(DBConsts::SFilterNotSupported, {Value}, this);
-  if (Active() && FFiltered) CheckBrowseMode();
-  FFilter = Value;
-  if (Active() && FFiltered) First();
+  ChangeFilter(Value, FFilterOptions, FFiltered);
 }
 
 void TDataSet::SetFilterOptions(TFilterOptions Value) {
   if (Value == FFilterOptions) return;
-  if (Active() && FFiltered) CheckBrowseMode();
-  FFilterOptions = Value;
-  if (Active() && FFiltered) First();
+  ChangeFilter(FFilter, Value, FFiltered);
+}
+
+// A filter that fails on the records is taken back, so the data set keeps showing rows.
+void TDataSet::ChangeFilter(const String& Text, TFilterOptions Options, bool Filtering) {
+  const bool refilter = Active() && (FFiltered || Filtering);
+  if (refilter) CheckBrowseMode();
+  const String oldText = FFilter;
+  const TFilterOptions oldOptions = FFilterOptions;
+  const bool oldFiltering = FFiltered;
+  FFilter = Text;
+  FFilterOptions = Options;
+  FFiltered = Filtering;
+  if (!refilter) return;
+  try {
+    First();
+  } catch (...) {
+    FFilter = oldText;
+    FFilterOptions = oldOptions;
+    FFiltered = oldFiltering;
+    First();
+    throw;
+  }
 }
 
 // ---- TDataSet: events to the data sources ----------------------------------------------------
@@ -861,7 +879,16 @@ void TDataSource::Edit() {
   if (FAutoEdit && FState == dsBrowse && FDataSet) FDataSet->Edit();
 }
 
-bool TDataSource::IsLinkedTo(TDataSet* DataSet) const { return DataSet && DataSet == FDataSet; }
+bool TDataSource::IsLinkedTo(TDataSet* DataSet) const {
+  // A chain longer than the number of data sets it could pass is a cycle.
+  for (int steps = 0; DataSet && steps < 1000; ++steps) {
+    TDataSource* master = DataSet->GetDataSource();
+    if (!master) return false;
+    if (master == this) return true;
+    DataSet = master->DataSet();
+  }
+  return false;
+}
 
 void TDataSource::AddDataLink(TDataLink* Link) {
   FLinks.push_back(Link);

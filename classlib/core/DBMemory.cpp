@@ -154,3 +154,18 @@ void TMemoryDataSet::InternalDelete(Integer Place) {
   if (Place < 0 || Place >= Integer(FRecords.size())) DatabaseError(LoadResString(DBConsts::SRecordNotFound), this);
   FRecords.erase(FRecords.begin() + Place);
 }
+
+void TMemoryDataSet::PrepareFilterText(const String& Text) {
+  auto expression = ParseFilterText(Text);
+  if (Active()) CheckFilterFields(*expression, *this);
+  FFilterExpression = std::move(expression);
+  FFilterExpressionText = Text;
+}
+
+bool TMemoryDataSet::AcceptsFilterText() {
+  if (!FFilterExpression || FFilterExpressionText != Filter()) {
+    FFilterExpression = ParseFilterText(Filter());
+    FFilterExpressionText = Filter();
+  }
+  return EvaluateFilterText(*FFilterExpression, *this, FilterOptions());
+}

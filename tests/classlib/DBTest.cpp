@@ -319,11 +319,66 @@ TEST_F(DataSetTest, LocateLookupAndFilter) {
   EXPECT_EQ(DS->RecordCount(), 3);
   EXPECT_EQ(Names(), "Apple Cherry Elder ");
   EXPECT_FALSE(DS->Locate("ID", 2, {}));
-  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->SetFilter("ID > 2"); }),
-            "Items: Filter text is not supported by this dataset: ID > 2");
-  EXPECT_EQ(DS->Filter(), "");
+  DS->SetFilter("ID > 2");   // the text and the handler both decide
+  EXPECT_EQ(Names(), "Cherry Elder ");
   DS->SetFiltered(false);
   EXPECT_EQ(DS->RecordCount(), 5);
+}
+
+TEST_F(DataSetTest, FilterText) {
+  DS->Open();
+  DS->SetFiltered(true);
+  const std::pair<const char*, const char*> cases[] = {
+      {"PRICE > 3 AND NAME <> 'Date'", "Cherry Elder "},
+      {"NAME LIKE 'b%' OR ID IN (4, 5)", "Date Elder "},   // case matters without the option
+      {"ID BETWEEN 2 AND 3 OR NOT (ID < 5)", "Banana Cherry Elder "},
+      {"[NAME] = 'Ch*'", "Cherry "},
+      {"NAME NOT LIKE '_a%'", "Apple Cherry Elder "},
+      {"PRICE IS NULL OR NAME = NULL", ""},
+  };
+  for (const auto& [text, names] : cases) {
+    DS->SetFilter(text);
+    EXPECT_EQ(Names(), names) << text;
+  }
+  DS->SetFilter("NAME LIKE 'b%' OR ID IN (4, 5)");
+  DS->SetFilterOptions({TFilterOption::foCaseInsensitive});
+  EXPECT_EQ(Names(), "Banana Date Elder ");
+  DS->SetFilter("NAME = 'ch*'");
+  EXPECT_EQ(Names(), "Cherry ");
+  DS->SetFilterOptions({TFilterOption::foCaseInsensitive, TFilterOption::foNoPartialCompare});
+  EXPECT_EQ(Names(), "");
+  DS->SetFilterOptions({TFilterOption::foCaseInsensitive});
+
+  // A refused text leaves the filter as it was.
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->SetFilter("ID >"); }),
+            "Invalid filter text at position 5: value expected in \"ID >\"");
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->SetFilter("SIZE = 1"); }), "Items: Field 'SIZE' not found");
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->SetFilter("ID = 'x'"); }),
+            "Items: Filter value x does not suit field 'ID'");
+  EXPECT_EQ(DS->Filter(), "NAME = 'ch*'");
+  EXPECT_EQ(Name(), "Cherry");
+}
+
+class TMasterFollower : public TMemoryDataSet {
+ public:
+  using TMemoryDataSet::TMemoryDataSet;
+  TDataSource* Master = nullptr;
+  TDataSource* GetDataSource() const override { return Master; }
+};
+
+TEST_F(DataSetTest, SourceLinkedThroughMasters) {
+  auto* detail = New<TMasterFollower>(Owner.get());
+  auto* grandchild = New<TMasterFollower>(Owner.get());
+  auto* detailSource = New<TDataSource>(Owner.get());
+  detailSource->SetDataSet(detail);
+  detail->Master = Source;
+  grandchild->Master = detailSource;
+  EXPECT_TRUE(Source->IsLinkedTo(grandchild));
+  EXPECT_TRUE(detailSource->IsLinkedTo(grandchild));
+  EXPECT_FALSE(detailSource->IsLinkedTo(detail));
+  EXPECT_FALSE(Source->IsLinkedTo(DS));
+  detail->Master = detailSource;   // a cycle ends the walk
+  EXPECT_FALSE(Source->IsLinkedTo(detail));
 }
 
 TEST_F(DataSetTest, CalculatedAndLookupFields) {
