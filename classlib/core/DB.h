@@ -135,7 +135,8 @@ class TField : public TComponent {
   bool Calculated() const { return FFieldKind == TFieldKind::fkCalculated; }
 
   virtual bool IsBlob() const { return false; }
-  // Not read-only, a stored or internally calculated field, and a data set that can modify.
+  // Not read-only, a stored field, and a data set that can modify. Calculated and lookup
+  // fields take values only from their data set's calculation.
   virtual bool CanModify() const;
   bool IsNull() const;
   void Clear() { SetAsVariant(Null()); }

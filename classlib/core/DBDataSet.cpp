@@ -256,7 +256,7 @@ const Variant& TDataSet::FieldData(const TField* Field) const {
 }
 
 void TDataSet::SetFieldData(TField* Field, const Variant& Value) {
-  const bool computed = Field->FieldKind() == fkCalculated || Field->FieldKind() == fkLookup;
+  const bool computed = Field->FieldKind() != fkData;
   if (computed || FState == dsCalcFields) {
     // Computed fields take values only while the data set computes them.
     if (FState != dsCalcFields || !FReadBuffer || Field->FSlot < 0 || !computed)
@@ -418,7 +418,7 @@ void TDataSet::Last() {
 
 Integer TDataSet::MoveBy(Integer Distance) {
   CheckBrowseMode();
-  if (Distance == 0 || (Distance > 0 && FEOF) || (Distance < 0 && FBOF)) return 0;
+  if (Distance == 0 || FBuffers.empty() || (Distance > 0 && FEOF) || (Distance < 0 && FBOF)) return 0;
   if (BeforeScroll) BeforeScroll(this);
   FBOF = FEOF = false;
   const Integer step = Distance > 0 ? 1 : -1;
@@ -854,6 +854,12 @@ void TDataSource::Notification(TComponent* AComponent, TOperation Operation) {
 
 void TDataSource::SetDataSet(TDataSet* Value) {
   if (Value == FDataSet) return;
+  // The links let go of the old data set's fields before they meet the new one's.
+  if (FState != dsInactive) {
+    FState = dsInactive;
+    NotifyLinks(deUpdateState, 0);
+    if (OnStateChange) OnStateChange(this);
+  }
   if (FDataSet) {
     auto& list = FDataSet->FDataSources;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());

@@ -179,7 +179,7 @@ void TField::SetLookupResultField(const String& v) {
 
 bool TField::CanModify() const {
   if (FReadOnly || !FDataSet) return false;
-  if (FFieldKind != fkData && FFieldKind != fkInternalCalc) return false;
+  if (FFieldKind != fkData) return false;
   return FDataSet->CanModify();
 }
 

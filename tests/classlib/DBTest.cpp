@@ -242,6 +242,15 @@ TEST_F(DataSetTest, DataSourceGatesAndControlsDisabled) {
   EXPECT_EQ(DS->RecNo(), 3);
   DS->Cancel();
 
+  // Another open data set: the links let go of the fields of the first one.
+  auto* second = New<TMemoryDataSet>(Owner.get());
+  second->FieldDefs().Add("NAME", ftString, 5);
+  second->Open();
+  Log.clear();
+  Source->SetDataSet(second);
+  EXPECT_EQ(Log, (std::vector<String>{"Active off", "Active on"}));
+  Source->SetDataSet(DS);
+
   Log.clear();
   Source->SetEnabled(false);
   EXPECT_FALSE(link.Active());
