@@ -306,6 +306,17 @@ String TNumericField::FormatNumber(double v, bool DisplayText, const String& Pla
 }
 
 namespace {
+TCharSet NumberChars(bool Fraction) {
+  TCharSet set;
+  for (const char* c = "+-0123456789"; *c; ++c) set.set(Byte(*c));
+  if (Fraction) {
+    set.set(Byte(FormatSettings.DecimalSeparator));
+    set.set(Byte('E'));
+    set.set(Byte('e'));
+  }
+  return set;
+}
+
 // A text read as a number for a numeric field: the field's own conversion error on failure.
 double TextToNumber(const Variant& Value) {
   if (VarIsStr(Value)) return StrToFloat(Trim(Value.AsString()));
@@ -318,6 +329,7 @@ TIntegerField::TIntegerField(TComponent* AOwner) : TIntegerField(AOwner, ftInteg
 TIntegerField::TIntegerField(TComponent* AOwner, TFieldType Type, Int64 Low, Int64 High)
     : TNumericField(AOwner), FLow(Low), FHigh(High) {
   SetDataType(Type);
+  SetValidChars(NumberChars(false));
 }
 
 String TIntegerField::GetText(bool DisplayText) const {
@@ -352,7 +364,10 @@ TAutoIncField::TAutoIncField(TComponent* AOwner)
     : TIntegerField(AOwner, ftAutoInc, std::numeric_limits<Integer>::min(), std::numeric_limits<Integer>::max()) {}
 
 TL_DEFINE_CLASS(TLargeintField)
-TLargeintField::TLargeintField(TComponent* AOwner) : TNumericField(AOwner) { SetDataType(ftLargeint); }
+TLargeintField::TLargeintField(TComponent* AOwner) : TNumericField(AOwner) {
+  SetDataType(ftLargeint);
+  SetValidChars(NumberChars(false));
+}
 
 String TLargeintField::GetText(bool DisplayText) const {
   const Int64 v = GetAsVariant().AsInt64();
@@ -365,7 +380,10 @@ Variant TLargeintField::ConvertValue(const Variant& Value) const {
 }
 
 TL_DEFINE_CLASS(TFloatField)
-TFloatField::TFloatField(TComponent* AOwner) : TNumericField(AOwner) { SetDataType(ftFloat); }
+TFloatField::TFloatField(TComponent* AOwner) : TNumericField(AOwner) {
+  SetDataType(ftFloat);
+  SetValidChars(NumberChars(true));
+}
 
 void TFloatField::SetCurrency(bool v) {
   FCurrency = v;
@@ -409,6 +427,7 @@ TL_DEFINE_CLASS(TBCDField)
 TBCDField::TBCDField(TComponent* AOwner) : TNumericField(AOwner) {
   SetDataType(ftBCD);
   SetSize(4);
+  SetValidChars(NumberChars(true));
 }
 
 void TBCDField::SetCurrency(bool v) {

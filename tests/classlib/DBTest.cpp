@@ -505,6 +505,9 @@ TEST(DBFields, TypesAndTexts) {
   ds->Open();
   ds->Append();
   EXPECT_THROW(small->SetAsInteger(40000), EDatabaseError);
+  EXPECT_TRUE(small->IsValidChar('-'));
+  EXPECT_FALSE(small->IsValidChar('.'));
+  EXPECT_TRUE(flag->IsValidChar('.'));
   small->SetAsInteger(-32768);
   flag->SetDisplayValues("Yes;No");
   flag->SetAsString("n");
