@@ -20,20 +20,20 @@ class TDataSource;
 class TDataLink;
 class TField;
 
-TL_ENUM(TDataSetState, dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields, dsFilter, dsNewValue,
-        dsOldValue, dsCurValue, dsBlockRead, dsInternalCalc, dsOpening);
+TL_ENUM(TDataSetState, dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields, dsFilter,
+        dsNewValue, dsOldValue, dsCurValue, dsBlockRead, dsInternalCalc, dsOpening);
 
-TL_ENUM(TFieldType, ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftBoolean, ftFloat, ftCurrency, ftBCD,
-        ftDate, ftTime, ftDateTime, ftBytes, ftVarBytes, ftAutoInc, ftBlob, ftMemo, ftGraphic, ftFmtMemo,
-        ftParadoxOle, ftDBaseOle, ftTypedBinary, ftCursor, ftFixedChar, ftWideString, ftLargeint, ftADT, ftArray,
-        ftReference, ftDataSet, ftOraBlob, ftOraClob, ftVariant, ftInterface, ftIDispatch, ftGuid, ftTimeStamp,
-        ftFMTBcd);
+TL_ENUM(TFieldType, ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftBoolean, ftFloat,
+        ftCurrency, ftBCD, ftDate, ftTime, ftDateTime, ftBytes, ftVarBytes, ftAutoInc, ftBlob,
+        ftMemo, ftGraphic, ftFmtMemo, ftParadoxOle, ftDBaseOle, ftTypedBinary, ftCursor,
+        ftFixedChar, ftWideString, ftLargeint, ftADT, ftArray, ftReference, ftDataSet, ftOraBlob,
+        ftOraClob, ftVariant, ftInterface, ftIDispatch, ftGuid, ftTimeStamp, ftFMTBcd);
 
 TL_ENUM(TFieldKind, fkData, fkCalculated, fkLookup, fkInternalCalc, fkAggregate);
 
 TL_ENUM(TDataEvent, deFieldChange, deRecordChange, deDataSetChange, deDataSetScroll, deLayoutChange,
-        deUpdateRecord, deUpdateState, deCheckBrowseMode, dePropertyChange, deFieldListChange, deFocusControl,
-        deParentScroll, deConnectChange, deReconcileError, deDisabledStateChange);
+        deUpdateRecord, deUpdateState, deCheckBrowseMode, dePropertyChange, deFieldListChange,
+        deFocusControl, deParentScroll, deConnectChange, deReconcileError, deDisabledStateChange);
 
 TL_ENUM(TLocateOption, loCaseInsensitive, loPartialKey);
 using TLocateOptions = Set<TLocateOption>;
@@ -46,7 +46,7 @@ TL_ENUM(TBlobType, btNone, btMemo, btGraphic);
 using TBookmarkStr = String;
 
 // States in which fields take new values.
-bool IsEditState(TDataSetState s);   // dsEdit, dsInsert, dsSetKey
+bool IsEditState(TDataSetState s);  // dsEdit, dsInsert, dsSetKey
 
 TL_EXCEPTION(EDatabaseError, Exception);
 
@@ -73,7 +73,8 @@ struct TFilterExpression;
 // Raises EDatabaseError naming the position of a syntax error.
 std::shared_ptr<const TFilterExpression> ParseFilterText(const String& Text);
 // Evaluates against the record the data set's fields read; fields are found by name.
-bool EvaluateFilterText(const TFilterExpression& Expression, TDataSet& DataSet, TFilterOptions Options);
+bool EvaluateFilterText(const TFilterExpression& Expression, TDataSet& DataSet,
+                        TFilterOptions Options);
 // Raises "Field '%s' not found" for a name the data set lacks.
 void CheckFilterFields(const TFilterExpression& Expression, const TDataSet& DataSet);
 
@@ -201,7 +202,7 @@ class TField : public TComponent {
   TFieldType FDataType = TFieldType::ftUnknown;
   Integer FSize = 0;
   Integer FFieldNo = 0;
-  Integer FSlot = -1;   // place in a record buffer's values
+  Integer FSlot = -1;  // place in a record buffer's values
   String FOrigin;
   String FDisplayLabel;
   Integer FDisplayWidth = 0;
@@ -221,6 +222,7 @@ class TStringField : public TField {
   TL_CLASS(TStringField, TField)
  public:
   explicit TStringField(TComponent* AOwner);
+
  protected:
   Variant ConvertValue(const Variant& Value) const override;
   Integer DefaultWidth() const override { return Size(); }
@@ -231,6 +233,7 @@ class TWideStringField : public TStringField {
  public:
   explicit TWideStringField(TComponent* AOwner);
   WideString GetAsWideString() const override;
+
  protected:
   Variant ConvertValue(const Variant& Value) const override;
 };
@@ -243,8 +246,10 @@ class TNumericField : public TField {
   void SetDisplayFormat(const String& v);
   const String& EditFormat() const { return FEditFormat; }
   void SetEditFormat(const String& v);
+
  protected:
   String FormatNumber(double v, bool DisplayText, const String& Plain) const;
+
  private:
   String FDisplayFormat;
   String FEditFormat;
@@ -259,10 +264,12 @@ class TIntegerField : public TNumericField {
   void SetMinValue(Integer v) { FMinValue = v; }
   Integer MaxValue() const { return FMaxValue; }
   void SetMaxValue(Integer v) { FMaxValue = v; }
+
  protected:
   TIntegerField(TComponent* AOwner, TFieldType Type, Int64 Low, Int64 High);
   String GetText(bool DisplayText) const override;
   Variant ConvertValue(const Variant& Value) const override;
+
  private:
   Integer FMinValue = 0, FMaxValue = 0;
   Int64 FLow, FHigh;
@@ -290,6 +297,7 @@ class TLargeintField : public TNumericField {
   TL_CLASS(TLargeintField, TNumericField)
  public:
   explicit TLargeintField(TComponent* AOwner);
+
  protected:
   String GetText(bool DisplayText) const override;
   Variant ConvertValue(const Variant& Value) const override;
@@ -302,14 +310,16 @@ class TFloatField : public TNumericField {
   bool GetCurrency() const { return FCurrency; }
   void SetCurrency(bool v);
   Integer Precision() const { return FPrecision; }
-  void SetPrecision(Integer v);   // clamped to 2..15
+  void SetPrecision(Integer v);  // clamped to 2..15
   double MinValue() const { return FMinValue; }
   void SetMinValue(double v) { FMinValue = v; }
   double MaxValue() const { return FMaxValue; }
   void SetMaxValue(double v) { FMaxValue = v; }
+
  protected:
   String GetText(bool DisplayText) const override;
   Variant ConvertValue(const Variant& Value) const override;
+
  private:
   bool FCurrency = false;
   Integer FPrecision = 15;
@@ -335,9 +345,11 @@ class TBCDField : public TNumericField {
   void SetMinValue(Currency v) { FMinValue = v; }
   Currency MaxValue() const { return FMaxValue; }
   void SetMaxValue(Currency v) { FMaxValue = v; }
+
  protected:
   String GetText(bool DisplayText) const override;
   Variant ConvertValue(const Variant& Value) const override;
+
  private:
   bool FCurrency = false;
   Integer FPrecision = 0;
@@ -358,9 +370,11 @@ class TBooleanField : public TField {
   // "True text;False text"
   const String& DisplayValues() const { return FDisplayValues; }
   void SetDisplayValues(const String& v);
+
  protected:
   String GetText(bool DisplayText) const override;
   Variant ConvertValue(const Variant& Value) const override;
+
  private:
   String FDisplayValues;
   String FTrueText = "True", FFalseText = "False";
@@ -372,11 +386,13 @@ class TDateTimeField : public TField {
   explicit TDateTimeField(TComponent* AOwner);
   const String& DisplayFormat() const { return FDisplayFormat; }
   void SetDisplayFormat(const String& v);
+
  protected:
   TDateTimeField(TComponent* AOwner, TFieldType Type);
   String GetText(bool DisplayText) const override;
   Variant ConvertValue(const Variant& Value) const override;
   virtual String DefaultFormat() const;
+
  private:
   String FDisplayFormat;
 };
@@ -385,6 +401,7 @@ class TDateField : public TDateTimeField {
   TL_CLASS(TDateField, TDateTimeField)
  public:
   explicit TDateField(TComponent* AOwner);
+
  protected:
   Variant ConvertValue(const Variant& Value) const override;
   String DefaultFormat() const override;
@@ -394,6 +411,7 @@ class TTimeField : public TDateTimeField {
   TL_CLASS(TTimeField, TDateTimeField)
  public:
   explicit TTimeField(TComponent* AOwner);
+
  protected:
   Variant ConvertValue(const Variant& Value) const override;
   String DefaultFormat() const override;
@@ -419,8 +437,10 @@ class TAggregateField : public TField {
   const String& DisplayFormat() const { return FDisplayFormat; }
   void SetDisplayFormat(const String& v) { FDisplayFormat = v; }
   bool CanModify() const override { return false; }
+
  protected:
   String GetText(bool DisplayText) const override;
+
  private:
   Variant FValue = Null();
   bool FCurrency = false;
@@ -441,10 +461,12 @@ class TBlobField : public TField {
   explicit TBlobField(TComponent* AOwner);
   bool IsBlob() const override { return true; }
   TBlobType BlobType() const { return FBlobType; }
+
  protected:
   TBlobField(TComponent* AOwner, TFieldType Type, TBlobType Blob);
   String GetText(bool DisplayText) const override;
   Variant ConvertValue(const Variant& Value) const override;
+
  private:
   TBlobType FBlobType;
 };
@@ -453,6 +475,7 @@ class TMemoField : public TBlobField {
   TL_CLASS(TMemoField, TBlobField)
  public:
   explicit TMemoField(TComponent* AOwner);
+
  protected:
   String GetText(bool DisplayText) const override;
 };
@@ -481,7 +504,7 @@ class TFieldDefs {
   void Clear() { FItems.clear(); }
   Integer Count() const { return Integer(FItems.size()); }
   const TFieldDef& Items(Integer Index) const;
-  Integer IndexOf(const String& Name) const;   // case-insensitive; -1 when absent
+  Integer IndexOf(const String& Name) const;  // case-insensitive; -1 when absent
 
  private:
   std::vector<TFieldDef> FItems;
@@ -607,7 +630,8 @@ class TDataSet : public TComponent {
   virtual Integer InternalFindBookmark(const TBookmarkStr& Bookmark) const = 0;
   // Stores Values over the record at Place, or (Inserting) as a new record at Place
   // (Place == InternalRecordCount() appends). Returns the stored record's place.
-  virtual Integer InternalPost(Integer Place, bool Inserting, const std::vector<Variant>& Values) = 0;
+  virtual Integer InternalPost(Integer Place, bool Inserting,
+                               const std::vector<Variant>& Values) = 0;
   virtual void InternalDelete(Integer Place) = 0;
   // Whether the Filter text accepts the record being read; only asked when
   // SupportsFilterText, which the base does not.
@@ -626,8 +650,8 @@ class TDataSet : public TComponent {
   friend class TDataLink;
 
   struct TRecordBuffer {
-    Integer Place = -1;          // -1: a record being inserted
-    std::vector<Variant> Values; // one per field slot
+    Integer Place = -1;           // -1: a record being inserted
+    std::vector<Variant> Values;  // one per field slot
   };
 
   void AddField(TField* Field);
@@ -656,8 +680,8 @@ class TDataSet : public TComponent {
   void Resync();
   void StoredValuesOf(const TRecordBuffer& Buffer, std::vector<Variant>& Values) const;
   void CheckRequiredFields();
-  bool MatchRecord(const std::vector<TField*>& Fields, const Variant& Values, TLocateOptions Options,
-                   const TRecordBuffer& Buffer) const;
+  bool MatchRecord(const std::vector<TField*>& Fields, const Variant& Values,
+                   TLocateOptions Options, const TRecordBuffer& Buffer) const;
   Integer FindRecord(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options,
                      std::vector<TField*>& Fields);
   void UpdateBufferCount();
@@ -675,10 +699,10 @@ class TDataSet : public TComponent {
   std::vector<TRecordBuffer> FBuffers;
   Integer FActiveRecord = 0;
   Integer FBufferCount = 1;
-  TRecordBuffer FCalcBuffer;             // a record read for Locate, Lookup or filtering
+  TRecordBuffer FCalcBuffer;                   // a record read for Locate, Lookup or filtering
   const TRecordBuffer* FReadBuffer = nullptr;  // when set, fields read this buffer
-  std::vector<Variant> FOldValues;       // the record as it was when editing began
-  Integer FInsertPlace = -1;             // where a record being inserted will go
+  std::vector<Variant> FOldValues;             // the record as it was when editing began
+  Integer FInsertPlace = -1;                   // where a record being inserted will go
   bool FBOF = true, FEOF = true;
   bool FModified = false;
   bool FReadOnly = false;
@@ -754,7 +778,7 @@ class TDataLink : public TPersistent {
 
   // The records this link sees: up to BufferCount around the current one.
   Integer BufferCount() const { return FBufferCount; }
-  void SetBufferCount(Integer Value);   // at least 1
+  void SetBufferCount(Integer Value);  // at least 1
   Integer RecordCount() const;
   // The row the fields read, 0-based within this link's records.
   Integer ActiveRecord() const;
@@ -793,8 +817,8 @@ class TDataLink : public TPersistent {
   bool FVisualControl = false;
   bool FUpdating = false;
   Integer FBufferCount = 1;
-  Integer FFirstRecord = 0;   // the data set's buffer slot of this link's row 0
-  Integer FScrollDistance = 0;   // how far this link's rows moved in the last scroll
+  Integer FFirstRecord = 0;     // the data set's buffer slot of this link's row 0
+  Integer FScrollDistance = 0;  // how far this link's rows moved in the last scroll
 };
 
 // ---- Parameters ------------------------------------------------------------------------------
@@ -825,7 +849,7 @@ class TParams : public TCollection {
   TParams();
   TParam* Items(Integer Index) const;
   TParam* CreateParam(TFieldType DataType, const String& Name);
-  TParam* FindParam(const String& Name) const;   // case-insensitive
+  TParam* FindParam(const String& Name) const;  // case-insensitive
   // Raises "Parameter '%s' not found".
   TParam* ParamByName(const String& Name) const;
   // One value, or a variant array for several ';'-separated names.

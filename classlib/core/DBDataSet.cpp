@@ -34,9 +34,11 @@ std::vector<Variant> ValuesOf(const Variant& Values, size_t Count) {
     out.push_back(Values);
     return out;
   }
-  if (!VarIsArray(Values) || VarArrayHighBound(Values) - VarArrayLowBound(Values) + 1 != Integer(Count))
+  if (!VarIsArray(Values) ||
+      VarArrayHighBound(Values) - VarArrayLowBound(Values) + 1 != Integer(Count))
     DatabaseErrorFmt(DBConsts::SLocateValueCount, {Integer(Count), Integer(Count)});
-  for (Integer i = VarArrayLowBound(Values); i <= VarArrayHighBound(Values); ++i) out.push_back(VarArrayGet(Values, i));
+  for (Integer i = VarArrayLowBound(Values); i <= VarArrayHighBound(Values); ++i)
+    out.push_back(VarArrayGet(Values, i));
   return out;
 }
 }  // namespace
@@ -50,7 +52,8 @@ void TFieldDefs::Add(const String& Name, TFieldType DataType, Integer Size, bool
 }
 
 const TFieldDef& TFieldDefs::Items(Integer Index) const {
-  if (Index < 0 || Index >= Count()) throw EListError("Field definition index out of range (" + IntToStr(Index) + ")");
+  if (Index < 0 || Index >= Count())
+    throw EListError("Field definition index out of range (" + IntToStr(Index) + ")");
   return FItems[size_t(Index)];
 }
 
@@ -105,11 +108,13 @@ void TDataSet::CheckCanModify() const {
 void TDataSet::CheckFieldName(TField* Field, const String& Name) const {
   if (Name.empty()) return;
   for (TField* f : FFields)
-    if (f != Field && AnsiSameText(f->FieldName(), Name)) DatabaseErrorFmt(DBConsts::SDuplicateFieldName, {Name}, this);
+    if (f != Field && AnsiSameText(f->FieldName(), Name))
+      DatabaseErrorFmt(DBConsts::SDuplicateFieldName, {Name}, this);
 }
 
 TField* TDataSet::Fields(Integer Index) const {
-  if (Index < 0 || Index >= FieldCount()) throw EListError("Field index out of range (" + IntToStr(Index) + ")");
+  if (Index < 0 || Index >= FieldCount())
+    throw EListError("Field index out of range (" + IntToStr(Index) + ")");
   return FFields[size_t(Index)];
 }
 
@@ -266,7 +271,8 @@ void TDataSet::SetFieldData(TField* Field, const Variant& Value) {
   }
   if (!IsEditState(FState)) DatabaseError(LoadResString(DBConsts::SNotEditing), this);
   if (Field->ReadOnly()) DatabaseErrorFmt(DBConsts::SFieldReadOnly, {Field->DisplayName()}, this);
-  if (Field->FSlot < 0 || FBuffers.empty()) DatabaseErrorFmt(DBConsts::SFieldValueError, {Field->DisplayName()}, this);
+  if (Field->FSlot < 0 || FBuffers.empty())
+    DatabaseErrorFmt(DBConsts::SFieldValueError, {Field->DisplayName()}, this);
   TRecordBuffer& buf = FBuffers[size_t(FActiveRecord)];
   Variant old = buf.Values[size_t(Field->FSlot)];
   buf.Values[size_t(Field->FSlot)] = Value;
@@ -292,10 +298,12 @@ void TDataSet::CalculateFields(TRecordBuffer& Buffer) {
   if (!any) return;
   TScopedValue<const TRecordBuffer*> read(FReadBuffer, &Buffer);
   for (TField* f : FFields) {
-    if (f->FieldKind() != fkLookup || !f->LookupDataSet() || !f->LookupDataSet()->Active()) continue;
-    if (f->KeyFields().empty() || f->LookupKeyFields().empty() || f->LookupResultField().empty()) continue;
-    Buffer.Values[size_t(f->FSlot)] =
-        f->LookupDataSet()->Lookup(f->LookupKeyFields(), GetFieldValues(f->KeyFields()), f->LookupResultField());
+    if (f->FieldKind() != fkLookup || !f->LookupDataSet() || !f->LookupDataSet()->Active())
+      continue;
+    if (f->KeyFields().empty() || f->LookupKeyFields().empty() || f->LookupResultField().empty())
+      continue;
+    Buffer.Values[size_t(f->FSlot)] = f->LookupDataSet()->Lookup(
+        f->LookupKeyFields(), GetFieldValues(f->KeyFields()), f->LookupResultField());
   }
   if (OnCalcFields) {
     TScopedValue<TDataSetState> state(FState, dsCalcFields);
@@ -339,8 +347,10 @@ void TDataSet::FillWindow(Integer Place, Integer Slot) {
   const Integer size = WindowSize();
   Slot = std::clamp<Integer>(Slot, 0, size - 1);
   std::vector<Integer> before, after;
-  for (Integer p = Place; Integer(before.size()) < Slot && (p = NextVisible(p, -1)) >= 0;) before.push_back(p);
-  for (Integer p = Place; Integer(before.size() + after.size()) + 1 < size && (p = NextVisible(p, 1)) >= 0;)
+  for (Integer p = Place; Integer(before.size()) < Slot && (p = NextVisible(p, -1)) >= 0;)
+    before.push_back(p);
+  for (Integer p = Place;
+       Integer(before.size() + after.size()) + 1 < size && (p = NextVisible(p, 1)) >= 0;)
     after.push_back(p);
   // Fewer records after the active one than the window holds: show more of those before it.
   for (Integer p = before.empty() ? Place : before.back();
@@ -418,7 +428,8 @@ void TDataSet::Last() {
 
 Integer TDataSet::MoveBy(Integer Distance) {
   CheckBrowseMode();
-  if (Distance == 0 || FBuffers.empty() || (Distance > 0 && FEOF) || (Distance < 0 && FBOF)) return 0;
+  if (Distance == 0 || FBuffers.empty() || (Distance > 0 && FEOF) || (Distance < 0 && FBOF))
+    return 0;
   if (BeforeScroll) BeforeScroll(this);
   FBOF = FEOF = false;
   const Integer step = Distance > 0 ? 1 : -1;
@@ -490,7 +501,9 @@ void TDataSet::SetRecNo(Integer Value) {
 // ---- TDataSet: editing -----------------------------------------------------------------------
 
 void TDataSet::StoredValuesOf(const TRecordBuffer& Buffer, std::vector<Variant>& Values) const {
-  Values.assign(Buffer.Values.begin(), Buffer.Values.begin() + std::min<Integer>(FStoredSlots, Integer(Buffer.Values.size())));
+  Values.assign(
+      Buffer.Values.begin(),
+      Buffer.Values.begin() + std::min<Integer>(FStoredSlots, Integer(Buffer.Values.size())));
   Values.resize(size_t(FStoredSlots), Null());
 }
 
@@ -675,7 +688,8 @@ TBookmarkStr TDataSet::Bookmark() const {
 void TDataSet::GotoBookmark(const TBookmarkStr& Value) {
   CheckBrowseMode();
   const Integer place = Value.empty() ? -1 : InternalFindBookmark(Value);
-  if (place < 0 || !RecordVisible(place)) DatabaseError(LoadResString(DBConsts::SRecordNotFound), this);
+  if (place < 0 || !RecordVisible(place))
+    DatabaseError(LoadResString(DBConsts::SRecordNotFound), this);
   if (BeforeScroll) BeforeScroll(this);
   FillWindow(place, (WindowSize() - 1) / 2);
   FBOF = FEOF = false;
@@ -698,8 +712,8 @@ Integer TDataSet::CompareBookmarks(const TBookmarkStr& A, const TBookmarkStr& B)
 
 // ---- TDataSet: searching ---------------------------------------------------------------------
 
-bool TDataSet::MatchRecord(const std::vector<TField*>& Fields, const Variant& Values, TLocateOptions Options,
-                           const TRecordBuffer& Buffer) const {
+bool TDataSet::MatchRecord(const std::vector<TField*>& Fields, const Variant& Values,
+                           TLocateOptions Options, const TRecordBuffer& Buffer) const {
   const std::vector<Variant> keys = ValuesOf(Values, Fields.size());
   TScopedValue<const TRecordBuffer*> read(const_cast<TDataSet*>(this)->FReadBuffer, &Buffer);
   for (size_t i = 0; i < Fields.size(); ++i) {
@@ -717,7 +731,8 @@ bool TDataSet::MatchRecord(const std::vector<TField*>& Fields, const Variant& Va
         s = AnsiUpperCase(s);
         k = AnsiUpperCase(k);
       }
-      if (Options.Contains(TLocateOption::loPartialKey) ? s.compare(0, k.size(), k) != 0 : s != k) return false;
+      if (Options.Contains(TLocateOption::loPartialKey) ? s.compare(0, k.size(), k) != 0 : s != k)
+        return false;
       continue;
     }
     try {
@@ -729,12 +744,12 @@ bool TDataSet::MatchRecord(const std::vector<TField*>& Fields, const Variant& Va
   return true;
 }
 
-Integer TDataSet::FindRecord(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options,
-                             std::vector<TField*>& Fields) {
+Integer TDataSet::FindRecord(const String& KeyFields, const Variant& KeyValues,
+                             TLocateOptions Options, std::vector<TField*>& Fields) {
   CheckActive();
   GetFieldList(Fields, KeyFields);
   if (Fields.empty()) return -1;
-  ValuesOf(KeyValues, Fields.size());   // checks the count once, before the walk
+  ValuesOf(KeyValues, Fields.size());  // checks the count once, before the walk
   for (Integer p = FirstVisible(); p >= 0; p = NextVisible(p, 1)) {
     FCalcBuffer = ReadBuffer(p);
     if (MatchRecord(Fields, KeyValues, Options, FCalcBuffer)) return p;
@@ -756,7 +771,8 @@ bool TDataSet::Locate(const String& KeyFields, const Variant& KeyValues, TLocate
   return true;
 }
 
-Variant TDataSet::Lookup(const String& KeyFields, const Variant& KeyValues, const String& ResultFields) {
+Variant TDataSet::Lookup(const String& KeyFields, const Variant& KeyValues,
+                         const String& ResultFields) {
   std::vector<TField*> fields;
   const Integer place = FindRecord(KeyFields, KeyValues, {}, fields);
   if (place < 0) return Null();
@@ -827,7 +843,8 @@ void TDataSet::EnableControls() {
 }
 
 void TDataSet::DataEvent(TDataEvent Event, intptr_t Info) {
-  if (FDisableCount > 0 && Event != deUpdateRecord && Event != deCheckBrowseMode && Event != deFocusControl) {
+  if (FDisableCount > 0 && Event != deUpdateRecord && Event != deCheckBrowseMode &&
+      Event != deFocusControl) {
     if (Event == deUpdateState) FStateChangedWhileDisabled = true;
     if (Event == deLayoutChange) FPendingChange = true;
     return;
@@ -937,7 +954,8 @@ void TDataSource::DataEvent(TDataEvent Event, intptr_t Info) {
     case deDataSetChange:
     case deDataSetScroll:
     case deLayoutChange:
-      if (OnDataChange) OnDataChange(this, Event == deFieldChange ? reinterpret_cast<TField*>(Info) : nullptr);
+      if (OnDataChange)
+        OnDataChange(this, Event == deFieldChange ? reinterpret_cast<TField*>(Info) : nullptr);
       break;
     case deUpdateRecord:
       if (OnUpdateData) OnUpdateData(this);
@@ -1001,7 +1019,8 @@ void TDataLink::ClampRange() {
   if (FFirstRecord > active) FFirstRecord = active;
   if (active >= FFirstRecord + FBufferCount) FFirstRecord = active - FBufferCount + 1;
   const Integer count = ds->BufferRecordCount();
-  if (FFirstRecord + FBufferCount > count) FFirstRecord = std::min(active, std::max<Integer>(0, count - FBufferCount));
+  if (FFirstRecord + FBufferCount > count)
+    FFirstRecord = std::min(active, std::max<Integer>(0, count - FBufferCount));
   if (FFirstRecord < 0) FFirstRecord = 0;
 }
 
@@ -1027,7 +1046,9 @@ void TDataLink::SetActiveRecord(Integer Value) {
   TDataSet* ds = DataSet();
   if (!FActive || !ds) return;
   if (Value < 0 || Value >= RecordCount())
-    DatabaseError("Record " + IntToStr(Value) + " is outside the link's " + IntToStr(RecordCount()) + " records", ds);
+    DatabaseError("Record " + IntToStr(Value) + " is outside the link's " +
+                      IntToStr(RecordCount()) + " records",
+                  ds);
   ds->FActiveRecord = FFirstRecord + Value;
 }
 
@@ -1060,7 +1081,8 @@ void TDataLink::DataEvent(TDataEvent Event, intptr_t Info) {
   switch (Event) {
     case deFieldChange:
     case deRecordChange:
-      if (!FUpdating) RecordChanged(Event == deFieldChange ? reinterpret_cast<TField*>(Info) : nullptr);
+      if (!FUpdating)
+        RecordChanged(Event == deFieldChange ? reinterpret_cast<TField*>(Info) : nullptr);
       break;
     case deDataSetChange:
     case deLayoutChange:

@@ -23,16 +23,19 @@ const TResStringRec SDataSetEmpty = {64567, "Cannot perform this operation on an
 const TResStringRec SRecordNotFound = {64568, "Record not found"};
 const TResStringRec SDuplicateFieldName = {64569, "Duplicate field name '%s'"};
 const TResStringRec SFieldNameMissing = {64570, "Field name missing"};
-const TResStringRec SFieldRangeError = {64571, "%s is not a valid value for field '%s'. The allowed range is %s to %s"};
+const TResStringRec SFieldRangeError = {
+    64571, "%s is not a valid value for field '%s'. The allowed range is %s to %s"};
 const TResStringRec SFieldValueError = {64572, "Invalid value for field '%s'"};
 const TResStringRec SParameterNotFound = {64573, "Parameter '%s' not found"};
-const TResStringRec SFilterNotSupported = {64574, "Filter text is not supported by this dataset: %s"};
+const TResStringRec SFilterNotSupported = {64574,
+                                           "Filter text is not supported by this dataset: %s"};
 const TResStringRec SLocateValueCount = {64575, "%d key fields need an array of %d values"};
 const TResStringRec SCircularLookup = {64576, "Lookup field '%s' cannot look up its own dataset"};
 }  // namespace DBConsts
 
 void DatabaseError(const String& Message, const TComponent* Component) {
-  if (Component && !Component->GetName().empty()) throw EDatabaseError(Component->GetName() + ": " + Message);
+  if (Component && !Component->GetName().empty())
+    throw EDatabaseError(Component->GetName() + ": " + Message);
   throw EDatabaseError(Message);
 }
 
@@ -49,7 +52,7 @@ String ExtractFieldName(const String& Fields, Integer& Pos) {
   const Integer n = Integer(Fields.size());
   while (i <= n && Fields[size_t(i - 1)] != ';') ++i;
   String name = Trim(Copy(Fields, Pos, i - Pos));
-  if (i <= n) ++i;   // past the separator
+  if (i <= n) ++i;  // past the separator
   Pos = i;
   return name;
 }
@@ -58,9 +61,7 @@ String ExtractFieldName(const String& Fields, Integer& Pos) {
 
 TL_DEFINE_CLASS(TField)
 
-TField::TField(TComponent* AOwner) : TComponent(AOwner) {
-  FValidChars.set();
-}
+TField::TField(TComponent* AOwner) : TComponent(AOwner) { FValidChars.set(); }
 
 void TField::BeforeDestruction() {
   if (FDataSet) FDataSet->RemoveField(this);
@@ -113,7 +114,9 @@ Integer TField::Index() const {
 }
 
 void TField::PropertyChanged(bool LayoutAffected) {
-  if (FDataSet && FDataSet->Active()) FDataSet->DataEvent(LayoutAffected ? TDataEvent::deLayoutChange : TDataEvent::deDataSetChange, 0);
+  if (FDataSet && FDataSet->Active())
+    FDataSet->DataEvent(LayoutAffected ? TDataEvent::deLayoutChange : TDataEvent::deDataSetChange,
+                        0);
 }
 
 void TField::SetDisplayLabel(const String& v) {
@@ -202,25 +205,36 @@ void TField::SetAsVariant(const Variant& Value) {
 Variant TField::ConvertValue(const Variant& Value) const { return Value; }
 
 Variant TField::OldValue() const {
-  if (!FDataSet || FSlot < 0 || FSlot >= Integer(FDataSet->FOldValues.size())) return GetAsVariant();
+  if (!FDataSet || FSlot < 0 || FSlot >= Integer(FDataSet->FOldValues.size()))
+    return GetAsVariant();
   return FDataSet->FOldValues[size_t(FSlot)];
 }
 
 void TField::RangeError(double Value, double Min, double Max) const {
-  DatabaseErrorFmt(DBConsts::SFieldRangeError, {FloatToStr(Value), DisplayName(), FloatToStr(Min), FloatToStr(Max)});
+  DatabaseErrorFmt(DBConsts::SFieldRangeError,
+                   {FloatToStr(Value), DisplayName(), FloatToStr(Min), FloatToStr(Max)});
 }
 
 String TField::GetAsString() const { return IsNull() ? String() : GetText(false); }
-void TField::SetAsString(const String& Value) { SetAsVariant(Value.empty() && DataType() != ftString && DataType() != ftWideString && DataType() != ftFixedChar ? Null() : Variant(Value)); }
+void TField::SetAsString(const String& Value) {
+  SetAsVariant(Value.empty() && DataType() != ftString && DataType() != ftWideString &&
+                       DataType() != ftFixedChar
+                   ? Null()
+                   : Variant(Value));
+}
 Integer TField::GetAsInteger() const { return IsNull() ? 0 : GetAsVariant().AsInteger(); }
 void TField::SetAsInteger(Integer Value) { SetAsVariant(Value); }
 double TField::GetAsFloat() const { return IsNull() ? 0.0 : GetAsVariant().AsDouble(); }
 void TField::SetAsFloat(double Value) { SetAsVariant(Value); }
 bool TField::GetAsBoolean() const { return IsNull() ? false : GetAsVariant().AsBoolean(); }
 void TField::SetAsBoolean(bool Value) { SetAsVariant(Value); }
-TDateTime TField::GetAsDateTime() const { return IsNull() ? TDateTime(0) : VarToDateTime(GetAsVariant()); }
+TDateTime TField::GetAsDateTime() const {
+  return IsNull() ? TDateTime(0) : VarToDateTime(GetAsVariant());
+}
 void TField::SetAsDateTime(TDateTime Value) { SetAsVariant(VarFromDateTime(Value)); }
-Currency TField::GetAsCurrency() const { return IsNull() ? Currency{} : GetAsVariant().AsCurrency(); }
+Currency TField::GetAsCurrency() const {
+  return IsNull() ? Currency{} : GetAsVariant().AsCurrency();
+}
 void TField::SetAsCurrency(Currency Value) { SetAsVariant(Value); }
 Int64 TField::GetAsLargeInt() const { return IsNull() ? 0 : GetAsVariant().AsInt64(); }
 void TField::SetAsLargeInt(Int64 Value) { SetAsVariant(Value); }
@@ -271,7 +285,9 @@ Variant TStringField::ConvertValue(const Variant& Value) const {
 }
 
 TL_DEFINE_CLASS(TWideStringField)
-TWideStringField::TWideStringField(TComponent* AOwner) : TStringField(AOwner) { SetDataType(ftWideString); }
+TWideStringField::TWideStringField(TComponent* AOwner) : TStringField(AOwner) {
+  SetDataType(ftWideString);
+}
 
 WideString TWideStringField::GetAsWideString() const {
   const Variant v = GetAsVariant();
@@ -287,7 +303,9 @@ Variant TWideStringField::ConvertValue(const Variant& Value) const {
 // ---- Numeric fields --------------------------------------------------------------------------
 
 TL_DEFINE_CLASS(TNumericField)
-TNumericField::TNumericField(TComponent* AOwner) : TField(AOwner) { SetAlignment(TAlignment::taRightJustify); }
+TNumericField::TNumericField(TComponent* AOwner) : TField(AOwner) {
+  SetAlignment(TAlignment::taRightJustify);
+}
 
 void TNumericField::SetDisplayFormat(const String& v) {
   FDisplayFormat = v;
@@ -325,7 +343,9 @@ double TextToNumber(const Variant& Value) {
 }  // namespace
 
 TL_DEFINE_CLASS(TIntegerField)
-TIntegerField::TIntegerField(TComponent* AOwner) : TIntegerField(AOwner, ftInteger, std::numeric_limits<Integer>::min(), std::numeric_limits<Integer>::max()) {}
+TIntegerField::TIntegerField(TComponent* AOwner)
+    : TIntegerField(AOwner, ftInteger, std::numeric_limits<Integer>::min(),
+                    std::numeric_limits<Integer>::max()) {}
 TIntegerField::TIntegerField(TComponent* AOwner, TFieldType Type, Int64 Low, Int64 High)
     : TNumericField(AOwner), FLow(Low), FHigh(High) {
   SetDataType(Type);
@@ -341,7 +361,8 @@ Variant TIntegerField::ConvertValue(const Variant& Value) const {
   Int64 v;
   if (VarIsStr(Value)) {
     const String s = Trim(Value.AsString());
-    if (!TryStrToInt64(s, v)) throw EConvertError(Format(LoadResString(SysConst::SInvalidInteger), {s}));
+    if (!TryStrToInt64(s, v))
+      throw EConvertError(Format(LoadResString(SysConst::SInvalidInteger), {s}));
   } else {
     v = Value.AsInt64();
   }
@@ -351,17 +372,20 @@ Variant TIntegerField::ConvertValue(const Variant& Value) const {
     hi = FMaxValue;
   }
   if (v < lo || v > hi)
-    DatabaseErrorFmt(DBConsts::SFieldRangeError, {IntToStr(v), DisplayName(), IntToStr(lo), IntToStr(hi)});
+    DatabaseErrorFmt(DBConsts::SFieldRangeError,
+                     {IntToStr(v), DisplayName(), IntToStr(lo), IntToStr(hi)});
   return Integer(v);
 }
 
 TL_DEFINE_CLASS(TSmallintField)
-TSmallintField::TSmallintField(TComponent* AOwner) : TIntegerField(AOwner, ftSmallint, -32768, 32767) {}
+TSmallintField::TSmallintField(TComponent* AOwner)
+    : TIntegerField(AOwner, ftSmallint, -32768, 32767) {}
 TL_DEFINE_CLASS(TWordField)
 TWordField::TWordField(TComponent* AOwner) : TIntegerField(AOwner, ftWord, 0, 65535) {}
 TL_DEFINE_CLASS(TAutoIncField)
 TAutoIncField::TAutoIncField(TComponent* AOwner)
-    : TIntegerField(AOwner, ftAutoInc, std::numeric_limits<Integer>::min(), std::numeric_limits<Integer>::max()) {}
+    : TIntegerField(AOwner, ftAutoInc, std::numeric_limits<Integer>::min(),
+                    std::numeric_limits<Integer>::max()) {}
 
 TL_DEFINE_CLASS(TLargeintField)
 TLargeintField::TLargeintField(TComponent* AOwner) : TNumericField(AOwner) {
@@ -410,7 +434,8 @@ String TFloatField::GetText(bool DisplayText) const {
 Variant TFloatField::ConvertValue(const Variant& Value) const {
   const double v = TextToNumber(Value);
   if (!std::isfinite(v)) DatabaseErrorFmt(DBConsts::SFieldValueError, {DisplayName()});
-  if ((FMinValue != 0 || FMaxValue != 0) && (v < FMinValue || v > FMaxValue)) RangeError(v, FMinValue, FMaxValue);
+  if ((FMinValue != 0 || FMaxValue != 0) && (v < FMinValue || v > FMaxValue))
+    RangeError(v, FMinValue, FMaxValue);
   return v;
 }
 
@@ -450,7 +475,8 @@ String TBCDField::GetText(bool DisplayText) const {
 
 Variant TBCDField::ConvertValue(const Variant& Value) const {
   const Currency c = VarIsStr(Value) ? StrToCurr(Trim(Value.AsString())) : Value.AsCurrency();
-  if ((FMinValue.Raw != 0 || FMaxValue.Raw != 0) && (c.Raw < FMinValue.Raw || c.Raw > FMaxValue.Raw))
+  if ((FMinValue.Raw != 0 || FMaxValue.Raw != 0) &&
+      (c.Raw < FMinValue.Raw || c.Raw > FMaxValue.Raw))
     RangeError(CurrToDouble(c), CurrToDouble(FMinValue), CurrToDouble(FMaxValue));
   return c;
 }
@@ -474,7 +500,9 @@ void TBooleanField::SetDisplayValues(const String& v) {
   PropertyChanged(false);
 }
 
-String TBooleanField::GetText(bool) const { return GetAsVariant().AsBoolean() ? FTrueText : FFalseText; }
+String TBooleanField::GetText(bool) const {
+  return GetAsVariant().AsBoolean() ? FTrueText : FFalseText;
+}
 
 // Accepts the display texts (any case, or a prefix of one) as well as the variant's own rules.
 Variant TBooleanField::ConvertValue(const Variant& Value) const {
@@ -494,7 +522,9 @@ Variant TBooleanField::ConvertValue(const Variant& Value) const {
 
 TL_DEFINE_CLASS(TDateTimeField)
 TDateTimeField::TDateTimeField(TComponent* AOwner) : TDateTimeField(AOwner, ftDateTime) {}
-TDateTimeField::TDateTimeField(TComponent* AOwner, TFieldType Type) : TField(AOwner) { SetDataType(Type); }
+TDateTimeField::TDateTimeField(TComponent* AOwner, TFieldType Type) : TField(AOwner) {
+  SetDataType(Type);
+}
 
 void TDateTimeField::SetDisplayFormat(const String& v) {
   FDisplayFormat = v;
@@ -546,8 +576,8 @@ String TAggregateField::GetText(bool DisplayText) const {
   const double v = FValue.AsDouble();
   if (DisplayText && !FDisplayFormat.empty()) return FormatFloat(FDisplayFormat, v);
   if (FCurrency)
-    return FloatToStrF(v, DisplayText ? TFloatFormat::ffCurrency : TFloatFormat::ffFixed, FPrecision,
-                       FormatSettings.CurrencyDecimals);
+    return FloatToStrF(v, DisplayText ? TFloatFormat::ffCurrency : TFloatFormat::ffFixed,
+                       FPrecision, FormatSettings.CurrencyDecimals);
   return FloatToStrF(v, TFloatFormat::ffGeneral, FPrecision, 0);
 }
 
@@ -556,13 +586,15 @@ TVariantField::TVariantField(TComponent* AOwner) : TField(AOwner) { SetDataType(
 
 TL_DEFINE_CLASS(TBlobField)
 TBlobField::TBlobField(TComponent* AOwner) : TBlobField(AOwner, ftBlob, TBlobType::btNone) {}
-TBlobField::TBlobField(TComponent* AOwner, TFieldType Type, TBlobType Blob) : TField(AOwner), FBlobType(Blob) {
+TBlobField::TBlobField(TComponent* AOwner, TFieldType Type, TBlobType Blob)
+    : TField(AOwner), FBlobType(Blob) {
   SetDataType(Type);
 }
 
 // A binary value shows as its kind in brackets, as a grid cell would.
 String TBlobField::GetText(bool DisplayText) const {
-  if (DisplayText) return "(" + EnumInfo<TFieldType>::Type().ValueName(int(DataType())).substr(2) + ")";
+  if (DisplayText)
+    return "(" + EnumInfo<TFieldType>::Type().ValueName(int(DataType())).substr(2) + ")";
   return VarToStr(GetAsVariant());
 }
 
@@ -575,30 +607,58 @@ String TMemoField::GetText(bool DisplayText) const {
 }
 
 TL_DEFINE_CLASS(TGraphicField)
-TGraphicField::TGraphicField(TComponent* AOwner) : TBlobField(AOwner, ftGraphic, TBlobType::btGraphic) {}
+TGraphicField::TGraphicField(TComponent* AOwner)
+    : TBlobField(AOwner, ftGraphic, TBlobType::btGraphic) {}
 
 const TClass* FieldClassOf(TFieldType Type) {
   switch (Type) {
-    case ftString: case ftFixedChar: case ftGuid: return &TStringField::StaticClass();
-    case ftWideString: return &TWideStringField::StaticClass();
-    case ftSmallint: return &TSmallintField::StaticClass();
-    case ftInteger: return &TIntegerField::StaticClass();
-    case ftWord: return &TWordField::StaticClass();
-    case ftAutoInc: return &TAutoIncField::StaticClass();
-    case ftLargeint: return &TLargeintField::StaticClass();
-    case ftBoolean: return &TBooleanField::StaticClass();
-    case ftFloat: return &TFloatField::StaticClass();
-    case ftCurrency: return &TCurrencyField::StaticClass();
-    case ftBCD: return &TBCDField::StaticClass();
-    case ftFMTBcd: return &TFMTBCDField::StaticClass();
-    case ftDate: return &TDateField::StaticClass();
-    case ftTime: return &TTimeField::StaticClass();
-    case ftDateTime: return &TDateTimeField::StaticClass();
-    case ftTimeStamp: return &TSQLTimeStampField::StaticClass();
-    case ftBlob: case ftBytes: case ftVarBytes: case ftTypedBinary: return &TBlobField::StaticClass();
-    case ftMemo: case ftFmtMemo: return &TMemoField::StaticClass();
-    case ftGraphic: return &TGraphicField::StaticClass();
-    case ftVariant: return &TVariantField::StaticClass();
-    default: return nullptr;
+    case ftString:
+    case ftFixedChar:
+    case ftGuid:
+      return &TStringField::StaticClass();
+    case ftWideString:
+      return &TWideStringField::StaticClass();
+    case ftSmallint:
+      return &TSmallintField::StaticClass();
+    case ftInteger:
+      return &TIntegerField::StaticClass();
+    case ftWord:
+      return &TWordField::StaticClass();
+    case ftAutoInc:
+      return &TAutoIncField::StaticClass();
+    case ftLargeint:
+      return &TLargeintField::StaticClass();
+    case ftBoolean:
+      return &TBooleanField::StaticClass();
+    case ftFloat:
+      return &TFloatField::StaticClass();
+    case ftCurrency:
+      return &TCurrencyField::StaticClass();
+    case ftBCD:
+      return &TBCDField::StaticClass();
+    case ftFMTBcd:
+      return &TFMTBCDField::StaticClass();
+    case ftDate:
+      return &TDateField::StaticClass();
+    case ftTime:
+      return &TTimeField::StaticClass();
+    case ftDateTime:
+      return &TDateTimeField::StaticClass();
+    case ftTimeStamp:
+      return &TSQLTimeStampField::StaticClass();
+    case ftBlob:
+    case ftBytes:
+    case ftVarBytes:
+    case ftTypedBinary:
+      return &TBlobField::StaticClass();
+    case ftMemo:
+    case ftFmtMemo:
+      return &TMemoField::StaticClass();
+    case ftGraphic:
+      return &TGraphicField::StaticClass();
+    case ftVariant:
+      return &TVariantField::StaticClass();
+    default:
+      return nullptr;
   }
 }

@@ -11,9 +11,9 @@ struct TFilterExpression {
   TKind Kind = TKind::kCompare;
   std::vector<std::shared_ptr<TFilterExpression>> Items;
   String Field;
-  String Op;               // for comparisons
+  String Op;  // for comparisons
   std::vector<Variant> Values;
-  bool Negate = false;     // NOT LIKE, NOT BETWEEN, NOT IN, IS NOT NULL
+  bool Negate = false;  // NOT LIKE, NOT BETWEEN, NOT IN, IS NOT NULL
 };
 
 namespace {
@@ -33,8 +33,8 @@ class TFilterParser {
 
  private:
   [[noreturn]] void Fail(const String& What) const {
-    DatabaseError("Invalid filter text at position " + IntToStr(Integer(FPos + 1)) + ": " + What + " in \"" + FText +
-                  "\"");
+    DatabaseError("Invalid filter text at position " + IntToStr(Integer(FPos + 1)) + ": " + What +
+                  " in \"" + FText + "\"");
   }
 
   void SkipBlanks() {
@@ -45,7 +45,8 @@ class TFilterParser {
   String PeekWord() {
     SkipBlanks();
     size_t p = FPos;
-    while (p < FText.size() && (std::isalnum(static_cast<unsigned char>(FText[p])) || FText[p] == '_' || FText[p] == '.'))
+    while (p < FText.size() && (std::isalnum(static_cast<unsigned char>(FText[p])) ||
+                                FText[p] == '_' || FText[p] == '.'))
       ++p;
     return UpperCase(FText.substr(FPos, p - FPos));
   }
@@ -109,8 +110,8 @@ class TFilterParser {
       return name;
     }
     const size_t start = FPos;
-    while (FPos < FText.size() &&
-           (std::isalnum(static_cast<unsigned char>(FText[FPos])) || FText[FPos] == '_' || FText[FPos] == '.'))
+    while (FPos < FText.size() && (std::isalnum(static_cast<unsigned char>(FText[FPos])) ||
+                                   FText[FPos] == '_' || FText[FPos] == '.'))
       ++FPos;
     if (FPos == start) Fail("field name expected");
     return FText.substr(start, FPos - start);
@@ -139,15 +140,17 @@ class TFilterParser {
     if (TakeWord("FALSE")) return false;
     const size_t start = FPos;
     if (FPos < FText.size() && (FText[FPos] == '-' || FText[FPos] == '+')) ++FPos;
-    while (FPos < FText.size() && (std::isdigit(static_cast<unsigned char>(FText[FPos])) || FText[FPos] == '.' ||
-                                   FText[FPos] == 'E' || FText[FPos] == 'e'))
+    while (FPos < FText.size() && (std::isdigit(static_cast<unsigned char>(FText[FPos])) ||
+                                   FText[FPos] == '.' || FText[FPos] == 'E' || FText[FPos] == 'e'))
       ++FPos;
     double v;
-    if (FPos == start || !TryStrToFloat(FText.substr(start, FPos - start), v, DefaultFormatSettings())) {
+    if (FPos == start ||
+        !TryStrToFloat(FText.substr(start, FPos - start), v, DefaultFormatSettings())) {
       FPos = start;
       Fail("value expected");
     }
-    if (v == double(Integer(v)) && FText.substr(start, FPos - start).find_first_of(".eE") == String::npos)
+    if (v == double(Integer(v)) &&
+        FText.substr(start, FPos - start).find_first_of(".eE") == String::npos)
       return Integer(v);
     return v;
   }
@@ -216,14 +219,19 @@ bool MatchLike(const char* s, const char* p) {
 
 class TFilterEvaluator {
  public:
-  TFilterEvaluator(TDataSet& DataSet, TFilterOptions Options) : FDataSet(DataSet), FOptions(Options) {}
+  TFilterEvaluator(TDataSet& DataSet, TFilterOptions Options)
+      : FDataSet(DataSet), FOptions(Options) {}
 
   bool Eval(const TFilterExpression& n) {
     switch (n.Kind) {
-      case TKind::kAnd: return Eval(*n.Items[0]) && Eval(*n.Items[1]);
-      case TKind::kOr: return Eval(*n.Items[0]) || Eval(*n.Items[1]);
-      case TKind::kNot: return !Eval(*n.Items[0]);
-      default: break;
+      case TKind::kAnd:
+        return Eval(*n.Items[0]) && Eval(*n.Items[1]);
+      case TKind::kOr:
+        return Eval(*n.Items[0]) || Eval(*n.Items[1]);
+      case TKind::kNot:
+        return !Eval(*n.Items[0]);
+      default:
+        break;
     }
     TField* field = FDataSet.FieldByName(n.Field);
     const Variant v = field->GetAsVariant();
@@ -242,7 +250,8 @@ class TFilterEvaluator {
         break;
       }
       case TKind::kBetween:
-        r = Compare(field, v, n.Values[0], false) >= 0 && Compare(field, v, n.Values[1], false) <= 0;
+        r = Compare(field, v, n.Values[0], false) >= 0 &&
+            Compare(field, v, n.Values[1], false) <= 0;
         break;
       case TKind::kIn:
         for (const Variant& x : n.Values)
@@ -250,12 +259,18 @@ class TFilterEvaluator {
         break;
       default: {
         const int c = Compare(field, v, n.Values[0], n.Op == "=" || n.Op == "<>");
-        if (n.Op == "=") r = c == 0;
-        else if (n.Op == "<>") r = c != 0;
-        else if (n.Op == "<") r = c < 0;
-        else if (n.Op == "<=") r = c <= 0;
-        else if (n.Op == ">") r = c > 0;
-        else r = c >= 0;
+        if (n.Op == "=")
+          r = c == 0;
+        else if (n.Op == "<>")
+          r = c != 0;
+        else if (n.Op == "<")
+          r = c < 0;
+        else if (n.Op == "<=")
+          r = c <= 0;
+        else if (n.Op == ">")
+          r = c > 0;
+        else
+          r = c >= 0;
         break;
       }
     }
@@ -272,7 +287,8 @@ class TFilterEvaluator {
     if (VarIsStr(v)) {
       String a = VarToStr(v), b = VarToStr(x);
       if (CaseInsensitive()) a = AnsiUpperCase(a), b = AnsiUpperCase(b);
-      if (Equality && !FOptions.Contains(TFilterOption::foNoPartialCompare) && !b.empty() && b.back() == '*') {
+      if (Equality && !FOptions.Contains(TFilterOption::foNoPartialCompare) && !b.empty() &&
+          b.back() == '*') {
         b.pop_back();
         a = a.substr(0, b.size());
       }
@@ -292,7 +308,9 @@ class TFilterEvaluator {
       }
       return a == b ? 0 : (a < b ? -1 : 1);
     } catch (const Exception&) {
-      DatabaseError("Filter value " + VarToStr(x) + " does not suit field '" + Field->FieldName() + "'", &FDataSet);
+      DatabaseError(
+          "Filter value " + VarToStr(x) + " does not suit field '" + Field->FieldName() + "'",
+          &FDataSet);
     }
   }
 
@@ -310,7 +328,8 @@ std::shared_ptr<const TFilterExpression> ParseFilterText(const String& Text) {
   return TFilterParser(Text).Parse();
 }
 
-bool EvaluateFilterText(const TFilterExpression& Expression, TDataSet& DataSet, TFilterOptions Options) {
+bool EvaluateFilterText(const TFilterExpression& Expression, TDataSet& DataSet,
+                        TFilterOptions Options) {
   return TFilterEvaluator(DataSet, Options).Eval(Expression);
 }
 

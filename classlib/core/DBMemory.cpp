@@ -20,7 +20,9 @@ void TParam::Assign(TPersistent* Source) {
 
 TParams::TParams() : TCollection(ClassOf<TParam, TCollectionItem, TCollection*>()) {}
 
-TParam* TParams::Items(Integer Index) const { return static_cast<TParam*>(TCollection::Items(Index)); }
+TParam* TParams::Items(Integer Index) const {
+  return static_cast<TParam*>(TCollection::Items(Index));
+}
 
 TParam* TParams::CreateParam(TFieldType DataType, const String& Name) {
   auto* p = static_cast<TParam*>(Add());
@@ -68,7 +70,8 @@ void TParams::SetParamValues(const String& Names, const Variant& Value) {
     return;
   }
   if (names.empty()) return;
-  if (!VarIsArray(Value) || VarArrayHighBound(Value) - VarArrayLowBound(Value) + 1 != Integer(names.size()))
+  if (!VarIsArray(Value) ||
+      VarArrayHighBound(Value) - VarArrayLowBound(Value) + 1 != Integer(names.size()))
     DatabaseErrorFmt(DBConsts::SLocateValueCount, {Integer(names.size()), Integer(names.size())});
   // Every name is checked before any value changes.
   std::vector<TParam*> params;
@@ -90,7 +93,8 @@ void TMemoryDataSet::DefineFromFields() {
   if (FieldDefs().Count() > 0) return;
   for (Integer i = 0; i < FieldCount(); ++i) {
     TField* f = Fields(i);
-    if (f->FieldKind() == TFieldKind::fkData) FieldDefs().Add(f->FieldName(), f->DataType(), f->Size(), f->Required());
+    if (f->FieldKind() == TFieldKind::fkData)
+      FieldDefs().Add(f->FieldName(), f->DataType(), f->Size(), f->Required());
   }
 }
 
@@ -130,7 +134,8 @@ Integer TMemoryDataSet::InternalFindBookmark(const TBookmarkStr& Bookmark) const
   return -1;
 }
 
-Integer TMemoryDataSet::InternalPost(Integer Place, bool Inserting, const std::vector<Variant>& Values) {
+Integer TMemoryDataSet::InternalPost(Integer Place, bool Inserting,
+                                     const std::vector<Variant>& Values) {
   std::vector<Variant> values(Values);
   values.resize(size_t(FieldDefs().Count()), Null());
   for (Integer i = 0; i < FieldDefs().Count(); ++i) {
@@ -151,7 +156,8 @@ Integer TMemoryDataSet::InternalPost(Integer Place, bool Inserting, const std::v
 }
 
 void TMemoryDataSet::InternalDelete(Integer Place) {
-  if (Place < 0 || Place >= Integer(FRecords.size())) DatabaseError(LoadResString(DBConsts::SRecordNotFound), this);
+  if (Place < 0 || Place >= Integer(FRecords.size()))
+    DatabaseError(LoadResString(DBConsts::SRecordNotFound), this);
   FRecords.erase(FRecords.begin() + Place);
 }
 

@@ -13,7 +13,7 @@ namespace {
 class TLogLink : public TDataLink {
  public:
   TLogLink(std::vector<String>& Log, String Tag) : FLog(Log), FTag(std::move(Tag)) {}
-  String PendingName;   // written into NAME when the data set asks for data
+  String PendingName;  // written into NAME when the data set asks for data
   bool LogBrowseMode = false;
 
  protected:
@@ -25,7 +25,9 @@ class TLogLink : public TDataLink {
   void DataSetScrolled(Integer Distance) override { Add("Scrolled " + IntToStr(Distance)); }
   void EditingChanged() override { Add("Editing " + String(Editing() ? "on" : "off")); }
   void LayoutChanged() override { Add("LayoutChanged"); }
-  void RecordChanged(TField* Field) override { Add("RecordChanged " + (Field ? Field->FieldName() : String("nil"))); }
+  void RecordChanged(TField* Field) override {
+    Add("RecordChanged " + (Field ? Field->FieldName() : String("nil")));
+  }
   void UpdateData() override {
     Add("UpdateData");
     if (!PendingName.empty()) DataSet()->FieldByName("NAME")->SetAsString(PendingName);
@@ -68,13 +70,15 @@ class DataSetTest : public ::testing::Test {
 
 TEST_F(DataSetTest, StateMachine) {
   EXPECT_EQ(DS->State(), dsInactive);
-  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->First(); }), "Items: Cannot perform this operation on a closed dataset");
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->First(); }),
+            "Items: Cannot perform this operation on a closed dataset");
   DS->Open();
   EXPECT_EQ(DS->State(), dsBrowse);
   EXPECT_TRUE(DS->DefaultFields());
   EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->FieldByName("PRICE")->SetAsFloat(1); }),
             "Items: Dataset not in edit or insert mode");
-  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->Post(); }), "Items: Dataset not in edit or insert mode");
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->Post(); }),
+            "Items: Dataset not in edit or insert mode");
 
   DS->Edit();
   EXPECT_EQ(DS->State(), dsEdit);
@@ -97,10 +101,11 @@ TEST_F(DataSetTest, StateMachine) {
   EXPECT_EQ(DS->Lookup("ID", 1, "NAME").AsString(), "Apricot");
 
   DS->SetReadOnly(true);
-  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->Edit(); }), "Items: Cannot modify a read-only dataset");
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->Edit(); }),
+            "Items: Cannot modify a read-only dataset");
   DS->Close();
   EXPECT_EQ(DS->State(), dsInactive);
-  EXPECT_EQ(DS->FieldCount(), 0);   // the default fields went with the data set's opening
+  EXPECT_EQ(DS->FieldCount(), 0);  // the default fields went with the data set's opening
 }
 
 TEST_F(DataSetTest, MovingAndEnds) {
@@ -108,7 +113,7 @@ TEST_F(DataSetTest, MovingAndEnds) {
   EXPECT_TRUE(DS->Bof());
   EXPECT_EQ(DS->MoveBy(3), 3);
   EXPECT_EQ(DS->RecNo(), 4);
-  EXPECT_EQ(DS->MoveBy(5), 1);   // only one record was left
+  EXPECT_EQ(DS->MoveBy(5), 1);  // only one record was left
   EXPECT_TRUE(DS->Eof());
   EXPECT_EQ(Name(), "Elder");
   DS->Next();
@@ -143,16 +148,17 @@ TEST_F(DataSetTest, InsertAppendDeleteKeepTheOrder) {
   DS->SetRecNo(3);
   DS->Insert();
   DS->Cancel();
-  EXPECT_EQ(Name(), "Banana");   // back on the record the insert stood before
+  EXPECT_EQ(Name(), "Banana");  // back on the record the insert stood before
   DS->Delete();
-  EXPECT_EQ(Name(), "Cherry");   // the next record takes the deleted one's place
+  EXPECT_EQ(Name(), "Cherry");  // the next record takes the deleted one's place
   DS->Last();
   DS->Delete();
   EXPECT_EQ(Name(), "Elder");
   EXPECT_EQ(Names(), "Apple Avocado Cherry Date Elder ");
   while (!DS->IsEmpty()) DS->Delete();
-  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->Delete(); }), "Items: Cannot perform this operation on an empty dataset");
-  DS->Edit();   // on an empty data set, editing starts an insert
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->Delete(); }),
+            "Items: Cannot perform this operation on an empty dataset");
+  DS->Edit();  // on an empty data set, editing starts an insert
   EXPECT_EQ(DS->State(), dsInsert);
 }
 
@@ -169,19 +175,20 @@ TEST_F(DataSetTest, BookmarksSurviveDeletes) {
   EXPECT_EQ(DS->CompareBookmarks(date, date), 0);
   EXPECT_LT(DS->CompareBookmarks("", apple), 0);
 
-  DS->Delete();   // Banana
+  DS->Delete();  // Banana
   EXPECT_FALSE(DS->BookmarkValid(banana));
   EXPECT_TRUE(DS->BookmarkValid(date));
   DS->GotoBookmark(date);
   EXPECT_EQ(Name(), "Date");
   EXPECT_EQ(DS->RecNo(), 3);
-  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->GotoBookmark(banana); }), "Items: Record not found");
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->GotoBookmark(banana); }),
+            "Items: Record not found");
   EXPECT_EQ(Name(), "Date");
   DS->First();
   DS->Insert();
   DS->Post();
   DS->GotoBookmark(apple);
-  EXPECT_EQ(DS->RecNo(), 2);   // an insert before it moved the record, not its bookmark
+  EXPECT_EQ(DS->RecNo(), 2);  // an insert before it moved the record, not its bookmark
 }
 
 TEST_F(DataSetTest, LinkNotificationOrder) {
@@ -194,21 +201,24 @@ TEST_F(DataSetTest, LinkNotificationOrder) {
 
   Log.clear();
   DS->Edit();
-  EXPECT_EQ(Log, (std::vector<String>{"v:Editing on", "o:Editing on", "v:RecordChanged nil", "o:RecordChanged nil"}));
+  EXPECT_EQ(Log, (std::vector<String>{"v:Editing on", "o:Editing on", "v:RecordChanged nil",
+                                      "o:RecordChanged nil"}));
 
   Log.clear();
   visual.PendingName = "Apricot";
   DS->Post();
   // The link writing in UpdateData does not hear its own change; the other one does.
-  const std::vector<String> expected{"v:UpdateData", "o:RecordChanged NAME", "o:UpdateData",
-                                     "v:Editing off", "o:Editing off", "v:DataSetChanged", "o:DataSetChanged"};
+  const std::vector<String> expected{"v:UpdateData",    "o:RecordChanged NAME", "o:UpdateData",
+                                     "v:Editing off",   "o:Editing off",        "v:DataSetChanged",
+                                     "o:DataSetChanged"};
   EXPECT_EQ(Log, expected);
   EXPECT_EQ(Name(), "Apricot");
 
   Log.clear();
   visual.LogBrowseMode = other.LogBrowseMode = true;
   DS->Next();
-  EXPECT_EQ(Log, (std::vector<String>{"v:CheckBrowseMode", "o:CheckBrowseMode", "v:Scrolled 1", "o:Scrolled 1"}));
+  EXPECT_EQ(Log, (std::vector<String>{"v:CheckBrowseMode", "o:CheckBrowseMode", "v:Scrolled 1",
+                                      "o:Scrolled 1"}));
 
   Log.clear();
   DS->Close();
@@ -223,7 +233,7 @@ TEST_F(DataSetTest, DataSourceGatesAndControlsDisabled) {
   link.SetDataSource(Source);
   Log.clear();
 
-  EXPECT_TRUE(link.Edit());   // AutoEdit lets the source put the data set into edit
+  EXPECT_TRUE(link.Edit());  // AutoEdit lets the source put the data set into edit
   EXPECT_EQ(DS->State(), dsEdit);
   DS->Cancel();
   Source->SetAutoEdit(false);
@@ -269,7 +279,7 @@ TEST_F(DataSetTest, BufferWindowOfALink) {
   DS->Next();
   DS->Next();
   EXPECT_EQ(link.ActiveRecord(), 2);
-  DS->Next();   // Date: the window moves down one record
+  DS->Next();  // Date: the window moves down one record
   EXPECT_EQ(Log, (std::vector<String>{"Scrolled 0", "Scrolled 0", "Scrolled 1"}));
   EXPECT_EQ(link.ActiveRecord(), 2);
 
@@ -298,7 +308,9 @@ class TCalcHandler : public TObject {
   void Calc(TDataSet* D) {
     D->FieldByName("TOTAL")->SetAsFloat(D->FieldByName("PRICE")->GetAsFloat() * 2);
   }
-  void OnlyOdd(TDataSet* D, bool& Accept) { Accept = D->FieldByName("ID")->GetAsInteger() % 2 == 1; }
+  void OnlyOdd(TDataSet* D, bool& Accept) {
+    Accept = D->FieldByName("ID")->GetAsInteger() % 2 == 1;
+  }
   void Upper(TField* F, String& Text, bool DisplayText) {
     Text = DisplayText ? "[" + F->GetAsString() + "]" : F->GetAsString();
   }
@@ -306,14 +318,17 @@ class TCalcHandler : public TObject {
 
 TEST_F(DataSetTest, LocateLookupAndFilter) {
   DS->Open();
-  EXPECT_TRUE(DS->Locate("NAME", "ch", {TLocateOption::loCaseInsensitive, TLocateOption::loPartialKey}));
+  EXPECT_TRUE(
+      DS->Locate("NAME", "ch", {TLocateOption::loCaseInsensitive, TLocateOption::loPartialKey}));
   EXPECT_EQ(Name(), "Cherry");
   EXPECT_FALSE(DS->Locate("NAME", "ch", {TLocateOption::loPartialKey}));
   EXPECT_EQ(Name(), "Cherry");
   EXPECT_TRUE(DS->Locate("ID;NAME", VarArrayOf({4, "Date"}), {}));
   EXPECT_FALSE(DS->Locate("ID;NAME", VarArrayOf({4, "Elder"}), {}));
-  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->Locate("ID;NAME", 4, {}); }), "2 key fields need an array of 2 values");
-  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->Locate("SIZE", 4, {}); }), "Items: Field 'SIZE' not found");
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->Locate("ID;NAME", 4, {}); }),
+            "2 key fields need an array of 2 values");
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->Locate("SIZE", 4, {}); }),
+            "Items: Field 'SIZE' not found");
 
   DS->First();
   const Variant v = DS->Lookup("ID", 5, "NAME;PRICE");
@@ -328,7 +343,7 @@ TEST_F(DataSetTest, LocateLookupAndFilter) {
   EXPECT_EQ(DS->RecordCount(), 3);
   EXPECT_EQ(Names(), "Apple Cherry Elder ");
   EXPECT_FALSE(DS->Locate("ID", 2, {}));
-  DS->SetFilter("ID > 2");   // the text and the handler both decide
+  DS->SetFilter("ID > 2");  // the text and the handler both decide
   EXPECT_EQ(Names(), "Cherry Elder ");
   DS->SetFiltered(false);
   EXPECT_EQ(DS->RecordCount(), 5);
@@ -339,7 +354,7 @@ TEST_F(DataSetTest, FilterText) {
   DS->SetFiltered(true);
   const std::pair<const char*, const char*> cases[] = {
       {"PRICE > 3 AND NAME <> 'Date'", "Cherry Elder "},
-      {"NAME LIKE 'b%' OR ID IN (4, 5)", "Date Elder "},   // case matters without the option
+      {"NAME LIKE 'b%' OR ID IN (4, 5)", "Date Elder "},  // case matters without the option
       {"ID BETWEEN 2 AND 3 OR NOT (ID < 5)", "Banana Cherry Elder "},
       {"[NAME] = 'Ch*'", "Cherry "},
       {"NAME NOT LIKE '_a%'", "Apple Cherry Elder "},
@@ -361,7 +376,8 @@ TEST_F(DataSetTest, FilterText) {
   // A refused text leaves the filter as it was.
   EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->SetFilter("ID >"); }),
             "Invalid filter text at position 5: value expected in \"ID >\"");
-  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->SetFilter("SIZE = 1"); }), "Items: Field 'SIZE' not found");
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->SetFilter("SIZE = 1"); }),
+            "Items: Field 'SIZE' not found");
   EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->SetFilter("ID = 'x'"); }),
             "Items: Filter value x does not suit field 'ID'");
   EXPECT_EQ(DS->Filter(), "NAME = 'ch*'");
@@ -386,7 +402,7 @@ TEST_F(DataSetTest, SourceLinkedThroughMasters) {
   EXPECT_TRUE(detailSource->IsLinkedTo(grandchild));
   EXPECT_FALSE(detailSource->IsLinkedTo(detail));
   EXPECT_FALSE(Source->IsLinkedTo(DS));
-  detail->Master = detailSource;   // a cycle ends the walk
+  detail->Master = detailSource;  // a cycle ends the walk
   EXPECT_FALSE(Source->IsLinkedTo(detail));
 }
 
@@ -415,7 +431,7 @@ TEST_F(DataSetTest, CalculatedAndLookupFields) {
   EXPECT_FALSE(itemName->CanModify());
   orders->Edit();
   item->SetAsInteger(5);
-  EXPECT_EQ(itemName->GetAsString(), "Elder");   // follows its key while editing
+  EXPECT_EQ(itemName->GetAsString(), "Elder");  // follows its key while editing
   EXPECT_THROW(itemName->SetAsString("Fig"), EDatabaseError);
   orders->Post();
   orders->Next();
@@ -434,11 +450,13 @@ TEST_F(DataSetTest, CalculatedAndLookupFields) {
   DS->Open();
   DS->Last();
   EXPECT_DOUBLE_EQ(total->GetAsFloat(), 15.0);
-  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->FieldByName("NAME"); }), "Items: Field 'NAME' not found");
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->FieldByName("NAME"); }),
+            "Items: Field 'NAME' not found");
   DS->Edit();
   price->SetAsFloat(1.25);
   EXPECT_DOUBLE_EQ(total->GetAsFloat(), 2.5);
-  EXPECT_EQ(MessageOf<EDatabaseError>([&] { total->SetAsFloat(1); }), "Items: Field 'TOTAL' cannot be modified");
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { total->SetAsFloat(1); }),
+            "Items: Field 'TOTAL' cannot be modified");
   DS->Cancel();
   orders->Close();
 }
@@ -449,8 +467,9 @@ TEST_F(DataSetTest, FieldValuesConvertAndNull) {
   TField* name = DS->FieldByName("NAME");
   auto* price = static_cast<TFloatField*>(DS->FieldByName("PRICE"));
   DS->Edit();
-  EXPECT_EQ(MessageOf<EConvertError>([&] { id->SetAsString("abc"); }), "'abc' is not a valid integer value");
-  EXPECT_EQ(id->GetAsInteger(), 1);   // a rejected value changes nothing
+  EXPECT_EQ(MessageOf<EConvertError>([&] { id->SetAsString("abc"); }),
+            "'abc' is not a valid integer value");
+  EXPECT_EQ(id->GetAsInteger(), 1);  // a rejected value changes nothing
   id->SetAsString(" 42 ");
   EXPECT_EQ(VarType(id->GetAsVariant()), varInteger);
   EXPECT_EQ(id->GetAsInteger(), 42);
@@ -460,9 +479,9 @@ TEST_F(DataSetTest, FieldValuesConvertAndNull) {
   EXPECT_EQ(id->GetAsInteger(), 0);
   EXPECT_EQ(id->GetAsString(), "");
   name->SetAsString("");
-  EXPECT_FALSE(name->IsNull());   // an empty text is a value for a text field
+  EXPECT_FALSE(name->IsNull());  // an empty text is a value for a text field
   name->SetAsString("Blackcurrant");
-  EXPECT_EQ(name->GetAsString(), "Blackcurra");   // cut to the field's size
+  EXPECT_EQ(name->GetAsString(), "Blackcurra");  // cut to the field's size
   price->SetAsString("2.50");
   price->SetDisplayFormat("0.00 kg");
   EXPECT_EQ(price->DisplayText(), "2.50 kg");
@@ -499,8 +518,8 @@ TEST(DBFields, TypesAndTexts) {
   flag->SetFieldName("B");
   day->SetFieldName("D");
   memo->SetFieldName("M");
-  for (TField* f : {static_cast<TField*>(small), static_cast<TField*>(flag), static_cast<TField*>(day),
-                    static_cast<TField*>(memo)})
+  for (TField* f : {static_cast<TField*>(small), static_cast<TField*>(flag),
+                    static_cast<TField*>(day), static_cast<TField*>(memo)})
     f->SetDataSet(ds);
   ds->Open();
   ds->Append();
@@ -523,9 +542,11 @@ TEST(DBFields, TypesAndTexts) {
   EXPECT_EQ(memo->Text(), "long text");
   ds->Post();
   EXPECT_EQ(ds->RecordCount(), 1);
-  EXPECT_EQ(MessageOf<EDatabaseError>([&] { small->SetFieldName("b"); }), "Cannot perform this operation on an open dataset");
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { small->SetFieldName("b"); }),
+            "Cannot perform this operation on an open dataset");
   ds->Close();
-  EXPECT_EQ(MessageOf<EDatabaseError>([&] { small->SetFieldName("b"); }), "Duplicate field name 'b'");
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { small->SetFieldName("b"); }),
+            "Duplicate field name 'b'");
 }
 
 TEST(DBParams, ValuesByName) {
@@ -537,9 +558,11 @@ TEST(DBParams, ValuesByName) {
   const Variant v = params->GetParamValues("Kind;Id");
   EXPECT_EQ(v[0].AsString(), "x");
   EXPECT_EQ(v[1].AsInteger(), 7);
-  EXPECT_EQ(MessageOf<EDatabaseError>([&] { params->SetParamValues("Id;Size", VarArrayOf({1, 2})); }),
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] {
+              params->SetParamValues("Id;Size", VarArrayOf({1, 2}));
+            }),
             "Parameter 'Size' not found");
-  EXPECT_EQ(params->ParamByName("Id")->Value().AsInteger(), 7);   // nothing was written
+  EXPECT_EQ(params->ParamByName("Id")->Value().AsInteger(), 7);  // nothing was written
 }
 
 TEST(DBFieldNames, Extraction) {
