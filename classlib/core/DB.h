@@ -13,21 +13,24 @@
 #include "classlib/core/Variants.h"
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class TDataSet;
 class TDataSource;
 class TDataLink;
 class TField;
+class TParams;
+class TStrings;
 
 TL_ENUM(TDataSetState, dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields, dsFilter,
         dsNewValue, dsOldValue, dsCurValue, dsBlockRead, dsInternalCalc, dsOpening);
 
 TL_ENUM(TFieldType, ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftBoolean, ftFloat,
         ftCurrency, ftBCD, ftDate, ftTime, ftDateTime, ftBytes, ftVarBytes, ftAutoInc, ftBlob,
-        ftMemo, ftGraphic, ftFmtMemo, ftParadoxOle, ftDBaseOle, ftTypedBinary, ftCursor,
-        ftFixedChar, ftWideString, ftLargeint, ftADT, ftArray, ftReference, ftDataSet, ftOraBlob,
-        ftOraClob, ftVariant, ftInterface, ftIDispatch, ftGuid, ftTimeStamp, ftFMTBcd);
+        ftMemo, ftGraphic, ftFmtMemo, ftOle1, ftOle2, ftTypedBinary, ftCursor, ftFixedChar,
+        ftWideString, ftLargeint, ftADT, ftArray, ftReference, ftDataSet, ftLargeBlob, ftLargeClob,
+        ftVariant, ftInterface, ftDispatch, ftGuid, ftTimeStamp, ftFMTBcd);
 
 TL_ENUM(TFieldKind, fkData, fkCalculated, fkLookup, fkInternalCalc, fkAggregate);
 
@@ -247,6 +250,9 @@ class TNumericField : public TField {
   const String& EditFormat() const { return FEditFormat; }
   void SetEditFormat(const String& v);
 
+  // Whether values are amounts of money; only float and fixed-point fields can say so.
+  virtual bool GetCurrency() const { return false; }
+
  protected:
   String FormatNumber(double v, bool DisplayText, const String& Plain) const;
 
@@ -307,7 +313,7 @@ class TFloatField : public TNumericField {
   TL_CLASS(TFloatField, TNumericField)
  public:
   explicit TFloatField(TComponent* AOwner);
-  bool GetCurrency() const { return FCurrency; }
+  bool GetCurrency() const override { return FCurrency; }
   void SetCurrency(bool v);
   Integer Precision() const { return FPrecision; }
   void SetPrecision(Integer v);  // clamped to 2..15
@@ -337,7 +343,7 @@ class TBCDField : public TNumericField {
   TL_CLASS(TBCDField, TNumericField)
  public:
   explicit TBCDField(TComponent* AOwner);
-  bool GetCurrency() const { return FCurrency; }
+  bool GetCurrency() const override { return FCurrency; }
   void SetCurrency(bool v);
   Integer Precision() const { return FPrecision; }
   void SetPrecision(Integer v) { FPrecision = v; }
@@ -530,6 +536,8 @@ class TDataSet : public TComponent {
   virtual bool IsUniDirectional() const { return false; }
   // The source of this data set's master, for data sets that follow one.
   virtual TDataSource* GetDataSource() const { return nullptr; }
+  // The parameters of a data set that has them; nullptr otherwise.
+  virtual TParams* GetParams() const { return nullptr; }
   virtual bool IsSequenced() const { return true; }
 
   // Fields.
@@ -538,6 +546,9 @@ class TDataSet : public TComponent {
   TField* FindField(const String& FieldName) const;
   // Raises "Field '%s' not found", naming this data set.
   TField* FieldByName(const String& FieldName) const;
+  // The same, naming ErrorComponent (a control, say) in the error instead.
+  TField* FieldByName(const String& FieldName, const TComponent* ErrorComponent) const;
+  void GetFieldNames(TStrings* List) const;
   // The fields of a ';'-separated list, in its order; raises for a name not found.
   void GetFieldList(std::vector<TField*>& List, const String& FieldNames) const;
   // One value, or a variant array for several names.
@@ -579,6 +590,7 @@ class TDataSet : public TComponent {
   void SetReadOnly(bool v) { FReadOnly = v; }
 
   // Bookmarks: the active buffer's record; empty without one.
+  bool BookmarkAvailable() const;
   TBookmarkStr Bookmark() const;
   void SetBookmark(const TBookmarkStr& Value) { GotoBookmark(Value); }
   TBookmarkStr GetBookmark() const { return Bookmark(); }
@@ -748,14 +760,15 @@ class TDataSource : public TComponent {
   friend class TDataLink;
   void AddDataLink(TDataLink* Link);
   void RemoveDataLink(TDataLink* Link);
-  void DataEvent(TDataEvent Event, intptr_t Info);
-  void NotifyLinks(TDataEvent Event, intptr_t Info);
-  void UpdateState();
+  void DataEvent(TDataEvent Event, intptr_t Info, bool NonVisualOnly);
+  void NotifyLinks(TDataEvent Event, intptr_t Info, bool NonVisualOnly);
+  void UpdateState(bool NonVisualOnly = false);
 
   TDataSet* FDataSet = nullptr;
   bool FAutoEdit = true;
   bool FEnabled = true;
   TDataSetState FState = TDataSetState::dsInactive;
+  bool FStateChangePending = false;  // OnStateChange waits for the controls
   std::vector<TDataLink*> FLinks;
 };
 
@@ -895,6 +908,10 @@ class TMemoryDataSet : public TDataSet {
   Integer FNextId = 1;
   Integer FNextAutoInc = 1;
   bool FUniDirectional = false;
+  // Record id -> place, rebuilt after inserts and deletes, so bookmarks are found and
+  // compared in constant time.
+  mutable std::unordered_map<Integer, Integer> FPlaces;
+  mutable bool FPlacesValid = false;
   std::shared_ptr<const TFilterExpression> FFilterExpression;
   String FFilterExpressionText;
 };

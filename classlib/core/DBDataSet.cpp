@@ -1,6 +1,7 @@
 // Data sets: opening and closing, the buffer window, moving, the edit state machine,
 // bookmarks, searching and filtering, and the events their data sources pass on.
 #include "classlib/core/DB.h"
+#include "classlib/core/Strings.h"
 
 #include <algorithm>
 
@@ -125,9 +126,18 @@ TField* TDataSet::FindField(const String& FieldName) const {
 }
 
 TField* TDataSet::FieldByName(const String& FieldName) const {
+  return FieldByName(FieldName, this);
+}
+
+TField* TDataSet::FieldByName(const String& FieldName, const TComponent* ErrorComponent) const {
   TField* f = FindField(FieldName);
-  if (!f) DatabaseErrorFmt(DBConsts::SFieldNotFound, {FieldName}, this);
+  if (!f) DatabaseErrorFmt(DBConsts::SFieldNotFound, {FieldName}, ErrorComponent);
   return f;
+}
+
+void TDataSet::GetFieldNames(TStrings* List) const {
+  List->Clear();
+  for (TField* f : FFields) List->Add(f->FieldName());
 }
 
 void TDataSet::GetFieldList(std::vector<TField*>& List, const String& FieldNames) const {
@@ -285,6 +295,16 @@ void TDataSet::SetFieldData(TField* Field, const Variant& Value) {
   FModified = true;
   CalculateFields(buf);
   DataEvent(deFieldChange, reinterpret_cast<intptr_t>(Field));
+  // Lookup fields keyed on this field changed with it.
+  for (TField* f : std::vector<TField*>(FFields)) {
+    if (f->FieldKind() != fkLookup) continue;
+    Integer pos = 1;
+    while (pos <= Integer(f->KeyFields().size()))
+      if (AnsiSameText(ExtractFieldName(f->KeyFields(), pos), Field->FieldName())) {
+        DataEvent(deFieldChange, reinterpret_cast<intptr_t>(f));
+        break;
+      }
+  }
   if (Field->OnChange) Field->OnChange(Field);
 }
 
@@ -679,6 +699,11 @@ void TDataSet::Refresh() {
 
 // ---- TDataSet: bookmarks ---------------------------------------------------------------------
 
+bool TDataSet::BookmarkAvailable() const {
+  return Active() && FActiveRecord >= 0 && FActiveRecord < Integer(FBuffers.size()) &&
+         FBuffers[size_t(FActiveRecord)].Place >= 0;
+}
+
 TBookmarkStr TDataSet::Bookmark() const {
   if (!Active() || FActiveRecord < 0 || FActiveRecord >= Integer(FBuffers.size())) return {};
   const Integer place = FBuffers[size_t(FActiveRecord)].Place;
@@ -836,20 +861,23 @@ void TDataSet::DisableControls() {
 
 void TDataSet::EnableControls() {
   if (FDisableCount == 0 || --FDisableCount > 0) return;
-  if (FStateChangedWhileDisabled) DataEvent(deUpdateState, 0);
-  const bool layout = FPendingChange;
+  const bool state = FStateChangedWhileDisabled, layout = FPendingChange;
   FPendingChange = FStateChangedWhileDisabled = false;
+  if (state) DataEvent(deUpdateState, 0);
   if (Active()) DataEvent(layout ? deLayoutChange : deDataSetChange, 0);
 }
 
+// While controls are disabled only the links that show nothing hear the data set; the
+// others get one notice when the controls are enabled again.
 void TDataSet::DataEvent(TDataEvent Event, intptr_t Info) {
-  if (FDisableCount > 0 && Event != deUpdateRecord && Event != deCheckBrowseMode &&
-      Event != deFocusControl) {
+  const bool disabled = FDisableCount > 0;
+  if (disabled) {
     if (Event == deUpdateState) FStateChangedWhileDisabled = true;
-    if (Event == deLayoutChange) FPendingChange = true;
-    return;
+    if (Event == deLayoutChange || (Event == deUpdateState && FState == dsInactive))
+      FPendingChange = true;
   }
-  for (TDataSource* ds : std::vector<TDataSource*>(FDataSources)) ds->DataEvent(Event, Info);
+  for (TDataSource* ds : std::vector<TDataSource*>(FDataSources))
+    ds->DataEvent(Event, Info, disabled);
 }
 
 // ---- TDataSource -----------------------------------------------------------------------------
@@ -874,7 +902,7 @@ void TDataSource::SetDataSet(TDataSet* Value) {
   // The links let go of the old data set's fields before they meet the new one's.
   if (FState != dsInactive) {
     FState = dsInactive;
-    NotifyLinks(deUpdateState, 0);
+    NotifyLinks(deUpdateState, 0, false);
     if (OnStateChange) OnStateChange(this);
   }
   if (FDataSet) {
@@ -923,31 +951,35 @@ void TDataSource::RemoveDataLink(TDataLink* Link) {
   if (FDataSet) FDataSet->UpdateBufferCount();
 }
 
-void TDataSource::UpdateState() {
+void TDataSource::UpdateState(bool NonVisualOnly) {
   const TDataSetState state = FEnabled && FDataSet ? FDataSet->State() : dsInactive;
-  if (state == FState) return;
+  if (state != FState) FStateChangePending = true;
   FState = state;
-  NotifyLinks(deUpdateState, 0);
+  // Links act only on a change of their own state, so asking them again is harmless.
+  NotifyLinks(deUpdateState, 0, NonVisualOnly);
+  if (NonVisualOnly || !FStateChangePending) return;
+  FStateChangePending = false;
   if (OnStateChange) OnStateChange(this);
 }
 
-void TDataSource::NotifyLinks(TDataEvent Event, intptr_t Info) {
+void TDataSource::NotifyLinks(TDataEvent Event, intptr_t Info, bool NonVisualOnly) {
   // Visual-control links first, then the others, each group in the order it joined.
   const std::vector<TDataLink*> links(FLinks);
-  for (int pass = 0; pass < 2; ++pass)
+  for (int pass = NonVisualOnly ? 1 : 0; pass < 2; ++pass)
     for (TDataLink* l : links)
       if (l->FVisualControl == (pass == 0) &&
           std::find(FLinks.begin(), FLinks.end(), l) != FLinks.end())
         l->DataEvent(Event, Info);
 }
 
-void TDataSource::DataEvent(TDataEvent Event, intptr_t Info) {
+void TDataSource::DataEvent(TDataEvent Event, intptr_t Info, bool NonVisualOnly) {
   if (Event == deUpdateState) {
-    UpdateState();
+    UpdateState(NonVisualOnly);
     return;
   }
   if (FState == dsInactive) return;
-  NotifyLinks(Event, Info);
+  NotifyLinks(Event, Info, NonVisualOnly);
+  if (NonVisualOnly) return;
   switch (Event) {
     case deFieldChange:
     case deRecordChange:

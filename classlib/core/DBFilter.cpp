@@ -103,11 +103,21 @@ class TFilterParser {
   String ParseField() {
     SkipBlanks();
     if (TakeChar('[')) {
-      const size_t end = FText.find(']', FPos);
-      if (end == String::npos) Fail("']' expected");
-      String name = FText.substr(FPos, end - FPos);
-      FPos = end + 1;
-      return name;
+      // "]]" stands for one ']' inside the brackets.
+      String name;
+      for (;;) {
+        if (FPos >= FText.size()) Fail("']' expected");
+        const char c = FText[FPos++];
+        if (c == ']') {
+          if (FPos < FText.size() && FText[FPos] == ']') {
+            name += ']';
+            ++FPos;
+            continue;
+          }
+          return name;
+        }
+        name += c;
+      }
     }
     const size_t start = FPos;
     while (FPos < FText.size() && (std::isalnum(static_cast<unsigned char>(FText[FPos])) ||

@@ -107,12 +107,14 @@ void TMemoryDataSet::AddRecord(const std::vector<Variant>& Values) {
   for (Integer i = 0; i < FieldDefs().Count(); ++i)
     if (FieldDefs().Items(i).DataType == TFieldType::ftAutoInc && !VarIsNull(rec.Values[size_t(i)]))
       FNextAutoInc = std::max(FNextAutoInc, rec.Values[size_t(i)].AsInteger() + 1);
+  FPlacesValid = false;
   FRecords.push_back(std::move(rec));
 }
 
 void TMemoryDataSet::EmptyDataSet() {
   if (Active()) CheckBrowseMode();
   FRecords.clear();
+  FPlacesValid = false;
   if (Active()) First();
 }
 
@@ -129,9 +131,13 @@ TBookmarkStr TMemoryDataSet::InternalBookmark(Integer Place) const {
 Integer TMemoryDataSet::InternalFindBookmark(const TBookmarkStr& Bookmark) const {
   Integer id;
   if (!TryStrToInt(Bookmark, id)) return -1;
-  for (size_t i = 0; i < FRecords.size(); ++i)
-    if (FRecords[i].Id == id) return Integer(i);
-  return -1;
+  if (!FPlacesValid) {
+    FPlaces.clear();
+    for (size_t i = 0; i < FRecords.size(); ++i) FPlaces[FRecords[i].Id] = Integer(i);
+    FPlacesValid = true;
+  }
+  const auto it = FPlaces.find(id);
+  return it == FPlaces.end() ? -1 : it->second;
 }
 
 Integer TMemoryDataSet::InternalPost(Integer Place, bool Inserting,
@@ -151,6 +157,7 @@ Integer TMemoryDataSet::InternalPost(Integer Place, bool Inserting,
     return Place;
   }
   Place = std::clamp<Integer>(Place, 0, Integer(FRecords.size()));
+  FPlacesValid = false;
   FRecords.insert(FRecords.begin() + Place, TStoredRecord{FNextId++, std::move(values)});
   return Place;
 }
@@ -159,6 +166,7 @@ void TMemoryDataSet::InternalDelete(Integer Place) {
   if (Place < 0 || Place >= Integer(FRecords.size()))
     DatabaseError(LoadResString(DBConsts::SRecordNotFound), this);
   FRecords.erase(FRecords.begin() + Place);
+  FPlacesValid = false;
 }
 
 void TMemoryDataSet::PrepareFilterText(const String& Text) {

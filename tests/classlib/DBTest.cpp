@@ -3,6 +3,7 @@
 #include "tests/classlib/ErrorText.h"
 
 #include "classlib/core/DB.h"
+#include "classlib/core/Strings.h"
 
 using enum TDataSetState;
 using enum TFieldType;
@@ -229,8 +230,10 @@ TEST_F(DataSetTest, LinkNotificationOrder) {
 
 TEST_F(DataSetTest, DataSourceGatesAndControlsDisabled) {
   DS->Open();
-  TLogLink link(Log, "");
+  TLogLink link(Log, ""), quiet(Log, "n:");
+  link.SetVisualControl(true);
   link.SetDataSource(Source);
+  quiet.SetDataSource(Source);
   Log.clear();
 
   EXPECT_TRUE(link.Edit());  // AutoEdit lets the source put the data set into edit
@@ -245,10 +248,13 @@ TEST_F(DataSetTest, DataSourceGatesAndControlsDisabled) {
   DS->Next();
   DS->Next();
   DS->Edit();
-  EXPECT_TRUE(Log.empty());
+  // Only the link that shows nothing hears the data set while its controls are disabled.
+  EXPECT_EQ(Log, (std::vector<String>{"n:Scrolled 1", "n:Scrolled 1", "n:Editing on",
+                                      "n:RecordChanged nil"}));
   EXPECT_TRUE(DS->ControlsDisabled());
+  Log.clear();
   DS->EnableControls();
-  EXPECT_EQ(Log, (std::vector<String>{"Editing on", "DataSetChanged"}));
+  EXPECT_EQ(Log, (std::vector<String>{"Editing on", "DataSetChanged", "n:DataSetChanged"}));
   EXPECT_EQ(DS->RecNo(), 3);
   DS->Cancel();
 
@@ -258,7 +264,7 @@ TEST_F(DataSetTest, DataSourceGatesAndControlsDisabled) {
   second->Open();
   Log.clear();
   Source->SetDataSet(second);
-  EXPECT_EQ(Log, (std::vector<String>{"Active off", "Active on"}));
+  EXPECT_EQ(Log, (std::vector<String>{"Active off", "n:Active off", "Active on", "n:Active on"}));
   Source->SetDataSet(DS);
 
   Log.clear();
@@ -266,6 +272,7 @@ TEST_F(DataSetTest, DataSourceGatesAndControlsDisabled) {
   EXPECT_FALSE(link.Active());
   EXPECT_EQ(Source->State(), dsInactive);
   link.SetDataSource(nullptr);
+  quiet.SetDataSource(nullptr);
 }
 
 TEST_F(DataSetTest, BufferWindowOfALink) {
@@ -357,10 +364,16 @@ TEST_F(DataSetTest, FilterText) {
       {"NAME LIKE 'b%' OR ID IN (4, 5)", "Date Elder "},  // case matters without the option
       {"ID BETWEEN 2 AND 3 OR NOT (ID < 5)", "Banana Cherry Elder "},
       {"[NAME] = 'Ch*'", "Cherry "},
+      {"[NA]]ME] = 'x'", nullptr},
       {"NAME NOT LIKE '_a%'", "Apple Cherry Elder "},
       {"PRICE IS NULL OR NAME = NULL", ""},
   };
   for (const auto& [text, names] : cases) {
+    if (!names) {  // a bracketed name with a doubled ']' is read as one name
+      EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->SetFilter(text); }),
+                "Items: Field 'NA]ME' not found");
+      continue;
+    }
     DS->SetFilter(text);
     EXPECT_EQ(Names(), names) << text;
   }
@@ -429,13 +442,28 @@ TEST_F(DataSetTest, CalculatedAndLookupFields) {
   EXPECT_EQ(itemName->FieldNo(), 0);
   EXPECT_EQ(itemName->GetAsString(), "Cherry");
   EXPECT_FALSE(itemName->CanModify());
+  auto* ordersSource = New<TDataSource>(Owner.get());
+  ordersSource->SetDataSet(orders);
+  TLogLink link(Log, "");
+  link.SetDataSource(ordersSource);
   orders->Edit();
+  Log.clear();
   item->SetAsInteger(5);
   EXPECT_EQ(itemName->GetAsString(), "Elder");  // follows its key while editing
+  EXPECT_EQ(Log, (std::vector<String>{"RecordChanged ITEM", "RecordChanged ITEMNAME"}));
   EXPECT_THROW(itemName->SetAsString("Fig"), EDatabaseError);
   orders->Post();
   orders->Next();
   EXPECT_TRUE(itemName->IsNull());
+  link.SetDataSource(nullptr);
+  Owned<TStringList> names(New<TStringList>());
+  orders->GetFieldNames(names.get());
+  EXPECT_EQ(names->GetText(), "ITEM\r\nITEMNAME\r\n");
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { orders->FieldByName("X", ordersSource); }),
+            "Field 'X' not found");
+  ordersSource->SetName("Src");
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { orders->FieldByName("X", ordersSource); }),
+            "Src: Field 'X' not found");
 
   TCalcHandler h;
   DS->Close();
