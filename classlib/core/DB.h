@@ -9,6 +9,7 @@
 // exists, whatever else is inserted or deleted.
 #pragma once
 
+#include "classlib/core/Actions.h"
 #include "classlib/core/Collections.h"
 #include "classlib/core/Variants.h"
 
@@ -803,6 +804,10 @@ class TDataLink : public TPersistent {
   bool Edit();
   // Runs UpdateData once (re-entry is ignored).
   void UpdateRecord();
+  // An action that handles the data source runs (or updates itself) on it; answers
+  // whether it did.
+  virtual bool ExecuteAction(TBasicAction* Action);
+  virtual bool UpdateAction(TBasicAction* Action);
 
  protected:
   virtual void ActiveChanged() {}

@@ -1092,6 +1092,18 @@ bool TDataLink::Edit() {
   return FEditing;
 }
 
+bool TDataLink::ExecuteAction(TBasicAction* Action) {
+  if (!Action || !FDataSource || !Action->HandlesTarget(FDataSource)) return false;
+  Action->ExecuteTarget(FDataSource);
+  return true;
+}
+
+bool TDataLink::UpdateAction(TBasicAction* Action) {
+  if (!Action || !FDataSource || !Action->HandlesTarget(FDataSource)) return false;
+  Action->UpdateTarget(FDataSource);
+  return true;
+}
+
 void TDataLink::UpdateRecord() {
   if (FUpdating) return;
   FUpdating = true;

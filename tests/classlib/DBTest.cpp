@@ -275,6 +275,29 @@ TEST_F(DataSetTest, DataSourceGatesAndControlsDisabled) {
   quiet.SetDataSource(nullptr);
 }
 
+class TSourceAction : public TBasicAction {
+ public:
+  using TBasicAction::TBasicAction;
+  TObject* Wanted = nullptr;
+  String Done;
+  bool HandlesTarget(TObject* Target) override { return Target == Wanted; }
+  void ExecuteTarget(TObject*) override { Done += "execute "; }
+  void UpdateTarget(TObject*) override { Done += "update "; }
+};
+
+TEST_F(DataSetTest, ActionsRunOnTheLinksSource) {
+  TLogLink link(Log, "");
+  auto* action = New<TSourceAction>(Owner.get());
+  EXPECT_FALSE(link.ExecuteAction(action));
+  link.SetDataSource(Source);
+  EXPECT_FALSE(link.UpdateAction(action));
+  action->Wanted = Source;
+  EXPECT_TRUE(link.ExecuteAction(action));
+  EXPECT_TRUE(link.UpdateAction(action));
+  EXPECT_EQ(action->Done, "execute update ");
+  link.SetDataSource(nullptr);
+}
+
 TEST_F(DataSetTest, BufferWindowOfALink) {
   TLogLink link(Log, "");
   link.SetBufferCount(3);
