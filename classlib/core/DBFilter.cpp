@@ -212,19 +212,26 @@ class TFilterParser {
 
 bool IsNullValue(const Variant& v) { return VarIsNull(v) || VarIsEmpty(v); }
 
-// '%' any run of characters, '_' one character.
-bool MatchLike(const char* s, const char* p) {
-  for (; *p; ++p, ++s) {
-    if (*p == '%') {
-      while (p[1] == '%') ++p;
-      if (!p[1]) return true;
-      for (; *s; ++s)
-        if (MatchLike(s, p + 1)) return true;
+// '%' any run of characters, '_' one character. Returning to the last '%' only is enough
+// for these two wildcards, so the match takes at most text length × pattern length steps.
+bool MatchLike(const String& Text, const String& Pattern) {
+  size_t t = 0, p = 0, star = String::npos, resume = 0;
+  while (t < Text.size()) {
+    if (p < Pattern.size() && (Pattern[p] == '_' || (Pattern[p] != '%' && Pattern[p] == Text[t]))) {
+      ++t;
+      ++p;
+    } else if (p < Pattern.size() && Pattern[p] == '%') {
+      star = p++;
+      resume = t;
+    } else if (star != String::npos) {
+      p = star + 1;
+      t = ++resume;
+    } else {
       return false;
     }
-    if (!*s || (*p != '_' && *p != *s)) return false;
   }
-  return !*s;
+  while (p < Pattern.size() && Pattern[p] == '%') ++p;
+  return p == Pattern.size();
 }
 
 class TFilterEvaluator {
@@ -256,7 +263,7 @@ class TFilterEvaluator {
       case TKind::kLike: {
         String s = VarToStr(v), p = VarToStr(n.Values[0]);
         if (CaseInsensitive()) s = AnsiUpperCase(s), p = AnsiUpperCase(p);
-        r = MatchLike(s.c_str(), p.c_str());
+        r = MatchLike(s, p);
         break;
       }
       case TKind::kBetween:

@@ -389,6 +389,8 @@ TEST_F(DataSetTest, FilterText) {
       {"[NAME] = 'Ch*'", "Cherry "},
       {"[NA]]ME] = 'x'", nullptr},
       {"NAME NOT LIKE '_a%'", "Apple Cherry Elder "},
+      {"NAME LIKE '%e%r%' OR NAME LIKE 'D_te'", "Cherry Date Elder "},
+      {"NAME LIKE '%a'", "Banana "},
       {"PRICE IS NULL OR NAME = NULL", ""},
   };
   for (const auto& [text, names] : cases) {
