@@ -393,7 +393,9 @@ TEST_F(DataSetTest, FilterText) {
       {"NAME LIKE '%a'", "Banana "},
       {"PRICE IS NULL OR NAME = NULL", ""},
   };
-  for (const auto& [text, names] : cases) {
+  for (const auto& c : cases) {
+    const char* text = c.first;
+    const char* names = c.second;
     if (!names) {  // a bracketed name with a doubled ']' is read as one name
       EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->SetFilter(text); }),
                 "Items: Field 'NA]ME' not found");
