@@ -1146,9 +1146,12 @@ void TDataLink::DataEvent(TDataEvent Event, intptr_t Info) {
     case deCheckBrowseMode:
       CheckBrowseMode();
       break;
-    case deFocusControl:
-      FocusControl(*reinterpret_cast<TField**>(Info));
+    case deFocusControl: {
+      // Once a link has focused the field's control (and cleared it) the others skip it.
+      TField*& field = *reinterpret_cast<TField**>(Info);
+      if (field) FocusControl(field);
       break;
+    }
     default:
       break;
   }

@@ -16,6 +16,7 @@ class TLogLink : public TDataLink {
   TLogLink(std::vector<String>& Log, String Tag) : FLog(Log), FTag(std::move(Tag)) {}
   String PendingName;  // written into NAME when the data set asks for data
   bool LogBrowseMode = false;
+  bool ClearsFocus = false;
 
  protected:
   void ActiveChanged() override { Add("Active " + String(Active() ? "on" : "off")); }
@@ -28,6 +29,10 @@ class TLogLink : public TDataLink {
   void LayoutChanged() override { Add("LayoutChanged"); }
   void RecordChanged(TField* Field) override {
     Add("RecordChanged " + (Field ? Field->FieldName() : String("nil")));
+  }
+  void FocusControl(TField*& Field) override {
+    Add("FocusControl " + Field->FieldName());
+    if (ClearsFocus) Field = nullptr;
   }
   void UpdateData() override {
     Add("UpdateData");
@@ -226,6 +231,45 @@ TEST_F(DataSetTest, LinkNotificationOrder) {
   EXPECT_EQ(Log, (std::vector<String>{"v:Active off", "o:Active off"}));
   visual.SetDataSource(nullptr);
   other.SetDataSource(nullptr);
+}
+
+TEST_F(DataSetTest, NoticesPerAction) {
+  DS->Open();
+  TLogLink link(Log, "");
+  link.SetDataSource(Source);
+  const std::pair<std::function<void()>, std::vector<String>> steps[] = {
+      {[&] { DS->Insert(); }, {"Editing on", "DataSetChanged"}},
+      {[&] { DS->Cancel(); }, {"Editing off", "DataSetChanged"}},
+      {[&] { DS->Append(); }, {"Editing on", "DataSetChanged"}},
+      // Nothing was typed: the insert is cancelled before the move.
+      {[&] { DS->Last(); }, {"UpdateData", "Editing off", "DataSetChanged", "DataSetChanged"}},
+      {[&] { DS->Locate("ID", 2, {}); }, {"DataSetChanged"}},
+      {[&] { DS->Locate("ID", 9, {}); }, {}},
+      {[&] { DS->SetRecNo(4); }, {"Scrolled 2"}},
+      {[&] { DS->Delete(); }, {"DataSetChanged"}},
+      {[&] { DS->FieldByName("NAME")->FocusControl(); }, {"FocusControl NAME"}},
+      {[&] { DS->Close(); }, {"Active off"}},
+  };
+  for (const auto& step : steps) {
+    Log.clear();
+    step.first();
+    EXPECT_EQ(Log, step.second);
+  }
+
+  // A required field left empty on posting asks for its control's focus; the first link
+  // that clears the request ends it.
+  TLogLink second(Log, "2:");
+  second.SetDataSource(Source);
+  DS->Open();
+  DS->Insert();
+  DS->FieldByName("ID")->SetRequired(true);
+  DS->FieldByName("NAME")->SetAsString("Fig");
+  link.ClearsFocus = true;
+  Log.clear();
+  EXPECT_THROW(DS->Post(), EDatabaseError);
+  EXPECT_EQ(Log, (std::vector<String>{"UpdateData", "2:UpdateData", "FocusControl ID"}));
+  link.SetDataSource(nullptr);
+  second.SetDataSource(nullptr);
 }
 
 TEST_F(DataSetTest, DataSourceGatesAndControlsDisabled) {
