@@ -779,6 +779,8 @@ class TDataLink : public TPersistent {
  public:
   TDataLink() = default;
   void BeforeDestruction() override;
+  // A link that ends without Free still leaves its source's list.
+  ~TDataLink() override;
 
   TDataSource* DataSource() const { return FDataSource; }
   void SetDataSource(TDataSource* Value);

@@ -1009,6 +1009,13 @@ void TDataLink::BeforeDestruction() {
   inherited::BeforeDestruction();
 }
 
+TDataLink::~TDataLink() {
+  if (FDataSource) {
+    auto& links = FDataSource->FLinks;
+    links.erase(std::remove(links.begin(), links.end(), this), links.end());
+  }
+}
+
 void TDataLink::SetDataSource(TDataSource* Value) {
   if (Value == FDataSource) return;
   if (FDataSource) FDataSource->RemoveDataLink(this);

@@ -340,6 +340,13 @@ TEST_F(DataSetTest, ActionsRunOnTheLinksSource) {
   EXPECT_TRUE(link.UpdateAction(action));
   EXPECT_EQ(action->Done, "execute update ");
   link.SetDataSource(nullptr);
+  {
+    TLogLink gone(Log, "");
+    gone.SetDataSource(Source);
+    EXPECT_EQ(Source->LinkCount(), 1);
+  }
+  EXPECT_EQ(Source->LinkCount(), 0);  // a link that simply ends leaves its source
+  DS->Open();
 }
 
 TEST_F(DataSetTest, BufferWindowOfALink) {
