@@ -1054,13 +1054,13 @@ void TDataLink::ClampRange() {
     FFirstRecord = 0;
     return;
   }
-  const Integer active = ds->FActiveRecord;
-  if (FFirstRecord > active) FFirstRecord = active;
-  if (active >= FFirstRecord + FBufferCount) FFirstRecord = active - FBufferCount + 1;
-  const Integer count = ds->BufferRecordCount();
-  if (FFirstRecord + FBufferCount > count)
-    FFirstRecord = std::min(active, std::max<Integer>(0, count - FBufferCount));
-  if (FFirstRecord < 0) FFirstRecord = 0;
+  // In 64 bits: a link may ask for any number of rows.
+  const Int64 active = ds->FActiveRecord, count = ds->BufferRecordCount(), size = FBufferCount;
+  Int64 first = FFirstRecord;
+  if (first > active) first = active;
+  if (active >= first + size) first = active - size + 1;
+  if (first + size > count) first = std::min(active, std::max<Int64>(0, count - size));
+  FFirstRecord = Integer(std::max<Int64>(0, first));
 }
 
 void TDataLink::SetBufferCount(Integer Value) {

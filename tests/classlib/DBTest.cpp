@@ -5,6 +5,8 @@
 #include "classlib/core/DB.h"
 #include "classlib/core/Strings.h"
 
+#include <limits>
+
 using enum TDataSetState;
 using enum TFieldType;
 
@@ -373,6 +375,14 @@ TEST_F(DataSetTest, BufferWindowOfALink) {
   EXPECT_THROW(link.SetActiveRecord(3), EDatabaseError);
   DS->GotoBookmark(banana);
   EXPECT_EQ(Name(), "Banana");
+
+  // A link asking for more rows than there are sees them all.
+  TLogLink wide(Log, "w:");
+  wide.SetBufferCount(std::numeric_limits<Integer>::max());
+  wide.SetDataSource(Source);
+  EXPECT_EQ(wide.RecordCount(), 5);
+  EXPECT_EQ(wide.ActiveRecord(), 1);
+  wide.SetDataSource(nullptr);
 
   DS->Last();
   EXPECT_EQ(link.ActiveRecord(), 2);
