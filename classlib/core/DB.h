@@ -883,7 +883,7 @@ class TMemoryDataSet : public TDataSet {
   TL_CLASS(TMemoryDataSet, TDataSet)
  public:
   explicit TMemoryDataSet(TComponent* AOwner);
-  // Appends a stored record (values in field-definition order) without touching the
+  // Appends a stored record (values in field-definition order) without moving the
   // cursor; for filling a closed or open data set in code.
   void AddRecord(const std::vector<Variant>& Values);
   // Removes every stored record.

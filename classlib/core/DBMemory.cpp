@@ -109,6 +109,8 @@ void TMemoryDataSet::AddRecord(const std::vector<Variant>& Values) {
       FNextAutoInc = std::max(FNextAutoInc, rec.Values[size_t(i)].AsInteger() + 1);
   FPlacesValid = false;
   FRecords.push_back(std::move(rec));
+  // Browsing controls show the new record at once; an edit in progress is left alone.
+  if (State() == TDataSetState::dsBrowse) Refresh();
 }
 
 void TMemoryDataSet::EmptyDataSet() {

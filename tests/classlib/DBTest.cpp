@@ -136,6 +136,10 @@ TEST_F(DataSetTest, MovingAndEnds) {
   DS->Last();
   EXPECT_TRUE(DS->Eof());
   EXPECT_EQ(DS->RecNo(), 5);
+  DS->AddRecord({6, "Fig"});
+  EXPECT_EQ(DS->RecNo(), 5);
+  DS->Next();
+  EXPECT_EQ(Name(), "Fig");
 }
 
 TEST_F(DataSetTest, InsertAppendDeleteKeepTheOrder) {
