@@ -33,6 +33,10 @@ TL_ENUM(TFieldType, ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftBoolea
         ftWideString, ftLargeint, ftADT, ftArray, ftReference, ftDataSet, ftLargeBlob, ftLargeClob,
         ftVariant, ftInterface, ftDispatch, ftGuid, ftTimeStamp, ftFMTBcd);
 
+// Code keeps ranges of these (ftBlob..ftCursor, ftADT..ftDataSet), so the order is fixed.
+static_assert(EnumInfo<TFieldType>::Count == 38 && int(TFieldType::ftBlob) == 15 &&
+              int(TFieldType::ftADT) == 26);
+
 TL_ENUM(TFieldKind, fkData, fkCalculated, fkLookup, fkInternalCalc, fkAggregate);
 
 TL_ENUM(TDataEvent, deFieldChange, deRecordChange, deDataSetChange, deDataSetScroll, deLayoutChange,
@@ -941,4 +945,5 @@ extern const TResStringRec SParameterNotFound;
 extern const TResStringRec SFilterNotSupported;
 extern const TResStringRec SLocateValueCount;
 extern const TResStringRec SCircularLookup;
+extern const TResStringRec SDataSetUniDirectional;
 }  // namespace DBConsts

@@ -448,6 +448,8 @@ void TDataSet::Last() {
 
 Integer TDataSet::MoveBy(Integer Distance) {
   CheckBrowseMode();
+  if (Distance < 0 && IsUniDirectional())
+    DatabaseError(LoadResString(DBConsts::SDataSetUniDirectional), this);
   if (Distance == 0 || FBuffers.empty() || (Distance > 0 && FEOF) || (Distance < 0 && FBOF))
     return 0;
   if (BeforeScroll) BeforeScroll(this);

@@ -31,6 +31,8 @@ const TResStringRec SFilterNotSupported = {64574,
                                            "Filter text is not supported by this dataset: %s"};
 const TResStringRec SLocateValueCount = {64575, "%d key fields need an array of %d values"};
 const TResStringRec SCircularLookup = {64576, "Lookup field '%s' cannot look up its own dataset"};
+const TResStringRec SDataSetUniDirectional = {64577,
+                                              "Operation not allowed on a unidirectional dataset"};
 }  // namespace DBConsts
 
 void DatabaseError(const String& Message, const TComponent* Component) {

@@ -140,6 +140,12 @@ TEST_F(DataSetTest, MovingAndEnds) {
   EXPECT_EQ(DS->RecNo(), 5);
   DS->Next();
   EXPECT_EQ(Name(), "Fig");
+  DS->SetUniDirectional(true);
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->Prior(); }),
+            "Items: Operation not allowed on a unidirectional dataset");
+  DS->First();
+  DS->Next();
+  EXPECT_EQ(Name(), "Banana");
 }
 
 TEST_F(DataSetTest, InsertAppendDeleteKeepTheOrder) {
