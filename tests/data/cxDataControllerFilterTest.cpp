@@ -88,6 +88,19 @@ TEST_F(DataFilter, GridModeNeverFilters) {
   EXPECT_FALSE(g->IsFiltering());
 }
 
+TEST_F(DataFilter, AChangePostsThePendingEditBeforeTheRowsAreFilteredAgain) {
+  c_->ChangeFocusedRecordIndex(1);
+  c_->SetEditValue(1, 9, TcxDataEditValueSource::evsValue);
+  ASSERT_TRUE(c_->IsEditing());
+  F()->Root()->AddItem(items_[1].get(), foLessEqual, 2, "2");
+  F()->SetActive(true);
+  // Posted, so the edited record no longer stays: 9 fails the condition.
+  EXPECT_FALSE(c_->IsEditing());
+  EXPECT_EQ(Rows(), (V{3}));
+  c_->Cancel();
+  EXPECT_EQ(c_->GetValue(1, c_->GetItemField(1)).AsInteger(), 9);
+}
+
 TEST_F(DataFilter, ValueListHoldsSpecialsDistinctValuesAndBlanks) {
   using namespace cxFilterConsts;
   Listener l;

@@ -303,7 +303,8 @@ class TcxCustomDataController : public TPersistent {
   // The criteria that filter the rows while active (made by GetFilterCriteriaClass).
   TcxDataFilterCriteria* Filter() const { return FFilter; }
   void SetFilter(TcxFilterCriteria* Value);
-  // The main filter changed: the rows are built again.
+  // The main filter changed: a pending edit is cancelled, the rows are built again and
+  // the bookmark is checked.
   virtual void FilterChanged();
   TcxDataControllerSearch* Search() const { return FSearch; }
   virtual TcxDataControllerSearchClass GetSearchClass() const;

@@ -69,6 +69,8 @@ void TcxDataFilterCriteria::DoChanged() {
   TcxCustomDataController* c = FDataController;
   // Further criteria of the controller never filter its rows.
   if (!c || c->Filter() != this || FDestroying || c->IsDestroying() || c->IsLoading()) return;
+  // A pending edit is kept before the rows change under it.
+  if (!c->Provider()->IsDataSetOpen()) c->PostEditing();
   c->FilterChanged();
   inherited::DoChanged();
 }
@@ -400,7 +402,7 @@ void TcxDataFilterCriteria::EndFilterRecords() {
   FPlan = nullptr;
 }
 
-// ---- Condition ----// ---- Condition ----
+// ---- Condition ----
 
 TcxCustomDataField* TcxDataFilterCriteriaItem::Field() { return dynamic_cast<TcxCustomDataField*>(GetItemLink()); }
 
@@ -509,7 +511,11 @@ void TcxCustomDataController::BeginFilterRecords() {
 
 void TcxCustomDataController::EndFilterRecords() { FFilter->EndFilterRecords(); }
 
-void TcxCustomDataController::FilterChanged() { RefreshView(); }
+void TcxCustomDataController::FilterChanged() {
+  Cancel();
+  RefreshView();
+  CheckBookmark(-1);
+}
 
 void TcxCustomDataController::AssignFilterAndSummary(TcxCustomDataController* ASource) {
   if (ASource->FFilter) FFilter->Assign(ASource->FFilter);
