@@ -101,6 +101,23 @@ TEST_F(DataFilter, AChangePostsThePendingEditBeforeTheRowsAreFilteredAgain) {
   EXPECT_EQ(c_->GetValue(1, c_->GetItemField(1)).AsInteger(), 9);
 }
 
+struct NamedItems : TcxDataController {
+  using TcxDataController::TcxDataController;
+  String GetItemFieldName(Integer) const override { return "QTY"; }
+  String GetItemDataFieldName(Integer) const override { return "Quantity"; }
+};
+
+TEST_F(DataFilter, TheExpressionUsesTheFieldNameAndTheDisplayTheDataFieldName) {
+  Owned<NamedItems> n(New<NamedItems>(nullptr));
+  n->AddItem(items_[1].get());
+  n->Filter()->Root()->AddItem(items_[1].get(), foEqual, 3, "3");
+  String text;
+  n->Filter()->GetFilterText(false, text);
+  EXPECT_EQ(text, "(QTY = 3)");
+  n->Filter()->GetFilterText(true, text);
+  EXPECT_EQ(text, "(Quantity = 3)");
+}
+
 TEST_F(DataFilter, ValueListHoldsSpecialsDistinctValuesAndBlanks) {
   using namespace cxFilterConsts;
   Listener l;

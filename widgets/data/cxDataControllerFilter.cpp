@@ -420,13 +420,14 @@ void TcxDataFilterCriteriaItem::GetDataValue(Pointer AData, Variant& AValue) {
 void TcxDataFilterCriteriaItem::GetFieldCaption(String& AText) {
   TcxCustomDataField* field = Field();
   TcxCustomDataController* c = DataController();
-  AText = field && c && field->Item() ? c->GetItemFieldName(field->GetIndex()) : String();
+  AText = field && c && field->Item() ? c->GetItemDataFieldName(field->GetIndex()) : String();
 }
 
+// The name a filter expression knows the field by.
 void TcxDataFilterCriteriaItem::GetFieldName(String& AText) {
   TcxCustomDataField* field = Field();
   TcxCustomDataController* c = DataController();
-  AText = field && c && field->Item() ? c->GetItemDataFieldName(field->GetIndex()) : String();
+  AText = field && c && field->Item() ? c->GetItemFieldName(field->GetIndex()) : String();
 }
 
 // ---- Value list ----
