@@ -25,6 +25,7 @@ class TCtlSink : public TObject {
   }
   void Measure(TWinControl*, Integer Index, Integer& Height) { Height = 10 + Index * 5; }
   void Data(TWinControl*, Integer Index, String& Text) { Text = "row " + std::to_string(Index); }
+  void DataObject(TWinControl*, Integer Index, TObject*& Obj) { Obj = Index == 3 ? this : nullptr; }
   std::map<Integer, TRect> Rects;
 };
 
@@ -306,8 +307,86 @@ TEST_F(StdCtrlsTest, AVirtualListBoxAsksForItsItems) {
   EXPECT_THROW(l->GetItems()->Strings(1000), EListError);
   EXPECT_THROW(l->GetItems()->Add("x"), EInvalidOperation);
   EXPECT_THROW(l->SetCount(-1), EInvalidOperation);
+  EXPECT_EQ(l->GetItems()->Objects(3), nullptr);  // no object handler
+  l->OnDataObject = TLBGetDataObjectEvent(sink_.get(), &TCtlSink::DataObject);
+  EXPECT_EQ(l->GetItems()->Objects(3), sink_.get());
+  EXPECT_EQ(l->GetItems()->Objects(4), nullptr);
   l->SetCount(10);
   EXPECT_EQ(SendMessageA(l->Handle(), LB_GETCOUNT, 0, 0), 10);
+}
+
+TEST_F(StdCtrlsTest, AMultipleSelectionIsKeptWithAndWithoutAWindow) {
+  auto* l = Add<TListBox>("list", 10, 10, 120, 100);
+  l->SetBorderStyle(TBorderStyle::bsNone);
+  l->SetMultiSelect(true);
+  l->SetExtendedSelect(false);
+  for (const char* s : {"a", "b", "c", "d"}) l->GetItems()->Add(s);
+  l->SetSelected(0, true);
+  l->SetSelected(3, true);
+  l->GetItems()->Insert(0, "z");  // the selection moves with its items
+  EXPECT_EQ(l->GetSelCount(), 2);
+  ShowForm();
+  HWND h = l->Handle();
+  EXPECT_NE(GetWindowLongA(h, GWL_STYLE) & LBS_MULTIPLESEL, 0);
+  EXPECT_EQ(SendMessageA(h, LB_GETSEL, 1, 0), 1);
+  EXPECT_EQ(SendMessageA(h, LB_GETSEL, 4, 0), 1);
+  // A click toggles one item and leaves the others.
+  TRect r = l->ItemRect(2);
+  host().Click(h, r.Left + 3, r.Top + 2);
+  Pump();
+  EXPECT_TRUE(l->GetSelected(2));
+  EXPECT_TRUE(l->GetSelected(1));
+  EXPECT_EQ(l->GetItemIndex(), 2);  // the caret
+  host().Advance(1000);  // not a double click
+  host().Click(h, r.Left + 3, r.Top + 2);
+  Pump();
+  EXPECT_FALSE(l->GetSelected(2));
+
+  // Extended selection: a new window with the same items selected; a plain click selects one.
+  l->SetExtendedSelect(true);
+  EXPECT_NE(l->Handle(), h);
+  EXPECT_NE(GetWindowLongA(l->Handle(), GWL_STYLE) & LBS_EXTENDEDSEL, 0);
+  EXPECT_EQ(l->GetSelCount(), 2);
+  EXPECT_TRUE(l->GetSelected(4));
+  r = l->ItemRect(0);
+  host().Click(l->Handle(), r.Left + 3, r.Top + 2);
+  Pump();
+  EXPECT_EQ(l->GetSelCount(), 1);
+  EXPECT_TRUE(l->GetSelected(0));
+
+  l->SelectAll();
+  EXPECT_EQ(l->GetSelCount(), 5);
+  l->SetItemIndex(3);  // the one selected item, and the caret
+  EXPECT_EQ(l->GetSelCount(), 1);
+  EXPECT_EQ(l->GetItemIndex(), 3);
+  l->ClearSelection();
+  EXPECT_EQ(l->GetSelCount(), 0);
+  EXPECT_THROW(l->GetSelected(5), EListError);
+
+  // Back to a single selection: SelectAll leaves it alone, Selected follows ItemIndex.
+  l->SetMultiSelect(false);
+  l->SetItemIndex(1);
+  l->SelectAll();
+  EXPECT_EQ(l->GetSelCount(), 1);
+  EXPECT_TRUE(l->GetSelected(1));
+  l->SetSelected(1, false);
+  EXPECT_EQ(l->GetItemIndex(), -1);
+}
+
+TEST_F(StdCtrlsTest, AListBoxPassesColumnsTabsAndScrollWidthToItsWindow) {
+  auto* l = Add<TListBox>("list", 10, 10, 120, 100);
+  l->SetBorderStyle(TBorderStyle::bsNone);
+  l->SetScrollWidth(300);
+  ShowForm();
+  EXPECT_EQ(SendMessageA(l->Handle(), LB_GETHORIZONTALEXTENT, 0, 0), 300);
+  l->SetColumns(3);
+  EXPECT_NE(GetWindowLongA(l->Handle(), GWL_STYLE) & LBS_MULTICOLUMN, 0);
+  l->SetTabWidth(8);
+  EXPECT_NE(GetWindowLongA(l->Handle(), GWL_STYLE) & LBS_USETABSTOPS, 0);
+  EXPECT_EQ(l->GetScrollWidth(), 300);  // kept through the new windows
+  l->SetColumns(-2);
+  EXPECT_EQ(l->GetColumns(), 0);
+  EXPECT_EQ(GetWindowLongA(l->Handle(), GWL_STYLE) & LBS_MULTICOLUMN, 0);
 }
 
 }  // namespace
