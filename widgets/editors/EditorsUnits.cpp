@@ -7,6 +7,7 @@
 #include "widgets/editors/cxHyperLinkEdit.h"
 #include "widgets/editors/cxRadioGroup.h"
 #include "widgets/editors/cxLabel.h"
+#include "widgets/editors/cxListBox.h"
 #include "widgets/editors/cxMemo.h"
 #include "widgets/editors/cxSpinEdit.h"
 
@@ -21,6 +22,7 @@ const UnitEntry kEditorsUnits[] = {
     {"cxLabel", cxLabelInitialize, cxLabelFinalize},
     {"cxHyperLinkEdit", cxHyperLinkEdit::Initialize, cxHyperLinkEdit::Finalize},
     {"cxMemo", cxMemo::Initialize, cxMemo::Finalize},
+    {"cxListBox", cxListBox::Initialize, cxListBox::Finalize},
     {"cxSpinEdit", cxSpinEdit::Initialize, cxSpinEdit::Finalize},
 };
 UnitCounter gEditors;

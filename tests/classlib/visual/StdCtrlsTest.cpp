@@ -318,6 +318,7 @@ TEST_F(StdCtrlsTest, AVirtualListBoxAsksForItsItems) {
 TEST_F(StdCtrlsTest, AMultipleSelectionIsKeptWithAndWithoutAWindow) {
   auto* l = Add<TListBox>("list", 10, 10, 120, 100);
   l->SetBorderStyle(TBorderStyle::bsNone);
+  l->GetFont()->SetSize(20);
   l->SetMultiSelect(true);
   l->SetExtendedSelect(false);
   for (const char* s : {"a", "b", "c", "d"}) l->GetItems()->Add(s);
@@ -331,6 +332,7 @@ TEST_F(StdCtrlsTest, AMultipleSelectionIsKeptWithAndWithoutAWindow) {
   EXPECT_EQ(SendMessageA(h, LB_GETSEL, 1, 0), 1);
   EXPECT_EQ(SendMessageA(h, LB_GETSEL, 4, 0), 1);
   // A click toggles one item and leaves the others.
+  const TRect first = l->ItemRect(0);
   TRect r = l->ItemRect(2);
   host().Click(h, r.Left + 3, r.Top + 2);
   Pump();
@@ -346,6 +348,7 @@ TEST_F(StdCtrlsTest, AMultipleSelectionIsKeptWithAndWithoutAWindow) {
   l->SetExtendedSelect(true);
   EXPECT_NE(l->Handle(), h);
   EXPECT_NE(GetWindowLongA(l->Handle(), GWL_STYLE) & LBS_EXTENDEDSEL, 0);
+  EXPECT_EQ(l->ItemRect(0), first) << "the new window measures its items in the control's font";
   EXPECT_EQ(l->GetSelCount(), 2);
   EXPECT_TRUE(l->GetSelected(4));
   r = l->ItemRect(0);
