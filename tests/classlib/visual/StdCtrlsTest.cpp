@@ -384,6 +384,21 @@ TEST_F(StdCtrlsTest, AListBoxPassesColumnsTabsAndScrollWidthToItsWindow) {
   EXPECT_EQ(SendMessageA(l->Handle(), LB_GETHORIZONTALEXTENT, 0, 0), 300);
   l->SetColumns(3);
   EXPECT_NE(GetWindowLongA(l->Handle(), GWL_STYLE) & LBS_MULTICOLUMN, 0);
+  // The items run down each column, then on in the next, a third of the width each.
+  for (int i = 0; i < 40; ++i) l->GetItems()->Add(std::to_string(i));
+  const Integer ih = l->GetItemHeight(), rows = l->GetClientHeight() / ih, cw = l->GetClientWidth() / 3;
+  ASSERT_GT(rows, 1);
+  EXPECT_EQ(l->ItemRect(rows + 1), (TRect{cw, ih, 2 * cw, 2 * ih}));
+  EXPECT_EQ(l->ItemAtPos(TPoint{2 * cw + 1, 1}, true), 2 * rows);
+  SendMessageA(l->Handle(), WM_HSCROLL, SB_LINERIGHT, 0);  // a whole column at a time
+  EXPECT_EQ(l->GetTopIndex(), rows);
+  EXPECT_EQ(GetScrollPos(l->Handle(), SB_HORZ), 1);
+  l->SetItemIndex(0);
+  EXPECT_EQ(l->GetTopIndex(), 0);
+  l->SetFocus();
+  host().Key(VK_RIGHT);  // the next column's item
+  Pump();
+  EXPECT_EQ(l->GetItemIndex(), rows);
   l->SetTabWidth(8);
   EXPECT_NE(GetWindowLongA(l->Handle(), GWL_STYLE) & LBS_USETABSTOPS, 0);
   EXPECT_EQ(l->GetScrollWidth(), 300);  // kept through the new windows
