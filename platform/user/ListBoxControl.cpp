@@ -39,6 +39,7 @@ struct ListState {
   bool vscroll = false;   // created with WS_VSCROLL: the bar comes and goes with the range
   bool hscroll = false;   // created with WS_HSCROLL: the columns' bar
   int columnWidth = 0;    // LB_SETCOLUMNWIDTH; 0 is the client width
+  int tabStop = 32;       // LBS_USETABSTOPS: a stop every this many dialog units (4 a character)
 };
 
 std::map<HWND, std::unique_ptr<ListState>>& States() {
@@ -369,7 +370,14 @@ void Paint(HWND h, ListState& s) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, !IsWindowEnabled(h) ? GetSysColor(COLOR_GRAYTEXT) : selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : text);
     RECT tr{r.Left + 2, r.Top, r.Right, r.Bottom};
-    DrawTextA(dc, it.text.c_str(), int(it.text.size()), &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    if (Style(h) & LBS_USETABSTOPS) {
+      String shown = it.text;
+      DRAWTEXTPARAMS dp{sizeof(DRAWTEXTPARAMS), std::max(1, s.tabStop / 4), 0, 0, 0};
+      DrawTextExA(dc, shown.data(), int(shown.size()), &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_EXPANDTABS,
+                  &dp);
+    } else {
+      DrawTextA(dc, it.text.c_str(), int(it.text.size()), &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    }
     if (focus) DrawFocusRect(dc, &r);
   }
   if (!columns && y < rc.Bottom) {
@@ -668,6 +676,14 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return i;
     }
     case LB_SETHORIZONTALEXTENT: s.hExtent = int(wp); return 0;
+    case LB_SETTABSTOPS: {
+      // No stops: every 32 dialog units; one: every that many; more: the first one counts.
+      const int* stops = reinterpret_cast<const int*>(lp);
+      if (Integer(wp) < 0 || (wp > 0 && !stops)) return FALSE;
+      s.tabStop = wp == 0 ? 32 : std::max(1, stops[0]);
+      InvalidateRect(h, nullptr, TRUE);
+      return TRUE;
+    }
     case LB_SETCOLUMNWIDTH:
       s.columnWidth = std::max(0, int(Integer(wp)));
       Changed(h, s);

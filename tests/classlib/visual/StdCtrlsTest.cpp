@@ -1,5 +1,6 @@
 #include "classlib/visual/Clipbrd.h"
 #include "classlib/visual/StdCtrls.h"
+#include "platform/gdi/Font.h"
 #include "tests/classlib/visual/VisualTestClasses.h"
 #include "tests/support/AppTest.h"
 
@@ -399,8 +400,34 @@ TEST_F(StdCtrlsTest, AListBoxPassesColumnsTabsAndScrollWidthToItsWindow) {
   host().Key(VK_RIGHT);  // the next column's item
   Pump();
   EXPECT_EQ(l->GetItemIndex(), rows);
-  l->SetTabWidth(8);
+  l->SetColumns(0);
+  l->Clear();
+  l->GetItems()->Add("\tW");
+  // Where the W after the tab starts: the first column of the row with a stroke of ink.
+  auto inkFrom = [&] {
+    l->Repaint();
+    const TRect r = l->ItemRect(0);
+    for (Integer x = 0; x < r.Right; ++x) {
+      int dark = 0;
+      for (Integer y = r.Top; y < r.Bottom; ++y) dark += (host().PixelAt(l->Handle(), x, y) & 0xFF) < 0x80;
+      if (dark >= 3) return x;
+    }
+    return Integer(-1);
+  };
+  const Integer plain = inkFrom();
+  l->SetTabWidth(8);  // dialog units: two average characters
   EXPECT_NE(GetWindowLongA(l->Handle(), GWL_STYLE) & LBS_USETABSTOPS, 0);
+  const Integer tabbed = inkFrom();
+  ASSERT_GT(tabbed, 0);
+  TEXTMETRICA tm;
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, l->GetFont()->GetHandle());
+  GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  EXPECT_GE(tabbed, 2 + 2 * tm.tmAveCharWidth - 1);
+  EXPECT_LT(tabbed, 2 + 3 * tm.tmAveCharWidth);
+  EXPECT_NE(tabbed, plain);
   EXPECT_EQ(l->GetScrollWidth(), 300);  // kept through the new windows
   l->SetColumns(-2);
   EXPECT_EQ(l->GetColumns(), 0);
