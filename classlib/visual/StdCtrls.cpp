@@ -441,10 +441,11 @@ void TCustomListBox::BeforeDestruction() {
 void TCustomListBox::CreateParams(TCreateParams& Params) {
   inherited::CreateParams(Params);
   CreateSubClass(Params, "LISTBOX");
-  Params.Style |= LBS_NOTIFY | WS_VSCROLL;
+  // The horizontal bar shows only while the scroll width is wider than the list.
+  Params.Style |= LBS_NOTIFY | WS_VSCROLL | WS_HSCROLL;
   if (!FIntegralHeight) Params.Style |= LBS_NOINTEGRALHEIGHT;
   if (FMultiSelect) Params.Style |= FExtendedSelect ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
-  if (FColumns > 0) Params.Style |= LBS_MULTICOLUMN | WS_HSCROLL;
+  if (FColumns > 0) Params.Style |= LBS_MULTICOLUMN;
   if (FTabWidth != 0) Params.Style |= LBS_USETABSTOPS;
   switch (FStyle) {
     case lbOwnerDrawFixed: Params.Style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS; break;

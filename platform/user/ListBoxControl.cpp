@@ -34,7 +34,11 @@ struct ListState {
   bool focused = false;
   bool tracking = false;
   bool changedWhileTracking = false;
-  int hExtent = 0;
+  int hExtent = 0;        // LB_SETHORIZONTALEXTENT: a single column scrolls sideways over it
+  int hOffset = 0;        // pixels of a single column scrolled out on the left
+  // What the horizontal bar last showed: it is set again only when one of them changes, so
+  // a bar shown or hidden from outside stays so meanwhile.
+  int hSyncedExtent = -1, hSyncedOffset = -1, hSyncedWidth = -1;
   DWORD selection = 0;    // LBS_MULTIPLESEL/LBS_EXTENDEDSEL as created: later style changes keep it
   bool vscroll = false;   // created with WS_VSCROLL: the bar comes and goes with the range
   bool hscroll = false;   // created with WS_HSCROLL: the columns' bar
@@ -73,6 +77,16 @@ int FontHeight(HFONT font) {
   if (old) SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
   return tm.tmHeight;
+}
+
+int AverageCharWidth(HFONT font) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+  TEXTMETRICA tm;
+  GetTextMetricsA(dc, &tm);
+  if (old) SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return tm.tmAveCharWidth;
 }
 
 int ClientHeight(HWND h) {
@@ -123,7 +137,7 @@ int MaxTop(HWND h, const ListState& s) {
   return std::min(i, std::max(0, Count(s) - 1));
 }
 
-void UpdateScrollBar(HWND h, const ListState& s) {
+void UpdateScrollBar(HWND h, ListState& s) {
   if (MultiColumn(h)) {
     if (!s.hscroll) return;
     SCROLLINFO si;
@@ -135,6 +149,20 @@ void UpdateScrollBar(HWND h, const ListState& s) {
     SetScrollInfo(h, SB_HORZ, &si, TRUE);
     return;
   }
+  const int width = ClientWidth(h);
+  if (s.hscroll && (s.hExtent != s.hSyncedExtent || s.hOffset != s.hSyncedOffset || width != s.hSyncedWidth)) {
+    // Shown only while the extent is wider than the list.
+    s.hSyncedExtent = s.hExtent;
+    s.hSyncedOffset = s.hOffset;
+    s.hSyncedWidth = width;
+    SCROLLINFO hi;
+    hi.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    hi.nMin = 0;
+    hi.nMax = std::max(0, s.hExtent - 1);
+    hi.nPage = UINT(std::max(0, width));
+    hi.nPos = s.hOffset;
+    SetScrollInfo(h, SB_HORZ, &hi, TRUE);
+  }
   if (!s.vscroll) return;
   SCROLLINFO si;
   si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | ((Style(h) & LBS_DISABLENOSCROLL) ? SIF_DISABLENOSCROLL : 0);
@@ -145,7 +173,16 @@ void UpdateScrollBar(HWND h, const ListState& s) {
   SetScrollInfo(h, SB_VERT, &si, TRUE);
 }
 
+void SetHorizontalOffset(HWND h, ListState& s, int offset) {
+  offset = std::clamp(offset, 0, std::max(0, s.hExtent - ClientWidth(h)));
+  if (offset != s.hOffset) {
+    s.hOffset = offset;
+    InvalidateRect(h, nullptr, TRUE);
+  }
+}
+
 void SetTop(HWND h, ListState& s, int top) {
+  if (!MultiColumn(h)) SetHorizontalOffset(h, s, s.hOffset);
   top = std::clamp(top, 0, MaxTop(h, s));
   // Columns scroll whole.
   if (MultiColumn(h)) top -= top % RowsPerColumn(h, s);
@@ -361,6 +398,10 @@ void Paint(HWND h, ListState& s) {
       di.hwndItem = h;
       di.hDC = dc;
       di.rcItem = r;
+      if (!columns) {
+        di.rcItem.Left -= s.hOffset;
+        di.rcItem.Right = std::max(LONG(rc.Right), LONG(s.hExtent)) - s.hOffset;
+      }
       di.itemData = it.data;
       FillRect(dc, &r, bg);
       if (HWND parent = GetParent(h)) SendMessageA(parent, WM_DRAWITEM, di.CtlID, reinterpret_cast<LPARAM>(&di));
@@ -369,7 +410,7 @@ void Paint(HWND h, ListState& s) {
     FillRect(dc, &r, selected ? GetSysColorBrush(COLOR_HIGHLIGHT) : bg);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, !IsWindowEnabled(h) ? GetSysColor(COLOR_GRAYTEXT) : selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : text);
-    RECT tr{r.Left + 2, r.Top, r.Right, r.Bottom};
+    RECT tr{r.Left + 2 - (columns ? 0 : s.hOffset), r.Top, r.Right, r.Bottom};
     if (Style(h) & LBS_USETABSTOPS) {
       String shown = it.text;
       DRAWTEXTPARAMS dp{sizeof(DRAWTEXTPARAMS), std::max(1, s.tabStop / 4), 0, 0, 0};
@@ -675,7 +716,10 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       EnsureVisible(h, s, int(i));
       return i;
     }
-    case LB_SETHORIZONTALEXTENT: s.hExtent = int(wp); return 0;
+    case LB_SETHORIZONTALEXTENT:
+      s.hExtent = std::max(0, int(Integer(wp)));
+      SetTop(h, s, s.top);
+      return 0;
     case LB_SETTABSTOPS: {
       // No stops: every 32 dialog units; one: every that many; more: the first one counts.
       const int* stops = reinterpret_cast<const int*>(lp);
@@ -689,7 +733,22 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       Changed(h, s);
       return 0;
     case WM_HSCROLL: {
-      if (!MultiColumn(h)) return 0;
+      if (!MultiColumn(h)) {
+        const int line = std::max(1, AverageCharWidth(s.font)), page = std::max(1, ClientWidth(h));
+        switch (LOWORD(wp)) {
+          case SB_LINELEFT: SetHorizontalOffset(h, s, s.hOffset - line); break;
+          case SB_LINERIGHT: SetHorizontalOffset(h, s, s.hOffset + line); break;
+          case SB_PAGELEFT: SetHorizontalOffset(h, s, s.hOffset - page); break;
+          case SB_PAGERIGHT: SetHorizontalOffset(h, s, s.hOffset + page); break;
+          case SB_LEFT: SetHorizontalOffset(h, s, 0); break;
+          case SB_RIGHT: SetHorizontalOffset(h, s, s.hExtent); break;
+          case SB_THUMBTRACK:
+          case SB_THUMBPOSITION: SetHorizontalOffset(h, s, int(HIWORD(wp))); break;
+          default: break;
+        }
+        UpdateScrollBar(h, s);
+        return 0;
+      }
       const int rows = RowsPerColumn(h, s), page = VisibleColumns(h, s) * rows;
       switch (LOWORD(wp)) {
         case SB_LINELEFT: SetTop(h, s, s.top - rows); break;

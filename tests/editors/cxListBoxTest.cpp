@@ -237,6 +237,18 @@ TEST_F(ListBoxTest, TheLibraryBarsScrollTheList) {
   host().PumpUntilIdle();
   EXPECT_GT(l->GetTopIndex(), 1);
   EXPECT_EQ(vbar->GetPosition(), l->GetTopIndex());
+
+  // A scroll width past the list's gives a horizontal library bar that scrolls it sideways.
+  TcxScrollBar* hbar = l->InnerListBox()->GetLibraryScrollBar(TScrollBarKind::sbHorizontal);
+  EXPECT_FALSE(hbar->GetVisible());
+  l->SetScrollWidth(500);
+  host().PumpUntilIdle();
+  ASSERT_TRUE(hbar->GetVisible());
+  host().Click(hbar->Handle(), hbar->GetWidth() - 3, hbar->GetHeight() / 2);
+  host().PumpUntilIdle();
+  const int pos = GetScrollPos(l->InnerListBox()->Handle(), SB_HORZ);
+  EXPECT_GT(pos, 0);
+  EXPECT_EQ(hbar->GetPosition(), pos);
 }
 
 TEST_F(ListBoxTest, ListMessagesSentToTheListBoxReachItsItems) {

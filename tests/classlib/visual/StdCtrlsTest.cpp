@@ -383,6 +383,14 @@ TEST_F(StdCtrlsTest, AListBoxPassesColumnsTabsAndScrollWidthToItsWindow) {
   l->SetScrollWidth(300);
   ShowForm();
   EXPECT_EQ(SendMessageA(l->Handle(), LB_GETHORIZONTALEXTENT, 0, 0), 300);
+  // Wider than the list: the horizontal bar scrolls the items sideways, up to the extent.
+  SendMessageA(l->Handle(), WM_HSCROLL, SB_RIGHT, 0);
+  EXPECT_EQ(GetScrollPos(l->Handle(), SB_HORZ), 300 - l->GetClientWidth());
+  const Integer barred = l->GetClientHeight();
+  l->SetScrollWidth(0);
+  EXPECT_GT(l->GetClientHeight(), barred) << "no bar without a wider extent";
+  EXPECT_EQ(GetScrollPos(l->Handle(), SB_HORZ), 0);
+  l->SetScrollWidth(300);
   l->SetColumns(3);
   EXPECT_NE(GetWindowLongA(l->Handle(), GWL_STYLE) & LBS_MULTICOLUMN, 0);
   // The items run down each column, then on in the next, a third of the width each.
