@@ -363,9 +363,10 @@ void TcxCustomMemo::Initialize() {
 void TcxCustomMemo::WndProc(TMessage& Message) {
   if (Message.Msg != WM_SETTEXT || !InnerMemo()) {
     inherited::WndProc(Message);
-    // The inner memo's bars move with the frame, the window and the settings.
-    if (Message.Msg == WM_WINDOWPOSCHANGED || Message.Msg == WM_NCCALCSIZE || Message.Msg == 0xB025)
-      UpdateScrollBars();
+    // The inner memo's bars move with the window, the frame (settled only once this message
+    // is answered) and the settings.
+    if (Message.Msg == WM_WINDOWPOSCHANGED || Message.Msg == 0xB025) UpdateScrollBars();
+    if (Message.Msg == WM_NCCALCSIZE && HandleAllocated() && !IsDestroying()) PostUpdateScrollBars();
     return;
   }
   const char* t = reinterpret_cast<const char*>(Message.LParam);
