@@ -3,6 +3,8 @@
 // to it, and the data binding that gates input and ties the selection to a value.
 #include "widgets/editors/cxListBox.h"
 
+#include "classlib/core/FormText.h"
+#include "classlib/core/Streams.h"
 #include "classlib/visual/Forms.h"
 #include "platform/user/User.h"
 #include "tests/support/AppTest.h"
@@ -311,6 +313,42 @@ TEST_F(ListBoxTest, TheBindingSelectsItsValueAndGatesInput) {
   host().Char('c');
   host().PumpUntilIdle();
   EXPECT_EQ(l->GetItemIndex(), 2);
+}
+
+TEST_F(ListBoxTest, ReadsItsItemsAndSettingsFromAFormText) {
+  TcxListBox* l = Add();
+  EXPECT_EQ(l->GetWidth(), 150);
+  const String text =
+      "object List1: TcxListBox\n"
+      "  Height = 100\n"
+      "  Items.Strings = (\n"
+      "    'one'\n"
+      "    'two')\n"
+      "  ListStyle = lbOwnerDrawFixed\n"
+      "  ItemHeight = 13\n"
+      "  IntegralHeight = True\n"
+      "  MultiSelect = True\n"
+      "  ReadOnly = True\n"
+      "  TabWidth = 8\n"
+      "end\n";
+  Owned<TMemoryStream> binary(New<TMemoryStream>());
+  ObjectTextToBinary(text, *binary);
+  binary->SetPosition(0);
+  binary->ReadComponent(l);
+  host().PumpUntilIdle();
+  EXPECT_EQ(l->GetItems()->GetCommaText(), "one,two");
+  EXPECT_EQ(l->GetListStyle(), TListBoxStyle::lbOwnerDrawFixed);
+  EXPECT_EQ(l->GetItemHeight(), 13);
+  EXPECT_TRUE(l->GetMultiSelect());
+  EXPECT_TRUE(l->GetReadOnly());
+  EXPECT_EQ(l->GetTabWidth(), 8);
+  // The height read before the item height is cut once loading is done.
+  EXPECT_EQ(l->InnerListBox()->GetHeight() % 13, 0);
+  EXPECT_LE(l->GetHeight(), 100);
+  // A list box made anew has the size of the class.
+  Owned<TcxListBox> fresh(New<TcxListBox>(nullptr));
+  EXPECT_EQ(fresh->GetWidth(), 121);
+  EXPECT_EQ(fresh->GetHeight(), 97);
 }
 
 }  // namespace

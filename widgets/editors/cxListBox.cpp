@@ -47,9 +47,7 @@ void TcxDataBinding::UpdateData() {
 
 // ---- TcxInnerListBox ---------------------------------------------------------------------------
 
-TcxInnerListBox::TcxInnerListBox(TComponent* AOwner) : TcxCustomInnerListBox(AOwner) {
-  if (!ComponentState().Contains(TComponentStateItem::csDesigning)) SetCursor(crDefault);
-}
+TcxInnerListBox::TcxInnerListBox(TComponent* AOwner) : TcxCustomInnerListBox(AOwner) {}
 
 TcxListBox* TcxInnerListBox::ListBox() const {
   return dynamic_cast<TcxListBox*>(const_cast<TcxInnerListBox*>(this)->GetControlContainer());
@@ -184,21 +182,21 @@ bool TcxListBox::IsIntegralHeightActive() const {
   return align != TAlign::alLeft && align != TAlign::alRight && align != TAlign::alClient;
 }
 
-Integer TcxListBox::IntegralHeightFor(Integer AHeight) {
+Integer TcxListBox::IntegralHeightFor(Integer AWidth, Integer AHeight) {
   const Integer item = GetItemHeight(GetTopIndex());
   // Items without height (an owner that measures 0, say) leave nothing to count in.
   if (item <= 0) return AHeight;
   TRect extent;
   GetBorderExtent(extent);
   Integer frame = extent.Top + extent.Bottom;
-  const Integer clientWidth = GetWidth() - extent.Left - extent.Right;
+  const Integer clientWidth = AWidth - extent.Left - extent.Right;
   if (GetScrollWidth() > clientWidth) frame += GetSystemMetrics(SM_CYHSCROLL);
   const Integer rows = std::max<Integer>(AHeight - frame, 0) / item;
   return frame + rows * item;
 }
 
 void TcxListBox::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
-  if (IsIntegralHeightActive()) AHeight = IntegralHeightFor(AHeight);
+  if (IsIntegralHeightActive()) AHeight = IntegralHeightFor(AWidth, AHeight);
   inherited::SetBounds(ALeft, ATop, AWidth, AHeight);
   if (!IsIntegralHeightActive() || !FInnerListBox->HandleAllocated()) return;
   // The list moved under a resting mouse: its queued moves would select by stale positions.

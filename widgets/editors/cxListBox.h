@@ -153,7 +153,7 @@ class TcxListBox : public TcxContainer {
  private:
   bool IsIntegralHeightActive() const;
   // AHeight cut to whole items; unchanged when items have no height to count.
-  Integer IntegralHeightFor(Integer AHeight);
+  Integer IntegralHeightFor(Integer AWidth, Integer AHeight);
   void ApplyIntegralHeight();
   // List-box messages sent to the list box itself; items go through Items so both stay one.
   LRESULT ForwardListMessage(UINT AMsg, WPARAM AWParam, LPARAM ALParam);
