@@ -84,10 +84,12 @@ struct Measure {
     if (old) SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
   }
-  int Width(const String& s, int n) {
+  int Width(const String& s, int n) { return Width(s.data(), n); }
+  // The first n characters at p: no copy of the text behind them.
+  int Width(const char* p, int n) {
     if (n <= 0) return 0;
     SIZE sz;
-    GetTextExtentPoint32A(dc, s.data(), n, &sz);
+    GetTextExtentPoint32A(dc, p, n, &sz);
     return sz.cx;
   }
   int Height() {
@@ -116,9 +118,9 @@ std::vector<int> Starts(HWND h, const EditState& e) {
     int start = hard[i];
     const int end = start + LineLength(e.text, hard, int(i));
     out.push_back(start);
-    while (m.Width(e.text.substr(size_t(start)), end - start) > room) {
+    while (m.Width(e.text.data() + start, end - start) > room) {
       int fit = start + 1;   // at least one character a line
-      while (fit < end && m.Width(e.text.substr(size_t(start)), fit + 1 - start) <= room) ++fit;
+      while (fit < end && m.Width(e.text.data() + start, fit + 1 - start) <= room) ++fit;
       int cut = fit;
       for (int k = e.text[size_t(fit)] == ' ' ? start : fit; k > start; --k)
         if (e.text[size_t(k) - 1] == ' ') {
@@ -154,7 +156,7 @@ int WidestLine(const EditState& e, const std::vector<int>& starts) {
   const String shown = Shown(e);
   int widest = 0;
   for (size_t i = 0; i < starts.size(); ++i)
-    widest = std::max(widest, m.Width(shown.substr(size_t(starts[i])), LineLength(shown, starts, int(i))));
+    widest = std::max(widest, m.Width(shown.data() + starts[i], LineLength(shown, starts, int(i))));
   return widest;
 }
 
@@ -266,7 +268,8 @@ void ScrollToCaret(HWND h, EditState& e) {
       e.scroll = 0;
     } else {
       const int room = VisibleWidth(h, e);
-      const int cx = m.Width(Shown(e).substr(size_t(starts[size_t(line)])), e.caret - starts[size_t(line)]);
+      const String shown = Shown(e);
+      const int cx = m.Width(shown.data() + starts[size_t(line)], e.caret - starts[size_t(line)]);
       if (cx < e.scroll) e.scroll = std::max(0, cx - room / 4);
       else if (cx > e.scroll + room) e.scroll = cx - room + room / 4;
       e.scroll = std::clamp(e.scroll, 0, maxScroll);
