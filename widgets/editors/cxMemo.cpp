@@ -2,6 +2,7 @@
 
 #include "classlib/core/Classes.h"
 #include "classlib/visual/Clipbrd.h"
+#include "classlib/visual/Messages.h"
 #include "platform/kernel/Units.h"
 #include "platform/user/Controls.h"
 #include "platform/user/User.h"
@@ -365,7 +366,7 @@ void TcxCustomMemo::WndProc(TMessage& Message) {
     inherited::WndProc(Message);
     // The inner memo's bars move with the window, the frame (settled only once this message
     // is answered) and the settings.
-    if (Message.Msg == WM_WINDOWPOSCHANGED || Message.Msg == 0xB025) UpdateScrollBars();
+    if (Message.Msg == WM_WINDOWPOSCHANGED || Message.Msg == CM_WININICHANGE) UpdateScrollBars();
     if (Message.Msg == WM_NCCALCSIZE && HandleAllocated() && !IsDestroying()) PostUpdateScrollBars();
     return;
   }
