@@ -22,6 +22,12 @@ class TRefuser : public TObject {
  public:
   void Editing(TObject*, bool& CanEdit) { CanEdit = false; }
 };
+// Records the keys the editor hands on to its host.
+class TKeySink : public TObject {
+ public:
+  void AfterKeyDown(TObject*, Word& Key, TShiftState) { Keys.push_back(Key); }
+  std::vector<Word> Keys;
+};
 }  // namespace
 
 class MemoTest : public AppTest {
@@ -373,4 +379,19 @@ TEST_F(MemoTest, TheViewDrawsAndSizesInTheMemosTextFlags) {
   EXPECT_EQ(sizeFor("x\r\ny\r\nz").cy, one.cy + row);
   p->SetScrollBars(ssHorizontal);
   EXPECT_EQ(sizeFor("x").cy, one.cy + GetSystemMetrics(SM_CYHSCROLL));
+}
+
+TEST_F(MemoTest, KeysThatChangeNothingReachTheHostButUpAndDownStay) {
+  TcxMemo* m = Add();
+  TKeySink sink;
+  m->OnAfterKeyDown = {&sink, &TKeySink::AfterKeyDown};
+  Type("ab");
+  sink.Keys.clear();
+  host().Key(VK_RIGHT);  // already at the end: nothing moves
+  host().Key(VK_UP);     // on the only line
+  host().Key(VK_DOWN);
+  host().Key(VK_LEFT);   // moves the caret: the memo's own
+  host().PumpUntilIdle();
+  EXPECT_EQ(sink.Keys, (std::vector<Word>{VK_RIGHT}));
+  m->OnAfterKeyDown = {};
 }
