@@ -215,3 +215,88 @@ void BM_SaveAndRestoreSelectedKeys(benchmark::State& state) {
 BENCHMARK(BM_SaveAndRestoreSelectedKeys)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+namespace {
+
+// Every other row selected and deleted: the survivors close up once.
+void BM_DeleteAlternateSelectedRows(benchmark::State& state) {
+  const Integer n = Integer(state.range(0));
+  Fixture f(n);
+  f.c->SetMultiSelect(true);
+  for (auto _ : state) {
+    state.PauseTiming();
+    f.Load(n);
+    f.c->BeginUpdate();
+    for (Integer row = 0; row < n; row += 2) f.c->ChangeRowSelection(row, true);
+    f.c->EndUpdate();
+    state.ResumeTiming();
+    f.c->DeleteSelection();
+  }
+  if (f.c->GetRecordCount() != n / 2) state.SkipWithError("wrong count");
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_DeleteAlternateSelectedRows)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The same records deleted one by one (last to first, in one bracket): each deletion
+// shifts the records after it, for comparison with the single pass above.
+void BM_DeleteAlternateOneByOne(benchmark::State& state) {
+  const Integer n = Integer(state.range(0));
+  Fixture f(n);
+  for (auto _ : state) {
+    state.PauseTiming();
+    f.Load(n);
+    state.ResumeTiming();
+    f.c->BeginUpdate();
+    for (Integer r = (n - 1) / 2 * 2; r >= 0; r -= 2) f.c->DeleteRecord(r);
+    f.c->EndUpdate();
+  }
+  if (f.c->GetRecordCount() != n / 2) state.SkipWithError("wrong count");
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_DeleteAlternateOneByOne)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// A data source appending records, each found by its handle afterwards.
+struct Source : TcxCustomDataSource {
+  Int64 Next = 1;
+  Integer Count = 0;
+  TcxDataRecordHandle AppendRecord() override {
+    ++Count;
+    return Next++;
+  }
+  Integer GetRecordCount() override { return Count; }
+  TcxDataRecordHandle GetRecordHandleByIndex(Integer AIndex) override { return AIndex + 1; }
+};
+
+void BM_ProviderAppendAndFindByHandle(benchmark::State& state) {
+  const Integer n = Integer(state.range(0));
+  PlatformKernelInitialize();
+  WidgetsDataInitialize();
+  {
+    Item number;
+    Owned<TcxDataController> c(New<TcxDataController>(nullptr));
+    c->AddItem(&number);
+    c->ChangeValueTypeClass(0, TcxIntegerValueType::StaticClass());
+    Owned<Source> source(New<Source>());
+    c->SetCustomDataSource(source.get());
+    for (auto _ : state) {
+      c->BeginUpdate();
+      for (Integer i = 0; i < n; ++i) {
+        const Integer r = c->AppendRecord();
+        if (c->Provider()->GetRecordIndexByHandle(c->Provider()->GetRecordHandle(r)) != r) state.SkipWithError("lost");
+      }
+      c->EndUpdate();
+      state.PauseTiming();
+      source->Count = 0;
+      source->Next = 1;
+      source->DataChanged();
+      state.ResumeTiming();
+    }
+    c->SetCustomDataSource(nullptr);
+  }
+  WidgetsDataFinalize();
+  PlatformKernelFinalize();
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_ProviderAppendAndFindByHandle)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+}  // namespace

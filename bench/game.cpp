@@ -11,6 +11,9 @@
 #include "platform/kernel/Modules.h"
 #include "platform/kernel/Units.h"
 #include "platform/user/User.h"
+#include "widgets/editcore/EditcoreUnits.h"
+#include "widgets/editors/EditorsUnits.h"
+#include "widgets/foundation/FoundationUnits.h"
 
 #include <benchmark/benchmark.h>
 
@@ -30,6 +33,10 @@ class Game {
     PlatformKernelInitialize();
     PlatformUserInitialize();
     ClasslibVisualInitialize();
+    // The main window's pause banner is the widget library's label.
+    WidgetsFoundationInitialize();
+    WidgetsEditcoreInitialize();
+    WidgetsEditorsInitialize();
     GameInitialize();
     Application->CreateForm(form_);
     form_->Show();
@@ -41,6 +48,9 @@ class Game {
   ~Game() {
     form_->Free();
     GameFinalize();
+    WidgetsEditorsFinalize();
+    WidgetsEditcoreFinalize();
+    WidgetsFoundationFinalize();
     ClasslibVisualFinalize();
     PlatformUserFinalize();
     PlatformKernelFinalize();

@@ -2,14 +2,17 @@
 
 #include "classlib/core/IniFiles.h"
 #include "classlib/core/SysUtils.h"
+#include "game/ChoiceForms.h"
+#include "game/HighScoresForm.h"
+#include "game/InfoForms.h"
 #include "game/Replay.h"
+#include "game/ResultForm.h"
+#include "game/StoredFiles.h"
 #include "platform/kernel/Clock.h"
-#include "platform/kernel/Modules.h"
 #include "platform/kernel/Random.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <vector>
 
 namespace {
 
@@ -50,14 +53,12 @@ void TMainForm::DoClose(TCloseAction& Action) {
   if (Action != TCloseAction::caNone) ++FGeneration;   // closing ends a running replay
 }
 
-String TMainForm::ConfigFileName() {
-  std::vector<char> buf(1024);
-  DWORD n = 0;
-  // A full buffer means the name was cut: try again with room for more.
-  while ((n = GetModuleFileNameA(nullptr, buf.data(), DWORD(buf.size()))) >= buf.size() && buf.size() < (1u << 20))
-    buf.resize(buf.size() * 2);
-  const String exe(buf.data(), n < buf.size() ? n : 0);
-  return ExtractFilePath(exe) + "config.ini";
+String TMainForm::ConfigFileName() { return ::ConfigFileName(); }
+
+void TMainForm::SaveSizeSettings(Integer Size, Integer Colors) {
+  Owned<TIniFile> ini(New<TIniFile>(ConfigFileName()));
+  StoreInteger(*ini, "Settings", "Size", Size);
+  StoreInteger(*ini, "Settings", "Colors", Colors);
 }
 
 void TMainForm::ReadSettings() {
@@ -158,9 +159,7 @@ void TMainForm::ChooseSettings(Integer NewSize, Integer NewColors) {
   PendingSize = std::clamp(NewSize, MinBoardSize, MaxBoardSize);
   PendingColors = std::clamp(NewColors, MinColors, MaxColors);
   SettingsPending = true;
-  Owned<TIniFile> ini(New<TIniFile>(ConfigFileName()));
-  ini->WriteInteger("Settings", "Size", PendingSize);
-  ini->WriteInteger("Settings", "Colors", PendingColors);
+  SaveSizeSettings(PendingSize, PendingColors);
 }
 
 void TMainForm::StartNumberedGame(Integer Number) {
@@ -178,10 +177,12 @@ void TMainForm::miNewClick(TObject*) {
   StartGame(true);
 }
 
-bool TMainForm::AskGameNumber(Integer&) {
-  // The number dialog (`TNumberForm`, its spin edit `eNumber` set to the current number
-  // before it shows) comes with the widget library's spin edit.
-  return false;
+bool TMainForm::AskGameNumber(Integer& Number) {
+  if (!NumberForm) return false;
+  NumberForm->eNumber->SetValue(Variant(Number));
+  if (NumberForm->ShowModal() != mrOk) return false;
+  Number = SpinInteger(NumberForm->eNumber, 0, 9999);
+  return true;
 }
 
 void TMainForm::miNewNumberClick(TObject*) {
@@ -196,10 +197,14 @@ void TMainForm::miRepeatLastClick(TObject*) {
 
 void TMainForm::miPauseClick(TObject*) { TogglePause(); }
 
-bool TMainForm::AskSettings(Integer&, Integer&) {
-  // The settings dialog (`TFormSettings`, spin edits `seSize` and `seColors`) comes with
-  // the widget library's spin edit and group box.
-  return false;
+bool TMainForm::AskSettings(Integer& NewSize, Integer& NewColors) {
+  if (!FormSettings) return false;
+  FormSettings->seSize->SetValue(Variant(NewSize));
+  FormSettings->seColors->SetValue(Variant(NewColors));
+  if (FormSettings->ShowModal() != mrOk) return false;
+  NewSize = SpinInteger(FormSettings->seSize, MinBoardSize, MaxBoardSize);
+  NewColors = SpinInteger(FormSettings->seColors, MinColors, MaxColors);
+  return true;
 }
 
 void TMainForm::miSettingsClick(TObject*) {
@@ -209,15 +214,79 @@ void TMainForm::miSettingsClick(TObject*) {
 }
 
 void TMainForm::ShowAbout() {
-  // `TFormAbout` comes with the widget library's label, button and hyperlink edit.
+  if (FormAbout) FormAbout->ShowModal();
 }
 
 void TMainForm::ShowHowToPlay() {
-  // `THowToForm` comes with the widget library's label and button.
+  if (HowToForm) HowToForm->ShowModal();
 }
 
 void TMainForm::ShowHighScores() {
-  // `THighScoresForm` comes with the stored results and the widget library's combo box.
+  if (!HighScoresForm) return;
+  if (!HighScoresForm->FillSizeCombo(FBoard.Size, FBoard.Colors)) {
+    Application->MessageBox("There are no results to show.", "Error", MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  const TModalResult chosen = HighScoresForm->ShowModal();
+  const Integer size = HighScoresForm->SelectedSize, colours = HighScoresForm->SelectedColors;
+  const Integer number = HighScoresForm->SelectedGameNumber;
+  if (chosen == mrReplayGame)
+    ReplayStoredGame(size, colours, number);
+  else if (chosen == mrShowGame)
+    ShowStoredGame(size, colours, number);
+}
+
+void TMainForm::TakeOverShape(Integer Size, Integer Colors) {
+  if (Size == FBoard.Size && Colors == FBoard.Colors) return;
+  FBoard.Size = Size;
+  FBoard.Colors = Colors;
+  ResizeBoard();
+  SaveSizeSettings(FBoard.Size, FBoard.Colors);
+}
+
+void TMainForm::ReplayStoredGame(Integer Size, Integer Colors, Integer GameNumber) {
+  Resume();
+  TakeOverShape(Size, Colors);
+  FBoard.GameNumber = GameNumber;
+  StartGame(true);
+}
+
+void TMainForm::ShowStoredGame(Integer Size, Integer Colors, Integer GameNumber) {
+  // The value is read before anything changes: with none there is nothing to show, and
+  // the board stays as it is rather than taking a shape it has no game for.
+  Owned<TIniFile> scores(New<TIniFile>(HighScoresFileName()));
+  const String value = scores->ReadString(ScoreSection(Size, Colors), std::to_string(GameNumber), "");
+  if (value.empty()) return;
+  const String moves = ParseStoredResult(value).Moves;
+  Resume();
+  TakeOverShape(Size, Colors);
+  FBoard.GameNumber = GameNumber;
+  StartGame(false);
+  PlayReplay(moves);
+}
+
+void TMainForm::GameFinished(Integer GameNumber, Integer CellsLeft, Integer Seconds) {
+  if (!ResultForm) return;
+  // What is stored belongs to the game that ended, whatever runs while the window shows.
+  const Integer size = FBoard.Size, colours = FBoard.Colors;
+  const String moves = FBoard.Moves;
+  const String section = ScoreSection(size, colours), key = std::to_string(GameNumber);
+  Owned<TIniFile> scores(New<TIniFile>(HighScoresFileName()));
+  const TStoredResult best = ParseStoredResult(scores->ReadString(section, key, ""));
+  const TGameOutcome outcome = ResultForm->Prepare(size, colours, GameNumber, CellsLeft, Seconds, PlayerName, best);
+  const TModalResult chosen = ResultForm->ShowModal();
+  if (outcome == TGameOutcome::NewBest) {
+    PlayerName = CleanPlayerName(ResultForm->eName->GetText());
+    StoreValue(*scores, section, key, StoredResultText(CellsLeft, PlayerName, moves));
+    Owned<TIniFile> config(New<TIniFile>(ConfigFileName()));
+    StoreValue(*config, "Settings", "Name", PlayerName);
+  }
+  if (chosen == mrTryAgain) {
+    StartGame(true);
+  } else if (chosen == mrShowMeHow) {
+    StartGame(false);
+    PlayReplay(best.Moves);
+  }
 }
 
 void TMainForm::miAnoutClick(TObject*) {
@@ -359,6 +428,7 @@ void TMainForm::DrawBoard(bool OnlyDirty) {
   }
   canvas->Unlock();
   SetPanelText(0, std::to_string(pass.Left) + " left");
+  if (pass.Finished && FBoard.Recording) GameFinished(FBoard.GameNumber, pass.Left, FBoard.ElapsedSeconds);
 }
 
 void TMainForm::FormPaint(TObject*) { DrawBoard(false); }

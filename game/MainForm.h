@@ -70,6 +70,20 @@ class TMainForm : public TForm {
   bool CellAt(Integer X, Integer Y, Integer& Column, Integer& Row) const;
   // Where config.ini is read from: beside the program's file.
   static String ConfigFileName();
+  // Stores the board's shape in config.ini, "Size" first; a file that cannot be written
+  // is left as it was.
+  static void SaveSizeSettings(Integer Size, Integer Colors);
+  // The end of a recorded game: the result window, the new best stored whatever button
+  // closed it (the name with it, also in config.ini), then "Try again" starts the same
+  // game again recorded and "Show me how" replays the stored best unrecorded. Without a
+  // result window (a main window made alone) the end shows and stores nothing.
+  void GameFinished(Integer GameNumber, Integer CellsLeft, Integer Seconds);
+  // What the high-scores window's choices do: the chosen game of the chosen shape starts
+  // recorded, or its stored moves are replayed. The shape becomes the board's and is
+  // stored in config.ini when it differs. Showing a game stored with an empty value
+  // changes nothing.
+  void ReplayStoredGame(Integer Size, Integer Colors, Integer GameNumber);
+  void ShowStoredGame(Integer Size, Integer Colors, Integer GameNumber);
 
   // The pause: toggles it unless the game is over. Pausing hides the board and stops the
   // clock; resuming shows the board again and leaves the pause out of the time.
@@ -114,8 +128,7 @@ class TMainForm : public TForm {
 
  private:
   // The dialogs the menu opens. Each answers whether the player chose OK and, for the
-  // number and the settings, the values chosen; none of these windows exists yet, so
-  // they answer no.
+  // number and the settings, the values chosen; a window not made answers no.
   bool AskGameNumber(Integer& Number);
   bool AskSettings(Integer& NewSize, Integer& NewColors);
   void ShowAbout();
@@ -126,6 +139,8 @@ class TMainForm : public TForm {
   void Pause();
   void Resume();
   void ReadSettings();
+  // The board takes a shape from the high-scores window.
+  void TakeOverShape(Integer Size, Integer Colors);
   // The cell image for (Colour, Mask) from Colour's sheet, already taken out of `colors`.
   void BuildCellBitmap(Integer Colour, Integer Mask, TBitmap* Sheet);
   // Raises EInvalidOperation unless `colors` holds the eight sheets of 200 x 100 and the

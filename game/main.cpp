@@ -2,6 +2,7 @@
 // up, creates the main window and runs the message loop.
 #include "classlib/core/SysUtils.h"
 #include "classlib/visual/VisualUnits.h"
+#include "game/GameForms.h"
 #include "game/GameUnits.h"
 #include "game/MainForm.h"
 #include "platform/gdi/FontEngine.h"
@@ -72,6 +73,7 @@ int RunGame() {
       Application->SetTitle("Tessaloom");
       TMainForm* mainForm = nullptr;
       Application->CreateForm(mainForm);
+      CreateGameDialogs();
       Application->Run();
     } catch (const Exception& e) {
       // What escapes the loop is shown as the application shows any error, then the

@@ -72,12 +72,81 @@ TL_DEFINE_CLASS(TTimer, [](auto& c) {
   c.Property("OnTimer", &TTimer::GetOnTimer, &TTimer::SetOnTimer);
 })
 
+// ---- TImage ------------------------------------------------------------------------------
+
+TImage::TImage(TComponent* AOwner) : TGraphicControl(AOwner) {
+  FControlStyle.Include(TControlStyleItem::csReplicatable);
+  FPicture = New<TPicture>();
+  FPicture->OnChange = TNotifyEvent(this, &TImage::PictureChanged);
+  SetBounds(0, 0, 105, 105);
+}
+
+void TImage::BeforeDestruction() {
+  if (FPicture) {
+    FPicture->OnChange = nullptr;
+    FPicture->Free();
+    FPicture = nullptr;
+  }
+  inherited::BeforeDestruction();
+}
+
+void TImage::AdjustToPicture() {
+  if (FAutoSize && FPicture->GetWidth() > 0 && FPicture->GetHeight() > 0)
+    SetBounds(FLeft, FTop, FPicture->GetWidth(), FPicture->GetHeight());
+}
+
+void TImage::PictureChanged(TObject*) {
+  AdjustToPicture();
+  Invalidate();
+}
+
+void TImage::SetAutoSize(bool Value) {
+  if (Value == FAutoSize) return;
+  FAutoSize = Value;
+  AdjustToPicture();
+}
+
+void TImage::SetCenter(bool Value) {
+  if (Value == FCenter) return;
+  FCenter = Value;
+  Invalidate();
+}
+
+void TImage::SetStretch(bool Value) {
+  if (Value == FStretch) return;
+  FStretch = Value;
+  Invalidate();
+}
+
+void TImage::Paint() {
+  TGraphic* g = FPicture->GetGraphic();
+  if (!g || g->Empty()) return;
+  if (FStretch) {
+    FCanvas->StretchDraw(TRect{0, 0, FWidth, FHeight}, g);
+    return;
+  }
+  const Integer x = FCenter ? (FWidth - g->GetWidth()) / 2 : 0;
+  const Integer y = FCenter ? (FHeight - g->GetHeight()) / 2 : 0;
+  FCanvas->Draw(x, y, g);
+}
+
+TL_DEFINE_CLASS(TImage, [](auto& c) {
+  c.Property("AutoSize", &TImage::GetAutoSize, &TImage::SetAutoSize).Default(false);
+  c.Property("Center", &TImage::GetCenter, &TImage::SetCenter).Default(false);
+  c.Property("Picture", &TImage::GetPicture, &TImage::SetPicture);
+  c.Property("Stretch", &TImage::GetStretch, &TImage::SetStretch).Default(false);
+})
+
 namespace {
 UnitCounter gExtCtrls;
 }
 
 void ExtCtrlsUnit::Initialize() {
-  if (gExtCtrls.Enter()) RegisterClass(TTimer::StaticClass());
+  if (!gExtCtrls.Enter()) return;
+  RegisterClass(TTimer::StaticClass());
+  RegisterClass(TImage::StaticClass());
 }
 
-void ExtCtrlsUnit::Finalize() { gExtCtrls.Leave(); }
+void ExtCtrlsUnit::Finalize() {
+  if (gExtCtrls.Leave()) UnRegisterClass(TImage::StaticClass());
+}

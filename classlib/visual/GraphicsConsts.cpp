@@ -3,6 +3,7 @@
 #include "classlib/core/SysUtils.h"
 #include "classlib/visual/Graphics.h"
 #include "classlib/visual/ImgList.h"
+#include "classlib/visual/PictureGraphics.h"
 
 #include <iterator>
 
@@ -149,10 +150,22 @@ void GraphicsInitialize() {
                    &TBitmap::StaticClass(), &TPicture::StaticClass(), &TImageList::StaticClass()});
   RegisterFileFormat("bmp", "Bitmaps", ClassOf<TBitmap, TGraphic>());
   RegisterFileFormat("png", "Portable network graphics", ClassOf<TBitmap, TGraphic>());
+  RegisterClasses({&TIcon::StaticClass(), &TJPEGImage::StaticClass(), &TMetafile::StaticClass()});
+  RegisterFileFormat("ico", "Icons", ClassOf<TIcon, TGraphic>());
+  RegisterFileFormat("jpg", "JPEG images", ClassOf<TJPEGImage, TGraphic>());
+  RegisterFileFormat("jpeg", "JPEG images", ClassOf<TJPEGImage, TGraphic>());
+  RegisterFileFormat("emf", "Enhanced metafiles", ClassOf<TMetafile, TGraphic>());
+  RegisterFileFormat("wmf", "Metafiles", ClassOf<TMetafile, TGraphic>());
 }
 
 void GraphicsFinalize() {
   if (g_initCount == 0 || --g_initCount > 0) return;
+  UnregisterGraphicClass(ClassOf<TMetafile, TGraphic>());
+  UnregisterGraphicClass(ClassOf<TJPEGImage, TGraphic>());
+  UnregisterGraphicClass(ClassOf<TIcon, TGraphic>());
+  UnRegisterClass(TMetafile::StaticClass());
+  UnRegisterClass(TJPEGImage::StaticClass());
+  UnRegisterClass(TIcon::StaticClass());
   UnregisterGraphicClass(ClassOf<TBitmap, TGraphic>());
   UnRegisterClass(TImageList::StaticClass());
   UnRegisterClass(TPicture::StaticClass());

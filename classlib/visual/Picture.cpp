@@ -3,6 +3,7 @@
 #include "classlib/core/Filer.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/visual/Graphics.h"
+#include "classlib/visual/PictureGraphics.h"
 
 #include <cstring>
 #include <vector>
@@ -172,4 +173,46 @@ void TPicture::ReadData(TStream& Stream) {
   }
   SetOwnedGraphic(g.release());
   Changed(this);
+}
+
+// ---- file filters ----------------------------------------------------------------------------
+
+namespace {
+
+bool FormatMatches(const FileFormat& f, TGraphicClass GraphicClass) {
+  return GraphicClass && f.Class.Class->InheritsFrom(*GraphicClass.Class);
+}
+
+}  // namespace
+
+TGraphicClass GraphicClassByName(const String& Name) {
+  const TGraphicClass* cls = ClassByName(Name);
+  return cls ? *cls : TGraphicClass{};
+}
+
+TGraphicClass AnyGraphicClass() { return TGraphicClass{&TGraphic::StaticClass(), nullptr}; }
+
+String GraphicFileMask(TGraphicClass GraphicClass) {
+  String mask;
+  for (const FileFormat& f : Formats())
+    if (FormatMatches(f, GraphicClass)) mask += (mask.empty() ? "*." : ";*.") + LowerCase(f.Extension);
+  return mask;
+}
+
+String GraphicFilter(TGraphicClass GraphicClass) {
+  const String all = GraphicFileMask(GraphicClass);
+  if (all.empty()) return String();
+  String filter = "All (" + all + ")|" + all;
+  for (const FileFormat& f : Formats())
+    if (FormatMatches(f, GraphicClass)) {
+      const String mask = "*." + LowerCase(f.Extension);
+      filter += "|" + f.Description + " (" + mask + ")|" + mask;
+    }
+  return filter;
+}
+
+String GraphicExtension(TGraphicClass GraphicClass) {
+  for (const FileFormat& f : Formats())
+    if (f.Class == GraphicClass) return LowerCase(f.Extension);
+  return String();
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 TL_ENUM(TBorderStyle, bsNone, bsSingle);
+TL_ENUM(TScrollStyle, ssNone, ssHorizontal, ssVertical, ssBoth);
 TL_ENUM(TEditCharCase, ecNormal, ecUpperCase, ecLowerCase);
 TL_ENUM(TListBoxStyle, lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable, lbVirtual, lbVirtualOwnerDraw);
 TL_ENUM(TOwnerDrawStateItem, odSelected, odGrayed, odDisabled, odChecked, odFocused, odDefault);

@@ -4,6 +4,7 @@
 #include "classlib/visual/ExtCtrls.h"
 #include "classlib/visual/ComCtrls.h"
 #include "classlib/visual/Forms.h"
+#include "classlib/visual/Grids.h"
 #include "classlib/visual/Menus.h"
 #include "classlib/visual/StdCtrls.h"
 #include "platform/kernel/Units.h"
@@ -18,6 +19,7 @@ const UnitEntry kVisualUnits[] = {
     {"Menus", MenusUnit::Initialize, MenusUnit::Finalize},
     {"StdCtrls", StdCtrlsUnit::Initialize, StdCtrlsUnit::Finalize},
     {"ComCtrls", ComCtrlsUnit::Initialize, ComCtrlsUnit::Finalize},
+    {"Grids", GridsUnit::Initialize, GridsUnit::Finalize},
 };
 UnitCounter gVisual;
 }  // namespace

@@ -144,9 +144,10 @@ TEST_F(Sorting, MatchesAStableSortOfTheKeys) {
 
 TEST_F(Sorting, StringsMatchAByteOrderStableSort) {
   // Common prefixes longer than eight bytes, prefixes of each other, empty texts, case,
-  // bytes above 0x7F and Nulls; by bytes, then by upper-cased bytes.
+  // bytes above 0x7F, zero bytes and Nulls; by bytes, then by upper-cased bytes.
   const std::vector<std::string> pool{"",           "a",         "ab",         "abcdefgh", "abcdefghij1", "ABCDEFGHIJ2",
-                                      "abcdefghi", "\xE9t\xE9", "\xE9",       "Z",        "aB"};
+                                      "abcdefghi", "\xE9t\xE9", "\xE9",       "Z",        "aB",
+                                      std::string("ab\0", 3), std::string("abcdefgh\0", 9)};
   AddItems({StrType(), IntType()});
   std::mt19937 gen(11);
   const Integer n = 2000;

@@ -238,8 +238,11 @@ TEST_F(Groups, FocusAndSelectionNotifications) {
   c_->OnUpdateControl = TcxUpdateControlEvent(&r, &Rec::Update);
   c_->ChangeFocusedRowIndex(1);
   EXPECT_EQ(r.Sent, (S{"TcxFocusedRowChangedInfo", "TcxFocusedRecordChangedInfo"}));
-  c_->SetMultiSelect(true);
+  c_->SetMultiSelect(true);  // the focused row stays selected
+  EXPECT_EQ(r.Rows, (V{1}));
+  c_->ChangeRowSelection(1, false);
   r.Sent.clear();
+  r.Rows.clear();
   c_->ChangeRowSelection(2, true);
   EXPECT_EQ(r.Sent, (S{"TcxSelectionChangedInfo"}));
   EXPECT_EQ(r.Rows, (V{2}));

@@ -3,6 +3,8 @@
 // the editor.
 #include "tests/editcore/EditControlTestSupport.h"
 
+#include <functional>
+
 namespace {
 
 using ValueModel = EditControlTest;
@@ -193,60 +195,42 @@ TEST_F(ValueModel, AnInplaceEditorCountsAsModifiedInsideItsHandlersOnly) {
 }
 
 // Each handler frees the editor; what follows must not touch it.
-class FreedEditor : public EditControlTest {
- protected:
-  void TearDown() override {
-    if (link) cxRemoveObjectLink(link);
-    EditControlTest::TearDown();
+TEST_F(ValueModel, AHandlerThatFreesTheEditorEndsTheStep) {
+  struct Case {
+    bool TValueEdit::*Flag;
+    std::function<void(TValueEdit*)> Prepare, Act;
+    std::vector<std::string> Logged;
+  };
+  const auto focus = [](TValueEdit* e) { e->SetFocus(); };
+  const Case cases[] = {
+      {&TValueEdit::FreeOnChange, nullptr, [](TValueEdit* e) { e->SetEditValue(Variant("a")); }, L({"e:change:a"})},
+      {&TValueEdit::FreeOnValidate,
+       [&](TValueEdit* e) {
+         e->SetFocus();
+         Type("v");
+       },
+       [](TValueEdit* e) { e->PostEditValueOnRequest(); }, L({"e:validate:v"})},
+      {&TValueEdit::FreeOnEditing, focus, [&](TValueEdit*) { Type("w"); }, L({"e:keyPress:119", "e:editing"})},
+      {&TValueEdit::FreeOnExit,
+       [&](TValueEdit* e) {
+         AddEdit(50, "o");
+         e->SetFocus();
+         Type("x");
+       },
+       [&](TValueEdit*) { Press(VK_TAB); },
+       L({"e:validate:x", "e:post:x", "e:change:x", "e:valueChanged:x", "e:exit", "o:enter"})},
+  };
+  for (const Case& c : cases) {
+    TValueEdit* e = AddEdit(10, "e");
+    TcxObjectLink* link = cxAddObjectLink(e);
+    if (c.Prepare) c.Prepare(e);
+    e->*c.Flag = true;
+    log.Take();
+    c.Act(e);
+    EXPECT_EQ(link->Ref, nullptr) << c.Logged.back();
+    cxRemoveObjectLink(link);
+    EXPECT_EQ(log.Take(), c.Logged);
   }
-  TValueEdit* Watch(TValueEdit* e) {
-    link = cxAddObjectLink(e);
-    return e;
-  }
-  bool Gone() const { return link->Ref == nullptr; }
-  TcxObjectLink* link = nullptr;
-};
-
-TEST_F(FreedEditor, ByOnChange) {
-  TValueEdit* e = Watch(AddEdit(10));
-  e->FreeOnChange = true;
-  e->SetEditValue(Variant("a"));
-  EXPECT_TRUE(Gone());
-  EXPECT_EQ(log.Take(), L({"change:a"}));
-}
-
-TEST_F(FreedEditor, ByOnValidate) {
-  TValueEdit* e = Watch(AddEdit(10));
-  e->SetFocus();
-  Type("v");
-  log.Take();
-  e->FreeOnValidate = true;
-  e->PostEditValueOnRequest();
-  EXPECT_TRUE(Gone());
-  EXPECT_EQ(log.Take(), L({"validate:v"}));
-}
-
-TEST_F(FreedEditor, ByOnEditing) {
-  TValueEdit* e = Watch(AddEdit(10));
-  e->SetFocus();
-  e->FreeOnEditing = true;
-  log.Take();
-  Type("w");
-  EXPECT_TRUE(Gone());
-  EXPECT_EQ(log.Take(), L({"keyPress:119", "editing"}));
-}
-
-TEST_F(FreedEditor, ByOnExit) {
-  TValueEdit* e = Watch(AddEdit(10, "e"));
-  AddEdit(50, "o");
-  e->SetFocus();
-  Type("x");
-  e->FreeOnExit = true;
-  log.Take();
-  Press(VK_TAB);
-  EXPECT_TRUE(Gone());
-  EXPECT_EQ(log.Take(),
-            L({"e:validate:x", "e:post:x", "e:change:x", "e:valueChanged:x", "e:exit", "o:enter"}));
   EXPECT_TRUE(TakeExceptions().empty());
 }
 

@@ -55,6 +55,11 @@ TEST_F(MaskEdit, StandardMaskOverwritesSkipsLiteralsAndBlanksOnDelete) {
   e->CutToClipboard();
   EXPECT_EQ(Clipboard->GetAsText(), "23) 7_");
   EXPECT_EQ(Text(e), "(1__) ___-____");
+  // With no input position before the caret, Backspace blanks the one it stands on.
+  Press(VK_HOME);
+  Press(VK_BACK);
+  EXPECT_EQ(Text(e), "(___) ___-____");
+  EXPECT_EQ(e->GetSelStart(), 1);
 }
 
 TEST_F(MaskEdit, ControlCharactersNeverReachAnAnyCharacterPosition) {

@@ -372,15 +372,16 @@ TEST_F(TextEdit, PixelsInEachLookFocusedAndNot) {
   };
   using B = TcxContainerBorderStyle;
   // The second ring of the frame tells the looks apart; the flat modern looks light up focused.
+  // A one-pixel border leaves the outer ring of the transparent border to the parent's colour.
   const struct {
     B Border;
-    TColor Inner;
+    TColor Outer, Inner;
     bool FocusFrame;
-  } looks[] = {{B::cbsSingle, clWindowFrame, false},
-               {B::cbsFlat, clBtnFace, false},
-               {B::cbs3D, cl3DDkShadow, false},
-               {B::cbsUltraFlat, cl3DDkShadow, true},
-               {B::cbsOffice11, cl3DDkShadow, true}};
+  } looks[] = {{B::cbsSingle, clBtnFace, clWindowFrame, false},
+               {B::cbsFlat, clBtnShadow, clBtnFace, false},
+               {B::cbs3D, clBtnShadow, cl3DDkShadow, false},
+               {B::cbsUltraFlat, clBtnShadow, cl3DDkShadow, true},
+               {B::cbsOffice11, clBtnShadow, cl3DDkShadow, true}};
   const int mid = 10;
   for (const auto& look : looks) {
     e->GetStyle()->SetBorderStyle(look.Border);
@@ -388,7 +389,7 @@ TEST_F(TextEdit, PixelsInEachLookFocusedAndNot) {
       SCOPED_TRACE(std::to_string(Ord(look.Border)) + (focused ? " focused" : ""));
       (focused ? static_cast<TWinControl*>(e) : other)->SetFocus();
       Pump();
-      EXPECT_EQ(px(0, mid), rgb(focused && look.FocusFrame ? clHighlight : clBtnShadow));
+      EXPECT_EQ(px(0, mid), rgb(focused && look.FocusFrame ? clHighlight : look.Outer));
       EXPECT_EQ(px(1, mid), rgb(look.Inner));
       // Inside the frame: the text on the window colour, highlighted while focused (all selected).
       int ink = 0, highlight = 0;

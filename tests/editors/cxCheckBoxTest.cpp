@@ -96,7 +96,7 @@ class CheckBoxTest : public NativePainterTest {
 
 // ---- properties ----
 
-TEST_F(CheckBoxTest, DefaultsMapNullToGrayedWithStringTableTexts) {
+TEST_F(CheckBoxTest, DefaultsMapNullToGrayedAndANewEditorStartsUnchecked) {
   Open();
   Owned<TcxCheckBoxProperties> p(New<TcxCheckBoxProperties>(nullptr));
   EXPECT_EQ(p->GetState(Variant::MakeNull()), CS::cbsGrayed);
@@ -119,9 +119,20 @@ TEST_F(CheckBoxTest, DefaultsMapNullToGrayedWithStringTableTexts) {
   EXPECT_FALSE(p->IsEditValueValid(v, false));
   v = Variant(false);
   EXPECT_TRUE(p->IsEditValueValid(v, false));
+  // A new editor.
+  auto* c = New<TcxCheckBox>(form);
+  EXPECT_EQ(c->GetWidth(), 121);
+  EXPECT_EQ(c->GetState(), CS::cbsUnchecked);
+  EXPECT_EQ(c->EditValue().VType(), varBoolean);
+  EXPECT_FALSE(c->ControlStyle().Contains(TControlStyleItem::csDoubleClicks));
+  EXPECT_EQ(c->GetProperties()->GetContainerClass().Class, &TcxCheckBox::StaticClass());
+  // Known to form streams and to the editor registry by its caption.
+  EXPECT_EQ(GetClass("TcxCheckBox"), &TcxCheckBox::StaticClass());
+  EXPECT_EQ(GetRegisteredEditProperties()->GetDescriptionByClass(&TcxCheckBoxProperties::StaticClass()),
+            "Represents a check box control that allows selecting an option");
 }
 
-TEST_F(CheckBoxTest, ValueWritesRefuseDuplicatesAndNull) {
+TEST_F(CheckBoxTest, ValueWritesRefuseDuplicatesAndNullAndAssignCopiesThem) {
   Open();
   Owned<TcxCheckBoxProperties> p(New<TcxCheckBoxProperties>(nullptr));
   int changes = 0;
@@ -144,16 +155,14 @@ TEST_F(CheckBoxTest, ValueWritesRefuseDuplicatesAndNull) {
   EXPECT_EQ(p->GetValueChecked().VType(), varInteger);
   p->SetValueGrayed(Variant("?"));
   EXPECT_EQ(changes, 2);
-}
 
-TEST_F(CheckBoxTest, AssignTakesSwappedValues) {
-  Open();
+  // Assign takes checked and unchecked swapped against the defaults.
   Owned<TcxCheckBoxProperties> a(New<TcxCheckBoxProperties>(nullptr));
   Owned<TcxCheckBoxProperties> b(New<TcxCheckBoxProperties>(nullptr));
   b->SetValueGrayed(Variant("g"));
   b->SetValueChecked(Variant("tmp"));
   b->SetValueUnchecked(Variant(true));
-  b->SetValueChecked(Variant(false));  // checked and unchecked swapped against the defaults
+  b->SetValueChecked(Variant(false));
   b->SetAllowGrayed(true);
   b->SetCaption("Swap");
   b->SetDisplayGrayed("maybe");
@@ -170,19 +179,6 @@ TEST_F(CheckBoxTest, AssignTakesSwappedValues) {
 
 // ---- the editor ----
 
-TEST_F(CheckBoxTest, StartsUncheckedWithItsSize) {
-  Open();
-  auto* c = New<TcxCheckBox>(form);
-  EXPECT_EQ(c->GetWidth(), 121);
-  EXPECT_EQ(c->GetState(), CS::cbsUnchecked);
-  EXPECT_EQ(c->EditValue().VType(), varBoolean);
-  EXPECT_FALSE(c->ControlStyle().Contains(TControlStyleItem::csDoubleClicks));
-  EXPECT_EQ(c->GetProperties()->GetContainerClass().Class, &TcxCheckBox::StaticClass());
-  // Known to form streams and to the editor registry by its caption.
-  EXPECT_EQ(GetClass("TcxCheckBox"), &TcxCheckBox::StaticClass());
-  EXPECT_EQ(GetRegisteredEditProperties()->GetDescriptionByClass(&TcxCheckBoxProperties::StaticClass()),
-            "Represents a check box control that allows selecting an option");
-}
 
 TEST_F(CheckBoxTest, ClicksCycleTheStates) {
   Open();
@@ -230,25 +226,6 @@ TEST_F(CheckBoxTest, ClickTellsEditingThenValueChangeAndClickOnce) {
   EXPECT_TRUE(log.Take().empty());
 }
 
-TEST_F(CheckBoxTest, HeldSpaceShowsPressedAndReleaseTogglesOnce) {
-  Open();
-  TcxCheckBox* c = Add(10);
-  c->SetFocus();
-  Pump();
-  host().KeyDown(VK_SPACE);
-  Pump();
-  EXPECT_TRUE(c->IsKeyboardPressed());
-  EXPECT_EQ(CheckState(c), ES::ecsPressed);
-  EXPECT_EQ(c->GetState(), CS::cbsUnchecked);
-  host().KeyUp(VK_SPACE);
-  Pump();
-  EXPECT_FALSE(c->IsKeyboardPressed());
-  EXPECT_EQ(c->GetState(), CS::cbsChecked);
-  host().Key(VK_SPACE);
-  Pump();
-  EXPECT_EQ(c->GetState(), CS::cbsUnchecked);
-}
-
 TEST_F(CheckBoxTest, InPlaceSpaceCharacterToggles) {
   Open();
   Owned<TcxCheckBox> c(New<TcxCheckBox>(nullptr, true));
@@ -271,18 +248,28 @@ TEST_F(CheckBoxTest, InPlaceSpaceCharacterToggles) {
   EXPECT_FALSE(s->GetChecked());
 }
 
-TEST_F(CheckBoxTest, TabMovesFocusAndSpaceTogglesTheFocusedOne) {
+// Space shows pressed while held and toggles on release, only the focused box; Tab moves on.
+TEST_F(CheckBoxTest, SpaceTogglesTheFocusedBoxOnRelease) {
   Open();
   TcxCheckBox* a = Add(10, "A");
   TcxCheckBox* b = Add(40, "B");
   a->SetFocus();
   Pump();
+  host().KeyDown(VK_SPACE);
+  Pump();
+  EXPECT_TRUE(a->IsKeyboardPressed());
+  EXPECT_EQ(CheckState(a), ES::ecsPressed);
+  EXPECT_EQ(a->GetState(), CS::cbsUnchecked);
+  host().KeyUp(VK_SPACE);
+  Pump();
+  EXPECT_FALSE(a->IsKeyboardPressed());
+  EXPECT_EQ(a->GetState(), CS::cbsChecked);
   host().Key(VK_TAB);
   Pump();
   EXPECT_TRUE(b->Focused());
   host().Key(VK_SPACE);
   Pump();
-  EXPECT_EQ(a->GetState(), CS::cbsUnchecked);
+  EXPECT_EQ(a->GetState(), CS::cbsChecked);
   EXPECT_EQ(b->GetState(), CS::cbsChecked);
   // Leaving with Space held drops the pressed look and toggles nothing.
   host().KeyDown(VK_SPACE);
@@ -293,6 +280,7 @@ TEST_F(CheckBoxTest, TabMovesFocusAndSpaceTogglesTheFocusedOne) {
   host().KeyUp(VK_SPACE);
   Pump();
   EXPECT_EQ(b->GetState(), CS::cbsChecked);
+  EXPECT_EQ(a->GetState(), CS::cbsChecked);
 }
 
 TEST_F(CheckBoxTest, StatesMapToEachKindOfValue) {
@@ -327,7 +315,7 @@ TEST_F(CheckBoxTest, StatesMapToEachKindOfValue) {
   }
 }
 
-TEST_F(CheckBoxTest, ChangedValueMappingUpdatesTheStateAndClicks) {
+TEST_F(CheckBoxTest, ChangedValueMappingAndCaptionReachTheEditor) {
   Open();
   TcxCheckBox* c = Add(10);
   c->SetEditValue(Variant(Integer(1)));
@@ -336,12 +324,8 @@ TEST_F(CheckBoxTest, ChangedValueMappingUpdatesTheStateAndClicks) {
   c->GetProperties()->SetValueChecked(Variant(Integer(1)));
   EXPECT_EQ(c->GetState(), CS::cbsChecked);
   EXPECT_EQ(log.Take(), L({"click", "change"}));
-}
-
-TEST_F(CheckBoxTest, CaptionBecomesTheControlText) {
-  Open();
-  TcxCheckBox* c = Add(10, "First");
-  EXPECT_EQ(c->GetText(), "First");
+  // The caption is the control's text.
+  EXPECT_EQ(c->GetText(), "Check");
   c->GetProperties()->SetCaption("Second");
   EXPECT_EQ(c->GetText(), "Second");
   EXPECT_EQ(static_cast<TcxCustomCheckBoxViewInfo*>(c->ViewInfo())->Text, "Second");

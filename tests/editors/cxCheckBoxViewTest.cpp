@@ -1,10 +1,9 @@
 // The check box view: the system check metrics and mask, the layout of check and caption,
 // the paint state from the mouse and keyboard, and one check painted in place in every look
-// and state, read back by pixels; a gallery of them goes to the build folder.
+// and state, read back by pixels.
 #include "widgets/editors/cxCheckBox.h"
 
 #include "classlib/visual/Forms.h"
-#include "platform/gdi/Codecs.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/user/User.h"
 #include "tests/foundation/NativePainterFixture.h"
@@ -17,8 +16,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 
 // A check box editor as far as the view asks: a container with the check box's styles that
 // may hold Space down.
@@ -369,19 +366,15 @@ TEST_F(CheckView, ChangedCheckIsTheRegionToRepaint) {
   EXPECT_FALSE(info->IsButtonAtPoint({100, 5}));
   info->Offset(3, 4);
   EXPECT_EQ(info->CheckRect, (TRect{k.Left + 3, k.Top + 4, k.Right + 3, k.Bottom + 4}));
-}
 
-TEST_F(CheckView, ANewStateRepaintsOnlyTheCheck) {
-  Open();
+  // A new state repaints only the check.
   Owned<TForm> form(TForm::CreateNew<TForm>(nullptr));
   form->SetBounds(0, 0, 300, 100);
   form->Show();
   host().PumpUntilIdle();
   const HWND wnd = form->GetHandle();
-  PaperCanvas paper(200, 40);
   Data(false, false);
   Calc(paper, {10, 10, 110, 30});
-  Owned<TcxCustomCheckBoxViewInfo> old(New<TcxCustomCheckBoxViewInfo>());
   old->Assign(info.get());
   old->State = info->State;
   ValidateRect(wnd, nullptr);
@@ -397,8 +390,8 @@ TEST_F(CheckView, ANewStateRepaintsOnlyTheCheck) {
 }
 
 // The caption measured for the editor's size in the text layout's own flags: a multi-line
-// caption takes its rows, a single-line one a single row.
-TEST_F(CheckView, CaptionHeightInTheEditorSize) {
+// caption takes its rows, a single-line one a single row; a grid cell is as wide as it.
+TEST_F(CheckView, EditorSizeFromTheCaption) {
   Open();
   PaperCanvas paper(200, 40);
   edit->SetText("one\ntwo\nthree");
@@ -412,16 +405,10 @@ TEST_F(CheckView, CaptionHeightInTheEditorSize) {
   const Integer check = cell.cy + 4;
   EXPECT_EQ(multi.cy - single.cy, std::max(3 * row, check) - std::max(row, check));
   EXPECT_EQ(multi.cx, single.cx);
-}
-
-TEST_F(CheckView, GridCellWidthFollowsTheCaption) {
-  Open();
-  PaperCanvas paper(200, 40);
+  // A grid cell's width follows the caption.
   edit->SetText("&Go");
+  props->SetMultiLine(false);
   props->SetUseAlignmentWhenInplace(true);
-  paper.Cx().GetFont()->Assign(style->GetFont());
-  TcxEditSizeProperties limits;
-  TSize minContent{};
   const TSize captioned = Data(true).GetEditConstantPartSize(paper.Cx(), limits, minContent);
   EXPECT_EQ(captioned.cx, paper.Cx().TextWidth("Go") + 2 + cell.cx + 3 + 2);
   edit->SetText("");
@@ -431,16 +418,6 @@ TEST_F(CheckView, GridCellWidthFollowsTheCaption) {
 
 // ---- painting ----
 
-struct Look {
-  K kind;
-  bool native;
-  const char* name;
-};
-const Look kLooks[] = {{K::lfStandard, false, "standard"},
-                       {K::lfFlat, false, "flat"},
-                       {K::lfUltraFlat, false, "ultraflat"},
-                       {K::lfOffice11, false, "office11"},
-                       {K::lfStandard, true, "native"}};
 const CS kStates[] = {CS::cbsUnchecked, CS::cbsChecked, CS::cbsGrayed};
 const ES kCheckStates[] = {ES::ecsNormal, ES::ecsHot, ES::ecsPressed, ES::ecsDisabled};
 
@@ -613,44 +590,6 @@ TEST_F(CheckView, TransparentViewLeavesWhatIsBehind) {
   EXPECT_EQ(paper.Px(0, 0), PaperDC::kPaper);
   EXPECT_EQ(paper.Px(k.Left, k.Top), PaperDC::kPaper) << "no background ring around the check";
   EXPECT_EQ(paper.Px(k.Left + 1, k.Top + 1), ColorToRGB(clBtnShadow)) << "the check itself";
-}
-
-// Every look x state x paint state, four times enlarged, into the build folder's gallery/.
-TEST_F(CheckView, GalleryOfLooksAndStates) {
-  Open(true);
-  constexpr int kW = 44, kH = 20, kZoom = 4;
-  const int columns = int(std::size(kStates) * std::size(kCheckStates));
-  DecodedImage image;
-  image.Width = columns * kW * kZoom;
-  image.Height = int(std::size(kLooks)) * kH * kZoom;
-  image.Pixels.assign(size_t(image.Width) * size_t(image.Height), 0);
-  for (size_t row = 0; row < std::size(kLooks); ++row) {
-    for (size_t si = 0; si < std::size(kStates); ++si)
-      for (size_t ci = 0; ci < std::size(kCheckStates); ++ci) {
-        PaperCanvas paper(kW, kH);
-        PaintCheck(paper, {0, 0, kW, kH}, kLooks[row].kind, kLooks[row].native, kStates[si],
-                   kCheckStates[ci]);
-        const int col = int(si * std::size(kCheckStates) + ci);
-        for (int y = 0; y < kH; ++y)
-          for (int x = 0; x < kW; ++x)
-            for (int zy = 0; zy < kZoom; ++zy)
-              for (int zx = 0; zx < kZoom; ++zx)
-                image.Pixels[size_t((int(row) * kH + y) * kZoom + zy) * size_t(image.Width) +
-                             size_t((col * kW + x) * kZoom + zx)] = PixelFromColor(paper.Px(x, y));
-        EXPECT_TRUE(paper.Painted(info->CheckRect)) << kLooks[row].name;
-      }
-  }
-  const std::filesystem::path dir = std::filesystem::path(TL_BINARY_DIR) / "gallery";
-  std::filesystem::create_directories(dir);
-  const EncodeResult png = EncodePng(image);
-  ASSERT_TRUE(png.Ok) << png.Error;
-  const std::filesystem::path file = dir / "checkbox-looks.png";
-  {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(png.Bytes.data()), std::streamsize(png.Bytes.size()));
-    ASSERT_TRUE(out.good());
-  }
-  EXPECT_EQ(std::filesystem::file_size(file), png.Bytes.size());
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 // The group box below its control, through the windowless path: the caption's rectangle for
 // every position with and without a border, the frame inset and the room kept for children,
 // the frames of each border style with the caption's gap, side captions turned even in a font
-// the platform cannot turn, and a gallery of the positions.
-#include "platform/gdi/Codecs.h"
+// the platform cannot turn, and the plain cell it is in place.
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/Text.h"
 #include "tests/editors/EditorsTestSupport.h"
@@ -11,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 
 namespace {
 
@@ -182,7 +179,6 @@ TEST_F(GroupBox, FramesOfEachBorderStyleWithTheCaptionsGap) {
   for (int x = 0; x < kW; ++x) ASSERT_TRUE(Is(x, 0, clRed)) << x;
 }
 
-
 TEST_F(GroupBox, SideCaptionsAreTurnedEvenInAFontThePlatformCannotTurn) {
   // A face the platform draws only upright, never prepared for the side: still drawn turned.
   style->GetFont()->SetName("MS Sans Serif");
@@ -222,38 +218,6 @@ TEST_F(GroupBox, SideCaptionsAreTurnedEvenInAFontThePlatformCannotTurn) {
   GetObjectA(font->GetHandle(), sizeof lf, &lf);
   EXPECT_EQ(lf.lfEscapement, 0);
 }
-
-TEST_F(GroupBox, GalleryOfCaptionPositions) {
-  constexpr int kCols = 5, kRows = 3, kGap = 6;
-  Make(kCols * (kW + kGap), kRows * (kH + kGap), clBtnFace);
-  style->SetColor(clBtnFace);
-  for (int i = 0; i < EnumInfo<CA>::Count; ++i) {
-    const TRect b = Bounds((i % kCols) * (kW + kGap), (i / kCols) * (kH + kGap), kW, kH);
-    Calc(CA(i), "Caption " + std::to_string(i), b);
-    ASSERT_FALSE(info->CaptionRect.IsEmpty()) << i;
-    info->Paint(*canvas);
-  }
-  DecodedImage image;
-  image.Width = bitmap->GetWidth();
-  image.Height = bitmap->GetHeight();
-  for (int y = 0; y < image.Height; ++y)
-    for (int x = 0; x < image.Width; ++x) image.Pixels.push_back(PixelFromColor(ColorToRGB(Px(x, y))));
-  const std::filesystem::path dir = std::filesystem::path(TL_BINARY_DIR) / "gallery";
-  std::filesystem::create_directories(dir);
-  const EncodeResult png = EncodePng(image);
-  ASSERT_TRUE(png.Ok) << png.Error;
-  const std::filesystem::path file = dir / "groupbox-captions.png";
-  {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(png.Bytes.data()), std::streamsize(png.Bytes.size()));
-    ASSERT_TRUE(out.good());
-  }
-  EXPECT_EQ(std::filesystem::file_size(file), png.Bytes.size());
-}
-
-}  // namespace
-
-namespace {
 
 TEST_F(GroupBox, InPlaceItIsAPlainEditorCellWithoutCaption) {
   data.reset(static_cast<TcxGroupBoxViewData*>(props->CreateViewData(style.get(), true)));

@@ -117,6 +117,12 @@ TEST_F(HyperLinkEdit, WithoutSingleClickOnlyADoubleClickOpens) {
   TcxHyperLinkEdit* e = Add("e.org", false);
   Click(e);
   EXPECT_EQ(Opened(), V{});
+  // On the frame around the text a double click opens nothing.
+  TcxCustomInnerTextEdit* inner = e->InnerTextEdit();
+  ASSERT_GT(inner->GetLeft(), 0);
+  host().DoubleClick(e->GetHandle(), inner->GetLeft() - 1, inner->GetTop() + 2);
+  Pump();
+  EXPECT_EQ(Opened(), V{});
   host().DoubleClick(Inner(e), 3, 4);
   Pump();
   EXPECT_EQ(Opened(), V({"http://e.org"}));
@@ -157,6 +163,11 @@ TEST_F(HyperLinkEdit, TheLinkIsUnderlinedInTheLinkColour) {
   EXPECT_TRUE(e->GetStyle()->GetTextStyle().Contains(TFontStyle::fsUnderline));
   e->GetLinkProperties()->SetLinkColor(clMaroon);
   EXPECT_EQ(e->GetStyle()->GetTextColor(), clMaroon);
+  // The focused text too.
+  e->SetFocus();
+  Pump();
+  EXPECT_EQ(e->InnerTextEdit()->GetFont()->GetColor(), clMaroon);
+  EXPECT_TRUE(e->InnerTextEdit()->GetFont()->GetStyle().Contains(TFontStyle::fsUnderline));
   // A colour set on the style wins over the link colour.
   e->GetStyle()->SetTextColor(clGreen);
   EXPECT_EQ(e->GetStyle()->GetTextColor(), clGreen);

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 class TLabelEvents : public TObject {
@@ -131,7 +133,7 @@ TEST_F(LabelControl, NeverTakesTheFocusStandingAndClicksOnRelease) {
   inplace->SetParent(nullptr);
 }
 
-TEST_F(LabelControl, TheAcceleratorHandsTheFocusToFocusControl) {
+TEST_F(LabelControl, TheAcceleratorHandsTheFocusToALiveFocusControl) {
   auto* button = New<TButton>(form);
   button->SetBounds(150, 70, 75, 25);
   button->SetParent(form);
@@ -148,28 +150,26 @@ TEST_F(LabelControl, TheAcceleratorHandsTheFocusToFocusControl) {
   EXPECT_EQ(label->Perform(CM_DIALOGCHAR, 'x'), 0) << "not the accelerator";
   EXPECT_EQ(label->Perform(CM_DIALOGCHAR, 'N'), 1) << "either case";
   EXPECT_TRUE(target->Focused());
+  // Each of these turned off refuses the accelerator.
   edit->SetFocus();
-  label->GetProperties()->SetShowAccelChar(false);
-  EXPECT_EQ(label->Perform(CM_DIALOGCHAR, 'n'), 0);
-  label->GetProperties()->SetShowAccelChar(true);
-  label->SetEnabled(false);
-  EXPECT_EQ(label->Perform(CM_DIALOGCHAR, 'n'), 0);
-  label->SetEnabled(true);
-  target->SetEnabled(false);
-  EXPECT_EQ(label->Perform(CM_DIALOGCHAR, 'n'), 0);
-  target->SetEnabled(true);
-  target->SetVisible(false);
-  EXPECT_EQ(label->Perform(CM_DIALOGCHAR, 'n'), 0);
+  const std::function<void(bool)> needed[] = {[&](bool on) { label->GetProperties()->SetShowAccelChar(on); },
+                                              [&](bool on) { label->SetEnabled(on); },
+                                              [&](bool on) { target->SetEnabled(on); },
+                                              [&](bool on) { target->SetVisible(on); }};
+  for (size_t i = 0; i < std::size(needed); ++i) {
+    needed[i](false);
+    EXPECT_EQ(label->Perform(CM_DIALOGCHAR, 'n'), 0) << i;
+    needed[i](true);
+  }
   EXPECT_TRUE(edit->Focused());
   // "&&" is a plain ampersand, not a marker.
-  target->SetVisible(true);
   label->SetCaption("A&&B &Go");
   EXPECT_EQ(label->Perform(CM_DIALOGCHAR, 'b'), 0);
   EXPECT_EQ(label->Perform(CM_DIALOGCHAR, 'g'), 1);
-}
 
-TEST_F(LabelControl, FocusControlIgnoresTheLabelAndForgetsAFreedControl) {
+  // The label itself is no focus control; a freed one is forgotten.
   label->SetCaption("&Name");
+  label->SetFocusControl(nullptr);
   label->SetFocusControl(label);
   EXPECT_EQ(label->GetFocusControl(), nullptr);
   label->SetFocusControl(target);

@@ -113,7 +113,7 @@ TEST_F(LabelLayoutTest, AutoSizeFitsTheCaptionWithTheStyleBorder) {
   EXPECT_EQ(ink.Bottom, deeper.cy - 2);
 }
 
-TEST_F(LabelLayoutTest, TextRectAndFlags) {
+TEST_F(LabelLayoutTest, TextRectFlagsAndDisplayText) {
   Layout({0, 0, 40, 20}, "a");
   EXPECT_EQ(info->TextRect, (TRect{0, 0, 40, 20}));
   style->SetTransparentBorder(true);
@@ -135,6 +135,14 @@ TEST_F(LabelLayoutTest, TextRectAndFlags) {
   EXPECT_EQ(Integer(info->DrawTextFlags), cxAlignRight | cxAlignVCenter)
       << "no word break when rotated";
   EXPECT_EQ(info->Angle, 90);
+  // The display text of values.
+  String text = "old";
+  data->EditValueToDisplayText(VarArrayOf({Variant(1), Variant(2)}), text);
+  EXPECT_EQ(text, "") << "an array has no text form";
+  data->EditValueToDisplayText(Variant(12), text);
+  EXPECT_EQ(text, "12");
+  data->EditValueToDisplayText(Variant(), text);
+  EXPECT_EQ(text, "");
 }
 
 TEST_F(LabelLayoutTest, EachAlignmentPlacesTheTextWrappedOrNot) {
@@ -197,16 +205,6 @@ TEST_F(LabelLayoutTest, RotatedTextIsCentred) {
   EXPECT_GT(Ink({0, 0, 60, 60}).Width(), Ink({0, 0, 60, 60}).Height());
 }
 
-TEST_F(LabelLayoutTest, DisplayTextOfValues) {
-  Layout({0, 0, 40, 20}, "x");
-  String text = "old";
-  data->EditValueToDisplayText(VarArrayOf({Variant(1), Variant(2)}), text);
-  EXPECT_EQ(text, "") << "an array has no text form";
-  data->EditValueToDisplayText(Variant(12), text);
-  EXPECT_EQ(text, "12");
-  data->EditValueToDisplayText(Variant(), text);
-  EXPECT_EQ(text, "");
-}
 
 TEST_F(LabelLayoutTest, PauseBannerIsBoldNavyCentredWrappedAndTransparentOverTheBoard) {
   const String caption = "Game is paused. Press F5 to resume.";

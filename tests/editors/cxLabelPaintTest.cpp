@@ -1,6 +1,6 @@
 // The label's painting by pixels with the box glyphs of the test face: the depth copies
 // of each effect, the relief layers, the outline, the texture, the background, and when the
-// cached bitmap is rendered again. A few real-font pictures go to the build folder.
+// cached bitmap is rendered again. A real-font texture picture goes to the build folder.
 #include "tests/editors/LabelTestSupport.h"
 
 namespace {
@@ -229,27 +229,16 @@ TEST_F(LabelPaintTest, CachedBitmapIsRenderedAgainOnlyWhenSomethingChanged) {
   EXPECT_EQ(copy->Text, "I");
 }
 
-TEST_F(LabelPaintTest, EffectPicturesWithARealFace) {
+// Turned letters of a real face take the texture too.
+TEST_F(LabelPaintTest, TextureFillsTurnedLettersOfARealFace) {
   style->GetFont()->SetName("Tahoma");
   style->GetFont()->SetHeight(-24);
   style->SetColor(clWhite);
-  style->SetTextColor(clNavy);
-  props->SetLabelEffect(E::cxleCool);
-  props->SetDepth(3);
-  Show("Shadow", {0, 0, 100, 34});
-  EXPECT_GT(CountColor({0, 0, 100, 34}, kShadow), 0);
-  Dump("shadow");
-  props->SetLabelEffect(E::cxleNormal);
-  props->SetLabelStyle(S::cxlsOutLine);
-  Show("Outline", {0, 0, 100, 34});
-  EXPECT_GT(CountColor({0, 0, 100, 34}, clNavy), 0);
-  Dump("outline");
   TBitmap* g = props->GetGlyph();
   g->SetPixelFormat(TPixelFormat::pf32bit);
   g->SetSize(4, 4);
   for (int y = 0; y < 4; ++y)
     for (int x = 0; x < 4; ++x) g->Canvas()->SetPixel(x, y, y < 2 ? clRed : clGreen);
-  props->SetLabelStyle(S::cxlsNormal);
   props->SetAngle(20);
   Show("Texture", {0, 0, 100, 60});
   EXPECT_GT(CountColor({0, 0, 100, 60}, clRed), 0);

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 
 namespace {
 
@@ -110,25 +111,27 @@ TEST_F(RadioButton, ButtonsBesideEachOtherUncheckOneAnotherByClickSpaceArrowsAnd
 
 TEST_F(RadioButton, StateFollowsTheMouseAndNeverHotWhenDisabled) {
   Show();
-  host().MouseMove(a->Handle(), 40, 10);
-  Pump();
-  EXPECT_EQ(a->GetVisualState(), RS::rbsHot);
-  host().MouseDown(a->Handle(), 40, 10);
-  Pump();
-  EXPECT_EQ(a->GetVisualState(), RS::rbsPressed);
-  host().MouseMove(a->Handle(), 250, 10);
-  Pump();
-  EXPECT_EQ(a->GetVisualState(), RS::rbsHot) << "dragged out while holding the press";
-  host().MouseMove(a->Handle(), 40, 10);
-  Pump();
-  EXPECT_EQ(a->GetVisualState(), RS::rbsPressed) << "and back in";
-  host().MouseUp(a->Handle(), 40, 10);
-  Pump();
-  EXPECT_EQ(a->GetVisualState(), RS::rbsHot);
-  host().MouseMove(form->Handle(), 250, 150);
-  host().Advance(20);
-  Pump();
-  EXPECT_EQ(a->GetVisualState(), RS::rbsNormal) << "left: the tracking timer ends the hot state";
+  const HWND w = a->Handle();
+  // Dragged out while holding the press it is hot, back in pressed again; once left, the
+  // tracking timer ends the hot state.
+  const struct {
+    std::function<void()> act;
+    RS state;
+  } steps[] = {{[&] { host().MouseMove(w, 40, 10); }, RS::rbsHot},
+               {[&] { host().MouseDown(w, 40, 10); }, RS::rbsPressed},
+               {[&] { host().MouseMove(w, 250, 10); }, RS::rbsHot},
+               {[&] { host().MouseMove(w, 40, 10); }, RS::rbsPressed},
+               {[&] { host().MouseUp(w, 40, 10); }, RS::rbsHot},
+               {[&] {
+                  host().MouseMove(form->Handle(), 250, 150);
+                  host().Advance(20);
+                },
+                RS::rbsNormal}};
+  for (size_t i = 0; i < std::size(steps); ++i) {
+    steps[i].act();
+    Pump();
+    EXPECT_EQ(a->GetVisualState(), steps[i].state) << "step " << i;
+  }
   // Over a button with a mouse button held down elsewhere: normal, not hot.
   static_cast<TProbeRadio*>(b)->At({5, 5}, true);
   EXPECT_EQ(b->GetVisualState(), RS::rbsNormal);

@@ -178,12 +178,20 @@ TEST_F(SpinValue, StepsAtTheLimitsOfTheTypesStayInsideThem) {
   EXPECT_EQ(Spin(Variant(1.7e308), B::sebFastForward), "1.7E308");
 }
 
-TEST_F(SpinValue, FloatsWrapByTheLengthOfTheRange) {
+TEST_F(SpinValue, FloatsTurnRoundAsWholeNumbersDoAndStayInTheRange) {
+  // The default value type is floating; a turn is Max - Min + 1, as for whole numbers.
+  p->SetCircular(true);
+  p->SetMinMaxValues(5, 20);
+  EXPECT_EQ(Spin(Variant(20.0), B::sebForward), "5");
+  EXPECT_EQ(Spin(Variant(5.0), B::sebBackward), "20");
+  p->SetMinMaxValues(0, 9);
+  EXPECT_EQ(Spin(Variant(0.0), B::sebBackward), "9");
+  EXPECT_EQ(Spin(Variant(8.5), B::sebForward), "0");
+  // A fractional step into the gap past a bound goes on to the other end.
   p->SetMinMaxValues(0, 1);
   p->SetIncrement(0.5);
-  p->SetCircular(true);
-  EXPECT_EQ(Spin(Variant(1.0), B::sebForward), "0.5");
-  EXPECT_EQ(Spin(Variant(0.0), B::sebBackward), "0.5");
+  EXPECT_EQ(Spin(Variant(1.0), B::sebForward), "0");
+  EXPECT_EQ(Spin(Variant(0.0), B::sebBackward), "1");
   EXPECT_EQ(Spin(Variant(0.5), B::sebForward), "1");
   p->SetLargeIncrement(2.25);
   EXPECT_EQ(Spin(Variant(0.5), B::sebFastForward), "0.75");
@@ -202,7 +210,7 @@ TEST_F(SpinValue, EditValuesAreNumbersOfTheTypeOrRefused) {
       {Variant(String("12")), "12"}, {Variant(String("abc")), "refused"}, {Variant(7.0), "7"},
       {Variant(7.5), "refused"},     {Variant(NAN), "refused"},           {Variant(INFINITY), "refused"},
       {Variant(true), "refused"},    {Variant::MakeNull(), "0"},          {Variant(String("")), "0"},
-      {Variant(1e19), "refused"},
+      {Variant(1e19), "refused"},    {Variant(TDateTime{45000.75}), "45001"},
   };
   for (Case& c : cases) {
     Variant v = c.value;
@@ -220,6 +228,10 @@ TEST_F(SpinValue, EditValuesAreNumbersOfTheTypeOrRefused) {
   v = Variant(Integer(3));
   ASSERT_TRUE(p->IsEditValueValid(v, false));
   EXPECT_EQ(VarType(v), varDouble);
+  // A date and time is taken as its day number.
+  v = Variant(TDateTime{45000.75});
+  ASSERT_TRUE(p->IsEditValueValid(v, false));
+  EXPECT_EQ(v, Variant(45000.75));
 }
 
 TEST_F(SpinValue, FastButtonsFollowTheSettingAndAssignCopiesEverything) {

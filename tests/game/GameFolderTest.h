@@ -2,7 +2,12 @@
 // that its config.ini is read and written there alone; the folder goes after the test.
 #pragma once
 
+#include "game/ChoiceForms.h"
+#include "game/GameForms.h"
+#include "game/HighScoresForm.h"
+#include "game/InfoForms.h"
 #include "game/MainForm.h"
+#include "game/ResultForm.h"
 #include "platform/kernel/Modules.h"
 #include "tests/game/GameTestUnits.h"
 #include "tests/support/AppTest.h"
@@ -10,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <system_error>
 
@@ -29,6 +36,10 @@ class GameFolderTest : public AppTest {
   void TearDown() override {
     if (form_) form_->Free();
     form_ = nullptr;
+    for (TForm* dialog : {static_cast<TForm*>(FormSettings), static_cast<TForm*>(ResultForm),
+                          static_cast<TForm*>(FormAbout), static_cast<TForm*>(NumberForm),
+                          static_cast<TForm*>(HighScoresForm), static_cast<TForm*>(HowToForm)})
+      if (dialog) dialog->Free();
     StopGameUnits();
     SetProgramPath("");
     std::error_code ec;
@@ -40,6 +51,20 @@ class GameFolderTest : public AppTest {
     Application->CreateForm(form_);
     form_->Show();
     Pump();
+  }
+  // The main window and every dialog, made as the program makes them; the main window shown.
+  void ShowGameForms() {
+    Application->CreateForm(form_);
+    CreateGameDialogs();
+    form_->Show();
+    Pump();
+  }
+  std::string FileText(const char* Name) const {
+    std::ifstream in(dir_ / Name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  void WriteFile(const char* Name, const std::string& Text) const {
+    std::ofstream(dir_ / Name, std::ios::binary) << Text;
   }
 
   std::filesystem::path dir_;

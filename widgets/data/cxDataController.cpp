@@ -2,6 +2,7 @@
 
 #include "classlib/core/SysUtils.h"
 #include "widgets/data/cxDataKeys.h"
+#include "widgets/data/cxDataRelations.h"
 #include "widgets/data/cxFilter.h"
 #include "widgets/foundation/cxVariants.h"
 
@@ -23,19 +24,27 @@ TcxCustomDataController::TcxCustomDataController(TComponent* AOwner)
 
 void TcxCustomDataController::AfterConstruction() {
   inherited::AfterConstruction();
+  CreateFilterSearchAndSummary();
   FDataControllerInfo = CreateDataControllerInfo();
+  FProvider = GetDataProviderClass().Create(this);
 }
 
 void TcxCustomDataController::BeforeDestruction() {
   FDestroying = true;
   // Its free-notification links go while everything it reaches still lives.
   FreeAndNil(FNotifier);
+  // A detail leaves its master; a master's clones go while its relations still exist.
+  DetachFromMaster();
+  FreeDetails();
   inherited::BeforeDestruction();
 }
 
 TcxCustomDataController::~TcxCustomDataController() {
   FreeAndNil(FNotifier);
+  FreeAndNil(FRelations);
+  FreeAndNil(FProvider);
   FreeAndNil(FDataControllerInfo);
+  FreeFilterSearchAndSummary();
   // A copy: a criteria may tell the list of its going.
   const std::vector<TcxFilterCriteria*> filters = FFilters;
   FFilters.clear();
@@ -147,7 +156,10 @@ void TcxCustomDataController::ChangeValueTypeClass(Integer AItemIndex, TcxValueT
   field->RootField()->SetValueTypeClass(AValueTypeClass);
   ItemValueTypeChanged(AItemIndex);
   // The values went with the old definition.
-  Refresh();
+  if (IsProviderMode())
+    UpdateStructure();
+  else
+    Refresh();
 }
 
 TcxValueTypeClass TcxCustomDataController::GetItemValueTypeClass(Integer AItemIndex) const {
@@ -172,16 +184,16 @@ TcxCustomDataField* TcxCustomDataController::CreateInternalField() {
 }
 
 void TcxCustomDataController::FieldRemoved(TcxCustomDataField* AField) {
-  // Conditions link the owner's items.
-  if (AField->Item())
-    for (TcxFilterCriteria* f : FFilters) f->RemoveItemByItemLink(AField->Item());
+  // Conditions link the owner's items, or (in the controller's own criteria) fields.
+  for (TcxFilterCriteria* f : FFilters) {
+    f->RemoveItemByItemLink(AField);
+    if (AField->Item()) f->RemoveItemByItemLink(AField->Item());
+  }
+  FieldRemovedFromFilterSearchAndSummary(AField);
 }
 
 // ---- Further filters ----
 
-TcxFilterCriteriaClass TcxCustomDataController::GetFilterCriteriaClass() const {
-  return {&TcxFilterCriteria::StaticClass(), [](TcxCustomDataController*) { return new TcxFilterCriteria(); }};
-}
 
 TcxFilterCriteria* TcxCustomDataController::CreateFilter() {
   TcxFilterCriteria* f = GetFilterCriteriaClass().Create(this);
@@ -194,7 +206,10 @@ void TcxCustomDataController::FilterDestroying(TcxFilterCriteria* ACriteria) {
   if (it != FFilters.end()) FFilters.erase(it);
 }
 
-void TcxCustomDataController::RemoveNotification(TComponent* AComponent) { FFields->RemoveNotification(AComponent); }
+void TcxCustomDataController::RemoveNotification(TComponent* AComponent) {
+  FFields->RemoveNotification(AComponent);
+  if (FRelations) FRelations->RemoveNotification(AComponent);
+}
 
 // ---- Records ----
 
@@ -205,6 +220,7 @@ void TcxCustomDataController::CheckItemRange(Integer AItemIndex) const {
 void TcxCustomDataController::CheckRecordRange(Integer ARecordIndex) const {
   if (ARecordIndex >= 0 && ARecordIndex < GetRecordCount()) return;
   if (ARecordIndex != kNoEditRecord && ARecordIndex == GetEditingRecordIndex()) return;
+  if (ARecordIndex < 0 && ARecordIndex == FNewItemRecordIndex) return;
   cxDataControllerError(cxSDataRecordIndexError);
 }
 
@@ -212,33 +228,56 @@ void TcxCustomDataController::SetRecordCount(Integer Value) {
   if (IsGridMode()) return;
   Value = std::max<Integer>(Value, 0);
   if (Value == GetRecordCount()) return;
-  FDataStorage->SetRecordCount(Value);
+  if (IsProviderMode()) {
+    FProvider->SetRecordCount(Value);
+  } else {
+    FDataStorage->SetRecordCount(Value);
+    FProvider->HandlesChanged();
+  }
   DataChanged(dcTotal, -1, -1);
 }
 
 Integer TcxCustomDataController::AppendRecord() {
-  const Integer r = FDataStorage->AppendRecord();
+  Integer r;
+  if (IsProviderMode()) {
+    r = FProvider->AppendRecord();
+    if (r < 0) return r;
+  } else {
+    r = FDataStorage->AppendRecord();
+  }
   DataChanged(dcNew, -1, -1);
   return r;
 }
 
-void TcxCustomDataController::InsertRecord(Integer ARecordIndex) {
+Integer TcxCustomDataController::InsertRecord(Integer ARecordIndex) {
   if (ARecordIndex < 0 || ARecordIndex > GetRecordCount()) cxDataControllerError(cxSDataRecordIndexError);
-  FDataStorage->InsertRecord(ARecordIndex);
-  RecordInserted(ARecordIndex);
-  DataChanged(dcNew, -1, ARecordIndex);
+  Integer r = ARecordIndex;
+  if (IsProviderMode()) {
+    PreserveGroupStates();
+    r = FProvider->InsertRecord(ARecordIndex);
+    if (r < 0) return r;
+  } else {
+    PreserveGroupStates();
+    FDataStorage->InsertRecord(ARecordIndex);
+  }
+  RecordInserted(r);
+  DataChanged(dcNew, -1, r);
+  return r;
 }
 
 void TcxCustomDataController::DeleteRecord(Integer ARecordIndex) {
   if (ARecordIndex < 0 || ARecordIndex >= GetRecordCount()) cxDataControllerError(cxSDataRecordIndexError);
+  if (!IsProviderMode()) {
+    DeleteStorageRecords({ARecordIndex});
+    return;
+  }
   BeginUpdate();
   try {
-    FDataStorage->DeleteRecord(ARecordIndex);
-    // Whether the bookmarked record still passes the filter is for the rebuild to say:
-    // the rows are not built over the records that are left yet.
-    if (ARecordIndex == FBookmarkRecordIndex) CheckBookmark(ARecordIndex);
-    RecordDeleted(ARecordIndex);
-    DataChanged(dcDeleted, -1, ARecordIndex);
+    // The source deletes; its records are read again.
+    if (ARecordIndex == FProvider->EditingRecordIndex()) FProvider->ResetEditing();
+    FProvider->DeleteRecord(ARecordIndex);
+    FProvider->ShiftDeletingFocus({ARecordIndex});
+    DataChanged(dcTotal, -1, -1);
   } catch (...) {
     EndUpdate();
     throw;
@@ -246,35 +285,73 @@ void TcxCustomDataController::DeleteRecord(Integer ARecordIndex) {
   EndUpdate();
 }
 
-// The bookmark keeps its record when records before it come or go.
+// The bookmark, the edit and the details keep their records when records before them
+// come or go.
 void TcxCustomDataController::RecordInserted(Integer ARecordIndex) {
   if (FBookmarkRecordIndex >= ARecordIndex) ++FBookmarkRecordIndex;
+  FProvider->RecordInserted(ARecordIndex);
+  if (HasRelations() && FRelations->ItemField())
+    for (Integer r = ARecordIndex + 1; r < GetRecordCount(); ++r) FixDetailRecordIndexes(r, 0);
 }
 
 void TcxCustomDataController::RecordDeleted(Integer ARecordIndex) {
   if (FBookmarkRecordIndex > ARecordIndex) --FBookmarkRecordIndex;
+  FProvider->RecordDeleted(ARecordIndex);
+  if (HasRelations() && FRelations->ItemField())
+    for (Integer r = ARecordIndex; r < GetRecordCount(); ++r) FixDetailRecordIndexes(r, 0);
 }
 
-void TcxCustomDataController::CopyRecord(Integer AFromRecordIndex, Integer AToRecordIndex) {
-  CheckRecordRange(AFromRecordIndex);
-  CheckRecordRange(AToRecordIndex);
+void TcxCustomDataController::CopyRecordValues(Integer AFromRecordIndex, Integer AToRecordIndex) {
+  // Internal records (saved values, the new-item row) are checked by the storage.
+  if (AFromRecordIndex >= 0) CheckRecordRange(AFromRecordIndex);
+  if (AToRecordIndex >= 0) CheckRecordRange(AToRecordIndex);
+  // Internal fields (record handles, detail objects) belong to their record.
   for (Integer i = 0; i < FFields->GetCount(); ++i) {
     TcxCustomDataField* field = FFields->GetItem(i);
     TcxValueDef* def = field->GetValueDef();
-    if (field->ReferenceField() || !def) continue;
-    FDataStorage->SetValue(AToRecordIndex, def, FDataStorage->GetValue(AFromRecordIndex, def));
-    if (def->IsTextStored())
-      FDataStorage->SetDisplayText(AToRecordIndex, def, FDataStorage->GetDisplayText(AFromRecordIndex, def));
+    if (field->ReferenceField() || !def || field->IsInternal()) continue;
+    const Variant value = GetValue(AFromRecordIndex, field);
+    const bool text = def->TextStored();
+    const String display = text ? GetDisplayText(AFromRecordIndex, field) : String();
+    if (IsProviderMode() && AToRecordIndex >= 0) {
+      FProvider->SetProviderValue(AToRecordIndex, field, value);
+      if (text) FProvider->SetProviderDisplayText(AToRecordIndex, field, display);
+    } else {
+      FDataStorage->SetValue(AToRecordIndex, def, value);
+      if (text) FDataStorage->SetDisplayText(AToRecordIndex, def, display);
+    }
   }
+}
+
+void TcxCustomDataController::ClearRecordValues(Integer ARecordIndex) {
+  for (Integer i = 0; i < FFields->GetCount(); ++i) {
+    TcxCustomDataField* field = FFields->GetItem(i);
+    TcxValueDef* def = field->GetValueDef();
+    if (field->ReferenceField() || !def || field->IsInternal()) continue;
+    FDataStorage->SetValue(ARecordIndex, def, Null());
+    if (def->TextStored()) FDataStorage->SetDisplayText(ARecordIndex, def, String());
+  }
+}
+
+void TcxCustomDataController::CopyRecord(Integer AFromRecordIndex, Integer AToRecordIndex) {
+  CopyRecordValues(AFromRecordIndex, AToRecordIndex);
   DataChanged(dcRecord, -1, AToRecordIndex);
 }
 
 Variant TcxCustomDataController::GetValue(Integer ARecordIndex, TcxCustomDataField* AField) const {
+  if (ARecordIndex >= 0 && IsProviderValueField(AField)) {
+    if (IsProviderMode()) return FProvider->GetProviderValue(ARecordIndex, AField);
+    if (IsGridMode()) return FProvider->GetGridModeValue(ARecordIndex, AField);
+  }
   TcxValueDef* def = AField->GetValueDef();
   return def ? FDataStorage->GetValue(ARecordIndex, def) : Unassigned();
 }
 
 String TcxCustomDataController::GetDisplayText(Integer ARecordIndex, TcxCustomDataField* AField) const {
+  if (ARecordIndex >= 0 && IsProviderValueField(AField)) {
+    if (IsProviderMode()) return FProvider->GetProviderDisplayText(ARecordIndex, AField);
+    if (IsGridMode()) return FProvider->GetGridModeDisplayText(ARecordIndex, AField);
+  }
   TcxValueDef* def = AField->GetValueDef();
   return def ? FDataStorage->GetDisplayText(ARecordIndex, def) : String();
 }
@@ -292,28 +369,37 @@ String TcxCustomDataController::GetItemDisplayText(Integer ARecordIndex, Integer
 void TcxCustomDataController::SetValue(Integer ARecordIndex, Integer AItemIndex, const Variant& AValue) {
   if (IsGridMode()) return;
   CheckRecordRange(ARecordIndex);
-  TcxValueDef* def = GetItemField(AItemIndex)->GetValueDef();
-  if (def) FDataStorage->SetValue(ARecordIndex, def, AValue);
+  TcxCustomDataField* field = GetItemField(AItemIndex);
+  if (IsProviderMode() && ARecordIndex >= 0) {
+    FProvider->SetProviderValue(ARecordIndex, field, AValue);
+  } else if (TcxValueDef* def = field->GetValueDef()) {
+    FDataStorage->SetValue(ARecordIndex, def, AValue);
+  }
   DataChanged(dcField, AItemIndex, ARecordIndex);
 }
 
 void TcxCustomDataController::SetDisplayText(Integer ARecordIndex, Integer AItemIndex, const String& AText) {
   if (IsGridMode()) return;
   CheckRecordRange(ARecordIndex);
-  TcxValueDef* def = GetItemField(AItemIndex)->GetValueDef();
-  if (def) FDataStorage->SetDisplayText(ARecordIndex, def, AText);
+  TcxCustomDataField* field = GetItemField(AItemIndex);
+  if (IsProviderMode() && ARecordIndex >= 0) {
+    FProvider->SetProviderDisplayText(ARecordIndex, field, AText);
+  } else if (TcxValueDef* def = field->GetValueDef()) {
+    FDataStorage->SetDisplayText(ARecordIndex, def, AText);
+  }
   DataChanged(dcField, AItemIndex, ARecordIndex);
 }
 
 Variant TcxCustomDataController::GetRecordId(Integer ARecordIndex) const {
   if (ARecordIndex < 0 || ARecordIndex >= GetRecordCount()) cxDataControllerError(cxSDataRecordIndexError);
   if (FDataStorage->UseRecordID()) return Variant(FDataStorage->RecordID(ARecordIndex));
+  if (IsProviderMode() && FProvider->IsRecordIdSupported()) return FProvider->GetRecordId(ARecordIndex);
   return Null();
 }
 
 Variant TcxCustomDataController::GetFieldValues(Integer ARecordIndex,
                                                 const std::vector<TcxCustomDataField*>& AFields) const {
-  if (AFields.empty()) return Null();
+  if (AFields.empty()) return IsProviderMode() ? FProvider->GetRecordId(ARecordIndex) : Null();
   if (AFields.size() == 1) return GetValue(ARecordIndex, AFields[0]);
   Variant r = VarArrayCreate(0, Integer(AFields.size()) - 1, varVariant);
   for (size_t i = 0; i < AFields.size(); ++i) VarArrayPut(r, GetValue(ARecordIndex, AFields[i]), Integer(i));
@@ -434,6 +520,9 @@ Integer TcxCustomDataController::GetCompareKind(const TcxDataSortInfo& ASortInfo
   if (!internal && OnCompare) return 1;
   TcxValueTypeClass type = field->GetValueTypeClass();
   if (!type || !field->GetValueDef()) return 1;
+  // A data source that compares by itself is asked with the fetched records.
+  if (IsProviderMode() && IsProviderValueField(field) && FProvider->Source() && FProvider->Source()->IsNativeCompare())
+    return 1;
   if (type->IsString() && (FOptions.Contains(dcoAnsiSort) || FOptions.Contains(dcoCaseInsensitive))) return 1;
   return -1;
 }
@@ -451,7 +540,14 @@ Integer TcxCustomDataController::CompareRecords(Integer ARecordIndex1, Integer A
                                                 const TcxDataSortInfo& ASortInfo) const {
   TcxCustomDataField* field = ASortInfo.Field;
   const Integer kind = ASortInfo.CompareKind != 0 ? ASortInfo.CompareKind : GetCompareKind(ASortInfo);
-  if (kind < 0) return FDataStorage->CompareRecords(ARecordIndex1, ARecordIndex2, field->GetValueDef());
+  const bool provider = IsProviderMode() && IsProviderValueField(field);
+  if (kind < 0) {
+    if (provider) return FProvider->CompareValues(ARecordIndex1, ARecordIndex2, field);
+    return FDataStorage->CompareRecords(ARecordIndex1, ARecordIndex2, field->GetValueDef());
+  }
+  if (provider && !OnCompare && ARecordIndex1 >= 0 && ARecordIndex2 >= 0 && FProvider->Source() &&
+      FProvider->Source()->IsNativeCompare())
+    return FProvider->CompareByDataSource(ARecordIndex1, ARecordIndex2, field);
   Variant v1, v2;
   if (kind == 2) {
     v1 = GetDisplayText(ARecordIndex1, field);
@@ -502,6 +598,7 @@ Integer TcxCustomDataController::GetFocusedRecordIndex() const {
 }
 
 Integer TcxCustomDataController::GetCurrentRecordIndex() const {
+  if (IsNewItemRowActive() && FNewItemRecordIndex < 0) return FNewItemRecordIndex;
   const Integer r = GetFocusedRecordIndex();
   return r >= 0 ? r : kNoEditRecord;
 }
@@ -577,10 +674,6 @@ void TcxDataControllerNotifier::Notification(TComponent* AComponent, TOperation 
 
 // ---- Focus and selection ----
 
-void TcxCustomDataController::ChangeFocusedRowIndex(Integer ARowIndex) {
-  FDataControllerInfo->ChangeFocusedRowIndex(ARowIndex);
-}
-
 void TcxCustomDataController::ChangeFocusedRecordIndex(Integer ARecordIndex) {
   if (ARecordIndex < 0) {
     ChangeFocusedRowIndex(-1);
@@ -600,8 +693,19 @@ void TcxCustomDataController::ChangeFocusedRecordIndex(Integer ARecordIndex) {
 
 void TcxCustomDataController::SetMultiSelect(bool Value) {
   if (FMultiSelect == Value) return;
-  FMultiSelect = Value;
-  FDataControllerInfo->Selection()->Reset();
+  BeginUpdate();
+  try {
+    FMultiSelect = Value;
+    FFocusedSelected = true;
+    FDataControllerInfo->Selection()->Reset();
+    // The focused row was the selection of single-select mode, and stays selected.
+    if (Value && GetFocusedRowIndex() >= 0) ChangeRowSelection(GetFocusedRowIndex(), true);
+    if (SummaryCountsSelectedOnly()) FDataControllerInfo->AddChanges({TcxDataControllerInfoChange::dcicSummary});
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
 }
 
 void TcxCustomDataController::SetFocusedSelected(bool Value) {

@@ -13,9 +13,16 @@
 #include "widgets/data/cxDataControllerInfo.h"
 #include "widgets/data/cxDataControllerTypes.h"
 #include "widgets/data/cxDataFields.h"
+#include "widgets/data/cxDataFind.h"
 #include "widgets/data/cxDataStorage.h"
 
+#include "widgets/data/cxDataProvider.h"
+
 #include <vector>
+
+class TcxCustomDataRelation;
+class TcxCustomDataRelationList;
+class TcxDetailInfoObject;
 
 class TcxCustomDataController;
 class TcxDataListenerLink;
@@ -23,11 +30,15 @@ class TcxDataControllerGroups;
 class TcxSaveObject;
 class TcxDataControllerNotifier;
 class TcxFilterCriteria;
+class TcxDataFilterCriteria;
+class TcxDataSummary;
 
 // The class of the criteria that CreateFilter makes, constructed with the controller.
 using TcxFilterCriteriaClass = TMetaClass<TcxFilterCriteria, TcxCustomDataController*>;
 // The class of the row list's selection.
 using TcxDataSelectionClass = TMetaClass<TcxDataSelection, TcxCustomDataController*>;
+// The class of the controller's summary.
+using TcxDataSummaryClass = TMetaClass<TcxDataSummary, TcxCustomDataController*>;
 
 using TcxDataControllerNotifyEvent = TMethod<void(TcxCustomDataController* ADataController)>;
 using TcxDataControllerRecordEvent = TMethod<void(TcxCustomDataController* ADataController, Integer ARecordIndex)>;
@@ -71,7 +82,8 @@ class TcxCustomDataController : public TPersistent {
   TcxCustomDataControllerInfo* DataControllerInfo() const { return FDataControllerInfo; }
 
   // ---- Modes and owner state ----
-  virtual bool IsProviderMode() const { return false; }
+  // A data source is attached to the provider.
+  virtual bool IsProviderMode() const;
   virtual bool IsGridMode() const { return false; }
   virtual bool IsLoading() const;
   virtual bool IsDestroying() const;
@@ -104,7 +116,8 @@ class TcxCustomDataController : public TPersistent {
   Integer GetRecordCount() const { return FDataStorage->RecordCount(); }
   void SetRecordCount(Integer Value);
   Integer AppendRecord();
-  void InsertRecord(Integer ARecordIndex);
+  // The new record's index (-1 when a data source made none).
+  Integer InsertRecord(Integer ARecordIndex);
   void DeleteRecord(Integer ARecordIndex);
   void CopyRecord(Integer AFromRecordIndex, Integer AToRecordIndex);
   virtual Variant GetValue(Integer ARecordIndex, TcxCustomDataField* AField) const;
@@ -181,7 +194,8 @@ class TcxCustomDataController : public TPersistent {
   Integer GetFocusedRowIndex() const;
   Integer GetFocusedRecordIndex() const;
   // Moves the focus (clamped to -1..RowCount-1); the record of the row is focused with it.
-  void ChangeFocusedRowIndex(Integer ARowIndex);
+  // True unless the move was refused; detail controllers leave their edit state first.
+  bool ChangeFocusedRowIndex(Integer ARowIndex);
   // Focuses the row that shows the record, expanding its groups; -1 clears the focus.
   void ChangeFocusedRecordIndex(Integer ARecordIndex);
   // The record of the active row: the focused record, else kNoEditRecord.
@@ -195,7 +209,8 @@ class TcxCustomDataController : public TPersistent {
   bool FocusSelectedRow(Integer AIndex);
   // Leaves a pending edit (the provider fills it); called before the edited row is hidden.
   virtual void CheckBrowseState() {}
-  virtual bool CanFocusRecord(Integer) { return true; }
+  // Posts a pending edit first, unless the record is the one being edited.
+  virtual bool CanFocusRecord(Integer ARecordIndex);
   virtual bool CanSelectRow(Integer) { return true; }
   virtual void BeforeFocusedRowChange(Integer) {}
   virtual void FocusedRecordChanged() {}
@@ -243,7 +258,7 @@ class TcxCustomDataController : public TPersistent {
   // ---- Further filters: criteria owned by the controller, never filtering its rows ----
   // A new criteria of GetFilterCriteriaClass in the filter list.
   TcxFilterCriteria* CreateFilter();
-  // The plain condition tree; the binding criteria take the controller's records.
+  // The criteria bound to the controller (its fields, its records).
   virtual TcxFilterCriteriaClass GetFilterCriteriaClass() const;
   Integer GetFilterCount() const { return Integer(FFilters.size()); }
   TcxFilterCriteria* GetFilter(Integer AIndex) const { return FFilters.at(size_t(AIndex)); }
@@ -259,26 +274,69 @@ class TcxCustomDataController : public TPersistent {
   void BeginSaveKeys();
   void EndRestoreKeys();
   // Whether records keep identities across a reload (the provider's record ids).
-  virtual bool IsSmartRefresh() const { return false; }
+  virtual bool IsSmartRefresh() const;
   virtual void GetKeyFields(std::vector<TcxCustomDataField*>&) const {}
 
   // ---- Hooks of the editing provider, the filter binding and the summary ----
   // The record being edited and the record that followed it in the rows when editing
   // began (-1: it was the last row). Without a provider nothing is edited.
-  virtual Integer GetEditingRecordIndex() const { return kNoEditRecord; }
-  virtual Integer GetEditingFollowingRecordIndex() const { return -1; }
+  virtual Integer GetEditingRecordIndex() const;
+  virtual Integer GetEditingFollowingRecordIndex() const;
   // Filter criteria bound to the controller: whether they filter, and their verdict.
-  virtual bool IsFiltering() const { return false; }
-  virtual bool DoFilterCriteriaRecord(Integer) const { return true; }
-  virtual bool IsIncrementalFiltering() const { return false; }
-  virtual bool CompareIncrementalFilterText(Integer) const { return true; }
+  virtual bool IsFiltering() const;
+  virtual bool DoFilterCriteriaRecord(Integer ARecordIndex) const;
+  // Around a filter pass of the row list.
+  virtual void BeginFilterRecords();
+  virtual void EndFilterRecords();
+  virtual bool IsIncrementalFiltering() const;
+  virtual bool CompareIncrementalFilterText(Integer ARecordIndex) const;
   // Stops a running incremental search (the search object fills it).
-  virtual void CancelIncrementalSearch() {}
-  // Summary passes of a rebuild.
-  virtual void CalculateFooterSummary() {}
-  virtual void CalculateGroupSummaries() {}
-  virtual bool SummaryCountsSelectedOnly() const { return false; }
-  virtual void AssignFilterAndSummary(TcxCustomDataController*) {}
+  virtual void CancelIncrementalSearch();
+  // Summary passes of a rebuild: the footer over the filtered records, then the groups
+  // (and the footer when it counts selected records, which need the rows).
+  virtual void CalculateFooterSummary();
+  virtual void CalculateGroupSummaries();
+  virtual bool SummaryCountsSelectedOnly() const;
+  virtual void AssignFilterAndSummary(TcxCustomDataController* ASource);
+
+  // ---- The main filter, the search, the summary and the record stream ----
+  // The criteria that filter the rows while active (made by GetFilterCriteriaClass).
+  TcxDataFilterCriteria* Filter() const { return FFilter; }
+  void SetFilter(TcxFilterCriteria* Value);
+  // The main filter changed: the rows are built again.
+  virtual void FilterChanged();
+  TcxDataControllerSearch* Search() const { return FSearch; }
+  virtual TcxDataControllerSearchClass GetSearchClass() const;
+  // The search of a grid-mode descendant; the base finds nothing.
+  virtual bool GridModeSearch(const String&, bool /*AForward*/, bool /*ANext*/) { return false; }
+  TcxDataSummary* Summary() const { return FSummary; }
+  void SetSummary(TcxDataSummary* Value);
+  virtual TcxDataSummaryClass GetSummaryClass() const;
+  // From the view-order position AStartIndex to the end (or the start), then, with AWrap,
+  // the rest: the record whose display text of the item matches AText (its start with
+  // APartial), case aside; -1 when none or when AStartIndex is outside the positions.
+  Integer FindIncrementalFilterRecord(Integer AStartIndex, Integer AItemIndex, bool AForward, bool AWrap,
+                                      const String& AText, bool APartial);
+  // The value the filter and the value lists read (the stored value here).
+  virtual Variant GetRecordFieldValue(Integer ARecordIndex, TcxCustomDataField* AField) const {
+    return GetValue(ARecordIndex, AField);
+  }
+  // The names filter texts give an item: its caption and its data field's name.
+  virtual String GetItemFieldName(Integer) const { return String(); }
+  virtual String GetItemDataFieldName(Integer) const { return String(); }
+  // The stored records with their fields' value types ("DataController1" block); no
+  // order, filter or focus. Loading replaces every record, all or nothing: a stream of
+  // other fields raises "Invalid stream format", a damaged one the stream read error,
+  // and either leaves the controller as it was.
+  void SaveToStream(TStream& AStream);
+  void LoadFromStream(TStream& AStream);
+
+ private:
+  void CreateFilterSearchAndSummary();
+  void FreeFilterSearchAndSummary();
+  void FieldRemovedFromFilterSearchAndSummary(TcxCustomDataField* AField);
+
+ public:
 
   // ---- Events fired by the row list ----
   virtual bool HasFilterRecordEvent() const { return bool(OnFilterRecord); }
@@ -307,6 +365,141 @@ class TcxCustomDataController : public TPersistent {
   // ---- Listener links ----
   TcxDataListenerLink* CreateListenerLink();
   void DestroyListenerLink(TcxDataListenerLink*& ALink);
+
+  // ==== Provider and data source ====
+  TcxCustomDataProvider* Provider() const { return FProvider; }
+  // Asked once, when the controller is made.
+  virtual TcxDataProviderClass GetDataProviderClass() const;
+  TcxCustomDataSource* CustomDataSource() const { return FProvider->CustomDataSource(); }
+  void SetCustomDataSource(TcxCustomDataSource* Value) { FProvider->SetCustomDataSource(Value); }
+  // A visible field, or an internal one referencing a visible field: in provider mode
+  // its values live in the data source.
+  bool IsProviderValueField(TcxCustomDataField* AField) const;
+  // The internal field holding the record handles while a data source is attached.
+  TcxCustomDataField* RecordHandleField() const { return FRecordHandleField; }
+  // Whether the storage keeps record ids of its own (never in the base controller).
+  virtual bool IsRecordID() const { return false; }
+  // Resets the edit, clears the records (unless they are the controller's own), sets
+  // the storage up for the mode, and reloads.
+  virtual void UpdateStructure();
+  // Re-reads the records from an active provider.
+  virtual void ReloadStorage();
+  // Whether the records are read from a source at the next refresh.
+  bool IsReloadNeeded() const { return IsProviderMode() || FReloadPending; }
+  virtual void ActiveChanged(bool AActive);
+  bool IsActive() const { return FActive; }
+  void BeginDeletingRecords() { ++FDeletingCount; }
+  void EndDeletingRecords() { --FDeletingCount; }
+  bool IsDeletingRecords() const { return FDeletingCount > 0; }
+  bool IsCancelling() const { return FCancelling; }
+
+  // ==== Editing (the state machine is the provider's) ====
+  TcxDataControllerEditState GetEditState() const;
+  TcxDataControllerEditOperations GetEditOperations() const;
+  bool IsEditing() const;
+  void Append();
+  void Insert();
+  void Edit();
+  // Posts the provider's edit; safe against handlers that free the controller.
+  void PostEditing();
+  void Cancel();
+  bool CanInitEditing(Integer AItemIndex);
+  Variant GetEditValue(Integer AItemIndex, TcxDataEditValueSource AEditValueSource);
+  void SetEditValue(Integer AItemIndex, const Variant& AValue, TcxDataEditValueSource AEditValueSource);
+  // The item's edit value source: evsText here.
+  virtual TcxDataEditValueSource GetItemEditValueSource(Integer AItemIndex) const;
+  virtual bool IsImmediatePost() const;
+  void UpdateData();
+  // Takes over an editor's pending value (asked by the provider); empty here.
+  virtual void UpdateEditingRecord() {}
+  // The record being edited, else the current record.
+  Integer GetEditingOrCurrentRecordIndex() const;
+  void DeleteFocused();
+  void DeleteSelection();
+  // Deletes the records (any order, duplicates allowed) as one bulk deletion.
+  void DeleteRecords(std::vector<Integer> AList);
+  virtual void DoAfterCancel();
+  virtual void DoAfterDelete();
+  virtual void DoAfterInsert();
+  virtual void DoAfterPost();
+  virtual void DoBeforeCancel();
+  virtual void DoBeforeDelete(Integer ARecordIndex);
+  virtual void DoBeforeInsert();
+  virtual void DoBeforePost();
+  virtual void DoNewRecord(Integer ARecordIndex);
+
+  // ==== The new-item row: an internal record edited before it becomes a real one ====
+  bool UseNewItemRowForEditing() const { return FUseNewItemRowForEditing; }
+  void SetUseNewItemRowForEditing(bool Value);
+  bool IsNewItemRowFocused() const { return FNewItemRowFocused; }
+  void SetNewItemRowFocused(bool Value);
+  // Both flags set and no record focused.
+  bool IsNewItemRowActive() const;
+  // The active new-item row's record is -1, which elsewhere means "no record".
+  bool IsNewItemRecordMinusOne() const { return IsNewItemRowActive() && FNewItemRecordIndex == -1; }
+  // The internal record of the new-item row, made on first use.
+  Integer GetNewItemRecordIndex();
+
+  // ==== Navigation (rows of the row list; in grid mode the provider's) ====
+  void GotoFirst();
+  void GotoLast();
+  void GotoNext();
+  void GotoPrev();
+  void MoveBy(Integer ADistance);
+  bool IsBOF() const;
+  bool IsEOF() const;
+  // Grid mode only.
+  bool Scroll(Integer ADistance);
+  // When True, focusing a record focuses row 0 of its active detail.
+  virtual bool IsFocusDetailRow() const { return false; }
+  // Asked before the focus leaves its row while the provider follows a cursor.
+  virtual bool CanLeaveFocusedRow() { return true; }
+
+  // ==== Incremental filter ====
+  // Stores item and text, refreshes the rows; the first filtered record or -1.
+  Integer ApplyIncrementalFilter(Integer AItemIndex, const String& AText);
+  bool ChangeIncrementalFilterText(const String& AText);
+  void ResetIncrementalFilter();
+  Integer GetIncrementalFilterItemIndex() const { return FIncrementalFilterItemIndex; }
+  const String& GetIncrementalFilterText() const { return FIncrementalFilterText; }
+
+  // ==== Relations: master-detail ====
+  // Created on first use.
+  TcxCustomDataRelationList* Relations();
+  bool HasRelations() const;
+  virtual TcxCustomDataRelation* CreateRelation(TcxCustomDataRelationList* AList, TObject* AItem);
+  // The hooks through which a descendant supplies clone details: the object made for a
+  // master record and relation, and the controller of such an object.
+  virtual TObject* CreateDetailDataController(TcxCustomDataRelation*, Integer) { return nullptr; }
+  virtual TcxCustomDataController* GetDetailDataControllerOf(TObject*) const { return nullptr; }
+  // The relation index a new detail object starts with.
+  virtual Integer GetDefaultActiveRelationIndex() const { return 0; }
+  TcxCustomDataController* GetDetailDataController(Integer ARecordIndex, Integer ARelationIndex);
+  TObject* GetDetailDataControllerObject(Integer ARecordIndex, Integer ARelationIndex);
+  bool GetDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex);
+  Integer GetDetailActiveRelationIndex(Integer ARecordIndex);
+  void ChangeDetailActiveRelationIndex(Integer ARecordIndex, Integer ARelationIndex);
+  bool GetDetailExpanding(Integer ARecordIndex);
+  bool ChangeDetailExpanding(Integer ARecordIndex, bool AExpanded);
+  virtual bool CanChangeDetailExpanding(Integer ARecordIndex, bool AExpanded);
+  void ResetDetails();
+  void CollapseDetails();
+  // Every existing detail controller of ARelation, through every level of masters.
+  void ForEachDetailController(TcxCustomDataRelation* ARelation,
+                               TMethod<void(TcxCustomDataController* ADetail)> AProc);
+  // Every detail controller leaves its edit state.
+  void CheckDetailsBrowseState();
+  TcxCustomDataController* GetMasterDataController() const;
+  TcxCustomDataRelation* GetMasterRelation() const { return FMasterRelation; }
+  Integer GetMasterRecordIndex() const { return FMasterRecordIndex; }
+  TcxCustomDataController* GetPatternDataController();
+  bool IsDetail() const { return FMasterRelation != nullptr; }
+  bool IsPattern() const { return FIsPattern; }
+  TcxDataControllerDetailMode GetDetailMode() const;
+  // Attaches to a master's relation: as its pattern for record -1, else as the clone of
+  // that record (taking the pattern's data source); nullptr detaches.
+  void SetMasterRelation(TcxCustomDataRelation* ARelation, Integer ARecordIndex);
+  void SetIsPattern(bool Value) { FIsPattern = Value; }
 
   // Events.
   TcxDataControllerNotifyEvent OnAfterCancel, OnAfterDelete, OnAfterInsert, OnAfterPost, OnBeforeCancel;
@@ -338,6 +531,51 @@ class TcxCustomDataController : public TPersistent {
   void UpdatePrevSelection();
   void BookmarkChanged();
 
+  // ---- Provider, editing and relations ----
+  friend class TcxCustomDataFieldList;
+  friend class TcxCustomDataProvider;
+  friend class TcxCustomDataRelationList;
+  friend class TcxDetailInfoObject;
+  void CreateRecordHandleField(bool AWanted);
+  // Values and kept texts of the non-internal fields, without notification.
+  void CopyRecordValues(Integer AFromRecordIndex, Integer AToRecordIndex);
+  void ClearRecordValues(Integer ARecordIndex);
+  // Removes the records (ascending, unique) in one pass and fixes every index up.
+  void DeleteStorageRecords(const std::vector<Integer>& AList);
+  // The record chosen by the provider's BeginDeleting takes the focus at the rebuild.
+  void ApplyDeletingFocus();
+  // A refresh: the records are read again first when they come from a source.
+  void DoRefresh();
+  // Notes the expanded (and selected) groups by their values while the records that
+  // the groups were built over still exist.
+  void PreserveGroupStates();
+  bool FDeletingSelection = false;
+  bool FInDeleteCommand = false;  // DeleteFocused or DeleteSelection: the selection goes
+  void FixDetailRecordIndexes(Integer ARecordIndex, Integer ADelta);
+  void DetailChanged();
+  void DetachFromMaster();
+  void FreeDetails();
+  TcxCustomDataProvider* FProvider = nullptr;
+  TcxCustomDataField* FRecordHandleField = nullptr;
+  bool FActive = false;
+  bool FReloadPending = false;
+  bool FCancelling = false;
+  bool FChangingDataSource = false;
+  Integer FDeletingCount = 0;
+  bool FUseNewItemRowForEditing = false;
+  bool FNewItemRowFocused = false;
+  Integer FNewItemRecordIndex = 0;  // 0: not made yet
+  Integer FIncrementalFilterItemIndex = -1;
+  String FIncrementalFilterText;
+  TcxCustomDataRelationList* FRelations = nullptr;
+  TcxCustomDataRelation* FMasterRelation = nullptr;
+  Integer FMasterRecordIndex = -1;
+  bool FIsPattern = false;
+  bool FCreatingDetail = false;
+  bool FRetryingDetail = false;
+  TcxDetailInfoObject* FDetailInfo = nullptr;  // the master's slot holding this clone
+  void ProviderFieldRemoved(TcxCustomDataField* AField);
+
   TComponent* FOwner;
   TcxDataControllerOptions FOptions;
   TcxDataStorage* FDataStorage = nullptr;
@@ -368,6 +606,9 @@ class TcxCustomDataController : public TPersistent {
   Integer FBookmarkRecordIndex = -1;
   TcxDataControllerNotifier* FNotifier = nullptr;
   std::vector<TcxFilterCriteria*> FFilters;
+  TcxDataFilterCriteria* FFilter = nullptr;
+  TcxDataControllerSearch* FSearch = nullptr;
+  TcxDataSummary* FSummary = nullptr;
 };
 
 // Hears of the removal of the components it was told about (through their

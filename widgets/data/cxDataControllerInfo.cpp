@@ -1,5 +1,6 @@
 #include "widgets/data/cxDataControllerInfo.h"
 
+#include "widgets/data/cxData.h"
 #include "widgets/data/cxDataController.h"
 #include "widgets/data/cxDataSort.h"
 
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <iterator>
 #include <numeric>
+#include <typeinfo>
 
 using enum TcxDataControllerInfoChange;
 using enum TcxDataControllerChange;
@@ -186,6 +188,8 @@ std::vector<Variant> TcxCustomDataControllerInfo::GetGroupPathValues(Integer AGr
   if (!FGroups->IsValid(AGroupIndex)) return values;
   const TcxDataGroupInfo& g = FGroups->Items(AGroupIndex);
   const Integer record = FRecordList[size_t(g.FirstPosition)];
+  // Groups built over records since deleted name none.
+  if (record < 0 || record >= FDataController->GetRecordCount()) return values;
   for (Integer l = 0; l <= g.Level; ++l)
     values.push_back(FDataController->GetGroupValue(record, FGroups->Fields()[size_t(l)]));
   return values;
@@ -420,16 +424,23 @@ void TcxCustomDataControllerInfo::DoFilter() {
   // The verdicts are asked from the last record to the first, then the survivors close
   // up in one pass, keeping their order.
   std::vector<char> keep(FRecordList.size(), 1);
-  for (size_t i = FRecordList.size(); i-- > 0;) {
-    const Integer r = FRecordList[i];
-    if (r == editing) continue;
-    if (event && !c->DoFilterRecord(r))
-      keep[i] = 0;
-    else if (incremental && !c->CompareIncrementalFilterText(r))
-      keep[i] = 0;
-    else if (criteria && !c->DoFilterCriteriaRecord(r))
-      keep[i] = 0;
+  if (criteria) c->BeginFilterRecords();
+  try {
+    for (size_t i = FRecordList.size(); i-- > 0;) {
+      const Integer r = FRecordList[i];
+      if (r == editing) continue;
+      if (event && !c->DoFilterRecord(r))
+        keep[i] = 0;
+      else if (incremental && !c->CompareIncrementalFilterText(r))
+        keep[i] = 0;
+      else if (criteria && !c->DoFilterCriteriaRecord(r))
+        keep[i] = 0;
+    }
+  } catch (...) {
+    if (criteria) c->EndFilterRecords();
+    throw;
   }
+  if (criteria) c->EndFilterRecords();
   size_t out = 0;
   for (size_t i = 0; i < FRecordList.size(); ++i)
     if (keep[i]) FRecordList[out++] = FRecordList[i];
@@ -438,18 +449,32 @@ void TcxCustomDataControllerInfo::DoFilter() {
 
 namespace {
 
-// A record with the first sort key taken out of its buffer, so that most compares read
-// one contiguous array instead of a record buffer: small fixed-size values are copied;
-// ansi strings keep their first eight bytes (as a big-endian number, which orders as the
-// bytes do) besides the pointer to their text, which decides only between equal prefixes.
-struct TKeyedRecord {
-  Integer Record;
+// One sort key of one record taken out of its buffer, so that most compares read
+// contiguous arrays instead of record buffers: small fixed-size values are copied; ansi
+// strings keep their first eight bytes (as a big-endian number, which orders as the bytes
+// do) and their length besides the pointer to their text, which decides only between
+// equal prefixes of longer texts.
+struct TKeyCell {
+  std::uint64_t Bits;  // a copied value, or a text's first eight bytes
+  const void* Data;
+  std::uint32_t Length;  // a text's length, at most 2^32-1 (only lengths up to 8 matter)
   bool Null;
   bool Copied;
-  const void* Data;
-  alignas(8) Byte Key[16];
-  std::uint64_t Prefix;
-  const void* Value() const { return Copied ? Key : Data; }
+  const void* Value() const { return Copied ? static_cast<const void*>(&Bits) : Data; }
+};
+
+struct TKeyColumn {
+  TcxValueTypeClass Type;
+  bool Descending;
+  bool Prefixed;
+};
+
+// The first two keys travel with the record, the further ones stay in a table by slot.
+constexpr size_t kInlineKeys = 2;
+struct TKeyedRecord {
+  Integer Record;
+  Integer Slot;  // its further cells: Slot * (column count - 2) onwards
+  TKeyCell Cells[kInlineKeys];
 };
 
 std::uint64_t BytePrefix(const String* AText) {
@@ -458,6 +483,135 @@ std::uint64_t BytePrefix(const String* AText) {
   for (size_t i = 0; i < 8; ++i) r = (r << 8) | (i < n ? Byte((*AText)[i]) : 0);
   return r;
 }
+
+// Reads one key of one record out of its buffer.
+void FillCell(const TcxDataStorage* AStorage, Integer ARecord, TcxValueDef* ADef, size_t ACopySize, bool ACopy,
+              bool APrefixed, TKeyCell& ACell) {
+  const void* p = nullptr;
+  ACell.Null = AStorage->GetDataBuffer(ARecord, ADef, p);
+  ACell.Copied = false;
+  ACell.Data = p;
+  ACell.Bits = 0;
+  ACell.Length = 0;
+  if (ACell.Null) return;
+  if (ACopy && p) {
+    std::memcpy(&ACell.Bits, p, ACopySize);
+    ACell.Copied = true;
+  } else if (APrefixed) {
+    ACell.Bits = BytePrefix(static_cast<const String*>(p));
+    const size_t length = p ? static_cast<const String*>(p)->size() : 0;
+    ACell.Length = std::uint32_t(std::min<size_t>(length, UINT32_MAX));
+  }
+}
+
+bool IsCopied(TcxValueTypeClass AType, size_t& ASize) {
+  ASize = size_t(std::max(AType->GetDataSize(), 0));
+  return !AType->IsString() && !AType->InheritsFrom(TcxVariantValueType::StaticClass()) && ASize <= 8;
+}
+
+// The stored order of two cells of one key (Null first), before its direction.
+inline Integer CompareCells(const TKeyColumn& AColumn, const TKeyCell& a, const TKeyCell& b) {
+  if (a.Null || b.Null) return a.Null == b.Null ? 0 : a.Null ? -1 : 1;
+  if (AColumn.Prefixed && a.Data && b.Data) {
+    if (a.Bits != b.Bits) return a.Bits < b.Bits ? -1 : 1;
+    // Equal first bytes and a text of at most eight: the shorter text is the prefix.
+    if (std::min(a.Length, b.Length) <= 8) return a.Length < b.Length ? -1 : a.Length > b.Length ? 1 : 0;
+  }
+  return AColumn.Type->Compare(a.Value(), b.Value());
+}
+
+// Value types whose compare is a strict order of the stored values (no NaN, no mixed
+// variants).
+bool IsConsistentlyOrdered(TcxValueTypeClass AType) {
+  return AType == TcxIntegerValueType::StaticClass() || AType == TcxSmallintValueType::StaticClass() ||
+         AType == TcxWordValueType::StaticClass() || AType == TcxLargeIntValueType::StaticClass() ||
+         AType == TcxBooleanValueType::StaticClass() || AType == TcxCurrencyValueType::StaticClass() ||
+         AType == TcxStringValueType::StaticClass() || AType == TcxWideStringValueType::StaticClass();
+}
+
+}  // namespace
+
+bool TcxCustomDataControllerInfo::SortByFirstKey() {
+  TcxCustomDataController* c = FDataController;
+  if (FSortInfo.empty() || FEditingRecord != kNoEditRecord || c->IsProviderMode()) return false;
+  // The leading keys compared straight from the buffers; the rest through the controller.
+  std::vector<TKeyColumn> columns;
+  std::vector<TcxValueDef*> defs;
+  for (const TcxDataSortInfo& e : FSortInfo) {
+    TcxValueDef* def = e.Field->GetValueDef();
+    if (e.CompareKind != -1 || !def) break;
+    TcxValueTypeClass type = def->ValueTypeClass();
+    // Only the ansi string's compare is the byte order that the prefix follows.
+    columns.push_back({type, e.SortOrder == TcxDataSortOrder::soDescending, type == TcxStringValueType::StaticClass()});
+    defs.push_back(def);
+  }
+  if (columns.empty()) return false;
+  const size_t keys = columns.size();
+  const size_t further = keys > kInlineKeys ? keys - kInlineKeys : 0;
+  std::vector<TKeyCell> cells(FRecordList.size() * further);
+  std::vector<TKeyedRecord> keyed(FRecordList.size());
+  for (size_t i = 0; i < FRecordList.size(); ++i) {
+    keyed[i].Record = FRecordList[i];
+    keyed[i].Slot = Integer(i);
+  }
+  const TcxDataStorage* storage = c->DataStorage();
+  for (size_t k = 0; k < keys; ++k) {
+    size_t size;
+    const bool copy = IsCopied(columns[k].Type, size);
+    for (size_t i = 0; i < FRecordList.size(); ++i)
+      FillCell(storage, FRecordList[i], defs[k], size, copy, columns[k].Prefixed,
+               k < kInlineKeys ? keyed[i].Cells[k] : cells[i * further + k - kInlineKeys]);
+  }
+  auto cellOf = [&](const TKeyedRecord& ARecord, size_t AKey) -> const TKeyCell& {
+    return AKey < kInlineKeys ? ARecord.Cells[AKey] : cells[size_t(ARecord.Slot) * further + AKey - kInlineKeys];
+  };
+  // The order of two records on the keys read out: their first difference, directed.
+  auto compareKeys = [&](const TKeyedRecord& a, const TKeyedRecord& b) -> Integer {
+    for (size_t k = 0; k < keys; ++k) {
+      const Integer r = CompareCells(columns[k], cellOf(a, k), cellOf(b, k));
+      if (r != 0) return columns[k].Descending ? (r < 0 ? 1 : -1) : (r < 0 ? -1 : 1);
+    }
+    return 0;
+  };
+  auto noteBreaks = [&] {
+    const size_t levels = std::min<size_t>(keys, 254);
+    FKeyBreaks.assign(keyed.size(), Byte(levels));
+    for (size_t i = 1; i < keyed.size(); ++i)
+      for (size_t k = 0; k < levels; ++k)
+        if (CompareCells(columns[k], cellOf(keyed[i - 1], k), cellOf(keyed[i], k)) != 0) {
+          FKeyBreaks[i] = Byte(k);
+          break;
+        }
+    FKeyBreakLevels = Integer(levels);
+  };
+  // Keys whose compare is a consistent order, all of them read out, and the plain
+  // controller's tie-break by storage order: a stable sort of the records in storage
+  // order gives the same order without asking for the tie-break at all.
+  bool stable = keys == FSortInfo.size() &&
+                (typeid(*c) == typeid(TcxDataController) || typeid(*c) == typeid(TcxCustomDataController));
+  for (const TKeyColumn& k : columns) stable = stable && (k.Prefixed || IsConsistentlyOrdered(k.Type));
+  if (stable) {
+    auto byRecord = [](const TKeyedRecord& a, const TKeyedRecord& b) { return a.Record < b.Record; };
+    if (!std::is_sorted(keyed.begin(), keyed.end(), byRecord)) std::sort(keyed.begin(), keyed.end(), byRecord);
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [&](const TKeyedRecord& a, const TKeyedRecord& b) { return compareKeys(a, b) < 0; });
+  } else {
+    cxDataSort::Sort(keyed, [&](const TKeyedRecord& a, const TKeyedRecord& b) -> Integer {
+      const Integer r = compareKeys(a, b);
+      if (r != 0) return r;
+      for (size_t e = keys; e < FSortInfo.size(); ++e) {
+        const Integer next = c->CompareRecordsBySortOrder(a.Record, b.Record, FSortInfo[e]);
+        if (next != 0) return next;
+      }
+      return c->CompareRecordIndexes(a.Record, b.Record);
+    });
+  }
+  for (size_t i = 0; i < keyed.size(); ++i) FRecordList[i] = keyed[i].Record;
+  noteBreaks();
+  return true;
+}
+
+namespace {
 
 // The order of two records whose first keys compared as AFirst: that key's direction, then
 // the further keys, then storage order, as CompareRecords does.
@@ -472,50 +626,6 @@ Integer ThenFurtherKeys(const TcxCustomDataController* c, const std::vector<TcxD
 }
 
 }  // namespace
-
-bool TcxCustomDataControllerInfo::SortByFirstKey() {
-  TcxCustomDataController* c = FDataController;
-  if (FSortInfo.empty() || FEditingRecord != kNoEditRecord || c->IsProviderMode()) return false;
-  const TcxDataSortInfo first = FSortInfo.front();
-  TcxValueDef* def = first.Field->GetValueDef();
-  if (first.CompareKind != -1 || !def) return false;
-  TcxValueTypeClass type = def->ValueTypeClass();
-  const size_t size = size_t(std::max(type->GetDataSize(), 0));
-  const bool copy = !type->IsString() && !type->InheritsFrom(TcxVariantValueType::StaticClass()) && size <= 16;
-  // Only the ansi string's compare is the byte order that the prefix follows.
-  const bool prefixed = type == TcxStringValueType::StaticClass();
-  std::vector<TKeyedRecord> keyed(FRecordList.size());
-  const TcxDataStorage* storage = c->DataStorage();
-  for (size_t i = 0; i < FRecordList.size(); ++i) {
-    TKeyedRecord& k = keyed[i];
-    k.Record = FRecordList[i];
-    const void* p = nullptr;
-    k.Null = storage->GetDataBuffer(k.Record, def, p);
-    k.Copied = false;
-    k.Data = p;
-    k.Prefix = 0;
-    if (k.Null) continue;
-    if (copy && p) {
-      std::memcpy(k.Key, p, size);
-      k.Copied = true;
-    } else if (prefixed) {
-      k.Prefix = BytePrefix(static_cast<const String*>(p));
-    }
-  }
-  const bool descending = first.SortOrder == TcxDataSortOrder::soDescending;
-  cxDataSort::Sort(keyed, [&](const TKeyedRecord& a, const TKeyedRecord& b) {
-    Integer r;
-    if (a.Null || b.Null)
-      r = a.Null == b.Null ? 0 : a.Null ? -1 : 1;
-    else if (prefixed && a.Prefix != b.Prefix)
-      r = a.Prefix < b.Prefix ? -1 : 1;
-    else
-      r = type->Compare(a.Value(), b.Value());
-    return ThenFurtherKeys(c, FSortInfo, r, descending, a.Record, b.Record);
-  });
-  for (size_t i = 0; i < keyed.size(); ++i) FRecordList[i] = keyed[i].Record;
-  return true;
-}
 
 bool TcxCustomDataControllerInfo::SortByFetchedTexts() {
   TcxCustomDataController* c = FDataController;
@@ -571,6 +681,8 @@ bool TcxCustomDataControllerInfo::SortByFetchedTexts() {
 }
 
 void TcxCustomDataControllerInfo::DoSort() {
+  FKeyBreaks.clear();
+  FKeyBreakLevels = 0;
   if (FDataController->IsGridMode() || FRecordList.empty()) return;
   PrepareSortInfo();
   try {
@@ -611,7 +723,9 @@ void TcxCustomDataControllerInfo::SaveGroupStates(TcxDataExpandingInfoStates ASt
     TcxDataExpandingInfoStates states;
     if (group.Expanded && AStates.Contains(eisExpanded) && !alwaysExpanded) states.Include(eisExpanded);
     if (AStates.Contains(eisSelected) && FSelection->FindByGroupIndex(g) >= 0) states.Include(eisSelected);
-    if (!states.Empty()) FExpandingInfos->Add(GetGroupPathValues(g), states);
+    if (states.Empty()) continue;
+    std::vector<Variant> values = GetGroupPathValues(g);
+    if (!values.empty()) FExpandingInfos->Add(std::move(values), states);
   }
   FExpandingInfos->Prepare();
 }
@@ -625,10 +739,37 @@ void TcxCustomDataControllerInfo::DoGrouping() {
   PrepareSortInfo();
   TcxCustomDataController* c = FDataController;
   try {
-    FGroups->Build(Integer(FRecordList.size()), [&](Integer APosition, Integer ALevel) {
-      return c->CompareRecordsBySortOrder(FRecordList[size_t(APosition - 1)], FRecordList[size_t(APosition)],
-                                          FSortInfo[size_t(ALevel)]) != 0;
-    });
+    // Levels compared straight from the buffers read each record's value out once.
+    const size_t levels = fields.size(), n = FRecordList.size();
+    const bool broken = FKeyBreaks.size() == n && size_t(FKeyBreakLevels) >= levels;
+    bool stored = !broken && !c->IsProviderMode();
+    for (size_t l = 0; l < levels && stored; ++l) stored = FSortInfo[l].CompareKind == -1 && fields[l]->GetValueDef();
+    if (broken) {
+      FGroups->Build(Integer(n), [&](Integer APosition, Integer ALevel) {
+        return Integer(FKeyBreaks[size_t(APosition)]) <= ALevel;
+      });
+    } else if (stored) {
+      std::vector<TKeyCell> cells(n * levels);
+      std::vector<TKeyColumn> columns;
+      for (size_t l = 0; l < levels; ++l) {
+        TcxValueDef* def = fields[l]->GetValueDef();
+        TcxValueTypeClass type = def->ValueTypeClass();
+        columns.push_back({type, false, type == TcxStringValueType::StaticClass()});
+        size_t size;
+        const bool copy = IsCopied(type, size);
+        for (size_t i = 0; i < n; ++i)
+          FillCell(c->DataStorage(), FRecordList[i], def, size, copy, columns[l].Prefixed, cells[i * levels + l]);
+      }
+      FGroups->Build(Integer(n), [&](Integer APosition, Integer ALevel) {
+        const size_t l = size_t(ALevel);
+        return CompareCells(columns[l], cells[size_t(APosition - 1) * levels + l], cells[size_t(APosition) * levels + l]) != 0;
+      });
+    } else {
+      FGroups->Build(Integer(n), [&](Integer APosition, Integer ALevel) {
+        return c->CompareRecordsBySortOrder(FRecordList[size_t(APosition - 1)], FRecordList[size_t(APosition)],
+                                            FSortInfo[size_t(ALevel)]) != 0;
+      });
+    }
   } catch (...) {
     ResetSortInfo();
     throw;
@@ -772,6 +913,8 @@ void TcxCustomDataControllerInfo::Update() {
   using enum TcxDataExpandingInfoState;
   TcxCustomDataController* c = FDataController;
   FInfoUpdating = true;
+  // Group breaks come only from a sort of this rebuild.
+  FKeyBreaks.clear();
   const TcxDataControllerInfoChanges changes = FChanges;
   try {
     const bool summary = changes.Contains(dcicSummary) && !c->IsReading() && !c->IsDestroying();

@@ -191,6 +191,11 @@ class TcxCustomDataControllerInfo : public TObject {
   // The edited record and the record that followed it when editing began (-1: it was last).
   Integer FEditingRecord = kNoEditRecord;
   Integer FEditingFollower = -1;
+  // Left by the last sort that read its keys out of the buffers: for each view-order
+  // position, the first of those keys on which the record differs from the one before
+  // (FKeyBreakLevels when none); grouping reads its group breaks from it.
+  std::vector<Byte> FKeyBreaks;
+  Integer FKeyBreakLevels = 0;
 
  private:
   void RebuildPositions();

@@ -136,6 +136,7 @@ void TcxCustomDataFieldList::Remove(TcxCustomDataField* AField) {
   if (IndexOf(AField) < 0) return;
   FChanged = true;
   if (FDataController) FDataController->FieldRemoved(AField);
+  if (FDataController) FDataController->ProviderFieldRemoved(AField);
   ReleaseReferences(AField);
   AField->Free();
 }

@@ -1,6 +1,8 @@
 // Change notification and update locking of the data controller.
 #include "widgets/data/cxDataController.h"
 
+#include "widgets/data/cxDataRelations.h"
+
 #include <algorithm>
 
 using enum TcxDataControllerChange;
@@ -43,7 +45,7 @@ void TcxCustomDataController::BeginUpdate() { FDataControllerInfo->BeginUpdate()
 void TcxCustomDataController::EndUpdate() {
   if (FDataControllerInfo->LockCount() == 1 && FRefreshPending) {
     FRefreshPending = false;
-    FDataControllerInfo->RefreshRequest();
+    DoRefresh();
   }
   FDataControllerInfo->EndUpdate();
   CheckChanges();
@@ -65,7 +67,8 @@ void TcxCustomDataController::DataChanged(TcxDataChange AKind, Integer AItemInde
     // A record added, deleted or changed beside other changes: only a full redraw says
     // it all (a later field change must not narrow it down again).
     FDataChangeKind = dcTotal;
-  } else if (FDataChangeRecordIndex != -1 && ARecordIndex != FDataChangeRecordIndex) {
+  } else if ((FDataChangeRecordIndex != -1 || (FDataChangeMerged && IsNewItemRecordMinusOne())) &&
+             ARecordIndex != FDataChangeRecordIndex) {
     FDataChangeKind = dcTotal;
   } else if (AKind == dcField && FDataChangeItemIndex != -1 && FDataChangeItemIndex != AItemIndex) {
     FDataChangeKind = dcRecord;
@@ -78,12 +81,47 @@ void TcxCustomDataController::DataChanged(TcxDataChange AKind, Integer AItemInde
   FDataChangeMerged = true;
 
   TUpdateBracket bracket(this);
+  // Records read from a source are read again (a pending refresh will do it anyway).
+  if (AKind == dcTotal && IsReloadNeeded() && !FRefreshPending) {
+    FReloadPending = false;
+    ReloadStorage();
+  }
   if (AKind == dcNew || AKind == dcDeleted) FDataControllerInfo->AddChanges({dcicFocusedRecord});
   FDataControllerInfo->RefreshRequest();
+  if (IsDetail()) DetailChanged();
 }
+
+namespace {
+
+// The controllers owning a relation of the item have their details reset, searched from
+// AController down through every existing detail.
+void ResetDetailsOfItem(TcxCustomDataController* AController, TObject* AItem, Integer ADepth) {
+  if (ADepth > 64 || !AController->HasRelations()) return;
+  if (AController->Relations()->FindByItem(AItem)) {
+    AController->ResetDetails();
+    return;
+  }
+  TcxCustomDataRelationList* list = AController->Relations();
+  for (Integer r = 0; r < AController->GetRecordCount(); ++r) {
+    TcxDetailObject* object = list->FindDetailObject(r);
+    if (!object) continue;
+    for (Integer i = 0; i < object->InfoCount(); ++i)
+      if (TcxDetailInfoObject* info = object->Info(i); info && info->DataController())
+        ResetDetailsOfItem(info->DataController(), AItem, ADepth + 1);
+  }
+}
+
+}  // namespace
 
 void TcxCustomDataController::NotifyDataChanged() {
   if (IsDestroying()) return;
+  if (IsDetail() && GetDetailMode() == TcxDataControllerDetailMode::dcdmPattern) {
+    // A pattern's change concerns every clone made after it.
+    TcxCustomDataController* top = GetMasterDataController();
+    for (Integer depth = 0; top && top->IsDetail() && depth < 64; ++depth) top = top->GetMasterDataController();
+    if (top) ResetDetailsOfItem(top, FMasterRelation->Item(), 0);
+    return;
+  }
   Change({dccData});
 }
 
@@ -93,7 +131,7 @@ void TcxCustomDataController::Refresh() {
     return;
   }
   TUpdateBracket bracket(this);
-  FDataControllerInfo->RefreshRequest();
+  DoRefresh();
 }
 
 void TcxCustomDataController::RefreshView() {
@@ -153,7 +191,8 @@ void TcxCustomDataController::SendChanges() {
   // 1. Data, else layout, else the focused record's redraw.
   if (changes.Contains(dccData)) {
     if (FDataChangeKind == dcField && FDataChangeItemIndex == -1) FDataChangeKind = dcRecord;
-    if ((FDataChangeKind == dcField || FDataChangeKind == dcRecord) && FDataChangeRecordIndex == -1)
+    if ((FDataChangeKind == dcField || FDataChangeKind == dcRecord) && FDataChangeRecordIndex == -1 &&
+        !IsNewItemRecordMinusOne())
       FDataChangeKind = dcTotal;
     Send(New<TcxDataChangedInfo>(FDataChangeKind, FDataChangeItemIndex, FDataChangeRecordIndex));
     try {
@@ -212,7 +251,9 @@ void TcxCustomDataController::SendChanges() {
     }
     FSortingNotifying = false;
   }
-  // dccSyncMasterPos concerns clone details, which the base controller never has.
+  if (changes.Contains(dccSyncMasterPos) && IsDetail() && GetDetailMode() == TcxDataControllerDetailMode::dcdmClone)
+    if (TcxCustomDataController* pattern = GetPatternDataController(); pattern && pattern != this)
+      pattern->ResetFocusing();
 }
 
 void TcxCustomDataController::UpdatePrevSelection() {

@@ -169,7 +169,7 @@ void TcxValueDefs::Extract(TcxValueDef* AValueDef) {
 TcxValueDef* TcxValueDefs::Items(Integer AIndex) const {
   if (AIndex < 0 || AIndex >= Count()) ListIndexError(AIndex);
   if (FDataStorage && FDataStorage->IsStreaming() && this == FDataStorage->ValueDefs()) {
-    const std::vector<TcxValueDef*> order = FDataStorage->StreamingOrder();
+    const std::vector<TcxValueDef*>& order = FDataStorage->StreamingOrder();
     if (size_t(AIndex) < order.size()) return order[size_t(AIndex)];
   }
   return FItems[size_t(AIndex)];
@@ -407,6 +407,28 @@ void TcxDataStorage::DeleteRecord(Integer ARecordIndex) {
   }
 }
 
+void TcxDataStorage::DeleteRecords(const std::vector<Integer>& AList) {
+  for (Integer r : AList)
+    if (r < 0 || r >= RecordCount()) ListIndexError(r);
+  if (AList.empty()) return;
+  if (AList.size() == 1) {
+    DeleteRecord(AList.front());
+    return;
+  }
+  // Records before the first deleted one stay where they are.
+  size_t out = size_t(AList.front()), next = 0;
+  for (size_t i = out; i < FRecords.size(); ++i) {
+    if (next < AList.size() && size_t(AList[next]) == i) {
+      ++next;
+      FreeRecordBuffer(FRecords[i], FValueDefs);
+      continue;
+    }
+    FRecords[out++] = FRecords[i];
+  }
+  FRecords.resize(out);
+  if (FRecords.empty()) FNextRecordID = 1;
+}
+
 Integer TcxDataStorage::AddInternalRecord() {
   size_t i = 0;
   while (i < FInternalRecords.size() && FInternalRecords[i] && (FInternalRecords[i][0] & kInUse)) ++i;
@@ -524,8 +546,7 @@ void TcxDataStorage::WriteRecord(Integer ARecordIndex, TStream& AStream) const {
   cxStreamWriteBoolean(AStream, b == nullptr);
   if (!b) return;
   if (FUseRecordID) cxStreamWriteInteger(AStream, LoadID(b));
-  for (Integer i = 0; i < FValueDefs->Count(); ++i) {
-    TcxValueDef* def = FValueDefs->Items(i);
+  for (TcxValueDef* def : FStreaming ? FStreamingOrder : FValueDefs->List()) {
     if (!def->Streamed() || def->BufferSize() == 0) continue;
     const Byte* field = b + def->Offset();
     bool isNull = field[0] == 0;
@@ -535,25 +556,17 @@ void TcxDataStorage::WriteRecord(Integer ARecordIndex, TStream& AStream) const {
   }
 }
 
-void TcxDataStorage::ReadRecord(Integer ARecordIndex, TStream& AStream) {
-  if (ARecordIndex < 0 || ARecordIndex >= RecordCount()) ListIndexError(ARecordIndex);
-  if (cxStreamReadBoolean(AStream)) {
-    FreeRecordBuffer(FRecords[size_t(ARecordIndex)], FValueDefs);
-    return;
-  }
-  // Everything is read into a scratch buffer first and moved into the record only once the
-  // whole record has been read, so a failure leaves the record as it was.
+Byte* TcxDataStorage::ReadRecordBuffer(TStream& AStream, Integer& AID) {
+  // Everything is read into a scratch buffer first, so a failure leaves the records as
+  // they were.
   Byte* scratch = AllocateZeroed(FValueDefs->RecordSize());
-  Integer id = 0;
-  std::vector<TcxValueDef*> read;
+  AID = 0;
   try {
     try {
-      if (FUseRecordID) id = cxStreamReadInteger(AStream);
-      for (Integer i = 0; i < FValueDefs->Count(); ++i) {
-        TcxValueDef* def = FValueDefs->Items(i);
+      if (FUseRecordID) AID = cxStreamReadInteger(AStream);
+      for (TcxValueDef* def : FStreaming ? FStreamingOrder : FValueDefs->List()) {
         if (!def->Streamed() || def->BufferSize() == 0) continue;
         Byte* field = scratch + def->Offset();
-        read.push_back(def);
         if (!cxStreamReadBoolean(AStream)) {
           def->ValueTypeClass()->ReadDataValue(field + 1, AStream);
           field[0] = 1;
@@ -570,6 +583,17 @@ void TcxDataStorage::ReadRecord(Integer ARecordIndex, TStream& AStream) {
     FreeRecordBuffer(scratch, FValueDefs);
     throw;
   }
+  return scratch;
+}
+
+void TcxDataStorage::ReadRecord(Integer ARecordIndex, TStream& AStream) {
+  if (ARecordIndex < 0 || ARecordIndex >= RecordCount()) ListIndexError(ARecordIndex);
+  if (cxStreamReadBoolean(AStream)) {
+    FreeRecordBuffer(FRecords[size_t(ARecordIndex)], FValueDefs);
+    return;
+  }
+  Integer id = 0;
+  Byte* scratch = ReadRecordBuffer(AStream, id);
   Byte* b;
   try {
     b = EnsureBuffer(ARecordIndex);
@@ -577,7 +601,9 @@ void TcxDataStorage::ReadRecord(Integer ARecordIndex, TStream& AStream) {
     FreeRecordBuffer(scratch, FValueDefs);
     throw;
   }
-  for (TcxValueDef* def : read) {
+  for (Integer i = 0; i < FValueDefs->Count(); ++i) {
+    TcxValueDef* def = FValueDefs->Items(i);
+    if (!def->Streamed() || def->BufferSize() == 0) continue;
     // An object value is never streamed: a present one keeps the object it has.
     Byte* field = b + def->Offset();
     if (field[0] && scratch[def->Offset()] && def->ValueTypeClass()->InheritsFrom(TcxObjectValueType::StaticClass())) {
@@ -596,6 +622,39 @@ void TcxDataStorage::ReadRecord(Integer ARecordIndex, TStream& AStream) {
     StoreID(b, id);
     if (id >= FNextRecordID) FNextRecordID = id < INT_MAX ? id + 1 : INT_MAX;
   }
+}
+
+void TcxDataStorage::ReadRecords(Integer ACount, TStream& AStream) {
+  if (ACount < 0) ACount = 0;
+  // Every entry takes at least its empty flag: a count beyond the bytes left is bad data,
+  // refused before anything is allocated for it.
+  const Int64 size = AStream.GetSize();
+  if (size >= 0 && Int64(ACount) > size - AStream.GetPosition()) throw EReadError("Stream read error");
+  std::vector<Byte*> next;
+  std::vector<Integer> ids;
+  try {
+    next.reserve(size_t(ACount));
+    if (FUseRecordID) ids.reserve(size_t(ACount));
+    for (Integer i = 0; i < ACount; ++i) {
+      Integer id = 0;
+      next.push_back(nullptr);
+      if (!cxStreamReadBoolean(AStream)) next.back() = ReadRecordBuffer(AStream, id);
+      if (FUseRecordID) ids.push_back(id);
+    }
+  } catch (...) {
+    for (Byte*& b : next) FreeRecordBuffer(b, FValueDefs);
+    throw;
+  }
+  for (Byte*& b : FRecords) FreeRecordBuffer(b, FValueDefs);
+  FRecords.swap(next);
+  FNextRecordID = 1;
+  if (!FUseRecordID) return;
+  for (size_t i = 0; i < FRecords.size(); ++i) {
+    if (!FRecords[i]) continue;
+    StoreID(FRecords[i], ids[i]);
+    if (ids[i] >= FNextRecordID) FNextRecordID = ids[i] < INT_MAX ? ids[i] + 1 : INT_MAX;
+  }
+  AssignRecordIDs();
 }
 
 void TcxDataStorage::BeginStreaming(TcxValueDefsCompare ACompare) {

@@ -421,6 +421,9 @@ class TcxDataStorage : public TObject {
   Integer AppendRecord();
   void InsertRecord(Integer ARecordIndex);
   void DeleteRecord(Integer ARecordIndex);
+  // Deletes the records (ascending, unique, in range) in one pass: the survivors close
+  // up once instead of after every deletion.
+  void DeleteRecords(const std::vector<Integer>& AList);
   Integer AddInternalRecord();
   void Clear(bool AKeepInternalRecords);
 
@@ -437,6 +440,10 @@ class TcxDataStorage : public TObject {
   // All or nothing: a stream that ends early, or holds a value its field cannot take,
   // raises EReadError "Stream read error" and leaves the record as it was.
   void ReadRecord(Integer ARecordIndex, TStream& AStream);
+  // Replaces every record by ACount entries of the WriteRecord form. All or nothing: on
+  // any failure (a count beyond the bytes left included) EReadError "Stream read error"
+  // is raised and the records stay as they were.
+  void ReadRecords(Integer ACount, TStream& AStream);
   void BeginStreaming(TcxValueDefsCompare ACompare);
   void EndStreaming();
   bool IsStreaming() const { return FStreaming; }
@@ -465,7 +472,7 @@ class TcxDataStorage : public TObject {
   void InsertValueDef(TcxValueDefs* AValueDefs, TcxValueDef* AValueDef);
   void RemoveValueDef(TcxValueDefs* AValueDefs, TcxValueDef* AValueDef);
   void RelayOut(TcxValueDefs* AValueDefs);
-  std::vector<TcxValueDef*> StreamingOrder() const { return FStreamingOrder; }
+  const std::vector<TcxValueDef*>& StreamingOrder() const { return FStreamingOrder; }
 
  private:
   Byte*& Slot(Integer ARecordIndex);
@@ -473,6 +480,8 @@ class TcxDataStorage : public TObject {
   Byte* EnsureBuffer(Integer ARecordIndex);
   std::vector<Byte*>& BuffersOf(TcxValueDefs* AValueDefs);
   TcxValueDef* Resolve(Integer ARecordIndex, TcxValueDef* AValueDef) const;
+  // A new buffer holding the streamed fields of one entry read after its empty flag.
+  Byte* ReadRecordBuffer(TStream& AStream, Integer& AID);
   void FreeRecordBuffer(Byte*& ABuffer, TcxValueDefs* AValueDefs);
   void FreeAllBuffers();
   void AssignRecordIDs();

@@ -1,6 +1,7 @@
 #include "widgets/editcore/cxEditControl.h"
 
 #include "classlib/visual/Forms.h"
+#include "widgets/editcore/cxEditPaintUtils.h"
 #include "widgets/foundation/cxVariants.h"
 
 namespace {
@@ -756,3 +757,25 @@ TL_DEFINE_CLASS(TcxCustomEditData, [](auto&) {});
 TL_DEFINE_CLASS(TcxEditDataBinding, [](auto&) {});
 TL_DEFINE_CLASS(TcxEditChangeEventsCatcher, [](auto&) {});
 TL_DEFINE_CLASS(TcxInplaceEditList, [](auto&) {});
+
+// ---- painting ----------------------------------------------------------------------------------
+
+// A transparent border, and the corners a shadow leaves, lie outside the frame, where no step
+// of the view's painting reaches (the editor erases no background): they show the parent.
+void TcxCustomEdit::Paint() {
+  TcxCustomEditViewInfo* v = EditViewInfo();
+  if (v && !IsInplace() && GetParent()) {
+    const TRect& c = v->ClientRect;
+    const Integer w = v->BorderWidth;
+    const TRect frame{c.Left - w, c.Top - w, c.Right + w, c.Bottom + w};
+    const TRect& b = v->Bounds;
+    if (frame.Left > b.Left || frame.Top > b.Top || frame.Right < b.Right || frame.Bottom < b.Bottom) {
+      const HDC dc = GetCanvas()->GetHandle();
+      const int saved = SaveDC(dc);
+      ExcludeClipRect(dc, frame.Left, frame.Top, frame.Right, frame.Bottom);
+      cxPaintParentBackground(this, dc, b);
+      RestoreDC(dc, saved);
+    }
+  }
+  inherited::Paint();
+}

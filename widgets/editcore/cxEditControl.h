@@ -292,6 +292,8 @@ class TcxCustomEdit : public TcxContainer,
   void DblClick() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void WndProc(TMessage& Message) override;
+  // The parent's background outside the frame first, then the view.
+  void Paint() override;
 
   // The exit processing, with the user-input flag off.
   void InternalExit();

@@ -214,9 +214,11 @@ bool TcxMaskEditStandardMode::DeleteSelection() {
 
 bool TcxMaskEditStandardMode::Backspace() {
   if (SelLength() <= 1) {
+    // As the Left key moves: with no input position before it, the caret stays and the
+    // character it covers is the one blanked.
     const Integer to = NextInput(SelStart() - 1, -1);
-    if (to < 0) return false;
-    SetSel(to, 1);
+    if (to >= 0) SetSel(to, 0);
+    SetOverwriteSelection();
   }
   return DeleteSelection();
 }

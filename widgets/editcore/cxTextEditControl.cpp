@@ -976,6 +976,7 @@ TL_DEFINE_CLASS(TcxTextEdit, [](auto& c) {
   using T = TcxTextEdit;
   c.Property("BeepOnEnter", &T::GetBeepOnEnter, &T::SetBeepOnEnter).Default(true);
   c.Property("Properties", &T::GetTextProperties);
+  c.Property("Text", &T::GetText, &T::SetValueText);
 });
 
 namespace cxTextEditControl {

@@ -121,6 +121,9 @@ class TcxCustomTextEdit : public TcxCustomEdit,
   }
   bool GetBeepOnEnter() const { return FBeepOnEnter; }
   void SetBeepOnEnter(bool Value) { FBeepOnEnter = Value; }
+  // The published Text: written, it becomes the editor's value, so that a text read from
+  // a description outlives the end of loading, which shows the value again.
+  void SetValueText(const String& Value) { SetEditValue(Variant(Value)); }
   bool GetInnerEditShowing() const { return FInnerEditShowing; }
   // The text the editor showed when it was destroyed.
   const String& SavedText() const { return FSavedText; }

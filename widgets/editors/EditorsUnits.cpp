@@ -3,6 +3,9 @@
 #include "platform/kernel/Units.h"
 #include "widgets/editors/cxButtons.h"
 #include "widgets/editors/cxCheckBox.h"
+#include "widgets/editors/cxComboBox.h"
+#include "widgets/editors/cxMRUEdit.h"
+#include "widgets/editors/cxPopupEdit.h"
 #include "widgets/editors/cxGroupBox.h"
 #include "widgets/editors/cxHyperLinkEdit.h"
 #include "widgets/editors/cxRadioGroup.h"
@@ -24,6 +27,9 @@ const UnitEntry kEditorsUnits[] = {
     {"cxMemo", cxMemo::Initialize, cxMemo::Finalize},
     {"cxListBox", cxListBox::Initialize, cxListBox::Finalize},
     {"cxSpinEdit", cxSpinEdit::Initialize, cxSpinEdit::Finalize},
+    {"cxComboBox", cxComboBox::Initialize, cxComboBox::Finalize},
+    {"cxPopupEdit", cxPopupEdit::Initialize, cxPopupEdit::Finalize},
+    {"cxMRUEdit", cxMRUEdit::Initialize, cxMRUEdit::Finalize},
 };
 UnitCounter gEditors;
 

@@ -184,6 +184,20 @@ void TcxCustomHyperLinkEdit::PropertiesChanged(TObject* Sender) {
   ContainerStyleChanged(GetStyle());
 }
 
+bool TcxCustomHyperLinkEdit::ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButton, TShiftState AShift,
+                                                    bool AIsMouseEvent) {
+  const bool r = inherited::ProcessViewInfoChanges(P, AButton, AShift, AIsMouseEvent);
+  // The inner edit draws the text while focused: it shows the link in the active state's
+  // colour and underline too.
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  if (!r || !inner) return r;
+  TFont* visible = GetActiveStyle()->GetVisibleFont();
+  TFont* font = inner->GetFont();
+  if (font->GetColor() != visible->GetColor()) font->SetColor(visible->GetColor());
+  if (font->GetStyle() != visible->GetStyle()) font->SetStyle(visible->GetStyle());
+  return r;
+}
+
 void TcxCustomHyperLinkEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
   if (Key != 0 && ShortCut(Key, Shift) == LinkProperties()->GetStartKey()) {
     Key = 0;
@@ -193,19 +207,25 @@ void TcxCustomHyperLinkEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
   inherited::DoEditKeyDown(Key, Shift);
 }
 
-void TcxCustomHyperLinkEdit::DblClick() {
-  inherited::DblClick();
-  if (!LinkProperties()->GetSingleClick()) StartLink();
+bool TcxCustomHyperLinkEdit::IsInInnerEdit(Integer X, Integer Y) {
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  return inner && X >= inner->GetLeft() && Y >= inner->GetTop() && X < inner->GetLeft() + inner->GetWidth() &&
+         Y < inner->GetTop() + inner->GetHeight();
+}
+
+void TcxCustomHyperLinkEdit::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  // A second click soon after an activation by mouse counts as a double click too.
+  const bool twice =
+      Button == TMouseButton::mbLeft && (Shift.Contains(TShiftStateItem::ssDouble) || ClickTimerRunning());
+  TcxEditLifeGuard guard(this);
+  inherited::MouseDown(Button, Shift, X, Y);
+  if (!guard.Alive() || !twice || LinkProperties()->GetSingleClick() || !IsInInnerEdit(X, Y)) return;
+  StartLink();
 }
 
 void TcxCustomHyperLinkEdit::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   inherited::MouseUp(Button, Shift, X, Y);
-  if (Button != TMouseButton::mbLeft || !LinkProperties()->GetSingleClick()) return;
-  // Only a click on the text itself, not on the frame around it.
-  TcxCustomInnerTextEdit* inner = InnerTextEdit();
-  if (!inner || X < inner->GetLeft() || Y < inner->GetTop() || X >= inner->GetLeft() + inner->GetWidth() ||
-      Y >= inner->GetTop() + inner->GetHeight())
-    return;
+  if (Button != TMouseButton::mbLeft || !LinkProperties()->GetSingleClick() || !IsInInnerEdit(X, Y)) return;
   if (GetSelLength() == 0) StartLink();
 }
 
@@ -274,6 +294,8 @@ TL_DEFINE_CLASS(TcxHyperLinkEdit, [](auto& c) {
   using T = TcxHyperLinkEdit;
   c.Property("BeepOnEnter", &T::GetBeepOnEnter, &T::SetBeepOnEnter).Default(true);
   c.Property("Properties", &T::GetLinkProperties);
+  c.Property("Style", &T::GetStyle, &T::SetStyle);
+  c.Property("Text", &T::GetText, &T::SetValueText);
 });
 
 namespace cxHyperLinkEdit {

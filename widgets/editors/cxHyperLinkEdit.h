@@ -111,8 +111,10 @@ class TcxCustomHyperLinkEdit : public TcxCustomTextEdit {
   TcxContainerStyleClass GetStyleClass() const override { return cxEditStyleClassOf<TcxHyperLinkStyle>(); }
   void SelectAll() override;
   void PropertiesChanged(TObject* Sender) override;
+  bool ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButton, TShiftState AShift,
+                              bool AIsMouseEvent) override;
   void DoEditKeyDown(Word& Key, TShiftState Shift) override;
-  void DblClick() override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void ActivateByMouse(TShiftState Shift, Integer X, Integer Y, TcxCustomEditData*& AEditData) override;
   void MouseEnter(TControl* AControl) override;
@@ -121,6 +123,8 @@ class TcxCustomHyperLinkEdit : public TcxCustomTextEdit {
  private:
   // The start-click handlers, own first; true when one ran.
   bool DoStartClick();
+  // On the text itself, not on the frame around it; X, Y in the editor's client area.
+  bool IsInInnerEdit(Integer X, Integer Y);
   void ShowHandCursor();
 
   TCursor FSavedCursor = crDefault;

@@ -105,13 +105,16 @@ Variant TcxCustomSpinEdit::InternalGetValue() {
     if (!cxVarIsNumber(v)) v = Variant(Integer(0));
   } else {
     v = EditValue();
-    if (!(cxVarIsNumber(v) || VarIsStr(v)) || !p->IsEditValueValid(v, false))
-      v = p->CheckValueBounds(Variant(Integer(0)));
+    // A number is taken to the value type as it is (a fraction rounded for integers); a
+    // text must read as a number.
+    const bool number = cxVarIsNumber(v) && VarType(v) != varBoolean;
+    if (!number && (!VarIsStr(v) || !p->IsEditValueValid(v, false))) v = p->CheckValueBounds(Variant(Integer(0)));
   }
   return p->NumberToValueType(v);
 }
 
-Variant TcxCustomSpinEdit::GetValue() { return SpinProperties()->ClampToBounds(InternalGetValue()); }
+// Never held to the bounds: a value set or typed outside them reads back as it is shown.
+Variant TcxCustomSpinEdit::GetValue() { return InternalGetValue(); }
 
 void TcxCustomSpinEdit::SetValue(const Variant& Value) {
   if (!cxVarIsNumber(Value)) return;
@@ -171,7 +174,7 @@ bool TcxCustomSpinEdit::DoSpinStep(TcxSpinEditButton AButton) {
   bool changed = false;
   try {
     Variant v;
-    if (DoEditing() && guard.Alive() && SpinProperties()->CalculateSpinValue(InternalGetValue(), AButton, v)) {
+    if (DoEditing() && guard.Alive() && SpinProperties()->CalculateSpinValue(InternalGetValue(), AButton, GetIncrement(AButton), v)) {
       const String oldText = VarToStr(GetDisplayValue());
       const String newText = GetDisplayTextForValue(v);
       const Integer selStart = GetSelStart(), selLength = GetSelLength();

@@ -115,9 +115,14 @@ class TcxCustomSpinEditProperties : public TcxCustomMaskEditProperties {
   Variant CheckValueBounds(const Variant& V) const;
   // The step of AButton: the increment as the value type, negated for the backward buttons.
   Variant GetStepIncrement(TcxSpinEditButton AButton) const;
-  // The value one spin of AButton makes of AValue within the effective bounds; false when
-  // no step can be made. Never outside the bounds, never outside the type.
-  bool CalculateSpinValue(const Variant& AValue, TcxSpinEditButton AButton, Variant& ANewValue) const;
+  // The value one spin of AButton by AIncrement (the control's step) makes of AValue within
+  // the effective bounds; false when no step can be made. Never outside the bounds, never
+  // outside the type.
+  virtual bool CalculateSpinValue(const Variant& AValue, TcxSpinEditButton AButton, const Variant& AIncrement,
+                                  Variant& ANewValue) const;
+  bool CalculateSpinValue(const Variant& AValue, TcxSpinEditButton AButton, Variant& ANewValue) const {
+    return CalculateSpinValue(AValue, AButton, GetStepIncrement(AButton), ANewValue);
+  }
   // The number between the effective bounds nearest to V (V when it is no number).
   Variant ClampToBounds(const Variant& V) const;
   // The text an editor shows for V.

@@ -259,11 +259,14 @@ Variant TcxCustomSpinEditProperties::VarToValueType(const Variant& V) const {
   if (isInt && IsIntegerVarType(VarType(V))) return Variant(V.AsInt64());
   double d = 0.0;
   if (!NumberOf(V, d)) {
-    if (VarIsStr(V)) {
+    d = 0.0;
+    if (cxVarIsDateTime(V)) {
+      // A date and time casts to its day number with the fraction of the day.
+      d = V.AsDouble();
+    } else if (VarIsStr(V)) {
       Variant t;
       if (TryTextToValue(V.AsString(), t)) return t;
     }
-    d = 0.0;
   }
   return isInt ? Variant(RoundToInt64(d)) : Variant(ClampFloat(d));
 }
@@ -331,7 +334,7 @@ Variant TcxCustomSpinEditProperties::GetStepIncrement(TcxSpinEditButton AButton)
 }
 
 bool TcxCustomSpinEditProperties::CalculateSpinValue(const Variant& AValue, TcxSpinEditButton AButton,
-                                                     Variant& ANewValue) const {
+                                                     const Variant& AIncrement, Variant& ANewValue) const {
   const TcxSpinBoundsCheckingKind kind = GetBoundsKind();
   const bool circular = kind == TcxSpinBoundsCheckingKind::bckCircular;
   const bool forward = IsForward(AButton);
@@ -348,7 +351,7 @@ bool TcxCustomSpinEditProperties::CalculateSpinValue(const Variant& AValue, TcxS
       r = forward ? mn : mx;
     } else {
       // Exact in 128 bits: no distance or sum can leave the type range unnoticed.
-      const Int128 inc = GetStepIncrement(AButton).AsInt64();
+      const Int128 inc = VarToValueType(AIncrement).AsInt64();
       const Int128 lo = mn - v, hi = mx - v;
       if (lo <= inc && inc <= hi) {
         r = v + inc;
@@ -377,25 +380,24 @@ bool TcxCustomSpinEditProperties::CalculateSpinValue(const Variant& AValue, TcxS
     if (forward && !circular) return false;
     r = forward ? mn : mx;
   } else {
-    const double inc = GetStepIncrement(AButton).AsDouble();
+    const double inc = VarToValueType(AIncrement).AsDouble();
     const double lo = std::max(mn - v, -kFloatLimit), hi = std::min(mx - v, kFloatLimit);
-    const double period = mx - mn;
+    // One turn of the circle is Max - Min + 1, as for whole numbers: 0..9 steps from 9 to 0.
+    const double period = mx - mn + 1;
     if (lo <= inc && inc <= hi) {
       r = v + inc;
     } else if (kind == TcxSpinBoundsCheckingKind::bckDoNotExceed) {
       return false;
-    } else if (kind == TcxSpinBoundsCheckingKind::bckExtendToBound || !(period > 0) || !std::isfinite(period)) {
+    } else if (kind == TcxSpinBoundsCheckingKind::bckExtendToBound || !std::isfinite(period)) {
       r = inc < lo ? mn : mx;
     } else {
-      // Floats wrap by the range's length: Max and Min are the same point of the circle.
-      const double d = v - mn;
-      const double s = std::fmod(inc, period);
-      double offset;
-      if (s >= 0)
-        offset = d >= period - s ? d - (period - s) : d + s;
-      else
-        offset = d + s < 0 ? d + s + period : d + s;
-      r = mn + offset;
+      double offset = (v - mn) + std::fmod(inc, period);
+      if (offset >= period) offset -= period;
+      else if (offset < 0) offset += period;
+      r = std::isfinite(offset) ? mn + offset : (inc < lo ? mn : mx);
+      // A fractional step can land in the unit gap between Max and the next turn's Min:
+      // it goes on to the far end of the range, never outside it.
+      if (r > mx) r = inc > 0 ? mn : mx;
     }
     r = std::max(mn, std::min(mx, r));
   }

@@ -11,10 +11,8 @@
 
 #include <vector>
 
-TL_ENUM(TScrollStyle, ssNone, ssHorizontal, ssVertical, ssBoth);
 TL_ENUM(TcxControlBorderStyle, cxcbsNone, cxcbsDefault);
 TL_ENUM(TcxKey, kAll, kArrows, kChars, kTab);
-using TcxKeys = Set<TcxKey>;
 TL_ENUM(TcxMouseWheelScrollingKind, mwskNone, mwskHorizontal, mwskVertical);
 TL_ENUM(TcxDirection, dirNone, dirLeft, dirRight, dirUp, dirDown);
 
@@ -154,6 +152,9 @@ class TcxSizeGrip : public TCustomControl {
 class TcxControl : public TCustomControl {
   TL_CLASS(TcxControl, TCustomControl)
  public:
+  // The keys a control handles itself. A class member, since the data controller's key
+  // lists are the global TcxKeys.
+  using TcxKeys = Set<TcxKey>;
   // How many times one settlement may run the bars' calculation before it stops the
   // bars from changing again.
   static constexpr int kMaxScrollBarPasses = 8;

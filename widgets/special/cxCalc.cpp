@@ -222,6 +222,12 @@ void TcxCustomCalculator::ButtonClick(TcxCalcButtonKind Kind) {
   }
 }
 
+void TcxCustomCalculator::ResetOperation() {
+  FState = csFirst;
+  FOperation = cbEqual;
+  FOperand = 0;
+}
+
 void TcxCustomCalculator::UpdateMemoryButtons() {
   const bool Empty = FMemory == 0;
   for (TcxCalcButtonKind K : {cbMC, cbMR}) {

@@ -98,6 +98,10 @@ class TcxCustomCalculator : public TcxControl {
   void KeyDown(Word& Key, TShiftState Shift) override;
   void KeyPress(Char& Key) override;
   void KeyUp(Word& Key, TShiftState Shift) override;
+  // The button a key holds down comes up again.
+  void ReleaseKeyButton();
+  // Nothing pending: the next digit starts a new number. Display and memory stay.
+  void ResetOperation();
 
  private:
   void Layout();
@@ -112,7 +116,6 @@ class TcxCustomCalculator : public TcxControl {
   void Error();
   void Beep();
   void PressKeyButton(TcxCalcButtonKind Kind);
-  void ReleaseKeyButton();
   void StopTracking();
   TcxCalcButton& Btn(TcxCalcButtonKind Kind) { return FButtons[size_t(Kind)]; }
 

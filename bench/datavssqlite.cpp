@@ -1,0 +1,559 @@
+// The data controller beside SQLite ":memory:" on one generated table (fixed seed: ID,
+// Name with some Nulls, City of 100 values, Amount currency, Price float, Day date, Flag
+// boolean). Each size is loaded into both once and the answers are compared first (row
+// orders with the same Null and tie rules, group keys and counts, aggregates); a
+// difference fails every benchmark of that size. Then each operation runs on both, ours
+// named ".../Controller", theirs ".../SQLite". Sizes 10^4 and 10^5; 10^6 as well when
+// TL_BENCH_1M is set in the environment (by hand: loading takes a while).
+#include <benchmark/benchmark.h>
+
+#include "classlib/core/SysUtils.h"
+#include "platform/kernel/Units.h"
+#include "widgets/data/DataUnits.h"
+#include "widgets/data/cxData.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#ifdef TL_HAVE_SQLITE3
+#include <sqlite3.h>
+#endif
+
+namespace {
+
+using enum TcxDataSortOrder;
+using enum TcxSummaryKind;
+using enum TcxSummaryPosition;
+using enum TcxFilterOperatorKind;
+
+enum Column { cID, cName, cCity, cAmount, cPrice, cDay, cFlag, cColumns };
+
+struct Row {
+  Integer ID;
+  bool NameNull;
+  std::string Name;
+  std::string City;
+  Int64 Amount;  // currency, ten-thousandths
+  double Price;
+  double Day;
+  bool Flag;
+};
+
+std::vector<Row> Generate(Integer N) {
+  std::mt19937 gen(20261207);
+  std::vector<Row> rows(static_cast<size_t>(N));
+  for (Integer i = 0; i < N; ++i) {
+    Row& r = rows[size_t(i)];
+    r.ID = i + 1;
+    r.NameNull = gen() % 10 == 0;
+    for (int k = 0; k < 6; ++k) r.Name += char('a' + gen() % 26);
+    char city[16];
+    std::snprintf(city, sizeof city, "City%02u", unsigned(gen() % 100));
+    r.City = city;
+    r.Amount = Int64(gen() % 10000000) * 100;
+    r.Price = double(gen() % 100000) / 100.0;
+    r.Day = 43831.0 + double(gen() % 1827);  // 2020-01-01 and five years on
+    r.Flag = gen() % 2 == 0;
+  }
+  return rows;
+}
+
+struct Item : TObject {};
+
+// The controller side.
+struct Ours {
+  Item items[cColumns];
+  Owned<TcxDataController> c;
+  Ours() {
+    c.reset(New<TcxDataController>(nullptr));
+    const TcxValueTypeClass types[cColumns] = {
+        TcxIntegerValueType::StaticClass(),  TcxStringValueType::StaticClass(),   TcxStringValueType::StaticClass(),
+        TcxCurrencyValueType::StaticClass(), TcxFloatValueType::StaticClass(),    TcxDateTimeValueType::StaticClass(),
+        TcxBooleanValueType::StaticClass()};
+    for (Integer i = 0; i < cColumns; ++i) {
+      c->AddItem(&items[i]);
+      c->ChangeValueTypeClass(i, types[i]);
+    }
+  }
+  void Load(const std::vector<Row>& ARows) {
+    c->BeginUpdate();
+    c->SetRecordCount(0);
+    c->SetRecordCount(Integer(ARows.size()));
+    for (Integer i = 0; i < Integer(ARows.size()); ++i) {
+      const Row& r = ARows[size_t(i)];
+      c->SetValue(i, cID, r.ID);
+      c->SetValue(i, cName, r.NameNull ? Null() : Variant(String(r.Name)));
+      c->SetValue(i, cCity, String(r.City));
+      c->SetValue(i, cAmount, Variant(Currency::FromRaw(r.Amount)));
+      c->SetValue(i, cPrice, r.Price);
+      c->SetValue(i, cDay, VarFromDateTime(TDateTime{r.Day}));
+      c->SetValue(i, cFlag, r.Flag);
+    }
+    c->EndUpdate();
+  }
+  void Reset() {
+    c->BeginUpdate();
+    c->Groups()->ClearGrouping();
+    c->ClearSorting(false);
+    c->Filter()->SetActive(false);
+    c->EndUpdate();
+  }
+  std::vector<Integer> RowIDs() {
+    std::vector<Integer> ids;
+    for (Integer i = 0; i < c->GetRowCount(); ++i) ids.push_back(c->GetItemValue(c->GetRowInfo(i).RecordIndex, cID).AsInteger());
+    return ids;
+  }
+  void SortBy(std::initializer_list<std::pair<Column, TcxDataSortOrder>> AKeys) {
+    c->BeginUpdate();
+    for (auto [col, order] : AKeys) c->ChangeSortingOrder(col, order);
+    c->EndUpdate();
+  }
+  void GroupBy(std::initializer_list<Column> ALevels) {
+    c->BeginUpdate();
+    Integer level = 0;
+    for (Column col : ALevels) c->ChangeItemGroupIndex(col, level++);
+    c->EndUpdate();
+  }
+  // Keys, counts and the first summary of every group of a level, in group order.
+  std::vector<std::string> GroupKeys(Integer ALevel) {
+    std::vector<std::string> keys;
+    TcxDataGroups* groups = c->DataControllerInfo()->Groups();
+    for (Integer g = 0; g < groups->Count(); ++g) {
+      const TcxDataGroupInfo& info = groups->Items(g);
+      if (info.Level != ALevel) continue;
+      const Integer first = c->GetFilteredRecordIndex(info.FirstPosition);
+      std::string key;
+      for (Integer l = 0; l <= ALevel; ++l)
+        key += VarToStr(c->GetItemValue(first, c->GetGroupingItemIndex(l))) + "|";
+      // The records under it: from its first position to the last of its last descendant.
+      const TcxDataGroupInfo& last = groups->Items(info.LastDescendant);
+      key += std::to_string(last.EndIndex - info.FirstPosition + 1);
+      const Variant sum = c->Summary()->GetGroupSummaryValue(g, 0);
+      if (!VarIsNull(sum)) key += "|" + std::to_string(sum.AsCurrency().Raw);
+      keys.push_back(key);
+    }
+    return keys;
+  }
+  void FilterNameLike(const String& APattern, double ABelowPrice) {
+    c->BeginUpdate();
+    c->Filter()->Clear();
+    c->Filter()->Root()->AddItem(&items[cName], foLike, APattern, APattern);
+    c->Filter()->Root()->AddItem(&items[cPrice], foLess, ABelowPrice, "");
+    c->Filter()->SetActive(true);
+    c->EndUpdate();
+  }
+  String Saved() {
+    TStringStream s;
+    c->SaveToStream(s);
+    return s.DataString();
+  }
+};
+
+#ifdef TL_HAVE_SQLITE3
+// The SQLite side.
+struct Theirs {
+  sqlite3* db = nullptr;
+  Theirs() {
+    sqlite3_open(":memory:", &db);
+    Exec("PRAGMA case_sensitive_like = ON");
+  }
+  ~Theirs() { sqlite3_close(db); }
+  void Exec(const char* ASql) {
+    char* error = nullptr;
+    if (sqlite3_exec(db, ASql, nullptr, nullptr, &error) != SQLITE_OK) {
+      std::fprintf(stderr, "sqlite: %s\n", error ? error : "?");
+      sqlite3_free(error);
+      std::abort();
+    }
+  }
+  void Load(const std::vector<Row>& ARows) {
+    Exec("DROP TABLE IF EXISTS t");
+    Exec("CREATE TABLE t (ID INTEGER, Name TEXT, City TEXT, Amount INTEGER, Price REAL, Day REAL, Flag INTEGER)");
+    Exec("BEGIN");
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO t VALUES (?, ?, ?, ?, ?, ?, ?)", -1, &st, nullptr);
+    for (const Row& r : ARows) {
+      sqlite3_bind_int(st, 1, r.ID);
+      if (r.NameNull)
+        sqlite3_bind_null(st, 2);
+      else
+        sqlite3_bind_text(st, 2, r.Name.data(), int(r.Name.size()), SQLITE_STATIC);
+      sqlite3_bind_text(st, 3, r.City.data(), int(r.City.size()), SQLITE_STATIC);
+      sqlite3_bind_int64(st, 4, r.Amount);
+      sqlite3_bind_double(st, 5, r.Price);
+      sqlite3_bind_double(st, 6, r.Day);
+      sqlite3_bind_int(st, 7, r.Flag);
+      sqlite3_step(st);
+      sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    Exec("COMMIT");
+  }
+  // Every row of a query as text cells joined by '|'.
+  std::vector<std::string> Query(const char* ASql) {
+    std::vector<std::string> out;
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, ASql, -1, &st, nullptr);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+      std::string line;
+      for (int i = 0; i < sqlite3_column_count(st); ++i) {
+        if (i) line += "|";
+        const unsigned char* text = sqlite3_column_text(st, i);
+        line += text ? reinterpret_cast<const char*>(text) : "";
+      }
+      out.push_back(line);
+    }
+    sqlite3_finalize(st);
+    return out;
+  }
+  std::vector<Integer> IDs(const char* ASql) {
+    std::vector<Integer> out;
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, ASql, -1, &st, nullptr);
+    while (sqlite3_step(st) == SQLITE_ROW) out.push_back(sqlite3_column_int(st, 0));
+    sqlite3_finalize(st);
+    return out;
+  }
+};
+#endif
+
+struct Table {
+  std::vector<Row> Rows;
+  Ours ours;
+#ifdef TL_HAVE_SQLITE3
+  Theirs theirs;
+#endif
+  std::string Mismatch;  // empty when both sides agreed
+};
+
+const char kSortOne[] = "SELECT ID FROM t ORDER BY Price, ID";
+const char kSortTwo[] = "SELECT ID FROM t ORDER BY City DESC, Name, ID";
+const char kGroupOne[] = "SELECT City, COUNT(*), SUM(Amount) FROM t GROUP BY City ORDER BY City";
+const char kGroupTwo[] = "SELECT City, Flag, COUNT(*), SUM(Amount) FROM t GROUP BY City, Flag ORDER BY City, Flag";
+const char kFilter[] = "SELECT ID FROM t WHERE Name LIKE '%ab%' AND Price < 500 ORDER BY ID";
+const char kFooter[] = "SELECT SUM(Amount), MIN(Price), MAX(Price), COUNT(*), AVG(Day) FROM t";
+
+#ifdef TL_HAVE_SQLITE3
+std::string Check(Table& T) {
+  Ours& o = T.ours;
+  Theirs& s = T.theirs;
+  o.Reset();
+  o.SortBy({{cPrice, soAscending}});
+  if (o.RowIDs() != s.IDs(kSortOne)) return "sort by one field";
+  o.Reset();
+  o.SortBy({{cCity, soDescending}, {cName, soAscending}});
+  if (o.RowIDs() != s.IDs(kSortTwo)) return "sort by two fields (Nulls first, ties by ID)";
+  o.Reset();
+  o.c->Summary()->DefaultGroupSummaryItems()->Add(&o.items[cAmount], spGroup, skSum);
+  o.GroupBy({cCity});
+  std::vector<std::string> ours = o.GroupKeys(0);
+  std::vector<std::string> theirs = s.Query(kGroupOne);
+  if (ours != theirs) return "group by one level";
+  o.Reset();
+  o.GroupBy({cCity, cFlag});
+  ours = o.GroupKeys(1);
+  theirs = s.Query(kGroupTwo);
+  for (std::string& k : theirs) {
+    // The Boolean reads as its word in ours, 0/1 in SQLite.
+    const size_t a = k.find('|');
+    const size_t b = k.find('|', a + 1);
+    k = k.substr(0, a) + "|" + VarToStr(Variant(k.substr(a + 1, b - a - 1) == "1")) + "|" + k.substr(b + 1);
+  }
+  if (ours != theirs) return "group by two levels";
+  o.c->Summary()->DefaultGroupSummaryItems()->Clear();
+  o.Reset();
+  o.FilterNameLike("%ab%", 500);
+  if (o.RowIDs() != s.IDs(kFilter)) return "LIKE filter";
+  o.Reset();
+  TcxDataFooterSummaryItems* footer = o.c->Summary()->FooterSummaryItems();
+  footer->Clear();
+  footer->Add(&o.items[cAmount], spFooter, skSum);
+  footer->Add(&o.items[cPrice], spFooter, skMin);
+  footer->Add(&o.items[cPrice], spFooter, skMax);
+  footer->Add(&o.items[cID], spFooter, skCount);
+  footer->Add(&o.items[cDay], spFooter, skAverage);
+  TcxDataSummary* sum = o.c->Summary();
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(s.db, kFooter, -1, &st, nullptr);
+  if (sqlite3_step(st) != SQLITE_ROW) return "footer query";
+  const bool same = sqlite3_column_int64(st, 0) == sum->GetFooterSummaryValue(0).AsCurrency().Raw &&
+                    sqlite3_column_double(st, 1) == sum->GetFooterSummaryValue(1).AsDouble() &&
+                    sqlite3_column_double(st, 2) == sum->GetFooterSummaryValue(2).AsDouble() &&
+                    sqlite3_column_int(st, 3) == sum->GetFooterSummaryValue(3).AsInteger();
+  // The mean of whole days: summed in another order it may differ in the last bits.
+  const double theirAverage = sqlite3_column_double(st, 4);
+  const double ourAverage = sum->GetFooterSummaryValue(4).AsDouble();
+  sqlite3_finalize(st);
+  if (!same) return "footer aggregates";
+  if (std::fabs(theirAverage - ourAverage) > 1e-9 * std::fabs(theirAverage)) return "footer average";
+  footer->Clear();
+  return std::string();
+}
+#endif
+
+Table& Get(Integer N) {
+  static std::map<Integer, std::unique_ptr<Table>> tables;
+  auto& t = tables[N];
+  if (!t) {
+    PlatformKernelInitialize();
+    WidgetsDataInitialize();
+    t = std::make_unique<Table>();
+    t->Rows = Generate(N);
+    t->ours.Load(t->Rows);
+#ifdef TL_HAVE_SQLITE3
+    t->theirs.Load(t->Rows);
+    t->Mismatch = Check(*t);
+    if (!t->Mismatch.empty()) std::fprintf(stderr, "N=%d: the answers differ: %s\n", N, t->Mismatch.c_str());
+#endif
+    t->ours.Reset();
+  }
+  return *t;
+}
+
+bool Usable(benchmark::State& state, Table& T) {
+  if (T.Mismatch.empty()) return true;
+  state.SkipWithError(("answers differ: " + T.Mismatch).c_str());
+  return false;
+}
+
+// ---- The operations, ours then theirs ----
+
+void LoadOurs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  Ours fresh;
+  for (auto _ : state) fresh.Load(t.Rows);
+}
+
+void SortOneOurs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  if (!Usable(state, t)) return;
+  for (auto _ : state) {
+    state.PauseTiming();
+    t.ours.Reset();
+    state.ResumeTiming();
+    t.ours.SortBy({{cPrice, soAscending}});
+  }
+}
+
+void SortTwoOurs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  if (!Usable(state, t)) return;
+  for (auto _ : state) {
+    state.PauseTiming();
+    t.ours.Reset();
+    state.ResumeTiming();
+    t.ours.SortBy({{cCity, soDescending}, {cName, soAscending}});
+  }
+}
+
+void GroupOneOurs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  if (!Usable(state, t)) return;
+  for (auto _ : state) {
+    state.PauseTiming();
+    t.ours.Reset();
+    state.ResumeTiming();
+    t.ours.GroupBy({cCity});
+  }
+}
+
+void GroupTwoOurs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  if (!Usable(state, t)) return;
+  for (auto _ : state) {
+    state.PauseTiming();
+    t.ours.Reset();
+    state.ResumeTiming();
+    t.ours.GroupBy({cCity, cFlag});
+  }
+}
+
+void FilterOurs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  if (!Usable(state, t)) return;
+  for (auto _ : state) {
+    state.PauseTiming();
+    t.ours.Reset();
+    state.ResumeTiming();
+    t.ours.FilterNameLike("%ab%", 500);
+  }
+  state.counters["rows"] = t.ours.c->GetRowCount();
+}
+
+void FooterOurs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  if (!Usable(state, t)) return;
+  t.ours.Reset();
+  TcxDataFooterSummaryItems* footer = t.ours.c->Summary()->FooterSummaryItems();
+  footer->Add(&t.ours.items[cAmount], spFooter, skSum);
+  footer->Add(&t.ours.items[cPrice], spFooter, skMin);
+  footer->Add(&t.ours.items[cPrice], spFooter, skMax);
+  footer->Add(&t.ours.items[cID], spFooter, skCount);
+  footer->Add(&t.ours.items[cDay], spFooter, skAverage);
+  for (auto _ : state) t.ours.c->Summary()->CalculateFooterSummary();
+  footer->Clear();
+}
+
+void GroupSummaryOurs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  if (!Usable(state, t)) return;
+  TcxDataGroupSummaryItems* items = t.ours.c->Summary()->DefaultGroupSummaryItems();
+  items->Add(&t.ours.items[cAmount], spGroup, skSum);
+  items->Add(nullptr, spGroup, skCount);
+  for (auto _ : state) {
+    state.PauseTiming();
+    t.ours.Reset();
+    state.ResumeTiming();
+    t.ours.GroupBy({cCity});
+  }
+  items->Clear();
+}
+
+// Typing a name taken from the middle of the table, one character at a time.
+void SearchOurs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  if (!Usable(state, t)) return;
+  t.ours.Reset();
+  const std::string name = t.Rows[t.Rows.size() / 2 + 1].Name;
+  Integer found = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    t.ours.c->ChangeFocusedRowIndex(0);
+    state.ResumeTiming();
+    for (size_t n = 1; n <= name.size(); ++n) found += t.ours.c->Search()->Locate(cName, String(name.substr(0, n)));
+  }
+  benchmark::DoNotOptimize(found);
+}
+
+void StreamOurs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  Ours copy;
+  for (auto _ : state) {
+    TStringStream s;
+    t.ours.c->SaveToStream(s);
+    s.SetPosition(0);
+    copy.c->LoadFromStream(s);
+  }
+  if (copy.c->GetRecordCount() != Integer(t.Rows.size())) state.SkipWithError("stream lost records");
+}
+
+#ifdef TL_HAVE_SQLITE3
+void LoadTheirs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  Theirs fresh;
+  for (auto _ : state) fresh.Load(t.Rows);
+}
+
+void QueryTheirs(benchmark::State& state, const char* ASql) {
+  Table& t = Get(Integer(state.range(0)));
+  if (!Usable(state, t)) return;
+  for (auto _ : state) benchmark::DoNotOptimize(t.theirs.Query(ASql));
+}
+
+void SortOneTheirs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(t.theirs.IDs(kSortOne));
+}
+void SortTwoTheirs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(t.theirs.IDs(kSortTwo));
+}
+void GroupOneTheirs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(t.theirs.IDs("SELECT City, COUNT(*) FROM t GROUP BY City ORDER BY City"));
+}
+void GroupTwoTheirs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(t.theirs.IDs("SELECT City, Flag, COUNT(*) FROM t GROUP BY City, Flag ORDER BY City, Flag"));
+}
+void FilterTheirs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(t.theirs.IDs(kFilter));
+}
+void FooterTheirs(benchmark::State& state) { QueryTheirs(state, kFooter); }
+void GroupSummaryTheirs(benchmark::State& state) { QueryTheirs(state, kGroupOne); }
+
+void SearchTheirs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  const std::string name = t.Rows[t.Rows.size() / 2 + 1].Name;
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(t.theirs.db, "SELECT ID FROM t WHERE Name LIKE ?1 ORDER BY ID LIMIT 1", -1, &st, nullptr);
+  Integer found = 0;
+  for (auto _ : state) {
+    for (size_t n = 1; n <= name.size(); ++n) {
+      const std::string pattern = name.substr(0, n) + "%";
+      sqlite3_bind_text(st, 1, pattern.data(), int(pattern.size()), SQLITE_TRANSIENT);
+      found += sqlite3_step(st) == SQLITE_ROW;
+      sqlite3_reset(st);
+    }
+  }
+  sqlite3_finalize(st);
+  benchmark::DoNotOptimize(found);
+}
+
+void StreamTheirs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  Theirs copy;
+  for (auto _ : state) {
+    sqlite3_int64 size = 0;
+    unsigned char* image = sqlite3_serialize(t.theirs.db, "main", &size, 0);
+    sqlite3_deserialize(copy.db, "main", image, size, size, SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_RESIZEABLE);
+  }
+}
+#endif
+
+struct Registration {
+  Registration() {
+    std::vector<Integer> sizes{10000, 100000};
+    if (std::getenv("TL_BENCH_1M")) sizes.push_back(1000000);
+    struct Pair {
+      const char* Name;
+      void (*Ours)(benchmark::State&);
+      void (*Theirs)(benchmark::State&);
+    };
+    const Pair pairs[] = {
+#ifdef TL_HAVE_SQLITE3
+        {"Load", LoadOurs, LoadTheirs},
+        {"SortOneField", SortOneOurs, SortOneTheirs},
+        {"SortTwoFields", SortTwoOurs, SortTwoTheirs},
+        {"GroupOneLevel", GroupOneOurs, GroupOneTheirs},
+        {"GroupTwoLevels", GroupTwoOurs, GroupTwoTheirs},
+        {"FilterLike", FilterOurs, FilterTheirs},
+        {"FooterSummaries", FooterOurs, FooterTheirs},
+        {"GroupSummaries", GroupSummaryOurs, GroupSummaryTheirs},
+        {"SearchPerKeystroke", SearchOurs, SearchTheirs},
+        {"SaveAndLoad", StreamOurs, StreamTheirs},
+#else
+        {"Load", LoadOurs, nullptr},
+        {"SortOneField", SortOneOurs, nullptr},
+        {"SortTwoFields", SortTwoOurs, nullptr},
+        {"GroupOneLevel", GroupOneOurs, nullptr},
+        {"GroupTwoLevels", GroupTwoOurs, nullptr},
+        {"FilterLike", FilterOurs, nullptr},
+        {"FooterSummaries", FooterOurs, nullptr},
+        {"GroupSummaries", GroupSummaryOurs, nullptr},
+        {"SearchPerKeystroke", SearchOurs, nullptr},
+        {"SaveAndLoad", StreamOurs, nullptr},
+#endif
+    };
+    for (const Pair& p : pairs)
+      for (Integer n : sizes) {
+        benchmark::RegisterBenchmark((std::string(p.Name) + "/Controller").c_str(), p.Ours)
+            ->Arg(n)
+            ->Unit(benchmark::kMillisecond);
+        if (p.Theirs)
+          benchmark::RegisterBenchmark((std::string(p.Name) + "/SQLite").c_str(), p.Theirs)
+              ->Arg(n)
+              ->Unit(benchmark::kMillisecond);
+      }
+  }
+} registration;
+
+}  // namespace

@@ -1,0 +1,17 @@
+// fuzz-links: platform_gdi
+// Feeds arbitrary bytes to the JPEG reader: it must answer with an image or an error.
+#include "platform/gdi/PictureCodecs.h"
+
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const DecodeResult r = DecodeJpeg(data, size);
+  if (r.Ok) {
+    if (r.Image.Pixels.size() != size_t(r.Image.Width) * size_t(r.Image.Height)) std::abort();
+    if (r.Image.Width > 256 || r.Image.Height > 256) return 0;   // encoding large ones is slow
+    if (!EncodeJpeg(r.Image, 50).Ok) std::abort();
+  } else if (r.Error.empty()) {
+    std::abort();
+  }
+  return 0;
+}

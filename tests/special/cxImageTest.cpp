@@ -1,0 +1,359 @@
+// The image editor: picture bytes and the edit value, the layout of the picture, scrolling,
+// the clipboard commands and their menu, the stream entry of an empty graphic class, and
+// cells that paint through the picture cache.
+#include "widgets/special/cxImage.h"
+
+#include "classlib/core/Filer.h"
+#include "classlib/visual/Clipbrd.h"
+#include "classlib/visual/ExtDlgs.h"
+#include "classlib/visual/Forms.h"
+#include "platform/gdi/PictureCodecs.h"
+#include "tests/support/AppTest.h"
+#include "widgets/editcore/EditcoreUnits.h"
+#include "widgets/editors/EditorsUnits.h"
+#include "widgets/foundation/FoundationUnits.h"
+#include "widgets/foundation/cxControls.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+DecodedImage Solid(Integer W, Integer H, Pixel P) {
+  DecodedImage img;
+  img.Width = W;
+  img.Height = H;
+  img.Pixels.assign(size_t(W) * size_t(H), P);
+  return img;
+}
+
+String BmpBytes(Integer W, Integer H, Pixel P = 0x00FF00) {
+  EncodeResult e = EncodeBmp(Solid(W, H, P));
+  return String(e.Bytes.begin(), e.Bytes.end());
+}
+
+String WithHeader(const String& Bytes) {
+  const uint32_t n = uint32_t(Bytes.size());
+  String h = {1, 0, 0, 1, char(n), char(n >> 8), char(n >> 16), char(n >> 24)};
+  return h + Bytes;
+}
+
+class ImageTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    WidgetsFoundationInitialize();
+    WidgetsEditcoreInitialize();
+    WidgetsEditorsInitialize();
+    cxControls::Initialize();
+    cxImage::Initialize();
+    form = TCustomForm::CreateNew(nullptr);
+    form->SetBounds(40, 40, 400, 300);
+    form->Show();
+    host().PumpUntilIdle();
+  }
+  void TearDown() override {
+    form->Free();
+    host().PumpUntilIdle();
+    cxImage::Finalize();
+    cxControls::Finalize();
+    WidgetsEditorsFinalize();
+    WidgetsEditcoreFinalize();
+    WidgetsFoundationFinalize();
+    AppTest::TearDown();
+  }
+  TcxImage* Add() {
+    auto* m = New<TcxImage>(form);
+    m->SetParent(form);
+    host().PumpUntilIdle();
+    return m;
+  }
+  static bool Enabled(TPopupMenu* M, TcxPopupMenuItem I) { return M->Items()->Items(Index(I))->GetEnabled(); }
+  static Integer Index(TcxPopupMenuItem I) { return Ord(I) < 4 ? Ord(I) : Ord(I) < 6 ? Ord(I) + 1 : 8; }
+  TCustomForm* form = nullptr;
+};
+
+TEST_F(ImageTest, BytesAfterAHeaderLoadTheSamePictureAndAnEmptyPictureIsNull) {
+  TcxImage* m = Add();
+  const String bytes = BmpBytes(3, 2);
+  EXPECT_TRUE(cxHasGraphicHeader(WithHeader(bytes)));
+  EXPECT_FALSE(cxHasGraphicHeader(WithHeader(bytes) + "x"));   // size field must match
+  m->SetEditValue(Variant(WithHeader(bytes)));
+  ASSERT_EQ(m->GetPicture()->GetWidth(), 3);
+  const String saved = m->GetEditValue().AsString();
+  EXPECT_EQ(saved, bytes);   // saved without the header
+  m->SetEditValue(Variant(bytes));
+  EXPECT_EQ(m->GetEditValue().AsString(), saved);
+  m->SetEditValue(Variant(String()));
+  EXPECT_EQ(m->GetEditValue().VType(), varNull);
+  m->SetEditValue(Variant(42));
+  EXPECT_EQ(m->GetPicture()->GetGraphic(), nullptr);
+  EXPECT_EQ(m->GetEditValue().VType(), varNull);
+}
+
+TEST_F(ImageTest, BrokenBytesShowNoPictureButStayTheValueUntilThePictureChanges) {
+  TcxImage* m = Add();
+  const String broken = String("BM\x10\x00\x00\x00garbage\0bytes", 20);
+  m->SetEditValue(Variant(broken));
+  EXPECT_EQ(m->GetPicture()->GetGraphic(), nullptr);
+  EXPECT_EQ(m->GetEditValue().AsString(), broken);   // NULs and all
+  m->Repaint();                                        // paints the caption, raises nothing
+  m->GetPicture()->Assign(nullptr);
+  Owned<TBitmap> b(New<TBitmap>());
+  b->SetSize(2, 2);
+  m->GetPicture()->SetGraphic(b.get());
+  EXPECT_NE(m->GetEditValue().AsString(), broken);
+  // Loading through code reports the fault.
+  Owned<TPicture> p(New<TPicture>());
+  EXPECT_THROW(LoadPicture(p.get(), ClassOf<TBitmap, TGraphic>(), Variant(broken)), Exception);
+}
+
+TEST_F(ImageTest, StretchFitsInProportionAndCenterMovesIntoTheMiddle) {
+  const TRect C{0, 0, 300, 300};
+  EXPECT_EQ(cxImageCalcPictureRect(C, 100, 50, true, false, {}), (TRect{0, 0, 300, 150}));
+  EXPECT_EQ(cxImageCalcPictureRect(C, 100, 50, true, true, {}), (TRect{0, 75, 300, 225}));
+  EXPECT_EQ(cxImageCalcPictureRect(C, 50, 100, true, false, {}), (TRect{0, 0, 150, 300}));
+  // Natural size, moved back by the scroll offset only when not centred.
+  EXPECT_EQ(cxImageCalcPictureRect(C, 400, 20, false, false, {16, 0}), (TRect{-16, 0, 384, 20}));
+  EXPECT_EQ(cxImageCalcPictureRect(C, 100, 20, false, true, {16, 0}), (TRect{100, 140, 200, 160}));
+  // No area: nothing to place, nothing divided by zero.
+  EXPECT_EQ(cxImageCalcPictureRect(C, 0, 50, true, true, {}), (TRect{0, 0, 0, 0}));
+  // Products past 32 bits.
+  EXPECT_EQ(cxImageCalcPictureRect(TRect{0, 0, 60000, 60000}, 50000, 40000, true, false, {}),
+            (TRect{0, 0, 60000, 48000}));
+}
+
+TEST_F(ImageTest, ScrollingMovesByLinesAndStopsAtTheFarEdge) {
+  TcxImage* m = Add();
+  m->GetProperties()->SetCenter(false);
+  m->SetBounds(0, 0, 140, 100);
+  m->SetEditValue(Variant(BmpBytes(200, 50)));
+  host().PumpUntilIdle();
+  const TRect C = m->ImageViewInfo()->ClientRect;
+  ASSERT_GT(C.Width(), 0);
+  Integer pos = 0;
+  m->Scroll(TScrollBarKind::sbHorizontal, TScrollCode::scLineDown, pos);
+  EXPECT_EQ(pos, 8);
+  m->Scroll(TScrollBarKind::sbHorizontal, TScrollCode::scBottom, pos);
+  EXPECT_EQ(pos, 200 - C.Width());
+  m->Scroll(TScrollBarKind::sbHorizontal, TScrollCode::scLineDown, pos);
+  EXPECT_EQ(pos, 200 - C.Width());
+  // The picture is shorter than the client: the limit is 0, never below.
+  m->Scroll(TScrollBarKind::sbVertical, TScrollCode::scLineDown, pos);
+  EXPECT_EQ(pos, 0);
+  m->Scroll(TScrollBarKind::sbVertical, TScrollCode::scLineUp, pos);
+  EXPECT_EQ(pos, 0);
+  m->Scroll(TScrollBarKind::sbHorizontal, TScrollCode::scTop, pos);
+  m->Scroll(TScrollBarKind::sbHorizontal, TScrollCode::scLineDown, pos);
+  EXPECT_EQ(m->ScrollPos(), (TPoint{8, 0}));
+  TcxImageViewInfo* vi = m->ImageViewInfo();
+  EXPECT_FALSE(vi->Center);
+  EXPECT_EQ(vi->PictureRect().Left, C.Left + (vi->ShowFocusRect ? 1 : 0) - 8);
+}
+
+TEST_F(ImageTest, MenuEnablingFollowsThePictureTheClipboardAndReadOnly) {
+  using enum TcxPopupMenuItem;
+  TcxImage* m = Add();
+  Clipboard->SetAsText("text");
+  TPopupMenu* menu = m->PreparePopupMenu();
+  EXPECT_FALSE(Enabled(menu, pmiCut));
+  EXPECT_FALSE(Enabled(menu, pmiCopy));
+  EXPECT_FALSE(Enabled(menu, pmiPaste));
+  EXPECT_FALSE(Enabled(menu, pmiDelete));
+  EXPECT_TRUE(Enabled(menu, pmiLoad));
+  EXPECT_FALSE(Enabled(menu, pmiSave));
+  EXPECT_FALSE(menu->Items()->Items(Index(pmiCustom))->GetVisible());
+
+  m->SetEditValue(Variant(BmpBytes(4, 4)));
+  m->CopyToClipboard();
+  menu = m->PreparePopupMenu();
+  for (TcxPopupMenuItem i : {pmiCut, pmiCopy, pmiPaste, pmiDelete, pmiLoad, pmiSave})
+    EXPECT_TRUE(Enabled(menu, i)) << Ord(i);
+  EXPECT_EQ(menu->Items()->Items(0)->GetCaption(), "Cu&t");
+
+  // An icon class cannot be cut, copied or pasted.
+  m->GetProperties()->SetGraphicClassName("TIcon");
+  menu = m->PreparePopupMenu();
+  EXPECT_FALSE(Enabled(menu, pmiCut));
+  EXPECT_FALSE(Enabled(menu, pmiCopy));
+  EXPECT_FALSE(Enabled(menu, pmiPaste));
+  EXPECT_TRUE(Enabled(menu, pmiDelete));
+
+  m->GetProperties()->SetGraphicClassName("TBitmap");
+  m->GetProperties()->SetReadOnly(true);
+  menu = m->PreparePopupMenu();
+  EXPECT_FALSE(Enabled(menu, pmiCut));
+  EXPECT_TRUE(Enabled(menu, pmiCopy));
+  EXPECT_FALSE(Enabled(menu, pmiPaste));
+  EXPECT_FALSE(Enabled(menu, pmiDelete));
+  EXPECT_FALSE(Enabled(menu, pmiLoad));
+  EXPECT_TRUE(Enabled(menu, pmiSave));
+
+  // Without the file commands their separator goes too.
+  m->GetProperties()->GetPopupMenuLayout()->SetMenuItems(TcxPopupMenuItems{pmiCopy, pmiCustom});
+  menu = m->PreparePopupMenu();
+  EXPECT_FALSE(menu->Items()->Items(4)->GetVisible());
+  EXPECT_TRUE(menu->Items()->Items(7)->GetVisible());
+  EXPECT_FALSE(menu->Items()->Items(0)->GetVisible());
+}
+
+TEST_F(ImageTest, ClipboardCommandsAndAJpegPasteClass) {
+  TcxImage* m = Add();
+  m->SetEditValue(Variant(BmpBytes(6, 4, 0x0000FF)));
+  m->CutToClipboard();
+  EXPECT_EQ(m->GetPicture()->GetGraphic(), nullptr);
+  EXPECT_TRUE(Clipboard->HasFormat(CF_BITMAP));
+  m->GetProperties()->SetGraphicClassName("TJPEGImage");
+  ASSERT_TRUE(m->CanPasteFromClipboard());
+  m->PasteFromClipboard();
+  auto* j = dynamic_cast<TJPEGImage*>(m->GetPicture()->GetGraphic());
+  ASSERT_NE(j, nullptr);
+  EXPECT_EQ(j->GetWidth(), 6);
+  const String v = m->GetEditValue().AsString();
+  ASSERT_GE(v.size(), 2u);
+  EXPECT_EQ(Byte(v[0]), 0xFF);   // the value is a JPEG stream
+  EXPECT_EQ(Byte(v[1]), 0xD8);
+  // No class stored: a paste makes a bitmap.
+  m->CopyToClipboard();
+  m->GetProperties()->SetGraphicClassName("");
+  ASSERT_TRUE(m->CanPasteFromClipboard());
+  m->PasteFromClipboard();
+  EXPECT_NE(dynamic_cast<TBitmap*>(m->GetPicture()->GetGraphic()), nullptr);
+}
+
+TEST_F(ImageTest, ShortcutKeysRunTheClipboardCommands) {
+  TcxImage* m = Add();
+  m->SetEditValue(Variant(BmpBytes(3, 3)));
+  m->SetFocus();
+  host().PumpUntilIdle();
+  Clipboard->SetAsText("x");
+  host().KeyDown(VK_CONTROL);
+  host().Key(VK_INSERT);   // copy
+  host().KeyUp(VK_CONTROL);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(Clipboard->HasFormat(CF_BITMAP));
+  host().KeyDown(VK_SHIFT);
+  host().Key(VK_DELETE);   // cut
+  host().KeyUp(VK_SHIFT);
+  host().PumpUntilIdle();
+  EXPECT_EQ(m->GetPicture()->GetGraphic(), nullptr);
+  EXPECT_TRUE(m->GetEditModified());
+  host().Char(22);         // Ctrl+V
+  host().PumpUntilIdle();
+  EXPECT_EQ(m->GetPicture()->GetWidth(), 3);
+}
+
+TEST_F(ImageTest, LoadGoesThroughTheDialogAndABrokenFileLeavesThePicture) {
+  TcxImage* m = Add();
+  m->SetEditValue(Variant(BmpBytes(2, 2)));
+  const String path = "/tmp/tl_image_test_" + std::to_string(getpid()) + ".bmp";
+  {
+    Owned<TMemoryStream> s(New<TMemoryStream>());
+    const String b = BmpBytes(5, 3);
+    s->WriteBuffer(b.data(), Integer(b.size()));
+    s->SaveToFile(path);
+  }
+  String filter;
+  TFileDialogExecutor old = SetFileDialogExecutor([&](TOpenDialog& d) {
+    filter = d.Filter;
+    d.FileName = path;
+    return true;
+  });
+  EXPECT_TRUE(m->LoadFromFile());
+  EXPECT_EQ(m->GetPicture()->GetWidth(), 5);
+  EXPECT_EQ(filter, GraphicFilter(ClassOf<TBitmap, TGraphic>()));
+  {
+    Owned<TMemoryStream> s(New<TMemoryStream>());
+    s->WriteBuffer("BMbroken", 8);
+    s->SaveToFile(path);
+  }
+  EXPECT_THROW(m->LoadFromFile(), Exception);
+  EXPECT_EQ(m->GetPicture()->GetWidth(), 5);
+  SetFileDialogExecutor(old);
+  std::remove(path.c_str());
+}
+
+TEST_F(ImageTest, AnEmptyGraphicClassSurvivesAStreamRoundTrip) {
+  TcxImage* a = Add();
+  a->GetProperties()->SetGraphicClassName("");
+  a->GetProperties()->SetCaption("none");
+  Owned<TMemoryStream> m(New<TMemoryStream>());
+  m->WriteComponent(a);
+  const String text(reinterpret_cast<const char*>(m->Memory()), size_t(m->GetSize()));
+  EXPECT_NE(text.find("IsGraphicClassNameEmpty"), String::npos);
+  TcxImage* b = Add();
+  EXPECT_TRUE(b->GetProperties()->GetStoredGraphicClass());
+  m->SetPosition(0);
+  m->ReadComponent(b);
+  EXPECT_FALSE(b->GetProperties()->GetStoredGraphicClass());
+  EXPECT_EQ(b->GetProperties()->GetCaption(), "none");
+  // The default class writes no entry at all.
+  a->GetProperties()->SetGraphicClassName("TBitmap");
+  m->Clear();
+  m->WriteComponent(a);
+  const String plain(reinterpret_cast<const char*>(m->Memory()), size_t(m->GetSize()));
+  EXPECT_EQ(plain.find("IsGraphicClassNameEmpty"), String::npos);
+  EXPECT_EQ(plain.find("GraphicClassName"), String::npos);
+}
+
+TEST_F(ImageTest, AGraphicWithNoAreaCountsAsNoPicture) {
+  TcxImage* m = Add();
+  m->GetProperties()->SetStretch(true);
+  m->GetProperties()->SetGraphicClassName("TMetafile");
+  // A placeable metafile whose box is empty: not Empty, yet 0 x 0.
+  const String wmf("\xD7\xCD\xC6\x9A\0\0\0\0\0\0\0\0\0\0\xA0\x05\0\0\0\0\0\0", 22);
+  m->SetEditValue(Variant(wmf));
+  ASSERT_NE(m->GetPicture()->GetGraphic(), nullptr);
+  EXPECT_FALSE(m->GetPicture()->GetGraphic()->Empty());
+  m->Repaint();
+  host().PumpUntilIdle();
+  EXPECT_FALSE(m->ImageViewInfo()->HasPicture());
+  EXPECT_EQ(m->GetEditValue().AsString(), wmf);
+}
+
+TEST_F(ImageTest, AnEmptyGraphicClassIsStreamedAsItsOwnEntry) {
+  Owned<TcxImageProperties> p(New<TcxImageProperties>(nullptr));
+  p->SetGraphicClassName("");
+  EXPECT_FALSE(p->GetStoredGraphicClass());
+  EXPECT_TRUE(p->IsGraphicClassNameStored());
+  Owned<TcxImageProperties> q(New<TcxImageProperties>(nullptr));
+  EXPECT_TRUE(q->GetStoredGraphicClass());
+  q->SetGraphicClassName("TNoSuchGraphic");   // ignored
+  EXPECT_EQ(q->GetGraphicClassName(), "TBitmap");
+  q->SetGraphicClassName("tmetafile");
+  EXPECT_EQ(q->GetGraphicClassName(), "TMetafile");
+  Owned<TcxImageProperties> fresh(New<TcxImageProperties>(nullptr));
+  EXPECT_FALSE(fresh->IsGraphicClassNameStored());
+}
+
+TEST_F(ImageTest, CellsDecodeEachPictureOnceAndBrokenBytesPaintTheCaption) {
+  Owned<TcxImageProperties> p(New<TcxImageProperties>(nullptr));
+  p->SetCaption("(none)");
+  Owned<TcxEditStyle> style(New<TcxEditStyle>(nullptr, TcxContainerStateItem::csNormal));
+  Owned<TcxCustomEditViewData> vd(p->CreateViewData(style.get(), true));
+  auto* data = dynamic_cast<TcxImageViewData*>(vd.get());
+  ASSERT_NE(data, nullptr);
+  Owned<TcxCustomEditViewInfo> vi(p->GetViewInfoClass().Create());
+  auto* info = static_cast<TcxImageViewInfo*>(vi.get());
+  Owned<TBitmap> b(New<TBitmap>());
+  b->SetSize(40, 20);
+  TcxCanvas canvas(b->Canvas());
+  TcxImagePictureCache::Clear();
+  const size_t before = TcxImagePictureCache::DecodeCount();
+  const String bytes = BmpBytes(7, 5);
+  for (int i = 0; i < 3; ++i) data->EditValueToDrawValue(canvas, Variant(bytes), info);
+  EXPECT_EQ(TcxImagePictureCache::DecodeCount() - before, 1u);
+  ASSERT_TRUE(info->HasPicture());
+  EXPECT_EQ(info->Graphic()->GetWidth(), 7);
+  EXPECT_EQ(data->InternalGetEditContentSize(canvas, Variant(bytes), {}).cx, 7);
+  // Broken bytes: no picture, decoded once, and painting shows the caption.
+  const String broken = "BM\x01\x02";
+  data->EditValueToDrawValue(canvas, Variant(broken), info);
+  data->EditValueToDrawValue(canvas, Variant(broken), info);
+  EXPECT_FALSE(info->HasPicture());
+  EXPECT_EQ(TcxImagePictureCache::DecodeCount() - before, 2u);
+  EXPECT_EQ(data->InternalGetEditContentSize(canvas, Variant(broken), {}).cy, 15);
+  EXPECT_EQ(p->GetDisplayText(Variant(broken)), "(none)");
+  EXPECT_EQ(p->GetDisplayText(Variant::MakeNull()), "");
+}
+
+}  // namespace

@@ -1,0 +1,625 @@
+// The data controller's provider and data source, editing, deleting, the new-item row,
+// navigation and the incremental filter.
+#include "widgets/data/cxDataController.h"
+
+#include "widgets/data/cxDataRelations.h"
+
+#include <algorithm>
+#include <climits>
+
+using enum TcxDataChange;
+using enum TcxDataControllerChange;
+using enum TcxDataControllerEditKind;
+using enum TcxDataControllerEditOperation;
+using enum TcxDataControllerInfoChange;
+
+namespace {
+
+class TBracket {
+ public:
+  explicit TBracket(TcxCustomDataController* AController) : FController(AController) {
+    FController->BeginUpdate();
+  }
+  ~TBracket() noexcept(false) {
+    if (std::uncaught_exceptions() > FExceptions) {
+      try {
+        FController->EndUpdate();
+      } catch (...) {
+      }
+    } else {
+      FController->EndUpdate();
+    }
+  }
+  TBracket(const TBracket&) = delete;
+  TBracket& operator=(const TBracket&) = delete;
+
+ private:
+  TcxCustomDataController* FController;
+  int FExceptions = std::uncaught_exceptions();
+};
+
+}  // namespace
+
+// ---- Provider and data source ----
+
+TcxDataProviderClass TcxCustomDataController::GetDataProviderClass() const {
+  return ClassOf<TcxCustomDataProvider, TcxCustomDataProvider, TcxCustomDataController*>();
+}
+
+bool TcxCustomDataController::IsProviderMode() const {
+  return FProvider && FProvider->CustomDataSource();
+}
+
+bool TcxCustomDataController::IsSmartRefresh() const {
+  return IsProviderMode() && FProvider->IsRecordIdSupported();
+}
+
+bool TcxCustomDataController::IsProviderValueField(TcxCustomDataField* AField) const {
+  if (!AField->IsInternal()) return true;
+  return AField->ReferenceField() && !AField->ReferenceField()->IsInternal();
+}
+
+void TcxCustomDataController::CreateRecordHandleField(bool AWanted) {
+  if (AWanted && !FRecordHandleField) {
+    TcxCustomDataField* f = CreateInternalField();
+    f->SetValueTypeClass(TcxLargeIntValueType::StaticClass());
+    FRecordHandleField = f;
+  } else if (!AWanted && FRecordHandleField) {
+    TcxCustomDataField* f = FRecordHandleField;
+    FRecordHandleField = nullptr;
+    FFields->Remove(f);
+  }
+}
+
+void TcxCustomDataController::ProviderFieldRemoved(TcxCustomDataField* AField) {
+  if (AField == FRecordHandleField) FRecordHandleField = nullptr;
+  if (FRelations) FRelations->FieldRemoved(AField);
+  if (FIncrementalFilterItemIndex >= 0 && !AField->IsInternal() &&
+      FIncrementalFilterItemIndex == AField->GetIndex())
+    ResetIncrementalFilter();
+}
+
+void TcxCustomDataController::UpdateStructure() {
+  TBracket bracket(this);
+  FProvider->ResetEditing();
+  // The controller's own records stay unless a data source comes or goes.
+  if (!(FProvider->IsCustomDataSourceSupported() && !IsProviderMode() && !FChangingDataSource)) {
+    FDataStorage->Clear(true);
+    FProvider->HandlesChanged();
+  }
+  ClearBookmark();
+  FDataControllerInfo->RefreshRequest();
+  CheckBookmark(-1);
+  const bool storedOnly = IsProviderMode() || IsGridMode();
+  if (storedOnly != FDataStorage->StoredValuesOnly() && FNewItemRecordIndex < 0) {
+    // Every buffer goes with the change, the new-item record's too.
+    FDataStorage->DeleteRecord(FNewItemRecordIndex);
+    FNewItemRecordIndex = 0;
+  }
+  FDataStorage->SetStoredValuesOnly(storedOnly);
+  FDataStorage->SetUseRecordID(IsRecordID() && FProvider->IsCustomDataSourceSupported() &&
+                               !IsProviderMode());
+  CreateRecordHandleField(CustomDataSource() != nullptr);
+  FReloadPending = true;
+  Refresh();
+}
+
+void TcxCustomDataController::ReloadStorage() {
+  TBracket bracket(this);
+  PreserveGroupStates();
+  // Only records read from a provider are read again: an unbound controller's own
+  // records are all it has.
+  if (FProvider->IsActive()) {
+    FDataStorage->Clear(true);
+    FProvider->HandlesChanged();
+  }
+  const bool pattern = IsDetail() && GetDetailMode() == TcxDataControllerDetailMode::dcdmPattern;
+  if (!pattern && FProvider->IsActive()) {
+    if (IsGridMode()) {
+      FProvider->UpdateGridModeBuffer();
+    } else {
+      FProvider->Freeze();
+      try {
+        FProvider->SavePosition();
+        FProvider->First();
+        if (IsProviderMode()) {
+          FProvider->Source()->LoadRecordHandles();
+        } else {
+          // A provider with a cursor of its own: one record per position.
+          Owned<TcxValueDefReader> reader(FProvider->GetValueDefReaderClass().Create());
+          while (!FProvider->IsEOF()) {
+            const Integer r = FDataStorage->AppendRecord();
+            FDataStorage->ReadRecordValues(r, reader.get());
+            FProvider->RecordAppended(r);
+            FProvider->Next();
+          }
+        }
+        FProvider->RestorePosition();
+      } catch (...) {
+        FProvider->Unfreeze();
+        throw;
+      }
+      FProvider->Unfreeze();
+    }
+  }
+  FDataControllerInfo->RefreshRequest();
+  CheckBookmark(-1);
+  Change({dccData});
+}
+
+void TcxCustomDataController::DoRefresh() {
+  if (IsReloadNeeded()) {
+    FReloadPending = false;
+    ReloadStorage();
+  }
+  FDataControllerInfo->RefreshRequest();
+}
+
+void TcxCustomDataController::ActiveChanged(bool AActive) {
+  FActive = AActive;
+  if (FProvider->IsActive()) Refresh();
+}
+
+// ---- Editing ----
+
+TcxDataControllerEditState TcxCustomDataController::GetEditState() const {
+  TcxDataControllerEditState r;
+  if (FProvider->IsInserting())
+    r.Include(dceInsert);
+  else if (FProvider->IsEditing())
+    r.Include(dceEdit);
+  if (r.Empty()) return r;
+  if (FProvider->IsChanging()) r.Include(dceChanging);
+  if (FProvider->IsModified()) r.Include(dceModified);
+  return r;
+}
+
+bool TcxCustomDataController::IsEditing() const { return FProvider->IsEditing(); }
+
+TcxDataControllerEditOperations TcxCustomDataController::GetEditOperations() const {
+  TcxDataControllerEditOperations r;
+  if (FProvider->CanAppend()) r.Include(dceoAppend);
+  if (FProvider->CanDelete()) r.Include(dceoDelete);
+  if (FProvider->CanModify()) r.Include(dceoEdit);
+  if (FProvider->CanInsert()) r.Include(dceoInsert);
+  if (FProvider->IsDataSetOpen() && FProvider->IsSyncMode()) r.Include(dceoShowEdit);
+  return r;
+}
+
+void TcxCustomDataController::Append() {
+  if (FProvider->CanAppend()) FProvider->Append();
+}
+
+void TcxCustomDataController::Insert() {
+  if (FProvider->CanInsert()) FProvider->Insert();
+}
+
+void TcxCustomDataController::Edit() {
+  if (FProvider->CanModify()) FProvider->Edit();
+}
+
+void TcxCustomDataController::PostEditing() {
+  if (!FProvider->IsEditing()) return;
+  // A handler may free the controller: the link tells.
+  TcxDataListenerLink* link = CreateListenerLink();
+  auto release = [&link]() {
+    if (TcxCustomDataController* c = link->DataController())
+      c->DestroyListenerLink(link);
+    else
+      FreeAndNil(link);
+  };
+  try {
+    FProvider->Post();
+  } catch (...) {
+    release();
+    throw;
+  }
+  if (link->DataController()) FProvider->ResetInsertedRecordIndex();
+  release();
+}
+
+void TcxCustomDataController::Cancel() {
+  if (FCancelling || !FProvider->IsEditing()) return;
+  FCancelling = true;
+  const Integer row = GetFocusedRowIndex();
+  try {
+    FProvider->Cancel();
+  } catch (...) {
+    FCancelling = false;
+    throw;
+  }
+  FCancelling = false;
+  if (row >= 0 && !FDataControllerInfo->IsUpdating())
+    ChangeFocusedRowIndex(std::min(row, GetRowCount() - 1));
+}
+
+void TcxCustomDataController::UpdateData() { FProvider->UpdateData(); }
+
+Integer TcxCustomDataController::GetEditingRecordIndex() const {
+  return FProvider ? FProvider->EditingRecordIndex() : kNoEditRecord;
+}
+
+Integer TcxCustomDataController::GetEditingFollowingRecordIndex() const {
+  if (!FProvider || !FProvider->IsEditing()) return -1;
+  const Integer after = FProvider->EditingRecordIndex2();
+  return after >= 0 ? after : -1;
+}
+
+Integer TcxCustomDataController::GetEditingOrCurrentRecordIndex() const {
+  return FProvider->IsEditing() ? FProvider->EditingRecordIndex() : GetCurrentRecordIndex();
+}
+
+TcxDataEditValueSource TcxCustomDataController::GetItemEditValueSource(Integer) const {
+  return TcxDataEditValueSource::evsText;
+}
+
+bool TcxCustomDataController::IsImmediatePost() const {
+  return FOptions.Contains(TcxDataControllerOption::dcoImmediatePost);
+}
+
+bool TcxCustomDataController::CanInitEditing(Integer AItemIndex) {
+  TcxCustomDataField* field = GetItemField(AItemIndex);
+  if (!FProvider->CanModify() && !field->IsUnbound()) return false;
+  if (!field->CanModify(GetItemEditValueSource(AItemIndex))) return false;
+  return FProvider->CanInitEditing(GetEditingOrCurrentRecordIndex());
+}
+
+Variant TcxCustomDataController::GetEditValue(Integer AItemIndex,
+                                              TcxDataEditValueSource AEditValueSource) {
+  TcxCustomDataField* field = GetItemField(AItemIndex);
+  if (IsNewItemRowActive() && !FProvider->IsEditing()) return Null();
+  return FProvider->GetEditValue(GetEditingOrCurrentRecordIndex(), field, AEditValueSource);
+}
+
+void TcxCustomDataController::SetEditValue(Integer AItemIndex, const Variant& AValue,
+                                           TcxDataEditValueSource AEditValueSource) {
+  if (!CanInitEditing(AItemIndex)) return;
+  FProvider->SetEditValue(GetEditingOrCurrentRecordIndex(), GetItemField(AItemIndex), AValue,
+                          AEditValueSource);
+  if (IsImmediatePost()) PostEditing();
+}
+
+bool TcxCustomDataController::CanFocusRecord(Integer ARecordIndex) {
+  if (!FProvider->IsDataSetOpen() && FProvider->IsEditing() &&
+      ARecordIndex != FProvider->EditingRecordIndex())
+    PostEditing();
+  return true;
+}
+
+void TcxCustomDataController::DoAfterCancel() {
+  if (OnAfterCancel) OnAfterCancel(this);
+}
+void TcxCustomDataController::DoAfterDelete() {
+  if (OnAfterDelete) OnAfterDelete(this);
+}
+void TcxCustomDataController::DoAfterInsert() {
+  if (OnAfterInsert) OnAfterInsert(this);
+}
+void TcxCustomDataController::DoAfterPost() {
+  if (OnAfterPost) OnAfterPost(this);
+}
+void TcxCustomDataController::DoBeforeCancel() {
+  if (OnBeforeCancel) OnBeforeCancel(this);
+}
+void TcxCustomDataController::DoBeforeDelete(Integer ARecordIndex) {
+  if (OnBeforeDelete) OnBeforeDelete(this, ARecordIndex);
+}
+void TcxCustomDataController::DoBeforeInsert() {
+  if (OnBeforeInsert) OnBeforeInsert(this);
+}
+void TcxCustomDataController::DoBeforePost() {
+  if (OnBeforePost) OnBeforePost(this);
+}
+void TcxCustomDataController::DoNewRecord(Integer ARecordIndex) {
+  if (OnNewRecord) OnNewRecord(this, ARecordIndex);
+}
+
+// ---- Deleting ----
+
+void TcxCustomDataController::ApplyDeletingFocus() {
+  const Integer record = FProvider->DeletingFocusRecordIndex();
+  if (record < 0 || record >= GetRecordCount()) return;
+  // As a focus reset, but onto the chosen record: the rebuild finds its row.
+  auto& focus = FDataControllerInfo->FocusingInfo();
+  if (!FDataControllerInfo->Changes().Contains(dcicFocusedRow) &&
+      !FDataControllerInfo->Changes().Contains(dcicResetFocusedRow))
+    FDataControllerInfo->PrevFocusingInfo() = focus;
+  focus.RowIndex = -1;
+  focus.RecordIndex = record;
+  focus.Level = -1;
+  FDataControllerInfo->AddChanges({dcicResetFocusedRow});
+}
+
+void TcxCustomDataController::DeleteFocused() {
+  const Integer row = GetFocusedRowIndex();
+  if (row < 0 || !FProvider->CanDelete()) return;
+  TBracket bracket(this);
+  const bool was = FInDeleteCommand;
+  FInDeleteCommand = true;
+  struct TRestore {
+    bool& Flag;
+    bool Value;
+    ~TRestore() { Flag = Value; }
+  } restore{FInDeleteCommand, was};
+  FProvider->BeginDeleting();
+  try {
+    const TcxRowInfo info = GetRowInfo(row);
+    if (info.Level == GetGroupingItemCount()) {
+      FProvider->DeleteFocused();
+    } else {
+      std::vector<Integer> records;
+      FGroups->LoadRecordList(records, row);
+      DeleteRecords(std::move(records));
+    }
+    ClearSelection();
+    ApplyDeletingFocus();
+  } catch (...) {
+    FProvider->EndDeleting();
+    throw;
+  }
+  FProvider->EndDeleting();
+}
+
+void TcxCustomDataController::DeleteSelection() {
+  if (GetSelectedCount() == 0 || !FProvider->CanDelete()) return;
+  TBracket bracket(this);
+  const bool was = FInDeleteCommand;
+  FInDeleteCommand = true;
+  struct TRestore {
+    bool& Flag;
+    bool Value;
+    ~TRestore() { Flag = Value; }
+  } restore{FInDeleteCommand, was};
+  FProvider->BeginDeleting();
+  try {
+    if (FMultiSelect)
+      FProvider->DeleteSelection();
+    else
+      FProvider->DeleteFocused();
+    ApplyDeletingFocus();
+  } catch (...) {
+    FProvider->EndDeleting();
+    throw;
+  }
+  FProvider->EndDeleting();
+}
+
+void TcxCustomDataController::DeleteRecords(std::vector<Integer> AList) {
+  std::sort(AList.begin(), AList.end());
+  AList.erase(std::unique(AList.begin(), AList.end()), AList.end());
+  AList.erase(std::remove_if(AList.begin(), AList.end(),
+                             [this](Integer r) { return r < 0 || r >= GetRecordCount(); }),
+              AList.end());
+  if (AList.empty()) return;
+  BeginDeletingRecords();
+  try {
+    FProvider->DeleteRecords(AList);
+  } catch (...) {
+    EndDeletingRecords();
+    throw;
+  }
+  EndDeletingRecords();
+}
+
+void TcxCustomDataController::PreserveGroupStates() {
+  using enum TcxDataExpandingInfoState;
+  if (!FDataControllerInfo->IsGrouped() || FDataControllerInfo->Groups()->Count() == 0 ||
+      FDataControllerInfo->IsUpdating())
+    return;
+  // The states the next rebuild asks for, as it would (a reload keeps the expanded
+  // groups with dcoSaveExpanding, the selected ones while they stay selected).
+  TcxDataExpandingInfoStates states;
+  if (FOptions.Contains(TcxDataControllerOption::dcoSaveExpanding)) states.Include(eisExpanded);
+  if (!FInDeleteCommand)
+    for (const TcxDataSelectionEntry& e : FDataControllerInfo->Selection()->List())
+      if (e.Kind == -1) {
+        states.Include(eisSelected);
+        break;
+      }
+  FDataControllerInfo->SaveGroupStates(states);
+}
+
+void TcxCustomDataController::DeleteStorageRecords(const std::vector<Integer>& AList) {
+  if (AList.empty()) return;
+  TBracket bracket(this);
+  PreserveGroupStates();
+  const Integer editing = FProvider->EditingRecordIndex();
+  if (editing >= 0 && std::binary_search(AList.begin(), AList.end(), editing))
+    FProvider->ResetEditing();
+  const bool bookmarked = FBookmarkRecordIndex >= 0 &&
+                          std::binary_search(AList.begin(), AList.end(), FBookmarkRecordIndex);
+  if (bookmarked) CheckBookmark(FBookmarkRecordIndex);
+  // Later records move down by the count of deleted ones before them.
+  auto shift = [&AList](Integer& r) {
+    if (r < 0) return;
+    r -= Integer(std::lower_bound(AList.begin(), AList.end(), r) - AList.begin());
+  };
+  if (FRelations) {
+    const Integer n = GetRecordCount();
+    Integer gone = 0;
+    for (Integer r = 0; r < n; ++r) {
+      if (gone < Integer(AList.size()) && AList[size_t(gone)] == r) {
+        ++gone;
+        continue;
+      }
+      if (gone > 0) FixDetailRecordIndexes(r, -gone);
+    }
+  }
+  FDataStorage->DeleteRecords(AList);
+  shift(FBookmarkRecordIndex);
+  for (Integer* r : {&FProvider->FEditingRecordIndex, &FProvider->FEditingRecordIndex1,
+                     &FProvider->FEditingRecordIndex2})
+    if (*r >= 0) {
+      if (std::binary_search(AList.begin(), AList.end(), *r))
+        *r = kNoEditRecord;
+      else
+        shift(*r);
+    }
+  // A deleted record's successor takes its place as the record to focus.
+  FProvider->ShiftDeletingFocus(AList);
+  FProvider->HandlesChanged();
+  FDataControllerInfo->AddChanges({dcicFocusedRecord});
+  if (AList.size() == 1)
+    DataChanged(dcDeleted, -1, AList.front());
+  else
+    DataChanged(dcTotal, -1, -1);
+}
+
+// ---- The new-item row ----
+
+void TcxCustomDataController::SetUseNewItemRowForEditing(bool Value) {
+  if (FUseNewItemRowForEditing == Value) return;
+  if (!Value && FNewItemRowFocused) SetNewItemRowFocused(false);
+  FUseNewItemRowForEditing = Value;
+  if (Value && FNewItemRowFocused) GetNewItemRecordIndex();
+}
+
+void TcxCustomDataController::SetNewItemRowFocused(bool Value) {
+  if (FNewItemRowFocused == Value) return;
+  TBracket bracket(this);
+  // Leaving the row ends its edit; entering it leaves the focused record.
+  if (FProvider->IsEditing()) PostEditing();
+  FNewItemRowFocused = Value;
+  if (Value && FUseNewItemRowForEditing) GetNewItemRecordIndex();
+  if (Value) ChangeFocusedRowIndex(-1);
+  Change({dccFocus});
+}
+
+bool TcxCustomDataController::IsNewItemRowActive() const {
+  return FUseNewItemRowForEditing && FNewItemRowFocused && GetFocusedRecordIndex() < 0;
+}
+
+Integer TcxCustomDataController::GetNewItemRecordIndex() {
+  if (FNewItemRecordIndex == 0) FNewItemRecordIndex = FDataStorage->AddInternalRecord();
+  return FNewItemRecordIndex;
+}
+
+// ---- Focus and navigation ----
+
+bool TcxCustomDataController::ChangeFocusedRowIndex(Integer ARowIndex) {
+  if (FProvider->IsSyncMode() && !FProvider->IsInsidePositionChange() &&
+      ARowIndex != GetFocusedRowIndex() && !CanLeaveFocusedRow())
+    return false;
+  const Integer target = std::clamp<Integer>(ARowIndex, -1, GetRowCount() - 1);
+  if (target != GetFocusedRowIndex()) {
+    CheckDetailsBrowseState();
+    // The edit is posted first; posting may move rows (a re-sort, an empty insert
+    // removed), so the focus goes to the record that the row showed.
+    if (FProvider->IsEditing() && !FProvider->IsDataSetOpen()) {
+      const TcxRowInfo info = target >= 0 ? GetRowInfo(target) : TcxRowInfo();
+      Integer record = target >= 0 ? info.RecordIndex : -1;
+      if (record != FProvider->EditingRecordIndex()) {
+        const Integer editing = FProvider->EditingRecordIndex();
+        const bool inserting = FProvider->IsInserting();
+        const Integer count = GetRecordCount();
+        PostEditing();
+        if (record >= 0 && info.Level == GetGroupingItemCount()) {
+          if (inserting && GetRecordCount() < count && editing >= 0 && editing < record) --record;
+          const Integer row = GetRowIndexByRecordIndex(record, true);
+          if (row >= 0) ARowIndex = row;
+        }
+      }
+    }
+    if (FNewItemRowFocused && ARowIndex >= 0) FNewItemRowFocused = false;
+  }
+  FDataControllerInfo->ChangeFocusedRowIndex(ARowIndex);
+  if (FProvider->IsSyncMode() && IsFocusDetailRow() && GetFocusedRecordIndex() >= 0) {
+    TcxCustomDataController* detail = GetDetailDataController(
+        GetFocusedRecordIndex(), GetDetailActiveRelationIndex(GetFocusedRecordIndex()));
+    if (detail && detail->GetFocusedRowIndex() < 0 && !detail->IsNewItemRowActive())
+      detail->ChangeFocusedRowIndex(0);
+  }
+  return true;
+}
+
+void TcxCustomDataController::GotoFirst() {
+  if (IsGridMode())
+    FProvider->First();
+  else
+    ChangeFocusedRowIndex(0);
+}
+
+void TcxCustomDataController::GotoLast() {
+  if (IsGridMode())
+    FProvider->Last();
+  else
+    ChangeFocusedRowIndex(GetRowCount() - 1);
+}
+
+void TcxCustomDataController::GotoNext() {
+  if (IsGridMode())
+    FProvider->Next();
+  else
+    ChangeFocusedRowIndex(GetFocusedRowIndex() + 1);
+}
+
+void TcxCustomDataController::GotoPrev() {
+  if (IsGridMode())
+    FProvider->Prior();
+  else
+    ChangeFocusedRowIndex(std::max<Integer>(GetFocusedRowIndex() - 1, 0));
+}
+
+void TcxCustomDataController::MoveBy(Integer ADistance) {
+  if (IsGridMode()) {
+    FProvider->MoveBy(ADistance);
+    return;
+  }
+  // In 64 bits: near the ends of the range the sum must not wrap.
+  const Int64 target = std::clamp<Int64>(Int64(GetFocusedRowIndex()) + ADistance, 0, INT_MAX);
+  ChangeFocusedRowIndex(Integer(target));
+}
+
+bool TcxCustomDataController::IsBOF() const {
+  if (IsGridMode()) return FProvider->IsBOF();
+  return GetRowCount() == 0 || GetFocusedRowIndex() == 0;
+}
+
+bool TcxCustomDataController::IsEOF() const {
+  if (IsGridMode()) return FProvider->IsEOF();
+  return GetRowCount() == 0 || GetFocusedRowIndex() == GetRowCount() - 1;
+}
+
+bool TcxCustomDataController::Scroll(Integer ADistance) {
+  if (!IsGridMode()) return false;
+  FProvider->Scroll(ADistance);
+  return true;
+}
+
+// ---- Incremental filter ----
+
+bool TcxCustomDataController::IsIncrementalFiltering() const {
+  return FIncrementalFilterItemIndex >= 0 && !FIncrementalFilterText.empty();
+}
+
+bool TcxCustomDataController::CompareIncrementalFilterText(Integer ARecordIndex) const {
+  if (FIncrementalFilterItemIndex < 0 || FIncrementalFilterItemIndex >= GetItemCount()) return true;
+  String text;
+  try {
+    text = GetDisplayText(ARecordIndex, FFields->GetItem(FIncrementalFilterItemIndex));
+  } catch (const Exception&) {
+    return false;
+  }
+  return cxTextMatches(text, FIncrementalFilterText, true);
+}
+
+Integer TcxCustomDataController::ApplyIncrementalFilter(Integer AItemIndex, const String& AText) {
+  CheckItemRange(AItemIndex);
+  FIncrementalFilterItemIndex = AItemIndex;
+  FIncrementalFilterText = AText;
+  RefreshView();
+  return GetFilteredRecordCount() > 0 ? GetFilteredRecordIndex(0) : -1;
+}
+
+bool TcxCustomDataController::ChangeIncrementalFilterText(const String& AText) {
+  if (AText == FIncrementalFilterText || FIncrementalFilterItemIndex < 0) return false;
+  ApplyIncrementalFilter(FIncrementalFilterItemIndex, AText);
+  return true;
+}
+
+void TcxCustomDataController::ResetIncrementalFilter() {
+  const bool was = IsIncrementalFiltering();
+  FIncrementalFilterItemIndex = -1;
+  FIncrementalFilterText.clear();
+  if (was && !IsDestroying()) RefreshView();
+}

@@ -1,0 +1,235 @@
+#include "widgets/data/cxDataFind.h"
+
+#include "widgets/data/cxDataController.h"
+#include "widgets/data/cxDataUtils.h"
+
+#include <algorithm>
+
+// ---- Incremental search ----
+
+Integer TcxDataControllerSearch::ItemIndex() const {
+  return FSearchField && FSearchField->Item() ? FSearchField->GetIndex() : -1;
+}
+
+void TcxDataControllerSearch::DoFocusRecord(Integer AFilteredIndex) {
+  TcxCustomDataController* c = FDataController;
+  Lock();
+  try {
+    c->ChangeFocusedRecordIndex(c->GetFilteredRecordIndex(AFilteredIndex));
+    if (c->IsMultiSelect()) {
+      c->BeginUpdate();
+      try {
+        c->ClearSelection();
+        if (c->GetFocusedRowIndex() >= 0) c->ChangeRowSelection(c->GetFocusedRowIndex(), true);
+      } catch (...) {
+        c->EndUpdate();
+        throw;
+      }
+      c->EndUpdate();
+    }
+  } catch (...) {
+    Unlock();
+    throw;
+  }
+  Unlock();
+}
+
+Integer TcxDataControllerSearch::DoSearch(Integer AStartFilteredIndex, Integer AEndFilteredIndex, bool AForward,
+                                          const String& AText) {
+  TcxCustomDataController* c = FDataController;
+  if (!FSearchField) return -1;
+  const Integer count = c->GetFilteredRecordCount();
+  if (AEndFilteredIndex == -1) AEndFilteredIndex = AForward ? count - 1 : 0;
+  const Integer step = AForward ? 1 : -1;
+  for (Integer i = AStartFilteredIndex; AForward ? i <= AEndFilteredIndex : i >= AEndFilteredIndex; i += step) {
+    if (i < 0 || i >= count) break;
+    String text;
+    try {
+      text = c->GetDisplayText(c->GetFilteredRecordIndex(i), FSearchField);
+    } catch (const Exception&) {
+      continue;  // a value without a text matches nothing
+    }
+    if (cxTextMatches(text, AText, true)) return i;
+  }
+  return -1;
+}
+
+bool TcxDataControllerSearch::Locate(Integer AItemIndex, const String& AText) {
+  TcxCustomDataController* c = FDataController;
+  if (AText.empty() || c->GetFilteredRecordCount() == 0) return false;
+  FSearchField = c->GetItemField(AItemIndex);
+  if (c->IsGridMode()) {
+    if (!c->GridModeSearch(AText, true, false)) return false;
+  } else {
+    Integer start = c->GetFilteredIndexByRecordIndex(c->GetFocusedRecordIndex());
+    if (start < 0) start = 0;
+    Integer found = DoSearch(start, -1, true, AText);
+    // From the top only when the search did not start there.
+    if (found < 0 && start > 0) found = DoSearch(0, start - 1, true, AText);
+    if (found < 0) return false;
+    DoFocusRecord(found);
+  }
+  FSearching = true;
+  FSearchText = AText;
+  c->Change({TcxDataControllerChange::dccSearch});
+  return true;
+}
+
+bool TcxDataControllerSearch::LocateNext(bool AForward) {
+  TcxCustomDataController* c = FDataController;
+  if (!FSearching || FSearchText.empty() || !FSearchField || c->GetFilteredRecordCount() == 0) return false;
+  if (c->IsGridMode()) return c->GridModeSearch(FSearchText, AForward, true);
+  const Integer current = c->GetFilteredIndexByRecordIndex(c->GetFocusedRecordIndex());
+  if (current < 0) return false;
+  const Integer start = current + (AForward ? 1 : -1);
+  if (start < 0 || start >= c->GetFilteredRecordCount()) return false;
+  const Integer found = DoSearch(start, -1, AForward, FSearchText);
+  if (found < 0) return false;
+  DoFocusRecord(found);
+  return true;
+}
+
+void TcxDataControllerSearch::Cancel() {
+  if (IsLocked() || !FSearching) return;
+  FSearchText.clear();
+  FSearching = false;
+  FDataController->Change({TcxDataControllerChange::dccSearch});
+}
+
+void TcxDataControllerSearch::FieldRemoved(TcxCustomDataField* AField) {
+  if (FSearchField != AField) return;
+  const Integer locks = FLockCount;
+  FLockCount = 0;
+  Cancel();
+  FLockCount = locks;
+  FSearchField = nullptr;
+}
+
+// ---- Readers ----
+
+Variant TcxValueDefUnboundReader::GetValue(TcxValueDef* AValueDef) {
+  auto* field = static_cast<TcxCustomDataField*>(AValueDef->Link());
+  for (size_t i = 0; i < FFields.size(); ++i)
+    if (FFields[i] == field) return FValues[i];
+  return Unassigned();
+}
+
+bool TcxValueDefUnboundReader::IsInternal(TcxValueDef* AValueDef) {
+  auto* field = static_cast<TcxCustomDataField*>(AValueDef->Link());
+  return !field || field->IsInternal();
+}
+
+void TcxValueDefUnboundReader::SetValue(TcxCustomDataField* AField, const Variant& AValue) {
+  for (size_t i = 0; i < FFields.size(); ++i)
+    if (FFields[i] == AField) {
+      FValues[i] = AValue;
+      return;
+    }
+  FFields.push_back(AField);
+  FValues.push_back(AValue);
+}
+
+String TcxValueDefRecordReader::GetDisplayText(TcxValueDef* AValueDef) {
+  auto* field = static_cast<TcxCustomDataField*>(AValueDef->Link());
+  return field && !field->IsInternal() ? FDataController->GetDisplayText(FRecordIndex, field) : String();
+}
+
+Variant TcxValueDefRecordReader::GetValue(TcxValueDef* AValueDef) {
+  auto* field = static_cast<TcxCustomDataField*>(AValueDef->Link());
+  return field ? FDataController->GetValue(FRecordIndex, field) : Unassigned();
+}
+
+bool TcxValueDefRecordReader::IsInternal(TcxValueDef* AValueDef) {
+  auto* field = static_cast<TcxCustomDataField*>(AValueDef->Link());
+  return !field || field->IsInternal();
+}
+
+// ---- Locate objects ----
+
+void TcxDataControllerLocateObject::BeforeDestruction() {
+  ReleaseRecord();
+  inherited::BeforeDestruction();
+}
+
+void TcxDataControllerLocateObject::ReleaseRecord() {
+  if (FRecordIndex >= 0) return;
+  const Integer record = FRecordIndex;
+  FRecordIndex = 0;
+  FDataController->DataStorage()->DeleteRecord(record);
+}
+
+void TcxDataControllerLocateObject::ReadData(TcxValueDefReader* AValueDefReader) {
+  TcxDataStorage* storage = FDataController->DataStorage();
+  if (FRecordIndex >= 0) FRecordIndex = storage->AddInternalRecord();
+  storage->ReadRecordValues(FRecordIndex, AValueDefReader);
+}
+
+Integer TcxDataControllerLocateObject::FindByFields(const std::vector<TcxCustomDataField*>& AFields) {
+  TcxCustomDataController* c = FDataController;
+  if (FRecordIndex >= 0) return -1;
+  std::vector<TcxDataSortInfo> keys;
+  for (TcxCustomDataField* f : AFields) {
+    TcxDataSortInfo e{f, TcxDataSortOrder::soAscending, 0};
+    e.CompareKind = c->GetCompareKind(e);
+    keys.push_back(e);
+  }
+  for (Integer r = 0; r < c->GetRecordCount(); ++r) {
+    bool equal = true;
+    for (const TcxDataSortInfo& e : keys)
+      if (c->CompareRecords(r, FRecordIndex, e) != 0) {
+        equal = false;
+        break;
+      }
+    if (equal) return r;
+  }
+  return -1;
+}
+
+Integer TcxDataControllerGroupLocateObject::FindRecordIndex() {
+  TcxCustomDataController* c = DataController();
+  std::vector<TcxCustomDataField*> fields;
+  for (Integer l = 0; l <= FLevel && l < c->GetGroupingItemCount(); ++l)
+    fields.push_back(c->GetItemField(c->GetGroupingItemIndex(l)));
+  return FindByFields(fields);
+}
+
+TL_DEFINE_CLASS(TcxDataControllerSearch)
+TL_DEFINE_CLASS(TcxValueDefUnboundReader)
+TL_DEFINE_CLASS(TcxValueDefRecordReader)
+TL_DEFINE_CLASS(TcxDataControllerLocateObject)
+TL_DEFINE_CLASS(TcxDataControllerKeyLocateObject)
+TL_DEFINE_CLASS(TcxDataControllerGroupLocateObject)
+
+// ---- The controller's search ----
+
+TcxDataControllerSearchClass TcxCustomDataController::GetSearchClass() const {
+  return ClassOf<TcxDataControllerSearch, TcxDataControllerSearch, TcxCustomDataController*>();
+}
+
+void TcxCustomDataController::CancelIncrementalSearch() {
+  if (FSearch) FSearch->Cancel();
+}
+
+Integer TcxCustomDataController::FindIncrementalFilterRecord(Integer AStartIndex, Integer AItemIndex, bool AForward,
+                                                             bool AWrap, const String& AText, bool APartial) {
+  TcxCustomDataField* field = GetItemField(AItemIndex);
+  const Integer count = GetFilteredRecordCount();
+  if (AStartIndex < 0 || AStartIndex >= count) return -1;
+  auto matches = [&](Integer APosition) {
+    const Integer record = GetFilteredRecordIndex(APosition);
+    try {
+      return cxTextMatches(GetDisplayText(record, field), AText, APartial);
+    } catch (const Exception&) {
+      return false;
+    }
+  };
+  auto scan = [&](Integer AFrom, Integer ATo) {
+    const Integer step = AForward ? 1 : -1;
+    for (Integer i = AFrom; AForward ? i <= ATo : i >= ATo; i += step)
+      if (matches(i)) return GetFilteredRecordIndex(i);
+    return Integer(-1);
+  };
+  Integer r = AForward ? scan(AStartIndex, count - 1) : scan(AStartIndex, 0);
+  if (r < 0 && AStartIndex > 0 && AWrap) r = AForward ? scan(0, AStartIndex - 1) : scan(count - 1, AStartIndex + 1);
+  return r;
+}

@@ -1,0 +1,701 @@
+#include "widgets/data/cxDataProvider.h"
+
+#include "widgets/data/cxDataController.h"
+#include "widgets/foundation/cxVariants.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+using enum TcxDataChange;
+using enum TcxDataControllerChange;
+
+namespace {
+
+// Closes a controller bracket on every way out.
+class TBracket {
+ public:
+  explicit TBracket(TcxCustomDataController* AController) : FController(AController) {
+    FController->BeginUpdate();
+  }
+  ~TBracket() noexcept(false) {
+    if (std::uncaught_exceptions() > FExceptions) {
+      try {
+        FController->EndUpdate();
+      } catch (...) {
+      }
+    } else {
+      FController->EndUpdate();
+    }
+  }
+  TBracket(const TBracket&) = delete;
+  TBracket& operator=(const TBracket&) = delete;
+
+ private:
+  TcxCustomDataController* FController;
+  int FExceptions = std::uncaught_exceptions();
+};
+
+// A value held in a buffer of its value type, for the type's own compare.
+class TTypedValue {
+ public:
+  TTypedValue(TcxValueTypeClass AType, const Variant& AValue) : FType(AType) {
+    FNull = VarIsNull(AValue) || VarIsEmpty(AValue);
+    if (FNull) return;
+    FBuffer = std::calloc(1, size_t(std::max(FType->GetDataSize(), 1)));
+    try {
+      FType->SetDataValue(FBuffer, AValue);
+    } catch (...) {
+      std::free(FBuffer);
+      throw;
+    }
+  }
+  ~TTypedValue() {
+    if (!FBuffer) return;
+    FType->FreeBuffer(FBuffer);
+    std::free(FBuffer);
+  }
+  TTypedValue(const TTypedValue&) = delete;
+  TTypedValue& operator=(const TTypedValue&) = delete;
+  bool Null() const { return FNull; }
+  const void* Buffer() const { return FBuffer; }
+
+ private:
+  TcxValueTypeClass FType;
+  void* FBuffer = nullptr;
+  bool FNull = true;
+};
+
+}  // namespace
+
+// ---- TcxCustomDataProvider ----
+
+TcxCustomDataProvider::TcxCustomDataProvider(TcxCustomDataController* ADataController)
+    : FDataController(ADataController) {}
+
+void TcxCustomDataProvider::BeforeDestruction() {
+  if (FCustomDataSource) FCustomDataSource->RemoveProvider(this);
+  FCustomDataSource = nullptr;
+  if (FSavedRecordIndex < 0 && FDataController->DataStorage()) {
+    FDataController->DataStorage()->DeleteRecord(FSavedRecordIndex);
+    FSavedRecordIndex = 0;
+  }
+  inherited::BeforeDestruction();
+}
+
+void TcxCustomDataProvider::SetCustomDataSource(TcxCustomDataSource* ADataSource) {
+  if (!IsCustomDataSourceSupported() || ADataSource == FCustomDataSource) return;
+  if (FCustomDataSource) FCustomDataSource->RemoveProvider(this);
+  FCustomDataSource = ADataSource;
+  if (FCustomDataSource) FCustomDataSource->AddProvider(this);
+  FHandleIndexValid = false;
+  FDataController->FChangingDataSource = true;
+  try {
+    FDataController->UpdateStructure();
+  } catch (...) {
+    FDataController->FChangingDataSource = false;
+    throw;
+  }
+  FDataController->FChangingDataSource = false;
+}
+
+TcxCustomDataSource* TcxCustomDataProvider::Source() const {
+  if (FCustomDataSource)
+    FCustomDataSource->FCurrentProvider = const_cast<TcxCustomDataProvider*>(this);
+  return FCustomDataSource;
+}
+
+void TcxCustomDataProvider::SortByDataSource() {
+  if (TcxCustomDataSource* s = Source()) s->CustomSort();
+}
+
+bool TcxCustomDataProvider::IsDataSourceSorting() const {
+  TcxCustomDataSource* s = Source();
+  return s && s->IsCustomSorting();
+}
+
+bool TcxCustomDataProvider::IsRecordIdSupported() const {
+  TcxCustomDataSource* s = Source();
+  return s && s->IsRecordIdSupported();
+}
+
+bool TcxCustomDataProvider::CanDelete() const { return FDataController->GetRecordCount() > 0; }
+
+bool TcxCustomDataProvider::CanInitEditing(Integer ARecordIndex) {
+  FDataController->CheckRecordRange(ARecordIndex);
+  if (!IsEditing()) DoEdit();
+  if (IsEditing()) SetChanging();
+  return true;
+}
+
+// ---- Entering edit ----
+
+void TcxCustomDataProvider::InternalEdit() {
+  TcxCustomDataController* c = FDataController;
+  if (c->IsNewItemRowActive() && !IsInserting()) {
+    Insert();
+    return;
+  }
+  // A second Edit would save the edited values over the old ones.
+  if (IsEditing()) return;
+  FEditingRecordIndex = c->GetCurrentRecordIndex();
+  if (FEditingRecordIndex >= 0) {
+    const Integer row = c->GetFocusedRowIndex();
+    const Integer rows = c->GetRowCount();
+    if (row >= 0 && row == rows - 1)
+      FEditingRecordIndex1 = c->GetRowInfo(row > 0 ? row - 1 : row).RecordIndex;
+    else if (row >= 0)
+      FEditingRecordIndex2 = c->GetRowInfo(row + 1).RecordIndex;
+  }
+  if (!IsEditing()) return;
+  if (!FInserting) SaveEditingRecord();
+  c->Change({dccUpdateRecord});
+}
+
+void TcxCustomDataProvider::SaveEditingRecord() {
+  TcxDataStorage* storage = FDataController->DataStorage();
+  if (FSavedRecordIndex == 0) FSavedRecordIndex = storage->AddInternalRecord();
+  FDataController->CopyRecordValues(FEditingRecordIndex, FSavedRecordIndex);
+}
+
+// ---- Append and insert ----
+
+void TcxCustomDataProvider::InternalInsert(bool AAppend) {
+  TcxCustomDataController* c = FDataController;
+  if (IsInserting() && !IsChanging() && !IsModified()) return;
+  if (IsEditing() && (IsChanging() || IsModified())) {
+    if (IsChanging()) UpdateData();
+    Post();
+  }
+  // An edit without changes is simply left.
+  if (IsEditing()) ResetEditing();
+  c->DoBeforeInsert();
+  Integer record = kNoEditRecord;
+  bool made = true;
+  {
+    TBracket bracket(c);
+    std::vector<Variant> groupValues;
+    if (c->UseNewItemRowForEditing() && c->IsNewItemRowFocused()) {
+      Integer from = c->GetFocusedRecordIndex();
+      if (from < 0 && c->GetRowCount() > 0) from = c->GetRowInfo(0).RecordIndex;
+      groupValues = c->GetGroupValues(from);
+      record = c->GetNewItemRecordIndex();
+      c->ClearRecordValues(record);
+    } else {
+      if (!AAppend) c->ClearSelection();
+      if (IsGridMode()) {
+        record = c->GetActiveRecordIndex();
+        made = record >= 0;
+        groupValues = c->GetGroupValues(record);
+      } else if (AAppend) {
+        const Integer rows = c->GetRowCount();
+        const Integer last = rows > 0 ? c->GetRowInfo(rows - 1).RecordIndex : -1;
+        groupValues = c->GetGroupValues(last);
+        record = c->AppendRecord();
+        made = record >= 0;
+        if (last >= 0) FEditingRecordIndex1 = last;
+      } else {
+        const Integer row = c->GetFocusedRowIndex();
+        Integer before = row >= 0 ? c->GetRowInfo(row).RecordIndex : 0;
+        before = std::clamp<Integer>(before, 0, c->GetRecordCount());
+        groupValues = c->GetGroupValues(before);
+        record = c->InsertRecord(before);
+        made = record >= 0;
+        if (record >= 0 && before >= record) ++before;
+        if (before < c->GetRecordCount()) FEditingRecordIndex2 = before;
+      }
+    }
+    // A source that made no record leaves nothing to edit.
+    if (!made || record == kNoEditRecord) {
+      FEditingRecordIndex1 = FEditingRecordIndex2 = kNoEditRecord;
+      return;
+    }
+    FEditingRecordIndex = record;
+    FInserting = true;
+    InitInsertedRecord(record, groupValues);
+    ResetChanging();
+  }
+  if (record >= 0) c->ChangeFocusedRecordIndex(record);
+  c->DoAfterInsert();
+}
+
+void TcxCustomDataProvider::InitInsertedRecord(Integer ARecordIndex,
+                                               const std::vector<Variant>& AGroupValues) {
+  TcxCustomDataController* c = FDataController;
+  if (c->GetGroupingItemCount() > 0 &&
+      c->Options().Contains(TcxDataControllerOption::dcoAssignGroupingValues)) {
+    for (Integer level = 0;
+         level < c->GetGroupingItemCount() && level < Integer(AGroupValues.size()); ++level) {
+      const Integer item = c->GetGroupingItemIndex(level);
+      if (item >= 0) SetValue(ARecordIndex, c->GetItemField(item), AGroupValues[size_t(level)]);
+    }
+  }
+  c->DoNewRecord(ARecordIndex);
+}
+
+void TcxCustomDataProvider::SetValue(Integer ARecordIndex, TcxCustomDataField* AField,
+                                     const Variant& AValue) {
+  FDataController->SetValue(ARecordIndex, AField->GetIndex(), AValue);
+}
+
+// ---- Post and cancel ----
+
+void TcxCustomDataProvider::NotifyUpdateData() {
+  if (!IsChanging() || FInUpdateData) return;
+  FInUpdateData = true;
+  try {
+    FDataController->UpdateEditingRecord();
+  } catch (...) {
+    FInUpdateData = false;
+    throw;
+  }
+  FInUpdateData = false;
+}
+
+void TcxCustomDataProvider::UpdateData() {
+  NotifyUpdateData();
+  ResetChanging();
+}
+
+void TcxCustomDataProvider::Post() {
+  TcxCustomDataController* c = FDataController;
+  NotifyUpdateData();
+  if (!IsEditing()) return;
+  if (IsInserting() && !IsModified()) {
+    Cancel();
+    c->DataChanged(dcRecord, -1, -1);
+    return;
+  }
+  // A raising handler (a failed validation) leaves the edit as it is.
+  c->DoBeforePost();
+  Integer posted = FEditingRecordIndex;
+  if (IsInserting() && posted < 0 && posted == c->FNewItemRecordIndex) {
+    FPostingIntoSource = c->IsProviderMode();
+    try {
+      posted = c->AppendRecord();
+    } catch (...) {
+      FPostingIntoSource = false;
+      throw;
+    }
+    FPostingIntoSource = false;
+    FInsertedRecordIndex = posted;
+    if (posted >= 0) c->CopyRecord(FEditingRecordIndex, posted);
+  }
+  ResetEditing();
+  c->DataChanged(dcRecord, -1, posted);
+  c->DoAfterPost();
+}
+
+void TcxCustomDataProvider::Cancel() {
+  TcxCustomDataController* c = FDataController;
+  c->DoBeforeCancel();
+  Integer focusLast = -1;
+  {
+    TBracket bracket(c);
+    const Integer record = FEditingRecordIndex;
+    const bool newItem = record < 0 && record == c->FNewItemRecordIndex;
+    if (IsEditing() && (record < c->GetRecordCount() || newItem)) {
+      if (FInserting) {
+        if (record >= 0) {
+          const Integer focused = c->GetFocusedRecordIndex();
+          ResetEditing();
+          c->DeleteRecord(record);
+          if (!c->IsCancelling() && focused >= c->GetRecordCount())
+            focusLast = c->GetRecordCount() - 1;
+        }
+      } else if (FSavedRecordIndex < 0 && record >= 0) {
+        c->CopyRecord(FSavedRecordIndex, record);
+      }
+    }
+    ResetEditing();
+  }
+  if (focusLast >= 0) c->ChangeFocusedRecordIndex(focusLast);
+  c->DoAfterCancel();
+}
+
+void TcxCustomDataProvider::ResetEditing() {
+  FEditingRecordIndex = FEditingRecordIndex1 = FEditingRecordIndex2 = kNoEditRecord;
+  FInserting = FChanging = FModified = false;
+  if (FSavedRecordIndex < 0) {
+    const Integer saved = FSavedRecordIndex;
+    FSavedRecordIndex = 0;
+    FDataController->DataStorage()->DeleteRecord(saved);
+  }
+}
+
+Variant TcxCustomDataProvider::GetEditValue(Integer ARecordIndex, TcxCustomDataField* AField,
+                                            TcxDataEditValueSource) {
+  if (ARecordIndex == kNoEditRecord) cxDataControllerError(cxSDataRecordIndexError);
+  return FDataController->GetValue(ARecordIndex, AField);
+}
+
+bool TcxCustomDataProvider::SetEditValue(Integer ARecordIndex, TcxCustomDataField* AField,
+                                         const Variant& AValue,
+                                         TcxDataEditValueSource AEditValueSource) {
+  Variant value = AValue;
+  if (AEditValueSource == TcxDataEditValueSource::evsText && VarToStr(value).empty())
+    value = Null();
+  FDataController->SetValue(ARecordIndex, AField->GetIndex(), value);
+  SetModified();
+  return true;
+}
+
+// ---- Deleting ----
+
+void TcxCustomDataProvider::BeginDeleting() {
+  TcxCustomDataController* c = FDataController;
+  FDeletingFocusRecordIndex = -1;
+  const Integer row = c->GetFocusedRowIndex();
+  if (IsGridMode() || row < 0) return;
+  const Integer rows = c->GetRowCount();
+  if (c->IsMultiSelect() && !c->IsRowSelected(row) && c->GetSelectedCount() > 0) {
+    FDeletingFocusRecordIndex = c->GetRowInfo(row).RecordIndex;
+    return;
+  }
+  Integer next;
+  if (c->GetGroupingItemCount() == 0) {
+    next = row + 1 < rows ? row + 1 : row - 1;
+  } else {
+    const Integer level = c->GetRowInfo(row).Level;
+    if (row + 1 < rows && c->GetRowInfo(row + 1).Level == level)
+      next = row + 1;
+    else if (row > 0 && c->GetRowInfo(row - 1).Level == level)
+      next = row - 1;
+    else if (row + 1 < rows)
+      next = row + 1;
+    else
+      next = row == 0 ? row : row - 1;
+  }
+  FDeletingFocusRecordIndex = next >= 0 && next < rows ? c->GetRowInfo(next).RecordIndex : -1;
+}
+
+void TcxCustomDataProvider::EndDeleting() { FDeletingFocusRecordIndex = -1; }
+
+void TcxCustomDataProvider::DeleteFocused() {
+  TcxCustomDataController* c = FDataController;
+  const Integer record = c->GetFocusedRecordIndex();
+  if (record < 0) return;
+  c->DoBeforeDelete(record);
+  const bool provider = c->IsProviderMode();
+  if (provider) c->BeginSaveKeys();
+  try {
+    c->DeleteRecord(record);
+    c->DoAfterDelete();
+  } catch (...) {
+    if (provider) c->EndRestoreKeys();
+    throw;
+  }
+  if (provider) c->EndRestoreKeys();
+}
+
+void TcxCustomDataProvider::DeleteSelection() {
+  TcxCustomDataController* c = FDataController;
+  std::vector<Integer> records;
+  for (Integer i = 0; i < c->GetSelectedCount(); ++i) {
+    const Integer row = c->GetSelectedRowIndex(i);
+    if (row < 0 || row >= c->GetRowCount()) continue;
+    const TcxRowInfo info = c->GetRowInfo(row);
+    if (info.Level == c->GetGroupingItemCount())
+      records.push_back(info.RecordIndex);
+    else
+      c->Groups()->LoadRecordList(records, row);
+  }
+  c->FDeletingSelection = true;
+  try {
+    c->DeleteRecords(std::move(records));
+  } catch (...) {
+    c->FDeletingSelection = false;
+    throw;
+  }
+  c->FDeletingSelection = false;
+}
+
+void TcxCustomDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
+  TcxCustomDataController* c = FDataController;
+  const bool provider = c->IsProviderMode();
+  if (provider) c->BeginSaveKeys();
+  try {
+    TBracket bracket(c);
+    if (provider) {
+      // The handles first: the records are read again once, at the end.
+      std::vector<TcxDataRecordHandle> handles;
+      handles.reserve(AList.size());
+      for (Integer r : AList) handles.push_back(GetRecordHandle(r));
+      try {
+        for (size_t i = AList.size(); i-- > 0;) {
+          c->DoBeforeDelete(AList[i]);
+          if (c->GetEditingRecordIndex() == AList[i]) ResetEditing();
+          if (TcxCustomDataSource* s = Source()) s->DeleteRecord(handles[i]);
+          c->DoAfterDelete();
+        }
+      } catch (...) {
+        ShiftDeletingFocus(AList);
+        c->DataChanged(dcTotal, -1, -1);
+        throw;
+      }
+      ShiftDeletingFocus(AList);
+      c->DataChanged(dcTotal, -1, -1);
+    } else {
+      // The events per record, last to first as one by one; the records leave together
+      // (those whose events ran, when a handler raises).
+      std::vector<Integer> done;
+      done.reserve(AList.size());
+      try {
+        for (size_t i = AList.size(); i-- > 0;) {
+          c->DoBeforeDelete(AList[i]);
+          done.push_back(AList[i]);
+          c->DoAfterDelete();
+        }
+      } catch (...) {
+        std::reverse(done.begin(), done.end());
+        c->DeleteStorageRecords(done);
+        throw;
+      }
+      c->DeleteStorageRecords(AList);
+    }
+    if (c->FDeletingSelection) c->ClearSelection();
+  } catch (...) {
+    if (provider) c->EndRestoreKeys();
+    throw;
+  }
+  if (provider) c->EndRestoreKeys();
+}
+
+// ---- Index moves ----
+
+void TcxCustomDataProvider::RecordInserted(Integer ARecordIndex) {
+  for (Integer* r : {&FEditingRecordIndex, &FEditingRecordIndex1, &FEditingRecordIndex2,
+                     &FDeletingFocusRecordIndex})
+    if (*r >= ARecordIndex) ++*r;
+  FHandleIndexValid = false;
+}
+
+void TcxCustomDataProvider::RecordDeleted(Integer ARecordIndex) {
+  if (FEditingRecordIndex == ARecordIndex) ResetEditing();
+  for (Integer* r : {&FEditingRecordIndex1, &FEditingRecordIndex2})
+    if (*r == ARecordIndex) *r = kNoEditRecord;
+  for (Integer* r : {&FEditingRecordIndex, &FEditingRecordIndex1, &FEditingRecordIndex2,
+                     &FDeletingFocusRecordIndex})
+    if (*r > ARecordIndex) --*r;
+  FHandleIndexValid = false;
+}
+
+void TcxCustomDataProvider::ShiftDeletingFocus(const std::vector<Integer>& AList) {
+  Integer& r = FDeletingFocusRecordIndex;
+  if (r >= 0) r -= Integer(std::lower_bound(AList.begin(), AList.end(), r) - AList.begin());
+}
+
+// ---- Records of the data source ----
+
+TcxDataRecordHandle TcxCustomDataProvider::GetRecordHandle(Integer ARecordIndex) const {
+  TcxCustomDataField* f = FDataController->RecordHandleField();
+  if (!f || !f->GetValueDef() || ARecordIndex < 0 ||
+      ARecordIndex >= FDataController->GetRecordCount())
+    return kNoRecordHandle;
+  const Variant v = FDataController->DataStorage()->GetValue(ARecordIndex, f->GetValueDef());
+  return VarIsNull(v) || VarIsEmpty(v) ? kNoRecordHandle : v.AsInt64();
+}
+
+TcxDataItemHandle TcxCustomDataProvider::GetItemHandle(TcxCustomDataField* AField) const {
+  TcxCustomDataField* f =
+      AField->IsInternal() && AField->ReferenceField() ? AField->ReferenceField() : AField;
+  TcxCustomDataSource* s = Source();
+  return s ? s->GetItemHandle(f->GetIndex()) : TcxDataItemHandle(f->GetIndex());
+}
+
+void TcxCustomDataProvider::BuildHandleIndex() const {
+  FHandleIndex.clear();
+  const Integer n = FDataController->GetRecordCount();
+  FHandleIndex.reserve(size_t(n));
+  // From the last record, so that the first of equal handles wins.
+  for (Integer r = n - 1; r >= 0; --r) FHandleIndex[GetRecordHandle(r)] = r;
+  FHandleIndexValid = true;
+}
+
+Integer TcxCustomDataProvider::GetRecordIndexByHandle(TcxDataRecordHandle AHandle) const {
+  if (!FHandleIndexValid) BuildHandleIndex();
+  auto it = FHandleIndex.find(AHandle);
+  return it == FHandleIndex.end() ? -1 : it->second;
+}
+
+Integer TcxCustomDataProvider::AppendRecord() {
+  TcxCustomDataSource* s = Source();
+  TcxCustomDataField* f = FDataController->RecordHandleField();
+  if (!s || !f || !f->GetValueDef()) return -1;
+  const TcxDataRecordHandle h = s->AppendRecord();
+  if (h == kNoRecordHandle) return -1;
+  TcxDataStorage* storage = FDataController->DataStorage();
+  const Integer r = storage->AppendRecord();
+  storage->SetValue(r, f->GetValueDef(), Variant(Int64(h)));
+  if (FHandleIndexValid) FHandleIndex.emplace(h, r);
+  return r;
+}
+
+Integer TcxCustomDataProvider::InsertRecord(Integer ARecordIndex) {
+  TcxCustomDataSource* s = Source();
+  TcxCustomDataField* f = FDataController->RecordHandleField();
+  if (!s || !f || !f->GetValueDef()) return -1;
+  TcxDataStorage* storage = FDataController->DataStorage();
+  const bool append = s->GetRecordCount() <= 0 || ARecordIndex >= storage->RecordCount();
+  const TcxDataRecordHandle h =
+      append ? s->AppendRecord() : s->InsertRecord(GetRecordHandle(ARecordIndex));
+  if (h == kNoRecordHandle) return -1;
+  const Integer at = append ? storage->RecordCount() : ARecordIndex;
+  storage->InsertRecord(at);
+  storage->SetValue(at, f->GetValueDef(), Variant(Int64(h)));
+  FHandleIndexValid = false;
+  return GetRecordIndexByHandle(h);
+}
+
+void TcxCustomDataProvider::DeleteRecord(Integer ARecordIndex) {
+  if (TcxCustomDataSource* s = Source()) s->DeleteRecord(GetRecordHandle(ARecordIndex));
+}
+
+bool TcxCustomDataProvider::GetDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex) {
+  TcxCustomDataSource* s = Source();
+  return s && s->GetDetailHasChildren(ARecordIndex, ARelationIndex);
+}
+
+String TcxCustomDataProvider::GetProviderDisplayText(Integer ARecordIndex,
+                                                     TcxCustomDataField* AField) {
+  TcxCustomDataSource* s = Source();
+  return s ? s->GetDisplayText(GetRecordHandle(ARecordIndex), GetItemHandle(AField)) : String();
+}
+
+Variant TcxCustomDataProvider::GetRecordId(Integer ARecordIndex) {
+  TcxCustomDataSource* s = Source();
+  return s ? s->GetRecordId(GetRecordHandle(ARecordIndex)) : Null();
+}
+
+Variant TcxCustomDataProvider::GetProviderValue(Integer ARecordIndex, TcxCustomDataField* AField) {
+  TcxCustomDataSource* s = Source();
+  return s ? s->GetValue(GetRecordHandle(ARecordIndex), GetItemHandle(AField)) : Null();
+}
+
+TcxValueDefReaderClass TcxCustomDataProvider::GetValueDefReaderClass() const {
+  return ClassOf<TcxValueDefReader, TcxValueDefReader>();
+}
+
+void TcxCustomDataProvider::SetProviderValue(Integer ARecordIndex, TcxCustomDataField* AField,
+                                             const Variant& AValue) {
+  if (TcxCustomDataSource* s = Source())
+    s->SetValue(GetRecordHandle(ARecordIndex), GetItemHandle(AField), AValue);
+}
+
+void TcxCustomDataProvider::SetRecordCount(Integer ARecordCount) {
+  if (TcxCustomDataSource* s = Source()) s->SetRecordCount(ARecordCount);
+}
+
+Integer TcxCustomDataProvider::CompareValues(Integer ARecordIndex1, Integer ARecordIndex2,
+                                             TcxCustomDataField* AField) {
+  TcxCustomDataController* c = FDataController;
+  TcxValueTypeClass type = AField->GetValueTypeClass();
+  if (ARecordIndex1 < 0 && ARecordIndex2 < 0 && AField->GetValueDef())
+    return c->DataStorage()->CompareRecords(ARecordIndex1, ARecordIndex2, AField->GetValueDef());
+  const Variant v1 = c->GetValue(ARecordIndex1, AField);
+  const Variant v2 = c->GetValue(ARecordIndex2, AField);
+  if (!type) return cxCompareVariantsForSort(v1, v2);
+  try {
+    const TTypedValue a(type, v1), b(type, v2);
+    if (a.Null() || b.Null()) return a.Null() == b.Null() ? 0 : a.Null() ? -1 : 1;
+    return type->CompareValues(a.Buffer(), b.Buffer());
+  } catch (const Exception&) {
+    // A source value the field's type cannot hold still takes a consistent place.
+    return cxCompareVariantsForSort(v1, v2);
+  }
+}
+
+Integer TcxCustomDataProvider::CompareByDataSource(Integer ARecordIndex1, Integer ARecordIndex2,
+                                                   TcxCustomDataField* AField) {
+  TcxCustomDataSource* s = Source();
+  if (!s) return 0;
+  return s->NativeCompareFunc(GetRecordHandle(ARecordIndex1), GetRecordHandle(ARecordIndex2),
+                              GetItemHandle(AField));
+}
+
+// ---- Events from the source side ----
+
+void TcxCustomDataProvider::ActiveChanged(bool AActive) {
+  FDataController->ActiveChanged(AActive);
+  ResetEditing();
+}
+
+void TcxCustomDataProvider::DataChanged(TcxDataChange AKind, Integer AItemIndex,
+                                        Integer ARecordIndex) {
+  if (!IsFrozen()) FDataController->DataChanged(AKind, AItemIndex, ARecordIndex);
+  if (FPostingIntoSource)
+    ResetChanging();
+  else
+    ResetEditing();
+}
+
+void TcxCustomDataProvider::DataScrolled(Integer) {
+  FDataController->DataScrolled();
+  ResetChanging();
+}
+
+void TcxCustomDataProvider::LayoutChanged(Integer) { FDataController->Refresh(); }
+
+// ---- TcxCustomDataSource ----
+
+void TcxCustomDataSource::BeforeDestruction() {
+  // A copy: each provider leaves the list.
+  const std::vector<TcxCustomDataProvider*> providers = FProviders;
+  for (TcxCustomDataProvider* p : providers) p->SetCustomDataSource(nullptr);
+  FProviders.clear();
+  FCurrentProvider = nullptr;
+  inherited::BeforeDestruction();
+}
+
+TcxCustomDataController* TcxCustomDataSource::DataController() const {
+  TcxCustomDataProvider* p = CurrentProvider();
+  return p ? p->DataController() : nullptr;
+}
+
+void TcxCustomDataSource::DataChanged() {
+  TcxCustomDataProvider* p = CurrentProvider();
+  if (!p) return;
+  TcxCustomDataController* c = p->DataController();
+  TBracket bracket(c);
+  p->DataChanged(dcTotal, -1, -1);
+}
+
+Integer TcxCustomDataSource::GetDefaultItemID(Integer AItemIndex) {
+  TcxCustomDataController* c = DataController();
+  return c ? c->GetItemID(c->GetItem(AItemIndex)) : -1;
+}
+
+String TcxCustomDataSource::GetDisplayText(TcxDataRecordHandle ARecordHandle,
+                                           TcxDataItemHandle AItemHandle) {
+  return VarToStr(GetValue(ARecordHandle, AItemHandle));
+}
+
+void TcxCustomDataSource::GetInfoForCompare(TcxDataRecordHandle, TcxDataItemHandle, Variant&) {
+  cxDataControllerError(cxSDataReadError);
+}
+
+void TcxCustomDataSource::LoadRecordHandles() {
+  TcxCustomDataController* c = DataController();
+  if (!c || !c->RecordHandleField() || !c->RecordHandleField()->GetValueDef()) return;
+  TcxDataStorage* storage = c->DataStorage();
+  TcxValueDef* def = c->RecordHandleField()->GetValueDef();
+  const Integer n = std::max<Integer>(GetRecordCount(), 0);
+  storage->SetRecordCount(n);
+  for (Integer i = 0; i < n; ++i)
+    storage->SetValue(i, def, Variant(Int64(GetRecordHandleByIndex(i))));
+  c->Provider()->HandlesChanged();
+}
+
+void TcxCustomDataSource::AddProvider(TcxCustomDataProvider* AProvider) {
+  if (std::find(FProviders.begin(), FProviders.end(), AProvider) == FProviders.end())
+    FProviders.push_back(AProvider);
+}
+
+void TcxCustomDataSource::RemoveProvider(TcxCustomDataProvider* AProvider) {
+  auto it = std::find(FProviders.begin(), FProviders.end(), AProvider);
+  if (it != FProviders.end()) FProviders.erase(it);
+  if (FCurrentProvider == AProvider) FCurrentProvider = nullptr;
+}
+
+TL_DEFINE_CLASS(TcxCustomDataProvider)
+TL_DEFINE_CLASS(TcxCustomDataSource)

@@ -1,0 +1,576 @@
+#include "widgets/special/cxDateEdit.h"
+
+#include "classlib/core/SysUtils.h"
+#include "platform/kernel/Units.h"
+#include "widgets/editcore/cxDateUtils.h"
+#include "widgets/editcore/cxEditRegisteredRepositoryItems.h"
+#include "widgets/editcore/cxFormats.h"
+#include "widgets/foundation/cxClasses.h"
+#include "widgets/foundation/cxVariants.h"
+
+#include <cmath>
+
+const TResStringRec cxSDateEditInvalidDate = {65401, "Invalid Date"};
+
+namespace {
+
+using enum TcxCalendarKind;
+using enum TcxInputKind;
+using enum TDateOnError;
+
+const TResStringRec cxSDateEditValueOutOfBounds = {65409, "Value out of bounds"};
+
+double SignOf(double AValue) { return AValue >= 0 ? 1.0 : -1.0; }
+
+bool InDateRange(double AValue) { return std::isfinite(AValue) && AValue >= MinDateTime && AValue <= MaxDateTime; }
+
+}  // namespace
+
+// ---- assigned values ---------------------------------------------------------------------------
+
+void TcxDateEditPropertiesValues::Assign(TPersistent* Source) {
+  BeginUpdate();
+  inherited::Assign(Source);
+  if (auto* s = dynamic_cast<TcxDateEditPropertiesValues*>(Source)) {
+    SetDateButtons(s->FDateButtons);
+    SetInputKind(s->FInputKind);
+  }
+  EndUpdate();
+}
+
+void TcxDateEditPropertiesValues::RestoreDefaults() {
+  BeginUpdate();
+  inherited::RestoreDefaults();
+  SetDateButtons(false);
+  SetInputKind(false);
+  EndUpdate();
+}
+
+void TcxDateEditPropertiesValues::SetDateButtons(bool Value) {
+  if (FDateButtons == Value) return;
+  FDateButtons = Value;
+  Changed();
+}
+
+void TcxDateEditPropertiesValues::SetInputKind(bool Value) {
+  if (FInputKind == Value) return;
+  FInputKind = Value;
+  Changed();
+}
+
+// ---- properties --------------------------------------------------------------------------------
+
+void TcxCustomDateEditProperties::AfterConstruction() {
+  inherited::AfterConstruction();
+  BeginUpdate();
+  SetCaseInsensitive(true);
+  SetPopupSizeable(false);
+  SetImmediateDropDown(false);
+  BuildMask();
+  EndUpdate(false);
+}
+
+void TcxCustomDateEditProperties::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TcxCustomDateEditProperties*>(Source);
+  if (!s || s == this) return inherited::Assign(Source);
+  BeginUpdate();
+  try {
+    inherited::Assign(Source);
+    SetArrowsForYear(s->FArrowsForYear);
+    SetDateOnError(s->FDateOnError);
+    SetKind(s->FKind);
+    SetSaveTime(s->FSaveTime);
+    SetShowTime(s->FShowTime);
+    SetYearsInMonthList(s->FYearsInMonthList);
+    if (s->IsDateButtonsStored()) SetDateButtons(s->FDateButtons);
+    if (s->IsInputKindStored()) SetInputKind(s->FInputKind);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TcxCustomDateEditProperties::BuildMask() {
+  if (FBuildingMask) return;
+  FBuildingMask = true;
+  struct Reset {
+    bool& Flag;
+    ~Reset() { Flag = false; }
+  } reset{FBuildingMask};
+  TcxFormatController* c = cxGetFormatController();
+  const bool withTime = FKind == ckDateTime;
+  BeginUpdate();
+  try {
+    switch (GetInputKind()) {
+      case ikMask:
+        SetMaskKind(TcxEditMaskKind::emkStandard);
+        SetEditMask(withTime ? c->GetStandardDateTimeEditMask() : c->GetStandardDateEditMask());
+        break;
+      case ikRegExpr:
+        SetMaskKind(TcxEditMaskKind::emkRegExprEx);
+        SetEditMask(withTime ? c->GetRegExprDateTimeEditMask() : c->GetRegExprDateEditMask());
+        break;
+      case ikStandard: SetEditMask(String()); break;
+    }
+  } catch (...) {
+    EndUpdate(false);
+    throw;
+  }
+  EndUpdate(false);
+}
+
+void TcxCustomDateEditProperties::Changed() {
+  BuildMask();
+  inherited::Changed();
+}
+
+void TcxCustomDateEditProperties::SetArrowsForYear(bool Value) {
+  if (FArrowsForYear == Value) return;
+  FArrowsForYear = Value;
+  Changed();
+}
+
+TDateButtons TcxCustomDateEditProperties::GetDateButtons() const {
+  if (IsDateButtonsStored()) return FDateButtons;
+  if (FKind == ckDateTime) return {TDateButton::btnClear, TDateButton::btnNow};
+  return {TDateButton::btnClear, TDateButton::btnToday};
+}
+
+void TcxCustomDateEditProperties::SetDateButtons(TDateButtons Value) {
+  if (IsDateButtonsStored() && FDateButtons == Value) return;
+  FDateButtons = Value;
+  BeginUpdate();
+  DateValues()->SetDateButtons(true);
+  Changed();
+  EndUpdate();
+}
+
+void TcxCustomDateEditProperties::SetDateOnError(TDateOnError Value) {
+  if (FDateOnError == Value) return;
+  FDateOnError = Value;
+  Changed();
+}
+
+TcxInputKind TcxCustomDateEditProperties::GetInputKind() const {
+  if (IsInputKindStored()) return FInputKind;
+  return FKind == ckDateTime ? ikMask : ikRegExpr;
+}
+
+void TcxCustomDateEditProperties::SetInputKind(TcxInputKind Value) {
+  if (IsInputKindStored() && FInputKind == Value) return;
+  FInputKind = Value;
+  BeginUpdate();
+  DateValues()->SetInputKind(true);
+  Changed();
+  EndUpdate();
+}
+
+void TcxCustomDateEditProperties::SetKind(TcxCalendarKind Value) {
+  if (FKind == Value) return;
+  FKind = Value;
+  Changed();
+}
+
+void TcxCustomDateEditProperties::SetSaveTime(bool Value) {
+  if (FSaveTime == Value) return;
+  FSaveTime = Value;
+  Changed();
+}
+
+void TcxCustomDateEditProperties::SetShowTime(bool Value) {
+  if (FShowTime == Value) return;
+  FShowTime = Value;
+  Changed();
+}
+
+void TcxCustomDateEditProperties::SetYearsInMonthList(bool Value) {
+  if (FYearsInMonthList == Value) return;
+  FYearsInMonthList = Value;
+  Changed();
+}
+
+bool TcxCustomDateEditProperties::IsMinDateActive() const {
+  const double mn = GetMinValue(), mx = GetMaxValue();
+  return mn != 0 && (mx == 0 || mx > mn);
+}
+
+bool TcxCustomDateEditProperties::IsMaxDateActive() const {
+  const double mn = GetMinValue(), mx = GetMaxValue();
+  return mx != 0 && (mn == 0 || mx > mn);
+}
+
+bool TcxCustomDateEditProperties::TextToDate(const String& AText, TDateTime& ADate) const {
+  ADate = NullDate;
+  if (Trim(AText).empty()) return false;
+  TcxFormatController* c = cxGetFormatController();
+  const bool ok = c->GetSmartInput() ? cxTryTextToDate(AText, ADate)
+                                     : cxTextToDateTime(AText, !c->GetUseLibraryFormats(), ADate);
+  if (!ok || !InDateRange(ADate.Value)) {
+    ADate = NullDate;
+    return false;
+  }
+  return true;
+}
+
+Variant TcxCustomDateEditProperties::TextToDateValue(const String& AText) const {
+  if (Trim(AText).empty()) return Variant::MakeNull();
+  TDateTime d;
+  if (TextToDate(AText, d)) return Variant(d);
+  if (FDateOnError == deToday) return Variant(FKind == ckDate ? Date() : Now());
+  return Variant::MakeNull();
+}
+
+bool TcxCustomDateEditProperties::ValueToDate(const Variant& AValue, TDateTime& ADate) const {
+  ADate = NullDate;
+  if (VarIsNull(AValue) || VarIsEmpty(AValue)) return false;
+  if (VarIsStr(AValue)) return TextToDate(VarToStr(AValue), ADate);
+  if (!cxVarIsDateTime(AValue) && !(cxVarIsNumber(AValue) && VarType(AValue) != varBoolean)) return false;
+  double d = 0;
+  try {
+    d = AValue.AsDouble();
+  } catch (const Exception&) {
+    return false;
+  }
+  // Numbers beyond the date range are not dates: never decoded.
+  if (!InDateRange(d) || d == NullDate) return false;
+  ADate = d;
+  return true;
+}
+
+String TcxCustomDateEditProperties::DateToDisplayText(TDateTime ADate, bool AEditFocused) const {
+  const TcxInputKind input = GetInputKind();
+  const bool hasTime = cxTimeOf(ADate) != 0;
+  bool showTime;
+  if (!AEditFocused)
+    showTime = FKind == ckDateTime || FShowTime;
+  else if (FKind == ckDateTime)
+    showTime = hasTime || input == ikMask;
+  else
+    showTime = FShowTime && hasTime && input == ikStandard;
+  const TDateTime shown = showTime ? ADate : TDateTime(cxDateOf(ADate));
+  String text;
+  cxDateTimeToText(AEditFocused && input == ikMask, AEditFocused && FKind == ckDateTime, true, text, shown);
+  return TrimRight(text);
+}
+
+bool TcxCustomDateEditProperties::IsEditValueValid(Variant& AEditValue, bool) const {
+  if (VarIsNull(AEditValue) || VarIsEmpty(AEditValue)) return true;
+  TDateTime d;
+  return ValueToDate(AEditValue, d);
+}
+
+bool TcxCustomDateEditProperties::IsTextEditValueValid(Variant& AEditValue, bool) const {
+  const String text = VarToStr(AEditValue);
+  TDateTime d;
+  return Trim(text).empty() || TextToDate(text, d);
+}
+
+void TcxCustomDateEditProperties::PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue,
+                                                      bool AEditFocused) {
+  TDateTime d;
+  ADisplayValue = Variant(ValueToDate(AEditValue, d) ? DateToDisplayText(d, AEditFocused) : String());
+}
+
+void TcxCustomDateEditProperties::ValidateDisplayValue(Variant& DisplayValue, String& ErrorText, bool& Error,
+                                                       IcxEditPropertiesHost* AEdit) {
+  auto* edit = dynamic_cast<TcxCustomDateEdit*>(AEdit);
+  const bool focused = edit && edit->IsFocused();
+  Error = false;
+  ErrorText = cxGetResourceString(cxSDateEditInvalidDate);
+  String text = VarToStr(DisplayValue);
+  const String empty = edit ? edit->GetEmptyMaskText() : String();
+  const bool blank = Trim(text).empty() || text == empty;
+  TDateTime date = NullDate;
+  if (!blank && !TextToDate(text, date)) Error = true;
+  const bool handler = edit && edit->IsOnValidateAssigned();
+  if (!handler) {
+    if (Error && FDateOnError == deToday) {
+      date = FKind == ckDate ? Date() : Now();
+      Error = false;
+    } else if (Error && FDateOnError == deNull) {
+      date = NullDate;
+      Error = false;
+    }
+  } else {
+    if (!Error && date.Value != NullDate) DisplayValue = Variant(DateToDisplayText(date, true));
+    DoValidate(DisplayValue, ErrorText, Error, AEdit);
+    text = VarToStr(DisplayValue);
+    if (!Error) {
+      date = NullDate;
+      if (!(Trim(text).empty() || text == empty) && !TextToDate(text, date)) Error = true;
+    }
+  }
+  if (!Error && date.Value != NullDate) {
+    if ((IsMinDateActive() && date.Value < GetMinValue()) || (IsMaxDateActive() && date.Value > GetMaxValue())) {
+      Error = true;
+      ErrorText = cxGetResourceString(cxSDateEditValueOutOfBounds);
+    } else {
+      if (FKind == ckDate && edit) {
+        if (cxTimeOf(date) != 0)
+          edit->SetSavedTime(cxTimeOf(date));
+        else if (!FSaveTime)
+          edit->SetSavedTime(0);
+        else if (edit->SavedTime() != 0)
+          date = cxDateOf(date) + SignOf(date.Value) * edit->SavedTime();
+      }
+      DisplayValue = Variant(DateToDisplayText(date, focused));
+    }
+  } else if (!Error) {
+    if (edit) {
+      edit->SetSavedTime(0);
+      if (!VarIsNull(edit->EditValue())) edit->InternalSetEditValue(Variant::MakeNull(), false);
+    }
+    DisplayValue = Variant(empty);
+  }
+  if (Error && edit) DisplayValue = edit->GetDisplayValue();
+}
+
+TcxCustomEditPropertiesValuesClass TcxCustomDateEditProperties::GetAssignedValuesClass() const {
+  return ClassOf<TcxDateEditPropertiesValues, TcxCustomEditPropertiesValues, TcxCustomEditProperties*>();
+}
+
+TcxCustomEditClass TcxCustomDateEditProperties::GetContainerClass() const {
+  return ClassOf<TcxDateEdit, TcxCustomEdit, TComponent*, bool>();
+}
+
+// ---- the control -------------------------------------------------------------------------------
+
+TcxCustomEditPropertiesClass TcxCustomDateEdit::GetPropertiesClass() {
+  return ClassOf<TcxCustomDateEditProperties, TcxCustomEditProperties, TPersistent*>();
+}
+
+TcxCustomEditPropertiesClass TcxDateEdit::GetPropertiesClass() {
+  return ClassOf<TcxDateEditProperties, TcxCustomEditProperties, TPersistent*>();
+}
+
+void TcxCustomDateEdit::BeforeDestruction() {
+  if (FCalendar) {
+    FCalendar->OnDateTimeChanged = {};
+    FCalendar->OnHidePopup = {};
+  }
+  inherited::BeforeDestruction();
+}
+
+TcxPopupCalendar* TcxCustomDateEdit::Calendar() {
+  if (!FCalendar) {
+    FCalendar = New<TcxPopupCalendar>(this);
+    FCalendar->Edit = this;
+    FCalendar->OnDateTimeChanged = TNotifyEvent(this, &TcxCustomDateEdit::DateChanged);
+    FCalendar->OnHidePopup = TcxCalendarHidePopupEvent(this, &TcxCustomDateEdit::CalendarHidePopup);
+  }
+  return FCalendar;
+}
+
+TDateTime TcxCustomDateEdit::GetDate() {
+  const Variant v = EditValue();
+  if (VarIsStr(v)) {
+    const Variant d = DateProperties()->TextToDateValue(VarToStr(v));
+    return VarIsNull(d) ? TDateTime(NullDate) : d.AsDateTime();
+  }
+  TDateTime d;
+  return DateProperties()->ValueToDate(v, d) ? d : TDateTime(NullDate);
+}
+
+void TcxCustomDateEdit::SetDate(TDateTime Value) {
+  if (Value.Value == NullDate) {
+    SetEditValue(Variant::MakeNull());
+    return;
+  }
+  double d = Value.Value;
+  TcxCustomDateEditProperties* p = DateProperties();
+  if (p->GetKind() == ckDate && p->GetSaveTime() && cxTimeOf(d) == 0) d = cxDateOf(d) + SignOf(d) * FSavedTime;
+  SetEditValue(Variant(TDateTime(d)));
+}
+
+void TcxCustomDateEdit::DropDown() {
+  DateProperties()->SetPopupControl(Calendar());
+  inherited::DropDown();
+}
+
+void TcxCustomDateEdit::DoInitPopup() {
+  TcxCustomDateEditProperties* p = DateProperties();
+  TcxPopupCalendar* cal = Calendar();
+  if (p->GetPopupControl() != cal) p->SetPopupControl(cal);
+  TcxContainerStyle* style = GetActiveStyle();
+  cal->SetColor(style->GetColor());
+  cal->GetFont()->Assign(style->GetFont());
+  cal->SetFlat(PopupControlsLookAndFeel()->GetKind() != TcxLookAndFeelKind::lfStandard);
+  cal->GetLookAndFeel()->SetMasterLookAndFeel(PopupControlsLookAndFeel());
+  cal->SetDateButtons(p->GetDateButtons());
+  cal->SetArrowsForYear(p->GetArrowsForYear());
+  cal->SetKind(p->GetKind());
+  cal->SetYearsInMonthList(p->GetYearsInMonthList());
+  // The time edit follows the locale's long time format.
+  TcxDateTimeFormatInfo info;
+  cxGetFormatController()->GetDateTimeFormatInfo(FormatSettings.LongTimeFormat, info);
+  using K = TcxDateTimeFormatItemKind;
+  const TcxTimeEditTimeFormat format = info.DefinedItems[size_t(K::dtikSec)]   ? TcxTimeEditTimeFormat::tfHourMinSec
+                                       : info.DefinedItems[size_t(K::dtikMin)] ? TcxTimeEditTimeFormat::tfHourMin
+                                                                               : TcxTimeEditTimeFormat::tfHour;
+  bool use24 = true;
+  for (const TcxDateTimeFormatItem& item : info.Items)
+    if (item.Kind == K::dtikHour) use24 = item.Data.rfind("24", 0) == 0;
+  cal->SetTimeFormat(format);
+  cal->SetUse24HourFormat(use24);
+  FDateOnPopup = GetDate();
+  const TDateTime shown = FDateOnPopup.Value == NullDate ? Date() : FDateOnPopup;
+  if (p->GetKind() == ckDateTime) cal->SetTime(cxTimeOf(shown));
+  cal->SetFirstDate(cxDateOf(shown));
+  cal->SetSelectDate(cxDateOf(shown));
+  cal->LayoutChanged();
+  inherited::DoInitPopup();
+}
+
+void TcxCustomDateEdit::DoPopup() {
+  inherited::DoPopup();
+  if (FCalendar) {
+    FCalendar->LayoutChanged();
+    FCalendar->CheckHotTrack();
+  }
+}
+
+void TcxCustomDateEdit::CloseUp(TcxEditCloseUpReason AReason) {
+  auto* own = dynamic_cast<TcxCustomDateEditProperties*>(GetProperties());
+  if (AReason == TcxEditCloseUpReason::crTab && FCalendar && HasShownPopup() && own && own->GetKind() == ckDate &&
+      DateProperties()->GetPostPopupValueOnTab())
+    DateChanged(FCalendar);
+  inherited::CloseUp(AReason);
+}
+
+void TcxCustomDateEdit::PopupWindowClosed() {
+  inherited::PopupWindowClosed();
+  if (FCalendar) FCalendar->CheckHotTrack();
+}
+
+void TcxCustomDateEdit::CalendarHidePopup(TObject*, TcxEditCloseUpReason AReason) {
+  if (HasShownPopup()) CloseUpWithReason(AReason);
+}
+
+void TcxCustomDateEdit::DateChanged(TObject*) {
+  TcxCustomDateEditProperties* p = DateProperties();
+  const double selected = FCalendar->GetSelectDate().Value;
+  double value = selected;
+  if (selected != NullDate) {
+    if (p->GetKind() == ckDateTime)
+      value = cxDateOf(selected) + SignOf(selected) * FCalendar->GetTime().Value;
+    else if (p->GetSaveTime() && FDateOnPopup.Value != NullDate)
+      value = cxDateOf(selected) + SignOf(selected) * cxTimeOf(FDateOnPopup);
+  }
+  const Variant newValue = value == NullDate ? Variant::MakeNull() : Variant(TDateTime(value));
+  Variant display;
+  p->PrepareDisplayValue(newValue, display, IsFocused());
+  if (VarToStr(display) == VarToStr(GetDisplayValue()) && VarIsNull(newValue) == VarIsNull(EditValue())) return;
+  if (!DoEditing()) return;
+  LockChangeEvents(true);
+  try {
+    InternalSetEditValue(newValue, false);
+    SetEditModified(true);
+    SelectAll();
+  } catch (...) {
+    LockChangeEvents(false);
+    throw;
+  }
+  LockChangeEvents(false);
+}
+
+void TcxCustomDateEdit::PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool) {
+  TcxCustomDateEditProperties* p = DateProperties();
+  AEditValue = p->TextToDateValue(VarToStr(ADisplayValue));
+  if (VarIsNull(AEditValue) || p->GetKind() != ckDate || !p->GetSaveTime()) return;
+  const double d = AEditValue.AsDouble();
+  if (cxTimeOf(d) == 0 && FSavedTime != 0) AEditValue = Variant(TDateTime(cxDateOf(d) + SignOf(d) * FSavedTime));
+}
+
+void TcxCustomDateEdit::InternalSetEditValue(const Variant& AValue, bool AValidateEditValue) {
+  TcxCustomDateEditProperties* p = DateProperties();
+  if (p && p->GetKind() == ckDate) {
+    TDateTime d;
+    FSavedTime = p->GetSaveTime() && p->ValueToDate(AValue, d) ? cxTimeOf(d) : 0.0;
+  }
+  inherited::InternalSetEditValue(AValue, AValidateEditValue);
+}
+
+void TcxCustomDateEdit::ValueBoundsHook() {
+  TcxCustomDateEditProperties* p = DateProperties();
+  const TDateTime d = GetDate();
+  if (d.Value == NullDate) return;
+  if (p->IsMinDateActive() && d.Value < p->GetMinValue())
+    SetDate(p->GetMinDate());
+  else if (p->IsMaxDateActive() && d.Value > p->GetMaxValue())
+    SetDate(p->GetMaxDate());
+}
+
+bool TcxCustomDateEdit::IsCharValidForPos(Char& Key, Integer APos) {
+  if (!inherited::IsCharValidForPos(Key, APos)) return false;
+  TcxCustomDateEditProperties* p = DateProperties();
+  TcxFormatController* c = cxGetFormatController();
+  if (p->GetKind() != ckDateTime || p->GetInputKind() != ikMask || !c->GetTimePartHandling()) return true;
+  using K = TcxDateTimeFormatItemKind;
+  K kind = K::dtikString;
+  Integer start = 0, length = 0;
+  TcxTimeSuffixKind suffix = TcxTimeSuffixKind::tskAMPMString;
+  if (!cxFindDateTimeFormatItem(c->GetDateTimeFormatInfo(), APos, kind, start, length, suffix)) return true;
+  String text = VarToStr(GetDisplayValue());
+  Integer caret = 0;
+  TcxTimeTyping r = TcxTimeTyping::ttPlain;
+  if (kind == K::dtikTimeSuffix) {
+    r = cxTimeEditTypeSuffixIntoText(text, start, APos, Key, caret);
+  } else if (kind == K::dtikHour || kind == K::dtikMin || kind == K::dtikSec) {
+    bool twelve = false;
+    for (const TcxDateTimeFormatItem& item : c->GetDateTimeFormatInfo().Items)
+      if (item.Kind == K::dtikHour) twelve = item.Data.rfind("12", 0) == 0;
+    const Integer lo = kind == K::dtikHour && twelve ? 1 : 0;
+    const Integer hi = kind == K::dtikHour ? (twelve ? 12 : 23) : 59;
+    r = cxTimeEditTypeIntoText(text, start, APos, Key, lo, hi, caret);
+  }
+  return cxApplyTimeTyping(this, r, text, caret, Key);
+}
+
+// ---- start-up ----------------------------------------------------------------------------------
+
+namespace cxDateEdit {
+
+namespace {
+UnitCounter gDateEdit;
+}  // namespace
+
+void Initialize() {
+  if (!gDateEdit.Enter()) return;
+  cxTimeEdit::Initialize();
+  GetRegisteredEditProperties()->Register(&TcxDateEditProperties::StaticClass(),
+                                          "DateEdit|Represents an edit control with a dropdown calendar");
+  RegisterClass(TcxDateEdit::StaticClass());
+}
+
+void Finalize() {
+  if (!gDateEdit.Leave()) return;
+  UnRegisterClass(TcxDateEdit::StaticClass());
+  if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxDateEditProperties::StaticClass());
+  cxTimeEdit::Finalize();
+}
+
+}  // namespace cxDateEdit
+
+TL_DEFINE_CLASS(TcxDateEditPropertiesValues, [](auto& c) {
+  using T = TcxDateEditPropertiesValues;
+  c.Property("DateButtons", &T::GetDateButtons, &T::SetDateButtons).Default(false);
+  c.Property("InputKind", &T::GetInputKind, &T::SetInputKind).Default(false);
+});
+TL_DEFINE_CLASS(TcxCustomDateEditProperties, [](auto&) {});
+TL_DEFINE_CLASS(TcxDateEditProperties, [](auto& c) {
+  using T = TcxDateEditProperties;
+  c.Property("ArrowsForYear", &T::GetArrowsForYear, &T::SetArrowsForYear).Default(true);
+  c.Property("DateButtons", &T::GetDateButtons, &T::SetDateButtons).Stored(&T::IsDateButtonsStored);
+  c.Property("DateOnError", &T::GetDateOnError, &T::SetDateOnError).Default(TDateOnError::deNoChange);
+  c.Property("InputKind", &T::GetInputKind, &T::SetInputKind).Stored(&T::IsInputKindStored);
+  c.Property("Kind", &T::GetKind, &T::SetKind).Default(TcxCalendarKind::ckDate);
+  c.Property("SaveTime", &T::GetSaveTime, &T::SetSaveTime).Default(true);
+  c.Property("ShowTime", &T::GetShowTime, &T::SetShowTime).Default(true);
+  c.Property("YearsInMonthList", &T::GetYearsInMonthList, &T::SetYearsInMonthList).Default(true);
+});
+TL_DEFINE_CLASS(TcxCustomDateEdit, [](auto&) {});
+TL_DEFINE_CLASS(TcxDateEdit, [](auto& c) {
+  using T = TcxDateEdit;
+  c.Property("Properties", &T::GetDateEditProperties);
+});
