@@ -226,6 +226,13 @@ TEST_F(DateEdit, EachInputKindTyped) {
   EXPECT_EQ(Text(m), "03/05/2026");
   ASSERT_TRUE(Post(m));
   EXPECT_EQ(m->GetDate(), D(2026, 3, 5));
+  // Emptied back to the bare mask, the text is no date at all, not a wrong one.
+  P(m)->SetDateOnError(deToday);
+  m->SelectAll();
+  Key(VK_DELETE);
+  EXPECT_EQ(Text(m), "  /  /    ");
+  ASSERT_TRUE(Post(m));
+  EXPECT_TRUE(VarIsNull(m->EditValue())) << "the empty mask is no date for deToday to replace";
 
   TcxDateEdit* r = Add(ikRegExpr);
   r->SelectAll();

@@ -140,6 +140,7 @@ TEST_F(TimeEdit, FormatChangesKeepTheTime) {
 
 TEST_F(TimeEdit, TextsByFocusAndInvalidText) {
   TcxTimeEdit* e = Add(false);
+  EXPECT_FALSE(e->ControlStyle().Contains(TControlStyleItem::csSetCaption)) << "a name never becomes the text";
   const double value = EncodeDate(2026, 3, 5).Value + EncodeTime(9, 5, 0, 0).Value;
   e->SetEditValue(Variant(TDateTime(value)));
   Pump();

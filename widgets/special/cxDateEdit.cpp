@@ -365,7 +365,8 @@ TcxPopupCalendar* TcxCustomDateEdit::Calendar() {
 TDateTime TcxCustomDateEdit::GetDate() {
   const Variant v = EditValue();
   if (VarIsStr(v)) {
-    const Variant d = DateProperties()->TextToDateValue(VarToStr(v));
+    Variant d;
+    PrepareEditValue(v, d, false);
     return VarIsNull(d) ? TDateTime(NullDate) : d.AsDateTime();
   }
   TDateTime d;
@@ -476,7 +477,14 @@ void TcxCustomDateEdit::DateChanged(TObject*) {
 
 void TcxCustomDateEdit::PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool) {
   TcxCustomDateEditProperties* p = DateProperties();
-  AEditValue = p->TextToDateValue(VarToStr(ADisplayValue));
+  const String text = VarToStr(ADisplayValue);
+  // The bare mask is an emptied text: Null, never a date that DateOnError makes up.
+  const String empty = GetEmptyMaskText();
+  if (!empty.empty() && SameText(text, empty)) {
+    AEditValue = Variant::MakeNull();
+    return;
+  }
+  AEditValue = p->TextToDateValue(text);
   if (VarIsNull(AEditValue) || p->GetKind() != ckDate || !p->GetSaveTime()) return;
   const double d = AEditValue.AsDouble();
   if (cxTimeOf(d) == 0 && FSavedTime != 0) AEditValue = Variant(TDateTime(cxDateOf(d) + SignOf(d) * FSavedTime));

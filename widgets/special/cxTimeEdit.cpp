@@ -237,6 +237,14 @@ TcxCustomEditPropertiesClass TcxTimeEdit::GetPropertiesClass() {
   return ClassOf<TcxTimeEditProperties, TcxCustomEditProperties, TPersistent*>();
 }
 
+void TcxCustomTimeEdit::Initialize() {
+  inherited::Initialize();
+  // The component's name never becomes the time.
+  TControlStyle cs = ControlStyle();
+  cs.Exclude(TControlStyleItem::csSetCaption);
+  SetControlStyle(cs);
+}
+
 TcxTimePart TcxCustomTimeEdit::CaretPart() {
   TcxCustomTimeEditProperties* p = TimeProperties();
   return cxTimeEditPartAt(GetSelStart() + 1, p->GetTimeFormat(), p->GetUse24HourFormat());

@@ -90,6 +90,7 @@ class TcxCustomTimeEdit : public TcxCustomSpinEdit {
   TcxTimePart CaretPart();
 
   TcxCustomEditPropertiesClass GetPropertiesClass() override;
+  void Initialize() override;
   Variant GetIncrement(TcxSpinEditButton AButton) override;
   // Seconds of the time the text shows.
   Variant InternalGetValue() override;
