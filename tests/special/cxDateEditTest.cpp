@@ -1,6 +1,8 @@
 // The date edit: text to date and back by kind and input kind, smart words, what a text that
 // is no date becomes, the bounds, the kept time of day, and dates chosen in the drop-down
 // calendar. The locale is the built-in one (month/day/year) and today is 18 March 2026.
+#include "classlib/core/FormText.h"
+#include "classlib/core/Streams.h"
 #include "tests/editors/DropDownTestSupport.h"
 #include "widgets/editcore/cxFormats.h"
 #include "widgets/special/cxDateEdit.h"
@@ -156,6 +158,37 @@ TEST_F(DateEdit, KindDefaultsMasksAndAssignedValues) {
   EXPECT_EQ(P(e)->GetEditMask(), "");
   P(e)->SetInputKind(ikMask);
   EXPECT_EQ(P(e)->GetEditMask(), c->GetStandardDateEditMask());
+}
+
+TEST_F(DateEdit, PublishedPropertiesStreamUnderTheirNames) {
+  const char* text =
+      "object dlg: TForm\n"
+      "  object deFrom: TcxDateEdit\n"
+      "    Properties.AssignedValues.MaxDate = True\n"
+      "    Properties.ImeName = 'pinyin'\n"
+      "    Properties.MinDate = 46023.000000000000\n"
+      "    Properties.PostPopupValueOnTab = True\n"
+      "  end\n"
+      "end\n";
+  Owned<TMemoryStream> binary(New<TMemoryStream>());
+  ObjectTextToBinary(text, *binary);
+  binary->SetPosition(0);
+  TForm* dialog = TForm::CreateNew(Application);
+  binary->ReadComponent(dialog);
+  auto* e = dynamic_cast<TcxDateEdit*>(dialog->FindComponent("deFrom"));
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(P(e)->GetMinDate(), D(2026, 1, 1));
+  EXPECT_TRUE(P(e)->IsMinDateActive());
+  EXPECT_TRUE(P(e)->DateValues()->GetMaxValue()) << "the MaxDate flag is the MaxValue flag";
+  EXPECT_EQ(P(e)->GetImeName(), "pinyin");
+  EXPECT_TRUE(P(e)->GetPostPopupValueOnTab());
+  EXPECT_TRUE(P(e)->GetValidateOnEnter()) << "Enter validates a typed date by default";
+  Owned<TMemoryStream> out(New<TMemoryStream>());
+  out->WriteComponent(dialog);
+  const String bytes(reinterpret_cast<const char*>(out->Memory()), size_t(out->GetSize()));
+  EXPECT_NE(bytes.find("Properties.MinDate"), String::npos);
+  EXPECT_EQ(bytes.find("ValidateOnEnter"), String::npos) << "defaults are not written";
+  dialog->Free();
 }
 
 TEST_F(DateEdit, SaveTimeKeepsTheTimeOfDay) {

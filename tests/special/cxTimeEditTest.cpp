@@ -138,6 +138,23 @@ TEST_F(TimeEdit, FormatChangesKeepTheTime) {
   EXPECT_EQ(P(e)->GetEditMask(), "00:00 cc;1;0");
 }
 
+TEST_F(TimeEdit, PublishedSpinEditPropertiesStream) {
+  TForm* dialog = ReadDialog(
+      "object dlg: TForm\n"
+      "  object teStart: TcxTimeEdit\n"
+      "    Properties.HideSelection = False\n"
+      "    Properties.ImeName = 'pinyin'\n"
+      "    Properties.TimeFormat = tfHourMin\n"
+      "  end\n"
+      "end\n");
+  auto* e = dynamic_cast<TcxTimeEdit*>(dialog->FindComponent("teStart"));
+  ASSERT_NE(e, nullptr);
+  EXPECT_FALSE(P(e)->GetHideSelection());
+  EXPECT_EQ(P(e)->GetImeName(), "pinyin");
+  EXPECT_EQ(P(e)->GetTimeFormat(), TF::tfHourMin);
+  dialog->Free();
+}
+
 TEST_F(TimeEdit, TextsByFocusAndInvalidText) {
   TcxTimeEdit* e = Add(false);
   EXPECT_FALSE(e->ControlStyle().Contains(TControlStyleItem::csSetCaption)) << "a name never becomes the text";

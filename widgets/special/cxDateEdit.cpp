@@ -64,6 +64,7 @@ void TcxCustomDateEditProperties::AfterConstruction() {
   inherited::AfterConstruction();
   BeginUpdate();
   SetCaseInsensitive(true);
+  SetValidateOnEnter(true);
   SetPopupSizeable(false);
   SetImmediateDropDown(false);
   BuildMask();
@@ -564,18 +565,31 @@ TL_DEFINE_CLASS(TcxDateEditPropertiesValues, [](auto& c) {
   using T = TcxDateEditPropertiesValues;
   c.Property("DateButtons", &T::GetDateButtons, &T::SetDateButtons).Default(false);
   c.Property("InputKind", &T::GetInputKind, &T::SetInputKind).Default(false);
+  // Read under the date names; written once, under the inherited ones.
+  c.Property("MaxDate", &T::GetMaxDate, &T::SetMaxDate).Stored(false);
+  c.Property("MinDate", &T::GetMinDate, &T::SetMinDate).Stored(false);
 });
 TL_DEFINE_CLASS(TcxCustomDateEditProperties, [](auto&) {});
 TL_DEFINE_CLASS(TcxDateEditProperties, [](auto& c) {
   using T = TcxDateEditProperties;
   c.Property("ArrowsForYear", &T::GetArrowsForYear, &T::SetArrowsForYear).Default(true);
+  c.Property("ButtonGlyph", &T::GetButtonGlyph, &T::SetButtonGlyph).Stored(&T::IsButtonGlyphStored);
   c.Property("DateButtons", &T::GetDateButtons, &T::SetDateButtons).Stored(&T::IsDateButtonsStored);
   c.Property("DateOnError", &T::GetDateOnError, &T::SetDateOnError).Default(TDateOnError::deNoChange);
+  c.Property("ImeMode", &T::GetImeMode, &T::SetImeMode).Default(TImeMode::imDontCare);
+  c.Property("ImeName", &T::GetImeName, &T::SetImeName);
   c.Property("InputKind", &T::GetInputKind, &T::SetInputKind).Stored(&T::IsInputKindStored);
   c.Property("Kind", &T::GetKind, &T::SetKind).Default(TcxCalendarKind::ckDate);
+  c.Property("MaxDate", &T::GetMaxDate, &T::SetMaxDate).Stored(&T::IsMaxValueStored);
+  c.Property("MinDate", &T::GetMinDate, &T::SetMinDate).Stored(&T::IsMinValueStored);
+  c.Property("PostPopupValueOnTab", &T::GetPostPopupValueOnTab, &T::SetPostPopupValueOnTab).Default(false);
   c.Property("SaveTime", &T::GetSaveTime, &T::SetSaveTime).Default(true);
   c.Property("ShowTime", &T::GetShowTime, &T::SetShowTime).Default(true);
+  c.Property("ValidateOnEnter", &T::GetValidateOnEnter, &T::SetValidateOnEnter).Default(true);
   c.Property("YearsInMonthList", &T::GetYearsInMonthList, &T::SetYearsInMonthList).Default(true);
+  c.Event("OnCloseUp", &T::OnCloseUp);
+  c.Event("OnInitPopup", &T::OnInitPopup);
+  c.Event("OnPopup", &T::OnPopup);
 });
 TL_DEFINE_CLASS(TcxCustomDateEdit, [](auto&) {});
 TL_DEFINE_CLASS(TcxDateEdit, [](auto& c) {

@@ -29,6 +29,11 @@ class TcxDateEditPropertiesValues : public TcxTextEditPropertiesValues {
   void SetDateButtons(bool Value);
   bool GetInputKind() const { return FInputKind; }
   void SetInputKind(bool Value);
+  // The bound flags under the names of the date bounds.
+  bool GetMaxDate() const { return GetMaxValue(); }
+  void SetMaxDate(bool Value) { SetMaxValue(Value); }
+  bool GetMinDate() const { return GetMinValue(); }
+  void SetMinDate(bool Value) { SetMinValue(Value); }
 
  private:
   bool FDateButtons = false;

@@ -382,6 +382,9 @@ TL_DEFINE_CLASS(TcxTimeEditProperties, [](auto& c) {
   using T = TcxTimeEditProperties;
   c.Property("AutoCorrectHours", &T::GetAutoCorrectHours, &T::SetAutoCorrectHours).Default(true);
   c.Property("Circular", &T::GetCircular, &T::SetCircular).Default(false);
+  c.Property("HideSelection", &T::GetHideSelection, &T::SetHideSelection).Default(true);
+  c.Property("ImeMode", &T::GetImeMode, &T::SetImeMode).Default(TImeMode::imDontCare);
+  c.Property("ImeName", &T::GetImeName, &T::SetImeName);
   c.Property("ShowDate", &T::GetShowDate, &T::SetShowDate).Default(false);
   c.Property("TimeFormat", &T::GetTimeFormat, &T::SetTimeFormat).Default(TcxTimeEditTimeFormat::tfHourMinSec);
   c.Property("Use24HourFormat", &T::GetUse24HourFormat, &T::SetUse24HourFormat).Default(true);
