@@ -164,6 +164,7 @@ TEST_F(DateEdit, PublishedPropertiesStreamUnderTheirNames) {
   const char* text =
       "object dlg: TForm\n"
       "  object deFrom: TcxDateEdit\n"
+      "    Date = 46082.500000000000\n"
       "    Properties.AssignedValues.MaxDate = True\n"
       "    Properties.ImeName = 'pinyin'\n"
       "    Properties.MinDate = 46023.000000000000\n"
@@ -178,6 +179,7 @@ TEST_F(DateEdit, PublishedPropertiesStreamUnderTheirNames) {
   auto* e = dynamic_cast<TcxDateEdit*>(dialog->FindComponent("deFrom"));
   ASSERT_NE(e, nullptr);
   EXPECT_EQ(P(e)->GetMinDate(), D(2026, 1, 1));
+  EXPECT_EQ(e->GetDate().Value, DT(2026, 3, 1, 12, 0));
   EXPECT_TRUE(P(e)->IsMinDateActive());
   EXPECT_TRUE(P(e)->DateValues()->GetMaxValue()) << "the MaxDate flag is the MaxValue flag";
   EXPECT_EQ(P(e)->GetImeName(), "pinyin");
@@ -187,6 +189,7 @@ TEST_F(DateEdit, PublishedPropertiesStreamUnderTheirNames) {
   out->WriteComponent(dialog);
   const String bytes(reinterpret_cast<const char*>(out->Memory()), size_t(out->GetSize()));
   EXPECT_NE(bytes.find("Properties.MinDate"), String::npos);
+  EXPECT_NE(bytes.find("\x04" "Date"), String::npos);
   EXPECT_EQ(bytes.find("ValidateOnEnter"), String::npos) << "defaults are not written";
   dialog->Free();
 }

@@ -594,5 +594,6 @@ TL_DEFINE_CLASS(TcxDateEditProperties, [](auto& c) {
 TL_DEFINE_CLASS(TcxCustomDateEdit, [](auto&) {});
 TL_DEFINE_CLASS(TcxDateEdit, [](auto& c) {
   using T = TcxDateEdit;
+  c.Property("Date", &T::GetDate, &T::SetDate).Default(TDateTime(NullDate));
   c.Property("Properties", &T::GetDateEditProperties);
 });
