@@ -172,6 +172,11 @@ TEST_F(TimeEdit, TextsByFocusAndInvalidText) {
   e->SetEditValue(Variant("no time at all"));
   Pump();
   EXPECT_EQ(Text(e), "") << "shown empty, never raising";
+  // A spin value is seconds of the day: it sets the time and keeps the date.
+  e->SetEditValue(Variant(TDateTime(value)));
+  e->SetValue(Variant(5430.0));
+  EXPECT_DOUBLE_EQ(e->EditValue().AsDouble(), EncodeDate(2026, 3, 5).Value + EncodeTime(1, 30, 30, 0).Value);
+  EXPECT_EQ(e->GetValue().AsDouble(), 5430.0);
 
   String error;
   Variant dv(String("25:99:00"));

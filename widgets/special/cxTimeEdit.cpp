@@ -268,6 +268,11 @@ Variant TcxCustomTimeEdit::InternalGetValue() {
   return Variant(double(cxTimeEditTextToSeconds(text, p->GetTimeFormat(), p->GetUse24HourFormat())));
 }
 
+void TcxCustomTimeEdit::SetValue(const Variant& Value) {
+  if (!cxVarIsNumber(Value) || VarType(Value) == varBoolean) return;
+  SetTime(Value.AsDouble() * 1000.0 / MSecsPerDay);
+}
+
 String TcxCustomTimeEdit::GetDisplayTextForValue(const Variant& AValue) {
   const double seconds = cxVarIsNumber(AValue) ? AValue.AsDouble() : 0.0;
   return TrimRight(FormatDateTime(TimeProperties()->DisplayFormat(), seconds / cxSecondsPerDay));

@@ -94,6 +94,8 @@ class TcxCustomTimeEdit : public TcxCustomSpinEdit {
   Variant GetIncrement(TcxSpinEditButton AButton) override;
   // Seconds of the time the text shows.
   Variant InternalGetValue() override;
+  // Seconds of the day: the time of day becomes theirs, the date part stays.
+  void SetValue(const Variant& Value) override;
   String GetDisplayTextForValue(const Variant& AValue) override;
   void PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
   void InternalSetEditValue(const Variant& AValue, bool AValidateEditValue = false) override;
