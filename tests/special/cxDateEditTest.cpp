@@ -243,6 +243,32 @@ TEST_F(DateEdit, ChosenFromTheCalendar) {
   EXPECT_FALSE(e->GetDroppedDown());
   EXPECT_DOUBLE_EQ(e->EditValue().AsDouble(), DT(2026, 3, 18, 9, 15));
 
+  // Dragged out of the calendar, even from a held arrow, the selection returns to the date.
+  TDateTime dragged, returned;
+  bool repeating = false;
+  TPoint arrow;
+  host().WhenIdle([&] {
+    host().Key(VK_RIGHT);
+    host().WhenIdle([&] {
+      arrow = {(cal->ArrowRect(1).Left + cal->ArrowRect(1).Right) / 2, (cal->ArrowRect(1).Top + cal->ArrowRect(1).Bottom) / 2};
+      host().MouseDown(cal->GetHandle(), arrow.X, arrow.Y);
+      host().WhenIdle([&] {
+        dragged = cal->GetSelectDate();
+        repeating = cal->ArrowTimer()->GetEnabled();
+        // What the calendar gets while it holds the mouse and the pointer is above-left of it.
+        SendMessageA(cal->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(WORD(-20), WORD(-20)));
+        returned = cal->GetSelectDate();
+        host().MouseUp(cal->GetHandle(), arrow.X, arrow.Y);
+        host().Key(VK_ESCAPE);
+      });
+    });
+  });
+  Key(VK_F4);
+  EXPECT_FALSE(e->GetDroppedDown());
+  EXPECT_TRUE(repeating);
+  EXPECT_EQ(dragged, D(2026, 3, 19));
+  EXPECT_EQ(returned, D(2026, 3, 18));
+
   // Escape leaves the value; Clear empties it.
   host().WhenIdle([&] { host().Key(VK_ESCAPE); });
   Key(VK_F4);

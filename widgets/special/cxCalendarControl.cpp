@@ -857,7 +857,7 @@ void TcxPopupCalendar::CheckHotTrack() {
 
 void TcxPopupCalendar::MouseMove(TShiftState Shift, Integer X, Integer Y) {
   inherited::MouseMove(Shift, X, Y);
-  if (!Edit || !Shift.Contains(TShiftStateItem::ssLeft) || ArrowTimer()->GetEnabled()) return;
+  if (!Edit || !Shift.Contains(TShiftStateItem::ssLeft)) return;
   if (InClientRect(this, {X, Y})) return;
   const TDateTime date = Edit->GetDate();
   SetSelectDate(date.Value == NullDate ? date : TDateTime(cxDateOf(date)));
