@@ -310,6 +310,18 @@ TEST_F(DateEdit, EachInputKindTyped) {
   t->SetEditValue(Variant(TDateTime(DT(2026, 3, 5, 9, 15))));
   host().PumpUntilIdle();
   EXPECT_EQ(Text(t), "03/05/2026 09:15:00 AM");
+  TcxDateEditTimePartInfo info;
+  ASSERT_TRUE(P(t)->GetTimePartInfo(16, info));
+  EXPECT_EQ(info.Kind, 1);
+  EXPECT_EQ(info.Start, 15);
+  EXPECT_EQ(info.Length, 2);
+  ASSERT_TRUE(P(t)->GetTimePartInfo(21, info));
+  EXPECT_EQ(info.Kind, 3);
+  EXPECT_FALSE(P(t)->GetTimePartInfo(4, info)) << "the day is no time part";
+  EXPECT_EQ(P(t)->GetTimePartBlankChar(12), '0');
+  EXPECT_EQ(P(t)->GetTimePartBlankChar(22), Char(0));
+  EXPECT_EQ(P(t)->GetTimePartBlankChar(11), ' ');
+  EXPECT_FALSE(P(m)->GetTimePartInfo(1, info)) << "dates alone have no time parts";
   t->SetSelStart(11);
   Type("7");
   EXPECT_EQ(Text(t), "03/05/2026 07:15:00 AM") << "7 cannot start an hour: 07";

@@ -201,6 +201,29 @@ bool TcxCustomDateEditProperties::IsMaxDateActive() const {
   return mx != 0 && (mn == 0 || mx > mn);
 }
 
+bool TcxCustomDateEditProperties::GetTimePartInfo(Integer APos, TcxDateEditTimePartInfo& AInfo) const {
+  AInfo = TcxDateEditTimePartInfo();
+  TcxFormatController* c = cxGetFormatController();
+  if (FKind != ckDateTime || GetInputKind() != ikMask || !c->GetTimePartHandling()) return false;
+  using K = TcxDateTimeFormatItemKind;
+  K kind = K::dtikString;
+  if (!cxFindDateTimeFormatItem(c->GetDateTimeFormatInfo(), APos, kind, AInfo.Start, AInfo.Length, AInfo.SuffixForm))
+    return false;
+  switch (kind) {
+    case K::dtikHour: AInfo.Kind = 0; return true;
+    case K::dtikMin: AInfo.Kind = 1; return true;
+    case K::dtikSec: AInfo.Kind = 2; return true;
+    case K::dtikTimeSuffix: AInfo.Kind = 3; return true;
+    default: AInfo = TcxDateEditTimePartInfo(); return false;
+  }
+}
+
+Char TcxCustomDateEditProperties::GetTimePartBlankChar(Integer APos) const {
+  TcxDateEditTimePartInfo info;
+  if (!GetTimePartInfo(APos, info)) return ' ';
+  return info.Kind == 3 ? Char(0) : Char('0');
+}
+
 bool TcxCustomDateEditProperties::TextToDate(const String& AText, TDateTime& ADate) const {
   ADate = NullDate;
   if (Trim(AText).empty()) return false;
@@ -512,26 +535,21 @@ void TcxCustomDateEdit::ValueBoundsHook() {
 
 bool TcxCustomDateEdit::IsCharValidForPos(Char& Key, Integer APos) {
   if (!inherited::IsCharValidForPos(Key, APos)) return false;
-  TcxCustomDateEditProperties* p = DateProperties();
-  TcxFormatController* c = cxGetFormatController();
-  if (p->GetKind() != ckDateTime || p->GetInputKind() != ikMask || !c->GetTimePartHandling()) return true;
-  using K = TcxDateTimeFormatItemKind;
-  K kind = K::dtikString;
-  Integer start = 0, length = 0;
-  TcxTimeSuffixKind suffix = TcxTimeSuffixKind::tskAMPMString;
-  if (!cxFindDateTimeFormatItem(c->GetDateTimeFormatInfo(), APos, kind, start, length, suffix)) return true;
+  TcxDateEditTimePartInfo info;
+  if (!DateProperties()->GetTimePartInfo(APos, info)) return true;
   String text = VarToStr(GetDisplayValue());
   Integer caret = 0;
   TcxTimeTyping r = TcxTimeTyping::ttPlain;
-  if (kind == K::dtikTimeSuffix) {
-    r = cxTimeEditTypeSuffixIntoText(text, start, APos, Key, caret);
-  } else if (kind == K::dtikHour || kind == K::dtikMin || kind == K::dtikSec) {
+  if (info.Kind == 3) {
+    r = cxTimeEditTypeSuffixIntoText(text, info.Start, APos, Key, caret);
+  } else {
+    using K = TcxDateTimeFormatItemKind;
     bool twelve = false;
-    for (const TcxDateTimeFormatItem& item : c->GetDateTimeFormatInfo().Items)
+    for (const TcxDateTimeFormatItem& item : cxGetFormatController()->GetDateTimeFormatInfo().Items)
       if (item.Kind == K::dtikHour) twelve = item.Data.rfind("12", 0) == 0;
-    const Integer lo = kind == K::dtikHour && twelve ? 1 : 0;
-    const Integer hi = kind == K::dtikHour ? (twelve ? 12 : 23) : 59;
-    r = cxTimeEditTypeIntoText(text, start, APos, Key, lo, hi, caret);
+    const Integer lo = info.Kind == 0 && twelve ? 1 : 0;
+    const Integer hi = info.Kind == 0 ? (twelve ? 12 : 23) : 59;
+    r = cxTimeEditTypeIntoText(text, info.Start, APos, Key, lo, hi, caret);
   }
   return cxApplyTimeTyping(this, r, text, caret, Key);
 }
