@@ -144,6 +144,14 @@ void TcxCustomTimeEditProperties::SetUseTimeFormatWhenUnfocused(bool Value) {
   Changed();
 }
 
+void TcxCustomTimeEditProperties::GetTimePartInfo(Integer APos, TcxTimeEditTimePartInfo& AInfo) const {
+  AInfo.Kind = cxTimeEditPartAt(APos, FTimeFormat, FUse24HourFormat);
+  AInfo.Start = GetTimePartStart(AInfo.Kind);
+  AInfo.Length = GetTimePartLength();
+  AInfo.SuffixForm = GetTimeSuffixForm();
+  AInfo.Use24HourFormat = FUse24HourFormat;
+}
+
 bool TcxCustomTimeEditProperties::TextToTime(const String& AText, double& ATime) const {
   ATime = 0;
   if (Trim(AText).empty()) return true;
@@ -318,18 +326,18 @@ void TcxCustomTimeEdit::SetTime(TDateTime Value) {
 bool TcxCustomTimeEdit::IsCharValidForPos(Char& Key, Integer APos) {
   if (!inherited::IsCharValidForPos(Key, APos)) return false;
   TcxCustomTimeEditProperties* p = TimeProperties();
-  const TF format = p->GetTimeFormat();
   const bool use24 = p->GetUse24HourFormat();
   String text = VarToStr(GetDisplayValue());
-  const TP part = cxTimeEditPartAt(APos, format, use24);
+  TcxTimeEditTimePartInfo info;
+  p->GetTimePartInfo(APos, info);
   Integer caret = 0;
   TcxTimeTyping r;
-  if (part == TP::tpAMPM) {
-    r = cxTimeEditTypeSuffixIntoText(text, cxTimeEditSuffixStart(format), APos, Key, caret);
+  if (info.Kind == TP::tpAMPM) {
+    r = cxTimeEditTypeSuffixIntoText(text, info.Start, APos, Key, caret);
   } else {
-    const Integer lo = part == TP::tpHour && !use24 ? 1 : 0;
-    const Integer hi = part == TP::tpHour ? (use24 ? 23 : 12) : 59;
-    r = cxTimeEditTypeIntoText(text, cxTimeEditPartStart(part, format), APos, Key, lo, hi, caret);
+    const Integer lo = info.Kind == TP::tpHour && !use24 ? 1 : 0;
+    const Integer hi = info.Kind == TP::tpHour ? (use24 ? 23 : 12) : 59;
+    r = cxTimeEditTypeIntoText(text, info.Start, APos, Key, lo, hi, caret);
   }
   return cxApplyTimeTyping(this, r, text, caret, Key);
 }
