@@ -295,6 +295,22 @@ TEST_F(ImageTest, AnEmptyGraphicClassSurvivesAStreamRoundTrip) {
   EXPECT_EQ(plain.find("GraphicClassName"), String::npos);
 }
 
+TEST_F(ImageTest, AutoSizeIsPublishedOffByDefault) {
+  TcxImage* a = Add();
+  EXPECT_FALSE(a->GetAutoSize());
+  Owned<TMemoryStream> m(New<TMemoryStream>());
+  m->WriteComponent(a);
+  const String plain(reinterpret_cast<const char*>(m->Memory()), size_t(m->GetSize()));
+  EXPECT_EQ(plain.find("AutoSize"), String::npos);
+  a->SetAutoSize(true);
+  m->Clear();
+  m->WriteComponent(a);
+  TcxImage* b = Add();
+  m->SetPosition(0);
+  m->ReadComponent(b);
+  EXPECT_TRUE(b->GetAutoSize());
+}
+
 TEST_F(ImageTest, AGraphicWithNoAreaCountsAsNoPicture) {
   TcxImage* m = Add();
   m->GetProperties()->SetStretch(true);
