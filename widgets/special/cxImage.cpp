@@ -952,14 +952,11 @@ void TlRegisterResources_widgets_special();
 namespace {
 int gImageInitCount = 0;
 TImageList* gMenuImages = nullptr;
-bool gResourcesRegistered = false;
 }  // namespace
 
-void cxSpecialRegisterResources() {
-  if (gResourcesRegistered) return;
-  TlRegisterResources_widgets_special();
-  gResourcesRegistered = true;
-}
+// Always registered again: a platform restart clears the tables, and a second
+// registration of the same items changes nothing.
+void cxSpecialRegisterResources() { TlRegisterResources_widgets_special(); }
 
 TImageList* cxImageMenuImages() { return gMenuImages; }
 
