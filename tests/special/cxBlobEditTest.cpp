@@ -2,6 +2,7 @@
 // (memo or picture, OK and Cancel or Close) and which ways of closing save the content.
 #include "widgets/special/cxBlobEdit.h"
 
+#include "classlib/core/FormText.h"
 #include "platform/gdi/PictureCodecs.h"
 #include "tests/editors/DropDownTestSupport.h"
 
@@ -270,6 +271,39 @@ TEST_F(BlobEditTest, APicturePopupFitsThePictureAndBrokenBytesStayTheValue) {
   Key(VK_F4);
   EXPECT_TRUE(empty);
   EXPECT_EQ(e->EditValue().AsString(), broken);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(BlobEditTest, TextIsTheWholeMemoAndIsPublished) {
+  TcxBlobEdit* e = AddBlob(bekMemo);
+  e->GetProperties()->SetBlobPaintStyle(TcxBlobPaintStyle::bpsDefault);
+  e->SetBlobEditText("one\r\ntwo");
+  EXPECT_EQ(e->EditValue().AsString(), "one\r\ntwo");
+  EXPECT_EQ(e->GetBlobEditText(), "one\r\ntwo");
+  const char* text =
+      "object dlg: TForm\n"
+      "  object beNotes: TcxBlobEdit\n"
+      "    Properties.BlobEditKind = bekMemo\n"
+      "    Text = 'first line'\n"
+      "  end\n"
+      "end\n";
+  Owned<TMemoryStream> binary(New<TMemoryStream>());
+  ObjectTextToBinary(text, *binary);
+  binary->SetPosition(0);
+  TForm* dialog = TForm::CreateNew(Application);
+  binary->ReadComponent(dialog);
+  auto* b = dynamic_cast<TcxBlobEdit*>(dialog->FindComponent("beNotes"));
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(VarToStr(b->EditValue()), "first line");
+  dialog->Free();
+  // A picture has no text, and text does not become its value.
+  TcxBlobEdit* p = AddBlob(bekPict);
+  p->SetBlobEditText("abc");
+  EXPECT_EQ(p->GetBlobEditText(), "");
+  EXPECT_TRUE(VarIsNull(p->EditValue()) || VarIsEmpty(p->EditValue()));
 }
 
 }  // namespace

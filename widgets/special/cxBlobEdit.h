@@ -212,6 +212,10 @@ class TcxCustomBlobEdit : public TcxCustomPopupEdit {
   void PopupWindowClosed() override;
   void PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
   void PropertiesChanged(TObject* Sender) override;
+  // The published Text: in design mode the value as text; for memos the popup memo's text
+  // while it is shown, else the value when it is a string; other kinds have none.
+  String GetBlobEditText();
+  void SetBlobEditText(const String& Value);
   // The bottom strip that holds the buttons.
   Integer ButtonPanelHeight() const { return FButtonHeight + FButtonHeight / 3; }
 
