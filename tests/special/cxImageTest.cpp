@@ -37,6 +37,19 @@ String WithHeader(const String& Bytes) {
   return h + Bytes;
 }
 
+// A graphic class outside the registered ones.
+class TOwnGraphic : public TBitmap {
+  TL_CLASS(TOwnGraphic, TBitmap)
+ public:
+  using TBitmap::TBitmap;
+};
+
+}  // namespace
+
+TL_DEFINE_CLASS(TOwnGraphic)
+
+namespace {
+
 class ImageTest : public AppTest {
  protected:
   void SetUp() override {
@@ -218,6 +231,21 @@ TEST_F(ImageTest, ClipboardCommandsAndAJpegPasteClass) {
   ASSERT_TRUE(m->CanPasteFromClipboard());
   m->PasteFromClipboard();
   EXPECT_NE(dynamic_cast<TBitmap*>(m->GetPicture()->GetGraphic()), nullptr);
+}
+
+TEST_F(ImageTest, AnOwnGraphicClassPastesThePictureFormatByDefault) {
+  TcxImage* m = Add();
+  EXPECT_EQ(m->ClipboardFormat, CF_PICTURE);
+  Owned<TBitmap> b(New<TBitmap>());
+  b->SetSize(3, 3);
+  Owned<TJPEGImage> j(New<TJPEGImage>());
+  j->Assign(b.get());
+  Clipboard->Assign(j.get());
+  ASSERT_TRUE(Clipboard->HasFormat(CF_PICTURE));
+  m->GetProperties()->SetGraphicClass(ClassOf<TOwnGraphic, TGraphic>());
+  EXPECT_TRUE(m->CanPasteFromClipboard());
+  m->ClipboardFormat = Word(CF_METAFILEPICT);
+  EXPECT_FALSE(m->CanPasteFromClipboard());
 }
 
 TEST_F(ImageTest, ShortcutKeysRunTheClipboardCommands) {

@@ -576,6 +576,7 @@ void TcxCustomImage::Initialize() {
   SetBounds(GetLeft(), GetTop(), 140, 100);
   FPicture = New<TPicture>();
   FPicture->OnChange = TNotifyEvent(this, &TcxCustomImage::PictureChanged);
+  ClipboardFormat = Word(CF_PICTURE);
   SetScrollBars(TScrollStyle::ssBoth);
 }
 

@@ -278,7 +278,8 @@ class TcxCustomImage : public TcxCustomEdit {
   TPoint ScrollPos() const { return FScrollPos; }
 
   TcxImageEditGraphicClassEvent OnGetGraphicClass;
-  // The clipboard format of graphic classes outside the known ones.
+  // The clipboard format of graphic classes outside the known ones (the picture format
+  // from start-up on).
   Word ClipboardFormat = 0;
   // Set while the load dialog is open: the editor counts as focused meanwhile.
   bool IsDialogShowing() const { return FIsDialogShowing; }
