@@ -398,6 +398,18 @@ TEST_F(ImageTest, CellsDecodeEachPictureOnceAndBrokenBytesPaintTheCaption) {
   EXPECT_EQ(data->InternalGetEditContentSize(canvas, Variant(broken), {}).cy, 15);
   EXPECT_EQ(p->GetDisplayText(Variant(broken)), "(none)");
   EXPECT_EQ(p->GetDisplayText(Variant::MakeNull()), "");
+
+  // A transparent column never makes the same picture transparent in a default one.
+  Owned<TcxImageProperties> q(New<TcxImageProperties>(nullptr));
+  q->SetGraphicTransparency(TcxImageTransparency::gtTransparent);
+  Owned<TcxCustomEditViewData> qvd(q->CreateViewData(style.get(), true));
+  Owned<TcxCustomEditViewInfo> qvi(q->GetViewInfoClass().Create());
+  auto* qinfo = static_cast<TcxImageViewInfo*>(qvi.get());
+  static_cast<TcxImageViewData*>(qvd.get())->EditValueToDrawValue(canvas, Variant(bytes), qinfo);
+  data->EditValueToDrawValue(canvas, Variant(bytes), info);
+  ASSERT_TRUE(qinfo->HasPicture() && info->HasPicture());
+  EXPECT_TRUE(qinfo->Graphic()->GetTransparent());
+  EXPECT_FALSE(info->Graphic()->GetTransparent());
 }
 
 }  // namespace
