@@ -307,3 +307,47 @@ TEST_F(BlobEditTest, TextIsTheWholeMemoAndIsPublished) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BlobEditTest, DefaultsAndAnEmptyPictureClassSurviveAStream) {
+  TcxBlobEdit* e = AddBlob(bekAuto);
+  TcxCustomBlobEditProperties* p = e->GetProperties();
+  EXPECT_EQ(p->GetPopupMinWidth(), 160);
+  EXPECT_EQ(p->GetPopupMinHeight(), 140);
+  EXPECT_EQ(p->GetButtons()->Items(0)->GetKind(), TcxEditButtonKind::bkEllipsis);
+  p->SetBlobEditKind(bekPict);
+  EXPECT_EQ(p->GetButtons()->Items(0)->GetKind(), TcxEditButtonKind::bkDown);
+  EXPECT_EQ(p->GetPictureGraphicClassName(), "TBitmap");
+  EXPECT_FALSE(p->IsPictureGraphicClassNameStored());
+  p->SetPictureGraphicClassName("TNoSuchGraphic");
+  EXPECT_EQ(p->GetPictureGraphicClassName(), "TBitmap");
+  p->SetPictureGraphicClassName("");
+  Owned<TMemoryStream> m(New<TMemoryStream>());
+  m->WriteComponent(form);
+  const String text(reinterpret_cast<const char*>(m->Memory()), size_t(m->GetSize()));
+  EXPECT_NE(text.find("IsPictureGraphicClassNameEmpty"), String::npos);
+  const char* description =
+      "object dlg: TForm\n"
+      "  object bePhoto: TcxBlobEdit\n"
+      "    Properties.BlobEditKind = bekPict\n"
+      "    Properties.IsPictureGraphicClassNameEmpty = True\n"
+      "  end\n"
+      "end\n";
+  Owned<TMemoryStream> binary(New<TMemoryStream>());
+  ObjectTextToBinary(description, *binary);
+  binary->SetPosition(0);
+  TForm* dialog = TForm::CreateNew(Application);
+  binary->ReadComponent(dialog);
+  auto* b = dynamic_cast<TcxBlobEdit*>(dialog->FindComponent("bePhoto"));
+  ASSERT_NE(b, nullptr);
+  EXPECT_FALSE(b->GetProperties()->GetPictureGraphicClass());
+  dialog->Free();
+  // Assign copies the class and the kind with its button.
+  Owned<TcxBlobEditProperties> c(New<TcxBlobEditProperties>(nullptr));
+  c->Assign(p);
+  EXPECT_FALSE(c->GetPictureGraphicClass());
+  EXPECT_EQ(c->GetButtons()->Items(0)->GetKind(), TcxEditButtonKind::bkDown);
+}
+
+}  // namespace
