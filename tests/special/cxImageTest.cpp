@@ -323,20 +323,24 @@ TEST_F(ImageTest, AnEmptyGraphicClassSurvivesAStreamRoundTrip) {
   EXPECT_EQ(plain.find("GraphicClassName"), String::npos);
 }
 
-TEST_F(ImageTest, AutoSizeIsPublishedOffByDefault) {
+TEST_F(ImageTest, AutoSizeAndParentColorArePublishedOffByDefault) {
   TcxImage* a = Add();
   EXPECT_FALSE(a->GetAutoSize());
+  EXPECT_FALSE(a->GetParentColor());
   Owned<TMemoryStream> m(New<TMemoryStream>());
   m->WriteComponent(a);
   const String plain(reinterpret_cast<const char*>(m->Memory()), size_t(m->GetSize()));
   EXPECT_EQ(plain.find("AutoSize"), String::npos);
+  EXPECT_EQ(plain.find("ParentColor"), String::npos);
   a->SetAutoSize(true);
+  a->SetParentColor(true);
   m->Clear();
   m->WriteComponent(a);
   TcxImage* b = Add();
   m->SetPosition(0);
   m->ReadComponent(b);
   EXPECT_TRUE(b->GetAutoSize());
+  EXPECT_TRUE(b->GetParentColor());
 }
 
 TEST_F(ImageTest, AGraphicWithNoAreaCountsAsNoPicture) {

@@ -941,6 +941,7 @@ TL_DEFINE_CLASS(TcxCustomImage)
 TL_DEFINE_CLASS(TcxImage, [](auto& c) {
   using T = TcxCustomImage;
   c.Property("AutoSize", &T::GetAutoSize, &T::SetAutoSize).Default(false);
+  c.Property("ParentColor", &T::GetParentColor, &T::SetParentColor).Default(false);
   c.Property("Picture", &T::GetPicture, &T::SetPicture);
   c.Property("Properties", &T::GetProperties, &T::SetProperties);
   c.Property("Style", &T::GetStyle, &T::SetStyle);
