@@ -97,6 +97,8 @@ TEST_F(BlobEditTest, TextAndIconOfAValueFollowThePaintStyle) {
   String text;
   p->GetDisplayText(Variant(String("ab\ncd")), text);
   EXPECT_EQ(text, "ab");
+  p->GetDisplayText(Variant(String("ab\ncd")), text, true);
+  EXPECT_EQ(text, "ab\ncd");
 
   p->SetBlobEditKind(bekPict);
   p->SetBlobPaintStyle(TcxBlobPaintStyle::bpsDefault);

@@ -155,11 +155,11 @@ Integer TcxCustomBlobEditProperties::GetIconIndex(const Variant& AValue) {
   return index + (cxVarIsBlank(AValue) ? 0 : 1);
 }
 
-void TcxCustomBlobEditProperties::GetDisplayText(const Variant& AEditValue, String& ADisplayText, bool) {
+void TcxCustomBlobEditProperties::GetDisplayText(const Variant& AEditValue, String& ADisplayText, bool AFullText) {
   ADisplayText.clear();
   if (IsNull(AEditValue)) return;
   switch (ResolveKind()) {
-    case bekMemo: ADisplayText = GetBlobText(AEditValue); break;
+    case bekMemo: ADisplayText = GetBlobText(AEditValue, AFullText); break;
     case bekPict: ADisplayText = cxGetResourceString(cxSBlobPicture); break;
     case bekOle: ADisplayText = "OLE"; break;
     case bekBlob: ADisplayText = "BLOB"; break;

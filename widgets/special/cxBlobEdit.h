@@ -37,7 +37,8 @@ class TcxCustomBlobEditProperties : public TcxCustomPopupEditProperties {
   TcxEditSupportedOperations GetSupportedOperations() const override;
   bool IsEditValueValid(Variant&, bool) const override { return true; }
   bool IsFixedList() const override { return true; }
-  // Empty for Null; bekMemo the short text, bekPict "(PICTURE)", bekOle "OLE", bekBlob "BLOB".
+  // Empty for Null; bekMemo the short text (the whole memo for AFullText), bekPict "(PICTURE)",
+  // bekOle "OLE", bekBlob "BLOB".
   void GetDisplayText(const Variant& AEditValue, String& ADisplayText, bool AFullText = false) override;
   void PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue, bool AEditFocused) override;
   // Equal only for bpsText with bekMemo and two equal strings.
