@@ -2,6 +2,7 @@
 // (memo or picture, OK and Cancel or Close) and which ways of closing save the content.
 #include "widgets/special/cxBlobEdit.h"
 
+#include "classlib/core/FormText.h"
 #include "platform/gdi/PictureCodecs.h"
 #include "tests/editors/DropDownTestSupport.h"
 
@@ -96,6 +97,8 @@ TEST_F(BlobEditTest, TextAndIconOfAValueFollowThePaintStyle) {
   String text;
   p->GetDisplayText(Variant(String("ab\ncd")), text);
   EXPECT_EQ(text, "ab");
+  p->GetDisplayText(Variant(String("ab\ncd")), text, true);
+  EXPECT_EQ(text, "ab\ncd");
 
   p->SetBlobEditKind(bekPict);
   p->SetBlobPaintStyle(TcxBlobPaintStyle::bpsDefault);
@@ -270,6 +273,83 @@ TEST_F(BlobEditTest, APicturePopupFitsThePictureAndBrokenBytesStayTheValue) {
   Key(VK_F4);
   EXPECT_TRUE(empty);
   EXPECT_EQ(e->EditValue().AsString(), broken);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(BlobEditTest, TextIsTheWholeMemoAndIsPublished) {
+  TcxBlobEdit* e = AddBlob(bekMemo);
+  e->GetProperties()->SetBlobPaintStyle(TcxBlobPaintStyle::bpsDefault);
+  e->SetBlobEditText("one\r\ntwo");
+  EXPECT_EQ(e->EditValue().AsString(), "one\r\ntwo");
+  EXPECT_EQ(e->GetBlobEditText(), "one\r\ntwo");
+  const char* text =
+      "object dlg: TForm\n"
+      "  object beNotes: TcxBlobEdit\n"
+      "    Properties.BlobEditKind = bekMemo\n"
+      "    Text = 'first line'\n"
+      "  end\n"
+      "end\n";
+  Owned<TMemoryStream> binary(New<TMemoryStream>());
+  ObjectTextToBinary(text, *binary);
+  binary->SetPosition(0);
+  TForm* dialog = TForm::CreateNew(Application);
+  binary->ReadComponent(dialog);
+  auto* b = dynamic_cast<TcxBlobEdit*>(dialog->FindComponent("beNotes"));
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(VarToStr(b->EditValue()), "first line");
+  dialog->Free();
+  // A picture has no text, and text does not become its value.
+  TcxBlobEdit* p = AddBlob(bekPict);
+  p->SetBlobEditText("abc");
+  EXPECT_EQ(p->GetBlobEditText(), "");
+  EXPECT_TRUE(VarIsNull(p->EditValue()) || VarIsEmpty(p->EditValue()));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(BlobEditTest, DefaultsAndAnEmptyPictureClassSurviveAStream) {
+  TcxBlobEdit* e = AddBlob(bekAuto);
+  TcxCustomBlobEditProperties* p = e->GetProperties();
+  EXPECT_EQ(p->GetPopupMinWidth(), 160);
+  EXPECT_EQ(p->GetPopupMinHeight(), 140);
+  EXPECT_EQ(p->GetButtons()->Items(0)->GetKind(), TcxEditButtonKind::bkEllipsis);
+  p->SetBlobEditKind(bekPict);
+  EXPECT_EQ(p->GetButtons()->Items(0)->GetKind(), TcxEditButtonKind::bkDown);
+  EXPECT_EQ(p->GetPictureGraphicClassName(), "TBitmap");
+  EXPECT_FALSE(p->IsPictureGraphicClassNameStored());
+  p->SetPictureGraphicClassName("TNoSuchGraphic");
+  EXPECT_EQ(p->GetPictureGraphicClassName(), "TBitmap");
+  p->SetPictureGraphicClassName("");
+  Owned<TMemoryStream> m(New<TMemoryStream>());
+  m->WriteComponent(form);
+  const String text(reinterpret_cast<const char*>(m->Memory()), size_t(m->GetSize()));
+  EXPECT_NE(text.find("IsPictureGraphicClassNameEmpty"), String::npos);
+  const char* description =
+      "object dlg: TForm\n"
+      "  object bePhoto: TcxBlobEdit\n"
+      "    Properties.BlobEditKind = bekPict\n"
+      "    Properties.IsPictureGraphicClassNameEmpty = True\n"
+      "  end\n"
+      "end\n";
+  Owned<TMemoryStream> binary(New<TMemoryStream>());
+  ObjectTextToBinary(description, *binary);
+  binary->SetPosition(0);
+  TForm* dialog = TForm::CreateNew(Application);
+  binary->ReadComponent(dialog);
+  auto* b = dynamic_cast<TcxBlobEdit*>(dialog->FindComponent("bePhoto"));
+  ASSERT_NE(b, nullptr);
+  EXPECT_FALSE(b->GetProperties()->GetPictureGraphicClass());
+  dialog->Free();
+  // Assign copies the class and the kind with its button.
+  Owned<TcxBlobEditProperties> c(New<TcxBlobEditProperties>(nullptr));
+  c->Assign(p);
+  EXPECT_FALSE(c->GetPictureGraphicClass());
+  EXPECT_EQ(c->GetButtons()->Items(0)->GetKind(), TcxEditButtonKind::bkDown);
 }
 
 }  // namespace

@@ -37,6 +37,19 @@ String WithHeader(const String& Bytes) {
   return h + Bytes;
 }
 
+// A graphic class outside the registered ones.
+class TOwnGraphic : public TBitmap {
+  TL_CLASS(TOwnGraphic, TBitmap)
+ public:
+  using TBitmap::TBitmap;
+};
+
+}  // namespace
+
+TL_DEFINE_CLASS(TOwnGraphic)
+
+namespace {
+
 class ImageTest : public AppTest {
  protected:
   void SetUp() override {
@@ -220,6 +233,21 @@ TEST_F(ImageTest, ClipboardCommandsAndAJpegPasteClass) {
   EXPECT_NE(dynamic_cast<TBitmap*>(m->GetPicture()->GetGraphic()), nullptr);
 }
 
+TEST_F(ImageTest, AnOwnGraphicClassPastesThePictureFormatByDefault) {
+  TcxImage* m = Add();
+  EXPECT_EQ(m->ClipboardFormat, CF_PICTURE);
+  Owned<TBitmap> b(New<TBitmap>());
+  b->SetSize(3, 3);
+  Owned<TJPEGImage> j(New<TJPEGImage>());
+  j->Assign(b.get());
+  Clipboard->Assign(j.get());
+  ASSERT_TRUE(Clipboard->HasFormat(CF_PICTURE));
+  m->GetProperties()->SetGraphicClass(ClassOf<TOwnGraphic, TGraphic>());
+  EXPECT_TRUE(m->CanPasteFromClipboard());
+  m->ClipboardFormat = Word(CF_METAFILEPICT);
+  EXPECT_FALSE(m->CanPasteFromClipboard());
+}
+
 TEST_F(ImageTest, ShortcutKeysRunTheClipboardCommands) {
   TcxImage* m = Add();
   m->SetEditValue(Variant(BmpBytes(3, 3)));
@@ -295,6 +323,26 @@ TEST_F(ImageTest, AnEmptyGraphicClassSurvivesAStreamRoundTrip) {
   EXPECT_EQ(plain.find("GraphicClassName"), String::npos);
 }
 
+TEST_F(ImageTest, AutoSizeAndParentColorArePublishedOffByDefault) {
+  TcxImage* a = Add();
+  EXPECT_FALSE(a->GetAutoSize());
+  EXPECT_FALSE(a->GetParentColor());
+  Owned<TMemoryStream> m(New<TMemoryStream>());
+  m->WriteComponent(a);
+  const String plain(reinterpret_cast<const char*>(m->Memory()), size_t(m->GetSize()));
+  EXPECT_EQ(plain.find("AutoSize"), String::npos);
+  EXPECT_EQ(plain.find("ParentColor"), String::npos);
+  a->SetAutoSize(true);
+  a->SetParentColor(true);
+  m->Clear();
+  m->WriteComponent(a);
+  TcxImage* b = Add();
+  m->SetPosition(0);
+  m->ReadComponent(b);
+  EXPECT_TRUE(b->GetAutoSize());
+  EXPECT_TRUE(b->GetParentColor());
+}
+
 TEST_F(ImageTest, AGraphicWithNoAreaCountsAsNoPicture) {
   TcxImage* m = Add();
   m->GetProperties()->SetStretch(true);
@@ -354,6 +402,18 @@ TEST_F(ImageTest, CellsDecodeEachPictureOnceAndBrokenBytesPaintTheCaption) {
   EXPECT_EQ(data->InternalGetEditContentSize(canvas, Variant(broken), {}).cy, 15);
   EXPECT_EQ(p->GetDisplayText(Variant(broken)), "(none)");
   EXPECT_EQ(p->GetDisplayText(Variant::MakeNull()), "");
+
+  // A transparent column never makes the same picture transparent in a default one.
+  Owned<TcxImageProperties> q(New<TcxImageProperties>(nullptr));
+  q->SetGraphicTransparency(TcxImageTransparency::gtTransparent);
+  Owned<TcxCustomEditViewData> qvd(q->CreateViewData(style.get(), true));
+  Owned<TcxCustomEditViewInfo> qvi(q->GetViewInfoClass().Create());
+  auto* qinfo = static_cast<TcxImageViewInfo*>(qvi.get());
+  static_cast<TcxImageViewData*>(qvd.get())->EditValueToDrawValue(canvas, Variant(bytes), qinfo);
+  data->EditValueToDrawValue(canvas, Variant(bytes), info);
+  ASSERT_TRUE(qinfo->HasPicture() && info->HasPicture());
+  EXPECT_TRUE(qinfo->Graphic()->GetTransparent());
+  EXPECT_FALSE(info->Graphic()->GetTransparent());
 }
 
 }  // namespace

@@ -155,11 +155,11 @@ Integer TcxCustomBlobEditProperties::GetIconIndex(const Variant& AValue) {
   return index + (cxVarIsBlank(AValue) ? 0 : 1);
 }
 
-void TcxCustomBlobEditProperties::GetDisplayText(const Variant& AEditValue, String& ADisplayText, bool) {
+void TcxCustomBlobEditProperties::GetDisplayText(const Variant& AEditValue, String& ADisplayText, bool AFullText) {
   ADisplayText.clear();
   if (IsNull(AEditValue)) return;
   switch (ResolveKind()) {
-    case bekMemo: ADisplayText = GetBlobText(AEditValue); break;
+    case bekMemo: ADisplayText = GetBlobText(AEditValue, AFullText); break;
     case bekPict: ADisplayText = cxGetResourceString(cxSBlobPicture); break;
     case bekOle: ADisplayText = "OLE"; break;
     case bekBlob: ADisplayText = "BLOB"; break;
@@ -600,6 +600,26 @@ void TcxCustomBlobEdit::PopupWindowClosed() {
   if (guard.Alive()) inherited::PopupWindowClosed();
 }
 
+String TcxCustomBlobEdit::GetBlobEditText() {
+  const Variant value = EditValue();
+  if (InState(TComponentStateItem::csDesigning)) return IsNull(value) ? String() : VarToStr(value);
+  if (ActiveBlobProperties()->ResolveKind() != bekMemo) return String();
+  if (auto* m = dynamic_cast<TcxPopupMemo*>(FContent); m && GetDroppedDown()) return VarToStr(m->GetDisplayValue());
+  return IsString(value) ? value.AsString() : String();
+}
+
+void TcxCustomBlobEdit::SetBlobEditText(const String& Value) {
+  if (!InState(TComponentStateItem::csDesigning) && ActiveBlobProperties()->ResolveKind() == bekMemo) {
+    if (auto* m = dynamic_cast<TcxPopupMemo*>(FContent); m && GetDroppedDown()) {
+      m->SetEditValue(Variant(Value));
+      return;
+    }
+  } else if (!InState(TComponentStateItem::csDesigning)) {
+    return;
+  }
+  SetEditValue(Variant(Value));
+}
+
 TL_DEFINE_CLASS(TcxCustomBlobEdit)
 
 TL_DEFINE_CLASS(TcxBlobEdit, [](auto& c) {
@@ -607,6 +627,7 @@ TL_DEFINE_CLASS(TcxBlobEdit, [](auto& c) {
   c.Property("AutoSize", &T::GetAutoSize, &T::SetAutoSize).Default(true);
   c.Property("BeepOnEnter", &T::GetBeepOnEnter, &T::SetBeepOnEnter).Default(true);
   c.Property("Properties", &T::GetProperties, &T::SetProperties);
+  c.Property("Text", &T::GetBlobEditText, &T::SetBlobEditText);
   c.Event("OnEditing", &T::OnEditing);
 });
 

@@ -37,7 +37,8 @@ class TcxCustomBlobEditProperties : public TcxCustomPopupEditProperties {
   TcxEditSupportedOperations GetSupportedOperations() const override;
   bool IsEditValueValid(Variant&, bool) const override { return true; }
   bool IsFixedList() const override { return true; }
-  // Empty for Null; bekMemo the short text, bekPict "(PICTURE)", bekOle "OLE", bekBlob "BLOB".
+  // Empty for Null; bekMemo the short text (the whole memo for AFullText), bekPict "(PICTURE)",
+  // bekOle "OLE", bekBlob "BLOB".
   void GetDisplayText(const Variant& AEditValue, String& ADisplayText, bool AFullText = false) override;
   void PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue, bool AEditFocused) override;
   // Equal only for bpsText with bekMemo and two equal strings.
@@ -212,6 +213,10 @@ class TcxCustomBlobEdit : public TcxCustomPopupEdit {
   void PopupWindowClosed() override;
   void PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
   void PropertiesChanged(TObject* Sender) override;
+  // The published Text: in design mode the value as text; for memos the popup memo's text
+  // while it is shown, else the value when it is a string; other kinds have none.
+  String GetBlobEditText();
+  void SetBlobEditText(const String& Value);
   // The bottom strip that holds the buttons.
   Integer ButtonPanelHeight() const { return FButtonHeight + FButtonHeight / 3; }
 

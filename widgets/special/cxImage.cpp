@@ -117,14 +117,17 @@ struct CacheKey {
   uint64_t Fnv = 0, Std = 0;
   size_t Size = 0;
   const TClass* Class = nullptr;
+  TcxImageTransparency Transparency = TcxImageTransparency::gtDefault;
   bool operator==(const CacheKey&) const = default;
 };
 
 struct CacheKeyHash {
-  size_t operator()(const CacheKey& k) const { return size_t(k.Fnv ^ (k.Std * 31) ^ uintptr_t(k.Class)); }
+  size_t operator()(const CacheKey& k) const {
+    return size_t(k.Fnv ^ (k.Std * 31) ^ uintptr_t(k.Class) ^ uint64_t(Ord(k.Transparency)) << 3);
+  }
 };
 
-CacheKey KeyOf(const String& AValue, TGraphicClass AGraphicClass) {
+CacheKey KeyOf(const String& AValue, TGraphicClass AGraphicClass, TcxImageTransparency ATransparency) {
   CacheKey k;
   uint64_t h = 1469598103934665603ull;
   for (unsigned char c : AValue) h = (h ^ c) * 1099511628211ull;
@@ -132,6 +135,7 @@ CacheKey KeyOf(const String& AValue, TGraphicClass AGraphicClass) {
   k.Std = std::hash<std::string_view>()(std::string_view(AValue));
   k.Size = AValue.size();
   k.Class = AGraphicClass.Class;
+  k.Transparency = ATransparency;
   return k;
 }
 
@@ -149,10 +153,15 @@ CacheState& Cache() {
 }  // namespace
 
 std::shared_ptr<TGraphic> TcxImagePictureCache::Get(const String& AValue, TGraphicClass AGraphicClass) {
+  return Get(AValue, AGraphicClass, TcxImageTransparency::gtDefault);
+}
+
+std::shared_ptr<TGraphic> TcxImagePictureCache::Get(const String& AValue, TGraphicClass AGraphicClass,
+                                                    TcxImageTransparency ATransparency) {
   String bytes;
   if (!ValueHasBytes(Variant(AValue), bytes)) return nullptr;
   CacheState& c = Cache();
-  const CacheKey key = KeyOf(AValue, AGraphicClass);
+  const CacheKey key = KeyOf(AValue, AGraphicClass, ATransparency);
   if (auto it = c.Index.find(key); it != c.Index.end()) {
     c.Order.splice(c.Order.begin(), c.Order, it->second);
     return it->second->second;
@@ -161,6 +170,8 @@ std::shared_ptr<TGraphic> TcxImagePictureCache::Get(const String& AValue, TGraph
   ++c.Decodes;
   try {
     Owned<TGraphic> g = GraphicOfBytes(AValue, AGraphicClass);
+    if (ATransparency != TcxImageTransparency::gtDefault)
+      g->SetTransparent(ATransparency == TcxImageTransparency::gtTransparent);
     graphic.reset(g.release(), [](TGraphic* p) { p->Free(); });
   } catch (const Exception&) {
     graphic = nullptr;  // remembered as broken
@@ -536,10 +547,7 @@ void TcxImageViewData::EditValueToDrawValue(TcxCanvas&, const Variant& AEditValu
   } catch (const Exception&) {
     cls = {};
   }
-  std::shared_ptr<TGraphic> g = TcxImagePictureCache::Get(bytes, cls);
-  if (g && p->GetGraphicTransparency() != TcxImageTransparency::gtDefault)
-    g->SetTransparent(p->GetGraphicTransparency() == TcxImageTransparency::gtTransparent);
-  vi->SetCachedGraphic(std::move(g));
+  vi->SetCachedGraphic(TcxImagePictureCache::Get(bytes, cls, p->GetGraphicTransparency()));
 }
 
 TSize TcxImageViewData::InternalGetEditContentSize(TcxCanvas& ACanvas, const Variant& AEditValue,
@@ -576,6 +584,7 @@ void TcxCustomImage::Initialize() {
   SetBounds(GetLeft(), GetTop(), 140, 100);
   FPicture = New<TPicture>();
   FPicture->OnChange = TNotifyEvent(this, &TcxCustomImage::PictureChanged);
+  ClipboardFormat = Word(CF_PICTURE);
   SetScrollBars(TScrollStyle::ssBoth);
 }
 
@@ -931,6 +940,8 @@ TL_DEFINE_CLASS(TcxCustomImage)
 
 TL_DEFINE_CLASS(TcxImage, [](auto& c) {
   using T = TcxCustomImage;
+  c.Property("AutoSize", &T::GetAutoSize, &T::SetAutoSize).Default(false);
+  c.Property("ParentColor", &T::GetParentColor, &T::SetParentColor).Default(false);
   c.Property("Picture", &T::GetPicture, &T::SetPicture);
   c.Property("Properties", &T::GetProperties, &T::SetProperties);
   c.Property("Style", &T::GetStyle, &T::SetStyle);
@@ -951,14 +962,11 @@ void TlRegisterResources_widgets_special();
 namespace {
 int gImageInitCount = 0;
 TImageList* gMenuImages = nullptr;
-bool gResourcesRegistered = false;
 }  // namespace
 
-void cxSpecialRegisterResources() {
-  if (gResourcesRegistered) return;
-  TlRegisterResources_widgets_special();
-  gResourcesRegistered = true;
-}
+// Always registered again: a platform restart clears the tables, and a second
+// registration of the same items changes nothing.
+void cxSpecialRegisterResources() { TlRegisterResources_widgets_special(); }
 
 TImageList* cxImageMenuImages() { return gMenuImages; }
 

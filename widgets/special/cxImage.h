@@ -57,6 +57,10 @@ class TcxImagePictureCache {
  public:
   static constexpr size_t kCapacity = 64;
   static std::shared_ptr<TGraphic> Get(const String& AValue, TGraphicClass AGraphicClass);
+  // The same with a transparency other than gtDefault applied once, in an entry of its own:
+  // painters with different settings never change each other's graphic.
+  static std::shared_ptr<TGraphic> Get(const String& AValue, TGraphicClass AGraphicClass,
+                                       TcxImageTransparency ATransparency);
   static void Clear();
   // How many times the cache decoded (for measuring its use).
   static size_t DecodeCount();
@@ -278,7 +282,8 @@ class TcxCustomImage : public TcxCustomEdit {
   TPoint ScrollPos() const { return FScrollPos; }
 
   TcxImageEditGraphicClassEvent OnGetGraphicClass;
-  // The clipboard format of graphic classes outside the known ones.
+  // The clipboard format of graphic classes outside the known ones (the picture format
+  // from start-up on).
   Word ClipboardFormat = 0;
   // Set while the load dialog is open: the editor counts as focused meanwhile.
   bool IsDialogShowing() const { return FIsDialogShowing; }
