@@ -7,6 +7,14 @@
 #include "game/ResultForm.h"
 #include "platform/kernel/Resources.h"
 #include "platform/kernel/Units.h"
+#include "widgets/editcore/EditcoreUnits.h"
+#include "widgets/editors/cxButtons.h"
+#include "widgets/editors/cxComboBox.h"
+#include "widgets/editors/cxGroupBox.h"
+#include "widgets/editors/cxHyperLinkEdit.h"
+#include "widgets/editors/cxLabel.h"
+#include "widgets/editors/cxSpinEdit.h"
+#include "widgets/foundation/FoundationUnits.h"
 
 #include <vector>
 
@@ -14,6 +22,18 @@ void TlRegisterResources_game_lib();
 
 namespace {
 UnitCounter gGame;
+UnitCounter gGameWidgets;
+// In the order of the library's own lists.
+const UnitEntry kGameWidgets[] = {
+    {"WidgetsFoundation", WidgetsFoundationInitialize, WidgetsFoundationFinalize},
+    {"WidgetsEditcore", WidgetsEditcoreInitialize, WidgetsEditcoreFinalize},
+    {"cxButtons", cxButtons::Initialize, cxButtons::Finalize},
+    {"cxGroupBox", cxGroupBox::Initialize, cxGroupBox::Finalize},
+    {"cxLabel", cxLabelInitialize, cxLabelFinalize},
+    {"cxHyperLinkEdit", cxHyperLinkEdit::Initialize, cxHyperLinkEdit::Finalize},
+    {"cxSpinEdit", cxSpinEdit::Initialize, cxSpinEdit::Finalize},
+    {"cxComboBox", cxComboBox::Initialize, cxComboBox::Finalize},
+};
 std::vector<const TClass*> FormClasses() {
   return {&TMainForm::StaticClass(), &TFormSettings::StaticClass(), &TResultForm::StaticClass(),
           &TNumberForm::StaticClass(), &TFormAbout::StaticClass(),
@@ -37,4 +57,18 @@ void GameFinalize() {
   if (!gGame.Leave()) return;
   for (const TClass* c : FormClasses()) UnRegisterClass(*c);
   UnregisterResourceTable("game_lib");
+}
+
+void GameWidgetsInitialize() {
+  if (!gGameWidgets.Enter()) return;
+  try {
+    InitializeUnits(kGameWidgets);
+  } catch (...) {
+    gGameWidgets.Leave();
+    throw;
+  }
+}
+
+void GameWidgetsFinalize() {
+  if (gGameWidgets.Leave()) FinalizeUnits(kGameWidgets);
 }

@@ -4,3 +4,11 @@
 
 void GameInitialize();
 void GameFinalize();
+
+// The widget library's units the game's windows use: the foundation and the editor
+// framework whole, and of the standard editors only those the game's descriptions name (the
+// button, group box, label, hyperlink, spin edit and combo box), so that no other editor's
+// classes or measurements are set up. Needs the class library's visual units first.
+// Counted; finalized in reverse.
+void GameWidgetsInitialize();
+void GameWidgetsFinalize();

@@ -401,6 +401,8 @@ void TMainForm::BuildCellBitmaps() {
     colors->GetBitmap(c - 1, sheet.get());
     for (Integer m = 0; m < 16; ++m) BuildCellBitmap(c, m, sheet.get());
   }
+  // The cells are all that is drawn: the sheets go back to the compressed picture.
+  colors->ReleaseDecodedImages();
 }
 
 TBitmap* TMainForm::CellImage(Integer Colour, Integer Mask) const {

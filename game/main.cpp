@@ -9,9 +9,6 @@
 #include "platform/kernel/Units.h"
 #include "platform/theme/UxTheme.h"
 #include "platform/user/User.h"
-#include "widgets/editcore/EditcoreUnits.h"
-#include "widgets/editors/EditorsUnits.h"
-#include "widgets/foundation/FoundationUnits.h"
 
 #if TL_HAVE_SDL_HOST
 #include "platform/host/sdl/SdlHost.h"
@@ -25,8 +22,8 @@
 namespace {
 
 // From the platform up; finalized in reverse. Only what the game's windows use is started:
-// the class library, and the widget library's layers up to the standard editors (the main
-// window's pause banner is the library's label).
+// the class library, and of the widget library the layers and editors the game's windows
+// are made of.
 const UnitEntry kUnits[] = {
     {"Kernel", PlatformKernelInitialize, PlatformKernelFinalize},
     {"Fonts", InitializeFonts, FinalizeFonts},
@@ -34,9 +31,7 @@ const UnitEntry kUnits[] = {
     {"Theme", PlatformThemeInitialize, PlatformThemeFinalize},
     {"SysUtils", SysUtilsInitialize, SysUtilsFinalize},
     {"ClasslibVisual", ClasslibVisualInitialize, ClasslibVisualFinalize},
-    {"WidgetsFoundation", WidgetsFoundationInitialize, WidgetsFoundationFinalize},
-    {"WidgetsEditcore", WidgetsEditcoreInitialize, WidgetsEditcoreFinalize},
-    {"WidgetsEditors", WidgetsEditorsInitialize, WidgetsEditorsFinalize},
+    {"GameWidgets", GameWidgetsInitialize, GameWidgetsFinalize},
     {"Game", GameInitialize, GameFinalize},
 };
 

@@ -349,6 +349,17 @@ void TCustomImageList::GetBitmap(Integer Index, TBitmap* Image) {
   Draw(Image->Canvas(), 0, 0, Index);
 }
 
+void TCustomImageList::ReleaseDecodedImages() {
+  if (!FLazy) return;
+  for (HIMAGELIST& l : FLazy->Images)
+    if (l) {
+      ImageList_Destroy(l);
+      l = nullptr;
+    }
+  FLazy->Decoded = 0;
+  FLazy->Reader.Close();
+}
+
 void TCustomImageList::Draw(TCanvas* Canvas, Integer X, Integer Y, Integer Index, bool Enabled) {
   Draw(Canvas, X, Y, Index, FDrawingStyle, FImageType, Enabled);
 }

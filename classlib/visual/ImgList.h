@@ -98,6 +98,9 @@ class TCustomImageList : public TComponent {
   void Clear();
   // Sizes Image to one image and draws image Index into it (nothing for a bad index).
   void GetBitmap(Integer Index, TBitmap* Image);
+  // A list still read from its picture gives back the images it has decoded: the next use
+  // decodes them again. Nothing for any other list.
+  void ReleaseDecodedImages();
 
   // Draws image Index at (X, Y) with the list's DrawingStyle and ImageType; disabled, in
   // the platform's embossed look. An index out of range draws nothing.

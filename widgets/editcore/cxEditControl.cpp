@@ -717,9 +717,17 @@ void TcxCustomEdit::CheckAutoSize() {
   if (!IsAutoSizeActive() || !FProperties || InState(TComponentStateItem::csLoading) ||
       !GetCanvas())
     return;
+  // Without a window yet (a form loading, or one not shown) the screen measures: the
+  // control's own canvas would make the editor's window and its form's.
+  Owned<TcxScreenCanvas> screen;
+  TcxCanvas* canvas = GetCanvas();
+  if (!HandleAllocated()) {
+    screen.reset(New<TcxScreenCanvas>());
+    canvas = screen.get();
+  }
   TcxEditSizeProperties sp;
   Owned<TcxCustomEditViewData> vd(CreateViewData());
-  const TSize sz = vd->CalculateEditSize(*GetCanvas(), FEditValue, sp);
+  const TSize sz = vd->CalculateEditSize(*canvas, FEditValue, sp);
   const TAlign a = GetAlign();
   Integer w = GetWidth(), h = GetHeight();
   if (a != TAlign::alLeft && a != TAlign::alRight && a != TAlign::alClient) h = sz.cy;

@@ -740,12 +740,20 @@ void TcxCustomLabel::AdjustLabelSize() {
       InState(TComponentStateItem::csLoading) || InState(TComponentStateItem::csDestroying))
     return;
   if (!GetCanvas()) return;
+  // Without a window yet (a form loading, or one not shown) the screen measures the text:
+  // the control's own canvas would make the label's window and its form's.
+  Owned<TcxScreenCanvas> screen;
+  TcxCanvas* canvas = GetCanvas();
+  if (!HandleAllocated()) {
+    screen.reset(New<TcxScreenCanvas>());
+    canvas = screen.get();
+  }
   auto* p = dynamic_cast<TcxCustomLabelProperties*>(GetActiveProperties());
   TcxEditSizeProperties sp;
   const bool wrapped = p && p->GetWordWrap();
   if (wrapped) sp.Width = GetWidth();
   Owned<TcxCustomEditViewData> vd(CreateViewData());
-  const TSize sz = vd->CalculateEditSize(*GetCanvas(), EditValue(), sp);
+  const TSize sz = vd->CalculateEditSize(*canvas, EditValue(), sp);
   const TAlign a = GetAlign();
   Integer w = GetWidth(), h = GetHeight();
   if (!wrapped && a != TAlign::alTop && a != TAlign::alBottom && a != TAlign::alClient) w = sz.cx;

@@ -120,10 +120,8 @@ void TcxScrollBar::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Intege
   const Integer width = GetWidth(), height = GetHeight();
   const bool changed = old != TRect{GetLeft(), GetTop(), GetLeft() + width, GetTop() + height} ||
                        FBitmap->GetWidth() != width || FBitmap->GetHeight() != height;
-  if (changed && width >= 1 && height >= 1) {
-    FBitmap->SetSize(width, height);
-    CalcArrowRects();
-  }
+  // The back buffer is sized when painted: most bars (an editor's own pair) never are.
+  if (changed && width >= 1 && height >= 1) CalcArrowRects();
 }
 
 void TcxScrollBar::SetScrollParams(Integer AMin, Integer AMax, Integer APosition, Integer APageSize, bool ARedraw) {
@@ -472,6 +470,8 @@ TcxButtonState TcxScrollBar::PartState(TcxScrollBarPart APart) const {
 void TcxScrollBar::Paint() {
   const TRect C = GetClientRect();
   if (C.IsEmpty() || !FBitmap) return;
+  if (FBitmap->GetWidth() != GetWidth() || FBitmap->GetHeight() != GetHeight())
+    FBitmap->SetSize(GetWidth(), GetHeight());
   const bool horizontal = Horizontal();
   const TcxCustomLookAndFeelPainter* painter = Painter();
   auto draw = [&](const TRect& R, TcxScrollBarPart part, TcxButtonState state) {

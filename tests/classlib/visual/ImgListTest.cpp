@@ -340,6 +340,10 @@ void ImgListTest::ImagesDecodedOneByOneCompare(const std::vector<Byte>& Png, boo
   EXPECT_EQ(seven[0], TColor(RGB(0x50 + 0x68, 0x50 + 0x38, 0x50 + 0x40)));  // 0x101010 * 5 + 0x0D0700 * 8 + 0x40
   EXPECT_EQ(seven[1 * 5 + 2] == clBlue, Alpha);
   EXPECT_NE(seven[1 * 5 + 1], clBlue);
+  // Given back, the decoded images come from the picture again when next drawn.
+  lazy->ReleaseDecodedImages();
+  ASSERT_EQ(lazy->Count(), 9);
+  for (Integer i : {7, 0}) EXPECT_EQ(Drawn(lazy.get(), i, clBlue), Drawn(whole.get(), i, clBlue)) << "again " << i;
 
   // A copy shares the picture and decodes its own images; the handle realizes the rest.
   auto copy = List();
