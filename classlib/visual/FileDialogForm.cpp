@@ -183,7 +183,8 @@ void TFileDialogForm::Setup(TOpenDialog& Dialog) {
   NameEdit = New<TEdit>(this);
   NameEdit->SetParent(this);
   NameEdit->SetBounds(fieldLeft, nameTop, fieldWidth, kEditHeight);
-  NameEdit->SetText(BaseName(Dialog.FileName));
+  // Whole, so that a FileName with a folder still names that file on OK.
+  NameEdit->SetText(Dialog.FileName);
 
   OkButton = New<TButton>(this);
   OkButton->SetParent(this);
@@ -219,18 +220,14 @@ void TFileDialogForm::Setup(TOpenDialog& Dialog) {
   const Integer index = Dialog.FilterIndex >= 1 && Dialog.FilterIndex <= Integer(FFilters.size()) ? Dialog.FilterIndex : 1;
   FilterList->SetItemIndex(index - 1);
 
-  // InitialDir, else the folder of a FileName given with one, else the working folder.
-  const String cwd = CurrentFolder();
-  FFolder = Normalize(cwd);
-  String start;
-  if (!Dialog.InitialDir.empty() && IsFolder(Normalize(Dialog.InitialDir[0] == '/' ? Dialog.InitialDir : cwd + "/" + Dialog.InitialDir)))
-    start = Dialog.InitialDir;
-  else if (Dialog.FileName.find('/') != String::npos)
-    start = Dialog.FileName.substr(0, Dialog.FileName.rfind('/') + 1);
+  // InitialDir, or the working folder when it is empty, missing or unreadable (an
+  // unreadable working folder is listed empty).
+  FFolder = Normalize(CurrentFolder());
   std::vector<TEntry> entries;
   String error;
-  if (!start.empty() && IsFolder(Resolve(start)) && ReadFolder(Resolve(start), entries, error)) {
-    FFolder = Resolve(start);
+  const String initial = Dialog.InitialDir.empty() ? String() : Resolve(Dialog.InitialDir);
+  if (!initial.empty() && IsFolder(initial) && ReadFolder(initial, entries, error)) {
+    FFolder = initial;
     FAll = std::move(entries);
   } else if (ReadFolder(FFolder, entries, error)) {
     FAll = std::move(entries);

@@ -16,12 +16,14 @@ class FileDialogTest : public AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
+    cwd_ = std::filesystem::current_path();
     dir_ = std::filesystem::temp_directory_path() / ("tl_filedlg_" + std::to_string(getpid()));
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_ + "/sub");
     for (const char* name : {"b.txt", "A.txt", "c.log"}) Write(name, "x");
   }
   void TearDown() override {
+    std::filesystem::current_path(cwd_);
     std::filesystem::remove_all(dir_);
     AppTest::TearDown();
   }
@@ -47,6 +49,7 @@ class FileDialogTest : public AppTest {
     Application->ProcessMessages();
   }
   std::string dir_;
+  std::filesystem::path cwd_;
 };
 
 TEST_F(FileDialogTest, FiltersSplitIntoMasksAndMasksMatchNames) {
@@ -112,7 +115,7 @@ TEST_F(FileDialogTest, SaveAddsTheDefaultExtensionAndAsksBeforeReplacing) {
   save->DefaultExt = "txt";
   save->Title = "Keep";
   save->FilterIndex = 5;  // out of range: the first filter
-  save->FileName = dir_ + "/sub/";  // the folder of FileName when there is no InitialDir
+  save->InitialDir = dir_ + "/sub";
   String caption, folder;
   Integer questions = 0;
   host().WhenIdle([&] {
@@ -137,8 +140,8 @@ TEST_F(FileDialogTest, SaveAddsTheDefaultExtensionAndAsksBeforeReplacing) {
   EXPECT_EQ(save->FileName, dir_ + "/b.txt");
 
   // A new name is taken at once; a name in a missing folder is refused.
-  save->FileName.clear();
-  save->InitialDir = dir_;
+  save->InitialDir = dir_ + "/missing";  // the working folder instead
+  ASSERT_EQ(chdir(dir_.c_str()), 0);
   host().WhenIdle([&] { Enter("nowhere/x"); });
   host().WhenIdle([&] { host().Key(VK_RETURN); });  // the folder does not exist
   host().WhenIdle([&] { Enter("fresh"); });
