@@ -441,8 +441,9 @@ void TFileDialogForm::Paint() {
   label(NameEdit, "File name:");
   label(FilterList, "Files of type:");
   if (Preview) {
-    const Integer w = c->TextWidth(FPreviewText);
-    c->TextOut((FPreviewArea.Left + FPreviewArea.Right - w) / 2, FPreviewArea.Bottom + kMargin, FPreviewText);
+    // Centred under the picture; a long error wraps within the preview's width.
+    TRect r{FPreviewArea.Left, FPreviewArea.Bottom + kMargin, FPreviewArea.Right, GetClientHeight() - kMargin};
+    c->TextRect(r, FPreviewText, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
   }
 }
 
