@@ -184,6 +184,27 @@ TEST_F(FileDialogTest, OddEntriesAndTypedFoldersNeverBreakTheList) {
   EXPECT_EQ(open->FileName, dir_ + "/x\ny.txt");
 }
 
+TEST_F(FileDialogTest, AFolderThatCannotBeReadIsReportedAndLeftAlone) {
+  if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+  std::filesystem::permissions(dir_ + "/sub", std::filesystem::perms::none);
+  Owned<TOpenDialog> open(New<TOpenDialog>(nullptr));
+  open->InitialDir = dir_;
+  String boxCaption, folder;
+  host().WhenIdle([&] { ClickItem(Dialog()->FileList, 1, true); });  // "sub"
+  host().WhenIdle([&] {
+    boxCaption = Screen->ActiveForm()->GetCaption();
+    host().Key(VK_RETURN);
+  });
+  host().WhenIdle([&] {
+    folder = Dialog()->Folder();
+    host().Key(VK_ESCAPE);
+  });
+  EXPECT_FALSE(open->Execute());
+  std::filesystem::permissions(dir_ + "/sub", std::filesystem::perms::owner_all);
+  EXPECT_EQ(boxCaption, "Open");
+  EXPECT_EQ(folder, dir_);
+}
+
 TEST_F(FileDialogTest, ALargeFolderIsListedWhole) {
   std::filesystem::create_directories(dir_ + "/many");
   for (int i = 0; i < 10000; ++i) std::ofstream(dir_ + "/many/f" + std::to_string(i));
