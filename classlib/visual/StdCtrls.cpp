@@ -332,7 +332,10 @@ String TListBoxStrings::Get(Integer Index) const {
 }
 
 TObject* TListBoxStrings::GetObject(Integer Index) const {
-  if (FListBox->IsVirtual()) return nullptr;
+  if (FListBox->IsVirtual()) {
+    CheckRange(Index, GetCount());
+    return FListBox->DoGetDataObject(Index);
+  }
   CheckRange(Index, GetCount());
   return FItems[size_t(Index)].second;
 }
@@ -358,6 +361,8 @@ void TListBoxStrings::InsertObject(Integer Index, const String& S, TObject* AObj
   FItems.insert(FItems.begin() + Index, {S, AObject});
   if (FListBox->HandleAllocated())
     SendMessageA(FListBox->FHandle, LB_INSERTSTRING, WPARAM(Index), reinterpret_cast<LPARAM>(S.c_str()));
+  else
+    FListBox->ShiftSelection(Index, 1);
 }
 
 void TListBoxStrings::Delete(Integer Index) {
@@ -366,16 +371,17 @@ void TListBoxStrings::Delete(Integer Index) {
   FItems.erase(FItems.begin() + Index);
   if (FListBox->HandleAllocated()) {
     SendMessageA(FListBox->FHandle, LB_DELETESTRING, WPARAM(Index), 0);
-  } else if (FListBox->FItemIndex == Index) {
-    FListBox->FItemIndex = -1;
-  } else if (FListBox->FItemIndex > Index) {
-    --FListBox->FItemIndex;
+  } else {
+    if (FListBox->FItemIndex == Index) FListBox->FItemIndex = -1;
+    else if (FListBox->FItemIndex > Index) --FListBox->FItemIndex;
+    FListBox->ShiftSelection(Index, -1);
   }
 }
 
 void TListBoxStrings::Clear() {
   FItems.clear();
   FListBox->FItemIndex = -1;
+  FListBox->FSelection.clear();
   if (FListBox->IsVirtual()) FListBox->FCount = 0;
   if (FListBox->HandleAllocated()) SendMessageA(FListBox->FHandle, LB_RESETCONTENT, 0, 0);
 }
@@ -435,8 +441,12 @@ void TCustomListBox::BeforeDestruction() {
 void TCustomListBox::CreateParams(TCreateParams& Params) {
   inherited::CreateParams(Params);
   CreateSubClass(Params, "LISTBOX");
-  Params.Style |= LBS_NOTIFY | WS_VSCROLL;
+  // The horizontal bar shows only while the scroll width is wider than the list.
+  Params.Style |= LBS_NOTIFY | WS_VSCROLL | WS_HSCROLL;
   if (!FIntegralHeight) Params.Style |= LBS_NOINTEGRALHEIGHT;
+  if (FMultiSelect) Params.Style |= FExtendedSelect ? LBS_EXTENDEDSEL : LBS_MULTIPLESEL;
+  if (FColumns > 0) Params.Style |= LBS_MULTICOLUMN;
+  if (FTabWidth != 0) Params.Style |= LBS_USETABSTOPS;
   switch (FStyle) {
     case lbOwnerDrawFixed: Params.Style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS; break;
     case lbOwnerDrawVariable: Params.Style |= LBS_OWNERDRAWVARIABLE | LBS_HASSTRINGS; break;
@@ -448,6 +458,8 @@ void TCustomListBox::CreateParams(TCreateParams& Params) {
 
 void TCustomListBox::CreateWnd() {
   inherited::CreateWnd();
+  // A new window starts with the platform's font; the items are measured in the control's.
+  SendMessageA(FHandle, WM_SETFONT, WPARAM(GetFont()->GetHandle()), 0);
   // Owner-draw notices find this control by its id.
   SetWindowLongA(FHandle, GWL_ID, LONG(gNextListBoxId++));
   if (gNextListBoxId > 0xFFFF) gNextListBoxId = 1000;
@@ -458,25 +470,167 @@ void TCustomListBox::CreateWnd() {
     for (const auto& item : FItems->FItems)
       SendMessageA(FHandle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.first.c_str()));
   }
-  SendMessageA(FHandle, LB_SETCURSEL, WPARAM(FItemIndex), 0);
+  SetColumnWidth();
+  if (FTabWidth != 0) SendMessageA(FHandle, LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&FTabWidth));
+  if (FScrollWidth != 0) SendMessageA(FHandle, LB_SETHORIZONTALEXTENT, WPARAM(FScrollWidth), 0);
+  if (IsMultiSelectWindow()) {
+    for (Integer i : FSelection)
+      if (i < GetCount()) SendMessageA(FHandle, LB_SETSEL, TRUE, LPARAM(i));
+    if (FItemIndex >= 0 && FItemIndex < GetCount()) SendMessageA(FHandle, LB_SETCARETINDEX, WPARAM(FItemIndex), 0);
+  } else {
+    SendMessageA(FHandle, LB_SETCURSEL, WPARAM(FItemIndex), 0);
+  }
   SendMessageA(FHandle, LB_SETTOPINDEX, WPARAM(FTopIndex), 0);
 }
 
 void TCustomListBox::DestroyWnd() {
-  FItemIndex = Integer(SendMessageA(FHandle, LB_GETCURSEL, 0, 0));
+  FSelection.clear();
+  if (IsMultiSelectWindow()) {
+    Integer count = GetCount();
+    for (Integer i = 0; i < count; ++i)
+      if (SendMessageA(FHandle, LB_GETSEL, WPARAM(i), 0) > 0) FSelection.push_back(i);
+  }
+  FItemIndex = GetItemIndex();
+  FScrollWidth = Integer(SendMessageA(FHandle, LB_GETHORIZONTALEXTENT, 0, 0));
   FTopIndex = Integer(SendMessageA(FHandle, LB_GETTOPINDEX, 0, 0));
   inherited::DestroyWnd();
 }
 
-Integer TCustomListBox::GetItemIndex() {
-  if (FHandle) return Integer(SendMessageA(FHandle, LB_GETCURSEL, 0, 0));
-  return FItemIndex;
+bool TCustomListBox::IsMultiSelectWindow() const {
+  return FHandle ? (GetWindowLongA(FHandle, GWL_STYLE) & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL)) != 0 : FMultiSelect;
 }
 
+// With multiple selection the item index is the caret, or -1 in an empty list.
+Integer TCustomListBox::GetItemIndex() {
+  if (!FHandle) return FItemIndex;
+  if (IsMultiSelectWindow()) return GetCount() == 0 ? -1 : Integer(SendMessageA(FHandle, LB_GETCARETINDEX, 0, 0));
+  return Integer(SendMessageA(FHandle, LB_GETCURSEL, 0, 0));
+}
+
+// With multiple selection the item becomes the only selected one and the caret; -1 clears
+// the selection.
 void TCustomListBox::SetItemIndex(Integer Value) {
   if (Value < -1 || Value >= GetCount()) throw EListError("List index out of bounds (" + std::to_string(Value) + ")");
   FItemIndex = Value;
+  if (IsMultiSelectWindow()) {
+    FSelection.clear();
+    if (Value >= 0) FSelection.push_back(Value);
+    if (!FHandle) return;
+    SendMessageA(FHandle, LB_SETSEL, FALSE, -1);
+    if (Value >= 0) SendMessageA(FHandle, LB_SETSEL, TRUE, LPARAM(Value));
+    return;
+  }
   if (FHandle) SendMessageA(FHandle, LB_SETCURSEL, WPARAM(Value), 0);
+}
+
+void TCustomListBox::ShiftSelection(Integer Index, Integer Delta) {
+  std::vector<Integer> kept;
+  for (Integer i : FSelection) {
+    if (Delta < 0 && i == Index) continue;
+    kept.push_back(i >= Index ? i + Delta : i);
+  }
+  FSelection.swap(kept);
+  if (Delta > 0 && FItemIndex >= Index) FItemIndex += Delta;
+}
+
+void TCustomListBox::SetMultiSelect(bool Value) {
+  if (FMultiSelect == Value) return;
+  FMultiSelect = Value;
+  if (FHandle) RecreateWnd();
+}
+
+void TCustomListBox::SetExtendedSelect(bool Value) {
+  if (FExtendedSelect == Value) return;
+  FExtendedSelect = Value;
+  if (FHandle && FMultiSelect) RecreateWnd();
+}
+
+bool TCustomListBox::GetSelected(Integer Index) {
+  if (Index < 0 || Index >= GetCount()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  if (FHandle) return SendMessageA(FHandle, LB_GETSEL, WPARAM(Index), 0) > 0;
+  if (!FMultiSelect) return Index == FItemIndex;
+  return std::binary_search(FSelection.begin(), FSelection.end(), Index);
+}
+
+void TCustomListBox::SetSelected(Integer Index, bool Value) {
+  if (Index < 0 || Index >= GetCount()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  if (!IsMultiSelectWindow()) {
+    if (Value) SetItemIndex(Index);
+    else if (GetItemIndex() == Index) SetItemIndex(-1);
+    return;
+  }
+  if (FHandle) {
+    SendMessageA(FHandle, LB_SETSEL, WPARAM(Value), LPARAM(Index));
+    return;
+  }
+  auto it = std::lower_bound(FSelection.begin(), FSelection.end(), Index);
+  bool present = it != FSelection.end() && *it == Index;
+  if (Value && !present) FSelection.insert(it, Index);
+  if (!Value && present) FSelection.erase(it);
+}
+
+Integer TCustomListBox::GetSelCount() {
+  if (!IsMultiSelectWindow()) return GetItemIndex() >= 0 ? 1 : 0;
+  if (FHandle) return Integer(SendMessageA(FHandle, LB_GETSELCOUNT, 0, 0));
+  return Integer(FSelection.size());
+}
+
+void TCustomListBox::ClearSelection() {
+  if (!IsMultiSelectWindow()) {
+    SetItemIndex(-1);
+    return;
+  }
+  FSelection.clear();
+  if (FHandle) SendMessageA(FHandle, LB_SETSEL, FALSE, -1);
+}
+
+// A single selection has no "all": it stays as it is.
+void TCustomListBox::SelectAll() {
+  if (!IsMultiSelectWindow()) return;
+  FSelection.clear();
+  for (Integer i = 0; i < GetCount(); ++i) FSelection.push_back(i);
+  if (FHandle) SendMessageA(FHandle, LB_SETSEL, TRUE, -1);
+}
+
+void TCustomListBox::SetColumns(Integer Value) {
+  Value = std::max<Integer>(Value, 0);
+  if (FColumns == Value) return;
+  // Going between one and several columns changes the window's style.
+  bool restyle = (FColumns == 0) != (Value == 0);
+  FColumns = Value;
+  if (FHandle && restyle) RecreateWnd();
+  else SetColumnWidth();
+}
+
+void TCustomListBox::SetColumnWidth() {
+  if (!FHandle || FColumns <= 0) return;
+  RECT rc;
+  ::GetClientRect(FHandle, &rc);
+  Integer width = std::max<Integer>(1, Integer(rc.Right) / FColumns);
+  SendMessageA(FHandle, LB_SETCOLUMNWIDTH, WPARAM(width), 0);
+}
+
+void TCustomListBox::WMSize(TMessage& Message) {
+  TL_INHERITED(Message);
+  SetColumnWidth();
+}
+
+void TCustomListBox::SetTabWidth(Integer Value) {
+  Value = std::max<Integer>(Value, 0);
+  if (FTabWidth == Value) return;
+  FTabWidth = Value;
+  if (FHandle) RecreateWnd();
+}
+
+Integer TCustomListBox::GetScrollWidth() {
+  if (FHandle) return Integer(SendMessageA(FHandle, LB_GETHORIZONTALEXTENT, 0, 0));
+  return FScrollWidth;
+}
+
+void TCustomListBox::SetScrollWidth(Integer Value) {
+  Value = std::max<Integer>(Value, 0);
+  FScrollWidth = Value;
+  if (FHandle) SendMessageA(FHandle, LB_SETHORIZONTALEXTENT, WPARAM(Value), 0);
 }
 
 Integer TCustomListBox::GetTopIndex() {
@@ -549,6 +703,12 @@ String TCustomListBox::DoGetData(Integer Index) const {
 
 Integer TCustomListBox::DoFindData(const String& Data) {
   return OnDataFind ? OnDataFind(this, Data) : -1;
+}
+
+TObject* TCustomListBox::DoGetDataObject(Integer Index) const {
+  TObject* obj = nullptr;
+  if (OnDataObject) OnDataObject(const_cast<TCustomListBox*>(this), Index, obj);
+  return obj;
 }
 
 TRect TCustomListBox::ItemRect(Integer Index) {
@@ -634,7 +794,8 @@ TL_MESSAGES(TCustomEdit, TL_ON(CN_COMMAND, CNCommand))
 TL_MESSAGES(TCustomListBox,
             TL_ON(CN_COMMAND, CNCommand),
             TL_ON(CN_DRAWITEM, CNDrawItem),
-            TL_ON(CN_MEASUREITEM, CNMeasureItem))
+            TL_ON(CN_MEASUREITEM, CNMeasureItem),
+            TL_ON(WM_SIZE, WMSize))
 
 TL_DEFINE_CLASS(TButtonControl)
 TL_DEFINE_CLASS(TButton, [](auto& c) {
@@ -674,10 +835,18 @@ TL_DEFINE_CLASS(TCustomListBox, [](auto& c) {
   c.Property("Items", &TCustomListBox::GetItems, &TCustomListBox::SetItems);
   c.Property("Sorted", &TCustomListBox::GetSorted, &TCustomListBox::SetSorted).Default(false);
   c.Property("Style", &TCustomListBox::GetStyle, &TCustomListBox::SetStyle).Default(lbStandard);
+  c.Property("AutoComplete", &TCustomListBox::GetAutoComplete, &TCustomListBox::SetAutoComplete).Default(true);
+  c.Property("Columns", &TCustomListBox::GetColumns, &TCustomListBox::SetColumns).Default(0);
+  c.Property("ExtendedSelect", &TCustomListBox::GetExtendedSelect, &TCustomListBox::SetExtendedSelect)
+      .Default(true);
+  c.Property("MultiSelect", &TCustomListBox::GetMultiSelect, &TCustomListBox::SetMultiSelect).Default(false);
+  c.Property("ScrollWidth", &TCustomListBox::GetScrollWidth, &TCustomListBox::SetScrollWidth).Default(0);
+  c.Property("TabWidth", &TCustomListBox::GetTabWidth, &TCustomListBox::SetTabWidth).Default(0);
   c.Event("OnDrawItem", &TCustomListBox::OnDrawItem);
   c.Event("OnMeasureItem", &TCustomListBox::OnMeasureItem);
   c.Event("OnData", &TCustomListBox::OnData);
   c.Event("OnDataFind", &TCustomListBox::OnDataFind);
+  c.Event("OnDataObject", &TCustomListBox::OnDataObject);
 })
 TL_DEFINE_CLASS(TListBox)
 

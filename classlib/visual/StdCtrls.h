@@ -22,6 +22,7 @@ using TMeasureItemEvent = TMethod<void(TWinControl* Control, Integer Index, Inte
 using TLBGetDataEvent = TMethod<void(TWinControl* Control, Integer Index, String& Data)>;
 // The index of the item whose text starts with FindString, or -1.
 using TLBFindDataEvent = TMethod<Integer(TWinControl* Control, const String& FindString)>;
+using TLBGetDataObjectEvent = TMethod<void(TWinControl* Control, Integer Index, TObject*& DataObject)>;
 
 // ---- Buttons --------------------------------------------------------------------------------
 
@@ -231,6 +232,32 @@ class TCustomListBox : public TWinControl {
   bool IsVirtual() const { return FStyle == TListBoxStyle::lbVirtual || FStyle == TListBoxStyle::lbVirtualOwnerDraw; }
   bool IsOwnerDraw() const { return FStyle != TListBoxStyle::lbStandard && FStyle != TListBoxStyle::lbVirtual; }
 
+  // Several items may be selected: with ExtendedSelect by Shift and Ctrl as well, else each
+  // click or Space toggles one. A changed kind makes a new window.
+  bool GetMultiSelect() const { return FMultiSelect; }
+  void SetMultiSelect(bool Value);
+  bool GetExtendedSelect() const { return FExtendedSelect; }
+  void SetExtendedSelect(bool Value);
+  // Whether item Index is selected; without multiple selection, whether it is ItemIndex.
+  bool GetSelected(Integer Index);
+  void SetSelected(Integer Index, bool Value);
+  Integer GetSelCount();
+  void ClearSelection();
+  void SelectAll();
+  // The items flow into this many columns of equal width; 0 is one column without a
+  // horizontal bar.
+  Integer GetColumns() const { return FColumns; }
+  void SetColumns(Integer Value);
+  // Tab stops every TabWidth dialog units; 0 leaves tabs to the list's default.
+  Integer GetTabWidth() const { return FTabWidth; }
+  void SetTabWidth(Integer Value);
+  // The width the list scrolls over horizontally, in pixels.
+  Integer GetScrollWidth();
+  void SetScrollWidth(Integer Value);
+  // Typed keys search the items by their beginnings.
+  bool GetAutoComplete() const { return FAutoComplete; }
+  void SetAutoComplete(bool Value) { FAutoComplete = Value; }
+
   // The item under a client point: -1 (Existing) or Count (not Existing) below the last.
   Integer ItemAtPos(const TPoint& Pos, bool Existing);
   // The item's rectangle in client coordinates (empty when not shown).
@@ -243,6 +270,7 @@ class TCustomListBox : public TWinControl {
   TMeasureItemEvent OnMeasureItem;
   TLBGetDataEvent OnData;
   TLBFindDataEvent OnDataFind;
+  TLBGetDataObjectEvent OnDataObject;
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -253,12 +281,18 @@ class TCustomListBox : public TWinControl {
   String DoGetData(Integer Index) const;
   // A virtual list box holds no text to search: its owner answers; -1 without a handler.
   Integer DoFindData(const String& Data);
+  TObject* DoGetDataObject(Integer Index) const;
   void CNCommand(TMessage& Message);
   void CNDrawItem(TMessage& Message);
   void CNMeasureItem(TMessage& Message);
+  void WMSize(TMessage& Message);
 
  private:
   friend class TListBoxStrings;
+  bool IsMultiSelectWindow() const;
+  void SetColumnWidth();
+  // Keeps the selection of a list without a window in step with an item put in or taken out.
+  void ShiftSelection(Integer Index, Integer Delta);
   TListBoxStrings* FItems;
   TControlCanvas* FCanvas = nullptr;
   HDC FDrawDC = nullptr;
@@ -268,6 +302,14 @@ class TCustomListBox : public TWinControl {
   Integer FItemHeight = 16;
   bool FSorted = false;
   bool FIntegralHeight = false;
+  bool FMultiSelect = false;
+  bool FExtendedSelect = true;
+  bool FAutoComplete = true;
+  Integer FColumns = 0;
+  Integer FTabWidth = 0;
+  Integer FScrollWidth = 0;
+  // The selected items of a multiple selection while there is no window, ascending.
+  std::vector<Integer> FSelection;
   TListBoxStyle FStyle = TListBoxStyle::lbStandard;
   TBorderStyle FBorderStyle = TBorderStyle::bsSingle;
 };

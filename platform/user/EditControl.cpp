@@ -84,10 +84,12 @@ struct Measure {
     if (old) SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
   }
-  int Width(const String& s, int n) {
+  int Width(const String& s, int n) { return Width(s.data(), n); }
+  // The first n characters at p: no copy of the text behind them.
+  int Width(const char* p, int n) {
     if (n <= 0) return 0;
     SIZE sz;
-    GetTextExtentPoint32A(dc, s.data(), n, &sz);
+    GetTextExtentPoint32A(dc, p, n, &sz);
     return sz.cx;
   }
   int Height() {
@@ -116,9 +118,9 @@ std::vector<int> Starts(HWND h, const EditState& e) {
     int start = hard[i];
     const int end = start + LineLength(e.text, hard, int(i));
     out.push_back(start);
-    while (m.Width(e.text.substr(size_t(start)), end - start) > room) {
+    while (m.Width(e.text.data() + start, end - start) > room) {
       int fit = start + 1;   // at least one character a line
-      while (fit < end && m.Width(e.text.substr(size_t(start)), fit + 1 - start) <= room) ++fit;
+      while (fit < end && m.Width(e.text.data() + start, fit + 1 - start) <= room) ++fit;
       int cut = fit;
       for (int k = e.text[size_t(fit)] == ' ' ? start : fit; k > start; --k)
         if (e.text[size_t(k) - 1] == ' ') {
@@ -146,6 +148,35 @@ void SyncVerticalBar(HWND h, const EditState& e, int lineCount) {
   si.nMax = std::max(0, lineCount - 1);
   si.nPos = e.topLine;
   SetScrollInfo(h, SB_VERT, &si, TRUE);
+}
+
+// The widest line of a multi-line edit, in pixels.
+int WidestLine(const EditState& e, const std::vector<int>& starts) {
+  Measure m(e);
+  const String shown = Shown(e);
+  int widest = 0;
+  for (size_t i = 0; i < starts.size(); ++i)
+    widest = std::max(widest, m.Width(shown.data() + starts[i], LineLength(shown, starts, int(i))));
+  return widest;
+}
+
+// How far a multi-line edit that does not wrap scrolls sideways: to its widest line's end.
+int MaxHorizontalScroll(HWND h, const EditState& e, const std::vector<int>& starts) {
+  if (!(Style(h) & ES_AUTOHSCROLL)) return 0;
+  return std::max(0, WidestLine(e, starts) - VisibleWidth(h, e));
+}
+
+// A multi-line edit with a horizontal bar shows on it the pixels scrolled out on the left.
+void SyncHorizontalBar(HWND h, const EditState& e, const std::vector<int>& starts) {
+  if (!(Style(h) & WS_HSCROLL)) return;
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
+  si.nMin = 0;
+  si.nMax = std::max(0, WidestLine(e, starts) - 1);
+  si.nPage = UINT(VisibleWidth(h, e));
+  si.nPos = e.scroll;
+  SetScrollInfo(h, SB_HORZ, &si, TRUE);
 }
 
 // x of the text's left edge in client coordinates: alignment applies while all of it fits.
@@ -223,7 +254,6 @@ void ScrollToCaret(HWND h, EditState& e) {
   const int beforeTop = e.topLine;
   if (MultiLine(h)) {
     // The caret's line stays among the lines the client area shows in full.
-    e.scroll = 0;
     Measure m(e);
     RECT rc;
     GetClientRect(h, &rc);
@@ -232,7 +262,20 @@ void ScrollToCaret(HWND h, EditState& e) {
     const int line = LineOf(starts, e.caret);
     if (line < e.topLine) e.topLine = line;
     else if (line >= e.topLine + visible) e.topLine = line - visible + 1;
+    // Lines that do not wrap scroll sideways to the caret, a quarter of the width at a time.
+    const int maxScroll = MaxHorizontalScroll(h, e, starts);
+    if (maxScroll == 0) {
+      e.scroll = 0;
+    } else {
+      const int room = VisibleWidth(h, e);
+      const String shown = Shown(e);
+      const int cx = m.Width(shown.data() + starts[size_t(line)], e.caret - starts[size_t(line)]);
+      if (cx < e.scroll) e.scroll = std::max(0, cx - room / 4);
+      else if (cx > e.scroll + room) e.scroll = cx - room + room / 4;
+      e.scroll = std::clamp(e.scroll, 0, maxScroll);
+    }
     SyncVerticalBar(h, e, int(starts.size()));
+    SyncHorizontalBar(h, e, starts);
   } else if (!(Style(h) & ES_AUTOHSCROLL)) {
     e.scroll = 0;
   } else {
@@ -247,6 +290,23 @@ void ScrollToCaret(HWND h, EditState& e) {
     e.scroll = std::clamp(e.scroll, 0, std::max(0, total - room + 1));
   }
   if (before != e.scroll || beforeTop != e.topLine) InvalidateRect(h, nullptr, FALSE);
+  UpdateCaret(h, e);
+}
+
+int AverageCharWidth(const EditState& e) {
+  Measure m(e);
+  TEXTMETRICA tm;
+  GetTextMetricsA(m.dc, &tm);
+  return std::max(1, int(tm.tmAveCharWidth));
+}
+
+// Scrolling leaves the caret where it is, in view or not.
+void ScrollHorizontally(HWND h, EditState& e, const std::vector<int>& starts, int to) {
+  to = std::clamp(to, 0, MaxHorizontalScroll(h, e, starts));
+  if (to == e.scroll) return;
+  e.scroll = to;
+  SyncHorizontalBar(h, e, starts);
+  InvalidateRect(h, nullptr, FALSE);
   UpdateCaret(h, e);
 }
 
@@ -655,11 +715,33 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       SendMessageA(h, EM_LINESCROLL, 0, LPARAM(delta));
       return 0;
     }
+    case WM_HSCROLL: {
+      if (!MultiLine(h)) return DefWindowProcA(h, msg, wp, lp);
+      const auto starts = Starts(h, *e);
+      const int room = VisibleWidth(h, *e);
+      int to = e->scroll;
+      switch (LOWORD(wp)) {
+        case SB_LINELEFT: to -= AverageCharWidth(*e); break;
+        case SB_LINERIGHT: to += AverageCharWidth(*e); break;
+        case SB_PAGELEFT: to -= std::max(1, room); break;
+        case SB_PAGERIGHT: to += std::max(1, room); break;
+        case SB_LEFT: to = 0; break;
+        case SB_RIGHT: to = MaxHorizontalScroll(h, *e, starts); break;
+        case SB_THUMBPOSITION:
+        case SB_THUMBTRACK: to = int(HIWORD(wp)); break;
+        default: return DefWindowProcA(h, msg, wp, lp);
+      }
+      ScrollHorizontally(h, *e, starts, to);
+      return 0;
+    }
     case EM_GETFIRSTVISIBLELINE: return MultiLine(h) ? e->topLine : 0;
     case EM_LINESCROLL: {
       if (!MultiLine(h)) return FALSE;
-      const int count = int(Starts(h, *e).size());
+      const auto starts = Starts(h, *e);
+      const int count = int(starts.size());
       e->topLine = std::clamp(e->topLine + Integer(lp), 0, count - 1);
+      // Columns are counted in average characters.
+      if (Integer(wp) != 0) ScrollHorizontally(h, *e, starts, e->scroll + Integer(wp) * AverageCharWidth(*e));
       SyncVerticalBar(h, *e, count);
       // Scrolling leaves the caret where it is, in view or not.
       InvalidateRect(h, nullptr, FALSE);

@@ -1,5 +1,6 @@
 // The list box: strings or owner data, single, multiple or extended selection, fixed or
-// variable item heights drawn by itself or by the owner, and its own vertical scroll bar.
+// variable item heights drawn by itself or by the owner, one column with its own vertical
+// scroll bar or several side by side with a horizontal one.
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/Text.h"
 #include "platform/kernel/CodePage.h"
@@ -33,9 +34,16 @@ struct ListState {
   bool focused = false;
   bool tracking = false;
   bool changedWhileTracking = false;
-  int hExtent = 0;
+  int hExtent = 0;        // LB_SETHORIZONTALEXTENT: a single column scrolls sideways over it
+  int hOffset = 0;        // pixels of a single column scrolled out on the left
+  // What the horizontal bar last showed: it is set again only when one of them changes, so
+  // a bar shown or hidden from outside stays so meanwhile.
+  int hSyncedExtent = -1, hSyncedOffset = -1, hSyncedWidth = -1;
   DWORD selection = 0;    // LBS_MULTIPLESEL/LBS_EXTENDEDSEL as created: later style changes keep it
   bool vscroll = false;   // created with WS_VSCROLL: the bar comes and goes with the range
+  bool hscroll = false;   // created with WS_HSCROLL: the columns' bar
+  int columnWidth = 0;    // LB_SETCOLUMNWIDTH; 0 is the client width
+  int tabStop = 32;       // LBS_USETABSTOPS: a stop every this many dialog units (4 a character)
 };
 
 std::map<HWND, std::unique_ptr<ListState>>& States() {
@@ -71,6 +79,16 @@ int FontHeight(HFONT font) {
   return tm.tmHeight;
 }
 
+int AverageCharWidth(HFONT font) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+  TEXTMETRICA tm;
+  GetTextMetricsA(dc, &tm);
+  if (old) SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return tm.tmAveCharWidth;
+}
+
 int ClientHeight(HWND h) {
   RECT rc;
   GetClientRect(h, &rc);
@@ -79,8 +97,26 @@ int ClientHeight(HWND h) {
 
 int HeightOf(HWND h, const ListState& s, int i) { return Variable(h) ? s.items[size_t(i)].height : s.itemHeight; }
 
+// Several columns: the items run down each column, then on in the next. Heights are fixed.
+bool MultiColumn(HWND h) { return (Style(h) & LBS_MULTICOLUMN) != 0; }
+
+int ClientWidth(HWND h) {
+  RECT rc;
+  GetClientRect(h, &rc);
+  return rc.Right;
+}
+
+int ColumnWidth(HWND h, const ListState& s) { return std::max(1, s.columnWidth > 0 ? s.columnWidth : ClientWidth(h)); }
+int RowsPerColumn(HWND h, const ListState& s) { return std::max(1, ClientHeight(h) / std::max(1, s.itemHeight)); }
+int VisibleColumns(HWND h, const ListState& s) { return std::max(1, ClientWidth(h) / ColumnWidth(h, s)); }
+int ColumnCount(HWND h, const ListState& s) {
+  const int rows = RowsPerColumn(h, s);
+  return (int(s.items.size()) + rows - 1) / rows;
+}
+
 // Items that fit from `top` (at least one, so a short list box still scrolls).
 int PageFrom(HWND h, const ListState& s, int top) {
+  if (MultiColumn(h)) return RowsPerColumn(h, s) * VisibleColumns(h, s);
   int room = ClientHeight(h), n = 0;
   for (int i = top; i < Count(s); ++i) {
     room -= HeightOf(h, s, i);
@@ -92,6 +128,7 @@ int PageFrom(HWND h, const ListState& s, int top) {
 
 // The largest top index that still fills the client area.
 int MaxTop(HWND h, const ListState& s) {
+  if (MultiColumn(h)) return std::max(0, ColumnCount(h, s) - VisibleColumns(h, s)) * RowsPerColumn(h, s);
   int room = ClientHeight(h), i = Count(s);
   while (i > 0 && room - HeightOf(h, s, i - 1) >= 0) {
     room -= HeightOf(h, s, i - 1);
@@ -100,7 +137,32 @@ int MaxTop(HWND h, const ListState& s) {
   return std::min(i, std::max(0, Count(s) - 1));
 }
 
-void UpdateScrollBar(HWND h, const ListState& s) {
+void UpdateScrollBar(HWND h, ListState& s) {
+  if (MultiColumn(h)) {
+    if (!s.hscroll) return;
+    SCROLLINFO si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | ((Style(h) & LBS_DISABLENOSCROLL) ? SIF_DISABLENOSCROLL : 0);
+    si.nMin = 0;
+    si.nMax = std::max(0, ColumnCount(h, s) - 1);
+    si.nPage = UINT(VisibleColumns(h, s));
+    si.nPos = s.top / RowsPerColumn(h, s);
+    SetScrollInfo(h, SB_HORZ, &si, TRUE);
+    return;
+  }
+  const int width = ClientWidth(h);
+  if (s.hscroll && (s.hExtent != s.hSyncedExtent || s.hOffset != s.hSyncedOffset || width != s.hSyncedWidth)) {
+    // Shown only while the extent is wider than the list.
+    s.hSyncedExtent = s.hExtent;
+    s.hSyncedOffset = s.hOffset;
+    s.hSyncedWidth = width;
+    SCROLLINFO hi;
+    hi.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    hi.nMin = 0;
+    hi.nMax = std::max(0, s.hExtent - 1);
+    hi.nPage = UINT(std::max(0, width));
+    hi.nPos = s.hOffset;
+    SetScrollInfo(h, SB_HORZ, &hi, TRUE);
+  }
   if (!s.vscroll) return;
   SCROLLINFO si;
   si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | ((Style(h) & LBS_DISABLENOSCROLL) ? SIF_DISABLENOSCROLL : 0);
@@ -111,8 +173,19 @@ void UpdateScrollBar(HWND h, const ListState& s) {
   SetScrollInfo(h, SB_VERT, &si, TRUE);
 }
 
+void SetHorizontalOffset(HWND h, ListState& s, int offset) {
+  offset = std::clamp(offset, 0, std::max(0, s.hExtent - ClientWidth(h)));
+  if (offset != s.hOffset) {
+    s.hOffset = offset;
+    InvalidateRect(h, nullptr, TRUE);
+  }
+}
+
 void SetTop(HWND h, ListState& s, int top) {
+  if (!MultiColumn(h)) SetHorizontalOffset(h, s, s.hOffset);
   top = std::clamp(top, 0, MaxTop(h, s));
+  // Columns scroll whole.
+  if (MultiColumn(h)) top -= top % RowsPerColumn(h, s);
   if (top != s.top) {
     s.top = top;
     InvalidateRect(h, nullptr, TRUE);
@@ -122,6 +195,12 @@ void SetTop(HWND h, ListState& s, int top) {
 
 void EnsureVisible(HWND h, ListState& s, int i) {
   if (!Valid(s, i)) return;
+  if (MultiColumn(h)) {
+    const int rows = RowsPerColumn(h, s);
+    if (i < s.top) SetTop(h, s, i);
+    else if (i >= s.top + PageFrom(h, s, s.top)) SetTop(h, s, (i / rows - VisibleColumns(h, s) + 1) * rows);
+    return;
+  }
   if (i < s.top) SetTop(h, s, i);
   else if (i >= s.top + PageFrom(h, s, s.top)) {
     int top = i, room = ClientHeight(h) - HeightOf(h, s, i);
@@ -133,6 +212,12 @@ void EnsureVisible(HWND h, ListState& s, int i) {
 RECT ItemRect(HWND h, const ListState& s, int i) {
   RECT rc;
   GetClientRect(h, &rc);
+  if (MultiColumn(h)) {
+    const int rows = RowsPerColumn(h, s), d = i - s.top;
+    const int col = d >= 0 ? d / rows : -((-d + rows - 1) / rows);
+    const int x = col * ColumnWidth(h, s), y = (d - col * rows) * s.itemHeight;
+    return {x, y, x + ColumnWidth(h, s), y + s.itemHeight};
+  }
   int y = 0;
   if (i >= s.top)
     for (int k = s.top; k < i; ++k) y += HeightOf(h, s, k);
@@ -142,9 +227,16 @@ RECT ItemRect(HWND h, const ListState& s, int i) {
 }
 
 // The item under a client point and whether the point lies outside every item.
-int ItemAt(HWND h, const ListState& s, int y, bool* outside) {
+int ItemAt(HWND h, const ListState& s, int y, bool* outside, int x = 0) {
   *outside = false;
   if (Count(s) == 0) { *outside = true; return 0; }
+  if (MultiColumn(h)) {
+    const int rows = RowsPerColumn(h, s);
+    const int row = std::clamp(y / std::max(1, s.itemHeight), 0, rows - 1);
+    const int i = s.top + std::max(0, x) / ColumnWidth(h, s) * rows + row;
+    *outside = y < 0 || y >= rows * s.itemHeight || i >= Count(s);
+    return std::min(i, Count(s) - 1);
+  }
   if (y < 0) { *outside = true; return s.top; }
   int top = 0;
   for (int i = s.top; i < Count(s); ++i) {
@@ -278,10 +370,20 @@ void Paint(HWND h, ListState& s) {
   GetClientRect(h, &rc);
   HGDIOBJ old = s.font ? SelectObject(dc, s.font) : nullptr;
   COLORREF text = GetTextColor(dc), back = GetBkColor(dc);
+  const bool columns = MultiColumn(h);
+  // Columns leave gaps at their feet and on the right: the background goes first.
+  if (columns) FillRect(dc, &rc, bg);
   int y = 0;
-  for (int i = s.top; i < Count(s) && y < rc.Bottom; ++i) {
-    RECT r{0, y, rc.Right, y + HeightOf(h, s, i)};
-    y = r.Bottom;
+  for (int i = s.top; i < Count(s); ++i) {
+    RECT r;
+    if (columns) {
+      r = ItemRect(h, s, i);
+      if (r.Left >= rc.Right) break;
+    } else {
+      if (y >= rc.Bottom) break;
+      r = {0, y, rc.Right, y + HeightOf(h, s, i)};
+      y = r.Bottom;
+    }
     const Item& it = s.items[size_t(i)];
     // A list without selection keeps one for its queries but never shows it.
     bool selected = !(Style(h) & LBS_NOSEL) && (Multi(h) ? it.selected : i == s.cur);
@@ -296,6 +398,10 @@ void Paint(HWND h, ListState& s) {
       di.hwndItem = h;
       di.hDC = dc;
       di.rcItem = r;
+      if (!columns) {
+        di.rcItem.Left -= s.hOffset;
+        di.rcItem.Right = std::max(LONG(rc.Right), LONG(s.hExtent)) - s.hOffset;
+      }
       di.itemData = it.data;
       FillRect(dc, &r, bg);
       if (HWND parent = GetParent(h)) SendMessageA(parent, WM_DRAWITEM, di.CtlID, reinterpret_cast<LPARAM>(&di));
@@ -304,11 +410,18 @@ void Paint(HWND h, ListState& s) {
     FillRect(dc, &r, selected ? GetSysColorBrush(COLOR_HIGHLIGHT) : bg);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, !IsWindowEnabled(h) ? GetSysColor(COLOR_GRAYTEXT) : selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : text);
-    RECT tr{r.Left + 2, r.Top, r.Right, r.Bottom};
-    DrawTextA(dc, it.text.c_str(), int(it.text.size()), &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    RECT tr{r.Left + 2 - (columns ? 0 : s.hOffset), r.Top, r.Right, r.Bottom};
+    if (Style(h) & LBS_USETABSTOPS) {
+      String shown = it.text;
+      DRAWTEXTPARAMS dp{sizeof(DRAWTEXTPARAMS), std::max(1, s.tabStop / 4), 0, 0, 0};
+      DrawTextExA(dc, shown.data(), int(shown.size()), &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_EXPANDTABS,
+                  &dp);
+    } else {
+      DrawTextA(dc, it.text.c_str(), int(it.text.size()), &tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    }
     if (focus) DrawFocusRect(dc, &r);
   }
-  if (y < rc.Bottom) {
+  if (!columns && y < rc.Bottom) {
     RECT rest{0, y, rc.Right, rc.Bottom};
     FillRect(dc, &rest, bg);
   }
@@ -344,6 +457,13 @@ bool OnKey(HWND h, ListState& s, int vk) {
     case VK_NEXT: to = cur + std::max(1, page - 1); break;
     case VK_HOME: to = 0; break;
     case VK_END: to = Count(s) - 1; break;
+    case VK_LEFT:
+    case VK_RIGHT: {
+      // Side by side the neighbouring column's item; in one column the neighbouring item.
+      const int step = MultiColumn(h) ? RowsPerColumn(h, s) : 1;
+      to = cur < 0 ? 0 : vk == VK_LEFT ? std::max(0, cur - step) : std::min(Count(s) - 1, cur + step);
+      break;
+    }
     case VK_SPACE:
       if ((SelKind(h) & LBS_MULTIPLESEL) && Valid(s, cur)) {
         s.items[size_t(cur)].selected = !s.items[size_t(cur)].selected;
@@ -363,6 +483,7 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     States()[h] = std::make_unique<ListState>();
     if (auto* cs = reinterpret_cast<CREATESTRUCTA*>(lp)) {
       States()[h]->vscroll = (DWORD(cs->style) & WS_VSCROLL) != 0;
+      States()[h]->hscroll = (DWORD(cs->style) & WS_HSCROLL) != 0;
       // Without selection the list keeps track as a single-selection one does.
       States()[h]->selection =
           (DWORD(cs->style) & LBS_NOSEL) ? 0 : DWORD(cs->style) & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL);
@@ -567,7 +688,7 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       // The rectangle is always given; the answer says whether any of it shows.
       RECT rc;
       GetClientRect(h, &rc);
-      return r->Top < rc.Bottom && r->Bottom > 0 ? 1 : 0;
+      return r->Top < rc.Bottom && r->Bottom > 0 && r->Left < rc.Right && r->Right > 0 ? 1 : 0;
     }
     case LB_ITEMFROMPOINT: {
       bool outside = false;
@@ -575,7 +696,7 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       RECT rc;
       GetClientRect(h, &rc);
       // Below the client area the answer is the last item that shows, at least in part.
-      int i = ItemAt(h, s, std::min(y, int(rc.Bottom) - 1), &outside);
+      int i = ItemAt(h, s, std::min(y, int(rc.Bottom) - 1), &outside, std::clamp(x, 0, std::max(0, int(rc.Right) - 1)));
       if (x < 0 || x >= rc.Right || y >= rc.Bottom) outside = true;
       return MAKELONG(WORD(i), WORD(outside ? 1 : 0));
     }
@@ -595,7 +716,53 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       EnsureVisible(h, s, int(i));
       return i;
     }
-    case LB_SETHORIZONTALEXTENT: s.hExtent = int(wp); return 0;
+    case LB_SETHORIZONTALEXTENT:
+      s.hExtent = std::max(0, int(Integer(wp)));
+      SetTop(h, s, s.top);
+      return 0;
+    case LB_SETTABSTOPS: {
+      // No stops: every 32 dialog units; one: every that many; more: the first one counts.
+      const int* stops = reinterpret_cast<const int*>(lp);
+      if (Integer(wp) < 0 || (wp > 0 && !stops)) return FALSE;
+      s.tabStop = wp == 0 ? 32 : std::max(1, stops[0]);
+      InvalidateRect(h, nullptr, TRUE);
+      return TRUE;
+    }
+    case LB_SETCOLUMNWIDTH:
+      s.columnWidth = std::max(0, int(Integer(wp)));
+      Changed(h, s);
+      return 0;
+    case WM_HSCROLL: {
+      if (!MultiColumn(h)) {
+        const int line = std::max(1, AverageCharWidth(s.font)), page = std::max(1, ClientWidth(h));
+        switch (LOWORD(wp)) {
+          case SB_LINELEFT: SetHorizontalOffset(h, s, s.hOffset - line); break;
+          case SB_LINERIGHT: SetHorizontalOffset(h, s, s.hOffset + line); break;
+          case SB_PAGELEFT: SetHorizontalOffset(h, s, s.hOffset - page); break;
+          case SB_PAGERIGHT: SetHorizontalOffset(h, s, s.hOffset + page); break;
+          case SB_LEFT: SetHorizontalOffset(h, s, 0); break;
+          case SB_RIGHT: SetHorizontalOffset(h, s, s.hExtent); break;
+          case SB_THUMBTRACK:
+          case SB_THUMBPOSITION: SetHorizontalOffset(h, s, int(HIWORD(wp))); break;
+          default: break;
+        }
+        UpdateScrollBar(h, s);
+        return 0;
+      }
+      const int rows = RowsPerColumn(h, s), page = VisibleColumns(h, s) * rows;
+      switch (LOWORD(wp)) {
+        case SB_LINELEFT: SetTop(h, s, s.top - rows); break;
+        case SB_LINERIGHT: SetTop(h, s, s.top + rows); break;
+        case SB_PAGELEFT: SetTop(h, s, s.top - page); break;
+        case SB_PAGERIGHT: SetTop(h, s, s.top + page); break;
+        case SB_LEFT: SetTop(h, s, 0); break;
+        case SB_RIGHT: SetTop(h, s, Count(s)); break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: SetTop(h, s, int(HIWORD(wp)) * rows); break;
+        default: break;
+      }
+      return 0;
+    }
     case LB_GETHORIZONTALEXTENT: return s.hExtent;
     case WM_VSCROLL: {
       int page = PageFrom(h, s, s.top);
@@ -614,14 +781,14 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_MOUSEWHEEL: {
       int delta = SHORT(HIWORD(wp));
-      SetTop(h, s, s.top - delta / 120 * 3);
+      SetTop(h, s, s.top - delta / 120 * (MultiColumn(h) ? RowsPerColumn(h, s) : 3));
       return 0;
     }
     case WM_LBUTTONDOWN: {
       if (GetFocus() != h) SetFocus(h);
       if (!IsWindow(h)) return 0;
       bool outside;
-      int i = ItemAt(h, s, SHORT(HIWORD(lp)), &outside);
+      int i = ItemAt(h, s, SHORT(HIWORD(lp)), &outside, SHORT(LOWORD(lp)));
       if (Count(s) == 0) return 0;
       if (SelKind(h) & LBS_MULTIPLESEL) {
         if (!outside) {
@@ -643,7 +810,7 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
         if (y < 0) s.changedWhileTracking |= UserSelect(h, s, s.top - 1, SelKind(h) & LBS_EXTENDEDSEL, false);
         else {
           bool outside;
-          int i = ItemAt(h, s, y, &outside);
+          int i = ItemAt(h, s, y, &outside, SHORT(LOWORD(lp)));
           if (y >= ClientHeight(h)) i = std::min(Count(s) - 1, s.top + PageFrom(h, s, s.top));
           s.changedWhileTracking |= UserSelect(h, s, i, SelKind(h) & LBS_EXTENDEDSEL, false);
         }
@@ -661,7 +828,7 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CAPTURECHANGED: s.tracking = false; return 0;
     case WM_LBUTTONDBLCLK: {
       bool outside;
-      ItemAt(h, s, SHORT(HIWORD(lp)), &outside);
+      ItemAt(h, s, SHORT(HIWORD(lp)), &outside, SHORT(LOWORD(lp)));
       if (!outside) Notify(h, LBN_DBLCLK);
       return 0;
     }

@@ -538,18 +538,14 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC fn) {
     } else {
       // Ids run from 0x7FFF to 0xFFFF; with every one of them taken the call fails.
       constexpr UINT_PTR kFirst = 0x7FFF, kLast = 0xFFFF;
-      std::vector<bool> taken(kLast - kFirst + 1);
-      size_t count = 0;
-      for (const Timer& x : st.timers)
-        if (!x.hwnd && x.id >= kFirst && x.id <= kLast && !taken[x.id - kFirst]) {
-          taken[x.id - kFirst] = true;
-          ++count;
-        }
-      if (count == taken.size()) return 0;
+      auto& taken = st.threadTimerIdTaken;
+      if (st.threadTimerIdsTaken == taken.size()) return 0;
       do {
         t.id = st.nextThreadTimerId++;
         if (st.nextThreadTimerId > kLast) st.nextThreadTimerId = kFirst;
       } while (taken[t.id - kFirst]);
+      taken[t.id - kFirst] = true;
+      ++st.threadTimerIdsTaken;
     }
     t.serial = ++st.timerSerial;
     st.timers.push_back(t);
@@ -569,6 +565,11 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id) {
   if (it == t.end() && hwnd && id == 1)
     it = std::find_if(t.begin(), t.end(), [&](const Timer& x) { return x.hwnd == hwnd && x.id == 0; });
   if (it == t.end()) return FALSE;
+  if (!it->hwnd) {
+    auto& st = S();
+    st.threadTimerIdTaken[it->id - 0x7FFF] = false;
+    --st.threadTimerIdsTaken;
+  }
   t.erase(it);
   return TRUE;
 }

@@ -138,6 +138,9 @@ struct State {
   std::vector<Timer> timers;
   uint64_t timerSerial = 0;
   UINT_PTR nextThreadTimerId = 0x7FFF;
+  // Thread timer ids in use, by id - 0x7FFF, and how many: a new id is found without a scan.
+  std::vector<bool> threadTimerIdTaken = std::vector<bool>(0x8001);
+  size_t threadTimerIdsTaken = 0;
   // hooks
   std::vector<Hook> hooks;          // newest first
   int hookCallDepth = 0;

@@ -88,6 +88,36 @@ TEST_F(DataFilter, GridModeNeverFilters) {
   EXPECT_FALSE(g->IsFiltering());
 }
 
+TEST_F(DataFilter, AChangePostsThePendingEditBeforeTheRowsAreFilteredAgain) {
+  c_->ChangeFocusedRecordIndex(1);
+  c_->SetEditValue(1, 9, TcxDataEditValueSource::evsValue);
+  ASSERT_TRUE(c_->IsEditing());
+  F()->Root()->AddItem(items_[1].get(), foLessEqual, 2, "2");
+  F()->SetActive(true);
+  // Posted, so the edited record no longer stays: 9 fails the condition.
+  EXPECT_FALSE(c_->IsEditing());
+  EXPECT_EQ(Rows(), (V{3}));
+  c_->Cancel();
+  EXPECT_EQ(c_->GetValue(1, c_->GetItemField(1)).AsInteger(), 9);
+}
+
+struct NamedItems : TcxDataController {
+  using TcxDataController::TcxDataController;
+  String GetItemFieldName(Integer) const override { return "QTY"; }
+  String GetItemDataFieldName(Integer) const override { return "Quantity"; }
+};
+
+TEST_F(DataFilter, TheExpressionUsesTheFieldNameAndTheDisplayTheDataFieldName) {
+  Owned<NamedItems> n(New<NamedItems>(nullptr));
+  n->AddItem(items_[1].get());
+  n->Filter()->Root()->AddItem(items_[1].get(), foEqual, 3, "3");
+  String text;
+  n->Filter()->GetFilterText(false, text);
+  EXPECT_EQ(text, "(QTY = 3)");
+  n->Filter()->GetFilterText(true, text);
+  EXPECT_EQ(text, "(Quantity = 3)");
+}
+
 TEST_F(DataFilter, ValueListHoldsSpecialsDistinctValuesAndBlanks) {
   using namespace cxFilterConsts;
   Listener l;

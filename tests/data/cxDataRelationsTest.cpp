@@ -186,3 +186,14 @@ TEST_F(Relations, ExpandingAsksAndTells) {
 }
 
 }  // namespace
+
+TEST_F(Relations, ClearingTheInfoOfARecordAnswersWhetherItHasADetailObject) {
+  EXPECT_FALSE(c_->Relations()->ClearDetailInfo(1, -1));  // none made yet
+  EXPECT_EQ(c_->GetDetailActiveRelationIndex(1), 0);     // makes the object, no clone
+  EXPECT_TRUE(c_->Relations()->ClearDetailInfo(1, -1));
+  EXPECT_FALSE(c_->Relations()->HasDetailInfo(1, -1));
+  ASSERT_NE(c_->GetDetailDataController(3, 0), nullptr);
+  EXPECT_TRUE(c_->Relations()->ClearDetailInfo(3, 0));
+  EXPECT_FALSE(c_->Relations()->HasDetailInfo(3, 0));
+  EXPECT_EQ(gDetailsAlive, 1);  // the pattern alone
+}

@@ -3,6 +3,7 @@
 // item index.
 #include "DataControllerTestSupport.h"
 
+#include "widgets/data/cxDataRelations.h"
 #include "widgets/data/cxDataSummary.h"
 
 #include <cmath>
@@ -26,7 +27,8 @@ class Summaries : public ControllerTest {
 };
 
 struct Handler : TObject {
-  Integer Calls = 0;
+  Integer Calls = 0, After = 0;
+  void AfterSummary(TcxDataSummary*) { ++After; }
   void Raise(TcxDataSummaryItems*, const TcxSummaryEventArguments& A, TcxSummaryEventOutArguments&) {
     ++Calls;
     if (A.SummaryItem->GetIndex() == 0) throw std::runtime_error("no");
@@ -37,6 +39,11 @@ struct Handler : TObject {
   void Text(TcxDataSummaryItem*, const Variant&, bool AIsFooter, String& AText) {
     AText = (AIsFooter ? "F:" : "G:") + AText;
   }
+};
+
+struct LoadingOwner : TComponent {
+  LoadingOwner() : TComponent(nullptr) {}
+  void SetLoading(bool AOn) { SetStateFlag(TComponentStateItem::csLoading, AOn); }
 };
 
 Variant Date(Word y, Word m, Word d) { return VarFromDateTime(EncodeDate(y, m, d)); }
@@ -308,4 +315,33 @@ TEST_F(Summaries, CollectionsTravelInComponentStreams) {
   ASSERT_EQ(t->SummaryGroups()->Count(), 1);
   ASSERT_EQ(t->SummaryGroups()->Items(0)->SummaryItems()->Count(), 1);
   EXPECT_EQ(t->SummaryGroups()->Items(0)->SummaryItems()->Items(0)->GetKind(), skMax);
+}
+
+TEST_F(Summaries, TheAfterSummaryStepWaitsForLoadingAndSkipsAPatternDetail) {
+  Handler h;
+  Owned<LoadingOwner> owner(New<LoadingOwner>());
+  Owned<TcxDataController> c(New<TcxDataController>(owner.get()));
+  TestItem item;
+  c->AddItem(&item);
+  c->ChangeValueTypeClass(0, IntType());
+  c->Summary()->FooterSummaryItems()->Add(&item, spFooter, skSum);
+  c->Summary()->OnAfterSummary = TcxAfterSummaryEvent(&h, &Handler::AfterSummary);
+  owner->SetLoading(true);
+  c->SetRecordCount(2);
+  c->SetValue(0, 0, 4);
+  EXPECT_EQ(h.After, 0);
+  owner->SetLoading(false);
+  c->Loaded();  // the held-back step runs now
+  EXPECT_EQ(h.After, 1);
+  EXPECT_EQ(c->Summary()->GetFooterSummaryValue(0).AsInteger(), 4);
+
+  // A pattern detail computes its values but tells nobody.
+  AddItems({IntType()});
+  TcxCustomDataRelation* relation = c_->Relations()->Add(items_[0].get());
+  c->SetMasterRelation(relation, -1);
+  h.After = 0;
+  c->SetValue(1, 0, 5);
+  EXPECT_EQ(c->Summary()->GetFooterSummaryValue(0).AsInteger(), 9);
+  EXPECT_EQ(h.After, 0);
+  c->SetMasterRelation(nullptr, -1);
 }

@@ -9,6 +9,7 @@
 #include "platform/user/User.h"
 #include "tests/support/AppTest.h"
 #include "widgets/editcore/EditcoreUnits.h"
+#include "widgets/editcore/cxEditControl.h"
 #include "widgets/editors/EditorsUnits.h"
 #include "widgets/foundation/FoundationUnits.h"
 #include "widgets/foundation/cxControls.h"
@@ -20,6 +21,12 @@ namespace {
 class TRefuser : public TObject {
  public:
   void Editing(TObject*, bool& CanEdit) { CanEdit = false; }
+};
+// Records the keys the editor hands on to its host.
+class TKeySink : public TObject {
+ public:
+  void AfterKeyDown(TObject*, Word& Key, TShiftState) { Keys.push_back(Key); }
+  std::vector<Word> Keys;
 };
 }  // namespace
 
@@ -255,4 +262,136 @@ TEST_F(MemoTest, ReadsItsLinesAndSettingsFromAFormText) {
   ASSERT_GE(i, 0);
   EXPECT_EQ(r->Names(i), "Memo");
   EXPECT_EQ(r->Descriptions(i), "Represents an edit control that allows editing memo data");
+}
+
+TEST_F(MemoTest, TheLibraryBarsCoverTheInnerMemosAndScrollIt) {
+  TcxMemo* m = Add();
+  m->GetMemoProperties()->SetScrollBars(TScrollStyle::ssBoth);
+  m->GetMemoProperties()->SetWordWrap(false);
+  String text;
+  for (int i = 0; i < 20; ++i) text += "line " + std::to_string(i) + " of a memo wide enough to scroll sideways\r\n";
+  m->GetLines()->SetText(text);
+  host().PumpUntilIdle();
+  const HWND inner = m->InnerMemo()->GetHandle();
+  TcxControlScrollBar* v = m->VScrollBar();
+  TcxControlScrollBar* h = m->HScrollBar();
+  ASSERT_TRUE(v->GetVisible());
+  ASSERT_TRUE(h->GetVisible());
+  // The bar's arrow scrolls the memo one line, and the bar follows.
+  host().Click(v->Handle(), v->GetWidth() / 2, v->GetHeight() - 3);
+  host().PumpUntilIdle();
+  EXPECT_EQ(SendMessageA(inner, EM_GETFIRSTVISIBLELINE, 0, 0), 1);
+  EXPECT_EQ(v->GetPosition(), 1);
+  // Sideways the same, in the inner memo's own units.
+  host().Click(h->Handle(), h->GetWidth() - 3, h->GetHeight() / 2);
+  host().PumpUntilIdle();
+  EXPECT_GT(GetScrollPos(inner, SB_HORZ), 0);
+  EXPECT_EQ(h->GetPosition(), GetScrollPos(inner, SB_HORZ));
+  // A key that moves the caret out of view takes the bar with the text.
+  host().KeyDown(VK_CONTROL);
+  host().Key(VK_END);
+  host().KeyUp(VK_CONTROL);
+  host().PumpUntilIdle();
+  EXPECT_GT(SendMessageA(inner, EM_GETFIRSTVISIBLELINE, 0, 0), 1);
+  EXPECT_EQ(v->GetPosition(), SendMessageA(inner, EM_GETFIRSTVISIBLELINE, 0, 0));
+}
+
+TEST_F(MemoTest, TheInnerMemoIsReachedThroughItsInterface) {
+  TcxMemo* m = Add();
+  m->GetLines()->SetText("first\r\nsecond\r\nthird");
+  IcxInnerMemo* im = m->InnerMemoIntf();
+  ASSERT_NE(im, nullptr);
+  EXPECT_EQ(im->GetLines()->Count(), 3);
+  im->SetCaretPos({2, 1});
+  EXPECT_EQ(m->GetSelStart(), 7 + 2);
+  EXPECT_EQ(im->GetCaretPos(), (TPoint{2, 1}));
+  im->SetCaretPos({99, 9});  // past the text: the end of the last line
+  EXPECT_EQ(im->GetCaretPos(), (TPoint{5, 2}));
+  EXPECT_EQ(m->GetSelStart(), 15 + 5);
+  im->SetWordWrap(false);
+  EXPECT_TRUE(Style(m) & ES_AUTOHSCROLL);
+  EXPECT_FALSE(im->GetWordWrap());
+  auto* te = dynamic_cast<IcxInnerTextEdit*>(im);
+  ASSERT_NE(te, nullptr);
+  EXPECT_EQ(te->GetControl(), m->InnerMemo());
+  EXPECT_EQ(te->GetEditText(), "first\r\nsecond\r\nthird");
+}
+
+TEST_F(MemoTest, InPlaceCtrlSwapsWhatEnterDoes) {
+  Owned<TcxMemoProperties> p(New<TcxMemoProperties>(nullptr));
+  Owned<TcxInplaceEditList> list(New<TcxInplaceEditList>());
+  auto* m = dynamic_cast<TcxMemo*>(list->GetEdit(p.get()));
+  ASSERT_NE(m, nullptr);
+  ASSERT_TRUE(m->IsInplace());
+  const TShiftState none{}, ctrl{TShiftStateItem::ssCtrl};
+  EXPECT_TRUE(m->IsEnterTyped(none));
+  EXPECT_FALSE(m->IsEnterTyped(ctrl));  // Ctrl+Enter goes to the host
+  m->ActiveMemoProperties()->SetWantReturns(false);
+  EXPECT_FALSE(m->IsEnterTyped(none));
+  EXPECT_TRUE(m->IsEnterTyped(ctrl));
+  // Stand-alone, Ctrl+Enter always breaks the line.
+  TcxMemo* alone = Add();
+  EXPECT_TRUE(alone->IsEnterTyped(ctrl));
+  alone->GetMemoProperties()->SetWantReturns(false);
+  EXPECT_TRUE(alone->IsEnterTyped(ctrl));
+  EXPECT_FALSE(alone->IsEnterTyped(none));
+
+  // Typed in place: Enter breaks the line, Ctrl+Enter leaves the text alone.
+  m->SetParent(form);
+  m->SetBounds(10, 150, 150, 60);
+  m->SetVisible(true);
+  host().PumpUntilIdle();
+  m->ActiveMemoProperties()->SetWantReturns(true);
+  m->SetFocus();
+  host().PumpUntilIdle();
+  Type("a\rb");
+  host().KeyDown(VK_CONTROL);
+  host().Key(VK_RETURN);
+  host().KeyUp(VK_CONTROL);
+  host().PumpUntilIdle();
+  EXPECT_EQ(Text(m), "a\r\nb");
+}
+
+TEST_F(MemoTest, TheViewDrawsAndSizesInTheMemosTextFlags) {
+  using enum TScrollStyle;
+  EXPECT_EQ(cxMemoDrawTextFlags(true, ssNone, TAlignment::taLeftJustify), 0x24540u);
+  EXPECT_EQ(cxMemoDrawTextFlags(true, ssVertical, TAlignment::taRightJustify), 0x24542u);
+  EXPECT_EQ(cxMemoDrawTextFlags(true, ssHorizontal, TAlignment::taCenter), 0x4441u);
+  EXPECT_EQ(cxMemoDrawTextFlags(false, ssNone, TAlignment::taLeftJustify), 0x4440u);
+
+  TcxMemo* m = Add();
+  TcxMemoProperties* p = m->GetMemoProperties();
+  Owned<TBitmap> bmp(New<TBitmap>());
+  bmp->SetSize(200, 200);
+  Owned<TcxCanvas> canvas(New<TcxCanvas>(bmp->Canvas()));
+  auto sizeFor = [&](const char* text) {
+    Owned<TcxCustomEditViewData> vd(p->CreateViewData(static_cast<TcxCustomEditStyle*>(m->GetStyle()), false));
+    vd->Edit = m;
+    TcxEditSizeProperties sp;
+    sp.Width = -1;
+    return vd->CalculateEditSize(*canvas, Variant(String(text)), sp);
+  };
+  canvas->SetFont(m->GetStyle()->GetFont());
+  const Integer row = canvas->Canvas()->TextHeight("Zg");
+  const TSize one = sizeFor("x");
+  EXPECT_EQ(sizeFor("x\r\ny\r\nz").cy, one.cy + 2 * row);
+  p->SetVisibleLineCount(2);  // at most two lines counted
+  EXPECT_EQ(sizeFor("x\r\ny\r\nz").cy, one.cy + row);
+  p->SetScrollBars(ssHorizontal);
+  EXPECT_EQ(sizeFor("x").cy, one.cy + GetSystemMetrics(SM_CYHSCROLL));
+}
+
+TEST_F(MemoTest, KeysThatChangeNothingReachTheHostButUpAndDownStay) {
+  TcxMemo* m = Add();
+  TKeySink sink;
+  m->OnAfterKeyDown = {&sink, &TKeySink::AfterKeyDown};
+  Type("ab");
+  sink.Keys.clear();
+  host().Key(VK_RIGHT);  // already at the end: nothing moves
+  host().Key(VK_UP);     // on the only line
+  host().Key(VK_DOWN);
+  host().Key(VK_LEFT);   // moves the caret: the memo's own
+  host().PumpUntilIdle();
+  EXPECT_EQ(sink.Keys, (std::vector<Word>{VK_RIGHT}));
+  m->OnAfterKeyDown = {};
 }

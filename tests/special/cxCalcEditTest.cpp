@@ -247,6 +247,23 @@ TEST_F(CalcEdit, EscapeInTheDropDownLeavesTheTextAsItWas) {
   EXPECT_TRUE(other->IsFocused());
 }
 
+TEST_F(CalcEdit, AltWithAKeyThatIsNotAPopupKeyPressesNoButton) {
+  TcxCalcEdit* e = Add();
+  e->SetValue(4);
+  Drop({[&] {
+          host().KeyDown(VK_MENU);
+          host().Key('R');
+          host().Key('C');
+          host().KeyUp(VK_MENU);
+        },
+        [&] {
+          EXPECT_EQ(Text(e), "4") << "neither 1/x nor C";
+          EXPECT_TRUE(e->GetDroppedDown());
+          host().Key(VK_RETURN);
+        }});
+  EXPECT_EQ(Text(e), "4");
+}
+
 TEST_F(CalcEdit, AnErrorLeftAtClosingBecomesZero) {
   TcxCalcEdit* e = Add();
   e->SetValue(8);

@@ -381,14 +381,15 @@ TEST_F(cxCalcTest, MouseCapturesPressesAndHotTracks) {
 }
 
 TEST_F(cxCalcTest, LayoutFollowsTheClientSize) {
-  // The default size settles on the 22-pixel buttons, and the control takes the size they need.
-  EXPECT_EQ(calc->GetButtonHeight(), 22);
-  EXPECT_EQ(calc->GetButtonWidth(), 28);
+  // The default 198 x 131 client fits 23-pixel buttons best (5 * 23 + 6 * 3 = 133 is nearer
+  // 131 than 128), and the control takes the size they need.
+  EXPECT_EQ(calc->GetButtonHeight(), 23);
+  EXPECT_EQ(calc->GetButtonWidth(), 29);
   EXPECT_EQ(calc->GetFontSize(), 8);
-  EXPECT_EQ(calc->GetWidth(), 196);
-  EXPECT_EQ(calc->GetHeight(), 128);
-  EXPECT_EQ(calc->Button(cbMC).Bounds, (TRect{3, 28, 31, 50}));
-  EXPECT_EQ(calc->Button(cbEqual).Bounds, (TRect{165, 103, 193, 125}));
+  EXPECT_EQ(calc->GetWidth(), 202);
+  EXPECT_EQ(calc->GetHeight(), 133);
+  EXPECT_EQ(calc->Button(cbMC).Bounds, (TRect{3, 29, 32, 52}));
+  EXPECT_EQ(calc->Button(cbEqual).Bounds, (TRect{170, 107, 199, 130}));
 
   calc->SetBounds(0, 0, 400, 265);
   EXPECT_EQ(calc->GetButtonHeight(), 46);

@@ -129,7 +129,8 @@ TEST_F(cxCalendarTest, GridDatesStepsAndRangeEnds) {
   EXPECT_EQ(C::StepDate(D(100, 6, 1), C::kYearBack).Value, C::kInvalidDate);
   EXPECT_EQ(C::StepDate(D(9999, 12, 1), C::kMonthForward).Value, C::kInvalidDate);
   EXPECT_EQ(C::StepDate(D(9999, 1, 1), C::kYearForward).Value, C::kInvalidDate);
-  EXPECT_TRUE(C::IsDateAcceptable(D(9999, 12, 31).Value + 0.99));
+  EXPECT_TRUE(C::IsDateAcceptable(D(9999, 12, 31).Value + EncodeTime(23, 59, 59, 999).Value));
+  EXPECT_FALSE(C::IsDateAcceptable(D(9999, 12, 31).Value + 0.999999999)) << "past the last millisecond";
   EXPECT_FALSE(C::IsDateAcceptable(D(9999, 12, 31).Value + 1));
   EXPECT_FALSE(C::IsDateAcceptable(D(99, 12, 31)));
   EXPECT_TRUE(C::IsDateAcceptable(NullDate));

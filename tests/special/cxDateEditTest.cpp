@@ -1,6 +1,8 @@
 // The date edit: text to date and back by kind and input kind, smart words, what a text that
 // is no date becomes, the bounds, the kept time of day, and dates chosen in the drop-down
 // calendar. The locale is the built-in one (month/day/year) and today is 18 March 2026.
+#include "classlib/core/FormText.h"
+#include "classlib/core/Streams.h"
 #include "tests/editors/DropDownTestSupport.h"
 #include "widgets/editcore/cxFormats.h"
 #include "widgets/special/cxDateEdit.h"
@@ -158,6 +160,40 @@ TEST_F(DateEdit, KindDefaultsMasksAndAssignedValues) {
   EXPECT_EQ(P(e)->GetEditMask(), c->GetStandardDateEditMask());
 }
 
+TEST_F(DateEdit, PublishedPropertiesStreamUnderTheirNames) {
+  const char* text =
+      "object dlg: TForm\n"
+      "  object deFrom: TcxDateEdit\n"
+      "    Date = 46082.500000000000\n"
+      "    Properties.AssignedValues.MaxDate = True\n"
+      "    Properties.ImeName = 'pinyin'\n"
+      "    Properties.MinDate = 46023.000000000000\n"
+      "    Properties.PostPopupValueOnTab = True\n"
+      "  end\n"
+      "end\n";
+  Owned<TMemoryStream> binary(New<TMemoryStream>());
+  ObjectTextToBinary(text, *binary);
+  binary->SetPosition(0);
+  TForm* dialog = TForm::CreateNew(Application);
+  binary->ReadComponent(dialog);
+  auto* e = dynamic_cast<TcxDateEdit*>(dialog->FindComponent("deFrom"));
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(P(e)->GetMinDate(), D(2026, 1, 1));
+  EXPECT_EQ(e->GetDate().Value, DT(2026, 3, 1, 12, 0));
+  EXPECT_TRUE(P(e)->IsMinDateActive());
+  EXPECT_TRUE(P(e)->DateValues()->GetMaxValue()) << "the MaxDate flag is the MaxValue flag";
+  EXPECT_EQ(P(e)->GetImeName(), "pinyin");
+  EXPECT_TRUE(P(e)->GetPostPopupValueOnTab());
+  EXPECT_TRUE(P(e)->GetValidateOnEnter()) << "Enter validates a typed date by default";
+  Owned<TMemoryStream> out(New<TMemoryStream>());
+  out->WriteComponent(dialog);
+  const String bytes(reinterpret_cast<const char*>(out->Memory()), size_t(out->GetSize()));
+  EXPECT_NE(bytes.find("Properties.MinDate"), String::npos);
+  EXPECT_NE(bytes.find("\x04" "Date"), String::npos);
+  EXPECT_EQ(bytes.find("ValidateOnEnter"), String::npos) << "defaults are not written";
+  dialog->Free();
+}
+
 TEST_F(DateEdit, SaveTimeKeepsTheTimeOfDay) {
   TcxDateEdit* e = Add();
   e->SetEditValue(Variant(TDateTime(DT(2026, 3, 5, 14, 30))));
@@ -207,6 +243,32 @@ TEST_F(DateEdit, ChosenFromTheCalendar) {
   EXPECT_FALSE(e->GetDroppedDown());
   EXPECT_DOUBLE_EQ(e->EditValue().AsDouble(), DT(2026, 3, 18, 9, 15));
 
+  // Dragged out of the calendar, even from a held arrow, the selection returns to the date.
+  TDateTime dragged, returned;
+  bool repeating = false;
+  TPoint arrow;
+  host().WhenIdle([&] {
+    host().Key(VK_RIGHT);
+    host().WhenIdle([&] {
+      arrow = {(cal->ArrowRect(1).Left + cal->ArrowRect(1).Right) / 2, (cal->ArrowRect(1).Top + cal->ArrowRect(1).Bottom) / 2};
+      host().MouseDown(cal->GetHandle(), arrow.X, arrow.Y);
+      host().WhenIdle([&] {
+        dragged = cal->GetSelectDate();
+        repeating = cal->ArrowTimer()->GetEnabled();
+        // What the calendar gets while it holds the mouse and the pointer is above-left of it.
+        SendMessageA(cal->GetHandle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(WORD(-20), WORD(-20)));
+        returned = cal->GetSelectDate();
+        host().MouseUp(cal->GetHandle(), arrow.X, arrow.Y);
+        host().Key(VK_ESCAPE);
+      });
+    });
+  });
+  Key(VK_F4);
+  EXPECT_FALSE(e->GetDroppedDown());
+  EXPECT_TRUE(repeating);
+  EXPECT_EQ(dragged, D(2026, 3, 19));
+  EXPECT_EQ(returned, D(2026, 3, 18));
+
   // Escape leaves the value; Clear empties it.
   host().WhenIdle([&] { host().Key(VK_ESCAPE); });
   Key(VK_F4);
@@ -226,6 +288,13 @@ TEST_F(DateEdit, EachInputKindTyped) {
   EXPECT_EQ(Text(m), "03/05/2026");
   ASSERT_TRUE(Post(m));
   EXPECT_EQ(m->GetDate(), D(2026, 3, 5));
+  // Emptied back to the bare mask, the text is no date at all, not a wrong one.
+  P(m)->SetDateOnError(deToday);
+  m->SelectAll();
+  Key(VK_DELETE);
+  EXPECT_EQ(Text(m), "  /  /    ");
+  ASSERT_TRUE(Post(m));
+  EXPECT_TRUE(VarIsNull(m->EditValue())) << "the empty mask is no date for deToday to replace";
 
   TcxDateEdit* r = Add(ikRegExpr);
   r->SelectAll();
@@ -241,6 +310,18 @@ TEST_F(DateEdit, EachInputKindTyped) {
   t->SetEditValue(Variant(TDateTime(DT(2026, 3, 5, 9, 15))));
   host().PumpUntilIdle();
   EXPECT_EQ(Text(t), "03/05/2026 09:15:00 AM");
+  TcxDateEditTimePartInfo info;
+  ASSERT_TRUE(P(t)->GetTimePartInfo(16, info));
+  EXPECT_EQ(info.Kind, 1);
+  EXPECT_EQ(info.Start, 15);
+  EXPECT_EQ(info.Length, 2);
+  ASSERT_TRUE(P(t)->GetTimePartInfo(21, info));
+  EXPECT_EQ(info.Kind, 3);
+  EXPECT_FALSE(P(t)->GetTimePartInfo(4, info)) << "the day is no time part";
+  EXPECT_EQ(P(t)->GetTimePartBlankChar(12), '0');
+  EXPECT_EQ(P(t)->GetTimePartBlankChar(22), Char(0));
+  EXPECT_EQ(P(t)->GetTimePartBlankChar(11), ' ');
+  EXPECT_FALSE(P(m)->GetTimePartInfo(1, info)) << "dates alone have no time parts";
   t->SetSelStart(11);
   Type("7");
   EXPECT_EQ(Text(t), "03/05/2026 07:15:00 AM") << "7 cannot start an hour: 07";

@@ -79,6 +79,16 @@ TEST_F(ImageComboBoxTest, DisplayValuesCompareByTextAndWithImagesByImage) {
   EXPECT_EQ(p->GetImages(), nullptr);
 }
 
+TEST_F(ImageComboBoxTest, StoredSettingsIncludeTheGlyphAndTheUpdateModeAndReadOnlyOnlyWhenSet) {
+  Owned<TcxImageComboBoxProperties> p(New<TcxImageComboBoxProperties>(nullptr));
+  for (const char* name : {"ButtonGlyph", "ImmediateUpdateText"})
+    EXPECT_NE(GetPropInfo(p.get(), name), nullptr) << name;
+  // Left alone, ReadOnly stays with the data: a stored False would override it once read.
+  EXPECT_FALSE(IsStoredProp(p.get(), "ReadOnly"));
+  p->SetReadOnly(false);
+  EXPECT_TRUE(IsStoredProp(p.get(), "ReadOnly"));
+}
+
 TEST_F(ImageComboBoxTest, NewItemsTakeTheNextImageWhileTheListHasOne) {
   Owned<TcxImageComboBoxProperties> p(New<TcxImageComboBoxProperties>(nullptr));
   p->SetImages(images);

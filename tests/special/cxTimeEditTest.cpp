@@ -138,8 +138,26 @@ TEST_F(TimeEdit, FormatChangesKeepTheTime) {
   EXPECT_EQ(P(e)->GetEditMask(), "00:00 cc;1;0");
 }
 
+TEST_F(TimeEdit, PublishedSpinEditPropertiesStream) {
+  TForm* dialog = ReadDialog(
+      "object dlg: TForm\n"
+      "  object teStart: TcxTimeEdit\n"
+      "    Properties.HideSelection = False\n"
+      "    Properties.ImeName = 'pinyin'\n"
+      "    Properties.TimeFormat = tfHourMin\n"
+      "  end\n"
+      "end\n");
+  auto* e = dynamic_cast<TcxTimeEdit*>(dialog->FindComponent("teStart"));
+  ASSERT_NE(e, nullptr);
+  EXPECT_FALSE(P(e)->GetHideSelection());
+  EXPECT_EQ(P(e)->GetImeName(), "pinyin");
+  EXPECT_EQ(P(e)->GetTimeFormat(), TF::tfHourMin);
+  dialog->Free();
+}
+
 TEST_F(TimeEdit, TextsByFocusAndInvalidText) {
   TcxTimeEdit* e = Add(false);
+  EXPECT_FALSE(e->ControlStyle().Contains(TControlStyleItem::csSetCaption)) << "a name never becomes the text";
   const double value = EncodeDate(2026, 3, 5).Value + EncodeTime(9, 5, 0, 0).Value;
   e->SetEditValue(Variant(TDateTime(value)));
   Pump();
@@ -154,6 +172,11 @@ TEST_F(TimeEdit, TextsByFocusAndInvalidText) {
   e->SetEditValue(Variant("no time at all"));
   Pump();
   EXPECT_EQ(Text(e), "") << "shown empty, never raising";
+  // A spin value is seconds of the day: it sets the time and keeps the date.
+  e->SetEditValue(Variant(TDateTime(value)));
+  e->SetValue(Variant(5430.0));
+  EXPECT_DOUBLE_EQ(e->EditValue().AsDouble(), EncodeDate(2026, 3, 5).Value + EncodeTime(1, 30, 30, 0).Value);
+  EXPECT_EQ(e->GetValue().AsDouble(), 5430.0);
 
   String error;
   Variant dv(String("25:99:00"));

@@ -303,7 +303,8 @@ class TcxCustomDataController : public TPersistent {
   // The criteria that filter the rows while active (made by GetFilterCriteriaClass).
   TcxDataFilterCriteria* Filter() const { return FFilter; }
   void SetFilter(TcxFilterCriteria* Value);
-  // The main filter changed: the rows are built again.
+  // The main filter changed: a pending edit is cancelled, the rows are built again and
+  // the bookmark is checked.
   virtual void FilterChanged();
   TcxDataControllerSearch* Search() const { return FSearch; }
   virtual TcxDataControllerSearchClass GetSearchClass() const;
@@ -321,7 +322,8 @@ class TcxCustomDataController : public TPersistent {
   virtual Variant GetRecordFieldValue(Integer ARecordIndex, TcxCustomDataField* AField) const {
     return GetValue(ARecordIndex, AField);
   }
-  // The names filter texts give an item: its caption and its data field's name.
+  // The names filter texts give an item: its field's name in a filter expression, and
+  // its data field's name in the texts shown to the user.
   virtual String GetItemFieldName(Integer) const { return String(); }
   virtual String GetItemDataFieldName(Integer) const { return String(); }
   // The stored records with their fields' value types ("DataController1" block); no

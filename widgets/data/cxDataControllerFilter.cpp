@@ -69,6 +69,8 @@ void TcxDataFilterCriteria::DoChanged() {
   TcxCustomDataController* c = FDataController;
   // Further criteria of the controller never filter its rows.
   if (!c || c->Filter() != this || FDestroying || c->IsDestroying() || c->IsLoading()) return;
+  // A pending edit is kept before the rows change under it.
+  if (!c->Provider()->IsDataSetOpen()) c->PostEditing();
   c->FilterChanged();
   inherited::DoChanged();
 }
@@ -400,7 +402,7 @@ void TcxDataFilterCriteria::EndFilterRecords() {
   FPlan = nullptr;
 }
 
-// ---- Condition ----// ---- Condition ----
+// ---- Condition ----
 
 TcxCustomDataField* TcxDataFilterCriteriaItem::Field() { return dynamic_cast<TcxCustomDataField*>(GetItemLink()); }
 
@@ -418,13 +420,14 @@ void TcxDataFilterCriteriaItem::GetDataValue(Pointer AData, Variant& AValue) {
 void TcxDataFilterCriteriaItem::GetFieldCaption(String& AText) {
   TcxCustomDataField* field = Field();
   TcxCustomDataController* c = DataController();
-  AText = field && c && field->Item() ? c->GetItemFieldName(field->GetIndex()) : String();
+  AText = field && c && field->Item() ? c->GetItemDataFieldName(field->GetIndex()) : String();
 }
 
+// The name a filter expression knows the field by.
 void TcxDataFilterCriteriaItem::GetFieldName(String& AText) {
   TcxCustomDataField* field = Field();
   TcxCustomDataController* c = DataController();
-  AText = field && c && field->Item() ? c->GetItemDataFieldName(field->GetIndex()) : String();
+  AText = field && c && field->Item() ? c->GetItemFieldName(field->GetIndex()) : String();
 }
 
 // ---- Value list ----
@@ -509,7 +512,11 @@ void TcxCustomDataController::BeginFilterRecords() {
 
 void TcxCustomDataController::EndFilterRecords() { FFilter->EndFilterRecords(); }
 
-void TcxCustomDataController::FilterChanged() { RefreshView(); }
+void TcxCustomDataController::FilterChanged() {
+  Cancel();
+  RefreshView();
+  CheckBookmark(-1);
+}
 
 void TcxCustomDataController::AssignFilterAndSummary(TcxCustomDataController* ASource) {
   if (ASource->FFilter) FFilter->Assign(ASource->FFilter);

@@ -2,6 +2,7 @@
 #include "widgets/data/cxDataController.h"
 
 #include "widgets/data/cxDataRelations.h"
+#include "widgets/data/cxDataSummary.h"
 
 #include <algorithm>
 
@@ -157,7 +158,7 @@ void TcxCustomDataController::NotifyChanged() {
 }
 
 void TcxCustomDataController::Loaded() {
-  if (FSummaryHeldBack) {
+  if (FSummaryHeldBack || (FSummary && FSummary->AfterSummaryPending())) {
     FSummaryHeldBack = false;
     TUpdateBracket bracket(this);
     FDataControllerInfo->AddChanges({dcicSummary});

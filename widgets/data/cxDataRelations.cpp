@@ -299,7 +299,10 @@ TcxDetailObject* TcxCustomDataRelationList::GetDetailObject(Integer ARecordIndex
 bool TcxCustomDataRelationList::ClearDetailInfo(Integer ARecordIndex, Integer ARelationIndex) {
   FDataController->CheckRecordRange(ARecordIndex);
   TcxDetailObject* object = FindDetailObject(ARecordIndex);
-  return object && object->ClearInfo(ARelationIndex);
+  if (!object) return false;
+  // A cached has-children answer goes too: the record's details changed either way.
+  object->ClearInfo(ARelationIndex);
+  return true;
 }
 
 bool TcxCustomDataRelationList::HasDetailInfo(Integer ARecordIndex, Integer ARelationIndex) const {

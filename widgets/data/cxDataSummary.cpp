@@ -781,7 +781,9 @@ void TcxDataSummary::DoAfterSummary() {
     return;
   }
   FAfterSummaryPending = false;
-  if (FInCalculation) OnAfterSummary(this);
+  // A pattern detail shows no rows: its clones tell their own summaries.
+  if (FInCalculation && !(FDataController && FDataController->GetDetailMode() == TcxDataControllerDetailMode::dcdmPattern))
+    OnAfterSummary(this);
 }
 
 void TcxDataSummary::FinishItem(TcxDataSummaryItem* AItem, Variant& AValue, Integer& ACount) {

@@ -285,6 +285,8 @@ class TcxDataSummary : public TPersistent {
   TcxSummaryOptions GetOptions() const { return FOptions; }
   void SetOptions(TcxSummaryOptions Value);
   bool InCalculation() const { return FInCalculation; }
+  // An after-summary step was held back while the owner loaded.
+  bool AfterSummaryPending() const { return FAfterSummaryPending; }
   bool Destroying() const { return FDestroying; }
   // Suspended summaries calculate nothing (the last values stay).
   void SetSuspended(bool Value) { FSuspended = Value; }

@@ -10,6 +10,7 @@
 #include "widgets/editors/cxHyperLinkEdit.h"
 #include "widgets/editors/cxRadioGroup.h"
 #include "widgets/editors/cxLabel.h"
+#include "widgets/editors/cxListBox.h"
 #include "widgets/editors/cxMemo.h"
 #include "widgets/editors/cxSpinEdit.h"
 
@@ -24,6 +25,7 @@ const UnitEntry kEditorsUnits[] = {
     {"cxLabel", cxLabelInitialize, cxLabelFinalize},
     {"cxHyperLinkEdit", cxHyperLinkEdit::Initialize, cxHyperLinkEdit::Finalize},
     {"cxMemo", cxMemo::Initialize, cxMemo::Finalize},
+    {"cxListBox", cxListBox::Initialize, cxListBox::Finalize},
     {"cxSpinEdit", cxSpinEdit::Initialize, cxSpinEdit::Finalize},
     {"cxComboBox", cxComboBox::Initialize, cxComboBox::Finalize},
     {"cxPopupEdit", cxPopupEdit::Initialize, cxPopupEdit::Finalize},

@@ -2,9 +2,11 @@
 
 #include "classlib/core/Classes.h"
 #include "classlib/visual/Clipbrd.h"
+#include "classlib/visual/Messages.h"
 #include "platform/kernel/Units.h"
 #include "platform/user/Controls.h"
 #include "platform/user/User.h"
+#include "widgets/editcore/cxEditPaintUtils.h"
 #include "widgets/editcore/cxEditProperties.h"
 #include "widgets/editcore/cxEditRepository.h"
 
@@ -33,6 +35,18 @@ String cxMemoRewriteLineBreaks(const String& AText) {
   return out;
 }
 
+Cardinal cxMemoDrawTextFlags(bool AWordWrap, TScrollStyle AScrollBars, TAlignment AAlignment) {
+  const bool horz = AScrollBars == TScrollStyle::ssHorizontal || AScrollBars == TScrollStyle::ssBoth;
+  Cardinal flags = AWordWrap && !horz ? 0x24100 : 0x4000;
+  flags |= 0x440;
+  switch (AAlignment) {
+    case TAlignment::taRightJustify: flags |= 2; break;
+    case TAlignment::taCenter: flags |= 1; break;
+    default: break;
+  }
+  return flags;
+}
+
 // ---- properties ----
 
 TcxCustomMemoProperties::TcxCustomMemoProperties(TPersistent* AOwner) : TcxCustomTextEditProperties(AOwner) {}
@@ -58,6 +72,14 @@ void TcxCustomMemoProperties::Assign(TPersistent* Source) {
 
 TcxCustomEditClass TcxCustomMemoProperties::GetContainerClass() const {
   return ClassOf<TcxMemo, TcxCustomEdit, TComponent*, bool>();
+}
+
+TcxCustomEditViewDataClass TcxCustomMemoProperties::GetViewDataClass() const {
+  return ClassOf<TcxCustomMemoViewData, TcxCustomEditViewData, TcxCustomEditProperties*, TcxCustomEditStyle*, bool>();
+}
+
+TcxCustomEditViewInfoClass TcxCustomMemoProperties::GetViewInfoClass() const {
+  return ClassOf<TcxCustomMemoViewInfo, TcxCustomEditViewInfo>();
 }
 
 void TcxCustomMemoProperties::GetDisplayText(const Variant& AEditValue, String& ADisplayText, bool AFullText) {
@@ -114,7 +136,134 @@ TL_DEFINE_CLASS(TcxMemoProperties, [](auto& c) {
   c.Property("WordWrap", &T::GetWordWrap, &T::SetWordWrap).Default(true);
 });
 
+// ---- view ----
+
+Cardinal TcxCustomMemoViewData::GetDrawTextFlags() const {
+  TcxCustomMemoProperties* p = MemoProperties();
+  if (!p) return inherited::GetDrawTextFlags();
+  return cxMemoDrawTextFlags(p->GetWordWrap(), p->GetScrollBars(), HorzAlignment);
+}
+
+Integer TcxCustomMemoViewData::GetMaxLineCount() const {
+  TcxCustomMemoProperties* p = MemoProperties();
+  return p && p->GetVisibleLineCount() >= 1 ? p->GetVisibleLineCount() : inherited::GetMaxLineCount();
+}
+
+void TcxCustomMemoViewData::CalculateTextLayout(TcxCanvas& ACanvas, TcxCustomTextEditViewInfo* AViewInfo) {
+  AViewInfo->IsMultiLine = true;
+  inherited::CalculateTextLayout(ACanvas, AViewInfo);
+}
+
+TSize TcxCustomMemoViewData::InternalGetEditContentSize(TcxCanvas& ACanvas, const Variant& AEditValue,
+                                                        const TcxEditSizeProperties& AEditSizeProperties) {
+  // Every line counts here, not only the first one a cell shows.
+  String text;
+  if (TcxCustomMemoProperties* p = MemoProperties()) p->GetDisplayText(AEditValue, text, true);
+  else PrepareDisplayText(AEditValue, text);
+  if (AEditSizeProperties.Width >= 0 || text.empty()) {
+    TSize size = cxCalcTextEditContentSize(ACanvas, this, text, AEditSizeProperties);
+    const TRect m = GetContentMargins();
+    size.cx += m.Left + m.Right;
+    return size;
+  }
+  // No width to wrap in: one row a line, as wide as the widest.
+  if (Style) cxSetCanvasFont(ACanvas, Style->GetFont());
+  const Integer rowHeight = ACanvas.TextHeight("Zg");
+  Integer rows = 0, widest = 0;
+  for (size_t at = 0; at <= text.size();) {
+    size_t end = text.find_first_of("\r\n", at);
+    if (end == String::npos) end = text.size();
+    widest = std::max<Integer>(widest, ACanvas.TextWidth(text.substr(at, end - at)));
+    ++rows;
+    if (end == text.size()) break;
+    at = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+  }
+  if (GetMaxLineCount() >= 1) rows = std::min(rows, GetMaxLineCount());
+  TSize size{widest, rows * rowHeight + GetVerticalTextMargins()};
+  const TRect m = GetContentMargins();
+  size.cx += m.Left + m.Right;
+  return size;
+}
+
+TSize TcxCustomMemoViewData::GetEditConstantPartSize(TcxCanvas& ACanvas,
+                                                     const TcxEditSizeProperties& AEditSizeProperties,
+                                                     TSize& AMinContentSize, TcxCustomEditViewInfo* AViewInfo) {
+  TSize size = inherited::GetEditConstantPartSize(ACanvas, AEditSizeProperties, AMinContentSize, AViewInfo);
+  TcxCustomMemoProperties* p = MemoProperties();
+  if (Edit && p && (p->GetScrollBars() == TScrollStyle::ssHorizontal || p->GetScrollBars() == TScrollStyle::ssBoth))
+    size.cy += GetSystemMetrics(SM_CYHSCROLL);
+  return size;
+}
+
+TL_DEFINE_CLASS(TcxCustomMemoViewInfo)
+TL_DEFINE_CLASS(TcxCustomMemoViewData, [](auto&) {});
+
+// ---- the inner memo's interfaces ----
+
+TcxCustomInnerMemoHelper::TcxCustomInnerMemoHelper(TcxCustomInnerMemo* AInnerMemo)
+    : TcxInterfacedPersistent(nullptr), FInnerMemo(AInnerMemo) {}
+
+TWinControl* TcxCustomInnerMemoHelper::GetControl() { return FInnerMemo; }
+String TcxCustomInnerMemoHelper::GetEditText() { return FInnerMemo->GetEditText(); }
+Integer TcxCustomInnerMemoHelper::GetSelStart() { return FInnerMemo->GetSelStart(); }
+Integer TcxCustomInnerMemoHelper::GetSelLength() { return FInnerMemo->GetSelLength(); }
+
+TStrings* TcxCustomInnerMemoHelper::GetLines() {
+  auto* memo = dynamic_cast<TcxCustomMemo*>(FInnerMemo->GetControlContainer());
+  return memo ? memo->GetLines() : nullptr;
+}
+
+TScrollStyle TcxCustomInnerMemoHelper::GetScrollBars() { return FInnerMemo->GetScrollBars(); }
+void TcxCustomInnerMemoHelper::SetScrollBars(TScrollStyle Value) {
+  FInnerMemo->SetMemoSettings(Value, GetWantReturns(), GetWantTabs(), GetWordWrap());
+}
+bool TcxCustomInnerMemoHelper::GetWantReturns() { return FInnerMemo->GetWantReturns(); }
+void TcxCustomInnerMemoHelper::SetWantReturns(bool Value) {
+  FInnerMemo->SetMemoSettings(GetScrollBars(), Value, GetWantTabs(), GetWordWrap());
+}
+bool TcxCustomInnerMemoHelper::GetWantTabs() { return FInnerMemo->GetWantTabs(); }
+void TcxCustomInnerMemoHelper::SetWantTabs(bool Value) {
+  FInnerMemo->SetMemoSettings(GetScrollBars(), GetWantReturns(), Value, GetWordWrap());
+}
+bool TcxCustomInnerMemoHelper::GetWordWrap() { return FInnerMemo->GetWordWrap(); }
+void TcxCustomInnerMemoHelper::SetWordWrap(bool Value) {
+  FInnerMemo->SetMemoSettings(GetScrollBars(), GetWantReturns(), GetWantTabs(), Value);
+}
+
+TPoint TcxCustomInnerMemoHelper::GetCaretPos() {
+  if (!FInnerMemo->HandleAllocated()) return {0, 0};
+  const Integer caret = FInnerMemo->GetSelStart() + FInnerMemo->GetSelLength();
+  const Integer line = Integer(FInnerMemo->Perform(EM_LINEFROMCHAR, WPARAM(caret), 0));
+  const Integer start = Integer(FInnerMemo->Perform(EM_LINEINDEX, WPARAM(line), 0));
+  return {caret - start, line};
+}
+
+void TcxCustomInnerMemoHelper::SetCaretPos(const TPoint& Value) {
+  if (!FInnerMemo->HandleAllocated()) return;
+  const Integer count = Integer(FInnerMemo->Perform(EM_GETLINECOUNT, 0, 0));
+  const Integer line = std::clamp<Integer>(Value.Y, 0, std::max<Integer>(count - 1, 0));
+  const Integer start = Integer(FInnerMemo->Perform(EM_LINEINDEX, WPARAM(line), 0));
+  const Integer length = Integer(FInnerMemo->Perform(EM_LINELENGTH, WPARAM(start), 0));
+  const Integer at = start + std::clamp<Integer>(Value.X, 0, length);
+  FInnerMemo->Perform(EM_SETSEL, WPARAM(at), LPARAM(at));
+  FInnerMemo->Perform(EM_SETSEL, WPARAM(at), LPARAM(at));
+}
+
+void TcxCustomInnerMemoHelper::ClearSelection() { FInnerMemo->TCustomEdit::ClearSelection(); }
+void TcxCustomInnerMemoHelper::CopyToClipboard() { FInnerMemo->TCustomEdit::CopyToClipboard(); }
+
+TL_DEFINE_CLASS(TcxCustomInnerMemoHelper)
+
 // ---- inner memo ----
+
+TcxCustomInnerMemo::TcxCustomInnerMemo(TComponent* AOwner) : TcxCustomInnerTextEdit(AOwner) {
+  FHelper = New<TcxCustomInnerMemoHelper>(this);
+}
+
+void TcxCustomInnerMemo::BeforeDestruction() {
+  FreeAndNil(FHelper);
+  inherited::BeforeDestruction();
+}
 
 void TcxCustomInnerMemo::SetMemoSettings(TScrollStyle AScrollBars, bool AWantReturns, bool AWantTabs,
                                          bool AWordWrap) {
@@ -143,6 +292,14 @@ void TcxCustomInnerMemo::CreateParams(TCreateParams& Params) {
 }
 
 void TcxCustomInnerMemo::WndProc(TMessage& Message) {
+  if (Message.Msg == WM_KEYDOWN) {
+    auto* c = dynamic_cast<TcxCustomMemo*>(GetControlContainer());
+    TcxEditLifeGuard guard(this);
+    inherited::WndProc(Message);
+    // The key may have scrolled the text to the caret.
+    if (guard.Alive() && c && !c->IsDestroying()) c->UpdateScrollBars();
+    return;
+  }
   if (Message.Msg == WM_GETDLGCODE) {
     inherited::WndProc(Message);
     if (GetKeyState(VK_CONTROL) >= 0 && FWantTabs) Message.Result |= DLGC_WANTTAB;
@@ -166,7 +323,7 @@ void TcxCustomInnerMemo::WndProc(TMessage& Message) {
 
 void TcxCustomInnerMemo::KeyPress(Char& Key) {
   auto* c = dynamic_cast<TcxCustomMemo*>(GetControlContainer());
-  const bool wanted = c && ((Key == Char(13) && c->WantsKey(VK_RETURN, KeyboardStateToShiftState())) ||
+  const bool wanted = c && ((Key == Char(13) && c->IsEnterTyped(KeyboardStateToShiftState())) ||
                             (Key == Char(9) && c->WantsKey(VK_TAB, KeyboardStateToShiftState())));
   if (!wanted) {
     inherited::KeyPress(Key);
@@ -207,6 +364,10 @@ void TcxCustomMemo::Initialize() {
 void TcxCustomMemo::WndProc(TMessage& Message) {
   if (Message.Msg != WM_SETTEXT || !InnerMemo()) {
     inherited::WndProc(Message);
+    // The inner memo's bars move with the window, the frame (settled only once this message
+    // is answered) and the settings.
+    if (Message.Msg == WM_WINDOWPOSCHANGED || Message.Msg == CM_WININICHANGE) UpdateScrollBars();
+    if (Message.Msg == WM_NCCALCSIZE && HandleAllocated() && !IsDestroying()) PostUpdateScrollBars();
     return;
   }
   const char* t = reinterpret_cast<const char*>(Message.LParam);
@@ -286,6 +447,40 @@ void TcxCustomMemo::PasteFromClipboard() {
   SetSelText(Clipboard->GetAsText());
 }
 
+IcxInnerMemo* TcxCustomMemo::InnerMemoIntf() const {
+  TcxCustomInnerMemo* inner = InnerMemo();
+  return inner ? inner->Helper() : nullptr;
+}
+
+void TcxCustomMemo::UpdateScrollBars() {
+  if (IsDestroying() || ComponentState().Contains(TComponentStateItem::csDestroying)) return;
+  inherited::UpdateScrollBars();
+}
+
+void TcxCustomMemo::ChangeHandler(TObject* Sender) {
+  inherited::ChangeHandler(Sender);
+  UpdateScrollBars();
+}
+
+void TcxCustomMemo::Scroll(TScrollBarKind AKind, TScrollCode AScrollCode, Integer& AScrollPos) {
+  TcxCustomInnerMemo* inner = InnerMemo();
+  if (!inner || !inner->HandleAllocated()) return;
+  const HWND h = inner->GetHandle();
+  const bool vertical = AKind == TScrollBarKind::sbVertical;
+  if (vertical && (AScrollCode == TScrollCode::scLineUp || AScrollCode == TScrollCode::scLineDown)) {
+    SendMessageA(h, EM_LINESCROLL, 0, AScrollCode == TScrollCode::scLineUp ? -1 : 1);
+  } else {
+    SendMessageA(h, vertical ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(WORD(Ord(AScrollCode)), WORD(AScrollPos)), 0);
+  }
+  AScrollPos = GetScrollPos(h, vertical ? SB_VERT : SB_HORZ);
+  UpdateScrollBars();
+}
+
+bool TcxCustomMemo::IsEnterTyped(TShiftState Shift) {
+  if (!IsInplace()) return WantsKey(VK_RETURN, Shift);
+  return Shift.Contains(TShiftStateItem::ssCtrl) != ActiveMemoProperties()->GetWantReturns();
+}
+
 bool TcxCustomMemo::WantsKey(Word Key, TShiftState Shift) {
   TcxCustomMemoProperties* p = ActiveMemoProperties();
   if (Key == VK_RETURN) return p->GetWantReturns() || Shift.Contains(TShiftStateItem::ssCtrl);
@@ -295,9 +490,15 @@ bool TcxCustomMemo::WantsKey(Word Key, TShiftState Shift) {
 
 void TcxCustomMemo::DoEditKeyDown(Word& Key, TShiftState Shift) {
   // A line break typed into the memo is not the editor's Enter.
-  if ((Key == VK_RETURN || Key == VK_TAB) && WantsKey(Key, Shift)) return;
-  // The vertical keys move between lines: they step no lookup items here.
-  if (Key == VK_UP || Key == VK_DOWN || Key == VK_PRIOR || Key == VK_NEXT) return;
+  if (Key == VK_RETURN && IsEnterTyped(Shift)) return;
+  if (Key == VK_TAB && WantsKey(Key, Shift)) return;
+  // The vertical keys move between lines: they step no lookup items here, and Up and Down
+  // stay the memo's even where they move nothing.
+  if (Key == VK_UP || Key == VK_DOWN) {
+    if (InnerMemo()) InnerMemo()->SetInternalUpdating(true);
+    return;
+  }
+  if (Key == VK_PRIOR || Key == VK_NEXT) return;
   inherited::DoEditKeyDown(Key, Shift);
   if (Key == 0) return;
   const bool ctrlOnly = Shift.Contains(TShiftStateItem::ssCtrl) && !Shift.Contains(TShiftStateItem::ssShift) &&
@@ -312,8 +513,8 @@ void TcxCustomMemo::DoEditKeyDown(Word& Key, TShiftState Shift) {
 void TcxCustomMemo::DoEditKeyPress(Char& Key) {
   const TShiftState shift = KeyboardStateToShiftState();
   // Ctrl+Enter arrives as a line feed: it breaks the line like Enter.
-  if (Key == Char(10) && WantsKey(VK_RETURN, shift)) Key = Char(13);
-  if ((Key == Char(13) && !WantsKey(VK_RETURN, shift)) || (Key == Char(9) && !WantsKey(VK_TAB, shift))) {
+  if (Key == Char(10) && IsEnterTyped(shift)) Key = Char(13);
+  if (Key == Char(10) || (Key == Char(13) && !IsEnterTyped(shift)) || (Key == Char(9) && !WantsKey(VK_TAB, shift))) {
     Key = 0;
     return;
   }

@@ -7,6 +7,8 @@
 #include "widgets/foundation/cxControlBase.h"
 #include "widgets/editcore/cxTextEdit.h"
 #include "widgets/editcore/cxTextEditControl.h"
+#include "widgets/editcore/cxTextEditViewData.h"
+#include "widgets/foundation/cxClasses.h"
 
 // TScrollStyle comes with the control base.
 
@@ -18,6 +20,31 @@ String cxTruncateToFirstLine(const String& AText, Integer ALimit);
 // line breaks; CR LF pairs stay as they are.
 String cxMemoRewriteLineBreaks(const String& AText);
 
+class TcxCustomMemo;
+
+// The library text flags a memo draws with: wrapping unless it scrolls sideways, the
+// horizontal alignment added.
+Cardinal cxMemoDrawTextFlags(bool AWordWrap, TScrollStyle AScrollBars, TAlignment AAlignment);
+
+// How a memo reaches its inner multi-line edit ({9D0DFE35-58DC-4C0C-9C98-65C5AAD757C9}).
+class IcxInnerMemo : public IInterface {
+ public:
+  virtual TStrings* GetLines() = 0;
+  virtual TScrollStyle GetScrollBars() = 0;
+  virtual void SetScrollBars(TScrollStyle Value) = 0;
+  virtual bool GetWantReturns() = 0;
+  virtual void SetWantReturns(bool Value) = 0;
+  virtual bool GetWantTabs() = 0;
+  virtual void SetWantTabs(bool Value) = 0;
+  virtual bool GetWordWrap() = 0;
+  virtual void SetWordWrap(bool Value) = 0;
+  // X is the column, Y the line, both from 0.
+  virtual TPoint GetCaretPos() = 0;
+  virtual void SetCaretPos(const TPoint& Value) = 0;
+  virtual void ClearSelection() = 0;
+  virtual void CopyToClipboard() = 0;
+};
+
 class TcxCustomMemoProperties : public TcxCustomTextEditProperties {
   TL_CLASS(TcxCustomMemoProperties, TcxCustomTextEditProperties)
  public:
@@ -26,6 +53,8 @@ class TcxCustomMemoProperties : public TcxCustomTextEditProperties {
   void Assign(TPersistent* Source) override;
   TcxCustomEditProperties* CreateSameClass() const override { return New<TcxCustomMemoProperties>(nullptr); }
   TcxCustomEditClass GetContainerClass() const override;
+  TcxCustomEditViewDataClass GetViewDataClass() const override;
+  TcxCustomEditViewInfoClass GetViewInfoClass() const override;
   void GetDisplayText(const Variant& AEditValue, String& ADisplayText, bool AFullText = false) override;
   bool IsTabInput() const override { return FWantTabs; }
 
@@ -55,11 +84,70 @@ class TcxMemoProperties : public TcxCustomMemoProperties {
   TcxCustomEditProperties* CreateSameClass() const override { return New<TcxMemoProperties>(nullptr); }
 };
 
+// A memo's text drawn by the view: its lines laid out in the memo's text flags.
+class TcxCustomMemoViewInfo : public TcxCustomTextEditViewInfo {
+  TL_CLASS(TcxCustomMemoViewInfo, TcxCustomTextEditViewInfo)
+};
+
+class TcxCustomMemoViewData : public TcxCustomTextEditViewData {
+  TL_CLASS(TcxCustomMemoViewData, TcxCustomTextEditViewData)
+ public:
+  using TcxCustomTextEditViewData::TcxCustomTextEditViewData;
+  Cardinal GetDrawTextFlags() const override;
+  // VisibleLineCount when set, else the text editor's own limit.
+  Integer GetMaxLineCount() const override;
+  void CalculateTextLayout(TcxCanvas& ACanvas, TcxCustomTextEditViewInfo* AViewInfo) override;
+  // All lines of the text (up to the line limit), with the text margins on every side.
+  TSize InternalGetEditContentSize(TcxCanvas& ACanvas, const Variant& AEditValue,
+                                   const TcxEditSizeProperties& AEditSizeProperties) override;
+  // With an editor scrolling sideways, its horizontal bar is part of the frame.
+  TSize GetEditConstantPartSize(TcxCanvas& ACanvas, const TcxEditSizeProperties& AEditSizeProperties,
+                                TSize& AMinContentSize, TcxCustomEditViewInfo* AViewInfo = nullptr) override;
+
+ private:
+  TcxCustomMemoProperties* MemoProperties() const { return dynamic_cast<TcxCustomMemoProperties*>(Properties); }
+};
+
+class TcxCustomInnerMemo;
+
+// Forwards the memo's interfaces to its inner multi-line edit.
+class TcxCustomInnerMemoHelper : public TcxInterfacedPersistent, public IcxInnerTextEdit, public IcxInnerMemo {
+  TL_CLASS(TcxCustomInnerMemoHelper, TcxInterfacedPersistent)
+ public:
+  explicit TcxCustomInnerMemoHelper(TcxCustomInnerMemo* AInnerMemo);
+
+  // ---- IcxInnerTextEdit ----
+  TWinControl* GetControl() override;
+  String GetEditText() override;
+  Integer GetSelStart() override;
+  Integer GetSelLength() override;
+  // ---- IcxInnerMemo ----
+  TStrings* GetLines() override;
+  TScrollStyle GetScrollBars() override;
+  void SetScrollBars(TScrollStyle Value) override;
+  bool GetWantReturns() override;
+  void SetWantReturns(bool Value) override;
+  bool GetWantTabs() override;
+  void SetWantTabs(bool Value) override;
+  bool GetWordWrap() override;
+  void SetWordWrap(bool Value) override;
+  TPoint GetCaretPos() override;
+  // Past the last line or column it lands at the end of the text or of the line.
+  void SetCaretPos(const TPoint& Value) override;
+  void ClearSelection() override;
+  void CopyToClipboard() override;
+
+ private:
+  TcxCustomInnerMemo* FInnerMemo;
+};
+
 // The platform multi-line edit inside a memo.
 class TcxCustomInnerMemo : public TcxCustomInnerTextEdit {
   TL_CLASS(TcxCustomInnerMemo, TcxCustomInnerTextEdit)
  public:
-  using TcxCustomInnerTextEdit::TcxCustomInnerTextEdit;
+  explicit TcxCustomInnerMemo(TComponent* AOwner);
+  void BeforeDestruction() override;
+  TcxCustomInnerMemoHelper* Helper() const { return FHelper; }
   TScrollStyle GetScrollBars() const { return FScrollBars; }
   bool GetWantReturns() const { return FWantReturns; }
   bool GetWantTabs() const { return FWantTabs; }
@@ -73,6 +161,7 @@ class TcxCustomInnerMemo : public TcxCustomInnerTextEdit {
   void KeyPress(Char& Key) override;
 
  private:
+  TcxCustomInnerMemoHelper* FHelper = nullptr;
   TScrollStyle FScrollBars = TScrollStyle::ssNone;
   bool FWantReturns = true;
   bool FWantTabs = false;
@@ -90,6 +179,8 @@ class TcxCustomMemo : public TcxCustomTextEdit {
     return static_cast<TcxCustomMemoProperties*>(GetActiveProperties());
   }
   TcxCustomInnerMemo* InnerMemo() const { return dynamic_cast<TcxCustomInnerMemo*>(InnerControl()); }
+  // The inner memo through its interface; nil before it exists.
+  IcxInnerMemo* InnerMemoIntf() const;
   // The text as lines; writing assigns the given lines.
   TStrings* GetLines();
   void SetLines(TStrings* Value);
@@ -106,6 +197,12 @@ class TcxCustomMemo : public TcxCustomTextEdit {
   void AdjustHeightToLines();
   // Enter when WantReturns is set or Ctrl is held; Tab when WantTabs is set.
   virtual bool WantsKey(Word Key, TShiftState Shift);
+  // Whether Enter with Shift breaks the line. In place Ctrl swaps the roles: Enter breaks
+  // lines when WantReturns is set and Ctrl+Enter then goes to the host, and the other way
+  // round without WantReturns. Stand-alone it is WantsKey.
+  bool IsEnterTyped(TShiftState Shift);
+  // The library bars over the inner memo's own, in step with it.
+  void UpdateScrollBars() override;
 
   TcxCustomEditPropertiesClass GetPropertiesClass() override;
   TMetaClass<TWinControl, TComponent*> GetInnerEditClass() const override;
@@ -116,9 +213,12 @@ class TcxCustomMemo : public TcxCustomTextEdit {
   void Initialize() override;
   // Enter breaks a line: it never starts in-place editing.
   bool CanKeyStartEdit(Char Key) override;
+  void ChangeHandler(TObject* Sender) override;
 
  protected:
   void ReadState(TReader& Reader) override;
+  // A line scrolls the memo by one line; every other code goes to the inner memo as it is.
+  void Scroll(TScrollBarKind AKind, TScrollCode AScrollCode, Integer& AScrollPos) override;
   // The memo's own window text keeps all its lines.
   void WndProc(TMessage& Message) override;
 

@@ -321,7 +321,8 @@ void TcxCustomInnerListBox::KeyUp(Word& Key, TShiftState Shift) {
 
 void TcxCustomInnerListBox::KeyPress(Char& Key) {
   if (ContainerAlive()) TcxContainerAccess::CallKeyPress(FContainer, Key);
-  if (Key != 0) KeyPressSearch(Key);
+  // Without AutoComplete the list's own first-letter search answers.
+  if (Key != 0 && GetAutoComplete()) KeyPressSearch(Key);
   if (Key != 0) inherited::KeyPress(Key);
 }
 

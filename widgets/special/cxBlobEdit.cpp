@@ -229,7 +229,6 @@ TL_DEFINE_CLASS(TcxBlobEditProperties, [](auto& c) {
       .Default(TcxImageTransparency::gtDefault);
   c.Property("PopupHeight", &T::GetPopupHeight, &T::SetPopupHeight).Default(Integer(200));
   c.Property("PopupWidth", &T::GetPopupWidth, &T::SetPopupWidth).Default(Integer(250));
-  c.Property("ReadOnly", &T::GetReadOnly, &T::SetReadOnly);
   c.Property("ShowExPopupItems", &T::GetShowExPopupItems, &T::SetShowExPopupItems).Default(true);
   c.Property("ShowPicturePopup", &T::GetShowPicturePopup, &T::SetShowPicturePopup).Default(true);
   c.Event("OnAssignPicture", &T::OnAssignPicture);

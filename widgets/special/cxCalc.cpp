@@ -54,8 +54,8 @@ TcxCustomCalculator::TcxCustomCalculator(TComponent* AOwner) : TcxControl(AOwner
 
 void TcxCustomCalculator::AfterConstruction() {
   inherited::AfterConstruction();
-  SetWidth(198);
-  SetHeight(131);
+  // Both at once: a width taken alone would lay the buttons out for a passing height.
+  SetBounds(GetLeft(), GetTop(), 198, 131);
   SetParentColor(false);
   SetColor(clBtnFace);
   SetTabStop(true);

@@ -64,6 +64,12 @@ void TcxPopupCalculator::CreateParams(TCreateParams& Params) {
 
 void TcxPopupCalculator::KeyDown(Word& Key, TShiftState Shift) {
   const bool alt = Shift.Contains(TShiftStateItem::ssAlt);
+  // A key held with Alt is the drop-down's only when it is one of the popup keys: any other
+  // (Alt+C, Alt+R, ...) is a system key of the form and presses no calculator button.
+  if (alt && (!FEdit || !FEdit->PopupWindow() || !FEdit->PopupWindow()->IsPopupKey(Key))) {
+    Key = 0;
+    return;
+  }
   // Escape leaves the drop-down as it found it: it does not clear the display first.
   if (Key == VK_ESCAPE && !alt) {
     Key = 0;

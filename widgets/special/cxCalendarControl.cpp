@@ -29,8 +29,8 @@ constexpr Integer kMaxYear = 9999;
 
 double SignOf(double AValue) { return AValue >= 0 ? 1.0 : -1.0; }
 
-// The end of the last acceptable day.
-double MaxAcceptableDate() { return EncodeDate(kMaxYear, 12, 31).Value + 1.0; }
+// The last acceptable moment: 31 December 9999, 23:59:59.999.
+double MaxAcceptableDate() { return EncodeDate(kMaxYear, 12, 31).Value + EncodeTime(23, 59, 59, 999).Value; }
 
 Integer MinYear() {
   Word y, m, d;
@@ -125,7 +125,7 @@ void TcxCustomCalendar::CreateWnd() {
 
 bool TcxCustomCalendar::IsDateAcceptable(TDateTime ADate) {
   const double d = ADate.Value;
-  return d == NullDate || (d >= cxGetMinDate().Value && d < MaxAcceptableDate());
+  return d == NullDate || (d >= cxGetMinDate().Value && d <= MaxAcceptableDate());
 }
 
 TDateTime TcxCustomCalendar::StepDate(TDateTime AFirstDate, Integer AStep) {
@@ -857,7 +857,7 @@ void TcxPopupCalendar::CheckHotTrack() {
 
 void TcxPopupCalendar::MouseMove(TShiftState Shift, Integer X, Integer Y) {
   inherited::MouseMove(Shift, X, Y);
-  if (!Edit || !Shift.Contains(TShiftStateItem::ssLeft) || ArrowTimer()->GetEnabled()) return;
+  if (!Edit || !Shift.Contains(TShiftStateItem::ssLeft)) return;
   if (InClientRect(this, {X, Y})) return;
   const TDateTime date = Edit->GetDate();
   SetSelectDate(date.Value == NullDate ? date : TDateTime(cxDateOf(date)));

@@ -64,6 +64,7 @@ void TcxCustomDateEditProperties::AfterConstruction() {
   inherited::AfterConstruction();
   BeginUpdate();
   SetCaseInsensitive(true);
+  SetValidateOnEnter(true);
   SetPopupSizeable(false);
   SetImmediateDropDown(false);
   BuildMask();
@@ -198,6 +199,29 @@ bool TcxCustomDateEditProperties::IsMinDateActive() const {
 bool TcxCustomDateEditProperties::IsMaxDateActive() const {
   const double mn = GetMinValue(), mx = GetMaxValue();
   return mx != 0 && (mn == 0 || mx > mn);
+}
+
+bool TcxCustomDateEditProperties::GetTimePartInfo(Integer APos, TcxDateEditTimePartInfo& AInfo) const {
+  AInfo = TcxDateEditTimePartInfo();
+  TcxFormatController* c = cxGetFormatController();
+  if (FKind != ckDateTime || GetInputKind() != ikMask || !c->GetTimePartHandling()) return false;
+  using K = TcxDateTimeFormatItemKind;
+  K kind = K::dtikString;
+  if (!cxFindDateTimeFormatItem(c->GetDateTimeFormatInfo(), APos, kind, AInfo.Start, AInfo.Length, AInfo.SuffixForm))
+    return false;
+  switch (kind) {
+    case K::dtikHour: AInfo.Kind = 0; return true;
+    case K::dtikMin: AInfo.Kind = 1; return true;
+    case K::dtikSec: AInfo.Kind = 2; return true;
+    case K::dtikTimeSuffix: AInfo.Kind = 3; return true;
+    default: AInfo = TcxDateEditTimePartInfo(); return false;
+  }
+}
+
+Char TcxCustomDateEditProperties::GetTimePartBlankChar(Integer APos) const {
+  TcxDateEditTimePartInfo info;
+  if (!GetTimePartInfo(APos, info)) return ' ';
+  return info.Kind == 3 ? Char(0) : Char('0');
 }
 
 bool TcxCustomDateEditProperties::TextToDate(const String& AText, TDateTime& ADate) const {
@@ -365,7 +389,8 @@ TcxPopupCalendar* TcxCustomDateEdit::Calendar() {
 TDateTime TcxCustomDateEdit::GetDate() {
   const Variant v = EditValue();
   if (VarIsStr(v)) {
-    const Variant d = DateProperties()->TextToDateValue(VarToStr(v));
+    Variant d;
+    PrepareEditValue(v, d, false);
     return VarIsNull(d) ? TDateTime(NullDate) : d.AsDateTime();
   }
   TDateTime d;
@@ -476,7 +501,14 @@ void TcxCustomDateEdit::DateChanged(TObject*) {
 
 void TcxCustomDateEdit::PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool) {
   TcxCustomDateEditProperties* p = DateProperties();
-  AEditValue = p->TextToDateValue(VarToStr(ADisplayValue));
+  const String text = VarToStr(ADisplayValue);
+  // The bare mask is an emptied text: Null, never a date that DateOnError makes up.
+  const String empty = GetEmptyMaskText();
+  if (!empty.empty() && SameText(text, empty)) {
+    AEditValue = Variant::MakeNull();
+    return;
+  }
+  AEditValue = p->TextToDateValue(text);
   if (VarIsNull(AEditValue) || p->GetKind() != ckDate || !p->GetSaveTime()) return;
   const double d = AEditValue.AsDouble();
   if (cxTimeOf(d) == 0 && FSavedTime != 0) AEditValue = Variant(TDateTime(cxDateOf(d) + SignOf(d) * FSavedTime));
@@ -503,26 +535,21 @@ void TcxCustomDateEdit::ValueBoundsHook() {
 
 bool TcxCustomDateEdit::IsCharValidForPos(Char& Key, Integer APos) {
   if (!inherited::IsCharValidForPos(Key, APos)) return false;
-  TcxCustomDateEditProperties* p = DateProperties();
-  TcxFormatController* c = cxGetFormatController();
-  if (p->GetKind() != ckDateTime || p->GetInputKind() != ikMask || !c->GetTimePartHandling()) return true;
-  using K = TcxDateTimeFormatItemKind;
-  K kind = K::dtikString;
-  Integer start = 0, length = 0;
-  TcxTimeSuffixKind suffix = TcxTimeSuffixKind::tskAMPMString;
-  if (!cxFindDateTimeFormatItem(c->GetDateTimeFormatInfo(), APos, kind, start, length, suffix)) return true;
+  TcxDateEditTimePartInfo info;
+  if (!DateProperties()->GetTimePartInfo(APos, info)) return true;
   String text = VarToStr(GetDisplayValue());
   Integer caret = 0;
   TcxTimeTyping r = TcxTimeTyping::ttPlain;
-  if (kind == K::dtikTimeSuffix) {
-    r = cxTimeEditTypeSuffixIntoText(text, start, APos, Key, caret);
-  } else if (kind == K::dtikHour || kind == K::dtikMin || kind == K::dtikSec) {
+  if (info.Kind == 3) {
+    r = cxTimeEditTypeSuffixIntoText(text, info.Start, APos, Key, caret);
+  } else {
+    using K = TcxDateTimeFormatItemKind;
     bool twelve = false;
-    for (const TcxDateTimeFormatItem& item : c->GetDateTimeFormatInfo().Items)
+    for (const TcxDateTimeFormatItem& item : cxGetFormatController()->GetDateTimeFormatInfo().Items)
       if (item.Kind == K::dtikHour) twelve = item.Data.rfind("12", 0) == 0;
-    const Integer lo = kind == K::dtikHour && twelve ? 1 : 0;
-    const Integer hi = kind == K::dtikHour ? (twelve ? 12 : 23) : 59;
-    r = cxTimeEditTypeIntoText(text, start, APos, Key, lo, hi, caret);
+    const Integer lo = info.Kind == 0 && twelve ? 1 : 0;
+    const Integer hi = info.Kind == 0 ? (twelve ? 12 : 23) : 59;
+    r = cxTimeEditTypeIntoText(text, info.Start, APos, Key, lo, hi, caret);
   }
   return cxApplyTimeTyping(this, r, text, caret, Key);
 }
@@ -556,21 +583,35 @@ TL_DEFINE_CLASS(TcxDateEditPropertiesValues, [](auto& c) {
   using T = TcxDateEditPropertiesValues;
   c.Property("DateButtons", &T::GetDateButtons, &T::SetDateButtons).Default(false);
   c.Property("InputKind", &T::GetInputKind, &T::SetInputKind).Default(false);
+  // Read under the date names; written once, under the inherited ones.
+  c.Property("MaxDate", &T::GetMaxDate, &T::SetMaxDate).Stored(false);
+  c.Property("MinDate", &T::GetMinDate, &T::SetMinDate).Stored(false);
 });
 TL_DEFINE_CLASS(TcxCustomDateEditProperties, [](auto&) {});
 TL_DEFINE_CLASS(TcxDateEditProperties, [](auto& c) {
   using T = TcxDateEditProperties;
   c.Property("ArrowsForYear", &T::GetArrowsForYear, &T::SetArrowsForYear).Default(true);
+  c.Property("ButtonGlyph", &T::GetButtonGlyph, &T::SetButtonGlyph).Stored(&T::IsButtonGlyphStored);
   c.Property("DateButtons", &T::GetDateButtons, &T::SetDateButtons).Stored(&T::IsDateButtonsStored);
   c.Property("DateOnError", &T::GetDateOnError, &T::SetDateOnError).Default(TDateOnError::deNoChange);
+  c.Property("ImeMode", &T::GetImeMode, &T::SetImeMode).Default(TImeMode::imDontCare);
+  c.Property("ImeName", &T::GetImeName, &T::SetImeName);
   c.Property("InputKind", &T::GetInputKind, &T::SetInputKind).Stored(&T::IsInputKindStored);
   c.Property("Kind", &T::GetKind, &T::SetKind).Default(TcxCalendarKind::ckDate);
+  c.Property("MaxDate", &T::GetMaxDate, &T::SetMaxDate).Stored(&T::IsMaxValueStored);
+  c.Property("MinDate", &T::GetMinDate, &T::SetMinDate).Stored(&T::IsMinValueStored);
+  c.Property("PostPopupValueOnTab", &T::GetPostPopupValueOnTab, &T::SetPostPopupValueOnTab).Default(false);
   c.Property("SaveTime", &T::GetSaveTime, &T::SetSaveTime).Default(true);
   c.Property("ShowTime", &T::GetShowTime, &T::SetShowTime).Default(true);
+  c.Property("ValidateOnEnter", &T::GetValidateOnEnter, &T::SetValidateOnEnter).Default(true);
   c.Property("YearsInMonthList", &T::GetYearsInMonthList, &T::SetYearsInMonthList).Default(true);
+  c.Event("OnCloseUp", &T::OnCloseUp);
+  c.Event("OnInitPopup", &T::OnInitPopup);
+  c.Event("OnPopup", &T::OnPopup);
 });
 TL_DEFINE_CLASS(TcxCustomDateEdit, [](auto&) {});
 TL_DEFINE_CLASS(TcxDateEdit, [](auto& c) {
   using T = TcxDateEdit;
+  c.Property("Date", &T::GetDate, &T::SetDate).Default(TDateTime(NullDate));
   c.Property("Properties", &T::GetDateEditProperties);
 });

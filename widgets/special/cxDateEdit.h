@@ -16,6 +16,15 @@ extern const TResStringRec cxSDateEditInvalidDate;
 
 class TcxCustomDateEdit;
 
+// A time part of a masked date-and-time text: Kind 0 hour, 1 minute, 2 second, 3 AM/PM;
+// its 1-based start and its length; the AM/PM part's form.
+struct TcxDateEditTimePartInfo {
+  Integer Kind = 0;
+  Integer Start = 0;
+  Integer Length = 0;
+  TcxTimeSuffixKind SuffixForm = TcxTimeSuffixKind::tskAMPMString;
+};
+
 // The assigned flags of the by-kind settings; MinDate and MaxDate share the text edit's
 // MinValue and MaxValue flags.
 class TcxDateEditPropertiesValues : public TcxTextEditPropertiesValues {
@@ -29,6 +38,11 @@ class TcxDateEditPropertiesValues : public TcxTextEditPropertiesValues {
   void SetDateButtons(bool Value);
   bool GetInputKind() const { return FInputKind; }
   void SetInputKind(bool Value);
+  // The bound flags under the names of the date bounds.
+  bool GetMaxDate() const { return GetMaxValue(); }
+  void SetMaxDate(bool Value) { SetMaxValue(Value); }
+  bool GetMinDate() const { return GetMinValue(); }
+  void SetMinDate(bool Value) { SetMinValue(Value); }
 
  private:
   bool FDateButtons = false;
@@ -86,6 +100,12 @@ class TcxCustomDateEditProperties : public TcxCustomPopupEditProperties {
   // Whether the bound is in force: non-zero and, with both set, only while Max > Min.
   bool IsMinDateActive() const;
   bool IsMaxDateActive() const;
+  // The time part at a 1-based position of the masked date-and-time text; false elsewhere,
+  // and always false unless the kind, the input kind and the format controller allow parts.
+  virtual bool GetTimePartInfo(Integer APos, TcxDateEditTimePartInfo& AInfo) const;
+  // The blank of a position: "0" in hours, minutes and seconds, none (#0) in the AM/PM part,
+  // a space elsewhere.
+  virtual Char GetTimePartBlankChar(Integer APos) const;
 
   bool IsEditValueNumeric() const override { return true; }
   bool IsValueBoundDefined() const override { return IsMinDateActive() || IsMaxDateActive(); }

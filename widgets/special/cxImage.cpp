@@ -405,7 +405,6 @@ TL_DEFINE_CLASS(TcxImageProperties, [](auto& c) {
       .Default(TcxImageTransparency::gtDefault);
   c.Property("ImmediatePost", &T::GetImmediatePost, &T::SetImmediatePost).Default(false);
   c.Property("PopupMenuLayout", &T::GetPopupMenuLayout, &T::SetPopupMenuLayout);
-  c.Property("ReadOnly", &T::GetReadOnly, &T::SetReadOnly);
   c.Property("ShowFocusRect", &T::GetShowFocusRect, &T::SetShowFocusRect).Default(true);
   c.Property("Stretch", &T::GetStretch, &T::SetStretch).Default(false);
   c.Event("OnAssignPicture", &T::OnAssignPicture);

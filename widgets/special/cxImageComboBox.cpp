@@ -262,6 +262,7 @@ TL_DEFINE_CLASS(TcxCustomImageComboBoxProperties, [](auto&) {});
 
 TL_DEFINE_CLASS(TcxImageComboBoxProperties, [](auto& c) {
   using T = TcxCustomImageComboBoxProperties;
+  c.Property("ButtonGlyph", &T::GetButtonGlyph, &T::SetButtonGlyph).Stored(&T::IsButtonGlyphStored);
   c.Property("DefaultDescription", &T::GetDefaultDescription, &T::SetDefaultDescription);
   c.Property("DefaultImageIndex", &T::GetDefaultImageIndex, &T::SetDefaultImageIndex).Default(Integer(-1));
   c.Property("DropDownRows", &T::GetDropDownRows, &T::SetDropDownRows).Default(Integer(8));
@@ -269,12 +270,12 @@ TL_DEFINE_CLASS(TcxImageComboBoxProperties, [](auto& c) {
   c.Property("Images", &T::GetImages, &T::SetImages);
   c.Property("ImmediateDropDown", &T::GetImmediateDropDown, &T::SetImmediateDropDown).Default(true);
   c.Property("ImmediatePost", &T::GetImmediatePost, &T::SetImmediatePost).Default(false);
+  c.Property("ImmediateUpdateText", &T::GetImmediateUpdateText, &T::SetImmediateUpdateText).Default(false);
   c.Property("Items", &T::GetItems, &T::SetItems);
   c.Property("LargeImages", &T::GetLargeImages, &T::SetLargeImages);
   c.Property("MultiLineText", &T::GetMultiLineText, &T::SetMultiLineText).Default(false);
   c.Property("PopupAlignment", &T::GetPopupAlignment, &T::SetPopupAlignment).Default(TAlignment::taLeftJustify);
   c.Property("PostPopupValueOnTab", &T::GetPostPopupValueOnTab, &T::SetPostPopupValueOnTab).Default(false);
-  c.Property("ReadOnly", &T::GetReadOnly, &T::SetReadOnly);
   c.Property("Revertable", &T::GetRevertable, &T::SetRevertable).Default(false);
   c.Property("ShowDescriptions", &T::GetShowDescriptions, &T::SetShowDescriptions).Default(true);
   c.Property("ValidateOnEnter", &T::GetValidateOnEnter, &T::SetValidateOnEnter).Default(true);

@@ -144,6 +144,14 @@ void TcxCustomTimeEditProperties::SetUseTimeFormatWhenUnfocused(bool Value) {
   Changed();
 }
 
+void TcxCustomTimeEditProperties::GetTimePartInfo(Integer APos, TcxTimeEditTimePartInfo& AInfo) const {
+  AInfo.Kind = cxTimeEditPartAt(APos, FTimeFormat, FUse24HourFormat);
+  AInfo.Start = GetTimePartStart(AInfo.Kind);
+  AInfo.Length = GetTimePartLength();
+  AInfo.SuffixForm = GetTimeSuffixForm();
+  AInfo.Use24HourFormat = FUse24HourFormat;
+}
+
 bool TcxCustomTimeEditProperties::TextToTime(const String& AText, double& ATime) const {
   ATime = 0;
   if (Trim(AText).empty()) return true;
@@ -237,6 +245,14 @@ TcxCustomEditPropertiesClass TcxTimeEdit::GetPropertiesClass() {
   return ClassOf<TcxTimeEditProperties, TcxCustomEditProperties, TPersistent*>();
 }
 
+void TcxCustomTimeEdit::Initialize() {
+  inherited::Initialize();
+  // The component's name never becomes the time.
+  TControlStyle cs = ControlStyle();
+  cs.Exclude(TControlStyleItem::csSetCaption);
+  SetControlStyle(cs);
+}
+
 TcxTimePart TcxCustomTimeEdit::CaretPart() {
   TcxCustomTimeEditProperties* p = TimeProperties();
   return cxTimeEditPartAt(GetSelStart() + 1, p->GetTimeFormat(), p->GetUse24HourFormat());
@@ -258,6 +274,11 @@ Variant TcxCustomTimeEdit::InternalGetValue() {
   else
     p->ValueToDisplayText(EditValue(), true, text);
   return Variant(double(cxTimeEditTextToSeconds(text, p->GetTimeFormat(), p->GetUse24HourFormat())));
+}
+
+void TcxCustomTimeEdit::SetValue(const Variant& Value) {
+  if (!cxVarIsNumber(Value) || VarType(Value) == varBoolean) return;
+  SetTime(Value.AsDouble() * 1000.0 / MSecsPerDay);
 }
 
 String TcxCustomTimeEdit::GetDisplayTextForValue(const Variant& AValue) {
@@ -305,18 +326,18 @@ void TcxCustomTimeEdit::SetTime(TDateTime Value) {
 bool TcxCustomTimeEdit::IsCharValidForPos(Char& Key, Integer APos) {
   if (!inherited::IsCharValidForPos(Key, APos)) return false;
   TcxCustomTimeEditProperties* p = TimeProperties();
-  const TF format = p->GetTimeFormat();
   const bool use24 = p->GetUse24HourFormat();
   String text = VarToStr(GetDisplayValue());
-  const TP part = cxTimeEditPartAt(APos, format, use24);
+  TcxTimeEditTimePartInfo info;
+  p->GetTimePartInfo(APos, info);
   Integer caret = 0;
   TcxTimeTyping r;
-  if (part == TP::tpAMPM) {
-    r = cxTimeEditTypeSuffixIntoText(text, cxTimeEditSuffixStart(format), APos, Key, caret);
+  if (info.Kind == TP::tpAMPM) {
+    r = cxTimeEditTypeSuffixIntoText(text, info.Start, APos, Key, caret);
   } else {
-    const Integer lo = part == TP::tpHour && !use24 ? 1 : 0;
-    const Integer hi = part == TP::tpHour ? (use24 ? 23 : 12) : 59;
-    r = cxTimeEditTypeIntoText(text, cxTimeEditPartStart(part, format), APos, Key, lo, hi, caret);
+    const Integer lo = info.Kind == TP::tpHour && !use24 ? 1 : 0;
+    const Integer hi = info.Kind == TP::tpHour ? (use24 ? 23 : 12) : 59;
+    r = cxTimeEditTypeIntoText(text, info.Start, APos, Key, lo, hi, caret);
   }
   return cxApplyTimeTyping(this, r, text, caret, Key);
 }
@@ -374,6 +395,9 @@ TL_DEFINE_CLASS(TcxTimeEditProperties, [](auto& c) {
   using T = TcxTimeEditProperties;
   c.Property("AutoCorrectHours", &T::GetAutoCorrectHours, &T::SetAutoCorrectHours).Default(true);
   c.Property("Circular", &T::GetCircular, &T::SetCircular).Default(false);
+  c.Property("HideSelection", &T::GetHideSelection, &T::SetHideSelection).Default(true);
+  c.Property("ImeMode", &T::GetImeMode, &T::SetImeMode).Default(TImeMode::imDontCare);
+  c.Property("ImeName", &T::GetImeName, &T::SetImeName);
   c.Property("ShowDate", &T::GetShowDate, &T::SetShowDate).Default(false);
   c.Property("TimeFormat", &T::GetTimeFormat, &T::SetTimeFormat).Default(TcxTimeEditTimeFormat::tfHourMinSec);
   c.Property("Use24HourFormat", &T::GetUse24HourFormat, &T::SetUse24HourFormat).Default(true);

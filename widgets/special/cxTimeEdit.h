@@ -12,6 +12,16 @@ extern const TResStringRec cxSTimeEditConvertError;
 // is written and the key consumed, or the key is refused.
 bool cxApplyTimeTyping(TcxCustomMaskEdit* AEdit, TcxTimeTyping AResult, const String& AText, Integer ACaret, Char& Key);
 
+// The part of a time text at a position: which part, its 1-based start, its length, the
+// AM/PM part's form, and whether the hours count to 24.
+struct TcxTimeEditTimePartInfo {
+  TcxTimePart Kind = TcxTimePart::tpHour;
+  Integer Start = 1;
+  Integer Length = 2;
+  Integer SuffixForm = 2;
+  bool Use24HourFormat = true;
+};
+
 class TcxCustomTimeEditProperties : public TcxCustomSpinEditProperties {
   TL_CLASS(TcxCustomTimeEditProperties, TcxCustomSpinEditProperties)
  public:
@@ -35,6 +45,10 @@ class TcxCustomTimeEditProperties : public TcxCustomSpinEditProperties {
 
   // The mask of the current format, again: after a locale change.
   void RebuildMask();
+  virtual void GetTimePartInfo(Integer APos, TcxTimeEditTimePartInfo& AInfo) const;
+  virtual Integer GetTimePartLength() const { return 2; }
+  virtual Integer GetTimePartStart(TcxTimePart APart) const { return cxTimeEditPartStart(APart, FTimeFormat); }
+  virtual Integer GetTimeSuffixForm() const { return 2; }
   // The focused display format.
   String DisplayFormat() const { return cxTimeEditDisplayFormat(FTimeFormat, FUse24HourFormat); }
   // The time of day a text gives, with its typed designator taken as the locale's; false
@@ -90,9 +104,12 @@ class TcxCustomTimeEdit : public TcxCustomSpinEdit {
   TcxTimePart CaretPart();
 
   TcxCustomEditPropertiesClass GetPropertiesClass() override;
+  void Initialize() override;
   Variant GetIncrement(TcxSpinEditButton AButton) override;
   // Seconds of the time the text shows.
   Variant InternalGetValue() override;
+  // Seconds of the day: the time of day becomes theirs, the date part stays.
+  void SetValue(const Variant& Value) override;
   String GetDisplayTextForValue(const Variant& AValue) override;
   void PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
   void InternalSetEditValue(const Variant& AValue, bool AValidateEditValue = false) override;

@@ -1,5 +1,6 @@
 #include "classlib/visual/Clipbrd.h"
 #include "classlib/visual/StdCtrls.h"
+#include "platform/gdi/Font.h"
 #include "tests/classlib/visual/VisualTestClasses.h"
 #include "tests/support/AppTest.h"
 
@@ -25,6 +26,7 @@ class TCtlSink : public TObject {
   }
   void Measure(TWinControl*, Integer Index, Integer& Height) { Height = 10 + Index * 5; }
   void Data(TWinControl*, Integer Index, String& Text) { Text = "row " + std::to_string(Index); }
+  void DataObject(TWinControl*, Integer Index, TObject*& Obj) { Obj = Index == 3 ? this : nullptr; }
   std::map<Integer, TRect> Rects;
 };
 
@@ -306,8 +308,138 @@ TEST_F(StdCtrlsTest, AVirtualListBoxAsksForItsItems) {
   EXPECT_THROW(l->GetItems()->Strings(1000), EListError);
   EXPECT_THROW(l->GetItems()->Add("x"), EInvalidOperation);
   EXPECT_THROW(l->SetCount(-1), EInvalidOperation);
+  EXPECT_EQ(l->GetItems()->Objects(3), nullptr);  // no object handler
+  l->OnDataObject = TLBGetDataObjectEvent(sink_.get(), &TCtlSink::DataObject);
+  EXPECT_EQ(l->GetItems()->Objects(3), sink_.get());
+  EXPECT_EQ(l->GetItems()->Objects(4), nullptr);
   l->SetCount(10);
   EXPECT_EQ(SendMessageA(l->Handle(), LB_GETCOUNT, 0, 0), 10);
+}
+
+TEST_F(StdCtrlsTest, AMultipleSelectionIsKeptWithAndWithoutAWindow) {
+  auto* l = Add<TListBox>("list", 10, 10, 120, 100);
+  l->SetBorderStyle(TBorderStyle::bsNone);
+  l->GetFont()->SetSize(20);
+  l->SetMultiSelect(true);
+  l->SetExtendedSelect(false);
+  for (const char* s : {"a", "b", "c", "d"}) l->GetItems()->Add(s);
+  l->SetSelected(0, true);
+  l->SetSelected(3, true);
+  l->GetItems()->Insert(0, "z");  // the selection moves with its items
+  EXPECT_EQ(l->GetSelCount(), 2);
+  ShowForm();
+  HWND h = l->Handle();
+  EXPECT_NE(GetWindowLongA(h, GWL_STYLE) & LBS_MULTIPLESEL, 0);
+  EXPECT_EQ(SendMessageA(h, LB_GETSEL, 1, 0), 1);
+  EXPECT_EQ(SendMessageA(h, LB_GETSEL, 4, 0), 1);
+  // A click toggles one item and leaves the others.
+  const TRect first = l->ItemRect(0);
+  TRect r = l->ItemRect(2);
+  host().Click(h, r.Left + 3, r.Top + 2);
+  Pump();
+  EXPECT_TRUE(l->GetSelected(2));
+  EXPECT_TRUE(l->GetSelected(1));
+  EXPECT_EQ(l->GetItemIndex(), 2);  // the caret
+  host().Advance(1000);  // not a double click
+  host().Click(h, r.Left + 3, r.Top + 2);
+  Pump();
+  EXPECT_FALSE(l->GetSelected(2));
+
+  // Extended selection: a new window with the same items selected; a plain click selects one.
+  l->SetExtendedSelect(true);
+  EXPECT_NE(l->Handle(), h);
+  EXPECT_NE(GetWindowLongA(l->Handle(), GWL_STYLE) & LBS_EXTENDEDSEL, 0);
+  EXPECT_EQ(l->ItemRect(0), first) << "the new window measures its items in the control's font";
+  EXPECT_EQ(l->GetSelCount(), 2);
+  EXPECT_TRUE(l->GetSelected(4));
+  r = l->ItemRect(0);
+  host().Click(l->Handle(), r.Left + 3, r.Top + 2);
+  Pump();
+  EXPECT_EQ(l->GetSelCount(), 1);
+  EXPECT_TRUE(l->GetSelected(0));
+
+  l->SelectAll();
+  EXPECT_EQ(l->GetSelCount(), 5);
+  l->SetItemIndex(3);  // the one selected item, and the caret
+  EXPECT_EQ(l->GetSelCount(), 1);
+  EXPECT_EQ(l->GetItemIndex(), 3);
+  l->ClearSelection();
+  EXPECT_EQ(l->GetSelCount(), 0);
+  EXPECT_THROW(l->GetSelected(5), EListError);
+
+  // Back to a single selection: SelectAll leaves it alone, Selected follows ItemIndex.
+  l->SetMultiSelect(false);
+  l->SetItemIndex(1);
+  l->SelectAll();
+  EXPECT_EQ(l->GetSelCount(), 1);
+  EXPECT_TRUE(l->GetSelected(1));
+  l->SetSelected(1, false);
+  EXPECT_EQ(l->GetItemIndex(), -1);
+}
+
+TEST_F(StdCtrlsTest, AListBoxPassesColumnsTabsAndScrollWidthToItsWindow) {
+  auto* l = Add<TListBox>("list", 10, 10, 120, 100);
+  l->SetBorderStyle(TBorderStyle::bsNone);
+  l->SetScrollWidth(300);
+  ShowForm();
+  EXPECT_EQ(SendMessageA(l->Handle(), LB_GETHORIZONTALEXTENT, 0, 0), 300);
+  // Wider than the list: the horizontal bar scrolls the items sideways, up to the extent.
+  SendMessageA(l->Handle(), WM_HSCROLL, SB_RIGHT, 0);
+  EXPECT_EQ(GetScrollPos(l->Handle(), SB_HORZ), 300 - l->GetClientWidth());
+  const Integer barred = l->GetClientHeight();
+  l->SetScrollWidth(0);
+  EXPECT_GT(l->GetClientHeight(), barred) << "no bar without a wider extent";
+  EXPECT_EQ(GetScrollPos(l->Handle(), SB_HORZ), 0);
+  l->SetScrollWidth(300);
+  l->SetColumns(3);
+  EXPECT_NE(GetWindowLongA(l->Handle(), GWL_STYLE) & LBS_MULTICOLUMN, 0);
+  // The items run down each column, then on in the next, a third of the width each.
+  for (int i = 0; i < 40; ++i) l->GetItems()->Add(std::to_string(i));
+  const Integer ih = l->GetItemHeight(), rows = l->GetClientHeight() / ih, cw = l->GetClientWidth() / 3;
+  ASSERT_GT(rows, 1);
+  EXPECT_EQ(l->ItemRect(rows + 1), (TRect{cw, ih, 2 * cw, 2 * ih}));
+  EXPECT_EQ(l->ItemAtPos(TPoint{2 * cw + 1, 1}, true), 2 * rows);
+  SendMessageA(l->Handle(), WM_HSCROLL, SB_LINERIGHT, 0);  // a whole column at a time
+  EXPECT_EQ(l->GetTopIndex(), rows);
+  EXPECT_EQ(GetScrollPos(l->Handle(), SB_HORZ), 1);
+  l->SetItemIndex(0);
+  EXPECT_EQ(l->GetTopIndex(), 0);
+  l->SetFocus();
+  host().Key(VK_RIGHT);  // the next column's item
+  Pump();
+  EXPECT_EQ(l->GetItemIndex(), rows);
+  l->SetColumns(0);
+  l->Clear();
+  l->GetItems()->Add("\tW");
+  // Where the W after the tab starts: the first column of the row with a stroke of ink.
+  auto inkFrom = [&] {
+    l->Repaint();
+    const TRect r = l->ItemRect(0);
+    for (Integer x = 0; x < r.Right; ++x) {
+      int dark = 0;
+      for (Integer y = r.Top; y < r.Bottom; ++y) dark += (host().PixelAt(l->Handle(), x, y) & 0xFF) < 0x80;
+      if (dark >= 3) return x;
+    }
+    return Integer(-1);
+  };
+  const Integer plain = inkFrom();
+  l->SetTabWidth(8);  // dialog units: two average characters
+  EXPECT_NE(GetWindowLongA(l->Handle(), GWL_STYLE) & LBS_USETABSTOPS, 0);
+  const Integer tabbed = inkFrom();
+  ASSERT_GT(tabbed, 0);
+  TEXTMETRICA tm;
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, l->GetFont()->GetHandle());
+  GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  EXPECT_GE(tabbed, 2 + 2 * tm.tmAveCharWidth - 1);
+  EXPECT_LT(tabbed, 2 + 3 * tm.tmAveCharWidth);
+  EXPECT_NE(tabbed, plain);
+  EXPECT_EQ(l->GetScrollWidth(), 300);  // kept through the new windows
+  l->SetColumns(-2);
+  EXPECT_EQ(l->GetColumns(), 0);
+  EXPECT_EQ(GetWindowLongA(l->Handle(), GWL_STYLE) & LBS_MULTICOLUMN, 0);
 }
 
 }  // namespace

@@ -514,3 +514,42 @@ TEST_F(EditTest, MultiLineScrollsByItsVerticalBarAndShowsThePosition) {
   SendMessageA(edit, EM_SCROLLCARET, 0, 0);
   EXPECT_TRUE(GetWindowLongA(edit, GWL_STYLE) & WS_VSCROLL);
 }
+
+TEST_F(EditTest, MultiLineWithoutWrappingScrollsSidewaysByItsHorizontalBar) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICA tm;
+  GetTextMetricsA(dc, &tm);
+  SIZE wide{0, 0};
+  const char* kLong = "a line much wider than the edit is";
+  GetTextExtentPoint32A(dc, kLong, int(std::strlen(kLong)), &wide);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  edit = Child("EDIT", (std::string("short\r\n") + kLong).c_str(), ES_MULTILINE | ES_AUTOHSCROLL | WS_HSCROLL, 10, 10,
+               100, 4 * tm.tmHeight, kEditId);
+  RECT rc;
+  GetClientRect(edit, &rc);
+  const int maxScroll = int(wide.cx) - int(rc.Right);
+  ASSERT_GT(maxScroll, tm.tmAveCharWidth);
+  SendMessageA(edit, WM_HSCROLL, SB_LINERIGHT, 0);
+  EXPECT_EQ(GetScrollPos(edit, SB_HORZ), tm.tmAveCharWidth);
+  SendMessageA(edit, WM_HSCROLL, SB_RIGHT, 0);
+  EXPECT_EQ(GetScrollPos(edit, SB_HORZ), maxScroll);
+  SendMessageA(edit, WM_HSCROLL, SB_PAGERIGHT, 0);  // no further than the widest line's end
+  EXPECT_EQ(GetScrollPos(edit, SB_HORZ), maxScroll);
+  SendMessageA(edit, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 5), 0);
+  EXPECT_EQ(GetScrollPos(edit, SB_HORZ), 5);
+  SendMessageA(edit, EM_LINESCROLL, 2, 0);  // columns in average characters
+  EXPECT_EQ(GetScrollPos(edit, SB_HORZ), 5 + 2 * tm.tmAveCharWidth);
+  SendMessageA(edit, WM_HSCROLL, SB_LEFT, 0);
+  EXPECT_EQ(GetScrollPos(edit, SB_HORZ), 0);
+  SetSel(7 + int(std::strlen(kLong)), 7 + int(std::strlen(kLong)));
+  EXPECT_GT(GetScrollPos(edit, SB_HORZ), 0) << "the caret at the long line's end is kept in view";
+  SetSel(2, 2);
+  EXPECT_EQ(GetScrollPos(edit, SB_HORZ), 0);
+
+  // Wrapped lines never scroll sideways.
+  edit = Child("EDIT", kLong, ES_MULTILINE | WS_HSCROLL, 10, 10, 100, 4 * tm.tmHeight, kEditId);
+  SendMessageA(edit, WM_HSCROLL, SB_RIGHT, 0);
+  EXPECT_EQ(GetScrollPos(edit, SB_HORZ), 0);
+}

@@ -1,0 +1,69 @@
+// The in-memory data set: walking, locating, bookmark comparison and appending.
+#include <benchmark/benchmark.h>
+
+#include "classlib/core/DB.h"
+
+namespace {
+
+Owned<TMemoryDataSet> MakeDataSet(int Records) {
+  Owned<TMemoryDataSet> ds(New<TMemoryDataSet>(nullptr));
+  ds->FieldDefs().Add("ID", TFieldType::ftInteger);
+  ds->FieldDefs().Add("NAME", TFieldType::ftString, 20);
+  for (int i = 0; i < Records; ++i) ds->AddRecord({i, "Name " + IntToStr(i)});
+  ds->Open();
+  return ds;
+}
+
+void BM_WalkAll(benchmark::State& state) {
+  auto ds = MakeDataSet(int(state.range(0)));
+  TField* id = ds->FieldByName("ID");
+  for (auto _ : state) {
+    Int64 sum = 0;
+    for (ds->First(); !ds->Eof(); ds->Next()) sum += id->GetAsInteger();
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_WalkAll)->Arg(10000)->Arg(100000);
+
+void BM_LocateLast(benchmark::State& state) {
+  auto ds = MakeDataSet(int(state.range(0)));
+  const Variant key = Integer(state.range(0) - 1);
+  for (auto _ : state) benchmark::DoNotOptimize(ds->Locate("ID", key, {}));
+}
+BENCHMARK(BM_LocateLast)->Arg(10000)->Arg(100000);
+
+// The first comparison after a delete re-indexes the places; the rest are lookups.
+void BM_CompareBookmarksAfterDelete(benchmark::State& state) {
+  auto ds = MakeDataSet(100000);
+  std::vector<TBookmarkStr> marks;
+  for (int i = 0; i < 1000; ++i) {
+    ds->SetRecNo(1 + i * 90);
+    marks.push_back(ds->Bookmark());
+  }
+  for (auto _ : state) {
+    state.PauseTiming();
+    ds->Last();
+    ds->Delete();
+    state.ResumeTiming();
+    int order = 0;
+    for (size_t i = 1; i < marks.size(); ++i) order += ds->CompareBookmarks(marks[i - 1], marks[i]);
+    benchmark::DoNotOptimize(order);
+  }
+}
+BENCHMARK(BM_CompareBookmarksAfterDelete);
+
+void BM_AppendPost(benchmark::State& state) {
+  auto ds = MakeDataSet(0);
+  TField* id = ds->FieldByName("ID");
+  TField* name = ds->FieldByName("NAME");
+  for (auto _ : state) {
+    ds->Append();
+    id->SetAsInteger(1);
+    name->SetAsString("appended");
+    ds->Post();
+  }
+}
+BENCHMARK(BM_AppendPost)->Iterations(10000);
+
+}  // namespace

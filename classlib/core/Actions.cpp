@@ -1,0 +1,3 @@
+#include "classlib/core/Actions.h"
+
+TL_DEFINE_CLASS(TBasicAction)

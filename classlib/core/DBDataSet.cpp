@@ -1,0 +1,1167 @@
+// Data sets: opening and closing, the buffer window, moving, the edit state machine,
+// bookmarks, searching and filtering, and the events their data sources pass on.
+#include "classlib/core/DB.h"
+#include "classlib/core/Strings.h"
+
+#include <algorithm>
+
+using enum TDataSetState;
+using enum TDataEvent;
+using enum TFieldKind;
+
+namespace {
+const Variant& NullValue() {
+  static const Variant v = Null();
+  return v;
+}
+
+// Sets a member for the length of a scope, whatever leaves it.
+template <class T>
+class TScopedValue {
+ public:
+  TScopedValue(T& target, T value) : FTarget(target), FOld(target) { target = value; }
+  ~TScopedValue() { FTarget = FOld; }
+  TScopedValue(const TScopedValue&) = delete;
+  TScopedValue& operator=(const TScopedValue&) = delete;
+
+ private:
+  T& FTarget;
+  T FOld;
+};
+
+std::vector<Variant> ValuesOf(const Variant& Values, size_t Count) {
+  std::vector<Variant> out;
+  if (Count == 1 && !VarIsArray(Values)) {
+    out.push_back(Values);
+    return out;
+  }
+  if (!VarIsArray(Values) ||
+      VarArrayHighBound(Values) - VarArrayLowBound(Values) + 1 != Integer(Count))
+    DatabaseErrorFmt(DBConsts::SLocateValueCount, {Integer(Count), Integer(Count)});
+  for (Integer i = VarArrayLowBound(Values); i <= VarArrayHighBound(Values); ++i)
+    out.push_back(VarArrayGet(Values, i));
+  return out;
+}
+}  // namespace
+
+// ---- Field definitions -----------------------------------------------------------------------
+
+void TFieldDefs::Add(const String& Name, TFieldType DataType, Integer Size, bool Required) {
+  if (Name.empty()) DatabaseError(LoadResString(DBConsts::SFieldNameMissing));
+  if (IndexOf(Name) >= 0) DatabaseErrorFmt(DBConsts::SDuplicateFieldName, {Name});
+  FItems.push_back({Name, DataType, Size, Required});
+}
+
+const TFieldDef& TFieldDefs::Items(Integer Index) const {
+  if (Index < 0 || Index >= Count())
+    throw EListError("Field definition index out of range (" + IntToStr(Index) + ")");
+  return FItems[size_t(Index)];
+}
+
+Integer TFieldDefs::IndexOf(const String& Name) const {
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (AnsiSameText(FItems[i].Name, Name)) return Integer(i);
+  return -1;
+}
+
+// ---- TDataSet: fields ------------------------------------------------------------------------
+
+TL_DEFINE_CLASS(TDataSet)
+
+TDataSet::TDataSet(TComponent* AOwner) : TComponent(AOwner) {}
+
+void TDataSet::BeforeDestruction() {
+  try {
+    Close();
+  } catch (...) {
+    // An event handler refusing to close cannot stop the destruction.
+  }
+  for (TDataSource* ds : std::vector<TDataSource*>(FDataSources)) ds->SetDataSet(nullptr);
+  DestroyDefaultFields();
+  for (TField* f : FFields) f->FDataSet = nullptr;
+  FFields.clear();
+  inherited::BeforeDestruction();
+}
+
+void TDataSet::AddField(TField* Field) {
+  FFields.push_back(Field);
+  Field->FDataSet = this;
+}
+
+void TDataSet::RemoveField(TField* Field) {
+  FFields.erase(std::remove(FFields.begin(), FFields.end(), Field), FFields.end());
+  Field->FDataSet = nullptr;
+  Field->FSlot = -1;
+}
+
+void TDataSet::CheckInactive() const {
+  if (Active()) DatabaseError(LoadResString(DBConsts::SDataSetOpen), this);
+}
+
+void TDataSet::CheckActive() const {
+  if (!Active()) DatabaseError(LoadResString(DBConsts::SDataSetClosed), this);
+}
+
+void TDataSet::CheckCanModify() const {
+  if (!CanModify()) DatabaseError(LoadResString(DBConsts::SDataSetReadOnly), this);
+}
+
+void TDataSet::CheckFieldName(TField* Field, const String& Name) const {
+  if (Name.empty()) return;
+  for (TField* f : FFields)
+    if (f != Field && AnsiSameText(f->FieldName(), Name))
+      DatabaseErrorFmt(DBConsts::SDuplicateFieldName, {Name}, this);
+}
+
+TField* TDataSet::Fields(Integer Index) const {
+  if (Index < 0 || Index >= FieldCount())
+    throw EListError("Field index out of range (" + IntToStr(Index) + ")");
+  return FFields[size_t(Index)];
+}
+
+TField* TDataSet::FindField(const String& FieldName) const {
+  for (TField* f : FFields)
+    if (AnsiSameText(f->FieldName(), FieldName)) return f;
+  return nullptr;
+}
+
+TField* TDataSet::FieldByName(const String& FieldName) const {
+  return FieldByName(FieldName, this);
+}
+
+TField* TDataSet::FieldByName(const String& FieldName, const TComponent* ErrorComponent) const {
+  TField* f = FindField(FieldName);
+  if (!f) DatabaseErrorFmt(DBConsts::SFieldNotFound, {FieldName}, ErrorComponent);
+  return f;
+}
+
+void TDataSet::GetFieldNames(TStrings* List) const {
+  List->Clear();
+  for (TField* f : FFields) List->Add(f->FieldName());
+}
+
+void TDataSet::GetFieldList(std::vector<TField*>& List, const String& FieldNames) const {
+  Integer pos = 1;
+  while (pos <= Integer(FieldNames.size())) {
+    const String name = ExtractFieldName(FieldNames, pos);
+    if (!name.empty()) List.push_back(FieldByName(name));
+  }
+}
+
+Variant TDataSet::GetFieldValues(const String& FieldNames) const {
+  std::vector<TField*> fields;
+  GetFieldList(fields, FieldNames);
+  if (fields.size() == 1) return fields[0]->GetAsVariant();
+  std::vector<Variant> values;
+  for (TField* f : fields) values.push_back(f->GetAsVariant());
+  return VarArrayOf(values);
+}
+
+void TDataSet::SetFieldValues(const String& FieldNames, const Variant& Value) {
+  std::vector<TField*> fields;
+  GetFieldList(fields, FieldNames);
+  if (fields.empty()) return;
+  const std::vector<Variant> values = ValuesOf(Value, fields.size());
+  for (size_t i = 0; i < fields.size(); ++i) fields[i]->SetAsVariant(values[i]);
+}
+
+void TDataSet::CreateDefaultFields() {
+  for (Integer i = 0; i < FFieldDefs.Count(); ++i) {
+    const TFieldDef& def = FFieldDefs.Items(i);
+    const TClass* cls = FieldClassOf(def.DataType);
+    if (!cls) cls = &TVariantField::StaticClass();
+    auto* field = dynamic_cast<TField*>(cls->Create(this));
+    field->FFieldName = def.Name;
+    field->FDataType = def.DataType;
+    if (def.Size > 0) field->FSize = def.Size;
+    field->FRequired = def.Required;
+    AddField(field);
+  }
+  FDefaultFields = true;
+}
+
+void TDataSet::DestroyDefaultFields() {
+  if (!FDefaultFields) return;
+  FDefaultFields = false;
+  for (TField* f : std::vector<TField*>(FFields)) f->Free();
+}
+
+void TDataSet::BindFields() {
+  if (FFields.empty()) CreateDefaultFields();
+  Integer slot = FFieldDefs.Count();
+  for (TField* f : FFields) {
+    f->FFieldNo = 0;
+    f->FSlot = -1;
+    switch (f->FieldKind()) {
+      case fkData: {
+        const Integer idx = FFieldDefs.IndexOf(f->FieldName());
+        if (idx < 0) DatabaseErrorFmt(DBConsts::SFieldNotFound, {f->FieldName()}, this);
+        f->FFieldNo = idx + 1;
+        f->FSlot = idx;
+        break;
+      }
+      case fkCalculated:
+      case fkLookup:
+      case fkInternalCalc:
+        f->FSlot = slot++;
+        break;
+      case fkAggregate:
+        break;
+    }
+  }
+  FStoredSlots = FFieldDefs.Count();
+  FSlotCount = slot;
+}
+
+// ---- TDataSet: opening and state -------------------------------------------------------------
+
+void TDataSet::SetActive(bool Value) {
+  if (Value == Active()) return;
+  if (Value) {
+    if (BeforeOpen) BeforeOpen(this);
+    try {
+      InternalOpen();
+      BindFields();
+      FOldValues.clear();
+      FillWindow(FirstVisible(), 0);
+    } catch (...) {
+      FBuffers.clear();
+      InternalClose();
+      DestroyDefaultFields();
+      throw;
+    }
+    FBOF = true;
+    FEOF = FBuffers.empty();
+    SetState(dsBrowse);
+    if (AfterOpen) AfterOpen(this);
+    if (AfterScroll) AfterScroll(this);
+  } else {
+    if (BeforeClose) BeforeClose(this);
+    SetState(dsInactive);
+    FBuffers.clear();
+    FActiveRecord = 0;
+    FOldValues.clear();
+    FBOF = FEOF = true;
+    InternalClose();
+    DestroyDefaultFields();
+    if (AfterClose) AfterClose(this);
+  }
+}
+
+void TDataSet::SetState(TDataSetState Value) {
+  if (Value == FState) return;
+  FState = Value;
+  FModified = false;
+  DataEvent(deUpdateState, 0);
+}
+
+bool TDataSet::CanModify() const { return Active() && !FReadOnly; }
+
+// ---- TDataSet: record buffers ----------------------------------------------------------------
+
+const Variant& TDataSet::FieldData(const TField* Field) const {
+  if (Field->FSlot < 0) return NullValue();
+  const TRecordBuffer* buf = FReadBuffer;
+  if (!buf) {
+    if (FActiveRecord < 0 || FActiveRecord >= Integer(FBuffers.size())) return NullValue();
+    buf = &FBuffers[size_t(FActiveRecord)];
+  }
+  if (Field->FSlot >= Integer(buf->Values.size())) return NullValue();
+  return buf->Values[size_t(Field->FSlot)];
+}
+
+void TDataSet::SetFieldData(TField* Field, const Variant& Value) {
+  const bool computed = Field->FieldKind() != fkData;
+  if (computed || FState == dsCalcFields) {
+    // Computed fields take values only while the data set computes them.
+    if (FState != dsCalcFields || !FReadBuffer || Field->FSlot < 0 || !computed)
+      DatabaseErrorFmt(DBConsts::SFieldReadOnly, {Field->DisplayName()}, this);
+    const_cast<TRecordBuffer*>(FReadBuffer)->Values[size_t(Field->FSlot)] = Value;
+    return;
+  }
+  if (!IsEditState(FState)) DatabaseError(LoadResString(DBConsts::SNotEditing), this);
+  if (Field->ReadOnly()) DatabaseErrorFmt(DBConsts::SFieldReadOnly, {Field->DisplayName()}, this);
+  if (Field->FSlot < 0 || FBuffers.empty())
+    DatabaseErrorFmt(DBConsts::SFieldValueError, {Field->DisplayName()}, this);
+  TRecordBuffer& buf = FBuffers[size_t(FActiveRecord)];
+  Variant old = buf.Values[size_t(Field->FSlot)];
+  buf.Values[size_t(Field->FSlot)] = Value;
+  try {
+    Field->Validate();
+  } catch (...) {
+    buf.Values[size_t(Field->FSlot)] = std::move(old);
+    throw;
+  }
+  FModified = true;
+  CalculateFields(buf);
+  DataEvent(deFieldChange, reinterpret_cast<intptr_t>(Field));
+  // Lookup fields keyed on this field changed with it.
+  for (TField* f : std::vector<TField*>(FFields)) {
+    if (f->FieldKind() != fkLookup) continue;
+    Integer pos = 1;
+    while (pos <= Integer(f->KeyFields().size()))
+      if (AnsiSameText(ExtractFieldName(f->KeyFields(), pos), Field->FieldName())) {
+        DataEvent(deFieldChange, reinterpret_cast<intptr_t>(f));
+        break;
+      }
+  }
+  if (Field->OnChange) Field->OnChange(Field);
+}
+
+void TDataSet::CalculateFields(TRecordBuffer& Buffer) {
+  bool any = false;
+  for (TField* f : FFields) {
+    if (f->FSlot < FStoredSlots) continue;
+    any = true;
+    Buffer.Values[size_t(f->FSlot)] = Null();
+  }
+  if (!any) return;
+  TScopedValue<const TRecordBuffer*> read(FReadBuffer, &Buffer);
+  for (TField* f : FFields) {
+    if (f->FieldKind() != fkLookup || !f->LookupDataSet() || !f->LookupDataSet()->Active())
+      continue;
+    if (f->KeyFields().empty() || f->LookupKeyFields().empty() || f->LookupResultField().empty())
+      continue;
+    Buffer.Values[size_t(f->FSlot)] = f->LookupDataSet()->Lookup(
+        f->LookupKeyFields(), GetFieldValues(f->KeyFields()), f->LookupResultField());
+  }
+  if (OnCalcFields) {
+    TScopedValue<TDataSetState> state(FState, dsCalcFields);
+    OnCalcFields(this);
+  }
+}
+
+TDataSet::TRecordBuffer TDataSet::ReadBuffer(Integer Place) {
+  TRecordBuffer buf;
+  buf.Place = Place;
+  buf.Values = InternalReadRecord(Place);
+  buf.Values.resize(size_t(FSlotCount), Null());
+  CalculateFields(buf);
+  return buf;
+}
+
+bool TDataSet::RecordVisible(Integer Place) {
+  if (!FFiltered || (!OnFilterRecord && (FFilter.empty() || !SupportsFilterText()))) return true;
+  FCalcBuffer = ReadBuffer(Place);
+  TScopedValue<const TRecordBuffer*> read(FReadBuffer, &FCalcBuffer);
+  TScopedValue<TDataSetState> state(FState, dsFilter);
+  bool accept = true;
+  if (!FFilter.empty() && SupportsFilterText()) accept = AcceptsFilterText();
+  if (accept && OnFilterRecord) OnFilterRecord(this, accept);
+  return accept;
+}
+
+Integer TDataSet::NextVisible(Integer Place, Integer Step) {
+  const Integer count = InternalRecordCount();
+  for (Integer p = Place + Step; p >= 0 && p < count; p += Step)
+    if (RecordVisible(p)) return p;
+  return -1;
+}
+
+Integer TDataSet::WindowSize() const { return std::max<Integer>(1, FBufferCount); }
+
+void TDataSet::FillWindow(Integer Place, Integer Slot) {
+  FBuffers.clear();
+  FActiveRecord = 0;
+  if (Place < 0) return;
+  const Integer size = WindowSize();
+  Slot = std::clamp<Integer>(Slot, 0, size - 1);
+  std::vector<Integer> before, after;
+  for (Integer p = Place; Integer(before.size()) < Slot && (p = NextVisible(p, -1)) >= 0;)
+    before.push_back(p);
+  for (Integer p = Place;
+       Integer(before.size() + after.size()) + 1 < size && (p = NextVisible(p, 1)) >= 0;)
+    after.push_back(p);
+  // Fewer records after the active one than the window holds: show more of those before it.
+  for (Integer p = before.empty() ? Place : before.back();
+       Integer(before.size() + after.size()) + 1 < size && (p = NextVisible(p, -1)) >= 0;)
+    before.push_back(p);
+  for (auto it = before.rbegin(); it != before.rend(); ++it) FBuffers.push_back(ReadBuffer(*it));
+  FActiveRecord = Integer(before.size());
+  FBuffers.push_back(ReadBuffer(Place));
+  for (Integer p : after) FBuffers.push_back(ReadBuffer(p));
+}
+
+// The window again around Place (or its nearest visible neighbour), at the same slot.
+void TDataSet::Resync() {
+  Integer place = -1;
+  if (!FBuffers.empty()) place = FBuffers[size_t(FActiveRecord)].Place;
+  if (place < 0) place = FInsertPlace;
+  const Integer count = InternalRecordCount();
+  if (place >= count) place = count - 1;
+  Integer target = -1;
+  if (place >= 0) {
+    target = RecordVisible(place) ? place : NextVisible(place, 1);
+    if (target < 0) target = NextVisible(place, -1);
+  }
+  FillWindow(target, FActiveRecord);
+  FBOF = FEOF = FBuffers.empty();
+  ShiftLinks(0);
+  DataEvent(deDataSetChange, 0);
+}
+
+void TDataSet::UpdateBufferCount() {
+  Integer size = 1;
+  for (TDataSource* ds : FDataSources)
+    for (TDataLink* l : ds->FLinks) size = std::max(size, l->FBufferCount);
+  if (size == FBufferCount) return;
+  FBufferCount = size;
+  if (FState == dsBrowse && !FBuffers.empty()) {
+    FillWindow(FBuffers[size_t(FActiveRecord)].Place, FActiveRecord);
+    ShiftLinks(0);
+  }
+}
+
+void TDataSet::ShiftLinks(Integer WindowShift) {
+  for (TDataSource* ds : FDataSources)
+    for (TDataLink* l : ds->FLinks) {
+      const Integer old = l->FFirstRecord;
+      l->FFirstRecord -= WindowShift;
+      l->ClampRange();
+      l->FScrollDistance = WindowShift + l->FFirstRecord - old;
+    }
+}
+
+// ---- TDataSet: moving ------------------------------------------------------------------------
+
+void TDataSet::First() {
+  CheckBrowseMode();
+  if (BeforeScroll) BeforeScroll(this);
+  FillWindow(FirstVisible(), 0);
+  FBOF = true;
+  FEOF = FBuffers.empty();
+  ShiftLinks(0);
+  DataEvent(deDataSetChange, 0);
+  if (AfterScroll) AfterScroll(this);
+}
+
+void TDataSet::Last() {
+  CheckBrowseMode();
+  if (BeforeScroll) BeforeScroll(this);
+  FillWindow(LastVisible(), WindowSize() - 1);
+  FEOF = true;
+  FBOF = FBuffers.empty();
+  ShiftLinks(0);
+  DataEvent(deDataSetChange, 0);
+  if (AfterScroll) AfterScroll(this);
+}
+
+Integer TDataSet::MoveBy(Integer Distance) {
+  CheckBrowseMode();
+  if (Distance < 0 && IsUniDirectional())
+    DatabaseError(LoadResString(DBConsts::SDataSetUniDirectional), this);
+  if (Distance == 0 || FBuffers.empty() || (Distance > 0 && FEOF) || (Distance < 0 && FBOF))
+    return 0;
+  if (BeforeScroll) BeforeScroll(this);
+  FBOF = FEOF = false;
+  const Integer step = Distance > 0 ? 1 : -1;
+  Integer moved = 0, shift = 0;
+  for (Integer n = Distance * step; n > 0; --n) {
+    const Integer p = NextVisible(FBuffers[size_t(FActiveRecord)].Place, step);
+    if (p < 0) {
+      (step > 0 ? FEOF : FBOF) = true;
+      break;
+    }
+    ++moved;
+    const Integer next = FActiveRecord + step;
+    if (next >= 0 && next < Integer(FBuffers.size()) && FBuffers[size_t(next)].Place == p) {
+      FActiveRecord = next;
+    } else if (step > 0) {
+      if (Integer(FBuffers.size()) >= WindowSize()) {
+        FBuffers.erase(FBuffers.begin());
+        ++shift;
+      }
+      FBuffers.push_back(ReadBuffer(p));
+      FActiveRecord = Integer(FBuffers.size()) - 1;
+    } else {
+      if (Integer(FBuffers.size()) >= WindowSize()) FBuffers.pop_back();
+      FBuffers.insert(FBuffers.begin(), ReadBuffer(p));
+      FActiveRecord = 0;
+      --shift;
+    }
+  }
+  ShiftLinks(shift);
+  DataEvent(deDataSetScroll, shift);
+  if (AfterScroll) AfterScroll(this);
+  return moved * step;
+}
+
+bool TDataSet::IsEmpty() const { return !Active() || FBuffers.empty(); }
+
+Integer TDataSet::RecordCount() const {
+  if (!Active()) return 0;
+  auto* self = const_cast<TDataSet*>(this);
+  Integer n = 0;
+  for (Integer p = self->FirstVisible(); p >= 0; p = self->NextVisible(p, 1)) ++n;
+  return n;
+}
+
+Integer TDataSet::RecNo() const {
+  if (!Active() || FBuffers.empty() || FState == dsInsert) return -1;
+  const Integer place = FBuffers[size_t(FActiveRecord)].Place;
+  auto* self = const_cast<TDataSet*>(this);
+  Integer n = 1;
+  for (Integer p = self->FirstVisible(); p >= 0 && p < place; p = self->NextVisible(p, 1)) ++n;
+  return n;
+}
+
+void TDataSet::SetRecNo(Integer Value) {
+  CheckBrowseMode();
+  if (FBuffers.empty()) return;
+  if (Value <= 1) {
+    First();
+    return;
+  }
+  const Integer count = RecordCount();
+  if (Value >= count) {
+    Last();
+    return;
+  }
+  MoveBy(Value - RecNo());
+}
+
+// ---- TDataSet: editing -----------------------------------------------------------------------
+
+void TDataSet::StoredValuesOf(const TRecordBuffer& Buffer, std::vector<Variant>& Values) const {
+  Values.assign(
+      Buffer.Values.begin(),
+      Buffer.Values.begin() + std::min<Integer>(FStoredSlots, Integer(Buffer.Values.size())));
+  Values.resize(size_t(FStoredSlots), Null());
+}
+
+void TDataSet::Edit() {
+  if (IsEditState(FState)) return;
+  CheckActive();
+  if (FBuffers.empty()) {
+    Insert();
+    return;
+  }
+  CheckCanModify();
+  if (BeforeEdit) BeforeEdit(this);
+  FBuffers[size_t(FActiveRecord)] = ReadBuffer(FBuffers[size_t(FActiveRecord)].Place);
+  FOldValues = FBuffers[size_t(FActiveRecord)].Values;
+  SetState(dsEdit);
+  DataEvent(deRecordChange, 0);
+  if (AfterEdit) AfterEdit(this);
+}
+
+void TDataSet::InitRecord() {}
+
+void TDataSet::Insert() {
+  CheckActive();
+  CheckBrowseMode();
+  CheckCanModify();
+  if (BeforeInsert) BeforeInsert(this);
+  if (BeforeScroll) BeforeScroll(this);
+  TRecordBuffer buf;
+  buf.Values.assign(size_t(FSlotCount), Null());
+  if (FBuffers.empty()) {
+    FInsertPlace = InternalRecordCount();
+    FBuffers.push_back(std::move(buf));
+    FActiveRecord = 0;
+  } else {
+    FInsertPlace = FBuffers[size_t(FActiveRecord)].Place;
+    FBuffers.insert(FBuffers.begin() + FActiveRecord, std::move(buf));
+    if (Integer(FBuffers.size()) > WindowSize()) FBuffers.pop_back();
+  }
+  FBOF = FEOF = false;
+  FOldValues = FBuffers[size_t(FActiveRecord)].Values;
+  InitRecord();
+  SetState(dsInsert);
+  try {
+    if (OnNewRecord) OnNewRecord(this);
+  } catch (...) {
+    SetState(dsBrowse);
+    Resync();
+    throw;
+  }
+  FModified = false;
+  ShiftLinks(0);
+  DataEvent(deDataSetChange, 0);
+  if (AfterInsert) AfterInsert(this);
+  if (AfterScroll) AfterScroll(this);
+}
+
+void TDataSet::Append() {
+  CheckActive();
+  CheckBrowseMode();
+  CheckCanModify();
+  if (BeforeInsert) BeforeInsert(this);
+  if (BeforeScroll) BeforeScroll(this);
+  const Integer last = LastVisible();
+  FillWindow(last, WindowSize() - 1);
+  if (Integer(FBuffers.size()) >= WindowSize()) FBuffers.erase(FBuffers.begin());
+  TRecordBuffer buf;
+  buf.Values.assign(size_t(FSlotCount), Null());
+  FBuffers.push_back(std::move(buf));
+  FActiveRecord = Integer(FBuffers.size()) - 1;
+  FInsertPlace = InternalRecordCount();
+  FBOF = false;
+  FEOF = true;
+  FOldValues = FBuffers[size_t(FActiveRecord)].Values;
+  InitRecord();
+  SetState(dsInsert);
+  try {
+    if (OnNewRecord) OnNewRecord(this);
+  } catch (...) {
+    SetState(dsBrowse);
+    Resync();
+    throw;
+  }
+  FModified = false;
+  ShiftLinks(0);
+  DataEvent(deDataSetChange, 0);
+  if (AfterInsert) AfterInsert(this);
+  if (AfterScroll) AfterScroll(this);
+}
+
+void TDataSet::UpdateRecord() {
+  if (!IsEditState(FState)) DatabaseError(LoadResString(DBConsts::SNotEditing), this);
+  DataEvent(deUpdateRecord, 0);
+}
+
+void TDataSet::CheckRequiredFields() {
+  for (TField* f : FFields)
+    if (f->Required() && !f->ReadOnly() && f->FieldKind() == fkData && f->IsNull()) {
+      f->FocusControl();
+      DatabaseErrorFmt(DBConsts::SFieldRequired, {f->DisplayName()}, this);
+    }
+}
+
+void TDataSet::Post() {
+  UpdateRecord();
+  CheckRequiredFields();
+  if (BeforePost) BeforePost(this);
+  TRecordBuffer& buf = FBuffers[size_t(FActiveRecord)];
+  std::vector<Variant> values;
+  StoredValuesOf(buf, values);
+  const bool inserting = FState == dsInsert;
+  buf.Place = InternalPost(inserting ? FInsertPlace : buf.Place, inserting, values);
+  FInsertPlace = -1;
+  FOldValues.clear();
+  SetState(dsBrowse);
+  Resync();
+  if (AfterPost) AfterPost(this);
+}
+
+void TDataSet::Cancel() {
+  if (!IsEditState(FState)) return;
+  if (BeforeCancel) BeforeCancel(this);
+  const bool inserting = FState == dsInsert;
+  if (inserting && !FBuffers.empty()) FBuffers[size_t(FActiveRecord)].Place = -1;
+  FOldValues.clear();
+  SetState(dsBrowse);
+  Resync();
+  FInsertPlace = -1;
+  if (AfterCancel) AfterCancel(this);
+}
+
+void TDataSet::Delete() {
+  CheckActive();
+  if (FState == dsInsert || FState == dsSetKey) {
+    Cancel();
+    return;
+  }
+  if (FBuffers.empty()) DatabaseError(LoadResString(DBConsts::SDataSetEmpty), this);
+  CheckCanModify();
+  DataEvent(deCheckBrowseMode, 0);
+  if (BeforeDelete) BeforeDelete(this);
+  if (BeforeScroll) BeforeScroll(this);
+  const Integer place = FBuffers[size_t(FActiveRecord)].Place;
+  InternalDelete(place);
+  FOldValues.clear();
+  // The record that followed the deleted one takes its place (or the new last one).
+  FInsertPlace = place;
+  FBuffers[size_t(FActiveRecord)].Place = -1;
+  SetState(dsBrowse);
+  Resync();
+  FInsertPlace = -1;
+  if (AfterDelete) AfterDelete(this);
+  if (AfterScroll) AfterScroll(this);
+}
+
+void TDataSet::CheckBrowseMode() {
+  CheckActive();
+  DataEvent(deCheckBrowseMode, 0);
+  if (FState == dsEdit || FState == dsInsert) {
+    UpdateRecord();
+    if (FModified)
+      Post();
+    else
+      Cancel();
+  } else if (FState == dsSetKey) {
+    Cancel();
+  }
+}
+
+void TDataSet::Refresh() {
+  CheckBrowseMode();
+  Resync();
+}
+
+// ---- TDataSet: bookmarks ---------------------------------------------------------------------
+
+bool TDataSet::BookmarkAvailable() const {
+  return Active() && FActiveRecord >= 0 && FActiveRecord < Integer(FBuffers.size()) &&
+         FBuffers[size_t(FActiveRecord)].Place >= 0;
+}
+
+TBookmarkStr TDataSet::Bookmark() const {
+  if (!Active() || FActiveRecord < 0 || FActiveRecord >= Integer(FBuffers.size())) return {};
+  const Integer place = FBuffers[size_t(FActiveRecord)].Place;
+  return place < 0 ? TBookmarkStr() : InternalBookmark(place);
+}
+
+void TDataSet::GotoBookmark(const TBookmarkStr& Value) {
+  CheckBrowseMode();
+  const Integer place = Value.empty() ? -1 : InternalFindBookmark(Value);
+  if (place < 0 || !RecordVisible(place))
+    DatabaseError(LoadResString(DBConsts::SRecordNotFound), this);
+  if (BeforeScroll) BeforeScroll(this);
+  FillWindow(place, (WindowSize() - 1) / 2);
+  FBOF = FEOF = false;
+  ShiftLinks(0);
+  DataEvent(deDataSetChange, 0);
+  if (AfterScroll) AfterScroll(this);
+}
+
+bool TDataSet::BookmarkValid(const TBookmarkStr& Value) const {
+  return Active() && !Value.empty() && InternalFindBookmark(Value) >= 0;
+}
+
+Integer TDataSet::CompareBookmarks(const TBookmarkStr& A, const TBookmarkStr& B) const {
+  if (A.empty() || B.empty()) return A.empty() && B.empty() ? 0 : (A.empty() ? -1 : 1);
+  const Integer pa = Active() ? InternalFindBookmark(A) : -1;
+  const Integer pb = Active() ? InternalFindBookmark(B) : -1;
+  if (pa < 0 || pb < 0) return A == B ? 0 : (A < B ? -1 : 1);
+  return pa == pb ? 0 : (pa < pb ? -1 : 1);
+}
+
+// ---- TDataSet: searching ---------------------------------------------------------------------
+
+bool TDataSet::MatchRecord(const std::vector<TField*>& Fields, const Variant& Values,
+                           TLocateOptions Options, const TRecordBuffer& Buffer) const {
+  const std::vector<Variant> keys = ValuesOf(Values, Fields.size());
+  TScopedValue<const TRecordBuffer*> read(const_cast<TDataSet*>(this)->FReadBuffer, &Buffer);
+  for (size_t i = 0; i < Fields.size(); ++i) {
+    const Variant value = Fields[i]->GetAsVariant();
+    const Variant& key = keys[i];
+    const bool keyNull = VarIsNull(key) || VarIsEmpty(key);
+    const bool valueNull = VarIsNull(value) || VarIsEmpty(value);
+    if (keyNull || valueNull) {
+      if (keyNull != valueNull) return false;
+      continue;
+    }
+    if (VarIsStr(value) || VarIsStr(key)) {
+      String s = VarToStr(value), k = VarToStr(key);
+      if (Options.Contains(TLocateOption::loCaseInsensitive)) {
+        s = AnsiUpperCase(s);
+        k = AnsiUpperCase(k);
+      }
+      if (Options.Contains(TLocateOption::loPartialKey) ? s.compare(0, k.size(), k) != 0 : s != k)
+        return false;
+      continue;
+    }
+    try {
+      if (value != key) return false;
+    } catch (const EVariantError&) {
+      return false;
+    }
+  }
+  return true;
+}
+
+Integer TDataSet::FindRecord(const String& KeyFields, const Variant& KeyValues,
+                             TLocateOptions Options, std::vector<TField*>& Fields) {
+  CheckActive();
+  GetFieldList(Fields, KeyFields);
+  if (Fields.empty()) return -1;
+  ValuesOf(KeyValues, Fields.size());  // checks the count once, before the walk
+  for (Integer p = FirstVisible(); p >= 0; p = NextVisible(p, 1)) {
+    FCalcBuffer = ReadBuffer(p);
+    if (MatchRecord(Fields, KeyValues, Options, FCalcBuffer)) return p;
+  }
+  return -1;
+}
+
+bool TDataSet::Locate(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options) {
+  CheckBrowseMode();
+  std::vector<TField*> fields;
+  const Integer place = FindRecord(KeyFields, KeyValues, Options, fields);
+  if (place < 0) return false;
+  if (BeforeScroll) BeforeScroll(this);
+  FillWindow(place, (WindowSize() - 1) / 2);
+  FBOF = FEOF = false;
+  ShiftLinks(0);
+  DataEvent(deDataSetChange, 0);
+  if (AfterScroll) AfterScroll(this);
+  return true;
+}
+
+Variant TDataSet::Lookup(const String& KeyFields, const Variant& KeyValues,
+                         const String& ResultFields) {
+  std::vector<TField*> fields;
+  const Integer place = FindRecord(KeyFields, KeyValues, {}, fields);
+  if (place < 0) return Null();
+  TScopedValue<const TRecordBuffer*> read(FReadBuffer, &FCalcBuffer);
+  return GetFieldValues(ResultFields);
+}
+
+// ---- TDataSet: filtering ---------------------------------------------------------------------
+
+void TDataSet::SetFiltered(bool Value) {
+  if (Value == FFiltered) return;
+  if (Value && !FFilter.empty() && SupportsFilterText()) PrepareFilterText(FFilter);
+  if (Value && !FFilter.empty() && !SupportsFilterText())
+    DatabaseErrorFmt(DBConsts::SFilterNotSupported, {FFilter}, this);
+  ChangeFilter(FFilter, FFilterOptions, Value);
+}
+
+void TDataSet::SetFilter(const String& Value) {
+  if (Value == FFilter) return;
+  if (!Value.empty() && SupportsFilterText()) PrepareFilterText(Value);
+  if (FFiltered && !Value.empty() && !SupportsFilterText())
+    DatabaseErrorFmt(DBConsts::SFilterNotSupported, {Value}, this);
+  ChangeFilter(Value, FFilterOptions, FFiltered);
+}
+
+void TDataSet::SetFilterOptions(TFilterOptions Value) {
+  if (Value == FFilterOptions) return;
+  ChangeFilter(FFilter, Value, FFiltered);
+}
+
+// A filter that fails on the records is taken back, so the data set keeps showing rows.
+void TDataSet::ChangeFilter(const String& Text, TFilterOptions Options, bool Filtering) {
+  const bool refilter = Active() && (FFiltered || Filtering);
+  if (refilter) CheckBrowseMode();
+  const String oldText = FFilter;
+  const TFilterOptions oldOptions = FFilterOptions;
+  const bool oldFiltering = FFiltered;
+  FFilter = Text;
+  FFilterOptions = Options;
+  FFiltered = Filtering;
+  if (!refilter) return;
+  try {
+    First();
+  } catch (...) {
+    FFilter = oldText;
+    FFilterOptions = oldOptions;
+    FFiltered = oldFiltering;
+    First();
+    throw;
+  }
+}
+
+// ---- TDataSet: events to the data sources ----------------------------------------------------
+
+void TDataSet::DisableControls() {
+  if (FDisableCount++ == 0) {
+    FPendingChange = false;
+    FStateChangedWhileDisabled = false;
+  }
+}
+
+void TDataSet::EnableControls() {
+  if (FDisableCount == 0 || --FDisableCount > 0) return;
+  const bool state = FStateChangedWhileDisabled, layout = FPendingChange;
+  FPendingChange = FStateChangedWhileDisabled = false;
+  if (state) DataEvent(deUpdateState, 0);
+  if (Active()) DataEvent(layout ? deLayoutChange : deDataSetChange, 0);
+}
+
+// While controls are disabled only the links that show nothing hear the data set; the
+// others get one notice when the controls are enabled again.
+void TDataSet::DataEvent(TDataEvent Event, intptr_t Info) {
+  const bool disabled = FDisableCount > 0;
+  if (disabled) {
+    if (Event == deUpdateState) FStateChangedWhileDisabled = true;
+    if (Event == deLayoutChange || (Event == deUpdateState && FState == dsInactive))
+      FPendingChange = true;
+  }
+  for (TDataSource* ds : std::vector<TDataSource*>(FDataSources))
+    ds->DataEvent(Event, Info, disabled);
+}
+
+// ---- TDataSource -----------------------------------------------------------------------------
+
+TL_DEFINE_CLASS(TDataSource)
+
+TDataSource::TDataSource(TComponent* AOwner) : TComponent(AOwner) {}
+
+void TDataSource::BeforeDestruction() {
+  for (TDataLink* l : std::vector<TDataLink*>(FLinks)) l->SetDataSource(nullptr);
+  SetDataSet(nullptr);
+  inherited::BeforeDestruction();
+}
+
+void TDataSource::Notification(TComponent* AComponent, TOperation Operation) {
+  inherited::Notification(AComponent, Operation);
+  if (Operation == TOperation::opRemove && AComponent == FDataSet) SetDataSet(nullptr);
+}
+
+void TDataSource::SetDataSet(TDataSet* Value) {
+  if (Value == FDataSet) return;
+  // The links let go of the old data set's fields before they meet the new one's.
+  if (FState != dsInactive) {
+    FState = dsInactive;
+    NotifyLinks(deUpdateState, 0, false);
+    if (OnStateChange) OnStateChange(this);
+  }
+  if (FDataSet) {
+    auto& list = FDataSet->FDataSources;
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    FDataSet->RemoveFreeNotification(this);
+    FDataSet->UpdateBufferCount();
+  }
+  FDataSet = Value;
+  if (FDataSet) {
+    FDataSet->FDataSources.push_back(this);
+    FDataSet->FreeNotification(this);
+    FDataSet->UpdateBufferCount();
+  }
+  UpdateState();
+}
+
+void TDataSource::SetEnabled(bool Value) {
+  if (Value == FEnabled) return;
+  FEnabled = Value;
+  UpdateState();
+}
+
+void TDataSource::Edit() {
+  if (FAutoEdit && FState == dsBrowse && FDataSet) FDataSet->Edit();
+}
+
+bool TDataSource::IsLinkedTo(TDataSet* DataSet) const {
+  // A chain longer than the number of data sets it could pass is a cycle.
+  for (int steps = 0; DataSet && steps < 1000; ++steps) {
+    TDataSource* master = DataSet->GetDataSource();
+    if (!master) return false;
+    if (master == this) return true;
+    DataSet = master->DataSet();
+  }
+  return false;
+}
+
+void TDataSource::AddDataLink(TDataLink* Link) {
+  FLinks.push_back(Link);
+  if (FDataSet) FDataSet->UpdateBufferCount();
+}
+
+void TDataSource::RemoveDataLink(TDataLink* Link) {
+  FLinks.erase(std::remove(FLinks.begin(), FLinks.end(), Link), FLinks.end());
+  if (FDataSet) FDataSet->UpdateBufferCount();
+}
+
+void TDataSource::UpdateState(bool NonVisualOnly) {
+  const TDataSetState state = FEnabled && FDataSet ? FDataSet->State() : dsInactive;
+  if (state != FState) FStateChangePending = true;
+  FState = state;
+  // Links act only on a change of their own state, so asking them again is harmless.
+  NotifyLinks(deUpdateState, 0, NonVisualOnly);
+  if (NonVisualOnly || !FStateChangePending) return;
+  FStateChangePending = false;
+  if (OnStateChange) OnStateChange(this);
+}
+
+void TDataSource::NotifyLinks(TDataEvent Event, intptr_t Info, bool NonVisualOnly) {
+  // Visual-control links first, then the others, each group in the order it joined.
+  const std::vector<TDataLink*> links(FLinks);
+  for (int pass = NonVisualOnly ? 1 : 0; pass < 2; ++pass)
+    for (TDataLink* l : links)
+      if (l->FVisualControl == (pass == 0) &&
+          std::find(FLinks.begin(), FLinks.end(), l) != FLinks.end())
+        l->DataEvent(Event, Info);
+}
+
+void TDataSource::DataEvent(TDataEvent Event, intptr_t Info, bool NonVisualOnly) {
+  if (Event == deUpdateState) {
+    UpdateState(NonVisualOnly);
+    return;
+  }
+  if (FState == dsInactive) return;
+  NotifyLinks(Event, Info, NonVisualOnly);
+  if (NonVisualOnly) return;
+  switch (Event) {
+    case deFieldChange:
+    case deRecordChange:
+    case deDataSetChange:
+    case deDataSetScroll:
+    case deLayoutChange:
+      if (OnDataChange)
+        OnDataChange(this, Event == deFieldChange ? reinterpret_cast<TField*>(Info) : nullptr);
+      break;
+    case deUpdateRecord:
+      if (OnUpdateData) OnUpdateData(this);
+      break;
+    default:
+      break;
+  }
+}
+
+// ---- TDataLink -------------------------------------------------------------------------------
+
+TL_DEFINE_CLASS(TDataLink)
+
+// Leaves the source without notifications: the descendant is already being torn down.
+void TDataLink::BeforeDestruction() {
+  if (FDataSource) FDataSource->RemoveDataLink(this);
+  FDataSource = nullptr;
+  FActive = FEditing = false;
+  inherited::BeforeDestruction();
+}
+
+TDataLink::~TDataLink() {
+  if (FDataSource) {
+    auto& links = FDataSource->FLinks;
+    links.erase(std::remove(links.begin(), links.end(), this), links.end());
+  }
+}
+
+void TDataLink::SetDataSource(TDataSource* Value) {
+  if (Value == FDataSource) return;
+  if (FDataSource) FDataSource->RemoveDataLink(this);
+  FDataSource = Value;
+  if (FDataSource) FDataSource->AddDataLink(this);
+  UpdateState();
+}
+
+TDataSet* TDataLink::DataSet() const { return FDataSource ? FDataSource->DataSet() : nullptr; }
+
+void TDataLink::SetReadOnly(bool Value) {
+  if (Value == FReadOnly) return;
+  FReadOnly = Value;
+  UpdateState();
+}
+
+void TDataLink::UpdateState() {
+  const TDataSetState state = FDataSource ? FDataSource->State() : dsInactive;
+  const bool active = state != dsInactive;
+  if (active != FActive) {
+    FActive = active;
+    FFirstRecord = 0;
+    if (active) ClampRange();
+    ActiveChanged();
+  }
+  const bool editing = FActive && IsEditState(state) && !FReadOnly;
+  if (editing != FEditing) {
+    FEditing = editing;
+    EditingChanged();
+  }
+}
+
+void TDataLink::ClampRange() {
+  TDataSet* ds = DataSet();
+  if (!FActive || !ds) {
+    FFirstRecord = 0;
+    return;
+  }
+  // In 64 bits: a link may ask for any number of rows.
+  const Int64 active = ds->FActiveRecord, count = ds->BufferRecordCount(), size = FBufferCount;
+  Int64 first = FFirstRecord;
+  if (first > active) first = active;
+  if (active >= first + size) first = active - size + 1;
+  if (first + size > count) first = std::min(active, std::max<Int64>(0, count - size));
+  FFirstRecord = Integer(std::max<Int64>(0, first));
+}
+
+void TDataLink::SetBufferCount(Integer Value) {
+  FBufferCount = std::max<Integer>(1, Value);
+  if (TDataSet* ds = DataSet()) ds->UpdateBufferCount();
+  ClampRange();
+}
+
+Integer TDataLink::RecordCount() const {
+  TDataSet* ds = DataSet();
+  if (!FActive || !ds) return 0;
+  return std::clamp<Integer>(ds->BufferRecordCount() - FFirstRecord, 0, FBufferCount);
+}
+
+Integer TDataLink::ActiveRecord() const {
+  TDataSet* ds = DataSet();
+  if (!FActive || !ds) return 0;
+  return ds->FActiveRecord - FFirstRecord;
+}
+
+void TDataLink::SetActiveRecord(Integer Value) {
+  TDataSet* ds = DataSet();
+  if (!FActive || !ds) return;
+  if (Value < 0 || Value >= RecordCount())
+    DatabaseError("Record " + IntToStr(Value) + " is outside the link's " +
+                      IntToStr(RecordCount()) + " records",
+                  ds);
+  ds->FActiveRecord = FFirstRecord + Value;
+}
+
+bool TDataLink::Bof() const { return DataSet() ? DataSet()->Bof() : true; }
+bool TDataLink::Eof() const { return DataSet() ? DataSet()->Eof() : true; }
+
+bool TDataLink::Edit() {
+  if (FDataSource && !FReadOnly) FDataSource->Edit();
+  return FEditing;
+}
+
+bool TDataLink::ExecuteAction(TBasicAction* Action) {
+  if (!Action || !FDataSource || !Action->HandlesTarget(FDataSource)) return false;
+  Action->ExecuteTarget(FDataSource);
+  return true;
+}
+
+bool TDataLink::UpdateAction(TBasicAction* Action) {
+  if (!Action || !FDataSource || !Action->HandlesTarget(FDataSource)) return false;
+  Action->UpdateTarget(FDataSource);
+  return true;
+}
+
+void TDataLink::UpdateRecord() {
+  if (FUpdating) return;
+  FUpdating = true;
+  try {
+    UpdateData();
+  } catch (...) {
+    FUpdating = false;
+    throw;
+  }
+  FUpdating = false;
+}
+
+void TDataLink::DataEvent(TDataEvent Event, intptr_t Info) {
+  if (Event == deUpdateState) {
+    UpdateState();
+    return;
+  }
+  if (!FActive) return;
+  switch (Event) {
+    case deFieldChange:
+    case deRecordChange:
+      if (!FUpdating)
+        RecordChanged(Event == deFieldChange ? reinterpret_cast<TField*>(Info) : nullptr);
+      break;
+    case deDataSetChange:
+    case deLayoutChange:
+      ClampRange();
+      if (Event == deDataSetChange)
+        DataSetChanged();
+      else
+        LayoutChanged();
+      break;
+    case deDataSetScroll:
+      // The data set moved this link's range with its window before telling it.
+      DataSetScrolled(FScrollDistance);
+      break;
+    case deUpdateRecord:
+      UpdateRecord();
+      break;
+    case deCheckBrowseMode:
+      CheckBrowseMode();
+      break;
+    case deFocusControl: {
+      // Once a link has focused the field's control (and cleared it) the others skip it.
+      TField*& field = *reinterpret_cast<TField**>(Info);
+      if (field) FocusControl(field);
+      break;
+    }
+    default:
+      break;
+  }
+}

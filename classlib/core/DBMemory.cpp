@@ -1,0 +1,187 @@
+// Query parameters and the in-memory data set.
+#include "classlib/core/DB.h"
+
+#include <algorithm>
+
+// ---- Parameters ------------------------------------------------------------------------------
+
+TL_DEFINE_CLASS(TParam)
+TL_DEFINE_CLASS(TParams)
+
+void TParam::Assign(TPersistent* Source) {
+  if (auto* p = dynamic_cast<TParam*>(Source)) {
+    FName = p->FName;
+    FDataType = p->FDataType;
+    FValue = p->FValue;
+    return;
+  }
+  inherited::Assign(Source);
+}
+
+TParams::TParams() : TCollection(ClassOf<TParam, TCollectionItem, TCollection*>()) {}
+
+TParam* TParams::Items(Integer Index) const {
+  return static_cast<TParam*>(TCollection::Items(Index));
+}
+
+TParam* TParams::CreateParam(TFieldType DataType, const String& Name) {
+  auto* p = static_cast<TParam*>(Add());
+  p->SetName(Name);
+  p->SetDataType(DataType);
+  return p;
+}
+
+TParam* TParams::FindParam(const String& Name) const {
+  for (Integer i = 0; i < Count(); ++i)
+    if (AnsiSameText(Items(i)->Name(), Name)) return Items(i);
+  return nullptr;
+}
+
+TParam* TParams::ParamByName(const String& Name) const {
+  TParam* p = FindParam(Name);
+  if (!p) DatabaseErrorFmt(DBConsts::SParameterNotFound, {Name});
+  return p;
+}
+
+namespace {
+std::vector<String> SplitNames(const String& Names) {
+  std::vector<String> out;
+  Integer pos = 1;
+  while (pos <= Integer(Names.size())) {
+    String name = ExtractFieldName(Names, pos);
+    if (!name.empty()) out.push_back(std::move(name));
+  }
+  return out;
+}
+}  // namespace
+
+Variant TParams::GetParamValues(const String& Names) const {
+  const std::vector<String> names = SplitNames(Names);
+  if (names.size() == 1) return ParamByName(names[0])->Value();
+  std::vector<Variant> values;
+  for (const String& n : names) values.push_back(ParamByName(n)->Value());
+  return VarArrayOf(values);
+}
+
+void TParams::SetParamValues(const String& Names, const Variant& Value) {
+  const std::vector<String> names = SplitNames(Names);
+  if (names.size() == 1) {
+    ParamByName(names[0])->SetValue(Value);
+    return;
+  }
+  if (names.empty()) return;
+  if (!VarIsArray(Value) ||
+      VarArrayHighBound(Value) - VarArrayLowBound(Value) + 1 != Integer(names.size()))
+    DatabaseErrorFmt(DBConsts::SLocateValueCount, {Integer(names.size()), Integer(names.size())});
+  // Every name is checked before any value changes.
+  std::vector<TParam*> params;
+  for (const String& n : names) params.push_back(ParamByName(n));
+  for (size_t i = 0; i < params.size(); ++i)
+    params[i]->SetValue(VarArrayGet(Value, VarArrayLowBound(Value) + Integer(i)));
+}
+
+// ---- TMemoryDataSet --------------------------------------------------------------------------
+
+TL_DEFINE_CLASS(TMemoryDataSet)
+
+TMemoryDataSet::TMemoryDataSet(TComponent* AOwner) : TDataSet(AOwner) {}
+
+void TMemoryDataSet::InternalOpen() { DefineFromFields(); }
+
+// Without field definitions the stored fields define the record.
+void TMemoryDataSet::DefineFromFields() {
+  if (FieldDefs().Count() > 0) return;
+  for (Integer i = 0; i < FieldCount(); ++i) {
+    TField* f = Fields(i);
+    if (f->FieldKind() == TFieldKind::fkData)
+      FieldDefs().Add(f->FieldName(), f->DataType(), f->Size(), f->Required());
+  }
+}
+
+void TMemoryDataSet::AddRecord(const std::vector<Variant>& Values) {
+  DefineFromFields();
+  TStoredRecord rec{FNextId++, Values};
+  rec.Values.resize(size_t(FieldDefs().Count()), Null());
+  for (Variant& v : rec.Values)
+    if (VarIsEmpty(v)) v = Null();
+  for (Integer i = 0; i < FieldDefs().Count(); ++i)
+    if (FieldDefs().Items(i).DataType == TFieldType::ftAutoInc && !VarIsNull(rec.Values[size_t(i)]))
+      FNextAutoInc = std::max(FNextAutoInc, rec.Values[size_t(i)].AsInteger() + 1);
+  FPlacesValid = false;
+  FRecords.push_back(std::move(rec));
+  // Browsing controls show the new record at once; an edit in progress is left alone.
+  if (State() == TDataSetState::dsBrowse) Refresh();
+}
+
+void TMemoryDataSet::EmptyDataSet() {
+  if (Active()) CheckBrowseMode();
+  FRecords.clear();
+  FPlacesValid = false;
+  if (Active()) First();
+}
+
+std::vector<Variant> TMemoryDataSet::InternalReadRecord(Integer Place) const {
+  if (Place < 0 || Place >= Integer(FRecords.size())) return {};
+  return FRecords[size_t(Place)].Values;
+}
+
+TBookmarkStr TMemoryDataSet::InternalBookmark(Integer Place) const {
+  if (Place < 0 || Place >= Integer(FRecords.size())) return {};
+  return IntToStr(FRecords[size_t(Place)].Id);
+}
+
+Integer TMemoryDataSet::InternalFindBookmark(const TBookmarkStr& Bookmark) const {
+  Integer id;
+  if (!TryStrToInt(Bookmark, id)) return -1;
+  if (!FPlacesValid) {
+    FPlaces.clear();
+    for (size_t i = 0; i < FRecords.size(); ++i) FPlaces[FRecords[i].Id] = Integer(i);
+    FPlacesValid = true;
+  }
+  const auto it = FPlaces.find(id);
+  return it == FPlaces.end() ? -1 : it->second;
+}
+
+Integer TMemoryDataSet::InternalPost(Integer Place, bool Inserting,
+                                     const std::vector<Variant>& Values) {
+  std::vector<Variant> values(Values);
+  values.resize(size_t(FieldDefs().Count()), Null());
+  for (Integer i = 0; i < FieldDefs().Count(); ++i) {
+    if (FieldDefs().Items(i).DataType != TFieldType::ftAutoInc) continue;
+    Variant& v = values[size_t(i)];
+    if (VarIsNull(v) || VarIsEmpty(v))
+      v = FNextAutoInc++;
+    else
+      FNextAutoInc = std::max(FNextAutoInc, v.AsInteger() + 1);
+  }
+  if (!Inserting) {
+    FRecords.at(size_t(Place)).Values = std::move(values);
+    return Place;
+  }
+  Place = std::clamp<Integer>(Place, 0, Integer(FRecords.size()));
+  FPlacesValid = false;
+  FRecords.insert(FRecords.begin() + Place, TStoredRecord{FNextId++, std::move(values)});
+  return Place;
+}
+
+void TMemoryDataSet::InternalDelete(Integer Place) {
+  if (Place < 0 || Place >= Integer(FRecords.size()))
+    DatabaseError(LoadResString(DBConsts::SRecordNotFound), this);
+  FRecords.erase(FRecords.begin() + Place);
+  FPlacesValid = false;
+}
+
+void TMemoryDataSet::PrepareFilterText(const String& Text) {
+  auto expression = ParseFilterText(Text);
+  if (Active()) CheckFilterFields(*expression, *this);
+  FFilterExpression = std::move(expression);
+  FFilterExpressionText = Text;
+}
+
+bool TMemoryDataSet::AcceptsFilterText() {
+  if (!FFilterExpression || FFilterExpressionText != Filter()) {
+    FFilterExpression = ParseFilterText(Filter());
+    FFilterExpressionText = Filter();
+  }
+  return EvaluateFilterText(*FFilterExpression, *this, FilterOptions());
+}
