@@ -1,5 +1,6 @@
 #include "classlib/visual/ExtDlgs.h"
 
+#include "classlib/visual/FileDialogForm.h"
 #include "classlib/visual/PictureGraphics.h"
 
 namespace {
@@ -26,7 +27,8 @@ TFileDialogExecutor SetFileDialogExecutor(TFileDialogExecutor Value) {
 bool TOpenDialog::Execute() {
   // A copy, so an executor that replaces itself runs to its end.
   TFileDialogExecutor run = Executor();
-  if (!run || !run(*this) || FileName.empty()) return false;
+  if (!run) run = ExecuteFileDialogForm;
+  if (!run(*this) || FileName.empty()) return false;
   if (IsSaveDialog() && !DefaultExt.empty() && !HasExtension(FileName)) FileName += "." + DefaultExt;
   return true;
 }

@@ -1,6 +1,7 @@
 // File dialogs and the picture dialogs. What the user answers comes from the dialog
-// executor: the program installs the one that shows its own dialog; tests install one that
-// answers at once. With none installed Execute answers false, as a cancelled dialog does.
+// executor: with none installed it is the class library's own modal dialog window (without
+// an Application, Execute answers false, as a cancelled dialog does); tests install one that
+// answers at once.
 #pragma once
 
 #include "classlib/core/Classes.h"

@@ -288,7 +288,8 @@ class TApplication : public TComponent {
   virtual void ShowException(const Exception& E);
   // A modal box with Text under Caption ("Error" when empty) and an OK button, which
   // Enter, Escape and the close box press as well; MB_ICONINFORMATION among Flags adds the
-  // information icon. Answers mrOk (the platform's IDOK).
+  // information icon. Answers mrOk (the platform's IDOK). MB_YESNO gives Yes and No
+  // buttons instead: Enter presses Yes, Escape and the close box No; answers mrYes or mrNo.
   Integer MessageBox(const String& Text, const String& Caption, UINT Flags);
   // Messages of the exceptions shown so far, when recording is on (tests), oldest first.
   void SetRecordExceptions(bool Value) { FRecordExceptions = Value; }

@@ -69,10 +69,30 @@ Integer TApplication::MessageBox(const String& Text, const String& Caption, UINT
   const Integer top = kMargin + (bodyHeight - textHeight) / 2;
   form->TextRect = TRect{left, top, left + (text.Right - text.Left), top + textHeight};
 
-  const Integer width = std::max(form->TextRect.Right + kMargin, kButtonWidth + 2 * kMargin);
+  const bool yesNo = (Flags & 0xF) == MB_YESNO;
+  const Integer buttonsWidth = yesNo ? 2 * kButtonWidth + kMargin / 2 : kButtonWidth;
+  const Integer width = std::max(form->TextRect.Right + kMargin, buttonsWidth + 2 * kMargin);
   const Integer buttonTop = kMargin + bodyHeight + kMargin;
   form->SetClientWidth(width);
   form->SetClientHeight(buttonTop + kButtonHeight + kMargin);
+
+  if (yesNo) {
+    const Integer left = (width - buttonsWidth) / 2;
+    TButton* yes = New<TButton>(form.get());
+    yes->SetParent(form.get());
+    yes->SetCaption("Yes");
+    yes->SetBounds(left, buttonTop, kButtonWidth, kButtonHeight);
+    yes->SetModalResult(mrYes);
+    yes->SetDefault(true);
+    TButton* no = New<TButton>(form.get());
+    no->SetParent(form.get());
+    no->SetCaption("No");
+    no->SetBounds(left + kButtonWidth + kMargin / 2, buttonTop, kButtonWidth, kButtonHeight);
+    no->SetModalResult(mrNo);
+    no->SetCancel(true);
+    // Only an explicit Yes answers yes: the close box gives whatever is not mrYes.
+    return form->ShowModal() == mrYes ? mrYes : mrNo;
+  }
 
   TButton* ok = New<TButton>(form.get());
   ok->SetParent(form.get());

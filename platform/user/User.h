@@ -548,6 +548,7 @@ inline constexpr UINT SPIF_SENDCHANGE = 0x0002;
 BOOL SystemParametersInfoA(UINT action, UINT uiParam, void* pvParam, UINT winIni);
 
 inline constexpr UINT MB_OK = 0x00000000;
+inline constexpr UINT MB_YESNO = 0x00000004;
 inline constexpr UINT MB_ICONHAND = 0x00000010;
 inline constexpr UINT MB_ICONQUESTION = 0x00000020;
 inline constexpr UINT MB_ICONEXCLAMATION = 0x00000030;
