@@ -395,3 +395,32 @@ TEST_F(MemoTest, KeysThatChangeNothingReachTheHostButUpAndDownStay) {
   EXPECT_EQ(sink.Keys, (std::vector<Word>{VK_RIGHT}));
   m->OnAfterKeyDown = {};
 }
+
+TEST_F(MemoTest, AMemoWrittenOnItsOwnReadsBackWithItsStyles) {
+  TcxMemo* m = Add();
+  m->GetLines()->SetText("one\r\ntwo\r\n");
+  m->GetMemoProperties()->SetScrollBars(TScrollStyle::ssBoth);
+  m->GetMemoProperties()->SetWordWrap(false);
+  m->GetStyle()->SetColor(clRed);
+  m->GetStyleFocused()->SetColor(clYellow);
+  m->GetStyleHot()->SetColor(clBlue);
+  m->GetStyleDisabled()->SetColor(clGray);
+  Owned<TMemoryStream> s(New<TMemoryStream>());
+  s->WriteComponent(m);
+  // The inner memo is the memo's own, and the text is stored once, as lines.
+  const String written(reinterpret_cast<const char*>(s->Memory()), size_t(s->GetSize()));
+  EXPECT_EQ(written.find("TcxCustomInnerMemo"), String::npos);
+  EXPECT_EQ(written.find("Caption"), String::npos);
+  auto* d = New<TcxMemo>(form);
+  d->SetParent(form);
+  s->SetPosition(0);
+  s->ReadComponent(d);
+  host().PumpUntilIdle();
+  EXPECT_EQ(Text(d), "one\r\ntwo");
+  EXPECT_EQ(d->GetMemoProperties()->GetScrollBars(), TScrollStyle::ssBoth);
+  EXPECT_FALSE(d->GetMemoProperties()->GetWordWrap());
+  EXPECT_EQ(d->GetStyle()->GetColor(), clRed);
+  EXPECT_EQ(d->GetStyleFocused()->GetColor(), clYellow);
+  EXPECT_EQ(d->GetStyleHot()->GetColor(), clBlue);
+  EXPECT_EQ(d->GetStyleDisabled()->GetColor(), clGray);
+}

@@ -347,6 +347,15 @@ void TcxCustomMemo::BeforeDestruction() {
   inherited::BeforeDestruction();
 }
 
+void TcxCustomMemo::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
+  TWinControl* inner = InnerControl();
+  inherited::GetChildren(
+      [&](TComponent* AChild) {
+        if (AChild != inner) Proc(AChild);
+      },
+      Root);
+}
+
 TcxCustomEditPropertiesClass TcxCustomMemo::GetPropertiesClass() {
   return ClassOf<TcxCustomMemoProperties, TcxCustomEditProperties, TPersistent*>();
 }
@@ -560,8 +569,18 @@ TcxCustomEditPropertiesClass TcxMemo::GetPropertiesClass() {
 
 TL_DEFINE_CLASS(TcxMemo, [](auto& c) {
   using T = TcxMemo;
+  // The text is stored as Lines alone.
+  c.Property("Caption", &T::GetCaption, &T::SetCaption).Stored(false);
   c.Property("Lines", &T::GetLines, &T::SetLines);
   c.Property("Properties", &T::GetMemoProperties);
+  c.Property("Style", &T::GetStyle, &T::SetStyle);
+  c.Property("StyleDisabled", &T::GetStyleDisabled, &T::SetStyleDisabled);
+  c.Property("StyleFocused", &T::GetStyleFocused, &T::SetStyleFocused);
+  c.Property("StyleHot", &T::GetStyleHot, &T::SetStyleHot);
+  c.Event("OnContextPopup", &T::OnContextPopup);
+  c.Event("OnEditing", &T::OnEditing);
+  c.Event("OnMouseEnter", &T::OnMouseEnter);
+  c.Event("OnMouseLeave", &T::OnMouseLeave);
 });
 
 namespace cxMemo {
