@@ -103,6 +103,29 @@ TEST_F(MemoTest, EnterBreaksLinesAndTheLinesFollowTheText) {
   EXPECT_EQ(Text(m), "x\r\ny\r\nz");
 }
 
+TEST_F(MemoTest, TextWrittenByTheProgramIsTheEditValue) {
+  TcxMemo* m = Add();
+  int changes = 0;
+  struct TCounter : TObject {
+    int* N = nullptr;
+    void Changed(TObject*) { ++*N; }
+  } counter;
+  counter.N = &changes;
+  m->GetMemoProperties()->OnChange = {&counter, &TCounter::Changed};
+  m->GetLines()->SetText("a\r\nb\r\n");
+  EXPECT_EQ(m->EditValue().AsString(), "a\r\nb");
+  EXPECT_EQ(changes, 1);
+  m->GetLines()->Add("c");
+  EXPECT_EQ(m->EditValue().AsString(), "a\r\nb\r\nc");
+  m->SetSelStart(1);
+  m->SetSelLength(3);
+  m->SetSelText("X");
+  EXPECT_EQ(Text(m), "aX\r\nc");
+  EXPECT_EQ(m->EditValue().AsString(), "aX\r\nc");
+  EXPECT_EQ(m->GetSelStart(), 2);
+  EXPECT_EQ(changes, 3);
+}
+
 TEST_F(MemoTest, WantReturnsAndWantTabsDecideWhatIsTyped) {
   TcxMemo* m = Add();
   Type("a\tb");

@@ -415,9 +415,37 @@ void TcxCustomMemo::LinesChanged(TObject*) {
   // The list ends every line with a break; the text keeps none after the last line.
   String text = FLines->GetText();
   if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) text.resize(text.size() - 2);
+  // Read from a form, the text becomes the edit value once loading is done.
+  const bool take = !ComponentState().Contains(TComponentStateItem::csLoading);
+  TcxEditLifeGuard guard(this);
+  LockChangeEvents(true);
   FSyncingLines = true;
-  InnerMemo()->SetText(text);
+  try {
+    InnerMemo()->SetText(text);
+    if (guard.Alive() && take) TakeEditValueFromText();
+  } catch (...) {
+    if (guard.Alive()) {
+      FSyncingLines = false;
+      LockChangeEvents(false);
+    }
+    throw;
+  }
+  if (!guard.Alive()) return;
   FSyncingLines = false;
+  LockChangeEvents(false);
+}
+
+void TcxCustomMemo::TakeEditValueFromText() {
+  if (!InnerMemo() || IsDestroying()) return;
+  TcxEditLifeGuard guard(this);
+  LockChangeEvents(true);
+  try {
+    SetEditValue(Variant(InnerMemo()->GetText()));
+  } catch (...) {
+    if (guard.Alive()) LockChangeEvents(false);
+    throw;
+  }
+  if (guard.Alive()) LockChangeEvents(false);
 }
 
 void TcxCustomMemo::SetSelText(const String& AText) {
@@ -441,6 +469,11 @@ void TcxCustomMemo::SetSelText(const String& AText) {
   Variant v(result);
   if (!ActiveMemoProperties()->IsTextEditValueValid(v, IsFocused())) return;
   SetInternalDisplayValue(Variant(result));
+  if (!IsUserInput()) {
+    TcxEditLifeGuard guard(this);
+    TakeEditValueFromText();
+    if (!guard.Alive()) return;
+  }
   SetSelStartAndLength(start + Integer(insert.size()), 0);
 }
 

@@ -226,6 +226,8 @@ class TcxCustomMemo : public TcxCustomTextEdit {
 
  private:
   void LinesChanged(TObject*);
+  // A text the program wrote becomes the edit value, its change events fired once.
+  void TakeEditValueFromText();
   TStringList* FLines = nullptr;
   bool FSyncingLines = false;
 };
