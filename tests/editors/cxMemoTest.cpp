@@ -434,6 +434,7 @@ TEST_F(MemoTest, AMemoWrittenOnItsOwnReadsBackWithItsStyles) {
   const String written(reinterpret_cast<const char*>(s->Memory()), size_t(s->GetSize()));
   EXPECT_EQ(written.find("TcxCustomInnerMemo"), String::npos);
   EXPECT_EQ(written.find("Caption"), String::npos);
+  EXPECT_EQ(written.find("ParentColor"), String::npos);
   auto* d = New<TcxMemo>(form);
   d->SetParent(form);
   s->SetPosition(0);

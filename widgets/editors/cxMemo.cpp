@@ -605,6 +605,7 @@ TL_DEFINE_CLASS(TcxMemo, [](auto& c) {
   // The text is stored as Lines alone.
   c.Property("Caption", &T::GetCaption, &T::SetCaption).Stored(false);
   c.Property("Lines", &T::GetLines, &T::SetLines);
+  c.Property("ParentColor", &T::GetParentColor, &T::SetParentColor).Default(false);
   c.Property("Properties", &T::GetMemoProperties);
   c.Property("Style", &T::GetStyle, &T::SetStyle);
   c.Property("StyleDisabled", &T::GetStyleDisabled, &T::SetStyleDisabled);
