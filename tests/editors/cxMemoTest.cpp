@@ -448,3 +448,29 @@ TEST_F(MemoTest, AMemoWrittenOnItsOwnReadsBackWithItsStyles) {
   EXPECT_EQ(d->GetStyleHot()->GetColor(), clBlue);
   EXPECT_EQ(d->GetStyleDisabled()->GetColor(), clGray);
 }
+
+TEST_F(MemoTest, PastedAndCutTextIsPostedLikeTypedText) {
+  TcxMemo* m = Add();
+  int changes = 0;
+  struct TCounter : TObject {
+    int* N = nullptr;
+    void Changed(TObject*) { ++*N; }
+  } counter;
+  counter.N = &changes;
+  m->GetMemoProperties()->OnChange = {&counter, &TCounter::Changed};
+  Paste(m, "pasted\r\ntext");
+  EXPECT_EQ(changes, 1);
+  EXPECT_TRUE(m->GetDisplayValueModified());
+  TcxMemo* other = Add();   // focus leaves: the text is posted
+  EXPECT_EQ(m->EditValue().AsString(), "pasted\r\ntext");
+  m->SetFocus();
+  host().PumpUntilIdle();
+  m->SelectAll();
+  changes = 0;
+  SendMessageA(m->InnerMemo()->GetHandle(), WM_CUT, 0, 0);
+  host().PumpUntilIdle();
+  EXPECT_EQ(changes, 1);
+  other->SetFocus();
+  host().PumpUntilIdle();
+  EXPECT_EQ(m->EditValue().AsString(), "");
+}

@@ -468,13 +468,25 @@ void TcxCustomMemo::SetSelText(const String& AText) {
   const String result = text.substr(0, size_t(start)) + insert + text.substr(size_t(end));
   Variant v(result);
   if (!ActiveMemoProperties()->IsTextEditValueValid(v, IsFocused())) return;
+  TcxEditLifeGuard guard(this);
   SetInternalDisplayValue(Variant(result));
+  if (!guard.Alive()) return;
   if (!IsUserInput()) {
-    TcxEditLifeGuard guard(this);
     TakeEditValueFromText();
     if (!guard.Alive()) return;
+    SetSelStartAndLength(start + Integer(insert.size()), 0);
+    return;
   }
   SetSelStartAndLength(start + Integer(insert.size()), 0);
+  // The user changed the text as if typing: the editor is modified and tells its handlers.
+  LockChangeEvents(true);
+  try {
+    ChangeHandler(this);
+  } catch (...) {
+    if (guard.Alive()) LockChangeEvents(false);
+    throw;
+  }
+  if (guard.Alive()) LockChangeEvents(false);
 }
 
 void TcxCustomMemo::CutToClipboard() {
