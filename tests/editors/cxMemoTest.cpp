@@ -124,6 +124,9 @@ TEST_F(MemoTest, TextWrittenByTheProgramIsTheEditValue) {
   EXPECT_EQ(m->EditValue().AsString(), "aX\r\nc");
   EXPECT_EQ(m->GetSelStart(), 2);
   EXPECT_EQ(changes, 3);
+  m->SetText("x\r\ny");   // the memo's own window text
+  EXPECT_EQ(m->EditValue().AsString(), "x\r\ny");
+  EXPECT_EQ(changes, 4);
 }
 
 TEST_F(MemoTest, WantReturnsAndWantTabsDecideWhatIsTyped) {

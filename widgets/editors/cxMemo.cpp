@@ -386,8 +386,10 @@ void TcxCustomMemo::WndProc(TMessage& Message) {
     Message.Result = 0;
     return;
   }
+  TcxEditLifeGuard guard(this);
   SetInternalDisplayValue(Variant(text));
   Message.Result = 1;
+  if (guard.Alive() && !ComponentState().Contains(TComponentStateItem::csLoading)) TakeEditValueFromText();
 }
 
 void TcxCustomMemo::ReadState(TReader& Reader) {
