@@ -127,6 +127,17 @@ TEST_F(MemoTest, TextWrittenByTheProgramIsTheEditValue) {
   m->SetText("x\r\ny");   // the memo's own window text
   EXPECT_EQ(m->EditValue().AsString(), "x\r\ny");
   EXPECT_EQ(changes, 4);
+  // Lines held from before follow the text, typed or set, and write into it.
+  TStrings* lines = m->GetLines();
+  m->SetEditValue(Variant("p\r\nq"));
+  ASSERT_EQ(lines->Count(), 2);
+  EXPECT_EQ(lines->Strings(1), "q");
+  m->SetSelStartAndLength(4, 0);
+  Type("r\rs");
+  ASSERT_EQ(lines->Count(), 3);
+  EXPECT_EQ(lines->Strings(2), "s");
+  lines->Add("t");
+  EXPECT_EQ(Text(m), "p\r\nqr\r\ns\r\nt");
 }
 
 TEST_F(MemoTest, WantReturnsAndWantTabsDecideWhatIsTyped) {

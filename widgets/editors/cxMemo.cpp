@@ -412,6 +412,19 @@ TStrings* TcxCustomMemo::GetLines() {
 
 void TcxCustomMemo::SetLines(TStrings* Value) { GetLines()->Assign(Value); }
 
+void TcxCustomMemo::SyncLinesFromText() {
+  if (!FLines || FSyncingLines || !InnerMemo()) return;
+  FSyncingLines = true;
+  FLines->SetText(InnerMemo()->GetText());
+  FSyncingLines = false;
+}
+
+void TcxCustomMemo::SetInternalDisplayValue(const Variant& Value) {
+  TcxEditLifeGuard guard(this);
+  inherited::SetInternalDisplayValue(Value);
+  if (guard.Alive()) SyncLinesFromText();
+}
+
 void TcxCustomMemo::LinesChanged(TObject*) {
   if (FSyncingLines || !InnerMemo()) return;
   // The list ends every line with a break; the text keeps none after the last line.
@@ -514,7 +527,10 @@ void TcxCustomMemo::UpdateScrollBars() {
 }
 
 void TcxCustomMemo::ChangeHandler(TObject* Sender) {
+  TcxEditLifeGuard guard(this);
   inherited::ChangeHandler(Sender);
+  if (!guard.Alive()) return;
+  SyncLinesFromText();
   UpdateScrollBars();
 }
 

@@ -216,6 +216,7 @@ class TcxCustomMemo : public TcxCustomTextEdit {
   // Enter breaks a line: it never starts in-place editing.
   bool CanKeyStartEdit(Char Key) override;
   void ChangeHandler(TObject* Sender) override;
+  void SetInternalDisplayValue(const Variant& Value) override;
 
  protected:
   void ReadState(TReader& Reader) override;
@@ -228,6 +229,8 @@ class TcxCustomMemo : public TcxCustomTextEdit {
   void LinesChanged(TObject*);
   // A text the program wrote becomes the edit value, its change events fired once.
   void TakeEditValueFromText();
+  // Lines handed out earlier follow the text, however it changed.
+  void SyncLinesFromText();
   TStringList* FLines = nullptr;
   bool FSyncingLines = false;
 };
