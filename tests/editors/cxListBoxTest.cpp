@@ -351,4 +351,30 @@ TEST_F(ListBoxTest, ReadsItsItemsAndSettingsFromAFormText) {
   EXPECT_EQ(fresh->GetHeight(), 97);
 }
 
+TEST_F(ListBoxTest, AListBoxWrittenOnItsOwnReadsBack) {
+  TcxListBox* l = Add({"b", "a", "c"});
+  l->SetListStyle(TListBoxStyle::lbOwnerDrawFixed);
+  l->SetItemHeight(20);
+  l->SetSorted(true);
+  l->SetAutoCompleteDelay(300);
+  l->SetReadOnly(true);
+  host().PumpUntilIdle();
+  Owned<TMemoryStream> s(New<TMemoryStream>());
+  s->WriteComponent(l);
+  // The inner list is the list box's own: it is not written as a child.
+  const String written(reinterpret_cast<const char*>(s->Memory()), size_t(s->GetSize()));
+  EXPECT_EQ(written.find("TcxInnerListBox"), String::npos);
+  auto* d = New<TcxListBox>(form);
+  d->SetParent(form);
+  s->SetPosition(0);
+  s->ReadComponent(d);
+  host().PumpUntilIdle();
+  EXPECT_EQ(d->GetItems()->GetCommaText(), "a,b,c");
+  EXPECT_EQ(d->GetListStyle(), TListBoxStyle::lbOwnerDrawFixed);
+  EXPECT_EQ(d->GetItemHeight(), 20);
+  EXPECT_TRUE(d->GetSorted());
+  EXPECT_EQ(d->GetAutoCompleteDelay(), 300u);
+  EXPECT_TRUE(d->GetReadOnly());
+}
+
 }  // namespace

@@ -103,6 +103,43 @@ TEST_F(MemoTest, EnterBreaksLinesAndTheLinesFollowTheText) {
   EXPECT_EQ(Text(m), "x\r\ny\r\nz");
 }
 
+TEST_F(MemoTest, TextWrittenByTheProgramIsTheEditValue) {
+  TcxMemo* m = Add();
+  int changes = 0;
+  struct TCounter : TObject {
+    int* N = nullptr;
+    void Changed(TObject*) { ++*N; }
+  } counter;
+  counter.N = &changes;
+  m->GetMemoProperties()->OnChange = {&counter, &TCounter::Changed};
+  m->GetLines()->SetText("a\r\nb\r\n");
+  EXPECT_EQ(m->EditValue().AsString(), "a\r\nb");
+  EXPECT_EQ(changes, 1);
+  m->GetLines()->Add("c");
+  EXPECT_EQ(m->EditValue().AsString(), "a\r\nb\r\nc");
+  m->SetSelStart(1);
+  m->SetSelLength(3);
+  m->SetSelText("X");
+  EXPECT_EQ(Text(m), "aX\r\nc");
+  EXPECT_EQ(m->EditValue().AsString(), "aX\r\nc");
+  EXPECT_EQ(m->GetSelStart(), 2);
+  EXPECT_EQ(changes, 3);
+  m->SetText("x\r\ny");   // the memo's own window text
+  EXPECT_EQ(m->EditValue().AsString(), "x\r\ny");
+  EXPECT_EQ(changes, 4);
+  // Lines held from before follow the text, typed or set, and write into it.
+  TStrings* lines = m->GetLines();
+  m->SetEditValue(Variant("p\r\nq"));
+  ASSERT_EQ(lines->Count(), 2);
+  EXPECT_EQ(lines->Strings(1), "q");
+  m->SetSelStartAndLength(4, 0);
+  Type("r\rs");
+  ASSERT_EQ(lines->Count(), 3);
+  EXPECT_EQ(lines->Strings(2), "s");
+  lines->Add("t");
+  EXPECT_EQ(Text(m), "p\r\nqr\r\ns\r\nt");
+}
+
 TEST_F(MemoTest, WantReturnsAndWantTabsDecideWhatIsTyped) {
   TcxMemo* m = Add();
   Type("a\tb");
@@ -394,4 +431,60 @@ TEST_F(MemoTest, KeysThatChangeNothingReachTheHostButUpAndDownStay) {
   host().PumpUntilIdle();
   EXPECT_EQ(sink.Keys, (std::vector<Word>{VK_RIGHT}));
   m->OnAfterKeyDown = {};
+}
+
+TEST_F(MemoTest, AMemoWrittenOnItsOwnReadsBackWithItsStyles) {
+  TcxMemo* m = Add();
+  m->GetLines()->SetText("one\r\ntwo\r\n");
+  m->GetMemoProperties()->SetScrollBars(TScrollStyle::ssBoth);
+  m->GetMemoProperties()->SetWordWrap(false);
+  m->GetStyle()->SetColor(clRed);
+  m->GetStyleFocused()->SetColor(clYellow);
+  m->GetStyleHot()->SetColor(clBlue);
+  m->GetStyleDisabled()->SetColor(clGray);
+  Owned<TMemoryStream> s(New<TMemoryStream>());
+  s->WriteComponent(m);
+  // The inner memo is the memo's own, and the text is stored once, as lines.
+  const String written(reinterpret_cast<const char*>(s->Memory()), size_t(s->GetSize()));
+  EXPECT_EQ(written.find("TcxCustomInnerMemo"), String::npos);
+  EXPECT_EQ(written.find("Caption"), String::npos);
+  EXPECT_EQ(written.find("ParentColor"), String::npos);
+  auto* d = New<TcxMemo>(form);
+  d->SetParent(form);
+  s->SetPosition(0);
+  s->ReadComponent(d);
+  host().PumpUntilIdle();
+  EXPECT_EQ(Text(d), "one\r\ntwo");
+  EXPECT_EQ(d->GetMemoProperties()->GetScrollBars(), TScrollStyle::ssBoth);
+  EXPECT_FALSE(d->GetMemoProperties()->GetWordWrap());
+  EXPECT_EQ(d->GetStyle()->GetColor(), clRed);
+  EXPECT_EQ(d->GetStyleFocused()->GetColor(), clYellow);
+  EXPECT_EQ(d->GetStyleHot()->GetColor(), clBlue);
+  EXPECT_EQ(d->GetStyleDisabled()->GetColor(), clGray);
+}
+
+TEST_F(MemoTest, PastedAndCutTextIsPostedLikeTypedText) {
+  TcxMemo* m = Add();
+  int changes = 0;
+  struct TCounter : TObject {
+    int* N = nullptr;
+    void Changed(TObject*) { ++*N; }
+  } counter;
+  counter.N = &changes;
+  m->GetMemoProperties()->OnChange = {&counter, &TCounter::Changed};
+  Paste(m, "pasted\r\ntext");
+  EXPECT_EQ(changes, 1);
+  EXPECT_TRUE(m->GetDisplayValueModified());
+  TcxMemo* other = Add();   // focus leaves: the text is posted
+  EXPECT_EQ(m->EditValue().AsString(), "pasted\r\ntext");
+  m->SetFocus();
+  host().PumpUntilIdle();
+  m->SelectAll();
+  changes = 0;
+  SendMessageA(m->InnerMemo()->GetHandle(), WM_CUT, 0, 0);
+  host().PumpUntilIdle();
+  EXPECT_EQ(changes, 1);
+  other->SetFocus();
+  host().PumpUntilIdle();
+  EXPECT_EQ(m->EditValue().AsString(), "");
 }

@@ -347,6 +347,15 @@ void TcxCustomMemo::BeforeDestruction() {
   inherited::BeforeDestruction();
 }
 
+void TcxCustomMemo::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
+  TWinControl* inner = InnerControl();
+  inherited::GetChildren(
+      [&](TComponent* AChild) {
+        if (AChild != inner) Proc(AChild);
+      },
+      Root);
+}
+
 TcxCustomEditPropertiesClass TcxCustomMemo::GetPropertiesClass() {
   return ClassOf<TcxCustomMemoProperties, TcxCustomEditProperties, TPersistent*>();
 }
@@ -377,8 +386,10 @@ void TcxCustomMemo::WndProc(TMessage& Message) {
     Message.Result = 0;
     return;
   }
+  TcxEditLifeGuard guard(this);
   SetInternalDisplayValue(Variant(text));
   Message.Result = 1;
+  if (guard.Alive() && !ComponentState().Contains(TComponentStateItem::csLoading)) TakeEditValueFromText();
 }
 
 void TcxCustomMemo::ReadState(TReader& Reader) {
@@ -401,14 +412,55 @@ TStrings* TcxCustomMemo::GetLines() {
 
 void TcxCustomMemo::SetLines(TStrings* Value) { GetLines()->Assign(Value); }
 
+void TcxCustomMemo::SyncLinesFromText() {
+  if (!FLines || FSyncingLines || !InnerMemo()) return;
+  FSyncingLines = true;
+  FLines->SetText(InnerMemo()->GetText());
+  FSyncingLines = false;
+}
+
+void TcxCustomMemo::SetInternalDisplayValue(const Variant& Value) {
+  TcxEditLifeGuard guard(this);
+  inherited::SetInternalDisplayValue(Value);
+  if (guard.Alive()) SyncLinesFromText();
+}
+
 void TcxCustomMemo::LinesChanged(TObject*) {
   if (FSyncingLines || !InnerMemo()) return;
   // The list ends every line with a break; the text keeps none after the last line.
   String text = FLines->GetText();
   if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) text.resize(text.size() - 2);
+  // Read from a form, the text becomes the edit value once loading is done.
+  const bool take = !ComponentState().Contains(TComponentStateItem::csLoading);
+  TcxEditLifeGuard guard(this);
+  LockChangeEvents(true);
   FSyncingLines = true;
-  InnerMemo()->SetText(text);
+  try {
+    InnerMemo()->SetText(text);
+    if (guard.Alive() && take) TakeEditValueFromText();
+  } catch (...) {
+    if (guard.Alive()) {
+      FSyncingLines = false;
+      LockChangeEvents(false);
+    }
+    throw;
+  }
+  if (!guard.Alive()) return;
   FSyncingLines = false;
+  LockChangeEvents(false);
+}
+
+void TcxCustomMemo::TakeEditValueFromText() {
+  if (!InnerMemo() || IsDestroying()) return;
+  TcxEditLifeGuard guard(this);
+  LockChangeEvents(true);
+  try {
+    SetEditValue(Variant(InnerMemo()->GetText()));
+  } catch (...) {
+    if (guard.Alive()) LockChangeEvents(false);
+    throw;
+  }
+  if (guard.Alive()) LockChangeEvents(false);
 }
 
 void TcxCustomMemo::SetSelText(const String& AText) {
@@ -431,8 +483,25 @@ void TcxCustomMemo::SetSelText(const String& AText) {
   const String result = text.substr(0, size_t(start)) + insert + text.substr(size_t(end));
   Variant v(result);
   if (!ActiveMemoProperties()->IsTextEditValueValid(v, IsFocused())) return;
+  TcxEditLifeGuard guard(this);
   SetInternalDisplayValue(Variant(result));
+  if (!guard.Alive()) return;
+  if (!IsUserInput()) {
+    TakeEditValueFromText();
+    if (!guard.Alive()) return;
+    SetSelStartAndLength(start + Integer(insert.size()), 0);
+    return;
+  }
   SetSelStartAndLength(start + Integer(insert.size()), 0);
+  // The user changed the text as if typing: the editor is modified and tells its handlers.
+  LockChangeEvents(true);
+  try {
+    ChangeHandler(this);
+  } catch (...) {
+    if (guard.Alive()) LockChangeEvents(false);
+    throw;
+  }
+  if (guard.Alive()) LockChangeEvents(false);
 }
 
 void TcxCustomMemo::CutToClipboard() {
@@ -458,7 +527,10 @@ void TcxCustomMemo::UpdateScrollBars() {
 }
 
 void TcxCustomMemo::ChangeHandler(TObject* Sender) {
+  TcxEditLifeGuard guard(this);
   inherited::ChangeHandler(Sender);
+  if (!guard.Alive()) return;
+  SyncLinesFromText();
   UpdateScrollBars();
 }
 
@@ -560,8 +632,19 @@ TcxCustomEditPropertiesClass TcxMemo::GetPropertiesClass() {
 
 TL_DEFINE_CLASS(TcxMemo, [](auto& c) {
   using T = TcxMemo;
+  // The text is stored as Lines alone.
+  c.Property("Caption", &T::GetCaption, &T::SetCaption).Stored(false);
   c.Property("Lines", &T::GetLines, &T::SetLines);
+  c.Property("ParentColor", &T::GetParentColor, &T::SetParentColor).Default(false);
   c.Property("Properties", &T::GetMemoProperties);
+  c.Property("Style", &T::GetStyle, &T::SetStyle);
+  c.Property("StyleDisabled", &T::GetStyleDisabled, &T::SetStyleDisabled);
+  c.Property("StyleFocused", &T::GetStyleFocused, &T::SetStyleFocused);
+  c.Property("StyleHot", &T::GetStyleHot, &T::SetStyleHot);
+  c.Event("OnContextPopup", &T::OnContextPopup);
+  c.Event("OnEditing", &T::OnEditing);
+  c.Event("OnMouseEnter", &T::OnMouseEnter);
+  c.Event("OnMouseLeave", &T::OnMouseLeave);
 });
 
 namespace cxMemo {

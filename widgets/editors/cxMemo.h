@@ -174,6 +174,8 @@ class TcxCustomMemo : public TcxCustomTextEdit {
   explicit TcxCustomMemo(TComponent* AOwner);
   TcxCustomMemo(TComponent* AOwner, bool AIsInplace);
   void BeforeDestruction() override;
+  // The inner memo is made by the memo: never written as its child.
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
 
   TcxCustomMemoProperties* ActiveMemoProperties() {
     return static_cast<TcxCustomMemoProperties*>(GetActiveProperties());
@@ -214,6 +216,7 @@ class TcxCustomMemo : public TcxCustomTextEdit {
   // Enter breaks a line: it never starts in-place editing.
   bool CanKeyStartEdit(Char Key) override;
   void ChangeHandler(TObject* Sender) override;
+  void SetInternalDisplayValue(const Variant& Value) override;
 
  protected:
   void ReadState(TReader& Reader) override;
@@ -224,6 +227,10 @@ class TcxCustomMemo : public TcxCustomTextEdit {
 
  private:
   void LinesChanged(TObject*);
+  // A text the program wrote becomes the edit value, its change events fired once.
+  void TakeEditValueFromText();
+  // Lines handed out earlier follow the text, however it changed.
+  void SyncLinesFromText();
   TStringList* FLines = nullptr;
   bool FSyncingLines = false;
 };
