@@ -52,6 +52,9 @@ Integer THighScoresForm::SizeIndex() const { return cbSize->GetItemIndex(); }
 bool THighScoresForm::FillSizeCombo(Integer Size, Integer Colors) {
   std::vector<String> sections;
   Scores().ReadSections(sections);
+  // No item is selected while the list is rebuilt: an index kept across the rebuild would
+  // keep the text of the item it named before, whatever the new item at that index is.
+  cbSize->SetItemIndex(-1);
   TStrings* items = cbSize->GetComboProperties()->GetItems();
   items->BeginUpdate();
   Integer match = -1;

@@ -76,7 +76,7 @@ int RunGame() {
       Application->ShowException(e);
       code = 1;
     } catch (const std::exception& e) {
-      std::fprintf(stderr, "Tessaloom stopped: %s\n", e.what());
+      Application->ShowException(Exception(e.what()));
       code = 1;
     }
     FinalizeUnits(kUnits);

@@ -151,8 +151,18 @@ void TApplication::ShowException(const Exception& E) {
     FExceptions.push_back(msg);
     return;
   }
-  // The message box comes with the dialogs; standard error until then.
-  std::fprintf(stderr, "%s: %s\n", FTitle.empty() ? "Error" : FTitle.c_str(), msg.c_str());
+  const String caption = FTitle.empty() ? String("Error") : FTitle;
+  std::fprintf(stderr, "%s: %s\n", caption.c_str(), msg.c_str());
+  // One box at a time: an error raised again while the box is up (a paint handler that
+  // fails at every repaint) goes to standard error only, rather than piling up boxes.
+  static bool showing = false;   // one application, on the user-interface thread
+  if (showing) return;
+  showing = true;
+  struct Reset {
+    bool& Flag;
+    ~Reset() { Flag = false; }
+  } reset{showing};
+  MessageBox(msg, caption, MB_OK | MB_ICONHAND);
 }
 
 std::vector<String> TApplication::TakeExceptions() {

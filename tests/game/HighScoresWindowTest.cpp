@@ -113,6 +113,14 @@ TEST_F(HighScoresWindowTest, TheSizeListKeepsReadableShapesInFileOrderAndTheGrid
   WriteFile("highscores.ini", std::string(kScores) + "[8,2]\n42=2,Dee,(0,0)\n");
   ASSERT_TRUE(W()->FillSizeCombo(8, 2));
   EXPECT_EQ(Grid(), (Rows{{"Game#", "Name", "Result"}, {"42", "Dee", "2"}}));
+  // The shapes stored in another order: the first item is another shape now, which the
+  // list shows and the grid and the selection follow.
+  ASSERT_TRUE(W()->FillSizeCombo(7, 7));
+  WriteFile("highscores.ini", "[6,3]\n2=2,B,\n[10,4]\n1=1,A,\n");
+  ASSERT_TRUE(W()->FillSizeCombo(7, 7));
+  EXPECT_EQ(std::tuple(W()->cbSize->GetText(), W()->SelectedSize, W()->SelectedColors),
+            std::tuple(String("Size: 6, Colors: 3"), 6, 3));
+  EXPECT_EQ(Grid(), (Rows{{"Game#", "Name", "Result"}, {"2", "B", "2"}}));
   // Nothing readable: no list.
   WriteFile("highscores.ini", "[garbage\n[30,4]\n1=1,Big,\n[5,9]\n");
   EXPECT_FALSE(W()->FillSizeCombo(10, 4));

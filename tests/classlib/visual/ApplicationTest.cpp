@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace {
 
 class ApplicationTest : public AppTest {
@@ -83,6 +85,27 @@ TEST_F(ApplicationTest, HandlerExceptionsAreReportedAndTheLoopGoesOn) {
   EXPECT_EQ(Log().back(), "handled P: raised by P");
   EXPECT_TRUE(TakeExceptions().empty());
   Application->OnException = nullptr;
+}
+
+TEST_F(ApplicationTest, AnUnrecordedErrorShowsOneBoxUnderTheTitle) {
+  Application->SetRecordExceptions(false);
+  Application->SetTitle("Tessaloom");
+  String caption;
+  int boxes = 0;
+  host().WhenIdle([&] {
+    char text[64] = {};
+    GetWindowTextA(GetActiveWindow(), text, sizeof text);
+    caption = text;
+    ++boxes;
+    // Raised again while the box is up: no second box.
+    Application->HandleException(nullptr, std::make_exception_ptr(std::runtime_error("again")));
+    host().Key(VK_RETURN);
+  });
+  Application->HandleException(nullptr, std::make_exception_ptr(Exception("disk full")));
+  Application->SetRecordExceptions(true);
+  Application->SetTitle("");
+  EXPECT_EQ(std::pair(caption, boxes), std::pair(String("Tessaloom"), 1));
+  EXPECT_EQ(host().PendingScripts(), 0u);
 }
 
 TEST_F(ApplicationTest, ProcessMessagesAndModalLoopsRunInsideAPaintHandler) {
