@@ -458,8 +458,6 @@ void TCustomListBox::CreateParams(TCreateParams& Params) {
 
 void TCustomListBox::CreateWnd() {
   inherited::CreateWnd();
-  // A new window starts with the platform's font; the items are measured in the control's.
-  SendMessageA(FHandle, WM_SETFONT, WPARAM(GetFont()->GetHandle()), 0);
   // Owner-draw notices find this control by its id.
   SetWindowLongA(FHandle, GWL_ID, LONG(gNextListBoxId++));
   if (gNextListBoxId > 0xFFFF) gNextListBoxId = 1000;

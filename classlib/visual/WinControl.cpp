@@ -151,6 +151,9 @@ void TWinControl::CreateWnd() {
   }
   CreateWindowHandle(params);
   if (!FHandle) throw EOutOfResources("Error creating window " + params.WinClassName);
+  // A platform control starts with the platform's font; it draws and measures in the
+  // control's from its first message on.
+  if (FDefWndProc != DefWindowProcToken()) SendMessageA(FHandle, WM_SETFONT, WPARAM(FFont->GetHandle()), 0);
 }
 
 void TWinControl::CreateWindowHandle(const TCreateParams& Params) {

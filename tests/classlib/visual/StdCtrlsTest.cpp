@@ -169,6 +169,8 @@ TEST_F(StdCtrlsTest, AnEditKeepsItsStateWhenItsWindowIsMadeAgain) {
   EXPECT_NE(e->Handle(), before);
   EXPECT_EQ(e->GetText(), "secret");
   EXPECT_EQ(SendMessageA(e->Handle(), EM_GETPASSWORDCHAR, 0, 0), '*');
+  // The new window has the control's font from the start, not the platform's.
+  EXPECT_EQ(HFONT(SendMessageA(e->Handle(), WM_GETFONT, 0, 0)), e->GetFont()->GetHandle());
   e->SetModified(false);
   e->SetCharCase(TEditCharCase::ecUpperCase);
   EXPECT_EQ(e->GetText(), "SECRET");
