@@ -1,6 +1,7 @@
 // The data controller's provider and data source, editing, deleting, the new-item row,
 // navigation and the incremental filter.
 #include "widgets/data/cxDataController.h"
+#include "widgets/data/cxDataUpdateBracket.h"
 
 #include "widgets/data/cxDataRelations.h"
 
@@ -14,29 +15,6 @@ using enum TcxDataControllerEditOperation;
 using enum TcxDataControllerInfoChange;
 
 namespace {
-
-class TBracket {
- public:
-  explicit TBracket(TcxCustomDataController* AController) : FController(AController) {
-    FController->BeginUpdate();
-  }
-  ~TBracket() noexcept(false) {
-    if (std::uncaught_exceptions() > FExceptions) {
-      try {
-        FController->EndUpdate();
-      } catch (...) {
-      }
-    } else {
-      FController->EndUpdate();
-    }
-  }
-  TBracket(const TBracket&) = delete;
-  TBracket& operator=(const TBracket&) = delete;
-
- private:
-  TcxCustomDataController* FController;
-  int FExceptions = std::uncaught_exceptions();
-};
 
 }  // namespace
 
@@ -80,7 +58,7 @@ void TcxCustomDataController::ProviderFieldRemoved(TcxCustomDataField* AField) {
 }
 
 void TcxCustomDataController::UpdateStructure() {
-  TBracket bracket(this);
+  TcxDataUpdateBracket bracket(this);
   FProvider->ResetEditing();
   // The controller's own records stay unless a data source comes or goes.
   if (!(FProvider->IsCustomDataSourceSupported() && !IsProviderMode() && !FChangingDataSource)) {
@@ -105,7 +83,7 @@ void TcxCustomDataController::UpdateStructure() {
 }
 
 void TcxCustomDataController::ReloadStorage() {
-  TBracket bracket(this);
+  TcxDataUpdateBracket bracket(this);
   PreserveGroupStates();
   // Only records read from a provider are read again: an unbound controller's own
   // records are all it has.
@@ -333,7 +311,7 @@ void TcxCustomDataController::ApplyDeletingFocus() {
 void TcxCustomDataController::DeleteFocused() {
   const Integer row = GetFocusedRowIndex();
   if (row < 0 || !FProvider->CanDelete()) return;
-  TBracket bracket(this);
+  TcxDataUpdateBracket bracket(this);
   const bool was = FInDeleteCommand;
   FInDeleteCommand = true;
   struct TRestore {
@@ -362,7 +340,7 @@ void TcxCustomDataController::DeleteFocused() {
 
 void TcxCustomDataController::DeleteSelection() {
   if (GetSelectedCount() == 0 || !FProvider->CanDelete()) return;
-  TBracket bracket(this);
+  TcxDataUpdateBracket bracket(this);
   const bool was = FInDeleteCommand;
   FInDeleteCommand = true;
   struct TRestore {
@@ -421,7 +399,7 @@ void TcxCustomDataController::PreserveGroupStates() {
 
 void TcxCustomDataController::DeleteStorageRecords(const std::vector<Integer>& AList) {
   if (AList.empty()) return;
-  TBracket bracket(this);
+  TcxDataUpdateBracket bracket(this);
   PreserveGroupStates();
   const Integer editing = FProvider->EditingRecordIndex();
   if (editing >= 0 && std::binary_search(AList.begin(), AList.end(), editing))
@@ -476,7 +454,7 @@ void TcxCustomDataController::SetUseNewItemRowForEditing(bool Value) {
 
 void TcxCustomDataController::SetNewItemRowFocused(bool Value) {
   if (FNewItemRowFocused == Value) return;
-  TBracket bracket(this);
+  TcxDataUpdateBracket bracket(this);
   // Leaving the row ends its edit; entering it leaves the focused record.
   if (FProvider->IsEditing()) PostEditing();
   FNewItemRowFocused = Value;

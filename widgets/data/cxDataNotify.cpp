@@ -1,5 +1,6 @@
 // Change notification and update locking of the data controller.
 #include "widgets/data/cxDataController.h"
+#include "widgets/data/cxDataUpdateBracket.h"
 
 #include "widgets/data/cxDataRelations.h"
 #include "widgets/data/cxDataSummary.h"
@@ -14,30 +15,6 @@ namespace {
 
 // Kinds that change which records exist: merged with anything else they become dcTotal.
 bool IsStructural(TcxDataChange AKind) { return AKind == dcNew || AKind == dcDeleted || AKind == dcTotal; }
-
-// Closes a bracket on every way out, so a raising handler never leaves it locked.
-class TUpdateBracket {
- public:
-  explicit TUpdateBracket(TcxCustomDataController* AController) : FController(AController) {
-    FController->BeginUpdate();
-  }
-  ~TUpdateBracket() noexcept(false) {
-    if (std::uncaught_exceptions() > FExceptions) {
-      try {
-        FController->EndUpdate();
-      } catch (...) {
-      }
-    } else {
-      FController->EndUpdate();
-    }
-  }
-  TUpdateBracket(const TUpdateBracket&) = delete;
-  TUpdateBracket& operator=(const TUpdateBracket&) = delete;
-
- private:
-  TcxCustomDataController* FController;
-  int FExceptions = std::uncaught_exceptions();
-};
 
 }  // namespace
 
@@ -81,7 +58,7 @@ void TcxCustomDataController::DataChanged(TcxDataChange AKind, Integer AItemInde
   FDataChangeRecordIndex = ARecordIndex;
   FDataChangeMerged = true;
 
-  TUpdateBracket bracket(this);
+  TcxDataUpdateBracket bracket(this);
   // Records read from a source are read again (a pending refresh will do it anyway).
   if (AKind == dcTotal && IsReloadNeeded() && !FRefreshPending) {
     FReloadPending = false;
@@ -131,12 +108,12 @@ void TcxCustomDataController::Refresh() {
     FRefreshPending = true;
     return;
   }
-  TUpdateBracket bracket(this);
+  TcxDataUpdateBracket bracket(this);
   DoRefresh();
 }
 
 void TcxCustomDataController::RefreshView() {
-  TUpdateBracket bracket(this);
+  TcxDataUpdateBracket bracket(this);
   FDataControllerInfo->RefreshRequest();
 }
 
@@ -160,7 +137,7 @@ void TcxCustomDataController::NotifyChanged() {
 void TcxCustomDataController::Loaded() {
   if (FSummaryHeldBack || (FSummary && FSummary->AfterSummaryPending())) {
     FSummaryHeldBack = false;
-    TUpdateBracket bracket(this);
+    TcxDataUpdateBracket bracket(this);
     FDataControllerInfo->AddChanges({dcicSummary});
   }
   if (!FChangedHeldBack) return;

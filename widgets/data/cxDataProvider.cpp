@@ -1,6 +1,7 @@
 #include "widgets/data/cxDataProvider.h"
 
 #include "widgets/data/cxDataController.h"
+#include "widgets/data/cxDataUpdateBracket.h"
 #include "widgets/foundation/cxVariants.h"
 
 #include <algorithm>
@@ -11,30 +12,6 @@ using enum TcxDataChange;
 using enum TcxDataControllerChange;
 
 namespace {
-
-// Closes a controller bracket on every way out.
-class TBracket {
- public:
-  explicit TBracket(TcxCustomDataController* AController) : FController(AController) {
-    FController->BeginUpdate();
-  }
-  ~TBracket() noexcept(false) {
-    if (std::uncaught_exceptions() > FExceptions) {
-      try {
-        FController->EndUpdate();
-      } catch (...) {
-      }
-    } else {
-      FController->EndUpdate();
-    }
-  }
-  TBracket(const TBracket&) = delete;
-  TBracket& operator=(const TBracket&) = delete;
-
- private:
-  TcxCustomDataController* FController;
-  int FExceptions = std::uncaught_exceptions();
-};
 
 // A value held in a buffer of its value type, for the type's own compare.
 class TTypedValue {
@@ -173,7 +150,7 @@ void TcxCustomDataProvider::InternalInsert(bool AAppend) {
   Integer record = kNoEditRecord;
   bool made = true;
   {
-    TBracket bracket(c);
+    TcxDataUpdateBracket bracket(c);
     std::vector<Variant> groupValues;
     if (c->UseNewItemRowForEditing() && c->IsNewItemRowFocused()) {
       Integer from = c->GetFocusedRecordIndex();
@@ -291,7 +268,7 @@ void TcxCustomDataProvider::Cancel() {
   c->DoBeforeCancel();
   Integer focusLast = -1;
   {
-    TBracket bracket(c);
+    TcxDataUpdateBracket bracket(c);
     const Integer record = FEditingRecordIndex;
     const bool newItem = record < 0 && record == c->FNewItemRecordIndex;
     if (IsEditing() && (record < c->GetRecordCount() || newItem)) {
@@ -415,7 +392,7 @@ void TcxCustomDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
   const bool provider = c->IsProviderMode();
   if (provider) c->BeginSaveKeys();
   try {
-    TBracket bracket(c);
+    TcxDataUpdateBracket bracket(c);
     if (provider) {
       // The handles first: the records are read again once, at the end.
       std::vector<TcxDataRecordHandle> handles;
@@ -656,7 +633,7 @@ void TcxCustomDataSource::DataChanged() {
   TcxCustomDataProvider* p = CurrentProvider();
   if (!p) return;
   TcxCustomDataController* c = p->DataController();
-  TBracket bracket(c);
+  TcxDataUpdateBracket bracket(c);
   p->DataChanged(dcTotal, -1, -1);
 }
 

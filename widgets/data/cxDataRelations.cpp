@@ -2,6 +2,7 @@
 
 #include "classlib/core/Lists.h"
 #include "widgets/data/cxDataController.h"
+#include "widgets/data/cxDataUpdateBracket.h"
 
 #include <algorithm>
 
@@ -9,29 +10,6 @@ using enum TcxDataControllerChange;
 using enum TcxDataControllerDetailMode;
 
 namespace {
-
-class TBracket {
- public:
-  explicit TBracket(TcxCustomDataController* AController) : FController(AController) {
-    FController->BeginUpdate();
-  }
-  ~TBracket() noexcept(false) {
-    if (std::uncaught_exceptions() > FExceptions) {
-      try {
-        FController->EndUpdate();
-      } catch (...) {
-      }
-    } else {
-      FController->EndUpdate();
-    }
-  }
-  TBracket(const TBracket&) = delete;
-  TBracket& operator=(const TBracket&) = delete;
-
- private:
-  TcxCustomDataController* FController;
-  int FExceptions = std::uncaught_exceptions();
-};
 
 // Holds a flag set for a scope.
 class TFlagGuard {
@@ -250,7 +228,7 @@ void TcxCustomDataRelationList::Changed(TcxCustomDataRelation* ARelation) {
 
 void TcxCustomDataRelationList::Update(TcxCustomDataRelation*) {
   TcxCustomDataController* c = FDataController;
-  TBracket bracket(c);
+  TcxDataUpdateBracket bracket(c);
   if (FItems.empty()) {
     if (FItemField) {
       TcxCustomDataField* f = FItemField;
@@ -481,7 +459,7 @@ bool TcxCustomDataController::ChangeDetailExpanding(Integer ARecordIndex, bool A
 
 void TcxCustomDataController::ResetDetails() {
   if (!HasRelations() || !FRelations->ItemField()) return;
-  TBracket bracket(this);
+  TcxDataUpdateBracket bracket(this);
   for (Integer r = 0; r < GetRecordCount(); ++r)
     if (FRelations->ClearDetailInfo(r, -1)) FChanges.Include(dccDetail);
 }
@@ -489,7 +467,7 @@ void TcxCustomDataController::ResetDetails() {
 void TcxCustomDataController::CollapseDetails() {
   if (!HasRelations() || !FRelations->ItemField()) return;
   CheckBrowseState();
-  TBracket bracket(this);
+  TcxDataUpdateBracket bracket(this);
   for (Integer r = 0; r < GetRecordCount(); ++r) {
     if (FRelations->ClearDetailInfo(r, -1)) FChanges.Include(dccDetail);
     if (TcxDetailObject* object = FRelations->GetDetailObject(r); object && object->Expanded()) {
@@ -547,7 +525,7 @@ TcxDataControllerDetailMode TcxCustomDataController::GetDetailMode() const {
 
 void TcxCustomDataController::SetMasterRelation(TcxCustomDataRelation* ARelation,
                                                 Integer ARecordIndex) {
-  TBracket bracket(this);
+  TcxDataUpdateBracket bracket(this);
   if (FMasterRelation && FMasterRelation->FDetailDataController == this)
     FMasterRelation->FDetailDataController = nullptr;
   FMasterRelation = ARelation;

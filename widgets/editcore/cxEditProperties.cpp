@@ -474,3 +474,13 @@ TL_DEFINE_CLASS(TcxCustomEditProperties, [](auto& c) {
   c.Event("OnEditValueChanged", &T::OnEditValueChanged);
   c.Event("OnValidate", &T::OnValidate);
 });
+
+void cxRegisterEditor(const TClass& AProperties, const String& ACaption, const TClass& AEditor) {
+  GetRegisteredEditProperties()->Register(&AProperties, ACaption);
+  RegisterClass(AEditor);
+}
+
+void cxUnregisterEditor(const TClass& AProperties, const TClass& AEditor) {
+  UnRegisterClass(AEditor);
+  if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&AProperties);
+}

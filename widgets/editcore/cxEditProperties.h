@@ -334,6 +334,11 @@ const std::vector<TcxCustomEditProperties*>& cxEditLivePropertiesList();
 // made on first use, sorted.
 TcxRegisteredClasses* GetRegisteredEditProperties();
 inline TcxRegisteredClasses* cxGetRegisteredEditProperties() { return GetRegisteredEditProperties(); }
+// An editor unit's start: its properties class in the editor registry under ACaption
+// ("Name|Description"), then its control class for window descriptions. The finish
+// undoes both, in the other order.
+void cxRegisterEditor(const TClass& AProperties, const String& ACaption, const TClass& AEditor);
+void cxUnregisterEditor(const TClass& AProperties, const TClass& AEditor);
 
 namespace cxEditProperties {
 // The live list; the last Finalize frees it and the registry.

@@ -529,15 +529,12 @@ UnitCounter gMaskEdit;
 
 void Initialize() {
   if (!gMaskEdit.Enter()) return;
-  GetRegisteredEditProperties()->Register(&TcxMaskEditProperties::StaticClass(),
-                                          "MaskEdit|Represents a generic masked edit control.");
-  RegisterClass(TcxMaskEdit::StaticClass());
+  cxRegisterEditor(TcxMaskEditProperties::StaticClass(), "MaskEdit|Represents a generic masked edit control.", TcxMaskEdit::StaticClass());
 }
 
 void Finalize() {
   if (!gMaskEdit.Leave()) return;
-  UnRegisterClass(TcxMaskEdit::StaticClass());
-  if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxMaskEditProperties::StaticClass());
+  cxUnregisterEditor(TcxMaskEditProperties::StaticClass(), TcxMaskEdit::StaticClass());
 }
 
 }  // namespace cxMaskEdit

@@ -989,15 +989,12 @@ UnitCounter gTextEdit;
 
 void Initialize() {
   if (!gTextEdit.Enter()) return;
-  GetRegisteredEditProperties()->Register(&TcxTextEditProperties::StaticClass(),
-                                          "TextEdit|Represents a single line text editor");
-  RegisterClass(TcxTextEdit::StaticClass());
+  cxRegisterEditor(TcxTextEditProperties::StaticClass(), "TextEdit|Represents a single line text editor", TcxTextEdit::StaticClass());
 }
 
 void Finalize() {
   if (!gTextEdit.Leave()) return;
-  UnRegisterClass(TcxTextEdit::StaticClass());
-  if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxTextEditProperties::StaticClass());
+  cxUnregisterEditor(TcxTextEditProperties::StaticClass(), TcxTextEdit::StaticClass());
 }
 
 }  // namespace cxTextEditControl

@@ -1301,15 +1301,11 @@ namespace cxCheckBox {
 
 void Initialize() {
   cxInitCheckBoxMetrics();
-  GetRegisteredEditProperties()->Register(&TcxCheckBoxProperties::StaticClass(),
-                                          cxGetResourceString(scxSEditRepositoryCheckBoxItem));
-  RegisterClass(TcxCheckBox::StaticClass());
+  cxRegisterEditor(TcxCheckBoxProperties::StaticClass(), cxGetResourceString(scxSEditRepositoryCheckBoxItem), TcxCheckBox::StaticClass());
 }
 
 void Finalize() {
-  UnRegisterClass(TcxCheckBox::StaticClass());
-  if (TcxRegisteredClasses* r = GetRegisteredEditProperties())
-    r->Unregister(&TcxCheckBoxProperties::StaticClass());
+  cxUnregisterEditor(TcxCheckBoxProperties::StaticClass(), TcxCheckBox::StaticClass());
   FreeAndNil(gCheckMarkMask);
   gMetricsDone = false;
 }

@@ -541,15 +541,12 @@ UnitCounter gComboBox;
 
 void Initialize() {
   if (!gComboBox.Enter()) return;
-  GetRegisteredEditProperties()->Register(&TcxComboBoxProperties::StaticClass(),
-                                          "ComboBox|Represents an edit control with a dropdown list of items");
-  RegisterClass(TcxComboBox::StaticClass());
+  cxRegisterEditor(TcxComboBoxProperties::StaticClass(), "ComboBox|Represents an edit control with a dropdown list of items", TcxComboBox::StaticClass());
 }
 
 void Finalize() {
   if (!gComboBox.Leave()) return;
-  UnRegisterClass(TcxComboBox::StaticClass());
-  if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxComboBoxProperties::StaticClass());
+  cxUnregisterEditor(TcxComboBoxProperties::StaticClass(), TcxComboBox::StaticClass());
 }
 
 }  // namespace cxComboBox

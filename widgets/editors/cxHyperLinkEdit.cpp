@@ -292,15 +292,12 @@ UnitCounter gHyperLink;
 
 void Initialize() {
   if (!gHyperLink.Enter()) return;
-  GetRegisteredEditProperties()->Register(&TcxHyperLinkEditProperties::StaticClass(),
-                                          "HyperLink|Represents a text editor with hyperlink functionality");
-  RegisterClass(TcxHyperLinkEdit::StaticClass());
+  cxRegisterEditor(TcxHyperLinkEditProperties::StaticClass(), "HyperLink|Represents a text editor with hyperlink functionality", TcxHyperLinkEdit::StaticClass());
 }
 
 void Finalize() {
   if (!gHyperLink.Leave()) return;
-  UnRegisterClass(TcxHyperLinkEdit::StaticClass());
-  if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxHyperLinkEditProperties::StaticClass());
+  cxUnregisterEditor(TcxHyperLinkEditProperties::StaticClass(), TcxHyperLinkEdit::StaticClass());
 }
 
 }  // namespace cxHyperLinkEdit

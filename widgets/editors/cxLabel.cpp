@@ -792,14 +792,10 @@ int gLabelInitCount = 0;
 
 void cxLabelInitialize() {
   if (gLabelInitCount++ > 0) return;
-  GetRegisteredEditProperties()->Register(&TcxLabelProperties::StaticClass(),
-                                          cxGetResourceString(scxSEditRepositoryLabelItem));
-  RegisterClass(TcxLabel::StaticClass());
+  cxRegisterEditor(TcxLabelProperties::StaticClass(), cxGetResourceString(scxSEditRepositoryLabelItem), TcxLabel::StaticClass());
 }
 
 void cxLabelFinalize() {
   if (gLabelInitCount == 0 || --gLabelInitCount > 0) return;
-  UnRegisterClass(TcxLabel::StaticClass());
-  if (TcxRegisteredClasses* r = GetRegisteredEditProperties())
-    r->Unregister(&TcxLabelProperties::StaticClass());
+  cxUnregisterEditor(TcxLabelProperties::StaticClass(), TcxLabel::StaticClass());
 }

@@ -206,15 +206,12 @@ UnitCounter gMRUEdit;
 
 void Initialize() {
   if (!gMRUEdit.Enter()) return;
-  GetRegisteredEditProperties()->Register(&TcxMRUEditProperties::StaticClass(),
-                                          "MRUEdit|Represents a text editor that lists the most recently used texts");
-  RegisterClass(TcxMRUEdit::StaticClass());
+  cxRegisterEditor(TcxMRUEditProperties::StaticClass(), "MRUEdit|Represents a text editor that lists the most recently used texts", TcxMRUEdit::StaticClass());
 }
 
 void Finalize() {
   if (!gMRUEdit.Leave()) return;
-  UnRegisterClass(TcxMRUEdit::StaticClass());
-  if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxMRUEditProperties::StaticClass());
+  cxUnregisterEditor(TcxMRUEditProperties::StaticClass(), TcxMRUEdit::StaticClass());
 }
 
 }  // namespace cxMRUEdit

@@ -655,15 +655,12 @@ UnitCounter gMemo;
 
 void Initialize() {
   if (!gMemo.Enter()) return;
-  GetRegisteredEditProperties()->Register(&TcxMemoProperties::StaticClass(),
-                                          "Memo|Represents an edit control that allows editing memo data");
-  RegisterClass(TcxMemo::StaticClass());
+  cxRegisterEditor(TcxMemoProperties::StaticClass(), "Memo|Represents an edit control that allows editing memo data", TcxMemo::StaticClass());
 }
 
 void Finalize() {
   if (!gMemo.Leave()) return;
-  UnRegisterClass(TcxMemo::StaticClass());
-  if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxMemoProperties::StaticClass());
+  cxUnregisterEditor(TcxMemoProperties::StaticClass(), TcxMemo::StaticClass());
 }
 
 }  // namespace cxMemo

@@ -243,15 +243,12 @@ UnitCounter gPopupEdit;
 
 void Initialize() {
   if (!gPopupEdit.Enter()) return;
-  GetRegisteredEditProperties()->Register(&TcxPopupEditProperties::StaticClass(),
-                                          "PopupEdit|Represents an edit control with a dropdown window holding any control");
-  RegisterClass(TcxPopupEdit::StaticClass());
+  cxRegisterEditor(TcxPopupEditProperties::StaticClass(), "PopupEdit|Represents an edit control with a dropdown window holding any control", TcxPopupEdit::StaticClass());
 }
 
 void Finalize() {
   if (!gPopupEdit.Leave()) return;
-  UnRegisterClass(TcxPopupEdit::StaticClass());
-  if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxPopupEditProperties::StaticClass());
+  cxUnregisterEditor(TcxPopupEditProperties::StaticClass(), TcxPopupEdit::StaticClass());
 }
 
 }  // namespace cxPopupEdit

@@ -735,15 +735,12 @@ UnitCounter gRadioGroupControl;
 
 void cxRadioGroupControl::Initialize() {
   if (!gRadioGroupControl.Enter()) return;
-  GetRegisteredEditProperties()->Register(&TcxRadioGroupProperties::StaticClass(),
-                                          cxGetResourceString(scxSEditRepositoryRadioGroupItem));
-  RegisterClass(TcxRadioGroup::StaticClass());
+  cxRegisterEditor(TcxRadioGroupProperties::StaticClass(), cxGetResourceString(scxSEditRepositoryRadioGroupItem), TcxRadioGroup::StaticClass());
 }
 
 void cxRadioGroupControl::Finalize() {
   if (!gRadioGroupControl.Leave()) return;
-  UnRegisterClass(TcxRadioGroup::StaticClass());
-  if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxRadioGroupProperties::StaticClass());
+  cxUnregisterEditor(TcxRadioGroupProperties::StaticClass(), TcxRadioGroup::StaticClass());
 }
 
 namespace {

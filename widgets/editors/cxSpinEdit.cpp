@@ -420,14 +420,12 @@ UnitCounter gSpinEdit;
 
 void Initialize() {
   if (!gSpinEdit.Enter()) return;
-  GetRegisteredEditProperties()->Register(&TcxSpinEditProperties::StaticClass(), "SpinEdit|Represents a spin editor");
-  RegisterClass(TcxSpinEdit::StaticClass());
+  cxRegisterEditor(TcxSpinEditProperties::StaticClass(), "SpinEdit|Represents a spin editor", TcxSpinEdit::StaticClass());
 }
 
 void Finalize() {
   if (!gSpinEdit.Leave()) return;
-  UnRegisterClass(TcxSpinEdit::StaticClass());
-  if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxSpinEditProperties::StaticClass());
+  cxUnregisterEditor(TcxSpinEditProperties::StaticClass(), TcxSpinEdit::StaticClass());
 }
 
 }  // namespace cxSpinEdit

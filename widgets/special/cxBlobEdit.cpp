@@ -646,15 +646,12 @@ void cxBlobEdit::Initialize() {
   gBlobIcons = cxLoadResourceImageList({"CXBMBLOB_BLOB_NULL", "CXBMBLOB_BLOB", "CXBMBLOB_MEMO_NULL", "CXBMBLOB_MEMO",
                                         "CXBMBLOB_PICT_NULL", "CXBMBLOB_PICT", "CXBMBLOB_OLE_NULL", "CXBMBLOB_OLE"},
                                        TColor(0x008080));
-  GetRegisteredEditProperties()->Register(&TcxBlobEditProperties::StaticClass(),
-                                          cxGetResourceString(scxSEditRepositoryBlobItem));
-  RegisterClass(TcxBlobEdit::StaticClass());
+  cxRegisterEditor(TcxBlobEditProperties::StaticClass(), cxGetResourceString(scxSEditRepositoryBlobItem), TcxBlobEdit::StaticClass());
 }
 
 void cxBlobEdit::Finalize() {
   if (gBlobInitCount == 0 || --gBlobInitCount > 0) return;
-  UnRegisterClass(TcxBlobEdit::StaticClass());
-  if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxBlobEditProperties::StaticClass());
+  cxUnregisterEditor(TcxBlobEditProperties::StaticClass(), TcxBlobEdit::StaticClass());
   FreeAndNil(gBlobIcons);
   cxImage::Finalize();
 }

@@ -75,16 +75,12 @@ const TResStringRec scxSEditRepositoryButtonItem = {
 
 void Initialize() {
   if (!gButtonEdit.Enter()) return;
-  GetRegisteredEditProperties()->Register(&TcxButtonEditProperties::StaticClass(),
-                                          cxGetResourceString(scxSEditRepositoryButtonItem));
-  RegisterClass(TcxButtonEdit::StaticClass());
+  cxRegisterEditor(TcxButtonEditProperties::StaticClass(), cxGetResourceString(scxSEditRepositoryButtonItem), TcxButtonEdit::StaticClass());
 }
 
 void Finalize() {
   if (!gButtonEdit.Leave()) return;
-  UnRegisterClass(TcxButtonEdit::StaticClass());
-  if (TcxRegisteredClasses* r = GetRegisteredEditProperties())
-    r->Unregister(&TcxButtonEditProperties::StaticClass());
+  cxUnregisterEditor(TcxButtonEditProperties::StaticClass(), TcxButtonEdit::StaticClass());
 }
 
 }  // namespace cxButtonEdit

@@ -445,17 +445,12 @@ UnitCounter gCalcEdit;
 
 void Initialize() {
   if (!gCalcEdit.Enter()) return;
-  GetRegisteredEditProperties()->Register(
-      &TcxCalcEditProperties::StaticClass(),
-      "CalcEdit|Represents an edit control with a dropdown calculator window");
-  RegisterClass(TcxCalcEdit::StaticClass());
+  cxRegisterEditor(TcxCalcEditProperties::StaticClass(), "CalcEdit|Represents an edit control with a dropdown calculator window", TcxCalcEdit::StaticClass());
 }
 
 void Finalize() {
   if (!gCalcEdit.Leave()) return;
-  UnRegisterClass(TcxCalcEdit::StaticClass());
-  if (TcxRegisteredClasses* r = GetRegisteredEditProperties())
-    r->Unregister(&TcxCalcEditProperties::StaticClass());
+  cxUnregisterEditor(TcxCalcEditProperties::StaticClass(), TcxCalcEdit::StaticClass());
 }
 
 }  // namespace cxCalcEdit

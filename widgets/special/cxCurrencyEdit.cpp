@@ -276,17 +276,12 @@ UnitCounter gCurrencyEdit;
 
 void Initialize() {
   if (!gCurrencyEdit.Enter()) return;
-  GetRegisteredEditProperties()->Register(
-      &TcxCurrencyEditProperties::StaticClass(),
-      "CurrencyEdit|Represents an editor enabling editing currency data");
-  RegisterClass(TcxCurrencyEdit::StaticClass());
+  cxRegisterEditor(TcxCurrencyEditProperties::StaticClass(), "CurrencyEdit|Represents an editor enabling editing currency data", TcxCurrencyEdit::StaticClass());
 }
 
 void Finalize() {
   if (!gCurrencyEdit.Leave()) return;
-  UnRegisterClass(TcxCurrencyEdit::StaticClass());
-  if (TcxRegisteredClasses* r = GetRegisteredEditProperties())
-    r->Unregister(&TcxCurrencyEditProperties::StaticClass());
+  cxUnregisterEditor(TcxCurrencyEditProperties::StaticClass(), TcxCurrencyEdit::StaticClass());
 }
 
 }  // namespace cxCurrencyEdit

@@ -565,15 +565,12 @@ UnitCounter gDateEdit;
 void Initialize() {
   if (!gDateEdit.Enter()) return;
   cxTimeEdit::Initialize();
-  GetRegisteredEditProperties()->Register(&TcxDateEditProperties::StaticClass(),
-                                          "DateEdit|Represents an edit control with a dropdown calendar");
-  RegisterClass(TcxDateEdit::StaticClass());
+  cxRegisterEditor(TcxDateEditProperties::StaticClass(), "DateEdit|Represents an edit control with a dropdown calendar", TcxDateEdit::StaticClass());
 }
 
 void Finalize() {
   if (!gDateEdit.Leave()) return;
-  UnRegisterClass(TcxDateEdit::StaticClass());
-  if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxDateEditProperties::StaticClass());
+  cxUnregisterEditor(TcxDateEditProperties::StaticClass(), TcxDateEdit::StaticClass());
   cxTimeEdit::Finalize();
 }
 

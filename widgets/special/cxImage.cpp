@@ -997,15 +997,12 @@ void cxImage::Initialize() {
   gMenuImages = cxLoadResourceImageList({"CXMENUIMAGE_CUT", "CXMENUIMAGE_COPY", "CXMENUIMAGE_PASTE",
                                          "CXMENUIMAGE_DELETE", "CXMENUIMAGE_LOAD", "CXMENUIMAGE_SAVE"},
                                         clDefault);
-  GetRegisteredEditProperties()->Register(&TcxImageProperties::StaticClass(),
-                                          cxGetResourceString(scxSEditRepositoryImageItem));
-  RegisterClass(TcxImage::StaticClass());
+  cxRegisterEditor(TcxImageProperties::StaticClass(), cxGetResourceString(scxSEditRepositoryImageItem), TcxImage::StaticClass());
 }
 
 void cxImage::Finalize() {
   if (gImageInitCount == 0 || --gImageInitCount > 0) return;
-  UnRegisterClass(TcxImage::StaticClass());
-  if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxImageProperties::StaticClass());
+  cxUnregisterEditor(TcxImageProperties::StaticClass(), TcxImage::StaticClass());
   TcxImagePictureCache::Clear();
   GraphicClasses().clear();
   FreeAndNil(gMenuImages);

@@ -548,6 +548,5 @@ void cxImageComboBox::Initialize() {
 void cxImageComboBox::Finalize() {
   if (gImageComboInitCount == 0 || --gImageComboInitCount > 0) return;
   UnRegisterClass(TcxImageComboBox::StaticClass());
-  UnRegisterClass(TcxImageComboBoxItem::StaticClass());
-  if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxImageComboBoxProperties::StaticClass());
+  cxUnregisterEditor(TcxImageComboBoxProperties::StaticClass(), TcxImageComboBoxItem::StaticClass());
 }

@@ -371,15 +371,12 @@ void Initialize() {
   cxTimeEditBuildMasks();
   gListener = New<TTimeEditFormatListener>();
   cxGetFormatController()->AddListener(gListener);
-  GetRegisteredEditProperties()->Register(&TcxTimeEditProperties::StaticClass(),
-                                          "TimeEdit|Represents an editor displaying time values");
-  RegisterClass(TcxTimeEdit::StaticClass());
+  cxRegisterEditor(TcxTimeEditProperties::StaticClass(), "TimeEdit|Represents an editor displaying time values", TcxTimeEdit::StaticClass());
 }
 
 void Finalize() {
   if (!gTimeEdit.Leave()) return;
-  UnRegisterClass(TcxTimeEdit::StaticClass());
-  if (TcxRegisteredClasses* r = GetRegisteredEditProperties()) r->Unregister(&TcxTimeEditProperties::StaticClass());
+  cxUnregisterEditor(TcxTimeEditProperties::StaticClass(), TcxTimeEdit::StaticClass());
   if (gListener) {
     cxGetFormatController()->RemoveListener(gListener);
     gListener->Free();
