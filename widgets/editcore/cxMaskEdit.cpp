@@ -529,7 +529,9 @@ UnitCounter gMaskEdit;
 
 void Initialize() {
   if (!gMaskEdit.Enter()) return;
-  cxRegisterEditor(TcxMaskEditProperties::StaticClass(), "MaskEdit|Represents a generic masked edit control.", TcxMaskEdit::StaticClass());
+  cxRegisterEditor(TcxMaskEditProperties::StaticClass(),
+                   "MaskEdit|Represents a generic masked edit control.",
+                   TcxMaskEdit::StaticClass());
 }
 
 void Finalize() {

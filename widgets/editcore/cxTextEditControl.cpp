@@ -989,7 +989,8 @@ UnitCounter gTextEdit;
 
 void Initialize() {
   if (!gTextEdit.Enter()) return;
-  cxRegisterEditor(TcxTextEditProperties::StaticClass(), "TextEdit|Represents a single line text editor", TcxTextEdit::StaticClass());
+  cxRegisterEditor(TcxTextEditProperties::StaticClass(),
+                   "TextEdit|Represents a single line text editor", TcxTextEdit::StaticClass());
 }
 
 void Finalize() {

@@ -1301,7 +1301,8 @@ namespace cxCheckBox {
 
 void Initialize() {
   cxInitCheckBoxMetrics();
-  cxRegisterEditor(TcxCheckBoxProperties::StaticClass(), cxGetResourceString(scxSEditRepositoryCheckBoxItem), TcxCheckBox::StaticClass());
+  cxRegisterEditor(TcxCheckBoxProperties::StaticClass(),
+                   cxGetResourceString(scxSEditRepositoryCheckBoxItem), TcxCheckBox::StaticClass());
 }
 
 void Finalize() {

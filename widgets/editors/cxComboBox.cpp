@@ -541,7 +541,9 @@ UnitCounter gComboBox;
 
 void Initialize() {
   if (!gComboBox.Enter()) return;
-  cxRegisterEditor(TcxComboBoxProperties::StaticClass(), "ComboBox|Represents an edit control with a dropdown list of items", TcxComboBox::StaticClass());
+  cxRegisterEditor(TcxComboBoxProperties::StaticClass(),
+                   "ComboBox|Represents an edit control with a dropdown list of items",
+                   TcxComboBox::StaticClass());
 }
 
 void Finalize() {

@@ -292,7 +292,9 @@ UnitCounter gHyperLink;
 
 void Initialize() {
   if (!gHyperLink.Enter()) return;
-  cxRegisterEditor(TcxHyperLinkEditProperties::StaticClass(), "HyperLink|Represents a text editor with hyperlink functionality", TcxHyperLinkEdit::StaticClass());
+  cxRegisterEditor(TcxHyperLinkEditProperties::StaticClass(),
+                   "HyperLink|Represents a text editor with hyperlink functionality",
+                   TcxHyperLinkEdit::StaticClass());
 }
 
 void Finalize() {

@@ -792,7 +792,8 @@ int gLabelInitCount = 0;
 
 void cxLabelInitialize() {
   if (gLabelInitCount++ > 0) return;
-  cxRegisterEditor(TcxLabelProperties::StaticClass(), cxGetResourceString(scxSEditRepositoryLabelItem), TcxLabel::StaticClass());
+  cxRegisterEditor(TcxLabelProperties::StaticClass(),
+                   cxGetResourceString(scxSEditRepositoryLabelItem), TcxLabel::StaticClass());
 }
 
 void cxLabelFinalize() {

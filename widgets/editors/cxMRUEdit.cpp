@@ -206,7 +206,9 @@ UnitCounter gMRUEdit;
 
 void Initialize() {
   if (!gMRUEdit.Enter()) return;
-  cxRegisterEditor(TcxMRUEditProperties::StaticClass(), "MRUEdit|Represents a text editor that lists the most recently used texts", TcxMRUEdit::StaticClass());
+  cxRegisterEditor(TcxMRUEditProperties::StaticClass(),
+                   "MRUEdit|Represents a text editor that lists the most recently used texts",
+                   TcxMRUEdit::StaticClass());
 }
 
 void Finalize() {

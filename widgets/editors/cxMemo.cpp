@@ -655,7 +655,9 @@ UnitCounter gMemo;
 
 void Initialize() {
   if (!gMemo.Enter()) return;
-  cxRegisterEditor(TcxMemoProperties::StaticClass(), "Memo|Represents an edit control that allows editing memo data", TcxMemo::StaticClass());
+  cxRegisterEditor(TcxMemoProperties::StaticClass(),
+                   "Memo|Represents an edit control that allows editing memo data",
+                   TcxMemo::StaticClass());
 }
 
 void Finalize() {

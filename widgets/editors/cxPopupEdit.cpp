@@ -243,7 +243,10 @@ UnitCounter gPopupEdit;
 
 void Initialize() {
   if (!gPopupEdit.Enter()) return;
-  cxRegisterEditor(TcxPopupEditProperties::StaticClass(), "PopupEdit|Represents an edit control with a dropdown window holding any control", TcxPopupEdit::StaticClass());
+  cxRegisterEditor(
+      TcxPopupEditProperties::StaticClass(),
+      "PopupEdit|Represents an edit control with a dropdown window holding any control",
+      TcxPopupEdit::StaticClass());
 }
 
 void Finalize() {

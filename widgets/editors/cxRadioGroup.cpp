@@ -735,7 +735,9 @@ UnitCounter gRadioGroupControl;
 
 void cxRadioGroupControl::Initialize() {
   if (!gRadioGroupControl.Enter()) return;
-  cxRegisterEditor(TcxRadioGroupProperties::StaticClass(), cxGetResourceString(scxSEditRepositoryRadioGroupItem), TcxRadioGroup::StaticClass());
+  cxRegisterEditor(TcxRadioGroupProperties::StaticClass(),
+                   cxGetResourceString(scxSEditRepositoryRadioGroupItem),
+                   TcxRadioGroup::StaticClass());
 }
 
 void cxRadioGroupControl::Finalize() {

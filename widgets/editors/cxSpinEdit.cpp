@@ -420,7 +420,8 @@ UnitCounter gSpinEdit;
 
 void Initialize() {
   if (!gSpinEdit.Enter()) return;
-  cxRegisterEditor(TcxSpinEditProperties::StaticClass(), "SpinEdit|Represents a spin editor", TcxSpinEdit::StaticClass());
+  cxRegisterEditor(TcxSpinEditProperties::StaticClass(), "SpinEdit|Represents a spin editor",
+                   TcxSpinEdit::StaticClass());
 }
 
 void Finalize() {

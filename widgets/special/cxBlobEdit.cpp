@@ -646,7 +646,8 @@ void cxBlobEdit::Initialize() {
   gBlobIcons = cxLoadResourceImageList({"CXBMBLOB_BLOB_NULL", "CXBMBLOB_BLOB", "CXBMBLOB_MEMO_NULL", "CXBMBLOB_MEMO",
                                         "CXBMBLOB_PICT_NULL", "CXBMBLOB_PICT", "CXBMBLOB_OLE_NULL", "CXBMBLOB_OLE"},
                                        TColor(0x008080));
-  cxRegisterEditor(TcxBlobEditProperties::StaticClass(), cxGetResourceString(scxSEditRepositoryBlobItem), TcxBlobEdit::StaticClass());
+  cxRegisterEditor(TcxBlobEditProperties::StaticClass(),
+                   cxGetResourceString(scxSEditRepositoryBlobItem), TcxBlobEdit::StaticClass());
 }
 
 void cxBlobEdit::Finalize() {

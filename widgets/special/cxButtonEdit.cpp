@@ -75,7 +75,8 @@ const TResStringRec scxSEditRepositoryButtonItem = {
 
 void Initialize() {
   if (!gButtonEdit.Enter()) return;
-  cxRegisterEditor(TcxButtonEditProperties::StaticClass(), cxGetResourceString(scxSEditRepositoryButtonItem), TcxButtonEdit::StaticClass());
+  cxRegisterEditor(TcxButtonEditProperties::StaticClass(),
+                   cxGetResourceString(scxSEditRepositoryButtonItem), TcxButtonEdit::StaticClass());
 }
 
 void Finalize() {

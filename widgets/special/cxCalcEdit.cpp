@@ -445,7 +445,9 @@ UnitCounter gCalcEdit;
 
 void Initialize() {
   if (!gCalcEdit.Enter()) return;
-  cxRegisterEditor(TcxCalcEditProperties::StaticClass(), "CalcEdit|Represents an edit control with a dropdown calculator window", TcxCalcEdit::StaticClass());
+  cxRegisterEditor(TcxCalcEditProperties::StaticClass(),
+                   "CalcEdit|Represents an edit control with a dropdown calculator window",
+                   TcxCalcEdit::StaticClass());
 }
 
 void Finalize() {

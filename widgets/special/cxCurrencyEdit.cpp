@@ -276,7 +276,9 @@ UnitCounter gCurrencyEdit;
 
 void Initialize() {
   if (!gCurrencyEdit.Enter()) return;
-  cxRegisterEditor(TcxCurrencyEditProperties::StaticClass(), "CurrencyEdit|Represents an editor enabling editing currency data", TcxCurrencyEdit::StaticClass());
+  cxRegisterEditor(TcxCurrencyEditProperties::StaticClass(),
+                   "CurrencyEdit|Represents an editor enabling editing currency data",
+                   TcxCurrencyEdit::StaticClass());
 }
 
 void Finalize() {

@@ -565,7 +565,9 @@ UnitCounter gDateEdit;
 void Initialize() {
   if (!gDateEdit.Enter()) return;
   cxTimeEdit::Initialize();
-  cxRegisterEditor(TcxDateEditProperties::StaticClass(), "DateEdit|Represents an edit control with a dropdown calendar", TcxDateEdit::StaticClass());
+  cxRegisterEditor(TcxDateEditProperties::StaticClass(),
+                   "DateEdit|Represents an edit control with a dropdown calendar",
+                   TcxDateEdit::StaticClass());
 }
 
 void Finalize() {

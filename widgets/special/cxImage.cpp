@@ -997,7 +997,8 @@ void cxImage::Initialize() {
   gMenuImages = cxLoadResourceImageList({"CXMENUIMAGE_CUT", "CXMENUIMAGE_COPY", "CXMENUIMAGE_PASTE",
                                          "CXMENUIMAGE_DELETE", "CXMENUIMAGE_LOAD", "CXMENUIMAGE_SAVE"},
                                         clDefault);
-  cxRegisterEditor(TcxImageProperties::StaticClass(), cxGetResourceString(scxSEditRepositoryImageItem), TcxImage::StaticClass());
+  cxRegisterEditor(TcxImageProperties::StaticClass(),
+                   cxGetResourceString(scxSEditRepositoryImageItem), TcxImage::StaticClass());
 }
 
 void cxImage::Finalize() {

@@ -548,5 +548,6 @@ void cxImageComboBox::Initialize() {
 void cxImageComboBox::Finalize() {
   if (gImageComboInitCount == 0 || --gImageComboInitCount > 0) return;
   UnRegisterClass(TcxImageComboBox::StaticClass());
-  cxUnregisterEditor(TcxImageComboBoxProperties::StaticClass(), TcxImageComboBoxItem::StaticClass());
+  cxUnregisterEditor(TcxImageComboBoxProperties::StaticClass(),
+                     TcxImageComboBoxItem::StaticClass());
 }

@@ -371,7 +371,9 @@ void Initialize() {
   cxTimeEditBuildMasks();
   gListener = New<TTimeEditFormatListener>();
   cxGetFormatController()->AddListener(gListener);
-  cxRegisterEditor(TcxTimeEditProperties::StaticClass(), "TimeEdit|Represents an editor displaying time values", TcxTimeEdit::StaticClass());
+  cxRegisterEditor(TcxTimeEditProperties::StaticClass(),
+                   "TimeEdit|Represents an editor displaying time values",
+                   TcxTimeEdit::StaticClass());
 }
 
 void Finalize() {
