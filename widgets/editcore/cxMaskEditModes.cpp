@@ -419,6 +419,7 @@ bool TcxMaskEditRegExprMode::PressSymbol(Char& Key) {
   }
   FHead += ch;
   FPendingText.clear();
+  AfterSymbol();
   CutTailUnlessFits();
   AfterEdit();
   Show();
@@ -624,25 +625,7 @@ bool TcxMaskEditRegExprExMode::PressSymbol(Char& Key) {
     const Integer skip = std::min(Integer(FPrefix.size()), SelLength());
     SetSel(skip, SelLength() - skip);
   }
-  if (!IsCompiled() || !Sync()) {
-    Beep();
-    return false;
-  }
-  ClearSelection();
-  Char ch = Key;
-  ApplyCharCase(ch);
-  if (!Step(ch)) {
-    RestoreSelectedText();
-    Beep();
-    return false;
-  }
-  FHead += ch;
-  FPendingText.clear();
-  TakeContinuation();
-  CutTailUnlessFits();
-  AfterEdit();
-  Show();
-  return false;
+  return inherited::PressSymbol(Key);
 }
 
 Integer TcxMaskEditRegExprExMode::StepBackCount() {

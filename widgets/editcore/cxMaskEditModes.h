@@ -186,6 +186,8 @@ class TcxMaskEditRegExprMode : public TcxMaskEditCustomMode {
   virtual Integer DeleteCount() { return 1; }
   // Called after an edit has changed the text, before it is shown.
   virtual void AfterEdit() {}
+  // Called once a typed character has been taken into Head.
+  virtual void AfterSymbol() {}
   // Text before the caret that the mask refuses, or an unusable mask: the key goes to the
   // inner edit as it would without a mask.
   bool LeaveToInnerEdit();
@@ -226,6 +228,7 @@ class TcxMaskEditRegExprExMode : public TcxMaskEditRegExprMode {
   Integer StepBackCount() override;
   Integer DeleteCount() override;
   void AfterEdit() override;
+  void AfterSymbol() override { TakeContinuation(); }
 
  private:
   void SymbolDelete() { ++FDeletedCount; }
