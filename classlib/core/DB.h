@@ -705,6 +705,7 @@ class TDataSet : public TComponent {
   void ChangeFilter(const String& Text, TFilterOptions Options, bool Filtering);
   void NotifyScroll(Integer WindowShift);
   void ShiftLinks(Integer WindowShift);
+  void StartNewRecord();
 
   TDataSetState FState = TDataSetState::dsInactive;
   TFieldDefs FFieldDefs;

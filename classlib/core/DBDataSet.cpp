@@ -565,6 +565,12 @@ void TDataSet::Insert() {
     if (Integer(FBuffers.size()) > WindowSize()) FBuffers.pop_back();
   }
   FBOF = FEOF = false;
+  StartNewRecord();
+}
+
+// The new record placed in the window becomes the one being inserted; a raising
+// OnNewRecord leaves the data set browsing as it was.
+void TDataSet::StartNewRecord() {
   FOldValues = FBuffers[size_t(FActiveRecord)].Values;
   InitRecord();
   SetState(dsInsert);
@@ -598,21 +604,7 @@ void TDataSet::Append() {
   FInsertPlace = InternalRecordCount();
   FBOF = false;
   FEOF = true;
-  FOldValues = FBuffers[size_t(FActiveRecord)].Values;
-  InitRecord();
-  SetState(dsInsert);
-  try {
-    if (OnNewRecord) OnNewRecord(this);
-  } catch (...) {
-    SetState(dsBrowse);
-    Resync();
-    throw;
-  }
-  FModified = false;
-  ShiftLinks(0);
-  DataEvent(deDataSetChange, 0);
-  if (AfterInsert) AfterInsert(this);
-  if (AfterScroll) AfterScroll(this);
+  StartNewRecord();
 }
 
 void TDataSet::UpdateRecord() {
