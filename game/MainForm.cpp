@@ -322,6 +322,10 @@ void TMainForm::PlayReplay(const String& MoveText) {
   const std::shared_ptr<bool> alive = FAlive;
   TReplayReader reader(MoveText);
   while (reader.HasItem()) {
+    // The position the wait follows is on the screen all through it: the board the replay
+    // starts from, and the panels the last move changed, are painted before the wait
+    // rather than after it, just before the next move draws over them.
+    RedrawWindow(GetHandle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     Sleep(500);
     Application->ProcessMessages();
     // What ran meanwhile may have ended the replay; checked before every item, whether

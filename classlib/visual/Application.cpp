@@ -93,6 +93,9 @@ void TApplication::HandleMessage() {
 }
 
 void TApplication::ProcessMessages() {
+  // What was drawn outside the paint cycle since the last message (a handler that draws,
+  // then waits and pumps) reaches the screen now, not when that handler returns.
+  FreeDeviceContexts();
   MSG msg;
   while (ProcessMessage(msg)) {
   }

@@ -1,6 +1,7 @@
 #include "platform/host/HeadlessHost.h"
 
 #include "platform/gdi/Gdi.h"
+#include "platform/gdi/Region.h"
 #include "platform/user/User.h"
 #include "platform/user/UserTesting.h"
 
@@ -35,14 +36,41 @@ bool HeadlessHost::WaitWithTimeout(DWORD deadline) {
   return false;
 }
 
+void HeadlessHost::PollInput() {
+  while (!arrivals_.empty() && arrivals_.begin()->first <= clock_.Elapsed()) {
+    auto input = std::move(arrivals_.begin()->second);
+    arrivals_.erase(arrivals_.begin());
+    input();
+  }
+}
+
+void HeadlessHost::Arrive(DWORD ms, std::function<void()> input) {
+  arrivals_.emplace(clock_.Elapsed() + ms, std::move(input));
+}
+
 void HeadlessHost::TopLevelChanged(HWND, const TRect&, DWORD) {}
 
 void HeadlessHost::TopLevelDestroyed(HWND hwnd) {
   presents_.erase(hwnd);
+  presented_.erase(hwnd);
 }
 
-void HeadlessHost::Present(HWND hwnd, const Region&) {
+void HeadlessHost::Present(HWND hwnd, const Region& dirty) {
   presents_[hwnd]++;
+  const Surface* src = GetWindowSurface(hwnd);
+  if (!src) return;
+  Surface& shown = presented_[hwnd];
+  if (shown.Width() != src->Width() || shown.Height() != src->Height()) {
+    Surface resized(src->Width(), src->Height(), 0);
+    resized.CopyFrom(shown, shown.Bounds(), 0, 0);
+    shown = std::move(resized);
+  }
+  for (const TRect& r : dirty.Rects()) shown.CopyFrom(*src, r, r.Left, r.Top);
+}
+
+Surface HeadlessHost::Presented(HWND topLevel) const {
+  auto it = presented_.find(topLevel);
+  return it == presented_.end() ? Surface() : it->second.Clone();
 }
 
 void HeadlessHost::SetCursor(HCURSOR cursor) {

@@ -36,6 +36,8 @@ class HeadlessHost final : public Host {
   bool WaitForInput(std::optional<DWORD> deadline) override;
   // Runs the next idle script if there is one; otherwise the clock moves to the deadline.
   bool WaitWithTimeout(DWORD deadline) override;
+  // Delivers the input that has arrived by now (see Arrive).
+  void PollInput() override;
   void TopLevelChanged(HWND hwnd, const TRect& screen, DWORD style) override;
   void TopLevelDestroyed(HWND hwnd) override;
   void Present(HWND hwnd, const Region& dirty) override;
@@ -61,6 +63,10 @@ class HeadlessHost final : public Host {
   void Key(int vk);                      // down and up
   void Char(Byte ch);                    // a typed character without a key
   void Text(const String& text);
+  // Input that reaches the host `ms` from now, as a screen's does while the program is busy:
+  // it enters the window layer only when the platform next asks the host for input that
+  // has arrived. `input` injects it (Key, Click...) at that moment.
+  void Arrive(DWORD ms, std::function<void()> input);
 
   // ---- Running -----------------------------------------------------------------------------
   // Runs posted messages, input, paints and due timers until none is left; time stands
@@ -85,6 +91,9 @@ class HeadlessHost final : public Host {
   Surface CaptureScreen() const;
   // The pixel at a client point of any window, as shown.
   Pixel PixelAt(HWND hwnd, Integer x, Integer y) const;
+  // The top-level window's pixels as the screen has them: only what was presented, and as
+  // it was when presented (without the caret).
+  Surface Presented(HWND topLevel) const;
 
  private:
   POINT ToScreen(HWND hwnd, Integer x, Integer y) const;
@@ -94,6 +103,8 @@ class HeadlessHost final : public Host {
   std::deque<std::function<void()>> scripts_;
   std::function<void(MSG&)> route_;
   std::map<HWND, int> presents_;
+  std::map<HWND, Surface> presented_;
+  std::multimap<UInt64, std::function<void()>> arrivals_;   // by clock_.Elapsed()
   HCURSOR cursor_ = nullptr;
   TRect workArea_{0, 0, ScreenWidth, ScreenHeight - 30};
 };

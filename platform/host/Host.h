@@ -21,6 +21,10 @@ class Host {
   // A wait the caller limited itself (a timeout): like WaitForInput, but a host whose time
   // is virtual may let the time pass instead of treating the wait as a stall.
   virtual bool WaitWithTimeout(DWORD deadline) { return WaitForInput(deadline); }
+  // Takes in input that has already arrived, without waiting, and sends what was presented
+  // on to the screen: a program busy between two waits (a replay's pauses) still answers
+  // its input and shows what it drew.
+  virtual void PollInput() {}
   // A top-level window was created, moved, sized, shown or hidden (screen coordinates).
   virtual void TopLevelChanged(HWND hwnd, const TRect& screen, DWORD style) = 0;
   // A top-level window is gone.

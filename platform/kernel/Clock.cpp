@@ -28,6 +28,7 @@ RealClock& Real() {
 }
 
 ClockSource* g_current = nullptr;
+BeforeSleepHook g_beforeSleep = nullptr;
 
 }  // namespace
 
@@ -41,7 +42,16 @@ ClockSource& CurrentClock() { return g_current ? *g_current : Real(); }
 
 DWORD GetTickCount() { return CurrentClock().Now(); }
 
-void Sleep(DWORD ms) { CurrentClock().Sleep(ms); }
+BeforeSleepHook SetBeforeSleepHook(BeforeSleepHook hook) {
+  BeforeSleepHook previous = g_beforeSleep;
+  g_beforeSleep = hook;
+  return previous;
+}
+
+void Sleep(DWORD ms) {
+  if (g_beforeSleep) g_beforeSleep();
+  CurrentClock().Sleep(ms);
+}
 
 std::time_t tl_time(std::time_t* out) {
   const std::time_t now = CurrentClock().WallTime();

@@ -21,6 +21,11 @@ ClockSource& CurrentClock();
 
 DWORD GetTickCount();
 void Sleep(DWORD ms);
+// Runs before every Sleep: the window layer sends what was drawn on to the screen, so that
+// a program that draws and then sleeps shows the drawing for the whole sleep. nullptr
+// removes it. Returns the previous hook.
+using BeforeSleepHook = void (*)();
+BeforeSleepHook SetBeforeSleepHook(BeforeSleepHook hook);
 // The C runtime's wall clock, through the same seam.
 std::time_t tl_time(std::time_t* out);
 double tl_difftime(std::time_t end, std::time_t start);

@@ -347,6 +347,15 @@ void ResetPaintState() {
   st.dcs.clear();
 }
 
+// Every DC on a window still open has its drawing shown now, as ReleaseDC would show it.
+void PresentOpenDCs() {
+  std::vector<std::pair<HDC, DcRecord>> open;
+  for (const auto& [dc, rec] : S().dcs)
+    if (rec.hwnd) open.emplace_back(dc, rec);
+  for (const auto& [dc, rec] : open) PresentDC(dc, rec);
+  if (Host* host = CurrentHost()) host->PollInput();
+}
+
 }  // namespace user_detail
 
 // ---- Redrawing -------------------------------------------------------------------------------

@@ -375,7 +375,13 @@ BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
 BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags) {
   if (!msg) return FALSE;
   if (hwnd && hwnd != reinterpret_cast<HWND>(-1) && !Find(hwnd)) return FALSE;
-  return Fetch(msg, hwnd, filterMin, filterMax, (removeFlags & PM_REMOVE) != 0) ? TRUE : FALSE;
+  const bool remove = (removeFlags & PM_REMOVE) != 0;
+  if (Fetch(msg, hwnd, filterMin, filterMax, remove)) return TRUE;
+  // Nothing queued: what the host holds may be waiting for exactly this look.
+  Host* host = CurrentHost();
+  if (!host) return FALSE;
+  host->PollInput();
+  return Fetch(msg, hwnd, filterMin, filterMax, remove) ? TRUE : FALSE;
 }
 
 BOOL WaitMessage() {

@@ -201,6 +201,8 @@ LRESULT Send(HWND h, UINT msg, WPARAM wParam, LPARAM lParam);
 DWORD Now();
 void InitMetrics();
 Host* CurrentHost();
+// Shows what every DC still open on a window has drawn, and lets the host send it on.
+void PresentOpenDCs();
 
 // Non-client geometry from the style and the metrics table.
 // The limits a window is asked about before the procedure may change them.

@@ -1,5 +1,6 @@
 // Window classes and windows: creation and destruction, window longs, text, hierarchy.
 #include "platform/gdi/Gdi.h"
+#include "platform/kernel/Clock.h"
 #include "platform/user/Menus.h"
 #include "platform/user/UserInternal.h"
 #include "platform/user/UserTesting.h"
@@ -249,6 +250,8 @@ void EnsureRoots() {
   if (!st.desktop) {
     // Colour changes made through the raster device's table reach every top-level window.
     SetSysColorChangeHook([] { UserBroadcastSysColorChange(); });
+    // A program that draws and then sleeps shows the drawing while it sleeps.
+    SetBeforeSleepHook(PresentOpenDCs);
     InitMetrics();
     st.desktop = CreateRoot("#32769");
     st.messageRoot = CreateRoot("Message");

@@ -41,10 +41,10 @@ class MainCommandsTest : public GameFolderTest {
   TBoard& Board() { return form_->GameBoard(); }
   String Panel(Integer i) { return form_->sbStatus->GetPanels()->Items(i)->GetText(); }
   TMenuItem* Item(const char* name) { return dynamic_cast<TMenuItem*>(form_->FindComponent(name)); }
-  // The board's pixels as shown.
-  std::vector<Pixel> Pixels() {
+  // The board's pixels as drawn, or as the screen has them.
+  std::vector<Pixel> Pixels(bool presented = false) {
     HWND h = form_->GetHandle();
-    const Surface shot = host().Capture(h);
+    const Surface shot = presented ? host().Presented(h) : host().Capture(h);
     POINT origin{0, 0};
     ClientToScreen(h, &origin);
     RECT w;
@@ -319,6 +319,55 @@ TEST_F(MainCommandsTest, AReplayStopsOnPauseNewGameNewReplayAndExit) {
   form_->PlayReplay(moves);
   EXPECT_EQ(std::pair(items(), Clock().Elapsed() - start), std::pair(2, UInt64(1500)));
   EXPECT_TRUE(Application->Terminated());
+}
+
+// The clock of the test, with a look at the screen as each Sleep begins.
+class WatchedClock final : public ClockSource {
+ public:
+  WatchedClock(VirtualClock& inner, std::function<void()> onSleep) : inner_(inner), onSleep_(std::move(onSleep)) {
+    previous_ = SetClockSource(this);
+  }
+  ~WatchedClock() override { SetClockSource(previous_); }
+  DWORD Now() override { return inner_.Now(); }
+  void Sleep(DWORD ms) override {
+    onSleep_();
+    inner_.Sleep(ms);
+  }
+  std::time_t WallTime() override { return inner_.WallTime(); }
+
+ private:
+  VirtualClock& inner_;
+  std::function<void()> onSleep_;
+  ClockSource* previous_ = nullptr;
+};
+
+TEST_F(MainCommandsTest, AReplayShowsEachPositionThroughItsWaitAndTakesInputArrivingMeanwhile) {
+  std::vector<std::vector<Pixel>> positions{Pixels()};
+  for (int i = 0; i < 3; ++i) {
+    ClickMoves(1);
+    positions.push_back(Pixels());
+  }
+  // Through each wait the screen shows the position before the next move: the start, then
+  // each move in turn.
+  std::vector<std::vector<Pixel>> seen;
+  {
+    WatchedClock watch(Clock(), [&] { seen.push_back(Pixels(true)); });
+    Item("miLastReplay")->Click();
+  }
+  ASSERT_EQ(seen.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) EXPECT_TRUE(seen[i] == positions[i]) << "wait " << i;
+  // The last move shows once the application next handles its messages.
+  Application->ProcessMessages();
+  EXPECT_TRUE(Pixels(true) == positions[3]);
+
+  // F5 reaching the host during the second wait: handled before the next move, which the
+  // replay then never plays.
+  const UInt64 start = Clock().Elapsed();
+  host().Arrive(700, [&] { host().Key(VK_F5); });
+  Item("miLastReplay")->Click();
+  EXPECT_EQ(std::tuple(std::count(Board().Moves.begin(), Board().Moves.end(), '('), Board().Paused,
+                       Clock().Elapsed() - start),
+            std::tuple(1, true, UInt64(1000)));
 }
 
 TEST_F(MainCommandsTest, AWindowFreedDuringAReplaysWaitIsNotTouchedAgain) {

@@ -430,6 +430,15 @@ bool SdlHost::WaitForInput(std::optional<DWORD> deadline) {
   }
 }
 
+void SdlHost::PollInput() {
+  if (TakeEndSignal()) PostQuitMessage(0);
+  SDL_Event ev;
+  while (SDL_PollEvent(&ev)) impl_->Handle(ev);
+#if TL_HOST_X11
+  if (impl_->display) XFlush(impl_->display);
+#endif
+}
+
 void SdlHost::TopLevelChanged(HWND hwnd, const TRect& screen, DWORD style) {
   ShownWindow& w = impl_->windows[hwnd];
   bool visible = (style & WS_VISIBLE) != 0;

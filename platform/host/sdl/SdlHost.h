@@ -22,6 +22,7 @@ class SdlHost final : public Host {
   DWORD Now() override;
   void Sleep(DWORD ms) override;
   bool WaitForInput(std::optional<DWORD> deadline) override;
+  void PollInput() override;
   void TopLevelChanged(HWND hwnd, const TRect& screen, DWORD style) override;
   void TopLevelDestroyed(HWND hwnd) override;
   void Present(HWND hwnd, const Region& dirty) override;

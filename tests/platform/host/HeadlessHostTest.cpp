@@ -4,6 +4,8 @@
 #include "tests/platform/user/UserTestUtil.h"
 #include "tests/support/UserTest.h"
 
+#include <tuple>
+
 using HeadlessHostTest = RecorderTest;
 
 TEST_F(HeadlessHostTest, AWindowThatNeverValidatesFailsInsteadOfHanging) {
@@ -60,4 +62,45 @@ TEST_F(HeadlessHostTest, WaitsWithATimeoutLetVirtualTimePass) {
   EXPECT_EQ(GetTickCount(), start + 350);
   MSG m{};
   EXPECT_EQ(MsgWaitForMultipleObjects(1, &m, FALSE, 10, QS_ALLINPUT), 0xFFFFFFFFu);   // no handles here
+}
+
+// Input that reaches the screen while the program is busy waits in the host until the
+// program looks for messages; a look that finds the queue empty asks the host.
+TEST_F(HeadlessHostTest, InputArrivingWhileBusyIsTakenByTheNextLookAtTheQueue) {
+  HWND h = rec.Create(WS_POPUP | WS_VISIBLE, 0, 0, 20, 20);
+  SetFocus(h);
+  host().PumpUntilIdle();
+  host().Arrive(300, [&] { host().Key('A'); });
+  MSG m{};
+  EXPECT_FALSE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));   // not arrived yet
+  Sleep(300);
+  ASSERT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(std::tuple(m.hwnd, m.message, m.wParam), std::tuple(h, UINT(WM_KEYDOWN), WPARAM('A')));
+  EXPECT_TRUE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(m.message, UINT(WM_KEYUP));
+  EXPECT_FALSE(PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE));
+}
+
+// What is drawn on a window's DC reaches the screen when the DC is released, and before
+// the program sleeps with the DC still open: the drawing shows through the sleep.
+TEST_F(HeadlessHostTest, DrawingOnAnOpenWindowDCIsShownBeforeASleep) {
+  const COLORREF red = RGB(200, 0, 0), blue = RGB(0, 0, 200);
+  HWND h = rec.Create(WS_POPUP | WS_VISIBLE, 0, 0, 20, 20);
+  host().PumpUntilIdle();
+  auto fill = [](HDC dc, COLORREF c) {
+    RECT r{0, 0, 20, 20};
+    HBRUSH b = CreateSolidBrush(c);
+    FillRect(dc, &r, b);
+    DeleteObject(b);
+  };
+  auto shown = [&] { return host().Presented(h).At(5, 5); };
+  HDC dc = GetDC(h);
+  fill(dc, red);
+  EXPECT_NE(shown(), PixelFromColor(red));
+  Sleep(10);
+  EXPECT_EQ(shown(), PixelFromColor(red));
+  fill(dc, blue);
+  EXPECT_EQ(shown(), PixelFromColor(red));
+  ReleaseDC(h, dc);
+  EXPECT_EQ(shown(), PixelFromColor(blue));
 }
