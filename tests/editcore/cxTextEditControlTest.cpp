@@ -287,6 +287,45 @@ TEST_F(TextEdit, InAFormTabEnterAndEscape) {
   EXPECT_EQ(ok.Count, 1);
 }
 
+// Focus that reaches the editor's window from outside (a form focusing its active control
+// as it activates, again after a dialog was hidden) is an entry: with AutoSelect the whole
+// text is selected, so typing replaces it. Focusing from code through the inner edit's own
+// safe path leaves the selection alone.
+TEST_F(TextEdit, FocusFromOutsideSelectsTheTextWithAutoSelect) {
+  TcxTextEdit* a = AddText(10);
+  TcxTextEdit* b = AddText(40);
+  a->SetEditValue(Variant("hello"));
+  b->SetFocus();
+  Pump();
+  auto selection = [&] { return std::pair(a->GetSelStart(), a->GetSelLength()); };
+  // The container's window is focused: the focus goes on to the inner edit, text selected.
+  ::SetFocus(a->GetHandle());
+  Pump();
+  EXPECT_EQ(GetFocus(), Inner(a));
+  EXPECT_EQ(selection(), std::pair(0, 5));
+  Type("hi");
+  EXPECT_EQ(Text(a), "hi");
+  // The form left for another window and then focusing its active control again (no entry
+  // of the form's own runs, the edit being its focused control still): the same.
+  TCustomForm* other = TCustomForm::CreateNew(nullptr);
+  other->SetBounds(300, 300, 100, 100);
+  other->Show();
+  other->SetFocus();
+  Pump();
+  a->SetSelStartAndLength(1, 0);
+  ::SetFocus(Inner(a));
+  Pump();
+  other->Free();
+  EXPECT_EQ(selection(), std::pair(0, 2));
+  // The safe path from code selects nothing.
+  b->SetFocus();
+  Pump();
+  a->SetSelStartAndLength(1, 0);
+  a->InnerTextEdit()->SafelySetFocus();
+  Pump();
+  EXPECT_EQ(std::tuple(GetFocus() == Inner(a), a->GetSelStart(), a->GetSelLength()), std::tuple(true, 1, 0));
+}
+
 TEST_F(TextEdit, EnterBeepsOnlyWhenAskedTo) {
   TcxTextEdit* e = AddText(10);
   e->SetFocus();

@@ -99,4 +99,19 @@ TEST_F(ChoiceDialogsTest, TheNumberDialogShowsTheCurrentNumberAndStartsTheChosen
   EXPECT_TRUE(Board().GameNumber >= 0 && Board().GameNumber <= 9999) << Board().GameNumber;
 }
 
+// The number field has the focus as the dialog opens, its text selected: what is typed
+// replaces the number shown.
+TEST_F(ChoiceDialogsTest, TypingIntoTheNumberDialogReplacesTheNumberShown) {
+  Answer("miNewNumber", [&] {
+    host().Text("42");
+    host().Key(VK_RETURN);
+  });
+  EXPECT_EQ(Board().GameNumber, 42);
+  Answer("miNewNumber", [&] {
+    host().Text("7");
+    host().Key(VK_RETURN);
+  });
+  EXPECT_EQ(Board().GameNumber, 7);
+}
+
 }  // namespace

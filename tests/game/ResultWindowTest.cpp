@@ -89,6 +89,36 @@ TEST_F(ResultWindowTest, AFirstResultIsStoredWithTheNameTypedWhicheverButtonClos
   EXPECT_EQ(std::pair(Board().GameNumber, Board().Moves), std::pair(15, String("(1,1)")));
 }
 
+// The name field has the focus as the window opens, its text selected: a typed name
+// replaces the one shown, the first time and every time after.
+TEST_F(ResultWindowTest, ANameTypedAsTheWindowOpensReplacesTheNameShown) {
+  auto typed = [&](const String& Name) {
+    return [=, this] {
+      host().Text(Name);
+      host().Key(VK_RETURN);
+    };
+  };
+  Board().Moves = "(0,9)";
+  Finish(3, 75, typed("Ann"));
+  EXPECT_EQ(FileText("highscores.ini"), "[10,4]\n2611=3,Ann,(0,9)\n");
+  EXPECT_EQ(FileText("config.ini"), "[Settings]\nName=Ann\n");
+  Board().GameNumber = 15;
+  Board().Moves = "(1,1)";
+  const TSeen next = Finish(1, 4, typed("Bo"));
+  EXPECT_EQ(next.Name, "Ann");
+  EXPECT_EQ(FileText("highscores.ini"), "[10,4]\n2611=3,Ann,(0,9)\n15=1,Bo,(1,1)\n");
+  EXPECT_EQ(FileText("config.ini"), "[Settings]\nName=Bo\n");
+  // The window opened by the click of the last move, its button still held: the same.
+  Board().GameNumber = 16;
+  Board().Moves = "(2,2)";
+  host().MouseDown(form_->sbStatus->GetHandle(), 5, 5);
+  Pump();
+  Finish(1, 4, typed("Cy"));
+  host().MouseUp(form_->sbStatus->GetHandle(), 5, 5);
+  Pump();
+  EXPECT_EQ(FileText("config.ini"), "[Settings]\nName=Cy\n");
+}
+
 TEST_F(ResultWindowTest, ATieOrAWorseResultKeepsTheStoredBestAndItsName) {
   const std::string stored = "[10,4]\r\n2611=1,Ann,(0,0)\r\n17=4,Bob,(2,2)\r\n";
   WriteFile("highscores.ini", stored);

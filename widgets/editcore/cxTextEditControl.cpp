@@ -224,11 +224,21 @@ void TcxCustomInnerTextEdit::WndProc(TMessage& Message) {
       if (c && !TCustomEdit::GetReadOnly()) c->InnerPaste();
       Message.Result = 0;
       return;
-    case WM_SETFOCUS:
+    case WM_SETFOCUS: {
+      TcxEditLifeGuard guard(this);
       inherited::WndProc(Message);
-      if (c && !c->IsDestroying() && !(c->HandleAllocated() && HWND(Message.WParam) == c->GetHandle()))
-        c->FocusChanged();
+      if (!guard.Alive() || !c || c->IsDestroying() || (c->HandleAllocated() && HWND(Message.WParam) == c->GetHandle()))
+        return;
+      c->FocusChanged();
+      // Focus coming from outside the editor is an entry even where the form's own entry
+      // does not run (its dialog shown again with this edit still its active control):
+      // with AutoSelect the text is selected, so typing replaces it. Not for a click on the
+      // edit, nor while focused from code (SafelySetFocus), nor in place.
+      if (guard.Alive() && FAutoSelect && TCustomEdit::GetAutoSelect() && !c->IsInplace() && GetFocus() == GetHandle() &&
+          !ControlState().Contains(TControlStateItem::csLButtonDown))
+        SelectAll();
       return;
+    }
     case WM_KILLFOCUS:
       inherited::WndProc(Message);
       if (c && !c->IsDestroying()) c->FocusChanged();

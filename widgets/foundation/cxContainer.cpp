@@ -548,7 +548,15 @@ void TcxContainer::WndProc(TMessage& Message) {
         Message.Result = 0;
         return;
       }
-      break;
+      inherited::WndProc(Message);
+      // An entry by the window's focus alone (a form focusing its active control as it
+      // activates) goes on to the inner control, as SetFocus does: typing then reaches the
+      // inner control's caret and selection, not a container that merely forwards keys.
+      if (inner && !FIsDestroying && GetFocus() == GetHandle() && FInnerControl->CanFocus()) {
+        FocusInnerControl();
+        if (TCustomForm* form = GetParentForm(this); form && GetFocus() == inner) form->SetActiveControl(FInnerControl);
+      }
+      return;
     case WM_KILLFOCUS:
       // Passing the focus to the inner control does not leave the container.
       if (inner && HWND(Message.WParam) == inner) {
