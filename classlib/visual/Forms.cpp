@@ -558,8 +558,22 @@ void TCustomForm::CMDialogKey(TMessage& Message) {
   TL_INHERITED(Message);
 }
 
+void TCustomForm::WMSysCommand(TMessage& Message) {
+  // Alt with a letter reaches the form as the menu key. The letter is offered to the
+  // controls' own underlined letters first (a dialog's buttons, whichever control has the
+  // focus); only a letter none of them takes goes on to the menu bar.
+  const WPARAM key = WPARAM(Message.LParam);
+  if ((Message.WParam & 0xFFF0) == SC_KEYMENU && key != 0 && key != VK_SPACE && key != '-' && !GetCapture() &&
+      Perform(CM_DIALOGCHAR, key, 0) != 0) {
+    Message.Result = 0;
+    return;
+  }
+  TL_INHERITED(Message);
+}
+
 TL_MESSAGES(TCustomForm,
             TL_ON(WM_COMMAND, WMCommand),
+            TL_ON(WM_SYSCOMMAND, WMSysCommand),
             TL_ON(WM_INITMENUPOPUP, WMInitMenuPopup),
             TL_ON(WM_MEASUREITEM, WMMeasureItem),
             TL_ON(WM_DRAWITEM, WMDrawItem),

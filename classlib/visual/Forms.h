@@ -161,6 +161,7 @@ class TCustomForm : public TWinControl {
   void WMInitMenuPopup(TMessage& Message);
   void WMMeasureItem(TMessage& Message);
   void WMDrawItem(TMessage& Message);
+  void WMSysCommand(TMessage& Message);
 
   TControlCanvas* FCanvas = nullptr;
 

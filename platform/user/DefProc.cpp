@@ -450,8 +450,11 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_KEYUP:
     case WM_SYSKEYUP:
       if (wParam == WPARAM(VK_APPS)) Send(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), LPARAM(-1));
-      // Alt or F10 pressed and released alone opens the menu bar from the keyboard.
-      if (msg == WM_SYSKEYUP && (wParam == WPARAM(VK_MENU) || wParam == WPARAM(VK_F10)) && g_lastSysKey == wParam) {
+      // Alt or F10 pressed and released alone opens the menu bar from the keyboard. Alone
+      // means no other key went down meanwhile, whoever took that key (Alt with a letter
+      // a program handled itself is no lone Alt).
+      if (msg == WM_SYSKEYUP && (wParam == WPARAM(VK_MENU) || wParam == WPARAM(VK_F10)) && g_lastSysKey == wParam &&
+          S().lastKeyDown == int(wParam)) {
         Wnd* top = TopLevelOf(w);
         if (top) Send(top->handle, WM_SYSCOMMAND, SC_KEYMENU, 0);
       }

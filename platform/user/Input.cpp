@@ -178,8 +178,11 @@ CookResult CookInput(const InputEvent& ev, MSG& out, CookStage stage) {
     out.message = msg;
     out.wParam = ev.kind == InputEvent::Char ? WPARAM(ev.ch) : WPARAM(ev.vk);
     out.lParam = ev.keyData;
-    if (stage == CookStage::Remove && ev.kind == InputEvent::Key)
-      ApplyKey(st.keyState, ev.vk, ev.message == WM_KEYDOWN || ev.message == WM_SYSKEYDOWN);
+    if (stage == CookStage::Remove && ev.kind == InputEvent::Key) {
+      const bool down = ev.message == WM_KEYDOWN || ev.message == WM_SYSKEYDOWN;
+      ApplyKey(st.keyState, ev.vk, down);
+      if (down) st.lastKeyDown = ev.vk;
+    }
     return CookResult::Message;
   }
 

@@ -153,6 +153,7 @@ struct State {
   bool appActive = false;
   // input state
   BYTE keyState[256] = {};
+  int lastKeyDown = 0;              // the key of the last key-down taken from the input queue
   BYTE asyncKeyState[256] = {};
   POINT cursorPos{640, 512};
   HWND lastClickWnd = nullptr;

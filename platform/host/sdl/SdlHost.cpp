@@ -1,5 +1,7 @@
 #include "platform/host/sdl/SdlHost.h"
 
+#include "platform/host/sdl/FocusKeyEcho.h"
+
 #include "platform/gdi/Region.h"
 #include "platform/gdi/Surface.h"
 #include "platform/kernel/CodePage.h"
@@ -215,6 +217,7 @@ struct SdlHost::Impl {
   std::map<HCURSOR, SDL_Cursor*> cursors;
   HCURSOR cursor = nullptr;
   POINT mouse;
+  FocusKeyEcho keys;
 
   HWND ByWindowId(Uint32 id) const {
     for (auto& [h, w] : windows)
@@ -292,7 +295,11 @@ struct SdlHost::Impl {
       }
       case SDL_KEYDOWN:
       case SDL_KEYUP:
-        if (int vk = MapKey(ev.key.keysym.sym)) InputKey(vk, ev.type == SDL_KEYDOWN);
+        if (int vk = MapKey(ev.key.keysym.sym)) {
+          const bool down = ev.type == SDL_KEYDOWN;
+          const bool modifier = vk == VK_SHIFT || vk == VK_CONTROL || vk == VK_MENU;
+          if (keys.Take(vk, down, modifier, ev.key.timestamp)) InputKey(vk, down);
+        }
         break;
       case SDL_TEXTINPUT:
         // ASCII text comes from the keys themselves (the platform translates them); the
@@ -306,6 +313,7 @@ struct SdlHost::Impl {
       case SDL_WINDOWEVENT: {
         HWND h = ByWindowId(ev.window.windowID);
         if (!h) break;
+        if (ev.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) keys.FocusGained(ev.window.timestamp);
         if (ev.window.event == SDL_WINDOWEVENT_CLOSE) PostMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0);
         else if (ev.window.event == SDL_WINDOWEVENT_EXPOSED || ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
           CopyAll(h, windows[h]);

@@ -160,6 +160,23 @@ TEST_F(FocusKeysTest, CharactersAControlDoesNotWantGoToTheFormAsDialogCharacters
   EXPECT_EQ(Joined(), "");
 }
 
+// Alt with a letter reaches the form as the menu key; the form offers the letter to its
+// controls as a dialog character first, whichever control has the focus, even one that
+// takes every plain character itself.
+TEST_F(FocusKeysTest, AltAndALetterIsADialogCharacterWhateverControlHasTheFocus) {
+  TTestButton* btn = New<TTestButton>(form);
+  btn->SetName("btn");
+  btn->SetParent(form);
+  a->DlgCode = DLGC_WANTCHARS;
+  a->SetFocus();
+  Log().clear();
+  host().KeyDown(VK_MENU);
+  host().Key('G');
+  host().KeyUp(VK_MENU);
+  Pump();
+  EXPECT_EQ(Joined(), "dialogchar btn g");
+}
+
 TEST_F(FocusKeysTest, FocusRulesRefuseWhatCannotBeFocused) {
   c->SetVisible(false);
   EXPECT_FALSE(c->CanFocus());

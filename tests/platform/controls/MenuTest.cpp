@@ -203,6 +203,38 @@ TEST_F(MenuTest, MenuBarSitsInTheFrameAndTracksMouseAndKeyboard) {
   SetMenu(parent, nullptr);
 }
 
+// Alt released opens the menu bar only when no other key went down since Alt did: a key
+// the window took itself, before any default handling saw it, counts as well.
+TEST_F(MenuTest, AltReleasedAfterAKeyTheWindowTookItselfLeavesTheMenuBarAlone) {
+  HMENU bar = Own(CreateMenu());
+  HMENU file = BuildFileMenu();
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
+  ASSERT_TRUE(SetMenu(parent, bar));
+  host().PumpUntilIdle();
+  int loops = 0;
+  auto plain = rec.handler;
+  struct Restore {
+    Recorder& R;
+    decltype(plain)& P;
+    ~Restore() { R.handler = P; }
+  } restore{rec, plain};
+  rec.handler = [&](HWND h, UINT m, WPARAM w, LPARAM l, LRESULT& r) {
+    if (m == WM_ENTERMENULOOP) ++loops;
+    if ((m == WM_SYSKEYDOWN || m == WM_SYSCHAR || m == WM_SYSKEYUP) && (w == 'K' || w == 'k')) {
+      r = 0;
+      return true;   // the window's own: no default handling
+    }
+    return plain(h, m, w, l, r);
+  };
+  in().Chord(VK_MENU, 'K');
+  EXPECT_EQ(loops, 0);
+  // Alt alone still opens it.
+  host().WhenIdle(Keys({VK_ESCAPE}));
+  in().Key(VK_MENU);
+  EXPECT_EQ(loops, 1);
+  SetMenu(parent, nullptr);
+}
+
 TEST_F(MenuTest, ItemRectanglesOfTheBarAndOfAPopupNotShown) {
   HMENU bar = CreateMenu();
   HMENU popup = CreatePopupMenu();
