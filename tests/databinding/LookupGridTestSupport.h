@@ -14,13 +14,13 @@
 
 class LookupGridTest : public DatabindingTest {
  protected:
-  // A grid on the form, in the test face at em height 10 (cell 13, advance 6), with one
+  // A grid on the form, in the test face at em height 12 (cell 15, advance 7), with one
   // string column per caption.
   TcxLookupGrid* MakeGrid(std::initializer_list<const char*> ACaptions, Integer AWidth = 200, Integer AHeight = 120) {
     auto* grid = New<TcxLookupGrid>(form);
     grid->SetParent(form);
     grid->GetFont()->SetName(kTestFaceName);
-    grid->GetFont()->SetHeight(-10);
+    grid->GetFont()->SetHeight(-12);
     grid->SetBounds(10, 10, AWidth, AHeight);
     for (const char* caption : ACaptions) {
       TcxLookupGridColumn* column = grid->GetColumns()->Add();
