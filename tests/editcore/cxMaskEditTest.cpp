@@ -278,6 +278,51 @@ TEST_F(MaskEdit, AnIncompleteTextFailsValidation) {
   EXPECT_TRUE(e->ValidateDisplayText(true));
 }
 
+// Enter checks the text at once, as in the other editor kinds; a description need not say so.
+TEST_F(MaskEdit, EnterReportsAnIncompleteTextByDefault) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "00/00;1;_");
+  EXPECT_TRUE(e->GetMaskProperties()->GetValidateOnEnter());
+  Press(VK_HOME);
+  Type("12");
+  Press(VK_RETURN);
+  EXPECT_EQ(TakeExceptions(), std::vector<String>{"The edit value is invalid"});
+  EXPECT_EQ(Text(e), "12/__");
+  e->SetSelStart(3);
+  Type("34");
+  Press(VK_RETURN);
+  EXPECT_TRUE(TakeExceptions().empty());
+  EXPECT_EQ(VarToStr(e->GetEditValue()), "12/34");
+  // The default is not written out; an explicit False is.
+  auto written = [&] {
+    Owned<TMemoryStream> m(New<TMemoryStream>());
+    m->WriteComponent(e);
+    return String(reinterpret_cast<const char*>(m->Memory()), size_t(m->GetSize()));
+  };
+  EXPECT_EQ(written().find("ValidateOnEnter"), String::npos);
+  e->GetMaskProperties()->SetValidateOnEnter(false);
+  EXPECT_NE(written().find("ValidateOnEnter"), String::npos);
+}
+
+// A new mask or kind on a live editor shows its value through the new mask; only an editor
+// without a value of its own takes the new mask's empty text.
+TEST_F(MaskEdit, ANewMaskKeepsTheValue) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "00-00;0;_");
+  EXPECT_EQ(Text(e), "__-__");
+  e->GetMaskProperties()->SetEditMask("00/00;0;_");
+  EXPECT_EQ(Text(e), "__/__");
+  e->SetEditValue(Variant(String("1234")));
+  e->GetMaskProperties()->SetEditMask("00:00;0;_");
+  EXPECT_EQ(Text(e), "12:34");
+  EXPECT_EQ(VarToStr(e->GetEditValue()), "1234");
+
+  TcxMaskEdit* r = AddMask(TcxEditMaskKind::emkRegExpr, "\\d+");
+  r->SetEditValue(Variant(String("987")));
+  r->GetMaskProperties()->SetMaskKind(TcxEditMaskKind::emkRegExprEx);
+  EXPECT_EQ(Text(r), "987");
+  r->GetMaskProperties()->SetEditMask("\\d\\d");
+  EXPECT_EQ(Text(r), "98");
+}
+
 TEST_F(MaskEdit, PasteIsFilteredThroughTheMask) {
   TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "99/99/9999;1;_");
   Press(VK_HOME);

@@ -72,7 +72,7 @@ void TcxMaskEditStandardMode::Compile(const String& AMask) {
     return;
   }
   FStandardMask->SetMask(AMask);
-  FEmptyTextPending = FEdit != nullptr;
+  FEmptyTextPending = FEdit && !FEdit->HoldsValue();
 }
 
 String TcxMaskEditStandardMode::GetEmptyString() { return FStandardMask->GetEmptyValueText(); }
@@ -589,7 +589,7 @@ void TcxMaskEditRegExprExMode::Compile(const String& AMask) {
   if (!IsCompiled() || Trim(AMask).empty()) return;
   FRegExpr->GetAutomat()->Reset();
   FPrefix = Continuation();
-  FEmptyTextPending = FEdit != nullptr;
+  FEmptyTextPending = FEdit && !FEdit->HoldsValue();
 }
 
 String TcxMaskEditRegExprExMode::Continuation() {
