@@ -105,6 +105,33 @@ TEST_F(MaskEdit, AForcedPrefixIsShownKeptAndValid) {
   EXPECT_EQ(Text(e), "ID-7");
 }
 
+// Deleting, backspacing or cutting over the forced prefix keeps it, as typing over it does.
+TEST_F(MaskEdit, DeletingASelectionKeepsTheForcedPrefix) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkRegExprEx, "ID-\\d+");
+  Type("42");
+  e->SelectAll();
+  Press(VK_DELETE);
+  EXPECT_EQ(Text(e), "ID-");
+  EXPECT_EQ(e->GetSelStart(), 3);
+  Type("57");
+  e->SelectAll();
+  Press(VK_BACK);
+  EXPECT_EQ(Text(e), "ID-");
+  Type("68");
+  e->SetSelStartAndLength(1, 3);
+  e->CutToClipboard();
+  EXPECT_EQ(Text(e), "ID-8");
+  Type("9");
+  EXPECT_EQ(Text(e), "ID-98");
+  // A selection inside the prefix leaves nothing to delete: the key is refused.
+  e->GetMaskProperties()->SetBeepOnError(true);
+  const size_t beeps = UserBeeps().size();
+  e->SetSelStartAndLength(0, 2);
+  Press(VK_DELETE);
+  EXPECT_EQ(Text(e), "ID-98");
+  EXPECT_EQ(UserBeeps().size(), beeps + 1);
+}
+
 TEST_F(MaskEdit, RegularExpressionDeletionDropsATailThatNoLongerFits) {
   TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkRegExpr, "a(bc|xyz)");
   Type("abc");
