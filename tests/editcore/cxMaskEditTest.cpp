@@ -70,6 +70,44 @@ TEST_F(MaskEdit, ControlCharactersNeverReachAnAnyCharacterPosition) {
   EXPECT_EQ(Text(e).find(Char(2)), String::npos);
 }
 
+// An editor whose character check clears a 7 (taking it), or refuses an 8 without clearing it.
+class TSevenlessMaskEdit : public TcxMaskEdit {
+  TL_CLASS(TSevenlessMaskEdit, TcxMaskEdit)
+ public:
+  using TcxMaskEdit::TcxMaskEdit;
+  bool IsCharValidForPos(Char& Key, Integer) override {
+    if (Key == '7') Key = 0;
+    return Key != '8';
+  }
+};
+TL_DEFINE_CLASS(TSevenlessMaskEdit, [](auto&) {});
+
+// Refused keys beep only under BeepOnError; a key the character check clears writes nothing.
+TEST_F(MaskEdit, RefusedKeysAndTheBeepRule) {
+  auto* e = New<TSevenlessMaskEdit>(form);
+  e->SetBounds(10, 10, 160, 21);
+  e->SetParent(form);
+  e->GetMaskProperties()->SetEditMask("0000;1;_");
+  e->SetFocus();
+  Pump();
+  Press(VK_HOME);
+  size_t beeps = UserBeeps().size();
+  Type("1x7");
+  EXPECT_EQ(Text(e), "1___");
+  EXPECT_EQ(UserBeeps().size(), beeps) << "BeepOnError is off";
+  e->GetMaskProperties()->SetBeepOnError(true);
+  Type("x");
+  EXPECT_EQ(UserBeeps().size(), beeps + 1) << "a letter at a digit position";
+  Type("7");
+  EXPECT_EQ(Text(e), "1___");
+  EXPECT_EQ(UserBeeps().size(), beeps + 2) << "a key the check cleared";
+  Type("8");
+  EXPECT_EQ(Text(e), "1___");
+  EXPECT_EQ(UserBeeps().size(), beeps + 2) << "a key the check refused as it stands";
+  Type("2");
+  EXPECT_EQ(Text(e), "12__");
+}
+
 TEST_F(MaskEdit, RegularExpressionWithCompletionInsertsForcedCharacters) {
   TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkRegExprEx, "\\d\\d:\\d\\d");
   Type("1");

@@ -186,7 +186,9 @@ bool TcxMaskEditStandardMode::PressSymbol(Char& Key) {
     Beep();
     return false;
   }
-  if (FEdit && !FEdit->IsCharValidForPos(ch, start + 1)) {
+  // A hook may refuse the key outright or clear it; a cleared key is refused with a beep and
+  // never written.
+  if (FEdit && (!FEdit->IsCharValidForPos(ch, start + 1) || ch == 0)) {
     if (ch == 0) Beep();
     return false;
   }
