@@ -22,6 +22,7 @@
 #include "widgets/data/cxCustomData.h"
 #include "widgets/data/cxDataSummary.h"
 #include "widgets/databinding/cxDBUtils.h"
+#include "widgets/foundation/cxVariants.h"
 
 #include <vector>
 
@@ -373,6 +374,7 @@ class TcxDBDataController : public TcxCustomDataController {
   void ResetFocusing() override;
   void BeginReadRecord() override { FReadingRecord = true; }
   void EndReadRecord() override { FReadingRecord = false; }
+  void ActiveChanged(bool AActive) override;
   void Loaded() override;
   bool ExecuteAction(TBasicAction* AAction) override;
   bool UpdateAction(TBasicAction* AAction) override;

@@ -11,8 +11,6 @@ using enum TcxDataControllerChange;
 using enum TDataSetState;
 
 const TResStringRec cxSDBKeyFieldNotFound = {63210, "Key Field not found"};
-const TResStringRec cxSDBNotInGridMode = {63211, "DataController not in GridMode"};
-const TResStringRec cxSDBDetailFilterControllerNotFound = {63212, "DetailFilterController not found"};
 const TResStringRec cxSDBParentFieldAssigned = {63213, "ADataField.FParentField <> nil"};
 const TResStringRec cxSDBFieldBindingUnsettled = {63214, "The value type of a field does not settle"};
 
@@ -359,14 +357,18 @@ bool TcxDBDataController::IsSmartRefreshActive() const { return DBProvider()->Is
 void TcxDBDataController::ReloadStorage() {
   TDataSet* ds = DataSet();
   if (ds && ds->Active()) UpdateFields();
-  BeginSaveKeys();
+  // Expanded groups and selected rows are found again by their keys; without keys there is
+  // nothing to find them by (and the base's fallback, a refresh, would read everything
+  // once more).
+  const bool byKey = IdentifiesRecordsByKey();
+  if (byKey) BeginSaveKeys();
   try {
     inherited::ReloadStorage();
   } catch (...) {
-    EndRestoreKeys();
+    if (byKey) EndRestoreKeys();
     throw;
   }
-  EndRestoreKeys();
+  if (byKey) EndRestoreKeys();
   DBProvider()->ClearReloadMark();
 }
 
@@ -426,6 +428,12 @@ void TcxDBDataController::ResetFocusing() {
     p->SetCurrentRecordIndex(r);
     inherited::ResetFocusing();
   }
+}
+
+void TcxDBDataController::ActiveChanged(bool AActive) {
+  inherited::ActiveChanged(AActive);
+  // A closed data set shows no records: what was read from it goes with it.
+  if (!AActive && GetRecordCount() > 0 && !IsDestroying()) UpdateStructure();
 }
 
 void TcxDBDataController::Loaded() {
@@ -502,6 +510,11 @@ bool TcxDBDataController::CanFocusRecord(Integer ARecordIndex) {
   TcxDBDataProvider* p = DBProvider();
   if ((p->IsInserting() && ARecordIndex == p->EditingRecordIndex()) || (IsNewItemRowFocused() && ARecordIndex < 0)) {
     if (!p->IsInserting() && ARecordIndex < 0) PostEditing();
+    return true;
+  }
+  // Leaving every row: the pending edit is settled, the data set stays where it is.
+  if (ARecordIndex < 0) {
+    CheckBrowseState();
     return true;
   }
   bool result;

@@ -309,10 +309,12 @@ void TcxDBDataProvider::SavePosition() {
 void TcxDBDataProvider::RestorePosition() {
   TDataSet* ds = DataSet();
   if (!ds || FSavedBookmark.empty() || !IsBookmarkValid(FSavedBookmark)) return;
-  ds->GotoBookmark(FSavedBookmark);
+  // Copies: a notice that the jump sends may save another position meanwhile.
+  const Integer s = FSavedActiveRecord;
+  const bool bof = FSavedBOF, eof = FSavedEOF;
+  ds->GotoBookmark(TBookmarkStr(FSavedBookmark));
   // The same window of records comes back, with the saved record at its old place.
   const Integer a = ds->ActiveRecord();
-  const Integer s = FSavedActiveRecord;
   const Integer b = ds->BufferCount();
   if (a < s) {
     ds->MoveBy(-s);
@@ -321,8 +323,8 @@ void TcxDBDataProvider::RestorePosition() {
     ds->MoveBy(b - 1 - s);
     ds->MoveBy(s - b + 1);
   }
-  if (FSavedBOF && !ds->Bof()) ds->Prior();
-  if (FSavedEOF && !ds->Eof()) ds->Next();
+  if (bof && !ds->Bof()) ds->Prior();
+  if (eof && !ds->Eof()) ds->Next();
 }
 
 // ---- Rights ----
