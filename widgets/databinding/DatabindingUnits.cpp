@@ -3,6 +3,8 @@
 #include "platform/kernel/Units.h"
 #include "widgets/databinding/cxDBData.h"
 #include "widgets/databinding/cxDBEdit.h"
+#include "widgets/databinding/cxEditDBRegisteredRepositoryItems.h"
+#include "widgets/databinding/cxLookupGrid.h"
 
 namespace {
 
@@ -11,6 +13,9 @@ namespace {
 const UnitEntry kDatabindingUnits[] = {
     {"cxDBEdit", cxDBEdit::Initialize, cxDBEdit::Finalize},
     {"cxDBData", cxDBData::Initialize, cxDBData::Finalize},
+    {"cxEditDBRegisteredRepositoryItems", cxEditDBRegisteredRepositoryItems::Initialize,
+     cxEditDBRegisteredRepositoryItems::Finalize},
+    {"cxLookupGrid", cxLookupGrid::Initialize, cxLookupGrid::Finalize},
 };
 UnitCounter gDatabinding;
 
