@@ -2,6 +2,8 @@
 
 #include "platform/kernel/Units.h"
 #include "widgets/databinding/cxDBEdit.h"
+#include "widgets/databinding/cxEditDBRegisteredRepositoryItems.h"
+#include "widgets/databinding/cxLookupGrid.h"
 
 namespace {
 
@@ -9,6 +11,9 @@ namespace {
 // and the adapter list (cxDBUtils) need no start-up of their own.
 const UnitEntry kDatabindingUnits[] = {
     {"cxDBEdit", cxDBEdit::Initialize, cxDBEdit::Finalize},
+    {"cxEditDBRegisteredRepositoryItems", cxEditDBRegisteredRepositoryItems::Initialize,
+     cxEditDBRegisteredRepositoryItems::Finalize},
+    {"cxLookupGrid", cxLookupGrid::Initialize, cxLookupGrid::Finalize},
 };
 UnitCounter gDatabinding;
 
