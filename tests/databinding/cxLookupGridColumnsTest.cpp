@@ -217,3 +217,37 @@ TEST_F(LookupGridColumns, OptionsAssignInOneUpdate) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LookupGridTest, AWindowDescriptionGivesTheGridItsColumnsAndTheirOrder) {
+  TForm* dialog = ReadDialog(
+      "object dlg2: TForm\n"
+      "  object grid: TcxLookupGrid\n"
+      "    Columns = <\n"
+      "      item\n"
+      "        Caption = 'A'\n"
+      "        SortOrder = soDescending\n"
+      "      end\n"
+      "      item\n"
+      "        Caption = 'B'\n"
+      "        MinWidth = 30\n"
+      "        Width = 25\n"
+      "      end>\n"
+      "    Options.GridLines = glNone\n"
+      "    Options.RowSelect = False\n"
+      "  end\n"
+      "end\n");
+  auto* grid = dynamic_cast<TcxLookupGrid*>(dialog->FindComponent("grid"));
+  ASSERT_NE(grid, nullptr);
+  ASSERT_EQ(grid->GetColumns()->Count(), 2);
+  EXPECT_EQ(grid->GetDataController()->GetItemCount(), 2);
+  EXPECT_EQ(grid->GetColumns()->GetItem(0)->GetCaption(), "A");
+  EXPECT_EQ(grid->GetColumns()->GetItem(0)->GetSortOrder(), TcxDataSortOrder::soDescending);
+  EXPECT_EQ(grid->GetColumns()->GetItem(1)->GetWidth(), 30);
+  EXPECT_EQ(grid->GetOptions()->GetGridLines(), TcxGridLines::glNone);
+  EXPECT_FALSE(grid->GetOptions()->GetRowSelect());
+  dialog->Free();
+}
+
+}  // namespace
