@@ -679,8 +679,15 @@ void TcxDataStorage::ReadRecords(Integer ACount, TStream& AStream) {
   while (RecordCount() > ACount) DeleteRecord(RecordCount() - 1);
   FRecords.resize(size_t(ACount), nullptr);
   FNextRecordID = 1;
+  // When the stream holds every field and none keeps an object, the buffers read are the
+  // whole records.
+  bool whole = true;
+  for (TcxValueDef* def : FValueDefs->List())
+    whole = whole && (def->BufferSize() == 0 || (def->Streamed() && !def->ValueTypeClass()->InheritsFrom(
+                                                                          TcxObjectValueType::StaticClass())));
   for (size_t i = 0; i < next.size(); ++i) {
     const Integer r = Integer(i);
+    if (whole) FreeRecordBuffer(FRecords[i], FValueDefs);
     if (!next[i]) {
       ClearStreamedFields(r);
       continue;
