@@ -635,6 +635,8 @@ class TDataSet : public TComponent {
   bool ControlsDisabled() const { return FDisableCount > 0; }
   // Number of records in the buffer window and the active one's place in it.
   Integer BufferRecordCount() const { return Integer(FBuffers.size()); }
+  // The window's capacity: the largest BufferCount its links ask for (at least 1).
+  Integer BufferCount() const { return FBufferCount > 1 ? FBufferCount : 1; }
   Integer ActiveRecord() const { return FActiveRecord; }
 
   TDataSetNotifyEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose;
