@@ -1,7 +1,10 @@
 #include "widgets/databinding/DatabindingUnits.h"
 
 #include "platform/kernel/Units.h"
+#include "widgets/databinding/cxDBData.h"
 #include "widgets/databinding/cxDBEdit.h"
+#include "widgets/databinding/cxEditDBRegisteredRepositoryItems.h"
+#include "widgets/databinding/cxLookupGrid.h"
 
 namespace {
 
@@ -9,6 +12,10 @@ namespace {
 // and the adapter list (cxDBUtils) need no start-up of their own.
 const UnitEntry kDatabindingUnits[] = {
     {"cxDBEdit", cxDBEdit::Initialize, cxDBEdit::Finalize},
+    {"cxDBData", cxDBData::Initialize, cxDBData::Finalize},
+    {"cxEditDBRegisteredRepositoryItems", cxEditDBRegisteredRepositoryItems::Initialize,
+     cxEditDBRegisteredRepositoryItems::Finalize},
+    {"cxLookupGrid", cxLookupGrid::Initialize, cxLookupGrid::Finalize},
 };
 UnitCounter gDatabinding;
 
