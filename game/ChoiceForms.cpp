@@ -26,10 +26,15 @@ void StandardLook(TcxCustomSpinEdit* Edit) {
 
 Integer SpinInteger(TcxCustomSpinEdit* Edit, Integer Lo, Integer Hi) {
   double v = 0;
-  try {
-    v = Edit->GetValue().AsDouble();
-  } catch (const std::exception&) {
-    return Lo;
+  // A number typed beyond the field's range stays shown when the dialog closes, but the
+  // field refuses it as its value and keeps the old one: what is shown is the choice, and
+  // it is brought into the range here rather than lost.
+  if (!TryStrToFloat(Trim(Edit->GetText()), v)) {
+    try {
+      v = Edit->GetValue().AsDouble();
+    } catch (const std::exception&) {
+      return Lo;
+    }
   }
   if (std::isnan(v)) return Lo;
   // Halves go to the even neighbour, as the variant's own rounding does.

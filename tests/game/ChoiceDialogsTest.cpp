@@ -60,8 +60,16 @@ TEST_F(ChoiceDialogsTest, SettingsShowTheBoardsShapeAndCancelOrDefaultsChangeNot
     host().Key(VK_RETURN);
   });
   EXPECT_EQ(std::pair(form_->SettingsPending, form_->PendingColors), std::pair(true, 3));
-  EXPECT_TRUE(form_->PendingSize >= 5 && form_->PendingSize <= 20) << form_->PendingSize;
-  EXPECT_EQ(FileText("config.ini"), "[Settings]\nSize=" + std::to_string(form_->PendingSize) + "\nColors=3\n");
+  // Taken as typed and brought to the nearest end of the range, not the old value.
+  EXPECT_EQ(form_->PendingSize, 20);
+  EXPECT_EQ(FileText("config.ini"), "[Settings]\nSize=20\nColors=3\n");
+  Answer("miSettings", [&] {
+    FormSettings->seColors->SetFocus();
+    Type("1");
+    host().Key(VK_RETURN);
+  });
+  // Below the range: the lower end (the size shown again is the running board's).
+  EXPECT_EQ(std::pair(form_->PendingSize, form_->PendingColors), std::pair(7, 2));
   EXPECT_EQ(Integer(Board().Size), 7);
   Answer("miSettings", [&] {
     FormSettings->bDefaults->Click();
@@ -96,7 +104,7 @@ TEST_F(ChoiceDialogsTest, TheNumberDialogShowsTheCurrentNumberAndStartsTheChosen
     Type("123456");
     host().Key(VK_RETURN);
   });
-  EXPECT_TRUE(Board().GameNumber >= 0 && Board().GameNumber <= 9999) << Board().GameNumber;
+  EXPECT_EQ(Board().GameNumber, 9999);
 }
 
 // The number field has the focus as the dialog opens, its text selected: what is typed
