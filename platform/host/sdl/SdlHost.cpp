@@ -1,5 +1,6 @@
 #include "platform/host/sdl/SdlHost.h"
 
+#include "platform/host/sdl/DisplayGrace.h"
 #include "platform/host/sdl/FocusKeyEcho.h"
 
 #include "platform/gdi/Region.h"
@@ -21,16 +22,19 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <thread>
 #include <vector>
 
 namespace {
 
 const char kNoDisplay[] = "no display: set DISPLAY or run under a desktop session";
+const uint32_t kDisplayGraceMs = 3000;
 
 struct ShownWindow {
   SDL_Window* sdl = nullptr;
@@ -350,9 +354,22 @@ std::unique_ptr<SdlHost> SdlHost::Create(std::string& error) {
   // session's address is left alone.
   const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
   if (!bus || !*bus) ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+  // A display that is up but slow to answer (a loaded machine) gets a few seconds.
+  std::string reason;
+  const auto open = [&] {
+    if (SDL_Init(SDL_INIT_VIDEO) == 0) return true;
+    reason = SDL_GetError();
+    return false;
+  };
+  const auto now = [] {
+    return uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now().time_since_epoch())
+                        .count());
+  };
+  const auto wait = [](uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+  if (!OpenWithGrace(open, now, wait, kDisplayGraceMs, 200)) {
     error = hasX ? "cannot open display " + std::string(display) : std::string(kNoDisplay);
-    error += std::string(" (") + SDL_GetError() + ")";
+    error += " (" + reason + ")";
     return nullptr;
   }
   const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
