@@ -51,3 +51,63 @@ e2e_expect_exit() {
   wait "$pid" || status=$?
   [[ $status == 0 ]] || fail "$who exited with $status"
 }
+
+# The game ($1) started in a folder of its own whose config.ini asks for 5 x 5 cells of 2
+# colours, so that the first game is number 2611 of that shape. Sets `work`, `pid`, `wid`
+# (its window), `left` and `top` (the board's corner in the window) and `cells` (the
+# centres of the 25 cells, rows outer); needs `grab` (the xgrab program).
+e2e_start_small_game() {
+  work="$(mktemp -d)"
+  cp "$1" "$work/tessaloom"
+  printf '[Settings]\nSize=5\nColors=2\n' >"$work/config.ini"
+  e2e_start "$work/tessaloom" "$work/out"
+  wid="$(timeout 15 xdotool search --sync --name '^Tessaloom$' | head -n1)" || fail "no window named Tessaloom within 15 s"
+  [[ "$wid" =~ ^[0-9]+$ ]] || fail "bad window id '$wid'"
+  eval "$(xdo getwindowgeometry --shell "$wid")"
+  left=$(((WIDTH - 125) / 2))
+  top=$((HEIGHT - 144 - left))
+  ((left >= 0 && top > 0 && WIDTH == 125 + 2 * left)) || fail "window of $WIDTH x $HEIGHT is not the 5 x 5 board with its frame and menu bar"
+  cells=()
+  local x y
+  for ((y = 0; y < 5; ++y)); do for ((x = 0; x < 5; ++x)); do cells+=("$(centre $x $y)"); done; done
+}
+
+# The centre of cell (column, row), in window coordinates.
+centre() { echo "$((left + $1 * 25 + 12)),$((top + $2 * 25 + 12))"; }
+# A click on the centre of cell (column, row).
+e2e_click() {
+  local cx cy
+  IFS=, read -r cx cy <<<"$(centre "$1" "$2")"
+  xdo mousemove --window "$wid" "$cx" "$cy" click 1
+}
+# The board as one word: the centre pixel of each cell, rows outer.
+board() { timeout 10 "$grab" "$wid" "${cells[@]}" | tr '\n' ' ' || true; }
+# Waits until the board reads $1 (with a leading `!`: anything but it); prints what it read.
+expect_board() {
+  local want="$1" got deadline=$((SECONDS + 10))
+  while :; do
+    got="$(board)"
+    if [[ "$want" == !* ]]; then [[ -n "$got" && "$got" != "${want:1}" ]] && { echo "$got"; return 0; }
+    else [[ "$got" == "$want" ]] && { echo "$got"; return 0; }; fi
+    ((SECONDS < deadline)) || fail "the board reads '$got', expected '$want'"
+    sleep 0.05
+  done
+}
+# The id of the visible window named $1 (a pattern), waited for up to 15 s.
+e2e_window() { timeout 15 xdotool search --sync --onlyvisible --name "^$1\$" | head -n1 || fail "no window named $1 within 15 s"; }
+# Waits up to 10 s for the window named $1 to close.
+e2e_gone() {
+  local deadline=$((SECONDS + 10))
+  while xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; do
+    ((SECONDS < deadline)) || fail "the window $1 did not close"
+    sleep 0.05
+  done
+}
+# Game | <item> by the keyboard: F10, Down, then the item's letter $1.
+e2e_game_menu() {
+  xdo windowfocus --sync "$wid"
+  xdo key F10
+  xdo key Down
+  sleep 0.2
+  xdo key "$1"
+}

@@ -12,49 +12,14 @@ e2e_name=run-replay-e2e
 source "$(dirname "$0")/e2e-common.sh"
 e2e_run_in_xvfb "$xvfb" "replay e2e" "$@"
 
-work="$(mktemp -d)"
-cp "$app" "$work/tessaloom"
-printf '[Settings]\nSize=5\nColors=2\n' >"$work/config.ini"
-e2e_start "$work/tessaloom" "$work/out"
-
-wid="$(timeout 15 xdotool search --sync --name '^Tessaloom$' | head -n1)" || fail "no window named Tessaloom within 15 s"
-[[ "$wid" =~ ^[0-9]+$ ]] || fail "bad window id '$wid'"
-eval "$(xdo getwindowgeometry --shell "$wid")"
-left=$(((WIDTH - 125) / 2))
-top=$((HEIGHT - 144 - left))
-((left >= 0 && top > 0 && WIDTH == 125 + 2 * left)) || fail "window of $WIDTH x $HEIGHT is not the 5 x 5 board with its frame and menu bar"
-
-centre() { echo "$((left + $1 * 25 + 12)),$((top + $2 * 25 + 12))"; }
-cells=()
-for ((y = 0; y < 5; ++y)); do for ((x = 0; x < 5; ++x)); do cells+=("$(centre $x $y)"); done; done
-# The board as one word: the centre pixel of each cell, rows outer.
-board() { timeout 10 "$grab" "$wid" "${cells[@]}" | tr '\n' ' ' || true; }
+e2e_start_small_game "$app"
 hidden="$(printf '808080 %.0s' {1..25})"   # every cell empty
-# Waits until the board reads `want` (or, with `!`, anything but it).
-expect_board() {
-  local want="$1" got deadline=$((SECONDS + 10))
-  while :; do
-    got="$(board)"
-    if [[ "$want" == !* ]]; then [[ -n "$got" && "$got" != "${want:1}" ]] && { echo "$got"; return 0; }
-    else [[ "$got" == "$want" ]] && { echo "$got"; return 0; }; fi
-    ((SECONDS < deadline)) || fail "the board reads '$got', expected '$want'"
-    sleep 0.05
-  done
-}
-replay() {
-  xdo windowfocus --sync "$wid"
-  xdo key F10
-  xdo key Down
-  sleep 0.2
-  xdo key l
-}
-
+replay() { e2e_game_menu l; }   # Game | Show Last Game Replay
 # The positions: before any move and after each click.
 positions=("$(expect_board "!$hidden")")
 xdo windowfocus --sync "$wid"
 for move in "0 0" "0 2" "0 3"; do
-  IFS=, read -r cx cy <<<"$(centre $move)"
-  xdo mousemove --window "$wid" "$cx" "$cy" click 1
+  e2e_click $move
   positions+=("$(expect_board "!${positions[-1]}")")
 done
 # Settled: the clicked positions are all different, none is the hidden board.
