@@ -5,6 +5,7 @@
 #include "platform/theme/UxTheme.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 
@@ -144,6 +145,17 @@ void CheckBox(HDC dc, const TRect& r, int state, bool radio) {
   if (kind == 2) Fill(dc, Deflate(box, 3), mark);
 }
 
+// A group's frame stands on the dialog's face, which keeps its system colour whatever the
+// style: a frame too close to that colour (the light one the style gives its groups is
+// nearly the classic face) is darkened until it shows, so a group is framed in every look.
+COLORREF ShownOnFace(COLORREF c) {
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  const int distance = std::abs(int(GetRValue(c)) - int(GetRValue(face))) +
+                       std::abs(int(GetGValue(c)) - int(GetGValue(face))) +
+                       std::abs(int(GetBValue(c)) - int(GetBValue(face)));
+  return distance < 48 ? Mix(c, RGB(0, 0, 0), 1, 3) : c;
+}
+
 void DrawButton(HDC dc, int part, int state, const TRect& r) {
   const ThemeColors& c = ThemeCurrentColors();
   switch (part) {
@@ -153,7 +165,7 @@ void DrawButton(HDC dc, int part, int state, const TRect& r) {
     }
     case BP_RADIOBUTTON: return CheckBox(dc, r, std::clamp(state, 1, 8), true);
     case BP_CHECKBOX: return CheckBox(dc, r, std::clamp(state, 1, 12), false);
-    case BP_GROUPBOX: return RoundedFrame(dc, r, state == GBS_DISABLED ? c.disabledFrame : c.groupFrame);
+    case BP_GROUPBOX: return RoundedFrame(dc, r, ShownOnFace(state == GBS_DISABLED ? c.disabledFrame : c.groupFrame));
   }
   Fill(dc, r, c.disabledFace);
   Frame(dc, r, c.frame);

@@ -5,6 +5,7 @@
 #include "tests/platform/theme/ThemeFixture.h"
 #include "tests/platform/user/UserTestUtil.h"
 
+#include <cstdlib>
 #include <tuple>
 
 namespace {
@@ -159,6 +160,31 @@ TEST_F(ThemeDrawing, BackgroundRespectsTheClipRectangleTheDcClipAndTheOrigin) {
   DrawThemeBackground(edit, dc, EP_EDITTEXT, ETS_NORMAL, &r, nullptr);
   EXPECT_EQ(std::tuple(Px(14, 20), Px(15 + 10, 12 + 10), Px(15 + 40, 12)), std::tuple(kPaper, fill, kPaper));
   EXPECT_NE(Px(15, 12), kPaper);
+}
+
+// A group's frame shows on the dialog's face in every style: the style's own light frame
+// where the face colour leaves it visible, a darker one of the same tone where it would
+// vanish into the face.
+TEST_F(ThemeDrawing, AGroupFrameStandsOutFromTheDialogFace) {
+  const HTHEME button = Open(u"Button");
+  auto frameOn = [&](COLORREF face) {
+    const int index = COLOR_BTNFACE;
+    const COLORREF old = GetSysColor(COLOR_BTNFACE);
+    SetSysColors(1, &index, &face);
+    Canvas(60, 40);
+    TRect r{0, 0, 60, 40};
+    DrawThemeBackground(button, dc, BP_GROUPBOX, GBS_NORMAL, &r, nullptr);
+    const COLORREF edge = Px(30, 0);
+    SetSysColors(1, &index, &old);
+    return edge;
+  };
+  auto distance = [](COLORREF a, COLORREF b) {
+    return std::abs(int(GetRValue(a)) - int(GetRValue(b))) + std::abs(int(GetGValue(a)) - int(GetGValue(b))) +
+           std::abs(int(GetBValue(a)) - int(GetBValue(b)));
+  };
+  const COLORREF classic = RGB(212, 208, 200), styled = RGB(236, 233, 216);
+  EXPECT_GE(distance(frameOn(classic), classic), 48);
+  EXPECT_EQ(frameOn(styled), ThemeCurrentColors().groupFrame);
 }
 
 TEST_F(ThemeDrawing, TextUsesTheStateColourOverATransparentBackground) {
