@@ -1,5 +1,7 @@
 #include "game/ResultForm.h"
 
+#include <algorithm>
+
 TResultForm* ResultForm = nullptr;
 
 namespace {
@@ -30,8 +32,27 @@ void TResultForm::Loaded() {
   bHow = Part<TcxButton>(this, "bHow");
   bOK = Part<TcxButton>(this, "bOK");
   bRepeat = Part<TcxButton>(this, "bRepeat");
-  if (!eName || !lGameNum || !lResult || !lBestResult || !bHow || !bOK || !bRepeat)
+  if (!eName || !Result || !lGameNum || !lResult || !lBestResult || !bHow || !bOK || !bRepeat)
     throw EInvalidOperation("The result window's description lacks one of its controls");
+  FDesignClientWidth = GetClientWidth();
+  FDesignGroupWidth = Result->GetWidth();
+  FDesignNameWidth = eName->GetWidth();
+  FDesignOKLeft = bOK->GetLeft();
+  FDesignRepeatLeft = bRepeat->GetLeft();
+}
+
+void TResultForm::FitTexts() {
+  // The lines keep as much room on the group's right as its first column ("Game #:") has
+  // on its left.
+  const Integer margin = 10;
+  Integer need = 0;
+  for (TcxLabel* line : {lGameNum, lResult, lBestResult}) need = std::max(need, line->GetLeft() + line->GetWidth() + margin);
+  const Integer grow = std::max<Integer>(0, need - FDesignGroupWidth);
+  Result->SetWidth(FDesignGroupWidth + grow);
+  eName->SetWidth(FDesignNameWidth + grow);
+  bOK->SetLeft(FDesignOKLeft + grow);
+  bRepeat->SetLeft(FDesignRepeatLeft + grow);
+  SetClientWidth(FDesignClientWidth + grow);
 }
 
 String TResultForm::ResultText(Integer CellsLeft, Integer Seconds) {
@@ -60,6 +81,7 @@ TGameOutcome TResultForm::Prepare(Integer Size, Integer Colors, Integer GameNumb
     case TGameOutcome::Tie: lBestResult->SetCaption("You repeated the best result!"); break;
     case TGameOutcome::Worse: lBestResult->SetCaption(BestText(Best.Name, Best.CellsLeft)); break;
   }
+  FitTexts();
   return outcome;
 }
 

@@ -47,6 +47,14 @@ class TResultForm : public TForm {
 
  protected:
   void Loaded() override;
+
+ private:
+  // Widens the result group, the name field and the window by what the widest result line
+  // needs beyond the designed width, the buttons keeping to the right edge; back to the
+  // designed width when every line fits it.
+  void FitTexts();
+  Integer FDesignClientWidth = 0, FDesignGroupWidth = 0, FDesignNameWidth = 0, FDesignOKLeft = 0,
+          FDesignRepeatLeft = 0;
 };
 
 // The result window the program made at start-up; nullptr while there is none.

@@ -119,6 +119,29 @@ TEST_F(ResultWindowTest, ANameTypedAsTheWindowOpensReplacesTheNameShown) {
   EXPECT_EQ(FileText("config.ini"), "[Settings]\nName=Cy\n");
 }
 
+// Every line shows whole inside the result group and the window; the window is back to its
+// designed width when the lines fit it.
+TEST_F(ResultWindowTest, TheResultLinesShowWholeInsideTheGroupAndTheWindow) {
+  const Integer designed = ResultForm->GetClientWidth();
+  auto fits = [&] {
+    const TcxLabel* line = ResultForm->lBestResult;
+    const Integer right = line->GetLeft() + line->GetWidth();
+    return right <= ResultForm->Result->GetWidth() - 2 &&
+           ResultForm->Result->GetLeft() + ResultForm->Result->GetWidth() <= ResultForm->GetClientWidth() &&
+           ResultForm->bRepeat->GetLeft() + ResultForm->bRepeat->GetWidth() <= ResultForm->GetClientWidth();
+  };
+  ResultForm->Prepare(10, 4, 2611, 3, 75, "Ann", TStoredResult{});
+  EXPECT_EQ(ResultForm->lBestResult->GetCaption(), "Congratulation! You've got the best result!");
+  EXPECT_TRUE(fits());
+  TStoredResult best;
+  best.Readable = true;
+  best.CellsLeft = 1;
+  best.Name = "Bo";
+  ResultForm->Prepare(10, 4, 2611, 3, 75, "Ann", best);
+  EXPECT_TRUE(fits());
+  EXPECT_EQ(ResultForm->GetClientWidth(), designed);
+}
+
 TEST_F(ResultWindowTest, ATieOrAWorseResultKeepsTheStoredBestAndItsName) {
   const std::string stored = "[10,4]\r\n2611=1,Ann,(0,0)\r\n17=4,Bob,(2,2)\r\n";
   WriteFile("highscores.ini", stored);
