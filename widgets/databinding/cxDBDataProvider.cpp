@@ -503,19 +503,24 @@ void TcxDBDataProvider::DeleteFocused() {
   const Integer focused = c->GetFocusedRecordIndex();
   if (!ds || focused < 0) return;
   const bool smart = IsSmartRefreshActive();
-  if (smart) FFocusedBeforeDelete = focused;
+  Integer next = DeletingFocusRecordIndex();
   {
     TControlsGuard controls(ds);
     ds->Delete();
-    const Integer next = DeletingFocusRecordIndex();
-    if (next >= 0 && next < c->GetRecordCount() && next != focused) c->FocusRecordInDataSet(next > focused ? next - 1 : next);
+    // The stored record goes while the data set's notice still waits, so that the notice
+    // finds both holding the same records.
+    if (smart && focused < c->GetRecordCount()) {
+      c->DeleteRecord(focused);
+      if (next > focused) --next;
+    }
+    if (next >= 0 && next < c->GetRecordCount() && next != focused) {
+      // Without keys the data set is moved by places: the deleted record is gone from
+      // the data set but (outside smart refresh) still in the storage.
+      if (!smart && !c->IdentifiesRecordsByKey() && next > focused) --next;
+      c->FocusRecordInDataSet(next);
+    }
   }
-  if (smart && FFocusedBeforeDelete >= 0 && FFocusedBeforeDelete < c->GetRecordCount()) {
-    const Integer r = FFocusedBeforeDelete;
-    FFocusedBeforeDelete = -1;
-    c->DeleteRecord(r);
-    c->ResetFocusing();
-  }
+  if (smart) c->ResetFocusing();
 }
 
 void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
@@ -620,6 +625,7 @@ void TcxDBDataProvider::DeliverPendingNotices() {
   while (!FPending.empty()) {
     TcxDBDataProvider* p = FPending.back();
     FPending.pop_back();
+    TFlagGuard delivered(p->FDeliveredLate);
     p->DoDataSetChanged();
   }
 }
@@ -671,12 +677,18 @@ void TcxDBDataProvider::DoDataSetChanged() {
   all.push_back(this);
   for (TcxDBDataProvider* p : all)
     if (p->IsFrozen() || p->FDelivering || (p->LockCount() > 0 && (byKey || IsGridMode()))) scroll = true;
-  if (scroll && !FReloadMark) {
+  // A notice held back for this provider is not a scroll: the data set may have changed
+  // in any way meanwhile.
+  if (scroll && !FReloadMark && !FDeliveredLate) {
     DataScrolled(0);
     return;
   }
   if (!InEditState(ds)) {
-    if (IsSmartRefreshActive()) {
+    // A record deleted or added from outside was never watched: re-reading the watched
+    // record cannot show it, so the count tells, and everything is read again.
+    const bool unwatchedChange = FWatchedRecordIndex == kNoEditRecord && FAppendedRecordIndex < 0 &&
+                                 IsSmartRefreshActive() && ds->RecordCount() != c->GetRecordCount();
+    if (IsSmartRefreshActive() && !unwatchedChange) {
       SmartRefreshWatched();
       DataScrolled(0);
     } else {
