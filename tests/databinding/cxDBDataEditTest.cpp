@@ -71,7 +71,7 @@ TEST_F(DBDataEdit, RandomEditScriptsKeepTheControllerEqualToAFreshLoad) {
       C->ChangeSortingOrder(1, TcxDataSortOrder::soDescending);
       std::mt19937 random(seed);
       for (Integer step = 0; step < 80; ++step) {
-        const unsigned op = random() % 10;
+        const unsigned op = random() % 11;
         const String text = "t" + IntToStr(Integer(random() % 1000));
         std::string what = "seed " + std::to_string(seed) + " mode " + std::to_string(mode) + " step " +
                            std::to_string(step) + " op " + std::to_string(op);
@@ -136,6 +136,13 @@ TEST_F(DBDataEdit, RandomEditScriptsKeepTheControllerEqualToAFreshLoad) {
             }
             DS->FieldByName("NAME")->SetValue(Variant(text));
             DS->Cancel();
+            break;
+          case 10:  // delete several selected rows through the controller
+            if (C->GetRowCount() == 0) break;
+            C->SetMultiSelect(true);
+            for (Integer n = Integer(random() % 4); n >= 0; --n) C->ChangeRowSelection(RandomRow(random), true);
+            C->DeleteSelection();
+            C->SetMultiSelect(false);
             break;
           default:  // move from outside
             if (random() % 2)

@@ -5,6 +5,7 @@
 #include "widgets/data/cxDataUpdateBracket.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 using enum TcxDataChange;
 using enum TcxDataControllerChange;
@@ -20,6 +21,18 @@ std::vector<TcxDBDataProvider*>& Providers() {
 }
 
 bool InEditState(const TDataSet* ADataSet) { return ADataSet && IsEditState(ADataSet->State()); }
+
+// A key value (or an array of them) as one text, for finding equal keys by hashing.
+String KeyText(const Variant& AValue) {
+  if (VarIsArray(AValue)) {
+    String r;
+    for (Integer i = VarArrayLowBound(AValue, 1); i <= VarArrayHighBound(AValue, 1); ++i)
+      r += KeyText(VarArrayGet(AValue, i)) + '\x1F';
+    return r;
+  }
+  if (VarIsNull(AValue) || VarIsEmpty(AValue)) return String(1, '\x1E');
+  return VarToStr(AValue);
+}
 
 // Restores a Boolean when the step ends, also when an error passes.
 class TFlagGuard {
@@ -529,26 +542,34 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
   if (!ds || AList.empty()) return;
   TControlsGuard controls(ds);
   if (c->IdentifiesRecordsByKey()) {
+    // One walk over the data set finds every listed key, instead of one search per
+    // record: each listed record deletes the first data-set record with its key.
     std::vector<TcxCustomDataField*> keys;
     c->GetKeyFields(keys);
-    std::vector<Variant> values;
-    values.reserve(AList.size());
-    for (Integer r : AList) values.push_back(c->GetFieldValues(r, keys));
+    const std::vector<TField*> dbKeys = c->GetKeyDBFields();
+    std::unordered_map<String, std::vector<Integer>> wanted;
+    for (size_t i = AList.size(); i-- > 0;) wanted[KeyText(c->GetFieldValues(AList[i], keys))].push_back(AList[i]);
     const bool smart = IsSmartRefreshActive();
     std::vector<Integer> stored;
-    for (size_t i = values.size(); i-- > 0;) {
-      if (!ds->Locate(c->KeyFieldNames(), values[i], TLocateOptions())) continue;
-      if (!smart) {
-        ds->Delete();
+    size_t remaining = AList.size();
+    Integer count = ds->RecordCount();
+    Integer place = 0;
+    ds->First();
+    while (place < count && remaining > 0) {
+      auto it = wanted.find(KeyText(cxGetFieldValues(dbKeys)));
+      if (it == wanted.end() || it->second.empty()) {
+        ds->Next();
+        ++place;
         continue;
       }
-      const Integer r = c->FindRecordIndexByFields(keys);
-      if (r < 0) continue;
+      const Integer record = it->second.back();
+      it->second.pop_back();
+      --remaining;
       ds->Delete();
-      stored.push_back(r);
+      --count;
+      if (smart) stored.push_back(record);
     }
     if (smart) {
-      // One pass over the storage for every deleted record.
       std::sort(stored.begin(), stored.end());
       stored.erase(std::unique(stored.begin(), stored.end()), stored.end());
       TcxDataUpdateBracket bracket(c);
