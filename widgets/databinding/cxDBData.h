@@ -256,6 +256,8 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   bool FBaseEditState = false;
   // This provider's held-back data-set change is being delivered now.
   bool FDeliveredLate = false;
+  // Inside the controller's read of every record.
+  bool FReadingAll = false;
 };
 
 // Reads the data set's current record into a storage record.

@@ -688,7 +688,11 @@ void TcxDBDataProvider::DoDataSetChanged() {
   TcxDBDataController* c = DBDataController();
   const bool byKey = c->IdentifiesRecordsByKey();
   for (TcxDBDataProvider* p : OtherProviders())
-    if (p->IsFrozen() || (p->LockCount() > 0 && byKey)) {
+    if (p->FReadingAll) {
+      // That provider is reading every record: it only moves the data set.
+      DataScrolled(0);
+      return;
+    } else if (p->IsFrozen() || (p->LockCount() > 0 && byKey)) {
       // Waits on that provider: delivered when it is idle again.
       p->AddPending(this);
       return;
@@ -858,7 +862,13 @@ void TcxDBDataProvider::SmartRefreshWatched() {
     if (r >= 0 && (r == FWatchedRecordIndex || r == FAppendedRecordIndex)) {
       const Variant stored = c->GetRecordId(r);
       const Variant current = c->GetDataSetKeyValues();
-      if (cxVariantsEqual(stored, current)) {
+      TDataSet* ds = DataSet();
+      if (!ds || ds->IsEmpty()) {
+        // An insert cancelled in an empty data set: nothing holds the record any more.
+        c->DeleteRecord(r);
+        r = -1;
+        c->ResetFocusing();
+      } else if (cxVariantsEqual(stored, current)) {
         c->RereadRecord(r);
       } else {
         std::vector<TField*> keys = c->GetKeyDBFields();
