@@ -467,4 +467,35 @@ TEST_F(ComboBoxTest, AFixedListShowsItsSearchHighlight) {
   EXPECT_EQ(vi->SelLength, 0);
 }
 
+// Records the state each drawing of an item was given.
+class TStatePainter : public TObject {
+ public:
+  std::vector<TOwnerDrawState> States;
+  void Draw(TcxCustomComboBox*, TcxCanvas*, Integer, const TRect&, TOwnerDrawState AState) { States.push_back(AState); }
+};
+
+// The edit area of a fixed list is drawn selected and focused while the edit has the focus, the
+// list open or not.
+TEST_F(ComboBoxTest, AnOwnerDrawnEditAreaStaysSelectedWhileTheListIsOpen) {
+  TcxComboBox* c = AddCombo({"a", "b"}, TcxEditDropDownListStyle::lsFixedList);
+  TStatePainter painter;
+  c->GetComboProperties()->OnDrawItem = {&painter, &TStatePainter::Draw};
+  const TOwnerDrawState selected{TOwnerDrawStateItem::odSelected, TOwnerDrawStateItem::odFocused};
+  Key(VK_F4);
+  ASSERT_TRUE(c->GetDroppedDown());
+  painter.States.clear();
+  c->Invalidate();
+  host().PumpUntilIdle();
+  ASSERT_FALSE(painter.States.empty());
+  EXPECT_EQ(painter.States.back() * selected, selected);
+  Key(VK_ESCAPE);
+  other->SetFocus();
+  host().PumpUntilIdle();
+  painter.States.clear();
+  c->Invalidate();
+  host().PumpUntilIdle();
+  ASSERT_FALSE(painter.States.empty());
+  EXPECT_EQ(painter.States.back() * selected, TOwnerDrawState());
+}
+
 }  // namespace
