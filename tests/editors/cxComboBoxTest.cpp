@@ -5,6 +5,7 @@
 
 #include "classlib/core/FormText.h"
 #include "classlib/core/Streams.h"
+#include "widgets/editors/cxSpinEdit.h"
 
 namespace {
 
@@ -496,6 +497,28 @@ TEST_F(ComboBoxTest, AnOwnerDrawnEditAreaStaysSelectedWhileTheListIsOpen) {
   host().PumpUntilIdle();
   ASSERT_FALSE(painter.States.empty());
   EXPECT_EQ(painter.States.back() * selected, TOwnerDrawState());
+}
+
+// Only editors with buttons or a popup keep their buttons' and popup's style values; the edit
+// style does not publish gradient buttons.
+TEST_F(ComboBoxTest, ButtonAndPopupStyleValuesAreKeptOnlyWhereThereAreSome) {
+  auto* text = New<TcxTextEdit>(form);
+  auto* spin = New<TcxSpinEdit>(form);
+  TcxComboBox* combo = AddCombo({"a"});
+  for (TcxCustomEdit* e : std::initializer_list<TcxCustomEdit*>{text, spin, combo}) {
+    auto* st = static_cast<TcxEditStyle*>(e->GetStyle());
+    st->SetButtonStyle(TcxEditButtonStyle::btsFlat);
+    st->SetPopupBorderStyle(TcxEditPopupBorderStyle::epbsSingle);
+  }
+  auto stored = [](TcxCustomEdit* e) {
+    auto* st = static_cast<TcxEditStyle*>(e->GetStyle());
+    return std::make_pair(st->IsButtonStyleStored(), st->IsPopupBorderStyleStored());
+  };
+  EXPECT_EQ(stored(text), std::make_pair(false, false));
+  EXPECT_EQ(stored(spin), std::make_pair(true, false));
+  EXPECT_EQ(stored(combo), std::make_pair(true, true));
+  EXPECT_EQ(GetPropInfo(text->GetStyle(), "GradientButtons"), nullptr);
+  EXPECT_NE(GetPropInfo(text->GetStyle(), "ButtonStyle"), nullptr);
 }
 
 }  // namespace
