@@ -457,7 +457,8 @@ TEST_F(DataSetTest, FilterText) {
       {"PRICE > 3 AND NAME <> 'Date'", "Cherry Elder "},
       {"NAME LIKE 'b%' OR ID IN (4, 5)", "Date Elder "},  // case matters without the option
       {"ID BETWEEN 2 AND 3 OR NOT (ID < 5)", "Banana Cherry Elder "},
-      {"[NAME] = 'Ch*'", "Cherry "},
+      {"[NAME] = 'Cherry'", "Cherry "},
+      {"NAME = 'Ch*'", ""},  // a '*' is a character like any other
       {"[NA]]ME] = 'x'", nullptr},
       {"NAME NOT LIKE '_a%'", "Apple Cherry Elder "},
       {"NAME LIKE '%e%r%' OR NAME LIKE 'D_te'", "Cherry Date Elder "},
@@ -478,10 +479,10 @@ TEST_F(DataSetTest, FilterText) {
   DS->SetFilter("NAME LIKE 'b%' OR ID IN (4, 5)");
   DS->SetFilterOptions({TFilterOption::foCaseInsensitive});
   EXPECT_EQ(Names(), "Banana Date Elder ");
-  DS->SetFilter("NAME = 'ch*'");
+  DS->SetFilter("NAME = 'cherry'");
   EXPECT_EQ(Names(), "Cherry ");
   DS->SetFilterOptions({TFilterOption::foCaseInsensitive, TFilterOption::foNoPartialCompare});
-  EXPECT_EQ(Names(), "");
+  EXPECT_EQ(Names(), "Cherry ");
   DS->SetFilterOptions({TFilterOption::foCaseInsensitive});
 
   // A refused text leaves the filter as it was.
@@ -491,7 +492,7 @@ TEST_F(DataSetTest, FilterText) {
             "Items: Field 'SIZE' not found");
   EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->SetFilter("ID = 'x'"); }),
             "Items: Filter value x does not suit field 'ID'");
-  EXPECT_EQ(DS->Filter(), "NAME = 'ch*'");
+  EXPECT_EQ(DS->Filter(), "NAME = 'cherry'");
   EXPECT_EQ(Name(), "Cherry");
 }
 
