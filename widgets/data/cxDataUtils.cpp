@@ -98,6 +98,7 @@ void TcxCustomDataBinding::DataSetChange() {
 bool TcxCustomDataBinding::GetModified() { return false; }
 bool TcxCustomDataBinding::GetReadOnly() { return FReadOnly; }
 void TcxCustomDataBinding::SetReadOnly(bool Value) { FReadOnly = Value; }
+void TcxCustomDataBinding::UpdateVisualControl() {}
 void TcxCustomDataBinding::UpdateData() {
   if (OnUpdateData) OnUpdateData();
 }

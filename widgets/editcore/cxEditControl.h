@@ -214,6 +214,8 @@ class TcxCustomEdit : public TcxContainer,
   virtual void UpdatePressedButton(TcxCustomEditViewInfo* AOldViewInfo);
   void PropertiesChanged(TObject* Sender) override;
   virtual bool IsReadOnly();
+  // The data binding's editing state changed: whether the user may change the text follows.
+  virtual void EditingChanged();
   // Whether Escape may restore the value saved at focus entry; text editors allow it.
   virtual bool CanResetEditValue() { return false; }
   virtual void ResetEditValue();
