@@ -5,6 +5,7 @@
 
 #include "tests/databinding/LookupGridTestSupport.h"
 #include "widgets/databinding/cxLookupEdit.h"
+#include "widgets/foundation/cxVariants.h"
 
 #include <utility>
 #include <vector>

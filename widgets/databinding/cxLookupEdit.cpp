@@ -41,7 +41,10 @@ auto LockBoth(TcxCustomLookupEditProperties* P) {
 // ---- properties ----
 
 TcxCustomLookupEditProperties::TcxCustomLookupEditProperties(TPersistent* AOwner)
-    : TcxCustomComboBoxProperties(AOwner) {
+    : TcxCustomComboBoxProperties(AOwner) {}
+
+void TcxCustomLookupEditProperties::AfterConstruction() {
+  inherited::AfterConstruction();
   SetPopupHeight(0);
   SetPopupWidth(0);
   SetDropDownListStyle(TcxEditDropDownListStyle::lsEditFixedList);
@@ -506,6 +509,20 @@ void TcxCustomLookupEditLookupData::ListDataChanged() {
 
 TcxCustomEditPropertiesClass TcxCustomLookupEdit::GetPropertiesClass() {
   return ClassOf<TcxCustomLookupEditProperties, TcxCustomEditProperties, TPersistent*>();
+}
+
+void TcxCustomLookupEdit::BeforeDestruction() {
+  auto* p = dynamic_cast<TcxCustomLookupEditProperties*>(GetActiveProperties());
+  TWinControl* list = p ? p->GetListControl() : nullptr;
+  TWinControl* popup = PopupWindow();
+  if (list && popup) {
+    for (TWinControl* parent = list->GetParent(); parent; parent = parent->GetParent())
+      if (parent == popup) {
+        list->SetParent(nullptr);
+        break;
+      }
+  }
+  inherited::BeforeDestruction();
 }
 
 void TcxCustomLookupEdit::Initialize() {

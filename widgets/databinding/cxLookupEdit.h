@@ -15,6 +15,8 @@ class TcxCustomLookupEditProperties : public TcxCustomComboBoxProperties {
   TL_CLASS(TcxCustomLookupEditProperties, TcxCustomComboBoxProperties)
  public:
   explicit TcxCustomLookupEditProperties(TPersistent* AOwner);
+  // The drop-down settings of a lookup edit.
+  void AfterConstruction() override;
   void Assign(TPersistent* Source) override;
   TcxCustomEditProperties* CreateSameClass() const override { return New<TcxCustomLookupEditProperties>(nullptr); }
 
@@ -193,6 +195,8 @@ class TcxCustomLookupEdit : public TcxCustomComboBox {
     return dynamic_cast<TcxCustomLookupEditLookupData*>(LookupData());
   }
 
+  // The list belongs to the properties: it leaves the popup before the popup goes.
+  void BeforeDestruction() override;
   TcxCustomEditPropertiesClass GetPropertiesClass() override;
   void Initialize() override;
   void DropDown() override;
