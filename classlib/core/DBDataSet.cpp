@@ -767,7 +767,15 @@ Integer TDataSet::CompareBookmarks(const TBookmarkStr& A, const TBookmarkStr& B)
   if (A.empty() || B.empty()) return A.empty() && B.empty() ? 0 : (A.empty() ? -1 : 1);
   const Integer pa = Active() ? InternalFindBookmark(A) : -1;
   const Integer pb = Active() ? InternalFindBookmark(B) : -1;
-  if (pa < 0 || pb < 0) return A == B ? 0 : (A < B ? -1 : 1);
+  if (pa < 0 || pb < 0) {
+    // Without places (closed, or a record gone) the texts decide; texts of whole numbers
+    // as the numbers they are, so "9" comes before "10".
+    auto whole = [](const TBookmarkStr& s) {
+      return std::all_of(s.begin(), s.end(), [](Char c) { return c >= '0' && c <= '9'; });
+    };
+    if (whole(A) && whole(B) && A.size() != B.size()) return A.size() < B.size() ? -1 : 1;
+    return A == B ? 0 : (A < B ? -1 : 1);
+  }
   return pa == pb ? 0 : (pa < pb ? -1 : 1);
 }
 

@@ -192,6 +192,10 @@ TEST_F(DataSetTest, BookmarksSurviveDeletes) {
   EXPECT_GT(DS->CompareBookmarks(date, banana), 0);
   EXPECT_EQ(DS->CompareBookmarks(date, date), 0);
   EXPECT_LT(DS->CompareBookmarks("", apple), 0);
+  // Bookmarks of records that are gone order as the numbers they hold.
+  EXPECT_LT(DS->CompareBookmarks("9", "10"), 0);
+  EXPECT_GT(DS->CompareBookmarks("10", "9"), 0);
+  EXPECT_LT(DS->CompareBookmarks("10", "12"), 0);
 
   DS->Delete();  // Banana
   EXPECT_FALSE(DS->BookmarkValid(banana));

@@ -3,6 +3,7 @@
 #include "platform/kernel/Units.h"
 #include "widgets/databinding/cxDBData.h"
 #include "widgets/databinding/cxDBEdit.h"
+#include "widgets/databinding/cxDBFilter.h"
 #include "widgets/databinding/cxEditDBRegisteredRepositoryItems.h"
 #include "widgets/databinding/cxLookupGrid.h"
 
@@ -12,6 +13,7 @@ namespace {
 // and the adapter list (cxDBUtils) need no start-up of their own.
 const UnitEntry kDatabindingUnits[] = {
     {"cxDBEdit", cxDBEdit::Initialize, cxDBEdit::Finalize},
+    {"cxDBFilter", cxDBFilter::Initialize, cxDBFilter::Finalize},
     {"cxDBData", cxDBData::Initialize, cxDBData::Finalize},
     {"cxEditDBRegisteredRepositoryItems", cxEditDBRegisteredRepositoryItems::Initialize,
      cxEditDBRegisteredRepositoryItems::Finalize},

@@ -357,6 +357,7 @@ class TcxDBDataController : public TcxCustomDataController {
   bool CanFocusRecord(Integer ARecordIndex) override;
   void RecordDeleted(Integer ARecordIndex) override;
   TcxDataProviderClass GetDataProviderClass() const override;
+  TcxFilterCriteriaClass GetFilterCriteriaClass() const override;
   TcxCustomDataField* CreateField() override;
   void GetKeyFields(std::vector<TcxCustomDataField*>& AList) const override;
   TCollectionItemClass GetSummaryItemClass() const override;

@@ -1,6 +1,7 @@
 // The data-set controller: its data fields bound to TFields, keys, records by key, focus
 // that moves the data set, and the unit's start-up.
 #include "widgets/databinding/cxDBData.h"
+#include "widgets/databinding/cxDBFilter.h"
 
 #include "widgets/data/cxDataUpdateBracket.h"
 #include "widgets/foundation/cxClasses.h"
@@ -488,13 +489,19 @@ String TcxDBDataController::GetItemFieldName(Integer AItemIndex) const {
   TcxDBDataField* f = GetDBField(AItemIndex);
   TField* field = f->Field();
   if (!field) return String();
-  if (field->FieldKind() != TFieldKind::fkLookup) return cxGetFilterFieldName(field, false);
+  const auto* filter = dynamic_cast<const TcxDBDataFilterCriteria*>(Filter());
+  const bool ignoreOrigin = !filter || filter->IgnoreOrigin();
+  if (field->FieldKind() != TFieldKind::fkLookup) return cxGetFilterFieldName(field, ignoreOrigin);
   String r;
   for (Integer i = 0; i < f->FieldCount(); ++i) {
     if (i > 0) r += ';';
-    r += cxGetFilterFieldName(f->Fields(i)->Field(), false);
+    r += cxGetFilterFieldName(f->Fields(i)->Field(), ignoreOrigin);
   }
   return r;
+}
+
+TcxFilterCriteriaClass TcxDBDataController::GetFilterCriteriaClass() const {
+  return ClassOf<TcxDBDataFilterCriteria, TcxFilterCriteria, TcxCustomDataController*>();
 }
 
 Variant TcxDBDataController::GetRecordId(Integer ARecordIndex) const {
