@@ -262,6 +262,8 @@ class TcxCustomEdit : public TcxContainer,
   bool IsContainerFocused() const override { return IsFocused(); }
   bool HandlesTabKey() const override { return true; }
   TcxContainerStyleClass GetStyleClass() const override;
+  // A plain editor has neither buttons nor a popup: their style values go unused (and unsaved).
+  TcxContainerStyleValues GetUnusedStyleValues() const override { return cxEditButtonsStyleValues; }
   TcxContainerViewInfoClass GetViewInfoClass() const override;
   bool ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButton, TShiftState AShift,
                               bool AIsMouseEvent) override;

@@ -253,6 +253,8 @@ class TcxCustomDropDownEdit : public TcxCustomMaskEdit {
  public:
   using TcxCustomMaskEdit::TcxCustomMaskEdit;
   void BeforeDestruction() override;
+  // Buttons and a popup: every style value of an editor is in use.
+  TcxContainerStyleValues GetUnusedStyleValues() const override { return {}; }
 
   TcxCustomDropDownEditProperties* ActiveProperties() {
     return static_cast<TcxCustomDropDownEditProperties*>(GetActiveProperties());
