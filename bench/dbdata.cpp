@@ -18,6 +18,8 @@
 //                      SQLite's SELECT on an indexed master key
 #include <benchmark/benchmark.h>
 
+#include "bench/DataBenchTable.h"
+
 #include "classlib/core/DB.h"
 #include "classlib/core/SysUtils.h"
 #include "platform/kernel/Units.h"
@@ -38,38 +40,7 @@
 
 namespace {
 
-enum Column { cID, cName, cCity, cAmount, cPrice, cDay, cFlag, cColumns };
 const char* const kNames[cColumns] = {"ID", "Name", "City", "Amount", "Price", "Day", "Flag"};
-
-struct Row {
-  Integer ID;
-  bool NameNull;
-  std::string Name;
-  std::string City;
-  Int64 Amount;  // currency, ten-thousandths
-  double Price;
-  double Day;
-  bool Flag;
-};
-
-std::vector<Row> Generate(Integer N) {
-  std::mt19937 gen(20261207);
-  std::vector<Row> rows(static_cast<size_t>(N));
-  for (Integer i = 0; i < N; ++i) {
-    Row& r = rows[size_t(i)];
-    r.ID = i + 1;
-    r.NameNull = gen() % 10 == 0;
-    for (int k = 0; k < 6; ++k) r.Name += char('a' + gen() % 26);
-    char city[16];
-    std::snprintf(city, sizeof city, "City%02u", unsigned(gen() % 100));
-    r.City = city;
-    r.Amount = Int64(gen() % 10000000) * 100;
-    r.Price = double(gen() % 100000) / 100.0;
-    r.Day = 43831.0 + double(gen() % 1827);
-    r.Flag = gen() % 2 == 0;
-  }
-  return rows;
-}
 
 struct Item : TObject {};
 
