@@ -163,26 +163,7 @@ struct Theirs {
   }
   void Load(const std::vector<Row>& ARows) {
     Exec("DROP TABLE IF EXISTS t");
-    Exec("CREATE TABLE t (ID INTEGER PRIMARY KEY, Name TEXT, City TEXT, Amount INTEGER, Price REAL, Day REAL, Flag INTEGER)");
-    Exec("BEGIN");
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO t VALUES (?, ?, ?, ?, ?, ?, ?)", -1, &st, nullptr);
-    for (const Row& r : ARows) {
-      sqlite3_bind_int(st, 1, r.ID);
-      if (r.NameNull)
-        sqlite3_bind_null(st, 2);
-      else
-        sqlite3_bind_text(st, 2, r.Name.data(), int(r.Name.size()), SQLITE_STATIC);
-      sqlite3_bind_text(st, 3, r.City.data(), int(r.City.size()), SQLITE_STATIC);
-      sqlite3_bind_int64(st, 4, r.Amount);
-      sqlite3_bind_double(st, 5, r.Price);
-      sqlite3_bind_double(st, 6, r.Day);
-      sqlite3_bind_int(st, 7, r.Flag);
-      sqlite3_step(st);
-      sqlite3_reset(st);
-    }
-    sqlite3_finalize(st);
-    Exec("COMMIT");
+    CreateSQLiteTable(db, ARows);
   }
   // Every row of a query as text cells joined by '|'.
   std::vector<std::string> Query(const char* ASql) {

@@ -104,29 +104,7 @@ struct Theirs {
   sqlite3* db = nullptr;
   explicit Theirs(const std::vector<Row>& ARows) {
     sqlite3_open(":memory:", &db);
-    sqlite3_exec(db,
-                 "CREATE TABLE t (ID INTEGER PRIMARY KEY, Name TEXT, City TEXT, Amount INTEGER, Price REAL, Day REAL, "
-                 "Flag INTEGER)",
-                 nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO t VALUES (?, ?, ?, ?, ?, ?, ?)", -1, &st, nullptr);
-    for (const Row& r : ARows) {
-      sqlite3_bind_int(st, 1, r.ID);
-      if (r.NameNull)
-        sqlite3_bind_null(st, 2);
-      else
-        sqlite3_bind_text(st, 2, r.Name.data(), int(r.Name.size()), SQLITE_STATIC);
-      sqlite3_bind_text(st, 3, r.City.data(), int(r.City.size()), SQLITE_STATIC);
-      sqlite3_bind_int64(st, 4, r.Amount);
-      sqlite3_bind_double(st, 5, r.Price);
-      sqlite3_bind_double(st, 6, r.Day);
-      sqlite3_bind_int(st, 7, r.Flag);
-      sqlite3_step(st);
-      sqlite3_reset(st);
-    }
-    sqlite3_finalize(st);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    CreateSQLiteTable(db, ARows);
   }
   ~Theirs() { sqlite3_close(db); }
 
