@@ -10,6 +10,10 @@
 //   Load/BareWalk      First..Next over the data set, every field's value read
 //   Load/SQLite        a prepared SELECT stepped into one vector per column
 //   LocateByKey/...    focusing records by key beside SQLite's lookup by primary key
+//   PostEdit/...       one edited record posted: smart refresh, a full reload, SQLite's
+//                      UPDATE by rowid
+//   DeleteSelected1000 1,000 selected records deleted at once, beside SQLite deleting them
+//                      by key in one transaction
 #include <benchmark/benchmark.h>
 
 #include "classlib/core/DB.h"
@@ -310,7 +314,95 @@ void LocateOurs(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(s.ours->c->LocateByKey(keys[k++ % keys.size()]));
 }
 
+// One edit of one record, posted: with smart refresh only that record is read again,
+// without it every record is.
+void PostEditOurs(benchmark::State& state, bool ASmart) {
+  Sized& s = Get(Integer(state.range(0)));
+  if (!Ready(state, s)) return;
+  if (!s.ours->c) s.ours->Bind();
+  TcxDBDataController* c = s.ours->c.get();
+  c->DataModeController()->SetSmartRefresh(ASmart);
+  c->ChangeFocusedRowIndex(c->GetRowCount() / 2);
+  Integer n = 0;
+  for (auto _ : state) {
+    c->Edit();
+    c->SetEditValue(cCity, Variant(String("Edited") + IntToStr(n++ % 10)), TcxDataEditValueSource::evsValue);
+    c->PostEditing();
+  }
+  c->DataModeController()->SetSmartRefresh(false);
+  if (c->GetItemValue(c->GetFocusedRecordIndex(), cCity).AsString().rfind("Edited", 0) != 0)
+    state.SkipWithError("the edit did not reach the controller");
+}
+void PostEditSmart(benchmark::State& state) { PostEditOurs(state, true); }
+void PostEditReload(benchmark::State& state) { PostEditOurs(state, false); }
+
+// 1,000 selected records of a fresh data set deleted at once (smart refresh on).
+void DeleteSelectedOurs(benchmark::State& state) {
+  const Integer n = Integer(state.range(0));
+  Sized& s = Get(n);
+  if (!Ready(state, s)) return;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto ours = std::make_unique<Ours>(s.rows);
+    ours->Bind();
+    TcxDBDataController* c = ours->c.get();
+    c->DataModeController()->SetSmartRefresh(true);
+    c->SetMultiSelect(true);
+    c->BeginUpdate();
+    for (Integer i = 0; i < 1000; ++i) c->ChangeRowSelection(Integer((Int64(i) * 7919) % n), true);
+    c->EndUpdate();
+    const Integer selected = c->GetSelectedCount();
+    state.ResumeTiming();
+    c->DeleteSelection();
+    state.PauseTiming();
+    if (c->GetRecordCount() != n - selected || ours->ds->RecordCount() != n - selected)
+      state.SkipWithError("deleted another number of records");
+    ours.reset();
+    state.ResumeTiming();
+  }
+}
+
 #ifdef TL_HAVE_SQLITE3
+void PostEditTheirs(benchmark::State& state) {
+  Sized& s = Get(Integer(state.range(0)));
+  if (!Ready(state, s)) return;
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(s.theirs->db, "UPDATE t SET City = ? WHERE rowid = ?", -1, &st, nullptr);
+  Integer n = 0;
+  for (auto _ : state) {
+    const std::string city = "Edited" + std::to_string(n++ % 10);
+    sqlite3_bind_text(st, 1, city.data(), int(city.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_int(st, 2, Integer(state.range(0)) / 2);
+    sqlite3_step(st);
+    sqlite3_reset(st);
+  }
+  sqlite3_finalize(st);
+}
+
+void DeleteSelectedTheirs(benchmark::State& state) {
+  const Integer n = Integer(state.range(0));
+  Sized& s = Get(n);
+  if (!Ready(state, s)) return;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto theirs = std::make_unique<Theirs>(s.rows);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(theirs->db, "DELETE FROM t WHERE ID = ?", -1, &st, nullptr);
+    state.ResumeTiming();
+    sqlite3_exec(theirs->db, "BEGIN", nullptr, nullptr, nullptr);
+    for (Integer i = 0; i < 1000; ++i) {
+      sqlite3_bind_int(st, 1, Integer((Int64(i) * 7919) % n) + 1);
+      sqlite3_step(st);
+      sqlite3_reset(st);
+    }
+    sqlite3_exec(theirs->db, "COMMIT", nullptr, nullptr, nullptr);
+    state.PauseTiming();
+    sqlite3_finalize(st);
+    theirs.reset();
+    state.ResumeTiming();
+  }
+}
+
 void LoadTheirs(benchmark::State& state) {
   Sized& s = Get(Integer(state.range(0)));
   if (!Ready(state, s)) return;
@@ -338,6 +430,21 @@ struct Registration {
       benchmark::RegisterBenchmark("Load/BareWalk", LoadBareWalk)->Arg(n)->Unit(benchmark::kMillisecond);
 #ifdef TL_HAVE_SQLITE3
       benchmark::RegisterBenchmark("Load/SQLite", LoadTheirs)->Arg(n)->Unit(benchmark::kMillisecond);
+#endif
+      benchmark::RegisterBenchmark("PostEdit/SmartRefresh", PostEditSmart)->Arg(n)->Unit(benchmark::kMicrosecond);
+      benchmark::RegisterBenchmark("PostEdit/FullReload", PostEditReload)->Arg(n)->Unit(benchmark::kMillisecond);
+#ifdef TL_HAVE_SQLITE3
+      benchmark::RegisterBenchmark("PostEdit/SQLite", PostEditTheirs)->Arg(n)->Unit(benchmark::kMicrosecond);
+#endif
+      benchmark::RegisterBenchmark("DeleteSelected1000/Controller", DeleteSelectedOurs)
+          ->Arg(n)
+          ->Iterations(3)
+          ->Unit(benchmark::kMillisecond);
+#ifdef TL_HAVE_SQLITE3
+      benchmark::RegisterBenchmark("DeleteSelected1000/SQLite", DeleteSelectedTheirs)
+          ->Arg(n)
+          ->Iterations(3)
+          ->Unit(benchmark::kMillisecond);
 #endif
       benchmark::RegisterBenchmark("LocateByKey/Controller", LocateOurs)->Arg(n)->Unit(benchmark::kMicrosecond);
 #ifdef TL_HAVE_SQLITE3

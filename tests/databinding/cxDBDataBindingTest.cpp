@@ -82,10 +82,7 @@ class DBDataBinding : public DatabindingDataTest {
   }
   template <class T>
   T* AddField(const char* AName) {
-    T* f = New<T>(Owner.get());
-    f->SetFieldName(AName);
-    f->SetDataSet(DS);
-    return f;
+    return AddTestField<T>(Owner.get(), DS, AName);
   }
   TPendingControl* Control(const char* AField, S ASource = S::evsValue) {
     auto* c = New<TPendingControl>(Owner.get());

@@ -56,10 +56,7 @@ class DBEditProvider : public DatabindingDataTest {
   }
   template <class T>
   T* Add(const char* AName) {
-    T* f = New<T>(Owner.get());
-    f->SetFieldName(AName);
-    f->SetDataSet(DS);
-    return f;
+    return AddTestField<T>(Owner.get(), DS, AName);
   }
   Owned<TComponent> Owner;
   TMemoryDataSet* DS = nullptr;

@@ -322,3 +322,40 @@ TEST_F(DBEditTest, ADesignedUnboundTextEditShowsItsNameAndAtRunTimeNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DBEditTest, AFieldAskingForFocusFocusesItsEditor) {
+  auto* name = Add<TcxDBTextEdit>("NAME");
+  auto* id = Add<TcxDBSpinEdit>("ID");
+  Show();
+  Focus(name);
+  F("ID")->FocusControl();
+  Pump();
+  EXPECT_TRUE(id->IsFocused());
+  EXPECT_FALSE(name->IsFocused());
+  F("NAME")->FocusControl();
+  Pump();
+  EXPECT_TRUE(name->IsFocused());
+}
+
+TEST_F(DBEditTest, AValueTheFieldRefusesReachesTheCallerAndLeavesTheBindingUnlocked) {
+  auto* when = Add<TcxDBTextEdit>("WHEN");
+  auto* name = Add<TcxDBTextEdit>("NAME");
+  Show();
+  Focus(when);
+  when->SelectAll();
+  Type("2/31/2023");
+  EXPECT_ANY_THROW(when->PostEditValue(true));
+  EXPECT_FALSE(when->GetDataBinding()->IsLocked());
+  EXPECT_DOUBLE_EQ(double(F("WHEN")->GetAsDateTime()), 45000);
+  // The input is still pending; a good value goes in.
+  EXPECT_TRUE(when->GetDataBinding()->DataLink()->Modified());
+  when->SelectAll();
+  Type("3/1/2023");
+  Focus(name);
+  EXPECT_EQ(F("WHEN")->GetAsString(), "3/1/2023");
+  EXPECT_FALSE(when->GetDataBinding()->IsLocked());
+}
+
+}  // namespace

@@ -254,6 +254,10 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   // While set, IsEditing and IsInserting answer the base's own state: the base's edit and
   // insert steps run for an edit or insert the data set has already begun.
   bool FBaseEditState = false;
+  // This provider's held-back data-set change is being delivered now.
+  bool FDeliveredLate = false;
+  // Inside the controller's read of every record.
+  bool FReadingAll = false;
 };
 
 // Reads the data set's current record into a storage record.

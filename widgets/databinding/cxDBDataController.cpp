@@ -363,12 +363,17 @@ void TcxDBDataController::ReloadStorage() {
   // once more).
   const bool byKey = IdentifiesRecordsByKey();
   if (byKey) BeginSaveKeys();
+  TcxDBDataProvider* p = DBProvider();
+  const bool reading = p->FReadingAll;
+  p->FReadingAll = true;
   try {
     inherited::ReloadStorage();
   } catch (...) {
+    p->FReadingAll = reading;
     if (byKey) EndRestoreKeys();
     throw;
   }
+  p->FReadingAll = reading;
   if (byKey) EndRestoreKeys();
   DBProvider()->ClearReloadMark();
 }

@@ -5,6 +5,7 @@
 #include "widgets/data/cxDataUpdateBracket.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 using enum TcxDataChange;
 using enum TcxDataControllerChange;
@@ -20,6 +21,18 @@ std::vector<TcxDBDataProvider*>& Providers() {
 }
 
 bool InEditState(const TDataSet* ADataSet) { return ADataSet && IsEditState(ADataSet->State()); }
+
+// A key value (or an array of them) as one text, for finding equal keys by hashing.
+String KeyText(const Variant& AValue) {
+  if (VarIsArray(AValue)) {
+    String r;
+    for (Integer i = VarArrayLowBound(AValue, 1); i <= VarArrayHighBound(AValue, 1); ++i)
+      r += KeyText(VarArrayGet(AValue, i)) + '\x1F';
+    return r;
+  }
+  if (VarIsNull(AValue) || VarIsEmpty(AValue)) return String(1, '\x1E');
+  return VarToStr(AValue);
+}
 
 // Restores a Boolean when the step ends, also when an error passes.
 class TFlagGuard {
@@ -503,19 +516,24 @@ void TcxDBDataProvider::DeleteFocused() {
   const Integer focused = c->GetFocusedRecordIndex();
   if (!ds || focused < 0) return;
   const bool smart = IsSmartRefreshActive();
-  if (smart) FFocusedBeforeDelete = focused;
+  Integer next = DeletingFocusRecordIndex();
   {
     TControlsGuard controls(ds);
     ds->Delete();
-    const Integer next = DeletingFocusRecordIndex();
-    if (next >= 0 && next < c->GetRecordCount() && next != focused) c->FocusRecordInDataSet(next > focused ? next - 1 : next);
+    // The stored record goes while the data set's notice still waits, so that the notice
+    // finds both holding the same records.
+    if (smart && focused < c->GetRecordCount()) {
+      c->DeleteRecord(focused);
+      if (next > focused) --next;
+    }
+    if (next >= 0 && next < c->GetRecordCount() && next != focused) {
+      // Without keys the data set is moved by places: the deleted record is gone from
+      // the data set but (outside smart refresh) still in the storage.
+      if (!smart && !c->IdentifiesRecordsByKey() && next > focused) --next;
+      c->FocusRecordInDataSet(next);
+    }
   }
-  if (smart && FFocusedBeforeDelete >= 0 && FFocusedBeforeDelete < c->GetRecordCount()) {
-    const Integer r = FFocusedBeforeDelete;
-    FFocusedBeforeDelete = -1;
-    c->DeleteRecord(r);
-    c->ResetFocusing();
-  }
+  if (smart) c->ResetFocusing();
 }
 
 void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
@@ -524,26 +542,34 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
   if (!ds || AList.empty()) return;
   TControlsGuard controls(ds);
   if (c->IdentifiesRecordsByKey()) {
+    // One walk over the data set finds every listed key, instead of one search per
+    // record: each listed record deletes the first data-set record with its key.
     std::vector<TcxCustomDataField*> keys;
     c->GetKeyFields(keys);
-    std::vector<Variant> values;
-    values.reserve(AList.size());
-    for (Integer r : AList) values.push_back(c->GetFieldValues(r, keys));
+    const std::vector<TField*> dbKeys = c->GetKeyDBFields();
+    std::unordered_map<String, std::vector<Integer>> wanted;
+    for (size_t i = AList.size(); i-- > 0;) wanted[KeyText(c->GetFieldValues(AList[i], keys))].push_back(AList[i]);
     const bool smart = IsSmartRefreshActive();
     std::vector<Integer> stored;
-    for (size_t i = values.size(); i-- > 0;) {
-      if (!ds->Locate(c->KeyFieldNames(), values[i], TLocateOptions())) continue;
-      if (!smart) {
-        ds->Delete();
+    size_t remaining = AList.size();
+    Integer count = ds->RecordCount();
+    Integer place = 0;
+    ds->First();
+    while (place < count && remaining > 0) {
+      auto it = wanted.find(KeyText(cxGetFieldValues(dbKeys)));
+      if (it == wanted.end() || it->second.empty()) {
+        ds->Next();
+        ++place;
         continue;
       }
-      const Integer r = c->FindRecordIndexByFields(keys);
-      if (r < 0) continue;
+      const Integer record = it->second.back();
+      it->second.pop_back();
+      --remaining;
       ds->Delete();
-      stored.push_back(r);
+      --count;
+      if (smart) stored.push_back(record);
     }
     if (smart) {
-      // One pass over the storage for every deleted record.
       std::sort(stored.begin(), stored.end());
       stored.erase(std::unique(stored.begin(), stored.end()), stored.end());
       TcxDataUpdateBracket bracket(c);
@@ -620,6 +646,7 @@ void TcxDBDataProvider::DeliverPendingNotices() {
   while (!FPending.empty()) {
     TcxDBDataProvider* p = FPending.back();
     FPending.pop_back();
+    TFlagGuard delivered(p->FDeliveredLate);
     p->DoDataSetChanged();
   }
 }
@@ -661,7 +688,11 @@ void TcxDBDataProvider::DoDataSetChanged() {
   TcxDBDataController* c = DBDataController();
   const bool byKey = c->IdentifiesRecordsByKey();
   for (TcxDBDataProvider* p : OtherProviders())
-    if (p->IsFrozen() || (p->LockCount() > 0 && byKey)) {
+    if (p->FReadingAll) {
+      // That provider is reading every record: it only moves the data set.
+      DataScrolled(0);
+      return;
+    } else if (p->IsFrozen() || (p->LockCount() > 0 && byKey)) {
       // Waits on that provider: delivered when it is idle again.
       p->AddPending(this);
       return;
@@ -671,12 +702,18 @@ void TcxDBDataProvider::DoDataSetChanged() {
   all.push_back(this);
   for (TcxDBDataProvider* p : all)
     if (p->IsFrozen() || p->FDelivering || (p->LockCount() > 0 && (byKey || IsGridMode()))) scroll = true;
-  if (scroll && !FReloadMark) {
+  // A notice held back for this provider is not a scroll: the data set may have changed
+  // in any way meanwhile.
+  if (scroll && !FReloadMark && !FDeliveredLate) {
     DataScrolled(0);
     return;
   }
   if (!InEditState(ds)) {
-    if (IsSmartRefreshActive()) {
+    // A record deleted or added from outside was never watched: re-reading the watched
+    // record cannot show it, so the count tells, and everything is read again.
+    const bool unwatchedChange = FWatchedRecordIndex == kNoEditRecord && FAppendedRecordIndex < 0 &&
+                                 IsSmartRefreshActive() && ds->RecordCount() != c->GetRecordCount();
+    if (IsSmartRefreshActive() && !unwatchedChange) {
       SmartRefreshWatched();
       DataScrolled(0);
     } else {
@@ -825,7 +862,13 @@ void TcxDBDataProvider::SmartRefreshWatched() {
     if (r >= 0 && (r == FWatchedRecordIndex || r == FAppendedRecordIndex)) {
       const Variant stored = c->GetRecordId(r);
       const Variant current = c->GetDataSetKeyValues();
-      if (cxVariantsEqual(stored, current)) {
+      TDataSet* ds = DataSet();
+      if (!ds || ds->IsEmpty()) {
+        // An insert cancelled in an empty data set: nothing holds the record any more.
+        c->DeleteRecord(r);
+        r = -1;
+        c->ResetFocusing();
+      } else if (cxVariantsEqual(stored, current)) {
         c->RereadRecord(r);
       } else {
         std::vector<TField*> keys = c->GetKeyDBFields();

@@ -10,20 +10,6 @@
 
 namespace {
 
-// Raises a counter for as long as a binding's own step runs, whatever way it ends.
-class TLockGuard {
- public:
-  explicit TLockGuard(Integer& ALock) : FLock(ALock) { ++FLock; }
-  ~TLockGuard() {
-    if (FLock > 0) --FLock;
-  }
-  TLockGuard(const TLockGuard&) = delete;
-  TLockGuard& operator=(const TLockGuard&) = delete;
-
- private:
-  Integer& FLock;
-};
-
 // Whether a control should show a field right to left. Nothing here reads right to left.
 bool UseRightToLeftAlignment(TWinControl*, TField*) { return false; }
 
@@ -32,11 +18,6 @@ void CheckFieldReadingDirection(TWinControl* AControl, TField* AField) {
   if (!AControl || !AControl->HandleAllocated()) return;
   const bool right = (GetWindowLongA(AControl->GetHandle(), GWL_EXSTYLE) & LONG(WS_EX_RIGHT)) != 0;
   if (right != UseRightToLeftAlignment(AControl, AField)) AControl->Perform(CM_RECREATEWND, 0, 0);
-}
-
-bool CanModifyBoundField(TField* AField) {
-  return AField->CanModify() ||
-         (AField->FieldKind() == TFieldKind::fkLookup && cxCanModifyFields(AField));
 }
 
 // The field's control takes the focus and clears the request, when it is that field's.
@@ -146,7 +127,7 @@ TcxBlobKind TcxCustomDBEditDefaultValuesProvider::DefaultBlobKind() {
 }
 
 bool TcxCustomDBEditDefaultValuesProvider::CanSetEditMode() {
-  return !DefaultReadOnly() && IsDataAvailable() && CanModifyBoundField(FField);
+  return !DefaultReadOnly() && IsDataAvailable() && cxCanModifyBoundField(FField);
 }
 
 String TcxCustomDBEditDefaultValuesProvider::DefaultDisplayFormat() {
@@ -264,7 +245,7 @@ void TcxEditFieldDataLink::SetFieldName(const String& Value) {
 }
 
 bool TcxEditFieldDataLink::CanModify() const {
-  return !ReadOnly() && FField && CanModifyBoundField(FField);
+  return !ReadOnly() && FField && cxCanModifyBoundField(FField);
 }
 
 bool TcxEditFieldDataLink::Edit() {
@@ -302,7 +283,7 @@ void TcxEditFieldDataLink::SetField(TField* Value) {
 void TcxEditFieldDataLink::ActiveChanged() {
   UpdateField();
   {
-    TLockGuard lock(FDataBinding->FLock);
+    TcxBindingLock lock(FDataBinding->FLock);
     FDataBinding->DataSetChanged();
   }
   ClearModified();
@@ -317,7 +298,7 @@ void TcxEditFieldDataLink::DataEvent(TDataEvent Event, intptr_t Info) {
   inherited::DataEvent(Event, Info);
   if (!fieldList) return;
   {
-    TLockGuard lock(FDataBinding->FLock);
+    TcxBindingLock lock(FDataBinding->FLock);
     FDataBinding->DataSetChanged();
   }
   ClearModified();
@@ -425,7 +406,7 @@ void TcxDBEditDataBinding::SetDisplayValue(const Variant& Value) {
 bool TcxDBEditDataBinding::SetEditMode() {
   if (TcxCustomDBEditDefaultValuesProvider* p = DBProvider(); !p || !p->CanSetEditMode())
     return false;
-  TLockGuard lock(FLock);
+  TcxBindingLock lock(FLock);
   FDataLink->Edit();
   const bool editing = FDataLink->Editing();
   if (editing) FDataLink->SetModified();
@@ -434,7 +415,7 @@ bool TcxDBEditDataBinding::SetEditMode() {
 
 void TcxDBEditDataBinding::UpdateDataValue() {
   if (!IsDataAvailable()) return;
-  TLockGuard lock(FLock);
+  TcxBindingLock lock(FLock);
   if (FDataLink->Edit()) cxWriteBoundField(Field(), ValueSource(), Edit()->GetEditValue());
 }
 

@@ -1,29 +1,6 @@
 // The field data link and the data-set binding of a control bound to one field.
 #include "widgets/databinding/cxDBUtils.h"
 
-namespace {
-
-// Counts a binding's own write for as long as it runs, whatever way it ends.
-class TStoreLockGuard {
- public:
-  explicit TStoreLockGuard(Integer& ALock) : FLock(ALock) { ++FLock; }
-  ~TStoreLockGuard() {
-    if (FLock > 0) --FLock;
-  }
-  TStoreLockGuard(const TStoreLockGuard&) = delete;
-  TStoreLockGuard& operator=(const TStoreLockGuard&) = delete;
-
- private:
-  Integer& FLock;
-};
-
-bool CanModifyBoundField(TField* AField) {
-  return AField->CanModify() ||
-         (AField->FieldKind() == TFieldKind::fkLookup && cxCanModifyFields(AField));
-}
-
-}  // namespace
-
 // ---- TcxCustomFieldDataLink ----
 
 TL_DEFINE_CLASS(TcxCustomFieldDataLink)
@@ -45,7 +22,7 @@ bool TcxCustomFieldDataLink::Edit() {
 }
 
 bool TcxCustomFieldDataLink::CanModify() const {
-  return !ReadOnly() && FField && CanModifyBoundField(FField);
+  return !ReadOnly() && FField && cxCanModifyBoundField(FField);
 }
 
 void TcxCustomFieldDataLink::ClearModified() {
@@ -140,7 +117,7 @@ void TcxCustomDBDataBinding::SetReadOnly(bool Value) { FDataLink->SetReadOnly(Va
 void TcxCustomDBDataBinding::UpdateVisualControl() { FDataLink->UpdateVisualControl(); }
 
 bool TcxCustomDBDataBinding::CanModify() {
-  return IsDataAvailable() && !Field()->ReadOnly() && CanModifyBoundField(Field());
+  return IsDataAvailable() && !Field()->ReadOnly() && cxCanModifyBoundField(Field());
 }
 
 bool TcxCustomDBDataBinding::ExecuteAction(TObject* AAction) {
@@ -165,7 +142,7 @@ void TcxCustomDBDataBinding::Reset() { FDataLink->Reset(); }
 
 bool TcxCustomDBDataBinding::SetModified() {
   if (CanModify()) {
-    TStoreLockGuard lock(FStoreLock);
+    TcxBindingLock lock(FStoreLock);
     FDataLink->Edit();
     if (FDataLink->Editing()) FDataLink->SetModified();
   }
@@ -175,7 +152,7 @@ bool TcxCustomDBDataBinding::SetModified() {
 void TcxCustomDBDataBinding::SetStoredValue(TcxDataEditValueSource AValueSource,
                                             const Variant& AValue) {
   if (!IsDataAvailable()) return;
-  TStoreLockGuard lock(FStoreLock);
+  TcxBindingLock lock(FStoreLock);
   if (FDataLink->Edit()) cxWriteBoundField(Field(), AValueSource, AValue);
 }
 

@@ -104,6 +104,11 @@ bool cxCanModifyFields(TField* ALookupField) {
   return true;
 }
 
+bool cxCanModifyBoundField(TField* AField) {
+  return AField->CanModify() ||
+         (AField->FieldKind() == TFieldKind::fkLookup && cxCanModifyFields(AField));
+}
+
 // ---- values ----
 
 Variant cxGetFieldValue(TField* AField) {

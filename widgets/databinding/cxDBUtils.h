@@ -37,6 +37,9 @@ bool cxIsCurrencyField(TField* AField);
 // present in the field's data set).
 bool cxCanModifyFields(TField* ALookupField);
 
+// A control may change AField: the field itself, or a lookup field through its key fields.
+bool cxCanModifyBoundField(TField* AField);
+
 // ---- values ----
 
 Variant cxGetFieldValue(TField* AField);
@@ -189,6 +192,21 @@ class TcxCustomDBDataBinding : public TcxCustomDataBinding {
  private:
   Integer FStoreLock = 0;
   TcxCustomFieldDataLink* FDataLink = nullptr;
+};
+
+// Raises a binding's lock counter for as long as one of its own steps runs, whatever way the
+// step ends; lowering never goes below 0.
+class TcxBindingLock {
+ public:
+  explicit TcxBindingLock(Integer& ALock) : FLock(ALock) { ++FLock; }
+  ~TcxBindingLock() {
+    if (FLock > 0) --FLock;
+  }
+  TcxBindingLock(const TcxBindingLock&) = delete;
+  TcxBindingLock& operator=(const TcxBindingLock&) = delete;
+
+ private:
+  Integer& FLock;
 };
 
 // The data-set forms of the shared single-field rules.
