@@ -297,6 +297,10 @@ TEST_F(FilterHelperTest, RadioGroupValuesAreItsItemsAndNoItemIsNull) {
   h->SetFilterValue(e, column, 99);
   h->GetFilterValue(e, column, v, s);
   EXPECT_TRUE(VarIsNull(v));
+  // Properties of another kind give no item rather than a wrong one.
+  e->SetItemIndex(0);
+  h->GetFilterValue(e, Props<TcxTextEditProperties>(), v, s);
+  EXPECT_TRUE(VarIsNull(v));
 }
 
 TEST_F(FilterHelperTest, TypedEditorsHandTheirValueBackWithTheColumnsText) {
