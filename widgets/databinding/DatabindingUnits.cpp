@@ -5,6 +5,7 @@
 #include "widgets/databinding/cxDBEdit.h"
 #include "widgets/databinding/cxDBFilter.h"
 #include "widgets/databinding/cxEditDBRegisteredRepositoryItems.h"
+#include "widgets/databinding/cxFilterControlUtils.h"
 #include "widgets/databinding/cxLookupDBGrid.h"
 #include "widgets/databinding/cxLookupGrid.h"
 
@@ -20,6 +21,7 @@ const UnitEntry kDatabindingUnits[] = {
      cxEditDBRegisteredRepositoryItems::Finalize},
     {"cxLookupGrid", cxLookupGrid::Initialize, cxLookupGrid::Finalize},
     {"cxLookupDBGrid", cxLookupDBGrid::Initialize, cxLookupDBGrid::Finalize},
+    {"cxFilterControlUtils", cxFilterControlUtils::Initialize, cxFilterControlUtils::Finalize},
 };
 UnitCounter gDatabinding;
 
