@@ -3,6 +3,7 @@
 // of a typed value, and the registry with its start-up registrations.
 #include "tests/databinding/DatabindingTestSupport.h"
 #include "widgets/databinding/cxFilterControlUtils.h"
+#include "widgets/databinding/cxLookupEdit.h"
 #include "widgets/editcore/cxMaskEdit.h"
 #include "widgets/editcore/cxTextEditControl.h"
 #include "widgets/editors/cxCheckBox.h"
@@ -31,6 +32,18 @@ class TTestDateProperties : public TcxDateEditProperties {
   using TcxDateEditProperties::TcxDateEditProperties;
 };
 TL_DEFINE_CLASS(TTestDateProperties)
+
+// A lookup list whose text for a key is "#" and the key, defined by a lookup field or not.
+class TTestLookupProperties : public TcxCustomLookupEditProperties {
+  TL_CLASS(TTestLookupProperties, TcxCustomLookupEditProperties)
+ public:
+  using TcxCustomLookupEditProperties::TcxCustomLookupEditProperties;
+  String GetDisplayText(const Variant& AKey) override { return VarIsNull(AKey) ? "" : "#" + VarToStr(AKey); }
+  using TcxCustomLookupEditProperties::GetDisplayText;
+  bool IsDefinedByLookupField() const override { return ByField; }
+  bool ByField = false;
+};
+TL_DEFINE_CLASS(TTestLookupProperties)
 
 namespace {
 
@@ -441,6 +454,40 @@ TEST_F(FilterHelperTest, AClassWithoutItsOwnHelperFindsItsNearestAncestors) {
   EXPECT_EQ(c->FindHelper(TcxDateEditProperties::StaticClass()), H<TcxFilterDateEditHelper>());
   c->Unregister(TTestDateProperties::StaticClass(), H<TcxFilterTextEditHelper>());
   EXPECT_EQ(c->FindHelper(TTestDateProperties::StaticClass()), H<TcxFilterDateEditHelper>());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FilterHelperTest, TheLookupHelperTakesAKeyFromAFixedListAndKeepsAFieldsProvider) {
+  const TcxCustomFilterEditHelperClass h = H<TcxFilterLookupComboBoxHelper>();
+  auto* column = Props<TTestLookupProperties>();
+  EXPECT_EQ(h->GetSupportedFilterOperators(column, kString(), false), kChoices);
+  EXPECT_EQ(h->GetSupportedFilterOperators(column, kInteger(), true), kChoices);
+  Variant key("not a number");
+  EXPECT_TRUE(h->IsValueValid(kInteger(), key));
+  EXPECT_FALSE(h->KeepsDefaultValuesProvider(column));
+  column->ByField = true;
+  EXPECT_TRUE(h->KeepsDefaultValuesProvider(column));
+  EXPECT_FALSE(h->KeepsDefaultValuesProvider(Props<TcxComboBoxProperties>()));
+
+  // Set up on a combo box's properties: a fixed list that sizes itself and can be resized.
+  auto* e = New<TcxComboBox>(form);
+  e->SetParent(form);
+  column->SetDropDownListStyle(TcxEditDropDownListStyle::lsEditList);
+  h->InitializeProperties(e->GetActiveProperties(), column, true);
+  auto* p = e->ActiveProperties();
+  EXPECT_EQ(p->GetDropDownListStyle(), TcxEditDropDownListStyle::lsFixedList);
+  EXPECT_TRUE(p->GetPopupAutoSize());
+  EXPECT_TRUE(p->GetPopupSizeable());
+
+  e->SetEditValue(7);
+  Variant v;
+  String s;
+  h->GetFilterValue(e, column, v, s);
+  EXPECT_EQ(v.AsInteger(), 7);
+  EXPECT_EQ(s, "#7");
 }
 
 }  // namespace
