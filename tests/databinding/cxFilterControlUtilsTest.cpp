@@ -227,10 +227,12 @@ TEST_F(FilterHelperTest, DropDownValueEditorsKeepTheirButtonsAndTakeTheirKindsSe
   auto* combo = Props<TcxComboBoxProperties>();
   combo->SetDropDownRows(20);
   combo->SetDropDownListStyle(TcxEditDropDownListStyle::lsFixedList);
+  combo->SetRevertable(true);
   auto* cp = static_cast<TcxCustomComboBoxProperties*>(ValueEditor(H<TcxFilterComboBoxHelper>(), combo)
                                                            ->GetActiveProperties());
   EXPECT_EQ(cp->GetDropDownRows(), 8);
   EXPECT_EQ(cp->GetDropDownListStyle(), TcxEditDropDownListStyle::lsEditList);
+  EXPECT_FALSE(cp->GetRevertable());
 
   auto* calc = Props<TcxCalcEditProperties>();
   auto* calcp = static_cast<TcxCustomCalcEditProperties*>(ValueEditor(H<TcxFilterCalcEditHelper>(), calc)
@@ -240,6 +242,30 @@ TEST_F(FilterHelperTest, DropDownValueEditorsKeepTheirButtonsAndTakeTheirKindsSe
   auto* time = Props<TcxTimeEditProperties>();
   auto* t = static_cast<TcxCustomTimeEdit*>(ValueEditor(H<TcxFilterTimeEditHelper>(), time));
   EXPECT_EQ(t->GetTime(), 0.0);
+
+  auto* text = Props<TcxTextEditProperties>();
+  text->SetAutoSelect(false);
+  text->SetHideSelection(false);
+  text->SetViewStyle(TcxTextEditViewStyle::vsHideCursor);
+  auto* tp = static_cast<TcxCustomTextEditProperties*>(ValueEditor(H<TcxFilterTextEditHelper>(), text)
+                                                           ->GetActiveProperties());
+  EXPECT_TRUE(tp->GetAutoSelect());
+  EXPECT_TRUE(tp->GetHideSelection());
+  EXPECT_EQ(tp->GetViewStyle(), TcxTextEditViewStyle::vsNormal);
+
+  auto* image = Props<TcxImageComboBoxProperties>();
+  image->SetShowDescriptions(false);
+  auto* ip = static_cast<TcxCustomImageComboBoxProperties*>(
+      ValueEditor(H<TcxFilterImageComboBoxHelper>(), image)->GetActiveProperties());
+  EXPECT_TRUE(ip->GetShowDescriptions());
+  EXPECT_EQ(ip->GetDropDownListStyle(), TcxEditDropDownListStyle::lsFixedList);
+
+  auto* spin = Props<TcxSpinEditProperties>();
+  spin->SetCanEdit(false);
+  auto* sp = static_cast<TcxCustomSpinEditProperties*>(ValueEditor(H<TcxFilterSpinEditHelper>(), spin)
+                                                           ->GetActiveProperties());
+  EXPECT_TRUE(sp->GetCanEdit());
+  EXPECT_GT(sp->GetButtons()->Count(), 0);
 
   auto* mru = Props<TcxMRUEditProperties>();
   EXPECT_TRUE(H<TcxFilterComboBoxHelper>()->HasDropDownOrSpin(mru));
@@ -327,14 +353,18 @@ TEST_F(FilterHelperTest, TypedEditorsHandTheirValueBackWithTheColumnsText) {
   auto* currency = Props<TcxCurrencyEditProperties>();
   currency->SetDisplayFormat("0.00");
   auto* spin = Props<TcxSpinEditProperties>();
+  auto* memoBlob = Props<TcxBlobEditProperties>();
+  memoBlob->SetBlobEditKind(TcxBlobEditKind::bekMemo);
   const Row rows[] = {
       {"text", H<TcxFilterTextEditHelper>(), Props<TcxTextEditProperties>(), Variant("pear"), "pear"},
-      {"memo", H<TcxFilterMemoHelper>(), Props<TcxMemoProperties>(), Variant("long"), "long"},
+      {"memo", H<TcxFilterMemoHelper>(), Props<TcxMemoProperties>(), Variant("two\r\nlines"), "two\r\nlines"},
       {"mask", H<TcxFilterMaskEditHelper>(), Props<TcxMaskEditProperties>(), Variant("ab"), "ab"},
       {"combo", H<TcxFilterComboBoxHelper>(), Props<TcxComboBoxProperties>(), Variant("fig"), "fig"},
       {"hyperlink", H<TcxFilterHyperLinkEditHelper>(), Props<TcxHyperLinkEditProperties>(), Variant("a.b"), "a.b"},
       {"currency", H<TcxFilterCurrencyEditHelper>(), currency, Variant(12.5), "12.50"},
       {"spin", H<TcxFilterSpinEditHelper>(), spin, Variant(42), "42"},
+      {"label", H<TcxFilterTextEditHelper>(), Props<TcxLabelProperties>(), Variant("cap"), "cap"},
+      {"blob", H<TcxFilterBlobEditHelper>(), memoBlob, Variant("note"), "note"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);

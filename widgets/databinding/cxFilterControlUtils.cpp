@@ -84,11 +84,12 @@ const TcxFilterControlOperators kMemoOperators{fcoLike, fcoNotLike, fcoBlanks, f
 
 bool IsStringType(TcxValueTypeClass AValueTypeClass) { return AValueTypeClass && AValueTypeClass->IsString(); }
 
-// The column's text for a value, as its own editor would show it.
+// The column's text for a value, as its own editor would show it, but whole: a memo's or a
+// memo blob's cell shows only a first line or an icon, while a filter shows the value.
 String ColumnDisplayText(TcxCustomEditProperties* AEditProperties, const Variant& AValue) {
   if (auto* p = As<TcxCustomTextEditProperties>(AEditProperties)) {
     String s;
-    p->GetDisplayText(AValue, s);
+    p->GetDisplayText(AValue, s, true);
     return s;
   }
   if (auto* p = As<TcxCustomCheckBoxProperties>(AEditProperties)) return p->GetDisplayText(AValue);
