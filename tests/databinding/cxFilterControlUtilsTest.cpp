@@ -151,6 +151,11 @@ TEST_F(FilterHelperTest, CaptionsFollowTheOperatorsOrder) {
   EXPECT_EQ(cxGetFilterControlOperatorCaption(fcoThisMonth), "is this month");
   EXPECT_EQ(cxGetFilterControlOperatorCaption(fcoNextYear), "is next year");
   EXPECT_EQ(cxFilterControlOperatorRange(fcoBetween, fcoNotInList), kLists);
+  // Captions pass through the override hook (string 63301 is "does not equal").
+  const TResStringRec notEqual{63301, "does not equal"};
+  cxSetResourceString(notEqual, "differs from");
+  EXPECT_EQ(cxGetFilterControlOperatorCaption(fcoNotEqual), "differs from");
+  cxSetResourceString(notEqual, "does not equal");
 }
 
 // ---- value editors and their set-up ----
