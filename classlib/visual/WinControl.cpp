@@ -697,16 +697,20 @@ bool TWinControl::DoKeyUp(TMessage& Message) {
   return key == 0;
 }
 
+// A key handler may free the control: the key then goes no further.
 void TWinControl::WMKeyDown(TMessage& Message) {
-  if (!DoKeyDown(Message)) TL_INHERITED(Message);
+  TWeakLink self(this);
+  if (!DoKeyDown(Message) && self.Alive()) TL_INHERITED(Message);
 }
 
 void TWinControl::WMKeyUp(TMessage& Message) {
-  if (!DoKeyUp(Message)) TL_INHERITED(Message);
+  TWeakLink self(this);
+  if (!DoKeyUp(Message) && self.Alive()) TL_INHERITED(Message);
 }
 
 void TWinControl::WMChar(TMessage& Message) {
-  if (!DoKeyPress(Message)) TL_INHERITED(Message);
+  TWeakLink self(this);
+  if (!DoKeyPress(Message) && self.Alive()) TL_INHERITED(Message);
 }
 
 void TWinControl::CNKeyDown(TMessage& Message) {

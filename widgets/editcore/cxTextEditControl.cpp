@@ -29,8 +29,9 @@ TcxCustomTextEdit* TcxCustomInnerTextEdit::Container() const {
 
 void TcxCustomInnerTextEdit::SetEditValue(const Variant& Value) {
   const String old = GetText();
+  TWeakLink self(this);  // the editor's change handlers may free the editor and this edit
   SetText(VarToStr(Value));
-  if (InState(TComponentStateItem::csDesigning) && !cxAreStringsEqual(old, GetText(), true) && OnChange)
+  if (self.Alive() && InState(TComponentStateItem::csDesigning) && !cxAreStringsEqual(old, GetText(), true) && OnChange)
     OnChange(this);
 }
 
@@ -254,10 +255,17 @@ void TcxCustomInnerTextEdit::DefaultHandler(TMessage& Message) {
   inherited::DefaultHandler(Message);
 }
 
+// The editor's key handlers may free the editor, and this inner edit with it: then the key
+// is spent and nothing here is touched again.
 void TcxCustomInnerTextEdit::KeyDown(Word& Key, TShiftState Shift) {
   FInternalUpdating = false;
   if (TcxCustomTextEdit* c = Container()) {
+    TcxEditLifeGuard guard(this);
     c->KeyDown(Key, Shift);
+    if (!guard.Alive()) {
+      Key = 0;
+      return;
+    }
     if (Key == 0) FInternalUpdating = true;
   }
 }
@@ -266,7 +274,12 @@ void TcxCustomInnerTextEdit::KeyUp(Word& Key, TShiftState Shift) {
   FInternalUpdating = false;
   if (Key == VK_TAB) Key = 0;
   if (TcxCustomTextEdit* c = Container(); c && Key != 0) {
+    TcxEditLifeGuard guard(this);
     c->KeyUp(Key, Shift);
+    if (!guard.Alive()) {
+      Key = 0;
+      return;
+    }
     if (Key == 0) FInternalUpdating = true;
   }
 }
@@ -276,7 +289,8 @@ void TcxCustomInnerTextEdit::KeyPress(Char& Key) {
   if (Key == Char(9)) Key = 0;
   TcxCustomTextEdit* c = Container();
   if (c && Key != 0) {
-    TcxEditLifeGuard guard(c);
+    // Watching this inner edit: freeing the editor frees it too.
+    TcxEditLifeGuard guard(this);
     c->KeyPress(Key);
     if (!guard.Alive()) {
       Key = 0;

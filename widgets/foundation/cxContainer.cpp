@@ -422,13 +422,14 @@ void TcxContainer::RecalcViewAtCursor(bool AIsMouseEvent) {
     ::ScreenToClient(GetHandle(), &cur);
     p = cur;
   }
+  TWeakLink self(this);  // a pressed or released button may free the control
   try {
     ProcessViewInfoChanges(p, gLastMouseButton, cxGetShiftState(), AIsMouseEvent);
   } catch (...) {
-    FRecalculating = false;
+    if (self.Alive()) FRecalculating = false;
     throw;
   }
-  FRecalculating = false;
+  if (self.Alive()) FRecalculating = false;
 }
 
 void TcxContainer::SetInnerControl(TWinControl* Value) {
@@ -743,15 +744,17 @@ bool TcxContainer::CanFocusOnClick() {
 
 void TcxContainer::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   gLastMouseButton = cxTranslateMouseButton(Button);
+  TWeakLink self(this);
   inherited::MouseDown(Button, Shift, X, Y);
-  RecalcViewAtCursor(true);
+  if (self.Alive()) RecalcViewAtCursor(true);
 }
 
 void TcxContainer::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   // Released, the button no longer counts as pressed over the container.
   if (gLastMouseButton == cxTranslateMouseButton(Button)) gLastMouseButton = TcxMouseButton::cxmbNone;
+  TWeakLink self(this);
   inherited::MouseUp(Button, Shift, X, Y);
-  RecalcViewAtCursor(true);
+  if (self.Alive()) RecalcViewAtCursor(true);
 }
 
 // ---- colour and font exchange with the style ----
