@@ -418,4 +418,53 @@ TEST_F(ComboBoxTest, PageKeysStepAPageOfRowsInTheOpenList) {
   EXPECT_EQ(Text(c), "item 4");
 }
 
+// An edit list: Backspace re-completes what is left of the typed part, and clears the text when
+// nothing is left; Delete edits nothing.
+TEST_F(ComboBoxTest, BackspaceAndDeleteInAnEditList) {
+  TcxComboBox* c = AddCombo({"Apple", "Apricot", "Banana"}, TcxEditDropDownListStyle::lsEditFixedList);
+  c->GetComboProperties()->SetImmediateDropDown(false);
+  Type("ap");
+  EXPECT_EQ(Text(c), "Apple");
+  Key(VK_BACK);
+  EXPECT_EQ(Text(c), "Apple");
+  EXPECT_EQ(c->GetSelStart(), 1);
+  EXPECT_EQ(c->GetSelLength(), 4);
+  Key(VK_BACK);
+  EXPECT_EQ(Text(c), "");
+  // Without a highlight the rest of the text becomes the completion first.
+  Type("b");
+  EXPECT_EQ(Text(c), "Banana");
+  Key(VK_RIGHT);
+  Key(VK_HOME);
+  for (int i = 0; i < 3; ++i) Key(VK_RIGHT);
+  Key(VK_BACK);
+  EXPECT_EQ(Text(c), "Banana");
+  EXPECT_EQ(c->GetSelStart(), 2);
+  EXPECT_EQ(c->GetSelLength(), 4);
+  Key(VK_HOME);
+  Key(VK_DELETE);
+  EXPECT_EQ(Text(c), "Banana");
+}
+
+// A fixed list paints the typed letters' completion as the selection and keeps it after a miss.
+TEST_F(ComboBoxTest, AFixedListShowsItsSearchHighlight) {
+  TcxComboBox* c = AddCombo({"Apple", "Banana", "Blueberry"}, TcxEditDropDownListStyle::lsFixedList);
+  c->GetComboProperties()->SetImmediateDropDown(false);
+  Type("b");
+  auto* vi = dynamic_cast<TcxCustomTextEditViewInfo*>(c->EditViewInfo());
+  ASSERT_NE(vi, nullptr);
+  EXPECT_EQ(vi->SelStart, 1);
+  EXPECT_EQ(vi->SelLength, 5);
+  Type("q");
+  EXPECT_EQ(Text(c), "Banana");
+  EXPECT_EQ(c->GetSelText(), "anana");
+  EXPECT_EQ(vi->SelLength, 5);
+  // Without accumulated typing the highlight is not painted.
+  c->GetComboProperties()->SetAccumulateFixedListTyping(false);
+  Type("l");
+  EXPECT_EQ(Text(c), "Blueberry");
+  EXPECT_EQ(c->GetSelText(), "ueberry");
+  EXPECT_EQ(vi->SelLength, 0);
+}
+
 }  // namespace

@@ -271,7 +271,7 @@ void TcxCustomDataControllerInfo::ChangeFocusedRowIndex(Integer ARowIndex) {
 void TcxCustomDataControllerInfo::ResetFocusing() {
   if (!FChanges.Contains(dcicFocusedRow) && !FChanges.Contains(dcicResetFocusedRow))
     FPrevFocusingInfo = FFocusingInfo;
-  Integer record = FDataController->GetCurrentRecordIndex();
+  Integer record = FDataController->GetFocusingRecordIndex();
   if (record < 0) record = -1;
   // Another record is found as a data row; the same one keeps the level of its row.
   if (record != FFocusingInfo.RecordIndex) FFocusingInfo.Level = -1;

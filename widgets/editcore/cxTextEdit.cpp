@@ -128,6 +128,7 @@ void TcxCustomTextEditProperties::Assign(TPersistent* Source) {
   SetCharCase(src->FCharCase);
   SetEchoMode(src->FEchoMode);
   SetAccumulateFixedListTyping(src->FAccumulateFixedListTyping);
+  FValidChars = src->FValidChars;
   SetHideCursor(src->FHideCursor);
   SetHideSelection(src->FHideSelection);
   SetImmediateUpdateText(src->FImmediateUpdateText);
