@@ -70,6 +70,8 @@ void TObject::ClearWeakLinks() noexcept {
 }
 
 void TObject::Free() noexcept {
+  if (FFreeing) return;
+  FFreeing = true;
   ClearWeakLinks();
   BeginDestruction();
   BeforeDestruction();

@@ -80,6 +80,8 @@ class TObject {
   // Last such point; overrides do their own work, then call the inherited one.
   virtual void BeforeDestruction() {}
   // BeforeDestruction, then delete. Never throws. Use FreeAndNil for a pointer that may be null.
+  // A Free reached again while the object is being freed (a handler its destruction runs)
+  // does nothing.
   void Free() noexcept;
 
   static const TClass& StaticClass();
@@ -109,6 +111,7 @@ class TObject {
  private:
   friend class TWeakLink;
   TWeakLink* FWeakLinks = nullptr;
+  bool FFreeing = false;
 };
 
 // A weak link: Ref() reads nil from the moment the object starts to be freed. Code that calls

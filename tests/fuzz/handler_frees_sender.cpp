@@ -248,7 +248,7 @@ void Controller(FuzzBytes& in) {
     }
   }
   if (link.Alive()) {
-    while (c->LockCount() > 0) c->EndUpdate();
+    while (link.Alive() && c->LockCount() > 0) c->EndUpdate();
     if (link.Alive()) c->Free();
   }
 }

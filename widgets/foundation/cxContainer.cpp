@@ -461,8 +461,15 @@ void TcxContainer::FocusInnerControl() {
   if (FInnerControl && FInnerControl->CanFocus()) FInnerControl->SetFocus();
 }
 
+// The handlers that run below (key, mouse, focus) may free the control: nothing after them
+// touches it once it is gone.
 void TcxContainer::KeyDown(Word& Key, TShiftState Shift) {
+  TWeakLink self(this);
   inherited::KeyDown(Key, Shift);
+  if (!self.Alive()) {
+    Key = 0;
+    return;
+  }
   if (Key != VK_TAB || Shift.Contains(TShiftStateItem::ssAlt) || Shift.Contains(TShiftStateItem::ssCtrl)) return;
   if (!IsContainerFocused() || HandlesTabKey()) return;
   Key = 0;
@@ -473,29 +480,36 @@ void TcxContainer::KeyDown(Word& Key, TShiftState Shift) {
   TWinControl* current = form->GetActiveControl();
   if (!current || ContainsControl(current)) current = this;
   form->SelectNext(current, !Shift.Contains(TShiftStateItem::ssShift), true);
-  if (HandleAllocated() && GetFocus() == GetHandle()) FocusInnerControl();
+  if (self.Alive() && HandleAllocated() && GetFocus() == GetHandle()) FocusInnerControl();
 }
 
 void TcxContainer::FocusChanged() {
+  TWeakLink self(this);
   inherited::FocusChanged();
-  RecalcViewAtCursor();
+  if (self.Alive()) RecalcViewAtCursor();
 }
 
 void TcxContainer::MouseEnter(TControl* AControl) {
+  TWeakLink self(this);
   inherited::MouseEnter(AControl);
+  if (!self.Alive()) return;
   FMouseInside = true;
   RecalcViewAtCursor(true);
 }
 
 void TcxContainer::MouseLeave(TControl* AControl) {
+  TWeakLink self(this);
   inherited::MouseLeave(AControl);
+  if (!self.Alive()) return;
   FMouseInside = false;
   gLastMouseButton = TcxMouseButton::cxmbNone;
   RecalcViewAtCursor(true);
 }
 
 void TcxContainer::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  TWeakLink self(this);
   inherited::MouseMove(Shift, X, Y);
+  if (!self.Alive()) return;
   FMouseInside = true;
   RecalcViewAtCursor(true);
 }
