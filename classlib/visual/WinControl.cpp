@@ -190,7 +190,11 @@ void TWinControl::DestroyWnd() {
 
 void TWinControl::DestroyWindowHandle() {
   HWND h = FHandle;
+  // The messages of a window going away (focus leaving, say) run handlers that may free
+  // the control.
+  TWeakLink self(this);
   if (h) DestroyWindow(h);
+  if (!self.Alive()) return;
   if (FHandle) {  // the window was not ours to destroy any more
     HandleMap().erase(FHandle);
     FHandle = nullptr;
@@ -202,8 +206,9 @@ void TWinControl::DestroyHandle() {
   FreeDeviceContexts();  // no canvas keeps a DC of a window about to go
   FControlState.Include(csDestroyingHandle);
   for (TWinControl* c : FWinControls) c->DestroyHandle();
+  TWeakLink self(this);
   DestroyWnd();
-  FControlState.Exclude(csDestroyingHandle);
+  if (self.Alive()) FControlState.Exclude(csDestroyingHandle);
 }
 
 HWND TWinControl::GetHandle() {
