@@ -44,6 +44,15 @@ class DatabindingDataTest : public DataTest {
   }
 };
 
+// A persistent field of class T named AName in ADataSet (closed), owned by AOwner.
+template <class T>
+T* AddTestField(TComponent* AOwner, TDataSet* ADataSet, const char* AName) {
+  T* f = New<T>(AOwner);
+  f->SetFieldName(AName);
+  f->SetDataSet(ADataSet);
+  return f;
+}
+
 // A memory data set owned by AOwner with the given field definitions, not yet open.
 struct TTestFieldDef {
   const char* Name;

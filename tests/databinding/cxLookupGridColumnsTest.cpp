@@ -108,6 +108,39 @@ TEST_F(LookupGridColumns, TwoChangesInOneBracketGiveOneLayout) {
   EXPECT_EQ(counting->Layouts, 1);
 }
 
+class TSenders : public TObject {
+ public:
+  void Heard(TObject* Sender) { Senders.push_back(Sender); }
+  std::vector<TObject*> Senders;
+};
+
+TEST_F(LookupGridColumns, NoticesOfTheControllerReachTheGridAsTheirKindAsks) {
+  auto* counting = New<TCountingGrid>(form);
+  counting->SetParent(form);
+  counting->GetColumns()->Add()->SetValueTypeClass(TcxStringValueType::StaticClass());
+  FillNumbered(counting, 40);
+  TSenders data;
+  counting->OnDataChanged = {&data, &TSenders::Heard};
+  Pump();
+  const Integer visible = counting->ViewInfo()->VisibleRowCount();
+  ASSERT_GT(visible, 2);
+  // A focus change among the fully visible rows repaints two rows without a layout pass.
+  counting->Layouts = 0;
+  counting->SetFocusedRowIndex(1);
+  counting->SetFocusedRowIndex(2);
+  EXPECT_EQ(counting->Layouts, 0);
+  EXPECT_TRUE(counting->ViewInfo()->FindRow(2)->Focused);
+  EXPECT_FALSE(counting->ViewInfo()->FindRow(1)->Focused);
+  // Beyond them the grid lays out again with the row brought into view.
+  counting->SetFocusedRowIndex(visible + 5);
+  EXPECT_GT(counting->Layouts, 0);
+  EXPECT_EQ(counting->GetTopRowIndex(), 6);
+  // A value written is a data change: one layout and the data-changed link, with the grid.
+  EXPECT_TRUE(data.Senders.empty());
+  counting->GetDataController()->SetValue(0, 0, Variant(String("changed")));
+  EXPECT_EQ(data.Senders, (std::vector<TObject*>{counting}));
+}
+
 TEST_F(LookupGridColumns, WidthsKeepToTheirMinimum) {
   TcxLookupGridColumn* c = grid->GetColumns()->Add();
   EXPECT_EQ(c->GetMinWidth(), 20);
@@ -214,6 +247,40 @@ TEST_F(LookupGridColumns, OptionsAssignInOneUpdate) {
   EXPECT_EQ(grid->GetOptions()->GetGridLines(), TcxGridLines::glVertical);
   EXPECT_FALSE(grid->GetOptions()->GetShowHeader());
   EXPECT_EQ(grid->ViewInfo()->HeaderBounds.Height(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LookupGridTest, AWindowDescriptionGivesTheGridItsColumnsAndTheirOrder) {
+  TForm* dialog = ReadDialog(
+      "object dlg2: TForm\n"
+      "  object grid: TcxLookupGrid\n"
+      "    Columns = <\n"
+      "      item\n"
+      "        Caption = 'A'\n"
+      "        SortOrder = soDescending\n"
+      "      end\n"
+      "      item\n"
+      "        Caption = 'B'\n"
+      "        MinWidth = 30\n"
+      "        Width = 25\n"
+      "      end>\n"
+      "    Options.GridLines = glNone\n"
+      "    Options.RowSelect = False\n"
+      "  end\n"
+      "end\n");
+  auto* grid = dynamic_cast<TcxLookupGrid*>(dialog->FindComponent("grid"));
+  ASSERT_NE(grid, nullptr);
+  ASSERT_EQ(grid->GetColumns()->Count(), 2);
+  EXPECT_EQ(grid->GetDataController()->GetItemCount(), 2);
+  EXPECT_EQ(grid->GetColumns()->GetItem(0)->GetCaption(), "A");
+  EXPECT_EQ(grid->GetColumns()->GetItem(0)->GetSortOrder(), TcxDataSortOrder::soDescending);
+  EXPECT_EQ(grid->GetColumns()->GetItem(1)->GetWidth(), 30);
+  EXPECT_EQ(grid->GetOptions()->GetGridLines(), TcxGridLines::glNone);
+  EXPECT_FALSE(grid->GetOptions()->GetRowSelect());
+  dialog->Free();
 }
 
 }  // namespace

@@ -490,6 +490,29 @@ TEST_F(MaskEdit, ReadFromAWindowDescriptionWithTheMaskBeforeItsKind) {
   bad->Free();
 }
 
+// Read from a description, the character case applies to the first letters typed.
+TEST_F(MaskEdit, ReadFromAWindowDescriptionWithItsCharacterCase) {
+  const String text =
+      "object Dialog: TForm\n  object eMask: TcxMaskEdit\n    Properties.CharCase = ecUpperCase\n"
+      "    Properties.EditMask = 'CCC;1;_'\n  end\nend\n";
+  Owned<TMemoryStream> binary(New<TMemoryStream>());
+  ObjectTextToBinary(text, *binary);
+  binary->SetPosition(0);
+  TForm* dialog = TForm::CreateNew(Application);
+  binary->ReadComponent(dialog);
+  auto* e = dynamic_cast<TcxMaskEdit*>(dialog->FindComponent("eMask"));
+  ASSERT_NE(e, nullptr);
+  ASSERT_NE(e->Mode(), nullptr);
+  EXPECT_EQ(e->Mode()->CharCase, TEditCharCase::ecUpperCase);
+  e->SetParent(form);
+  e->SetFocus();
+  Pump();
+  Press(VK_HOME);
+  Type("ab");
+  EXPECT_EQ(Text(e).substr(0, 2), "AB");
+  dialog->Free();
+}
+
 class TFieldMask : public TcxCustomEditDefaultValuesProvider {
  public:
   using TcxCustomEditDefaultValuesProvider::TcxCustomEditDefaultValuesProvider;

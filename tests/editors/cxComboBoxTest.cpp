@@ -5,6 +5,7 @@
 
 #include "classlib/core/FormText.h"
 #include "classlib/core/Streams.h"
+#include "widgets/editors/cxSpinEdit.h"
 
 namespace {
 
@@ -465,6 +466,59 @@ TEST_F(ComboBoxTest, AFixedListShowsItsSearchHighlight) {
   EXPECT_EQ(Text(c), "Blueberry");
   EXPECT_EQ(c->GetSelText(), "ueberry");
   EXPECT_EQ(vi->SelLength, 0);
+}
+
+// Records the state each drawing of an item was given.
+class TStatePainter : public TObject {
+ public:
+  std::vector<TOwnerDrawState> States;
+  void Draw(TcxCustomComboBox*, TcxCanvas*, Integer, const TRect&, TOwnerDrawState AState) { States.push_back(AState); }
+};
+
+// The edit area of a fixed list is drawn selected and focused while the edit has the focus, the
+// list open or not.
+TEST_F(ComboBoxTest, AnOwnerDrawnEditAreaStaysSelectedWhileTheListIsOpen) {
+  TcxComboBox* c = AddCombo({"a", "b"}, TcxEditDropDownListStyle::lsFixedList);
+  TStatePainter painter;
+  c->GetComboProperties()->OnDrawItem = {&painter, &TStatePainter::Draw};
+  const TOwnerDrawState selected{TOwnerDrawStateItem::odSelected, TOwnerDrawStateItem::odFocused};
+  Key(VK_F4);
+  ASSERT_TRUE(c->GetDroppedDown());
+  painter.States.clear();
+  c->Invalidate();
+  host().PumpUntilIdle();
+  ASSERT_FALSE(painter.States.empty());
+  EXPECT_EQ(painter.States.back() * selected, selected);
+  Key(VK_ESCAPE);
+  other->SetFocus();
+  host().PumpUntilIdle();
+  painter.States.clear();
+  c->Invalidate();
+  host().PumpUntilIdle();
+  ASSERT_FALSE(painter.States.empty());
+  EXPECT_EQ(painter.States.back() * selected, TOwnerDrawState());
+}
+
+// Only editors with buttons or a popup keep their buttons' and popup's style values; the edit
+// style does not publish gradient buttons.
+TEST_F(ComboBoxTest, ButtonAndPopupStyleValuesAreKeptOnlyWhereThereAreSome) {
+  auto* text = New<TcxTextEdit>(form);
+  auto* spin = New<TcxSpinEdit>(form);
+  TcxComboBox* combo = AddCombo({"a"});
+  for (TcxCustomEdit* e : std::initializer_list<TcxCustomEdit*>{text, spin, combo}) {
+    auto* st = static_cast<TcxEditStyle*>(e->GetStyle());
+    st->SetButtonStyle(TcxEditButtonStyle::btsFlat);
+    st->SetPopupBorderStyle(TcxEditPopupBorderStyle::epbsSingle);
+  }
+  auto stored = [](TcxCustomEdit* e) {
+    auto* st = static_cast<TcxEditStyle*>(e->GetStyle());
+    return std::make_pair(st->IsButtonStyleStored(), st->IsPopupBorderStyleStored());
+  };
+  EXPECT_EQ(stored(text), std::make_pair(false, false));
+  EXPECT_EQ(stored(spin), std::make_pair(true, false));
+  EXPECT_EQ(stored(combo), std::make_pair(true, true));
+  EXPECT_EQ(GetPropInfo(text->GetStyle(), "GradientButtons"), nullptr);
+  EXPECT_NE(GetPropInfo(text->GetStyle(), "ButtonStyle"), nullptr);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "classlib/core/Classes.h"
+#include "classlib/core/Collections.h"
 #include "widgets/data/cxDataControllerInfo.h"
 #include "widgets/data/cxDataControllerTypes.h"
 #include "widgets/data/cxDataFields.h"
@@ -323,6 +324,8 @@ class TcxCustomDataController : public TPersistent {
   TcxDataSummary* Summary() const { return FSummary; }
   void SetSummary(TcxDataSummary* Value);
   virtual TcxDataSummaryClass GetSummaryClass() const;
+  // The class of every summary item the summary makes.
+  virtual TCollectionItemClass GetSummaryItemClass() const;
   // From the view-order position AStartIndex to the end (or the start), then, with AWrap,
   // the rest: the record whose display text of the item matches AText (its start with
   // APartial), case aside; -1 when none or when AStartIndex is outside the positions.

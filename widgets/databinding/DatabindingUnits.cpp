@@ -1,7 +1,9 @@
 #include "widgets/databinding/DatabindingUnits.h"
 
 #include "platform/kernel/Units.h"
+#include "widgets/databinding/cxDBData.h"
 #include "widgets/databinding/cxDBEdit.h"
+#include "widgets/databinding/cxDBFilter.h"
 #include "widgets/databinding/cxEditDBRegisteredRepositoryItems.h"
 #include "widgets/databinding/cxLookupGrid.h"
 
@@ -11,6 +13,8 @@ namespace {
 // and the adapter list (cxDBUtils) need no start-up of their own.
 const UnitEntry kDatabindingUnits[] = {
     {"cxDBEdit", cxDBEdit::Initialize, cxDBEdit::Finalize},
+    {"cxDBFilter", cxDBFilter::Initialize, cxDBFilter::Finalize},
+    {"cxDBData", cxDBData::Initialize, cxDBData::Finalize},
     {"cxEditDBRegisteredRepositoryItems", cxEditDBRegisteredRepositoryItems::Initialize,
      cxEditDBRegisteredRepositoryItems::Finalize},
     {"cxLookupGrid", cxLookupGrid::Initialize, cxLookupGrid::Finalize},

@@ -104,6 +104,11 @@ bool cxCanModifyFields(TField* ALookupField) {
   return true;
 }
 
+bool cxCanModifyBoundField(TField* AField) {
+  return AField->CanModify() ||
+         (AField->FieldKind() == TFieldKind::fkLookup && cxCanModifyFields(AField));
+}
+
 // ---- values ----
 
 Variant cxGetFieldValue(TField* AField) {
@@ -129,10 +134,16 @@ void cxSetFieldValue(TField* AField, const Variant& AValue) {
     AField->SetAsVariant(AValue);
 }
 
-void cxSetFieldValues(const std::vector<TField*>& AFields, const Variant& AValue) {
+namespace {
+
+// One field takes AValue through AWrite. Several take the elements of an array of exactly
+// as many values (Null or Unassigned: Null each); the shape is checked before any write,
+// and a rejected element puts back the fields written before it.
+template <class W>
+void WriteFieldValues(const std::vector<TField*>& AFields, const Variant& AValue, W AWrite) {
   if (AFields.empty()) return;
   if (AFields.size() == 1) {
-    cxSetFieldValue(AFields[0], AValue);
+    AWrite(AFields[0], AValue);
     return;
   }
   const Integer count = Integer(AFields.size());
@@ -146,12 +157,59 @@ void cxSetFieldValues(const std::vector<TField*>& AFields, const Variant& AValue
   size_t written = 0;
   try {
     for (; written < AFields.size(); ++written)
-      cxSetFieldValue(AFields[written],
-                      clears ? Null() : VarArrayGet(AValue, VarArrayLowBound(AValue) + Integer(written)));
+      AWrite(AFields[written],
+             clears ? Null() : VarArrayGet(AValue, VarArrayLowBound(AValue) + Integer(written)));
   } catch (...) {
     for (size_t i = 0; i < written; ++i) AFields[i]->SetAsVariant(old[i]);
     throw;
   }
+}
+
+// An empty text means "no value" for every field that does not hold texts.
+void WriteBoundValue(TField* AField, const Variant& AValue) {
+  const TFieldType t = AField->DataType();
+  if (VarIsStr(AValue) && AValue.AsString().empty() && t != TFieldType::ftString &&
+      t != TFieldType::ftWideString)
+    AField->SetAsVariant(Null());
+  else
+    AField->SetAsVariant(AValue);
+}
+
+}  // namespace
+
+void cxSetFieldValues(const std::vector<TField*>& AFields, const Variant& AValue) {
+  WriteFieldValues(AFields, AValue, &cxSetFieldValue);
+}
+
+// ---- reading and writing a bound field ----
+
+Variant cxReadBoundField(TField* AField, TcxDataEditValueSource AValueSource, bool AEditText,
+                         bool ABlobValueAsText) {
+  using S = TcxDataEditValueSource;
+  if (AValueSource == S::evsText) {
+    if (AEditText) return AField->Text();
+    if (ABlobValueAsText && AField->IsBlob()) return AField->GetAsString();
+    return AField->DisplayText();
+  }
+  if (AField->IsNull()) return Null();
+  if (AValueSource == S::evsKey && !AField->KeyFields().empty() && AField->DataSet())
+    return AField->DataSet()->GetFieldValues(AField->KeyFields());
+  return AField->GetAsVariant();
+}
+
+void cxWriteBoundField(TField* AField, TcxDataEditValueSource AValueSource, const Variant& AValue) {
+  using S = TcxDataEditValueSource;
+  if (AValueSource == S::evsText) {
+    AField->SetText(VarToStr(AValue));
+    return;
+  }
+  if (AValueSource == S::evsKey && !AField->KeyFields().empty() && AField->DataSet()) {
+    std::vector<TField*> keys;
+    AField->DataSet()->GetFieldList(keys, AField->KeyFields());
+    WriteFieldValues(keys, AValue, &WriteBoundValue);
+    return;
+  }
+  WriteBoundValue(AField, AValue);
 }
 
 // ---- adapters ----

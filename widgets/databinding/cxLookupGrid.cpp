@@ -210,10 +210,18 @@ void TcxCustomLookupGrid::Recalculate() {
   UpdateScrollBars();
 }
 
+// An unchanged top row leaves the view info calculated in the normal mode already: only
+// the painting and the bar follow, sparing a third layout pass.
 void TcxCustomLookupGrid::RefreshLayout() {
   if (!FViewInfo || IsDestroying()) return;
+  const Integer before = FTopRowIndex;
   InternalSetTopRowIndex(FTopRowIndex, true);
-  Recalculate();
+  if (FTopRowIndex != before) {
+    Recalculate();
+  } else if (HandleAllocated()) {
+    Invalidate();
+    UpdateScrollBars();
+  }
 }
 
 void TcxCustomLookupGrid::DataChanged() {

@@ -208,6 +208,9 @@ void TcxCustomMaskEdit::RecreateMode() {
   FModeMask = p->GetEditMask();
   FFormerEmptyText = FMode && FModeCompiled ? FMode->GetEmptyString() : String();
   FMode.reset(p->CreateMode(FModeKind, this));
+  // A new mode follows the text settings from the start, not only after their next change.
+  FMode->CharCase = p->GetCharCase();
+  FMode->EchoMode = p->GetEchoMode();
   FModeCompiled = false;
   try {
     FMode->Compile(FModeMask);

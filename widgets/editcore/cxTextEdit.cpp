@@ -368,6 +368,10 @@ bool TcxCustomTextEditProperties::IsEditValuesEqual(const Variant& AValue1, cons
   return cxAreStringsEqual(t1, t2, true);
 }
 
+TcxDataEditValueSource TcxCustomTextEditProperties::GetEditValueSource(bool AEditFocused) const {
+  return IsEditValueNumeric() ? inherited::GetEditValueSource(AEditFocused) : TcxDataEditValueSource::evsText;
+}
+
 void TcxCustomTextEditProperties::PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue,
                                                       bool AEditFocused) {
   if (!IsEditValueNumeric()) {

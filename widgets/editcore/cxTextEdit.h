@@ -183,6 +183,8 @@ class TcxCustomTextEditProperties : public TcxCustomEditProperties, public IcxFo
   virtual TcxCustomTextEditLookupDataClass GetLookupDataClass() const;
   virtual bool IsDigitGroupingWhileEditing() const { return false; }
   virtual bool IsEditValueNumeric() const { return false; }
+  // A text kind's value is its text; numeric kinds keep their value.
+  TcxDataEditValueSource GetEditValueSource(bool AEditFocused) const override;
   // ABound: 0 the minimum, 1 the maximum.
   virtual bool IsValueBoundActive(Integer ABound) const;
   virtual bool IsValueBoundDefined() const;

@@ -400,7 +400,8 @@ bool TcxCustomComboBox::DoMeasureItem(TWinControl* AControl, Integer AIndex, Int
 
 void TcxCustomComboBox::DrawEditArea(TObject*, TcxCanvas& ACanvas, const TRect& R) {
   TOwnerDrawState state;
-  const bool focused = IsFocused() && !HasShownPopup();
+  // The list open beside it, the edit keeps the focus: its area stays drawn as selected.
+  const bool focused = IsFocused();
   if (focused) {
     state.Include(TOwnerDrawStateItem::odSelected);
     state.Include(TOwnerDrawStateItem::odFocused);

@@ -640,6 +640,7 @@ void TcxCustomDropDownEdit::DoEditKeyPress(Char& Key) {
 
 void TcxCustomDropDownEdit::PopupWindowKeyDown(TObject*, Word& Key, TShiftState Shift) {
   // Keys pressed inside a popup that holds the focus.
+  if (PopupKeepsClosingKey(Key, Shift)) return;
   const bool alt = Has(Shift, TShiftStateItem::ssAlt);
   if (((Key == VK_UP || Key == VK_DOWN) && alt) || (Key == VK_F4 && !alt)) {
     CloseUp(TcxEditCloseUpReason::crClose);
