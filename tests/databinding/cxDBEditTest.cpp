@@ -359,3 +359,102 @@ TEST_F(DBEditTest, AValueTheFieldRefusesReachesTheCallerAndLeavesTheBindingUnloc
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DBEditTest, TheBindingIsPublishedInWindowDescriptions) {
+  auto* check = Add<TcxDBCheckBox>("OK");
+  Owned<TMemoryStream> m(New<TMemoryStream>());
+  m->WriteComponent(check);
+  const String binary(reinterpret_cast<const char*>(m->Memory()), size_t(m->GetSize()));
+  EXPECT_NE(binary.find("DataBinding.DataField"), String::npos);
+  EXPECT_NE(binary.find("DataBinding.DataSource"), String::npos);
+  EXPECT_NE(binary.find("Source"), String::npos);
+
+  TForm* dialog = ReadDialog(
+      "object Dialog: TForm\n"
+      "  object name: TcxDBTextEdit\n"
+      "    DataBinding.DataField = 'NAME'\n"
+      "  end\n"
+      "  object items: TcxDBListBox\n"
+      "    DataBinding.DataField = 'KIND'\n"
+      "  end\n"
+      "end\n");
+  auto* name = dynamic_cast<TcxDBTextEdit*>(dialog->FindComponent("name"));
+  auto* items = dynamic_cast<TcxDBListBox*>(dialog->FindComponent("items"));
+  ASSERT_NE(name, nullptr);
+  ASSERT_NE(items, nullptr);
+  EXPECT_EQ(name->GetDataBinding()->DataField(), "NAME");
+  EXPECT_EQ(items->GetDataBinding()->DataField(), "KIND");
+  // Bound after reading, they show the record.
+  name->GetDataBinding()->SetDataSource(Source);
+  EXPECT_EQ(name->GetDataBinding()->Field(), F("NAME"));
+  dialog->Free();
+}
+
+}  // namespace
+
+namespace {
+
+// A binding that edits a lookup field by its key, as lookup editors do.
+class TKeyEditBinding : public TcxDBTextEditDataBinding {
+  TL_CLASS(TKeyEditBinding, TcxDBTextEditDataBinding)
+ public:
+  using TcxDBTextEditDataBinding::TcxDBTextEditDataBinding;
+  bool IsKeyEditing() const override { return true; }
+};
+class TKeyEdit : public TcxDBTextEdit {
+  TL_CLASS(TKeyEdit, TcxDBTextEdit)
+ public:
+  using TcxDBTextEdit::TcxDBTextEdit;
+  TcxEditDataBindingClass GetDataBindingClass() const override {
+    return ClassOf<TKeyEditBinding, TcxEditDataBinding, TcxCustomEdit*>();
+  }
+};
+
+}  // namespace
+
+TL_DEFINE_CLASS(TKeyEditBinding)
+TL_DEFINE_CLASS(TKeyEdit)
+
+namespace {
+
+TEST_F(DBEditTest, AnEditorEditingByKeyWatchesTheLookupFieldsOneKey) {
+  TMemoryDataSet* list = MakeTestDataSet(form, {{"A", TFieldType::ftInteger}, {"TITLE", TFieldType::ftString, 20}});
+  list->AddRecord({1, "One"});
+  list->AddRecord({2, "Two"});
+  list->Open();
+  auto* main = New<TMemoryDataSet>(form);
+  TField* key = AddTestField<TIntegerField>(form, main, "KA");
+  AddTestField<TIntegerField>(form, main, "KB");
+  TField* title = AddTestField<TStringField>(form, main, "TITLE");
+  title->SetFieldKind(TFieldKind::fkLookup);
+  title->SetKeyFields("KA");
+  title->SetLookupDataSet(list);
+  title->SetLookupKeyFields("A");
+  title->SetLookupResultField("TITLE");
+  main->AddRecord({1, 2});
+  main->Open();
+  auto* source = New<TDataSource>(form);
+  source->SetDataSet(main);
+
+  auto* byKey = New<TKeyEdit>(form);
+  byKey->SetParent(form);
+  byKey->GetDataBinding()->SetDataSource(source);
+  byKey->GetDataBinding()->SetDataField("TITLE");
+  auto* plain = New<TcxDBTextEdit>(form);
+  plain->SetParent(form);
+  plain->GetDataBinding()->SetDataSource(source);
+  plain->GetDataBinding()->SetDataField("TITLE");
+  EXPECT_EQ(byKey->GetDataBinding()->DataLink()->WatchedField(), key);
+  EXPECT_EQ(plain->GetDataBinding()->DataLink()->WatchedField(), title);
+  EXPECT_EQ(Shown(plain), "One");
+  // Two keys: nothing single to watch, the field itself is.
+  main->Close();
+  title->SetKeyFields("KA;KB");
+  title->SetLookupKeyFields("A;A");
+  main->Open();
+  EXPECT_EQ(byKey->GetDataBinding()->DataLink()->WatchedField(), title);
+}
+
+}  // namespace

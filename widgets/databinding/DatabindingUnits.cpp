@@ -5,6 +5,7 @@
 #include "widgets/databinding/cxDBEdit.h"
 #include "widgets/databinding/cxDBFilter.h"
 #include "widgets/databinding/cxEditDBRegisteredRepositoryItems.h"
+#include "widgets/databinding/cxFilterControlUtils.h"
 #include "widgets/databinding/cxLookupGrid.h"
 
 namespace {
@@ -18,6 +19,7 @@ const UnitEntry kDatabindingUnits[] = {
     {"cxEditDBRegisteredRepositoryItems", cxEditDBRegisteredRepositoryItems::Initialize,
      cxEditDBRegisteredRepositoryItems::Finalize},
     {"cxLookupGrid", cxLookupGrid::Initialize, cxLookupGrid::Finalize},
+    {"cxFilterControlUtils", cxFilterControlUtils::Initialize, cxFilterControlUtils::Finalize},
 };
 UnitCounter gDatabinding;
 

@@ -357,7 +357,10 @@ bool TcxDBDataController::IsSmartRefreshActive() const { return DBProvider()->Is
 
 void TcxDBDataController::ReloadStorage() {
   TDataSet* ds = DataSet();
-  if (ds && ds->Active()) UpdateFields();
+  if (ds && ds->Active()) {
+    UpdateRelationFields();
+    UpdateFields();
+  }
   // Expanded groups and selected rows are found again by their keys; without keys there is
   // nothing to find them by (and the base's fallback, a refresh, would read everything
   // once more).
@@ -440,6 +443,11 @@ void TcxDBDataController::ActiveChanged(bool AActive) {
   inherited::ActiveChanged(AActive);
   // A closed data set shows no records: what was read from it goes with it.
   if (!AActive && GetRecordCount() > 0 && !IsDestroying()) UpdateStructure();
+}
+
+void TcxDBDataController::NotifyDataChanged() {
+  inherited::NotifyDataChanged();
+  UpdateRelationFields();
 }
 
 void TcxDBDataController::Loaded() {
@@ -802,7 +810,3 @@ TL_DEFINE_CLASS(TcxDBDataController, [](auto& c) {
   c.Event("OnDetailHasChildren", &T::OnDetailHasChildren);
 })
 
-namespace cxDBData {
-void Initialize() {}
-void Finalize() {}
-}  // namespace cxDBData

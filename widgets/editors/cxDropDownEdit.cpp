@@ -308,7 +308,7 @@ bool TcxCustomDropDownEdit::IsFocused() const { return inherited::IsFocused() ||
 
 bool TcxCustomDropDownEdit::UsesLookupList() {
   TcxCustomTextEditLookupData* data = LookupData();
-  return data && data->GetListClass().Class && ActiveProperties()->UseLookupData();
+  return data && data->HasVisualList() && ActiveProperties()->UseLookupData();
 }
 
 TRect TcxCustomDropDownEdit::GetPopupOwnerBounds() {
