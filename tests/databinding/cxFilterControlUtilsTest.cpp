@@ -3,6 +3,7 @@
 // of a typed value, and the registry with its start-up registrations.
 #include "tests/databinding/DatabindingTestSupport.h"
 #include "widgets/databinding/cxFilterControlUtils.h"
+#include "widgets/databinding/cxLookupEdit.h"
 #include "widgets/editcore/cxMaskEdit.h"
 #include "widgets/editcore/cxTextEditControl.h"
 #include "widgets/editors/cxCheckBox.h"
@@ -31,6 +32,18 @@ class TTestDateProperties : public TcxDateEditProperties {
   using TcxDateEditProperties::TcxDateEditProperties;
 };
 TL_DEFINE_CLASS(TTestDateProperties)
+
+// A lookup list whose text for a key is "#" and the key, defined by a lookup field or not.
+class TTestLookupProperties : public TcxCustomLookupEditProperties {
+  TL_CLASS(TTestLookupProperties, TcxCustomLookupEditProperties)
+ public:
+  using TcxCustomLookupEditProperties::TcxCustomLookupEditProperties;
+  String GetDisplayText(const Variant& AKey) override { return VarIsNull(AKey) ? "" : "#" + VarToStr(AKey); }
+  using TcxCustomLookupEditProperties::GetDisplayText;
+  bool IsDefinedByLookupField() const override { return ByField; }
+  bool ByField = false;
+};
+TL_DEFINE_CLASS(TTestLookupProperties)
 
 namespace {
 
@@ -214,10 +227,12 @@ TEST_F(FilterHelperTest, DropDownValueEditorsKeepTheirButtonsAndTakeTheirKindsSe
   auto* combo = Props<TcxComboBoxProperties>();
   combo->SetDropDownRows(20);
   combo->SetDropDownListStyle(TcxEditDropDownListStyle::lsFixedList);
+  combo->SetRevertable(true);
   auto* cp = static_cast<TcxCustomComboBoxProperties*>(ValueEditor(H<TcxFilterComboBoxHelper>(), combo)
                                                            ->GetActiveProperties());
   EXPECT_EQ(cp->GetDropDownRows(), 8);
   EXPECT_EQ(cp->GetDropDownListStyle(), TcxEditDropDownListStyle::lsEditList);
+  EXPECT_FALSE(cp->GetRevertable());
 
   auto* calc = Props<TcxCalcEditProperties>();
   auto* calcp = static_cast<TcxCustomCalcEditProperties*>(ValueEditor(H<TcxFilterCalcEditHelper>(), calc)
@@ -227,6 +242,30 @@ TEST_F(FilterHelperTest, DropDownValueEditorsKeepTheirButtonsAndTakeTheirKindsSe
   auto* time = Props<TcxTimeEditProperties>();
   auto* t = static_cast<TcxCustomTimeEdit*>(ValueEditor(H<TcxFilterTimeEditHelper>(), time));
   EXPECT_EQ(t->GetTime(), 0.0);
+
+  auto* text = Props<TcxTextEditProperties>();
+  text->SetAutoSelect(false);
+  text->SetHideSelection(false);
+  text->SetViewStyle(TcxTextEditViewStyle::vsHideCursor);
+  auto* tp = static_cast<TcxCustomTextEditProperties*>(ValueEditor(H<TcxFilterTextEditHelper>(), text)
+                                                           ->GetActiveProperties());
+  EXPECT_TRUE(tp->GetAutoSelect());
+  EXPECT_TRUE(tp->GetHideSelection());
+  EXPECT_EQ(tp->GetViewStyle(), TcxTextEditViewStyle::vsNormal);
+
+  auto* image = Props<TcxImageComboBoxProperties>();
+  image->SetShowDescriptions(false);
+  auto* ip = static_cast<TcxCustomImageComboBoxProperties*>(
+      ValueEditor(H<TcxFilterImageComboBoxHelper>(), image)->GetActiveProperties());
+  EXPECT_TRUE(ip->GetShowDescriptions());
+  EXPECT_EQ(ip->GetDropDownListStyle(), TcxEditDropDownListStyle::lsFixedList);
+
+  auto* spin = Props<TcxSpinEditProperties>();
+  spin->SetCanEdit(false);
+  auto* sp = static_cast<TcxCustomSpinEditProperties*>(ValueEditor(H<TcxFilterSpinEditHelper>(), spin)
+                                                           ->GetActiveProperties());
+  EXPECT_TRUE(sp->GetCanEdit());
+  EXPECT_GT(sp->GetButtons()->Count(), 0);
 
   auto* mru = Props<TcxMRUEditProperties>();
   EXPECT_TRUE(H<TcxFilterComboBoxHelper>()->HasDropDownOrSpin(mru));
@@ -314,14 +353,18 @@ TEST_F(FilterHelperTest, TypedEditorsHandTheirValueBackWithTheColumnsText) {
   auto* currency = Props<TcxCurrencyEditProperties>();
   currency->SetDisplayFormat("0.00");
   auto* spin = Props<TcxSpinEditProperties>();
+  auto* memoBlob = Props<TcxBlobEditProperties>();
+  memoBlob->SetBlobEditKind(TcxBlobEditKind::bekMemo);
   const Row rows[] = {
       {"text", H<TcxFilterTextEditHelper>(), Props<TcxTextEditProperties>(), Variant("pear"), "pear"},
-      {"memo", H<TcxFilterMemoHelper>(), Props<TcxMemoProperties>(), Variant("long"), "long"},
+      {"memo", H<TcxFilterMemoHelper>(), Props<TcxMemoProperties>(), Variant("two\r\nlines"), "two\r\nlines"},
       {"mask", H<TcxFilterMaskEditHelper>(), Props<TcxMaskEditProperties>(), Variant("ab"), "ab"},
       {"combo", H<TcxFilterComboBoxHelper>(), Props<TcxComboBoxProperties>(), Variant("fig"), "fig"},
       {"hyperlink", H<TcxFilterHyperLinkEditHelper>(), Props<TcxHyperLinkEditProperties>(), Variant("a.b"), "a.b"},
       {"currency", H<TcxFilterCurrencyEditHelper>(), currency, Variant(12.5), "12.50"},
       {"spin", H<TcxFilterSpinEditHelper>(), spin, Variant(42), "42"},
+      {"label", H<TcxFilterTextEditHelper>(), Props<TcxLabelProperties>(), Variant("cap"), "cap"},
+      {"blob", H<TcxFilterBlobEditHelper>(), memoBlob, Variant("note"), "note"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -441,6 +484,40 @@ TEST_F(FilterHelperTest, AClassWithoutItsOwnHelperFindsItsNearestAncestors) {
   EXPECT_EQ(c->FindHelper(TcxDateEditProperties::StaticClass()), H<TcxFilterDateEditHelper>());
   c->Unregister(TTestDateProperties::StaticClass(), H<TcxFilterTextEditHelper>());
   EXPECT_EQ(c->FindHelper(TTestDateProperties::StaticClass()), H<TcxFilterDateEditHelper>());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FilterHelperTest, TheLookupHelperTakesAKeyFromAFixedListAndKeepsAFieldsProvider) {
+  const TcxCustomFilterEditHelperClass h = H<TcxFilterLookupComboBoxHelper>();
+  auto* column = Props<TTestLookupProperties>();
+  EXPECT_EQ(h->GetSupportedFilterOperators(column, kString(), false), kChoices);
+  EXPECT_EQ(h->GetSupportedFilterOperators(column, kInteger(), true), kChoices);
+  Variant key("not a number");
+  EXPECT_TRUE(h->IsValueValid(kInteger(), key));
+  EXPECT_FALSE(h->KeepsDefaultValuesProvider(column));
+  column->ByField = true;
+  EXPECT_TRUE(h->KeepsDefaultValuesProvider(column));
+  EXPECT_FALSE(h->KeepsDefaultValuesProvider(Props<TcxComboBoxProperties>()));
+
+  // Set up on a combo box's properties: a fixed list that sizes itself and can be resized.
+  auto* e = New<TcxComboBox>(form);
+  e->SetParent(form);
+  column->SetDropDownListStyle(TcxEditDropDownListStyle::lsEditList);
+  h->InitializeProperties(e->GetActiveProperties(), column, true);
+  auto* p = e->ActiveProperties();
+  EXPECT_EQ(p->GetDropDownListStyle(), TcxEditDropDownListStyle::lsFixedList);
+  EXPECT_TRUE(p->GetPopupAutoSize());
+  EXPECT_TRUE(p->GetPopupSizeable());
+
+  e->SetEditValue(7);
+  Variant v;
+  String s;
+  h->GetFilterValue(e, column, v, s);
+  EXPECT_EQ(v.AsInteger(), 7);
+  EXPECT_EQ(s, "#7");
 }
 
 }  // namespace

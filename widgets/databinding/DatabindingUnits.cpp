@@ -6,6 +6,7 @@
 #include "widgets/databinding/cxDBFilter.h"
 #include "widgets/databinding/cxEditDBRegisteredRepositoryItems.h"
 #include "widgets/databinding/cxFilterControlUtils.h"
+#include "widgets/databinding/cxLookupDBGrid.h"
 #include "widgets/databinding/cxLookupGrid.h"
 
 namespace {
@@ -19,6 +20,7 @@ const UnitEntry kDatabindingUnits[] = {
     {"cxEditDBRegisteredRepositoryItems", cxEditDBRegisteredRepositoryItems::Initialize,
      cxEditDBRegisteredRepositoryItems::Finalize},
     {"cxLookupGrid", cxLookupGrid::Initialize, cxLookupGrid::Finalize},
+    {"cxLookupDBGrid", cxLookupDBGrid::Initialize, cxLookupDBGrid::Finalize},
     {"cxFilterControlUtils", cxFilterControlUtils::Initialize, cxFilterControlUtils::Finalize},
 };
 UnitCounter gDatabinding;

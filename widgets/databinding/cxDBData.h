@@ -64,6 +64,7 @@ class TcxDBDataModeController : public TPersistent {
   // Whether an insert that the data set starts by itself shows as the controller's new
   // record; not published.
   bool SyncInsert() const { return FSyncInsert; }
+  void SetSyncInsert(bool Value) { FSyncInsert = Value; }
   bool SyncMode() const { return FSyncMode; }
   void SetSyncMode(bool Value);
 

@@ -1,6 +1,7 @@
 #include "widgets/databinding/cxFilterControlUtils.h"
 
 #include "platform/kernel/Units.h"
+#include "widgets/databinding/cxLookupEdit.h"
 #include "widgets/editcore/cxMaskEdit.h"
 #include "widgets/editcore/cxTextEditControl.h"
 #include "widgets/editors/cxCheckBox.h"
@@ -83,11 +84,12 @@ const TcxFilterControlOperators kMemoOperators{fcoLike, fcoNotLike, fcoBlanks, f
 
 bool IsStringType(TcxValueTypeClass AValueTypeClass) { return AValueTypeClass && AValueTypeClass->IsString(); }
 
-// The column's text for a value, as its own editor would show it.
+// The column's text for a value, as its own editor would show it, but whole: a memo's or a
+// memo blob's cell shows only a first line or an icon, while a filter shows the value.
 String ColumnDisplayText(TcxCustomEditProperties* AEditProperties, const Variant& AValue) {
   if (auto* p = As<TcxCustomTextEditProperties>(AEditProperties)) {
     String s;
-    p->GetDisplayText(AValue, s);
+    p->GetDisplayText(AValue, s, true);
     return s;
   }
   if (auto* p = As<TcxCustomCheckBoxProperties>(AEditProperties)) return p->GetDisplayText(AValue);
@@ -402,6 +404,35 @@ TcxCustomEditClass TcxFilterHyperLinkEditHelper::GetFilterEditClass() const {
   return EditClassOf<TcxHyperLinkEdit>();
 }
 
+void TcxFilterLookupComboBoxHelper::GetFilterValue(TcxCustomEdit* AEdit, TcxCustomEditProperties* AEditProperties,
+                                                   Variant& V, String& S) const {
+  V = AEdit->GetEditValue();
+  auto* column = As<TcxCustomLookupEditProperties>(AEditProperties);
+  S = column ? column->GetDisplayText(V) : ColumnDisplayText(AEditProperties, V);
+}
+
+TcxFilterControlOperators TcxFilterLookupComboBoxHelper::GetSupportedFilterOperators(TcxCustomEditProperties*,
+                                                                                     TcxValueTypeClass,
+                                                                                     bool) const {
+  return ChoiceOperators(false, false);
+}
+
+void TcxFilterLookupComboBoxHelper::InitializeProperties(TcxCustomEditProperties* AProperties,
+                                                         TcxCustomEditProperties* AEditProperties,
+                                                         bool AHasButtons) const {
+  inherited::InitializeProperties(AProperties, AEditProperties, AHasButtons);
+  auto* p = As<TcxCustomComboBoxProperties>(AProperties);
+  if (!p) return;
+  p->SetPopupAutoSize(true);
+  p->SetDropDownListStyle(TcxEditDropDownListStyle::lsFixedList);
+  p->SetPopupSizeable(true);
+}
+
+bool TcxFilterLookupComboBoxHelper::KeepsDefaultValuesProvider(TcxCustomEditProperties* AEditProperties) const {
+  auto* column = As<TcxCustomLookupEditProperties>(AEditProperties);
+  return column && column->IsDefinedByLookupField();
+}
+
 TcxCustomEditClass TcxFilterRadioGroupHelper::GetFilterEditClass() const { return EditClassOf<TcxComboBox>(); }
 
 void TcxFilterRadioGroupHelper::GetFilterValue(TcxCustomEdit* AEdit, TcxCustomEditProperties* AEditProperties,
@@ -497,6 +528,7 @@ TL_DEFINE_CLASS(TcxFilterImageComboBoxHelper)
 TL_DEFINE_CLASS(TcxFilterTimeEditHelper)
 TL_DEFINE_CLASS(TcxFilterMRUEditHelper)
 TL_DEFINE_CLASS(TcxFilterHyperLinkEditHelper)
+TL_DEFINE_CLASS(TcxFilterLookupComboBoxHelper)
 TL_DEFINE_CLASS(TcxFilterRadioGroupHelper)
 TL_DEFINE_CLASS(TcxFilterEditsController)
 
@@ -518,8 +550,8 @@ const TFilterHelperEntry kOwnHelpers[] = {
     {&TcxDateEditProperties::StaticClass, &cxFilterEditHelperClassOf<TcxFilterDateEditHelper>},
     {&TcxHyperLinkEditProperties::StaticClass, &cxFilterEditHelperClassOf<TcxFilterHyperLinkEditHelper>},
     {&TcxImageComboBoxProperties::StaticClass, &cxFilterEditHelperClassOf<TcxFilterImageComboBoxHelper>},
-    // The lookup combo box's entry belongs here, between the image combo box and the mask
-    // edit, once its properties class exists.
+    // The lookup combo box's entry (TcxFilterLookupComboBoxHelper) belongs here, between
+    // the image combo box and the mask edit, once its properties class exists.
     {&TcxMaskEditProperties::StaticClass, &cxFilterEditHelperClassOf<TcxFilterMaskEditHelper>},
     {&TcxMemoProperties::StaticClass, &cxFilterEditHelperClassOf<TcxFilterMemoHelper>},
     {&TcxMRUEditProperties::StaticClass, &cxFilterEditHelperClassOf<TcxFilterMRUEditHelper>},

@@ -200,6 +200,27 @@ class TcxFilterHyperLinkEditHelper : public TcxFilterTextEditHelper {
   TcxCustomEditClass GetFilterEditClass() const override;
 };
 
+// The lookup combo box's: the value is a key, chosen from the column's own list. Its value
+// editor class and its registration come with the lookup combo box itself; until then it
+// names no value editor.
+class TcxFilterLookupComboBoxHelper : public TcxFilterComboBoxHelper {
+  TL_CLASS(TcxFilterLookupComboBoxHelper, TcxFilterComboBoxHelper)
+ public:
+  TcxCustomEditClass GetFilterEditClass() const override { return {}; }
+  // The key and the column's list text for it.
+  void GetFilterValue(TcxCustomEdit* AEdit, TcxCustomEditProperties* AEditProperties, Variant& V,
+                      String& S) const override;
+  TcxFilterControlOperators GetSupportedFilterOperators(TcxCustomEditProperties* AProperties,
+                                                        TcxValueTypeClass AValueTypeClass,
+                                                        bool AExtendedSet = false) const override;
+  void InitializeProperties(TcxCustomEditProperties* AProperties, TcxCustomEditProperties* AEditProperties,
+                            bool AHasButtons) const override;
+  // A list defined by a lookup field comes from the provider's field, so the provider stays.
+  bool KeepsDefaultValuesProvider(TcxCustomEditProperties* AEditProperties) const override;
+  // A key is whatever the list holds.
+  bool IsValueValid(TcxValueTypeClass, Variant&) const override { return true; }
+};
+
 // The value editor is a combo box listing the radio items' captions in order.
 class TcxFilterRadioGroupHelper : public TcxCustomFilterEditHelper {
   TL_CLASS(TcxFilterRadioGroupHelper, TcxCustomFilterEditHelper)
