@@ -1,6 +1,7 @@
 // Filter edit helpers: the operators each editor kind offers per value type, the captions,
 // the value editors and their set-up, reading and writing a filter value, the validation
 // of a typed value, and the registry with its start-up registrations.
+#include "tests/databinding/DBLookupTestSupport.h"
 #include "tests/databinding/DatabindingTestSupport.h"
 #include "widgets/databinding/cxFilterControlUtils.h"
 #include "widgets/databinding/cxLookupEdit.h"
@@ -150,6 +151,11 @@ TEST_F(FilterHelperTest, CaptionsFollowTheOperatorsOrder) {
   EXPECT_EQ(cxGetFilterControlOperatorCaption(fcoThisMonth), "is this month");
   EXPECT_EQ(cxGetFilterControlOperatorCaption(fcoNextYear), "is next year");
   EXPECT_EQ(cxFilterControlOperatorRange(fcoBetween, fcoNotInList), kLists);
+  // Captions pass through the override hook (string 63301 is "does not equal").
+  const TResStringRec notEqual{63301, "does not equal"};
+  cxSetResourceString(notEqual, "differs from");
+  EXPECT_EQ(cxGetFilterControlOperatorCaption(fcoNotEqual), "differs from");
+  cxSetResourceString(notEqual, "does not equal");
 }
 
 // ---- value editors and their set-up ----
@@ -171,6 +177,7 @@ TEST_F(FilterHelperTest, EachHelperNamesItsValueEditor) {
       {H<TcxFilterImageComboBoxHelper>(), &TcxImageComboBox::StaticClass()},
       {H<TcxFilterTimeEditHelper>(), &TcxTimeEdit::StaticClass()},
       {H<TcxFilterHyperLinkEditHelper>(), &TcxHyperLinkEdit::StaticClass()},
+      {H<TcxFilterLookupComboBoxHelper>(), &TcxLookupComboBox::StaticClass()},
   };
   for (const auto& [helper, cls] : rows) {
     SCOPED_TRACE(helper->ClassName());
@@ -227,10 +234,12 @@ TEST_F(FilterHelperTest, DropDownValueEditorsKeepTheirButtonsAndTakeTheirKindsSe
   auto* combo = Props<TcxComboBoxProperties>();
   combo->SetDropDownRows(20);
   combo->SetDropDownListStyle(TcxEditDropDownListStyle::lsFixedList);
+  combo->SetRevertable(true);
   auto* cp = static_cast<TcxCustomComboBoxProperties*>(ValueEditor(H<TcxFilterComboBoxHelper>(), combo)
                                                            ->GetActiveProperties());
   EXPECT_EQ(cp->GetDropDownRows(), 8);
   EXPECT_EQ(cp->GetDropDownListStyle(), TcxEditDropDownListStyle::lsEditList);
+  EXPECT_FALSE(cp->GetRevertable());
 
   auto* calc = Props<TcxCalcEditProperties>();
   auto* calcp = static_cast<TcxCustomCalcEditProperties*>(ValueEditor(H<TcxFilterCalcEditHelper>(), calc)
@@ -240,6 +249,30 @@ TEST_F(FilterHelperTest, DropDownValueEditorsKeepTheirButtonsAndTakeTheirKindsSe
   auto* time = Props<TcxTimeEditProperties>();
   auto* t = static_cast<TcxCustomTimeEdit*>(ValueEditor(H<TcxFilterTimeEditHelper>(), time));
   EXPECT_EQ(t->GetTime(), 0.0);
+
+  auto* text = Props<TcxTextEditProperties>();
+  text->SetAutoSelect(false);
+  text->SetHideSelection(false);
+  text->SetViewStyle(TcxTextEditViewStyle::vsHideCursor);
+  auto* tp = static_cast<TcxCustomTextEditProperties*>(ValueEditor(H<TcxFilterTextEditHelper>(), text)
+                                                           ->GetActiveProperties());
+  EXPECT_TRUE(tp->GetAutoSelect());
+  EXPECT_TRUE(tp->GetHideSelection());
+  EXPECT_EQ(tp->GetViewStyle(), TcxTextEditViewStyle::vsNormal);
+
+  auto* image = Props<TcxImageComboBoxProperties>();
+  image->SetShowDescriptions(false);
+  auto* ip = static_cast<TcxCustomImageComboBoxProperties*>(
+      ValueEditor(H<TcxFilterImageComboBoxHelper>(), image)->GetActiveProperties());
+  EXPECT_TRUE(ip->GetShowDescriptions());
+  EXPECT_EQ(ip->GetDropDownListStyle(), TcxEditDropDownListStyle::lsFixedList);
+
+  auto* spin = Props<TcxSpinEditProperties>();
+  spin->SetCanEdit(false);
+  auto* sp = static_cast<TcxCustomSpinEditProperties*>(ValueEditor(H<TcxFilterSpinEditHelper>(), spin)
+                                                           ->GetActiveProperties());
+  EXPECT_TRUE(sp->GetCanEdit());
+  EXPECT_GT(sp->GetButtons()->Count(), 0);
 
   auto* mru = Props<TcxMRUEditProperties>();
   EXPECT_TRUE(H<TcxFilterComboBoxHelper>()->HasDropDownOrSpin(mru));
@@ -327,14 +360,18 @@ TEST_F(FilterHelperTest, TypedEditorsHandTheirValueBackWithTheColumnsText) {
   auto* currency = Props<TcxCurrencyEditProperties>();
   currency->SetDisplayFormat("0.00");
   auto* spin = Props<TcxSpinEditProperties>();
+  auto* memoBlob = Props<TcxBlobEditProperties>();
+  memoBlob->SetBlobEditKind(TcxBlobEditKind::bekMemo);
   const Row rows[] = {
       {"text", H<TcxFilterTextEditHelper>(), Props<TcxTextEditProperties>(), Variant("pear"), "pear"},
-      {"memo", H<TcxFilterMemoHelper>(), Props<TcxMemoProperties>(), Variant("long"), "long"},
+      {"memo", H<TcxFilterMemoHelper>(), Props<TcxMemoProperties>(), Variant("two\r\nlines"), "two\r\nlines"},
       {"mask", H<TcxFilterMaskEditHelper>(), Props<TcxMaskEditProperties>(), Variant("ab"), "ab"},
       {"combo", H<TcxFilterComboBoxHelper>(), Props<TcxComboBoxProperties>(), Variant("fig"), "fig"},
       {"hyperlink", H<TcxFilterHyperLinkEditHelper>(), Props<TcxHyperLinkEditProperties>(), Variant("a.b"), "a.b"},
       {"currency", H<TcxFilterCurrencyEditHelper>(), currency, Variant(12.5), "12.50"},
       {"spin", H<TcxFilterSpinEditHelper>(), spin, Variant(42), "42"},
+      {"label", H<TcxFilterTextEditHelper>(), Props<TcxLabelProperties>(), Variant("cap"), "cap"},
+      {"blob", H<TcxFilterBlobEditHelper>(), memoBlob, Variant("note"), "note"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -407,6 +444,7 @@ TEST_F(FilterHelperTest, StartUpRegistersEveryHelperInOrderThenTheLabelsAndTheBl
       {&TcxDateEditProperties::StaticClass(), H<TcxFilterDateEditHelper>()},
       {&TcxHyperLinkEditProperties::StaticClass(), H<TcxFilterHyperLinkEditHelper>()},
       {&TcxImageComboBoxProperties::StaticClass(), H<TcxFilterImageComboBoxHelper>()},
+      {&TcxLookupComboBoxProperties::StaticClass(), H<TcxFilterLookupComboBoxHelper>()},
       {&TcxMaskEditProperties::StaticClass(), H<TcxFilterMaskEditHelper>()},
       {&TcxMemoProperties::StaticClass(), H<TcxFilterMemoHelper>()},
       {&TcxMRUEditProperties::StaticClass(), H<TcxFilterMRUEditHelper>()},
@@ -426,7 +464,7 @@ TEST_F(FilterHelperTest, StartUpRegistersEveryHelperInOrderThenTheLabelsAndTheBl
   }
 
   cxFilterControlUtils::UnregisterEditorUnitHelpers();
-  EXPECT_EQ(c->Count(), 14);
+  EXPECT_EQ(c->Count(), 15);
   EXPECT_FALSE(c->FindHelper(TcxLabelProperties::StaticClass()));
   EXPECT_FALSE(c->FindHelper(TcxBlobEditProperties::StaticClass()));
   cxFilterControlUtils::RegisterEditorUnitHelpers();
@@ -488,6 +526,38 @@ TEST_F(FilterHelperTest, TheLookupHelperTakesAKeyFromAFixedListAndKeepsAFieldsPr
   h->GetFilterValue(e, column, v, s);
   EXPECT_EQ(v.AsInteger(), 7);
   EXPECT_EQ(s, "#7");
+}
+
+}  // namespace
+
+namespace {
+
+using FilterLookupHelperTest = DBLookupTest;
+
+TEST_F(FilterLookupHelperTest, ALookupColumnsValueEditorListsItsRecordsAndGivesKeysWithTheirTexts) {
+  TcxLookupComboBoxProperties* column = MakeCombo()->GetProperties();
+  const TcxCustomFilterEditHelperClass h = cxGetFilterEditsController()->FindHelper(column->ClassType());
+  ASSERT_EQ(h, cxFilterEditHelperClassOf<TcxFilterLookupComboBoxHelper>());
+  TcxCustomEdit* e = h->GetFilterEditClass().Create(form, false);
+  e->SetParent(form);
+  e->SetBounds(10, 40, 150, 21);
+  h->InitializeFilterEdit(e, column);
+  auto* p = static_cast<TcxLookupComboBoxProperties*>(e->GetActiveProperties());
+  EXPECT_EQ(p->GetListSource(), peopleSource);
+  EXPECT_EQ(p->GetDropDownListStyle(), TcxEditDropDownListStyle::lsFixedList);
+  Variant v;
+  String s;
+  for (const auto& [key, text] : {std::pair<Integer, const char*>{3, "Bobby"}, {7, "Dora"}}) {
+    h->SetFilterValue(e, column, key);
+    h->GetFilterValue(e, column, v, s);
+    EXPECT_EQ(v.AsInteger(), key);
+    EXPECT_EQ(s, text);
+  }
+  // A key no record has keeps its value and has no text.
+  h->SetFilterValue(e, column, 6);
+  h->GetFilterValue(e, column, v, s);
+  EXPECT_EQ(v.AsInteger(), 6);
+  EXPECT_EQ(s, "");
 }
 
 }  // namespace

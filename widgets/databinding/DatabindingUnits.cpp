@@ -4,6 +4,7 @@
 #include "widgets/databinding/cxDBData.h"
 #include "widgets/databinding/cxDBEdit.h"
 #include "widgets/databinding/cxDBFilter.h"
+#include "widgets/databinding/cxDBLookupComboBox.h"
 #include "widgets/databinding/cxEditDBRegisteredRepositoryItems.h"
 #include "widgets/databinding/cxFilterControlUtils.h"
 #include "widgets/databinding/cxLookupDBGrid.h"
@@ -21,6 +22,7 @@ const UnitEntry kDatabindingUnits[] = {
      cxEditDBRegisteredRepositoryItems::Finalize},
     {"cxLookupGrid", cxLookupGrid::Initialize, cxLookupGrid::Finalize},
     {"cxLookupDBGrid", cxLookupDBGrid::Initialize, cxLookupDBGrid::Finalize},
+    {"cxDBLookupComboBox", cxDBLookupComboBox::Initialize, cxDBLookupComboBox::Finalize},
     {"cxFilterControlUtils", cxFilterControlUtils::Initialize, cxFilterControlUtils::Finalize},
 };
 UnitCounter gDatabinding;
