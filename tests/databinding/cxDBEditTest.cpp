@@ -458,3 +458,33 @@ TEST_F(DBEditTest, AnEditorEditingByKeyWatchesTheLookupFieldsOneKey) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DBEditTest, AListBoxItemPickedByKeyIsWrittenWhenTheDataSetPosts) {
+  auto* list = New<TcxDBListBox>(form);
+  list->SetBounds(160, 4, 100, 80);
+  list->SetParent(form);
+  list->GetItems()->Add("fruit");
+  list->GetItems()->Add("nut");
+  list->GetDataBinding()->SetDataSource(Source);
+  list->GetDataBinding()->SetDataField("KIND");
+  Show();
+  Focus(list->InnerListBox());
+  Press(VK_DOWN);
+  EXPECT_EQ(list->GetItemIndex(), 1);
+  EXPECT_TRUE(list->GetDataBinding()->Modified());
+  DS->Post();
+  EXPECT_EQ(F("KIND")->GetAsString(), "nut");
+  // Escape puts the stored item back.
+  Press(VK_UP);
+  EXPECT_EQ(list->GetItemIndex(), 0);
+  host().Char(Byte(VK_ESCAPE));
+  Pump();
+  EXPECT_EQ(list->GetItemIndex(), 1);
+  EXPECT_FALSE(list->GetDataBinding()->Modified());
+  DS->Cancel();
+  EXPECT_EQ(F("KIND")->GetAsString(), "nut");
+}
+
+}  // namespace

@@ -1,6 +1,7 @@
 // Filter edit helpers: the operators each editor kind offers per value type, the captions,
 // the value editors and their set-up, reading and writing a filter value, the validation
 // of a typed value, and the registry with its start-up registrations.
+#include "tests/databinding/DBLookupTestSupport.h"
 #include "tests/databinding/DatabindingTestSupport.h"
 #include "widgets/databinding/cxFilterControlUtils.h"
 #include "widgets/databinding/cxLookupEdit.h"
@@ -150,6 +151,11 @@ TEST_F(FilterHelperTest, CaptionsFollowTheOperatorsOrder) {
   EXPECT_EQ(cxGetFilterControlOperatorCaption(fcoThisMonth), "is this month");
   EXPECT_EQ(cxGetFilterControlOperatorCaption(fcoNextYear), "is next year");
   EXPECT_EQ(cxFilterControlOperatorRange(fcoBetween, fcoNotInList), kLists);
+  // Captions pass through the override hook (string 63301 is "does not equal").
+  const TResStringRec notEqual{63301, "does not equal"};
+  cxSetResourceString(notEqual, "differs from");
+  EXPECT_EQ(cxGetFilterControlOperatorCaption(fcoNotEqual), "differs from");
+  cxSetResourceString(notEqual, "does not equal");
 }
 
 // ---- value editors and their set-up ----
@@ -171,6 +177,7 @@ TEST_F(FilterHelperTest, EachHelperNamesItsValueEditor) {
       {H<TcxFilterImageComboBoxHelper>(), &TcxImageComboBox::StaticClass()},
       {H<TcxFilterTimeEditHelper>(), &TcxTimeEdit::StaticClass()},
       {H<TcxFilterHyperLinkEditHelper>(), &TcxHyperLinkEdit::StaticClass()},
+      {H<TcxFilterLookupComboBoxHelper>(), &TcxLookupComboBox::StaticClass()},
   };
   for (const auto& [helper, cls] : rows) {
     SCOPED_TRACE(helper->ClassName());
@@ -437,6 +444,7 @@ TEST_F(FilterHelperTest, StartUpRegistersEveryHelperInOrderThenTheLabelsAndTheBl
       {&TcxDateEditProperties::StaticClass(), H<TcxFilterDateEditHelper>()},
       {&TcxHyperLinkEditProperties::StaticClass(), H<TcxFilterHyperLinkEditHelper>()},
       {&TcxImageComboBoxProperties::StaticClass(), H<TcxFilterImageComboBoxHelper>()},
+      {&TcxLookupComboBoxProperties::StaticClass(), H<TcxFilterLookupComboBoxHelper>()},
       {&TcxMaskEditProperties::StaticClass(), H<TcxFilterMaskEditHelper>()},
       {&TcxMemoProperties::StaticClass(), H<TcxFilterMemoHelper>()},
       {&TcxMRUEditProperties::StaticClass(), H<TcxFilterMRUEditHelper>()},
@@ -456,7 +464,7 @@ TEST_F(FilterHelperTest, StartUpRegistersEveryHelperInOrderThenTheLabelsAndTheBl
   }
 
   cxFilterControlUtils::UnregisterEditorUnitHelpers();
-  EXPECT_EQ(c->Count(), 14);
+  EXPECT_EQ(c->Count(), 15);
   EXPECT_FALSE(c->FindHelper(TcxLabelProperties::StaticClass()));
   EXPECT_FALSE(c->FindHelper(TcxBlobEditProperties::StaticClass()));
   cxFilterControlUtils::RegisterEditorUnitHelpers();
@@ -518,6 +526,38 @@ TEST_F(FilterHelperTest, TheLookupHelperTakesAKeyFromAFixedListAndKeepsAFieldsPr
   h->GetFilterValue(e, column, v, s);
   EXPECT_EQ(v.AsInteger(), 7);
   EXPECT_EQ(s, "#7");
+}
+
+}  // namespace
+
+namespace {
+
+using FilterLookupHelperTest = DBLookupTest;
+
+TEST_F(FilterLookupHelperTest, ALookupColumnsValueEditorListsItsRecordsAndGivesKeysWithTheirTexts) {
+  TcxLookupComboBoxProperties* column = MakeCombo()->GetProperties();
+  const TcxCustomFilterEditHelperClass h = cxGetFilterEditsController()->FindHelper(column->ClassType());
+  ASSERT_EQ(h, cxFilterEditHelperClassOf<TcxFilterLookupComboBoxHelper>());
+  TcxCustomEdit* e = h->GetFilterEditClass().Create(form, false);
+  e->SetParent(form);
+  e->SetBounds(10, 40, 150, 21);
+  h->InitializeFilterEdit(e, column);
+  auto* p = static_cast<TcxLookupComboBoxProperties*>(e->GetActiveProperties());
+  EXPECT_EQ(p->GetListSource(), peopleSource);
+  EXPECT_EQ(p->GetDropDownListStyle(), TcxEditDropDownListStyle::lsFixedList);
+  Variant v;
+  String s;
+  for (const auto& [key, text] : {std::pair<Integer, const char*>{3, "Bobby"}, {7, "Dora"}}) {
+    h->SetFilterValue(e, column, key);
+    h->GetFilterValue(e, column, v, s);
+    EXPECT_EQ(v.AsInteger(), key);
+    EXPECT_EQ(s, text);
+  }
+  // A key no record has keeps its value and has no text.
+  h->SetFilterValue(e, column, 6);
+  h->GetFilterValue(e, column, v, s);
+  EXPECT_EQ(v.AsInteger(), 6);
+  EXPECT_EQ(s, "");
 }
 
 }  // namespace

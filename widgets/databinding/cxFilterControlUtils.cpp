@@ -1,6 +1,7 @@
 #include "widgets/databinding/cxFilterControlUtils.h"
 
 #include "platform/kernel/Units.h"
+#include "widgets/databinding/cxDBLookupComboBox.h"
 #include "widgets/databinding/cxLookupEdit.h"
 #include "widgets/editcore/cxMaskEdit.h"
 #include "widgets/editcore/cxTextEditControl.h"
@@ -404,6 +405,10 @@ TcxCustomEditClass TcxFilterHyperLinkEditHelper::GetFilterEditClass() const {
   return EditClassOf<TcxHyperLinkEdit>();
 }
 
+TcxCustomEditClass TcxFilterLookupComboBoxHelper::GetFilterEditClass() const {
+  return EditClassOf<TcxLookupComboBox>();
+}
+
 void TcxFilterLookupComboBoxHelper::GetFilterValue(TcxCustomEdit* AEdit, TcxCustomEditProperties* AEditProperties,
                                                    Variant& V, String& S) const {
   V = AEdit->GetEditValue();
@@ -550,8 +555,7 @@ const TFilterHelperEntry kOwnHelpers[] = {
     {&TcxDateEditProperties::StaticClass, &cxFilterEditHelperClassOf<TcxFilterDateEditHelper>},
     {&TcxHyperLinkEditProperties::StaticClass, &cxFilterEditHelperClassOf<TcxFilterHyperLinkEditHelper>},
     {&TcxImageComboBoxProperties::StaticClass, &cxFilterEditHelperClassOf<TcxFilterImageComboBoxHelper>},
-    // The lookup combo box's entry (TcxFilterLookupComboBoxHelper) belongs here, between
-    // the image combo box and the mask edit, once its properties class exists.
+    {&TcxLookupComboBoxProperties::StaticClass, &cxFilterEditHelperClassOf<TcxFilterLookupComboBoxHelper>},
     {&TcxMaskEditProperties::StaticClass, &cxFilterEditHelperClassOf<TcxFilterMaskEditHelper>},
     {&TcxMemoProperties::StaticClass, &cxFilterEditHelperClassOf<TcxFilterMemoHelper>},
     {&TcxMRUEditProperties::StaticClass, &cxFilterEditHelperClassOf<TcxFilterMRUEditHelper>},

@@ -200,13 +200,11 @@ class TcxFilterHyperLinkEditHelper : public TcxFilterTextEditHelper {
   TcxCustomEditClass GetFilterEditClass() const override;
 };
 
-// The lookup combo box's: the value is a key, chosen from the column's own list. Its value
-// editor class and its registration come with the lookup combo box itself; until then it
-// names no value editor.
+// The lookup combo box's: the value is a key, chosen from the column's own list.
 class TcxFilterLookupComboBoxHelper : public TcxFilterComboBoxHelper {
   TL_CLASS(TcxFilterLookupComboBoxHelper, TcxFilterComboBoxHelper)
  public:
-  TcxCustomEditClass GetFilterEditClass() const override { return {}; }
+  TcxCustomEditClass GetFilterEditClass() const override;
   // The key and the column's list text for it.
   void GetFilterValue(TcxCustomEdit* AEdit, TcxCustomEditProperties* AEditProperties, Variant& V,
                       String& S) const override;
