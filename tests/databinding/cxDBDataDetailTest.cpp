@@ -165,3 +165,43 @@ TEST_F(DBDataDetail, NoAdapterForTheDataSetsClassIsAnError) {
 }
 
 }  // namespace
+
+namespace {
+
+// Frees the master controller from the data set's post.
+struct MasterKiller : TObject {
+  Owned<MasterController>* Victim = nullptr;
+  void BeforePost(TDataSet*) { Victim->reset(); }
+};
+
+TEST_F(DBDataDetail, LeavingADetailRowPostsTheMasterFirstAndSurvivesAHandlerFreeingIt) {
+  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  for (const auto& r : DetailRows()) detail->AddRecord(r);
+  detail->Open();
+  MakeSets(detail);
+  MakeControllers();
+  // The master re-reads only its posted record, so its details stay.
+  Master->SetKeyFieldNames("ID");
+  Master->DataModeController()->SetSmartRefresh(true);
+  auto* d = static_cast<TcxDBDataController*>(Master->GetDetailDataController(0, 0));
+  ASSERT_NE(d, nullptr);
+  // A pending master edit is posted before the detail row is left.
+  DS->Edit();
+  DS->FieldByName("NAME")->SetValue(Variant("posted"));
+  EXPECT_TRUE(d->CanLeaveFocusedRow());
+  EXPECT_EQ(DS->State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(DS->FieldByName("NAME")->Value(), Variant("posted"));
+  ASSERT_EQ(Master->GetDetailDataController(0, 0), d);
+  // A handler of that post frees the master, and with it this detail: the answer is False.
+  MasterKiller killer;
+  killer.Victim = &Master;
+  DS->BeforePost = TDataSetNotifyEvent(&killer, &MasterKiller::BeforePost);
+  DS->Edit();
+  DS->FieldByName("NAME")->SetValue(Variant("again"));
+  EXPECT_FALSE(d->CanLeaveFocusedRow());
+  EXPECT_EQ(Master.get(), nullptr);
+  DS->BeforePost = nullptr;
+  EXPECT_EQ(DS->State(), TDataSetState::dsBrowse);
+}
+
+}  // namespace

@@ -438,6 +438,7 @@ class TcxDBDataController : public TcxCustomDataController {
   Variant GetGroupValue(Integer ARecordIndex, TcxCustomDataField* AField) const override;
   Variant GetRecordId(Integer ARecordIndex) const override;
   void CheckBrowseState() override;
+  bool CanLeaveFocusedRow() override;
   void AfterUpdateData() override;
   Variant GetRecordFieldValue(Integer ARecordIndex, TcxCustomDataField* AField) const override;
   String GetItemFieldName(Integer AItemIndex) const override;

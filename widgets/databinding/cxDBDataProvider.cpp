@@ -948,9 +948,12 @@ void TcxDBDataProvider::SmartRefreshWatched() {
     FReloadMark = false;
     return;
   }
-  Integer r = c->GetFocusedRecordIndex();
-  if (r < 0 && FAppendedRecordIndex >= 0) r = FAppendedRecordIndex;
-  if (r < 0 && FWatchedRecordIndex >= 0 && FWatchedRecordIndex < c->GetRecordCount()) r = FWatchedRecordIndex;
+  // The watched record itself is reconciled, wherever the focus went meanwhile (another
+  // controller's cancel moves the data set, and with it this focus, before the change
+  // arrives; the record would otherwise stay behind).
+  Integer r = FWatchedRecordIndex;
+  if (r < 0) r = FAppendedRecordIndex >= 0 ? FAppendedRecordIndex : c->GetFocusedRecordIndex();
+  if (r >= c->GetRecordCount()) r = -1;
   {
     TcxDataUpdateBracket bracket(c);
     if (r >= 0 && (r == FWatchedRecordIndex || r == FAppendedRecordIndex)) {
