@@ -14,10 +14,11 @@ using enum TDataSetState;
 namespace {
 
 // Every data-set provider of the program, so that one can ask about the others bound to
-// the same data set.
+// the same data set. Never destroyed: a controller held by a static object is freed after
+// the function statics made later than it, and must still find the list.
 std::vector<TcxDBDataProvider*>& Providers() {
-  static std::vector<TcxDBDataProvider*> list;
-  return list;
+  static auto* list = new std::vector<TcxDBDataProvider*>;
+  return *list;
 }
 
 bool InEditState(const TDataSet* ADataSet) { return ADataSet && IsEditState(ADataSet->State()); }
