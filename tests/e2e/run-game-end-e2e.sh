@@ -34,14 +34,6 @@ expect() {
     sleep 0.05
   done
 }
-window() { timeout 15 xdotool search --sync --onlyvisible --name "^$1\$" | head -n1 || fail "no window named $1 within 15 s"; }
-gone() {
-  local deadline=$((SECONDS + 10))
-  while xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; do
-    ((SECONDS < deadline)) || fail "the window $1 did not close"
-    sleep 0.05
-  done
-}
 
 # Each click, then a cell it empties (the grey dot of the empty cell's cross).
 xdo windowfocus --sync "$wid"
@@ -55,13 +47,13 @@ IFS=, read -r cx cy <<<"$(centre 0 3)"
 xdo mousemove --window "$wid" "$cx" "$cy" click 1
 
 # The last move ends the game: the result window, its name field focused; a new name, Enter.
-result="$(window 'Game Result')"
+result="$(e2e_window 'Game Result')"
 xdo windowfocus --sync "$result"
 xdo key --clearmodifiers End
 for _ in 1 2 3 4 5 6 7 8; do xdo key BackSpace; done
 xdo type --delay 20 "Zoe"
 xdo key Return
-gone 'Game Result'
+e2e_gone 'Game Result'
 grep -qx '2611=1,Zoe,(0,0)(0,2)(0,3)(0,3)' "$work/highscores.ini" || fail "highscores.ini holds no result by Zoe: $(cat "$work/highscores.ini" 2>&1)"
 grep -qx '\[5,2\]' "$work/highscores.ini" || fail "highscores.ini has no section for 5 x 5 cells of 2 colours"
 grep -qx 'Name=Zoe' "$work/config.ini" || fail "config.ini does not keep the name"
@@ -72,7 +64,7 @@ xdo key F10
 xdo key Down
 sleep 0.2
 xdo key h
-scores="$(window 'High Scores')"
+scores="$(e2e_window 'High Scores')"
 eval "$(xdo getwindowgeometry --shell "$scores")"
 highlight=0
 deadline=$((SECONDS + 10))
@@ -87,7 +79,7 @@ until ((highlight >= 300)); do
   sleep 0.1
 done
 xdo key Return
-gone 'High Scores'
+e2e_gone 'High Scores'
 
 # Exit: F10, Down, X.
 xdo windowfocus --sync "$wid"
