@@ -238,3 +238,93 @@ TEST_F(DBDataDetail, FocusingAnOutdatedSQLDetailAsksTheQueryForItsMasterAgain) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DBDataDetail, OnlyOneCloneDetailOfARelationHoldsAFocusedRecord) {
+  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  for (const auto& r : DetailRows()) detail->AddRecord(r);
+  detail->Open();
+  MakeSets(detail);
+  MakeControllers();
+  auto* d1 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(0, 0));
+  auto* d4 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(3, 0));
+  ASSERT_NE(d1, nullptr);
+  ASSERT_NE(d4, nullptr);
+  d1->ChangeFocusedRowIndex(1);
+  ASSERT_GE(d1->GetFocusedRecordIndex(), 0);
+  EXPECT_TRUE(d1->DBProvider()->IsDetailPositioned());
+  // The other clone takes the shared data set: the first one lets its record go.
+  d4->ChangeFocusedRowIndex(1);
+  ASSERT_GE(d4->GetFocusedRecordIndex(), 0);
+  EXPECT_EQ(d1->GetFocusedRecordIndex(), -1);
+  EXPECT_FALSE(d1->DBProvider()->IsDetailPositioned());
+  EXPECT_EQ(d4->GetItemValue(d4->GetFocusedRecordIndex(), 0), Variant(41));
+  // And back again.
+  d1->ChangeFocusedRowIndex(2);
+  EXPECT_EQ(d4->GetFocusedRecordIndex(), -1);
+  ASSERT_GE(d1->GetFocusedRecordIndex(), 0);
+  EXPECT_EQ(d1->GetItemValue(d1->GetFocusedRecordIndex(), 0), Variant(12));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DBDataDetail, MovingThePatternsDataSetBringsTheMasterAndExpandsItsDetail) {
+  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  for (const auto& r : DetailRows()) detail->AddRecord(r);
+  detail->Open();
+  MakeSets(detail);
+  MakeControllers();
+  for (TcxDBDataController* c : {static_cast<TcxDBDataController*>(Master.get()), Pattern.get()}) {
+    c->SetKeyFieldNames("ID");
+    c->DataModeController()->SetSmartRefresh(true);
+  }
+  ASSERT_EQ(DS->FieldByName("ID")->Value(), Variant(1));
+  // The detail data set moves to master 4's record: the master follows and shows it.
+  ASSERT_TRUE(detail->Locate("ID", Variant(40), TLocateOptions()));
+  EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(4));
+  const Integer r4 = Master->GetFocusedRecordIndex();
+  ASSERT_GE(r4, 0);
+  EXPECT_EQ(Master->GetItemValue(r4, 0), Variant(4));
+  EXPECT_TRUE(Master->GetDetailExpanding(r4));
+  TcxCustomDataController* d4 = Master->GetDetailDataController(r4, 0);
+  ASSERT_NE(d4, nullptr);
+  EXPECT_EQ(DetailIDs(d4), Expected()[4]);
+  // Asked again on the same record, the answer is the detail already shown; nothing moves.
+  EXPECT_EQ(Pattern->SyncMasterPos(), d4);
+  EXPECT_EQ(Master->GetFocusedRecordIndex(), r4);
+  // Another master's record.
+  ASSERT_TRUE(detail->Locate("ID", Variant(11), TLocateOptions()));
+  EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(1));
+  const Integer r1 = Master->GetFocusedRecordIndex();
+  ASSERT_GE(r1, 0);
+  EXPECT_EQ(Master->GetItemValue(r1, 0), Variant(1));
+  EXPECT_TRUE(Master->GetDetailExpanding(r1));
+  EXPECT_EQ(Pattern->SyncMasterPos(), Master->GetDetailDataController(r1, 0));
+  // A master in the middle of an edit is not moved.
+  DS->Edit();
+  EXPECT_FALSE(Master->CanSyncMasterPos());
+  ASSERT_TRUE(detail->Locate("ID", Variant(30), TLocateOptions()));
+  EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(1));
+  EXPECT_EQ(Pattern->SyncMasterPos(), nullptr);
+  DS->Cancel();
+}
+
+TEST_F(DBDataDetail, WithoutKeysOrRelationTheDetailShowsItselfAndNothingMoves) {
+  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  for (const auto& r : DetailRows()) detail->AddRecord(r);
+  detail->Open();
+  MakeSets(detail);
+  MakeControllers();
+  // Neither the master nor the pattern identifies its records by key: nothing follows.
+  ASSERT_TRUE(detail->Locate("ID", Variant(40), TLocateOptions()));
+  EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(1));
+  EXPECT_EQ(Pattern->SyncMasterPos(), nullptr);
+  // A controller without a master relation is the one that shows its own data.
+  MakeController({"ID"});
+  EXPECT_EQ(C->SyncMasterPos(), C.get());
+}
+
+}  // namespace
