@@ -431,7 +431,7 @@ class Emf {
 };
 
 constexpr uint32_t kEmrPolygon16 = 86, kEmrPolyline = 4, kEmrPolyPolygon16 = 91, kEmrSetWindowExt = 9,
-                   kEmrSetWindowOrg = 10, kEmrSetViewportExt = 11, kEmrSetMapMode = 17, kEmrSetTextColor = 24,
+                   kEmrSetViewportExt = 11, kEmrSetMapMode = 17, kEmrSetTextColor = 24,
                    kEmrSetBkMode = 18, kEmrMoveTo = 27, kEmrIntersectClip = 30, kEmrSaveDc = 33,
                    kEmrRestoreDc = 34, kEmrSetWorldTransform = 35, kEmrSelectObject = 37, kEmrCreatePen = 38,
                    kEmrCreateBrush = 39, kEmrDeleteObject = 40, kEmrEllipse = 42, kEmrRectangle = 43,
