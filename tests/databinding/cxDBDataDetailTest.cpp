@@ -68,6 +68,15 @@ class DBDataDetail : public DBDataTest {
     Pattern->SetMasterRelation(relation, -1);
     Master->Refresh();
   }
+  // The master set and a plain detail set of DetailRows, both open, with their controllers.
+  TMemoryDataSet* MakePlainSets() {
+    TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+    for (const auto& r : DetailRows()) detail->AddRecord(r);
+    detail->Open();
+    MakeSets(detail);
+    MakeControllers();
+    return detail;
+  }
   std::set<Integer> DetailIDs(TcxCustomDataController* ADetail) const {
     std::set<Integer> r;
     for (Integer i = 0; i < ADetail->GetRecordCount(); ++i) r.insert(ADetail->GetItemValue(i, 0).AsInteger());
@@ -82,11 +91,7 @@ class DBDataDetail : public DBDataTest {
 };
 
 TEST_F(DBDataDetail, EachMastersDetailRowsEqualAPlainFilterOfTheDetailSet) {
-  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
-  for (const auto& r : DetailRows()) detail->AddRecord(r);
-  detail->Open();
-  MakeSets(detail);
-  MakeControllers();
+  MakePlainSets();
   EXPECT_EQ(Pattern->GetDetailMode(), TcxDataControllerDetailMode::dcdmPattern);
   // Visit the masters out of order: each detail walks from its own first record.
   for (Integer r : {3, 0, 4, 1, 2}) {
@@ -175,11 +180,7 @@ struct MasterKiller : TObject {
 };
 
 TEST_F(DBDataDetail, LeavingADetailRowPostsTheMasterFirstAndSurvivesAHandlerFreeingIt) {
-  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
-  for (const auto& r : DetailRows()) detail->AddRecord(r);
-  detail->Open();
-  MakeSets(detail);
-  MakeControllers();
+  MakePlainSets();
   // The master re-reads only its posted record, so its details stay.
   Master->SetKeyFieldNames("ID");
   Master->DataModeController()->SetSmartRefresh(true);
@@ -242,11 +243,7 @@ TEST_F(DBDataDetail, FocusingAnOutdatedSQLDetailAsksTheQueryForItsMasterAgain) {
 namespace {
 
 TEST_F(DBDataDetail, OnlyOneCloneDetailOfARelationHoldsAFocusedRecord) {
-  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
-  for (const auto& r : DetailRows()) detail->AddRecord(r);
-  detail->Open();
-  MakeSets(detail);
-  MakeControllers();
+  MakePlainSets();
   auto* d1 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(0, 0));
   auto* d4 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(3, 0));
   ASSERT_NE(d1, nullptr);
@@ -272,52 +269,47 @@ TEST_F(DBDataDetail, OnlyOneCloneDetailOfARelationHoldsAFocusedRecord) {
 namespace {
 
 TEST_F(DBDataDetail, MovingThePatternsDataSetBringsTheMasterAndExpandsItsDetail) {
-  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
-  for (const auto& r : DetailRows()) detail->AddRecord(r);
-  detail->Open();
-  MakeSets(detail);
-  MakeControllers();
+  TMemoryDataSet* detail = MakePlainSets();
   for (TcxDBDataController* c : {static_cast<TcxDBDataController*>(Master.get()), Pattern.get()}) {
     c->SetKeyFieldNames("ID");
     c->DataModeController()->SetSmartRefresh(true);
   }
   ASSERT_EQ(DS->FieldByName("ID")->Value(), Variant(1));
-  // The detail data set moves to master 4's record: the master follows and shows it.
-  ASSERT_TRUE(detail->Locate("ID", Variant(40), TLocateOptions()));
-  EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(4));
+  // The detail data set moves to a detail record: the master follows onto its record and
+  // the pattern's answer is that record's expanded detail.
+  auto follow = [&](Integer ADetailID, Integer AMasterID) {
+    ASSERT_TRUE(detail->Locate("ID", Variant(ADetailID), TLocateOptions()));
+    EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(AMasterID));
+    const Integer r = Master->GetFocusedRecordIndex();
+    ASSERT_GE(r, 0);
+    EXPECT_EQ(Master->GetItemValue(r, 0), Variant(AMasterID));
+    EXPECT_TRUE(Master->GetDetailExpanding(r));
+    TcxCustomDataController* d = Master->GetDetailDataController(r, 0);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(DetailIDs(d), Expected()[AMasterID]);
+    EXPECT_EQ(Pattern->SyncMasterPos(), d);
+  };
+  follow(40, 4);
   const Integer r4 = Master->GetFocusedRecordIndex();
-  ASSERT_GE(r4, 0);
-  EXPECT_EQ(Master->GetItemValue(r4, 0), Variant(4));
-  EXPECT_TRUE(Master->GetDetailExpanding(r4));
   TcxCustomDataController* d4 = Master->GetDetailDataController(r4, 0);
-  ASSERT_NE(d4, nullptr);
-  EXPECT_EQ(DetailIDs(d4), Expected()[4]);
   // Asked again on the same record, the answer is the detail already shown; nothing moves.
   EXPECT_EQ(Pattern->SyncMasterPos(), d4);
   EXPECT_EQ(Master->GetFocusedRecordIndex(), r4);
-  // Another master's record.
-  ASSERT_TRUE(detail->Locate("ID", Variant(11), TLocateOptions()));
-  EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(1));
-  const Integer r1 = Master->GetFocusedRecordIndex();
-  ASSERT_GE(r1, 0);
-  EXPECT_EQ(Master->GetItemValue(r1, 0), Variant(1));
-  EXPECT_TRUE(Master->GetDetailExpanding(r1));
-  EXPECT_EQ(Pattern->SyncMasterPos(), Master->GetDetailDataController(r1, 0));
+  // Another master's record, and back.
+  follow(11, 1);
+  follow(41, 4);
+  EXPECT_EQ(Master->GetDetailDataController(Master->GetFocusedRecordIndex(), 0), d4);
   // A master in the middle of an edit is not moved.
   DS->Edit();
   EXPECT_FALSE(Master->CanSyncMasterPos());
   ASSERT_TRUE(detail->Locate("ID", Variant(30), TLocateOptions()));
-  EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(1));
+  EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(4));
   EXPECT_EQ(Pattern->SyncMasterPos(), nullptr);
   DS->Cancel();
 }
 
 TEST_F(DBDataDetail, WithoutKeysOrRelationTheDetailShowsItselfAndNothingMoves) {
-  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
-  for (const auto& r : DetailRows()) detail->AddRecord(r);
-  detail->Open();
-  MakeSets(detail);
-  MakeControllers();
+  TMemoryDataSet* detail = MakePlainSets();
   // Neither the master nor the pattern identifies its records by key: nothing follows.
   ASSERT_TRUE(detail->Locate("ID", Variant(40), TLocateOptions()));
   EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(1));
