@@ -105,15 +105,18 @@ TEST_F(DBLookupTest, TypedChosenAndPostedOnAShownForm) {
   TcxDBDataController* list = c->GetProperties()->GetDBDataController();
   Type("a");
   EXPECT_TRUE(c->HasShownPopup());
-  // "a" begins Ann and anna.
+  // "a" begins Ann and anna; the popup shrinks to the two rows.
+  TcxLookupDBGrid* grid = c->GetProperties()->Grid();
   EXPECT_EQ(list->GetRowCount(), 2);
   EXPECT_EQ(Text(c), "Ann");
+  EXPECT_EQ(grid->GetClientHeight(), grid->GetHeightForRowCount(2));
   // "ann" is still both; "anna" only the second.
   Type("nn");
   EXPECT_EQ(list->GetRowCount(), 2);
   EXPECT_EQ(Text(c), "Ann");
   Type("a");
   EXPECT_EQ(list->GetRowCount(), 1);
+  EXPECT_EQ(grid->GetClientHeight(), grid->GetHeightForRowCount(1));
   EXPECT_EQ(Text(c), "anna");
   // A letter nothing begins with keeps the rows and the text.
   Type("x");
@@ -129,6 +132,27 @@ TEST_F(DBLookupTest, TypedChosenAndPostedOnAShownForm) {
   EXPECT_EQ(orders->FieldByName("CustID")->GetAsInteger(), 8);
   EXPECT_EQ(custName->GetAsString(), "anna");
   EXPECT_EQ(Text(c), "anna");
+}
+
+TEST_F(DBLookupTest, ATypedCharacterMustSuitTheListField) {
+  auto* c = MakeCombo();
+  TcxLookupComboBoxProperties* p = c->GetProperties();
+  p->SetListFieldNames("ID;Name");
+  p->SetListFieldIndex(0);
+  // A free-text list would take a letter nothing begins with; an integer list field refuses it.
+  p->SetDropDownListStyle(LS::lsEditList);
+  Show();
+  c->SetFocus();
+  Pump();
+  Type("x");
+  EXPECT_EQ(Text(c), "");
+  Type("7");
+  EXPECT_EQ(Text(c), "7");
+  // A text list field takes letters.
+  p->SetListFieldIndex(1);
+  c->SetEditValue(Null());
+  Type("x");
+  EXPECT_EQ(Text(c), "x");
 }
 
 }  // namespace

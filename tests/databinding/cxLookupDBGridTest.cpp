@@ -95,4 +95,21 @@ TEST_F(LookupDBGridTest, AColumnIsFoundByItsFieldNameInAnyCase) {
   EXPECT_EQ(grid->GetDataSource(), source);
 }
 
+TEST_F(LookupDBGridTest, EachRefreshHandsTheColumnsProvidersTheirFields) {
+  grid->CreateColumnsForFieldNames("ID;Name");
+  auto provider = [&](Integer i) {
+    return dynamic_cast<TcxCustomDBEditDefaultValuesProvider*>(grid->GetColumns()->GetItem(i)->DefaultValuesProvider());
+  };
+  ASSERT_NE(provider(1), nullptr);
+  grid->DataChanged();
+  EXPECT_EQ(provider(0)->Field(), ds->FindField("ID"));
+  EXPECT_EQ(provider(1)->Field(), ds->FindField("Name"));
+  // Rebound to another field: the next refresh follows.
+  grid->GetColumns()->GetItem(1)->SetFieldName("City");
+  grid->DataChanged();
+  EXPECT_EQ(provider(1)->Field(), ds->FindField("City"));
+  // A field the provider answers from: the integer field's alignment is right.
+  EXPECT_EQ(provider(0)->DefaultAlignment(), TAlignment::taRightJustify);
+}
+
 }  // namespace

@@ -14,10 +14,11 @@ using enum TDataSetState;
 namespace {
 
 // Every data-set provider of the program, so that one can ask about the others bound to
-// the same data set.
+// the same data set. Never destroyed: a controller held by a static object is freed after
+// the function statics made later than it, and must still find the list.
 std::vector<TcxDBDataProvider*>& Providers() {
-  static std::vector<TcxDBDataProvider*> list;
-  return list;
+  static auto* list = new std::vector<TcxDBDataProvider*>;
+  return *list;
 }
 
 bool InEditState(const TDataSet* ADataSet) { return ADataSet && IsEditState(ADataSet->State()); }
@@ -767,7 +768,11 @@ void TcxDBDataProvider::DataScrolled(Integer ADistance) {
 }
 
 void TcxDBDataProvider::LayoutChanged(Integer AKind) {
-  for (TcxDBDataProvider* p : OtherProviders())
+  // A detail re-opening the shared data set (this one included) changes no layout the
+  // details did not bind to already: the fields are bound anew, nothing is read again.
+  std::vector<TcxDBDataProvider*> all = OtherProviders();
+  all.push_back(this);
+  for (TcxDBDataProvider* p : all)
     if (p->IsFrozen() && p->DBDataController()->IsDetail()) {
       if (IsActive()) DBDataController()->UpdateFields();
       return;
