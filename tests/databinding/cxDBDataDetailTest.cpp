@@ -320,3 +320,33 @@ TEST_F(DBDataDetail, WithoutKeysOrRelationTheDetailShowsItselfAndNothingMoves) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DBDataDetail, OnlyOneSQLCloneDetailOfARelationHoldsAFocusedRecord) {
+  auto* query = New<TTestMemoryQuery>(Owner.get());
+  query->FieldDefs().Add("ID", ftInteger);
+  query->FieldDefs().Add("MID", ftInteger);
+  query->FieldDefs().Add("V", ftFloat);
+  query->GetParams()->CreateParam(ftInteger, "MID");
+  for (const auto& r : DetailRows()) query->AddRow(r);
+  query->Open();
+  MakeSets(query);
+  MakeControllers();
+  Pattern->DataModeController()->SetDetailInSQLMode(true);
+  auto* d1 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(0, 0));
+  auto* d4 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(3, 0));
+  d4->ChangeFocusedRowIndex(1);
+  ASSERT_GE(d4->GetFocusedRecordIndex(), 0);
+  EXPECT_TRUE(d4->DBProvider()->IsDetailPositioned());
+  // The other clone asks the query for its own master and takes it: the first lets go.
+  d1->ChangeFocusedRowIndex(2);
+  ASSERT_GE(d1->GetFocusedRecordIndex(), 0);
+  EXPECT_EQ(d1->GetItemValue(d1->GetFocusedRecordIndex(), 0), query->FieldByName("ID")->Value());
+  EXPECT_EQ(d4->GetFocusedRecordIndex(), -1);
+  EXPECT_FALSE(d4->DBProvider()->IsDetailPositioned());
+  EXPECT_TRUE(d1->DBProvider()->IsDetailPositioned());
+  EXPECT_EQ(DetailIDs(d4), Expected()[4]);
+}
+
+}  // namespace
