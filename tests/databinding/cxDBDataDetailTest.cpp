@@ -68,6 +68,15 @@ class DBDataDetail : public DBDataTest {
     Pattern->SetMasterRelation(relation, -1);
     Master->Refresh();
   }
+  // The master set and a plain detail set of DetailRows, both open, with their controllers.
+  TMemoryDataSet* MakePlainSets() {
+    TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+    for (const auto& r : DetailRows()) detail->AddRecord(r);
+    detail->Open();
+    MakeSets(detail);
+    MakeControllers();
+    return detail;
+  }
   std::set<Integer> DetailIDs(TcxCustomDataController* ADetail) const {
     std::set<Integer> r;
     for (Integer i = 0; i < ADetail->GetRecordCount(); ++i) r.insert(ADetail->GetItemValue(i, 0).AsInteger());
@@ -82,11 +91,7 @@ class DBDataDetail : public DBDataTest {
 };
 
 TEST_F(DBDataDetail, EachMastersDetailRowsEqualAPlainFilterOfTheDetailSet) {
-  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
-  for (const auto& r : DetailRows()) detail->AddRecord(r);
-  detail->Open();
-  MakeSets(detail);
-  MakeControllers();
+  MakePlainSets();
   EXPECT_EQ(Pattern->GetDetailMode(), TcxDataControllerDetailMode::dcdmPattern);
   // Visit the masters out of order: each detail walks from its own first record.
   for (Integer r : {3, 0, 4, 1, 2}) {
@@ -175,11 +180,7 @@ struct MasterKiller : TObject {
 };
 
 TEST_F(DBDataDetail, LeavingADetailRowPostsTheMasterFirstAndSurvivesAHandlerFreeingIt) {
-  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
-  for (const auto& r : DetailRows()) detail->AddRecord(r);
-  detail->Open();
-  MakeSets(detail);
-  MakeControllers();
+  MakePlainSets();
   // The master re-reads only its posted record, so its details stay.
   Master->SetKeyFieldNames("ID");
   Master->DataModeController()->SetSmartRefresh(true);
@@ -235,6 +236,87 @@ TEST_F(DBDataDetail, FocusingAnOutdatedSQLDetailAsksTheQueryForItsMasterAgain) {
   d1->ChangeFocusedRowIndex(0);
   EXPECT_EQ(query->OpenCount(), opens + 1);
   EXPECT_EQ(d1->GetItemValue(d1->GetFocusedRecordIndex(), 0), query->FieldByName("ID")->Value());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DBDataDetail, OnlyOneCloneDetailOfARelationHoldsAFocusedRecord) {
+  MakePlainSets();
+  auto* d1 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(0, 0));
+  auto* d4 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(3, 0));
+  ASSERT_NE(d1, nullptr);
+  ASSERT_NE(d4, nullptr);
+  d1->ChangeFocusedRowIndex(1);
+  ASSERT_GE(d1->GetFocusedRecordIndex(), 0);
+  EXPECT_TRUE(d1->DBProvider()->IsDetailPositioned());
+  // The other clone takes the shared data set: the first one lets its record go.
+  d4->ChangeFocusedRowIndex(1);
+  ASSERT_GE(d4->GetFocusedRecordIndex(), 0);
+  EXPECT_EQ(d1->GetFocusedRecordIndex(), -1);
+  EXPECT_FALSE(d1->DBProvider()->IsDetailPositioned());
+  EXPECT_EQ(d4->GetItemValue(d4->GetFocusedRecordIndex(), 0), Variant(41));
+  // And back again.
+  d1->ChangeFocusedRowIndex(2);
+  EXPECT_EQ(d4->GetFocusedRecordIndex(), -1);
+  ASSERT_GE(d1->GetFocusedRecordIndex(), 0);
+  EXPECT_EQ(d1->GetItemValue(d1->GetFocusedRecordIndex(), 0), Variant(12));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DBDataDetail, MovingThePatternsDataSetBringsTheMasterAndExpandsItsDetail) {
+  TMemoryDataSet* detail = MakePlainSets();
+  for (TcxDBDataController* c : {static_cast<TcxDBDataController*>(Master.get()), Pattern.get()}) {
+    c->SetKeyFieldNames("ID");
+    c->DataModeController()->SetSmartRefresh(true);
+  }
+  ASSERT_EQ(DS->FieldByName("ID")->Value(), Variant(1));
+  // The detail data set moves to a detail record: the master follows onto its record and
+  // the pattern's answer is that record's expanded detail.
+  auto follow = [&](Integer ADetailID, Integer AMasterID) {
+    ASSERT_TRUE(detail->Locate("ID", Variant(ADetailID), TLocateOptions()));
+    EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(AMasterID));
+    const Integer r = Master->GetFocusedRecordIndex();
+    ASSERT_GE(r, 0);
+    EXPECT_EQ(Master->GetItemValue(r, 0), Variant(AMasterID));
+    EXPECT_TRUE(Master->GetDetailExpanding(r));
+    TcxCustomDataController* d = Master->GetDetailDataController(r, 0);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(DetailIDs(d), Expected()[AMasterID]);
+    EXPECT_EQ(Pattern->SyncMasterPos(), d);
+  };
+  follow(40, 4);
+  const Integer r4 = Master->GetFocusedRecordIndex();
+  TcxCustomDataController* d4 = Master->GetDetailDataController(r4, 0);
+  // Asked again on the same record, the answer is the detail already shown; nothing moves.
+  EXPECT_EQ(Pattern->SyncMasterPos(), d4);
+  EXPECT_EQ(Master->GetFocusedRecordIndex(), r4);
+  // Another master's record, and back.
+  follow(11, 1);
+  follow(41, 4);
+  EXPECT_EQ(Master->GetDetailDataController(Master->GetFocusedRecordIndex(), 0), d4);
+  // A master in the middle of an edit is not moved.
+  DS->Edit();
+  EXPECT_FALSE(Master->CanSyncMasterPos());
+  ASSERT_TRUE(detail->Locate("ID", Variant(30), TLocateOptions()));
+  EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(4));
+  EXPECT_EQ(Pattern->SyncMasterPos(), nullptr);
+  DS->Cancel();
+}
+
+TEST_F(DBDataDetail, WithoutKeysOrRelationTheDetailShowsItselfAndNothingMoves) {
+  TMemoryDataSet* detail = MakePlainSets();
+  // Neither the master nor the pattern identifies its records by key: nothing follows.
+  ASSERT_TRUE(detail->Locate("ID", Variant(40), TLocateOptions()));
+  EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(1));
+  EXPECT_EQ(Pattern->SyncMasterPos(), nullptr);
+  // A controller without a master relation is the one that shows its own data.
+  MakeController({"ID"});
+  EXPECT_EQ(C->SyncMasterPos(), C.get());
 }
 
 }  // namespace

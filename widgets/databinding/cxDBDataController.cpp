@@ -419,7 +419,16 @@ void TcxDBDataController::ResetFocusing() {
   TcxDataUpdateBracket bracket(this);
   inherited::ResetFocusing();
   TcxDBDataProvider* p = DBProvider();
-  if (!p->IsSyncMode() || IsPattern() || !IdentifiesRecordsByKey() || IsLoading()) return;
+  if (!p->IsSyncMode()) return;
+  if (GetDetailMode() == TcxDataControllerDetailMode::dcdmPattern) {
+    // The pattern reads no records: its data set's position is handed to the masters.
+    bool otherChanging = false;
+    for (TcxDBDataProvider* other : p->OtherProviders()) otherChanging = otherChanging || other->IsInsideOwnOperation();
+    if (!IsLoading() && !p->IsInsideActivation() && !otherChanging && !FSynchronizing && !FCheckingBrowseState)
+      SyncMasterPos();
+    return;
+  }
+  if (IsPattern() || !IdentifiesRecordsByKey() || IsLoading()) return;
   std::vector<TcxCustomDataField*> keys;
   GetKeyFields(keys);
   const Integer current = p->CurrentRecordIndex();
