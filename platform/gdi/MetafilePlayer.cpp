@@ -241,8 +241,9 @@ void Player::DrawArc(ArcKind kind, double l, double t, double r, double b, doubl
   double a2 = std::atan2(-(p2.Y - cy) / ry, (p2.X - cx) / rx);
   const double kTwoPi = 6.283185307179586;
   while (a2 <= a1) a2 += kTwoPi;
-  // Enough points that no chord strays a pixel from the curve, within a fixed bound.
-  const int steps = int(std::clamp((a2 - a1) * std::max(rx, ry) / 2, 4.0, 4096.0));
+  // Chords of about sqrt(2/r) radians stray a quarter pixel from the curve; the bound keeps
+  // a huge, mostly off-surface arc from costing more than a long poly-line record.
+  const int steps = int(std::clamp((a2 - a1) * std::sqrt(std::max(rx, ry) * 2), 8.0, 1024.0));
   std::vector<POINT> pts;
   pts.reserve(size_t(steps) + 1);
   for (int i = 0; i <= steps; ++i) {
