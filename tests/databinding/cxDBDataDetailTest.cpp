@@ -77,6 +77,20 @@ class DBDataDetail : public DBDataTest {
     MakeControllers();
     return detail;
   }
+  // The master set and a query of DetailRows on parameter MID, with an SQL-mode pattern.
+  TTestMemoryQuery* MakeQuerySets() {
+    auto* query = New<TTestMemoryQuery>(Owner.get());
+    query->FieldDefs().Add("ID", ftInteger);
+    query->FieldDefs().Add("MID", ftInteger);
+    query->FieldDefs().Add("V", ftFloat);
+    query->GetParams()->CreateParam(ftInteger, "MID");
+    for (const auto& r : DetailRows()) query->AddRow(r);
+    query->Open();
+    MakeSets(query);
+    MakeControllers();
+    Pattern->DataModeController()->SetDetailInSQLMode(true);
+    return query;
+  }
   std::set<Integer> DetailIDs(TcxCustomDataController* ADetail) const {
     std::set<Integer> r;
     for (Integer i = 0; i < ADetail->GetRecordCount(); ++i) r.insert(ADetail->GetItemValue(i, 0).AsInteger());
@@ -107,16 +121,7 @@ TEST_F(DBDataDetail, EachMastersDetailRowsEqualAPlainFilterOfTheDetailSet) {
 }
 
 TEST_F(DBDataDetail, ASQLModeDetailIsReopenedOnlyWhenItsParametersChange) {
-  auto* query = New<TTestMemoryQuery>(Owner.get());
-  query->FieldDefs().Add("ID", ftInteger);
-  query->FieldDefs().Add("MID", ftInteger);
-  query->FieldDefs().Add("V", ftFloat);
-  query->GetParams()->CreateParam(ftInteger, "MID");
-  for (const auto& r : DetailRows()) query->AddRow(r);
-  query->Open();
-  MakeSets(query);
-  MakeControllers();
-  Pattern->DataModeController()->SetDetailInSQLMode(true);
+  TTestMemoryQuery* query = MakeQuerySets();
   const Integer opens = query->OpenCount();
   TcxCustomDataController* d1 = Master->GetDetailDataController(0, 0);
   EXPECT_EQ(DetailIDs(d1), Expected()[1]);
@@ -210,16 +215,7 @@ TEST_F(DBDataDetail, LeavingADetailRowPostsTheMasterFirstAndSurvivesAHandlerFree
 namespace {
 
 TEST_F(DBDataDetail, FocusingAnOutdatedSQLDetailAsksTheQueryForItsMasterAgain) {
-  auto* query = New<TTestMemoryQuery>(Owner.get());
-  query->FieldDefs().Add("ID", ftInteger);
-  query->FieldDefs().Add("MID", ftInteger);
-  query->FieldDefs().Add("V", ftFloat);
-  query->GetParams()->CreateParam(ftInteger, "MID");
-  for (const auto& r : DetailRows()) query->AddRow(r);
-  query->Open();
-  MakeSets(query);
-  MakeControllers();
-  Pattern->DataModeController()->SetDetailInSQLMode(true);
+  TTestMemoryQuery* query = MakeQuerySets();
   auto* d1 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(0, 0));
   auto* d4 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(3, 0));
   ASSERT_TRUE(d1->IsDetailQueryOutdated());
@@ -317,6 +313,71 @@ TEST_F(DBDataDetail, WithoutKeysOrRelationTheDetailShowsItselfAndNothingMoves) {
   // A controller without a master relation is the one that shows its own data.
   MakeController({"ID"});
   EXPECT_EQ(C->SyncMasterPos(), C.get());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DBDataDetail, OnlyOneSQLCloneDetailOfARelationHoldsAFocusedRecord) {
+  TTestMemoryQuery* query = MakeQuerySets();
+  auto* d1 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(0, 0));
+  auto* d4 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(3, 0));
+  d4->ChangeFocusedRowIndex(1);
+  ASSERT_GE(d4->GetFocusedRecordIndex(), 0);
+  EXPECT_TRUE(d4->DBProvider()->IsDetailPositioned());
+  // The other clone asks the query for its own master and takes it: the first lets go.
+  d1->ChangeFocusedRowIndex(2);
+  ASSERT_GE(d1->GetFocusedRecordIndex(), 0);
+  EXPECT_EQ(d1->GetItemValue(d1->GetFocusedRecordIndex(), 0), query->FieldByName("ID")->Value());
+  EXPECT_EQ(d4->GetFocusedRecordIndex(), -1);
+  EXPECT_FALSE(d4->DBProvider()->IsDetailPositioned());
+  EXPECT_TRUE(d1->DBProvider()->IsDetailPositioned());
+  EXPECT_EQ(DetailIDs(d4), Expected()[4]);
+}
+
+}  // namespace
+
+namespace {
+
+// A master that answers as a buffered window of its data set once asked to, and refuses
+// to focus one record.
+class WindowMaster : public MasterController {
+ public:
+  using MasterController::MasterController;
+  bool IsGridMode() const override { return Windowed; }
+  bool CanFocusRecord(Integer ARecordIndex) override {
+    return ARecordIndex != Refused && MasterController::CanFocusRecord(ARecordIndex);
+  }
+  bool Windowed = false;
+  Integer Refused = -1;
+};
+
+TEST_F(DBDataDetail, InAWindowOfTheDataSetAMasterRecordIsFocusedBeforeItsDetailExpands) {
+  MakePlainSets();
+  auto* master = New<WindowMaster>(nullptr);
+  Master.reset(master);
+  AddItems(master, {"ID", "NAME"});
+  master->SetDataSource(Source);
+  Pattern->SetMasterRelation(master->Relations()->Add(&Level), -1);
+  master->Refresh();
+  master->ChangeFocusedRecordIndex(0);
+  master->Windowed = true;
+  EXPECT_TRUE(master->ChangeDetailExpanding(3, true));
+  EXPECT_EQ(master->GetFocusedRecordIndex(), 3);
+  EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(4));
+  // A record that cannot be focused keeps its detail collapsed; collapsing asks no focus.
+  master->Refused = 1;
+  EXPECT_FALSE(master->ChangeDetailExpanding(1, true));
+  EXPECT_FALSE(master->GetDetailExpanding(1));
+  EXPECT_EQ(master->GetFocusedRecordIndex(), 3);
+  EXPECT_TRUE(master->ChangeDetailExpanding(3, false));
+  EXPECT_EQ(master->GetFocusedRecordIndex(), 3);
+  // Outside the window nothing is focused first.
+  master->Windowed = false;
+  master->Refused = -1;
+  EXPECT_TRUE(master->ChangeDetailExpanding(1, true));
+  EXPECT_EQ(master->GetFocusedRecordIndex(), 3);
 }
 
 }  // namespace

@@ -551,6 +551,7 @@ bool TcxDBDataController::CanFocusRecord(Integer ARecordIndex) {
   }
   bool result;
   const bool changingFocus = FChangingFocus;
+  const Integer focusedBefore = GetFocusedRecordIndex();
   p->BeginLock();
   try {
     if (IsDetail() && FDataModeController->DetailSyncEnabled() && !changingFocus) UpdateDetailQuery();
@@ -562,6 +563,11 @@ bool TcxDBDataController::CanFocusRecord(Integer ARecordIndex) {
   }
   p->EndLock();
   ReportSyncMasterPos();
+  // Moving the data set re-focuses this controller on the record through the data set's
+  // own notice, before the row focus itself changes: the row focus then sees no change,
+  // and the focused-record step would never run for it.
+  if (result && !changingFocus && focusedBefore != ARecordIndex && GetFocusedRecordIndex() == ARecordIndex)
+    FocusedRecordChanged();
   return result;
 }
 
