@@ -302,7 +302,10 @@ void TCustomEdit::ClearUndo() {
 void TCustomEdit::DoEnter() {
   // Tabbing in selects the whole text; a click on the edit places the caret where it lands.
   // A button held down elsewhere (the click that opened this edit's dialog) is no click here.
-  if (FAutoSelect && !FControlState.Contains(TControlStateItem::csLButtonDown)) SelectAll();
+  // A memo keeps its caret where it was.
+  if (FAutoSelect && !FControlState.Contains(TControlStateItem::csLButtonDown) &&
+      !(GetWindowLongA(GetHandle(), GWL_STYLE) & ES_MULTILINE))
+    SelectAll();
   inherited::DoEnter();
 }
 

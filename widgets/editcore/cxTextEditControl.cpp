@@ -236,7 +236,8 @@ void TcxCustomInnerTextEdit::WndProc(TMessage& Message) {
       // with AutoSelect the text is selected, so typing replaces it. Not for a click on the
       // edit, nor while focused from code (SafelySetFocus), nor in place.
       if (guard.Alive() && FAutoSelect && TCustomEdit::GetAutoSelect() && !c->IsInplace() && GetFocus() == GetHandle() &&
-          !ControlState().Contains(TControlStateItem::csLButtonDown))
+          !ControlState().Contains(TControlStateItem::csLButtonDown) &&
+          !(GetWindowLongA(GetHandle(), GWL_STYLE) & ES_MULTILINE))
         SelectAll();
       return;
     }
