@@ -300,12 +300,8 @@ void TCustomEdit::ClearUndo() {
 }
 
 void TCustomEdit::DoEnter() {
-  // Tabbing in selects the whole text; a click on the edit places the caret where it lands.
-  // A button held down elsewhere (the click that opened this edit's dialog) is no click here.
-  // A memo keeps its caret where it was.
-  if (FAutoSelect && !FControlState.Contains(TControlStateItem::csLButtonDown) &&
-      !(GetWindowLongA(GetHandle(), GWL_STYLE) & ES_MULTILINE))
-    SelectAll();
+  // Tabbing in selects the whole text; a click places the caret where it lands.
+  if (FAutoSelect && GetKeyState(VK_LBUTTON) >= 0) SelectAll();
   inherited::DoEnter();
 }
 

@@ -228,14 +228,17 @@ void TcxCustomInnerTextEdit::WndProc(TMessage& Message) {
     case WM_SETFOCUS: {
       TcxEditLifeGuard guard(this);
       inherited::WndProc(Message);
-      if (!guard.Alive() || !c || c->IsDestroying() || (c->HandleAllocated() && HWND(Message.WParam) == c->GetHandle()))
-        return;
-      c->FocusChanged();
-      // Focus coming from outside the editor is an entry even where the form's own entry
-      // does not run (its dialog shown again with this edit still its active control):
-      // with AutoSelect the text is selected, so typing replaces it. Not for a click on the
+      if (!guard.Alive() || !c || c->IsDestroying()) return;
+      if (!(c->HandleAllocated() && HWND(Message.WParam) == c->GetHandle())) {
+        c->FocusChanged();
+        if (!guard.Alive()) return;
+      }
+      // Focus entering the editor is an entry even where the form's own entry does not run
+      // (its dialog shown again with this edit still its active control) or keeps off while
+      // a mouse button is held elsewhere (the click that opened the dialog): with AutoSelect
+      // a single-line edit's text is selected, so typing replaces it. Not for a click on the
       // edit, nor while focused from code (SafelySetFocus), nor in place.
-      if (guard.Alive() && FAutoSelect && TCustomEdit::GetAutoSelect() && !c->IsInplace() && GetFocus() == GetHandle() &&
+      if (FAutoSelect && TCustomEdit::GetAutoSelect() && !c->IsInplace() && GetFocus() == GetHandle() &&
           !ControlState().Contains(TControlStateItem::csLButtonDown) &&
           !(GetWindowLongA(GetHandle(), GWL_STYLE) & ES_MULTILINE))
         SelectAll();
