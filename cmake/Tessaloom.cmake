@@ -80,9 +80,12 @@ option(TL_PCH "Precompile the headers most sources of a target include" ON)
 # CMake opens its generated precompiled header with a system-header pragma, which would
 # hide every warning in the project's own headers; they are ours and get checked.
 set(CMAKE_PCH_PROLOGUE "")
+# What ccache needs to cache sources compiled with a precompiled header: g++ names the
+# header in its preprocessed output; clang leaves the build time out of the header.
 if(TL_PCH AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-  # Lets ccache cache sources compiled with a precompiled header (no effect otherwise).
   add_compile_options(-fpch-preprocess)
+elseif(TL_PCH AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  list(APPEND CMAKE_CXX_COMPILE_OPTIONS_CREATE_PCH -Xclang -fno-pch-timestamp)
 endif()
 
 # tl_precompile(<target> <header>...)
