@@ -80,11 +80,22 @@ using TDataChangeEvent = TMethod<void(TObject* Sender, TField* Field)>;
 struct TFilterExpression;
 // Raises EDatabaseError naming the position of a syntax error.
 std::shared_ptr<const TFilterExpression> ParseFilterText(const String& Text);
-// Evaluates against the record the data set's fields read; fields are found by name.
+// The expression bound to an open data set: its fields found, a quoted value meeting a
+// date, number or Boolean field read as one. Raises "Field '%s' not found" for a name the
+// data set lacks and "Filter value %s does not suit field '%s'" for a value its field
+// cannot read; the bound expression is good while the data set stays open.
+std::shared_ptr<const TFilterExpression> BindFilterText(const TFilterExpression& Expression,
+                                                        const TDataSet& DataSet);
+// Evaluates a bound expression against the record the data set's fields read.
 bool EvaluateFilterText(const TFilterExpression& Expression, TDataSet& DataSet,
                         TFilterOptions Options);
-// Raises "Field '%s' not found" for a name the data set lacks.
-void CheckFilterFields(const TFilterExpression& Expression, const TDataSet& DataSet);
+// LIKE matching, byte-wise and case-sensitive: AManyChars stands for any run of characters,
+// AOneChar for one, AEscapeChar (0: none) makes the next character a literal. A
+// many-characters wildcard that is not the pattern's last character needs at least one
+// text character where it stands ("a%%" does not match "a"). Takes pattern length times
+// text length steps at most.
+bool MatchLikePattern(const Char* AText, Integer ATextLength, const Char* APattern, Integer APatternLength,
+                      Char AEscapeChar, Char AOneChar, Char AManyChars);
 
 // ---- Fields --------------------------------------------------------------------------------
 
@@ -624,6 +635,8 @@ class TDataSet : public TComponent {
   bool ControlsDisabled() const { return FDisableCount > 0; }
   // Number of records in the buffer window and the active one's place in it.
   Integer BufferRecordCount() const { return Integer(FBuffers.size()); }
+  // The window's capacity: the largest BufferCount its links ask for (at least 1).
+  Integer BufferCount() const { return FBufferCount > 1 ? FBufferCount : 1; }
   Integer ActiveRecord() const { return FActiveRecord; }
 
   TDataSetNotifyEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose;
@@ -660,6 +673,9 @@ class TDataSet : public TComponent {
   virtual void InitRecord();
 
   void DataEvent(TDataEvent Event, intptr_t Info);
+  // A descendant that changes its stored records other than through Post and Delete says
+  // so, so that the records the filter keeps are asked again.
+  void RecordsChanged() { FVisibleKnown = false; }
 
  private:
   friend class TField;
@@ -688,6 +704,11 @@ class TDataSet : public TComponent {
   TRecordBuffer ReadBuffer(Integer Place);
   bool RecordVisible(Integer Place);
   Integer NextVisible(Integer Place, Integer Step);
+  // Whether a filter decides which records show.
+  bool Filtering() const;
+  // The places of the records the filter keeps, in order; nullptr when only a walk can
+  // tell (OnFilterRecord may decide on anything).
+  const std::vector<Integer>* VisiblePlaces();
   Integer FirstVisible() { return NextVisible(-1, 1); }
   Integer LastVisible() { return NextVisible(InternalRecordCount(), -1); }
   Integer WindowSize() const;
@@ -727,6 +748,10 @@ class TDataSet : public TComponent {
   bool FFiltered = false;
   String FFilter;
   TFilterOptions FFilterOptions;
+  // The places the filter text keeps, known from the first count or record number asked
+  // until the records or the filter change: counting and numbering then cost no walk.
+  std::vector<Integer> FVisiblePlaces;
+  bool FVisibleKnown = false;
   Integer FDisableCount = 0;
   bool FPendingChange = false;
   bool FStateChangedWhileDisabled = false;
@@ -899,7 +924,7 @@ class TMemoryDataSet : public TDataSet {
 
  protected:
   void InternalOpen() override;
-  void InternalClose() override {}
+  void InternalClose() override { FFilterExpressionBound = false; }
   // Stored records stay when the data set closes; only EmptyDataSet drops them.
   Integer InternalRecordCount() const override { return Integer(FRecords.size()); }
   std::vector<Variant> InternalReadRecord(Integer Place) const override;
@@ -926,6 +951,7 @@ class TMemoryDataSet : public TDataSet {
   mutable bool FPlacesValid = false;
   std::shared_ptr<const TFilterExpression> FFilterExpression;
   String FFilterExpressionText;
+  bool FFilterExpressionBound = false;
 };
 
 namespace DBConsts {

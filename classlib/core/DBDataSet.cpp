@@ -217,6 +217,7 @@ void TDataSet::BindFields() {
 
 void TDataSet::SetActive(bool Value) {
   if (Value == Active()) return;
+  RecordsChanged();
   if (Value) {
     if (BeforeOpen) BeforeOpen(this);
     try {
@@ -340,8 +341,27 @@ TDataSet::TRecordBuffer TDataSet::ReadBuffer(Integer Place) {
   return buf;
 }
 
+bool TDataSet::Filtering() const {
+  return FFiltered && (OnFilterRecord || (!FFilter.empty() && SupportsFilterText()));
+}
+
+const std::vector<Integer>* TDataSet::VisiblePlaces() {
+  if (OnFilterRecord) return nullptr;
+  if (!FVisibleKnown) {
+    std::vector<Integer> places;
+    const Integer count = InternalRecordCount();
+    for (Integer p = 0; p < count; ++p)
+      if (RecordVisible(p)) places.push_back(p);
+    FVisiblePlaces.swap(places);
+    FVisibleKnown = true;
+  }
+  return &FVisiblePlaces;
+}
+
 bool TDataSet::RecordVisible(Integer Place) {
-  if (!FFiltered || (!OnFilterRecord && (FFilter.empty() || !SupportsFilterText()))) return true;
+  if (!Filtering()) return true;
+  if (FVisibleKnown && !OnFilterRecord)
+    return std::binary_search(FVisiblePlaces.begin(), FVisiblePlaces.end(), Place);
   FCalcBuffer = ReadBuffer(Place);
   TScopedValue<const TRecordBuffer*> read(FReadBuffer, &FCalcBuffer);
   TScopedValue<TDataSetState> state(FState, dsFilter);
@@ -353,6 +373,19 @@ bool TDataSet::RecordVisible(Integer Place) {
 
 Integer TDataSet::NextVisible(Integer Place, Integer Step) {
   const Integer count = InternalRecordCount();
+  if (!Filtering()) {
+    const Integer p = Place + Step;
+    return p >= 0 && p < count ? p : -1;
+  }
+  if (FVisibleKnown && !OnFilterRecord) {
+    const std::vector<Integer>& v = FVisiblePlaces;
+    if (Step > 0) {
+      auto it = std::upper_bound(v.begin(), v.end(), Place);
+      return it == v.end() ? -1 : *it;
+    }
+    auto it = std::lower_bound(v.begin(), v.end(), Place);
+    return it == v.begin() ? -1 : *(it - 1);
+  }
   for (Integer p = Place + Step; p >= 0 && p < count; p += Step)
     if (RecordVisible(p)) return p;
   return -1;
@@ -490,7 +523,9 @@ bool TDataSet::IsEmpty() const { return !Active() || FBuffers.empty(); }
 
 Integer TDataSet::RecordCount() const {
   if (!Active()) return 0;
+  if (!Filtering()) return InternalRecordCount();
   auto* self = const_cast<TDataSet*>(this);
+  if (const std::vector<Integer>* places = self->VisiblePlaces()) return Integer(places->size());
   Integer n = 0;
   for (Integer p = self->FirstVisible(); p >= 0; p = self->NextVisible(p, 1)) ++n;
   return n;
@@ -499,7 +534,10 @@ Integer TDataSet::RecordCount() const {
 Integer TDataSet::RecNo() const {
   if (!Active() || FBuffers.empty() || FState == dsInsert) return -1;
   const Integer place = FBuffers[size_t(FActiveRecord)].Place;
+  if (!Filtering()) return place + 1;
   auto* self = const_cast<TDataSet*>(this);
+  if (const std::vector<Integer>* places = self->VisiblePlaces())
+    return Integer(std::lower_bound(places->begin(), places->end(), place) - places->begin()) + 1;
   Integer n = 1;
   for (Integer p = self->FirstVisible(); p >= 0 && p < place; p = self->NextVisible(p, 1)) ++n;
   return n;
@@ -629,6 +667,7 @@ void TDataSet::Post() {
   StoredValuesOf(buf, values);
   const bool inserting = FState == dsInsert;
   buf.Place = InternalPost(inserting ? FInsertPlace : buf.Place, inserting, values);
+  RecordsChanged();
   FInsertPlace = -1;
   FOldValues.clear();
   SetState(dsBrowse);
@@ -661,6 +700,7 @@ void TDataSet::Delete() {
   if (BeforeScroll) BeforeScroll(this);
   const Integer place = FBuffers[size_t(FActiveRecord)].Place;
   InternalDelete(place);
+  RecordsChanged();
   FOldValues.clear();
   // The record that followed the deleted one takes its place (or the new last one).
   FInsertPlace = place;
@@ -688,6 +728,8 @@ void TDataSet::CheckBrowseMode() {
 
 void TDataSet::Refresh() {
   CheckBrowseMode();
+  // Records read from elsewhere (lookups, calculations) may show differently now.
+  RecordsChanged();
   Resync();
 }
 
@@ -725,7 +767,15 @@ Integer TDataSet::CompareBookmarks(const TBookmarkStr& A, const TBookmarkStr& B)
   if (A.empty() || B.empty()) return A.empty() && B.empty() ? 0 : (A.empty() ? -1 : 1);
   const Integer pa = Active() ? InternalFindBookmark(A) : -1;
   const Integer pb = Active() ? InternalFindBookmark(B) : -1;
-  if (pa < 0 || pb < 0) return A == B ? 0 : (A < B ? -1 : 1);
+  if (pa < 0 || pb < 0) {
+    // Without places (closed, or a record gone) the texts decide; texts of whole numbers
+    // as the numbers they are, so "9" comes before "10".
+    auto whole = [](const TBookmarkStr& s) {
+      return std::all_of(s.begin(), s.end(), [](Char c) { return c >= '0' && c <= '9'; });
+    };
+    if (whole(A) && whole(B) && A.size() != B.size()) return A.size() < B.size() ? -1 : 1;
+    return A == B ? 0 : (A < B ? -1 : 1);
+  }
   return pa == pb ? 0 : (pa < pb ? -1 : 1);
 }
 
@@ -832,6 +882,7 @@ void TDataSet::ChangeFilter(const String& Text, TFilterOptions Options, bool Fil
   FFilter = Text;
   FFilterOptions = Options;
   FFiltered = Filtering;
+  RecordsChanged();
   if (!refilter) return;
   try {
     First();
@@ -839,6 +890,7 @@ void TDataSet::ChangeFilter(const String& Text, TFilterOptions Options, bool Fil
     FFilter = oldText;
     FFilterOptions = oldOptions;
     FFiltered = oldFiltering;
+    RecordsChanged();
     First();
     throw;
   }

@@ -1,9 +1,18 @@
 // Filter texts: conditions on fields (= <> < <= > >=, [NOT] LIKE, [NOT] BETWEEN, [NOT] IN,
 // IS [NOT] NULL) joined by AND, OR and NOT with parentheses; values are quoted texts,
 // numbers, NULL, TRUE or FALSE. A field name with blanks is written in square brackets.
+//
+// A record is kept exactly as the data controller's own filter keeps it for the same
+// conditions, so that a filter handed from a controller to its data set shows the same
+// records: Null orders below every value (so "F <> 1" and "F < 1" keep Null records, while
+// "F = NULL" and "F <> NULL" are the null tests), texts order by their bytes (after the
+// locale's upper case when case does not matter), LIKE is the controller's LIKE, and a
+// number is read in the decimal separator it is written in.
 #include "classlib/core/DB.h"
 
+#include <algorithm>
 #include <cctype>
+#include <limits>
 #include <memory>
 
 struct TFilterExpression {
@@ -14,6 +23,10 @@ struct TFilterExpression {
   String Op;  // for comparisons
   std::vector<Variant> Values;
   bool Negate = false;  // NOT LIKE, NOT BETWEEN, NOT IN, IS NOT NULL
+  // Set by binding to an open data set: the field, and the values as a case-insensitive
+  // filter compares them.
+  TField* BoundField = nullptr;
+  std::vector<Variant> UpperValues;
 };
 
 namespace {
@@ -148,20 +161,47 @@ class TFilterParser {
     if (TakeWord("NULL")) return Null();
     if (TakeWord("TRUE")) return true;
     if (TakeWord("FALSE")) return false;
+    return ParseNumber();
+  }
+
+  // Digits with one decimal separator, written as '.' or as the locale writes numbers
+  // (then only when a digit follows it, so that the ", " between list values stays a
+  // separator), and an exponent. Without a separator or exponent: an integer.
+  Variant ParseNumber() {
     const size_t start = FPos;
-    if (FPos < FText.size() && (FText[FPos] == '-' || FText[FPos] == '+')) ++FPos;
-    while (FPos < FText.size() && (std::isdigit(static_cast<unsigned char>(FText[FPos])) ||
-                                   FText[FPos] == '.' || FText[FPos] == 'E' || FText[FPos] == 'e'))
+    const Char decimal = FormatSettings.DecimalSeparator;
+    auto digit = [this](size_t p) { return p < FText.size() && std::isdigit(static_cast<unsigned char>(FText[p])); };
+    String number;
+    if (FPos < FText.size() && (FText[FPos] == '-' || FText[FPos] == '+')) number += FText[FPos++];
+    bool real = false;
+    while (digit(FPos)) number += FText[FPos++];
+    if (FPos < FText.size() && (FText[FPos] == '.' || (FText[FPos] == decimal && digit(FPos + 1)))) {
+      real = true;
+      number += '.';
       ++FPos;
+      while (digit(FPos)) number += FText[FPos++];
+    }
+    if (FPos < FText.size() && (FText[FPos] == 'E' || FText[FPos] == 'e') && FPos > start) {
+      size_t p = FPos + 1;
+      if (p < FText.size() && (FText[p] == '-' || FText[p] == '+')) ++p;
+      if (digit(p)) {
+        real = true;
+        number += FText.substr(FPos, p - FPos);
+        FPos = p;
+        while (digit(FPos)) number += FText[FPos++];
+      }
+    }
+    Int64 whole;
+    if (!real && TryStrToInt64(number, whole)) {
+      if (whole >= std::numeric_limits<Integer>::min() && whole <= std::numeric_limits<Integer>::max())
+        return Integer(whole);
+      return whole;
+    }
     double v;
-    if (FPos == start ||
-        !TryStrToFloat(FText.substr(start, FPos - start), v, DefaultFormatSettings())) {
+    if (number.empty() || !TryStrToFloat(number, v, DefaultFormatSettings())) {
       FPos = start;
       Fail("value expected");
     }
-    if (v == double(Integer(v)) &&
-        FText.substr(start, FPos - start).find_first_of(".eE") == String::npos)
-      return Integer(v);
     return v;
   }
 
@@ -212,32 +252,46 @@ class TFilterParser {
 
 bool IsNullValue(const Variant& v) { return VarIsNull(v) || VarIsEmpty(v); }
 
-// '%' any run of characters, '_' one character. Returning to the last '%' only is enough
-// for these two wildcards, so the match takes at most text length × pattern length steps.
-bool MatchLike(const String& Text, const String& Pattern) {
-  size_t t = 0, p = 0, star = String::npos, resume = 0;
-  while (t < Text.size()) {
-    if (p < Pattern.size() && (Pattern[p] == '_' || (Pattern[p] != '%' && Pattern[p] == Text[t]))) {
-      ++t;
-      ++p;
-    } else if (p < Pattern.size() && Pattern[p] == '%') {
-      star = p++;
-      resume = t;
-    } else if (star != String::npos) {
-      p = star + 1;
-      t = ++resume;
-    } else {
-      return false;
-    }
+// The order of the data controller's filter: texts by their bytes, dates by their numbers,
+// anything else as the variants relate (Null first); values that do not relate count as
+// less.
+int CompareValues(const Variant& A, const Variant& B) {
+  if (A.VType() == varString && B.VType() == varString) {
+    const int c = A.AsString().compare(B.AsString());
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
   }
-  while (p < Pattern.size() && Pattern[p] == '%') ++p;
-  return p == Pattern.size();
+  const bool dates = VarType(A) == varDate && VarType(B) == varDate;
+  const Variant a = dates ? Variant(A.AsDouble()) : A, b = dates ? Variant(B.AsDouble()) : B;
+  try {
+    if (a == b) return 0;
+    if (VarIsNull(a)) return -1;
+    if (VarIsNull(b)) return 1;
+    return a < b ? -1 : 1;
+  } catch (const EVariantError&) {
+    return -1;
+  }
+}
+
+bool SameValue(const Variant& A, const Variant& B) {
+  try {
+    return A == B;
+  } catch (const Exception&) {
+    return false;  // values that cannot be compared are not equal
+  }
+}
+
+// A record's value as the filter compares it: currency as a double, a text in upper case
+// when case does not matter.
+Variant Prepared(const Variant& V, bool ACaseInsensitive) {
+  if (VarIsEmpty(V)) return Null();
+  if (VarType(V) == varCurrency) return V.AsDouble();
+  if (ACaseInsensitive && VarIsStr(V)) return AnsiUpperCase(V.AsString());
+  return V;
 }
 
 class TFilterEvaluator {
  public:
-  TFilterEvaluator(TDataSet& DataSet, TFilterOptions Options)
-      : FDataSet(DataSet), FOptions(Options) {}
+  TFilterEvaluator(TFilterOptions Options) : FCaseInsensitive(Options.Contains(TFilterOption::foCaseInsensitive)) {}
 
   bool Eval(const TFilterExpression& n) {
     switch (n.Kind) {
@@ -250,32 +304,29 @@ class TFilterEvaluator {
       default:
         break;
     }
-    TField* field = FDataSet.FieldByName(n.Field);
-    const Variant v = field->GetAsVariant();
-    if (n.Kind == TKind::kIsNull) return IsNullValue(v) != n.Negate;
-    if (n.Kind == TKind::kCompare && IsNullValue(n.Values[0])) {
-      if (n.Op == "=") return IsNullValue(v);
-      if (n.Op == "<>") return !IsNullValue(v);
-    }
-    if (IsNullValue(v)) return false;
+    const Variant v = Prepared(n.BoundField->GetAsVariant(), FCaseInsensitive);
+    const std::vector<Variant>& x = FCaseInsensitive ? n.UpperValues : n.Values;
     bool r = false;
     switch (n.Kind) {
+      case TKind::kIsNull:
+        r = IsNullValue(v);
+        break;
       case TKind::kLike: {
-        String s = VarToStr(v), p = VarToStr(n.Values[0]);
-        if (CaseInsensitive()) s = AnsiUpperCase(s), p = AnsiUpperCase(p);
-        r = MatchLike(s, p);
+        const String text = VarToStr(v), pattern = VarToStr(x[0]);
+        r = MatchLikePattern(text.data(), Integer(text.size()), pattern.data(), Integer(pattern.size()), 0, '_',
+                             '%');
         break;
       }
       case TKind::kBetween:
-        r = Compare(field, v, n.Values[0], false) >= 0 &&
-            Compare(field, v, n.Values[1], false) <= 0;
+        r = CompareValues(x[0], v) <= 0 && CompareValues(v, x[1]) <= 0;
         break;
       case TKind::kIn:
-        for (const Variant& x : n.Values)
-          if (!IsNullValue(x) && Compare(field, v, x, false) == 0) r = true;
+        r = std::any_of(x.begin(), x.end(), [&v](const Variant& e) { return SameValue(v, e); });
         break;
       default: {
-        const int c = Compare(field, v, n.Values[0], n.Op == "=" || n.Op == "<>");
+        // "= NULL" and "<> NULL" are the null tests.
+        if (IsNullValue(x[0]) && (n.Op == "=" || n.Op == "<>")) return IsNullValue(v) == (n.Op == "=");
+        const int c = CompareValues(v, x[0]);
         if (n.Op == "=")
           r = c == 0;
         else if (n.Op == "<>")
@@ -295,61 +346,146 @@ class TFilterEvaluator {
   }
 
  private:
-  bool CaseInsensitive() const { return FOptions.Contains(TFilterOption::foCaseInsensitive); }
-
-  // A trailing '*' of a text compared for equality matches any ending, unless
-  // foNoPartialCompare is set.
-  int Compare(TField* Field, const Variant& v, const Variant& x, bool Equality) {
-    if (IsNullValue(x)) return 1;
-    if (VarIsStr(v)) {
-      String a = VarToStr(v), b = VarToStr(x);
-      if (CaseInsensitive()) a = AnsiUpperCase(a), b = AnsiUpperCase(b);
-      if (Equality && !FOptions.Contains(TFilterOption::foNoPartialCompare) && !b.empty() &&
-          b.back() == '*') {
-        b.pop_back();
-        a = a.substr(0, b.size());
-      }
-      return a == b ? 0 : (a < b ? -1 : 1);
-    }
-    try {
-      double a, b;
-      if (VarType(v) == varDate) {
-        a = VarToDateTime(v).Value;
-        b = VarToDateTime(x).Value;
-      } else if (VarType(v) == varBoolean) {
-        a = v.AsBoolean() ? 1 : 0;
-        b = x.AsBoolean() ? 1 : 0;
-      } else {
-        a = v.AsDouble();
-        b = x.AsDouble();
-      }
-      return a == b ? 0 : (a < b ? -1 : 1);
-    } catch (const Exception&) {
-      DatabaseError(
-          "Filter value " + VarToStr(x) + " does not suit field '" + Field->FieldName() + "'",
-          &FDataSet);
-    }
-  }
-
-  TDataSet& FDataSet;
-  TFilterOptions FOptions;
+  bool FCaseInsensitive;
 };
 
-void CheckFields(const TFilterExpression& n, const TDataSet& DataSet) {
-  if (!n.Field.empty()) DataSet.FieldByName(n.Field);
-  for (const auto& i : n.Items) CheckFields(*i, DataSet);
+bool IsDateField(TFieldType T) {
+  return T == TFieldType::ftDate || T == TFieldType::ftTime || T == TFieldType::ftDateTime ||
+         T == TFieldType::ftTimeStamp;
+}
+
+bool IsNumberField(TFieldType T) {
+  switch (T) {
+    case TFieldType::ftSmallint: case TFieldType::ftInteger: case TFieldType::ftWord: case TFieldType::ftFloat:
+    case TFieldType::ftCurrency: case TFieldType::ftBCD: case TFieldType::ftAutoInc: case TFieldType::ftLargeint:
+    case TFieldType::ftFMTBcd:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A quoted value meeting a date, number or Boolean field is read as one (a date as the
+// locale or ISO writes it); one that does not read so is refused.
+Variant BindValue(const Variant& V, const TField* AField, const TDataSet& ADataSet) {
+  if (!VarIsStr(V)) return V;
+  const TFieldType type = AField->DataType();
+  try {
+    if (IsDateField(type)) return VarFromDateTime(V.AsDateTime());
+    if (IsNumberField(type)) return V.AsDouble();
+    if (type == TFieldType::ftBoolean) return V.AsBoolean();
+  } catch (const Exception&) {
+    DatabaseError("Filter value " + VarToStr(V) + " does not suit field '" + AField->FieldName() + "'", &ADataSet);
+  }
+  return V;
+}
+
+std::shared_ptr<TFilterExpression> Bind(const TFilterExpression& n, const TDataSet& ADataSet) {
+  auto bound = std::make_shared<TFilterExpression>(n);
+  for (auto& item : bound->Items) item = Bind(*item, ADataSet);
+  if (!n.Field.empty()) {
+    bound->BoundField = ADataSet.FieldByName(n.Field);
+    bound->UpperValues.clear();
+    for (Variant& v : bound->Values) {
+      if (n.Kind != TKind::kLike) v = BindValue(v, bound->BoundField, ADataSet);
+      bound->UpperValues.push_back(Prepared(v, true));
+    }
+  }
+  return bound;
 }
 }  // namespace
+
+namespace {
+
+// The pattern read once: escapes resolved, so each token is a literal, the one-character
+// wildcard or the many-characters wildcard.
+struct TLikeToken {
+  enum TTokenKind : Byte { kLiteral, kOne, kMany } Kind;
+  Char C;
+  bool LastOfPattern;  // a many-characters wildcard standing at the pattern's very end
+};
+
+}  // namespace
+
+bool MatchLikePattern(const Char* AText, Integer ATextLength, const Char* APattern, Integer APatternLength,
+                      Char AEscapeChar, Char AOneChar, Char AManyChars) {
+  const Integer T = ATextLength > 0 ? ATextLength : 0;
+  const Integer P = APatternLength > 0 ? APatternLength : 0;
+
+  // Leading tokens before the first many-characters wildcard match at fixed places.
+  Integer p = 0, t = 0;
+  bool escaped = false;
+  for (; p < P; ++p) {
+    Char c = APattern[p];
+    if (AEscapeChar != 0 && !escaped && c == AEscapeChar) {
+      escaped = true;
+      continue;
+    }
+    if (!escaped && c == AManyChars) break;
+    if (t >= T) return false;
+    if ((c != AOneChar || escaped) && c != AText[t]) return false;
+    escaped = false;
+    ++t;
+  }
+  if (p >= P) return t == T;
+
+  std::vector<TLikeToken> tokens;
+  tokens.reserve(size_t(P - p));
+  escaped = false;
+  for (Integer i = p; i < P; ++i) {
+    Char c = APattern[i];
+    if (AEscapeChar != 0 && !escaped && c == AEscapeChar) {
+      escaped = true;
+      continue;
+    }
+    if (!escaped && c == AManyChars)
+      tokens.push_back({TLikeToken::kMany, c, i + 1 == P});
+    else if (!escaped && c == AOneChar)
+      tokens.push_back({TLikeToken::kOne, c, false});
+    else
+      tokens.push_back({TLikeToken::kLiteral, c, false});
+    escaped = false;
+  }
+
+  // next[k]: whether tokens i+1.. match the text from k (k = t..T); built from the end.
+  const size_t width = size_t(T - t) + 1;
+  std::vector<Byte> next(width, 0), cur(width, 0);
+  next[width - 1] = 1;  // no tokens left: only the end of the text matches
+  for (size_t i = tokens.size(); i-- > 0;) {
+    const TLikeToken& tok = tokens[i];
+    if (tok.Kind == TLikeToken::kMany) {
+      if (tok.LastOfPattern) {
+        std::fill(cur.begin(), cur.end(), Byte(1));
+      } else {
+        // Some k in [j, T) with the rest matching from k, and j itself before the end.
+        Byte any = 0;
+        cur[width - 1] = 0;
+        for (size_t j = width - 1; j-- > 0;) {
+          any |= next[j];
+          cur[j] = any;
+        }
+      }
+    } else {
+      cur[width - 1] = 0;
+      for (size_t j = 0; j + 1 < width; ++j) {
+        Char c = AText[size_t(t) + j];
+        cur[j] = (tok.Kind == TLikeToken::kOne || tok.C == c) ? next[j + 1] : 0;
+      }
+    }
+    next.swap(cur);
+  }
+  return next[0] != 0;
+}
 
 std::shared_ptr<const TFilterExpression> ParseFilterText(const String& Text) {
   return TFilterParser(Text).Parse();
 }
 
-bool EvaluateFilterText(const TFilterExpression& Expression, TDataSet& DataSet,
-                        TFilterOptions Options) {
-  return TFilterEvaluator(DataSet, Options).Eval(Expression);
+bool EvaluateFilterText(const TFilterExpression& Expression, TDataSet&, TFilterOptions Options) {
+  return TFilterEvaluator(Options).Eval(Expression);
 }
 
-void CheckFilterFields(const TFilterExpression& Expression, const TDataSet& DataSet) {
-  CheckFields(Expression, DataSet);
+std::shared_ptr<const TFilterExpression> BindFilterText(const TFilterExpression& Expression,
+                                                        const TDataSet& DataSet) {
+  return Bind(Expression, DataSet);
 }

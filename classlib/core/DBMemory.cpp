@@ -86,7 +86,11 @@ TL_DEFINE_CLASS(TMemoryDataSet)
 
 TMemoryDataSet::TMemoryDataSet(TComponent* AOwner) : TDataSet(AOwner) {}
 
-void TMemoryDataSet::InternalOpen() { DefineFromFields(); }
+void TMemoryDataSet::InternalOpen() {
+  DefineFromFields();
+  // The fields are made anew: a filter is bound to them again.
+  FFilterExpressionBound = false;
+}
 
 // Without field definitions the stored fields define the record.
 void TMemoryDataSet::DefineFromFields() {
@@ -109,6 +113,7 @@ void TMemoryDataSet::AddRecord(const std::vector<Variant>& Values) {
       FNextAutoInc = std::max(FNextAutoInc, rec.Values[size_t(i)].AsInteger() + 1);
   FPlacesValid = false;
   FRecords.push_back(std::move(rec));
+  RecordsChanged();
   // Browsing controls show the new record at once; an edit in progress is left alone.
   if (State() == TDataSetState::dsBrowse) Refresh();
 }
@@ -117,6 +122,7 @@ void TMemoryDataSet::EmptyDataSet() {
   if (Active()) CheckBrowseMode();
   FRecords.clear();
   FPlacesValid = false;
+  RecordsChanged();
   if (Active()) First();
 }
 
@@ -171,17 +177,18 @@ void TMemoryDataSet::InternalDelete(Integer Place) {
   FPlacesValid = false;
 }
 
+// A text is read and, while open, bound to the fields before it is taken, so a text that
+// cannot be read or that names a field or value the data set cannot use is refused.
 void TMemoryDataSet::PrepareFilterText(const String& Text) {
   auto expression = ParseFilterText(Text);
-  if (Active()) CheckFilterFields(*expression, *this);
+  if (Active()) expression = BindFilterText(*expression, *this);
   FFilterExpression = std::move(expression);
   FFilterExpressionText = Text;
+  FFilterExpressionBound = Active();
 }
 
 bool TMemoryDataSet::AcceptsFilterText() {
-  if (!FFilterExpression || FFilterExpressionText != Filter()) {
-    FFilterExpression = ParseFilterText(Filter());
-    FFilterExpressionText = Filter();
-  }
+  if (!FFilterExpression || FFilterExpressionText != Filter() || !FFilterExpressionBound)
+    PrepareFilterText(Filter());
   return EvaluateFilterText(*FFilterExpression, *this, FilterOptions());
 }

@@ -751,11 +751,12 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case EM_GETLINE: {
       // The first WORD of the buffer holds its size; the line is not terminated.
       char* out = reinterpret_cast<char*>(lp);
+      // A single line has only one line: any line number asks for it.
       const auto starts = MultiLine(h) ? Starts(h, *e) : std::vector<int>{0};
-      if (!out || Integer(wp) < 0 || Integer(wp) >= int(starts.size())) return 0;
+      const int line = MultiLine(h) ? int(Integer(wp)) : 0;
+      if (!out || line < 0 || line >= int(starts.size())) return 0;
       WORD size;
       std::memcpy(&size, out, sizeof size);
-      const int line = Integer(wp);
       const int length = MultiLine(h) ? LineLength(e->text, starts, line) : int(e->text.size());
       int n = std::min(length, int(size));
       std::memcpy(out, e->text.data() + starts[size_t(line)], size_t(n));

@@ -192,6 +192,10 @@ TEST_F(DataSetTest, BookmarksSurviveDeletes) {
   EXPECT_GT(DS->CompareBookmarks(date, banana), 0);
   EXPECT_EQ(DS->CompareBookmarks(date, date), 0);
   EXPECT_LT(DS->CompareBookmarks("", apple), 0);
+  // Bookmarks of records that are gone order as the numbers they hold.
+  EXPECT_LT(DS->CompareBookmarks("9", "10"), 0);
+  EXPECT_GT(DS->CompareBookmarks("10", "9"), 0);
+  EXPECT_LT(DS->CompareBookmarks("10", "12"), 0);
 
   DS->Delete();  // Banana
   EXPECT_FALSE(DS->BookmarkValid(banana));
@@ -457,7 +461,8 @@ TEST_F(DataSetTest, FilterText) {
       {"PRICE > 3 AND NAME <> 'Date'", "Cherry Elder "},
       {"NAME LIKE 'b%' OR ID IN (4, 5)", "Date Elder "},  // case matters without the option
       {"ID BETWEEN 2 AND 3 OR NOT (ID < 5)", "Banana Cherry Elder "},
-      {"[NAME] = 'Ch*'", "Cherry "},
+      {"[NAME] = 'Cherry'", "Cherry "},
+      {"NAME = 'Ch*'", ""},  // a '*' is a character like any other
       {"[NA]]ME] = 'x'", nullptr},
       {"NAME NOT LIKE '_a%'", "Apple Cherry Elder "},
       {"NAME LIKE '%e%r%' OR NAME LIKE 'D_te'", "Cherry Date Elder "},
@@ -478,10 +483,10 @@ TEST_F(DataSetTest, FilterText) {
   DS->SetFilter("NAME LIKE 'b%' OR ID IN (4, 5)");
   DS->SetFilterOptions({TFilterOption::foCaseInsensitive});
   EXPECT_EQ(Names(), "Banana Date Elder ");
-  DS->SetFilter("NAME = 'ch*'");
+  DS->SetFilter("NAME = 'cherry'");
   EXPECT_EQ(Names(), "Cherry ");
   DS->SetFilterOptions({TFilterOption::foCaseInsensitive, TFilterOption::foNoPartialCompare});
-  EXPECT_EQ(Names(), "");
+  EXPECT_EQ(Names(), "Cherry ");
   DS->SetFilterOptions({TFilterOption::foCaseInsensitive});
 
   // A refused text leaves the filter as it was.
@@ -491,7 +496,7 @@ TEST_F(DataSetTest, FilterText) {
             "Items: Field 'SIZE' not found");
   EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->SetFilter("ID = 'x'"); }),
             "Items: Filter value x does not suit field 'ID'");
-  EXPECT_EQ(DS->Filter(), "NAME = 'ch*'");
+  EXPECT_EQ(DS->Filter(), "NAME = 'cherry'");
   EXPECT_EQ(Name(), "Cherry");
 }
 

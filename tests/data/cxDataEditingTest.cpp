@@ -267,6 +267,48 @@ TEST_F(Editing, DeletingTheSelectionRunsTheEventsAsOneByOne) {
   EXPECT_EQ(c_->GetItemValue(0, 1).AsString(), "B");
 }
 
+namespace {
+
+// Logs what a handler sees: the record count and every record's first value.
+struct Witness : TObject {
+  TcxCustomDataController* C = nullptr;
+  S Log;
+  std::string State() const {
+    std::string r = std::to_string(C->GetRecordCount()) + ":";
+    for (Integer i = 0; i < C->GetRecordCount(); ++i) r += " " + std::to_string(C->GetItemValue(i, 0).AsInteger());
+    return r;
+  }
+  void BeforeDelete(TcxCustomDataController*, Integer R) { Log.push_back("BD" + std::to_string(R) + " " + State()); }
+  void AfterDelete(TcxCustomDataController*) { Log.push_back("AD " + State()); }
+};
+
+}  // namespace
+
+TEST_F(Editing, EachDeleteHandlerSeesTheRecordsAsTheyAreAfterThatDeletion) {
+  Witness w;
+  w.C = c_.get();
+  c_->OnBeforeDelete = TcxDataControllerRecordEvent(&w, &Witness::BeforeDelete);
+  c_->OnAfterDelete = TcxDataControllerNotifyEvent(&w, &Witness::AfterDelete);
+  c_->SetMultiSelect(true);
+  c_->ChangeFocusedRowIndex(0);
+  c_->ChangeRowSelection(0, true);
+  c_->ChangeRowSelection(2, true);
+  c_->ChangeRowSelection(3, true);
+  c_->DeleteSelection();
+  EXPECT_EQ(w.Log, (S{"BD3 5: 10 20 30 40 50", "AD 4: 10 20 30 50", "BD2 4: 10 20 30 50",
+                      "AD 3: 10 20 50", "BD0 3: 10 20 50", "AD 2: 20 50"}));
+  EXPECT_EQ(Values(), (V{20, 50}));
+
+  // A whole group deleted from its group row, one record at a time as well.
+  w.Log.clear();
+  Fill({{10, "A"}, {20, "A"}, {30, "B"}, {40, "B"}, {50, "A"}});
+  c_->SetMultiSelect(false);
+  c_->Groups()->ChangeGrouping(1, 0);
+  c_->ChangeFocusedRowIndex(1);  // g(B)
+  c_->DeleteFocused();
+  EXPECT_EQ(w.Log, (S{"BD3 5: 10 20 30 40 50", "AD 4: 10 20 30 50", "BD2 4: 10 20 30 50", "AD 3: 10 20 50"}));
+}
+
 TEST_F(Editing, NavigationAndTheBookmark) {
   c_->GotoLast();
   EXPECT_EQ(c_->GetFocusedRowIndex(), 4);

@@ -393,3 +393,55 @@ TEST(DataSelection, ResizeAndTheAnchor) {
   EXPECT_FALSE(s->FindByRowIndex(5, at));
   EXPECT_EQ(at, 1);
 }
+
+TEST_F(Groups, AnEditedRecordStaysInItsGroupUntilPosted) {
+  using enum TcxDataEditValueSource;
+  AddItems({StrType(), IntType()});
+  // Both ways of comparing: values read out of the buffers, and the fetched values that
+  // a case-insensitive order compares.
+  for (bool fetched : {false, true}) {
+    SCOPED_TRACE(fetched);
+    TcxDataControllerOptions options = c_->Options();
+    if (fetched) options.Include(dcoCaseInsensitive);
+    c_->SetOptions(options);
+    G()->ClearGrouping();
+    Fill({{"A", 1}, {"A", 2}, {"A", 3}, {"B", 4}});
+    G()->ChangeGrouping(0, 0);
+    c_->ChangeFocusedRecordIndex(1);
+    c_->Edit();
+    c_->SetEditValue(0, "Z", evsValue);
+    // The focus opened A's group.
+    EXPECT_EQ(Layout(), (S{"g0+:0", "0", "1", "2", "g0:3"}));
+    c_->PostEditing();
+    EXPECT_EQ(Layout(), (S{"g0+:0", "0", "2", "g0:3", "g0+:1", "1"}));
+
+    // Edited into the value of the group after it: still its own group's member.
+    c_->ChangeFocusedRecordIndex(2);
+    c_->Edit();
+    c_->SetEditValue(0, "B", evsValue);
+    EXPECT_EQ(Layout(), (S{"g0+:0", "0", "2", "g0:3", "g0+:1", "1"}));
+    c_->Cancel();
+  }
+}
+
+TEST_F(Groups, AnInsertedRecordJoinsTheGroupOfTheRecordAfterIt) {
+  AddItems({StrType()});
+  Fill({{"A"}, {"B"}, {"B"}});
+  // The new record keeps its own (null) value: only its place decides its group.
+  c_->SetOptions(c_->Options() - TcxDataControllerOptions{dcoAssignGroupingValues});
+  G()->ChangeGrouping(0, 0);
+  G()->FullExpand();  // g(A) 0 g(B) 1 2
+  c_->ChangeFocusedRowIndex(3);
+  c_->Insert();  // before record 1: a new record 1 of no value yet, B's first member
+  const Integer inserted = c_->GetEditingRecordIndex();
+  EXPECT_EQ(inserted, 1);
+  EXPECT_EQ(Layout(), (S{"g0+:0", "0", "g0+:1", "1", "2", "3"}));
+  c_->Cancel();
+
+  // With nothing after it, it joins the last group.
+  c_->ChangeFocusedRowIndex(4);
+  c_->Append();
+  EXPECT_EQ(c_->GetEditingRecordIndex(), 3);
+  EXPECT_EQ(Layout(), (S{"g0+:0", "0", "g0+:1", "1", "2", "3"}));
+  c_->Cancel();
+}

@@ -197,3 +197,33 @@ TEST_F(Relations, ClearingTheInfoOfARecordAnswersWhetherItHasADetailObject) {
   EXPECT_FALSE(c_->Relations()->HasDetailInfo(3, 0));
   EXPECT_EQ(gDetailsAlive, 1);  // the pattern alone
 }
+
+TEST_F(Relations, LoadingARecordStreamKeepsTheDetailsOfTheRecordsThatStay) {
+  TcxCustomDataController* clone = c_->GetDetailDataController(1, 0);
+  c_->GetDetailDataController(3, 0);
+  ASSERT_EQ(gDetailsAlive, 3);  // the pattern and two clones
+  TStringStream out;
+  c_->SaveToStream(out);
+  c_->SetValue(1, 0, 99);
+  TStringStream in(out.DataString());
+  c_->LoadFromStream(in);
+  EXPECT_EQ(c_->GetItemValue(1, 0).AsInteger(), 20);
+  EXPECT_EQ(c_->GetDetailDataController(1, 0), clone);
+  EXPECT_EQ(M()->Made, 2);
+  EXPECT_EQ(gDetailsAlive, 3);
+
+  // Cut to three records: record 3's detail goes with its record.
+  Owned<TestItem> item(New<TestItem>());
+  Owned<TcxDataController> three(New<TcxDataController>(nullptr));
+  three->AddItem(item.get());
+  three->ChangeValueTypeClass(0, IntType());
+  three->SetRecordCount(3);
+  TStringStream cut;
+  three->SaveToStream(cut);
+  TStringStream back(cut.DataString());
+  c_->LoadFromStream(back);
+  EXPECT_EQ(c_->GetRecordCount(), 3);
+  EXPECT_EQ(gDetailsAlive, 2);
+  EXPECT_EQ(c_->GetDetailDataController(1, 0), clone);
+  three.reset();
+}

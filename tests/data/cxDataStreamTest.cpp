@@ -134,3 +134,41 @@ TEST_F(RecordStream, InternalFieldsAreNeitherWrittenNorExpected) {
   Load(d.get(), bytes);
   EXPECT_EQ(d->GetItemValue(0, 0).AsInteger(), 5);
 }
+
+TEST_F(RecordStream, LoadingKeepsWhatIsNotStreamed) {
+  AddItems({IntType()});
+  TcxCustomDataField* inner = c_->CreateInternalField();
+  inner->SetValueTypeClass(StrType());
+  TcxValueDef* def = inner->GetValueDef();
+  ASSERT_NE(def, nullptr);
+  Fill({{1}, {2}, {3}});
+  TcxDataStorage* storage = c_->DataStorage();
+  for (Integer r = 0; r < 3; ++r) storage->SetValue(r, def, String(1, char('a' + r)));
+
+  // Two records, the second one without data: the first two keep their inner values.
+  Owned<TcxDataController> d = Other({IntType()});
+  d->SetRecordCount(2);
+  d->SetValue(0, 0, 7);
+  Load(c_.get(), Saved(d.get()));
+  ASSERT_EQ(c_->GetRecordCount(), 2);
+  EXPECT_EQ(c_->GetItemValue(0, 0).AsInteger(), 7);
+  EXPECT_TRUE(VarIsNull(c_->GetItemValue(1, 0)));
+  EXPECT_EQ(storage->GetValue(0, def).AsString(), "a");
+  EXPECT_EQ(storage->GetValue(1, def).AsString(), "b");
+
+  // Three again: the new third record has nothing inner.
+  d->SetRecordCount(3);
+  d->SetValue(2, 0, 9);
+  Load(c_.get(), Saved(d.get()));
+  ASSERT_EQ(c_->GetRecordCount(), 3);
+  EXPECT_EQ(c_->GetItemValue(2, 0).AsInteger(), 9);
+  EXPECT_EQ(storage->GetValue(1, def).AsString(), "b");
+  EXPECT_TRUE(VarIsNull(storage->GetValue(2, def)));
+  // A record that read as empty and keeps nothing inner is without data again.
+  const String bytes = Saved(d.get());
+  ASSERT_FALSE(d->DataStorage()->HasBuffer(1));
+  d->SetValue(1, 0, 5);
+  Load(d.get(), bytes);
+  EXPECT_FALSE(d->DataStorage()->HasBuffer(1));
+  EXPECT_EQ(Saved(d.get()), bytes);
+}

@@ -56,6 +56,9 @@ TEST_F(DataUtils, TextMatches) {
   EXPECT_TRUE(cxTextMatches("Abcdef", "abc", true));
   EXPECT_FALSE(cxTextMatches("Abcdef", "abc", false));
   EXPECT_TRUE(cxTextMatches("ABC", "abc", false));
+  EXPECT_TRUE(cxTextMatches("\xC9" "cole", "\xE9" "c", true));  // the code page's accented capital
+  EXPECT_FALSE(cxTextMatches("ab", "abc", true));
+  EXPECT_FALSE(cxTextMatches("abd", "abc", false));
   EXPECT_TRUE(cxTextMatches("", "", false));
   EXPECT_TRUE(cxTextMatches("", "", true));
   EXPECT_FALSE(cxTextMatches("x", "", true));

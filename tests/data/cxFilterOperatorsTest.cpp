@@ -111,6 +111,10 @@ TEST_F(FilterOperators, CaseAndLike) {
   EXPECT_TRUE(Passes(K::foEqual, WideString(u"abc"), "ABC"));
   EXPECT_TRUE(Passes(K::foLike, "abc", "AB%"));
   EXPECT_TRUE(Passes(K::foLess, "apple", "BANANA"));
+  // A list's and a range's values are compared as the record's value is: upper-cased.
+  EXPECT_TRUE(Passes(K::foInList, "abc", VarArrayOf({"x", "abc"})));
+  EXPECT_FALSE(Passes(K::foNotInList, "ABC", VarArrayOf({"abc"})));
+  EXPECT_TRUE(Passes(K::foBetween, "b", VarArrayOf({"a", "c"})));
   c_->SetOptions({});
   EXPECT_TRUE(Passes(K::foLike, Integer(123), "1_3"));  // a number matches by its text
   c_->SetPercentWildcard('*');

@@ -293,6 +293,13 @@ TEST_F(EditViewDataTest, RepaintChangesInvalidatesOnlyWhatChanged) {
   EXPECT_TRUE(info->RepaintChanges(form.get(), {}, old.get()));
   ASSERT_TRUE(GetUpdateRect(wnd, &dirty, false));
   EXPECT_EQ(dirty, info->ButtonsInfo[1]->Bounds);
+  // A state whose background colour differs repaints the client area as well.
+  old->Assign(info.get());
+  ValidateRect(wnd, nullptr);
+  info->BackgroundColor = clYellow;
+  EXPECT_TRUE(info->RepaintChanges(form.get(), {}, old.get()));
+  GetUpdateRgn(wnd, update->Handle(), false);
+  EXPECT_TRUE(update->PtInRegion(40, 20)) << "the text area, in its new colour";
   // Without an old view info: the bounds, limited to the inner rectangle.
   ValidateRect(wnd, nullptr);
   EXPECT_FALSE(info->RepaintChanges(form.get(), {0, 0, 50, 50}, nullptr));
@@ -320,6 +327,32 @@ TEST_F(EditViewDataTest, PaintedFramesAndButtonsPerBorderStyle) {
     EXPECT_TRUE(Is(5, 25, kPaper));
     EXPECT_FALSE(Is(30, 10, clWhite)) << "the button, not the background";
   }
+}
+
+// Paints the whole bounds red and takes the background over.
+class TRedBackground : public TObject {
+ public:
+  void Draw(TcxCustomEditViewInfo* Sender, TcxCanvas& ACanvas, bool& AHandled) {
+    cxFillRectByColor(ACanvas, Sender->Bounds, clRed);
+    AHandled = true;
+  }
+};
+
+// A background handler replaces the background only: the frame and the buttons are drawn over it.
+TEST_F(EditViewDataTest, ABackgroundHandlerLeavesTheFrameAndButtons) {
+  style->SetTransparentBorder(false);
+  style->SetColor(clWhite);
+  style->SetEditBorderStyle(EB::ebsSingle);
+  AddButton(K::bkEllipsis, 15);
+  TRedBackground red;
+  Data();
+  Make(40, 40);
+  Calc({0, 0, 40, 20});
+  info->OnDrawBackground = {&red, &TRedBackground::Draw};
+  info->Paint(*canvas);
+  EXPECT_TRUE(Is(0, 0, clWindowFrame)) << "the frame";
+  EXPECT_TRUE(Is(5, 10, clRed)) << "the handler's background";
+  EXPECT_FALSE(Is(30, 10, clRed)) << "the button";
 }
 
 // An editor kind with spacing of its own that counts how often its state is asked.

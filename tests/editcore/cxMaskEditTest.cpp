@@ -70,6 +70,44 @@ TEST_F(MaskEdit, ControlCharactersNeverReachAnAnyCharacterPosition) {
   EXPECT_EQ(Text(e).find(Char(2)), String::npos);
 }
 
+// An editor whose character check clears a 7 (taking it), or refuses an 8 without clearing it.
+class TSevenlessMaskEdit : public TcxMaskEdit {
+  TL_CLASS(TSevenlessMaskEdit, TcxMaskEdit)
+ public:
+  using TcxMaskEdit::TcxMaskEdit;
+  bool IsCharValidForPos(Char& Key, Integer) override {
+    if (Key == '7') Key = 0;
+    return Key != '8';
+  }
+};
+TL_DEFINE_CLASS(TSevenlessMaskEdit, [](auto&) {});
+
+// Refused keys beep only under BeepOnError; a key the character check clears writes nothing.
+TEST_F(MaskEdit, RefusedKeysAndTheBeepRule) {
+  auto* e = New<TSevenlessMaskEdit>(form);
+  e->SetBounds(10, 10, 160, 21);
+  e->SetParent(form);
+  e->GetMaskProperties()->SetEditMask("0000;1;_");
+  e->SetFocus();
+  Pump();
+  Press(VK_HOME);
+  size_t beeps = UserBeeps().size();
+  Type("1x7");
+  EXPECT_EQ(Text(e), "1___");
+  EXPECT_EQ(UserBeeps().size(), beeps) << "BeepOnError is off";
+  e->GetMaskProperties()->SetBeepOnError(true);
+  Type("x");
+  EXPECT_EQ(UserBeeps().size(), beeps + 1) << "a letter at a digit position";
+  Type("7");
+  EXPECT_EQ(Text(e), "1___");
+  EXPECT_EQ(UserBeeps().size(), beeps + 2) << "a key the check cleared";
+  Type("8");
+  EXPECT_EQ(Text(e), "1___");
+  EXPECT_EQ(UserBeeps().size(), beeps + 2) << "a key the check refused as it stands";
+  Type("2");
+  EXPECT_EQ(Text(e), "12__");
+}
+
 TEST_F(MaskEdit, RegularExpressionWithCompletionInsertsForcedCharacters) {
   TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkRegExprEx, "\\d\\d:\\d\\d");
   Type("1");
@@ -103,6 +141,33 @@ TEST_F(MaskEdit, AForcedPrefixIsShownKeptAndValid) {
   Press(VK_HOME);
   Press(VK_DELETE);
   EXPECT_EQ(Text(e), "ID-7");
+}
+
+// Deleting, backspacing or cutting over the forced prefix keeps it, as typing over it does.
+TEST_F(MaskEdit, DeletingASelectionKeepsTheForcedPrefix) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkRegExprEx, "ID-\\d+");
+  Type("42");
+  e->SelectAll();
+  Press(VK_DELETE);
+  EXPECT_EQ(Text(e), "ID-");
+  EXPECT_EQ(e->GetSelStart(), 3);
+  Type("57");
+  e->SelectAll();
+  Press(VK_BACK);
+  EXPECT_EQ(Text(e), "ID-");
+  Type("68");
+  e->SetSelStartAndLength(1, 3);
+  e->CutToClipboard();
+  EXPECT_EQ(Text(e), "ID-8");
+  Type("9");
+  EXPECT_EQ(Text(e), "ID-98");
+  // A selection inside the prefix leaves nothing to delete: the key is refused.
+  e->GetMaskProperties()->SetBeepOnError(true);
+  const size_t beeps = UserBeeps().size();
+  e->SetSelStartAndLength(0, 2);
+  Press(VK_DELETE);
+  EXPECT_EQ(Text(e), "ID-98");
+  EXPECT_EQ(UserBeeps().size(), beeps + 1);
 }
 
 TEST_F(MaskEdit, RegularExpressionDeletionDropsATailThatNoLongerFits) {
@@ -278,6 +343,51 @@ TEST_F(MaskEdit, AnIncompleteTextFailsValidation) {
   EXPECT_TRUE(e->ValidateDisplayText(true));
 }
 
+// Enter checks the text at once, as in the other editor kinds; a description need not say so.
+TEST_F(MaskEdit, EnterReportsAnIncompleteTextByDefault) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "00/00;1;_");
+  EXPECT_TRUE(e->GetMaskProperties()->GetValidateOnEnter());
+  Press(VK_HOME);
+  Type("12");
+  Press(VK_RETURN);
+  EXPECT_EQ(TakeExceptions(), std::vector<String>{"The edit value is invalid"});
+  EXPECT_EQ(Text(e), "12/__");
+  e->SetSelStart(3);
+  Type("34");
+  Press(VK_RETURN);
+  EXPECT_TRUE(TakeExceptions().empty());
+  EXPECT_EQ(VarToStr(e->GetEditValue()), "12/34");
+  // The default is not written out; an explicit False is.
+  auto written = [&] {
+    Owned<TMemoryStream> m(New<TMemoryStream>());
+    m->WriteComponent(e);
+    return String(reinterpret_cast<const char*>(m->Memory()), size_t(m->GetSize()));
+  };
+  EXPECT_EQ(written().find("ValidateOnEnter"), String::npos);
+  e->GetMaskProperties()->SetValidateOnEnter(false);
+  EXPECT_NE(written().find("ValidateOnEnter"), String::npos);
+}
+
+// A new mask or kind on a live editor shows its value through the new mask; only an editor
+// without a value of its own takes the new mask's empty text.
+TEST_F(MaskEdit, ANewMaskKeepsTheValue) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "00-00;0;_");
+  EXPECT_EQ(Text(e), "__-__");
+  e->GetMaskProperties()->SetEditMask("00/00;0;_");
+  EXPECT_EQ(Text(e), "__/__");
+  e->SetEditValue(Variant(String("1234")));
+  e->GetMaskProperties()->SetEditMask("00:00;0;_");
+  EXPECT_EQ(Text(e), "12:34");
+  EXPECT_EQ(VarToStr(e->GetEditValue()), "1234");
+
+  TcxMaskEdit* r = AddMask(TcxEditMaskKind::emkRegExpr, "\\d+");
+  r->SetEditValue(Variant(String("987")));
+  r->GetMaskProperties()->SetMaskKind(TcxEditMaskKind::emkRegExprEx);
+  EXPECT_EQ(Text(r), "987");
+  r->GetMaskProperties()->SetEditMask("\\d\\d");
+  EXPECT_EQ(Text(r), "98");
+}
+
 TEST_F(MaskEdit, PasteIsFilteredThroughTheMask) {
   TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "99/99/9999;1;_");
   Press(VK_HOME);
@@ -378,6 +488,29 @@ TEST_F(MaskEdit, ReadFromAWindowDescriptionWithTheMaskBeforeItsKind) {
   EXPECT_EQ(Text(b), "xy");
   EXPECT_TRUE(TakeExceptions().empty());
   bad->Free();
+}
+
+// Read from a description, the character case applies to the first letters typed.
+TEST_F(MaskEdit, ReadFromAWindowDescriptionWithItsCharacterCase) {
+  const String text =
+      "object Dialog: TForm\n  object eMask: TcxMaskEdit\n    Properties.CharCase = ecUpperCase\n"
+      "    Properties.EditMask = 'CCC;1;_'\n  end\nend\n";
+  Owned<TMemoryStream> binary(New<TMemoryStream>());
+  ObjectTextToBinary(text, *binary);
+  binary->SetPosition(0);
+  TForm* dialog = TForm::CreateNew(Application);
+  binary->ReadComponent(dialog);
+  auto* e = dynamic_cast<TcxMaskEdit*>(dialog->FindComponent("eMask"));
+  ASSERT_NE(e, nullptr);
+  ASSERT_NE(e->Mode(), nullptr);
+  EXPECT_EQ(e->Mode()->CharCase, TEditCharCase::ecUpperCase);
+  e->SetParent(form);
+  e->SetFocus();
+  Pump();
+  Press(VK_HOME);
+  Type("ab");
+  EXPECT_EQ(Text(e).substr(0, 2), "AB");
+  dialog->Free();
 }
 
 class TFieldMask : public TcxCustomEditDefaultValuesProvider {

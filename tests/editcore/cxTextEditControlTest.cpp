@@ -24,6 +24,7 @@ class TTextListener : public TObject {
     if (SelectOnPress) SelectOnPress->SetSelStartAndLength(0, 1);
   }
   void HAfterKeyDown(TObject*, Word& Key, TShiftState) { Log->Add("after:" + std::to_string(Key)); }
+  void HKeyUp(TObject*, Word& Key, TShiftState) { Log->Add("keyUp:" + std::to_string(Key)); }
   void HMouseDown(TObject*, TMouseButton, TShiftState, Integer X, Integer Y) {
     Log->Add("down:" + std::to_string(X) + "," + std::to_string(Y));
   }
@@ -447,6 +448,23 @@ TEST_F(TextEdit, TypingCompletesFromTheLookupItems) {
   Type("b");
   EXPECT_EQ(Text(e), "bApx");
   EXPECT_TRUE(e->GetDisplayValueModified());
+}
+
+// The keys the editor leaves reach the inner edit's own handlers; a key it takes does not.
+TEST_F(TextEdit, TheInnerEditHearsTheKeysTheEditorLeaves) {
+  TcxTextEdit* e = AddText(10);
+  TTextListener inner(&log);
+  e->InnerTextEdit()->OnKeyDown = {&inner, &TTextListener::HKeyDown};
+  e->InnerTextEdit()->OnKeyUp = {&inner, &TTextListener::HKeyUp};
+  e->SetFocus();
+  Pump();
+  log.Take();
+  Press('A');
+  EXPECT_EQ(log.Take(), L({"keyDown:65", "keyDown:65", "after:65", "keyPress:97", "editing", "change",
+                           "valueChanged", "keyUp:65"}));
+  // Up is the editor's: it goes to the after-key-down handler, not to the inner edit.
+  Press(VK_UP);
+  EXPECT_EQ(log.Take(), L({"keyDown:38", "after:38", "keyUp:38"}));
 }
 
 TEST_F(TextEdit, InnerEditDialogCodesAndIme) {

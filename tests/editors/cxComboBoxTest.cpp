@@ -5,6 +5,7 @@
 
 #include "classlib/core/FormText.h"
 #include "classlib/core/Streams.h"
+#include "widgets/editors/cxSpinEdit.h"
 
 namespace {
 
@@ -416,6 +417,108 @@ TEST_F(ComboBoxTest, PageKeysStepAPageOfRowsInTheOpenList) {
   EXPECT_EQ(List(c)->GetItemIndex(), 4);
   Key(VK_RETURN);
   EXPECT_EQ(Text(c), "item 4");
+}
+
+// An edit list: Backspace re-completes what is left of the typed part, and clears the text when
+// nothing is left; Delete edits nothing.
+TEST_F(ComboBoxTest, BackspaceAndDeleteInAnEditList) {
+  TcxComboBox* c = AddCombo({"Apple", "Apricot", "Banana"}, TcxEditDropDownListStyle::lsEditFixedList);
+  c->GetComboProperties()->SetImmediateDropDown(false);
+  Type("ap");
+  EXPECT_EQ(Text(c), "Apple");
+  Key(VK_BACK);
+  EXPECT_EQ(Text(c), "Apple");
+  EXPECT_EQ(c->GetSelStart(), 1);
+  EXPECT_EQ(c->GetSelLength(), 4);
+  Key(VK_BACK);
+  EXPECT_EQ(Text(c), "");
+  // Without a highlight the rest of the text becomes the completion first.
+  Type("b");
+  EXPECT_EQ(Text(c), "Banana");
+  Key(VK_RIGHT);
+  Key(VK_HOME);
+  for (int i = 0; i < 3; ++i) Key(VK_RIGHT);
+  Key(VK_BACK);
+  EXPECT_EQ(Text(c), "Banana");
+  EXPECT_EQ(c->GetSelStart(), 2);
+  EXPECT_EQ(c->GetSelLength(), 4);
+  Key(VK_HOME);
+  Key(VK_DELETE);
+  EXPECT_EQ(Text(c), "Banana");
+}
+
+// A fixed list paints the typed letters' completion as the selection and keeps it after a miss.
+TEST_F(ComboBoxTest, AFixedListShowsItsSearchHighlight) {
+  TcxComboBox* c = AddCombo({"Apple", "Banana", "Blueberry"}, TcxEditDropDownListStyle::lsFixedList);
+  c->GetComboProperties()->SetImmediateDropDown(false);
+  Type("b");
+  auto* vi = dynamic_cast<TcxCustomTextEditViewInfo*>(c->EditViewInfo());
+  ASSERT_NE(vi, nullptr);
+  EXPECT_EQ(vi->SelStart, 1);
+  EXPECT_EQ(vi->SelLength, 5);
+  Type("q");
+  EXPECT_EQ(Text(c), "Banana");
+  EXPECT_EQ(c->GetSelText(), "anana");
+  EXPECT_EQ(vi->SelLength, 5);
+  // Without accumulated typing the highlight is not painted.
+  c->GetComboProperties()->SetAccumulateFixedListTyping(false);
+  Type("l");
+  EXPECT_EQ(Text(c), "Blueberry");
+  EXPECT_EQ(c->GetSelText(), "ueberry");
+  EXPECT_EQ(vi->SelLength, 0);
+}
+
+// Records the state each drawing of an item was given.
+class TStatePainter : public TObject {
+ public:
+  std::vector<TOwnerDrawState> States;
+  void Draw(TcxCustomComboBox*, TcxCanvas*, Integer, const TRect&, TOwnerDrawState AState) { States.push_back(AState); }
+};
+
+// The edit area of a fixed list is drawn selected and focused while the edit has the focus, the
+// list open or not.
+TEST_F(ComboBoxTest, AnOwnerDrawnEditAreaStaysSelectedWhileTheListIsOpen) {
+  TcxComboBox* c = AddCombo({"a", "b"}, TcxEditDropDownListStyle::lsFixedList);
+  TStatePainter painter;
+  c->GetComboProperties()->OnDrawItem = {&painter, &TStatePainter::Draw};
+  const TOwnerDrawState selected{TOwnerDrawStateItem::odSelected, TOwnerDrawStateItem::odFocused};
+  Key(VK_F4);
+  ASSERT_TRUE(c->GetDroppedDown());
+  painter.States.clear();
+  c->Invalidate();
+  host().PumpUntilIdle();
+  ASSERT_FALSE(painter.States.empty());
+  EXPECT_EQ(painter.States.back() * selected, selected);
+  Key(VK_ESCAPE);
+  other->SetFocus();
+  host().PumpUntilIdle();
+  painter.States.clear();
+  c->Invalidate();
+  host().PumpUntilIdle();
+  ASSERT_FALSE(painter.States.empty());
+  EXPECT_EQ(painter.States.back() * selected, TOwnerDrawState());
+}
+
+// Only editors with buttons or a popup keep their buttons' and popup's style values; the edit
+// style does not publish gradient buttons.
+TEST_F(ComboBoxTest, ButtonAndPopupStyleValuesAreKeptOnlyWhereThereAreSome) {
+  auto* text = New<TcxTextEdit>(form);
+  auto* spin = New<TcxSpinEdit>(form);
+  TcxComboBox* combo = AddCombo({"a"});
+  for (TcxCustomEdit* e : std::initializer_list<TcxCustomEdit*>{text, spin, combo}) {
+    auto* st = static_cast<TcxEditStyle*>(e->GetStyle());
+    st->SetButtonStyle(TcxEditButtonStyle::btsFlat);
+    st->SetPopupBorderStyle(TcxEditPopupBorderStyle::epbsSingle);
+  }
+  auto stored = [](TcxCustomEdit* e) {
+    auto* st = static_cast<TcxEditStyle*>(e->GetStyle());
+    return std::make_pair(st->IsButtonStyleStored(), st->IsPopupBorderStyleStored());
+  };
+  EXPECT_EQ(stored(text), std::make_pair(false, false));
+  EXPECT_EQ(stored(spin), std::make_pair(true, false));
+  EXPECT_EQ(stored(combo), std::make_pair(true, true));
+  EXPECT_EQ(GetPropInfo(text->GetStyle(), "GradientButtons"), nullptr);
+  EXPECT_NE(GetPropInfo(text->GetStyle(), "ButtonStyle"), nullptr);
 }
 
 }  // namespace

@@ -213,6 +213,14 @@ TEST_F(SpinEdit, TypingIsFilteredByTheValueType) {
   EXPECT_EQ(Text(e), "-3");
   EXPECT_EQ(UserBeeps().size(), beeps + 1);
   EXPECT_EQ(e->GetValue(), Variant(Int64(-3)));
+  // Characters the properties name as valid pass besides the number's own.
+  TCharSet extra;
+  extra.set(Byte(' '));
+  P(e)->SetValidChars(extra);
+  beeps = UserBeeps().size();
+  Type(e, "1 0x");
+  EXPECT_EQ(Text(e), "1 0");
+  EXPECT_EQ(UserBeeps().size(), beeps + 1);
 }
 
 TEST_F(SpinEdit, WithoutCanEditOnlyTheSpinChangesTheText) {

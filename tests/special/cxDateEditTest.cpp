@@ -363,4 +363,38 @@ TEST_F(DateEdit, DateAndTimeFromThePopup) {
   EXPECT_NEAR(e->EditValue().AsDouble(), DT(2026, 3, 20, 18, 45), 1e-9);
 }
 
+// In the calendar's time edit Escape first puts back a time being typed; once the time edit is
+// untouched it closes the popup.
+TEST_F(DateEdit, EscapeInThePopupsTimeEdit) {
+  TcxDateEdit* e = Add(ikMask);
+  P(e)->SetKind(ckDateTime);
+  e->SetEditValue(Variant(TDateTime(DT(2026, 3, 5, 9, 15))));
+  host().PumpUntilIdle();
+  TcxPopupCalendar* cal = e->Calendar();
+  String before, typed, afterEscape;
+  bool openAfterEscape = false;
+  host().WhenIdle([&] {
+    TcxTimeEdit* t = cal->TimeEdit();
+    t->SetFocus();
+    host().PumpUntilIdle();
+    before = t->InnerTextEdit()->GetText();
+    t->SetSelStart(0);
+    host().Char('1');
+    host().PumpUntilIdle();
+    typed = t->InnerTextEdit()->GetText();
+    host().Key(VK_ESCAPE);
+    host().PumpUntilIdle();
+    afterEscape = t->InnerTextEdit()->GetText();
+    openAfterEscape = e->GetDroppedDown();
+    host().Key(VK_ESCAPE);
+  });
+  Key(VK_F4);
+  EXPECT_NE(typed, before);
+  EXPECT_EQ(afterEscape, before);
+  EXPECT_TRUE(openAfterEscape);
+  EXPECT_FALSE(e->GetDroppedDown());
+  EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crCancel);
+  EXPECT_NEAR(e->EditValue().AsDouble(), DT(2026, 3, 5, 9, 15), 1e-9);
+}
+
 }  // namespace

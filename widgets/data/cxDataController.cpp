@@ -605,6 +605,20 @@ Integer TcxCustomDataController::GetCurrentRecordIndex() const {
 
 void TcxCustomDataController::ResetFocusing() { FDataControllerInfo->ResetFocusing(); }
 
+Integer TcxCustomDataController::GetFocusingRecordIndex() const {
+  if (FProvider->IsDataSetOpen() && FProvider->IsSyncMode()) return FProvider->GetRecordIndex();
+  return GetCurrentRecordIndex();
+}
+
+void TcxCustomDataController::UpdateFields() {
+  for (Integer i = 0; i < FFields->GetCount(); ++i) UpdateField(FFields->GetItem(i));
+}
+
+void TcxCustomDataController::ReportSyncMasterPos() {
+  if (IsDetail() && GetDetailMode() == TcxDataControllerDetailMode::dcdmClone) Change({TcxDataControllerChange::dccSyncMasterPos});
+  DeliverHeldBackNotices();
+}
+
 bool TcxCustomDataController::FocusSelectedRow(Integer AIndex) {
   const Integer row = GetSelectedRowIndex(AIndex);
   if (row < 0) return false;

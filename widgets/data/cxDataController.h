@@ -10,6 +10,7 @@
 #pragma once
 
 #include "classlib/core/Classes.h"
+#include "classlib/core/Collections.h"
 #include "widgets/data/cxDataControllerInfo.h"
 #include "widgets/data/cxDataControllerTypes.h"
 #include "widgets/data/cxDataFields.h"
@@ -20,6 +21,7 @@
 
 #include <vector>
 
+class TBasicAction;
 class TcxCustomDataRelation;
 class TcxCustomDataRelationList;
 class TcxDetailInfoObject;
@@ -101,7 +103,7 @@ class TcxCustomDataController : public TPersistent {
   virtual TObject* GetItemByID(Integer AID) const;
   // The field of an item index; raises "ItemIndex out of range".
   TcxCustomDataField* GetItemField(Integer AItemIndex) const;
-  void ChangeValueTypeClass(Integer AItemIndex, TcxValueTypeClass AValueTypeClass);
+  virtual void ChangeValueTypeClass(Integer AItemIndex, TcxValueTypeClass AValueTypeClass);
   TcxValueTypeClass GetItemValueTypeClass(Integer AItemIndex) const;
   void ChangeTextStored(Integer AItemIndex, bool Value);
   bool GetItemTextStored(Integer AItemIndex) const;
@@ -111,6 +113,12 @@ class TcxCustomDataController : public TPersistent {
   virtual void FieldRemoved(TcxCustomDataField* AField);
   virtual void RemoveNotification(TComponent* AComponent);
   virtual void ItemValueTypeChanged(Integer) {}
+  // A field's binding to its outside source is brought up to date (nothing here); the
+  // plural form runs it over every field of the list.
+  virtual void UpdateField(TcxCustomDataField*) {}
+  virtual void UpdateFields();
+  // Whether the item shows its values through a display format of its own.
+  virtual bool IsItemDisplayFormatDefined(Integer /*AItemIndex*/, bool /*AIgnoreCurrency*/) const { return false; }
 
   // ---- Records and values ----
   Integer GetRecordCount() const { return FDataStorage->RecordCount(); }
@@ -126,7 +134,7 @@ class TcxCustomDataController : public TPersistent {
   String GetItemDisplayText(Integer ARecordIndex, Integer AItemIndex) const;
   void SetValue(Integer ARecordIndex, Integer AItemIndex, const Variant& AValue);
   void SetDisplayText(Integer ARecordIndex, Integer AItemIndex, const String& AText);
-  Variant GetRecordId(Integer ARecordIndex) const;
+  virtual Variant GetRecordId(Integer ARecordIndex) const;
   Variant GetFieldValues(Integer ARecordIndex, const std::vector<TcxCustomDataField*>& AFields) const;
   virtual Variant GetGroupValue(Integer ARecordIndex, TcxCustomDataField* AField) const;
   std::vector<Variant> GetGroupValues(Integer ARecordIndex) const;
@@ -147,7 +155,7 @@ class TcxCustomDataController : public TPersistent {
   void DecLookupLockCount() {
     if (FLookupLockCount > 0) --FLookupLockCount;
   }
-  bool IsLookupLocked() const { return FLookupLockCount > 0; }
+  virtual bool IsLookupLocked() const { return FLookupLockCount > 0; }
   // Held around a provider's own navigation: in grid mode the listeners are not called
   // meanwhile.
   virtual void BeginProviderLock() { ++FProviderLockCount; }
@@ -206,7 +214,7 @@ class TcxCustomDataController : public TPersistent {
   // The records were scrolled under the rows.
   virtual void DataScrolled() { ResetFocusing(); }
   // Focuses the AIndex-th selected row; True when it became the focused row.
-  bool FocusSelectedRow(Integer AIndex);
+  virtual bool FocusSelectedRow(Integer AIndex);
   // Leaves a pending edit (the provider fills it); called before the edited row is hidden.
   virtual void CheckBrowseState() {}
   // Posts a pending edit first, unless the record is the one being edited.
@@ -228,16 +236,16 @@ class TcxCustomDataController : public TPersistent {
   void ChangeRowSelection(Integer ARowIndex, bool ASelected);
   bool IsRowSelected(Integer ARowIndex) const;
   Integer GetSelectedCount() const;
-  Integer GetSelectedRowIndex(Integer AIndex) const;
+  virtual Integer GetSelectedRowIndex(Integer AIndex) const;
   void ClearSelection();
-  void SelectAll();
+  virtual void SelectAll();
   void SelectRows(Integer AStartRowIndex, Integer AEndRowIndex);
-  void SetSelectionAnchor(Integer ARowIndex);
-  Integer GetSelectionAnchorRowIndex() const;
-  bool IsSelectionAnchorAssigned() const { return GetSelectionAnchorRowIndex() >= 0; }
+  virtual void SetSelectionAnchor(Integer ARowIndex);
+  virtual Integer GetSelectionAnchorRowIndex() const;
+  virtual bool IsSelectionAnchorAssigned() const { return GetSelectionAnchorRowIndex() >= 0; }
   // With an anchor: clears the selection unless AKeepSelection, then selects the rows
   // from the anchor to ARowIndex.
-  void SelectFromAnchor(Integer ARowIndex, bool AKeepSelection);
+  virtual void SelectFromAnchor(Integer ARowIndex, bool AKeepSelection);
 
   TcxDataControllerGroups* Groups() const { return FGroups; }
 
@@ -275,6 +283,9 @@ class TcxCustomDataController : public TPersistent {
   void EndRestoreKeys();
   // Whether records keep identities across a reload (the provider's record ids).
   virtual bool IsSmartRefresh() const;
+  // Whether an edited record is re-read in place after a post instead of every record
+  // being read again; never here (a descendant that identifies its records by key may).
+  virtual bool IsSmartRefreshActive() const { return false; }
   virtual void GetKeyFields(std::vector<TcxCustomDataField*>&) const {}
 
   // ---- Hooks of the editing provider, the filter binding and the summary ----
@@ -313,6 +324,8 @@ class TcxCustomDataController : public TPersistent {
   TcxDataSummary* Summary() const { return FSummary; }
   void SetSummary(TcxDataSummary* Value);
   virtual TcxDataSummaryClass GetSummaryClass() const;
+  // The class of every summary item the summary makes.
+  virtual TCollectionItemClass GetSummaryItemClass() const;
   // From the view-order position AStartIndex to the end (or the start), then, with AWrap,
   // the rest: the record whose display text of the item matches AText (its start with
   // APartial), case aside; -1 when none or when AStartIndex is outside the positions.
@@ -376,7 +389,7 @@ class TcxCustomDataController : public TPersistent {
   void SetCustomDataSource(TcxCustomDataSource* Value) { FProvider->SetCustomDataSource(Value); }
   // A visible field, or an internal one referencing a visible field: in provider mode
   // its values live in the data source.
-  bool IsProviderValueField(TcxCustomDataField* AField) const;
+  virtual bool IsProviderValueField(TcxCustomDataField* AField) const;
   // The internal field holding the record handles while a data source is attached.
   TcxCustomDataField* RecordHandleField() const { return FRecordHandleField; }
   // Whether the storage keeps record ids of its own (never in the base controller).
@@ -387,7 +400,17 @@ class TcxCustomDataController : public TPersistent {
   // Re-reads the records from an active provider.
   virtual void ReloadStorage();
   // Whether the records are read from a source at the next refresh.
-  bool IsReloadNeeded() const { return IsProviderMode() || FReloadPending; }
+  virtual bool IsReloadNeeded() const { return IsProviderMode() || FReloadPending; }
+  // A change of the provider's buffer is under way; none here.
+  virtual bool IsGridModeChangePending() const { return false; }
+  // Runs what other controllers held back while this one was busy; nothing here.
+  virtual void DeliverHeldBackNotices() {}
+  // A clone detail asks its master to follow it (dccSyncMasterPos), then the held-back
+  // notices go out.
+  void ReportSyncMasterPos();
+  // The record the focus follows when it is reset: the provider's current record when
+  // the provider has a cursor that follows the focus, else the current record.
+  virtual Integer GetFocusingRecordIndex() const;
   virtual void ActiveChanged(bool AActive);
   bool IsActive() const { return FActive; }
   void BeginDeletingRecords() { ++FDeletingCount; }
@@ -412,6 +435,14 @@ class TcxCustomDataController : public TPersistent {
   virtual TcxDataEditValueSource GetItemEditValueSource(Integer AItemIndex) const;
   virtual bool IsImmediatePost() const;
   void UpdateData();
+  // Runs after the pending editor values were taken over; nothing here.
+  virtual void AfterUpdateData() {}
+  // Around reading a record's values in from outside; nothing here.
+  virtual void BeginReadRecord() {}
+  virtual void EndReadRecord() {}
+  // Actions the controller's source handles; none here.
+  virtual bool ExecuteAction(TBasicAction* /*AAction*/) { return false; }
+  virtual bool UpdateAction(TBasicAction* /*AAction*/) { return false; }
   // Takes over an editor's pending value (asked by the provider); empty here.
   virtual void UpdateEditingRecord() {}
   // The record being edited, else the current record.

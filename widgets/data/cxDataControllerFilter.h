@@ -40,7 +40,7 @@ class TcxDataFilterCriteria : public TcxFilterCriteria {
   // A new value list of GetValueListClass; the caller owns it.
   TcxDataFilterValueList* CreateValueList();
   // Active, not empty, and the controller not in grid mode.
-  bool IsFiltering();
+  virtual bool IsFiltering();
   bool GetActive() const { return FActive; }
   void SetActive(bool Value);
   // The field an item link names: the link itself when it is a field, else the field

@@ -271,7 +271,7 @@ void TcxCustomDataControllerInfo::ChangeFocusedRowIndex(Integer ARowIndex) {
 void TcxCustomDataControllerInfo::ResetFocusing() {
   if (!FChanges.Contains(dcicFocusedRow) && !FChanges.Contains(dcicResetFocusedRow))
     FPrevFocusingInfo = FFocusingInfo;
-  Integer record = FDataController->GetCurrentRecordIndex();
+  Integer record = FDataController->GetFocusingRecordIndex();
   if (record < 0) record = -1;
   // Another record is found as a data row; the same one keeps the level of its row.
   if (record != FFocusingInfo.RecordIndex) FFocusingInfo.Level = -1;
@@ -741,7 +741,25 @@ void TcxCustomDataControllerInfo::DoGrouping() {
   try {
     // Levels compared straight from the buffers read each record's value out once.
     const size_t levels = fields.size(), n = FRecordList.size();
-    const bool broken = FKeyBreaks.size() == n && size_t(FKeyBreakLevels) >= levels;
+    // The record being edited stays in the group it had when editing began until it is
+    // posted: it is compared through its saved old values; one being inserted (nothing
+    // saved) as the record that followed it, or as equal to its neighbours without one.
+    size_t edited = n;
+    Integer standIn = kNoEditRecord;
+    if (FEditingRecord >= 0) {
+      edited = size_t(std::find(FRecordList.begin(), FRecordList.end(), FEditingRecord) - FRecordList.begin());
+      const TcxCustomDataProvider* provider = c->Provider();
+      if (!provider->IsInserting() && provider->SavedRecordIndex() < 0)
+        standIn = provider->SavedRecordIndex();
+      else if (FEditingFollower >= 0)
+        standIn = FEditingFollower;
+    }
+    const bool joinsNeighbours = edited < n && standIn == kNoEditRecord;
+    auto recordAt = [&](size_t APosition) { return APosition == edited ? standIn : FRecordList[APosition]; };
+    auto nextToEdited = [&](Integer APosition) {
+      return joinsNeighbours && (size_t(APosition) == edited || size_t(APosition) == edited + 1);
+    };
+    const bool broken = edited == n && FKeyBreaks.size() == n && size_t(FKeyBreakLevels) >= levels;
     bool stored = !broken && !c->IsProviderMode();
     for (size_t l = 0; l < levels && stored; ++l) stored = FSortInfo[l].CompareKind == -1 && fields[l]->GetValueDef();
     if (broken) {
@@ -758,15 +776,18 @@ void TcxCustomDataControllerInfo::DoGrouping() {
         size_t size;
         const bool copy = IsCopied(type, size);
         for (size_t i = 0; i < n; ++i)
-          FillCell(c->DataStorage(), FRecordList[i], def, size, copy, columns[l].Prefixed, cells[i * levels + l]);
+          if (!(joinsNeighbours && i == edited))
+            FillCell(c->DataStorage(), recordAt(i), def, size, copy, columns[l].Prefixed, cells[i * levels + l]);
       }
       FGroups->Build(Integer(n), [&](Integer APosition, Integer ALevel) {
+        if (nextToEdited(APosition)) return false;
         const size_t l = size_t(ALevel);
         return CompareCells(columns[l], cells[size_t(APosition - 1) * levels + l], cells[size_t(APosition) * levels + l]) != 0;
       });
     } else {
       FGroups->Build(Integer(n), [&](Integer APosition, Integer ALevel) {
-        return c->CompareRecordsBySortOrder(FRecordList[size_t(APosition - 1)], FRecordList[size_t(APosition)],
+        if (nextToEdited(APosition)) return false;
+        return c->CompareRecordsBySortOrder(recordAt(size_t(APosition - 1)), recordAt(size_t(APosition)),
                                             FSortInfo[size_t(ALevel)]) != 0;
       });
     }

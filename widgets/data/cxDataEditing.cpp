@@ -415,7 +415,8 @@ void TcxCustomDataController::DeleteStorageRecords(const std::vector<Integer>& A
   if (FRelations) {
     const Integer n = GetRecordCount();
     Integer gone = 0;
-    for (Integer r = 0; r < n; ++r) {
+    // Records before the first deleted one keep their places.
+    for (Integer r = AList.front(); r < n; ++r) {
       if (gone < Integer(AList.size()) && AList[size_t(gone)] == r) {
         ++gone;
         continue;

@@ -413,22 +413,13 @@ void TcxCustomDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
       ShiftDeletingFocus(AList);
       c->DataChanged(dcTotal, -1, -1);
     } else {
-      // The events per record, last to first as one by one; the records leave together
-      // (those whose events ran, when a handler raises).
-      std::vector<Integer> done;
-      done.reserve(AList.size());
-      try {
-        for (size_t i = AList.size(); i-- > 0;) {
-          c->DoBeforeDelete(AList[i]);
-          done.push_back(AList[i]);
-          c->DoAfterDelete();
-        }
-      } catch (...) {
-        std::reverse(done.begin(), done.end());
-        c->DeleteStorageRecords(done);
-        throw;
+      // Last to first, one by one: each after-delete handler sees the records and their
+      // count without the record just deleted (and a handler raising keeps the rest).
+      for (size_t i = AList.size(); i-- > 0;) {
+        c->DoBeforeDelete(AList[i]);
+        c->DeleteStorageRecords({AList[i]});
+        c->DoAfterDelete();
       }
-      c->DeleteStorageRecords(AList);
     }
     if (c->FDeletingSelection) c->ClearSelection();
   } catch (...) {

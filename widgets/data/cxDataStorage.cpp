@@ -35,6 +35,12 @@ Integer LoadID(const Byte* ABuffer) {
 
 void StoreID(Byte* ABuffer, Integer AID) { std::memcpy(ABuffer + 1, &AID, 4); }
 
+bool HoldsPointer(const Byte* ASlot) {
+  const void* p;
+  std::memcpy(&p, ASlot, sizeof(p));
+  return p != nullptr;
+}
+
 // Releases what one field of a buffer holds: its value when present, its kept text.
 void FreeField(Byte* ABuffer, const TcxValueDef* AValueDef) {
   if (AValueDef->BufferSize() == 0) return;
@@ -586,6 +592,51 @@ Byte* TcxDataStorage::ReadRecordBuffer(TStream& AStream, Integer& AID) {
   return scratch;
 }
 
+void TcxDataStorage::AdoptStreamedFields(Integer ARecordIndex, Byte* AScratch) {
+  Byte*& slot = Slot(ARecordIndex);
+  if (!slot) {
+    // Nothing else to keep: the fields read are the whole record.
+    slot = AScratch;
+    return;
+  }
+  Byte* b = slot;
+  for (TcxValueDef* def : FValueDefs->List()) {
+    if (!def->Streamed() || def->BufferSize() == 0) continue;
+    // An object value is never streamed: a present one keeps the object it has.
+    Byte* field = b + def->Offset();
+    if (field[0] && AScratch[def->Offset()] && def->ValueTypeClass()->InheritsFrom(TcxObjectValueType::StaticClass())) {
+      if (def->HasTextSlot()) {
+        Integer text = def->Offset() + 1 + def->DataSize();
+        def->ValueTypeClass()->FreeTextBuffer(b + text);
+        std::memcpy(b + text, AScratch + text, size_t(kPointerSize));
+      }
+      continue;
+    }
+    FreeField(b, def);
+    std::memcpy(b + def->Offset(), AScratch + def->Offset(), size_t(def->BufferSize()));
+  }
+  std::free(AScratch);
+}
+
+void TcxDataStorage::ClearStreamedFields(Integer ARecordIndex) {
+  Byte*& slot = Slot(ARecordIndex);
+  if (!slot) return;
+  bool kept = false;
+  for (TcxValueDef* def : FValueDefs->List()) {
+    if (def->BufferSize() == 0) continue;
+    Byte* field = slot + def->Offset();
+    if (!def->Streamed()) {
+      kept = kept || field[0] || (def->HasTextSlot() && HoldsPointer(field + 1 + def->DataSize()));
+      continue;
+    }
+    FreeField(slot, def);
+    std::memset(field, 0, size_t(def->BufferSize()));
+  }
+  if (FUseRecordID) StoreID(slot, 0);
+  // A record left holding nothing is the record without data that was read.
+  if (!kept) FreeRecordBuffer(slot, FValueDefs);
+}
+
 void TcxDataStorage::ReadRecord(Integer ARecordIndex, TStream& AStream) {
   if (ARecordIndex < 0 || ARecordIndex >= RecordCount()) ListIndexError(ARecordIndex);
   if (cxStreamReadBoolean(AStream)) {
@@ -594,32 +645,9 @@ void TcxDataStorage::ReadRecord(Integer ARecordIndex, TStream& AStream) {
   }
   Integer id = 0;
   Byte* scratch = ReadRecordBuffer(AStream, id);
-  Byte* b;
-  try {
-    b = EnsureBuffer(ARecordIndex);
-  } catch (...) {
-    FreeRecordBuffer(scratch, FValueDefs);
-    throw;
-  }
-  for (Integer i = 0; i < FValueDefs->Count(); ++i) {
-    TcxValueDef* def = FValueDefs->Items(i);
-    if (!def->Streamed() || def->BufferSize() == 0) continue;
-    // An object value is never streamed: a present one keeps the object it has.
-    Byte* field = b + def->Offset();
-    if (field[0] && scratch[def->Offset()] && def->ValueTypeClass()->InheritsFrom(TcxObjectValueType::StaticClass())) {
-      if (def->HasTextSlot()) {
-        Integer text = def->Offset() + 1 + def->DataSize();
-        def->ValueTypeClass()->FreeTextBuffer(b + text);
-        std::memcpy(b + text, scratch + text, size_t(kPointerSize));
-      }
-      continue;
-    }
-    FreeField(b, def);
-    std::memcpy(b + def->Offset(), scratch + def->Offset(), size_t(def->BufferSize()));
-  }
-  std::free(scratch);
+  AdoptStreamedFields(ARecordIndex, scratch);
   if (FUseRecordID) {
-    StoreID(b, id);
+    StoreID(Buffer(ARecordIndex), id);
     if (id >= FNextRecordID) FNextRecordID = id < INT_MAX ? id + 1 : INT_MAX;
   }
 }
@@ -641,16 +669,31 @@ void TcxDataStorage::ReadRecords(Integer ACount, TStream& AStream) {
       if (!cxStreamReadBoolean(AStream)) next.back() = ReadRecordBuffer(AStream, id);
       if (FUseRecordID) ids.push_back(id);
     }
+    FRecords.reserve(size_t(ACount));
   } catch (...) {
     for (Byte*& b : next) FreeRecordBuffer(b, FValueDefs);
     throw;
   }
-  for (Byte*& b : FRecords) FreeRecordBuffer(b, FValueDefs);
-  FRecords.swap(next);
+  // Everything is read: from here on nothing fails. The records beyond the count go; the
+  // ones that stay keep what is not streamed (internal fields: handles, detail objects).
+  while (RecordCount() > ACount) DeleteRecord(RecordCount() - 1);
+  FRecords.resize(size_t(ACount), nullptr);
   FNextRecordID = 1;
-  if (!FUseRecordID) return;
-  for (size_t i = 0; i < FRecords.size(); ++i) {
-    if (!FRecords[i]) continue;
+  // When the stream holds every field and none keeps an object, the buffers read are the
+  // whole records.
+  bool whole = true;
+  for (TcxValueDef* def : FValueDefs->List())
+    whole = whole && (def->BufferSize() == 0 || (def->Streamed() && !def->ValueTypeClass()->InheritsFrom(
+                                                                          TcxObjectValueType::StaticClass())));
+  for (size_t i = 0; i < next.size(); ++i) {
+    const Integer r = Integer(i);
+    if (whole) FreeRecordBuffer(FRecords[i], FValueDefs);
+    if (!next[i]) {
+      ClearStreamedFields(r);
+      continue;
+    }
+    AdoptStreamedFields(r, next[i]);
+    if (!FUseRecordID) continue;
     StoreID(FRecords[i], ids[i]);
     if (ids[i] >= FNextRecordID) FNextRecordID = ids[i] < INT_MAX ? ids[i] + 1 : INT_MAX;
   }

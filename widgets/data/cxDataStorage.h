@@ -440,9 +440,10 @@ class TcxDataStorage : public TObject {
   // All or nothing: a stream that ends early, or holds a value its field cannot take,
   // raises EReadError "Stream read error" and leaves the record as it was.
   void ReadRecord(Integer ARecordIndex, TStream& AStream);
-  // Replaces every record by ACount entries of the WriteRecord form. All or nothing: on
-  // any failure (a count beyond the bytes left included) EReadError "Stream read error"
-  // is raised and the records stay as they were.
+  // Makes the records ACount entries of the WriteRecord form: records beyond ACount go,
+  // the others take the streamed fields read and keep their other fields. All or
+  // nothing: on any failure (a count beyond the bytes left included) EReadError "Stream
+  // read error" is raised and the records stay as they were.
   void ReadRecords(Integer ACount, TStream& AStream);
   void BeginStreaming(TcxValueDefsCompare ACompare);
   void EndStreaming();
@@ -482,6 +483,10 @@ class TcxDataStorage : public TObject {
   TcxValueDef* Resolve(Integer ARecordIndex, TcxValueDef* AValueDef) const;
   // A new buffer holding the streamed fields of one entry read after its empty flag.
   Byte* ReadRecordBuffer(TStream& AStream, Integer& AID);
+  // Moves the streamed fields of AScratch (freed here) into the record, keeping the rest.
+  void AdoptStreamedFields(Integer ARecordIndex, Byte* AScratch);
+  // The streamed fields of the record become Null; a record left with nothing loses its buffer.
+  void ClearStreamedFields(Integer ARecordIndex);
   void FreeRecordBuffer(Byte*& ABuffer, TcxValueDefs* AValueDefs);
   void FreeAllBuffers();
   void AssignRecordIDs();

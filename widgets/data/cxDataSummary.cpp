@@ -358,7 +358,9 @@ void TcxDataSummaryGroupItemLinks::Update(TCollectionItem*) {
 
 void TcxDataSummaryGroup::AfterConstruction() {
   inherited::AfterConstruction();
-  FSummaryItems = New<TcxDataGroupSummaryItems>(Summary(), ClassOf<TcxDataSummaryItem, TCollectionItem, TCollection*>());
+  TcxCustomDataController* c = Summary() ? Summary()->DataController() : nullptr;
+  FSummaryItems = New<TcxDataGroupSummaryItems>(
+      Summary(), c ? c->GetSummaryItemClass() : ClassOf<TcxDataSummaryItem, TCollectionItem, TCollection*>());
 }
 
 void TcxDataSummaryGroup::BeforeDestruction() {
@@ -413,7 +415,8 @@ void TcxDataSummaryGroups::Update(TCollectionItem*) {
 // ---- Summary ----
 
 TcxDataSummary::TcxDataSummary(TcxCustomDataController* ADataController) : FDataController(ADataController) {
-  const auto itemClass = ClassOf<TcxDataSummaryItem, TCollectionItem, TCollection*>();
+  const auto itemClass = ADataController ? ADataController->GetSummaryItemClass()
+                                         : ClassOf<TcxDataSummaryItem, TCollectionItem, TCollection*>();
   FDefaultGroupSummaryItems = New<TcxDataGroupSummaryItems>(this, itemClass);
   FFooterSummaryItems = New<TcxDataFooterSummaryItems>(this, itemClass);
   FSummaryGroups = New<TcxDataSummaryGroups>(this);
@@ -1079,6 +1082,10 @@ TL_DEFINE_CLASS(TcxDataSummary, [](auto& c) {
 
 TcxDataSummaryClass TcxCustomDataController::GetSummaryClass() const {
   return ClassOf<TcxDataSummary, TcxDataSummary, TcxCustomDataController*>();
+}
+
+TcxDataSummaryItemClass TcxCustomDataController::GetSummaryItemClass() const {
+  return ClassOf<TcxDataSummaryItem, TCollectionItem, TCollection*>();
 }
 
 void TcxCustomDataController::SetSummary(TcxDataSummary* Value) { FSummary->Assign(Value); }

@@ -1,6 +1,7 @@
 #include "widgets/data/cxDataUtils.h"
 
 #include "classlib/core/SysUtils.h"
+#include "platform/kernel/CodePage.h"
 #include "platform/kernel/Locale.h"
 #include "platform/kernel/Units.h"
 
@@ -74,9 +75,12 @@ void Finalize() { gDataUtilsUnit.Leave(); }
 
 bool cxTextMatches(const String& AText, const String& ASubText, bool APartial) {
   if (ASubText.empty()) return AText.empty();
-  String text = AnsiUpperCase(AText), sub = AnsiUpperCase(ASubText);
-  if (!APartial) return text == sub;
-  return text.size() >= sub.size() && text.compare(0, sub.size(), sub) == 0;
+  if (APartial ? AText.size() < ASubText.size() : AText.size() != ASubText.size()) return false;
+  // Character by character in the code page's upper case, as the upper-cased texts compare,
+  // without making them: a search asks this of every record.
+  for (size_t i = 0; i < ASubText.size(); ++i)
+    if (CpUpper(Byte(AText[i])) != CpUpper(Byte(ASubText[i]))) return false;
+  return true;
 }
 
 void cxGetFilterResString(const String& AText, String& AResult) {
@@ -98,6 +102,7 @@ void TcxCustomDataBinding::DataSetChange() {
 bool TcxCustomDataBinding::GetModified() { return false; }
 bool TcxCustomDataBinding::GetReadOnly() { return FReadOnly; }
 void TcxCustomDataBinding::SetReadOnly(bool Value) { FReadOnly = Value; }
+void TcxCustomDataBinding::UpdateVisualControl() {}
 void TcxCustomDataBinding::UpdateData() {
   if (OnUpdateData) OnUpdateData();
 }

@@ -55,6 +55,9 @@ class TcxCustomDataBinding : public TPersistent {
   virtual bool GetModified();
   virtual bool GetReadOnly();
   virtual void SetReadOnly(bool Value);
+  // The bound control changed: a data-set binding tells its link whether to act as a
+  // visual control. Nothing here.
+  virtual void UpdateVisualControl();
   virtual void UpdateData();
   virtual void ValueSourceChanged();
   virtual bool CanModify();

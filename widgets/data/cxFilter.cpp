@@ -391,7 +391,17 @@ void TcxFilterCriteria::PrepareOperators() {
 }
 
 void TcxFilterCriteria::PrepareValue(const Variant& AValue, Variant& AResult) {
-  if (VarType(AValue) == varCurrency)
+  if (VarIsArray(AValue)) {
+    // A list or a range compares its elements with the record's prepared value: each is
+    // prepared the same way, or a case-insensitive IN or BETWEEN could never match.
+    std::vector<Variant> elements;
+    for (Integer i = VarArrayLowBound(AValue), h = VarArrayHighBound(AValue); i <= h; ++i) {
+      Variant e;
+      PrepareValue(AValue[i], e);
+      elements.push_back(e);
+    }
+    AResult = VarArrayOf(elements);
+  } else if (VarType(AValue) == varCurrency)
     AResult = AValue.AsDouble();
   else if (VarIsStr(AValue) && FOptions.Contains(TcxFilterCriteriaOption::fcoCaseInsensitive))
     AResult = AnsiUpperCase(AValue.AsString());

@@ -238,6 +238,10 @@ bool TcxCustomEdit::IsReadOnly() {
   return GetActiveProperties()->GetReadOnly() || !FDataBinding->CanModify();
 }
 
+void TcxCustomEdit::EditingChanged() {
+  if (FInnerEdit) FInnerEdit->SetReadOnly(IsReadOnly());
+}
+
 bool TcxCustomEdit::DoEditing() {
   if (!CanEdit()) return false;
   if (FDataBinding->IsEditing()) return true;

@@ -214,6 +214,8 @@ class TcxCustomEdit : public TcxContainer,
   virtual void UpdatePressedButton(TcxCustomEditViewInfo* AOldViewInfo);
   void PropertiesChanged(TObject* Sender) override;
   virtual bool IsReadOnly();
+  // The data binding's editing state changed: whether the user may change the text follows.
+  virtual void EditingChanged();
   // Whether Escape may restore the value saved at focus entry; text editors allow it.
   virtual bool CanResetEditValue() { return false; }
   virtual void ResetEditValue();
@@ -260,6 +262,8 @@ class TcxCustomEdit : public TcxContainer,
   bool IsContainerFocused() const override { return IsFocused(); }
   bool HandlesTabKey() const override { return true; }
   TcxContainerStyleClass GetStyleClass() const override;
+  // A plain editor has neither buttons nor a popup: their style values go unused (and unsaved).
+  TcxContainerStyleValues GetUnusedStyleValues() const override { return cxEditButtonsStyleValues; }
   TcxContainerViewInfoClass GetViewInfoClass() const override;
   bool ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButton, TShiftState AShift,
                               bool AIsMouseEvent) override;

@@ -174,7 +174,6 @@ TL_DEFINE_CLASS(TcxCustomEditStyle, [](auto& c) {
   c.Property("ButtonStyle", &T::GetButtonStyle, &T::SetButtonStyle).Stored(&T::IsButtonStyleStored);
   c.Property("ButtonTransparency", &T::GetButtonTransparency, &T::SetButtonTransparency)
       .Stored(&T::IsButtonTransparencyStored);
-  c.Property("GradientButtons", &T::GetGradientButtons, &T::SetGradientButtons).Stored(&T::IsGradientButtonsStored);
   c.Property("PopupBorderStyle", &T::GetPopupBorderStyle, &T::SetPopupBorderStyle)
       .Stored(&T::IsPopupBorderStyleStored);
 });

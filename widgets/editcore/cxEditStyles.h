@@ -53,7 +53,6 @@ class TcxCustomEditStyle : public TcxContainerStyle {
 
   bool IsButtonStyleStored() const { return IsEditValueStored(svButtonStyle); }
   bool IsButtonTransparencyStored() const { return IsEditValueStored(svButtonTransparency); }
-  bool IsGradientButtonsStored() const { return IsEditValueStored(svGradientButtons); }
   bool IsPopupBorderStyleStored() const { return IsEditValueStored(svPopupBorderStyle); }
   bool IsEditBorderStyleStored() const { return IsStyleValueStored(csvBorderStyle); }
 

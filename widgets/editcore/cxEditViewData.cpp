@@ -80,8 +80,17 @@ bool TcxCustomEditViewInfo::IsButtonAtPoint(const TPoint& P) const {
 void TcxCustomEditViewInfo::InternalPaint(TcxCanvas& ACanvas) { DrawFrameAndButtons(ACanvas, true); }
 
 void TcxCustomEditViewInfo::DrawFrameAndButtons(TcxCanvas& ACanvas, bool AFullBackground) {
-  if (DrawEditBackground(ACanvas)) return;
-  cxDrawEditBackgroundAndButtons(ACanvas, *this, AFullBackground);
+  // A background handler takes over the background only: the frame and buttons are still drawn,
+  // with the fills left out as for a transparent editor.
+  const bool transparent = Transparent;
+  if (DrawEditBackground(ACanvas)) Transparent = true;
+  try {
+    cxDrawEditBackgroundAndButtons(ACanvas, *this, AFullBackground);
+  } catch (...) {
+    Transparent = transparent;
+    throw;
+  }
+  Transparent = transparent;
   // The flat looks' one-pixel frame: the frame routine leaves it to the view info.
   const EB style = GetEditBorderStyle();
   if (!NativeStyle && (style == EB::ebsUltraFlat || style == EB::ebsOffice11) && !BorderRect.IsEmpty()) {
@@ -189,10 +198,13 @@ bool TcxCustomEditViewInfo::RepaintChanges(TWinControl* AControl, const TRect& A
   }
   bool repainted = false;
   if (!SameFrame(*this, *AOldViewInfo)) {
-    // The frame band only: the client area repaints itself through its own changes.
+    // The frame band, and the client area too when its colour changed with the state.
     TRect client = ClientRect;
     OffsetBy(client, -ScrollOffset.X, -ScrollOffset.Y);
-    cxInvalidateRectFrame(wnd, bounds, client, Transparent);
+    if (BackgroundColor != AOldViewInfo->BackgroundColor)
+      InvalidateRect(wnd, &bounds, Transparent);
+    else
+      cxInvalidateRectFrame(wnd, bounds, client, Transparent);
     repainted = true;
   }
   if (ButtonsInfo.size() == AOldViewInfo->ButtonsInfo.size())

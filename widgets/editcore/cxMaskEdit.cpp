@@ -206,7 +206,11 @@ void TcxCustomMaskEdit::RecreateMode() {
   TcxCustomMaskEditProperties* p = ActiveProperties();
   FModeKind = p->GetMaskKind();
   FModeMask = p->GetEditMask();
+  FFormerEmptyText = FMode && FModeCompiled ? FMode->GetEmptyString() : String();
   FMode.reset(p->CreateMode(FModeKind, this));
+  // A new mode follows the text settings from the start, not only after their next change.
+  FMode->CharCase = p->GetCharCase();
+  FMode->EchoMode = p->GetEchoMode();
   FModeCompiled = false;
   try {
     FMode->Compile(FModeMask);
@@ -241,7 +245,7 @@ void TcxCustomMaskEdit::PropertiesChanged(TObject* Sender) {
       if (auto* r = dynamic_cast<TcxMaskEditRegExprMode*>(FMode.get())) r->SetCaseInsensitive(p->GetCaseInsensitive());
       if (changed && p->IsMasked() && !InState(TComponentStateItem::csLoading) && !IsInnerEditNotReady()) {
         FMode->ApplyPendingEmptyText();
-        if (guard.Alive() && VarToStr(GetEditValue()).empty()) FMode->UpdateEditValue();
+        if (guard.Alive()) FMode->UpdateEditValue();
       }
     } catch (...) {
       if (guard.Alive()) LockChangeEvents(false);
@@ -293,6 +297,13 @@ bool TcxCustomMaskEdit::IsCharValidForPos(Char&, Integer) { return true; }
 
 void TcxCustomMaskEdit::ReapplyMask() {
   if (FMode) FMode->UpdateEditValue();
+}
+
+bool TcxCustomMaskEdit::HoldsValue() {
+  const Variant v = GetEditValue();
+  if (VarIsNull(v) || VarIsEmpty(v)) return false;
+  const String s = VarToStr(v);
+  return !s.empty() && s != FFormerEmptyText;
 }
 
 String TcxCustomMaskEdit::GetEmptyMaskText() { return IsMasked() && FMode ? FMode->GetEmptyString() : String(); }
@@ -512,6 +523,7 @@ TL_DEFINE_CLASS(TcxMaskEditProperties, [](auto& c) {
   c.Property("MaxLength", &T::GetMaxLength, &T::SetMaxLength).Stored(&T::IsMaxLengthStored);
   c.Property("OEMConvert", &T::GetOEMConvert, &T::SetOEMConvert).Default(false);
   c.Property("PasswordChar", &T::GetPasswordChar, &T::SetPasswordChar).Default(Char(0));
+  c.Property("ValidateOnEnter", &T::GetValidateOnEnter, &T::SetValidateOnEnter).Default(true);
   c.Event("OnNewLookupDisplayText", &T::OnNewLookupDisplayText);
 });
 TL_DEFINE_CLASS(TcxCustomMaskEdit, [](auto&) {});

@@ -63,7 +63,10 @@ class TcxCustomMaskEditProperties : public TcxCustomTextEditProperties {
 class TcxMaskEditProperties : public TcxCustomMaskEditProperties {
   TL_CLASS(TcxMaskEditProperties, TcxCustomMaskEditProperties)
  public:
-  using TcxCustomMaskEditProperties::TcxCustomMaskEditProperties;
+  // The masked editor validates on Enter unless told otherwise, as the other editor kinds do.
+  explicit TcxMaskEditProperties(TPersistent* AOwner) : TcxCustomMaskEditProperties(AOwner) {
+    SetValidateOnEnter(true);
+  }
   TcxCustomEditProperties* CreateSameClass() const override { return New<TcxMaskEditProperties>(nullptr); }
 };
 
@@ -87,6 +90,9 @@ class TcxCustomMaskEdit : public TcxCustomTextEdit {
   // The text the mode writes, as the user's edit.
   void ModeWriteText(const String& AText, Integer ASelStart, Integer ASelLength);
   String GetEmptyMaskText();
+  // Whether the editor holds a value of its own: neither none nor the empty text of the mask
+  // it had before. A new mask shows such a value; an editor without one takes the empty text.
+  bool HoldsValue();
   // The picture mask covers the position at the caret again after the selection is set.
   void SetSelStart(Integer Value);
   void SetSelLength(Integer Value);
@@ -124,6 +130,7 @@ class TcxCustomMaskEdit : public TcxCustomTextEdit {
   String FModeMask;
   TcxEditMaskKind FModeKind = TcxEditMaskKind::emkStandard;
   bool FModeCompiled = false;
+  String FFormerEmptyText;
   bool FResendingKey = false;
   bool FShiftPressed = false;
   String FEditingText;

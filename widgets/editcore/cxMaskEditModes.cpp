@@ -72,7 +72,7 @@ void TcxMaskEditStandardMode::Compile(const String& AMask) {
     return;
   }
   FStandardMask->SetMask(AMask);
-  FEmptyTextPending = FEdit != nullptr;
+  FEmptyTextPending = FEdit && !FEdit->HoldsValue();
 }
 
 String TcxMaskEditStandardMode::GetEmptyString() { return FStandardMask->GetEmptyValueText(); }
@@ -186,7 +186,9 @@ bool TcxMaskEditStandardMode::PressSymbol(Char& Key) {
     Beep();
     return false;
   }
-  if (FEdit && !FEdit->IsCharValidForPos(ch, start + 1)) {
+  // A hook may refuse the key outright or clear it; a cleared key is refused with a beep and
+  // never written.
+  if (FEdit && (!FEdit->IsCharValidForPos(ch, start + 1) || ch == 0)) {
     if (ch == 0) Beep();
     return false;
   }
@@ -589,7 +591,7 @@ void TcxMaskEditRegExprExMode::Compile(const String& AMask) {
   if (!IsCompiled() || Trim(AMask).empty()) return;
   FRegExpr->GetAutomat()->Reset();
   FPrefix = Continuation();
-  FEmptyTextPending = FEdit != nullptr;
+  FEmptyTextPending = FEdit && !FEdit->HoldsValue();
 }
 
 String TcxMaskEditRegExprExMode::Continuation() {
@@ -619,12 +621,17 @@ bool TcxMaskEditRegExprExMode::IsFullValidText(const String& AText) {
   return inherited::IsFullValidText(AText);
 }
 
+bool TcxMaskEditRegExprExMode::SelectionBehindPrefix() {
+  const Integer prefix = Integer(FPrefix.size()), start = SelStart(), end = start + SelLength();
+  if (!IsCompiled() || SelLength() == 0 || start >= prefix || Text().rfind(FPrefix, 0) != 0) return SelLength() > 0;
+  SetSel(std::min(prefix, end), std::max(0, end - prefix));
+  return end > prefix;
+}
+
+// Typing, deleting or cutting over a selection keeps the forced prefix: what is typed goes in
+// behind it.
 bool TcxMaskEditRegExprExMode::PressSymbol(Char& Key) {
-  // A selection from the start keeps the forced prefix: the key goes in behind it.
-  if (IsCompiled() && SelStart() == 0 && SelLength() > 0 && !FPrefix.empty() && Text().rfind(FPrefix, 0) == 0) {
-    const Integer skip = std::min(Integer(FPrefix.size()), SelLength());
-    SetSel(skip, SelLength() - skip);
-  }
+  SelectionBehindPrefix();
   return inherited::PressSymbol(Key);
 }
 
@@ -669,10 +676,18 @@ bool TcxMaskEditRegExprExMode::Backspace() {
     Beep();
     return false;
   }
+  if (SelLength() > 0 && !SelectionBehindPrefix()) {
+    Beep();
+    return false;
+  }
   return inherited::Backspace();
 }
 
 bool TcxMaskEditRegExprExMode::DeleteSelection() {
+  if (IsCompiled() && SelLength() > 0 && !SelectionBehindPrefix()) {
+    Beep();
+    return false;
+  }
   if (IsCompiled() && SelLength() == 0 && SelStart() < Integer(FPrefix.size())) {
     Beep();
     return false;

@@ -231,6 +231,9 @@ class TcxMaskEditRegExprExMode : public TcxMaskEditRegExprMode {
   void AfterSymbol() override { TakeContinuation(); }
 
  private:
+  // A selection reaching into the forced prefix is cut back to start behind it; false when
+  // nothing of it is left.
+  bool SelectionBehindPrefix();
   void SymbolDelete() { ++FDeletedCount; }
   void SymbolUpdate(Char ASymbol) { FInsertedText += ASymbol; }
   // The forced continuation after the automaton's current state; the automaton moves past it.

@@ -128,6 +128,7 @@ void TcxCustomTextEditProperties::Assign(TPersistent* Source) {
   SetCharCase(src->FCharCase);
   SetEchoMode(src->FEchoMode);
   SetAccumulateFixedListTyping(src->FAccumulateFixedListTyping);
+  FValidChars = src->FValidChars;
   SetHideCursor(src->FHideCursor);
   SetHideSelection(src->FHideSelection);
   SetImmediateUpdateText(src->FImmediateUpdateText);
@@ -365,6 +366,10 @@ bool TcxCustomTextEditProperties::IsEditValuesEqual(const Variant& AValue1, cons
   GetDisplayText(AValue1, t1);
   GetDisplayText(AValue2, t2);
   return cxAreStringsEqual(t1, t2, true);
+}
+
+TcxDataEditValueSource TcxCustomTextEditProperties::GetEditValueSource(bool AEditFocused) const {
+  return IsEditValueNumeric() ? inherited::GetEditValueSource(AEditFocused) : TcxDataEditValueSource::evsText;
 }
 
 void TcxCustomTextEditProperties::PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue,

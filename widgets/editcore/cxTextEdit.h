@@ -83,6 +83,10 @@ class TcxCustomTextEditProperties : public TcxCustomEditProperties, public IcxFo
   }
   bool GetAccumulateFixedListTyping() const { return FAccumulateFixedListTyping; }
   void SetAccumulateFixedListTyping(bool Value);
+  // Printable characters that a kind with a character test of its own lets through besides
+  // those it accepts (a bound field's valid characters); empty unless given.
+  const TCharSet& GetValidChars() const { return FValidChars; }
+  void SetValidChars(const TCharSet& Value) { FValidChars = Value; }
   TEditCharCase GetCharCase() const { return FCharCase; }
   void SetCharCase(TEditCharCase Value);
   // The stored format when assigned; else the provider's non-empty one; else the kind's default.
@@ -179,6 +183,8 @@ class TcxCustomTextEditProperties : public TcxCustomEditProperties, public IcxFo
   virtual TcxCustomTextEditLookupDataClass GetLookupDataClass() const;
   virtual bool IsDigitGroupingWhileEditing() const { return false; }
   virtual bool IsEditValueNumeric() const { return false; }
+  // A text kind's value is its text; numeric kinds keep their value.
+  TcxDataEditValueSource GetEditValueSource(bool AEditFocused) const override;
   // ABound: 0 the minimum, 1 the maximum.
   virtual bool IsValueBoundActive(Integer ABound) const;
   virtual bool IsValueBoundDefined() const;
@@ -214,6 +220,7 @@ class TcxCustomTextEditProperties : public TcxCustomEditProperties, public IcxFo
   TcxEditEchoMode FEchoMode = TcxEditEchoMode::eemNormal;
   String FEditFormat;
   bool FAccumulateFixedListTyping = true;
+  TCharSet FValidChars;
   bool FHideCursor = false;
   bool FHideSelection = true;
   TImeMode FImeMode = TImeMode::imDontCare;

@@ -254,21 +254,24 @@ void TcxCustomInnerTextEdit::DefaultHandler(TMessage& Message) {
   inherited::DefaultHandler(Message);
 }
 
+// The editor hears each key first; what it leaves reaches the inner edit's own handlers.
 void TcxCustomInnerTextEdit::KeyDown(Word& Key, TShiftState Shift) {
   FInternalUpdating = false;
-  if (TcxCustomTextEdit* c = Container()) {
-    c->KeyDown(Key, Shift);
-    if (Key == 0) FInternalUpdating = true;
-  }
+  TcxEditLifeGuard guard(this);
+  if (TcxCustomTextEdit* c = Container()) c->KeyDown(Key, Shift);
+  if (!guard.Alive()) return;
+  if (Key == 0) FInternalUpdating = true;
+  else inherited::KeyDown(Key, Shift);
 }
 
 void TcxCustomInnerTextEdit::KeyUp(Word& Key, TShiftState Shift) {
   FInternalUpdating = false;
   if (Key == VK_TAB) Key = 0;
-  if (TcxCustomTextEdit* c = Container(); c && Key != 0) {
-    c->KeyUp(Key, Shift);
-    if (Key == 0) FInternalUpdating = true;
-  }
+  TcxEditLifeGuard guard(this);
+  if (TcxCustomTextEdit* c = Container(); c && Key != 0) c->KeyUp(Key, Shift);
+  if (!guard.Alive()) return;
+  if (Key == 0) FInternalUpdating = true;
+  else inherited::KeyUp(Key, Shift);
 }
 
 void TcxCustomInnerTextEdit::KeyPress(Char& Key) {
@@ -287,6 +290,7 @@ void TcxCustomInnerTextEdit::KeyPress(Char& Key) {
       Key = 0;
   }
   if (Key == 0) FInternalUpdating = true;
+  else inherited::KeyPress(Key);
 }
 
 void TcxCustomInnerTextEdit::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
@@ -504,6 +508,15 @@ void TcxCustomTextEdit::UpdateDrawValue() {
     vi->Text = text;
     vi->SelStart = 0;
     vi->SelLength = 0;
+    // A fixed list draws its text itself: the search highlight is painted as the selection.
+    TcxCustomTextEditProperties* p = ActiveProperties();
+    if (p->GetEditingStyle() == TcxEditEditingStyle::esFixedList && FInnerEditShowing &&
+        p->GetAccumulateFixedListTyping()) {
+      if (TcxCustomInnerTextEdit* inner = InnerTextEdit()) {
+        vi->SelStart = inner->GetSelStart();
+        vi->SelLength = inner->GetSelLength();
+      }
+    }
   }
   const RECT r{0, 0, GetWidth(), GetHeight()};
   ::InvalidateRect(GetHandle(), &r, FALSE);
@@ -630,6 +643,12 @@ void TcxCustomTextEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
     Key = 0;
     return;
   }
+  // An edit list takes only its items' texts: Delete edits nothing there.
+  if (Key == VK_DELETE && style == TcxEditEditingStyle::esEditList) {
+    DoAfterKeyDown(Key, Shift);
+    if (guard.Alive()) Key = 0;
+    return;
+  }
   if (Key == VK_LEFT || Key == VK_RIGHT || Key == VK_DELETE) SetInnerEditShowing(false);
   if (Key == VK_END && GetSelLength() == 0 && style != TcxEditEditingStyle::esFixedList)
     SetInnerEditShowing(false);
@@ -690,9 +709,19 @@ void TcxCustomTextEdit::DoEditKeyPress(Char& Key) {
     const String text = EditText();
     const Integer start = GetSelStart(), len = GetSelLength();
     const bool search = UsesLookup() && p->CanIncrementalSearch();
+    const bool wasShowing = FInnerEditShowing;
     if (Key == Char(8) && search) {
-      // With a completion showing, the typed part loses its last character and is looked up again.
-      if (FInnerEditShowing && len > 0 && start > 1) found = IncrementalSearch(text.substr(0, size_t(start - 1)));
+      // In an edit list Backspace first turns the rest of the text into the completion.
+      if (style == TcxEditEditingStyle::esEditList && !FInnerEditShowing && start > 0) {
+        SetSelStartAndLength(start, Integer(text.size()) - start);
+        SetInnerEditShowing(true);
+      }
+      // With a completion showing, the typed part loses its last character and is looked up
+      // again; a typed part left empty clears the text.
+      if (FInnerEditShowing && start > 0) {
+        found = IncrementalSearch(text.substr(0, size_t(start - 1)));
+        if (start == 1) Key = 0;
+      }
       if (style == TcxEditEditingStyle::esFixedList) Key = 0;
     } else if (Byte(Key) >= 32 && search &&
                (style != TcxEditEditingStyle::esEdit || len > 0 || FInnerEditShowing ||
@@ -707,6 +736,9 @@ void TcxCustomTextEdit::DoEditKeyPress(Char& Key) {
       if (!found && style != TcxEditEditingStyle::esEdit) {
         Key = 0;
         if (style == TcxEditEditingStyle::esEditList && !EditText().empty()) SetInnerEditShowing(true);
+        // A miss keeps the letters typed so far highlighted.
+        if (style == TcxEditEditingStyle::esFixedList && p->GetAccumulateFixedListTyping() && wasShowing)
+          SetInnerEditShowing(true);
       }
     }
     LockClick(false);

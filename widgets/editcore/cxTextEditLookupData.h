@@ -124,6 +124,9 @@ class TcxCustomTextEditLookupData : public TcxInterfacedPersistent, public IcxTe
   virtual Integer GetItemCount();
   // No list here: the plain text editor shows none.
   virtual TcxCustomEditListBoxClass GetListClass() const { return {}; }
+  // Whether a list of any kind shows in the popup: a list-box class, or a list control the
+  // kind brings along (a grid).
+  virtual bool HasVisualList() const { return GetListClass().Class != nullptr; }
   // The list's selection becomes ListItemIndex.
   virtual void SyncListItemIndex(TObject* Sender);
   virtual void ListItemsChanged();

@@ -322,9 +322,13 @@ void TcxCustomComboBox::LookupKeyChanged(TObject* Sender) {
   if (after == before) return;
   if (IsFocused())
     DoChange();
-  else
-    // Chosen by the program on an edit nobody is editing: the item is the value now.
-    SetEditValue(Variant(after));
+  else {
+    // Chosen by the program on an edit nobody is editing: the item is the value now, in
+    // the kind's own value (a lookup edit's value is the item's key, not its text).
+    Variant value;
+    PrepareEditValue(Variant(after), value, false);
+    SetEditValue(value);
+  }
   if (guard.Alive()) LookupTextChanged();
 }
 
@@ -400,7 +404,8 @@ bool TcxCustomComboBox::DoMeasureItem(TWinControl* AControl, Integer AIndex, Int
 
 void TcxCustomComboBox::DrawEditArea(TObject*, TcxCanvas& ACanvas, const TRect& R) {
   TOwnerDrawState state;
-  const bool focused = IsFocused() && !HasShownPopup();
+  // The list open beside it, the edit keeps the focus: its area stays drawn as selected.
+  const bool focused = IsFocused();
   if (focused) {
     state.Include(TOwnerDrawStateItem::odSelected);
     state.Include(TOwnerDrawStateItem::odFocused);
@@ -408,6 +413,15 @@ void TcxCustomComboBox::DrawEditArea(TObject*, TcxCanvas& ACanvas, const TRect& 
   ACanvas.GetBrush()->SetColor(focused ? clHighlight : GetActiveStyle()->GetColor());
   ACanvas.GetFont()->SetColor(focused ? clHighlightText : GetActiveStyle()->GetTextColor());
   DoDrawItem(&ACanvas, LookupData() ? LookupData()->GetCurrentIndex() : -1, R, state);
+}
+
+void TcxCustomComboBox::ResetPopupHeight() {
+  if (FKeepPopupHeight) return;
+  ActiveProperties()->SetPopupHeight(0);
+  if (TcxCustomEditPopupWindow* popup = PopupWindow()) {
+    popup->SetSizeChanged(false);
+    popup->PopupHeight = 0;
+  }
 }
 
 bool TcxCustomComboBox::CanDropDown() { return LookupData() && !LookupData()->IsEmpty(); }

@@ -141,7 +141,13 @@ class TcxCustomComboBox : public TcxCustomDropDownEdit {
   TcxCustomComboBoxProperties* ActiveProperties() {
     return static_cast<TcxCustomComboBoxProperties*>(GetActiveProperties());
   }
-  TcxComboBoxLookupData* GetComboLookupData() const { return static_cast<TcxComboBoxLookupData*>(LookupData()); }
+  // nullptr when the kind's lookup data is not a list box's (a lookup edit's grid).
+  TcxComboBoxLookupData* GetComboLookupData() const { return dynamic_cast<TcxComboBoxLookupData*>(LookupData()); }
+  // The popup's stored height goes back to automatic, so that the next set-up fits the list
+  // again; nothing while KeepPopupHeight is raised.
+  void ResetPopupHeight();
+  bool GetKeepPopupHeight() const { return FKeepPopupHeight; }
+  void SetKeepPopupHeight(bool Value) { FKeepPopupHeight = Value; }
   // -1 for none.
   Integer GetItemIndex();
   // Selects the item as if the user chose it: the text follows and OnChange fires.
@@ -175,6 +181,7 @@ class TcxCustomComboBox : public TcxCustomDropDownEdit {
   // Around the text editor's own handler: a selection made through the lookup data is a change.
   void LookupKeyChanged(TObject* Sender);
   TNotifyEvent FTextEditLookupHandler;
+  bool FKeepPopupHeight = false;
 };
 
 class TcxComboBox : public TcxCustomComboBox {

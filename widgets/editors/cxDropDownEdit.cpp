@@ -308,7 +308,7 @@ bool TcxCustomDropDownEdit::IsFocused() const { return inherited::IsFocused() ||
 
 bool TcxCustomDropDownEdit::UsesLookupList() {
   TcxCustomTextEditLookupData* data = LookupData();
-  return data && data->GetListClass().Class && ActiveProperties()->UseLookupData();
+  return data && data->HasVisualList() && ActiveProperties()->UseLookupData();
 }
 
 TRect TcxCustomDropDownEdit::GetPopupOwnerBounds() {
@@ -640,6 +640,7 @@ void TcxCustomDropDownEdit::DoEditKeyPress(Char& Key) {
 
 void TcxCustomDropDownEdit::PopupWindowKeyDown(TObject*, Word& Key, TShiftState Shift) {
   // Keys pressed inside a popup that holds the focus.
+  if (PopupKeepsClosingKey(Key, Shift)) return;
   const bool alt = Has(Shift, TShiftStateItem::ssAlt);
   if (((Key == VK_UP || Key == VK_DOWN) && alt) || (Key == VK_F4 && !alt)) {
     CloseUp(TcxEditCloseUpReason::crClose);

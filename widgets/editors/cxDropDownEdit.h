@@ -253,6 +253,8 @@ class TcxCustomDropDownEdit : public TcxCustomMaskEdit {
  public:
   using TcxCustomMaskEdit::TcxCustomMaskEdit;
   void BeforeDestruction() override;
+  // Buttons and a popup: every style value of an editor is in use.
+  TcxContainerStyleValues GetUnusedStyleValues() const override { return {}; }
 
   TcxCustomDropDownEditProperties* ActiveProperties() {
     return static_cast<TcxCustomDropDownEditProperties*>(GetActiveProperties());
@@ -286,6 +288,12 @@ class TcxCustomDropDownEdit : public TcxCustomMaskEdit {
   virtual void SetupPopupWindow();
   // After the popup window closed.
   virtual void PopupWindowClosed();
+  // Whether a closing key pressed in the popup stays with the control that has the focus there.
+  virtual bool PopupKeepsClosingKey(Word Key, TShiftState Shift) {
+    (void)Key;
+    (void)Shift;
+    return false;
+  }
   // Snaps a proposed client size of a sizeable popup (a list keeps whole rows).
   virtual void AdjustPopupClientSize(Integer& AWidth, Integer& AHeight) { (void)AWidth; (void)AHeight; }
   // OnCloseQuery of the own properties, then of a linked repository item's.

@@ -273,9 +273,10 @@ bool TcxCustomSpinEdit::IsValidChar(Char AChar) {
   auto* own = static_cast<TcxCustomSpinEditProperties*>(GetProperties());
   if ((own && own->OnGetValue) || p->OnGetValue) return true;
   if (b < 32) return true;
-  if (p->GetValueType() == TcxSpinEditValueType::vtInt)
-    return cxIsNumericChar(AChar, TcxNumberType::ntInteger) || AChar == 'e' || AChar == 'E';
-  return cxIsNumericChar(AChar, TcxNumberType::ntExponent);
+  const bool numeric = p->GetValueType() == TcxSpinEditValueType::vtInt
+                           ? cxIsNumericChar(AChar, TcxNumberType::ntInteger) || AChar == 'e' || AChar == 'E'
+                           : cxIsNumericChar(AChar, TcxNumberType::ntExponent);
+  return numeric || p->GetValidChars().test(b);
 }
 
 // ---- clipboard ----

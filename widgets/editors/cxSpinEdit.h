@@ -206,6 +206,8 @@ class TcxCustomSpinEdit : public TcxCustomMaskEdit {
  public:
   using TcxCustomMaskEdit::TcxCustomMaskEdit;
   void BeforeDestruction() override;
+  // Buttons, but no popup: only the popup border goes unused.
+  TcxContainerStyleValues GetUnusedStyleValues() const override { return {svPopupBorderStyle}; }
 
   TcxCustomSpinEditProperties* SpinProperties() {
     return static_cast<TcxCustomSpinEditProperties*>(GetActiveProperties());

@@ -64,6 +64,8 @@ class TcxCustomCalcEditProperties : public TcxCustomPopupEditProperties {
   TcxCustomEditProperties* CreateSameClass() const override {
     return New<TcxCustomCalcEditProperties>(nullptr);
   }
+  // The value is a number, not its text.
+  TcxDataEditValueSource GetEditValueSource(bool) const override { return TcxDataEditValueSource::evsValue; }
 
   bool GetQuickClose() const { return FQuickClose; }
   void SetQuickClose(bool Value);

@@ -463,6 +463,15 @@ void TcxCustomDateEdit::CloseUp(TcxEditCloseUpReason AReason) {
   inherited::CloseUp(AReason);
 }
 
+// Escape in the calendar's time edit first puts back a time being typed; only an untouched
+// time edit lets it close the popup.
+bool TcxCustomDateEdit::PopupKeepsClosingKey(Word Key, TShiftState Shift) {
+  if (Key != VK_ESCAPE || Shift.Contains(TShiftStateItem::ssAlt) || !FCalendar) return false;
+  TcxTimeEdit* time = FCalendar->TimeEdit();
+  if (!time || !time->GetVisible() || !time->IsFocused()) return false;
+  return time->GetDisplayValueModified();
+}
+
 void TcxCustomDateEdit::PopupWindowClosed() {
   inherited::PopupWindowClosed();
   if (FCalendar) FCalendar->CheckHotTrack();

@@ -170,6 +170,7 @@ class TcxCustomDateEdit : public TcxCustomPopupEdit {
   // Tab moves among the calendar's own controls).
   void CloseUp(TcxEditCloseUpReason AReason) override;
   void PopupWindowClosed() override;
+  bool PopupKeepsClosingKey(Word Key, TShiftState Shift) override;
   void PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
   void InternalSetEditValue(const Variant& AValue, bool AValidateEditValue = false) override;
   void ValueBoundsHook() override;

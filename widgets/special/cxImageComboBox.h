@@ -55,6 +55,8 @@ class TcxImageComboBoxItems : public TOwnedCollection {
 class TcxCustomImageComboBoxProperties : public TcxCustomComboBoxProperties {
   TL_CLASS(TcxCustomImageComboBoxProperties, TcxCustomComboBoxProperties)
  public:
+  // The value is an item's value, not its text.
+  TcxDataEditValueSource GetEditValueSource(bool) const override { return TcxDataEditValueSource::evsValue; }
   explicit TcxCustomImageComboBoxProperties(TPersistent* AOwner);
   void AfterConstruction() override;
   void BeforeDestruction() override;

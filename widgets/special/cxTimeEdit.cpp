@@ -346,15 +346,10 @@ bool TcxCustomTimeEdit::IsValidChar(Char AChar) {
   return TimeProperties()->GetCanEdit() && (AChar == '\b' || Byte(AChar) >= 32);
 }
 
-// A new mask empties a masked editor; the time survives a change of its own format.
+// The caret goes to the end before the new settings show the time again.
 void TcxCustomTimeEdit::PropertiesChanged(TObject* Sender) {
   if (TimeProperties() && HandleAllocated()) SetSelStart(Integer(VarToStr(GetDisplayValue()).size()));
-  const Variant before = EditValue();
   inherited::PropertiesChanged(Sender);
-  if (!TimeProperties() || IsInnerEditNotReady()) return;
-  const Variant after = EditValue();
-  if (VarIsStr(after) && VarToStr(after) == GetEmptyMaskText() && !(VarIsStr(before) && VarToStr(before) == VarToStr(after)))
-    SetEditValue(before);
 }
 
 // ---- start-up ----------------------------------------------------------------------------------

@@ -61,6 +61,8 @@ class TcxCustomTimeEditProperties : public TcxCustomSpinEditProperties {
   bool IsDisplayTextBoundsChecked() const override { return false; }
   bool KeepSelectionAfterSpin() const override { return true; }
   bool IsEditValueNumeric() const override { return false; }
+  // The value is a time, not its text.
+  TcxDataEditValueSource GetEditValueSource(bool) const override { return TcxDataEditValueSource::evsValue; }
   // The step crosses the day in whole days: 23:59:59 and one second is midnight.
   bool CalculateSpinValue(const Variant& AValue, TcxSpinEditButton AButton, const Variant& AIncrement,
                           Variant& ANewValue) const override;

@@ -204,6 +204,19 @@ TEST_F(EditTest, TextIntoSmallOrMissingBuffersAndImeCharacters) {
   EXPECT_EQ(Text(), "abxc");
 }
 
+// A single line has one line: EM_GETLINE answers it whatever line number it is asked for.
+TEST_F(EditTest, ASingleLineAnswersEveryLineNumberWithItsText) {
+  Edit("hello");
+  for (WPARAM line : {WPARAM(0), WPARAM(1), WPARAM(7)}) {
+    char buf[8] = {};
+    WORD size = 4;
+    std::memcpy(buf, &size, sizeof size);
+    EXPECT_EQ(SendMessageA(edit, EM_GETLINE, line, reinterpret_cast<LPARAM>(buf)), 4) << line;
+    EXPECT_EQ(std::string(buf, 4), "hell") << line;
+  }
+  EXPECT_EQ(SendMessageA(edit, EM_GETLINE, 0, 0), 0);
+}
+
 TEST_F(EditTest, CaseNumberAndPasswordStyles) {
   Edit("", ES_AUTOHSCROLL | ES_UPPERCASE);
   Type("ab\xE9\xDF");   // é → É, ß has no capital

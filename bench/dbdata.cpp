@@ -1,0 +1,457 @@
+// The data-set controller in loaded mode beside the bare data-set walk and beside SQLite
+// ":memory:", on the generated table of the controller-vs-SQLite benchmark (same seed and
+// rules: ID, Name with some Nulls, City of 100 values, Amount currency, Price float, Day
+// date, Flag boolean). The answers are compared first: the records the controller loaded,
+// the values a bare walk reads and the rows SQLite returns must be the same, and LocateByKey
+// must find the record SQLite finds by its INTEGER PRIMARY KEY; a difference fails every
+// benchmark of that size.
+//   Load/Controller    a new controller bound to the open data set (binding and reading)
+//   Reload/Controller  the same controller reading every record again
+//   Load/BareWalk      First..Next over the data set, every field's value read
+//   Load/SQLite        a prepared SELECT stepped into one vector per column
+//   LocateByKey/...    focusing records by key beside SQLite's lookup by primary key
+//   PostEdit/...       one edited record posted: smart refresh, a full reload, SQLite's
+//                      UPDATE by rowid
+//   DeleteSelected1000 1,000 selected records deleted at once, beside SQLite deleting them
+//                      by key in one transaction
+#include <benchmark/benchmark.h>
+
+#include "classlib/core/DB.h"
+#include "classlib/core/SysUtils.h"
+#include "platform/kernel/Units.h"
+#include "widgets/data/DataUnits.h"
+#include "widgets/databinding/DatabindingUnits.h"
+#include "widgets/databinding/cxDBData.h"
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#ifdef TL_HAVE_SQLITE3
+#include <sqlite3.h>
+#endif
+
+namespace {
+
+enum Column { cID, cName, cCity, cAmount, cPrice, cDay, cFlag, cColumns };
+const char* const kNames[cColumns] = {"ID", "Name", "City", "Amount", "Price", "Day", "Flag"};
+
+struct Row {
+  Integer ID;
+  bool NameNull;
+  std::string Name;
+  std::string City;
+  Int64 Amount;  // currency, ten-thousandths
+  double Price;
+  double Day;
+  bool Flag;
+};
+
+std::vector<Row> Generate(Integer N) {
+  std::mt19937 gen(20261207);
+  std::vector<Row> rows(static_cast<size_t>(N));
+  for (Integer i = 0; i < N; ++i) {
+    Row& r = rows[size_t(i)];
+    r.ID = i + 1;
+    r.NameNull = gen() % 10 == 0;
+    for (int k = 0; k < 6; ++k) r.Name += char('a' + gen() % 26);
+    char city[16];
+    std::snprintf(city, sizeof city, "City%02u", unsigned(gen() % 100));
+    r.City = city;
+    r.Amount = Int64(gen() % 10000000) * 100;
+    r.Price = double(gen() % 100000) / 100.0;
+    r.Day = 43831.0 + double(gen() % 1827);
+    r.Flag = gen() % 2 == 0;
+  }
+  return rows;
+}
+
+struct Item : TObject {};
+
+// The data set and a controller over it.
+struct Ours {
+  Owned<TMemoryDataSet> ds;
+  Owned<TDataSource> source;
+  Item items[cColumns];
+  Owned<TcxDBDataController> c;
+
+  explicit Ours(const std::vector<Row>& ARows) {
+    ds.reset(New<TMemoryDataSet>(nullptr));
+    ds->FieldDefs().Add("ID", TFieldType::ftInteger);
+    ds->FieldDefs().Add("Name", TFieldType::ftString, 20);
+    ds->FieldDefs().Add("City", TFieldType::ftString, 20);
+    ds->FieldDefs().Add("Amount", TFieldType::ftBCD);
+    ds->FieldDefs().Add("Price", TFieldType::ftFloat);
+    ds->FieldDefs().Add("Day", TFieldType::ftDate);
+    ds->FieldDefs().Add("Flag", TFieldType::ftBoolean);
+    for (const Row& r : ARows)
+      ds->AddRecord({r.ID, r.NameNull ? Null() : Variant(String(r.Name)), String(r.City),
+                     Variant(Currency::FromRaw(r.Amount)), r.Price, Variant(TDateTime{r.Day}), r.Flag});
+    ds->Open();
+    source.reset(New<TDataSource>(nullptr));
+    source->SetDataSet(ds.get());
+  }
+  ~Ours() {
+    Unbind();
+    source.reset();
+    ds.reset();
+  }
+  void Bind() {
+    c.reset(New<TcxDBDataController>(nullptr));
+    for (Integer i = 0; i < cColumns; ++i) {
+      c->AddItem(&items[i]);
+      c->ChangeFieldName(i, kNames[i]);
+    }
+    c->SetKeyFieldNames("ID");
+    c->SetDataSource(source.get());
+  }
+  void Unbind() { c.reset(); }
+};
+
+// Every field's value of every record, as a bare walk reads them.
+Int64 BareWalk(TDataSet* ADataSet) {
+  std::vector<TField*> fields;
+  for (Integer i = 0; i < ADataSet->FieldCount(); ++i) fields.push_back(ADataSet->Fields(i));
+  Int64 n = 0;
+  ADataSet->DisableControls();
+  for (ADataSet->First(); !ADataSet->Eof(); ADataSet->Next())
+    for (TField* f : fields) {
+      const Variant v = f->Value();
+      n += v.VType();
+    }
+  ADataSet->EnableControls();
+  return n;
+}
+
+#ifdef TL_HAVE_SQLITE3
+struct Theirs {
+  sqlite3* db = nullptr;
+  explicit Theirs(const std::vector<Row>& ARows) {
+    sqlite3_open(":memory:", &db);
+    sqlite3_exec(db,
+                 "CREATE TABLE t (ID INTEGER PRIMARY KEY, Name TEXT, City TEXT, Amount INTEGER, Price REAL, Day REAL, "
+                 "Flag INTEGER)",
+                 nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO t VALUES (?, ?, ?, ?, ?, ?, ?)", -1, &st, nullptr);
+    for (const Row& r : ARows) {
+      sqlite3_bind_int(st, 1, r.ID);
+      if (r.NameNull)
+        sqlite3_bind_null(st, 2);
+      else
+        sqlite3_bind_text(st, 2, r.Name.data(), int(r.Name.size()), SQLITE_STATIC);
+      sqlite3_bind_text(st, 3, r.City.data(), int(r.City.size()), SQLITE_STATIC);
+      sqlite3_bind_int64(st, 4, r.Amount);
+      sqlite3_bind_double(st, 5, r.Price);
+      sqlite3_bind_double(st, 6, r.Day);
+      sqlite3_bind_int(st, 7, r.Flag);
+      sqlite3_step(st);
+      sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+  }
+  ~Theirs() { sqlite3_close(db); }
+
+  // One vector per column, as an application reads a result into its own arrays.
+  struct Columns {
+    std::vector<Integer> ID;
+    std::vector<std::string> Name;
+    std::vector<bool> NameNull;
+    std::vector<std::string> City;
+    std::vector<Int64> Amount;
+    std::vector<double> Price, Day;
+    std::vector<bool> Flag;
+  };
+  Columns ReadAll() {
+    Columns out;
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "SELECT ID, Name, City, Amount, Price, Day, Flag FROM t ORDER BY ID", -1, &st, nullptr);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+      out.ID.push_back(sqlite3_column_int(st, 0));
+      const unsigned char* name = sqlite3_column_text(st, 1);
+      out.NameNull.push_back(name == nullptr);
+      out.Name.emplace_back(name ? reinterpret_cast<const char*>(name) : "");
+      out.City.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st, 2)));
+      out.Amount.push_back(sqlite3_column_int64(st, 3));
+      out.Price.push_back(sqlite3_column_double(st, 4));
+      out.Day.push_back(sqlite3_column_double(st, 5));
+      out.Flag.push_back(sqlite3_column_int(st, 6) != 0);
+    }
+    sqlite3_finalize(st);
+    return out;
+  }
+  // The City of the record with this ID; empty when none.
+  std::string CityOf(sqlite3_stmt* AStatement, Integer AID) {
+    sqlite3_bind_int(AStatement, 1, AID);
+    std::string r;
+    if (sqlite3_step(AStatement) == SQLITE_ROW) r = reinterpret_cast<const char*>(sqlite3_column_text(AStatement, 0));
+    sqlite3_reset(AStatement);
+    return r;
+  }
+};
+#endif
+
+// The keys every LocateByKey run looks for: spread over the table, one missing.
+std::vector<Integer> Keys(Integer N) {
+  std::mt19937 gen(7);
+  std::vector<Integer> r;
+  for (int i = 0; i < 63; ++i) r.push_back(Integer(gen() % unsigned(N)) + 1);
+  r.push_back(N + 1);
+  return r;
+}
+
+struct Sized {
+  std::vector<Row> rows;
+  std::unique_ptr<Ours> ours;
+#ifdef TL_HAVE_SQLITE3
+  std::unique_ptr<Theirs> theirs;
+#endif
+  std::string error;
+};
+
+std::string Compare(Sized& s) {
+  Ours& o = *s.ours;
+  o.Bind();
+  TcxDBDataController* c = o.c.get();
+  if (c->GetRecordCount() != Integer(s.rows.size())) return "record count";
+  for (Integer i = 0; i < Integer(s.rows.size()); ++i) {
+    const Row& r = s.rows[size_t(i)];
+    const Variant name = c->GetItemValue(i, cName);
+    if (c->GetItemValue(i, cID).AsInteger() != r.ID || VarIsNull(name) != r.NameNull ||
+        (!r.NameNull && name.AsString() != r.Name) || c->GetItemValue(i, cCity).AsString() != r.City ||
+        c->GetItemValue(i, cAmount).AsCurrency().Raw != r.Amount || c->GetItemValue(i, cPrice).AsDouble() != r.Price ||
+        c->GetItemValue(i, cDay).AsDouble() != r.Day || c->GetItemValue(i, cFlag).AsBoolean() != r.Flag)
+      return "controller record " + std::to_string(i);
+  }
+#ifdef TL_HAVE_SQLITE3
+  const Theirs::Columns cols = s.theirs->ReadAll();
+  if (cols.ID.size() != s.rows.size()) return "SQLite row count";
+  for (size_t i = 0; i < s.rows.size(); ++i) {
+    const Row& r = s.rows[i];
+    if (cols.ID[i] != r.ID || cols.NameNull[i] != r.NameNull || (!r.NameNull && cols.Name[i] != r.Name) ||
+        cols.City[i] != r.City || cols.Amount[i] != r.Amount || cols.Price[i] != r.Price || cols.Day[i] != r.Day ||
+        cols.Flag[i] != r.Flag)
+      return "SQLite row " + std::to_string(i);
+  }
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(s.theirs->db, "SELECT City FROM t WHERE ID = ?", -1, &st, nullptr);
+  for (Integer key : Keys(Integer(s.rows.size()))) {
+    const bool found = c->LocateByKey(key);
+    const std::string theirs = s.theirs->CityOf(st, key);
+    if (found != !theirs.empty()) return "LocateByKey found " + std::to_string(key);
+    if (found && (c->GetItemValue(c->GetFocusedRecordIndex(), cCity).AsString() != theirs ||
+                  o.ds->FieldByName("City")->GetAsString() != theirs))
+      return "LocateByKey record " + std::to_string(key);
+  }
+  sqlite3_finalize(st);
+#endif
+  return std::string();
+}
+
+Sized& Get(Integer N) {
+  static std::map<Integer, Sized> cache;
+  auto it = cache.find(N);
+  if (it != cache.end()) return it->second;
+  Sized& s = cache[N];
+  PlatformKernelInitialize();
+  WidgetsDataInitialize();
+  WidgetsDatabindingInitialize();
+  s.rows = Generate(N);
+  s.ours = std::make_unique<Ours>(s.rows);
+#ifdef TL_HAVE_SQLITE3
+  s.theirs = std::make_unique<Theirs>(s.rows);
+#endif
+  s.error = Compare(s);
+  return s;
+}
+
+bool Ready(benchmark::State& state, Sized& s) {
+  if (s.error.empty()) return true;
+  state.SkipWithError(("answers differ: " + s.error).c_str());
+  return false;
+}
+
+void LoadOurs(benchmark::State& state) {
+  Sized& s = Get(Integer(state.range(0)));
+  if (!Ready(state, s)) return;
+  for (auto _ : state) {
+    s.ours->Unbind();
+    s.ours->Bind();
+    benchmark::DoNotOptimize(s.ours->c->GetRecordCount());
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void ReloadOurs(benchmark::State& state) {
+  Sized& s = Get(Integer(state.range(0)));
+  if (!Ready(state, s)) return;
+  if (!s.ours->c) s.ours->Bind();
+  for (auto _ : state) {
+    s.ours->c->Refresh();
+    benchmark::DoNotOptimize(s.ours->c->GetRecordCount());
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void LoadBareWalk(benchmark::State& state) {
+  Sized& s = Get(Integer(state.range(0)));
+  if (!Ready(state, s)) return;
+  for (auto _ : state) benchmark::DoNotOptimize(BareWalk(s.ours->ds.get()));
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void LocateOurs(benchmark::State& state) {
+  Sized& s = Get(Integer(state.range(0)));
+  if (!Ready(state, s)) return;
+  if (!s.ours->c) s.ours->Bind();
+  const std::vector<Integer> keys = Keys(Integer(state.range(0)));
+  size_t k = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(s.ours->c->LocateByKey(keys[k++ % keys.size()]));
+}
+
+// One edit of one record, posted: with smart refresh only that record is read again,
+// without it every record is.
+void PostEditOurs(benchmark::State& state, bool ASmart) {
+  Sized& s = Get(Integer(state.range(0)));
+  if (!Ready(state, s)) return;
+  if (!s.ours->c) s.ours->Bind();
+  TcxDBDataController* c = s.ours->c.get();
+  c->DataModeController()->SetSmartRefresh(ASmart);
+  c->ChangeFocusedRowIndex(c->GetRowCount() / 2);
+  Integer n = 0;
+  for (auto _ : state) {
+    c->Edit();
+    c->SetEditValue(cCity, Variant(String("Edited") + IntToStr(n++ % 10)), TcxDataEditValueSource::evsValue);
+    c->PostEditing();
+  }
+  c->DataModeController()->SetSmartRefresh(false);
+  if (c->GetItemValue(c->GetFocusedRecordIndex(), cCity).AsString().rfind("Edited", 0) != 0)
+    state.SkipWithError("the edit did not reach the controller");
+}
+void PostEditSmart(benchmark::State& state) { PostEditOurs(state, true); }
+void PostEditReload(benchmark::State& state) { PostEditOurs(state, false); }
+
+// 1,000 selected records of a fresh data set deleted at once (smart refresh on).
+void DeleteSelectedOurs(benchmark::State& state) {
+  const Integer n = Integer(state.range(0));
+  Sized& s = Get(n);
+  if (!Ready(state, s)) return;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto ours = std::make_unique<Ours>(s.rows);
+    ours->Bind();
+    TcxDBDataController* c = ours->c.get();
+    c->DataModeController()->SetSmartRefresh(true);
+    c->SetMultiSelect(true);
+    c->BeginUpdate();
+    for (Integer i = 0; i < 1000; ++i) c->ChangeRowSelection(Integer((Int64(i) * 7919) % n), true);
+    c->EndUpdate();
+    const Integer selected = c->GetSelectedCount();
+    state.ResumeTiming();
+    c->DeleteSelection();
+    state.PauseTiming();
+    if (c->GetRecordCount() != n - selected || ours->ds->RecordCount() != n - selected)
+      state.SkipWithError("deleted another number of records");
+    ours.reset();
+    state.ResumeTiming();
+  }
+}
+
+#ifdef TL_HAVE_SQLITE3
+void PostEditTheirs(benchmark::State& state) {
+  Sized& s = Get(Integer(state.range(0)));
+  if (!Ready(state, s)) return;
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(s.theirs->db, "UPDATE t SET City = ? WHERE rowid = ?", -1, &st, nullptr);
+  Integer n = 0;
+  for (auto _ : state) {
+    const std::string city = "Edited" + std::to_string(n++ % 10);
+    sqlite3_bind_text(st, 1, city.data(), int(city.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_int(st, 2, Integer(state.range(0)) / 2);
+    sqlite3_step(st);
+    sqlite3_reset(st);
+  }
+  sqlite3_finalize(st);
+}
+
+void DeleteSelectedTheirs(benchmark::State& state) {
+  const Integer n = Integer(state.range(0));
+  Sized& s = Get(n);
+  if (!Ready(state, s)) return;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto theirs = std::make_unique<Theirs>(s.rows);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(theirs->db, "DELETE FROM t WHERE ID = ?", -1, &st, nullptr);
+    state.ResumeTiming();
+    sqlite3_exec(theirs->db, "BEGIN", nullptr, nullptr, nullptr);
+    for (Integer i = 0; i < 1000; ++i) {
+      sqlite3_bind_int(st, 1, Integer((Int64(i) * 7919) % n) + 1);
+      sqlite3_step(st);
+      sqlite3_reset(st);
+    }
+    sqlite3_exec(theirs->db, "COMMIT", nullptr, nullptr, nullptr);
+    state.PauseTiming();
+    sqlite3_finalize(st);
+    theirs.reset();
+    state.ResumeTiming();
+  }
+}
+
+void LoadTheirs(benchmark::State& state) {
+  Sized& s = Get(Integer(state.range(0)));
+  if (!Ready(state, s)) return;
+  for (auto _ : state) benchmark::DoNotOptimize(s.theirs->ReadAll().ID.size());
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void LocateTheirs(benchmark::State& state) {
+  Sized& s = Get(Integer(state.range(0)));
+  if (!Ready(state, s)) return;
+  const std::vector<Integer> keys = Keys(Integer(state.range(0)));
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(s.theirs->db, "SELECT City FROM t WHERE ID = ?", -1, &st, nullptr);
+  size_t k = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(s.theirs->CityOf(st, keys[k++ % keys.size()]));
+  sqlite3_finalize(st);
+}
+#endif
+
+struct Registration {
+  Registration() {
+    for (Integer n : {10000, 100000}) {
+      benchmark::RegisterBenchmark("Load/Controller", LoadOurs)->Arg(n)->Unit(benchmark::kMillisecond);
+      benchmark::RegisterBenchmark("Reload/Controller", ReloadOurs)->Arg(n)->Unit(benchmark::kMillisecond);
+      benchmark::RegisterBenchmark("Load/BareWalk", LoadBareWalk)->Arg(n)->Unit(benchmark::kMillisecond);
+#ifdef TL_HAVE_SQLITE3
+      benchmark::RegisterBenchmark("Load/SQLite", LoadTheirs)->Arg(n)->Unit(benchmark::kMillisecond);
+#endif
+      benchmark::RegisterBenchmark("PostEdit/SmartRefresh", PostEditSmart)->Arg(n)->Unit(benchmark::kMicrosecond);
+      benchmark::RegisterBenchmark("PostEdit/FullReload", PostEditReload)->Arg(n)->Unit(benchmark::kMillisecond);
+#ifdef TL_HAVE_SQLITE3
+      benchmark::RegisterBenchmark("PostEdit/SQLite", PostEditTheirs)->Arg(n)->Unit(benchmark::kMicrosecond);
+#endif
+      benchmark::RegisterBenchmark("DeleteSelected1000/Controller", DeleteSelectedOurs)
+          ->Arg(n)
+          ->Iterations(3)
+          ->Unit(benchmark::kMillisecond);
+#ifdef TL_HAVE_SQLITE3
+      benchmark::RegisterBenchmark("DeleteSelected1000/SQLite", DeleteSelectedTheirs)
+          ->Arg(n)
+          ->Iterations(3)
+          ->Unit(benchmark::kMillisecond);
+#endif
+      benchmark::RegisterBenchmark("LocateByKey/Controller", LocateOurs)->Arg(n)->Unit(benchmark::kMicrosecond);
+#ifdef TL_HAVE_SQLITE3
+      benchmark::RegisterBenchmark("LocateByKey/SQLite", LocateTheirs)->Arg(n)->Unit(benchmark::kMicrosecond);
+#endif
+    }
+  }
+} registration;
+
+}  // namespace

@@ -1,0 +1,180 @@
+// The data set's filter text as the data controller's filter reads the same conditions:
+// Nulls, the locale's decimal separator, dates, LIKE, case, values a field cannot read;
+// and the count and number of a filtered data set asked without walking its records.
+#include <gtest/gtest.h>
+
+#include "tests/classlib/ErrorText.h"
+
+#include "classlib/core/DB.h"
+#include "classlib/core/SysUtils.h"
+
+using enum TFieldType;
+
+namespace {
+
+class TCalcCounter : public TObject {
+ public:
+  Integer Reads = 0;
+  void Count(TDataSet*) { ++Reads; }
+};
+
+class DataSetFilter : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Owner.reset(New<TComponent>(nullptr));
+    DS = New<TMemoryDataSet>(Owner.get());
+    DS->SetName("Items");
+    DS->FieldDefs().Add("ID", ftInteger);
+    DS->FieldDefs().Add("NAME", ftString, 20);
+    DS->FieldDefs().Add("PRICE", ftFloat);
+    DS->FieldDefs().Add("DAY", ftDate);
+    const double day = EncodeDate(2024, 1, 1).Value;
+    DS->AddRecord({1, "apple", 1.5, VarFromDateTime(day)});
+    DS->AddRecord({2, "Banana", 2.25, VarFromDateTime(day + 1)});
+    DS->AddRecord({3, Null(), Null(), Null()});
+    DS->AddRecord({4, "cherry*", 4.5, VarFromDateTime(day + 2)});
+    DS->AddRecord({5, "\xC4rger", 10.0, VarFromDateTime(day + 3)});  // an accented capital
+    DS->Open();
+    DS->SetFiltered(true);
+  }
+  void TearDown() override { FormatSettings = saved_; }
+
+  // The IDs the filter keeps, walking from the first.
+  String IDs(const String& AFilter) {
+    DS->SetFilter(AFilter);
+    String s;
+    for (DS->First(); !DS->Eof(); DS->Next()) s += DS->FieldByName("ID")->GetAsString() + " ";
+    return s;
+  }
+
+  Owned<TComponent> Owner;
+  TMemoryDataSet* DS = nullptr;
+  TFormatSettings saved_ = FormatSettings;
+};
+
+}  // namespace
+
+TEST_F(DataSetFilter, NullOrdersBelowEveryValue) {
+  EXPECT_EQ(IDs("PRICE < 2"), "1 3 ");
+  EXPECT_EQ(IDs("PRICE <> 1.5"), "2 3 4 5 ");
+  EXPECT_EQ(IDs("PRICE >= 1.5"), "1 2 4 5 ");
+  EXPECT_EQ(IDs("PRICE = NULL"), "3 ");
+  EXPECT_EQ(IDs("PRICE <> NULL"), "1 2 4 5 ");
+  EXPECT_EQ(IDs("PRICE IS NOT NULL AND NOT (PRICE > 2)"), "1 ");
+  EXPECT_EQ(IDs("PRICE NOT BETWEEN 2 AND 5"), "1 3 5 ");
+  EXPECT_EQ(IDs("PRICE IN (NULL, 4.5)"), "3 4 ");
+  EXPECT_EQ(IDs("NAME NOT IN ('apple')"), "2 3 4 5 ");
+  // A Null name reads as an empty text.
+  EXPECT_EQ(IDs("NAME NOT LIKE 'a%'"), "2 3 4 5 ");
+  EXPECT_EQ(IDs("NAME LIKE '%'"), "1 2 3 4 5 ");
+}
+
+TEST_F(DataSetFilter, TextsOrderByTheirBytesAndLikeNeedsACharacterPerInnerWildcard) {
+  EXPECT_EQ(IDs("NAME < 'a'"), "2 3 ");  // upper case first, Null below all
+  EXPECT_EQ(IDs("NAME > 'z'"), "5 ");    // a letter beyond ASCII orders last
+  EXPECT_EQ(IDs("NAME = 'cherry*'"), "4 ");
+  EXPECT_EQ(IDs("NAME = 'cherry'"), "");
+  EXPECT_EQ(IDs("NAME LIKE 'apple%%'"), "");  // a "%" before the pattern's last needs a character
+  EXPECT_EQ(IDs("NAME LIKE '%apple'"), "1 ");
+  EXPECT_EQ(IDs("NAME LIKE 'Ban_na%'"), "2 ");
+
+  DS->SetFilterOptions({TFilterOption::foCaseInsensitive});
+  EXPECT_EQ(IDs("NAME IN ('APPLE', 'banana')"), "1 2 ");
+  EXPECT_EQ(IDs("NAME BETWEEN 'b' AND 'C'"), "2 ");
+  EXPECT_EQ(IDs("NAME LIKE '\xE4%'"), "5 ");  // the code page's upper case of the accented letter
+}
+
+TEST_F(DataSetFilter, NumbersReadInTheSeparatorTheyAreWrittenIn) {
+  FormatSettings.DecimalSeparator = ',';
+  EXPECT_EQ(IDs("PRICE = 2,25"), "2 ");
+  EXPECT_EQ(IDs("PRICE = 2.25"), "2 ");
+  EXPECT_EQ(IDs("PRICE IN (1,5, 4,5)"), "1 4 ");
+  EXPECT_EQ(IDs("ID IN (1, 5)"), "1 5 ");
+  EXPECT_EQ(IDs("PRICE > 1,5E-1 AND PRICE < 2,5"), "1 2 ");
+  EXPECT_EQ(IDs("ID > -1 AND ID < 3000000000"), "1 2 3 4 5 ");
+}
+
+TEST_F(DataSetFilter, QuotedValuesAreReadAsTheirFieldsReadThem) {
+  EXPECT_EQ(IDs("DAY >= '2024-01-03'"), "4 5 ");
+  EXPECT_EQ(IDs("DAY BETWEEN '2024-01-02' AND '2024-01-03'"), "2 4 ");
+  EXPECT_EQ(IDs("DAY < '" + DateToStr(EncodeDate(2024, 1, 2), FormatSettings) + "'"), "1 3 ");
+  EXPECT_EQ(IDs("PRICE = '2.25'"), "2 ");
+
+  // A value its field cannot read is refused before the filter is taken.
+  DS->SetFilter("ID = 2");
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->SetFilter("DAY = 'soon'"); }),
+            "Items: Filter value soon does not suit field 'DAY'");
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->SetFilter("ID IN (1, 'x')"); }),
+            "Items: Filter value x does not suit field 'ID'");
+  EXPECT_EQ(DS->Filter(), "ID = 2");
+  EXPECT_EQ(DS->RecordCount(), 1);
+  // A LIKE pattern stays a pattern.
+  EXPECT_EQ(IDs("ID LIKE '1%'"), "1 ");
+
+  // Set while closed, the text is bound at opening; a value that does not suit then
+  // fails the opening, and the data set stays closed.
+  DS->Close();
+  DS->SetFilter("DAY = 'soon'");
+  EXPECT_THROW(DS->Open(), EDatabaseError);
+  EXPECT_FALSE(DS->Active());
+  DS->SetFilter("DAY = '2024-01-01'");
+  DS->Open();
+  EXPECT_EQ(DS->RecordCount(), 1);
+}
+
+TEST_F(DataSetFilter, CountAndNumberReadTheRecordsOncePerChange) {
+  // Every record read runs the calculation: it counts the reads.
+  TCalcCounter counter;
+  DS = New<TMemoryDataSet>(Owner.get());
+  DS->SetName("Counted");
+  auto* id = New<TIntegerField>(Owner.get());
+  id->SetFieldName("ID");
+  id->SetDataSet(DS);
+  auto* price = New<TFloatField>(Owner.get());
+  price->SetFieldName("PRICE");
+  price->SetDataSet(DS);
+  auto* calc = New<TFloatField>(Owner.get());
+  calc->SetFieldName("CALC");
+  calc->SetFieldKind(TFieldKind::fkCalculated);
+  calc->SetDataSet(DS);
+  for (const auto& [i, p] : {std::pair{1, 1.5}, {2, 2.25}, {3, 0.0}, {4, 4.5}, {5, 10.0}}) DS->AddRecord({i, p});
+  DS->OnCalcFields = TDataSetNotifyEvent(&counter, &TCalcCounter::Count);
+  DS->Open();
+  DS->SetFiltered(true);
+  DS->SetFilter("PRICE > 2");  // 2, 4, 5
+  counter.Reads = 0;
+  EXPECT_EQ(DS->RecordCount(), 3);
+  const Integer once = counter.Reads;
+  EXPECT_GE(once, 5);
+  DS->Last();
+  counter.Reads = 0;
+  EXPECT_EQ(DS->RecordCount(), 3);
+  EXPECT_EQ(DS->RecNo(), 3);
+  DS->SetRecNo(2);
+  EXPECT_EQ(DS->FieldByName("ID")->GetAsInteger(), 4);
+  EXPECT_EQ(DS->RecNo(), 2);
+  EXPECT_LE(counter.Reads, 3);  // only the records shown, none to decide
+
+  // A posted change is counted at once.
+  DS->Edit();
+  DS->FieldByName("PRICE")->SetAsFloat(1);
+  DS->Post();
+  EXPECT_EQ(DS->RecordCount(), 2);
+  DS->Append();
+  DS->FieldByName("ID")->SetAsInteger(6);
+  DS->FieldByName("PRICE")->SetAsFloat(7);
+  DS->Post();
+  EXPECT_EQ(DS->RecordCount(), 3);
+  EXPECT_EQ(DS->RecNo(), 3);
+  DS->First();
+  DS->Delete();
+  EXPECT_EQ(DS->RecordCount(), 2);
+  DS->AddRecord({7, 8.0});
+  EXPECT_EQ(DS->RecordCount(), 3);
+
+  // Unfiltered, the number is the place.
+  DS->SetFiltered(false);
+  DS->Last();
+  EXPECT_EQ(DS->RecNo(), 6);
+  EXPECT_EQ(DS->RecordCount(), 6);
+}

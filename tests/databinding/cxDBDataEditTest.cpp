@@ -1,0 +1,272 @@
+// Editing through the controller and through the data set directly: after every step the
+// controller holds what a fresh load of the data set holds.
+#include "tests/databinding/DBDataTestSupport.h"
+
+#include "classlib/core/SysUtils.h"
+
+#include <algorithm>
+#include <map>
+
+using enum TFieldType;
+
+namespace {
+
+class DBDataEdit : public DBDataTest {
+ protected:
+  void MakeSet(Integer ACount) {
+    std::vector<std::vector<Variant>> rows;
+    for (Integer i = 1; i <= ACount; ++i) rows.push_back({i, String("n") + IntToStr(i), i * 10});
+    MakeDataSet({{"ID", ftAutoInc}, {"NAME", ftString, 20}, {"V", ftInteger}}, rows);
+    DS->Open();
+  }
+  // The controller's records by key: NAME and V of each ID.
+  static std::map<Integer, std::pair<String, String>> Records(TcxDBDataController* AController) {
+    std::map<Integer, std::pair<String, String>> r;
+    for (Integer i = 0; i < AController->GetRecordCount(); ++i) {
+      const Variant id = AController->GetItemValue(i, 0);
+      EXPECT_FALSE(VarIsNull(id)) << "record " << i << " without a key";
+      const Integer key = VarIsNull(id) ? -i : id.AsInteger();
+      EXPECT_EQ(r.count(key), 0u) << "key " << key << " twice";
+      r[key] = {VarToStr(AController->GetItemValue(i, 1)), VarToStr(AController->GetItemValue(i, 2))};
+    }
+    return r;
+  }
+  // What a fresh controller over the same data set, with the same items and keys, holds.
+  std::map<Integer, std::pair<String, String>> FreshRecords() {
+    Owned<TcxDBDataController> fresh(New<TcxDBDataController>(nullptr));
+    DBTestItem items[3];
+    const char* names[3] = {"ID", "NAME", "V"};
+    for (Integer i = 0; i < 3; ++i) {
+      fresh->AddItem(&items[i]);
+      fresh->ChangeFieldName(i, names[i]);
+    }
+    fresh->SetKeyFieldNames("ID");
+    fresh->SetDataSource(Source);
+    return Records(fresh.get());
+  }
+  void ExpectEqualsFreshLoad(const std::string& AStep) {
+    const auto expected = FreshRecords();
+    const auto actual = Records(C.get());
+    EXPECT_EQ(actual, expected) << AStep;
+    if (!DS->Modified() && !IsEditState(DS->State()) && !DS->IsEmpty()) {
+      // Browsing: the focused record is the data set's current one.
+      const Integer focused = C->GetFocusedRecordIndex();
+      ASSERT_GE(focused, 0) << AStep;
+      EXPECT_EQ(C->GetItemValue(focused, 0), DS->FieldByName("ID")->Value()) << AStep;
+    }
+  }
+  Integer RandomRow(std::mt19937& ARandom) {
+    return C->GetRowCount() ? Integer(ARandom() % unsigned(C->GetRowCount())) : -1;
+  }
+};
+
+TEST_F(DBDataEdit, RandomEditScriptsKeepTheControllerEqualToAFreshLoad) {
+  // Without keys (records by place), with keys, and with keys and smart refresh.
+  for (Integer mode : {0, 1, 2})
+    for (unsigned seed = 11u; seed < 17u; ++seed) {
+      const bool smart = mode == 2;
+      MakeSet(12);
+      MakeController({"ID", "NAME", "V"}, mode == 0 ? "" : "ID");
+      C->DataModeController()->SetSmartRefresh(smart);
+      C->ChangeSortingOrder(1, TcxDataSortOrder::soDescending);
+      std::mt19937 random(seed);
+      for (Integer step = 0; step < 80; ++step) {
+        const unsigned op = random() % 11;
+        const String text = "t" + IntToStr(Integer(random() % 1000));
+        std::string what = "seed " + std::to_string(seed) + " mode " + std::to_string(mode) + " step " +
+                           std::to_string(step) + " op " + std::to_string(op);
+        switch (op) {
+          case 0:  // edit through the controller
+            if (C->GetRowCount() == 0) break;
+            C->ChangeFocusedRowIndex(RandomRow(random));
+            C->Edit();
+            C->SetEditValue(1, Variant(text), TcxDataEditValueSource::evsValue);
+            C->PostEditing();
+            break;
+          case 1:  // insert or append through the controller
+            if (random() % 2)
+              C->Insert();
+            else
+              C->Append();
+            C->SetEditValue(1, Variant(text), TcxDataEditValueSource::evsValue);
+            C->SetEditValue(2, Variant(Integer(random() % 100)), TcxDataEditValueSource::evsValue);
+            C->PostEditing();
+            break;
+          case 2:  // delete through the controller
+            if (C->GetRowCount() == 0) break;
+            C->ChangeFocusedRowIndex(RandomRow(random));
+            C->DeleteFocused();
+            break;
+          case 3:  // edit, then cancel, through the controller
+            if (C->GetRowCount() == 0) break;
+            C->ChangeFocusedRowIndex(RandomRow(random));
+            C->Edit();
+            C->SetEditValue(1, Variant(text), TcxDataEditValueSource::evsValue);
+            C->Cancel();
+            break;
+          case 4:  // insert, then cancel, through the controller
+            C->Append();
+            C->SetEditValue(1, Variant(text), TcxDataEditValueSource::evsValue);
+            C->Cancel();
+            break;
+          case 5:  // edit through the data set
+            if (DS->IsEmpty()) break;
+            DS->MoveBy(Integer(random() % 5) - 2);
+            DS->Edit();
+            DS->FieldByName("V")->SetValue(Variant(Integer(random() % 100)));
+            DS->Post();
+            break;
+          case 6:  // append or insert through the data set
+            if (random() % 2)
+              DS->Append();
+            else
+              DS->Insert();
+            DS->FieldByName("NAME")->SetValue(Variant(text));
+            DS->Post();
+            break;
+          case 7:  // delete through the data set
+            if (DS->IsEmpty()) break;
+            DS->Delete();
+            break;
+          case 8:  // edit or insert, then cancel, through the data set
+            if (random() % 2 && !DS->IsEmpty()) {
+              DS->Edit();
+            } else {
+              DS->Append();
+            }
+            DS->FieldByName("NAME")->SetValue(Variant(text));
+            DS->Cancel();
+            break;
+          case 10:  // delete several selected rows through the controller
+            if (C->GetRowCount() == 0) break;
+            C->SetMultiSelect(true);
+            for (Integer n = Integer(random() % 4); n >= 0; --n) C->ChangeRowSelection(RandomRow(random), true);
+            C->DeleteSelection();
+            C->SetMultiSelect(false);
+            break;
+          default:  // move from outside
+            if (random() % 2)
+              DS->First();
+            else
+              DS->Last();
+            break;
+        }
+        ExpectEqualsFreshLoad(what);
+        if (HasFailure()) return;
+      }
+      C.reset();
+      Items.clear();
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Counts how often every record is read again.
+class CountingController : public TcxDBDataController {
+ public:
+  using TcxDBDataController::TcxDBDataController;
+  void ReloadStorage() override {
+    ++Reloads;
+    TcxDBDataController::ReloadStorage();
+  }
+  Integer Reloads = 0;
+};
+
+// Counts the data set's posts.
+struct PostCounter : TObject {
+  Integer Posts = 0;
+  void AfterPost(TDataSet*) { ++Posts; }
+};
+
+class DBDataSmart : public DBDataEdit {
+ protected:
+  CountingController* MakeCounting(bool ASmart) {
+    auto* c = New<CountingController>(nullptr);
+    C.reset(c);
+    AddItems(c, {"ID", "NAME", "V"});
+    c->SetKeyFieldNames("ID");
+    c->DataModeController()->SetSmartRefresh(ASmart);
+    c->SetDataSource(Source);
+    return c;
+  }
+};
+
+TEST_F(DBDataSmart, APostedEditIsReReadInPlaceAndANewAutoIncrementRecordKeepsItsNewKey) {
+  MakeSet(5);
+  CountingController* c = MakeCounting(true);
+  const Integer reloads = c->Reloads;
+  c->ChangeFocusedRowIndex(2);
+  c->Edit();
+  c->SetEditValue(1, Variant("edited"), TcxDataEditValueSource::evsValue);
+  c->PostEditing();
+  EXPECT_EQ(c->Reloads, reloads);
+  EXPECT_EQ(c->GetItemValue(2, 1), Variant("edited"));
+  EXPECT_EQ(DS->FieldByName("NAME")->Value(), Variant("edited"));
+  // A new record: its key is Null until the data set posts it, then 6.
+  c->Append();
+  c->SetEditValue(1, Variant("new"), TcxDataEditValueSource::evsValue);
+  c->PostEditing();
+  EXPECT_EQ(c->Reloads, reloads);
+  ASSERT_EQ(c->GetRecordCount(), 6);
+  EXPECT_EQ(c->FindRecordIndexByKey(Variant(6)), c->GetFocusedRecordIndex());
+  EXPECT_EQ(c->GetItemValue(c->GetFocusedRecordIndex(), 1), Variant("new"));
+  EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(6));
+  // Without smart refresh the same post reads everything again.
+  C.reset();
+  c = MakeCounting(false);
+  const Integer before = c->Reloads;
+  c->Edit();
+  c->SetEditValue(1, Variant("again"), TcxDataEditValueSource::evsValue);
+  c->PostEditing();
+  EXPECT_GT(c->Reloads, before);
+}
+
+TEST_F(DBDataSmart, PostingAnUnmodifiedRecordCancelsItInsteadOfPosting) {
+  MakeSet(3);
+  PostCounter counter;
+  DS->AfterPost = TDataSetNotifyEvent(&counter, &PostCounter::AfterPost);
+  MakeController({"ID", "NAME"}, "ID");
+  C->Edit();
+  ASSERT_EQ(DS->State(), TDataSetState::dsEdit);
+  C->PostEditing();
+  EXPECT_EQ(DS->State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(counter.Posts, 0);
+  C->Edit();
+  C->SetEditValue(1, Variant("x"), TcxDataEditValueSource::evsValue);
+  C->PostEditing();
+  EXPECT_EQ(counter.Posts, 1);
+  DS->AfterPost = nullptr;
+}
+
+TEST_F(DBDataSmart, ASecondControllerCatchesUpAfterTheFirstOnesFreezeAndLock) {
+  MakeSet(6);
+  MakeController({"ID", "NAME", "V"}, "ID");
+  Owned<TcxDBDataController> second(New<TcxDBDataController>(nullptr));
+  AddItems(second.get(), {"ID", "NAME", "V"});
+  second->SetKeyFieldNames("ID");
+  second->SetDataSource(Source);
+  TcxDBDataProvider* first = C->DBProvider();
+  // Changed from outside while the first one is frozen.
+  first->Freeze();
+  DS->Last();
+  DS->Edit();
+  DS->FieldByName("NAME")->SetValue(Variant("while frozen"));
+  DS->Post();
+  first->Unfreeze();
+  EXPECT_EQ(Records(second.get()), FreshRecords());
+  EXPECT_EQ(second->GetItemValue(5, 1), Variant("while frozen"));
+  // Records added from outside while the first one is locked.
+  first->BeginLock();
+  DS->Append();
+  DS->FieldByName("NAME")->SetValue(Variant("while locked"));
+  DS->Post();
+  first->EndLock();
+  ASSERT_EQ(second->GetRecordCount(), 7);
+  EXPECT_EQ(second->GetItemValue(6, 1), Variant("while locked"));
+  EXPECT_EQ(Records(second.get()), FreshRecords());
+  second.reset();
+}
+
+}  // namespace

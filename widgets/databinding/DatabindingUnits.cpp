@@ -1,0 +1,38 @@
+#include "widgets/databinding/DatabindingUnits.h"
+
+#include "platform/kernel/Units.h"
+#include "widgets/databinding/cxDBData.h"
+#include "widgets/databinding/cxDBEdit.h"
+#include "widgets/databinding/cxDBFilter.h"
+#include "widgets/databinding/cxEditDBRegisteredRepositoryItems.h"
+#include "widgets/databinding/cxLookupGrid.h"
+
+namespace {
+
+// In unit order: a unit may rely on every unit above it being started. The field routines
+// and the adapter list (cxDBUtils) need no start-up of their own.
+const UnitEntry kDatabindingUnits[] = {
+    {"cxDBEdit", cxDBEdit::Initialize, cxDBEdit::Finalize},
+    {"cxDBFilter", cxDBFilter::Initialize, cxDBFilter::Finalize},
+    {"cxDBData", cxDBData::Initialize, cxDBData::Finalize},
+    {"cxEditDBRegisteredRepositoryItems", cxEditDBRegisteredRepositoryItems::Initialize,
+     cxEditDBRegisteredRepositoryItems::Finalize},
+    {"cxLookupGrid", cxLookupGrid::Initialize, cxLookupGrid::Finalize},
+};
+UnitCounter gDatabinding;
+
+}  // namespace
+
+void WidgetsDatabindingInitialize() {
+  if (!gDatabinding.Enter()) return;
+  try {
+    InitializeUnits(kDatabindingUnits);
+  } catch (...) {
+    gDatabinding.Leave();
+    throw;
+  }
+}
+
+void WidgetsDatabindingFinalize() {
+  if (gDatabinding.Leave()) FinalizeUnits(kDatabindingUnits);
+}

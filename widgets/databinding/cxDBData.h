@@ -1,0 +1,463 @@
+// The data controller over a data set of the class library.
+//
+// TcxDBDataController reads its records from the data set behind a data source. The work
+// is shared out: the provider (TcxDBDataProvider) moves, edits, posts and deletes on the
+// data set and turns its link's notices into controller updates; the mode controller holds
+// the published switches of the data modes; data fields (TcxDBDataField) tie items to
+// TField objects and choose their value types; a reader (TcxValueDefDBReader) copies the
+// data set's current record into the record storage.
+//
+// In loaded mode every record of the data set is copied into the controller's storage, and
+// sorting, grouping, filtering and summaries work on the copy; the data set's current
+// record follows the focused row while SyncMode is on.
+//
+// Two different questions go by "smart refresh" in this unit, and they get two names:
+// IdentifiesRecordsByKey (the controller has key fields and loads every record, so a
+// record keeps its identity across reloads; the controller's IsSmartRefresh answers it)
+// and IsSmartRefreshActive (the SmartRefresh switch is on as well, so an edited record is
+// re-read in place after a post instead of every record being read again).
+#pragma once
+
+#include "classlib/core/DB.h"
+#include "widgets/data/cxCustomData.h"
+#include "widgets/data/cxDataSummary.h"
+#include "widgets/databinding/cxDBUtils.h"
+#include "widgets/foundation/cxVariants.h"
+
+#include <vector>
+
+class TcxDBDataController;
+class TcxDBDataProvider;
+class TcxDBDataField;
+class TcxDBDataModeController;
+
+using TcxDBDataModeControllerDetailFirstEvent =
+    TMethod<void(TcxDBDataModeController* Sender, TDataSet* ADataSet, const String& AMasterDetailKeyFieldNames,
+                 const Variant& AMasterDetailKeyValues, bool& AReopened)>;
+using TcxDBDataModeControllerDetailIsCurrentQueryEvent =
+    TMethod<bool(TcxDBDataModeController* Sender, TDataSet* ADataSet, const String& AMasterDetailKeyFieldNames,
+                 const Variant& AMasterDetailKeyValues)>;
+using TcxDBDataDetailHasChildrenEvent =
+    TMethod<void(TcxDBDataController* Sender, Integer ARecordIndex, Integer ARelationIndex,
+                 const String& AMasterDetailKeyFieldNames, const Variant& AMasterDetailKeyValues, bool& HasChildren)>;
+
+// The published switches of the data modes, owned by its data-set controller.
+class TcxDBDataModeController : public TPersistent {
+  TL_CLASS(TcxDBDataModeController, TPersistent)
+ public:
+  explicit TcxDBDataModeController(TcxDBDataController* ADataController) : FDataController(ADataController) {}
+  void Assign(TPersistent* Source) override;
+
+  TcxDBDataController* DataController() const { return FDataController; }
+  bool DetailInSQLMode() const { return FDetailInSQLMode; }
+  void SetDetailInSQLMode(bool Value) { FDetailInSQLMode = Value; }
+  // Whether a detail controller may follow and move its data set; not published.
+  bool DetailSyncEnabled() const { return FDetailSyncEnabled; }
+  bool GridMode() const { return FGridMode; }
+  void SetGridMode(bool Value);
+  Integer GridModeBufferCount() const { return FGridModeBufferCount; }
+  // A negative count is kept as 0 (the controller's default size).
+  void SetGridModeBufferCount(Integer Value);
+  bool SmartRefresh() const { return FSmartRefresh; }
+  void SetSmartRefresh(bool Value);
+  // Whether an insert that the data set starts by itself shows as the controller's new
+  // record; not published.
+  bool SyncInsert() const { return FSyncInsert; }
+  bool SyncMode() const { return FSyncMode; }
+  void SetSyncMode(bool Value);
+
+  TcxDBDataModeControllerDetailFirstEvent OnDetailFirst;
+  TcxDBDataModeControllerDetailIsCurrentQueryEvent OnDetailIsCurrentQuery;
+
+ private:
+  TcxDBDataController* FDataController;
+  bool FDetailInSQLMode = false;
+  bool FDetailSyncEnabled = true;
+  bool FGridMode = false;
+  Integer FGridModeBufferCount = 0;
+  bool FSmartRefresh = false;
+  bool FSyncInsert = true;
+  bool FSyncMode = true;
+};
+
+// Delivers the data set's notices to its provider.
+class TcxDBDataLink : public TDataLink {
+  TL_CLASS(TcxDBDataLink, TDataLink)
+ public:
+  explicit TcxDBDataLink(TcxDBDataProvider* AProvider);
+  TcxDBDataProvider* Provider() const { return FProvider; }
+
+ protected:
+  friend class TcxDBDataProvider;
+  void ActiveChanged() override;
+  void DataSetChanged() override;
+  void DataSetScrolled(Integer ADistance) override;
+  void EditingChanged() override;
+  void FocusControl(TField*& AField) override;
+  void LayoutChanged() override;
+  void RecordChanged(TField* AField) override;
+  void UpdateData() override;
+
+ private:
+  TcxDBDataProvider* FProvider;
+};
+
+// The fields the controller itself wrote into the record being edited.
+class TcxDBDataAssignedFields : public TObject {
+  TL_CLASS(TcxDBDataAssignedFields, TObject)
+ public:
+  void AddField(TField* AField);
+  void AddFields(const std::vector<TField*>& AFields);
+  void AddFieldsByName(TDataSet* ADataSet, const String& AFieldNames);
+  void Clear() { FFields.clear(); }
+  bool Contains(TField* AField) const;
+  bool IsEmpty() const { return FFields.empty(); }
+
+ private:
+  std::vector<TField*> FFields;
+};
+
+// The data-set strategy of the controller's editing and navigation.
+class TcxDBDataProvider : public TcxCustomDataProvider {
+  TL_CLASS(TcxDBDataProvider, TcxCustomDataProvider)
+ public:
+  explicit TcxDBDataProvider(TcxCustomDataController* ADataController);
+  void BeforeDestruction() override;
+
+  TcxDBDataController* DBDataController() const;
+  TcxDBDataLink* DataLink() const { return FDataLink; }
+  // The data link's data set; nullptr without one.
+  TDataSet* DataSet() const;
+
+  // ---- Overrides, in slot order ----
+  bool IsCustomDataSourceSupported() const override { return false; }
+  bool IsGridMode() const override;
+  bool IsDataSetOpen() const override;
+  bool IsDataSetBusy() const override;
+  bool IsSyncMode() const override;
+  bool IsActive() const override;
+  bool IsDataSetReady() const override;
+  bool IsBOF() const override;
+  bool IsEditing() const override;
+  bool IsEOF() const override;
+  bool IsGridModeUpdating() const override { return false; }
+  bool IsInserting() const override;
+  bool IsModified() const override;
+  void RecordAppended(Integer ARecordIndex) override;
+  void First() override;
+  void Prior() override;
+  void Next() override;
+  void Last() override;
+  void MoveBy(Integer ADistance) override;
+  void SavePosition() override;
+  void RestorePosition() override;
+  bool CanDelete() const override;
+  bool CanInitEditing(Integer ARecordIndex) override;
+  bool CanModify() const override;
+  void Append() override;
+  void Cancel() override;
+  void DeleteFocused() override;
+  void DeleteRecords(const std::vector<Integer>& AList) override;
+  void Edit() override;
+  Variant GetEditValue(Integer ARecordIndex, TcxCustomDataField* AField,
+                       TcxDataEditValueSource AEditValueSource) override;
+  void Insert() override;
+  void Post() override;
+  void UpdateData() override;
+  bool SetEditValue(Integer ARecordIndex, TcxCustomDataField* AField, const Variant& AValue,
+                    TcxDataEditValueSource AEditValueSource) override;
+  void EndDeleting() override;
+  void SetValue(Integer ARecordIndex, TcxCustomDataField* AField, const Variant& AValue) override;
+  void InitInsertedRecord(Integer ARecordIndex, const std::vector<Variant>& AGroupValues) override;
+  void BeginLock() override;
+  void EndLock() override;
+  void Freeze() override;
+  void Unfreeze() override;
+  Integer GetRecordIndex() const override;
+  TcxValueDefReaderClass GetValueDefReaderClass() const override;
+  void ActiveChanged(bool AActive) override;
+  void DataScrolled(Integer ADistance) override;
+  void LayoutChanged(Integer AKind) override;
+
+  // ---- New operations, in slot order ----
+  // Whether the data set holds a value the controller did not put there.
+  virtual bool IsDataSetModified() const;
+  virtual bool IsBookmarkValid(const TBookmarkStr& ABookmark) const;
+  virtual Integer CompareBookmarks(const TBookmarkStr& ABookmark1, const TBookmarkStr& ABookmark2) const;
+  virtual void DataSetCancel();
+  virtual void RecordChanged();
+
+  // ---- State ----
+  // The controller identifies records by key, loads every record and SmartRefresh is on.
+  bool IsSmartRefreshActive() const;
+  // The storage record of the data set's current record.
+  Integer CurrentRecordIndex() const { return FCurrentRecordIndex; }
+  void SetCurrentRecordIndex(Integer Value) { FCurrentRecordIndex = Value; }
+  bool IsInsideCanInitEditing() const { return FInCanInitEditing; }
+  bool IsInsideOwnOperation() const { return FInOwnOperation; }
+  bool IsInsideActivation() const { return FInActivation; }
+  bool IsDeliveringNotices() const { return FDelivering; }
+  bool HasReloadMark() const { return FReloadMark; }
+  void ClearReloadMark() { FReloadMark = false; }
+  bool FieldsVanished() const { return FFieldsVanished; }
+  void SetFieldsVanished() { FFieldsVanished = true; }
+  bool IsInsideFirst() const { return FInFirst; }
+  // Lock or freeze count above 0, an own data-set operation, or inside CanInitEditing.
+  bool IsBusy() const;
+  // The other providers bound to the same data set.
+  std::vector<TcxDBDataProvider*> OtherProviders() const;
+  // Runs the held-back data-set changes of the providers waiting on this one, last first.
+  void DeliverPendingNotices();
+  // The watched record is forgotten when its storage record goes.
+  void ForgetRecord(Integer ARecordIndex);
+  // The record being edited (and whether it is inserted) is watched for smart refresh.
+  void WatchEditingRecord();
+  TcxDBDataAssignedFields* AssignedFields() const { return FAssignedFields; }
+
+ private:
+  friend class TcxDBDataLink;
+  friend class TcxDBDataController;
+  void DoDataSetChanged();
+  void DoEditingChanged();
+  // Step 2 and 3 of the editing rules: the data set's edit or insert reaches the controller.
+  void EditFromDataSet();
+  void InsertFromDataSet();
+  void SmartRefreshWatched();
+  void ResetWatch();
+  template <class F> void OwnOperation(F AOperation);
+  void AddPending(TcxDBDataProvider* AProvider);
+  void MarkReload();
+
+  TcxDBDataAssignedFields* FAssignedFields = nullptr;
+  TcxDBDataLink* FDataLink = nullptr;
+  TBookmarkStr FSavedBookmark;
+  Integer FSavedActiveRecord = 0;
+  bool FSavedBOF = false;
+  bool FSavedEOF = false;
+  Integer FCurrentRecordIndex = -1;
+  Integer FWatchedRecordIndex = kNoEditRecord;
+  bool FWatchedInserting = false;
+  Integer FAppendedRecordIndex = -1;
+  Integer FFocusedBeforeDelete = -1;
+  std::vector<TcxDBDataProvider*> FPending;
+  bool FInActivation = false;
+  bool FInCanInitEditing = false;
+  bool FInsertSeen = false;
+  bool FInFirst = false;
+  bool FInOwnOperation = false;
+  bool FInOwnInsert = false;
+  bool FInInsertFromDataSet = false;
+  bool FDetailPositioned = false;
+  bool FDelivering = false;
+  bool FReloadMark = false;
+  bool FFieldsVanished = false;
+  // While set, IsEditing and IsInserting answer the base's own state: the base's edit and
+  // insert steps run for an edit or insert the data set has already begun.
+  bool FBaseEditState = false;
+  // This provider's held-back data-set change is being delivered now.
+  bool FDeliveredLate = false;
+  // Inside the controller's read of every record.
+  bool FReadingAll = false;
+};
+
+// Reads the data set's current record into a storage record.
+class TcxValueDefDBReader : public TcxValueDefReader {
+  TL_CLASS(TcxValueDefDBReader, TcxValueDefReader)
+ public:
+  String GetDisplayText(TcxValueDef* AValueDef) override;
+  Variant GetValue(TcxValueDef* AValueDef) override;
+  bool IsInternal(TcxValueDef* AValueDef) override;
+};
+
+// A controller field bound to a TField, or standing for several (one sub-field each).
+class TcxDBDataField : public TcxCustomDataField {
+  TL_CLASS(TcxDBDataField, TcxCustomDataField)
+ public:
+  using TcxCustomDataField::TcxCustomDataField;
+  void BeforeDestruction() override;
+
+  void Reassign(TcxCustomDataField* ASource) override;
+  void RemoveNotification(TComponent* AComponent) override;
+  bool CanModify(TcxDataEditValueSource AEditValueSource) const override;
+  bool IsUnbound() const override;
+  // Whether the storage leaves this field's values alone when a record is read from the
+  // data set: a field bound to a TField is read; an unbound item only while the controller
+  // reads a record back in for its own edit or cancel step.
+  bool IsValueInternal() const;
+
+  // Through the reference chain.
+  TField* Field() const;
+  void SetField(TField* Value);
+  Integer FieldCount() const;
+  TcxDBDataField* Fields(Integer AIndex) const;
+  bool IsLookup() const;
+  // The ';'-separated names this field was bound by.
+  const String& FieldNames() const { return FFieldNames; }
+  void SetFieldNames(const String& Value) { FFieldNames = Value; }
+  TcxDBDataField* ParentField() const { return FParentField; }
+  // Raises "ADataField.FParentField <> nil" for a sub-field that has a parent already.
+  void AddSubField(TcxDBDataField* ADataField);
+  void RemoveSubField(TcxDBDataField* ADataField);
+  void ClearSubFields();
+  bool IsCurrency() const { return FIsCurrency; }
+  TcxDBDataController* DBDataController() const;
+  // Chooses the value type and text flag from the bound TField (bounded passes).
+  void UpdateValueTypeFromField();
+
+ private:
+  const TcxDBDataField* Root() const;
+  TField* FField = nullptr;
+  std::vector<TcxDBDataField*> FFields;
+  TcxDBDataField* FParentField = nullptr;
+  bool FIsCurrency = false;
+  String FFieldNames;
+};
+
+// A summary item that may name its own data-set field.
+class TcxDBDataSummaryItem : public TcxDataSummaryItem {
+  TL_CLASS(TcxDBDataSummaryItem, TcxDataSummaryItem)
+ public:
+  using TcxDataSummaryItem::TcxDataSummaryItem;
+  void BeforeDestruction() override;
+  void Assign(TPersistent* Source) override;
+  bool IsCurrency(TVarType AVarType) const override;
+  TcxCustomDataField* GetField() const override;
+
+  const String& FieldName() const { return FFieldName; }
+  void SetFieldName(const String& Value);
+
+ private:
+  String FFieldName;
+  TcxDBDataField* FDataField = nullptr;
+};
+
+class TcxDBDataController : public TcxCustomDataController {
+  TL_CLASS(TcxDBDataController, TcxCustomDataController)
+ public:
+  using TcxCustomDataController::TcxCustomDataController;
+  void AfterConstruction() override;
+  void BeforeDestruction() override;
+  void Assign(TPersistent* Source) override;
+
+  TcxDBDataProvider* DBProvider() const { return static_cast<TcxDBDataProvider*>(Provider()); }
+  TcxDBDataModeController* DataModeController() const { return FDataModeController; }
+  void SetDataModeController(TcxDBDataModeController* Value) { FDataModeController->Assign(Value); }
+  TDataSource* DataSource() const;
+  void SetDataSource(TDataSource* Value);
+  TDataSet* DataSet() const { return DBProvider()->DataSet(); }
+  const String& KeyFieldNames() const { return FKeyFieldNames; }
+  void SetKeyFieldNames(const String& Value);
+  const String& DetailKeyFieldNames() const { return FDetailKeyFieldNames; }
+  void SetDetailKeyFieldNames(const String& Value);
+  const String& MasterKeyFieldNames() const { return FMasterKeyFieldNames; }
+  void SetMasterKeyFieldNames(const String& Value);
+  const Variant& MasterDetailKeyValues() const { return FMasterDetailKeyValues; }
+  TcxDBDataDetailHasChildrenEvent OnDetailHasChildren;
+
+  // Key fields, loaded mode: records keep their identity across reloads.
+  bool IdentifiesRecordsByKey() const { return IsSmartRefresh(); }
+
+  // ---- Overrides ----
+  bool CanFocusRecord(Integer ARecordIndex) override;
+  void RecordDeleted(Integer ARecordIndex) override;
+  TcxDataProviderClass GetDataProviderClass() const override;
+  TcxFilterCriteriaClass GetFilterCriteriaClass() const override;
+  TcxCustomDataField* CreateField() override;
+  void GetKeyFields(std::vector<TcxCustomDataField*>& AList) const override;
+  TCollectionItemClass GetSummaryItemClass() const override;
+  bool IsProviderValueField(TcxCustomDataField* AField) const override;
+  bool IsSmartRefresh() const override;
+  bool IsReloadNeeded() const override { return true; }
+  bool IsSmartRefreshActive() const override;
+  void ReloadStorage() override;
+  bool IsGridModeChangePending() const override;
+  void DeliverHeldBackNotices() override;
+  void UpdateField(TcxCustomDataField* AField) override;
+  void RemoveNotification(TComponent* AComponent) override;
+  void UpdateStructure() override;
+  void UpdateFields() override;
+  void ResetFocusing() override;
+  void BeginReadRecord() override { FReadingRecord = true; }
+  void EndReadRecord() override { FReadingRecord = false; }
+  void ActiveChanged(bool AActive) override;
+  void Loaded() override;
+  bool ExecuteAction(TBasicAction* AAction) override;
+  bool UpdateAction(TBasicAction* AAction) override;
+  void ChangeValueTypeClass(Integer AItemIndex, TcxValueTypeClass AValueTypeClass) override;
+  bool IsItemDisplayFormatDefined(Integer AItemIndex, bool AIgnoreCurrency) const override;
+  Variant GetGroupValue(Integer ARecordIndex, TcxCustomDataField* AField) const override;
+  Variant GetRecordId(Integer ARecordIndex) const override;
+  void CheckBrowseState() override;
+  void AfterUpdateData() override;
+  Variant GetRecordFieldValue(Integer ARecordIndex, TcxCustomDataField* AField) const override;
+  String GetItemFieldName(Integer AItemIndex) const override;
+  String GetItemDataFieldName(Integer AItemIndex) const override { return GetDataFieldName(AItemIndex); }
+
+  // ---- New virtual operations ----
+  virtual void ActiveDetailChanged(bool) {}
+  virtual void DataSourceChanged() {}
+  virtual void InsertedRecordInitialized(Integer) {}
+  virtual Integer GetDefaultGridModeBufferCount() const { return 100; }
+  virtual void GridModeScrolled() { Change({TcxDataControllerChange::dccLayout}); }
+  // The storage record equal, on the fields that AGetFields gives, to the data set's current
+  // record; -1 when none.
+  virtual Integer FindRecordIndexByFields(const std::vector<TcxCustomDataField*>& AFields);
+  virtual bool FocusRecordInDataSet(Integer ARecordIndex);
+  virtual void DataSetPositionChanged() {}
+
+  // ---- Keys ----
+  // The TFields behind the key fields; raises "Key Field not found" for a missing one.
+  std::vector<TField*> GetKeyDBFields() const;
+  // The data set's current key value(s): one value, an array, or Null without keys.
+  Variant GetDataSetKeyValues() const;
+  // The record with these key values; -1 when none, also for values of the wrong shape
+  // (a single value for several keys, an array of another length, a value no key field
+  // can hold).
+  Integer FindRecordIndexByKey(const Variant& AKeyValues);
+  // Focuses the record with these key values; a key no record has leaves no row focused.
+  bool LocateByKey(const Variant& AKeyValues);
+
+  // ---- Items and their data-set fields ----
+  void ChangeFieldName(Integer AItemIndex, const String& AFieldName);
+  String GetDataFieldName(Integer AItemIndex) const;
+  TField* GetItemDataSetField(Integer AItemIndex) const;
+  TObject* GetItemByFieldName(const String& AFieldName) const;
+  TcxDBDataField* GetDBField(Integer AItemIndex) const;
+  // For fields that name their data-set fields themselves (the key, a summary item's
+  // field): creates AField on first use, or frees it for an empty text.
+  void UpdateInternalField(const String& AFieldNames, TcxDBDataField*& AField);
+  void SetDataFieldNames(TcxDBDataField* AField, const String& AFieldNames, bool AForced);
+  void BindDataField(TcxDBDataField* AField, bool ALookupPass);
+  // Every data field loses its TField (the data set's own fields are going away).
+  void UnbindFields();
+  bool IsUnbindingFields() const { return FUnbindingFields; }
+  bool IsReadingRecord() const { return FReadingRecord; }
+  bool IsLoadedOnce() const { return FLoadedOnce; }
+  void SetLoadedOnce() { FLoadedOnce = true; }
+
+  // ---- Records read again from the data set ----
+  void RereadEditingRecord();
+  void RereadRecord(Integer ARecordIndex);
+
+  Integer GetDataSetRecordCount() const;
+  Integer GetDataSetRecNo() const;
+  void SetDataSetRecNo(Integer ARecNo);
+  TcxDBDataField* KeyField() const { return FKeyField; }
+
+ private:
+  TcxDBDataModeController* FDataModeController = nullptr;
+  String FDetailKeyFieldNames;
+  bool FCheckingBrowseState = false;
+  bool FReadingRecord = false;
+  TcxDBDataField* FKeyField = nullptr;
+  String FKeyFieldNames;
+  bool FLoadedOnce = false;
+  Variant FMasterDetailKeyValues;
+  String FMasterKeyFieldNames;
+  bool FUnbindingFields = false;
+};
+
+namespace cxDBData {
+void Initialize();
+void Finalize();
+}  // namespace cxDBData

@@ -1,0 +1,808 @@
+// The data-set controller: its data fields bound to TFields, keys, records by key, focus
+// that moves the data set, and the unit's start-up.
+#include "widgets/databinding/cxDBData.h"
+#include "widgets/databinding/cxDBFilter.h"
+
+#include "widgets/data/cxDataUpdateBracket.h"
+#include "widgets/foundation/cxClasses.h"
+
+#include <algorithm>
+
+using enum TcxDataControllerChange;
+using enum TDataSetState;
+
+const TResStringRec cxSDBKeyFieldNotFound = {63210, "Key Field not found"};
+const TResStringRec cxSDBParentFieldAssigned = {63213, "ADataField.FParentField <> nil"};
+const TResStringRec cxSDBFieldBindingUnsettled = {63214, "The value type of a field does not settle"};
+
+namespace {
+
+// How often binding a field may find its value type changed before it gives up: a field
+// settles in one pass, a field whose text setting depends on its type in two.
+constexpr Integer kMaxBindingPasses = 4;
+
+TcxValueTypeClass ValueTypeOf(const TField* AField) {
+  if (!AField) return TcxStringValueType::StaticClass();
+  switch (AField->DataType()) {
+    using enum TFieldType;
+    case ftString: return TcxStringValueType::StaticClass();
+    case ftSmallint: return TcxSmallintValueType::StaticClass();
+    case ftInteger:
+    case ftAutoInc: return TcxIntegerValueType::StaticClass();
+    case ftWord: return TcxWordValueType::StaticClass();
+    case ftBoolean: return TcxBooleanValueType::StaticClass();
+    case ftFloat:
+    case ftCurrency: return TcxFloatValueType::StaticClass();
+    case ftBCD: return TcxCurrencyValueType::StaticClass();
+    case ftDate:
+    case ftTime:
+    case ftDateTime: return TcxDateTimeValueType::StaticClass();
+    case ftWideString: return TcxWideStringValueType::StaticClass();
+    case ftLargeint: return TcxLargeIntValueType::StaticClass();
+    case ftFMTBcd: return TcxFMTBcdValueType::StaticClass();
+    default: return TcxVariantValueType::StaticClass();
+  }
+}
+
+// Key values for the key fields of a locate: the fields it was given read their values,
+// every other field is left alone.
+class TcxKeyValuesReader : public TcxValueDefReader {
+ public:
+  void Add(TcxCustomDataField* AField, const Variant& AValue) {
+    FFields.push_back(AField->RootField());
+    FValues.push_back(AValue);
+  }
+  Variant GetValue(TcxValueDef* AValueDef) override {
+    for (size_t i = 0; i < FFields.size(); ++i)
+      if (FFields[i] == AValueDef->Link()) return FValues[i];
+    return Unassigned();
+  }
+  bool IsInternal(TcxValueDef* AValueDef) override {
+    return std::find(FFields.begin(), FFields.end(), AValueDef->Link()) == FFields.end();
+  }
+
+ private:
+  std::vector<TObject*> FFields;
+  std::vector<Variant> FValues;
+};
+
+}  // namespace
+
+// ---- TcxValueDefDBReader ----
+
+namespace {
+TcxDBDataField* DataFieldOf(TcxValueDef* AValueDef) { return dynamic_cast<TcxDBDataField*>(AValueDef->Link()); }
+}  // namespace
+
+String TcxValueDefDBReader::GetDisplayText(TcxValueDef* AValueDef) {
+  TcxDBDataField* f = DataFieldOf(AValueDef);
+  if (TField* field = f ? f->Field() : nullptr) return field->DisplayText();
+  return inherited::GetDisplayText(AValueDef);
+}
+
+Variant TcxValueDefDBReader::GetValue(TcxValueDef* AValueDef) {
+  TcxDBDataField* f = DataFieldOf(AValueDef);
+  if (TField* field = f ? f->Field() : nullptr) return cxGetFieldValue(field);
+  return inherited::GetValue(AValueDef);
+}
+
+bool TcxValueDefDBReader::IsInternal(TcxValueDef* AValueDef) {
+  TcxDBDataField* f = DataFieldOf(AValueDef);
+  return f ? f->IsValueInternal() : true;
+}
+
+// ---- TcxDBDataField ----
+
+void TcxDBDataField::BeforeDestruction() {
+  if (FParentField) FParentField->RemoveSubField(this);
+  ClearSubFields();
+  SetField(nullptr);
+  inherited::BeforeDestruction();
+}
+
+TcxDBDataController* TcxDBDataField::DBDataController() const {
+  return static_cast<TcxDBDataController*>(GetDataController());
+}
+
+const TcxDBDataField* TcxDBDataField::Root() const {
+  const TcxDBDataField* f = this;
+  for (Integer depth = 0; f->ReferenceField() && depth < 64; ++depth) {
+    auto* next = dynamic_cast<const TcxDBDataField*>(f->ReferenceField());
+    if (!next) break;
+    f = next;
+  }
+  return f;
+}
+
+TField* TcxDBDataField::Field() const { return Root()->FField; }
+Integer TcxDBDataField::FieldCount() const { return Integer(Root()->FFields.size()); }
+TcxDBDataField* TcxDBDataField::Fields(Integer AIndex) const { return Root()->FFields.at(size_t(AIndex)); }
+bool TcxDBDataField::IsLookup() const {
+  TField* f = Field();
+  return f && f->FieldKind() == TFieldKind::fkLookup;
+}
+
+void TcxDBDataField::SetField(TField* Value) {
+  if (Value && Value->InState(TComponentStateItem::csDestroying)) Value = nullptr;
+  if (FField == Value) return;
+  TcxCustomDataController* c = GetDataController();
+  TComponent* notifier = c ? c->Notifier() : nullptr;
+  if (FField && notifier) FField->RemoveFreeNotification(notifier);
+  FField = Value;
+  if (FField && notifier) FField->FreeNotification(notifier);
+  ClearSubFields();
+}
+
+void TcxDBDataField::AddSubField(TcxDBDataField* ADataField) {
+  if (std::find(FFields.begin(), FFields.end(), ADataField) != FFields.end()) return;
+  if (ADataField->FParentField) cxDataControllerError(cxSDBParentFieldAssigned);
+  FFields.push_back(ADataField);
+  ADataField->FParentField = this;
+}
+
+void TcxDBDataField::RemoveSubField(TcxDBDataField* ADataField) {
+  auto it = std::find(FFields.begin(), FFields.end(), ADataField);
+  if (it == FFields.end()) return;
+  FFields.erase(it);
+  ADataField->FParentField = nullptr;
+}
+
+void TcxDBDataField::ClearSubFields() {
+  while (!FFields.empty()) {
+    TcxDBDataField* f = FFields.back();
+    FFields.pop_back();
+    f->FParentField = nullptr;
+    if (FieldList())
+      FieldList()->Remove(f);
+    else
+      f->Free();
+  }
+}
+
+void TcxDBDataField::Reassign(TcxCustomDataField* ASource) {
+  inherited::Reassign(ASource);
+  auto* src = dynamic_cast<TcxDBDataField*>(ASource);
+  if (!src) return;
+  SetField(src->FField);
+  src->SetField(nullptr);
+  FFields = std::move(src->FFields);
+  src->FFields.clear();
+  for (TcxDBDataField* f : FFields) f->FParentField = this;
+}
+
+void TcxDBDataField::RemoveNotification(TComponent* AComponent) {
+  if (ReferenceField() || AComponent != FField) {
+    inherited::RemoveNotification(AComponent);
+    return;
+  }
+  TcxDBDataController* c = DBDataController();
+  TcxDBDataProvider* p = c ? c->DBProvider() : nullptr;
+  if (p && p->IsInsideFirst() && p->DataLink()->Active() && p->DataSet() && !p->DataSet()->Active())
+    p->SetFieldsVanished();
+  FField = nullptr;
+  if (p && !p->IsFrozen()) p->LayoutChanged(1);
+}
+
+bool TcxDBDataField::CanModify(TcxDataEditValueSource AEditValueSource) const {
+  const bool base = inherited::CanModify(AEditValueSource);
+  if (IsUnbound()) return base;
+  TField* f = Field();
+  if (!base || !f) return false;
+  if (f->FieldKind() == TFieldKind::fkLookup) {
+    if (AEditValueSource != TcxDataEditValueSource::evsKey || FieldCount() == 0) return false;
+    for (Integer i = 0; i < FieldCount(); ++i)
+      if (!Fields(i)->CanModify(TcxDataEditValueSource::evsValue)) return false;
+    return true;
+  }
+  return cxIsFieldEditable(f, AEditValueSource == TcxDataEditValueSource::evsValue);
+}
+
+bool TcxDBDataField::IsUnbound() const { return !IsInternal() && !Field() && GetValueDef(); }
+
+bool TcxDBDataField::IsValueInternal() const {
+  TcxDBDataController* c = DBDataController();
+  const bool grid = c && c->IsGridMode();
+  if (Field()) return grid;
+  if (IsUnbound()) return !(c && c->IsReadingRecord());
+  return true;
+}
+
+void TcxDBDataField::UpdateValueTypeFromField() {
+  if (ReferenceField()) return;
+  TcxDBDataController* c = DBDataController();
+  TField* field = FField;
+  const Integer index = GetIndex();
+  for (Integer pass = 0;; ++pass) {
+    if (pass >= kMaxBindingPasses) cxDataControllerError(cxSDBFieldBindingUnsettled);
+    const TcxValueTypeClass type = ValueTypeOf(field);
+    bool textDefault = false;
+    if (!IsInternal() && c && index >= 0)
+      textDefault = c->GetItemEditValueSource(index) == TcxDataEditValueSource::evsText;
+    const bool text = field ? cxIsFieldDisplayTextNeeded(field, textDefault) : false;
+    const bool currency = field ? cxIsCurrencyField(field) : false;
+    if (type == GetValueTypeClass() && currency == FIsCurrency && text == GetTextStored()) return;
+    const bool typeChanged = type != GetValueTypeClass();
+    BeginRecreateValueDef();
+    SetTextStored(text);
+    SetValueTypeClass(type);
+    FIsCurrency = currency;
+    EndRecreateValueDef();
+    if (typeChanged && !IsInternal() && c) {
+      c->ItemValueTypeChanged(index);
+      for (Integer i = 0; i < c->GetItemCount(); ++i) {
+        TcxCustomDataField* other = c->Fields()->GetItem(i);
+        if (other != this && other->ReferenceField() == this) c->ItemValueTypeChanged(i);
+      }
+    }
+  }
+}
+
+// ---- TcxDBDataSummaryItem ----
+
+void TcxDBDataSummaryItem::BeforeDestruction() {
+  if (FDataField)
+    if (TcxDBDataController* c = dynamic_cast<TcxDBDataController*>(GetDataController())) {
+      TcxDBDataField* f = FDataField;
+      FDataField = nullptr;
+      c->Fields()->Remove(f);
+    }
+  inherited::BeforeDestruction();
+}
+
+void TcxDBDataSummaryItem::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TcxDBDataSummaryItem*>(Source);
+  if (!src) {
+    inherited::Assign(Source);
+    return;
+  }
+  if (Collection()) Collection()->BeginUpdate();
+  try {
+    inherited::Assign(Source);
+    SetFieldName(src->FFieldName);
+  } catch (...) {
+    if (Collection()) Collection()->EndUpdate();
+    throw;
+  }
+  if (Collection()) Collection()->EndUpdate();
+}
+
+bool TcxDBDataSummaryItem::IsCurrency(TVarType AVarType) const {
+  auto* f = dynamic_cast<TcxDBDataField*>(GetField());
+  if (f && f->Field()) return f->IsCurrency();
+  return inherited::IsCurrency(AVarType);
+}
+
+TcxCustomDataField* TcxDBDataSummaryItem::GetField() const {
+  return FDataField ? FDataField : inherited::GetField();
+}
+
+void TcxDBDataSummaryItem::SetFieldName(const String& Value) {
+  if (Value == FFieldName) return;
+  FFieldName = Value;
+  if (auto* c = dynamic_cast<TcxDBDataController*>(GetDataController())) c->UpdateInternalField(FFieldName, FDataField);
+}
+
+// ---- TcxDBDataController ----
+
+void TcxDBDataController::AfterConstruction() {
+  FDataModeController = New<TcxDBDataModeController>(this);
+  inherited::AfterConstruction();
+}
+
+void TcxDBDataController::BeforeDestruction() {
+  // The link goes while everything it reaches still lives.
+  if (Provider() && DBProvider()->DataLink()) DBProvider()->DataLink()->SetDataSource(nullptr);
+  FreeAndNil(FDataModeController);
+  inherited::BeforeDestruction();
+}
+
+void TcxDBDataController::Assign(TPersistent* Source) {
+  inherited::Assign(Source);
+  auto* src = dynamic_cast<TcxDBDataController*>(Source);
+  if (!src) return;
+  FDataModeController->Assign(src->FDataModeController);
+  SetDataSource(src->DataSource());
+  SetKeyFieldNames(src->FKeyFieldNames);
+  SetDetailKeyFieldNames(src->FDetailKeyFieldNames);
+  SetMasterKeyFieldNames(src->FMasterKeyFieldNames);
+  OnDetailHasChildren = src->OnDetailHasChildren;
+}
+
+TDataSource* TcxDBDataController::DataSource() const { return DBProvider()->DataLink()->DataSource(); }
+
+void TcxDBDataController::SetDataSource(TDataSource* Value) {
+  TcxDBDataLink* link = DBProvider()->DataLink();
+  if (link->DataSource() == Value) return;
+  link->SetDataSource(Value);
+  if (link->DataSource() == Value) DataSourceChanged();
+}
+
+void TcxDBDataController::SetKeyFieldNames(const String& Value) {
+  if (FKeyFieldNames == Value) return;
+  FKeyFieldNames = Value;
+  UpdateInternalField(FKeyFieldNames, FKeyField);
+}
+
+void TcxDBDataController::SetDetailKeyFieldNames(const String& Value) { FDetailKeyFieldNames = Value; }
+void TcxDBDataController::SetMasterKeyFieldNames(const String& Value) { FMasterKeyFieldNames = Value; }
+
+TcxDataProviderClass TcxDBDataController::GetDataProviderClass() const {
+  return ClassOf<TcxDBDataProvider, TcxCustomDataProvider, TcxCustomDataController*>();
+}
+
+TcxCustomDataField* TcxDBDataController::CreateField() { return New<TcxDBDataField>(Fields()); }
+
+TCollectionItemClass TcxDBDataController::GetSummaryItemClass() const {
+  return ClassOf<TcxDBDataSummaryItem, TCollectionItem, TCollection*>();
+}
+
+void TcxDBDataController::GetKeyFields(std::vector<TcxCustomDataField*>& AList) const {
+  if (!FKeyField) return;
+  if (FKeyField->FieldCount() == 0 && !cxIsMultipleFieldNames(FKeyFieldNames)) {
+    AList.push_back(FKeyField);
+    return;
+  }
+  for (Integer i = 0; i < FKeyField->FieldCount(); ++i) AList.push_back(FKeyField->Fields(i));
+}
+
+bool TcxDBDataController::IsProviderValueField(TcxCustomDataField* AField) const {
+  if (inherited::IsProviderValueField(AField)) return true;
+  auto* f = dynamic_cast<TcxDBDataField*>(AField);
+  return f && f->Field();
+}
+
+bool TcxDBDataController::IsSmartRefresh() const { return FKeyField && !IsGridMode(); }
+
+bool TcxDBDataController::IsSmartRefreshActive() const { return DBProvider()->IsSmartRefreshActive(); }
+
+void TcxDBDataController::ReloadStorage() {
+  TDataSet* ds = DataSet();
+  if (ds && ds->Active()) UpdateFields();
+  // Expanded groups and selected rows are found again by their keys; without keys there is
+  // nothing to find them by (and the base's fallback, a refresh, would read everything
+  // once more).
+  const bool byKey = IdentifiesRecordsByKey();
+  if (byKey) BeginSaveKeys();
+  TcxDBDataProvider* p = DBProvider();
+  const bool reading = p->FReadingAll;
+  p->FReadingAll = true;
+  try {
+    inherited::ReloadStorage();
+  } catch (...) {
+    p->FReadingAll = reading;
+    if (byKey) EndRestoreKeys();
+    throw;
+  }
+  p->FReadingAll = reading;
+  if (byKey) EndRestoreKeys();
+  DBProvider()->ClearReloadMark();
+}
+
+bool TcxDBDataController::IsGridModeChangePending() const { return inherited::IsGridModeChangePending(); }
+
+void TcxDBDataController::DeliverHeldBackNotices() { DBProvider()->DeliverPendingNotices(); }
+
+void TcxDBDataController::UpdateField(TcxCustomDataField* AField) {
+  inherited::UpdateField(AField);
+  if (auto* f = dynamic_cast<TcxDBDataField*>(AField)) BindDataField(f, false);
+}
+
+void TcxDBDataController::UpdateFields() {
+  inherited::UpdateFields();
+  for (Integer i = 0; i < Fields()->GetCount(); ++i)
+    if (auto* f = dynamic_cast<TcxDBDataField*>(Fields()->GetItem(i))) BindDataField(f, true);
+}
+
+void TcxDBDataController::UnbindFields() {
+  const bool was = FUnbindingFields;
+  FUnbindingFields = true;
+  try {
+    UpdateFields();
+  } catch (...) {
+    FUnbindingFields = was;
+    throw;
+  }
+  FUnbindingFields = was;
+}
+
+void TcxDBDataController::RemoveNotification(TComponent* AComponent) { inherited::RemoveNotification(AComponent); }
+
+void TcxDBDataController::UpdateStructure() {
+  if (!IsGridMode()) DBProvider()->DataLink()->SetBufferCount(1);
+  inherited::UpdateStructure();
+}
+
+void TcxDBDataController::ResetFocusing() {
+  TcxDataUpdateBracket bracket(this);
+  inherited::ResetFocusing();
+  TcxDBDataProvider* p = DBProvider();
+  if (!p->IsSyncMode() || IsPattern() || !IdentifiesRecordsByKey() || IsLoading()) return;
+  std::vector<TcxCustomDataField*> keys;
+  GetKeyFields(keys);
+  const Integer current = p->CurrentRecordIndex();
+  // The record the provider counted to usually is the data set's current one: only when
+  // its key differs is the storage searched.
+  if (current >= 0 && current < GetRecordCount()) {
+    try {
+      if (cxVariantsEqual(GetFieldValues(current, keys), GetDataSetKeyValues())) return;
+    } catch (const EcxInvalidDataControllerOperation&) {
+      return;
+    }
+  }
+  const Integer r = FindRecordIndexByFields(keys);
+  if (r != current) {
+    p->SetCurrentRecordIndex(r);
+    inherited::ResetFocusing();
+  }
+}
+
+void TcxDBDataController::ActiveChanged(bool AActive) {
+  inherited::ActiveChanged(AActive);
+  // A closed data set shows no records: what was read from it goes with it.
+  if (!AActive && GetRecordCount() > 0 && !IsDestroying()) UpdateStructure();
+}
+
+void TcxDBDataController::Loaded() {
+  if (!FLoadedOnce) {
+    if (DBProvider()->IsDataSetReady()) Refresh();
+  }
+  inherited::Loaded();
+  FLoadedOnce = true;
+}
+
+bool TcxDBDataController::ExecuteAction(TBasicAction* AAction) {
+  return inherited::ExecuteAction(AAction) || DBProvider()->DataLink()->ExecuteAction(AAction);
+}
+
+bool TcxDBDataController::UpdateAction(TBasicAction* AAction) {
+  return inherited::UpdateAction(AAction) || DBProvider()->DataLink()->UpdateAction(AAction);
+}
+
+void TcxDBDataController::ChangeValueTypeClass(Integer AItemIndex, TcxValueTypeClass AValueTypeClass) {
+  CheckItemRange(AItemIndex);
+  if (GetItemDataSetField(AItemIndex)) return;
+  inherited::ChangeValueTypeClass(AItemIndex, AValueTypeClass);
+}
+
+bool TcxDBDataController::IsItemDisplayFormatDefined(Integer AItemIndex, bool AIgnoreCurrency) const {
+  const bool r = inherited::IsItemDisplayFormatDefined(AItemIndex, AIgnoreCurrency);
+  if (AIgnoreCurrency && r)
+    if (TField* f = GetItemDataSetField(AItemIndex); f && cxIsCurrencyField(f)) return false;
+  return r;
+}
+
+Variant TcxDBDataController::GetGroupValue(Integer ARecordIndex, TcxCustomDataField* AField) const {
+  auto* f = dynamic_cast<TcxDBDataField*>(AField);
+  if (!f || !f->IsLookup()) return inherited::GetGroupValue(ARecordIndex, AField);
+  if (f->FieldCount() == 1) return inherited::GetGroupValue(ARecordIndex, f->Fields(0));
+  Variant r = VarArrayCreate(0, f->FieldCount() - 1, varVariant);
+  for (Integer i = 0; i < f->FieldCount(); ++i) VarArrayPut(r, inherited::GetGroupValue(ARecordIndex, f->Fields(i)), i);
+  return r;
+}
+
+Variant TcxDBDataController::GetRecordFieldValue(Integer ARecordIndex, TcxCustomDataField* AField) const {
+  auto* f = dynamic_cast<TcxDBDataField*>(AField);
+  if (!f || !f->IsLookup()) return inherited::GetRecordFieldValue(ARecordIndex, AField);
+  if (f->FieldCount() == 0) return Null();
+  if (f->FieldCount() == 1) return GetRecordFieldValue(ARecordIndex, f->Fields(0));
+  Variant r = VarArrayCreate(0, f->FieldCount() - 1, varVariant);
+  for (Integer i = 0; i < f->FieldCount(); ++i) VarArrayPut(r, GetRecordFieldValue(ARecordIndex, f->Fields(i)), i);
+  return r;
+}
+
+String TcxDBDataController::GetItemFieldName(Integer AItemIndex) const {
+  TcxDBDataField* f = GetDBField(AItemIndex);
+  TField* field = f->Field();
+  if (!field) return String();
+  const auto* filter = dynamic_cast<const TcxDBDataFilterCriteria*>(Filter());
+  const bool ignoreOrigin = !filter || filter->IgnoreOrigin();
+  if (field->FieldKind() != TFieldKind::fkLookup) return cxGetFilterFieldName(field, ignoreOrigin);
+  String r;
+  for (Integer i = 0; i < f->FieldCount(); ++i) {
+    if (i > 0) r += ';';
+    r += cxGetFilterFieldName(f->Fields(i)->Field(), ignoreOrigin);
+  }
+  return r;
+}
+
+TcxFilterCriteriaClass TcxDBDataController::GetFilterCriteriaClass() const {
+  return ClassOf<TcxDBDataFilterCriteria, TcxFilterCriteria, TcxCustomDataController*>();
+}
+
+Variant TcxDBDataController::GetRecordId(Integer ARecordIndex) const {
+  if (ARecordIndex < 0 || ARecordIndex >= GetRecordCount()) cxDataControllerError(cxSDataRecordIndexError);
+  std::vector<TcxCustomDataField*> keys;
+  GetKeyFields(keys);
+  return GetFieldValues(ARecordIndex, keys);
+}
+
+// ---- Focus follows the data set ----
+
+bool TcxDBDataController::CanFocusRecord(Integer ARecordIndex) {
+  TcxDBDataProvider* p = DBProvider();
+  if ((p->IsInserting() && ARecordIndex == p->EditingRecordIndex()) || (IsNewItemRowFocused() && ARecordIndex < 0)) {
+    if (!p->IsInserting() && ARecordIndex < 0) PostEditing();
+    return true;
+  }
+  // Leaving every row: the pending edit is settled, the data set stays where it is.
+  if (ARecordIndex < 0) {
+    CheckBrowseState();
+    return true;
+  }
+  bool result;
+  p->BeginLock();
+  try {
+    result = p->IsSyncMode() ? FocusRecordInDataSet(ARecordIndex) : inherited::CanFocusRecord(ARecordIndex);
+  } catch (...) {
+    p->EndLock();
+    throw;
+  }
+  p->EndLock();
+  ReportSyncMasterPos();
+  return result;
+}
+
+bool TcxDBDataController::FocusRecordInDataSet(Integer ARecordIndex) {
+  if (ARecordIndex < 0) return false;
+  TcxDBDataProvider* p = DBProvider();
+  TDataSet* ds = DataSet();
+  if (!ds) return false;
+  if (IdentifiesRecordsByKey()) {
+    const Variant key = GetRecordId(ARecordIndex);
+    if (ARecordIndex == p->CurrentRecordIndex() && cxVariantsEqual(key, GetDataSetKeyValues())) {
+      CheckBrowseState();
+      return true;
+    }
+    CheckBrowseState();
+    return ds->Locate(FKeyFieldNames, key, TLocateOptions());
+  }
+  CheckBrowseState();
+  p->MoveBy(ARecordIndex - p->CurrentRecordIndex());
+  return true;
+}
+
+void TcxDBDataController::CheckBrowseState() {
+  TDataSet* ds = DataSet();
+  if (FCheckingBrowseState) return;
+  FCheckingBrowseState = true;
+  try {
+    if (ds && (ds->State() == dsEdit || ds->State() == dsInsert)) {
+      ds->UpdateRecord();
+      if (DBProvider()->IsDataSetModified()) {
+        const bool disable = !IsSmartRefreshActive();
+        if (disable) ds->DisableControls();
+        try {
+          ds->Post();
+        } catch (...) {
+          if (disable) ds->EnableControls();
+          throw;
+        }
+        if (disable) ds->EnableControls();
+      } else {
+        Cancel();
+      }
+    }
+    CheckDetailsBrowseState();
+  } catch (...) {
+    FCheckingBrowseState = false;
+    throw;
+  }
+  FCheckingBrowseState = false;
+}
+
+void TcxDBDataController::AfterUpdateData() {
+  if (TDataSet* ds = DataSet()) ds->Refresh();
+}
+
+void TcxDBDataController::RecordDeleted(Integer ARecordIndex) {
+  inherited::RecordDeleted(ARecordIndex);
+  DBProvider()->ForgetRecord(ARecordIndex);
+}
+
+// ---- Keys ----
+
+std::vector<TField*> TcxDBDataController::GetKeyDBFields() const {
+  std::vector<TcxCustomDataField*> keys;
+  GetKeyFields(keys);
+  std::vector<TField*> r;
+  for (TcxCustomDataField* k : keys) {
+    auto* f = dynamic_cast<TcxDBDataField*>(k);
+    if (!f || !f->Field()) cxDataControllerError(cxSDBKeyFieldNotFound);
+    r.push_back(f->Field());
+  }
+  return r;
+}
+
+Variant TcxDBDataController::GetDataSetKeyValues() const { return cxGetFieldValues(GetKeyDBFields()); }
+
+Integer TcxDBDataController::FindRecordIndexByKey(const Variant& AKeyValues) {
+  std::vector<TcxCustomDataField*> keys;
+  GetKeyFields(keys);
+  if (keys.empty()) return -1;
+  TcxKeyValuesReader reader;
+  if (keys.size() == 1) {
+    reader.Add(keys[0], AKeyValues);
+  } else {
+    if (!VarIsArray(AKeyValues) || VarArrayHighBound(AKeyValues, 1) - VarArrayLowBound(AKeyValues, 1) + 1 != Integer(keys.size()))
+      return -1;
+    const Integer low = VarArrayLowBound(AKeyValues, 1);
+    for (size_t i = 0; i < keys.size(); ++i) reader.Add(keys[i], VarArrayGet(AKeyValues, low + Integer(i)));
+  }
+  for (TcxCustomDataField* k : keys)
+    if (!k->GetValueDef()) return -1;
+  Owned<TcxDataControllerKeyLocateObject> locate(New<TcxDataControllerKeyLocateObject>(this));
+  locate->KeyFields() = keys;
+  try {
+    locate->ReadData(&reader);
+  } catch (const Exception&) {
+    // A value that no key field can hold belongs to no record.
+    return -1;
+  }
+  return locate->FindRecordIndex();
+}
+
+bool TcxDBDataController::LocateByKey(const Variant& AKeyValues) {
+  const Integer r = FindRecordIndexByKey(AKeyValues);
+  const Integer row = r >= 0 ? GetRowIndexByRecordIndex(r, true) : -1;
+  ChangeFocusedRowIndex(row);
+  return row != -1;
+}
+
+Integer TcxDBDataController::FindRecordIndexByFields(const std::vector<TcxCustomDataField*>& AFields) {
+  if (AFields.empty()) return -1;
+  for (TcxCustomDataField* k : AFields)
+    if (!k->GetValueDef()) return -1;
+  Owned<TcxDataControllerKeyLocateObject> locate(New<TcxDataControllerKeyLocateObject>(this));
+  locate->KeyFields() = AFields;
+  Owned<TcxValueDefReader> reader(DBProvider()->GetValueDefReaderClass().Create());
+  locate->ReadData(reader.get());
+  return locate->FindRecordIndex();
+}
+
+// ---- Items and their data-set fields ----
+
+TcxDBDataField* TcxDBDataController::GetDBField(Integer AItemIndex) const {
+  return static_cast<TcxDBDataField*>(inherited::GetItemField(AItemIndex));
+}
+
+void TcxDBDataController::ChangeFieldName(Integer AItemIndex, const String& AFieldName) {
+  TcxDBDataField* f = GetDBField(AItemIndex);
+  if (AFieldName != f->FieldNames()) SetDataFieldNames(f, AFieldName, false);
+}
+
+String TcxDBDataController::GetDataFieldName(Integer AItemIndex) const { return GetDBField(AItemIndex)->FieldNames(); }
+
+TField* TcxDBDataController::GetItemDataSetField(Integer AItemIndex) const { return GetDBField(AItemIndex)->Field(); }
+
+TObject* TcxDBDataController::GetItemByFieldName(const String& AFieldName) const {
+  for (Integer i = 0; i < GetItemCount(); ++i)
+    if (AnsiCompareText(GetDBField(i)->FieldNames(), AFieldName) == 0) return GetItem(i);
+  return nullptr;
+}
+
+void TcxDBDataController::UpdateInternalField(const String& AFieldNames, TcxDBDataField*& AField) {
+  if (!AFieldNames.empty()) {
+    if (!AField) AField = static_cast<TcxDBDataField*>(CreateInternalField());
+    SetDataFieldNames(AField, AFieldNames, false);
+    return;
+  }
+  if (!AField) return;
+  TcxDBDataField* f = AField;
+  AField = nullptr;
+  Fields()->Remove(f);
+  Change({dccData});
+}
+
+void TcxDBDataController::SetDataFieldNames(TcxDBDataField* AField, const String& AFieldNames, bool AForced) {
+  AField->ClearSubFields();
+  if (!AForced && AField->FieldNames() != AFieldNames) {
+    Fields()->ReleaseReferences(AField);
+    AField->SetFieldNames(AFieldNames);
+  }
+  if (AForced || cxIsMultipleFieldNames(AFieldNames)) {
+    TcxDataUpdateBracket bracket(this);
+    TStringList* names = New<TStringList>();
+    Owned<TStringList> guard(names);
+    cxGetFieldNames(AFieldNames, names);
+    for (Integer i = 0; i < names->Count(); ++i) {
+      auto* sub = static_cast<TcxDBDataField*>(CreateInternalField());
+      AField->AddSubField(sub);
+      SetDataFieldNames(sub, names->Strings(i), false);
+    }
+    return;
+  }
+  const TcxValueTypeClass before = AField->GetValueTypeClass();
+  AField->SetReferenceField(nullptr);
+  TcxDBDataField* reference = nullptr;
+  if (!AFieldNames.empty()) {
+    for (Integer i = 0; i < Fields()->GetCount() && !reference; ++i) {
+      auto* other = dynamic_cast<TcxDBDataField*>(Fields()->GetItem(i));
+      if (other && other != AField && !other->ReferenceField() && other->FieldCount() == 0 &&
+          !other->FieldNames().empty() && cxTextEquals(other->FieldNames(), AFieldNames))
+        reference = other;
+    }
+  }
+  if (reference)
+    AField->SetReferenceField(reference);
+  else if (AFieldNames.empty())
+    AField->SetValueTypeClass(nullptr);
+  UpdateField(AField);
+  if (AField->GetValueTypeClass() != before && !AField->IsInternal()) ItemValueTypeChanged(AField->GetIndex());
+  if (reference)
+    Change({dccData});
+  else
+    Refresh();
+}
+
+void TcxDBDataController::BindDataField(TcxDBDataField* AField, bool ALookupPass) {
+  if (AField->ReferenceField()) return;
+  if (ALookupPass && !(AField->ParentField() && AField->ParentField()->IsLookup())) return;
+  TDataSet* ds = DataSet();
+  if (!ds) return;
+  TField* old = AField->Field();
+  TField* field = FUnbindingFields || AField->FieldNames().empty() ? nullptr : ds->FindField(AField->FieldNames());
+  if (field != old) {
+    AField->SetField(field);
+  }
+  if (!field) {
+    if (old && AField->FieldCount() == 0 && !AField->IsInternal()) AField->UpdateValueTypeFromField();
+    return;
+  }
+  AField->UpdateValueTypeFromField();
+  if (field->FieldKind() == TFieldKind::fkLookup && (field != old || AField->FieldCount() == 0)) {
+    const String names = AField->FieldNames();
+    SetDataFieldNames(AField, field->KeyFields(), true);
+    AField->SetFieldNames(names);
+  }
+}
+
+// ---- Records read again ----
+
+void TcxDBDataController::RereadEditingRecord() {
+  TcxDBDataProvider* p = DBProvider();
+  if (p->EditingRecordIndex() == kNoEditRecord) return;
+  p->WatchEditingRecord();
+  RereadRecord(p->EditingRecordIndex());
+}
+
+void TcxDBDataController::RereadRecord(Integer ARecordIndex) {
+  TcxDBDataProvider* p = DBProvider();
+  Owned<TcxValueDefReader> reader(p->GetValueDefReaderClass().Create());
+  DataStorage()->ReadRecordValues(ARecordIndex, reader.get());
+  p->RecordAppended(ARecordIndex);
+  if (!p->IsInsideCanInitEditing()) Change({dccUpdateRecord});
+}
+
+Integer TcxDBDataController::GetDataSetRecordCount() const {
+  TDataSet* ds = DataSet();
+  return ds && ds->Active() ? ds->RecordCount() : 0;
+}
+
+Integer TcxDBDataController::GetDataSetRecNo() const {
+  TDataSet* ds = DataSet();
+  return ds && ds->Active() ? ds->RecNo() : -1;
+}
+
+void TcxDBDataController::SetDataSetRecNo(Integer ARecNo) {
+  if (TDataSet* ds = DataSet(); ds && ds->Active()) ds->SetRecNo(ARecNo);
+}
+
+TL_DEFINE_CLASS(TcxValueDefDBReader)
+TL_DEFINE_CLASS(TcxDBDataField)
+TL_DEFINE_CLASS(TcxDBDataSummaryItem, [](auto& c) {
+  c.Property("FieldName", &TcxDBDataSummaryItem::FieldName, &TcxDBDataSummaryItem::SetFieldName);
+})
+TL_DEFINE_CLASS(TcxDBDataController, [](auto& c) {
+  using T = TcxDBDataController;
+  c.Property("DataModeController", &T::DataModeController, &T::SetDataModeController);
+  c.Property("DataSource", &T::DataSource, &T::SetDataSource);
+  c.Property("DetailKeyFieldNames", &T::DetailKeyFieldNames, &T::SetDetailKeyFieldNames);
+  c.Property("KeyFieldNames", &T::KeyFieldNames, &T::SetKeyFieldNames);
+  c.Property("MasterKeyFieldNames", &T::MasterKeyFieldNames, &T::SetMasterKeyFieldNames);
+  c.Event("OnDetailHasChildren", &T::OnDetailHasChildren);
+})
+
+namespace cxDBData {
+void Initialize() {}
+void Finalize() {}
+}  // namespace cxDBData

@@ -1,0 +1,905 @@
+// The data-set provider: moving, editing and deleting on the data set, the data link's
+// notices, the mode switches, and the coordination of several providers on one data set.
+#include "widgets/databinding/cxDBData.h"
+
+#include "widgets/data/cxDataUpdateBracket.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+using enum TcxDataChange;
+using enum TcxDataControllerChange;
+using enum TDataSetState;
+
+namespace {
+
+// Every data-set provider of the program, so that one can ask about the others bound to
+// the same data set.
+std::vector<TcxDBDataProvider*>& Providers() {
+  static std::vector<TcxDBDataProvider*> list;
+  return list;
+}
+
+bool InEditState(const TDataSet* ADataSet) { return ADataSet && IsEditState(ADataSet->State()); }
+
+// A key value (or an array of them) as one text, for finding equal keys by hashing.
+String KeyText(const Variant& AValue) {
+  if (VarIsArray(AValue)) {
+    String r;
+    for (Integer i = VarArrayLowBound(AValue, 1); i <= VarArrayHighBound(AValue, 1); ++i)
+      r += KeyText(VarArrayGet(AValue, i)) + '\x1F';
+    return r;
+  }
+  if (VarIsNull(AValue) || VarIsEmpty(AValue)) return String(1, '\x1E');
+  return VarToStr(AValue);
+}
+
+// Restores a Boolean when the step ends, also when an error passes.
+class TFlagGuard {
+ public:
+  explicit TFlagGuard(bool& AFlag, bool AValue = true) : FFlag(AFlag), FOld(AFlag) { FFlag = AValue; }
+  ~TFlagGuard() { FFlag = FOld; }
+  TFlagGuard(const TFlagGuard&) = delete;
+  TFlagGuard& operator=(const TFlagGuard&) = delete;
+
+ private:
+  bool& FFlag;
+  bool FOld;
+};
+
+// The data set's controls stay disabled for the step.
+class TControlsGuard {
+ public:
+  explicit TControlsGuard(TDataSet* ADataSet) : FDataSet(ADataSet) {
+    if (FDataSet) FDataSet->DisableControls();
+  }
+  ~TControlsGuard() {
+    if (FDataSet) FDataSet->EnableControls();
+  }
+  TControlsGuard(const TControlsGuard&) = delete;
+  TControlsGuard& operator=(const TControlsGuard&) = delete;
+
+ private:
+  TDataSet* FDataSet;
+};
+
+}  // namespace
+
+// ---- TcxDBDataModeController ----
+
+void TcxDBDataModeController::Assign(TPersistent* Source) {
+  auto* src = dynamic_cast<TcxDBDataModeController*>(Source);
+  if (!src) {
+    inherited::Assign(Source);
+    return;
+  }
+  FDetailInSQLMode = src->FDetailInSQLMode;
+  FDetailSyncEnabled = src->FDetailSyncEnabled;
+  SetGridMode(src->FGridMode);
+  SetGridModeBufferCount(src->FGridModeBufferCount);
+  SetSmartRefresh(src->FSmartRefresh);
+  FSyncInsert = src->FSyncInsert;
+  SetSyncMode(src->FSyncMode);
+  OnDetailFirst = src->OnDetailFirst;
+  OnDetailIsCurrentQuery = src->OnDetailIsCurrentQuery;
+}
+
+void TcxDBDataModeController::SetGridMode(bool Value) {
+  if (FGridMode == Value) return;
+  const bool was = FDataController->IsGridMode();
+  FGridMode = Value;
+  if (FDataController->IsGridMode() != was) FDataController->UpdateStructure();
+}
+
+void TcxDBDataModeController::SetGridModeBufferCount(Integer Value) {
+  FGridModeBufferCount = std::max<Integer>(Value, 0);
+}
+
+void TcxDBDataModeController::SetSmartRefresh(bool Value) {
+  if (FSmartRefresh == Value) return;
+  FSmartRefresh = Value;
+  if (!FDataController->IsGridMode()) FDataController->DBProvider()->DataScrolled(0);
+}
+
+void TcxDBDataModeController::SetSyncMode(bool Value) {
+  if (FSyncMode == Value) return;
+  FSyncMode = Value;
+  if (FDataController->DBProvider()->IsActive()) FDataController->DBProvider()->DataScrolled(0);
+}
+
+// ---- TcxDBDataLink ----
+
+TcxDBDataLink::TcxDBDataLink(TcxDBDataProvider* AProvider) : FProvider(AProvider) { SetVisualControl(true); }
+
+void TcxDBDataLink::ActiveChanged() {
+  TcxDBDataProvider* p = FProvider;
+  {
+    TFlagGuard guard(p->FInActivation);
+    p->ActiveChanged(Active());
+  }
+  TcxDBDataController* c = p->DBDataController();
+  if (c->IsLoading()) c->SetLoadedOnce();
+  p->FInsertSeen = DataSet() && DataSet()->State() == dsInsert;
+}
+
+void TcxDBDataLink::DataSetChanged() { FProvider->DoDataSetChanged(); }
+
+void TcxDBDataLink::DataSetScrolled(Integer ADistance) { FProvider->DataScrolled(ADistance); }
+
+void TcxDBDataLink::EditingChanged() { FProvider->DoEditingChanged(); }
+
+void TcxDBDataLink::FocusControl(TField*& AField) {
+  TcxDBDataController* c = FProvider->DBDataController();
+  for (Integer i = 0; i < c->GetItemCount(); ++i) {
+    if (c->GetItemDataSetField(i) != AField) continue;
+    // The owner focuses the control of the item through the focused-item request of its
+    // own; the controller holds no such request, so the field stays for other links.
+    return;
+  }
+}
+
+void TcxDBDataLink::LayoutChanged() { FProvider->LayoutChanged(3); }
+
+void TcxDBDataLink::RecordChanged(TField*) { FProvider->RecordChanged(); }
+
+void TcxDBDataLink::UpdateData() {
+  TcxDBDataProvider* p = FProvider;
+  p->NotifyUpdateData();
+  if (p->IsSmartRefreshActive()) p->RecordChanged();
+  p->ResetChanging();
+}
+
+// ---- TcxDBDataAssignedFields ----
+
+void TcxDBDataAssignedFields::AddField(TField* AField) {
+  if (AField && !Contains(AField)) FFields.push_back(AField);
+}
+
+void TcxDBDataAssignedFields::AddFields(const std::vector<TField*>& AFields) {
+  for (TField* f : AFields) AddField(f);
+}
+
+void TcxDBDataAssignedFields::AddFieldsByName(TDataSet* ADataSet, const String& AFieldNames) {
+  if (!ADataSet) return;
+  std::vector<TField*> fields;
+  ADataSet->GetFieldList(fields, AFieldNames);
+  AddFields(fields);
+}
+
+bool TcxDBDataAssignedFields::Contains(TField* AField) const {
+  return std::find(FFields.begin(), FFields.end(), AField) != FFields.end();
+}
+
+// ---- TcxDBDataProvider ----
+
+TcxDBDataProvider::TcxDBDataProvider(TcxCustomDataController* ADataController)
+    : TcxCustomDataProvider(ADataController) {
+  FAssignedFields = New<TcxDBDataAssignedFields>();
+  FDataLink = New<TcxDBDataLink>(this);
+  Providers().push_back(this);
+}
+
+void TcxDBDataProvider::BeforeDestruction() {
+  for (TcxDBDataProvider* p : Providers()) {
+    auto it = std::find(p->FPending.begin(), p->FPending.end(), this);
+    if (it != p->FPending.end()) p->FPending.erase(it);
+  }
+  FPending.clear();
+  if (FDataLink) FDataLink->SetDataSource(nullptr);
+  FreeAndNil(FDataLink);
+  auto& list = Providers();
+  list.erase(std::remove(list.begin(), list.end(), this), list.end());
+  FreeAndNil(FAssignedFields);
+  inherited::BeforeDestruction();
+}
+
+TcxDBDataController* TcxDBDataProvider::DBDataController() const {
+  return static_cast<TcxDBDataController*>(DataController());
+}
+
+TDataSet* TcxDBDataProvider::DataSet() const { return FDataLink ? FDataLink->DataSet() : nullptr; }
+
+std::vector<TcxDBDataProvider*> TcxDBDataProvider::OtherProviders() const {
+  std::vector<TcxDBDataProvider*> r;
+  TDataSet* ds = DataSet();
+  if (!ds) return r;
+  for (TcxDBDataProvider* p : Providers())
+    if (p != this && p->DataSet() == ds) r.push_back(p);
+  return r;
+}
+
+bool TcxDBDataProvider::IsBusy() const {
+  return LockCount() > 0 || IsFrozen() || FInOwnOperation || FInCanInitEditing;
+}
+
+bool TcxDBDataProvider::IsSmartRefreshActive() const {
+  const TcxDBDataController* c = DBDataController();
+  return c->IdentifiesRecordsByKey() && !IsGridMode() && c->DataModeController()->SmartRefresh();
+}
+
+// ---- Tests ----
+
+bool TcxDBDataProvider::IsGridMode() const {
+  // Grid mode, which keeps only the link's window of the data set, is not offered by this
+  // provider: every record is loaded, whatever the switch says.
+  return false;
+}
+
+bool TcxDBDataProvider::IsDataSetOpen() const {
+  TDataSet* ds = DataSet();
+  return ds && ds->State() != dsInactive;
+}
+
+bool TcxDBDataProvider::IsDataSetBusy() const {
+  for (TcxDBDataProvider* p : OtherProviders())
+    if (p->FInOwnOperation) return true;
+  return false;
+}
+
+bool TcxDBDataProvider::IsSyncMode() const {
+  TDataSet* ds = DataSet();
+  const TcxDBDataController* c = DBDataController();
+  if (!ds || !ds->Active() || ds->IsUniDirectional()) return false;
+  return IsGridMode() || c->DataModeController()->SyncMode();
+}
+
+bool TcxDBDataProvider::IsActive() const {
+  TDataSet* ds = DataSet();
+  return ds && ds->Active() && !ds->ControlsDisabled();
+}
+
+bool TcxDBDataProvider::IsDataSetReady() const {
+  TDataSet* ds = DataSet();
+  return ds && ds->FieldCount() > 0 && (ds->Active() || !ds->DefaultFields());
+}
+
+bool TcxDBDataProvider::IsBOF() const {
+  TDataSet* ds = DataSet();
+  if (!ds) return inherited::IsBOF();
+  return ds->Bof() || !FDataLink->Active();
+}
+
+bool TcxDBDataProvider::IsEditing() const {
+  if (FBaseEditState || IsReadOnly()) return inherited::IsEditing();
+  return InEditState(DataSet());
+}
+
+bool TcxDBDataProvider::IsEOF() const {
+  TDataSet* ds = DataSet();
+  if (!ds) return inherited::IsEOF();
+  return ds->Eof() || !FDataLink->Active();
+}
+
+bool TcxDBDataProvider::IsInserting() const {
+  if (FBaseEditState) return inherited::IsInserting();
+  TDataSet* ds = DataSet();
+  return ds && ds->State() == dsInsert;
+}
+
+bool TcxDBDataProvider::IsModified() const { return inherited::IsModified() || IsDataSetModified(); }
+
+void TcxDBDataProvider::RecordAppended(Integer ARecordIndex) {
+  if (DBDataController()->IdentifiesRecordsByKey() || FSavedBookmark.empty()) return;
+  TDataSet* ds = DataSet();
+  if (ds && ds->BookmarkAvailable() && ds->CompareBookmarks(ds->Bookmark(), FSavedBookmark) == 0)
+    FCurrentRecordIndex = ARecordIndex;
+}
+
+// ---- Navigation ----
+
+void TcxDBDataProvider::First() {
+  TFlagGuard guard(FInFirst);
+  FFieldsVanished = false;
+  inherited::First();
+  if (TDataSet* ds = DataSet()) ds->First();
+}
+
+void TcxDBDataProvider::Prior() {
+  if (TDataSet* ds = DataSet()) ds->Prior();
+}
+
+void TcxDBDataProvider::Next() {
+  if (TDataSet* ds = DataSet()) ds->Next();
+}
+
+void TcxDBDataProvider::Last() {
+  if (TDataSet* ds = DataSet()) ds->Last();
+}
+
+void TcxDBDataProvider::MoveBy(Integer ADistance) {
+  if (TDataSet* ds = DataSet()) ds->MoveBy(ADistance);
+}
+
+void TcxDBDataProvider::SavePosition() {
+  TDataSet* ds = DataSet();
+  if (!ds) return;
+  FSavedBookmark = ds->BookmarkAvailable() ? ds->Bookmark() : TBookmarkStr();
+  FSavedActiveRecord = ds->ActiveRecord();
+  FSavedBOF = ds->Bof();
+  FSavedEOF = ds->Eof();
+}
+
+void TcxDBDataProvider::RestorePosition() {
+  TDataSet* ds = DataSet();
+  if (!ds || FSavedBookmark.empty() || !IsBookmarkValid(FSavedBookmark)) return;
+  // Copies: a notice that the jump sends may save another position meanwhile.
+  const Integer s = FSavedActiveRecord;
+  const bool bof = FSavedBOF, eof = FSavedEOF;
+  ds->GotoBookmark(TBookmarkStr(FSavedBookmark));
+  // The same window of records comes back, with the saved record at its old place.
+  const Integer a = ds->ActiveRecord();
+  const Integer b = ds->BufferCount();
+  if (a < s) {
+    ds->MoveBy(-s);
+    ds->MoveBy(s);
+  } else if (a > s) {
+    ds->MoveBy(b - 1 - s);
+    ds->MoveBy(s - b + 1);
+  }
+  if (bof && !ds->Bof()) ds->Prior();
+  if (eof && !ds->Eof()) ds->Next();
+}
+
+// ---- Rights ----
+
+bool TcxDBDataProvider::CanDelete() const {
+  TDataSet* ds = DataSet();
+  return CanModify() && ds && !ds->IsEmpty();
+}
+
+bool TcxDBDataProvider::CanModify() const {
+  TDataSet* ds = DataSet();
+  return ds && ds->Active() && ds->CanModify() && IsSyncMode();
+}
+
+bool TcxDBDataProvider::CanInitEditing(Integer ARecordIndex) {
+  if (IsReadOnly()) return inherited::CanInitEditing(ARecordIndex);
+  TcxDBDataController* c = DBDataController();
+  bool result;
+  {
+    TFlagGuard guard(FInCanInitEditing);
+    if (c->IsNewItemRowActive() && !IsInserting()) {
+      Insert();
+      result = true;
+    } else {
+      result = FDataLink->Edit();
+    }
+  }
+  if (result) {
+    SetChanging();
+    if (c->IsNewItemRowActive()) c->Change({dccUpdateRecord});
+  }
+  return result;
+}
+
+// ---- Editing ----
+
+template <class F>
+void TcxDBDataProvider::OwnOperation(F AOperation) {
+  TFlagGuard guard(FInOwnOperation);
+  TDataSet* ds = DataSet();
+  if (!InEditState(ds)) {
+    AOperation();
+    return;
+  }
+  if (!IsSmartRefreshActive()) {
+    if (ds->State() == dsInsert) DBDataController()->CheckBrowseState();
+    if (InEditState(ds)) FDataLink->UpdateRecord();
+    AOperation();
+    return;
+  }
+  TControlsGuard controls(ds);
+  ds->CheckBrowseMode();
+  SmartRefreshWatched();
+  ResetWatch();
+  ResetEditing();
+  AOperation();
+}
+
+void TcxDBDataProvider::Append() {
+  OwnOperation([this] {
+    if (TDataSet* ds = DataSet()) ds->Append();
+  });
+}
+
+void TcxDBDataProvider::Insert() {
+  TFlagGuard guard(FInOwnInsert);
+  OwnOperation([this] {
+    if (TDataSet* ds = DataSet()) ds->Insert();
+  });
+}
+
+void TcxDBDataProvider::Edit() {
+  if (IsReadOnly()) {
+    inherited::Edit();
+    return;
+  }
+  if (TDataSet* ds = DataSet()) ds->Edit();
+}
+
+void TcxDBDataProvider::Post() {
+  if (IsReadOnly()) {
+    inherited::Post();
+    return;
+  }
+  if (TDataSet* ds = DataSet()) ds->CheckBrowseMode();
+}
+
+void TcxDBDataProvider::Cancel() {
+  if (IsReadOnly()) {
+    inherited::Cancel();
+    return;
+  }
+  if (IsSmartRefreshActive()) {
+    TcxDBDataController* c = DBDataController();
+    TFlagGuard base(FBaseEditState);
+    c->BeginReadRecord();
+    try {
+      inherited::Cancel();
+    } catch (...) {
+      c->EndReadRecord();
+      throw;
+    }
+    c->EndReadRecord();
+  }
+  DataSetCancel();
+}
+
+void TcxDBDataProvider::UpdateData() { FDataLink->UpdateData(); }
+
+Variant TcxDBDataProvider::GetEditValue(Integer ARecordIndex, TcxCustomDataField* AField,
+                                        TcxDataEditValueSource AEditValueSource) {
+  auto* f = dynamic_cast<TcxDBDataField*>(AField);
+  TField* field = f ? f->Field() : nullptr;
+  if (!field) {
+    if (AField->IsUnbound()) return inherited::GetEditValue(ARecordIndex, AField, AEditValueSource);
+    return Null();
+  }
+  if (AEditValueSource == TcxDataEditValueSource::evsText) {
+    if (field->IsNull() && !field->OnGetText) return Null();
+    return Variant(field->Text());
+  }
+  if (AEditValueSource == TcxDataEditValueSource::evsKey && !field->KeyFields().empty())
+    return field->DataSet()->GetFieldValues(field->KeyFields());
+  return field->IsNull() ? Null() : field->Value();
+}
+
+bool TcxDBDataProvider::SetEditValue(Integer ARecordIndex, TcxCustomDataField* AField, const Variant& AValue,
+                                     TcxDataEditValueSource AEditValueSource) {
+  auto* f = dynamic_cast<TcxDBDataField*>(AField);
+  TField* field = f ? f->Field() : nullptr;
+  if (!field) {
+    if (AField->IsUnbound()) return inherited::SetEditValue(ARecordIndex, AField, AValue, AEditValueSource);
+    return false;
+  }
+  if (AEditValueSource == TcxDataEditValueSource::evsText || field->OnSetText)
+    field->SetText(VarIsNull(AValue) || VarIsEmpty(AValue) ? String() : VarToStr(AValue));
+  else if (AEditValueSource == TcxDataEditValueSource::evsKey && !field->KeyFields().empty())
+    field->DataSet()->SetFieldValues(field->KeyFields(), AValue);
+  else
+    cxSetFieldValue(field, AValue);
+  return true;
+}
+
+void TcxDBDataProvider::SetValue(Integer, TcxCustomDataField* AField, const Variant& AValue) {
+  auto* f = dynamic_cast<TcxDBDataField*>(AField);
+  TField* field = f ? f->Field() : nullptr;
+  if (!field) return;
+  if (field->Lookup() && !field->KeyFields().empty()) {
+    field->DataSet()->SetFieldValues(field->KeyFields(), AValue);
+    FAssignedFields->AddFieldsByName(field->DataSet(), field->KeyFields());
+  } else {
+    field->SetValue(AValue);
+    FAssignedFields->AddField(field);
+  }
+}
+
+void TcxDBDataProvider::InitInsertedRecord(Integer ARecordIndex, const std::vector<Variant>& AGroupValues) {
+  TcxDBDataController* c = DBDataController();
+  bool otherOwn = false;
+  for (TcxDBDataProvider* p : OtherProviders()) otherOwn = otherOwn || p->FInOwnOperation;
+  if (!FInOwnOperation && !FInCanInitEditing && !otherOwn) {
+    c->RereadEditingRecord();
+    return;
+  }
+  FAssignedFields->Clear();
+  inherited::InitInsertedRecord(ARecordIndex, AGroupValues);
+  c->InsertedRecordInitialized(ARecordIndex);
+  c->RereadEditingRecord();
+}
+
+// ---- Deleting ----
+
+void TcxDBDataProvider::DeleteFocused() {
+  TcxDBDataController* c = DBDataController();
+  TDataSet* ds = DataSet();
+  const Integer focused = c->GetFocusedRecordIndex();
+  if (!ds || focused < 0) return;
+  const bool smart = IsSmartRefreshActive();
+  Integer next = DeletingFocusRecordIndex();
+  {
+    TControlsGuard controls(ds);
+    ds->Delete();
+    // The stored record goes while the data set's notice still waits, so that the notice
+    // finds both holding the same records.
+    if (smart && focused < c->GetRecordCount()) {
+      c->DeleteRecord(focused);
+      if (next > focused) --next;
+    }
+    if (next >= 0 && next < c->GetRecordCount() && next != focused) {
+      // Without keys the data set is moved by places: the deleted record is gone from
+      // the data set but (outside smart refresh) still in the storage.
+      if (!smart && !c->IdentifiesRecordsByKey() && next > focused) --next;
+      c->FocusRecordInDataSet(next);
+    }
+  }
+  if (smart) c->ResetFocusing();
+}
+
+void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
+  TcxDBDataController* c = DBDataController();
+  TDataSet* ds = DataSet();
+  if (!ds || AList.empty()) return;
+  TControlsGuard controls(ds);
+  if (c->IdentifiesRecordsByKey()) {
+    // One walk over the data set finds every listed key, instead of one search per
+    // record: each listed record deletes the first data-set record with its key.
+    std::vector<TcxCustomDataField*> keys;
+    c->GetKeyFields(keys);
+    const std::vector<TField*> dbKeys = c->GetKeyDBFields();
+    std::unordered_map<String, std::vector<Integer>> wanted;
+    for (size_t i = AList.size(); i-- > 0;) wanted[KeyText(c->GetFieldValues(AList[i], keys))].push_back(AList[i]);
+    const bool smart = IsSmartRefreshActive();
+    std::vector<Integer> stored;
+    size_t remaining = AList.size();
+    Integer count = ds->RecordCount();
+    Integer place = 0;
+    ds->First();
+    while (place < count && remaining > 0) {
+      auto it = wanted.find(KeyText(cxGetFieldValues(dbKeys)));
+      if (it == wanted.end() || it->second.empty()) {
+        ds->Next();
+        ++place;
+        continue;
+      }
+      const Integer record = it->second.back();
+      it->second.pop_back();
+      --remaining;
+      ds->Delete();
+      --count;
+      if (smart) stored.push_back(record);
+    }
+    if (smart) {
+      std::sort(stored.begin(), stored.end());
+      stored.erase(std::unique(stored.begin(), stored.end()), stored.end());
+      TcxDataUpdateBracket bracket(c);
+      for (size_t i = stored.size(); i-- > 0;) c->DeleteRecord(stored[i]);
+      c->ResetFocusing();
+    }
+    return;
+  }
+  // By position: record index i is the data set's i-th record.
+  if (!c->CanFocusRecord(AList.back())) return;
+  Integer previous = AList.back();
+  const Integer last = c->GetRecordCount() - 1;
+  for (size_t i = AList.size(); i-- > 0;) {
+    const Integer r = AList[i];
+    if (i + 1 < AList.size()) ds->MoveBy(r - previous + (previous == last ? 1 : 0));
+    ds->Delete();
+    previous = r;
+  }
+}
+
+void TcxDBDataProvider::EndDeleting() {
+  TcxDBDataController* c = DBDataController();
+  const Integer r = DeletingFocusRecordIndex();
+  if (r >= 0 && r < c->GetRecordCount()) c->ChangeFocusedRecordIndex(r);
+  inherited::EndDeleting();
+}
+
+// ---- Counters and the reload marks ----
+
+void TcxDBDataProvider::MarkReload() {
+  if (!DBDataController()->IsPattern()) FReloadMark = true;
+  for (TcxDBDataProvider* p : OtherProviders())
+    if (!p->DBDataController()->IsPattern()) p->FReloadMark = true;
+}
+
+void TcxDBDataProvider::BeginLock() {
+  inherited::BeginLock();
+  if (InEditState(DataSet())) MarkReload();
+}
+
+void TcxDBDataProvider::EndLock() {
+  inherited::EndLock();
+  if (LockCount() == 0 && !IsFrozen()) DeliverPendingNotices();
+}
+
+void TcxDBDataProvider::Freeze() {
+  inherited::Freeze();
+  TDataSet* ds = DataSet();
+  if (!ds) return;
+  ds->DisableControls();
+  // A freeze drops the data set's pending edit: the walk that follows would post it
+  // half-way otherwise.
+  if (ds->Active() && InEditState(ds)) {
+    MarkReload();
+    ds->Cancel();
+  }
+}
+
+void TcxDBDataProvider::Unfreeze() {
+  if (TDataSet* ds = DataSet()) ds->EnableControls();
+  inherited::Unfreeze();
+  // What the others held back while this provider was frozen goes out now, not only when
+  // a later focus change happens to deliver it.
+  if (!IsFrozen() && LockCount() == 0) DeliverPendingNotices();
+}
+
+void TcxDBDataProvider::AddPending(TcxDBDataProvider* AProvider) {
+  if (std::find(FPending.begin(), FPending.end(), AProvider) == FPending.end()) FPending.push_back(AProvider);
+}
+
+void TcxDBDataProvider::DeliverPendingNotices() {
+  if (FDelivering || FPending.empty()) return;
+  TFlagGuard guard(FDelivering);
+  while (!FPending.empty()) {
+    TcxDBDataProvider* p = FPending.back();
+    FPending.pop_back();
+    TFlagGuard delivered(p->FDeliveredLate);
+    p->DoDataSetChanged();
+  }
+}
+
+Integer TcxDBDataProvider::GetRecordIndex() const {
+  if (IsInserting() && !IsGridMode()) return EditingRecordIndex();
+  return FCurrentRecordIndex;
+}
+
+TcxValueDefReaderClass TcxDBDataProvider::GetValueDefReaderClass() const {
+  return ClassOf<TcxValueDefDBReader, TcxValueDefReader>();
+}
+
+// ---- Notices from the data set ----
+
+void TcxDBDataProvider::ActiveChanged(bool AActive) {
+  inherited::ActiveChanged(AActive);
+  TDataSet* ds = DataSet();
+  if (ds && !ds->Active() && ds->DefaultFields()) DBDataController()->UnbindFields();
+}
+
+void TcxDBDataProvider::DataScrolled(Integer ADistance) {
+  if (!IsGridMode()) FCurrentRecordIndex += ADistance;
+  inherited::DataScrolled(ADistance);
+}
+
+void TcxDBDataProvider::LayoutChanged(Integer AKind) {
+  for (TcxDBDataProvider* p : OtherProviders())
+    if (p->IsFrozen() && p->DBDataController()->IsDetail()) {
+      if (IsActive()) DBDataController()->UpdateFields();
+      return;
+    }
+  inherited::LayoutChanged(AKind);
+}
+
+void TcxDBDataProvider::DoDataSetChanged() {
+  TDataSet* ds = DataSet();
+  if (!ds) return;
+  TcxDBDataController* c = DBDataController();
+  const bool byKey = c->IdentifiesRecordsByKey();
+  for (TcxDBDataProvider* p : OtherProviders())
+    if (p->FReadingAll) {
+      // That provider is reading every record: it only moves the data set.
+      DataScrolled(0);
+      return;
+    } else if (p->IsFrozen() || (p->LockCount() > 0 && byKey)) {
+      // Waits on that provider: delivered when it is idle again.
+      p->AddPending(this);
+      return;
+    }
+  bool scroll = false;
+  std::vector<TcxDBDataProvider*> all = OtherProviders();
+  all.push_back(this);
+  for (TcxDBDataProvider* p : all)
+    if (p->IsFrozen() || p->FDelivering || (p->LockCount() > 0 && (byKey || IsGridMode()))) scroll = true;
+  // A notice held back for this provider is not a scroll: the data set may have changed
+  // in any way meanwhile.
+  if (scroll && !FReloadMark && !FDeliveredLate) {
+    DataScrolled(0);
+    return;
+  }
+  if (!InEditState(ds)) {
+    // A record deleted or added from outside was never watched: re-reading the watched
+    // record cannot show it, so the count tells, and everything is read again.
+    const bool unwatchedChange = FWatchedRecordIndex == kNoEditRecord && FAppendedRecordIndex < 0 &&
+                                 IsSmartRefreshActive() && ds->RecordCount() != c->GetRecordCount();
+    if (IsSmartRefreshActive() && !unwatchedChange) {
+      SmartRefreshWatched();
+      DataScrolled(0);
+    } else {
+      FReloadMark = false;
+      DataChanged(dcTotal, -1, -1);
+    }
+    ResetWatch();
+    return;
+  }
+  if (ds->State() == dsInsert && !FInserting && !c->IsPattern() && c->DataModeController()->SyncInsert() &&
+      IsSyncMode())
+    InsertFromDataSet();
+}
+
+void TcxDBDataProvider::DoEditingChanged() {
+  if (!IsSyncMode()) {
+    FInsertSeen = false;
+    return;
+  }
+  TDataSet* ds = DataSet();
+  if (FDataLink->Active() && ds->State() == dsEdit) {
+    EditFromDataSet();
+  } else if (!InEditState(ds)) {
+    TcxDBDataController* c = DBDataController();
+    if (IsSmartRefreshActive() && FEditingRecordIndex < 0 && FEditingRecordIndex != kNoEditRecord &&
+        FInserting && FAppendedRecordIndex < 0) {
+      // The new-item row's record becomes a real one.
+      const Integer r = c->DataStorage()->AppendRecord();
+      FAppendedRecordIndex = r;
+      c->CopyRecord(FEditingRecordIndex, r);
+    }
+    ResetEditing();
+  }
+  FInsertSeen = false;
+}
+
+void TcxDBDataProvider::EditFromDataSet() {
+  TcxDBDataController* c = DBDataController();
+  TFlagGuard base(FBaseEditState);
+  c->BeginReadRecord();
+  try {
+    InternalEdit();
+  } catch (...) {
+    c->EndReadRecord();
+    throw;
+  }
+  c->EndReadRecord();
+}
+
+void TcxDBDataProvider::InsertFromDataSet() {
+  if (FInInsertFromDataSet) return;
+  TFlagGuard guard(FInInsertFromDataSet);
+  TFlagGuard base(FBaseEditState);
+  InternalInsert(IsEOF() && !FInOwnInsert);
+}
+
+// ---- New operations ----
+
+bool TcxDBDataProvider::IsDataSetModified() const {
+  TDataSet* ds = DataSet();
+  if (ds && ds->Modified()) {
+    if (FAssignedFields->IsEmpty()) return true;
+    for (Integer i = 0; i < ds->FieldCount(); ++i) {
+      TField* f = ds->Fields(i);
+      if (!FAssignedFields->Contains(f) && !f->IsNull()) return true;
+    }
+  }
+  if (inherited::IsModified()) {
+    const TcxDBDataController* c = DBDataController();
+    for (Integer i = 0; i < c->GetItemCount(); ++i) {
+      TcxCustomDataField* f = c->GetItemField(i);
+      if (!f->IsUnbound()) continue;
+      if (!VarIsNull(const_cast<TcxDBDataController*>(c)->GetEditValue(i, TcxDataEditValueSource::evsValue)))
+        return true;
+    }
+  }
+  return false;
+}
+
+bool TcxDBDataProvider::IsBookmarkValid(const TBookmarkStr& ABookmark) const {
+  TDataSet* ds = DataSet();
+  return ds && ds->BookmarkValid(ABookmark);
+}
+
+Integer TcxDBDataProvider::CompareBookmarks(const TBookmarkStr& ABookmark1, const TBookmarkStr& ABookmark2) const {
+  TDataSet* ds = DataSet();
+  if (!ds || !FDataLink->Active()) return -1;
+  return ds->CompareBookmarks(ABookmark1, ABookmark2);
+}
+
+void TcxDBDataProvider::DataSetCancel() {
+  TDataSet* ds = DataSet();
+  if (!ds) return;
+  TcxDBDataController* c = DBDataController();
+  if (!c->IsDetail() || !IsEOF()) {
+    ds->Cancel();
+    return;
+  }
+  TControlsGuard controls(ds);
+  Variant key = Unassigned();
+  const Integer rows = c->GetRowCount();
+  if (rows >= 2) {
+    const Integer r = c->GetRowInfo(rows - 2).RecordIndex;
+    if (r >= 0) key = c->GetRecordId(r);
+  }
+  ds->Cancel();
+  if (!VarIsEmpty(key) && !c->KeyFieldNames().empty()) ds->Locate(c->KeyFieldNames(), key, TLocateOptions());
+}
+
+void TcxDBDataProvider::RecordChanged() {
+  TcxDBDataController* c = DBDataController();
+  if ((!c->IsDetail() || !c->DataModeController()->DetailSyncEnabled() || FDetailPositioned) && IsEditing())
+    c->RereadEditingRecord();
+  ResetChanging();
+}
+
+// ---- Smart refresh ----
+
+void TcxDBDataProvider::WatchEditingRecord() {
+  FWatchedRecordIndex = EditingRecordIndex();
+  FWatchedInserting = IsInserting();
+}
+
+void TcxDBDataProvider::ResetWatch() {
+  FWatchedRecordIndex = kNoEditRecord;
+  FWatchedInserting = false;
+  FAppendedRecordIndex = -1;
+}
+
+void TcxDBDataProvider::ForgetRecord(Integer ARecordIndex) {
+  if (FWatchedRecordIndex == ARecordIndex) ResetWatch();
+  if (FFocusedBeforeDelete == ARecordIndex) FFocusedBeforeDelete = -1;
+}
+
+void TcxDBDataProvider::SmartRefreshWatched() {
+  TcxDBDataController* c = DBDataController();
+  if (FWatchedRecordIndex == kNoEditRecord) {
+    FReloadMark = false;
+    return;
+  }
+  Integer r = c->GetFocusedRecordIndex();
+  if (r < 0 && FAppendedRecordIndex >= 0) r = FAppendedRecordIndex;
+  if (r < 0 && FWatchedRecordIndex >= 0 && FWatchedRecordIndex < c->GetRecordCount()) r = FWatchedRecordIndex;
+  {
+    TcxDataUpdateBracket bracket(c);
+    if (r >= 0 && (r == FWatchedRecordIndex || r == FAppendedRecordIndex)) {
+      const Variant stored = c->GetRecordId(r);
+      const Variant current = c->GetDataSetKeyValues();
+      TDataSet* ds = DataSet();
+      if (!ds || ds->IsEmpty()) {
+        // An insert cancelled in an empty data set: nothing holds the record any more.
+        c->DeleteRecord(r);
+        r = -1;
+        c->ResetFocusing();
+      } else if (cxVariantsEqual(stored, current)) {
+        c->RereadRecord(r);
+      } else {
+        std::vector<TField*> keys = c->GetKeyDBFields();
+        const bool autoInc = keys.size() == 1 && keys[0]->DataType() == TFieldType::ftAutoInc;
+        if (FWatchedInserting && VarIsNull(stored) && autoInc && c->FindRecordIndexByKey(current) < 0) {
+          c->RereadRecord(r);
+        } else {
+          const Integer found = c->FindRecordIndexByKey(stored);
+          if (found < 0 || found == r) {
+            c->DeleteRecord(r);
+            r = -1;
+          }
+          c->ResetFocusing();
+        }
+      }
+    }
+  }
+  c->RefreshView();
+  FReloadMark = false;
+}
+
+TL_DEFINE_CLASS(TcxDBDataModeController, [](auto& c) {
+  using T = TcxDBDataModeController;
+  c.Property("DetailInSQLMode", &T::DetailInSQLMode, &T::SetDetailInSQLMode).Default(false);
+  c.Property("GridMode", &T::GridMode, &T::SetGridMode).Default(false);
+  c.Property("GridModeBufferCount", &T::GridModeBufferCount, &T::SetGridModeBufferCount).Default(0);
+  c.Property("SmartRefresh", &T::SmartRefresh, &T::SetSmartRefresh).Default(false);
+  c.Property("SyncMode", &T::SyncMode, &T::SetSyncMode).Default(true);
+  c.Event("OnDetailFirst", &T::OnDetailFirst);
+  c.Event("OnDetailIsCurrentQuery", &T::OnDetailIsCurrentQuery);
+})
+TL_DEFINE_CLASS(TcxDBDataLink)
+TL_DEFINE_CLASS(TcxDBDataAssignedFields)
+TL_DEFINE_CLASS(TcxDBDataProvider)

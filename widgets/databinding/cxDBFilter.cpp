@@ -1,0 +1,224 @@
+#include "widgets/databinding/cxDBFilter.h"
+
+#include "classlib/core/SysUtils.h"
+#include "platform/kernel/Units.h"
+#include "widgets/databinding/cxDBData.h"
+
+namespace {
+
+UnitCounter gDBFilterUnit;
+TcxDBAdapterList* gFilterOperatorAdapters = nullptr;
+
+bool IsEditing(TDataSet* ADataSet) {
+  const TDataSetState state = ADataSet->State();
+  return state == TDataSetState::dsEdit || state == TDataSetState::dsInsert || state == TDataSetState::dsSetKey;
+}
+
+}  // namespace
+
+// ---- Operators ----
+
+void TcxFilterSQLNullOperator::GetKeyword(String& AText) { AText = "IS"; }
+void TcxFilterSQLNotNullOperator::GetKeyword(String& AText) { AText = "IS NOT"; }
+
+void TcxDBFilterOperatorAdapter::PrepareOperatorClass(TcxFilterCriteriaItem*, TDataSet* ADataSet,
+                                                      TcxFilterOperatorClass& AOperatorClass) {
+  if (!ADataSet || !AOperatorClass) return;
+  if (UpperCase(ADataSet->ClassName()).find("QUERY") == String::npos) return;
+  using I = TcxFilterCriteriaItem*;
+  // The not-null test descends from the null test: it is asked first.
+  if (AOperatorClass.Class->InheritsFrom(TcxFilterNotNullOperator::StaticClass()))
+    AOperatorClass = ClassOf<TcxFilterSQLNotNullOperator, TcxFilterOperator, I>();
+  else if (AOperatorClass.Class->InheritsFrom(TcxFilterNullOperator::StaticClass()))
+    AOperatorClass = ClassOf<TcxFilterSQLNullOperator, TcxFilterOperator, I>();
+}
+
+TcxFilterOperatorClass TcxDBDataFilterCriteriaItem::GetFilterOperatorClass() {
+  TcxFilterOperatorClass result = inherited::GetFilterOperatorClass();
+  auto* criteria = dynamic_cast<TcxDBDataFilterCriteria*>(GetCriteria());
+  TDataSet* dataSet = criteria ? criteria->DataSet() : nullptr;
+  Integer index;
+  if (!dataSet || !gFilterOperatorAdapters || !gFilterOperatorAdapters->FindAdapter(&dataSet->ClassType(), index))
+    return result;
+  if (auto* adapter = dynamic_cast<TcxDBFilterOperatorAdapter*>(gFilterOperatorAdapters->GetItem(index)))
+    adapter->PrepareOperatorClass(this, dataSet, result);
+  return result;
+}
+
+// ---- Criteria ----
+
+TcxDBDataFilterCriteria::TcxDBDataFilterCriteria(TcxCustomDataController* ADataController)
+    : TcxDataFilterCriteria(ADataController) {
+  FIgnoreOrigin = true;
+}
+
+void TcxDBDataFilterCriteria::Assign(TPersistent* Source) {
+  auto* source = dynamic_cast<TcxDBDataFilterCriteria*>(Source);
+  if (!source) {
+    inherited::Assign(Source);
+    return;
+  }
+  BeginUpdate();
+  try {
+    inherited::Assign(Source);
+    SetAutoDataSetFilter(source->FAutoDataSetFilter);
+    SetIgnoreOrigin(source->FIgnoreOrigin);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TcxDBDataFilterCriteria::FormatFilterTextValue(TcxFilterCriteriaItem*, const Variant& AValue, String& AText) {
+  if (OnFormatFilterTextValue) OnFormatFilterTextValue(this, AValue, AText);
+}
+
+TcxFilterCriteriaItemClass TcxDBDataFilterCriteria::GetItemClass() {
+  return ClassOf<TcxDBDataFilterCriteriaItem, TcxFilterCriteriaItem, TcxFilterCriteriaItemList*, TObject*,
+                 TcxFilterOperatorKind, const Variant&, const String&>();
+}
+
+void TcxDBDataFilterCriteria::AssignEvents(TPersistent* ASource) {
+  inherited::AssignEvents(ASource);
+  if (auto* source = dynamic_cast<TcxDBDataFilterCriteria*>(ASource)) {
+    OnBeforeChange = source->OnBeforeChange;
+    OnFormatFilterTextValue = source->OnFormatFilterTextValue;
+  }
+}
+
+void TcxDBDataFilterCriteria::RestoreDefaults() {
+  BeginUpdate();
+  try {
+    inherited::RestoreDefaults();
+    SetAutoDataSetFilter(false);
+    SetIgnoreOrigin(true);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+bool TcxDBDataFilterCriteria::IsFiltering() {
+  return inherited::IsFiltering() && !OnBeforeChange && !IsAutoDataSetFilterInForce();
+}
+
+void TcxDBDataFilterCriteria::SetAutoDataSetFilter(bool Value) {
+  if (FAutoDataSetFilter == Value) return;
+  FAutoDataSetFilter = Value;
+  Changed();
+}
+
+void TcxDBDataFilterCriteria::SetIgnoreOrigin(bool Value) {
+  if (FIgnoreOrigin == Value) return;
+  FIgnoreOrigin = Value;
+  Changed();
+}
+
+bool TcxDBDataFilterCriteria::IsAutoDataSetFilterInForce() const {
+  if (!FAutoDataSetFilter) return false;
+  const auto* controller = dynamic_cast<const TcxDBDataController*>(DataController());
+  return !controller || !controller->Provider() || !controller->IsSmartRefreshActive();
+}
+
+TDataSet* TcxDBDataFilterCriteria::DataSet() const {
+  const auto* controller = dynamic_cast<const TcxDBDataController*>(DataController());
+  return controller && controller->Provider() ? controller->DataSet() : nullptr;
+}
+
+bool TcxDBDataFilterCriteria::ApplyToDataSet(TDataSet* ADataSet, const String& AText, TFilterOptions AOptions,
+                                             bool AFiltered) {
+  if (ADataSet->Filter() == AText && ADataSet->FilterOptions() == AOptions && ADataSet->Filtered() == AFiltered)
+    return false;
+  ADataSet->DisableControls();
+  try {
+    ADataSet->SetFilter(AText);
+    ADataSet->SetFilterOptions(AOptions);
+    ADataSet->SetFiltered(AFiltered);
+  } catch (...) {
+    ADataSet->EnableControls();
+    throw;
+  }
+  ADataSet->EnableControls();
+  return true;
+}
+
+void TcxDBDataFilterCriteria::DoChanged() {
+  if (FDeactivating) return;
+  TcxCustomDataController* c = DataController();
+  if (c && c->Filter() == this && !c->IsDestroying()) {
+    TDataSet* dataSet = DataSet();
+    // A pending edit of the data set is settled first; when it cannot be, the filter is
+    // switched off and the error passes on.
+    if (dataSet && IsEditing(dataSet)) {
+      try {
+        c->CheckBrowseState();
+      } catch (...) {
+        FDeactivating = true;
+        try {
+          SetActive(false);
+        } catch (...) {
+          // The first error is the one the caller sees.
+        }
+        FDeactivating = false;
+        throw;
+      }
+    }
+    if (OnBeforeChange && !c->IsLoading()) {
+      String text;
+      FilterText(text);
+      OnBeforeChange(this, dataSet, text);
+    }
+    if (dataSet && IsAutoDataSetFilterInForce()) {
+      String text;
+      FilterText(text);
+      const TFilterOptions options = GetOptions().Contains(TcxFilterCriteriaOption::fcoCaseInsensitive)
+                                         ? TFilterOptions{TFilterOption::foCaseInsensitive}
+                                         : TFilterOptions{};
+      const bool changed = ApplyToDataSet(dataSet, text, options, GetActive() && !text.empty());
+      FDataSetFiltered = true;
+      // The data set filters and tells its controller: nothing more to do here.
+      if (changed) return;
+    } else if (dataSet && FDataSetFiltered) {
+      // The data set no longer filters for these criteria: the filter they gave it is
+      // taken back, or the controller would filter only what the old filter left.
+      ApplyToDataSet(dataSet, String(), dataSet->FilterOptions(), false);
+      FDataSetFiltered = false;
+    }
+  }
+  inherited::DoChanged();
+}
+
+TcxDBAdapterList* cxDBFilterOperatorAdapters() { return gFilterOperatorAdapters; }
+
+TL_DEFINE_CLASS(TcxFilterSQLNullOperator)
+TL_DEFINE_CLASS(TcxFilterSQLNotNullOperator)
+TL_DEFINE_CLASS(TcxDBFilterOperatorAdapter)
+TL_DEFINE_CLASS(TcxDBDataFilterCriteriaItem)
+TL_DEFINE_CLASS(TcxDBDataFilterCriteria, [](auto& c) {
+  using T = TcxDBDataFilterCriteria;
+  c.Property("AutoDataSetFilter", &T::AutoDataSetFilter, &T::SetAutoDataSetFilter).Default(false);
+  c.Property("DateTimeFormat", &T::GetDateTimeFormat, &T::SetDateTimeFormat);
+  c.Property("IgnoreOrigin", &T::IgnoreOrigin, &T::SetIgnoreOrigin).Default(true);
+  c.Property("TranslateBetween", &T::GetTranslateBetween, &T::SetTranslateBetween).Default(false);
+  c.Property("TranslateIn", &T::GetTranslateIn, &T::SetTranslateIn).Default(false);
+  c.Property("SupportedLike", &T::GetSupportedLike, &T::SetSupportedLike).Default(true);
+  c.Event("OnBeforeChange", &T::OnBeforeChange);
+  c.Event("OnFormatFilterTextValue", &T::OnFormatFilterTextValue);
+})
+
+namespace cxDBFilter {
+void Initialize() {
+  if (!gDBFilterUnit.Enter()) return;
+  gFilterOperatorAdapters = New<TcxDBAdapterList>();
+  gFilterOperatorAdapters->RegisterAdapter(&TDataSet::StaticClass(),
+                                           ClassOf<TcxDBFilterOperatorAdapter, TcxDBAdapterItem, const TClass*>());
+}
+
+void Finalize() {
+  if (!gDBFilterUnit.Leave()) return;
+  if (gFilterOperatorAdapters) gFilterOperatorAdapters->Free();
+  gFilterOperatorAdapters = nullptr;
+}
+}  // namespace cxDBFilter
