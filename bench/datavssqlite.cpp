@@ -12,6 +12,8 @@
 // loading takes a while).
 #include <benchmark/benchmark.h>
 
+#include "bench/DataBenchTable.h"
+
 #include "classlib/core/SysUtils.h"
 #include "platform/kernel/Units.h"
 #include "widgets/data/DataUnits.h"
@@ -36,40 +38,6 @@ using enum TcxDataSortOrder;
 using enum TcxSummaryKind;
 using enum TcxSummaryPosition;
 using enum TcxFilterOperatorKind;
-
-enum Column { cID, cName, cCity, cAmount, cPrice, cDay, cFlag, cColumns };
-
-struct Row {
-  Integer ID;
-  bool NameNull;
-  std::string Name;
-  std::string City;
-  Int64 Amount;  // currency, ten-thousandths
-  double Price;
-  double Day;
-  bool Flag;
-};
-
-std::vector<Row> Generate(Integer N) {
-  std::mt19937 gen(20261207);
-  std::vector<Row> rows(static_cast<size_t>(N));
-  for (Integer i = 0; i < N; ++i) {
-    Row& r = rows[size_t(i)];
-    r.ID = i + 1;
-    r.NameNull = gen() % 10 == 0;
-    // Long names that differ only after their first eight bytes.
-    if (gen() % 4 == 0) r.Name = "namesake-";
-    for (int k = 0; k < 6; ++k) r.Name += char('a' + gen() % 26);
-    char city[16];
-    std::snprintf(city, sizeof city, "City%02u", unsigned(gen() % 100));
-    r.City = city;
-    r.Amount = Int64(gen() % 10000000) * 100;
-    r.Price = double(gen() % 100000) / 100.0;
-    r.Day = 43831.0 + double(gen() % 1827);  // 2020-01-01 and five years on
-    r.Flag = gen() % 2 == 0;
-  }
-  return rows;
-}
 
 struct Item : TObject {};
 
@@ -195,26 +163,7 @@ struct Theirs {
   }
   void Load(const std::vector<Row>& ARows) {
     Exec("DROP TABLE IF EXISTS t");
-    Exec("CREATE TABLE t (ID INTEGER PRIMARY KEY, Name TEXT, City TEXT, Amount INTEGER, Price REAL, Day REAL, Flag INTEGER)");
-    Exec("BEGIN");
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO t VALUES (?, ?, ?, ?, ?, ?, ?)", -1, &st, nullptr);
-    for (const Row& r : ARows) {
-      sqlite3_bind_int(st, 1, r.ID);
-      if (r.NameNull)
-        sqlite3_bind_null(st, 2);
-      else
-        sqlite3_bind_text(st, 2, r.Name.data(), int(r.Name.size()), SQLITE_STATIC);
-      sqlite3_bind_text(st, 3, r.City.data(), int(r.City.size()), SQLITE_STATIC);
-      sqlite3_bind_int64(st, 4, r.Amount);
-      sqlite3_bind_double(st, 5, r.Price);
-      sqlite3_bind_double(st, 6, r.Day);
-      sqlite3_bind_int(st, 7, r.Flag);
-      sqlite3_step(st);
-      sqlite3_reset(st);
-    }
-    sqlite3_finalize(st);
-    Exec("COMMIT");
+    CreateSQLiteTable(db, ARows);
   }
   // Every row of a query as text cells joined by '|'.
   std::vector<std::string> Query(const char* ASql) {

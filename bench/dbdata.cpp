@@ -14,7 +14,11 @@
 //                      UPDATE by rowid
 //   DeleteSelected1000 1,000 selected records deleted at once, beside SQLite deleting them
 //                      by key in one transaction
+//   DetailPerMaster    the next of 1,000 masters and its 100 of 10^5 detail records, beside
+//                      SQLite's SELECT on an indexed master key
 #include <benchmark/benchmark.h>
+
+#include "bench/DataBenchTable.h"
 
 #include "classlib/core/DB.h"
 #include "classlib/core/SysUtils.h"
@@ -36,38 +40,7 @@
 
 namespace {
 
-enum Column { cID, cName, cCity, cAmount, cPrice, cDay, cFlag, cColumns };
 const char* const kNames[cColumns] = {"ID", "Name", "City", "Amount", "Price", "Day", "Flag"};
-
-struct Row {
-  Integer ID;
-  bool NameNull;
-  std::string Name;
-  std::string City;
-  Int64 Amount;  // currency, ten-thousandths
-  double Price;
-  double Day;
-  bool Flag;
-};
-
-std::vector<Row> Generate(Integer N) {
-  std::mt19937 gen(20261207);
-  std::vector<Row> rows(static_cast<size_t>(N));
-  for (Integer i = 0; i < N; ++i) {
-    Row& r = rows[size_t(i)];
-    r.ID = i + 1;
-    r.NameNull = gen() % 10 == 0;
-    for (int k = 0; k < 6; ++k) r.Name += char('a' + gen() % 26);
-    char city[16];
-    std::snprintf(city, sizeof city, "City%02u", unsigned(gen() % 100));
-    r.City = city;
-    r.Amount = Int64(gen() % 10000000) * 100;
-    r.Price = double(gen() % 100000) / 100.0;
-    r.Day = 43831.0 + double(gen() % 1827);
-    r.Flag = gen() % 2 == 0;
-  }
-  return rows;
-}
 
 struct Item : TObject {};
 
@@ -131,29 +104,7 @@ struct Theirs {
   sqlite3* db = nullptr;
   explicit Theirs(const std::vector<Row>& ARows) {
     sqlite3_open(":memory:", &db);
-    sqlite3_exec(db,
-                 "CREATE TABLE t (ID INTEGER PRIMARY KEY, Name TEXT, City TEXT, Amount INTEGER, Price REAL, Day REAL, "
-                 "Flag INTEGER)",
-                 nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO t VALUES (?, ?, ?, ?, ?, ?, ?)", -1, &st, nullptr);
-    for (const Row& r : ARows) {
-      sqlite3_bind_int(st, 1, r.ID);
-      if (r.NameNull)
-        sqlite3_bind_null(st, 2);
-      else
-        sqlite3_bind_text(st, 2, r.Name.data(), int(r.Name.size()), SQLITE_STATIC);
-      sqlite3_bind_text(st, 3, r.City.data(), int(r.City.size()), SQLITE_STATIC);
-      sqlite3_bind_int64(st, 4, r.Amount);
-      sqlite3_bind_double(st, 5, r.Price);
-      sqlite3_bind_double(st, 6, r.Day);
-      sqlite3_bind_int(st, 7, r.Flag);
-      sqlite3_step(st);
-      sqlite3_reset(st);
-    }
-    sqlite3_finalize(st);
-    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    CreateSQLiteTable(db, ARows);
   }
   ~Theirs() { sqlite3_close(db); }
 
@@ -362,6 +313,124 @@ void DeleteSelectedOurs(benchmark::State& state) {
   }
 }
 
+// 1,000 masters over 10^5 detail records (100 each, kept together as an index on MID
+// would): one step is moving to the next master and reading its detail records.
+struct MasterDetail {
+  Owned<TMemoryDataSet> masters, details;
+  Owned<TDataSource> masterSource, detailSource;
+  Item masterItem, detailItems[3], level;
+  Owned<TcxDBDataController> master, pattern, clone;
+  TcxCustomDataRelation* relation = nullptr;
+  MasterDetail() {
+    masters.reset(New<TMemoryDataSet>(nullptr));
+    masters->FieldDefs().Add("ID", TFieldType::ftInteger);
+    for (Integer i = 1; i <= 1000; ++i) masters->AddRecord({i});
+    masters->Open();
+    details.reset(New<TMemoryDataSet>(nullptr));
+    details->FieldDefs().Add("ID", TFieldType::ftInteger);
+    details->FieldDefs().Add("MID", TFieldType::ftInteger);
+    details->FieldDefs().Add("V", TFieldType::ftFloat);
+    for (Integer i = 0; i < 100000; ++i) details->AddRecord({i, i / 100 + 1, double(i % 977)});
+    details->Open();
+    masterSource.reset(New<TDataSource>(nullptr));
+    masterSource->SetDataSet(masters.get());
+    detailSource.reset(New<TDataSource>(nullptr));
+    detailSource->SetDataSet(details.get());
+    master.reset(New<TcxDBDataController>(nullptr));
+    master->AddItem(&masterItem);
+    master->ChangeFieldName(0, "ID");
+    master->SetDataSource(masterSource.get());
+    pattern.reset(New<TcxDBDataController>(nullptr));
+    clone.reset(New<TcxDBDataController>(nullptr));
+    const char* names[3] = {"ID", "MID", "V"};
+    for (TcxDBDataController* c : {pattern.get(), clone.get()})
+      for (Integer i = 0; i < 3; ++i) {
+        c->AddItem(&detailItems[i]);
+        c->ChangeFieldName(i, names[i]);
+      }
+    pattern->SetDataSource(detailSource.get());
+    pattern->SetMasterKeyFieldNames("ID");
+    pattern->SetDetailKeyFieldNames("MID");
+    relation = master->Relations()->Add(&level);
+    pattern->SetMasterRelation(relation, -1);
+    clone->Assign(pattern.get());
+    master->Refresh();
+  }
+  ~MasterDetail() {
+    clone.reset();
+    pattern.reset();
+    master.reset();
+    masterSource.reset();
+    detailSource.reset();
+  }
+  // Shows master record r's details; their count.
+  Integer Show(Integer ARecord) {
+    master->ChangeFocusedRowIndex(ARecord);
+    clone->SetMasterRelation(relation, ARecord);
+    return clone->GetRecordCount();
+  }
+};
+
+MasterDetail& GetMasterDetail(std::string& AError) {
+  static std::unique_ptr<MasterDetail> md;
+  if (md) return *md;
+  PlatformKernelInitialize();
+  WidgetsDataInitialize();
+  WidgetsDatabindingInitialize();
+  md = std::make_unique<MasterDetail>();
+  for (Integer r : {0, 499, 999, 3})
+    if (md->Show(r) != 100 || md->clone->GetItemValue(0, 1).AsInteger() != r + 1) AError = "master " + std::to_string(r);
+  return *md;
+}
+
+void DetailPerMasterOurs(benchmark::State& state) {
+  std::string error;
+  MasterDetail& md = GetMasterDetail(error);
+  if (!error.empty()) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  Integer r = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(md.Show(r++ % 1000));
+}
+
+#ifdef TL_HAVE_SQLITE3
+void DetailPerMasterTheirs(benchmark::State& state) {
+  sqlite3* db = nullptr;
+  sqlite3_open(":memory:", &db);
+  sqlite3_exec(db, "CREATE TABLE d (ID INTEGER PRIMARY KEY, MID INTEGER, V REAL); CREATE INDEX dm ON d (MID)",
+               nullptr, nullptr, nullptr);
+  sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(db, "INSERT INTO d VALUES (?, ?, ?)", -1, &st, nullptr);
+  for (Integer i = 0; i < 100000; ++i) {
+    sqlite3_bind_int(st, 1, i);
+    sqlite3_bind_int(st, 2, i / 100 + 1);
+    sqlite3_bind_double(st, 3, double(i % 977));
+    sqlite3_step(st);
+    sqlite3_reset(st);
+  }
+  sqlite3_finalize(st);
+  sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+  sqlite3_prepare_v2(db, "SELECT ID, MID, V FROM d WHERE MID = ?", -1, &st, nullptr);
+  Integer r = 0;
+  for (auto _ : state) {
+    std::vector<Integer> ids;
+    std::vector<double> values;
+    sqlite3_bind_int(st, 1, r++ % 1000 + 1);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+      ids.push_back(sqlite3_column_int(st, 0));
+      values.push_back(sqlite3_column_double(st, 2));
+    }
+    sqlite3_reset(st);
+    if (ids.size() != 100) state.SkipWithError("detail rows");
+    benchmark::DoNotOptimize(ids.data());
+  }
+  sqlite3_finalize(st);
+  sqlite3_close(db);
+}
+#endif
+
 #ifdef TL_HAVE_SQLITE3
 void PostEditTheirs(benchmark::State& state) {
   Sized& s = Get(Integer(state.range(0)));
@@ -424,6 +493,12 @@ void LocateTheirs(benchmark::State& state) {
 
 struct Registration {
   Registration() {
+    benchmark::RegisterBenchmark("DetailPerMaster/Controller", DetailPerMasterOurs)
+        ->Iterations(200)
+        ->Unit(benchmark::kMillisecond);
+#ifdef TL_HAVE_SQLITE3
+    benchmark::RegisterBenchmark("DetailPerMaster/SQLite", DetailPerMasterTheirs)->Unit(benchmark::kMicrosecond);
+#endif
     for (Integer n : {10000, 100000}) {
       benchmark::RegisterBenchmark("Load/Controller", LoadOurs)->Arg(n)->Unit(benchmark::kMillisecond);
       benchmark::RegisterBenchmark("Reload/Controller", ReloadOurs)->Arg(n)->Unit(benchmark::kMillisecond);

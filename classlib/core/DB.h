@@ -647,6 +647,11 @@ class TDataSet : public TComponent {
   TFilterRecordEvent OnFilterRecord;
 
  protected:
+  // Runs a handler; false when it freed the data set, and the caller then stops at once.
+  bool Notify(const TDataSetNotifyEvent& AEvent);
+  // CheckBrowseMode; false when a handler it ran (BeforePost, say) freed the data set.
+  bool BrowseModeChecked();
+
   // ---- What a descendant provides: a list of stored records, by place. ----
   // Makes the records available; the field definitions must be filled by then.
   virtual void InternalOpen() = 0;

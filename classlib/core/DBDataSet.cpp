@@ -219,7 +219,7 @@ void TDataSet::SetActive(bool Value) {
   if (Value == Active()) return;
   RecordsChanged();
   if (Value) {
-    if (BeforeOpen) BeforeOpen(this);
+    if (!Notify(BeforeOpen)) return;
     try {
       InternalOpen();
       BindFields();
@@ -234,10 +234,10 @@ void TDataSet::SetActive(bool Value) {
     FBOF = true;
     FEOF = FBuffers.empty();
     SetState(dsBrowse);
-    if (AfterOpen) AfterOpen(this);
-    if (AfterScroll) AfterScroll(this);
+    if (!Notify(AfterOpen)) return;
+    if (!Notify(AfterScroll)) return;
   } else {
-    if (BeforeClose) BeforeClose(this);
+    if (!Notify(BeforeClose)) return;
     SetState(dsInactive);
     FBuffers.clear();
     FActiveRecord = 0;
@@ -245,7 +245,7 @@ void TDataSet::SetActive(bool Value) {
     FBOF = FEOF = true;
     InternalClose();
     DestroyDefaultFields();
-    if (AfterClose) AfterClose(this);
+    if (!Notify(AfterClose)) return;
   }
 }
 
@@ -458,8 +458,8 @@ void TDataSet::ShiftLinks(Integer WindowShift) {
 // ---- TDataSet: moving ------------------------------------------------------------------------
 
 void TDataSet::First() {
-  CheckBrowseMode();
-  if (BeforeScroll) BeforeScroll(this);
+  if (!BrowseModeChecked()) return;
+  if (!Notify(BeforeScroll)) return;
   FillWindow(FirstVisible(), 0);
   FBOF = true;
   FEOF = FBuffers.empty();
@@ -469,8 +469,8 @@ void TDataSet::First() {
 }
 
 void TDataSet::Last() {
-  CheckBrowseMode();
-  if (BeforeScroll) BeforeScroll(this);
+  if (!BrowseModeChecked()) return;
+  if (!Notify(BeforeScroll)) return;
   FillWindow(LastVisible(), WindowSize() - 1);
   FEOF = true;
   FBOF = FBuffers.empty();
@@ -480,12 +480,12 @@ void TDataSet::Last() {
 }
 
 Integer TDataSet::MoveBy(Integer Distance) {
-  CheckBrowseMode();
+  if (!BrowseModeChecked()) return 0;
   if (Distance < 0 && IsUniDirectional())
     DatabaseError(LoadResString(DBConsts::SDataSetUniDirectional), this);
   if (Distance == 0 || FBuffers.empty() || (Distance > 0 && FEOF) || (Distance < 0 && FBOF))
     return 0;
-  if (BeforeScroll) BeforeScroll(this);
+  if (!Notify(BeforeScroll)) return 0;
   FBOF = FEOF = false;
   const Integer step = Distance > 0 ? 1 : -1;
   Integer moved = 0, shift = 0;
@@ -544,7 +544,7 @@ Integer TDataSet::RecNo() const {
 }
 
 void TDataSet::SetRecNo(Integer Value) {
-  CheckBrowseMode();
+  if (!BrowseModeChecked()) return;
   if (FBuffers.empty()) return;
   if (Value <= 1) {
     First();
@@ -575,7 +575,7 @@ void TDataSet::Edit() {
     return;
   }
   CheckCanModify();
-  if (BeforeEdit) BeforeEdit(this);
+  if (!Notify(BeforeEdit)) return;
   FBuffers[size_t(FActiveRecord)] = ReadBuffer(FBuffers[size_t(FActiveRecord)].Place);
   FOldValues = FBuffers[size_t(FActiveRecord)].Values;
   SetState(dsEdit);
@@ -587,10 +587,10 @@ void TDataSet::InitRecord() {}
 
 void TDataSet::Insert() {
   CheckActive();
-  CheckBrowseMode();
+  if (!BrowseModeChecked()) return;
   CheckCanModify();
-  if (BeforeInsert) BeforeInsert(this);
-  if (BeforeScroll) BeforeScroll(this);
+  if (!Notify(BeforeInsert)) return;
+  if (!Notify(BeforeScroll)) return;
   TRecordBuffer buf;
   buf.Values.assign(size_t(FSlotCount), Null());
   if (FBuffers.empty()) {
@@ -613,7 +613,7 @@ void TDataSet::StartNewRecord() {
   InitRecord();
   SetState(dsInsert);
   try {
-    if (OnNewRecord) OnNewRecord(this);
+    if (!Notify(OnNewRecord)) return;
   } catch (...) {
     SetState(dsBrowse);
     Resync();
@@ -622,16 +622,16 @@ void TDataSet::StartNewRecord() {
   FModified = false;
   ShiftLinks(0);
   DataEvent(deDataSetChange, 0);
-  if (AfterInsert) AfterInsert(this);
+  if (!Notify(AfterInsert)) return;
   if (AfterScroll) AfterScroll(this);
 }
 
 void TDataSet::Append() {
   CheckActive();
-  CheckBrowseMode();
+  if (!BrowseModeChecked()) return;
   CheckCanModify();
-  if (BeforeInsert) BeforeInsert(this);
-  if (BeforeScroll) BeforeScroll(this);
+  if (!Notify(BeforeInsert)) return;
+  if (!Notify(BeforeScroll)) return;
   const Integer last = LastVisible();
   FillWindow(last, WindowSize() - 1);
   if (Integer(FBuffers.size()) >= WindowSize()) FBuffers.erase(FBuffers.begin());
@@ -661,7 +661,7 @@ void TDataSet::CheckRequiredFields() {
 void TDataSet::Post() {
   UpdateRecord();
   CheckRequiredFields();
-  if (BeforePost) BeforePost(this);
+  if (!Notify(BeforePost)) return;
   TRecordBuffer& buf = FBuffers[size_t(FActiveRecord)];
   std::vector<Variant> values;
   StoredValuesOf(buf, values);
@@ -677,7 +677,7 @@ void TDataSet::Post() {
 
 void TDataSet::Cancel() {
   if (!IsEditState(FState)) return;
-  if (BeforeCancel) BeforeCancel(this);
+  if (!Notify(BeforeCancel)) return;
   const bool inserting = FState == dsInsert;
   if (inserting && !FBuffers.empty()) FBuffers[size_t(FActiveRecord)].Place = -1;
   FOldValues.clear();
@@ -696,8 +696,8 @@ void TDataSet::Delete() {
   if (FBuffers.empty()) DatabaseError(LoadResString(DBConsts::SDataSetEmpty), this);
   CheckCanModify();
   DataEvent(deCheckBrowseMode, 0);
-  if (BeforeDelete) BeforeDelete(this);
-  if (BeforeScroll) BeforeScroll(this);
+  if (!Notify(BeforeDelete)) return;
+  if (!Notify(BeforeScroll)) return;
   const Integer place = FBuffers[size_t(FActiveRecord)].Place;
   InternalDelete(place);
   RecordsChanged();
@@ -708,8 +708,21 @@ void TDataSet::Delete() {
   SetState(dsBrowse);
   Resync();
   FInsertPlace = -1;
-  if (AfterDelete) AfterDelete(this);
+  if (!Notify(AfterDelete)) return;
   if (AfterScroll) AfterScroll(this);
+}
+
+bool TDataSet::Notify(const TDataSetNotifyEvent& AEvent) {
+  if (!AEvent) return true;
+  TWeakLink self(this);
+  AEvent(this);
+  return self.Alive();
+}
+
+bool TDataSet::BrowseModeChecked() {
+  TWeakLink self(this);
+  CheckBrowseMode();
+  return self.Alive();
 }
 
 void TDataSet::CheckBrowseMode() {
@@ -727,7 +740,7 @@ void TDataSet::CheckBrowseMode() {
 }
 
 void TDataSet::Refresh() {
-  CheckBrowseMode();
+  if (!BrowseModeChecked()) return;
   // Records read from elsewhere (lookups, calculations) may show differently now.
   RecordsChanged();
   Resync();
@@ -747,11 +760,11 @@ TBookmarkStr TDataSet::Bookmark() const {
 }
 
 void TDataSet::GotoBookmark(const TBookmarkStr& Value) {
-  CheckBrowseMode();
+  if (!BrowseModeChecked()) return;
   const Integer place = Value.empty() ? -1 : InternalFindBookmark(Value);
   if (place < 0 || !RecordVisible(place))
     DatabaseError(LoadResString(DBConsts::SRecordNotFound), this);
-  if (BeforeScroll) BeforeScroll(this);
+  if (!Notify(BeforeScroll)) return;
   FillWindow(place, (WindowSize() - 1) / 2);
   FBOF = FEOF = false;
   ShiftLinks(0);
@@ -827,11 +840,11 @@ Integer TDataSet::FindRecord(const String& KeyFields, const Variant& KeyValues,
 }
 
 bool TDataSet::Locate(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options) {
-  CheckBrowseMode();
+  if (!BrowseModeChecked()) return false;
   std::vector<TField*> fields;
   const Integer place = FindRecord(KeyFields, KeyValues, Options, fields);
   if (place < 0) return false;
-  if (BeforeScroll) BeforeScroll(this);
+  if (!Notify(BeforeScroll)) return false;
   FillWindow(place, (WindowSize() - 1) / 2);
   FBOF = FEOF = false;
   ShiftLinks(0);
@@ -875,7 +888,7 @@ void TDataSet::SetFilterOptions(TFilterOptions Value) {
 // A filter that fails on the records is taken back, so the data set keeps showing rows.
 void TDataSet::ChangeFilter(const String& Text, TFilterOptions Options, bool Filtering) {
   const bool refilter = Active() && (FFiltered || Filtering);
-  if (refilter) CheckBrowseMode();
+  if (refilter && !BrowseModeChecked()) return;
   const String oldText = FFilter;
   const TFilterOptions oldOptions = FFilterOptions;
   const bool oldFiltering = FFiltered;

@@ -119,7 +119,7 @@ void TMemoryDataSet::AddRecord(const std::vector<Variant>& Values) {
 }
 
 void TMemoryDataSet::EmptyDataSet() {
-  if (Active()) CheckBrowseMode();
+  if (Active() && !BrowseModeChecked()) return;
   FRecords.clear();
   FPlacesValid = false;
   RecordsChanged();

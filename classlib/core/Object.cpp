@@ -45,7 +45,34 @@ bool tl_detail::SameIdent(std::string_view a, std::string_view b) {
 
 // ---- TObject ----
 
+void TWeakLink::Attach(TObject* AObject) noexcept {
+  Detach();
+  if (!AObject) return;
+  FRef = AObject;
+  FNext = AObject->FWeakLinks;
+  if (FNext) FNext->FPrev = this;
+  AObject->FWeakLinks = this;
+}
+
+void TWeakLink::Detach() noexcept {
+  if (!FRef) return;
+  if (FPrev) FPrev->FNext = FNext;
+  else FRef->FWeakLinks = FNext;
+  if (FNext) FNext->FPrev = FPrev;
+  FRef = nullptr;
+  FPrev = FNext = nullptr;
+}
+
+TObject::~TObject() { ClearWeakLinks(); }
+
+void TObject::ClearWeakLinks() noexcept {
+  while (FWeakLinks) FWeakLinks->Detach();
+}
+
 void TObject::Free() noexcept {
+  if (FFreeing) return;
+  FFreeing = true;
+  ClearWeakLinks();
   BeginDestruction();
   BeforeDestruction();
   delete this;

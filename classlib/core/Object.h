@@ -35,6 +35,7 @@
 
 class TObject;
 class TClass;
+class TWeakLink;
 class TComponent;
 class Variant;
 
@@ -79,6 +80,8 @@ class TObject {
   // Last such point; overrides do their own work, then call the inherited one.
   virtual void BeforeDestruction() {}
   // BeforeDestruction, then delete. Never throws. Use FreeAndNil for a pointer that may be null.
+  // A Free reached again while the object is being freed (a handler its destruction runs)
+  // does nothing.
   void Free() noexcept;
 
   static const TClass& StaticClass();
@@ -91,13 +94,48 @@ class TObject {
   virtual void Dispatch(TMessage& Message);
   virtual void DefaultHandler(TMessage& Message);
 
+  // Sets every weak link to this object to nil. Freeing does this first, so a handler that
+  // frees its sender is seen by every caller that watches it, whatever the sender's class.
+  void ClearWeakLinks() noexcept;
+
  protected:
-  virtual ~TObject() = default;
+  // Clears the weak links again: an object that dies other than through Free, or that was
+  // linked while it was being freed, still leaves no link to freed memory.
+  virtual ~TObject();
   // Runs before BeforeDestruction of every class: the point where an object marks itself
   // as being destroyed before any override does its work.
   virtual void BeginDestruction() noexcept {}
   // Dispatch starting at `start` (TL_INHERITED uses the parent of the handler's class).
   void DispatchFrom(const TClass* start, TMessage& Message);
+
+ private:
+  friend class TWeakLink;
+  TWeakLink* FWeakLinks = nullptr;
+  bool FFreeing = false;
+};
+
+// A weak link: Ref() reads nil from the moment the object starts to be freed. Code that calls
+// out to a handler keeps one on the stack and goes on only while Alive(). The links to an
+// object form a list on the object itself, so linking costs no allocation and no search.
+class TWeakLink {
+ public:
+  TWeakLink() = default;
+  explicit TWeakLink(TObject* AObject) { Attach(AObject); }
+  ~TWeakLink() { Detach(); }
+  TWeakLink(const TWeakLink&) = delete;
+  TWeakLink& operator=(const TWeakLink&) = delete;
+
+  // Watches AObject instead of what was watched before (nil watches nothing).
+  void Attach(TObject* AObject) noexcept;
+  void Detach() noexcept;
+  TObject* const& Ref() const { return FRef; }
+  bool Alive() const { return FRef != nullptr; }
+
+ private:
+  friend class TObject;
+  TObject* FRef = nullptr;
+  TWeakLink* FPrev = nullptr;
+  TWeakLink* FNext = nullptr;
 };
 
 #define TL_INHERITED(Message) this->DispatchFrom(&inherited::StaticClass(), (Message))

@@ -384,8 +384,9 @@ String TControl::GetText() const {
 void TControl::SetText(const String& Value) {
   if (GetText() == Value) return;
   String copy = Value;  // the control may still read the text while it changes
+  TWeakLink self(this);  // a handler of the new text may free the control
   Perform(WM_SETTEXT, 0, LPARAM(copy.c_str()));
-  Perform(CM_TEXTCHANGED);
+  if (self.Alive()) Perform(CM_TEXTCHANGED);
 }
 
 void TControl::SetColor(TColor Value) {

@@ -2,6 +2,7 @@
 #include "classlib/visual/PictureGraphics.h"
 
 #include "classlib/core/SysUtils.h"
+#include "platform/gdi/Metafile.h"
 #include "platform/gdi/PictureCodecs.h"
 
 #include <cstring>
@@ -291,35 +292,39 @@ void TMetafile::SetHeight(Integer Value) {
 
 void TMetafile::LoadFromStream(TStream& Stream) {
   std::vector<Byte> data = ReadRest(Stream);
+  // The records are walked now, so a file that lies about its sizes is refused on loading
+  // rather than drawn in part.
+  const MetafileCheck check = CheckMetafile(data.data(), data.size());
+  if (!check.Ok) throw EInvalidGraphic(check.Error);
   const Byte* p = data.data();
   Integer w = 0, h = 0;
-  bool enhanced = false;
   // Sizes in the header's own units, taken to 96 pixels an inch; 64-bit so no header
   // value overflows.
-  if (data.size() >= 22 && Get32(p) == 0x9AC6CDD7u) {
+  if (!check.Enhanced) {
     const int64_t left = int16_t(p[6] | p[7] << 8), top = int16_t(p[8] | p[9] << 8);
     const int64_t right = int16_t(p[10] | p[11] << 8), bottom = int16_t(p[12] | p[13] << 8);
     const int64_t inch = p[14] | p[15] << 8;
-    if (inch == 0) throw EInvalidGraphic("Metafile is not valid: no units per inch");
     w = Integer(std::min<int64_t>(std::abs(right - left) * 96 / inch, kMaxImageSide));
     h = Integer(std::min<int64_t>(std::abs(bottom - top) * 96 / inch, kMaxImageSide));
-  } else if (data.size() >= 88 && Get32(p) == 1 && Get32(p + 40) == 0x464D4520u) {
+  } else {
     // The frame rectangle, in hundredths of a millimetre.
     const int64_t left = int32_t(Get32(p + 24)), top = int32_t(Get32(p + 28));
     const int64_t right = int32_t(Get32(p + 32)), bottom = int32_t(Get32(p + 36));
     w = Integer(std::min<int64_t>(std::abs(right - left) * 96 / 2540, kMaxImageSide));
     h = Integer(std::min<int64_t>(std::abs(bottom - top) * 96 / 2540, kMaxImageSide));
-    enhanced = true;
-  } else {
-    throw EInvalidGraphic("Metafile is not valid");
   }
   FData = std::move(data);
   FWidth = w;
   FHeight = h;
-  FEnhanced = enhanced;
+  FEnhanced = check.Enhanced;
   Changed(this);
 }
 
 void TMetafile::SaveToStream(TStream& Stream) { Write(Stream, FData); }
 
-void TMetafile::Draw(TCanvas*, const TRect&) {}
+void TMetafile::Draw(TCanvas* ACanvas, const TRect& Rect) {
+  if (FData.empty()) return;
+    std::string why;
+  // The bytes passed the check when they were loaded; playing them cannot fail.
+  PlayMetafile(ACanvas->GetHandle(), FData.data(), FData.size(), Rect, why);
+}

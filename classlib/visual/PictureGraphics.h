@@ -75,9 +75,9 @@ class TJPEGImage : public TGraphic {
   TBitmap* FBitmap = nullptr;
 };
 
-// A metafile held as its bytes: a placeable or enhanced metafile. Its size comes from its
-// header (at 96 pixels an inch) until Width or Height is set. It is not rendered: drawing
-// leaves the canvas as it was.
+// A metafile held as its bytes, exactly as read: a placeable or enhanced metafile. Its size
+// comes from its header (at 96 pixels an inch) until Width or Height is set. Drawing plays
+// its records so the picture fills the rectangle asked.
 class TMetafile : public TGraphic {
   TL_CLASS(TMetafile, TGraphic)
  public:
@@ -88,7 +88,7 @@ class TMetafile : public TGraphic {
   void SetWidth(Integer Value) override;
   void SetHeight(Integer Value) override;
   bool GetEnhanced() const { return FEnhanced; }
-  // EInvalidGraphic for bytes that are neither kind.
+  // EInvalidGraphic for bytes that are neither kind, or whose sizes or records lie.
   void LoadFromStream(TStream& Stream) override;
   void SaveToStream(TStream& Stream) override;
   const std::vector<Byte>& Data() const { return FData; }

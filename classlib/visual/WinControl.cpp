@@ -190,7 +190,11 @@ void TWinControl::DestroyWnd() {
 
 void TWinControl::DestroyWindowHandle() {
   HWND h = FHandle;
+  // The messages of a window going away (focus leaving, say) run handlers that may free
+  // the control.
+  TWeakLink self(this);
   if (h) DestroyWindow(h);
+  if (!self.Alive()) return;
   if (FHandle) {  // the window was not ours to destroy any more
     HandleMap().erase(FHandle);
     FHandle = nullptr;
@@ -202,8 +206,9 @@ void TWinControl::DestroyHandle() {
   FreeDeviceContexts();  // no canvas keeps a DC of a window about to go
   FControlState.Include(csDestroyingHandle);
   for (TWinControl* c : FWinControls) c->DestroyHandle();
+  TWeakLink self(this);
   DestroyWnd();
-  FControlState.Exclude(csDestroyingHandle);
+  if (self.Alive()) FControlState.Exclude(csDestroyingHandle);
 }
 
 HWND TWinControl::GetHandle() {
@@ -697,16 +702,20 @@ bool TWinControl::DoKeyUp(TMessage& Message) {
   return key == 0;
 }
 
+// A key handler may free the control: the key then goes no further.
 void TWinControl::WMKeyDown(TMessage& Message) {
-  if (!DoKeyDown(Message)) TL_INHERITED(Message);
+  TWeakLink self(this);
+  if (!DoKeyDown(Message) && self.Alive()) TL_INHERITED(Message);
 }
 
 void TWinControl::WMKeyUp(TMessage& Message) {
-  if (!DoKeyUp(Message)) TL_INHERITED(Message);
+  TWeakLink self(this);
+  if (!DoKeyUp(Message) && self.Alive()) TL_INHERITED(Message);
 }
 
 void TWinControl::WMChar(TMessage& Message) {
-  if (!DoKeyPress(Message)) TL_INHERITED(Message);
+  TWeakLink self(this);
+  if (!DoKeyPress(Message) && self.Alive()) TL_INHERITED(Message);
 }
 
 void TWinControl::CNKeyDown(TMessage& Message) {

@@ -142,15 +142,18 @@ BOOL drawScroll(HDC dc, DeviceContext& d, RECT* rc, UINT state) {
   TRect r = d.ToDevice(*rc);
   if (kind == DFCS_SCROLLSIZEGRIP || kind == DFCS_SCROLLSIZEGRIPRIGHT) {
     d.FillDeviceRect(r, sys(d, COLOR_BTNFACE));
-    // Three pairs of diagonal lines towards the bottom-right corner.
+    // Three pairs of diagonal lines towards the bottom-right corner, or mirrored towards the
+    // bottom-left one for the grip of a window's lower-left corner.
+    const bool left = kind == DFCS_SCROLLSIZEGRIPRIGHT;
     const Integer size = std::min(r.Width(), r.Height());
     const TRect cb = d.EffectiveClip().Bounds();
     for (Integer k = 0; k < 3; ++k) {
       const Integer off = size - 1 - k * 4 - 3;
       // Only the steps whose column the clip can show.
-      const Integer iFirst = std::max<Integer>(0, r.Right - cb.Right), iLast = std::min<Integer>(size - off, r.Right - cb.Left);
+      const Integer iFirst = std::max<Integer>(0, left ? cb.Left - r.Left : r.Right - cb.Right);
+      const Integer iLast = std::min<Integer>(size - off, left ? cb.Right - r.Left : r.Right - cb.Left);
       for (Integer i = iFirst; i < iLast && off + i < size; ++i) {
-        const Integer px = r.Right - 1 - i, py = r.Bottom - size + off + i;
+        const Integer px = left ? r.Left + i : r.Right - 1 - i, py = r.Bottom - size + off + i;
         if (off + i < 0) continue;
         dot(d, px, py, sys(d, COLOR_BTNHIGHLIGHT));
         if (off + i + 1 < size) dot(d, px, py + 1, sys(d, COLOR_BTNSHADOW));

@@ -2,6 +2,11 @@
 // of the right kind, the order of what is sent, listeners and listener links.
 #include "DataControllerTestSupport.h"
 
+#include "classlib/core/SysUtils.h"
+#include "widgets/data/cxDataStorage.h"
+#include "widgets/data/cxDataUtils.h"
+
+#include <limits>
 #include <string>
 
 using enum TcxDataChange;
@@ -237,3 +242,53 @@ TEST_F(Notify, AChangeFromAFilterHandlerWaitsForTheNextRebuild) {
   c_->EndUpdate();  // the waiting reload runs
   EXPECT_EQ(m.Calls, 12);
 }
+
+namespace {
+
+TEST_F(Notify, AFilterHandlerThatRemovesRecordsLeavesNoRowPastThem) {
+  struct Shrinker : TObject {
+    Integer Calls = 0;
+    Integer To = 2;
+    void Filter(TcxCustomDataController* C, Integer, bool& Accept) {
+      if (++Calls == 1) C->SetRecordCount(To);
+      Accept = true;
+    }
+  } s;
+  c_->OnFilterRecord = TcxDataFilterRecordEvent(&s, &Shrinker::Filter);
+  c_->RefreshView();
+  EXPECT_EQ(c_->GetRecordCount(), 2);
+  EXPECT_EQ(Rows(), (std::vector<Integer>{0, 1})) << "rows only for the records left";
+  for (Integer r = 0; r < c_->GetRowCount(); ++r) EXPECT_LT(c_->GetRowInfo(r).RecordIndex, 2);
+  // Records added by the handler come in with the rebuild the change asked for.
+  s.Calls = 0;
+  s.To = 4;
+  c_->RefreshView();
+  c_->OnFilterRecord = nullptr;
+  c_->BeginUpdate();
+  c_->EndUpdate();
+  EXPECT_EQ(Rows(), (std::vector<Integer>{0, 1, 2, 3}));
+}
+
+TEST_F(Notify, ARecordCountThatCannotBeHeldIsRefusedAndChangesNothing) {
+  c_->SetValue(2, 0, 7);
+  r_.Sent.clear();
+  r_.Events.clear();
+  for (const Integer count : {std::numeric_limits<Integer>::max(), TcxDataStorage::kMaxRecordCount + 1}) {
+    try {
+      c_->SetRecordCount(count);
+      ADD_FAILURE() << count << " records were taken";
+    } catch (const EcxInvalidDataControllerOperation& e) {
+      EXPECT_EQ(e.Message(), "Not enough memory for " + IntToStr(count) + " records");
+    }
+    EXPECT_EQ(c_->GetRecordCount(), 6);
+    EXPECT_EQ(c_->GetRowCount(), 6);
+    EXPECT_EQ(c_->GetItemValue(2, 0), Variant(7));
+    EXPECT_EQ(c_->LockCount(), 0);
+  }
+  EXPECT_TRUE(r_.Sent.empty());
+  EXPECT_TRUE(r_.Events.empty());
+  c_->SetRecordCount(8);  // a count that can be held still is
+  EXPECT_EQ(c_->GetRecordCount(), 8);
+}
+
+}  // namespace

@@ -2,6 +2,7 @@
 // appends, inserts and deletes, and is read again with the selection kept by id.
 #include "DataControllerTestSupport.h"
 #include "widgets/data/cxDataRelations.h"
+#include "widgets/data/cxDataUtils.h"
 
 #include <string>
 
@@ -135,6 +136,33 @@ TEST_F(Provider, AppendInsertPostAndCancelGoToTheSource) {
   c_->Append();
   EXPECT_TRUE(c_->GetEditState().Empty());
   EXPECT_EQ(c_->GetRecordCount(), 6);
+}
+
+// A source that stores the value and then refuses it, as one that checks after writing.
+struct StoresThenRaises : IdRows {
+  void SetValue(TcxDataRecordHandle H, TcxDataItemHandle I, const Variant& AValue) override {
+    IdRows::SetValue(H, I, AValue);
+    if (VarToStr(AValue) == "13") throw EcxInvalidDataControllerOperation("13 is refused");
+  }
+};
+
+TEST_F(Provider, AValueThatRaisesPartWayIsUndoneByCancelAndKeptByPost) {
+  Owned<StoresThenRaises> src(New<StoresThenRaises>());
+  for (Integer i = 1; i <= 3; ++i) src->Add(i * 10, "x");
+  c_->SetCustomDataSource(src.get());
+  c_->ChangeFocusedRowIndex(1);
+  EXPECT_THROW(c_->SetEditValue(0, 13, evsValue), EcxInvalidDataControllerOperation);
+  EXPECT_EQ(src->Data[1].Values[0].AsInteger(), 13) << "the source kept what it was given";
+  EXPECT_TRUE(c_->Provider()->IsModified());
+  c_->Cancel();
+  EXPECT_EQ(src->Data[1].Values[0].AsInteger(), 20) << "Cancel puts the old value back";
+
+  // A new record whose first value raised part-way is an edit, not an empty row.
+  c_->Append();
+  EXPECT_THROW(c_->SetEditValue(0, 13, evsValue), EcxInvalidDataControllerOperation);
+  c_->PostEditing();
+  EXPECT_EQ(src->Numbers(), (V{10, 20, 30, 13}));
+  c_->SetCustomDataSource(nullptr);
 }
 
 TEST_F(Provider, InsertingIntoAnEmptySourceAppends) {

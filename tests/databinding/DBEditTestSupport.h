@@ -39,6 +39,17 @@ class DBEditTest : public DatabindingTest {
     e->GetDataBinding()->SetDataField(AField);
     return e;
   }
+  // A list box of the two KIND values at ABounds, bound to KIND.
+  TcxDBListBox* AddKindList(const TRect& ABounds) {
+    auto* list = New<TcxDBListBox>(form);
+    list->SetBounds(ABounds.Left, ABounds.Top, ABounds.Width(), ABounds.Height());
+    list->SetParent(form);
+    list->GetItems()->Add("fruit");
+    list->GetItems()->Add("nut");
+    list->GetDataBinding()->SetDataSource(Source);
+    list->GetDataBinding()->SetDataField("KIND");
+    return list;
+  }
   TField* F(const char* AName) const { return DS->FieldByName(AName); }
   void Type(const char* s) {
     for (; *s; ++s) {

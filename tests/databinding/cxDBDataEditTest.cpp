@@ -69,6 +69,12 @@ TEST_F(DBDataEdit, RandomEditScriptsKeepTheControllerEqualToAFreshLoad) {
       MakeController({"ID", "NAME", "V"}, mode == 0 ? "" : "ID");
       C->DataModeController()->SetSmartRefresh(smart);
       C->ChangeSortingOrder(1, TcxDataSortOrder::soDescending);
+      // A second controller on the same data set, in the other mode.
+      Owned<TcxDBDataController> second(New<TcxDBDataController>(nullptr));
+      AddItems(second.get(), {"ID", "NAME", "V"});
+      second->SetKeyFieldNames("ID");
+      second->DataModeController()->SetSmartRefresh(!smart);
+      second->SetDataSource(Source);
       std::mt19937 random(seed);
       for (Integer step = 0; step < 80; ++step) {
         const unsigned op = random() % 11;
@@ -152,8 +158,10 @@ TEST_F(DBDataEdit, RandomEditScriptsKeepTheControllerEqualToAFreshLoad) {
             break;
         }
         ExpectEqualsFreshLoad(what);
+        EXPECT_EQ(Records(second.get()), FreshRecords()) << what << " (second controller)";
         if (HasFailure()) return;
       }
+      second.reset();
       C.reset();
       Items.clear();
     }

@@ -61,13 +61,7 @@ TEST_F(DBEditGallery, EveryEditorShowsTheRecordInTwoLooks) {
     item->SetCaption("Number " + IntToStr(v));
     item->SetValue(v);
   }
-  auto* list = New<TcxDBListBox>(form);
-  list->SetBounds(160, 166, 170, 60);
-  list->SetParent(form);
-  list->GetItems()->Add("fruit");
-  list->GetItems()->Add("nut");
-  list->GetDataBinding()->SetDataSource(Source);
-  list->GetDataBinding()->SetDataField("KIND");
+  auto* list = AddKindList(TRect{160, 166, 330, 226});
   auto* image = Add<TcxDBImage>("NOTE");
   image->SetBounds(160, 232, 170, 60);
   Show();

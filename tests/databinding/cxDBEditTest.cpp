@@ -30,28 +30,16 @@ TEST_F(DBEditTest, EditorsShowTheCurrentRecordAndFollowTheCursor) {
 // Two editors hold input when the data set posts: a text edit typed into and still focused,
 // and a list box whose picked item waits for the post. Each keeps its value whichever link
 // the data set asks first: a write by one is a record change of its own field only.
-class TwoEditorsPost : public DBEditTest, public ::testing::WithParamInterface<bool> {
- protected:
-  TcxDBListBox* AddList() {
-    auto* list = New<TcxDBListBox>(form);
-    list->SetBounds(160, 4, 100, 80);
-    list->SetParent(form);
-    list->GetItems()->Add("fruit");
-    list->GetItems()->Add("nut");
-    list->GetDataBinding()->SetDataSource(Source);
-    list->GetDataBinding()->SetDataField("KIND");
-    return list;
-  }
-};
+class TwoEditorsPost : public DBEditTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(TwoEditorsPost, BothValuesAreStoredInEitherLinkOrder) {
   TcxDBTextEdit* name = nullptr;
   TcxDBListBox* kind = nullptr;
   if (GetParam()) {
     name = Add<TcxDBTextEdit>("NAME");
-    kind = AddList();
+    kind = AddKindList(TRect{160, 4, 260, 84});
   } else {
-    kind = AddList();
+    kind = AddKindList(TRect{160, 4, 260, 84});
     name = Add<TcxDBTextEdit>("NAME");
   }
   Show();
@@ -455,6 +443,30 @@ TEST_F(DBEditTest, AnEditorEditingByKeyWatchesTheLookupFieldsOneKey) {
   title->SetLookupKeyFields("A;A");
   main->Open();
   EXPECT_EQ(byKey->GetDataBinding()->DataLink()->WatchedField(), title);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DBEditTest, AListBoxItemPickedByKeyIsWrittenWhenTheDataSetPosts) {
+  auto* list = AddKindList(TRect{160, 4, 260, 84});
+  Show();
+  Focus(list->InnerListBox());
+  Press(VK_DOWN);
+  EXPECT_EQ(list->GetItemIndex(), 1);
+  EXPECT_TRUE(list->GetDataBinding()->Modified());
+  DS->Post();
+  EXPECT_EQ(F("KIND")->GetAsString(), "nut");
+  // Escape puts the stored item back.
+  Press(VK_UP);
+  EXPECT_EQ(list->GetItemIndex(), 0);
+  host().Char(Byte(VK_ESCAPE));
+  Pump();
+  EXPECT_EQ(list->GetItemIndex(), 1);
+  EXPECT_FALSE(list->GetDataBinding()->Modified());
+  DS->Cancel();
+  EXPECT_EQ(F("KIND")->GetAsString(), "nut");
 }
 
 }  // namespace

@@ -63,9 +63,11 @@ TEST_F(DefaultItems, AFieldIsAskedForLookupThenMoneyThenType) {
   money->SetCurrency(true);
   EXPECT_EQ(ItemClassName(db->GetItemByField(money.get())), "TcxEditRepositoryCurrencyItem");
 
-  // No lookup item is registered at start-up: a lookup field takes the default item, even
-  // one that counts money.
+  // The lookup combo box item of start-up answers a lookup field, even one that counts money;
+  // without a lookup item a lookup field takes the default item.
   money->SetFieldKind(TFieldKind::fkLookup);
+  EXPECT_EQ(ItemClassName(db->GetItemByField(money.get())), "TcxEditRepositoryLookupComboBoxItem");
+  db->UnregisterLookupItem(db->GetLookupItem());
   EXPECT_EQ(db->GetItemByField(money.get()), db->GetDefaultItem());
   Owned<TcxEditRepositoryComboBoxItem> lookup(New<TcxEditRepositoryComboBoxItem>(nullptr));
   db->RegisterLookupItem(lookup.get());
@@ -114,7 +116,7 @@ TEST_F(DefaultItems, ADestroyedItemLeavesEveryListThatHeldIt) {
   date->Free();
   EXPECT_EQ(ForType(FT::ftDate), "TcxEditRepositoryMaskItem");
   shared->Free();
-  EXPECT_EQ(db->GetLookupItem(), nullptr);
+  EXPECT_EQ(ItemClassName(db->GetLookupItem()), "TcxEditRepositoryLookupComboBoxItem");
   EXPECT_EQ(ItemClassName(db->GetCurrencyItem()), "TcxEditRepositoryCurrencyItem");
   EXPECT_EQ(ItemClassName(data->GetItemByValueType(TcxIntegerValueType::StaticClass())), "TcxEditRepositoryTextItem");
   // The default item too.
@@ -124,7 +126,8 @@ TEST_F(DefaultItems, ADestroyedItemLeavesEveryListThatHeldIt) {
 
 TEST_F(DefaultItems, ShutDownFreesWhatStartUpMadeSoARestartAddsNoCopies) {
   const Integer count = GetDefaultEditRepository()->Count();
-  EXPECT_EQ(count, 6 + 2 + 14);  // text, five by value type; mask, currency; fourteen by type
+  // text, five by value type; mask, currency, lookup; fourteen by type
+  EXPECT_EQ(count, 6 + 3 + 14);
   cxEditDBRegisteredRepositoryItems::Finalize();
   EXPECT_EQ(GetDefaultEditRepository()->Count(), 0);
   cxEditDBRegisteredRepositoryItems::Initialize();

@@ -546,6 +546,21 @@ TEST_F(ParentBackgroundTest, TheParentAndTheSiblingsBelowShowThroughOnly) {
   EXPECT_FALSE(r.Painted());
 }
 
+// A sibling below shows with its own child controls, and theirs.
+TEST_F(ParentBackgroundTest, ASiblingBelowShowsWithItsChildren) {
+  TWinControl* inner = Child(below, {10, 10, 20, 20}, clGreen);
+  Child(inner, {2, 2, 6, 6}, clYellow);
+  host().PumpUntilIdle();
+  PaperCanvas p(40, 40);
+  cxPaintParentBackground(control, p.DC(), {0, 0, 40, 40});
+  // Control (0,0) is panel (20,20), below's (15,15): its child covers below's 10..20.
+  EXPECT_EQ(p.Px(4, 4), Rgb(clGreen));
+  EXPECT_EQ(p.Px(10, 10), Rgb(clMaroon));
+  // The grandchild sits at below's 12..16: control -3..1.
+  EXPECT_EQ(p.Px(0, 0), Rgb(clYellow));
+  EXPECT_EQ(p.Px(2, 2), Rgb(clGreen));
+}
+
 class TFramed : public TCustomControl {
  public:
   using TCustomControl::TCustomControl;

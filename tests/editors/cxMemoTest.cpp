@@ -272,6 +272,24 @@ TEST_F(MemoTest, DisplayTextIsTheFirstLineUpTo250Characters) {
   p->Free();
 }
 
+TEST_F(MemoTest, AHugeVisibleLineCountFromAFormTextIsClampedSoTheHeightStaysAnInteger) {
+  TcxMemo* m = Add();
+  const Integer fontHeight = m->GetInnerEditTextHeight();
+  for (const char* count : {"2147483647", "32768", "32767"}) {
+    const String text = String("object Memo1: TcxMemo\n  Properties.VisibleLineCount = ") + count + "\nend\n";
+    Owned<TMemoryStream> binary(New<TMemoryStream>());
+    ObjectTextToBinary(text, *binary);
+    binary->SetPosition(0);
+    binary->ReadComponent(m);
+    host().PumpUntilIdle();
+    EXPECT_EQ(m->GetMemoProperties()->GetVisibleLineCount(), 32767) << count;
+    // As tall as the window layer allows, never a height that wrapped round.
+    EXPECT_GE(m->GetClientHeight(), 1000 * fontHeight) << count;
+  }
+  m->GetMemoProperties()->SetVisibleLineCount(32766);
+  EXPECT_EQ(m->GetMemoProperties()->GetVisibleLineCount(), 32766);
+}
+
 TEST_F(MemoTest, ReadsItsLinesAndSettingsFromAFormText) {
   TcxMemo* m = Add();
   const String text =

@@ -531,7 +531,7 @@ class TcxCustomDataController : public TPersistent {
   TcxDataControllerDetailMode GetDetailMode() const;
   // Attaches to a master's relation: as its pattern for record -1, else as the clone of
   // that record (taking the pattern's data source); nullptr detaches.
-  void SetMasterRelation(TcxCustomDataRelation* ARelation, Integer ARecordIndex);
+  virtual void SetMasterRelation(TcxCustomDataRelation* ARelation, Integer ARecordIndex);
   void SetIsPattern(bool Value) { FIsPattern = Value; }
 
   // Events.

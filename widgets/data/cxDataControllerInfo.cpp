@@ -424,26 +424,35 @@ void TcxCustomDataControllerInfo::DoFilter() {
   // The verdicts are asked from the last record to the first, then the survivors close
   // up in one pass, keeping their order.
   std::vector<char> keep(FRecordList.size(), 1);
+  // The handler may free the controller, and this object with it.
+  TWeakLink self(this);
   if (criteria) c->BeginFilterRecords();
   try {
     for (size_t i = FRecordList.size(); i-- > 0;) {
       const Integer r = FRecordList[i];
       if (r == editing) continue;
-      if (event && !c->DoFilterRecord(r))
-        keep[i] = 0;
-      else if (incremental && !c->CompareIncrementalFilterText(r))
-        keep[i] = 0;
-      else if (criteria && !c->DoFilterCriteriaRecord(r))
-        keep[i] = 0;
+      bool accept = true;
+      if (event) {
+        accept = c->DoFilterRecord(r);
+        if (!self.Alive()) return;
+        // A handler that removed records: those past the end are no more asked about.
+        if (r >= c->GetRecordCount()) continue;
+      }
+      if (accept && incremental) accept = c->CompareIncrementalFilterText(r);
+      if (accept && criteria) accept = c->DoFilterCriteriaRecord(r);
+      keep[i] = accept;
     }
   } catch (...) {
-    if (criteria) c->EndFilterRecords();
+    if (self.Alive() && criteria) c->EndFilterRecords();
     throw;
   }
   if (criteria) c->EndFilterRecords();
+  // A handler may have changed the number of records: no row points past them. The change
+  // itself asked for a rebuild, which takes in records it added.
+  const Integer count = c->GetRecordCount();
   size_t out = 0;
   for (size_t i = 0; i < FRecordList.size(); ++i)
-    if (keep[i]) FRecordList[out++] = FRecordList[i];
+    if (keep[i] && FRecordList[i] < count) FRecordList[out++] = FRecordList[i];
   FRecordList.resize(out);
 }
 
@@ -962,7 +971,10 @@ void TcxCustomDataControllerInfo::Update() {
     if (load) {
       FRecordList.resize(size_t(std::max<Integer>(c->GetRecordCount(), 0)));
       std::iota(FRecordList.begin(), FRecordList.end(), 0);
+      TWeakLink self(this);
       DoFilter();
+      // A filter handler freed the controller, and this object with it.
+      if (!self.Alive()) return;
     }
     if (summary && !c->SummaryCountsSelectedOnly()) c->CalculateFooterSummary();
     if (grouping || sorting) DoSort();

@@ -179,21 +179,9 @@ void TcxCustomDataController::Edit() {
 void TcxCustomDataController::PostEditing() {
   if (!FProvider->IsEditing()) return;
   // A handler may free the controller: the link tells.
-  TcxDataListenerLink* link = CreateListenerLink();
-  auto release = [&link]() {
-    if (TcxCustomDataController* c = link->DataController())
-      c->DestroyListenerLink(link);
-    else
-      FreeAndNil(link);
-  };
-  try {
-    FProvider->Post();
-  } catch (...) {
-    release();
-    throw;
-  }
-  if (link->DataController()) FProvider->ResetInsertedRecordIndex();
-  release();
+  TWeakLink self(this);
+  FProvider->Post();
+  if (self.Alive()) FProvider->ResetInsertedRecordIndex();
 }
 
 void TcxCustomDataController::Cancel() {
@@ -251,10 +239,11 @@ Variant TcxCustomDataController::GetEditValue(Integer AItemIndex,
 
 void TcxCustomDataController::SetEditValue(Integer AItemIndex, const Variant& AValue,
                                            TcxDataEditValueSource AEditValueSource) {
-  if (!CanInitEditing(AItemIndex)) return;
+  TWeakLink self(this);  // every step runs handlers, which may free the controller
+  if (!CanInitEditing(AItemIndex) || !self.Alive()) return;
   FProvider->SetEditValue(GetEditingOrCurrentRecordIndex(), GetItemField(AItemIndex), AValue,
                           AEditValueSource);
-  if (IsImmediatePost()) PostEditing();
+  if (self.Alive() && IsImmediatePost()) PostEditing();
 }
 
 bool TcxCustomDataController::CanFocusRecord(Integer ARecordIndex) {
@@ -370,13 +359,14 @@ void TcxCustomDataController::DeleteRecords(std::vector<Integer> AList) {
               AList.end());
   if (AList.empty()) return;
   BeginDeletingRecords();
+  TWeakLink self(this);  // the deletion's notifications may free the controller
   try {
     FProvider->DeleteRecords(AList);
   } catch (...) {
-    EndDeletingRecords();
+    if (self.Alive()) EndDeletingRecords();
     throw;
   }
-  EndDeletingRecords();
+  if (self.Alive()) EndDeletingRecords();
 }
 
 void TcxCustomDataController::PreserveGroupStates() {

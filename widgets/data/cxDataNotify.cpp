@@ -21,12 +21,15 @@ bool IsStructural(TcxDataChange AKind) { return AKind == dcNew || AKind == dcDel
 void TcxCustomDataController::BeginUpdate() { FDataControllerInfo->BeginUpdate(); }
 
 void TcxCustomDataController::EndUpdate() {
+  // The rebuild and the notifications run handlers, and any of them may free the controller.
+  TWeakLink self(this);
   if (FDataControllerInfo->LockCount() == 1 && FRefreshPending) {
     FRefreshPending = false;
     DoRefresh();
+    if (!self.Alive()) return;
   }
   FDataControllerInfo->EndUpdate();
-  CheckChanges();
+  if (self.Alive()) CheckChanges();
 }
 
 void TcxCustomDataController::Change(TcxDataControllerChanges AChanges) {
@@ -124,14 +127,19 @@ void TcxCustomDataController::NotifyChanged() {
     FChangedHeldBack = true;
     return;
   }
+  TWeakLink self(this);
   if ((FDataChangeKind == dcField || FDataChangeKind == dcRecord) && FDataChangeRecordIndex != -1 && OnRecordChanged)
     OnRecordChanged(this, FDataChangeRecordIndex, FDataChangeItemIndex);
+  if (!self.Alive()) return;
   if (OnDataChanged) OnDataChanged(this);
-  if (IsGridMode() && IsProviderLocked()) return;
+  if (!self.Alive() || (IsGridMode() && IsProviderLocked())) return;
   // A copy: a listener may remove itself or others.
   const std::vector<TNotifyEventItem> items = FNotifyEventItems;
   for (const TNotifyEventItem& item : items)
-    if (item.Event) item.Event(this);
+    if (item.Event) {
+      item.Event(this);
+      if (!self.Alive()) return;
+    }
 }
 
 void TcxCustomDataController::Loaded() {
@@ -153,18 +161,21 @@ void TcxCustomDataController::Send(TcxUpdateControlInfo* AInfo) {
   Owned<TcxUpdateControlInfo> info(AInfo);
   const bool was = FNotifying;
   FNotifying = true;
+  TWeakLink self(this);
   try {
     DoUpdateControl(info.get());
   } catch (...) {
-    FNotifying = was;
+    if (self.Alive()) FNotifying = was;
     throw;
   }
-  FNotifying = was;
+  if (self.Alive()) FNotifying = was;
 }
 
 void TcxCustomDataController::SendChanges() {
   const TcxDataControllerChanges changes = FChanges;
   FChanges = TcxDataControllerChanges();
+  // Every step tells handlers, and any of them may free the controller.
+  TWeakLink self(this);
 
   // 1. Data, else layout, else the focused record's redraw.
   if (changes.Contains(dccData)) {
@@ -173,17 +184,22 @@ void TcxCustomDataController::SendChanges() {
         !IsNewItemRecordMinusOne())
       FDataChangeKind = dcTotal;
     Send(New<TcxDataChangedInfo>(FDataChangeKind, FDataChangeItemIndex, FDataChangeRecordIndex));
+    if (!self.Alive()) return;
     try {
       NotifyChanged();
     } catch (...) {
-      FDataChangeKind = dcTotal, FDataChangeItemIndex = -1, FDataChangeRecordIndex = -1, FDataChangeMerged = false;
+      if (self.Alive())
+        FDataChangeKind = dcTotal, FDataChangeItemIndex = -1, FDataChangeRecordIndex = -1, FDataChangeMerged = false;
       throw;
     }
+    if (!self.Alive()) return;
     FDataChangeKind = dcTotal, FDataChangeItemIndex = -1, FDataChangeRecordIndex = -1, FDataChangeMerged = false;
   } else if (changes.Contains(dccLayout) || changes.Contains(dccDetail) || changes.Contains(dccSummary)) {
     Send(New<TcxLayoutChangedInfo>());
+    if (!self.Alive()) return;
   } else if (changes.Contains(dccUpdateRecord)) {
     Send(New<TcxUpdateRecordInfo>(GetFocusedRecordIndex()));
+    if (!self.Alive()) return;
     CancelIncrementalSearch();
   }
 
@@ -192,9 +208,11 @@ void TcxCustomDataController::SendChanges() {
     auto& cur = FDataControllerInfo->FocusingInfo();
     auto& prev = FDataControllerInfo->PrevFocusingInfo();
     if (cur.RowIndex != prev.RowIndex) Send(New<TcxFocusedRowChangedInfo>(prev.RowIndex, cur.RowIndex));
+    if (!self.Alive()) return;
     if (!(prev.RecordIndex < 0 && cur.RecordIndex < 0 && !prev.Changed)) {
       Send(New<TcxFocusedRecordChangedInfo>(prev.RecordIndex, cur.RecordIndex, prev.RowIndex, cur.RowIndex,
                                             prev.Changed));
+      if (!self.Alive()) return;
       CancelIncrementalSearch();
     }
     cur.LastCommittedRecordIndex = cur.RecordIndex;
@@ -214,19 +232,24 @@ void TcxCustomDataController::SendChanges() {
     FPrevSelectedCount = count;
     FPrevSelectedRow = single;
     Send(info);
+    if (!self.Alive()) return;
   }
 
   if (changes.Contains(dccSearch)) Send(New<TcxSearchChangedInfo>());
+  if (!self.Alive()) return;
   if (changes.Contains(dccBookmark)) Send(New<TcxBookmarkChangedInfo>());
+  if (!self.Alive()) return;
   if (changes.Contains(dccGrouping) && !IsReading() && OnGroupingChanged) OnGroupingChanged(this);
+  if (!self.Alive()) return;
   if (changes.Contains(dccSorting) && !IsReading() && OnSortingChanged && !FSortingNotifying) {
     FSortingNotifying = true;
     try {
       OnSortingChanged(this);
     } catch (...) {
-      FSortingNotifying = false;
+      if (self.Alive()) FSortingNotifying = false;
       throw;
     }
+    if (!self.Alive()) return;
     FSortingNotifying = false;
   }
   if (changes.Contains(dccSyncMasterPos) && IsDetail() && GetDetailMode() == TcxDataControllerDetailMode::dcdmClone)

@@ -140,13 +140,18 @@ void TcxCustomDataProvider::SaveEditingRecord() {
 void TcxCustomDataProvider::InternalInsert(bool AAppend) {
   TcxCustomDataController* c = FDataController;
   if (IsInserting() && !IsChanging() && !IsModified()) return;
+  // Each handler on the way may free the controller, and this provider with it.
+  TWeakLink self(c);
   if (IsEditing() && (IsChanging() || IsModified())) {
     if (IsChanging()) UpdateData();
+    if (!self.Alive()) return;
     Post();
+    if (!self.Alive()) return;
   }
   // An edit without changes is simply left.
   if (IsEditing()) ResetEditing();
   c->DoBeforeInsert();
+  if (!self.Alive()) return;
   Integer record = kNoEditRecord;
   bool made = true;
   {
@@ -190,10 +195,12 @@ void TcxCustomDataProvider::InternalInsert(bool AAppend) {
     FEditingRecordIndex = record;
     FInserting = true;
     InitInsertedRecord(record, groupValues);
+    if (!self.Alive()) return;
     ResetChanging();
   }
+  if (!self.Alive()) return;
   if (record >= 0) c->ChangeFocusedRecordIndex(record);
-  c->DoAfterInsert();
+  if (self.Alive()) c->DoAfterInsert();
 }
 
 void TcxCustomDataProvider::InitInsertedRecord(Integer ARecordIndex,
@@ -243,8 +250,11 @@ void TcxCustomDataProvider::Post() {
     c->DataChanged(dcRecord, -1, -1);
     return;
   }
-  // A raising handler (a failed validation) leaves the edit as it is.
+  // A raising handler (a failed validation) leaves the edit as it is. A handler may also free
+  // the controller, and this provider with it: nothing goes on then.
+  TWeakLink self(c);
   c->DoBeforePost();
+  if (!self.Alive()) return;
   Integer posted = FEditingRecordIndex;
   if (IsInserting() && posted < 0 && posted == c->FNewItemRecordIndex) {
     FPostingIntoSource = c->IsProviderMode();
@@ -254,18 +264,22 @@ void TcxCustomDataProvider::Post() {
       FPostingIntoSource = false;
       throw;
     }
+    if (!self.Alive()) return;
     FPostingIntoSource = false;
     FInsertedRecordIndex = posted;
     if (posted >= 0) c->CopyRecord(FEditingRecordIndex, posted);
+    if (!self.Alive()) return;
   }
   ResetEditing();
   c->DataChanged(dcRecord, -1, posted);
-  c->DoAfterPost();
+  if (self.Alive()) c->DoAfterPost();
 }
 
 void TcxCustomDataProvider::Cancel() {
   TcxCustomDataController* c = FDataController;
+  TWeakLink self(c);  // the handlers may free the controller, and this provider with it
   c->DoBeforeCancel();
+  if (!self.Alive()) return;
   Integer focusLast = -1;
   {
     TcxDataUpdateBracket bracket(c);
@@ -286,8 +300,9 @@ void TcxCustomDataProvider::Cancel() {
     }
     ResetEditing();
   }
+  if (!self.Alive()) return;
   if (focusLast >= 0) c->ChangeFocusedRecordIndex(focusLast);
-  c->DoAfterCancel();
+  if (self.Alive()) c->DoAfterCancel();
 }
 
 void TcxCustomDataProvider::ResetEditing() {
@@ -312,8 +327,11 @@ bool TcxCustomDataProvider::SetEditValue(Integer ARecordIndex, TcxCustomDataFiel
   Variant value = AValue;
   if (AEditValueSource == TcxDataEditValueSource::evsText && VarToStr(value).empty())
     value = Null();
-  FDataController->SetValue(ARecordIndex, AField->GetIndex(), value);
+  // Modified before the value goes in: a write that raises part-way (the source refusing it,
+  // a handler of the change) still leaves an edit that Cancel undoes and Post does not skip.
+  // The change's handlers may also free the controller, and this provider with it.
   SetModified();
+  FDataController->SetValue(ARecordIndex, AField->GetIndex(), value);
   return true;
 }
 

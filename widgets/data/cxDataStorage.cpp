@@ -2,6 +2,8 @@
 #include "widgets/data/cxDataStorage.h"
 
 #include "classlib/core/Lists.h"
+#include "classlib/core/SysUtils.h"
+#include "widgets/data/cxDataUtils.h"
 #include "widgets/foundation/cxVariants.h"
 
 #include <algorithm>
@@ -387,8 +389,22 @@ void TcxDataStorage::RelayOut(TcxValueDefs* AValueDefs) {
 
 void TcxDataStorage::SetRecordCount(Integer Value) {
   if (Value < 0) Value = 0;
+  if (Value > RecordCount()) {
+    // Room for every record first: a count that cannot be held is refused before any
+    // record is added, so the storage stays as it was.
+    if (Value > kMaxRecordCount) throw EcxInvalidDataControllerOperation(TooManyRecords(Value));
+    try {
+      FRecords.reserve(size_t(Value));
+    } catch (const std::bad_alloc&) {
+      throw EcxInvalidDataControllerOperation(TooManyRecords(Value));
+    }
+  }
   while (RecordCount() < Value) AppendRecord();
   while (RecordCount() > Value) DeleteRecord(RecordCount() - 1);
+}
+
+String TcxDataStorage::TooManyRecords(Integer ACount) {
+  return "Not enough memory for " + IntToStr(ACount) + " records";
 }
 
 Integer TcxDataStorage::AppendRecord() {

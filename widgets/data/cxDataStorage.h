@@ -417,6 +417,9 @@ class TcxDataStorage : public TObject {
 
   Integer RecordCount() const { return Integer(FRecords.size()); }
   // A negative count counts as 0.
+  // The most records a storage holds: with the controller's lists of records and rows they
+  // take about two gigabytes. A larger count is refused with an error and changes nothing.
+  static constexpr Integer kMaxRecordCount = 1 << 26;
   void SetRecordCount(Integer Value);
   Integer AppendRecord();
   void InsertRecord(Integer ARecordIndex);
@@ -476,6 +479,7 @@ class TcxDataStorage : public TObject {
   const std::vector<TcxValueDef*>& StreamingOrder() const { return FStreamingOrder; }
 
  private:
+  static String TooManyRecords(Integer ACount);
   Byte*& Slot(Integer ARecordIndex);
   Byte* Buffer(Integer ARecordIndex) const;
   Byte* EnsureBuffer(Integer ARecordIndex);

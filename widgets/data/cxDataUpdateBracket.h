@@ -9,10 +9,13 @@
 
 class TcxDataUpdateBracket {
  public:
-  explicit TcxDataUpdateBracket(TcxCustomDataController* AController) : FController(AController) {
+  explicit TcxDataUpdateBracket(TcxCustomDataController* AController)
+      : FController(AController), FLink(AController) {
     FController->BeginUpdate();
   }
+  // A handler inside the bracket may have freed the controller: then there is nothing to close.
   ~TcxDataUpdateBracket() noexcept(false) {
+    if (!FLink.Alive()) return;
     if (std::uncaught_exceptions() > FExceptions) {
       try {
         FController->EndUpdate();
@@ -27,5 +30,6 @@ class TcxDataUpdateBracket {
 
  private:
   TcxCustomDataController* FController;
+  TWeakLink FLink;
   int FExceptions = std::uncaught_exceptions();
 };

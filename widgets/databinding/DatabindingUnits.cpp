@@ -4,7 +4,10 @@
 #include "widgets/databinding/cxDBData.h"
 #include "widgets/databinding/cxDBEdit.h"
 #include "widgets/databinding/cxDBFilter.h"
+#include "widgets/databinding/cxDBLookupComboBox.h"
 #include "widgets/databinding/cxEditDBRegisteredRepositoryItems.h"
+#include "widgets/databinding/cxFilterControlUtils.h"
+#include "widgets/databinding/cxLookupDBGrid.h"
 #include "widgets/databinding/cxLookupGrid.h"
 
 namespace {
@@ -18,6 +21,9 @@ const UnitEntry kDatabindingUnits[] = {
     {"cxEditDBRegisteredRepositoryItems", cxEditDBRegisteredRepositoryItems::Initialize,
      cxEditDBRegisteredRepositoryItems::Finalize},
     {"cxLookupGrid", cxLookupGrid::Initialize, cxLookupGrid::Finalize},
+    {"cxLookupDBGrid", cxLookupDBGrid::Initialize, cxLookupDBGrid::Finalize},
+    {"cxDBLookupComboBox", cxDBLookupComboBox::Initialize, cxDBLookupComboBox::Finalize},
+    {"cxFilterControlUtils", cxFilterControlUtils::Initialize, cxFilterControlUtils::Finalize},
 };
 UnitCounter gDatabinding;
 

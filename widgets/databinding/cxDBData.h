@@ -20,6 +20,7 @@
 
 #include "classlib/core/DB.h"
 #include "widgets/data/cxCustomData.h"
+#include "widgets/data/cxDataRelations.h"
 #include "widgets/data/cxDataSummary.h"
 #include "widgets/databinding/cxDBUtils.h"
 #include "widgets/foundation/cxVariants.h"
@@ -63,11 +64,16 @@ class TcxDBDataModeController : public TPersistent {
   // Whether an insert that the data set starts by itself shows as the controller's new
   // record; not published.
   bool SyncInsert() const { return FSyncInsert; }
+  void SetSyncInsert(bool Value) { FSyncInsert = Value; }
   bool SyncMode() const { return FSyncMode; }
   void SetSyncMode(bool Value);
 
   TcxDBDataModeControllerDetailFirstEvent OnDetailFirst;
   TcxDBDataModeControllerDetailIsCurrentQueryEvent OnDetailIsCurrentQuery;
+
+  bool DetailIsCurrentQuery(const String& AMasterDetailKeyFieldNames, const Variant& AMasterDetailKeyValues);
+  bool DetailFirst(const String& AMasterDetailKeyFieldNames, const Variant& AMasterDetailKeyValues,
+                   bool& AReopened);
 
  private:
   TcxDBDataController* FDataController;
@@ -178,6 +184,7 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   void ActiveChanged(bool AActive) override;
   void DataScrolled(Integer ADistance) override;
   void LayoutChanged(Integer AKind) override;
+  bool GetDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex) override;
 
   // ---- New operations, in slot order ----
   // Whether the data set holds a value the controller did not put there.
@@ -202,6 +209,9 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   bool FieldsVanished() const { return FFieldsVanished; }
   void SetFieldsVanished() { FFieldsVanished = true; }
   bool IsInsideFirst() const { return FInFirst; }
+  // Whether a detail controller may take the data set's current record as its own.
+  bool IsDetailPositioned() const;
+  void SetDetailPositioned(bool Value);
   // Lock or freeze count above 0, an own data-set operation, or inside CanInitEditing.
   bool IsBusy() const;
   // The other providers bound to the same data set.
@@ -313,6 +323,46 @@ class TcxDBDataField : public TcxCustomDataField {
   String FFieldNames;
 };
 
+// A relation whose detail controllers follow the master's records by key values.
+class TcxDBDataRelation : public TcxCustomDataRelation {
+  TL_CLASS(TcxDBDataRelation, TcxCustomDataRelation)
+ public:
+  using TcxCustomDataRelation::TcxCustomDataRelation;
+  void BeforeDestruction() override;
+  void RemoveNotification(TComponent* AComponent) override;
+  // The master key field exists and the detail names its key fields.
+  virtual bool HasMasterDetailKeys() const;
+
+  TcxDBDataController* GetDBDataController() const;
+  // The pattern detail's key names; empty when it is no data-set controller.
+  String GetDetailKeyFieldNames() const;
+  String GetMasterKeyFieldNames() const;
+  // The master record's key values (Unassigned without keys); raises "RecordIndex out of
+  // range" for a record the master does not have.
+  Variant GetMasterRecordKeyValues(Integer ARecordIndex) const;
+  TcxDBDataField*& MasterKeyField() { return FMasterKeyField; }
+
+ private:
+  TcxDBDataField* FMasterKeyField = nullptr;
+};
+
+// Positions a detail data set on its master's key values: by Locate, or (SQL mode) by
+// re-opening the data set with new parameter values.
+class TcxDBProviderDetailFilterAdapter : public TcxDBAdapterItem {
+  TL_CLASS(TcxDBProviderDetailFilterAdapter, TcxDBAdapterItem)
+ public:
+  using TcxDBAdapterItem::TcxDBAdapterItem;
+  // The data set's parameters of those names hold those values. A data set without
+  // parameters, or without one of the names, is not the current query.
+  virtual bool IsCurrentQuery(TDataSet* ADataSet, const String& AParamNames, const Variant& AParamValues);
+  // Re-opens the data set with the values when they differ from its parameters' (and
+  // every name is a parameter of it), else goes to its first record.
+  virtual void ReopenSQL(TDataSet* ADataSet, const String& AParamNames, const Variant& AParamValues,
+                         bool& AReopened);
+  virtual bool LocateDetail(TDataSet* ADataSet, const String& AMasterDetailKeyFieldNames, bool& AReopened,
+                            bool ADetailInSQLMode, const Variant& AMasterDetailKeyValues);
+};
+
 // A summary item that may name its own data-set field.
 class TcxDBDataSummaryItem : public TcxDataSummaryItem {
   TL_CLASS(TcxDBDataSummaryItem, TcxDataSummaryItem)
@@ -388,6 +438,7 @@ class TcxDBDataController : public TcxCustomDataController {
   Variant GetGroupValue(Integer ARecordIndex, TcxCustomDataField* AField) const override;
   Variant GetRecordId(Integer ARecordIndex) const override;
   void CheckBrowseState() override;
+  bool CanLeaveFocusedRow() override;
   void AfterUpdateData() override;
   Variant GetRecordFieldValue(Integer ARecordIndex, TcxCustomDataField* AField) const override;
   String GetItemFieldName(Integer AItemIndex) const override;
@@ -435,6 +486,21 @@ class TcxDBDataController : public TcxCustomDataController {
   bool IsLoadedOnce() const { return FLoadedOnce; }
   void SetLoadedOnce() { FLoadedOnce = true; }
 
+  // ---- Master-detail ----
+  void SetMasterRelation(TcxCustomDataRelation* ARelation, Integer ARecordIndex) override;
+  TcxCustomDataRelation* CreateRelation(TcxCustomDataRelationList* AList, TObject* AItem) override;
+  void NotifyDataChanged() override;
+  // The detail key names when the master key names are set, else empty.
+  String GetMasterDetailKeyFieldNames() const;
+  // The data set's fields of GetMasterDetailKeyFieldNames (empty when one is missing).
+  std::vector<TField*> GetDetailKeyFieldList() const;
+  // A detail in SQL mode whose data set holds another master's records.
+  bool IsDetailQueryOutdated() const;
+  // Raises "DetailFilterController not found" when no adapter serves the data set's class.
+  TcxDBProviderDetailFilterAdapter* GetDetailFilterAdapter() const;
+  // Every relation of this (master) controller keeps a field reading its master keys.
+  void UpdateRelationFields();
+
   // ---- Records read again from the data set ----
   void RereadEditingRecord();
   void RereadRecord(Integer ARecordIndex);
@@ -457,7 +523,13 @@ class TcxDBDataController : public TcxCustomDataController {
   bool FUnbindingFields = false;
 };
 
+// The data set's Locate on those names, or False for values of another shape than the
+// names ask for (instead of the data set's error).
+bool cxDBLocateSafely(TDataSet* ADataSet, const String& AKeyFields, const Variant& AKeyValues);
+
 namespace cxDBData {
 void Initialize();
 void Finalize();
+// The detail-filter adapters by data-set class; TDataSet's is registered at start-up.
+TcxDBAdapterList* DetailFilterAdapters();
 }  // namespace cxDBData

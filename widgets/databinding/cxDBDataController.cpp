@@ -357,7 +357,10 @@ bool TcxDBDataController::IsSmartRefreshActive() const { return DBProvider()->Is
 
 void TcxDBDataController::ReloadStorage() {
   TDataSet* ds = DataSet();
-  if (ds && ds->Active()) UpdateFields();
+  if (ds && ds->Active()) {
+    UpdateRelationFields();
+    UpdateFields();
+  }
   // Expanded groups and selected rows are found again by their keys; without keys there is
   // nothing to find them by (and the base's fallback, a refresh, would read everything
   // once more).
@@ -440,6 +443,11 @@ void TcxDBDataController::ActiveChanged(bool AActive) {
   inherited::ActiveChanged(AActive);
   // A closed data set shows no records: what was read from it goes with it.
   if (!AActive && GetRecordCount() > 0 && !IsDestroying()) UpdateStructure();
+}
+
+void TcxDBDataController::NotifyDataChanged() {
+  inherited::NotifyDataChanged();
+  UpdateRelationFields();
 }
 
 void TcxDBDataController::Loaded() {
@@ -561,10 +569,22 @@ bool TcxDBDataController::FocusRecordInDataSet(Integer ARecordIndex) {
   return true;
 }
 
+namespace {
+// Frees a weak link whether or not its controller still exists.
+void ReleaseLink(TcxDataListenerLink*& ALink) {
+  if (TcxCustomDataController* c = ALink->DataController())
+    c->DestroyListenerLink(ALink);
+  else
+    FreeAndNil(ALink);
+}
+}  // namespace
+
 void TcxDBDataController::CheckBrowseState() {
-  TDataSet* ds = DataSet();
   if (FCheckingBrowseState) return;
+  TDataSet* ds = DataSet();
   FCheckingBrowseState = true;
+  // A handler of the data set's post may free this controller: the link tells.
+  TcxDataListenerLink* link = CreateListenerLink();
   try {
     if (ds && (ds->State() == dsEdit || ds->State() == dsInsert)) {
       ds->UpdateRecord();
@@ -582,12 +602,39 @@ void TcxDBDataController::CheckBrowseState() {
         Cancel();
       }
     }
-    CheckDetailsBrowseState();
+    if (link->DataController()) CheckDetailsBrowseState();
   } catch (...) {
-    FCheckingBrowseState = false;
+    const bool alive = link->DataController() != nullptr;
+    ReleaseLink(link);
+    if (alive) FCheckingBrowseState = false;
     throw;
   }
-  FCheckingBrowseState = false;
+  const bool alive = link->DataController() != nullptr;
+  ReleaseLink(link);
+  if (alive) FCheckingBrowseState = false;
+}
+
+bool TcxDBDataController::CanLeaveFocusedRow() {
+  if (!dynamic_cast<TcxDBDataRelation*>(GetMasterRelation())) return true;
+  TcxCustomDataController* master = GetMasterDataController();
+  if (!master) return true;
+  if (!master->CanLeaveFocusedRow()) return false;
+  // The master leaves its edit first, then this detail; a handler on the way may free
+  // either of them (freeing the master frees this clone too).
+  TcxDataListenerLink* self = CreateListenerLink();
+  TcxDataListenerLink* other = master->CreateListenerLink();
+  try {
+    master->CheckBrowseState();
+    if (self->DataController()) CheckBrowseState();
+  } catch (...) {
+    ReleaseLink(self);
+    ReleaseLink(other);
+    throw;
+  }
+  const bool alive = self->DataController() && other->DataController();
+  ReleaseLink(self);
+  ReleaseLink(other);
+  return alive;
 }
 
 void TcxDBDataController::AfterUpdateData() {
@@ -802,7 +849,3 @@ TL_DEFINE_CLASS(TcxDBDataController, [](auto& c) {
   c.Event("OnDetailHasChildren", &T::OnDetailHasChildren);
 })
 
-namespace cxDBData {
-void Initialize() {}
-void Finalize() {}
-}  // namespace cxDBData

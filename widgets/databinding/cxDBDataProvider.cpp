@@ -14,10 +14,11 @@ using enum TDataSetState;
 namespace {
 
 // Every data-set provider of the program, so that one can ask about the others bound to
-// the same data set.
+// the same data set. Never destroyed: a controller held by a static object is freed after
+// the function statics made later than it, and must still find the list.
 std::vector<TcxDBDataProvider*>& Providers() {
-  static std::vector<TcxDBDataProvider*> list;
-  return list;
+  static auto* list = new std::vector<TcxDBDataProvider*>;
+  return *list;
 }
 
 bool InEditState(const TDataSet* ADataSet) { return ADataSet && IsEditState(ADataSet->State()); }
@@ -240,7 +241,11 @@ bool TcxDBDataProvider::IsSyncMode() const {
   TDataSet* ds = DataSet();
   const TcxDBDataController* c = DBDataController();
   if (!ds || !ds->Active() || ds->IsUniDirectional()) return false;
-  return IsGridMode() || c->DataModeController()->SyncMode();
+  if (!IsGridMode() && !c->DataModeController()->SyncMode()) return false;
+  if (!c->IsDetail()) return true;
+  if (!c->DataModeController()->DetailSyncEnabled()) return false;
+  if (c->DataModeController()->DetailInSQLMode()) return IsDetailPositioned();
+  return c->IdentifiesRecordsByKey() || IsGridMode();
 }
 
 bool TcxDBDataProvider::IsActive() const {
@@ -267,6 +272,15 @@ bool TcxDBDataProvider::IsEditing() const {
 bool TcxDBDataProvider::IsEOF() const {
   TDataSet* ds = DataSet();
   if (!ds) return inherited::IsEOF();
+  const TcxDBDataController* c = DBDataController();
+  if (c->IsDetail() && !IsGridMode()) {
+    // A detail's records end where its key values stop matching its master's.
+    const Variant& values = c->MasterDetailKeyValues();
+    if (VarIsEmpty(values) || ds->Eof()) return true;
+    if (InEditState(ds)) return false;
+    const std::vector<TField*> keys = c->GetDetailKeyFieldList();
+    return keys.empty() || !cxVariantsEqual(cxGetFieldValues(keys), values);
+  }
   return ds->Eof() || !FDataLink->Active();
 }
 
@@ -291,7 +305,87 @@ void TcxDBDataProvider::First() {
   TFlagGuard guard(FInFirst);
   FFieldsVanished = false;
   inherited::First();
-  if (TDataSet* ds = DataSet()) ds->First();
+  TDataSet* ds = DataSet();
+  if (!ds) return;
+  TcxDBDataController* c = DBDataController();
+  if (!c->IsDetail() || IsGridMode()) {
+    ds->First();
+    return;
+  }
+  const Variant& values = c->MasterDetailKeyValues();
+  // A detail without its master's values stays where it is.
+  if (VarIsEmpty(values)) return;
+  bool reopened = false;
+  c->DataModeController()->DetailFirst(c->GetMasterDetailKeyFieldNames(), values, reopened);
+  if (reopened) SavePosition();
+  SetDetailPositioned(true);
+  if (FFieldsVanished) {
+    // Re-opening the data set made new fields: this detail and its siblings on the same
+    // data set bind to them.
+    c->UpdateFields();
+    for (TcxDBDataProvider* p : OtherProviders()) {
+      TcxDBDataController* other = p->DBDataController();
+      if (!other->IsDetail()) continue;
+      other->UpdateFields();
+      other->Change({dccData});
+    }
+  }
+}
+
+bool TcxDBDataProvider::IsDetailPositioned() const {
+  const TcxDBDataController* c = DBDataController();
+  if (!(c->IsDetail() && !c->DataModeController()->DetailInSQLMode() && IsSyncMode())) return FDetailPositioned;
+  if (FInCanInitEditing) return true;
+  bool otherOwn = false, otherInit = false;
+  for (TcxDBDataProvider* p : OtherProviders()) {
+    otherOwn = otherOwn || p->FInOwnOperation;
+    otherInit = otherInit || p->FInCanInitEditing;
+  }
+  const bool r = FInOwnOperation || ((c->GetFocusedRowIndex() >= 0 || FDetailPositioned) && !otherOwn) ||
+                 (c->IsNewItemRowActive() && IsInserting());
+  return r && !otherInit;
+}
+
+void TcxDBDataProvider::SetDetailPositioned(bool Value) {
+  if (Value && !FDetailPositioned) {
+    // One detail at a time stands on the shared data set.
+    for (TcxDBDataProvider* p : OtherProviders())
+      if (p->DBDataController()->IsDetail()) p->FDetailPositioned = false;
+  }
+  if (FDetailPositioned == Value) return;
+  FDetailPositioned = Value;
+  DBDataController()->ActiveDetailChanged(Value);
+}
+
+bool TcxDBDataProvider::GetDetailHasChildren(Integer ARecordIndex, Integer ARelationIndex) {
+  TcxDBDataController* c = DBDataController();
+  auto* relation = dynamic_cast<TcxDBDataRelation*>(c->Relations()->GetItem(ARelationIndex));
+  auto* detail = relation ? dynamic_cast<TcxDBDataController*>(relation->DetailDataController()) : nullptr;
+  if (!detail) return inherited::GetDetailHasChildren(ARecordIndex, ARelationIndex);
+  const Variant values = relation->GetMasterRecordKeyValues(ARecordIndex);
+  if (c->OnDetailHasChildren) {
+    bool has = true;
+    c->OnDetailHasChildren(c, ARecordIndex, ARelationIndex, detail->GetMasterDetailKeyFieldNames(), values, has);
+    return has;
+  }
+  if (detail->IsGridMode() || detail->DataModeController()->DetailInSQLMode()) return true;
+  TDataSet* ds = detail->DataSet();
+  if (!ds || !ds->Active()) return false;
+  const String names = detail->GetMasterDetailKeyFieldNames();
+  if (names.empty() || VarIsEmpty(values)) return false;
+  TcxDBDataProvider* p = detail->DBProvider();
+  p->Freeze();
+  bool found = false;
+  try {
+    p->SavePosition();
+    found = cxDBLocateSafely(ds, names, values);
+    p->RestorePosition();
+  } catch (...) {
+    p->Unfreeze();
+    throw;
+  }
+  p->Unfreeze();
+  return found;
 }
 
 void TcxDBDataProvider::Prior() {
@@ -697,6 +791,7 @@ void TcxDBDataProvider::DoDataSetChanged() {
       p->AddPending(this);
       return;
     }
+  if (c->IsDetailQueryOutdated()) return;
   bool scroll = false;
   std::vector<TcxDBDataProvider*> all = OtherProviders();
   all.push_back(this);
@@ -825,7 +920,7 @@ void TcxDBDataProvider::DataSetCancel() {
 
 void TcxDBDataProvider::RecordChanged() {
   TcxDBDataController* c = DBDataController();
-  if ((!c->IsDetail() || !c->DataModeController()->DetailSyncEnabled() || FDetailPositioned) && IsEditing())
+  if ((!c->IsDetail() || !c->DataModeController()->DetailSyncEnabled() || IsDetailPositioned()) && IsEditing())
     c->RereadEditingRecord();
   ResetChanging();
 }
@@ -854,9 +949,12 @@ void TcxDBDataProvider::SmartRefreshWatched() {
     FReloadMark = false;
     return;
   }
-  Integer r = c->GetFocusedRecordIndex();
-  if (r < 0 && FAppendedRecordIndex >= 0) r = FAppendedRecordIndex;
-  if (r < 0 && FWatchedRecordIndex >= 0 && FWatchedRecordIndex < c->GetRecordCount()) r = FWatchedRecordIndex;
+  // The watched record itself is reconciled, wherever the focus went meanwhile (another
+  // controller's cancel moves the data set, and with it this focus, before the change
+  // arrives; the record would otherwise stay behind).
+  Integer r = FWatchedRecordIndex;
+  if (r < 0) r = FAppendedRecordIndex >= 0 ? FAppendedRecordIndex : c->GetFocusedRecordIndex();
+  if (r >= c->GetRecordCount()) r = -1;
   {
     TcxDataUpdateBracket bracket(c);
     if (r >= 0 && (r == FWatchedRecordIndex || r == FAppendedRecordIndex)) {

@@ -1,5 +1,7 @@
 #include "widgets/databinding/cxEditDBRegisteredRepositoryItems.h"
 
+#include "widgets/databinding/cxDBLookupComboBox.h"
+
 #include "platform/kernel/Units.h"
 #include "widgets/special/cxEditRepositoryItems.h"
 
@@ -272,6 +274,13 @@ void cxEditDBRegisteredRepositoryItems::Initialize() {
     TcxEditDBRegisteredRepositoryItems* db = cxGetEditDBRegisteredRepositoryItems();
     db->RegisterDefaultItem(0, MakeItem(cxEditRepositoryItemClassOf<TcxEditRepositoryMaskItem>()));
     db->RegisterCurrencyItem(MakeItem(cxEditRepositoryItemClassOf<TcxEditRepositoryCurrencyItem>()));
+    // Lookup fields take a lookup combo box without grid lines or header.
+    TcxEditRepositoryItem* lookup = MakeItem(cxEditRepositoryItemClassOf<TcxEditRepositoryLookupComboBoxItem>());
+    auto* lookupProperties = static_cast<TcxLookupComboBoxProperties*>(lookup->GetProperties());
+    lookupProperties->GetListOptions()->SetGridLines(TcxGridLines::glNone);
+    lookupProperties->SetDropDownListStyle(TcxEditDropDownListStyle::lsEditFixedList);
+    lookupProperties->GetListOptions()->SetShowHeader(false);
+    db->RegisterLookupItem(lookup);
     // One item per entry, so that two blob-like types never share settings.
     for (size_t i = 0; i < TcxEditDBRegisteredRepositoryItems::kFieldTypeCount; ++i)
       if (TcxEditRepositoryItemClass c = cxEditDBFieldTypeItemClass(TFieldType(i)))

@@ -40,6 +40,8 @@ class TcxCustomLookupEditProperties : public TcxCustomComboBoxProperties {
   bool IsDisplayFormatDefined(bool AEditFocused) const override;
   TcxCustomTextEditLookupDataClass GetLookupDataClass() const override;
   TcxCustomEditClass GetContainerClass() const override;
+  // The edit value is the key: a bound lookup field's key field is read and written.
+  TcxDataEditValueSource GetEditValueSource(bool) const override { return TcxDataEditValueSource::evsKey; }
   // The key's text in the list.
   void PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue, bool AEditFocused) override;
   // The keys that step through the list: PgUp, PgDn, Up and Down without Alt; Home and End

@@ -111,7 +111,7 @@ TcxLookupGridColumnsClass TcxCustomLookupGrid::GetColumnsClass() const {
 }
 
 TcxLookupGridDataControllerClass TcxCustomLookupGrid::GetDataControllerClass() const {
-  return ClassOf<TcxLookupGridDataController, TcxLookupGridDataController, TcxCustomLookupGrid*>();
+  return ClassOf<TcxLookupGridDataController, TcxCustomDataController, TcxCustomLookupGrid*>();
 }
 
 void TcxCustomLookupGrid::UpdateControl(TcxUpdateControlInfo* AInfo) {

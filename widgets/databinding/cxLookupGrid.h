@@ -182,13 +182,12 @@ class TcxLookupGridDataController : public TcxDataController {
   // The grid's column at the index.
   TObject* GetItem(Integer AIndex) const override;
   TcxCustomLookupGrid* Grid() const { return FGrid; }
-  // The fields follow the columns' order.
-  void UpdateItemIndexes();
 
  private:
   TcxCustomLookupGrid* FGrid;
 };
-using TcxLookupGridDataControllerClass = TMetaClass<TcxLookupGridDataController, TcxCustomLookupGrid*>;
+// The grid's controller: its own records, or a data set's (the data-set lookup grid).
+using TcxLookupGridDataControllerClass = TMetaClass<TcxCustomDataController, TcxCustomLookupGrid*>;
 
 class TcxCustomLookupGrid : public TcxControl {
   TL_CLASS(TcxCustomLookupGrid, TcxControl)
@@ -205,8 +204,10 @@ class TcxCustomLookupGrid : public TcxControl {
   void SetColumns(TcxLookupGridColumns* Value) { FColumns->Assign(Value); }
   TcxLookupGridOptions* GetOptions() const { return FOptions; }
   void SetOptions(TcxLookupGridOptions* Value) { FOptions->Assign(Value); }
-  TcxLookupGridDataController* GetDataController() const { return FDataController; }
-  void SetDataController(TcxLookupGridDataController* Value) { FDataController->Assign(Value); }
+  TcxCustomDataController* GetDataController() const { return FDataController; }
+  void SetDataController(TcxCustomDataController* Value) { FDataController->Assign(Value); }
+  // The controller's fields follow the columns' order.
+  void UpdateItemIndexes();
   void BeginUpdate();
   void EndUpdate();
   Integer UpdateLockCount() const { return FLockCount; }
@@ -298,19 +299,20 @@ class TcxCustomLookupGrid : public TcxControl {
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void CreateWnd() override;
   void Resize() override;
+  // The Up / Down and PgUp / PgDn moves of the focused row.
+  void FocusNextRow(bool AForward);
+  void PageKey(bool ADown);
 
  private:
   friend class TcxLookupGridViewInfo;
   void CheckChanges();
   void ScrollTimerHandler(TObject* Sender);
-  void FocusNextRow(bool AForward);
   // One page up or down from the top row (PgUp / PgDn and the scroll bar's page codes).
   void ScrollPage(bool ADown);
-  void PageKey(bool ADown);
 
   TcxLookupGridColumns* FColumns = nullptr;
   TcxLookupGridOptions* FOptions = nullptr;
-  TcxLookupGridDataController* FDataController = nullptr;
+  TcxCustomDataController* FDataController = nullptr;
   TcxLookupGridViewInfo* FViewInfo = nullptr;
   TcxLookupGridPainter* FPainter = nullptr;
   TcxLookupGridChanges FChanges;
@@ -328,6 +330,10 @@ class TcxLookupGrid : public TcxCustomLookupGrid {
   TL_CLASS(TcxLookupGrid, TcxCustomLookupGrid)
  public:
   using TcxCustomLookupGrid::TcxCustomLookupGrid;
+  TcxLookupGridDataController* GetDataController() const {
+    return static_cast<TcxLookupGridDataController*>(TcxCustomLookupGrid::GetDataController());
+  }
+  void SetDataController(TcxLookupGridDataController* Value) { TcxCustomLookupGrid::SetDataController(Value); }
 };
 
 namespace cxLookupGrid {

@@ -98,7 +98,7 @@ void TcxLookupGridColumn::Assign(TPersistent* Source) {
 void TcxLookupGridColumn::SetIndex(Integer Value) {
   inherited::SetIndex(Value);
   if (TcxCustomLookupGrid* grid = Grid())
-    if (grid->GetDataController()) grid->GetDataController()->UpdateItemIndexes();
+    grid->UpdateItemIndexes();
 }
 
 void TcxLookupGridColumn::ItemRemoved(TcxEditRepositoryItem* Sender) {
@@ -359,11 +359,10 @@ TObject* TcxLookupGridDataController::GetItem(Integer AIndex) const {
   return FGrid->GetColumns()->GetItem(AIndex);
 }
 
-void TcxLookupGridDataController::UpdateItemIndexes() {
-  TcxLookupGridColumns* columns = FGrid ? FGrid->GetColumns() : nullptr;
-  if (!columns) return;
-  for (Integer i = 0; i < columns->Count(); ++i)
-    if (TcxCustomDataField* field = Fields()->FieldByItem(columns->GetItem(i))) field->SetIndex(i);
+void TcxCustomLookupGrid::UpdateItemIndexes() {
+  if (!FDataController || !FColumns) return;
+  for (Integer i = 0; i < FColumns->Count(); ++i)
+    if (TcxCustomDataField* field = FDataController->Fields()->FieldByItem(FColumns->GetItem(i))) field->SetIndex(i);
 }
 
 TL_DEFINE_CLASS(TcxLookupGridDataController, [](auto& c) {

@@ -242,7 +242,7 @@ void TcxLookupGridViewInfo::CalculateGridLines(TcxLookupGridRowViewInfo* ARow) {
 }
 
 void TcxLookupGridViewInfo::CalculateCells(TcxLookupGridRowViewInfo* ARow) {
-  TcxLookupGridDataController* controller = FGrid->GetDataController();
+  TcxCustomDataController* controller = FGrid->GetDataController();
   TcxLookupGridColumns* columns = FGrid->GetColumns();
   const bool selected = controller->IsRowSelected(ARow->RowIndex);
   for (const auto& cell : ARow->Cells) {

@@ -673,10 +673,14 @@ bool TcxCustomEdit::ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButt
     return false;
   if (FPressedButton >= 0 && GetCapture() != GetHandle()) FPressedButton = -1;
   FProcessingViewInfo = true;
+  // A pressed or released button runs its handlers, which may free the editor.
   struct Reset {
-    bool& F;
-    ~Reset() { F = false; }
-  } reset{FProcessingViewInfo};
+    TcxCustomEdit* Edit;
+    TWeakLink Link{Edit};
+    ~Reset() {
+      if (Link.Alive()) Edit->FProcessingViewInfo = false;
+    }
+  } reset{this};
   Owned<TcxCustomEditViewInfo> old(
       static_cast<TcxCustomEditViewInfo*>(GetViewInfoClass().Create()));
   old->Assign(EditViewInfo());
@@ -688,7 +692,8 @@ bool TcxCustomEdit::ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButt
   const TRect inner = InnerControl() ? InnerControl()->GetBoundsRect() : TRect{};
   EditViewInfo()->RepaintChanges(this, inner, old.get());
   UpdatePressedButton(old.get());
-  return true;
+  // False once the editor is gone: the caller has nothing left to update.
+  return reset.Link.Alive();
 }
 
 void TcxCustomEdit::AdjustInnerControl() {

@@ -17,17 +17,7 @@ class TcxCustomEdit;
 class TcxEditDataBinding;
 
 // Whether an object outlived a handler that may have freed it.
-class TcxEditLifeGuard {
- public:
-  explicit TcxEditLifeGuard(TObject* AObject) : FLink(cxAddObjectLink(AObject)) {}
-  ~TcxEditLifeGuard() { cxRemoveObjectLink(FLink); }
-  TcxEditLifeGuard(const TcxEditLifeGuard&) = delete;
-  TcxEditLifeGuard& operator=(const TcxEditLifeGuard&) = delete;
-  bool Alive() const { return FLink->Ref != nullptr; }
-
- private:
-  TcxObjectLink* FLink;
-};
+using TcxEditLifeGuard = TWeakLink;
 
 using TcxEditEditingEvent = TMethod<void(TObject* Sender, bool& CanEdit)>;
 using TcxEditAfterKeyDownEvent = TMethod<void(TObject* Sender, Word& Key, TShiftState Shift)>;
@@ -309,13 +299,14 @@ class TcxCustomEdit : public TcxContainer,
   void AsUserInput(F&& AProc) {
     const bool old = FIsUserInput;
     FIsUserInput = true;
+    TWeakLink self(this);  // AProc runs handlers, which may free the editor
     try {
       AProc();
     } catch (...) {
-      FIsUserInput = old;
+      if (self.Alive()) FIsUserInput = old;
       throw;
     }
-    FIsUserInput = old;
+    if (self.Alive()) FIsUserInput = old;
   }
   bool IsEditValueSettingLocked() const { return FEditValueSettingLockCount > 0; }
 

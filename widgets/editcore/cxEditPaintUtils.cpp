@@ -487,6 +487,26 @@ void PaintWindowCopy(TWinControl* W, HDC DC, const TRect& R, bool AWithFrame) {
   W->SetControlState(W->ControlState() - TControlState{TControlStateItem::csPaintCopy});
 }
 
+// W with its frame at the DC's origin, then its windowed children over it, each with its own.
+void PaintWindowCopyWithChildren(TWinControl* W, HDC DC) {
+  PaintWindowCopy(W, DC, {0, 0, W->GetWidth(), W->GetHeight()}, true);
+  // The origin now stands at W's client corner, the clip inside its client area.
+  for (Integer i = 0; i < W->ControlCount(); ++i) {
+    auto* c = dynamic_cast<TWinControl*>(W->Controls(i));
+    if (!c || !c->GetVisible()) continue;
+    const int saved = SaveDC(DC);
+    OffsetWindowOrgEx(DC, -c->GetLeft(), -c->GetTop(), nullptr);
+    IntersectClipRect(DC, 0, 0, c->GetWidth(), c->GetHeight());
+    try {
+      PaintWindowCopyWithChildren(c, DC);
+    } catch (...) {
+      RestoreDC(DC, saved);
+      throw;
+    }
+    RestoreDC(DC, saved);
+  }
+}
+
 }  // namespace
 
 void cxPaintParentBackground(TControl* AControl, HDC DC, const TRect& R) {
@@ -534,7 +554,12 @@ void cxPaintParentBackground(TControl* AControl, HDC DC, const TRect& R) {
       TRect part = meet;
       OffsetRect(&part, -w->GetLeft(), -w->GetTop());
       IntersectClipRect(DC, part.Left, part.Top, part.Right, part.Bottom);
-      PaintWindowCopy(w, DC, {0, 0, w->GetWidth(), w->GetHeight()}, true);
+      try {
+        PaintWindowCopyWithChildren(w, DC);
+      } catch (...) {
+        RestoreDC(DC, child);
+        throw;
+      }
       RestoreDC(DC, child);
     }
   } catch (...) {

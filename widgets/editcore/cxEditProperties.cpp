@@ -438,18 +438,11 @@ void TcxCustomEditProperties::DoValidate(Variant& DisplayValue, String& ErrorTex
   const Variant before = DisplayValue;
   // A handler may free the editor, and its own properties with it.
   TObject* editObject = AEdit ? dynamic_cast<TObject*>(AEdit) : nullptr;
-  TcxObjectLink* link = editObject ? cxAddObjectLink(editObject) : nullptr;
-  auto editGone = [&] { return link && !link->Ref; };
-  try {
-    if (own && own->OnValidate) own->OnValidate(own, DisplayValue, ErrorText, Error);
-    if (!editGone() && withItem && active->OnValidate) active->OnValidate(active, DisplayValue, ErrorText, Error);
-  } catch (...) {
-    if (link) cxRemoveObjectLink(link);
-    throw;
-  }
-  const bool gone = editGone();
-  if (link) cxRemoveObjectLink(link);
-  if (gone) return;
+  TWeakLink link(editObject);
+  auto editGone = [&] { return editObject && !link.Alive(); };
+  if (own && own->OnValidate) own->OnValidate(own, DisplayValue, ErrorText, Error);
+  if (!editGone() && withItem && active->OnValidate) active->OnValidate(active, DisplayValue, ErrorText, Error);
+  if (editGone()) return;
   if (Error && AEdit && DisplayValue.VType() == before.VType() && DisplayValue == before)
     DisplayValue = AEdit->GetCurrentDisplayValue();
 }

@@ -311,8 +311,9 @@ String TcxCustomMaskEdit::GetEmptyMaskText() { return IsMasked() && FMode ? FMod
 void TcxCustomMaskEdit::ModeWriteText(const String& AText, Integer ASelStart, Integer ASelLength) {
   TcxCustomInnerTextEdit* inner = InnerTextEdit();
   if (!inner) return;
+  TWeakLink self(this);
   if (inner->GetText() != AText) AsUserInput([&] { inner->SetText(AText); });
-  TcxCustomTextEdit::SetSelStartAndLength(ASelStart, ASelLength);
+  if (self.Alive()) TcxCustomTextEdit::SetSelStartAndLength(ASelStart, ASelLength);
 }
 
 void TcxCustomMaskEdit::SetSelStart(Integer Value) {
@@ -460,7 +461,9 @@ void TcxCustomMaskEdit::SetInternalDisplayValue(const Variant& Value) {
     return;
   }
   const String shown = FormatThroughMode(VarToStr(Value));
+  TWeakLink self(this);
   inherited::SetInternalDisplayValue(Variant(shown));
+  if (!self.Alive()) return;
   FMode->SetText(shown);
   UpdateEditingText();
 }
@@ -489,13 +492,15 @@ void TcxCustomMaskEdit::DblClick() {
 
 // A click places the caret; the picture mask then covers the position the next key overwrites.
 void TcxCustomMaskEdit::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TWeakLink self(this);  // the handlers may free the editor
   inherited::MouseUp(Button, Shift, X, Y);
-  if (Button == TMouseButton::mbLeft && FMode && IsMasked()) FMode->SetOverwriteSelection();
+  if (self.Alive() && Button == TMouseButton::mbLeft && FMode && IsMasked()) FMode->SetOverwriteSelection();
 }
 
 void TcxCustomMaskEdit::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  TWeakLink self(this);
   inherited::MouseMove(Shift, X, Y);
-  if (Shift.Contains(TShiftStateItem::ssLeft) && FMode && IsMasked()) FMode->SetOverwriteSelection();
+  if (self.Alive() && Shift.Contains(TShiftStateItem::ssLeft) && FMode && IsMasked()) FMode->SetOverwriteSelection();
 }
 
 void TcxCustomMaskEdit::DoEnter() {

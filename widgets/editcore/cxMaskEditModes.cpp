@@ -172,8 +172,11 @@ bool TcxMaskEditStandardMode::PressSymbol(Char& Key) {
     Beep();
     return false;
   }
+  // Writing the text runs the editor's handlers, which may free the editor and this mode.
+  TWeakLink self(this);
   if (IsLiteral(start)) {
     if (SelLength() >= 2) DeleteSelection();
+    if (!self.Alive()) return false;
     const Integer was = SelStart();
     MoveRight();
     if (SelStart() != was) return PressSymbol(Key);
@@ -193,10 +196,12 @@ bool TcxMaskEditStandardMode::PressSymbol(Char& Key) {
     return false;
   }
   if (SelLength() >= 2) DeleteSelection();
+  if (!self.Alive()) return false;
   String next = Text();
   start = SelStart();
   next[size_t(start)] = ch;
   WriteText(next, start);
+  if (!self.Alive()) return false;
   // The caret moves on over literals to the next input position.
   const Integer to = NextInput(start + 1, 1);
   SetSel(to >= 0 ? to : Integer(next.size()), 0);
@@ -209,8 +214,9 @@ bool TcxMaskEditStandardMode::DeleteSelection() {
   const Integer start = SelStart(), end = start + SelLength();
   for (Integer i = start; i < end && i < FStandardMask->Count(); ++i)
     if (!IsLiteral(i)) text[size_t(i)] = GetBlankChar();
+  TWeakLink self(this);
   WriteText(text, start);
-  SetOverwriteSelection();
+  if (self.Alive()) SetOverwriteSelection();
   return false;
 }
 

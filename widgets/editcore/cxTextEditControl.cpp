@@ -29,8 +29,9 @@ TcxCustomTextEdit* TcxCustomInnerTextEdit::Container() const {
 
 void TcxCustomInnerTextEdit::SetEditValue(const Variant& Value) {
   const String old = GetText();
+  TWeakLink self(this);  // the editor's change handlers may free the editor and this edit
   SetText(VarToStr(Value));
-  if (InState(TComponentStateItem::csDesigning) && !cxAreStringsEqual(old, GetText(), true) && OnChange)
+  if (self.Alive() && InState(TComponentStateItem::csDesigning) && !cxAreStringsEqual(old, GetText(), true) && OnChange)
     OnChange(this);
 }
 
@@ -259,7 +260,10 @@ void TcxCustomInnerTextEdit::KeyDown(Word& Key, TShiftState Shift) {
   FInternalUpdating = false;
   TcxEditLifeGuard guard(this);
   if (TcxCustomTextEdit* c = Container()) c->KeyDown(Key, Shift);
-  if (!guard.Alive()) return;
+  if (!guard.Alive()) {
+    Key = 0;  // spent: nothing after the handler that freed the editor sees it
+    return;
+  }
   if (Key == 0) FInternalUpdating = true;
   else inherited::KeyDown(Key, Shift);
 }
@@ -269,7 +273,10 @@ void TcxCustomInnerTextEdit::KeyUp(Word& Key, TShiftState Shift) {
   if (Key == VK_TAB) Key = 0;
   TcxEditLifeGuard guard(this);
   if (TcxCustomTextEdit* c = Container(); c && Key != 0) c->KeyUp(Key, Shift);
-  if (!guard.Alive()) return;
+  if (!guard.Alive()) {
+    Key = 0;
+    return;
+  }
   if (Key == 0) FInternalUpdating = true;
   else inherited::KeyUp(Key, Shift);
 }
@@ -279,7 +286,8 @@ void TcxCustomInnerTextEdit::KeyPress(Char& Key) {
   if (Key == Char(9)) Key = 0;
   TcxCustomTextEdit* c = Container();
   if (c && Key != 0) {
-    TcxEditLifeGuard guard(c);
+    // Watching this inner edit: freeing the editor frees it too.
+    TcxEditLifeGuard guard(this);
     c->KeyPress(Key);
     if (!guard.Alive()) {
       Key = 0;

@@ -87,7 +87,6 @@ TcxCustomButton::~TcxCustomButton() {
 }
 
 void TcxCustomButton::BeforeDestruction() {
-  cxClearObjectLinks(this);
   cxEndMouseTracking(this);
   FLookAndFeel->OnChanged = TcxLookAndFeelChangedEvent();
   inherited::BeforeDestruction();

@@ -660,7 +660,11 @@ void TcxCustomDropDownEdit::FocusChanged() {
   if (HasShownPopup() && !ActiveProperties()->IsPopupWindowCapturingFocus() && !IsDestroying()) {
     TWinControl* inner = InnerControl();
     const bool innerFocused = inner && inner->HandleAllocated() && inner->Focused();
-    if (!innerFocused) CloseUp(TcxEditCloseUpReason::crNone);
+    if (!innerFocused) {
+      TcxEditLifeGuard guard(this);  // the closing handlers may free the editor
+      CloseUp(TcxEditCloseUpReason::crNone);
+      if (!guard.Alive()) return;
+    }
   }
   inherited::FocusChanged();
 }

@@ -37,6 +37,15 @@ class TcxCustomEditPopupWindowViewInfo : public TcxContainerViewInfo {
   // The rings the border draws on one side (without the system panel).
   Integer GetRingCount() const;
   Integer GetSysPanelHeight() const;
+  // The panel's height before its lower bound: the scroll-bar and caption-button metrics and
+  // the themed parts' heights.
+  Integer GetSysPanelBaseHeight() const;
+  // The themed size grip's and close button's part sizes; (0, 0) when drawn without a theme.
+  TSize GetThemedGripSize() const;
+  TSize GetThemedCloseButtonSize() const;
+  // The grip's and the close button's sizes in the panel (the close button's width 0 when hidden).
+  TSize GetSizeGripSize() const;
+  TSize GetCloseButtonSize() const;
   Integer GetMinSysPanelHeight() const { return FMinSysPanelHeight; }
   void SetMinSysPanelHeight(Integer Value) { FMinSysPanelHeight = std::max<Integer>(0, Value); }
   // The sizing directions at P: -1, 0 or 1 horizontally and vertically (0, 0: none).

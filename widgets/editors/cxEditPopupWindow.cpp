@@ -17,6 +17,20 @@ inline constexpr Integer kShadowSize = 3;
 bool IsTop(Integer ACorner) { return ACorner == cxPopupGripTopLeft || ACorner == cxPopupGripTopRight; }
 bool IsLeft(Integer ACorner) { return ACorner == cxPopupGripTopLeft || ACorner == cxPopupGripBottomLeft; }
 
+// The status bar's gripper and the window's small close button stand for the panel's parts.
+inline constexpr int kGripPart = SP_GRIPPER, kClosePart = WP_SMALLCLOSEBUTTON;
+
+HTHEME PanelTheme(bool ANativeStyle, TdxThemedObjectType AType) {
+  return cxIsNativeThemeUsable(ANativeStyle, AType) ? cxOpenTheme(AType) : nullptr;
+}
+
+TSize ThemedPartSize(bool ANativeStyle, TdxThemedObjectType AType, int APart) {
+  TSize s{};
+  HTHEME theme = PanelTheme(ANativeStyle, AType);
+  if (!theme || FAILED(cxGetThemePartSizeNoRect(theme, nullptr, APart, 1, TS_TRUE, s))) return {};
+  return s;
+}
+
 }  // namespace
 
 // ---- view info ----
@@ -31,9 +45,35 @@ Integer TcxCustomEditPopupWindowViewInfo::GetRingCount() const {
   }
 }
 
+TSize TcxCustomEditPopupWindowViewInfo::GetThemedGripSize() const {
+  return ThemedPartSize(NativeStyle, TdxThemedObjectType::totStatus, kGripPart);
+}
+
+TSize TcxCustomEditPopupWindowViewInfo::GetThemedCloseButtonSize() const {
+  return ThemedPartSize(NativeStyle, TdxThemedObjectType::totWindow, kClosePart);
+}
+
+Integer TcxCustomEditPopupWindowViewInfo::GetSysPanelBaseHeight() const {
+  return std::max({GetSystemMetrics(SM_CYHSCROLL), GetSystemMetrics(SM_CYSIZE), GetThemedGripSize().cy,
+                   GetThemedCloseButtonSize().cy});
+}
+
 Integer TcxCustomEditPopupWindowViewInfo::GetSysPanelHeight() const {
-  const Integer h0 = std::max(GetSystemMetrics(SM_CYHSCROLL), GetSystemMetrics(SM_CYSIZE));
-  return std::max(h0, FMinSysPanelHeight);
+  return std::max(GetSysPanelBaseHeight(), FMinSysPanelHeight);
+}
+
+TSize TcxCustomEditPopupWindowViewInfo::GetSizeGripSize() const {
+  const Integer g = GetSysPanelBaseHeight() - 2;
+  const TSize themed = GetThemedGripSize();
+  return {std::max(g, themed.cx + 2), std::max(g, themed.cy + 2)};
+}
+
+TSize TcxCustomEditPopupWindowViewInfo::GetCloseButtonSize() const {
+  if (!CloseButton) return {};
+  const TSize themed = GetThemedCloseButtonSize();
+  if (themed.cx > 0) return themed;
+  const Integer s = GetSysPanelBaseHeight() - 4;
+  return {s, s};
 }
 
 TRect TcxCustomEditPopupWindowViewInfo::GetBorderExtent() const {
@@ -56,22 +96,25 @@ void TcxCustomEditPopupWindowViewInfo::Calculate(const TRect& ABounds) {
   if (!SysPanelStyle) return;
   const Integer rings = GetRingCount();
   const Integer h = GetSysPanelHeight();
-  const Integer h0 = std::max(GetSystemMetrics(SM_CYHSCROLL), GetSystemMetrics(SM_CYSIZE));
   const bool top = IsTop(SizeGripCorner), left = IsLeft(SizeGripCorner);
   const Integer l = ABounds.Left + rings, r = ABounds.Right - rings;
   SysPanelRect = top ? TRect{l, ABounds.Top + rings, r, ABounds.Top + rings + h}
                      : TRect{l, ABounds.Bottom - rings - h, r, ABounds.Bottom - rings};
   if (Sizeable) {
-    const Integer g = h0 - 2;
-    const Integer gx = left ? SysPanelRect.Left : SysPanelRect.Right - g;
-    const Integer gy = top ? SysPanelRect.Top : SysPanelRect.Bottom - g;
-    SizeGripRect = {gx, gy, gx + g, gy + g};
+    const TSize g = GetSizeGripSize();
+    const Integer gx = left ? SysPanelRect.Left : SysPanelRect.Right - g.cx;
+    const Integer gy = top ? SysPanelRect.Top : SysPanelRect.Bottom - g.cy;
+    SizeGripRect = {gx, gy, gx + g.cx, gy + g.cy};
   }
   if (CloseButton) {
-    const Integer s = h0 - 4;
-    const Integer x = left ? SysPanelRect.Right - 3 - s : SysPanelRect.Left + 3;
-    const Integer y = top ? SysPanelRect.Top + 2 : SysPanelRect.Bottom - 2 - s;
-    CloseButtonRect = {x, y, x + s, y + s};
+    // At the panel's other end: a themed part 1 pixel in and centred across the panel, else a
+    // square 3 pixels in and 2 pixels from the panel's outer edge.
+    const TSize s = GetCloseButtonSize();
+    const bool themed = GetThemedCloseButtonSize().cx > 0;
+    const Integer in = themed ? 1 : 3, edge = themed ? (h - s.cy) / 2 : 2;
+    const Integer x = left ? SysPanelRect.Right - in - s.cx : SysPanelRect.Left + in;
+    const Integer y = top ? SysPanelRect.Top + edge : SysPanelRect.Bottom - edge - s.cy;
+    CloseButtonRect = {x, y, x + s.cx, y + s.cy};
   }
 }
 
@@ -118,12 +161,23 @@ void TcxCustomEditPopupWindowViewInfo::Paint(TcxCanvas& ACanvas) {
     cxFillRectByColor(ACanvas, {SysPanelRect.Left, y, SysPanelRect.Right, y + 1}, clBtnText);
   }
   if (!SizeGripRect.IsEmpty()) {
+    // Drawn 2 pixels in from the two outer edges at its corner.
     RECT g = SizeGripRect;
-    InflateRect(&g, -2, -2);
-    DrawFrameControl(ACanvas.GetHandle(), &g, DFC_SCROLL,
-                     IsLeft(SizeGripCorner) ? DFCS_SCROLLSIZEGRIPRIGHT : DFCS_SCROLLSIZEGRIP);
+    if (IsLeft(SizeGripCorner)) g.Left += 2;
+    else g.Right -= 2;
+    if (IsTop(SizeGripCorner)) g.Top += 2;
+    else g.Bottom -= 2;
+    if (HTHEME theme = PanelTheme(NativeStyle, TdxThemedObjectType::totStatus))
+      cxDrawThemeBackground(theme, ACanvas.GetHandle(), kGripPart, 1, &g, nullptr);
+    else
+      DrawFrameControl(ACanvas.GetHandle(), &g, DFC_SCROLL,
+                       IsLeft(SizeGripCorner) ? DFCS_SCROLLSIZEGRIPRIGHT : DFCS_SCROLLSIZEGRIP);
   }
-  if (!CloseButtonRect.IsEmpty()) {
+  HTHEME closeTheme = PanelTheme(NativeStyle, TdxThemedObjectType::totWindow);
+  if (!CloseButtonRect.IsEmpty() && closeTheme) {
+    // The button states 1 normal, 2 hot, 3 pressed are the part's own.
+    cxDrawThemeBackground(closeTheme, ACanvas.GetHandle(), kClosePart, CloseButtonState, CloseButtonRect);
+  } else if (!CloseButtonRect.IsEmpty()) {
     // A small button face with a cross, sunk while pressed.
     const bool pressed = CloseButtonState == cxPopupCloseButtonPressed;
     TRect b = CloseButtonRect;
@@ -178,10 +232,7 @@ TSize TcxCustomEditPopupWindow::GetNonClientSize() {
   TcxCustomEditPopupWindowViewInfo* vi = PopupViewInfo();
   const TRect e = vi->GetBorderExtent();
   TSize r{e.Left + e.Right, e.Top + e.Bottom};
-  if (Sizeable && SysPanelStyle) {
-    const Integer h0 = std::max(GetSystemMetrics(SM_CYHSCROLL), GetSystemMetrics(SM_CYSIZE));
-    r.cx += (CloseButton ? h0 - 4 : 0) + (h0 - 2) + 10;
-  }
+  if (Sizeable && SysPanelStyle) r.cx += vi->GetCloseButtonSize().cx + vi->GetSizeGripSize().cx + 10;
   return r;
 }
 
@@ -209,6 +260,7 @@ void TcxCustomEditPopupWindow::CalculateSize() {
   vi->SysPanelStyle = SysPanelStyle;
   vi->PopupBorderStyle = EditPopupBorderStyle;
   vi->NativeStyle = NativeStyle;
+  vi->CloseButton = CloseButton;
   TcxCustomDropDownEdit* edit = Edit();
   const TSize content = edit ? edit->GetPopupWindowClientPreferredSize() : TSize{0, 0};
   const TSize nc = GetNonClientSize();

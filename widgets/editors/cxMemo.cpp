@@ -94,7 +94,10 @@ void TcxCustomMemoProperties::SetScrollBars(TScrollStyle Value) {
 }
 
 void TcxCustomMemoProperties::SetVisibleLineCount(Integer Value) {
-  Value = std::max<Integer>(Value, 0);
+  // Far more lines than any screen shows, yet few enough that their height in pixels (lines
+  // times the line height) stays an Integer.
+  constexpr Integer kMaxVisibleLineCount = 32767;
+  Value = std::clamp<Integer>(Value, 0, kMaxVisibleLineCount);
   if (FVisibleLineCount == Value) return;
   FVisibleLineCount = Value;
   Changed();

@@ -13,7 +13,6 @@
 
 void TcxComponent::BeforeDestruction() {
   if (!InState(TComponentStateItem::csDestroying)) Destroying();
-  cxClearObjectLinks(this);
   inherited::BeforeDestruction();
 }
 
@@ -307,12 +306,6 @@ void TcxObjectLinkController::RemoveLink(TcxObjectLink* ALink) {
   ALink->Free();
 }
 
-void TcxObjectLinkController::ClearLinks(TObject* AObject) {
-  if (!AObject) return;
-  for (TcxObjectLink* l : FLinks)
-    if (l->Ref == AObject) l->Ref = nullptr;
-}
-
 namespace {
 TcxObjectLinkController* gLinkController = nullptr;
 }
@@ -329,7 +322,7 @@ void cxRemoveObjectLink(TcxObjectLink* ALink) {
 }
 
 void cxClearObjectLinks(TObject* AObject) {
-  if (gLinkController) gLinkController->ClearLinks(AObject);
+  if (AObject) AObject->ClearWeakLinks();
 }
 
 // ---- Free notification ----

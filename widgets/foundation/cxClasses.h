@@ -205,11 +205,17 @@ class TcxMRUItems : public TObject {
 
 // ---- Weak object links ----
 
+// Ref reads nil once its object starts to be freed, whatever the object's class.
 class TcxObjectLink : public TObject {
   TL_CLASS(TcxObjectLink, TObject)
  public:
-  explicit TcxObjectLink(TObject* ARef) : Ref(ARef) {}
-  TObject* Ref;
+  explicit TcxObjectLink(TObject* ARef) : FLink(ARef) {}
+
+ private:
+  TWeakLink FLink;
+
+ public:
+  TObject* const& Ref = FLink.Ref();
 };
 
 class TcxObjectLinkController : public TObject {
@@ -218,7 +224,6 @@ class TcxObjectLinkController : public TObject {
   void BeforeDestruction() override;
   TcxObjectLink* AddLink(TObject* AObject);
   void RemoveLink(TcxObjectLink* ALink);
-  void ClearLinks(TObject* AObject);
   Integer Count() const { return Integer(FLinks.size()); }
 
  private:
@@ -229,7 +234,7 @@ class TcxObjectLinkController : public TObject {
 // last one frees it.
 TcxObjectLink* cxAddObjectLink(TObject* AObject);
 void cxRemoveObjectLink(TcxObjectLink* ALink);
-// Sets Ref of every link to AObject to nil.
+// Sets every link to AObject to nil (freeing AObject does this by itself).
 void cxClearObjectLinks(TObject* AObject);
 
 // ---- Free notification ----

@@ -422,13 +422,14 @@ void TcxContainer::RecalcViewAtCursor(bool AIsMouseEvent) {
     ::ScreenToClient(GetHandle(), &cur);
     p = cur;
   }
+  TWeakLink self(this);  // a pressed or released button may free the control
   try {
     ProcessViewInfoChanges(p, gLastMouseButton, cxGetShiftState(), AIsMouseEvent);
   } catch (...) {
-    FRecalculating = false;
+    if (self.Alive()) FRecalculating = false;
     throw;
   }
-  FRecalculating = false;
+  if (self.Alive()) FRecalculating = false;
 }
 
 void TcxContainer::SetInnerControl(TWinControl* Value) {
@@ -460,8 +461,15 @@ void TcxContainer::FocusInnerControl() {
   if (FInnerControl && FInnerControl->CanFocus()) FInnerControl->SetFocus();
 }
 
+// The handlers that run below (key, mouse, focus) may free the control: nothing after them
+// touches it once it is gone.
 void TcxContainer::KeyDown(Word& Key, TShiftState Shift) {
+  TWeakLink self(this);
   inherited::KeyDown(Key, Shift);
+  if (!self.Alive()) {
+    Key = 0;
+    return;
+  }
   if (Key != VK_TAB || Shift.Contains(TShiftStateItem::ssAlt) || Shift.Contains(TShiftStateItem::ssCtrl)) return;
   if (!IsContainerFocused() || HandlesTabKey()) return;
   Key = 0;
@@ -472,29 +480,36 @@ void TcxContainer::KeyDown(Word& Key, TShiftState Shift) {
   TWinControl* current = form->GetActiveControl();
   if (!current || ContainsControl(current)) current = this;
   form->SelectNext(current, !Shift.Contains(TShiftStateItem::ssShift), true);
-  if (HandleAllocated() && GetFocus() == GetHandle()) FocusInnerControl();
+  if (self.Alive() && HandleAllocated() && GetFocus() == GetHandle()) FocusInnerControl();
 }
 
 void TcxContainer::FocusChanged() {
+  TWeakLink self(this);
   inherited::FocusChanged();
-  RecalcViewAtCursor();
+  if (self.Alive()) RecalcViewAtCursor();
 }
 
 void TcxContainer::MouseEnter(TControl* AControl) {
+  TWeakLink self(this);
   inherited::MouseEnter(AControl);
+  if (!self.Alive()) return;
   FMouseInside = true;
   RecalcViewAtCursor(true);
 }
 
 void TcxContainer::MouseLeave(TControl* AControl) {
+  TWeakLink self(this);
   inherited::MouseLeave(AControl);
+  if (!self.Alive()) return;
   FMouseInside = false;
   gLastMouseButton = TcxMouseButton::cxmbNone;
   RecalcViewAtCursor(true);
 }
 
 void TcxContainer::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  TWeakLink self(this);
   inherited::MouseMove(Shift, X, Y);
+  if (!self.Alive()) return;
   FMouseInside = true;
   RecalcViewAtCursor(true);
 }
@@ -743,15 +758,17 @@ bool TcxContainer::CanFocusOnClick() {
 
 void TcxContainer::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   gLastMouseButton = cxTranslateMouseButton(Button);
+  TWeakLink self(this);
   inherited::MouseDown(Button, Shift, X, Y);
-  RecalcViewAtCursor(true);
+  if (self.Alive()) RecalcViewAtCursor(true);
 }
 
 void TcxContainer::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   // Released, the button no longer counts as pressed over the container.
   if (gLastMouseButton == cxTranslateMouseButton(Button)) gLastMouseButton = TcxMouseButton::cxmbNone;
+  TWeakLink self(this);
   inherited::MouseUp(Button, Shift, X, Y);
-  RecalcViewAtCursor(true);
+  if (self.Alive()) RecalcViewAtCursor(true);
 }
 
 // ---- colour and font exchange with the style ----

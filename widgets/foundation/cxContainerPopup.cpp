@@ -62,8 +62,6 @@ void TcxCustomPopupWindow::AfterConstruction() {
 }
 
 void TcxCustomPopupWindow::BeforeDestruction() {
-  if (FLoopFreed) *FLoopFreed = true;
-  FLoopFreed = nullptr;
   RemoveShown(this);
   if (gLastShownPopup == this) gLastShownPopup = nullptr;
   if (gLastClosedPopup == this) gLastClosedPopup = nullptr;
@@ -191,25 +189,11 @@ void TcxCustomPopupWindow::Popup(TWinControl* AFocusedControl) {
   }
   FClosedByClick = false;
   SetModalResult(mrNone);
-  bool freed = false;
-  bool* const outerFreed = FLoopFreed;
-  FLoopFreed = &freed;
-  struct Restore {
-    TcxCustomPopupWindow* Self;
-    bool& Freed;
-    bool* Outer;
-    ~Restore() {
-      if (Freed) {
-        if (Outer) *Outer = true;
-      } else {
-        Self->FLoopFreed = Outer;
-      }
-    }
-  } restore{this, freed, outerFreed};
+  TWeakLink self(this);
   DoPopup(AFocusedControl);
-  if (freed) return;
+  if (!self.Alive()) return;
   DoShowed();
-  if (freed) return;
+  if (!self.Alive()) return;
   if (FCaptureFocus && FModal) RunModalLoop();
 }
 
@@ -239,8 +223,8 @@ void TcxCustomPopupWindow::DoPopup(TWinControl* AFocusedControl) {
 }
 
 void TcxCustomPopupWindow::RunModalLoop() {
-  bool* const freed = FLoopFreed;
-  while (!*freed && IsShown() && HandleAllocated() && IsWindowVisible(FHandle)) {
+  TWeakLink self(this);
+  while (self.Alive() && IsShown() && HandleAllocated() && IsWindowVisible(FHandle)) {
     MSG msg{};
     // Alt, Enter or Space with Alt would reach the menu loop of the owner form.
     if (PeekMessageA(&msg, nullptr, WM_SYSKEYDOWN, WM_SYSKEYDOWN, PM_NOREMOVE) &&
@@ -249,37 +233,46 @@ void TcxCustomPopupWindow::RunModalLoop() {
     if (GetModalResult() != mrNone) {
       if (CloseQuery()) CloseFromHook();
       // Refused, or a CloseByHook that kept the popup open: the loop goes on.
-      if (!*freed && IsShown()) SetModalResult(mrNone);
+      if (self.Alive() && IsShown()) SetModalResult(mrNone);
       continue;
     }
     // The application quits while the popup is open: the quit stays queued for the loop
     // that owns it, and this one ends instead of swallowing it.
     if (!Application || PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) break;
     Application->HandleMessage();
-    if (!*freed && Application->Terminated()) {
+    if (self.Alive() && Application->Terminated()) {
       // A loop inside this one took the quit: post it again for the loops outside.
       PostQuitMessage(0);
       break;
     }
   }
-  if (!*freed && IsShown()) ClosePopup();
+  if (self.Alive() && IsShown()) ClosePopup();
 }
 
 void TcxCustomPopupWindow::ClosePopup() {
   if (!IsShown()) return;
   RemoveShown(this);
+  TWeakLink self(this);
   DoClosing();
+  if (!self.Alive()) return;
   FlagScope closing(gPopupClosing);
   gLastClosedPopup = this;
   if (HandleAllocated()) ShowWindow(FHandle, SW_HIDE);
+  if (!self.Alive()) return;
   Hide();
+  if (!self.Alive()) return;
   DoClosed();
+  if (!self.Alive()) return;
   if (HandleAllocated() && cxPopupDetail::IsWindowInside(FHandle, GetCapture())) ReleaseCapture();
 }
 
 void TcxCustomPopupWindow::CloseFromHook() {
-  FlagScope closing(FClosingByHook);
+  // Not a scope object: the popup may be freed by the close.
+  TWeakLink self(this);
+  const bool old = FClosingByHook;
+  FClosingByHook = true;
   CloseByHook();
+  if (self.Alive()) FClosingByHook = old;
 }
 
 void TcxCustomPopupWindow::PostClose() {
@@ -323,11 +316,14 @@ void TcxCustomPopupWindow::WndProc(TMessage& Message) {
       if (LOWORD(Message.WParam) == WA_INACTIVE) {
         // No window of the application takes over: the application is losing activation.
         FApplicationDeactivating = Message.LParam == 0;
-        struct Clear {
-          bool& Flag;
-          ~Clear() { Flag = false; }
-        } clear{FApplicationDeactivating};
-        inherited::WndProc(Message);
+        TWeakLink self(this);
+        try {
+          inherited::WndProc(Message);
+        } catch (...) {
+          if (self.Alive()) FApplicationDeactivating = false;
+          throw;
+        }
+        if (self.Alive()) FApplicationDeactivating = false;
         return;
       }
       break;
@@ -341,12 +337,15 @@ void TcxCustomPopupWindow::WndProc(TMessage& Message) {
         return;
       }
       break;
-    case DXM_POPUPCLOSE:
+    case DXM_POPUPCLOSE: {
+      TWeakLink self(this);
       ClosePopup();
+      if (!self.Alive()) return;
       if (FOwnerControl && FOwnerControl->HandleAllocated())
         SendMessageA(FOwnerControl->GetHandle(), WM_SETFOCUS, 0, 0);
       Message.Result = 0;
       return;
+    }
     case DXM_POPUPREPOPUP:
       Popup(FFocusedControl);
       Message.Result = 0;

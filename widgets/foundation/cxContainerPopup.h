@@ -114,8 +114,6 @@ class TcxCustomPopupWindow : public TcxPopupWindow {
   bool FClosedByClick = false;
   bool FClosingByHook = false;
   bool FApplicationDeactivating = false;
-  // Points at a flag of the running modal loop, set when the popup is freed inside it.
-  bool* FLoopFreed = nullptr;
 };
 
 // ---- Shown popups, shared by the popups and the hooks ------------------------------------

@@ -256,7 +256,6 @@ void TcxControl::BeforeDestruction() {
   FMouseCaptureObject = nullptr;
   FPressed = false;
   while (!FChildComponents.empty()) RemoveChildComponent(FChildComponents.back());
-  cxClearObjectLinks(this);
   if (FHScrollBar && gSettingsController) gSettingsController->RemoveListener(this);
   inherited::BeforeDestruction();
   // After the class library's destruction, which ends a drag still showing the images.
@@ -544,19 +543,15 @@ bool TcxControl::CanFocusOnClick() {
 
 void TcxControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   FMouseDownPos = {X, Y};
-  TcxObjectLink* link = cxAddObjectLink(this);
-  struct LinkGuard {
-    TcxObjectLink* Link;
-    ~LinkGuard() { cxRemoveObjectLink(Link); }
-  } guard{link};
+  TWeakLink self(this);
   if (CanFocusOnClickAt(X, Y) && !Shift.Contains(TShiftStateItem::ssDouble)) {
     if (!Focused()) SetFocus();
-    if (!link->Ref) return;
+    if (!self.Alive()) return;
     // The form may count the control as active while its window lost the focus to a window
     // the form does not know: focusing through the form then changes nothing.
     if (!Focused() && HandleAllocated())
       if (TCustomForm* form = GetParentForm(this); form && form->GetActiveControl() == this) ::SetFocus(Handle());
-    if (!link->Ref) return;
+    if (!self.Alive()) return;
     // A handler refused the focus: the press is not the control's.
     if (!Focused() && !KeepMouseCaptureUnfocused()) {
       SetMouseCapture(false);
@@ -570,19 +565,21 @@ void TcxControl::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, In
     } else {
       FinishDragAndDrop(false);
     }
-    if (!link->Ref) return;
+    if (!self.Alive()) return;
   }
   BeforeMouseDown(Button, Shift, X, Y);
-  if (!link->Ref) return;
+  if (!self.Alive()) return;
   inherited::MouseDown(Button, Shift, X, Y);
-  if (link->Ref && GetMouseCapture()) FPressed = true;
+  if (self.Alive() && GetMouseCapture()) FPressed = true;
 }
 
 void TcxControl::MouseMove(TShiftState Shift, Integer X, Integer Y) {
   const TCursor keep = FDefaultCursor;
   SetCursor(GetCursorDefault(X, Y));
   FDefaultCursor = keep;
+  TWeakLink self(this);
   inherited::MouseMove(Shift, X, Y);
+  if (!self.Alive()) return;
   if (FDragAndDropState == TcxDragAndDropState::ddsStarting && !IsMouseInPressedArea(X, Y))
     BeginDragAndDrop();
   if (FDragAndDropState == TcxDragAndDropState::ddsInProcess) {
@@ -855,11 +852,7 @@ void TcxControl::WndProc(TMessage& Message) {
       break;
   }
   // Handlers may free the control: nothing after them runs once the link is cleared.
-  TcxObjectLink* link = cxAddObjectLink(this);
-  struct LinkGuard {
-    TcxObjectLink* Link;
-    ~LinkGuard() { cxRemoveObjectLink(Link); }
-  } guard{link};
+  TWeakLink self(this);
   const UINT msg = Message.Msg;
   const bool leftDown = msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK;
   std::optional<TDragImageHider> hider;
@@ -881,7 +874,7 @@ void TcxControl::WndProc(TMessage& Message) {
     inherited::WndProc(Message);
   }
   hider.reset();
-  if (!link->Ref) return;
+  if (!self.Alive()) return;
   if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) FocusChanged();
   if (msg == WM_PAINT && FPaintedParentBackground != FParentBackground) {
     FPaintedParentBackground = FParentBackground;

@@ -31,12 +31,11 @@ class TMouseTrackingTimer : public TComponent {
     FTimer->SetOnTimer(TNotifyEvent(this, &TMouseTrackingTimer::Tick));
   }
   void Tick(TObject* Sender);
-  // Callers of this library clear their links when freed: one freed by any handler, even
-  // without ending its tracking, is never told again.
+  // Every object clears its links when freed: a caller freed by any handler, even without
+  // ending its tracking, is never told again.
   void HoldCaller(IcxMouseTrackingCaller* ACaller) {
     Caller = ACaller;
-    TObject* object = dynamic_cast<TObject*>(ACaller);
-    if (dynamic_cast<TcxComponent*>(object) || dynamic_cast<TcxControl*>(object)) CallerLink = cxAddObjectLink(object);
+    if (TObject* object = dynamic_cast<TObject*>(ACaller)) CallerLink = cxAddObjectLink(object);
   }
   bool CallerAlive() const { return Caller && (!CallerLink || CallerLink->Ref); }
 

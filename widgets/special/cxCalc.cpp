@@ -91,8 +91,10 @@ void TcxCustomCalculator::SetDisplay(long double Value) {
   }
   const String S = FloatToStrF(D, TFloatFormat::ffGeneral, std::max<Integer>(2, FPrecision), 0);
   if (S != GetEditorValue()) {
+    // Writing the value runs the editor's handlers, which may free the calculator.
+    TWeakLink self(this);
     SetEditorValue(S);
-    if (OnDisplayChange) OnDisplayChange(this);
+    if (self.Alive() && OnDisplayChange) OnDisplayChange(this);
   }
 }
 
@@ -102,8 +104,9 @@ void TcxCustomCalculator::Beep() {
 
 void TcxCustomCalculator::Error() {
   FState = csError;
+  TWeakLink self(this);
   SetEditorValue(cxGetResourceString(scxSCalcError));
-  Beep();
+  if (self.Alive()) Beep();
 }
 
 void TcxCustomCalculator::StartNumber() {
@@ -113,8 +116,11 @@ void TcxCustomCalculator::StartNumber() {
 }
 
 void TcxCustomCalculator::ButtonClick(TcxCalcButtonKind Kind) {
+  // Every handler, and every value written to the editor, may free the calculator: each
+  // step after one goes on only while it lives.
+  TWeakLink self(this);
   if (OnButtonClick) OnButtonClick(this, Kind);
-  if (Kind == cbNone) return;
+  if (!self.Alive() || Kind == cbNone) return;
   if (FState == csError && Kind != cbCancel && Kind != cbClear) {
     Error();
     return;
@@ -123,12 +129,14 @@ void TcxCustomCalculator::ButtonClick(TcxCalcButtonKind Kind) {
   switch (Kind) {
     case cbDecimal: {
       StartNumber();
+      if (!self.Alive()) return;
       const String S = GetEditorValue();
       if (S.find(FormatSettings.DecimalSeparator) == String::npos) SetEditorValue(S + FormatSettings.DecimalSeparator);
       break;
     }
     case cbBack: {
       StartNumber();
+      if (!self.Alive()) return;
       String S = GetEditorValue();
       if (S.size() <= 1 || (S.size() == 2 && S[0] == '-'))
         S = "0";
@@ -140,8 +148,8 @@ void TcxCustomCalculator::ButtonClick(TcxCalcButtonKind Kind) {
     case cbCancel:
     case cbClear:
       FState = csFirst;
-      SetDisplay(0);
       FOperation = cbEqual;
+      SetDisplay(0);
       break;
     case cbMC:
       FMemory = 0;
@@ -150,6 +158,7 @@ void TcxCustomCalculator::ButtonClick(TcxCalcButtonKind Kind) {
     case cbMR:
       FState = csFirst;
       StartNumber();
+      if (!self.Alive()) return;
       SetDisplay(FMemory);
       break;
     case cbMS:
@@ -200,6 +209,7 @@ void TcxCustomCalculator::ButtonClick(TcxCalcButtonKind Kind) {
           case cbAdd: SetDisplay(FOperand + Y); break;
           default: break;
         }
+        if (!self.Alive()) return;
       }
       FOperation = Kind;
       FOperand = GetDisplay();
@@ -208,6 +218,7 @@ void TcxCustomCalculator::ButtonClick(TcxCalcButtonKind Kind) {
     }
     default: {  // digits
       StartNumber();
+      if (!self.Alive()) return;
       String S = GetEditorValue();
       if (S == "0") S.clear();
       const Integer Limit = std::max<Integer>(2, FPrecision) + Pos("-", S);
@@ -431,8 +442,9 @@ TcxCalcButtonKind TcxCustomCalculator::GetButtonKindAt(Integer X, Integer Y) con
 }
 
 void TcxCustomCalculator::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TWeakLink self(this);
   inherited::MouseDown(Button, Shift, X, Y);
-  if (Button != TMouseButton::mbLeft) return;
+  if (!self.Alive() || Button != TMouseButton::mbLeft) return;
   const TcxCalcButtonKind K = GetButtonKindAt(X, Y);
   if (K == cbNone || Btn(K).Grayed) return;
   SetMouseCapture(true);
@@ -443,7 +455,9 @@ void TcxCustomCalculator::MouseDown(TMouseButton Button, TShiftState Shift, Inte
 }
 
 void TcxCustomCalculator::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  TWeakLink self(this);
   inherited::MouseMove(Shift, X, Y);
+  if (!self.Alive()) return;
   const TcxCalcButtonKind K = GetButtonKindAt(X, Y);
   if (FTracking) {
     TcxCalcButton& B = Btn(FCapturedButton);
@@ -469,8 +483,9 @@ void TcxCustomCalculator::StopTracking() {
 }
 
 void TcxCustomCalculator::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TWeakLink self(this);
   inherited::MouseUp(Button, Shift, X, Y);
-  if (!FTracking) return;
+  if (!self.Alive() || !FTracking) return;
   const TcxCalcButtonKind K = FCapturedButton;
   StopTracking();
   FCapturedButton = cbNone;
@@ -498,8 +513,9 @@ void TcxCustomCalculator::PressKeyButton(TcxCalcButtonKind Kind) {
   FKeyPressedButton = Kind;
   Btn(Kind).Down = true;
   InvalidateButton(Kind);
+  TWeakLink self(this);
   Update();
-  if (Kind != cbBack) ButtonClick(Kind);
+  if (self.Alive() && Kind != cbBack) ButtonClick(Kind);
 }
 
 void TcxCustomCalculator::ReleaseKeyButton() {
@@ -510,7 +526,9 @@ void TcxCustomCalculator::ReleaseKeyButton() {
 }
 
 void TcxCustomCalculator::KeyDown(Word& Key, TShiftState Shift) {
+  TWeakLink self(this);
   inherited::KeyDown(Key, Shift);
+  if (!self.Alive()) return;
   const bool Ctrl = Shift.Contains(TShiftStateItem::ssCtrl);
   TcxCalcButtonKind K = cbNone;
   switch (Key) {
@@ -529,7 +547,9 @@ void TcxCustomCalculator::KeyDown(Word& Key, TShiftState Shift) {
 }
 
 void TcxCustomCalculator::KeyPress(Char& Key) {
+  TWeakLink self(this);
   inherited::KeyPress(Key);
+  if (!self.Alive()) return;
   TcxCalcButtonKind K = cbNone;
   switch (Key) {
     case 3: CopyToClipboard(); return;
@@ -550,12 +570,13 @@ void TcxCustomCalculator::KeyPress(Char& Key) {
   }
   PressKeyButton(K);
   // Back repeats with the key: every backspace character acts.
-  if (K == cbBack) ButtonClick(cbBack);
+  if (self.Alive() && K == cbBack) ButtonClick(cbBack);
 }
 
 void TcxCustomCalculator::KeyUp(Word& Key, TShiftState Shift) {
+  TWeakLink self(this);
   inherited::KeyUp(Key, Shift);
-  ReleaseKeyButton();
+  if (self.Alive()) ReleaseKeyButton();
 }
 
 TL_DEFINE_CLASS(TcxCustomCalculator)

@@ -76,7 +76,9 @@ void TcxPopupCalculator::KeyDown(Word& Key, TShiftState Shift) {
     HidePopup(this, TcxEditCloseUpReason::crCancel);
     return;
   }
+  TWeakLink self(this);
   inherited::KeyDown(Key, Shift);
+  if (!self.Alive()) return;
   const bool shift = Shift.Contains(TShiftStateItem::ssShift),
              ctrl = Shift.Contains(TShiftStateItem::ssCtrl);
   switch (Key) {
@@ -106,8 +108,9 @@ void TcxPopupCalculator::KeyDown(Word& Key, TShiftState Shift) {
 
 void TcxPopupCalculator::KeyPress(Char& Key) {
   const Char typed = Key;
+  TWeakLink self(this);
   inherited::KeyPress(Key);
-  if (typed == '=' && FEdit && FEdit->CalcProperties()->GetQuickClose())
+  if (self.Alive() && typed == '=' && FEdit && FEdit->CalcProperties()->GetQuickClose())
     HidePopup(this, TcxEditCloseUpReason::crEnter);
 }
 

@@ -685,8 +685,12 @@ void TcxCustomCalendar::TimerHandler(TObject*) {
   if (arrow >= 0) SetFirstDate(StepDate(FFirstDate, ArrowStep(arrow)));
 }
 
+// Closing the popup and the handlers of a chosen date may free the editor, and the calendar
+// with it: nothing runs after them once it is gone.
 void TcxCustomCalendar::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TWeakLink self(this);
   inherited::MouseDown(Button, Shift, X, Y);
+  if (!self.Alive()) return;
   CheckHotTrack();
   if (Button != TMouseButton::mbLeft) return;
   const TPoint P{X, Y};
@@ -708,7 +712,9 @@ void TcxCustomCalendar::MouseDown(TMouseButton Button, TShiftState Shift, Intege
 }
 
 void TcxCustomCalendar::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  TWeakLink self(this);
   inherited::MouseMove(Shift, X, Y);
+  if (!self.Alive()) return;
   CheckHotTrack();
   if (!Shift.Contains(TShiftStateItem::ssLeft) || FTimer->GetEnabled()) return;
   const TDateTime date = PosToDate({X, Y});
@@ -719,7 +725,9 @@ void TcxCustomCalendar::MouseMove(TShiftState Shift, Integer X, Integer Y) {
 }
 
 void TcxCustomCalendar::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TWeakLink self(this);
   inherited::MouseUp(Button, Shift, X, Y);
+  if (!self.Alive()) return;
   CheckHotTrack();
   if (FTimer->GetEnabled()) {
     StopArrowTimer();
@@ -732,17 +740,18 @@ void TcxCustomCalendar::MouseUp(TMouseButton Button, TShiftState Shift, Integer 
     return;
   const bool onDate = PosToDate(P).Value != NullDate;
   HidePopup(this, TcxEditCloseUpReason::crEnter);
-  if (onDate) DoDateTimeChanged();
+  if (self.Alive() && onDate) DoDateTimeChanged();
 }
 
 void TcxCustomCalendar::DblClick() {
+  TWeakLink self(this);
   inherited::DblClick();
-  if (FKind != ckDateTime) return;
+  if (!self.Alive() || FKind != ckDateTime) return;
   const TDateTime date = PosToDate(CursorClientPos());
   if (date.Value == NullDate) return;
   SetSelectDate(date);
   HidePopup(this, TcxEditCloseUpReason::crEnter);
-  DoDateTimeChanged();
+  if (self.Alive()) DoDateTimeChanged();
 }
 
 bool TcxCustomCalendar::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) {
@@ -832,8 +841,9 @@ void TcxCustomCalendar::ButtonClick(TObject* Sender) {
   }
   SetTime(cxTimeOf(value));
   SetSelectDate(value);
+  TWeakLink self(this);
   DoDateTimeChanged();
-  HidePopup(this, TcxEditCloseUpReason::crEnter);
+  if (self.Alive()) HidePopup(this, TcxEditCloseUpReason::crEnter);
 }
 
 void TcxCustomCalendar::HidePopup(TObject*, TcxEditCloseUpReason) {
@@ -846,7 +856,9 @@ TL_DEFINE_CLASS(TcxCustomCalendar)
 // ---- TcxPopupCalendar --------------------------------------------------------------------------
 
 void TcxPopupCalendar::HidePopup(TObject* Sender, TcxEditCloseUpReason AReason) {
+  TWeakLink self(this);
   inherited::HidePopup(Sender, AReason);
+  if (!self.Alive()) return;
   if (OnHidePopup) OnHidePopup(Sender, AReason);
 }
 
@@ -856,21 +868,24 @@ void TcxPopupCalendar::CheckHotTrack() {
 }
 
 void TcxPopupCalendar::MouseMove(TShiftState Shift, Integer X, Integer Y) {
+  TWeakLink self(this);
   inherited::MouseMove(Shift, X, Y);
-  if (!Edit || !Shift.Contains(TShiftStateItem::ssLeft)) return;
+  if (!self.Alive() || !Edit || !Shift.Contains(TShiftStateItem::ssLeft)) return;
   if (InClientRect(this, {X, Y})) return;
   const TDateTime date = Edit->GetDate();
   SetSelectDate(date.Value == NullDate ? date : TDateTime(cxDateOf(date)));
 }
 
 void TcxPopupCalendar::KeyDown(Word& Key, TShiftState Shift) {
+  TWeakLink self(this);
   inherited::KeyDown(Key, Shift);
+  if (!self.Alive()) return;
   if (Key == VK_TAB && Edit) {
     // In the date-and-time kind Tab moves among the calendar's own controls.
     auto* own = dynamic_cast<TcxCustomDateEditProperties*>(Edit->GetProperties());
     if (own && own->GetKind() == ckDateTime) return;
     if (Edit->DateProperties()->GetPostPopupValueOnTab()) DoDateTimeChanged();
-    Edit->DoEditKeyDown(Key, Shift);
+    if (self.Alive()) Edit->DoEditKeyDown(Key, Shift);
     return;
   }
   const bool alt = Shift.Contains(TShiftStateItem::ssAlt);
@@ -891,7 +906,7 @@ void TcxPopupCalendar::KeyDown(Word& Key, TShiftState Shift) {
     case VK_RETURN:
       if (!IsMonthListShown()) {
         HidePopup(this, TcxEditCloseUpReason::crEnter);
-        DoDateTimeChanged();
+        if (self.Alive()) DoDateTimeChanged();
       }
       break;
     default: break;

@@ -318,7 +318,10 @@ void TcxCustomDateEditProperties::ValidateDisplayValue(Variant& DisplayValue, St
     }
   } else {
     if (!Error && date.Value != NullDate) DisplayValue = Variant(DateToDisplayText(date, true));
+    // The handler may free the editor, and these properties with it.
+    TWeakLink watch(edit);
     DoValidate(DisplayValue, ErrorText, Error, AEdit);
+    if (!watch.Alive()) return;
     text = VarToStr(DisplayValue);
     if (!Error) {
       date = NullDate;
@@ -458,8 +461,11 @@ void TcxCustomDateEdit::DoPopup() {
 void TcxCustomDateEdit::CloseUp(TcxEditCloseUpReason AReason) {
   auto* own = dynamic_cast<TcxCustomDateEditProperties*>(GetProperties());
   if (AReason == TcxEditCloseUpReason::crTab && FCalendar && HasShownPopup() && own && own->GetKind() == ckDate &&
-      DateProperties()->GetPostPopupValueOnTab())
+      DateProperties()->GetPostPopupValueOnTab()) {
+    TcxEditLifeGuard guard(this);
     DateChanged(FCalendar);
+    if (!guard.Alive()) return;
+  }
   inherited::CloseUp(AReason);
 }
 
@@ -473,8 +479,9 @@ bool TcxCustomDateEdit::PopupKeepsClosingKey(Word Key, TShiftState Shift) {
 }
 
 void TcxCustomDateEdit::PopupWindowClosed() {
+  TcxEditLifeGuard guard(this);  // the closing handlers may free the editor
   inherited::PopupWindowClosed();
-  if (FCalendar) FCalendar->CheckHotTrack();
+  if (guard.Alive() && FCalendar) FCalendar->CheckHotTrack();
 }
 
 void TcxCustomDateEdit::CalendarHidePopup(TObject*, TcxEditCloseUpReason AReason) {
@@ -495,17 +502,18 @@ void TcxCustomDateEdit::DateChanged(TObject*) {
   Variant display;
   p->PrepareDisplayValue(newValue, display, IsFocused());
   if (VarToStr(display) == VarToStr(GetDisplayValue()) && VarIsNull(newValue) == VarIsNull(EditValue())) return;
-  if (!DoEditing()) return;
+  TcxEditLifeGuard guard(this);  // every handler on the way may free the editor
+  if (!DoEditing() || !guard.Alive()) return;
   LockChangeEvents(true);
   try {
     InternalSetEditValue(newValue, false);
-    SetEditModified(true);
-    SelectAll();
+    if (guard.Alive()) SetEditModified(true);
+    if (guard.Alive()) SelectAll();
   } catch (...) {
-    LockChangeEvents(false);
+    if (guard.Alive()) LockChangeEvents(false);
     throw;
   }
-  LockChangeEvents(false);
+  if (guard.Alive()) LockChangeEvents(false);
 }
 
 void TcxCustomDateEdit::PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool) {

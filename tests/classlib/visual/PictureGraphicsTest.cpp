@@ -153,6 +153,35 @@ TEST_F(PictureGraphicsTest, MetafileSizeComesFromItsHeader) {
   EXPECT_EQ(m->GetWidth(), 192);
 }
 
+TEST_F(PictureGraphicsTest, MetafileDrawsItsRecordsIntoTheRectangleAndKeepsItsBytes) {
+  // A box of 0..10 at 96 units an inch; one record: a 0..10 rectangle with the default pen and
+  // a red brush (create, select), then the end.
+  std::vector<uint8_t> wmf = {0xD7, 0xCD, 0xC6, 0x9A, 0, 0, 0, 0, 0, 0, 10, 0, 10, 0, 96, 0, 0, 0, 0, 0, 0, 0,
+                              1, 0, 9, 0, 0, 3, 30, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0,
+                              7, 0, 0, 0, 0xFC, 2, 0, 0, 0xFF, 0, 0, 0, 0, 0,   // solid brush, red
+                              4, 0, 0, 0, 0x2D, 1, 0, 0,                        // select it
+                              7, 0, 0, 0, 0x1B, 4, 10, 0, 10, 0, 0, 0, 0, 0,    // rectangle
+                              3, 0, 0, 0, 0, 0};
+  Owned<TMetafile> m(New<TMetafile>());
+  m->LoadFromStream(*StreamOf(wmf));
+  EXPECT_EQ(m->GetWidth(), 10);
+  Owned<TBitmap> canvas(New<TBitmap>());
+  canvas->SetSize(24, 24);
+  canvas->Canvas()->Brush()->SetColor(clWhite);
+  canvas->Canvas()->FillRect(Rect(0, 0, 24, 24));
+  canvas->Canvas()->StretchDraw(Rect(2, 2, 22, 22), m.get());   // twice its size
+  EXPECT_EQ(canvas->Canvas()->GetPixel(2, 2), clBlack);
+  EXPECT_EQ(canvas->Canvas()->GetPixel(12, 12), clRed);
+  EXPECT_EQ(canvas->Canvas()->GetPixel(21, 12), clBlack);
+  EXPECT_EQ(canvas->Canvas()->GetPixel(22, 12), clWhite);
+  EXPECT_EQ(BytesOf(m.get()), wmf);
+  // A record that claims more than the file holds: refused, and the picture stays.
+  std::vector<uint8_t> lying = wmf;
+  lying[22 + 18 + 14 + 8] = 0x70;
+  EXPECT_THROW(m->LoadFromStream(*StreamOf(lying)), EInvalidGraphic);
+  EXPECT_EQ(BytesOf(m.get()), wmf);
+}
+
 TEST_F(PictureGraphicsTest, ClipboardCarriesEachKindInItsFormat) {
   Owned<TPicture> p(New<TPicture>());
   Owned<TPicture> back(New<TPicture>());

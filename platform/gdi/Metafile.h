@@ -1,0 +1,59 @@
+// Metafiles: placeable metafiles (a 22-byte header before the 16-bit record stream) and
+// enhanced metafiles, checked and played onto a device context at the size asked.
+//
+// A metafile is outside input. CheckMetafile walks its record structure without drawing:
+// a header or record that claims more bytes than the file holds, a record count over the
+// cap or an object table over the cap is refused with the reason, before anything is drawn.
+// Playback draws only what passed the check, skips the records it does not know, and keeps
+// the objects it creates under caps (bitmap pixels, pen widths, font heights), so neither
+// the time nor the memory a file can cost is open-ended. Playback leaves the DC as it found
+// it: its state is saved before the first record and restored after the last, and every
+// object the records made is deleted.
+#pragma once
+
+#include "platform/gdi/Gdi.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// More records than this and a metafile is refused.
+inline constexpr size_t kMaxMetafileRecords = 500000;
+// Object-table slots a metafile may declare.
+inline constexpr size_t kMaxMetafileObjects = 16384;
+// Sizes of the objects playback creates, in device pixels, after mapping.
+inline constexpr int kMaxMetafilePenWidth = 1024;
+inline constexpr int kMaxMetafileFontHeight = 2048;
+// Pixels of a pattern brush's bitmap.
+inline constexpr int64_t kMaxMetafilePatternPixels = 256 * 256;
+// SaveDC records nest at most this deep; deeper ones are skipped.
+inline constexpr int kMaxMetafileSaveDepth = 256;
+
+// The 32-bit key of a placeable metafile's header.
+inline constexpr uint32_t kPlaceableMetafileKey = 0x9AC6CDD7u;
+inline constexpr size_t kPlaceableHeaderSize = 22;
+
+// The mapping modes the records set.
+inline constexpr int MM_TEXT = 1;
+inline constexpr int MM_LOMETRIC = 2;
+inline constexpr int MM_HIMETRIC = 3;
+inline constexpr int MM_LOENGLISH = 4;
+inline constexpr int MM_HIENGLISH = 5;
+inline constexpr int MM_TWIPS = 6;
+inline constexpr int MM_ISOTROPIC = 7;
+inline constexpr int MM_ANISOTROPIC = 8;
+
+struct MetafileCheck {
+  bool Ok = false;
+  std::string Error;         // why the bytes were refused; empty when Ok
+  bool Enhanced = false;
+  size_t Records = 0;        // records before the end-of-file record (or the end)
+};
+
+// A placeable metafile (its header alone is an empty picture) or an enhanced metafile.
+MetafileCheck CheckMetafile(const uint8_t* data, size_t size);
+
+// Plays the metafile so that its picture fills `target` (in `dc`'s logical coordinates):
+// a placeable metafile's box, an enhanced metafile's frame. False with `why` set, and
+// nothing drawn, for bytes CheckMetafile refuses.
+bool PlayMetafile(HDC dc, const uint8_t* data, size_t size, const RECT& target, std::string& why);

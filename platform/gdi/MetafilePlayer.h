@@ -1,0 +1,110 @@
+// What the placeable and enhanced metafile players share: the mapping from a record's
+// logical coordinates to the DC's, the object table, save/restore of both, and the shapes
+// and bitmaps the DC has no call for as the records give them (arcs, chords, device-
+// independent bitmaps). Internal to the metafile code.
+#pragma once
+
+#include "platform/gdi/Metafile.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace metafile {
+
+inline uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
+inline int16_t S16(const uint8_t* p) { return int16_t(U16(p)); }
+inline uint32_t U32(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+inline int32_t S32(const uint8_t* p) { return int32_t(U32(p)); }
+
+// A record's parameters: reads past the end answer 0, so a short record never reads
+// outside itself.
+class Params {
+ public:
+  Params(const uint8_t* p, size_t n) : p_(p), n_(n) {}
+  size_t Size() const { return n_; }
+  bool Has(size_t off, size_t len) const { return off <= n_ && len <= n_ - off; }
+  int16_t S16At(size_t off) const { return Has(off, 2) ? S16(p_ + off) : int16_t(0); }
+  uint16_t U16At(size_t off) const { return Has(off, 2) ? U16(p_ + off) : uint16_t(0); }
+  int32_t S32At(size_t off) const { return Has(off, 4) ? S32(p_ + off) : 0; }
+  uint32_t U32At(size_t off) const { return Has(off, 4) ? U32(p_ + off) : 0u; }
+  const uint8_t* At(size_t off) const { return p_ + off; }
+
+ private:
+  const uint8_t* p_;
+  size_t n_;
+};
+
+// The window/viewport mapping the records set; the viewport is in the DC's logical units.
+struct Mapping {
+  int Mode = MM_ANISOTROPIC;
+  double WinOrgX = 0, WinOrgY = 0, WinExtX = 1, WinExtY = 1;
+  double VpOrgX = 0, VpOrgY = 0, VpExtX = 1, VpExtY = 1;
+  // An enhanced metafile's world transform, applied before the window mapping.
+  double M11 = 1, M12 = 0, M21 = 0, M22 = 1, Dx = 0, Dy = 0;
+  // Its reference device to the DC (identity for placeable metafiles).
+  double OuterSx = 1, OuterSy = 1, OuterDx = 0, OuterDy = 0;
+};
+
+class Player {
+ public:
+  Player(HDC dc, size_t objectSlots);
+  ~Player();
+  Player(const Player&) = delete;
+  Player& operator=(const Player&) = delete;
+
+  HDC Dc() const { return dc_; }
+  Mapping Map;
+
+  // Logical coordinates to the DC's, clamped to a range the raster device handles.
+  POINT Pt(double x, double y) const;
+  // A rectangle's corners mapped and put in order.
+  RECT Rect(double l, double t, double r, double b) const;
+  // Logical lengths to device ones (magnitudes).
+  double ScaleX() const;
+  double ScaleY() const;
+  bool Mirrored() const { return (ScaleX() < 0) != (ScaleY() < 0); }
+
+  // Puts a created object into the lowest free slot (a null handle holds a slot for an
+  // object the player does not draw with); a full table deletes it.
+  void AddObject(HGDIOBJ h);
+  // Enhanced metafiles name the slot.
+  void SetObject(size_t index, HGDIOBJ h);
+  void SelectObjectAt(size_t index);
+  void DeleteObjectAt(size_t index);
+  HGDIOBJ ObjectAt(size_t index) const { return index < slots_.size() ? slots_[index].Handle : nullptr; }
+
+  void Save();
+  void Restore(int level);   // negative: relative, as the records give it
+
+  HPEN MakePen(UINT style, double width, COLORREF color) const;
+  HFONT MakeFont(const LOGFONTA& lf) const;   // heights and widths in logical units
+
+  // Arc, chord and pie through their bounding box and radial points (logical units).
+  enum class ArcKind { Arc, Chord, Pie };
+  void DrawArc(ArcKind kind, double l, double t, double r, double b, double x1, double y1, double x2,
+               double y2);
+
+  // A device-independent bitmap (its BITMAPINFO and, after it, its bits) drawn from the source
+  // rectangle (top-down rows when topDownSource, else counted from the bottom as stretched
+  // DIBs are) to the destination (DC units, negative extents mirror) with a ternary rop.
+  void DrawDib(const uint8_t* dib, size_t size, UINT usage, int sx, int sy, int sw, int sh, bool topDownSource,
+               int dx, int dy, int dw, int dh, DWORD rop);
+  // A pattern brush of a DIB; null when it cannot be read.
+  HBRUSH MakeDibBrush(const uint8_t* dib, size_t size, UINT usage);
+
+  static COLORREF Color(uint32_t c) { return COLORREF(c & 0x00FFFFFF); }
+
+ private:
+  struct Slot {
+    bool Used = false;
+    HGDIOBJ Handle = nullptr;
+  };
+  HDC dc_;
+  int outerLevel_ = 0;
+  std::vector<Slot> slots_;
+  std::vector<Mapping> savedMaps_;
+};
+
+}  // namespace metafile

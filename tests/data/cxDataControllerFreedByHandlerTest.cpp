@@ -1,0 +1,105 @@
+// A data controller freed by one of its own handlers: whatever the change that ran the
+// handler, nothing after it touches the controller. The sanitizer build sees any use of
+// freed memory; every build checks that the handler ran once and freed the controller.
+#include "DataControllerTestSupport.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct TFreer : TObject {
+  TcxCustomDataController* Victim = nullptr;
+  int Runs = 0;
+  void FreeVictim() {
+    ++Runs;
+    TcxCustomDataController* v = Victim;
+    Victim = nullptr;
+    if (v) v->Free();
+  }
+  void DataChanged(TcxCustomDataController*) { FreeVictim(); }
+  void RecordChanged(TcxCustomDataController*, Integer, Integer) { FreeVictim(); }
+  void Filter(TcxCustomDataController*, Integer, bool& Accept) {
+    Accept = true;
+    FreeVictim();
+  }
+  void Listener(TObject*) { FreeVictim(); }
+};
+
+using Hook = std::function<void(TcxCustomDataController*, TFreer*)>;
+using Op = std::function<void(TcxCustomDataController*)>;
+
+class FreedByHandler : public ControllerTest {
+ protected:
+  // Hooks the handler after APrepare, then runs the steps while the controller lives.
+  void Expect(const Hook& AHook, const Op& APrepare, const std::vector<Op>& ASteps, const std::string& AWhat) {
+    c_.reset(Make());
+    items_.clear();
+    AddItems({IntType(), StrType()});
+    Fill({{3, "c"}, {1, "a"}, {2, "b"}, {5, "e"}, {4, "d"}});
+    if (APrepare) APrepare(c_.get());
+    TcxCustomDataController* c = c_.release();
+    TFreer freer;
+    freer.Victim = c;
+    TWeakLink link(c);
+    AHook(c, &freer);
+    for (const Op& step : ASteps)
+      if (link.Alive()) step(c);
+    EXPECT_FALSE(link.Alive()) << AWhat;
+    EXPECT_EQ(freer.Runs, 1) << AWhat;
+    if (link.Alive()) c->Free();
+  }
+};
+
+TEST_F(FreedByHandler, EveryChangeStopsOnceTheControllerIsGone) {
+  const std::pair<Hook, const char*> hooks[] = {
+      {[](TcxCustomDataController* c, TFreer* f) { c->OnDataChanged = {f, &TFreer::DataChanged}; }, "OnDataChanged"},
+      {[](TcxCustomDataController* c, TFreer* f) { c->OnRecordChanged = {f, &TFreer::RecordChanged}; },
+       "OnRecordChanged"},
+      {[](TcxCustomDataController* c, TFreer* f) { c->OnFilterRecord = {f, &TFreer::Filter}; }, "OnFilterRecord"},
+      {[](TcxCustomDataController* c, TFreer* f) { c->AddNotifyEventItem(f, {f, &TFreer::Listener}); },
+       "a listener"},
+  };
+  const Op sorted = [](TcxCustomDataController* c) { c->ChangeSortingOrder(0, TcxDataSortOrder::soAscending); };
+  const Op focusSecond = [](TcxCustomDataController* c) { c->ChangeFocusedRowIndex(1); };
+  struct Case {
+    const char* Name;
+    Op Prepare;
+    std::vector<Op> Steps;
+    bool Record;  // tells of one record, so OnRecordChanged runs
+  };
+  const Case ops[] = {
+      {"SetValue", nullptr, {[](TcxCustomDataController* c) { c->SetValue(1, 0, 9); }}, true},
+      {"SetValue sorted", sorted, {[](TcxCustomDataController* c) { c->SetValue(1, 0, 9); }}, true},
+      {"a bracket's end",
+       nullptr,
+       {[](TcxCustomDataController* c) { c->BeginUpdate(); }, [](TcxCustomDataController* c) { c->SetValue(2, 1, "z"); },
+        [](TcxCustomDataController* c) { c->EndUpdate(); }},
+       true},
+      {"SetRecordCount", nullptr, {[](TcxCustomDataController* c) { c->SetRecordCount(8); }}, false},
+      {"AppendRecord", nullptr, {[](TcxCustomDataController* c) { c->AppendRecord(); }}, false},
+      {"DeleteRecord", nullptr, {[](TcxCustomDataController* c) { c->DeleteRecord(0); }}, false},
+      {"DeleteRecords", sorted, {[](TcxCustomDataController* c) { c->DeleteRecords({0, 2}); }}, false},
+      {"RefreshView", nullptr, {[](TcxCustomDataController* c) { c->RefreshView(); }}, false},
+      {"editing",
+       focusSecond,
+       {[](TcxCustomDataController* c) { c->Edit(); },
+        [](TcxCustomDataController* c) { c->SetEditValue(1, "y", TcxDataEditValueSource::evsValue); },
+        [](TcxCustomDataController* c) { c->PostEditing(); }},
+       true},
+      {"appending",
+       nullptr,
+       {[](TcxCustomDataController* c) { c->Append(); },
+        [](TcxCustomDataController* c) { c->SetEditValue(0, 7, TcxDataEditValueSource::evsValue); },
+        [](TcxCustomDataController* c) { c->PostEditing(); }},
+       false},
+  };
+  for (const auto& [hook, event] : hooks)
+    for (const Case& op : ops) {
+      if (std::string(event) == "OnRecordChanged" && !op.Record) continue;
+      Expect(hook, op.Prepare, op.Steps, std::string(event) + " from " + op.Name);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,207 @@
+// Master-detail over data sets: each master record's detail rows against a plain filter of
+// the detail data set by the master's key, by Locate and by re-opening a query.
+#include "tests/databinding/DBDataTestSupport.h"
+
+#include "classlib/core/SysUtils.h"
+
+#include <algorithm>
+#include <set>
+
+using enum TFieldType;
+
+namespace {
+
+// A master that makes a clone of its pattern detail for every master record it is asked for.
+class MasterController : public TcxDBDataController {
+ public:
+  using TcxDBDataController::TcxDBDataController;
+  TObject* CreateDetailDataController(TcxCustomDataRelation* ARelation, Integer) override {
+    auto* pattern = static_cast<TcxDBDataController*>(ARelation->DetailDataController());
+    auto* clone = New<TcxDBDataController>(nullptr);
+    clone->Assign(pattern);
+    for (Integer i = 0; i < pattern->GetItemCount(); ++i) {
+      clone->AddItem(pattern->GetItem(i));
+      clone->ChangeFieldName(i, pattern->GetDataFieldName(i));
+    }
+    ++Clones;
+    return clone;
+  }
+  TcxCustomDataController* GetDetailDataControllerOf(TObject* AObject) const override {
+    return dynamic_cast<TcxCustomDataController*>(AObject);
+  }
+  Integer Clones = 0;
+};
+
+class DBDataDetail : public DBDataTest {
+ protected:
+  void TearDown() override {
+    Master.reset();
+    Pattern.reset();
+    DBDataTest::TearDown();
+  }
+  // Masters 1..5; the details of each master stand together, as an index on MID keeps them.
+  void MakeSets(TMemoryDataSet* ADetail) {
+    MakeDataSet({{"ID", ftInteger}, {"NAME", ftString, 10}},
+                {{1, "a"}, {2, "b"}, {3, "c"}, {4, "d"}, {5, "e"}});
+    DS->Open();
+    Detail = ADetail;
+    DetailSource = New<TDataSource>(Owner.get());
+    DetailSource->SetDataSet(Detail);
+  }
+  // The detail rows each master must show.
+  std::map<Integer, std::set<Integer>> Expected() const {
+    return {{1, {10, 11, 12}}, {2, {}}, {3, {30}}, {4, {40, 41}}, {5, {}}};
+  }
+  std::vector<std::vector<Variant>> DetailRows() const {
+    return {{10, 1, 1.0}, {11, 1, 2.0}, {12, 1, 3.0}, {30, 3, 4.0}, {40, 4, 5.0}, {41, 4, 6.0}};
+  }
+  void MakeControllers() {
+    Master.reset(New<MasterController>(nullptr));
+    AddItems(Master.get(), {"ID", "NAME"});
+    Master->SetDataSource(Source);
+    Pattern.reset(New<TcxDBDataController>(nullptr));
+    AddItems(Pattern.get(), {"ID", "MID", "V"});
+    Pattern->SetDataSource(DetailSource);
+    Pattern->SetMasterKeyFieldNames("ID");
+    Pattern->SetDetailKeyFieldNames("MID");
+    TcxCustomDataRelation* relation = Master->Relations()->Add(&Level);
+    Pattern->SetMasterRelation(relation, -1);
+    Master->Refresh();
+  }
+  std::set<Integer> DetailIDs(TcxCustomDataController* ADetail) const {
+    std::set<Integer> r;
+    for (Integer i = 0; i < ADetail->GetRecordCount(); ++i) r.insert(ADetail->GetItemValue(i, 0).AsInteger());
+    return r;
+  }
+
+  TMemoryDataSet* Detail = nullptr;
+  TDataSource* DetailSource = nullptr;
+  DBTestItem Level;
+  Owned<MasterController> Master;
+  Owned<TcxDBDataController> Pattern;
+};
+
+TEST_F(DBDataDetail, EachMastersDetailRowsEqualAPlainFilterOfTheDetailSet) {
+  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  for (const auto& r : DetailRows()) detail->AddRecord(r);
+  detail->Open();
+  MakeSets(detail);
+  MakeControllers();
+  EXPECT_EQ(Pattern->GetDetailMode(), TcxDataControllerDetailMode::dcdmPattern);
+  // Visit the masters out of order: each detail walks from its own first record.
+  for (Integer r : {3, 0, 4, 1, 2}) {
+    const Integer id = Master->GetItemValue(r, 0).AsInteger();
+    TcxCustomDataController* d = Master->GetDetailDataController(r, 0);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->GetDetailMode(), TcxDataControllerDetailMode::dcdmClone);
+    EXPECT_EQ(DetailIDs(d), Expected()[id]) << "master " << id;
+    EXPECT_EQ(Master->GetDetailHasChildren(r, 0), !Expected()[id].empty()) << "master " << id;
+  }
+  // The pattern itself reads nothing.
+  EXPECT_EQ(Pattern->GetRecordCount(), 0);
+}
+
+TEST_F(DBDataDetail, ASQLModeDetailIsReopenedOnlyWhenItsParametersChange) {
+  auto* query = New<TTestMemoryQuery>(Owner.get());
+  query->FieldDefs().Add("ID", ftInteger);
+  query->FieldDefs().Add("MID", ftInteger);
+  query->FieldDefs().Add("V", ftFloat);
+  query->GetParams()->CreateParam(ftInteger, "MID");
+  for (const auto& r : DetailRows()) query->AddRow(r);
+  query->Open();
+  MakeSets(query);
+  MakeControllers();
+  Pattern->DataModeController()->SetDetailInSQLMode(true);
+  const Integer opens = query->OpenCount();
+  TcxCustomDataController* d1 = Master->GetDetailDataController(0, 0);
+  EXPECT_EQ(DetailIDs(d1), Expected()[1]);
+  EXPECT_EQ(query->OpenCount(), opens + 1);
+  // The same master again: the query already holds its records.
+  d1->Refresh();
+  EXPECT_EQ(query->OpenCount(), opens + 1);
+  EXPECT_EQ(DetailIDs(d1), Expected()[1]);
+  // Another master: opened once more, with its own parameter.
+  TcxCustomDataController* d4 = Master->GetDetailDataController(3, 0);
+  EXPECT_EQ(query->OpenCount(), opens + 2);
+  EXPECT_EQ(DetailIDs(d4), Expected()[4]);
+  EXPECT_EQ(query->GetParams()->ParamByName("MID")->Value(), Variant(4));
+  // The first detail keeps its records, and the query holding another master's records
+  // is outdated for it.
+  EXPECT_EQ(DetailIDs(d1), Expected()[1]);
+  EXPECT_TRUE(static_cast<TcxDBDataController*>(d1)->IsDetailQueryOutdated());
+}
+
+TEST_F(DBDataDetail, ADetailWithoutTheAskedParameterIsNotCurrentAndRaisesNothing) {
+  auto* query = New<TTestMemoryQuery>(Owner.get());
+  query->FieldDefs().Add("ID", ftInteger);
+  query->FieldDefs().Add("MID", ftInteger);
+  query->FieldDefs().Add("OTHER", ftInteger);
+  query->GetParams()->CreateParam(ftInteger, "OTHER");
+  query->AddRow({20, 2, Null()});
+  query->Open();
+  MakeSets(query);
+  MakeControllers();
+  Pattern->DataModeController()->SetDetailInSQLMode(true);
+  TcxDBProviderDetailFilterAdapter* adapter = Pattern->GetDetailFilterAdapter();
+  EXPECT_FALSE(adapter->IsCurrentQuery(query, "MID", Variant(1)));
+  EXPECT_FALSE(adapter->IsCurrentQuery(DS, "ID", Variant(1)));
+  const Integer opens = query->OpenCount();
+  TcxCustomDataController* d = nullptr;
+  EXPECT_NO_THROW(d = Master->GetDetailDataController(0, 0));
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(query->OpenCount(), opens);
+  // It shows none of the other master's records the query still holds.
+  EXPECT_EQ(d->GetRecordCount(), 0);
+}
+
+TEST_F(DBDataDetail, NoAdapterForTheDataSetsClassIsAnError) {
+  MakeDataSet({{"ID", ftInteger}}, {{1}});
+  DS->Open();
+  MakeController({"ID"});
+  EXPECT_NE(C->GetDetailFilterAdapter(), nullptr);
+  cxDBData::DetailFilterAdapters()->UnregisterAdapter(
+      &TDataSet::StaticClass(), ClassOf<TcxDBProviderDetailFilterAdapter, TcxDBAdapterItem, const TClass*>());
+  EXPECT_THROW(C->GetDetailFilterAdapter(), EcxInvalidDataControllerOperation);
+}
+
+}  // namespace
+
+namespace {
+
+// Frees the master controller from the data set's post.
+struct MasterKiller : TObject {
+  Owned<MasterController>* Victim = nullptr;
+  void BeforePost(TDataSet*) { Victim->reset(); }
+};
+
+TEST_F(DBDataDetail, LeavingADetailRowPostsTheMasterFirstAndSurvivesAHandlerFreeingIt) {
+  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  for (const auto& r : DetailRows()) detail->AddRecord(r);
+  detail->Open();
+  MakeSets(detail);
+  MakeControllers();
+  // The master re-reads only its posted record, so its details stay.
+  Master->SetKeyFieldNames("ID");
+  Master->DataModeController()->SetSmartRefresh(true);
+  auto* d = static_cast<TcxDBDataController*>(Master->GetDetailDataController(0, 0));
+  ASSERT_NE(d, nullptr);
+  // A pending master edit is posted before the detail row is left.
+  DS->Edit();
+  DS->FieldByName("NAME")->SetValue(Variant("posted"));
+  EXPECT_TRUE(d->CanLeaveFocusedRow());
+  EXPECT_EQ(DS->State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(DS->FieldByName("NAME")->Value(), Variant("posted"));
+  ASSERT_EQ(Master->GetDetailDataController(0, 0), d);
+  // A handler of that post frees the master, and with it this detail: the answer is False.
+  MasterKiller killer;
+  killer.Victim = &Master;
+  DS->BeforePost = TDataSetNotifyEvent(&killer, &MasterKiller::BeforePost);
+  DS->Edit();
+  DS->FieldByName("NAME")->SetValue(Variant("again"));
+  EXPECT_FALSE(d->CanLeaveFocusedRow());
+  EXPECT_EQ(Master.get(), nullptr);
+  DS->BeforePost = nullptr;
+  EXPECT_EQ(DS->State(), TDataSetState::dsBrowse);
+}
+
+}  // namespace

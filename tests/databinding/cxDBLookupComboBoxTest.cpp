@@ -1,0 +1,158 @@
+// The lookup combo box: its defaults and registration, the grid it owns, its copy, the
+// lookup fields' repository item, the data-link request, and a bound combo box on a shown
+// form opened, searched by typing, chosen from and posted.
+#include "tests/databinding/DBLookupTestSupport.h"
+
+#include "classlib/visual/Messages.h"
+
+namespace {
+
+using LS = TcxEditDropDownListStyle;
+
+class TFreed : public TComponent {
+ public:
+  TFreed() : TComponent(nullptr) {}
+  void Notification(TComponent* AComponent, TOperation Operation) override {
+    if (Operation == TOperation::opRemove) Freed.push_back(AComponent);
+    TComponent::Notification(AComponent, Operation);
+  }
+  std::vector<TComponent*> Freed;
+};
+
+TEST_F(DBLookupTest, ANewLookupComboBoxHasTheListDefaultsAndIsRegistered) {
+  Owned<TcxLookupComboBoxProperties> p(New<TcxLookupComboBoxProperties>(nullptr));
+  EXPECT_EQ(p->GetDropDownRows(), 8);
+  EXPECT_TRUE(p->GetIncrementalFiltering());
+  EXPECT_EQ(p->GetDropDownListStyle(), LS::lsEditFixedList);
+  EXPECT_EQ(p->GetListColumns()->Count(), 0);
+  EXPECT_TRUE(p->GetImmediateDropDown());
+  EXPECT_FALSE(p->GetGridMode());
+  EXPECT_EQ(p->GetListSource(), nullptr);
+  EXPECT_EQ(p->GetKeyFieldNames(), "");
+  EXPECT_TRUE(p->Grid()->IsPopup());
+  TcxRegisteredClasses* editors = GetRegisteredEditProperties();
+  EXPECT_EQ(editors->GetDescriptionByClass(&TcxLookupComboBoxProperties::StaticClass()),
+            "Represents a lookup combo box control");
+  EXPECT_EQ(editors->GetNameByClass(&TcxLookupComboBoxProperties::StaticClass()), "LookupComboBox");
+  // Freeing the properties frees the grid.
+  TFreed watch;
+  p->Grid()->FreeNotification(&watch);
+  TcxLookupDBGrid* grid = p->Grid();
+  p.reset();
+  ASSERT_EQ(watch.Freed.size(), 1u);
+  EXPECT_EQ(watch.Freed[0], grid);
+}
+
+TEST_F(DBLookupTest, AssignCopiesTheListAndItsSettings) {
+  auto* c = MakeCombo();
+  TcxLookupComboBoxProperties* p = c->GetProperties();
+  p->SetListFieldNames("City;Name");
+  p->SetListFieldIndex(1);
+  p->SetGridMode(true);
+  p->GetListOptions()->SetShowHeader(false);
+  Owned<TcxLookupComboBoxProperties> copy(New<TcxLookupComboBoxProperties>(nullptr));
+  copy->Assign(p);
+  EXPECT_EQ(copy->GetListSource(), peopleSource);
+  EXPECT_EQ(copy->GetKeyFieldNames(), "ID");
+  EXPECT_EQ(copy->GetListFieldNames(), "City;Name");
+  EXPECT_EQ(copy->GetListFieldIndex(), 1);
+  EXPECT_TRUE(copy->GetGridMode());
+  EXPECT_FALSE(copy->GetListOptions()->GetShowHeader());
+  EXPECT_EQ(copy->GetDisplayText(Variant(Integer(8))), "anna");
+  // Fewer columns assigned: the index in use follows them.
+  p->SetListFieldNames("Name");
+  copy->SetListColumns(p->GetListColumns());
+  EXPECT_EQ(copy->GetListFieldIndex(), 0);
+}
+
+TEST_F(DBLookupTest, ALookupFieldTakesTheLookupComboBoxItemWithoutLinesOrHeader) {
+  TcxEditRepositoryItem* item = cxGetEditDBRegisteredRepositoryItems()->GetItemByField(custName);
+  auto* lookup = dynamic_cast<TcxEditRepositoryLookupComboBoxItem*>(item);
+  ASSERT_NE(lookup, nullptr);
+  TcxLookupComboBoxProperties* p = lookup->GetProperties();
+  EXPECT_EQ(p->GetListOptions()->GetGridLines(), TcxGridLines::glNone);
+  EXPECT_FALSE(p->GetListOptions()->GetShowHeader());
+  EXPECT_EQ(p->GetDropDownListStyle(), LS::lsEditFixedList);
+  // A plain field does not.
+  EXPECT_EQ(dynamic_cast<TcxEditRepositoryLookupComboBoxItem*>(
+                cxGetEditDBRegisteredRepositoryItems()->GetItemByField(orders->FieldByName("CustID"))),
+            nullptr);
+}
+
+TEST_F(DBLookupTest, TheBoundComboBoxAnswersTheDataLinkRequest) {
+  auto* c = MakeCombo<TcxDBLookupComboBox>();
+  c->GetDataBinding()->SetDataSource(ordersSource);
+  c->GetDataBinding()->SetDataField("CustID");
+  Show();
+  const LRESULT r = SendMessageA(c->GetHandle(), CM_GETDATALINK, 0, 0);
+  EXPECT_EQ(r, LRESULT(reinterpret_cast<intptr_t>(c->GetDataBinding()->DataLink())));
+  EXPECT_EQ(Text(c), "Bob");
+}
+
+// End to end: a bound lookup combo box on a shown form, opened by typing, narrowed by the
+// typed letters, chosen with Enter, and posted with the record.
+TEST_F(DBLookupTest, TypedChosenAndPostedOnAShownForm) {
+  auto* other = New<TcxLookupComboBox>(form);
+  other->SetParent(form);
+  other->SetBounds(10, 60, 150, 21);
+  auto* c = MakeCombo<TcxDBLookupComboBox>();
+  c->GetDataBinding()->SetDataSource(ordersSource);
+  c->GetDataBinding()->SetDataField("CustID");
+  Show();
+  c->SetFocus();
+  Pump();
+  ASSERT_EQ(Text(c), "Bob");
+  TcxDBDataController* list = c->GetProperties()->GetDBDataController();
+  Type("a");
+  EXPECT_TRUE(c->HasShownPopup());
+  // "a" begins Ann and anna; the popup shrinks to the two rows.
+  TcxLookupDBGrid* grid = c->GetProperties()->Grid();
+  EXPECT_EQ(list->GetRowCount(), 2);
+  EXPECT_EQ(Text(c), "Ann");
+  EXPECT_EQ(grid->GetClientHeight(), grid->GetHeightForRowCount(2));
+  // "ann" is still both; "anna" only the second.
+  Type("nn");
+  EXPECT_EQ(list->GetRowCount(), 2);
+  EXPECT_EQ(Text(c), "Ann");
+  Type("a");
+  EXPECT_EQ(list->GetRowCount(), 1);
+  EXPECT_EQ(grid->GetClientHeight(), grid->GetHeightForRowCount(1));
+  EXPECT_EQ(Text(c), "anna");
+  // A letter nothing begins with keeps the rows and the text.
+  Type("x");
+  EXPECT_EQ(list->GetRowCount(), 1);
+  EXPECT_EQ(Text(c), "anna");
+  Key(VK_RETURN);
+  EXPECT_FALSE(c->HasShownPopup());
+  EXPECT_EQ(list->GetRowCount(), Integer(kPeople.size()));
+  // Leaving the editor writes the key; the record is posted.
+  other->SetFocus();
+  Pump();
+  orders->Post();
+  EXPECT_EQ(orders->FieldByName("CustID")->GetAsInteger(), 8);
+  EXPECT_EQ(custName->GetAsString(), "anna");
+  EXPECT_EQ(Text(c), "anna");
+}
+
+TEST_F(DBLookupTest, ATypedCharacterMustSuitTheListField) {
+  auto* c = MakeCombo();
+  TcxLookupComboBoxProperties* p = c->GetProperties();
+  p->SetListFieldNames("ID;Name");
+  p->SetListFieldIndex(0);
+  // A free-text list would take a letter nothing begins with; an integer list field refuses it.
+  p->SetDropDownListStyle(LS::lsEditList);
+  Show();
+  c->SetFocus();
+  Pump();
+  Type("x");
+  EXPECT_EQ(Text(c), "");
+  Type("7");
+  EXPECT_EQ(Text(c), "7");
+  // A text list field takes letters.
+  p->SetListFieldIndex(1);
+  c->SetEditValue(Null());
+  Type("x");
+  EXPECT_EQ(Text(c), "x");
+}
+
+}  // namespace

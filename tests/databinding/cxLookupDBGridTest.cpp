@@ -1,0 +1,115 @@
+// The data-set lookup grid: columns made for field names or every field, their captions,
+// widths and editors taken from the fields, the name search that ignores case, and the
+// data set's records shown through a controller that neither follows nor adds records.
+#include "tests/databinding/LookupGridTestSupport.h"
+#include "widgets/databinding/cxLookupDBGrid.h"
+
+namespace {
+
+using TFT = TFieldType;
+
+class LookupDBGridTest : public LookupGridTest {
+ protected:
+  void SetUp() override {
+    LookupGridTest::SetUp();
+    ds = MakeTestDataSet(form, {{"ID", TFT::ftInteger}, {"Name", TFT::ftString, 20}, {"City", TFT::ftString, 20}});
+    ds->AddRecord({Variant(Integer(1)), Variant(String("Ann")), Variant(String("Oslo"))});
+    ds->AddRecord({Variant(Integer(2)), Variant(String("Bob")), Variant(String("Rome"))});
+    ds->AddRecord({Variant(Integer(3)), Variant(String("Cy")), Variant(String("Bern"))});
+    ds->Open();
+    source = New<TDataSource>(form);
+    source->SetDataSet(ds);
+    grid = New<TcxLookupDBGrid>(form);
+    grid->SetParent(form);
+    grid->GetFont()->SetName(kTestFaceName);
+    grid->GetFont()->SetHeight(-12);
+    grid->SetBounds(10, 10, 200, 120);
+    grid->SetDataSource(source);
+  }
+  TMemoryDataSet* ds = nullptr;
+  TDataSource* source = nullptr;
+  TcxLookupDBGrid* grid = nullptr;
+};
+
+TEST_F(LookupDBGridTest, ColumnsMadeForFieldNamesShowTheirFieldsRecords) {
+  grid->CreateColumnsForFieldNames("Name; City");
+  ASSERT_EQ(grid->GetColumns()->Count(), 2);
+  EXPECT_EQ(grid->GetColumns()->GetItem(0)->GetFieldName(), "Name");
+  EXPECT_EQ(grid->GetColumns()->GetItem(1)->GetFieldName(), "City");
+  EXPECT_EQ(grid->GetColumns()->GetItem(1)->Field(), ds->FindField("City"));
+  TcxDBDataController* c = grid->GetDataController();
+  ASSERT_EQ(c->GetRecordCount(), 3);
+  EXPECT_EQ(c->GetDisplayText(1, c->GetItemField(0)), "Bob");
+  EXPECT_EQ(c->GetDisplayText(2, c->GetItemField(1)), "Bern");
+  // Made again: the old columns go.
+  grid->CreateColumnsForFieldNames("ID");
+  ASSERT_EQ(grid->GetColumns()->Count(), 1);
+  EXPECT_EQ(VarToStr(c->GetValue(2, c->GetItemField(0))), "3");
+  grid->CreateColumnsForAllFields();
+  ASSERT_EQ(grid->GetColumns()->Count(), 3);
+  EXPECT_EQ(grid->GetColumns()->GetItem(2)->GetFieldName(), "City");
+  // The list's controller neither follows the data set's position nor shows its inserts.
+  EXPECT_FALSE(c->DataModeController()->SyncMode());
+  EXPECT_FALSE(c->DataModeController()->SyncInsert());
+}
+
+TEST_F(LookupDBGridTest, CaptionAndWidthComeFromTheFieldOrFallBackToTheName) {
+  grid->CreateColumnsForFieldNames("Name;Nowhere");
+  TcxLookupDBGridColumn* name = grid->GetColumns()->GetItem(0);
+  TcxLookupDBGridColumn* missing = grid->GetColumns()->GetItem(1);
+  EXPECT_EQ(missing->GetCaption(), "Nowhere");
+  EXPECT_EQ(missing->GetWidth(), 64);
+  EXPECT_EQ(missing->Field(), nullptr);
+  ds->FindField("Name")->SetDisplayLabel("Full name");
+  EXPECT_EQ(name->GetCaption(), "Full name");
+  TcxCanvas* canvas = grid->Painter()->Canvas();
+  canvas->SetFont(grid->GetFont());
+  const Integer zero = canvas->TextWidth("0");
+  const Integer header =
+      grid->GetLookAndFeelPainter()->HeaderWidth(*canvas, cxBordersAll, grid->GetFont(), "Full name");
+  ds->FindField("Name")->SetDisplayWidth(10);
+  ASSERT_GT(10 * zero + 4, header);
+  EXPECT_EQ(name->GetWidth(), 10 * zero + 4);
+  ds->FindField("Name")->SetDisplayWidth(1);
+  EXPECT_EQ(name->GetWidth(), std::max(zero + 4, header));
+  grid->GetOptions()->SetShowHeader(false);
+  EXPECT_EQ(name->GetWidth(), std::max<Integer>(zero + 4, 20));
+  name->SetMinWidth(200);
+  EXPECT_EQ(name->GetWidth(), 200);
+  // An editor for the field's type.
+  EXPECT_EQ(name->GetDefaultRepositoryItem(),
+            cxGetEditDBRegisteredRepositoryItems()->GetItemByField(ds->FindField("Name")));
+}
+
+TEST_F(LookupDBGridTest, AColumnIsFoundByItsFieldNameInAnyCase) {
+  grid->CreateColumnsForFieldNames("ID;Name");
+  EXPECT_EQ(grid->GetColumns()->ColumnByFieldName("nAME"), grid->GetColumns()->GetItem(1));
+  EXPECT_EQ(grid->GetColumns()->ColumnByFieldName("Names"), nullptr);
+  // A column renamed reads the other field.
+  grid->GetColumns()->GetItem(1)->SetFieldName("City");
+  TcxDBDataController* c = grid->GetDataController();
+  EXPECT_EQ(c->GetDisplayText(0, c->GetItemField(1)), "Oslo");
+  EXPECT_EQ(grid->GetKeyFieldNames(), "");
+  grid->SetKeyFieldNames("ID");
+  EXPECT_EQ(c->KeyFieldNames(), "ID");
+  EXPECT_EQ(grid->GetDataSource(), source);
+}
+
+TEST_F(LookupDBGridTest, EachRefreshHandsTheColumnsProvidersTheirFields) {
+  grid->CreateColumnsForFieldNames("ID;Name");
+  auto provider = [&](Integer i) {
+    return dynamic_cast<TcxCustomDBEditDefaultValuesProvider*>(grid->GetColumns()->GetItem(i)->DefaultValuesProvider());
+  };
+  ASSERT_NE(provider(1), nullptr);
+  grid->DataChanged();
+  EXPECT_EQ(provider(0)->Field(), ds->FindField("ID"));
+  EXPECT_EQ(provider(1)->Field(), ds->FindField("Name"));
+  // Rebound to another field: the next refresh follows.
+  grid->GetColumns()->GetItem(1)->SetFieldName("City");
+  grid->DataChanged();
+  EXPECT_EQ(provider(1)->Field(), ds->FindField("City"));
+  // A field the provider answers from: the integer field's alignment is right.
+  EXPECT_EQ(provider(0)->DefaultAlignment(), TAlignment::taRightJustify);
+}
+
+}  // namespace

@@ -1,0 +1,255 @@
+// Editors freed by their own handlers: typing, keys, clicks on the buttons, validation and the
+// drop-downs (list, calendar, calculator) each run a handler that frees the editor, and
+// nothing after the handler may touch it. The sanitizer build sees any use of freed memory;
+// every build checks that the handler ran, freed the editor and that the form goes on.
+#include "tests/editors/DropDownTestSupport.h"
+#include "widgets/editcore/cxMaskEdit.h"
+#include "widgets/editors/cxMemo.h"
+#include "widgets/editors/cxSpinEdit.h"
+#include "widgets/special/SpecialUnits.h"
+#include "widgets/special/cxButtonEdit.h"
+#include "widgets/special/cxCalcEdit.h"
+#include "widgets/special/cxDateEdit.h"
+
+#include <functional>
+
+namespace {
+
+// Every handler frees the editor it was given, once.
+class TFreer : public TObject {
+ public:
+  TcxCustomEdit* Victim = nullptr;
+  int Runs = 0;
+  void FreeVictim() {
+    ++Runs;
+    TcxCustomEdit* v = Victim;
+    Victim = nullptr;
+    if (v) v->Free();
+  }
+  void HNotify(TObject*) { FreeVictim(); }
+  void HKey(TObject*, Word&, TShiftState) { FreeVictim(); }
+  void HKeyPress(TObject*, Char&) { FreeVictim(); }
+  void HMouse(TObject*, TMouseButton, TShiftState, Integer, Integer) { FreeVictim(); }
+  void HButtonClick(TObject*, Integer) { FreeVictim(); }
+  void HClosePopup(TcxControl*, TcxEditCloseUpReason) { FreeVictim(); }
+  void HValidate(TObject*, Variant&, String&, bool&) { FreeVictim(); }
+};
+
+using Hook = std::function<void(TcxCustomEdit*, TFreer*)>;
+
+const Hook onKeyDown = [](TcxCustomEdit* e, TFreer* f) { e->OnKeyDown = {f, &TFreer::HKey}; };
+const Hook onKeyPress = [](TcxCustomEdit* e, TFreer* f) { e->OnKeyPress = {f, &TFreer::HKeyPress}; };
+const Hook onKeyUp = [](TcxCustomEdit* e, TFreer* f) { e->OnKeyUp = {f, &TFreer::HKey}; };
+const Hook onChange = [](TcxCustomEdit* e, TFreer* f) { e->GetProperties()->OnChange = {f, &TFreer::HNotify}; };
+const Hook onEditValueChanged = [](TcxCustomEdit* e, TFreer* f) {
+  e->GetProperties()->OnEditValueChanged = {f, &TFreer::HNotify};
+};
+const Hook onValidate = [](TcxCustomEdit* e, TFreer* f) { e->GetProperties()->OnValidate = {f, &TFreer::HValidate}; };
+const Hook onMouseDown = [](TcxCustomEdit* e, TFreer* f) { e->OnMouseDown = {f, &TFreer::HMouse}; };
+const Hook onMouseUp = [](TcxCustomEdit* e, TFreer* f) { e->OnMouseUp = {f, &TFreer::HMouse}; };
+const Hook onButtonClick = [](TcxCustomEdit* e, TFreer* f) {
+  e->GetProperties()->OnButtonClick = {f, &TFreer::HButtonClick};
+};
+const Hook onCloseUp = [](TcxCustomEdit* e, TFreer* f) {
+  static_cast<TcxCustomDropDownEditProperties*>(e->GetProperties())->OnCloseUp = {f, &TFreer::HNotify};
+};
+const Hook onClosePopup = [](TcxCustomEdit* e, TFreer* f) {
+  e->GetProperties()->OnClosePopup = {f, &TFreer::HClosePopup};
+};
+
+class EditFreedByHandler : public DropDownTest {
+ protected:
+  void SetUp() override {
+    DropDownTest::SetUp();
+    WidgetsSpecialInitialize();
+  }
+  void TearDown() override {
+    WidgetsSpecialFinalize();
+    DropDownTest::TearDown();
+  }
+  template <class T>
+  T* Add() {
+    auto* e = New<T>(form);
+    e->SetBounds(10, 10, 150, 21);
+    e->SetParent(form);
+    host().PumpUntilIdle();
+    e->SetFocus();
+    host().PumpUntilIdle();
+    return e;
+  }
+  // Hooks the handler to the editor, acts, and checks that the handler freed the editor
+  // while the form lives on and takes keys.
+  void Expect(TcxCustomEdit* e, const Hook& AHook, const std::function<void()>& AAct, const char* AWhat) {
+    TFreer freer;
+    freer.Victim = e;
+    TWeakLink link(e);
+    AHook(e, &freer);
+    AAct();
+    host().PumpUntilIdle();
+    EXPECT_FALSE(link.Alive()) << AWhat;
+    EXPECT_EQ(freer.Runs, 1) << AWhat;
+    EXPECT_EQ(form->ComponentCount(), 1) << AWhat << ": only the other edit is left";
+    other->SetFocus();
+    host().PumpUntilIdle();
+    EXPECT_EQ(GetFocus(), other->GetHandle()) << AWhat;
+    for (String s : TakeExceptions()) ADD_FAILURE() << AWhat << ": " << s;
+  }
+  void Click(TWinControl* c, const TRect& r) {
+    host().Click(c->GetHandle(), (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+  }
+  static TRect ButtonBounds(TcxCustomEdit* e, Integer AIndex) {
+    for (const auto& b : e->EditViewInfo()->ButtonsInfo)
+      if (b->ButtonIndex == AIndex) return b->Bounds;
+    ADD_FAILURE() << "no button " << AIndex;
+    return {};
+  }
+};
+
+TEST_F(EditFreedByHandler, WhileTyping) {
+  const std::pair<Hook, const char*> hooks[] = {{onKeyDown, "OnKeyDown"},
+                                                 {onKeyPress, "OnKeyPress"},
+                                                 {onKeyUp, "OnKeyUp"},
+                                                 {onChange, "OnChange"}};
+  const std::pair<std::function<TcxCustomEdit*()>, const char*> kinds[] = {
+      {[&] { return Add<TcxTextEdit>(); }, "text"},
+      {[&] {
+         auto* e = Add<TcxMaskEdit>();
+         e->GetMaskProperties()->SetEditMask("999;1;_");
+         return e;
+       },
+       "masked"},
+      {[&] {
+         auto* e = Add<TcxMaskEdit>();
+         e->GetMaskProperties()->SetMaskKind(TcxEditMaskKind::emkRegExprEx);
+         e->GetMaskProperties()->SetEditMask("[0-9]+");
+         return e;
+       },
+       "regular expression"},
+      {[&] { return Add<TcxMemo>(); }, "memo"},
+      {[&] { return Add<TcxSpinEdit>(); }, "spin"},
+      {[&] { return Add<TcxButtonEdit>(); }, "button"},
+      {[&] { return Add<TcxDateEdit>(); }, "date"},
+      {[&] { return Add<TcxComboBox>(); }, "combo"},
+      {[&] { return Add<TcxCalcEdit>(); }, "calculator"},
+  };
+  for (const auto& [make, kind] : kinds)
+    for (const auto& [hook, event] : hooks) {
+      const std::string what = std::string(kind) + " " + event;
+      Expect(make(), hook, [&] { Key('1'); }, what.c_str());
+    }
+}
+
+TEST_F(EditFreedByHandler, SpinKeysAndClicks) {
+  using B = TcxSpinEditButton;
+  for (const auto& [hook, event] : {std::pair{onChange, "OnChange"}, {onKeyDown, "OnKeyDown"}}) {
+    std::string what = std::string("up key ") + event;
+    Expect(Add<TcxSpinEdit>(), hook, [&] { Key(VK_UP); }, what.c_str());
+    what = std::string("held up key ") + event;
+    Expect(Add<TcxSpinEdit>(), hook, [&] { host().KeyDown(VK_UP); host().PumpUntilIdle(); }, what.c_str());
+    host().KeyUp(VK_UP);
+  }
+  for (const auto& [hook, event] :
+       {std::pair{onChange, "OnChange"}, {onMouseDown, "OnMouseDown"}, {onMouseUp, "OnMouseUp"}}) {
+    const std::string what = std::string("click ") + event;
+    TcxSpinEdit* e = Add<TcxSpinEdit>();
+    const TRect r = ButtonBounds(e, Ord(B::sebForward));
+    Expect(e, hook, [&] { Click(e, r); }, what.c_str());
+  }
+}
+
+TEST_F(EditFreedByHandler, ButtonEditClicksAndTheMouse) {
+  for (const auto& [hook, event] :
+       {std::pair{onButtonClick, "OnButtonClick"}, {onMouseDown, "OnMouseDown"}, {onMouseUp, "OnMouseUp"}}) {
+    TcxButtonEdit* e = Add<TcxButtonEdit>();
+    const TRect r = ButtonBounds(e, 0);
+    Expect(e, hook, [&] { Click(e, r); }, event);
+  }
+  // The click key presses the default button.
+  TcxButtonEdit* e = Add<TcxButtonEdit>();
+  e->GetButtonEditProperties()->GetButtons()->Items(0)->SetDefault(true);
+  Expect(e, onButtonClick, [&] {
+    host().KeyDown(VK_CONTROL);
+    host().Key(VK_RETURN);
+    host().KeyUp(VK_CONTROL);
+  }, "click key");
+}
+
+TEST_F(EditFreedByHandler, Validation) {
+  for (const auto& [make, kind] :
+       {std::pair<std::function<TcxCustomEdit*()>, const char*>{[&] { return Add<TcxDateEdit>(); }, "date"},
+        {[&] { return Add<TcxTextEdit>(); }, "text"},
+        {[&] { return Add<TcxSpinEdit>(); }, "spin"}}) {
+    TcxCustomEdit* e = make();
+    Type("3");
+    std::string what = std::string(kind) + " on leaving";
+    Expect(e, onValidate, [&] { other->SetFocus(); }, what.c_str());
+    e = make();
+    e->GetProperties()->SetValidateOnEnter(true);
+    Type("4");
+    what = std::string(kind) + " on Enter";
+    Expect(e, onValidate, [&] { Key(VK_RETURN); }, what.c_str());
+  }
+}
+
+TEST_F(EditFreedByHandler, DateEditCalendar) {
+  for (const auto& [hook, event] : {std::pair{onChange, "OnChange"},
+                                    {onEditValueChanged, "OnEditValueChanged"},
+                                    {onCloseUp, "OnCloseUp"},
+                                    {onClosePopup, "OnClosePopup"}}) {
+    TcxDateEdit* e = Add<TcxDateEdit>();
+    e->GetProperties()->SetImmediatePost(true);
+    Expect(e, hook, [&] {
+      host().WhenIdle([&] {
+        TcxPopupCalendar* cal = e->Calendar();
+        Click(cal, cal->CellRect(2, 3));
+      });
+      Key(VK_F4);
+    }, event);
+  }
+}
+
+TEST_F(EditFreedByHandler, ComboBoxClosing) {
+  for (const auto& [hook, event] : {std::pair{onCloseUp, "OnCloseUp"},
+                                    {onClosePopup, "OnClosePopup"},
+                                    {onChange, "OnChange"}}) {
+    for (const Word closeKey : {Word(VK_RETURN), Word(VK_ESCAPE), Word(VK_F4)}) {
+      // Only a choice taken changes the text.
+      if (std::string(event) == "OnChange" && closeKey != VK_RETURN) continue;
+      TcxComboBox* e = Add<TcxComboBox>();
+      e->GetComboProperties()->GetItems()->Add("one");
+      e->GetComboProperties()->GetItems()->Add("two");
+      const std::string what = std::string(event) + " closing with key " + std::to_string(closeKey);
+      Expect(e, hook, [&] {
+        Key(VK_F4);
+        Key(VK_DOWN);
+        Key(closeKey);
+      }, what.c_str());
+    }
+  }
+}
+
+TEST_F(EditFreedByHandler, CalculatorPopup) {
+  using K = TcxCalcButtonKind;
+  const std::pair<Hook, const char*> hooks[] = {{onChange, "OnChange"}, {onCloseUp, "OnCloseUp"},
+                                                 {onClosePopup, "OnClosePopup"}};
+  for (const auto& [hook, event] : hooks)
+    for (const K button : {K::cbNum1, K::cbEqual, K::cbClear, K::cbAdd, K::cbDecimal}) {
+      // A digit changes the text at once.
+      if (std::string(event) == "OnChange" && button != K::cbNum1) continue;
+      TcxCalcEdit* e = Add<TcxCalcEdit>();
+      e->GetCalcEditProperties()->SetQuickClose(true);
+      e->SetValue(7);
+      const std::string what = std::string(event) + " button " + std::to_string(int(button));
+      Expect(e, hook, [&] {
+        host().WhenIdle([&] {
+          TcxCustomCalculator* calc = e->Calculator();
+          // Pressed through the mouse and then through a key: whichever frees the edit ends it.
+          Click(calc, calc->Button(button).Bounds);
+          host().WhenIdle([&] { host().Char('='); host().WhenIdle([&] { host().Key(VK_ESCAPE); }); });
+        });
+        Key(VK_F4);
+      }, what.c_str());
+    }
+}
+
+}  // namespace

@@ -1,0 +1,255 @@
+// Master-detail over data sets: the relation's master key values, the detail-filter
+// adapter that positions a detail data set (Locate, or re-opening it with parameters), and
+// the unit's start-up, which registers that adapter.
+#include "widgets/databinding/cxDBData.h"
+
+#include "widgets/data/cxDataUpdateBracket.h"
+
+namespace {
+
+TcxDBAdapterList* gDetailFilterAdapters = nullptr;
+const TResStringRec cxSDBDetailFilterControllerNotFound = {63212, "DetailFilterController not found"};
+
+// The number of values a key of AValues holds for ACount names: 1 for a plain value,
+// the length for an array; -1 for Null or Unassigned.
+Integer ValueCount(const Variant& AValues) {
+  if (VarIsArray(AValues)) return VarArrayHighBound(AValues, 1) - VarArrayLowBound(AValues, 1) + 1;
+  if (VarIsNull(AValues) || VarIsEmpty(AValues)) return -1;
+  return 1;
+}
+
+}  // namespace
+
+bool cxDBLocateSafely(TDataSet* ADataSet, const String& AKeyFields, const Variant& AKeyValues) {
+  const Integer names = cxGetFieldNameCount(AKeyFields);
+  const Integer values = ValueCount(AKeyValues);
+  if (names == 0 || (values != names && !(names == 1 && values == -1))) return false;
+  try {
+    return ADataSet->Locate(AKeyFields, AKeyValues, TLocateOptions());
+  } catch (const EVariantError&) {
+    // A value no key field can be compared with is on no record.
+    return false;
+  } catch (const EConvertError&) {
+    return false;
+  }
+}
+
+// ---- TcxDBDataRelation ----
+
+void TcxDBDataRelation::BeforeDestruction() {
+  if (FMasterKeyField) {
+    TcxDBDataField* f = FMasterKeyField;
+    FMasterKeyField = nullptr;
+    if (f->FieldList()) f->FieldList()->Remove(f);
+  }
+  inherited::BeforeDestruction();
+}
+
+void TcxDBDataRelation::RemoveNotification(TComponent* AComponent) { inherited::RemoveNotification(AComponent); }
+
+bool TcxDBDataRelation::HasMasterDetailKeys() const {
+  return FMasterKeyField && !GetDetailKeyFieldNames().empty();
+}
+
+TcxDBDataController* TcxDBDataRelation::GetDBDataController() const {
+  return dynamic_cast<TcxDBDataController*>(DataController());
+}
+
+namespace {
+// The relation's detail controller as the pattern holds it.
+const TcxDBDataController* PatternDetail(const TcxDBDataRelation* ARelation) {
+  TcxCustomDataController* master = ARelation->DataController();
+  if (!master) return nullptr;
+  TcxCustomDataController* pattern = master->GetPatternDataController();
+  if (!pattern || !pattern->HasRelations() || ARelation->Index() >= pattern->Relations()->GetCount())
+    return nullptr;
+  return dynamic_cast<const TcxDBDataController*>(
+      pattern->Relations()->GetItem(ARelation->Index())->DetailDataController());
+}
+}  // namespace
+
+String TcxDBDataRelation::GetDetailKeyFieldNames() const {
+  const TcxDBDataController* d = PatternDetail(this);
+  return d ? d->DetailKeyFieldNames() : String();
+}
+
+String TcxDBDataRelation::GetMasterKeyFieldNames() const {
+  const TcxDBDataController* d = PatternDetail(this);
+  return d ? d->MasterKeyFieldNames() : String();
+}
+
+Variant TcxDBDataRelation::GetMasterRecordKeyValues(Integer ARecordIndex) const {
+  TcxCustomDataController* master = DataController();
+  if (!master || ARecordIndex < 0 || ARecordIndex >= master->GetRecordCount())
+    cxDataControllerError(cxSDataRecordIndexError);
+  if (!HasMasterDetailKeys()) return Unassigned();
+  std::vector<TcxCustomDataField*> fields;
+  if (FMasterKeyField->FieldCount() == 0)
+    fields.push_back(FMasterKeyField);
+  else
+    for (Integer i = 0; i < FMasterKeyField->FieldCount(); ++i) fields.push_back(FMasterKeyField->Fields(i));
+  return master->GetFieldValues(ARecordIndex, fields);
+}
+
+// ---- TcxDBProviderDetailFilterAdapter ----
+
+bool TcxDBProviderDetailFilterAdapter::IsCurrentQuery(TDataSet* ADataSet, const String& AParamNames,
+                                                      const Variant& AParamValues) {
+  TParams* params = ADataSet ? ADataSet->GetParams() : nullptr;
+  if (!params) return false;
+  Owned<TStringList> names(New<TStringList>());
+  cxGetFieldNames(AParamNames, names.get());
+  if (names->Count() == 0) return false;
+  for (Integer i = 0; i < names->Count(); ++i)
+    if (!params->FindParam(names->Strings(i))) return false;
+  if (ValueCount(AParamValues) != names->Count() && !(names->Count() == 1 && ValueCount(AParamValues) == -1))
+    return false;
+  return cxVariantsEqual(params->GetParamValues(AParamNames), AParamValues);
+}
+
+void TcxDBProviderDetailFilterAdapter::ReopenSQL(TDataSet* ADataSet, const String& AParamNames,
+                                                 const Variant& AParamValues, bool& AReopened) {
+  TParams* params = ADataSet->GetParams();
+  if (!params) return;
+  if (IsCurrentQuery(ADataSet, AParamNames, AParamValues)) {
+    ADataSet->First();
+    return;
+  }
+  // A parameter the query does not have, or values of another shape: the query cannot be
+  // asked for that master, and the detail shows none of its records.
+  Owned<TStringList> names(New<TStringList>());
+  cxGetFieldNames(AParamNames, names.get());
+  for (Integer i = 0; i < names->Count(); ++i)
+    if (!params->FindParam(names->Strings(i))) return;
+  const Integer count = ValueCount(AParamValues);
+  if (names->Count() == 0 || (count != names->Count() && !(names->Count() == 1 && count == -1))) return;
+  ADataSet->DisableControls();
+  try {
+    ADataSet->Close();
+    params->SetParamValues(AParamNames, AParamValues);
+    ADataSet->Open();
+  } catch (...) {
+    ADataSet->EnableControls();
+    throw;
+  }
+  ADataSet->EnableControls();
+  AReopened = true;
+}
+
+bool TcxDBProviderDetailFilterAdapter::LocateDetail(TDataSet* ADataSet, const String& AMasterDetailKeyFieldNames,
+                                                    bool& AReopened, bool ADetailInSQLMode,
+                                                    const Variant& AMasterDetailKeyValues) {
+  if (!ADetailInSQLMode) return cxDBLocateSafely(ADataSet, AMasterDetailKeyFieldNames, AMasterDetailKeyValues);
+  ReopenSQL(ADataSet, AMasterDetailKeyFieldNames, AMasterDetailKeyValues, AReopened);
+  return true;
+}
+
+// ---- TcxDBDataModeController ----
+
+bool TcxDBDataModeController::DetailIsCurrentQuery(const String& AMasterDetailKeyFieldNames,
+                                                   const Variant& AMasterDetailKeyValues) {
+  TDataSet* ds = FDataController->DataSet();
+  if (OnDetailIsCurrentQuery) return OnDetailIsCurrentQuery(this, ds, AMasterDetailKeyFieldNames, AMasterDetailKeyValues);
+  return FDataController->GetDetailFilterAdapter()->IsCurrentQuery(ds, AMasterDetailKeyFieldNames,
+                                                                   AMasterDetailKeyValues);
+}
+
+bool TcxDBDataModeController::DetailFirst(const String& AMasterDetailKeyFieldNames,
+                                          const Variant& AMasterDetailKeyValues, bool& AReopened) {
+  AReopened = false;
+  TDataSet* ds = FDataController->DataSet();
+  if (OnDetailFirst) {
+    OnDetailFirst(this, ds, AMasterDetailKeyFieldNames, AMasterDetailKeyValues, AReopened);
+    return true;
+  }
+  if (!ds) return false;
+  return FDataController->GetDetailFilterAdapter()->LocateDetail(ds, AMasterDetailKeyFieldNames, AReopened,
+                                                                 FDetailInSQLMode, AMasterDetailKeyValues);
+}
+
+// ---- TcxDBDataController: master-detail ----
+
+TcxCustomDataRelation* TcxDBDataController::CreateRelation(TcxCustomDataRelationList* AList, TObject* AItem) {
+  return New<TcxDBDataRelation>(AList, AItem);
+}
+
+void TcxDBDataController::SetMasterRelation(TcxCustomDataRelation* ARelation, Integer ARecordIndex) {
+  TcxDataUpdateBracket bracket(this);
+  inherited::SetMasterRelation(ARelation, ARecordIndex);
+  auto* relation = dynamic_cast<TcxDBDataRelation*>(ARelation);
+  if (!relation || ARecordIndex == -1) return;
+  // A clone reads the pattern's data set.
+  if (auto* pattern = dynamic_cast<TcxDBDataController*>(ARelation->DetailDataController());
+      pattern && pattern != this && !DataSource())
+    SetDataSource(pattern->DataSource());
+  FMasterDetailKeyValues = relation->GetMasterRecordKeyValues(ARecordIndex);
+  Refresh();
+}
+
+void TcxDBDataController::UpdateRelationFields() {
+  if (!HasRelations()) return;
+  for (Integer i = 0; i < Relations()->GetCount(); ++i)
+    if (auto* r = dynamic_cast<TcxDBDataRelation*>(Relations()->GetItem(i)))
+      UpdateInternalField(r->GetMasterKeyFieldNames(), r->MasterKeyField());
+}
+
+String TcxDBDataController::GetMasterDetailKeyFieldNames() const {
+  return FMasterKeyFieldNames.empty() ? String() : FDetailKeyFieldNames;
+}
+
+std::vector<TField*> TcxDBDataController::GetDetailKeyFieldList() const {
+  std::vector<TField*> r;
+  TDataSet* ds = DataSet();
+  const String names = GetMasterDetailKeyFieldNames();
+  if (!ds || names.empty()) return r;
+  Owned<TStringList> list(New<TStringList>());
+  cxGetFieldNames(names, list.get());
+  for (Integer i = 0; i < list->Count(); ++i) {
+    TField* f = ds->FindField(list->Strings(i));
+    if (!f) return {};
+    r.push_back(f);
+  }
+  return r;
+}
+
+bool TcxDBDataController::IsDetailQueryOutdated() const {
+  if (!IsDetail() || !FDataModeController->DetailInSQLMode()) return false;
+  if (!FDataModeController->DetailSyncEnabled()) return true;
+  if (DBProvider()->IsDetailPositioned()) return false;
+  if (VarIsEmpty(FMasterDetailKeyValues)) return false;
+  const std::vector<TField*> keys = GetDetailKeyFieldList();
+  TDataSet* ds = DataSet();
+  // An empty query (no record for this master) has nothing to compare: it is outdated
+  // unless its parameters are this master's.
+  if (keys.empty() || !ds || !ds->Active() || ds->IsEmpty()) return true;
+  return !cxVariantsEqual(FMasterDetailKeyValues, cxGetFieldValues(keys));
+}
+
+TcxDBProviderDetailFilterAdapter* TcxDBDataController::GetDetailFilterAdapter() const {
+  TDataSet* ds = DataSet();
+  TcxDBAdapterList* list = cxDBData::DetailFilterAdapters();
+  Integer index = -1;
+  if (ds && list && list->FindAdapter(&ds->ClassType(), index))
+    if (auto* a = dynamic_cast<TcxDBProviderDetailFilterAdapter*>(list->GetItem(index))) return a;
+  cxDataControllerError(cxSDBDetailFilterControllerNotFound);
+}
+
+// ---- Start-up ----
+
+namespace cxDBData {
+
+void Initialize() {
+  gDetailFilterAdapters = New<TcxDBAdapterList>();
+  gDetailFilterAdapters->RegisterAdapter(
+      &TDataSet::StaticClass(),
+      ClassOf<TcxDBProviderDetailFilterAdapter, TcxDBAdapterItem, const TClass*>());
+}
+
+void Finalize() { FreeAndNil(gDetailFilterAdapters); }
+
+TcxDBAdapterList* DetailFilterAdapters() { return gDetailFilterAdapters; }
+
+}  // namespace cxDBData
+
+TL_DEFINE_CLASS(TcxDBDataRelation)
+TL_DEFINE_CLASS(TcxDBProviderDetailFilterAdapter)

@@ -1,0 +1,361 @@
+#include "widgets/databinding/cxDBLookupEdit.h"
+
+#include "classlib/core/Classes.h"
+#include "widgets/databinding/cxDBUtils.h"
+#include "widgets/foundation/cxClasses.h"
+#include "widgets/foundation/cxVariants.h"
+
+#include <algorithm>
+#include <set>
+
+namespace {
+
+const char* const kDefinedByLookupField = "Property already defined by lookup field";
+const char* const kCircularDataLinks = "Circular datalinks are not allowed";
+
+// A key of the shape the key fields take: one value for one field, an array of as many
+// values for several. Another shape finds nothing (the data set would raise).
+bool KeyFitsFields(const Variant& AKey, const String& AKeyFieldNames) {
+  if (VarIsNull(AKey) || VarIsEmpty(AKey)) return false;
+  Owned<TStringList> names(New<TStringList>());
+  cxGetFieldNames(AKeyFieldNames, names.get());
+  const Integer n = names->Count();
+  if (n == 0) return false;
+  if (!VarIsArray(AKey)) return n == 1;
+  return n > 1 && VarArrayHighBound(AKey) - VarArrayLowBound(AKey) + 1 == n;
+}
+
+}  // namespace
+
+// ---- properties ----
+
+void TcxCustomDBLookupEditProperties::BeforeDestruction() {
+  if (FFieldWatch) FFieldWatch->Free();
+  FFieldWatch = nullptr;
+  if (FLookupSource) FLookupSource->Free();
+  FLookupSource = nullptr;
+  FLookupField = nullptr;
+  if (FCache) FCache->Free();
+  FCache = nullptr;
+  inherited::BeforeDestruction();
+}
+
+void TcxCustomDBLookupEditProperties::Assign(TPersistent* Source) {
+  auto* s = dynamic_cast<TcxCustomDBLookupEditProperties*>(Source);
+  if (!s) {
+    inherited::Assign(Source);
+    return;
+  }
+  BeginUpdate();
+  try {
+    inherited::Assign(Source);
+    if (!IsDefinedByLookupField()) SetKeyFieldNames(s->GetKeyFieldNames());
+    SetGridMode(s->FGridMode);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+}
+
+void TcxCustomDBLookupEditProperties::Changed() {
+  if (FCache) FCache->Clear();
+  if (TcxDBDataController* c = GetDBDataController()) c->DataModeController()->SetGridMode(FGridMode);
+  CheckLookupField();
+  inherited::Changed();
+}
+
+String TcxCustomDBLookupEditProperties::GetKeyFieldNames() const {
+  TcxDBDataController* c = GetDBDataController();
+  return c ? c->KeyFieldNames() : String();
+}
+
+void TcxCustomDBLookupEditProperties::SetKeyFieldNames(const String& Value) {
+  CheckNotDefinedByLookupField();
+  TcxDBDataController* c = GetDBDataController();
+  if (!c || c->KeyFieldNames() == Value) return;
+  c->SetKeyFieldNames(Value);
+  Changed();
+}
+
+String TcxCustomDBLookupEditProperties::GetListFieldNames() const {
+  String r;
+  for (Integer i = 0; i < GetListColumnCount(); ++i) {
+    if (i > 0) r += ";";
+    r += GetListColumnFieldName(i);
+  }
+  return r;
+}
+
+void TcxCustomDBLookupEditProperties::SetListFieldNames(const String& Value) {
+  const String before = GetListFieldNames();
+  LockLookupDataChanges();
+  try {
+    RebuildListColumns(Value);
+  } catch (...) {
+    UnlockLookupDataChanges();
+    throw;
+  }
+  UnlockLookupDataChanges();
+  // The stored index follows the columns there are now.
+  inherited::SetListFieldIndex(GetRawListFieldIndex());
+  if (GetListFieldNames() != before) Changed();
+}
+
+void TcxCustomDBLookupEditProperties::SetListFieldIndex(Integer Value) {
+  CheckNotDefinedByLookupField();
+  inherited::SetListFieldIndex(Value);
+}
+
+void TcxCustomDBLookupEditProperties::SetGridMode(bool Value) {
+  if (FGridMode == Value) return;
+  FGridMode = Value;
+  if (Value && !FCache) FCache = New<TcxLookupList>();
+  if (!Value && FCache) {
+    FCache->Free();
+    FCache = nullptr;
+  }
+  Changed();
+}
+
+bool TcxCustomDBLookupEditProperties::GetIncrementalFiltering() const {
+  return !FGridMode && inherited::GetIncrementalFiltering();
+}
+
+TDataSet* TcxCustomDBLookupEditProperties::GetListDataSet() const {
+  TcxDBDataController* c = GetDBDataController();
+  return c ? c->DataSet() : nullptr;
+}
+
+TField* TcxCustomDBLookupEditProperties::GetListField() const {
+  TcxDBDataController* c = GetDBDataController();
+  const Integer index = GetListIndex();
+  return c && index >= 0 && index < c->GetItemCount() ? c->GetItemDataSetField(index) : nullptr;
+}
+
+// Grid mode reads the text from the data set without moving it: the list data set is shared
+// with whatever else shows it, and a display must not scroll those controls.
+String TcxCustomDBLookupEditProperties::GetDisplayText(const Variant& AKey) {
+  TcxDBDataController* c = GetDBDataController();
+  if (GetListIndex() < 0 || !c) return {};
+  if (!FGridMode) return inherited::GetDisplayText(AKey);
+  // No key is no text, and nothing to keep.
+  if (VarIsNull(AKey) || VarIsEmpty(AKey)) return {};
+  Integer place = 0;
+  if (FCache->Find(AKey, place)) return FCache->Items(place).DisplayText;
+  String text;
+  LockDataController();
+  try {
+    TDataSet* ds = GetListDataSet();
+    TField* field = GetListField();
+    if (ds && ds->Active() && field && KeyFitsFields(AKey, GetKeyFieldNames()))
+      text = VarToStr(ds->Lookup(GetKeyFieldNames(), AKey, field->FieldName()));
+  } catch (...) {
+    UnlockDataController();
+    throw;
+  }
+  UnlockDataController();
+  if (!FCache->Find(AKey, place)) FCache->Insert(place, AKey, text);
+  return text;
+}
+
+Integer TcxCustomDBLookupEditProperties::FindByText(Integer AItemIndex, const String& AText, bool APartial) {
+  if (!FGridMode) return inherited::FindByText(AItemIndex, AText, APartial);
+  TcxDBDataController* c = GetDBDataController();
+  TDataSet* ds = GetListDataSet();
+  if (!c || !ds || !ds->Active() || AItemIndex < 0 || AItemIndex >= c->GetItemCount()) return -1;
+  TLocateOptions options{TLocateOption::loCaseInsensitive};
+  if (APartial) options.Include(TLocateOption::loPartialKey);
+  Integer r = -1;
+  LockDataController();
+  try {
+    if (ds->Locate(c->GetDataFieldName(AItemIndex), Variant(AText), options))
+      r = c->IsGridMode() ? c->GetFocusedRecordIndex() : c->FindRecordIndexByKey(c->GetDataSetKeyValues());
+  } catch (...) {
+    UnlockDataController();
+    throw;
+  }
+  UnlockDataController();
+  return r;
+}
+
+bool TcxCustomDBLookupEditProperties::IsKeyListField() const {
+  TDataSet* ds = GetListDataSet();
+  const String keys = GetKeyFieldNames();
+  if (!ds || keys.empty() || keys.find(';') != String::npos) return false;
+  TField* key = ds->FindField(keys);
+  return key && key == GetListField();
+}
+
+bool TcxCustomDBLookupEditProperties::IsDisplayFormatDefined(bool) const {
+  return IsKeyListField() || IsDefinedByLookupField();
+}
+
+Variant TcxCustomDBLookupEditProperties::GetRecordKey(Integer ARecordIndex) const {
+  TcxDBDataController* c = GetDBDataController();
+  if (!c || ARecordIndex < 0 || ARecordIndex >= c->GetRecordCount()) return Null();
+  return c->GetRecordId(ARecordIndex);
+}
+
+Integer TcxCustomDBLookupEditProperties::FindRecordIndexByKey(const Variant& AKey) {
+  TcxDBDataController* c = GetDBDataController();
+  if (!c || VarIsNull(AKey) || VarIsEmpty(AKey) || !c->KeyField()) return -1;
+  return c->FindRecordIndexByKey(AKey);
+}
+
+void TcxCustomDBLookupEditProperties::LockDataController() {
+  TcxDBDataController* c = GetDBDataController();
+  if (c && c->IsGridMode()) {
+    c->BeginProviderLock();
+    ++FProviderLockCount;
+  }
+  inherited::LockDataController();
+}
+
+void TcxCustomDBLookupEditProperties::UnlockDataController() {
+  TcxDBDataController* c = GetDBDataController();
+  if (c && FProviderLockCount > 0) {
+    c->EndProviderLock();
+    --FProviderLockCount;
+  }
+  inherited::UnlockDataController();
+}
+
+TcxCustomTextEditLookupDataClass TcxCustomDBLookupEditProperties::GetLookupDataClass() const {
+  return ClassOf<TcxCustomDBLookupEditLookupData, TcxCustomTextEditLookupData, TPersistent*>();
+}
+
+TcxCustomEditClass TcxCustomDBLookupEditProperties::GetContainerClass() const {
+  return ClassOf<TcxCustomDBLookupEdit, TcxCustomEdit, TComponent*, bool>();
+}
+
+// ---- the list defined by a lookup field ----
+
+void TcxCustomDBLookupEditProperties::CheckNotDefinedByLookupField() const {
+  if (IsDefinedByLookupField() && !FCopying) DatabaseError(kDefinedByLookupField);
+}
+
+TDataSet* TcxCustomDBLookupEditProperties::GetBoundDataSet() const {
+  auto* provider = dynamic_cast<TcxCustomDBEditDefaultValuesProvider*>(GetIDefaultValuesProvider());
+  TField* field = provider ? provider->Field() : nullptr;
+  return field ? field->DataSet() : nullptr;
+}
+
+// The bound data set and every master above it, through the data sources they follow.
+void TcxCustomDBLookupEditProperties::CheckCircularDataLink(TDataSet* AListDataSet) const {
+  if (!AListDataSet) return;
+  std::set<const TDataSet*> seen;
+  for (TDataSet* ds = GetBoundDataSet(); ds && seen.insert(ds).second;) {
+    if (ds == AListDataSet) DatabaseError(kCircularDataLinks);
+    TDataSource* master = ds->GetDataSource();
+    ds = master ? master->DataSet() : nullptr;
+  }
+}
+
+TField* TcxCustomDBLookupEditProperties::BoundLookupField() const {
+  auto* provider = dynamic_cast<TcxCustomDBEditDefaultValuesProvider*>(GetIDefaultValuesProvider());
+  TField* field = provider ? provider->Field() : nullptr;
+  if (!field || !field->Lookup() || field->InState(TComponentStateItem::csDestroying)) return nullptr;
+  return field;
+}
+
+void TcxCustomDBLookupEditProperties::LookupFieldFreed(TComponent* AComponent) {
+  if (AComponent != FLookupField) return;
+  FLookupField = nullptr;
+  SetListDataSource(nullptr);
+}
+
+void TcxCustomDBLookupEditProperties::SetLookupField(TField* AField) {
+  if (!AField) {
+    if (FFieldWatch) FFieldWatch->Free();
+    FFieldWatch = nullptr;
+    if (FLookupField) SetListDataSource(nullptr);
+    FLookupField = nullptr;
+    if (FLookupSource) FLookupSource->Free();
+    FLookupSource = nullptr;
+    return;
+  }
+  if (!FLookupSource) FLookupSource = New<TDataSource>(nullptr);
+  FLookupSource->SetDataSet(AField->LookupDataSet());
+  if (!FFieldWatch) {
+    FFieldWatch = New<TcxFreeNotificator>(nullptr);
+    FFieldWatch->OnFreeNotification = {this, &TcxCustomDBLookupEditProperties::LookupFieldFreed};
+  }
+  if (FLookupField) FLookupField->RemoveFreeNotification(FFieldWatch);
+  AField->FreeNotification(FFieldWatch);
+  FLookupField = AField;
+  FCopying = true;
+  try {
+    SetListDataSource(FLookupSource);
+    AddListColumnForFieldName(AField->LookupResultField());
+    if (TcxDBDataController* c = GetDBDataController()) c->SetKeyFieldNames(AField->LookupKeyFields());
+    inherited::SetListFieldIndex(0);
+  } catch (...) {
+    FCopying = false;
+    throw;
+  }
+  FCopying = false;
+}
+
+void TcxCustomDBLookupEditProperties::CheckLookupField() {
+  if (FChecking) return;
+  FChecking = true;
+  try {
+    TField* field = BoundLookupField();
+    if (field != FLookupField) SetLookupField(field);
+    if (FLookupField) AddListColumnForFieldName(FLookupField->LookupResultField());
+  } catch (...) {
+    FChecking = false;
+    throw;
+  }
+  FChecking = false;
+}
+
+// ---- lookup data ----
+
+void TcxCustomDBLookupEditLookupData::SyncGridWithKey() {
+  auto* p = dynamic_cast<TcxCustomDBLookupEditProperties*>(LookupProperties());
+  TcxDBDataController* c = p ? p->GetDBDataController() : nullptr;
+  if (!c) return;
+  p->LockLookupDataChanges();
+  p->LockDataController();
+  try {
+    const Variant key = GetCurrentKey();
+    const bool found = c->KeyField() && !VarIsNull(key) && !VarIsEmpty(key) && c->LocateByKey(key);
+    if (!found) c->ChangeFocusedRecordIndex(-1);
+    c->SetFocusedSelected(found && c->GetFocusedRowIndex() >= 0);
+  } catch (...) {
+    p->UnlockDataController();
+    p->UnlockLookupDataChanges();
+    throw;
+  }
+  p->UnlockDataController();
+  p->UnlockLookupDataChanges();
+}
+
+// ---- edit ----
+
+TcxCustomEditPropertiesClass TcxCustomDBLookupEdit::GetPropertiesClass() {
+  return ClassOf<TcxCustomDBLookupEditProperties, TcxCustomEditProperties, TPersistent*>();
+}
+
+void TcxCustomDBLookupEdit::DoEditKeyPress(Char& Key) {
+  if (Byte(Key) >= 32)
+    if (TField* field = DBLookupProperties()->GetListField(); field && !field->IsValidChar(Key)) {
+      Key = 0;
+      return;
+    }
+  inherited::DoEditKeyPress(Key);
+}
+
+// ---- binding ----
+
+void TcxDBLookupEditDataBinding::DefaultValuesChanged() {
+  inherited::DefaultValuesChanged();
+  if (auto* p = dynamic_cast<TcxCustomDBLookupEditProperties*>(Edit()->GetActiveProperties())) p->CheckLookupField();
+}
+
+TL_DEFINE_CLASS(TcxCustomDBLookupEditProperties, [](auto&) {});
+TL_DEFINE_CLASS(TcxCustomDBLookupEditLookupData, [](auto&) {});
+TL_DEFINE_CLASS(TcxCustomDBLookupEdit, [](auto&) {});
+TL_DEFINE_CLASS(TcxDBLookupEditDataBinding, [](auto&) {});
