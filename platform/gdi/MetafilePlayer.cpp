@@ -23,14 +23,14 @@ int Clamped(double v) {
 // Device units a logical unit covers along x and y under the page mapping (world and outer
 // transforms aside).
 void PageScale(const Mapping& m, double& sx, double& sy) {
-  const double mmX = 96.0 / 25.4, mmY = 96.0 / 25.4;
+  const double mmX = m.DevPerMmX, mmY = m.DevPerMmY;
   switch (m.Mode) {
     case MM_TEXT: sx = 1; sy = 1; return;
     case MM_LOMETRIC: sx = mmX / 10; sy = -mmY / 10; return;
     case MM_HIMETRIC: sx = mmX / 100; sy = -mmY / 100; return;
-    case MM_LOENGLISH: sx = 0.96; sy = -0.96; return;
-    case MM_HIENGLISH: sx = 0.096; sy = -0.096; return;
-    case MM_TWIPS: sx = 96.0 / 1440; sy = -96.0 / 1440; return;
+    case MM_LOENGLISH: sx = mmX * 0.254; sy = -mmY * 0.254; return;
+    case MM_HIENGLISH: sx = mmX * 0.0254; sy = -mmY * 0.0254; return;
+    case MM_TWIPS: sx = mmX * 25.4 / 1440; sy = -mmY * 25.4 / 1440; return;
     default: break;
   }
   sx = m.VpExtX / m.WinExtX;
@@ -119,6 +119,44 @@ double Player::ScaleY() const {
   return sy * Map.OuterSy * std::hypot(Map.M21, Map.M22);
 }
 
+Player::Dest Player::DestOf(double x, double y, double w, double h) const {
+  const POINT a = Pt(x, y), b = Pt(x + w, y + h);
+  return {a.X, a.Y, b.X - a.X, b.Y - a.Y};
+}
+
+void Player::DrawBox(bool ellipse, double l, double t, double r, double b) {
+  const RECT box = Rect(l, t, r, b);
+  if (ellipse) Ellipse(dc_, box.Left, box.Top, box.Right, box.Bottom);
+  else Rectangle(dc_, box.Left, box.Top, box.Right, box.Bottom);
+}
+
+void Player::DrawRoundRect(double l, double t, double r, double b, double w, double h) {
+  const RECT box = Rect(l, t, r, b);
+  RoundRect(dc_, box.Left, box.Top, box.Right, box.Bottom, Clamped(std::fabs(w * ScaleX())),
+            Clamped(std::fabs(h * ScaleY())));
+}
+
+void Player::ScaleExtents(bool window, double xNum, double xDenom, double yNum, double yDenom) {
+  if (!xNum || !xDenom || !yNum || !yDenom) return;
+  double& ex = window ? Map.WinExtX : Map.VpExtX;
+  double& ey = window ? Map.WinExtY : Map.VpExtY;
+  const double nx = ex * xNum / xDenom, ny = ey * yNum / yDenom;
+  // Extents that shrink to nothing or overflow would break the mapping; they are refused.
+  if (nx == 0 || ny == 0 || !std::isfinite(nx) || !std::isfinite(ny)) return;
+  ex = nx;
+  ey = ny;
+}
+
+HBRUSH Player::MakeBrush(uint32_t style, COLORREF color, uint32_t hatch) {
+  if (style == BS_SOLID) return CreateSolidBrush(color);
+  if (style == BS_NULL) {
+    LOGBRUSH lb{BS_NULL, 0, 0};
+    return CreateBrushIndirect(&lb);
+  }
+  if (style == BS_HATCHED && hatch <= uint32_t(HS_DIAGCROSS)) return CreateHatchBrush(int(hatch), color);
+  return nullptr;
+}
+
 void Player::AddObject(HGDIOBJ h) {
   for (Slot& s : slots_) {
     if (s.Used) continue;
@@ -203,8 +241,9 @@ void Player::DrawArc(ArcKind kind, double l, double t, double r, double b, doubl
   double a2 = std::atan2(-(p2.Y - cy) / ry, (p2.X - cx) / rx);
   const double kTwoPi = 6.283185307179586;
   while (a2 <= a1) a2 += kTwoPi;
-  // Enough points that no chord strays a pixel from the curve, within a fixed bound.
-  const int steps = int(std::clamp((a2 - a1) * std::max(rx, ry) / 2, 4.0, 4096.0));
+  // Chords of about sqrt(2/r) radians stray a quarter pixel from the curve; the bound keeps
+  // a huge, mostly off-surface arc from costing more than a long poly-line record.
+  const int steps = int(std::clamp((a2 - a1) * std::sqrt(std::max(rx, ry) * 2), 8.0, 1024.0));
   std::vector<POINT> pts;
   pts.reserve(size_t(steps) + 1);
   for (int i = 0; i <= steps; ++i) {
@@ -230,6 +269,22 @@ void Player::DrawDib(const uint8_t* dib, size_t size, UINT usage, int sx, int sy
   SelectObject(mem, old);
   DeleteDC(mem);
   DeleteObject(bmp);
+}
+
+std::vector<POINT> Player::Flattened(const std::vector<POINT>& b) {
+  std::vector<POINT> out;
+  if (b.empty()) return out;
+  out.push_back(b[0]);
+  constexpr int kSteps = 16;
+  for (size_t i = 0; i + 3 < b.size(); i += 3) {
+    for (int k = 1; k <= kSteps; ++k) {
+      const double t = double(k) / kSteps, u = 1 - t;
+      const double c0 = u * u * u, c1 = 3 * u * u * t, c2 = 3 * u * t * t, c3 = t * t * t;
+      out.push_back({Clamped(c0 * b[i].X + c1 * b[i + 1].X + c2 * b[i + 2].X + c3 * b[i + 3].X),
+                     Clamped(c0 * b[i].Y + c1 * b[i + 1].Y + c2 * b[i + 2].Y + c3 * b[i + 3].Y)});
+    }
+  }
+  return out;
 }
 
 HBRUSH Player::MakeDibBrush(const uint8_t* dib, size_t size, UINT usage) {

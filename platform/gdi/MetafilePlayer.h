@@ -36,6 +36,13 @@ class Params {
   size_t n_;
 };
 
+// A LOGFONT's eight byte fields (italic .. pitch and family) from `off`.
+inline void FontBytes(LOGFONTA& lf, const Params& a, size_t off) {
+  BYTE* bytes[] = {&lf.lfItalic, &lf.lfUnderline, &lf.lfStrikeOut, &lf.lfCharSet, &lf.lfOutPrecision,
+                   &lf.lfClipPrecision, &lf.lfQuality, &lf.lfPitchAndFamily};
+  for (size_t i = 0; i < 8; ++i) *bytes[i] = a.Has(off + i, 1) ? *a.At(off + i) : 0;
+}
+
 // The window/viewport mapping the records set; the viewport is in the DC's logical units.
 struct Mapping {
   int Mode = MM_ANISOTROPIC;
@@ -43,6 +50,8 @@ struct Mapping {
   double VpOrgX = 0, VpOrgY = 0, VpExtX = 1, VpExtY = 1;
   // An enhanced metafile's world transform, applied before the window mapping.
   double M11 = 1, M12 = 0, M21 = 0, M22 = 1, Dx = 0, Dy = 0;
+  // Device pixels a millimetre, for the fixed mapping modes.
+  double DevPerMmX = 96 / 25.4, DevPerMmY = 96 / 25.4;
   // Its reference device to the DC (identity for placeable metafiles).
   double OuterSx = 1, OuterSy = 1, OuterDx = 0, OuterDy = 0;
 };
@@ -65,6 +74,19 @@ class Player {
   double ScaleX() const;
   double ScaleY() const;
   bool Mirrored() const { return (ScaleX() < 0) != (ScaleY() < 0); }
+
+  // A blit's destination: its corner mapped, its extents signed so mirroring survives.
+  struct Dest {
+    int X, Y, W, H;
+  };
+  Dest DestOf(double x, double y, double w, double h) const;
+  // Rectangle or ellipse, and a rounded rectangle with its corner ellipse, in logical units.
+  void DrawBox(bool ellipse, double l, double t, double r, double b);
+  void DrawRoundRect(double l, double t, double r, double b, double w, double h);
+  // A Scale...ExtEx record; zero factors leave the extents alone.
+  void ScaleExtents(bool window, double xNum, double xDenom, double yNum, double yDenom);
+  // Solid, null and hatched brushes; null for the other styles.
+  static HBRUSH MakeBrush(uint32_t style, COLORREF color, uint32_t hatch);
 
   // Puts a created object into the lowest free slot (a null handle holds a slot for an
   // object the player does not draw with); a full table deletes it.
@@ -93,6 +115,9 @@ class Player {
                int dx, int dy, int dw, int dh, DWORD rop);
   // A pattern brush of a DIB; null when it cannot be read.
   HBRUSH MakeDibBrush(const uint8_t* dib, size_t size, UINT usage);
+
+  // A Bezier curve's control points (start, then three per segment) as a polyline.
+  static std::vector<POINT> Flattened(const std::vector<POINT>& bezier);
 
   static COLORREF Color(uint32_t c) { return COLORREF(c & 0x00FFFFFF); }
 

@@ -419,7 +419,16 @@ void TcxDBDataController::ResetFocusing() {
   TcxDataUpdateBracket bracket(this);
   inherited::ResetFocusing();
   TcxDBDataProvider* p = DBProvider();
-  if (!p->IsSyncMode() || IsPattern() || !IdentifiesRecordsByKey() || IsLoading()) return;
+  if (!p->IsSyncMode()) return;
+  if (GetDetailMode() == TcxDataControllerDetailMode::dcdmPattern) {
+    // The pattern reads no records: its data set's position is handed to the masters.
+    bool otherChanging = false;
+    for (TcxDBDataProvider* other : p->OtherProviders()) otherChanging = otherChanging || other->IsInsideOwnOperation();
+    if (!IsLoading() && !p->IsInsideActivation() && !otherChanging && !FSynchronizing && !FCheckingBrowseState)
+      SyncMasterPos();
+    return;
+  }
+  if (IsPattern() || !IdentifiesRecordsByKey() || IsLoading()) return;
   std::vector<TcxCustomDataField*> keys;
   GetKeyFields(keys);
   const Integer current = p->CurrentRecordIndex();
@@ -440,6 +449,9 @@ void TcxDBDataController::ResetFocusing() {
 }
 
 void TcxDBDataController::ActiveChanged(bool AActive) {
+  // A query re-opened for another master's detail: this detail keeps the records it read
+  // (reading now would re-open the query for this master again, and so on for ever).
+  if (AActive && IsDetailQueryOutdated()) return;
   inherited::ActiveChanged(AActive);
   // A closed data set shows no records: what was read from it goes with it.
   if (!AActive && GetRecordCount() > 0 && !IsDestroying()) UpdateStructure();
@@ -538,15 +550,24 @@ bool TcxDBDataController::CanFocusRecord(Integer ARecordIndex) {
     return true;
   }
   bool result;
+  const bool changingFocus = FChangingFocus;
+  const Integer focusedBefore = GetFocusedRecordIndex();
   p->BeginLock();
   try {
-    result = p->IsSyncMode() ? FocusRecordInDataSet(ARecordIndex) : inherited::CanFocusRecord(ARecordIndex);
+    if (IsDetail() && FDataModeController->DetailSyncEnabled() && !changingFocus) UpdateDetailQuery();
+    result = !changingFocus && p->IsSyncMode() ? FocusRecordInDataSet(ARecordIndex)
+                                               : inherited::CanFocusRecord(ARecordIndex);
   } catch (...) {
     p->EndLock();
     throw;
   }
   p->EndLock();
   ReportSyncMasterPos();
+  // Moving the data set re-focuses this controller on the record through the data set's
+  // own notice, before the row focus itself changes: the row focus then sees no change,
+  // and the focused-record step would never run for it.
+  if (result && !changingFocus && focusedBefore != ARecordIndex && GetFocusedRecordIndex() == ARecordIndex)
+    FocusedRecordChanged();
   return result;
 }
 
@@ -615,7 +636,7 @@ void TcxDBDataController::CheckBrowseState() {
 }
 
 bool TcxDBDataController::CanLeaveFocusedRow() {
-  if (!dynamic_cast<TcxDBDataRelation*>(GetMasterRelation())) return true;
+  if (FChangingFocus || !dynamic_cast<TcxDBDataRelation*>(GetMasterRelation())) return true;
   TcxCustomDataController* master = GetMasterDataController();
   if (!master) return true;
   if (!master->CanLeaveFocusedRow()) return false;
