@@ -390,13 +390,15 @@ void TListBoxStrings::Put(Integer Index, const String& S) {
   if (FListBox->IsVirtual()) throw EInvalidOperation("A virtual list box keeps no items");
   CheckRange(Index, GetCount());
   TObject* obj = FItems[size_t(Index)].second;
-  Integer selected = FListBox->HandleAllocated() ? FListBox->GetItemIndex() : -1;
+  const Integer selected = FListBox->GetItemIndex();
   Delete(Index);
+  Integer at = Index;
   if (FListBox->FSorted)
-    AddObject(S, obj);
+    at = AddObject(S, obj);
   else
     InsertObject(Index, S, obj);
-  if (selected == Index) FListBox->SetItemIndex(Index);
+  // A selected item stays selected where its new text sorts it.
+  if (selected == Index) FListBox->SetItemIndex(at);
 }
 
 void TListBoxStrings::PutObject(Integer Index, TObject* AObject) {

@@ -205,8 +205,11 @@ void TWinControl::DestroyHandle() {
   if (!FHandle) return;
   FreeDeviceContexts();  // no canvas keeps a DC of a window about to go
   FControlState.Include(csDestroyingHandle);
-  for (TWinControl* c : FWinControls) c->DestroyHandle();
+  // A child's window going away may run handlers that free children, or this control: the
+  // list is read afresh at each step, and nothing goes on once this control is gone.
   TWeakLink self(this);
+  for (size_t i = 0; self.Alive() && i < FWinControls.size(); ++i) FWinControls[i]->DestroyHandle();
+  if (!self.Alive()) return;
   DestroyWnd();
   if (self.Alive()) FControlState.Exclude(csDestroyingHandle);
 }

@@ -23,14 +23,14 @@ int Clamped(double v) {
 // Device units a logical unit covers along x and y under the page mapping (world and outer
 // transforms aside).
 void PageScale(const Mapping& m, double& sx, double& sy) {
-  const double mmX = 96.0 / 25.4, mmY = 96.0 / 25.4;
+  const double mmX = m.DevPerMmX, mmY = m.DevPerMmY;
   switch (m.Mode) {
     case MM_TEXT: sx = 1; sy = 1; return;
     case MM_LOMETRIC: sx = mmX / 10; sy = -mmY / 10; return;
     case MM_HIMETRIC: sx = mmX / 100; sy = -mmY / 100; return;
-    case MM_LOENGLISH: sx = 0.96; sy = -0.96; return;
-    case MM_HIENGLISH: sx = 0.096; sy = -0.096; return;
-    case MM_TWIPS: sx = 96.0 / 1440; sy = -96.0 / 1440; return;
+    case MM_LOENGLISH: sx = mmX * 0.254; sy = -mmY * 0.254; return;
+    case MM_HIENGLISH: sx = mmX * 0.0254; sy = -mmY * 0.0254; return;
+    case MM_TWIPS: sx = mmX * 25.4 / 1440; sy = -mmY * 25.4 / 1440; return;
     default: break;
   }
   sx = m.VpExtX / m.WinExtX;
@@ -230,6 +230,22 @@ void Player::DrawDib(const uint8_t* dib, size_t size, UINT usage, int sx, int sy
   SelectObject(mem, old);
   DeleteDC(mem);
   DeleteObject(bmp);
+}
+
+std::vector<POINT> Player::Flattened(const std::vector<POINT>& b) {
+  std::vector<POINT> out;
+  if (b.empty()) return out;
+  out.push_back(b[0]);
+  constexpr int kSteps = 16;
+  for (size_t i = 0; i + 3 < b.size(); i += 3) {
+    for (int k = 1; k <= kSteps; ++k) {
+      const double t = double(k) / kSteps, u = 1 - t;
+      const double c0 = u * u * u, c1 = 3 * u * u * t, c2 = 3 * u * t * t, c3 = t * t * t;
+      out.push_back({Clamped(c0 * b[i].X + c1 * b[i + 1].X + c2 * b[i + 2].X + c3 * b[i + 3].X),
+                     Clamped(c0 * b[i].Y + c1 * b[i + 1].Y + c2 * b[i + 2].Y + c3 * b[i + 3].Y)});
+    }
+  }
+  return out;
 }
 
 HBRUSH Player::MakeDibBrush(const uint8_t* dib, size_t size, UINT usage) {

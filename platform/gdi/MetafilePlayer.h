@@ -43,6 +43,8 @@ struct Mapping {
   double VpOrgX = 0, VpOrgY = 0, VpExtX = 1, VpExtY = 1;
   // An enhanced metafile's world transform, applied before the window mapping.
   double M11 = 1, M12 = 0, M21 = 0, M22 = 1, Dx = 0, Dy = 0;
+  // Device pixels a millimetre, for the fixed mapping modes.
+  double DevPerMmX = 96 / 25.4, DevPerMmY = 96 / 25.4;
   // Its reference device to the DC (identity for placeable metafiles).
   double OuterSx = 1, OuterSy = 1, OuterDx = 0, OuterDy = 0;
 };
@@ -93,6 +95,9 @@ class Player {
                int dx, int dy, int dw, int dh, DWORD rop);
   // A pattern brush of a DIB; null when it cannot be read.
   HBRUSH MakeDibBrush(const uint8_t* dib, size_t size, UINT usage);
+
+  // A Bezier curve's control points (start, then three per segment) as a polyline.
+  static std::vector<POINT> Flattened(const std::vector<POINT>& bezier);
 
   static COLORREF Color(uint32_t c) { return COLORREF(c & 0x00FFFFFF); }
 

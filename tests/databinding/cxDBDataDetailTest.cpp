@@ -205,3 +205,36 @@ TEST_F(DBDataDetail, LeavingADetailRowPostsTheMasterFirstAndSurvivesAHandlerFree
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DBDataDetail, FocusingAnOutdatedSQLDetailAsksTheQueryForItsMasterAgain) {
+  auto* query = New<TTestMemoryQuery>(Owner.get());
+  query->FieldDefs().Add("ID", ftInteger);
+  query->FieldDefs().Add("MID", ftInteger);
+  query->FieldDefs().Add("V", ftFloat);
+  query->GetParams()->CreateParam(ftInteger, "MID");
+  for (const auto& r : DetailRows()) query->AddRow(r);
+  query->Open();
+  MakeSets(query);
+  MakeControllers();
+  Pattern->DataModeController()->SetDetailInSQLMode(true);
+  auto* d1 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(0, 0));
+  auto* d4 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(3, 0));
+  ASSERT_TRUE(d1->IsDetailQueryOutdated());
+  const Integer opens = query->OpenCount();
+  d1->ChangeFocusedRowIndex(2);
+  EXPECT_EQ(query->OpenCount(), opens + 1);
+  EXPECT_EQ(query->GetParams()->ParamByName("MID")->Value(), Variant(1));
+  EXPECT_FALSE(d1->IsDetailQueryOutdated());
+  // The query stands on the focused detail record; the other clone kept its records.
+  EXPECT_EQ(d1->GetItemValue(d1->GetFocusedRecordIndex(), 0), query->FieldByName("ID")->Value());
+  EXPECT_EQ(DetailIDs(d4), Expected()[4]);
+  EXPECT_EQ(DetailIDs(d1), Expected()[1]);
+  // Focusing again within the same master asks nothing anew.
+  d1->ChangeFocusedRowIndex(0);
+  EXPECT_EQ(query->OpenCount(), opens + 1);
+  EXPECT_EQ(d1->GetItemValue(d1->GetFocusedRecordIndex(), 0), query->FieldByName("ID")->Value());
+}
+
+}  // namespace

@@ -169,8 +169,13 @@ TEST_F(Button, HotWhileTheMouseIsOverAndNeverWhenDisabled) {
   host().MouseMove(cancel->Handle(), 10, 10);
   Pump();
   EXPECT_FALSE(cancel->IsHot());
-  ok->SetEnabled(false);
+  // Disabling a hot button ends its hot state at once.
   host().MouseMove(ok->Handle(), 10, 10);
+  Pump();
+  ASSERT_TRUE(ok->IsHot());
+  ok->SetEnabled(false);
+  EXPECT_FALSE(ok->IsHot());
+  host().MouseMove(ok->Handle(), 12, 10);
   Pump();
   EXPECT_FALSE(ok->IsHot());
   EXPECT_EQ(ok->CurrentState(), BS::cxbsDisabled);

@@ -481,6 +481,25 @@ TEST_F(MemoTest, AMemoWrittenOnItsOwnReadsBackWithItsStyles) {
   EXPECT_EQ(d->GetStyleDisabled()->GetColor(), clGray);
 }
 
+// Every editor written on its own leaves out the inner control it makes itself.
+TEST_F(MemoTest, AnyEditorWrittenOnItsOwnLeavesItsInnerControlOut) {
+  auto* e = New<TcxTextEdit>(form);
+  e->SetParent(form);
+  e->SetEditValue(Variant(String("typed")));
+  host().PumpUntilIdle();
+  ASSERT_NE(e->InnerControl(), nullptr);
+  Owned<TMemoryStream> s(New<TMemoryStream>());
+  s->WriteComponent(e);
+  const String written(reinterpret_cast<const char*>(s->Memory()), size_t(s->GetSize()));
+  EXPECT_EQ(written.find("TcxCustomInnerTextEdit"), String::npos);
+  auto* d = New<TcxTextEdit>(form);
+  d->SetParent(form);
+  s->SetPosition(0);
+  s->ReadComponent(d);
+  host().PumpUntilIdle();
+  EXPECT_EQ(d->ComponentCount(), e->ComponentCount()) << "no second inner edit";
+}
+
 TEST_F(MemoTest, PastedAndCutTextIsPostedLikeTypedText) {
   TcxMemo* m = Add();
   int changes = 0;

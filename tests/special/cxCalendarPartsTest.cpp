@@ -176,6 +176,12 @@ TEST_F(cxCalendarPartsTest, SevenMonthFormScrollsFasterFurtherAway) {
   Pump();
   EXPECT_EQ(TMonthListBox::ScrollInterval(-53, 18), 100u);
   EXPECT_EQ(TMonthListBox::ScrollInterval(-54, 18), 50u);
+  // Each whole item height further away is the next speed: 500, 250, 100, then 50 ms.
+  EXPECT_EQ(TMonthListBox::ScrollInterval(-17, 18), 500u);
+  EXPECT_EQ(TMonthListBox::ScrollInterval(-18, 18), 250u);
+  EXPECT_EQ(TMonthListBox::ScrollInterval(35, 18), 250u);
+  EXPECT_EQ(TMonthListBox::ScrollInterval(36, 18), 100u);
+  EXPECT_EQ(TMonthListBox::ScrollInterval(200, 18), 50u);
 
   Move(30, -5);  // within one item height above
   EXPECT_EQ(list->HotItem(), -1);

@@ -4,7 +4,9 @@
 #include "widgets/special/cxEditRepositoryItems.h"
 
 #include "classlib/core/FormText.h"
+#include "classlib/core/Streams.h"
 #include "tests/editors/DropDownTestSupport.h"
+#include "widgets/special/SpecialUnits.h"
 
 namespace {
 
@@ -124,6 +126,30 @@ TEST_F(EditRepositoryItemsTest, ADescriptionNamesItemClassesOnlyWithTheControlsG
   EXPECT_EQ(spin->GetProperties()->GetIncrement(), 5);
   EXPECT_EQ(GetClass("TcxEditRepositoryItem"), &TcxEditRepositoryItem::StaticClass());
   ActivateClassGroup(before ? *before : TControl::StaticClass());
+}
+
+// The kinds whose published list names EditValue read it from a description; it is written
+// through their own typed value only.
+TEST_F(EditRepositoryItemsTest, TheValueKindsReadTheirEditValueByName) {
+  WidgetsSpecialInitialize();
+  for (const char* kind : {"TcxCalcEdit", "TcxCurrencyEdit", "TcxDateEdit", "TcxTimeEdit"}) {
+    SCOPED_TRACE(kind);
+    const String text = String("object Dialog: TForm\n  object e: ") + kind + "\n    EditValue = 2\n  end\nend\n";
+    Owned<TMemoryStream> binary(New<TMemoryStream>());
+    ObjectTextToBinary(text, *binary);
+    binary->SetPosition(0);
+    TForm* dialog = TForm::CreateNew(Application);
+    binary->ReadComponent(dialog);
+    auto* e = dynamic_cast<TcxCustomEdit*>(dialog->FindComponent("e"));
+    ASSERT_NE(e, nullptr);
+    EXPECT_DOUBLE_EQ(e->GetEditValue().AsDouble(), 2.0);
+    Owned<TMemoryStream> out(New<TMemoryStream>());
+    out->WriteComponent(e);
+    const String written(reinterpret_cast<const char*>(out->Memory()), size_t(out->GetSize()));
+    EXPECT_EQ(written.find("EditValue"), String::npos);
+    dialog->Free();
+  }
+  WidgetsSpecialFinalize();
 }
 
 }  // namespace

@@ -268,6 +268,17 @@ TEST_F(ImageTest, ShortcutKeysRunTheClipboardCommands) {
   host().Char(22);         // Ctrl+V
   host().PumpUntilIdle();
   EXPECT_EQ(m->GetPicture()->GetWidth(), 3);
+  // Ctrl+C copies, Ctrl+X cuts.
+  Clipboard->SetAsText("x");
+  host().Char(3);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(Clipboard->HasFormat(CF_BITMAP));
+  EXPECT_EQ(m->GetPicture()->GetWidth(), 3);
+  Clipboard->SetAsText("x");
+  host().Char(24);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(Clipboard->HasFormat(CF_BITMAP));
+  EXPECT_EQ(m->GetPicture()->GetGraphic(), nullptr);
 }
 
 TEST_F(ImageTest, LoadGoesThroughTheDialogAndABrokenFileLeavesThePicture) {

@@ -64,6 +64,10 @@ TEST_F(cxTimeEditFormatsTest, StepsPerPartAndAcrossNoon) {
   EXPECT_EQ(cxTimeEditIncrement(TP::tpHour, true, false, 0), 3600) << "hours are never tenfold";
   EXPECT_EQ(cxTimeEditIncrement(TP::tpMin, true, false, 0), 600);
   EXPECT_EQ(cxTimeEditIncrement(TP::tpSec, false, true, 0), -1);
+  // The fast buttons step minutes and seconds tenfold, either way.
+  EXPECT_EQ(cxTimeEditIncrement(TP::tpSec, true, false, 0), 10);
+  EXPECT_EQ(cxTimeEditIncrement(TP::tpSec, true, true, 0), -10);
+  EXPECT_EQ(cxTimeEditIncrement(TP::tpMin, true, true, 0), -600);
   for (bool back : {false, true}) {
     EXPECT_EQ(cxTimeEditIncrement(TP::tpAMPM, false, back, 11 * 3600 + 1800), 43200) << back;
     EXPECT_EQ(cxTimeEditIncrement(TP::tpAMPM, false, back, 43200), -43200) << back;

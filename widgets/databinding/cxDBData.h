@@ -439,6 +439,16 @@ class TcxDBDataController : public TcxCustomDataController {
   Variant GetRecordId(Integer ARecordIndex) const override;
   void CheckBrowseState() override;
   bool CanLeaveFocusedRow() override;
+  void FocusedRecordChanged() override;
+  // A detail in SQL mode whose query holds another master's records asks it again for its
+  // own master.
+  void UpdateDetailQuery();
+  bool IsChangingFocus() const { return FChangingFocus; }
+
+ private:
+  void LeaveActiveDetail(TcxCustomDataController* ADetail);
+
+ public:
   void AfterUpdateData() override;
   Variant GetRecordFieldValue(Integer ARecordIndex, TcxCustomDataField* AField) const override;
   String GetItemFieldName(Integer AItemIndex) const override;
@@ -514,6 +524,8 @@ class TcxDBDataController : public TcxCustomDataController {
   TcxDBDataModeController* FDataModeController = nullptr;
   String FDetailKeyFieldNames;
   bool FCheckingBrowseState = false;
+  bool FChangingFocus = false;
+  bool FUpdatingDetailQuery = false;
   bool FReadingRecord = false;
   TcxDBDataField* FKeyField = nullptr;
   String FKeyFieldNames;

@@ -440,6 +440,9 @@ void TcxDBDataController::ResetFocusing() {
 }
 
 void TcxDBDataController::ActiveChanged(bool AActive) {
+  // A query re-opened for another master's detail: this detail keeps the records it read
+  // (reading now would re-open the query for this master again, and so on for ever).
+  if (AActive && IsDetailQueryOutdated()) return;
   inherited::ActiveChanged(AActive);
   // A closed data set shows no records: what was read from it goes with it.
   if (!AActive && GetRecordCount() > 0 && !IsDestroying()) UpdateStructure();
@@ -538,9 +541,12 @@ bool TcxDBDataController::CanFocusRecord(Integer ARecordIndex) {
     return true;
   }
   bool result;
+  const bool changingFocus = FChangingFocus;
   p->BeginLock();
   try {
-    result = p->IsSyncMode() ? FocusRecordInDataSet(ARecordIndex) : inherited::CanFocusRecord(ARecordIndex);
+    if (IsDetail() && FDataModeController->DetailSyncEnabled() && !changingFocus) UpdateDetailQuery();
+    result = !changingFocus && p->IsSyncMode() ? FocusRecordInDataSet(ARecordIndex)
+                                               : inherited::CanFocusRecord(ARecordIndex);
   } catch (...) {
     p->EndLock();
     throw;
@@ -615,7 +621,7 @@ void TcxDBDataController::CheckBrowseState() {
 }
 
 bool TcxDBDataController::CanLeaveFocusedRow() {
-  if (!dynamic_cast<TcxDBDataRelation*>(GetMasterRelation())) return true;
+  if (FChangingFocus || !dynamic_cast<TcxDBDataRelation*>(GetMasterRelation())) return true;
   TcxCustomDataController* master = GetMasterDataController();
   if (!master) return true;
   if (!master->CanLeaveFocusedRow()) return false;

@@ -234,6 +234,61 @@ TcxDBProviderDetailFilterAdapter* TcxDBDataController::GetDetailFilterAdapter() 
   cxDataControllerError(cxSDBDetailFilterControllerNotFound);
 }
 
+void TcxDBDataController::UpdateDetailQuery() {
+  if (!IsDetail() || !FDataModeController->DetailInSQLMode() || FUpdatingDetailQuery) return;
+  if (VarIsEmpty(FMasterDetailKeyValues) || !DataSet()) return;
+  if (FDataModeController->DetailIsCurrentQuery(GetMasterDetailKeyFieldNames(), FMasterDetailKeyValues)) return;
+  TcxDBDataProvider* p = DBProvider();
+  FUpdatingDetailQuery = true;
+  p->Freeze();
+  try {
+    p->First();
+    p->SavePosition();
+    p->RestorePosition();
+    p->SetCurrentRecordIndex(0);
+  } catch (...) {
+    p->Unfreeze();
+    FUpdatingDetailQuery = false;
+    throw;
+  }
+  p->Unfreeze();
+  FUpdatingDetailQuery = false;
+}
+
+void TcxDBDataController::FocusedRecordChanged() {
+  inherited::FocusedRecordChanged();
+  TcxCustomDataRelation* relation = GetMasterRelation();
+  TcxCustomDataController* master = GetMasterDataController();
+  if (!relation || !master || GetFocusedRecordIndex() < 0 || FChangingFocus) return;
+  // One clone detail of a relation holds a focused record at a time: they share one data
+  // set, and it stands on this one's record now.
+  FChangingFocus = true;
+  try {
+    DBProvider()->SetDetailPositioned(true);
+    master->ForEachDetailController(relation, TMethod<void(TcxCustomDataController*)>(
+                                                  this, &TcxDBDataController::LeaveActiveDetail));
+  } catch (...) {
+    FChangingFocus = false;
+    throw;
+  }
+  FChangingFocus = false;
+}
+
+void TcxDBDataController::LeaveActiveDetail(TcxCustomDataController* ADetail) {
+  auto* other = dynamic_cast<TcxDBDataController*>(ADetail);
+  if (!other || other == this || other->FChangingFocus || other->GetDetailMode() != TcxDataControllerDetailMode::dcdmClone)
+    return;
+  other->FChangingFocus = true;
+  try {
+    other->DBProvider()->SetDetailPositioned(false);
+    other->ChangeFocusedRecordIndex(-1);
+  } catch (...) {
+    other->FChangingFocus = false;
+    throw;
+  }
+  other->FChangingFocus = false;
+}
+
 // ---- Start-up ----
 
 namespace cxDBData {

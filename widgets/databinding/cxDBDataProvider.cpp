@@ -768,7 +768,11 @@ void TcxDBDataProvider::DataScrolled(Integer ADistance) {
 }
 
 void TcxDBDataProvider::LayoutChanged(Integer AKind) {
-  for (TcxDBDataProvider* p : OtherProviders())
+  // A detail re-opening the shared data set (this one included) changes no layout the
+  // details did not bind to already: the fields are bound anew, nothing is read again.
+  std::vector<TcxDBDataProvider*> all = OtherProviders();
+  all.push_back(this);
+  for (TcxDBDataProvider* p : all)
     if (p->IsFrozen() && p->DBDataController()->IsDetail()) {
       if (IsActive()) DBDataController()->UpdateFields();
       return;

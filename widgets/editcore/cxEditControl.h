@@ -363,3 +363,11 @@ class TcxInplaceEditList : public TObject {
  private:
   std::vector<std::pair<TcxCustomEdit*, TcxCustomEditProperties*>> FItems;
 };
+
+// The edit value as the kinds whose published list names it publish it (one step for all of
+// them): read by name from descriptions; written through the kind's own typed value, so a
+// description never holds it twice.
+template <class T, class B>
+void cxPublishEditValue(B& c) {
+  c.Property("EditValue", &T::GetEditValue, &T::SetEditValue).Stored(false);
+}

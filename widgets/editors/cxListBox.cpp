@@ -109,14 +109,6 @@ void TcxListBox::BeforeDestruction() {
   inherited::BeforeDestruction();
 }
 
-void TcxListBox::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
-  inherited::GetChildren(
-      [&](TComponent* AChild) {
-        if (AChild != FInnerListBox) Proc(AChild);
-      },
-      Root);
-}
-
 TcxDataBindingClass TcxListBox::GetDataBindingClass() const {
   return ClassOf<TcxDataBinding, TcxDataBinding, TcxListBox*>();
 }

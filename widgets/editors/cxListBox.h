@@ -67,8 +67,6 @@ class TcxListBox : public TcxContainer {
   void AfterConstruction() override;
   void BeforeDestruction() override;
   void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
-  // The inner list box is made by the list box: never written as its child.
-  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
 
   TcxInnerListBox* InnerListBox() const { return FInnerListBox; }
   TcxDataBinding* DataBinding() const { return FDataBinding; }

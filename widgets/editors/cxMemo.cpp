@@ -350,15 +350,6 @@ void TcxCustomMemo::BeforeDestruction() {
   inherited::BeforeDestruction();
 }
 
-void TcxCustomMemo::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
-  TWinControl* inner = InnerControl();
-  inherited::GetChildren(
-      [&](TComponent* AChild) {
-        if (AChild != inner) Proc(AChild);
-      },
-      Root);
-}
-
 TcxCustomEditPropertiesClass TcxCustomMemo::GetPropertiesClass() {
   return ClassOf<TcxCustomMemoProperties, TcxCustomEditProperties, TPersistent*>();
 }

@@ -174,8 +174,6 @@ class TcxCustomMemo : public TcxCustomTextEdit {
   explicit TcxCustomMemo(TComponent* AOwner);
   TcxCustomMemo(TComponent* AOwner, bool AIsInplace);
   void BeforeDestruction() override;
-  // The inner memo is made by the memo: never written as its child.
-  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
 
   TcxCustomMemoProperties* ActiveMemoProperties() {
     return static_cast<TcxCustomMemoProperties*>(GetActiveProperties());

@@ -657,6 +657,15 @@ void TcxContainer::CalculateInnerControlClipRect(const TRect& R, TWinControl* AC
                                          visible.Bottom - b.Top};
 }
 
+void TcxContainer::GetChildren(const TGetChildProc& Proc, TComponent* Root) {
+  TWinControl* inner = FInnerControl;
+  inherited::GetChildren(
+      [&](TComponent* AChild) {
+        if (AChild != inner) Proc(AChild);
+      },
+      Root);
+}
+
 void TcxContainer::AlignControls(TControl* AControl, TRect& ARect) {
   if (!AControl || ControlStyle().Contains(TControlStyleItem::csAcceptsControls)) {
     inherited::AlignControls(AControl, ARect);

@@ -128,6 +128,9 @@ class TcxContainer : public TcxControl {
   explicit TcxContainer(TComponent* AOwner);
   void AfterConstruction() override;
   void BeforeDestruction() override;
+  // The inner control is the container's own making: never written as its child, even when
+  // the container itself is what is written.
+  void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
 
   TcxContainerStyle* GetStyle() const { return FStyles->Style(); }
   void SetStyle(TcxContainerStyle* Value) { FStyles->SetStyle(TcxContainerStateItem::csNormal, Value); }

@@ -438,6 +438,7 @@ TL_DEFINE_CLASS(TcxCalcEdit, [](auto& c) {
   c.Property("BeepOnEnter", &T::GetBeepOnEnter, &T::SetBeepOnEnter).Default(true);
   c.Property("Properties", &T::GetCalcEditProperties);
   c.Property("Value", &T::GetValue, &T::SetValue);
+  cxPublishEditValue<T>(c);
 });
 
 namespace cxCalcEdit {

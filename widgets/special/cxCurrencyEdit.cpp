@@ -266,6 +266,7 @@ TL_DEFINE_CLASS(TcxCurrencyEdit, [](auto& c) {
   c.Property("BeepOnEnter", &T::GetBeepOnEnter, &T::SetBeepOnEnter).Default(true);
   c.Property("Properties", &T::GetCurrencyEditProperties);
   c.Property("Value", &T::GetValue, &T::SetValue);
+  cxPublishEditValue<T>(c);
 });
 
 namespace cxCurrencyEdit {

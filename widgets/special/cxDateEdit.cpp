@@ -629,5 +629,6 @@ TL_DEFINE_CLASS(TcxCustomDateEdit, [](auto&) {});
 TL_DEFINE_CLASS(TcxDateEdit, [](auto& c) {
   using T = TcxDateEdit;
   c.Property("Date", &T::GetDate, &T::SetDate).Default(TDateTime(NullDate));
+  cxPublishEditValue<T>(c);
   c.Property("Properties", &T::GetDateEditProperties);
 });

@@ -404,4 +404,5 @@ TL_DEFINE_CLASS(TcxTimeEdit, [](auto& c) {
   using T = TcxTimeEdit;
   c.Property("Properties", &T::GetTimeEditProperties);
   c.Property("Time", &T::GetTime, &T::SetTime).Default(TDateTime(0.0));
+  cxPublishEditValue<T>(c);
 });

@@ -182,6 +182,40 @@ TEST_F(PictureGraphicsTest, MetafileDrawsItsRecordsIntoTheRectangleAndKeepsItsBy
   EXPECT_EQ(BytesOf(m.get()), wmf);
 }
 
+TEST_F(PictureGraphicsTest, EnhancedMetafileTakesItsSizeFromItsFrameAndDrawsStretched) {
+  // A frame of 0..264.59 mm square (1000 pixels at 96 an inch) on a one-pixel-a-millimetre
+  // device; one record: a rectangle over the frame's first tenth with the default pen and
+  // the stock black brush.
+  std::vector<uint32_t> words = {1, 88, 0, 0, 99, 99, 0, 0, 26459, 26459, 0x464D4520, 0x10000, 0, 0, 1,
+                                 0, 0, 0, 1000, 1000, 1000, 1000,
+                                 37, 12, 0x80000004,                    // select the black brush
+                                 43, 24, 0, 0, 26, 26,                  // rectangle
+                                 14, 20, 0, 16, 20};                    // end of file
+  words[12] = uint32_t(words.size() * 4);
+  words[13] = 3;
+  std::vector<uint8_t> emf;
+  for (uint32_t w : words)
+    for (int i = 0; i < 4; ++i) emf.push_back(uint8_t(w >> (8 * i)));
+  Owned<TMetafile> m(New<TMetafile>());
+  m->LoadFromStream(*StreamOf(emf));
+  EXPECT_TRUE(m->GetEnhanced());
+  EXPECT_EQ(m->GetWidth(), 1000);
+  Owned<TBitmap> canvas(New<TBitmap>());
+  canvas->SetSize(40, 40);
+  canvas->Canvas()->Brush()->SetColor(clWhite);
+  canvas->Canvas()->FillRect(Rect(0, 0, 40, 40));
+  // 264.59 mm of frame into 40 pixels: the 26-pixel rectangle comes out about 4 wide.
+  canvas->Canvas()->StretchDraw(Rect(0, 0, 40, 40), m.get());
+  EXPECT_EQ(canvas->Canvas()->GetPixel(1, 1), clBlack);
+  EXPECT_EQ(canvas->Canvas()->GetPixel(3, 3), clBlack);
+  EXPECT_EQ(canvas->Canvas()->GetPixel(6, 6), clWhite);
+  EXPECT_EQ(BytesOf(m.get()), emf);
+  // The declared size past the end: refused.
+  std::vector<uint8_t> lying = emf;
+  lying[48] = 0xF0;
+  EXPECT_THROW(m->LoadFromStream(*StreamOf(lying)), EInvalidGraphic);
+}
+
 TEST_F(PictureGraphicsTest, ClipboardCarriesEachKindInItsFormat) {
   Owned<TPicture> p(New<TPicture>());
   Owned<TPicture> back(New<TPicture>());

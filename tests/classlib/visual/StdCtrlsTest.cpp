@@ -228,6 +228,27 @@ TEST_F(StdCtrlsTest, AListBoxMirrorsItsItemsIntoTheWindow) {
   EXPECT_EQ(l->GetItemIndex(), -1);
 }
 
+// In a sorted list a replaced item moves to its new place and, when selected, stays selected.
+TEST_F(StdCtrlsTest, ASortedListBoxKeepsAReplacedItemSelected) {
+  auto* l = Add<TListBox>("sorted", 10, 10, 120, 100);
+  l->SetSorted(true);
+  for (const char* s : {"b", "d", "f"}) l->GetItems()->Add(s);
+  l->SetItemIndex(0);
+  l->GetItems()->SetStrings(0, "e");
+  EXPECT_EQ(l->GetItems()->GetCommaText(), "d,e,f");
+  EXPECT_EQ(l->GetItemIndex(), 1);
+  // The same with a window.
+  ShowForm();
+  l->GetItems()->SetStrings(1, "a");
+  EXPECT_EQ(l->GetItems()->GetCommaText(), "a,d,f");
+  EXPECT_EQ(l->GetItemIndex(), 0);
+  EXPECT_EQ(SendMessageA(l->Handle(), LB_GETCURSEL, 0, 0), 0);
+  // Replacing another item leaves the selection on its own item.
+  l->GetItems()->SetStrings(2, "c");
+  EXPECT_EQ(l->GetItems()->GetCommaText(), "a,c,d");
+  EXPECT_EQ(l->GetItemIndex(), 0);
+}
+
 TEST_F(StdCtrlsTest, AListBoxWithoutAWindowKeepsItsSelectionInStep) {
   TListBox* l = New<TListBox>(form_);
   for (const char* s : {"a", "b", "c"}) l->GetItems()->Add(s);

@@ -388,3 +388,237 @@ TEST_F(MetafileTest, RecordCountIsCappedAtItsLimit) {
   const std::vector<uint8_t> million = many(1000000);
   EXPECT_FALSE(CheckMetafile(million.data(), million.size()).Ok);
 }
+
+namespace {
+
+// An enhanced metafile written record by record. Its reference device has one pixel a
+// millimetre, so a frame of w x h pixels is w*100 x h*100 hundredths of a millimetre.
+class Emf {
+ public:
+  Emf(int w, int h, uint16_t handles = 8) : w_(w), h_(h), handles_(handles) {}
+  Emf& Rec(uint32_t type, std::initializer_list<int32_t> values) {
+    std::vector<uint8_t> p;
+    for (int32_t v : values) Wmf::Put32(p, uint32_t(v));
+    return Raw(type, p);
+  }
+  Emf& Raw(uint32_t type, std::vector<uint8_t> params) {
+    while (params.size() % 4) params.push_back(0);
+    Wmf::Put32(body_, type);
+    Wmf::Put32(body_, uint32_t(8 + params.size()));
+    body_.insert(body_.end(), params.begin(), params.end());
+    ++records_;
+    return *this;
+  }
+  std::vector<uint8_t> Bytes() const {
+    std::vector<uint8_t> rec = body_;
+    for (uint32_t v : {14u, 20u, 0u, 16u, 20u}) Wmf::Put32(rec, v);   // end of file
+    std::vector<uint8_t> f;
+    for (int32_t v : {1, 88, 0, 0, w_ - 1, h_ - 1, 0, 0, w_ * 100, h_ * 100, 0x464D4520, 0x10000}) Wmf::Put32(f, uint32_t(v));
+    Wmf::Put32(f, uint32_t(88 + rec.size()));
+    Wmf::Put32(f, uint32_t(records_ + 2));
+    Wmf::Put16(f, handles_);
+    Wmf::Put16(f, 0);
+    for (int32_t v : {0, 0, 0, 1000, 1000, 1000, 1000}) Wmf::Put32(f, uint32_t(v));
+    f.insert(f.end(), rec.begin(), rec.end());
+    return f;
+  }
+
+ private:
+  int w_, h_;
+  uint16_t handles_;
+  size_t records_ = 0;
+  std::vector<uint8_t> body_;
+};
+
+constexpr uint32_t kEmrPolygon16 = 86, kEmrPolyline = 4, kEmrPolyPolygon16 = 91, kEmrSetWindowExt = 9,
+                   kEmrSetViewportExt = 11, kEmrSetMapMode = 17, kEmrSetTextColor = 24,
+                   kEmrSetBkMode = 18, kEmrMoveTo = 27, kEmrIntersectClip = 30, kEmrSaveDc = 33,
+                   kEmrRestoreDc = 34, kEmrSetWorldTransform = 35, kEmrSelectObject = 37, kEmrCreatePen = 38,
+                   kEmrCreateBrush = 39, kEmrDeleteObject = 40, kEmrEllipse = 42, kEmrRectangle = 43,
+                   kEmrLineTo = 54, kEmrExtSelectClipRgn = 75, kEmrStretchDiBits = 81, kEmrFont = 82,
+                   kEmrTextW = 84;
+
+int32_t FloatBits(float f) {
+  int32_t v;
+  std::memcpy(&v, &f, 4);
+  return v;
+}
+
+}  // namespace
+
+TEST_F(MetafileTest, EnhancedShapesMatchTheDirectDrawing) {
+  const COLORREF red = RGB(255, 0, 0), blue = RGB(0, 0, 255);
+  Emf e(40, 30);
+  e.Rec(kEmrCreatePen, {1, int(PS_SOLID), 2, 0, int32_t(red)})
+      .Rec(kEmrCreateBrush, {2, int(BS_SOLID), int32_t(blue), 0})
+      .Rec(kEmrSelectObject, {1})
+      .Rec(kEmrSelectObject, {2})
+      .Rec(kEmrRectangle, {1, 2, 18, 15})
+      .Rec(kEmrEllipse, {20, 2, 38, 14})
+      .Rec(kEmrMoveTo, {1, 28})
+      .Rec(kEmrLineTo, {30, 20})
+      .Rec(kEmrPolyline, {0, 0, 0, 0, 3, 5, 18, 15, 18, 15, 25})
+      // 16-bit points, two to a value: x in the low half.
+      .Rec(kEmrPolygon16, {0, 0, 0, 0, 3, 20 | 16 << 16, 35 | 17 << 16, 25 | 28 << 16})
+      .Rec(kEmrPolyPolygon16, {0, 0, 0, 0, 2, 6, 3, 3, 1 | 22 << 16, 4 | 22 << 16, 2 | 27 << 16, 6 | 22 << 16,
+                               9 | 22 << 16, 7 | 27 << 16})
+      .Rec(kEmrSelectObject, {int32_t(0x80000000u | 7)})   // the stock black pen
+      .Rec(kEmrDeleteObject, {1});
+  const auto played = Played(40, 30, e.Bytes());
+  const auto direct = Drawn(40, 30, [&](HDC dc) {
+    With(dc, CreatePen(PS_SOLID, 2, red), [&] {
+      With(dc, CreateSolidBrush(blue), [&] {
+        Rectangle(dc, 1, 2, 18, 15);
+        Ellipse(dc, 20, 2, 38, 14);
+        MoveToEx(dc, 1, 28, nullptr);
+        LineTo(dc, 30, 20);
+        const POINT line[] = {{5, 18}, {15, 18}, {15, 25}};
+        Polyline(dc, line, 3);
+        const POINT tri[] = {{20, 16}, {35, 17}, {25, 28}};
+        Polygon(dc, tri, 3);
+        const POINT two[] = {{1, 22}, {4, 22}, {2, 27}, {6, 22}, {9, 22}, {7, 27}};
+        const INT counts[] = {3, 3};
+        PolyPolygon(dc, two, counts, 2);
+      });
+    });
+  });
+  EXPECT_GT(InkedOf(direct), 200);
+  EXPECT_EQ(played, direct);
+}
+
+TEST_F(MetafileTest, EnhancedFramesStretchAndWorldAndPageTransformsCompose) {
+  // A 10 x 10 frame into 20 x 30 pixels: x twice, y three times.
+  Emf e(10, 10);
+  e.Rec(kEmrRectangle, {1, 1, 6, 5});
+  EXPECT_EQ(Played(20, 30, e.Bytes()), Drawn(20, 30, [&](HDC dc) {
+              With(dc, CreatePen(PS_SOLID, 1, 0), [&] { Rectangle(dc, 2, 3, 12, 15); });
+            }));
+  // World: scale 2 and move by (3, 1); page: window 0..20 onto viewport 0..10 (halves).
+  Emf w(40, 40);
+  w.Rec(kEmrSetWorldTransform, {FloatBits(2), 0, 0, FloatBits(2), FloatBits(3), FloatBits(1)})
+      .Rec(kEmrSetMapMode, {MM_ANISOTROPIC})
+      .Rec(kEmrSetWindowExt, {20, 20})
+      .Rec(kEmrSetViewportExt, {10, 10})
+      .Rec(kEmrRectangle, {2, 2, 10, 8});
+  // (2,2)..(10,8) -> world (7,5)..(23,17) -> page (3.5,2.5)..(11.5,8.5).
+  const auto played = Played(40, 40, w.Bytes());
+  const auto direct = Drawn(40, 40, [&](HDC dc) { Rectangle(dc, 4, 3, 12, 9); });
+  EXPECT_EQ(played, direct);
+  // A fixed mode: a tenth of a millimetre a unit on a one-pixel-a-millimetre device, y up.
+  Emf lo(40, 40);
+  lo.Rec(kEmrSetMapMode, {MM_LOMETRIC}).Rec(kEmrRectangle, {20, -20, 200, -300});
+  EXPECT_EQ(Played(40, 40, lo.Bytes()), Drawn(40, 40, [&](HDC dc) { Rectangle(dc, 2, 2, 20, 30); }));
+}
+
+TEST_F(MetafileTest, EnhancedTextAndBitmapsDrawAsTheDirectCalls) {
+  const COLORREF maroon = RGB(128, 0, 0);
+  std::vector<uint8_t> font;
+  for (int32_t v : {1, -12, 0, 0, 0, 700}) Wmf::Put32(font, uint32_t(v));
+  for (int i = 0; i < 8; ++i) font.push_back(0);
+  for (char c : std::string("Sans")) Wmf::Put16(font, uint16_t(c));
+  font.resize(4 + 92, 0);
+  std::vector<uint8_t> text;
+  for (int32_t v : {0, 0, 0, 0, 1, 0, 0, 4, 6, 3, 8 + 68, 0, 0, 0, 0, 0, 0}) Wmf::Put32(text, uint32_t(v));
+  for (char c : std::string("Abg")) Wmf::Put16(text, uint16_t(c));
+  Emf e(60, 24);
+  e.Raw(kEmrFont, font).Rec(kEmrSelectObject, {1}).Rec(kEmrSetTextColor, {int32_t(maroon)});
+  e.Rec(kEmrSetBkMode, {TRANSPARENT}).Raw(kEmrTextW, text);
+  const auto played = Played(60, 24, e.Bytes());
+  LOGFONTA lf{};
+  lf.lfHeight = -12;
+  lf.lfWeight = FW_BOLD;
+  std::strcpy(lf.lfFaceName, "Sans");
+  const auto direct = Drawn(60, 24, [&](HDC dc) {
+    With(dc, CreateFontIndirectA(&lf), [&] {
+      SetTextColor(dc, maroon);
+      SetBkMode(dc, TRANSPARENT);
+      TextOutA(dc, 4, 6, "Abg", 3);
+    });
+  });
+  EXPECT_GT(InkedOf(direct), 20);
+  EXPECT_EQ(played, direct);
+
+  // A 2 x 2 DIB stretched to 8 x 8 at (4, 2): bottom-up rows, the top one red and white.
+  std::vector<uint8_t> dib;
+  for (uint32_t v : {40u, 2u, 2u}) Wmf::Put32(dib, v);
+  Wmf::Put16(dib, 1);
+  Wmf::Put16(dib, 24);
+  for (int i = 0; i < 6; ++i) Wmf::Put32(dib, 0);
+  std::vector<uint8_t> rec;
+  for (int32_t v : {0, 0, 0, 0, 4, 2, 0, 0, 2, 2, 8 + 72, 40, 8 + 72 + 40, 16, int(DIB_RGB_COLORS),
+                    int32_t(SRCCOPY), 8, 8})
+    Wmf::Put32(rec, uint32_t(v));
+  rec.insert(rec.end(), dib.begin(), dib.end());
+  for (uint8_t b : {255, 0, 0, 0, 255, 0, 0, 0, 0, 0, 255, 255, 255, 255, 255, 0}) rec.push_back(b);
+  Emf b(16, 16);
+  b.Raw(kEmrStretchDiBits, rec);
+  const auto px = Played(16, 16, b.Bytes());
+  const auto at = [&](int x, int y) { return ColorFromPixel(px[size_t(y * 16 + x)]); };
+  EXPECT_EQ(at(4, 2), RGB(255, 0, 0));
+  EXPECT_EQ(at(11, 5), RGB(255, 255, 255));
+  EXPECT_EQ(at(7, 9), RGB(0, 0, 255));
+  EXPECT_EQ(at(8, 9), RGB(0, 255, 0));
+  EXPECT_EQ(InkedOf(px), 48);
+}
+
+TEST_F(MetafileTest, EnhancedClipsComeBackWithTheirSavedStateAndAnEmptyRegionRestoresTheCallers) {
+  const COLORREF red = RGB(255, 0, 0);
+  Emf e(20, 20);
+  e.Rec(kEmrCreateBrush, {1, int(BS_SOLID), int32_t(red), 0})
+      .Rec(kEmrSelectObject, {1})
+      .Rec(kEmrSelectObject, {int32_t(0x80000000u | 8)})   // the stock null pen
+      .Rec(kEmrSaveDc, {})
+      .Rec(kEmrIntersectClip, {0, 0, 5, 5})
+      .Rec(kEmrRectangle, {0, 0, 21, 21})
+      .Rec(kEmrRestoreDc, {-1})
+      // A region of one rectangle (device pixels) replacing the clip, then the clip reset.
+      .Rec(kEmrExtSelectClipRgn, {48, RGN_COPY, 32, 1, 1, 16, 10, 10, 12, 12, 10, 10, 12, 12})
+      .Rec(kEmrRectangle, {0, 0, 21, 21})
+      .Rec(kEmrExtSelectClipRgn, {0, RGN_COPY})
+      .Rec(kEmrRectangle, {16, 16, 21, 21});
+  Canvas(20, 20);
+  IntersectClipRect(dc, 0, 0, 18, 18);
+  std::string why;
+  const std::vector<uint8_t> f = e.Bytes();
+  ASSERT_TRUE(PlayMetafile(dc, f.data(), f.size(), {0, 0, 20, 20}, why)) << why;
+  EXPECT_EQ(Px(2, 2), red);
+  EXPECT_EQ(Px(6, 6), kWhite);
+  EXPECT_EQ(Px(11, 11), red);
+  EXPECT_EQ(Px(12, 12), kWhite);
+  EXPECT_EQ(Px(17, 17), red);   // the caller's clip again, not none
+  EXPECT_EQ(Px(18, 18), kWhite);
+  EXPECT_EQ(Count(red), 25 + 4 + 4);
+}
+
+TEST_F(MetafileTest, HostileEnhancedMetafilesAreRefusedWithTheReason) {
+  Emf e(8, 8);
+  e.Rec(kEmrRectangle, {0, 0, 8, 8});
+  const std::vector<uint8_t> good = e.Bytes();
+  MetafileCheck c = CheckMetafile(good.data(), good.size());
+  ASSERT_TRUE(c.Ok) << c.Error;
+  EXPECT_TRUE(c.Enhanced);
+  EXPECT_EQ(c.Records, 2u);   // the header and the rectangle
+  const auto refused = [](std::vector<uint8_t> f, const char* reason) {
+    const MetafileCheck r = CheckMetafile(f.data(), f.size());
+    EXPECT_FALSE(r.Ok);
+    EXPECT_NE(r.Error.find(reason), std::string::npos) << r.Error;
+  };
+  refused(std::vector<uint8_t>(good.begin(), good.end() - 4), "declares");
+  refused(std::vector<uint8_t>(good.begin(), good.begin() + 60), "cut short");
+  std::vector<uint8_t> f = good;
+  f[88 + 4] = 0xF0;   // the rectangle claims 240 bytes
+  refused(f, "past the end");
+  f = good;
+  f[88 + 4] = 26;   // not a multiple of four
+  refused(f, "claims 26");
+  f = good;
+  f[4] = 200;   // a header larger than the file's declared size
+  refused(f, "header claims");
+  f = good;
+  f[56] = 0xFF;
+  f[57] = 0xFF;   // 65535 object slots
+  refused(f, "objects");
+  f = good;
+  f[40] = 0;   // no signature
+  refused(f, "signature");
+}
