@@ -337,3 +337,47 @@ TEST_F(DBDataDetail, OnlyOneSQLCloneDetailOfARelationHoldsAFocusedRecord) {
 }
 
 }  // namespace
+
+namespace {
+
+// A master that answers as a buffered window of its data set once asked to, and refuses
+// to focus one record.
+class WindowMaster : public MasterController {
+ public:
+  using MasterController::MasterController;
+  bool IsGridMode() const override { return Windowed; }
+  bool CanFocusRecord(Integer ARecordIndex) override {
+    return ARecordIndex != Refused && MasterController::CanFocusRecord(ARecordIndex);
+  }
+  bool Windowed = false;
+  Integer Refused = -1;
+};
+
+TEST_F(DBDataDetail, InAWindowOfTheDataSetAMasterRecordIsFocusedBeforeItsDetailExpands) {
+  MakePlainSets();
+  auto* master = New<WindowMaster>(nullptr);
+  Master.reset(master);
+  AddItems(master, {"ID", "NAME"});
+  master->SetDataSource(Source);
+  Pattern->SetMasterRelation(master->Relations()->Add(&Level), -1);
+  master->Refresh();
+  master->ChangeFocusedRecordIndex(0);
+  master->Windowed = true;
+  EXPECT_TRUE(master->ChangeDetailExpanding(3, true));
+  EXPECT_EQ(master->GetFocusedRecordIndex(), 3);
+  EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(4));
+  // A record that cannot be focused keeps its detail collapsed; collapsing asks no focus.
+  master->Refused = 1;
+  EXPECT_FALSE(master->ChangeDetailExpanding(1, true));
+  EXPECT_FALSE(master->GetDetailExpanding(1));
+  EXPECT_EQ(master->GetFocusedRecordIndex(), 3);
+  EXPECT_TRUE(master->ChangeDetailExpanding(3, false));
+  EXPECT_EQ(master->GetFocusedRecordIndex(), 3);
+  // Outside the window nothing is focused first.
+  master->Windowed = false;
+  master->Refused = -1;
+  EXPECT_TRUE(master->ChangeDetailExpanding(1, true));
+  EXPECT_EQ(master->GetFocusedRecordIndex(), 3);
+}
+
+}  // namespace
