@@ -88,6 +88,8 @@ class TMetafile : public TGraphic {
   void SetWidth(Integer Value) override;
   void SetHeight(Integer Value) override;
   bool GetEnhanced() const { return FEnhanced; }
+  // A metafile draws only what its records draw: what lies under the rest shows through.
+  bool GetTransparent() const override { return true; }
   // EInvalidGraphic for bytes that are neither kind, or whose sizes or records lie.
   void LoadFromStream(TStream& Stream) override;
   void SaveToStream(TStream& Stream) override;

@@ -184,25 +184,13 @@ LOGFONTA FontOfW(const Rec& r) {
   lf.lfEscapement = r.S(12);
   lf.lfOrientation = r.S(16);
   lf.lfWeight = r.S(20);
-  BYTE* bytes[] = {&lf.lfItalic, &lf.lfUnderline, &lf.lfStrikeOut, &lf.lfCharSet, &lf.lfOutPrecision,
-                   &lf.lfClipPrecision, &lf.lfQuality, &lf.lfPitchAndFamily};
-  for (size_t i = 0; i < 8; ++i) *bytes[i] = BYTE(r.R.Has(8 + 24 + i, 1) ? *r.R.At(8 + 24 + i) : 0);
+  FontBytes(lf, r.R, 8 + 24);
   for (size_t i = 0; i < size_t(LF_FACESIZE - 1); ++i) {
     const uint16_t c = r.R.U16At(8 + 32 + 2 * i);
     if (!c) break;
     lf.lfFaceName[i] = c < 128 ? char(c) : '?';
   }
   return lf;
-}
-
-HBRUSH BrushOf(uint32_t style, COLORREF color, uint32_t hatch) {
-  if (style == BS_SOLID) return CreateSolidBrush(color);
-  if (style == BS_NULL) {
-    LOGBRUSH lb{BS_NULL, 0, 0};
-    return CreateBrushIndirect(&lb);
-  }
-  if (style == BS_HATCHED && hatch <= uint32_t(HS_DIAGCROSS)) return CreateHatchBrush(int(hatch), color);
-  return nullptr;
 }
 
 // The transform product a * b (a applied first), as world transforms compose.
@@ -218,14 +206,6 @@ void Multiply(Mapping& m, double a11, double a12, double a21, double a22, double
   m.M22 = a21 * b12 + a22 * b22;
   m.Dx = adx * b11 + ady * b21 + bdx;
   m.Dy = adx * b12 + ady * b22 + bdy;
-}
-
-struct Dest {
-  int X, Y, W, H;
-};
-Dest DestOf(const Player& pl, double x, double y, double w, double h) {
-  const POINT a = pl.Pt(x, y), b = pl.Pt(x + w, y + h);
-  return {a.X, a.Y, b.X - a.X, b.Y - a.Y};
 }
 
 // The BITMAPINFO and bits a record points at, joined as one DIB.
@@ -286,16 +266,9 @@ void PlayRecord(Player& pl, uint32_t type, const Rec& r, HRGN callerClip) {
     case kSetWindowOrgEx: m.WinOrgX = r.S(0), m.WinOrgY = r.S(4); break;
     case kSetViewportOrgEx: m.VpOrgX = r.S(0), m.VpOrgY = r.S(4); break;
     case kScaleViewportExtEx:
-    case kScaleWindowExtEx: {
-      const int32_t xn = r.S(0), xd = r.S(4), yn = r.S(8), yd = r.S(12);
-      if (!xn || !xd || !yn || !yd) break;
-      double& ex = type == kScaleWindowExtEx ? m.WinExtX : m.VpExtX;
-      double& ey = type == kScaleWindowExtEx ? m.WinExtY : m.VpExtY;
-      ex = ex * xn / xd;
-      ey = ey * yn / yd;
-      if (ex == 0 || ey == 0 || !std::isfinite(ex) || !std::isfinite(ey)) ex = ey = 1;
+    case kScaleWindowExtEx:
+      pl.ScaleExtents(type == kScaleWindowExtEx, r.S(0), r.S(4), r.S(8), r.S(12));
       break;
-    }
     case kSetPixelV: {
       const POINT p = pl.Pt(r.S(0), r.S(4));
       SetPixelV(dc, p.X, p.Y, Player::Color(r.U(8)));
@@ -363,7 +336,7 @@ void PlayRecord(Player& pl, uint32_t type, const Rec& r, HRGN callerClip) {
                                       Player::Color(r.U(32))));
       break;
     case kCreateBrushIndirect:
-      pl.SetObject(r.U(0), BrushOf(r.U(4), Player::Color(r.U(8)), r.U(12)));
+      pl.SetObject(r.U(0), Player::MakeBrush(r.U(4), Player::Color(r.U(8)), r.U(12)));
       break;
     case kCreateDibPatternBrushPt: {
       const std::vector<uint8_t> dib = DibOf(r, r.U(8), r.U(12), r.U(16), r.U(20));
@@ -378,18 +351,8 @@ void PlayRecord(Player& pl, uint32_t type, const Rec& r, HRGN callerClip) {
       break;
     }
     case kEllipse:
-    case kRectangle: {
-      const RECT b = pl.Rect(r.S(0), r.S(4), r.S(8), r.S(12));
-      if (type == kRectangle) Rectangle(dc, b.Left, b.Top, b.Right, b.Bottom);
-      else Ellipse(dc, b.Left, b.Top, b.Right, b.Bottom);
-      break;
-    }
-    case kRoundRect: {
-      const RECT b = pl.Rect(r.S(0), r.S(4), r.S(8), r.S(12));
-      RoundRect(dc, b.Left, b.Top, b.Right, b.Bottom, int(std::lround(std::fabs(r.S(16) * pl.ScaleX()))),
-                int(std::lround(std::fabs(r.S(20) * pl.ScaleY()))));
-      break;
-    }
+    case kRectangle: pl.DrawBox(type == kEllipse, r.S(0), r.S(4), r.S(8), r.S(12)); break;
+    case kRoundRect: pl.DrawRoundRect(r.S(0), r.S(4), r.S(8), r.S(12), r.S(16), r.S(20)); break;
     case kArc:
     case kChord:
     case kPie:
@@ -408,7 +371,7 @@ void PlayRecord(Player& pl, uint32_t type, const Rec& r, HRGN callerClip) {
     case kExtTextOutW: PlayText(pl, type, r); break;
     case kBitBlt:
     case kStretchBlt: {
-      const Dest d = DestOf(pl, r.S(16), r.S(20), r.S(24), r.S(28));
+      const Player::Dest d = pl.DestOf(r.S(16), r.S(20), r.S(24), r.S(28));
       const DWORD rop = r.U(32);
       const uint32_t cbBmi = r.U(80);
       if (cbBmi == 0) {   // no source: a pattern fill
@@ -424,7 +387,7 @@ void PlayRecord(Player& pl, uint32_t type, const Rec& r, HRGN callerClip) {
     case kStretchDiBits: {
       const std::vector<uint8_t> dib = DibOf(r, r.U(40), r.U(44), r.U(48), r.U(52));
       if (dib.empty()) break;
-      const Dest d = DestOf(pl, r.S(16), r.S(20), r.S(64), r.S(68));
+      const Player::Dest d = pl.DestOf(r.S(16), r.S(20), r.S(64), r.S(68));
       pl.DrawDib(dib.data(), dib.size(), r.U(56), r.S(24), r.S(28), r.S(32), r.S(36), false, d.X, d.Y, d.W, d.H,
                  r.U(60));
       break;

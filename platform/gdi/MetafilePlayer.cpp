@@ -119,6 +119,44 @@ double Player::ScaleY() const {
   return sy * Map.OuterSy * std::hypot(Map.M21, Map.M22);
 }
 
+Player::Dest Player::DestOf(double x, double y, double w, double h) const {
+  const POINT a = Pt(x, y), b = Pt(x + w, y + h);
+  return {a.X, a.Y, b.X - a.X, b.Y - a.Y};
+}
+
+void Player::DrawBox(bool ellipse, double l, double t, double r, double b) {
+  const RECT box = Rect(l, t, r, b);
+  if (ellipse) Ellipse(dc_, box.Left, box.Top, box.Right, box.Bottom);
+  else Rectangle(dc_, box.Left, box.Top, box.Right, box.Bottom);
+}
+
+void Player::DrawRoundRect(double l, double t, double r, double b, double w, double h) {
+  const RECT box = Rect(l, t, r, b);
+  RoundRect(dc_, box.Left, box.Top, box.Right, box.Bottom, Clamped(std::fabs(w * ScaleX())),
+            Clamped(std::fabs(h * ScaleY())));
+}
+
+void Player::ScaleExtents(bool window, double xNum, double xDenom, double yNum, double yDenom) {
+  if (!xNum || !xDenom || !yNum || !yDenom) return;
+  double& ex = window ? Map.WinExtX : Map.VpExtX;
+  double& ey = window ? Map.WinExtY : Map.VpExtY;
+  const double nx = ex * xNum / xDenom, ny = ey * yNum / yDenom;
+  // Extents that shrink to nothing or overflow would break the mapping; they are refused.
+  if (nx == 0 || ny == 0 || !std::isfinite(nx) || !std::isfinite(ny)) return;
+  ex = nx;
+  ey = ny;
+}
+
+HBRUSH Player::MakeBrush(uint32_t style, COLORREF color, uint32_t hatch) {
+  if (style == BS_SOLID) return CreateSolidBrush(color);
+  if (style == BS_NULL) {
+    LOGBRUSH lb{BS_NULL, 0, 0};
+    return CreateBrushIndirect(&lb);
+  }
+  if (style == BS_HATCHED && hatch <= uint32_t(HS_DIAGCROSS)) return CreateHatchBrush(int(hatch), color);
+  return nullptr;
+}
+
 void Player::AddObject(HGDIOBJ h) {
   for (Slot& s : slots_) {
     if (s.Used) continue;
@@ -203,8 +241,9 @@ void Player::DrawArc(ArcKind kind, double l, double t, double r, double b, doubl
   double a2 = std::atan2(-(p2.Y - cy) / ry, (p2.X - cx) / rx);
   const double kTwoPi = 6.283185307179586;
   while (a2 <= a1) a2 += kTwoPi;
-  // Enough points that no chord strays a pixel from the curve, within a fixed bound.
-  const int steps = int(std::clamp((a2 - a1) * std::max(rx, ry) / 2, 4.0, 4096.0));
+  // Chords of about sqrt(2/r) radians stray a quarter pixel from the curve; the bound keeps
+  // a huge, mostly off-surface arc from costing more than a long poly-line record.
+  const int steps = int(std::clamp((a2 - a1) * std::sqrt(std::max(rx, ry) * 2), 8.0, 1024.0));
   std::vector<POINT> pts;
   pts.reserve(size_t(steps) + 1);
   for (int i = 0; i <= steps; ++i) {

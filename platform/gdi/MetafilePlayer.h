@@ -36,6 +36,13 @@ class Params {
   size_t n_;
 };
 
+// A LOGFONT's eight byte fields (italic .. pitch and family) from `off`.
+inline void FontBytes(LOGFONTA& lf, const Params& a, size_t off) {
+  BYTE* bytes[] = {&lf.lfItalic, &lf.lfUnderline, &lf.lfStrikeOut, &lf.lfCharSet, &lf.lfOutPrecision,
+                   &lf.lfClipPrecision, &lf.lfQuality, &lf.lfPitchAndFamily};
+  for (size_t i = 0; i < 8; ++i) *bytes[i] = a.Has(off + i, 1) ? *a.At(off + i) : 0;
+}
+
 // The window/viewport mapping the records set; the viewport is in the DC's logical units.
 struct Mapping {
   int Mode = MM_ANISOTROPIC;
@@ -67,6 +74,19 @@ class Player {
   double ScaleX() const;
   double ScaleY() const;
   bool Mirrored() const { return (ScaleX() < 0) != (ScaleY() < 0); }
+
+  // A blit's destination: its corner mapped, its extents signed so mirroring survives.
+  struct Dest {
+    int X, Y, W, H;
+  };
+  Dest DestOf(double x, double y, double w, double h) const;
+  // Rectangle or ellipse, and a rounded rectangle with its corner ellipse, in logical units.
+  void DrawBox(bool ellipse, double l, double t, double r, double b);
+  void DrawRoundRect(double l, double t, double r, double b, double w, double h);
+  // A Scale...ExtEx record; zero factors leave the extents alone.
+  void ScaleExtents(bool window, double xNum, double xDenom, double yNum, double yDenom);
+  // Solid, null and hatched brushes; null for the other styles.
+  static HBRUSH MakeBrush(uint32_t style, COLORREF color, uint32_t hatch);
 
   // Puts a created object into the lowest free slot (a null handle holds a slot for an
   // object the player does not draw with); a full table deletes it.

@@ -127,22 +127,10 @@ LOGFONTA FontOf(const Params& a) {
   lf.lfEscapement = a.S16At(4);
   lf.lfOrientation = a.S16At(6);
   lf.lfWeight = a.S16At(8);
-  BYTE* bytes[] = {&lf.lfItalic, &lf.lfUnderline, &lf.lfStrikeOut, &lf.lfCharSet, &lf.lfOutPrecision,
-                   &lf.lfClipPrecision, &lf.lfQuality, &lf.lfPitchAndFamily};
-  for (size_t i = 0; i < 8; ++i) *bytes[i] = a.Has(10 + i, 1) ? *a.At(10 + i) : 0;
+  FontBytes(lf, a, 10);
   for (size_t i = 0; i < size_t(LF_FACESIZE - 1) && a.Has(18 + i, 1) && *a.At(18 + i); ++i)
     lf.lfFaceName[i] = char(*a.At(18 + i));
   return lf;
-}
-
-HBRUSH BrushOf(uint16_t style, COLORREF color, uint16_t hatch) {
-  if (style == BS_SOLID) return CreateSolidBrush(color);
-  if (style == BS_NULL) {
-    LOGBRUSH lb{BS_NULL, 0, 0};
-    return CreateBrushIndirect(&lb);
-  }
-  if (style == BS_HATCHED && hatch <= HS_DIAGCROSS) return CreateHatchBrush(hatch, color);
-  return nullptr;
 }
 
 // `count` points of two 16-bit values from `off`; fewer when the record is shorter.
@@ -151,15 +139,6 @@ std::vector<POINT> PointsOf(const Player& pl, const Params& a, size_t off, size_
   std::vector<POINT> pts(count);
   for (size_t i = 0; i < count; ++i) pts[i] = pl.Pt(a.S16At(off + 4 * i), a.S16At(off + 4 * i + 2));
   return pts;
-}
-
-// A blit's destination: its corner mapped, its extents signed so mirroring survives.
-struct Dest {
-  int X, Y, W, H;
-};
-Dest DestOf(const Player& pl, double x, double y, double w, double h) {
-  const POINT a = pl.Pt(x, y), b = pl.Pt(x + w, y + h);
-  return {a.X, a.Y, b.X - a.X, b.Y - a.Y};
 }
 
 void PlayText(Player& pl, const Params& a) {
@@ -222,15 +201,9 @@ void PlayRecord(Player& pl, uint16_t fn, const Params& a) {
       if (a.S16At(0) && a.S16At(2)) m.VpExtX = a.S16At(2), m.VpExtY = a.S16At(0);
       break;
     case kScaleWindowExt:
-    case kScaleViewportExt: {
-      const int16_t yd = a.S16At(0), yn = a.S16At(2), xd = a.S16At(4), xn = a.S16At(6);
-      if (!yd || !yn || !xd || !xn) break;
-      double& ex = fn == kScaleWindowExt ? m.WinExtX : m.VpExtX;
-      double& ey = fn == kScaleWindowExt ? m.WinExtY : m.VpExtY;
-      ex = ex * xn / xd;
-      ey = ey * yn / yd;
+    case kScaleViewportExt:
+      pl.ScaleExtents(fn == kScaleWindowExt, a.S16At(6), a.S16At(4), a.S16At(2), a.S16At(0));
       break;
-    }
     case kMoveTo: {
       const POINT p = pl.Pt(a.S16At(2), a.S16At(0));
       MoveToEx(dc, p.X, p.Y, nullptr);
@@ -242,19 +215,10 @@ void PlayRecord(Player& pl, uint16_t fn, const Params& a) {
       break;
     }
     case kRectangle:
-    case kEllipse: {
-      const RECT r = pl.Rect(a.S16At(6), a.S16At(4), a.S16At(2), a.S16At(0));
-      if (fn == kRectangle) Rectangle(dc, r.Left, r.Top, r.Right, r.Bottom);
-      else Ellipse(dc, r.Left, r.Top, r.Right, r.Bottom);
+    case kEllipse: pl.DrawBox(fn == kEllipse, a.S16At(6), a.S16At(4), a.S16At(2), a.S16At(0)); break;
+    case kRoundRect:
+      pl.DrawRoundRect(a.S16At(10), a.S16At(8), a.S16At(6), a.S16At(4), a.S16At(2), a.S16At(0));
       break;
-    }
-    case kRoundRect: {
-      const RECT r = pl.Rect(a.S16At(10), a.S16At(8), a.S16At(6), a.S16At(4));
-      const int w = int(std::lround(std::fabs(a.S16At(2) * pl.ScaleX())));
-      const int h = int(std::lround(std::fabs(a.S16At(0) * pl.ScaleY())));
-      RoundRect(dc, r.Left, r.Top, r.Right, r.Bottom, w, h);
-      break;
-    }
     case kArc:
     case kPie:
     case kChord:
@@ -285,7 +249,7 @@ void PlayRecord(Player& pl, uint16_t fn, const Params& a) {
       break;
     }
     case kPatBlt: {
-      const Dest d = DestOf(pl, a.S16At(10), a.S16At(8), a.S16At(6), a.S16At(4));
+      const Player::Dest d = pl.DestOf(a.S16At(10), a.S16At(8), a.S16At(6), a.S16At(4));
       PatBlt(dc, d.X, d.Y, d.W, d.H, a.U32At(0));
       break;
     }
@@ -305,7 +269,7 @@ void PlayRecord(Player& pl, uint16_t fn, const Params& a) {
       pl.AddObject(pl.MakePen(a.U16At(0), a.S16At(2), Player::Color(a.U32At(6))));
       break;
     case kCreateBrushIndirect:
-      pl.AddObject(BrushOf(a.U16At(0), Player::Color(a.U32At(2)), a.U16At(6)));
+      pl.AddObject(Player::MakeBrush(a.U16At(0), Player::Color(a.U32At(2)), a.U16At(6)));
       break;
     case kCreateFontIndirect: {
       const LOGFONTA lf = FontOf(a);
@@ -323,33 +287,33 @@ void PlayRecord(Player& pl, uint16_t fn, const Params& a) {
     case kExtTextOut: PlayExtText(pl, a); break;
     case kStretchDib: {
       if (a.Size() <= 22) break;
-      const Dest d = DestOf(pl, a.S16At(20), a.S16At(18), a.S16At(16), a.S16At(14));
+      const Player::Dest d = pl.DestOf(a.S16At(20), a.S16At(18), a.S16At(16), a.S16At(14));
       pl.DrawDib(a.At(22), a.Size() - 22, a.U16At(4), a.S16At(12), a.S16At(10), a.S16At(8), a.S16At(6), false,
                  d.X, d.Y, d.W, d.H, a.U32At(0));
       break;
     }
     case kDibStretchBlt: {
       if (a.Size() == 22) {   // no bitmap: a pattern fill with a reserved word
-        const Dest d = DestOf(pl, a.S16At(20), a.S16At(18), a.S16At(16), a.S16At(14));
+        const Player::Dest d = pl.DestOf(a.S16At(20), a.S16At(18), a.S16At(16), a.S16At(14));
         PatBlt(dc, d.X, d.Y, d.W, d.H, a.U32At(0));
         break;
       }
       if (a.Size() <= 20) break;
-      const Dest d = DestOf(pl, a.S16At(18), a.S16At(16), a.S16At(14), a.S16At(12));
+      const Player::Dest d = pl.DestOf(a.S16At(18), a.S16At(16), a.S16At(14), a.S16At(12));
       pl.DrawDib(a.At(20), a.Size() - 20, DIB_RGB_COLORS, a.S16At(10), a.S16At(8), a.S16At(6), a.S16At(4), true,
                  d.X, d.Y, d.W, d.H, a.U32At(0));
       break;
     }
     case kDibBitBlt: {
       if (a.Size() == 18) {
-        const Dest d = DestOf(pl, a.S16At(16), a.S16At(14), a.S16At(12), a.S16At(10));
+        const Player::Dest d = pl.DestOf(a.S16At(16), a.S16At(14), a.S16At(12), a.S16At(10));
         PatBlt(dc, d.X, d.Y, d.W, d.H, a.U32At(0));
         break;
       }
       if (a.Size() <= 16) break;
       // A same-size copy: the source's extent is the destination's, in logical units.
       const int w = a.S16At(10), h = a.S16At(8);
-      const Dest d = DestOf(pl, a.S16At(14), a.S16At(12), w, h);
+      const Player::Dest d = pl.DestOf(a.S16At(14), a.S16At(12), w, h);
       pl.DrawDib(a.At(16), a.Size() - 16, DIB_RGB_COLORS, a.S16At(6), a.S16At(4), w, h, true, d.X, d.Y, d.W, d.H,
                  a.U32At(0));
       break;

@@ -68,6 +68,29 @@ class DBDataDetail : public DBDataTest {
     Pattern->SetMasterRelation(relation, -1);
     Master->Refresh();
   }
+  // The master set and a plain detail set of DetailRows, both open, with their controllers.
+  TMemoryDataSet* MakePlainSets() {
+    TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+    for (const auto& r : DetailRows()) detail->AddRecord(r);
+    detail->Open();
+    MakeSets(detail);
+    MakeControllers();
+    return detail;
+  }
+  // The master set and a query of DetailRows on parameter MID, with an SQL-mode pattern.
+  TTestMemoryQuery* MakeQuerySets() {
+    auto* query = New<TTestMemoryQuery>(Owner.get());
+    query->FieldDefs().Add("ID", ftInteger);
+    query->FieldDefs().Add("MID", ftInteger);
+    query->FieldDefs().Add("V", ftFloat);
+    query->GetParams()->CreateParam(ftInteger, "MID");
+    for (const auto& r : DetailRows()) query->AddRow(r);
+    query->Open();
+    MakeSets(query);
+    MakeControllers();
+    Pattern->DataModeController()->SetDetailInSQLMode(true);
+    return query;
+  }
   std::set<Integer> DetailIDs(TcxCustomDataController* ADetail) const {
     std::set<Integer> r;
     for (Integer i = 0; i < ADetail->GetRecordCount(); ++i) r.insert(ADetail->GetItemValue(i, 0).AsInteger());
@@ -82,11 +105,7 @@ class DBDataDetail : public DBDataTest {
 };
 
 TEST_F(DBDataDetail, EachMastersDetailRowsEqualAPlainFilterOfTheDetailSet) {
-  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
-  for (const auto& r : DetailRows()) detail->AddRecord(r);
-  detail->Open();
-  MakeSets(detail);
-  MakeControllers();
+  MakePlainSets();
   EXPECT_EQ(Pattern->GetDetailMode(), TcxDataControllerDetailMode::dcdmPattern);
   // Visit the masters out of order: each detail walks from its own first record.
   for (Integer r : {3, 0, 4, 1, 2}) {
@@ -102,16 +121,7 @@ TEST_F(DBDataDetail, EachMastersDetailRowsEqualAPlainFilterOfTheDetailSet) {
 }
 
 TEST_F(DBDataDetail, ASQLModeDetailIsReopenedOnlyWhenItsParametersChange) {
-  auto* query = New<TTestMemoryQuery>(Owner.get());
-  query->FieldDefs().Add("ID", ftInteger);
-  query->FieldDefs().Add("MID", ftInteger);
-  query->FieldDefs().Add("V", ftFloat);
-  query->GetParams()->CreateParam(ftInteger, "MID");
-  for (const auto& r : DetailRows()) query->AddRow(r);
-  query->Open();
-  MakeSets(query);
-  MakeControllers();
-  Pattern->DataModeController()->SetDetailInSQLMode(true);
+  TTestMemoryQuery* query = MakeQuerySets();
   const Integer opens = query->OpenCount();
   TcxCustomDataController* d1 = Master->GetDetailDataController(0, 0);
   EXPECT_EQ(DetailIDs(d1), Expected()[1]);
@@ -175,11 +185,7 @@ struct MasterKiller : TObject {
 };
 
 TEST_F(DBDataDetail, LeavingADetailRowPostsTheMasterFirstAndSurvivesAHandlerFreeingIt) {
-  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
-  for (const auto& r : DetailRows()) detail->AddRecord(r);
-  detail->Open();
-  MakeSets(detail);
-  MakeControllers();
+  MakePlainSets();
   // The master re-reads only its posted record, so its details stay.
   Master->SetKeyFieldNames("ID");
   Master->DataModeController()->SetSmartRefresh(true);
@@ -209,16 +215,7 @@ TEST_F(DBDataDetail, LeavingADetailRowPostsTheMasterFirstAndSurvivesAHandlerFree
 namespace {
 
 TEST_F(DBDataDetail, FocusingAnOutdatedSQLDetailAsksTheQueryForItsMasterAgain) {
-  auto* query = New<TTestMemoryQuery>(Owner.get());
-  query->FieldDefs().Add("ID", ftInteger);
-  query->FieldDefs().Add("MID", ftInteger);
-  query->FieldDefs().Add("V", ftFloat);
-  query->GetParams()->CreateParam(ftInteger, "MID");
-  for (const auto& r : DetailRows()) query->AddRow(r);
-  query->Open();
-  MakeSets(query);
-  MakeControllers();
-  Pattern->DataModeController()->SetDetailInSQLMode(true);
+  TTestMemoryQuery* query = MakeQuerySets();
   auto* d1 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(0, 0));
   auto* d4 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(3, 0));
   ASSERT_TRUE(d1->IsDetailQueryOutdated());
@@ -235,6 +232,152 @@ TEST_F(DBDataDetail, FocusingAnOutdatedSQLDetailAsksTheQueryForItsMasterAgain) {
   d1->ChangeFocusedRowIndex(0);
   EXPECT_EQ(query->OpenCount(), opens + 1);
   EXPECT_EQ(d1->GetItemValue(d1->GetFocusedRecordIndex(), 0), query->FieldByName("ID")->Value());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DBDataDetail, OnlyOneCloneDetailOfARelationHoldsAFocusedRecord) {
+  MakePlainSets();
+  auto* d1 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(0, 0));
+  auto* d4 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(3, 0));
+  ASSERT_NE(d1, nullptr);
+  ASSERT_NE(d4, nullptr);
+  d1->ChangeFocusedRowIndex(1);
+  ASSERT_GE(d1->GetFocusedRecordIndex(), 0);
+  EXPECT_TRUE(d1->DBProvider()->IsDetailPositioned());
+  // The other clone takes the shared data set: the first one lets its record go.
+  d4->ChangeFocusedRowIndex(1);
+  ASSERT_GE(d4->GetFocusedRecordIndex(), 0);
+  EXPECT_EQ(d1->GetFocusedRecordIndex(), -1);
+  EXPECT_FALSE(d1->DBProvider()->IsDetailPositioned());
+  EXPECT_EQ(d4->GetItemValue(d4->GetFocusedRecordIndex(), 0), Variant(41));
+  // And back again.
+  d1->ChangeFocusedRowIndex(2);
+  EXPECT_EQ(d4->GetFocusedRecordIndex(), -1);
+  ASSERT_GE(d1->GetFocusedRecordIndex(), 0);
+  EXPECT_EQ(d1->GetItemValue(d1->GetFocusedRecordIndex(), 0), Variant(12));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DBDataDetail, MovingThePatternsDataSetBringsTheMasterAndExpandsItsDetail) {
+  TMemoryDataSet* detail = MakePlainSets();
+  for (TcxDBDataController* c : {static_cast<TcxDBDataController*>(Master.get()), Pattern.get()}) {
+    c->SetKeyFieldNames("ID");
+    c->DataModeController()->SetSmartRefresh(true);
+  }
+  ASSERT_EQ(DS->FieldByName("ID")->Value(), Variant(1));
+  // The detail data set moves to a detail record: the master follows onto its record and
+  // the pattern's answer is that record's expanded detail.
+  auto follow = [&](Integer ADetailID, Integer AMasterID) {
+    ASSERT_TRUE(detail->Locate("ID", Variant(ADetailID), TLocateOptions()));
+    EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(AMasterID));
+    const Integer r = Master->GetFocusedRecordIndex();
+    ASSERT_GE(r, 0);
+    EXPECT_EQ(Master->GetItemValue(r, 0), Variant(AMasterID));
+    EXPECT_TRUE(Master->GetDetailExpanding(r));
+    TcxCustomDataController* d = Master->GetDetailDataController(r, 0);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(DetailIDs(d), Expected()[AMasterID]);
+    EXPECT_EQ(Pattern->SyncMasterPos(), d);
+  };
+  follow(40, 4);
+  const Integer r4 = Master->GetFocusedRecordIndex();
+  TcxCustomDataController* d4 = Master->GetDetailDataController(r4, 0);
+  // Asked again on the same record, the answer is the detail already shown; nothing moves.
+  EXPECT_EQ(Pattern->SyncMasterPos(), d4);
+  EXPECT_EQ(Master->GetFocusedRecordIndex(), r4);
+  // Another master's record, and back.
+  follow(11, 1);
+  follow(41, 4);
+  EXPECT_EQ(Master->GetDetailDataController(Master->GetFocusedRecordIndex(), 0), d4);
+  // A master in the middle of an edit is not moved.
+  DS->Edit();
+  EXPECT_FALSE(Master->CanSyncMasterPos());
+  ASSERT_TRUE(detail->Locate("ID", Variant(30), TLocateOptions()));
+  EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(4));
+  EXPECT_EQ(Pattern->SyncMasterPos(), nullptr);
+  DS->Cancel();
+}
+
+TEST_F(DBDataDetail, WithoutKeysOrRelationTheDetailShowsItselfAndNothingMoves) {
+  TMemoryDataSet* detail = MakePlainSets();
+  // Neither the master nor the pattern identifies its records by key: nothing follows.
+  ASSERT_TRUE(detail->Locate("ID", Variant(40), TLocateOptions()));
+  EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(1));
+  EXPECT_EQ(Pattern->SyncMasterPos(), nullptr);
+  // A controller without a master relation is the one that shows its own data.
+  MakeController({"ID"});
+  EXPECT_EQ(C->SyncMasterPos(), C.get());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DBDataDetail, OnlyOneSQLCloneDetailOfARelationHoldsAFocusedRecord) {
+  TTestMemoryQuery* query = MakeQuerySets();
+  auto* d1 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(0, 0));
+  auto* d4 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(3, 0));
+  d4->ChangeFocusedRowIndex(1);
+  ASSERT_GE(d4->GetFocusedRecordIndex(), 0);
+  EXPECT_TRUE(d4->DBProvider()->IsDetailPositioned());
+  // The other clone asks the query for its own master and takes it: the first lets go.
+  d1->ChangeFocusedRowIndex(2);
+  ASSERT_GE(d1->GetFocusedRecordIndex(), 0);
+  EXPECT_EQ(d1->GetItemValue(d1->GetFocusedRecordIndex(), 0), query->FieldByName("ID")->Value());
+  EXPECT_EQ(d4->GetFocusedRecordIndex(), -1);
+  EXPECT_FALSE(d4->DBProvider()->IsDetailPositioned());
+  EXPECT_TRUE(d1->DBProvider()->IsDetailPositioned());
+  EXPECT_EQ(DetailIDs(d4), Expected()[4]);
+}
+
+}  // namespace
+
+namespace {
+
+// A master that answers as a buffered window of its data set once asked to, and refuses
+// to focus one record.
+class WindowMaster : public MasterController {
+ public:
+  using MasterController::MasterController;
+  bool IsGridMode() const override { return Windowed; }
+  bool CanFocusRecord(Integer ARecordIndex) override {
+    return ARecordIndex != Refused && MasterController::CanFocusRecord(ARecordIndex);
+  }
+  bool Windowed = false;
+  Integer Refused = -1;
+};
+
+TEST_F(DBDataDetail, InAWindowOfTheDataSetAMasterRecordIsFocusedBeforeItsDetailExpands) {
+  MakePlainSets();
+  auto* master = New<WindowMaster>(nullptr);
+  Master.reset(master);
+  AddItems(master, {"ID", "NAME"});
+  master->SetDataSource(Source);
+  Pattern->SetMasterRelation(master->Relations()->Add(&Level), -1);
+  master->Refresh();
+  master->ChangeFocusedRecordIndex(0);
+  master->Windowed = true;
+  EXPECT_TRUE(master->ChangeDetailExpanding(3, true));
+  EXPECT_EQ(master->GetFocusedRecordIndex(), 3);
+  EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(4));
+  // A record that cannot be focused keeps its detail collapsed; collapsing asks no focus.
+  master->Refused = 1;
+  EXPECT_FALSE(master->ChangeDetailExpanding(1, true));
+  EXPECT_FALSE(master->GetDetailExpanding(1));
+  EXPECT_EQ(master->GetFocusedRecordIndex(), 3);
+  EXPECT_TRUE(master->ChangeDetailExpanding(3, false));
+  EXPECT_EQ(master->GetFocusedRecordIndex(), 3);
+  // Outside the window nothing is focused first.
+  master->Windowed = false;
+  master->Refused = -1;
+  EXPECT_TRUE(master->ChangeDetailExpanding(1, true));
+  EXPECT_EQ(master->GetFocusedRecordIndex(), 3);
 }
 
 }  // namespace

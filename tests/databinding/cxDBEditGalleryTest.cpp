@@ -8,17 +8,7 @@ namespace {
 class DBEditGallery : public DBEditTest {
  protected:
   // The client area of the form as it stands.
-  DecodedImage Capture() {
-    HWND w = form->GetHandle();
-    TRect r{};
-    GetClientRect(w, &r);
-    DecodedImage image;
-    image.Width = r.Width();
-    image.Height = r.Height();
-    for (Integer y = 0; y < image.Height; ++y)
-      for (Integer x = 0; x < image.Width; ++x) image.Pixels.push_back(host().PixelAt(w, x, y));
-    return image;
-  }
+  DecodedImage Capture() { return CaptureClientImage(host(), form->GetHandle()); }
   void SetLook(TcxLookAndFeelKind AKind) {
     for (Integer i = 0; i < form->ControlCount(); ++i)
       if (auto* c = dynamic_cast<TcxContainer*>(form->Controls(i)))

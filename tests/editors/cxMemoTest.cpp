@@ -195,6 +195,28 @@ TEST_F(MemoTest, WordWrapAndScrollBarsSetThePlatformStyle) {
   EXPECT_EQ(m->GetMemoProperties()->GetVisibleLineCount(), 0);
 }
 
+// Both windows leave out CS_VREDRAW, and CS_HREDRAW where the lines do not rewrap with the width;
+// a change of the settings remakes the window whose class style changes.
+TEST_F(MemoTest, WindowClassesRedrawOnlyWhereTheLinesRewrap) {
+  TcxMemo* m = Add();
+  auto classStyle = [](TWinControl* w) { return UINT(GetClassLongA(w->GetHandle(), GCL_STYLE)); };
+  TWinControl* inner = m->InnerMemo();
+  EXPECT_FALSE(classStyle(m) & CS_VREDRAW);
+  EXPECT_FALSE(classStyle(inner) & CS_VREDRAW);
+  EXPECT_TRUE(classStyle(m) & CS_HREDRAW) << "wrapped lines follow the width";
+  m->GetMemoProperties()->SetScrollBars(TScrollStyle::ssBoth);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(classStyle(m) & CS_HREDRAW);
+  EXPECT_FALSE(classStyle(m->InnerMemo()) & CS_HREDRAW);
+  m->GetMemoProperties()->SetScrollBars(TScrollStyle::ssVertical);
+  m->GetMemoProperties()->SetWordWrap(false);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(classStyle(m) & CS_HREDRAW);
+  m->GetMemoProperties()->SetWordWrap(true);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(classStyle(m) & CS_HREDRAW);
+}
+
 TEST_F(MemoTest, WrappedLinesFollowTheWordWrapSetting) {
   TcxMemo* m = Add();
   String words;

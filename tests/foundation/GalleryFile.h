@@ -2,6 +2,8 @@
 #pragma once
 
 #include "platform/gdi/Codecs.h"
+#include "platform/host/HeadlessHost.h"
+#include "platform/user/User.h"
 
 #include <gtest/gtest.h>
 
@@ -20,4 +22,25 @@ inline void WriteGalleryPng(const DecodedImage& AImage, const char* AName) {
     ASSERT_TRUE(out.good());
   }
   EXPECT_EQ(std::filesystem::file_size(file), png.Bytes.size());
+}
+
+// A window's client area as shown, read from one capture of its top-level window (reading
+// pixel by pixel would capture the whole window once per pixel).
+inline DecodedImage CaptureClientImage(const HeadlessHost& AHost, HWND AWnd) {
+  HWND top = GetAncestor(AWnd, GA_ROOT);
+  const Surface shown = AHost.Capture(top);
+  RECT window;
+  GetWindowRect(top, &window);
+  POINT origin{0, 0};
+  ClientToScreen(AWnd, &origin);
+  RECT client;
+  GetClientRect(AWnd, &client);
+  DecodedImage image;
+  image.Width = client.Right - client.Left;
+  image.Height = client.Bottom - client.Top;
+  image.Pixels.reserve(size_t(image.Width) * size_t(image.Height));
+  for (Integer y = 0; y < image.Height; ++y)
+    for (Integer x = 0; x < image.Width; ++x)
+      image.Pixels.push_back(shown.At(origin.X - window.Left + x, origin.Y - window.Top + y));
+  return image;
 }

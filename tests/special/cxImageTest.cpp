@@ -8,6 +8,7 @@
 #include "classlib/visual/ExtDlgs.h"
 #include "classlib/visual/Forms.h"
 #include "platform/gdi/PictureCodecs.h"
+#include "tests/foundation/GalleryFile.h"
 #include "tests/support/AppTest.h"
 #include "widgets/editcore/EditcoreUnits.h"
 #include "widgets/editors/EditorsUnits.h"
@@ -29,6 +30,34 @@ DecodedImage Solid(Integer W, Integer H, Pixel P) {
 String BmpBytes(Integer W, Integer H, Pixel P = 0x00FF00) {
   EncodeResult e = EncodeBmp(Solid(W, H, P));
   return String(e.Bytes.begin(), e.Bytes.end());
+}
+
+// A placeable metafile of 100 x 60 units at 96 an inch: a green rectangle, a red ellipse
+// with a blue outline over it, written record by record (16-bit words).
+String MetafileBytes() {
+  std::vector<uint16_t> rec = {
+      7, 0, 0x02FC, 0, 0xFF00 >> 8 << 8, 0, 0,        // brush 0: solid green (0x00FF00)
+      7, 0, 0x02FC, 0, 0x00FF, 0, 0,                  // brush 1: solid red
+      8, 0, 0x02FA, 0, 3, 0, 0, 0xFF,                 // pen 2: blue, 3 wide
+      4, 0, 0x012D, 0,                                // select the green brush
+      7, 0, 0x041B, 50, 90, 10, 10,                   // rectangle 10,10 .. 90,50
+      4, 0, 0x012D, 1,                                // the red brush
+      4, 0, 0x012D, 2,                                // the blue pen
+      7, 0, 0x0418, 56, 70, 4, 30,                    // ellipse 30,4 .. 70,56
+      3, 0, 0};                                       // end of file
+  rec[4] = 0xFF00;
+  rec[5] = 0;
+  rec[11] = 0x00FF;
+  rec[12] = 0;
+  std::vector<uint16_t> words = {0xCDD7, 0x9AC6, 0, 0, 0, 100, 60, 96, 0, 0, 0,
+                                 1, 9, 0x300, uint16_t(9 + rec.size()), 0, 3, 0, 0, 0};
+  words.insert(words.end(), rec.begin(), rec.end());
+  String bytes;
+  for (uint16_t w : words) {
+    bytes.push_back(char(w & 0xFF));
+    bytes.push_back(char(w >> 8));
+  }
+  return bytes;
 }
 
 String WithHeader(const String& Bytes) {
@@ -231,6 +260,54 @@ TEST_F(ImageTest, ClipboardCommandsAndAJpegPasteClass) {
   ASSERT_TRUE(m->CanPasteFromClipboard());
   m->PasteFromClipboard();
   EXPECT_NE(dynamic_cast<TBitmap*>(m->GetPicture()->GetGraphic()), nullptr);
+}
+
+TEST_F(ImageTest, AMetafileLoadedAndPastedIsDrawnStretchedInTheGallery) {
+  TcxImage* m = Add();
+  m->SetBounds(8, 8, 220, 140);
+  m->GetProperties()->SetGraphicClassName("TMetafile");
+  m->GetProperties()->SetStretch(true);
+  const String wmf = MetafileBytes();
+  m->SetEditValue(Variant(wmf));
+  ASSERT_NE(dynamic_cast<TMetafile*>(m->GetPicture()->GetGraphic()), nullptr);
+  EXPECT_EQ(m->GetPicture()->GetWidth(), 100);
+  EXPECT_EQ(m->GetEditValue().AsString(), wmf);   // kept as read
+  m->Repaint();
+  host().PumpUntilIdle();
+  const auto shot = [&] {
+    const Surface screen = host().CaptureScreen();
+    const TPoint origin = m->ClientToScreen({0, 0});
+    DecodedImage img;
+    img.Width = m->GetClientWidth();
+    img.Height = m->GetClientHeight();
+    for (Integer y = 0; y < img.Height; ++y)
+      for (Integer x = 0; x < img.Width; ++x) img.Pixels.push_back(screen.At(origin.X + x, origin.Y + y));
+    return img;
+  };
+  const auto count = [](const DecodedImage& img, Pixel p) {
+    return std::count(img.Pixels.begin(), img.Pixels.end(), p);
+  };
+  const DecodedImage loaded = shot();
+  // Stretched to the client's width, so each colour covers about twice its own area.
+  EXPECT_GT(count(loaded, 0xFF0000), 2 * 1400);
+  EXPECT_GT(count(loaded, 0x00FF00), 2 * 1000);
+  EXPECT_GT(count(loaded, 0x0000FF), 2 * 300);
+  // Where the records draw nothing, the edit's background shows: a metafile is transparent.
+  EXPECT_EQ(loaded.Pixels[size_t(2 * loaded.Width + 2)], Pixel(0xFFFFFF));
+  EXPECT_EQ(loaded.Pixels[size_t((loaded.Height - 3) * loaded.Width + loaded.Width - 3)], Pixel(0xFFFFFF));
+  WriteGalleryPng(loaded, "image_metafile.png");
+
+  // Through the clipboard as a metafile picture: the same drawing comes back.
+  m->CutToClipboard();
+  EXPECT_TRUE(Clipboard->HasFormat(CF_METAFILEPICT));
+  host().PumpUntilIdle();
+  EXPECT_EQ(count(shot(), 0xFF0000), 0);
+  ASSERT_TRUE(m->CanPasteFromClipboard());
+  m->PasteFromClipboard();
+  host().PumpUntilIdle();
+  EXPECT_EQ(m->GetEditValue().AsString(), wmf);
+  const DecodedImage pasted = shot();
+  for (Pixel p : {Pixel(0xFF0000), Pixel(0x00FF00), Pixel(0x0000FF)}) EXPECT_EQ(count(pasted, p), count(loaded, p));
 }
 
 TEST_F(ImageTest, AnOwnGraphicClassPastesThePictureFormatByDefault) {

@@ -524,6 +524,7 @@ class TcxCustomDataController : public TPersistent {
   void CheckDetailsBrowseState();
   TcxCustomDataController* GetMasterDataController() const;
   TcxCustomDataRelation* GetMasterRelation() const { return FMasterRelation; }
+  bool IsCreatingDetail() const { return FCreatingDetail; }
   Integer GetMasterRecordIndex() const { return FMasterRecordIndex; }
   TcxCustomDataController* GetPatternDataController();
   bool IsDetail() const { return FMasterRelation != nullptr; }

@@ -444,6 +444,17 @@ class TcxDBDataController : public TcxCustomDataController {
   // own master.
   void UpdateDetailQuery();
   bool IsChangingFocus() const { return FChangingFocus; }
+  bool CanChangeDetailExpanding(Integer ARecordIndex, bool AExpanded) override;
+  // A pattern detail brings its masters onto the records its data set stands on; the
+  // answer is the detail controller that now shows its data (nil when nothing was done).
+  TcxCustomDataController* SyncMasterPos();
+  // This controller and every master above it follow their data sets without editing.
+  bool CanSyncMasterPos() const;
+  // The detail of AController's focused record for that relation, expanded (nil when the
+  // record has no focused row or its detail stays collapsed).
+  static TcxCustomDataController* ActivateDetailOfFocusedRecord(TcxCustomDataController* AController,
+                                                                Integer ARelationIndex, const Variant& AKeyValues);
+  bool IsSynchronizingAsMaster() const { return FSynchronizing; }
 
  private:
   void LeaveActiveDetail(TcxCustomDataController* ADetail);
@@ -525,6 +536,7 @@ class TcxDBDataController : public TcxCustomDataController {
   String FDetailKeyFieldNames;
   bool FCheckingBrowseState = false;
   bool FChangingFocus = false;
+  bool FSynchronizing = false;
   bool FUpdatingDetailQuery = false;
   bool FReadingRecord = false;
   TcxDBDataField* FKeyField = nullptr;

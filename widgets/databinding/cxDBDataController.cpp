@@ -419,7 +419,16 @@ void TcxDBDataController::ResetFocusing() {
   TcxDataUpdateBracket bracket(this);
   inherited::ResetFocusing();
   TcxDBDataProvider* p = DBProvider();
-  if (!p->IsSyncMode() || IsPattern() || !IdentifiesRecordsByKey() || IsLoading()) return;
+  if (!p->IsSyncMode()) return;
+  if (GetDetailMode() == TcxDataControllerDetailMode::dcdmPattern) {
+    // The pattern reads no records: its data set's position is handed to the masters.
+    bool otherChanging = false;
+    for (TcxDBDataProvider* other : p->OtherProviders()) otherChanging = otherChanging || other->IsInsideOwnOperation();
+    if (!IsLoading() && !p->IsInsideActivation() && !otherChanging && !FSynchronizing && !FCheckingBrowseState)
+      SyncMasterPos();
+    return;
+  }
+  if (IsPattern() || !IdentifiesRecordsByKey() || IsLoading()) return;
   std::vector<TcxCustomDataField*> keys;
   GetKeyFields(keys);
   const Integer current = p->CurrentRecordIndex();
@@ -542,6 +551,7 @@ bool TcxDBDataController::CanFocusRecord(Integer ARecordIndex) {
   }
   bool result;
   const bool changingFocus = FChangingFocus;
+  const Integer focusedBefore = GetFocusedRecordIndex();
   p->BeginLock();
   try {
     if (IsDetail() && FDataModeController->DetailSyncEnabled() && !changingFocus) UpdateDetailQuery();
@@ -553,6 +563,11 @@ bool TcxDBDataController::CanFocusRecord(Integer ARecordIndex) {
   }
   p->EndLock();
   ReportSyncMasterPos();
+  // Moving the data set re-focuses this controller on the record through the data set's
+  // own notice, before the row focus itself changes: the row focus then sees no change,
+  // and the focused-record step would never run for it.
+  if (result && !changingFocus && focusedBefore != ARecordIndex && GetFocusedRecordIndex() == ARecordIndex)
+    FocusedRecordChanged();
   return result;
 }
 

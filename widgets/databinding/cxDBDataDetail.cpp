@@ -289,6 +289,112 @@ void TcxDBDataController::LeaveActiveDetail(TcxCustomDataController* ADetail) {
   other->FChangingFocus = false;
 }
 
+namespace {
+
+// The data set's values of those fields (one value or an array); Unassigned when a name
+// names no field, so that nothing is compared or located on a field that is not there.
+Variant DataSetValuesOf(TDataSet* ADataSet, const String& ANames) {
+  if (!ADataSet || !ADataSet->Active() || ANames.empty()) return Variant();
+  Owned<TStringList> list(New<TStringList>());
+  cxGetFieldNames(ANames, list.get());
+  std::vector<TField*> fields;
+  for (Integer i = 0; i < list->Count(); ++i) {
+    TField* f = ADataSet->FindField(list->Strings(i));
+    if (!f) return Variant();
+    fields.push_back(f);
+  }
+  return cxGetFieldValues(fields);
+}
+
+}  // namespace
+
+bool TcxDBDataController::CanSyncMasterPos() const {
+  for (const TcxCustomDataController* c = this; c; c = c->GetMasterDataController()) {
+    auto* db = dynamic_cast<const TcxDBDataController*>(c);
+    if (!db) return false;
+    TcxDBDataProvider* p = db->DBProvider();
+    if (!p->IsSyncMode() || !db->IsSmartRefresh() || p->IsEditing()) return false;
+  }
+  return true;
+}
+
+TcxCustomDataController* TcxDBDataController::SyncMasterPos() {
+  TcxCustomDataRelation* masterRelation = GetMasterRelation();
+  if (!masterRelation || GetMasterDetailKeyFieldNames().empty()) return this;
+  auto* relation = dynamic_cast<TcxDBDataRelation*>(masterRelation);
+  auto* master = dynamic_cast<TcxDBDataController*>(GetMasterDataController());
+  if (!relation || !master || !DBProvider()->IsSyncMode() || !master->CanSyncMasterPos() ||
+      master->IsCreatingDetail())
+    return nullptr;
+  const Variant detailValues = DataSetValuesOf(DataSet(), relation->GetDetailKeyFieldNames());
+  const Variant masterValues = DataSetValuesOf(master->DataSet(), relation->GetMasterKeyFieldNames());
+  // A detail standing on no record (an empty data set) names no master.
+  if (VarIsEmpty(detailValues) || VarIsEmpty(masterValues)) return nullptr;
+  TcxCustomDataController* result = nullptr;
+  master->FSynchronizing = true;
+  try {
+    const bool equal = cxVariantsEqual(detailValues, masterValues);
+    if (equal && master->IsChangingFocus()) {
+      master->FSynchronizing = false;
+      return nullptr;
+    }
+    bool located = equal;
+    if (!equal) {
+      TcxDBDataProvider* mp = master->DBProvider();
+      mp->BeginLock();
+      try {
+        located = cxDBLocateSafely(master->DataSet(), relation->GetMasterKeyFieldNames(), detailValues);
+      } catch (...) {
+        mp->EndLock();
+        throw;
+      }
+      mp->EndLock();
+    }
+    if (located) {
+      // The masters above come first: the record's detail exists only once its own master
+      // stands on it.
+      if (TcxCustomDataController* shown = master->SyncMasterPos())
+        result = ActivateDetailOfFocusedRecord(shown, relation->Index(), detailValues);
+      ReportSyncMasterPos();
+    }
+  } catch (...) {
+    master->FSynchronizing = false;
+    throw;
+  }
+  master->FSynchronizing = false;
+  return result;
+}
+
+TcxCustomDataController* TcxDBDataController::ActivateDetailOfFocusedRecord(TcxCustomDataController* AController,
+                                                                            Integer ARelationIndex,
+                                                                            const Variant& AKeyValues) {
+  if (!AController || AController->GetFocusedRowIndex() < 0) return nullptr;
+  const Integer record = AController->GetFocusedRecordIndex();
+  if (record < 0) return nullptr;
+  AController->ChangeDetailExpanding(record, true);
+  if (!AController->GetDetailExpanding(record)) return nullptr;
+  const Integer active = AController->GetDetailActiveRelationIndex(record);
+  if (active >= 0 && active != ARelationIndex) {
+    // Another relation already shows a detail of this data set on the same key values.
+    if (auto* other = dynamic_cast<TcxDBDataController*>(AController->GetDetailDataController(record, active)))
+      if (cxVariantsEqual(DataSetValuesOf(other->DataSet(), other->DetailKeyFieldNames()), AKeyValues))
+        return other;
+  }
+  AController->ChangeDetailActiveRelationIndex(record, ARelationIndex);
+  return AController->GetDetailDataController(record, ARelationIndex);
+}
+
+bool TcxDBDataController::CanChangeDetailExpanding(Integer ARecordIndex, bool AExpanded) {
+  if (IsGridMode() && AExpanded) {
+    // The buffered records are the data set's window: the master record is made current
+    // before its detail asks the data set for its records.
+    for (Integer attempt = 0; attempt < 2 && GetFocusedRecordIndex() != ARecordIndex; ++attempt)
+      ChangeFocusedRecordIndex(ARecordIndex);
+    if (GetFocusedRecordIndex() != ARecordIndex) return false;
+  }
+  return inherited::CanChangeDetailExpanding(ARecordIndex, AExpanded);
+}
+
 // ---- Start-up ----
 
 namespace cxDBData {

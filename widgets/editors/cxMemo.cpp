@@ -35,6 +35,21 @@ String cxMemoRewriteLineBreaks(const String& AText) {
   return out;
 }
 
+namespace {
+
+// Both memo windows: no redraw on a change of height, nor of width where the lines do not
+// rewrap with it. A class is registered once per name, so each class style has its own name.
+void cxMemoWindowClass(TCreateParams& Params, TScrollStyle AScrollBars, bool AWordWrap) {
+  const bool horz = AScrollBars == TScrollStyle::ssHorizontal || AScrollBars == TScrollStyle::ssBoth;
+  Params.WindowClass.style &= ~UINT(CS_VREDRAW);
+  if (horz || !AWordWrap) {
+    Params.WindowClass.style &= ~UINT(CS_HREDRAW);
+    Params.WinClassName += ".NoHRedraw";
+  }
+}
+
+}  // namespace
+
 Cardinal cxMemoDrawTextFlags(bool AWordWrap, TScrollStyle AScrollBars, TAlignment AAlignment) {
   const bool horz = AScrollBars == TScrollStyle::ssHorizontal || AScrollBars == TScrollStyle::ssBoth;
   Cardinal flags = AWordWrap && !horz ? 0x24100 : 0x4000;
@@ -290,8 +305,7 @@ void TcxCustomInnerMemo::CreateParams(TCreateParams& Params) {
   if (FWordWrap && !horz) Params.Style &= ~DWORD(ES_AUTOHSCROLL);
   if (horz) Params.Style |= WS_HSCROLL;
   if (vert) Params.Style |= WS_VSCROLL;
-  Params.WindowClass.style &= ~UINT(CS_VREDRAW);
-  if (horz || !FWordWrap) Params.WindowClass.style &= ~UINT(CS_HREDRAW);
+  cxMemoWindowClass(Params, FScrollBars, FWordWrap);
 }
 
 void TcxCustomInnerMemo::WndProc(TMessage& Message) {
@@ -596,8 +610,21 @@ bool TcxCustomMemo::CanKeyStartEdit(Char Key) {
   return Key != Char(13) && inherited::CanKeyStartEdit(Key);
 }
 
+void TcxCustomMemo::CreateParams(TCreateParams& Params) {
+  inherited::CreateParams(Params);
+  auto* p = dynamic_cast<TcxCustomMemoProperties*>(GetActiveProperties());
+  cxMemoWindowClass(Params, p ? p->GetScrollBars() : TScrollStyle::ssNone, p ? p->GetWordWrap() : true);
+  FHRedraw = (Params.WindowClass.style & CS_HREDRAW) != 0;
+}
+
 void TcxCustomMemo::PropertiesChanged(TObject* Sender) {
   inherited::PropertiesChanged(Sender);
+  // The container's class style follows the settings: a window of the other style is remade.
+  if (TcxCustomMemoProperties* p = ActiveMemoProperties(); p && HandleAllocated()) {
+    const TScrollStyle bars = p->GetScrollBars();
+    const bool hredraw = bars != TScrollStyle::ssHorizontal && bars != TScrollStyle::ssBoth && p->GetWordWrap();
+    if (hredraw != FHRedraw) RecreateWnd();
+  }
   if (TcxCustomInnerMemo* inner = InnerMemo()) {
     TcxCustomMemoProperties* p = ActiveMemoProperties();
     inner->SetMemoSettings(p->GetScrollBars(), p->GetWantReturns(), p->GetWantTabs(), p->GetWordWrap());

@@ -218,6 +218,8 @@ class TcxCustomMemo : public TcxCustomTextEdit {
 
  protected:
   void ReadState(TReader& Reader) override;
+  // Without CS_VREDRAW, and without CS_HREDRAW where lines do not rewrap with the width.
+  void CreateParams(TCreateParams& Params) override;
   // A line scrolls the memo by one line; every other code goes to the inner memo as it is.
   void Scroll(TScrollBarKind AKind, TScrollCode AScrollCode, Integer& AScrollPos) override;
   // The memo's own window text keeps all its lines.
@@ -231,6 +233,8 @@ class TcxCustomMemo : public TcxCustomTextEdit {
   void SyncLinesFromText();
   TStringList* FLines = nullptr;
   bool FSyncingLines = false;
+  // The class style the window was made with redraws on a change of width.
+  bool FHRedraw = true;
 };
 
 class TcxMemo : public TcxCustomMemo {

@@ -175,6 +175,9 @@ TEST_F(PictureGraphicsTest, MetafileDrawsItsRecordsIntoTheRectangleAndKeepsItsBy
   EXPECT_EQ(canvas->Canvas()->GetPixel(21, 12), clBlack);
   EXPECT_EQ(canvas->Canvas()->GetPixel(22, 12), clWhite);
   EXPECT_EQ(BytesOf(m.get()), wmf);
+  // What the records leave undrawn shows through, whatever is asked.
+  m->SetTransparent(false);
+  EXPECT_TRUE(m->GetTransparent());
   // A record that claims more than the file holds: refused, and the picture stays.
   std::vector<uint8_t> lying = wmf;
   lying[22 + 18 + 14 + 8] = 0x70;

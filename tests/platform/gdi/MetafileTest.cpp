@@ -100,6 +100,39 @@ void With(HDC dc, HGDIOBJ obj, const std::function<void()>& draw) {
   DeleteObject(obj);
 }
 
+// Draws with a new pen and brush selected, then deletes both.
+void WithPenAndBrush(HDC dc, HPEN pen, HBRUSH brush, const std::function<void()>& draw) {
+  With(dc, pen, [&] { With(dc, brush, draw); });
+}
+
+// The direct drawing of the poly records' tests: a line, a polyline, a triangle and two
+// triangles side by side, at the given places.
+void DrawPolys(HDC dc, POINT from, POINT to, std::initializer_list<POINT> line, std::initializer_list<POINT> tri,
+               std::initializer_list<POINT> two) {
+  MoveToEx(dc, from.X, from.Y, nullptr);
+  LineTo(dc, to.X, to.Y);
+  Polyline(dc, line.begin(), int(line.size()));
+  Polygon(dc, tri.begin(), int(tri.size()));
+  const INT counts[] = {3, 3};
+  PolyPolygon(dc, two.begin(), counts, 2);
+}
+
+// The text tests' drawing made directly: "Abg" at (4, 6) in bold 12-pixel Sans, maroon,
+// on a 60 x 24 canvas.
+std::vector<Pixel> DirectText() {
+  LOGFONTA lf{};
+  lf.lfHeight = -12;
+  lf.lfWeight = FW_BOLD;
+  std::strcpy(lf.lfFaceName, "Sans");
+  return Drawn(60, 24, [&](HDC dc) {
+    With(dc, CreateFontIndirectA(&lf), [&] {
+      SetTextColor(dc, RGB(128, 0, 0));
+      SetBkMode(dc, TRANSPARENT);
+      TextOutA(dc, 4, 6, "Abg", 3);
+    });
+  });
+}
+
 int InkedOf(const std::vector<Pixel>& px) {
   int n = 0;
   for (Pixel p : px) n += p != 0xFFFFFF;
@@ -124,18 +157,9 @@ TEST_F(MetafileTest, LinesAndPolygonsMatchTheSameDrawingMadeDirectly) {
       .Rec(kPolyPolygon, {2, 3, 3, 1, 20, 8, 20, 4, 28, 10, 22, 16, 22, 12, 28});
   const auto played = Played(40, 30, w.Bytes());
   const auto direct = Drawn(40, 30, [&](HDC dc) {
-    With(dc, CreatePen(PS_SOLID, 2, red), [&] {
-      With(dc, CreateSolidBrush(blue), [&] {
-        MoveToEx(dc, 1, 2, nullptr);
-        LineTo(dc, 30, 20);
-        const POINT line[] = {{5, 5}, {15, 5}, {15, 12}};
-        Polyline(dc, line, 3);
-        const POINT tri[] = {{20, 20}, {35, 22}, {25, 28}};
-        Polygon(dc, tri, 3);
-        const POINT two[] = {{1, 20}, {8, 20}, {4, 28}, {10, 22}, {16, 22}, {12, 28}};
-        const INT counts[] = {3, 3};
-        PolyPolygon(dc, two, counts, 2);
-      });
+    WithPenAndBrush(dc, CreatePen(PS_SOLID, 2, red), CreateSolidBrush(blue), [&] {
+      DrawPolys(dc, {1, 2}, {30, 20}, {{5, 5}, {15, 5}, {15, 12}}, {{20, 20}, {35, 22}, {25, 28}},
+                {{1, 20}, {8, 20}, {4, 28}, {10, 22}, {16, 22}, {12, 28}});
     });
   });
   EXPECT_GT(InkedOf(direct), 100);
@@ -207,13 +231,7 @@ TEST_F(MetafileTest, TextTakesTheRecordsFontColourAndPlace) {
   w.Raw(kCreateFont, font).Rec(kSelectObject, {0}).Rec(kSetTextColor, {Lo(maroon), Hi(maroon)});
   w.Rec(kSetBkMode, {TRANSPARENT}).Raw(kTextOut, text);
   const auto played = Played(60, 24, w.Bytes());
-  const auto direct = Drawn(60, 24, [&](HDC dc) {
-    With(dc, CreateFontIndirectA(&lf), [&] {
-      SetTextColor(dc, maroon);
-      SetBkMode(dc, TRANSPARENT);
-      TextOutA(dc, 4, 6, "Abg", 3);
-    });
-  });
+  const auto direct = DirectText();
   EXPECT_GT(InkedOf(direct), 20);
   EXPECT_EQ(played, direct);
 }
@@ -466,20 +484,11 @@ TEST_F(MetafileTest, EnhancedShapesMatchTheDirectDrawing) {
       .Rec(kEmrDeleteObject, {1});
   const auto played = Played(40, 30, e.Bytes());
   const auto direct = Drawn(40, 30, [&](HDC dc) {
-    With(dc, CreatePen(PS_SOLID, 2, red), [&] {
-      With(dc, CreateSolidBrush(blue), [&] {
-        Rectangle(dc, 1, 2, 18, 15);
-        Ellipse(dc, 20, 2, 38, 14);
-        MoveToEx(dc, 1, 28, nullptr);
-        LineTo(dc, 30, 20);
-        const POINT line[] = {{5, 18}, {15, 18}, {15, 25}};
-        Polyline(dc, line, 3);
-        const POINT tri[] = {{20, 16}, {35, 17}, {25, 28}};
-        Polygon(dc, tri, 3);
-        const POINT two[] = {{1, 22}, {4, 22}, {2, 27}, {6, 22}, {9, 22}, {7, 27}};
-        const INT counts[] = {3, 3};
-        PolyPolygon(dc, two, counts, 2);
-      });
+    WithPenAndBrush(dc, CreatePen(PS_SOLID, 2, red), CreateSolidBrush(blue), [&] {
+      Rectangle(dc, 1, 2, 18, 15);
+      Ellipse(dc, 20, 2, 38, 14);
+      DrawPolys(dc, {1, 28}, {30, 20}, {{5, 18}, {15, 18}, {15, 25}}, {{20, 16}, {35, 17}, {25, 28}},
+                {{1, 22}, {4, 22}, {2, 27}, {6, 22}, {9, 22}, {7, 27}});
     });
   });
   EXPECT_GT(InkedOf(direct), 200);
@@ -524,17 +533,7 @@ TEST_F(MetafileTest, EnhancedTextAndBitmapsDrawAsTheDirectCalls) {
   e.Raw(kEmrFont, font).Rec(kEmrSelectObject, {1}).Rec(kEmrSetTextColor, {int32_t(maroon)});
   e.Rec(kEmrSetBkMode, {TRANSPARENT}).Raw(kEmrTextW, text);
   const auto played = Played(60, 24, e.Bytes());
-  LOGFONTA lf{};
-  lf.lfHeight = -12;
-  lf.lfWeight = FW_BOLD;
-  std::strcpy(lf.lfFaceName, "Sans");
-  const auto direct = Drawn(60, 24, [&](HDC dc) {
-    With(dc, CreateFontIndirectA(&lf), [&] {
-      SetTextColor(dc, maroon);
-      SetBkMode(dc, TRANSPARENT);
-      TextOutA(dc, 4, 6, "Abg", 3);
-    });
-  });
+  const auto direct = DirectText();
   EXPECT_GT(InkedOf(direct), 20);
   EXPECT_EQ(played, direct);
 
