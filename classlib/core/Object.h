@@ -341,6 +341,20 @@ void UnRegisterClass(const TClass& c);
 const TClass* GetClass(std::string_view name);  // nullptr when not registered
 const TClass& FindClass(std::string_view name);  // raises EClassNotFound
 
+// ---- Class groups ----
+// A registered class belongs to the group that holds its nearest ancestor (or itself); a class
+// with no such ancestor is in the default group. GetClass and FindClass, and with them the
+// reader, see the default group and the one active group only, so one family of classes can
+// hide another family's classes of the same purpose.
+
+// Starts a group holding AClass and its descendants; starting it again changes nothing.
+void StartClassGroup(const TClass& AClass);
+// Moves AClass and its descendants into the group of AClassGroup.
+void GroupDescendentsWith(const TClass& AClass, const TClass& AClassGroup);
+// Makes the group of AClass the active one; answers the class that activated the group before
+// (nullptr while no group but the default one has been active).
+const TClass* ActivateClassGroup(const TClass& AClass);
+
 // ---- Describing a class: the builder behind TL_DEFINE_CLASS ----
 
 namespace tl_detail {
