@@ -4,6 +4,7 @@
 #include <cctype>
 #include <map>
 #include <string>
+#include <vector>
 
 // ---- TEnumType ----
 
@@ -273,10 +274,70 @@ void UnRegisterClass(const TClass& c) {
   if (it != r.end() && it->second == &c) r.erase(it);
 }
 
+// ---- Class groups ----
+
+namespace {
+struct ClassGroups {
+  // Group 0 is the default group: it starts empty and answers whatever no other group holds.
+  std::vector<std::vector<const TClass*>> Members{1};
+  size_t Active = 0;
+  const TClass* ActiveClass = nullptr;
+};
+ClassGroups& Groups() {
+  static ClassGroups g;
+  return g;
+}
+
+// The group whose member is the nearest ancestor of c.
+size_t GroupOf(const TClass& c) {
+  const ClassGroups& g = Groups();
+  size_t generations = 0;
+  for (const TClass* p = &c; p; p = p->ClassParent(), ++generations)
+    for (size_t i = 0; i < g.Members.size(); ++i)
+      if (std::find(g.Members[i].begin(), g.Members[i].end(), p) != g.Members[i].end()) return i;
+  return 0;
+}
+
+bool GroupAnswers(const TClass& c) {
+  size_t i = GroupOf(c);
+  return i == 0 || i == Groups().Active;
+}
+
+void ForgetMember(const TClass& c) {
+  for (auto& m : Groups().Members) m.erase(std::remove(m.begin(), m.end(), &c), m.end());
+}
+}  // namespace
+
+void StartClassGroup(const TClass& AClass) {
+  ClassGroups& g = Groups();
+  for (size_t i = 1; i < g.Members.size(); ++i)
+    if (g.Members[i].front() == &AClass) return;
+  ForgetMember(AClass);
+  g.Members.push_back({&AClass});
+}
+
+void GroupDescendentsWith(const TClass& AClass, const TClass& AClassGroup) {
+  size_t target = GroupOf(AClassGroup);
+  ClassGroups& g = Groups();
+  // The first member of a started group is its root and stays where it is.
+  for (size_t i = 1; i < g.Members.size(); ++i)
+    if (g.Members[i].front() == &AClass) return;
+  ForgetMember(AClass);
+  g.Members[target].push_back(&AClass);
+}
+
+const TClass* ActivateClassGroup(const TClass& AClass) {
+  ClassGroups& g = Groups();
+  const TClass* previous = g.ActiveClass;
+  g.Active = GroupOf(AClass);
+  g.ActiveClass = &AClass;
+  return previous;
+}
+
 const TClass* GetClass(std::string_view name) {
   auto& r = Registry();
   auto it = r.find(String(name));
-  return it == r.end() ? nullptr : it->second;
+  return it == r.end() || !GroupAnswers(*it->second) ? nullptr : it->second;
 }
 
 const TClass& FindClass(std::string_view name) {

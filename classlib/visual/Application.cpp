@@ -342,6 +342,9 @@ void ControlsUnit::Initialize() {
   Mouse = New<TMouse>();
   RegisterClasses({&TControl::StaticClass(), &TWinControl::StaticClass(), &TCustomControl::StaticClass(),
                    &TGraphicControl::StaticClass()});
+  // Controls and the classes grouped with them are what window descriptions name.
+  StartClassGroup(TControl::StaticClass());
+  ActivateClassGroup(TControl::StaticClass());
 }
 
 void ControlsUnit::Finalize() {

@@ -34,6 +34,13 @@ TEST_F(DBLookupTest, ANewLookupComboBoxHasTheListDefaultsAndIsRegistered) {
   EXPECT_EQ(editors->GetDescriptionByClass(&TcxLookupComboBoxProperties::StaticClass()),
             "Represents a lookup combo box control");
   EXPECT_EQ(editors->GetNameByClass(&TcxLookupComboBoxProperties::StaticClass()), "LookupComboBox");
+  // Its repository item answers lookups only with the controls' class group active.
+  const TClass* before = ActivateClassGroup(TComponent::StaticClass());
+  EXPECT_EQ(GetClass("TcxEditRepositoryLookupComboBoxItem"), nullptr);
+  EXPECT_EQ(GetClass("TFont"), &TFont::StaticClass());
+  ActivateClassGroup(TControl::StaticClass());
+  EXPECT_EQ(GetClass("TcxEditRepositoryLookupComboBoxItem"), &TcxEditRepositoryLookupComboBoxItem::StaticClass());
+  ActivateClassGroup(before ? *before : TControl::StaticClass());
   // Freeing the properties frees the grid.
   TFreed watch;
   p->Grid()->FreeNotification(&watch);

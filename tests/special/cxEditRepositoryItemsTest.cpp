@@ -100,6 +100,34 @@ TEST_F(EditRepositoryItemsTest, AFreedImageListLeavesAnImageComboBoxItem) {
   EXPECT_EQ(item->GetProperties()->GetItems()->Count(), 1);
 }
 
+// A repository's description names its item classes; they answer only with the controls'
+// group active, as the items and the repository share that group.
+TEST_F(EditRepositoryItemsTest, ADescriptionNamesItemClassesOnlyWithTheControlsGroupActive) {
+  Owned<TcxEditRepository> repo(New<TcxEditRepository>(nullptr));
+  auto read = [&repo] {
+    Owned<TMemoryStream> m(New<TMemoryStream>());
+    ObjectTextToBinary(
+        "object Repo: TcxEditRepository\n  object Spin: TcxEditRepositorySpinItem\n"
+        "    Properties.Increment = 5\n  end\nend\n",
+        *m);
+    m->SetPosition(0);
+    m->ReadComponent(repo.get());
+  };
+  const TClass* before = ActivateClassGroup(TComponent::StaticClass());
+  EXPECT_THROW(read(), EClassNotFound);
+  EXPECT_EQ(repo->Count(), 0);
+  EXPECT_EQ(GetClass("TcxEditRepositoryItem"), nullptr);
+
+  EXPECT_EQ(ActivateClassGroup(TcxEditRepositoryTextItem::StaticClass()), &TComponent::StaticClass());
+  read();
+  ASSERT_EQ(repo->Count(), 1);
+  auto* spin = dynamic_cast<TcxEditRepositorySpinItem*>(repo->Items(0));
+  ASSERT_NE(spin, nullptr);
+  EXPECT_EQ(spin->GetProperties()->GetIncrement(), 5);
+  EXPECT_EQ(GetClass("TcxEditRepositoryItem"), &TcxEditRepositoryItem::StaticClass());
+  ActivateClassGroup(before ? *before : TControl::StaticClass());
+}
+
 // The kinds whose published list names EditValue read it from a description; it is written
 // through their own typed value only.
 TEST_F(EditRepositoryItemsTest, TheValueKindsReadTheirEditValueByName) {

@@ -215,6 +215,8 @@ void Initialize() {
                    TcxLookupComboBox::StaticClass());
   RegisterClasses({&TcxLookupComboBox::StaticClass(), &TcxDBLookupComboBox::StaticClass(),
                    &TcxEditRepositoryLookupComboBoxItem::StaticClass()});
+  // Named in descriptions beside the controls, like the other repository items.
+  GroupDescendentsWith(TcxEditRepositoryLookupComboBoxItem::StaticClass(), TControl::StaticClass());
 }
 
 void Finalize() {

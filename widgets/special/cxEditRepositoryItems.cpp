@@ -64,10 +64,14 @@ const TClass* const kItemClasses[] = {
 
 void cxEditRepositoryItems::Initialize() {
   if (gItemsInitCount++ > 0) return;
+  ControlsUnit::Initialize();
   cxImage::Initialize();
   cxImageComboBox::Initialize();
   cxBlobEdit::Initialize();
   for (const TClass* c : kItemClasses) RegisterClass(*c);
+  // Window descriptions name repository items beside the controls that use them.
+  GroupDescendentsWith(TcxEditRepositoryItem::StaticClass(), TControl::StaticClass());
+  GroupDescendentsWith(TcxEditRepository::StaticClass(), TControl::StaticClass());
 }
 
 void cxEditRepositoryItems::Finalize() {
@@ -76,4 +80,5 @@ void cxEditRepositoryItems::Finalize() {
   cxBlobEdit::Finalize();
   cxImageComboBox::Finalize();
   cxImage::Finalize();
+  ControlsUnit::Finalize();
 }
