@@ -1,7 +1,8 @@
 # Build conventions shared by every layer: flags, one library per folder, resources.
 
+# A launcher given on the command line (tools/build-profile's) takes the place of ccache.
 find_program(TL_CCACHE ccache)
-if(TL_CCACHE)
+if(TL_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
   set(CMAKE_CXX_COMPILER_LAUNCHER ${TL_CCACHE})
   set(CMAKE_C_COMPILER_LAUNCHER ${TL_CCACHE})
 endif()
@@ -27,10 +28,96 @@ if(TL_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all
                       -fno-omit-frame-pointer -D_GLIBCXX_ASSERTIONS)
   add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
-  if(TL_FUZZ)
-    add_compile_options(-fsanitize=fuzzer-no-link)
-  endif()
 endif()
+
+# tl_fuzz_links(<fuzz source> <out-var>)
+# The targets a fuzz target links, named on its line "// fuzz-links: <targets>".
+function(tl_fuzz_links src out)
+  file(STRINGS ${src} link_line REGEX "^// fuzz-links:")
+  string(REGEX REPLACE "^// fuzz-links:[ \t]*" "" links "${link_line}")
+  separate_arguments(links)
+  set(${out} ${links} PARENT_SCOPE)
+endfunction()
+
+# Fuzzing builds measure the coverage of the code the fuzz targets exercise: the targets
+# themselves and the layers they link, with what those link. Test programs, build tools
+# and layers no fuzz target links run no fuzzer, so they are built without it.
+function(tl_fuzz_instrument target)
+  if(TL_SANITIZE AND TL_FUZZ)
+    get_target_property(done ${target} TL_FUZZ_INSTRUMENTED)
+    get_target_property(type ${target} TYPE)
+    if(NOT done AND NOT type STREQUAL "INTERFACE_LIBRARY")
+      target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link)
+    endif()
+    set_property(TARGET ${target} PROPERTY TL_FUZZ_INSTRUMENTED ON)
+    get_target_property(deps ${target} LINK_LIBRARIES)
+    if(type STREQUAL "INTERFACE_LIBRARY")
+      get_target_property(deps ${target} INTERFACE_LINK_LIBRARIES)
+    endif()
+    foreach(dep IN LISTS deps)
+      if(dep IN_LIST TL_ALL_LAYERS)
+        tl_fuzz_instrument(${dep})
+      endif()
+    endforeach()
+  endif()
+endfunction()
+
+# tl_fuzz_instrument_layers(<fuzz sources folder>)
+# Instruments every layer the fuzz targets in the folder link.
+function(tl_fuzz_instrument_layers dir)
+  file(GLOB srcs CONFIGURE_DEPENDS ${dir}/*.cpp)
+  foreach(src IN LISTS srcs)
+    tl_fuzz_links(${src} links)
+    foreach(link IN LISTS links)
+      if(link IN_LIST TL_ALL_LAYERS)
+        tl_fuzz_instrument(${link})
+      endif()
+    endforeach()
+  endforeach()
+endfunction()
+
+option(TL_PCH "Precompile the headers most sources of a target include" ON)
+# CMake opens its generated precompiled header with a system-header pragma, which would
+# hide every warning in the project's own headers; they are ours and get checked.
+set(CMAKE_PCH_PROLOGUE "")
+# What ccache needs to cache sources compiled with a precompiled header: g++ names the
+# header in its preprocessed output; clang leaves the build time out of the header.
+if(TL_PCH AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  add_compile_options(-fpch-preprocess)
+elseif(TL_PCH AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  list(APPEND CMAKE_CXX_COMPILE_OPTIONS_CREATE_PCH -Xclang -fno-pch-timestamp)
+endif()
+
+# tl_precompile(<target> <header>...)
+# Precompiles the headers for <target> and includes them first in each of its sources.
+# Name them <like/this.h>, never by absolute path, so the generated header reads the same
+# in every checkout and the compiler cache is shared. -DTL_PCH=OFF builds without, which
+# checks that each source still includes what it uses.
+function(tl_precompile target)
+  get_target_property(type ${target} TYPE)
+  if(TL_PCH AND NOT type STREQUAL "INTERFACE_LIBRARY")
+    foreach(header IN LISTS ARGN)
+      target_precompile_headers(${target} PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:${header}>")
+    endforeach()
+  endif()
+endfunction()
+
+# tl_precompile_like(<target> <donor>)
+# <target> uses <donor>'s precompiled header when both build with the same flags (here:
+# both or neither instrumented for fuzzing), else precompiles the same headers itself.
+function(tl_precompile_like target donor)
+  get_target_property(type ${target} TYPE)
+  if(TL_PCH AND NOT type STREQUAL "INTERFACE_LIBRARY")
+    get_target_property(fuzz ${target} TL_FUZZ_INSTRUMENTED)
+    get_target_property(donor_fuzz ${donor} TL_FUZZ_INSTRUMENTED)
+    if((fuzz AND donor_fuzz) OR (NOT fuzz AND NOT donor_fuzz))
+      target_precompile_headers(${target} REUSE_FROM ${donor})
+    else()
+      get_target_property(headers ${donor} PRECOMPILE_HEADERS)
+      target_precompile_headers(${target} PRIVATE ${headers})
+    endif()
+  endif()
+endfunction()
 
 set(TL_ALL_LAYERS "" CACHE INTERNAL "")
 

@@ -373,76 +373,90 @@ struct PointeeOf<T*> {
 
 void FillIntegerRange(TPropInfo& p, Int64 lo, Int64 hi);
 
-// Fills the kind and the type-erased accessors of a property of value type V.
-template <class C, class V>
-void SetAccessors(TPropInfo& p, std::function<V(const C*)> get, std::function<void(C*, V)> set) {
+// Fills the kind and the type-erased accessors of a property of value type V. get and set
+// are the builder's small callables (set is nullptr for a read-only property), held by the
+// accessors as they are: wrapping them in std::function first doubled the code every class
+// description compiles, a large share of its build time.
+template <class C, class V, class G, class S>
+void SetAccessors(TPropInfo& p, G get, S set) {
+  constexpr bool writable = !std::is_same_v<S, std::nullptr_t>;
   auto self = [](const TObject* o) { return static_cast<const C*>(o); };
   auto mself = [](TObject* o) { return static_cast<C*>(o); };
   if constexpr (std::is_same_v<V, bool>) {
     p.Kind = TPropKind::Bool;
     p.GetOrd = [get, self](const TObject* o) { return Int64(get(self(o))); };
-    if (set) p.SetOrd = [set, mself](TObject* o, Int64 v) { set(mself(o), v != 0); };
+    if constexpr (writable) p.SetOrd = [set, mself](TObject* o, Int64 v) { set(mself(o), v != 0); };
     FillIntegerRange(p, 0, 1);
   } else if constexpr (std::is_same_v<V, Char>) {
     p.Kind = TPropKind::Char;
-    p.GetOrd = [get, self](const TObject* o) { return Int64(static_cast<unsigned char>(get(self(o)))); };
-    if (set) p.SetOrd = [set, mself](TObject* o, Int64 v) { set(mself(o), Char(v)); };
+    p.GetOrd = [get, self](const TObject* o) {
+      return Int64(static_cast<unsigned char>(get(self(o))));
+    };
+    if constexpr (writable)
+      p.SetOrd = [set, mself](TObject* o, Int64 v) { set(mself(o), Char(v)); };
     FillIntegerRange(p, 0, 255);
   } else if constexpr (std::is_same_v<V, Int64>) {
     p.Kind = TPropKind::Int64;
     p.GetOrd = [get, self](const TObject* o) { return get(self(o)); };
-    if (set) p.SetOrd = [set, mself](TObject* o, Int64 v) { set(mself(o), v); };
+    if constexpr (writable) p.SetOrd = [set, mself](TObject* o, Int64 v) { set(mself(o), v); };
     FillIntegerRange(p, std::numeric_limits<Int64>::min(), std::numeric_limits<Int64>::max());
   } else if constexpr (std::is_integral_v<V>) {
     static_assert(sizeof(V) <= 4, "64-bit unsigned properties are not supported");
     p.Kind = TPropKind::Integer;
     p.GetOrd = [get, self](const TObject* o) { return Int64(get(self(o))); };
-    if (set) p.SetOrd = [set, mself](TObject* o, Int64 v) { set(mself(o), V(v)); };
+    if constexpr (writable) p.SetOrd = [set, mself](TObject* o, Int64 v) { set(mself(o), V(v)); };
     FillIntegerRange(p, Int64(std::numeric_limits<V>::min()), Int64(std::numeric_limits<V>::max()));
   } else if constexpr (TlEnum<V>) {
     p.Kind = TPropKind::Enum;
     p.EnumType = &EnumInfo<V>::Type();
     p.GetOrd = [get, self](const TObject* o) { return Int64(get(self(o))); };
-    if (set) p.SetOrd = [set, mself](TObject* o, Int64 v) { set(mself(o), V(v)); };
+    if constexpr (writable) p.SetOrd = [set, mself](TObject* o, Int64 v) { set(mself(o), V(v)); };
     FillIntegerRange(p, 0, EnumInfo<V>::Count - 1);
   } else if constexpr (IsSet<V>::value) {
     using E = typename V::Element;
     p.Kind = TPropKind::Set;
     p.EnumType = &EnumInfo<E>::Type();
     p.GetOrd = [get, self](const TObject* o) { return Int64(get(self(o)).ToInt()); };
-    if (set) p.SetOrd = [set, mself](TObject* o, Int64 v) { set(mself(o), V::FromInt(uint64_t(v))); };
+    if constexpr (writable)
+      p.SetOrd = [set, mself](TObject* o, Int64 v) { set(mself(o), V::FromInt(uint64_t(v))); };
   } else if constexpr (std::is_same_v<V, Currency>) {
     p.Kind = TPropKind::Currency;
     p.GetOrd = [get, self](const TObject* o) { return get(self(o)).Raw; };
-    if (set) p.SetOrd = [set, mself](TObject* o, Int64 v) { set(mself(o), Currency::FromRaw(v)); };
+    if constexpr (writable)
+      p.SetOrd = [set, mself](TObject* o, Int64 v) { set(mself(o), Currency::FromRaw(v)); };
   } else if constexpr (std::is_same_v<V, TDateTime> || std::is_floating_point_v<V>) {
     p.Kind = std::is_same_v<V, TDateTime> ? TPropKind::DateTime : TPropKind::Double;
     p.GetFloat = [get, self](const TObject* o) { return double(get(self(o))); };
-    if (set) p.SetFloat = [set, mself](TObject* o, double v) { set(mself(o), V(v)); };
+    if constexpr (writable)
+      p.SetFloat = [set, mself](TObject* o, double v) { set(mself(o), V(v)); };
   } else if constexpr (std::is_same_v<V, String>) {
     p.Kind = TPropKind::String;
     p.GetStr = [get, self](const TObject* o) { return get(self(o)); };
-    if (set) p.SetStr = [set, mself](TObject* o, const String& v) { set(mself(o), v); };
+    if constexpr (writable)
+      p.SetStr = [set, mself](TObject* o, const String& v) { set(mself(o), v); };
   } else if constexpr (std::is_same_v<V, WideString>) {
     p.Kind = TPropKind::WideString;
     p.GetWStr = [get, self](const TObject* o) { return get(self(o)); };
-    if (set) p.SetWStr = [set, mself](TObject* o, const WideString& v) { set(mself(o), v); };
+    if constexpr (writable)
+      p.SetWStr = [set, mself](TObject* o, const WideString& v) { set(mself(o), v); };
   } else if constexpr (std::is_same_v<V, Variant>) {
     p.Kind = TPropKind::Variant;
     p.GetVar = [get, self](const TObject* o) { return get(self(o)); };
-    if (set) p.SetVar = [set, mself](TObject* o, const Variant& v) { set(mself(o), v); };
+    if constexpr (writable)
+      p.SetVar = [set, mself](TObject* o, const Variant& v) { set(mself(o), v); };
   } else if constexpr (IsTMethod<V>) {
     p.Kind = TPropKind::Method;
     p.MethodSig = V::SignatureId();
     p.GetMethod = [get, self](const TObject* o) { return get(self(o)).Raw(); };
-    if (set) p.SetMethod = [set, mself](TObject* o, const TMethodRaw& v) { set(mself(o), V::FromRaw(v)); };
+    if constexpr (writable)
+      p.SetMethod = [set, mself](TObject* o, const TMethodRaw& v) { set(mself(o), V::FromRaw(v)); };
   } else if constexpr (std::is_pointer_v<V>) {
     using T = std::remove_cv_t<typename PointeeOf<V>::type>;
     static_assert(std::is_base_of_v<TObject, T>, "pointer properties hold class-library objects");
     p.Kind = std::is_base_of_v<TComponent, T> ? TPropKind::Reference : TPropKind::Object;
     p.ObjClass = &T::StaticClass;
     p.GetObj = [get, self](const TObject* o) -> TObject* { return const_cast<T*>(get(self(o))); };
-    if (set) {
+    if constexpr (writable) {
       p.SetObj = [set, mself](TObject* o, TObject* v) {
         T* t = v ? dynamic_cast<T*>(v) : nullptr;
         if (v && !t) throw EInvalidCast("Invalid class typecast");
@@ -510,37 +524,37 @@ class TClassBuilder {
   TPropBuilder Property(const char* name, G (GC::*getter)() const, void (SC::*setter)(SArg)) {
     using V = tl_detail::Bare<G>;
     static_assert(std::is_same_v<V, tl_detail::Bare<SArg>>, "getter and setter types differ");
-    std::function<V(const C*)> get = [getter](const C* o) -> V { return (o->*getter)(); };
-    std::function<void(C*, V)> set = [setter](C* o, V v) { (o->*setter)(std::move(v)); };
-    return Add<V>(name, std::move(get), std::move(set));
+    auto get = [getter](const C* o) -> V { return (o->*getter)(); };
+    auto set = [setter](C* o, V v) { (o->*setter)(std::move(v)); };
+    return Add<V>(name, get, set);
   }
   template <class GC, class G>
   TPropBuilder Property(const char* name, G (GC::*getter)() const) {
     using V = tl_detail::Bare<G>;
-    std::function<V(const C*)> get = [getter](const C* o) -> V { return (o->*getter)(); };
-    return Add<V>(name, std::move(get), nullptr);
+    auto get = [getter](const C* o) -> V { return (o->*getter)(); };
+    return Add<V>(name, get, nullptr);
   }
   // Getters that are not const (as some classes declare them) are called the same way.
   template <class GC, class G, class SC, class SArg>
   TPropBuilder Property(const char* name, G (GC::*getter)(), void (SC::*setter)(SArg)) {
     using V = tl_detail::Bare<G>;
     static_assert(std::is_same_v<V, tl_detail::Bare<SArg>>, "getter and setter types differ");
-    std::function<V(const C*)> get = [getter](const C* o) -> V { return (const_cast<C*>(o)->*getter)(); };
-    std::function<void(C*, V)> set = [setter](C* o, V v) { (o->*setter)(std::move(v)); };
-    return Add<V>(name, std::move(get), std::move(set));
+    auto get = [getter](const C* o) -> V { return (const_cast<C*>(o)->*getter)(); };
+    auto set = [setter](C* o, V v) { (o->*setter)(std::move(v)); };
+    return Add<V>(name, get, set);
   }
   template <class GC, class G>
   TPropBuilder Property(const char* name, G (GC::*getter)()) {
     using V = tl_detail::Bare<G>;
-    std::function<V(const C*)> get = [getter](const C* o) -> V { return (const_cast<C*>(o)->*getter)(); };
-    return Add<V>(name, std::move(get), nullptr);
+    auto get = [getter](const C* o) -> V { return (const_cast<C*>(o)->*getter)(); };
+    return Add<V>(name, get, nullptr);
   }
   template <class FC, class V>
     requires(!std::is_function_v<V>)
   TPropBuilder Property(const char* name, V FC::*field) {
-    std::function<V(const C*)> get = [field](const C* o) -> V { return o->*field; };
-    std::function<void(C*, V)> set = [field](C* o, V v) { o->*field = std::move(v); };
-    return Add<V>(name, std::move(get), std::move(set));
+    auto get = [field](const C* o) -> V { return o->*field; };
+    auto set = [field](C* o, V v) { o->*field = std::move(v); };
+    return Add<V>(name, get, set);
   }
   template <class FC, class Sig>
   TPropBuilder Event(const char* name, TMethod<Sig> FC::*field) {
@@ -556,11 +570,11 @@ class TClassBuilder {
   }
 
  private:
-  template <class V>
-  TPropBuilder Add(const char* name, std::function<V(const C*)> get, std::function<void(C*, V)> set) {
+  template <class V, class G, class S>
+  TPropBuilder Add(const char* name, G get, S set) {
     TPropInfo p;
     p.Name = name;
-    tl_detail::SetAccessors<C, V>(p, std::move(get), std::move(set));
+    tl_detail::SetAccessors<C, V>(p, get, set);
     return TPropBuilder(FClass.AddProperty(std::move(p)));
   }
   TClass& FClass;
