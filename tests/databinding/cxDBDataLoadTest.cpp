@@ -418,6 +418,50 @@ TEST_F(DBDataBrowse, FieldBindingThatNeverSettlesStopsWithAnError) {
   c->RemoveItem(&item);
 }
 
+// A controller whose owner takes the focus for one item only.
+class FocusingController : public TcxDBDataController {
+ public:
+  using TcxDBDataController::TcxDBDataController;
+  void FocusControl(Integer AItemIndex, bool& ADone) override {
+    Asked.push_back(AItemIndex);
+    ADone = AItemIndex == Focusable;
+  }
+  std::vector<Integer> Asked;
+  Integer Focusable = -1;
+};
+
+// A link told after the controller's: sees the field only while no control took the focus.
+class FieldFocusProbe : public TDataLink {
+ public:
+  std::vector<TField*> Seen;
+
+ protected:
+  void FocusControl(TField*& AField) override { Seen.push_back(AField); }
+};
+
+TEST_F(DBDataBrowse, AFieldAskingForFocusReachesTheItemBoundToItAndStopsOnceFocused) {
+  Owned<FocusingController> c(New<FocusingController>(nullptr));
+  DBTestItem id, n;
+  c->AddItem(&id);
+  c->AddItem(&n);
+  c->SetDataSource(Source);
+  c->ChangeFieldName(0, "ID");
+  c->ChangeFieldName(1, "N");
+  FieldFocusProbe probe;
+  probe.SetDataSource(Source);
+  TField* field = DS->FieldByName("N");
+  field->FocusControl();
+  EXPECT_EQ(c->Asked, std::vector<Integer>{1});
+  EXPECT_EQ(probe.Seen, std::vector<TField*>{field});
+  c->Focusable = 1;
+  field->FocusControl();
+  EXPECT_EQ(c->Asked, (std::vector<Integer>{1, 1}));
+  EXPECT_EQ(probe.Seen.size(), 1u);
+  probe.SetDataSource(nullptr);
+  c->RemoveItem(&n);
+  c->RemoveItem(&id);
+}
+
 TEST_F(DBDataBrowse, ValueTypesComeFromTheFieldsAndAboundItemKeepsItsOwn) {
   MakeController({"ID", "N", ""});
   EXPECT_EQ(C->GetItemValueTypeClass(0), TcxIntegerValueType::StaticClass());

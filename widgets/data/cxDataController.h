@@ -440,6 +440,9 @@ class TcxCustomDataController : public TPersistent {
   // Around reading a record's values in from outside; nothing here.
   virtual void BeginReadRecord() {}
   virtual void EndReadRecord() {}
+  // Asks the owner to focus the control that shows AItemIndex; ADone tells whether it did.
+  // A controller of its own shows nothing, so nothing is focused here.
+  virtual void FocusControl(Integer /*AItemIndex*/, bool& ADone) { ADone = false; }
   // Actions the controller's source handles; none here.
   virtual bool ExecuteAction(TBasicAction* /*AAction*/) { return false; }
   virtual bool UpdateAction(TBasicAction* /*AAction*/) { return false; }

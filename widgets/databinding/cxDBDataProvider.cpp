@@ -131,10 +131,14 @@ void TcxDBDataLink::EditingChanged() { FProvider->DoEditingChanged(); }
 
 void TcxDBDataLink::FocusControl(TField*& AField) {
   TcxDBDataController* c = FProvider->DBDataController();
+  if (!AField) return;
   for (Integer i = 0; i < c->GetItemCount(); ++i) {
     if (c->GetItemDataSetField(i) != AField) continue;
-    // The owner focuses the control of the item through the focused-item request of its
-    // own; the controller holds no such request, so the field stays for other links.
+    // Only a control that took the focus ends the search; otherwise the field stays for
+    // the data set's other links.
+    bool done = false;
+    c->FocusControl(i, done);
+    if (done) AField = nullptr;
     return;
   }
 }
