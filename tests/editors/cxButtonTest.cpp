@@ -271,6 +271,38 @@ TEST_F(Button, DropDownKindsOpenTheirMenu) {
   EXPECT_EQ(menu->AlignmentShown, TPopupAlignment::paRight);
 }
 
+// The focus rectangle belongs to a closed button: while its menu is open the pressed face
+// shows alone, focused or not; once closed the focused one carries the rectangle again.
+TEST_F(Button, NoFocusRectangleWhileTheMenuIsOpen) {
+  auto* menu = New<TScriptedMenu>(form);
+  ok->SetDropDownMenu(menu);
+  ok->SetKind(BK::cxbkDropDown);
+  ok->SetDefault(true);  // the same face focused or not, so only the rectangle can differ
+  Show();
+  constexpr int kW = 75, kH = 25;
+  auto shot = [&](bool focused) {
+    PaperCanvas paper(kW, kH);
+    ok->PaintTo(paper.Cx(), focused, false);
+    std::vector<COLORREF> px;
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) px.push_back(paper.Px(x, y));
+    return px;
+  };
+  std::vector<COLORREF> openFocused, openPlain;
+  menu->Command = [&] {
+    ASSERT_TRUE(ok->IsMenuVisible());
+    openFocused = shot(true);
+    openPlain = shot(false);
+  };
+  host().Click(ok->Handle(), 10, 10);
+  Pump();
+  ASSERT_EQ(menu->Shown, 1);
+  ASSERT_FALSE(openFocused.empty());
+  EXPECT_TRUE(openFocused == openPlain) << "no focus rectangle while the menu is open";
+  ASSERT_FALSE(ok->IsMenuVisible());
+  EXPECT_FALSE(shot(true) == shot(false)) << "the closed, focused button shows it";
+}
+
 // Decides what the drop-down shows: another menu, or nothing (handled).
 class TMenuChooser : public TObject {
  public:
