@@ -205,6 +205,37 @@ TEST_F(CheckBoxTest, ClicksCycleTheStates) {
   EXPECT_EQ(seen, (std::vector<CS>{CS::cbsChecked, CS::cbsUnchecked, CS::cbsChecked}));
 }
 
+// The box holds the mouse from the press, so the release reaches it wherever it happens;
+// only a release over the box toggles, one dragged away first leaves the state alone.
+TEST_F(CheckBoxTest, ReleaseOutsideTheBoxDoesNotToggle) {
+  Open();
+  TcxCheckBox* c = Add(10);
+  log.Take();
+  host().MouseMove(c->GetHandle(), 6, 10);
+  host().MouseDown(c->GetHandle(), 6, 10);
+  Pump();
+  ASSERT_EQ(GetCapture(), c->GetHandle()) << "the release must come back to the box";
+  EXPECT_EQ(CheckState(c), ES::ecsPressed);
+  host().MouseMove(c->GetHandle(), 200, 10);  // over the form, right of the box
+  Pump();
+  EXPECT_EQ(CheckState(c), ES::ecsNormal);
+  host().MouseUp(c->GetHandle(), 200, 10);
+  Pump();
+  EXPECT_NE(GetCapture(), c->GetHandle());
+  EXPECT_EQ(c->GetState(), CS::cbsUnchecked);
+  EXPECT_TRUE(log.Take().empty()) << "not even asked to edit";
+  // Dragged out and back in, the release over the box still toggles.
+  host().MouseDown(c->GetHandle(), 6, 10);
+  host().MouseMove(c->GetHandle(), 200, 10);
+  host().MouseMove(c->GetHandle(), 6, 10);
+  Pump();
+  EXPECT_EQ(CheckState(c), ES::ecsPressed);
+  host().MouseUp(c->GetHandle(), 6, 10);
+  Pump();
+  EXPECT_EQ(c->GetState(), CS::cbsChecked);
+  EXPECT_EQ(CheckState(c), ES::ecsHot);
+}
+
 TEST_F(CheckBoxTest, ClickTellsEditingThenValueChangeAndClickOnce) {
   Open();
   TcxCheckBox* c = Add(10);
