@@ -150,6 +150,25 @@ TEST_F(cxCalendarTest, GridDatesStepsAndRangeEnds) {
   EXPECT_EQ(cal->GetFirstGridDate(), D(2022, 12, 25));
 }
 
+// The minimum month has no week before it, even when it starts in the first column: its
+// first day then heads the grid. The month after it does get its whole preceding week.
+TEST_F(cxCalendarTest, TheMinimumMonthStartingInTheFirstColumnHasNoWeekBefore) {
+  using C = TcxCustomCalendar;
+  cxGetFormatController()->SetStartOfWeek(5);  // Friday first, like 1 January 100
+  ASSERT_EQ(C::ColumnOf(D(100, 1, 1), 5), 0);
+  cal->SetSelectDate(D(100, 1, 15));
+  ASSERT_EQ(cal->GetFirstDate(), D(100, 1, 1));
+  EXPECT_EQ(cal->GetFirstGridDate(), D(100, 1, 1));
+  EXPECT_EQ(cal->GetLastGridDate(), D(100, 2, 11));
+  EXPECT_EQ(cal->PosToDate(Centre(cal->CellRect(0, 0))), D(100, 1, 1));
+  EXPECT_EQ(cal->PosToDate(Centre(cal->CellRect(6, 5))), D(100, 2, 11));
+  // 1 October 100 is a Friday too, and later than the minimum.
+  cal->SetSelectDate(D(100, 10, 5));
+  ASSERT_EQ(cal->GetFirstDate(), D(100, 10, 1));
+  EXPECT_EQ(cal->GetFirstGridDate(), D(100, 9, 24));
+  cxGetFormatController()->SetStartOfWeek(0);
+}
+
 TEST_F(cxCalendarTest, LayoutOfTheDateKind) {
   // The test face: "0" is 7 x 14, so columns of 21, margins of 14, rows of 16, a header of 19.
   EXPECT_EQ(cal->ColumnWidth(), 21);
