@@ -11,20 +11,8 @@ e2e_name=run-game-end-e2e
 source "$(dirname "$0")/e2e-common.sh"
 e2e_run_in_xvfb "$xvfb" "game end e2e" "$@"
 
-work="$(mktemp -d)"
-cp "$app" "$work/tessaloom"
-printf '[Settings]\nSize=5\nColors=2\n' >"$work/config.ini"
-e2e_start "$work/tessaloom" "$work/out"
+e2e_start_small_game "$app"
 
-wid="$(timeout 15 xdotool search --sync --name '^Tessaloom$' | head -n1)" || fail "no window named Tessaloom within 15 s"
-[[ "$wid" =~ ^[0-9]+$ ]] || fail "bad window id '$wid'"
-# The client area holds the board (125 x 125) and the status bar (19).
-eval "$(xdo getwindowgeometry --shell "$wid")"
-left=$(((WIDTH - 125) / 2))
-top=$((HEIGHT - 144 - left))
-((left >= 0 && top > 0 && WIDTH == 125 + 2 * left)) || fail "window of $WIDTH x $HEIGHT is not the 5 x 5 board with its frame and menu bar"
-
-centre() { echo "$((left + $1 * 25 + 12)),$((top + $2 * 25 + 12))"; }
 pixel() { timeout 10 "$grab" "$1" "$2" || true; }
 # Waits until the window's point shows the colour.
 expect() {
