@@ -52,6 +52,20 @@ e2e_expect_exit() {
   [[ $status == 0 ]] || fail "$who exited with $status"
 }
 
+# The game's window and its board of $1 x $1 cells (25 pixels each). With no window
+# manager the host shows the whole window: equal borders round the caption, the menu bar
+# and the client area, which holds the board and the status bar (19). Sets `wid`, `left`
+# and `top` (the board's corner in the window).
+e2e_find_board() {
+  local side=$(($1 * 25))
+  wid="$(timeout 15 xdotool search --sync --name '^Tessaloom$' | head -n1)" || fail "no window named Tessaloom within 15 s"
+  [[ "$wid" =~ ^[0-9]+$ ]] || fail "bad window id '$wid'"
+  eval "$(xdo getwindowgeometry --shell "$wid")"
+  left=$(((WIDTH - side) / 2))
+  top=$((HEIGHT - side - 19 - left))
+  ((left >= 0 && top > 0 && WIDTH == side + 2 * left)) || fail "window of $WIDTH x $HEIGHT is not the $1 x $1 board with its frame and menu bar"
+}
+
 # The game ($1) started in a folder of its own whose config.ini asks for 5 x 5 cells of 2
 # colours, so that the first game is number 2611 of that shape. Sets `work`, `pid`, `wid`
 # (its window), `left` and `top` (the board's corner in the window) and `cells` (the
@@ -61,12 +75,7 @@ e2e_start_small_game() {
   cp "$1" "$work/tessaloom"
   printf '[Settings]\nSize=5\nColors=2\n' >"$work/config.ini"
   e2e_start "$work/tessaloom" "$work/out"
-  wid="$(timeout 15 xdotool search --sync --name '^Tessaloom$' | head -n1)" || fail "no window named Tessaloom within 15 s"
-  [[ "$wid" =~ ^[0-9]+$ ]] || fail "bad window id '$wid'"
-  eval "$(xdo getwindowgeometry --shell "$wid")"
-  left=$(((WIDTH - 125) / 2))
-  top=$((HEIGHT - 144 - left))
-  ((left >= 0 && top > 0 && WIDTH == 125 + 2 * left)) || fail "window of $WIDTH x $HEIGHT is not the 5 x 5 board with its frame and menu bar"
+  e2e_find_board 5
   cells=()
   local x y
   for ((y = 0; y < 5; ++y)); do for ((x = 0; x < 5; ++x)); do cells+=("$(centre $x $y)"); done; done

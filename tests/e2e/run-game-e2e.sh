@@ -15,17 +15,8 @@ work="$(mktemp -d)"
 cp "$app" "$work/tessaloom"
 e2e_start "$work/tessaloom" "$work/out"
 
-wid="$(timeout 15 xdotool search --sync --name '^Tessaloom$' | head -n1)" || fail "no window named Tessaloom within 15 s"
-[[ "$wid" =~ ^[0-9]+$ ]] || fail "bad window id '$wid'"
-# With no window manager the host shows the whole window: equal borders round the caption,
-# the menu bar and the client area, which holds the board (250 x 250) and the status bar (19).
-eval "$(xdo getwindowgeometry --shell "$wid")"
-left=$(((WIDTH - 250) / 2))
-top=$((HEIGHT - 269 - left))
-((left >= 0 && top > 0 && WIDTH == 250 + 2 * left)) || fail "window of $WIDTH x $HEIGHT is not the 10 x 10 board with its frame and menu bar"
+e2e_find_board 10
 
-# The centre of cell (column, row), in window coordinates.
-centre() { echo "$((left + $1 * 25 + 12)),$((top + $2 * 25 + 12))"; }
 pixel() { timeout 10 "$grab" "$wid" "$1" || true; }
 
 # Waits until the point shows the colour (`!colour`: anything else).
