@@ -143,14 +143,23 @@ void TextReplaced(const EditState& e, size_t at, size_t removed, size_t inserted
   if (e.linesValid) e.lines.Edited(e.text, at, removed, inserted);
 }
 
+// How many characters two texts share at their start (forward) or end (backward), up to n;
+// compared a block at a time.
+size_t CommonRun(const char* a, const char* b, size_t n, bool forward) {
+  constexpr size_t kBlock = 256;
+  size_t i = 0;
+  auto at = [&](const char* p, size_t k) { return forward ? p + i : p - i - k; };
+  while (i + kBlock <= n && std::memcmp(at(a, kBlock), at(b, kBlock), kBlock) == 0) i += kBlock;
+  while (i < n && *at(a, 1) == *at(b, 1)) ++i;
+  return i;
+}
+
 // Replaces the whole text; the line layout follows only the part that differs.
 void AssignText(EditState& e, String text) {
   const size_t oldSize = e.text.size();
   const size_t most = std::min(oldSize, text.size());
-  const size_t pre = size_t(std::mismatch(e.text.begin(), e.text.begin() + std::ptrdiff_t(most), text.begin()).first -
-                            e.text.begin());
-  size_t suf = 0;
-  while (suf < most - pre && e.text[oldSize - 1 - suf] == text[text.size() - 1 - suf]) ++suf;
+  const size_t pre = CommonRun(e.text.data(), text.data(), most, true);
+  const size_t suf = CommonRun(e.text.data() + oldSize, text.data() + text.size(), most - pre, false);
   e.text = std::move(text);
   TextReplaced(e, pre, oldSize - pre - suf, e.text.size() - pre - suf);
 }
