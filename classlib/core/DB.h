@@ -680,7 +680,18 @@ class TDataSet : public TComponent {
   void DataEvent(TDataEvent Event, intptr_t Info);
   // A descendant that changes its stored records other than through Post and Delete says
   // so, so that the records the filter keeps are asked again.
-  void RecordsChanged() { FVisibleKnown = false; }
+  void RecordsChanged() {
+    FVisibleKnown = false;
+    FVisibleCount = -1;
+  }
+  // The number of records the filter text keeps while it is known and no handler filters;
+  // -1 otherwise.
+  Integer KnownKeptCount() const;
+  // ACount with the verdict on the record at Place added (ASign 1) or taken away (-1); -1
+  // when ACount is unknown or the filter could not decide.
+  Integer KeptCountWith(Integer ACount, Integer Place, Integer ASign);
+  // After RecordsChanged: the count worked out with KeptCountWith.
+  void SetKeptCount(Integer ACount) { FVisibleCount = ACount; }
 
  private:
   friend class TField;
@@ -757,6 +768,10 @@ class TDataSet : public TComponent {
   // until the records or the filter change: counting and numbering then cost no walk.
   std::vector<Integer> FVisiblePlaces;
   bool FVisibleKnown = false;
+  // How many records the filter text keeps (-1: not known). A deletion or a post keeps it
+  // known by asking the filter about the one record it touches, so counting after each
+  // costs no walk.
+  Integer FVisibleCount = -1;
   Integer FDisableCount = 0;
   bool FPendingChange = false;
   bool FStateChangedWhileDisabled = false;
@@ -931,7 +946,7 @@ class TMemoryDataSet : public TDataSet {
   void InternalOpen() override;
   void InternalClose() override { FFilterExpressionBound = false; }
   // Stored records stay when the data set closes; only EmptyDataSet drops them.
-  Integer InternalRecordCount() const override { return Integer(FRecords.size()); }
+  Integer InternalRecordCount() const override { return Integer(FSlots.size() - FGapSize); }
   std::vector<Variant> InternalReadRecord(Integer Place) const override;
   TBookmarkStr InternalBookmark(Integer Place) const override;
   Integer InternalFindBookmark(const TBookmarkStr& Bookmark) const override;
@@ -946,14 +961,23 @@ class TMemoryDataSet : public TDataSet {
     Integer Id;
     std::vector<Variant> Values;
   };
-  std::vector<TStoredRecord> FRecords;
+  // The records in place order around a gap of empty slots, left where the last deletion
+  // or insertion happened: more of them there (a loop deleting at the cursor) move
+  // nothing, and the gap travels only as far as the next place asked for.
+  std::vector<TStoredRecord> FSlots;
+  size_t FGapStart = 0, FGapSize = 0;
+  size_t SlotOf(Integer Place) const { return size_t(Place) < FGapStart ? size_t(Place) : size_t(Place) + FGapSize; }
+  Integer PlaceOf(size_t Slot) const { return Integer(Slot < FGapStart ? Slot : Slot - FGapSize); }
+  void MoveGap(size_t Place);
+  void InsertStored(Integer Place, TStoredRecord Record);
   Integer FNextId = 1;
   Integer FNextAutoInc = 1;
   bool FUniDirectional = false;
-  // Record id -> place, rebuilt after inserts and deletes, so bookmarks are found and
-  // compared in constant time.
-  mutable std::unordered_map<Integer, Integer> FPlaces;
-  mutable bool FPlacesValid = false;
+  // Record id -> slot, built on the first bookmark asked for and kept up to date as
+  // records come, go and move with the gap, so bookmarks are found and compared in
+  // constant time.
+  mutable std::unordered_map<Integer, size_t> FSlotOfId;
+  mutable bool FSlotOfIdValid = false;
   std::shared_ptr<const TFilterExpression> FFilterExpression;
   String FFilterExpressionText;
   bool FFilterExpressionBound = false;

@@ -524,11 +524,30 @@ bool TDataSet::IsEmpty() const { return !Active() || FBuffers.empty(); }
 Integer TDataSet::RecordCount() const {
   if (!Active()) return 0;
   if (!Filtering()) return InternalRecordCount();
+  if (KnownKeptCount() >= 0) return FVisibleCount;
   auto* self = const_cast<TDataSet*>(this);
-  if (const std::vector<Integer>* places = self->VisiblePlaces()) return Integer(places->size());
+  if (const std::vector<Integer>* places = self->VisiblePlaces()) {
+    self->FVisibleCount = Integer(places->size());
+    return FVisibleCount;
+  }
   Integer n = 0;
   for (Integer p = self->FirstVisible(); p >= 0; p = self->NextVisible(p, 1)) ++n;
   return n;
+}
+
+// Asking the filter about one record runs no handler of this data set only without
+// OnFilterRecord and OnCalcFields; with either the count is walked again when asked.
+Integer TDataSet::KnownKeptCount() const {
+  return Active() && Filtering() && !OnFilterRecord && !OnCalcFields ? FVisibleCount : -1;
+}
+
+Integer TDataSet::KeptCountWith(Integer ACount, Integer Place, Integer ASign) {
+  if (ACount < 0 || OnFilterRecord || OnCalcFields) return -1;
+  try {
+    return ACount + (RecordVisible(Place) ? ASign : 0);
+  } catch (const Exception&) {
+    return -1;  // the filter could not decide: counted again when asked
+  }
 }
 
 Integer TDataSet::RecNo() const {
@@ -666,8 +685,12 @@ void TDataSet::Post() {
   std::vector<Variant> values;
   StoredValuesOf(buf, values);
   const bool inserting = FState == dsInsert;
-  buf.Place = InternalPost(inserting ? FInsertPlace : buf.Place, inserting, values);
+  Integer kept = KnownKeptCount();
+  if (!inserting) kept = KeptCountWith(kept, buf.Place, -1);
+  const Integer place = InternalPost(inserting ? FInsertPlace : buf.Place, inserting, values);
+  FBuffers[size_t(FActiveRecord)].Place = place;
   RecordsChanged();
+  SetKeptCount(KeptCountWith(kept, place, 1));
   FInsertPlace = -1;
   FOldValues.clear();
   SetState(dsBrowse);
@@ -699,8 +722,10 @@ void TDataSet::Delete() {
   if (!Notify(BeforeDelete)) return;
   if (!Notify(BeforeScroll)) return;
   const Integer place = FBuffers[size_t(FActiveRecord)].Place;
+  const Integer kept = KeptCountWith(KnownKeptCount(), place, -1);
   InternalDelete(place);
   RecordsChanged();
+  SetKeptCount(kept);
   FOldValues.clear();
   // The record that followed the deleted one takes its place (or the new last one).
   FInsertPlace = place;
