@@ -381,8 +381,6 @@ void TcxDBDataController::ReloadStorage() {
   DBProvider()->ClearReloadMark();
 }
 
-bool TcxDBDataController::IsGridModeChangePending() const { return inherited::IsGridModeChangePending(); }
-
 void TcxDBDataController::DeliverHeldBackNotices() { DBProvider()->DeliverPendingNotices(); }
 
 void TcxDBDataController::UpdateField(TcxCustomDataField* AField) {
