@@ -712,7 +712,11 @@ class TDataSet : public TComponent {
   void BindFields();
   void CreateDefaultFields();
   void DestroyDefaultFields();
-  void SetState(TDataSetState Value);
+  // False when a link's handler freed the data set (the caller then stops at once).
+  bool SetState(TDataSetState Value);
+  bool Told(TDataEvent Event, intptr_t Info);
+  // UpdateRecord: false when a link's handler freed the data set.
+  bool LinksUpdatedRecord();
 
   const Variant& FieldData(const TField* Field) const;
   void SetFieldData(TField* Field, const Variant& Value);
@@ -731,7 +735,7 @@ class TDataSet : public TComponent {
   // Refills the window so that Place is the active record at slot Slot (or as near as
   // the records allow); Place -1 leaves the window empty.
   void FillWindow(Integer Place, Integer Slot);
-  void Resync();
+  bool Resync();  // false when a link's handler freed the data set
   void StoredValuesOf(const TRecordBuffer& Buffer, std::vector<Variant>& Values) const;
   void CheckRequiredFields();
   bool MatchRecord(const std::vector<TField*>& Fields, const Variant& Values,

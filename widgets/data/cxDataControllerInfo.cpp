@@ -712,6 +712,8 @@ void TcxCustomDataControllerInfo::DoSort() {
       std::sort(FRecordList.begin(), FRecordList.end());  // storage order
     else if (!SortByFirstKey() && !SortByFetchedTexts())
       cxDataSort::Sort(FRecordList, [this](Integer a, Integer b) { return CompareRecords(a, b); });
+  } catch (const TcxDataControllerFreed&) {
+    throw;  // this object is gone with the controller
   } catch (...) {
     ResetSortInfo();
     throw;
@@ -851,6 +853,8 @@ void TcxCustomDataControllerInfo::DoGrouping() {
                                             FSortInfo[size_t(ALevel)]) != 0;
       });
     }
+  } catch (const TcxDataControllerFreed&) {
+    throw;  // this object is gone with the controller
   } catch (...) {
     ResetSortInfo();
     throw;
@@ -1000,6 +1004,9 @@ void TcxCustomDataControllerInfo::Update() {
   const TcxDataControllerInfoChanges changes = FChanges;
   const Integer moved = FMovedRecord;
   FMovedRecord = -1;
+  // Handlers run by the steps (filter, compare, summary) may free the controller, and this
+  // object with it.
+  TWeakLink self(this);
   try {
     const bool summary = changes.Contains(dcicSummary) && !c->IsReading() && !c->IsDestroying();
     if (changes.Contains(dcicSummary) && c->IsReading() && !c->IsDestroying()) c->FSummaryHeldBack = true;
@@ -1032,15 +1039,19 @@ void TcxCustomDataControllerInfo::Update() {
     if (load && !moveOnly) {
       FRecordList.resize(size_t(std::max<Integer>(c->GetRecordCount(), 0)));
       std::iota(FRecordList.begin(), FRecordList.end(), 0);
-      TWeakLink self(this);
       DoFilter();
       // A filter handler freed the controller, and this object with it.
       if (!self.Alive()) return;
     }
-    if (summary && !c->SummaryCountsSelectedOnly()) c->CalculateFooterSummary();
+    if (summary && !c->SummaryCountsSelectedOnly()) {
+      c->CalculateFooterSummary();
+      if (!self.Alive()) return;  // a summary handler freed the controller
+    }
     if (moveOnly) {
       try {
         MoveRecordIntoOrder(moved);
+      } catch (const TcxDataControllerFreed&) {
+        throw;
       } catch (...) {
         ResetSortInfo();
         throw;
@@ -1079,13 +1090,23 @@ void TcxCustomDataControllerInfo::Update() {
     ReindexSelection(regroup);
     // Rows moved: a later selection notification names the rows as they are now.
     if (load || sorting || changes.Contains(dcicExpanding)) c->UpdatePrevSelection();
-    if (summary) c->CalculateGroupSummaries();
+    if (summary) {
+      c->CalculateGroupSummaries();
+      if (!self.Alive()) return;
+    }
     if (FGroupSortingSummaryIndex >= 0 && (summary || regroup) && FGroups->LevelCount() == 1) {
       FGroups->SortBySummary(FGroupSortingSummaryIndex, FGroupSortingSummaryOrder);
       SettleFocus();
       ReindexSelection(false);
     }
+  } catch (const TcxDataControllerFreed&) {
+    if (!self.Alive()) return;
+    FInfoUpdating = false;
+    FChanges = FDeferredChanges;
+    FDeferredChanges = TcxDataControllerInfoChanges();
+    throw;
   } catch (...) {
+    if (!self.Alive()) throw;
     FInfoUpdating = false;
     FChanges = FDeferredChanges;
     FDeferredChanges = TcxDataControllerInfoChanges();
