@@ -258,6 +258,29 @@ TEST_F(DBGridMode, TheDataSetsRecordCountAndNumber) {
   EXPECT_EQ(C->GetDataSetRecNo(), -1);
 }
 
+TEST_F(DBGridMode, KeysAreFoundInTheWindowThenByTheDataSet) {
+  Open(1000, 10);
+  C->SetKeyFieldNames("ID");
+  Locate(500);
+  const Integer first = RowID(0);
+  // In the window: its row, found without moving the window.
+  const Integer r = C->FindRecordIndexByKey(first + 2);
+  ASSERT_GE(r, 0);
+  EXPECT_EQ(C->GetItemValue(r, 0).AsInteger(), first + 2);
+  EXPECT_EQ(C->FindRecordIndexByKey(900), -1);
+  EXPECT_TRUE(C->LocateByKey(first + 2));
+  EXPECT_EQ(CurrentID(), first + 2);
+  EXPECT_EQ(RowID(0), first);
+  // Outside it: the data set finds the record, and the focused row counts as selected.
+  EXPECT_TRUE(C->LocateByKey(900));
+  EXPECT_EQ(CurrentID(), 900);
+  ExpectWindow(10);
+  EXPECT_TRUE(C->IsRowSelected(C->GetFocusedRowIndex()));
+  EXPECT_FALSE(C->LocateByKey(5000));
+  EXPECT_FALSE(C->LocateByKey(Variant("no number")));
+  EXPECT_EQ(CurrentID(), 900);
+}
+
 // ---- Selection by bookmarks, iteration and the search ----
 
 class DBGridModeSelection : public DBGridMode {
