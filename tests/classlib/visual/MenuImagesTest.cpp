@@ -217,6 +217,53 @@ TEST_F(MenuImagesTest, AnItemBitmapShowsWhenTheListHasNoImageForIt) {
   EXPECT_EQ(Show(menu).image.Pixels, Show(plain).image.Pixels);
 }
 
+TEST_F(MenuImagesTest, TheMainMenusDropDownsAndSubmenusShowTheirImagesThroughTheForm) {
+  auto* mainMenu = New<TMainMenu>(form);
+  TMenuItem* game = New<TMenuItem>(form);
+  game->SetCaption("&Game");
+  mainMenu->Items()->Add(game);
+  TMenuItem* more = New<TMenuItem>(form);
+  more->SetCaption("&More");
+  game->Add(more);
+  TMenuItem* deep = New<TMenuItem>(form);
+  deep->SetCaption("&Deep");
+  deep->SetImageIndex(1);
+  more->Add(deep);
+  mainMenu->SetImages(images);
+  form->SetMenu(mainMenu);
+  host().PumpUntilIdle();
+  SetFocus(form->Handle());
+  std::vector<DecodedImage> shots;
+  const auto capture = [&] {
+    // The innermost level is the menu window on top.
+    HWND w = FindWindowA(MenuWindowClassName, nullptr);
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(GetMenuItemCount(more->Handle()), 1);
+    RECT r{};
+    ASSERT_TRUE(GetMenuItemRect(nullptr, more->Handle(), 0, &r));
+    RECT win{};
+    GetWindowRect(w, &win);
+    ASSERT_EQ(r.Left - win.Left, 2) << "not the submenu's window";
+    ASSERT_EQ(r.Top - win.Top, 2) << "not the submenu's window";
+    shots.push_back(CaptureClientImage(host(), w));
+  };
+  host().WhenIdle([&] { host().Key(VK_DOWN); });
+  host().WhenIdle([&] { host().Key(VK_RIGHT); });
+  host().WhenIdle([&] {
+    capture();
+    host().Key(VK_ESCAPE);
+    host().Key(VK_ESCAPE);
+    host().Key(VK_ESCAPE);
+  });
+  host().Key(VK_F10);
+  Pump();
+  ASSERT_EQ(shots.size(), 1u);
+  // The submenu's only item, selected on opening: the blue image on the highlight.
+  EXPECT_EQ(At(shots[0], 2 + 18 + 8, 2 + 2 + 8), Of(clBlue));
+  EXPECT_EQ(At(shots[0], 2 + 18 + 1, 2 + 2 + 1), Of(clHighlight));
+  form->SetMenu(nullptr);
+}
+
 TEST_F(MenuImagesTest, ImagesAndBitmapsAreStreamedWithTheMenu) {
   images->SetName("Images1");
   menu->SetName("Popup1");
