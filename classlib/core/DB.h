@@ -23,6 +23,7 @@ class TDataLink;
 class TField;
 class TParams;
 class TStrings;
+struct TDataSetKeyIndexes;
 
 TL_ENUM(TDataSetState, dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields, dsFilter,
         dsNewValue, dsOldValue, dsCurValue, dsBlockRead, dsInternalCalc, dsOpening);
@@ -683,6 +684,7 @@ class TDataSet : public TComponent {
   void RecordsChanged() {
     FVisibleKnown = false;
     FVisibleCount = -1;
+    FKeyIndexes.reset();
   }
   // The number of records the filter text keeps while it is known and no handler filters;
   // -1 otherwise.
@@ -692,6 +694,11 @@ class TDataSet : public TComponent {
   Integer KeptCountWith(Integer ACount, Integer Place, Integer ASign);
   // After RecordsChanged: the count worked out with KeptCountWith.
   void SetKeptCount(Integer ACount) { FVisibleCount = ACount; }
+  // The stored value at Place of the field definition Slot, read without copying the
+  // record; nullptr from a descendant that cannot (searches then always walk the records).
+  virtual const Variant* InternalStoredValue(Integer /*Place*/, Integer /*Slot*/) const {
+    return nullptr;
+  }
 
  private:
   friend class TField;
@@ -742,6 +749,13 @@ class TDataSet : public TComponent {
                    TLocateOptions Options, const TRecordBuffer& Buffer) const;
   Integer FindRecord(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options,
                      std::vector<TField*>& Fields);
+  // The search by one stored field's key index: true with the place (-1: none) when the
+  // index answers, false when the records must be walked. CountWalk adds what a walk for
+  // that field cost, which decides when building the index pays.
+  Integer KeyIndexSlot(const TField* Field, TLocateOptions Options) const;
+  bool FindIndexedRecord(const TField* Field, const Variant& Key, TLocateOptions Options,
+                         Integer& Place);
+  void CountWalk(const TField* Field, TLocateOptions Options, Integer Walked);
   void UpdateBufferCount();
   void ChangeFilter(const String& Text, TFilterOptions Options, bool Filtering);
   void NotifyScroll(Integer WindowShift);
@@ -776,6 +790,8 @@ class TDataSet : public TComponent {
   // known by asking the filter about the one record it touches, so counting after each
   // costs no walk.
   Integer FVisibleCount = -1;
+  // Exact single-field searches by value; dropped whenever the records change.
+  std::shared_ptr<TDataSetKeyIndexes> FKeyIndexes;
   Integer FDisableCount = 0;
   bool FPendingChange = false;
   bool FStateChangedWhileDisabled = false;
@@ -958,6 +974,7 @@ class TMemoryDataSet : public TDataSet {
   void InternalDelete(Integer Place) override;
   void PrepareFilterText(const String& Text) override;
   bool AcceptsFilterText() override;
+  const Variant* InternalStoredValue(Integer Place, Integer Slot) const override;
 
  private:
   void DefineFromFields();

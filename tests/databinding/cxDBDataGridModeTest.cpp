@@ -258,6 +258,62 @@ TEST_F(DBGridMode, TheDataSetsRecordCountAndNumber) {
   EXPECT_EQ(C->GetDataSetRecNo(), -1);
 }
 
+TEST_F(DBGridMode, KeysAreFoundInTheWindowThenByTheDataSet) {
+  Open(1000, 10);
+  C->SetKeyFieldNames("ID");
+  Locate(500);
+  const Integer first = RowID(0);
+  // In the window: its row, found without moving the window.
+  const Integer r = C->FindRecordIndexByKey(first + 2);
+  ASSERT_GE(r, 0);
+  EXPECT_EQ(C->GetItemValue(r, 0).AsInteger(), first + 2);
+  EXPECT_EQ(C->FindRecordIndexByKey(900), -1);
+  EXPECT_TRUE(C->LocateByKey(first + 2));
+  EXPECT_EQ(CurrentID(), first + 2);
+  EXPECT_EQ(RowID(0), first);
+  // Outside it: the data set finds the record, and the focused row counts as selected.
+  EXPECT_TRUE(C->LocateByKey(900));
+  EXPECT_EQ(CurrentID(), 900);
+  ExpectWindow(10);
+  EXPECT_TRUE(C->IsRowSelected(C->GetFocusedRowIndex()));
+  EXPECT_FALSE(C->LocateByKey(5000));
+  EXPECT_FALSE(C->LocateByKey(Variant("no number")));
+  EXPECT_EQ(CurrentID(), 900);
+}
+
+TEST_F(DBGridMode, EditsAndInsertsOfTheDataSetShowInTheWindow) {
+  Open(100, 10);
+  Locate(50);
+  // An edit through the controller is the data set's edit.
+  const Integer row = C->GetFocusedRowIndex();
+  C->Edit();
+  EXPECT_EQ(DS->State(), TDataSetState::dsEdit);
+  C->SetEditValue(1, Variant("edited"), TcxDataEditValueSource::evsValue);
+  C->PostEditing();
+  EXPECT_EQ(DS->State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(DS->FieldByName("S")->GetAsString(), "edited");
+  EXPECT_EQ(C->GetItemDisplayText(C->GetRowInfo(row).RecordIndex, 1), "edited");
+  // An edit of the data set's own shows in its row.
+  DS->Edit();
+  DS->FieldByName("S")->SetValue(Variant("r50"));
+  DS->Post();
+  EXPECT_EQ(C->GetItemDisplayText(C->GetRowInfo(row).RecordIndex, 1), "r50");
+  // A record the data set inserts by itself joins the window, and goes on a cancel.
+  DS->Insert();
+  EXPECT_TRUE(C->IsEditing());
+  DS->FieldByName("ID")->SetValue(Variant(1000));
+  DS->Cancel();
+  EXPECT_FALSE(C->IsEditing());
+  ExpectWindow(10);
+  DS->Append();
+  DS->FieldByName("ID")->SetValue(Variant(101));
+  DS->FieldByName("S")->SetValue(Variant("r101"));
+  DS->Post();
+  Model.push_back(101);
+  EXPECT_EQ(CurrentID(), 101);
+  ExpectWindow(10);
+}
+
 // ---- Selection by bookmarks, iteration and the search ----
 
 class DBGridModeSelection : public DBGridMode {
