@@ -281,6 +281,39 @@ TEST_F(DBGridMode, KeysAreFoundInTheWindowThenByTheDataSet) {
   EXPECT_EQ(CurrentID(), 900);
 }
 
+TEST_F(DBGridMode, EditsAndInsertsOfTheDataSetShowInTheWindow) {
+  Open(100, 10);
+  Locate(50);
+  // An edit through the controller is the data set's edit.
+  const Integer row = C->GetFocusedRowIndex();
+  C->Edit();
+  EXPECT_EQ(DS->State(), TDataSetState::dsEdit);
+  C->SetEditValue(1, Variant("edited"), TcxDataEditValueSource::evsValue);
+  C->PostEditing();
+  EXPECT_EQ(DS->State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(DS->FieldByName("S")->GetAsString(), "edited");
+  EXPECT_EQ(C->GetItemDisplayText(C->GetRowInfo(row).RecordIndex, 1), "edited");
+  // An edit of the data set's own shows in its row.
+  DS->Edit();
+  DS->FieldByName("S")->SetValue(Variant("r50"));
+  DS->Post();
+  EXPECT_EQ(C->GetItemDisplayText(C->GetRowInfo(row).RecordIndex, 1), "r50");
+  // A record the data set inserts by itself joins the window, and goes on a cancel.
+  DS->Insert();
+  EXPECT_TRUE(C->IsEditing());
+  DS->FieldByName("ID")->SetValue(Variant(1000));
+  DS->Cancel();
+  EXPECT_FALSE(C->IsEditing());
+  ExpectWindow(10);
+  DS->Append();
+  DS->FieldByName("ID")->SetValue(Variant(101));
+  DS->FieldByName("S")->SetValue(Variant("r101"));
+  DS->Post();
+  Model.push_back(101);
+  EXPECT_EQ(CurrentID(), 101);
+  ExpectWindow(10);
+}
+
 // ---- Selection by bookmarks, iteration and the search ----
 
 class DBGridModeSelection : public DBGridMode {
