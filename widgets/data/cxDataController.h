@@ -62,6 +62,11 @@ struct TNotifyEventItem {
   TNotifyEvent Event;
 };
 
+// Raised through the steps of a rebuild once a handler it ran (a sort compare, a summary)
+// freed the controller: the steps on the way out touch nothing, and the rebuild's start
+// catches it. Not an Exception, so no handler's catch of errors stops it on the way.
+struct TcxDataControllerFreed {};
+
 class TcxCustomDataController : public TPersistent {
   TL_CLASS(TcxCustomDataController, TPersistent)
  public:
@@ -246,6 +251,8 @@ class TcxCustomDataController : public TPersistent {
   // With an anchor: clears the selection unless AKeepSelection, then selects the rows
   // from the anchor to ARowIndex.
   virtual void SelectFromAnchor(Integer ARowIndex, bool AKeepSelection);
+  // The counters of the selection notification follow the rows after they moved.
+  void UpdatePrevSelection();
 
   TcxDataControllerGroups* Groups() const { return FGroups; }
 
@@ -564,8 +571,6 @@ class TcxCustomDataController : public TPersistent {
  private:
   friend class TcxCustomDataControllerInfo;
   void Send(TcxUpdateControlInfo* AInfo);
-  // The counters of the selection notification follow the rows after they moved.
-  void UpdatePrevSelection();
   void BookmarkChanged();
 
   // ---- Provider, editing and relations ----
