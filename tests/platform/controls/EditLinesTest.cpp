@@ -1,7 +1,8 @@
 // Line starts of a multi-line edit: exact breaks for the cases that decide them, and the
-// layout (whole, and after edits) against a plain wrap that measures every candidate line
-// from its start, over random texts, widths and rooms.
+// layout (whole, and after edits) against the plain wrap over random texts, widths and rooms.
 #include "platform/user/EditLines.h"
+
+#include "tests/platform/controls/ReferenceWrap.h"
 
 #include <gtest/gtest.h>
 
@@ -28,40 +29,14 @@ Starts Layout(const String& text, int64_t room, const EditLineLayout::Advances& 
   return l.Starts();
 }
 
-// The wrap measured the plain way: each candidate line's width from its start, character by
-// character (a run counts at most 2^20 characters, as the text functions measure).
-int64_t Width(const EditLineLayout::Advances& a, const String& t, size_t from, size_t n) {
-  int64_t w = 0;
-  for (size_t i = from; i < from + std::min<size_t>(n, size_t(1) << 20); ++i) w += a[Byte(t[i])];
-  return w;
-}
-
-Starts ReferenceWrap(const String& t, const EditLineLayout::Advances& a, int64_t room) {
-  Starts hard{0};
-  for (size_t i = 0; i + 1 < t.size(); ++i)
-    if (t[i] == '\r' && t[i + 1] == '\n') hard.push_back(int(i + 2));
-  Starts out;
-  for (size_t h = 0; h < hard.size(); ++h) {
-    size_t start = size_t(hard[h]);
-    const size_t end = h + 1 < hard.size() ? size_t(hard[h + 1]) - 2 : t.size();
-    out.push_back(int(start));
-    while (room != EditLineLayout::kNoWrap && Width(a, t, start, end - start) > room) {
-      size_t fit = start + 1;
-      while (fit < end && Width(a, t, start, fit + 1 - start) <= room) ++fit;
-      size_t cut = fit;
-      if (t[fit] != ' ')
-        for (size_t k = fit; k > start; --k)
-          if (t[k - 1] == ' ') {
-            cut = k;
-            break;
-          }
-      while (cut < end && t[cut] == ' ') ++cut;
-      if (cut >= end) break;
-      start = cut;
-      out.push_back(int(start));
-    }
-  }
-  return out;
+// The plain wrap with these advances (a run counts at most 2^20 characters, as the text
+// functions measure).
+Starts PlainWrap(const String& t, const EditLineLayout::Advances& a, int64_t room) {
+  return ReferenceWrap(t, room != EditLineLayout::kNoWrap, room, [&](size_t from, size_t n) {
+    int64_t w = 0;
+    for (size_t i = from; i < from + std::min<size_t>(n, size_t(1) << 20); ++i) w += a[Byte(t[i])];
+    return w;
+  });
 }
 
 String RandomText(std::mt19937& rng, size_t most) {
@@ -124,7 +99,7 @@ TEST(EditLines, MatchesThePlainWrapOverRandomTexts) {
     const EditLineLayout::Advances a = round % 3 == 0 ? TenEach() : RandomAdvances(rng);
     const String text = RandomText(rng, 120);
     const int64_t r = round % 50 == 0 ? EditLineLayout::kNoWrap : room(rng);
-    ASSERT_EQ(Layout(text, r, a), ReferenceWrap(text, a, r)) << "text \"" << text << "\" room " << r;
+    ASSERT_EQ(Layout(text, r, a), PlainWrap(text, a, r)) << "text \"" << text << "\" room " << r;
   }
 }
 
@@ -146,7 +121,7 @@ TEST(EditLines, AfterEditsMatchesAWrapOfTheWholeNewText) {
       const String before = text;
       text.replace(at, removed, insert);
       l.Edited(text, at, removed, insert.size());
-      ASSERT_EQ(l.Starts(), ReferenceWrap(text, a, r))
+      ASSERT_EQ(l.Starts(), PlainWrap(text, a, r))
           << "\"" << before << "\" -> \"" << text << "\" at " << at << " room " << r;
     }
   }
@@ -164,14 +139,14 @@ TEST(EditLines, TypingIntoALongParagraphKeepsTheLinesOfAWholeWrap) {
     for (char c : String("xx yyyyyyyyyyyyyyyyyy z")) {
       text.insert(at, 1, c);
       l.Edited(text, at, 0, 1);
-      ASSERT_EQ(l.Starts(), ReferenceWrap(text, a, 155)) << "typing at " << at;
+      ASSERT_EQ(l.Starts(), PlainWrap(text, a, 155)) << "typing at " << at;
       ++at;
     }
     for (int k = 0; k < 23; ++k) {
       --at;
       text.erase(at, 1);
       l.Edited(text, at, 1, 0);
-      ASSERT_EQ(l.Starts(), ReferenceWrap(text, a, 155)) << "deleting at " << at;
+      ASSERT_EQ(l.Starts(), PlainWrap(text, a, 155)) << "deleting at " << at;
     }
   }
 }

@@ -2,6 +2,7 @@
 // measures each candidate line with the edit's font, while the text is set, typed, deleted,
 // replaced and undone, and while the width, margins and font change.
 #include "tests/platform/controls/ControlTestUtil.h"
+#include "tests/platform/controls/ReferenceWrap.h"
 
 #include <random>
 
@@ -26,8 +27,8 @@ class EditWrapTest : public ControlTest {
     s.resize(size_t(GetWindowTextA(edit, s.data(), int(s.size()))));
     return s;
   }
-  // The wrap measured the plain way: each candidate line from its start with the text
-  // functions, on the font the edit uses, in the room between its margins.
+  // The plain wrap measured with the text functions, on the font the edit uses, in the room
+  // between its margins.
   Starts Expected(HFONT f) {
     const String t = Text();
     RECT rc;
@@ -41,30 +42,7 @@ class EditWrapTest : public ControlTest {
       if (n > 0) GetTextExtentPoint32A(dc, t.data() + from, int(n), &sz);
       return int(sz.cx);
     };
-    Starts hard{0};
-    for (size_t i = 0; i + 1 < t.size(); ++i)
-      if (t[i] == '\r' && t[i + 1] == '\n') hard.push_back(int(i + 2));
-    Starts out;
-    for (size_t h = 0; h < hard.size(); ++h) {
-      size_t start = size_t(hard[h]);
-      const size_t end = h + 1 < hard.size() ? size_t(hard[h + 1]) - 2 : t.size();
-      out.push_back(int(start));
-      while (width(start, end - start) > room) {
-        size_t fit = start + 1;
-        while (fit < end && width(start, fit + 1 - start) <= room) ++fit;
-        size_t cut = fit;
-        if (t[fit] != ' ')
-          for (size_t k = fit; k > start; --k)
-            if (t[k - 1] == ' ') {
-              cut = k;
-              break;
-            }
-        while (cut < end && t[cut] == ' ') ++cut;
-        if (cut >= end) break;
-        start = cut;
-        out.push_back(int(start));
-      }
-    }
+    const Starts out = ReferenceWrap(t, true, room, width);
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
     return out;
