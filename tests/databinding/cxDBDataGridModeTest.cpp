@@ -26,6 +26,13 @@ class TCountingDBController : public TcxDBDataController {
   Integer PositionChanged = 0;
 };
 
+// Every record the data set reads runs its calculation: this counts the reads.
+class TReadCounter : public TObject {
+ public:
+  Integer Reads = 0;
+  void Count(TDataSet*) { ++Reads; }
+};
+
 }  // namespace
 
 TL_DEFINE_CLASS(TCountingDBController)
@@ -312,6 +319,38 @@ TEST_F(DBGridMode, EditsAndInsertsOfTheDataSetShowInTheWindow) {
   Model.push_back(101);
   EXPECT_EQ(CurrentID(), 101);
   ExpectWindow(10);
+}
+
+TEST_F(DBGridMode, TheScrollBarOfAFilteredDataSetReadsOnlyTheWindow) {
+  // Persistent fields with a calculated one: each record read is counted.
+  DS = New<TMemoryDataSet>(Owner.get());
+  AddTestField<TIntegerField>(Owner.get(), DS, "ID");
+  AddTestField<TStringField>(Owner.get(), DS, "S");
+  auto* calc = AddTestField<TIntegerField>(Owner.get(), DS, "CALC");
+  calc->SetFieldKind(TFieldKind::fkCalculated);
+  for (Integer i = 1; i <= 2000; ++i) DS->AddRecord({Variant(i), Variant("r" + IntToStr(i))});
+  TReadCounter counter;
+  DS->OnCalcFields = TDataSetNotifyEvent(&counter, &TReadCounter::Count);
+  Source = New<TDataSource>(Owner.get());
+  Source->SetDataSet(DS);
+  MakeController({"ID", "S"});
+  C->DataModeController()->SetGridModeBufferCount(10);
+  C->DataModeController()->SetGridMode(true);
+  DS->Open();
+  DS->SetFilter("ID > 500");
+  DS->SetFiltered(true);
+  EXPECT_EQ(C->GetDataSetRecordCount(), 1500);
+  counter.Reads = 0;
+  for (Integer step = 1; step <= 100; ++step) {
+    C->Scroll(1);
+    ASSERT_EQ(C->GetDataSetRecordCount(), 1500);
+    ASSERT_EQ(C->GetDataSetRecNo(), CurrentID() - 500);
+  }
+  EXPECT_EQ(CurrentID(), 500 + 10 + 100);
+  // One record comes into the window per step; nothing is read to count or number.
+  EXPECT_GE(counter.Reads, 100);
+  EXPECT_LE(counter.Reads, 200);
+  DS->OnCalcFields = nullptr;
 }
 
 // ---- Selection by bookmarks, iteration and the search ----
