@@ -64,20 +64,25 @@ class DBGridMode : public DBDataTest {
   // The rows hold ACount records of the data set in a row (Model: the IDs the data set
   // holds, in order), the focused one being its current record, each row's values those
   // of its record.
-  void ExpectWindow(Integer ACount) {
-    ASSERT_EQ(C->GetRowCount(), ACount);
-    ASSERT_EQ(C->GetRecordCount(), ACount);
-    const Integer focused = C->GetFocusedRowIndex();
+  void ExpectWindow(Integer ACount) { ExpectWindowOf(C.get(), ACount); }
+  void ExpectWindowOf(TcxDBDataController* AController, Integer ACount) {
+    auto rowID = [&](Integer ARow) {
+      return AController->GetItemValue(AController->GetRowInfo(ARow).RecordIndex, 0).AsInteger();
+    };
+    ASSERT_EQ(AController->GetRowCount(), ACount);
+    ASSERT_EQ(AController->GetRecordCount(), ACount);
+    const Integer focused = AController->GetFocusedRowIndex();
     ASSERT_GE(focused, 0);
-    EXPECT_EQ(RowID(focused), CurrentID());
+    EXPECT_EQ(rowID(focused), CurrentID());
     const auto at = std::find(Model.begin(), Model.end(), CurrentID());
     ASSERT_NE(at, Model.end());
     const Integer place = Integer(at - Model.begin());
     ASSERT_GE(place - focused, 0);
     ASSERT_LE(place - focused + ACount, Integer(Model.size()));
     for (Integer r = 0; r < ACount; ++r) {
-      EXPECT_EQ(RowID(r), Model[size_t(place - focused + r)]) << "row " << r;
-      EXPECT_EQ(RowText(r), "r" + IntToStr(RowID(r))) << "row " << r;
+      EXPECT_EQ(rowID(r), Model[size_t(place - focused + r)]) << "row " << r;
+      EXPECT_EQ(AController->GetItemDisplayText(AController->GetRowInfo(r).RecordIndex, 1), "r" + IntToStr(rowID(r)))
+          << "row " << r;
     }
   }
   void DeleteID(Integer AID) {
@@ -351,6 +356,40 @@ TEST_F(DBGridMode, TheScrollBarOfAFilteredDataSetReadsOnlyTheWindow) {
   EXPECT_GE(counter.Reads, 100);
   EXPECT_LE(counter.Reads, 200);
   DS->OnCalcFields = nullptr;
+}
+
+TEST_F(DBGridMode, TwoWindowsOnOneDataSetEachFollowIt) {
+  Open(500, 10);
+  Owned<TcxDBDataController> other(New<TcxDBDataController>(nullptr));
+  AddItems(other.get(), {"ID", "S"});
+  other->DataModeController()->SetGridModeBufferCount(4);
+  other->DataModeController()->SetGridMode(true);
+  other->SetDataSource(Source);
+  auto expectOther = [&](int AStep) {
+    SCOPED_TRACE(AStep);
+    ExpectWindowOf(other.get(), 4);
+  };
+  expectOther(1);
+  Locate(250);
+  ExpectWindow(10);
+  expectOther(2);
+  C->Scroll(7);
+  ExpectWindow(10);
+  expectOther(3);
+  // One walks the data set with the controls off (select all); the other hears of it after.
+  C->SetMultiSelect(true);
+  C->SelectAll();
+  EXPECT_EQ(C->GetSelectedCount(), 500);
+  ExpectWindow(10);
+  expectOther(4);
+  other->Scroll(-3);
+  ExpectWindow(10);
+  expectOther(5);
+  DeleteID(CurrentID());
+  ExpectWindow(10);
+  expectOther(6);
+  EXPECT_EQ(C->GetSelectedCount(), 499);
+  other->SetDataSource(nullptr);
 }
 
 // ---- Selection by bookmarks, iteration and the search ----
