@@ -583,6 +583,7 @@ void TControl::SetPopupMenu(TPopupMenu* Value) {
 void TControl::Notification(TComponent* AComponent, TOperation Operation) {
   inherited::Notification(AComponent, Operation);
   if (Operation == TOperation::opRemove && AComponent == FPopupMenu) FPopupMenu = nullptr;
+  if (Operation == TOperation::opRemove && AComponent && AComponent == GetAction()) SetAction(nullptr);
 }
 
 void TControl::WMContextMenu(TMessage& Message) {
