@@ -299,6 +299,8 @@ void DataSet(FuzzBytes& in) {
       &TDataSet::BeforePost,  &TDataSet::BeforeScroll, &TDataSet::AfterScroll, &TDataSet::BeforeEdit,
       &TDataSet::BeforeInsert, &TDataSet::OnNewRecord,  &TDataSet::AfterInsert, &TDataSet::BeforeDelete,
       &TDataSet::AfterDelete, &TDataSet::BeforeCancel, &TDataSet::AfterPost,   &TDataSet::BeforeClose};
+  // The link watches from before the handler is set: joining the link already tells it.
+  TWeakLink link(ds);
   // One of the handlers, or a link told of every change (past the list).
   const size_t pick = in.U8() % (sizeof(events) / sizeof(events[0]) + 1);
   Owned<TDataSource> source(New<TDataSource>(nullptr));
@@ -310,7 +312,6 @@ void DataSet(FuzzBytes& in) {
     source->SetDataSet(ds);
     freeing.SetDataSource(source.get());
   }
-  TWeakLink link(ds);
   for (int i = 0; i < 24 && in.More() && link.Alive(); ++i) {
     try {
       switch (in.U8() % 10) {
