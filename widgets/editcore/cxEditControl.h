@@ -15,6 +15,7 @@
 
 class TcxCustomEdit;
 class TcxEditDataBinding;
+struct THintInfo;
 
 // Whether an object outlived a handler that may have freed it.
 using TcxEditLifeGuard = TWeakLink;
@@ -71,6 +72,9 @@ class TcxEditDataBinding : public TPersistent {
   virtual TcxCustomEditDefaultValuesProviderClass GetDefaultValuesProviderClass() const;
   virtual void UpdateDisplayValue();
   virtual void ClearValueIfNoData() {}
+  // Where the value is kept may be an action's target; this base is none.
+  virtual bool ExecuteAction(TBasicAction*) { return false; }
+  virtual bool UpdateAction(TBasicAction*) { return false; }
 
   bool IsDataAvailable() const;
   IcxEditDefaultValuesProvider* GetIDefaultValuesProvider() const { return FDefaultValuesProvider; }
@@ -288,6 +292,8 @@ class TcxCustomEdit : public TcxContainer,
   void DblClick() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void WndProc(TMessage& Message) override;
+  // CM_HINTSHOW's record gets the whole text when the mouse is over a text cut off.
+  void HintForCutText(THintInfo& AInfo);
   // The parent's background outside the frame first, then the view.
   void Paint() override;
 
