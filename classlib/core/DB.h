@@ -23,6 +23,7 @@ class TDataLink;
 class TField;
 class TParams;
 class TStrings;
+struct TDataSetKeyIndexes;
 
 TL_ENUM(TDataSetState, dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields, dsFilter,
         dsNewValue, dsOldValue, dsCurValue, dsBlockRead, dsInternalCalc, dsOpening);
@@ -680,7 +681,15 @@ class TDataSet : public TComponent {
   void DataEvent(TDataEvent Event, intptr_t Info);
   // A descendant that changes its stored records other than through Post and Delete says
   // so, so that the records the filter keeps are asked again.
-  void RecordsChanged() { FVisibleKnown = false; }
+  void RecordsChanged() {
+    FVisibleKnown = false;
+    FKeyIndexes.reset();
+  }
+  // The stored value at Place of the field definition Slot, read without copying the
+  // record; nullptr from a descendant that cannot (searches then always walk the records).
+  virtual const Variant* InternalStoredValue(Integer /*Place*/, Integer /*Slot*/) const {
+    return nullptr;
+  }
 
  private:
   friend class TField;
@@ -727,6 +736,13 @@ class TDataSet : public TComponent {
                    TLocateOptions Options, const TRecordBuffer& Buffer) const;
   Integer FindRecord(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options,
                      std::vector<TField*>& Fields);
+  // The search by one stored field's key index: true with the place (-1: none) when the
+  // index answers, false when the records must be walked. CountWalk adds what a walk for
+  // that field cost, which decides when building the index pays.
+  Integer KeyIndexSlot(const TField* Field, TLocateOptions Options) const;
+  bool FindIndexedRecord(const TField* Field, const Variant& Key, TLocateOptions Options,
+                         Integer& Place);
+  void CountWalk(const TField* Field, TLocateOptions Options, Integer Walked);
   void UpdateBufferCount();
   void ChangeFilter(const String& Text, TFilterOptions Options, bool Filtering);
   void NotifyScroll(Integer WindowShift);
@@ -757,6 +773,8 @@ class TDataSet : public TComponent {
   // until the records or the filter change: counting and numbering then cost no walk.
   std::vector<Integer> FVisiblePlaces;
   bool FVisibleKnown = false;
+  // Exact single-field searches by value; dropped whenever the records change.
+  std::shared_ptr<TDataSetKeyIndexes> FKeyIndexes;
   Integer FDisableCount = 0;
   bool FPendingChange = false;
   bool FStateChangedWhileDisabled = false;
@@ -939,6 +957,7 @@ class TMemoryDataSet : public TDataSet {
   void InternalDelete(Integer Place) override;
   void PrepareFilterText(const String& Text) override;
   bool AcceptsFilterText() override;
+  const Variant* InternalStoredValue(Integer Place, Integer Slot) const override;
 
  private:
   void DefineFromFields();

@@ -831,12 +831,23 @@ Integer TDataSet::FindRecord(const String& KeyFields, const Variant& KeyValues,
   CheckActive();
   GetFieldList(Fields, KeyFields);
   if (Fields.empty()) return -1;
-  ValuesOf(KeyValues, Fields.size());  // checks the count once, before the walk
-  for (Integer p = FirstVisible(); p >= 0; p = NextVisible(p, 1)) {
-    FCalcBuffer = ReadBuffer(p);
-    if (MatchRecord(Fields, KeyValues, Options, FCalcBuffer)) return p;
+  const std::vector<Variant> keys = ValuesOf(KeyValues, Fields.size());  // checks the count
+  Integer place = -1;
+  if (Fields.size() == 1 && FindIndexedRecord(Fields[0], keys[0], Options, place)) {
+    if (place >= 0) FCalcBuffer = ReadBuffer(place);
+    return place;
   }
-  return -1;
+  Integer walked = 0;
+  for (Integer p = FirstVisible(); p >= 0; p = NextVisible(p, 1)) {
+    ++walked;
+    FCalcBuffer = ReadBuffer(p);
+    if (MatchRecord(Fields, KeyValues, Options, FCalcBuffer)) {
+      place = p;
+      break;
+    }
+  }
+  if (Fields.size() == 1) CountWalk(Fields[0], Options, walked);
+  return place;
 }
 
 bool TDataSet::Locate(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options) {

@@ -246,6 +246,8 @@ class TcxCustomDataController : public TPersistent {
   // With an anchor: clears the selection unless AKeepSelection, then selects the rows
   // from the anchor to ARowIndex.
   virtual void SelectFromAnchor(Integer ARowIndex, bool AKeepSelection);
+  // The counters of the selection notification follow the rows after they moved.
+  void UpdatePrevSelection();
 
   TcxDataControllerGroups* Groups() const { return FGroups; }
 
@@ -564,8 +566,6 @@ class TcxCustomDataController : public TPersistent {
  private:
   friend class TcxCustomDataControllerInfo;
   void Send(TcxUpdateControlInfo* AInfo);
-  // The counters of the selection notification follow the rows after they moved.
-  void UpdatePrevSelection();
   void BookmarkChanged();
 
   // ---- Provider, editing and relations ----

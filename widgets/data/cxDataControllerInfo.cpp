@@ -823,7 +823,8 @@ void TcxCustomDataControllerInfo::DoGrouping() {
 
 void TcxCustomDataControllerInfo::ReindexSelection(bool ARegrouped) {
   const Integer count = FSelection->Count();
-  if (count == 0) return;
+  // In grid mode the selection names records of the source, not rows of the window.
+  if (count == 0 || FDataController->IsGridMode()) return;
   // The entries as they are now: kept ones with their new row and kind, dropped ones marked.
   std::vector<TcxDataSelectionEntry> next(FSelection->List());
   std::vector<char> keep(size_t(count), 1);

@@ -25,12 +25,16 @@
 #include "widgets/databinding/cxDBUtils.h"
 #include "widgets/foundation/cxVariants.h"
 
+#include <functional>
 #include <vector>
 
 class TcxDBDataController;
 class TcxDBDataProvider;
 class TcxDBDataField;
 class TcxDBDataModeController;
+
+// Called for one row of a walk over the controller's rows (ForEachRow).
+using TcxDBDataRowProc = std::function<void(Integer ARowIndex, const TcxRowInfo& ARowInfo)>;
 
 using TcxDBDataModeControllerDetailFirstEvent =
     TMethod<void(TcxDBDataModeController* Sender, TDataSet* ADataSet, const String& AMasterDetailKeyFieldNames,
@@ -146,7 +150,7 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   bool IsBOF() const override;
   bool IsEditing() const override;
   bool IsEOF() const override;
-  bool IsGridModeUpdating() const override { return false; }
+  bool IsGridModeUpdating() const override;
   bool IsInserting() const override;
   bool IsModified() const override;
   void RecordAppended(Integer ARecordIndex) override;
@@ -155,6 +159,7 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   void Next() override;
   void Last() override;
   void MoveBy(Integer ADistance) override;
+  void Scroll(Integer ADistance) override;
   void SavePosition() override;
   void RestorePosition() override;
   bool CanDelete() const override;
@@ -164,6 +169,7 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   void Cancel() override;
   void DeleteFocused() override;
   void DeleteRecords(const std::vector<Integer>& AList) override;
+  void DeleteSelection() override;
   void Edit() override;
   Variant GetEditValue(Integer ARecordIndex, TcxCustomDataField* AField,
                        TcxDataEditValueSource AEditValueSource) override;
@@ -179,8 +185,11 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   void EndLock() override;
   void Freeze() override;
   void Unfreeze() override;
+  String GetGridModeDisplayText(Integer ARecordIndex, TcxCustomDataField* AField) override;
+  Variant GetGridModeValue(Integer ARecordIndex, TcxCustomDataField* AField) override;
   Integer GetRecordIndex() const override;
   TcxValueDefReaderClass GetValueDefReaderClass() const override;
+  void UpdateGridModeBuffer() override;
   void ActiveChanged(bool AActive) override;
   void DataScrolled(Integer ADistance) override;
   void LayoutChanged(Integer AKind) override;
@@ -224,10 +233,23 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   void WatchEditingRecord();
   TcxDBDataAssignedFields* AssignedFields() const { return FAssignedFields; }
 
+  // ---- Grid mode: the controller's records are the rows of the data link's window ----
+  // GridModeBufferCount, or the controller's default for 0.
+  Integer GridModeBufferSize() const;
+  // The bookmark of the window's row ARecordIndex; empty outside the window.
+  TBookmarkStr GetRowBookmark(Integer ARecordIndex) const;
+  // The window follows a change of the data set (or of the buffer size).
+  void RefreshGridModeBuffer();
+  // From the current record on, the record whose display text of the searched item
+  // starts with AText; the data set stays where it was when none does.
+  bool GridModeSearch(const String& AText, bool AForward, bool AIsNext);
+
  private:
   friend class TcxDBDataLink;
   friend class TcxDBDataController;
   void DoDataSetChanged();
+  // Notice 2 in grid mode: the window follows the data set.
+  void GridModeDataSetChanged();
   void DoEditingChanged();
   // Step 2 and 3 of the editing rules: the data set's edit or insert reaches the controller.
   void EditFromDataSet();
@@ -268,6 +290,58 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   bool FDeliveredLate = false;
   // Inside the controller's read of every record.
   bool FReadingAll = false;
+  // Inside the window's refresh after a data-set change.
+  bool FInGridModeChange = false;
+  // A search reads values of the data set's current record, wherever it is.
+  bool FSearching = false;
+};
+
+// The selection of grid mode keeps rows by the data set's bookmarks, sorted in the data
+// set's order, beside the base's entries (same indexes): the window's rows change as the
+// data set scrolls, its records do not. Outside grid mode the base's selection by rows
+// applies.
+class TcxDBDataSelection : public TcxDataSelection {
+  TL_CLASS(TcxDBDataSelection, TcxDataSelection)
+ public:
+  using TcxDataSelection::TcxDataSelection;
+  void ClearAnchor() override;
+  bool FindByRowIndex(Integer ARowIndex, Integer& AIndex) const override;
+
+  TcxDBDataController* DBDataController() const;
+  Integer BookmarkCount() const { return Integer(FBookmarks.size()); }
+  const TBookmarkStr& Bookmarks(Integer AIndex) const { return FBookmarks.at(size_t(AIndex)); }
+  const TBookmarkStr& AnchorBookmark() const { return FAnchorBookmark; }
+  void SetAnchorBookmark(const TBookmarkStr& Value) { FAnchorBookmark = Value; }
+  // True with the match, else False with the place where it belongs (halving search).
+  bool FindBookmark(const TBookmarkStr& ABookmark, Integer& AIndex) const;
+  // Every record of the data set that the controller lets be selected, in its order.
+  void SelectAll();
+  // The records from the anchor to ABookmark, in the data set's order.
+  void SelectFromAnchor(const TBookmarkStr& ABookmark, bool AKeepSelection);
+  // Drops the bookmarks whose records are gone; True when one was dropped.
+  bool DropInvalidBookmarks();
+  // Removes entry AIndex with its bookmark.
+  void DeleteBookmark(Integer AIndex);
+
+ protected:
+  void InternalAdd(Integer AIndex, Integer ARowIndex, Integer AKind, Integer ARecordOrGroupIndex) override;
+  void InternalClear() override;
+  void InternalDelete(Integer AIndex) override;
+
+ private:
+  bool IsGridMode() const;
+  Integer Compare(const TBookmarkStr& A, const TBookmarkStr& B) const;
+  // The base's entries follow the bookmark list's length.
+  void SyncItems();
+  // Records from ALower to AUpper, walked on the data set.
+  void WalkRange(const TBookmarkStr& ALower, const TBookmarkStr& AUpper, bool AKeepSelection);
+  bool CanSelectCurrent() const;
+  // AWalk moves the data set with the provider frozen; the position is restored after
+  // it, the entries follow the bookmarks and the change is reported.
+  template <class F> void Walk(F AWalk);
+  std::vector<TBookmarkStr> FBookmarks;
+  TBookmarkStr FAnchorBookmark;
+  bool FSynchronizing = false;
 };
 
 // Reads the data set's current record into a storage record.
@@ -408,10 +482,30 @@ class TcxDBDataController : public TcxCustomDataController {
   bool IdentifiesRecordsByKey() const { return IsSmartRefresh(); }
 
   // ---- Overrides ----
+  bool IsGridMode() const override;
   bool CanFocusRecord(Integer ARecordIndex) override;
   void RecordDeleted(Integer ARecordIndex) override;
   TcxDataProviderClass GetDataProviderClass() const override;
   TcxFilterCriteriaClass GetFilterCriteriaClass() const override;
+  TcxDataSelectionClass GetDataSelectionClass() const override;
+  Integer GetActiveRecordIndex() const override;
+  bool GridModeSearch(const String& AText, bool AForward, bool AIsNext) override;
+  bool IsBookmarkAvailable() const override;
+  bool IsBookmarkRow(Integer ARowIndex) const override;
+  bool IsBookmarkInvalid(Integer ARecordIndex) const override;
+  // In grid mode a bookmark whose record is gone is dropped.
+  void CheckBookmark(Integer ARecordIndex) override;
+  void ClearBookmark() override;
+  void GotoBookmark() override;
+  bool SaveBookmark() override;
+  bool IsLookupLocked() const override;
+  bool FocusSelectedRow(Integer AIndex) override;
+  Integer GetSelectedRowIndex(Integer AIndex) const override;
+  void SelectAll() override;
+  void SetSelectionAnchor(Integer ARowIndex) override;
+  Integer GetSelectionAnchorRowIndex() const override;
+  bool IsSelectionAnchorAssigned() const override;
+  void SelectFromAnchor(Integer ARowIndex, bool AKeepSelection) override;
   TcxCustomDataField* CreateField() override;
   void GetKeyFields(std::vector<TcxCustomDataField*>& AList) const override;
   TCollectionItemClass GetSummaryItemClass() const override;
@@ -526,6 +620,20 @@ class TcxDBDataController : public TcxCustomDataController {
   void RereadEditingRecord();
   void RereadRecord(Integer ARecordIndex);
 
+  // ---- Grid mode ----
+  // The row's identity: its data-set bookmark in grid mode, else its record's id.
+  Variant GetRowId(Integer ARowIndex) const;
+  // AProc for each row (or each selected one). In grid mode the data set itself walks
+  // and AProc sees the focused row, which follows it; the data set stays where the walk
+  // ended.
+  void ForEachRow(bool ASelectedOnly, const TcxDBDataRowProc& AProc);
+  // Raise "DataController not in GridMode" outside grid mode.
+  TBookmarkStr GetSelectedBookmark(Integer AIndex) const;
+  TBookmarkStr GetSelectionAnchorBookmark() const;
+  // The window is read again at its new size.
+  void GridModeBufferCountChanged();
+  TcxDBDataSelection* DBSelection() const;
+
   Integer GetDataSetRecordCount() const;
   Integer GetDataSetRecNo() const;
   void SetDataSetRecNo(Integer ARecNo);
@@ -545,6 +653,9 @@ class TcxDBDataController : public TcxCustomDataController {
   Variant FMasterDetailKeyValues;
   String FMasterKeyFieldNames;
   bool FUnbindingFields = false;
+  // The remembered record of grid mode.
+  TBookmarkStr FGridBookmark;
+  bool FChangingBufferCount = false;
 };
 
 // The data set's Locate on those names, or False for values of another shape than the

@@ -381,8 +381,6 @@ void TcxDBDataController::ReloadStorage() {
   DBProvider()->ClearReloadMark();
 }
 
-bool TcxDBDataController::IsGridModeChangePending() const { return inherited::IsGridModeChangePending(); }
-
 void TcxDBDataController::DeliverHeldBackNotices() { DBProvider()->DeliverPendingNotices(); }
 
 void TcxDBDataController::UpdateField(TcxCustomDataField* AField) {
@@ -698,6 +696,12 @@ Integer TcxDBDataController::FindRecordIndexByKey(const Variant& AKeyValues) {
   }
   for (TcxCustomDataField* k : keys)
     if (!k->GetValueDef()) return -1;
+  if (IsGridMode()) {
+    // The window's records hold no stored values: each is read where it stands.
+    for (Integer r = 0; r < GetRecordCount(); ++r)
+      if (cxVariantsEqual(GetFieldValues(r, keys), AKeyValues)) return r;
+    return -1;
+  }
   Owned<TcxDataControllerKeyLocateObject> locate(New<TcxDataControllerKeyLocateObject>(this));
   locate->KeyFields() = keys;
   try {
@@ -711,6 +715,23 @@ Integer TcxDBDataController::FindRecordIndexByKey(const Variant& AKeyValues) {
 
 bool TcxDBDataController::LocateByKey(const Variant& AKeyValues) {
   const Integer r = FindRecordIndexByKey(AKeyValues);
+  if (r < 0 && IsGridMode()) {
+    // Outside the window: the data set itself looks for the record.
+    TDataSet* ds = DataSet();
+    if (!ds) return false;
+    TcxDBDataProvider* p = DBProvider();
+    p->BeginLock();
+    bool found;
+    try {
+      found = cxDBLocateSafely(ds, KeyFieldNames(), AKeyValues);
+    } catch (...) {
+      p->EndLock();
+      throw;
+    }
+    p->EndLock();
+    if (found) SetFocusedSelected(true);
+    return found;
+  }
   const Integer row = r >= 0 ? GetRowIndexByRecordIndex(r, true) : -1;
   ChangeFocusedRowIndex(row);
   return row != -1;

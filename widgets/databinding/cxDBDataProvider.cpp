@@ -3,6 +3,7 @@
 #include "widgets/databinding/cxDBData.h"
 
 #include "widgets/data/cxDataUpdateBracket.h"
+#include "widgets/databinding/cxDBDataGuards.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -12,6 +13,7 @@ using enum TcxDataControllerChange;
 using enum TDataSetState;
 
 namespace {
+using namespace cxDBDataGuards;
 
 // Every data-set provider of the program, so that one can ask about the others bound to
 // the same data set. Never destroyed: a controller held by a static object is freed after
@@ -34,35 +36,6 @@ String KeyText(const Variant& AValue) {
   if (VarIsNull(AValue) || VarIsEmpty(AValue)) return String(1, '\x1E');
   return VarToStr(AValue);
 }
-
-// Restores a Boolean when the step ends, also when an error passes.
-class TFlagGuard {
- public:
-  explicit TFlagGuard(bool& AFlag, bool AValue = true) : FFlag(AFlag), FOld(AFlag) { FFlag = AValue; }
-  ~TFlagGuard() { FFlag = FOld; }
-  TFlagGuard(const TFlagGuard&) = delete;
-  TFlagGuard& operator=(const TFlagGuard&) = delete;
-
- private:
-  bool& FFlag;
-  bool FOld;
-};
-
-// The data set's controls stay disabled for the step.
-class TControlsGuard {
- public:
-  explicit TControlsGuard(TDataSet* ADataSet) : FDataSet(ADataSet) {
-    if (FDataSet) FDataSet->DisableControls();
-  }
-  ~TControlsGuard() {
-    if (FDataSet) FDataSet->EnableControls();
-  }
-  TControlsGuard(const TControlsGuard&) = delete;
-  TControlsGuard& operator=(const TControlsGuard&) = delete;
-
- private:
-  TDataSet* FDataSet;
-};
 
 }  // namespace
 
@@ -89,11 +62,18 @@ void TcxDBDataModeController::SetGridMode(bool Value) {
   if (FGridMode == Value) return;
   const bool was = FDataController->IsGridMode();
   FGridMode = Value;
-  if (FDataController->IsGridMode() != was) FDataController->UpdateStructure();
+  if (FDataController->IsGridMode() == was) return;
+  // Rows selected in one mode name nothing in the other (rows of the storage against
+  // records of the data set by bookmark).
+  FDataController->DataControllerInfo()->Selection()->Reset();
+  FDataController->UpdateStructure();
 }
 
 void TcxDBDataModeController::SetGridModeBufferCount(Integer Value) {
-  FGridModeBufferCount = std::max<Integer>(Value, 0);
+  Value = std::max<Integer>(Value, 0);
+  if (FGridModeBufferCount == Value) return;
+  FGridModeBufferCount = Value;
+  FDataController->GridModeBufferCountChanged();
 }
 
 void TcxDBDataModeController::SetSmartRefresh(bool Value) {
@@ -225,10 +205,17 @@ bool TcxDBDataProvider::IsSmartRefreshActive() const {
 // ---- Tests ----
 
 bool TcxDBDataProvider::IsGridMode() const {
-  // Grid mode, which keeps only the link's window of the data set, is not offered by this
-  // provider: every record is loaded, whatever the switch says.
-  return false;
+  const TcxDBDataController* c = DBDataController();
+  const TcxDBDataModeController* modes = c ? c->DataModeController() : nullptr;
+  if (!modes || !modes->GridMode()) return false;
+  // A data set that only moves forward cannot show a window that scrolls back, and a
+  // pattern reads no records at all.
+  TDataSet* ds = DataSet();
+  if (ds && ds->IsUniDirectional()) return false;
+  return c->GetDetailMode() != TcxDataControllerDetailMode::dcdmPattern;
 }
+
+bool TcxDBDataProvider::IsGridModeUpdating() const { return FInGridModeChange && IsGridMode(); }
 
 bool TcxDBDataProvider::IsDataSetOpen() const {
   TDataSet* ds = DataSet();
@@ -750,7 +737,11 @@ void TcxDBDataProvider::DeliverPendingNotices() {
 }
 
 Integer TcxDBDataProvider::GetRecordIndex() const {
-  if (IsInserting() && !IsGridMode()) return EditingRecordIndex();
+  if (IsInserting()) {
+    if (!IsGridMode() || !FInGridModeChange) return EditingRecordIndex();
+    TcxDBDataController* c = DBDataController();
+    if (c->IsNewItemRowActive()) return c->GetNewItemRecordIndex();
+  }
   return FCurrentRecordIndex;
 }
 
@@ -767,8 +758,25 @@ void TcxDBDataProvider::ActiveChanged(bool AActive) {
 }
 
 void TcxDBDataProvider::DataScrolled(Integer ADistance) {
-  if (!IsGridMode()) FCurrentRecordIndex += ADistance;
+  const bool grid = IsGridMode();
+  TcxDBDataController* c = DBDataController();
+  if (grid) {
+    FCurrentRecordIndex = FDataLink->ActiveRecord();
+    TcxDataUpdateBracket bracket(c);
+    if (ADistance != 0) {
+      // The window shows other records now: the rows are painted anew, and what the
+      // details showed belongs to records that left it.
+      c->GridModeScrolled();
+      if (c->HasRelations()) c->CollapseDetails();
+    }
+  } else {
+    FCurrentRecordIndex += ADistance;
+  }
   inherited::DataScrolled(ADistance);
+  if (grid) {
+    TDataSet* ds = DataSet();
+    if (ds && ds->IsSequenced()) c->DataSetPositionChanged();
+  }
 }
 
 void TcxDBDataProvider::LayoutChanged(Integer AKind) {
@@ -803,12 +811,20 @@ void TcxDBDataProvider::DoDataSetChanged() {
   bool scroll = false;
   std::vector<TcxDBDataProvider*> all = OtherProviders();
   all.push_back(this);
+  const bool grid = IsGridMode();
   for (TcxDBDataProvider* p : all)
-    if (p->IsFrozen() || p->FDelivering || (p->LockCount() > 0 && (byKey || IsGridMode()))) scroll = true;
+    if (p->IsFrozen() || p->FDelivering || (p->LockCount() > 0 && (byKey || grid))) scroll = true;
+  // The controller's own provider lock (its own navigation) does not hide a change in grid
+  // mode: the window has to follow it.
+  if (grid && c->IsProviderLocked()) scroll = false;
   // A notice held back for this provider is not a scroll: the data set may have changed
   // in any way meanwhile.
   if (scroll && !FReloadMark && !FDeliveredLate) {
     DataScrolled(0);
+    return;
+  }
+  if (grid) {
+    GridModeDataSetChanged();
     return;
   }
   if (!InEditState(ds)) {
@@ -839,6 +855,9 @@ void TcxDBDataProvider::DoEditingChanged() {
   TDataSet* ds = DataSet();
   if (FDataLink->Active() && ds->State() == dsEdit) {
     EditFromDataSet();
+  } else if (ds->State() == dsInsert) {
+    // An insert that was under way when the link became active reaches the window now.
+    if (FInsertSeen && !ds->ControlsDisabled() && IsGridMode() && !FInOwnOperation) InsertFromDataSet();
   } else if (!InEditState(ds)) {
     TcxDBDataController* c = DBDataController();
     if (IsSmartRefreshActive() && FEditingRecordIndex < 0 && FEditingRecordIndex != kNoEditRecord &&

@@ -1,0 +1,236 @@
+// Exact single-field searches of the in-memory data set, answered from the key index once
+// searching pays for it: the same records as the walk over the records, whatever the values,
+// the edits in between and the filter.
+#include <gtest/gtest.h>
+
+#include "classlib/core/DB.h"
+
+#include <functional>
+#include <random>
+
+using enum TFieldType;
+
+namespace {
+
+class TIdDoubler : public TObject {
+ public:
+  void Count(TDataSet* DataSet) {
+    ++Calls;
+    const Variant id = DataSet->FieldByName("ID")->GetAsVariant();
+    DataSet->FieldByName("TWICE")->SetAsVariant(VarType(id) == varInteger ? Variant(id.AsInteger() * 2) : Null());
+  }
+  Integer Calls = 0;
+};
+
+class DataSetKeyIndexTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Owner.reset(New<TComponent>(nullptr));
+    DS = New<TMemoryDataSet>(Owner.get());
+    DS->SetName("Keys");
+    Add<TIntegerField>("RECID");
+    Add<TIntegerField>("ID");
+    Add<TStringField>("CODE");
+    Add<TStringField>("MIXED");
+    Add<TIntegerField>("TWICE")->SetFieldKind(TFieldKind::fkCalculated);
+    DS->OnCalcFields = TDataSetNotifyEvent(&Calc, &TIdDoubler::Count);
+  }
+  template <class T>
+  T* Add(const char* AName) {
+    auto* f = New<T>(Owner.get());
+    f->SetFieldName(AName);
+    f->SetDataSet(DS);
+    return f;
+  }
+  // The record a search by the walk finds: the same field named twice is a search on two
+  // fields, which never uses an index.
+  Variant Walked(const String& AField, const Variant& AKey) {
+    return DS->Lookup(AField + ";" + AField, VarArrayOf({AKey, AKey}), "RECID");
+  }
+
+  Owned<TComponent> Owner;
+  TMemoryDataSet* DS = nullptr;
+  TIdDoubler Calc;
+};
+
+String Show(const Variant& V) {
+  if (VarIsArray(V)) return "[" + Show(VarArrayGet(V, VarArrayLowBound(V))) + "]";
+  return VarIsNull(V) ? String("Null") : VarToStr(V);
+}
+
+}  // namespace
+
+// Nulls, texts meeting whole numbers of every width, duplicates, and values only the walk
+// compares (a fraction, a Boolean): each search gives the first record in order.
+TEST_F(DataSetKeyIndexTest, MixedValuesGiveTheFirstMatchingRecordInOrder) {
+  const std::vector<Variant> ids = {Null(), Variant(Integer(5)), Variant("5"), Variant(Int64(5)), Variant("x"),
+                                    Null(), Variant(Byte(7)), Variant("07"), Variant(Integer(7))};
+  for (size_t i = 0; i < ids.size(); ++i) DS->AddRecord({Variant(Integer(i + 1)), ids[i], Null(), Null()});
+  DS->Open();
+  // A search for a missing key walks every record; the index is built by the next one.
+  EXPECT_TRUE(VarIsNull(DS->Lookup("ID", Variant(Integer(99)), "RECID")));
+  struct Case {
+    Variant Key;
+    const char* Want;
+  };
+  const Case cases[] = {
+      {Null(), "1"},  {Unassigned(), "1"},         {Variant(Integer(5)), "2"}, {Variant("5"), "2"},
+      {Variant(Int64(5)), "2"}, {Variant(Word(7)), "7"}, {Variant("07"), "8"},  {Variant("7"), "7"},
+      {Variant("x"), "5"}, {Variant(5.0), "2"},           {Variant(Integer(6)), "Null"},
+      {Variant(""), "Null"}, {VarArrayOf({Variant("x")}), "5"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Show(c.Key));
+    EXPECT_EQ(Show(DS->Lookup("ID", c.Key, "RECID")), c.Want);
+    if (!VarIsArray(c.Key)) {
+      EXPECT_EQ(Show(Walked("ID", c.Key)), c.Want);
+    }
+  }
+  // A Boolean or a fraction among the values leaves the whole field to the walk, which
+  // compares them as numbers: True is -1.
+  DS->AddRecord({Variant(Integer(10)), Variant(true), Null(), Null()});
+  DS->AddRecord({Variant(Integer(11)), Variant(2.5), Null(), Null()});
+  for (int pass = 0; pass < 3; ++pass) {
+    EXPECT_EQ(Show(DS->Lookup("ID", Variant(Integer(-1)), "RECID")), "10");
+    EXPECT_EQ(Show(DS->Lookup("ID", Variant(2.5), "RECID")), "11");
+    EXPECT_EQ(Show(DS->Lookup("ID", Variant(Integer(7)), "RECID")), "7");
+  }
+  EXPECT_TRUE(DS->Locate("ID", Variant("07"), {}));
+  EXPECT_EQ(DS->RecNo(), 8);
+}
+
+// Once the walks have read as many records as the data set holds, a search reads only the
+// record it finds; any change of the records, and any search with options, walks again.
+TEST_F(DataSetKeyIndexTest, AnIndexedSearchReadsOnlyTheRecordItFinds) {
+  for (Integer i = 1; i <= 100; ++i) DS->AddRecord({Variant(i), Variant(i), Variant("c" + IntToStr(i)), Null()});
+  DS->Open();
+  auto callsOf = [&](const std::function<void()>& ASearch) {
+    const Integer before = Calc.Calls;
+    ASearch();
+    return Calc.Calls - before;
+  };
+  EXPECT_EQ(callsOf([&] { EXPECT_EQ(DS->Lookup("ID", 60, "TWICE").AsInteger(), 120); }), 60);
+  EXPECT_EQ(callsOf([&] { EXPECT_EQ(DS->Lookup("ID", 40, "TWICE").AsInteger(), 80); }), 40);
+  // 100 records walked: this search builds the index and reads one record.
+  EXPECT_EQ(callsOf([&] { EXPECT_EQ(DS->Lookup("ID", 100, "TWICE").AsInteger(), 200); }), 1);
+  EXPECT_EQ(callsOf([&] { EXPECT_TRUE(VarIsNull(DS->Lookup("ID", 101, "TWICE"))); }), 0);
+  EXPECT_EQ(callsOf([&] { EXPECT_EQ(DS->Lookup("ID", "99", "CODE").AsString(), "c99"); }), 1);
+  // Another field has an index of its own, built by its own walks.
+  EXPECT_EQ(callsOf([&] { EXPECT_EQ(DS->Lookup("CODE", "c100", "ID").AsInteger(), 100); }), 100);
+  EXPECT_EQ(callsOf([&] { EXPECT_EQ(DS->Lookup("CODE", "c100", "ID").AsInteger(), 100); }), 1);
+  // Options walk.
+  EXPECT_EQ(callsOf([&] { EXPECT_TRUE(DS->Locate("CODE", "C100", {TLocateOption::loCaseInsensitive})); }), 100 + 1);
+  // A posted change drops the index: the changed value is found by the walk, and the old one
+  // no more.
+  DS->Edit();
+  DS->FieldByName("ID")->SetAsInteger(7);
+  DS->Post();
+  EXPECT_EQ(callsOf([&] { EXPECT_EQ(DS->Lookup("ID", 7, "RECID").AsInteger(), 7); }), 7);
+  EXPECT_EQ(callsOf([&] { EXPECT_TRUE(VarIsNull(DS->Lookup("ID", 100, "RECID"))); }), 100);
+  EXPECT_EQ(callsOf([&] { EXPECT_EQ(DS->Lookup("ID", 7, "RECID").AsInteger(), 7); }), 1);
+  // Records added in code count as a change too.
+  DS->AddRecord({Variant(Integer(101)), Variant(Integer(100)), Null(), Null()});
+  EXPECT_EQ(DS->Lookup("ID", 100, "RECID").AsInteger(), 101);
+}
+
+// Random records and random edits between the searches: every exact search on one field,
+// by Lookup and by Locate, finds what the walk finds, with and without a filter text.
+TEST_F(DataSetKeyIndexTest, IndexedSearchesAgreeWithTheWalkOverRandomRecordsAndEdits) {
+  std::mt19937 gen(53);
+  auto pick = [&](Integer n) { return Integer(gen() % unsigned(n)); };
+  auto randomId = [&]() -> Variant {
+    switch (pick(6)) {
+      case 0: return Null();
+      case 1: return Variant(String(IntToStr(pick(40))));
+      default: return Variant(pick(40));
+    }
+  };
+  auto randomCode = [&]() -> Variant {
+    if (pick(8) == 0) return Null();
+    String s;
+    for (Integer k = pick(3) + 1; k > 0; --k) s += char('a' + pick(3));
+    return Variant(s);
+  };
+  auto randomMixed = [&]() -> Variant {
+    switch (pick(5)) {
+      case 0: return Null();
+      case 1: return Variant(pick(10));
+      case 2: return Variant(double(pick(10)));
+      case 3: return Variant(pick(2) == 0);
+      default: return Variant(String(IntToStr(pick(10))));
+    }
+  };
+  auto randomKey = [&](const String& AField) -> Variant {
+    switch (pick(8)) {
+      case 0: return Null();
+      case 1: return Variant(Int64(pick(45)));
+      case 2: return Variant(String(IntToStr(pick(45))));
+      case 3: return Variant(double(pick(12)));
+      case 4: return Variant(pick(2) == 0);
+      case 5: return randomCode();
+      default: return AField == "ID" ? randomId() : AField == "CODE" ? randomCode() : randomMixed();
+    }
+  };
+  Integer next = 1;
+  for (Integer i = 0; i < 200; ++i) DS->AddRecord({Variant(next++), randomId(), randomCode(), randomMixed()});
+  DS->Open();
+  const String fields[] = {"ID", "CODE", "MIXED"};
+  Integer found = 0;
+  for (Integer round = 0; round < 40; ++round) {
+    SCOPED_TRACE("round " + IntToStr(round));
+    for (Integer k = 0; k < 30; ++k) {
+      const String& field = fields[pick(3)];
+      const Variant key = randomKey(field);
+      SCOPED_TRACE(field + " = " + Show(key));
+      const Variant want = Walked(field, key);
+      ASSERT_EQ(Show(DS->Lookup(field, key, "RECID")), Show(want));
+      if (!VarIsNull(want)) ++found;
+      if (pick(4) == 0) {
+        const bool located = DS->Locate(field, key, {});
+        ASSERT_EQ(located, !VarIsNull(want));
+        if (located) {
+          ASSERT_EQ(DS->FieldByName("RECID")->GetAsInteger(), want.AsInteger());
+        }
+      }
+    }
+    // An edit of some kind between the rounds.
+    if (DS->RecordCount() == 0) DS->AddRecord({Variant(next++), randomId(), randomCode(), randomMixed()});
+    switch (pick(7)) {
+      case 0:
+        DS->SetRecNo(pick(DS->RecordCount()) + 1);
+        DS->Edit();
+        switch (pick(3)) {
+          case 0: DS->FieldByName("ID")->SetAsVariant(randomId()); break;
+          case 1: DS->FieldByName("CODE")->SetAsVariant(randomCode()); break;
+          default: DS->FieldByName("MIXED")->SetAsVariant(randomMixed()); break;
+        }
+        DS->Post();
+        break;
+      case 1:
+        DS->SetRecNo(pick(DS->RecordCount()) + 1);
+        DS->Insert();
+        DS->FieldByName("RECID")->SetAsInteger(next++);
+        DS->FieldByName("ID")->SetAsVariant(randomId());
+        DS->FieldByName("CODE")->SetAsVariant(randomCode());
+        DS->Post();
+        break;
+      case 2:
+        if (DS->RecordCount() > 1) {
+          DS->SetRecNo(pick(DS->RecordCount()) + 1);
+          DS->Delete();
+        }
+        break;
+      case 3:
+        DS->AddRecord({Variant(next++), randomId(), randomCode(), randomMixed()});
+        break;
+      case 4:
+        DS->SetFilter("RECID > " + IntToStr(pick(150)));
+        DS->SetFiltered(!DS->Filtered());
+        break;
+      default:
+        break;  // searches on unchanged records
+    }
+  }
+  // The searches found records often enough to mean something.
+  EXPECT_GT(found, 300);
+}

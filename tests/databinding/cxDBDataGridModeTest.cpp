@@ -1,0 +1,537 @@
+// Grid mode: the controller's rows are the data set's records around its current one,
+// read where they stand; scrolling, the buffer size, bookmarks and row ids follow the data
+// set itself.
+#include "tests/databinding/DBDataTestSupport.h"
+
+#include "classlib/core/SysUtils.h"
+
+#include <algorithm>
+#include <map>
+
+using enum TFieldType;
+
+namespace {
+
+// Counts the hooks a grid-mode scroll calls.
+class TCountingDBController : public TcxDBDataController {
+  TL_CLASS(TCountingDBController, TcxDBDataController)
+ public:
+  using TcxDBDataController::TcxDBDataController;
+  void GridModeScrolled() override {
+    ++Scrolled;
+    inherited::GridModeScrolled();
+  }
+  void DataSetPositionChanged() override { ++PositionChanged; }
+  Integer Scrolled = 0;
+  Integer PositionChanged = 0;
+};
+
+}  // namespace
+
+TL_DEFINE_CLASS(TCountingDBController)
+
+class DBGridMode : public DBDataTest {
+ protected:
+  // ACount records with ID 1..ACount and S "r<ID>", a grid-mode controller over them with
+  // a window of ABuffer rows, the data set open on its first record.
+  void Open(Integer ACount, Integer ABuffer) {
+    std::vector<std::vector<Variant>> rows;
+    Model.clear();
+    for (Integer i = 1; i <= ACount; ++i) {
+      rows.push_back({Variant(i), Variant("r" + IntToStr(i))});
+      Model.push_back(i);
+    }
+    MakeDataSet({{"ID", ftInteger}, {"S", ftString, 10}}, rows);
+    C.reset(New<TCountingDBController>(nullptr));
+    AddItems(C.get(), {"ID", "S"});
+    C->DataModeController()->SetGridModeBufferCount(ABuffer);
+    C->DataModeController()->SetGridMode(true);
+    C->SetDataSource(Source);
+    DS->Open();
+  }
+  TCountingDBController* Counting() const { return static_cast<TCountingDBController*>(C.get()); }
+  Integer CurrentID() const { return DS->FieldByName("ID")->Value().AsInteger(); }
+  Integer RowID(Integer ARow) const { return C->GetItemValue(C->GetRowInfo(ARow).RecordIndex, 0).AsInteger(); }
+  String RowText(Integer ARow) const { return C->GetItemDisplayText(C->GetRowInfo(ARow).RecordIndex, 1); }
+  void Locate(Integer AID) { ASSERT_TRUE(DS->Locate("ID", Variant(AID), TLocateOptions())); }
+  // The rows hold ACount records of the data set in a row (Model: the IDs the data set
+  // holds, in order), the focused one being its current record, each row's values those
+  // of its record.
+  void ExpectWindow(Integer ACount) {
+    ASSERT_EQ(C->GetRowCount(), ACount);
+    ASSERT_EQ(C->GetRecordCount(), ACount);
+    const Integer focused = C->GetFocusedRowIndex();
+    ASSERT_GE(focused, 0);
+    EXPECT_EQ(RowID(focused), CurrentID());
+    const auto at = std::find(Model.begin(), Model.end(), CurrentID());
+    ASSERT_NE(at, Model.end());
+    const Integer place = Integer(at - Model.begin());
+    ASSERT_GE(place - focused, 0);
+    ASSERT_LE(place - focused + ACount, Integer(Model.size()));
+    for (Integer r = 0; r < ACount; ++r) {
+      EXPECT_EQ(RowID(r), Model[size_t(place - focused + r)]) << "row " << r;
+      EXPECT_EQ(RowText(r), "r" + IntToStr(RowID(r))) << "row " << r;
+    }
+  }
+  void DeleteID(Integer AID) {
+    Locate(AID);
+    DS->Delete();
+    Model.erase(std::find(Model.begin(), Model.end(), AID));
+  }
+  std::vector<Integer> Model;
+};
+
+TEST_F(DBGridMode, TheRowsAreTheRecordsAroundTheCurrentOne) {
+  Open(1000, 10);
+  EXPECT_TRUE(C->IsGridMode());
+  ExpectWindow(10);
+  EXPECT_EQ(RowID(0), 1);
+  DS->MoveBy(500);
+  EXPECT_EQ(CurrentID(), 501);
+  ExpectWindow(10);
+  Locate(300);
+  ExpectWindow(10);
+  DS->Last();
+  ExpectWindow(10);
+  EXPECT_EQ(RowID(0), 991);
+  EXPECT_EQ(C->GetFocusedRowIndex(), 9);
+  // Reading a row leaves the data set's current record alone.
+  EXPECT_EQ(CurrentID(), 1000);
+  // Focusing a row moves the data set there.
+  C->ChangeFocusedRowIndex(2);
+  EXPECT_EQ(CurrentID(), 993);
+  // Loaded mode reads every record again.
+  C->DataModeController()->SetGridMode(false);
+  EXPECT_FALSE(C->IsGridMode());
+  EXPECT_EQ(C->GetRecordCount(), 1000);
+}
+
+TEST_F(DBGridMode, ARecordDeletedOrAddedFromOutsideKeepsTheWindowWhole) {
+  Open(1000, 10);
+  DeleteID(500);
+  EXPECT_EQ(CurrentID(), 501);
+  ExpectWindow(10);
+  for (Integer r = 0; r < C->GetRowCount(); ++r) EXPECT_NE(RowID(r), 500);
+  // Fewer records than the window: the window shrinks with them.
+  DS->SetFilter("ID <= 4");
+  DS->SetFiltered(true);
+  EXPECT_EQ(C->GetRowCount(), 4);
+  DS->SetFiltered(false);
+  ExpectWindow(10);
+}
+
+TEST_F(DBGridMode, WithoutABufferCountTheWindowHoldsAHundredRecords) {
+  Open(250, 0);
+  ExpectWindow(100);
+  DS->MoveBy(120);
+  ExpectWindow(100);
+}
+
+TEST_F(DBGridMode, AForwardOnlyDataSetIsLoaded) {
+  std::vector<std::vector<Variant>> rows;
+  for (Integer i = 1; i <= 30; ++i) rows.push_back({Variant(i), Variant("r" + IntToStr(i))});
+  MakeDataSet({{"ID", ftInteger}, {"S", ftString, 10}}, rows);
+  DS->SetUniDirectional(true);
+  MakeController({"ID", "S"});
+  C->DataModeController()->SetGridModeBufferCount(10);
+  C->DataModeController()->SetGridMode(true);
+  EXPECT_FALSE(C->IsGridMode());
+  DS->SetUniDirectional(false);
+  EXPECT_TRUE(C->IsGridMode());
+}
+
+TEST_F(DBGridMode, ABufferCountChangeReadsTheWindowAgain) {
+  Open(1000, 10);
+  Locate(501);
+  C->DataModeController()->SetGridModeBufferCount(20);
+  EXPECT_FALSE(C->IsGridModeChangePending());
+  ExpectWindow(20);
+  EXPECT_EQ(CurrentID(), 501);
+  C->DataModeController()->SetGridModeBufferCount(4);
+  ExpectWindow(4);
+  EXPECT_EQ(CurrentID(), 501);
+}
+
+TEST_F(DBGridMode, ScrollMovesTheWindowByTheDistance) {
+  Open(1000, 10);
+  ExpectWindow(10);
+  Counting()->Scrolled = Counting()->PositionChanged = 0;
+  EXPECT_TRUE(C->Scroll(3));
+  // Three records past the last row: the window starts three records later and the
+  // current record is its last.
+  EXPECT_EQ(RowID(0), 4);
+  EXPECT_EQ(CurrentID(), 13);
+  ExpectWindow(10);
+  EXPECT_EQ(Counting()->Scrolled, 1);
+  EXPECT_EQ(Counting()->PositionChanged, 1);
+  EXPECT_TRUE(C->Scroll(-2));
+  EXPECT_EQ(RowID(0), 2);
+  EXPECT_EQ(CurrentID(), 2);
+  ExpectWindow(10);
+  // A move inside the window scrolls nothing, but the position changed.
+  Counting()->Scrolled = Counting()->PositionChanged = 0;
+  DS->MoveBy(1);
+  EXPECT_EQ(Counting()->Scrolled, 0);
+  EXPECT_EQ(Counting()->PositionChanged, 1);
+  // At the ends nothing is left to scroll to.
+  DS->First();
+  C->Scroll(-1);
+  EXPECT_EQ(RowID(0), 1);
+  DS->Last();
+  C->Scroll(5);
+  EXPECT_EQ(RowID(9), 1000);
+}
+
+TEST_F(DBGridMode, TheBookmarkIsARecordOfTheDataSet) {
+  Open(1000, 10);
+  Locate(40);
+  EXPECT_FALSE(C->IsBookmarkAvailable());
+  EXPECT_TRUE(C->SaveBookmark());
+  EXPECT_FALSE(C->SaveBookmark());  // the same record again
+  EXPECT_TRUE(C->IsBookmarkRow(C->GetFocusedRowIndex()));
+  Locate(700);
+  for (Integer r = 0; r < C->GetRowCount(); ++r) EXPECT_FALSE(C->IsBookmarkRow(r));
+  C->GotoBookmark();
+  EXPECT_EQ(CurrentID(), 40);
+  EXPECT_TRUE(C->IsBookmarkRow(C->GetFocusedRowIndex()));
+  C->ClearBookmark();
+  EXPECT_FALSE(C->IsBookmarkAvailable());
+}
+
+TEST_F(DBGridMode, AStaleBookmarkIsDroppedNeverFollowed) {
+  Open(1000, 10);
+  Locate(40);
+  C->SaveBookmark();
+  // Deleted while the controls are off: the controller hears nothing of it yet.
+  DS->DisableControls();
+  DS->Delete();
+  Locate(600);
+  C->GotoBookmark();
+  EXPECT_EQ(CurrentID(), 600);
+  EXPECT_FALSE(C->IsBookmarkAvailable());
+  DS->EnableControls();
+  // A bookmark whose record goes while the controls are on is dropped at the change.
+  Locate(70);
+  C->SaveBookmark();
+  DS->Delete();
+  EXPECT_FALSE(C->IsBookmarkAvailable());
+  C->GotoBookmark();
+  EXPECT_EQ(CurrentID(), 71);
+}
+
+TEST_F(DBGridMode, RowIdsAreTheRecordsBookmarks) {
+  Open(100, 10);
+  Locate(50);
+  const Integer focused = C->GetFocusedRowIndex();
+  EXPECT_EQ(C->GetRowId(focused).AsString(), DS->Bookmark());
+  const TBookmarkStr here = DS->Bookmark();
+  DS->Next();
+  EXPECT_NE(C->GetRowId(focused + 1).AsString(), here);
+  EXPECT_EQ(C->GetRowId(focused + 1).AsString(), DS->Bookmark());
+  // Loaded mode: the record's id, its key value.
+  C->SetKeyFieldNames("ID");
+  C->DataModeController()->SetGridMode(false);
+  EXPECT_EQ(C->GetRowId(0).AsInteger(), 1);
+}
+
+TEST_F(DBGridMode, LookupsAreLockedWhileTheDataSetInserts) {
+  Open(30, 10);
+  EXPECT_FALSE(C->IsLookupLocked());
+  DS->Insert();
+  EXPECT_TRUE(C->IsLookupLocked());
+  DS->Cancel();
+  EXPECT_FALSE(C->IsLookupLocked());
+}
+
+TEST_F(DBGridMode, TheDataSetsRecordCountAndNumber) {
+  Open(1000, 10);
+  DS->SetFilter("ID > 400");
+  DS->SetFiltered(true);
+  EXPECT_EQ(C->GetDataSetRecordCount(), 600);
+  EXPECT_EQ(C->GetDataSetRecNo(), 1);
+  C->SetDataSetRecNo(250);
+  EXPECT_EQ(CurrentID(), 650);
+  EXPECT_EQ(C->GetDataSetRecNo(), 250);
+  ExpectWindow(10);
+  DS->Close();
+  EXPECT_EQ(C->GetDataSetRecordCount(), 0);
+  EXPECT_EQ(C->GetDataSetRecNo(), -1);
+}
+
+TEST_F(DBGridMode, KeysAreFoundInTheWindowThenByTheDataSet) {
+  Open(1000, 10);
+  C->SetKeyFieldNames("ID");
+  Locate(500);
+  const Integer first = RowID(0);
+  // In the window: its row, found without moving the window.
+  const Integer r = C->FindRecordIndexByKey(first + 2);
+  ASSERT_GE(r, 0);
+  EXPECT_EQ(C->GetItemValue(r, 0).AsInteger(), first + 2);
+  EXPECT_EQ(C->FindRecordIndexByKey(900), -1);
+  EXPECT_TRUE(C->LocateByKey(first + 2));
+  EXPECT_EQ(CurrentID(), first + 2);
+  EXPECT_EQ(RowID(0), first);
+  // Outside it: the data set finds the record, and the focused row counts as selected.
+  EXPECT_TRUE(C->LocateByKey(900));
+  EXPECT_EQ(CurrentID(), 900);
+  ExpectWindow(10);
+  EXPECT_TRUE(C->IsRowSelected(C->GetFocusedRowIndex()));
+  EXPECT_FALSE(C->LocateByKey(5000));
+  EXPECT_FALSE(C->LocateByKey(Variant("no number")));
+  EXPECT_EQ(CurrentID(), 900);
+}
+
+TEST_F(DBGridMode, EditsAndInsertsOfTheDataSetShowInTheWindow) {
+  Open(100, 10);
+  Locate(50);
+  // An edit through the controller is the data set's edit.
+  const Integer row = C->GetFocusedRowIndex();
+  C->Edit();
+  EXPECT_EQ(DS->State(), TDataSetState::dsEdit);
+  C->SetEditValue(1, Variant("edited"), TcxDataEditValueSource::evsValue);
+  C->PostEditing();
+  EXPECT_EQ(DS->State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(DS->FieldByName("S")->GetAsString(), "edited");
+  EXPECT_EQ(C->GetItemDisplayText(C->GetRowInfo(row).RecordIndex, 1), "edited");
+  // An edit of the data set's own shows in its row.
+  DS->Edit();
+  DS->FieldByName("S")->SetValue(Variant("r50"));
+  DS->Post();
+  EXPECT_EQ(C->GetItemDisplayText(C->GetRowInfo(row).RecordIndex, 1), "r50");
+  // A record the data set inserts by itself joins the window, and goes on a cancel.
+  DS->Insert();
+  EXPECT_TRUE(C->IsEditing());
+  DS->FieldByName("ID")->SetValue(Variant(1000));
+  DS->Cancel();
+  EXPECT_FALSE(C->IsEditing());
+  ExpectWindow(10);
+  DS->Append();
+  DS->FieldByName("ID")->SetValue(Variant(101));
+  DS->FieldByName("S")->SetValue(Variant("r101"));
+  DS->Post();
+  Model.push_back(101);
+  EXPECT_EQ(CurrentID(), 101);
+  ExpectWindow(10);
+}
+
+// ---- Selection by bookmarks, iteration and the search ----
+
+class DBGridModeSelection : public DBGridMode {
+ protected:
+  void OpenSelecting(Integer ACount, Integer ABuffer) {
+    Open(ACount, ABuffer);
+    C->SetMultiSelect(true);
+    DS->DisableControls();
+    for (DS->First(); !DS->Eof(); DS->Next()) Marks[CurrentID()] = DS->Bookmark();
+    DS->First();
+    DS->EnableControls();
+  }
+  Integer FocusedRow() const { return C->GetFocusedRowIndex(); }
+  // The IDs of the selected bookmarks, in the selection's order.
+  std::vector<Integer> SelectedIDs() const {
+    std::vector<Integer> r;
+    for (Integer i = 0; i < C->GetSelectedCount(); ++i) {
+      const TBookmarkStr b = C->GetSelectedBookmark(i);
+      Integer id = -1;
+      for (const auto& [k, v] : Marks)
+        if (v == b) id = k;
+      r.push_back(id);
+    }
+    return r;
+  }
+  static std::vector<Integer> Range(Integer AFrom, Integer ATo, std::vector<Integer> AWithout = {}) {
+    std::vector<Integer> r;
+    for (Integer i = AFrom; i <= ATo; ++i)
+      if (std::find(AWithout.begin(), AWithout.end(), i) == AWithout.end()) r.push_back(i);
+    return r;
+  }
+  void Anchor(Integer AID) {
+    Locate(AID);
+    C->SetSelectionAnchor(FocusedRow());
+  }
+  void SelectTo(Integer AID, bool AKeep = false) {
+    Locate(AID);
+    C->SelectFromAnchor(FocusedRow(), AKeep);
+  }
+  std::map<Integer, TBookmarkStr> Marks;
+};
+
+TEST_F(DBGridModeSelection, SelectAllTakesEveryRecordInTheDataSetsOrder) {
+  OpenSelecting(300, 10);
+  Locate(150);
+  const Integer firstRow = RowID(0);
+  C->SelectAll();
+  EXPECT_EQ(SelectedIDs(), Range(1, 300));
+  // The data set is back where it was, with the same window.
+  EXPECT_EQ(CurrentID(), 150);
+  EXPECT_EQ(RowID(0), firstRow);
+  for (Integer r = 0; r < C->GetRowCount(); ++r) EXPECT_TRUE(C->IsRowSelected(r));
+  C->ClearSelection();
+  EXPECT_EQ(C->GetSelectedCount(), 0);
+}
+
+TEST_F(DBGridModeSelection, ARangeFromEitherEndSelectsTheSameRecords) {
+  OpenSelecting(100, 10);
+  Anchor(20);
+  EXPECT_TRUE(C->IsSelectionAnchorAssigned());
+  EXPECT_EQ(C->GetSelectionAnchorRowIndex(), -1);
+  SelectTo(27);
+  EXPECT_EQ(SelectedIDs(), Range(20, 27));
+  Anchor(27);
+  SelectTo(20);
+  EXPECT_EQ(SelectedIDs(), Range(20, 27));
+  // Across more records than the window holds.
+  Anchor(60);
+  SelectTo(20);
+  EXPECT_EQ(SelectedIDs(), Range(20, 60));
+  EXPECT_EQ(C->GetSelectionAnchorBookmark(), Marks[60]);
+  // Keeping the selection merges a second range into it.
+  Anchor(80);
+  SelectTo(85, true);
+  std::vector<Integer> both = Range(20, 60);
+  for (Integer i = 80; i <= 85; ++i) both.push_back(i);
+  EXPECT_EQ(SelectedIDs(), both);
+  Anchor(58);
+  SelectTo(82, true);
+  EXPECT_EQ(SelectedIDs(), Range(20, 85));
+}
+
+TEST_F(DBGridModeSelection, ARecordDeletedInsideARangeLeavesIt) {
+  for (bool fromTop : {true, false}) {
+    SCOPED_TRACE(fromTop ? "anchor at the top" : "anchor at the bottom");
+    OpenSelecting(100, 10);
+    Anchor(fromTop ? 20 : 27);
+    SelectTo(fromTop ? 27 : 20);
+    DeleteID(24);
+    EXPECT_EQ(SelectedIDs(), Range(20, 27, {24}));
+    // The moving end grows and shrinks by one record at a time.
+    SelectTo(fromTop ? 28 : 19);
+    EXPECT_EQ(SelectedIDs(), fromTop ? Range(20, 28, {24}) : Range(19, 27, {24}));
+    SelectTo(fromTop ? 26 : 21);
+    EXPECT_EQ(SelectedIDs(), fromTop ? Range(20, 26, {24}) : Range(21, 27, {24}));
+    SelectTo(fromTop ? 20 : 27);
+    EXPECT_EQ(SelectedIDs(), Range(fromTop ? 20 : 27, fromTop ? 20 : 27));
+    // The anchor's own record goes: the anchor goes with it.
+    DeleteID(fromTop ? 20 : 27);
+    EXPECT_EQ(C->GetSelectedCount(), 0);
+    EXPECT_FALSE(C->IsSelectionAnchorAssigned());
+  }
+}
+
+TEST_F(DBGridModeSelection, OneStepRangesAgreeWithAWalk) {
+  OpenSelecting(60, 8);
+  std::mt19937 random(51);
+  auto pick = [&](Integer lo, Integer hi) { return std::uniform_int_distribution<Integer>(lo, hi)(random); };
+  Integer anchor = 30, target = 30;
+  Anchor(anchor);
+  for (Integer round = 0; round < 200; ++round) {
+    if (pick(0, 9) == 0) {
+      anchor = pick(1, 60);
+      Anchor(anchor);
+    }
+    // Mostly one record on, as the keyboard moves; sometimes a jump.
+    target = pick(0, 3) == 0 ? pick(1, 60) : std::clamp<Integer>(target + pick(-1, 1), 1, 60);
+    SelectTo(target);
+    ASSERT_EQ(SelectedIDs(), Range(std::min(anchor, target), std::max(anchor, target))) << "round " << round;
+  }
+}
+
+TEST_F(DBGridModeSelection, SelectedRowsAndFocusingThem) {
+  OpenSelecting(100, 10);
+  C->ClearSelection();
+  Locate(5);
+  C->ChangeRowSelection(FocusedRow(), true);
+  Locate(3);
+  C->ChangeRowSelection(FocusedRow(), true);
+  EXPECT_EQ(SelectedIDs(), (std::vector<Integer>{3, 5}));
+  EXPECT_EQ(RowID(C->GetSelectedRowIndex(1)), 5);
+  // Outside the window a selected record has no row, and comes back with it.
+  Locate(90);
+  EXPECT_EQ(C->GetSelectedRowIndex(0), -1);
+  EXPECT_TRUE(C->FocusSelectedRow(1));
+  EXPECT_EQ(CurrentID(), 5);
+  EXPECT_TRUE(C->IsRowSelected(FocusedRow()));
+  C->ChangeRowSelection(FocusedRow(), false);
+  EXPECT_EQ(SelectedIDs(), (std::vector<Integer>{3}));
+  // A selected record gone while the controller heard nothing is not followed.
+  DS->DisableControls();
+  Locate(3);
+  DS->Delete();
+  Locate(50);
+  EXPECT_FALSE(C->FocusSelectedRow(0));
+  EXPECT_EQ(CurrentID(), 50);
+  DS->EnableControls();
+  EXPECT_EQ(C->GetSelectedCount(), 0);
+  // Bookmark queries belong to grid mode.
+  C->DataModeController()->SetGridMode(false);
+  EXPECT_THROW(C->GetSelectedBookmark(0), EcxInvalidDataControllerOperation);
+  EXPECT_THROW(C->GetSelectionAnchorBookmark(), EcxInvalidDataControllerOperation);
+}
+
+TEST_F(DBGridModeSelection, DeletingTheSelectionDeletesItsRecords) {
+  OpenSelecting(100, 10);
+  Anchor(40);
+  SelectTo(45);
+  C->DeleteSelection();
+  EXPECT_EQ(DS->RecordCount(), 94);
+  for (Integer id = 40; id <= 45; ++id)
+    EXPECT_FALSE(DS->Locate("ID", Variant(id), TLocateOptions())) << id;
+  EXPECT_EQ(C->GetSelectedCount(), 0);
+}
+
+TEST_F(DBGridModeSelection, ForEachRowWalksTheDataSet) {
+  OpenSelecting(50, 10);
+  Locate(20);
+  std::vector<Integer> seen;
+  C->ForEachRow(false, [&](Integer ARow, const TcxRowInfo& AInfo) {
+    EXPECT_EQ(ARow, C->GetFocusedRowIndex());
+    seen.push_back(C->GetItemValue(AInfo.RecordIndex, 0).AsInteger());
+  });
+  EXPECT_EQ(seen, Range(1, 50));
+  // The data set stays where the walk ended: on its last record, at its end.
+  EXPECT_TRUE(DS->Eof());
+  EXPECT_EQ(CurrentID(), 50);
+  Anchor(10);
+  SelectTo(12);
+  Locate(30);
+  seen.clear();
+  C->ForEachRow(true, [&](Integer, const TcxRowInfo& AInfo) {
+    seen.push_back(C->GetItemValue(AInfo.RecordIndex, 0).AsInteger());
+  });
+  EXPECT_EQ(seen, Range(10, 12));
+  EXPECT_EQ(CurrentID(), 12);
+}
+
+TEST_F(DBGridModeSelection, TheSearchWrapsOnceAndRestoresThePositionWhenNothingMatches) {
+  OpenSelecting(100, 10);
+  Locate(60);
+  const Integer firstRow = RowID(0);
+  // Nothing matches: the whole data set is searched once, and nothing moves.
+  EXPECT_FALSE(C->Search()->Locate(1, "zz"));
+  EXPECT_EQ(CurrentID(), 60);
+  EXPECT_EQ(RowID(0), firstRow);
+  // From the current record to the end, then from the top.
+  EXPECT_TRUE(C->Search()->Locate(1, "R5"));
+  EXPECT_EQ(CurrentID(), 5);
+  EXPECT_EQ(RowID(FocusedRow()), 5);
+  EXPECT_TRUE(C->Search()->LocateNext(true));
+  EXPECT_EQ(CurrentID(), 50);
+  // Moving the data set ends the search; the searched item stays for the next one.
+  Locate(59);
+  // Continuing stops at the end of the data set, and the data set stays.
+  EXPECT_FALSE(C->GridModeSearch("r5", true, true));
+  EXPECT_EQ(CurrentID(), 59);
+  EXPECT_TRUE(C->GridModeSearch("r5", false, true));
+  EXPECT_EQ(CurrentID(), 58);
+  Locate(5);
+  EXPECT_FALSE(C->GridModeSearch("r5", false, true));
+  EXPECT_EQ(CurrentID(), 5);
+  // A new backward search wraps to the last record once.
+  EXPECT_TRUE(C->GridModeSearch("r9", false, false));
+  EXPECT_EQ(CurrentID(), 99);
+  EXPECT_FALSE(C->GridModeSearch("nothing", false, false));
+  EXPECT_EQ(CurrentID(), 99);
+  // The current record matches: nothing moves.
+  EXPECT_TRUE(C->GridModeSearch("r99", true, false));
+  EXPECT_EQ(CurrentID(), 99);
+}

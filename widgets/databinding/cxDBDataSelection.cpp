@@ -1,0 +1,227 @@
+// The selection of grid mode: the data set's bookmarks of the selected records, kept in
+// the data set's order beside the base's entries.
+#include "widgets/databinding/cxDBData.h"
+
+#include "widgets/databinding/cxDBDataGuards.h"
+
+#include <algorithm>
+#include <iterator>
+
+using namespace cxDBDataGuards;
+
+TcxDBDataController* TcxDBDataSelection::DBDataController() const {
+  return static_cast<TcxDBDataController*>(DataController());
+}
+
+bool TcxDBDataSelection::IsGridMode() const { return DataController() && DataController()->IsGridMode(); }
+
+Integer TcxDBDataSelection::Compare(const TBookmarkStr& A, const TBookmarkStr& B) const {
+  return DBDataController()->DBProvider()->CompareBookmarks(A, B);
+}
+
+void TcxDBDataSelection::ClearAnchor() {
+  inherited::ClearAnchor();
+  FAnchorBookmark.clear();
+}
+
+bool TcxDBDataSelection::FindBookmark(const TBookmarkStr& ABookmark, Integer& AIndex) const {
+  Integer lower = 0, upper = BookmarkCount() - 1;
+  while (lower <= upper) {
+    const Integer middle = (lower + upper) / 2;
+    const Integer c = Compare(FBookmarks[size_t(middle)], ABookmark);
+    if (c == 0) {
+      AIndex = middle;
+      return true;
+    }
+    if (c < 0)
+      lower = middle + 1;
+    else
+      upper = middle - 1;
+  }
+  AIndex = lower;
+  return false;
+}
+
+bool TcxDBDataSelection::FindByRowIndex(Integer ARowIndex, Integer& AIndex) const {
+  if (!IsGridMode()) return inherited::FindByRowIndex(ARowIndex, AIndex);
+  TcxDBDataController* c = DBDataController();
+  AIndex = BookmarkCount();
+  if (ARowIndex < 0 || ARowIndex >= c->GetRowCount()) return false;
+  const TBookmarkStr bookmark = c->DBProvider()->GetRowBookmark(c->GetRowInfo(ARowIndex).RecordIndex);
+  if (bookmark.empty()) return false;
+  return FindBookmark(bookmark, AIndex);
+}
+
+void TcxDBDataSelection::InternalAdd(Integer AIndex, Integer ARowIndex, Integer AKind, Integer ARecordOrGroupIndex) {
+  if (IsGridMode() && !FSynchronizing) {
+    const TBookmarkStr bookmark = DBDataController()->DBProvider()->GetRowBookmark(ARecordOrGroupIndex);
+    const size_t at = AIndex < 0 || AIndex >= BookmarkCount() ? FBookmarks.size() : size_t(AIndex);
+    FBookmarks.insert(FBookmarks.begin() + std::ptrdiff_t(at), bookmark);
+  }
+  inherited::InternalAdd(AIndex, ARowIndex, AKind, ARecordOrGroupIndex);
+}
+
+void TcxDBDataSelection::InternalClear() {
+  if (!FSynchronizing) FBookmarks.clear();
+  inherited::InternalClear();
+}
+
+void TcxDBDataSelection::InternalDelete(Integer AIndex) {
+  if (!FSynchronizing && AIndex >= 0 && AIndex < BookmarkCount()) {
+    if (!FAnchorBookmark.empty() && Compare(FAnchorBookmark, FBookmarks[size_t(AIndex)]) == 0) ClearAnchor();
+    FBookmarks.erase(FBookmarks.begin() + AIndex);
+  }
+  inherited::InternalDelete(AIndex);
+}
+
+void TcxDBDataSelection::DeleteBookmark(Integer AIndex) { Delete(AIndex); }
+
+void TcxDBDataSelection::SyncItems() {
+  TFlagGuard guard(FSynchronizing);
+  while (Count() > BookmarkCount()) InternalDelete(Count() - 1);
+  while (Count() < BookmarkCount()) inherited::InternalAdd(-1, Count(), 0, Count());
+}
+
+bool TcxDBDataSelection::DropInvalidBookmarks() {
+  if (!IsGridMode()) return false;
+  TcxDBDataProvider* p = DBDataController()->DBProvider();
+  bool dropped = false;
+  for (Integer i = BookmarkCount() - 1; i >= 0; --i)
+    if (FBookmarks[size_t(i)].empty() || !p->IsBookmarkValid(FBookmarks[size_t(i)])) {
+      InternalDelete(i);
+      dropped = true;
+    }
+  if (dropped) Changed();
+  return dropped;
+}
+
+bool TcxDBDataSelection::CanSelectCurrent() const {
+  TcxDBDataController* c = DBDataController();
+  return c->CanSelectRow(c->DBProvider()->DataLink()->ActiveRecord());
+}
+
+template <class F>
+void TcxDBDataSelection::Walk(F AWalk) {
+  TcxDBDataProvider* p = DBDataController()->DBProvider();
+  {
+    TFreezeGuard<TcxDBDataProvider> freeze(p);
+    p->SavePosition();
+    try {
+      AWalk();
+      SyncItems();
+    } catch (...) {
+      SyncItems();
+      p->RestorePosition();
+      throw;
+    }
+    p->RestorePosition();
+  }
+  Changed();
+}
+
+void TcxDBDataSelection::SelectAll() {
+  TcxDBDataController* c = DBDataController();
+  TcxDBDataProvider* p = c->DBProvider();
+  TDataSet* ds = p->DataSet();
+  if (!ds || !ds->Active()) return;
+  Walk([&] {
+    ds->First();
+    InternalClear();
+    for (; !ds->Eof(); ds->Next())
+      if (CanSelectCurrent()) FBookmarks.push_back(ds->Bookmark());
+  });
+}
+
+void TcxDBDataSelection::WalkRange(const TBookmarkStr& ALower, const TBookmarkStr& AUpper, bool AKeepSelection) {
+  TDataSet* ds = DBDataController()->DataSet();
+  std::vector<TBookmarkStr> walked;
+  ds->GotoBookmark(ALower);
+  for (;;) {
+    const TBookmarkStr current = ds->Bookmark();
+    if (CanSelectCurrent()) walked.push_back(current);
+    if (Compare(current, AUpper) >= 0) break;
+    ds->Next();
+    if (ds->Eof()) break;
+  }
+  if (!AKeepSelection || FBookmarks.empty()) {
+    FBookmarks.swap(walked);
+    return;
+  }
+  // Both lists are in the data set's order: one merge, each record once.
+  std::vector<TBookmarkStr> merged;
+  merged.reserve(FBookmarks.size() + walked.size());
+  size_t i = 0, j = 0;
+  while (i < FBookmarks.size() || j < walked.size()) {
+    if (j == walked.size()) {
+      merged.push_back(FBookmarks[i++]);
+    } else if (i == FBookmarks.size()) {
+      merged.push_back(walked[j++]);
+    } else {
+      const Integer c = Compare(FBookmarks[i], walked[j]);
+      if (c <= 0) merged.push_back(FBookmarks[i++]);
+      if (c >= 0) {
+        if (c > 0) merged.push_back(walked[j]);
+        ++j;
+      }
+    }
+  }
+  FBookmarks.swap(merged);
+}
+
+void TcxDBDataSelection::SelectFromAnchor(const TBookmarkStr& ABookmark, bool AKeepSelection) {
+  TcxDBDataController* c = DBDataController();
+  TcxDBDataProvider* p = c->DBProvider();
+  TDataSet* ds = p->DataSet();
+  if (!ds || !ds->Active() || ABookmark.empty() || (p->IsInserting() && p->IsEOF())) return;
+  // Records that are gone are dropped, never walked to: a stale anchor ends the range.
+  DropInvalidBookmarks();
+  if (FAnchorBookmark.empty() || !p->IsBookmarkValid(FAnchorBookmark)) {
+    ClearAnchor();
+    return;
+  }
+  if (!p->IsBookmarkValid(ABookmark)) return;
+  const bool anchorLower = Compare(FAnchorBookmark, ABookmark) <= 0;
+  const TBookmarkStr lower = anchorLower ? FAnchorBookmark : ABookmark;
+  const TBookmarkStr upper = anchorLower ? ABookmark : FAnchorBookmark;
+  Walk([&] {
+    // The range grew or shrank by one record at its moving end: one step, no walk.
+    bool done = false;
+    const Integer n = BookmarkCount();
+    auto allowedAt = [&](const TBookmarkStr& B) {
+      ds->GotoBookmark(B);
+      return CanSelectCurrent();
+    };
+    if (!AKeepSelection && n > 0) {
+      if (Compare(lower, upper) == 0) {
+        FBookmarks.clear();
+        if (allowedAt(lower)) FBookmarks.push_back(lower);
+        done = true;
+      } else if (anchorLower) {
+        if (n >= 2 && Compare(FBookmarks[size_t(n - 2)], upper) == 0 && Compare(FBookmarks[0], lower) == 0) {
+          FBookmarks.pop_back();
+          done = true;
+        } else if (Compare(FBookmarks[0], lower) == 0) {
+          const bool allowed = allowedAt(upper);
+          if (ds->MoveBy(-1) == -1 && Compare(ds->Bookmark(), FBookmarks.back()) == 0) {
+            if (allowed) FBookmarks.push_back(upper);
+            done = true;
+          }
+        }
+      } else {
+        if (n >= 2 && Compare(FBookmarks[1], lower) == 0 && Compare(FBookmarks.back(), upper) == 0) {
+          FBookmarks.erase(FBookmarks.begin());
+          done = true;
+        } else if (Compare(FBookmarks.back(), upper) == 0) {
+          const bool allowed = allowedAt(lower);
+          if (ds->MoveBy(1) == 1 && Compare(ds->Bookmark(), FBookmarks.front()) == 0) {
+            if (allowed) FBookmarks.insert(FBookmarks.begin(), lower);
+            done = true;
+          }
+        }
+      }
+    }
+    if (!done) WalkRange(lower, upper, AKeepSelection);
+  });
+}
+
+TL_DEFINE_CLASS(TcxDBDataSelection)
