@@ -344,19 +344,27 @@ String BlowupMask(int64_t which, int64_t n) {
 
 const char* BlowupLabel(int64_t which) { return which == 0 ? "(a?){n}a{n}" : "(a{0,n}){0,n}b"; }
 
-// Compiling, with completion on as the completing editor mode compiles.
+// The mask compiled with completion on, as the completing editor mode compiles it;
+// nullptr when the mask is refused.
+Owned<TcxRegExpr> CompiledWithCompletion(const String& AMask) {
+  Owned<TcxRegExpr> e(New<TcxRegExpr>());
+  e->SetAutoComplete(true);
+  Owned<TStringStream> s(New<TStringStream>(AMask));
+  try {
+    e->Compile(s.get());
+  } catch (const EcxRegExprError&) {
+    return nullptr;
+  }
+  return e;
+}
+
+// Compiling, with completion on.
 void BM_BlowupCompile(benchmark::State& state) {
   const String mask = BlowupMask(state.range(0), state.range(1));
   bool refused = false;
   for (auto _ : state) {
-    Owned<TcxRegExpr> e(New<TcxRegExpr>());
-    e->SetAutoComplete(true);
-    Owned<TStringStream> s(New<TStringStream>(mask));
-    try {
-      e->Compile(s.get());
-    } catch (const EcxRegExprError&) {
-      refused = true;
-    }
+    Owned<TcxRegExpr> e = CompiledWithCompletion(mask);
+    refused = !e;
     benchmark::DoNotOptimize(e);
   }
   state.SetLabel(String(BlowupLabel(state.range(0))) + (refused ? " refused" : ""));
@@ -370,18 +378,6 @@ BENCHMARK(BM_BlowupCompile)
 // completing editor mode steps. "first": a fresh expression each time (compiling not
 // timed), so every set is met for the first time; "again": the same expression, so the
 // sets are met again.
-Owned<TcxRegExpr> CompiledWithCompletion(const String& AMask) {
-  Owned<TcxRegExpr> e(New<TcxRegExpr>());
-  e->SetAutoComplete(true);
-  Owned<TStringStream> s(New<TStringStream>(AMask));
-  try {
-    e->Compile(s.get());
-  } catch (const EcxRegExprError&) {
-    return nullptr;
-  }
-  return e;
-}
-
 void TypeAndBackspace(TcxRegExpr& AExpr, const String& AText) {
   for (Char c : AText) {
     Char x = c;

@@ -66,13 +66,18 @@ String Hex(const std::vector<Byte>& Bytes) {
   return s;
 }
 
-// The "Data" of a picture holding a JPEG image: its class name, then the file.
-std::vector<Byte> JpegPictureData(const std::vector<Byte>& Jpeg) {
+// The description of a form with Count images, each holding Jpeg as its picture's "Data"
+// (the graphic's class name, then the file).
+String FormOfPictures(const std::vector<Byte>& Jpeg, int Count) {
   const String name = "TJPEGImage";
   std::vector<Byte> data{Byte(name.size())};
   data.insert(data.end(), name.begin(), name.end());
   data.insert(data.end(), Jpeg.begin(), Jpeg.end());
-  return data;
+  const String picture = Hex(data);
+  String text = "object PicturesForm: TPicturesForm\n  Caption = 'Pictures'\n";
+  for (int i = 0; i < Count; ++i)
+    text += "  object Image" + IntToStr(i) + ": TImage\n    Picture.Data = {" + picture + "}\n  end\n";
+  return text + "end\n";
 }
 
 class DecodedPixelsTest : public AppTest {
@@ -209,12 +214,7 @@ TEST_F(DecodedPixelsTest, ARefusedBitmapIsLeftAsItWasAndANewImageGivesTheShareBa
 }
 
 TEST_F(DecodedPixelsTest, AWindowDescriptionPastTheBudgetFailsCleanly) {
-  const String picture = Hex(JpegPictureData(HugeJpeg()));
-  String text = "object PicturesForm: TPicturesForm\n  Caption = 'Pictures'\n";
-  for (int i = 0; i < 16; ++i)
-    text += "  object Image" + IntToStr(i) + ": TImage\n    Picture.Data = {" + picture + "}\n  end\n";
-  text += "end\n";
-  RegisterDescription("TPICTURESFORM", text);
+  RegisterDescription("TPICTURESFORM", FormOfPictures(HugeJpeg(), 16));
   TPicturesForm* f = nullptr;
   try {
     Application->CreateForm(f);
@@ -234,12 +234,7 @@ TEST_F(DecodedPixelsTest, AWindowDescriptionPastTheBudgetFailsCleanly) {
 }
 
 TEST_F(DecodedPixelsTest, AFormWithSeveralPicturesLoadsAndGivesTheBudgetBackWhenFreed) {
-  const String picture = Hex(JpegPictureData(PlainJpeg(640, 480, 0x00808080)));
-  String text = "object PicturesForm: TPicturesForm\n";
-  for (int i = 0; i < 6; ++i)
-    text += "  object Image" + IntToStr(i) + ": TImage\n    Picture.Data = {" + picture + "}\n  end\n";
-  text += "end\n";
-  RegisterDescription("TPICTURESFORM", text);
+  RegisterDescription("TPICTURESFORM", FormOfPictures(PlainJpeg(640, 480, 0x00808080), 6));
   TPicturesForm* f = nullptr;
   Application->CreateForm(f);
   ASSERT_NE(f, nullptr);
