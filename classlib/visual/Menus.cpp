@@ -3,6 +3,7 @@
 #include "classlib/core/Filer.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/visual/Forms.h"
+#include "classlib/visual/ImgList.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/kernel/Units.h"
 
@@ -125,6 +126,7 @@ void TMenuItem::BeforeDestruction() {
   }
   if (FHandle && !FMenu) DestroyMenu(FHandle);
   FHandle = nullptr;
+  FreeAndNil(FBitmap);
   gCommands.erase(FCommand);
   inherited::BeforeDestruction();
 }
@@ -274,6 +276,63 @@ void TMenuItem::SetImageIndex(Integer Value) {
   MenuChanged();
 }
 
+TBitmap* TMenuItem::GetBitmap() {
+  if (!FBitmap) {
+    FBitmap = New<TBitmap>();
+    FBitmap->OnChange = TNotifyEvent(this, &TMenuItem::BitmapChanged);
+    MenuChanged();
+  }
+  return FBitmap;
+}
+
+void TMenuItem::SetBitmap(TBitmap* Value) {
+  if (!Value) {
+    if (!FBitmap) return;
+    FreeAndNil(FBitmap);
+    MenuChanged();
+    return;
+  }
+  if (Value == FBitmap) return;
+  GetBitmap()->Assign(Value);
+}
+
+// The menu's layout is asked again each time it opens; an open menu is redrawn.
+void TMenuItem::BitmapChanged(TObject*) { MenuChanged(); }
+
+bool TMenuItem::AsksForImage() {
+  if (IsLine() || (ItemFlags() & MFT_OWNERDRAW)) return false;
+  TMenu* menu = GetParentMenu();
+  return (menu && menu->FImages && FImageIndex >= 0) || FBitmap;
+}
+
+namespace {
+TCustomImageList* ListHolding(TMenuItem* Item, Integer Index) {
+  TMenu* menu = Item->GetParentMenu();
+  TCustomImageList* list = menu ? menu->GetImages() : nullptr;
+  return list && Index >= 0 && Index < list->Count() ? list : nullptr;
+}
+}  // namespace
+
+TSize TMenuItem::ImageSize() {
+  if (TCustomImageList* list = ListHolding(this, FImageIndex)) return {list->GetWidth(), list->GetHeight()};
+  if (FBitmap && !FBitmap->Empty()) return {FBitmap->GetWidth(), FBitmap->GetHeight()};
+  return {0, 0};
+}
+
+void TMenuItem::DrawImage(TCanvas* Canvas, const TRect& Rect, bool Enabled) {
+  if (TCustomImageList* list = ListHolding(this, FImageIndex)) {
+    list->Draw(Canvas, Rect.Left, Rect.Top, FImageIndex, Enabled);
+    return;
+  }
+  if (!FBitmap || FBitmap->Empty()) return;
+  // Through a one-image list, so a disabled item's bitmap looks like a disabled list image.
+  Owned<TImageList> one(New<TImageList>(nullptr));
+  one->SetWidth(FBitmap->GetWidth());
+  one->SetHeight(FBitmap->GetHeight());
+  one->AddMasked(FBitmap, clDefault);
+  one->Draw(Canvas, Rect.Left, Rect.Top, 0, Enabled);
+}
+
 void TMenuItem::Click() {
   if (FEnabled && OnClick) OnClick(this);
 }
@@ -317,6 +376,10 @@ void TMenuItem::FillHandle(HMENU Menu) {
     info.dwTypeData = text.data();
     info.cch = UINT(text.size());
     info.hSubMenu = nullptr;
+    if (i->AsksForImage()) {
+      info.fMask |= MIIM_BITMAP;
+      info.hbmpItem = HBMMENU_CALLBACK;
+    }
     if (!i->FItems.empty()) {
       if (i->FHandle)
         i->RebuildHandle();
@@ -372,6 +435,22 @@ HMENU TMenu::Handle() {
 
 void TMenu::MenuChanged() {
   if (FItems->FHandle) FItems->RebuildHandle();
+}
+
+void TMenu::SetImages(TCustomImageList* Value) {
+  if (FImages == Value) return;
+  if (FImages) FImages->RemoveFreeNotification(this);
+  FImages = Value;
+  if (Value) Value->FreeNotification(this);
+  MenuChanged();
+}
+
+void TMenu::Notification(TComponent* AComponent, TOperation Operation) {
+  inherited::Notification(AComponent, Operation);
+  if (Operation == TOperation::opRemove && AComponent == FImages) {
+    FImages = nullptr;
+    MenuChanged();
+  }
 }
 
 void TMenu::SetOwnerDraw(bool Value) {
@@ -447,6 +526,12 @@ bool TMenu::MeasureItem(MEASUREITEMSTRUCT& Measure) {
   if (Measure.CtlType != ODT_MENU) return false;
   TMenuItem* item = ItemOfData(FItems, Measure.itemData);
   if (!item) return false;
+  if (item->AsksForImage()) {
+    const TSize size = item->ImageSize();
+    Measure.itemWidth = UINT(std::max<Integer>(size.cx, 0));
+    Measure.itemHeight = UINT(std::max<Integer>(size.cy, 0));
+    return true;
+  }
   Owned<TCanvas> canvas(New<TCanvas>());
   HDC dc = GetDC(nullptr);
   canvas->SetHandle(dc);
@@ -474,7 +559,10 @@ bool TMenu::DrawItem(const DRAWITEMSTRUCT& Draw) {
   canvas->SetHandle(Draw.hDC);
   bool selected = (Draw.itemState & ODS_SELECTED) != 0;
   try {
-    if (item->OnDrawItem) {
+    if (item->AsksForImage()) {
+      // Only the image: the platform draws the rest of the item.
+      item->DrawImage(canvas.get(), Draw.rcItem, !(Draw.itemState & (ODS_GRAYED | ODS_DISABLED)));
+    } else if (item->OnDrawItem) {
       item->OnDrawItem(item, canvas.get(), Draw.rcItem, selected);
     } else {
       canvas->Brush()->SetColor(selected ? clHighlight : clMenu);
@@ -612,6 +700,7 @@ TL_DEFINE_CLASS(TMenuItem, [](auto& c) {
   c.Property("Enabled", &TMenuItem::GetEnabled, &TMenuItem::SetEnabled).Default(true);
   c.Property("GroupIndex", &TMenuItem::GetGroupIndex, &TMenuItem::SetGroupIndex).Default(0);
   c.Property("Hint", &TMenuItem::GetHint, &TMenuItem::SetHint);
+  c.Property("Bitmap", &TMenuItem::GetBitmap, &TMenuItem::SetBitmap).Stored(&TMenuItem::HasBitmap);
   c.Property("ImageIndex", &TMenuItem::GetImageIndex, &TMenuItem::SetImageIndex).Default(-1);
   c.Property("RadioItem", &TMenuItem::GetRadioItem, &TMenuItem::SetRadioItem).Default(false);
   c.Property("ShortCut", &TMenuItem::GetShortCut, &TMenuItem::SetShortCut).Default(0);
@@ -621,6 +710,7 @@ TL_DEFINE_CLASS(TMenuItem, [](auto& c) {
   c.Event("OnMeasureItem", &TMenuItem::OnMeasureItem);
 })
 TL_DEFINE_CLASS(TMenu, [](auto& c) {
+  c.Property("Images", &TMenu::GetImages, &TMenu::SetImages);
   c.Property("OwnerDraw", &TMenu::GetOwnerDraw, &TMenu::SetOwnerDraw).Default(false);
 })
 TL_DEFINE_CLASS(TMainMenu)

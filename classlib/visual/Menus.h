@@ -26,6 +26,7 @@ TL_ENUM(TPopupAlignment, paLeft, paRight, paCenter);
 
 class TMenu;
 class TMenuItem;
+class TCustomImageList;
 using TMenuDrawItemEvent = TMethod<void(TObject* Sender, TCanvas* ACanvas, TRect ARect, bool Selected)>;
 using TMenuMeasureItemEvent = TMethod<void(TObject* Sender, TCanvas* ACanvas, Integer& Width, Integer& Height)>;
 
@@ -53,8 +54,16 @@ class TMenuItem : public TComponent {
   void SetVisible(bool Value);
   bool GetDefault() const { return FDefault; }
   void SetDefault(bool Value);
+  // The image shown beside the caption: image ImageIndex of the menu's Images when the list
+  // has it, otherwise Bitmap when it is not empty (pixels of its bottom-left colour are
+  // transparent), otherwise none. A disabled item shows it as the image list draws disabled
+  // images. Lines and owner-drawn items show no image.
   Integer GetImageIndex() const { return FImageIndex; }
   void SetImageIndex(Integer Value);
+  // Made on first use; assigning nullptr frees it.
+  TBitmap* GetBitmap();
+  void SetBitmap(TBitmap* Value);
+  bool HasBitmap() const { return FBitmap != nullptr; }
   const String& GetHint() const { return FHint; }
   void SetHint(const String& Value) { FHint = Value; }
   bool IsLine() const { return FCaption == "-"; }
@@ -106,6 +115,11 @@ class TMenuItem : public TComponent {
   void FreeHandles();
   void TurnSiblingsOff();
   UINT ItemFlags();
+  // True when the platform should ask this item for an image (which may still be empty).
+  bool AsksForImage();
+  TSize ImageSize();
+  void DrawImage(TCanvas* Canvas, const TRect& Rect, bool Enabled);
+  void BitmapChanged(TObject* Sender);
 
   String FCaption;
   TShortCut FShortCut = scNone;
@@ -116,6 +130,7 @@ class TMenuItem : public TComponent {
   bool FVisible = true;
   bool FDefault = false;
   Integer FImageIndex = -1;
+  TBitmap* FBitmap = nullptr;
   String FHint;
   Word FCommand = 0;
   HMENU FHandle = nullptr;
@@ -136,6 +151,9 @@ class TMenu : public TComponent {
   bool HandleAllocated() const { return FItems->FHandle != nullptr; }
   bool GetOwnerDraw() const { return FOwnerDraw; }
   void SetOwnerDraw(bool Value);
+  // The images the items show by their ImageIndex (not owned; forgotten when freed).
+  TCustomImageList* GetImages() const { return FImages; }
+  void SetImages(TCustomImageList* Value);
 
   // Fires the item of a WM_COMMAND id; false when no item of this menu has it.
   bool DispatchCommand(Word ACommand);
@@ -145,7 +163,8 @@ class TMenu : public TComponent {
   bool IsShortCut(TMessage& Message);
   TMenuItem* FindItemByCommand(Word ACommand) const;
   TMenuItem* FindItemByShortCut(TShortCut AShortCut) const;
-  // Owner drawing of the items: WM_MEASUREITEM / WM_DRAWITEM for menus (true when handled).
+  // Owner drawing of the items, and the images beside the captions of the others:
+  // WM_MEASUREITEM / WM_DRAWITEM for menus (true when handled).
   bool MeasureItem(MEASUREITEMSTRUCT& Measure);
   bool DrawItem(const DRAWITEMSTRUCT& Draw);
 
@@ -158,11 +177,13 @@ class TMenu : public TComponent {
   virtual void MenuChanged();
   // The window that receives the menu's messages (for owner drawing).
   virtual HWND WindowHandle() const { return nullptr; }
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
  private:
   friend class TMenuItem;
   TMenuItem* FItems;
   bool FOwnerDraw = false;
+  TCustomImageList* FImages = nullptr;
 };
 
 class TMainMenu : public TMenu {

@@ -79,7 +79,39 @@ void LayoutBar(HWND hwnd, Menu& m) {
   ReleaseDC(nullptr, dc);
 }
 
-void LayoutPopup(HWND owner, HMENU hmenu, Menu& m, int* width, int* height) {
+// Asks the owner the size of each image it draws. The handler may change or destroy the
+// menu, so the menu is looked up again around every message.
+void MeasureOwnerImages(HWND owner, HMENU hmenu) {
+  for (size_t i = 0;; ++i) {
+    Menu* m = FindMenu(hmenu);
+    if (!m || i >= m->items.size()) return;
+    MenuItem& it = m->items[i];
+    it.image = {0, 0};
+    if (!HasOwnerImage(it) || !owner) continue;
+    MEASUREITEMSTRUCT mi;
+    mi.CtlType = ODT_MENU;
+    mi.itemID = it.id;
+    mi.itemData = it.data;
+    SendMessageA(owner, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mi));
+    m = FindMenu(hmenu);
+    if (!m || i >= m->items.size()) return;
+    if (HasOwnerImage(m->items[i]))
+      m->items[i].image = {std::clamp(int(mi.itemWidth), 0, 1000), std::clamp(int(mi.itemHeight), 0, 1000)};
+  }
+}
+
+// The left edge of the texts in a popup item: after the check marks and the image column
+// (with a gap of 2 after the images, when there are any).
+int TextLeft(const Menu& m) { return kCheckArea + (m.imageColumn > 0 ? m.imageColumn + 2 : 0); }
+
+bool LayoutPopup(HWND owner, HMENU hmenu, int* width, int* height) {
+  MeasureOwnerImages(owner, hmenu);
+  Menu* menu = FindMenu(hmenu);
+  if (!menu) return false;
+  Menu& m = *menu;
+  m.imageColumn = 0;
+  for (const MenuItem& it : m.items)
+    if (it.image.cx > 0 && it.image.cy > 0) m.imageColumn = std::max(m.imageColumn, int(it.image.cx));
   HDC dc = GetDC(nullptr);
   int y = 2, left = 0, right = 0;
   int lineHeight = std::max(GetSystemMetrics(SM_CYMENUSIZE), int(TextSize(dc, "Ag").cy) + 4);
@@ -101,16 +133,17 @@ void LayoutPopup(HWND owner, HMENU hmenu, Menu& m, int* width, int* height) {
       size_t tab = it.text.find('\t');
       left = std::max(left, int(TextSize(dc, Strip(it.text.substr(0, tab))).cx));
       if (tab != String::npos) right = std::max(right, int(TextSize(dc, it.text.substr(tab + 1)).cx));
+      if (it.image.cx > 0 && it.image.cy > 0) h = std::max(h, int(it.image.cy) + 2);
     }
     it.rect = {2, y, 0, y + h};
     y += h;
   }
   ReleaseDC(nullptr, dc);
-  (void)hmenu;
-  int w = kCheckArea + left + (right ? right + 2 * kBarPad : 0) + kArrowArea + 4;
+  int w = TextLeft(m) + left + (right ? right + 2 * kBarPad : 0) + kArrowArea + 4;
   for (MenuItem& it : m.items) it.rect.Right = w - 2;
   *width = w;
   *height = y + 2;
+  return true;
 }
 
 void DrawCheck(HDC dc, const TRect& area, bool radio, COLORREF colour) {
@@ -138,7 +171,7 @@ void DrawCheck(HDC dc, const TRect& area, bool radio, COLORREF colour) {
   DeleteObject(brush);
 }
 
-void DrawPopupItem(HDC dc, HWND owner, HMENU hmenu, const MenuItem& it, bool selected) {
+void DrawPopupItem(HDC dc, HWND owner, HMENU hmenu, const MenuItem& it, bool selected, int textLeft) {
   TRect r = it.rect;
   if (it.type & MFT_OWNERDRAW) {
     DRAWITEMSTRUCT di;
@@ -162,13 +195,30 @@ void DrawPopupItem(HDC dc, HWND owner, HMENU hmenu, const MenuItem& it, bool sel
     return;
   }
   FillRect(dc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
+  if (HasOwnerImage(it) && it.image.cx > 0 && it.image.cy > 0 && owner) {
+    DRAWITEMSTRUCT di;
+    di.CtlType = ODT_MENU;
+    di.itemID = it.id;
+    di.itemAction = ODA_DRAWENTIRE;
+    di.itemState = (selected ? ODS_SELECTED : 0) | ((it.state & MFS_CHECKED) ? ODS_CHECKED : 0) |
+                   (IsDisabled(it) ? ODS_GRAYED | ODS_DISABLED : 0);
+    di.hwndItem = reinterpret_cast<HWND>(hmenu);
+    di.hDC = dc;
+    int top = r.Top + (r.Height() - it.image.cy) / 2;
+    di.rcItem = {r.Left + kCheckArea, top, r.Left + kCheckArea + it.image.cx, top + it.image.cy};
+    di.itemData = it.data;
+    // Whatever the owner selects or sets in the DC stays with its image.
+    int saved = SaveDC(dc);
+    SendMessageA(owner, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&di));
+    if (saved > 0) RestoreDC(dc, saved);
+  }
   COLORREF text = GetSysColor(IsDisabled(it) ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, text);
   if (it.state & MFS_CHECKED) DrawCheck(dc, r, it.type & MFT_RADIOCHECK, text);
   size_t tab = it.text.find('\t');
   String label = it.text.substr(0, tab);
-  RECT tr{r.Left + kCheckArea, r.Top, r.Right - kArrowArea, r.Bottom};
+  RECT tr{r.Left + textLeft, r.Top, r.Right - kArrowArea, r.Bottom};
   DrawTextA(dc, label.c_str(), int(label.size()), &tr, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
   if (tab != String::npos) {
     String keys = it.text.substr(tab + 1);
@@ -214,7 +264,7 @@ LRESULT MenuWndProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
           Menu* m = FindMenu(menu);
           if (!m || i >= m->items.size()) break;
           const MenuItem item = m->items[i];
-          DrawPopupItem(dc, owner, menu, item, int(i) == sel);
+          DrawPopupItem(dc, owner, menu, item, int(i) == sel, TextLeft(*m));
         }
       }
       EndPaint(h, &ps);
@@ -281,7 +331,9 @@ void OpenPopup(Tracker& t, HMENU hmenu, int x, int y, UINT align, const TRect* a
   m = FindMenu(hmenu);   // the handler may have destroyed it
   if (!m || m->items.empty() || !IsWindow(t.owner)) return;
   int w = 0, h = 0;
-  LayoutPopup(t.owner, hmenu, *m, &w, &h);
+  if (!LayoutPopup(t.owner, hmenu, &w, &h)) return;
+  m = FindMenu(hmenu);   // measuring asked the owner, which may have emptied it
+  if (!m || m->items.empty() || !IsWindow(t.owner)) return;
   if (align & TPM_RIGHTALIGN) x -= w;
   else if (align & TPM_CENTERALIGN) x -= w / 2;
   if (align & TPM_BOTTOMALIGN) y -= h;

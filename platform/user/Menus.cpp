@@ -100,6 +100,9 @@ Menu* FindMenu(HMENU h) {
 
 bool IsSeparator(const MenuItem& it) { return (it.type & MFT_SEPARATOR) != 0; }
 bool IsDisabled(const MenuItem& it) { return (it.state & MFS_GRAYED) != 0; }
+bool HasOwnerImage(const MenuItem& it) {
+  return it.bitmap == HBMMENU_CALLBACK && !IsSeparator(it) && !(it.type & MFT_OWNERDRAW);
+}
 
 Byte Mnemonic(const String& text) {
   for (size_t i = 0; i + 1 < text.size(); ++i) {
@@ -271,6 +274,7 @@ BOOL InsertMenuItemA(HMENU menu, UINT item, BOOL byPosition, const MENUITEMINFOA
     if (info->fMask & MIIM_ID) it.id = info->wID;
     if (info->fMask & MIIM_SUBMENU && FindMenu(info->hSubMenu)) it.sub = info->hSubMenu;
     if (info->fMask & MIIM_DATA) it.data = info->dwItemData;
+    if (info->fMask & MIIM_BITMAP) it.bitmap = info->hbmpItem;
   }
   return TRUE;
 }

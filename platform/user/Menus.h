@@ -58,6 +58,14 @@ inline constexpr UINT MIIM_STRING = 0x0040;
 inline constexpr UINT MIIM_BITMAP = 0x0080;
 inline constexpr UINT MIIM_FTYPE = 0x0100;
 
+// As an item's bitmap (MIIM_BITMAP): the owner measures and draws the item's image itself.
+// Before a popup menu is shown, WM_MEASUREITEM (ODT_MENU, the item's id and data) asks the
+// image's size; the menu keeps a column as wide as its widest image between the check marks
+// and the texts, and the item is at least the image's height plus 2. WM_DRAWITEM then asks
+// for the image in its rectangle (rcItem), on the item's background already drawn, with
+// the item's state (selected, grayed, checked). An image measured empty takes no room.
+inline HBITMAP const HBMMENU_CALLBACK = reinterpret_cast<HBITMAP>(intptr_t(-1));
+
 struct MENUITEMINFOA {
   UINT cbSize = sizeof(MENUITEMINFOA);
   UINT fMask = 0;

@@ -238,6 +238,82 @@ TEST_F(ImageTest, MenuEnablingFollowsThePictureTheClipboardAndReadOnly) {
   EXPECT_FALSE(menu->Items()->Items(0)->GetVisible());
 }
 
+// The context menu as shown: each command beside its menu image (disabled ones in the
+// image list's disabled look), the custom command beside its glyph.
+TEST_F(ImageTest, TheContextMenuShowsTheMenuImagesAndTheCustomGlyph) {
+  using enum TcxPopupMenuItem;
+  TcxImage* m = Add();
+  m->SetBounds(8, 8, 120, 100);
+  m->SetEditValue(Variant(BmpBytes(4, 4)));
+  Clipboard->SetAsText("text");   // nothing to paste: Paste is disabled
+  TcxPopupMenuLayout* layout = m->GetProperties()->GetPopupMenuLayout();
+  layout->SetMenuItems(TcxPopupMenuItems{pmiCut, pmiCopy, pmiPaste, pmiDelete, pmiLoad, pmiSave, pmiCustom});
+  layout->SetCustomMenuItemCaption("&Mine");
+  Owned<TBitmap> glyph(New<TBitmap>());
+  glyph->SetSize(12, 12);
+  glyph->Canvas()->Brush()->SetColor(clFuchsia);   // the bottom-left colour: transparent
+  glyph->Canvas()->FillRect(TRect{0, 0, 12, 12});
+  glyph->Canvas()->Brush()->SetColor(clLime);
+  glyph->Canvas()->FillRect(TRect{3, 3, 9, 9});
+  layout->SetCustomMenuItemGlyph(glyph.get());
+  host().PumpUntilIdle();
+
+  DecodedImage shown;
+  std::vector<RECT> items;
+  const HMENU menu = m->PreparePopupMenu()->Handle();
+  host().WhenIdle([&] {
+    HWND w = FindWindowA(MenuWindowClassName, nullptr);
+    ASSERT_NE(w, nullptr);
+    RECT win;
+    GetWindowRect(w, &win);
+    for (Integer i = 0; i < GetMenuItemCount(menu); ++i) {
+      RECT r{};
+      GetMenuItemRect(nullptr, menu, UINT(i), &r);
+      items.push_back({r.Left - win.Left, r.Top - win.Top, r.Right - win.Left, r.Bottom - win.Top});
+    }
+    shown = CaptureClientImage(host(), w);
+    host().Key(VK_ESCAPE);
+  });
+  host().Click(m->Handle(), 20, 20, MouseButton::Right);
+  host().PumpUntilIdle();
+  ASSERT_EQ(items.size(), 9u);   // six commands, two lines, the custom one
+  WriteGalleryPng(shown, "image_context_menu.png");
+
+  const auto block = [&](const RECT& AItem, LONG ASize) {
+    std::vector<Pixel> out;
+    const LONG x = AItem.Left + 18, y = AItem.Top + (AItem.Bottom - AItem.Top - ASize) / 2;
+    for (LONG j = y; j < y + ASize; ++j)
+      for (LONG i = x; i < x + ASize; ++i) out.push_back(shown.Pixels[size_t(j) * size_t(shown.Width) + size_t(i)]);
+    return out;
+  };
+  TImageList* images = cxImageMenuImages();
+  ASSERT_EQ(images->Count(), 6);
+  const Pixel menuPixel = PixelFromColor(ColorToRGB(clMenu));
+  for (TcxPopupMenuItem kind : {pmiCut, pmiCopy, pmiPaste, pmiDelete, pmiLoad, pmiSave}) {
+    const bool enabled = kind != pmiPaste;
+    Owned<TBitmap> expected(New<TBitmap>());
+    expected->SetSize(16, 16);
+    expected->Canvas()->Brush()->SetColor(clMenu);
+    expected->Canvas()->FillRect(TRect{0, 0, 16, 16});
+    images->Draw(expected->Canvas(), 0, 0, Ord(kind), enabled);
+    std::vector<Pixel> want;
+    for (Integer j = 0; j < 16; ++j)
+      for (Integer i = 0; i < 16; ++i) want.push_back(PixelFromColor(ColorToRGB(expected->Canvas()->GetPixel(i, j))));
+    const std::vector<Pixel> got = block(items[size_t(Index(kind))], 16);
+    EXPECT_EQ(got, want) << Ord(kind);
+    EXPECT_NE(std::count(got.begin(), got.end(), menuPixel), 16 * 16) << Ord(kind);
+  }
+  // The custom command: the glyph's square, its margin transparent.
+  const std::vector<Pixel> custom = block(items[8], 12);
+  EXPECT_EQ(custom[size_t(6 * 12 + 6)], PixelFromColor(ColorToRGB(clLime)));
+  EXPECT_EQ(custom[size_t(1 * 12 + 1)], menuPixel);
+  EXPECT_EQ(std::count(custom.begin(), custom.end(), PixelFromColor(ColorToRGB(clLime))), 36);
+
+  // Without a glyph the custom command shows no image.
+  layout->SetCustomMenuItemGlyph(nullptr);
+  EXPECT_FALSE(m->PreparePopupMenu()->Items()->Items(8)->HasBitmap());
+}
+
 TEST_F(ImageTest, ClipboardCommandsAndAJpegPasteClass) {
   TcxImage* m = Add();
   m->SetEditValue(Variant(BmpBytes(6, 4, 0x0000FF)));

@@ -803,6 +803,7 @@ TPopupMenu* TcxCustomImage::PreparePopupMenu() {
   TcxPopupMenuLayout* layout = ActiveImageProperties()->GetPopupMenuLayout();
   if (!FPopupMenu) {
     FPopupMenu = New<TPopupMenu>(nullptr);
+    FPopupMenu->SetImages(cxImageMenuImages());
     auto add = [&](const String& caption, Integer tag) {
       TMenuItem* item = New<TMenuItem>(FPopupMenu);
       item->SetCaption(caption);
@@ -842,9 +843,11 @@ TPopupMenu* TcxCustomImage::PreparePopupMenu() {
       case pmiCustom: break;
     }
     item->SetEnabled(enabled);
-    if (kind == pmiCustom)
+    if (kind == pmiCustom) {
       item->SetCaption(layout->GetCustomMenuItemCaption().empty() ? String(" ") : layout->GetCustomMenuItemCaption());
-    else
+      // Its index is past the menu images: the item shows the glyph, or nothing without one.
+      item->SetBitmap(layout->HasCustomMenuItemGlyph() ? layout->GetCustomMenuItemGlyph() : nullptr);
+    } else
       item->SetCaption(cxGetResourceString(*captions[tag]));
   }
   // The first separator stands between the clipboard and the file commands, the second

@@ -1,8 +1,10 @@
 // Menus: handles and items, popup tracking with keys and mouse driven by idle scripts,
 // the notifications around it, owner-drawn items, the menu bar and its keyboard entry.
 #include "platform/user/Menus.h"
+#include "tests/foundation/GalleryFile.h"
 #include "tests/platform/controls/ControlTestUtil.h"
 
+#include <map>
 #include <tuple>
 
 namespace {
@@ -290,5 +292,183 @@ TEST_F(MenuTest, AnEmptyPopupIsInitialisedButNotShownAndCancelModeEndsTheLoopEar
   EXPECT_EQ(Track(file, {}), 0u);
   EXPECT_FALSE(nested);
   EXPECT_EQ(rec.Count(parent, WM_ENTERIDLE), 0);
+  onMessage = nullptr;
+}
+
+// Images the owner draws beside the texts (HBMMENU_CALLBACK).
+class MenuImageTest : public MenuTest {
+ protected:
+  struct Shown {
+    RECT window{};
+    std::vector<RECT> items;   // client coordinates of the popup
+    DecodedImage image;        // the popup's client area
+  };
+  // Opens `m`, runs `before` at the first idle point, then captures the popup and closes it.
+  Shown Show(HMENU m, std::function<void()> before = nullptr) {
+    Shown s;
+    Track(m, {[&] {
+            if (before) before();
+          },
+          [&] {
+            HWND w = PopupWindow();
+            ASSERT_NE(w, nullptr);
+            GetWindowRect(w, &s.window);
+            for (int i = 0; i < GetMenuItemCount(m); ++i) {
+              RECT r{};
+              GetMenuItemRect(nullptr, m, UINT(i), &r);
+              s.items.push_back({r.Left - s.window.Left, r.Top - s.window.Top, r.Right - s.window.Left,
+                                 r.Bottom - s.window.Top});
+            }
+            s.image = CaptureClientImage(host(), w);
+            host().Key(VK_ESCAPE);
+          }});
+    return s;
+  }
+  // The owner measures item data d as sizes[d] and paints the image rectangle in colours[d].
+  void AnswerImages(std::map<ULONG_PTR, SIZE> sizes, std::map<ULONG_PTR, COLORREF> colours) {
+    onMessage = [this, sizes, colours](UINT m, WPARAM, LPARAM l, LRESULT& r) {
+      if (m == WM_MEASUREITEM) {
+        auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(l);
+        measured.push_back(mi->itemData);
+        auto it = sizes.find(mi->itemData);
+        if (it != sizes.end()) {
+          mi->itemWidth = UINT(it->second.cx);
+          mi->itemHeight = UINT(it->second.cy);
+        }
+        r = TRUE;
+        return true;
+      }
+      if (m == WM_DRAWITEM) {
+        auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(l);
+        drawn.push_back(*di);
+        auto it = colours.find(di->itemData);
+        HBRUSH b = CreateSolidBrush(it != colours.end() ? it->second : RGB(0, 0, 0));
+        FillRect(di->hDC, &di->rcItem, b);
+        DeleteObject(b);
+        r = TRUE;
+        return true;
+      }
+      return false;
+    };
+  }
+  static void SetImage(HMENU m, UINT pos, ULONG_PTR data) {
+    MENUITEMINFOA info;
+    info.fMask = MIIM_BITMAP | MIIM_DATA;
+    info.hbmpItem = HBMMENU_CALLBACK;
+    info.dwItemData = data;
+    ASSERT_TRUE(SetMenuItemInfoA(m, pos, TRUE, &info));
+  }
+  static Pixel At(const DecodedImage& AImage, LONG x, LONG y) {
+    return AImage.Pixels[size_t(y) * size_t(AImage.Width) + size_t(x)];
+  }
+  // The first column at or after `from` in the rows of `r` holding a pixel other than `bg`.
+  static LONG FirstInk(const DecodedImage& AImage, const RECT& r, LONG from, Pixel bg) {
+    for (LONG x = from; x < r.Right; ++x)
+      for (LONG y = r.Top; y < r.Bottom; ++y)
+        if (At(AImage, x, y) != bg) return x;
+    return -1;
+  }
+  std::vector<ULONG_PTR> measured;
+  std::vector<DRAWITEMSTRUCT> drawn;
+};
+
+TEST_F(MenuImageTest, APopupWithoutImagesKeepsItsLayoutAndAsksTheOwnerNothing) {
+  HMENU file = Own(BuildFileMenu());
+  AnswerImages({}, {});
+  Shown s = Show(file);
+  EXPECT_TRUE(measured.empty());
+  EXPECT_TRUE(drawn.empty());
+  EXPECT_EQ(s.window.Right - s.window.Left, 156);
+  EXPECT_EQ(s.window.Bottom - s.window.Top, 112);
+  ASSERT_EQ(s.items.size(), 6u);
+  EXPECT_EQ(s.items[0], (RECT{2, 2, 154, 22}));
+  EXPECT_EQ(s.items[3], (RECT{2, 50, 154, 70}));
+  // The texts start after the check-mark column.
+  const Pixel menu = PixelFromColor(GetSysColor(COLOR_MENU));
+  EXPECT_EQ(FirstInk(s.image, s.items[1], s.items[1].Left, menu), 20);
+}
+
+TEST_F(MenuImageTest, OwnerImagesWidenTheTextColumnRaiseTheirItemsAndAreDrawnInEachState) {
+  auto build = [] {
+    HMENU m = CreatePopupMenu();
+    AppendMenuA(m, MF_STRING, 11, "&Open");
+    AppendMenuA(m, MF_STRING, 12, "&Save");
+    AppendMenuA(m, MF_STRING | MF_GRAYED, 13, "&Grey");
+    return m;
+  };
+  HMENU plainMenu = Own(build());
+  HMENU m = Own(build());
+  SetImage(m, 0, 1);
+  SetImage(m, 2, 2);
+  AnswerImages({{1, {24, 30}}, {2, {16, 16}}}, {{1, RGB(255, 0, 0)}, {2, RGB(0, 0, 255)}});
+  Shown plain = Show(plainMenu);
+  EXPECT_TRUE(measured.empty());
+  Shown s = Show(m);
+  // Only the items with images are measured, by their data.
+  EXPECT_EQ(measured, (std::vector<ULONG_PTR>{1, 2}));
+  // The column is as wide as the widest image plus a gap of 2; an item is at least its
+  // image's height plus 2, the others keep theirs.
+  EXPECT_EQ(s.window.Right - s.window.Left, plain.window.Right - plain.window.Left + 26);
+  ASSERT_EQ(s.items.size(), 3u);
+  EXPECT_EQ(s.items[0].Bottom - s.items[0].Top, 32);
+  EXPECT_EQ(s.items[1].Bottom - s.items[1].Top, plain.items[1].Bottom - plain.items[1].Top);
+  EXPECT_EQ(s.items[2].Bottom - s.items[2].Top, plain.items[2].Bottom - plain.items[2].Top);
+  // Drawn after the check marks, centred in the item's height, in the item's state.
+  ASSERT_EQ(drawn.size(), 2u);
+  EXPECT_EQ(drawn[0].rcItem, (RECT{20, s.items[0].Top + 1, 44, s.items[0].Top + 31}));
+  EXPECT_EQ(drawn[0].itemState, 0u);
+  EXPECT_EQ(drawn[0].CtlType, UINT(ODT_MENU));
+  EXPECT_EQ(drawn[0].itemID, 11u);
+  EXPECT_EQ(drawn[0].hwndItem, reinterpret_cast<HWND>(m));
+  EXPECT_EQ(drawn[1].rcItem, (RECT{20, s.items[2].Top + 2, 36, s.items[2].Top + 18}));
+  EXPECT_EQ(drawn[1].itemState, UINT(ODS_GRAYED | ODS_DISABLED));
+  const Pixel menu = PixelFromColor(GetSysColor(COLOR_MENU));
+  EXPECT_EQ(At(s.image, 20, s.items[0].Top + 1), PixelFromColor(RGB(255, 0, 0)));
+  EXPECT_EQ(At(s.image, 43, s.items[0].Top + 30), PixelFromColor(RGB(255, 0, 0)));
+  EXPECT_EQ(At(s.image, 44, s.items[0].Top + 15), menu);
+  EXPECT_EQ(At(s.image, 35, s.items[2].Top + 17), PixelFromColor(RGB(0, 0, 255)));
+  // Every text moves by the column, with or without an image of its own.
+  for (size_t i = 0; i < 3; ++i)
+    EXPECT_EQ(FirstInk(s.image, s.items[i], 46, menu), FirstInk(plain.image, plain.items[i], 20, menu) + 26) << i;
+
+  // Selected: the image on the highlight.
+  drawn.clear();
+  Shown hot = Show(m, [&] { host().Key(VK_DOWN); });
+  auto last = std::find_if(drawn.rbegin(), drawn.rend(), [](const DRAWITEMSTRUCT& d) { return d.itemData == 1; });
+  ASSERT_NE(last, drawn.rend());
+  EXPECT_EQ(last->itemState, UINT(ODS_SELECTED));
+  EXPECT_EQ(At(hot.image, 30, hot.items[0].Top + 15), PixelFromColor(RGB(255, 0, 0)));
+  EXPECT_EQ(At(hot.image, 44, hot.items[0].Top + 15), PixelFromColor(GetSysColor(COLOR_HIGHLIGHT)));
+}
+
+TEST_F(MenuImageTest, AnImageMeasuredEmptyTakesNoRoomAndIsNotDrawn) {
+  HMENU file = Own(BuildFileMenu());
+  HMENU imaged = Own(BuildFileMenu());
+  SetImage(imaged, 0, 1);
+  SetImage(imaged, 1, 2);
+  AnswerImages({{1, {0, 0}}, {2, {12, 0}}}, {});
+  Shown plain = Show(file);
+  Shown s = Show(imaged);
+  EXPECT_EQ(measured, (std::vector<ULONG_PTR>{1, 2}));
+  EXPECT_TRUE(drawn.empty());
+  EXPECT_EQ(s.window, plain.window);
+  EXPECT_EQ(s.items, plain.items);
+  EXPECT_EQ(s.image.Pixels, plain.image.Pixels);
+}
+
+TEST_F(MenuImageTest, AnOwnerDestroyingTheMenuWhileMeasuringShowsNothing) {
+  HMENU m = CreatePopupMenu();
+  AppendMenuA(m, MF_STRING, 11, "&Open");
+  SetImage(m, 0, 1);
+  onMessage = [&](UINT msg, WPARAM, LPARAM l, LRESULT&) {
+    if (msg == WM_MEASUREITEM) {
+      reinterpret_cast<MEASUREITEMSTRUCT*>(l)->itemWidth = 16;
+      DestroyMenu(m);
+    }
+    return false;
+  };
+  EXPECT_EQ(TrackPopupMenu(m, TPM_RETURNCMD, 200, 200, 0, parent, nullptr), 0);
+  EXPECT_EQ(PopupWindow(), nullptr);
+  EXPECT_FALSE(IsMenu(m));
   onMessage = nullptr;
 }
