@@ -88,53 +88,30 @@ void TellLinks(TBasicAction* Action, F Tell) {
 }
 }  // namespace
 
-void TCustomAction::SetCaption(const String& Value) {
-  if (Value == FCaption) return;
-  TWeakLink self(this);
-  TellLinks(this, [&](TActionLink* l) { l->SetCaption(Value); });
-  if (self.Alive()) FCaption = Value;
+namespace {
+// Tells the links the new value (each still sees the old one), then stores it unless a
+// client's reaction freed the action.
+template <class V, class S>
+void ChangeActionValue(TCustomAction* Action, V& Field, const V& Value, void (TActionLink::*Setter)(S)) {
+  if (Field == Value) return;
+  TWeakLink alive(Action);
+  TellLinks(Action, [&](TActionLink* l) { (l->*Setter)(Value); });
+  if (alive.Alive()) Field = Value;
 }
+}  // namespace
 
-void TCustomAction::SetChecked(bool Value) {
-  if (Value == FChecked) return;
-  TWeakLink self(this);
-  TellLinks(this, [&](TActionLink* l) { l->SetChecked(Value); });
-  if (self.Alive()) FChecked = Value;
-}
-
-void TCustomAction::SetEnabled(bool Value) {
-  if (Value == FEnabled) return;
-  TWeakLink self(this);
-  TellLinks(this, [&](TActionLink* l) { l->SetEnabled(Value); });
-  if (self.Alive()) FEnabled = Value;
-}
-
-void TCustomAction::SetHint(const String& Value) {
-  if (Value == FHint) return;
-  TWeakLink self(this);
-  TellLinks(this, [&](TActionLink* l) { l->SetHint(Value); });
-  if (self.Alive()) FHint = Value;
-}
+void TCustomAction::SetCaption(const String& Value) { ChangeActionValue(this, FCaption, Value, &TActionLink::SetCaption); }
+void TCustomAction::SetChecked(bool Value) { ChangeActionValue(this, FChecked, Value, &TActionLink::SetChecked); }
+void TCustomAction::SetEnabled(bool Value) { ChangeActionValue(this, FEnabled, Value, &TActionLink::SetEnabled); }
+void TCustomAction::SetHint(const String& Value) { ChangeActionValue(this, FHint, Value, &TActionLink::SetHint); }
+void TCustomAction::SetVisible(bool Value) { ChangeActionValue(this, FVisible, Value, &TActionLink::SetVisible); }
 
 void TCustomAction::SetImageIndex(Integer Value) {
-  if (Value == FImageIndex) return;
-  TWeakLink self(this);
-  TellLinks(this, [&](TActionLink* l) { l->SetImageIndex(Value); });
-  if (self.Alive()) FImageIndex = Value;
-}
-
-void TCustomAction::SetVisible(bool Value) {
-  if (Value == FVisible) return;
-  TWeakLink self(this);
-  TellLinks(this, [&](TActionLink* l) { l->SetVisible(Value); });
-  if (self.Alive()) FVisible = Value;
+  ChangeActionValue(this, FImageIndex, Value, &TActionLink::SetImageIndex);
 }
 
 void TCustomAction::SetShortCut(TShortCut Value) {
-  if (Value == FShortCut) return;
-  TWeakLink self(this);
-  TellLinks(this, [&](TActionLink* l) { l->SetShortCut(Value); });
-  if (self.Alive()) FShortCut = Value;
+  ChangeActionValue(this, FShortCut, Value, &TActionLink::SetShortCut);
 }
 
 bool TCustomAction::Execute() {

@@ -483,6 +483,9 @@ TEST_F(CheckBoxTest, TheCheckFollowsTheActionsCheckedQuietlyWhileItShowsIt) {
   EXPECT_TRUE(c->IsStateStored());
   action->SetChecked(false);
   EXPECT_EQ(c->GetState(), CS::cbsGrayed);
+  action->SetChecked(true);  // grayed reads as unchecked, like the action was: still not followed
+  EXPECT_EQ(c->GetState(), CS::cbsGrayed);
+  action->SetChecked(false);
   c->SetChecked(true);
   EXPECT_TRUE(c->IsStateStored());  // differs from the action's
   action->SetChecked(true);  // equal again: followed from now on
