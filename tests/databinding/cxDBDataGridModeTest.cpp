@@ -4,6 +4,7 @@
 #include "tests/databinding/DBDataTestSupport.h"
 
 #include "classlib/core/SysUtils.h"
+#include "widgets/databinding/cxDBFilter.h"
 
 #include <algorithm>
 #include <map>
@@ -31,6 +32,15 @@ class TReadCounter : public TObject {
  public:
   Integer Reads = 0;
   void Count(TDataSet*) { ++Reads; }
+};
+
+// Counts the data set's changes its links hear.
+class TChangeCounter : public TDataLink {
+ public:
+  Integer Changes = 0;
+
+ protected:
+  void DataSetChanged() override { ++Changes; }
 };
 
 }  // namespace
@@ -390,6 +400,29 @@ TEST_F(DBGridMode, TwoWindowsOnOneDataSetEachFollowIt) {
   expectOther(6);
   EXPECT_EQ(C->GetSelectedCount(), 499);
   other->SetDataSource(nullptr);
+}
+
+TEST_F(DBGridMode, TheDataSetsOwnFilterShapesTheWindowAndUnchangedSettingsLeaveItAlone) {
+  Open(100, 10);
+  auto* filter = static_cast<TcxDBDataFilterCriteria*>(C->Filter());
+  filter->SetAutoDataSetFilter(true);
+  filter->AddItem(filter->Root(), Items[0].get(), TcxFilterOperatorKind::foGreater, 93, "93");
+  filter->SetActive(true);
+  EXPECT_TRUE(DS->Filtered());
+  Model = {94, 95, 96, 97, 98, 99, 100};
+  ExpectWindow(7);
+  EXPECT_EQ(C->GetDataSetRecordCount(), 7);
+  TChangeCounter link;
+  link.SetDataSource(Source);
+  filter->Changed();
+  filter->SetTranslateIn(true);
+  EXPECT_EQ(link.Changes, 0);
+  ExpectWindow(7);
+  filter->SetActive(false);
+  EXPECT_FALSE(DS->Filtered());
+  EXPECT_GT(link.Changes, 0);
+  EXPECT_EQ(C->GetRowCount(), 10);
+  link.SetDataSource(nullptr);
 }
 
 // ---- Selection by bookmarks, iteration and the search ----
