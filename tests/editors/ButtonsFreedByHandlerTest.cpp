@@ -26,6 +26,12 @@ class ButtonsFreedByHandler : public FreedByHandlerTest<DropDownTest> {
       host().KeyUp(VK_MENU);
     };
   }
+  template <class T>
+  T* AddCaptioned(const char* ACaption) {
+    T* c = AddControl<T>();
+    c->SetCaption(ACaption);
+    return c;
+  }
   static void OnChange(TControl* c, TFreer* f) {
     static_cast<TcxCustomEdit*>(c)->GetProperties()->OnChange = {f, &TFreer::HNotify};
   }
@@ -41,11 +47,7 @@ TEST_F(ButtonsFreedByHandler, Buttons) {
       {OnClick, "OnClick", KeyOn(VK_RETURN), "Enter"},
       {OnClick, "OnClick", Letter('b'), "its letter"},
   };
-  const auto make = [&] {
-    auto* b = AddControl<TcxButton>();
-    b->SetCaption("&Button");
-    return b;
-  };
+  const auto make = [&] { return AddCaptioned<TcxButton>("&Button"); };
   Run(make, MouseCases() + FocusAndKeyCases() + clicks, "button");
 }
 
@@ -54,11 +56,7 @@ TEST_F(ButtonsFreedByHandler, RadioButtons) {
       {OnClick, "OnClick", KeyOn(VK_SPACE), "space"},
       {OnClick, "OnClick", Letter('r'), "its letter"},
   };
-  const auto make = [&] {
-    auto* b = AddControl<TcxRadioButton>();
-    b->SetCaption("&Radio");
-    return b;
-  };
+  const auto make = [&] { return AddCaptioned<TcxRadioButton>("&Radio"); };
   Run(make, MouseCases() + FocusAndKeyCases() + clicks, "radio button");
 }
 
@@ -75,11 +73,7 @@ TEST_F(ButtonsFreedByHandler, CheckBoxes) {
                       [](TControl* c) { static_cast<TcxCheckBox*>(c)->SetChecked(true); },
                       "Checked"});
   }
-  const auto make = [&] {
-    auto* b = AddControl<TcxCheckBox>();
-    b->SetCaption("&Check");
-    return b;
-  };
+  const auto make = [&] { return AddCaptioned<TcxCheckBox>("&Check"); };
   Run(make, MouseCases() + FocusAndKeyCases() + clicks, "check box");
 }
 
@@ -87,11 +81,7 @@ TEST_F(ButtonsFreedByHandler, GroupBoxes) {
   const FreeCases more = {
       {OnDblClick, "OnDblClick", [&](TControl* c) { DoubleClick(c); }, "double click"},
   };
-  const auto make = [&] {
-    auto* g = AddControl<TcxGroupBox>();
-    g->SetCaption("Group");
-    return g;
-  };
+  const auto make = [&] { return AddCaptioned<TcxGroupBox>("Group"); };
   Run(make, MouseCases() + more, "group box");
 }
 

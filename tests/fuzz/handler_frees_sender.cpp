@@ -200,12 +200,19 @@ void Act(Platform* pf, FuzzBytes& in, TForm* form, TWinControl* other, TWeakLink
   if (depth == 0) pf->host.PumpUntilIdle();
 }
 
-void Editors(Platform* pf, FuzzBytes& in) {
+// The form of an input: a plain edit to take the focus elsewhere, and room for the victim.
+TForm* MakeForm(TEdit*& AOther) {
   TForm* form = TCustomForm::CreateNew(nullptr);
   form->SetBounds(100, 100, 400, 300);
-  auto* other = New<TEdit>(form);
-  other->SetBounds(10, 200, 100, 21);
-  other->SetParent(form);
+  AOther = New<TEdit>(form);
+  AOther->SetBounds(10, 200, 100, 21);
+  AOther->SetParent(form);
+  return form;
+}
+
+void Editors(Platform* pf, FuzzBytes& in) {
+  TEdit* other = nullptr;
+  TForm* form = MakeForm(other);
   TcxCustomEdit* e = MakeEdit(form, in.U8());
   TFreer freer;
   freer.Victim = e;
@@ -289,11 +296,8 @@ void HookControl(TWinControl* c, TFreer* f, uint8_t which) {
 const int kControlKeys[] = {VK_SPACE, VK_RETURN, VK_ESCAPE, VK_TAB, VK_UP, VK_DOWN, 'C', VK_BACK};
 
 void Controls(Platform* pf, FuzzBytes& in) {
-  TForm* form = TCustomForm::CreateNew(nullptr);
-  form->SetBounds(100, 100, 400, 300);
-  auto* other = New<TEdit>(form);
-  other->SetBounds(10, 200, 100, 21);
-  other->SetParent(form);
+  TEdit* other = nullptr;
+  TForm* form = MakeForm(other);
   TWinControl* c = MakeControl(form, in.U8());
   TFreer freer;
   freer.Victim = c;
