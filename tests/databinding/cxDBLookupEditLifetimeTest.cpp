@@ -92,4 +92,24 @@ TEST_F(DBLookupTest, ABoundEditorShowingItsRecordsLeavesTheListWhereItWas) {
   }
 }
 
+
+TEST_F(DBLookupTest, SeveralKeyFieldsMakeOneKeyInBothModes) {
+  // The list was read with one key field; the second is added afterwards.
+  auto* c = MakeCombo();
+  TcxLookupComboBoxProperties* p = c->GetProperties();
+  p->SetKeyFieldNames("ID;City");
+  const Variant key = VarArrayOf({Variant(Integer(5)), Variant(String("C5"))});
+  const Variant wrong = VarArrayOf({Variant(Integer(5)), Variant(String("C7"))});
+  for (bool grid : {false, true}) {
+    p->SetGridMode(grid);
+    EXPECT_EQ(p->GetDisplayText(key), "Cyd") << grid;
+    EXPECT_EQ(p->GetDisplayText(wrong), "") << grid;
+    EXPECT_EQ(p->GetDisplayText(Variant(Integer(5))), "") << grid;
+    c->SetEditValue(Null());
+    const Variant k = c->GetLookupEditData()->DisplayTextToKey("cyd");
+    ASSERT_TRUE(VarIsArray(k)) << grid;
+    EXPECT_TRUE(cxVariantsEqual(k, key)) << grid;
+  }
+}
+
 }  // namespace
