@@ -5,6 +5,7 @@
 #include "widgets/editcore/cxTextEditControl.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -140,3 +141,24 @@ TEST_F(TextEditHint, GalleryTheHintOfACutText) {
 }
 
 }  // namespace
+
+TEST_F(TextEditHint, TheHintOfAFocusedEditorIsTheTextAsTypedSoFar) {
+  TcxTextEdit* cut = AddText(10, 60, kLong);
+  cut->SetFocus();
+  Pump();
+  host().Key(VK_END);
+  host().Text("XYZ");
+  Pump();
+  MoveOver(cut, 20, 10);
+  host().Advance(500);
+  EXPECT_EQ(ShownText(), String(kLong) + "XYZ");
+}
+
+TEST_F(TextEditHint, APasswordEditorsHintShowsOnlyItsMaskCharacters) {
+  TcxTextEdit* cut = AddText(10, 60, kLong);
+  cut->GetTextProperties()->SetEchoMode(TcxEditEchoMode::eemPassword);
+  Pump();
+  MoveOver(cut, 20, 10);
+  host().Advance(500);
+  EXPECT_EQ(ShownText(), String(std::strlen(kLong), '*'));
+}
