@@ -32,6 +32,26 @@ TEST_F(DBLookupTest, FreeingTheListSourceOrTheListDataSetLeavesAWorkingEditor) {
   EXPECT_EQ(Text(c), "");
 }
 
+TEST_F(DBLookupTest, FreeingTheListWhileItIsDroppedDownLeavesAWorkingEditor) {
+  auto* c = MakeCombo();
+  c->SetEditValue(Variant(Integer(2)));
+  Show();
+  c->SetFocus();
+  Pump();
+  Type("b");
+  ASSERT_TRUE(c->HasShownPopup());
+  people->Free();
+  people = nullptr;
+  Pump();
+  EXPECT_EQ(c->GetProperties()->GetDBDataController()->GetRowCount(), 0);
+  Type("o");
+  Key(VK_DOWN);
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(c->HasShownPopup());
+  Key(VK_RETURN);
+  EXPECT_EQ(c->GetProperties()->GetDisplayText(Variant(Integer(2))), "");
+}
+
 TEST_F(DBLookupTest, GridModeTextsFollowTheListsOwnChanges) {
   auto* c = MakeCombo();
   TcxLookupComboBoxProperties* p = c->GetProperties();
