@@ -22,6 +22,13 @@ TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
 
 void TApplication::BeforeDestruction() {
   CancelHint();
+  // The global is cleared before the application is freed, so the hint window's own
+  // destruction cannot tell us it went: free it here, before the forms whose destruction
+  // moves the activation and cancels hints.
+  if (THintWindow* window = FHintWindow) {
+    FHintWindow = nullptr;
+    window->Free();
+  }
   FMouseControl = nullptr;
   DestroyComponents();
   FMainForm = nullptr;
