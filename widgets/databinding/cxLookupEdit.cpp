@@ -192,9 +192,24 @@ String TcxCustomLookupEditProperties::GetRecordListText(Integer ARecordIndex) co
 // ---- lookup data ----
 
 void TcxCustomLookupEditLookupData::BeforeDestruction() {
-  if (FWiredGrid) FWiredGrid->OnDataChanged = FSavedGridDataChanged;
-  FWiredGrid = nullptr;
+  UnwireGrid();
+  FreeAndNil(FGridWatch);
   inherited::BeforeDestruction();
+}
+
+void TcxCustomLookupEditLookupData::UnwireGrid() {
+  if (FWiredGrid) {
+    FWiredGrid->OnDataChanged = FSavedGridDataChanged;
+    if (FGridWatch) FWiredGrid->RemoveFreeNotification(FGridWatch);
+  }
+  FWiredGrid = nullptr;
+  FSavedGridDataChanged = TNotifyEvent();
+}
+
+void TcxCustomLookupEditLookupData::GridFreed(TComponent* AComponent) {
+  if (AComponent != FWiredGrid) return;
+  FWiredGrid = nullptr;
+  FSavedGridDataChanged = TNotifyEvent();
 }
 
 TcxCustomLookupEditProperties* TcxCustomLookupEditLookupData::LookupProperties() const {
@@ -256,9 +271,20 @@ void TcxCustomLookupEditLookupData::SyncGridWithKey() {
   c->SetFocusedSelected(record >= 0 && c->GetFocusedRowIndex() >= 0);
 }
 
+void TcxCustomLookupEditLookupData::FocusKeyRecord() {
+  FListBehindKey = false;
+  SyncGridWithKey();
+}
+
 void TcxCustomLookupEditLookupData::SetCurrentKey(const Variant& AKey) {
   FCurrentKey = AKey;
-  SyncGridWithKey();
+  FocusKeyRecord();
+}
+
+void TcxCustomLookupEditLookupData::ShowKey(const Variant& AKey) {
+  FCurrentKey = AKey;
+  if (FocusMovesSharedList()) FListBehindKey = true;
+  else FocusKeyRecord();
 }
 
 // ---- moving ----
@@ -267,6 +293,7 @@ void TcxCustomLookupEditLookupData::Go(Integer ADirection, bool AWrap) {
   TcxCustomLookupEditProperties* p = LookupProperties();
   TcxCustomDataController* c = p ? p->GetListDataController() : nullptr;
   if (!c || !p->GetLookupGrid()) return;
+  if (FListBehindKey) FocusKeyRecord();
   const Integer n = c->GetRowCount();
   if (n == 0) return;
   const Integer cur = c->GetFocusedRowIndex();
@@ -377,6 +404,8 @@ Variant TcxCustomLookupEditLookupData::DisplayTextToKey(const String& AText) {
   String current;
   GetDisplayText(FCurrentKey, current);
   if (!VarIsNull(FCurrentKey) && !VarIsEmpty(FCurrentKey) && current == AText) return FCurrentKey;
+  // An emptied edit names no record, even when some record has no text.
+  if (AText.empty()) return p->GetEmptyKey();
   const Integer record = p->FindByText(p->GetListIndex(), AText, false);
   if (record < 0) return p->GetEmptyKey();
   if (TcxCustomDataController* c = p->GetListDataController()) {
@@ -406,7 +435,7 @@ void TcxCustomLookupEditLookupData::Initialize(TWinControl* AVisualControlsParen
   TWinControl* list = GetActiveControl();
   if (!list) return;
   list->SetParent(AVisualControlsParent);
-  SyncGridWithKey();
+  FocusKeyRecord();
 }
 
 void TcxCustomLookupEditLookupData::SetListBounds(const TRect& ARect) {
@@ -429,10 +458,15 @@ void TcxCustomLookupEditLookupData::DropDown() {
   auto lock = TScopedLock([p] { p->LockDataController(); }, [p] { p->UnlockDataController(); });
   p->SetListEvents(this, true);
   if (FWiredGrid != grid) {
-    if (FWiredGrid) FWiredGrid->OnDataChanged = FSavedGridDataChanged;
+    UnwireGrid();
     FSavedGridDataChanged = grid->OnDataChanged;
     grid->OnDataChanged = {this, &TcxCustomLookupEditLookupData::GridDataChanged};
     FWiredGrid = grid;
+    if (!FGridWatch) {
+      FGridWatch = New<TcxFreeNotificator>(nullptr);
+      FGridWatch->OnFreeNotification = {this, &TcxCustomLookupEditLookupData::GridFreed};
+    }
+    grid->FreeNotification(FGridWatch);
   }
   auto* edit = LookupEdit();
   TcxContainerStyle* style = GetEdit() ? GetEdit()->GetLookupActiveStyle() : nullptr;
@@ -447,16 +481,14 @@ void TcxCustomLookupEditLookupData::CloseUp() {
   TcxCustomLookupEditProperties* p = LookupProperties();
   if (!p) return;
   p->SetListEvents(this, false);
-  if (FWiredGrid) FWiredGrid->OnDataChanged = FSavedGridDataChanged;
-  FWiredGrid = nullptr;
-  FSavedGridDataChanged = TNotifyEvent();
+  UnwireGrid();
   p->ListPopupEnded();
   // The typed filter ends with the drop-down: the closed list holds every record again.
   if (TcxCustomDataController* c = p->GetListDataController()) {
     auto lock = LockBoth(p);
     c->ResetIncrementalFilter();
   }
-  SyncGridWithKey();
+  FocusKeyRecord();
 }
 
 void TcxCustomLookupEditLookupData::SelectItem() {
@@ -536,7 +568,10 @@ void TcxCustomLookupEdit::DropDown() {
 }
 
 void TcxCustomLookupEdit::SynchronizeDisplayValue() {
-  if (TcxCustomLookupEditLookupData* data = GetLookupEditData()) data->SetCurrentKey(EditValue());
+  if (TcxCustomLookupEditLookupData* data = GetLookupEditData()) {
+    if (HasShownPopup()) data->SetCurrentKey(EditValue());
+    else data->ShowKey(EditValue());
+  }
   inherited::SynchronizeDisplayValue();
 }
 

@@ -125,6 +125,8 @@ class TcxCustomLookupEditLookupData : public TcxCustomTextEditLookupData {
   TcxCustomLookupEditProperties* LookupProperties() const;
   TcxCustomLookupEdit* LookupEdit() const;
   bool IsIncrementalSearching() const { return FIncrementalSearching; }
+  // The grid whose data-change event the lookup data follows while the list is dropped down.
+  TcxCustomLookupGrid* WiredGrid() const { return FWiredGrid; }
 
   // ---- IcxTextEditLookupData ----
   void CloseUp() override;
@@ -164,6 +166,9 @@ class TcxCustomLookupEditLookupData : public TcxCustomTextEditLookupData {
   virtual void SetCurrentKeyFromRecord(Integer ARecordIndex);
   // The list focuses the current key's record.
   virtual void SyncGridWithKey();
+  // The key the edit shows while its list is closed: the list focuses its record only where
+  // that moves nothing shared; else it does so when the user first steps through the list.
+  void ShowKey(const Variant& AKey);
 
   // The grid's events, while the list is dropped down.
   void GridCloseUp(TObject* Sender, bool AAccept);
@@ -175,14 +180,24 @@ class TcxCustomLookupEditLookupData : public TcxCustomTextEditLookupData {
   void MarkFocusedSelected(bool ASelected);
   // Tells the editor its current key changed.
   void NotifyKeyChanged();
+  // True when focusing a record of the list moves a data set other controls may show.
+  virtual bool FocusMovesSharedList() { return false; }
 
  private:
   void GridDataChanged(TObject* Sender);
   void FitPopupToFilter();
+  void FocusKeyRecord();
+  // The grid's data-change event goes back to what it was; the grid is no longer watched.
+  void UnwireGrid();
+  void GridFreed(TComponent* AComponent);
   Variant FCurrentKey = Null();
+  bool FListBehindKey = false;
   bool FIncrementalSearching = false;
   TNotifyEvent FSavedGridDataChanged;
   TcxCustomLookupGrid* FWiredGrid = nullptr;
+  // The grid belongs to the properties, which may go (a repository item freed) while the list
+  // is dropped down.
+  TcxFreeNotificator* FGridWatch = nullptr;
 };
 
 class TcxCustomLookupEdit : public TcxCustomComboBox {
