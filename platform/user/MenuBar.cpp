@@ -67,18 +67,6 @@ TRect BarRect(HWND hwnd) {
   return {left, top - height, win.Width() - left, top};
 }
 
-void LayoutBar(HWND hwnd, Menu& m) {
-  TRect bar = BarRect(hwnd);
-  HDC dc = GetDC(nullptr);
-  int x = bar.Left;
-  for (MenuItem& it : m.items) {
-    int w = IsSeparator(it) ? kBarPad : TextSize(dc, Strip(it.text)).cx + 2 * kBarPad;
-    it.rect = {x, bar.Top, x + w, bar.Bottom};
-    x += w;
-  }
-  ReleaseDC(nullptr, dc);
-}
-
 // Asks the owner the size of each image it draws. The handler may change or destroy the
 // menu, so the menu is looked up again around every message.
 void MeasureOwnerImages(HWND owner, HMENU hmenu) {
@@ -100,6 +88,29 @@ void MeasureOwnerImages(HWND owner, HMENU hmenu) {
   }
 }
 
+bool HasImage(const MenuItem& it) { return it.image.cx > 0 && it.image.cy > 0; }
+
+// The room an image takes left of a bar item's text: its width and a gap of 2.
+int BarImageRoom(const MenuItem& it) { return HasImage(it) ? int(it.image.cx) + 2 : 0; }
+
+// Lays out the window's menu bar, asking the owner for the sizes of its items' images first;
+// null when the menu is gone meanwhile.
+Menu* LayoutBar(HWND hwnd, HMENU hmenu) {
+  MeasureOwnerImages(hwnd, hmenu);
+  Menu* m = FindMenu(hmenu);
+  if (!m) return nullptr;
+  TRect bar = BarRect(hwnd);
+  HDC dc = GetDC(nullptr);
+  int x = bar.Left;
+  for (MenuItem& it : m->items) {
+    int w = IsSeparator(it) ? kBarPad : TextSize(dc, Strip(it.text)).cx + 2 * kBarPad + BarImageRoom(it);
+    it.rect = {x, bar.Top, x + w, bar.Bottom};
+    x += w;
+  }
+  ReleaseDC(nullptr, dc);
+  return m;
+}
+
 // The left edge of the texts in a popup item: after the check marks and the image column
 // (with a gap of 2 after the images, when there are any).
 int TextLeft(const Menu& m) { return kCheckArea + (m.imageColumn > 0 ? m.imageColumn + 2 : 0); }
@@ -111,7 +122,7 @@ bool LayoutPopup(HWND owner, HMENU hmenu, int* width, int* height) {
   Menu& m = *menu;
   m.imageColumn = 0;
   for (const MenuItem& it : m.items)
-    if (it.image.cx > 0 && it.image.cy > 0) m.imageColumn = std::max(m.imageColumn, int(it.image.cx));
+    if (HasImage(it)) m.imageColumn = std::max(m.imageColumn, int(it.image.cx));
   HDC dc = GetDC(nullptr);
   int y = 2, left = 0, right = 0;
   int lineHeight = std::max(GetSystemMetrics(SM_CYMENUSIZE), int(TextSize(dc, "Ag").cy) + 4);
@@ -133,7 +144,7 @@ bool LayoutPopup(HWND owner, HMENU hmenu, int* width, int* height) {
       size_t tab = it.text.find('\t');
       left = std::max(left, int(TextSize(dc, Strip(it.text.substr(0, tab))).cx));
       if (tab != String::npos) right = std::max(right, int(TextSize(dc, it.text.substr(tab + 1)).cx));
-      if (it.image.cx > 0 && it.image.cy > 0) h = std::max(h, int(it.image.cy) + 2);
+      if (HasImage(it)) h = std::max(h, int(it.image.cy) + 2);
     }
     it.rect = {2, y, 0, y + h};
     y += h;
@@ -195,7 +206,7 @@ void DrawPopupItem(HDC dc, HWND owner, HMENU hmenu, const MenuItem& it, bool sel
     return;
   }
   FillRect(dc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU));
-  if (HasOwnerImage(it) && it.image.cx > 0 && it.image.cy > 0 && owner) {
+  if (HasOwnerImage(it) && HasImage(it) && owner) {
     DRAWITEMSTRUCT di;
     di.CtlType = ODT_MENU;
     di.itemID = it.id;
@@ -626,7 +637,8 @@ void TrackBar(HWND hwnd, int startIndex, bool dropDown, bool keyboard) {
   SendMessageA(hwnd, WM_INITMENU, reinterpret_cast<WPARAM>(bar), 0);
   m = FindMenu(bar);
   if (!m || m->items.empty() || !IsWindow(hwnd)) return;
-  LayoutBar(hwnd, *m);
+  m = LayoutBar(hwnd, bar);   // measuring asks the owner, which may change the menu
+  if (!m || m->items.empty() || !IsWindow(hwnd)) return;
   t.levels.push_back({bar, nullptr, -1});
   SetCapture(hwnd);
   Select(t, 0, std::clamp(startIndex, 0, int(m->items.size()) - 1));
@@ -643,13 +655,11 @@ WNDPROCFN MenuWindowProc() { return &MenuWndProc; }
 void PaintMenuBar(HWND hwnd, HDC dc, const TRect& barInWindow) {
   FillRect(dc, &barInWindow, GetSysColorBrush(COLOR_MENU));
   HMENU menu = GetMenu(hwnd);
-  Menu* m = FindMenu(menu);
-  if (!m) return;
-  LayoutBar(hwnd, *m);
+  if (!FindMenu(menu) || !LayoutBar(hwnd, menu)) return;
   int sel = (g_tracker && g_tracker->bar && g_tracker->owner == hwnd) ? g_tracker->levels.empty() ? -1 : g_tracker->levels[0].sel : -1;
   SetBkMode(dc, TRANSPARENT);
   for (size_t i = 0;; ++i) {
-    m = FindMenu(menu);   // an owner-drawn item's handler may change the menu
+    Menu* m = FindMenu(menu);   // an owner-drawn item's handler may change the menu
     if (!m || i >= m->items.size()) break;
     const MenuItem it = m->items[i];
     if (IsSeparator(it) || it.rect.Left >= barInWindow.Right) continue;
@@ -671,14 +681,35 @@ void PaintMenuBar(HWND hwnd, HDC dc, const TRect& barInWindow) {
       SendMessageA(hwnd, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&di));
       continue;
     }
-    DrawTextA(dc, it.text.c_str(), int(it.text.size()), &r, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    TRect text = r;
+    if (HasOwnerImage(it) && HasImage(it)) {
+      // The image sits after the item's padding, centred in the bar's height and kept inside
+      // the item; the text follows it.
+      DRAWITEMSTRUCT di;
+      di.CtlType = ODT_MENU;
+      di.itemID = it.id;
+      di.itemAction = ODA_DRAWENTIRE;
+      di.itemState = (selected ? ODS_SELECTED : 0) | (IsDisabled(it) ? ODS_GRAYED | ODS_DISABLED : 0);
+      di.hwndItem = reinterpret_cast<HWND>(menu);
+      di.hDC = dc;
+      int left = r.Left + kBarPad, top = r.Top + (r.Height() - it.image.cy) / 2;
+      di.rcItem = {left, top, left + it.image.cx, top + it.image.cy};
+      di.itemData = it.data;
+      int saved = SaveDC(dc);
+      IntersectClipRect(dc, r.Left, r.Top, r.Right, r.Bottom);
+      SendMessageA(hwnd, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&di));
+      if (saved > 0) RestoreDC(dc, saved);
+      text.Left += BarImageRoom(it);
+    }
+    DrawTextA(dc, it.text.c_str(), int(it.text.size()), &text, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
   }
 }
 
 void TrackMenuBarMouse(HWND hwnd, POINT screen) {
   Menu* m = FindMenu(GetMenu(hwnd));
   if (!m) return;
-  LayoutBar(hwnd, *m);
+  m = LayoutBar(hwnd, GetMenu(hwnd));
+  if (!m) return;
   RECT win;
   GetWindowRect(hwnd, &win);
   POINT q{screen.X - win.Left, screen.Y - win.Top};
@@ -737,7 +768,8 @@ BOOL GetMenuItemRect(HWND hwnd, HMENU menu, UINT item, LPRECT rect) {
   if (!m || !rect || item >= m->items.size()) return FALSE;
   RECT win{0, 0, 0, 0};
   if (hwnd && GetMenu(hwnd) == menu) {
-    LayoutBar(hwnd, *m);
+    m = LayoutBar(hwnd, menu);
+    if (!m || item >= m->items.size()) return FALSE;
     GetWindowRect(hwnd, &win);
   } else {
     Level* l = nullptr;

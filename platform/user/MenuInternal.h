@@ -16,7 +16,7 @@ struct MenuItem {
   ULONG_PTR data = 0;
   HBITMAP bitmap = nullptr;
   TRect rect;                // laid out: bar items in window coordinates, popup items in client
-  SIZE image{0, 0};          // a HBMMENU_CALLBACK image as the owner measured it (popups)
+  SIZE image{0, 0};          // a HBMMENU_CALLBACK image as the owner measured it
 };
 
 struct Menu {
@@ -28,7 +28,7 @@ struct Menu {
 Menu* FindMenu(HMENU h);
 bool IsSeparator(const MenuItem& it);
 bool IsDisabled(const MenuItem& it);
-// An item of a popup whose image the owner draws (never an owner-drawn item or a separator).
+// An item whose image the owner draws (never an owner-drawn item or a separator).
 bool HasOwnerImage(const MenuItem& it);
 // The character after a single '&' (upper-cased), or 0.
 Byte Mnemonic(const String& text);

@@ -297,3 +297,99 @@ TEST_F(MenuImagesTest, ImagesAndBitmapsAreStreamedWithTheMenu) {
 }
 
 }  // namespace
+
+namespace {
+// The bar items of AForm's menu (window coordinates) and the bar's pixels from the first
+// item's left, as shown.
+struct BarShot {
+  std::vector<RECT> items;
+  DecodedImage image;
+};
+BarShot ShootBar(const HeadlessHost& AHost, HWND AForm, HMENU ABar) {
+  BarShot b;
+  RECT win;
+  GetWindowRect(AForm, &win);
+  for (int i = 0; i < GetMenuItemCount(ABar); ++i) {
+    RECT r{};
+    GetMenuItemRect(AForm, ABar, UINT(i), &r);
+    b.items.push_back({r.Left - win.Left, r.Top - win.Top, r.Right - win.Left, r.Bottom - win.Top});
+  }
+  const Surface shown = AHost.Capture(AForm);
+  const RECT first = b.items.front();
+  b.image.Width = b.items.back().Right - first.Left;
+  b.image.Height = first.Bottom - first.Top;
+  for (LONG y = first.Top; y < first.Bottom; ++y)
+    for (LONG x = first.Left; x < b.items.back().Right; ++x) b.image.Pixels.push_back(shown.At(x, y));
+  return b;
+}
+}  // namespace
+
+TEST_F(MenuImagesTest, TheMainMenusBarItemsShowTheirImagesLeftOfTheCaptions) {
+  auto* mainMenu = New<TMainMenu>(form);
+  const auto add = [&](const char* ACaption, Integer AIndex, bool AEnabled) {
+    TMenuItem* i = New<TMenuItem>(form);
+    i->SetCaption(ACaption);
+    i->SetImageIndex(AIndex);
+    i->SetEnabled(AEnabled);
+    mainMenu->Items()->Add(i);
+    return i;
+  };
+  TMenuItem* game = add("&Game", 0, true);
+  TMenuItem* sub = New<TMenuItem>(form);
+  sub->SetCaption("&New");
+  game->Add(sub);
+  add("&Help", -1, true);
+  add("&Off", 1, false);
+  form->SetMenu(mainMenu);
+  host().PumpUntilIdle();
+  const HWND wnd = form->Handle();
+  const BarShot plain = ShootBar(host(), wnd, mainMenu->Handle());
+  mainMenu->SetImages(images);
+  host().PumpUntilIdle();
+  const BarShot s = ShootBar(host(), wnd, mainMenu->Handle());
+  ASSERT_EQ(plain.items.size(), 3u);
+  ASSERT_EQ(s.items.size(), 3u);
+  const auto width = [](const RECT& r) { return r.Right - r.Left; };
+  // Items with an image grow by its width and a gap of 2.
+  EXPECT_EQ(width(s.items[0]), width(plain.items[0]) + 18);
+  EXPECT_EQ(width(s.items[1]), width(plain.items[1]));
+  EXPECT_EQ(width(s.items[2]), width(plain.items[2]) + 18);
+  // The image after the item's padding of 7, centred in the bar: 16 high in 19, so 1 down.
+  const LONG h = s.items[0].Bottom - s.items[0].Top;
+  ASSERT_EQ(h, 19);
+  const LONG x = 7, y = 1, off = s.items[2].Left - s.items[0].Left + 7;
+  EXPECT_EQ(At(s.image, x + 8, y + 8), Of(clRed));
+  EXPECT_EQ(At(s.image, x + 11, y + 11), Of(clRed));
+  EXPECT_EQ(At(s.image, x + 1, y + 1), Of(clMenu));
+  // The caption follows the image as it was drawn without one.
+  const LONG text = width(plain.items[0]) - 7;
+  EXPECT_EQ(Block(s.image, x + 18, 0, text, h), Block(plain.image, 7, 0, text, h));
+  // Disabled: the image list's disabled look of the same image, on the menu.
+  Owned<TBitmap> expected(New<TBitmap>());
+  expected->SetSize(16, 16);
+  expected->Canvas()->Brush()->SetColor(clMenu);
+  expected->Canvas()->FillRect(TRect{0, 0, 16, 16});
+  images->Draw(expected->Canvas(), 0, 0, 1, false);
+  std::vector<Pixel> disabled;
+  for (Integer j = 0; j < 16; ++j)
+    for (Integer i = 0; i < 16; ++i) disabled.push_back(Of(expected->Canvas()->GetPixel(i, j)));
+  EXPECT_EQ(Block(s.image, off, y, 16, 16), disabled);
+  EXPECT_NE(At(s.image, off + 8, y + 8), Of(clBlue));
+
+  // Hot (the bar entered from the keyboard): the image on the highlight.
+  SetFocus(wnd);
+  std::vector<BarShot> hot;
+  host().WhenIdle([&] {
+    hot.push_back(ShootBar(host(), wnd, mainMenu->Handle()));
+    host().Key(VK_ESCAPE);
+  });
+  host().Key(VK_F10);
+  Pump();
+  ASSERT_EQ(hot.size(), 1u);
+  EXPECT_EQ(At(hot[0].image, x + 8, y + 8), Of(clRed));
+  EXPECT_EQ(At(hot[0].image, x + 1, y + 1), Of(clHighlight));
+  EXPECT_EQ(At(hot[0].image, 1, 1), Of(clHighlight));
+  WriteGalleryPng(s.image, "menu-bar-images.png");
+  WriteGalleryPng(hot[0].image, "menu-bar-images-hot.png");
+  form->SetMenu(nullptr);
+}

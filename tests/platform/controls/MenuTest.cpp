@@ -4,7 +4,9 @@
 #include "tests/foundation/GalleryFile.h"
 #include "tests/platform/controls/ControlTestUtil.h"
 
+#include <algorithm>
 #include <map>
+#include <set>
 #include <tuple>
 
 namespace {
@@ -471,4 +473,149 @@ TEST_F(MenuImageTest, AnOwnerDestroyingTheMenuWhileMeasuringShowsNothing) {
   EXPECT_EQ(PopupWindow(), nullptr);
   EXPECT_FALSE(IsMenu(m));
   onMessage = nullptr;
+}
+
+// The menu bar's items with images the owner draws left of their texts.
+class MenuBarImageTest : public MenuImageTest {
+ protected:
+  struct Bar {
+    std::vector<RECT> items;   // window coordinates
+    DecodedImage image;        // the bar's items, from the first item's left to the last's right
+  };
+  Bar ShowBar(HMENU bar) {
+    Bar b;
+    RECT win;
+    GetWindowRect(parent, &win);
+    for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+      RECT r{};
+      GetMenuItemRect(parent, bar, UINT(i), &r);
+      b.items.push_back({r.Left - win.Left, r.Top - win.Top, r.Right - win.Left, r.Bottom - win.Top});
+    }
+    const Surface shown = host().Capture(parent);
+    const RECT first = b.items.front();
+    b.image.Width = b.items.back().Right - first.Left;
+    b.image.Height = first.Bottom - first.Top;
+    for (LONG y = first.Top; y < first.Bottom; ++y)
+      for (LONG x = first.Left; x < b.items.back().Right; ++x) b.image.Pixels.push_back(shown.At(x, y));
+    return b;
+  }
+  // File, Help, Go (grayed); `images` sets callback images with data 1 on File and 2 on Go.
+  HMENU BuildBar(bool images) {
+    HMENU bar = Own(CreateMenu());
+    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(BuildFileMenu()), "&File");
+    AppendMenuA(bar, MF_STRING, 300, "&Help");
+    AppendMenuA(bar, MF_STRING | MF_GRAYED, 400, "&Go");
+    if (images) {
+      SetImage(bar, 0, 1);
+      SetImage(bar, 2, 2);
+    }
+    return bar;
+  }
+  Bar Put(HMENU bar) {
+    SetMenu(parent, bar);
+    host().PumpUntilIdle();
+    Bar b = ShowBar(bar);
+    SetMenu(parent, nullptr);
+    host().PumpUntilIdle();
+    return b;
+  }
+  static std::vector<Pixel> Block(const DecodedImage& AImage, LONG x, LONG y, LONG w, LONG h) {
+    std::vector<Pixel> out;
+    for (LONG j = y; j < y + h; ++j)
+      for (LONG i = x; i < x + w; ++i) out.push_back(At(AImage, i, j));
+    return out;
+  }
+  const DRAWITEMSTRUCT* LastDrawn(ULONG_PTR data) const {
+    auto it = std::find_if(drawn.rbegin(), drawn.rend(), [&](const DRAWITEMSTRUCT& d) { return d.itemData == data; });
+    return it == drawn.rend() ? nullptr : &*it;
+  }
+};
+
+TEST_F(MenuBarImageTest, ABarWithoutImagesKeepsItsLayoutAndPixels) {
+  AnswerImages({{1, {0, 0}}, {2, {9, 0}}}, {});
+  Bar plain = Put(BuildBar(false));
+  EXPECT_TRUE(measured.empty());
+  ASSERT_EQ(plain.items.size(), 3u);
+  const LONG left = plain.items[0].Left, top = plain.items[0].Top;
+  EXPECT_EQ(plain.items[0], (RECT{left, top, left + 39, top + GetSystemMetrics(SM_CYMENU)}));
+  EXPECT_EQ(plain.items[1].Left, left + 39);
+  EXPECT_EQ(plain.items[1].Right - plain.items[1].Left, 45);
+  EXPECT_EQ(plain.items[2].Right - plain.items[2].Left, 34);
+  // Images measured empty take no room and are not drawn: the same bar to the pixel.
+  Bar empty = Put(BuildBar(true));
+  EXPECT_FALSE(measured.empty());
+  EXPECT_TRUE(drawn.empty());
+  EXPECT_EQ(empty.items, plain.items);
+  EXPECT_EQ(empty.image.Pixels, plain.image.Pixels);
+}
+
+TEST_F(MenuBarImageTest, OwnerImagesWidenTheirItemsAndAreDrawnLeftOfTheTextsInEachState) {
+  AnswerImages({{1, {16, 16}}, {2, {12, 10}}}, {{1, RGB(255, 0, 0)}, {2, RGB(0, 0, 255)}});
+  Bar plain = Put(BuildBar(false));
+  Bar s = Put(BuildBar(true));
+  EXPECT_EQ(std::set<ULONG_PTR>(measured.begin(), measured.end()), (std::set<ULONG_PTR>{1, 2}));
+  // Each item with an image grows by its width and a gap of 2; the others keep their width.
+  ASSERT_EQ(s.items.size(), 3u);
+  const auto width = [](const RECT& r) { return r.Right - r.Left; };
+  EXPECT_EQ(width(s.items[0]), width(plain.items[0]) + 18);
+  EXPECT_EQ(width(s.items[1]), width(plain.items[1]));
+  EXPECT_EQ(width(s.items[2]), width(plain.items[2]) + 14);
+  EXPECT_EQ(s.items[1].Left, plain.items[1].Left + 18);
+  EXPECT_EQ(s.items[0].Bottom - s.items[0].Top, GetSystemMetrics(SM_CYMENU));
+  // After the item's padding of 7, centred in the bar's height, in the item's state.
+  const DRAWITEMSTRUCT* file = LastDrawn(1);
+  const DRAWITEMSTRUCT* go = LastDrawn(2);
+  ASSERT_NE(file, nullptr);
+  ASSERT_NE(go, nullptr);
+  const LONG top = s.items[0].Top, h = s.items[0].Bottom - top;
+  EXPECT_EQ(file->rcItem, (RECT{s.items[0].Left + 7, top + (h - 16) / 2, s.items[0].Left + 23, top + (h - 16) / 2 + 16}));
+  EXPECT_EQ(file->itemState, 0u);
+  EXPECT_EQ(file->CtlType, UINT(ODT_MENU));
+  EXPECT_EQ(go->rcItem, (RECT{s.items[2].Left + 7, top + (h - 10) / 2, s.items[2].Left + 19, top + (h - 10) / 2 + 10}));
+  EXPECT_EQ(go->itemState, UINT(ODS_GRAYED | ODS_DISABLED));
+  EXPECT_EQ(go->itemID, 400u);
+  const LONG x0 = s.items[0].Left;
+  const LONG fileX = s.items[0].Left - x0, helpX = s.items[1].Left - x0, goX = s.items[2].Left - x0;
+  const Pixel menu = PixelFromColor(GetSysColor(COLOR_MENU));
+  EXPECT_EQ(Block(s.image, fileX + 7, (h - 16) / 2, 16, 16), std::vector<Pixel>(256, PixelFromColor(RGB(255, 0, 0))));
+  EXPECT_EQ(Block(s.image, goX + 7, (h - 10) / 2, 12, 10), std::vector<Pixel>(120, PixelFromColor(RGB(0, 0, 255))));
+  EXPECT_EQ(Block(s.image, fileX, 0, 7, h), std::vector<Pixel>(size_t(7 * h), menu));
+  // The texts follow their images, drawn as before; an item without an image is unchanged.
+  const LONG plainFileText = width(plain.items[0]) - 7, plainGoText = width(plain.items[2]) - 7;
+  EXPECT_EQ(Block(s.image, fileX + 25, 0, plainFileText, h), Block(plain.image, 7, 0, plainFileText, h));
+  EXPECT_EQ(Block(s.image, goX + 21, 0, plainGoText, h), Block(plain.image, plain.items[2].Left - plain.items[0].Left + 7, 0, plainGoText, h));
+  EXPECT_EQ(Block(s.image, helpX, 0, width(s.items[1]), h),
+            Block(plain.image, plain.items[1].Left - plain.items[0].Left, 0, width(plain.items[1]), h));
+
+  // Hot (the bar entered from the keyboard) and open (its menu dropped): the image on the highlight.
+  HMENU bar = BuildBar(true);
+  SetMenu(parent, bar);
+  host().PumpUntilIdle();
+  std::vector<Bar> shots;
+  std::vector<UINT> states;
+  const auto shoot = [&] {
+    shots.push_back(ShowBar(bar));
+    states.push_back(LastDrawn(1) ? LastDrawn(1)->itemState : 0xFFFF);
+    drawn.clear();
+  };
+  drawn.clear();
+  host().WhenIdle([&] {
+    shoot();
+    host().Key(VK_DOWN);
+  });
+  host().WhenIdle([&] {
+    shoot();
+    host().Key(VK_ESCAPE);
+    host().Key(VK_ESCAPE);
+  });
+  in().Key(VK_MENU);
+  SetMenu(parent, nullptr);
+  ASSERT_EQ(shots.size(), 2u);
+  const Pixel highlight = PixelFromColor(GetSysColor(COLOR_HIGHLIGHT));
+  for (size_t i = 0; i < shots.size(); ++i) {
+    EXPECT_EQ(states[i], UINT(ODS_SELECTED)) << i;
+    EXPECT_EQ(Block(shots[i].image, fileX + 7, (h - 16) / 2, 16, 16), std::vector<Pixel>(256, PixelFromColor(RGB(255, 0, 0)))) << i;
+    EXPECT_EQ(Block(shots[i].image, fileX, 0, 7, h), std::vector<Pixel>(size_t(7 * h), highlight)) << i;
+    EXPECT_EQ(Block(shots[i].image, fileX + 23, 0, 2, h), std::vector<Pixel>(size_t(2 * h), highlight)) << i;
+  }
 }
