@@ -67,3 +67,43 @@ void BM_AppendPost(benchmark::State& state) {
 BENCHMARK(BM_AppendPost)->Iterations(10000);
 
 }  // namespace
+
+namespace {
+
+// Every record deleted one by one from the first: the time per record should stay flat.
+void BM_DeleteAllFromFirst(benchmark::State& state) {
+  const int n = int(state.range(0));
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto ds = MakeDataSet(n);
+    ds->First();
+    state.ResumeTiming();
+    while (!ds->IsEmpty()) ds->Delete();
+  }
+  state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_DeleteAllFromFirst)->Arg(10000)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond);
+
+// A filtered data set (its first half kept) counted after each of 500 deletions: the
+// count should not walk the records.
+void BM_FilteredCountAfterDelete(benchmark::State& state) {
+  const int n = int(state.range(0));
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto ds = MakeDataSet(n);
+    ds->SetFilter("ID < " + IntToStr(n / 2));
+    ds->SetFiltered(true);
+    ds->First();
+    state.ResumeTiming();
+    Integer sum = 0;
+    for (int i = 0; i < 500 && !ds->IsEmpty(); ++i) {
+      ds->Delete();
+      sum += ds->RecordCount();
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetItemsProcessed(state.iterations() * 500);
+}
+BENCHMARK(BM_FilteredCountAfterDelete)->Arg(5000)->Arg(10000)->Arg(20000)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -12,6 +12,9 @@
 //                              filters by their text, the grid-mode window follows
 //   Filter/Controller          the same criteria filtering a loaded controller's rows
 //   Filter/SQLite              the same condition as a WHERE, the kept IDs read
+//   DeleteSelection/GridMode   1,000 records spread over the data set, selected by bookmark
+//                              in grid mode, deleted at once (beside SQLite deleting them by
+//                              key in one transaction)
 // The aim: a scroll step and a scroll-bar update cost what the window costs, whatever the
 // data set's size (compare the 10^4 and 10^5 rows).
 #include <benchmark/benchmark.h>
@@ -289,7 +292,69 @@ void FilterController(benchmark::State& state) {
   }
 }
 
+// Every 97th record from the 50th on: 1,000 of them at 10^5, fewer at 10^4.
+std::vector<Integer> Spread(Integer N) {
+  std::vector<Integer> ids;
+  for (Integer id = 50; id <= N && Integer(ids.size()) < 1000; id += 97) ids.push_back(id);
+  return ids;
+}
+
+void DeleteSelectionOurs(benchmark::State& state) {
+  const Integer n = Integer(state.range(0));
+  Sized& s = Get(n);
+  if (!Ready(state, s)) return;
+  const std::vector<Integer> ids = Spread(n);
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto fresh = std::make_unique<Ours>(s.rows, true);
+    fresh->c->SetMultiSelect(true);
+    fresh->c->ClearSelection();
+    for (Integer id : ids) {
+      fresh->ds->Locate("ID", Variant(id), TLocateOptions());
+      fresh->c->ChangeRowSelection(fresh->c->GetFocusedRowIndex(), true);
+    }
+    if (fresh->c->GetSelectedCount() != Integer(ids.size())) {
+      state.SkipWithError("selection");
+      return;
+    }
+    state.ResumeTiming();
+    fresh->c->DeleteSelection();
+    state.PauseTiming();
+    if (fresh->ds->RecordCount() != n - Integer(ids.size())) {
+      state.SkipWithError("records left");
+      return;
+    }
+    fresh.reset();
+    state.ResumeTiming();
+  }
+}
+
 #ifdef TL_HAVE_SQLITE3
+void DeleteSelectionTheirs(benchmark::State& state) {
+  const Integer n = Integer(state.range(0));
+  Sized& s = Get(n);
+  if (!Ready(state, s)) return;
+  const std::vector<Integer> ids = Spread(n);
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto theirs = std::make_unique<Theirs>(s.rows);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(theirs->db, "DELETE FROM t WHERE ID = ?", -1, &st, nullptr);
+    state.ResumeTiming();
+    sqlite3_exec(theirs->db, "BEGIN", nullptr, nullptr, nullptr);
+    for (Integer id : ids) {
+      sqlite3_bind_int(st, 1, id);
+      sqlite3_step(st);
+      sqlite3_reset(st);
+    }
+    sqlite3_exec(theirs->db, "COMMIT", nullptr, nullptr, nullptr);
+    state.PauseTiming();
+    sqlite3_finalize(st);
+    theirs.reset();
+    state.ResumeTiming();
+  }
+}
+
 void GridScrollTheirs(benchmark::State& state) {
   Sized& s = Get(Integer(state.range(0)));
   if (!Ready(state, s)) return;
@@ -322,6 +387,16 @@ struct Registration {
       benchmark::RegisterBenchmark("Filter/Controller", FilterController)->Arg(n)->Unit(benchmark::kMillisecond);
 #ifdef TL_HAVE_SQLITE3
       benchmark::RegisterBenchmark("Filter/SQLite", FilterTheirs)->Arg(n)->Unit(benchmark::kMillisecond);
+#endif
+      benchmark::RegisterBenchmark("DeleteSelection/GridMode", DeleteSelectionOurs)
+          ->Arg(n)
+          ->Iterations(3)
+          ->Unit(benchmark::kMillisecond);
+#ifdef TL_HAVE_SQLITE3
+      benchmark::RegisterBenchmark("DeleteSelection/SQLite", DeleteSelectionTheirs)
+          ->Arg(n)
+          ->Iterations(3)
+          ->Unit(benchmark::kMillisecond);
 #endif
     }
   }

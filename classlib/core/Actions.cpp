@@ -1,3 +1,75 @@
 #include "classlib/core/Actions.h"
 
-TL_DEFINE_CLASS(TBasicAction)
+#include <algorithm>
+
+TL_DEFINE_CLASS(TBasicAction, [](auto& c) {
+  c.Property("OnExecute", &TBasicAction::GetOnExecute, &TBasicAction::SetOnExecute);
+  c.Event("OnUpdate", &TBasicAction::OnUpdate);
+})
+
+TL_DEFINE_CLASS(TBasicActionLink)
+
+void TBasicAction::BeforeDestruction() {
+  while (!FClients.empty()) FClients.back()->SetAction(nullptr);
+  inherited::BeforeDestruction();
+}
+
+bool TBasicAction::Execute() {
+  if (!FOnExecute) return false;
+  FOnExecute(this);
+  return true;
+}
+
+bool TBasicAction::Update() {
+  if (!OnUpdate) return false;
+  OnUpdate(this);
+  return true;
+}
+
+void TBasicAction::SetOnExecute(const TNotifyEvent& Value) {
+  if (FOnExecute == Value) return;
+  // A link's setter may detach links (its client reacts): walk a copy, skip the gone.
+  std::vector<TBasicActionLink*> clients = FClients;
+  for (TBasicActionLink* link : clients)
+    if (std::find(FClients.begin(), FClients.end(), link) != FClients.end()) link->SetOnExecute(Value);
+  FOnExecute = Value;
+}
+
+void TBasicAction::RegisterChanges(TBasicActionLink* Value) {
+  if (std::find(FClients.begin(), FClients.end(), Value) == FClients.end()) FClients.push_back(Value);
+}
+
+void TBasicAction::UnRegisterChanges(TBasicActionLink* Value) {
+  auto it = std::find(FClients.begin(), FClients.end(), Value);
+  if (it != FClients.end()) FClients.erase(it);
+}
+
+void TBasicActionLink::BeforeDestruction() {
+  if (FAction) FAction->UnRegisterChanges(this);
+  FAction = nullptr;
+  inherited::BeforeDestruction();
+}
+
+void TBasicActionLink::SetAction(TBasicAction* Value) {
+  if (Value == FAction) return;
+  if (FAction) FAction->UnRegisterChanges(this);
+  FAction = Value;
+  if (FAction) FAction->RegisterChanges(this);
+}
+
+bool TBasicActionLink::Execute(TComponent* AComponent) {
+  if (!FAction) return false;
+  TWeakLink action(FAction);
+  FAction->SetActionComponent(AComponent);
+  bool result = false;
+  try {
+    result = FAction->Execute();
+  } catch (...) {
+    if (action.Alive()) static_cast<TBasicAction*>(action.Ref())->SetActionComponent(nullptr);
+    throw;
+  }
+  if (action.Alive()) static_cast<TBasicAction*>(action.Ref())->SetActionComponent(nullptr);
+  return result;
+}
+
+bool TBasicActionLink::Update() { return FAction && FAction->Update(); }

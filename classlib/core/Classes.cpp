@@ -1,5 +1,7 @@
 #include "classlib/core/Classes.h"
 
+#include "classlib/core/Actions.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -187,6 +189,18 @@ void TComponent::Notification(TComponent* AComponent, TOperation Operation) {
     }
     FComponents[i]->Notification(AComponent, Operation);
   }
+}
+
+bool TComponent::ExecuteAction(TBasicAction* Action) {
+  if (!Action || !Action->HandlesTarget(this)) return false;
+  Action->ExecuteTarget(this);
+  return true;
+}
+
+bool TComponent::UpdateAction(TBasicAction* Action) {
+  if (!Action || !Action->HandlesTarget(this)) return false;
+  Action->UpdateTarget(this);
+  return true;
 }
 
 void TComponent::FreeNotification(TComponent* AComponent) {

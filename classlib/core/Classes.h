@@ -11,6 +11,7 @@ class TFiler;
 class TReader;
 class TWriter;
 class TComponent;
+class TBasicAction;
 
 class TPersistent : public TObject {
   TL_CLASS(TPersistent, TObject)
@@ -102,6 +103,10 @@ class TComponent : public TPersistent {
   virtual void SetChildOrder(TComponent*, Integer) {}
 
   void SetDesigning(bool Value, bool SetChildren = true);
+  // An action looking for its target: one that handles this component runs (or updates)
+  // on it, and the answer says so.
+  virtual bool ExecuteAction(TBasicAction* Action);
+  virtual bool UpdateAction(TBasicAction* Action);
   // Component streaming: the default reads and writes this component's data (Filer.cpp).
   virtual void ReadState(TReader& Reader);
   virtual void WriteState(TWriter& Writer);

@@ -683,8 +683,17 @@ class TDataSet : public TComponent {
   // so, so that the records the filter keeps are asked again.
   void RecordsChanged() {
     FVisibleKnown = false;
+    FVisibleCount = -1;
     FKeyIndexes.reset();
   }
+  // The number of records the filter text keeps while it is known and no handler filters;
+  // -1 otherwise.
+  Integer KnownKeptCount() const;
+  // ACount with the verdict on the record at Place added (ASign 1) or taken away (-1); -1
+  // when ACount is unknown or the filter could not decide.
+  Integer KeptCountWith(Integer ACount, Integer Place, Integer ASign);
+  // After RecordsChanged: the count worked out with KeptCountWith.
+  void SetKeptCount(Integer ACount) { FVisibleCount = ACount; }
   // The stored value at Place of the field definition Slot, read without copying the
   // record; nullptr from a descendant that cannot (searches then always walk the records).
   virtual const Variant* InternalStoredValue(Integer /*Place*/, Integer /*Slot*/) const {
@@ -710,7 +719,11 @@ class TDataSet : public TComponent {
   void BindFields();
   void CreateDefaultFields();
   void DestroyDefaultFields();
-  void SetState(TDataSetState Value);
+  // False when a link's handler freed the data set (the caller then stops at once).
+  bool SetState(TDataSetState Value);
+  bool Told(TDataEvent Event, intptr_t Info);
+  // UpdateRecord: false when a link's handler freed the data set.
+  bool LinksUpdatedRecord();
 
   const Variant& FieldData(const TField* Field) const;
   void SetFieldData(TField* Field, const Variant& Value);
@@ -729,7 +742,7 @@ class TDataSet : public TComponent {
   // Refills the window so that Place is the active record at slot Slot (or as near as
   // the records allow); Place -1 leaves the window empty.
   void FillWindow(Integer Place, Integer Slot);
-  void Resync();
+  bool Resync();  // false when a link's handler freed the data set
   void StoredValuesOf(const TRecordBuffer& Buffer, std::vector<Variant>& Values) const;
   void CheckRequiredFields();
   bool MatchRecord(const std::vector<TField*>& Fields, const Variant& Values,
@@ -773,6 +786,10 @@ class TDataSet : public TComponent {
   // until the records or the filter change: counting and numbering then cost no walk.
   std::vector<Integer> FVisiblePlaces;
   bool FVisibleKnown = false;
+  // How many records the filter text keeps (-1: not known). A deletion or a post keeps it
+  // known by asking the filter about the one record it touches, so counting after each
+  // costs no walk.
+  Integer FVisibleCount = -1;
   // Exact single-field searches by value; dropped whenever the records change.
   std::shared_ptr<TDataSetKeyIndexes> FKeyIndexes;
   Integer FDisableCount = 0;
@@ -949,7 +966,7 @@ class TMemoryDataSet : public TDataSet {
   void InternalOpen() override;
   void InternalClose() override { FFilterExpressionBound = false; }
   // Stored records stay when the data set closes; only EmptyDataSet drops them.
-  Integer InternalRecordCount() const override { return Integer(FRecords.size()); }
+  Integer InternalRecordCount() const override { return Integer(FSlots.size() - FGapSize); }
   std::vector<Variant> InternalReadRecord(Integer Place) const override;
   TBookmarkStr InternalBookmark(Integer Place) const override;
   Integer InternalFindBookmark(const TBookmarkStr& Bookmark) const override;
@@ -965,14 +982,23 @@ class TMemoryDataSet : public TDataSet {
     Integer Id;
     std::vector<Variant> Values;
   };
-  std::vector<TStoredRecord> FRecords;
+  // The records in place order around a gap of empty slots, left where the last deletion
+  // or insertion happened: more of them there (a loop deleting at the cursor) move
+  // nothing, and the gap travels only as far as the next place asked for.
+  std::vector<TStoredRecord> FSlots;
+  size_t FGapStart = 0, FGapSize = 0;
+  size_t SlotOf(Integer Place) const { return size_t(Place) < FGapStart ? size_t(Place) : size_t(Place) + FGapSize; }
+  Integer PlaceOf(size_t Slot) const { return Integer(Slot < FGapStart ? Slot : Slot - FGapSize); }
+  void MoveGap(size_t Place);
+  void InsertStored(Integer Place, TStoredRecord Record);
   Integer FNextId = 1;
   Integer FNextAutoInc = 1;
   bool FUniDirectional = false;
-  // Record id -> place, rebuilt after inserts and deletes, so bookmarks are found and
-  // compared in constant time.
-  mutable std::unordered_map<Integer, Integer> FPlaces;
-  mutable bool FPlacesValid = false;
+  // Record id -> slot, built on the first bookmark asked for and kept up to date as
+  // records come, go and move with the gap, so bookmarks are found and compared in
+  // constant time.
+  mutable std::unordered_map<Integer, size_t> FSlotOfId;
+  mutable bool FSlotOfIdValid = false;
   std::shared_ptr<const TFilterExpression> FFilterExpression;
   String FFilterExpressionText;
   bool FFilterExpressionBound = false;

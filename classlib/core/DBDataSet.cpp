@@ -233,12 +233,12 @@ void TDataSet::SetActive(bool Value) {
     }
     FBOF = true;
     FEOF = FBuffers.empty();
-    SetState(dsBrowse);
+    if (!SetState(dsBrowse)) return;
     if (!Notify(AfterOpen)) return;
     if (!Notify(AfterScroll)) return;
   } else {
     if (!Notify(BeforeClose)) return;
-    SetState(dsInactive);
+    if (!SetState(dsInactive)) return;
     FBuffers.clear();
     FActiveRecord = 0;
     FOldValues.clear();
@@ -249,11 +249,11 @@ void TDataSet::SetActive(bool Value) {
   }
 }
 
-void TDataSet::SetState(TDataSetState Value) {
-  if (Value == FState) return;
+bool TDataSet::SetState(TDataSetState Value) {
+  if (Value == FState) return true;
   FState = Value;
   FModified = false;
-  DataEvent(deUpdateState, 0);
+  return Told(deUpdateState, 0);
 }
 
 bool TDataSet::CanModify() const { return Active() && !FReadOnly; }
@@ -295,14 +295,14 @@ void TDataSet::SetFieldData(TField* Field, const Variant& Value) {
   }
   FModified = true;
   CalculateFields(buf);
-  DataEvent(deFieldChange, reinterpret_cast<intptr_t>(Field));
+  if (!Told(deFieldChange, reinterpret_cast<intptr_t>(Field))) return;
   // Lookup fields keyed on this field changed with it.
   for (TField* f : std::vector<TField*>(FFields)) {
     if (f->FieldKind() != fkLookup) continue;
     Integer pos = 1;
     while (pos <= Integer(f->KeyFields().size()))
       if (AnsiSameText(ExtractFieldName(f->KeyFields(), pos), Field->FieldName())) {
-        DataEvent(deFieldChange, reinterpret_cast<intptr_t>(f));
+        if (!Told(deFieldChange, reinterpret_cast<intptr_t>(f))) return;
         break;
       }
   }
@@ -416,7 +416,7 @@ void TDataSet::FillWindow(Integer Place, Integer Slot) {
 }
 
 // The window again around Place (or its nearest visible neighbour), at the same slot.
-void TDataSet::Resync() {
+bool TDataSet::Resync() {
   Integer place = -1;
   if (!FBuffers.empty()) place = FBuffers[size_t(FActiveRecord)].Place;
   if (place < 0) place = FInsertPlace;
@@ -430,7 +430,7 @@ void TDataSet::Resync() {
   FillWindow(target, FActiveRecord);
   FBOF = FEOF = FBuffers.empty();
   ShiftLinks(0);
-  DataEvent(deDataSetChange, 0);
+  return Told(deDataSetChange, 0);
 }
 
 void TDataSet::UpdateBufferCount() {
@@ -464,7 +464,7 @@ void TDataSet::First() {
   FBOF = true;
   FEOF = FBuffers.empty();
   ShiftLinks(0);
-  DataEvent(deDataSetChange, 0);
+  if (!Told(deDataSetChange, 0)) return;
   if (AfterScroll) AfterScroll(this);
 }
 
@@ -475,7 +475,7 @@ void TDataSet::Last() {
   FEOF = true;
   FBOF = FBuffers.empty();
   ShiftLinks(0);
-  DataEvent(deDataSetChange, 0);
+  if (!Told(deDataSetChange, 0)) return;
   if (AfterScroll) AfterScroll(this);
 }
 
@@ -514,7 +514,7 @@ Integer TDataSet::MoveBy(Integer Distance) {
     }
   }
   ShiftLinks(shift);
-  DataEvent(deDataSetScroll, shift);
+  if (!Told(deDataSetScroll, shift)) return moved * step;
   if (AfterScroll) AfterScroll(this);
   return moved * step;
 }
@@ -524,11 +524,30 @@ bool TDataSet::IsEmpty() const { return !Active() || FBuffers.empty(); }
 Integer TDataSet::RecordCount() const {
   if (!Active()) return 0;
   if (!Filtering()) return InternalRecordCount();
+  if (KnownKeptCount() >= 0) return FVisibleCount;
   auto* self = const_cast<TDataSet*>(this);
-  if (const std::vector<Integer>* places = self->VisiblePlaces()) return Integer(places->size());
+  if (const std::vector<Integer>* places = self->VisiblePlaces()) {
+    self->FVisibleCount = Integer(places->size());
+    return FVisibleCount;
+  }
   Integer n = 0;
   for (Integer p = self->FirstVisible(); p >= 0; p = self->NextVisible(p, 1)) ++n;
   return n;
+}
+
+// Asking the filter about one record runs no handler of this data set only without
+// OnFilterRecord and OnCalcFields; with either the count is walked again when asked.
+Integer TDataSet::KnownKeptCount() const {
+  return Active() && Filtering() && !OnFilterRecord && !OnCalcFields ? FVisibleCount : -1;
+}
+
+Integer TDataSet::KeptCountWith(Integer ACount, Integer Place, Integer ASign) {
+  if (ACount < 0 || OnFilterRecord || OnCalcFields) return -1;
+  try {
+    return ACount + (RecordVisible(Place) ? ASign : 0);
+  } catch (const Exception&) {
+    return -1;  // the filter could not decide: counted again when asked
+  }
 }
 
 Integer TDataSet::RecNo() const {
@@ -578,8 +597,8 @@ void TDataSet::Edit() {
   if (!Notify(BeforeEdit)) return;
   FBuffers[size_t(FActiveRecord)] = ReadBuffer(FBuffers[size_t(FActiveRecord)].Place);
   FOldValues = FBuffers[size_t(FActiveRecord)].Values;
-  SetState(dsEdit);
-  DataEvent(deRecordChange, 0);
+  if (!SetState(dsEdit)) return;
+  if (!Told(deRecordChange, 0)) return;
   if (AfterEdit) AfterEdit(this);
 }
 
@@ -611,17 +630,16 @@ void TDataSet::Insert() {
 void TDataSet::StartNewRecord() {
   FOldValues = FBuffers[size_t(FActiveRecord)].Values;
   InitRecord();
-  SetState(dsInsert);
+  if (!SetState(dsInsert)) return;
   try {
     if (!Notify(OnNewRecord)) return;
   } catch (...) {
-    SetState(dsBrowse);
-    Resync();
+    if (SetState(dsBrowse)) Resync();
     throw;
   }
   FModified = false;
   ShiftLinks(0);
-  DataEvent(deDataSetChange, 0);
+  if (!Told(deDataSetChange, 0)) return;
   if (!Notify(AfterInsert)) return;
   if (AfterScroll) AfterScroll(this);
 }
@@ -645,9 +663,11 @@ void TDataSet::Append() {
   StartNewRecord();
 }
 
-void TDataSet::UpdateRecord() {
+void TDataSet::UpdateRecord() { LinksUpdatedRecord(); }
+
+bool TDataSet::LinksUpdatedRecord() {
   if (!IsEditState(FState)) DatabaseError(LoadResString(DBConsts::SNotEditing), this);
-  DataEvent(deUpdateRecord, 0);
+  return Told(deUpdateRecord, 0);
 }
 
 void TDataSet::CheckRequiredFields() {
@@ -659,19 +679,22 @@ void TDataSet::CheckRequiredFields() {
 }
 
 void TDataSet::Post() {
-  UpdateRecord();
+  if (!LinksUpdatedRecord()) return;
   CheckRequiredFields();
   if (!Notify(BeforePost)) return;
   TRecordBuffer& buf = FBuffers[size_t(FActiveRecord)];
   std::vector<Variant> values;
   StoredValuesOf(buf, values);
   const bool inserting = FState == dsInsert;
-  buf.Place = InternalPost(inserting ? FInsertPlace : buf.Place, inserting, values);
+  Integer kept = KnownKeptCount();
+  if (!inserting) kept = KeptCountWith(kept, buf.Place, -1);
+  const Integer place = InternalPost(inserting ? FInsertPlace : buf.Place, inserting, values);
+  FBuffers[size_t(FActiveRecord)].Place = place;
   RecordsChanged();
+  SetKeptCount(KeptCountWith(kept, place, 1));
   FInsertPlace = -1;
   FOldValues.clear();
-  SetState(dsBrowse);
-  Resync();
+  if (!SetState(dsBrowse) || !Resync()) return;
   if (AfterPost) AfterPost(this);
 }
 
@@ -681,8 +704,7 @@ void TDataSet::Cancel() {
   const bool inserting = FState == dsInsert;
   if (inserting && !FBuffers.empty()) FBuffers[size_t(FActiveRecord)].Place = -1;
   FOldValues.clear();
-  SetState(dsBrowse);
-  Resync();
+  if (!SetState(dsBrowse) || !Resync()) return;
   FInsertPlace = -1;
   if (AfterCancel) AfterCancel(this);
 }
@@ -695,18 +717,19 @@ void TDataSet::Delete() {
   }
   if (FBuffers.empty()) DatabaseError(LoadResString(DBConsts::SDataSetEmpty), this);
   CheckCanModify();
-  DataEvent(deCheckBrowseMode, 0);
+  if (!Told(deCheckBrowseMode, 0)) return;
   if (!Notify(BeforeDelete)) return;
   if (!Notify(BeforeScroll)) return;
   const Integer place = FBuffers[size_t(FActiveRecord)].Place;
+  const Integer kept = KeptCountWith(KnownKeptCount(), place, -1);
   InternalDelete(place);
   RecordsChanged();
+  SetKeptCount(kept);
   FOldValues.clear();
   // The record that followed the deleted one takes its place (or the new last one).
   FInsertPlace = place;
   FBuffers[size_t(FActiveRecord)].Place = -1;
-  SetState(dsBrowse);
-  Resync();
+  if (!SetState(dsBrowse) || !Resync()) return;
   FInsertPlace = -1;
   if (!Notify(AfterDelete)) return;
   if (AfterScroll) AfterScroll(this);
@@ -727,9 +750,9 @@ bool TDataSet::BrowseModeChecked() {
 
 void TDataSet::CheckBrowseMode() {
   CheckActive();
-  DataEvent(deCheckBrowseMode, 0);
+  if (!Told(deCheckBrowseMode, 0)) return;
   if (FState == dsEdit || FState == dsInsert) {
-    UpdateRecord();
+    if (!LinksUpdatedRecord()) return;
     if (FModified)
       Post();
     else
@@ -768,7 +791,7 @@ void TDataSet::GotoBookmark(const TBookmarkStr& Value) {
   FillWindow(place, (WindowSize() - 1) / 2);
   FBOF = FEOF = false;
   ShiftLinks(0);
-  DataEvent(deDataSetChange, 0);
+  if (!Told(deDataSetChange, 0)) return;
   if (AfterScroll) AfterScroll(this);
 }
 
@@ -859,7 +882,7 @@ bool TDataSet::Locate(const String& KeyFields, const Variant& KeyValues, TLocate
   FillWindow(place, (WindowSize() - 1) / 2);
   FBOF = FEOF = false;
   ShiftLinks(0);
-  DataEvent(deDataSetChange, 0);
+  if (!Told(deDataSetChange, 0)) return true;
   if (AfterScroll) AfterScroll(this);
   return true;
 }
@@ -933,7 +956,7 @@ void TDataSet::EnableControls() {
   if (FDisableCount == 0 || --FDisableCount > 0) return;
   const bool state = FStateChangedWhileDisabled, layout = FPendingChange;
   FPendingChange = FStateChangedWhileDisabled = false;
-  if (state) DataEvent(deUpdateState, 0);
+  if (state && !Told(deUpdateState, 0)) return;
   if (Active()) DataEvent(layout ? deLayoutChange : deDataSetChange, 0);
 }
 
@@ -946,8 +969,20 @@ void TDataSet::DataEvent(TDataEvent Event, intptr_t Info) {
     if (Event == deLayoutChange || (Event == deUpdateState && FState == dsInactive))
       FPendingChange = true;
   }
-  for (TDataSource* ds : std::vector<TDataSource*>(FDataSources))
+  // A link's handler may free the data set, or a data source: the notice goes no further
+  // than what still exists.
+  TWeakLink self(this);
+  for (TDataSource* ds : std::vector<TDataSource*>(FDataSources)) {
+    if (std::find(FDataSources.begin(), FDataSources.end(), ds) == FDataSources.end()) continue;
     ds->DataEvent(Event, Info, disabled);
+    if (!self.Alive()) return;
+  }
+}
+
+bool TDataSet::Told(TDataEvent Event, intptr_t Info) {
+  TWeakLink self(this);
+  DataEvent(Event, Info);
+  return self.Alive();
 }
 
 // ---- TDataSource -----------------------------------------------------------------------------
@@ -1026,8 +1061,9 @@ void TDataSource::UpdateState(bool NonVisualOnly) {
   if (state != FState) FStateChangePending = true;
   FState = state;
   // Links act only on a change of their own state, so asking them again is harmless.
+  TWeakLink self(this);
   NotifyLinks(deUpdateState, 0, NonVisualOnly);
-  if (NonVisualOnly || !FStateChangePending) return;
+  if (!self.Alive() || NonVisualOnly || !FStateChangePending) return;
   FStateChangePending = false;
   if (OnStateChange) OnStateChange(this);
 }
@@ -1035,11 +1071,14 @@ void TDataSource::UpdateState(bool NonVisualOnly) {
 void TDataSource::NotifyLinks(TDataEvent Event, intptr_t Info, bool NonVisualOnly) {
   // Visual-control links first, then the others, each group in the order it joined.
   const std::vector<TDataLink*> links(FLinks);
+  TWeakLink self(this);
   for (int pass = NonVisualOnly ? 1 : 0; pass < 2; ++pass)
     for (TDataLink* l : links)
       if (l->FVisualControl == (pass == 0) &&
-          std::find(FLinks.begin(), FLinks.end(), l) != FLinks.end())
+          std::find(FLinks.begin(), FLinks.end(), l) != FLinks.end()) {
         l->DataEvent(Event, Info);
+        if (!self.Alive()) return;
+      }
 }
 
 void TDataSource::DataEvent(TDataEvent Event, intptr_t Info, bool NonVisualOnly) {
@@ -1048,8 +1087,9 @@ void TDataSource::DataEvent(TDataEvent Event, intptr_t Info, bool NonVisualOnly)
     return;
   }
   if (FState == dsInactive) return;
+  TWeakLink self(this);
   NotifyLinks(Event, Info, NonVisualOnly);
-  if (NonVisualOnly) return;
+  if (NonVisualOnly || !self.Alive()) return;
   switch (Event) {
     case deFieldChange:
     case deRecordChange:

@@ -77,8 +77,8 @@ Integer TDataSetKeyIndex::Next(Integer Place) const {
 
 const Variant* TMemoryDataSet::InternalStoredValue(Integer Place, Integer Slot) const {
   static const Variant kNull = Null();
-  if (Place < 0 || Place >= Integer(FRecords.size()) || Slot < 0) return nullptr;
-  const std::vector<Variant>& values = FRecords[size_t(Place)].Values;
+  if (Place < 0 || Place >= InternalRecordCount() || Slot < 0) return nullptr;
+  const std::vector<Variant>& values = FSlots[SlotOf(Place)].Values;
   // A record stored before its definitions grew holds nothing in the new ones.
   return Slot < Integer(values.size()) ? &values[size_t(Slot)] : &kNull;
 }

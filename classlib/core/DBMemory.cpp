@@ -111,41 +111,82 @@ void TMemoryDataSet::AddRecord(const std::vector<Variant>& Values) {
   for (Integer i = 0; i < FieldDefs().Count(); ++i)
     if (FieldDefs().Items(i).DataType == TFieldType::ftAutoInc && !VarIsNull(rec.Values[size_t(i)]))
       FNextAutoInc = std::max(FNextAutoInc, rec.Values[size_t(i)].AsInteger() + 1);
-  FPlacesValid = false;
-  FRecords.push_back(std::move(rec));
+  const Integer place = InternalRecordCount();
+  const Integer kept = KnownKeptCount();
+  InsertStored(place, std::move(rec));
   RecordsChanged();
+  SetKeptCount(KeptCountWith(kept, place, 1));
   // Browsing controls show the new record at once; an edit in progress is left alone.
   if (State() == TDataSetState::dsBrowse) Refresh();
 }
 
 void TMemoryDataSet::EmptyDataSet() {
   if (Active() && !BrowseModeChecked()) return;
-  FRecords.clear();
-  FPlacesValid = false;
+  FSlots.clear();
+  FGapStart = FGapSize = 0;
+  FSlotOfId.clear();
+  FSlotOfIdValid = false;
   RecordsChanged();
   if (Active()) First();
 }
 
 std::vector<Variant> TMemoryDataSet::InternalReadRecord(Integer Place) const {
-  if (Place < 0 || Place >= Integer(FRecords.size())) return {};
-  return FRecords[size_t(Place)].Values;
+  if (Place < 0 || Place >= InternalRecordCount()) return {};
+  return FSlots[SlotOf(Place)].Values;
 }
 
 TBookmarkStr TMemoryDataSet::InternalBookmark(Integer Place) const {
-  if (Place < 0 || Place >= Integer(FRecords.size())) return {};
-  return IntToStr(FRecords[size_t(Place)].Id);
+  if (Place < 0 || Place >= InternalRecordCount()) return {};
+  return IntToStr(FSlots[SlotOf(Place)].Id);
 }
 
 Integer TMemoryDataSet::InternalFindBookmark(const TBookmarkStr& Bookmark) const {
   Integer id;
   if (!TryStrToInt(Bookmark, id)) return -1;
-  if (!FPlacesValid) {
-    FPlaces.clear();
-    for (size_t i = 0; i < FRecords.size(); ++i) FPlaces[FRecords[i].Id] = Integer(i);
-    FPlacesValid = true;
+  if (!FSlotOfIdValid) {
+    FSlotOfId.clear();
+    for (Integer p = 0; p < InternalRecordCount(); ++p) FSlotOfId[FSlots[SlotOf(p)].Id] = SlotOf(p);
+    FSlotOfIdValid = true;
   }
-  const auto it = FPlaces.find(id);
-  return it == FPlaces.end() ? -1 : it->second;
+  const auto it = FSlotOfId.find(id);
+  return it == FSlotOfId.end() ? -1 : PlaceOf(it->second);
+}
+
+void TMemoryDataSet::MoveGap(size_t Place) {
+  if (FGapSize == 0) {
+    FGapStart = Place;
+    return;
+  }
+  // The records between the gap and Place cross it; their slots change by its size.
+  auto moveRecord = [this](size_t AFrom, size_t ATo) {
+    FSlots[ATo] = std::move(FSlots[AFrom]);
+    FSlots[AFrom].Values.clear();
+    if (FSlotOfIdValid) FSlotOfId[FSlots[ATo].Id] = ATo;
+  };
+  while (FGapStart > Place) {
+    --FGapStart;
+    moveRecord(FGapStart, FGapStart + FGapSize);
+  }
+  while (FGapStart < Place) {
+    moveRecord(FGapStart + FGapSize, FGapStart);
+    ++FGapStart;
+  }
+}
+
+void TMemoryDataSet::InsertStored(Integer Place, TStoredRecord Record) {
+  if (FGapSize == 0) {
+    // A new gap at the end, as large as half the records: appends and inserts at one
+    // place cost constant time on average.
+    FGapStart = FSlots.size();
+    FGapSize = std::max<size_t>(16, FSlots.size() / 2);
+    FSlots.resize(FSlots.size() + FGapSize);
+  }
+  MoveGap(size_t(Place));
+  const Integer id = Record.Id;
+  FSlots[FGapStart] = std::move(Record);
+  if (FSlotOfIdValid) FSlotOfId[id] = FGapStart;
+  ++FGapStart;
+  --FGapSize;
 }
 
 Integer TMemoryDataSet::InternalPost(Integer Place, bool Inserting,
@@ -161,20 +202,31 @@ Integer TMemoryDataSet::InternalPost(Integer Place, bool Inserting,
       FNextAutoInc = std::max(FNextAutoInc, v.AsInteger() + 1);
   }
   if (!Inserting) {
-    FRecords.at(size_t(Place)).Values = std::move(values);
+    if (Place < 0 || Place >= InternalRecordCount()) DatabaseError(LoadResString(DBConsts::SRecordNotFound), this);
+    FSlots[SlotOf(Place)].Values = std::move(values);
     return Place;
   }
-  Place = std::clamp<Integer>(Place, 0, Integer(FRecords.size()));
-  FPlacesValid = false;
-  FRecords.insert(FRecords.begin() + Place, TStoredRecord{FNextId++, std::move(values)});
+  Place = std::clamp<Integer>(Place, 0, InternalRecordCount());
+  InsertStored(Place, TStoredRecord{FNextId++, std::move(values)});
   return Place;
 }
 
 void TMemoryDataSet::InternalDelete(Integer Place) {
-  if (Place < 0 || Place >= Integer(FRecords.size()))
+  if (Place < 0 || Place >= InternalRecordCount())
     DatabaseError(LoadResString(DBConsts::SRecordNotFound), this);
-  FRecords.erase(FRecords.begin() + Place);
-  FPlacesValid = false;
+  MoveGap(size_t(Place));
+  TStoredRecord& gone = FSlots[FGapStart + FGapSize];
+  if (FSlotOfIdValid) FSlotOfId.erase(gone.Id);
+  std::vector<Variant>().swap(gone.Values);
+  ++FGapSize;
+  // Mostly gap after many deletions: the records close up at the front and the memory goes.
+  const size_t count = size_t(InternalRecordCount());
+  if (FGapSize > 64 && FGapSize > 3 * count) {
+    MoveGap(count);
+    FSlots.resize(count);
+    FSlots.shrink_to_fit();
+    FGapSize = 0;
+  }
 }
 
 // A text is read and, while open, bound to the fields before it is taken, so a text that

@@ -2,6 +2,7 @@
 // application window's broadcasts) and TScreen (forms, cursors, screen metrics).
 #include "classlib/core/SysUtils.h"
 #include "classlib/visual/Forms.h"
+#include "classlib/visual/ActnList.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/kernel/Units.h"
 
@@ -103,6 +104,7 @@ void TApplication::ProcessMessages() {
 
 void TApplication::Idle(const MSG&) {
   TrackMouse();
+  UpdateActionsOnIdle();
   bool done = true;
   if (OnIdle) OnIdle(this, done);
   if (done) WaitMessage();

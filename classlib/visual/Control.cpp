@@ -218,6 +218,7 @@ void TControl::FontChanged(TObject*) {
 }
 
 void TControl::BeforeDestruction() {
+  SetAction(nullptr);
   if (Application) Application->ControlDestroyed(this);
   CaptureControlDestroyed(this);
   if (Dragging()) CancelDrag();
@@ -346,6 +347,7 @@ void TControl::UpdateAnchorRules() {
 
 void TControl::Loaded() {
   inherited::Loaded();
+  if (TBasicAction* action = GetAction()) ActionChange(action, true);
   // The size may have been read before the constraints that limit it.
   SetBounds(FLeft, FTop, FWidth, FHeight);
   UpdateAnchorRules();
@@ -459,9 +461,6 @@ void TControl::SetMouseCapture(bool Value) {
   SetCaptureControl(Value ? this : nullptr);
 }
 
-void TControl::Click() {
-  if (OnClick) OnClick(this);
-}
 
 void TControl::DblClick() {
   if (OnDblClick) OnDblClick(this);
@@ -740,6 +739,7 @@ TL_DEFINE_CLASS(TControl, [](auto& c) {
   c.Property("Enabled", &TControl::GetEnabled, &TControl::SetEnabled).Default(true);
   c.Property("Hint", &TControl::GetHint, &TControl::SetHint);
   c.Property("PopupMenu", &TControl::GetPopupMenu, &TControl::SetPopupMenu);
+  c.Property("Action", &TControl::GetAction, &TControl::SetAction);
   c.Property("Visible", &TControl::GetVisible, &TControl::SetVisible).Default(true);
   c.Event("OnClick", &TControl::OnClick);
   c.Event("OnDblClick", &TControl::OnDblClick);

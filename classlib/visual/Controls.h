@@ -4,6 +4,7 @@
 // drop, and window procedures made from method closures.
 #pragma once
 
+#include "classlib/core/Actions.h"
 #include "classlib/core/Classes.h"
 #include "classlib/visual/Cursors.h"
 #include "classlib/visual/Graphics.h"
@@ -19,6 +20,8 @@ class TDragObject;
 class TDragDockObject;
 class TDragImageList;
 class TPopupMenu;
+class TControlActionLink;
+using TControlActionLinkClass = TMetaClass<TControlActionLink, TControl*>;
 
 // ---- Window procedures from method closures -------------------------------------------
 
@@ -183,6 +186,14 @@ class TControl : public TComponent {
   // The menu a right click (WM_CONTEXTMENU) opens when its AutoPopup is on.
   TPopupMenu* GetPopupMenu() const { return FPopupMenu; }
   void SetPopupMenu(TPopupMenu* Value);
+  // The action this control follows (nullptr: none). Assigning one takes its properties
+  // (only those still at their defaults while the action is loading); freeing either side
+  // unties the two.
+  TBasicAction* GetAction() const;
+  void SetAction(TBasicAction* Value);
+  TControlActionLink* GetActionLink() const { return FActionLink; }
+  // Idle time: the linked action updates itself.
+  virtual void InitiateAction();
 
   TControlStyle ControlStyle() const { return FControlStyle; }
   void SetControlStyle(TControlStyle Value) { FControlStyle = Value; }
@@ -269,8 +280,13 @@ class TControl : public TComponent {
   bool IsShowHintStored() const { return !FParentShowHint; }
   void ConstraintsChanged(TObject* Sender);
   void DefaultHandler(TMessage& Message) override;
+  // Runs OnClick, or the action when OnClick is the action's own handler or unassigned.
   virtual void Click();
   virtual void DblClick();
+  // The action's properties reach the control; with CheckDefaults only where the control
+  // still has the default value.
+  virtual void ActionChange(TObject* Sender, bool CheckDefaults);
+  virtual TControlActionLinkClass GetActionLinkClass() const;
   virtual void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
   virtual void MouseMove(TShiftState Shift, Integer X, Integer Y);
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
@@ -342,6 +358,7 @@ class TControl : public TComponent {
   bool FShowHint = false, FParentShowHint = true;
   String FHint;
   TPopupMenu* FPopupMenu = nullptr;
+  TControlActionLink* FActionLink = nullptr;
   TControlStyle FControlStyle;
   TControlState FControlState;
   TWndMethod FWindowProc;
@@ -429,6 +446,7 @@ class TWinControl : public TControl {
 
  protected:
   virtual void CreateParams(TCreateParams& Params);
+  TControlActionLinkClass GetActionLinkClass() const override;
   // Children first, aligned once afterwards.
   void ChangeScale(Integer M, Integer D) override;
   // Builds this control on a platform window class: its class style and procedure become

@@ -3,6 +3,7 @@
 #include "classlib/visual/Forms.h"
 
 #include "classlib/core/Filer.h"
+#include "classlib/visual/ActnList.h"
 #include "classlib/visual/Menus.h"
 
 #include <algorithm>
@@ -473,7 +474,12 @@ void TCustomForm::Notification(TComponent* AComponent, TOperation Operation) {
 bool TCustomForm::IsShortCut(TMessage& Message) {
   // A disabled form (under a modal dialog) fires no menu commands.
   if (!FEnabled || (FHandle && !IsWindowEnabled(FHandle))) return false;
-  return (FMenu && FMenu->IsShortCut(Message)) || inherited::IsShortCut(Message);
+  if (FMenu && FMenu->IsShortCut(Message)) return true;
+  // The action lists this form owns: one of their shortcuts runs its action.
+  TWeakLink self(this);
+  for (Integer i = 0; i < ComponentCount() && self.Alive(); ++i)
+    if (auto* list = dynamic_cast<TCustomActionList*>(Components(i)); list && list->IsShortCut(Message)) return true;
+  return self.Alive() && inherited::IsShortCut(Message);
 }
 
 void TCustomForm::WMCommand(TMessage& Message) {

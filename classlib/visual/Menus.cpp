@@ -671,6 +671,9 @@ void TControl::SetPopupMenu(TPopupMenu* Value) {
 void TControl::Notification(TComponent* AComponent, TOperation Operation) {
   inherited::Notification(AComponent, Operation);
   if (Operation == TOperation::opRemove && AComponent == FPopupMenu) FPopupMenu = nullptr;
+  // The action being freed has already let go of the link: the link goes as well.
+  if (Operation == TOperation::opRemove && FActionLink && (AComponent == GetAction() || !GetAction()))
+    SetAction(nullptr);
 }
 
 void TControl::WMContextMenu(TMessage& Message) {

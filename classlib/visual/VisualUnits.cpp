@@ -1,5 +1,6 @@
 #include "classlib/visual/VisualUnits.h"
 
+#include "classlib/visual/ActnList.h"
 #include "classlib/visual/Clipbrd.h"
 #include "classlib/visual/ExtCtrls.h"
 #include "classlib/visual/ComCtrls.h"
@@ -17,6 +18,7 @@ const UnitEntry kVisualUnits[] = {
     {"Clipbrd", ClipbrdUnit::Initialize, ClipbrdUnit::Finalize},
     {"ExtCtrls", ExtCtrlsUnit::Initialize, ExtCtrlsUnit::Finalize},
     {"Menus", MenusUnit::Initialize, MenusUnit::Finalize},
+    {"ActnList", ActnListUnit::Initialize, ActnListUnit::Finalize},
     {"StdCtrls", StdCtrlsUnit::Initialize, StdCtrlsUnit::Finalize},
     {"ComCtrls", ComCtrlsUnit::Initialize, ComCtrlsUnit::Finalize},
     {"Grids", GridsUnit::Initialize, GridsUnit::Finalize},

@@ -163,3 +163,94 @@ TEST(DataSetFreedByHandler, AFreeFromAHandlerOfTheDestructionItselfIsIgnored) {
 }
 
 }  // namespace
+
+namespace {
+
+// A link that frees the data set on the notice it is set to; links share the victim, so
+// it is freed once.
+class TFreeingLink : public TDataLink {
+ public:
+  TDataSet** Victim = nullptr;
+  TDataEvent On = TDataEvent::deDataSetChange;
+  int Runs = 0;
+
+ protected:
+  void Hear(TDataEvent AEvent) {
+    if (AEvent != On || !Victim || !*Victim) return;
+    TDataSet* v = *Victim;
+    *Victim = nullptr;
+    ++Runs;
+    v->Free();
+  }
+  void DataSetChanged() override { Hear(TDataEvent::deDataSetChange); }
+  void DataSetScrolled(Integer) override { Hear(TDataEvent::deDataSetScroll); }
+  void RecordChanged(TField*) override { Hear(TDataEvent::deRecordChange); }
+  void EditingChanged() override { Hear(TDataEvent::deUpdateState); }
+  void ActiveChanged() override { Hear(TDataEvent::deUpdateState); }
+  void UpdateData() override { Hear(TDataEvent::deUpdateRecord); }
+  void CheckBrowseMode() override { Hear(TDataEvent::deCheckBrowseMode); }
+};
+
+}  // namespace
+
+// A link told of a change frees the data set: the operation that told it stops there, and
+// the data set's own After handlers never run.
+TEST(DataSetFreedByHandler, ALinkFreeingTheDataSetEndsTheOperation) {
+  using E = TDataEvent;
+  struct Case {
+    const char* Name;
+    E On;
+    Op Prepare, Run;
+  };
+  const Op none = [](TMemoryDataSet*) {};
+  const Case cases[] = {
+      {"First", E::deDataSetChange, [](TMemoryDataSet* ds) { ds->Next(); }, [](TMemoryDataSet* ds) { ds->First(); }},
+      {"Last", E::deDataSetChange, none, [](TMemoryDataSet* ds) { ds->Last(); }},
+      {"Next", E::deDataSetScroll, none, [](TMemoryDataSet* ds) { ds->Next(); }},
+      {"Locate", E::deDataSetChange, none, [](TMemoryDataSet* ds) { ds->Locate("ID", Variant(3), {}); }},
+      {"Refresh", E::deDataSetChange, none, [](TMemoryDataSet* ds) { ds->Refresh(); }},
+      {"Edit", E::deUpdateState, none, [](TMemoryDataSet* ds) { ds->Edit(); }},
+      {"Edit's record", E::deRecordChange, none, [](TMemoryDataSet* ds) { ds->Edit(); }},
+      {"Insert", E::deUpdateState, none, [](TMemoryDataSet* ds) { ds->Insert(); }},
+      {"Append", E::deDataSetChange, none, [](TMemoryDataSet* ds) { ds->Append(); }},
+      {"Post's data", E::deUpdateRecord, Edited, [](TMemoryDataSet* ds) { ds->Post(); }},
+      {"Post's state", E::deUpdateState, Edited, [](TMemoryDataSet* ds) { ds->Post(); }},
+      {"Post's window", E::deDataSetChange, Edited, [](TMemoryDataSet* ds) { ds->Post(); }},
+      {"Cancel", E::deDataSetChange, Edited, [](TMemoryDataSet* ds) { ds->Cancel(); }},
+      {"Next while editing", E::deCheckBrowseMode, Edited, [](TMemoryDataSet* ds) { ds->Next(); }},
+      {"Delete's check", E::deCheckBrowseMode, none, [](TMemoryDataSet* ds) { ds->Delete(); }},
+      {"Delete's window", E::deDataSetChange, none, [](TMemoryDataSet* ds) { ds->Delete(); }},
+      {"SetAsString", E::deRecordChange, [](TMemoryDataSet* ds) { ds->Edit(); },
+       [](TMemoryDataSet* ds) { ds->FieldByName("NAME")->SetAsString("x"); }},
+      {"EnableControls", E::deDataSetChange, [](TMemoryDataSet* ds) { ds->DisableControls(); },
+       [](TMemoryDataSet* ds) { ds->EnableControls(); }},
+      {"Close", E::deUpdateState, none, [](TMemoryDataSet* ds) { ds->Close(); }},
+  };
+  for (const Case& c : cases) {
+    TMemoryDataSet* ds = MakeDataSet();
+    Owned<TDataSource> source(New<TDataSource>(nullptr));
+    source->SetDataSet(ds);
+    TFreeingLink first, second;
+    first.SetDataSource(source.get());
+    second.SetDataSource(source.get());
+    c.Prepare(ds);
+    TFreer later;
+    ds->AfterScroll = {&later, &TFreer::Later};
+    ds->AfterPost = {&later, &TFreer::Later};
+    ds->AfterCancel = {&later, &TFreer::Later};
+    ds->AfterEdit = {&later, &TFreer::Later};
+    ds->AfterInsert = {&later, &TFreer::Later};
+    ds->AfterDelete = {&later, &TFreer::Later};
+    first.On = second.On = c.On;
+    TDataSet* victim = ds;
+    first.Victim = second.Victim = &victim;
+    TWeakLink link(ds);
+    c.Run(ds);
+    EXPECT_FALSE(link.Alive()) << c.Name;
+    EXPECT_EQ(first.Runs + second.Runs, 1) << c.Name;
+    EXPECT_EQ(later.After, 0) << c.Name << ": no After handler of a freed data set runs";
+    first.SetDataSource(nullptr);
+    second.SetDataSource(nullptr);
+    if (link.Alive()) ds->Free();
+  }
+}

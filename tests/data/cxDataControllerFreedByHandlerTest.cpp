@@ -2,6 +2,7 @@
 // handler, nothing after it touches the controller. The sanitizer build sees any use of
 // freed memory; every build checks that the handler ran once and freed the controller.
 #include "DataControllerTestSupport.h"
+#include "widgets/data/cxDataSummary.h"
 
 #include <functional>
 #include <string>
@@ -25,6 +26,17 @@ struct TFreer : TObject {
     FreeVictim();
   }
   void Listener(TObject*) { FreeVictim(); }
+  void Compare(TcxCustomDataController*, Integer, Integer, Integer, const Variant& V1, const Variant& V2,
+               Integer& ACompare) {
+    ACompare = V1 < V2 ? -1 : V2 < V1 ? 1 : 0;
+    if (Victim) FreeVictim();
+  }
+  void Summary(TcxDataSummaryItems*, const TcxSummaryEventArguments&, TcxSummaryEventOutArguments&) {
+    if (Victim) FreeVictim();
+  }
+  void AfterSummary(TcxDataSummary*) {
+    if (Victim) FreeVictim();
+  }
 };
 
 using Hook = std::function<void(TcxCustomDataController*, TFreer*)>;
@@ -100,6 +112,40 @@ TEST_F(FreedByHandler, EveryChangeStopsOnceTheControllerIsGone) {
       if (std::string(event) == "OnRecordChanged" && !op.Record) continue;
       Expect(hook, op.Prepare, op.Steps, std::string(event) + " from " + op.Name);
     }
+}
+
+// Handlers that run in the middle of a rebuild: a sort or grouping compare, a summary of
+// each record, the note after the summaries. Each frees the controller the first time.
+TEST_F(FreedByHandler, RebuildHandlersStopOnceTheControllerIsGone) {
+  using enum TcxDataSortOrder;
+  const Op sorted = [](TcxCustomDataController* c) { c->ChangeSortingOrder(0, soAscending); };
+  const Op summed = [](TcxCustomDataController* c) {
+    c->Summary()->FooterSummaryItems()->Add(c->GetItem(0), TcxSummaryPosition::spFooter, TcxSummaryKind::skSum);
+  };
+  const Hook compare = [](TcxCustomDataController* c, TFreer* f) { c->OnCompare = {f, &TFreer::Compare}; };
+  const Hook summary = [](TcxCustomDataController* c, TFreer* f) {
+    c->Summary()->FooterSummaryItems()->OnSummary = {f, &TFreer::Summary};
+  };
+  const Hook after = [](TcxCustomDataController* c, TFreer* f) { c->Summary()->OnAfterSummary = {f, &TFreer::AfterSummary}; };
+  const std::vector<Op> changes[] = {
+      {[](TcxCustomDataController* c) { c->SetValue(1, 0, 9); }},
+      {[](TcxCustomDataController* c) { c->SetValue(1, 1, "x"); }},
+      {[](TcxCustomDataController* c) { c->RefreshView(); }},
+      {[](TcxCustomDataController* c) { c->SetRecordCount(7); }},
+      {[](TcxCustomDataController* c) { c->DeleteRecord(2); }},
+      {[](TcxCustomDataController* c) { c->BeginUpdate(); }, [](TcxCustomDataController* c) { c->SetValue(0, 0, 8); },
+       [](TcxCustomDataController* c) { c->EndUpdate(); }},
+  };
+  for (size_t i = 0; i < std::size(changes); ++i) {
+    const std::string n = " from change " + std::to_string(i);
+    Expect(compare, sorted, changes[i], "OnCompare sorting" + n);
+    Expect(compare, [&](TcxCustomDataController* c) { c->Groups()->ChangeGrouping(1, 0); }, changes[i], "OnCompare grouping" + n);
+    Expect(summary, summed, changes[i], "OnSummary" + n);
+    Expect(after, summed, changes[i], "OnAfterSummary" + n);
+  }
+  // The compare of a new sort order, and of a new grouping.
+  Expect(compare, nullptr, {sorted}, "OnCompare on ChangeSortingOrder");
+  Expect(compare, nullptr, {[](TcxCustomDataController* c) { c->Groups()->ChangeGrouping(1, 0); }}, "OnCompare on ChangeGrouping");
 }
 
 }  // namespace

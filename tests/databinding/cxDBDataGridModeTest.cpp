@@ -4,6 +4,7 @@
 #include "tests/databinding/DBDataTestSupport.h"
 
 #include "classlib/core/SysUtils.h"
+#include "widgets/databinding/cxDBFilter.h"
 
 #include <algorithm>
 #include <map>
@@ -24,6 +25,22 @@ class TCountingDBController : public TcxDBDataController {
   void DataSetPositionChanged() override { ++PositionChanged; }
   Integer Scrolled = 0;
   Integer PositionChanged = 0;
+};
+
+// Every record the data set reads runs its calculation: this counts the reads.
+class TReadCounter : public TObject {
+ public:
+  Integer Reads = 0;
+  void Count(TDataSet*) { ++Reads; }
+};
+
+// Counts the data set's changes its links hear.
+class TChangeCounter : public TDataLink {
+ public:
+  Integer Changes = 0;
+
+ protected:
+  void DataSetChanged() override { ++Changes; }
 };
 
 }  // namespace
@@ -57,20 +74,25 @@ class DBGridMode : public DBDataTest {
   // The rows hold ACount records of the data set in a row (Model: the IDs the data set
   // holds, in order), the focused one being its current record, each row's values those
   // of its record.
-  void ExpectWindow(Integer ACount) {
-    ASSERT_EQ(C->GetRowCount(), ACount);
-    ASSERT_EQ(C->GetRecordCount(), ACount);
-    const Integer focused = C->GetFocusedRowIndex();
+  void ExpectWindow(Integer ACount) { ExpectWindowOf(C.get(), ACount); }
+  void ExpectWindowOf(TcxDBDataController* AController, Integer ACount) {
+    auto rowID = [&](Integer ARow) {
+      return AController->GetItemValue(AController->GetRowInfo(ARow).RecordIndex, 0).AsInteger();
+    };
+    ASSERT_EQ(AController->GetRowCount(), ACount);
+    ASSERT_EQ(AController->GetRecordCount(), ACount);
+    const Integer focused = AController->GetFocusedRowIndex();
     ASSERT_GE(focused, 0);
-    EXPECT_EQ(RowID(focused), CurrentID());
+    EXPECT_EQ(rowID(focused), CurrentID());
     const auto at = std::find(Model.begin(), Model.end(), CurrentID());
     ASSERT_NE(at, Model.end());
     const Integer place = Integer(at - Model.begin());
     ASSERT_GE(place - focused, 0);
     ASSERT_LE(place - focused + ACount, Integer(Model.size()));
     for (Integer r = 0; r < ACount; ++r) {
-      EXPECT_EQ(RowID(r), Model[size_t(place - focused + r)]) << "row " << r;
-      EXPECT_EQ(RowText(r), "r" + IntToStr(RowID(r))) << "row " << r;
+      EXPECT_EQ(rowID(r), Model[size_t(place - focused + r)]) << "row " << r;
+      EXPECT_EQ(AController->GetItemDisplayText(AController->GetRowInfo(r).RecordIndex, 1), "r" + IntToStr(rowID(r)))
+          << "row " << r;
     }
   }
   void DeleteID(Integer AID) {
@@ -312,6 +334,95 @@ TEST_F(DBGridMode, EditsAndInsertsOfTheDataSetShowInTheWindow) {
   Model.push_back(101);
   EXPECT_EQ(CurrentID(), 101);
   ExpectWindow(10);
+}
+
+TEST_F(DBGridMode, TheScrollBarOfAFilteredDataSetReadsOnlyTheWindow) {
+  // Persistent fields with a calculated one: each record read is counted.
+  DS = New<TMemoryDataSet>(Owner.get());
+  AddTestField<TIntegerField>(Owner.get(), DS, "ID");
+  AddTestField<TStringField>(Owner.get(), DS, "S");
+  auto* calc = AddTestField<TIntegerField>(Owner.get(), DS, "CALC");
+  calc->SetFieldKind(TFieldKind::fkCalculated);
+  for (Integer i = 1; i <= 2000; ++i) DS->AddRecord({Variant(i), Variant("r" + IntToStr(i))});
+  TReadCounter counter;
+  DS->OnCalcFields = TDataSetNotifyEvent(&counter, &TReadCounter::Count);
+  Source = New<TDataSource>(Owner.get());
+  Source->SetDataSet(DS);
+  MakeController({"ID", "S"});
+  C->DataModeController()->SetGridModeBufferCount(10);
+  C->DataModeController()->SetGridMode(true);
+  DS->Open();
+  DS->SetFilter("ID > 500");
+  DS->SetFiltered(true);
+  EXPECT_EQ(C->GetDataSetRecordCount(), 1500);
+  counter.Reads = 0;
+  for (Integer step = 1; step <= 100; ++step) {
+    C->Scroll(1);
+    ASSERT_EQ(C->GetDataSetRecordCount(), 1500);
+    ASSERT_EQ(C->GetDataSetRecNo(), CurrentID() - 500);
+  }
+  EXPECT_EQ(CurrentID(), 500 + 10 + 100);
+  // One record comes into the window per step; nothing is read to count or number.
+  EXPECT_GE(counter.Reads, 100);
+  EXPECT_LE(counter.Reads, 200);
+  DS->OnCalcFields = nullptr;
+}
+
+TEST_F(DBGridMode, TwoWindowsOnOneDataSetEachFollowIt) {
+  Open(500, 10);
+  Owned<TcxDBDataController> other(New<TcxDBDataController>(nullptr));
+  AddItems(other.get(), {"ID", "S"});
+  other->DataModeController()->SetGridModeBufferCount(4);
+  other->DataModeController()->SetGridMode(true);
+  other->SetDataSource(Source);
+  auto expectOther = [&](int AStep) {
+    SCOPED_TRACE(AStep);
+    ExpectWindowOf(other.get(), 4);
+  };
+  expectOther(1);
+  Locate(250);
+  ExpectWindow(10);
+  expectOther(2);
+  C->Scroll(7);
+  ExpectWindow(10);
+  expectOther(3);
+  // One walks the data set with the controls off (select all); the other hears of it after.
+  C->SetMultiSelect(true);
+  C->SelectAll();
+  EXPECT_EQ(C->GetSelectedCount(), 500);
+  ExpectWindow(10);
+  expectOther(4);
+  other->Scroll(-3);
+  ExpectWindow(10);
+  expectOther(5);
+  DeleteID(CurrentID());
+  ExpectWindow(10);
+  expectOther(6);
+  EXPECT_EQ(C->GetSelectedCount(), 499);
+  other->SetDataSource(nullptr);
+}
+
+TEST_F(DBGridMode, TheDataSetsOwnFilterShapesTheWindowAndUnchangedSettingsLeaveItAlone) {
+  Open(100, 10);
+  auto* filter = static_cast<TcxDBDataFilterCriteria*>(C->Filter());
+  filter->SetAutoDataSetFilter(true);
+  filter->AddItem(filter->Root(), Items[0].get(), TcxFilterOperatorKind::foGreater, 93, "93");
+  filter->SetActive(true);
+  EXPECT_TRUE(DS->Filtered());
+  Model = {94, 95, 96, 97, 98, 99, 100};
+  ExpectWindow(7);
+  EXPECT_EQ(C->GetDataSetRecordCount(), 7);
+  TChangeCounter link;
+  link.SetDataSource(Source);
+  filter->Changed();
+  filter->SetTranslateIn(true);
+  EXPECT_EQ(link.Changes, 0);
+  ExpectWindow(7);
+  filter->SetActive(false);
+  EXPECT_FALSE(DS->Filtered());
+  EXPECT_GT(link.Changes, 0);
+  EXPECT_EQ(C->GetRowCount(), 10);
+  link.SetDataSource(nullptr);
 }
 
 // ---- Selection by bookmarks, iteration and the search ----

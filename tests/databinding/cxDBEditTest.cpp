@@ -1,6 +1,7 @@
 // Data-aware editors: reading the record, typing, writing when the data set posts, the
 // modified state of the field link, the empty-text rule, AutoEdit and the field-not-found
 // error.
+#include "classlib/visual/ActnList.h"
 #include "tests/databinding/DBEditTestSupport.h"
 
 using enum TDataSetState;
@@ -470,3 +471,48 @@ TEST_F(DBEditTest, AListBoxItemPickedByKeyIsWrittenWhenTheDataSetPosts) {
 }
 
 }  // namespace
+
+namespace {
+
+// An action that works on data sources: running moves to the next record, updating enables it
+// while there is one.
+class TNextRecordAction : public TAction {
+  TL_CLASS(TNextRecordAction, TAction)
+ public:
+  using TAction::TAction;
+  bool HandlesTarget(TObject* Target) override {
+    auto* source = dynamic_cast<TDataSource*>(Target);
+    return source && source->DataSet();
+  }
+  void ExecuteTarget(TObject* Target) override { static_cast<TDataSource*>(Target)->DataSet()->Next(); }
+  void UpdateTarget(TObject* Target) override { SetEnabled(!static_cast<TDataSource*>(Target)->DataSet()->Eof()); }
+};
+
+}  // namespace
+
+TL_DEFINE_CLASS(TNextRecordAction)
+
+TEST_F(DBEditTest, AnActionFindsTheDataSourceOfTheFocusedEditor) {
+  auto* name = Add<TcxDBTextEdit>("NAME");
+  auto* plain = New<TcxTextEdit>(form);
+  plain->SetBounds(10, 200, 100, 21);
+  plain->SetParent(form);
+  auto* next = New<TNextRecordAction>(form);
+  form->Show();
+  Pump();
+
+  // An editor with no data source is no target.
+  Focus(plain);
+  EXPECT_FALSE(next->Execute());
+  EXPECT_EQ(DS->RecNo(), 1);
+
+  Focus(name);
+  ASSERT_TRUE(name->InnerTextEdit()->Focused());
+  EXPECT_TRUE(next->Execute());
+  EXPECT_EQ(DS->RecNo(), 2);
+  EXPECT_EQ(Shown(name), "Banana");
+  DS->Last();
+  EXPECT_TRUE(next->Update());
+  EXPECT_FALSE(next->GetEnabled());
+  EXPECT_FALSE(next->Execute());  // updated first, and disabled
+}

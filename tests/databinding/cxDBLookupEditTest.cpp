@@ -29,14 +29,20 @@ TEST_F(DBLookupTest, KeyTextsAgreeInLoadedModeGridModeAndAPlainWalk) {
   std::mt19937 random(53);
   std::uniform_int_distribution<int> pick(0, 11);
   people->SetRecNo(3);
+  // Grid mode holds a window of three records: most keys lie outside it.
+  TcxDBDataController* dc = p->GetDBDataController();
+  dc->DataModeController()->SetGridModeBufferCount(3);
   for (int i = 0; i < 200; ++i) {
     const int k = pick(random);
     // 0 stands for Null, 11 for a text key of the wrong type, the rest are keys 1..10.
     const Variant key = k == 0 ? Null() : k == 11 ? Variant(String("x")) : Variant(Integer(k));
     const String expected = k == 11 ? String() : WalkText(people, key);
     p->SetGridMode(false);
+    ASSERT_FALSE(dc->IsGridMode());
     const String loaded = p->GetDisplayText(key);
     p->SetGridMode(true);
+    ASSERT_TRUE(dc->IsGridMode());
+    ASSERT_LE(dc->GetRecordCount(), 3);
     const String grid = p->GetDisplayText(key);
     const String cached = p->GetDisplayText(key);
     EXPECT_EQ(loaded, expected) << k;
@@ -92,6 +98,7 @@ TEST_F(DBLookupTest, GridModeTurnsIncrementalFilteringOffAndSearchesTheDataSet) 
   EXPECT_EQ(p->FindByText(0, "bob", false), p->FindByText(0, "Bob", false));
   EXPECT_EQ(p->FindByText(0, "zz", true), -1);
   p->SetGridMode(true);
+  ASSERT_TRUE(dc->IsGridMode());
   EXPECT_EQ(p->FindByText(0, "BOBB", true), loaded);
   EXPECT_EQ(p->FindByText(0, "zz", true), -1);
   EXPECT_EQ(p->FindByText(5, "Bob", true), -1);

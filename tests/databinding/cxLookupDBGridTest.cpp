@@ -113,3 +113,76 @@ TEST_F(LookupDBGridTest, EachRefreshHandsTheColumnsProvidersTheirFields) {
 }
 
 }  // namespace
+
+namespace {
+// The grid's vertical scrolling, run as its scroll bar runs it.
+class TScrolledLookupDBGrid : public TcxLookupDBGrid {
+  TL_CLASS(TScrolledLookupDBGrid, TcxLookupDBGrid)
+ public:
+  using TcxLookupDBGrid::TcxLookupDBGrid;
+  // The position the scroll leaves.
+  Integer ScrollBy(TScrollCode ACode, Integer APos = 0) {
+    Scroll(TScrollBarKind::sbVertical, ACode, APos);
+    return APos;
+  }
+};
+TL_DEFINE_CLASS(TScrolledLookupDBGrid)
+}  // namespace
+
+// 60 records, a window of 10 of them, 4 rows in view: the bar spans the data set's records
+// (60 - 1 + 4 - 1), its thumb is the record number - 1, and each scroll moves the data set.
+TEST_F(LookupDBGridTest, InGridModeTheScrollBarAndScrollingFollowTheDataSetsRecordNumbers) {
+  for (Integer i = 4; i <= 60; ++i) ds->AddRecord({Variant(i), Variant(String("N") + IntToStr(i)), Variant(String("C"))});
+  auto* g = New<TScrolledLookupDBGrid>(form);
+  g->SetParent(form);
+  g->GetFont()->SetName(kTestFaceName);
+  g->GetFont()->SetHeight(-12);
+  g->SetBounds(10, 10, 200, 120);
+  g->SetDataSource(source);
+  g->CreateColumnsForFieldNames("Name");
+  TcxDBDataController* c = g->GetDataController();
+  c->DataModeController()->SetGridModeBufferCount(10);
+  c->DataModeController()->SetGridMode(true);
+  Show();
+  ASSERT_TRUE(c->IsGridMode());
+  ASSERT_EQ(g->ViewInfo()->VisibleRowCount(), 4);
+  TcxControlScrollBar* bar = g->VScrollBar();
+  EXPECT_TRUE(bar->GetVisible());
+  EXPECT_EQ(bar->GetMin(), 0);
+  EXPECT_EQ(bar->GetMax(), 62);
+  EXPECT_EQ(bar->GetPageSize(), 4);
+  EXPECT_EQ(bar->GetPosition(), 0);
+  auto expectAt = [&](Integer ARecNo, Integer APos) {
+    Pump();
+    EXPECT_EQ(ds->RecNo(), ARecNo);
+    EXPECT_EQ(APos, ARecNo - 1);
+    EXPECT_EQ(bar->GetPosition(), ARecNo - 1);
+  };
+  // Line down runs the Down key, past the window's end too: the window slides, 10 rows.
+  Integer pos = 0;
+  for (int i = 0; i < 12; ++i) pos = g->ScrollBy(TScrollCode::scLineDown);
+  expectAt(13, pos);
+  EXPECT_EQ(c->GetRowCount(), 10);
+  EXPECT_EQ(VarToStr(c->GetValue(c->GetFocusedRecordIndex(), c->GetItemField(0))), "N13");
+  // Page down runs PgDn from the last row in view: a page less one row of overlap.
+  expectAt(16, g->ScrollBy(TScrollCode::scPageDown));
+  // The released thumb sets the record number; tracking it alone moves nothing.
+  expectAt(31, g->ScrollBy(TScrollCode::scPosition, 30));
+  expectAt(31, g->ScrollBy(TScrollCode::scTrack, 45));
+  EXPECT_EQ(VarToStr(c->GetValue(c->GetFocusedRecordIndex(), c->GetItemField(0))), "N31");
+  expectAt(28, g->ScrollBy(TScrollCode::scPageUp));
+  expectAt(27, g->ScrollBy(TScrollCode::scLineUp));
+  expectAt(60, g->ScrollBy(TScrollCode::scPosition, 59));
+  expectAt(60, g->ScrollBy(TScrollCode::scLineDown));
+  // Records and moves from elsewhere reach the bar.
+  ds->Delete();
+  Pump();
+  EXPECT_EQ(bar->GetMax(), 61);
+  EXPECT_EQ(bar->GetPosition(), 58);
+  ds->SetRecNo(25);
+  Pump();
+  EXPECT_EQ(bar->GetPosition(), 24);
+  ds->Close();
+  Pump();
+  EXPECT_FALSE(bar->GetVisible());
+}

@@ -2,6 +2,7 @@
 // clicks by mouse, Space and accelerator, hot tracking, the drop-down kinds with their menu
 // (a command freeing the menu or the button included), and a gallery of its looks.
 #include "classlib/core/FormText.h"
+#include "classlib/visual/ActnList.h"
 #include "classlib/core/Streams.h"
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/StdCtrls.h"
@@ -542,3 +543,117 @@ TEST_F(Button, ReadFromAWindowDescriptionAndWrittenBackWithOnlyItsSetValues) {
 }
 
 }  // namespace
+
+// ---- actions --------------------------------------------------------------------------------
+
+namespace {
+
+// A 16 x 16 image list holding one image: a red square (4..11) on a transparent olive ground.
+Owned<TImageList> RedSquareImages() {
+  Owned<TImageList> images(New<TImageList>(nullptr));
+  images->SetWidth(16);
+  images->SetHeight(16);
+  Owned<TBitmap> picture(New<TBitmap>());
+  picture->SetPixelFormat(TPixelFormat::pf32bit);
+  picture->SetSize(16, 16);
+  picture->Canvas()->Brush()->SetColor(clOlive);
+  picture->Canvas()->FillRect({0, 0, 16, 16});
+  picture->Canvas()->Brush()->SetColor(clRed);
+  picture->Canvas()->FillRect({4, 4, 12, 12});
+  images->AddMasked(picture.get(), clOlive);
+  return images;
+}
+
+class ButtonAction : public Button {
+ protected:
+  void SetUp() override {
+    Button::SetUp();
+    images = RedSquareImages();
+    list = New<TActionList>(form);
+    list->SetImages(images.get());
+    action = New<TAction>(form);
+    action->SetName("Run");
+    action->SetCaption("Run");
+    action->SetImageIndex(0);
+    action->SetActionList(list);
+    action->SetOnExecute(TNotifyEvent(&log, &TClickLog::Clicked));
+  }
+  void TearDown() override {
+    if (list) list->SetImages(nullptr);
+    Button::TearDown();
+  }
+  Owned<TImageList> images;
+  TActionList* list = nullptr;
+  TAction* action = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ButtonAction, AnEmptyGlyphTakesTheActionsImageOnMagenta) {
+  ok->OnClick = TNotifyEvent();
+  ok->SetAction(action);
+  TBitmap* glyph = ok->GetGlyph();
+  ASSERT_EQ(glyph->GetWidth(), 16);
+  ASSERT_EQ(glyph->GetHeight(), 16);
+  // Where the image is transparent the fill shows; the square is the image's.
+  EXPECT_EQ(ColorToRGB(glyph->Canvas()->GetPixel(0, 0)), COLORREF(0xFF00FF));
+  EXPECT_EQ(ColorToRGB(glyph->Canvas()->GetPixel(0, 15)), COLORREF(0xFF00FF));
+  EXPECT_EQ(ColorToRGB(glyph->Canvas()->GetPixel(3, 8)), COLORREF(0xFF00FF));
+  EXPECT_EQ(ColorToRGB(glyph->Canvas()->GetPixel(4, 4)), ColorToRGB(clRed));
+  EXPECT_EQ(ColorToRGB(glyph->Canvas()->GetPixel(11, 11)), ColorToRGB(clRed));
+  EXPECT_EQ(ok->GetCaption(), "Run");
+
+  // Drawn on the button, the magenta is transparent: the face shows through, the square does not.
+  ok->SetBounds(10, 50, 90, 30);
+  Show();
+  PaperCanvas paper(90, 30);
+  ok->PaintTo(paper.Cx(), false, false);
+  int red = 0, magenta = 0;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 90; ++x) {
+      red += paper.Px(x, y) == ColorToRGB(clRed);
+      magenta += paper.Px(x, y) == COLORREF(0xFF00FF);
+    }
+  EXPECT_EQ(red, 64);
+  EXPECT_EQ(magenta, 0);
+
+  // A click runs the action.
+  host().Click(ok->Handle(), 5, 5);
+  Pump();
+  EXPECT_EQ(Clicks(), "Run");
+}
+
+TEST_F(ButtonAction, AGlyphOfItsOwnOrAnImageOutsideTheListStaysAsItIs) {
+  Owned<TBitmap> own = Strip(8, 8, clNavy);
+  ok->SetGlyph(own.get());
+  ok->SetAction(action);
+  EXPECT_EQ(ok->GetGlyph()->GetWidth(), 8);
+  EXPECT_EQ(ColorToRGB(ok->GetGlyph()->Canvas()->GetPixel(0, 0)), ColorToRGB(clNavy));
+
+  for (Integer index : {1, -1}) {
+    action->SetImageIndex(index);
+    cancel->SetAction(nullptr);
+    cancel->SetAction(action);
+    EXPECT_TRUE(cancel->GetGlyph()->Empty()) << index;
+  }
+  action->SetImageIndex(0);
+  list->SetImages(nullptr);
+  cancel->SetAction(nullptr);
+  cancel->SetAction(action);
+  EXPECT_TRUE(cancel->GetGlyph()->Empty());
+}
+
+TEST_F(ButtonAction, TheButtonAndTheActionMayGoInEitherOrder) {
+  ok->SetAction(action);
+  cancel->SetAction(action);
+  cancel->Free();
+  cancel = nullptr;
+  EXPECT_EQ(action->ClientCount(), 1);
+  action->Free();
+  EXPECT_EQ(ok->GetAction(), nullptr);
+  EXPECT_EQ(ok->GetGlyph()->GetWidth(), 16);  // the glyph it took stays
+  Show();
+  host().Click(ok->Handle(), 5, 5);
+  Pump();
+  EXPECT_EQ(Clicks(), "ok");  // the handler it took from the action stays, now as its own
+}

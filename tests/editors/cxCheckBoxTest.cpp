@@ -4,6 +4,7 @@
 #include "widgets/editors/cxCheckBox.h"
 
 #include "classlib/core/Filer.h"
+#include "classlib/core/FormText.h"
 #include "classlib/core/Streams.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/user/User.h"
@@ -433,3 +434,146 @@ TEST_F(CheckBoxTest, NativeBackgroundComesFromTheParent) {
 }
 
 }  // namespace
+
+// ---- actions ----
+
+namespace {
+
+// A check box whose action change can be run with either setting of CheckDefaults.
+class TActionCheckBox : public TcxCheckBox {
+  TL_CLASS(TActionCheckBox, TcxCheckBox)
+ public:
+  using TcxCheckBox::TcxCheckBox;
+  using TcxCheckBox::ActionChange;
+};
+
+class TActionRecord : public TObject {
+ public:
+  void Execute(TObject*) { ++Runs; }
+  int Runs = 0;
+};
+
+}  // namespace
+
+TL_DEFINE_CLASS(TActionCheckBox)
+
+TEST_F(CheckBoxTest, TheCheckFollowsTheActionsCheckedQuietlyWhileItShowsIt) {
+  Open();
+  TcxCheckBox* c = Add(10);
+  auto* action = New<TAction>(form);
+  TActionRecord record;
+  action->SetOnExecute(TNotifyEvent(&record, &TActionRecord::Execute));
+  action->SetChecked(true);
+  log.Take();
+  c->SetAction(action);
+  EXPECT_TRUE(c->GetChecked());
+  EXPECT_EQ(record.Runs, 0);  // taking the action's state is no click
+  EXPECT_TRUE(log.Take().empty());
+  EXPECT_FALSE(c->IsStateStored());  // the action's state is the check box's
+
+  action->SetChecked(false);
+  EXPECT_FALSE(c->GetChecked());
+  EXPECT_TRUE(log.Take().empty());
+  action->SetChecked(true);
+  EXPECT_TRUE(c->GetChecked());
+
+  // Grayed, the check box no longer follows, and its state is written.
+  c->SetState(CS::cbsGrayed);
+  log.Take();
+  EXPECT_TRUE(c->IsStateStored());
+  action->SetChecked(false);
+  EXPECT_EQ(c->GetState(), CS::cbsGrayed);
+  action->SetChecked(true);  // grayed reads as unchecked, like the action was: still not followed
+  EXPECT_EQ(c->GetState(), CS::cbsGrayed);
+  action->SetChecked(false);
+  c->SetChecked(true);
+  EXPECT_TRUE(c->IsStateStored());  // differs from the action's
+  action->SetChecked(true);  // equal again: followed from now on
+  action->SetChecked(false);
+  EXPECT_FALSE(c->GetChecked());
+
+  // A click toggles and runs the action, whose Checked is its own to change. (The state
+  // writes above were changes of the edit value, each a click too.)
+  EXPECT_EQ(record.Runs, 2);
+  record.Runs = 0;
+  log.Take();
+  ClickCheck(c);
+  EXPECT_TRUE(c->GetChecked());
+  EXPECT_EQ(record.Runs, 1);
+  EXPECT_FALSE(action->GetChecked());
+}
+
+TEST_F(CheckBoxTest, WithDefaultsCheckedACheckedBoxStaysChecked) {
+  Open();
+  auto* c = New<TActionCheckBox>(form);
+  c->SetParent(form);
+  auto* action = New<TAction>(form);
+  c->SetChecked(true);
+  c->ActionChange(action, true);
+  EXPECT_TRUE(c->GetChecked());
+  c->ActionChange(action, false);
+  EXPECT_FALSE(c->GetChecked());
+  action->SetChecked(true);
+  c->SetAction(action);
+  c->SetChecked(false);  // differs now: not followed
+  c->ActionChange(action, true);
+  EXPECT_TRUE(c->GetChecked());  // unchecked is the default: taken
+}
+
+TEST_F(CheckBoxTest, ALoadedCheckBoxTakesItsActionsStateUnlessOneWasWritten) {
+  Open();
+  const char* text =
+      "object F: TForm\n"
+      "  object L: TActionList\n"
+      "    object On: TAction\n"
+      "      Checked = True\n"
+      "    end\n"
+      "  end\n"
+      "  object Follows: TcxCheckBox\n"
+      "    Action = On\n"
+      "  end\n"
+      "  object Own: TcxCheckBox\n"
+      "    Action = On\n"
+      "    State = cbsGrayed\n"
+      "  end\n"
+      "end\n";
+  Owned<TMemoryStream> bin(New<TMemoryStream>());
+  ObjectTextToBinary(text, *bin);
+  bin->SetPosition(0);
+  TForm* f = TForm::CreateNew<TForm>(nullptr);
+  bin->ReadComponent(f);
+  auto* follows = dynamic_cast<TcxCheckBox*>(f->FindComponent("Follows"));
+  auto* own = dynamic_cast<TcxCheckBox*>(f->FindComponent("Own"));
+  ASSERT_TRUE(follows && own);
+  EXPECT_TRUE(follows->GetChecked());
+  EXPECT_EQ(own->GetState(), CS::cbsGrayed);
+
+  // Written and read back, the checked box that left its State out is checked again.
+  Owned<TMemoryStream> out(New<TMemoryStream>());
+  out->WriteComponent(f);
+  f->Free();
+  out->SetPosition(0);
+  f = TForm::CreateNew<TForm>(nullptr);
+  out->ReadComponent(f);
+  follows = dynamic_cast<TcxCheckBox*>(f->FindComponent("Follows"));
+  ASSERT_TRUE(follows);
+  EXPECT_TRUE(follows->GetChecked());
+  f->Free();
+}
+
+TEST_F(CheckBoxTest, TheCheckBoxAndItsActionMayGoInEitherOrder) {
+  Open();
+  TcxCheckBox* a = Add(10);
+  TcxCheckBox* b = Add(40);
+  auto* action = New<TAction>(nullptr);
+  a->SetAction(action);
+  b->SetAction(action);
+  b->Free();
+  EXPECT_EQ(action->ClientCount(), 1);
+  action->SetChecked(true);
+  EXPECT_TRUE(a->GetChecked());
+  action->Free();
+  EXPECT_EQ(a->GetAction(), nullptr);
+  ClickCheck(a);
+  EXPECT_FALSE(a->GetChecked());
+}

@@ -558,8 +558,12 @@ Integer TcxCustomDataController::CompareRecords(Integer ARecordIndex1, Integer A
   }
   if (OnCompare && !field->IsInternal()) {
     Integer result = 0;
-    OnCompare(const_cast<TcxCustomDataController*>(this), ARecordIndex1, ARecordIndex2, field->GetIndex(), v1, v2,
-              result);
+    auto* self = const_cast<TcxCustomDataController*>(this);
+    TWeakLink link(self);
+    const bool rebuilding = FDataControllerInfo->IsUpdating();
+    OnCompare(self, ARecordIndex1, ARecordIndex2, field->GetIndex(), v1, v2, result);
+    // Freed in the middle of a sort or a grouping: the rebuild stops where it is.
+    if (!link.Alive() && rebuilding) throw TcxDataControllerFreed();
     return result;
   }
   if (IsStringVariant(v1) && IsStringVariant(v2)) {

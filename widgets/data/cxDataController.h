@@ -62,6 +62,11 @@ struct TNotifyEventItem {
   TNotifyEvent Event;
 };
 
+// Raised through the steps of a rebuild once a handler it ran (a sort compare, a summary)
+// freed the controller: the steps on the way out touch nothing, and the rebuild's start
+// catches it. Not an Exception, so no handler's catch of errors stops it on the way.
+struct TcxDataControllerFreed {};
+
 class TcxCustomDataController : public TPersistent {
   TL_CLASS(TcxCustomDataController, TPersistent)
  public:

@@ -376,6 +376,9 @@ bool Evaluate(TcxDataFilterCriteria* ACriteria, const TcxDataStorage* AStorage, 
 
 void TcxDataFilterCriteria::BeginFilterRecords() {
   EndFilterRecords();
+  // Operands are prepared again for every pass: what the operators derive from them (the
+  // IN list's index reads texts as numbers and dates) follows the format settings of now.
+  InvalidatePreparedValues();
   using O = TcxFilterCriteriaOption;
   const TcxFilterCriteriaOptions options = GetOptions();
   if (!FDataController || !StoredValues(FDataController) || typeid(*this) != typeid(TcxDataFilterCriteria) ||

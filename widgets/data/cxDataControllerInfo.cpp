@@ -127,6 +127,19 @@ void TcxCustomDataControllerInfo::RefreshRequest() {
   CheckUpdate();
 }
 
+void TcxCustomDataControllerInfo::RecordValueRequest(Integer ARecordIndex) {
+  const bool alone = !FInfoUpdating && ARecordIndex >= 0 &&
+                     ((!FChanges.Contains(dcicLoad) && !FChanges.Contains(dcicSorting) &&
+                       !FChanges.Contains(dcicGrouping)) ||
+                      FMovedRecord == ARecordIndex);
+  TcxDataControllerInfoChanges changes{dcicLoad, dcicSummary};
+  if (FSortingFieldList->Count() > 0) changes.Include(dcicSorting);
+  if (FGroupingFieldList->Count() > 0) changes.Include(dcicGrouping);
+  AddChanges(changes);
+  FMovedRecord = alone ? ARecordIndex : -1;
+  CheckUpdate();
+}
+
 void TcxCustomDataControllerInfo::RemoveField(TcxCustomDataField* AField) {
   FSortingFieldList->Remove(AField);
   if (FGroupingFieldList->IndexOf(AField) >= 0) FGroupingFieldList->ChangeGrouping(AField, -1);
@@ -699,11 +712,51 @@ void TcxCustomDataControllerInfo::DoSort() {
       std::sort(FRecordList.begin(), FRecordList.end());  // storage order
     else if (!SortByFirstKey() && !SortByFetchedTexts())
       cxDataSort::Sort(FRecordList, [this](Integer a, Integer b) { return CompareRecords(a, b); });
+  } catch (const TcxDataControllerFreed&) {
+    throw;  // this object is gone with the controller
   } catch (...) {
     ResetSortInfo();
     throw;
   }
   ResetSortInfo();
+}
+
+bool TcxCustomDataControllerInfo::IsStoredOrder() const {
+  const TcxCustomDataController* c = FDataController;
+  if (FSortInfo.empty() || IsGrouped() || FEditingRecord != kNoEditRecord || c->IsGridMode() || c->IsProviderMode() ||
+      c->IsFiltering() || c->IsIncrementalFiltering() || c->HasFilterRecordEvent())
+    return false;
+  // A descendant may order ties its own way.
+  if (typeid(*c) != typeid(TcxDataController) && typeid(*c) != typeid(TcxCustomDataController)) return false;
+  const Integer count = c->GetRecordCount();
+  if (count < 0 || FRecordList.size() != size_t(count) || FRecordPositions.size() != size_t(count)) return false;
+  for (const TcxDataSortInfo& e : FSortInfo) {
+    TcxValueDef* def = e.Field->GetValueDef();
+    if (e.CompareKind != -1 || !def || !IsConsistentlyOrdered(def->ValueTypeClass())) return false;
+  }
+  return true;
+}
+
+void TcxCustomDataControllerInfo::MoveRecordIntoOrder(Integer ARecordIndex) {
+  const size_t from = size_t(FRecordPositions[size_t(ARecordIndex)]);
+  // The first place among the other rows whose record the moved one does not follow;
+  // the order is strict (storage order breaks ties), so it is the place a sort gives.
+  size_t lo = 0, hi = FRecordList.size() - 1;
+  while (lo < hi) {
+    const size_t mid = lo + (hi - lo) / 2;
+    if (CompareRecords(FRecordList[mid < from ? mid : mid + 1], ARecordIndex) < 0)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  const size_t to = lo;
+  auto at = [this](size_t i) { return FRecordList.begin() + std::ptrdiff_t(i); };
+  if (to < from)
+    std::rotate(at(to), at(from), at(from + 1));
+  else if (to > from)
+    std::rotate(at(from), at(from + 1), at(to + 1));
+  for (size_t i = std::min(from, to), last = std::max(from, to); i <= last; ++i)
+    FRecordPositions[size_t(FRecordList[i])] = Integer(i);
 }
 
 void TcxCustomDataControllerInfo::RebuildPositions() {
@@ -800,6 +853,8 @@ void TcxCustomDataControllerInfo::DoGrouping() {
                                             FSortInfo[size_t(ALevel)]) != 0;
       });
     }
+  } catch (const TcxDataControllerFreed&) {
+    throw;  // this object is gone with the controller
   } catch (...) {
     ResetSortInfo();
     throw;
@@ -947,6 +1002,11 @@ void TcxCustomDataControllerInfo::Update() {
   // Group breaks come only from a sort of this rebuild.
   FKeyBreaks.clear();
   const TcxDataControllerInfoChanges changes = FChanges;
+  const Integer moved = FMovedRecord;
+  FMovedRecord = -1;
+  // Handlers run by the steps (filter, compare, summary) may free the controller, and this
+  // object with it.
+  TWeakLink self(this);
   try {
     const bool summary = changes.Contains(dcicSummary) && !c->IsReading() && !c->IsDestroying();
     if (changes.Contains(dcicSummary) && c->IsReading() && !c->IsDestroying()) c->FSummaryHeldBack = true;
@@ -956,6 +1016,13 @@ void TcxCustomDataControllerInfo::Update() {
     const bool regroup = load || grouping || (sorting && IsGrouped());
     FEditingRecord = c->GetEditingRecordIndex();
     FEditingFollower = c->GetEditingFollowingRecordIndex();
+    // One record's values changed in rows sorted by stored values: it alone moves.
+    bool moveOnly = false;
+    if (load && moved >= 0 && FRowsInStoredOrder && !grouping && moved < c->GetRecordCount()) {
+      PrepareSortInfo();
+      moveOnly = IsStoredOrder();
+      if (!moveOnly) ResetSortInfo();
+    }
 
     if (regroup) {
       TcxDataExpandingInfoStates states;
@@ -969,16 +1036,35 @@ void TcxCustomDataControllerInfo::Update() {
         }
       SaveGroupStates(states);
     }
-    if (load) {
+    if (load && !moveOnly) {
       FRecordList.resize(size_t(std::max<Integer>(c->GetRecordCount(), 0)));
       std::iota(FRecordList.begin(), FRecordList.end(), 0);
-      TWeakLink self(this);
       DoFilter();
       // A filter handler freed the controller, and this object with it.
       if (!self.Alive()) return;
     }
-    if (summary && !c->SummaryCountsSelectedOnly()) c->CalculateFooterSummary();
-    if (grouping || sorting) DoSort();
+    if (summary && !c->SummaryCountsSelectedOnly()) {
+      c->CalculateFooterSummary();
+      if (!self.Alive()) return;  // a summary handler freed the controller
+    }
+    if (moveOnly) {
+      try {
+        MoveRecordIntoOrder(moved);
+      } catch (const TcxDataControllerFreed&) {
+        throw;
+      } catch (...) {
+        ResetSortInfo();
+        throw;
+      }
+      ResetSortInfo();
+    } else if (grouping || sorting) {
+      DoSort();
+      PrepareSortInfo();
+      FRowsInStoredOrder = IsStoredOrder();
+      ResetSortInfo();
+    } else if (load) {
+      FRowsInStoredOrder = false;
+    }
     if (regroup) {
       if (IsGrouped())
         DoGrouping();
@@ -987,7 +1073,7 @@ void TcxCustomDataControllerInfo::Update() {
     } else if (changes.Contains(dcicExpanding)) {
       FGroups->NumberRows();
     }
-    if (load || grouping || sorting) RebuildPositions();
+    if ((load || grouping || sorting) && !moveOnly) RebuildPositions();
     if (c->Options().Contains(TcxDataControllerOption::dcoFocusTopRowAfterSorting) && (FSortOrderChanged || FGroupingChanged) &&
         !c->IsNotifying() && GetRowCount() > 0) {
       if (!FChanges.Contains(dcicFocusedRow)) FPrevFocusingInfo = FFocusingInfo;
@@ -1004,13 +1090,23 @@ void TcxCustomDataControllerInfo::Update() {
     ReindexSelection(regroup);
     // Rows moved: a later selection notification names the rows as they are now.
     if (load || sorting || changes.Contains(dcicExpanding)) c->UpdatePrevSelection();
-    if (summary) c->CalculateGroupSummaries();
+    if (summary) {
+      c->CalculateGroupSummaries();
+      if (!self.Alive()) return;
+    }
     if (FGroupSortingSummaryIndex >= 0 && (summary || regroup) && FGroups->LevelCount() == 1) {
       FGroups->SortBySummary(FGroupSortingSummaryIndex, FGroupSortingSummaryOrder);
       SettleFocus();
       ReindexSelection(false);
     }
+  } catch (const TcxDataControllerFreed&) {
+    if (!self.Alive()) return;
+    FInfoUpdating = false;
+    FChanges = FDeferredChanges;
+    FDeferredChanges = TcxDataControllerInfoChanges();
+    throw;
   } catch (...) {
+    if (!self.Alive()) throw;
     FInfoUpdating = false;
     FChanges = FDeferredChanges;
     FDeferredChanges = TcxDataControllerInfoChanges();

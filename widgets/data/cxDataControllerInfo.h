@@ -86,6 +86,10 @@ class TcxCustomDataControllerInfo : public TObject {
   TcxDataControllerInfoChanges Changes() const { return FChanges; }
   // Requests made while a rebuild runs (by an event handler) wait for the next one.
   void AddChanges(TcxDataControllerInfoChanges AChanges) {
+    using enum TcxDataControllerInfoChange;
+    // Anything that reorders rows asks for the whole rebuild.
+    if (AChanges.Contains(dcicLoad) || AChanges.Contains(dcicSorting) || AChanges.Contains(dcicGrouping))
+      FMovedRecord = -1;
     if (FInfoUpdating)
       FDeferredChanges += AChanges;
     else
@@ -94,6 +98,9 @@ class TcxCustomDataControllerInfo : public TObject {
   // What a reload request adds: load and summary, plus sorting and grouping when items
   // are sorted or grouped.
   void RefreshRequest();
+  // A reload request for the values of one record: while nothing else is pending and the
+  // rows are in the order of stored values, the rebuild moves just that record.
+  void RecordValueRequest(Integer ARecordIndex);
   void SetSortOrderChanged() { FSortOrderChanged = true; }
   void SetGroupingChanged() { FGroupingChanged = true; }
 
@@ -196,8 +203,18 @@ class TcxCustomDataControllerInfo : public TObject {
   // (FKeyBreakLevels when none); grouping reads its group breaks from it.
   std::vector<Byte> FKeyBreaks;
   Integer FKeyBreakLevels = 0;
+  // The one record whose values changed since the last rebuild (-1: none, or more has changed).
+  Integer FMovedRecord = -1;
+  // The last rebuild left the rows as a sort by stored values of all records.
+  bool FRowsInStoredOrder = false;
 
  private:
+  // Whether the rows can be a sort by stored values alone (no filter, groups, edited
+  // record, fetched values or user compare, keys in a consistent order); FSortInfo prepared.
+  bool IsStoredOrder() const;
+  // Takes the record out of the rows and puts it back where the sort would: binary
+  // search, then the rows between shift by one.
+  void MoveRecordIntoOrder(Integer ARecordIndex);
   void RebuildPositions();
   // The sort when the first key is compared straight from the buffers; False when the
   // general sort must run.

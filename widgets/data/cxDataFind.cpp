@@ -173,16 +173,28 @@ Integer TcxDataControllerLocateObject::FindByFields(const std::vector<TcxCustomD
     e.CompareKind = c->GetCompareKind(e);
     keys.push_back(e);
   }
-  for (Integer r = 0; r < c->GetRecordCount(); ++r) {
+  // One field compared by its stored values (no handler, no display text, no data source's
+  // own comparison): the storage's key index may answer.
+  TcxValueDef* stored = nullptr;
+  if (keys.size() == 1 && keys[0].CompareKind < 0 && !(c->IsProviderMode() && c->IsProviderValueField(keys[0].Field)))
+    stored = keys[0].Field->GetValueDef();
+  Integer found = -1;
+  if (stored && c->DataStorage()->FindEqualRecord(stored, FRecordIndex, found)) return found;
+  Integer r = 0;
+  for (; r < c->GetRecordCount(); ++r) {
     bool equal = true;
     for (const TcxDataSortInfo& e : keys)
       if (c->CompareRecords(r, FRecordIndex, e) != 0) {
         equal = false;
         break;
       }
-    if (equal) return r;
+    if (equal) {
+      found = r;
+      break;
+    }
   }
-  return -1;
+  if (stored) c->DataStorage()->CountEqualWalk(stored, found < 0 ? r : r + 1);
+  return found;
 }
 
 Integer TcxDataControllerGroupLocateObject::FindRecordIndex() {

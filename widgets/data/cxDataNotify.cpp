@@ -68,7 +68,10 @@ void TcxCustomDataController::DataChanged(TcxDataChange AKind, Integer AItemInde
     ReloadStorage();
   }
   if (AKind == dcNew || AKind == dcDeleted) FDataControllerInfo->AddChanges({dcicFocusedRecord});
-  FDataControllerInfo->RefreshRequest();
+  if ((AKind == dcField || AKind == dcRecord) && ARecordIndex >= 0)
+    FDataControllerInfo->RecordValueRequest(ARecordIndex);
+  else
+    FDataControllerInfo->RefreshRequest();
   if (IsDetail()) DetailChanged();
 }
 

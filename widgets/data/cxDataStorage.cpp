@@ -232,8 +232,11 @@ TcxDataStorage::~TcxDataStorage() {
   if (FInternalValueDefs) FInternalValueDefs->Free();
 }
 
-void TcxDataStorage::ValueDefsChanged(TcxValueDefs* AValueDefs) { AValueDefs->Prepare(HeaderSize()); }
-void TcxDataStorage::ValueDefChanged(TcxValueDef*, Integer) {}
+void TcxDataStorage::ValueDefsChanged(TcxValueDefs* AValueDefs) {
+  KeysChanged();
+  AValueDefs->Prepare(HeaderSize());
+}
+void TcxDataStorage::ValueDefChanged(TcxValueDef*, Integer) { KeysChanged(); }
 
 TcxValueDefs* TcxDataStorage::GetValueDefsByRecordIndex(Integer ARecordIndex) const {
   return ARecordIndex < 0 ? static_cast<TcxValueDefs*>(FInternalValueDefs) : FValueDefs;
@@ -281,6 +284,7 @@ void TcxDataStorage::FreeRecordBuffer(Byte*& ABuffer, TcxValueDefs* AValueDefs) 
 }
 
 void TcxDataStorage::FreeAllBuffers() {
+  KeysChanged();
   for (Byte*& b : FRecords) FreeRecordBuffer(b, FValueDefs);
   for (Byte*& b : FInternalRecords) FreeRecordBuffer(b, FInternalValueDefs);
 }
@@ -299,6 +303,7 @@ void TcxDataStorage::AssignRecordIDs() {
 }
 
 void TcxDataStorage::InsertValueDef(TcxValueDefs* AValueDefs, TcxValueDef* AValueDef) {
+  KeysChanged();
   if (AValueDefs == FValueDefs) {
     TcxValueDef* mirror = FInternalValueDefs->CreateValueDef(AValueDef->ValueTypeClass());
     static_cast<TcxInternalValueDef*>(mirror)->FValueDef = AValueDef;
@@ -322,6 +327,7 @@ void TcxDataStorage::InsertValueDef(TcxValueDefs* AValueDefs, TcxValueDef* AValu
 }
 
 void TcxDataStorage::RemoveValueDef(TcxValueDefs* AValueDefs, TcxValueDef* AValueDef) {
+  KeysChanged();
   if (AValueDefs == FValueDefs) FInternalValueDefs->RemoveByValueDef(AValueDef);
   if (AValueDef->BufferSize() == 0) return;
   std::vector<Byte*>& buffers = BuffersOf(AValueDefs);
@@ -345,6 +351,7 @@ void TcxDataStorage::RemoveValueDef(TcxValueDefs* AValueDefs, TcxValueDef* AValu
 }
 
 void TcxDataStorage::RelayOut(TcxValueDefs* AValueDefs) {
+  KeysChanged();
   // Old places of every field, then the new layout; each buffer is rebuilt field by field.
   struct Place {
     TcxValueDef* Def;
@@ -408,6 +415,7 @@ String TcxDataStorage::TooManyRecords(Integer ACount) {
 }
 
 Integer TcxDataStorage::AppendRecord() {
+  KeysChanged();
   FRecords.push_back(nullptr);
   Integer index = RecordCount() - 1;
   AssignRecordID(index);
@@ -415,12 +423,14 @@ Integer TcxDataStorage::AppendRecord() {
 }
 
 void TcxDataStorage::InsertRecord(Integer ARecordIndex) {
+  KeysChanged();
   if (ARecordIndex < 0 || ARecordIndex > RecordCount()) ListIndexError(ARecordIndex);
   FRecords.insert(FRecords.begin() + ARecordIndex, nullptr);
   AssignRecordID(ARecordIndex);
 }
 
 void TcxDataStorage::DeleteRecord(Integer ARecordIndex) {
+  if (ARecordIndex >= 0) KeysChanged();
   Byte*& slot = Slot(ARecordIndex);
   FreeRecordBuffer(slot, GetValueDefsByRecordIndex(ARecordIndex));
   if (ARecordIndex >= 0) {
@@ -430,6 +440,7 @@ void TcxDataStorage::DeleteRecord(Integer ARecordIndex) {
 }
 
 void TcxDataStorage::DeleteRecords(const std::vector<Integer>& AList) {
+  KeysChanged();
   for (Integer r : AList)
     if (r < 0 || r >= RecordCount()) ListIndexError(r);
   if (AList.empty()) return;
@@ -461,6 +472,7 @@ Integer TcxDataStorage::AddInternalRecord() {
 }
 
 void TcxDataStorage::Clear(bool AKeepInternalRecords) {
+  KeysChanged();
   if (!AKeepInternalRecords) {
     for (Byte*& b : FInternalRecords) FreeRecordBuffer(b, FInternalValueDefs);
     FInternalRecords.clear();
@@ -481,6 +493,7 @@ Variant TcxDataStorage::GetValue(Integer ARecordIndex, TcxValueDef* AValueDef) c
 }
 
 void TcxDataStorage::SetValue(Integer ARecordIndex, TcxValueDef* AValueDef, const Variant& AValue) {
+  if (ARecordIndex >= 0) KeysChanged();
   TcxValueDef* def = Resolve(ARecordIndex, AValueDef);
   if (def->BufferSize() == 0) {
     Slot(ARecordIndex);  // the index is still checked
@@ -512,6 +525,7 @@ String TcxDataStorage::GetDisplayText(Integer ARecordIndex, TcxValueDef* AValueD
 }
 
 void TcxDataStorage::SetDisplayText(Integer ARecordIndex, TcxValueDef* AValueDef, const String& AText) {
+  if (ARecordIndex >= 0) KeysChanged();
   TcxValueDef* def = Resolve(ARecordIndex, AValueDef);
   if (!def->HasTextSlot()) {
     Slot(ARecordIndex);
@@ -654,6 +668,7 @@ void TcxDataStorage::ClearStreamedFields(Integer ARecordIndex) {
 }
 
 void TcxDataStorage::ReadRecord(Integer ARecordIndex, TStream& AStream) {
+  if (ARecordIndex >= 0) KeysChanged();
   if (ARecordIndex < 0 || ARecordIndex >= RecordCount()) ListIndexError(ARecordIndex);
   if (cxStreamReadBoolean(AStream)) {
     FreeRecordBuffer(FRecords[size_t(ARecordIndex)], FValueDefs);
@@ -669,6 +684,7 @@ void TcxDataStorage::ReadRecord(Integer ARecordIndex, TStream& AStream) {
 }
 
 void TcxDataStorage::ReadRecords(Integer ACount, TStream& AStream) {
+  KeysChanged();
   if (ACount < 0) ACount = 0;
   // Every entry takes at least its empty flag: a count beyond the bytes left is bad data,
   // refused before anything is allocated for it.
@@ -735,6 +751,7 @@ void TcxDataStorage::EnumerateValueDefs(Integer ARecordIndex, TcxValueDefProc AP
 }
 
 void TcxDataStorage::SetUseRecordID(bool Value) {
+  KeysChanged();
   if (FUseRecordID == Value) return;
   FreeAllBuffers();
   FUseRecordID = Value;
@@ -744,6 +761,7 @@ void TcxDataStorage::SetUseRecordID(bool Value) {
 }
 
 void TcxDataStorage::SetStoredValuesOnly(bool Value) {
+  KeysChanged();
   if (FStoredValuesOnly == Value) return;
   FreeAllBuffers();
   FStoredValuesOnly = Value;

@@ -18,6 +18,8 @@
 #include "classlib/core/Object.h"
 #include "classlib/core/Streams.h"
 #include "classlib/core/Variants.h"
+
+#include <memory>
 #include "widgets/data/cxDataTypes.h"
 
 #include <vector>
@@ -273,6 +275,7 @@ TcxValueTypeClassList* cxValueTypeClassList();
 
 class TcxDataStorage;
 class TcxValueDefs;
+struct TcxDataStorageKeyIndexes;
 
 class TcxValueDef : public TObject {
   TL_CLASS(TcxValueDef, TObject)
@@ -466,6 +469,14 @@ class TcxDataStorage : public TObject {
   // Whether the record has a buffer (a record without one reads as all Null).
   bool HasBuffer(Integer ARecordIndex) const;
 
+  // The first record whose value of AValueDef compares equal (CompareRecords) to the one in
+  // AKeyRecord, from the definition's key index: true with ARecordIndex (-1 for none) when
+  // the index answers, false when the records must be compared one by one.
+  // CountEqualWalk adds how many records such a walk compared: the index is built once the
+  // walks since the records last changed have compared as many records as it reads.
+  bool FindEqualRecord(TcxValueDef* AValueDef, Integer AKeyRecord, Integer& ARecordIndex);
+  void CountEqualWalk(TcxValueDef* AValueDef, Integer ACompared);
+
   TNotifyEvent OnClearInternalRecords;
 
  protected:
@@ -495,6 +506,11 @@ class TcxDataStorage : public TObject {
   void FreeAllBuffers();
   void AssignRecordIDs();
   void AssignRecordID(Integer ARecordIndex);
+  // Any change of the records' values, their number or the layout drops the key indexes.
+  void KeysChanged() { FKeyIndexes.reset(); }
+  // The text standing for the record's value of AValueDef in a key index; false for a value
+  // type whose comparison is not the equality of such texts.
+  bool KeyText(Integer ARecordIndex, TcxValueDef* AValueDef, String& AText) const;
 
   TcxValueDefs* FValueDefs = nullptr;
   TcxInternalValueDefs* FInternalValueDefs = nullptr;
@@ -506,6 +522,7 @@ class TcxDataStorage : public TObject {
   bool FStoredValuesOnly = false;
   Integer FNextRecordID = 1;
   bool FDestroying = false;
+  std::shared_ptr<TcxDataStorageKeyIndexes> FKeyIndexes;
 };
 
 // ---- Lookup list ----

@@ -24,18 +24,25 @@ TcxCustomDataField* FieldOfLink(TcxCustomDataController* AController, TObject* A
   return AController ? AController->Fields()->FieldByItem(AItemLink) : nullptr;
 }
 
-// Raises the flag for the lifetime of a calculation, whatever way it ends.
+// Raises the flag of AOwner for the lifetime of a calculation, whatever way it ends (and
+// leaves it alone when a handler freed the owner meanwhile).
 class TCalculationFlag {
  public:
-  explicit TCalculationFlag(bool& AFlag) : FFlag(AFlag), FWas(AFlag) { FFlag = true; }
-  ~TCalculationFlag() { FFlag = FWas; }
+  TCalculationFlag(TObject* AOwner, bool& AFlag) : FOwner(AOwner), FFlag(AFlag), FWas(AFlag) { FFlag = true; }
+  ~TCalculationFlag() {
+    if (FOwner.Alive()) FFlag = FWas;
+  }
   TCalculationFlag(const TCalculationFlag&) = delete;
   TCalculationFlag& operator=(const TCalculationFlag&) = delete;
 
  private:
+  TWeakLink FOwner;
   bool& FFlag;
   bool FWas;
 };
+
+// Whether a handler just run freed the controller of a summary that had one.
+bool ControllerFreed(const TWeakLink& AController, bool AHadController) { return AHadController && !AController.Alive(); }
 
 }  // namespace
 
@@ -751,6 +758,8 @@ void TcxDataSummary::CalculateRecords(TcxDataSummaryItems* AItems, Integer AFrom
       const size_t i = size_t(slowIndex[k]);
       try {
         CalculateItem(item, record, AValues[i], ACounts[i]);
+      } catch (const TcxDataControllerFreed&) {
+        throw;
       } catch (...) {
         // A sum over texts, a raising handler: this item ends as Null, the rest go on.
         FFailed.push_back(item);
@@ -785,8 +794,12 @@ void TcxDataSummary::DoAfterSummary() {
   }
   FAfterSummaryPending = false;
   // A pattern detail shows no rows: its clones tell their own summaries.
-  if (FInCalculation && !(FDataController && FDataController->GetDetailMode() == TcxDataControllerDetailMode::dcdmPattern))
+  if (FInCalculation && !(FDataController && FDataController->GetDetailMode() == TcxDataControllerDetailMode::dcdmPattern)) {
+    TWeakLink controller(FDataController);
+    const bool owned = FDataController != nullptr;
     OnAfterSummary(this);
+    if (ControllerFreed(controller, owned)) throw TcxDataControllerFreed();
+  }
 }
 
 void TcxDataSummary::FinishItem(TcxDataSummaryItem* AItem, Variant& AValue, Integer& ACount) {
@@ -819,7 +832,10 @@ void TcxDataSummary::CalculateItem(TcxDataSummaryItem* AItem, Integer ARecordInd
   if (items && items->OnSummary) {
     const TcxSummaryEventArguments args{ARecordIndex, AItem};
     TcxSummaryEventOutArguments out{v, AValue, ACount, false};
+    TWeakLink controller(FDataController);
+    const bool owned = FDataController != nullptr;
     items->OnSummary(items, args, out);
+    if (ControllerFreed(controller, owned)) throw TcxDataControllerFreed();
     AValue = out.SummaryValue;
     ACount = out.CountValue;
     v = out.Value;
@@ -871,24 +887,33 @@ bool TcxDataSummary::IsValidIndex(const Variant& AValues, Integer AIndex) const 
   return VarIsArray(AValues) && AIndex >= 0 && AIndex <= VarArrayHighBound(AValues);
 }
 
+// A handler that frees the controller (and this summary with it) ends the calculation
+// at once: the callers find it gone through their own links.
 void TcxDataSummary::CalculateFooterSummary() {
   if (FSuspended || FDestroying) return;
-  TCalculationFlag flag(FInCalculation);
-  FFailed.clear();
-  DoCalculateFooter();
+  try {
+    TCalculationFlag flag(this, FInCalculation);
+    FFailed.clear();
+    DoCalculateFooter();
+  } catch (const TcxDataControllerFreed&) {
+  }
 }
 
 void TcxDataSummary::CalculateGroupSummaries() {
   if (FSuspended || FDestroying) return;
-  TCalculationFlag flag(FInCalculation);
-  FFailed.clear();
-  DoCalculateGroups();
-  DoAfterSummary();
+  try {
+    TCalculationFlag flag(this, FInCalculation);
+    FFailed.clear();
+    DoCalculateGroups();
+    DoAfterSummary();
+  } catch (const TcxDataControllerFreed&) {
+  }
 }
 
 void TcxDataSummary::Calculate() {
+  TWeakLink self(this);
   CalculateFooterSummary();
-  CalculateGroupSummaries();
+  if (self.Alive()) CalculateGroupSummaries();
 }
 
 void TcxDataSummary::DoCalculateFooter() {
@@ -1096,8 +1121,9 @@ void TcxCustomDataController::CalculateFooterSummary() {
 
 void TcxCustomDataController::CalculateGroupSummaries() {
   if (!FSummary) return;
+  TWeakLink self(this);
   if (SummaryCountsSelectedOnly()) FSummary->CalculateFooterSummary();
-  FSummary->CalculateGroupSummaries();
+  if (self.Alive()) FSummary->CalculateGroupSummaries();
 }
 
 bool TcxCustomDataController::SummaryCountsSelectedOnly() const {

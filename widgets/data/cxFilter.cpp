@@ -253,6 +253,7 @@ const Variant& TcxFilterCriteriaItem::PreparedValue() {
     if (TcxFilterCriteria* criteria = GetCriteria()) criteria->PrepareValue(FValue, FPreparedValue);
     else FPreparedValue = FValue;
     FPrepared = true;
+    ++FPreparedGeneration;
   }
   return FPreparedValue;
 }

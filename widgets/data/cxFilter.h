@@ -13,6 +13,7 @@
 #include "classlib/core/Variants.h"
 #include "widgets/data/cxDataUtils.h"
 
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -29,6 +30,7 @@ class TcxFilterCriteria;
 class TcxFilterCriteriaItem;
 class TcxFilterCriteriaItemList;
 class TcxFilterValueList;
+class TcxFilterValueSet;
 
 // The one source of today's date for the date operators: nullptr means the platform's Date.
 using TcxFilterTodaySource = TDateTime (*)();
@@ -181,6 +183,7 @@ class TcxFilterNotBetweenOperator : public TcxFilterBetweenOperator {
 class TcxFilterInListOperator : public TcxFilterOperator {
   TL_FILTER_OPERATOR(TcxFilterInListOperator, TcxFilterOperator)
  public:
+  ~TcxFilterInListOperator() override;
   void GetExpandedFilterText(const Variant& AValue, String& AText) override;
   void AdjustDisplayValue(String& AText) override;
   bool GetCustomValueText(const Variant& AValue, String& AText) override;
@@ -189,6 +192,12 @@ class TcxFilterInListOperator : public TcxFilterOperator {
   void GetKeyword(String& AText) override;
   bool UseDescription() override;
   bool NeedsExpandedText() override;
+  void Prepare() override;
+
+ private:
+  // The condition's prepared list indexed once, for as long as that list stays prepared.
+  std::unique_ptr<TcxFilterValueSet> FValueSet;
+  UInt64 FValueSetGeneration = 0;
 };
 
 class TcxFilterNotInListOperator : public TcxFilterInListOperator {
@@ -358,6 +367,8 @@ class TcxFilterCriteriaItem : public TcxCustomFilterCriteriaItem {
   // The operand as the criteria prepare it for every record, kept until the condition or
   // the criteria's options change.
   const Variant& PreparedValue();
+  // Counts the preparations of the operand: what was derived from it is stale once this moves.
+  UInt64 PreparedGeneration() const { return FPreparedGeneration; }
 
  private:
   friend class TcxFilterCriteria;
@@ -368,6 +379,7 @@ class TcxFilterCriteriaItem : public TcxCustomFilterCriteriaItem {
   Variant FValue;
   Variant FPreparedValue;
   bool FPrepared = false;
+  UInt64 FPreparedGeneration = 0;
 };
 
 using TcxFilterCriteriaItemClass =

@@ -2,6 +2,7 @@
 #include "classlib/core/SysUtils.h"
 #include "widgets/data/cxFilter.h"
 #include "widgets/data/cxFilterConsts.h"
+#include "widgets/data/cxFilterValueSet.h"
 #include "widgets/data/cxLike.h"
 #include "widgets/foundation/cxVariants.h"
 
@@ -306,10 +307,26 @@ bool TcxFilterInListOperator::GetCustomValueText(const Variant& AValue, String& 
   return true;
 }
 
+TcxFilterInListOperator::~TcxFilterInListOperator() = default;
+
+void TcxFilterInListOperator::Prepare() { FValueSet.reset(); }
+
 bool TcxFilterInListOperator::IsSatisfied(const Variant& AValue, const Variant& AOperand) {
-  for (const Variant& e : Elements(AOperand)) {
+  TcxFilterCriteriaItem* item = CriteriaItem();
+  if (item && &AOperand == &item->PreparedValue()) {
+    if (!FValueSet || FValueSetGeneration != item->PreparedGeneration()) {
+      FValueSet.reset();
+      FValueSet = std::make_unique<TcxFilterValueSet>(AOperand);
+      FValueSetGeneration = item->PreparedGeneration();
+    }
+    return FValueSet->Contains(AValue);
+  }
+  // Another operand, asked once: compared element by element.
+  const bool list = IsArray(AOperand);
+  const Integer low = list ? VarArrayLowBound(AOperand) : 0, high = list ? VarArrayHighBound(AOperand) : 0;
+  for (Integer i = low; i <= high; ++i) {
     try {
-      if (AValue == e) return true;
+      if (AValue == (list ? AOperand[i] : AOperand)) return true;
     } catch (const Exception&) {
       // Values that cannot be compared ("abc" and 1) are simply not equal.
     }

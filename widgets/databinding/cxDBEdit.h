@@ -169,8 +169,9 @@ class TcxDBEditDataBinding : public TcxEditDataBinding {
   // The data set asks for the value: a valid one is written.
   virtual void UpdateData();
 
-  bool ExecuteAction(TBasicAction* AAction) { return FDataLink->ExecuteAction(AAction); }
-  bool UpdateAction(TBasicAction* AAction) { return FDataLink->UpdateAction(AAction); }
+  // The data source as the action's target.
+  bool ExecuteAction(TBasicAction* AAction) override { return FDataLink->ExecuteAction(AAction); }
+  bool UpdateAction(TBasicAction* AAction) override { return FDataLink->UpdateAction(AAction); }
 
   TcxEditFieldDataLink* DataLink() const { return FDataLink; }
   TField* Field() const { return FDataLink->Field(); }

@@ -71,6 +71,9 @@ class TcxEditDataBinding : public TPersistent {
   virtual TcxCustomEditDefaultValuesProviderClass GetDefaultValuesProviderClass() const;
   virtual void UpdateDisplayValue();
   virtual void ClearValueIfNoData() {}
+  // Where the value is kept may be an action's target; this base is none.
+  virtual bool ExecuteAction(TBasicAction*) { return false; }
+  virtual bool UpdateAction(TBasicAction*) { return false; }
 
   bool IsDataAvailable() const;
   IcxEditDefaultValuesProvider* GetIDefaultValuesProvider() const { return FDefaultValuesProvider; }

@@ -339,6 +339,20 @@ void TcxCustomInnerTextEdit::Click() {
   if (TcxCustomTextEdit* c = Container(); c && guard.Alive()) c->InnerClick();
 }
 
+bool TcxCustomInnerTextEdit::ExecuteAction(TBasicAction* Action) {
+  TWeakLink self(this);
+  if (inherited::ExecuteAction(Action)) return true;
+  TcxCustomTextEdit* c = self.Alive() ? Container() : nullptr;
+  return c && c->DataBinding() && c->DataBinding()->ExecuteAction(Action);
+}
+
+bool TcxCustomInnerTextEdit::UpdateAction(TBasicAction* Action) {
+  TWeakLink self(this);
+  if (inherited::UpdateAction(Action)) return true;
+  TcxCustomTextEdit* c = self.Alive() ? Container() : nullptr;
+  return c && c->DataBinding() && c->DataBinding()->UpdateAction(Action);
+}
+
 void TcxCustomInnerTextEdit::DblClick() {
   TcxEditLifeGuard guard(this);
   inherited::DblClick();

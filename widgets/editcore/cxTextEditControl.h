@@ -65,6 +65,9 @@ class TcxCustomInnerTextEdit : public TCustomEdit, public IcxCustomInnerEdit, pu
   Integer GetCaretCharIndex();
 
   void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+  // An action looking for its target takes this edit, else the editor's data binding.
+  bool ExecuteAction(TBasicAction* Action) override;
+  bool UpdateAction(TBasicAction* Action) override;
 
  protected:
   void CreateParams(TCreateParams& Params) override;

@@ -1,5 +1,6 @@
 #include "widgets/editors/cxButtons.h"
 
+#include "classlib/visual/ActnList.h"
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/Messages.h"
 #include "platform/gdi/Gdi.h"
@@ -104,6 +105,24 @@ void TcxCustomButton::AfterConstruction() {
 void TcxCustomButton::SetGlyph(TBitmap* Value) {
   FGlyph->SetGlyph(Value);
   Invalidate();
+}
+
+void TcxCustomButton::ActionChange(TObject* Sender, bool CheckDefaults) {
+  TWeakLink self(this);
+  inherited::ActionChange(Sender, CheckDefaults);
+  auto* action = dynamic_cast<TCustomAction*>(Sender);
+  if (!self.Alive() || !action || !action->GetActionList()) return;
+  TCustomImageList* images = action->GetActionList()->GetImages();
+  const Integer index = action->GetImageIndex();
+  if (!images || index < 0 || index >= images->Count() || !GetGlyph()->Empty()) return;
+  // The fill is the glyph's bottom-left colour, so what the image leaves uncovered stays
+  // transparent on the button.
+  Owned<TBitmap> glyph(New<TBitmap>());
+  glyph->SetSize(images->GetWidth(), images->GetHeight());
+  glyph->Canvas()->Brush()->SetColor(TColor(0xFF00FF));
+  glyph->Canvas()->FillRect({0, 0, images->GetWidth(), images->GetHeight()});
+  images->Draw(glyph->Canvas(), 0, 0, index);
+  SetGlyph(glyph.get());
 }
 
 void TcxCustomButton::SetNumGlyphs(Integer Value) {

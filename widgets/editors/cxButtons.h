@@ -81,6 +81,8 @@ class TcxCustomButton : public TButton, public IcxMouseTrackingCaller {
   virtual bool IsSystemPaint() const { return false; }
 
  protected:
+  // An action's image becomes the glyph of a button that has none.
+  void ActionChange(TObject* Sender, bool CheckDefaults) override;
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void DestroyWnd() override;

@@ -924,7 +924,51 @@ bool TcxCustomCheckBox::IsNativeBackground() const {
   return IsNativeStyle() && FParentBackground && !IsInplace() && !IsTransparent();
 }
 
-bool TcxCustomCheckBox::IsStateStored() { return GetState() != CS::cbsUnchecked; }
+bool TcxCustomCheckBox::IsStateStored() {
+  if (auto* action = dynamic_cast<TCustomAction*>(GetAction()))
+    return GetState() == CS::cbsGrayed || GetChecked() != action->GetChecked();
+  return GetState() != CS::cbsUnchecked;
+}
+
+void TcxCustomCheckBox::SetCheckedQuietly(bool Value) {
+  TWeakLink guard(this);
+  LockClick(true);
+  LockChangeEvents(true);
+  try {
+    SetChecked(Value);
+  } catch (...) {
+    if (guard.Alive()) {
+      LockChangeEvents(false, false);
+      LockClick(false);
+    }
+    throw;
+  }
+  if (!guard.Alive()) return;
+  LockChangeEvents(false, false);
+  LockClick(false);
+}
+
+void TcxCustomCheckBox::ActionChange(TObject* Sender, bool CheckDefaults) {
+  TWeakLink guard(this);
+  inherited::ActionChange(Sender, CheckDefaults);
+  auto* action = dynamic_cast<TCustomAction*>(Sender);
+  if (!guard.Alive() || !action) return;
+  if ((InState(TComponentStateItem::csLoading) && !FLoading) || (FLoading && FStateStoredOnLoad)) return;
+  if (!CheckDefaults || !GetChecked()) SetCheckedQuietly(action->GetChecked());
+}
+
+TControlActionLinkClass TcxCustomCheckBox::GetActionLinkClass() const {
+  return ClassOf<TcxCheckBoxActionLink, TControlActionLink, TControl*>();
+}
+
+bool TcxCheckBoxActionLink::IsCheckedLinked() {
+  return inherited::IsCheckedLinked() && CheckBox()->GetState() != CS::cbsGrayed &&
+         CheckBox()->GetChecked() == CustomAction()->GetChecked();
+}
+
+void TcxCheckBoxActionLink::SetChecked(bool Value) {
+  if (IsCheckedLinked()) CheckBox()->SetCheckedQuietly(Value);
+}
 
 void TcxCustomCheckBox::Toggle() {
   static constexpr CS kNext[] = {CS::cbsChecked, CS::cbsUnchecked, CS::cbsChecked};
@@ -1035,10 +1079,12 @@ void TcxCustomCheckBox::Loaded() {
   FLoading = true;
   try {
     inherited::Loaded();
+    // A State left out of the description because it equals the action's Checked is that.
+    auto* action = dynamic_cast<TCustomAction*>(GetAction());
     if (FStateStoredOnLoad)
       SetState(FStoredState);
     else if (!IsDataStorage())
-      SetState(CS::cbsUnchecked);
+      SetState(action && action->GetChecked() ? CS::cbsChecked : CS::cbsUnchecked);
   } catch (...) {
     FLoading = false;
     FStateStoredOnLoad = false;
@@ -1103,6 +1149,7 @@ void TcxCustomCheckBox::WndProc(TMessage& Message) {
 }
 
 TL_DEFINE_CLASS(TcxCustomCheckBox, [](auto&) {});
+TL_DEFINE_CLASS(TcxCheckBoxActionLink)
 
 TL_DEFINE_CLASS(TcxCheckBox, [](auto& c) {
   using T = TcxCustomCheckBox;

@@ -5,6 +5,7 @@
 // box editor builds on them.
 #pragma once
 
+#include "classlib/visual/ActnList.h"
 #include "classlib/visual/Graphics.h"
 #include "widgets/editcore/cxEditControl.h"
 #include "widgets/editcore/cxEditProperties.h"
@@ -265,13 +266,20 @@ class TcxCustomCheckBox : public TcxCustomEdit, public IcxCheckBoxEdit {
   void Loaded() override;
   void DoExit() override;
   void WndProc(TMessage& Message) override;
+  // Takes the action's Checked (with CheckDefaults only while unchecked); not while loading,
+  // nor in the Loaded step when a State was read.
+  void ActionChange(TObject* Sender, bool CheckDefaults) override;
+  TControlActionLinkClass GetActionLinkClass() const override;
   TcxCustomCheckBoxViewInfo* CheckViewInfo() const {
     return static_cast<TcxCustomCheckBoxViewInfo*>(ViewInfo());
   }
 
  public:
-  // Written unless unchecked.
+  // Without an action, written unless unchecked; with one, when grayed or when Checked
+  // differs from the action's.
   bool IsStateStored();
+  // Checked set from the action: no click, no change notification.
+  void SetCheckedQuietly(bool Value);
 
  private:
   void InvalidateCheck();
@@ -282,6 +290,19 @@ class TcxCustomCheckBox : public TcxCustomEdit, public IcxCheckBoxEdit {
   bool FStateStoredOnLoad = false;
   TcxCheckBoxState FStoredState = TcxCheckBoxState::cbsUnchecked;
   bool FParentBackground = true;
+};
+
+// The check box follows its action's Checked while it shows the action's value and is not
+// grayed.
+class TcxCheckBoxActionLink : public TWinControlActionLink {
+  TL_CLASS(TcxCheckBoxActionLink, TWinControlActionLink)
+ public:
+  using TWinControlActionLink::TWinControlActionLink;
+  bool IsCheckedLinked() override;
+  void SetChecked(bool Value) override;
+
+ protected:
+  TcxCustomCheckBox* CheckBox() const { return static_cast<TcxCustomCheckBox*>(FClient); }
 };
 
 class TcxCheckBox : public TcxCustomCheckBox {
