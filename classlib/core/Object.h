@@ -60,13 +60,15 @@ struct TlMessagesOf {
   static constexpr bool Present = false;
 };
 
+// The message map's friend is named with ::, else a class in an unnamed namespace would
+// befriend a new template of that namespace and not the message maps.
 #define TL_CLASS(Name, Parent)                                               \
  public:                                                                     \
   using inherited = Parent;                                                  \
   static const TClass& StaticClass();                                        \
   const TClass& ClassType() const override { return Name::StaticClass(); } \
   template <class>                                                           \
-  friend struct TlMessagesOf;                                                \
+  friend struct ::TlMessagesOf;                                              \
                                                                              \
  private:
 

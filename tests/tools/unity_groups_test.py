@@ -63,13 +63,17 @@ class UnityGroups(unittest.TestCase):
             "matcher": "MATCHER_P(HasRows, n, \"\") { return arg.Rows == n; }\n",
             "function after a function": "void First() {}\nint Larger(int a) { return a; }\n",
             "function after a test": "TEST(A, X) { First(); }\nint Larger(int a) { return a; }\n",
+            # A friend named plainly is declared in the class's namespace.
+            "friend class": "namespace {\nclass TNote {\n  template <class>\n  friend struct TRows;\n};\n}\n",
+            "friend function": "class TNote {\n  friend int Larger(TNote&, int) { return 1; }\n};\n",
         }
         mentions = {
             "type": "TThing", "template function": "Larger", "static variable": "kRows",
             "braced variable": "kRows", "alias": "TRowList", "enumerator": "kRows",
             "variable after a class body": "kRows", "named namespace": "Larger",
             "matcher": "HasRows", "function after a function": "Larger",
-            "function after a test": "Larger",
+            "function after a test": "Larger", "friend class": "TRows<int>{}",
+            "friend function": "Larger",
         }
         for kind, decl in declarations.items():
             with self.subTest(kind=kind):
@@ -81,6 +85,9 @@ class UnityGroups(unittest.TestCase):
              "// Helper is described here\n")
         b = 'void Check() {\n  int count = 1;\n  const char* s = "Run Helper";\n  (void)count; (void)s;\n}\n'
         self.assertTrue(self.together(a, b))
+        # A qualified friend names an existing one.
+        self.assertTrue(self.together("class TNote {\n  friend int helpers::Larger(TNote&);\n};\n",
+                                      "void B1() { helpers::Larger(2); }\n"))
         # A forward declaration names the library's class, which both may use.
         self.assertTrue(self.together("class TForm;\nvoid A1(TForm* f);\n",
                                       "void B1(TForm* f) { (void)f; }\n"))
