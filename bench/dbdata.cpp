@@ -18,7 +18,7 @@
 //                      SQLite's SELECT on an indexed master key
 #include <benchmark/benchmark.h>
 
-#include "bench/DataBenchTable.h"
+#include "bench/DataBenchDataSet.h"
 
 #include "classlib/core/DB.h"
 #include "classlib/core/SysUtils.h"
@@ -52,18 +52,7 @@ struct Ours {
   Owned<TcxDBDataController> c;
 
   explicit Ours(const std::vector<Row>& ARows) {
-    ds.reset(New<TMemoryDataSet>(nullptr));
-    ds->FieldDefs().Add("ID", TFieldType::ftInteger);
-    ds->FieldDefs().Add("Name", TFieldType::ftString, 20);
-    ds->FieldDefs().Add("City", TFieldType::ftString, 20);
-    ds->FieldDefs().Add("Amount", TFieldType::ftBCD);
-    ds->FieldDefs().Add("Price", TFieldType::ftFloat);
-    ds->FieldDefs().Add("Day", TFieldType::ftDate);
-    ds->FieldDefs().Add("Flag", TFieldType::ftBoolean);
-    for (const Row& r : ARows)
-      ds->AddRecord({r.ID, r.NameNull ? Null() : Variant(String(r.Name)), String(r.City),
-                     Variant(Currency::FromRaw(r.Amount)), r.Price, Variant(TDateTime{r.Day}), r.Flag});
-    ds->Open();
+    ds.reset(NewBenchDataSet(ARows));
     source.reset(New<TDataSource>(nullptr));
     source->SetDataSet(ds.get());
   }

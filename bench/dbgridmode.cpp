@@ -19,7 +19,7 @@
 // data set's size (compare the 10^4 and 10^5 rows).
 #include <benchmark/benchmark.h>
 
-#include "bench/DataBenchTable.h"
+#include "bench/DataBenchDataSet.h"
 
 #include "classlib/core/DB.h"
 #include "classlib/core/SysUtils.h"
@@ -59,18 +59,7 @@ struct Ours {
   Owned<TcxDBDataController> c;
 
   Ours(const std::vector<Row>& ARows, bool AGridMode) {
-    ds.reset(New<TMemoryDataSet>(nullptr));
-    ds->FieldDefs().Add("ID", TFieldType::ftInteger);
-    ds->FieldDefs().Add("Name", TFieldType::ftString, 20);
-    ds->FieldDefs().Add("City", TFieldType::ftString, 20);
-    ds->FieldDefs().Add("Amount", TFieldType::ftBCD);
-    ds->FieldDefs().Add("Price", TFieldType::ftFloat);
-    ds->FieldDefs().Add("Day", TFieldType::ftDate);
-    ds->FieldDefs().Add("Flag", TFieldType::ftBoolean);
-    for (const Row& r : ARows)
-      ds->AddRecord({r.ID, r.NameNull ? Null() : Variant(String(r.Name)), String(r.City),
-                     Variant(Currency::FromRaw(r.Amount)), r.Price, Variant(TDateTime{r.Day}), r.Flag});
-    ds->Open();
+    ds.reset(NewBenchDataSet(ARows));
     source.reset(New<TDataSource>(nullptr));
     source->SetDataSet(ds.get());
     c.reset(New<TcxDBDataController>(nullptr));

@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include "classlib/core/Streams.h"
+#include "classlib/core/SysUtils.h"
 #include "bench/BenchDesktop.h"
 #include "classlib/visual/Forms.h"
 #include "widgets/editcore/cxMaskEdit.h"
@@ -331,6 +332,105 @@ BENCHMARK(BM_Pathological_Pcre2)
     ->Args({4, 1000})
     ->Unit(benchmark::kMicrosecond);
 #endif
+
+// ---- Masks whose automaton blows up, with completion on ----
+
+// Family 0 is (a?){n}a{n}, family 1 is (a{0,n}){0,n}b: both grow with n in the states a set
+// holds and in the links each step walks.
+String BlowupMask(int64_t which, int64_t n) {
+  const String count = IntToStr(Integer(n));
+  return which == 0 ? "(a?){" + count + "}a{" + count + "}" : "(a{0," + count + "}){0," + count + "}b";
+}
+
+const char* BlowupLabel(int64_t which) { return which == 0 ? "(a?){n}a{n}" : "(a{0,n}){0,n}b"; }
+
+// The mask compiled with completion on, as the completing editor mode compiles it;
+// nullptr when the mask is refused.
+Owned<TcxRegExpr> CompiledWithCompletion(const String& AMask) {
+  Owned<TcxRegExpr> e(New<TcxRegExpr>());
+  e->SetAutoComplete(true);
+  Owned<TStringStream> s(New<TStringStream>(AMask));
+  try {
+    e->Compile(s.get());
+  } catch (const EcxRegExprError&) {
+    return nullptr;
+  }
+  return e;
+}
+
+// Compiling, with completion on.
+void BM_BlowupCompile(benchmark::State& state) {
+  const String mask = BlowupMask(state.range(0), state.range(1));
+  bool refused = false;
+  for (auto _ : state) {
+    Owned<TcxRegExpr> e = CompiledWithCompletion(mask);
+    refused = !e;
+    benchmark::DoNotOptimize(e);
+  }
+  state.SetLabel(String(BlowupLabel(state.range(0))) + (refused ? " refused" : ""));
+}
+BENCHMARK(BM_BlowupCompile)
+    ->ArgsProduct({{0}, {10, 100, 1000}})
+    ->ArgsProduct({{1}, {10, 20, 40}})
+    ->Unit(benchmark::kMicrosecond);
+
+// Typing 2n characters with completion on, then backspacing them all away, as the
+// completing editor mode steps. "first": a fresh expression each time (compiling not
+// timed), so every set is met for the first time; "again": the same expression, so the
+// sets are met again.
+void TypeAndBackspace(TcxRegExpr& AExpr, const String& AText) {
+  for (Char c : AText) {
+    Char x = c;
+    benchmark::DoNotOptimize(AExpr.Next(x));
+  }
+  while (AExpr.Prev()) {
+  }
+}
+
+void BM_BlowupTypeWithCompletion(benchmark::State& state) {
+  const String mask = BlowupMask(state.range(0), state.range(1));
+  const bool again = state.range(2) != 0;
+  const String text(size_t(state.range(1)) * 2, 'a');
+  Owned<TcxRegExpr> e = CompiledWithCompletion(mask);
+  if (!e) {
+    state.SkipWithError("the mask is refused");
+    return;
+  }
+  for (auto _ : state) {
+    if (again) {
+      e->Reset();
+      e->SetAutoComplete(true);   // completes what the mask forces at its start
+    } else {
+      state.PauseTiming();
+      e = CompiledWithCompletion(mask);
+      state.ResumeTiming();
+    }
+    TypeAndBackspace(*e, text);
+  }
+  state.SetLabel(String(BlowupLabel(state.range(0))) + (again ? " again" : " first"));
+  state.SetItemsProcessed(state.iterations() * int64_t(text.size()) * 2);
+}
+BENCHMARK(BM_BlowupTypeWithCompletion)
+    ->ArgsProduct({{0}, {10, 100, 1000}, {0, 1}})
+    ->ArgsProduct({{1}, {10, 20, 40}, {0, 1}})
+    ->Unit(benchmark::kMicrosecond);
+
+// A long completion over large sets: (a{0,30}){0,30} then k runs of a{1000}. Every
+// character up to the last run is forced, so compiling with completion on appends them all,
+// each step from a set of up to about a thousand states.
+void BM_BlowupLongCompletion(benchmark::State& state) {
+  String mask = "(a{0,30}){0,30}";
+  for (int64_t i = 0; i < state.range(0); ++i) mask += "a{1000}";
+  for (auto _ : state) {
+    Owned<TcxRegExpr> e = CompiledWithCompletion(mask);
+    if (!e) {
+      state.SkipWithError("the mask is refused");
+      return;
+    }
+    state.counters["forced"] = double(e->GetAutomat()->HistoryCount());
+  }
+}
+BENCHMARK(BM_BlowupLongCompletion)->Arg(1)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
 
 // ---- The picture mask ----
 

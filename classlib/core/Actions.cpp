@@ -26,13 +26,26 @@ bool TBasicAction::Update() {
   return true;
 }
 
+void TBasicAction::ForEachClient(const std::function<void(TBasicActionLink*)>& Tell) {
+  const std::vector<TBasicActionLink*> links = FClients;
+  TWeakLink self(this);
+  for (TBasicActionLink* link : links) {
+    if (!self.Alive()) return;
+    if (std::find(FClients.begin(), FClients.end(), link) != FClients.end()) Tell(link);
+  }
+}
+
+void TBasicAction::Change() {
+  ForEachClient([](TBasicActionLink* link) { link->Change(); });
+}
+
 void TBasicAction::SetOnExecute(const TNotifyEvent& Value) {
   if (FOnExecute == Value) return;
-  // A link's setter may detach links (its client reacts): walk a copy, skip the gone.
-  std::vector<TBasicActionLink*> clients = FClients;
-  for (TBasicActionLink* link : clients)
-    if (std::find(FClients.begin(), FClients.end(), link) != FClients.end()) link->SetOnExecute(Value);
+  TWeakLink self(this);
+  ForEachClient([&](TBasicActionLink* link) { link->SetOnExecute(Value); });
+  if (!self.Alive()) return;
   FOnExecute = Value;
+  Change();
 }
 
 void TBasicAction::RegisterChanges(TBasicActionLink* Value) {

@@ -4,6 +4,7 @@
 
 #include "classlib/core/Classes.h"
 
+#include <functional>
 #include <vector>
 
 class TBasicActionLink;
@@ -36,6 +37,11 @@ class TBasicAction : public TComponent {
   // The links attached to this action, in the order they came.
   Integer ClientCount() const { return Integer(FClients.size()); }
   TBasicActionLink* Clients(Integer Index) const { return FClients.at(size_t(Index)); }
+  // Calls Tell for each link attached now. A client reacting may detach links or free the
+  // action: links gone meanwhile are skipped, and a freed action ends the walk.
+  void ForEachClient(const std::function<void(TBasicActionLink*)>& Tell);
+  // After a property of the action changed: every link hears of it (its Change).
+  void Change();
 
  private:
   friend class TBasicActionLink;
@@ -65,6 +71,8 @@ class TBasicActionLink : public TObject {
   // Whether the client's click handler is the action's OnExecute.
   virtual bool IsOnExecuteLinked() { return true; }
   virtual void SetOnExecute(const TNotifyEvent&) {}
+  // The action changed (after its new value is stored).
+  virtual void Change() {}
 
  protected:
   TBasicAction* FAction = nullptr;

@@ -176,15 +176,16 @@ void TMemoryDataSet::MoveGap(size_t Place) {
 void TMemoryDataSet::InsertStored(Integer Place, TStoredRecord Record) {
   if (FGapSize == 0) {
     // A new gap at the end, as large as half the records: appends and inserts at one
-    // place cost constant time on average.
-    FGapStart = FSlots.size();
-    FGapSize = std::max<size_t>(16, FSlots.size() / 2);
-    FSlots.resize(FSlots.size() + FGapSize);
+    // place cost constant time on average. Out of memory, nothing has changed.
+    const size_t grow = std::max<size_t>(16, FSlots.size() / 2);
+    FSlots.resize(FSlots.size() + grow);
+    FGapStart = FSlots.size() - grow;
+    FGapSize = grow;
   }
   MoveGap(size_t(Place));
-  const Integer id = Record.Id;
+  // The id is filed first: if that fails, the record is not stored at all.
+  if (FSlotOfIdValid) FSlotOfId.emplace(Record.Id, FGapStart);
   FSlots[FGapStart] = std::move(Record);
-  if (FSlotOfIdValid) FSlotOfId[id] = FGapStart;
   ++FGapStart;
   --FGapSize;
 }

@@ -71,32 +71,18 @@ void TContainedAction::ReadState(TReader& Reader) {
 // ---- Custom actions -----------------------------------------------------------------------
 
 namespace {
-// Calls Tell for each action link of Action. A client reacting may free links, or the action:
-// links gone meanwhile are skipped, and a freed action stops the walk.
-template <class F>
-void TellLinks(TBasicAction* Action, F Tell) {
-  std::vector<TBasicActionLink*> links;
-  for (Integer i = 0; i < Action->ClientCount(); ++i) links.push_back(Action->Clients(i));
-  TWeakLink action(Action);
-  for (TBasicActionLink* link : links) {
-    if (!action.Alive()) return;
-    bool present = false;
-    for (Integer i = 0; i < Action->ClientCount() && !present; ++i) present = Action->Clients(i) == link;
-    if (!present) continue;
-    if (auto* actionLink = dynamic_cast<TActionLink*>(link)) Tell(actionLink);
-  }
-}
-}  // namespace
-
-namespace {
-// Tells the links the new value (each still sees the old one), then stores it unless a
-// client's reaction freed the action.
+// Tells the links the new value (each still sees the old one), then stores it and tells them
+// the action changed, unless a client's reaction freed the action.
 template <class V, class S>
 void ChangeActionValue(TCustomAction* Action, V& Field, const V& Value, void (TActionLink::*Setter)(S)) {
   if (Field == Value) return;
   TWeakLink alive(Action);
-  TellLinks(Action, [&](TActionLink* l) { (l->*Setter)(Value); });
-  if (alive.Alive()) Field = Value;
+  Action->ForEachClient([&](TBasicActionLink* link) {
+    if (auto* l = dynamic_cast<TActionLink*>(link)) (l->*Setter)(Value);
+  });
+  if (!alive.Alive()) return;
+  Field = Value;
+  Action->Change();
 }
 }  // namespace
 
@@ -244,6 +230,10 @@ void TControlActionLink::SetVisible(bool Value) {
 
 void TControlActionLink::SetOnExecute(const TNotifyEvent& Value) {
   if (IsOnExecuteLinked()) FClient->OnClick = Value;
+}
+
+void TControlActionLink::Change() {
+  if (FAction) FClient->ActionChange(FAction, false);
 }
 
 // ---- The control's side -------------------------------------------------------------------

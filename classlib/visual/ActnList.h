@@ -140,7 +140,9 @@ class TActionLink : public TBasicActionLink {
 };
 
 // A control follows its action's caption, enabled state, hint and visibility, and runs the
-// action from its click, each only while the control's value still equals the action's.
+// action from its click: a setter passes a value on while the control's value still equals
+// the action's, and once stored every change of the action brings all of them
+// (ActionChange without the defaults rule).
 class TControlActionLink : public TActionLink {
   TL_CLASS(TControlActionLink, TActionLink)
  public:
@@ -155,6 +157,9 @@ class TControlActionLink : public TActionLink {
   void SetHint(const String& Value) override;
   void SetVisible(bool Value) override;
   void SetOnExecute(const TNotifyEvent& Value) override;
+  // Any change of the action reaches the client whole: its ActionChange without the
+  // defaults rule.
+  void Change() override;
 
  protected:
   TControl* FClient;

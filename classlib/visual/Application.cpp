@@ -3,6 +3,7 @@
 #include "classlib/core/SysUtils.h"
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/ActnList.h"
+#include "classlib/visual/HintWindow.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/kernel/Units.h"
 
@@ -20,6 +21,14 @@ TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
 }
 
 void TApplication::BeforeDestruction() {
+  CancelHint();
+  // The global is cleared before the application is freed, so the hint window's own
+  // destruction cannot tell us it went: free it here, before the forms whose destruction
+  // moves the activation and cancels hints.
+  if (THintWindow* window = FHintWindow) {
+    FHintWindow = nullptr;
+    window->Free();
+  }
   FMouseControl = nullptr;
   DestroyComponents();
   FMainForm = nullptr;
@@ -82,6 +91,7 @@ bool TApplication::ProcessMessage(MSG& Msg) {
 }
 
 void TApplication::RouteMessage(MSG& Msg) {
+  CancelHintOnInput(Msg);
   if (!IsKeyMsg(Msg)) {
     TranslateMessage(&Msg);
     DispatchMessageA(&Msg);
@@ -184,6 +194,17 @@ void TApplication::TrackMouse() {
 
 void TApplication::SetMouseControl(TControl* Control) {
   if (Control == FMouseControl) return;
+  // Off the hint's control: its hint goes at once. Onto another control with hints, the
+  // mouse move that follows starts the pause for it.
+  if (FHintControl && Control != FHintControl) {
+    if (Control && Control->GetShowHint()) {
+      StopHintTimer();
+      if (FHintWindow) FHintWindow->ReleaseHint();
+      FHintCursorRect = {};
+    } else {
+      CancelHint();
+    }
+  }
   TControl* old = FMouseControl;
   FMouseControl = Control;
   if (old) old->Perform(CM_MOUSELEAVE, 0, LPARAM(old));
@@ -192,13 +213,23 @@ void TApplication::SetMouseControl(TControl* Control) {
 
 void TApplication::ControlDestroyed(TControl* Control) {
   if (FMouseControl == Control) FMouseControl = nullptr;
+  if (Control == FHintWindow) {
+    StopHintTimer();
+    FHintWindow = nullptr;
+  }
+  if (Control == FHintControl) CancelHint();
 }
 
 void TApplication::WndProc(TMessage& Message) {
   try {
     switch (Message.Msg) {
+      case WM_TIMER:
+        if (Message.WParam != kHintTimerId) break;
+        HintTimerExpired();
+        return;
       case WM_ACTIVATEAPP:
         FActive = Message.WParam != 0;
+        if (!FActive) CancelHint();
         if (FActive) {
           if (OnActivate) OnActivate(this);
         } else {

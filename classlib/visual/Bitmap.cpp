@@ -209,6 +209,7 @@ HBITMAP TBitmap::GetHandle() { return FHandle; }
 
 void TBitmap::NewImage(Integer AWidth, Integer AHeight, bool KeepContent) {
   FreeContext();
+  FDecoded.Release();
   HBITMAP old = FHandle;
   const Integer oldW = FWidth, oldH = FHeight;
   FHandle = nullptr;
@@ -311,6 +312,7 @@ void TBitmap::SetHandle(HBITMAP Value) {
   if (Value && GetObjectA(Value, sizeof bm, &bm) != int(sizeof bm))
     throw EInvalidGraphic("Invalid bitmap handle");
   FreeContext();
+  FDecoded.Release();
   if (FHandle) DeleteObject(FHandle);
   FHandle = nullptr;
   FBits = nullptr;
@@ -339,6 +341,7 @@ void TBitmap::SetHandle(HBITMAP Value) {
 
 HBITMAP TBitmap::ReleaseHandle() {
   FreeContext();
+  FDecoded.Release();   // the caller owns the pixels now
   HBITMAP h = FHandle;
   FHandle = nullptr;
   FBits = nullptr;
@@ -445,6 +448,7 @@ void TBitmap::SetImageFromPixels(Integer W, Integer H, const Pixel* Pixels, TPix
     FreeContext();
     HBITMAP mono = NewMono(W, H, Pixels);
     if (!mono) throw EOutOfResources("Out of system resources");
+    FDecoded.Release();
     if (FHandle) DeleteObject(FHandle);
     FHandle = mono;
     FBits = nullptr;
@@ -471,11 +475,14 @@ void TBitmap::LoadImage(const Byte* Data, size_t Size) {
     if (bpp == 1) format = pf1bit;
     else if (bpp == 32) format = pf32bit;
   }
+  // Taken before the old image goes, so a refused picture leaves the bitmap as it was.
+  TDecodedPixels share = TDecodedPixels::Take(r.Image.Width, r.Image.Height);
   try {
     SetImageFromPixels(r.Image.Width, r.Image.Height, r.Image.Pixels.data(), format);
   } catch (const std::bad_alloc&) {
     throw EOutOfResources("Out of system resources");
   }
+  FDecoded = std::move(share);
 }
 
 void TBitmap::LoadFromStream(TStream& Stream) {

@@ -542,6 +542,8 @@ void TControl::WndProc(TMessage& Message) {
       FControlState.Include(csLButtonDown);
     } else if (msg == WM_LBUTTONUP) {
       FControlState.Exclude(csLButtonDown);
+    } else if (msg == WM_MOUSEMOVE && Application) {
+      Application->HintMouseMessage(this, Message);
     }
   }
   Dispatch(Message);

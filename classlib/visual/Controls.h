@@ -373,6 +373,7 @@ class TControl : public TComponent {
   friend class TCustomForm;
   friend class TApplication;
   friend struct DragState;
+  friend class TControlActionLink;
 };
 
 // ---- TWinControl ------------------------------------------------------------------------

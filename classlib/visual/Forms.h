@@ -40,6 +40,7 @@ using TIdleEvent = TMethod<void(TObject* Sender, bool& Done)>;
 
 class TForm;
 class TMainMenu;
+class THintWindow;
 
 // What a form designer hears from the form it edits.
 class IDesignerHook {
@@ -302,6 +303,28 @@ class TApplication : public TComponent {
   // The control under the mouse, kept current by mouse moves and idle time.
   TControl* MouseControl() const { return FMouseControl; }
 
+  // Hints: shown HintPause ms after the mouse came to rest over a control whose ShowHint
+  // is on, HintShortPause ms when a hint was up just before; hidden after HintHidePause ms,
+  // on leaving the control, on a click or a key. ShowHint off hides and shows none.
+  bool GetShowHint() const { return FShowHint; }
+  void SetShowHint(bool Value);
+  Integer GetHintPause() const { return FHintPause; }
+  void SetHintPause(Integer Value) { FHintPause = Value; }
+  Integer GetHintShortPause() const { return FHintShortPause; }
+  void SetHintShortPause(Integer Value) { FHintShortPause = Value; }
+  Integer GetHintHidePause() const { return FHintHidePause; }
+  void SetHintHidePause(Integer Value) { FHintHidePause = Value; }
+  // Hides the hint shown and forgets its control: the next one waits the whole pause.
+  void CancelHint();
+  // Hides the hint shown; resting on over the same control shows it no more.
+  void HideHint();
+  // Asks the hint control for its hint (CM_HINTSHOW) and shows it, with the mouse at
+  // CursorPos (screen coordinates).
+  void ActivateHint(const TPoint& CursorPos);
+  // A mouse move over Control (its WM_MOUSEMOVE): a new hint control or a move out of
+  // the hint's rectangle starts the pause again.
+  void HintMouseMessage(TControl* Control, TMessage& Message);
+
   TExceptionEvent OnException;
   TIdleEvent OnIdle;
   TNotifyEvent OnActivate;
@@ -319,6 +342,13 @@ class TApplication : public TComponent {
   void ControlDestroyed(TControl* Control);
   void TrackMouse();
   void SetMouseControl(TControl* Control);
+  static constexpr UINT_PTR kHintTimerId = 0x4854;
+  enum class THintTimer { None, Show, Hide };
+  void StartHintTimer(Integer Pause, THintTimer Kind);
+  void StopHintTimer();
+  void HintTimerExpired();
+  // Whether a retrieved message ends the hint shown (a click, a key).
+  void CancelHintOnInput(const MSG& Msg);
 
   HWND FHandle = nullptr;
   String FTitle;
@@ -331,6 +361,16 @@ class TApplication : public TComponent {
   bool FHandlingException = false;
   std::vector<String> FExceptions;
   TControl* FMouseControl = nullptr;
+  bool FShowHint = true;
+  Integer FHintPause = 500;
+  Integer FHintShortPause = 50;
+  Integer FHintHidePause = 2500;
+  TControl* FHintControl = nullptr;
+  // A hint was shown and the mouse has not left the controls with hints since.
+  bool FHintActive = false;
+  TRect FHintCursorRect;  // screen coordinates
+  THintTimer FHintTimer = THintTimer::None;
+  THintWindow* FHintWindow = nullptr;
   friend class TControl;
   friend class TWinControl;
   friend class TCustomForm;

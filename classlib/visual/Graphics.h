@@ -9,6 +9,7 @@
 #include "classlib/core/Classes.h"
 #include "classlib/core/Streams.h"
 #include "classlib/visual/Cursors.h"
+#include "classlib/visual/DecodedPixels.h"
 #include "platform/gdi/Gdi.h"
 
 class TControl;
@@ -481,7 +482,9 @@ class TBitmap : public TGraphic {
   void FreeImage() {}
   void Dormant() {}
 
-  // A BMP (1 to 32 bits) or PNG file; EInvalidGraphic for anything else or a broken file.
+  // A BMP (1 to 32 bits) or PNG file; EInvalidGraphic for anything else or a broken file,
+  // EOutOfResources when its pixels do not fit in the decoded-picture budget (the bitmap is
+  // then left as it was).
   void LoadFromStream(TStream& Stream) override;
   // A BMP file: 1 bit when monochrome, 32 bits for pf32bit, else 24 bits.
   void SaveToStream(TStream& Stream) override;
@@ -504,6 +507,8 @@ class TBitmap : public TGraphic {
   HBITMAP FHandle = nullptr;
   Pixel* FBits = nullptr;   // DIB memory of colour bitmaps
   Integer FWidth = 0, FHeight = 0;
+  // Held while the image is one decoded from a file; a new image of any kind gives it back.
+  TDecodedPixels FDecoded;
   TPixelFormat FPixelFormat = TPixelFormat::pfDevice;
   TTransparentMode FTransparentMode = TTransparentMode::tmAuto;
   TColor FTransparentColor = clDefault;

@@ -87,6 +87,7 @@ void TIcon::FreeCache() {
 
 void TIcon::SetImage(const DecodedImage& Image) {
   FreeCache();
+  FDecoded.Release();
   FImage = Image;
   if (FImage.HasAlpha && FImage.Alpha.size() != FImage.Pixels.size()) FImage.HasAlpha = false;
   Changed(this);
@@ -123,7 +124,9 @@ void TIcon::LoadFromStream(TStream& Stream) {
   DecodeResult r = DecodeIcon(data.data(), data.size());
   if (r.OutOfMemory) throw EOutOfResources("Out of system resources");
   if (!r.Ok) throw EInvalidGraphic("Icon image is not valid: " + r.Error);
+  TDecodedPixels share = TDecodedPixels::Take(r.Image.Width, r.Image.Height);
   SetImage(r.Image);
+  FDecoded = std::move(share);
 }
 
 void TIcon::SaveToStream(TStream& Stream) {
@@ -173,12 +176,14 @@ TL_DEFINE_CLASS(TJPEGImage)
 void TJPEGImage::BeforeDestruction() {
   if (FBitmap) FBitmap->Free();
   FBitmap = nullptr;
+  FDecoded.Release();
   inherited::BeforeDestruction();
 }
 
 void TJPEGImage::SetData(std::vector<Byte> Data) {
   if (FBitmap) FBitmap->Free();
   FBitmap = nullptr;
+  FDecoded.Release();
   FData = std::move(Data);
   Changed(this);
 }
@@ -218,13 +223,28 @@ void TJPEGImage::Assign(TPersistent* Source) {
   }
 }
 
-TBitmap* TJPEGImage::GetBitmap() {
-  if (FBitmap || FData.empty()) return FBitmap;
-  DecodeResult r = DecodeJpeg(FData.data(), FData.size());
+namespace {
+
+// The pixels of a JPEG file in a new bitmap, with their share of the budget.
+Owned<TBitmap> DecodedJpeg(const std::vector<Byte>& AData, TDecodedPixels& AShare, Integer& AWidth, Integer& AHeight) {
+  DecodeResult r = DecodeJpeg(AData.data(), AData.size());
   if (r.OutOfMemory) throw EOutOfResources("Out of system resources");
   if (!r.Ok) throw EInvalidGraphic("JPEG image is not valid: " + r.Error);
+  TDecodedPixels share = TDecodedPixels::Take(r.Image.Width, r.Image.Height);
   Owned<TBitmap> b(New<TBitmap>());
   BitmapFromImage(b.get(), r.Image);
+  AShare = std::move(share);
+  AWidth = r.Image.Width;
+  AHeight = r.Image.Height;
+  return b;
+}
+
+}  // namespace
+
+TBitmap* TJPEGImage::GetBitmap() {
+  if (FBitmap || FData.empty()) return FBitmap;
+  Integer w = 0, h = 0;
+  Owned<TBitmap> b = DecodedJpeg(FData, FDecoded, w, h);
   FBitmap = b.release();
   return FBitmap;
 }
@@ -240,15 +260,14 @@ void TJPEGImage::AssignTo(TPersistent* Dest) {
 
 void TJPEGImage::LoadFromStream(TStream& Stream) {
   std::vector<Byte> data = ReadRest(Stream);
-  DecodeResult r = DecodeJpeg(data.data(), data.size());
-  if (r.OutOfMemory) throw EOutOfResources("Out of system resources");
-  if (!r.Ok) throw EInvalidGraphic("JPEG image is not valid: " + r.Error);
-  Owned<TBitmap> b(New<TBitmap>());
-  BitmapFromImage(b.get(), r.Image);
-  FWidth = r.Image.Width;
-  FHeight = r.Image.Height;
+  TDecodedPixels share;
+  Integer w = 0, h = 0;
+  Owned<TBitmap> b = DecodedJpeg(data, share, w, h);
+  FWidth = w;
+  FHeight = h;
   SetData(std::move(data));
   FBitmap = b.release();
+  FDecoded = std::move(share);
 }
 
 void TJPEGImage::SaveToStream(TStream& Stream) { Write(Stream, FData); }

@@ -19,7 +19,8 @@ class TIcon : public TGraphic {
   void SetWidth(Integer Value) override;
   void SetHeight(Integer Value) override;
   bool GetTransparent() const override { return true; }
-  // EInvalidGraphic for a file that is not an icon or is broken.
+  // EInvalidGraphic for a file that is not an icon or is broken; EOutOfResources when its
+  // pixels do not fit in the decoded-picture budget. Either leaves the icon as it was.
   void LoadFromStream(TStream& Stream) override;
   // EInvalidGraphic for an image over 256 pixels on a side.
   void SaveToStream(TStream& Stream) override;
@@ -33,6 +34,7 @@ class TIcon : public TGraphic {
  private:
   void FreeCache();
   DecodedImage FImage;
+  TDecodedPixels FDecoded;     // while FImage is one read from a file
   TBitmap* FColour = nullptr;  // made on first draw
   TBitmap* FMask = nullptr;    // white where transparent
 };
@@ -54,11 +56,13 @@ class TJPEGImage : public TGraphic {
   void SetCompressionQuality(Integer Value) { FQuality = Value < 1 ? 1 : Value > 100 ? 100 : Value; }
   bool GetGrayscale() const { return FGrayscale; }
   void SetGrayscale(bool Value) { FGrayscale = Value; }
-  // Reads to the end of the stream; EInvalidGraphic when the bytes do not decode (the
-  // image is left as it was).
+  // Reads to the end of the stream; EInvalidGraphic when the bytes do not decode,
+  // EOutOfResources when the pixels do not fit in the decoded-picture budget (either leaves
+  // the image as it was).
   void LoadFromStream(TStream& Stream) override;
   void SaveToStream(TStream& Stream) override;
-  // The decoded pixels (nullptr while empty).
+  // The decoded pixels (nullptr while empty), decoded again when the image was copied
+  // from another: EInvalidGraphic or EOutOfResources as for loading.
   TBitmap* GetBitmap();
   const std::vector<Byte>& Data() const { return FData; }
 
@@ -73,6 +77,7 @@ class TJPEGImage : public TGraphic {
   Integer FQuality = 90;
   bool FGrayscale = false;
   TBitmap* FBitmap = nullptr;
+  TDecodedPixels FDecoded;   // held with FBitmap
 };
 
 // A metafile held as its bytes, exactly as read: a placeable or enhanced metafile. Its size

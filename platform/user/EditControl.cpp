@@ -4,6 +4,7 @@
 #include "platform/gdi/Text.h"
 #include "platform/kernel/CodePage.h"
 #include "platform/user/Controls.h"
+#include "platform/user/EditLines.h"
 
 #include <algorithm>
 #include <cstring>
@@ -32,6 +33,11 @@ struct EditState {
   HFONT font = nullptr;
   bool focused = false;
   bool dragging = false;
+  // The line starts last laid out, kept while the font and the room stay and moved along
+  // with each change of the text.
+  mutable user_detail::EditLineLayout lines;
+  mutable bool linesValid = false;
+  mutable HFONT linesFont = nullptr;
 };
 
 std::map<HWND, std::unique_ptr<EditState>>& States() {
@@ -48,18 +54,10 @@ DWORD Style(HWND h) { return DWORD(GetWindowLongA(h, GWL_STYLE)); }
 bool ReadOnly(HWND h) { return Style(h) & ES_READONLY; }
 bool MultiLine(HWND h) { return Style(h) & ES_MULTILINE; }
 
-// Start offsets of the lines of a multi-line text; CR LF ends a line.
-std::vector<int> LineStarts(const String& t) {
-  std::vector<int> starts{0};
-  for (size_t i = 0; i + 1 < t.size(); ++i)
-    if (t[i] == '\r' && t[i + 1] == '\n') starts.push_back(int(i + 2));
-  return starts;
-}
-
+// The last line starting at or before index (the first line for an index before it).
 int LineOf(const std::vector<int>& starts, int index) {
-  int line = 0;
-  while (line + 1 < int(starts.size()) && starts[size_t(line) + 1] <= index) ++line;
-  return line;
+  const auto after = std::upper_bound(starts.begin(), starts.end(), index);
+  return after == starts.begin() ? 0 : int(after - starts.begin()) - 1;
 }
 
 // A line ends before its CR LF, or where the next wrapped line starts.
@@ -72,6 +70,18 @@ int LineLength(const String& t, const std::vector<int>& starts, int line) {
 }
 
 String Shown(const EditState& e) { return e.password ? String(e.text.size(), e.password) : e.text; }
+
+// The characters [begin, begin + length) as shown.
+String ShownPart(const EditState& e, int begin, int length) {
+  return e.password ? String(size_t(length), e.password) : e.text.substr(size_t(begin), size_t(length));
+}
+
+// The characters a line shows: behind a password character its line break shows as well.
+int ShownLineLength(const EditState& e, const std::vector<int>& starts, int line) {
+  if (!e.password) return LineLength(e.text, starts, line);
+  const int end = line + 1 < int(starts.size()) ? starts[size_t(line) + 1] : int(e.text.size());
+  return end - starts[size_t(line)];
+}
 
 // Measures with the control's font on a screen DC.
 struct Measure {
@@ -106,35 +116,52 @@ int VisibleWidth(HWND h, const EditState& e) {
 }
 
 // The line starts of a multi-line edit. Without automatic horizontal scrolling a line wider
-// than the visible width wraps after its last space that fits (or inside a word that does
-// not fit alone); a space at the wrap stays on the upper line.
-std::vector<int> Starts(HWND h, const EditState& e) {
-  std::vector<int> hard = LineStarts(e.text);
-  if (Style(h) & ES_AUTOHSCROLL) return hard;
-  const int room = VisibleWidth(h, e);
-  Measure m(e);
-  std::vector<int> out;
-  for (size_t i = 0; i < hard.size(); ++i) {
-    int start = hard[i];
-    const int end = start + LineLength(e.text, hard, int(i));
-    out.push_back(start);
-    while (m.Width(e.text.data() + start, end - start) > room) {
-      int fit = start + 1;   // at least one character a line
-      while (fit < end && m.Width(e.text.data() + start, fit + 1 - start) <= room) ++fit;
-      int cut = fit;
-      for (int k = e.text[size_t(fit)] == ' ' ? start : fit; k > start; --k)
-        if (e.text[size_t(k) - 1] == ' ') {
-          cut = k;
-          break;
-        }
-      // Trailing spaces of the upper line need no room of their own.
-      while (cut < end && e.text[size_t(cut)] == ' ') ++cut;
-      if (cut >= end) break;
-      start = cut;
-      out.push_back(start);
-    }
+// than the visible width wraps (see EditLineLayout).
+const std::vector<int>& Starts(HWND h, const EditState& e) {
+  using user_detail::EditLineLayout;
+  const Int64 room = (Style(h) & ES_AUTOHSCROLL) ? EditLineLayout::kNoWrap : Int64(VisibleWidth(h, e));
+  if (e.linesValid && e.linesFont == e.font && e.lines.Room() == room) return e.lines.Starts();
+  EditLineLayout::Advances advances{};
+  if (room != EditLineLayout::kNoWrap) {
+    // Every character code measured once, in one run: the advance of each is the step of
+    // the run's extent at it.
+    char all[256];
+    int extents[256];
+    for (int i = 0; i < 256; ++i) all[i] = char(i);
+    Measure m(e);
+    if (GetTextExtentExPointA(m.dc, all, 256, 0, nullptr, extents, nullptr))
+      for (int i = 0; i < 256; ++i) advances[size_t(i)] = extents[i] - (i > 0 ? extents[i - 1] : 0);
   }
-  return out;
+  e.lines.Build(e.text, advances, room);
+  e.linesFont = e.font;
+  e.linesValid = true;
+  return e.lines.Starts();
+}
+
+// The text changed: `removed` characters at `at` became `inserted` ones.
+void TextReplaced(const EditState& e, size_t at, size_t removed, size_t inserted) {
+  if (e.linesValid) e.lines.Edited(e.text, at, removed, inserted);
+}
+
+// How many characters two texts share at their start (forward) or end (backward), up to n;
+// compared a block at a time.
+size_t CommonRun(const char* a, const char* b, size_t n, bool forward) {
+  constexpr size_t kBlock = 256;
+  size_t i = 0;
+  auto at = [&](const char* p, size_t k) { return forward ? p + i : p - i - k; };
+  while (i + kBlock <= n && std::memcmp(at(a, kBlock), at(b, kBlock), kBlock) == 0) i += kBlock;
+  while (i < n && *at(a, 1) == *at(b, 1)) ++i;
+  return i;
+}
+
+// Replaces the whole text; the line layout follows only the part that differs.
+void AssignText(EditState& e, String text) {
+  const size_t oldSize = e.text.size();
+  const size_t most = std::min(oldSize, text.size());
+  const size_t pre = CommonRun(e.text.data(), text.data(), most, true);
+  const size_t suf = CommonRun(e.text.data() + oldSize, text.data() + text.size(), most - pre, false);
+  e.text = std::move(text);
+  TextReplaced(e, pre, oldSize - pre - suf, e.text.size() - pre - suf);
 }
 
 // A multi-line edit with a vertical bar shows its first visible line on it.
@@ -220,9 +247,8 @@ int CharFromPoint(HWND h, const EditState& e, int x, int y) {
   const int height = std::max(1, m.Height());
   const int row = y >= 0 ? y / height : -((-y + height - 1) / height);
   const int line = std::clamp(e.topLine + row, 0, int(starts.size()) - 1);
-  const String shown = Shown(e);
-  const String s = shown.substr(size_t(starts[size_t(line)]));
-  const int length = LineLength(shown, starts, line);
+  const int length = ShownLineLength(e, starts, line);
+  const String s = ShownPart(e, starts[size_t(line)], length);
   const int origin = TextOrigin(h, e, m.Width(s, length));
   int prev = origin;
   for (int i = 0; i < length; ++i) {
@@ -242,8 +268,8 @@ void UpdateCaret(HWND h, EditState& e) {
   const auto starts = Starts(h, e);
   const int line = LineOf(starts, e.caret);
   Measure m(e);
-  const String s = Shown(e).substr(size_t(starts[size_t(line)]));
-  const int x = TextOrigin(h, e, m.Width(s, LineLength(Shown(e), starts, line)));
+  const String s = ShownPart(e, starts[size_t(line)], ShownLineLength(e, starts, line));
+  const int x = TextOrigin(h, e, m.Width(s, int(s.size())));
   SetCaretPos(x + m.Width(s, e.caret - starts[size_t(line)]), (line - e.topLine) * m.Height());
 }
 
@@ -382,6 +408,7 @@ bool ReplaceSelection(HWND h, EditState& e, String insert, bool undoable, bool t
     e.undoText.clear();
   }
   e.text.replace(size_t(start), size_t(end - start), insert);
+  TextReplaced(e, size_t(start), size_t(end - start), insert.size());
   e.anchor = e.caret = start + int(insert.size());
   e.typingRun = typing;
   e.modified = true;
@@ -431,6 +458,7 @@ void Undo(HWND h, EditState& e) {
   while (suf < e.text.size() - pre && suf < now.size() - pre &&
          e.text[e.text.size() - 1 - suf] == now[now.size() - 1 - suf])
     ++suf;
+  TextReplaced(e, pre, now.size() - pre - suf, e.text.size() - pre - suf);
   e.anchor = int(pre);
   e.caret = int(e.text.size() - suf);
   e.typingRun = false;
@@ -556,7 +584,6 @@ void Paint(HWND h, EditState& e) {
   FillRect(dc, &rc, bg);
   HGDIOBJ old = e.font ? SelectObject(dc, e.font) : nullptr;
   if (!enabled) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
-  String s = Shown(e);
   TEXTMETRICA tm;
   GetTextMetricsA(dc, &tm);
   const int lineHeight = std::max(1, int(tm.tmHeight));
@@ -572,8 +599,9 @@ void Paint(HWND h, EditState& e) {
     const int y = (line - (multi ? e.topLine : 0)) * lineHeight;
     if (y >= rc.Bottom) break;
     const int begin = starts[size_t(line)];
-    const int length = multi ? LineLength(s, starts, line) : int(s.size());
-    const char* text = s.data() + begin;
+    const int length = multi ? ShownLineLength(e, starts, line) : int(e.text.size());
+    const String shown = ShownPart(e, begin, length);
+    const char* text = shown.data();
     SIZE all{0, 0};
     GetTextExtentPoint32A(dc, text, length, &all);
     const int x = TextOrigin(h, e, all.cx);
@@ -626,7 +654,7 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS | (MultiLine(h) ? DLGC_WANTALLKEYS : 0);
     case WM_SETTEXT: {
       const char* t = reinterpret_cast<const char*>(lp);
-      e->text = t ? t : "";
+      AssignText(*e, t ? t : "");
       e->anchor = e->caret = 0;
       e->scroll = 0;
       e->modified = false;

@@ -529,6 +529,40 @@ TEST_F(DBGridModeSelection, ARecordDeletedInsideARangeLeavesIt) {
   }
 }
 
+TEST_F(DBGridModeSelection, ARangeAfterRecordsPickedOneByOneTakesEveryRecordBetween) {
+  struct Case {
+    Integer rangeFrom, rangeTo;
+    std::vector<Integer> picked, dropped;
+    Integer anchor, target;
+  };
+  // A range, then records picked or dropped one by one, then a range again: the end next
+  // to the target, or the record before (after) it, is in the list with a gap inside it.
+  const Case cases[] = {{20, 20, {23, 26}, {}, 20, 23}, {20, 20, {23}, {}, 20, 24},
+                        {26, 26, {20, 23}, {}, 26, 23}, {26, 26, {23}, {}, 26, 22},
+                        {20, 26, {}, {23}, 20, 25},     {20, 26, {}, {23}, 26, 21}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE("anchor " + IntToStr(k.anchor) + ", target " + IntToStr(k.target));
+    OpenSelecting(60, 8);
+    Anchor(k.rangeFrom);
+    SelectTo(k.rangeTo);
+    for (Integer id : k.picked) {
+      Locate(id);
+      C->ChangeRowSelection(FocusedRow(), true);
+    }
+    for (Integer id : k.dropped) {
+      Locate(id);
+      C->ChangeRowSelection(FocusedRow(), false);
+    }
+    Anchor(k.anchor);
+    SelectTo(k.target);
+    EXPECT_EQ(SelectedIDs(), Range(std::min(k.anchor, k.target), std::max(k.anchor, k.target)));
+    // The range now holds every record: one more record at the moving end.
+    const Integer next = k.target > k.anchor ? k.target + 1 : k.target - 1;
+    SelectTo(next);
+    EXPECT_EQ(SelectedIDs(), Range(std::min(k.anchor, next), std::max(k.anchor, next)));
+  }
+}
+
 TEST_F(DBGridModeSelection, OneStepRangesAgreeWithAWalk) {
   OpenSelecting(60, 8);
   std::mt19937 random(51);

@@ -55,6 +55,57 @@ TEST_F(DBLookupTest, KeyTextsAgreeInLoadedModeGridModeAndAPlainWalk) {
   EXPECT_EQ(p->GetDisplayText(Variant(Integer(6))), "");
 }
 
+// The list edited between the displays (names, keys, new and deleted records): both modes
+// still agree with the walk, so whatever the searches keep is dropped with the change.
+TEST_F(DBLookupTest, KeyTextsFollowEditsOfTheList) {
+  auto* c = MakeCombo();
+  TcxLookupComboBoxProperties* p = c->GetProperties();
+  std::mt19937 random(531);
+  auto pick = [&](int n) { return int(random() % unsigned(n)); };
+  Integer nextId = 20;
+  Integer checked = 0;
+  for (int round = 0; round < 120; ++round) {
+    SCOPED_TRACE(round);
+    switch (pick(4)) {
+      case 0:
+        people->SetRecNo(pick(people->RecordCount()) + 1);
+        people->Edit();
+        people->FieldByName("Name")->SetAsString("n" + IntToStr(pick(50)));
+        people->Post();
+        break;
+      case 1:
+        people->SetRecNo(pick(people->RecordCount()) + 1);
+        people->Edit();
+        people->FieldByName("ID")->SetAsInteger(pick(int(nextId)));
+        people->Post();
+        break;
+      case 2:
+        people->Append();
+        people->FieldByName("ID")->SetAsInteger(nextId++);
+        people->FieldByName("Name")->SetAsString("new" + IntToStr(nextId));
+        people->Post();
+        break;
+      default:
+        if (people->RecordCount() > 3) {
+          people->SetRecNo(pick(people->RecordCount()) + 1);
+          people->Delete();
+        }
+        break;
+    }
+    for (int k = 0; k < 6; ++k) {
+      const Variant key = Variant(Integer(pick(int(nextId))));
+      const String expected = WalkText(people, key);
+      p->SetGridMode(false);
+      ASSERT_EQ(p->GetDisplayText(key), expected) << VarToStr(key);
+      p->SetGridMode(true);
+      ASSERT_EQ(p->GetDisplayText(key), expected) << VarToStr(key);
+      ASSERT_EQ(p->GetDisplayText(key), expected) << VarToStr(key);
+      if (!expected.empty()) ++checked;
+    }
+  }
+  EXPECT_GT(checked, 120);
+}
+
 TEST_F(DBLookupTest, ARepeatedDisplayIsCachedAndAnyPropertyChangeEmptiesTheCache) {
   auto* c = MakeCombo();
   TcxLookupComboBoxProperties* p = c->GetProperties();

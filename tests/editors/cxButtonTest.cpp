@@ -636,11 +636,26 @@ TEST_F(ButtonAction, AGlyphOfItsOwnOrAnImageOutsideTheListStaysAsItIs) {
     cancel->SetAction(action);
     EXPECT_TRUE(cancel->GetGlyph()->Empty()) << index;
   }
-  action->SetImageIndex(0);
   list->SetImages(nullptr);
+  action->SetImageIndex(0);
   cancel->SetAction(nullptr);
   cancel->SetAction(action);
   EXPECT_TRUE(cancel->GetGlyph()->Empty());
+}
+
+TEST_F(ButtonAction, AnImageTheActionTakesLaterReachesAnEmptyGlyph) {
+  action->SetImageIndex(-1);
+  ok->SetAction(action);
+  Owned<TBitmap> own = Strip(8, 8, clNavy);
+  cancel->SetGlyph(own.get());
+  cancel->SetAction(action);
+  EXPECT_TRUE(ok->GetGlyph()->Empty());
+  action->SetImageIndex(0);
+  TBitmap* glyph = ok->GetGlyph();
+  ASSERT_EQ(glyph->GetWidth(), 16);
+  EXPECT_EQ(ColorToRGB(glyph->Canvas()->GetPixel(0, 0)), COLORREF(0xFF00FF));
+  EXPECT_EQ(ColorToRGB(glyph->Canvas()->GetPixel(4, 4)), ColorToRGB(clRed));
+  EXPECT_EQ(cancel->GetGlyph()->GetWidth(), 8);  // a glyph of its own stays
 }
 
 TEST_F(ButtonAction, TheButtonAndTheActionMayGoInEitherOrder) {

@@ -477,24 +477,29 @@ TEST_F(CheckBoxTest, TheCheckFollowsTheActionsCheckedQuietlyWhileItShowsIt) {
   action->SetChecked(true);
   EXPECT_TRUE(c->GetChecked());
 
-  // Grayed, the check box no longer follows, and its state is written.
+  // Grayed, or differing from the action, its state is written; the next change of the
+  // action, whichever property, brings the action's Checked all the same, quietly.
   c->SetState(CS::cbsGrayed);
   log.Take();
   EXPECT_TRUE(c->IsStateStored());
   action->SetChecked(false);
-  EXPECT_EQ(c->GetState(), CS::cbsGrayed);
-  action->SetChecked(true);  // grayed reads as unchecked, like the action was: still not followed
-  EXPECT_EQ(c->GetState(), CS::cbsGrayed);
-  action->SetChecked(false);
+  EXPECT_EQ(c->GetState(), CS::cbsUnchecked);
+  EXPECT_TRUE(log.Take().empty());
   c->SetChecked(true);
   EXPECT_TRUE(c->IsStateStored());  // differs from the action's
-  action->SetChecked(true);  // equal again: followed from now on
-  action->SetChecked(false);
+  log.Take();
+  action->SetHint("not checked");
   EXPECT_FALSE(c->GetChecked());
+  EXPECT_TRUE(log.Take().empty());
+  c->SetState(CS::cbsGrayed);
+  action->SetEnabled(false);
+  EXPECT_EQ(c->GetState(), CS::cbsUnchecked);
+  EXPECT_FALSE(c->GetEnabled());
+  action->SetEnabled(true);
 
-  // A click toggles and runs the action, whose Checked is its own to change. (The state
-  // writes above were changes of the edit value, each a click too.)
-  EXPECT_EQ(record.Runs, 2);
+  // A click toggles and runs the action, whose Checked is its own to change. (The three state
+  // writes of the check box above were changes of the edit value, each a click too.)
+  EXPECT_EQ(record.Runs, 3);
   record.Runs = 0;
   log.Take();
   ClickCheck(c);

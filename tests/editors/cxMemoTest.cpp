@@ -1,5 +1,6 @@
 // The memo on a form: lines typed with Enter, the keys it takes, the settings it gives its
-// platform edit, the length limit across lines, its lines and its place in a form text.
+// platform edit, the length limit across lines, its lines (also written one at a time) and
+// its place in a form text.
 #include "widgets/editors/cxMemo.h"
 
 #include "classlib/core/FormText.h"
@@ -21,6 +22,17 @@ namespace {
 class TRefuser : public TObject {
  public:
   void Editing(TObject*, bool& CanEdit) { CanEdit = false; }
+};
+// Counts the change events and keeps what each handler saw of the text and the edit value.
+class TChangeCounter : public TObject {
+ public:
+  void Changed(TObject* Sender) {
+    ++Changes;
+    auto* m = static_cast<TcxMemo*>(Sender);
+    Seen.push_back(m->InnerMemo()->GetText() + "|" + m->EditValue().AsString());
+  }
+  int Changes = 0;
+  std::vector<String> Seen;
 };
 // Records the keys the editor hands on to its host.
 class TKeySink : public TObject {
@@ -76,6 +88,7 @@ class MemoTest : public AppTest {
     host().PumpUntilIdle();
   }
   static String Text(TcxMemo* m) { return m->InnerMemo()->GetText(); }
+  static LRESULT Ask(TcxMemo* m, UINT msg) { return SendMessageA(m->InnerMemo()->GetHandle(), msg, 0, 0); }
   static DWORD Style(TcxMemo* m) { return DWORD(GetWindowLongA(m->InnerMemo()->GetHandle(), GWL_STYLE)); }
   TCustomForm* form = nullptr;
 };
@@ -546,4 +559,90 @@ TEST_F(MemoTest, PastedAndCutTextIsPostedLikeTypedText) {
   other->SetFocus();
   host().PumpUntilIdle();
   EXPECT_EQ(m->EditValue().AsString(), "");
+}
+
+TEST_F(MemoTest, EachAddedLineIsTheWholeNewTextOnce) {
+  TcxMemo* memo = Add();
+  TChangeCounter counter;
+  memo->GetMemoProperties()->OnChange = {&counter, &TChangeCounter::Changed};
+  memo->SetEditValue(Variant(String("first")));
+  memo->SetSelStartAndLength(2, 2);
+  counter.Changes = 0;
+  counter.Seen.clear();
+  TStrings* lines = memo->GetLines();
+  lines->Add("second");
+  memo->GetLines()->Add("third line");
+  lines->Add("4");
+  EXPECT_EQ(Text(memo), "first\r\nsecond\r\nthird line\r\n4");
+  EXPECT_EQ(memo->EditValue().AsString(), "first\r\nsecond\r\nthird line\r\n4");
+  EXPECT_EQ(counter.Changes, 3);
+  EXPECT_EQ(counter.Seen, (std::vector<String>{"first\r\nsecond|first\r\nsecond",
+                                               "first\r\nsecond\r\nthird line|first\r\nsecond\r\nthird line",
+                                               "first\r\nsecond\r\nthird line\r\n4|first\r\nsecond\r\nthird line\r\n4"}));
+  // As a text set anew: the caret at the start, nothing to undo, the edit not modified.
+  EXPECT_EQ(memo->GetSelStart(), 0);
+  EXPECT_EQ(memo->GetSelLength(), 0);
+  EXPECT_FALSE(Ask(memo, EM_CANUNDO));
+  EXPECT_FALSE(Ask(memo, EM_GETMODIFY));
+  EXPECT_EQ(Ask(memo, EM_GETLINECOUNT), 4);
+  ASSERT_EQ(lines->Count(), 4);
+  EXPECT_EQ(lines->Strings(3), "4");
+  // Typed text reaches the lines held from before, and the next line goes after it.
+  memo->SetSelStartAndLength(int(Text(memo).size()), 0);
+  host().Char('2');
+  host().PumpUntilIdle();
+  EXPECT_EQ(lines->Strings(3), "42");
+  lines->Add("fifth");
+  EXPECT_EQ(Text(memo), "first\r\nsecond\r\nthird line\r\n42\r\nfifth");
+}
+
+TEST_F(MemoTest, LinesThatAreNotTheTextJoinedAreSplitAgainFirst) {
+  TcxMemo* memo = Add();
+  // A text ending in a line break, or with a lone CR or LF, reads as lines that join into
+  // another text: an added line goes after those lines.
+  memo->SetEditValue(Variant(String("a\r\n")));
+  memo->GetLines()->Add("b");
+  EXPECT_EQ(Text(memo), "a\r\nb");
+  memo->SetEditValue(Variant(String("a\rb\nc")));
+  memo->GetLines()->Add("d");
+  EXPECT_EQ(Text(memo), "a\r\nb\r\nc\r\nd");
+  // An empty line added last ends the text with a line break: read again, the lines lose it.
+  memo->GetLines()->Add("");
+  EXPECT_EQ(Text(memo), "a\r\nb\r\nc\r\nd\r\n");
+  EXPECT_EQ(memo->GetLines()->Count(), 4);
+  memo->GetLines()->Add("e");
+  EXPECT_EQ(Text(memo), "a\r\nb\r\nc\r\nd\r\ne");
+  // Held from before the empty line, the lines still hold it and the next line follows it.
+  TStrings* lines = memo->GetLines();
+  lines->Add("");
+  lines->Add("f");
+  EXPECT_EQ(Text(memo), "a\r\nb\r\nc\r\nd\r\ne\r\n\r\nf");
+  // A line holding line breaks is several lines of the text.
+  lines->Add("g\r\nh");
+  EXPECT_EQ(memo->GetLines()->Count(), 9);
+  EXPECT_EQ(memo->GetLines()->Strings(8), "h");
+  // Lines added to an empty memo: the first needs no break before it.
+  memo->SetEditValue(Variant(String()));
+  memo->GetLines()->Add("x");
+  memo->GetLines()->Add("y");
+  EXPECT_EQ(Text(memo), "x\r\ny");
+  EXPECT_EQ(memo->EditValue().AsString(), "x\r\ny");
+}
+
+TEST_F(MemoTest, LinesWrittenInsideAnUpdateAreKeptUntilItEnds) {
+  TcxMemo* memo = Add();
+  TChangeCounter counter;
+  memo->GetMemoProperties()->OnChange = {&counter, &TChangeCounter::Changed};
+  memo->SetEditValue(Variant(String("start")));
+  counter.Changes = 0;
+  memo->GetLines()->BeginUpdate();
+  memo->GetLines()->Add("one");
+  memo->GetLines()->Add("two");
+  memo->GetLines()->Delete(0);
+  EXPECT_EQ(Text(memo), "start");   // nothing written yet
+  EXPECT_EQ(memo->GetLines()->Count(), 2);
+  memo->GetLines()->EndUpdate();
+  EXPECT_EQ(Text(memo), "one\r\ntwo");
+  EXPECT_EQ(memo->EditValue().AsString(), "one\r\ntwo");
+  EXPECT_EQ(counter.Changes, 1);
 }

@@ -12,6 +12,7 @@
 #include "tests/fuzz/support/FuzzInput.h"
 #include "widgets/data/DataUnits.h"
 #include "widgets/data/cxData.h"
+#include "widgets/data/cxDataSummary.h"
 #include "widgets/editcore/EditcoreUnits.h"
 #include "widgets/editcore/cxMaskEdit.h"
 #include "widgets/editors/EditorsUnits.h"
@@ -76,6 +77,28 @@ class TFreer : public TObject {
   void HRecord(TcxCustomDataController*, Integer, Integer) { Hit(); }
   void HFilter(TcxCustomDataController*, Integer, bool&) { Hit(); }
   void HDataSet(TDataSet*) { Hit(); }
+  void HCompare(TcxCustomDataController*, Integer, Integer, Integer, const Variant& V1, const Variant& V2,
+                Integer& ACompare) {
+    ACompare = V1 < V2 ? -1 : V2 < V1 ? 1 : 0;
+    Hit();
+  }
+  void HSummary(TcxDataSummaryItems*, const TcxSummaryEventArguments&, TcxSummaryEventOutArguments&) { Hit(); }
+  void HAfterSummary(TcxDataSummary*) { Hit(); }
+};
+
+// A link of a data set whose every notice is a call of the freer's handler.
+class TFreeingLink : public TDataLink {
+ public:
+  TFreer* Freer = nullptr;
+
+ protected:
+  void ActiveChanged() override { Freer->Hit(); }
+  void CheckBrowseMode() override { Freer->Hit(); }
+  void DataSetChanged() override { Freer->Hit(); }
+  void DataSetScrolled(Integer) override { Freer->Hit(); }
+  void EditingChanged() override { Freer->Hit(); }
+  void RecordChanged(TField*) override { Freer->Hit(); }
+  void UpdateData() override { Freer->Hit(); }
 };
 
 TcxCustomEdit* MakeEdit(TForm* form, uint8_t kind) {
@@ -216,10 +239,16 @@ void Controller(FuzzBytes& in) {
   TFreer freer;
   freer.Victim = c;
   freer.Countdown = 1 + in.U8() % 6;
-  switch (in.U8() % 4) {
+  switch (in.U8() % 7) {
     case 0: c->OnDataChanged = {&freer, &TFreer::HController}; break;
     case 1: c->OnRecordChanged = {&freer, &TFreer::HRecord}; break;
     case 2: c->OnFilterRecord = {&freer, &TFreer::HFilter}; break;
+    case 4: c->OnCompare = {&freer, &TFreer::HCompare}; break;
+    case 5:
+      c->Summary()->FooterSummaryItems()->Add(items[0].get(), TcxSummaryPosition::spFooter, TcxSummaryKind::skSum);
+      c->Summary()->FooterSummaryItems()->OnSummary = {&freer, &TFreer::HSummary};
+      break;
+    case 6: c->Summary()->OnAfterSummary = {&freer, &TFreer::HAfterSummary}; break;
     default: c->AddNotifyEventItem(&freer, {&freer, &TFreer::HNotify}); break;
   }
   TWeakLink link(c);
@@ -235,7 +264,12 @@ void Controller(FuzzBytes& in) {
         case 3: if (n > 0) c->DeleteRecord(r); break;
         case 4: c->BeginUpdate(); break;
         case 5: if (c->LockCount() > 0) c->EndUpdate(); break;
-        case 6: c->ChangeSortingOrder(op & 1, TcxDataSortOrder(in.U8() % 3)); break;
+        case 6:
+          if (op & 2)
+            c->Groups()->ChangeGrouping(op & 1, in.U8() % 2 ? 0 : -1);
+          else
+            c->ChangeSortingOrder(op & 1, TcxDataSortOrder(in.U8() % 3));
+          break;
         case 7: c->RefreshView(); break;
         case 8: if (n > 0) c->ChangeFocusedRowIndex(r % std::max<Integer>(c->GetRowCount(), 1)); break;
         default:
@@ -265,8 +299,19 @@ void DataSet(FuzzBytes& in) {
       &TDataSet::BeforePost,  &TDataSet::BeforeScroll, &TDataSet::AfterScroll, &TDataSet::BeforeEdit,
       &TDataSet::BeforeInsert, &TDataSet::OnNewRecord,  &TDataSet::AfterInsert, &TDataSet::BeforeDelete,
       &TDataSet::AfterDelete, &TDataSet::BeforeCancel, &TDataSet::AfterPost,   &TDataSet::BeforeClose};
-  ds->*events[in.U8() % (sizeof(events) / sizeof(events[0]))] = {&freer, &TFreer::HDataSet};
+  // The link watches from before the handler is set: joining the link already tells it.
   TWeakLink link(ds);
+  // One of the handlers, or a link told of every change (past the list).
+  const size_t pick = in.U8() % (sizeof(events) / sizeof(events[0]) + 1);
+  Owned<TDataSource> source(New<TDataSource>(nullptr));
+  TFreeingLink freeing;
+  freeing.Freer = &freer;
+  if (pick < sizeof(events) / sizeof(events[0])) {
+    ds->*events[pick] = {&freer, &TFreer::HDataSet};
+  } else {
+    source->SetDataSet(ds);
+    freeing.SetDataSource(source.get());
+  }
   for (int i = 0; i < 24 && in.More() && link.Alive(); ++i) {
     try {
       switch (in.U8() % 10) {
@@ -284,6 +329,7 @@ void DataSet(FuzzBytes& in) {
     } catch (const Exception&) {
     }
   }
+  freeing.SetDataSource(nullptr);
   if (link.Alive()) ds->Free();
 }
 

@@ -141,9 +141,13 @@ bool TcxFilterValueSet::Confirms(Integer AElement, const Variant& AValue) const 
   }
 }
 
+// A value is converted only when some element waits on that road: reading a text as a
+// number, a date or a Boolean costs more than the search.
 bool TcxFilterValueSet::FoundDouble(const Variant& AValue, unsigned AGroups) const {
+  for (unsigned bit = 0; bit < 4; ++bit)
+    if (FDoubles[bit].Entries.empty()) AGroups &= ~(1u << bit);
   double d;
-  if (!AsDouble(AValue, d)) return false;
+  if (AGroups == 0 || !AsDouble(AValue, d)) return false;
   for (unsigned bit = 0; bit < 4; ++bit)
     if ((AGroups & (1u << bit)) && Confirms(FDoubles[bit].Find(d), AValue)) return true;
   return false;
@@ -151,7 +155,7 @@ bool TcxFilterValueSet::FoundDouble(const Variant& AValue, unsigned AGroups) con
 
 bool TcxFilterValueSet::FoundDate(const TIndex<double>& AIndex, const Variant& AValue) const {
   double d;
-  return AsDate(AValue, d) && Confirms(AIndex.Find(d), AValue);
+  return !AIndex.Entries.empty() && AsDate(AValue, d) && Confirms(AIndex.Find(d), AValue);
 }
 
 bool TcxFilterValueSet::Contains(const Variant& AValue) const {
@@ -170,8 +174,12 @@ bool TcxFilterValueSet::Contains(const Variant& AValue) const {
   if (FoundDate(FDates, AValue)) return true;
   if ((k == TKind::kText || k == TKind::kEmpty) && Confirms(FTexts.Find(AValue.AsString()), AValue)) return true;
   bool b;
-  if (k == TKind::kText && AsBoolean(AValue, b) && Confirms(FBooleanByBoolean[b], AValue)) return true;
-  if (k == TKind::kBoolean && AsBoolean(AValue, b) && Confirms(FTextByBoolean[b], AValue)) return true;
+  if (k == TKind::kText && (FBooleanByBoolean[0] >= 0 || FBooleanByBoolean[1] >= 0) && AsBoolean(AValue, b) &&
+      Confirms(FBooleanByBoolean[b], AValue))
+    return true;
+  if (k == TKind::kBoolean && (FTextByBoolean[0] >= 0 || FTextByBoolean[1] >= 0) && AsBoolean(AValue, b) &&
+      Confirms(FTextByBoolean[b], AValue))
+    return true;
   __int128 x;
   if (IsExact(k) && AsExact(AValue, k, x) && Confirms(FExact.Find(x), AValue)) return true;
   switch (k) {

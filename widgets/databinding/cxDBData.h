@@ -342,6 +342,10 @@ class TcxDBDataSelection : public TcxDataSelection {
   std::vector<TBookmarkStr> FBookmarks;
   TBookmarkStr FAnchorBookmark;
   bool FSynchronizing = false;
+  // The list holds every record it may between its first and last entries (a range
+  // selected without keeping the selection): only then can a range grow or shrink by one
+  // record without a walk. A record picked or dropped on its own leaves a gap.
+  bool FIsRange = false;
 };
 
 // Reads the data set's current record into a storage record.

@@ -770,6 +770,12 @@ TObject* TcxDBDataController::GetItemByFieldName(const String& AFieldName) const
 }
 
 void TcxDBDataController::UpdateInternalField(const String& AFieldNames, TcxDBDataField*& AField) {
+  // A field bound to one data-set field does not turn into the parent of several: a new one does.
+  if (AField && cxIsMultipleFieldNames(AFieldNames) && AField->FieldCount() == 0) {
+    TcxDBDataField* f = AField;
+    AField = nullptr;
+    Fields()->Remove(f);
+  }
   if (!AFieldNames.empty()) {
     if (!AField) AField = static_cast<TcxDBDataField*>(CreateInternalField());
     SetDataFieldNames(AField, AFieldNames, false);

@@ -57,18 +57,25 @@ void TcxDBDataSelection::InternalAdd(Integer AIndex, Integer ARowIndex, Integer 
     const TBookmarkStr bookmark = DBDataController()->DBProvider()->GetRowBookmark(ARecordOrGroupIndex);
     const size_t at = AIndex < 0 || AIndex >= BookmarkCount() ? FBookmarks.size() : size_t(AIndex);
     FBookmarks.insert(FBookmarks.begin() + std::ptrdiff_t(at), bookmark);
+    FIsRange = false;
   }
   inherited::InternalAdd(AIndex, ARowIndex, AKind, ARecordOrGroupIndex);
 }
 
 void TcxDBDataSelection::InternalClear() {
-  if (!FSynchronizing) FBookmarks.clear();
+  if (!FSynchronizing) {
+    FBookmarks.clear();
+    FIsRange = false;
+  }
   inherited::InternalClear();
 }
 
 void TcxDBDataSelection::InternalDelete(Integer AIndex) {
   if (!FSynchronizing && AIndex >= 0 && AIndex < BookmarkCount()) {
     if (!FAnchorBookmark.empty() && Compare(FAnchorBookmark, FBookmarks[size_t(AIndex)]) == 0) ClearAnchor();
+    // A record that is gone leaves the others in a row; one dropped from the selection
+    // leaves a gap.
+    if (DBDataController()->DBProvider()->IsBookmarkValid(FBookmarks[size_t(AIndex)])) FIsRange = false;
     FBookmarks.erase(FBookmarks.begin() + AIndex);
   }
   inherited::InternalDelete(AIndex);
@@ -196,6 +203,8 @@ void TcxDBDataSelection::SelectFromAnchor(const TBookmarkStr& ABookmark, bool AK
         FBookmarks.clear();
         if (allowedAt(lower)) FBookmarks.push_back(lower);
         done = true;
+      } else if (!FIsRange) {
+        // A gap inside the list: its ends tell nothing about the records between them.
       } else if (anchorLower) {
         if (n >= 2 && Compare(FBookmarks[size_t(n - 2)], upper) == 0 && Compare(FBookmarks[0], lower) == 0) {
           FBookmarks.pop_back();
@@ -221,6 +230,7 @@ void TcxDBDataSelection::SelectFromAnchor(const TBookmarkStr& ABookmark, bool AK
       }
     }
     if (!done) WalkRange(lower, upper, AKeepSelection);
+    FIsRange = !AKeepSelection;
   });
 }
 

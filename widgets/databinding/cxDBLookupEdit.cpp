@@ -333,6 +333,12 @@ void TcxCustomDBLookupEditLookupData::SyncGridWithKey() {
   p->UnlockLookupDataChanges();
 }
 
+bool TcxCustomDBLookupEditLookupData::FocusMovesSharedList() {
+  auto* p = dynamic_cast<TcxCustomDBLookupEditProperties*>(LookupProperties());
+  TcxDBDataController* c = p ? p->GetDBDataController() : nullptr;
+  return c && c->IsGridMode();
+}
+
 // ---- edit ----
 
 TcxCustomEditPropertiesClass TcxCustomDBLookupEdit::GetPropertiesClass() {

@@ -95,6 +95,10 @@ class TcxCustomDBLookupEditLookupData : public TcxCustomLookupEditLookupData {
   using TcxCustomLookupEditLookupData::TcxCustomLookupEditLookupData;
   // The controller locates the key by the key fields.
   void SyncGridWithKey() override;
+
+ protected:
+  // In grid mode the focused row is the list data set's current record.
+  bool FocusMovesSharedList() override;
 };
 
 class TcxCustomDBLookupEdit : public TcxCustomLookupEdit {

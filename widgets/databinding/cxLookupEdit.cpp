@@ -256,9 +256,20 @@ void TcxCustomLookupEditLookupData::SyncGridWithKey() {
   c->SetFocusedSelected(record >= 0 && c->GetFocusedRowIndex() >= 0);
 }
 
+void TcxCustomLookupEditLookupData::FocusKeyRecord() {
+  FListBehindKey = false;
+  SyncGridWithKey();
+}
+
 void TcxCustomLookupEditLookupData::SetCurrentKey(const Variant& AKey) {
   FCurrentKey = AKey;
-  SyncGridWithKey();
+  FocusKeyRecord();
+}
+
+void TcxCustomLookupEditLookupData::ShowKey(const Variant& AKey) {
+  FCurrentKey = AKey;
+  if (FocusMovesSharedList()) FListBehindKey = true;
+  else FocusKeyRecord();
 }
 
 // ---- moving ----
@@ -267,6 +278,7 @@ void TcxCustomLookupEditLookupData::Go(Integer ADirection, bool AWrap) {
   TcxCustomLookupEditProperties* p = LookupProperties();
   TcxCustomDataController* c = p ? p->GetListDataController() : nullptr;
   if (!c || !p->GetLookupGrid()) return;
+  if (FListBehindKey) FocusKeyRecord();
   const Integer n = c->GetRowCount();
   if (n == 0) return;
   const Integer cur = c->GetFocusedRowIndex();
@@ -377,6 +389,8 @@ Variant TcxCustomLookupEditLookupData::DisplayTextToKey(const String& AText) {
   String current;
   GetDisplayText(FCurrentKey, current);
   if (!VarIsNull(FCurrentKey) && !VarIsEmpty(FCurrentKey) && current == AText) return FCurrentKey;
+  // An emptied edit names no record, even when some record has no text.
+  if (AText.empty()) return p->GetEmptyKey();
   const Integer record = p->FindByText(p->GetListIndex(), AText, false);
   if (record < 0) return p->GetEmptyKey();
   if (TcxCustomDataController* c = p->GetListDataController()) {
@@ -406,7 +420,7 @@ void TcxCustomLookupEditLookupData::Initialize(TWinControl* AVisualControlsParen
   TWinControl* list = GetActiveControl();
   if (!list) return;
   list->SetParent(AVisualControlsParent);
-  SyncGridWithKey();
+  FocusKeyRecord();
 }
 
 void TcxCustomLookupEditLookupData::SetListBounds(const TRect& ARect) {
@@ -456,7 +470,7 @@ void TcxCustomLookupEditLookupData::CloseUp() {
     auto lock = LockBoth(p);
     c->ResetIncrementalFilter();
   }
-  SyncGridWithKey();
+  FocusKeyRecord();
 }
 
 void TcxCustomLookupEditLookupData::SelectItem() {
@@ -536,7 +550,10 @@ void TcxCustomLookupEdit::DropDown() {
 }
 
 void TcxCustomLookupEdit::SynchronizeDisplayValue() {
-  if (TcxCustomLookupEditLookupData* data = GetLookupEditData()) data->SetCurrentKey(EditValue());
+  if (TcxCustomLookupEditLookupData* data = GetLookupEditData()) {
+    if (HasShownPopup()) data->SetCurrentKey(EditValue());
+    else data->ShowKey(EditValue());
+  }
   inherited::SynchronizeDisplayValue();
 }
 

@@ -164,6 +164,9 @@ class TcxCustomLookupEditLookupData : public TcxCustomTextEditLookupData {
   virtual void SetCurrentKeyFromRecord(Integer ARecordIndex);
   // The list focuses the current key's record.
   virtual void SyncGridWithKey();
+  // The key the edit shows while its list is closed: the list focuses its record only where
+  // that moves nothing shared; else it does so when the user first steps through the list.
+  void ShowKey(const Variant& AKey);
 
   // The grid's events, while the list is dropped down.
   void GridCloseUp(TObject* Sender, bool AAccept);
@@ -175,11 +178,15 @@ class TcxCustomLookupEditLookupData : public TcxCustomTextEditLookupData {
   void MarkFocusedSelected(bool ASelected);
   // Tells the editor its current key changed.
   void NotifyKeyChanged();
+  // True when focusing a record of the list moves a data set other controls may show.
+  virtual bool FocusMovesSharedList() { return false; }
 
  private:
   void GridDataChanged(TObject* Sender);
   void FitPopupToFilter();
+  void FocusKeyRecord();
   Variant FCurrentKey = Null();
+  bool FListBehindKey = false;
   bool FIncrementalSearching = false;
   TNotifyEvent FSavedGridDataChanged;
   TcxCustomLookupGrid* FWiredGrid = nullptr;

@@ -15,6 +15,7 @@
 
 class TcxCustomEdit;
 class TcxEditDataBinding;
+struct THintInfo;
 
 // Whether an object outlived a handler that may have freed it.
 using TcxEditLifeGuard = TWeakLink;
@@ -291,6 +292,8 @@ class TcxCustomEdit : public TcxContainer,
   void DblClick() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void WndProc(TMessage& Message) override;
+  // CM_HINTSHOW's record gets the whole text when the mouse is over a text cut off.
+  void HintForCutText(THintInfo& AInfo);
   // The parent's background outside the frame first, then the view.
   void Paint() override;
 

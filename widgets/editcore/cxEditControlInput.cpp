@@ -1,6 +1,7 @@
 // The editor control's keys, clipboard messages, focus entry and exit, mouse and activation
 // inside a host control.
 #include "classlib/visual/Forms.h"
+#include "classlib/visual/HintWindow.h"
 #include "widgets/editcore/cxEditControl.h"
 
 namespace {
@@ -236,10 +237,27 @@ void TcxCustomEdit::WndProc(TMessage& Message) {
       inherited::WndProc(Message);
       Message.Result |= DLGC_WANTTAB | DLGC_WANTARROWS | DLGC_WANTCHARS;
       return;
+    case CM_HINTSHOW:
+      inherited::WndProc(Message);
+      if (Message.Result == 0) HintForCutText(*reinterpret_cast<THintInfo*>(Message.LParam));
+      return;
     default:
       break;
   }
   inherited::WndProc(Message);
+}
+
+// Over a text cut off by the editor's bounds the hint is the whole text, kept while the
+// mouse stays over the text.
+void TcxCustomEdit::HintForCutText(THintInfo& AInfo) {
+  TcxCustomEditViewInfo* info = EditViewInfo();
+  if (!info) return;
+  TRect textRect{};
+  bool multiLine = false;
+  String text;
+  if (!info->GetHintTextInRect(AInfo.CursorPos, textRect, multiLine, text)) return;
+  AInfo.HintStr = text;
+  AInfo.CursorRect = textRect;
 }
 
 // ---- focus ----

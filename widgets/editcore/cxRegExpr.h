@@ -497,12 +497,21 @@ class TcxRegExprAutomat : public TObject {
   // Valid until the next change of position.
   const TcxRegExprStates& CurrentStates() const;
   Integer HistoryCount() const { return Integer(FHistory.size()); }
+  // Sets formed from the states' links so far (the work a step or a completion does when
+  // it meets a set for the first time), and the times the remembered sets were forgotten.
+  Int64 SetsWorkedOut() const;
+  Int64 StartOvers() const;
   TcxRegExprParserAlts* Alts() const { return FAlts.get(); }
   TcxRegExprSimpleState* StartState() const { return FStartState.get(); }
 
  private:
   // Moves to the set ASet, keeping the current one in the history.
   void Advance(TcxRegExprStates&& ASet);
+  // Whether the set at AIndex gives one character only / the states after it do.
+  bool SetIsSingle(uint32_t AIndex);
+  bool SetForces(uint32_t AIndex);
+  // The character completion appends here and the set it moves to.
+  bool ForcedStep(::Char& Ch, uint32_t& ANext);
 
   Integer FStateCount = 0;   // consuming states of the tree; bounds auto-completion
   Owned<TcxRegExprParserAlts> FAlts;

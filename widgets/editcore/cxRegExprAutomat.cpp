@@ -416,9 +416,17 @@ class TcxRegExprDfa {
  public:
   static constexpr uint32_t kUnknown = 0, kRefused = 1;   // a step's entry; else index + 2
 
+  // What a set forces, worked out once: whether its own members all give one character,
+  // and whether the states after it do (the character completion would append).
+  enum class Forcing : uint8_t { Unknown, No, Yes };
+
   struct Node {
     TcxRegExprStates Set;
     bool Final = false;
+    Forcing Single = Forcing::Unknown;   // the set itself
+    Forcing Forces = Forcing::Unknown;   // the states that may follow it
+    Char ForcedChar = 0;
+    uint32_t ForcedNext = kUnknown;      // the set completion moves to, as a step's entry
     std::unique_ptr<uint32_t[]> Steps;   // 256 entries, made on the first step from here
     std::unique_ptr<Char[]> Rewrites;    // the character as accepted, where a step changed it
   };
@@ -441,18 +449,27 @@ class TcxRegExprDfa {
     return index;
   }
 
-  // Forgets every step when the rules they were worked out under have changed.
+  // Forgets every step when the rules they were worked out under have changed; what sets
+  // force depends on the separators alone.
   void Validate(bool ACaseInsensitive) {
     const Rules now{ACaseInsensitive, FormatSettings.DateSeparator, FormatSettings.TimeSeparator};
     if (now == FRules) return;
+    const bool separators = now.DateSeparator != FRules.DateSeparator || now.TimeSeparator != FRules.TimeSeparator;
     FRules = now;
     for (Node& n : FNodes) {
       if (n.Steps) FBytes -= 256 * sizeof(uint32_t);
       if (n.Rewrites) FBytes -= 256;
       n.Steps.reset();
       n.Rewrites.reset();
+      if (separators) {
+        n.Single = n.Forces = Forcing::Unknown;
+        n.ForcedNext = kUnknown;
+      }
     }
   }
+
+  // As Validate, keeping the steps when only the case rule would differ.
+  void ValidateSeparators() { Validate(FRules.CaseInsensitive); }
 
   void SetStep(uint32_t AFrom, Byte ACh, uint32_t AEntry, Char AAccepted) {
     Node& n = FNodes[AFrom];
@@ -471,9 +488,12 @@ class TcxRegExprDfa {
     }
   }
 
-  bool OverBudget() const { return FBytes > kBudget; }
+  bool OverBudget() const { return FBytes > FLimit; }
 
-  // Starts over with only the given sets, whose indices are rewritten in place.
+  // Starts over with only the given sets, whose indices are rewritten in place. The sets
+  // kept may alone fill the budget (a long text over large sets); the next start-over then
+  // waits until as much again is added, so forgetting costs a constant share of the work
+  // whatever the history holds, rather than a pass over the history at every step.
   void KeepOnly(uint32_t& ACurrent, std::vector<uint32_t>& AHistory) {
     std::deque<Node> old;
     old.swap(FNodes);
@@ -487,7 +507,13 @@ class TcxRegExprDfa {
     };
     for (uint32_t& h : AHistory) keep(h);
     keep(ACurrent);
+    FLimit = std::max(kBudget, 2 * FBytes);
+    ++FStartOvers;
   }
+
+  Int64 SetsWorkedOut() const { return FSetsWorkedOut; }
+  Int64 StartOvers() const { return FStartOvers; }
+  void CountSetWorkedOut() { ++FSetsWorkedOut; }
 
  private:
   struct Rules {
@@ -509,6 +535,9 @@ class TcxRegExprDfa {
   std::deque<Node> FNodes;   // a deque: a node's set stays where it is while others are added
   std::unordered_multimap<size_t, uint32_t> FIndex;
   size_t FBytes = 0;
+  size_t FLimit = kBudget;
+  Int64 FSetsWorkedOut = 0;   // walks that formed a set from the states' links
+  Int64 FStartOvers = 0;
   Rules FRules{false, 0, 0};
 };
 
@@ -545,6 +574,7 @@ bool TcxRegExprAutomat::Next(Char& Ch, bool CaseInsensitive) {
   uint32_t step = here.Steps ? here.Steps[b] : TcxRegExprDfa::kUnknown;
   if (step == TcxRegExprDfa::kUnknown) {
     Char c = Ch;
+    FDfa->CountSetWorkedOut();
     TcxRegExprStates next = here.Set.Check(c, CaseInsensitive);
     if (next.Count() == 0) {
       FDfa->SetStep(FCurrent, b, TcxRegExprDfa::kRefused, Ch);
@@ -581,28 +611,73 @@ bool TcxRegExprAutomat::IsStart() const {
   return set.Count() > 0 && set.Items(0) == FStartState.get();
 }
 
+bool TcxRegExprAutomat::SetIsSingle(uint32_t AIndex) {
+  TcxRegExprDfa::Node& n = FDfa->At(AIndex);
+  if (n.Single == TcxRegExprDfa::Forcing::Unknown) {
+    Char c;
+    n.Single = n.Set.GetSingleSymbol(c) ? TcxRegExprDfa::Forcing::Yes : TcxRegExprDfa::Forcing::No;
+  }
+  return n.Single == TcxRegExprDfa::Forcing::Yes;
+}
+
+bool TcxRegExprAutomat::SetForces(uint32_t AIndex) {
+  TcxRegExprDfa::Node& n = FDfa->At(AIndex);
+  if (n.Forces == TcxRegExprDfa::Forcing::Unknown) {
+    FDfa->CountSetWorkedOut();
+    Char c = 0;
+    n.Forces = n.Set.GetNextStates().GetSingleSymbol(c) ? TcxRegExprDfa::Forcing::Yes : TcxRegExprDfa::Forcing::No;
+    n.ForcedChar = c;
+  }
+  return n.Forces == TcxRegExprDfa::Forcing::Yes;
+}
+
+bool TcxRegExprAutomat::ForcedStep(Char& Ch, uint32_t& ANext) {
+  TcxRegExprDfa::Node* here = &FDfa->At(FCurrent);
+  if (here->Forces == TcxRegExprDfa::Forcing::No) return false;
+  if (here->ForcedNext == TcxRegExprDfa::kUnknown) {
+    if (FDfa->OverBudget()) {
+      FDfa->KeepOnly(FCurrent, FHistory);   // renumbers the sets and forgets what they force
+      here = &FDfa->At(FCurrent);
+    }
+    FDfa->CountSetWorkedOut();
+    TcxRegExprStates next = here->Set.GetNextStates();
+    Char c = 0;
+    if (!next.GetSingleSymbol(c)) {
+      here->Forces = TcxRegExprDfa::Forcing::No;
+      return false;
+    }
+    const uint32_t to = FDfa->Intern(std::move(next));   // a deque: here stays valid
+    here->Forces = TcxRegExprDfa::Forcing::Yes;
+    here->ForcedChar = c;
+    here->ForcedNext = to + 2;
+  }
+  Ch = here->ForcedChar;
+  ANext = here->ForcedNext - 2;
+  return true;
+}
+
 void TcxRegExprAutomat::AutoComplete() {
   if (IsFinal()) return;
-  TcxRegExprStates next = GetNextStates();
+  FDfa->ValidateSeparators();
   Char c;
+  uint32_t next;
   // Each forced step brings some member one step nearer to a final state, so this ends
-  // within as many steps as there are states; the bound only guards that argument.
-  for (Integer steps = 0; steps <= FStateCount && next.GetSingleSymbol(c); ++steps) {
+  // within as many steps as there are states; the bound only guards that argument. What a
+  // set forces is worked out once, so completing again from a set met before walks nothing.
+  for (Integer steps = 0; steps <= FStateCount && ForcedStep(c, next); ++steps) {
     if (FOwner && FOwner->OnSymbolUpdate) FOwner->OnSymbolUpdate(c);
-    Advance(std::move(next));
+    FHistory.push_back(FCurrent);
+    FCurrent = next;
     if (IsFinal()) return;
-    next = GetNextStates();
   }
 }
 
 void TcxRegExprAutomat::UndoAutoComplete() {
-  Char c;
-  while (CurrentStates().GetSingleSymbol(c)) {
+  FDfa->ValidateSeparators();
+  while (SetIsSingle(FCurrent)) {
     if (FHistory.empty()) return;
     const uint32_t prev = FHistory.back();
-    const TcxRegExprStates& prevSet = FDfa->At(prev).Set;
-    if (FDfa->At(prev).Final || !prevSet.GetNextStates().GetSingleSymbol(c))
-      return;   // the step from there was the user's choice
+    if (FDfa->At(prev).Final || !SetForces(prev)) return;   // the step from there was the user's choice
     FHistory.pop_back();
     try {
       if (FOwner && FOwner->OnSymbolDelete) FOwner->OnSymbolDelete();
@@ -613,3 +688,7 @@ void TcxRegExprAutomat::UndoAutoComplete() {
     FCurrent = prev;
   }
 }
+
+Int64 TcxRegExprAutomat::SetsWorkedOut() const { return FDfa->SetsWorkedOut(); }
+
+Int64 TcxRegExprAutomat::StartOvers() const { return FDfa->StartOvers(); }

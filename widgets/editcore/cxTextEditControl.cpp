@@ -1,6 +1,7 @@
 #include "widgets/editcore/cxTextEditControl.h"
 
 #include "classlib/visual/Clipbrd.h"
+#include "classlib/visual/HintWindow.h"
 #include "platform/kernel/Units.h"
 #include "platform/user/User.h"
 #include "widgets/editcore/cxEditProperties.h"
@@ -174,6 +175,19 @@ void TcxCustomInnerTextEdit::WndProc(TMessage& Message) {
     case CM_WANTSPECIALKEY:
       Message.Result = c ? c->Perform(CM_WANTSPECIALKEY, Message.WParam, Message.LParam) : 0;
       return;
+    case CM_HINTSHOW:
+      // The editor decides its hint; the record goes there in its coordinates and back.
+      if (c && Message.LParam) {
+        auto& info = *reinterpret_cast<THintInfo*>(Message.LParam);
+        const Integer dx = GetLeft(), dy = GetTop();
+        info.CursorPos = {info.CursorPos.X + dx, info.CursorPos.Y + dy};
+        OffsetRect(&info.CursorRect, dx, dy);
+        Message.Result = c->Perform(CM_HINTSHOW, Message.WParam, Message.LParam);
+        info.CursorPos = {info.CursorPos.X - dx, info.CursorPos.Y - dy};
+        OffsetRect(&info.CursorRect, -dx, -dy);
+        return;
+      }
+      break;
     case WM_GETDLGCODE:
       inherited::WndProc(Message);
       Message.Result |= DLGC_WANTCHARS;

@@ -272,6 +272,22 @@ void TcxCustomInnerMemoHelper::CopyToClipboard() { FInnerMemo->TCustomEdit::Copy
 
 TL_DEFINE_CLASS(TcxCustomInnerMemoHelper)
 
+// ---- lines ----
+
+Integer TcxMemoLines::AddObject(const String& S, TObject* AObject) {
+  FAppending = true;
+  try {
+    const Integer at = inherited::AddObject(S, AObject);
+    FAppending = false;
+    return at;
+  } catch (...) {
+    FAppending = false;
+    throw;
+  }
+}
+
+TL_DEFINE_CLASS(TcxMemoLines)
+
 // ---- inner memo ----
 
 TcxCustomInnerMemo::TcxCustomInnerMemo(TComponent* AOwner) : TcxCustomInnerTextEdit(AOwner) {
@@ -407,14 +423,10 @@ void TcxCustomMemo::ReadState(TReader& Reader) {
 
 TStrings* TcxCustomMemo::GetLines() {
   if (!FLines) {
-    FLines = New<TStringList>();
+    FLines = New<TcxMemoLines>();
     FLines->OnChange = {this, &TcxCustomMemo::LinesChanged};
   }
-  if (!FSyncingLines) {
-    FSyncingLines = true;
-    FLines->SetText(InnerMemo() ? InnerMemo()->GetText() : SavedText());
-    FSyncingLines = false;
-  }
+  if (!FSyncingLines) SyncLines(InnerMemo() ? InnerMemo()->GetText() : SavedText());
   return FLines;
 }
 
@@ -422,9 +434,34 @@ void TcxCustomMemo::SetLines(TStrings* Value) { GetLines()->Assign(Value); }
 
 void TcxCustomMemo::SyncLinesFromText() {
   if (!FLines || FSyncingLines || !InnerMemo()) return;
+  SyncLines(InnerMemo()->GetText());
+}
+
+namespace {
+// Whether AText is its lines joined again: every break a CR LF, none at the end.
+bool IsJoinedLines(const String& AText) {
+  for (size_t i = AText.find_first_of("\r\n"); i != String::npos; i = AText.find_first_of("\r\n", i + 2)) {
+    if (AText.compare(i, 2, "\r\n") != 0 || i + 2 == AText.size()) return false;
+  }
+  return true;
+}
+}  // namespace
+
+void TcxCustomMemo::SyncLines(String AText) {
+  // Lines that already are this text keep what was written to them (also inside an update).
+  if (FLinesSplit && AText == FLinesText) return;
+  FLinesSplit = false;
   FSyncingLines = true;
-  FLines->SetText(InnerMemo()->GetText());
+  try {
+    FLines->SetText(AText);
+  } catch (...) {
+    FSyncingLines = false;
+    throw;
+  }
   FSyncingLines = false;
+  FLinesJoined = IsJoinedLines(AText);
+  FLinesText = std::move(AText);
+  FLinesSplit = true;
 }
 
 void TcxCustomMemo::SetInternalDisplayValue(const Variant& Value) {
@@ -435,16 +472,36 @@ void TcxCustomMemo::SetInternalDisplayValue(const Variant& Value) {
 
 void TcxCustomMemo::LinesChanged(TObject*) {
   if (FSyncingLines || !InnerMemo()) return;
-  // The list ends every line with a break; the text keeps none after the last line.
-  String text = FLines->GetText();
-  if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) text.resize(text.size() - 2);
+  // A line without breaks added at the end of lines that are the text joined adds only itself;
+  // the text stays the lines joined.
+  String text;
+  bool appended = false;
+  if (FLines->IsAppending() && FLinesSplit && FLinesJoined && !FLines->GetSorted()) {
+    const String line = FLines->Strings(FLines->Count() - 1);
+    appended = !line.empty() && line.find_first_of("\r\n") == String::npos;
+    if (appended) {
+      text = std::move(FLinesText);
+      if (!text.empty()) text += "\r\n";
+      text += line;
+    }
+  }
+  if (!appended) {
+    // The list ends every line with a break; the text keeps none after the last line.
+    text = FLines->GetText();
+    if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) text.resize(text.size() - 2);
+  }
+  // Until the text is set the lines are not known to be it; the next reading splits it again
+  // unless a line was only added.
+  FLinesSplit = false;
+  FLinesText = std::move(text);
+  FLinesJoined = appended;
   // Read from a form, the text becomes the edit value once loading is done.
   const bool take = !ComponentState().Contains(TComponentStateItem::csLoading);
   TcxEditLifeGuard guard(this);
   LockChangeEvents(true);
   FSyncingLines = true;
   try {
-    InnerMemo()->SetText(text);
+    InnerMemo()->SetText(FLinesText);
     if (guard.Alive() && take) TakeEditValueFromText();
   } catch (...) {
     if (guard.Alive()) {
@@ -455,6 +512,7 @@ void TcxCustomMemo::LinesChanged(TObject*) {
   }
   if (!guard.Alive()) return;
   FSyncingLines = false;
+  FLinesSplit = appended;
   LockChangeEvents(false);
 }
 

@@ -110,6 +110,18 @@ class TcxCustomMemoViewData : public TcxCustomTextEditViewData {
 
 class TcxCustomInnerMemo;
 
+// The memo's lines: while a line added at the end is announced they say so, and the memo
+// then adds only that line to its text.
+class TcxMemoLines : public TStringList {
+  TL_CLASS(TcxMemoLines, TStringList)
+ public:
+  Integer AddObject(const String& S, TObject* AObject) override;
+  bool IsAppending() const { return FAppending; }
+
+ private:
+  bool FAppending = false;
+};
+
 // Forwards the memo's interfaces to its inner multi-line edit.
 class TcxCustomInnerMemoHelper : public TcxInterfacedPersistent, public IcxInnerTextEdit, public IcxInnerMemo {
   TL_CLASS(TcxCustomInnerMemoHelper, TcxInterfacedPersistent)
@@ -231,8 +243,15 @@ class TcxCustomMemo : public TcxCustomTextEdit {
   void TakeEditValueFromText();
   // Lines handed out earlier follow the text, however it changed.
   void SyncLinesFromText();
-  TStringList* FLines = nullptr;
+  // The lines split from AText, unless they already are.
+  void SyncLines(String AText);
+  TcxMemoLines* FLines = nullptr;
   bool FSyncingLines = false;
+  // The text the lines were last split from or written to: FLinesSplit when the lines are
+  // that text split, FLinesJoined when it is the lines joined as well.
+  String FLinesText;
+  bool FLinesSplit = false;
+  bool FLinesJoined = false;
   // The class style the window was made with redraws on a change of width.
   bool FHRedraw = true;
 };

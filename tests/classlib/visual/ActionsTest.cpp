@@ -145,39 +145,60 @@ TEST_F(ActionsTest, AssigningAnActionCopiesItsPropertiesAndDefaultsKeepWhatWasSe
   EXPECT_TRUE(d->OnClick == action_->GetOnExecute());
 }
 
-TEST_F(ActionsTest, AControlFollowsTheActionOnlyWhileItStillShowsTheActionsValue) {
+TEST_F(ActionsTest, EveryChangeOfTheActionBringsAllItsPropertiesToItsControls) {
   action_->SetCaption("One");
   auto* a = Add<TButton>("A", 10);
   auto* b = Add<TButton>("B", 100);
   a->SetAction(action_);
   b->SetAction(action_);
   EXPECT_EQ(action_->ClientCount(), 2);
+  const TNotifyEvent execute(sink_.get(), &TActionSink::Execute);
 
+  // b takes values of its own; the next change of the action, whichever property it is,
+  // gives b all of the action's again, and a follows the changed one.
   b->SetCaption("Own");
   b->SetHint("own hint");
-  action_->SetCaption("Two");
-  action_->SetHint("hint");
-  EXPECT_EQ(a->GetCaption(), "Two");
-  EXPECT_EQ(a->GetHint(), "hint");
-  EXPECT_EQ(b->GetCaption(), "Own");
-  EXPECT_EQ(b->GetHint(), "own hint");
-
   b->SetEnabled(false);
-  action_->SetEnabled(false);  // b already differs from the action: it stays as it is
-  EXPECT_FALSE(a->GetEnabled());
-  action_->SetEnabled(true);  // now b showed the action's value again: both follow
-  EXPECT_TRUE(a->GetEnabled());
+  b->OnClick = TNotifyEvent(sink_.get(), &TActionSink::Other);
+  action_->SetHint("hint");
+  EXPECT_EQ(a->GetHint(), "hint");
+  EXPECT_EQ(b->GetCaption(), "One");
+  EXPECT_EQ(b->GetHint(), "hint");
   EXPECT_TRUE(b->GetEnabled());
+  EXPECT_TRUE(b->OnClick == execute);
 
+  action_->SetCaption("Two");
+  action_->SetEnabled(false);
+  EXPECT_EQ(a->GetCaption(), "Two");
+  EXPECT_EQ(b->GetCaption(), "Two");
+  EXPECT_FALSE(a->GetEnabled());
+  EXPECT_FALSE(b->GetEnabled());
+  action_->SetEnabled(true);
   action_->SetVisible(false);
+  EXPECT_TRUE(a->GetEnabled());
   EXPECT_FALSE(a->GetVisible());
   EXPECT_FALSE(b->GetVisible());
+  action_->SetVisible(true);
 
-  // A new handler reaches the clicks still running the old one, not the others.
+  // Properties no control shows are changes too; a write of the value the action already has
+  // is none.
+  b->SetCaption("Own");
+  action_->SetCaption("Two");
+  EXPECT_EQ(b->GetCaption(), "Own");
+  action_->SetShortCut(ShortCut(VK_F8, {}));
+  EXPECT_EQ(b->GetCaption(), "Two");
+  b->SetCaption("Own");
+  action_->SetImageIndex(3);
+  EXPECT_EQ(b->GetCaption(), "Two");
+  b->SetCaption("Own");
+  action_->SetChecked(true);
+  EXPECT_EQ(b->GetCaption(), "Two");
+
+  // A new handler reaches every click, whichever handler it ran before.
   b->OnClick = TNotifyEvent(sink_.get(), &TActionSink::Other);
   action_->SetOnExecute(TNotifyEvent(sink_.get(), &TActionSink::Update));
   EXPECT_TRUE(a->OnClick == TNotifyEvent(sink_.get(), &TActionSink::Update));
-  EXPECT_TRUE(b->OnClick == TNotifyEvent(sink_.get(), &TActionSink::Other));
+  EXPECT_TRUE(b->OnClick == TNotifyEvent(sink_.get(), &TActionSink::Update));
 }
 
 TEST_F(ActionsTest, ClickingRunsTheActionUpdatedFirstUnlessOnClickIsAnotherHandler) {

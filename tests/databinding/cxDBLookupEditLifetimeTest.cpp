@@ -1,0 +1,115 @@
+// The data-set lookup edit over time: the list data set and its source going away while the
+// editor lives, the grid-mode texts following the list's own changes, an emptied text, and
+// a bound editor showing its records without moving the shared list.
+#include "tests/databinding/DBLookupTestSupport.h"
+
+namespace {
+
+TEST_F(DBLookupTest, FreeingTheListSourceOrTheListDataSetLeavesAWorkingEditor) {
+  auto* c = MakeCombo();
+  TcxLookupComboBoxProperties* p = c->GetProperties();
+  c->SetEditValue(Variant(Integer(2)));
+  EXPECT_EQ(Text(c), "Bob");
+  peopleSource->Free();
+  peopleSource = nullptr;
+  EXPECT_EQ(p->GetListSource(), nullptr);
+  EXPECT_EQ(p->GetDisplayText(Variant(Integer(2))), "");
+  c->SetEditValue(Variant(Integer(5)));
+  EXPECT_EQ(Text(c), "");
+  // A new source over a new list.
+  auto* source = New<TDataSource>(form);
+  source->SetDataSet(people);
+  p->SetListSource(source);
+  EXPECT_EQ(p->GetDisplayText(Variant(Integer(5))), "Cyd");
+  p->SetGridMode(true);
+  EXPECT_EQ(p->GetDisplayText(Variant(Integer(5))), "Cyd");
+  people->Free();
+  people = nullptr;
+  EXPECT_EQ(p->GetListDataSet(), nullptr);
+  EXPECT_EQ(p->GetDisplayText(Variant(Integer(7))), "");
+  EXPECT_EQ(p->FindByText(0, "Dora", true), -1);
+  c->SetEditValue(Variant(Integer(7)));
+  EXPECT_EQ(Text(c), "");
+}
+
+TEST_F(DBLookupTest, GridModeTextsFollowTheListsOwnChanges) {
+  auto* c = MakeCombo();
+  TcxLookupComboBoxProperties* p = c->GetProperties();
+  p->SetGridMode(true);
+  EXPECT_EQ(p->GetDisplayText(Variant(Integer(7))), "Dora");
+  // The record's text is edited in the list data set.
+  ASSERT_TRUE(people->Locate("ID", Variant(Integer(7)), {}));
+  people->Edit();
+  people->FieldByName("Name")->SetAsString("Dot");
+  people->Post();
+  EXPECT_EQ(p->GetDisplayText(Variant(Integer(7))), "Dot");
+  // A closed list shows nothing; opened again, the texts come back.
+  people->Close();
+  EXPECT_EQ(p->GetDisplayText(Variant(Integer(5))), "");
+  people->Open();
+  EXPECT_EQ(p->GetDisplayText(Variant(Integer(5))), "Cyd");
+  // The column's field changed through the column itself.
+  p->GetListColumns()->GetItem(0)->SetFieldName("City");
+  EXPECT_EQ(p->GetDisplayText(Variant(Integer(5))), "C5");
+}
+
+TEST_F(DBLookupTest, AnEmptiedTextIsNoKeyEvenWhenARecordHasNoText) {
+  auto* c = MakeCombo();
+  TcxLookupComboBoxProperties* p = c->GetProperties();
+  for (bool grid : {false, true}) {
+    p->SetGridMode(grid);
+    c->SetEditValue(Variant(Integer(2)));
+    EXPECT_TRUE(VarIsNull(c->GetLookupEditData()->DisplayTextToKey(""))) << grid;
+    EXPECT_TRUE(cxVariantsEqual(c->GetLookupEditData()->DisplayTextToKey("bobby"), Variant(Integer(3)))) << grid;
+  }
+}
+
+TEST_F(DBLookupTest, ABoundEditorShowingItsRecordsLeavesTheListWhereItWas) {
+  orders->Close();
+  for (Integer i = 2; i <= 6; ++i) orders->AddRecord({Variant(i), Variant(Integer(i == 6 ? 8 : i))});
+  orders->Open();
+  auto* c = MakeCombo<TcxDBLookupComboBox>();
+  c->GetDataBinding()->SetDataSource(ordersSource);
+  c->GetDataBinding()->SetDataField("CustID");
+  TcxLookupComboBoxProperties* p = c->GetProperties();
+  p->GetDBDataController()->DataModeController()->SetGridModeBufferCount(2);
+  for (bool grid : {false, true}) {
+    p->SetGridMode(grid);
+    ASSERT_EQ(p->GetDBDataController()->IsGridMode(), grid);
+    people->SetRecNo(2);
+    for (orders->First(); !orders->Eof(); orders->Next()) {
+      EXPECT_EQ(Text(c), p->GetDisplayText(orders->FieldByName("CustID")->Value())) << grid;
+      EXPECT_EQ(people->RecNo(), 2) << grid << " " << orders->RecNo();
+    }
+    // Stepping through the closed list starts from the shown key: 5 is followed by 7.
+    orders->SetRecNo(5);
+    ASSERT_EQ(orders->FieldByName("CustID")->GetAsInteger(), 5);
+    EXPECT_EQ(Text(c), "Cyd");
+    c->GetLookupEditData()->Go(cxLookupGoNext, false);
+    EXPECT_TRUE(cxVariantsEqual(c->GetLookupEditData()->GetCurrentKey(), Variant(Integer(7)))) << grid;
+    // The step is the user's edit of the order: dropped here.
+    orders->Cancel();
+  }
+}
+
+
+TEST_F(DBLookupTest, SeveralKeyFieldsMakeOneKeyInBothModes) {
+  // The list was read with one key field; the second is added afterwards.
+  auto* c = MakeCombo();
+  TcxLookupComboBoxProperties* p = c->GetProperties();
+  p->SetKeyFieldNames("ID;City");
+  const Variant key = VarArrayOf({Variant(Integer(5)), Variant(String("C5"))});
+  const Variant wrong = VarArrayOf({Variant(Integer(5)), Variant(String("C7"))});
+  for (bool grid : {false, true}) {
+    p->SetGridMode(grid);
+    EXPECT_EQ(p->GetDisplayText(key), "Cyd") << grid;
+    EXPECT_EQ(p->GetDisplayText(wrong), "") << grid;
+    EXPECT_EQ(p->GetDisplayText(Variant(Integer(5))), "") << grid;
+    c->SetEditValue(Null());
+    const Variant k = c->GetLookupEditData()->DisplayTextToKey("cyd");
+    ASSERT_TRUE(VarIsArray(k)) << grid;
+    EXPECT_TRUE(cxVariantsEqual(k, key)) << grid;
+  }
+}
+
+}  // namespace
