@@ -796,7 +796,11 @@ void TDataSet::GotoBookmark(const TBookmarkStr& Value) {
 }
 
 bool TDataSet::BookmarkValid(const TBookmarkStr& Value) const {
-  return Active() && !Value.empty() && InternalFindBookmark(Value) >= 0;
+  if (!Active() || Value.empty()) return false;
+  const Integer place = InternalFindBookmark(Value);
+  // A record the filter hides cannot be gone to, any more than one that is gone: a caller
+  // that tests first never meets "Record not found".
+  return place >= 0 && const_cast<TDataSet*>(this)->RecordVisible(place);
 }
 
 Integer TDataSet::CompareBookmarks(const TBookmarkStr& A, const TBookmarkStr& B) const {

@@ -277,8 +277,9 @@ void TControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AH
   FHeight = AHeight;
   UpdateAnchorRules();
   Invalidate();
+  TWeakLink self(this);  // the parent's alignment may resize this control, whose handler may free it
   RequestAlign();
-  Resize();
+  if (self.Alive()) Resize();
 }
 
 TRect TControl::GetClientRect() const { return {0, 0, FWidth, FHeight}; }
@@ -490,15 +491,19 @@ void TControl::MouseWheelHandler(TMessage& Message) {
     Message.Result = Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
 }
 
+// A wheel handler that frees the control spends the turn: nothing reads the control after it.
 bool TControl::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) {
   bool handled = false;
+  TWeakLink self(this);
   if (OnMouseWheel) OnMouseWheel(this, Shift, WheelDelta, MousePos, handled);
+  if (!self.Alive()) return true;
   if (handled) return true;
   FWheelAccumulator += WheelDelta;
   while (FWheelAccumulator >= WHEEL_DELTA || FWheelAccumulator <= -WHEEL_DELTA) {
     bool down = FWheelAccumulator < 0;
     FWheelAccumulator += down ? WHEEL_DELTA : -WHEEL_DELTA;
     handled = (down ? DoMouseWheelDown(Shift, MousePos) : DoMouseWheelUp(Shift, MousePos)) || handled;
+    if (!self.Alive()) return true;
   }
   return handled;
 }
@@ -521,7 +526,8 @@ void TControl::CMMouseWheel(TMessage& Message) {
   TShiftState shift = KeysToShiftState(LOWORD(Message.WParam));
   Integer delta = SHORT(HIWORD(Message.WParam));
   TPoint pos{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
-  if (DoMouseWheel(shift, delta, pos))
+  TWeakLink self(this);
+  if (DoMouseWheel(shift, delta, pos) || !self.Alive())
     Message.Result = 1;
   else
     Message.Result = FParent ? FParent->Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam) : 0;
@@ -585,42 +591,54 @@ void TControl::DoMouseUp(TMessage& Message, TMouseButton Button) {
   MouseUp(Button, KeysToShiftState(Message.WParam), GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
 }
 
+// The mouse messages: the default handling (a platform control's focus and notifications)
+// and each handler may free the control; every later step runs only while it lives.
 void TControl::WMLButtonDown(TMessage& Message) {
+  TWeakLink self(this);
   TL_INHERITED(Message);
+  if (!self.Alive()) return;
   if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
   if (FControlStyle.Contains(csClickEvents)) FControlState.Include(csClicked);
   DoMouseDown(Message, TMouseButton::mbLeft, {});
 }
 
 void TControl::WMRButtonDown(TMessage& Message) {
+  TWeakLink self(this);
   TL_INHERITED(Message);
-  DoMouseDown(Message, TMouseButton::mbRight, {});
+  if (self.Alive()) DoMouseDown(Message, TMouseButton::mbRight, {});
 }
 
 void TControl::WMMButtonDown(TMessage& Message) {
+  TWeakLink self(this);
   TL_INHERITED(Message);
-  DoMouseDown(Message, TMouseButton::mbMiddle, {});
+  if (self.Alive()) DoMouseDown(Message, TMouseButton::mbMiddle, {});
 }
 
 void TControl::WMLButtonDblClk(TMessage& Message) {
+  TWeakLink self(this);
   TL_INHERITED(Message);
+  if (!self.Alive()) return;
   if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
   if (FControlStyle.Contains(csClickEvents)) DblClick();
-  DoMouseDown(Message, TMouseButton::mbLeft, {ssDouble});
+  if (self.Alive()) DoMouseDown(Message, TMouseButton::mbLeft, {ssDouble});
 }
 
 void TControl::WMRButtonDblClk(TMessage& Message) {
+  TWeakLink self(this);
   TL_INHERITED(Message);
-  DoMouseDown(Message, TMouseButton::mbRight, {ssDouble});
+  if (self.Alive()) DoMouseDown(Message, TMouseButton::mbRight, {ssDouble});
 }
 
 void TControl::WMMButtonDblClk(TMessage& Message) {
+  TWeakLink self(this);
   TL_INHERITED(Message);
-  DoMouseDown(Message, TMouseButton::mbMiddle, {ssDouble});
+  if (self.Alive()) DoMouseDown(Message, TMouseButton::mbMiddle, {ssDouble});
 }
 
 void TControl::WMLButtonUp(TMessage& Message) {
+  TWeakLink self(this);
   TL_INHERITED(Message);
+  if (!self.Alive()) return;
   if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(false);
   if (FControlState.Contains(csClicked)) {
     FControlState.Exclude(csClicked);
@@ -628,32 +646,36 @@ void TControl::WMLButtonUp(TMessage& Message) {
     TRect r = GetClientRect();
     if (p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom) Click();
   }
-  DoMouseUp(Message, TMouseButton::mbLeft);
+  if (self.Alive()) DoMouseUp(Message, TMouseButton::mbLeft);
 }
 
 void TControl::WMRButtonUp(TMessage& Message) {
+  TWeakLink self(this);
   TL_INHERITED(Message);
-  DoMouseUp(Message, TMouseButton::mbRight);
+  if (self.Alive()) DoMouseUp(Message, TMouseButton::mbRight);
   // A window gets WM_CONTEXTMENU from its default handling; a graphic control asks here.
-  if (!dynamic_cast<TWinControl*>(this) && !InState(csDestroying)) {
+  if (self.Alive() && !dynamic_cast<TWinControl*>(this) && !InState(csDestroying)) {
     TPoint s = ClientToScreen(TPoint{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)});
     Perform(WM_CONTEXTMENU, 0, MAKELPARAM(WORD(s.X), WORD(s.Y)));
   }
 }
 
 void TControl::WMMButtonUp(TMessage& Message) {
+  TWeakLink self(this);
   TL_INHERITED(Message);
-  DoMouseUp(Message, TMouseButton::mbMiddle);
+  if (self.Alive()) DoMouseUp(Message, TMouseButton::mbMiddle);
 }
 
 void TControl::WMMouseMove(TMessage& Message) {
+  TWeakLink self(this);
   TL_INHERITED(Message);
-  MouseMove(KeysToShiftState(Message.WParam), GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
+  if (self.Alive()) MouseMove(KeysToShiftState(Message.WParam), GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
 }
 
 void TControl::WMCancelMode(TMessage& Message) {
+  TWeakLink self(this);
   TL_INHERITED(Message);
-  if (GetMouseCapture()) {
+  if (self.Alive() && GetMouseCapture()) {
     SetMouseCapture(false);
     if (FControlState.Contains(csLButtonDown)) {
       FControlState.Exclude(csLButtonDown);

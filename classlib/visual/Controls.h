@@ -638,25 +638,28 @@ TControlCanvas* NewControlCanvas(TControl* Control);
 void FreeControlCanvas(TControlCanvas*& Canvas);
 
 // Gives a control's canvas the paint's device context for the length of a paint (and
-// PaintDC slot), locked so that no nested message takes it away.
+// PaintDC slot), locked so that no nested message takes it away. A paint handler may free
+// the control, and its canvas with it: nothing is put back then.
 class TControlCanvasPaint {
  public:
   TControlCanvasPaint(TControlCanvas* Canvas, HDC& Slot, HDC DC) : FCanvas(Canvas), FSlot(Slot), FOld(Slot) {
     FSlot = DC;
-    FCanvas->Lock();
-    FCanvas->FreeHandle();  // a window DC taken earlier in this message
-    FCanvas->SetHandle(DC);
+    Canvas->Lock();
+    Canvas->FreeHandle();  // a window DC taken earlier in this message
+    Canvas->SetHandle(DC);
   }
   ~TControlCanvasPaint() {
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    auto* canvas = static_cast<TControlCanvas*>(FCanvas.Ref());
+    if (!canvas) return;
+    canvas->SetHandle(nullptr);
+    canvas->Unlock();
     FSlot = FOld;
   }
   TControlCanvasPaint(const TControlCanvasPaint&) = delete;
   TControlCanvasPaint& operator=(const TControlCanvasPaint&) = delete;
 
  private:
-  TControlCanvas* FCanvas;
+  TWeakLink FCanvas;
   HDC& FSlot;
   HDC FOld;
 };

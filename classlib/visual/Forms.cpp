@@ -312,10 +312,14 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
   }
   if (Control->FControlState.Contains(csFocusing)) return true;
   Control->FControlState.Include(csFocusing);
+  // The control's own OnEnter may free it: the mark goes only from a control still alive.
   struct Clear {
-    TWinControl* C;
-    ~Clear() { C->FControlState.Exclude(csFocusing); }
-  } clear{Control};
+    TWeakLink C;
+    ~Clear() {
+      if (auto* c = static_cast<TWinControl*>(C.Ref())) c->FControlState.Exclude(csFocusing);
+    }
+  } clear;
+  clear.C.Attach(Control);
   try {
     if (Screen && Screen->FFocusedForm != this) {
       if (TCustomForm* old = Screen->FFocusedForm) {
@@ -368,8 +372,11 @@ TModalResult TCustomForm::ShowModal() {
         EnableWindow(f->FHandle, FALSE);
         disabled.push_back(f);
       }
+  // A handler of the dialog (its OnCloseQuery, say) may free it: the loop then ends as
+  // cancelled and only the other forms are put back.
+  TWeakLink self(this);
   struct Restore {
-    TCustomForm* Self;
+    TWeakLink& SelfLink;
     std::vector<TCustomForm*>& Disabled;
     HWND Active;
     ~Restore() {
@@ -377,34 +384,43 @@ TModalResult TCustomForm::ShowModal() {
         if (Screen && std::find(Screen->FForms.begin(), Screen->FForms.end(), f) != Screen->FForms.end() &&
             f->FHandle)
           EnableWindow(f->FHandle, TRUE);
-      try {
-        Self->Hide();
-      } catch (...) {
-        if (Application) Application->HandleException(Self);
+      if (auto* form = static_cast<TCustomForm*>(SelfLink.Ref())) {
+        try {
+          form->Hide();
+        } catch (...) {
+          if (Application) Application->HandleException(form);
+        }
+        if (SelfLink.Alive()) form->FFormState.Exclude(fsModal);
       }
-      Self->FFormState.Exclude(fsModal);
       if (Active && IsWindow(Active)) SetActiveWindow(Active);
     }
-  } restore{this, disabled, activeWindow};
+  } restore{self, disabled, activeWindow};
   Show();
+  if (!self.Alive()) return mrCancel;
   SetWindowFocus();
+  if (!self.Alive()) return mrCancel;
   FModalResult = mrNone;
   do {
     Application->HandleMessage();
+    if (!self.Alive()) return mrCancel;
     if (Application->Terminated())
       FModalResult = mrCancel;
     else if (FModalResult != mrNone)
       CloseModal();
+    if (!self.Alive()) return mrCancel;
   } while (FModalResult == mrNone);
   return FModalResult;
 }
 
+// OnCloseQuery and OnClose may free the form: a form gone has nothing left to close.
 void TCustomForm::CloseModal() {
   TCloseAction action = caNone;
-  if (CloseQuery()) {
+  TWeakLink self(this);
+  if (CloseQuery() && self.Alive()) {
     action = caHide;
     DoClose(action);
   }
+  if (!self.Alive()) return;
   if (action == caNone)
     FModalResult = mrNone;
   else if (action == caFree)
@@ -422,10 +438,11 @@ void TCustomForm::Close() {
     FModalResult = mrCancel;
     return;
   }
-  if (!CloseQuery()) return;
+  TWeakLink self(this);
+  if (!CloseQuery() || !self.Alive()) return;
   TCloseAction action = caHide;
   DoClose(action);
-  if (action == caNone) return;
+  if (action == caNone || !self.Alive()) return;
   if (Application && Application->FMainForm == this)
     Application->Terminate();
   else if (action == caHide)

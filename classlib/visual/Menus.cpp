@@ -7,6 +7,7 @@
 #include "platform/host/HeadlessHost.h"
 #include "platform/kernel/Units.h"
 
+#include <deque>
 #include <map>
 
 // ---- Shortcuts ----------------------------------------------------------------------------
@@ -501,11 +502,16 @@ bool TMenu::IsShortCut(TMessage& Message) {
   if (!item) return false;
   // Each submenu on the way is "opened" first, so its OnClick can update the items
   // below it; the item fires only if it and its parents are enabled after that.
-  std::vector<TMenuItem*> chain;
-  for (TMenuItem* p = item->Parent(); p && p != FItems; p = p->Parent()) chain.insert(chain.begin(), p);
-  for (TMenuItem* p : chain) {
+  // A handler may free its item, a later one or the menu: the key is spent then.
+  std::deque<TWeakLink> chain;
+  for (TMenuItem* p = item->Parent(); p && p != FItems; p = p->Parent()) chain.emplace_front(p);
+  TWeakLink self(this);
+  for (TWeakLink& link : chain) {
+    auto* p = static_cast<TMenuItem*>(link.Ref());
+    if (!p) return true;
     if (!p->GetEnabled()) return false;
     p->Click();
+    if (!self.Alive()) return true;
   }
   // The handlers may have changed the tree: look the key up again.
   item = FindItemByShortCut(sc);
@@ -621,12 +627,14 @@ void TPopupMenu::Notification(TComponent* AComponent, TOperation Operation) {
 }
 
 void TPopupMenu::Popup(Integer X, Integer Y) {
+  TWeakLink self(this);
   if (OnPopup) OnPopup(this);
+  if (!self.Alive()) return;  // the handler freed the menu
   static const UINT kAlign[] = {TPM_LEFTALIGN, TPM_RIGHTALIGN, TPM_CENTERALIGN};
   UINT flags = kAlign[int(FAlignment)] | TPM_RIGHTBUTTON | TPM_RETURNCMD;
   UINT cmd = UINT(TrackPopupMenu(Handle(), flags, X, Y, 0, FWindow, nullptr));
   // The choice runs after the menu has closed, as a plain command.
-  if (cmd != 0) DispatchCommand(Word(cmd));
+  if (cmd != 0 && self.Alive()) DispatchCommand(Word(cmd));
 }
 
 void TPopupMenu::WndProc(TMessage& Message) {

@@ -131,13 +131,14 @@ void TRadioButton::WndProc(TMessage& Message) {
   if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && !InState(TComponentStateItem::csDesigning)) {
     const bool saved = FMouseFocusing;
     FMouseFocusing = true;
+    TWeakLink self(this);  // the press's handlers may free the button
     try {
       inherited::WndProc(Message);
     } catch (...) {
-      FMouseFocusing = saved;
+      if (self.Alive()) FMouseFocusing = saved;
       throw;
     }
-    FMouseFocusing = saved;
+    if (self.Alive()) FMouseFocusing = saved;
     return;
   }
   inherited::WndProc(Message);
@@ -167,8 +168,9 @@ void TRadioButton::CMDialogChar(TMessage& Message) {
     break;
   }
   if (accel && CanFocus()) {
+    TWeakLink self(this);  // OnEnter may free the button
     SetFocus();
-    if (Focused()) Activate();
+    if (self.Alive() && Focused()) Activate();
     Message.Result = 1;
     return;
   }
@@ -766,8 +768,10 @@ void TCustomListBox::CNDrawItem(TMessage& Message) {
     FCanvas->Font()->SetColor(clHighlightText);
   }
   TRect r = d.rcItem;
+  TWeakLink self(this);  // an OnDrawItem handler may free the list
   if (Integer(d.itemID) >= 0) DrawItem(Integer(d.itemID), r, state);
   else FCanvas->FillRect(r);
+  if (!self.Alive()) return;
   if (state.Contains(TOwnerDrawStateItem::odFocused)) FCanvas->DrawFocusRect(r);
   Message.Result = 1;
 }

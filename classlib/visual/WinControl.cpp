@@ -8,6 +8,7 @@
 #include "platform/host/HeadlessHost.h"
 
 #include <algorithm>
+#include <deque>
 #include <unordered_map>
 
 using enum TControlStyleItem;
@@ -348,10 +349,15 @@ TControl* TWinControl::ControlAtPos(const TPoint& Pos, bool AllowDisabled, bool 
 }
 
 void TWinControl::Broadcast(TMessage& Message) {
-  std::vector<TControl*> all(FControls);
-  all.insert(all.end(), FWinControls.begin(), FWinControls.end());
-  for (TControl* c : all) {
-    if (c->FParent != this) continue;  // removed by an earlier handler
+  // A child's handler (a button's click) may free that child, a later one or this control.
+  std::deque<TWeakLink> all;
+  for (TControl* c : FControls) all.emplace_back(c);
+  for (TControl* c : FWinControls) all.emplace_back(c);
+  TWeakLink self(this);
+  for (TWeakLink& link : all) {
+    if (!self.Alive()) return;
+    auto* c = static_cast<TControl*>(link.Ref());
+    if (!c || c->FParent != this) continue;  // freed or removed by an earlier handler
     c->FWindowProc(Message);
     if (Message.Result != 0) return;
   }
@@ -423,13 +429,14 @@ void TWinControl::ApplyAnchors(const TRect& Client) {
         top = Client.Bottom - r.Bottom - height;
     }
     c->FAnchoring = true;
+    TWeakLink alive(c);  // its resize handler may free it
     try {
       c->SetBounds(left, top, width, height);
     } catch (...) {
-      c->FAnchoring = false;
+      if (alive.Alive()) c->FAnchoring = false;
       throw;
     }
-    c->FAnchoring = false;
+    if (alive.Alive()) c->FAnchoring = false;
   }
 }
 
@@ -449,24 +456,29 @@ void TWinControl::DoAlign(TAlign AAlign, TRect& Rect) {
     }
   };
   std::stable_sort(list.begin(), list.end(), [&](TControl* a, TControl* b) { return key(a) < key(b); });
-  for (TControl* c : list) {
+  // A resize handler may free its control or a later one: a control gone takes no room.
+  std::deque<TWeakLink> alive;
+  for (TControl* c : list) alive.emplace_back(c);
+  for (TWeakLink& link : alive) {
+    if (!link.Alive()) continue;
+    auto* c = static_cast<TControl*>(link.Ref());
     Integer w = Rect.Right - Rect.Left, h = Rect.Bottom - Rect.Top;
     switch (AAlign) {
       case alTop:
         c->SetBounds(Rect.Left, Rect.Top, w, c->FHeight);
-        Rect.Top += c->FHeight;
+        if (link.Alive()) Rect.Top += c->FHeight;
         break;
       case alBottom:
         c->SetBounds(Rect.Left, Rect.Bottom - c->FHeight, w, c->FHeight);
-        Rect.Bottom -= c->FHeight;
+        if (link.Alive()) Rect.Bottom -= c->FHeight;
         break;
       case alLeft:
         c->SetBounds(Rect.Left, Rect.Top, c->FWidth, h);
-        Rect.Left += c->FWidth;
+        if (link.Alive()) Rect.Left += c->FWidth;
         break;
       case alRight:
         c->SetBounds(Rect.Right - c->FWidth, Rect.Top, c->FWidth, h);
-        Rect.Right -= c->FWidth;
+        if (link.Alive()) Rect.Right -= c->FWidth;
         break;
       case alClient:
         c->SetBounds(Rect.Left, Rect.Top, w, h);
@@ -508,15 +520,19 @@ void TWinControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer
   FTop = ATop;
   FWidth = AWidth;
   FHeight = AHeight;
+  // The window's own size messages and the alignment run OnResize handlers that may free
+  // the control: each later step runs only while it lives.
+  TWeakLink self(this);
   if (FHandle) {
     SetWindowPos(FHandle, nullptr, ALeft, ATop, AWidth, AHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!self.Alive()) return;
     UpdateBounds();
   }
   UpdateAnchorRules();
   RequestAlign();
-  if (resized) {
+  if (resized && self.Alive()) {
     Realign();
-    Resize();
+    if (self.Alive()) Resize();
   }
 }
 
@@ -680,7 +696,9 @@ void TWinControl::KeyUp(Word& Key, TShiftState Shift) {
 
 bool TWinControl::DoKeyDown(TMessage& Message) {
   TCustomForm* form = GetParentForm(this);
+  TWeakLink self(this);  // the form's preview handler may free the form and this control with it
   if (form && form != this && form->GetKeyPreview() && static_cast<TWinControl*>(form)->DoKeyDown(Message)) return true;
+  if (!self.Alive()) return true;
   Word key = Word(Message.WParam);
   KeyDown(key, KeyDataToShiftState(Message.LParam));
   Message.WParam = key;
@@ -689,7 +707,9 @@ bool TWinControl::DoKeyDown(TMessage& Message) {
 
 bool TWinControl::DoKeyPress(TMessage& Message) {
   TCustomForm* form = GetParentForm(this);
+  TWeakLink self(this);  // the form's preview handler may free the form and this control with it
   if (form && form != this && form->GetKeyPreview() && static_cast<TWinControl*>(form)->DoKeyPress(Message)) return true;
+  if (!self.Alive()) return true;
   Char ch = Char(Message.WParam);
   KeyPress(ch);
   Message.WParam = WPARAM(Byte(ch));
@@ -698,7 +718,9 @@ bool TWinControl::DoKeyPress(TMessage& Message) {
 
 bool TWinControl::DoKeyUp(TMessage& Message) {
   TCustomForm* form = GetParentForm(this);
+  TWeakLink self(this);  // the form's preview handler may free the form and this control with it
   if (form && form != this && form->GetKeyPreview() && static_cast<TWinControl*>(form)->DoKeyUp(Message)) return true;
+  if (!self.Alive()) return true;
   Word key = Word(Message.WParam);
   KeyUp(key, KeyDataToShiftState(Message.LParam));
   Message.WParam = key;
@@ -775,10 +797,16 @@ void TWinControl::PaintWindow(HDC DC) {
 }
 
 void TWinControl::PaintControls(HDC DC, TControl* First) {
-  auto it = FControls.begin();
-  if (First) it = std::find(FControls.begin(), FControls.end(), First);
-  for (; it != FControls.end(); ++it) {
-    TControl* c = *it;
+  auto from = FControls.begin();
+  if (First) from = std::find(FControls.begin(), FControls.end(), First);
+  // A paint handler may free its control, another one or this control.
+  std::deque<TWeakLink> controls;
+  for (auto it = from; it != FControls.end(); ++it) controls.emplace_back(*it);
+  TWeakLink self(this);
+  for (TWeakLink& link : controls) {
+    auto* c = static_cast<TControl*>(link.Ref());
+    if (!self.Alive()) return;
+    if (!c || c->FParent != this) continue;
     if (!(c->FVisible || c->InState(csDesigning))) continue;
     TRect r = c->GetBoundsRect();
     if (!RectVisible(DC, &r)) continue;
@@ -789,16 +817,19 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
   }
 }
 
+// The window's own paint (a form's OnPaint) may free the control: its children are not
+// painted then.
 void TWinControl::PaintHandler(TMessage& Message) {
   HDC dc = reinterpret_cast<HDC>(Message.WParam);
+  TWeakLink self(this);
   if (dc) {
     PaintWindow(dc);
-    PaintControls(dc, nullptr);
+    if (self.Alive()) PaintControls(dc, nullptr);
     return;
   }
   PaintScope paint(FHandle);
   PaintWindow(paint.DC);
-  PaintControls(paint.DC, nullptr);
+  if (self.Alive()) PaintControls(paint.DC, nullptr);
 }
 
 void TWinControl::WMPaint(TMessage& Message) {
@@ -857,7 +888,9 @@ void TWinControl::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case WM_SETFOCUS: {
       TCustomForm* form = GetParentForm(this);
+      TWeakLink self(this);  // an OnEnter or OnExit handler may free the control
       if (form && !form->SetFocusedControl(this)) return;
+      if (!self.Alive()) return;
       break;
     }
     case WM_KILLFOCUS:
@@ -939,12 +972,14 @@ void TWinControl::DefaultHandler(TMessage& Message) {
 }
 
 void TWinControl::WMWindowPosChanged(TMessage& Message) {
+  TWeakLink self(this);
   TL_INHERITED(Message);
+  if (!self.Alive()) return;
   Integer w = FWidth, h = FHeight;
   UpdateBounds();
   if (w != FWidth || h != FHeight) {
     Realign();
-    Resize();
+    if (self.Alive()) Resize();
   }
 }
 

@@ -405,6 +405,11 @@ void Paint(HWND h, ListState& s) {
       di.itemData = it.data;
       FillRect(dc, &r, bg);
       if (HWND parent = GetParent(h)) SendMessageA(parent, WM_DRAWITEM, di.CtlID, reinterpret_cast<LPARAM>(&di));
+      // The owner's drawing may destroy the list: its state is gone, the paint only ends.
+      if (!IsWindow(h)) {
+        EndPaint(h, &ps);
+        return;
+      }
       continue;
     }
     FillRect(dc, &r, selected ? GetSysColorBrush(COLOR_HIGHLIGHT) : bg);

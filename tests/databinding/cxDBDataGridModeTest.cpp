@@ -563,6 +563,28 @@ TEST_F(DBGridModeSelection, ARangeAfterRecordsPickedOneByOneTakesEveryRecordBetw
   }
 }
 
+TEST_F(DBGridModeSelection, ARecordTheDataSetsFilterHidesLeavesTheSelectionAndTheBookmark) {
+  OpenSelecting(100, 10);
+  Locate(24);
+  ASSERT_TRUE(C->SaveBookmark());
+  Anchor(20);
+  SelectTo(27);
+  DS->SetFilter("ID <> 24");
+  DS->SetFiltered(true);
+  // The hidden record cannot be gone to: it is no longer selected, nor remembered.
+  EXPECT_EQ(SelectedIDs(), Range(20, 27, {24}));
+  EXPECT_FALSE(C->IsBookmarkAvailable());
+  Locate(50);
+  EXPECT_NO_THROW(C->GotoBookmark());
+  EXPECT_EQ(CurrentID(), 50);
+  // Deleting the selection deletes what it shows, and never the hidden record.
+  EXPECT_NO_THROW(C->DeleteSelection());
+  EXPECT_EQ(DS->RecordCount(), 92);
+  DS->SetFiltered(false);
+  EXPECT_TRUE(DS->Locate("ID", Variant(24), TLocateOptions()));
+  EXPECT_EQ(DS->RecordCount(), 93);
+}
+
 TEST_F(DBGridModeSelection, OneStepRangesAgreeWithAWalk) {
   OpenSelecting(60, 8);
   std::mt19937 random(51);

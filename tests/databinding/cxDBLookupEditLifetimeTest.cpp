@@ -2,6 +2,7 @@
 // editor lives, the grid-mode texts following the list's own changes, an emptied text, and
 // a bound editor showing its records without moving the shared list.
 #include "tests/databinding/DBLookupTestSupport.h"
+#include "widgets/editcore/cxEditRepository.h"
 
 namespace {
 
@@ -30,6 +31,59 @@ TEST_F(DBLookupTest, FreeingTheListSourceOrTheListDataSetLeavesAWorkingEditor) {
   EXPECT_EQ(p->FindByText(0, "Dora", true), -1);
   c->SetEditValue(Variant(Integer(7)));
   EXPECT_EQ(Text(c), "");
+}
+
+TEST_F(DBLookupTest, FreeingTheListWhileItIsDroppedDownLeavesAWorkingEditor) {
+  auto* c = MakeCombo();
+  c->SetEditValue(Variant(Integer(2)));
+  Show();
+  c->SetFocus();
+  Pump();
+  Type("b");
+  ASSERT_TRUE(c->HasShownPopup());
+  people->Free();
+  people = nullptr;
+  Pump();
+  EXPECT_EQ(c->GetProperties()->GetDBDataController()->GetRowCount(), 0);
+  Type("o");
+  Key(VK_DOWN);
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(c->HasShownPopup());
+  Key(VK_RETURN);
+  EXPECT_EQ(c->GetProperties()->GetDisplayText(Variant(Integer(2))), "");
+}
+
+TEST_F(DBLookupTest, ARepositoryItemFreedWhileItsListIsDroppedDownLeavesAWorkingEditor) {
+  auto* repo = New<TcxEditRepository>(form);
+  auto* item = static_cast<TcxEditRepositoryLookupComboBoxItem*>(
+      repo->CreateItem(ClassOf<TcxEditRepositoryLookupComboBoxItem, TcxEditRepositoryItem, TComponent*>()));
+  TcxLookupComboBoxProperties* shared = item->GetProperties();
+  shared->SetListSource(peopleSource);
+  shared->SetKeyFieldNames("ID");
+  shared->SetListFieldNames("Name");
+  auto* c = New<TcxLookupComboBox>(form);
+  c->SetParent(form);
+  c->SetBounds(10, 10, 150, 21);
+  c->SetRepositoryItem(item);
+  c->SetEditValue(Variant(Integer(2)));
+  EXPECT_EQ(Text(c), "Bob");
+  Show();
+  c->SetFocus();
+  Pump();
+  Type("c");
+  ASSERT_TRUE(c->HasShownPopup());
+  ASSERT_EQ(c->GetLookupEditData()->WiredGrid(), shared->Grid());
+  item->Free();
+  Pump();
+  EXPECT_EQ(c->GetRepositoryItem(), nullptr);
+  // The list went with the item: nothing is left pointing at it.
+  EXPECT_EQ(c->GetLookupEditData()->WiredGrid(), nullptr);
+  Key(VK_ESCAPE);
+  Type("d");
+  Key(VK_ESCAPE);
+  Key(VK_RETURN);
+  // The editor's own properties hold no list.
+  EXPECT_EQ(static_cast<TcxLookupComboBoxProperties*>(c->GetActiveProperties())->GetListSource(), nullptr);
 }
 
 TEST_F(DBLookupTest, GridModeTextsFollowTheListsOwnChanges) {

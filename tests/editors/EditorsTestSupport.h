@@ -6,6 +6,7 @@
 #include "classlib/core/Streams.h"
 #include "classlib/visual/Forms.h"
 #include "tests/foundation/PainterTestFixture.h"
+#include "tests/support/FormDescription.h"
 #include "widgets/editcore/EditcoreUnits.h"
 #include "widgets/editors/EditorsUnits.h"
 #include "widgets/foundation/FoundationUnits.h"
@@ -35,11 +36,8 @@ class EditorsTest : public PainterTest {
   }
   // The form a window description in text makes; the caller frees it.
   static TForm* ReadDialog(const char* AText) {
-    Owned<TMemoryStream> binary(New<TMemoryStream>());
-    ObjectTextToBinary(AText, *binary);
-    binary->SetPosition(0);
     TForm* dialog = TForm::CreateNew(Application);
-    binary->ReadComponent(dialog);
+    ReadDescription(AText, dialog);
     return dialog;
   }
 };

@@ -9,6 +9,7 @@
 #include "platform/host/HeadlessHost.h"
 #include "platform/user/User.h"
 #include "tests/foundation/NativePainterFixture.h"
+#include "tests/support/FormDescription.h"
 #include "widgets/editcore/EditcoreUnits.h"
 #include "widgets/editors/EditorsUnits.h"
 #include "widgets/foundation/FoundationUnits.h"
@@ -542,11 +543,8 @@ TEST_F(CheckBoxTest, ALoadedCheckBoxTakesItsActionsStateUnlessOneWasWritten) {
       "    State = cbsGrayed\n"
       "  end\n"
       "end\n";
-  Owned<TMemoryStream> bin(New<TMemoryStream>());
-  ObjectTextToBinary(text, *bin);
-  bin->SetPosition(0);
   TForm* f = TForm::CreateNew<TForm>(nullptr);
-  bin->ReadComponent(f);
+  ReadDescription(text, f);
   auto* follows = dynamic_cast<TcxCheckBox*>(f->FindComponent("Follows"));
   auto* own = dynamic_cast<TcxCheckBox*>(f->FindComponent("Own"));
   ASSERT_TRUE(follows && own);

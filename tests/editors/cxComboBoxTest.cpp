@@ -5,6 +5,7 @@
 
 #include "classlib/core/FormText.h"
 #include "classlib/core/Streams.h"
+#include "tests/support/FormDescription.h"
 #include "widgets/editors/cxSpinEdit.h"
 
 namespace {
@@ -198,10 +199,7 @@ TEST_F(ComboBoxTest, ReadsItsListSettingsFromAFormText) {
       "    'Size: 6, Colors: 3'\n"
       "    'Size: 10, Colors: 4')\n"
       "end\n";
-  Owned<TMemoryStream> binary(New<TMemoryStream>());
-  ObjectTextToBinary(text, *binary);
-  binary->SetPosition(0);
-  binary->ReadComponent(c);
+  ReadDescription(text, c);
   host().PumpUntilIdle();
   EXPECT_TRUE(c->GetComboProperties()->IsFixedList());
   EXPECT_EQ(c->GetComboProperties()->GetDropDownRows(), 5);

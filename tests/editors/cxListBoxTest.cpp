@@ -8,6 +8,7 @@
 #include "classlib/visual/Forms.h"
 #include "platform/user/User.h"
 #include "tests/support/AppTest.h"
+#include "tests/support/FormDescription.h"
 #include "widgets/editcore/EditcoreUnits.h"
 #include "widgets/editors/EditorsUnits.h"
 #include "widgets/foundation/FoundationUnits.h"
@@ -331,10 +332,7 @@ TEST_F(ListBoxTest, ReadsItsItemsAndSettingsFromAFormText) {
       "  ReadOnly = True\n"
       "  TabWidth = 8\n"
       "end\n";
-  Owned<TMemoryStream> binary(New<TMemoryStream>());
-  ObjectTextToBinary(text, *binary);
-  binary->SetPosition(0);
-  binary->ReadComponent(l);
+  ReadDescription(text, l);
   host().PumpUntilIdle();
   EXPECT_EQ(l->GetItems()->GetCommaText(), "one,two");
   EXPECT_EQ(l->GetListStyle(), TListBoxStyle::lbOwnerDrawFixed);

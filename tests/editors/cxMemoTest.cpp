@@ -9,6 +9,7 @@
 #include "classlib/visual/Forms.h"
 #include "platform/user/User.h"
 #include "tests/support/AppTest.h"
+#include "tests/support/FormDescription.h"
 #include "widgets/editcore/EditcoreUnits.h"
 #include "widgets/editcore/cxEditControl.h"
 #include "widgets/editors/EditorsUnits.h"
@@ -312,10 +313,7 @@ TEST_F(MemoTest, AHugeVisibleLineCountFromAFormTextIsClampedSoTheHeightStaysAnIn
   const Integer fontHeight = m->GetInnerEditTextHeight();
   for (const char* count : {"2147483647", "32768", "32767"}) {
     const String text = String("object Memo1: TcxMemo\n  Properties.VisibleLineCount = ") + count + "\nend\n";
-    Owned<TMemoryStream> binary(New<TMemoryStream>());
-    ObjectTextToBinary(text, *binary);
-    binary->SetPosition(0);
-    binary->ReadComponent(m);
+    ReadDescription(text, m);
     host().PumpUntilIdle();
     EXPECT_EQ(m->GetMemoProperties()->GetVisibleLineCount(), 32767) << count;
     // As tall as the window layer allows, never a height that wrapped round.
@@ -335,17 +333,13 @@ TEST_F(MemoTest, ReadsItsLinesAndSettingsFromAFormText) {
       "  Properties.ScrollBars = ssVertical\n"
       "  Properties.WantTabs = True\n"
       "end\n";
-  auto* binary = New<TMemoryStream>();
-  ObjectTextToBinary(text, *binary);
-  binary->SetPosition(0);
-  binary->ReadComponent(m);
+  ReadDescription(text, m);
   host().PumpUntilIdle();
   EXPECT_EQ(Text(m), "first\r\nsecond");
   EXPECT_EQ(m->EditValue().AsString(), "first\r\nsecond");
   EXPECT_EQ(m->GetMemoProperties()->GetScrollBars(), TScrollStyle::ssVertical);
   EXPECT_TRUE(m->GetMemoProperties()->GetWantTabs());
   EXPECT_TRUE(Style(m) & WS_VSCROLL);
-  binary->Free();
   // The registry names the memo.
   TcxRegisteredClasses* r = GetRegisteredEditProperties();
   const Integer i = r->GetIndexByClass(&TcxMemoProperties::StaticClass());

@@ -8,6 +8,7 @@
 #include "tests/editors/EditorsTestSupport.h"
 #include "tests/foundation/GalleryFile.h"
 #include "tests/foundation/NativePainterFixture.h"
+#include "tests/support/FormDescription.h"
 #include "widgets/editors/cxButtons.h"
 #include "widgets/editors/cxRadioGroup.h"
 
@@ -584,11 +585,8 @@ TEST_F(RadioGroup, PostedFocusMessageAndWindowDescription) {
       "      item Caption = 'Large' Value = 2 end>\n"
       "  end\n"
       "end\n";
-  Owned<TMemoryStream> binary(New<TMemoryStream>());
-  ObjectTextToBinary(text, *binary);
-  binary->SetPosition(0);
   TForm* dialog = TForm::CreateNew(Application);
-  binary->ReadComponent(dialog);
+  ReadDescription(text, dialog);
   auto* g = dynamic_cast<TcxRadioGroup*>(dialog->FindComponent("g"));
   ASSERT_NE(g, nullptr);
   EXPECT_EQ(g->GetProperties()->GetColumns(), 2);

@@ -3,7 +3,8 @@
 // of its handlers set to free it after a chosen number of calls, then takes keys, characters,
 // clicks, drop-downs and focus changes; a data controller and a data set get the same
 // treatment from their own handlers and operations. Nothing may touch the freed object (the
-// sanitizers watch), and every window is gone once the form is freed.
+// sanitizers watch), and every window is gone once the form is freed. The standard controls,
+// buttons, check boxes and radio groups take the mouse, keys, focus and new bounds the same way.
 #include "classlib/core/DB.h"
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/VisualUnits.h"
@@ -16,8 +17,12 @@
 #include "widgets/editcore/EditcoreUnits.h"
 #include "widgets/editcore/cxMaskEdit.h"
 #include "widgets/editors/EditorsUnits.h"
+#include "classlib/visual/StdCtrls.h"
+#include "widgets/editors/cxButtons.h"
+#include "widgets/editors/cxCheckBox.h"
 #include "widgets/editors/cxComboBox.h"
 #include "widgets/editors/cxMemo.h"
+#include "widgets/editors/cxRadioGroup.h"
 #include "widgets/editors/cxSpinEdit.h"
 #include "widgets/foundation/FoundationUnits.h"
 #include "widgets/foundation/cxControls.h"
@@ -70,6 +75,7 @@ class TFreer : public TObject {
   void HKey(TObject*, Word&, TShiftState) { Hit(); }
   void HKeyPress(TObject*, Char&) { Hit(); }
   void HMouse(TObject*, TMouseButton, TShiftState, Integer, Integer) { Hit(); }
+  void HMove(TObject*, TShiftState, Integer, Integer) { Hit(); }
   void HButtonClick(TObject*, Integer) { Hit(); }
   void HClosePopup(TcxControl*, TcxEditCloseUpReason) { Hit(); }
   void HValidate(TObject*, Variant&, String&, bool&) { Hit(); }
@@ -194,12 +200,19 @@ void Act(Platform* pf, FuzzBytes& in, TForm* form, TWinControl* other, TWeakLink
   if (depth == 0) pf->host.PumpUntilIdle();
 }
 
-void Editors(Platform* pf, FuzzBytes& in) {
+// The form of an input: a plain edit to take the focus elsewhere, and room for the victim.
+TForm* MakeForm(TEdit*& AOther) {
   TForm* form = TCustomForm::CreateNew(nullptr);
   form->SetBounds(100, 100, 400, 300);
-  auto* other = New<TEdit>(form);
-  other->SetBounds(10, 200, 100, 21);
-  other->SetParent(form);
+  AOther = New<TEdit>(form);
+  AOther->SetBounds(10, 200, 100, 21);
+  AOther->SetParent(form);
+  return form;
+}
+
+void Editors(Platform* pf, FuzzBytes& in) {
+  TEdit* other = nullptr;
+  TForm* form = MakeForm(other);
   TcxCustomEdit* e = MakeEdit(form, in.U8());
   TFreer freer;
   freer.Victim = e;
@@ -226,6 +239,104 @@ void Editors(Platform* pf, FuzzBytes& in) {
   }
   form->Free();
   pf->host.PumpUntilIdle();
+}
+
+TWinControl* MakeControl(TForm* form, uint8_t kind) {
+  TWinControl* c = nullptr;
+  switch (kind % 8) {
+    case 0: c = New<TButton>(form); break;
+    case 1: c = New<TRadioButton>(form); break;
+    case 2: c = New<TEdit>(form); break;
+    case 3: {
+      auto* l = New<TListBox>(form);
+      l->SetBounds(0, 0, 120, 60);  // the items need the room
+      l->GetItems()->Add("one");
+      l->GetItems()->Add("two");
+      c = l;
+      break;
+    }
+    case 4: c = New<TcxButton>(form); break;
+    case 5: c = New<TcxCheckBox>(form); break;
+    case 6: c = New<TcxRadioButton>(form); break;
+    default: {
+      auto* g = New<TcxRadioGroup>(form);
+      for (const char* s : {"&One", "&Two"})
+        static_cast<TcxRadioGroupItem*>(g->GetProperties()->GetItems()->Add())->SetCaption(s);
+      c = g;
+      break;
+    }
+  }
+  c->SetBounds(10, 10, 120, 60);
+  c->SetParent(form);
+  c->SetCaption("&Cap");
+  return c;
+}
+
+void HookControl(TWinControl* c, TFreer* f, uint8_t which) {
+  switch (which % 12) {
+    case 0: c->OnClick = {f, &TFreer::HNotify}; break;
+    case 1: c->OnDblClick = {f, &TFreer::HNotify}; break;
+    case 2: c->OnMouseDown = {f, &TFreer::HMouse}; break;
+    case 3: c->OnMouseUp = {f, &TFreer::HMouse}; break;
+    case 4: c->OnMouseMove = {f, &TFreer::HMove}; break;
+    case 5: c->OnEnter = {f, &TFreer::HNotify}; break;
+    case 6: c->OnExit = {f, &TFreer::HNotify}; break;
+    case 7: c->OnKeyDown = {f, &TFreer::HKey}; break;
+    case 8: c->OnKeyPress = {f, &TFreer::HKeyPress}; break;
+    case 9: c->OnKeyUp = {f, &TFreer::HKey}; break;
+    case 10: c->OnResize = {f, &TFreer::HNotify}; break;
+    default:
+      if (auto* e = dynamic_cast<TcxCustomEdit*>(c)) e->GetProperties()->OnChange = {f, &TFreer::HNotify};
+      else if (auto* e = dynamic_cast<TEdit*>(c)) e->OnChange = {f, &TFreer::HNotify};
+      else c->OnClick = {f, &TFreer::HNotify};
+      break;
+  }
+}
+
+const int kControlKeys[] = {VK_SPACE, VK_RETURN, VK_ESCAPE, VK_TAB, VK_UP, VK_DOWN, 'C', VK_BACK};
+
+void Controls(Platform* pf, FuzzBytes& in) {
+  TEdit* other = nullptr;
+  TForm* form = MakeForm(other);
+  TWinControl* c = MakeControl(form, in.U8());
+  TFreer freer;
+  freer.Victim = c;
+  freer.Countdown = 1 + in.U8() % 4;
+  HookControl(c, &freer, in.U8());
+  TWeakLink link(c);
+  try {
+    form->Show();
+    pf->host.PumpUntilIdle();
+    for (int i = 0; i < 24 && in.More() && link.Alive(); ++i) {
+      const uint8_t op = in.U8();
+      const Integer x = in.U8() % 130, y = in.U8() % 70;
+      const HWND h = c->HandleAllocated() ? c->GetHandle() : nullptr;
+      switch (op % 10) {
+        case 0: if (h) pf->host.Click(h, x, y); break;
+        case 1: if (h) pf->host.DoubleClick(h, x, y); break;
+        case 2: if (h) pf->host.MouseDown(h, x, y, (op & 16) ? MouseButton::Right : MouseButton::Left); break;
+        case 3: if (h) pf->host.MouseUp(h, x, y, (op & 16) ? MouseButton::Right : MouseButton::Left); break;
+        case 4: if (h) pf->host.MouseMove(h, x, y); break;
+        case 5: {
+          const int vk = kControlKeys[x % (sizeof(kControlKeys) / sizeof(kControlKeys[0]))];
+          if (vk == 'C') pf->host.KeyDown(VK_MENU);
+          pf->host.Key(vk);
+          if (vk == 'C') pf->host.KeyUp(VK_MENU);
+          break;
+        }
+        case 6: pf->host.Char(Byte('a' + x % 26)); break;
+        case 7: if (op & 16) other->SetFocus(); else c->SetFocus(); break;
+        case 8: c->SetBounds(x, y, 20 + x, 10 + y); break;
+        default: pf->host.Advance(y * 10); break;
+      }
+      pf->host.PumpUntilIdle();
+    }
+  } catch (const Exception&) {
+  } catch (const HeadlessStall&) {
+  }
+  form->Free();
+  // A hover tracker whose control is gone ends at its next tick.
+  pf->host.Advance(100);
 }
 
 void Controller(FuzzBytes& in) {
@@ -333,16 +444,30 @@ void DataSet(FuzzBytes& in) {
   if (link.Alive()) ds->Free();
 }
 
+// The widgets' timers share one window, made on first use and kept for the process: made
+// before the first input, it is not a window an input left behind.
+void MakeSharedWindows() {
+  static const bool made = [] {
+    TFreer idle;
+    Owned<TcxTimer> timer(New<TcxTimer>(nullptr));
+    timer->SetOnTimer({&idle, &TFreer::HNotify});
+    return true;
+  }();
+  (void)made;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Platform* platform = &FuzzEnvironment<Platform>();
+  MakeSharedWindows();
   const int windowsBefore = UserLiveWindowCount();
   FuzzBytes in(data, size);
-  switch (in.U8() % 3) {
+  switch (in.U8() % 4) {
     case 0: Editors(platform, in); break;
     case 1: Controller(in); break;
-    default: DataSet(in); break;
+    case 2: DataSet(in); break;
+    default: Controls(platform, in); break;
   }
   (void)Application->TakeExceptions();
   if (UserLiveWindowCount() != windowsBefore) std::abort();

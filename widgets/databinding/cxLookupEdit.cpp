@@ -192,9 +192,24 @@ String TcxCustomLookupEditProperties::GetRecordListText(Integer ARecordIndex) co
 // ---- lookup data ----
 
 void TcxCustomLookupEditLookupData::BeforeDestruction() {
-  if (FWiredGrid) FWiredGrid->OnDataChanged = FSavedGridDataChanged;
-  FWiredGrid = nullptr;
+  UnwireGrid();
+  FreeAndNil(FGridWatch);
   inherited::BeforeDestruction();
+}
+
+void TcxCustomLookupEditLookupData::UnwireGrid() {
+  if (FWiredGrid) {
+    FWiredGrid->OnDataChanged = FSavedGridDataChanged;
+    if (FGridWatch) FWiredGrid->RemoveFreeNotification(FGridWatch);
+  }
+  FWiredGrid = nullptr;
+  FSavedGridDataChanged = TNotifyEvent();
+}
+
+void TcxCustomLookupEditLookupData::GridFreed(TComponent* AComponent) {
+  if (AComponent != FWiredGrid) return;
+  FWiredGrid = nullptr;
+  FSavedGridDataChanged = TNotifyEvent();
 }
 
 TcxCustomLookupEditProperties* TcxCustomLookupEditLookupData::LookupProperties() const {
@@ -443,10 +458,15 @@ void TcxCustomLookupEditLookupData::DropDown() {
   auto lock = TScopedLock([p] { p->LockDataController(); }, [p] { p->UnlockDataController(); });
   p->SetListEvents(this, true);
   if (FWiredGrid != grid) {
-    if (FWiredGrid) FWiredGrid->OnDataChanged = FSavedGridDataChanged;
+    UnwireGrid();
     FSavedGridDataChanged = grid->OnDataChanged;
     grid->OnDataChanged = {this, &TcxCustomLookupEditLookupData::GridDataChanged};
     FWiredGrid = grid;
+    if (!FGridWatch) {
+      FGridWatch = New<TcxFreeNotificator>(nullptr);
+      FGridWatch->OnFreeNotification = {this, &TcxCustomLookupEditLookupData::GridFreed};
+    }
+    grid->FreeNotification(FGridWatch);
   }
   auto* edit = LookupEdit();
   TcxContainerStyle* style = GetEdit() ? GetEdit()->GetLookupActiveStyle() : nullptr;
@@ -461,9 +481,7 @@ void TcxCustomLookupEditLookupData::CloseUp() {
   TcxCustomLookupEditProperties* p = LookupProperties();
   if (!p) return;
   p->SetListEvents(this, false);
-  if (FWiredGrid) FWiredGrid->OnDataChanged = FSavedGridDataChanged;
-  FWiredGrid = nullptr;
-  FSavedGridDataChanged = TNotifyEvent();
+  UnwireGrid();
   p->ListPopupEnded();
   // The typed filter ends with the drop-down: the closed list holds every record again.
   if (TcxCustomDataController* c = p->GetListDataController()) {

@@ -125,6 +125,8 @@ class TcxCustomLookupEditLookupData : public TcxCustomTextEditLookupData {
   TcxCustomLookupEditProperties* LookupProperties() const;
   TcxCustomLookupEdit* LookupEdit() const;
   bool IsIncrementalSearching() const { return FIncrementalSearching; }
+  // The grid whose data-change event the lookup data follows while the list is dropped down.
+  TcxCustomLookupGrid* WiredGrid() const { return FWiredGrid; }
 
   // ---- IcxTextEditLookupData ----
   void CloseUp() override;
@@ -185,11 +187,17 @@ class TcxCustomLookupEditLookupData : public TcxCustomTextEditLookupData {
   void GridDataChanged(TObject* Sender);
   void FitPopupToFilter();
   void FocusKeyRecord();
+  // The grid's data-change event goes back to what it was; the grid is no longer watched.
+  void UnwireGrid();
+  void GridFreed(TComponent* AComponent);
   Variant FCurrentKey = Null();
   bool FListBehindKey = false;
   bool FIncrementalSearching = false;
   TNotifyEvent FSavedGridDataChanged;
   TcxCustomLookupGrid* FWiredGrid = nullptr;
+  // The grid belongs to the properties, which may go (a repository item freed) while the list
+  // is dropped down.
+  TcxFreeNotificator* FGridWatch = nullptr;
 };
 
 class TcxCustomLookupEdit : public TcxCustomComboBox {

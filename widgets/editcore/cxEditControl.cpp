@@ -749,13 +749,14 @@ void TcxCustomEdit::CheckAutoSize() {
 
 void TcxCustomEdit::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
   FUpdatingBounds = true;
+  TWeakLink self(this);  // OnResize may free the editor
   try {
     inherited::SetBounds(ALeft, ATop, AWidth, AHeight);
   } catch (...) {
-    FUpdatingBounds = false;
+    if (self.Alive()) FUpdatingBounds = false;
     throw;
   }
-  FUpdatingBounds = false;
+  if (self.Alive()) FUpdatingBounds = false;
 }
 
 // ---- in-place host list ----

@@ -309,13 +309,15 @@ void TcxCustomButtonGroup::InitializeViewData(TcxCustomEditViewData* AViewData) 
 
 void TcxCustomButtonGroup::WndProc(TMessage& Message) {
   if (Message.Msg == CM_FOCUSCHANGED) {
+    TWeakLink self(this);
     inherited::WndProc(Message);
-    if (!IsDestroying() && GetProperties() && !InState(TComponentStateItem::csLoading)) UpdateButtons();
+    if (self.Alive() && !IsDestroying() && GetProperties() && !InState(TComponentStateItem::csLoading)) UpdateButtons();
     return;
   }
   if (Message.Msg != WM_WINDOWPOSCHANGED) return inherited::WndProc(Message);
+  TWeakLink self(this);  // an OnResize handler may free the group
   inherited::WndProc(Message);
-  if (HandleAllocated() && !IsDestroying() && GetTransparent())
+  if (self.Alive() && HandleAllocated() && !IsDestroying() && GetTransparent())
     RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
@@ -364,13 +366,14 @@ void TcxCustomButtonGroup::ButtonMouseDown(TObject* Sender, TMouseButton Button,
   auto* c = static_cast<TControl*>(Sender);
   const bool saved = FButtonMouseDown;
   FButtonMouseDown = true;
+  TWeakLink self(this);  // the group's OnMouseDown may free it
   try {
     MouseDown(Button, Shift, X + c->GetLeft(), Y + c->GetTop());
   } catch (...) {
-    FButtonMouseDown = saved;
+    if (self.Alive()) FButtonMouseDown = saved;
     throw;
   }
-  FButtonMouseDown = saved;
+  if (self.Alive()) FButtonMouseDown = saved;
 }
 
 void TcxCustomButtonGroup::ButtonMouseMove(TObject* Sender, TShiftState Shift, Integer X, Integer Y) {
@@ -484,8 +487,9 @@ void TcxCustomButtonGroup::PropertiesChanged(TObject* Sender) {
 }
 
 void TcxCustomButtonGroup::Resize() {
+  TWeakLink self(this);  // OnResize may free the group
   inherited::Resize();
-  if (!IsDestroying()) ArrangeButtons();
+  if (self.Alive() && !IsDestroying()) ArrangeButtons();
 }
 
 void TcxCustomButtonGroup::CreateWnd() {

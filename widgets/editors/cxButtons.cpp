@@ -277,7 +277,9 @@ void TcxCustomButton::CMMouseLeave(TMessage& Message) {
 }
 
 void TcxCustomButton::WMMouseMove(TMessage& Message) {
+  TWeakLink self(this);  // OnMouseMove may free the button
   TL_INHERITED(Message);
+  if (!self.Alive()) return;
   const TPoint p{SHORT(LOWORD(Message.LParam)), SHORT(HIWORD(Message.LParam))};
   const TRect r = GetClientRect();
   if (!FHot && !GetCapture() && p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom)
@@ -367,7 +369,8 @@ TPoint TcxCustomButton::PopupPoint(TPopupMenu* AMenu, TPopupAlignment& AAlignmen
 
 void TcxCustomButton::CMDropDownPopupMenu(TMessage&) {
   TPopupMenu* menu = FDropDownMenu;
-  if (DoDropDownMenuPopup(menu) || !menu) return;
+  TWeakLink self(this);  // OnDropDownMenuPopup may free the button
+  if (DoDropDownMenuPopup(menu) || !menu || !self.Alive()) return;
   FMenuVisible = true;
   Repaint();
   TPopupAlignment alignment;

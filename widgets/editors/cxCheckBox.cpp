@@ -1132,12 +1132,15 @@ void TcxCustomCheckBox::WndProc(TMessage& Message) {
       }
       break;
     }
-    case CM_TEXTCHANGED:
+    case CM_TEXTCHANGED: {
+      TcxEditLifeGuard guard(this);  // a change handler may free the box
       inherited::WndProc(Message);
+      if (!guard.Alive()) return;
       CheckViewInfo()->Text = GetText();
       RecalcViewAtCursor();
       CheckAutoSize();
       return;
+    }
     case CM_PARENTCOLORCHANGED:
       inherited::WndProc(Message);
       if (IsNativeStyle() && FParentBackground) Invalidate();

@@ -324,8 +324,9 @@ void TcxCustomEditPopupWindow::UpdateWindowRegion() {
 }
 
 void TcxCustomEditPopupWindow::Resize() {
+  TWeakLink self(this);  // OnResize may free the window
   inherited::Resize();
-  if (HandleAllocated()) UpdateWindowRegion();
+  if (self.Alive() && HandleAllocated()) UpdateWindowRegion();
 }
 
 void TcxCustomEditPopupWindow::Paint() {

@@ -592,11 +592,14 @@ void TcxCustomGroupBox::WndProc(TMessage& Message) {
         }
       }
       break;
-    case CM_TEXTCHANGED:
+    case CM_TEXTCHANGED: {
+      TWeakLink self(this);  // a change handler may free the box
       inherited::WndProc(Message);
+      if (!self.Alive()) return;
       TcxContainer::RecalcViewAtCursor();
       Invalidate();
       return;
+    }
     default:
       break;
   }

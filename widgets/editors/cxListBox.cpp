@@ -197,8 +197,9 @@ Integer TcxListBox::IntegralHeightFor(Integer AWidth, Integer AHeight) {
 
 void TcxListBox::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
   if (IsIntegralHeightActive()) AHeight = IntegralHeightFor(AWidth, AHeight);
+  TWeakLink self(this);  // OnResize may free the list
   inherited::SetBounds(ALeft, ATop, AWidth, AHeight);
-  if (!IsIntegralHeightActive() || !FInnerListBox->HandleAllocated()) return;
+  if (!self.Alive() || !IsIntegralHeightActive() || !FInnerListBox->HandleAllocated()) return;
   // The list moved under a resting mouse: its queued moves would select by stale positions.
   MSG msg;
   while (PeekMessageA(&msg, FInnerListBox->GetHandle(), WM_MOUSEMOVE, WM_MOUSEMOVE, PM_REMOVE)) {

@@ -136,13 +136,17 @@ void TcxRadioButton::Activate() {
   const bool savedActivating = FActivating, savedClicks = ClicksDisabled();
   FActivating = true;
   SetClicksDisabled(true);
+  TWeakLink self(this);  // checking runs the group's change handlers, which may free it
   try {
     SetCheckedState(true);
   } catch (...) {
-    FActivating = savedActivating;
-    SetClicksDisabled(savedClicks);
+    if (self.Alive()) {
+      FActivating = savedActivating;
+      SetClicksDisabled(savedClicks);
+    }
     throw;
   }
+  if (!self.Alive()) return;
   FActivating = savedActivating;
   SetClicksDisabled(savedClicks);
   if (!InState(TComponentStateItem::csLoading)) Click();
@@ -196,8 +200,9 @@ void TcxRadioButton::UpdateStateFromCursor() {
 }
 
 void TcxRadioButton::WMMouse(TMessage& Message) {
+  TWeakLink self(this);  // the mouse handlers and the click may free the button
   TL_INHERITED(Message);
-  if (!HandleAllocated()) return;
+  if (!self.Alive() || !HandleAllocated()) return;
   const TPoint p{SHORT(LOWORD(Message.LParam)), SHORT(HIWORD(Message.LParam))};
   const bool held = (Message.WParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) != 0;
   UpdateState(p, held);
@@ -515,8 +520,9 @@ TcxCustomRadioGroup* TcxCustomRadioGroupButton::Group() const { return dynamic_c
 
 void TcxCustomRadioGroupButton::SetCheckedState(bool Value) {
   const bool was = GetChecked();
+  TWeakLink self(this);
   inherited::SetCheckedState(Value);
-  if (Value && !was)
+  if (self.Alive() && Value && !was)
     if (TcxCustomRadioGroup* g = Group()) g->ButtonChecked(this);
 }
 
@@ -586,28 +592,33 @@ void TcxCustomRadioGroup::SetItemIndex(Integer Value) {
 
 String TcxCustomRadioGroup::GetDisplayText() { return RadioProperties()->GetDisplayText(EditValue()); }
 
+// A button's click handler may free the group: each step runs only while it lives.
 void TcxCustomRadioGroup::CheckButton(Integer AIndex) {
   const bool saved = FChangingIndex;
   FChangingIndex = true;
+  TWeakLink self(this);
   try {
-    for (Integer i = 0; i < ButtonCount(); ++i)
+    for (Integer i = 0; self.Alive() && i < ButtonCount(); ++i)
       if (i != AIndex && RadioButton(i)->GetChecked()) RadioButton(i)->SetChecked(false);
-    if (AIndex >= 0 && AIndex < ButtonCount()) RadioButton(AIndex)->SetChecked(true);
+    if (self.Alive() && AIndex >= 0 && AIndex < ButtonCount()) RadioButton(AIndex)->SetChecked(true);
   } catch (...) {
-    FChangingIndex = saved;
+    if (self.Alive()) FChangingIndex = saved;
     throw;
   }
-  FChangingIndex = saved;
+  if (self.Alive()) FChangingIndex = saved;
 }
 
 void TcxCustomRadioGroup::InternalSetEditValue(const Variant& AValue, bool AValidateEditValue) {
+  TWeakLink self(this);  // the change handlers may free the group
   inherited::InternalSetEditValue(AValue, AValidateEditValue);
+  if (!self.Alive()) return;
   const Integer index = RadioProperties()->GetRadioGroupItemIndex(AValue);
   if (index == GetItemIndex()) {
     if (!FChangingIndex) Invalidate();
     return;
   }
   CheckButton(index);
+  if (!self.Alive()) return;
   SetEditModified(true);
   TcxContainer::RecalcViewAtCursor();
 }
@@ -619,15 +630,20 @@ void TcxCustomRadioGroup::ButtonChecked(TcxCustomRadioGroupButton* AButton) {
   const bool hadFocus = AButton->Focused();
   FChangingIndex = true;
   LockChangeEvents(true);
+  TWeakLink self(this);  // the change handlers, told when the lock ends, may free the group
   try {
     InternalSetEditValue(RadioProperties()->GetItemValue(index), false);
   } catch (...) {
-    FChangingIndex = false;
-    LockChangeEvents(false);
+    if (self.Alive()) {
+      FChangingIndex = false;
+      LockChangeEvents(false);
+    }
     throw;
   }
+  if (!self.Alive()) return;
   FChangingIndex = false;
   LockChangeEvents(false);
+  if (!self.Alive()) return;
   if (hadFocus && RadioProperties()->GetImmediatePost() && CanPostEditValue()) PostEditValue(true);
 }
 
@@ -682,7 +698,9 @@ void TcxCustomRadioGroup::Loaded() {
 }
 
 void TcxCustomRadioGroup::DoEnter() {
+  TWeakLink self(this);  // OnEnter may free the group
   inherited::DoEnter();
+  if (!self.Alive()) return;
   // The group itself holds no focus of its own: the checked item (or the first) takes it.
   // Entered through one of its buttons, the focus stays there.
   if (!Focused()) return;

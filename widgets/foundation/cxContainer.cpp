@@ -515,7 +515,9 @@ void TcxContainer::MouseMove(TShiftState Shift, Integer X, Integer Y) {
 }
 
 void TcxContainer::Resize() {
+  TWeakLink self(this);  // OnResize may free the control
   inherited::Resize();
+  if (!self.Alive()) return;
   RecalcViewAtCursor();
   // The bars follow the inner control, which has only now taken its new place.
   UpdateScrollBars();
@@ -642,9 +644,11 @@ bool TcxContainer::IsStylePropertyStored(const String& APropertyName, bool AChec
 
 void TcxContainer::SetFocus() {
   if (ComponentState().Contains(TComponentStateItem::csDesigning) || IsContainerFocused()) return;
+  TWeakLink self(this);  // OnEnter may free the control
   inherited::SetFocus();
-  if (!FInnerControl || !HandleAllocated() || GetFocus() != GetHandle()) return;
+  if (!self.Alive() || !FInnerControl || !HandleAllocated() || GetFocus() != GetHandle()) return;
   FocusInnerControl();
+  if (!self.Alive()) return;
   if (TCustomForm* form = GetParentForm(this); form && FInnerControl->CanFocus()) form->SetActiveControl(FInnerControl);
 }
 

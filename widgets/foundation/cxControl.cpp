@@ -520,8 +520,9 @@ void TcxControl::LookAndFeelChanged(TcxLookAndFeel*, TcxLookAndFeelValues) {}
 void TcxControl::BoundsChanged() { UpdateScrollBars(); }
 
 void TcxControl::Resize() {
+  TWeakLink self(this);  // OnResize may free the control
   inherited::Resize();
-  BoundsChanged();
+  if (self.Alive()) BoundsChanged();
 }
 
 // No event fires while the control is being destroyed: the handlers' owners may be gone.
@@ -748,18 +749,24 @@ void TcxControl::WndProc(TMessage& Message) {
       if (Message.Result == 0) Message.Result = IsMouseOperationActive() ? 1 : 0;
       return;
     case CM_VISIBLECHANGED:
-    case CM_TEXTCHANGED:
+    case CM_TEXTCHANGED: {
+      TWeakLink self(this);  // a handler of the change may free the control
       inherited::WndProc(Message);
+      if (!self.Alive()) return;
       if (Message.Msg == CM_VISIBLECHANGED)
         VisibleChanged();
       else
         TextChanged();
       return;
-    case WM_CANCELMODE:
+    }
+    case WM_CANCELMODE: {
+      TWeakLink self(this);
       inherited::WndProc(Message);
+      if (!self.Alive()) return;
       FinishDragAndDrop(false);
       DoCancelMode();
       return;
+    }
     case WM_GETDLGCODE: {
       LRESULT code = 0;
       if (FKeys.Contains(TcxKey::kAll)) code |= DLGC_WANTALLKEYS;

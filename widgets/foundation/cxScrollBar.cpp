@@ -114,8 +114,9 @@ void TcxScrollBar::SetKind(TScrollBarKind Value) {
 
 void TcxScrollBar::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
   const TRect old{GetLeft(), GetTop(), GetLeft() + GetWidth(), GetTop() + GetHeight()};
+  TWeakLink self(this);  // OnResize may free the bar
   inherited::SetBounds(ALeft, ATop, AWidth, AHeight);
-  if (!FBitmap) return;
+  if (!self.Alive() || !FBitmap) return;
   // The layout follows the size applied, which constraints may have changed from the one asked.
   const Integer width = GetWidth(), height = GetHeight();
   const bool changed = old != TRect{GetLeft(), GetTop(), GetLeft() + width, GetTop() + height} ||

@@ -5,6 +5,7 @@
 #include "classlib/visual/StdCtrls.h"
 #include "tests/classlib/visual/VisualTestClasses.h"
 #include "tests/support/AppTest.h"
+#include "tests/support/FormDescription.h"
 
 #include <gtest/gtest.h>
 
@@ -360,11 +361,8 @@ TEST_F(ActionsTest, AFormDescriptionNamesTheActionOfAControl) {
       "    Action = Start\n"
       "  end\n"
       "end\n";
-  Owned<TMemoryStream> bin(New<TMemoryStream>());
-  ObjectTextToBinary(text, *bin);
-  bin->SetPosition(0);
   TForm* form = TForm::CreateNew<TForm>(nullptr);
-  bin->ReadComponent(form);
+  ReadDescription(text, form);
   auto* list = dynamic_cast<TActionList*>(form->FindComponent("Actions"));
   auto* start = dynamic_cast<TAction*>(form->FindComponent("Start"));
   auto* go = dynamic_cast<TButton*>(form->FindComponent("Go"));

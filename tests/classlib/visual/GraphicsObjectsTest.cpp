@@ -4,6 +4,7 @@
 #include "classlib/core/FormText.h"
 #include "platform/gdi/Font.h"
 #include "tests/classlib/visual/GraphicsFixture.h"
+#include "tests/support/FormDescription.h"
 
 #include <cstring>
 
@@ -59,11 +60,8 @@ class GraphicsObjectsTest : public GraphicsFixture {
   }
 
   static Owned<TGfxHolder> FromText(const String& text) {
-    Owned<TMemoryStream> bin(New<TMemoryStream>());
-    ObjectTextToBinary(text, *bin);
-    bin->SetPosition(0);
     Owned<TGfxHolder> h(New<TGfxHolder>(nullptr));
-    bin->ReadComponent(h.get());
+    ReadDescription(text, h.get());
     return h;
   }
   static String Binary(TComponent* c) {

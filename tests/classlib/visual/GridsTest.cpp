@@ -5,6 +5,7 @@
 #include "classlib/visual/Grids.h"
 #include "classlib/visual/Menus.h"
 #include "tests/support/AppTest.h"
+#include "tests/support/FormDescription.h"
 
 #include <gtest/gtest.h>
 
@@ -183,11 +184,8 @@ TEST_F(GridsTest, AGridAndAnImageAreReadFromADescription) {
       "    AutoSize = True\n"
       "  end\n"
       "end\n";
-  Owned<TMemoryStream> bin(New<TMemoryStream>());
-  ObjectTextToBinary(text, *bin);
-  bin->SetPosition(0);
   TForm* f = TForm::CreateNew(Application);
-  bin->ReadComponent(f);
+  ReadDescription(text, f);
   auto* g = dynamic_cast<TStringGrid*>(f->FindComponent("g"));
   auto* image = dynamic_cast<TImage*>(f->FindComponent("i"));
   ASSERT_TRUE(g && image);

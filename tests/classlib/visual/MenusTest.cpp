@@ -6,6 +6,7 @@
 #include "platform/kernel/Resources.h"
 #include "tests/classlib/visual/VisualTestClasses.h"
 #include "tests/support/AppTest.h"
+#include "tests/support/FormDescription.h"
 
 #include <gtest/gtest.h>
 
@@ -425,12 +426,9 @@ TEST_F(MenusTest, AnErrorInsideANestedItemFreesEveryItemReadSoFarOnce) {
       "    end\n"
       "  end\n"
       "end\n";
-  Owned<TMemoryStream> bin(New<TMemoryStream>());
-  ObjectTextToBinary(text, *bin);
-  bin->SetPosition(0);
   TForm* form = TForm::CreateNew<TForm>(nullptr);
   try {
-    bin->ReadComponent(form);
+    ReadDescription(text, form);
     ADD_FAILURE() << "an unknown property was read";
   } catch (const EReadError& e) {
     EXPECT_NE(e.Message().find("Captimn"), std::string::npos) << e.Message();

@@ -1,0 +1,230 @@
+// Controls, forms and menus freed by their own handlers: a click by the mouse or by a key, a
+// double click, a press, a move, the focus coming or going, keys, a resize, a paint, a close
+// each run a handler that frees its sender, and nothing after the handler may touch it.
+#include "classlib/visual/ExtCtrls.h"
+#include "classlib/visual/Menus.h"
+#include "tests/support/FreedByHandlerTest.h"
+
+namespace {
+
+using namespace free_hooks;
+
+class ControlFreedByHandler : public FreedByHandlerTest<AppTest> {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    Application->CreateForm(form);
+    form->SetBounds(100, 100, 400, 300);
+    keeper = New<TEdit>(form);
+    keeper->SetBounds(300, 250, 80, 21);
+    keeper->SetParent(form);
+    form->Show();
+    host().PumpUntilIdle();
+  }
+  TCustomForm* Form() override { return form; }
+  TWinControl* Keeper() override { return keeper; }
+  template <class T>
+  T* Add() {
+    return AddControl<T>();
+  }
+  TForm* form = nullptr;
+  TEdit* keeper = nullptr;
+};
+
+TEST_F(ControlFreedByHandler, Buttons) {
+  const FreeCases clicks = {
+      {OnClick, "OnClick", [&](TControl* c) { DoubleClick(c); }, "double click"},
+      {OnClick, "OnClick", KeyOn(VK_SPACE), "space"},
+      {OnClick, "OnClick", KeyOn(VK_RETURN), "Enter"},
+      {OnClick, "OnClick",
+       [&](TControl* c) {
+         static_cast<TButton*>(c)->SetDefault(true);
+         host().Key(VK_RETURN);
+       },
+       "Enter for the default button"},
+      {OnClick, "OnClick",
+       [&](TControl* c) {
+         static_cast<TButton*>(c)->SetCancel(true);
+         host().Key(VK_ESCAPE);
+       },
+       "Escape for the cancel button"},
+  };
+  Run([&] { return Add<TButton>(); }, MouseCases() + FocusAndKeyCases() + clicks, "button");
+}
+
+TEST_F(ControlFreedByHandler, RadioButtons) {
+  const FreeCases clicks = {
+      {OnClick, "OnClick", KeyOn(VK_SPACE), "space"},
+      {OnClick, "OnClick",
+       [&](TControl* c) {
+         c->SetCaption("&Radio");
+         host().KeyDown(VK_MENU);
+         host().Key('R');
+         host().KeyUp(VK_MENU);
+       },
+       "its letter"},
+      {OnClick, "OnClick", [&](TControl* c) { static_cast<TRadioButton*>(c)->SetChecked(true); },
+       "Checked"},
+  };
+  Run([&] { return Add<TRadioButton>(); }, MouseCases() + FocusAndKeyCases() + clicks,
+      "radio button");
+}
+
+TEST_F(ControlFreedByHandler, Edits) {
+  const auto onChange = [](TControl* c, TFreer* f) {
+    static_cast<TEdit*>(c)->OnChange = {f, &TFreer::HNotify};
+  };
+  const FreeCases more = {
+      {OnDblClick, "OnDblClick", [&](TControl* c) { DoubleClick(c); }, "double click"},
+      {onChange, "OnChange",
+       [&](TControl* c) {
+         Focus(c);
+         host().Char('a');
+       },
+       "typing"},
+      {onChange, "OnChange", KeyOn(VK_BACK), "Backspace"},
+      {onChange, "OnChange", [&](TControl* c) { c->SetText("new"); }, "Text"},
+  };
+  Run(
+      [&] {
+        auto* e = Add<TEdit>();
+        e->SetText("text");
+        return e;
+      },
+      MouseCases() + FocusAndKeyCases() + more, "edit");
+}
+
+TEST_F(ControlFreedByHandler, ListBoxes) {
+  const auto make = [&] {
+    auto* l = Add<TListBox>();
+    for (const char* s : {"one", "two", "three"}) l->GetItems()->Add(s);
+    return l;
+  };
+  const auto onDraw = [](TControl* c, TFreer* f) {
+    auto* l = static_cast<TListBox*>(c);
+    l->SetStyle(TListBoxStyle::lbOwnerDrawFixed);
+    l->OnDrawItem = {f, &TFreer::HDraw};
+  };
+  const FreeCases more = {
+      {OnDblClick, "OnDblClick", [&](TControl* c) { DoubleClick(c); }, "double click"},
+      {OnClick, "OnClick", KeyOn(VK_DOWN), "arrow key"},
+      {onDraw, "OnDrawItem", [&](TControl* c) { c->Repaint(); }, "paint"},
+  };
+  Run(make, MouseCases() + FocusAndKeyCases() + more, "list box");
+}
+
+// A control without a window of its own: its parent's window takes the mouse for it.
+TEST_F(ControlFreedByHandler, GraphicControls) {
+  const FreeCases more = {
+      {OnDblClick, "OnDblClick", [&](TControl* c) { DoubleClick(c); }, "double click"},
+      {OnClick, "OnClick", [&](TControl* c) { DoubleClick(c); }, "double click"},
+  };
+  Run([&] { return Add<TImage>(); }, MouseCases() + more, "image");
+}
+
+// A form that frees itself from OnCloseQuery, OnClose, OnPaint or its OnClick.
+TEST_F(ControlFreedByHandler, Forms) {
+  const auto make = [&] {
+    TForm* f = TForm::CreateNew(form);
+    f->SetBounds(50, 50, 200, 150);
+    f->Show();
+    host().PumpUntilIdle();
+    return f;
+  };
+  const auto asForm = [](TControl* c) { return static_cast<TForm*>(c); };
+  const FreeHook onCloseQuery = [&](TControl* c, TFreer* f) {
+    asForm(c)->OnCloseQuery = {f, &TFreer::HCloseQuery};
+  };
+  const FreeHook onClose = [&](TControl* c, TFreer* f) {
+    asForm(c)->OnClose = {f, &TFreer::HClose};
+  };
+  const FreeHook onPaint = [&](TControl* c, TFreer* f) {
+    asForm(c)->OnPaint = {f, &TFreer::HNotify};
+  };
+  const FreeAct close = [&](TControl* c) { asForm(c)->Close(); };
+  const FreeAct closeBox = [&](TControl* c) {
+    PostMessageA(asForm(c)->GetHandle(), WM_CLOSE, 0, 0);
+  };
+  const FreeAct modal = [&](TControl* c) {
+    TForm* f = asForm(c);
+    f->Hide();
+    host().PumpUntilIdle();
+    auto* ok = New<TButton>(f);
+    ok->SetModalResult(mrOk);
+    ok->SetParent(f);
+    host().WhenIdle([&, ok] { host().Click(ok->GetHandle(), 5, 5); });
+    EXPECT_EQ(f->ShowModal(), mrCancel);
+  };
+  const FreeCases cases = {
+      {onCloseQuery, "OnCloseQuery", close, "Close"},
+      {onCloseQuery, "OnCloseQuery", closeBox, "the close message"},
+      {onClose, "OnClose", close, "Close"},
+      {onClose, "OnClose", closeBox, "the close message"},
+      {onCloseQuery, "OnCloseQuery", modal, "a modal result"},
+      {onClose, "OnClose", modal, "a modal result"},
+      {onPaint, "OnPaint", [&](TControl* c) { c->Repaint(); }, "paint"},
+      {OnClick, "OnClick", [&](TControl* c) { Click(c); }, "mouse"},
+      {OnDblClick, "OnDblClick", [&](TControl* c) { DoubleClick(c); }, "double click"},
+      {OnMouseUp, "OnMouseUp", [&](TControl* c) { Click(c); }, "mouse"},
+      {OnResize, "OnResize", [&](TControl* c) { c->SetBounds(40, 40, 220, 160); }, "new bounds"},
+  };
+  // The forms are owned by the test's form, beside the keeper.
+  Run(make, cases, "form");
+}
+
+// Menu items freed by their own OnClick (or their menu by OnPopup), from a shortcut key, the
+// form's menu command and a popup.
+TEST_F(ControlFreedByHandler, MenuItems) {
+  auto* menu = New<TMainMenu>(form);
+  form->SetMenu(menu);
+  const auto build = [&](TMenuItem*& sub, TMenuItem*& item) {
+    sub = New<TMenuItem>(form);
+    sub->SetCaption("&File");
+    menu->Items()->Add(sub);
+    item = New<TMenuItem>(form);
+    item->SetCaption("&Open");
+    item->SetShortCut(ShortCut('O', TShiftState{TShiftStateItem::ssCtrl}));
+    sub->Add(item);
+  };
+  const auto ctrlO = [&] {
+    keeper->SetFocus();
+    host().PumpUntilIdle();
+    host().KeyDown(VK_CONTROL);
+    host().Key('O');
+    host().KeyUp(VK_CONTROL);
+    host().PumpUntilIdle();
+  };
+  for (int which = 0; which < 3; ++which) {
+    TMenuItem *sub, *item;
+    build(sub, item);
+    TFreer freer;
+    TMenuItem* victim = which == 1 ? sub : item;
+    freer.Victim = victim;
+    TWeakLink link(victim);
+    victim->OnClick = {&freer, &TFreer::HNotify};
+    const char* what = which == 0   ? "item by its shortcut"
+                       : which == 1 ? "submenu by a shortcut below it"
+                                    : "item by its command";
+    if (which == 2) {
+      SendMessageA(form->GetHandle(), WM_COMMAND, item->Command(), 0);
+      host().PumpUntilIdle();
+    } else {
+      ctrlO();
+    }
+    EXPECT_FALSE(link.Alive()) << what;
+    EXPECT_EQ(freer.Runs, 1) << what;
+    for (String s : TakeExceptions()) ADD_FAILURE() << what << ": " << s;
+    if (which != 1) sub->Free();
+  }
+  auto* popup = New<TPopupMenu>(form);
+  popup->Items()->Add(New<TMenuItem>(form));
+  TFreer freer;
+  freer.Victim = popup;
+  TWeakLink link(popup);
+  popup->OnPopup = {&freer, &TFreer::HNotify};
+  popup->Popup(10, 10);
+  EXPECT_FALSE(link.Alive()) << "popup menu OnPopup";
+  EXPECT_EQ(freer.Runs, 1);
+}
+
+}  // namespace
