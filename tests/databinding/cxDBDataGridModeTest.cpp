@@ -585,6 +585,19 @@ TEST_F(DBGridModeSelection, ARecordTheDataSetsFilterHidesLeavesTheSelectionAndTh
   EXPECT_EQ(DS->RecordCount(), 93);
 }
 
+TEST_F(DBGridModeSelection, ARecordTheFilterShowsAgainInsideARangeIsTakenInByTheNextStep) {
+  OpenSelecting(60, 8);
+  Anchor(20);
+  SelectTo(27);
+  DS->SetFilter("ID <> 24");
+  DS->SetFiltered(true);
+  EXPECT_EQ(SelectedIDs(), Range(20, 27, {24}));
+  DS->SetFiltered(false);
+  Locate(27);
+  SelectTo(26);
+  EXPECT_EQ(SelectedIDs(), Range(20, 26));
+}
+
 TEST_F(DBGridModeSelection, OneStepRangesAgreeWithAWalk) {
   OpenSelecting(60, 8);
   std::mt19937 random(51);

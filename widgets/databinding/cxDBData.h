@@ -344,8 +344,10 @@ class TcxDBDataSelection : public TcxDataSelection {
   bool FSynchronizing = false;
   // The list holds every record it may between its first and last entries (a range
   // selected without keeping the selection): only then can a range grow or shrink by one
-  // record without a walk. A record picked or dropped on its own leaves a gap.
+  // record without a walk. A record picked or dropped on its own leaves a gap, and so may
+  // records coming into the data set (more than FRangeRecordCount).
   bool FIsRange = false;
+  Integer FRangeRecordCount = 0;
 };
 
 // Reads the data set's current record into a storage record.

@@ -92,6 +92,13 @@ void TcxDBDataSelection::SyncItems() {
 bool TcxDBDataSelection::DropInvalidBookmarks() {
   if (!IsGridMode()) return false;
   TcxDBDataProvider* p = DBDataController()->DBProvider();
+  // Records that came into the data set (a filter letting them through again) may lie
+  // inside the range.
+  if (TDataSet* ds = p->DataSet(); ds && ds->Active()) {
+    const Integer count = ds->RecordCount();
+    if (count > FRangeRecordCount) FIsRange = false;
+    FRangeRecordCount = count;
+  }
   bool dropped = false;
   for (Integer i = BookmarkCount() - 1; i >= 0; --i)
     if (FBookmarks[size_t(i)].empty() || !p->IsBookmarkValid(FBookmarks[size_t(i)])) {
@@ -231,6 +238,7 @@ void TcxDBDataSelection::SelectFromAnchor(const TBookmarkStr& ABookmark, bool AK
     }
     if (!done) WalkRange(lower, upper, AKeepSelection);
     FIsRange = !AKeepSelection;
+    FRangeRecordCount = ds->RecordCount();
   });
 }
 
