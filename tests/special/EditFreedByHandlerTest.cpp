@@ -12,6 +12,8 @@
 #include "widgets/special/cxDateEdit.h"
 
 #include <functional>
+#include <string>
+#include <tuple>
 
 namespace {
 
@@ -33,6 +35,16 @@ class TFreer : public TObject {
   void HButtonClick(TObject*, Integer) { FreeVictim(); }
   void HClosePopup(TcxControl*, TcxEditCloseUpReason) { FreeVictim(); }
   void HValidate(TObject*, Variant&, String&, bool&) { FreeVictim(); }
+};
+
+// Counts the form's closes and keeps it open.
+class TFormCloses : public TObject {
+ public:
+  int Count = 0;
+  void OnClose(TObject*, TCloseAction& AAction) {
+    ++Count;
+    AAction = TCloseAction::caNone;
+  }
 };
 
 using Hook = std::function<void(TcxCustomEdit*, TFreer*)>;
@@ -249,6 +261,55 @@ TEST_F(EditFreedByHandler, CalculatorPopup) {
         });
         Key(VK_F4);
       }, what.c_str());
+    }
+}
+
+// The container's hooks close a shown drop-down when the application loses activation and
+// when its window gets WM_CLOSE (Alt+F4 in it); the handlers the close runs free the editor,
+// the popup's owner, while the hook still holds it.
+TEST_F(EditFreedByHandler, DropDownClosedByTheHooks) {
+  const std::pair<Hook, const char*> hooks[] = {{onCloseUp, "OnCloseUp"}, {onClosePopup, "OnClosePopup"}};
+  // Each kind with whether its drop-down runs its own loop (the close then comes from it).
+  const std::tuple<std::function<TcxCustomDropDownEdit*()>, const char*, bool> kinds[] = {
+      {[&] { return Add<TcxDateEdit>(); }, "date", true},
+      {[&] {
+         auto* e = Add<TcxComboBox>();
+         e->GetComboProperties()->GetItems()->Add("one");
+         return e;
+       },
+       "combo", false},
+      {[&] { return Add<TcxCalcEdit>(); }, "calculator", true}};
+  for (const auto& [hook, event] : hooks)
+    for (const auto& [make, kind, runsLoop] : kinds) {
+      const bool ownLoop = runsLoop;
+      const auto dropDownAnd = [&](const std::function<void()>& AClose) {
+        if (ownLoop) host().WhenIdle(AClose);
+        Key(VK_F4);
+        if (!ownLoop) AClose();
+      };
+      TcxCustomDropDownEdit* e = make();
+      std::string what = std::string(event) + " " + kind + " edit, leaving the application";
+      Expect(e, hook, [&] {
+        dropDownAnd([] { UserSetApplicationActive(false); });
+        UserSetApplicationActive(true);
+      }, what.c_str());
+
+      e = make();
+      what = std::string(event) + " " + kind + " edit, WM_CLOSE to its popup";
+      TFormCloses closes;
+      form->OnClose = {&closes, &TFormCloses::OnClose};
+      bool takesFocus = false;
+      Expect(e, hook, [&] {
+        dropDownAnd([&takesFocus, e] {
+          takesFocus = e->PopupWindow()->GetCaptureFocus();
+          SendMessageA(e->PopupWindow()->GetHandle(), WM_CLOSE, 0, 0);
+        });
+      }, what.c_str());
+      form->OnClose = TCloseEvent();
+      // A focus-taking popup stands for its form: the form is asked to close even though the
+      // handler freed the editor on the way.
+      EXPECT_EQ(closes.Count, takesFocus ? 1 : 0) << what;
+      EXPECT_EQ(takesFocus, ownLoop) << what;
     }
 }
 

@@ -126,12 +126,13 @@ void ClosePopupsOnAppDeactivation() {
       ++i;
       continue;
     }
-    TWinControl* owner = popup->OwnerControl();
+    // The close runs the owner's handlers, which may free the owner.
+    const TWeakLink owner(popup->OwnerControl());
     if (!HookClose(popup)) {
       ++i;
       continue;
     }
-    if (auto* container = dynamic_cast<TcxContainer*>(owner); container && !IsDestroying(container))
+    if (auto* container = dynamic_cast<TcxContainer*>(owner.Ref()); container && !IsDestroying(container))
       ContainerFocusNotice::Send(container);
     i = 0;
   }
@@ -141,12 +142,13 @@ void ClosePopupsOnClose(HWND Wnd) {
   for (Integer i = 0; i < cxShownPopupCount(); ++i) {
     TcxCustomPopupWindow* popup = cxShownPopup(i);
     if (popup->HandleAllocated() && popup->GetHandle() == Wnd) {
-      // Closing a focus-taking popup (Alt+F4 in it) closes the form it stands for.
+      // Closing a focus-taking popup (Alt+F4 in it) closes the form it stands for. The
+      // form is found first: the close runs the owner's handlers, which may free the owner.
       TWinControl* owner = popup->OwnerControl();
-      const bool captureFocus = popup->GetCaptureFocus();
-      if (HookClose(popup) && captureFocus && owner && !IsDestroying(owner))
-        if (TCustomForm* form = GetParentForm(owner); form && form->HandleAllocated())
-          SendMessageA(form->GetHandle(), WM_CLOSE, 0, 0);
+      const TWeakLink form(popup->GetCaptureFocus() && owner && !IsDestroying(owner) ? GetParentForm(owner) : nullptr);
+      if (HookClose(popup) && form.Alive())
+        if (auto* f = static_cast<TCustomForm*>(form.Ref()); !IsDestroying(f) && f->HandleAllocated())
+          SendMessageA(f->GetHandle(), WM_CLOSE, 0, 0);
       return;
     }
   }
