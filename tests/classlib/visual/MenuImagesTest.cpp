@@ -83,6 +83,18 @@ class MenuImagesTest : public AppTest {
     return out;
   }
   static Pixel Of(TColor AColor) { return PixelFromColor(ColorToRGB(AColor)); }
+  // Image AIndex of the list drawn disabled on the menu's colour.
+  std::vector<Pixel> DisabledLook(Integer AIndex) const {
+    Owned<TBitmap> b(New<TBitmap>());
+    b->SetSize(16, 16);
+    b->Canvas()->Brush()->SetColor(clMenu);
+    b->Canvas()->FillRect(TRect{0, 0, 16, 16});
+    images->Draw(b->Canvas(), 0, 0, AIndex, false);
+    std::vector<Pixel> out;
+    for (Integer j = 0; j < 16; ++j)
+      for (Integer i = 0; i < 16; ++i) out.push_back(Of(b->Canvas()->GetPixel(i, j)));
+    return out;
+  }
 
   TForm* form = nullptr;
   TImageList* images = nullptr;
@@ -111,14 +123,7 @@ TEST_F(MenuImagesTest, ListImagesShowBesideTheCaptionsNormalSelectedAndDisabled)
   EXPECT_EQ(Block(s.image, x, s.items[1].Top + 2, 16, 16), blank);
 
   // Disabled: the image list's disabled look of the same image, on the menu.
-  Owned<TBitmap> expected(New<TBitmap>());
-  expected->SetSize(16, 16);
-  expected->Canvas()->Brush()->SetColor(clMenu);
-  expected->Canvas()->FillRect(TRect{0, 0, 16, 16});
-  images->Draw(expected->Canvas(), 0, 0, 1, false);
-  std::vector<Pixel> disabled;
-  for (Integer j = 0; j < 16; ++j)
-    for (Integer i = 0; i < 16; ++i) disabled.push_back(Of(expected->Canvas()->GetPixel(i, j)));
+  const std::vector<Pixel> disabled = DisabledLook(1);
   const std::vector<Pixel> off = Block(s.image, x, s.items[2].Top + 2, 16, 16);
   EXPECT_EQ(off, disabled);
   EXPECT_NE(At(s.image, x + 8, s.items[2].Top + 10), Of(clBlue));
@@ -298,31 +303,6 @@ TEST_F(MenuImagesTest, ImagesAndBitmapsAreStreamedWithTheMenu) {
 
 }  // namespace
 
-namespace {
-// The bar items of AForm's menu (window coordinates) and the bar's pixels from the first
-// item's left, as shown.
-struct BarShot {
-  std::vector<RECT> items;
-  DecodedImage image;
-};
-BarShot ShootBar(const HeadlessHost& AHost, HWND AForm, HMENU ABar) {
-  BarShot b;
-  RECT win;
-  GetWindowRect(AForm, &win);
-  for (int i = 0; i < GetMenuItemCount(ABar); ++i) {
-    RECT r{};
-    GetMenuItemRect(AForm, ABar, UINT(i), &r);
-    b.items.push_back({r.Left - win.Left, r.Top - win.Top, r.Right - win.Left, r.Bottom - win.Top});
-  }
-  const Surface shown = AHost.Capture(AForm);
-  const RECT first = b.items.front();
-  b.image.Width = b.items.back().Right - first.Left;
-  b.image.Height = first.Bottom - first.Top;
-  for (LONG y = first.Top; y < first.Bottom; ++y)
-    for (LONG x = first.Left; x < b.items.back().Right; ++x) b.image.Pixels.push_back(shown.At(x, y));
-  return b;
-}
-}  // namespace
 
 TEST_F(MenuImagesTest, TheMainMenusBarItemsShowTheirImagesLeftOfTheCaptions) {
   auto* mainMenu = New<TMainMenu>(form);
@@ -343,10 +323,10 @@ TEST_F(MenuImagesTest, TheMainMenusBarItemsShowTheirImagesLeftOfTheCaptions) {
   form->SetMenu(mainMenu);
   host().PumpUntilIdle();
   const HWND wnd = form->Handle();
-  const BarShot plain = ShootBar(host(), wnd, mainMenu->Handle());
+  const MenuBarShot plain = CaptureMenuBar(host(), wnd, mainMenu->Handle());
   mainMenu->SetImages(images);
   host().PumpUntilIdle();
-  const BarShot s = ShootBar(host(), wnd, mainMenu->Handle());
+  const MenuBarShot s = CaptureMenuBar(host(), wnd, mainMenu->Handle());
   ASSERT_EQ(plain.items.size(), 3u);
   ASSERT_EQ(s.items.size(), 3u);
   const auto width = [](const RECT& r) { return r.Right - r.Left; };
@@ -365,22 +345,15 @@ TEST_F(MenuImagesTest, TheMainMenusBarItemsShowTheirImagesLeftOfTheCaptions) {
   const LONG text = width(plain.items[0]) - 7;
   EXPECT_EQ(Block(s.image, x + 18, 0, text, h), Block(plain.image, 7, 0, text, h));
   // Disabled: the image list's disabled look of the same image, on the menu.
-  Owned<TBitmap> expected(New<TBitmap>());
-  expected->SetSize(16, 16);
-  expected->Canvas()->Brush()->SetColor(clMenu);
-  expected->Canvas()->FillRect(TRect{0, 0, 16, 16});
-  images->Draw(expected->Canvas(), 0, 0, 1, false);
-  std::vector<Pixel> disabled;
-  for (Integer j = 0; j < 16; ++j)
-    for (Integer i = 0; i < 16; ++i) disabled.push_back(Of(expected->Canvas()->GetPixel(i, j)));
+  const std::vector<Pixel> disabled = DisabledLook(1);
   EXPECT_EQ(Block(s.image, off, y, 16, 16), disabled);
   EXPECT_NE(At(s.image, off + 8, y + 8), Of(clBlue));
 
   // Hot (the bar entered from the keyboard): the image on the highlight.
   SetFocus(wnd);
-  std::vector<BarShot> hot;
+  std::vector<MenuBarShot> hot;
   host().WhenIdle([&] {
-    hot.push_back(ShootBar(host(), wnd, mainMenu->Handle()));
+    hot.push_back(CaptureMenuBar(host(), wnd, mainMenu->Handle()));
     host().Key(VK_ESCAPE);
   });
   host().Key(VK_F10);

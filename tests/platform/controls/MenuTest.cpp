@@ -478,27 +478,8 @@ TEST_F(MenuImageTest, AnOwnerDestroyingTheMenuWhileMeasuringShowsNothing) {
 // The menu bar's items with images the owner draws left of their texts.
 class MenuBarImageTest : public MenuImageTest {
  protected:
-  struct Bar {
-    std::vector<RECT> items;   // window coordinates
-    DecodedImage image;        // the bar's items, from the first item's left to the last's right
-  };
-  Bar ShowBar(HMENU bar) {
-    Bar b;
-    RECT win;
-    GetWindowRect(parent, &win);
-    for (int i = 0; i < GetMenuItemCount(bar); ++i) {
-      RECT r{};
-      GetMenuItemRect(parent, bar, UINT(i), &r);
-      b.items.push_back({r.Left - win.Left, r.Top - win.Top, r.Right - win.Left, r.Bottom - win.Top});
-    }
-    const Surface shown = host().Capture(parent);
-    const RECT first = b.items.front();
-    b.image.Width = b.items.back().Right - first.Left;
-    b.image.Height = first.Bottom - first.Top;
-    for (LONG y = first.Top; y < first.Bottom; ++y)
-      for (LONG x = first.Left; x < b.items.back().Right; ++x) b.image.Pixels.push_back(shown.At(x, y));
-    return b;
-  }
+  using Bar = MenuBarShot;
+  Bar ShowBar(HMENU bar) { return CaptureMenuBar(host(), parent, bar); }
   // File, Help, Go (grayed); `images` sets callback images with data 1 on File and 2 on Go.
   HMENU BuildBar(bool images) {
     HMENU bar = Own(CreateMenu());
