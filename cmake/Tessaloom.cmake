@@ -119,6 +119,48 @@ function(tl_precompile_like target donor)
   endif()
 endfunction()
 
+option(TL_UNITY "Compile test programs in groups of sources that cannot change each other" OFF)
+if(TL_UNITY)
+  find_package(Python3 REQUIRED COMPONENTS Interpreter)
+endif()
+
+# tl_unity(<target> <source>...)
+# With TL_UNITY, compiles <target>'s sources in groups, each group one translation unit:
+# a test program's sources share most of their headers and template code, which a group
+# parses and generates once. tools/unity-groups puts two sources in one group only when
+# neither names what the other declares (so no helper of one can become an overload in,
+# or hide a header's name from, the other), and keeps a source that defines macros alone.
+# An edited or added source re-runs the grouping.
+function(tl_unity target)
+  if(NOT TL_UNITY)
+    return()
+  endif()
+  execute_process(
+    COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/unity-groups --max 8 ${ARGN}
+    OUTPUT_VARIABLE groups ERROR_VARIABLE err RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "tools/unity-groups failed for ${target}: ${err}")
+  endif()
+  set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_MODE GROUP)
+  string(REPLACE "\n" ";" lines "${groups}")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^([^\t]+)\t(.+)$")
+      if(CMAKE_MATCH_1 STREQUAL "alone")
+        set_source_files_properties(${CMAKE_MATCH_2} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+      else()
+        set_source_files_properties(${CMAKE_MATCH_2} PROPERTIES UNITY_GROUP ${CMAKE_MATCH_1})
+      endif()
+    endif()
+  endforeach()
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${ARGN})
+  # g++ takes the grouped sources for headers and warns that their test classes derive
+  # from fixtures in unnamed namespaces; in a source of its own that is what such a
+  # fixture is for.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    target_compile_options(${target} PRIVATE -Wno-subobject-linkage)
+  endif()
+endfunction()
+
 set(TL_ALL_LAYERS "" CACHE INTERNAL "")
 
 # tl_layer(<target> <folder> [deps...])

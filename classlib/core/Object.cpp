@@ -106,6 +106,8 @@ void TObject::DispatchFrom(const TClass* start, TMessage& Message) {
 
 // ---- TPropInfo ----
 
+void tl_detail::ThrowEmptyAccessor() { throw std::bad_function_call(); }
+
 bool TPropInfo::Writable() const {
   switch (Kind) {
     case TPropKind::Double:

@@ -27,6 +27,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <new>
 #include <string_view>
 #include <type_traits>
 #include <typeindex>
@@ -59,13 +60,15 @@ struct TlMessagesOf {
   static constexpr bool Present = false;
 };
 
+// The message map's friend is named with ::, else a class in an unnamed namespace would
+// befriend a new template of that namespace and not the message maps.
 #define TL_CLASS(Name, Parent)                                               \
  public:                                                                     \
   using inherited = Parent;                                                  \
   static const TClass& StaticClass();                                        \
   const TClass& ClassType() const override { return Name::StaticClass(); } \
   template <class>                                                           \
-  friend struct TlMessagesOf;                                                \
+  friend struct ::TlMessagesOf;                                              \
                                                                              \
  private:
 
@@ -184,6 +187,46 @@ bool Supports(T* obj, I*& intf) {
 
 // ---- Published properties ----
 
+namespace tl_detail {
+[[noreturn]] void ThrowEmptyAccessor();  // std::bad_function_call, as an empty std::function
+
+// A property accessor: a plain function pointer and, kept inline, the small callable it
+// runs (the builder's lambdas, which hold a member pointer). Every accessor of every
+// published property instantiates one; std::function's manager, type information and heap
+// fallback were a large share of a class description's compile time, and none of it is
+// needed for callables that are small and trivially copyable (a larger one does not compile).
+template <class Sig>
+class TAccessor;
+template <class R, class... A>
+class TAccessor<R(A...)> {
+ public:
+  TAccessor() = default;
+  TAccessor(std::nullptr_t) {}
+  template <class F>
+  requires(!std::is_same_v<F, TAccessor> && !std::is_same_v<F, std::nullptr_t> &&
+           std::is_invocable_r_v<R, const F&, A...>) TAccessor(F f)
+      : FCall(&Call<F>) {
+    static_assert(std::is_trivially_copyable_v<F> && sizeof(F) <= sizeof(FData) &&
+                      alignof(F) <= alignof(void*),
+                  "an accessor holds a small, trivially copyable callable");
+    ::new (static_cast<void*>(FData)) F(f);
+  }
+  R operator()(A... a) const {
+    if (!FCall) ThrowEmptyAccessor();
+    return FCall(FData, std::forward<A>(a)...);
+  }
+  explicit operator bool() const { return FCall != nullptr; }
+
+ private:
+  template <class F>
+  static R Call(const unsigned char* data, A... a) {
+    return (*std::launder(reinterpret_cast<const F*>(data)))(std::forward<A>(a)...);
+  }
+  alignas(void*) unsigned char FData[2 * sizeof(void*)] = {};
+  R (*FCall)(const unsigned char*, A...) = nullptr;
+};
+}  // namespace tl_detail
+
 enum class TPropKind : uint8_t {
   Integer,    // any integer type up to 32 bits (range in MinValue..MaxValue)
   Int64,
@@ -208,28 +251,28 @@ class TPropInfo {
   TPropKind Kind = TPropKind::Integer;
 
   // Integer, Int64, Char, Bool, Enum, Set, Currency.
-  std::function<Int64(const TObject*)> GetOrd;
-  std::function<void(TObject*, Int64)> SetOrd;
+  tl_detail::TAccessor<Int64(const TObject*)> GetOrd;
+  tl_detail::TAccessor<void(TObject*, Int64)> SetOrd;
   Int64 MinValue = 0, MaxValue = 0;
   // Double, DateTime.
-  std::function<double(const TObject*)> GetFloat;
-  std::function<void(TObject*, double)> SetFloat;
+  tl_detail::TAccessor<double(const TObject*)> GetFloat;
+  tl_detail::TAccessor<void(TObject*, double)> SetFloat;
   // String.
-  std::function<String(const TObject*)> GetStr;
-  std::function<void(TObject*, const String&)> SetStr;
+  tl_detail::TAccessor<String(const TObject*)> GetStr;
+  tl_detail::TAccessor<void(TObject*, const String&)> SetStr;
   // WideString.
-  std::function<WideString(const TObject*)> GetWStr;
-  std::function<void(TObject*, const WideString&)> SetWStr;
+  tl_detail::TAccessor<WideString(const TObject*)> GetWStr;
+  tl_detail::TAccessor<void(TObject*, const WideString&)> SetWStr;
   // Reference, Object.
-  std::function<TObject*(const TObject*)> GetObj;
-  std::function<void(TObject*, TObject*)> SetObj;
+  tl_detail::TAccessor<TObject*(const TObject*)> GetObj;
+  tl_detail::TAccessor<void(TObject*, TObject*)> SetObj;
   const TClass& (*ObjClass)() = nullptr;  // declared class of the value
   // Variant (stored unless Empty).
-  std::function<::Variant(const TObject*)> GetVar;
-  std::function<void(TObject*, const ::Variant&)> SetVar;
+  tl_detail::TAccessor<::Variant(const TObject*)> GetVar;
+  tl_detail::TAccessor<void(TObject*, const ::Variant&)> SetVar;
   // Method.
-  std::function<TMethodRaw(const TObject*)> GetMethod;
-  std::function<void(TObject*, const TMethodRaw&)> SetMethod;
+  tl_detail::TAccessor<TMethodRaw(const TObject*)> GetMethod;
+  tl_detail::TAccessor<void(TObject*, const TMethodRaw&)> SetMethod;
   std::type_index MethodSig = typeid(void);
   // Enum, Set.
   const TEnumType* EnumType = nullptr;
@@ -238,7 +281,7 @@ class TPropInfo {
 
   bool HasDefault = false;
   Int64 DefaultOrd = 0;
-  std::function<bool(const TObject*)> StoredFn;
+  tl_detail::TAccessor<bool(const TObject*)> StoredFn;
   bool StoredConst = true;
 
   bool Writable() const;
@@ -380,87 +423,92 @@ void FillIntegerRange(TPropInfo& p, Int64 lo, Int64 hi);
 template <class C, class V, class G, class S>
 void SetAccessors(TPropInfo& p, G get, S set) {
   constexpr bool writable = !std::is_same_v<S, std::nullptr_t>;
-  auto self = [](const TObject* o) { return static_cast<const C*>(o); };
-  auto mself = [](TObject* o) { return static_cast<C*>(o); };
   if constexpr (std::is_same_v<V, bool>) {
     p.Kind = TPropKind::Bool;
-    p.GetOrd = [get, self](const TObject* o) { return Int64(get(self(o))); };
-    if constexpr (writable) p.SetOrd = [set, mself](TObject* o, Int64 v) { set(mself(o), v != 0); };
+    p.GetOrd = [get](const TObject* o) { return Int64(get(static_cast<const C*>(o))); };
+    if constexpr (writable)
+      p.SetOrd = [set](TObject* o, Int64 v) { set(static_cast<C*>(o), v != 0); };
     FillIntegerRange(p, 0, 1);
   } else if constexpr (std::is_same_v<V, Char>) {
     p.Kind = TPropKind::Char;
-    p.GetOrd = [get, self](const TObject* o) {
-      return Int64(static_cast<unsigned char>(get(self(o))));
+    p.GetOrd = [get](const TObject* o) {
+      return Int64(static_cast<unsigned char>(get(static_cast<const C*>(o))));
     };
     if constexpr (writable)
-      p.SetOrd = [set, mself](TObject* o, Int64 v) { set(mself(o), Char(v)); };
+      p.SetOrd = [set](TObject* o, Int64 v) { set(static_cast<C*>(o), Char(v)); };
     FillIntegerRange(p, 0, 255);
   } else if constexpr (std::is_same_v<V, Int64>) {
     p.Kind = TPropKind::Int64;
-    p.GetOrd = [get, self](const TObject* o) { return get(self(o)); };
-    if constexpr (writable) p.SetOrd = [set, mself](TObject* o, Int64 v) { set(mself(o), v); };
+    p.GetOrd = [get](const TObject* o) { return get(static_cast<const C*>(o)); };
+    if constexpr (writable) p.SetOrd = [set](TObject* o, Int64 v) { set(static_cast<C*>(o), v); };
     FillIntegerRange(p, std::numeric_limits<Int64>::min(), std::numeric_limits<Int64>::max());
   } else if constexpr (std::is_integral_v<V>) {
     static_assert(sizeof(V) <= 4, "64-bit unsigned properties are not supported");
     p.Kind = TPropKind::Integer;
-    p.GetOrd = [get, self](const TObject* o) { return Int64(get(self(o))); };
-    if constexpr (writable) p.SetOrd = [set, mself](TObject* o, Int64 v) { set(mself(o), V(v)); };
+    p.GetOrd = [get](const TObject* o) { return Int64(get(static_cast<const C*>(o))); };
+    if constexpr (writable)
+      p.SetOrd = [set](TObject* o, Int64 v) { set(static_cast<C*>(o), V(v)); };
     FillIntegerRange(p, Int64(std::numeric_limits<V>::min()), Int64(std::numeric_limits<V>::max()));
   } else if constexpr (TlEnum<V>) {
     p.Kind = TPropKind::Enum;
     p.EnumType = &EnumInfo<V>::Type();
-    p.GetOrd = [get, self](const TObject* o) { return Int64(get(self(o))); };
-    if constexpr (writable) p.SetOrd = [set, mself](TObject* o, Int64 v) { set(mself(o), V(v)); };
+    p.GetOrd = [get](const TObject* o) { return Int64(get(static_cast<const C*>(o))); };
+    if constexpr (writable)
+      p.SetOrd = [set](TObject* o, Int64 v) { set(static_cast<C*>(o), V(v)); };
     FillIntegerRange(p, 0, EnumInfo<V>::Count - 1);
   } else if constexpr (IsSet<V>::value) {
     using E = typename V::Element;
     p.Kind = TPropKind::Set;
     p.EnumType = &EnumInfo<E>::Type();
-    p.GetOrd = [get, self](const TObject* o) { return Int64(get(self(o)).ToInt()); };
+    p.GetOrd = [get](const TObject* o) { return Int64(get(static_cast<const C*>(o)).ToInt()); };
     if constexpr (writable)
-      p.SetOrd = [set, mself](TObject* o, Int64 v) { set(mself(o), V::FromInt(uint64_t(v))); };
+      p.SetOrd = [set](TObject* o, Int64 v) { set(static_cast<C*>(o), V::FromInt(uint64_t(v))); };
   } else if constexpr (std::is_same_v<V, Currency>) {
     p.Kind = TPropKind::Currency;
-    p.GetOrd = [get, self](const TObject* o) { return get(self(o)).Raw; };
+    p.GetOrd = [get](const TObject* o) { return get(static_cast<const C*>(o)).Raw; };
     if constexpr (writable)
-      p.SetOrd = [set, mself](TObject* o, Int64 v) { set(mself(o), Currency::FromRaw(v)); };
+      p.SetOrd = [set](TObject* o, Int64 v) { set(static_cast<C*>(o), Currency::FromRaw(v)); };
   } else if constexpr (std::is_same_v<V, TDateTime> || std::is_floating_point_v<V>) {
     p.Kind = std::is_same_v<V, TDateTime> ? TPropKind::DateTime : TPropKind::Double;
-    p.GetFloat = [get, self](const TObject* o) { return double(get(self(o))); };
+    p.GetFloat = [get](const TObject* o) { return double(get(static_cast<const C*>(o))); };
     if constexpr (writable)
-      p.SetFloat = [set, mself](TObject* o, double v) { set(mself(o), V(v)); };
+      p.SetFloat = [set](TObject* o, double v) { set(static_cast<C*>(o), V(v)); };
   } else if constexpr (std::is_same_v<V, String>) {
     p.Kind = TPropKind::String;
-    p.GetStr = [get, self](const TObject* o) { return get(self(o)); };
+    p.GetStr = [get](const TObject* o) { return get(static_cast<const C*>(o)); };
     if constexpr (writable)
-      p.SetStr = [set, mself](TObject* o, const String& v) { set(mself(o), v); };
+      p.SetStr = [set](TObject* o, const String& v) { set(static_cast<C*>(o), v); };
   } else if constexpr (std::is_same_v<V, WideString>) {
     p.Kind = TPropKind::WideString;
-    p.GetWStr = [get, self](const TObject* o) { return get(self(o)); };
+    p.GetWStr = [get](const TObject* o) { return get(static_cast<const C*>(o)); };
     if constexpr (writable)
-      p.SetWStr = [set, mself](TObject* o, const WideString& v) { set(mself(o), v); };
+      p.SetWStr = [set](TObject* o, const WideString& v) { set(static_cast<C*>(o), v); };
   } else if constexpr (std::is_same_v<V, Variant>) {
     p.Kind = TPropKind::Variant;
-    p.GetVar = [get, self](const TObject* o) { return get(self(o)); };
+    p.GetVar = [get](const TObject* o) { return get(static_cast<const C*>(o)); };
     if constexpr (writable)
-      p.SetVar = [set, mself](TObject* o, const Variant& v) { set(mself(o), v); };
+      p.SetVar = [set](TObject* o, const Variant& v) { set(static_cast<C*>(o), v); };
   } else if constexpr (IsTMethod<V>) {
     p.Kind = TPropKind::Method;
     p.MethodSig = V::SignatureId();
-    p.GetMethod = [get, self](const TObject* o) { return get(self(o)).Raw(); };
+    p.GetMethod = [get](const TObject* o) { return get(static_cast<const C*>(o)).Raw(); };
     if constexpr (writable)
-      p.SetMethod = [set, mself](TObject* o, const TMethodRaw& v) { set(mself(o), V::FromRaw(v)); };
+      p.SetMethod = [set](TObject* o, const TMethodRaw& v) {
+        set(static_cast<C*>(o), V::FromRaw(v));
+      };
   } else if constexpr (std::is_pointer_v<V>) {
     using T = std::remove_cv_t<typename PointeeOf<V>::type>;
     static_assert(std::is_base_of_v<TObject, T>, "pointer properties hold class-library objects");
     p.Kind = std::is_base_of_v<TComponent, T> ? TPropKind::Reference : TPropKind::Object;
     p.ObjClass = &T::StaticClass;
-    p.GetObj = [get, self](const TObject* o) -> TObject* { return const_cast<T*>(get(self(o))); };
+    p.GetObj = [get](const TObject* o) -> TObject* {
+      return const_cast<T*>(get(static_cast<const C*>(o)));
+    };
     if constexpr (writable) {
-      p.SetObj = [set, mself](TObject* o, TObject* v) {
+      p.SetObj = [set](TObject* o, TObject* v) {
         T* t = v ? dynamic_cast<T*>(v) : nullptr;
         if (v && !t) throw EInvalidCast("Invalid class typecast");
-        set(mself(o), t);
+        set(static_cast<C*>(o), t);
       };
     }
   } else {

@@ -5,6 +5,7 @@
 #include "classlib/core/Classes.h"
 #include "classlib/core/Lists.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -346,6 +347,19 @@ TEST(Properties, RedeclaredPropertyKeepsItsPlaceWithTheNewDefault) {
   EXPECT_FALSE(props[6]->Writable());
   Owned<TWideWidget> w(New<TWideWidget>());
   EXPECT_EQ(props[6]->GetOrd(w.get()), 1);
+}
+
+TEST(Properties, ACopiedDescriptionKeepsItsAccessorsAndAMissingSetterRaises) {
+  const TPropInfo ticks = *TWideWidget::StaticClass().FindProperty("Ticks");
+  const TPropInfo caption = *TWidget::StaticClass().FindProperty("Caption");
+  Owned<TWideWidget> w(New<TWideWidget>());
+  EXPECT_EQ(ticks.GetOrd(w.get()), 1);
+  EXPECT_FALSE(bool(ticks.SetOrd));
+  EXPECT_THROW(ticks.SetOrd(w.get(), 5), std::bad_function_call);
+  EXPECT_EQ(ticks.GetOrd(w.get()), 2);  // the getter counts its calls; the set left it alone
+  caption.SetStr(w.get(), "Copied");
+  EXPECT_EQ(w->GetCaption(), "Copied");
+  EXPECT_EQ(caption.GetStr(w.get()), "Copied");
 }
 
 TEST(Properties, EventsCompareByIdentityAndTravelErased) {
