@@ -192,6 +192,50 @@ TEST_F(DBLookupTest, AListSourceOnTheBoundDataSetOrAnyOfItsMastersIsRefused) {
   EXPECT_EQ(p->GetListSource(), nullptr);
 }
 
+TEST_F(DBLookupTest, BindingToTheListDataSetOrADetailOfItIsRefused) {
+  // customers follow the people; orders follow the customers.
+  auto* customers = New<TTestDetailDataSet>(form);
+  auto* customersSource = New<TDataSource>(form);
+  customersSource->SetDataSet(customers);
+  customers->SetMasterSource(peopleSource);
+  auto* c = MakeCombo<TcxDBLookupComboBox>();
+  TcxDBLookupEditDataBinding* b = c->GetDataBinding();
+  auto refused = [&](auto&& bind) {
+    try {
+      bind();
+      ADD_FAILURE() << "bound";
+    } catch (const EDatabaseError& e) {
+      EXPECT_EQ(String(e.Message()), "Circular datalinks are not allowed");
+    }
+  };
+  // The list's own data set, field first or source first.
+  b->SetDataField("ID");
+  refused([&] { b->SetDataSource(peopleSource); });
+  EXPECT_EQ(b->DataSource(), nullptr);
+  b->SetDataField("");
+  b->SetDataSource(peopleSource);
+  refused([&] { b->SetDataField("ID"); });
+  EXPECT_EQ(b->DataField(), "");
+  b->SetDataSource(nullptr);
+  // A detail of the list, one and two levels down.
+  b->SetDataField("CustID");
+  refused([&] { b->SetDataSource(customersSource); });
+  orders->SetMasterSource(customersSource);
+  refused([&] { b->SetDataSource(ordersSource); });
+  EXPECT_EQ(b->DataSource(), nullptr);
+  // Off the chain, the same binding is taken.
+  orders->SetMasterSource(nullptr);
+  b->SetDataSource(ordersSource);
+  EXPECT_EQ(b->DataSource(), ordersSource);
+  EXPECT_EQ(b->Field(), orders->FieldByName("CustID"));
+  // A chain that comes back on itself ends the walk.
+  b->SetDataSource(nullptr);
+  orders->SetMasterSource(ordersSource);
+  b->SetDataSource(ordersSource);
+  EXPECT_EQ(b->DataSource(), ordersSource);
+  orders->SetMasterSource(nullptr);
+}
+
 TEST_F(DBLookupTest, BindingToALookupFieldDefinesTheListAndRefusesLaterChanges) {
   auto* c = New<TcxDBLookupComboBox>(form);
   c->SetParent(form);

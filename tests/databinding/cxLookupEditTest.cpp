@@ -159,6 +159,29 @@ TEST_F(LookupEditTest, StepsMoveTheFocusedRowAndTheKeyAndTheTextFollow) {
   EXPECT_TRUE(cxVariantsEqual(key(), Variant(Integer(20))));
 }
 
+// From no focused row a page step counts from just before the first row, as a page down of
+// the open list from no row lands on its last row.
+TEST_F(LookupEditTest, APageStepFromNoFocusedRowCountsFromBeforeTheFirstRow) {
+  auto* e = MakeEdit(kPeople);
+  TTestLookupEditProperties* p = e->Props();
+  p->SetListFieldIndex(1);
+  p->SetDropDownRows(3);
+  TcxCustomDataController* c = p->GetListDataController();
+  ASSERT_EQ(c->GetFocusedRowIndex(), -1);
+  e->LookupData()->Go(cxLookupGoPageDown, false);
+  EXPECT_EQ(c->GetFocusedRowIndex(), 2);
+  EXPECT_EQ(Text(e), "ALTO");
+  EXPECT_TRUE(cxVariantsEqual(e->LookupData()->GetCurrentKey(), Variant(Integer(30))));
+  // A page longer than the list stops on the last row.
+  c->ChangeFocusedRowIndex(-1);
+  p->SetDropDownRows(9);
+  e->LookupData()->Go(cxLookupGoPageDown, false);
+  EXPECT_EQ(c->GetFocusedRowIndex(), 4);
+  c->ChangeFocusedRowIndex(-1);
+  e->LookupData()->Go(cxLookupGoPageUp, false);
+  EXPECT_EQ(c->GetFocusedRowIndex(), 0);
+}
+
 TEST_F(LookupEditTest, TheEditValueIsTheKeyAndATextTurnsBackIntoOne) {
   auto* e = MakeEdit(kPeople);
   TTestLookupEditProperties* p = e->Props();
@@ -208,6 +231,28 @@ TEST_F(LookupEditTest, AChangeOfTheListIsAChangeOfThePropertiesUnlessTheyHoldThe
   changes.Count = 0;
   p->Fill({{4, "D"}});
   EXPECT_EQ(changes.Count, 0);
+}
+
+TEST_F(LookupEditTest, DropDownAutoSizeIsStoredWithoutAChangeNotice) {
+  Owned<TTestLookupEditProperties> p(New<TTestLookupEditProperties>(nullptr));
+  TChangeCounter changes;
+  p->OnPropertiesChanged = {&changes, &TChangeCounter::Changed};
+  p->SetDropDownAutoSize(true);
+  EXPECT_TRUE(p->GetDropDownAutoSize());
+  EXPECT_TRUE(p->GetPopupAutoSize());
+  EXPECT_EQ(changes.Count, 0);
+  p->SetDropDownAutoSize(false);
+  EXPECT_FALSE(p->GetDropDownAutoSize());
+  EXPECT_EQ(changes.Count, 0);
+  // The neighbouring drop-down settings still notify.
+  p->SetDropDownRows(3);
+  EXPECT_EQ(changes.Count, 1);
+  // Inside an update bracket the closing notice still comes.
+  p->BeginUpdate();
+  p->SetDropDownAutoSize(true);
+  EXPECT_EQ(p->UpdateCount(), 1);
+  p->EndUpdate();
+  EXPECT_EQ(changes.Count, 2);
 }
 
 TEST_F(LookupEditTest, AssignCopiesTheListFieldIndexAndIncrementalFiltering) {

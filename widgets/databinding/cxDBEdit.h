@@ -176,9 +176,10 @@ class TcxDBEditDataBinding : public TcxEditDataBinding {
   TcxEditFieldDataLink* DataLink() const { return FDataLink; }
   TField* Field() const { return FDataLink->Field(); }
   TDataSource* DataSource() const { return FDataLink->DataSource(); }
-  void SetDataSource(TDataSource* Value) { FDataLink->SetDataSource(Value); }
+  // Virtual so that an editor kind can refuse a binding before it is made.
+  virtual void SetDataSource(TDataSource* Value) { FDataLink->SetDataSource(Value); }
   const String& DataField() const { return FDataLink->FieldName(); }
-  void SetDataField(const String& Value) { FDataLink->SetFieldName(Value); }
+  virtual void SetDataField(const String& Value) { FDataLink->SetFieldName(Value); }
   bool IsLocked() const { return FLock > 0; }
   TcxCustomDBEditDefaultValuesProvider* DBProvider() const;
 

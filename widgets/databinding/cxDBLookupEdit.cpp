@@ -243,9 +243,13 @@ TDataSet* TcxCustomDBLookupEditProperties::GetBoundDataSet() const {
 
 // The bound data set and every master above it, through the data sources they follow.
 void TcxCustomDBLookupEditProperties::CheckCircularDataLink(TDataSet* AListDataSet) const {
+  CheckCircularDataLink(GetBoundDataSet(), AListDataSet);
+}
+
+void TcxCustomDBLookupEditProperties::CheckCircularDataLink(TDataSet* ABoundDataSet, TDataSet* AListDataSet) {
   if (!AListDataSet) return;
   std::set<const TDataSet*> seen;
-  for (TDataSet* ds = GetBoundDataSet(); ds && seen.insert(ds).second;) {
+  for (TDataSet* ds = ABoundDataSet; ds && seen.insert(ds).second;) {
     if (ds == AListDataSet) DatabaseError(kCircularDataLinks);
     TDataSource* master = ds->GetDataSource();
     ds = master ? master->DataSet() : nullptr;
@@ -359,6 +363,23 @@ void TcxCustomDBLookupEdit::DoEditKeyPress(Char& Key) {
 void TcxDBLookupEditDataBinding::DefaultValuesChanged() {
   inherited::DefaultValuesChanged();
   if (auto* p = dynamic_cast<TcxCustomDBLookupEditProperties*>(Edit()->GetActiveProperties())) p->CheckLookupField();
+}
+
+void TcxDBLookupEditDataBinding::SetDataSource(TDataSource* Value) {
+  CheckCircularBinding(Value, DataField());
+  inherited::SetDataSource(Value);
+}
+
+void TcxDBLookupEditDataBinding::SetDataField(const String& Value) {
+  CheckCircularBinding(DataSource(), Value);
+  inherited::SetDataField(Value);
+}
+
+// Only a binding that names a field reaches a bound data set, as the list source's check sees it.
+void TcxDBLookupEditDataBinding::CheckCircularBinding(TDataSource* ASource, const String& AField) const {
+  if (!ASource || AField.empty()) return;
+  if (auto* p = dynamic_cast<TcxCustomDBLookupEditProperties*>(Edit()->GetActiveProperties()))
+    TcxCustomDBLookupEditProperties::CheckCircularDataLink(ASource->DataSet(), p->GetListDataSet());
 }
 
 TL_DEFINE_CLASS(TcxCustomDBLookupEditProperties, [](auto&) {});

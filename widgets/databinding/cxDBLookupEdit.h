@@ -64,6 +64,8 @@ class TcxCustomDBLookupEditProperties : public TcxCustomLookupEditProperties {
 
   // The lookup field is examined again (the bound field changed, or the properties).
   void CheckLookupField();
+  // Refuses ABoundDataSet when it is AListDataSet or follows it through its masters.
+  static void CheckCircularDataLink(TDataSet* ABoundDataSet, TDataSet* AListDataSet);
 
  protected:
   // Refuses a change while a lookup field defines the list (outside the copy step).
@@ -122,4 +124,11 @@ class TcxDBLookupEditDataBinding : public TcxDBTextEditDataBinding {
   bool IsKeyEditing() const override { return true; }
   // The properties look at the bound field again.
   void DefaultValuesChanged() override;
+  // A binding whose data set is the list data set or follows it through its masters is
+  // refused: the list would move the record being edited.
+  void SetDataSource(TDataSource* Value) override;
+  void SetDataField(const String& Value) override;
+
+ private:
+  void CheckCircularBinding(TDataSource* ASource, const String& AField) const;
 };

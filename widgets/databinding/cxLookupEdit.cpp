@@ -314,7 +314,8 @@ void TcxCustomLookupEditLookupData::Go(Integer ADirection, bool AWrap) {
       else row = AWrap ? n - 1 : cur;
       break;
     case cxLookupGoPageUp: row = std::max<Integer>(0, cur - page); break;
-    case cxLookupGoPageDown: row = std::min<Integer>(n - 1, std::max<Integer>(cur, 0) + page); break;
+    // With no row focused the page counts from just before the first row, as Next does.
+    case cxLookupGoPageDown: row = std::min<Integer>(n - 1, cur + page); break;
     default: return;
   }
   {

@@ -22,7 +22,12 @@ class TcxCustomLookupEditProperties : public TcxCustomComboBoxProperties {
 
   // ---- settings ----
   bool GetDropDownAutoSize() const { return GetPopupAutoSize(); }
-  void SetDropDownAutoSize(bool Value) { SetPopupAutoSize(Value); }
+  // Stored without a change notice: the size is taken when the list next drops down.
+  void SetDropDownAutoSize(bool Value) {
+    BeginUpdate();
+    SetPopupAutoSize(Value);
+    EndUpdate(false);
+  }
   Integer GetDropDownHeight() const { return GetPopupHeight(); }
   void SetDropDownHeight(Integer Value) { SetPopupHeight(Value); }
   // The list field index as stored (it may exceed the columns there are now).
