@@ -313,4 +313,20 @@ TEST_F(EditFreedByHandler, DropDownClosedByTheHooks) {
     }
 }
 
+// Typing into a combo box finds the item and completes the text; OnChange of the completed
+// text frees the editor before the completion is selected.
+TEST_F(EditFreedByHandler, ComboBoxIncrementalSearch) {
+  for (const auto style : {TcxEditDropDownListStyle::lsEditList, TcxEditDropDownListStyle::lsFixedList}) {
+    TcxComboBox* e = Add<TcxComboBox>();
+    e->GetComboProperties()->GetItems()->Add("one");
+    e->GetComboProperties()->GetItems()->Add("two");
+    e->GetComboProperties()->SetDropDownListStyle(style);
+    const std::string what = "style " + std::to_string(int(style));
+    Expect(e, onChange, [&] {
+      host().Char('t');
+      host().PumpUntilIdle();
+    }, what.c_str());
+  }
+}
+
 }  // namespace

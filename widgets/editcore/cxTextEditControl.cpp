@@ -770,6 +770,7 @@ void TcxCustomTextEdit::DoEditKeyPress(Char& Key) {
       // again; a typed part left empty clears the text.
       if (FInnerEditShowing && start > 0) {
         found = IncrementalSearch(text.substr(0, size_t(start - 1)));
+        if (!guard.Alive()) return;
         if (start == 1) Key = 0;
       }
       if (style == TcxEditEditingStyle::esFixedList) Key = 0;
@@ -782,7 +783,9 @@ void TcxCustomTextEdit::DoEditKeyPress(Char& Key) {
       else if (style == TcxEditEditingStyle::esFixedList) candidate = FInnerEditShowing ? text + Key : String(1, Key);
       else candidate = String(text).insert(size_t(start), 1, Key);
       found = IncrementalSearch(candidate);
+      if (!guard.Alive()) return;
       if (!found && style == TcxEditEditingStyle::esFixedList) found = IncrementalSearch(String(1, Key));
+      if (!guard.Alive()) return;
       if (!found && style != TcxEditEditingStyle::esEdit) {
         Key = 0;
         if (style == TcxEditEditingStyle::esEditList && !EditText().empty()) SetInnerEditShowing(true);
@@ -804,10 +807,14 @@ bool TcxCustomTextEdit::IncrementalSearch(String T) {
   if (!FLookupData || !inner) return false;
   String tail;
   const bool found = !T.empty() && FLookupData->Locate(T, tail, false, false);
+  // A text set runs OnChange, whose handler may free the editor.
+  TWeakLink self(this);
   if (T.empty() && ActiveProperties()->GetEditingStyle() != TcxEditEditingStyle::esFixedList) inner->SetText("");
+  if (!self.Alive()) return false;
   if (found) {
     // The typed part takes the item's own letters; the completion stays selected.
     inner->SetText(T + tail);
+    if (!self.Alive()) return found;
     inner->SetSelStart(Integer(T.size()));
     inner->SetSelLength(Integer(tail.size()));
   }
