@@ -6,6 +6,27 @@
 
 #include "classlib/core/DB.h"
 #include "classlib/core/SysUtils.h"
+#include "platform/kernel/Units.h"
+#include "widgets/data/DataUnits.h"
+#include "widgets/databinding/DatabindingUnits.h"
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+// Starts what a data-set controller needs; counted, so every size may call it.
+inline void StartDatabindingUnits() {
+  PlatformKernelInitialize();
+  WidgetsDataInitialize();
+  WidgetsDatabindingInitialize();
+}
+
+// A size whose answers differ from SQLite's is reported instead of timed.
+inline bool AnswersAgree(benchmark::State& state, const std::string& error) {
+  if (error.empty()) return true;
+  state.SkipWithError(("answers differ: " + error).c_str());
+  return false;
+}
 
 // A new memory data set (owner nullptr) holding ARows, open on its first record.
 inline TMemoryDataSet* NewBenchDataSet(const std::vector<Row>& ARows) {

@@ -198,9 +198,7 @@ Sized& Get(Integer N) {
   auto it = cache.find(N);
   if (it != cache.end()) return it->second;
   Sized& s = cache[N];
-  PlatformKernelInitialize();
-  WidgetsDataInitialize();
-  WidgetsDatabindingInitialize();
+  StartDatabindingUnits();
   s.rows = Generate(N);
   s.ours = std::make_unique<Ours>(s.rows);
 #ifdef TL_HAVE_SQLITE3
@@ -210,11 +208,7 @@ Sized& Get(Integer N) {
   return s;
 }
 
-bool Ready(benchmark::State& state, Sized& s) {
-  if (s.error.empty()) return true;
-  state.SkipWithError(("answers differ: " + s.error).c_str());
-  return false;
-}
+bool Ready(benchmark::State& state, Sized& s) { return AnswersAgree(state, s.error); }
 
 void LoadOurs(benchmark::State& state) {
   Sized& s = Get(Integer(state.range(0)));
@@ -363,9 +357,7 @@ struct MasterDetail {
 MasterDetail& GetMasterDetail(std::string& AError) {
   static std::unique_ptr<MasterDetail> md;
   if (md) return *md;
-  PlatformKernelInitialize();
-  WidgetsDataInitialize();
-  WidgetsDatabindingInitialize();
+  StartDatabindingUnits();
   md = std::make_unique<MasterDetail>();
   for (Integer r : {0, 499, 999, 3})
     if (md->Show(r) != 100 || md->clone->GetItemValue(0, 1).AsInteger() != r + 1) AError = "master " + std::to_string(r);

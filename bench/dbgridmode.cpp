@@ -203,9 +203,7 @@ Sized& Get(Integer N) {
   auto [it, fresh] = sizes.try_emplace(N);
   Sized& s = it->second;
   if (fresh) {
-    PlatformKernelInitialize();
-    WidgetsDataInitialize();
-    WidgetsDatabindingInitialize();
+    StartDatabindingUnits();
     s.rows = Generate(N);
     s.grid = std::make_unique<Ours>(s.rows, true);
     s.loaded = std::make_unique<Ours>(s.rows, false);
@@ -217,11 +215,7 @@ Sized& Get(Integer N) {
   return s;
 }
 
-bool Ready(benchmark::State& state, Sized& s) {
-  if (s.error.empty()) return true;
-  state.SkipWithError(("answers differ: " + s.error).c_str());
-  return false;
-}
+bool Ready(benchmark::State& state, Sized& s) { return AnswersAgree(state, s.error); }
 
 void GridScrollOurs(benchmark::State& state) {
   Sized& s = Get(Integer(state.range(0)));
