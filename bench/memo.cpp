@@ -114,6 +114,8 @@ void BM_MemoLinesAddLoop(benchmark::State& state) {
   if (p.Length() != expected) state.SkipWithError("the lines were not added");
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_MemoLinesAddLoop)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+// Sizes kept where one run stays short: adding a line still copies the whole text in the
+// editor framework's value change, so 10^5 lines take minutes.
+BENCHMARK(BM_MemoLinesAddLoop)->Arg(1000)->Arg(3000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
