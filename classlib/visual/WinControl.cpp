@@ -897,7 +897,12 @@ void TWinControl::WndProc(TMessage& Message) {
       if (FControlState.Contains(csFocusing)) return;
       break;
     case WM_MOUSEMOVE:
-      if (Application) Application->TrackMouse();
+      if (Application) {
+        // Entering or leaving runs handlers that may free this control.
+        TWeakLink self(this);
+        Application->TrackMouse();
+        if (!self.Alive()) return;
+      }
       if (FHandle) {
         TRACKMOUSEEVENT tme;
         tme.dwFlags = TME_LEAVE;

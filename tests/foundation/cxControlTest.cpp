@@ -300,6 +300,34 @@ TEST_F(cxControlTest, MouseEnterLeaveAndFocusEventsFire) {
   EXPECT_TRUE(log->Events.empty());
 }
 
+// The mouse entering a control runs its OnMouseEnter from inside the move that the control's
+// own window receives; a handler freeing the control there must end that move.
+class TSelfFreer : public TObject {
+  TL_CLASS(TSelfFreer, TObject)
+ public:
+  TControl* Victim = nullptr;
+  void Kill(TObject*) {
+    if (TControl* v = std::exchange(Victim, nullptr)) v->Free();
+  }
+};
+TL_DEFINE_CLASS(TSelfFreer)
+
+TEST_F(cxControlTest, AnOnMouseEnterHandlerMayFreeTheControl) {
+  Owned<TSelfFreer> freer(New<TSelfFreer>());
+  host().MouseMove(form->Handle(), 300, 300);
+  host().PumpUntilIdle();
+  freer->Victim = control;
+  control->OnMouseEnter = TNotifyEvent(freer.get(), &TSelfFreer::Kill);
+  TWeakLink link(control);
+  host().MouseMove(control->Handle(), 30, 30);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(link.Alive());
+  control = nullptr;
+  // The form goes on taking the mouse.
+  host().MouseMove(form->Handle(), 320, 300);
+  host().PumpUntilIdle();
+}
+
 std::vector<String> gDragLog;
 
 class TLoggingDragObject : public TcxDragAndDropObject {
