@@ -37,6 +37,14 @@ String KeyText(const Variant& AValue) {
   return VarToStr(AValue);
 }
 
+// How many key values AValue holds: the length of an array, 1 for a plain value (Null
+// included: a key may be null), 0 for Unassigned.
+Integer KeyValueCount(const Variant& AValue) {
+  if (VarIsEmpty(AValue)) return 0;
+  if (VarIsArray(AValue)) return VarArrayHighBound(AValue, 1) - VarArrayLowBound(AValue, 1) + 1;
+  return 1;
+}
+
 }  // namespace
 
 // ---- TcxDBDataModeController ----
@@ -589,6 +597,16 @@ void TcxDBDataProvider::InitInsertedRecord(Integer ARecordIndex, const std::vect
   }
   FAssignedFields->Clear();
   inherited::InitInsertedRecord(ARecordIndex, AGroupValues);
+  if (c->IsDetail() && c->Options().Contains(TcxDataControllerOption::dcoAssignMasterDetailKeys)) {
+    // A record added through a detail belongs to its master: it gets the master's key
+    // values, which count as written by the controller, not as the user's changes.
+    const std::vector<TField*> keys = c->GetDetailKeyFieldList();
+    const Variant& values = c->MasterDetailKeyValues();
+    if (!keys.empty() && KeyValueCount(values) == Integer(keys.size())) {
+      cxSetFieldValues(keys, values);
+      FAssignedFields->AddFields(keys);
+    }
+  }
   c->InsertedRecordInitialized(ARecordIndex);
   c->RereadEditingRecord();
 }
@@ -842,9 +860,10 @@ void TcxDBDataProvider::DoDataSetChanged() {
     ResetWatch();
     return;
   }
-  if (ds->State() == dsInsert && !FInserting && !c->IsPattern() && c->DataModeController()->SyncInsert() &&
-      IsSyncMode())
-    InsertFromDataSet();
+  if (ds->State() != dsInsert || FInserting) return;
+  // Clone details share the data set: the insert belongs to the one standing on it.
+  if (c->IsDetail() && !IsDetailPositioned()) return;
+  if (!c->IsPattern() && c->DataModeController()->SyncInsert() && IsSyncMode()) InsertFromDataSet();
 }
 
 void TcxDBDataProvider::DoEditingChanged() {
