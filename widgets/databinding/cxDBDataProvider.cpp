@@ -636,7 +636,11 @@ void TcxDBDataProvider::DeleteFocused() {
       c->FocusRecordInDataSet(next);
     }
   }
-  if (smart) c->ResetFocusing();
+  if (smart)
+    c->ResetFocusing();
+  else
+    // The records were read again without the deleted one: the record to focus moved up.
+    ShiftDeletingFocus({focused});
 }
 
 void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
@@ -670,11 +674,13 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
       --remaining;
       ds->Delete();
       --count;
-      if (smart) stored.push_back(record);
+      stored.push_back(record);
     }
+    std::sort(stored.begin(), stored.end());
+    stored.erase(std::unique(stored.begin(), stored.end()), stored.end());
+    // Read again without the deleted records, the storage moved the record to focus up.
+    if (!smart) ShiftDeletingFocus(stored);
     if (smart) {
-      std::sort(stored.begin(), stored.end());
-      stored.erase(std::unique(stored.begin(), stored.end()), stored.end());
       TcxDataUpdateBracket bracket(c);
       for (size_t i = stored.size(); i-- > 0;) c->DeleteRecord(stored[i]);
       c->ResetFocusing();
@@ -691,6 +697,7 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
     ds->Delete();
     previous = r;
   }
+  ShiftDeletingFocus(AList);
 }
 
 void TcxDBDataProvider::EndDeleting() {
