@@ -217,6 +217,28 @@ TEST_F(LookupGridView, PageDownOnTheLastFullyVisibleRowScrollsAPage) {
   EXPECT_EQ(grid->GetTopRowIndex(), 25);
 }
 
+TEST_F(LookupGridView, EnterClosesAcceptingOnlyWithAFocusedRow) {
+  grid = MakeGrid({"A"});
+  FillNumbered(grid, 3);
+  TCloseUps closes;
+  grid->OnCloseUp = {&closes, &TCloseUps::Closed};
+  Show();
+  grid->SetFocus();
+  Pump();
+  ASSERT_EQ(grid->GetFocusedRowIndex(), -1);
+  host().Key(VK_RETURN);
+  Pump();
+  grid->SetFocusedRowIndex(1);
+  host().Key(VK_RETURN);
+  Pump();
+  FillNumbered(grid, 0);
+  Pump();
+  ASSERT_EQ(grid->GetFocusedRowIndex(), -1);
+  host().Key(VK_RETURN);
+  Pump();
+  EXPECT_EQ(closes.Accepts, (std::vector<bool>{false, true, false}));
+}
+
 TEST_F(LookupGridView, AutoScrollMovesOneRowPerTickWithoutSkipping) {
   grid = MakeGrid({"A"});
   FillNumbered(grid, 30);

@@ -518,7 +518,8 @@ void TcxCustomLookupGrid::KeyDown(Word& Key, TShiftState Shift) {
   inherited::KeyDown(Key, Shift);
   switch (Key) {
     case VK_RETURN:
-      DoCloseUp(true);
+      // Nothing to accept without a focused row: the list closes as cancelled.
+      DoCloseUp(GetFocusedRowIndex() != -1);
       break;
     case VK_PRIOR:
       PageKey(false);
