@@ -138,7 +138,12 @@ TEST_F(LookupGridView, DropDownHeightsSnapToWholeRows) {
   EXPECT_EQ(empty->SnapPopupHeight(-3), 0);
   // Without columns the fillers cover the whole client area.
   EXPECT_EQ(empty->ViewInfo()->BottomFiller, empty->GetClientBounds());
-  EXPECT_TRUE(empty->ViewInfo()->RightFiller.IsEmpty());
+  EXPECT_EQ(empty->ViewInfo()->RightFiller, empty->GetClientBounds());
+  empty->GetOptions()->SetGridLines(GL::glBoth);
+  empty->SetIsPopup(true);
+  Pump();
+  EXPECT_EQ(empty->ViewInfo()->RightFiller, (TRect{0, 0, 200, 120}));
+  EXPECT_EQ(empty->ViewInfo()->BottomFiller, (TRect{0, 0, 200, 120}));
   EXPECT_EQ(empty->ViewInfo()->RowCount(), 0);
 }
 
