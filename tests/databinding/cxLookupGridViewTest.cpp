@@ -6,6 +6,8 @@
 
 #include "widgets/editcore/cxTextEdit.h"
 
+#include <limits>
+
 namespace {
 
 using GL = TcxGridLines;
@@ -126,6 +128,9 @@ TEST_F(LookupGridView, DropDownHeightsSnapToWholeRows) {
   EXPECT_EQ(grid->SnapPopupHeight(0), H + F);
   EXPECT_EQ(grid->SnapPopupHeight(-50), H + F);
   EXPECT_EQ(grid->SnapPopupHeight(H + 40 * F), H + 4 * F);
+  // Proposals at the ends of the integer range: one row, and all rows.
+  EXPECT_EQ(grid->SnapPopupHeight(std::numeric_limits<Integer>::min()), H + F);
+  EXPECT_EQ(grid->SnapPopupHeight(std::numeric_limits<Integer>::max()), H + 4 * F);
   FillNumbered(grid, 0);
   EXPECT_EQ(grid->SnapPopupHeight(H + 3 * F), H + F);
   // A grid that never laid out a column has rows of height 0 without horizontal lines:
