@@ -433,3 +433,39 @@ TEST_F(DBDataDetail, ARecordAddedThroughADetailTakesItsMastersKeyValues) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DBDataDetail, KeyNamesGivenAfterTheMasterReadItsRecordsTakeEffect) {
+  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  for (const auto& r : DetailRows()) detail->AddRecord(r);
+  detail->Open();
+  MakeSets(detail);
+  MakeControllers();
+  // The keys are named once the master shows its records: the master reads its key values
+  // anew and each detail shows its own records.
+  Pattern->SetMasterKeyFieldNames("");
+  Pattern->SetDetailKeyFieldNames("");
+  Master->Refresh();
+  ASSERT_EQ(Master->GetRecordCount(), 5);
+  Pattern->SetDetailKeyFieldNames("MID");
+  Pattern->SetMasterKeyFieldNames("ID");
+  for (Integer r : {0, 3, 2}) {
+    const Integer id = Master->GetItemValue(r, 0).AsInteger();
+    TcxCustomDataController* d = Master->GetDetailDataController(r, 0);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(DetailIDs(d), Expected()[id]) << "master " << id;
+  }
+  // Naming other keys drops the details made for the old ones.
+  Pattern->SetMasterKeyFieldNames("NAME");
+  TcxCustomDataController* d = Master->GetDetailDataController(0, 0);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(static_cast<TcxDBDataController*>(d)->MasterKeyFieldNames(), "NAME");
+  // A clone given names of its own keeps its place: only the pattern's names count.
+  auto* clone = static_cast<TcxDBDataController*>(d);
+  clone->SetDetailKeyFieldNames("V");
+  EXPECT_EQ(Master->GetDetailDataController(0, 0), d);
+  EXPECT_EQ(clone->DetailKeyFieldNames(), "V");
+}
+
+}  // namespace

@@ -558,6 +558,8 @@ class TcxDBDataController : public TcxCustomDataController {
 
  private:
   void LeaveActiveDetail(TcxCustomDataController* ADetail);
+  // A relation whose key names changed makes its master read its key values anew.
+  void KeyNamesChanged();
 
  public:
   void AfterUpdateData() override;
