@@ -282,3 +282,29 @@ TEST_F(DBDataBinding, AMissingFieldNamesTheControlOrTheDataSet) {
 }
 
 }  // namespace
+
+namespace {
+
+// A persistent field freed while the data set is open leaves the link unbound, and the
+// control hears it once, as when the data set closes.
+TEST_F(DBDataBinding, AFreedFieldUnbindsTheLink) {
+  TPendingControl* c = Control("WHEN");
+  TPendingControl* other = Control("NAME");
+  const Integer heard = c->DataChanges;
+  F("WHEN")->Free();
+  EXPECT_EQ(c->Binding->Field(), nullptr);
+  EXPECT_FALSE(c->Binding->IsDataAvailable());
+  EXPECT_FALSE(c->Binding->CanModify());
+  EXPECT_EQ(c->DataChanges, heard + 1);
+  EXPECT_TRUE(VarIsNull(c->Binding->GetStoredValue(S::evsText, false)));
+  // The data set goes on; the unbound control neither edits nor writes.
+  EXPECT_FALSE(c->Change(TDateTime(1)));
+  EXPECT_TRUE(other->Change("Fig"));
+  DS->Post();
+  EXPECT_EQ(F("NAME")->GetAsString(), "Fig");
+  DS->Next();
+  EXPECT_EQ(c->Binding->Field(), nullptr);
+  EXPECT_EQ(other->Binding->Field(), F("NAME"));
+}
+
+}  // namespace
