@@ -240,6 +240,8 @@ TEST_F(DBDataBinding, ReadOnlyAndModifiability) {
   EXPECT_TRUE(b->CanModify());
   b->SetReadOnly(true);
   EXPECT_TRUE(b->GetReadOnly());
+  // A read-only binding refuses changes of its own, before the data set is asked.
+  EXPECT_FALSE(b->CanModify());
   EXPECT_FALSE(c->Change("x"));
   EXPECT_EQ(DS->State(), dsBrowse);
   b->SetReadOnly(false);

@@ -519,6 +519,29 @@ TEST_F(DBEditTest, AnActionFindsTheDataSourceOfTheFocusedEditor) {
 
 namespace {
 
+// ReadOnly of the list box is its binding's: neither keys nor clicks move off the stored
+// item, and the data set stays browsing.
+TEST_F(DBEditTest, AReadOnlyListBoxKeepsTheStoredItem) {
+  auto* list = AddKindList(TRect{160, 4, 260, 84});
+  list->SetReadOnly(true);
+  Show();
+  EXPECT_FALSE(list->GetDataBinding()->CanModify());
+  Focus(list->InnerListBox());
+  Press(VK_DOWN);
+  EXPECT_EQ(list->GetItemIndex(), 0);
+  TRect item = list->ItemRect(1);
+  host().Click(list->InnerListBox()->GetHandle(), item.Left + 5, (item.Top + item.Bottom) / 2);
+  Pump();
+  EXPECT_EQ(list->GetItemIndex(), 0);
+  EXPECT_EQ(DS->State(), dsBrowse);
+  EXPECT_FALSE(list->GetDataBinding()->Modified());
+  // Writable again, the same key picks the next item.
+  list->SetReadOnly(false);
+  Press(VK_DOWN);
+  EXPECT_EQ(list->GetItemIndex(), 1);
+  EXPECT_EQ(DS->State(), dsEdit);
+}
+
 // A persistent field freed while its data set is open: the editor lets it go at once and
 // shows nothing, and the data set goes on without it.
 TEST_F(DBEditTest, AFreedFieldUnbindsItsEditor) {

@@ -139,7 +139,9 @@ void TcxCustomDBDataBinding::SetReadOnly(bool Value) { FDataLink->SetReadOnly(Va
 void TcxCustomDBDataBinding::UpdateVisualControl() { FDataLink->UpdateVisualControl(); }
 
 bool TcxCustomDBDataBinding::CanModify() {
-  return IsDataAvailable() && !Field()->ReadOnly() && cxCanModifyBoundField(Field());
+  // A read-only binding keeps its control from changing the value, whatever the field allows.
+  return inherited::CanModify() && IsDataAvailable() && !Field()->ReadOnly() &&
+         cxCanModifyBoundField(Field());
 }
 
 bool TcxCustomDBDataBinding::ExecuteAction(TObject* AAction) {
