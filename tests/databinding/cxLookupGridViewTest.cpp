@@ -6,6 +6,8 @@
 
 #include "widgets/editcore/cxTextEdit.h"
 
+#include <limits>
+
 namespace {
 
 using GL = TcxGridLines;
@@ -126,6 +128,9 @@ TEST_F(LookupGridView, DropDownHeightsSnapToWholeRows) {
   EXPECT_EQ(grid->SnapPopupHeight(0), H + F);
   EXPECT_EQ(grid->SnapPopupHeight(-50), H + F);
   EXPECT_EQ(grid->SnapPopupHeight(H + 40 * F), H + 4 * F);
+  // Proposals at the ends of the integer range: one row, and all rows.
+  EXPECT_EQ(grid->SnapPopupHeight(std::numeric_limits<Integer>::min()), H + F);
+  EXPECT_EQ(grid->SnapPopupHeight(std::numeric_limits<Integer>::max()), H + 4 * F);
   FillNumbered(grid, 0);
   EXPECT_EQ(grid->SnapPopupHeight(H + 3 * F), H + F);
   // A grid that never laid out a column has rows of height 0 without horizontal lines:
@@ -138,7 +143,12 @@ TEST_F(LookupGridView, DropDownHeightsSnapToWholeRows) {
   EXPECT_EQ(empty->SnapPopupHeight(-3), 0);
   // Without columns the fillers cover the whole client area.
   EXPECT_EQ(empty->ViewInfo()->BottomFiller, empty->GetClientBounds());
-  EXPECT_TRUE(empty->ViewInfo()->RightFiller.IsEmpty());
+  EXPECT_EQ(empty->ViewInfo()->RightFiller, empty->GetClientBounds());
+  empty->GetOptions()->SetGridLines(GL::glBoth);
+  empty->SetIsPopup(true);
+  Pump();
+  EXPECT_EQ(empty->ViewInfo()->RightFiller, (TRect{0, 0, 200, 120}));
+  EXPECT_EQ(empty->ViewInfo()->BottomFiller, (TRect{0, 0, 200, 120}));
   EXPECT_EQ(empty->ViewInfo()->RowCount(), 0);
 }
 
@@ -215,6 +225,28 @@ TEST_F(LookupGridView, PageDownOnTheLastFullyVisibleRowScrollsAPage) {
   Pump();
   EXPECT_EQ(grid->GetFocusedRowIndex(), 29);
   EXPECT_EQ(grid->GetTopRowIndex(), 25);
+}
+
+TEST_F(LookupGridView, EnterClosesAcceptingOnlyWithAFocusedRow) {
+  grid = MakeGrid({"A"});
+  FillNumbered(grid, 3);
+  TCloseUps closes;
+  grid->OnCloseUp = {&closes, &TCloseUps::Closed};
+  Show();
+  grid->SetFocus();
+  Pump();
+  ASSERT_EQ(grid->GetFocusedRowIndex(), -1);
+  host().Key(VK_RETURN);
+  Pump();
+  grid->SetFocusedRowIndex(1);
+  host().Key(VK_RETURN);
+  Pump();
+  FillNumbered(grid, 0);
+  Pump();
+  ASSERT_EQ(grid->GetFocusedRowIndex(), -1);
+  host().Key(VK_RETURN);
+  Pump();
+  EXPECT_EQ(closes.Accepts, (std::vector<bool>{false, true, false}));
 }
 
 TEST_F(LookupGridView, AutoScrollMovesOneRowPerTickWithoutSkipping) {
