@@ -290,6 +290,8 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   bool FDeliveredLate = false;
   // Inside the controller's read of every record.
   bool FReadingAll = false;
+  // A change that needs every record read again came while this provider was frozen.
+  bool FReloadWhenThawed = false;
   // Inside the window's refresh after a data-set change.
   bool FInGridModeChange = false;
   // A search reads values of the data set's current record, wherever it is.

@@ -738,6 +738,10 @@ void TcxDBDataProvider::Freeze() {
 void TcxDBDataProvider::Unfreeze() {
   if (TDataSet* ds = DataSet()) ds->EnableControls();
   inherited::Unfreeze();
+  if (!IsFrozen() && FReloadWhenThawed) {
+    FReloadWhenThawed = false;
+    DataChanged(dcTotal, -1, -1);
+  }
   // What the others held back while this provider was frozen goes out now, not only when
   // a later focus change happens to deliver it.
   if (!IsFrozen() && LockCount() == 0) DeliverPendingNotices();
@@ -859,6 +863,9 @@ void TcxDBDataProvider::DoDataSetChanged() {
       DataScrolled(0);
     } else {
       FReloadMark = false;
+      // A frozen provider drops the change (its controller reads nothing while frozen): the
+      // records are read once it thaws, or the edit its freeze cancelled would stay shown.
+      if (IsFrozen() && !FReadingAll) FReloadWhenThawed = true;
       DataChanged(dcTotal, -1, -1);
     }
     ResetWatch();
