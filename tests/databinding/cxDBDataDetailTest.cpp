@@ -381,3 +381,55 @@ TEST_F(DBDataDetail, InAWindowOfTheDataSetAMasterRecordIsFocusedBeforeItsDetailE
 }
 
 }  // namespace
+
+namespace {
+
+// The detail data set's MID of the record whose ID is AID, read without moving it.
+Variant MasterIdOf(TMemoryDataSet* ADetail, Integer AID) { return ADetail->Lookup("ID", Variant(AID), "MID"); }
+
+TEST_F(DBDataDetail, ARecordAddedThroughADetailTakesItsMastersKeyValues) {
+  TMemoryDataSet* detail = MakePlainSets();
+  // Keys make the clones follow the shared data set, so that they may edit it.
+  Pattern->SetKeyFieldNames("ID");
+  auto* d3 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(2, 0));
+  ASSERT_NE(d3, nullptr);
+  ASSERT_TRUE(d3->DBProvider()->CanModify());
+  d3->Append();
+  ASSERT_EQ(detail->State(), TDataSetState::dsInsert);
+  // The master's key is in the new record before anything is typed.
+  EXPECT_EQ(detail->FieldByName("MID")->Value(), Variant(3));
+  d3->SetEditValue(0, Variant(31), TcxDataEditValueSource::evsValue);
+  d3->PostEditing();
+  EXPECT_EQ(detail->State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(MasterIdOf(detail, 31), Variant(3));
+  // Inserting works the same way; the other clones on the shared data set leave the insert
+  // to the one that made it.
+  auto* d1 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(0, 0));
+  d1->ChangeFocusedRowIndex(1);
+  d1->Insert();
+  EXPECT_EQ(detail->FieldByName("MID")->Value(), Variant(1));
+  d1->SetEditValue(0, Variant(13), TcxDataEditValueSource::evsValue);
+  EXPECT_EQ(d1->GetRecordCount(), 4);
+  EXPECT_EQ(d3->GetRecordCount(), 1);
+  d1->PostEditing();
+  EXPECT_EQ(MasterIdOf(detail, 13), Variant(1));
+  EXPECT_EQ(DetailIDs(d1), (std::set<Integer>{10, 11, 12, 13}));
+  // A new record that holds only the keys the controller filled in is not modified: leaving
+  // it for another row cancels it.
+  const Integer count = detail->RecordCount();
+  d3->Append();
+  EXPECT_EQ(detail->FieldByName("MID")->Value(), Variant(3));
+  EXPECT_FALSE(d3->DBProvider()->IsDataSetModified());
+  d3->ChangeFocusedRowIndex(0);
+  EXPECT_EQ(detail->State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(detail->RecordCount(), count);
+  // Without the option the key stays empty.
+  auto* d4 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(3, 0));
+  d4->SetOptions(d4->Options() - TcxDataControllerOptions{TcxDataControllerOption::dcoAssignMasterDetailKeys});
+  d4->Append();
+  EXPECT_TRUE(VarIsNull(detail->FieldByName("MID")->Value()));
+  d4->Cancel();
+  EXPECT_EQ(detail->State(), TDataSetState::dsBrowse);
+}
+
+}  // namespace

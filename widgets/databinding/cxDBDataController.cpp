@@ -542,8 +542,10 @@ bool TcxDBDataController::CanFocusRecord(Integer ARecordIndex) {
     if (!p->IsInserting() && ARecordIndex < 0) PostEditing();
     return true;
   }
-  // Leaving every row: the pending edit is settled, the data set stays where it is.
-  if (ARecordIndex < 0) {
+  // Leaving every row: the pending edit is settled, the data set stays where it is. A
+  // clone detail let go by its sibling settles nothing: the data set's edit is the
+  // sibling's.
+  if (ARecordIndex < 0 && !FChangingFocus) {
     CheckBrowseState();
     return true;
   }
@@ -635,6 +637,11 @@ void TcxDBDataController::CheckBrowseState() {
 
 bool TcxDBDataController::CanLeaveFocusedRow() {
   if (FChangingFocus || !dynamic_cast<TcxDBDataRelation*>(GetMasterRelation())) return true;
+  // The focus coming onto the record just inserted leaves nothing: settling the edits
+  // here would cancel that record before anything was typed into it.
+  TcxDBDataProvider* p = DBProvider();
+  if (p->IsInserting() && p->EditingRecordIndex() >= 0 && p->EditingRecordIndex() != GetFocusedRecordIndex())
+    return true;
   TcxCustomDataController* master = GetMasterDataController();
   if (!master) return true;
   if (!master->CanLeaveFocusedRow()) return false;

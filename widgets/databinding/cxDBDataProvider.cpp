@@ -37,6 +37,14 @@ String KeyText(const Variant& AValue) {
   return VarToStr(AValue);
 }
 
+// How many key values AValue holds: the length of an array, 1 for a plain value (Null
+// included: a key may be null), 0 for Unassigned.
+Integer KeyValueCount(const Variant& AValue) {
+  if (VarIsEmpty(AValue)) return 0;
+  if (VarIsArray(AValue)) return VarArrayHighBound(AValue, 1) - VarArrayLowBound(AValue, 1) + 1;
+  return 1;
+}
+
 }  // namespace
 
 // ---- TcxDBDataModeController ----
@@ -589,6 +597,16 @@ void TcxDBDataProvider::InitInsertedRecord(Integer ARecordIndex, const std::vect
   }
   FAssignedFields->Clear();
   inherited::InitInsertedRecord(ARecordIndex, AGroupValues);
+  if (c->IsDetail() && c->Options().Contains(TcxDataControllerOption::dcoAssignMasterDetailKeys)) {
+    // A record added through a detail belongs to its master: it gets the master's key
+    // values, which count as written by the controller, not as the user's changes.
+    const std::vector<TField*> keys = c->GetDetailKeyFieldList();
+    const Variant& values = c->MasterDetailKeyValues();
+    if (!keys.empty() && KeyValueCount(values) == Integer(keys.size())) {
+      cxSetFieldValues(keys, values);
+      FAssignedFields->AddFields(keys);
+    }
+  }
   c->InsertedRecordInitialized(ARecordIndex);
   c->RereadEditingRecord();
 }
@@ -618,7 +636,11 @@ void TcxDBDataProvider::DeleteFocused() {
       c->FocusRecordInDataSet(next);
     }
   }
-  if (smart) c->ResetFocusing();
+  if (smart)
+    c->ResetFocusing();
+  else
+    // The records were read again without the deleted one: the record to focus moved up.
+    ShiftDeletingFocus({focused});
 }
 
 void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
@@ -652,11 +674,13 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
       --remaining;
       ds->Delete();
       --count;
-      if (smart) stored.push_back(record);
+      stored.push_back(record);
     }
+    std::sort(stored.begin(), stored.end());
+    stored.erase(std::unique(stored.begin(), stored.end()), stored.end());
+    // Read again without the deleted records, the storage moved the record to focus up.
+    if (!smart) ShiftDeletingFocus(stored);
     if (smart) {
-      std::sort(stored.begin(), stored.end());
-      stored.erase(std::unique(stored.begin(), stored.end()), stored.end());
       TcxDataUpdateBracket bracket(c);
       for (size_t i = stored.size(); i-- > 0;) c->DeleteRecord(stored[i]);
       c->ResetFocusing();
@@ -673,6 +697,7 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
     ds->Delete();
     previous = r;
   }
+  ShiftDeletingFocus(AList);
 }
 
 void TcxDBDataProvider::EndDeleting() {
@@ -842,9 +867,10 @@ void TcxDBDataProvider::DoDataSetChanged() {
     ResetWatch();
     return;
   }
-  if (ds->State() == dsInsert && !FInserting && !c->IsPattern() && c->DataModeController()->SyncInsert() &&
-      IsSyncMode())
-    InsertFromDataSet();
+  if (ds->State() != dsInsert || FInserting) return;
+  // Clone details share the data set: the insert belongs to the one standing on it.
+  if (c->IsDetail() && !IsDetailPositioned()) return;
+  if (!c->IsPattern() && c->DataModeController()->SyncInsert() && IsSyncMode()) InsertFromDataSet();
 }
 
 void TcxDBDataProvider::DoEditingChanged() {
