@@ -555,9 +555,14 @@ class TcxDBDataController : public TcxCustomDataController {
   static TcxCustomDataController* ActivateDetailOfFocusedRecord(TcxCustomDataController* AController,
                                                                 Integer ARelationIndex, const Variant& AKeyValues);
   bool IsSynchronizingAsMaster() const { return FSynchronizing; }
+  // The other details on this data set stop being the active one and let their focused
+  // records go (a clone detail of the same data set stands on this one's records now).
+  void LeaveSiblingDetails();
 
  private:
   void LeaveActiveDetail(TcxCustomDataController* ADetail);
+  // A relation whose key names changed makes its master read its key values anew.
+  void KeyNamesChanged();
 
  public:
   void AfterUpdateData() override;

@@ -346,11 +346,8 @@ bool TcxDBDataProvider::IsDetailPositioned() const {
 }
 
 void TcxDBDataProvider::SetDetailPositioned(bool Value) {
-  if (Value && !FDetailPositioned) {
-    // One detail at a time stands on the shared data set.
-    for (TcxDBDataProvider* p : OtherProviders())
-      if (p->DBDataController()->IsDetail()) p->FDetailPositioned = false;
-  }
+  // One detail at a time stands on the shared data set: the others are told first.
+  if (Value && !FDetailPositioned) DBDataController()->LeaveSiblingDetails();
   if (FDetailPositioned == Value) return;
   FDetailPositioned = Value;
   DBDataController()->ActiveDetailChanged(Value);
