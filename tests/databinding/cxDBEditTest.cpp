@@ -542,6 +542,30 @@ TEST_F(DBEditTest, AReadOnlyListBoxKeepsTheStoredItem) {
   EXPECT_EQ(DS->State(), dsEdit);
 }
 
+// With AutoEdit off a browsing data set refuses the list box as it refuses typing: the
+// stored item stays selected until the data set edits.
+TEST_F(DBEditTest, WithAutoEditOffTheListBoxKeepsTheStoredItemUntilTheDataSetEdits) {
+  Source->SetAutoEdit(false);
+  auto* list = AddKindList(TRect{160, 4, 260, 84});
+  Show();
+  EXPECT_FALSE(list->DataBinding()->CanModify());
+  Focus(list->InnerListBox());
+  Press(VK_DOWN);
+  EXPECT_EQ(list->GetItemIndex(), 0);
+  TRect item = list->ItemRect(1);
+  host().Click(list->InnerListBox()->GetHandle(), item.Left + 5, (item.Top + item.Bottom) / 2);
+  Pump();
+  EXPECT_EQ(list->GetItemIndex(), 0);
+  EXPECT_EQ(DS->State(), dsBrowse);
+  DS->Edit();
+  Pump();
+  EXPECT_TRUE(list->DataBinding()->CanModify());
+  Press(VK_DOWN);
+  EXPECT_EQ(list->GetItemIndex(), 1);
+  DS->Post();
+  EXPECT_EQ(F("KIND")->GetAsString(), "nut");
+}
+
 // A persistent field freed while its data set is open: the editor lets it go at once and
 // shows nothing, and the data set goes on without it.
 TEST_F(DBEditTest, AFreedFieldUnbindsItsEditor) {
