@@ -566,6 +566,45 @@ TEST_F(DBEditTest, WithAutoEditOffTheListBoxKeepsTheStoredItemUntilTheDataSetEdi
   EXPECT_EQ(F("KIND")->GetAsString(), "nut");
 }
 
+// The radio group's item picked by the user edits the data set and is written when it posts;
+// a data set that may not edit refuses the pick and the stored item stays checked.
+TEST_F(DBEditTest, ARadioItemPickedByTheUserIsWrittenOrRefusedWithTheDataSet) {
+  auto* group = Add<TcxDBRadioGroup>("KIND");
+  group->SetBounds(200, 4, 150, 80);
+  for (const char* kind : {"fruit", "nut"}) {
+    auto* item = static_cast<TcxRadioGroupItem*>(group->GetProperties()->GetItems()->Add());
+    item->SetCaption(kind);
+  }
+  auto* name = Add<TcxDBTextEdit>("NAME");
+  Show();
+  EXPECT_EQ(group->GetItemIndex(), 0);
+  auto pick = [&](Integer AIndex) {
+    TWinControl* button = group->Buttons(AIndex);
+    host().Click(button->Handle(), 20, button->GetHeight() / 2);
+    Pump();
+  };
+  pick(1);
+  EXPECT_EQ(group->GetItemIndex(), 1);
+  EXPECT_EQ(DS->State(), dsEdit);
+  EXPECT_TRUE(group->DataBinding()->IsEditing());
+  Focus(name);
+  DS->Post();
+  EXPECT_EQ(F("KIND")->GetAsString(), "nut");
+  // AutoEdit off, browsing: the pick is refused.
+  Source->SetAutoEdit(false);
+  pick(0);
+  EXPECT_EQ(group->GetItemIndex(), 1);
+  EXPECT_EQ(DS->State(), dsBrowse);
+  // A read-only field refuses it too, also while the data set edits.
+  Source->SetAutoEdit(true);
+  F("KIND")->SetReadOnly(true);
+  DS->Edit();
+  pick(0);
+  EXPECT_EQ(group->GetItemIndex(), 1);
+  DS->Post();
+  EXPECT_EQ(F("KIND")->GetAsString(), "nut");
+}
+
 // A persistent field freed while its data set is open: the editor lets it go at once and
 // shows nothing, and the data set goes on without it.
 TEST_F(DBEditTest, AFreedFieldUnbindsItsEditor) {
