@@ -338,3 +338,34 @@ TEST_F(DBDataEdit, DeletingTheFocusedRecordDeletesThatOneAndFocusesItsNeighbour)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DBDataEdit, FreezingWhileEditingCancelsTheEditAndTheRecordShowsTheDataSetsValuesAgain) {
+  // Without keys, with keys, with keys and smart refresh; a freeze inside a freeze.
+  for (Integer mode : {0, 1, 2}) {
+    const std::string what = "mode " + std::to_string(mode);
+    MakeSet(5);
+    MakeController({"ID", "NAME", "V"}, mode == 0 ? "" : "ID");
+    C->DataModeController()->SetSmartRefresh(mode == 2);
+    C->ChangeFocusedRowIndex(2);
+    C->Edit();
+    C->SetEditValue(1, Variant("typed"), TcxDataEditValueSource::evsValue);
+    ASSERT_EQ(C->GetItemValue(2, 1), Variant("typed")) << what;
+    TcxDBDataProvider* p = C->DBProvider();
+    p->Freeze();
+    EXPECT_EQ(DS->State(), TDataSetState::dsBrowse) << what;
+    p->Freeze();
+    p->Unfreeze();
+    p->Unfreeze();
+    EXPECT_FALSE(C->IsEditing()) << what;
+    EXPECT_EQ(DS->FieldByName("NAME")->Value(), Variant("n3")) << what;
+    EXPECT_EQ(C->GetItemValue(2, 1), Variant("n3")) << what;
+    EXPECT_EQ(C->GetFocusedRecordIndex(), 2) << what;
+    ExpectEqualsFreshLoad(what);
+    C.reset();
+    Items.clear();
+  }
+}
+
+}  // namespace

@@ -346,11 +346,8 @@ bool TcxDBDataProvider::IsDetailPositioned() const {
 }
 
 void TcxDBDataProvider::SetDetailPositioned(bool Value) {
-  if (Value && !FDetailPositioned) {
-    // One detail at a time stands on the shared data set.
-    for (TcxDBDataProvider* p : OtherProviders())
-      if (p->DBDataController()->IsDetail()) p->FDetailPositioned = false;
-  }
+  // One detail at a time stands on the shared data set: the others are told first.
+  if (Value && !FDetailPositioned) DBDataController()->LeaveSiblingDetails();
   if (FDetailPositioned == Value) return;
   FDetailPositioned = Value;
   DBDataController()->ActiveDetailChanged(Value);
@@ -372,6 +369,12 @@ bool TcxDBDataProvider::GetDetailHasChildren(Integer ARecordIndex, Integer ARela
   if (!ds || !ds->Active()) return false;
   const String names = detail->GetMasterDetailKeyFieldNames();
   if (names.empty() || VarIsEmpty(values)) return false;
+  // A detail editing the data set keeps its record: freezing would cancel the edit and
+  // Locate would post it, so the data set is searched without moving.
+  if (InEditState(ds)) {
+    if (cxGetFieldNameCount(names) != KeyValueCount(values)) return false;
+    return !VarIsNull(ds->Lookup(names, values, names));
+  }
   TcxDBDataProvider* p = detail->DBProvider();
   p->Freeze();
   bool found = false;
@@ -741,6 +744,10 @@ void TcxDBDataProvider::Freeze() {
 void TcxDBDataProvider::Unfreeze() {
   if (TDataSet* ds = DataSet()) ds->EnableControls();
   inherited::Unfreeze();
+  if (!IsFrozen() && FReloadWhenThawed) {
+    FReloadWhenThawed = false;
+    DataChanged(dcTotal, -1, -1);
+  }
   // What the others held back while this provider was frozen goes out now, not only when
   // a later focus change happens to deliver it.
   if (!IsFrozen() && LockCount() == 0) DeliverPendingNotices();
@@ -862,6 +869,9 @@ void TcxDBDataProvider::DoDataSetChanged() {
       DataScrolled(0);
     } else {
       FReloadMark = false;
+      // A frozen provider drops the change (its controller reads nothing while frozen): the
+      // records are read once it thaws, or the edit its freeze cancelled would stay shown.
+      if (IsFrozen() && !FReadingAll) FReloadWhenThawed = true;
       DataChanged(dcTotal, -1, -1);
     }
     ResetWatch();

@@ -355,10 +355,10 @@ Integer TcxCustomLookupGrid::SnapPopupHeight(Integer AHeight) const {
   const Integer F = FViewInfo->FullRowHeight();
   if (F <= 0) return std::max(AHeight, H);
   // Worked out wide: a proposal near the integer range's ends must not wrap round.
-  int64_t n = (int64_t(AHeight) - H) / F;
+  Int64 n = (Int64(AHeight) - H) / F;
   if (n <= 0) n = 1;
   if (n > GetRowCount()) n = GetRowCount();
-  n = std::max(n, int64_t(1));
+  n = std::max(n, Int64(1));
   return Integer(F * n + H);
 }
 
