@@ -492,3 +492,29 @@ TEST_F(DBDataDetail, KeyNamesGivenAfterTheMasterReadItsRecordsTakeEffect) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DBDataDetail, AskingWhetherAMasterRecordHasDetailsLeavesADetailsEditAlone) {
+  TMemoryDataSet* detail = MakePlainSets();
+  Pattern->SetKeyFieldNames("ID");
+  auto* d4 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(3, 0));
+  ASSERT_NE(d4, nullptr);
+  d4->ChangeFocusedRowIndex(1);
+  d4->Edit();
+  d4->SetEditValue(2, Variant(9.5), TcxDataEditValueSource::evsValue);
+  ASSERT_EQ(detail->State(), TDataSetState::dsEdit);
+  // Each master record is asked while the detail edits: the answers are right and the
+  // edit goes on, on its record.
+  for (Integer r = 0; r < Master->GetRecordCount(); ++r) {
+    const Integer id = Master->GetItemValue(r, 0).AsInteger();
+    EXPECT_EQ(Master->GetDetailHasChildren(r, 0), !Expected()[id].empty()) << "master " << id;
+  }
+  EXPECT_EQ(detail->State(), TDataSetState::dsEdit);
+  EXPECT_EQ(detail->FieldByName("ID")->Value(), Variant(41));
+  EXPECT_EQ(detail->FieldByName("V")->Value(), Variant(9.5));
+  d4->PostEditing();
+  EXPECT_EQ(detail->Lookup("ID", Variant(41), "V"), Variant(9.5));
+}
+
+}  // namespace

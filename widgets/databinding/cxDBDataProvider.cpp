@@ -369,6 +369,12 @@ bool TcxDBDataProvider::GetDetailHasChildren(Integer ARecordIndex, Integer ARela
   if (!ds || !ds->Active()) return false;
   const String names = detail->GetMasterDetailKeyFieldNames();
   if (names.empty() || VarIsEmpty(values)) return false;
+  // A detail editing the data set keeps its record: freezing would cancel the edit and
+  // Locate would post it, so the data set is searched without moving.
+  if (InEditState(ds)) {
+    if (cxGetFieldNameCount(names) != KeyValueCount(values)) return false;
+    return !VarIsNull(ds->Lookup(names, values, names));
+  }
   TcxDBDataProvider* p = detail->DBProvider();
   p->Freeze();
   bool found = false;
