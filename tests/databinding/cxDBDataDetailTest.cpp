@@ -592,3 +592,43 @@ TEST_F(DBDataDetail, RandomEditsThroughCloneDetailsKeepEachDetailEqualToAFilterO
 }
 
 }  // namespace
+
+namespace {
+
+// Records what the detail events of the data-set controller are given.
+struct DetailEventLog : TObject {
+  std::vector<std::string> Calls;
+  bool Children = true;
+  void HasChildren(TcxDBDataController*, Integer ARecordIndex, Integer ARelationIndex, const String& ANames,
+                   const Variant& AValues, bool& HasChildren) {
+    Calls.push_back("has " + std::to_string(ARecordIndex) + " " + std::to_string(ARelationIndex) + " " + ANames +
+                    " " + VarToStr(AValues) + (HasChildren ? " true" : " false"));
+    HasChildren = Children;
+  }
+  void First(TcxDBDataModeController*, TDataSet* ADataSet, const String& ANames, const Variant& AValues,
+             bool& AReopened) {
+    Calls.push_back("first " + ANames + " " + VarToStr(AValues) + (AReopened ? " reopened" : ""));
+    ADataSet->Locate(ANames, AValues, TLocateOptions());
+  }
+};
+
+TEST_F(DBDataDetail, TheDetailEventsGetTheDetailKeyNamesAndTheMastersKeyValues) {
+  MakePlainSets();
+  DetailEventLog log;
+  Master->OnDetailHasChildren = TcxDBDataDetailHasChildrenEvent(&log, &DetailEventLog::HasChildren);
+  // The handler decides, and is given True to start from.
+  log.Children = false;
+  EXPECT_FALSE(Master->GetDetailHasChildren(0, 0));
+  EXPECT_EQ(log.Calls, (std::vector<std::string>{"has 0 0 MID 1 true"}));
+  // A detail positioned by its own handler: the adapter is not asked.
+  Pattern->DataModeController()->OnDetailFirst =
+      TcxDBDataModeControllerDetailFirstEvent(&log, &DetailEventLog::First);
+  log.Calls.clear();
+  TcxCustomDataController* d = Master->GetDetailDataController(3, 0);
+  ASSERT_NE(d, nullptr);
+  ASSERT_FALSE(log.Calls.empty());
+  EXPECT_EQ(log.Calls.front(), "first MID 4");
+  EXPECT_EQ(DetailIDs(d), Expected()[4]);
+}
+
+}  // namespace
