@@ -97,6 +97,7 @@ class TcxEditFieldDataLink : public TDataLink {
   TL_CLASS(TcxEditFieldDataLink, TDataLink)
  public:
   explicit TcxEditFieldDataLink(TcxDBEditDataBinding* ADataBinding);
+  void BeforeDestruction() override;
 
   // The control named in field errors and focused for the field: the editor.
   TcxCustomEdit* Control() const;
@@ -125,8 +126,14 @@ class TcxEditFieldDataLink : public TDataLink {
   void UpdateField();
   void SetField(TField* Value);
   void ClearModified();
+  // Points the free notices at the fields now held instead of the key field watched before.
+  void WatchFields(TField* AOldWatched);
+  // A field freed while bound (a persistent field of an open data set) unbinds the link; a
+  // freed key field leaves the field itself watched.
+  void FieldFreed(TComponent* AComponent);
 
   TcxDBEditDataBinding* FDataBinding;
+  TcxFreeNotificator* FFreeNotificator = nullptr;
   bool FEditing = false;
   TField* FField = nullptr;
   String FFieldName;
