@@ -542,6 +542,69 @@ TEST_F(DBEditTest, AReadOnlyListBoxKeepsTheStoredItem) {
   EXPECT_EQ(DS->State(), dsEdit);
 }
 
+// With AutoEdit off a browsing data set refuses the list box as it refuses typing: the
+// stored item stays selected until the data set edits.
+TEST_F(DBEditTest, WithAutoEditOffTheListBoxKeepsTheStoredItemUntilTheDataSetEdits) {
+  Source->SetAutoEdit(false);
+  auto* list = AddKindList(TRect{160, 4, 260, 84});
+  Show();
+  EXPECT_FALSE(list->DataBinding()->CanModify());
+  Focus(list->InnerListBox());
+  Press(VK_DOWN);
+  EXPECT_EQ(list->GetItemIndex(), 0);
+  TRect item = list->ItemRect(1);
+  host().Click(list->InnerListBox()->GetHandle(), item.Left + 5, (item.Top + item.Bottom) / 2);
+  Pump();
+  EXPECT_EQ(list->GetItemIndex(), 0);
+  EXPECT_EQ(DS->State(), dsBrowse);
+  DS->Edit();
+  Pump();
+  EXPECT_TRUE(list->DataBinding()->CanModify());
+  Press(VK_DOWN);
+  EXPECT_EQ(list->GetItemIndex(), 1);
+  DS->Post();
+  EXPECT_EQ(F("KIND")->GetAsString(), "nut");
+}
+
+// The radio group's item picked by the user edits the data set and is written when it posts;
+// a data set that may not edit refuses the pick and the stored item stays checked.
+TEST_F(DBEditTest, ARadioItemPickedByTheUserIsWrittenOrRefusedWithTheDataSet) {
+  auto* group = Add<TcxDBRadioGroup>("KIND");
+  group->SetBounds(200, 4, 150, 80);
+  for (const char* kind : {"fruit", "nut"}) {
+    auto* item = static_cast<TcxRadioGroupItem*>(group->GetProperties()->GetItems()->Add());
+    item->SetCaption(kind);
+  }
+  auto* name = Add<TcxDBTextEdit>("NAME");
+  Show();
+  EXPECT_EQ(group->GetItemIndex(), 0);
+  auto pick = [&](Integer AIndex) {
+    TWinControl* button = group->Buttons(AIndex);
+    host().Click(button->Handle(), 20, button->GetHeight() / 2);
+    Pump();
+  };
+  pick(1);
+  EXPECT_EQ(group->GetItemIndex(), 1);
+  EXPECT_EQ(DS->State(), dsEdit);
+  EXPECT_TRUE(group->DataBinding()->IsEditing());
+  Focus(name);
+  DS->Post();
+  EXPECT_EQ(F("KIND")->GetAsString(), "nut");
+  // AutoEdit off, browsing: the pick is refused.
+  Source->SetAutoEdit(false);
+  pick(0);
+  EXPECT_EQ(group->GetItemIndex(), 1);
+  EXPECT_EQ(DS->State(), dsBrowse);
+  // A read-only field refuses it too, also while the data set edits.
+  Source->SetAutoEdit(true);
+  F("KIND")->SetReadOnly(true);
+  DS->Edit();
+  pick(0);
+  EXPECT_EQ(group->GetItemIndex(), 1);
+  DS->Post();
+  EXPECT_EQ(F("KIND")->GetAsString(), "nut");
+}
+
 // A persistent field freed while its data set is open: the editor lets it go at once and
 // shows nothing, and the data set goes on without it.
 TEST_F(DBEditTest, AFreedFieldUnbindsItsEditor) {

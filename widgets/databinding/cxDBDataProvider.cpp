@@ -369,6 +369,12 @@ bool TcxDBDataProvider::GetDetailHasChildren(Integer ARecordIndex, Integer ARela
   if (!ds || !ds->Active()) return false;
   const String names = detail->GetMasterDetailKeyFieldNames();
   if (names.empty() || VarIsEmpty(values)) return false;
+  // A detail editing the data set keeps its record: freezing would cancel the edit and
+  // Locate would post it, so the data set is searched without moving.
+  if (InEditState(ds)) {
+    if (cxGetFieldNameCount(names) != KeyValueCount(values)) return false;
+    return !VarIsNull(ds->Lookup(names, values, names));
+  }
   TcxDBDataProvider* p = detail->DBProvider();
   p->Freeze();
   bool found = false;
@@ -819,6 +825,10 @@ void TcxDBDataProvider::LayoutChanged(Integer AKind) {
 }
 
 void TcxDBDataProvider::DoDataSetChanged() {
+  // Only the held-back notice itself is delivered late: the notices its handling causes
+  // (the walk of a reload) are new ones, to be told apart as usual.
+  const bool deliveredLate = FDeliveredLate;
+  FDeliveredLate = false;
   TDataSet* ds = DataSet();
   if (!ds) return;
   TcxDBDataController* c = DBDataController();
@@ -845,7 +855,7 @@ void TcxDBDataProvider::DoDataSetChanged() {
   if (grid && c->IsProviderLocked()) scroll = false;
   // A notice held back for this provider is not a scroll: the data set may have changed
   // in any way meanwhile.
-  if (scroll && !FReloadMark && !FDeliveredLate) {
+  if (scroll && !FReloadMark && !deliveredLate) {
     DataScrolled(0);
     return;
   }

@@ -397,11 +397,12 @@ void TcxDBEditDataBinding::Assign(TPersistent* Source) {
   DataChanged();
 }
 
-bool TcxDBEditDataBinding::CanModify() const {
-  TDataSource* ds = DataSource();
-  return ds && (ds->AutoEdit() || ds->State() == TDataSetState::dsEdit ||
-                ds->State() == TDataSetState::dsInsert);
+bool cxDataSourceLetsEdit(TDataSource* ASource) {
+  return ASource && (ASource->AutoEdit() || ASource->State() == TDataSetState::dsEdit ||
+                     ASource->State() == TDataSetState::dsInsert);
 }
+
+bool TcxDBEditDataBinding::CanModify() const { return cxDataSourceLetsEdit(DataSource()); }
 
 void TcxDBEditDataBinding::DefaultValuesChanged() {
   if (TcxCustomDBEditDefaultValuesProvider* p = DBProvider()) p->SetField(FDataLink->Field());

@@ -87,6 +87,10 @@ Integer cxFieldPrecision(Integer APrecision);
 
 // ---- the binding of editors ----
 
+// Whether a control on ASource may start a change: the source edits on its own (AutoEdit)
+// or its data set already edits or inserts.
+bool cxDataSourceLetsEdit(TDataSource* ASource);
+
 class TcxDBEditDataBinding;
 
 // Follows the data source for an editor's binding, as TcxCustomFieldDataLink does for other
