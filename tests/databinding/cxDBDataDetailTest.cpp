@@ -11,13 +11,27 @@ using enum TFieldType;
 
 namespace {
 
+// Which detail became (True) or stopped being (False) the active one, in order.
+using TActiveDetailLog = std::vector<std::pair<TcxDBDataController*, bool>>;
+
+// A clone that writes its active-detail changes into its master's log.
+class RecordingDetail : public TcxDBDataController {
+ public:
+  using TcxDBDataController::TcxDBDataController;
+  void ActiveDetailChanged(bool AActive) override {
+    if (Log) Log->emplace_back(this, AActive);
+  }
+  TActiveDetailLog* Log = nullptr;
+};
+
 // A master that makes a clone of its pattern detail for every master record it is asked for.
 class MasterController : public TcxDBDataController {
  public:
   using TcxDBDataController::TcxDBDataController;
   TObject* CreateDetailDataController(TcxCustomDataRelation* ARelation, Integer) override {
     auto* pattern = static_cast<TcxDBDataController*>(ARelation->DetailDataController());
-    auto* clone = New<TcxDBDataController>(nullptr);
+    auto* clone = New<RecordingDetail>(nullptr);
+    clone->Log = &ActiveDetails;
     clone->Assign(pattern);
     for (Integer i = 0; i < pattern->GetItemCount(); ++i) {
       clone->AddItem(pattern->GetItem(i));
@@ -30,6 +44,7 @@ class MasterController : public TcxDBDataController {
     return dynamic_cast<TcxCustomDataController*>(AObject);
   }
   Integer Clones = 0;
+  TActiveDetailLog ActiveDetails;
 };
 
 class DBDataDetail : public DBDataTest {
@@ -253,6 +268,14 @@ TEST_F(DBDataDetail, OnlyOneCloneDetailOfARelationHoldsAFocusedRecord) {
   EXPECT_EQ(d1->GetFocusedRecordIndex(), -1);
   EXPECT_FALSE(d1->DBProvider()->IsDetailPositioned());
   EXPECT_EQ(d4->GetItemValue(d4->GetFocusedRecordIndex(), 0), Variant(41));
+  // The first one is told it stopped being the active detail before the other is told it
+  // became it.
+  Master->ActiveDetails.clear();
+  d1->ChangeFocusedRowIndex(0);
+  EXPECT_EQ(Master->ActiveDetails, (TActiveDetailLog{{d4, false}, {d1, true}}));
+  Master->ActiveDetails.clear();
+  d4->ChangeFocusedRowIndex(1);
+  EXPECT_EQ(Master->ActiveDetails, (TActiveDetailLog{{d1, false}, {d4, true}}));
   // And back again.
   d1->ChangeFocusedRowIndex(2);
   EXPECT_EQ(d4->GetFocusedRecordIndex(), -1);
@@ -378,6 +401,120 @@ TEST_F(DBDataDetail, InAWindowOfTheDataSetAMasterRecordIsFocusedBeforeItsDetailE
   master->Refused = -1;
   EXPECT_TRUE(master->ChangeDetailExpanding(1, true));
   EXPECT_EQ(master->GetFocusedRecordIndex(), 3);
+}
+
+}  // namespace
+
+namespace {
+
+// The detail data set's MID of the record whose ID is AID, read without moving it.
+Variant MasterIdOf(TMemoryDataSet* ADetail, Integer AID) { return ADetail->Lookup("ID", Variant(AID), "MID"); }
+
+TEST_F(DBDataDetail, ARecordAddedThroughADetailTakesItsMastersKeyValues) {
+  TMemoryDataSet* detail = MakePlainSets();
+  // Keys make the clones follow the shared data set, so that they may edit it.
+  Pattern->SetKeyFieldNames("ID");
+  auto* d3 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(2, 0));
+  ASSERT_NE(d3, nullptr);
+  ASSERT_TRUE(d3->DBProvider()->CanModify());
+  d3->Append();
+  ASSERT_EQ(detail->State(), TDataSetState::dsInsert);
+  // The master's key is in the new record before anything is typed.
+  EXPECT_EQ(detail->FieldByName("MID")->Value(), Variant(3));
+  d3->SetEditValue(0, Variant(31), TcxDataEditValueSource::evsValue);
+  d3->PostEditing();
+  EXPECT_EQ(detail->State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(MasterIdOf(detail, 31), Variant(3));
+  // Inserting works the same way; the other clones on the shared data set leave the insert
+  // to the one that made it.
+  auto* d1 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(0, 0));
+  d1->ChangeFocusedRowIndex(1);
+  d1->Insert();
+  EXPECT_EQ(detail->FieldByName("MID")->Value(), Variant(1));
+  d1->SetEditValue(0, Variant(13), TcxDataEditValueSource::evsValue);
+  EXPECT_EQ(d1->GetRecordCount(), 4);
+  EXPECT_EQ(d3->GetRecordCount(), 1);
+  d1->PostEditing();
+  EXPECT_EQ(MasterIdOf(detail, 13), Variant(1));
+  EXPECT_EQ(DetailIDs(d1), (std::set<Integer>{10, 11, 12, 13}));
+  // A new record that holds only the keys the controller filled in is not modified: leaving
+  // it for another row cancels it.
+  const Integer count = detail->RecordCount();
+  d3->Append();
+  EXPECT_EQ(detail->FieldByName("MID")->Value(), Variant(3));
+  EXPECT_FALSE(d3->DBProvider()->IsDataSetModified());
+  d3->ChangeFocusedRowIndex(0);
+  EXPECT_EQ(detail->State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(detail->RecordCount(), count);
+  // Without the option the key stays empty.
+  auto* d4 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(3, 0));
+  d4->SetOptions(d4->Options() - TcxDataControllerOptions{TcxDataControllerOption::dcoAssignMasterDetailKeys});
+  d4->Append();
+  EXPECT_TRUE(VarIsNull(detail->FieldByName("MID")->Value()));
+  d4->Cancel();
+  EXPECT_EQ(detail->State(), TDataSetState::dsBrowse);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DBDataDetail, KeyNamesGivenAfterTheMasterReadItsRecordsTakeEffect) {
+  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  for (const auto& r : DetailRows()) detail->AddRecord(r);
+  detail->Open();
+  MakeSets(detail);
+  MakeControllers();
+  // The keys are named once the master shows its records: the master reads its key values
+  // anew and each detail shows its own records.
+  Pattern->SetMasterKeyFieldNames("");
+  Pattern->SetDetailKeyFieldNames("");
+  Master->Refresh();
+  ASSERT_EQ(Master->GetRecordCount(), 5);
+  Pattern->SetDetailKeyFieldNames("MID");
+  Pattern->SetMasterKeyFieldNames("ID");
+  for (Integer r : {0, 3, 2}) {
+    const Integer id = Master->GetItemValue(r, 0).AsInteger();
+    TcxCustomDataController* d = Master->GetDetailDataController(r, 0);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(DetailIDs(d), Expected()[id]) << "master " << id;
+  }
+  // Naming other keys drops the details made for the old ones.
+  Pattern->SetMasterKeyFieldNames("NAME");
+  TcxCustomDataController* d = Master->GetDetailDataController(0, 0);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(static_cast<TcxDBDataController*>(d)->MasterKeyFieldNames(), "NAME");
+  // A clone given names of its own keeps its place: only the pattern's names count.
+  auto* clone = static_cast<TcxDBDataController*>(d);
+  clone->SetDetailKeyFieldNames("V");
+  EXPECT_EQ(Master->GetDetailDataController(0, 0), d);
+  EXPECT_EQ(clone->DetailKeyFieldNames(), "V");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DBDataDetail, AskingWhetherAMasterRecordHasDetailsLeavesADetailsEditAlone) {
+  TMemoryDataSet* detail = MakePlainSets();
+  Pattern->SetKeyFieldNames("ID");
+  auto* d4 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(3, 0));
+  ASSERT_NE(d4, nullptr);
+  d4->ChangeFocusedRowIndex(1);
+  d4->Edit();
+  d4->SetEditValue(2, Variant(9.5), TcxDataEditValueSource::evsValue);
+  ASSERT_EQ(detail->State(), TDataSetState::dsEdit);
+  // Each master record is asked while the detail edits: the answers are right and the
+  // edit goes on, on its record.
+  for (Integer r = 0; r < Master->GetRecordCount(); ++r) {
+    const Integer id = Master->GetItemValue(r, 0).AsInteger();
+    EXPECT_EQ(Master->GetDetailHasChildren(r, 0), !Expected()[id].empty()) << "master " << id;
+  }
+  EXPECT_EQ(detail->State(), TDataSetState::dsEdit);
+  EXPECT_EQ(detail->FieldByName("ID")->Value(), Variant(41));
+  EXPECT_EQ(detail->FieldByName("V")->Value(), Variant(9.5));
+  d4->PostEditing();
+  EXPECT_EQ(detail->Lookup("ID", Variant(41), "V"), Variant(9.5));
 }
 
 }  // namespace
