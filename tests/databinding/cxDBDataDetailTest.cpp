@@ -5,6 +5,7 @@
 #include "classlib/core/SysUtils.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 using enum TFieldType;
@@ -515,6 +516,119 @@ TEST_F(DBDataDetail, AskingWhetherAMasterRecordHasDetailsLeavesADetailsEditAlone
   EXPECT_EQ(detail->FieldByName("V")->Value(), Variant(9.5));
   d4->PostEditing();
   EXPECT_EQ(detail->Lookup("ID", Variant(41), "V"), Variant(9.5));
+}
+
+}  // namespace
+
+namespace {
+
+// Each master's detail records as a walk of the detail data set filtered by MID finds
+// them: ID to V (-1 for a null V). The cursor is put back.
+std::map<Integer, double> FilteredDetail(TMemoryDataSet* ADetail, Integer AMasterID) {
+  std::map<Integer, double> r;
+  const TBookmarkStr at = ADetail->Bookmark();
+  ADetail->DisableControls();
+  for (ADetail->First(); !ADetail->Eof(); ADetail->Next())
+    if (ADetail->FieldByName("MID")->Value() == Variant(AMasterID)) {
+      const Variant v = ADetail->FieldByName("V")->Value();
+      r[ADetail->FieldByName("ID")->Value().AsInteger()] = VarIsNull(v) ? -1 : v.AsDouble();
+    }
+  ADetail->GotoBookmark(at);
+  ADetail->EnableControls();
+  return r;
+}
+
+TEST_F(DBDataDetail, RandomEditsThroughCloneDetailsKeepEachDetailEqualToAFilterOfItsDataSet) {
+  for (bool smart : {false, true})
+    for (unsigned seed = 1; seed < 4; ++seed) {
+      TMemoryDataSet* detail = MakePlainSets();
+      Pattern->SetKeyFieldNames("ID");
+      Pattern->DataModeController()->SetSmartRefresh(smart);
+      std::mt19937 random(seed);
+      Integer nextId = 100;
+      for (Integer step = 0; step < 40; ++step) {
+        const Integer master = Integer(random() % 5);
+        auto* d = static_cast<TcxDBDataController*>(Master->GetDetailDataController(master, 0));
+        ASSERT_NE(d, nullptr);
+        const unsigned op = random() % 4;
+        const std::string what = "smart " + std::to_string(smart) + " seed " + std::to_string(seed) + " step " +
+                                 std::to_string(step) + " op " + std::to_string(op);
+        if (d->GetRowCount() == 0) continue;
+        d->ChangeFocusedRowIndex(Integer(random() % unsigned(d->GetRowCount())));
+        switch (op) {
+          case 0:  // edit and post
+            d->Edit();
+            d->SetEditValue(2, Variant(double(random() % 100)), TcxDataEditValueSource::evsValue);
+            d->PostEditing();
+            break;
+          case 1:  // insert before the focused record, so that the master's records stay together
+            d->Insert();
+            d->SetEditValue(0, Variant(nextId++), TcxDataEditValueSource::evsValue);
+            d->PostEditing();
+            break;
+          case 2:
+            d->DeleteFocused();
+            break;
+          default:  // edit and cancel
+            d->Edit();
+            d->SetEditValue(2, Variant(1000.0), TcxDataEditValueSource::evsValue);
+            d->Cancel();
+            break;
+        }
+        ASSERT_EQ(detail->State(), TDataSetState::dsBrowse) << what;
+        for (Integer r = 0; r < 5; ++r) {
+          auto* shown = static_cast<TcxDBDataController*>(Master->GetDetailDataController(r, 0));
+          std::map<Integer, double> records;
+          for (Integer i = 0; i < shown->GetRecordCount(); ++i) {
+            const Variant v = shown->GetItemValue(i, 2);
+            records[shown->GetItemValue(i, 0).AsInteger()] = VarIsNull(v) ? -1 : v.AsDouble();
+          }
+          ASSERT_EQ(records, FilteredDetail(detail, r + 1)) << what << " master " << r + 1;
+        }
+      }
+      Master.reset();
+      Pattern.reset();
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Records what the detail events of the data-set controller are given.
+struct DetailEventLog : TObject {
+  std::vector<std::string> Calls;
+  bool Children = true;
+  void HasChildren(TcxDBDataController*, Integer ARecordIndex, Integer ARelationIndex, const String& ANames,
+                   const Variant& AValues, bool& HasChildren) {
+    Calls.push_back("has " + std::to_string(ARecordIndex) + " " + std::to_string(ARelationIndex) + " " + ANames +
+                    " " + VarToStr(AValues) + (HasChildren ? " true" : " false"));
+    HasChildren = Children;
+  }
+  void First(TcxDBDataModeController*, TDataSet* ADataSet, const String& ANames, const Variant& AValues,
+             bool& AReopened) {
+    Calls.push_back("first " + ANames + " " + VarToStr(AValues) + (AReopened ? " reopened" : ""));
+    ADataSet->Locate(ANames, AValues, TLocateOptions());
+  }
+};
+
+TEST_F(DBDataDetail, TheDetailEventsGetTheDetailKeyNamesAndTheMastersKeyValues) {
+  MakePlainSets();
+  DetailEventLog log;
+  Master->OnDetailHasChildren = TcxDBDataDetailHasChildrenEvent(&log, &DetailEventLog::HasChildren);
+  // The handler decides, and is given True to start from.
+  log.Children = false;
+  EXPECT_FALSE(Master->GetDetailHasChildren(0, 0));
+  EXPECT_EQ(log.Calls, (std::vector<std::string>{"has 0 0 MID 1 true"}));
+  // A detail positioned by its own handler: the adapter is not asked.
+  Pattern->DataModeController()->OnDetailFirst =
+      TcxDBDataModeControllerDetailFirstEvent(&log, &DetailEventLog::First);
+  log.Calls.clear();
+  TcxCustomDataController* d = Master->GetDetailDataController(3, 0);
+  ASSERT_NE(d, nullptr);
+  ASSERT_FALSE(log.Calls.empty());
+  EXPECT_EQ(log.Calls.front(), "first MID 4");
+  EXPECT_EQ(DetailIDs(d), Expected()[4]);
 }
 
 }  // namespace
