@@ -620,6 +620,9 @@ class TDataSet : public TComponent {
   bool Locate(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options);
   // The result fields of the first record matching; Null when none. Does not move.
   Variant Lookup(const String& KeyFields, const Variant& KeyValues, const String& ResultFields);
+  // The display text of ResultField in the first record matching; empty when none. Does not
+  // move.
+  String LookupDisplayText(const String& KeyFields, const Variant& KeyValues, const String& ResultField);
 
   // Filtering: OnFilterRecord decides for each record; Filter text needs a descendant that
   // reads it (AcceptsFilterText).

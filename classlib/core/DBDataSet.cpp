@@ -900,6 +900,15 @@ Variant TDataSet::Lookup(const String& KeyFields, const Variant& KeyValues,
   return GetFieldValues(ResultFields);
 }
 
+String TDataSet::LookupDisplayText(const String& KeyFields, const Variant& KeyValues, const String& ResultField) {
+  TField* field = FindField(ResultField);
+  if (!field) DatabaseErrorFmt(DBConsts::SFieldNotFound, {ResultField}, this);
+  std::vector<TField*> fields;
+  if (FindRecord(KeyFields, KeyValues, {}, fields) < 0) return {};
+  TScopedValue<const TRecordBuffer*> read(FReadBuffer, &FCalcBuffer);
+  return field->DisplayText();
+}
+
 // ---- TDataSet: filtering ---------------------------------------------------------------------
 
 void TDataSet::SetFiltered(bool Value) {

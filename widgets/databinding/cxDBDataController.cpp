@@ -601,7 +601,9 @@ bool TcxDBDataController::FocusRecordInDataSet(Integer ARecordIndex) {
   if (!ds) return false;
   if (IdentifiesRecordsByKey()) {
     const Variant key = GetRecordId(ARecordIndex);
-    if (ARecordIndex == p->CurrentRecordIndex() && cxVariantsEqual(key, GetDataSetKeyValues())) {
+    // Read first: a key name the data set lacks is reported as such, not by the Locate.
+    const Variant current = GetDataSetKeyValues();
+    if (ARecordIndex == p->CurrentRecordIndex() && cxVariantsEqual(key, current)) {
       CheckBrowseState();
       return true;
     }
