@@ -462,7 +462,9 @@ void TcxDBDataController::ResetFocusing() {
       return;
     }
   }
+  TWeakLink self(this);
   const Integer r = FindRecordIndexByFields(keys);
+  if (!self.Alive()) return;  // a compare handler freed the controller
   if (r != current) {
     p->SetCurrentRecordIndex(r);
     inherited::ResetFocusing();
@@ -746,7 +748,9 @@ Integer TcxDBDataController::FindRecordIndexByKey(const Variant& AKeyValues) {
 }
 
 bool TcxDBDataController::LocateByKey(const Variant& AKeyValues) {
+  TWeakLink self(this);
   const Integer r = FindRecordIndexByKey(AKeyValues);
+  if (!self.Alive()) return false;  // a compare handler freed the controller
   if (r < 0 && IsGridMode()) {
     // Outside the window: the data set itself looks for the record.
     TDataSet* ds = DataSet();
