@@ -50,6 +50,23 @@ TEST_F(DBLookupTest, ANewLookupComboBoxHasTheListDefaultsAndIsRegistered) {
   EXPECT_EQ(watch.Freed[0], grid);
 }
 
+// Every setting a form stores for the lookup combo box is published under its name.
+TEST_F(DBLookupTest, TheLookupComboBoxPublishesItsSettingsAndEvents) {
+  Owned<TcxLookupComboBoxProperties> p(New<TcxLookupComboBoxProperties>(nullptr));
+  for (const char* name :
+       {"DropDownAutoSize", "DropDownHeight", "DropDownWidth", "DropDownSizeable", "DropDownListStyle", "DropDownRows",
+        "GridMode", "ImmediateDropDown", "IncrementalFiltering", "KeyFieldNames", "ListColumns", "ListFieldNames",
+        "ListFieldIndex", "ListOptions", "ListSource", "PostPopupValueOnTab", "Revertable", "OnNewLookupDisplayText",
+        "OnSortingChanged", "Alignment", "AutoSelect", "AssignedValues", "ButtonGlyph", "CharCase", "ClearKey",
+        "HideSelection", "ImeMode", "ImeName", "ImmediatePost", "MaxLength", "OEMConvert", "PopupAlignment", "ReadOnly",
+        "UseLeftAlignmentOnEditing", "ValidateOnEnter", "OnChange", "OnCloseUp", "OnEditValueChanged", "OnInitPopup",
+        "OnPopup", "OnValidate"})
+    EXPECT_NE(GetPropInfo(p.get(), name), nullptr) << name;
+  const TPropInfo* sorting = GetPropInfo(p.get(), "OnSortingChanged");
+  ASSERT_NE(sorting, nullptr);
+  EXPECT_EQ(sorting->Kind, TPropKind::Method);
+}
+
 TEST_F(DBLookupTest, AssignCopiesTheListAndItsSettings) {
   auto* c = MakeCombo();
   TcxLookupComboBoxProperties* p = c->GetProperties();
