@@ -78,11 +78,13 @@ class FreedByHandlerTest : public Base {
   virtual TCustomForm* Form() = 0;
   virtual TWinControl* Keeper() = 0;
 
+  // A fresh T on Parent (the shown form when none), owned by it.
   template <class T>
-  T* AddControl() {
-    auto* c = New<T>(Form());
+  T* AddControl(TWinControl* Parent = nullptr) {
+    if (!Parent) Parent = Form();
+    auto* c = New<T>(Parent);
     c->SetBounds(10, 10, 120, 60);
-    c->SetParent(Form());
+    c->SetParent(Parent);
     this->host().PumpUntilIdle();
     return c;
   }

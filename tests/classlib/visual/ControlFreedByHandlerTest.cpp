@@ -48,11 +48,7 @@ class ControlFreedByHandler : public FreedByHandlerTest<AppTest> {
     auto* panel = New<THolderPanel>(form);
     panel->SetBounds(5, 5, 260, 200);
     panel->SetParent(form);
-    auto* c = New<T>(panel);
-    c->SetBounds(10, 10, 120, 60);
-    c->SetParent(panel);
-    host().PumpUntilIdle();
-    return c;
+    return AddControl<T>(panel);
   }
   // A fresh T on a shown form of its own (owned by the test's form), beside an edit that
   // takes the focus from it.
@@ -60,9 +56,7 @@ class ControlFreedByHandler : public FreedByHandlerTest<AppTest> {
   T* AddOnForm() {
     TForm* holder = TForm::CreateNew(form);
     holder->SetBounds(60, 60, 320, 240);
-    auto* c = New<T>(holder);
-    c->SetBounds(10, 10, 120, 60);
-    c->SetParent(holder);
+    T* c = AddControl<T>(holder);
     auto* next = New<TEdit>(holder);
     next->SetBounds(10, 150, 80, 21);
     next->SetParent(holder);
