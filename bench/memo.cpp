@@ -93,8 +93,15 @@ void BM_MemoTypeThreeKeysIntoParagraph(benchmark::State& state) {
 BENCHMARK(BM_MemoTypeThreeKeysIntoParagraph)->Arg(10000)->Arg(100000)->Arg(1000000)
     ->Unit(benchmark::kMillisecond);
 
-void BM_MemoLinesAddLoop(benchmark::State& state) {
+// N lines added one by one, through Lines read once or read again for every line, to a memo
+// that wraps and to one that scrolls sideways (its bar follows the widest line).
+void LinesAddLoop(benchmark::State& state, bool AReadEachTime, bool ASideways) {
   Program p;
+  if (ASideways) {
+    p.Memo()->GetMemoProperties()->SetScrollBars(TScrollStyle::ssBoth);
+    p.Memo()->GetMemoProperties()->SetWordWrap(false);
+    p.Host().PumpUntilIdle();
+  }
   const Integer count = Integer(state.range(0));
   size_t expected = 0;
   for (auto _ : state) {
@@ -107,15 +114,20 @@ void BM_MemoLinesAddLoop(benchmark::State& state) {
     for (Integer i = 0; i < count; ++i) {
       const String line = "line number " + std::to_string(i) + " of the list";
       expected += line.size() + (i > 0 ? 2 : 0);
-      lines->Add(line);
+      (AReadEachTime ? p.Memo()->GetLines() : lines)->Add(line);
     }
     p.Host().PumpUntilIdle();
   }
   if (p.Length() != expected) state.SkipWithError("the lines were not added");
   state.SetComplexityN(state.range(0));
 }
-// Sizes kept where one run stays short: adding a line still copies the whole text in the
-// editor framework's value change, so 10^5 lines take minutes.
-BENCHMARK(BM_MemoLinesAddLoop)->Arg(1000)->Arg(3000)->Arg(10000)->Unit(benchmark::kMillisecond);
+// Each line costs its own length: the rows grow linearly up to 10^5 lines (3.3 MB).
+void BM_MemoLinesAddLoop(benchmark::State& state) { LinesAddLoop(state, false, false); }
+BENCHMARK(BM_MemoLinesAddLoop)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+void BM_MemoLinesAddLoopReadingLines(benchmark::State& state) { LinesAddLoop(state, true, false); }
+BENCHMARK(BM_MemoLinesAddLoopReadingLines)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+void BM_MemoLinesAddLoopScrollingSideways(benchmark::State& state) { LinesAddLoop(state, false, true); }
+BENCHMARK(BM_MemoLinesAddLoopScrollingSideways)->Arg(1000)->Arg(10000)->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

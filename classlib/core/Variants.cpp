@@ -296,6 +296,11 @@ Currency Variant::AsCurrency() const { return Currency::FromRaw(VarAsType(*this,
 bool Variant::AsBoolean() const { return VarAsType(*this, varBoolean).FInt != 0; }
 TDateTime Variant::AsDateTime() const { return VarAsType(*this, varDate).FDbl; }
 String Variant::AsString() const { return VarAsType(*this, varString).FStr; }
+
+void Variant::AppendString(const String& ATail) {
+  if (FType != varString) InvalidOp();
+  FStr += ATail;
+}
 WideString Variant::AsWideString() const { return VarAsType(*this, varOleStr).FWStr; }
 
 const Variant& Variant::operator[](Integer index) const {

@@ -87,6 +87,12 @@ class Variant {
   explicit operator bool() const { return AsBoolean(); }
   explicit operator String() const { return AsString(); }
 
+  // The text of a string (varString) value, nil for any other type: read without a copy.
+  const String* StringData() const { return FType == varString ? &FStr : nullptr; }
+  // A string value extended in place by ATail, in time proportional to ATail (amortised);
+  // EVariantError for any other type.
+  void AppendString(const String& ATail);
+
   // Array access; the index is checked against the bounds.
   const Variant& operator[](Integer index) const;
   Variant& operator[](Integer index);

@@ -38,6 +38,11 @@ struct EditState {
   mutable user_detail::EditLineLayout lines;
   mutable bool linesValid = false;
   mutable HFONT linesFont = nullptr;
+  // The width of each laid-out line as shown, and how many lines have each width: kept with
+  // the layout, measured again only for the lines an edit lays out again.
+  mutable std::vector<int> widths;
+  mutable std::map<int, int> widthCount;
+  mutable bool widthsValid = false;
 };
 
 std::map<HWND, std::unique_ptr<EditState>>& States() {
@@ -135,12 +140,42 @@ const std::vector<int>& Starts(HWND h, const EditState& e) {
   e.lines.Build(e.text, advances, room);
   e.linesFont = e.font;
   e.linesValid = true;
+  e.widthsValid = false;
   return e.lines.Starts();
+}
+
+void ForgetWidth(const EditState& e, int width) {
+  const auto it = e.widthCount.find(width);
+  if (it != e.widthCount.end() && --it->second == 0) e.widthCount.erase(it);
 }
 
 // The text changed: `removed` characters at `at` became `inserted` ones.
 void TextReplaced(const EditState& e, size_t at, size_t removed, size_t inserted) {
-  if (e.linesValid) e.lines.Edited(e.text, at, removed, inserted);
+  if (!e.linesValid) {
+    e.widthsValid = false;
+    return;
+  }
+  e.lines.Edited(e.text, at, removed, inserted);
+  if (!e.widthsValid) return;
+  // The lines laid out again are measured again; the others keep their widths.
+  const auto& relaid = e.lines.LastRelaid();
+  const auto& starts = e.lines.Starts();
+  if (relaid.oldEnd > e.widths.size() || relaid.newEnd > starts.size() || relaid.first > relaid.oldEnd ||
+      relaid.first > relaid.newEnd) {
+    e.widthsValid = false;
+    return;
+  }
+  for (size_t i = relaid.first; i < relaid.oldEnd; ++i) ForgetWidth(e, e.widths[i]);
+  std::vector<int> fresh;
+  fresh.reserve(relaid.newEnd - relaid.first);
+  Measure m(e);
+  for (size_t i = relaid.first; i < relaid.newEnd; ++i) {
+    const int length = ShownLineLength(e, starts, int(i));
+    fresh.push_back(m.Width(ShownPart(e, starts[i], length), length));
+    ++e.widthCount[fresh.back()];
+  }
+  e.widths.erase(e.widths.begin() + std::ptrdiff_t(relaid.first), e.widths.begin() + std::ptrdiff_t(relaid.oldEnd));
+  e.widths.insert(e.widths.begin() + std::ptrdiff_t(relaid.first), fresh.begin(), fresh.end());
 }
 
 // How many characters two texts share at their start (forward) or end (backward), up to n;
@@ -177,14 +212,22 @@ void SyncVerticalBar(HWND h, const EditState& e, int lineCount) {
   SetScrollInfo(h, SB_VERT, &si, TRUE);
 }
 
-// The widest line of a multi-line edit, in pixels.
+// The widest line of a multi-line edit, in pixels: the lines are measured once and then
+// only those an edit changes.
 int WidestLine(const EditState& e, const std::vector<int>& starts) {
-  Measure m(e);
-  const String shown = Shown(e);
-  int widest = 0;
-  for (size_t i = 0; i < starts.size(); ++i)
-    widest = std::max(widest, m.Width(shown.data() + starts[i], LineLength(shown, starts, int(i))));
-  return widest;
+  if (!e.widthsValid || e.widths.size() != starts.size()) {
+    Measure m(e);
+    e.widths.clear();
+    e.widthCount.clear();
+    e.widths.reserve(starts.size());
+    for (size_t i = 0; i < starts.size(); ++i) {
+      const int length = ShownLineLength(e, starts, int(i));
+      e.widths.push_back(m.Width(ShownPart(e, starts[i], length), length));
+      ++e.widthCount[e.widths.back()];
+    }
+    e.widthsValid = true;
+  }
+  return e.widthCount.empty() ? 0 : std::max(0, e.widthCount.rbegin()->first);
 }
 
 // How far a multi-line edit that does not wrap scrolls sideways: to its widest line's end.
@@ -193,14 +236,15 @@ int MaxHorizontalScroll(HWND h, const EditState& e, const std::vector<int>& star
   return std::max(0, WidestLine(e, starts) - VisibleWidth(h, e));
 }
 
-// A multi-line edit with a horizontal bar shows on it the pixels scrolled out on the left.
-void SyncHorizontalBar(HWND h, const EditState& e, const std::vector<int>& starts) {
+// A multi-line edit with a horizontal bar shows on it the pixels scrolled out on the left;
+// `widest` is its widest line.
+void SyncHorizontalBar(HWND h, const EditState& e, int widest) {
   if (!(Style(h) & WS_HSCROLL)) return;
   SCROLLINFO si{};
   si.cbSize = sizeof si;
   si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_DISABLENOSCROLL;
   si.nMin = 0;
-  si.nMax = std::max(0, WidestLine(e, starts) - 1);
+  si.nMax = std::max(0, widest - 1);
   si.nPage = UINT(VisibleWidth(h, e));
   si.nPos = e.scroll;
   SetScrollInfo(h, SB_HORZ, &si, TRUE);
@@ -242,7 +286,7 @@ void Notify(HWND h, WORD code) { user_detail::NotifyParent(h, code); }
 // The character nearest to a client point; a multi-line edit picks the line by y first.
 int CharFromPoint(HWND h, const EditState& e, int x, int y) {
   if (!MultiLine(h)) return CharFromX(h, e, x);
-  const auto starts = Starts(h, e);
+  const auto& starts = Starts(h, e);
   Measure m(e);
   const int height = std::max(1, m.Height());
   const int row = y >= 0 ? y / height : -((-y + height - 1) / height);
@@ -265,7 +309,7 @@ void UpdateCaret(HWND h, EditState& e) {
     SetCaretPos(XOfChar(h, e, e.caret), 0);
     return;
   }
-  const auto starts = Starts(h, e);
+  const auto& starts = Starts(h, e);
   const int line = LineOf(starts, e.caret);
   Measure m(e);
   const String s = ShownPart(e, starts[size_t(line)], ShownLineLength(e, starts, line));
@@ -284,7 +328,8 @@ void ScrollToCaret(HWND h, EditState& e) {
     RECT rc;
     GetClientRect(h, &rc);
     const int visible = std::max(1, int(rc.Bottom) / std::max(1, m.Height()));
-    const auto starts = Starts(h, e);
+    // The layout is read in place: nothing below changes it before the bars are set.
+    const auto& starts = Starts(h, e);
     const int line = LineOf(starts, e.caret);
     if (line < e.topLine) e.topLine = line;
     else if (line >= e.topLine + visible) e.topLine = line - visible + 1;
@@ -294,14 +339,18 @@ void ScrollToCaret(HWND h, EditState& e) {
       e.scroll = 0;
     } else {
       const int room = VisibleWidth(h, e);
-      const String shown = Shown(e);
-      const int cx = m.Width(shown.data() + starts[size_t(line)], e.caret - starts[size_t(line)]);
+      const int cx = m.Width(ShownPart(e, starts[size_t(line)], e.caret - starts[size_t(line)]),
+                             e.caret - starts[size_t(line)]);
       if (cx < e.scroll) e.scroll = std::max(0, cx - room / 4);
       else if (cx > e.scroll + room) e.scroll = cx - room + room / 4;
       e.scroll = std::clamp(e.scroll, 0, maxScroll);
     }
-    SyncVerticalBar(h, e, int(starts.size()));
-    SyncHorizontalBar(h, e, starts);
+    // Setting a bar may resize the client area and lay the lines out anew: the bars are
+    // given what they show first.
+    const int lineCount = int(starts.size());
+    const int widest = (Style(h) & WS_HSCROLL) ? WidestLine(e, starts) : 0;
+    SyncVerticalBar(h, e, lineCount);
+    SyncHorizontalBar(h, e, widest);
   } else if (!(Style(h) & ES_AUTOHSCROLL)) {
     e.scroll = 0;
   } else {
@@ -331,7 +380,7 @@ void ScrollHorizontally(HWND h, EditState& e, const std::vector<int>& starts, in
   to = std::clamp(to, 0, MaxHorizontalScroll(h, e, starts));
   if (to == e.scroll) return;
   e.scroll = to;
-  SyncHorizontalBar(h, e, starts);
+  SyncHorizontalBar(h, e, WidestLine(e, starts));
   InvalidateRect(h, nullptr, FALSE);
   UpdateCaret(h, e);
 }
@@ -530,7 +579,7 @@ bool OnKeyDown(HWND h, EditState& e, int vk) {
   auto isBreakAt = [&](int i) { return i >= 0 && i + 1 < n && e.text[size_t(i)] == '\r' && e.text[size_t(i) + 1] == '\n'; };
   if (multi && !ctrl && (vk == VK_UP || vk == VK_DOWN || vk == VK_HOME || vk == VK_END)) {
     // Up and Down keep the column where the line allows; Home and End stay on the line.
-    const auto starts = Starts(h, e);
+    const auto& starts = Starts(h, e);
     const int line = LineOf(starts, e.caret);
     const int column = e.caret - starts[size_t(line)];
     int target = line;
@@ -590,7 +639,8 @@ void Paint(HWND h, EditState& e) {
   // A multi-line edit draws its lines from the first visible one down; a single-line edit
   // draws its text as one line, line breaks included.
   const bool multi = MultiLine(h);
-  const std::vector<int> starts = multi ? Starts(h, e) : std::vector<int>{0};
+  static const std::vector<int> kOneLine{0};
+  const std::vector<int>& starts = multi ? Starts(h, e) : kOneLine;
   RECT clip{e.marginLeft, 0, rc.Right - e.marginRight, rc.Bottom};
   const bool showSel = e.anchor != e.caret && (e.focused || (Style(h) & ES_NOHIDESEL));
   const int selA = SelStart(e), selB = SelEnd(e);
@@ -706,13 +756,13 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case EM_GETLINECOUNT: return MultiLine(h) ? LRESULT(Starts(h, *e).size()) : 1;
     case EM_LINEINDEX: {
       if (!MultiLine(h)) return (Integer(wp) == 0 || Integer(wp) == -1) ? 0 : -1;
-      const auto starts = Starts(h, *e);
+      const auto& starts = Starts(h, *e);
       const int line = Integer(wp) == -1 ? LineOf(starts, e->caret) : Integer(wp);
       return line >= 0 && line < int(starts.size()) ? starts[size_t(line)] : -1;
     }
     case EM_LINELENGTH: {
       if (!MultiLine(h)) return LRESULT(e->text.size());
-      const auto starts = Starts(h, *e);
+      const auto& starts = Starts(h, *e);
       const int index = Integer(wp);
       if (index < 0) return LineLength(e->text, starts, LineOf(starts, SelStart(*e))) - (SelEnd(*e) - SelStart(*e));
       if (index > int(e->text.size())) return 0;
@@ -720,7 +770,7 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case EM_LINEFROMCHAR: {
       if (!MultiLine(h)) return 0;
-      const auto starts = Starts(h, *e);
+      const auto& starts = Starts(h, *e);
       const int index = Integer(wp) < 0 ? SelStart(*e) : std::min(Integer(wp), int(e->text.size()));
       return LineOf(starts, index);
     }
@@ -745,7 +795,7 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_HSCROLL: {
       if (!MultiLine(h)) return DefWindowProcA(h, msg, wp, lp);
-      const auto starts = Starts(h, *e);
+      const auto& starts = Starts(h, *e);
       const int room = VisibleWidth(h, *e);
       int to = e->scroll;
       switch (LOWORD(wp)) {
@@ -765,7 +815,7 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     case EM_GETFIRSTVISIBLELINE: return MultiLine(h) ? e->topLine : 0;
     case EM_LINESCROLL: {
       if (!MultiLine(h)) return FALSE;
-      const auto starts = Starts(h, *e);
+      const auto& starts = Starts(h, *e);
       const int count = int(starts.size());
       e->topLine = std::clamp(e->topLine + Integer(lp), 0, count - 1);
       // Columns are counted in average characters.
@@ -780,7 +830,8 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       // The first WORD of the buffer holds its size; the line is not terminated.
       char* out = reinterpret_cast<char*>(lp);
       // A single line has only one line: any line number asks for it.
-      const auto starts = MultiLine(h) ? Starts(h, *e) : std::vector<int>{0};
+      static const std::vector<int> kOneLine{0};
+      const std::vector<int>& starts = MultiLine(h) ? Starts(h, *e) : kOneLine;
       const int line = MultiLine(h) ? int(Integer(wp)) : 0;
       if (!out || line < 0 || line >= int(starts.size())) return 0;
       WORD size;
@@ -821,6 +872,7 @@ LRESULT EditProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case EM_SETPASSWORDCHAR: {
       e->password = Char(Byte(wp));
+      e->widthsValid = false;
       DWORD st = Style(h);
       SetWindowLongA(h, GWL_STYLE, LONG_PTR(e->password ? (st | ES_PASSWORD) : (st & ~ES_PASSWORD)));
       Redraw(h, *e);

@@ -69,6 +69,7 @@ void EditLineLayout::Edited(const String& text, size_t at, size_t removed, size_
   std::vector<int> old;
   old.assign(starts_.begin() + std::ptrdiff_t(from) + 1, starts_.end());
   starts_.resize(from + 1);
+  relaid_.first = from;
   const Int64 delta = Int64(inserted) - Int64(removed);
   const size_t changeEnd = at + inserted;
   size_t next = 0;   // the first old start not yet passed
@@ -77,12 +78,16 @@ void EditLineLayout::Edited(const String& text, size_t at, size_t removed, size_
       const Int64 before = Int64(s) - delta;   // where this line started in the old text
       while (next < old.size() && old[next] < before) ++next;
       if (next < old.size() && old[next] == before) {
+        relaid_.oldEnd = from + 1 + next;
+        relaid_.newEnd = starts_.size();
         for (size_t i = next; i < old.size(); ++i) starts_.push_back(int(old[i] + delta));
         return;
       }
     }
     starts_.push_back(int(s));
   }
+  relaid_.oldEnd = from + 1 + old.size();
+  relaid_.newEnd = starts_.size();
 }
 
 }  // namespace user_detail

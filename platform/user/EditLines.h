@@ -28,6 +28,12 @@ class EditLineLayout {
   void Edited(const String& text, size_t at, size_t removed, size_t inserted);
   const std::vector<int>& Starts() const { return starts_; }
   int64_t Room() const { return room_; }
+  // The lines the last Edited laid out again: old lines [first, oldEnd) became new lines
+  // [first, newEnd); those before stayed, those after are the old ones moved.
+  struct Relaid {
+    size_t first = 0, oldEnd = 0, newEnd = 0;
+  };
+  const Relaid& LastRelaid() const { return relaid_; }
 
  private:
   // The start of the line after the one starting at `start`, or SIZE_MAX after the last.
@@ -36,6 +42,7 @@ class EditLineLayout {
   Advances advances_{};
   int64_t room_ = kNoWrap;
   std::vector<int> starts_{0};
+  Relaid relaid_;
 };
 
 }  // namespace user_detail

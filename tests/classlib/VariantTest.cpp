@@ -142,3 +142,27 @@ TEST(VariantArrays, BoundsCopiesAndTypedElements) {
   EXPECT_EQ(VarArrayHighBound(extreme), std::numeric_limits<Integer>::max());
   EXPECT_NO_THROW(extreme[std::numeric_limits<Integer>::max()]);
 }
+
+TEST(VariantStrings, AStringIsReadInPlaceAndExtendedByItsTail) {
+  Variant v(String("ab"));
+  ASSERT_NE(v.StringData(), nullptr);
+  EXPECT_EQ(*v.StringData(), "ab");
+  v.AppendString("\r\ncd");
+  v.AppendString("");
+  EXPECT_EQ(VarType(v), varString);
+  EXPECT_EQ(v.AsString(), "ab\r\ncd");
+  // A copy made before keeps its own text.
+  const Variant copy = v;
+  v.AppendString("e");
+  EXPECT_EQ(copy.AsString(), "ab\r\ncd");
+  EXPECT_EQ(v.AsString(), "ab\r\ncde");
+  // Only a string has text to read in place or to extend; the others are left as they were.
+  EXPECT_EQ(Variant(12).StringData(), nullptr);
+  EXPECT_EQ(Variant(u"wide").StringData(), nullptr);
+  EXPECT_EQ(Null().StringData(), nullptr);
+  for (Variant other : {Variant(12), Variant(u"wide"), Null(), Variant()}) {
+    const TVarType type = VarType(other);
+    EXPECT_THROW(other.AppendString("x"), EVariantError);
+    EXPECT_EQ(VarType(other), type);
+  }
+}

@@ -240,6 +240,8 @@ TEST_F(DBDataBinding, ReadOnlyAndModifiability) {
   EXPECT_TRUE(b->CanModify());
   b->SetReadOnly(true);
   EXPECT_TRUE(b->GetReadOnly());
+  // A read-only binding refuses changes of its own, before the data set is asked.
+  EXPECT_FALSE(b->CanModify());
   EXPECT_FALSE(c->Change("x"));
   EXPECT_EQ(DS->State(), dsBrowse);
   b->SetReadOnly(false);
@@ -279,6 +281,32 @@ TEST_F(DBDataBinding, AMissingFieldNamesTheControlOrTheDataSet) {
   EXPECT_EQ(copy->DataSource(), Source);
   EXPECT_EQ(copy->DataField(), "NAME");
   EXPECT_EQ(copy->Field(), F("NAME"));
+}
+
+}  // namespace
+
+namespace {
+
+// A persistent field freed while the data set is open leaves the link unbound, and the
+// control hears it once, as when the data set closes.
+TEST_F(DBDataBinding, AFreedFieldUnbindsTheLink) {
+  TPendingControl* c = Control("WHEN");
+  TPendingControl* other = Control("NAME");
+  const Integer heard = c->DataChanges;
+  F("WHEN")->Free();
+  EXPECT_EQ(c->Binding->Field(), nullptr);
+  EXPECT_FALSE(c->Binding->IsDataAvailable());
+  EXPECT_FALSE(c->Binding->CanModify());
+  EXPECT_EQ(c->DataChanges, heard + 1);
+  EXPECT_TRUE(VarIsNull(c->Binding->GetStoredValue(S::evsText, false)));
+  // The data set goes on; the unbound control neither edits nor writes.
+  EXPECT_FALSE(c->Change(TDateTime(1)));
+  EXPECT_TRUE(other->Change("Fig"));
+  DS->Post();
+  EXPECT_EQ(F("NAME")->GetAsString(), "Fig");
+  DS->Next();
+  EXPECT_EQ(c->Binding->Field(), nullptr);
+  EXPECT_EQ(other->Binding->Field(), F("NAME"));
 }
 
 }  // namespace

@@ -5,11 +5,25 @@
 #include "classlib/core/SysUtils.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 using enum TFieldType;
 
 namespace {
+
+// Which detail became (True) or stopped being (False) the active one, in order.
+using TActiveDetailLog = std::vector<std::pair<TcxDBDataController*, bool>>;
+
+// A clone that writes its active-detail changes into its master's log.
+class RecordingDetail : public TcxDBDataController {
+ public:
+  using TcxDBDataController::TcxDBDataController;
+  void ActiveDetailChanged(bool AActive) override {
+    if (Log) Log->emplace_back(this, AActive);
+  }
+  TActiveDetailLog* Log = nullptr;
+};
 
 // A master that makes a clone of its pattern detail for every master record it is asked for.
 class MasterController : public TcxDBDataController {
@@ -17,7 +31,8 @@ class MasterController : public TcxDBDataController {
   using TcxDBDataController::TcxDBDataController;
   TObject* CreateDetailDataController(TcxCustomDataRelation* ARelation, Integer) override {
     auto* pattern = static_cast<TcxDBDataController*>(ARelation->DetailDataController());
-    auto* clone = New<TcxDBDataController>(nullptr);
+    auto* clone = New<RecordingDetail>(nullptr);
+    clone->Log = &ActiveDetails;
     clone->Assign(pattern);
     for (Integer i = 0; i < pattern->GetItemCount(); ++i) {
       clone->AddItem(pattern->GetItem(i));
@@ -30,6 +45,7 @@ class MasterController : public TcxDBDataController {
     return dynamic_cast<TcxCustomDataController*>(AObject);
   }
   Integer Clones = 0;
+  TActiveDetailLog ActiveDetails;
 };
 
 class DBDataDetail : public DBDataTest {
@@ -253,6 +269,14 @@ TEST_F(DBDataDetail, OnlyOneCloneDetailOfARelationHoldsAFocusedRecord) {
   EXPECT_EQ(d1->GetFocusedRecordIndex(), -1);
   EXPECT_FALSE(d1->DBProvider()->IsDetailPositioned());
   EXPECT_EQ(d4->GetItemValue(d4->GetFocusedRecordIndex(), 0), Variant(41));
+  // The first one is told it stopped being the active detail before the other is told it
+  // became it.
+  Master->ActiveDetails.clear();
+  d1->ChangeFocusedRowIndex(0);
+  EXPECT_EQ(Master->ActiveDetails, (TActiveDetailLog{{d4, false}, {d1, true}}));
+  Master->ActiveDetails.clear();
+  d4->ChangeFocusedRowIndex(1);
+  EXPECT_EQ(Master->ActiveDetails, (TActiveDetailLog{{d1, false}, {d4, true}}));
   // And back again.
   d1->ChangeFocusedRowIndex(2);
   EXPECT_EQ(d4->GetFocusedRecordIndex(), -1);
@@ -378,6 +402,233 @@ TEST_F(DBDataDetail, InAWindowOfTheDataSetAMasterRecordIsFocusedBeforeItsDetailE
   master->Refused = -1;
   EXPECT_TRUE(master->ChangeDetailExpanding(1, true));
   EXPECT_EQ(master->GetFocusedRecordIndex(), 3);
+}
+
+}  // namespace
+
+namespace {
+
+// The detail data set's MID of the record whose ID is AID, read without moving it.
+Variant MasterIdOf(TMemoryDataSet* ADetail, Integer AID) { return ADetail->Lookup("ID", Variant(AID), "MID"); }
+
+TEST_F(DBDataDetail, ARecordAddedThroughADetailTakesItsMastersKeyValues) {
+  TMemoryDataSet* detail = MakePlainSets();
+  // Keys make the clones follow the shared data set, so that they may edit it.
+  Pattern->SetKeyFieldNames("ID");
+  auto* d3 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(2, 0));
+  ASSERT_NE(d3, nullptr);
+  ASSERT_TRUE(d3->DBProvider()->CanModify());
+  d3->Append();
+  ASSERT_EQ(detail->State(), TDataSetState::dsInsert);
+  // The master's key is in the new record before anything is typed.
+  EXPECT_EQ(detail->FieldByName("MID")->Value(), Variant(3));
+  d3->SetEditValue(0, Variant(31), TcxDataEditValueSource::evsValue);
+  d3->PostEditing();
+  EXPECT_EQ(detail->State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(MasterIdOf(detail, 31), Variant(3));
+  // Inserting works the same way; the other clones on the shared data set leave the insert
+  // to the one that made it.
+  auto* d1 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(0, 0));
+  d1->ChangeFocusedRowIndex(1);
+  d1->Insert();
+  EXPECT_EQ(detail->FieldByName("MID")->Value(), Variant(1));
+  d1->SetEditValue(0, Variant(13), TcxDataEditValueSource::evsValue);
+  EXPECT_EQ(d1->GetRecordCount(), 4);
+  EXPECT_EQ(d3->GetRecordCount(), 1);
+  d1->PostEditing();
+  EXPECT_EQ(MasterIdOf(detail, 13), Variant(1));
+  EXPECT_EQ(DetailIDs(d1), (std::set<Integer>{10, 11, 12, 13}));
+  // A new record that holds only the keys the controller filled in is not modified: leaving
+  // it for another row cancels it.
+  const Integer count = detail->RecordCount();
+  d3->Append();
+  EXPECT_EQ(detail->FieldByName("MID")->Value(), Variant(3));
+  EXPECT_FALSE(d3->DBProvider()->IsDataSetModified());
+  d3->ChangeFocusedRowIndex(0);
+  EXPECT_EQ(detail->State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(detail->RecordCount(), count);
+  // Without the option the key stays empty.
+  auto* d4 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(3, 0));
+  d4->SetOptions(d4->Options() - TcxDataControllerOptions{TcxDataControllerOption::dcoAssignMasterDetailKeys});
+  d4->Append();
+  EXPECT_TRUE(VarIsNull(detail->FieldByName("MID")->Value()));
+  d4->Cancel();
+  EXPECT_EQ(detail->State(), TDataSetState::dsBrowse);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DBDataDetail, KeyNamesGivenAfterTheMasterReadItsRecordsTakeEffect) {
+  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  for (const auto& r : DetailRows()) detail->AddRecord(r);
+  detail->Open();
+  MakeSets(detail);
+  MakeControllers();
+  // The keys are named once the master shows its records: the master reads its key values
+  // anew and each detail shows its own records.
+  Pattern->SetMasterKeyFieldNames("");
+  Pattern->SetDetailKeyFieldNames("");
+  Master->Refresh();
+  ASSERT_EQ(Master->GetRecordCount(), 5);
+  Pattern->SetDetailKeyFieldNames("MID");
+  Pattern->SetMasterKeyFieldNames("ID");
+  for (Integer r : {0, 3, 2}) {
+    const Integer id = Master->GetItemValue(r, 0).AsInteger();
+    TcxCustomDataController* d = Master->GetDetailDataController(r, 0);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(DetailIDs(d), Expected()[id]) << "master " << id;
+  }
+  // Naming other keys drops the details made for the old ones.
+  Pattern->SetMasterKeyFieldNames("NAME");
+  TcxCustomDataController* d = Master->GetDetailDataController(0, 0);
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(static_cast<TcxDBDataController*>(d)->MasterKeyFieldNames(), "NAME");
+  // A clone given names of its own keeps its place: only the pattern's names count.
+  auto* clone = static_cast<TcxDBDataController*>(d);
+  clone->SetDetailKeyFieldNames("V");
+  EXPECT_EQ(Master->GetDetailDataController(0, 0), d);
+  EXPECT_EQ(clone->DetailKeyFieldNames(), "V");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DBDataDetail, AskingWhetherAMasterRecordHasDetailsLeavesADetailsEditAlone) {
+  TMemoryDataSet* detail = MakePlainSets();
+  Pattern->SetKeyFieldNames("ID");
+  auto* d4 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(3, 0));
+  ASSERT_NE(d4, nullptr);
+  d4->ChangeFocusedRowIndex(1);
+  d4->Edit();
+  d4->SetEditValue(2, Variant(9.5), TcxDataEditValueSource::evsValue);
+  ASSERT_EQ(detail->State(), TDataSetState::dsEdit);
+  // Each master record is asked while the detail edits: the answers are right and the
+  // edit goes on, on its record.
+  for (Integer r = 0; r < Master->GetRecordCount(); ++r) {
+    const Integer id = Master->GetItemValue(r, 0).AsInteger();
+    EXPECT_EQ(Master->GetDetailHasChildren(r, 0), !Expected()[id].empty()) << "master " << id;
+  }
+  EXPECT_EQ(detail->State(), TDataSetState::dsEdit);
+  EXPECT_EQ(detail->FieldByName("ID")->Value(), Variant(41));
+  EXPECT_EQ(detail->FieldByName("V")->Value(), Variant(9.5));
+  d4->PostEditing();
+  EXPECT_EQ(detail->Lookup("ID", Variant(41), "V"), Variant(9.5));
+}
+
+}  // namespace
+
+namespace {
+
+// Each master's detail records as a walk of the detail data set filtered by MID finds
+// them: ID to V (-1 for a null V). The cursor is put back.
+std::map<Integer, double> FilteredDetail(TMemoryDataSet* ADetail, Integer AMasterID) {
+  std::map<Integer, double> r;
+  const TBookmarkStr at = ADetail->Bookmark();
+  ADetail->DisableControls();
+  for (ADetail->First(); !ADetail->Eof(); ADetail->Next())
+    if (ADetail->FieldByName("MID")->Value() == Variant(AMasterID)) {
+      const Variant v = ADetail->FieldByName("V")->Value();
+      r[ADetail->FieldByName("ID")->Value().AsInteger()] = VarIsNull(v) ? -1 : v.AsDouble();
+    }
+  ADetail->GotoBookmark(at);
+  ADetail->EnableControls();
+  return r;
+}
+
+TEST_F(DBDataDetail, RandomEditsThroughCloneDetailsKeepEachDetailEqualToAFilterOfItsDataSet) {
+  for (bool smart : {false, true})
+    for (unsigned seed = 1; seed < 4; ++seed) {
+      TMemoryDataSet* detail = MakePlainSets();
+      Pattern->SetKeyFieldNames("ID");
+      Pattern->DataModeController()->SetSmartRefresh(smart);
+      std::mt19937 random(seed);
+      Integer nextId = 100;
+      for (Integer step = 0; step < 40; ++step) {
+        const Integer master = Integer(random() % 5);
+        auto* d = static_cast<TcxDBDataController*>(Master->GetDetailDataController(master, 0));
+        ASSERT_NE(d, nullptr);
+        const unsigned op = random() % 4;
+        const std::string what = "smart " + std::to_string(smart) + " seed " + std::to_string(seed) + " step " +
+                                 std::to_string(step) + " op " + std::to_string(op);
+        if (d->GetRowCount() == 0) continue;
+        d->ChangeFocusedRowIndex(Integer(random() % unsigned(d->GetRowCount())));
+        switch (op) {
+          case 0:  // edit and post
+            d->Edit();
+            d->SetEditValue(2, Variant(double(random() % 100)), TcxDataEditValueSource::evsValue);
+            d->PostEditing();
+            break;
+          case 1:  // insert before the focused record, so that the master's records stay together
+            d->Insert();
+            d->SetEditValue(0, Variant(nextId++), TcxDataEditValueSource::evsValue);
+            d->PostEditing();
+            break;
+          case 2:
+            d->DeleteFocused();
+            break;
+          default:  // edit and cancel
+            d->Edit();
+            d->SetEditValue(2, Variant(1000.0), TcxDataEditValueSource::evsValue);
+            d->Cancel();
+            break;
+        }
+        ASSERT_EQ(detail->State(), TDataSetState::dsBrowse) << what;
+        for (Integer r = 0; r < 5; ++r) {
+          auto* shown = static_cast<TcxDBDataController*>(Master->GetDetailDataController(r, 0));
+          std::map<Integer, double> records;
+          for (Integer i = 0; i < shown->GetRecordCount(); ++i) {
+            const Variant v = shown->GetItemValue(i, 2);
+            records[shown->GetItemValue(i, 0).AsInteger()] = VarIsNull(v) ? -1 : v.AsDouble();
+          }
+          ASSERT_EQ(records, FilteredDetail(detail, r + 1)) << what << " master " << r + 1;
+        }
+      }
+      Master.reset();
+      Pattern.reset();
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Records what the detail events of the data-set controller are given.
+struct DetailEventLog : TObject {
+  std::vector<std::string> Calls;
+  bool Children = true;
+  void HasChildren(TcxDBDataController*, Integer ARecordIndex, Integer ARelationIndex, const String& ANames,
+                   const Variant& AValues, bool& HasChildren) {
+    Calls.push_back("has " + std::to_string(ARecordIndex) + " " + std::to_string(ARelationIndex) + " " + ANames +
+                    " " + VarToStr(AValues) + (HasChildren ? " true" : " false"));
+    HasChildren = Children;
+  }
+  void First(TcxDBDataModeController*, TDataSet* ADataSet, const String& ANames, const Variant& AValues,
+             bool& AReopened) {
+    Calls.push_back("first " + ANames + " " + VarToStr(AValues) + (AReopened ? " reopened" : ""));
+    ADataSet->Locate(ANames, AValues, TLocateOptions());
+  }
+};
+
+TEST_F(DBDataDetail, TheDetailEventsGetTheDetailKeyNamesAndTheMastersKeyValues) {
+  MakePlainSets();
+  DetailEventLog log;
+  Master->OnDetailHasChildren = TcxDBDataDetailHasChildrenEvent(&log, &DetailEventLog::HasChildren);
+  // The handler decides, and is given True to start from.
+  log.Children = false;
+  EXPECT_FALSE(Master->GetDetailHasChildren(0, 0));
+  EXPECT_EQ(log.Calls, (std::vector<std::string>{"has 0 0 MID 1 true"}));
+  // A detail positioned by its own handler: the adapter is not asked.
+  Pattern->DataModeController()->OnDetailFirst =
+      TcxDBDataModeControllerDetailFirstEvent(&log, &DetailEventLog::First);
+  log.Calls.clear();
+  TcxCustomDataController* d = Master->GetDetailDataController(3, 0);
+  ASSERT_NE(d, nullptr);
+  ASSERT_FALSE(log.Calls.empty());
+  EXPECT_EQ(log.Calls.front(), "first MID 4");
+  EXPECT_EQ(DetailIDs(d), Expected()[4]);
 }
 
 }  // namespace

@@ -278,3 +278,94 @@ TEST_F(DBDataSmart, ASecondControllerCatchesUpAfterTheFirstOnesFreezeAndLock) {
 }
 
 }  // namespace
+
+namespace {
+
+// The IDs the controller holds, in record order.
+std::vector<Integer> IDs(TcxDBDataController* AController) {
+  std::vector<Integer> r;
+  for (Integer i = 0; i < AController->GetRecordCount(); ++i) r.push_back(AController->GetItemValue(i, 0).AsInteger());
+  return r;
+}
+
+TEST_F(DBDataEdit, DeletingTheFocusedRecordDeletesThatOneAndFocusesItsNeighbour) {
+  // Without keys, with keys, with keys and smart refresh; the first, a middle and the last
+  // row focused.
+  for (Integer mode : {0, 1, 2})
+    for (Integer row : {0, 2, 4}) {
+      const std::string what = "mode " + std::to_string(mode) + " row " + std::to_string(row);
+      MakeSet(5);
+      MakeController({"ID", "NAME", "V"}, mode == 0 ? "" : "ID");
+      C->DataModeController()->SetSmartRefresh(mode == 2);
+      C->ChangeFocusedRowIndex(row);
+      const Integer id = C->GetItemValue(C->GetFocusedRecordIndex(), 0).AsInteger();
+      ASSERT_EQ(id, row + 1) << what;
+      C->DeleteFocused();
+      std::vector<Integer> expected = {1, 2, 3, 4, 5};
+      expected.erase(expected.begin() + row);
+      EXPECT_EQ(IDs(C.get()), expected) << what;
+      ASSERT_EQ(DS->RecordCount(), 4) << what;
+      // The record after the deleted one takes the focus, the one before it at the end; the
+      // data set stands on it too.
+      const Integer next = row < 4 ? row + 2 : row;
+      ASSERT_GE(C->GetFocusedRecordIndex(), 0) << what;
+      EXPECT_EQ(C->GetItemValue(C->GetFocusedRecordIndex(), 0), Variant(next)) << what;
+      EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(next)) << what;
+      C.reset();
+      Items.clear();
+    }
+  // Several selected records: the focused one among them hands the focus to the next row
+  // that stays.
+  for (Integer mode : {0, 1, 2}) {
+    const std::string what = "selection, mode " + std::to_string(mode);
+    MakeSet(6);
+    MakeController({"ID", "NAME", "V"}, mode == 0 ? "" : "ID");
+    C->DataModeController()->SetSmartRefresh(mode == 2);
+    C->SetMultiSelect(true);
+    C->ChangeFocusedRowIndex(1);
+    C->ClearSelection();
+    C->ChangeRowSelection(1, true);
+    C->ChangeRowSelection(3, true);
+    ASSERT_EQ(C->GetSelectedCount(), 2) << what;
+    C->DeleteSelection();
+    EXPECT_EQ(IDs(C.get()), (std::vector<Integer>{1, 3, 5, 6})) << what;
+    ASSERT_GE(C->GetFocusedRecordIndex(), 0) << what;
+    EXPECT_EQ(C->GetItemValue(C->GetFocusedRecordIndex(), 0), Variant(3)) << what;
+    EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(3)) << what;
+    C.reset();
+    Items.clear();
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DBDataEdit, FreezingWhileEditingCancelsTheEditAndTheRecordShowsTheDataSetsValuesAgain) {
+  // Without keys, with keys, with keys and smart refresh; a freeze inside a freeze.
+  for (Integer mode : {0, 1, 2}) {
+    const std::string what = "mode " + std::to_string(mode);
+    MakeSet(5);
+    MakeController({"ID", "NAME", "V"}, mode == 0 ? "" : "ID");
+    C->DataModeController()->SetSmartRefresh(mode == 2);
+    C->ChangeFocusedRowIndex(2);
+    C->Edit();
+    C->SetEditValue(1, Variant("typed"), TcxDataEditValueSource::evsValue);
+    ASSERT_EQ(C->GetItemValue(2, 1), Variant("typed")) << what;
+    TcxDBDataProvider* p = C->DBProvider();
+    p->Freeze();
+    EXPECT_EQ(DS->State(), TDataSetState::dsBrowse) << what;
+    p->Freeze();
+    p->Unfreeze();
+    p->Unfreeze();
+    EXPECT_FALSE(C->IsEditing()) << what;
+    EXPECT_EQ(DS->FieldByName("NAME")->Value(), Variant("n3")) << what;
+    EXPECT_EQ(C->GetItemValue(2, 1), Variant("n3")) << what;
+    EXPECT_EQ(C->GetFocusedRecordIndex(), 2) << what;
+    ExpectEqualsFreshLoad(what);
+    C.reset();
+    Items.clear();
+  }
+}
+
+}  // namespace

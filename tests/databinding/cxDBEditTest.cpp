@@ -516,3 +516,134 @@ TEST_F(DBEditTest, AnActionFindsTheDataSourceOfTheFocusedEditor) {
   EXPECT_FALSE(next->GetEnabled());
   EXPECT_FALSE(next->Execute());  // updated first, and disabled
 }
+
+namespace {
+
+// ReadOnly of the list box is its binding's: neither keys nor clicks move off the stored
+// item, and the data set stays browsing.
+TEST_F(DBEditTest, AReadOnlyListBoxKeepsTheStoredItem) {
+  auto* list = AddKindList(TRect{160, 4, 260, 84});
+  list->SetReadOnly(true);
+  Show();
+  EXPECT_FALSE(list->GetDataBinding()->CanModify());
+  Focus(list->InnerListBox());
+  Press(VK_DOWN);
+  EXPECT_EQ(list->GetItemIndex(), 0);
+  TRect item = list->ItemRect(1);
+  host().Click(list->InnerListBox()->GetHandle(), item.Left + 5, (item.Top + item.Bottom) / 2);
+  Pump();
+  EXPECT_EQ(list->GetItemIndex(), 0);
+  EXPECT_EQ(DS->State(), dsBrowse);
+  EXPECT_FALSE(list->GetDataBinding()->Modified());
+  // Writable again, the same key picks the next item.
+  list->SetReadOnly(false);
+  Press(VK_DOWN);
+  EXPECT_EQ(list->GetItemIndex(), 1);
+  EXPECT_EQ(DS->State(), dsEdit);
+}
+
+// With AutoEdit off a browsing data set refuses the list box as it refuses typing: the
+// stored item stays selected until the data set edits.
+TEST_F(DBEditTest, WithAutoEditOffTheListBoxKeepsTheStoredItemUntilTheDataSetEdits) {
+  Source->SetAutoEdit(false);
+  auto* list = AddKindList(TRect{160, 4, 260, 84});
+  Show();
+  EXPECT_FALSE(list->DataBinding()->CanModify());
+  Focus(list->InnerListBox());
+  Press(VK_DOWN);
+  EXPECT_EQ(list->GetItemIndex(), 0);
+  TRect item = list->ItemRect(1);
+  host().Click(list->InnerListBox()->GetHandle(), item.Left + 5, (item.Top + item.Bottom) / 2);
+  Pump();
+  EXPECT_EQ(list->GetItemIndex(), 0);
+  EXPECT_EQ(DS->State(), dsBrowse);
+  DS->Edit();
+  Pump();
+  EXPECT_TRUE(list->DataBinding()->CanModify());
+  Press(VK_DOWN);
+  EXPECT_EQ(list->GetItemIndex(), 1);
+  DS->Post();
+  EXPECT_EQ(F("KIND")->GetAsString(), "nut");
+}
+
+// The radio group's item picked by the user edits the data set and is written when it posts;
+// a data set that may not edit refuses the pick and the stored item stays checked.
+TEST_F(DBEditTest, ARadioItemPickedByTheUserIsWrittenOrRefusedWithTheDataSet) {
+  auto* group = Add<TcxDBRadioGroup>("KIND");
+  group->SetBounds(200, 4, 150, 80);
+  for (const char* kind : {"fruit", "nut"}) {
+    auto* item = static_cast<TcxRadioGroupItem*>(group->GetProperties()->GetItems()->Add());
+    item->SetCaption(kind);
+  }
+  auto* name = Add<TcxDBTextEdit>("NAME");
+  Show();
+  EXPECT_EQ(group->GetItemIndex(), 0);
+  auto pick = [&](Integer AIndex) {
+    TWinControl* button = group->Buttons(AIndex);
+    host().Click(button->Handle(), 20, button->GetHeight() / 2);
+    Pump();
+  };
+  pick(1);
+  EXPECT_EQ(group->GetItemIndex(), 1);
+  EXPECT_EQ(DS->State(), dsEdit);
+  EXPECT_TRUE(group->DataBinding()->IsEditing());
+  Focus(name);
+  DS->Post();
+  EXPECT_EQ(F("KIND")->GetAsString(), "nut");
+  // AutoEdit off, browsing: the pick is refused.
+  Source->SetAutoEdit(false);
+  pick(0);
+  EXPECT_EQ(group->GetItemIndex(), 1);
+  EXPECT_EQ(DS->State(), dsBrowse);
+  // A read-only field refuses it too, also while the data set edits.
+  Source->SetAutoEdit(true);
+  F("KIND")->SetReadOnly(true);
+  DS->Edit();
+  pick(0);
+  EXPECT_EQ(group->GetItemIndex(), 1);
+  DS->Post();
+  EXPECT_EQ(F("KIND")->GetAsString(), "nut");
+}
+
+// A persistent field freed while its data set is open: the editor lets it go at once and
+// shows nothing, and the data set goes on without it.
+TEST_F(DBEditTest, AFreedFieldUnbindsItsEditor) {
+  auto* ds = New<TMemoryDataSet>(form);
+  auto* id = AddTestField<TIntegerField>(form, ds, "ID");
+  auto* name = AddTestField<TStringField>(form, ds, "NAME");
+  ds->AddRecord({1, "a"});
+  ds->AddRecord({2, "b"});
+  auto* source = New<TDataSource>(form);
+  source->SetDataSet(ds);
+  ds->Open();
+  auto* e = New<TcxDBTextEdit>(form);
+  e->SetParent(form);
+  e->GetDataBinding()->SetDataSource(source);
+  e->GetDataBinding()->SetDataField("NAME");
+  auto* key = New<TcxDBSpinEdit>(form);
+  key->SetBounds(10, 40, 100, 21);
+  key->SetParent(form);
+  key->GetDataBinding()->SetDataSource(source);
+  key->GetDataBinding()->SetDataField("ID");
+  Show();
+  EXPECT_EQ(Shown(e), "a");
+  name->Free();
+  Pump();
+  EXPECT_EQ(e->GetDataBinding()->Field(), nullptr);
+  EXPECT_FALSE(e->DataBinding()->IsDataAvailable());
+  EXPECT_EQ(Shown(e), "");
+  ds->Next();
+  ds->Edit();
+  id->SetAsInteger(5);
+  ds->Post();
+  Pump();
+  EXPECT_EQ(Shown(e), "");
+  EXPECT_EQ(key->GetEditValue().AsInteger(), 5);
+  // Typing into the unbound editor starts no edit.
+  Focus(e);
+  Type("x");
+  EXPECT_EQ(ds->State(), dsBrowse);
+}
+
+}  // namespace
+

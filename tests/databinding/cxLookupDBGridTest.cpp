@@ -4,6 +4,8 @@
 #include "tests/databinding/LookupGridTestSupport.h"
 #include "widgets/databinding/cxLookupDBGrid.h"
 
+#include <limits>
+
 namespace {
 
 using TFT = TFieldType;
@@ -74,6 +76,13 @@ TEST_F(LookupDBGridTest, CaptionAndWidthComeFromTheFieldOrFallBackToTheName) {
   EXPECT_EQ(name->GetWidth(), std::max(zero + 4, header));
   grid->GetOptions()->SetShowHeader(false);
   EXPECT_EQ(name->GetWidth(), std::max<Integer>(zero + 4, 20));
+  // A display width beyond the integer range in pixels gives the widest column, not a
+  // wrapped one that falls back to the minimum.
+  ds->FindField("Name")->SetDisplayWidth(std::numeric_limits<Integer>::max() / 2);
+  EXPECT_EQ(name->GetWidth(), std::numeric_limits<Integer>::max());
+  Show();
+  EXPECT_LE(grid->ViewInfo()->HeaderBounds.Right, grid->GetClientBounds().Right);
+  ds->FindField("Name")->SetDisplayWidth(1);
   name->SetMinWidth(200);
   EXPECT_EQ(name->GetWidth(), 200);
   // An editor for the field's type.

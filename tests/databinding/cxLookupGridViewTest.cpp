@@ -1,10 +1,12 @@
 // The lookup grid's layout in the test face: header and row heights per grid-line setting,
 // closing lines, the top row kept from leaving space under the last row, drop-down heights
-// snapped to whole rows, hit tests at every border, Page Down, and auto-scroll on the test
-// clock.
+// snapped to whole rows, hit tests at every border, Page Down, Enter, the scroll bar's codes and
+// auto-scroll on the test clock.
 #include "tests/databinding/LookupGridTestSupport.h"
 
 #include "widgets/editcore/cxTextEdit.h"
+
+#include <limits>
 
 namespace {
 
@@ -126,6 +128,9 @@ TEST_F(LookupGridView, DropDownHeightsSnapToWholeRows) {
   EXPECT_EQ(grid->SnapPopupHeight(0), H + F);
   EXPECT_EQ(grid->SnapPopupHeight(-50), H + F);
   EXPECT_EQ(grid->SnapPopupHeight(H + 40 * F), H + 4 * F);
+  // Proposals at the ends of the integer range: one row, and all rows.
+  EXPECT_EQ(grid->SnapPopupHeight(std::numeric_limits<Integer>::min()), H + F);
+  EXPECT_EQ(grid->SnapPopupHeight(std::numeric_limits<Integer>::max()), H + 4 * F);
   FillNumbered(grid, 0);
   EXPECT_EQ(grid->SnapPopupHeight(H + 3 * F), H + F);
   // A grid that never laid out a column has rows of height 0 without horizontal lines:
@@ -138,7 +143,12 @@ TEST_F(LookupGridView, DropDownHeightsSnapToWholeRows) {
   EXPECT_EQ(empty->SnapPopupHeight(-3), 0);
   // Without columns the fillers cover the whole client area.
   EXPECT_EQ(empty->ViewInfo()->BottomFiller, empty->GetClientBounds());
-  EXPECT_TRUE(empty->ViewInfo()->RightFiller.IsEmpty());
+  EXPECT_EQ(empty->ViewInfo()->RightFiller, empty->GetClientBounds());
+  empty->GetOptions()->SetGridLines(GL::glBoth);
+  empty->SetIsPopup(true);
+  Pump();
+  EXPECT_EQ(empty->ViewInfo()->RightFiller, (TRect{0, 0, 200, 120}));
+  EXPECT_EQ(empty->ViewInfo()->BottomFiller, (TRect{0, 0, 200, 120}));
   EXPECT_EQ(empty->ViewInfo()->RowCount(), 0);
 }
 
@@ -217,6 +227,28 @@ TEST_F(LookupGridView, PageDownOnTheLastFullyVisibleRowScrollsAPage) {
   EXPECT_EQ(grid->GetTopRowIndex(), 25);
 }
 
+TEST_F(LookupGridView, EnterClosesAcceptingOnlyWithAFocusedRow) {
+  grid = MakeGrid({"A"});
+  FillNumbered(grid, 3);
+  TCloseUps closes;
+  grid->OnCloseUp = {&closes, &TCloseUps::Closed};
+  Show();
+  grid->SetFocus();
+  Pump();
+  ASSERT_EQ(grid->GetFocusedRowIndex(), -1);
+  host().Key(VK_RETURN);
+  Pump();
+  grid->SetFocusedRowIndex(1);
+  host().Key(VK_RETURN);
+  Pump();
+  FillNumbered(grid, 0);
+  Pump();
+  ASSERT_EQ(grid->GetFocusedRowIndex(), -1);
+  host().Key(VK_RETURN);
+  Pump();
+  EXPECT_EQ(closes.Accepts, (std::vector<bool>{false, true, false}));
+}
+
 TEST_F(LookupGridView, AutoScrollMovesOneRowPerTickWithoutSkipping) {
   grid = MakeGrid({"A"});
   FillNumbered(grid, 30);
@@ -287,3 +319,48 @@ TEST_F(LookupGridView, InPopupModeTheRowFollowsThePointerAfterTheFirstMove) {
 }
 
 }  // namespace
+
+namespace {
+// The grid's vertical scrolling, run as its scroll bar runs it.
+class TScrolledLookupGrid : public TcxLookupGrid {
+  TL_CLASS(TScrolledLookupGrid, TcxLookupGrid)
+ public:
+  using TcxLookupGrid::TcxLookupGrid;
+  // The position the scroll leaves.
+  Integer ScrollBy(TScrollCode ACode, Integer APos = 0) {
+    Scroll(TScrollBarKind::sbVertical, ACode, APos);
+    return APos;
+  }
+};
+TL_DEFINE_CLASS(TScrolledLookupGrid)
+}  // namespace
+
+// 30 rows, 5 in view, no grid mode: lines and pages move the top row, a dragged thumb moves
+// it too (never past the last full page), a released thumb and the other codes leave it.
+TEST_F(LookupGridTest, OutsideGridModeTheScrollBarMovesTheTopRow) {
+  auto* g = New<TScrolledLookupGrid>(form);
+  g->SetParent(form);
+  g->GetFont()->SetName(kTestFaceName);
+  g->GetFont()->SetHeight(-12);
+  g->GetColumns()->Add()->SetValueTypeClass(TcxStringValueType::StaticClass());
+  FillNumbered(g, 30);
+  g->SetBounds(10, 10, 200, 120);
+  Show();
+  const Integer b = g->GetLookAndFeelPainter()->BorderSize(), F = g->ViewInfo()->FullRowHeight();
+  g->SetBounds(10, 10, 200, 2 * b + g->ViewInfo()->HeaderBounds.Height() + 5 * F + 2);
+  Pump();
+  ASSERT_EQ(g->ViewInfo()->VisibleRowCount(), 5);
+  using SC = TScrollCode;
+  EXPECT_EQ(g->ScrollBy(SC::scLineDown), 1);
+  EXPECT_EQ(g->ScrollBy(SC::scPageDown), 5);  // a page less one row of overlap
+  EXPECT_EQ(g->ScrollBy(SC::scTrack, 20), 20);
+  EXPECT_EQ(g->ScrollBy(SC::scTrack, 28), 25);  // the last full page starts at row 25
+  EXPECT_EQ(g->ScrollBy(SC::scPosition, 3), 25);
+  EXPECT_EQ(g->ScrollBy(SC::scEndScroll, 7), 25);
+  EXPECT_EQ(g->ScrollBy(SC::scLineUp), 24);
+  EXPECT_EQ(g->ScrollBy(SC::scPageUp), 20);
+  EXPECT_EQ(g->GetTopRowIndex(), 20);
+  EXPECT_EQ(g->ViewInfo()->Rows()[0]->RowIndex, 20);
+  EXPECT_EQ(g->VScrollBar()->GetPosition(), 20);
+}
+

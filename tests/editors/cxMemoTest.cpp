@@ -7,6 +7,7 @@
 #include "classlib/core/Streams.h"
 #include "classlib/visual/Clipbrd.h"
 #include "classlib/visual/Forms.h"
+#include "platform/gdi/Text.h"
 #include "platform/user/User.h"
 #include "tests/support/AppTest.h"
 #include "tests/support/FormDescription.h"
@@ -17,6 +18,8 @@
 #include "widgets/foundation/cxControls.h"
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 namespace {
 // Refuses every edit.
@@ -639,4 +642,209 @@ TEST_F(MemoTest, LinesWrittenInsideAnUpdateAreKeptUntilItEnds) {
   EXPECT_EQ(Text(memo), "one\r\ntwo");
   EXPECT_EQ(memo->EditValue().AsString(), "one\r\ntwo");
   EXPECT_EQ(counter.Changes, 1);
+}
+
+namespace {
+// The lines a text reads as: CR LF, a lone CR and a lone LF each end a line, and a break at
+// the very end starts no further line.
+std::vector<String> PlainSplit(const String& T) {
+  std::vector<String> out;
+  size_t i = 0;
+  while (i < T.size()) {
+    const size_t start = i;
+    while (i < T.size() && T[i] != '\r' && T[i] != '\n') ++i;
+    out.push_back(T.substr(start, i - start));
+    if (i < T.size() && T[i] == '\r') ++i;
+    if (i < T.size() && T[i] == '\n') ++i;
+  }
+  return out;
+}
+// Lines written as a text: each followed by CR LF, except the last.
+String PlainJoin(const std::vector<String>& L) {
+  String out;
+  for (const String& l : L) out += l + "\r\n";
+  if (!out.empty()) out.resize(out.size() - 2);
+  return out;
+}
+std::vector<String> Read(TStrings* L) {
+  std::vector<String> out;
+  for (Integer i = 0; i < L->Count(); ++i) out.push_back(L->Strings(i));
+  return out;
+}
+}  // namespace
+
+// Lines added, inserted and deleted, keys typed and undone in a random mix: the text is
+// always the one the plain rules give, each change fires OnChange once, the lines read
+// back as the text split, and a text written through the lines is the edit value, set
+// as a new text (caret at the start, nothing to undo, not modified).
+TEST_F(MemoTest, RandomLinesTypingAndUndoKeepTheTextOfThePlainRules) {
+  for (const bool focused : {true, false}) {
+    TcxMemo* memo = Add();
+    if (!focused) {
+      auto* other = New<TcxMemo>(form);
+      other->SetParent(form);
+      other->SetTop(150);
+      host().PumpUntilIdle();
+      other->SetFocus();
+      host().PumpUntilIdle();
+    }
+    TChangeCounter counter;
+    memo->GetMemoProperties()->OnChange = {&counter, &TChangeCounter::Changed};
+    std::mt19937 rng(focused ? 5421 : 5422);
+    std::uniform_int_distribution<int> action(0, 11), pick(0, 5);
+    static const char* const kLines[] = {"one", "a longer line of words", "x", "", "two\r\nlines", "lone\rcr"};
+    String model;
+    String undoText;
+    bool canUndo = false;
+    int changes = 0;
+    for (int step = 0; step < 300; ++step) {
+      const String before = model;
+      std::vector<String> lines = PlainSplit(model);
+      std::uniform_int_distribution<size_t> at(0, lines.size());
+      bool byLines = false;
+      const int act = action(rng);
+      // Keys reach the focused control only.
+      if (!focused && act >= 6 && act <= 9) continue;
+      switch (act) {
+        case 0:
+        case 1:
+        case 2:
+        case 3: {
+          const String line = kLines[pick(rng) < 3 ? 0 : pick(rng)] + (step % 3 == 0 ? std::to_string(step) : "");
+          lines.push_back(line);
+          if (PlainJoin(lines) == model) continue;
+          memo->GetLines()->Add(line);
+          byLines = true;
+          break;
+        }
+        case 4: {
+          const size_t i = at(rng);
+          const String line = kLines[pick(rng)];
+          lines.insert(lines.begin() + std::ptrdiff_t(i), line);
+          if (PlainJoin(lines) == model) continue;
+          memo->GetLines()->Insert(Integer(i), line);
+          byLines = true;
+          break;
+        }
+        case 5: {
+          if (lines.empty()) continue;
+          const size_t i = at(rng) % lines.size();
+          lines.erase(lines.begin() + std::ptrdiff_t(i));
+          if (PlainJoin(lines) == model) continue;
+          memo->GetLines()->Delete(Integer(i));
+          byLines = true;
+          break;
+        }
+        case 6:
+        case 7:
+        case 8: {   // keys typed where the caret is put, never inside a line break
+          size_t p = std::uniform_int_distribution<size_t>(0, model.size())(rng);
+          if (p > 0 && p < model.size() && model[p - 1] == '\r' && model[p] == '\n') ++p;
+          memo->SetSelStartAndLength(Integer(p), 0);
+          host().PumpUntilIdle();
+          if (pick(rng) == 0) {
+            host().Key(VK_RETURN);
+            model.insert(p, "\r\n");
+          } else {
+            host().Char('k');
+            host().Char('q');
+            model.insert(p, "kq");
+            ++changes;
+          }
+          host().PumpUntilIdle();
+          ++changes;
+          undoText = before;
+          canUndo = true;
+          break;
+        }
+        case 9: {   // Backspace: a line break goes as one
+          size_t p = std::uniform_int_distribution<size_t>(0, model.size())(rng);
+          if (p > 0 && p < model.size() && model[p - 1] == '\r' && model[p] == '\n') ++p;
+          memo->SetSelStartAndLength(Integer(p), 0);
+          host().PumpUntilIdle();
+          host().Key(VK_BACK);
+          host().PumpUntilIdle();
+          if (p >= 2 && model.compare(p - 2, 2, "\r\n") == 0) model.erase(p - 2, 2);
+          else if (p > 0) model.erase(p - 1, 1);
+          if (model != before) {
+            ++changes;
+            undoText = before;
+            canUndo = true;
+          }
+          break;
+        }
+        default:   // undo: the text before the last typing, or nothing after a text written
+          SendMessageA(memo->InnerMemo()->GetHandle(), EM_UNDO, 0, 0);
+          host().PumpUntilIdle();
+          if (canUndo) {
+            std::swap(model, undoText);
+            ++changes;
+          }
+          break;
+      }
+      if (byLines) {
+        model = PlainJoin(lines);
+        canUndo = false;
+        ++changes;
+      }
+      ASSERT_EQ(Text(memo), model) << "step " << step;
+      ASSERT_EQ(counter.Changes, changes) << "step " << step;
+      ASSERT_EQ(Read(memo->GetLines()), PlainSplit(model)) << "step " << step;
+      ASSERT_EQ(bool(Ask(memo, EM_CANUNDO)), canUndo) << "step " << step;
+      if (byLines) {
+        ASSERT_EQ(memo->EditValue().AsString(), model) << "step " << step;
+        ASSERT_EQ(counter.Seen.back(), model + "|" + model) << "step " << step;
+        ASSERT_EQ(memo->GetSelStart(), 0);
+        ASSERT_EQ(memo->GetSelLength(), 0);
+        ASSERT_FALSE(Ask(memo, EM_GETMODIFY));
+        ASSERT_FALSE(memo->GetEditModified());
+      }
+    }
+  }
+}
+
+// A memo with a horizontal bar and lines added one at a time: its bar spans the widest line,
+// also once that line is deleted, and the view draws the text the memo holds.
+TEST_F(MemoTest, LinesAddedOneByOneKeepTheBarsAndTheViewInStep) {
+  TcxMemo* memo = Add();
+  memo->GetMemoProperties()->SetScrollBars(TScrollStyle::ssBoth);
+  memo->GetMemoProperties()->SetWordWrap(false);
+  host().PumpUntilIdle();
+  memo->SetEditValue(Variant(String()));
+  TStrings* lines = memo->GetLines();
+  lines->Add("short");
+  lines->Add("a much much longer line than the others");
+  lines->Add("mid length line");
+  host().PumpUntilIdle();
+  const HWND h = memo->InnerMemo()->GetHandle();
+  auto barMax = [&] {
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE;
+    GetScrollInfo(h, SB_HORZ, &si);
+    return si.nMax;
+  };
+  auto widthOf = [&](const String& s) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, HFONT(SendMessageA(h, WM_GETFONT, 0, 0)));
+    SIZE sz{0, 0};
+    GetTextExtentPoint32A(dc, s.data(), int(s.size()), &sz);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return int(sz.cx);
+  };
+  EXPECT_EQ(barMax(), widthOf("a much much longer line than the others") - 1);
+  lines->Delete(1);
+  EXPECT_EQ(Text(memo), "short\r\nmid length line");
+  EXPECT_EQ(barMax(), widthOf("mid length line") - 1);
+  lines->Add("x");
+  EXPECT_EQ(barMax(), widthOf("mid length line") - 1);
+  auto* vi = dynamic_cast<TcxCustomTextEditViewInfo*>(memo->EditViewInfo());
+  ASSERT_NE(vi, nullptr);
+  EXPECT_EQ(vi->Text, "short\r\nmid length line\r\nx");
+  // Upper case shows in the view as it is drawn; the text keeps its letters.
+  memo->GetMemoProperties()->SetCharCase(TEditCharCase::ecUpperCase);
+  lines->Add("tail");
+  EXPECT_EQ(Text(memo), "short\r\nmid length line\r\nx\r\ntail");
+  EXPECT_EQ(vi->Text, "SHORT\r\nMID LENGTH LINE\r\nX\r\nTAIL");
 }

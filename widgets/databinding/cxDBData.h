@@ -290,6 +290,8 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   bool FDeliveredLate = false;
   // Inside the controller's read of every record.
   bool FReadingAll = false;
+  // A change that needs every record read again came while this provider was frozen.
+  bool FReloadWhenThawed = false;
   // Inside the window's refresh after a data-set change.
   bool FInGridModeChange = false;
   // A search reads values of the data set's current record, wherever it is.
@@ -555,9 +557,14 @@ class TcxDBDataController : public TcxCustomDataController {
   static TcxCustomDataController* ActivateDetailOfFocusedRecord(TcxCustomDataController* AController,
                                                                 Integer ARelationIndex, const Variant& AKeyValues);
   bool IsSynchronizingAsMaster() const { return FSynchronizing; }
+  // The other details on this data set stop being the active one and let their focused
+  // records go (a clone detail of the same data set stands on this one's records now).
+  void LeaveSiblingDetails();
 
  private:
   void LeaveActiveDetail(TcxCustomDataController* ADetail);
+  // A relation whose key names changed makes its master read its key values anew.
+  void KeyNamesChanged();
 
  public:
   void AfterUpdateData() override;

@@ -323,8 +323,31 @@ void TcxDBDataController::SetKeyFieldNames(const String& Value) {
   UpdateInternalField(FKeyFieldNames, FKeyField);
 }
 
-void TcxDBDataController::SetDetailKeyFieldNames(const String& Value) { FDetailKeyFieldNames = Value; }
-void TcxDBDataController::SetMasterKeyFieldNames(const String& Value) { FMasterKeyFieldNames = Value; }
+void TcxDBDataController::SetDetailKeyFieldNames(const String& Value) {
+  if (FDetailKeyFieldNames == Value) return;
+  FDetailKeyFieldNames = Value;
+  KeyNamesChanged();
+}
+
+void TcxDBDataController::SetMasterKeyFieldNames(const String& Value) {
+  if (FMasterKeyFieldNames == Value) return;
+  FMasterKeyFieldNames = Value;
+  KeyNamesChanged();
+}
+
+void TcxDBDataController::KeyNamesChanged() {
+  // The master reads other key values now, and the details made for the old ones go. A
+  // clone's names are its pattern's copy (and the master would free the clone in its own
+  // setter), and a master that is itself a clone follows its pattern.
+  using enum TcxDataControllerDetailMode;
+  TcxCustomDataRelation* relation = GetMasterRelation();
+  TcxCustomDataController* master = relation ? relation->DataController() : nullptr;
+  if (!master || GetDetailMode() == dcdmClone || master->GetDetailMode() == dcdmClone || !master->HasRelations())
+    return;
+  // The end of the relation list's update reports the change, as a change of one relation does.
+  master->Relations()->BeginUpdate();
+  master->Relations()->EndUpdate();
+}
 
 TcxDataProviderClass TcxDBDataController::GetDataProviderClass() const {
   return ClassOf<TcxDBDataProvider, TcxCustomDataProvider, TcxCustomDataController*>();
@@ -542,8 +565,10 @@ bool TcxDBDataController::CanFocusRecord(Integer ARecordIndex) {
     if (!p->IsInserting() && ARecordIndex < 0) PostEditing();
     return true;
   }
-  // Leaving every row: the pending edit is settled, the data set stays where it is.
-  if (ARecordIndex < 0) {
+  // Leaving every row: the pending edit is settled, the data set stays where it is. A
+  // clone detail let go by its sibling settles nothing: the data set's edit is the
+  // sibling's.
+  if (ARecordIndex < 0 && !FChangingFocus) {
     CheckBrowseState();
     return true;
   }
@@ -635,6 +660,11 @@ void TcxDBDataController::CheckBrowseState() {
 
 bool TcxDBDataController::CanLeaveFocusedRow() {
   if (FChangingFocus || !dynamic_cast<TcxDBDataRelation*>(GetMasterRelation())) return true;
+  // The focus coming onto the record just inserted leaves nothing: settling the edits
+  // here would cancel that record before anything was typed into it.
+  TcxDBDataProvider* p = DBProvider();
+  if (p->IsInserting() && p->EditingRecordIndex() >= 0 && p->EditingRecordIndex() != GetFocusedRecordIndex())
+    return true;
   TcxCustomDataController* master = GetMasterDataController();
   if (!master) return true;
   if (!master->CanLeaveFocusedRow()) return false;

@@ -264,14 +264,26 @@ void TcxDBDataController::FocusedRecordChanged() {
   // set, and it stands on this one's record now.
   FChangingFocus = true;
   try {
-    DBProvider()->SetDetailPositioned(true);
+    // The siblings let go first, then this one takes the data set.
     master->ForEachDetailController(relation, TMethod<void(TcxCustomDataController*)>(
                                                   this, &TcxDBDataController::LeaveActiveDetail));
+    DBProvider()->SetDetailPositioned(true);
   } catch (...) {
     FChangingFocus = false;
     throw;
   }
   FChangingFocus = false;
+}
+
+void TcxDBDataController::LeaveSiblingDetails() {
+  for (TcxDBDataProvider* p : DBProvider()->OtherProviders()) {
+    TcxDBDataController* other = p->DBDataController();
+    if (!other->IsDetail() || other->FChangingFocus) continue;
+    if (other->GetDetailMode() == TcxDataControllerDetailMode::dcdmClone)
+      LeaveActiveDetail(other);
+    else
+      p->SetDetailPositioned(false);
+  }
 }
 
 void TcxDBDataController::LeaveActiveDetail(TcxCustomDataController* ADetail) {

@@ -37,6 +37,14 @@ String KeyText(const Variant& AValue) {
   return VarToStr(AValue);
 }
 
+// How many key values AValue holds: the length of an array, 1 for a plain value (Null
+// included: a key may be null), 0 for Unassigned.
+Integer KeyValueCount(const Variant& AValue) {
+  if (VarIsEmpty(AValue)) return 0;
+  if (VarIsArray(AValue)) return VarArrayHighBound(AValue, 1) - VarArrayLowBound(AValue, 1) + 1;
+  return 1;
+}
+
 }  // namespace
 
 // ---- TcxDBDataModeController ----
@@ -338,11 +346,8 @@ bool TcxDBDataProvider::IsDetailPositioned() const {
 }
 
 void TcxDBDataProvider::SetDetailPositioned(bool Value) {
-  if (Value && !FDetailPositioned) {
-    // One detail at a time stands on the shared data set.
-    for (TcxDBDataProvider* p : OtherProviders())
-      if (p->DBDataController()->IsDetail()) p->FDetailPositioned = false;
-  }
+  // One detail at a time stands on the shared data set: the others are told first.
+  if (Value && !FDetailPositioned) DBDataController()->LeaveSiblingDetails();
   if (FDetailPositioned == Value) return;
   FDetailPositioned = Value;
   DBDataController()->ActiveDetailChanged(Value);
@@ -364,6 +369,12 @@ bool TcxDBDataProvider::GetDetailHasChildren(Integer ARecordIndex, Integer ARela
   if (!ds || !ds->Active()) return false;
   const String names = detail->GetMasterDetailKeyFieldNames();
   if (names.empty() || VarIsEmpty(values)) return false;
+  // A detail editing the data set keeps its record: freezing would cancel the edit and
+  // Locate would post it, so the data set is searched without moving.
+  if (InEditState(ds)) {
+    if (cxGetFieldNameCount(names) != KeyValueCount(values)) return false;
+    return !VarIsNull(ds->Lookup(names, values, names));
+  }
   TcxDBDataProvider* p = detail->DBProvider();
   p->Freeze();
   bool found = false;
@@ -589,6 +600,16 @@ void TcxDBDataProvider::InitInsertedRecord(Integer ARecordIndex, const std::vect
   }
   FAssignedFields->Clear();
   inherited::InitInsertedRecord(ARecordIndex, AGroupValues);
+  if (c->IsDetail() && c->Options().Contains(TcxDataControllerOption::dcoAssignMasterDetailKeys)) {
+    // A record added through a detail belongs to its master: it gets the master's key
+    // values, which count as written by the controller, not as the user's changes.
+    const std::vector<TField*> keys = c->GetDetailKeyFieldList();
+    const Variant& values = c->MasterDetailKeyValues();
+    if (!keys.empty() && KeyValueCount(values) == Integer(keys.size())) {
+      cxSetFieldValues(keys, values);
+      FAssignedFields->AddFields(keys);
+    }
+  }
   c->InsertedRecordInitialized(ARecordIndex);
   c->RereadEditingRecord();
 }
@@ -618,7 +639,11 @@ void TcxDBDataProvider::DeleteFocused() {
       c->FocusRecordInDataSet(next);
     }
   }
-  if (smart) c->ResetFocusing();
+  if (smart)
+    c->ResetFocusing();
+  else
+    // The records were read again without the deleted one: the record to focus moved up.
+    ShiftDeletingFocus({focused});
 }
 
 void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
@@ -652,11 +677,13 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
       --remaining;
       ds->Delete();
       --count;
-      if (smart) stored.push_back(record);
+      stored.push_back(record);
     }
+    std::sort(stored.begin(), stored.end());
+    stored.erase(std::unique(stored.begin(), stored.end()), stored.end());
+    // Read again without the deleted records, the storage moved the record to focus up.
+    if (!smart) ShiftDeletingFocus(stored);
     if (smart) {
-      std::sort(stored.begin(), stored.end());
-      stored.erase(std::unique(stored.begin(), stored.end()), stored.end());
       TcxDataUpdateBracket bracket(c);
       for (size_t i = stored.size(); i-- > 0;) c->DeleteRecord(stored[i]);
       c->ResetFocusing();
@@ -673,6 +700,7 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
     ds->Delete();
     previous = r;
   }
+  ShiftDeletingFocus(AList);
 }
 
 void TcxDBDataProvider::EndDeleting() {
@@ -716,6 +744,10 @@ void TcxDBDataProvider::Freeze() {
 void TcxDBDataProvider::Unfreeze() {
   if (TDataSet* ds = DataSet()) ds->EnableControls();
   inherited::Unfreeze();
+  if (!IsFrozen() && FReloadWhenThawed) {
+    FReloadWhenThawed = false;
+    DataChanged(dcTotal, -1, -1);
+  }
   // What the others held back while this provider was frozen goes out now, not only when
   // a later focus change happens to deliver it.
   if (!IsFrozen() && LockCount() == 0) DeliverPendingNotices();
@@ -837,14 +869,18 @@ void TcxDBDataProvider::DoDataSetChanged() {
       DataScrolled(0);
     } else {
       FReloadMark = false;
+      // A frozen provider drops the change (its controller reads nothing while frozen): the
+      // records are read once it thaws, or the edit its freeze cancelled would stay shown.
+      if (IsFrozen() && !FReadingAll) FReloadWhenThawed = true;
       DataChanged(dcTotal, -1, -1);
     }
     ResetWatch();
     return;
   }
-  if (ds->State() == dsInsert && !FInserting && !c->IsPattern() && c->DataModeController()->SyncInsert() &&
-      IsSyncMode())
-    InsertFromDataSet();
+  if (ds->State() != dsInsert || FInserting) return;
+  // Clone details share the data set: the insert belongs to the one standing on it.
+  if (c->IsDetail() && !IsDetailPositioned()) return;
+  if (!c->IsPattern() && c->DataModeController()->SyncInsert() && IsSyncMode()) InsertFromDataSet();
 }
 
 void TcxDBDataProvider::DoEditingChanged() {

@@ -232,8 +232,35 @@ bool TcxCustomDBEditDefaultValuesProvider::IsValidChar(Char AChar) {
 TL_DEFINE_CLASS(TcxEditFieldDataLink)
 
 TcxEditFieldDataLink::TcxEditFieldDataLink(TcxDBEditDataBinding* ADataBinding)
-    : FDataBinding(ADataBinding) {
+    : FDataBinding(ADataBinding), FFreeNotificator(New<TcxFreeNotificator>(nullptr)) {
   SetVisualControl(true);
+  FFreeNotificator->OnFreeNotification = {this, &TcxEditFieldDataLink::FieldFreed};
+}
+
+void TcxEditFieldDataLink::BeforeDestruction() {
+  cxRemoveFreeNotification(FField, FFreeNotificator);
+  cxRemoveFreeNotification(FWatchedField, FFreeNotificator);
+  FreeAndNil(FFreeNotificator);
+  inherited::BeforeDestruction();
+}
+
+void TcxEditFieldDataLink::WatchFields(TField* AOldWatched) {
+  cxRemoveFreeNotification(AOldWatched, FFreeNotificator);
+  cxAddFreeNotification(FField, FFreeNotificator);
+  cxAddFreeNotification(FWatchedField, FFreeNotificator);
+}
+
+void TcxEditFieldDataLink::FieldFreed(TComponent* AComponent) {
+  if (AComponent == FField) {
+    // An editor on its way out needs no new display.
+    if (Control()->InState(TComponentStateItem::csDestroying)) {
+      FField = FWatchedField = nullptr;
+      return;
+    }
+    SetField(nullptr);
+  } else if (AComponent == FWatchedField) {
+    FWatchedField = FField;
+  }
 }
 
 TcxCustomEdit* TcxEditFieldDataLink::Control() const { return FDataBinding->Edit(); }
@@ -268,12 +295,14 @@ void TcxEditFieldDataLink::UpdateField() {
 
 void TcxEditFieldDataLink::SetField(TField* Value) {
   if (FField == Value) return;
+  TField* const oldWatched = FWatchedField;
   FField = Value;
   // A lookup field edited by its one key reports the key's changes.
   FWatchedField = FField;
   if (FField && FField->FieldKind() == TFieldKind::fkLookup && FDataBinding->IsKeyEditing() &&
       Pos(";", FField->KeyFields()) == 0 && FField->DataSet())
     if (TField* key = FField->DataSet()->FindField(Trim(FField->KeyFields()))) FWatchedField = key;
+  WatchFields(oldWatched);
   FDataBinding->DataSetChanged();
   EditingChanged();
   RecordChanged(nullptr);
@@ -368,11 +397,12 @@ void TcxDBEditDataBinding::Assign(TPersistent* Source) {
   DataChanged();
 }
 
-bool TcxDBEditDataBinding::CanModify() const {
-  TDataSource* ds = DataSource();
-  return ds && (ds->AutoEdit() || ds->State() == TDataSetState::dsEdit ||
-                ds->State() == TDataSetState::dsInsert);
+bool cxDataSourceLetsEdit(TDataSource* ASource) {
+  return ASource && (ASource->AutoEdit() || ASource->State() == TDataSetState::dsEdit ||
+                     ASource->State() == TDataSetState::dsInsert);
 }
+
+bool TcxDBEditDataBinding::CanModify() const { return cxDataSourceLetsEdit(DataSource()); }
 
 void TcxDBEditDataBinding::DefaultValuesChanged() {
   if (TcxCustomDBEditDefaultValuesProvider* p = DBProvider()) p->SetField(FDataLink->Field());

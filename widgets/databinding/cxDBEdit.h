@@ -87,6 +87,10 @@ Integer cxFieldPrecision(Integer APrecision);
 
 // ---- the binding of editors ----
 
+// Whether a control on ASource may start a change: the source edits on its own (AutoEdit)
+// or its data set already edits or inserts.
+bool cxDataSourceLetsEdit(TDataSource* ASource);
+
 class TcxDBEditDataBinding;
 
 // Follows the data source for an editor's binding, as TcxCustomFieldDataLink does for other
@@ -97,6 +101,7 @@ class TcxEditFieldDataLink : public TDataLink {
   TL_CLASS(TcxEditFieldDataLink, TDataLink)
  public:
   explicit TcxEditFieldDataLink(TcxDBEditDataBinding* ADataBinding);
+  void BeforeDestruction() override;
 
   // The control named in field errors and focused for the field: the editor.
   TcxCustomEdit* Control() const;
@@ -125,8 +130,14 @@ class TcxEditFieldDataLink : public TDataLink {
   void UpdateField();
   void SetField(TField* Value);
   void ClearModified();
+  // Points the free notices at the fields now held instead of the key field watched before.
+  void WatchFields(TField* AOldWatched);
+  // A field freed while bound (a persistent field of an open data set) unbinds the link; a
+  // freed key field leaves the field itself watched.
+  void FieldFreed(TComponent* AComponent);
 
   TcxDBEditDataBinding* FDataBinding;
+  TcxFreeNotificator* FFreeNotificator = nullptr;
   bool FEditing = false;
   TField* FField = nullptr;
   String FFieldName;

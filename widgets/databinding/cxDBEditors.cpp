@@ -87,6 +87,10 @@ void TcxDBListBoxDataBinding::BeforeDestruction() {
   inherited::BeforeDestruction();
 }
 
+bool TcxDBListBoxDataBinding::CanModify() {
+  return FDBBinding->CanModify() && cxDataSourceLetsEdit(FDBBinding->DataSource());
+}
+
 Variant TcxDBListBoxDataBinding::GetStoredValue() {
   return FDBBinding->GetStoredValue(FDBBinding->ValueSource(), Owner() && Owner()->Focused());
 }

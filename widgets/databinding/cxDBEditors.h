@@ -102,7 +102,8 @@ class TcxDBListBoxDataBinding : public TcxDataBinding {
   void AfterConstruction() override;
   void BeforeDestruction() override;
 
-  bool CanModify() override { return FDBBinding->CanModify(); }
+  // As for the data-aware editors, the data source must let the data set edit.
+  bool CanModify() override;
   bool IsDataAvailable() override { return FDBBinding->IsDataAvailable(); }
   Variant GetStoredValue() override;
   void SetStoredValue(const Variant& AValue) override;

@@ -1,13 +1,33 @@
 // The field data link and the data-set binding of a control bound to one field.
 #include "widgets/databinding/cxDBUtils.h"
 
+#include "widgets/foundation/cxClasses.h"
+
 // ---- TcxCustomFieldDataLink ----
 
 TL_DEFINE_CLASS(TcxCustomFieldDataLink)
 
 TcxCustomFieldDataLink::TcxCustomFieldDataLink(TcxCustomDBDataBinding* ADataBinding)
-    : FDataBinding(ADataBinding) {
+    : FDataBinding(ADataBinding), FFreeNotificator(New<TcxFreeNotificator>(nullptr)) {
   SetVisualControl(false);
+  FFreeNotificator->OnFreeNotification = {this, &TcxCustomFieldDataLink::FieldFreed};
+}
+
+void TcxCustomFieldDataLink::BeforeDestruction() {
+  cxRemoveFreeNotification(FField, FFreeNotificator);
+  FreeAndNil(FFreeNotificator);
+  inherited::BeforeDestruction();
+}
+
+void TcxCustomFieldDataLink::FieldFreed(TComponent* AComponent) {
+  if (AComponent != FField) return;
+  // A control on its way out needs no new display.
+  if (TComponent* owner = FDataBinding->ErrorComponent();
+      owner && owner->InState(TComponentStateItem::csDestroying)) {
+    FField = nullptr;
+    return;
+  }
+  SetField(nullptr);
 }
 
 void TcxCustomFieldDataLink::SetFieldName(const String& Value) {
@@ -43,7 +63,9 @@ void TcxCustomFieldDataLink::UpdateField() {
 
 void TcxCustomFieldDataLink::SetField(TField* Value) {
   if (FField == Value) return;
+  cxRemoveFreeNotification(FField, FFreeNotificator);
   FField = Value;
+  cxAddFreeNotification(FField, FFreeNotificator);
   FDataBinding->DataSetChange();
   EditingChanged();
   RecordChanged(nullptr);
@@ -117,7 +139,9 @@ void TcxCustomDBDataBinding::SetReadOnly(bool Value) { FDataLink->SetReadOnly(Va
 void TcxCustomDBDataBinding::UpdateVisualControl() { FDataLink->UpdateVisualControl(); }
 
 bool TcxCustomDBDataBinding::CanModify() {
-  return IsDataAvailable() && !Field()->ReadOnly() && cxCanModifyBoundField(Field());
+  // A read-only binding keeps its control from changing the value, whatever the field allows.
+  return inherited::CanModify() && IsDataAvailable() && !Field()->ReadOnly() &&
+         cxCanModifyBoundField(Field());
 }
 
 bool TcxCustomDBDataBinding::ExecuteAction(TObject* AAction) {

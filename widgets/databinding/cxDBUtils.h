@@ -96,6 +96,7 @@ class TcxDBAdapterList : public TObject {
 
 class TcxCustomDBDataBinding;
 class TcxCustomFieldDataLink;
+class TcxFreeNotificator;
 using TcxCustomFieldDataLinkClass = TMetaClass<TcxCustomFieldDataLink, TcxCustomDBDataBinding*>;
 
 // Follows a data source for a binding: finds the field by name whenever the data set opens,
@@ -106,6 +107,7 @@ class TcxCustomFieldDataLink : public TDataLink {
   TL_CLASS(TcxCustomFieldDataLink, TDataLink)
  public:
   explicit TcxCustomFieldDataLink(TcxCustomDBDataBinding* ADataBinding);
+  void BeforeDestruction() override;
 
   TField* Field() const { return FField; }
   const String& FieldName() const { return FFieldName; }
@@ -144,7 +146,11 @@ class TcxCustomFieldDataLink : public TDataLink {
   void ClearModified();
 
  private:
+  // A field freed while bound (a persistent field of an open data set) unbinds the link.
+  void FieldFreed(TComponent* AComponent);
+
   TcxCustomDBDataBinding* FDataBinding;
+  TcxFreeNotificator* FFreeNotificator = nullptr;
   TField* FField = nullptr;
   String FFieldName;
   bool FEditing = false;

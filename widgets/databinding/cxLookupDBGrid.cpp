@@ -7,6 +7,7 @@
 #include "widgets/foundation/cxLookAndFeelPainters.h"
 
 #include <algorithm>
+#include <limits>
 
 // ---- default values ----
 
@@ -71,7 +72,10 @@ Integer TcxLookupDBGridColumn::GetDefaultWidth() const {
   if (!f || !grid || !grid->Painter()) return inherited::GetDefaultWidth();
   TcxCanvas* canvas = grid->Painter()->Canvas();
   canvas->SetFont(GetContentFont());
-  Integer w = canvas->TextWidth("0") * f->DisplayWidth() + 4;
+  // A display width far beyond any screen stays the widest column there is, not a wrapped
+  // negative one.
+  const Int64 wide = Int64(canvas->TextWidth("0")) * f->DisplayWidth() + 4;
+  Integer w = Integer(std::min<Int64>(wide, std::numeric_limits<Integer>::max()));
   if (grid->GetOptions()->GetShowHeader())
     if (const TcxCustomLookAndFeelPainter* painter = grid->GetLookAndFeelPainter())
       w = std::max(w, painter->HeaderWidth(*canvas, cxBordersAll, grid->GetFont(), GetCaption()));

@@ -354,11 +354,12 @@ Integer TcxCustomLookupGrid::SnapPopupHeight(Integer AHeight) const {
   const Integer H = FViewInfo->HeaderBounds.Height();
   const Integer F = FViewInfo->FullRowHeight();
   if (F <= 0) return std::max(AHeight, H);
-  Integer n = (AHeight - H) / F;
+  // Worked out wide: a proposal near the integer range's ends must not wrap round.
+  Int64 n = (Int64(AHeight) - H) / F;
   if (n <= 0) n = 1;
   if (n > GetRowCount()) n = GetRowCount();
-  n = std::max(n, Integer(1));
-  return F * n + H;
+  n = std::max(n, Int64(1));
+  return Integer(F * n + H);
 }
 
 // ---- hit test ----
@@ -518,7 +519,8 @@ void TcxCustomLookupGrid::KeyDown(Word& Key, TShiftState Shift) {
   inherited::KeyDown(Key, Shift);
   switch (Key) {
     case VK_RETURN:
-      DoCloseUp(true);
+      // Nothing to accept without a focused row: the list closes as cancelled.
+      DoCloseUp(GetFocusedRowIndex() != -1);
       break;
     case VK_PRIOR:
       PageKey(false);

@@ -274,9 +274,11 @@ void TcxLookupGridViewInfo::CalculateCells(TcxLookupGridRowViewInfo* ARow) {
 
 void TcxLookupGridViewInfo::CalculateFillers() {
   const TRect client = FGrid->GetClientBounds();
-  RightFiller = client.Right > HeaderBounds.Right && !FColumns.empty()
-                    ? TRect{HeaderBounds.Right, client.Top, client.Right, client.Bottom}
-                    : TRect{};
+  // Without columns the header has no extent: both fillers start at the client area's own
+  // left and top edges, never on the border.
+  const Integer headerRight = FColumns.empty() ? client.Left : HeaderBounds.Right;
+  RightFiller =
+      client.Right > headerRight ? TRect{headerRight, client.Top, client.Right, client.Bottom} : TRect{};
   const Integer rowsBottom = FColumns.empty() ? client.Top : RowsBounds.Bottom;
   BottomFiller = client.Bottom > rowsBottom ? TRect{client.Left, rowsBottom, client.Right, client.Bottom} : TRect{};
 }

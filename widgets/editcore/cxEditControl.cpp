@@ -306,13 +306,30 @@ void TcxCustomEdit::InternalSetEditValue(const Variant& AValue, bool) {
   const bool compares = p->CanCompareEditValue();
   const bool changed = !compares || !SameVariant(FEditValue, AValue);
   FEditValue = AValue;
+  FDisplayIsEditValue = false;
   SynchronizeDisplayValue();
   if (!guard.Alive()) return;
+  EditValueSet(changed);
+}
+
+void TcxCustomEdit::InternalAppendEditValue(const String& ATail) {
+  // A string followed by a non-empty tail differs from it under every comparison.
+  TcxEditLifeGuard guard(this);
+  FEditValue.AppendString(ATail);
+  AppendDisplayValue(ATail);
+  if (!guard.Alive()) return;
+  EditValueSet(!ATail.empty() || !GetActiveProperties()->CanCompareEditValue());
+}
+
+void TcxCustomEdit::EditValueSet(bool AChanged) {
+  TcxEditLifeGuard guard(this);
+  TcxCustomEditProperties* p = GetActiveProperties();
+  const bool compares = p->CanCompareEditValue();
   if (FIsUserInput)
     SetDisplayValueModified(true);
   else
     SetEditModified(false);
-  if (!changed) return;
+  if (!AChanged) return;
   // DoChange covers OnEditValueChanged where the properties neither compare nor fire
   // change events themselves: one assignment, one event.
   const bool firedByEditor = p->IsChangeFiredByEditor();

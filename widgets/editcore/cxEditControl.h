@@ -196,6 +196,16 @@ class TcxCustomEdit : public TcxContainer,
   // Turns a display value into an edit value; nothing here.
   virtual void PrepareEditValue(const Variant&, Variant&, bool) {}
   virtual void InternalSetEditValue(const Variant& AValue, bool AValidateEditValue = false);
+  // InternalSetEditValue of the string edit value followed by ATail, outside user input, in
+  // time proportional to ATail: the value and the display are extended, not replaced. Only
+  // for an editor whose display is its string edit value (DisplayIsEditValue).
+  void InternalAppendEditValue(const String& ATail);
+  // The display extended by ATail after the edit value was; a full synchronisation here.
+  virtual void AppendDisplayValue(const String&) { SynchronizeDisplayValue(); }
+  // Whether the display shows exactly the edit value, a string: set by an editor that has
+  // checked it after synchronising, cleared by every new edit value.
+  bool DisplayIsEditValue() const { return FDisplayIsEditValue; }
+  void SetDisplayIsEditValue(bool Value) { FDisplayIsEditValue = Value; }
   virtual void ApplyDisplayValue(const Variant&) {}
   virtual bool IsClickKey(Word Key, TShiftState Shift);
   virtual bool IsTransparent() const { return FTransparent && !FIsInplace; }
@@ -317,6 +327,8 @@ class TcxCustomEdit : public TcxContainer,
   bool IsEditValueSettingLocked() const { return FEditValueSettingLockCount > 0; }
 
  private:
+  // The modified flags and change events of an edit value just set.
+  void EditValueSet(bool AChanged);
   void ClickTimerHandler(TObject*);
   void StopClickTimer();
   void DoFocusChanged();
@@ -350,6 +362,7 @@ class TcxCustomEdit : public TcxContainer,
   bool FLockExit = false;
   TcxEditDataBinding* FDataBinding = nullptr;
   Variant FEditValue;
+  bool FDisplayIsEditValue = false;
   TcxCustomEditProperties* FProperties = nullptr;
   bool FUpdatingBounds = false;
   TcxEditRepositoryItemLink* FRepositoryItemLink = nullptr;

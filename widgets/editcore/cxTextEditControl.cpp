@@ -75,6 +75,25 @@ void TcxCustomInnerTextEdit::SetSelLength(Integer Value) {
   else TCustomEdit::SetSelLength(Value);
 }
 
+void TcxCustomInnerTextEdit::AppendText(const String& ATail) {
+  if (!HandleAllocated()) {
+    SetText(GetText() + ATail);
+    return;
+  }
+  // Straight to the platform edit: the insert is the caller's, not the user's.
+  const WPARAM end = WPARAM(Perform(WM_GETTEXTLENGTH));
+  TWeakLink self(this);  // the change notice runs handlers
+  auto send = [&](UINT AMsg, WPARAM AWParam, LPARAM ALParam) {
+    if (!self.Alive()) return;
+    TMessage m{AMsg, AWParam, ALParam, 0};
+    CallDefWndProc(m);
+  };
+  send(EM_SETSEL, end, LPARAM(end));
+  send(EM_REPLACESEL, FALSE, LPARAM(ATail.c_str()));
+  send(EM_SETSEL, 0, 0);
+  send(EM_SETMODIFY, FALSE, 0);
+}
+
 void TcxCustomInnerTextEdit::SelectAll() {
   if (HandleAllocated()) SendMessageA(GetHandle(), EM_SETSEL, 0, LPARAM(-1));
 }
@@ -430,6 +449,7 @@ void TcxCustomTextEdit::SetInternalDisplayValue(const Variant& Value) {
       if (!guard.Alive() || !InnerTextEdit()) return;
     }
   }
+  SetDisplayIsEditValue(false);
   const bool old = FSyncing;
   FSyncing = true;
   try {
@@ -445,7 +465,61 @@ void TcxCustomTextEdit::SetInternalDisplayValue(const Variant& Value) {
 void TcxCustomTextEdit::SynchronizeDisplayValue() {
   Variant dv;
   ActiveProperties()->PrepareDisplayValue(EditValue(), dv, IsFocused());
+  TcxEditLifeGuard guard(this);
   SetInternalDisplayValue(dv);
+  if (!guard.Alive()) return;
+  // The inner edit now shows the string edit value itself: it may be extended in place.
+  const String* value = EditValue().StringData();
+  const String* shown = dv.StringData();
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  if (value && shown && inner && inner->HandleAllocated() && *value == *shown &&
+      size_t(inner->Perform(WM_GETTEXTLENGTH)) == value->size())
+    SetDisplayIsEditValue(true);
+}
+
+bool TcxCustomTextEdit::CanAppendEditText(const String& ATail) {
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  if (ATail.empty() || !inner || !inner->HandleAllocated() || !DisplayIsEditValue() || IsUserInput() ||
+      IsEditValueSettingLocked() || IsDestroying())
+    return false;
+  TcxCustomTextEditProperties* p = ActiveProperties();
+  // A numeric kind formats its value; a new text may be news to the lookup items.
+  if (p->IsEditValueNumeric() || (p->GetEditingStyle() == TcxEditEditingStyle::esEdit && UsesLookup())) return false;
+  const String* value = EditValue().StringData();
+  if (!value) return false;
+  // A single line that does not scroll takes only what fits; a text set at once is whole.
+  const DWORD style = DWORD(GetWindowLongA(inner->GetHandle(), GWL_STYLE));
+  if (!(style & (ES_MULTILINE | ES_AUTOHSCROLL))) return false;
+  // The text set at once ignores the length limit; an insert would be cut by it.
+  TMessage limit{EM_GETLIMITTEXT, 0, 0, 0};
+  inner->CallDefWndProc(limit);
+  const size_t length = size_t(inner->Perform(WM_GETTEXTLENGTH));
+  return length == value->size() && limit.Result >= 0 && size_t(limit.Result) >= length &&
+         size_t(limit.Result) - length >= ATail.size();
+}
+
+bool TcxCustomTextEdit::AppendEditText(const String& ATail) {
+  if (!CanAppendEditText(ATail)) return false;
+  InternalAppendEditValue(ATail);
+  return true;
+}
+
+void TcxCustomTextEdit::AppendDisplayValue(const String& ATail) {
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  if (!inner) return;
+  const size_t before = size_t(inner->Perform(WM_GETTEXTLENGTH));
+  const bool old = FSyncing;
+  FSyncing = true;
+  TcxEditLifeGuard guard(this);
+  try {
+    inner->AppendText(ATail);
+  } catch (...) {
+    if (guard.Alive()) FSyncing = old;
+    throw;
+  }
+  if (!guard.Alive()) return;
+  FSyncing = old;
+  UpdateDrawValue(before, ATail);
 }
 
 void TcxCustomTextEdit::PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool) {
@@ -480,6 +554,7 @@ bool TcxCustomTextEdit::SetDisplayText(const String& AText) {
 // What the user typed changes the display text; the events fire once, after the view follows.
 void TcxCustomTextEdit::InnerChanged(TObject*) {
   if (FSyncing) return;
+  SetDisplayIsEditValue(false);
   TcxEditLifeGuard guard(this);
   LockChangeEvents(true);
   try {
@@ -550,12 +625,23 @@ void TcxCustomTextEdit::SetInnerEditShowing(bool AValue) {
   UpdateDrawValue();
 }
 
-void TcxCustomTextEdit::UpdateDrawValue() {
+void TcxCustomTextEdit::UpdateDrawValue() { UpdateDrawValue(String::npos, String()); }
+
+void TcxCustomTextEdit::UpdateDrawValue(size_t AKeptLength, const String& ATail) {
   if (!HandleAllocated()) return;
   if (auto* vi = dynamic_cast<TcxCustomTextEditViewInfo*>(EditViewInfo())) {
-    String text = EditText();
-    ActiveProperties()->DisplayValueToDisplayText(text);
-    vi->Text = text;
+    // The display text is made a character at a time: the text kept shows as it did, and
+    // only the tail is added to it.
+    if (AKeptLength != String::npos && vi == FDrawValueViewInfo && vi->Text.size() == AKeptLength) {
+      String tail = ATail;
+      ActiveProperties()->DisplayValueToDisplayText(tail);
+      vi->Text += tail;
+    } else {
+      String text = EditText();
+      ActiveProperties()->DisplayValueToDisplayText(text);
+      vi->Text = std::move(text);
+    }
+    FDrawValueViewInfo = vi;
     vi->SelStart = 0;
     vi->SelLength = 0;
     // A fixed list draws its text itself: the search highlight is painted as the selection.

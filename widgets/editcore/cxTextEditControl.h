@@ -33,6 +33,9 @@ class TcxCustomInnerTextEdit : public TCustomEdit, public IcxCustomInnerEdit, pu
 
   // ---- IcxInnerTextEdit ----
   String GetEditText() override { return GetText(); }
+  // The text followed by ATail, left as setting the whole text leaves it (selection at the
+  // start, not modified, nothing to undo, one change notice): the text kept is not copied.
+  void AppendText(const String& ATail);
   // While an IME character is being delivered, the selection the editor set meanwhile.
   Integer GetSelStart() override;
   Integer GetSelLength() override;
@@ -155,6 +158,13 @@ class TcxCustomTextEdit : public TcxCustomEdit,
   void AdjustInnerControl() override { UpdateInnerEditColors(); }
   void SetInnerEditShowing(bool AValue);
   void UpdateDrawValue();
+  // The edit value set to the text followed by ATail, as SetEditValue of the whole text would
+  // (same events, flags and display), in time proportional to ATail; false, with nothing
+  // done, where that cannot be told without the whole text (see CanAppendEditText).
+  bool AppendEditText(const String& ATail);
+  // The display shows the string edit value as it is, nothing limits its length, no lookup
+  // item is searched and the change is not the user's.
+  bool CanAppendEditText(const String& ATail);
   // Whether the inner edit, rather than the view, shows the text of the focused editor.
   bool ShowsTextByInnerEdit() override;
   // The display text set as if typed; false when the properties refuse it.
@@ -204,6 +214,7 @@ class TcxCustomTextEdit : public TcxCustomEdit,
   Variant GetDisplayValue() override;
   void SetInternalDisplayValue(const Variant& Value) override;
   void SynchronizeDisplayValue() override;
+  void AppendDisplayValue(const String& ATail) override;
   void ApplyDisplayValue(const Variant& ADisplayValue) override;
   bool CanResetEditValue() override { return true; }
   // The height follows the font once there is a window to measure in.
@@ -235,6 +246,10 @@ class TcxCustomTextEdit : public TcxCustomEdit,
 
  private:
   void InnerChanged(TObject*);
+  // AKeptLength characters of the draw value stay and ATail follows them, where the view's
+  // text is still the one drawn before; else the whole text is taken again.
+  void UpdateDrawValue(size_t AKeptLength, const String& ATail);
+  TcxCustomEditViewInfo* FDrawValueViewInfo = nullptr;
   void LookupDataChanged(TObject*);
   void RegroupDigits();
   bool UsesLookup();

@@ -426,15 +426,25 @@ TStrings* TcxCustomMemo::GetLines() {
     FLines = New<TcxMemoLines>();
     FLines->OnChange = {this, &TcxCustomMemo::LinesChanged};
   }
-  if (!FSyncingLines) SyncLines(InnerMemo() ? InnerMemo()->GetText() : SavedText());
+  if (!FSyncingLines && !LinesAreText()) SyncLines(InnerMemo() ? InnerMemo()->GetText() : SavedText());
   return FLines;
+}
+
+bool TcxCustomMemo::LinesAreText() {
+  // Every change of the text since passed through this memo; the length is checked as well.
+  TcxCustomInnerMemo* inner = InnerMemo();
+  return FLinesSplit && FLinesCurrent && inner && inner->HandleAllocated() &&
+         !ComponentState().Contains(TComponentStateItem::csLoading) &&
+         size_t(inner->Perform(WM_GETTEXTLENGTH)) == FLinesText.size();
 }
 
 void TcxCustomMemo::SetLines(TStrings* Value) { GetLines()->Assign(Value); }
 
 void TcxCustomMemo::SyncLinesFromText() {
+  FLinesCurrent = false;
   if (!FLines || FSyncingLines || !InnerMemo()) return;
   SyncLines(InnerMemo()->GetText());
+  FLinesCurrent = true;
 }
 
 namespace {
@@ -451,6 +461,7 @@ void TcxCustomMemo::SyncLines(String AText) {
   // Lines that already are this text keep what was written to them (also inside an update).
   if (FLinesSplit && AText == FLinesText) return;
   FLinesSplit = false;
+  FLinesCurrent = false;
   FSyncingLines = true;
   try {
     FLines->SetText(AText);
@@ -480,9 +491,10 @@ void TcxCustomMemo::LinesChanged(TObject*) {
     const String line = FLines->Strings(FLines->Count() - 1);
     appended = !line.empty() && line.find_first_of("\r\n") == String::npos;
     if (appended) {
+      const String tail = FLinesText.empty() ? line : "\r\n" + line;
+      if (LinesAreText() && AppendLine(tail)) return;
       text = std::move(FLinesText);
-      if (!text.empty()) text += "\r\n";
-      text += line;
+      text += tail;
     }
   }
   if (!appended) {
@@ -513,7 +525,36 @@ void TcxCustomMemo::LinesChanged(TObject*) {
   if (!guard.Alive()) return;
   FSyncingLines = false;
   FLinesSplit = appended;
+  FLinesCurrent = true;
   LockChangeEvents(false);
+}
+
+bool TcxCustomMemo::AppendLine(const String& ATail) {
+  // Read from a form, the text becomes the edit value only once loading is done.
+  if (ComponentState().Contains(TComponentStateItem::csLoading) || !CanAppendEditText(ATail)) return false;
+  TcxEditLifeGuard guard(this);
+  LockChangeEvents(true);
+  FSyncingLines = true;
+  try {
+    // What a new text tells the editor, then the value extended by the line as setting the
+    // whole text would.
+    ChangeHandler(this);
+    if (guard.Alive()) AppendEditText(ATail);
+    if (guard.Alive()) UpdateScrollBars();
+  } catch (...) {
+    if (guard.Alive()) {
+      FSyncingLines = false;
+      FLinesCurrent = false;
+      LockChangeEvents(false);
+    }
+    throw;
+  }
+  if (!guard.Alive()) return true;
+  FLinesText += ATail;
+  FLinesSplit = FLinesJoined = FLinesCurrent = true;
+  FSyncingLines = false;
+  LockChangeEvents(false);
+  return true;
 }
 
 void TcxCustomMemo::TakeEditValueFromText() {

@@ -245,6 +245,11 @@ class TcxCustomMemo : public TcxCustomTextEdit {
   void SyncLinesFromText();
   // The lines split from AText, unless they already are.
   void SyncLines(String AText);
+  // Whether the lines are the text, known without reading it.
+  bool LinesAreText();
+  // The line (ATail: CR LF and the line, or the first line) added at the end of the text and
+  // the edit value without copying either; false, nothing done, where it cannot be.
+  bool AppendLine(const String& ATail);
   TcxMemoLines* FLines = nullptr;
   bool FSyncingLines = false;
   // The text the lines were last split from or written to: FLinesSplit when the lines are
@@ -252,6 +257,8 @@ class TcxCustomMemo : public TcxCustomTextEdit {
   String FLinesText;
   bool FLinesSplit = false;
   bool FLinesJoined = false;
+  // FLinesText is the inner memo's text: every change since came through this memo.
+  bool FLinesCurrent = false;
   // The class style the window was made with redraws on a change of width.
   bool FHRedraw = true;
 };

@@ -632,7 +632,13 @@ void TcxCustomRadioGroup::ButtonChecked(TcxCustomRadioGroupButton* AButton) {
   LockChangeEvents(true);
   TWeakLink self(this);  // the change handlers, told when the lock ends, may free the group
   try {
-    InternalSetEditValue(RadioProperties()->GetItemValue(index), false);
+    // The user's choice starts an edit like any other input: a data set that may not edit,
+    // or a read-only editor, refuses it, and the buttons show the kept value again.
+    AsUserInput([&] { InternalSetEditValue(RadioProperties()->GetItemValue(index), false); });
+    if (self.Alive()) {
+      const Integer kept = RadioProperties()->GetRadioGroupItemIndex(EditValue());
+      if (kept != GetItemIndex()) CheckButton(kept);
+    }
   } catch (...) {
     if (self.Alive()) {
       FChangingIndex = false;
