@@ -369,3 +369,40 @@ TEST_F(DBDataEdit, FreezingWhileEditingCancelsTheEditAndTheRecordShowsTheDataSet
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DBDataEdit, ASecondControllerFollowsTheFirstOnesFocusAndEditsTheRecordItShows) {
+  // Without keys, with keys, with keys and smart refresh (both controllers alike).
+  for (Integer mode : {0, 1, 2}) {
+    const std::string what = "mode " + std::to_string(mode);
+    MakeSet(5);
+    MakeController({"ID", "NAME", "V"}, mode == 0 ? "" : "ID");
+    C->DataModeController()->SetSmartRefresh(mode == 2);
+    Owned<TcxDBDataController> second(New<TcxDBDataController>(nullptr));
+    AddItems(second.get(), {"ID", "NAME", "V"});
+    second->SetKeyFieldNames(mode == 0 ? "" : "ID");
+    second->DataModeController()->SetSmartRefresh(mode == 2);
+    second->SetDataSource(Source);
+    for (Integer row : {3, 1, 4}) {
+      C->ChangeFocusedRowIndex(row);
+      ASSERT_EQ(DS->FieldByName("ID")->Value(), Variant(row + 1)) << what;
+      const Integer focused = second->GetFocusedRecordIndex();
+      ASSERT_GE(focused, 0) << what;
+      EXPECT_EQ(second->GetItemValue(focused, 0), Variant(row + 1)) << what << " row " << row;
+    }
+    // The second one edits the record it shows focused (the data set's current one).
+    const Variant shown = second->GetItemValue(second->GetFocusedRecordIndex(), 0);
+    second->Edit();
+    second->SetEditValue(1, Variant("second"), TcxDataEditValueSource::evsValue);
+    second->PostEditing();
+    EXPECT_EQ(DS->Lookup("ID", shown, "NAME"), Variant("second")) << what;
+    EXPECT_EQ(Records(second.get()), FreshRecords()) << what;
+    EXPECT_EQ(Records(C.get()), FreshRecords()) << what;
+    second.reset();
+    C.reset();
+    Items.clear();
+  }
+}
+
+}  // namespace

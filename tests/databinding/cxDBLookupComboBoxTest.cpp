@@ -50,6 +50,23 @@ TEST_F(DBLookupTest, ANewLookupComboBoxHasTheListDefaultsAndIsRegistered) {
   EXPECT_EQ(watch.Freed[0], grid);
 }
 
+// Every setting a form stores for the lookup combo box is published under its name.
+TEST_F(DBLookupTest, TheLookupComboBoxPublishesItsSettingsAndEvents) {
+  Owned<TcxLookupComboBoxProperties> p(New<TcxLookupComboBoxProperties>(nullptr));
+  for (const char* name :
+       {"DropDownAutoSize", "DropDownHeight", "DropDownWidth", "DropDownSizeable", "DropDownListStyle", "DropDownRows",
+        "GridMode", "ImmediateDropDown", "IncrementalFiltering", "KeyFieldNames", "ListColumns", "ListFieldNames",
+        "ListFieldIndex", "ListOptions", "ListSource", "PostPopupValueOnTab", "Revertable", "OnNewLookupDisplayText",
+        "OnSortingChanged", "Alignment", "AutoSelect", "AssignedValues", "ButtonGlyph", "CharCase", "ClearKey",
+        "HideSelection", "ImeMode", "ImeName", "ImmediatePost", "MaxLength", "OEMConvert", "PopupAlignment", "ReadOnly",
+        "UseLeftAlignmentOnEditing", "ValidateOnEnter", "OnChange", "OnCloseUp", "OnEditValueChanged", "OnInitPopup",
+        "OnPopup", "OnValidate"})
+    EXPECT_NE(GetPropInfo(p.get(), name), nullptr) << name;
+  const TPropInfo* sorting = GetPropInfo(p.get(), "OnSortingChanged");
+  ASSERT_NE(sorting, nullptr);
+  EXPECT_EQ(sorting->Kind, TPropKind::Method);
+}
+
 TEST_F(DBLookupTest, AssignCopiesTheListAndItsSettings) {
   auto* c = MakeCombo();
   TcxLookupComboBoxProperties* p = c->GetProperties();
@@ -139,6 +156,34 @@ TEST_F(DBLookupTest, TypedChosenAndPostedOnAShownForm) {
   EXPECT_EQ(orders->FieldByName("CustID")->GetAsInteger(), 8);
   EXPECT_EQ(custName->GetAsString(), "anna");
   EXPECT_EQ(Text(c), "anna");
+}
+
+// The published defaults: Enter validates and posts, and the list field index reads as stored
+// (0) also before there are columns.
+TEST_F(DBLookupTest, EnterPostsTheChosenKeyAndTheListFieldIndexReadsAsStored) {
+  Owned<TcxLookupComboBoxProperties> fresh(New<TcxLookupComboBoxProperties>(nullptr));
+  EXPECT_TRUE(fresh->GetValidateOnEnter());
+  EXPECT_EQ(fresh->GetListFieldIndex(), 0);
+  const TPropInfo* index = GetPropInfo(fresh.get(), "ListFieldIndex");
+  ASSERT_NE(index, nullptr);
+  EXPECT_EQ(index->GetOrd(fresh.get()), 0);
+  auto* c = MakeCombo<TcxDBLookupComboBox>();
+  c->GetDataBinding()->SetDataSource(ordersSource);
+  c->GetDataBinding()->SetDataField("CustID");
+  c->GetProperties()->SetImmediateDropDown(false);
+  Show();
+  c->SetFocus();
+  Pump();
+  ASSERT_EQ(Text(c), "Bob");
+  Type("d");
+  EXPECT_EQ(Text(c), "Dora");
+  EXPECT_EQ(orders->FieldByName("CustID")->GetAsInteger(), 2);
+  // Enter, with the focus staying in the editor, writes Dora's key.
+  Key(VK_RETURN);
+  EXPECT_EQ(orders->State(), TDataSetState::dsEdit);
+  EXPECT_EQ(orders->FieldByName("CustID")->GetAsInteger(), 7);
+  EXPECT_EQ(Text(c), "Dora");
+  orders->Cancel();
 }
 
 TEST_F(DBLookupTest, ATypedCharacterMustSuitTheListField) {

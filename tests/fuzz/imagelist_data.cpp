@@ -1,8 +1,10 @@
 // fuzz-links: classlib_visual
 // Feeds arbitrary bytes to the image list's binary property: it must load images or raise
 // EReadError, and a list that refused the data keeps what it had. Images kept as read are
-// decoded when first drawn: each then draws or raises EReadError, as writing does.
+// decoded when first drawn: each then draws or raises EReadError, as writing does. The same
+// bytes with their PNG chunk checksums mended are read again.
 #include "classlib/visual/ImgList.h"
+#include "tests/fuzz/support/PngChunks.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -13,9 +15,7 @@ void ExpectReadError(const EReadError& e) {
   if (e.Message().empty()) std::abort();
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+void ReadList(const uint8_t* data, size_t size) {
   Owned<TImageList> list(New<TImageList>(nullptr));
   list->SetWidth(4);
   list->SetHeight(4);
@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const EReadError& e) {
     ExpectReadError(e);
     if (list->Count() != 0 || list->GetWidth() != 4) std::abort();
-    return 0;
+    return;
   }
   const Integer n = list->Count();
   if (n < 0) std::abort();
@@ -48,5 +48,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const EReadError& e) {
     ExpectReadError(e);
   }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  ReadList(data, size);
+  const std::vector<uint8_t> mended = PngWithChunkCrcsMended(data, size);
+  if (!mended.empty()) ReadList(mended.data(), mended.size());
   return 0;
 }

@@ -1,11 +1,13 @@
 // fuzz-links: classlib_core
 // Any bytes parse; what the parser lists can be read back, survives a rewrite, and a
-// value written into the parsed text reads back unchanged.
+// value written into the parsed text reads back unchanged. A value read as a whole number
+// reads back the same from its decimal text.
 #include "classlib/core/Exceptions.h"
 #include "classlib/core/IniFiles.h"
 
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -26,6 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const String& k : doc.Keys(s)) {
       String v;
       Check(doc.FindValue(s, k, v));
+      Integer n = 0, again = 0;
+      if (IniParseInteger(v, n)) Check(IniParseInteger(std::to_string(n), again) && again == n);
     }
   }
 

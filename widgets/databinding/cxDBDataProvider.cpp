@@ -825,6 +825,10 @@ void TcxDBDataProvider::LayoutChanged(Integer AKind) {
 }
 
 void TcxDBDataProvider::DoDataSetChanged() {
+  // Only the held-back notice itself is delivered late: the notices its handling causes
+  // (the walk of a reload) are new ones, to be told apart as usual.
+  const bool deliveredLate = FDeliveredLate;
+  FDeliveredLate = false;
   TDataSet* ds = DataSet();
   if (!ds) return;
   TcxDBDataController* c = DBDataController();
@@ -851,7 +855,7 @@ void TcxDBDataProvider::DoDataSetChanged() {
   if (grid && c->IsProviderLocked()) scroll = false;
   // A notice held back for this provider is not a scroll: the data set may have changed
   // in any way meanwhile.
-  if (scroll && !FReloadMark && !FDeliveredLate) {
+  if (scroll && !FReloadMark && !deliveredLate) {
     DataScrolled(0);
     return;
   }
