@@ -30,13 +30,19 @@ void ReadList(const uint8_t* data, size_t size) {
   const Integer n = list->Count();
   if (n < 0) std::abort();
   Owned<TBitmap> image(New<TBitmap>());
-  for (Integer i = std::max<Integer>(0, n - 8); i < n; ++i) {
+  auto draw = [&](Integer i) {
     try {
       list->GetBitmap(i, image.get());
     } catch (const EReadError& e) {
       ExpectReadError(e);
     }
     if (list->Count() != n) std::abort();
+  };
+  for (Integer i = std::max<Integer>(0, n - 8); i < n; ++i) draw(i);
+  // Earlier images after later ones: the picture's rows are read again from the top.
+  if (n > 1) {
+    draw(0);
+    draw(n / 2);
   }
   // What was read can be written again and read back to the same count.
   try {
