@@ -9,6 +9,8 @@
 #include "widgets/editcore/cxTextEditControl.h"
 #include "widgets/foundation/cxLookAndFeels.h"
 
+#include <utility>
+
 namespace {
 
 // Writes what the editor's handlers heard to a log.
@@ -453,6 +455,35 @@ TEST_F(TextEdit, PixelsInEachLookFocusedAndNot) {
       EXPECT_TRUE(static_cast<TcxCustomTextEditViewInfo*>(e->EditViewInfo())->InnerEditShowsText);
     }
   }
+}
+
+class TEditorFreer : public TObject {
+ public:
+  TObject* Victim = nullptr;
+  int Runs = 0;
+  void HNotify(TObject*) {
+    ++Runs;
+    if (TObject* v = std::exchange(Victim, nullptr)) v->Free();
+  }
+};
+
+// The mouse leaving the inner edit reaches the editor (its parent) first: the editor's
+// OnMouseLeave may free it, with the inner edit, from inside the inner edit's own message.
+TEST_F(TextEdit, AnOnMouseLeaveHandlerMayFreeTheEditorAsTheMouseLeavesItsInnerEdit) {
+  TcxTextEdit* e = AddText(10);
+  host().MouseMove(Inner(e), 5, 5);
+  Pump();
+  TEditorFreer freer;
+  freer.Victim = e;
+  e->OnMouseLeave = {&freer, &TEditorFreer::HNotify};
+  TWeakLink link(e);
+  host().MouseMove(form->Handle(), 200, 150);
+  Pump();
+  EXPECT_FALSE(link.Alive());
+  EXPECT_EQ(freer.Runs, 1);
+  // The form goes on taking the mouse.
+  host().MouseMove(form->Handle(), 210, 150);
+  Pump();
 }
 
 }  // namespace

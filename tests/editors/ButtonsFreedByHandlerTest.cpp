@@ -6,6 +6,8 @@
 #include "widgets/editors/cxButtons.h"
 #include "widgets/editors/cxCheckBox.h"
 #include "widgets/editors/cxGroupBox.h"
+#include "widgets/editors/cxHyperLinkEdit.h"
+#include "widgets/editors/cxListBox.h"
 #include "widgets/editors/cxRadioGroup.h"
 
 #include <cctype>
@@ -122,6 +124,77 @@ TEST_F(ButtonsFreedByHandler, RadioGroups) {
     return std::string(k.event) == "OnEnter" && std::string(k.how) == "mouse";
   });
   Run([&] { return AddControl<TcxRadioGroup>(); }, own, "empty radio group");
+}
+
+// The mouse entering or leaving a control reaches the handlers of what holds it from inside
+// the control's own message: a group box whose handler frees the box frees the control under
+// that message, and an editor whose handler frees it frees its inner control likewise.
+TEST_F(ButtonsFreedByHandler, TheMouseEnteringOrLeavingMayFreeTheControlOrWhatHoldsIt) {
+  struct Made {
+    TcxControl* victim;   // whose handler frees it
+    TWinControl* target;  // what the mouse enters and leaves
+  };
+  const auto boxed = [&](auto* child) -> Made {
+    auto* box = AddCaptioned<TcxGroupBox>("Box");
+    box->SetBounds(10, 10, 200, 150);
+    child->SetBounds(10, 20, 100, 40);
+    child->SetParent(box);
+    return {box, child};
+  };
+  const std::pair<const char*, std::function<Made()>> kinds[] = {
+      {"button in a group box", [&] { return boxed(New<TcxButton>(form)); }},
+      {"radio button in a group box", [&] { return boxed(New<TcxRadioButton>(form)); }},
+      {"check box in a group box", [&] { return boxed(New<TcxCheckBox>(form)); }},
+      {"radio group's button",
+       [&]() -> Made {
+         auto* g = AddControl<TcxRadioGroup>();
+         g->SetBounds(10, 10, 150, 90);
+         for (const char* c : {"&One", "&Two"})
+           static_cast<TcxRadioGroupItem*>(g->GetProperties()->GetItems()->Add())->SetCaption(c);
+         return {g, g->Buttons(1)};
+       }},
+      {"list box's inner list",
+       [&]() -> Made {
+         auto* l = AddControl<TcxListBox>();
+         return {l, l->InnerListBox()};
+       }},
+      {"hyperlink edit's inner edit",
+       [&]() -> Made {
+         auto* h = AddControl<TcxHyperLinkEdit>();
+         h->SetBounds(10, 10, 150, 21);
+         return {h, h->InnerTextEdit()};
+       }},
+  };
+  const Integer owned = form->ComponentCount();
+  for (const auto& [name, make] : kinds)
+    for (const bool entering : {true, false}) {
+      const std::string what = std::string(name) + (entering ? " entered" : " left");
+      const Made m = make();
+      host().PumpUntilIdle();
+      const auto away = [&] { host().MouseMove(form->GetHandle(), 300, 60); };
+      const auto onto = [&] {
+        host().MouseMove(m.target->GetHandle(), m.target->GetWidth() / 2, m.target->GetHeight() / 2);
+      };
+      away();
+      host().PumpUntilIdle();
+      if (!entering) onto();
+      host().PumpUntilIdle();
+      TFreer freer;
+      freer.Victim = m.victim;
+      (entering ? m.victim->OnMouseEnter : m.victim->OnMouseLeave) = {&freer, &TFreer::HNotify};
+      TWeakLink victim(m.victim), target(m.target);
+      if (entering)
+        onto();
+      else
+        away();
+      host().PumpUntilIdle();
+      EXPECT_FALSE(victim.Alive()) << what;
+      EXPECT_FALSE(target.Alive()) << what;
+      EXPECT_EQ(freer.Runs, 1) << what;
+      if (victim.Alive()) victim.Ref()->Free();
+      EXPECT_EQ(form->ComponentCount(), owned) << what;
+      for (String s : TakeExceptions()) ADD_FAILURE() << what << ": " << s;
+    }
 }
 
 }  // namespace

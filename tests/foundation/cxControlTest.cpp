@@ -328,6 +328,42 @@ TEST_F(cxControlTest, AnOnMouseEnterHandlerMayFreeTheControl) {
   host().PumpUntilIdle();
 }
 
+// The mouse entering or leaving a child reaches its parent's handlers from inside the child's
+// own message; a parent's handler freeing the parent frees the child under that message.
+TEST_F(cxControlTest, AParentsMouseEnterOrLeaveHandlerMayFreeItWithTheChildUnderTheMouse) {
+  Owned<TSelfFreer> freer(New<TSelfFreer>());
+  for (const bool entering : {true, false}) {
+    SCOPED_TRACE(entering ? "entering" : "leaving");
+    if (!control) {
+      control = New<TContentControl>(form);
+      control->SetBounds(10, 10, 200, 150);
+      control->SetParent(form);
+    }
+    auto* child = New<TContentControl>(form);
+    child->SetBounds(20, 20, 80, 60);
+    child->SetParent(control);
+    host().MouseMove(form->Handle(), 300, 300);
+    host().PumpUntilIdle();
+    if (!entering) {
+      host().MouseMove(child->Handle(), 30, 30);
+      host().PumpUntilIdle();
+    }
+    freer->Victim = control;
+    (entering ? control->OnMouseEnter : control->OnMouseLeave) = TNotifyEvent(freer.get(), &TSelfFreer::Kill);
+    TWeakLink parentLink(control), childLink(child);
+    if (entering)
+      host().MouseMove(child->Handle(), 30, 30);
+    else
+      host().MouseMove(form->Handle(), 300, 300);
+    host().PumpUntilIdle();
+    EXPECT_FALSE(parentLink.Alive());
+    EXPECT_FALSE(childLink.Alive());
+    control = nullptr;
+    host().MouseMove(form->Handle(), 320, 300);
+    host().PumpUntilIdle();
+  }
+}
+
 std::vector<String> gDragLog;
 
 class TLoggingDragObject : public TcxDragAndDropObject {

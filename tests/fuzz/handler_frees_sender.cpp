@@ -5,6 +5,12 @@
 // treatment from their own handlers and operations. Nothing may touch the freed object (the
 // sanitizers watch), and every window is gone once the form is freed. The standard controls,
 // buttons, check boxes and radio groups take the mouse, keys, focus and new bounds the same way.
+// In the wider forms of an input the victim may sit in a group box, the handler may free the
+// sender's parent or its form instead, the mouse entering or leaving may be what frees it, and
+// the mouse may move or stay pressed between steps.
+//
+// Each input starts from the same platform state (pointer, buttons, keys, capture, hint,
+// double-click timing), so an input found failing fails again on its own.
 #include "classlib/core/DB.h"
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/VisualUnits.h"
@@ -21,6 +27,7 @@
 #include "widgets/editors/cxButtons.h"
 #include "widgets/editors/cxCheckBox.h"
 #include "widgets/editors/cxComboBox.h"
+#include "widgets/editors/cxGroupBox.h"
 #include "widgets/editors/cxMemo.h"
 #include "widgets/editors/cxRadioGroup.h"
 #include "widgets/editors/cxSpinEdit.h"
@@ -107,7 +114,7 @@ class TFreeingLink : public TDataLink {
   void UpdateData() override { Freer->Hit(); }
 };
 
-TcxCustomEdit* MakeEdit(TForm* form, uint8_t kind) {
+TcxCustomEdit* MakeEdit(TForm* form, TWinControl* parent, uint8_t kind) {
   TcxCustomEdit* e = nullptr;
   switch (kind % 9) {
     case 0: e = New<TcxTextEdit>(form); break;
@@ -138,7 +145,7 @@ TcxCustomEdit* MakeEdit(TForm* form, uint8_t kind) {
     default: e = New<TcxCalcEdit>(form); break;
   }
   e->SetBounds(10, 10, 150, 21);
-  e->SetParent(form);
+  e->SetParent(parent);
   return e;
 }
 
@@ -161,24 +168,86 @@ void Hook(TcxCustomEdit* e, TFreer* f, uint8_t which) {
   }
 }
 
+// What the wider form of an input adds: where the victim sits, what its handler frees, and
+// whether the mouse entering or leaving it is what runs that handler.
+struct TShape {
+  bool Wide = false;
+  bool InBox = false;   // in a group box on the form rather than on the form itself
+  uint8_t Target = 0;   // 0 the sender, 1 its parent, 2 its form
+  uint8_t Mouse = 0;    // 0 the handler the input names, 1 OnMouseEnter, 2 OnMouseLeave
+};
+
+TShape ReadShape(FuzzBytes& in, bool wide) {
+  TShape shape;
+  shape.Wide = wide;
+  if (!wide) return shape;
+  const uint8_t b = in.U8();
+  shape.Target = b % 3;
+  shape.InBox = (b / 3) % 2 != 0;
+  shape.Mouse = (b / 6) % 3;
+  return shape;
+}
+
+// The victim's parent: the form, or a group box on it.
+TWinControl* MakeHolder(TForm* form, const TShape& shape) {
+  if (!shape.InBox) return form;
+  auto* box = New<TcxGroupBox>(form);
+  box->SetBounds(5, 5, 300, 180);
+  box->SetParent(form);
+  return box;
+}
+
+TObject* PickVictim(TControl* sender, TForm* form, const TShape& shape) {
+  switch (shape.Target) {
+    case 1: return sender->GetParent();
+    case 2: return form;
+    default: return sender;
+  }
+}
+
+// The mouse entering or leaving a control of the widgets frees the victim; false for a
+// control without those handlers.
+bool HookMouse(TControl* c, TFreer* f, const TShape& shape) {
+  auto* cx = dynamic_cast<TcxControl*>(c);
+  if (!cx || shape.Mouse == 0) return false;
+  if (shape.Mouse == 1)
+    cx->OnMouseEnter = {f, &TFreer::HNotify};
+  else
+    cx->OnMouseLeave = {f, &TFreer::HNotify};
+  return true;
+}
+
 const int kKeys[] = {'1', 'a', VK_UP, VK_DOWN, VK_RETURN, VK_ESCAPE, VK_TAB, VK_BACK, VK_DELETE, VK_F4, VK_LEFT, VK_HOME};
 
+// What the steps on an editor see; every object is watched, as any handler may free it.
+struct TEditorRun {
+  Platform* pf;
+  FuzzBytes& in;
+  bool wide;
+  TWeakLink form;
+  TWeakLink other;
+  TWeakLink edit;
+};
+
 // One step of input on the editor while it lives; a drop-down opened by a step is closed
-// from its own loop after a few more steps.
-void Act(Platform* pf, FuzzBytes& in, TForm* form, TWinControl* other, TWeakLink& edit, int depth) {
-  if (!edit.Alive()) return;
-  auto* e = static_cast<TcxCustomEdit*>(edit.Ref());
+// from its own loop after a few more steps. The wide form adds moving the mouse (over the
+// editor or off it, onto the form) and releasing a button held down by an earlier step.
+void Act(TEditorRun& run, int depth) {
+  if (!run.edit.Alive()) return;
+  Platform* pf = run.pf;
+  FuzzBytes& in = run.in;
+  auto* e = static_cast<TcxCustomEdit*>(run.edit.Ref());
   const uint8_t op = in.U8();
-  switch (op % 8) {
+  switch (op % (run.wide ? 10 : 8)) {
     case 0:
     case 1: {
       const int vk = kKeys[in.U8() % (sizeof(kKeys) / sizeof(kKeys[0]))];
       if (vk == VK_F4 && depth == 0) {
         // A modal drop-down runs its loop here: the next steps and a closing Escape go in it.
-        pf->host.WhenIdle([pf, &in, form, other, &edit] {
-          for (int i = 0; i < 3 && in.More(); ++i) Act(pf, in, form, other, edit, 1);
-          pf->host.Key(VK_ESCAPE);
-          pf->host.WhenIdle([pf] { pf->host.Key(VK_ESCAPE); });
+        pf->host.WhenIdle([&run] {
+          for (int i = 0; i < 3 && run.in.More(); ++i) Act(run, 1);
+          run.pf->host.Key(VK_ESCAPE);
+          run.pf->host.WhenIdle([pf = run.pf] { pf->host.Key(VK_ESCAPE); });
         });
       }
       if (vk != VK_F4 || depth == 0) pf->host.Key(vk);
@@ -193,9 +262,24 @@ void Act(Platform* pf, FuzzBytes& in, TForm* form, TWinControl* other, TWeakLink
     case 4:
       if (e->HandleAllocated()) pf->host.MouseDown(e->GetHandle(), in.U8() % 160, in.U8() % 24);
       break;
-    case 5: other->SetFocus(); break;
+    case 5:
+      if (auto* other = static_cast<TWinControl*>(run.other.Ref())) other->SetFocus();
+      break;
     case 6: e->SetFocus(); break;
-    default: pf->host.Advance(in.U8() * 4); break;
+    case 7: pf->host.Advance(in.U8() * 4); break;
+    case 8: {
+      const uint8_t x = in.U8(), y = in.U8();
+      auto* form = static_cast<TForm*>(run.form.Ref());
+      if (x & 0x80) {
+        if (form && form->HandleAllocated()) pf->host.MouseMove(form->GetHandle(), 200 + x % 100, 190 + y % 60);
+      } else if (e->HandleAllocated()) {
+        pf->host.MouseMove(e->GetHandle(), x % 160, y % 24);
+      }
+      break;
+    }
+    default:
+      if (e->HandleAllocated()) pf->host.MouseUp(e->GetHandle(), in.U8() % 160, in.U8() % 24);
+      break;
   }
   if (depth == 0) pf->host.PumpUntilIdle();
 }
@@ -210,22 +294,24 @@ TForm* MakeForm(TEdit*& AOther) {
   return form;
 }
 
-void Editors(Platform* pf, FuzzBytes& in) {
+void Editors(Platform* pf, FuzzBytes& in, bool wide) {
+  const TShape shape = ReadShape(in, wide);
   TEdit* other = nullptr;
   TForm* form = MakeForm(other);
-  TcxCustomEdit* e = MakeEdit(form, in.U8());
+  TcxCustomEdit* e = MakeEdit(form, MakeHolder(form, shape), in.U8());
   TFreer freer;
-  freer.Victim = e;
+  freer.Victim = PickVictim(e, form, shape);
   freer.Countdown = 1 + in.U8() % 4;
-  Hook(e, &freer, in.U8());
+  const uint8_t hook = in.U8();
+  if (!HookMouse(e, &freer, shape)) Hook(e, &freer, hook);
   if (in.U8() & 1) e->GetProperties()->SetValidateOnEnter(true);
-  TWeakLink edit(e);
+  TEditorRun run{pf, in, wide, TWeakLink(form), TWeakLink(other), TWeakLink(e)};
   try {
     form->Show();
     pf->host.PumpUntilIdle();
-    e->SetFocus();
+    if (run.edit.Alive()) e->SetFocus();
     pf->host.PumpUntilIdle();
-    for (int i = 0; i < 24 && in.More() && edit.Alive(); ++i) Act(pf, in, form, other, edit, 0);
+    for (int i = 0; i < 24 && in.More() && run.edit.Alive(); ++i) Act(run, 0);
   } catch (const Exception&) {
   } catch (const HeadlessStall&) {
   }
@@ -237,11 +323,11 @@ void Editors(Platform* pf, FuzzBytes& in) {
   } catch (const Exception&) {
   } catch (const HeadlessStall&) {
   }
-  form->Free();
+  if (run.form.Alive()) form->Free();
   pf->host.PumpUntilIdle();
 }
 
-TWinControl* MakeControl(TForm* form, uint8_t kind) {
+TWinControl* MakeControl(TForm* form, TWinControl* parent, uint8_t kind) {
   TWinControl* c = nullptr;
   switch (kind % 8) {
     case 0: c = New<TButton>(form); break;
@@ -267,7 +353,7 @@ TWinControl* MakeControl(TForm* form, uint8_t kind) {
     }
   }
   c->SetBounds(10, 10, 120, 60);
-  c->SetParent(form);
+  c->SetParent(parent);
   c->SetCaption("&Cap");
   return c;
 }
@@ -295,15 +381,19 @@ void HookControl(TWinControl* c, TFreer* f, uint8_t which) {
 
 const int kControlKeys[] = {VK_SPACE, VK_RETURN, VK_ESCAPE, VK_TAB, VK_UP, VK_DOWN, 'C', VK_BACK};
 
-void Controls(Platform* pf, FuzzBytes& in) {
+// The wide form adds moving the mouse off the control onto the form, so that leaving it
+// runs its handlers too.
+void Controls(Platform* pf, FuzzBytes& in, bool wide) {
+  const TShape shape = ReadShape(in, wide);
   TEdit* other = nullptr;
   TForm* form = MakeForm(other);
-  TWinControl* c = MakeControl(form, in.U8());
+  TWinControl* c = MakeControl(form, MakeHolder(form, shape), in.U8());
   TFreer freer;
-  freer.Victim = c;
+  freer.Victim = PickVictim(c, form, shape);
   freer.Countdown = 1 + in.U8() % 4;
-  HookControl(c, &freer, in.U8());
-  TWeakLink link(c);
+  const uint8_t hook = in.U8();
+  if (!HookMouse(c, &freer, shape)) HookControl(c, &freer, hook);
+  TWeakLink formLink(form), otherLink(other), link(c);
   try {
     form->Show();
     pf->host.PumpUntilIdle();
@@ -311,7 +401,7 @@ void Controls(Platform* pf, FuzzBytes& in) {
       const uint8_t op = in.U8();
       const Integer x = in.U8() % 130, y = in.U8() % 70;
       const HWND h = c->HandleAllocated() ? c->GetHandle() : nullptr;
-      switch (op % 10) {
+      switch (op % (wide ? 11 : 10)) {
         case 0: if (h) pf->host.Click(h, x, y); break;
         case 1: if (h) pf->host.DoubleClick(h, x, y); break;
         case 2: if (h) pf->host.MouseDown(h, x, y, (op & 16) ? MouseButton::Right : MouseButton::Left); break;
@@ -325,16 +415,24 @@ void Controls(Platform* pf, FuzzBytes& in) {
           break;
         }
         case 6: pf->host.Char(Byte('a' + x % 26)); break;
-        case 7: if (op & 16) other->SetFocus(); else c->SetFocus(); break;
+        case 7:
+          if (!(op & 16))
+            c->SetFocus();
+          else if (auto* o = static_cast<TWinControl*>(otherLink.Ref()))
+            o->SetFocus();
+          break;
         case 8: c->SetBounds(x, y, 20 + x, 10 + y); break;
-        default: pf->host.Advance(y * 10); break;
+        case 9: pf->host.Advance(y * 10); break;
+        default:
+          if (formLink.Alive() && form->HandleAllocated()) pf->host.MouseMove(form->GetHandle(), 320 + x % 60, 190 + y);
+          break;
       }
       pf->host.PumpUntilIdle();
     }
   } catch (const Exception&) {
   } catch (const HeadlessStall&) {
   }
-  form->Free();
+  if (formLink.Alive()) form->Free();
   // A hover tracker whose control is gone ends at its next tick.
   pf->host.Advance(100);
 }
@@ -456,18 +554,46 @@ void MakeSharedWindows() {
   (void)made;
 }
 
+// Puts back what an earlier input may have left in the platform: the pointer off every
+// window, no button or key held, no capture, no hint, and the time for a double click past.
+// Only the windows of this process's timers exist here.
+void ResetPlatform(Platform* pf) {
+  ReleaseCapture();
+  for (int vk = 1; vk < 256; ++vk) {
+    if (!(GetAsyncKeyState(vk) & 0x8000)) continue;
+    switch (vk) {
+      case VK_LBUTTON: InputMouseButton(WM_LBUTTONUP, {0, 0}); break;
+      case VK_RBUTTON: InputMouseButton(WM_RBUTTONUP, {0, 0}); break;
+      case VK_MBUTTON: InputMouseButton(WM_MBUTTONUP, {0, 0}); break;
+      default: InputKey(vk, false); break;
+    }
+  }
+  SetCursorPos(0, 0);
+  // With no window to take them the releases are dropped unseen: the state read while
+  // messages are handled is cleared here.
+  const BYTE released[256] = {};
+  SetKeyboardState(released);
+  Application->CancelHint();
+  pf->host.Advance(GetDoubleClickTime() + 1);
+  pf->host.PumpUntilIdle();
+}
+
 }  // namespace
 
+// The first byte picks the part of the target; 4 and up pick the wide form of the editors
+// (4, 6) or of the controls (5, 7).
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Platform* platform = &FuzzEnvironment<Platform>();
   MakeSharedWindows();
+  ResetPlatform(platform);
   const int windowsBefore = UserLiveWindowCount();
   FuzzBytes in(data, size);
-  switch (in.U8() % 4) {
-    case 0: Editors(platform, in); break;
+  const uint8_t part = in.U8() % 8;
+  switch (part) {
+    case 0: case 4: case 6: Editors(platform, in, part != 0); break;
     case 1: Controller(in); break;
     case 2: DataSet(in); break;
-    default: Controls(platform, in); break;
+    default: Controls(platform, in, part != 3); break;
   }
   (void)Application->TakeExceptions();
   if (UserLiveWindowCount() != windowsBefore) std::abort();

@@ -11,6 +11,7 @@
 #include "widgets/special/cxCalc.h"
 
 #include <sstream>
+#include <utility>
 
 namespace {
 
@@ -483,6 +484,46 @@ TEST_F(cxCalcPaintTest, FocusRectangleSitsInsideEquals) {
   calc->SetShowFocusRect(true);
   Pump();
   EXPECT_NE(Row(), plain);
+}
+
+
+class TFreeOnMouse : public TObject {
+ public:
+  TObject* Victim = nullptr;
+  int Runs = 0;
+  void HNotify(TObject*) {
+    ++Runs;
+    if (TObject* v = std::exchange(Victim, nullptr)) v->Free();
+  }
+};
+
+// The calculator repaints its hot button after its OnMouseLeave: a handler freeing the
+// calculator ends that.
+TEST_F(cxCalcTest, AnOnMouseEnterOrLeaveHandlerMayFreeTheCalculator) {
+  for (const bool entering : {true, false}) {
+    SCOPED_TRACE(entering ? "entering" : "leaving");
+    auto* c = New<TTestCalculator>(form);
+    c->SetParent(form);
+    c->SetBounds(200, 10, 200, 200);
+    Pump();
+    host().MouseMove(form->Handle(), 450, 300);
+    Pump();
+    if (!entering) {
+      host().MouseMove(c->Handle(), 50, 50);
+      Pump();
+    }
+    TFreeOnMouse freer;
+    freer.Victim = c;
+    (entering ? c->OnMouseEnter : c->OnMouseLeave) = {&freer, &TFreeOnMouse::HNotify};
+    TWeakLink link(c);
+    if (entering)
+      host().MouseMove(c->Handle(), 50, 50);
+    else
+      host().MouseMove(form->Handle(), 450, 300);
+    Pump();
+    EXPECT_FALSE(link.Alive());
+    EXPECT_EQ(freer.Runs, 1);
+  }
 }
 
 }  // namespace

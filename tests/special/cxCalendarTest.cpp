@@ -16,6 +16,8 @@
 #include "widgets/foundation/FoundationUnits.h"
 #include "widgets/special/cxCalendar.h"
 
+#include <utility>
+
 namespace {
 
 using enum TDateButton;
@@ -523,6 +525,46 @@ TEST_F(cxCalendarTest, GalleryOfKindsAndLooks) {
   }
   EXPECT_NE(columns[0], columns[1]) << "the standard look differs from the flat one";
   WriteGalleryPng(image, "calendar.png");
+}
+
+
+class TFreeOnMouse : public TObject {
+ public:
+  TObject* Victim = nullptr;
+  int Runs = 0;
+  void HNotify(TObject*) {
+    ++Runs;
+    if (TObject* v = std::exchange(Victim, nullptr)) v->Free();
+  }
+};
+
+// The calendar tracks the hot part after its OnMouseEnter and OnMouseLeave: a handler freeing
+// the calendar ends that.
+TEST_F(cxCalendarTest, AnOnMouseEnterOrLeaveHandlerMayFreeTheCalendar) {
+  for (const bool entering : {true, false}) {
+    SCOPED_TRACE(entering ? "entering" : "leaving");
+    auto* c = New<TTestCalendar>(form);
+    c->SetParent(form);
+    c->SetBounds(250, 10, 150, 150);
+    Pump();
+    host().MouseMove(form->Handle(), 500, 350);
+    Pump();
+    if (!entering) {
+      host().MouseMove(c->Handle(), 50, 50);
+      Pump();
+    }
+    TFreeOnMouse freer;
+    freer.Victim = c;
+    (entering ? c->OnMouseEnter : c->OnMouseLeave) = {&freer, &TFreeOnMouse::HNotify};
+    TWeakLink link(c);
+    if (entering)
+      host().MouseMove(c->Handle(), 50, 50);
+    else
+      host().MouseMove(form->Handle(), 500, 350);
+    Pump();
+    EXPECT_FALSE(link.Alive());
+    EXPECT_EQ(freer.Runs, 1);
+  }
 }
 
 }  // namespace

@@ -354,6 +354,9 @@ class TcxCustomDataController : public TPersistent {
   void LoadFromStream(TStream& AStream);
 
  private:
+  // Reads a value or text from outside the controller (see GetValue).
+  template <class F>
+  auto ReadFromOutside(F&& ARead) const -> decltype(ARead());
   void CreateFilterSearchAndSummary();
   void FreeFilterSearchAndSummary();
   void FieldRemovedFromFilterSearchAndSummary(TcxCustomDataField* AField);

@@ -134,7 +134,8 @@ TField* TcxCustomDBLookupEditProperties::GetListField() const {
 }
 
 // Grid mode reads the text from the data set without moving it: the list data set is shared
-// with whatever else shows it, and a display must not scroll those controls.
+// with whatever else shows it, and a display must not scroll those controls. The text is the
+// field's display text, as the loaded list shows it.
 String TcxCustomDBLookupEditProperties::GetDisplayText(const Variant& AKey) {
   TcxDBDataController* c = GetDBDataController();
   if (GetListIndex() < 0 || !c) return {};
@@ -149,7 +150,7 @@ String TcxCustomDBLookupEditProperties::GetDisplayText(const Variant& AKey) {
     TDataSet* ds = GetListDataSet();
     TField* field = GetListField();
     if (ds && ds->Active() && field && KeyFitsFields(AKey, GetKeyFieldNames()))
-      text = VarToStr(ds->Lookup(GetKeyFieldNames(), AKey, field->FieldName()));
+      text = ds->LookupDisplayText(GetKeyFieldNames(), AKey, field->FieldName());
   } catch (...) {
     UnlockDataController();
     throw;

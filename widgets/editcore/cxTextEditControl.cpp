@@ -277,19 +277,24 @@ void TcxCustomInnerTextEdit::WndProc(TMessage& Message) {
         SelectAll();
       return;
     }
-    case WM_KILLFOCUS:
+    case WM_KILLFOCUS: {
+      TcxEditLifeGuard guard(c);
       inherited::WndProc(Message);
-      if (c && !c->IsDestroying()) c->FocusChanged();
+      if (guard.Alive() && !c->IsDestroying()) c->FocusChanged();
       return;
+    }
     case WM_SIZE:
       inherited::WndProc(Message);
       if (HandleAllocated()) ApplyMargins();
       return;
-    case CM_MOUSELEAVE:
-      // The editor's hot look follows the cursor out of the inner edit.
+    case CM_MOUSELEAVE: {
+      // The editor's hot look follows the cursor out of the inner edit. The editor hears of
+      // the leaving first (as the inner edit's parent), and its handler may free it.
+      TcxEditLifeGuard guard(c);
       inherited::WndProc(Message);
-      if (c && !c->IsDestroying()) c->RecalcViewAtCursor();
+      if (guard.Alive() && !c->IsDestroying()) c->RecalcViewAtCursor();
       return;
+    }
     default:
       break;
   }

@@ -266,14 +266,17 @@ void TcxCustomButton::DoMouseLeave() {
 
 void TcxCustomButton::MouseLeave() { DoMouseLeave(); }
 
+// The parent hears of the mouse first, and its handlers may free the button with it.
 void TcxCustomButton::CMMouseEnter(TMessage& Message) {
+  TWeakLink self(this);
   TL_INHERITED(Message);
-  DoMouseEnter();
+  if (self.Alive()) DoMouseEnter();
 }
 
 void TcxCustomButton::CMMouseLeave(TMessage& Message) {
+  TWeakLink self(this);
   TL_INHERITED(Message);
-  DoMouseLeave();
+  if (self.Alive()) DoMouseLeave();
 }
 
 void TcxCustomButton::WMMouseMove(TMessage& Message) {

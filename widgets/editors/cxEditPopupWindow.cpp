@@ -534,7 +534,9 @@ void TcxCustomEditPopupWindow::MouseUp(TMouseButton Button, TShiftState Shift, I
 }
 
 void TcxCustomEditPopupWindow::MouseLeave(TControl* AControl) {
+  TWeakLink self(this);  // OnMouseLeave may free the window
   inherited::MouseLeave(AControl);
+  if (!self.Alive()) return;
   if (PopupViewInfo()->CloseButtonState != cxPopupCloseButtonNormal && !FCloseButtonPressed)
     SetCloseButtonState(cxPopupCloseButtonNormal);
   if (!FSizing) Screen->SetCursor(crDefault);

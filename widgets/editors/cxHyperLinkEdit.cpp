@@ -233,14 +233,17 @@ void TcxCustomHyperLinkEdit::ActivateByMouse(TShiftState Shift, Integer X, Integ
   inherited::ActivateByMouse(Shift, X, Y, AEditData);
 }
 
+// OnMouseEnter and OnMouseLeave may free the editor.
 void TcxCustomHyperLinkEdit::MouseEnter(TControl* AControl) {
+  TWeakLink self(this);
   inherited::MouseEnter(AControl);
-  if (LinkProperties()->GetSingleClick()) ShowHandCursor();
+  if (self.Alive() && LinkProperties()->GetSingleClick()) ShowHandCursor();
 }
 
 void TcxCustomHyperLinkEdit::MouseLeave(TControl* AControl) {
+  TWeakLink self(this);
   inherited::MouseLeave(AControl);
-  if (!FHandShown) return;
+  if (!self.Alive() || !FHandShown) return;
   FHandShown = false;
   SetCursor(FSavedCursor);
   if (TcxCustomInnerTextEdit* inner = InnerTextEdit()) inner->SetCursor(FSavedCursor);

@@ -208,15 +208,20 @@ void TcxRadioButton::WMMouse(TMessage& Message) {
   UpdateState(p, held);
 }
 
+// The parent (a radio group's button: the group) hears of the mouse first, and its handlers
+// may free the button with it.
 void TcxRadioButton::CMMouseEnter(TMessage& Message) {
+  TWeakLink self(this);
   TL_INHERITED(Message);
+  if (!self.Alive()) return;
   cxBeginMouseTracking(this, GetClientRect(), this);
   UpdateStateFromCursor();
 }
 
 void TcxRadioButton::CMMouseLeave(TMessage& Message) {
+  TWeakLink self(this);
   TL_INHERITED(Message);
-  MouseLeave();
+  if (self.Alive()) MouseLeave();
 }
 
 void TcxRadioButton::MouseLeave() {

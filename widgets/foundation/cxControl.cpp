@@ -847,7 +847,10 @@ void TcxControl::WndProc(TMessage& Message) {
     }
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE: {
+      // The parent hears of it first, and its handlers may free this control with it.
+      TWeakLink self(this);
       inherited::WndProc(Message);
+      if (!self.Alive()) return;
       TControl* named = Message.LParam ? reinterpret_cast<TControl*>(Message.LParam) : this;
       if (Message.Msg == CM_MOUSEENTER)
         MouseEnter(named);

@@ -180,14 +180,18 @@ void TcxCustomInnerListBox::WMNCPaint(TMessage& Message) {
   ReleaseDC(GetHandle(), dc);
 }
 
+// The container hears of the mouse first (as the parent), and its handlers may free it with
+// this list.
 void TcxCustomInnerListBox::CMMouseEnter(TMessage& Message) {
+  TWeakLink self(this);
   TL_INHERITED(Message);
-  if (ContainerAlive()) FContainer->RecalcViewAtCursor(true);
+  if (self.Alive() && ContainerAlive()) FContainer->RecalcViewAtCursor(true);
 }
 
 void TcxCustomInnerListBox::CMMouseLeave(TMessage& Message) {
+  TWeakLink self(this);
   TL_INHERITED(Message);
-  if (ContainerAlive()) FContainer->RecalcViewAtCursor(true);
+  if (self.Alive() && ContainerAlive()) FContainer->RecalcViewAtCursor(true);
 }
 
 void TcxCustomInnerListBox::CNDrawItem(TMessage& Message) {

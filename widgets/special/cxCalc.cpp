@@ -499,7 +499,9 @@ void TcxCustomCalculator::DoCancelMode() {
 }
 
 void TcxCustomCalculator::MouseLeave(TControl* AControl) {
+  TWeakLink self(this);  // OnMouseLeave may free the calculator
   inherited::MouseLeave(AControl);
+  if (!self.Alive()) return;
   const TcxCalcButtonKind Old = FHotButton;
   FHotButton = cbNone;
   InvalidateButton(Old);

@@ -765,14 +765,17 @@ bool TcxCustomCalendar::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoi
   return true;
 }
 
+// OnMouseEnter and OnMouseLeave may free the calendar.
 void TcxCustomCalendar::MouseEnter(TControl* AControl) {
+  TWeakLink self(this);
   inherited::MouseEnter(AControl);
-  CheckHotTrack();
+  if (self.Alive()) CheckHotTrack();
 }
 
 void TcxCustomCalendar::MouseLeave(TControl* AControl) {
+  TWeakLink self(this);
   inherited::MouseLeave(AControl);
-  CheckHotTrack();
+  if (self.Alive()) CheckHotTrack();
 }
 
 // A lost capture ends the press: the arrows stop repeating.
