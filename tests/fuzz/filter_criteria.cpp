@@ -5,11 +5,11 @@
 // loaded, it filters the controller's records and saves and loads again to the same bytes.
 // "Today" of the date conditions comes from a fixed virtual clock, so a run replays on any day.
 #include "platform/kernel/Units.h"
-#include "platform/kernel/VirtualClock.h"
 #include "widgets/data/DataUnits.h"
 #include "widgets/data/cxData.h"
 #include "widgets/data/cxDataControllerFilter.h"
 #include "widgets/data/cxFilter.h"
+#include "tests/fuzz/support/FixedClock.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -48,11 +48,10 @@ String Written(TcxFilterCriteria* c) {
 
 struct Started {
   Started() {
-    SetClockSource(&clock);
     PlatformKernelInitialize();
     WidgetsDataInitialize();
   }
-  VirtualClock clock;
+  FixedClock clock;
 };
 
 struct Item : TObject {};

@@ -5,7 +5,7 @@
 // fuzz-links: classlib_core
 #include "classlib/core/SysUtils.h"
 #include "classlib/core/Variants.h"
-#include "platform/kernel/VirtualClock.h"
+#include "tests/fuzz/support/FixedClock.h"
 
 #include <cmath>
 #include <cstddef>
@@ -29,9 +29,7 @@ TFormatSettings German() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0 || size > 4096) return 0;
-  static VirtualClock clock;
-  static ClockSource* real = SetClockSource(&clock);
-  (void)real;
+  static FixedClock clock;
   const String text(reinterpret_cast<const char*>(data) + 1, size - 1);
   static const TFormatSettings us, de = German();
   const TFormatSettings& fs = (data[0] & 0x80) ? de : us;

@@ -4,9 +4,9 @@
 // Today and now come from a fixed virtual clock, so a run replays on any day.
 // fuzz-links: widgets_editcore
 #include "classlib/core/SysUtils.h"
-#include "platform/kernel/VirtualClock.h"
 #include "widgets/editcore/cxDateUtils.h"
 #include "widgets/editcore/cxFormats.h"
+#include "tests/fuzz/support/FixedClock.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,9 +14,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0 || size > 4096) return 0;
-  static VirtualClock clock;
+  static FixedClock clock;
   static bool started = [] {
-    SetClockSource(&clock);
     SysUtilsInitialize();
     cxFormats::Initialize();
     return true;
