@@ -5,6 +5,9 @@
 
 #include "widgets/data/cxDataStorage.h"
 
+#include "platform/kernel/CodePage.h"
+
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -18,7 +21,27 @@ bool IsByteEqualType(TcxValueTypeClass AType) {
          AType == TcxCurrencyValueType::StaticClass();
 }
 
+String UpperText(String AText) {
+  for (Char& ch : AText) ch = Char(CpUpper(Byte(ch)));
+  return AText;
+}
+
 }  // namespace
+
+// ---- TcxDataTextIndex ------------------------------------------------------------------------
+
+void TcxDataTextIndex::Sort() { std::sort(FTexts.begin(), FTexts.end()); }
+
+void TcxDataTextIndex::Find(const String& AUpperPrefix, std::vector<Integer>& ARecords) const {
+  ARecords.clear();
+  // The texts that begin with the prefix follow one another in byte order.
+  auto it = std::lower_bound(FTexts.begin(), FTexts.end(), std::pair<String, Integer>(AUpperPrefix, -1));
+  for (; it != FTexts.end() && it->first.compare(0, AUpperPrefix.size(), AUpperPrefix) == 0; ++it)
+    ARecords.push_back(it->second);
+  std::sort(ARecords.begin(), ARecords.end());
+}
+
+// ---- The storage's indexes -------------------------------------------------------------------
 
 // Null, an absent string cell and a value each get a text of their own kind, as the
 // comparison keeps them apart: Null only equals Null, an absent cell only an absent cell.
@@ -72,5 +95,36 @@ bool TcxDataStorage::FindEqualRecord(TcxValueDef* AValueDef, Integer AKeyRecord,
     entry.Built = true;
   }
   ARecordIndex = entry.Index.First(key);
+  return true;
+}
+
+void TcxDataStorage::CountTextWalk(TcxValueDef* AValueDef, Integer AWalked) {
+  if (!FKeyIndexes) FKeyIndexes = std::make_shared<TcxDataStorageKeyIndexes>();
+  FKeyIndexes->TextEntries[AValueDef].Walked += AWalked;
+}
+
+bool TcxDataStorage::FindTextPrefix(TcxValueDef* AValueDef, const String& APrefix, std::vector<Integer>& ARecords) {
+  const Integer count = RecordCount();
+  if (!FKeyIndexes || count == 0 || !AValueDef || AValueDef->Owner() != FValueDefs) return false;
+  // A stored text, or a string whose text is itself: the same whatever the format settings.
+  if (!AValueDef->HasTextSlot() && AValueDef->ValueTypeClass() != TcxStringValueType::StaticClass()) return false;
+  auto found = FKeyIndexes->TextEntries.find(AValueDef);
+  if (found == FKeyIndexes->TextEntries.end()) return false;
+  TcxDataStorageKeyIndexes::TTextEntry& entry = found->second;
+  if (entry.Built && entry.RecordCount != count) {
+    // The records changed in a way that did not say so: start again.
+    KeysChanged();
+    return false;
+  }
+  if (!entry.Built) {
+    if (entry.Walked < count) return false;
+    TcxDataTextIndex index;
+    for (Integer r = 0; r < count; ++r) index.Add(r, UpperText(GetDisplayText(r, AValueDef)));
+    index.Sort();
+    entry.Index = std::move(index);
+    entry.RecordCount = count;
+    entry.Built = true;
+  }
+  entry.Index.Find(UpperText(APrefix), ARecords);
   return true;
 }

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class TcxValueDef;
@@ -25,8 +26,22 @@ class TcxDataKeyIndex {
   std::unordered_map<String, Integer> FFirst;
 };
 
+// The records of one definition by their display texts in the code page's upper case, so that
+// the records whose text begins with a given text are found without reading every text.
+class TcxDataTextIndex {
+ public:
+  // Texts are added in any order, already upper-cased; Sort before the first search.
+  void Add(Integer ARecordIndex, String AUpperText) { FTexts.emplace_back(std::move(AUpperText), ARecordIndex); }
+  void Sort();
+  // The records whose text begins with AUpperPrefix, in record order.
+  void Find(const String& AUpperPrefix, std::vector<Integer>& ARecords) const;
+
+ private:
+  std::vector<std::pair<String, Integer>> FTexts;
+};
+
 // Per definition: the index once built, with the record count it was built over, and how many
-// records the walks compared since the records last changed.
+// records the walks compared (read) since the records last changed.
 struct TcxDataStorageKeyIndexes {
   struct TEntry {
     bool Built = false;
@@ -35,4 +50,11 @@ struct TcxDataStorageKeyIndexes {
     TcxDataKeyIndex Index;
   };
   std::map<const TcxValueDef*, TEntry> Entries;
+  struct TTextEntry {
+    bool Built = false;
+    Integer RecordCount = 0;
+    Integer Walked = 0;
+    TcxDataTextIndex Index;
+  };
+  std::map<const TcxValueDef*, TTextEntry> TextEntries;
 };

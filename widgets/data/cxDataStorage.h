@@ -476,6 +476,15 @@ class TcxDataStorage : public TObject {
   // walks since the records last changed have compared as many records as it reads.
   bool FindEqualRecord(TcxValueDef* AValueDef, Integer AKeyRecord, Integer& ARecordIndex);
   void CountEqualWalk(TcxValueDef* AValueDef, Integer ACompared);
+  // The records whose display text of AValueDef begins with APrefix, byte by byte in the code
+  // page's upper case (as the incremental filter matches), in record order, from the
+  // definition's text index: true when the index answers; false when every record's text
+  // must be read. Only texts the storage itself holds are indexed (a stored display text, or
+  // a string value), never texts formatted by the settings of the moment. CountTextWalk adds
+  // how many texts such a walk read: the index is built once the walks since the records last
+  // changed have read as many as it holds.
+  bool FindTextPrefix(TcxValueDef* AValueDef, const String& APrefix, std::vector<Integer>& ARecords);
+  void CountTextWalk(TcxValueDef* AValueDef, Integer AWalked);
 
   TNotifyEvent OnClearInternalRecords;
 
