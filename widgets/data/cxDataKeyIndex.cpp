@@ -64,7 +64,21 @@ bool TcxDataStorage::KeyText(Integer ARecordIndex, TcxValueDef* AValueDef, Strin
 
 void TcxDataStorage::CountEqualWalk(TcxValueDef* AValueDef, Integer ACompared) {
   if (!FKeyIndexes) FKeyIndexes = std::make_shared<TcxDataStorageKeyIndexes>();
-  FKeyIndexes->Entries[AValueDef].Compared += ACompared;
+  FKeyIndexes->Entries[AValueDef].Walked += ACompared;
+}
+
+template <class TEntry, class F>
+TEntry* TcxDataStorage::UsableIndex(std::map<const TcxValueDef*, TEntry>& AEntries, TcxValueDef* AValueDef, F&& ABuild) {
+  const Integer count = RecordCount();
+  const auto found = AEntries.find(AValueDef);
+  if (found == AEntries.end()) return nullptr;
+  TEntry& entry = found->second;
+  if (entry.Built && entry.RecordCount != count) {
+    // The records changed in a way that did not say so: start again.
+    KeysChanged();
+    return nullptr;
+  }
+  return entry.Usable(count, ABuild) ? &entry : nullptr;
 }
 
 bool TcxDataStorage::FindEqualRecord(TcxValueDef* AValueDef, Integer AKeyRecord, Integer& ARecordIndex) {
@@ -72,29 +86,18 @@ bool TcxDataStorage::FindEqualRecord(TcxValueDef* AValueDef, Integer AKeyRecord,
   if (!FKeyIndexes || count == 0 || !AValueDef || AValueDef->Owner() != FValueDefs) return false;
   String key;
   if (!KeyText(AKeyRecord, AValueDef, key)) return false;
-  auto found = FKeyIndexes->Entries.find(AValueDef);
-  if (found == FKeyIndexes->Entries.end()) return false;
-  TcxDataStorageKeyIndexes::TEntry& entry = found->second;
-  if (entry.Built && entry.RecordCount != count) {
-    // The records changed in a way that did not say so: start again.
-    KeysChanged();
-    return false;
-  }
-  if (!entry.Built) {
-    // Built once the walks have compared as many records as building reads: a storage
-    // searched rarely between changes never pays more than twice its walks.
-    if (entry.Compared < count) return false;
+  auto* entry = UsableIndex(FKeyIndexes->Entries, AValueDef, [&](TcxDataKeyIndex& AIndex) {
     TcxDataKeyIndex index;
     String text;
     for (Integer r = 0; r < count; ++r) {
       if (!KeyText(r, AValueDef, text)) return false;
       index.Add(r, text);
     }
-    entry.Index = std::move(index);
-    entry.RecordCount = count;
-    entry.Built = true;
-  }
-  ARecordIndex = entry.Index.First(key);
+    AIndex = std::move(index);
+    return true;
+  });
+  if (!entry) return false;
+  ARecordIndex = entry->Index.First(key);
   return true;
 }
 
@@ -108,23 +111,14 @@ bool TcxDataStorage::FindTextPrefix(TcxValueDef* AValueDef, const String& APrefi
   if (!FKeyIndexes || count == 0 || !AValueDef || AValueDef->Owner() != FValueDefs) return false;
   // A stored text, or a string whose text is itself: the same whatever the format settings.
   if (!AValueDef->HasTextSlot() && AValueDef->ValueTypeClass() != TcxStringValueType::StaticClass()) return false;
-  auto found = FKeyIndexes->TextEntries.find(AValueDef);
-  if (found == FKeyIndexes->TextEntries.end()) return false;
-  TcxDataStorageKeyIndexes::TTextEntry& entry = found->second;
-  if (entry.Built && entry.RecordCount != count) {
-    // The records changed in a way that did not say so: start again.
-    KeysChanged();
-    return false;
-  }
-  if (!entry.Built) {
-    if (entry.Walked < count) return false;
+  auto* entry = UsableIndex(FKeyIndexes->TextEntries, AValueDef, [&](TcxDataTextIndex& AIndex) {
     TcxDataTextIndex index;
     for (Integer r = 0; r < count; ++r) index.Add(r, UpperText(GetDisplayText(r, AValueDef)));
     index.Sort();
-    entry.Index = std::move(index);
-    entry.RecordCount = count;
-    entry.Built = true;
-  }
-  entry.Index.Find(UpperText(APrefix), ARecords);
+    AIndex = std::move(index);
+    return true;
+  });
+  if (!entry) return false;
+  entry->Index.Find(UpperText(APrefix), ARecords);
   return true;
 }

@@ -41,20 +41,29 @@ class TcxDataTextIndex {
 };
 
 // Per definition: the index once built, with the record count it was built over, and how many
-// records the walks compared (read) since the records last changed.
+// records the walks read since the records last changed.
+template <class TIndex>
+struct TcxDataIndexEntry {
+  bool Built = false;
+  Integer RecordCount = 0;
+  Integer Walked = 0;
+  TIndex Index;
+  // Whether the index answers for ACount records: built over them, or built now once the walks
+  // have read as many records as building reads (ABuild fills Index; false when it cannot),
+  // so that a storage searched rarely between changes never pays more than twice its walks.
+  template <class F>
+  bool Usable(Integer ACount, F&& ABuild) {
+    if (Built) return RecordCount == ACount;
+    if (Walked < ACount || !ABuild(Index)) return false;
+    RecordCount = ACount;
+    Built = true;
+    return true;
+  }
+};
+
 struct TcxDataStorageKeyIndexes {
-  struct TEntry {
-    bool Built = false;
-    Integer RecordCount = 0;
-    Integer Compared = 0;
-    TcxDataKeyIndex Index;
-  };
+  using TEntry = TcxDataIndexEntry<TcxDataKeyIndex>;
+  using TTextEntry = TcxDataIndexEntry<TcxDataTextIndex>;
   std::map<const TcxValueDef*, TEntry> Entries;
-  struct TTextEntry {
-    bool Built = false;
-    Integer RecordCount = 0;
-    Integer Walked = 0;
-    TcxDataTextIndex Index;
-  };
   std::map<const TcxValueDef*, TTextEntry> TextEntries;
 };

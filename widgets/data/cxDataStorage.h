@@ -22,6 +22,7 @@
 #include <memory>
 #include "widgets/data/cxDataTypes.h"
 
+#include <map>
 #include <vector>
 
 class TcxValueType;
@@ -517,6 +518,10 @@ class TcxDataStorage : public TObject {
   void AssignRecordID(Integer ARecordIndex);
   // Any change of the records' values, their number or the layout drops the key indexes.
   void KeysChanged() { FKeyIndexes.reset(); }
+  // The definition's entry of AEntries while its index answers (ABuild fills it when the
+  // walks have paid for it); nullptr otherwise.
+  template <class TEntry, class F>
+  TEntry* UsableIndex(std::map<const TcxValueDef*, TEntry>& AEntries, TcxValueDef* AValueDef, F&& ABuild);
   // The text standing for the record's value of AValueDef in a key index; false for a value
   // type whose comparison is not the equality of such texts.
   bool KeyText(Integer ARecordIndex, TcxValueDef* AValueDef, String& AText) const;
