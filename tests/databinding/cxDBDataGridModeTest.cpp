@@ -174,6 +174,43 @@ TEST_F(DBGridMode, ABufferCountChangeReadsTheWindowAgain) {
   EXPECT_EQ(CurrentID(), 501);
 }
 
+TEST_F(DBGridMode, ABufferCountChangedWhileEditingKeepsTheEditAndTheWindowWhole) {
+  // Shrinking and growing the window under an edit; then posting or cancelling it.
+  for (bool post : {true, false}) {
+    SCOPED_TRACE(post ? "posted" : "cancelled");
+    Open(100, 10);
+    Locate(10);
+    C->Edit();
+    C->SetEditValue(1, Variant("typed"), TcxDataEditValueSource::evsValue);
+    ASSERT_NO_THROW(C->DataModeController()->SetGridModeBufferCount(5));
+    EXPECT_EQ(DS->State(), TDataSetState::dsEdit);
+    EXPECT_EQ(DS->FieldByName("S")->GetAsString(), "typed");
+    EXPECT_EQ(C->GetRowCount(), 5);
+    ASSERT_NO_THROW(C->DataModeController()->SetGridModeBufferCount(3));
+    EXPECT_EQ(C->GetRowCount(), 3);
+    EXPECT_EQ(RowID(C->GetFocusedRowIndex()), 10);
+    if (post) {
+      C->PostEditing();
+    } else {
+      C->Cancel();
+    }
+    EXPECT_EQ(DS->State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(CurrentID(), 10);
+    EXPECT_EQ(DS->FieldByName("S")->GetAsString(), post ? "typed" : "r10");
+    if (post) {
+      DS->Edit();
+      DS->FieldByName("S")->SetValue(Variant("r10"));
+      DS->Post();
+    }
+    ExpectWindow(3);
+    // The next edit and a change of the window under it run as the first did.
+    C->Edit();
+    ASSERT_NO_THROW(C->DataModeController()->SetGridModeBufferCount(2));
+    C->Cancel();
+    ExpectWindow(2);
+  }
+}
+
 TEST_F(DBGridMode, ScrollMovesTheWindowByTheDistance) {
   Open(1000, 10);
   ExpectWindow(10);

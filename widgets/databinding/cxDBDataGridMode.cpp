@@ -48,8 +48,10 @@ void TcxDBDataProvider::UpdateGridModeBuffer() {
   if (FDataLink->Active() && IsGridMode()) {
     TcxDataStorage* storage = DBDataController()->DataStorage();
     FDataLink->SetBufferCount(GridModeBufferSize());
-    // The storage holds no values here, only one record per row of the window.
-    storage->Clear(false);
+    // The storage holds no values here, only one record per row of the window. Its
+    // internal records stay: an edit under way keeps its saved record there (and the
+    // new-item row its own), and lets it go itself when the edit ends.
+    storage->Clear(true);
     storage->SetRecordCount(FDataLink->RecordCount());
     FCurrentRecordIndex = FDataLink->ActiveRecord();
     // The focus follows the data set's current record into the new window.
