@@ -1180,7 +1180,13 @@ TDataLink::~TDataLink() {
 
 void TDataLink::SetDataSource(TDataSource* Value) {
   if (Value == FDataSource) return;
-  if (FDataSource) FDataSource->RemoveDataLink(this);
+  if (FDataSource) {
+    FDataSource->RemoveDataLink(this);
+    // The link lets go of the old data set (its fields, its edit) before it meets the new
+    // one, even when both are open.
+    FDataSource = nullptr;
+    UpdateState();
+  }
   FDataSource = Value;
   if (FDataSource) FDataSource->AddDataLink(this);
   UpdateState();

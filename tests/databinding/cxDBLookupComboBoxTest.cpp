@@ -158,6 +158,77 @@ TEST_F(DBLookupTest, TypedChosenAndPostedOnAShownForm) {
   EXPECT_EQ(Text(c), "anna");
 }
 
+// The published defaults: Enter validates and posts, and the list field index reads as stored
+// (0) also before there are columns.
+TEST_F(DBLookupTest, EnterPostsTheChosenKeyAndTheListFieldIndexReadsAsStored) {
+  Owned<TcxLookupComboBoxProperties> fresh(New<TcxLookupComboBoxProperties>(nullptr));
+  EXPECT_TRUE(fresh->GetValidateOnEnter());
+  EXPECT_EQ(fresh->GetListFieldIndex(), 0);
+  const TPropInfo* index = GetPropInfo(fresh.get(), "ListFieldIndex");
+  ASSERT_NE(index, nullptr);
+  EXPECT_EQ(index->GetOrd(fresh.get()), 0);
+  auto* c = MakeCombo<TcxDBLookupComboBox>();
+  c->GetDataBinding()->SetDataSource(ordersSource);
+  c->GetDataBinding()->SetDataField("CustID");
+  c->GetProperties()->SetImmediateDropDown(false);
+  Show();
+  c->SetFocus();
+  Pump();
+  ASSERT_EQ(Text(c), "Bob");
+  Type("d");
+  EXPECT_EQ(Text(c), "Dora");
+  EXPECT_EQ(orders->FieldByName("CustID")->GetAsInteger(), 2);
+  // Enter, with the focus staying in the editor, writes Dora's key.
+  Key(VK_RETURN);
+  EXPECT_EQ(orders->State(), TDataSetState::dsEdit);
+  EXPECT_EQ(orders->FieldByName("CustID")->GetAsInteger(), 7);
+  EXPECT_EQ(Text(c), "Dora");
+  orders->Cancel();
+}
+
+// A record chosen by typing and not yet posted is the one the opened list shows: opening the
+// list does not fall back to the key the edit held before the typing.
+TEST_F(DBLookupTest, OpeningTheListAfterTypingShowsTheTypedRecord) {
+  auto* other = New<TcxLookupComboBox>(form);
+  other->SetParent(form);
+  other->SetBounds(10, 60, 150, 21);
+  auto* c = MakeCombo<TcxDBLookupComboBox>();
+  c->GetDataBinding()->SetDataSource(ordersSource);
+  c->GetDataBinding()->SetDataField("CustID");
+  TcxLookupComboBoxProperties* p = c->GetProperties();
+  p->SetImmediateDropDown(false);
+  TcxDBDataController* list = p->GetDBDataController();
+  Show();
+  for (bool gridMode : {false, true}) {
+    SCOPED_TRACE(gridMode);
+    p->SetGridMode(gridMode);
+    c->SetFocus();
+    Pump();
+    ASSERT_EQ(Text(c), "Bob");
+    Type("d");
+    ASSERT_EQ(Text(c), "Dora");
+    Key(VK_F4);
+    ASSERT_TRUE(c->HasShownPopup());
+    EXPECT_EQ(Text(c), "Dora");
+    EXPECT_TRUE(cxVariantsEqual(list->GetRecordId(list->GetFocusedRecordIndex()), Variant(Integer(7))));
+    // Enter takes the focused row: still Dora, posted as her key when the editor is left.
+    Key(VK_RETURN);
+    EXPECT_FALSE(c->HasShownPopup());
+    EXPECT_EQ(Text(c), "Dora");
+    other->SetFocus();
+    Pump();
+    EXPECT_EQ(orders->FieldByName("CustID")->GetAsInteger(), 7);
+    orders->Cancel();
+    EXPECT_EQ(Text(c), "Bob");
+  }
+  // Unmodified, the list opens on the key the edit holds.
+  c->SetFocus();
+  Pump();
+  Key(VK_F4);
+  EXPECT_TRUE(cxVariantsEqual(list->GetRecordId(list->GetFocusedRecordIndex()), Variant(Integer(2))));
+  Key(VK_ESCAPE);
+}
+
 TEST_F(DBLookupTest, ATypedCharacterMustSuitTheListField) {
   auto* c = MakeCombo();
   TcxLookupComboBoxProperties* p = c->GetProperties();

@@ -7,6 +7,8 @@
 
 void TcxLookupComboBoxProperties::AfterConstruction() {
   inherited::AfterConstruction();
+  // Enter validates and posts the chosen key.
+  SetValidateOnEnter(true);
   FGrid = New<TcxLookupDBGrid>(nullptr);
   FGrid->SetIsPopup(true);
   FGrid->GetDataController()->OnSortingChanged = {this, &TcxLookupComboBoxProperties::SortingChanged};

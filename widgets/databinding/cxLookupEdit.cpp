@@ -564,7 +564,12 @@ void TcxCustomLookupEdit::Initialize() {
 }
 
 void TcxCustomLookupEdit::DropDown() {
-  if (TcxCustomLookupEditLookupData* data = GetLookupEditData()) data->SetCurrentKey(EditValue());
+  if (TcxCustomLookupEditLookupData* data = GetLookupEditData()) {
+    // A record chosen by typing is not the edit value until it is posted; the list opens on
+    // the record the edit shows.
+    if (GetEditModified()) data->SetCurrentKey(data->DisplayTextToKey(GetLookupEditText()));
+    else data->SetCurrentKey(EditValue());
+  }
   inherited::DropDown();
 }
 

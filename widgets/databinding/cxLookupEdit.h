@@ -34,7 +34,8 @@ class TcxCustomLookupEditProperties : public TcxCustomComboBoxProperties {
   Integer GetRawListFieldIndex() const { return FListFieldIndex; }
   // The index in use: the stored one, at most the last column (-1 without columns).
   Integer GetListIndex() const;
-  Integer GetListFieldIndex() const { return GetListIndex(); }
+  // The published index: as stored (0 also before there are columns).
+  Integer GetListFieldIndex() const { return FListFieldIndex; }
   // Clamped to 0 .. the column count - 1; Changed only on a change.
   virtual void SetListFieldIndex(Integer Value);
   virtual bool GetIncrementalFiltering() const { return FIncrementalFiltering; }
