@@ -286,10 +286,12 @@ void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
   }
 }
 
+// False when the focus moved on meanwhile, or when the handler freed this form.
 bool TCustomForm::SendFocusMessage(TWinControl* Control, UINT Msg) {
   Integer count = FFocusCount;
+  TWeakLink self(this);
   Control->Perform(Msg);
-  return FFocusCount == count;
+  return self.Alive() && FFocusCount == count;
 }
 
 namespace {

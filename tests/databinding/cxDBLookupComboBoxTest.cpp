@@ -116,12 +116,8 @@ TEST_F(DBLookupTest, TheBoundComboBoxAnswersTheDataLinkRequest) {
 // End to end: a bound lookup combo box on a shown form, opened by typing, narrowed by the
 // typed letters, chosen with Enter, and posted with the record.
 TEST_F(DBLookupTest, TypedChosenAndPostedOnAShownForm) {
-  auto* other = New<TcxLookupComboBox>(form);
-  other->SetParent(form);
-  other->SetBounds(10, 60, 150, 21);
-  auto* c = MakeCombo<TcxDBLookupComboBox>();
-  c->GetDataBinding()->SetDataSource(ordersSource);
-  c->GetDataBinding()->SetDataField("CustID");
+  TcxLookupComboBox* other = nullptr;
+  auto* c = MakeBoundCombo(other);
   Show();
   c->SetFocus();
   Pump();
@@ -189,12 +185,8 @@ TEST_F(DBLookupTest, EnterPostsTheChosenKeyAndTheListFieldIndexReadsAsStored) {
 // A record chosen by typing and not yet posted is the one the opened list shows: opening the
 // list does not fall back to the key the edit held before the typing.
 TEST_F(DBLookupTest, OpeningTheListAfterTypingShowsTheTypedRecord) {
-  auto* other = New<TcxLookupComboBox>(form);
-  other->SetParent(form);
-  other->SetBounds(10, 60, 150, 21);
-  auto* c = MakeCombo<TcxDBLookupComboBox>();
-  c->GetDataBinding()->SetDataSource(ordersSource);
-  c->GetDataBinding()->SetDataField("CustID");
+  TcxLookupComboBox* other = nullptr;
+  auto* c = MakeBoundCombo(other);
   TcxLookupComboBoxProperties* p = c->GetProperties();
   p->SetImmediateDropDown(false);
   TcxDBDataController* list = p->GetDBDataController();
