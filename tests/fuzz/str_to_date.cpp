@@ -5,10 +5,16 @@
 #include "classlib/core/SysUtils.h"
 #include "classlib/core/Variants.h"
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 
 namespace {
+// Values as stored data can hold them: ordinary ones, the ends of the calendar, and doubles
+// no date or picture has room for.
+const double kValues[] = {0.0,     -1.5,     1234.5678, 1e17,      -2.5e-7,   44259.2104, -693593.5, 2958465.999,
+                          -1e300,  1e300,    5e-324,    -0.0,      HUGE_VAL,  -HUGE_VAL,  NAN,       9.2233720368547758e18};
+
 TFormatSettings German() {
   TFormatSettings fs;
   fs.DecimalSeparator = ',';
@@ -34,11 +40,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 3: TryTextToDateTimeLoose(text, dt, fs); break;
       case 4: TryStrToFloat(text, d, fs); break;
       case 5:
-        for (double v : {0.0, -1.5, 1234.5678, 1e17, -2.5e-7}) FormatFloat(text, v, fs);
+        for (double v : kValues) FormatFloat(text, v, fs);
         break;
-      case 6: FormatDateTime(text, 44259.2104, fs); break;
-      case 7: Format(text, {1, "s", 2.5, Int64(-3)}, fs); break;
-      case 8: StrPrintf(text, {1, "s", 2.5, Int64(-3)}); break;
+      case 6:
+        for (double v : kValues) FormatDateTime(text, v, fs);
+        break;
+      case 7:
+        try {
+          Format(text, {1, "s", 2.5, Int64(-3)}, fs);
+        } catch (const EConvertError&) {
+        }
+        Format(text, {-1e300, HUGE_VAL, NAN, 5e-324}, fs);
+        break;
+      case 8:
+        try {
+          StrPrintf(text, {1, "s", 2.5, Int64(-3)});
+        } catch (const EConvertError&) {
+        }
+        StrPrintf(text, {-1e300, HUGE_VAL, NAN, 5e-324});
+        break;
       case 9: {
         Integer a, b;
         String s;

@@ -190,6 +190,7 @@ class TcxCustomLookupEditLookupData : public TcxCustomTextEditLookupData {
   virtual bool FocusMovesSharedList() { return false; }
 
  private:
+  void StepDataSet(TcxCustomDataController* AController, Integer ADirection, bool AWrap, bool ANoRow, Integer APage);
   void GridDataChanged(TObject* Sender);
   void FitPopupToFilter();
   void FocusKeyRecord();
