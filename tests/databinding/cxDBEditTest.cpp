@@ -526,14 +526,7 @@ TEST_F(DBEditTest, AReadOnlyListBoxKeepsTheStoredItem) {
   list->SetReadOnly(true);
   Show();
   EXPECT_FALSE(list->GetDataBinding()->CanModify());
-  Focus(list->InnerListBox());
-  Press(VK_DOWN);
-  EXPECT_EQ(list->GetItemIndex(), 0);
-  TRect item = list->ItemRect(1);
-  host().Click(list->InnerListBox()->GetHandle(), item.Left + 5, (item.Top + item.Bottom) / 2);
-  Pump();
-  EXPECT_EQ(list->GetItemIndex(), 0);
-  EXPECT_EQ(DS->State(), dsBrowse);
+  ExpectListRefusesPicks(list);
   EXPECT_FALSE(list->GetDataBinding()->Modified());
   // Writable again, the same key picks the next item.
   list->SetReadOnly(false);
@@ -549,14 +542,7 @@ TEST_F(DBEditTest, WithAutoEditOffTheListBoxKeepsTheStoredItemUntilTheDataSetEdi
   auto* list = AddKindList(TRect{160, 4, 260, 84});
   Show();
   EXPECT_FALSE(list->DataBinding()->CanModify());
-  Focus(list->InnerListBox());
-  Press(VK_DOWN);
-  EXPECT_EQ(list->GetItemIndex(), 0);
-  TRect item = list->ItemRect(1);
-  host().Click(list->InnerListBox()->GetHandle(), item.Left + 5, (item.Top + item.Bottom) / 2);
-  Pump();
-  EXPECT_EQ(list->GetItemIndex(), 0);
-  EXPECT_EQ(DS->State(), dsBrowse);
+  ExpectListRefusesPicks(list);
   DS->Edit();
   Pump();
   EXPECT_TRUE(list->DataBinding()->CanModify());
@@ -608,11 +594,8 @@ TEST_F(DBEditTest, ARadioItemPickedByTheUserIsWrittenOrRefusedWithTheDataSet) {
 // A binding moved from one open data source to another binds the new data set's field: the
 // editor shows and writes the new record, and the old data set is left alone.
 TEST_F(DBEditTest, ABindingMovedToAnotherOpenSourceTakesItsField) {
-  TMemoryDataSet* second = MakeTestDataSet(form, {{"NAME", TFieldType::ftString, 20}});
-  second->AddRecord({"Zulu"});
-  auto* secondSource = New<TDataSource>(form);
-  secondSource->SetDataSet(second);
-  second->Open();
+  TDataSource* secondSource = AddSecondSource("NAME", "Zulu");
+  TDataSet* second = secondSource->DataSet();
   auto* e = Add<TcxDBTextEdit>("NAME");
   auto* list = AddKindList(TRect{160, 4, 260, 84});
   Show();
@@ -641,11 +624,8 @@ TEST_F(DBEditTest, ABindingMovedToAnotherOpenSourceTakesItsField) {
 // A binding copied from one on another data source whose field the first source lacks (and
 // the other way round) takes source and field together, without a field-not-found error.
 TEST_F(DBEditTest, ABindingCopiedFromAnotherSourceTakesItsFieldThere) {
-  TMemoryDataSet* second = MakeTestDataSet(form, {{"TITLE", TFieldType::ftString, 20}});
-  second->AddRecord({"Zulu"});
-  auto* secondSource = New<TDataSource>(form);
-  secondSource->SetDataSet(second);
-  second->Open();
+  TDataSource* secondSource = AddSecondSource("TITLE", "Zulu");
+  TDataSet* second = secondSource->DataSet();
   auto* there = New<TcxDBTextEdit>(form);
   there->SetParent(form);
   there->GetDataBinding()->SetDataSource(secondSource);
