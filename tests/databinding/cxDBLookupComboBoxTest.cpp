@@ -67,6 +67,42 @@ TEST_F(DBLookupTest, TheLookupComboBoxPublishesItsSettingsAndEvents) {
   EXPECT_EQ(sorting->Kind, TPropKind::Method);
 }
 
+// A stored and read lookup combo box keeps its list columns' own settings and the stored
+// IncrementalFiltering, which reads False only while GridMode is on.
+TEST_F(DBLookupTest, AStoredLookupComboBoxReadsBackItsColumnsAndSettings) {
+  auto* c = MakeCombo();
+  TcxLookupComboBoxProperties* p = c->GetProperties();
+  p->SetListFieldNames("Name;City");
+  p->GetListColumns()->GetItem(0)->SetWidth(200);
+  p->GetListColumns()->GetItem(0)->SetCaption("Who");
+  p->SetListFieldIndex(1);
+  p->SetGridMode(true);
+  Owned<TMemoryStream> m(New<TMemoryStream>());
+  m->WriteComponent(c);
+  auto* d = New<TcxLookupComboBox>(form);
+  m->SetPosition(0);
+  m->ReadComponent(d);
+  TcxLookupComboBoxProperties* q = d->GetProperties();
+  ASSERT_EQ(q->GetListColumns()->Count(), 2);
+  EXPECT_EQ(q->GetListFieldNames(), "Name;City");
+  EXPECT_EQ(q->GetListColumns()->GetItem(0)->GetWidth(), 200);
+  EXPECT_EQ(q->GetListColumns()->GetItem(0)->GetCaption(), "Who");
+  EXPECT_EQ(q->GetListFieldIndex(), 1);
+  EXPECT_EQ(q->GetKeyFieldNames(), "ID");
+  EXPECT_TRUE(q->GetGridMode());
+  EXPECT_FALSE(q->GetIncrementalFiltering());
+  q->SetGridMode(false);
+  EXPECT_TRUE(q->GetIncrementalFiltering());
+  // Switched off, it is stored and read back off.
+  p->SetIncrementalFiltering(false);
+  m->Clear();
+  m->WriteComponent(c);
+  m->SetPosition(0);
+  m->ReadComponent(d);
+  q->SetGridMode(false);
+  EXPECT_FALSE(q->GetIncrementalFiltering());
+}
+
 TEST_F(DBLookupTest, AssignCopiesTheListAndItsSettings) {
   auto* c = MakeCombo();
   TcxLookupComboBoxProperties* p = c->GetProperties();

@@ -339,4 +339,32 @@ TEST_F(DBLookupTest, StepsThroughTheClosedListReachEveryRecordInBothModes) {
   }
 }
 
+// A list column naming no field of the list data set finds nothing in either mode, also while
+// the user types; nothing is raised.
+TEST_F(DBLookupTest, AColumnNamingNoFieldFindsNothingInBothModes) {
+  for (bool gridMode : {false, true}) {
+    SCOPED_TRACE(gridMode);
+    TcxLookupComboBox* other = nullptr;
+    auto* c = MakeBoundCombo(other);
+    TcxLookupComboBoxProperties* p = c->GetProperties();
+    p->SetListFieldNames("Name;Nope");
+    p->SetListFieldIndex(1);
+    p->SetGridMode(gridMode);
+    EXPECT_EQ(p->FindByText(1, "b", true), -1);
+    EXPECT_GE(p->FindByText(0, "b", true), 0);
+    Show();
+    c->SetFocus();
+    Pump();
+    EXPECT_EQ(Text(c), "");
+    Type("b");
+    EXPECT_EQ(Text(c), "");
+    other->SetFocus();
+    Pump();
+    EXPECT_EQ(orders->FieldByName("CustID")->GetAsInteger(), 2);
+    orders->Cancel();
+    c->Free();
+    other->Free();
+  }
+}
+
 }  // namespace

@@ -1,9 +1,11 @@
 // Text readers and picture languages of the system unit on arbitrary bytes. The first
 // byte chooses the routine; the rest is the text. None may crash, hang or leak; each
-// either answers or raises the class library's conversion error.
+// either answers or raises the class library's conversion error. The wall clock (the
+// current year of two-digit years) is a fixed virtual one, so a run replays on any day.
 // fuzz-links: classlib_core
 #include "classlib/core/SysUtils.h"
 #include "classlib/core/Variants.h"
+#include "tests/fuzz/support/FixedClock.h"
 
 #include <cmath>
 #include <cstddef>
@@ -27,6 +29,7 @@ TFormatSettings German() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0 || size > 4096) return 0;
+  static FixedClock clock;
   const String text(reinterpret_cast<const char*>(data) + 1, size - 1);
   static const TFormatSettings us, de = German();
   const TFormatSettings& fs = (data[0] & 0x80) ? de : us;

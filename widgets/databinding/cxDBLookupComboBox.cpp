@@ -172,10 +172,13 @@ TL_DEFINE_CLASS(TcxLookupComboBoxProperties, [](auto& c) {
   c.Property("ImeName", &T::GetImeName, &T::SetImeName);
   c.Property("ImmediateDropDown", &T::GetImmediateDropDown, &T::SetImmediateDropDown).Default(true);
   c.Property("ImmediatePost", &T::GetImmediatePost, &T::SetImmediatePost).Default(false);
-  c.Property("IncrementalFiltering", &T::GetIncrementalFiltering, &T::SetIncrementalFiltering).Default(true);
+  c.Property("IncrementalFiltering", &T::GetIncrementalFiltering, &T::SetIncrementalFiltering)
+      .Default(true)
+      .Stored(&T::IsIncrementalFilteringStored);
   c.Property("KeyFieldNames", &T::GetKeyFieldNames, &T::SetKeyFieldNames);
   c.Property("ListColumns", &T::GetListColumns, &T::SetListColumns);
-  c.Property("ListFieldNames", &T::GetListFieldNames, &T::SetListFieldNames);
+  // The columns are stored whole under ListColumns; their names read again would rebuild them.
+  c.Property("ListFieldNames", &T::GetListFieldNames, &T::SetListFieldNames).Stored(false);
   c.Property("ListFieldIndex", &T::GetListFieldIndex, &T::SetListFieldIndex).Default(Integer(0));
   c.Property("ListOptions", &T::GetListOptions, &T::SetListOptions);
   c.Property("ListSource", &T::GetListSource, &T::SetListSource);

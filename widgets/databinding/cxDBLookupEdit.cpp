@@ -165,12 +165,15 @@ Integer TcxCustomDBLookupEditProperties::FindByText(Integer AItemIndex, const St
   TcxDBDataController* c = GetDBDataController();
   TDataSet* ds = GetListDataSet();
   if (!c || !ds || !ds->Active() || AItemIndex < 0 || AItemIndex >= c->GetItemCount()) return -1;
+  // A column naming no field of the list data set is no column to search in.
+  TField* field = ds->FindField(c->GetDataFieldName(AItemIndex));
+  if (!field) return -1;
   TLocateOptions options{TLocateOption::loCaseInsensitive};
   if (APartial) options.Include(TLocateOption::loPartialKey);
   Integer r = -1;
   LockDataController();
   try {
-    if (ds->Locate(c->GetDataFieldName(AItemIndex), Variant(AText), options))
+    if (ds->Locate(field->FieldName(), Variant(AText), options))
       r = c->IsGridMode() ? c->GetFocusedRecordIndex() : c->FindRecordIndexByKey(c->GetDataSetKeyValues());
   } catch (...) {
     UnlockDataController();

@@ -40,6 +40,8 @@ class TcxCustomLookupEditProperties : public TcxCustomComboBoxProperties {
   virtual void SetListFieldIndex(Integer Value);
   virtual bool GetIncrementalFiltering() const { return FIncrementalFiltering; }
   void SetIncrementalFiltering(bool Value);
+  // Stored by its own value: the answer reads False while the data-set kind's GridMode is on.
+  bool IsIncrementalFilteringStored() const { return !FIncrementalFiltering; }
 
   // ---- editor-kind answers ----
   TcxEditSupportedOperations GetSupportedOperations() const override;

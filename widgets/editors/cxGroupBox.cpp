@@ -559,8 +559,9 @@ void TcxCustomGroupBox::AdjustClientRect(TRect& Rect) {
 }
 
 void TcxCustomGroupBox::AlignControls(TControl* AControl, TRect& ARect) {
+  TWeakLink self(this);  // a child's resize handler may free the group box
   inherited::AlignControls(AControl, ARect);
-  if (GetProperties() && !IsDestroying()) ClipChildren(CalculateClientRect());
+  if (self.Alive() && GetProperties() && !IsDestroying()) ClipChildren(CalculateClientRect());
 }
 
 void TcxCustomGroupBox::ClipChildren(const TRect& AClient) {
