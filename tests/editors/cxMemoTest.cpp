@@ -680,14 +680,7 @@ std::vector<String> Read(TStrings* L) {
 TEST_F(MemoTest, RandomLinesTypingAndUndoKeepTheTextOfThePlainRules) {
   for (const bool focused : {true, false}) {
     TcxMemo* memo = Add();
-    if (!focused) {
-      auto* other = New<TcxMemo>(form);
-      other->SetParent(form);
-      other->SetTop(150);
-      host().PumpUntilIdle();
-      other->SetFocus();
-      host().PumpUntilIdle();
-    }
+    if (!focused) Add()->SetTop(150);   // the focus goes to another memo
     TChangeCounter counter;
     memo->GetMemoProperties()->OnChange = {&counter, &TChangeCounter::Changed};
     // The memo outlives this pass (the form owns it); its handler must not outlive the counter.
@@ -826,6 +819,7 @@ TEST_F(MemoTest, RandomLinesTypingAndUndoKeepTheTextOfThePlainRules) {
         ASSERT_FALSE(memo->GetEditModified());
       }
     }
+    memo->GetMemoProperties()->OnChange = {};   // the counter ends with this round
   }
 }
 
@@ -928,4 +922,33 @@ TEST_F(MemoTest, ADeleteThatChangesOnlyTheTextStaysWithTheMemo) {
   EXPECT_EQ(Text(m), "ac");
   EXPECT_EQ(sink.Keys, (std::vector<Word>{VK_DELETE}));
   m->OnAfterKeyDown = {};
+}
+
+namespace {
+// Frees the memo whose change it hears.
+class TMemoFreer : public TObject {
+ public:
+  void Changed(TObject* Sender) {
+    ++Calls;
+    static_cast<TcxMemo*>(Sender)->Free();
+  }
+  int Calls = 0;
+};
+}  // namespace
+
+// A line added, by the short route or the long one, whose change handler frees the memo and
+// with it its lines: nothing is touched afterwards.
+TEST_F(MemoTest, AChangeHandlerMayFreeTheMemoWhileALineIsAdded) {
+  for (const char* start : {"first", "ends with a break\r\n"}) {
+    TcxMemo* memo = Add();
+    memo->SetEditValue(Variant(String(start)));
+    TStrings* lines = memo->GetLines();
+    TMemoFreer freer;
+    memo->GetMemoProperties()->OnChange = {&freer, &TMemoFreer::Changed};
+    TWeakLink link(memo);
+    lines->Add("second");
+    host().PumpUntilIdle();
+    EXPECT_FALSE(link.Alive()) << start;
+    EXPECT_EQ(freer.Calls, 1) << start;
+  }
 }
