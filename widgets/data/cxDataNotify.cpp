@@ -25,7 +25,17 @@ void TcxCustomDataController::EndUpdate() {
   TWeakLink self(this);
   if (FDataControllerInfo->LockCount() == 1 && FRefreshPending) {
     FRefreshPending = false;
-    DoRefresh();
+    try {
+      DoRefresh();
+    } catch (...) {
+      // The bracket closes all the same; the refresh's own error is the one that counts.
+      try {
+        if (self.Alive()) FDataControllerInfo->EndUpdate();
+        if (self.Alive()) CheckChanges();
+      } catch (...) {
+      }
+      throw;
+    }
     if (!self.Alive()) return;
   }
   FDataControllerInfo->EndUpdate();
