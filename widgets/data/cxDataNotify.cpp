@@ -64,6 +64,9 @@ void TcxCustomDataController::DataChanged(TcxDataChange AKind, Integer AItemInde
   } else if (AKind == dcField && FDataChangeItemIndex != -1 && FDataChangeItemIndex != AItemIndex) {
     FDataChangeKind = dcRecord;
     AItemIndex = -1;
+  } else if (AKind == dcField && FDataChangeMerged && FDataChangeKind == dcRecord) {
+    // The whole record is already to be redrawn: a field of it must not narrow that down.
+    AItemIndex = -1;
   } else {
     FDataChangeKind = AKind;
   }
@@ -141,7 +144,8 @@ void TcxCustomDataController::NotifyChanged() {
     return;
   }
   TWeakLink self(this);
-  if ((FDataChangeKind == dcField || FDataChangeKind == dcRecord) && FDataChangeRecordIndex != -1 && OnRecordChanged)
+  if ((FDataChangeKind == dcField || FDataChangeKind == dcRecord) &&
+      (FDataChangeRecordIndex != -1 || IsNewItemRecordMinusOne()) && OnRecordChanged)
     OnRecordChanged(this, FDataChangeRecordIndex, FDataChangeItemIndex);
   if (!self.Alive()) return;
   if (OnDataChanged) OnDataChanged(this);
