@@ -562,6 +562,56 @@ TEST_F(DBGridMode, EachRowOfAWindowedMasterShowsItsOwnRecordsDetails) {
   pattern->SetMasterRelation(nullptr, -1);
 }
 
+TEST_F(DBGridMode, ARecordAddedThroughAWindowedDetailStaysUntilPosted) {
+  MakeDataSet({{"ID", ftInteger}, {"NAME", ftString, 10}}, {{1, "a"}, {2, "b"}, {3, "c"}});
+  DS->Open();
+  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}});
+  for (const auto& r : std::vector<std::vector<Variant>>{{10, 1}, {11, 1}, {12, 1}, {30, 3}}) detail->AddRecord(r);
+  detail->Open();
+  auto* detailSource = New<TDataSource>(Owner.get());
+  detailSource->SetDataSet(detail);
+  DBTestItem level;
+  Owned<TCloningMaster> master(New<TCloningMaster>(nullptr));
+  AddItems(master.get(), {"ID", "NAME"});
+  master->SetDataSource(Source);
+  Owned<TcxDBDataController> pattern(New<TcxDBDataController>(nullptr));
+  AddItems(pattern.get(), {"ID", "MID"});
+  pattern->DataModeController()->SetGridModeBufferCount(3);
+  pattern->DataModeController()->SetGridMode(true);
+  pattern->SetDataSource(detailSource);
+  pattern->SetMasterKeyFieldNames("ID");
+  pattern->SetDetailKeyFieldNames("MID");
+  pattern->SetMasterRelation(master->Relations()->Add(&level), -1);
+  master->Refresh();
+  auto* d = static_cast<TcxDBDataController*>(master->GetDetailDataController(0, 0));
+  ASSERT_NE(d, nullptr);
+  ASSERT_TRUE(d->IsGridMode());
+  // Inserted in the middle of the window and at its end: the new record is the focused row
+  // until it is posted.
+  for (bool append : {false, true}) {
+    SCOPED_TRACE(append ? "appended" : "inserted");
+    ASSERT_TRUE(detail->Locate("ID", Variant(11), TLocateOptions()));
+    const Integer id = append ? 99 : 98;
+    if (append)
+      d->Append();
+    else
+      d->Insert();
+    EXPECT_EQ(detail->State(), TDataSetState::dsInsert);
+    ASSERT_TRUE(d->IsEditing());
+    const Integer row = d->GetFocusedRowIndex();
+    ASSERT_GE(row, 0);
+    EXPECT_TRUE(VarIsNull(d->GetItemValue(d->GetRowInfo(row).RecordIndex, 0)));
+    d->SetEditValue(0, Variant(id), TcxDataEditValueSource::evsValue);
+    d->SetEditValue(1, Variant(2), TcxDataEditValueSource::evsValue);
+    d->PostEditing();
+    EXPECT_EQ(detail->State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(detail->Lookup("ID", Variant(id), "MID"), Variant(2));
+    EXPECT_EQ(d->GetItemValue(d->GetFocusedRecordIndex(), 0), Variant(id));
+  }
+  EXPECT_EQ(detail->RecordCount(), 6);
+  pattern->SetMasterRelation(nullptr, -1);
+}
+
 // ---- Selection by bookmarks, iteration and the search ----
 
 class DBGridModeSelection : public DBGridMode {

@@ -900,3 +900,27 @@ TEST_F(MemoTest, LinesFollowChangesThatJoinOrSplitALineBreak) {
     EXPECT_EQ(Read(memo->GetLines()), c.expected) << c.text;
   }
 }
+
+// Delete leaves the caret where it is: whether it changed the text decides whether the key
+// stays with the memo or goes on to its host.
+TEST_F(MemoTest, ADeleteThatChangesOnlyTheTextStaysWithTheMemo) {
+  TcxMemo* m = Add();
+  TKeySink sink;
+  m->OnAfterKeyDown = {&sink, &TKeySink::AfterKeyDown};
+  Type("abc");
+  m->SetSelStartAndLength(1, 0);
+  host().PumpUntilIdle();
+  sink.Keys.clear();
+  host().Key(VK_DELETE);
+  host().PumpUntilIdle();
+  EXPECT_EQ(Text(m), "ac");
+  EXPECT_EQ(m->GetSelStart(), 1);
+  EXPECT_TRUE(sink.Keys.empty());
+  m->SetSelStartAndLength(2, 0);
+  host().PumpUntilIdle();
+  host().Key(VK_DELETE);   // at the end: nothing to delete
+  host().PumpUntilIdle();
+  EXPECT_EQ(Text(m), "ac");
+  EXPECT_EQ(sink.Keys, (std::vector<Word>{VK_DELETE}));
+  m->OnAfterKeyDown = {};
+}

@@ -665,9 +665,11 @@ void TcxDBDataController::CheckBrowseState() {
 bool TcxDBDataController::CanLeaveFocusedRow() {
   if (FChangingFocus || !dynamic_cast<TcxDBDataRelation*>(GetMasterRelation())) return true;
   // The focus coming onto the record just inserted leaves nothing: settling the edits
-  // here would cancel that record before anything was typed into it.
+  // here would cancel that record before anything was typed into it. In a window the new
+  // record takes the row, and so the record index, of the one it was inserted before.
   TcxDBDataProvider* p = DBProvider();
-  if (p->IsInserting() && p->EditingRecordIndex() >= 0 && p->EditingRecordIndex() != GetFocusedRecordIndex())
+  if (p->IsInserting() && p->EditingRecordIndex() >= 0 &&
+      (p->EditingRecordIndex() != GetFocusedRecordIndex() || p->FInInsertFromDataSet))
     return true;
   TcxCustomDataController* master = GetMasterDataController();
   if (!master) return true;
