@@ -289,6 +289,7 @@ void TcxCustomDataController::DeleteRecord(Integer ARecordIndex) {
 // come or go.
 void TcxCustomDataController::RecordInserted(Integer ARecordIndex) {
   if (FBookmarkRecordIndex >= ARecordIndex) ++FBookmarkRecordIndex;
+  FDataControllerInfo->RecordInserted(ARecordIndex, !IsRestoringSelectionByKeys());
   FProvider->RecordInserted(ARecordIndex);
   if (HasRelations() && FRelations->ItemField())
     for (Integer r = ARecordIndex + 1; r < GetRecordCount(); ++r) FixDetailRecordIndexes(r, 0);

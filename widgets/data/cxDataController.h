@@ -650,6 +650,8 @@ class TcxCustomDataController : public TPersistent {
   Integer FLookupLockCount = 0;
   Integer FProviderLockCount = 0;
   Integer FSaveKeysCount = 0;
+  // Inside a save-keys bracket of a smart refresh the selection comes back by its keys.
+  bool IsRestoringSelectionByKeys() const { return FSaveKeysCount > 0 && IsSmartRefresh(); }
   bool FDataChangeMerged = false;
   bool FChangedHeldBack = false;
   bool FSummaryHeldBack = false;  // summaries skipped while the owner was read

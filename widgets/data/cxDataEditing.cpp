@@ -415,6 +415,7 @@ void TcxCustomDataController::DeleteStorageRecords(const std::vector<Integer>& A
     }
   }
   FDataStorage->DeleteRecords(AList);
+  FDataControllerInfo->RecordsDeleted(AList, !IsRestoringSelectionByKeys());
   shift(FBookmarkRecordIndex);
   for (Integer* r : {&FProvider->FEditingRecordIndex, &FProvider->FEditingRecordIndex1,
                      &FProvider->FEditingRecordIndex2})
