@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <map>
+#include <random>
 
 using enum TFieldType;
 
@@ -460,6 +461,103 @@ TEST_F(DBGridMode, TheDataSetsOwnFilterShapesTheWindowAndUnchangedSettingsLeaveI
   EXPECT_GT(link.Changes, 0);
   EXPECT_EQ(C->GetRowCount(), 10);
   link.SetDataSource(nullptr);
+}
+
+TEST_F(DBGridMode, RandomEditsScrollsAndWindowSizesKeepBothWindowsOnTheDataSet) {
+  // Scrolls, jumps, deletes, inserts (posted or cancelled), edits and window sizes changed
+  // at any time, through the controller and from outside; a second window follows. After
+  // every step each window holds the records around the data set's current one.
+  for (unsigned seed = 1; seed <= 6; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Open(60, 8);
+    Owned<TcxDBDataController> other(New<TcxDBDataController>(nullptr));
+    AddItems(other.get(), {"ID", "S"});
+    other->DataModeController()->SetGridModeBufferCount(4);
+    other->DataModeController()->SetGridMode(true);
+    other->SetDataSource(Source);
+    std::mt19937 random(seed);
+    auto pick = [&](Integer lo, Integer hi) { return std::uniform_int_distribution<Integer>(lo, hi)(random); };
+    auto place = [&] { return std::find(Model.begin(), Model.end(), CurrentID()) - Model.begin(); };
+    Integer next = 1000;
+    auto typeNew = [&](TcxDBDataController* AController) {
+      AController->SetEditValue(0, Variant(next), TcxDataEditValueSource::evsValue);
+      AController->SetEditValue(1, Variant("r" + IntToStr(next)), TcxDataEditValueSource::evsValue);
+    };
+    for (Integer step = 0; step < 120; ++step) {
+      const Integer op = pick(0, 9);
+      SCOPED_TRACE("step " + std::to_string(step) + ", operation " + std::to_string(op));
+      switch (op) {
+        case 0:
+          C->Scroll(pick(-5, 5));
+          break;
+        case 1:
+          Locate(Model[size_t(pick(0, Integer(Model.size()) - 1))]);
+          break;
+        case 2:
+        case 3:
+          if (Model.size() > 3) {
+            const Integer id = CurrentID();
+            if (op == 2)
+              DS->Delete();
+            else
+              C->DeleteFocused();
+            Model.erase(std::find(Model.begin(), Model.end(), id));
+          }
+          break;
+        case 4: {
+          // Inserted before the current record, through either window.
+          const auto at = place();
+          TcxDBDataController* through = pick(0, 1) ? C.get() : other.get();
+          through->Insert();
+          typeNew(through);
+          if (pick(0, 2) == 0) {
+            through->Cancel();
+          } else {
+            through->PostEditing();
+            Model.insert(Model.begin() + at, next);
+          }
+          ++next;
+          break;
+        }
+        case 5:
+          C->DataModeController()->SetGridModeBufferCount(pick(1, 12));
+          break;
+        case 6:
+          C->ChangeFocusedRowIndex(pick(0, C->GetRowCount() - 1));
+          break;
+        case 7:
+          // An edit that leaves the value as it was, with the window resized under it.
+          C->Edit();
+          C->SetEditValue(1, Variant("r" + IntToStr(CurrentID())), TcxDataEditValueSource::evsValue);
+          if (pick(0, 1)) C->DataModeController()->SetGridModeBufferCount(pick(1, 12));
+          if (pick(0, 1))
+            C->PostEditing();
+          else
+            C->Cancel();
+          break;
+        case 8:
+          if (pick(0, 1))
+            DS->First();
+          else
+            DS->Last();
+          break;
+        default: {
+          const auto at = place();
+          DS->Insert();
+          DS->FieldByName("ID")->SetValue(Variant(next));
+          DS->FieldByName("S")->SetValue(Variant("r" + IntToStr(next)));
+          DS->Post();
+          Model.insert(Model.begin() + at, next++);
+          break;
+        }
+      }
+      ASSERT_EQ(DS->State(), TDataSetState::dsBrowse);
+      const Integer size = C->DataModeController()->GridModeBufferCount();
+      ASSERT_NO_FATAL_FAILURE(ExpectWindow(std::min<Integer>(Integer(Model.size()), size)));
+      ASSERT_NO_FATAL_FAILURE(ExpectWindowOf(other.get(), std::min<Integer>(Integer(Model.size()), 4)));
+    }
+    other->SetDataSource(nullptr);
+  }
 }
 
 namespace {

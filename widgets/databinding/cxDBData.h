@@ -240,6 +240,9 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   TBookmarkStr GetRowBookmark(Integer ARecordIndex) const;
   // The window follows a change of the data set (or of the buffer size).
   void RefreshGridModeBuffer();
+  // This link's buffer size changed: the data set's buffer may have moved the windows of
+  // the other grid-mode controllers on it, which hear nothing of it; they follow now.
+  void RefreshOtherWindows();
   // From the current record on, the record whose display text of the searched item
   // starts with AText; the data set stays where it was when none does.
   bool GridModeSearch(const String& AText, bool AForward, bool AIsNext);

@@ -432,8 +432,11 @@ void TcxDBDataController::UnbindFields() {
 void TcxDBDataController::RemoveNotification(TComponent* AComponent) { inherited::RemoveNotification(AComponent); }
 
 void TcxDBDataController::UpdateStructure() {
-  if (!IsGridMode()) DBProvider()->DataLink()->SetBufferCount(1);
+  TcxDBDataLink* link = DBProvider()->DataLink();
+  const Integer buffer = link->BufferCount();
+  if (!IsGridMode()) link->SetBufferCount(1);
   inherited::UpdateStructure();
+  if (link->BufferCount() != buffer) DBProvider()->RefreshOtherWindows();
 }
 
 void TcxDBDataController::ResetFocusing() {

@@ -92,6 +92,14 @@ void TcxDBDataProvider::RefreshGridModeBuffer() {
   }
 }
 
+void TcxDBDataProvider::RefreshOtherWindows() {
+  for (TcxDBDataProvider* p : OtherProviders())
+    if (p->FDataLink->Active() && p->IsGridMode() && !p->IsFrozen()) {
+      TcxDataUpdateBracket bracket(p->DBDataController());
+      p->RefreshGridModeBuffer();
+    }
+}
+
 void TcxDBDataProvider::GridModeDataSetChanged() {
   TcxDBDataController* c = DBDataController();
   TFlagGuard guard(FInGridModeChange);
@@ -246,8 +254,11 @@ void TcxDBDataController::GridModeBufferCountChanged() {
   const bool was = FChangingBufferCount;
   FChangingBufferCount = true;
   try {
-    TcxDataUpdateBracket bracket(this);
-    DBProvider()->RefreshGridModeBuffer();
+    {
+      TcxDataUpdateBracket bracket(this);
+      DBProvider()->RefreshGridModeBuffer();
+    }
+    DBProvider()->RefreshOtherWindows();
   } catch (...) {
     FChangingBufferCount = was;
     throw;
