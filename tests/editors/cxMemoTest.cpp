@@ -821,6 +821,7 @@ TEST_F(MemoTest, RandomLinesTypingAndUndoKeepTheTextOfThePlainRules) {
         ASSERT_FALSE(memo->GetEditModified());
       }
     }
+    memo->GetMemoProperties()->OnChange = {};   // the counter ends with this round
   }
 }
 
@@ -923,4 +924,33 @@ TEST_F(MemoTest, ADeleteThatChangesOnlyTheTextStaysWithTheMemo) {
   EXPECT_EQ(Text(m), "ac");
   EXPECT_EQ(sink.Keys, (std::vector<Word>{VK_DELETE}));
   m->OnAfterKeyDown = {};
+}
+
+namespace {
+// Frees the memo whose change it hears.
+class TMemoFreer : public TObject {
+ public:
+  void Changed(TObject* Sender) {
+    ++Calls;
+    static_cast<TcxMemo*>(Sender)->Free();
+  }
+  int Calls = 0;
+};
+}  // namespace
+
+// A line added, by the short route or the long one, whose change handler frees the memo and
+// with it its lines: nothing is touched afterwards.
+TEST_F(MemoTest, AChangeHandlerMayFreeTheMemoWhileALineIsAdded) {
+  for (const char* start : {"first", "ends with a break\r\n"}) {
+    TcxMemo* memo = Add();
+    memo->SetEditValue(Variant(String(start)));
+    TStrings* lines = memo->GetLines();
+    TMemoFreer freer;
+    memo->GetMemoProperties()->OnChange = {&freer, &TMemoFreer::Changed};
+    TWeakLink link(memo);
+    lines->Add("second");
+    host().PumpUntilIdle();
+    EXPECT_FALSE(link.Alive()) << start;
+    EXPECT_EQ(freer.Calls, 1) << start;
+  }
 }
