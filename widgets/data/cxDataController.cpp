@@ -503,7 +503,15 @@ void TcxCustomDataController::ChangeItemSortingIndex(Integer AItemIndex, Integer
 
 void TcxCustomDataController::ChangeItemGroupIndex(Integer AItemIndex, Integer AGroupIndex) {
   TcxCustomDataField* field = GetItemField(AItemIndex);
-  if (GetItemGroupIndex(AItemIndex) == AGroupIndex || (AGroupIndex < 0 && GetItemGroupIndex(AItemIndex) < 0)) return;
+  const Integer was = GetItemGroupIndex(AItemIndex);
+  // The place the list would give it: a grouped item moves at most to the last level.
+  const Integer count = GetGroupingItemCount();
+  const Integer to = AGroupIndex < 0 ? -1 : std::min(AGroupIndex, was >= 0 ? count - 1 : count);
+  if (to == was) return;
+  // The edited record's values decide its group: the edit is posted first.
+  TWeakLink self(this);
+  PostEditing();
+  if (!self.Alive()) return;
   FDataControllerInfo->SetGroupingChanged();
   FDataControllerInfo->GroupingFieldList()->ChangeGrouping(field, AGroupIndex);
 }

@@ -594,6 +594,8 @@ class TcxCustomDataController : public TPersistent {
   void DeleteStorageRecords(const std::vector<Integer>& AList);
   // The record chosen by the provider's BeginDeleting takes the focus at the rebuild.
   void ApplyDeletingFocus();
+  // Deletes what the row shows: its record, or every record of its group.
+  void DeleteFocusedRow(Integer ARowIndex);
   // A refresh: the records are read again first when they come from a source.
   void DoRefresh();
   // Notes the expanded (and selected) groups by their values while the records that

@@ -297,6 +297,17 @@ void TcxCustomDataController::ApplyDeletingFocus() {
   FDataControllerInfo->AddChanges({dcicResetFocusedRow});
 }
 
+// A data row deletes its record; a group row stands for every record of its group.
+void TcxCustomDataController::DeleteFocusedRow(Integer ARowIndex) {
+  if (GetRowInfo(ARowIndex).Level == GetGroupingItemCount()) {
+    FProvider->DeleteFocused();
+    return;
+  }
+  std::vector<Integer> records;
+  FGroups->LoadRecordList(records, ARowIndex);
+  DeleteRecords(std::move(records));
+}
+
 void TcxCustomDataController::DeleteFocused() {
   const Integer row = GetFocusedRowIndex();
   if (row < 0 || !FProvider->CanDelete()) return;
@@ -310,14 +321,7 @@ void TcxCustomDataController::DeleteFocused() {
   } restore{FInDeleteCommand, was};
   FProvider->BeginDeleting();
   try {
-    const TcxRowInfo info = GetRowInfo(row);
-    if (info.Level == GetGroupingItemCount()) {
-      FProvider->DeleteFocused();
-    } else {
-      std::vector<Integer> records;
-      FGroups->LoadRecordList(records, row);
-      DeleteRecords(std::move(records));
-    }
+    DeleteFocusedRow(row);
     ClearSelection();
     ApplyDeletingFocus();
   } catch (...) {
@@ -342,7 +346,7 @@ void TcxCustomDataController::DeleteSelection() {
     if (FMultiSelect)
       FProvider->DeleteSelection();
     else
-      FProvider->DeleteFocused();
+      DeleteFocusedRow(GetFocusedRowIndex());
     ApplyDeletingFocus();
   } catch (...) {
     FProvider->EndDeleting();
