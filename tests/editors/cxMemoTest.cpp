@@ -683,6 +683,11 @@ TEST_F(MemoTest, RandomLinesTypingAndUndoKeepTheTextOfThePlainRules) {
     if (!focused) Add()->SetTop(150);   // the focus goes to another memo
     TChangeCounter counter;
     memo->GetMemoProperties()->OnChange = {&counter, &TChangeCounter::Changed};
+    // The memo outlives this pass (the form owns it); its handler must not outlive the counter.
+    struct Unhook {
+      TcxMemo* Memo;
+      ~Unhook() { Memo->GetMemoProperties()->OnChange = {}; }
+    } unhook{memo};
     std::mt19937 rng(focused ? 5421 : 5422);
     std::uniform_int_distribution<int> action(0, 13), pick(0, 5);
     static const char* const kLines[] = {"one", "a longer line of words", "x", "", "two\r\nlines", "lone\rcr"};
