@@ -901,6 +901,52 @@ TEST_F(DBGridModeSelection, OneStepRangesAgreeWithAWalk) {
   }
 }
 
+TEST_F(DBGridModeSelection, BookmarksOfAClosedOrReplacedDataSetAreDropped) {
+  // Bookmarks are texts of one data set; another data set may know the same texts for
+  // other records.
+  enum { kOtherSource, kOtherDataSet, kReopened };
+  for (int how : {kOtherSource, kOtherDataSet, kReopened}) {
+    SCOPED_TRACE(how);
+    OpenSelecting(50, 10);
+    TMemoryDataSet* second = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"S", ftString, 10}});
+    for (Integer i = 1; i <= 50; ++i) second->AddRecord({Variant(100 + i), Variant("s" + IntToStr(i))});
+    second->Open();
+    auto* secondSource = New<TDataSource>(Owner.get());
+    secondSource->SetDataSet(second);
+    Anchor(3);
+    SelectTo(6);
+    ASSERT_EQ(SelectedIDs(), Range(3, 6));
+    ASSERT_TRUE(C->SaveBookmark());
+    if (how == kOtherSource) {
+      C->SetDataSource(secondSource);
+    } else if (how == kOtherDataSet) {
+      Source->SetDataSet(second);
+    } else {
+      DS->Close();
+      DS->Open();
+    }
+    EXPECT_EQ(C->GetSelectedCount(), 0);
+    EXPECT_FALSE(C->IsSelectionAnchorAssigned());
+    EXPECT_FALSE(C->IsBookmarkAvailable());
+    // Nothing of the other data set is deleted for the records selected in the first.
+    C->DeleteSelection();
+    EXPECT_EQ(second->RecordCount(), 50);
+    EXPECT_EQ(DS->RecordCount(), 50);
+    if (how != kReopened) {
+      // The next range is of the data set shown now.
+      ASSERT_TRUE(second->Locate("ID", Variant(110), TLocateOptions()));
+      C->SetSelectionAnchor(FocusedRow());
+      ASSERT_TRUE(second->Locate("ID", Variant(111), TLocateOptions()));
+      C->SelectFromAnchor(FocusedRow(), false);
+      EXPECT_EQ(C->GetSelectedCount(), 2);
+      C->DeleteSelection();
+      EXPECT_EQ(second->RecordCount(), 48);
+      EXPECT_FALSE(second->Locate("ID", Variant(110), TLocateOptions()));
+    }
+    C->SetDataSource(nullptr);
+  }
+}
+
 TEST_F(DBGridModeSelection, SelectedRowsAndFocusingThem) {
   OpenSelecting(100, 10);
   C->ClearSelection();

@@ -568,7 +568,7 @@ Integer TcxCustomDataController::CompareRecords(Integer ARecordIndex1, Integer A
   // more of the controller is touched.
   auto* self = const_cast<TcxCustomDataController*>(this);
   TWeakLink link(self);
-  const bool rebuilding = FDataControllerInfo->IsUpdating();
+  const bool rebuilding = FDataControllerInfo && FDataControllerInfo->IsUpdating();
   auto freed = [&] {
     if (link.Alive()) return false;
     if (rebuilding) throw TcxDataControllerFreed();

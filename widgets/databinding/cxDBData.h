@@ -330,6 +330,8 @@ class TcxDBDataSelection : public TcxDataSelection {
   void SelectFromAnchor(const TBookmarkStr& ABookmark, bool AKeepSelection);
   // Drops the bookmarks whose records are gone; True when one was dropped.
   bool DropInvalidBookmarks();
+  // The data set closed or another took its place: its bookmarks, the anchor's too, go.
+  void DropAllBookmarks();
   // Removes entry AIndex with its bookmark.
   void DeleteBookmark(Integer AIndex);
 

@@ -479,6 +479,15 @@ void TcxDBDataController::ActiveChanged(bool AActive) {
   // (reading now would re-open the query for this master again, and so on for ever).
   if (AActive && IsDetailQueryOutdated()) return;
   inherited::ActiveChanged(AActive);
+  if (!AActive && !IsDestroying()) {
+    // Bookmarks are texts of the data set that closed; the next one open on this link (or
+    // the same one read anew) may know the same texts for other records.
+    DBSelection()->DropAllBookmarks();
+    if (!FGridBookmark.empty()) {
+      FGridBookmark.clear();
+      Change({TcxDataControllerChange::dccBookmark});
+    }
+  }
   // A closed data set shows no records: what was read from it goes with it.
   if (!AActive && GetRecordCount() > 0 && !IsDestroying()) UpdateStructure();
 }
