@@ -409,3 +409,32 @@ TEST_F(Editing, DeletingASingleSelectedGroupRowDeletesItsRecords) {
   EXPECT_EQ(c_->GetRecordCount(), 2);
   EXPECT_EQ(Value(c_->GetFocusedRecordIndex()), 50);
 }
+
+// The row that takes the focus after a deletion is the nearest one that stays.
+TEST_F(Editing, AfterDeletingTheFocusGoesToTheNearestRowThatStays) {
+  c_->ChangeSortingOrder(0, TcxDataSortOrder::soDescending);  // 50 40 30 20 10
+  c_->SetMultiSelect(true);
+  c_->ChangeFocusedRowIndex(1);
+  c_->ClearSelection();
+  c_->SelectRows(1, 2);  // 40 30
+  c_->DeleteSelection();
+  EXPECT_EQ(Values(), (V{50, 20, 10}));
+  EXPECT_EQ(c_->GetFocusedRowIndex(), 1);
+  EXPECT_EQ(Value(c_->GetFocusedRecordIndex()), 20);
+
+  Fill({{10, "A"}, {20, "A"}, {30, "B"}, {40, "B"}, {50, "A"}});  // 50 40 30 20 10
+  c_->ChangeFocusedRowIndex(2);
+  c_->ClearSelection();
+  c_->SelectRows(2, 4);  // 30 20 10: nothing after them, so the row before
+  c_->DeleteSelection();
+  EXPECT_EQ(Values(), (V{50, 40}));
+  EXPECT_EQ(Value(c_->GetFocusedRecordIndex()), 40);
+
+  Fill({{10, "A"}, {20, "A"}, {30, "B"}, {40, "B"}, {50, "A"}});
+  c_->Groups()->ChangeGrouping(1, 0);
+  c_->Groups()->FullExpand();  // g(A) 50 20 10 g(B) 40 30
+  c_->ChangeFocusedRowIndex(0);
+  c_->DeleteFocused();  // the group row's own records go: g(B) is the nearest row left
+  EXPECT_EQ(Values(), (V{40, 40, 30}));
+  EXPECT_EQ(Value(c_->GetFocusedRecordIndex()), 40);
+}

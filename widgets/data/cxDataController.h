@@ -596,6 +596,10 @@ class TcxCustomDataController : public TPersistent {
   void ApplyDeletingFocus();
   // Deletes what the row shows: its record, or every record of its group.
   void DeleteFocusedRow(Integer ARowIndex);
+  // The records the rows show (a group row: its group's), sorted, each once.
+  std::vector<Integer> GetRowRecords(const std::vector<Integer>& ARows);
+  // The selected rows in selection order (single-select mode: the focused row when selected).
+  std::vector<Integer> GetSelectedRows() const;
   // A refresh: the records are read again first when they come from a source.
   void DoRefresh();
   // Notes the expanded (and selected) groups by their values while the records that

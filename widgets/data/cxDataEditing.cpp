@@ -299,13 +299,31 @@ void TcxCustomDataController::ApplyDeletingFocus() {
 
 // A data row deletes its record; a group row stands for every record of its group.
 void TcxCustomDataController::DeleteFocusedRow(Integer ARowIndex) {
-  if (GetRowInfo(ARowIndex).Level == GetGroupingItemCount()) {
+  if (GetRowInfo(ARowIndex).Level == GetGroupingItemCount())
     FProvider->DeleteFocused();
-    return;
-  }
+  else
+    DeleteRecords(GetRowRecords({ARowIndex}));
+}
+
+std::vector<Integer> TcxCustomDataController::GetSelectedRows() const {
+  std::vector<Integer> rows;
+  for (Integer i = 0; i < GetSelectedCount(); ++i) rows.push_back(GetSelectedRowIndex(i));
+  return rows;
+}
+
+std::vector<Integer> TcxCustomDataController::GetRowRecords(const std::vector<Integer>& ARows) {
   std::vector<Integer> records;
-  FGroups->LoadRecordList(records, ARowIndex);
-  DeleteRecords(std::move(records));
+  for (Integer row : ARows) {
+    if (row < 0 || row >= GetRowCount()) continue;
+    const TcxRowInfo info = GetRowInfo(row);
+    if (info.Level == GetGroupingItemCount())
+      records.push_back(info.RecordIndex);
+    else
+      FGroups->LoadRecordList(records, row);
+  }
+  std::sort(records.begin(), records.end());
+  records.erase(std::unique(records.begin(), records.end()), records.end());
+  return records;
 }
 
 void TcxCustomDataController::DeleteFocused() {
@@ -319,7 +337,7 @@ void TcxCustomDataController::DeleteFocused() {
     bool Value;
     ~TRestore() { Flag = Value; }
   } restore{FInDeleteCommand, was};
-  FProvider->BeginDeleting();
+  FProvider->BeginDeleting(GetRowRecords({row}));
   try {
     DeleteFocusedRow(row);
     ClearSelection();
@@ -341,7 +359,7 @@ void TcxCustomDataController::DeleteSelection() {
     bool Value;
     ~TRestore() { Flag = Value; }
   } restore{FInDeleteCommand, was};
-  FProvider->BeginDeleting();
+  FProvider->BeginDeleting(GetRowRecords(GetSelectedRows()));
   try {
     if (FMultiSelect)
       FProvider->DeleteSelection();
