@@ -305,3 +305,20 @@ TEST_F(Cursor, AReloadReadsEveryPositionOfTheProvider) {
 }
 
 }  // namespace
+
+TEST_F(Provider, DeletingARecordThroughTheSourceKeepsTheFocusAndSelectionOnTheirRecords) {
+  c_->SetMultiSelect(true);
+  c_->ChangeFocusedRowIndex(3);  // 40
+  c_->ClearSelection();
+  c_->ChangeRowSelection(4, true);  // 50
+  c_->DeleteRecord(0);              // 20 30 40 50, read again from the source
+  EXPECT_EQ(src_.Numbers(), (V{20, 30, 40, 50}));
+  EXPECT_EQ(c_->GetFocusedRowIndex(), 2);
+  EXPECT_EQ(c_->GetItemValue(c_->GetFocusedRecordIndex(), 0).AsInteger(), 40);
+  ASSERT_EQ(c_->GetSelectedCount(), 1);
+  EXPECT_EQ(c_->GetSelectedRowIndex(0), 3);
+  c_->InsertRecord(0);  // (empty) 20 30 40 50
+  EXPECT_EQ(c_->GetFocusedRowIndex(), 3);
+  EXPECT_EQ(c_->GetItemValue(c_->GetFocusedRecordIndex(), 0).AsInteger(), 40);
+  EXPECT_EQ(c_->GetSelectedRowIndex(0), 4);
+}

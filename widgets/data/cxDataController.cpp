@@ -277,6 +277,7 @@ void TcxCustomDataController::DeleteRecord(Integer ARecordIndex) {
     if (ARecordIndex == FProvider->EditingRecordIndex()) FProvider->ResetEditing();
     FProvider->DeleteRecord(ARecordIndex);
     FProvider->ShiftDeletingFocus({ARecordIndex});
+    FDataControllerInfo->RecordsDeleted({ARecordIndex}, !IsRestoringSelectionByKeys());
     DataChanged(dcTotal, -1, -1);
   } catch (...) {
     EndUpdate();
