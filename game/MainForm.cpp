@@ -276,7 +276,10 @@ void TMainForm::GameFinished(Integer GameNumber, Integer CellsLeft, Integer Seco
   const TStoredResult best = ParseStoredResult(scores->ReadString(section, key, ""));
   const TGameOutcome outcome = ResultForm->Prepare(size, colours, GameNumber, CellsLeft, Seconds, PlayerName, best);
   const TModalResult chosen = ResultForm->ShowModal();
-  if (outcome == TGameOutcome::NewBest) {
+  // The file may have gained a result for this game while the window showed (another
+  // running game stored one): it gives way only to a strictly better result, as ever.
+  if (outcome == TGameOutcome::NewBest &&
+      TResultForm::Compare(CellsLeft, ParseStoredResult(scores->ReadString(section, key, ""))) == TGameOutcome::NewBest) {
     PlayerName = CleanPlayerName(ResultForm->eName->GetText());
     StoreValue(*scores, section, key, StoredResultText(CellsLeft, PlayerName, moves));
     Owned<TIniFile> config(New<TIniFile>(ConfigFileName()));
