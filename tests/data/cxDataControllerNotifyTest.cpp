@@ -3,6 +3,7 @@
 #include "DataControllerTestSupport.h"
 
 #include "classlib/core/SysUtils.h"
+#include "widgets/data/cxDataRelations.h"
 #include "widgets/data/cxDataStorage.h"
 #include "widgets/data/cxDataUtils.h"
 
@@ -154,6 +155,29 @@ TEST_F(Notify, AValueTypedIntoTheNewItemRowIsToldAsARecordChange) {
   EXPECT_EQ(r_.Events.back(), "data");
   EXPECT_NE(std::find(r_.Events.begin(), r_.Events.end(), "record -1 item 1"), r_.Events.end());
   c_->Cancel();
+}
+
+TEST_F(Notify, APatternDetailCallsOnlyItsListeners) {
+  TcxCustomDataRelation* relation = c_->Relations()->Add(items_[0].get());
+  Owned<TcxDataController> pattern(New<TcxDataController>(nullptr));
+  Owned<TestItem> item(New<TestItem>());
+  pattern->AddItem(item.get());
+  pattern->ChangeValueTypeClass(0, IntType());
+  pattern->SetRecordCount(2);
+  pattern->SetMasterRelation(relation, -1);
+  ASSERT_EQ(pattern->GetDetailMode(), TcxDataControllerDetailMode::dcdmPattern);
+  Recorder seen;
+  pattern->OnDataChanged = TcxDataControllerNotifyEvent(&seen, &Recorder::DataChanged);
+  pattern->OnRecordChanged = TcxDataRecordChangedEvent(&seen, &Recorder::RecordChanged);
+  pattern->AddNotifyEventItem(&seen, TNotifyEvent(&seen, &Recorder::Listener));
+  pattern->SetValue(1, 0, 5);
+  EXPECT_EQ(seen.Events, (std::vector<std::string>{"listener"}));
+
+  // Left on its own it is a controller like any other.
+  c_->Relations()->Clear();
+  seen.Events.clear();
+  pattern->SetValue(1, 0, 6);
+  EXPECT_EQ(seen.Events, (std::vector<std::string>{"record 1 item 0", "data", "listener"}));
 }
 
 TEST_F(Notify, SortingAndGroupingSendLayoutAndTheirEvents) {

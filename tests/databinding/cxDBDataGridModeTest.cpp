@@ -560,6 +560,49 @@ TEST_F(DBGridMode, RandomEditsScrollsAndWindowSizesKeepBothWindowsOnTheDataSet) 
   }
 }
 
+TEST_F(DBGridMode, AWindowFollowsWhenALargerWindowOnItsDataSetComesGoesOrLoads) {
+  // The data set's record buffer serves every link: a larger window coming, going or
+  // leaving grid mode reshapes it under the smaller one.
+  for (unsigned seed = 1; seed <= 6; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Open(60, 4);
+    Owned<TcxDBDataController> large(New<TcxDBDataController>(nullptr));
+    AddItems(large.get(), {"ID", "S"});
+    large->DataModeController()->SetGridModeBufferCount(12);
+    large->DataModeController()->SetGridMode(true);
+    large->SetDataSource(Source);
+    std::mt19937 random(seed);
+    auto pick = [&](Integer lo, Integer hi) { return std::uniform_int_distribution<Integer>(lo, hi)(random); };
+    for (Integer step = 0; step < 100; ++step) {
+      const Integer op = pick(0, 4);
+      SCOPED_TRACE("step " + std::to_string(step) + ", operation " + std::to_string(op));
+      switch (op) {
+        case 0:
+          Locate(pick(1, 60));
+          break;
+        case 1:
+          (pick(0, 1) ? C.get() : large.get())->Scroll(pick(-6, 6));
+          break;
+        case 2:
+          large->SetDataSource(large->DataSource() ? nullptr : Source);
+          break;
+        case 3:
+          large->DataModeController()->SetGridMode(!large->DataModeController()->GridMode());
+          break;
+        default:
+          C->ChangeFocusedRowIndex(pick(0, C->GetRowCount() - 1));
+          break;
+      }
+      ASSERT_NO_FATAL_FAILURE(ExpectWindow(4));
+      if (large->DataSource() && large->IsGridMode()) {
+        ASSERT_NO_FATAL_FAILURE(ExpectWindowOf(large.get(), 12));
+      }
+    }
+    large.reset();
+    ASSERT_NO_FATAL_FAILURE(ExpectWindow(4));
+  }
+}
+
 namespace {
 
 // A master that makes a loaded clone of its pattern detail for each record it is asked for.

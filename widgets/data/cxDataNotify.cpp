@@ -144,11 +144,14 @@ void TcxCustomDataController::NotifyChanged() {
     return;
   }
   TWeakLink self(this);
-  if ((FDataChangeKind == dcField || FDataChangeKind == dcRecord) &&
-      (FDataChangeRecordIndex != -1 || IsNewItemRecordMinusOne()) && OnRecordChanged)
-    OnRecordChanged(this, FDataChangeRecordIndex, FDataChangeItemIndex);
-  if (!self.Alive()) return;
-  if (OnDataChanged) OnDataChanged(this);
+  // A pattern's events are the ones its clones were given: its own records show nowhere.
+  if (!(IsDetail() && GetDetailMode() == TcxDataControllerDetailMode::dcdmPattern)) {
+    if ((FDataChangeKind == dcField || FDataChangeKind == dcRecord) &&
+        (FDataChangeRecordIndex != -1 || IsNewItemRecordMinusOne()) && OnRecordChanged)
+      OnRecordChanged(this, FDataChangeRecordIndex, FDataChangeItemIndex);
+    if (!self.Alive()) return;
+    if (OnDataChanged) OnDataChanged(this);
+  }
   if (!self.Alive() || (IsGridMode() && IsProviderLocked())) return;
   // A copy: a listener may remove itself or others.
   const std::vector<TNotifyEventItem> items = FNotifyEventItems;

@@ -243,6 +243,9 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   // This link's buffer size changed: the data set's buffer may have moved the windows of
   // the other grid-mode controllers on it, which hear nothing of it; they follow now.
   void RefreshOtherWindows();
+  // The link goes to another data source; the windows on the data set it leaves and on the
+  // one it comes to follow the change of the data sets' buffers.
+  void SetLinkDataSource(TDataSource* Value);
   // From the current record on, the record whose display text of the searched item
   // starts with AText; the data set stays where it was when none does.
   bool GridModeSearch(const String& AText, bool AForward, bool AIsNext);

@@ -313,7 +313,7 @@ TDataSource* TcxDBDataController::DataSource() const { return DBProvider()->Data
 void TcxDBDataController::SetDataSource(TDataSource* Value) {
   TcxDBDataLink* link = DBProvider()->DataLink();
   if (link->DataSource() == Value) return;
-  link->SetDataSource(Value);
+  DBProvider()->SetLinkDataSource(Value);
   if (link->DataSource() == Value) DataSourceChanged();
 }
 

@@ -92,12 +92,25 @@ void TcxDBDataProvider::RefreshGridModeBuffer() {
   }
 }
 
-void TcxDBDataProvider::RefreshOtherWindows() {
-  for (TcxDBDataProvider* p : OtherProviders())
-    if (p->FDataLink->Active() && p->IsGridMode() && !p->IsFrozen()) {
+namespace {
+
+void RefreshWindows(const std::vector<TcxDBDataProvider*>& AProviders) {
+  for (TcxDBDataProvider* p : AProviders)
+    if (p->DataLink() && p->DataLink()->Active() && p->IsGridMode() && !p->IsFrozen()) {
       TcxDataUpdateBracket bracket(p->DBDataController());
       p->RefreshGridModeBuffer();
     }
+}
+
+}  // namespace
+
+void TcxDBDataProvider::RefreshOtherWindows() { RefreshWindows(OtherProviders()); }
+
+void TcxDBDataProvider::SetLinkDataSource(TDataSource* Value) {
+  const std::vector<TcxDBDataProvider*> left = OtherProviders();
+  FDataLink->SetDataSource(Value);
+  RefreshWindows(left);
+  RefreshOtherWindows();
 }
 
 void TcxDBDataProvider::GridModeDataSetChanged() {
