@@ -331,3 +331,44 @@ TEST_F(Focus, ForEachRowWalksTheRowsOrTheSelectedOnes) {
   });
   EXPECT_EQ(seen, (V{0, 1, 2}));
 }
+
+namespace {
+struct FocusNotes : TObject {
+  struct Note {
+    Integer PrevFocusedRecordIndex, FocusedRecordIndex;
+    bool NewItemRowFocusingChanged;
+  };
+  std::vector<Note> Seen;
+  void Update(TcxUpdateControlInfo* AInfo) {
+    if (auto* f = dynamic_cast<TcxFocusedRecordChangedInfo*>(AInfo))
+      Seen.push_back({f->PrevFocusedRecordIndex, f->FocusedRecordIndex, f->NewItemRowFocusingChanged});
+  }
+};
+}  // namespace
+
+// Leaving an active new-item row for a row is told as such to the owner, once.
+TEST_F(Focus, LeavingTheNewItemRowIsToldWithTheFocusChange) {
+  FocusNotes notes;
+  c_->OnUpdateControl = TcxUpdateControlEvent(&notes, &FocusNotes::Update);
+  c_->SetUseNewItemRowForEditing(true);
+  c_->ChangeFocusedRowIndex(2);
+  c_->SetNewItemRowFocused(true);
+  ASSERT_TRUE(c_->IsNewItemRowActive());
+  notes.Seen.clear();
+  c_->ChangeFocusedRowIndex(1);
+  EXPECT_FALSE(c_->IsNewItemRowFocused());
+  ASSERT_EQ(notes.Seen.size(), 1u);
+  EXPECT_EQ(notes.Seen[0].PrevFocusedRecordIndex, -1);
+  EXPECT_EQ(notes.Seen[0].FocusedRecordIndex, 1);
+  EXPECT_TRUE(notes.Seen[0].NewItemRowFocusingChanged);
+  c_->ChangeFocusedRowIndex(3);  // an ordinary move
+  ASSERT_EQ(notes.Seen.size(), 2u);
+  EXPECT_FALSE(notes.Seen[1].NewItemRowFocusingChanged);
+
+  // A refused move leaves the new-item row where it was.
+  c_->SetNewItemRowFocused(true);
+  P()->RefuseFocus = true;
+  c_->ChangeFocusedRowIndex(0);
+  EXPECT_TRUE(c_->IsNewItemRowActive());
+  P()->RefuseFocus = false;
+}
