@@ -271,8 +271,9 @@ void TCustomForm::SetActiveControl(TWinControl* Control) {
 
 void TCustomForm::FocusControl(TWinControl* Control) {
   bool wasActive = FActive;
+  TWeakLink self(this);  // focusing runs OnEnter and OnExit, which may free this form
   SetActiveControl(Control);
-  if (!wasActive) SetFocus();
+  if (!wasActive && self.Alive()) SetFocus();
 }
 
 void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
@@ -286,10 +287,13 @@ void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
   }
 }
 
+// False once the focus moved elsewhere meanwhile, or the handler freed this form (the
+// control's OnEnter or OnExit may free its form with it).
 bool TCustomForm::SendFocusMessage(TWinControl* Control, UINT Msg) {
+  TWeakLink self(this);
   Integer count = FFocusCount;
   Control->Perform(Msg);
-  return FFocusCount == count;
+  return self.Alive() && FFocusCount == count;
 }
 
 namespace {
