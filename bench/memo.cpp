@@ -93,6 +93,38 @@ void BM_MemoTypeThreeKeysIntoParagraph(benchmark::State& state) {
 BENCHMARK(BM_MemoTypeThreeKeysIntoParagraph)->Arg(10000)->Arg(100000)->Arg(1000000)
     ->Unit(benchmark::kMillisecond);
 
+// Lines of about 60 characters, as a memo read from a form holds them: its Lines object exists
+// and follows the text. Three keys typed into the middle line.
+void BM_MemoTypeThreeKeysWithLines(benchmark::State& state) {
+  Program p;
+  static const char kLine[] = "pack my box with five dozen liquor jugs and a few more words\r\n";
+  String text;
+  while (text.size() < size_t(state.range(0))) text += kLine;
+  p.Memo()->SetEditValue(Variant(text));
+  p.Host().PumpUntilIdle();
+  TStrings* lines = p.Memo()->GetLines();
+  const Integer lineCount = lines->Count();
+  const Integer middle = Integer((text.size() / 2) / (sizeof kLine - 1) * (sizeof kLine - 1) + 5);
+  for (auto _ : state) {
+    state.PauseTiming();
+    p.Memo()->SetSelStartAndLength(middle, 0);
+    p.Host().PumpUntilIdle();
+    state.ResumeTiming();
+    for (char c : {'a', 'b', 'c'}) {
+      p.Host().Char(Byte(c));
+      p.Host().PumpUntilIdle();
+    }
+    state.PauseTiming();
+    if (p.Length() != text.size() + 3 || lines->Count() != lineCount) state.SkipWithError("the keys were not typed");
+    p.Memo()->SetSelStartAndLength(middle, 3);
+    p.Memo()->ClearSelection();
+    p.Host().PumpUntilIdle();
+    state.ResumeTiming();
+  }
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_MemoTypeThreeKeysWithLines)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
 // N lines added one by one, through Lines read once or read again for every line, to a memo
 // that wraps and to one that scrolls sideways (its bar follows the widest line).
 void LinesAddLoop(benchmark::State& state, bool AReadEachTime, bool ASideways) {

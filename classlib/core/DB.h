@@ -13,6 +13,7 @@
 #include "classlib/core/Collections.h"
 #include "classlib/core/Variants.h"
 
+#include <exception>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -24,6 +25,7 @@ class TField;
 class TParams;
 class TStrings;
 struct TDataSetKeyIndexes;
+class TDataSetKeptRecords;
 
 TL_ENUM(TDataSetState, dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields, dsFilter,
         dsNewValue, dsOldValue, dsCurValue, dsBlockRead, dsInternalCalc, dsOpening);
@@ -620,6 +622,9 @@ class TDataSet : public TComponent {
   bool Locate(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options);
   // The result fields of the first record matching; Null when none. Does not move.
   Variant Lookup(const String& KeyFields, const Variant& KeyValues, const String& ResultFields);
+  // The display text of ResultField in the first record matching; empty when none. Does not
+  // move.
+  String LookupDisplayText(const String& KeyFields, const Variant& KeyValues, const String& ResultField);
 
   // Filtering: OnFilterRecord decides for each record; Filter text needs a descendant that
   // reads it (AcceptsFilterText).
@@ -682,18 +687,16 @@ class TDataSet : public TComponent {
   // A descendant that changes its stored records other than through Post and Delete says
   // so, so that the records the filter keeps are asked again.
   void RecordsChanged() {
-    FVisibleKnown = false;
-    FVisibleCount = -1;
+    FKept.reset();
     FKeyIndexes.reset();
   }
-  // The number of records the filter text keeps while it is known and no handler filters;
-  // -1 otherwise.
-  Integer KnownKeptCount() const;
-  // ACount with the verdict on the record at Place added (ASign 1) or taken away (-1); -1
-  // when ACount is unknown or the filter could not decide.
-  Integer KeptCountWith(Integer ACount, Integer Place, Integer ASign);
-  // After RecordsChanged: the count worked out with KeptCountWith.
-  void SetKeptCount(Integer ACount) { FVisibleCount = ACount; }
+  // A descendant that stored a new record at Place other than through Post says so: the
+  // filter is asked about that record alone, and browsing links are shown the records
+  // again. A filter that raises reaches the caller; what it keeps is then asked again.
+  void RecordInserted(Integer Place);
+  // Raises while the data set asks OnFilterRecord or OnCalcFields about a record: a
+  // handler may read the data set then, but not move, change, refilter or close it.
+  void CheckNotAsking() const;
   // The stored value at Place of the field definition Slot, read without copying the
   // record; nullptr from a descendant that cannot (searches then always walk the records).
   virtual const Variant* InternalStoredValue(Integer /*Place*/, Integer /*Slot*/) const {
@@ -730,12 +733,19 @@ class TDataSet : public TComponent {
   void CalculateFields(TRecordBuffer& Buffer);
   TRecordBuffer ReadBuffer(Integer Place);
   bool RecordVisible(Integer Place);
+  // The filter's own verdict on the record at Place, whatever is kept.
+  bool AskFilter(Integer Place);
   Integer NextVisible(Integer Place, Integer Step);
   // Whether a filter decides which records show.
   bool Filtering() const;
-  // The places of the records the filter keeps, in order; nullptr when only a walk can
-  // tell (OnFilterRecord may decide on anything).
-  const std::vector<Integer>* VisiblePlaces();
+  // The verdicts kept while they hold (one per record, given by the filter text and the
+  // handlers as they are now); nullptr otherwise, dropping verdicts that no longer hold.
+  TDataSetKeptRecords* KnownKept();
+  // The same, asking the filter about every record first when they are not known.
+  TDataSetKeptRecords& KeptRecords();
+  // After a post: the verdict of the record now at Place (coming from OldPlace, or -1 for
+  // a new record) asked and kept; the filter's error, with nothing kept, when it raises.
+  std::exception_ptr KeepVerdict(TDataSetKeptRecords& Kept, Integer OldPlace, Integer Place);
   Integer FirstVisible() { return NextVisible(-1, 1); }
   Integer LastVisible() { return NextVisible(InternalRecordCount(), -1); }
   Integer WindowSize() const;
@@ -782,14 +792,15 @@ class TDataSet : public TComponent {
   bool FFiltered = false;
   String FFilter;
   TFilterOptions FFilterOptions;
-  // The places the filter text keeps, known from the first count or record number asked
-  // until the records or the filter change: counting and numbering then cost no walk.
-  std::vector<Integer> FVisiblePlaces;
-  bool FVisibleKnown = false;
-  // How many records the filter text keeps (-1: not known). A deletion or a post keeps it
-  // known by asking the filter about the one record it touches, so counting after each
-  // costs no walk.
-  Integer FVisibleCount = -1;
+  // The filter's verdict on every record, known from the first count, record number or
+  // walk that needs them until the filter, its handlers or the records change other than
+  // by a post or a deletion (which ask about the one record they touch): counting,
+  // numbering and moving then ask no filter.
+  std::shared_ptr<TDataSetKeptRecords> FKept;
+  TFilterRecordEvent FKeptFilterHandler;
+  TDataSetNotifyEvent FKeptCalcHandler;
+  // How deep the data set is in asking OnFilterRecord or OnCalcFields.
+  Integer FAsking = 0;
   // Exact single-field searches by value; dropped whenever the records change.
   std::shared_ptr<TDataSetKeyIndexes> FKeyIndexes;
   Integer FDisableCount = 0;
@@ -1023,4 +1034,5 @@ extern const TResStringRec SFilterNotSupported;
 extern const TResStringRec SLocateValueCount;
 extern const TResStringRec SCircularLookup;
 extern const TResStringRec SDataSetUniDirectional;
+extern const TResStringRec SDataSetAsking;
 }  // namespace DBConsts

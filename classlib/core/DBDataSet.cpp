@@ -1,6 +1,7 @@
 // Data sets: opening and closing, the buffer window, moving, the edit state machine,
 // bookmarks, searching and filtering, and the events their data sources pass on.
 #include "classlib/core/DB.h"
+#include "classlib/core/DBKeptRecords.h"
 #include "classlib/core/Strings.h"
 
 #include <algorithm>
@@ -217,6 +218,7 @@ void TDataSet::BindFields() {
 
 void TDataSet::SetActive(bool Value) {
   if (Value == Active()) return;
+  CheckNotAsking();
   RecordsChanged();
   if (Value) {
     if (!Notify(BeforeOpen)) return;
@@ -328,6 +330,7 @@ void TDataSet::CalculateFields(TRecordBuffer& Buffer) {
   }
   if (OnCalcFields) {
     TScopedValue<TDataSetState> state(FState, dsCalcFields);
+    TScopedValue<Integer> asking(FAsking, FAsking + 1);
     OnCalcFields(this);
   }
 }
@@ -345,26 +348,56 @@ bool TDataSet::Filtering() const {
   return FFiltered && (OnFilterRecord || (!FFilter.empty() && SupportsFilterText()));
 }
 
-const std::vector<Integer>* TDataSet::VisiblePlaces() {
-  if (OnFilterRecord) return nullptr;
-  if (!FVisibleKnown) {
-    std::vector<Integer> places;
-    const Integer count = InternalRecordCount();
-    for (Integer p = 0; p < count; ++p)
-      if (RecordVisible(p)) places.push_back(p);
-    FVisiblePlaces.swap(places);
-    FVisibleKnown = true;
+TDataSetKeptRecords* TDataSet::KnownKept() {
+  if (!FKept) return nullptr;
+  // Verdicts given by other handlers, or for another number of records, no longer hold.
+  if (!(FKeptFilterHandler == OnFilterRecord) || !(FKeptCalcHandler == OnCalcFields) ||
+      FKept->Size() != InternalRecordCount()) {
+    FKept.reset();
+    return nullptr;
   }
-  return &FVisiblePlaces;
+  return FKept.get();
+}
+
+TDataSetKeptRecords& TDataSet::KeptRecords() {
+  // A handler that changes its handlers while every record is asked has the records asked
+  // again, once; one that keeps doing so is refused.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (TDataSetKeptRecords* kept = KnownKept()) return *kept;
+    // Asked from inside a handler, the walk would ask that handler again without end.
+    CheckNotAsking();
+    const TFilterRecordEvent filterHandler = OnFilterRecord;
+    const TDataSetNotifyEvent calcHandler = OnCalcFields;
+    auto kept = std::make_shared<TDataSetKeptRecords>();
+    const Integer count = InternalRecordCount();
+    for (Integer p = 0; p < count; ++p) kept->Add(AskFilter(p));
+    if (!(filterHandler == OnFilterRecord) || !(calcHandler == OnCalcFields)) continue;
+    // The handlers cannot change the records (CheckNotAsking), but a descendant's own
+    // store might: verdicts for another number of records are not kept.
+    if (InternalRecordCount() != count) break;
+    FKept = std::move(kept);
+    FKeptFilterHandler = filterHandler;
+    FKeptCalcHandler = calcHandler;
+    return *FKept;
+  }
+  DatabaseError(LoadResString(DBConsts::SDataSetAsking), this);
+}
+
+void TDataSet::CheckNotAsking() const {
+  if (FAsking > 0) DatabaseError(LoadResString(DBConsts::SDataSetAsking), this);
 }
 
 bool TDataSet::RecordVisible(Integer Place) {
   if (!Filtering()) return true;
-  if (FVisibleKnown && !OnFilterRecord)
-    return std::binary_search(FVisiblePlaces.begin(), FVisiblePlaces.end(), Place);
+  if (const TDataSetKeptRecords* kept = KnownKept()) return kept->Kept(Place);
+  return AskFilter(Place);
+}
+
+bool TDataSet::AskFilter(Integer Place) {
   FCalcBuffer = ReadBuffer(Place);
   TScopedValue<const TRecordBuffer*> read(FReadBuffer, &FCalcBuffer);
   TScopedValue<TDataSetState> state(FState, dsFilter);
+  TScopedValue<Integer> asking(FAsking, FAsking + 1);
   bool accept = true;
   if (!FFilter.empty() && SupportsFilterText()) accept = AcceptsFilterText();
   if (accept && OnFilterRecord) OnFilterRecord(this, accept);
@@ -377,17 +410,9 @@ Integer TDataSet::NextVisible(Integer Place, Integer Step) {
     const Integer p = Place + Step;
     return p >= 0 && p < count ? p : -1;
   }
-  if (FVisibleKnown && !OnFilterRecord) {
-    const std::vector<Integer>& v = FVisiblePlaces;
-    if (Step > 0) {
-      auto it = std::upper_bound(v.begin(), v.end(), Place);
-      return it == v.end() ? -1 : *it;
-    }
-    auto it = std::lower_bound(v.begin(), v.end(), Place);
-    return it == v.begin() ? -1 : *(it - 1);
-  }
+  if (const TDataSetKeptRecords* kept = KnownKept()) return kept->Next(Place, Step);
   for (Integer p = Place + Step; p >= 0 && p < count; p += Step)
-    if (RecordVisible(p)) return p;
+    if (AskFilter(p)) return p;
   return -1;
 }
 
@@ -524,42 +549,14 @@ bool TDataSet::IsEmpty() const { return !Active() || FBuffers.empty(); }
 Integer TDataSet::RecordCount() const {
   if (!Active()) return 0;
   if (!Filtering()) return InternalRecordCount();
-  if (KnownKeptCount() >= 0) return FVisibleCount;
-  auto* self = const_cast<TDataSet*>(this);
-  if (const std::vector<Integer>* places = self->VisiblePlaces()) {
-    self->FVisibleCount = Integer(places->size());
-    return FVisibleCount;
-  }
-  Integer n = 0;
-  for (Integer p = self->FirstVisible(); p >= 0; p = self->NextVisible(p, 1)) ++n;
-  return n;
-}
-
-// Asking the filter about one record runs no handler of this data set only without
-// OnFilterRecord and OnCalcFields; with either the count is walked again when asked.
-Integer TDataSet::KnownKeptCount() const {
-  return Active() && Filtering() && !OnFilterRecord && !OnCalcFields ? FVisibleCount : -1;
-}
-
-Integer TDataSet::KeptCountWith(Integer ACount, Integer Place, Integer ASign) {
-  if (ACount < 0 || OnFilterRecord || OnCalcFields) return -1;
-  try {
-    return ACount + (RecordVisible(Place) ? ASign : 0);
-  } catch (const Exception&) {
-    return -1;  // the filter could not decide: counted again when asked
-  }
+  return const_cast<TDataSet*>(this)->KeptRecords().Count();
 }
 
 Integer TDataSet::RecNo() const {
   if (!Active() || FBuffers.empty() || FState == dsInsert) return -1;
   const Integer place = FBuffers[size_t(FActiveRecord)].Place;
   if (!Filtering()) return place + 1;
-  auto* self = const_cast<TDataSet*>(this);
-  if (const std::vector<Integer>* places = self->VisiblePlaces())
-    return Integer(std::lower_bound(places->begin(), places->end(), place) - places->begin()) + 1;
-  Integer n = 1;
-  for (Integer p = self->FirstVisible(); p >= 0 && p < place; p = self->NextVisible(p, 1)) ++n;
-  return n;
+  return const_cast<TDataSet*>(this)->KeptRecords().Rank(place) + 1;
 }
 
 void TDataSet::SetRecNo(Integer Value) {
@@ -589,6 +586,7 @@ void TDataSet::StoredValuesOf(const TRecordBuffer& Buffer, std::vector<Variant>&
 void TDataSet::Edit() {
   if (IsEditState(FState)) return;
   CheckActive();
+  CheckNotAsking();
   if (FBuffers.empty()) {
     Insert();
     return;
@@ -679,6 +677,7 @@ void TDataSet::CheckRequiredFields() {
 }
 
 void TDataSet::Post() {
+  CheckNotAsking();
   if (!LinksUpdatedRecord()) return;
   CheckRequiredFields();
   if (!Notify(BeforePost)) return;
@@ -686,20 +685,24 @@ void TDataSet::Post() {
   std::vector<Variant> values;
   StoredValuesOf(buf, values);
   const bool inserting = FState == dsInsert;
-  Integer kept = KnownKeptCount();
-  if (!inserting) kept = KeptCountWith(kept, buf.Place, -1);
+  const Integer oldPlace = inserting ? -1 : buf.Place;
+  TDataSetKeptRecords* kept = KnownKept();
   const Integer place = InternalPost(inserting ? FInsertPlace : buf.Place, inserting, values);
   FBuffers[size_t(FActiveRecord)].Place = place;
-  RecordsChanged();
-  SetKeptCount(KeptCountWith(kept, place, 1));
+  FKeyIndexes.reset();
+  // The record is stored whatever the filter says of it: a filter that raises on it leaves
+  // the data set browsing, and its error then reaches the caller.
+  const std::exception_ptr failed = kept ? KeepVerdict(*kept, oldPlace, place) : nullptr;
   FInsertPlace = -1;
   FOldValues.clear();
   if (!SetState(dsBrowse) || !Resync()) return;
+  if (failed) std::rethrow_exception(failed);
   if (AfterPost) AfterPost(this);
 }
 
 void TDataSet::Cancel() {
   if (!IsEditState(FState)) return;
+  CheckNotAsking();
   if (!Notify(BeforeCancel)) return;
   const bool inserting = FState == dsInsert;
   if (inserting && !FBuffers.empty()) FBuffers[size_t(FActiveRecord)].Place = -1;
@@ -711,6 +714,7 @@ void TDataSet::Cancel() {
 
 void TDataSet::Delete() {
   CheckActive();
+  CheckNotAsking();
   if (FState == dsInsert || FState == dsSetKey) {
     Cancel();
     return;
@@ -721,10 +725,11 @@ void TDataSet::Delete() {
   if (!Notify(BeforeDelete)) return;
   if (!Notify(BeforeScroll)) return;
   const Integer place = FBuffers[size_t(FActiveRecord)].Place;
-  const Integer kept = KeptCountWith(KnownKeptCount(), place, -1);
+  TDataSetKeptRecords* kept = KnownKept();
   InternalDelete(place);
-  RecordsChanged();
-  SetKeptCount(kept);
+  FKeyIndexes.reset();
+  // The deleted record's verdict goes with it: no filter is asked.
+  if (kept) kept->Erase(place);
   FOldValues.clear();
   // The record that followed the deleted one takes its place (or the new last one).
   FInsertPlace = place;
@@ -733,6 +738,36 @@ void TDataSet::Delete() {
   FInsertPlace = -1;
   if (!Notify(AfterDelete)) return;
   if (AfterScroll) AfterScroll(this);
+}
+
+std::exception_ptr TDataSet::KeepVerdict(TDataSetKeptRecords& Kept, Integer OldPlace,
+                                        Integer Place) {
+  try {
+    if (OldPlace >= 0) Kept.Erase(OldPlace);
+    Kept.Insert(Place, false);
+    Kept.Set(Place, !Filtering() || AskFilter(Place));
+    return nullptr;
+  } catch (...) {
+    FKept.reset();
+    return std::current_exception();
+  }
+}
+
+void TDataSet::RecordInserted(Integer Place) {
+  FKeyIndexes.reset();
+  std::exception_ptr failed;
+  if (!Active()) {
+    FKept.reset();
+  } else if (TDataSetKeptRecords* kept = FKept ? FKept.get() : nullptr) {
+    // Known for one record fewer: the new one is asked about and filed.
+    if (FKeptFilterHandler == OnFilterRecord && FKeptCalcHandler == OnCalcFields &&
+        kept->Size() + 1 == InternalRecordCount())
+      failed = KeepVerdict(*kept, -1, Place);
+    else
+      FKept.reset();
+  }
+  if (State() == dsBrowse && BrowseModeChecked() && !Resync()) return;
+  if (failed) std::rethrow_exception(failed);
 }
 
 bool TDataSet::Notify(const TDataSetNotifyEvent& AEvent) {
@@ -750,6 +785,7 @@ bool TDataSet::BrowseModeChecked() {
 
 void TDataSet::CheckBrowseMode() {
   CheckActive();
+  CheckNotAsking();
   if (!Told(deCheckBrowseMode, 0)) return;
   if (FState == dsEdit || FState == dsInsert) {
     if (!LinksUpdatedRecord()) return;
@@ -900,10 +936,20 @@ Variant TDataSet::Lookup(const String& KeyFields, const Variant& KeyValues,
   return GetFieldValues(ResultFields);
 }
 
+String TDataSet::LookupDisplayText(const String& KeyFields, const Variant& KeyValues, const String& ResultField) {
+  TField* field = FindField(ResultField);
+  if (!field) DatabaseErrorFmt(DBConsts::SFieldNotFound, {ResultField}, this);
+  std::vector<TField*> fields;
+  if (FindRecord(KeyFields, KeyValues, {}, fields) < 0) return {};
+  TScopedValue<const TRecordBuffer*> read(FReadBuffer, &FCalcBuffer);
+  return field->DisplayText();
+}
+
 // ---- TDataSet: filtering ---------------------------------------------------------------------
 
 void TDataSet::SetFiltered(bool Value) {
   if (Value == FFiltered) return;
+  CheckNotAsking();
   if (Value && !FFilter.empty() && SupportsFilterText()) PrepareFilterText(FFilter);
   if (Value && !FFilter.empty() && !SupportsFilterText())
     DatabaseErrorFmt(DBConsts::SFilterNotSupported, {FFilter}, this);
@@ -912,6 +958,7 @@ void TDataSet::SetFiltered(bool Value) {
 
 void TDataSet::SetFilter(const String& Value) {
   if (Value == FFilter) return;
+  CheckNotAsking();
   if (!Value.empty() && SupportsFilterText()) PrepareFilterText(Value);
   if (FFiltered && !Value.empty() && !SupportsFilterText())
     DatabaseErrorFmt(DBConsts::SFilterNotSupported, {Value}, this);
@@ -920,6 +967,7 @@ void TDataSet::SetFilter(const String& Value) {
 
 void TDataSet::SetFilterOptions(TFilterOptions Value) {
   if (Value == FFilterOptions) return;
+  CheckNotAsking();
   ChangeFilter(FFilter, Value, FFiltered);
 }
 
@@ -1132,7 +1180,13 @@ TDataLink::~TDataLink() {
 
 void TDataLink::SetDataSource(TDataSource* Value) {
   if (Value == FDataSource) return;
-  if (FDataSource) FDataSource->RemoveDataLink(this);
+  if (FDataSource) {
+    FDataSource->RemoveDataLink(this);
+    // The link lets go of the old data set (its fields, its edit) before it meets the new
+    // one, even when both are open.
+    FDataSource = nullptr;
+    UpdateState();
+  }
   FDataSource = Value;
   if (FDataSource) FDataSource->AddDataLink(this);
   UpdateState();

@@ -33,6 +33,8 @@ const TResStringRec SLocateValueCount = {64575, "%d key fields need an array of 
 const TResStringRec SCircularLookup = {64576, "Lookup field '%s' cannot look up its own dataset"};
 const TResStringRec SDataSetUniDirectional = {64577,
                                               "Operation not allowed on a unidirectional dataset"};
+const TResStringRec SDataSetAsking = {
+    64578, "Cannot move or change the dataset while its records are being filtered or calculated"};
 }  // namespace DBConsts
 
 void DatabaseError(const String& Message, const TComponent* Component) {

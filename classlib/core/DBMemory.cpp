@@ -111,16 +111,15 @@ void TMemoryDataSet::AddRecord(const std::vector<Variant>& Values) {
   for (Integer i = 0; i < FieldDefs().Count(); ++i)
     if (FieldDefs().Items(i).DataType == TFieldType::ftAutoInc && !VarIsNull(rec.Values[size_t(i)]))
       FNextAutoInc = std::max(FNextAutoInc, rec.Values[size_t(i)].AsInteger() + 1);
+  CheckNotAsking();
   const Integer place = InternalRecordCount();
-  const Integer kept = KnownKeptCount();
   InsertStored(place, std::move(rec));
-  RecordsChanged();
-  SetKeptCount(KeptCountWith(kept, place, 1));
   // Browsing controls show the new record at once; an edit in progress is left alone.
-  if (State() == TDataSetState::dsBrowse) Refresh();
+  RecordInserted(place);
 }
 
 void TMemoryDataSet::EmptyDataSet() {
+  CheckNotAsking();
   if (Active() && !BrowseModeChecked()) return;
   FSlots.clear();
   FGapStart = FGapSize = 0;

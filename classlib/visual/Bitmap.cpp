@@ -177,6 +177,7 @@ class ImageDC {
 // ---- TBitmap -------------------------------------------------------------------------------------------
 
 TL_DEFINE_CLASS(TBitmap)
+TL_DEFINE_CLASS(TScratchBitmap)
 
 void TBitmap::BeforeDestruction() {
   OnChange = nullptr;
@@ -207,9 +208,27 @@ TCanvas* TBitmap::Canvas() {
 
 HBITMAP TBitmap::GetHandle() { return FHandle; }
 
+TDecodedPixels TBitmap::ShareFor(Integer W, Integer H, bool Decoded) const {
+  if (!FCounted && !Decoded) return {};
+  return TDecodedPixels::Take(W, H);
+}
+
 void TBitmap::NewImage(Integer AWidth, Integer AHeight, bool KeepContent) {
+  const int64_t count = int64_t(std::max<Integer>(AWidth, 0)) * int64_t(std::max<Integer>(AHeight, 0));
+  if (FCounted && count <= FDecoded.Count()) {
+    // No larger than the image it replaces: part of that one's share is enough.
+    TDecodedPixels kept = std::move(FDecoded);
+    kept.ShrinkTo(count);
+    NewImage(AWidth, AHeight, KeepContent, std::move(kept));
+    return;
+  }
+  NewImage(AWidth, AHeight, KeepContent, ShareFor(AWidth, AHeight));
+}
+
+// The share is taken by the caller before anything changed; the old image's share goes
+// with the old image, once the new one is made.
+void TBitmap::NewImage(Integer AWidth, Integer AHeight, bool KeepContent, TDecodedPixels Share) {
   FreeContext();
-  FDecoded.Release();
   HBITMAP old = FHandle;
   const Integer oldW = FWidth, oldH = FHeight;
   FHandle = nullptr;
@@ -221,6 +240,7 @@ void TBitmap::NewImage(Integer AWidth, Integer AHeight, bool KeepContent) {
     if (!FHandle) {
       FBits = nullptr;
       FWidth = FHeight = 0;
+      FDecoded.Release();
       if (old) DeleteObject(old);
       Changed(this);
       throw EOutOfResources("Bitmap of " + IntToStr(AWidth) + " x " + IntToStr(AHeight) + " pixels is too large");
@@ -229,6 +249,7 @@ void TBitmap::NewImage(Integer AWidth, Integer AHeight, bool KeepContent) {
       CopyBits(FHandle, old, std::min(oldW, FWidth), std::min(oldH, FHeight));
   }
   if (old) DeleteObject(old);
+  FDecoded = std::move(Share);
   Changed(this);
 }
 
@@ -311,8 +332,17 @@ void TBitmap::SetHandle(HBITMAP Value) {
   BITMAP bm{};
   if (Value && GetObjectA(Value, sizeof bm, &bm) != int(sizeof bm))
     throw EInvalidGraphic("Invalid bitmap handle");
+  TDecodedPixels share;
+  if (Value) {
+    try {
+      share = ShareFor(bm.bmWidth, bm.bmHeight);
+    } catch (...) {
+      DeleteObject(Value);   // taken over, refused: the caller no longer owns it
+      throw;
+    }
+  }
   FreeContext();
-  FDecoded.Release();
+  FDecoded = std::move(share);
   if (FHandle) DeleteObject(FHandle);
   FHandle = nullptr;
   FBits = nullptr;
@@ -332,6 +362,7 @@ void TBitmap::SetHandle(HBITMAP Value) {
       if (!FHandle) {
         FBits = nullptr;
         FWidth = FHeight = 0;
+        FDecoded.Release();
         throw EOutOfResources("Out of system resources");
       }
     }
@@ -361,11 +392,13 @@ void TBitmap::Assign(TPersistent* Source) {
     return;
   }
   if (b == this) return;
+  // A copy is counted as the picture it copies; a refused one changes nothing.
+  TDecodedPixels share = ShareFor(b->FWidth, b->FHeight);
   FPixelFormat = b->FPixelFormat;
   FTransparent = b->FTransparent;
   FTransparentMode = b->FTransparentMode;
   FTransparentColor = b->FTransparentColor;
-  NewImage(b->FWidth, b->FHeight, false);
+  NewImage(b->FWidth, b->FHeight, false, std::move(share));
   if (!Empty()) {
     const ImageDC src(b->Canvas());
     HDC d = CreateCompatibleDC(nullptr);
@@ -442,13 +475,15 @@ void TBitmap::Draw(TCanvas* ACanvas, const TRect& R) {
   SetBkColor(dest, oldBk);
 }
 
-void TBitmap::SetImageFromPixels(Integer W, Integer H, const Pixel* Pixels, TPixelFormat Format) {
+void TBitmap::SetImageFromPixels(Integer W, Integer H, const Pixel* Pixels, TPixelFormat Format, bool Decoded) {
+  // Taken before the old image goes, so a refused picture leaves the bitmap as it was.
+  TDecodedPixels share = ShareFor(W, H, Decoded);
   FPixelFormat = Format;
   if (Format == pf1bit) {
     FreeContext();
     HBITMAP mono = NewMono(W, H, Pixels);
     if (!mono) throw EOutOfResources("Out of system resources");
-    FDecoded.Release();
+    FDecoded = std::move(share);
     if (FHandle) DeleteObject(FHandle);
     FHandle = mono;
     FBits = nullptr;
@@ -457,7 +492,7 @@ void TBitmap::SetImageFromPixels(Integer W, Integer H, const Pixel* Pixels, TPix
     Changed(this);
     return;
   }
-  NewImage(W, H, false);
+  NewImage(W, H, false, std::move(share));
   if (FBits) std::copy_n(Pixels, size_t(W) * size_t(H), FBits);
 }
 
@@ -475,14 +510,11 @@ void TBitmap::LoadImage(const Byte* Data, size_t Size) {
     if (bpp == 1) format = pf1bit;
     else if (bpp == 32) format = pf32bit;
   }
-  // Taken before the old image goes, so a refused picture leaves the bitmap as it was.
-  TDecodedPixels share = TDecodedPixels::Take(r.Image.Width, r.Image.Height);
   try {
-    SetImageFromPixels(r.Image.Width, r.Image.Height, r.Image.Pixels.data(), format);
+    SetImageFromPixels(r.Image.Width, r.Image.Height, r.Image.Pixels.data(), format, true);
   } catch (const std::bad_alloc&) {
     throw EOutOfResources("Out of system resources");
   }
-  FDecoded = std::move(share);
 }
 
 void TBitmap::LoadFromStream(TStream& Stream) {

@@ -508,16 +508,22 @@ bool TControl::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MouseP
   return handled;
 }
 
+// As for the turn as a whole: a handler that frees the control spends it, so the overrides
+// that scroll when it is not handled never read the control after it.
 bool TControl::DoMouseWheelDown(TShiftState Shift, TPoint MousePos) {
   bool handled = false;
-  if (OnMouseWheelDown) OnMouseWheelDown(this, Shift, MousePos, handled);
-  return handled;
+  if (!OnMouseWheelDown) return false;
+  TWeakLink self(this);
+  OnMouseWheelDown(this, Shift, MousePos, handled);
+  return handled || !self.Alive();
 }
 
 bool TControl::DoMouseWheelUp(TShiftState Shift, TPoint MousePos) {
   bool handled = false;
-  if (OnMouseWheelUp) OnMouseWheelUp(this, Shift, MousePos, handled);
-  return handled;
+  if (!OnMouseWheelUp) return false;
+  TWeakLink self(this);
+  OnMouseWheelUp(this, Shift, MousePos, handled);
+  return handled || !self.Alive();
 }
 
 void TControl::WMMouseWheel(TMessage& Message) { MouseWheelHandler(Message); }

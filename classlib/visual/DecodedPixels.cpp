@@ -3,6 +3,7 @@
 
 #include "classlib/core/SysUtils.h"
 
+#include <algorithm>
 #include <atomic>
 
 namespace {
@@ -33,6 +34,19 @@ TDecodedPixels TDecodedPixels::Take(Integer Width, Integer Height) {
   } while (!gInUse.compare_exchange_weak(used, used + count, std::memory_order_relaxed));
   share.FCount = count;
   return share;
+}
+
+void TDecodedPixels::Join(TDecodedPixels&& Other) noexcept {
+  if (this == &Other) return;
+  FCount += Other.FCount;
+  Other.FCount = 0;
+}
+
+void TDecodedPixels::ShrinkTo(int64_t Count) noexcept {
+  Count = std::max<int64_t>(Count, 0);
+  if (Count >= FCount) return;
+  gInUse.fetch_sub(FCount - Count, std::memory_order_relaxed);
+  FCount = Count;
 }
 
 void TDecodedPixels::Release() {

@@ -1,8 +1,14 @@
-// The total of picture pixels decoded from files and streams, over the whole program. Each
-// image is capped on its own (kMaxImagePixels), but a few hundred bytes of a compressed file
-// can ask for an image at that cap, so a window description with many small pictures could
-// still ask for any amount of memory. Every graphic that holds pixels it decoded holds a
-// share of this budget for as long as it holds them; past the budget decoding is refused.
+// The total of picture pixels over the whole program. Each image is capped on its own
+// (kMaxImagePixels), but a few hundred bytes of a compressed file can ask for an image at
+// that cap, and a window description can copy one picture many times over (image lists,
+// glyphs, controls that keep a copy of their picture), so without a total it could still
+// ask for any amount of memory. Every store of picture pixels holds a share of this budget
+// for as long as it holds them: decoded pictures, bitmaps and their copies, icons, the
+// images of image lists. Past the budget the new pixels are refused.
+//
+// Outside it: scratch bitmaps (TScratchBitmap), which the program sizes itself for one
+// paint or measurement, or as a cache of what a control draws on its own (text, frames),
+// never of a picture. They cannot pile up by copying a picture.
 #pragma once
 
 #include "classlib/core/Exceptions.h"
@@ -31,6 +37,10 @@ class TDecodedPixels {
   // does not fit beside the shares already held.
   static TDecodedPixels Take(Integer Width, Integer Height);
   void Release();
+  // Adds Other's pixels to this share (Other is left empty).
+  void Join(TDecodedPixels&& Other) noexcept;
+  // Gives back what is held above Count pixels.
+  void ShrinkTo(int64_t Count) noexcept;
   int64_t Count() const { return FCount; }
 
   // The pixels all shares hold now.

@@ -12,7 +12,7 @@ constexpr const char* kDragImageClass = "TDragImageWindow";
 // The window's shape: the opaque pixels of image Index (all of it without a mask).
 HRGN MaskRegion(HIMAGELIST List, Integer Index, Integer W, Integer H) {
   HRGN shape = CreateRectRgn(0, 0, 0, 0);
-  Owned<TBitmap> mask(New<TBitmap>());
+  Owned<TBitmap> mask(New<TScratchBitmap>());
   mask->SetSize(W, H);
   HDC dc = mask->Canvas()->GetHandle();
   ImageList_Draw(List, Index, dc, 0, 0, ILD_MASK);

@@ -271,9 +271,8 @@ void TCustomForm::SetActiveControl(TWinControl* Control) {
 
 void TCustomForm::FocusControl(TWinControl* Control) {
   bool wasActive = FActive;
-  TWeakLink self(this);  // focusing runs OnEnter and OnExit, which may free this form
   SetActiveControl(Control);
-  if (!wasActive && self.Alive()) SetFocus();
+  if (!wasActive) SetFocus();
 }
 
 void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
@@ -287,11 +286,10 @@ void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
   }
 }
 
-// False once the focus moved elsewhere meanwhile, or the handler freed this form (the
-// control's OnEnter or OnExit may free its form with it).
+// False when the focus moved on meanwhile, or when the handler freed this form.
 bool TCustomForm::SendFocusMessage(TWinControl* Control, UINT Msg) {
-  TWeakLink self(this);
   Integer count = FFocusCount;
+  TWeakLink self(this);
   Control->Perform(Msg);
   return self.Alive() && FFocusCount == count;
 }

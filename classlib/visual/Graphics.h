@@ -440,6 +440,10 @@ TL_ENUM(TTransparentMode, tmAuto, tmFixed);
 //
 // Resizing keeps the picture at the top left, clipped; new area is white. Setting Width or
 // Height to 0 empties the bitmap (its handle is freed).
+//
+// Its pixels hold a share of the picture budget (DecodedPixels.h) whatever made them: a
+// file, a copy, a size the program set, a handle taken over. A new image past the budget
+// raises EOutOfResources and leaves the bitmap as it was.
 class TBitmap : public TGraphic {
   TL_CLASS(TBitmap, TGraphic)
  public:
@@ -470,7 +474,8 @@ class TBitmap : public TGraphic {
   TCanvas* Canvas();
   // The bitmap (made on first use while the bitmap has a size; nullptr while empty).
   HBITMAP GetHandle();
-  // Takes over Value (nullptr empties the bitmap).
+  // Takes over Value (nullptr empties the bitmap). A handle refused by the picture budget
+  // is deleted, and the bitmap keeps its image.
   void SetHandle(HBITMAP Value);
   // Gives the handle to the caller, leaving the bitmap empty.
   HBITMAP ReleaseHandle();
@@ -497,22 +502,39 @@ class TBitmap : public TGraphic {
   void Draw(TCanvas* ACanvas, const TRect& Rect) override;
   void Changed(TObject* Sender) override;
 
+  // False in scratch bitmaps: their images made by the program hold no share.
+  bool FCounted = true;
+
  private:
   friend class TBitmapCanvas;
+  friend void BitmapFromImage(TBitmap* Bitmap, const DecodedImage& Image);
   void FreeContext();
+  // The share a new image of W x H pixels needs, taken now (before anything changes);
+  // empty for a scratch bitmap's own image. Decoded pixels are counted in every bitmap.
+  TDecodedPixels ShareFor(Integer W, Integer H, bool Decoded = false) const;
   void NewImage(Integer AWidth, Integer AHeight, bool KeepContent);
+  void NewImage(Integer AWidth, Integer AHeight, bool KeepContent, TDecodedPixels Share);
   void LoadImage(const Byte* Data, size_t Size);
-  void SetImageFromPixels(Integer W, Integer H, const Pixel* Pixels, TPixelFormat Format);
+  void SetImageFromPixels(Integer W, Integer H, const Pixel* Pixels, TPixelFormat Format, bool Decoded);
 
   HBITMAP FHandle = nullptr;
   Pixel* FBits = nullptr;   // DIB memory of colour bitmaps
   Integer FWidth = 0, FHeight = 0;
-  // Held while the image is one decoded from a file; a new image of any kind gives it back.
+  // The image's share of the picture budget, given back with the image.
   TDecodedPixels FDecoded;
   TPixelFormat FPixelFormat = TPixelFormat::pfDevice;
   TTransparentMode FTransparentMode = TTransparentMode::tmAuto;
   TColor FTransparentColor = clDefault;
   TCanvas* FCanvas = nullptr;
+};
+
+// A bitmap the program sizes for itself: an off-screen buffer of one paint or measurement,
+// or a cache of what a control draws on its own. Its images hold no share of the picture
+// budget, except pixels it decodes from a file. Never a copy of a picture that is kept.
+class TScratchBitmap : public TBitmap {
+  TL_CLASS(TScratchBitmap, TBitmap)
+ public:
+  TScratchBitmap() { FCounted = false; }
 };
 
 // ---- Pictures -------------------------------------------------------------------------------------

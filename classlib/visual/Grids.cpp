@@ -359,7 +359,12 @@ void TStringGrid::Paint() {
 // ---- Mouse and keys --------------------------------------------------------------------------------
 
 void TStringGrid::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
-  if (Button == TMouseButton::mbLeft && CanFocus()) SetFocus();
+  if (Button == TMouseButton::mbLeft && CanFocus()) {
+    // OnEnter (or OnExit of the control left) may free the grid or what holds it.
+    TWeakLink self(this);
+    SetFocus();
+    if (!self.Alive()) return;
+  }
   if (Button == TMouseButton::mbLeft || Button == TMouseButton::mbRight) {
     Integer col = -1, row = -1;
     MouseToCell(X, Y, col, row);
@@ -384,6 +389,7 @@ void TStringGrid::WMContextMenu(TMessage& Message) {
 
 void TStringGrid::KeyDown(Word& Key, TShiftState Shift) {
   inherited::KeyDown(Key, Shift);
+  if (Key == 0) return;   // spent by the handler, which may also have freed the grid
   const Integer page = std::max<Integer>(1, VisibleRowCount());
   switch (Key) {
     case VK_UP: SetRow(FRow - 1); break;

@@ -78,6 +78,13 @@ HIMAGELIST BuildList(const DecodedImage& img, Integer w, Integer h, bool masked,
   return list;
 }
 
+// The budget's share of Count images of W x H, taken now: EOutOfResources when they do not
+// fit. Counted as one strip of the images side by side, the stream form's layout.
+TDecodedPixels ImagesShare(Integer W, Integer H, Int64 Count) {
+  if (Count <= 0) return {};
+  return TDecodedPixels::Take(Integer(std::min<Int64>(Int64(W) * Count, INT32_MAX)), H);
+}
+
 }  // namespace
 
 // The picture of a list read but not yet realized: the PNG as read, a row reader kept where
@@ -147,10 +154,17 @@ void TCustomImageList::FreeHandle() {
   if (FHandle) ImageList_Destroy(FHandle);
   FHandle = nullptr;
   FLazy.reset();
+  FShare.Release();
+}
+
+void TCustomImageList::TrimShare() {
+  const Int64 held = FLazy ? FLazy->Decoded : Int64(Count());
+  FShare.ShrinkTo(held * FWidth * FHeight);
 }
 
 void TCustomImageList::Realize() {
   if (!FLazy) return;
+  TDecodedPixels share = ImagesShare(FWidth, FHeight, FLazy->Count);
   DecodeResult r = DecodePng(FLazy->Png(), FLazy->PngSize());
   if (!r.Ok) throw EReadError("Image list data is not valid: " + r.Error);
   HIMAGELIST list = BuildList(r.Image, FWidth, FHeight, FMasked, FLazy->Count, FAllocBy);
@@ -158,6 +172,7 @@ void TCustomImageList::Realize() {
   FLazy.reset();
   if (FHandle) ImageList_Destroy(FHandle);
   FHandle = list;
+  FShare = std::move(share);
   ImageList_SetBkColor(FHandle, ListColor(FBkColor));
 }
 
@@ -174,6 +189,9 @@ HIMAGELIST TCustomImageList::LazyImage(Integer Index) {
     if (!rd.Open(z.Png(), z.PngSize()) || !rd.Supported()) fail();
   while (rd.NextRow() < top)
     if (!rd.ReadRow(nullptr, nullptr)) fail();
+  Integer missing = 0;
+  for (Integer j = 0; j < k; ++j) missing += z.Images[size_t(first + j)] ? 0 : 1;
+  TDecodedPixels share = ImagesShare(w, h, missing);
   const size_t cell = size_t(w) * size_t(h), stride = (size_t(w) + 15) / 16 * 2;
   std::vector<Pixel> row(size_t(z.PictureWidth)), px(cell * size_t(k));
   std::vector<Byte> alpha(z.UseAlpha ? row.size() : 0);
@@ -201,12 +219,15 @@ HIMAGELIST TCustomImageList::LazyImage(Integer Index) {
     if (image) DeleteObject(image);
     if (added < 0) {
       if (list) ImageList_Destroy(list);
+      FShare.Join(std::move(share));
+      TrimShare();
       throw EInvalidOperation("Cannot hold image " + IntToStr(first + j) + " of the image list");
     }
     ImageList_SetBkColor(list, ListColor(FBkColor));
     z.Images[size_t(first + j)] = list;
     ++z.Decoded;
   }
+  FShare.Join(std::move(share));
   // Once every image is out the reader is of no more use; the picture, small as read, stays
   // for whatever realizes the list.
   if (z.Decoded == z.Count) z.Reader.Close();
@@ -291,17 +312,24 @@ Integer TCustomImageList::Add(TBitmap* Image, TBitmap* Mask) {
   if (!Image || Image->Empty()) return -1;
   Owned<TBitmap> temp;
   HBITMAP mask = FMasked ? MaskHandle(Mask, temp) : nullptr;
-  const Integer r = ImageList_Add(GetHandle(), Image->GetHandle(), mask);
-  if (r >= 0) Change();
-  return r;
+  HIMAGELIST list = GetHandle();
+  TDecodedPixels share = ImagesShare(FWidth, FHeight, Image->GetWidth() / FWidth);
+  return Added(std::move(share), ImageList_Add(list, Image->GetHandle(), mask));
+}
+
+Integer TCustomImageList::Added(TDecodedPixels Share, Integer Result) {
+  FShare.Join(std::move(Share));
+  TrimShare();   // what the platform did not take
+  if (Result >= 0) Change();
+  return Result;
 }
 
 Integer TCustomImageList::AddMasked(TBitmap* Image, TColor MaskColor) {
   if (!FMasked) return Add(Image, nullptr);
   if (!Image || Image->Empty() || MaskColor == clNone) return Add(Image, nullptr);
-  const Integer r = ImageList_AddMasked(GetHandle(), Image->GetHandle(), ListColor(MaskColor));
-  if (r >= 0) Change();
-  return r;
+  HIMAGELIST list = GetHandle();
+  TDecodedPixels share = ImagesShare(FWidth, FHeight, Image->GetWidth() / FWidth);
+  return Added(std::move(share), ImageList_AddMasked(list, Image->GetHandle(), ListColor(MaskColor)));
 }
 
 void TCustomImageList::Replace(Integer Index, TBitmap* Image, TBitmap* Mask) {
@@ -332,6 +360,7 @@ void TCustomImageList::Delete(Integer Index) {
   CheckIndex(Index);
   Realize();
   ImageList_Remove(FHandle, Index);
+  TrimShare();
   Change();
 }
 
@@ -339,6 +368,7 @@ void TCustomImageList::Clear() {
   if (Count() > 0) {
     FLazy.reset();
     if (FHandle) ImageList_Remove(FHandle, -1);
+    FShare.Release();
     Change();
   }
 }
@@ -358,6 +388,7 @@ void TCustomImageList::ReleaseDecodedImages() {
     }
   FLazy->Decoded = 0;
   FLazy->Reader.Close();
+  FShare.Release();
 }
 
 void TCustomImageList::Draw(TCanvas* Canvas, Integer X, Integer Y, Integer Index, bool Enabled) {
@@ -599,9 +630,11 @@ void TCustomImageList::ReadData(TStream& Stream) {
   } else {
     // The images go into a new platform list; the list's own is replaced only once they
     // all are in, so refused data leaves it as it was.
+    TDecodedPixels share = ImagesShare(w, h, count);
     HIMAGELIST list = BuildList(img, w, h, masked, count, FAllocBy);
     FreeHandle();
     FHandle = list;
+    FShare = std::move(share);
   }
   FWidth = w;
   FHeight = h;

@@ -26,6 +26,9 @@
 // Anything else, a PNG whose chunks are damaged or cut short, a size the header does not
 // match or a picture smaller than one cell raises EReadError.
 //
+// The images a list holds take their share of the picture budget (DecodedPixels.h) as they
+// are decoded or added; images past it raise EOutOfResources and leave the list as it was.
+//
 // A plain 8-bit RGB or RGBA picture is kept as read and its images are decoded when first
 // drawn: an image with those beside it in the picture (they share its rows), no others, so
 // images stacked one below the other are decoded one by one. Pixel data that then fails to
@@ -136,6 +139,13 @@ class TCustomImageList : public TComponent {
 
   struct TLazyImages;
   std::shared_ptr<TLazyImages> FLazy;  // the picture kept as read, while not realized
+  // The picture budget's share of the images held: every image of the handle, or every
+  // image decoded so far from the picture kept as read.
+  TDecodedPixels FShare;
+  // Gives back the share of images no longer held.
+  void TrimShare();
+  // Keeps the share taken for an add (whose answer is Result) and tells of the change.
+  Integer Added(TDecodedPixels Share, Integer Result);
 
   HIMAGELIST FHandle = nullptr;
   Integer FWidth = 16, FHeight = 16;

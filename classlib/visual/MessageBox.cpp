@@ -57,7 +57,7 @@ Integer TApplication::MessageBox(const String& Text, const String& Caption, UINT
   form->Information = (Flags & 0xF0) == MB_ICONINFORMATION;
 
   // Measure the text with the form's font, wrapped at a readable width.
-  Owned<TBitmap> probe(New<TBitmap>());
+  Owned<TBitmap> probe(New<TScratchBitmap>());
   probe->SetSize(1, 1);
   probe->Canvas()->Font()->Assign(form->GetFont());
   TRect text{0, 0, kMaxTextWidth, 0};

@@ -59,15 +59,9 @@ DecodedImage ImageOfBitmap(TBitmap* Bitmap) {
 }
 
 void BitmapFromImage(TBitmap* Bitmap, const DecodedImage& Image) {
-  Bitmap->SetPixelFormat(TPixelFormat::pf24bit);
-  Bitmap->SetSize(0, 0);
-  Bitmap->SetSize(Image.Width, Image.Height);
-  if (Bitmap->Empty()) return;
-  for (Integer y = 0; y < Image.Height; ++y)
-    std::memcpy(Bitmap->ScanLine(y), Image.Pixels.data() + size_t(y) * size_t(Image.Width),
-                size_t(Image.Width) * sizeof(Pixel));
-  Bitmap->SetModified(true);
-  if (Bitmap->OnChange) Bitmap->OnChange(Bitmap);
+  // One new image, counted before the old one goes: a refused one leaves the bitmap as it was.
+  Bitmap->SetImageFromPixels(Image.Width, Image.Height, Image.Pixels.data(), TPixelFormat::pf24bit, false);
+  Bitmap->Changed(Bitmap);
 }
 
 // ---- icons -----------------------------------------------------------------------------------
@@ -86,9 +80,12 @@ void TIcon::FreeCache() {
 }
 
 void TIcon::SetImage(const DecodedImage& Image) {
+  // A copy is counted as the icon it copies; a refused one leaves this icon as it was.
+  TDecodedPixels share = TDecodedPixels::Take(Image.Width, Image.Height);
+  DecodedImage copy = Image;
   FreeCache();
-  FDecoded.Release();
-  FImage = Image;
+  FImage = std::move(copy);
+  FDecoded = std::move(share);
   if (FImage.HasAlpha && FImage.Alpha.size() != FImage.Pixels.size()) FImage.HasAlpha = false;
   Changed(this);
 }
@@ -124,9 +121,7 @@ void TIcon::LoadFromStream(TStream& Stream) {
   DecodeResult r = DecodeIcon(data.data(), data.size());
   if (r.OutOfMemory) throw EOutOfResources("Out of system resources");
   if (!r.Ok) throw EInvalidGraphic("Icon image is not valid: " + r.Error);
-  TDecodedPixels share = TDecodedPixels::Take(r.Image.Width, r.Image.Height);
   SetImage(r.Image);
-  FDecoded = std::move(share);
 }
 
 void TIcon::SaveToStream(TStream& Stream) {
@@ -176,14 +171,12 @@ TL_DEFINE_CLASS(TJPEGImage)
 void TJPEGImage::BeforeDestruction() {
   if (FBitmap) FBitmap->Free();
   FBitmap = nullptr;
-  FDecoded.Release();
   inherited::BeforeDestruction();
 }
 
 void TJPEGImage::SetData(std::vector<Byte> Data) {
   if (FBitmap) FBitmap->Free();
   FBitmap = nullptr;
-  FDecoded.Release();
   FData = std::move(Data);
   Changed(this);
 }
@@ -225,15 +218,13 @@ void TJPEGImage::Assign(TPersistent* Source) {
 
 namespace {
 
-// The pixels of a JPEG file in a new bitmap, with their share of the budget.
-Owned<TBitmap> DecodedJpeg(const std::vector<Byte>& AData, TDecodedPixels& AShare, Integer& AWidth, Integer& AHeight) {
+// The pixels of a JPEG file in a new bitmap, which holds their share of the budget.
+Owned<TBitmap> DecodedJpeg(const std::vector<Byte>& AData, Integer& AWidth, Integer& AHeight) {
   DecodeResult r = DecodeJpeg(AData.data(), AData.size());
   if (r.OutOfMemory) throw EOutOfResources("Out of system resources");
   if (!r.Ok) throw EInvalidGraphic("JPEG image is not valid: " + r.Error);
-  TDecodedPixels share = TDecodedPixels::Take(r.Image.Width, r.Image.Height);
   Owned<TBitmap> b(New<TBitmap>());
   BitmapFromImage(b.get(), r.Image);
-  AShare = std::move(share);
   AWidth = r.Image.Width;
   AHeight = r.Image.Height;
   return b;
@@ -244,7 +235,7 @@ Owned<TBitmap> DecodedJpeg(const std::vector<Byte>& AData, TDecodedPixels& AShar
 TBitmap* TJPEGImage::GetBitmap() {
   if (FBitmap || FData.empty()) return FBitmap;
   Integer w = 0, h = 0;
-  Owned<TBitmap> b = DecodedJpeg(FData, FDecoded, w, h);
+  Owned<TBitmap> b = DecodedJpeg(FData, w, h);
   FBitmap = b.release();
   return FBitmap;
 }
@@ -260,14 +251,12 @@ void TJPEGImage::AssignTo(TPersistent* Dest) {
 
 void TJPEGImage::LoadFromStream(TStream& Stream) {
   std::vector<Byte> data = ReadRest(Stream);
-  TDecodedPixels share;
   Integer w = 0, h = 0;
-  Owned<TBitmap> b = DecodedJpeg(data, share, w, h);
+  Owned<TBitmap> b = DecodedJpeg(data, w, h);
   FWidth = w;
   FHeight = h;
   SetData(std::move(data));
   FBitmap = b.release();
-  FDecoded = std::move(share);
 }
 
 void TJPEGImage::SaveToStream(TStream& Stream) { Write(Stream, FData); }

@@ -34,8 +34,8 @@ class TIcon : public TGraphic {
  private:
   void FreeCache();
   DecodedImage FImage;
-  TDecodedPixels FDecoded;     // while FImage is one read from a file
-  TBitmap* FColour = nullptr;  // made on first draw
+  TDecodedPixels FDecoded;     // FImage's share of the budget, copies as read ones
+  TBitmap* FColour = nullptr;  // made on first draw, counted as any bitmap
   TBitmap* FMask = nullptr;    // white where transparent
 };
 
@@ -76,8 +76,7 @@ class TJPEGImage : public TGraphic {
   Integer FWidth = 0, FHeight = 0;
   Integer FQuality = 90;
   bool FGrayscale = false;
-  TBitmap* FBitmap = nullptr;
-  TDecodedPixels FDecoded;   // held with FBitmap
+  TBitmap* FBitmap = nullptr;   // holds the decoded pixels' share of the budget
 };
 
 // A metafile held as its bytes, exactly as read: a placeable or enhanced metafile. Its size

@@ -739,7 +739,10 @@ void TCustomListBox::DrawItem(Integer Index, TRect Rect, TOwnerDrawState State) 
     return;
   }
   FCanvas->FillRect(Rect);
-  if (Index >= 0 && Index < GetCount()) FCanvas->TextOut(Rect.Left + 2, Rect.Top, FItems->Strings(Index));
+  if (Index < 0 || Index >= GetCount()) return;
+  TWeakLink self(this);  // a virtual list's OnData may free the list
+  const String text = FItems->Strings(Index);
+  if (self.Alive()) FCanvas->TextOut(Rect.Left + 2, Rect.Top, text);
 }
 
 void TCustomListBox::MeasureItem(Integer Index, Integer& Height) {

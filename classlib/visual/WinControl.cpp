@@ -398,20 +398,25 @@ void TWinControl::AlignControls(TControl*, TRect& Rect) {
   if (InState(csLoading) || InState(csDestroying)) return;
   AdjustClientRect(Rect);
   ++FAlignLevel;
+  // A child's resize handler may free this control, and the children with it.
+  TWeakLink self(this);
   try {
     ApplyAnchors(GetClientRect());
-    for (TAlign a : {alTop, alBottom, alLeft, alRight, alClient}) DoAlign(a, Rect);
+    for (TAlign a : {alTop, alBottom, alLeft, alRight, alClient})
+      if (self.Alive()) DoAlign(a, Rect);
   } catch (...) {
-    --FAlignLevel;
+    if (self.Alive()) --FAlignLevel;
     throw;
   }
+  if (!self.Alive()) return;
   --FAlignLevel;
   FControlState.Exclude(csAlignmentNeeded);
 }
 
 void TWinControl::ApplyAnchors(const TRect& Client) {
   using enum TAnchorKind;
-  for (Integer i = 0; i < ControlCount(); ++i) {
+  TWeakLink self(this);  // a child's resize handler may free this control
+  for (Integer i = 0; self.Alive() && i < ControlCount(); ++i) {
     TControl* c = Controls(i);
     if (c->FAlign != alNone || c->InState(csLoading) || c->FAnchors == TAnchors{akLeft, akTop}) continue;
     const TRect& r = c->FAnchorRules;
@@ -682,16 +687,27 @@ bool TWinControl::IsShortCut(TMessage& Message) {
   return FPopupMenu && FPopupMenu->IsShortCut(Message);
 }
 
+// A key handler that frees the control (or what holds it) spends the key: the overrides that
+// act on the key after the handler see none, so nothing reads the control after it.
 void TWinControl::KeyDown(Word& Key, TShiftState Shift) {
-  if (OnKeyDown) OnKeyDown(this, Key, Shift);
+  if (!OnKeyDown) return;
+  TWeakLink self(this);
+  OnKeyDown(this, Key, Shift);
+  if (!self.Alive()) Key = 0;
 }
 
 void TWinControl::KeyPress(Char& Key) {
-  if (OnKeyPress) OnKeyPress(this, Key);
+  if (!OnKeyPress) return;
+  TWeakLink self(this);
+  OnKeyPress(this, Key);
+  if (!self.Alive()) Key = 0;
 }
 
 void TWinControl::KeyUp(Word& Key, TShiftState Shift) {
-  if (OnKeyUp) OnKeyUp(this, Key, Shift);
+  if (!OnKeyUp) return;
+  TWeakLink self(this);
+  OnKeyUp(this, Key, Shift);
+  if (!self.Alive()) Key = 0;
 }
 
 bool TWinControl::DoKeyDown(TMessage& Message) {

@@ -262,7 +262,8 @@ void Notify(HWND h, WORD code) {
   if (Style(h) & LBS_NOTIFY) user_detail::NotifyParent(h, code);
 }
 
-void Measure(HWND h, ListState& s, int i) {
+// False when the owner's measuring destroyed the list: nothing of it may be read then.
+bool Measure(HWND h, ListState& s, int i) {
   MEASUREITEMSTRUCT mi;
   mi.CtlType = ODT_LISTBOX;
   mi.CtlID = UINT(GetWindowLongA(h, GWL_ID));
@@ -274,9 +275,11 @@ void Measure(HWND h, ListState& s, int i) {
   if (i >= 0 && i < Count(s))
     mi.itemData = HasStrings(h) ? reinterpret_cast<ULONG_PTR>(s.items[size_t(i)].text.c_str()) : s.items[size_t(i)].data;
   if (HWND parent = GetParent(h)) SendMessageA(parent, WM_MEASUREITEM, mi.CtlID, reinterpret_cast<LPARAM>(&mi));
+  if (!IsWindow(h)) return false;
   int height = std::clamp(int(mi.itemHeight), 1, 255);
   if (i >= 0 && i < Count(s)) s.items[size_t(i)].height = height;
   else s.itemHeight = height;
+  return true;
 }
 
 void Changed(HWND h, ListState& s) {
@@ -309,7 +312,7 @@ LRESULT Insert(HWND h, ListState& s, int at, LPARAM lp) {
   }
   if (s.cur >= at) ++s.cur;
   if (s.anchor >= at) ++s.anchor;
-  if (Variable(h)) Measure(h, s, at);
+  if (Variable(h) && !Measure(h, s, at)) return LB_ERR;
   Changed(h, s);
   return at;
 }
@@ -501,7 +504,7 @@ LRESULT ListProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_CREATE:
       s.itemHeight = FontHeight(s.font);
-      if (Style(h) & LBS_OWNERDRAWFIXED) Measure(h, s, 0);
+      if ((Style(h) & LBS_OWNERDRAWFIXED) && !Measure(h, s, 0)) return -1;
       UpdateScrollBar(h, s);
       return 0;
     case WM_NCDESTROY:

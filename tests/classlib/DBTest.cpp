@@ -249,6 +249,31 @@ TEST_F(DataSetTest, LinkNotificationOrder) {
   other.SetDataSource(nullptr);
 }
 
+// Moving a link from one open source to another goes through inactive, so the link lets go of
+// the first data set (its edit, its fields) before it meets the second.
+TEST_F(DataSetTest, ALinkMovedBetweenOpenSourcesGoesInactiveBetween) {
+  DS->Open();
+  Owned<TMemoryDataSet> second(New<TMemoryDataSet>(nullptr));
+  second->FieldDefs().Add("NAME", ftString, 10);
+  second->AddRecord({"Zulu"});
+  second->Open();
+  Owned<TDataSource> secondSource(New<TDataSource>(nullptr));
+  secondSource->SetDataSet(second.get());
+  TLogLink link(Log, "");
+  link.SetDataSource(Source);
+  DS->Edit();
+  Log.clear();
+  link.SetDataSource(secondSource.get());
+  EXPECT_EQ(Log, (std::vector<String>{"Active off", "Editing off", "Active on"}));
+  EXPECT_TRUE(link.Active());
+  EXPECT_FALSE(link.Editing());
+  EXPECT_EQ(link.DataSet(), second.get());
+  Log.clear();
+  link.SetDataSource(nullptr);
+  EXPECT_EQ(Log, (std::vector<String>{"Active off"}));
+  DS->Cancel();
+}
+
 TEST_F(DataSetTest, NoticesPerAction) {
   DS->Open();
   TLogLink link(Log, "");

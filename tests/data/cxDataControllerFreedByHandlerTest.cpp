@@ -2,6 +2,8 @@
 // handler, nothing after it touches the controller. The sanitizer build sees any use of
 // freed memory; every build checks that the handler ran once and freed the controller.
 #include "DataControllerTestSupport.h"
+#include "widgets/data/cxDataFind.h"
+#include "widgets/data/cxDataProvider.h"
 #include "widgets/data/cxDataSummary.h"
 
 #include <functional>
@@ -146,6 +148,169 @@ TEST_F(FreedByHandler, RebuildHandlersStopOnceTheControllerIsGone) {
   // The compare of a new sort order, and of a new grouping.
   Expect(compare, nullptr, {sorted}, "OnCompare on ChangeSortingOrder");
   Expect(compare, nullptr, {[](TcxCustomDataController* c) { c->Groups()->ChangeGrouping(1, 0); }}, "OnCompare on ChangeGrouping");
+}
+
+// A custom data source: item 0 a number, item 1 a text. Once armed, it frees its controller
+// on the Countdown-th read of a value, a display text or its own compare.
+struct TFreeingSource : TcxCustomDataSource {
+  std::vector<std::pair<Integer, String>> Rows{{3, "c"}, {1, "a"}, {2, "b"}, {5, "e"}, {4, "d"}};
+  TcxCustomDataController* Victim = nullptr;
+  int Countdown = 0, Runs = 0, ReadsAfterFree = 0;
+  bool Native = false;
+  void Read() {
+    if (!Victim) {
+      if (Runs > 0) ++ReadsAfterFree;
+      return;
+    }
+    if (--Countdown > 0) return;
+    ++Runs;
+    TcxCustomDataController* v = Victim;
+    Victim = nullptr;
+    v->Free();
+  }
+  Integer GetRecordCount() override { return Integer(Rows.size()); }
+  Variant GetValue(TcxDataRecordHandle H, TcxDataItemHandle I) override {
+    Read();
+    const auto& row = Rows.at(size_t(H));
+    return I == 0 ? Variant(row.first) : Variant(row.second);
+  }
+  String GetDisplayText(TcxDataRecordHandle H, TcxDataItemHandle I) override {
+    Read();
+    const auto& row = Rows.at(size_t(H));
+    return I == 0 ? IntToStr(row.first) : row.second;
+  }
+  bool IsNativeCompare() override { return Native; }
+  Integer NativeCompareFunc(TcxDataRecordHandle A, TcxDataRecordHandle B, TcxDataItemHandle) override {
+    Read();
+    return Rows.at(size_t(A)).first - Rows.at(size_t(B)).first;
+  }
+};
+
+struct TTextSortedController : TcxDataController {
+  using TcxDataController::TcxDataController;
+  bool GetItemSortByDisplayText(Integer) const override { return true; }
+};
+
+// A custom data source read in the middle of a sort, a grouping or a summary frees the
+// controller: the rebuild stops there, on the first, a middle or a late read.
+TEST_F(FreedByHandler, ADataSourceFreeingTheControllerWhileARebuildReadsItEndsTheRebuild) {
+  using enum TcxDataSortOrder;
+  struct Case {
+    const char* Name;
+    bool Native, ByText;
+    Op Change;
+  };
+  const Op sortNumbers = [](TcxCustomDataController* c) { c->ChangeSortingOrder(0, soAscending); };
+  const Op sortTexts = [](TcxCustomDataController* c) { c->ChangeSortingOrder(1, soDescending); };
+  const Case cases[] = {
+      {"sorting by values", false, false, sortNumbers},
+      {"sorting texts by values", false, false, sortTexts},
+      {"sorting by the source's compare", true, false, sortNumbers},
+      {"sorting by display texts", false, true, sortNumbers},
+      {"grouping", false, false, [](TcxCustomDataController* c) { c->Groups()->ChangeGrouping(1, 0); }},
+      {"a summary", false, false,
+       [](TcxCustomDataController* c) {
+         c->Summary()->FooterSummaryItems()->Add(c->GetItem(0), TcxSummaryPosition::spFooter, TcxSummaryKind::skSum);
+       }},
+  };
+  for (const Case& k : cases)
+    for (int countdown : {1, 3, 5}) {
+      const std::string what = std::string(k.Name) + ", read " + std::to_string(countdown);
+      Owned<TFreeingSource> source(New<TFreeingSource>());
+      source->Native = k.Native;
+      TcxCustomDataController* c =
+          k.ByText ? static_cast<TcxCustomDataController*>(New<TTextSortedController>(nullptr)) : New<TcxDataController>(nullptr);
+      std::vector<Owned<TestItem>> items;
+      for (TcxValueTypeClass t : {IntType(), StrType()}) {
+        items.emplace_back(New<TestItem>());
+        c->AddItem(items.back().get());
+        c->ChangeValueTypeClass(c->GetItemCount() - 1, t);
+      }
+      if (k.ByText) c->SetOptions(c->Options() + TcxDataControllerOptions{TcxDataControllerOption::dcoSortByDisplayText});
+      c->SetCustomDataSource(source.get());
+      ASSERT_TRUE(c->IsProviderMode()) << what;
+      ASSERT_EQ(c->GetRecordCount(), 5) << what;
+      TWeakLink link(c);
+      source->Victim = c;
+      source->Countdown = countdown;
+      k.Change(c);
+      EXPECT_FALSE(link.Alive()) << what;
+      EXPECT_EQ(source->Runs, 1) << what;
+      // Nothing read the source for a controller that is gone.
+      EXPECT_EQ(source->ReadsAfterFree, 0) << what;
+      if (link.Alive()) c->Free();
+    }
+}
+
+// A search by field values compares every record with the values looked for: a compare
+// handler or a data source that frees the controller ends it with nothing found, and the
+// search's own record goes with the controller.
+TEST_F(FreedByHandler, ASearchByFieldsStopsOnceACompareFreesTheController) {
+  for (int countdown : {1, 3}) {
+    // OnCompare over stored values.
+    c_.reset(Make());
+    items_.clear();
+    AddItems({IntType(), StrType()});
+    Fill({{3, "c"}, {1, "a"}, {2, "b"}, {5, "e"}, {4, "d"}});
+    TcxCustomDataController* c = c_.release();
+    TWeakLink link(c);
+    int compares = 0;
+    struct TCountingFreer : TFreer {
+      int* Compares = nullptr;
+      int Countdown = 0;
+      void CompareThenFree(TcxCustomDataController* AController, Integer A, Integer B, Integer I, const Variant& V1,
+                           const Variant& V2, Integer& ACompare) {
+        ++*Compares;
+        if (--Countdown == 0) {
+          Compare(AController, A, B, I, V1, V2, ACompare);
+        } else {
+          ACompare = V1 < V2 ? -1 : V2 < V1 ? 1 : 0;
+        }
+      }
+    } counting;
+    counting.Victim = c;
+    counting.Compares = &compares;
+    counting.Countdown = countdown;
+    c->OnCompare = {&counting, &TCountingFreer::CompareThenFree};
+    {
+      Owned<TcxDataControllerKeyLocateObject> locate(New<TcxDataControllerKeyLocateObject>(c));
+      locate->KeyFields() = {c->GetItemField(0)};
+      Owned<TcxValueDefUnboundReader> reader(New<TcxValueDefUnboundReader>());
+      reader->SetValue(c->GetItemField(0), 4);  // the last record: every record is compared
+      locate->ReadData(reader.get());
+      EXPECT_EQ(locate->FindRecordIndex(), -1);
+    }
+    EXPECT_FALSE(link.Alive());
+    EXPECT_EQ(counting.Runs, 1);
+    EXPECT_EQ(compares, countdown);
+    if (link.Alive()) c->Free();
+
+    // A data source read by the search.
+    Owned<TFreeingSource> source(New<TFreeingSource>());
+    c = New<TcxDataController>(nullptr);
+    items_.clear();
+    for (TcxValueTypeClass t : {IntType(), StrType()}) {
+      items_.emplace_back(New<TestItem>());
+      c->AddItem(items_.back().get());
+      c->ChangeValueTypeClass(c->GetItemCount() - 1, t);
+    }
+    c->SetCustomDataSource(source.get());
+    TWeakLink sourced(c);
+    {
+      Owned<TcxDataControllerKeyLocateObject> locate(New<TcxDataControllerKeyLocateObject>(c));
+      locate->KeyFields() = {c->GetItemField(1)};
+      Owned<TcxValueDefUnboundReader> reader(New<TcxValueDefUnboundReader>());
+      reader->SetValue(c->GetItemField(1), "d");
+      locate->ReadData(reader.get());
+      source->Victim = c;
+      source->Countdown = countdown;
+      EXPECT_EQ(locate->FindRecordIndex(), -1);
+    }
+    EXPECT_FALSE(sourced.Alive());
+    EXPECT_EQ(source->Runs, 1);
+    EXPECT_EQ(source->ReadsAfterFree, 0);
+    if (sourced.Alive()) c->Free();
+  }
 }
 
 }  // namespace

@@ -50,6 +50,32 @@ class DBEditTest : public DatabindingTest {
     list->GetDataBinding()->SetDataField("KIND");
     return list;
   }
+  // A second open data set on the form with one text field AField holding AValue, behind the
+  // source returned.
+  TDataSource* AddSecondSource(const char* AField, const char* AValue) {
+    TMemoryDataSet* second = MakeTestDataSet(form, {{AField, TFieldType::ftString, 20}});
+    second->AddRecord({AValue});
+    auto* source = New<TDataSource>(form);
+    source->SetDataSet(second);
+    second->Open();
+    return source;
+  }
+  // A click on the list's item AIndex.
+  void ClickItem(TcxDBListBox* AList, Integer AIndex) {
+    TRect item = AList->ItemRect(AIndex);
+    host().Click(AList->InnerListBox()->GetHandle(), item.Left + 5, (item.Top + item.Bottom) / 2);
+    Pump();
+  }
+  // Down and a click on the second item are both refused: the list stays on the stored first
+  // item and the data set keeps browsing.
+  void ExpectListRefusesPicks(TcxDBListBox* AList) {
+    Focus(AList->InnerListBox());
+    Press(VK_DOWN);
+    EXPECT_EQ(AList->GetItemIndex(), 0);
+    ClickItem(AList, 1);
+    EXPECT_EQ(AList->GetItemIndex(), 0);
+    EXPECT_EQ(DS->State(), TDataSetState::dsBrowse);
+  }
   TField* F(const char* AName) const { return DS->FieldByName(AName); }
   void Type(const char* s) {
     for (; *s; ++s) {

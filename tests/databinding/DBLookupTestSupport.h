@@ -48,6 +48,16 @@ class DBLookupTest : public LookupGridTest {
     p->SetListFieldNames("Name");
     return c;
   }
+  // A lookup combo box bound to the order's CustID, and another control to leave it for.
+  TcxDBLookupComboBox* MakeBoundCombo(TcxLookupComboBox*& AOther) {
+    AOther = New<TcxLookupComboBox>(form);
+    AOther->SetParent(form);
+    AOther->SetBounds(10, 60, 150, 21);
+    auto* c = MakeCombo<TcxDBLookupComboBox>();
+    c->GetDataBinding()->SetDataSource(ordersSource);
+    c->GetDataBinding()->SetDataField("CustID");
+    return c;
+  }
   static String Text(TcxCustomTextEdit* e) { return VarToStr(e->GetDisplayValue()); }
   void Key(int vk) {
     host().Key(vk);

@@ -174,6 +174,43 @@ TEST_F(DBGridMode, ABufferCountChangeReadsTheWindowAgain) {
   EXPECT_EQ(CurrentID(), 501);
 }
 
+TEST_F(DBGridMode, ABufferCountChangedWhileEditingKeepsTheEditAndTheWindowWhole) {
+  // Shrinking and growing the window under an edit; then posting or cancelling it.
+  for (bool post : {true, false}) {
+    SCOPED_TRACE(post ? "posted" : "cancelled");
+    Open(100, 10);
+    Locate(10);
+    C->Edit();
+    C->SetEditValue(1, Variant("typed"), TcxDataEditValueSource::evsValue);
+    ASSERT_NO_THROW(C->DataModeController()->SetGridModeBufferCount(5));
+    EXPECT_EQ(DS->State(), TDataSetState::dsEdit);
+    EXPECT_EQ(DS->FieldByName("S")->GetAsString(), "typed");
+    EXPECT_EQ(C->GetRowCount(), 5);
+    ASSERT_NO_THROW(C->DataModeController()->SetGridModeBufferCount(3));
+    EXPECT_EQ(C->GetRowCount(), 3);
+    EXPECT_EQ(RowID(C->GetFocusedRowIndex()), 10);
+    if (post) {
+      C->PostEditing();
+    } else {
+      C->Cancel();
+    }
+    EXPECT_EQ(DS->State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(CurrentID(), 10);
+    EXPECT_EQ(DS->FieldByName("S")->GetAsString(), post ? "typed" : "r10");
+    if (post) {
+      DS->Edit();
+      DS->FieldByName("S")->SetValue(Variant("r10"));
+      DS->Post();
+    }
+    ExpectWindow(3);
+    // The next edit and a change of the window under it run as the first did.
+    C->Edit();
+    ASSERT_NO_THROW(C->DataModeController()->SetGridModeBufferCount(2));
+    C->Cancel();
+    ExpectWindow(2);
+  }
+}
+
 TEST_F(DBGridMode, ScrollMovesTheWindowByTheDistance) {
   Open(1000, 10);
   ExpectWindow(10);
@@ -423,6 +460,106 @@ TEST_F(DBGridMode, TheDataSetsOwnFilterShapesTheWindowAndUnchangedSettingsLeaveI
   EXPECT_GT(link.Changes, 0);
   EXPECT_EQ(C->GetRowCount(), 10);
   link.SetDataSource(nullptr);
+}
+
+namespace {
+
+// A master that makes a loaded clone of its pattern detail for each record it is asked for.
+class TCloningMaster : public TcxDBDataController {
+  TL_CLASS(TCloningMaster, TcxDBDataController)
+ public:
+  using TcxDBDataController::TcxDBDataController;
+  TObject* CreateDetailDataController(TcxCustomDataRelation* ARelation, Integer) override {
+    auto* pattern = static_cast<TcxDBDataController*>(ARelation->DetailDataController());
+    auto* clone = New<TcxDBDataController>(nullptr);
+    clone->Assign(pattern);
+    for (Integer i = 0; i < pattern->GetItemCount(); ++i) {
+      clone->AddItem(pattern->GetItem(i));
+      clone->ChangeFieldName(i, pattern->GetDataFieldName(i));
+    }
+    return clone;
+  }
+  TcxCustomDataController* GetDetailDataControllerOf(TObject* AObject) const override {
+    return dynamic_cast<TcxCustomDataController*>(AObject);
+  }
+};
+
+}  // namespace
+
+TL_DEFINE_CLASS(TCloningMaster)
+
+TEST_F(DBGridMode, EachRowOfAWindowedMasterShowsItsOwnRecordsDetails) {
+  // Masters 1..6 in a window of three rows; details of masters 1, 3 and 4.
+  MakeDataSet({{"ID", ftInteger}, {"NAME", ftString, 10}},
+              {{1, "a"}, {2, "b"}, {3, "c"}, {4, "d"}, {5, "e"}, {6, "f"}});
+  DS->Open();
+  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}});
+  for (const auto& r : std::vector<std::vector<Variant>>{{10, 1}, {11, 1}, {12, 1}, {30, 3}, {40, 4}, {41, 4}})
+    detail->AddRecord(r);
+  detail->Open();
+  auto* detailSource = New<TDataSource>(Owner.get());
+  detailSource->SetDataSet(detail);
+  const std::map<Integer, std::vector<Integer>> details = {{1, {10, 11, 12}}, {3, {30}}, {4, {40, 41}}};
+  DBTestItem level;
+  Owned<TCloningMaster> master(New<TCloningMaster>(nullptr));
+  AddItems(master.get(), {"ID", "NAME"});
+  master->DataModeController()->SetGridModeBufferCount(3);
+  master->DataModeController()->SetGridMode(true);
+  master->SetDataSource(Source);
+  Owned<TcxDBDataController> pattern(New<TcxDBDataController>(nullptr));
+  AddItems(pattern.get(), {"ID", "MID"});
+  pattern->SetDataSource(detailSource);
+  pattern->SetMasterKeyFieldNames("ID");
+  pattern->SetDetailKeyFieldNames("MID");
+  pattern->SetMasterRelation(master->Relations()->Add(&level), -1);
+  master->Refresh();
+  // Each row's detail holds the detail records of the master record the row shows now.
+  auto expectDetails = [&](const std::vector<Integer>& AMasters) {
+    ASSERT_EQ(master->GetRowCount(), Integer(AMasters.size()));
+    for (Integer r = 0; r < master->GetRowCount(); ++r) {
+      const Integer record = master->GetRowInfo(r).RecordIndex;
+      const Integer id = master->GetItemValue(record, 0).AsInteger();
+      ASSERT_EQ(id, AMasters[size_t(r)]) << "row " << r;
+      TcxCustomDataController* d = master->GetDetailDataController(record, 0);
+      ASSERT_NE(d, nullptr);
+      std::vector<Integer> ids;
+      for (Integer i = 0; i < d->GetRecordCount(); ++i) ids.push_back(d->GetItemValue(i, 0).AsInteger());
+      const auto want = details.find(id);
+      EXPECT_EQ(ids, want == details.end() ? std::vector<Integer>() : want->second) << "master " << id;
+    }
+  };
+  expectDetails({1, 2, 3});
+  {
+    // A master deleted from outside: the rows show the records after it.
+    SCOPED_TRACE("deleted");
+    ASSERT_TRUE(DS->Locate("ID", Variant(1), TLocateOptions()));
+    DS->Delete();
+    expectDetails({2, 3, 4});
+  }
+  {
+    SCOPED_TRACE("scrolled");
+    master->Scroll(1);
+    expectDetails({3, 4, 5});
+  }
+  {
+    // Back to the first record: the data set changed its window without a scroll.
+    SCOPED_TRACE("first");
+    DS->First();
+    expectDetails({2, 3, 4});
+    DS->Last();
+    expectDetails({4, 5, 6});
+  }
+  {
+    // A record edited in place keeps its row, and its row its detail.
+    SCOPED_TRACE("edited");
+    TcxCustomDataController* d4 = master->GetDetailDataController(master->GetRowInfo(0).RecordIndex, 0);
+    DS->Edit();
+    DS->FieldByName("NAME")->SetValue(Variant("f2"));
+    DS->Post();
+    expectDetails({4, 5, 6});
+    EXPECT_EQ(master->GetDetailDataController(master->GetRowInfo(0).RecordIndex, 0), d4);
+  }
+  pattern->SetMasterRelation(nullptr, -1);
 }
 
 // ---- Selection by bookmarks, iteration and the search ----

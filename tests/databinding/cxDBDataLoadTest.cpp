@@ -227,6 +227,23 @@ TEST_F(DBDataKeys, OneKeyFieldTakesAPlainValueAndAValueOfAnotherTypeIsNotFound) 
   EXPECT_THROW(C->GetDataSetKeyValues(), EcxInvalidDataControllerOperation);
 }
 
+TEST_F(DBDataKeys, AKeyNameTheDataSetLacksIsReportedAsSuchWhenARecordIsFocused) {
+  for (bool smart : {false, true}) {
+    MakeController({"A", "B", "V"}, "NOPE");
+    C->DataModeController()->SetSmartRefresh(smart);
+    ASSERT_EQ(C->GetRecordCount(), 4);
+    const Variant before = DS->FieldByName("V")->Value();
+    try {
+      C->ChangeFocusedRowIndex(2);
+      ADD_FAILURE() << "no error, smart " << smart;
+    } catch (const EcxInvalidDataControllerOperation& e) {
+      EXPECT_EQ(e.Message(), "Key Field not found") << smart;
+    }
+    // The data set was not moved.
+    EXPECT_EQ(DS->FieldByName("V")->Value(), before) << smart;
+  }
+}
+
 TEST_F(DBDataKeys, TheTwoSmartRefreshQuestionsAreAnsweredApart) {
   MakeController({"A", "B"}, "A");
   EXPECT_TRUE(C->IdentifiesRecordsByKey());

@@ -526,14 +526,7 @@ TEST_F(DBEditTest, AReadOnlyListBoxKeepsTheStoredItem) {
   list->SetReadOnly(true);
   Show();
   EXPECT_FALSE(list->GetDataBinding()->CanModify());
-  Focus(list->InnerListBox());
-  Press(VK_DOWN);
-  EXPECT_EQ(list->GetItemIndex(), 0);
-  TRect item = list->ItemRect(1);
-  host().Click(list->InnerListBox()->GetHandle(), item.Left + 5, (item.Top + item.Bottom) / 2);
-  Pump();
-  EXPECT_EQ(list->GetItemIndex(), 0);
-  EXPECT_EQ(DS->State(), dsBrowse);
+  ExpectListRefusesPicks(list);
   EXPECT_FALSE(list->GetDataBinding()->Modified());
   // Writable again, the same key picks the next item.
   list->SetReadOnly(false);
@@ -549,14 +542,7 @@ TEST_F(DBEditTest, WithAutoEditOffTheListBoxKeepsTheStoredItemUntilTheDataSetEdi
   auto* list = AddKindList(TRect{160, 4, 260, 84});
   Show();
   EXPECT_FALSE(list->DataBinding()->CanModify());
-  Focus(list->InnerListBox());
-  Press(VK_DOWN);
-  EXPECT_EQ(list->GetItemIndex(), 0);
-  TRect item = list->ItemRect(1);
-  host().Click(list->InnerListBox()->GetHandle(), item.Left + 5, (item.Top + item.Bottom) / 2);
-  Pump();
-  EXPECT_EQ(list->GetItemIndex(), 0);
-  EXPECT_EQ(DS->State(), dsBrowse);
+  ExpectListRefusesPicks(list);
   DS->Edit();
   Pump();
   EXPECT_TRUE(list->DataBinding()->CanModify());
@@ -603,6 +589,68 @@ TEST_F(DBEditTest, ARadioItemPickedByTheUserIsWrittenOrRefusedWithTheDataSet) {
   EXPECT_EQ(group->GetItemIndex(), 1);
   DS->Post();
   EXPECT_EQ(F("KIND")->GetAsString(), "nut");
+}
+
+// A binding moved from one open data source to another binds the new data set's field: the
+// editor shows and writes the new record, and the old data set is left alone.
+TEST_F(DBEditTest, ABindingMovedToAnotherOpenSourceTakesItsField) {
+  TDataSource* secondSource = AddSecondSource("NAME", "Zulu");
+  TDataSet* second = secondSource->DataSet();
+  auto* e = Add<TcxDBTextEdit>("NAME");
+  auto* list = AddKindList(TRect{160, 4, 260, 84});
+  Show();
+  EXPECT_EQ(Shown(e), "Apple");
+  e->GetDataBinding()->SetDataSource(secondSource);
+  Pump();
+  EXPECT_EQ(e->GetDataBinding()->Field(), second->FieldByName("NAME"));
+  EXPECT_EQ(Shown(e), "Zulu");
+  Focus(e);
+  e->SelectAll();
+  Type("Yak");
+  Focus(list->InnerListBox());
+  EXPECT_EQ(DS->State(), dsBrowse);
+  second->Post();
+  EXPECT_EQ(second->FieldByName("NAME")->GetAsString(), "Yak");
+  EXPECT_EQ(F("NAME")->GetAsString(), "Apple");
+  // The plain controls' binding as well.
+  TcxDBDataBinding* binding = list->GetDataBinding();
+  binding->SetDataField("NAME");
+  binding->SetDataSource(secondSource);
+  EXPECT_EQ(binding->Field(), second->FieldByName("NAME"));
+  binding->SetDataSource(Source);
+  EXPECT_EQ(binding->Field(), F("NAME"));
+}
+
+// A binding copied from one on another data source whose field the first source lacks (and
+// the other way round) takes source and field together, without a field-not-found error.
+TEST_F(DBEditTest, ABindingCopiedFromAnotherSourceTakesItsFieldThere) {
+  TDataSource* secondSource = AddSecondSource("TITLE", "Zulu");
+  TDataSet* second = secondSource->DataSet();
+  auto* there = New<TcxDBTextEdit>(form);
+  there->SetParent(form);
+  there->GetDataBinding()->SetDataSource(secondSource);
+  there->GetDataBinding()->SetDataField("TITLE");
+  auto* here = Add<TcxDBTextEdit>("NAME");
+  Show();
+  here->SetDataBinding(there->GetDataBinding());
+  EXPECT_EQ(here->GetDataBinding()->Field(), second->FieldByName("TITLE"));
+  EXPECT_EQ(Shown(here), "Zulu");
+  auto* back = Add<TcxDBTextEdit>("KIND");
+  there->SetDataBinding(back->GetDataBinding());
+  EXPECT_EQ(there->GetDataBinding()->Field(), F("KIND"));
+  // The plain controls' binding, both ways.
+  auto* list = AddKindList(TRect{160, 4, 260, 84});
+  Owned<TcxDBDataBinding> copy(New<TcxDBDataBinding>(nullptr, nullptr));
+  copy->SetDataSource(secondSource);
+  copy->SetDataField("TITLE");
+  list->SetDataBinding(copy.get());
+  EXPECT_EQ(list->GetDataBinding()->Field(), second->FieldByName("TITLE"));
+  copy->SetDataSource(nullptr);
+  copy->SetDataField("KIND");
+  copy->SetDataSource(Source);
+  list->SetDataBinding(copy.get());
+  EXPECT_EQ(list->GetDataBinding()->Field(), F("KIND"));
+  EXPECT_EQ(list->GetItemIndex(), 0);
 }
 
 // A persistent field freed while its data set is open: the editor lets it go at once and

@@ -357,6 +357,45 @@ TEST_F(DBFilter, QueryClassesWriteTheSQLNullTests) {
   }
 }
 
+// Null tests made while the controller read another data set write the form of the data set
+// it reads now.
+TEST_F(DBFilter, NullTestsFollowTheDataSetTheControllerReadsNow) {
+  Owned<TTestMemoryQuery> query(New<TTestMemoryQuery>(nullptr));
+  query->FieldDefs().Add("NAME", TFieldType::ftString, 10);
+  query->AddRow({"a"});
+  query->AddRow({Null()});
+  query->AddRow({"c"});
+  query->Open();
+  MakeDataSet({{"NAME", TFieldType::ftString, 10}}, {{"a"}, {Null()}});
+  DS->Open();
+  MakeController({"NAME"});
+  TcxFilterCriteriaItemList* list = Filter()->Root()->AddItemList(B::fboOr);
+  Filter()->AddItem(list, Items[0].get(), K::foEqual, Null(), "");
+  Filter()->AddItem(list, Items[0].get(), K::foLike, Null(), "");
+  Filter()->AddItem(Filter()->Root(), Items[0].get(), K::foNotEqual, Null(), "");
+  EXPECT_EQ(Text(), "((NAME = NULL) OR (NAME = NULL)) AND (NAME <> NULL)");
+  Source->SetDataSet(query.get());
+  EXPECT_EQ(Text(), "((NAME IS NULL) OR (NAME IS NULL)) AND (NAME IS NOT NULL)");
+  // The query gets that text.
+  Filter()->Clear();
+  Filter()->AddItem(Filter()->Root(), Items[0].get(), K::foNotLike, Null(), "");
+  Source->SetDataSet(DS);
+  Filter()->SetAutoDataSetFilter(true);
+  Filter()->SetActive(true);
+  EXPECT_EQ(DS->Filter(), "(NAME <> NULL)");
+  Filter()->SetAutoDataSetFilter(false);
+  Source->SetDataSet(query.get());
+  Filter()->SetAutoDataSetFilter(true);
+  EXPECT_EQ(query->Filter(), "(NAME IS NOT NULL)");
+  EXPECT_EQ(C->GetRecordCount(), 2);
+  // And back: the plain form again.
+  Filter()->SetAutoDataSetFilter(false);
+  Source->SetDataSet(DS);
+  EXPECT_EQ(Text(), "(NAME <> NULL)");
+  C.reset();
+  Items.clear();
+}
+
 TEST_F(DBFilter, TheApplicationSeesEachChangeAndThenTheControllerNoLongerFilters) {
   MakeDataSet({{"ID", TFieldType::ftInteger}}, {{1}, {2}, {3}});
   DS->Open();

@@ -50,6 +50,59 @@ TEST_F(DBLookupTest, ANewLookupComboBoxHasTheListDefaultsAndIsRegistered) {
   EXPECT_EQ(watch.Freed[0], grid);
 }
 
+// Every setting a form stores for the lookup combo box is published under its name.
+TEST_F(DBLookupTest, TheLookupComboBoxPublishesItsSettingsAndEvents) {
+  Owned<TcxLookupComboBoxProperties> p(New<TcxLookupComboBoxProperties>(nullptr));
+  for (const char* name :
+       {"DropDownAutoSize", "DropDownHeight", "DropDownWidth", "DropDownSizeable", "DropDownListStyle", "DropDownRows",
+        "GridMode", "ImmediateDropDown", "IncrementalFiltering", "KeyFieldNames", "ListColumns", "ListFieldNames",
+        "ListFieldIndex", "ListOptions", "ListSource", "PostPopupValueOnTab", "Revertable", "OnNewLookupDisplayText",
+        "OnSortingChanged", "Alignment", "AutoSelect", "AssignedValues", "ButtonGlyph", "CharCase", "ClearKey",
+        "HideSelection", "ImeMode", "ImeName", "ImmediatePost", "MaxLength", "OEMConvert", "PopupAlignment", "ReadOnly",
+        "UseLeftAlignmentOnEditing", "ValidateOnEnter", "OnChange", "OnCloseUp", "OnEditValueChanged", "OnInitPopup",
+        "OnPopup", "OnValidate"})
+    EXPECT_NE(GetPropInfo(p.get(), name), nullptr) << name;
+  const TPropInfo* sorting = GetPropInfo(p.get(), "OnSortingChanged");
+  ASSERT_NE(sorting, nullptr);
+  EXPECT_EQ(sorting->Kind, TPropKind::Method);
+}
+
+// A stored and read lookup combo box keeps its list columns' own settings and the stored
+// IncrementalFiltering, which reads False only while GridMode is on.
+TEST_F(DBLookupTest, AStoredLookupComboBoxReadsBackItsColumnsAndSettings) {
+  auto* c = MakeCombo();
+  TcxLookupComboBoxProperties* p = c->GetProperties();
+  p->SetListFieldNames("Name;City");
+  p->GetListColumns()->GetItem(0)->SetWidth(200);
+  p->GetListColumns()->GetItem(0)->SetCaption("Who");
+  p->SetListFieldIndex(1);
+  p->SetGridMode(true);
+  Owned<TMemoryStream> m(New<TMemoryStream>());
+  m->WriteComponent(c);
+  auto* d = New<TcxLookupComboBox>(form);
+  m->SetPosition(0);
+  m->ReadComponent(d);
+  TcxLookupComboBoxProperties* q = d->GetProperties();
+  ASSERT_EQ(q->GetListColumns()->Count(), 2);
+  EXPECT_EQ(q->GetListFieldNames(), "Name;City");
+  EXPECT_EQ(q->GetListColumns()->GetItem(0)->GetWidth(), 200);
+  EXPECT_EQ(q->GetListColumns()->GetItem(0)->GetCaption(), "Who");
+  EXPECT_EQ(q->GetListFieldIndex(), 1);
+  EXPECT_EQ(q->GetKeyFieldNames(), "ID");
+  EXPECT_TRUE(q->GetGridMode());
+  EXPECT_FALSE(q->GetIncrementalFiltering());
+  q->SetGridMode(false);
+  EXPECT_TRUE(q->GetIncrementalFiltering());
+  // Switched off, it is stored and read back off.
+  p->SetIncrementalFiltering(false);
+  m->Clear();
+  m->WriteComponent(c);
+  m->SetPosition(0);
+  m->ReadComponent(d);
+  q->SetGridMode(false);
+  EXPECT_FALSE(q->GetIncrementalFiltering());
+}
+
 TEST_F(DBLookupTest, AssignCopiesTheListAndItsSettings) {
   auto* c = MakeCombo();
   TcxLookupComboBoxProperties* p = c->GetProperties();
@@ -99,12 +152,8 @@ TEST_F(DBLookupTest, TheBoundComboBoxAnswersTheDataLinkRequest) {
 // End to end: a bound lookup combo box on a shown form, opened by typing, narrowed by the
 // typed letters, chosen with Enter, and posted with the record.
 TEST_F(DBLookupTest, TypedChosenAndPostedOnAShownForm) {
-  auto* other = New<TcxLookupComboBox>(form);
-  other->SetParent(form);
-  other->SetBounds(10, 60, 150, 21);
-  auto* c = MakeCombo<TcxDBLookupComboBox>();
-  c->GetDataBinding()->SetDataSource(ordersSource);
-  c->GetDataBinding()->SetDataField("CustID");
+  TcxLookupComboBox* other = nullptr;
+  auto* c = MakeBoundCombo(other);
   Show();
   c->SetFocus();
   Pump();
@@ -139,6 +188,73 @@ TEST_F(DBLookupTest, TypedChosenAndPostedOnAShownForm) {
   EXPECT_EQ(orders->FieldByName("CustID")->GetAsInteger(), 8);
   EXPECT_EQ(custName->GetAsString(), "anna");
   EXPECT_EQ(Text(c), "anna");
+}
+
+// The published defaults: Enter validates and posts, and the list field index reads as stored
+// (0) also before there are columns.
+TEST_F(DBLookupTest, EnterPostsTheChosenKeyAndTheListFieldIndexReadsAsStored) {
+  Owned<TcxLookupComboBoxProperties> fresh(New<TcxLookupComboBoxProperties>(nullptr));
+  EXPECT_TRUE(fresh->GetValidateOnEnter());
+  EXPECT_EQ(fresh->GetListFieldIndex(), 0);
+  const TPropInfo* index = GetPropInfo(fresh.get(), "ListFieldIndex");
+  ASSERT_NE(index, nullptr);
+  EXPECT_EQ(index->GetOrd(fresh.get()), 0);
+  auto* c = MakeCombo<TcxDBLookupComboBox>();
+  c->GetDataBinding()->SetDataSource(ordersSource);
+  c->GetDataBinding()->SetDataField("CustID");
+  c->GetProperties()->SetImmediateDropDown(false);
+  Show();
+  c->SetFocus();
+  Pump();
+  ASSERT_EQ(Text(c), "Bob");
+  Type("d");
+  EXPECT_EQ(Text(c), "Dora");
+  EXPECT_EQ(orders->FieldByName("CustID")->GetAsInteger(), 2);
+  // Enter, with the focus staying in the editor, writes Dora's key.
+  Key(VK_RETURN);
+  EXPECT_EQ(orders->State(), TDataSetState::dsEdit);
+  EXPECT_EQ(orders->FieldByName("CustID")->GetAsInteger(), 7);
+  EXPECT_EQ(Text(c), "Dora");
+  orders->Cancel();
+}
+
+// A record chosen by typing and not yet posted is the one the opened list shows: opening the
+// list does not fall back to the key the edit held before the typing.
+TEST_F(DBLookupTest, OpeningTheListAfterTypingShowsTheTypedRecord) {
+  TcxLookupComboBox* other = nullptr;
+  auto* c = MakeBoundCombo(other);
+  TcxLookupComboBoxProperties* p = c->GetProperties();
+  p->SetImmediateDropDown(false);
+  TcxDBDataController* list = p->GetDBDataController();
+  Show();
+  for (bool gridMode : {false, true}) {
+    SCOPED_TRACE(gridMode);
+    p->SetGridMode(gridMode);
+    c->SetFocus();
+    Pump();
+    ASSERT_EQ(Text(c), "Bob");
+    Type("d");
+    ASSERT_EQ(Text(c), "Dora");
+    Key(VK_F4);
+    ASSERT_TRUE(c->HasShownPopup());
+    EXPECT_EQ(Text(c), "Dora");
+    EXPECT_TRUE(cxVariantsEqual(list->GetRecordId(list->GetFocusedRecordIndex()), Variant(Integer(7))));
+    // Enter takes the focused row: still Dora, posted as her key when the editor is left.
+    Key(VK_RETURN);
+    EXPECT_FALSE(c->HasShownPopup());
+    EXPECT_EQ(Text(c), "Dora");
+    other->SetFocus();
+    Pump();
+    EXPECT_EQ(orders->FieldByName("CustID")->GetAsInteger(), 7);
+    orders->Cancel();
+    EXPECT_EQ(Text(c), "Bob");
+  }
+  // Unmodified, the list opens on the key the edit holds.
+  c->SetFocus();
+  Pump();
+  Key(VK_F4);
+  EXPECT_TRUE(cxVariantsEqual(list->GetRecordId(list->GetFocusedRecordIndex()), Variant(Integer(2))));
+  Key(VK_ESCAPE);
 }
 
 TEST_F(DBLookupTest, ATypedCharacterMustSuitTheListField) {

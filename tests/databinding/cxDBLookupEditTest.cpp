@@ -287,4 +287,84 @@ TEST_F(DBLookupTest, ListFieldNamesBuildTheColumnsAndTheIndexFollowsThem) {
   EXPECT_TRUE(cxVariantsEqual(c->GetLookupEditData()->DisplayTextToKey("Zed"), Variant(String("Zed"))));
 }
 
+// Steps through the closed list reach every record in both modes: in grid mode the controller
+// holds a window of three records, and a step past its end moves the list data set on.
+TEST_F(DBLookupTest, StepsThroughTheClosedListReachEveryRecordInBothModes) {
+  for (bool gridMode : {false, true}) {
+    SCOPED_TRACE(gridMode);
+    TcxLookupComboBox* other = nullptr;
+    auto* c = MakeBoundCombo(other);
+    TcxLookupComboBoxProperties* p = c->GetProperties();
+    p->GetDBDataController()->DataModeController()->SetGridModeBufferCount(3);
+    p->SetGridMode(gridMode);
+    ASSERT_EQ(p->GetDBDataController()->IsGridMode(), gridMode);
+    Show();
+    c->SetFocus();
+    Pump();
+    ASSERT_EQ(Text(c), "Bob");
+    auto steps = [&](int AKey, int ACount) {
+      String seq;
+      for (int i = 0; i < ACount; ++i) {
+        Key(AKey);
+        seq += "," + Text(c);
+      }
+      return seq;
+    };
+    EXPECT_EQ(steps(VK_DOWN, 7), ",Bobby,,Cyd,Dora,anna,anna,anna");
+    EXPECT_EQ(steps(VK_UP, 8), ",Dora,Cyd,,Bobby,Bob,Ann,Ann,Ann");
+    // A page is DropDownRows.
+    EXPECT_EQ(steps(VK_NEXT, 1), ",anna");
+    EXPECT_EQ(steps(VK_PRIOR, 1), ",Ann");
+    p->SetDropDownRows(3);
+    EXPECT_EQ(steps(VK_NEXT, 3), ",,anna,anna");
+    EXPECT_EQ(steps(VK_PRIOR, 3), ",,Ann,Ann");
+    // First, last, and the wrapping steps.
+    TcxCustomLookupEditLookupData* data = c->GetLookupEditData();
+    auto go = [&](Integer ADirection, bool AWrap) {
+      data->Go(ADirection, AWrap);
+      return VarToStr(data->GetCurrentKey());
+    };
+    EXPECT_EQ(go(cxLookupGoLast, false), "8");
+    EXPECT_EQ(go(cxLookupGoNext, false), "8");
+    EXPECT_EQ(go(cxLookupGoNext, true), "1");
+    EXPECT_EQ(go(cxLookupGoPrior, false), "1");
+    EXPECT_EQ(go(cxLookupGoPrior, true), "8");
+    EXPECT_EQ(go(cxLookupGoFirst, false), "1");
+    EXPECT_EQ(go(cxLookupGoPageDown, false), "4");
+    other->SetFocus();
+    Pump();
+    orders->Cancel();
+    c->Free();
+    other->Free();
+  }
+}
+
+// A list column naming no field of the list data set finds nothing in either mode, also while
+// the user types; nothing is raised.
+TEST_F(DBLookupTest, AColumnNamingNoFieldFindsNothingInBothModes) {
+  for (bool gridMode : {false, true}) {
+    SCOPED_TRACE(gridMode);
+    TcxLookupComboBox* other = nullptr;
+    auto* c = MakeBoundCombo(other);
+    TcxLookupComboBoxProperties* p = c->GetProperties();
+    p->SetListFieldNames("Name;Nope");
+    p->SetListFieldIndex(1);
+    p->SetGridMode(gridMode);
+    EXPECT_EQ(p->FindByText(1, "b", true), -1);
+    EXPECT_GE(p->FindByText(0, "b", true), 0);
+    Show();
+    c->SetFocus();
+    Pump();
+    EXPECT_EQ(Text(c), "");
+    Type("b");
+    EXPECT_EQ(Text(c), "");
+    other->SetFocus();
+    Pump();
+    EXPECT_EQ(orders->FieldByName("CustID")->GetAsInteger(), 2);
+    orders->Cancel();
+    c->Free();
+    other->Free();
+  }
+}
+
 }  // namespace

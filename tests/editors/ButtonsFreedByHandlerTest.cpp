@@ -34,6 +34,16 @@ class ButtonsFreedByHandler : public FreedByHandlerTest<DropDownTest> {
     c->SetCaption(ACaption);
     return c;
   }
+  // A fresh T in a group box of its own on the form: the holder its handlers free.
+  template <class T>
+  T* AddInBox(const char* ACaption) {
+    auto* box = New<TcxGroupBox>(form);
+    box->SetBounds(5, 5, 220, 150);
+    box->SetParent(form);
+    T* c = AddControl<T>(box);
+    c->SetCaption(ACaption);
+    return c;
+  }
   static void OnChange(TControl* c, TFreer* f) {
     static_cast<TcxCustomEdit*>(c)->GetProperties()->OnChange = {f, &TFreer::HNotify};
   }
@@ -60,6 +70,26 @@ TEST_F(ButtonsFreedByHandler, RadioButtons) {
   };
   const auto make = [&] { return AddCaptioned<TcxRadioButton>("&Radio"); };
   Run(make, MouseCases() + FocusAndKeyCases() + clicks, "radio button");
+}
+
+// Handlers that free the group box holding the control rather than the control: the
+// control goes with its holder, and nothing after the handler may touch either.
+TEST_F(ButtonsFreedByHandler, GroupBoxesFreedByTheHandlersOfWhatTheyHold) {
+  const auto holder = [](TControl* c) -> TObject* { return c->GetParent(); };
+  const FreeCases common = MouseCases() + FocusAndKeyCases();
+  RunFreeingHolder([&] { return AddInBox<TcxButton>("&Button"); }, holder,
+                   common + FreeCases{{OnClick, "OnClick", KeyOn(VK_SPACE), "space"},
+                                      {OnClick, "OnClick", Letter('b'), "its letter"}},
+                   "button in a group box");
+  RunFreeingHolder([&] { return AddInBox<TcxRadioButton>("&Radio"); }, holder,
+                   common + FreeCases{{OnClick, "OnClick", KeyOn(VK_SPACE), "space"},
+                                      {OnClick, "OnClick", Letter('r'), "its letter"}},
+                   "radio button in a group box");
+  RunFreeingHolder([&] { return AddInBox<TcxCheckBox>("&Check"); }, holder,
+                   common + FreeCases{{OnChange, "OnChange", [&](TControl* c) { Click(c); }, "mouse"},
+                                      {OnChange, "OnChange", KeyOn(VK_SPACE), "space"},
+                                      {OnEditValueChanged, "OnEditValueChanged", Letter('c'), "its letter"}},
+                   "check box in a group box");
 }
 
 TEST_F(ButtonsFreedByHandler, CheckBoxes) {

@@ -691,9 +691,10 @@ TEST_F(MemoTest, RandomLinesTypingAndUndoKeepTheTextOfThePlainRules) {
     TChangeCounter counter;
     memo->GetMemoProperties()->OnChange = {&counter, &TChangeCounter::Changed};
     std::mt19937 rng(focused ? 5421 : 5422);
-    std::uniform_int_distribution<int> action(0, 11), pick(0, 5);
+    std::uniform_int_distribution<int> action(0, 13), pick(0, 5);
     static const char* const kLines[] = {"one", "a longer line of words", "x", "", "two\r\nlines", "lone\rcr"};
     String model;
+    String value;   // the edit value: the text last written by the program
     String undoText;
     bool canUndo = false;
     int changes = 0;
@@ -773,6 +774,25 @@ TEST_F(MemoTest, RandomLinesTypingAndUndoKeepTheTextOfThePlainRules) {
           }
           break;
         }
+        case 12:
+        case 13: {   // the program replaces a selection, which may split a line break
+          static const char* const kInserts[] = {"x", "\r", "\n", "\r\n", "a\rb", "c\nd", "\n\r", ""};
+          const String insert = kInserts[std::uniform_int_distribution<size_t>(0, 7)(rng)];
+          const size_t a = std::uniform_int_distribution<size_t>(0, model.size())(rng);
+          const size_t b = std::uniform_int_distribution<size_t>(a, std::min(model.size(), a + 6))(rng);
+          const String& written = insert;
+          const String now = model.substr(0, a) + written + model.substr(b);
+          if (now == model) continue;
+          memo->SetSelStartAndLength(Integer(a), Integer(b - a));
+          memo->SetSelText(insert);
+          host().PumpUntilIdle();
+          model = now;
+          if (model != value) ++changes;
+          value = model;
+          canUndo = false;
+          ASSERT_EQ(memo->GetSelStart(), Integer(a + written.size()));
+          break;
+        }
         default:   // undo: the text before the last typing, or nothing after a text written
           SendMessageA(memo->InnerMemo()->GetHandle(), EM_UNDO, 0, 0);
           host().PumpUntilIdle();
@@ -784,6 +804,7 @@ TEST_F(MemoTest, RandomLinesTypingAndUndoKeepTheTextOfThePlainRules) {
       }
       if (byLines) {
         model = PlainJoin(lines);
+        value = model;
         canUndo = false;
         ++changes;
       }
@@ -847,4 +868,35 @@ TEST_F(MemoTest, LinesAddedOneByOneKeepTheBarsAndTheViewInStep) {
   lines->Add("tail");
   EXPECT_EQ(Text(memo), "short\r\nmid length line\r\nx\r\ntail");
   EXPECT_EQ(vi->Text, "SHORT\r\nMID LENGTH LINE\r\nX\r\nTAIL");
+}
+
+// The lines follow a change next to a lone CR or LF: a break completed, split or made by the
+// change reads as the text split anew would, also in lines held from before.
+TEST_F(MemoTest, LinesFollowChangesThatJoinOrSplitALineBreak) {
+  TcxMemo* memo = Add();
+  TStrings* lines = memo->GetLines();
+  struct Case {
+    const char* text;
+    int start, length;
+    const char* insert;
+    std::vector<String> expected;
+  };
+  const Case cases[] = {
+      {"a\rb", 2, 0, "\n", {"a", "b"}},          // CR then LF: one break
+      {"a\r\nb", 2, 1, "", {"a", "b"}},          // the LF of a CR LF taken out: a lone CR
+      {"a\nb", 1, 0, "\r", {"a", "b"}},          // CR before an LF
+      {"a\r\nb", 1, 1, "", {"a", "b"}},          // the CR taken out: a lone LF
+      {"a\r\nb", 2, 0, "x", {"a", "x", "b"}},    // a character between CR and LF: two breaks
+      {"a\r", 2, 0, "\n", {"a"}},                // the break at the end completed
+      {"a\rx\nb", 2, 1, "", {"a", "b"}},         // a lone CR and a lone LF brought together
+      {"one\r\ntwo\r\nthree", 5, 3, "", {"one", "", "three"}},
+      {"one\r\ntwo\r\nthree", 3, 5, "", {"one", "three"}},
+  };
+  for (const Case& c : cases) {
+    memo->SetEditValue(Variant(String(c.text)));
+    memo->SetSelStartAndLength(c.start, c.length);
+    memo->SetSelText(c.insert);
+    EXPECT_EQ(Read(lines), c.expected) << c.text << " now " << Text(memo);
+    EXPECT_EQ(Read(memo->GetLines()), c.expected) << c.text;
+  }
 }

@@ -3,11 +3,13 @@
 // the criteria locked, and a tree that was read writes out and reads back to the same bytes.
 // Bytes that start as a component stream are a saved filter of a data controller instead:
 // loaded, it filters the controller's records and saves and loads again to the same bytes.
+// "Today" of the date conditions comes from a fixed virtual clock, so a run replays on any day.
 #include "platform/kernel/Units.h"
 #include "widgets/data/DataUnits.h"
 #include "widgets/data/cxData.h"
 #include "widgets/data/cxDataControllerFilter.h"
 #include "widgets/data/cxFilter.h"
+#include "tests/fuzz/support/FixedClock.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -49,6 +51,7 @@ struct Started {
     PlatformKernelInitialize();
     WidgetsDataInitialize();
   }
+  FixedClock clock;
 };
 
 struct Item : TObject {};
@@ -83,7 +86,6 @@ struct Controller {
 };
 
 void LoadSavedFilter(const uint8_t* data, size_t size) {
-  static Started started;
   Controller f;
   TStringStream in(String(reinterpret_cast<const char*>(data), size));
   try {
@@ -115,6 +117,7 @@ void LoadSavedFilter(const uint8_t* data, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static Started started;
   if (size >= 4 && std::memcmp(data, "TPF0", 4) == 0) {
     LoadSavedFilter(data, size);
     return 0;

@@ -4,6 +4,7 @@
 // every build checks that the handler ran, freed the editor and that the form goes on.
 #include "tests/editors/DropDownTestSupport.h"
 #include "widgets/editcore/cxMaskEdit.h"
+#include "widgets/editors/cxGroupBox.h"
 #include "widgets/editors/cxMemo.h"
 #include "widgets/editors/cxSpinEdit.h"
 #include "widgets/special/SpecialUnits.h"
@@ -17,14 +18,14 @@
 
 namespace {
 
-// Every handler frees the editor it was given, once.
+// Every handler frees the editor it was given (or what holds it), once.
 class TFreer : public TObject {
  public:
-  TcxCustomEdit* Victim = nullptr;
+  TObject* Victim = nullptr;
   int Runs = 0;
   void FreeVictim() {
     ++Runs;
-    TcxCustomEdit* v = Victim;
+    TObject* v = Victim;
     Victim = nullptr;
     if (v) v->Free();
   }
@@ -80,25 +81,27 @@ class EditFreedByHandler : public DropDownTest {
     DropDownTest::TearDown();
   }
   template <class T>
-  T* Add() {
+  T* Add(TWinControl* AParent = nullptr) {
     auto* e = New<T>(form);
     e->SetBounds(10, 10, 150, 21);
-    e->SetParent(form);
+    e->SetParent(AParent ? AParent : form);
     host().PumpUntilIdle();
     e->SetFocus();
     host().PumpUntilIdle();
     return e;
   }
   // Hooks the handler to the editor, acts, and checks that the handler freed the editor
-  // while the form lives on and takes keys.
-  void Expect(TcxCustomEdit* e, const Hook& AHook, const std::function<void()>& AAct, const char* AWhat) {
+  // (with AVictim, what holds it) while the form lives on and takes keys.
+  void Expect(TcxCustomEdit* e, const Hook& AHook, const std::function<void()>& AAct, const char* AWhat,
+              TObject* AVictim = nullptr) {
     TFreer freer;
-    freer.Victim = e;
-    TWeakLink link(e);
+    freer.Victim = AVictim ? AVictim : e;
+    TWeakLink link(e), victim(freer.Victim);
     AHook(e, &freer);
     AAct();
     host().PumpUntilIdle();
     EXPECT_FALSE(link.Alive()) << AWhat;
+    EXPECT_FALSE(victim.Alive()) << AWhat;
     EXPECT_EQ(freer.Runs, 1) << AWhat;
     EXPECT_EQ(form->ComponentCount(), 1) << AWhat << ": only the other edit is left";
     other->SetFocus();
@@ -326,6 +329,105 @@ TEST_F(EditFreedByHandler, ComboBoxIncrementalSearch) {
       host().Char('t');
       host().PumpUntilIdle();
     }, what.c_str());
+  }
+}
+
+// Handlers that free what holds the editor, a group box on the form or a form of its own,
+// rather than the editor: the editor goes with its holder while typing, a button's click or
+// a spin click runs.
+TEST_F(EditFreedByHandler, HoldersFreedWhileTypingAndClicking) {
+  const auto holderOf = [&](bool AOwnForm) -> TWinControl* {
+    if (AOwnForm) {
+      TForm* f = TForm::CreateNew(form);
+      f->SetBounds(80, 80, 260, 160);
+      f->Show();
+      host().PumpUntilIdle();
+      return f;
+    }
+    auto* box = New<TcxGroupBox>(form);
+    box->SetBounds(0, 0, 200, 100);
+    box->SetParent(form);
+    return box;
+  };
+  const std::pair<Hook, const char*> hooks[] = {{onKeyDown, "OnKeyDown"},
+                                                 {onKeyPress, "OnKeyPress"},
+                                                 {onKeyUp, "OnKeyUp"},
+                                                 {onChange, "OnChange"}};
+  using Make = std::function<TcxCustomEdit*(TWinControl*)>;
+  const std::pair<Make, const char*> kinds[] = {
+      {[&](TWinControl* p) { return Add<TcxTextEdit>(p); }, "text"},
+      {[&](TWinControl* p) {
+         auto* e = Add<TcxMaskEdit>(p);
+         e->GetMaskProperties()->SetEditMask("999;1;_");
+         return e;
+       },
+       "masked"},
+      {[&](TWinControl* p) { return Add<TcxMemo>(p); }, "memo"},
+      {[&](TWinControl* p) { return Add<TcxSpinEdit>(p); }, "spin"},
+      {[&](TWinControl* p) { return Add<TcxButtonEdit>(p); }, "button"},
+      {[&](TWinControl* p) { return Add<TcxDateEdit>(p); }, "date"},
+      {[&](TWinControl* p) { return Add<TcxComboBox>(p); }, "combo"},
+      {[&](TWinControl* p) { return Add<TcxCalcEdit>(p); }, "calculator"},
+  };
+  for (const bool ownForm : {false, true}) {
+    const std::string where = ownForm ? " on a form of its own" : " in a group box";
+    for (const auto& [make, kind] : kinds)
+      for (const auto& [hook, event] : hooks) {
+        const std::string what = std::string(kind) + " " + event + where;
+        TWinControl* holder = holderOf(ownForm);
+        Expect(make(holder), hook, [&] { Key('1'); }, what.c_str(), holder);
+      }
+    for (const auto& [hook, event] :
+         {std::pair{onButtonClick, "OnButtonClick"}, {onMouseDown, "OnMouseDown"}, {onMouseUp, "OnMouseUp"}}) {
+      TWinControl* holder = holderOf(ownForm);
+      TcxButtonEdit* e = Add<TcxButtonEdit>(holder);
+      const TRect r = ButtonBounds(e, 0);
+      const std::string what = std::string("button click ") + event + where;
+      Expect(e, hook, [&] { Click(e, r); }, what.c_str(), holder);
+    }
+    {
+      TWinControl* holder = holderOf(ownForm);
+      TcxSpinEdit* e = Add<TcxSpinEdit>(holder);
+      const TRect r = ButtonBounds(e, Ord(TcxSpinEditButton::sebForward));
+      const std::string what = "spin click OnChange" + where;
+      Expect(e, onChange, [&] { Click(e, r); }, what.c_str(), holder);
+    }
+    // Entering the editor by the mouse or SetFocus, leaving it by the mouse or Tab: in a
+    // group box only, as an editor alone on a form of its own stays its form's focused
+    // control while another form has the focus.
+    const Hook onEnter = [](TcxCustomEdit* e, TFreer* f) { e->OnEnter = {f, &TFreer::HNotify}; };
+    const Hook onExit = [](TcxCustomEdit* e, TFreer* f) { e->OnExit = {f, &TFreer::HNotify}; };
+    for (const auto& [make, kind] : kinds) {
+      if (ownForm) break;
+      TWinControl* holder = holderOf(ownForm);
+      TcxCustomEdit* e = make(holder);
+      other->SetFocus();
+      host().PumpUntilIdle();
+      std::string what = std::string(kind) + " OnEnter by the mouse" + where;
+      Expect(e, onEnter, [&] { host().Click(e->GetHandle(), 5, 5); }, what.c_str(), holder);
+      holder = holderOf(ownForm);
+      e = make(holder);
+      other->SetFocus();
+      host().PumpUntilIdle();
+      what = std::string(kind) + " OnEnter by SetFocus" + where;
+      Expect(e, onEnter, [&] { e->SetFocus(); }, what.c_str(), holder);
+      holder = holderOf(ownForm);
+      e = make(holder);
+      what = std::string(kind) + " OnExit by the mouse" + where;
+      Expect(e, onExit, [&] { host().Click(other->GetHandle(), 5, 5); }, what.c_str(), holder);
+      holder = holderOf(ownForm);
+      e = make(holder);
+      what = std::string(kind) + " OnExit by Tab" + where;
+      Expect(e, onExit, [&] { Key(VK_TAB); }, what.c_str(), holder);
+    }
+    // The focus going to another form leaves the editor focused in its own: no validation.
+    if (!ownForm) {
+      TWinControl* holder = holderOf(ownForm);
+      TcxTextEdit* e = Add<TcxTextEdit>(holder);
+      Type("3");
+      const std::string what = "text on leaving OnValidate" + where;
+      Expect(e, onValidate, [&] { other->SetFocus(); }, what.c_str(), holder);
+    }
   }
 }
 

@@ -29,11 +29,14 @@ class TFreer : public TObject {
   void HMouse(TObject*, TMouseButton, TShiftState, Integer, Integer) { FreeVictim(); }
   void HMove(TObject*, TShiftState, Integer, Integer) { FreeVictim(); }
   void HWheel(TObject*, TShiftState, Integer, TPoint, bool&) { FreeVictim(); }
+  void HWheelUpDown(TObject*, TShiftState, TPoint, bool&) { FreeVictim(); }
   void HKey(TObject*, Word&, TShiftState) { FreeVictim(); }
   void HKeyPress(TObject*, Char&) { FreeVictim(); }
   void HDraw(TWinControl*, Integer, TRect, TOwnerDrawState) { FreeVictim(); }
   void HClose(TObject*, TCloseAction&) { FreeVictim(); }
   void HCloseQuery(TObject*, bool&) { FreeVictim(); }
+  void HMeasure(TWinControl*, Integer, Integer&) { FreeVictim(); }
+  void HData(TWinControl*, Integer, String&) { FreeVictim(); }
 };
 
 using FreeHook = std::function<void(TControl*, TFreer*)>;
@@ -75,27 +78,32 @@ class FreedByHandlerTest : public Base {
   virtual TCustomForm* Form() = 0;
   virtual TWinControl* Keeper() = 0;
 
+  // A fresh T on Parent (the shown form when none), owned by it.
   template <class T>
-  T* AddControl() {
-    auto* c = New<T>(Form());
+  T* AddControl(TWinControl* Parent = nullptr) {
+    if (!Parent) Parent = Form();
+    auto* c = New<T>(Parent);
     c->SetBounds(10, 10, 120, 60);
-    c->SetParent(Form());
+    c->SetParent(Parent);
     this->host().PumpUntilIdle();
     return c;
   }
   // Runs one case on a fresh control from Make; Owned is how many components the form
-  // owns once the control is gone.
-  void Expect(TControl* c, const FreeCase& k, const std::string& kind, Integer Owned) {
+  // owns once the control is gone. The handler frees Victim: the control itself, or what
+  // holds it (its parent form or panel), which takes the control with it.
+  void Expect(TControl* c, const FreeCase& k, const std::string& kind, Integer Owned, TObject* Victim = nullptr) {
     const std::string what = kind + " " + k.event + " by " + k.how;
     TFreer freer;
-    freer.Victim = c;
-    TWeakLink link(c);
+    freer.Victim = Victim ? Victim : c;
+    TWeakLink link(c), victim(freer.Victim);
     k.hook(c, &freer);
     k.act(c);
     this->host().PumpUntilIdle();
     EXPECT_FALSE(link.Alive()) << what;
+    EXPECT_FALSE(victim.Alive()) << what;
     EXPECT_EQ(freer.Runs, 1) << what;
-    if (link.Alive()) link.Ref()->Free();  // the next case starts from the same form
+    if (victim.Alive()) victim.Ref()->Free();  // the next case starts from the same form
+    if (link.Alive()) link.Ref()->Free();
     EXPECT_EQ(Form()->ComponentCount(), Owned) << what;
     Keeper()->SetFocus();
     this->host().PumpUntilIdle();
@@ -108,6 +116,16 @@ class FreedByHandlerTest : public Base {
            const std::string& Kind) {
     const Integer owned = Form()->ComponentCount();
     for (const FreeCase& k : Cases) Expect(Make(), k, Kind, owned);
+  }
+  // The same cases with handlers that free what holds the control: Make gives the control,
+  // Holder what is freed (its parent, a form or panel the test's form owns).
+  void RunFreeingHolder(const std::function<TControl*()>& Make, const std::function<TObject*(TControl*)>& Holder,
+                        const FreeCases& Cases, const std::string& Kind) {
+    const Integer owned = Form()->ComponentCount();
+    for (const FreeCase& k : Cases) {
+      TControl* c = Make();
+      Expect(c, k, Kind + " (its holder freed)", owned, Holder(c));
+    }
   }
 
   // Where a control is, in its window's client coordinates: a graphic control's window is
@@ -171,9 +189,18 @@ class FreedByHandlerTest : public Base {
         {OnResize, "OnResize", [](TControl* c) { c->SetBounds(5, 5, 150, 70); }, "new bounds"},
         {OnResize, "OnResize",
          [this](TControl* c) {
+           // The parent grows: the test's form to a size of its own, a holder by a few pixels.
+           // Taken first: aligning may already run the handler.
+           TWinControl* p = c->GetParent();
+           TWeakLink parent(p);
            c->SetAlign(TAlign::alTop);
            this->host().PumpUntilIdle();
-           Form()->SetBounds(100, 100, 420, 320);
+           if (!parent.Alive())
+             return;
+           if (p == Form())
+             p->SetBounds(100, 100, 420, 320);
+           else
+             p->SetBounds(p->GetLeft(), p->GetTop(), p->GetWidth() + 20, p->GetHeight() + 20);
          },
          "alignment"},
     };

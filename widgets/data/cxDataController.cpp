@@ -338,10 +338,22 @@ void TcxCustomDataController::CopyRecord(Integer AFromRecordIndex, Integer AToRe
   DataChanged(dcRecord, -1, AToRecordIndex);
 }
 
+// A custom data source or a data set's field is the program's own code, which may free the
+// controller: a rebuild that was reading stops there. Any other caller gets what was read
+// and must test the controller before going on.
+template <class F>
+auto TcxCustomDataController::ReadFromOutside(F&& ARead) const -> decltype(ARead()) {
+  TWeakLink link(const_cast<TcxCustomDataController*>(this));
+  const bool rebuilding = FDataControllerInfo && FDataControllerInfo->IsUpdating();
+  auto value = ARead();
+  if (!link.Alive() && rebuilding) throw TcxDataControllerFreed();
+  return value;
+}
+
 Variant TcxCustomDataController::GetValue(Integer ARecordIndex, TcxCustomDataField* AField) const {
   if (ARecordIndex >= 0 && IsProviderValueField(AField)) {
-    if (IsProviderMode()) return FProvider->GetProviderValue(ARecordIndex, AField);
-    if (IsGridMode()) return FProvider->GetGridModeValue(ARecordIndex, AField);
+    if (IsProviderMode()) return ReadFromOutside([&] { return FProvider->GetProviderValue(ARecordIndex, AField); });
+    if (IsGridMode()) return ReadFromOutside([&] { return FProvider->GetGridModeValue(ARecordIndex, AField); });
   }
   TcxValueDef* def = AField->GetValueDef();
   return def ? FDataStorage->GetValue(ARecordIndex, def) : Unassigned();
@@ -349,8 +361,8 @@ Variant TcxCustomDataController::GetValue(Integer ARecordIndex, TcxCustomDataFie
 
 String TcxCustomDataController::GetDisplayText(Integer ARecordIndex, TcxCustomDataField* AField) const {
   if (ARecordIndex >= 0 && IsProviderValueField(AField)) {
-    if (IsProviderMode()) return FProvider->GetProviderDisplayText(ARecordIndex, AField);
-    if (IsGridMode()) return FProvider->GetGridModeDisplayText(ARecordIndex, AField);
+    if (IsProviderMode()) return ReadFromOutside([&] { return FProvider->GetProviderDisplayText(ARecordIndex, AField); });
+    if (IsGridMode()) return ReadFromOutside([&] { return FProvider->GetGridModeDisplayText(ARecordIndex, AField); });
   }
   TcxValueDef* def = AField->GetValueDef();
   return def ? FDataStorage->GetDisplayText(ARecordIndex, def) : String();
@@ -541,30 +553,42 @@ Integer TcxCustomDataController::CompareRecords(Integer ARecordIndex1, Integer A
   TcxCustomDataField* field = ASortInfo.Field;
   const Integer kind = ASortInfo.CompareKind != 0 ? ASortInfo.CompareKind : GetCompareKind(ASortInfo);
   const bool provider = IsProviderMode() && IsProviderValueField(field);
+  if (kind < 0 && !provider) return FDataStorage->CompareRecords(ARecordIndex1, ARecordIndex2, field->GetValueDef());
+  // From here a data source, a field's text or OnCompare may free the controller: a rebuild
+  // (a sort, a grouping) stops where it is; any other caller (a search) gets 0, and nothing
+  // more of the controller is touched.
+  auto* self = const_cast<TcxCustomDataController*>(this);
+  TWeakLink link(self);
+  const bool rebuilding = FDataControllerInfo->IsUpdating();
+  auto freed = [&] {
+    if (link.Alive()) return false;
+    if (rebuilding) throw TcxDataControllerFreed();
+    return true;
+  };
   if (kind < 0) {
-    if (provider) return FProvider->CompareValues(ARecordIndex1, ARecordIndex2, field);
-    return FDataStorage->CompareRecords(ARecordIndex1, ARecordIndex2, field->GetValueDef());
+    const Integer r = FProvider->CompareValues(ARecordIndex1, ARecordIndex2, field);
+    return freed() ? 0 : r;
   }
   if (provider && !OnCompare && ARecordIndex1 >= 0 && ARecordIndex2 >= 0 && FProvider->Source() &&
-      FProvider->Source()->IsNativeCompare())
-    return FProvider->CompareByDataSource(ARecordIndex1, ARecordIndex2, field);
+      FProvider->Source()->IsNativeCompare()) {
+    const Integer r = FProvider->CompareByDataSource(ARecordIndex1, ARecordIndex2, field);
+    return freed() ? 0 : r;
+  }
   Variant v1, v2;
   if (kind == 2) {
     v1 = GetDisplayText(ARecordIndex1, field);
+    if (freed()) return 0;
     v2 = GetDisplayText(ARecordIndex2, field);
   } else {
     v1 = GetValue(ARecordIndex1, field);
+    if (freed()) return 0;
     v2 = GetValue(ARecordIndex2, field);
   }
+  if (freed()) return 0;
   if (OnCompare && !field->IsInternal()) {
     Integer result = 0;
-    auto* self = const_cast<TcxCustomDataController*>(this);
-    TWeakLink link(self);
-    const bool rebuilding = FDataControllerInfo->IsUpdating();
     OnCompare(self, ARecordIndex1, ARecordIndex2, field->GetIndex(), v1, v2, result);
-    // Freed in the middle of a sort or a grouping: the rebuild stops where it is.
-    if (!link.Alive() && rebuilding) throw TcxDataControllerFreed();
-    return result;
+    return freed() ? 0 : result;
   }
   if (IsStringVariant(v1) && IsStringVariant(v2)) {
     const bool ansi = FOptions.Contains(dcoAnsiSort);

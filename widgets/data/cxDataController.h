@@ -308,6 +308,11 @@ class TcxCustomDataController : public TPersistent {
   virtual void EndFilterRecords();
   virtual bool IsIncrementalFiltering() const;
   virtual bool CompareIncrementalFilterText(Integer ARecordIndex) const;
+  // Around a filter pass that runs no handler: the incremental filter's verdicts come from
+  // the storage's text index when it answers (the texts of stored values, outside provider
+  // and grid mode, are the storage's), so no record's text is read and compared.
+  void BeginIncrementalFilterPass();
+  void EndIncrementalFilterPass();
   // Stops a running incremental search (the search object fills it).
   virtual void CancelIncrementalSearch();
   // Summary passes of a rebuild: the footer over the filtered records, then the groups
@@ -354,6 +359,9 @@ class TcxCustomDataController : public TPersistent {
   void LoadFromStream(TStream& AStream);
 
  private:
+  // Reads a value or text from outside the controller (see GetValue).
+  template <class F>
+  auto ReadFromOutside(F&& ARead) const -> decltype(ARead());
   void CreateFilterSearchAndSummary();
   void FreeFilterSearchAndSummary();
   void FieldRemovedFromFilterSearchAndSummary(TcxCustomDataField* AField);
@@ -609,6 +617,8 @@ class TcxCustomDataController : public TPersistent {
   Integer FNewItemRecordIndex = 0;  // 0: not made yet
   Integer FIncrementalFilterItemIndex = -1;
   String FIncrementalFilterText;
+  // During a filter pass: the records the text index says match (empty: ask each record).
+  std::vector<char> FIncrementalFilterMatches;
   TcxCustomDataRelationList* FRelations = nullptr;
   TcxCustomDataRelation* FMasterRelation = nullptr;
   Integer FMasterRecordIndex = -1;

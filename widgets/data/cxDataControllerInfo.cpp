@@ -439,6 +439,10 @@ void TcxCustomDataControllerInfo::DoFilter() {
   std::vector<char> keep(FRecordList.size(), 1);
   // The handler may free the controller, and this object with it.
   TWeakLink self(this);
+  // Without a handler nothing changes the records during the pass: the incremental filter
+  // may answer from the storage's text index.
+  const bool indexed = incremental && !event;
+  if (indexed) c->BeginIncrementalFilterPass();
   if (criteria) c->BeginFilterRecords();
   try {
     for (size_t i = FRecordList.size(); i-- > 0;) {
@@ -456,9 +460,11 @@ void TcxCustomDataControllerInfo::DoFilter() {
       keep[i] = accept;
     }
   } catch (...) {
+    if (self.Alive() && indexed) c->EndIncrementalFilterPass();
     if (self.Alive() && criteria) c->EndFilterRecords();
     throw;
   }
+  if (indexed) c->EndIncrementalFilterPass();
   if (criteria) c->EndFilterRecords();
   // A handler may have changed the number of records: no row points past them. The change
   // itself asked for a rebuild, which takes in records it added.

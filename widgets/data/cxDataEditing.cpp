@@ -563,6 +563,8 @@ bool TcxCustomDataController::IsIncrementalFiltering() const {
 
 bool TcxCustomDataController::CompareIncrementalFilterText(Integer ARecordIndex) const {
   if (FIncrementalFilterItemIndex < 0 || FIncrementalFilterItemIndex >= GetItemCount()) return true;
+  if (ARecordIndex >= 0 && size_t(ARecordIndex) < FIncrementalFilterMatches.size())
+    return FIncrementalFilterMatches[size_t(ARecordIndex)] != 0;
   String text;
   try {
     text = GetDisplayText(ARecordIndex, FFields->GetItem(FIncrementalFilterItemIndex));
@@ -571,6 +573,27 @@ bool TcxCustomDataController::CompareIncrementalFilterText(Integer ARecordIndex)
   }
   return cxTextMatches(text, FIncrementalFilterText, true);
 }
+
+void TcxCustomDataController::BeginIncrementalFilterPass() {
+  FIncrementalFilterMatches.clear();
+  if (!IsIncrementalFiltering() || FIncrementalFilterItemIndex >= GetItemCount()) return;
+  TcxCustomDataField* field = FFields->GetItem(FIncrementalFilterItemIndex);
+  // A data source's or a data set's texts are read where they are.
+  if ((IsProviderMode() || IsGridMode()) && IsProviderValueField(field)) return;
+  TcxValueDef* def = field->GetValueDef();
+  const Integer count = FDataStorage->RecordCount();
+  if (!def || count == 0) return;
+  std::vector<Integer> records;
+  if (!FDataStorage->FindTextPrefix(def, FIncrementalFilterText, records)) {
+    // This pass reads every text: enough such passes pay for the index.
+    FDataStorage->CountTextWalk(def, count);
+    return;
+  }
+  FIncrementalFilterMatches.assign(size_t(count), 0);
+  for (Integer r : records) FIncrementalFilterMatches[size_t(r)] = 1;
+}
+
+void TcxCustomDataController::EndIncrementalFilterPass() { std::vector<char>().swap(FIncrementalFilterMatches); }
 
 Integer TcxCustomDataController::ApplyIncrementalFilter(Integer AItemIndex, const String& AText) {
   CheckItemRange(AItemIndex);

@@ -146,6 +146,9 @@ bool TcxValueDefRecordReader::IsInternal(TcxValueDef* AValueDef) {
 
 // ---- Locate objects ----
 
+TcxDataControllerLocateObject::TcxDataControllerLocateObject(TcxCustomDataController* ADataController)
+    : FDataController(ADataController), FControllerLink(ADataController) {}
+
 void TcxDataControllerLocateObject::BeforeDestruction() {
   ReleaseRecord();
   inherited::BeforeDestruction();
@@ -153,6 +156,11 @@ void TcxDataControllerLocateObject::BeforeDestruction() {
 
 void TcxDataControllerLocateObject::ReleaseRecord() {
   if (FRecordIndex >= 0) return;
+  // Gone with the controller (a compare handler freed it): nothing left to delete.
+  if (!FControllerLink.Alive()) {
+    FRecordIndex = 0;
+    return;
+  }
   const Integer record = FRecordIndex;
   FRecordIndex = 0;
   FDataController->DataStorage()->DeleteRecord(record);
@@ -183,11 +191,15 @@ Integer TcxDataControllerLocateObject::FindByFields(const std::vector<TcxCustomD
   Integer r = 0;
   for (; r < c->GetRecordCount(); ++r) {
     bool equal = true;
-    for (const TcxDataSortInfo& e : keys)
-      if (c->CompareRecords(r, FRecordIndex, e) != 0) {
+    for (const TcxDataSortInfo& e : keys) {
+      const Integer order = c->CompareRecords(r, FRecordIndex, e);
+      // A compare handler or a data source freed the controller: nothing is found.
+      if (!FControllerLink.Alive()) return -1;
+      if (order != 0) {
         equal = false;
         break;
       }
+    }
     if (equal) {
       found = r;
       break;

@@ -87,7 +87,7 @@ class TcxValueDefRecordReader : public TcxValueDefReader {
 class TcxDataControllerLocateObject : public TObject {
   TL_CLASS(TcxDataControllerLocateObject, TObject)
  public:
-  explicit TcxDataControllerLocateObject(TcxCustomDataController* ADataController) : FDataController(ADataController) {}
+  explicit TcxDataControllerLocateObject(TcxCustomDataController* ADataController);
   void BeforeDestruction() override;
 
   // Deletes the internal record.
@@ -101,11 +101,13 @@ class TcxDataControllerLocateObject : public TObject {
   TcxCustomDataController* DataController() const { return FDataController; }
 
  protected:
-  // The first record, in storage order, equal to the internal record on every field.
+  // The first record, in storage order, equal to the internal record on every field; -1
+  // also when a compare frees the controller.
   Integer FindByFields(const std::vector<TcxCustomDataField*>& AFields);
 
  private:
   TcxCustomDataController* FDataController;
+  TWeakLink FControllerLink;  // a handler may free the controller while this searches it
   Integer FRecordIndex = 0;  // internal records are negative
 };
 

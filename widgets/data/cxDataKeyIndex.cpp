@@ -5,6 +5,9 @@
 
 #include "widgets/data/cxDataStorage.h"
 
+#include "platform/kernel/CodePage.h"
+
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -18,7 +21,27 @@ bool IsByteEqualType(TcxValueTypeClass AType) {
          AType == TcxCurrencyValueType::StaticClass();
 }
 
+String UpperText(String AText) {
+  for (Char& ch : AText) ch = Char(CpUpper(Byte(ch)));
+  return AText;
+}
+
 }  // namespace
+
+// ---- TcxDataTextIndex ------------------------------------------------------------------------
+
+void TcxDataTextIndex::Sort() { std::sort(FTexts.begin(), FTexts.end()); }
+
+void TcxDataTextIndex::Find(const String& AUpperPrefix, std::vector<Integer>& ARecords) const {
+  ARecords.clear();
+  // The texts that begin with the prefix follow one another in byte order.
+  auto it = std::lower_bound(FTexts.begin(), FTexts.end(), std::pair<String, Integer>(AUpperPrefix, -1));
+  for (; it != FTexts.end() && it->first.compare(0, AUpperPrefix.size(), AUpperPrefix) == 0; ++it)
+    ARecords.push_back(it->second);
+  std::sort(ARecords.begin(), ARecords.end());
+}
+
+// ---- The storage's indexes -------------------------------------------------------------------
 
 // Null, an absent string cell and a value each get a text of their own kind, as the
 // comparison keeps them apart: Null only equals Null, an absent cell only an absent cell.
@@ -41,7 +64,21 @@ bool TcxDataStorage::KeyText(Integer ARecordIndex, TcxValueDef* AValueDef, Strin
 
 void TcxDataStorage::CountEqualWalk(TcxValueDef* AValueDef, Integer ACompared) {
   if (!FKeyIndexes) FKeyIndexes = std::make_shared<TcxDataStorageKeyIndexes>();
-  FKeyIndexes->Entries[AValueDef].Compared += ACompared;
+  FKeyIndexes->Entries[AValueDef].Walked += ACompared;
+}
+
+template <class TEntry, class F>
+TEntry* TcxDataStorage::UsableIndex(std::map<const TcxValueDef*, TEntry>& AEntries, TcxValueDef* AValueDef, F&& ABuild) {
+  const Integer count = RecordCount();
+  const auto found = AEntries.find(AValueDef);
+  if (found == AEntries.end()) return nullptr;
+  TEntry& entry = found->second;
+  if (entry.Built && entry.RecordCount != count) {
+    // The records changed in a way that did not say so: start again.
+    KeysChanged();
+    return nullptr;
+  }
+  return entry.Usable(count, ABuild) ? &entry : nullptr;
 }
 
 bool TcxDataStorage::FindEqualRecord(TcxValueDef* AValueDef, Integer AKeyRecord, Integer& ARecordIndex) {
@@ -49,28 +86,39 @@ bool TcxDataStorage::FindEqualRecord(TcxValueDef* AValueDef, Integer AKeyRecord,
   if (!FKeyIndexes || count == 0 || !AValueDef || AValueDef->Owner() != FValueDefs) return false;
   String key;
   if (!KeyText(AKeyRecord, AValueDef, key)) return false;
-  auto found = FKeyIndexes->Entries.find(AValueDef);
-  if (found == FKeyIndexes->Entries.end()) return false;
-  TcxDataStorageKeyIndexes::TEntry& entry = found->second;
-  if (entry.Built && entry.RecordCount != count) {
-    // The records changed in a way that did not say so: start again.
-    KeysChanged();
-    return false;
-  }
-  if (!entry.Built) {
-    // Built once the walks have compared as many records as building reads: a storage
-    // searched rarely between changes never pays more than twice its walks.
-    if (entry.Compared < count) return false;
+  auto* entry = UsableIndex(FKeyIndexes->Entries, AValueDef, [&](TcxDataKeyIndex& AIndex) {
     TcxDataKeyIndex index;
     String text;
     for (Integer r = 0; r < count; ++r) {
       if (!KeyText(r, AValueDef, text)) return false;
       index.Add(r, text);
     }
-    entry.Index = std::move(index);
-    entry.RecordCount = count;
-    entry.Built = true;
-  }
-  ARecordIndex = entry.Index.First(key);
+    AIndex = std::move(index);
+    return true;
+  });
+  if (!entry) return false;
+  ARecordIndex = entry->Index.First(key);
+  return true;
+}
+
+void TcxDataStorage::CountTextWalk(TcxValueDef* AValueDef, Integer AWalked) {
+  if (!FKeyIndexes) FKeyIndexes = std::make_shared<TcxDataStorageKeyIndexes>();
+  FKeyIndexes->TextEntries[AValueDef].Walked += AWalked;
+}
+
+bool TcxDataStorage::FindTextPrefix(TcxValueDef* AValueDef, const String& APrefix, std::vector<Integer>& ARecords) {
+  const Integer count = RecordCount();
+  if (!FKeyIndexes || count == 0 || !AValueDef || AValueDef->Owner() != FValueDefs) return false;
+  // A stored text, or a string whose text is itself: the same whatever the format settings.
+  if (!AValueDef->HasTextSlot() && AValueDef->ValueTypeClass() != TcxStringValueType::StaticClass()) return false;
+  auto* entry = UsableIndex(FKeyIndexes->TextEntries, AValueDef, [&](TcxDataTextIndex& AIndex) {
+    TcxDataTextIndex index;
+    for (Integer r = 0; r < count; ++r) index.Add(r, UpperText(GetDisplayText(r, AValueDef)));
+    index.Sort();
+    AIndex = std::move(index);
+    return true;
+  });
+  if (!entry) return false;
+  entry->Index.Find(UpperText(APrefix), ARecords);
   return true;
 }

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 class TcxValueDef;
@@ -25,14 +26,44 @@ class TcxDataKeyIndex {
   std::unordered_map<String, Integer> FFirst;
 };
 
+// The records of one definition by their display texts in the code page's upper case, so that
+// the records whose text begins with a given text are found without reading every text.
+class TcxDataTextIndex {
+ public:
+  // Texts are added in any order, already upper-cased; Sort before the first search.
+  void Add(Integer ARecordIndex, String AUpperText) { FTexts.emplace_back(std::move(AUpperText), ARecordIndex); }
+  void Sort();
+  // The records whose text begins with AUpperPrefix, in record order.
+  void Find(const String& AUpperPrefix, std::vector<Integer>& ARecords) const;
+
+ private:
+  std::vector<std::pair<String, Integer>> FTexts;
+};
+
 // Per definition: the index once built, with the record count it was built over, and how many
-// records the walks compared since the records last changed.
+// records the walks read since the records last changed.
+template <class TIndex>
+struct TcxDataIndexEntry {
+  bool Built = false;
+  Integer RecordCount = 0;
+  Integer Walked = 0;
+  TIndex Index;
+  // Whether the index answers for ACount records: built over them, or built now once the walks
+  // have read as many records as building reads (ABuild fills Index; false when it cannot),
+  // so that a storage searched rarely between changes never pays more than twice its walks.
+  template <class F>
+  bool Usable(Integer ACount, F&& ABuild) {
+    if (Built) return RecordCount == ACount;
+    if (Walked < ACount || !ABuild(Index)) return false;
+    RecordCount = ACount;
+    Built = true;
+    return true;
+  }
+};
+
 struct TcxDataStorageKeyIndexes {
-  struct TEntry {
-    bool Built = false;
-    Integer RecordCount = 0;
-    Integer Compared = 0;
-    TcxDataKeyIndex Index;
-  };
+  using TEntry = TcxDataIndexEntry<TcxDataKeyIndex>;
+  using TTextEntry = TcxDataIndexEntry<TcxDataTextIndex>;
   std::map<const TcxValueDef*, TEntry> Entries;
+  std::map<const TcxValueDef*, TTextEntry> TextEntries;
 };

@@ -578,8 +578,13 @@ Integer TcxCustomDataProvider::CompareValues(Integer ARecordIndex1, Integer ARec
   TcxValueTypeClass type = AField->GetValueTypeClass();
   if (ARecordIndex1 < 0 && ARecordIndex2 < 0 && AField->GetValueDef())
     return c->DataStorage()->CompareRecords(ARecordIndex1, ARecordIndex2, AField->GetValueDef());
+  // A data source that frees the controller (and this provider with it) while read ends
+  // the compare.
+  TWeakLink link(c);
   const Variant v1 = c->GetValue(ARecordIndex1, AField);
+  if (!link.Alive()) return 0;
   const Variant v2 = c->GetValue(ARecordIndex2, AField);
+  if (!link.Alive()) return 0;
   if (!type) return cxCompareVariantsForSort(v1, v2);
   try {
     const TTypedValue a(type, v1), b(type, v2);

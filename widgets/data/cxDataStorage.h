@@ -22,6 +22,7 @@
 #include <memory>
 #include "widgets/data/cxDataTypes.h"
 
+#include <map>
 #include <vector>
 
 class TcxValueType;
@@ -476,6 +477,15 @@ class TcxDataStorage : public TObject {
   // walks since the records last changed have compared as many records as it reads.
   bool FindEqualRecord(TcxValueDef* AValueDef, Integer AKeyRecord, Integer& ARecordIndex);
   void CountEqualWalk(TcxValueDef* AValueDef, Integer ACompared);
+  // The records whose display text of AValueDef begins with APrefix, byte by byte in the code
+  // page's upper case (as the incremental filter matches), in record order, from the
+  // definition's text index: true when the index answers; false when every record's text
+  // must be read. Only texts the storage itself holds are indexed (a stored display text, or
+  // a string value), never texts formatted by the settings of the moment. CountTextWalk adds
+  // how many texts such a walk read: the index is built once the walks since the records last
+  // changed have read as many as it holds.
+  bool FindTextPrefix(TcxValueDef* AValueDef, const String& APrefix, std::vector<Integer>& ARecords);
+  void CountTextWalk(TcxValueDef* AValueDef, Integer AWalked);
 
   TNotifyEvent OnClearInternalRecords;
 
@@ -508,6 +518,10 @@ class TcxDataStorage : public TObject {
   void AssignRecordID(Integer ARecordIndex);
   // Any change of the records' values, their number or the layout drops the key indexes.
   void KeysChanged() { FKeyIndexes.reset(); }
+  // The definition's entry of AEntries while its index answers (ABuild fills it when the
+  // walks have paid for it); nullptr otherwise.
+  template <class TEntry, class F>
+  TEntry* UsableIndex(std::map<const TcxValueDef*, TEntry>& AEntries, TcxValueDef* AValueDef, F&& ABuild);
   // The text standing for the record's value of AValueDef in a key index; false for a value
   // type whose comparison is not the equality of such texts.
   bool KeyText(Integer ARecordIndex, TcxValueDef* AValueDef, String& AText) const;

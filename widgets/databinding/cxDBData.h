@@ -248,6 +248,9 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   friend class TcxDBDataLink;
   friend class TcxDBDataController;
   void DoDataSetChanged();
+  // Whether the window's rows show other records than when last asked (only a master
+  // keeps track: its rows' details belong to the records they were made for).
+  bool WindowRecordsChanged();
   // Notice 2 in grid mode: the window follows the data set.
   void GridModeDataSetChanged();
   void DoEditingChanged();
@@ -296,6 +299,8 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   bool FInGridModeChange = false;
   // A search reads values of the data set's current record, wherever it is.
   bool FSearching = false;
+  // The records of the window's rows when last read (a master in grid mode only).
+  std::vector<TBookmarkStr> FWindowBookmarks;
 };
 
 // The selection of grid mode keeps rows by the data set's bookmarks, sorted in the data

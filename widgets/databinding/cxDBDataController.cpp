@@ -462,7 +462,9 @@ void TcxDBDataController::ResetFocusing() {
       return;
     }
   }
+  TWeakLink self(this);
   const Integer r = FindRecordIndexByFields(keys);
+  if (!self.Alive()) return;  // a compare handler freed the controller
   if (r != current) {
     p->SetCurrentRecordIndex(r);
     inherited::ResetFocusing();
@@ -601,7 +603,9 @@ bool TcxDBDataController::FocusRecordInDataSet(Integer ARecordIndex) {
   if (!ds) return false;
   if (IdentifiesRecordsByKey()) {
     const Variant key = GetRecordId(ARecordIndex);
-    if (ARecordIndex == p->CurrentRecordIndex() && cxVariantsEqual(key, GetDataSetKeyValues())) {
+    // Read first: a key name the data set lacks is reported as such, not by the Locate.
+    const Variant current = GetDataSetKeyValues();
+    if (ARecordIndex == p->CurrentRecordIndex() && cxVariantsEqual(key, current)) {
       CheckBrowseState();
       return true;
     }
@@ -744,7 +748,9 @@ Integer TcxDBDataController::FindRecordIndexByKey(const Variant& AKeyValues) {
 }
 
 bool TcxDBDataController::LocateByKey(const Variant& AKeyValues) {
+  TWeakLink self(this);
   const Integer r = FindRecordIndexByKey(AKeyValues);
+  if (!self.Alive()) return false;  // a compare handler freed the controller
   if (r < 0 && IsGridMode()) {
     // Outside the window: the data set itself looks for the record.
     TDataSet* ds = DataSet();

@@ -44,14 +44,28 @@ TBookmarkStr TcxDBDataProvider::GetRowBookmark(Integer ARecordIndex) const {
   return ds->Bookmark();
 }
 
+bool TcxDBDataProvider::WindowRecordsChanged() {
+  std::vector<TBookmarkStr> rows;
+  if (DBDataController()->HasRelations() && FDataLink->Active())
+    for (Integer r = 0; r < FDataLink->RecordCount(); ++r) rows.push_back(GetRowBookmark(r));
+  bool changed = rows.size() != FWindowBookmarks.size();
+  for (size_t r = 0; !changed && r < rows.size(); ++r)
+    changed = rows[r].empty() || CompareBookmarks(rows[r], FWindowBookmarks[r]) != 0;
+  FWindowBookmarks.swap(rows);
+  return changed;
+}
+
 void TcxDBDataProvider::UpdateGridModeBuffer() {
   if (FDataLink->Active() && IsGridMode()) {
     TcxDataStorage* storage = DBDataController()->DataStorage();
     FDataLink->SetBufferCount(GridModeBufferSize());
-    // The storage holds no values here, only one record per row of the window.
-    storage->Clear(false);
+    // The storage holds no values here, only one record per row of the window. Its
+    // internal records stay: an edit under way keeps its saved record there (and the
+    // new-item row its own), and lets it go itself when the edit ends.
+    storage->Clear(true);
     storage->SetRecordCount(FDataLink->RecordCount());
     FCurrentRecordIndex = FDataLink->ActiveRecord();
+    WindowRecordsChanged();
     // The focus follows the data set's current record into the new window.
     DBDataController()->ResetFocusing();
   }
@@ -69,6 +83,10 @@ void TcxDBDataProvider::RefreshGridModeBuffer() {
     // are painted again and the focus follows the data set's current record.
     DataChanged(dcRecord, -1, -1);
     c->ResetFocusing();
+    // A record deleted, or the data set gone elsewhere, without a scroll: the rows show
+    // other records, and their details are of the records that were there (as after a
+    // scroll). A record changed in place keeps its row and its details.
+    if (WindowRecordsChanged() && c->HasRelations()) c->CollapseDetails();
   } else {
     DataChanged(dcTotal, -1, -1);
   }

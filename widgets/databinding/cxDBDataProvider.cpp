@@ -801,6 +801,7 @@ void TcxDBDataProvider::DataScrolled(Integer ADistance) {
       c->GridModeScrolled();
       if (c->HasRelations()) c->CollapseDetails();
     }
+    WindowRecordsChanged();
   } else {
     FCurrentRecordIndex += ADistance;
   }

@@ -62,8 +62,11 @@ void TcxDBDataBinding::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  SetDataSource(source->DataSource());
+  // From another source the link leaves its own first: the new name is never looked up in
+  // the old data set, nor the old name in the new one.
+  if (DataSource() != source->DataSource()) SetDataSource(nullptr);
   SetDataField(source->DataField());
+  SetDataSource(source->DataSource());
 }
 
 TcxCustomFieldDataLinkClass TcxDBDataBinding::GetDataLinkClass() const {
@@ -392,6 +395,8 @@ void TcxDBEditDataBinding::Assign(TPersistent* Source) {
     TPersistent::Assign(Source);
     return;
   }
+  // See TcxDBDataBinding::Assign: a copy from another source never fails halfway.
+  if (DataSource() != source->DataSource()) SetDataSource(nullptr);
   SetDataField(source->DataField());
   SetDataSource(source->DataSource());
   DataChanged();

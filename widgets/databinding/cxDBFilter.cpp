@@ -104,6 +104,22 @@ bool TcxDBDataFilterCriteria::IsFiltering() {
   return inherited::IsFiltering() && !OnBeforeChange && !IsAutoDataSetFilterInForce();
 }
 
+void TcxDBDataFilterCriteria::GetItemOperatorText(TcxFilterCriteriaItem* AItem, bool ADisplay, String& AText) {
+  TcxFilterOperator* op = AItem->Operator();
+  const TcxFilterOperatorClass fitting = op && op->IsNullOperator() ? AItem->GetFilterOperatorClass()
+                                                                   : TcxFilterOperatorClass();
+  if (!fitting || fitting.Class == &op->ClassType()) {
+    inherited::GetItemOperatorText(AItem, ADisplay, AText);
+    return;
+  }
+  // The operator was chosen for another data set; the one this data set takes writes the text.
+  Owned<TcxFilterOperator> now(fitting.Create(AItem));
+  if (ADisplay && (now->UseDescription() || GetOptions().Contains(TcxFilterCriteriaOption::fcoShowOperatorDescription)))
+    now->GetCaption(AText);
+  else
+    now->GetKeyword(AText);
+}
+
 void TcxDBDataFilterCriteria::SetAutoDataSetFilter(bool Value) {
   if (FAutoDataSetFilter == Value) return;
   FAutoDataSetFilter = Value;

@@ -67,6 +67,9 @@ class TcxDBDataFilterCriteria : public TcxDataFilterCriteria {
   // The controller filters its own records only while neither the data set nor the
   // application takes the filter over.
   bool IsFiltering() override;
+  // A null test's keyword is the one of the data set read now, also for a test made while
+  // another data set was read.
+  void GetItemOperatorText(TcxFilterCriteriaItem* AItem, bool ADisplay, String& AText) override;
 
   bool AutoDataSetFilter() const { return FAutoDataSetFilter; }
   void SetAutoDataSetFilter(bool Value);

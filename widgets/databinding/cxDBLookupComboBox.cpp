@@ -7,6 +7,8 @@
 
 void TcxLookupComboBoxProperties::AfterConstruction() {
   inherited::AfterConstruction();
+  // Enter validates and posts the chosen key.
+  SetValidateOnEnter(true);
   FGrid = New<TcxLookupDBGrid>(nullptr);
   FGrid->SetIsPopup(true);
   FGrid->GetDataController()->OnSortingChanged = {this, &TcxLookupComboBoxProperties::SortingChanged};
@@ -166,16 +168,22 @@ TL_DEFINE_CLASS(TcxLookupComboBoxProperties, [](auto& c) {
   c.Property("DropDownWidth", &T::GetDropDownWidth, &T::SetDropDownWidth).Default(Integer(0));
   c.Property("GridMode", &T::GetGridMode, &T::SetGridMode).Default(false);
   c.Property("HideSelection", &T::GetHideSelection, &T::SetHideSelection).Default(true);
+  c.Property("ImeMode", &T::GetImeMode, &T::SetImeMode).Default(TImeMode::imDontCare);
+  c.Property("ImeName", &T::GetImeName, &T::SetImeName);
   c.Property("ImmediateDropDown", &T::GetImmediateDropDown, &T::SetImmediateDropDown).Default(true);
   c.Property("ImmediatePost", &T::GetImmediatePost, &T::SetImmediatePost).Default(false);
-  c.Property("IncrementalFiltering", &T::GetIncrementalFiltering, &T::SetIncrementalFiltering).Default(true);
+  c.Property("IncrementalFiltering", &T::GetIncrementalFiltering, &T::SetIncrementalFiltering)
+      .Default(true)
+      .Stored(&T::IsIncrementalFilteringStored);
   c.Property("KeyFieldNames", &T::GetKeyFieldNames, &T::SetKeyFieldNames);
   c.Property("ListColumns", &T::GetListColumns, &T::SetListColumns);
-  c.Property("ListFieldNames", &T::GetListFieldNames, &T::SetListFieldNames);
+  // The columns are stored whole under ListColumns; their names read again would rebuild them.
+  c.Property("ListFieldNames", &T::GetListFieldNames, &T::SetListFieldNames).Stored(false);
   c.Property("ListFieldIndex", &T::GetListFieldIndex, &T::SetListFieldIndex).Default(Integer(0));
   c.Property("ListOptions", &T::GetListOptions, &T::SetListOptions);
   c.Property("ListSource", &T::GetListSource, &T::SetListSource);
   c.Property("MaxLength", &T::GetMaxLength, &T::SetMaxLength).Stored(&T::IsMaxLengthStored);
+  c.Property("OEMConvert", &T::GetOEMConvert, &T::SetOEMConvert).Default(false);
   c.Property("PopupAlignment", &T::GetPopupAlignment, &T::SetPopupAlignment).Default(TAlignment::taLeftJustify);
   c.Property("PostPopupValueOnTab", &T::GetPostPopupValueOnTab, &T::SetPostPopupValueOnTab).Default(false);
   c.Property("ReadOnly", &T::GetReadOnly, &T::SetReadOnly);
@@ -187,6 +195,7 @@ TL_DEFINE_CLASS(TcxLookupComboBoxProperties, [](auto& c) {
   c.Event("OnInitPopup", &T::OnInitPopup);
   c.Event("OnNewLookupDisplayText", &T::OnNewLookupDisplayText);
   c.Event("OnPopup", &T::OnPopup);
+  c.Property("OnSortingChanged", &T::GetOnSortingChanged, &T::SetOnSortingChanged);
   c.Event("OnValidate", &T::OnValidate);
 });
 TL_DEFINE_CLASS(TcxCustomLookupComboBox, [](auto&) {});

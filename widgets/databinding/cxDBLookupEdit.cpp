@@ -134,7 +134,8 @@ TField* TcxCustomDBLookupEditProperties::GetListField() const {
 }
 
 // Grid mode reads the text from the data set without moving it: the list data set is shared
-// with whatever else shows it, and a display must not scroll those controls.
+// with whatever else shows it, and a display must not scroll those controls. The text is the
+// field's display text, as the loaded list shows it.
 String TcxCustomDBLookupEditProperties::GetDisplayText(const Variant& AKey) {
   TcxDBDataController* c = GetDBDataController();
   if (GetListIndex() < 0 || !c) return {};
@@ -149,7 +150,7 @@ String TcxCustomDBLookupEditProperties::GetDisplayText(const Variant& AKey) {
     TDataSet* ds = GetListDataSet();
     TField* field = GetListField();
     if (ds && ds->Active() && field && KeyFitsFields(AKey, GetKeyFieldNames()))
-      text = VarToStr(ds->Lookup(GetKeyFieldNames(), AKey, field->FieldName()));
+      text = ds->LookupDisplayText(GetKeyFieldNames(), AKey, field->FieldName());
   } catch (...) {
     UnlockDataController();
     throw;
@@ -164,12 +165,15 @@ Integer TcxCustomDBLookupEditProperties::FindByText(Integer AItemIndex, const St
   TcxDBDataController* c = GetDBDataController();
   TDataSet* ds = GetListDataSet();
   if (!c || !ds || !ds->Active() || AItemIndex < 0 || AItemIndex >= c->GetItemCount()) return -1;
+  // A column naming no field of the list data set is no column to search in.
+  TField* field = ds->FindField(c->GetDataFieldName(AItemIndex));
+  if (!field) return -1;
   TLocateOptions options{TLocateOption::loCaseInsensitive};
   if (APartial) options.Include(TLocateOption::loPartialKey);
   Integer r = -1;
   LockDataController();
   try {
-    if (ds->Locate(c->GetDataFieldName(AItemIndex), Variant(AText), options))
+    if (ds->Locate(field->FieldName(), Variant(AText), options))
       r = c->IsGridMode() ? c->GetFocusedRecordIndex() : c->FindRecordIndexByKey(c->GetDataSetKeyValues());
   } catch (...) {
     UnlockDataController();

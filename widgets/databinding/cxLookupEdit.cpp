@@ -320,12 +320,56 @@ void TcxCustomLookupEditLookupData::Go(Integer ADirection, bool AWrap) {
   }
   {
     auto lock = LockBoth(p);
-    c->ChangeFocusedRowIndex(row);
+    if (c->IsGridMode()) StepDataSet(c, ADirection, AWrap, cur < 0, page);
+    else c->ChangeFocusedRowIndex(row);
     const Integer record = c->GetFocusedRecordIndex();
     SetCurrentKeyFromRecord(record);
     c->SetFocusedSelected(c->GetFocusedRowIndex() >= 0);
   }
   NotifyKeyChanged();
+}
+
+// In grid mode the controller holds a window of the list data set: a step moves the data set,
+// so that it goes on past the window's ends. The data set is at its end when a step towards it
+// leaves it at its end mark.
+void TcxCustomLookupEditLookupData::StepDataSet(TcxCustomDataController* AController, Integer ADirection,
+                                                bool AWrap, bool ANoRow, Integer APage) {
+  TcxCustomDataController* c = AController;
+  switch (ADirection) {
+    case cxLookupGoFirst: c->GotoFirst(); break;
+    case cxLookupGoLast: c->GotoLast(); break;
+    case cxLookupGoNext:
+      if (ANoRow) {
+        c->GotoFirst();
+        break;
+      }
+      c->GotoNext();
+      if (c->IsEOF() && AWrap) c->GotoFirst();
+      break;
+    case cxLookupGoPrior:
+      if (ANoRow) {
+        if (AWrap) c->GotoLast();
+        else c->GotoFirst();
+        break;
+      }
+      c->GotoPrev();
+      if (c->IsBOF() && AWrap) c->GotoLast();
+      break;
+    case cxLookupGoPageUp:
+      if (ANoRow) c->GotoFirst();
+      else c->MoveBy(-APage);
+      break;
+    case cxLookupGoPageDown:
+      // From no row the page counts from just before the first row.
+      if (ANoRow) {
+        c->GotoFirst();
+        c->MoveBy(APage - 1);
+      } else {
+        c->MoveBy(APage);
+      }
+      break;
+    default: break;
+  }
 }
 
 bool TcxCustomLookupEditLookupData::Locate(String& AText, String& ATail, bool, bool AExactMatch) {
@@ -564,7 +608,12 @@ void TcxCustomLookupEdit::Initialize() {
 }
 
 void TcxCustomLookupEdit::DropDown() {
-  if (TcxCustomLookupEditLookupData* data = GetLookupEditData()) data->SetCurrentKey(EditValue());
+  if (TcxCustomLookupEditLookupData* data = GetLookupEditData()) {
+    // A record chosen by typing is not the edit value until it is posted; the list opens on
+    // the record the edit shows.
+    if (GetEditModified()) data->SetCurrentKey(data->DisplayTextToKey(GetLookupEditText()));
+    else data->SetCurrentKey(EditValue());
+  }
   inherited::DropDown();
 }
 

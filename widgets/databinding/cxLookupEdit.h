@@ -34,11 +34,14 @@ class TcxCustomLookupEditProperties : public TcxCustomComboBoxProperties {
   Integer GetRawListFieldIndex() const { return FListFieldIndex; }
   // The index in use: the stored one, at most the last column (-1 without columns).
   Integer GetListIndex() const;
-  Integer GetListFieldIndex() const { return GetListIndex(); }
+  // The published index: as stored (0 also before there are columns).
+  Integer GetListFieldIndex() const { return FListFieldIndex; }
   // Clamped to 0 .. the column count - 1; Changed only on a change.
   virtual void SetListFieldIndex(Integer Value);
   virtual bool GetIncrementalFiltering() const { return FIncrementalFiltering; }
   void SetIncrementalFiltering(bool Value);
+  // Stored by its own value: the answer reads False while the data-set kind's GridMode is on.
+  bool IsIncrementalFilteringStored() const { return !FIncrementalFiltering; }
 
   // ---- editor-kind answers ----
   TcxEditSupportedOperations GetSupportedOperations() const override;
@@ -189,6 +192,7 @@ class TcxCustomLookupEditLookupData : public TcxCustomTextEditLookupData {
   virtual bool FocusMovesSharedList() { return false; }
 
  private:
+  void StepDataSet(TcxCustomDataController* AController, Integer ADirection, bool AWrap, bool ANoRow, Integer APage);
   void GridDataChanged(TObject* Sender);
   void FitPopupToFilter();
   void FocusKeyRecord();

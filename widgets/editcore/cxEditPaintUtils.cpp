@@ -265,7 +265,7 @@ void cxDrawGlyph(TcxCanvas& ACanvas, Integer X, Integer Y, TBitmap* ABackgroundB
     images->Draw(ABackgroundBitmap->Canvas(), 0, 0, 0, AEnabled);
     ACanvas.Draw(X, Y, ABackgroundBitmap);
   } else if (ABackgroundColor != clNone) {
-    Owned<TBitmap> back(New<TBitmap>());
+    Owned<TBitmap> back(New<TScratchBitmap>());
     back->SetSize(w, h);
     back->Canvas()->Brush()->SetColor(ABackgroundColor);
     back->Canvas()->FillRect(source);
@@ -286,7 +286,7 @@ void cxDrawImageListImage(TcxCanvas& ACanvas, const TPoint& P, TCustomImageList*
     return;
   }
   if (!ABitmap) {
-    own.reset(New<TBitmap>());
+    own.reset(New<TScratchBitmap>());
     own->SetSize(AImageList->GetWidth(), AImageList->GetHeight());
     own->Canvas()->Brush()->SetColor(ABackgroundColor);
     own->Canvas()->FillRect({0, 0, own->GetWidth(), own->GetHeight()});

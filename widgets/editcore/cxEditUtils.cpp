@@ -306,7 +306,7 @@ void DrawGlyphContent(TcxCanvas& ACanvas, const TcxEditButtonViewInfo& V, const 
   if (size.cx <= 0 || size.cy <= 0) return;
   Integer x, y;
   cxCenterRect(R, size, IsPressed(V), x, y);
-  Owned<TBitmap> back(New<TBitmap>());
+  Owned<TBitmap> back(New<TScratchBitmap>());
   back->SetSize(size.cx, size.cy);
   const TRect target{x, y, x + size.cx, y + size.cy};
   if (V.Data.NativeStyle && ThemeOf(V)) {

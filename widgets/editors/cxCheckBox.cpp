@@ -85,7 +85,7 @@ void DrawCheckGlyph(TcxCanvas& ACanvas, const TcxEditCheckDrawParams& P) {
       cxGetEditCheckGlyphIndex(P.State, P.CheckState, P.GrayedSupported, P.GlyphCount);
   const TRect& r = P.CheckRect;
   if (r.IsEmpty() || imageWidth <= 0) return;
-  Owned<TBitmap> image(New<TBitmap>());
+  Owned<TBitmap> image(New<TScratchBitmap>());
   image->SetPixelFormat(TPixelFormat::pf32bit);
   image->SetSize(r.Width(), r.Height());
   // Only the strip's own image is copied: a rectangle taller or wider than it keeps the rest.

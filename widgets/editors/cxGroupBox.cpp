@@ -300,7 +300,7 @@ void TcxGroupBoxViewData::Calculate(TcxCanvas& ACanvas, const TRect& ABounds, co
 // ---- View info ------------------------------------------------------------------------------
 
 TcxGroupBoxViewInfo::TcxGroupBoxViewInfo() {
-  FCaptionBitmap = New<TBitmap>();
+  FCaptionBitmap = New<TScratchBitmap>();
   FCaptionBitmap->SetPixelFormat(TPixelFormat::pf32bit);
   FCaptionCanvas = New<TcxCanvas>(FCaptionBitmap->Canvas());
 }
@@ -545,7 +545,7 @@ TRect TcxCustomGroupBox::CalculateClientRect() {
   // Measured apart from the view shown: children may be aligned before the window exists.
   Owned<TcxCustomEditViewInfo> info(static_cast<TcxCustomEditViewInfo*>(GetViewInfoClass().Create()));
   Owned<TcxCustomEditViewData> vd(CreateViewData());
-  Owned<TBitmap> paper(New<TBitmap>());
+  Owned<TBitmap> paper(New<TScratchBitmap>());
   paper->SetSize(1, 1);
   TcxCanvas canvas(paper->Canvas());
   vd->Calculate(canvas, TRect{0, 0, GetWidth(), GetHeight()}, {-1, -1}, TcxMouseButton::cxmbNone, {}, info.get(),
@@ -559,8 +559,9 @@ void TcxCustomGroupBox::AdjustClientRect(TRect& Rect) {
 }
 
 void TcxCustomGroupBox::AlignControls(TControl* AControl, TRect& ARect) {
+  TWeakLink self(this);  // a child's resize handler may free the group box
   inherited::AlignControls(AControl, ARect);
-  if (GetProperties() && !IsDestroying()) ClipChildren(CalculateClientRect());
+  if (self.Alive() && GetProperties() && !IsDestroying()) ClipChildren(CalculateClientRect());
 }
 
 void TcxCustomGroupBox::ClipChildren(const TRect& AClient) {

@@ -463,7 +463,7 @@ void TcxCustomLabelViewInfo::InternalPaint(TcxCanvas& ACanvas) {
   if (NeedsRender || !FBitmap || TextColor != FRenderedTextColor ||
       BackgroundColor != FRenderedBackgroundColor || Transparent) {
     if (!FBitmap) {
-      FBitmap = New<TBitmap>();
+      FBitmap = New<TScratchBitmap>();
       FBitmap->SetPixelFormat(TPixelFormat::pf32bit);
     }
     FBitmap->SetSize(w, h);

@@ -11,6 +11,7 @@
 #include "widgets/editcore/cxEditRepository.h"
 
 #include <algorithm>
+#include <cstring>
 
 String cxTruncateToFirstLine(const String& AText, Integer ALimit) {
   size_t end = AText.find_first_of("\r\n");
@@ -440,14 +441,8 @@ bool TcxCustomMemo::LinesAreText() {
 
 void TcxCustomMemo::SetLines(TStrings* Value) { GetLines()->Assign(Value); }
 
-void TcxCustomMemo::SyncLinesFromText() {
-  FLinesCurrent = false;
-  if (!FLines || FSyncingLines || !InnerMemo()) return;
-  SyncLines(InnerMemo()->GetText());
-  FLinesCurrent = true;
-}
-
 namespace {
+
 // Whether AText is its lines joined again: every break a CR LF, none at the end.
 bool IsJoinedLines(const String& AText) {
   for (size_t i = AText.find_first_of("\r\n"); i != String::npos; i = AText.find_first_of("\r\n", i + 2)) {
@@ -455,7 +450,122 @@ bool IsJoinedLines(const String& AText) {
   }
   return true;
 }
+
+// Whether a line of AText starts at I: the text's start, or just after a line break (CR LF,
+// a lone CR or a lone LF).
+bool IsLineStart(const String& AText, size_t I) {
+  if (I == 0) return true;
+  const Char before = AText[I - 1];
+  return before == '\n' || (before == '\r' && (I >= AText.size() || AText[I] != '\n'));
+}
+
+// The lines AText[AFrom, ATo) reads as, ATo a line start or the end.
+std::vector<String> SplitPart(const String& AText, size_t AFrom, size_t ATo) {
+  std::vector<String> out;
+  size_t i = AFrom;
+  while (i < ATo) {
+    const size_t start = i;
+    while (i < ATo && AText[i] != '\r' && AText[i] != '\n') ++i;
+    out.push_back(AText.substr(start, i - start));
+    if (i < ATo && AText[i] == '\r') ++i;
+    if (i < ATo && AText[i] == '\n') ++i;
+  }
+  return out;
+}
+
+// How many characters two texts share at their start (AForward) or end, up to AMost;
+// compared a block at a time.
+size_t CommonRun(const String& A, const String& B, size_t AMost, bool AForward) {
+  constexpr size_t kBlock = 256;
+  auto at = [&](const String& S, size_t AIndex, size_t ALength) {
+    return AForward ? S.data() + AIndex : S.data() + S.size() - AIndex - ALength;
+  };
+  size_t n = 0;
+  while (n + kBlock <= AMost && std::memcmp(at(A, n, kBlock), at(B, n, kBlock), kBlock) == 0) n += kBlock;
+  while (n < AMost && *at(A, n, 1) == *at(B, n, 1)) ++n;
+  return n;
+}
+
+// ALines, the lines of AOld, become those of ANew by replacing only the lines the change
+// between the two texts reaches: from the line holding the character before the first
+// difference to the first line start after the last one. Both ends are line starts in both
+// texts (the characters around them are the same), so the lines outside stay as they are.
+// AJoined says AOld's breaks are all CR LF; it becomes whether ANew's are, none at its end.
+bool FollowEdit(TStrings* ALines, const String& AOld, const String& ANew, bool& AJoined) {
+  const size_t most = std::min(AOld.size(), ANew.size());
+  const size_t pre = CommonRun(AOld, ANew, most, true);
+  const size_t suf = CommonRun(AOld, ANew, most - pre, false);
+  size_t from = pre > 0 ? pre - 1 : 0;
+  while (!IsLineStart(AOld, from)) --from;
+  size_t to = std::min(AOld.size(), AOld.size() - suf + 1);
+  while (to < AOld.size() && !IsLineStart(AOld, to)) ++to;
+  const size_t newTo = to + ANew.size() - AOld.size();
+  // Every line before `from` ends with its break: with CR LF breaks only, one LF each.
+  // Every line before `from` ends with its break: an LF, or a CR not followed by one (`from`
+  // itself never follows the CR of a CR LF).
+  size_t breaks = 0;
+  const char* t = AOld.data();
+  for (size_t i = 0; i + 1 < from; ++i) breaks += size_t(t[i] == '\n') + size_t(t[i] == '\r' && t[i + 1] != '\n');
+  if (from > 0) breaks += size_t(t[from - 1] == '\n' || t[from - 1] == '\r');
+  const Integer first = Integer(breaks);
+  const Integer oldCount = Integer(SplitPart(AOld, from, to).size());
+  if (first + oldCount > ALines->Count()) return false;
+  const std::vector<String> now = SplitPart(ANew, from, newTo);
+  const Integer common = std::min<Integer>(oldCount, Integer(now.size()));
+  ALines->BeginUpdate();
+  try {
+    for (Integer i = 0; i < common; ++i) {
+      if (ALines->Strings(first + i) != now[size_t(i)]) ALines->SetStrings(first + i, now[size_t(i)]);
+    }
+    for (Integer i = oldCount; i > common; --i) ALines->Delete(first + common);
+    for (Integer i = common; i < Integer(now.size()); ++i) ALines->Insert(first + i, now[size_t(i)]);
+  } catch (...) {
+    ALines->EndUpdate();
+    throw;
+  }
+  ALines->EndUpdate();
+  // Outside the part replaced the breaks are those of the old text; none straddles its ends.
+  if (!ANew.empty() && (ANew.back() == '\r' || ANew.back() == '\n')) {
+    AJoined = false;
+  } else if (AJoined) {
+    for (size_t i = from; i < newTo && AJoined; ++i) {
+      if (ANew[i] == '\n') AJoined = false;
+      else if (ANew[i] == '\r') AJoined = i + 1 < newTo && ANew[++i] == '\n';
+    }
+  } else {
+    AJoined = IsJoinedLines(ANew);
+  }
+  return true;
+}
+
 }  // namespace
+
+void TcxCustomMemo::SyncLinesFromText() {
+  FLinesCurrent = false;
+  if (!FLines || FSyncingLines || !InnerMemo()) return;
+  String text = InnerMemo()->GetText();
+  bool followed = false;
+  if (FLinesSplit && !FLines->IsUpdating() && !FLines->GetSorted() && text != FLinesText) {
+    // Lines that are the old text split follow the change: only the lines it reaches are
+    // written again.
+    FSyncingLines = true;
+    try {
+      followed = FollowEdit(FLines, FLinesText, text, FLinesJoined);
+    } catch (...) {
+      FSyncingLines = false;
+      FLinesSplit = false;
+      throw;
+    }
+    FSyncingLines = false;
+  }
+  if (followed) {
+    FLinesText = std::move(text);
+  } else {
+    SyncLines(std::move(text));
+  }
+  FLinesCurrent = true;
+}
+
 
 void TcxCustomMemo::SyncLines(String AText) {
   // Lines that already are this text keep what was written to them (also inside an update).

@@ -117,6 +117,8 @@ class TcxMemoLines : public TStringList {
  public:
   Integer AddObject(const String& S, TObject* AObject) override;
   bool IsAppending() const { return FAppending; }
+  // Inside BeginUpdate / EndUpdate: lines written meanwhile are not the text yet.
+  bool IsUpdating() const { return UpdateCount() > 0; }
 
  private:
   bool FAppending = false;

@@ -535,6 +535,9 @@ void TcxContainer::Paint() {
 }
 
 void TcxContainer::WndProc(TMessage& Message) {
+  // A handler the inherited step runs (a mouse press, OnEnter, a resize) may free this
+  // container or what holds it: nothing is read after that.
+  TWeakLink self(this);
   const HWND inner = FInnerControl && FInnerControl->HandleAllocated() ? FInnerControl->GetHandle() : nullptr;
   switch (Message.Msg) {
     case WM_NCPAINT:
@@ -566,6 +569,7 @@ void TcxContainer::WndProc(TMessage& Message) {
         return;
       }
       inherited::WndProc(Message);
+      if (!self.Alive()) return;
       // An entry by the window's focus alone (a form focusing its active control as it
       // activates) goes on to the inner control, as SetFocus does: typing then reaches the
       // inner control's caret and selection, not a container that merely forwards keys.
@@ -583,11 +587,13 @@ void TcxContainer::WndProc(TMessage& Message) {
       break;
     case WM_WINDOWPOSCHANGING:
       inherited::WndProc(Message);
+      if (!self.Alive()) return;
       if (inner && !FIsDestroying && GetFocus() == GetHandle() && FInnerControl->CanFocus())
         if (TCustomForm* form = GetParentForm(this)) form->SetActiveControl(FInnerControl);
       return;
     case WM_WINDOWPOSCHANGED:
       inherited::WndProc(Message);
+      if (!self.Alive()) return;
       if (NeedsViewRefresh()) RecalcViewAtCursor();
       return;
     case CM_CTL3DCHANGED:
@@ -595,6 +601,7 @@ void TcxContainer::WndProc(TMessage& Message) {
     case CM_SYSCOLORCHANGE:
     case CM_PARENTCOLORCHANGED:
       inherited::WndProc(Message);
+      if (!self.Alive()) return;
       RecalcViewAtCursor();
       return;
     case CM_PARENTFONTCHANGED:

@@ -229,7 +229,7 @@ namespace {
 // Measures on a canvas of a small temporary bitmap.
 template <class F>
 Integer Measure(TFont* AFont, F&& measure) {
-  Owned<TBitmap> bitmap(New<TBitmap>());
+  Owned<TBitmap> bitmap(New<TScratchBitmap>());
   bitmap->SetWidth(1);
   bitmap->SetHeight(1);
   TCanvas* c = bitmap->Canvas();

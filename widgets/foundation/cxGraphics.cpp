@@ -495,7 +495,7 @@ void TcxCanvas::DrawGlyph(Integer X, Integer Y, TBitmap* AGlyph, bool AEnabled, 
     return;
   }
   if (ABackgroundColor != clNone) {
-    Owned<TBitmap> back(New<TBitmap>());
+    Owned<TBitmap> back(New<TScratchBitmap>());
     back->SetSize(w, h);
     back->Canvas()->Brush()->SetColor(ABackgroundColor);
     back->Canvas()->FillRect({0, 0, w, h});

@@ -438,7 +438,7 @@ void TcxWinXPLookAndFeelPainter::DrawAutoHideButton(TcxCanvas& ACanvas, const TR
   HTHEME th = Theme(TOT::totExplorerBar);
   if (!th) return Std().DrawAutoHideButton(ACanvas, R, AState, APinned, ABkColor);
   if (R.IsEmpty()) return;
-  Owned<TBitmap> image(New<TBitmap>());
+  Owned<TBitmap> image(New<TScratchBitmap>());
   image->SetPixelFormat(TPixelFormat::pf32bit);
   image->SetSize(R.Width(), R.Height());
   TcxCanvas imageCanvas(image->Canvas());
@@ -463,7 +463,7 @@ void TcxWinXPLookAndFeelPainter::DrawTab(TcxCanvas& ACanvas, const TRect& R, Tcx
   const int state = tabStates[Ord(AState)];
   const Integer w = AVertical ? R.Height() : R.Width();
   const Integer h = AVertical ? R.Width() : R.Height();
-  Owned<TBitmap> image(New<TBitmap>());
+  Owned<TBitmap> image(New<TScratchBitmap>());
   image->SetPixelFormat(TPixelFormat::pf32bit);
   image->SetSize(w, h);
   TcxCanvas imageCanvas(image->Canvas());

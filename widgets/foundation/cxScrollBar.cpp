@@ -30,7 +30,7 @@ Integer Clamp64(int64_t v, Integer lo, Integer hi) { return Integer(std::clamp<i
 }  // namespace
 
 TcxScrollBar::TcxScrollBar(TComponent* AOwner) : TCustomControl(AOwner) {
-  FBitmap = New<TBitmap>();
+  FBitmap = New<TScratchBitmap>();
   FBitmapCanvas = New<TcxCanvas>(FBitmap->Canvas());
   FLookAndFeel = New<TcxLookAndFeel>(this);
   FLookAndFeel->OnChanged = TcxLookAndFeelChangedEvent(this, &TcxScrollBar::LookAndFeelChanged);

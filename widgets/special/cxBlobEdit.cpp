@@ -466,7 +466,7 @@ void TcxCustomBlobEdit::CreatePopupControl() {
   } else {
     FreeAndNil(FOkButton);
   }
-  Owned<TBitmap> measure(New<TBitmap>());
+  Owned<TBitmap> measure(New<TScratchBitmap>());
   measure->Canvas()->SetFont(GetFont());
   FButtonHeight = MulDiv(measure->Canvas()->TextHeight("Wg"), 20, 13);
   FButtonWidth = measure->Canvas()->TextWidth(FCancelButton->GetCaption() + "00");

@@ -1,11 +1,13 @@
-// The budget of decoded picture pixels: its exact edges, pictures that decode to far more
-// than their files hold, loaded from streams and from window descriptions, and the budget
-// given back when pictures are freed or replaced.
+// The budget of picture pixels: its exact edges, pictures that decode to far more than their
+// files hold, loaded from streams and from window descriptions, copies the program makes of
+// them (bitmaps, pictures, icons, image lists), and the budget given back when pictures are
+// freed or replaced.
 #include "classlib/core/Filer.h"
 #include "classlib/core/FormText.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/visual/DecodedPixels.h"
 #include "classlib/visual/ExtCtrls.h"
+#include "classlib/visual/ImgList.h"
 #include "classlib/visual/PictureGraphics.h"
 #include "platform/gdi/PictureCodecs.h"
 #include "platform/kernel/Resources.h"
@@ -36,6 +38,14 @@ std::vector<Byte> PlainPng(Integer Width, Integer Height, Pixel Colour) {
   EncodeResult r = EncodePng(img);
   EXPECT_TRUE(r.Ok) << r.Error;
   return r.Bytes;
+}
+
+DecodedImage PlainIconImage(Integer Width, Integer Height) {
+  DecodedImage img;
+  img.Width = Width;
+  img.Height = Height;
+  img.Pixels.assign(size_t(Width) * size_t(Height), 0x00445566);
+  return img;
 }
 
 const std::vector<Byte>& HugeJpeg() {
@@ -78,6 +88,19 @@ String FormOfPictures(const std::vector<Byte>& Jpeg, int Count) {
   for (int i = 0; i < Count; ++i)
     text += "  object Image" + IntToStr(i) + ": TImage\n    Picture.Data = {" + picture + "}\n  end\n";
   return text + "end\n";
+}
+
+// Takes what is free of the budget but Left pixels.
+struct BudgetFiller {
+  explicit BudgetFiller(int64_t Left)
+      : Share(TDecodedPixels::Take(1, Integer(kDecodedPixelBudget - TDecodedPixels::InUse() - Left))) {}
+  TDecodedPixels Share;
+};
+
+String Refusal(Integer W, Integer H) {
+  return "Picture of " + IntToStr(W) + " x " + IntToStr(H) +
+         " pixels does not fit: decoded pictures may hold 33554432 pixels in all, " +
+         IntToStr(Int64(TDecodedPixels::InUse())) + " are in use";
 }
 
 class DecodedPixelsTest : public AppTest {
@@ -192,19 +215,29 @@ TEST_F(DecodedPixelsTest, JpegImagesFromStreamsHitTheBudgetAndFreeingGivesItBack
 
 TEST_F(DecodedPixelsTest, ARefusedBitmapIsLeftAsItWasAndANewImageGivesTheShareBack) {
   Owned<TBitmap> a(New<TBitmap>()), b(New<TBitmap>()), small(New<TBitmap>());
+  small->SetSize(3, 2);   // made by the program: counted as well
+  small->Canvas()->SetPixel(1, 1, clRed);
+  EXPECT_EQ(TDecodedPixels::InUse(), 6);
   a->LoadFromStream(*StreamOf(HugePng()));
   EXPECT_EQ(a->GetWidth(), kSide);
-  b->LoadFromStream(*StreamOf(HugePng()));
-  EXPECT_EQ(TDecodedPixels::InUse(), 2 * 16777216);
-  small->SetSize(3, 2);   // made, not decoded: no share
-  small->Canvas()->SetPixel(1, 1, clRed);
-  EXPECT_THROW(small->LoadFromStream(*StreamOf(PlainPng(5, 5, 0))), EOutOfResources);
+  b->LoadFromStream(*StreamOf(PlainPng(kSide, kSide - 1, 0)));
+  EXPECT_EQ(TDecodedPixels::InUse(), 6 + 16777216 + 16773120);
+  // 4090 pixels are left: 64 x 64 does not fit, and the old image's share does not help.
+  try {
+    small->LoadFromStream(*StreamOf(PlainPng(64, 64, 0)));
+    ADD_FAILURE() << "a picture past the budget was loaded";
+  } catch (const EOutOfResources& e) {
+    EXPECT_EQ(e.Message(), Refusal(64, 64));
+    EXPECT_EQ(TDecodedPixels::InUse(), 33550342);
+  }
   EXPECT_EQ(small->GetWidth(), 3);
   EXPECT_EQ(small->Canvas()->GetPixel(1, 1), clRed);
 
-  b->SetSize(10, 10);   // a new image of its own: the decoded one's share goes
-  EXPECT_EQ(TDecodedPixels::InUse(), 16777216);
+  b->SetSize(10, 10);   // a smaller image of its own: the rest of the share goes
+  EXPECT_EQ(TDecodedPixels::InUse(), 6 + 16777216 + 100);
   small->LoadFromStream(*StreamOf(PlainPng(5, 5, 0)));
+  EXPECT_EQ(TDecodedPixels::InUse(), 16777216 + 100 + 25);
+  b->SetSize(0, 0);
   EXPECT_EQ(TDecodedPixels::InUse(), 16777216 + 25);
   HBITMAP h = a->ReleaseHandle();   // the pixels leave with the handle
   EXPECT_EQ(TDecodedPixels::InUse(), 25);
@@ -243,6 +276,187 @@ TEST_F(DecodedPixelsTest, AFormWithSeveralPicturesLoadsAndGivesTheBudgetBackWhen
   EXPECT_EQ(image->GetPicture()->GetWidth(), 640);
   EXPECT_EQ(TDecodedPixels::InUse(), 6 * 640 * 480);
   f->Free();
+  EXPECT_EQ(TDecodedPixels::InUse(), 0);
+}
+
+TEST_F(DecodedPixelsTest, CopiesAndSizesTheProgramGivesHoldTheirShareToTheExactEdge) {
+  Owned<TBitmap> a(New<TBitmap>()), copy(New<TBitmap>()), third(New<TBitmap>());
+  a->LoadFromStream(*StreamOf(HugePng()));
+  copy->Assign(a.get());
+  EXPECT_EQ(TDecodedPixels::InUse(), 33554432);   // exactly to the budget
+  EXPECT_EQ(copy->Canvas()->GetPixel(kSide - 1, kSide - 1), TColor(0x000000CC));
+  third->SetPixelFormat(TPixelFormat::pf32bit);
+  try {
+    third->Assign(a.get());
+    ADD_FAILURE() << "a third copy past the budget was made";
+  } catch (const EOutOfResources& e) {
+    EXPECT_EQ(e.Message(), Refusal(kSide, kSide));
+  }
+  EXPECT_TRUE(third->Empty());
+  EXPECT_EQ(third->GetPixelFormat(), TPixelFormat::pf32bit);   // nothing of the copy taken
+  EXPECT_THROW(third->SetSize(1, 1), EOutOfResources);
+  EXPECT_TRUE(third->Empty());
+
+  // A smaller image keeps part of its share; a larger one needs its whole size free, as its
+  // old pixels are copied before they go.
+  copy->SetSize(kSide, kSide - 1);
+  EXPECT_EQ(TDecodedPixels::InUse(), 33554432 - kSide);
+  EXPECT_EQ(copy->Canvas()->GetPixel(0, 0), TColor(0x000000CC));
+  third->SetSize(64, 64);
+  EXPECT_EQ(TDecodedPixels::InUse(), 33554432);
+  third->Canvas()->SetPixel(2, 2, clLime);
+  try {
+    third->SetWidth(65);
+    ADD_FAILURE() << "a wider image past the budget was made";
+  } catch (const EOutOfResources& e) {
+    EXPECT_EQ(e.Message(), Refusal(65, 64));
+  }
+  EXPECT_EQ(third->GetWidth(), 64);
+  EXPECT_EQ(third->Canvas()->GetPixel(2, 2), clLime);
+
+  // A handle taken over is counted; one past the budget is refused and the bitmap kept.
+  copy.reset();
+  HBITMAP h = a->ReleaseHandle();
+  EXPECT_EQ(TDecodedPixels::InUse(), 4096);
+  Owned<TBitmap> taker(New<TBitmap>());
+  taker->SetHandle(h);
+  EXPECT_EQ(TDecodedPixels::InUse(), 4096 + 16777216);
+  {
+    BudgetFiller fill(0);
+    Owned<TBitmap> small(New<TBitmap>());
+    EXPECT_THROW(small->SetHandle(CreateBitmap(2, 2, 1, 32, nullptr)), EOutOfResources);
+    EXPECT_TRUE(small->Empty());
+  }
+  taker.reset();
+  third.reset();
+  EXPECT_EQ(TDecodedPixels::InUse(), 0);
+
+  // A scratch bitmap's own images are outside the budget; what it decodes is not.
+  Owned<TBitmap> scratch(New<TScratchBitmap>());
+  scratch->SetSize(kSide, kSide);
+  scratch->SetSize(100, 100);
+  EXPECT_EQ(TDecodedPixels::InUse(), 0);
+  scratch->LoadFromStream(*StreamOf(PlainPng(5, 5, 0)));
+  EXPECT_EQ(TDecodedPixels::InUse(), 25);
+  scratch->SetSize(7, 7);
+  EXPECT_EQ(TDecodedPixels::InUse(), 0);
+}
+
+TEST_F(DecodedPixelsTest, PictureAndIconCopiesHoldTheirShare) {
+  Owned<TBitmap> a(New<TBitmap>());
+  a->LoadFromStream(*StreamOf(HugePng()));
+  Owned<TPicture> p1(New<TPicture>()), p2(New<TPicture>());
+  p1->Assign(a.get());
+  EXPECT_EQ(TDecodedPixels::InUse(), 33554432);
+  try {
+    p2->Assign(p1.get());
+    ADD_FAILURE() << "a picture's copy past the budget was made";
+  } catch (const EOutOfResources& e) {
+    EXPECT_EQ(e.Message(), Refusal(kSide, kSide));
+  }
+  EXPECT_EQ(p2->GetGraphic(), nullptr);
+  a.reset();
+  p2->Assign(p1.get());
+  EXPECT_EQ(TDecodedPixels::InUse(), 33554432);
+  p1.reset();
+  p2.reset();
+  EXPECT_EQ(TDecodedPixels::InUse(), 0);
+
+  // A JPEG's copy holds the file; its pixels are counted once decoded.
+  Owned<TJPEGImage> j(New<TJPEGImage>());
+  j->LoadFromStream(*StreamOf(PlainJpeg(640, 480, 0x00808080)));
+  Owned<TPicture> p3(New<TPicture>());
+  p3->Assign(j.get());
+  EXPECT_EQ(TDecodedPixels::InUse(), 640 * 480);
+  ASSERT_NE(dynamic_cast<TJPEGImage*>(p3->GetGraphic())->GetBitmap(), nullptr);
+  EXPECT_EQ(TDecodedPixels::InUse(), 2 * 640 * 480);
+  p3.reset();
+  j.reset();
+
+  // An icon's copy and its drawing (a colour image and a mask) are counted.
+  Owned<TIcon> icon(New<TIcon>()), other(New<TIcon>());
+  icon->SetImage(PlainIconImage(256, 256));
+  EXPECT_EQ(TDecodedPixels::InUse(), 65536);
+  other->SetImage(PlainIconImage(2, 3));
+  {
+    BudgetFiller fill(65535);
+    try {
+      other->Assign(icon.get());
+      ADD_FAILURE() << "an icon's copy past the budget was made";
+    } catch (const EOutOfResources& e) {
+      EXPECT_EQ(e.Message(), Refusal(256, 256));
+    }
+    EXPECT_EQ(other->GetWidth(), 2);   // as it was
+  }
+  {
+    BudgetFiller fill(65536);   // its own six pixels are given back only once the copy is made
+    other->Assign(icon.get());
+    EXPECT_EQ(other->GetWidth(), 256);
+    EXPECT_EQ(TDecodedPixels::InUse(), 33554432 - 6);
+  }
+  Owned<TBitmap> paper(New<TScratchBitmap>());
+  paper->SetSize(300, 300);
+  paper->Canvas()->Draw(0, 0, icon.get());
+  EXPECT_EQ(TDecodedPixels::InUse(), 4 * 65536);
+  icon.reset();
+  other.reset();
+  EXPECT_EQ(TDecodedPixels::InUse(), 0);
+}
+
+TEST_F(DecodedPixelsTest, ImageListsCountTheImagesTheyHold) {
+  Owned<TImageList> list(New<TImageList>(nullptr));
+  list->SetWidth(2048);
+  list->SetHeight(2048);
+  list->ReadData(*StreamOf(PlainPng(4096, 2048, 0x00112233)));
+  ASSERT_EQ(list->Count(), 2);
+  EXPECT_EQ(TDecodedPixels::InUse(), 0);   // kept as read until drawn
+  Owned<TBitmap> paper(New<TScratchBitmap>());
+  paper->SetSize(10, 10);
+  list->Draw(paper->Canvas(), 0, 0, 1);   // decodes the row of both images
+  EXPECT_EQ(TDecodedPixels::InUse(), 2 * 4194304);
+  list->ReleaseDecodedImages();
+  EXPECT_EQ(TDecodedPixels::InUse(), 0);
+  {
+    BudgetFiller fill(2 * 4194304 - 1);
+    try {
+      list->Draw(paper->Canvas(), 0, 0, 0);
+      ADD_FAILURE() << "images past the budget were decoded";
+    } catch (const EOutOfResources& e) {
+      EXPECT_EQ(e.Message(), Refusal(4096, 2048));
+    }
+  }
+  list->GetHandle();   // all of it, decoded at once
+  EXPECT_EQ(TDecodedPixels::InUse(), 2 * 4194304);
+
+  Owned<TBitmap> image(New<TBitmap>());
+  image->SetSize(2048, 2048);
+  EXPECT_EQ(list->Add(image.get(), nullptr), 2);
+  EXPECT_EQ(TDecodedPixels::InUse(), 4 * 4194304);
+  {
+    BudgetFiller fill(4194303);
+    try {
+      list->AddMasked(image.get(), clWhite);
+      ADD_FAILURE() << "an image past the budget was added";
+    } catch (const EOutOfResources& e) {
+      EXPECT_EQ(e.Message(), Refusal(2048, 2048));
+    }
+    EXPECT_EQ(list->Count(), 3);
+  }
+  image.reset();
+  list->Delete(0);
+  EXPECT_EQ(TDecodedPixels::InUse(), 2 * 4194304);
+
+  // A copy keeps its picture as read until drawn, then holds its own images; clearing and
+  // freeing give them back.
+  Owned<TImageList> copy(New<TImageList>(nullptr));
+  copy->Assign(list.get());
+  EXPECT_EQ(copy->Count(), 2);
+  EXPECT_EQ(TDecodedPixels::InUse(), 2 * 4194304);
+  copy->GetHandle();
+  EXPECT_EQ(TDecodedPixels::InUse(), 4 * 4194304);
+  copy->Clear();
+  EXPECT_EQ(TDecodedPixels::InUse(), 2 * 4194304);
+  list->SetWidth(16);   // a new size empties the list
   EXPECT_EQ(TDecodedPixels::InUse(), 0);
 }
 
