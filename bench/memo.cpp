@@ -64,17 +64,18 @@ void BM_MemoSetWrappedParagraph(benchmark::State& state) {
 }
 BENCHMARK(BM_MemoSetWrappedParagraph)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
-// The keys go through the window's message loop as the user types them; the text is put back
-// between rounds, untimed.
-void BM_MemoTypeThreeKeysIntoParagraph(benchmark::State& state) {
+// Three keys typed at AAt into the memo holding AText, through the window's message loop as
+// the user types them; the text is put back between rounds, untimed. With ALines the memo's
+// Lines object exists (as in a memo read from a form) and must follow the keys.
+void TypeThreeKeys(benchmark::State& state, const String& AText, Integer AAt, bool ALines) {
   Program p;
-  const String text = Paragraph(size_t(state.range(0)));
-  p.Memo()->SetEditValue(Variant(text));
+  p.Memo()->SetEditValue(Variant(AText));
   p.Host().PumpUntilIdle();
-  const Integer middle = Integer(text.size() / 2);
+  TStrings* lines = ALines ? p.Memo()->GetLines() : nullptr;
+  const Integer lineCount = lines ? lines->Count() : 0;
   for (auto _ : state) {
     state.PauseTiming();
-    p.Memo()->SetSelStartAndLength(middle, 0);
+    p.Memo()->SetSelStartAndLength(AAt, 0);
     p.Host().PumpUntilIdle();
     state.ResumeTiming();
     for (char c : {'a', 'b', 'c'}) {
@@ -82,46 +83,29 @@ void BM_MemoTypeThreeKeysIntoParagraph(benchmark::State& state) {
       p.Host().PumpUntilIdle();
     }
     state.PauseTiming();
-    if (p.Length() != text.size() + 3) state.SkipWithError("the keys were not typed");
-    p.Memo()->SetSelStartAndLength(middle, 3);
+    if (p.Length() != AText.size() + 3 || (lines && lines->Count() != lineCount))
+      state.SkipWithError("the keys were not typed");
+    p.Memo()->SetSelStartAndLength(AAt, 3);
     p.Memo()->ClearSelection();
     p.Host().PumpUntilIdle();
     state.ResumeTiming();
   }
   state.SetComplexityN(state.range(0));
 }
+
+void BM_MemoTypeThreeKeysIntoParagraph(benchmark::State& state) {
+  const String text = Paragraph(size_t(state.range(0)));
+  TypeThreeKeys(state, text, Integer(text.size() / 2), false);
+}
 BENCHMARK(BM_MemoTypeThreeKeysIntoParagraph)->Arg(10000)->Arg(100000)->Arg(1000000)
     ->Unit(benchmark::kMillisecond);
 
-// Lines of about 60 characters, as a memo read from a form holds them: its Lines object exists
-// and follows the text. Three keys typed into the middle line.
+// Lines of about 60 characters; the keys go into the middle line.
 void BM_MemoTypeThreeKeysWithLines(benchmark::State& state) {
-  Program p;
   static const char kLine[] = "pack my box with five dozen liquor jugs and a few more words\r\n";
   String text;
   while (text.size() < size_t(state.range(0))) text += kLine;
-  p.Memo()->SetEditValue(Variant(text));
-  p.Host().PumpUntilIdle();
-  TStrings* lines = p.Memo()->GetLines();
-  const Integer lineCount = lines->Count();
-  const Integer middle = Integer((text.size() / 2) / (sizeof kLine - 1) * (sizeof kLine - 1) + 5);
-  for (auto _ : state) {
-    state.PauseTiming();
-    p.Memo()->SetSelStartAndLength(middle, 0);
-    p.Host().PumpUntilIdle();
-    state.ResumeTiming();
-    for (char c : {'a', 'b', 'c'}) {
-      p.Host().Char(Byte(c));
-      p.Host().PumpUntilIdle();
-    }
-    state.PauseTiming();
-    if (p.Length() != text.size() + 3 || lines->Count() != lineCount) state.SkipWithError("the keys were not typed");
-    p.Memo()->SetSelStartAndLength(middle, 3);
-    p.Memo()->ClearSelection();
-    p.Host().PumpUntilIdle();
-    state.ResumeTiming();
-  }
-  state.SetComplexityN(state.range(0));
+  TypeThreeKeys(state, text, Integer((text.size() / 2) / (sizeof kLine - 1) * (sizeof kLine - 1) + 5), true);
 }
 BENCHMARK(BM_MemoTypeThreeKeysWithLines)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 

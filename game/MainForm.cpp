@@ -252,13 +252,14 @@ void TMainForm::ReplayStoredGame(Integer Size, Integer Colors, Integer GameNumbe
 }
 
 void TMainForm::ShowStoredGame(Integer Size, Integer Colors, Integer GameNumber) {
-  // The value is read before anything changes: with none there is nothing to show, and
-  // the board stays as it is rather than taking a shape it has no game for.
+  // Choosing a game ends the pause whatever is stored for it. The value is read before
+  // the shape changes: with none there is nothing to show, and the board stays as it is
+  // rather than taking a shape it has no game for.
+  Resume();
   Owned<TIniFile> scores(New<TIniFile>(HighScoresFileName()));
   const String value = scores->ReadString(ScoreSection(Size, Colors), std::to_string(GameNumber), "");
   if (value.empty()) return;
   const String moves = ParseStoredResult(value).Moves;
-  Resume();
   TakeOverShape(Size, Colors);
   FBoard.GameNumber = GameNumber;
   StartGame(false);
@@ -275,7 +276,10 @@ void TMainForm::GameFinished(Integer GameNumber, Integer CellsLeft, Integer Seco
   const TStoredResult best = ParseStoredResult(scores->ReadString(section, key, ""));
   const TGameOutcome outcome = ResultForm->Prepare(size, colours, GameNumber, CellsLeft, Seconds, PlayerName, best);
   const TModalResult chosen = ResultForm->ShowModal();
-  if (outcome == TGameOutcome::NewBest) {
+  // The file may have gained a result for this game while the window showed (another
+  // running game stored one): it gives way only to a strictly better result, as ever.
+  if (outcome == TGameOutcome::NewBest &&
+      TResultForm::Compare(CellsLeft, ParseStoredResult(scores->ReadString(section, key, ""))) == TGameOutcome::NewBest) {
     PlayerName = CleanPlayerName(ResultForm->eName->GetText());
     StoreValue(*scores, section, key, StoredResultText(CellsLeft, PlayerName, moves));
     Owned<TIniFile> config(New<TIniFile>(ConfigFileName()));

@@ -255,3 +255,43 @@ TEST_F(Focus, SummariesSkippedWhileTheOwnerIsReadComeWithLoaded) {
   c->Loaded();
   EXPECT_EQ(c->Summaries, built + 1);
 }
+
+// Records added or removed before the focused or a selected record move its index: the
+// focus and the selection stay on the records they were on.
+TEST_F(Focus, FocusAndSelectionStayOnTheirRecordsWhenOtherRecordsComeOrGo) {
+  auto value = [this](Integer ARecord) { return c_->GetValue(ARecord, c_->GetItemField(0)).AsInteger(); };
+  auto selected = [&] {
+    V r;
+    for (Integer i = 0; i < c_->GetSelectedCount(); ++i)
+      r.push_back(value(c_->GetRowInfo(c_->GetSelectedRowIndex(i)).RecordIndex));
+    return r;
+  };
+  c_->ChangeFocusedRowIndex(3);  // 40
+  c_->DeleteRecord(0);           // 20 30 40 50
+  EXPECT_EQ(c_->GetFocusedRowIndex(), 2);
+  EXPECT_EQ(value(c_->GetFocusedRecordIndex()), 40);
+  c_->InsertRecord(0);  // (empty) 20 30 40 50
+  EXPECT_EQ(c_->GetFocusedRowIndex(), 3);
+  EXPECT_EQ(value(c_->GetFocusedRecordIndex()), 40);
+  c_->AppendRecord();
+  EXPECT_EQ(c_->GetFocusedRowIndex(), 3);
+  EXPECT_EQ(c_->GetFocusedRecordIndex(), 3);
+  c_->DeleteRecord(3);  // the focused record itself: the row keeps the focus
+  EXPECT_EQ(c_->GetFocusedRowIndex(), 3);
+  EXPECT_EQ(value(c_->GetFocusedRecordIndex()), 50);
+
+  Fill({{10, "A"}, {20, "A"}, {30, "B"}, {40, "B"}, {50, "A"}});
+  c_->SetMultiSelect(true);
+  c_->ClearSelection();
+  c_->ChangeRowSelection(1, true);
+  c_->ChangeRowSelection(3, true);
+  c_->DeleteRecord(0);  // 20 30 40 50
+  EXPECT_EQ(selected(), (V{20, 40}));
+  EXPECT_EQ(c_->GetSelectedRowIndex(1), 2);
+  c_->DeleteRecord(0);  // a selected record goes with its entry: 30 40 50
+  EXPECT_EQ(selected(), (V{40}));
+  EXPECT_EQ(c_->GetSelectedRowIndex(0), 1);
+  c_->InsertRecord(1);  // 30 (empty) 40 50
+  EXPECT_EQ(selected(), (V{40}));
+  EXPECT_EQ(c_->GetSelectedRowIndex(0), 2);
+}

@@ -3,9 +3,11 @@
 #include "DataControllerTestSupport.h"
 
 #include "classlib/core/SysUtils.h"
+#include "widgets/data/cxDataRelations.h"
 #include "widgets/data/cxDataStorage.h"
 #include "widgets/data/cxDataUtils.h"
 
+#include <algorithm>
 #include <limits>
 #include <string>
 
@@ -111,6 +113,71 @@ TEST_F(Notify, ChangesMergeIntoOneNotificationOfTheRightKind) {
   InBrackets([&] { c_->DeleteRecord(0); });
   EXPECT_EQ(r_.Kind, dcDeleted);
   EXPECT_EQ(r_.Record, 0);
+}
+
+TEST_F(Notify, AFieldChangeAfterAWholeRecordChangeStillTellsTheWholeRecord) {
+  InBrackets([&] {
+    c_->DataChanged(dcRecord, -1, 3);
+    c_->SetValue(3, 1, 7);
+  });
+  EXPECT_EQ(r_.Sent, (std::vector<std::string>{"TcxDataChangedInfo"}));
+  EXPECT_EQ(r_.Kind, dcRecord);
+  EXPECT_EQ(r_.Item, -1);
+  EXPECT_EQ(r_.Record, 3);
+  EXPECT_EQ(r_.Events, (std::vector<std::string>{"record 3 item -1", "data"}));
+
+  // The other way round the record change is the wider one anyway.
+  InBrackets([&] {
+    c_->SetValue(3, 1, 8);
+    c_->DataChanged(dcRecord, -1, 3);
+  });
+  EXPECT_EQ(r_.Kind, dcRecord);
+  EXPECT_EQ(r_.Item, -1);
+  // The same field twice stays one field.
+  InBrackets([&] {
+    c_->SetValue(3, 1, 9);
+    c_->SetValue(3, 1, 10);
+  });
+  EXPECT_EQ(r_.Kind, dcField);
+  EXPECT_EQ(r_.Item, 1);
+}
+
+TEST_F(Notify, AValueTypedIntoTheNewItemRowIsToldAsARecordChange) {
+  c_->SetUseNewItemRowForEditing(true);
+  c_->ChangeFocusedRowIndex(2);
+  c_->SetNewItemRowFocused(true);
+  ASSERT_TRUE(c_->IsNewItemRowActive());
+  r_.Events.clear();
+  c_->SetEditValue(1, 60, TcxDataEditValueSource::evsValue);
+  ASSERT_EQ(r_.Kind, dcField);
+  ASSERT_EQ(r_.Record, -1);  // the new-item row's own record
+  ASSERT_FALSE(r_.Events.empty());
+  EXPECT_EQ(r_.Events.back(), "data");
+  EXPECT_NE(std::find(r_.Events.begin(), r_.Events.end(), "record -1 item 1"), r_.Events.end());
+  c_->Cancel();
+}
+
+TEST_F(Notify, APatternDetailCallsOnlyItsListeners) {
+  TcxCustomDataRelation* relation = c_->Relations()->Add(items_[0].get());
+  Owned<TcxDataController> pattern(New<TcxDataController>(nullptr));
+  Owned<TestItem> item(New<TestItem>());
+  pattern->AddItem(item.get());
+  pattern->ChangeValueTypeClass(0, IntType());
+  pattern->SetRecordCount(2);
+  pattern->SetMasterRelation(relation, -1);
+  ASSERT_EQ(pattern->GetDetailMode(), TcxDataControllerDetailMode::dcdmPattern);
+  Recorder seen;
+  pattern->OnDataChanged = TcxDataControllerNotifyEvent(&seen, &Recorder::DataChanged);
+  pattern->OnRecordChanged = TcxDataRecordChangedEvent(&seen, &Recorder::RecordChanged);
+  pattern->AddNotifyEventItem(&seen, TNotifyEvent(&seen, &Recorder::Listener));
+  pattern->SetValue(1, 0, 5);
+  EXPECT_EQ(seen.Events, (std::vector<std::string>{"listener"}));
+
+  // Left on its own it is a controller like any other.
+  c_->Relations()->Clear();
+  seen.Events.clear();
+  pattern->SetValue(1, 0, 6);
+  EXPECT_EQ(seen.Events, (std::vector<std::string>{"record 1 item 0", "data", "listener"}));
 }
 
 TEST_F(Notify, SortingAndGroupingSendLayoutAndTheirEvents) {

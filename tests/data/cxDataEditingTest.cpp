@@ -364,3 +364,77 @@ TEST_F(Editing, IncrementalFilterKeepsTheMatchingRows) {
 }
 
 }  // namespace
+
+TEST_F(Editing, RegroupingPostsThePendingEditFirst) {
+  c_->ChangeFocusedRowIndex(1);  // record 1: 20 A
+  c_->Edit();
+  c_->SetEditValue(1, "B", evsValue);
+  c_->Groups()->ChangeGrouping(1, 0);
+  EXPECT_TRUE(c_->GetEditState().Empty());
+  EXPECT_EQ(e_.Log, (S{"BP", "AP"}));
+  c_->Groups()->FullExpand();  // g(A) 0 4 g(B) 1 2 3: the posted value groups the record
+  EXPECT_EQ(Rows(), (V{0, 0, 4, 1, 1, 2, 3}));
+  EXPECT_EQ(c_->GetFocusedRecordIndex(), 1);
+
+  // Asking for the position the item already has changes nothing, so the edit stays.
+  c_->Edit();
+  c_->SetEditValue(0, 21, evsValue);
+  c_->Groups()->ChangeGrouping(1, 0);
+  c_->Groups()->ChangeGrouping(1, 5);  // past the end: the one level it already holds
+  EXPECT_TRUE(c_->GetEditState().Contains(dceEdit));
+  c_->Groups()->ChangeGrouping(1, -1);
+  EXPECT_TRUE(c_->GetEditState().Empty());
+  EXPECT_EQ(e_.Log, (S{"BP", "AP", "BP", "AP"}));
+  EXPECT_EQ(Value(1), 21);
+}
+
+// A focused group row is the whole selection of single-select mode: deleting the
+// selection deletes the group's records, as deleting the focused row does.
+TEST_F(Editing, DeletingASingleSelectedGroupRowDeletesItsRecords) {
+  c_->Groups()->ChangeGrouping(1, 0);  // g(A) g(B), both collapsed
+  c_->ChangeFocusedRowIndex(1);        // g(B): records 2 and 3
+  ASSERT_EQ(c_->GetSelectedCount(), 1);
+  c_->DeleteSelection();
+  EXPECT_EQ(e_.Log, (S{"BD3", "AD", "BD2", "AD"}));
+  EXPECT_EQ(c_->GetRecordCount(), 3);
+  EXPECT_EQ(Value(0), 10);
+  EXPECT_EQ(Value(1), 20);
+  EXPECT_EQ(Value(2), 50);
+
+  c_->Groups()->FullExpand();  // g(A) 10 20 50: a data row deletes its record alone
+  c_->ChangeFocusedRowIndex(2);
+  e_.Log.clear();
+  c_->DeleteSelection();
+  EXPECT_EQ(e_.Log, (S{"BD1", "AD"}));
+  EXPECT_EQ(c_->GetRecordCount(), 2);
+  EXPECT_EQ(Value(c_->GetFocusedRecordIndex()), 50);
+}
+
+// The row that takes the focus after a deletion is the nearest one that stays.
+TEST_F(Editing, AfterDeletingTheFocusGoesToTheNearestRowThatStays) {
+  c_->ChangeSortingOrder(0, TcxDataSortOrder::soDescending);  // 50 40 30 20 10
+  c_->SetMultiSelect(true);
+  c_->ChangeFocusedRowIndex(1);
+  c_->ClearSelection();
+  c_->SelectRows(1, 2);  // 40 30
+  c_->DeleteSelection();
+  EXPECT_EQ(Values(), (V{50, 20, 10}));
+  EXPECT_EQ(c_->GetFocusedRowIndex(), 1);
+  EXPECT_EQ(Value(c_->GetFocusedRecordIndex()), 20);
+
+  Fill({{10, "A"}, {20, "A"}, {30, "B"}, {40, "B"}, {50, "A"}});  // 50 40 30 20 10
+  c_->ChangeFocusedRowIndex(2);
+  c_->ClearSelection();
+  c_->SelectRows(2, 4);  // 30 20 10: nothing after them, so the row before
+  c_->DeleteSelection();
+  EXPECT_EQ(Values(), (V{50, 40}));
+  EXPECT_EQ(Value(c_->GetFocusedRecordIndex()), 40);
+
+  Fill({{10, "A"}, {20, "A"}, {30, "B"}, {40, "B"}, {50, "A"}});
+  c_->Groups()->ChangeGrouping(1, 0);
+  c_->Groups()->FullExpand();  // g(A) 50 20 10 g(B) 40 30
+  c_->ChangeFocusedRowIndex(0);
+  c_->DeleteFocused();  // the group row's own records go: g(B) is the nearest row left
+  EXPECT_EQ(Values(), (V{40, 40, 30}));
+  EXPECT_EQ(Value(c_->GetFocusedRecordIndex()), 40);
+}

@@ -2,6 +2,8 @@
 // next match without wrap, the incremental filter's search, and the key locate object.
 #include "DataControllerTestSupport.h"
 
+#include <string>
+
 namespace {
 
 class Finding : public ControllerTest {
@@ -103,4 +105,40 @@ TEST_F(Finding, KeyLocateFindsTheFirstRecordEqualOnEveryKey) {
   Owned<TcxValueDefRecordReader> copy(New<TcxValueDefRecordReader>(c_.get(), 2));
   key->ReadData(copy.get());
   EXPECT_EQ(key->FindRecordIndex(), 2);
+}
+
+TEST(KeyLocate, ValuesAreReadBetweenTheControllersRecordReadingBrackets) {
+  struct Logged : TcxDataController {
+    using TcxDataController::TcxDataController;
+    std::vector<std::string> Log;
+    void BeginReadRecord() override { Log.push_back("begin"); }
+    void EndReadRecord() override { Log.push_back("end"); }
+  };
+  struct Reader : TcxValueDefReader {
+    std::vector<std::string>* Log = nullptr;
+    bool Raise = false;
+    Variant GetValue(TcxValueDef*) override {
+      Log->push_back("read");
+      if (Raise) throw Exception("unreadable");
+      return 5;
+    }
+  };
+  Owned<Logged> c(New<Logged>(nullptr));
+  Owned<TestItem> item(New<TestItem>());
+  c->AddItem(item.get());
+  c->ChangeValueTypeClass(0, IntType());
+  c->SetRecordCount(2);
+  c->SetValue(1, 0, 5);
+  Owned<TcxDataControllerKeyLocateObject> key(New<TcxDataControllerKeyLocateObject>(c.get()));
+  key->KeyFields().push_back(c->GetItemField(0));
+  Owned<Reader> reader(New<Reader>());
+  reader->Log = &c->Log;
+  key->ReadData(reader.get());
+  EXPECT_EQ(c->Log, (std::vector<std::string>{"begin", "read", "end"}));
+  EXPECT_EQ(key->FindRecordIndex(), 1);
+
+  c->Log.clear();
+  reader->Raise = true;
+  EXPECT_THROW(key->ReadData(reader.get()), Exception);
+  EXPECT_EQ(c->Log, (std::vector<std::string>{"begin", "read", "end"}));  // closed all the same
 }

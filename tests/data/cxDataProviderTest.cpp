@@ -21,7 +21,7 @@ struct IdRows : TcxCustomDataSource {
   };
   std::vector<Row> Data;
   Int64 NextId = 100;
-  bool WithIds = true, MakesRecords = true;
+  bool WithIds = true, MakesRecords = true, Fails = false;
 
   void Add(Integer ANumber, const String& AText) { Data.push_back({NextId++, {ANumber, AText}}); }
   Row* Find(TcxDataRecordHandle H) {
@@ -54,7 +54,10 @@ struct IdRows : TcxCustomDataSource {
     ++ChildAsks;
     return ARecordIndex == 1;
   }
-  Integer GetRecordCount() override { return Integer(Data.size()); }
+  Integer GetRecordCount() override {
+    if (Fails) throw Exception("source gone");
+    return Integer(Data.size());
+  }
   TcxDataRecordHandle GetRecordHandleByIndex(Integer I) override { return Data.at(size_t(I)).Id; }
   Variant GetRecordId(TcxDataRecordHandle H) override { return Variant(Integer(H)); }
   bool IsRecordIdSupported() override { return WithIds; }
@@ -110,6 +113,19 @@ TEST_F(Provider, RecordsAndValuesComeFromTheSource) {
   src_.DataChanged();
   EXPECT_EQ(c_->GetRowCount(), 5);
   EXPECT_EQ(c_->GetItemCount(), 2);  // the handle field is internal
+}
+
+TEST_F(Provider, ARefreshThatFailsAtTheEndOfABracketLeavesNoBracketOpen) {
+  c_->BeginUpdate();
+  c_->Refresh();  // waits for the end of the bracket
+  src_.Fails = true;
+  EXPECT_THROW(c_->EndUpdate(), Exception);
+  EXPECT_EQ(c_->LockCount(), 0);
+  src_.Fails = false;
+  src_.Add(60, "f");
+  c_->Refresh();  // not held back by a bracket left open
+  EXPECT_EQ(c_->GetRecordCount(), 6);
+  EXPECT_EQ(c_->GetRowCount(), 6);
 }
 
 TEST_F(Provider, AppendInsertPostAndCancelGoToTheSource) {
@@ -289,3 +305,20 @@ TEST_F(Cursor, AReloadReadsEveryPositionOfTheProvider) {
 }
 
 }  // namespace
+
+TEST_F(Provider, DeletingARecordThroughTheSourceKeepsTheFocusAndSelectionOnTheirRecords) {
+  c_->SetMultiSelect(true);
+  c_->ChangeFocusedRowIndex(3);  // 40
+  c_->ClearSelection();
+  c_->ChangeRowSelection(4, true);  // 50
+  c_->DeleteRecord(0);              // 20 30 40 50, read again from the source
+  EXPECT_EQ(src_.Numbers(), (V{20, 30, 40, 50}));
+  EXPECT_EQ(c_->GetFocusedRowIndex(), 2);
+  EXPECT_EQ(c_->GetItemValue(c_->GetFocusedRecordIndex(), 0).AsInteger(), 40);
+  ASSERT_EQ(c_->GetSelectedCount(), 1);
+  EXPECT_EQ(c_->GetSelectedRowIndex(0), 3);
+  c_->InsertRecord(0);  // (empty) 20 30 40 50
+  EXPECT_EQ(c_->GetFocusedRowIndex(), 3);
+  EXPECT_EQ(c_->GetItemValue(c_->GetFocusedRecordIndex(), 0).AsInteger(), 40);
+  EXPECT_EQ(c_->GetSelectedRowIndex(0), 4);
+}

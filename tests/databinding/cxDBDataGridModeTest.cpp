@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <map>
+#include <random>
 
 using enum TFieldType;
 
@@ -462,6 +463,146 @@ TEST_F(DBGridMode, TheDataSetsOwnFilterShapesTheWindowAndUnchangedSettingsLeaveI
   link.SetDataSource(nullptr);
 }
 
+TEST_F(DBGridMode, RandomEditsScrollsAndWindowSizesKeepBothWindowsOnTheDataSet) {
+  // Scrolls, jumps, deletes, inserts (posted or cancelled), edits and window sizes changed
+  // at any time, through the controller and from outside; a second window follows. After
+  // every step each window holds the records around the data set's current one.
+  for (unsigned seed = 1; seed <= 6; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Open(60, 8);
+    Owned<TcxDBDataController> other(New<TcxDBDataController>(nullptr));
+    AddItems(other.get(), {"ID", "S"});
+    other->DataModeController()->SetGridModeBufferCount(4);
+    other->DataModeController()->SetGridMode(true);
+    other->SetDataSource(Source);
+    std::mt19937 random(seed);
+    auto pick = [&](Integer lo, Integer hi) { return std::uniform_int_distribution<Integer>(lo, hi)(random); };
+    auto place = [&] { return std::find(Model.begin(), Model.end(), CurrentID()) - Model.begin(); };
+    Integer next = 1000;
+    auto typeNew = [&](TcxDBDataController* AController) {
+      AController->SetEditValue(0, Variant(next), TcxDataEditValueSource::evsValue);
+      AController->SetEditValue(1, Variant("r" + IntToStr(next)), TcxDataEditValueSource::evsValue);
+    };
+    for (Integer step = 0; step < 120; ++step) {
+      const Integer op = pick(0, 9);
+      SCOPED_TRACE("step " + std::to_string(step) + ", operation " + std::to_string(op));
+      switch (op) {
+        case 0:
+          C->Scroll(pick(-5, 5));
+          break;
+        case 1:
+          Locate(Model[size_t(pick(0, Integer(Model.size()) - 1))]);
+          break;
+        case 2:
+        case 3:
+          if (Model.size() > 3) {
+            const Integer id = CurrentID();
+            if (op == 2)
+              DS->Delete();
+            else
+              C->DeleteFocused();
+            Model.erase(std::find(Model.begin(), Model.end(), id));
+          }
+          break;
+        case 4: {
+          // Inserted before the current record, through either window.
+          const auto at = place();
+          TcxDBDataController* through = pick(0, 1) ? C.get() : other.get();
+          through->Insert();
+          typeNew(through);
+          if (pick(0, 2) == 0) {
+            through->Cancel();
+          } else {
+            through->PostEditing();
+            Model.insert(Model.begin() + at, next);
+          }
+          ++next;
+          break;
+        }
+        case 5:
+          C->DataModeController()->SetGridModeBufferCount(pick(1, 12));
+          break;
+        case 6:
+          C->ChangeFocusedRowIndex(pick(0, C->GetRowCount() - 1));
+          break;
+        case 7:
+          // An edit that leaves the value as it was, with the window resized under it.
+          C->Edit();
+          C->SetEditValue(1, Variant("r" + IntToStr(CurrentID())), TcxDataEditValueSource::evsValue);
+          if (pick(0, 1)) C->DataModeController()->SetGridModeBufferCount(pick(1, 12));
+          if (pick(0, 1))
+            C->PostEditing();
+          else
+            C->Cancel();
+          break;
+        case 8:
+          if (pick(0, 1))
+            DS->First();
+          else
+            DS->Last();
+          break;
+        default: {
+          const auto at = place();
+          DS->Insert();
+          DS->FieldByName("ID")->SetValue(Variant(next));
+          DS->FieldByName("S")->SetValue(Variant("r" + IntToStr(next)));
+          DS->Post();
+          Model.insert(Model.begin() + at, next++);
+          break;
+        }
+      }
+      ASSERT_EQ(DS->State(), TDataSetState::dsBrowse);
+      const Integer size = C->DataModeController()->GridModeBufferCount();
+      ASSERT_NO_FATAL_FAILURE(ExpectWindow(std::min<Integer>(Integer(Model.size()), size)));
+      ASSERT_NO_FATAL_FAILURE(ExpectWindowOf(other.get(), std::min<Integer>(Integer(Model.size()), 4)));
+    }
+    other->SetDataSource(nullptr);
+  }
+}
+
+TEST_F(DBGridMode, AWindowFollowsWhenALargerWindowOnItsDataSetComesGoesOrLoads) {
+  // The data set's record buffer serves every link: a larger window coming, going or
+  // leaving grid mode reshapes it under the smaller one.
+  for (unsigned seed = 1; seed <= 6; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Open(60, 4);
+    Owned<TcxDBDataController> large(New<TcxDBDataController>(nullptr));
+    AddItems(large.get(), {"ID", "S"});
+    large->DataModeController()->SetGridModeBufferCount(12);
+    large->DataModeController()->SetGridMode(true);
+    large->SetDataSource(Source);
+    std::mt19937 random(seed);
+    auto pick = [&](Integer lo, Integer hi) { return std::uniform_int_distribution<Integer>(lo, hi)(random); };
+    for (Integer step = 0; step < 100; ++step) {
+      const Integer op = pick(0, 4);
+      SCOPED_TRACE("step " + std::to_string(step) + ", operation " + std::to_string(op));
+      switch (op) {
+        case 0:
+          Locate(pick(1, 60));
+          break;
+        case 1:
+          (pick(0, 1) ? C.get() : large.get())->Scroll(pick(-6, 6));
+          break;
+        case 2:
+          large->SetDataSource(large->DataSource() ? nullptr : Source);
+          break;
+        case 3:
+          large->DataModeController()->SetGridMode(!large->DataModeController()->GridMode());
+          break;
+        default:
+          C->ChangeFocusedRowIndex(pick(0, C->GetRowCount() - 1));
+          break;
+      }
+      ASSERT_NO_FATAL_FAILURE(ExpectWindow(4));
+      if (large->DataSource() && large->IsGridMode()) {
+        ASSERT_NO_FATAL_FAILURE(ExpectWindowOf(large.get(), 12));
+      }
+    }
+    large.reset();
+    ASSERT_NO_FATAL_FAILURE(ExpectWindow(4));
+  }
+}
+
 namespace {
 
 // A master that makes a loaded clone of its pattern detail for each record it is asked for.
@@ -559,6 +700,56 @@ TEST_F(DBGridMode, EachRowOfAWindowedMasterShowsItsOwnRecordsDetails) {
     expectDetails({4, 5, 6});
     EXPECT_EQ(master->GetDetailDataController(master->GetRowInfo(0).RecordIndex, 0), d4);
   }
+  pattern->SetMasterRelation(nullptr, -1);
+}
+
+TEST_F(DBGridMode, ARecordAddedThroughAWindowedDetailStaysUntilPosted) {
+  MakeDataSet({{"ID", ftInteger}, {"NAME", ftString, 10}}, {{1, "a"}, {2, "b"}, {3, "c"}});
+  DS->Open();
+  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}});
+  for (const auto& r : std::vector<std::vector<Variant>>{{10, 1}, {11, 1}, {12, 1}, {30, 3}}) detail->AddRecord(r);
+  detail->Open();
+  auto* detailSource = New<TDataSource>(Owner.get());
+  detailSource->SetDataSet(detail);
+  DBTestItem level;
+  Owned<TCloningMaster> master(New<TCloningMaster>(nullptr));
+  AddItems(master.get(), {"ID", "NAME"});
+  master->SetDataSource(Source);
+  Owned<TcxDBDataController> pattern(New<TcxDBDataController>(nullptr));
+  AddItems(pattern.get(), {"ID", "MID"});
+  pattern->DataModeController()->SetGridModeBufferCount(3);
+  pattern->DataModeController()->SetGridMode(true);
+  pattern->SetDataSource(detailSource);
+  pattern->SetMasterKeyFieldNames("ID");
+  pattern->SetDetailKeyFieldNames("MID");
+  pattern->SetMasterRelation(master->Relations()->Add(&level), -1);
+  master->Refresh();
+  auto* d = static_cast<TcxDBDataController*>(master->GetDetailDataController(0, 0));
+  ASSERT_NE(d, nullptr);
+  ASSERT_TRUE(d->IsGridMode());
+  // Inserted in the middle of the window and at its end: the new record is the focused row
+  // until it is posted.
+  for (bool append : {false, true}) {
+    SCOPED_TRACE(append ? "appended" : "inserted");
+    ASSERT_TRUE(detail->Locate("ID", Variant(11), TLocateOptions()));
+    const Integer id = append ? 99 : 98;
+    if (append)
+      d->Append();
+    else
+      d->Insert();
+    EXPECT_EQ(detail->State(), TDataSetState::dsInsert);
+    ASSERT_TRUE(d->IsEditing());
+    const Integer row = d->GetFocusedRowIndex();
+    ASSERT_GE(row, 0);
+    EXPECT_TRUE(VarIsNull(d->GetItemValue(d->GetRowInfo(row).RecordIndex, 0)));
+    d->SetEditValue(0, Variant(id), TcxDataEditValueSource::evsValue);
+    d->SetEditValue(1, Variant(2), TcxDataEditValueSource::evsValue);
+    d->PostEditing();
+    EXPECT_EQ(detail->State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(detail->Lookup("ID", Variant(id), "MID"), Variant(2));
+    EXPECT_EQ(d->GetItemValue(d->GetFocusedRecordIndex(), 0), Variant(id));
+  }
+  EXPECT_EQ(detail->RecordCount(), 6);
   pattern->SetMasterRelation(nullptr, -1);
 }
 
@@ -750,6 +941,52 @@ TEST_F(DBGridModeSelection, OneStepRangesAgreeWithAWalk) {
     target = pick(0, 3) == 0 ? pick(1, 60) : std::clamp<Integer>(target + pick(-1, 1), 1, 60);
     SelectTo(target);
     ASSERT_EQ(SelectedIDs(), Range(std::min(anchor, target), std::max(anchor, target))) << "round " << round;
+  }
+}
+
+TEST_F(DBGridModeSelection, BookmarksOfAClosedOrReplacedDataSetAreDropped) {
+  // Bookmarks are texts of one data set; another data set may know the same texts for
+  // other records.
+  enum { kOtherSource, kOtherDataSet, kReopened };
+  for (int how : {kOtherSource, kOtherDataSet, kReopened}) {
+    SCOPED_TRACE(how);
+    OpenSelecting(50, 10);
+    TMemoryDataSet* second = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"S", ftString, 10}});
+    for (Integer i = 1; i <= 50; ++i) second->AddRecord({Variant(100 + i), Variant("s" + IntToStr(i))});
+    second->Open();
+    auto* secondSource = New<TDataSource>(Owner.get());
+    secondSource->SetDataSet(second);
+    Anchor(3);
+    SelectTo(6);
+    ASSERT_EQ(SelectedIDs(), Range(3, 6));
+    ASSERT_TRUE(C->SaveBookmark());
+    if (how == kOtherSource) {
+      C->SetDataSource(secondSource);
+    } else if (how == kOtherDataSet) {
+      Source->SetDataSet(second);
+    } else {
+      DS->Close();
+      DS->Open();
+    }
+    EXPECT_EQ(C->GetSelectedCount(), 0);
+    EXPECT_FALSE(C->IsSelectionAnchorAssigned());
+    EXPECT_FALSE(C->IsBookmarkAvailable());
+    // Nothing of the other data set is deleted for the records selected in the first.
+    C->DeleteSelection();
+    EXPECT_EQ(second->RecordCount(), 50);
+    EXPECT_EQ(DS->RecordCount(), 50);
+    if (how != kReopened) {
+      // The next range is of the data set shown now.
+      ASSERT_TRUE(second->Locate("ID", Variant(110), TLocateOptions()));
+      C->SetSelectionAnchor(FocusedRow());
+      ASSERT_TRUE(second->Locate("ID", Variant(111), TLocateOptions()));
+      C->SelectFromAnchor(FocusedRow(), false);
+      EXPECT_EQ(C->GetSelectedCount(), 2);
+      C->DeleteSelection();
+      EXPECT_EQ(second->RecordCount(), 48);
+      EXPECT_FALSE(second->Locate("ID", Variant(110), TLocateOptions()));
+    }
+    C->SetDataSource(nullptr);
   }
 }
 

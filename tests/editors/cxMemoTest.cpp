@@ -680,16 +680,14 @@ std::vector<String> Read(TStrings* L) {
 TEST_F(MemoTest, RandomLinesTypingAndUndoKeepTheTextOfThePlainRules) {
   for (const bool focused : {true, false}) {
     TcxMemo* memo = Add();
-    if (!focused) {
-      auto* other = New<TcxMemo>(form);
-      other->SetParent(form);
-      other->SetTop(150);
-      host().PumpUntilIdle();
-      other->SetFocus();
-      host().PumpUntilIdle();
-    }
+    if (!focused) Add()->SetTop(150);   // the focus goes to another memo
     TChangeCounter counter;
     memo->GetMemoProperties()->OnChange = {&counter, &TChangeCounter::Changed};
+    // The memo outlives this pass (the form owns it); its handler must not outlive the counter.
+    struct Unhook {
+      TcxMemo* Memo;
+      ~Unhook() { Memo->GetMemoProperties()->OnChange = {}; }
+    } unhook{memo};
     std::mt19937 rng(focused ? 5421 : 5422);
     std::uniform_int_distribution<int> action(0, 13), pick(0, 5);
     static const char* const kLines[] = {"one", "a longer line of words", "x", "", "two\r\nlines", "lone\rcr"};
@@ -821,6 +819,7 @@ TEST_F(MemoTest, RandomLinesTypingAndUndoKeepTheTextOfThePlainRules) {
         ASSERT_FALSE(memo->GetEditModified());
       }
     }
+    memo->GetMemoProperties()->OnChange = {};   // the counter ends with this round
   }
 }
 
@@ -898,5 +897,58 @@ TEST_F(MemoTest, LinesFollowChangesThatJoinOrSplitALineBreak) {
     memo->SetSelText(c.insert);
     EXPECT_EQ(Read(lines), c.expected) << c.text << " now " << Text(memo);
     EXPECT_EQ(Read(memo->GetLines()), c.expected) << c.text;
+  }
+}
+
+// Delete leaves the caret where it is: whether it changed the text decides whether the key
+// stays with the memo or goes on to its host.
+TEST_F(MemoTest, ADeleteThatChangesOnlyTheTextStaysWithTheMemo) {
+  TcxMemo* m = Add();
+  TKeySink sink;
+  m->OnAfterKeyDown = {&sink, &TKeySink::AfterKeyDown};
+  Type("abc");
+  m->SetSelStartAndLength(1, 0);
+  host().PumpUntilIdle();
+  sink.Keys.clear();
+  host().Key(VK_DELETE);
+  host().PumpUntilIdle();
+  EXPECT_EQ(Text(m), "ac");
+  EXPECT_EQ(m->GetSelStart(), 1);
+  EXPECT_TRUE(sink.Keys.empty());
+  m->SetSelStartAndLength(2, 0);
+  host().PumpUntilIdle();
+  host().Key(VK_DELETE);   // at the end: nothing to delete
+  host().PumpUntilIdle();
+  EXPECT_EQ(Text(m), "ac");
+  EXPECT_EQ(sink.Keys, (std::vector<Word>{VK_DELETE}));
+  m->OnAfterKeyDown = {};
+}
+
+namespace {
+// Frees the memo whose change it hears.
+class TMemoFreer : public TObject {
+ public:
+  void Changed(TObject* Sender) {
+    ++Calls;
+    static_cast<TcxMemo*>(Sender)->Free();
+  }
+  int Calls = 0;
+};
+}  // namespace
+
+// A line added, by the short route or the long one, whose change handler frees the memo and
+// with it its lines: nothing is touched afterwards.
+TEST_F(MemoTest, AChangeHandlerMayFreeTheMemoWhileALineIsAdded) {
+  for (const char* start : {"first", "ends with a break\r\n"}) {
+    TcxMemo* memo = Add();
+    memo->SetEditValue(Variant(String(start)));
+    TStrings* lines = memo->GetLines();
+    TMemoFreer freer;
+    memo->GetMemoProperties()->OnChange = {&freer, &TMemoFreer::Changed};
+    TWeakLink link(memo);
+    lines->Add("second");
+    host().PumpUntilIdle();
+    EXPECT_FALSE(link.Alive()) << start;
+    EXPECT_EQ(freer.Calls, 1) << start;
   }
 }

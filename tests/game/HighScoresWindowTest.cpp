@@ -160,13 +160,17 @@ TEST_F(HighScoresWindowTest, ThePopupActsOnTheRightClickedRowAndTakesOverItsShap
   EXPECT_EQ(belowRows, std::pair(false, false));
   EXPECT_EQ(std::pair(Integer(Board().Size), Board().Paused), std::pair(10, true));
 
-  // "Show me how" on a game stored without moves changes nothing.
+  // "Show me how" on a game stored with an empty value starts nothing and keeps the
+  // board's shape, but the choice of a game still ends the pause: the game goes on.
+  const String before = Board().Moves;
   EXPECT_FALSE(Open([&] {
     W()->SelectSize(1);
     ChooseFromPopup(1, 2);
   }));
   EXPECT_EQ(popupEnabled, std::pair(true, true));
-  EXPECT_EQ(std::tuple(Integer(Board().Size), Board().Paused, Board().GameNumber), std::tuple(10, true, 2611));
+  EXPECT_EQ(std::tuple(Integer(Board().Size), Integer(Board().Colors), Board().Paused, Board().GameNumber, Board().Moves),
+            std::tuple(10, 4, false, 2611, before));
+  EXPECT_EQ(FileText("config.ini"), "[Settings]\nSize=12\nColors=5\n");
 
   // "Show me how" on the third row: the window takes its shape, stores it and replays the
   // moves unrecorded.

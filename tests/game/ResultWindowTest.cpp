@@ -162,6 +162,36 @@ TEST_F(ResultWindowTest, ATieOrAWorseResultKeepsTheStoredBestAndItsName) {
   EXPECT_EQ(FileText("highscores.ini"), "[10,4]\n2611=7,Eve,(5,5)\n");
 }
 
+TEST_F(ResultWindowTest, AResultStoredWhileTheWindowShowsIsReplacedOnlyByABetterOne) {
+  // The window opens on no stored result; before it closes another running game stores
+  // one for the same game. Only a strictly better result replaces it then.
+  Board().Moves = "(4,4)";
+  auto meanwhile = [&](const std::string& Stored) {
+    return [=, this] {
+      WriteFile("highscores.ini", Stored);
+      ResultForm->eName->SetValueText("Zed");
+      Press(ResultForm->bOK);
+    };
+  };
+  const std::string better = "[10,4]\n2611=1,Ann,(0,0)\n";
+  EXPECT_EQ(Finish(5, 9, meanwhile(better)).Best, "Congratulation! You've got the best result!");
+  EXPECT_EQ(FileText("highscores.ini"), better);
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "config.ini"));
+  EXPECT_EQ(form_->PlayerName, "Player");
+  std::filesystem::remove(dir_ / "highscores.ini");
+  const std::string tie = "[10,4]\n2611=5,Bob,(1,1)\n";
+  Finish(5, 9, meanwhile(tie));
+  EXPECT_EQ(FileText("highscores.ini"), tie);
+  // A worse one stored meanwhile, or one that does not read, gives way as usual.
+  std::filesystem::remove(dir_ / "highscores.ini");
+  Finish(5, 9, meanwhile("[10,4]\n2611=6,Cy,(2,2)\n"));
+  EXPECT_EQ(FileText("highscores.ini"), "[10,4]\n2611=5,Zed,(4,4)\n");
+  EXPECT_EQ(FileText("config.ini"), "[Settings]\nName=Zed\n");
+  std::filesystem::remove(dir_ / "highscores.ini");
+  Finish(5, 9, meanwhile("[10,4]\n2611=x,Cy,(2,2)\n"));
+  EXPECT_EQ(FileText("highscores.ini"), "[10,4]\n2611=5,Zed,(4,4)\n");
+}
+
 TEST_F(ResultWindowTest, TryAgainStoresFirstAndShowMeHowReplaysTheBestUnrecorded) {
   Board().GameNumber = 77;
   form_->StartGame(true);

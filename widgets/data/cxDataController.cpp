@@ -277,6 +277,7 @@ void TcxCustomDataController::DeleteRecord(Integer ARecordIndex) {
     if (ARecordIndex == FProvider->EditingRecordIndex()) FProvider->ResetEditing();
     FProvider->DeleteRecord(ARecordIndex);
     FProvider->ShiftDeletingFocus({ARecordIndex});
+    FDataControllerInfo->RecordsDeleted({ARecordIndex}, !IsRestoringSelectionByKeys());
     DataChanged(dcTotal, -1, -1);
   } catch (...) {
     EndUpdate();
@@ -289,6 +290,7 @@ void TcxCustomDataController::DeleteRecord(Integer ARecordIndex) {
 // come or go.
 void TcxCustomDataController::RecordInserted(Integer ARecordIndex) {
   if (FBookmarkRecordIndex >= ARecordIndex) ++FBookmarkRecordIndex;
+  FDataControllerInfo->RecordInserted(ARecordIndex, !IsRestoringSelectionByKeys());
   FProvider->RecordInserted(ARecordIndex);
   if (HasRelations() && FRelations->ItemField())
     for (Integer r = ARecordIndex + 1; r < GetRecordCount(); ++r) FixDetailRecordIndexes(r, 0);
@@ -502,7 +504,15 @@ void TcxCustomDataController::ChangeItemSortingIndex(Integer AItemIndex, Integer
 
 void TcxCustomDataController::ChangeItemGroupIndex(Integer AItemIndex, Integer AGroupIndex) {
   TcxCustomDataField* field = GetItemField(AItemIndex);
-  if (GetItemGroupIndex(AItemIndex) == AGroupIndex || (AGroupIndex < 0 && GetItemGroupIndex(AItemIndex) < 0)) return;
+  const Integer was = GetItemGroupIndex(AItemIndex);
+  // The place the list would give it: a grouped item moves at most to the last level.
+  const Integer count = GetGroupingItemCount();
+  const Integer to = AGroupIndex < 0 ? -1 : std::min(AGroupIndex, was >= 0 ? count - 1 : count);
+  if (to == was) return;
+  // The edited record's values decide its group: the edit is posted first.
+  TWeakLink self(this);
+  PostEditing();
+  if (!self.Alive()) return;
   FDataControllerInfo->SetGroupingChanged();
   FDataControllerInfo->GroupingFieldList()->ChangeGrouping(field, AGroupIndex);
 }
@@ -559,7 +569,7 @@ Integer TcxCustomDataController::CompareRecords(Integer ARecordIndex1, Integer A
   // more of the controller is touched.
   auto* self = const_cast<TcxCustomDataController*>(this);
   TWeakLink link(self);
-  const bool rebuilding = FDataControllerInfo->IsUpdating();
+  const bool rebuilding = FDataControllerInfo && FDataControllerInfo->IsUpdating();
   auto freed = [&] {
     if (link.Alive()) return false;
     if (rebuilding) throw TcxDataControllerFreed();

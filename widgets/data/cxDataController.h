@@ -594,6 +594,12 @@ class TcxCustomDataController : public TPersistent {
   void DeleteStorageRecords(const std::vector<Integer>& AList);
   // The record chosen by the provider's BeginDeleting takes the focus at the rebuild.
   void ApplyDeletingFocus();
+  // Deletes what the row shows: its record, or every record of its group.
+  void DeleteFocusedRow(Integer ARowIndex);
+  // The records the rows show (a group row: its group's), sorted, each once.
+  std::vector<Integer> GetRowRecords(const std::vector<Integer>& ARows);
+  // The selected rows in selection order (single-select mode: the focused row when selected).
+  std::vector<Integer> GetSelectedRows() const;
   // A refresh: the records are read again first when they come from a source.
   void DoRefresh();
   // Notes the expanded (and selected) groups by their values while the records that
@@ -650,6 +656,8 @@ class TcxCustomDataController : public TPersistent {
   Integer FLookupLockCount = 0;
   Integer FProviderLockCount = 0;
   Integer FSaveKeysCount = 0;
+  // Inside a save-keys bracket of a smart refresh the selection comes back by its keys.
+  bool IsRestoringSelectionByKeys() const { return FSaveKeysCount > 0 && IsSmartRefresh(); }
   bool FDataChangeMerged = false;
   bool FChangedHeldBack = false;
   bool FSummaryHeldBack = false;  // summaries skipped while the owner was read

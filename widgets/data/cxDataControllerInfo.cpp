@@ -294,6 +294,24 @@ void TcxCustomDataControllerInfo::ResetFocusing() {
   CheckUpdate();
 }
 
+void TcxCustomDataControllerInfo::RecordsDeleted(const std::vector<Integer>& AList, bool ASelection) {
+  for (TcxDataFocusingInfo* f : {&FFocusingInfo, &FPrevFocusingInfo}) {
+    if (f->RecordIndex < 0) continue;
+    const auto at = std::lower_bound(AList.begin(), AList.end(), f->RecordIndex);
+    if (at != AList.end() && *at == f->RecordIndex)
+      f->RecordIndex = -1;
+    else
+      f->RecordIndex -= Integer(at - AList.begin());
+  }
+  if (ASelection) FSelection->RecordsDeleted(AList);
+}
+
+void TcxCustomDataControllerInfo::RecordInserted(Integer ARecordIndex, bool ASelection) {
+  for (TcxDataFocusingInfo* f : {&FFocusingInfo, &FPrevFocusingInfo})
+    if (f->RecordIndex >= ARecordIndex) ++f->RecordIndex;
+  if (ASelection) FSelection->RecordInserted(ARecordIndex);
+}
+
 // ---- Selection ----
 
 Integer TcxCustomDataControllerInfo::GetSelectedCount() const {

@@ -150,6 +150,11 @@ class TcxCustomDataControllerInfo : public TObject {
   // Clears the focused row and takes the controller's current record, whose row the
   // rebuild focuses again.
   void ResetFocusing();
+  // Storage records went or came: the focus and the selection keep their records (the
+  // focus of a deleted record keeps its row, which the rebuild settles). AList is sorted.
+  // Without ASelection the selection is left alone: saved keys will bring it back.
+  void RecordsDeleted(const std::vector<Integer>& AList, bool ASelection);
+  void RecordInserted(Integer ARecordIndex, bool ASelection);
 
   // ---- Selection ----
   TcxDataSelection* Selection() const { return FSelection; }

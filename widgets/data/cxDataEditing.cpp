@@ -297,6 +297,35 @@ void TcxCustomDataController::ApplyDeletingFocus() {
   FDataControllerInfo->AddChanges({dcicResetFocusedRow});
 }
 
+// A data row deletes its record; a group row stands for every record of its group.
+void TcxCustomDataController::DeleteFocusedRow(Integer ARowIndex) {
+  if (GetRowInfo(ARowIndex).Level == GetGroupingItemCount())
+    FProvider->DeleteFocused();
+  else
+    DeleteRecords(GetRowRecords({ARowIndex}));
+}
+
+std::vector<Integer> TcxCustomDataController::GetSelectedRows() const {
+  std::vector<Integer> rows;
+  for (Integer i = 0; i < GetSelectedCount(); ++i) rows.push_back(GetSelectedRowIndex(i));
+  return rows;
+}
+
+std::vector<Integer> TcxCustomDataController::GetRowRecords(const std::vector<Integer>& ARows) {
+  std::vector<Integer> records;
+  for (Integer row : ARows) {
+    if (row < 0 || row >= GetRowCount()) continue;
+    const TcxRowInfo info = GetRowInfo(row);
+    if (info.Level == GetGroupingItemCount())
+      records.push_back(info.RecordIndex);
+    else
+      FGroups->LoadRecordList(records, row);
+  }
+  std::sort(records.begin(), records.end());
+  records.erase(std::unique(records.begin(), records.end()), records.end());
+  return records;
+}
+
 void TcxCustomDataController::DeleteFocused() {
   const Integer row = GetFocusedRowIndex();
   if (row < 0 || !FProvider->CanDelete()) return;
@@ -308,16 +337,9 @@ void TcxCustomDataController::DeleteFocused() {
     bool Value;
     ~TRestore() { Flag = Value; }
   } restore{FInDeleteCommand, was};
-  FProvider->BeginDeleting();
+  FProvider->BeginDeleting(GetRowRecords({row}));
   try {
-    const TcxRowInfo info = GetRowInfo(row);
-    if (info.Level == GetGroupingItemCount()) {
-      FProvider->DeleteFocused();
-    } else {
-      std::vector<Integer> records;
-      FGroups->LoadRecordList(records, row);
-      DeleteRecords(std::move(records));
-    }
+    DeleteFocusedRow(row);
     ClearSelection();
     ApplyDeletingFocus();
   } catch (...) {
@@ -337,12 +359,12 @@ void TcxCustomDataController::DeleteSelection() {
     bool Value;
     ~TRestore() { Flag = Value; }
   } restore{FInDeleteCommand, was};
-  FProvider->BeginDeleting();
+  FProvider->BeginDeleting(GetRowRecords(GetSelectedRows()));
   try {
     if (FMultiSelect)
       FProvider->DeleteSelection();
     else
-      FProvider->DeleteFocused();
+      DeleteFocusedRow(GetFocusedRowIndex());
     ApplyDeletingFocus();
   } catch (...) {
     FProvider->EndDeleting();
@@ -415,6 +437,7 @@ void TcxCustomDataController::DeleteStorageRecords(const std::vector<Integer>& A
     }
   }
   FDataStorage->DeleteRecords(AList);
+  FDataControllerInfo->RecordsDeleted(AList, !IsRestoringSelectionByKeys());
   shift(FBookmarkRecordIndex);
   for (Integer* r : {&FProvider->FEditingRecordIndex, &FProvider->FEditingRecordIndex1,
                      &FProvider->FEditingRecordIndex2})

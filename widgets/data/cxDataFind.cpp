@@ -169,7 +169,15 @@ void TcxDataControllerLocateObject::ReleaseRecord() {
 void TcxDataControllerLocateObject::ReadData(TcxValueDefReader* AValueDefReader) {
   TcxDataStorage* storage = FDataController->DataStorage();
   if (FRecordIndex >= 0) FRecordIndex = storage->AddInternalRecord();
-  storage->ReadRecordValues(FRecordIndex, AValueDefReader);
+  // A controller may keep some values out of its storage except while a record is read.
+  FDataController->BeginReadRecord();
+  try {
+    storage->ReadRecordValues(FRecordIndex, AValueDefReader);
+  } catch (...) {
+    if (FControllerLink.Alive()) FDataController->EndReadRecord();
+    throw;
+  }
+  if (FControllerLink.Alive()) FDataController->EndReadRecord();
 }
 
 Integer TcxDataControllerLocateObject::FindByFields(const std::vector<TcxCustomDataField*>& AFields) {

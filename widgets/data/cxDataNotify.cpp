@@ -25,7 +25,17 @@ void TcxCustomDataController::EndUpdate() {
   TWeakLink self(this);
   if (FDataControllerInfo->LockCount() == 1 && FRefreshPending) {
     FRefreshPending = false;
-    DoRefresh();
+    try {
+      DoRefresh();
+    } catch (...) {
+      // The bracket closes all the same; the refresh's own error is the one that counts.
+      try {
+        if (self.Alive()) FDataControllerInfo->EndUpdate();
+        if (self.Alive()) CheckChanges();
+      } catch (...) {
+      }
+      throw;
+    }
     if (!self.Alive()) return;
   }
   FDataControllerInfo->EndUpdate();
@@ -53,6 +63,9 @@ void TcxCustomDataController::DataChanged(TcxDataChange AKind, Integer AItemInde
     FDataChangeKind = dcTotal;
   } else if (AKind == dcField && FDataChangeItemIndex != -1 && FDataChangeItemIndex != AItemIndex) {
     FDataChangeKind = dcRecord;
+    AItemIndex = -1;
+  } else if (AKind == dcField && FDataChangeMerged && FDataChangeKind == dcRecord) {
+    // The whole record is already to be redrawn: a field of it must not narrow that down.
     AItemIndex = -1;
   } else {
     FDataChangeKind = AKind;
@@ -131,10 +144,14 @@ void TcxCustomDataController::NotifyChanged() {
     return;
   }
   TWeakLink self(this);
-  if ((FDataChangeKind == dcField || FDataChangeKind == dcRecord) && FDataChangeRecordIndex != -1 && OnRecordChanged)
-    OnRecordChanged(this, FDataChangeRecordIndex, FDataChangeItemIndex);
-  if (!self.Alive()) return;
-  if (OnDataChanged) OnDataChanged(this);
+  // A pattern's events are the ones its clones were given: its own records show nowhere.
+  if (!(IsDetail() && GetDetailMode() == TcxDataControllerDetailMode::dcdmPattern)) {
+    if ((FDataChangeKind == dcField || FDataChangeKind == dcRecord) &&
+        (FDataChangeRecordIndex != -1 || IsNewItemRecordMinusOne()) && OnRecordChanged)
+      OnRecordChanged(this, FDataChangeRecordIndex, FDataChangeItemIndex);
+    if (!self.Alive()) return;
+    if (OnDataChanged) OnDataChanged(this);
+  }
   if (!self.Alive() || (IsGridMode() && IsProviderLocked())) return;
   // A copy: a listener may remove itself or others.
   const std::vector<TNotifyEventItem> items = FNotifyEventItems;

@@ -337,7 +337,7 @@ bool TcxCustomDataProvider::SetEditValue(Integer ARecordIndex, TcxCustomDataFiel
 
 // ---- Deleting ----
 
-void TcxCustomDataProvider::BeginDeleting() {
+void TcxCustomDataProvider::BeginDeleting(const std::vector<Integer>& AGoing) {
   TcxCustomDataController* c = FDataController;
   FDeletingFocusRecordIndex = -1;
   const Integer row = c->GetFocusedRowIndex();
@@ -360,6 +360,17 @@ void TcxCustomDataProvider::BeginDeleting() {
       next = row + 1;
     else
       next = row == 0 ? row : row - 1;
+  }
+  // A row whose record goes cannot take the focus: the search goes on the same way, then
+  // back from the focused row the other way.
+  auto going = [&](Integer ARow) {
+    return std::binary_search(AGoing.begin(), AGoing.end(), c->GetRowInfo(ARow).RecordIndex);
+  };
+  if (next >= 0 && next < rows && going(next)) {
+    const Integer step = next < row ? -1 : 1;
+    while (next >= 0 && next < rows && going(next)) next += step;
+    if (next < 0 || next >= rows)
+      for (next = row - step; next >= 0 && next < rows && going(next);) next -= step;
   }
   FDeletingFocusRecordIndex = next >= 0 && next < rows ? c->GetRowInfo(next).RecordIndex : -1;
 }
@@ -385,16 +396,7 @@ void TcxCustomDataProvider::DeleteFocused() {
 
 void TcxCustomDataProvider::DeleteSelection() {
   TcxCustomDataController* c = FDataController;
-  std::vector<Integer> records;
-  for (Integer i = 0; i < c->GetSelectedCount(); ++i) {
-    const Integer row = c->GetSelectedRowIndex(i);
-    if (row < 0 || row >= c->GetRowCount()) continue;
-    const TcxRowInfo info = c->GetRowInfo(row);
-    if (info.Level == c->GetGroupingItemCount())
-      records.push_back(info.RecordIndex);
-    else
-      c->Groups()->LoadRecordList(records, row);
-  }
+  std::vector<Integer> records = c->GetRowRecords(c->GetSelectedRows());
   c->FDeletingSelection = true;
   try {
     c->DeleteRecords(std::move(records));

@@ -105,8 +105,9 @@ class TcxCustomDataProvider : public TObject {
   // An empty text (evsText) is stored as Null; sets the modified flag.
   virtual bool SetEditValue(Integer ARecordIndex, TcxCustomDataField* AField, const Variant& AValue,
                             TcxDataEditValueSource AEditValueSource);
-  // Notes, and forgets, the record to focus after a deletion.
-  virtual void BeginDeleting();
+  // Notes, and forgets, the record to focus after a deletion; AGoing (sorted) are the
+  // records the deletion takes, whose rows cannot keep the focus.
+  virtual void BeginDeleting(const std::vector<Integer>& AGoing);
   virtual void EndDeleting();
   virtual void SetValue(Integer ARecordIndex, TcxCustomDataField* AField, const Variant& AValue);
   // Group values for the grouped items (dcoAssignGroupingValues), then OnNewRecord.

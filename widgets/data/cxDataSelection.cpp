@@ -47,6 +47,27 @@ void TcxDataSelection::Resize(Integer ACount) {
   Changed();
 }
 
+void TcxDataSelection::RecordsDeleted(const std::vector<Integer>& AList) {
+  bool changed = false;
+  for (Integer i = Count() - 1; i >= 0; --i) {
+    TcxDataSelectionEntry& e = FItems[size_t(i)];
+    if (e.Kind == -1 || e.Index < 0) continue;
+    const auto at = std::lower_bound(AList.begin(), AList.end(), e.Index);
+    if (at != AList.end() && *at == e.Index) {
+      InternalDelete(i);
+      changed = true;
+    } else {
+      e.Index -= Integer(at - AList.begin());
+    }
+  }
+  if (changed) Changed();
+}
+
+void TcxDataSelection::RecordInserted(Integer ARecordIndex) {
+  for (TcxDataSelectionEntry& e : FItems)
+    if (e.Kind != -1 && e.Index >= ARecordIndex) ++e.Index;
+}
+
 bool TcxDataSelection::FindByRowIndex(Integer ARowIndex, Integer& AIndex) const {
   auto it = std::lower_bound(FItems.begin(), FItems.end(), ARowIndex,
                              [](const TcxDataSelectionEntry& e, Integer row) { return e.RowIndex < row; });

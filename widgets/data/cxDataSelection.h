@@ -60,6 +60,10 @@ class TcxDataSelection : public TObject {
       }
     if (changed) Changed();
   }
+  // Data entries follow their records when records before them go or come; the entry of
+  // a deleted record goes with it. AList is sorted ascending.
+  void RecordsDeleted(const std::vector<Integer>& AList);
+  void RecordInserted(Integer ARecordIndex);
   Integer AnchorRowIndex() const { return FAnchorRowIndex; }
   void SetAnchorRowIndex(Integer Value) { FAnchorRowIndex = Value; }
   // Fired by every change of the entries.

@@ -240,6 +240,12 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   TBookmarkStr GetRowBookmark(Integer ARecordIndex) const;
   // The window follows a change of the data set (or of the buffer size).
   void RefreshGridModeBuffer();
+  // This link's buffer size changed: the data set's buffer may have moved the windows of
+  // the other grid-mode controllers on it, which hear nothing of it; they follow now.
+  void RefreshOtherWindows();
+  // The link goes to another data source; the windows on the data set it leaves and on the
+  // one it comes to follow the change of the data sets' buffers.
+  void SetLinkDataSource(TDataSource* Value);
   // From the current record on, the record whose display text of the searched item
   // starts with AText; the data set stays where it was when none does.
   bool GridModeSearch(const String& AText, bool AForward, bool AIsNext);
@@ -327,6 +333,8 @@ class TcxDBDataSelection : public TcxDataSelection {
   void SelectFromAnchor(const TBookmarkStr& ABookmark, bool AKeepSelection);
   // Drops the bookmarks whose records are gone; True when one was dropped.
   bool DropInvalidBookmarks();
+  // The data set closed or another took its place: its bookmarks, the anchor's too, go.
+  void DropAllBookmarks();
   // Removes entry AIndex with its bookmark.
   void DeleteBookmark(Integer AIndex);
 

@@ -313,7 +313,7 @@ TDataSource* TcxDBDataController::DataSource() const { return DBProvider()->Data
 void TcxDBDataController::SetDataSource(TDataSource* Value) {
   TcxDBDataLink* link = DBProvider()->DataLink();
   if (link->DataSource() == Value) return;
-  link->SetDataSource(Value);
+  DBProvider()->SetLinkDataSource(Value);
   if (link->DataSource() == Value) DataSourceChanged();
 }
 
@@ -432,8 +432,11 @@ void TcxDBDataController::UnbindFields() {
 void TcxDBDataController::RemoveNotification(TComponent* AComponent) { inherited::RemoveNotification(AComponent); }
 
 void TcxDBDataController::UpdateStructure() {
-  if (!IsGridMode()) DBProvider()->DataLink()->SetBufferCount(1);
+  TcxDBDataLink* link = DBProvider()->DataLink();
+  const Integer buffer = link->BufferCount();
+  if (!IsGridMode()) link->SetBufferCount(1);
   inherited::UpdateStructure();
+  if (link->BufferCount() != buffer) DBProvider()->RefreshOtherWindows();
 }
 
 void TcxDBDataController::ResetFocusing() {
@@ -476,6 +479,15 @@ void TcxDBDataController::ActiveChanged(bool AActive) {
   // (reading now would re-open the query for this master again, and so on for ever).
   if (AActive && IsDetailQueryOutdated()) return;
   inherited::ActiveChanged(AActive);
+  if (!AActive && !IsDestroying()) {
+    // Bookmarks are texts of the data set that closed; the next one open on this link (or
+    // the same one read anew) may know the same texts for other records.
+    DBSelection()->DropAllBookmarks();
+    if (!FGridBookmark.empty()) {
+      FGridBookmark.clear();
+      Change({TcxDataControllerChange::dccBookmark});
+    }
+  }
   // A closed data set shows no records: what was read from it goes with it.
   if (!AActive && GetRecordCount() > 0 && !IsDestroying()) UpdateStructure();
 }
@@ -665,9 +677,11 @@ void TcxDBDataController::CheckBrowseState() {
 bool TcxDBDataController::CanLeaveFocusedRow() {
   if (FChangingFocus || !dynamic_cast<TcxDBDataRelation*>(GetMasterRelation())) return true;
   // The focus coming onto the record just inserted leaves nothing: settling the edits
-  // here would cancel that record before anything was typed into it.
+  // here would cancel that record before anything was typed into it. In a window the new
+  // record takes the row, and so the record index, of the one it was inserted before.
   TcxDBDataProvider* p = DBProvider();
-  if (p->IsInserting() && p->EditingRecordIndex() >= 0 && p->EditingRecordIndex() != GetFocusedRecordIndex())
+  if (p->IsInserting() && p->EditingRecordIndex() >= 0 &&
+      (p->EditingRecordIndex() != GetFocusedRecordIndex() || p->FInInsertFromDataSet))
     return true;
   TcxCustomDataController* master = GetMasterDataController();
   if (!master) return true;

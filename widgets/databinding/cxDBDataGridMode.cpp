@@ -92,6 +92,27 @@ void TcxDBDataProvider::RefreshGridModeBuffer() {
   }
 }
 
+namespace {
+
+void RefreshWindows(const std::vector<TcxDBDataProvider*>& AProviders) {
+  for (TcxDBDataProvider* p : AProviders)
+    if (p->DataLink() && p->DataLink()->Active() && p->IsGridMode() && !p->IsFrozen()) {
+      TcxDataUpdateBracket bracket(p->DBDataController());
+      p->RefreshGridModeBuffer();
+    }
+}
+
+}  // namespace
+
+void TcxDBDataProvider::RefreshOtherWindows() { RefreshWindows(OtherProviders()); }
+
+void TcxDBDataProvider::SetLinkDataSource(TDataSource* Value) {
+  const std::vector<TcxDBDataProvider*> left = OtherProviders();
+  FDataLink->SetDataSource(Value);
+  RefreshWindows(left);
+  RefreshOtherWindows();
+}
+
 void TcxDBDataProvider::GridModeDataSetChanged() {
   TcxDBDataController* c = DBDataController();
   TFlagGuard guard(FInGridModeChange);
@@ -246,8 +267,11 @@ void TcxDBDataController::GridModeBufferCountChanged() {
   const bool was = FChangingBufferCount;
   FChangingBufferCount = true;
   try {
-    TcxDataUpdateBracket bracket(this);
-    DBProvider()->RefreshGridModeBuffer();
+    {
+      TcxDataUpdateBracket bracket(this);
+      DBProvider()->RefreshGridModeBuffer();
+    }
+    DBProvider()->RefreshOtherWindows();
   } catch (...) {
     FChangingBufferCount = was;
     throw;

@@ -178,7 +178,7 @@ void TcxDBDataProvider::BeforeDestruction() {
     if (it != p->FPending.end()) p->FPending.erase(it);
   }
   FPending.clear();
-  if (FDataLink) FDataLink->SetDataSource(nullptr);
+  if (FDataLink) SetLinkDataSource(nullptr);
   FreeAndNil(FDataLink);
   auto& list = Providers();
   list.erase(std::remove(list.begin(), list.end(), this), list.end());

@@ -109,6 +109,15 @@ bool TcxDBDataSelection::DropInvalidBookmarks() {
   return dropped;
 }
 
+void TcxDBDataSelection::DropAllBookmarks() {
+  if (FBookmarks.empty() && FAnchorBookmark.empty()) return;
+  FBookmarks.clear();
+  FIsRange = false;
+  ClearAnchor();
+  SyncItems();
+  Changed();
+}
+
 bool TcxDBDataSelection::CanSelectCurrent() const {
   TcxDBDataController* c = DBDataController();
   return c->CanSelectRow(c->DBProvider()->DataLink()->ActiveRecord());

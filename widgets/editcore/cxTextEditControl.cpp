@@ -75,6 +75,11 @@ void TcxCustomInnerTextEdit::SetSelLength(Integer Value) {
   else TCustomEdit::SetSelLength(Value);
 }
 
+void TcxCustomInnerTextEdit::Change() {
+  ++FTextChanges;
+  inherited::Change();
+}
+
 void TcxCustomInnerTextEdit::AppendText(const String& ATail) {
   if (!HandleAllocated()) {
     SetText(GetText() + ATail);
@@ -214,20 +219,25 @@ void TcxCustomInnerTextEdit::WndProc(TMessage& Message) {
       if (c && (c->IsInplace() || c->HasShownPopup())) Message.Result |= DLGC_WANTALLKEYS;
       return;
     case WM_KEYDOWN: {
-      // A key the platform edit ignores (text and selection unchanged) still reaches the editor.
+      // A key the platform edit ignores (no change of the text and the selection unchanged)
+      // still reaches the editor. The text is not copied to tell: a change sends its notice.
       TcxInnerEditState state;
-      cxSaveInnerEditState(this, true, state);
+      cxSaveInnerEditState(this, false, state);
+      const Integer changes = FTextChanges;
       FInternalUpdating = false;
       TcxEditLifeGuard guard(this);
       inherited::WndProc(Message);
-      if (!guard.Alive() || !c || FInternalUpdating || cxIsInnerEditStateChanged(this, state)) return;
+      if (!guard.Alive() || !c || FInternalUpdating || changes != FTextChanges ||
+          cxIsInnerEditStateChanged(this, state))
+        return;
       Word key = Word(Message.WParam);
       if (key != 0) c->DoAfterKeyDown(key, KeyDataToShiftState(Message.LParam));
       return;
     }
     case WM_CHAR: {
       TcxInnerEditState state;
-      cxSaveInnerEditState(this, true, state);
+      cxSaveInnerEditState(this, false, state);
+      const Integer changes = FTextChanges;
       FInternalUpdating = false;
       TcxEditLifeGuard guard(this);
       inherited::WndProc(Message);
@@ -236,7 +246,8 @@ void TcxCustomInnerTextEdit::WndProc(TMessage& Message) {
         TCustomEdit::SetSelStart(FSavedSelStart);
         TCustomEdit::SetSelLength(FSavedSelLength);
       }
-      if (c && !FInternalUpdating && cxIsInnerEditStateChanged(this, state)) c->SetInnerEditShowing(false);
+      if (c && !FInternalUpdating && (changes != FTextChanges || cxIsInnerEditStateChanged(this, state)))
+        c->SetInnerEditShowing(false);
       return;
     }
     case WM_IME_CHAR:

@@ -75,6 +75,8 @@ class TcxCustomInnerTextEdit : public TCustomEdit, public IcxCustomInnerEdit, pu
  protected:
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
+  // Counts the text's change notices: a key that sent none left the text as it was.
+  void Change() override;
   void WndProc(TMessage& Message) override;
   // The editor may take a message before the platform edit's own handling.
   void DefaultHandler(TMessage& Message) override;
@@ -107,6 +109,7 @@ class TcxCustomInnerTextEdit : public TCustomEdit, public IcxCustomInnerEdit, pu
   String FImeName;
   Integer FSavedSelStart = 0;
   Integer FSavedSelLength = 0;
+  Integer FTextChanges = 0;
 };
 
 class TcxCustomTextEdit : public TcxCustomEdit,

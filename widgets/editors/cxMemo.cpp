@@ -277,12 +277,13 @@ TL_DEFINE_CLASS(TcxCustomInnerMemoHelper)
 
 Integer TcxMemoLines::AddObject(const String& S, TObject* AObject) {
   FAppending = true;
+  TWeakLink self(this);  // the change notice runs the memo's handlers, which may free it
   try {
     const Integer at = inherited::AddObject(S, AObject);
-    FAppending = false;
+    if (self.Alive()) FAppending = false;
     return at;
   } catch (...) {
-    FAppending = false;
+    if (self.Alive()) FAppending = false;
     throw;
   }
 }
