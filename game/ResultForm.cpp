@@ -47,7 +47,11 @@ void TResultForm::FitTexts() {
   const Integer margin = 10;
   Integer need = 0;
   for (TcxLabel* line : {lGameNum, lResult, lBestResult}) need = std::max(need, line->GetLeft() + line->GetWidth() + margin);
-  const Integer grow = std::max<Integer>(0, need - FDesignGroupWidth);
+  // Never wider than the work area, so that the buttons stay on screen; a line longer
+  // than that (a name stored by hand, say) is cut at the group's edge.
+  const Integer frame = GetWidth() - GetClientWidth();
+  const Integer room = std::max<Integer>(0, Screen->WorkAreaWidth() - frame - FDesignClientWidth);
+  const Integer grow = std::clamp<Integer>(need - FDesignGroupWidth, 0, room);
   Result->SetWidth(FDesignGroupWidth + grow);
   eName->SetWidth(FDesignNameWidth + grow);
   bOK->SetLeft(FDesignOKLeft + grow);

@@ -295,3 +295,80 @@ TEST_F(Focus, FocusAndSelectionStayOnTheirRecordsWhenOtherRecordsComeOrGo) {
   EXPECT_EQ(selected(), (V{40}));
   EXPECT_EQ(c_->GetSelectedRowIndex(0), 2);
 }
+
+TEST_F(Focus, ForEachRowWalksTheRowsOrTheSelectedOnes) {
+  c_->Groups()->ChangeGrouping(1, 0);
+  c_->Groups()->ChangeExpanding(1, true, false);  // g(A) g(B) 30 40
+  V rows, records;
+  auto walk = [&](bool ASelectedOnly) {
+    rows.clear();
+    records.clear();
+    c_->ForEachRow(ASelectedOnly, [&](Integer ARow, const TcxRowInfo& AInfo) {
+      rows.push_back(ARow);
+      records.push_back(AInfo.RecordIndex);
+    });
+  };
+  walk(false);
+  EXPECT_EQ(rows, (V{0, 1, 2, 3}));
+  EXPECT_EQ(records, (V{0, 2, 2, 3}));
+  walk(true);  // single-select: the focused row, none focused yet
+  EXPECT_TRUE(rows.empty());
+  c_->ChangeFocusedRowIndex(3);
+  walk(true);
+  EXPECT_EQ(rows, (V{3}));
+  c_->SetFocusedSelected(false);
+  walk(true);
+  EXPECT_TRUE(rows.empty());
+
+  c_->SetMultiSelect(true);
+  c_->ClearSelection();
+  c_->SelectRows(0, 2);
+  // A step may change the selection: the walk keeps to the rows selected when it began.
+  V seen;
+  c_->ForEachRow(true, [&](Integer ARow, const TcxRowInfo&) {
+    seen.push_back(ARow);
+    c_->ClearSelection();
+  });
+  EXPECT_EQ(seen, (V{0, 1, 2}));
+}
+
+namespace {
+struct FocusNotes : TObject {
+  struct Note {
+    Integer PrevFocusedRecordIndex, FocusedRecordIndex;
+    bool NewItemRowFocusingChanged;
+  };
+  std::vector<Note> Seen;
+  void Update(TcxUpdateControlInfo* AInfo) {
+    if (auto* f = dynamic_cast<TcxFocusedRecordChangedInfo*>(AInfo))
+      Seen.push_back({f->PrevFocusedRecordIndex, f->FocusedRecordIndex, f->NewItemRowFocusingChanged});
+  }
+};
+}  // namespace
+
+// Leaving an active new-item row for a row is told as such to the owner, once.
+TEST_F(Focus, LeavingTheNewItemRowIsToldWithTheFocusChange) {
+  FocusNotes notes;
+  c_->OnUpdateControl = TcxUpdateControlEvent(&notes, &FocusNotes::Update);
+  c_->SetUseNewItemRowForEditing(true);
+  c_->ChangeFocusedRowIndex(2);
+  c_->SetNewItemRowFocused(true);
+  ASSERT_TRUE(c_->IsNewItemRowActive());
+  notes.Seen.clear();
+  c_->ChangeFocusedRowIndex(1);
+  EXPECT_FALSE(c_->IsNewItemRowFocused());
+  ASSERT_EQ(notes.Seen.size(), 1u);
+  EXPECT_EQ(notes.Seen[0].PrevFocusedRecordIndex, -1);
+  EXPECT_EQ(notes.Seen[0].FocusedRecordIndex, 1);
+  EXPECT_TRUE(notes.Seen[0].NewItemRowFocusingChanged);
+  c_->ChangeFocusedRowIndex(3);  // an ordinary move
+  ASSERT_EQ(notes.Seen.size(), 2u);
+  EXPECT_FALSE(notes.Seen[1].NewItemRowFocusingChanged);
+
+  // A refused move leaves the new-item row where it was.
+  c_->SetNewItemRowFocused(true);
+  P()->RefuseFocus = true;
+  c_->ChangeFocusedRowIndex(0);
+  EXPECT_TRUE(c_->IsNewItemRowActive());
+  P()->RefuseFocus = false;
+}

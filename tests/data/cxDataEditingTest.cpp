@@ -438,3 +438,22 @@ TEST_F(Editing, AfterDeletingTheFocusGoesToTheNearestRowThatStays) {
   EXPECT_EQ(Values(), (V{40, 40, 30}));
   EXPECT_EQ(Value(c_->GetFocusedRecordIndex()), 40);
 }
+
+// With other rows selected, the focused row keeps the focus when the selection goes; when
+// the focused row itself goes, the nearest row that stays takes it.
+TEST_F(Editing, DeletingAnUnselectedFocusedRowFocusesTheNearestRowThatStays) {
+  c_->ChangeSortingOrder(0, TcxDataSortOrder::soDescending);  // 50 40 30 20 10
+  c_->SetMultiSelect(true);
+  c_->ChangeFocusedRowIndex(2);
+  c_->ClearSelection();
+  c_->ChangeRowSelection(0, true);
+  c_->DeleteSelection();  // 50 goes, 30 keeps the focus
+  EXPECT_EQ(Values(), (V{40, 30, 20, 10}));
+  EXPECT_EQ(Value(c_->GetFocusedRecordIndex()), 30);
+
+  c_->ChangeRowSelection(0, true);
+  c_->DeleteFocused();  // 30 goes: 20 after it
+  EXPECT_EQ(Values(), (V{40, 20, 10}));
+  EXPECT_EQ(c_->GetFocusedRowIndex(), 1);
+  EXPECT_EQ(Value(c_->GetFocusedRecordIndex()), 20);
+}

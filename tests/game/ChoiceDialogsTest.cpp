@@ -123,3 +123,28 @@ TEST_F(ChoiceDialogsTest, TypingIntoTheNumberDialogReplacesTheNumberShown) {
 }
 
 }  // namespace
+
+namespace {
+
+using Look = std::pair<TcxLookAndFeelKind, bool>;
+Look LookOf(TcxLookAndFeel* L) { return {L->GetKind(), L->GetNativeStyle()}; }
+Look Of(TComponent* Form, const char* Name) {
+  TComponent* c = Form->FindComponent(Name);
+  if (auto* b = dynamic_cast<TcxButton*>(c)) return LookOf(b->GetLookAndFeel());
+  if (auto* e = dynamic_cast<TcxContainer*>(c)) return LookOf(e->GetStyle()->GetLookAndFeel());
+  ADD_FAILURE() << Name << " is no widget";
+  return {};
+}
+
+TEST_F(ChoiceDialogsTest, EveryDialogButtonAndEverySettingsControlHasTheStandardNativeLook) {
+  const Look standard{TcxLookAndFeelKind::lfStandard, true};
+  for (const char* name : {"cxGroupBox1", "cxLabel1", "seSize", "cxLabel2", "seColors", "bDefaults", "bOK", "bCancel"})
+    EXPECT_EQ(Of(FormSettings, name), standard) << "settings " << name;
+  for (const char* name : {"bOK", "bCancel"}) EXPECT_EQ(Of(NumberForm, name), standard) << "number " << name;
+  for (const char* name : {"bHow", "bOK", "bRepeat"}) EXPECT_EQ(Of(ResultForm, name), standard) << "result " << name;
+  EXPECT_EQ(Of(HighScoresForm, "bOK"), standard);
+  EXPECT_EQ(Of(FormAbout, "bOK"), standard);
+  EXPECT_EQ(Of(HowToForm, "bOK"), standard);
+}
+
+}  // namespace

@@ -192,6 +192,25 @@ TEST_F(ResultWindowTest, AResultStoredWhileTheWindowShowsIsReplacedOnlyByABetter
   EXPECT_EQ(FileText("highscores.ini"), "[10,4]\n2611=5,Zed,(4,4)\n");
 }
 
+// A stored name far too long for any screen: the window widens no further than the work
+// area, so its buttons stay on screen and a click on Close closes it.
+TEST_F(ResultWindowTest, ALongStoredNameNeverPushesTheButtonsOffTheScreen) {
+  const std::string stored = "[10,4]\n2611=1," + std::string(3000, 'W') + ",(0,0)\n";
+  WriteFile("highscores.ini", stored);
+  Integer width = 0, okRight = 0, repeatRight = 0;
+  Finish(5, 9, [&] {
+    width = ResultForm->GetWidth();
+    okRight = ResultForm->bOK->GetLeft() + ResultForm->bOK->GetWidth();
+    repeatRight = ResultForm->bRepeat->GetLeft() + ResultForm->bRepeat->GetWidth();
+    Press(ResultForm->bOK);
+  });
+  const Integer room = Screen->WorkAreaWidth();
+  EXPECT_LE(width, room);
+  EXPECT_GT(width, room - 40);   // it still widens as far as it may
+  EXPECT_LE(std::max(okRight, repeatRight), ResultForm->GetClientWidth());
+  EXPECT_EQ(FileText("highscores.ini"), stored);
+}
+
 TEST_F(ResultWindowTest, TryAgainStoresFirstAndShowMeHowReplaysTheBestUnrecorded) {
   Board().GameNumber = 77;
   form_->StartGame(true);

@@ -7,6 +7,7 @@
 #include "widgets/foundation/cxVariants.h"
 
 #include <algorithm>
+#include <numeric>
 
 using enum TcxDataControllerOption;
 using enum TcxDataSortOrder;
@@ -662,6 +663,19 @@ bool TcxCustomDataController::FocusSelectedRow(Integer AIndex) {
   if (row < 0) return false;
   ChangeFocusedRowIndex(row);
   return GetFocusedRowIndex() == row;
+}
+
+void TcxCustomDataController::ForEachRow(bool ASelectedOnly, const TcxDataRowProc& AProc) {
+  if (!AProc) return;
+  std::vector<Integer> rows;
+  if (ASelectedOnly) {
+    rows = GetSelectedRows();
+  } else {
+    rows.resize(size_t(GetRowCount()));
+    std::iota(rows.begin(), rows.end(), 0);
+  }
+  for (Integer row : rows)
+    if (row >= 0 && row < GetRowCount()) AProc(row, GetRowInfo(row));
 }
 
 // ---- Bookmark ----

@@ -19,6 +19,7 @@
 
 #include "widgets/data/cxDataProvider.h"
 
+#include <functional>
 #include <vector>
 
 class TBasicAction;
@@ -66,6 +67,9 @@ struct TNotifyEventItem {
 // freed the controller: the steps on the way out touch nothing, and the rebuild's start
 // catches it. Not an Exception, so no handler's catch of errors stops it on the way.
 struct TcxDataControllerFreed {};
+
+// Called for one row of a walk over the controller's rows (ForEachRow).
+using TcxDataRowProc = std::function<void(Integer ARowIndex, const TcxRowInfo& ARowInfo)>;
 
 class TcxCustomDataController : public TPersistent {
   TL_CLASS(TcxCustomDataController, TPersistent)
@@ -220,6 +224,9 @@ class TcxCustomDataController : public TPersistent {
   virtual void DataScrolled() { ResetFocusing(); }
   // Focuses the AIndex-th selected row; True when it became the focused row.
   virtual bool FocusSelectedRow(Integer AIndex);
+  // AProc for each row in order, or for each selected row (single-select mode: the focused
+  // row while it counts as selected); the rows are taken when the walk begins.
+  virtual void ForEachRow(bool ASelectedOnly, const TcxDataRowProc& AProc);
   // Leaves a pending edit (the provider fills it); called before the edited row is hidden.
   virtual void CheckBrowseState() {}
   // Posts a pending edit first, unless the record is the one being edited.

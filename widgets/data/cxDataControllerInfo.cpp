@@ -259,6 +259,7 @@ void TcxCustomDataControllerInfo::ChangeFocusedRowIndex(Integer ARowIndex) {
   if (!FChanges.Contains(dcicFocusedRow)) FPrevFocusingInfo = FFocusingInfo;
   const Integer record = ARowIndex >= 0 ? GetRowInfo(ARowIndex).RecordIndex : -1;
   if (!FDataController->CanFocusRecord(record)) return;
+  const bool newItemRowActive = FDataController->IsNewItemRowActive();
   FDataController->BeforeFocusedRowChange(ARowIndex);
   FFocusingInfo.RowIndex = ARowIndex;
   if (ARowIndex >= 0) {
@@ -274,6 +275,11 @@ void TcxCustomDataControllerInfo::ChangeFocusedRowIndex(Integer ARowIndex) {
     FChanges += {dcicFocusedRow, dcicFocusedRecord};
     if (!FDataController->IsMultiSelect() && FDataController->SummaryCountsSelectedOnly())
       FChanges.Include(dcicSummary);
+    // A row taking the focus from the new-item row ends it; the owner hears of that.
+    if (ARowIndex >= 0 && FDataController->FNewItemRowFocused) {
+      FDataController->FNewItemRowFocused = false;
+      if (newItemRowActive) FPrevFocusingInfo.Changed = true;
+    }
     FDataController->FocusedRecordChanged();
     // In single-select mode the newly focused row is the selection again.
     if (!FDataController->IsMultiSelect()) FDataController->SetFocusedSelected(true);

@@ -512,7 +512,6 @@ bool TcxCustomDataController::ChangeFocusedRowIndex(Integer ARowIndex) {
         }
       }
     }
-    if (FNewItemRowFocused && ARowIndex >= 0) FNewItemRowFocused = false;
   }
   FDataControllerInfo->ChangeFocusedRowIndex(ARowIndex);
   if (FProvider->IsSyncMode() && IsFocusDetailRow() && GetFocusedRecordIndex() >= 0) {

@@ -343,12 +343,10 @@ void TcxCustomDataProvider::BeginDeleting(const std::vector<Integer>& AGoing) {
   const Integer row = c->GetFocusedRowIndex();
   if (IsGridMode() || row < 0) return;
   const Integer rows = c->GetRowCount();
-  if (c->IsMultiSelect() && !c->IsRowSelected(row) && c->GetSelectedCount() > 0) {
-    FDeletingFocusRecordIndex = c->GetRowInfo(row).RecordIndex;
-    return;
-  }
   Integer next;
-  if (c->GetGroupingItemCount() == 0) {
+  if (c->IsMultiSelect() && !c->IsRowSelected(row) && c->GetSelectedCount() > 0) {
+    next = row;  // the selection goes, the focused row stays (unless it goes too)
+  } else if (c->GetGroupingItemCount() == 0) {
     next = row + 1 < rows ? row + 1 : row - 1;
   } else {
     const Integer level = c->GetRowInfo(row).Level;

@@ -34,7 +34,7 @@ class TcxDBDataField;
 class TcxDBDataModeController;
 
 // Called for one row of a walk over the controller's rows (ForEachRow).
-using TcxDBDataRowProc = std::function<void(Integer ARowIndex, const TcxRowInfo& ARowInfo)>;
+using TcxDBDataRowProc = TcxDataRowProc;
 
 using TcxDBDataModeControllerDetailFirstEvent =
     TMethod<void(TcxDBDataModeController* Sender, TDataSet* ADataSet, const String& AMasterDetailKeyFieldNames,
@@ -652,7 +652,7 @@ class TcxDBDataController : public TcxCustomDataController {
   // AProc for each row (or each selected one). In grid mode the data set itself walks
   // and AProc sees the focused row, which follows it; the data set stays where the walk
   // ended.
-  void ForEachRow(bool ASelectedOnly, const TcxDBDataRowProc& AProc);
+  void ForEachRow(bool ASelectedOnly, const TcxDBDataRowProc& AProc) override;
   // Raise "DataController not in GridMode" outside grid mode.
   TBookmarkStr GetSelectedBookmark(Integer AIndex) const;
   TBookmarkStr GetSelectionAnchorBookmark() const;

@@ -457,12 +457,7 @@ void TcxDBDataController::SelectFromAnchor(Integer ARowIndex, bool AKeepSelectio
 void TcxDBDataController::ForEachRow(bool ASelectedOnly, const TcxDBDataRowProc& AProc) {
   if (!AProc) return;
   if (!IsGridMode()) {
-    if (ASelectedOnly) {
-      for (Integer i = 0; i < GetSelectedCount(); ++i)
-        if (const Integer row = GetSelectedRowIndex(i); row >= 0) AProc(row, GetRowInfo(row));
-    } else {
-      for (Integer row = 0; row < GetRowCount(); ++row) AProc(row, GetRowInfo(row));
-    }
+    TcxCustomDataController::ForEachRow(ASelectedOnly, AProc);
     return;
   }
   TDataSet* ds = DataSet();
