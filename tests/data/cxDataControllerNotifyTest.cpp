@@ -228,6 +228,34 @@ TEST_F(Notify, ARaisingHandlerLeavesNoBracketOpen) {
   EXPECT_EQ(c_->GetRowCount(), 6);
 }
 
+TEST_F(Notify, WhatARaisingHandlerLeftUnsentGoesOutWithTheNextChange) {
+  struct Raiser : TObject {
+    bool Armed = true;
+    void Data(TcxCustomDataController*) {
+      if (!Armed) return;
+      Armed = false;
+      throw EAbort("stop");
+    }
+  } raiser;
+  c_->ChangeFocusedRowIndex(1);
+  c_->OnDataChanged = TcxDataControllerNotifyEvent(&raiser, &Raiser::Data);
+  c_->OnRecordChanged = nullptr;
+  r_.Sent.clear();
+  c_->BeginUpdate();
+  c_->ChangeFocusedRowIndex(4);
+  c_->SetValue(2, 0, 9);
+  EXPECT_THROW(c_->EndUpdate(), EAbort);
+  EXPECT_EQ(c_->LockCount(), 0);
+  EXPECT_EQ(r_.Sent, (std::vector<std::string>{"TcxDataChangedInfo"}));
+  r_.Sent.clear();
+  c_->SetValue(2, 0, 10);
+  EXPECT_EQ(r_.Sent, (std::vector<std::string>{"TcxDataChangedInfo", "TcxFocusedRowChangedInfo",
+                                                "TcxFocusedRecordChangedInfo"}));
+  r_.Sent.clear();
+  c_->SetValue(2, 0, 11);  // told once only
+  EXPECT_EQ(r_.Sent, (std::vector<std::string>{"TcxDataChangedInfo"}));
+}
+
 TEST_F(Notify, ListenerLinkForgetsADestroyedController) {
   TcxDataListenerLink* link = c_->CreateListenerLink();
   EXPECT_EQ(link->DataController(), c_.get());

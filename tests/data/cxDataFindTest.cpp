@@ -142,3 +142,17 @@ TEST(KeyLocate, ValuesAreReadBetweenTheControllersRecordReadingBrackets) {
   EXPECT_THROW(key->ReadData(reader.get()), Exception);
   EXPECT_EQ(c->Log, (std::vector<std::string>{"begin", "read", "end"}));  // closed all the same
 }
+
+TEST_F(Finding, LocateMakesTheFoundRowTheSelectionInSingleSelectMode) {
+  c_->ChangeFocusedRecordIndex(2);
+  c_->SetFocusedSelected(false);
+  ASSERT_EQ(c_->GetSelectedCount(), 0);
+  EXPECT_TRUE(S()->Locate(0, "b"));  // berry, the focused record itself
+  EXPECT_EQ(c_->GetSelectedCount(), 1);
+  EXPECT_EQ(c_->GetSelectedRowIndex(0), 2);
+  c_->SetFocusedSelected(false);
+  EXPECT_TRUE(S()->LocateNext(false));  // Banana
+  EXPECT_EQ(c_->GetSelectedCount(), 1);
+  EXPECT_EQ(c_->GetSelectedRowIndex(0), 1);
+  EXPECT_TRUE(S()->IsSearching());
+}

@@ -6,10 +6,9 @@
 #include "platform/gdi/FontEngine.h"
 #include "platform/user/UserTesting.h"
 #include "tests/editcore/EditControlTestSupport.h"
+#include "tests/support/MouseCrossingFreer.h"
 #include "widgets/editcore/cxTextEditControl.h"
 #include "widgets/foundation/cxLookAndFeels.h"
-
-#include <utility>
 
 namespace {
 
@@ -457,25 +456,15 @@ TEST_F(TextEdit, PixelsInEachLookFocusedAndNot) {
   }
 }
 
-class TEditorFreer : public TObject {
- public:
-  TObject* Victim = nullptr;
-  int Runs = 0;
-  void HNotify(TObject*) {
-    ++Runs;
-    if (TObject* v = std::exchange(Victim, nullptr)) v->Free();
-  }
-};
-
 // The mouse leaving the inner edit reaches the editor (its parent) first: the editor's
 // OnMouseLeave may free it, with the inner edit, from inside the inner edit's own message.
 TEST_F(TextEdit, AnOnMouseLeaveHandlerMayFreeTheEditorAsTheMouseLeavesItsInnerEdit) {
   TcxTextEdit* e = AddText(10);
   host().MouseMove(Inner(e), 5, 5);
   Pump();
-  TEditorFreer freer;
+  TNotifyFreer freer;
   freer.Victim = e;
-  e->OnMouseLeave = {&freer, &TEditorFreer::HNotify};
+  e->OnMouseLeave = {&freer, &TNotifyFreer::HNotify};
   TWeakLink link(e);
   host().MouseMove(form->Handle(), 200, 150);
   Pump();

@@ -14,6 +14,7 @@
 #include "classlib/core/DB.h"
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/VisualUnits.h"
+#include "platform/shell/Shell.h"
 #include "platform/user/UserTesting.h"
 #include "tests/fuzz/support/FuzzHost.h"
 #include "tests/fuzz/support/FuzzInput.h"
@@ -28,6 +29,7 @@
 #include "widgets/editors/cxCheckBox.h"
 #include "widgets/editors/cxComboBox.h"
 #include "widgets/editors/cxGroupBox.h"
+#include "widgets/editors/cxHyperLinkEdit.h"
 #include "widgets/editors/cxMemo.h"
 #include "widgets/editors/cxRadioGroup.h"
 #include "widgets/editors/cxSpinEdit.h"
@@ -36,7 +38,9 @@
 #include "widgets/special/SpecialUnits.h"
 #include "widgets/special/cxButtonEdit.h"
 #include "widgets/special/cxCalcEdit.h"
+#include "widgets/special/cxBlobEdit.h"
 #include "widgets/special/cxDateEdit.h"
+#include "widgets/special/cxTimeEdit.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -48,6 +52,8 @@ struct Platform : FuzzHost {
   Platform() {
     ClasslibVisualInitialize();
     Application->SetRecordExceptions(true);
+    // A hyperlink's click opens its address: noted, never started.
+    SetShellRecording(true);
     host.SetMessageRoute([](MSG& msg) { Application->RouteMessage(msg); });
     WidgetsFoundationInitialize();
     WidgetsEditcoreInitialize();
@@ -114,9 +120,10 @@ class TFreeingLink : public TDataLink {
   void UpdateData() override { Freer->Hit(); }
 };
 
-TcxCustomEdit* MakeEdit(TForm* form, TWinControl* parent, uint8_t kind) {
+// The wide form of an input adds the hyperlink, time, blob and check box editors.
+TcxCustomEdit* MakeEdit(TForm* form, TWinControl* parent, uint8_t kind, bool wide) {
   TcxCustomEdit* e = nullptr;
-  switch (kind % 9) {
+  switch (kind % (wide ? 13 : 9)) {
     case 0: e = New<TcxTextEdit>(form); break;
     case 1: {
       auto* m = New<TcxMaskEdit>(form);
@@ -142,7 +149,17 @@ TcxCustomEdit* MakeEdit(TForm* form, TWinControl* parent, uint8_t kind) {
       e = c;
       break;
     }
-    default: e = New<TcxCalcEdit>(form); break;
+    case 8: e = New<TcxCalcEdit>(form); break;
+    case 9: {
+      auto* h = New<TcxHyperLinkEdit>(form);
+      h->SetEditValue(Variant("example"));
+      h->GetLinkProperties()->SetSingleClick(kind & 0x80);
+      e = h;
+      break;
+    }
+    case 10: e = New<TcxTimeEdit>(form); break;
+    case 11: e = New<TcxBlobEdit>(form); break;
+    default: e = New<TcxCheckBox>(form); break;
   }
   e->SetBounds(10, 10, 150, 21);
   e->SetParent(parent);
@@ -298,7 +315,7 @@ void Editors(Platform* pf, FuzzBytes& in, bool wide) {
   const TShape shape = ReadShape(in, wide);
   TEdit* other = nullptr;
   TForm* form = MakeForm(other);
-  TcxCustomEdit* e = MakeEdit(form, MakeHolder(form, shape), in.U8());
+  TcxCustomEdit* e = MakeEdit(form, MakeHolder(form, shape), in.U8(), wide);
   TFreer freer;
   freer.Victim = PickVictim(e, form, shape);
   freer.Countdown = 1 + in.U8() % 4;
@@ -596,6 +613,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     default: Controls(platform, in, part != 3); break;
   }
   (void)Application->TakeExceptions();
+  ClearShellLaunches();
   if (UserLiveWindowCount() != windowsBefore) std::abort();
   return 0;
 }

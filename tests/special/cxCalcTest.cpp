@@ -6,12 +6,12 @@
 #include "platform/user/User.h"
 #include "platform/user/UserTesting.h"
 #include "tests/support/AppTest.h"
+#include "tests/support/MouseCrossingFreer.h"
 #include "widgets/foundation/FoundationUnits.h"
 #include "widgets/foundation/cxGraphics.h"
 #include "widgets/special/cxCalc.h"
 
 #include <sstream>
-#include <utility>
 
 namespace {
 
@@ -486,17 +486,6 @@ TEST_F(cxCalcPaintTest, FocusRectangleSitsInsideEquals) {
   EXPECT_NE(Row(), plain);
 }
 
-
-class TFreeOnMouse : public TObject {
- public:
-  TObject* Victim = nullptr;
-  int Runs = 0;
-  void HNotify(TObject*) {
-    ++Runs;
-    if (TObject* v = std::exchange(Victim, nullptr)) v->Free();
-  }
-};
-
 // The calculator repaints its hot button after its OnMouseLeave: a handler freeing the
 // calculator ends that.
 TEST_F(cxCalcTest, AnOnMouseEnterOrLeaveHandlerMayFreeTheCalculator) {
@@ -506,23 +495,7 @@ TEST_F(cxCalcTest, AnOnMouseEnterOrLeaveHandlerMayFreeTheCalculator) {
     c->SetParent(form);
     c->SetBounds(200, 10, 200, 200);
     Pump();
-    host().MouseMove(form->Handle(), 450, 300);
-    Pump();
-    if (!entering) {
-      host().MouseMove(c->Handle(), 50, 50);
-      Pump();
-    }
-    TFreeOnMouse freer;
-    freer.Victim = c;
-    (entering ? c->OnMouseEnter : c->OnMouseLeave) = {&freer, &TFreeOnMouse::HNotify};
-    TWeakLink link(c);
-    if (entering)
-      host().MouseMove(c->Handle(), 50, 50);
-    else
-      host().MouseMove(form->Handle(), 450, 300);
-    Pump();
-    EXPECT_FALSE(link.Alive());
-    EXPECT_EQ(freer.Runs, 1);
+    ExpectFreedAsTheMouseCrossesIt(host(), form, c, TPoint{450, 300}, entering);
   }
 }
 

@@ -9,14 +9,13 @@
 #include "platform/user/User.h"
 #include "tests/foundation/GalleryFile.h"
 #include "tests/support/AppTest.h"
+#include "tests/support/MouseCrossingFreer.h"
 #include "widgets/editcore/EditcoreUnits.h"
 #include "widgets/editcore/cxDateUtils.h"
 #include "widgets/editcore/cxFormats.h"
 #include "widgets/editors/EditorsUnits.h"
 #include "widgets/foundation/FoundationUnits.h"
 #include "widgets/special/cxCalendar.h"
-
-#include <utility>
 
 namespace {
 
@@ -527,17 +526,6 @@ TEST_F(cxCalendarTest, GalleryOfKindsAndLooks) {
   WriteGalleryPng(image, "calendar.png");
 }
 
-
-class TFreeOnMouse : public TObject {
- public:
-  TObject* Victim = nullptr;
-  int Runs = 0;
-  void HNotify(TObject*) {
-    ++Runs;
-    if (TObject* v = std::exchange(Victim, nullptr)) v->Free();
-  }
-};
-
 // The calendar tracks the hot part after its OnMouseEnter and OnMouseLeave: a handler freeing
 // the calendar ends that.
 TEST_F(cxCalendarTest, AnOnMouseEnterOrLeaveHandlerMayFreeTheCalendar) {
@@ -547,23 +535,7 @@ TEST_F(cxCalendarTest, AnOnMouseEnterOrLeaveHandlerMayFreeTheCalendar) {
     c->SetParent(form);
     c->SetBounds(250, 10, 150, 150);
     Pump();
-    host().MouseMove(form->Handle(), 500, 350);
-    Pump();
-    if (!entering) {
-      host().MouseMove(c->Handle(), 50, 50);
-      Pump();
-    }
-    TFreeOnMouse freer;
-    freer.Victim = c;
-    (entering ? c->OnMouseEnter : c->OnMouseLeave) = {&freer, &TFreeOnMouse::HNotify};
-    TWeakLink link(c);
-    if (entering)
-      host().MouseMove(c->Handle(), 50, 50);
-    else
-      host().MouseMove(form->Handle(), 500, 350);
-    Pump();
-    EXPECT_FALSE(link.Alive());
-    EXPECT_EQ(freer.Runs, 1);
+    ExpectFreedAsTheMouseCrossesIt(host(), form, c, TPoint{500, 350}, entering);
   }
 }
 

@@ -582,6 +582,8 @@ class TcxCustomDataController : public TPersistent {
   virtual void RecordDeleted(Integer ARecordIndex);
   // Sends the pending changes: the eight steps of the notification.
   void SendChanges();
+  // The steps of SendChanges; each takes its members out of ALeft before it tells anyone.
+  void SendChangeSteps(TcxDataControllerChanges& ALeft);
 
  private:
   friend class TcxCustomDataControllerInfo;

@@ -26,6 +26,9 @@ void TcxDataControllerSearch::DoFocusRecord(Integer AFilteredIndex) {
         throw;
       }
       c->EndUpdate();
+    } else if (c->GetFocusedRowIndex() >= 0) {
+      // The focus may have stayed where it was, on a row taken out of the selection.
+      c->SetFocusedSelected(true);
     }
   } catch (...) {
     Unlock();

@@ -192,12 +192,25 @@ void TcxCustomDataController::Send(TcxUpdateControlInfo* AInfo) {
 }
 
 void TcxCustomDataController::SendChanges() {
-  const TcxDataControllerChanges changes = FChanges;
+  TcxDataControllerChanges left = FChanges;
   FChanges = TcxDataControllerChanges();
+  TWeakLink self(this);
+  try {
+    SendChangeSteps(left);
+  } catch (...) {
+    // What a raising handler kept from being told goes out with the next change.
+    if (self.Alive()) FChanges += left;
+    throw;
+  }
+}
+
+void TcxCustomDataController::SendChangeSteps(TcxDataControllerChanges& ALeft) {
+  const TcxDataControllerChanges changes = ALeft;
   // Every step tells handlers, and any of them may free the controller.
   TWeakLink self(this);
 
   // 1. Data, else layout, else the focused record's redraw.
+  ALeft -= TcxDataControllerChanges({dccData, dccLayout, dccDetail, dccSummary, dccUpdateRecord});
   if (changes.Contains(dccData)) {
     if (FDataChangeKind == dcField && FDataChangeItemIndex == -1) FDataChangeKind = dcRecord;
     if ((FDataChangeKind == dcField || FDataChangeKind == dcRecord) && FDataChangeRecordIndex == -1 &&
@@ -224,6 +237,7 @@ void TcxCustomDataController::SendChanges() {
   }
 
   // 2. Focus.
+  ALeft -= TcxDataControllerChanges({dccFocus});
   if (changes.Contains(dccFocus)) {
     auto& cur = FDataControllerInfo->FocusingInfo();
     auto& prev = FDataControllerInfo->PrevFocusingInfo();
@@ -241,6 +255,7 @@ void TcxCustomDataController::SendChanges() {
   }
 
   // 3. Selection: the rows that changed when at most one was selected before and after.
+  ALeft -= TcxDataControllerChanges({dccSelection});
   if (changes.Contains(dccSelection)) {
     const Integer count = FDataControllerInfo->GetSelectedCount();
     const Integer single = count == 1 ? FDataControllerInfo->GetSelectedRowIndex(0) : -1;
@@ -255,12 +270,16 @@ void TcxCustomDataController::SendChanges() {
     if (!self.Alive()) return;
   }
 
+  ALeft -= TcxDataControllerChanges({dccSearch});
   if (changes.Contains(dccSearch)) Send(New<TcxSearchChangedInfo>());
   if (!self.Alive()) return;
+  ALeft -= TcxDataControllerChanges({dccBookmark});
   if (changes.Contains(dccBookmark)) Send(New<TcxBookmarkChangedInfo>());
   if (!self.Alive()) return;
+  ALeft -= TcxDataControllerChanges({dccGrouping});
   if (changes.Contains(dccGrouping) && !IsReading() && OnGroupingChanged) OnGroupingChanged(this);
   if (!self.Alive()) return;
+  ALeft -= TcxDataControllerChanges({dccSorting});
   if (changes.Contains(dccSorting) && !IsReading() && OnSortingChanged && !FSortingNotifying) {
     FSortingNotifying = true;
     try {
@@ -272,6 +291,7 @@ void TcxCustomDataController::SendChanges() {
     if (!self.Alive()) return;
     FSortingNotifying = false;
   }
+  ALeft -= TcxDataControllerChanges({dccSyncMasterPos});
   if (changes.Contains(dccSyncMasterPos) && IsDetail() && GetDetailMode() == TcxDataControllerDetailMode::dcdmClone)
     if (TcxCustomDataController* pattern = GetPatternDataController(); pattern && pattern != this)
       pattern->ResetFocusing();

@@ -375,6 +375,46 @@ TEST_F(ControlFreedByHandler, Forms) {
   Run(make, cases, "form");
 }
 
+// A control's OnEnter or OnExit that frees the control's form: the focus change, moved by
+// code, a click or Tab, ends there and touches nothing of the form.
+TEST_F(ControlFreedByHandler, FormsFreedByTheirControlsEnterOrExit) {
+  const auto make = [&] {
+    TForm* f = TForm::CreateNew(form);
+    f->SetBounds(50, 50, 200, 150);
+    for (Integer i = 0; i < 2; ++i) {
+      auto* e = New<TEdit>(f);
+      e->SetBounds(10, 10 + 30 * i, 100, 21);
+      e->SetParent(f);
+    }
+    f->Show();
+    host().PumpUntilIdle();
+    return f;
+  };
+  const auto edit = [](TControl* c, Integer i) {
+    return static_cast<TEdit*>(static_cast<TForm*>(c)->Controls(i));
+  };
+  const FreeHook firstExit = [&](TControl* c, TFreer* f) { OnExit(edit(c, 0), f); };
+  const FreeHook secondEnter = [&](TControl* c, TFreer* f) { OnEnter(edit(c, 1), f); };
+  const auto fromFirst = [&](const std::function<void(TControl*)>& Move) {
+    return [&, Move](TControl* c) {
+      Focus(edit(c, 0));
+      Move(c);
+    };
+  };
+  const FreeAct code = fromFirst([&](TControl* c) { edit(c, 1)->SetFocus(); });
+  const FreeAct click = fromFirst([&](TControl* c) { Click(edit(c, 1)); });
+  const FreeAct tab = fromFirst([&](TControl*) { host().Key(VK_TAB); });
+  const FreeCases cases = {
+      {firstExit, "the first edit's OnExit", code, "SetFocus"},
+      {firstExit, "the first edit's OnExit", click, "mouse"},
+      {firstExit, "the first edit's OnExit", tab, "Tab"},
+      {secondEnter, "the second edit's OnEnter", code, "SetFocus"},
+      {secondEnter, "the second edit's OnEnter", click, "mouse"},
+      {secondEnter, "the second edit's OnEnter", tab, "Tab"},
+  };
+  Run(make, cases, "form");
+}
+
 // Menu items freed by their own OnClick (or their menu by OnPopup), from a shortcut key, the
 // form's menu command and a popup.
 TEST_F(ControlFreedByHandler, MenuItems) {
