@@ -372,3 +372,22 @@ TEST_F(Focus, LeavingTheNewItemRowIsToldWithTheFocusChange) {
   EXPECT_TRUE(c_->IsNewItemRowActive());
   P()->RefuseFocus = false;
 }
+
+// Focusing a record answers whether it happened: a record the filter hides has no row.
+TEST_F(Focus, FocusingARecordAnswersWhetherItsRowTookTheFocus) {
+  c_->Groups()->ChangeGrouping(1, 0);  // g(A) g(B), collapsed
+  EXPECT_TRUE(c_->ChangeFocusedRecordIndex(3));  // its group opens: g(A) g(B) 30 40
+  EXPECT_EQ(c_->GetFocusedRowIndex(), 3);
+  r_.Rejected = 4;
+  c_->OnFilterRecord = TcxDataFilterRecordEvent(&r_, &Recorder::Filter);
+  c_->Refresh();
+  EXPECT_FALSE(c_->ChangeFocusedRecordIndex(4));
+  EXPECT_EQ(c_->GetFocusedRecordIndex(), 3);
+  P()->RefuseFocus = true;
+  EXPECT_TRUE(c_->ChangeFocusedRecordIndex(0));  // refused by the hook, not by the rows
+  EXPECT_EQ(c_->GetFocusedRecordIndex(), 3);
+  P()->RefuseFocus = false;
+  EXPECT_TRUE(c_->ChangeFocusedRecordIndex(-1));
+  EXPECT_EQ(c_->GetFocusedRowIndex(), -1);
+  c_->OnFilterRecord = nullptr;
+}

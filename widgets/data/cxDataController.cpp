@@ -740,21 +740,21 @@ void TcxDataControllerNotifier::Notification(TComponent* AComponent, TOperation 
 
 // ---- Focus and selection ----
 
-void TcxCustomDataController::ChangeFocusedRecordIndex(Integer ARecordIndex) {
-  if (ARecordIndex < 0) {
-    ChangeFocusedRowIndex(-1);
-    return;
-  }
+bool TcxCustomDataController::ChangeFocusedRecordIndex(Integer ARecordIndex) {
+  if (ARecordIndex < 0) return ChangeFocusedRowIndex(-1);
   CheckRecordRange(ARecordIndex);
+  bool result = false;
   BeginUpdate();
   try {
+    // A record the filter hides has no row to focus.
     const Integer row = GetRowIndexByRecordIndex(ARecordIndex, true);
-    if (row >= 0) ChangeFocusedRowIndex(row);
+    if (row >= 0) result = ChangeFocusedRowIndex(row);
   } catch (...) {
     EndUpdate();
     throw;
   }
   EndUpdate();
+  return result;
 }
 
 void TcxCustomDataController::SetMultiSelect(bool Value) {

@@ -214,7 +214,8 @@ class TcxCustomDataController : public TPersistent {
   // True unless the move was refused; detail controllers leave their edit state first.
   bool ChangeFocusedRowIndex(Integer ARowIndex);
   // Focuses the row that shows the record, expanding its groups; -1 clears the focus.
-  void ChangeFocusedRecordIndex(Integer ARecordIndex);
+  // False when the record has no row (the filter hides it) or the move was refused.
+  bool ChangeFocusedRecordIndex(Integer ARecordIndex);
   // The record of the active row: the focused record, else kNoEditRecord.
   virtual Integer GetCurrentRecordIndex() const;
   virtual Integer GetActiveRecordIndex() const { return GetFocusedRecordIndex(); }
