@@ -322,3 +322,37 @@ TEST_F(Provider, DeletingARecordThroughTheSourceKeepsTheFocusAndSelectionOnTheir
   EXPECT_EQ(c_->GetItemValue(c_->GetFocusedRecordIndex(), 0).AsInteger(), 40);
   EXPECT_EQ(c_->GetSelectedRowIndex(0), 4);
 }
+
+namespace {
+
+struct KeyedByNumber : TcxDataController {
+  using TcxDataController::TcxDataController;
+  void GetKeyFields(std::vector<TcxCustomDataField*>& AFields) const override {
+    AFields.push_back(Fields()->GetItem(0));
+  }
+};
+
+class KeyedProvider : public Provider {
+ protected:
+  TcxCustomDataController* Make() override { return New<KeyedByNumber>(nullptr); }
+};
+
+}  // namespace
+
+TEST_F(KeyedProvider, ExpandedDetailsComeBackByKeyAfterAReload) {
+  ASSERT_TRUE(c_->IsSmartRefresh());
+  TcxCustomDataRelation* relation = c_->Relations()->Add(items_[0].get());
+  Owned<TcxDataController> pattern(New<TcxDataController>(nullptr));
+  pattern->SetMasterRelation(relation, -1);
+  ASSERT_TRUE(c_->ChangeDetailExpanding(1, true));  // 20
+  ASSERT_TRUE(c_->ChangeDetailExpanding(3, true));  // 40
+  c_->BeginSaveKeys();
+  src_.DeleteRecord(100);  // 10 goes: 20 30 40 50
+  src_.DataChanged();
+  c_->EndRestoreKeys();
+  ASSERT_EQ(c_->GetRecordCount(), 4);
+  V expanded;
+  for (Integer r = 0; r < c_->GetRecordCount(); ++r)
+    if (c_->GetDetailExpanding(r)) expanded.push_back(c_->GetItemValue(r, 0).AsInteger());
+  EXPECT_EQ(expanded, (V{20, 40}));
+}

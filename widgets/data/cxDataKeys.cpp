@@ -90,27 +90,84 @@ void TcxSelectedKeys::Restore() {
   if (dropped) selection->Changed();
 }
 
+TcxDetailKeyInfo::~TcxDetailKeyInfo() { FreeAndNil(SaveObject); }
+
+namespace {
+
+// The detail controller of a record's relation, when it is one of the master's kind.
+TcxCustomDataController* DetailOfMastersKind(TcxCustomDataController* AMaster, Integer ARecordIndex,
+                                             Integer ARelationIndex) {
+  TcxCustomDataController* detail = AMaster->GetDetailDataController(ARecordIndex, ARelationIndex);
+  return detail && detail->InheritsFrom(AMaster->ClassType()) ? detail : nullptr;
+}
+
+}  // namespace
+
+void TcxDetailKeys::Save() {
+  Clear();
+  TakeKeyFields();
+  TcxCustomDataController* c = FDataController;
+  for (Integer r = 0; r < c->GetRecordCount(); ++r) {
+    if (!c->GetDetailExpanding(r)) continue;
+    const Integer relation = c->GetDetailActiveRelationIndex(r);
+    TcxCustomDataController* detail = DetailOfMastersKind(c, r, relation);
+    auto info = std::make_unique<TcxDetailKeyInfo>(c->GetFieldValues(r, FKeyFields), relation,
+                                                   New<TcxSaveObject>(detail ? detail : c));
+    if (detail) info->SaveObject->Save(detail);
+    FItems.push_back(info.get());
+    info.release();
+  }
+  std::stable_sort(FItems.begin(), FItems.end(), [](const TcxKeyInfo* a, const TcxKeyInfo* b) {
+    return cxCompareVariantsForSort(static_cast<const TcxDetailKeyInfo*>(a)->Key,
+                                    static_cast<const TcxDetailKeyInfo*>(b)->Key) < 0;
+  });
+}
+
+void TcxDetailKeys::Restore() {
+  TakeKeyFields();
+  TcxCustomDataController* c = FDataController;
+  for (Integer r = 0; r < c->GetRecordCount(); ++r) {
+    const Variant key = c->GetFieldValues(r, FKeyFields);
+    TcxDetailKeyInfo* found = nullptr;
+    for (Integer i = 0; i < Count() && !found; ++i)
+      if (cxVariantsEqual(DetailItems(i)->Key, key)) found = DetailItems(i);
+    if (!found) continue;
+    c->ChangeDetailExpanding(r, true);
+    c->ChangeDetailActiveRelationIndex(r, found->RelationIndex);
+    // The expanding hooks may refuse: only a detail open on the saved relation goes on.
+    if (!c->GetDetailExpanding(r) || c->GetDetailActiveRelationIndex(r) != found->RelationIndex) continue;
+    if (TcxCustomDataController* detail = DetailOfMastersKind(c, r, found->RelationIndex))
+      found->SaveObject->Restore(detail);
+  }
+}
+
 TcxSaveObject::TcxSaveObject(TcxCustomDataController* ADataController) {
+  FDetailKeys = New<TcxDetailKeys>(ADataController);
   FSelectedKeys = New<TcxSelectedKeys>(ADataController);
 }
 
 void TcxSaveObject::BeforeDestruction() {
+  FreeAndNil(FDetailKeys);
   FreeAndNil(FSelectedKeys);
   inherited::BeforeDestruction();
 }
 
 void TcxSaveObject::Save(TcxCustomDataController* AController) {
-  if (AController->IsDestroying() || !AController->IsSmartRefresh()) return;
+  if (AController->IsCreatingDetail() || AController->IsDestroying() || !AController->IsSmartRefresh()) return;
+  FDetailKeys->Save();
   FSelectedKeys->Save();
   AController->DataControllerInfo()->SaveGroupStates(
       {TcxDataExpandingInfoState::eisExpanded, TcxDataExpandingInfoState::eisSelected});
 }
 
 void TcxSaveObject::Restore(TcxCustomDataController* AController) {
+  if (AController->IsCreatingDetail()) return;
   if (!AController->IsSmartRefresh()) {
     AController->Refresh();
     return;
   }
+  if (FDetailKeys->Count() > 0) FDetailKeys->Restore();
+  FDetailKeys->Clear();
   if (FSelectedKeys->Count() > 0) FSelectedKeys->Restore();
   FSelectedKeys->Clear();
   AController->DataControllerInfo()->AddChanges({TcxDataControllerInfoChange::dcicExpanding});
@@ -118,4 +175,5 @@ void TcxSaveObject::Restore(TcxCustomDataController* AController) {
 
 TL_DEFINE_CLASS(TcxKeys)
 TL_DEFINE_CLASS(TcxSelectedKeys)
+TL_DEFINE_CLASS(TcxDetailKeys)
 TL_DEFINE_CLASS(TcxSaveObject)

@@ -64,6 +64,32 @@ class TcxSelectedKeys : public TcxKeys {
   TcxSelectedKeyInfo* SelectedItems(Integer AIndex) const { return static_cast<TcxSelectedKeyInfo*>(Items(AIndex)); }
 };
 
+class TcxSaveObject;
+
+// A record whose detail was expanded: its key values, the detail's active relation and
+// what the detail controller itself kept.
+struct TcxDetailKeyInfo : TcxKeyInfo {
+  TcxDetailKeyInfo(Variant AKey, Integer ARelationIndex, TcxSaveObject* ASaveObject)
+      : Key(std::move(AKey)), RelationIndex(ARelationIndex), SaveObject(ASaveObject) {}
+  ~TcxDetailKeyInfo() override;
+  Variant Key;
+  Integer RelationIndex;
+  TcxSaveObject* SaveObject;  // owned
+};
+
+class TcxDetailKeys : public TcxKeys {
+  TL_CLASS(TcxDetailKeys, TcxKeys)
+ public:
+  using TcxKeys::TcxKeys;
+  // Every record with an expanded detail, sorted by key; a detail controller of the
+  // master's class keeps its own states in the entry's save object.
+  void Save() override;
+  // Each record matching an entry (the first with an equal key) expands its detail again
+  // with the saved relation, whose controller gets its own states back.
+  void Restore() override;
+  TcxDetailKeyInfo* DetailItems(Integer AIndex) const { return static_cast<TcxDetailKeyInfo*>(Items(AIndex)); }
+};
+
 // What BeginSaveKeys keeps until EndRestoreKeys.
 class TcxSaveObject : public TObject {
   TL_CLASS(TcxSaveObject, TObject)
@@ -73,7 +99,9 @@ class TcxSaveObject : public TObject {
   void Save(TcxCustomDataController* AController);
   void Restore(TcxCustomDataController* AController);
   TcxSelectedKeys* SelectedKeys() const { return FSelectedKeys; }
+  TcxDetailKeys* DetailKeys() const { return FDetailKeys; }
 
  private:
+  TcxDetailKeys* FDetailKeys = nullptr;
   TcxSelectedKeys* FSelectedKeys = nullptr;
 };
