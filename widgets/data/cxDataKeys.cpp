@@ -6,6 +6,18 @@
 #include <algorithm>
 #include <memory>
 
+namespace {
+
+// Entries by key value; equal keys keep their order, so "the first match" stays defined.
+template <class TInfo>
+void SortByKey(std::vector<TcxKeyInfo*>& AItems) {
+  std::stable_sort(AItems.begin(), AItems.end(), [](const TcxKeyInfo* a, const TcxKeyInfo* b) {
+    return cxCompareVariantsForSort(static_cast<const TInfo*>(a)->Key, static_cast<const TInfo*>(b)->Key) < 0;
+  });
+}
+
+}  // namespace
+
 void TcxKeys::TakeKeyFields() {
   FKeyFields.clear();
   FDataController->GetKeyFields(FKeyFields);
@@ -41,10 +53,7 @@ void TcxSelectedKeys::Save() {
     FItems.push_back(info.get());
     info.release();
   }
-  std::stable_sort(FItems.begin(), FItems.end(), [](const TcxKeyInfo* a, const TcxKeyInfo* b) {
-    return cxCompareVariantsForSort(static_cast<const TcxSelectedKeyInfo*>(a)->Key,
-                                    static_cast<const TcxSelectedKeyInfo*>(b)->Key) < 0;
-  });
+  SortByKey<TcxSelectedKeyInfo>(FItems);
 }
 
 void TcxSelectedKeys::Restore() {
@@ -117,10 +126,7 @@ void TcxDetailKeys::Save() {
     FItems.push_back(info.get());
     info.release();
   }
-  std::stable_sort(FItems.begin(), FItems.end(), [](const TcxKeyInfo* a, const TcxKeyInfo* b) {
-    return cxCompareVariantsForSort(static_cast<const TcxDetailKeyInfo*>(a)->Key,
-                                    static_cast<const TcxDetailKeyInfo*>(b)->Key) < 0;
-  });
+  SortByKey<TcxDetailKeyInfo>(FItems);
 }
 
 void TcxDetailKeys::Restore() {
