@@ -156,3 +156,22 @@ TEST_F(Finding, LocateMakesTheFoundRowTheSelectionInSingleSelectMode) {
   EXPECT_EQ(c_->GetSelectedRowIndex(0), 1);
   EXPECT_TRUE(S()->IsSearching());
 }
+
+TEST_F(Finding, ASearchInsideACallersBracketIsNotEndedByItsOwnFocusChange) {
+  c_->ChangeFocusedRecordIndex(0);
+  c_->BeginUpdate();
+  EXPECT_TRUE(S()->Locate(0, "ch"));
+  c_->EndUpdate();
+  EXPECT_EQ(c_->GetFocusedRecordIndex(), 3);
+  EXPECT_TRUE(S()->IsSearching());
+  EXPECT_EQ(S()->SearchText(), "ch");
+
+  // The caller's own focus change in the same bracket still ends it.
+  c_->BeginUpdate();
+  EXPECT_TRUE(S()->Locate(0, "b"));  // from cherry to the end, then from the top: Banana
+  EXPECT_EQ(c_->GetFocusedRecordIndex(), 1);
+  c_->ChangeFocusedRecordIndex(0);
+  c_->EndUpdate();
+  EXPECT_FALSE(S()->IsSearching());
+  EXPECT_EQ(S()->SearchText(), "");
+}

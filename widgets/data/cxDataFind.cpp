@@ -15,7 +15,11 @@ void TcxDataControllerSearch::DoFocusRecord(Integer AFilteredIndex) {
   TcxCustomDataController* c = FDataController;
   Lock();
   try {
+    const Integer before = c->GetFocusedRecordIndex();
     c->ChangeFocusedRecordIndex(c->GetFilteredRecordIndex(AFilteredIndex));
+    // Inside a caller's bracket the focus notice goes out when the bracket closes, no longer
+    // under this lock.
+    if (c->LockCount() > 0 && c->GetFocusedRecordIndex() != before) FOwnFocusRecord = c->GetFocusedRecordIndex();
     if (c->IsMultiSelect()) {
       c->BeginUpdate();
       try {
@@ -97,6 +101,12 @@ void TcxDataControllerSearch::Cancel() {
   FSearchText.clear();
   FSearching = false;
   FDataController->Change({TcxDataControllerChange::dccSearch});
+}
+
+bool TcxDataControllerSearch::TakeOwnFocusChange() {
+  const Integer own = FOwnFocusRecord;
+  FOwnFocusRecord = -1;
+  return own >= 0 && own == FDataController->GetFocusedRecordIndex();
 }
 
 void TcxDataControllerSearch::FieldRemoved(TcxCustomDataField* AField) {

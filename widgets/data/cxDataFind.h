@@ -36,6 +36,10 @@ class TcxDataControllerSearch : public TObject {
 
   // Clears the search unless locked; reports dccSearch when it was searching.
   void Cancel();
+  // Asked when the focused record's change is told: True when the search itself moved the
+  // focus there inside a caller's bracket, so that the notice comes only now (and must not
+  // cancel it). Answers once.
+  bool TakeOwnFocusChange();
   bool IsLocked() const { return FLockCount > 0; }
   bool IsSearching() const { return FSearching; }
   const String& SearchText() const { return FSearchText; }
@@ -52,6 +56,7 @@ class TcxDataControllerSearch : public TObject {
   bool FSearching = false;
   String FSearchText;
   Integer FLockCount = 0;
+  Integer FOwnFocusRecord = -1;  // focused by the search inside a caller's bracket, told later
 };
 
 using TcxDataControllerSearchClass = TMetaClass<TcxDataControllerSearch, TcxCustomDataController*>;

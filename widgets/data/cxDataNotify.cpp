@@ -247,7 +247,7 @@ void TcxCustomDataController::SendChangeSteps(TcxDataControllerChanges& ALeft) {
       Send(New<TcxFocusedRecordChangedInfo>(prev.RecordIndex, cur.RecordIndex, prev.RowIndex, cur.RowIndex,
                                             prev.Changed));
       if (!self.Alive()) return;
-      CancelIncrementalSearch();
+      if (!(FSearch && FSearch->TakeOwnFocusChange())) CancelIncrementalSearch();
     }
     cur.LastCommittedRecordIndex = cur.RecordIndex;
     prev = cur;
