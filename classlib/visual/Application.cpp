@@ -391,7 +391,7 @@ void FormsUnit::Initialize() {
   if (!gForms.Enter()) return;
   Screen = New<TScreen>(nullptr);
   Application = New<TApplication>(nullptr);
-  RegisterClasses({&TForm::StaticClass()});
+  RegisterClasses({&TForm::StaticClass(), &TCustomDockForm::StaticClass()});
 }
 
 void FormsUnit::Finalize() {

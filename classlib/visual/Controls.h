@@ -11,6 +11,7 @@
 #include "classlib/visual/Messages.h"
 #include "platform/user/User.h"
 
+#include <algorithm>
 #include <vector>
 
 class TControl;
@@ -66,6 +67,12 @@ using TDragDropEvent = TMethod<void(TObject* Sender, TObject* Source, Integer X,
 using TStartDragEvent = TMethod<void(TObject* Sender, TDragObject*& DragObject)>;
 using TEndDragEvent = TMethod<void(TObject* Sender, TObject* Target, Integer X, Integer Y)>;
 using TStartDockEvent = TMethod<void(TObject* Sender, TDragDockObject*& DragObject)>;
+using TDockOverEvent =
+    TMethod<void(TObject* Sender, TDragDockObject* Source, Integer X, Integer Y, TDragState State, bool& Accept)>;
+using TDockDropEvent = TMethod<void(TObject* Sender, TDragDockObject* Source, Integer X, Integer Y)>;
+using TUnDockEvent = TMethod<void(TObject* Sender, TControl* Client, TWinControl* NewTarget, bool& Allow)>;
+using TGetSiteInfoEvent =
+    TMethod<void(TObject* Sender, TControl* DockClient, TRect& InfluenceRect, TPoint MousePos, bool& CanDock)>;
 
 // The shift state of a mouse message's key flags, and of the keyboard now.
 TShiftState KeysToShiftState(WPARAM Keys);
@@ -223,7 +230,7 @@ class TControl : public TComponent {
   void SetDragMode(TDragMode Value) { FDragMode = Value; }
   TCursor GetDragCursor() const { return FDragCursor; }
   void SetDragCursor(TCursor Value) { FDragCursor = Value; }
-  // Docking is not supported: dkDock is kept (and streamed), and the control drags as dkDrag.
+  // dkDock drags dock the control on a dock site or float it in a window of its own.
   TDragKind GetDragKind() const { return FDragKind; }
   void SetDragKind(TDragKind Value) { FDragKind = Value; }
   // The images shown under the mouse while the control is dragged (none here).
@@ -235,6 +242,31 @@ class TControl : public TComponent {
   bool Dragging() const;
   virtual void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept);
   virtual void DragDrop(TObject* Source, Integer X, Integer Y);
+
+  // Docking. The dock site holding this control: its parent when docked there, or when the
+  // parent is a dock site and the control docks by dragging (DragKind dkDock); else nullptr.
+  TWinControl* GetHostDockSite() const;
+  // Floating in a window made for it (of FloatingDockSiteClass), or, a windowed control
+  // whose FloatingDockSiteClass is its own class, standing alone without a parent.
+  bool GetFloating() const;
+  // The class of the window made to hold the control when it floats (a TWinControl
+  // class that a component's owner alone constructs); nullptr restores the default.
+  const TClass* GetFloatingDockSiteClass() const { return FFloatingDockSiteClass; }
+  void SetFloatingDockSiteClass(const TClass* Value);
+  // The size the control takes when it floats; 0 (the default) means its size now. A
+  // control leaving a floating window remembers the size it had there.
+  Integer GetUndockWidth() const { return FUndockWidth > 0 ? FUndockWidth : FWidth; }
+  void SetUndockWidth(Integer Value) { FUndockWidth = std::max<Integer>(Value, 0); }
+  Integer GetUndockHeight() const { return FUndockHeight > 0 ? FUndockHeight : FHeight; }
+  void SetUndockHeight(Integer Value) { FUndockHeight = std::max<Integer>(Value, 0); }
+  // Docks the control on NewDockSite, on side ControlSide of the site (DropControl, a
+  // control on the site, is told to the site's handlers). The site the control leaves
+  // may refuse (OnUnDock); false then, and when NewDockSite is nullptr, the control
+  // itself or one of its children.
+  bool ManualDock(TWinControl* NewDockSite, TControl* DropControl = nullptr, TAlign ControlSide = TAlign::alNone);
+  // Floats the control with ScreenPos as its screen rectangle; false when its dock site
+  // refuses to let it go.
+  bool ManualFloat(const TRect& ScreenPos);
 
   bool HasParent() const override { return true; }
   TComponent* GetParentComponent() const override;
@@ -268,7 +300,8 @@ class TControl : public TComponent {
   TDragDropEvent OnDragDrop;
   TStartDragEvent OnStartDrag;
   TEndDragEvent OnEndDrag;
-  // Docking events, kept for streaming; nothing docks, so they never fire.
+  // Before a dock drag starts (a handler may give the drag object), and after it ends:
+  // Target is the dock site, the floating window, or nullptr when nothing moved.
   TStartDockEvent OnStartDock;
   TEndDragEvent OnEndDock;
 
@@ -307,6 +340,11 @@ class TControl : public TComponent {
   void InvalidateControl(bool IsVisible, bool IsOpaque);
   virtual void DoStartDrag(TDragObject*& DragObject);
   virtual void DoEndDrag(TObject* Target, Integer X, Integer Y);
+  virtual void DoStartDock(TDragDockObject*& DragObject);
+  virtual void DoEndDock(TObject* Target, Integer X, Integer Y);
+  // Makes the window that holds the control while it floats, with Bounds as the screen
+  // rectangle of its client area.
+  virtual TWinControl* CreateFloatingDockSite(const TRect& Bounds);
 
   // Message handlers.
   void WMLButtonDown(TMessage& Message);
@@ -353,6 +391,9 @@ class TControl : public TComponent {
   TCursor FDragCursor = crDrag;
   TDragMode FDragMode = TDragMode::dmManual;
   TDragKind FDragKind = TDragKind::dkDrag;
+  bool FDocked = false;  // the parent holds this control as a dock client
+  const TClass* FFloatingDockSiteClass = nullptr;
+  Integer FUndockWidth = 0, FUndockHeight = 0;
   TSizeConstraints* FConstraints = nullptr;
   bool FCtl3D = true, FParentCtl3D = true;
   bool FShowHint = false, FParentShowHint = true;
@@ -368,11 +409,17 @@ class TControl : public TComponent {
   void DoMouseUp(TMessage& Message, TMouseButton Button);
   // Hands this control's value of a flag to the children that take it from their parent.
   void SpreadToChildren(bool TControl::*ParentFlag, bool TControl::*Value);
+  // Moves the control onto Site at ScreenRect, aligned to Side, as its dock client.
+  void DockTo(TWinControl* Site, const TRect& ScreenRect, TAlign Side);
+  // Floats the control with its client area at ScreenRect: in the floating window it is
+  // alone in (moved there), in a new one, or by itself; nullptr when a handler freed it.
+  TWinControl* FloatTo(const TRect& ScreenRect);
 
   friend class TWinControl;
   friend class TCustomForm;
   friend class TApplication;
   friend struct DragState;
+  friend struct DockDrag;
   friend class TControlActionLink;
 };
 
@@ -435,6 +482,32 @@ class TWinControl : public TControl {
 
   // The key path: events, and the hooks the form and menus override.
   virtual bool IsShortCut(TMessage& Message);
+
+  // Docking: controls dragged with DragKind dkDock dock here while DockSite is on. No
+  // dock manager lays the clients out (UseDockManager is kept and streamed): a client
+  // takes the alignment of the side it was dropped on.
+  bool GetDockSite() const { return FDockSite; }
+  void SetDockSite(bool Value);
+  bool GetUseDockManager() const { return FUseDockManager; }
+  void SetUseDockManager(bool Value) { FUseDockManager = Value; }
+  // The children docked here, in child order.
+  Integer DockClientCount() const;
+  TControl* DockClients(Integer Index) const;
+  // The side of the client area nearest to MousePos (client coordinates).
+  TAlign GetDockEdge(const TPoint& MousePos) const;
+  // Where a dock client would dock; by default the screen bounds grown by 10 pixels, then
+  // OnGetSiteInfo.
+  virtual void GetSiteInfo(TControl* Client, TRect& InfluenceRect, TPoint MousePos, bool& CanDock);
+  // A dock drag over the site (client coordinates): places the dock rectangle on the edge
+  // under the mouse, then OnDockOver, which accepts unless it says no.
+  virtual void DockOver(TDragDockObject* Source, Integer X, Integer Y, TDragState State, bool& Accept);
+  // After a client docked here: OnDockDrop.
+  virtual void DockDrop(TDragDockObject* Source, Integer X, Integer Y);
+  // Whether Client may leave for NewTarget (nullptr: to float): OnUnDock.
+  virtual bool DoUnDock(TWinControl* NewTarget, TControl* Client);
+  // The screen rectangle a client takes when docked on Source's DropAlign side.
+  virtual void PositionDockRect(TDragDockObject* Source);
+
   // Streaming lists the children Root owns.
   void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
   void Loaded() override;
@@ -444,6 +517,10 @@ class TWinControl : public TControl {
   TKeyEvent OnKeyUp;
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
+  TDockOverEvent OnDockOver;
+  TDockDropEvent OnDockDrop;
+  TUnDockEvent OnUnDock;
+  TGetSiteInfoEvent OnGetSiteInfo;
 
  protected:
   virtual void CreateParams(TCreateParams& Params);
@@ -524,6 +601,8 @@ class TWinControl : public TControl {
   std::vector<TControl*> FControls;     // graphic children
   std::vector<TWinControl*> FWinControls;
   std::vector<TWinControl*> FTabList;
+  bool FDockSite = false;
+  bool FUseDockManager = false;
 
  private:
   void DoAlign(TAlign AAlign, TRect& Rect);
@@ -602,6 +681,7 @@ class TDragObject : public TObject {
   bool FCancelling = false;
   bool FDropped = false;
   friend struct DragState;
+  friend struct DockDrag;
 };
 
 // The object a control drags when its OnStartDrag gives none: the control itself is the
@@ -674,11 +754,39 @@ void DragTargetDestroyed(TControl* Control);
 // Forgets drag images freed while a drag shows them.
 void DragImagesDestroyed(TDragImageList* Images);
 
-// The object of a drag that docks; nothing docks here, the type only gives the docking
-// events their signature.
+// The object of a drag that docks: the control, where it would land (DockRect, screen
+// coordinates) and how (DropAlign, DropOnControl), or that it would float.
 class TDragDockObject : public TDragObject {
   TL_CLASS(TDragDockObject, TDragObject)
+ public:
+  explicit TDragDockObject(TControl* AControl) : FControl(AControl) {}
+  TControl* Control() const { return FControl; }
+  // Dock drags keep the ordinary cursor; the dock rectangle shows where the control goes.
+  TCursor GetDragCursor(bool Accepted, Integer X, Integer Y) override;
+  TDragImageList* GetDragImages() override { return nullptr; }
+  const TRect& GetDockRect() const { return FDockRect; }
+  void SetDockRect(const TRect& Value) { FDockRect = Value; }
+  TAlign GetDropAlign() const { return FDropAlign; }
+  void SetDropAlign(TAlign Value) { FDropAlign = Value; }
+  TControl* GetDropOnControl() const { return FDropOnControl; }
+  void SetDropOnControl(TControl* Value) { FDropOnControl = Value; }
+  bool GetFloating() const { return FFloating; }
+  void SetFloating(bool Value) { FFloating = Value; }
+  Integer GetFrameWidth() const { return FFrameWidth; }
+  void SetFrameWidth(Integer Value) { FFrameWidth = std::max<Integer>(Value, 1); }
+
+ private:
+  TControl* FControl;
+  TRect FDockRect{};
+  TAlign FDropAlign = TAlign::alNone;
+  TControl* FDropOnControl = nullptr;
+  bool FFloating = false;
+  Integer FFrameWidth = 4;
+  TPoint FGrab{};  // the mouse from the control's top-left when the drag started
+  friend struct DockDrag;
 };
+// The dock drag under way once it has passed its threshold, else nullptr.
+TDragDockObject* CurrentDockObject();
 
 // ---- Mouse ----------------------------------------------------------------------------------
 

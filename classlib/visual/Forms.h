@@ -195,6 +195,17 @@ class TForm : public TCustomForm {
   using TCustomForm::TCustomForm;
 };
 
+// The window a control floats in after leaving its dock site: a sizeable tool window that
+// is a dock site itself, and that hides and frees itself once its last client has left.
+class TCustomDockForm : public TCustomForm {
+  TL_CLASS(TCustomDockForm, TCustomForm)
+ public:
+  explicit TCustomDockForm(TComponent* AOwner);
+
+ protected:
+  void CMControlChange(TMessage& Message);
+};
+
 // ---- Screen -------------------------------------------------------------------------------
 
 class TScreen : public TComponent {

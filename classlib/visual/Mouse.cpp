@@ -1,6 +1,7 @@
 // The Mouse global, the capture control (graphic controls capture through their parent's
 // window) and drag and drop, which holds the capture on a utility window of its own.
 #include "classlib/visual/Controls.h"
+#include "classlib/visual/DockDrag.h"
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/ImgList.h"
 
@@ -99,7 +100,6 @@ void TDragObject::ShowDragImage() {
 }
 
 TL_DEFINE_CLASS(TDragObject)
-TL_DEFINE_CLASS(TDragDockObject)
 
 TCursor TDragControlObject::GetDragCursor(bool Accepted, Integer, Integer) {
   return Accepted ? FControl->GetDragCursor() : crNoDrop;
@@ -130,6 +130,7 @@ struct DragState {
   bool Accepted = false;
   TCursor Cursor = crDefault;
   TDragImageList* Images = nullptr;  // the source's drag images, shown under the mouse
+  bool Dock = false;                 // the source drags to dock (DragKind dkDock)
 
   static DragState& Get() {
     static DragState state;
@@ -153,6 +154,19 @@ struct DragState {
   void StartDragging(const TPoint& pos) {
     Active = true;
     TControl* source = Source;
+    if (source->FDragKind == TDragKind::dkDock) {
+      bool own = false;
+      TDragDockObject* dock = DockDrag::Start(source, Start, own);
+      if (Source != source) {  // the handler ended the drag
+        if (dock) dock->Free();
+        return;
+      }
+      Object = dock;
+      OwnObject = own;
+      Dock = true;
+      MoveTo(pos);
+      return;
+    }
     TDragObject* obj = nullptr;
     source->DoStartDrag(obj);
     if (Source != source) {  // the handler ended the drag
@@ -169,6 +183,14 @@ struct DragState {
   }
 
   void MoveTo(const TPoint& pos) {
+    if (Dock) {
+      if (!DockDrag::Move(static_cast<TDragDockObject*>(Object), pos, Target, Accepted)) return;
+      Object->FDragTarget = Target;
+      Object->FDragPos = pos;
+      Cursor = Object->GetDragCursor(Accepted, pos.X, pos.Y);
+      if (Screen) ::SetCursor(Screen->Cursors(Cursor));
+      return;
+    }
     TControl* target = FindDragTarget(pos, false);
     TObject* src = SourceObject();
     if (target != Target && Target) {
@@ -216,7 +238,12 @@ struct DragState {
         DeallocateHWnd(Wnd);
       }
     } cleanup{was.Object, was.OwnObject, was.CaptureWnd};
+    if (was.Dock) DockDrag::HideFrame();
     if (!was.Active || !was.Object) return;
+    if (was.Dock) {
+      DockDrag::Done(static_cast<TDragDockObject*>(was.Object), was.Source, was.Target, was.Accepted, drop, pos);
+      return;
+    }
     TControl* target = was.Target;
     bool accepted = target && was.Accepted && drop;
     TDragObject* obj = was.Object;
@@ -300,7 +327,11 @@ TDragObject* CurrentDragObject() {
   return d.Active ? d.Object : nullptr;
 }
 
-void DragTargetDestroyed(TControl* Control) { DragState::Get().TargetDestroyed(Control); }
+void DragTargetDestroyed(TControl* Control) {
+  DragState::Get().TargetDestroyed(Control);
+  if (TDragDockObject* dock = CurrentDockObject(); dock && dock->GetDropOnControl() == Control)
+    dock->SetDropOnControl(nullptr);
+}
 
 void DragImagesDestroyed(TDragImageList* Images) {
   DragState& d = DragState::Get();

@@ -1,6 +1,7 @@
 // TWinControl: window handles made on demand, children and alignment, tab order, focus,
 // the key path with reflection and dialog keys, painting, and the catch of MainWndProc.
 #include "classlib/visual/Controls.h"
+#include "classlib/visual/DockDrag.h"
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/Menus.h"
 #include "platform/gdi/Gdi.h"
@@ -85,6 +86,7 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {
 }
 
 void TWinControl::BeforeDestruction() {
+  DockDrag::SiteDestroyed(this);
   if (FParent) RemoveFocus(true);
   DestroyHandle();
   // Children die with their parent, the last first.
@@ -311,6 +313,7 @@ void TWinControl::RemoveControl(TControl* AControl) {
     std::erase(FControls, AControl);
   }
   AControl->FParent = nullptr;
+  AControl->FDocked = false;
   if (!InState(csDestroying)) {
     Perform(CM_CONTROLCHANGE, WPARAM(AControl), 0);
     Realign();
@@ -1132,6 +1135,12 @@ TL_DEFINE_CLASS(TWinControl, [](auto& c) {
   c.Event("OnKeyUp", &TWinControl::OnKeyUp);
   c.Event("OnEnter", &TWinControl::OnEnter);
   c.Event("OnExit", &TWinControl::OnExit);
+  c.Property("DockSite", &TWinControl::GetDockSite, &TWinControl::SetDockSite).Default(false);
+  c.Property("UseDockManager", &TWinControl::GetUseDockManager, &TWinControl::SetUseDockManager).Default(false);
+  c.Event("OnDockOver", &TWinControl::OnDockOver);
+  c.Event("OnDockDrop", &TWinControl::OnDockDrop);
+  c.Event("OnUnDock", &TWinControl::OnUnDock);
+  c.Event("OnGetSiteInfo", &TWinControl::OnGetSiteInfo);
 })
 
 // ---- Painted controls ---------------------------------------------------------------------
