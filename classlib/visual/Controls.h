@@ -246,8 +246,8 @@ class TControl : public TComponent {
   // Docking. The dock site holding this control: its parent when docked there, or when the
   // parent is a dock site and the control docks by dragging (DragKind dkDock); else nullptr.
   TWinControl* GetHostDockSite() const;
-  // Floating in a window made for it (of FloatingDockSiteClass), or, a windowed control
-  // whose FloatingDockSiteClass is its own class, standing alone without a parent.
+  // Floating in a window made for it (of FloatingDockSiteClass), or, a form whose
+  // FloatingDockSiteClass is its own class, standing alone without a parent.
   bool GetFloating() const;
   // The class of the window made to hold the control when it floats (a TWinControl
   // class that a component's owner alone constructs); nullptr restores the default.
@@ -262,7 +262,8 @@ class TControl : public TComponent {
   // Docks the control on NewDockSite, on side ControlSide of the site (DropControl, a
   // control on the site, is told to the site's handlers). The site the control leaves
   // may refuse (OnUnDock); false then, and when NewDockSite is nullptr, the control
-  // itself or one of its children.
+  // itself or one of its children, and for a form, which stays a window of its own (it
+  // only floats: dragged or floated, it moves).
   bool ManualDock(TWinControl* NewDockSite, TControl* DropControl = nullptr, TAlign ControlSide = TAlign::alNone);
   // Floats the control with ScreenPos as its screen rectangle; false when its dock site
   // refuses to let it go.
@@ -412,7 +413,8 @@ class TControl : public TComponent {
   // Moves the control onto Site at ScreenRect, aligned to Side, as its dock client.
   void DockTo(TWinControl* Site, const TRect& ScreenRect, TAlign Side);
   // Floats the control with its client area at ScreenRect: in the floating window it is
-  // alone in (moved there), in a new one, or by itself; nullptr when a handler freed it.
+  // alone in (moved there), in a new one, or, a form, by itself; nullptr when a handler
+  // freed it.
   TWinControl* FloatTo(const TRect& ScreenRect);
 
   friend class TWinControl;
@@ -763,7 +765,6 @@ class TDragDockObject : public TDragObject {
   TControl* Control() const { return FControl; }
   // Dock drags keep the ordinary cursor; the dock rectangle shows where the control goes.
   TCursor GetDragCursor(bool Accepted, Integer X, Integer Y) override;
-  TDragImageList* GetDragImages() override { return nullptr; }
   const TRect& GetDockRect() const { return FDockRect; }
   void SetDockRect(const TRect& Value) { FDockRect = Value; }
   TAlign GetDropAlign() const { return FDropAlign; }

@@ -94,6 +94,7 @@ TRect FloatRect(TDragDockObject* Obj, const TPoint& Pos, const TPoint& Grab) {
 // the floating window it is alone in.
 std::vector<TWinControl*> Candidates(TControl* Client, const TPoint& Pos) {
   std::vector<TWinControl*> list;
+  if (dynamic_cast<TCustomForm*>(Client)) return list;  // a form stays a window of its own
   auto add = [&](TWinControl* w) {
     if (!w || !w->GetDockSite() || std::find(list.begin(), list.end(), w) != list.end()) return;
     list.push_back(w);
@@ -338,14 +339,14 @@ TWinControl* TControl::FloatTo(const TRect& ScreenRect) {
     const TPoint origin = host->ClientOrigin();
     host->SetBounds(host->GetLeft() + ScreenRect.Left - origin.X, host->GetTop() + ScreenRect.Top - origin.Y,
                     host->GetWidth(), host->GetHeight());
+    host->SetVisible(true);  // a window closed by its close box comes back
     return host;
   }
-  if (auto* form = dynamic_cast<TCustomForm*>(this);
-      form && FFloatingDockSiteClass == &ClassType()) {
-    SetParent(nullptr);
-    FDocked = false;
-    SetAlign(alNone);
-    SetBounds(ScreenRect.Left, ScreenRect.Top, ScreenRect.Right - ScreenRect.Left, ScreenRect.Bottom - ScreenRect.Top);
+  // A form floats as the window it is: it moves there.
+  if (auto* form = dynamic_cast<TCustomForm*>(this)) {
+    form->HandleNeeded();
+    const TPoint origin = form->ClientOrigin();
+    form->SetBounds(FLeft + ScreenRect.Left - origin.X, FTop + ScreenRect.Top - origin.Y, FWidth, FHeight);
     form->Show();
     return form;
   }
@@ -359,7 +360,7 @@ TWinControl* TControl::FloatTo(const TRect& ScreenRect) {
 }
 
 bool TControl::ManualDock(TWinControl* NewDockSite, TControl* DropControl, TAlign ControlSide) {
-  if (!NewDockSite || NewDockSite == this) return false;
+  if (!NewDockSite || NewDockSite == this || dynamic_cast<TCustomForm*>(this)) return false;
   if (auto* self = dynamic_cast<TWinControl*>(this); self && self->ContainsControl(NewDockSite)) return false;
   TWeakLink self(this), site(NewDockSite);
   TWinControl* from = GetHostDockSite();

@@ -317,6 +317,19 @@ TEST_F(DockingTest, TheSiteALeavingClientSitsOnMayKeepIt) {
   EXPECT_FALSE(c->ManualDock(c));
   EXPECT_FALSE(c->ManualDock(inner));
   EXPECT_EQ(c->GetHostDockSite(), floatHost);
+  // A form stays a window of its own: it does not dock, and floating moves it.
+  TForm* tool = TForm::CreateNew(Application);
+  tool->SetBorderStyle(TFormBorderStyle::bsNone);
+  tool->SetBounds(20, 20, 60, 40);
+  tool->SetDragKind(TDragKind::dkDock);
+  Log().clear();
+  EXPECT_FALSE(tool->ManualDock(s));
+  EXPECT_EQ(tool->GetParent(), nullptr);
+  EXPECT_TRUE(tool->ManualFloat({700, 300, 760, 340}));
+  EXPECT_EQ(tool->GetParent(), nullptr);
+  EXPECT_EQ(Rect(tool->GetBoundsRect()), "700,300-760,340");
+  EXPECT_TRUE(IsWindowVisible(tool->Handle()));
+  EXPECT_EQ(Events(), "");
 }
 
 TEST_F(DockingTest, EscapeCancelsAndManualDragsStartAtOnce) {
