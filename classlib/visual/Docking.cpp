@@ -35,6 +35,13 @@ TRect ScreenBounds(const TControl* c) {
 
 TRect ScreenClientRect(const TWinControl* w) { return Offset(w->GetClientRect(), w->ClientOrigin()); }
 
+// Moves a window so that its client area starts at To (screen), whatever its frame.
+void MoveClientTo(TWinControl* w, const TPoint& To) {
+  w->HandleNeeded();
+  const TPoint origin = w->ClientOrigin();
+  w->SetBounds(w->GetLeft() + To.X - origin.X, w->GetTop() + To.Y - origin.Y, w->GetWidth(), w->GetHeight());
+}
+
 // The windowed controls whose DockSite is on, in the order they became sites.
 std::vector<TWinControl*>& Sites() {
   static std::vector<TWinControl*> sites;
@@ -302,11 +309,7 @@ TWinControl* TControl::CreateFloatingDockSite(const TRect& Bounds) {
   try {
     host->SetClientWidth(Bounds.Right - Bounds.Left);
     host->SetClientHeight(Bounds.Bottom - Bounds.Top);
-    host->HandleNeeded();
-    // The client area, not the frame, goes where the control is to be.
-    const TPoint origin = host->ClientOrigin();
-    host->SetBounds(host->GetLeft() + Bounds.Left - origin.X, host->GetTop() + Bounds.Top - origin.Y,
-                    host->GetWidth(), host->GetHeight());
+    MoveClientTo(host, {Bounds.Left, Bounds.Top});  // the client area goes where the control is to be
   } catch (...) {
     host->Free();
     throw;
@@ -336,17 +339,13 @@ TWinControl* TControl::FloatTo(const TRect& ScreenRect) {
   TWinControl* host = GetHostDockSite();
   // Alone in its floating window, the control moves with the window.
   if (host && GetFloating() && host->DockClientCount() == 1) {
-    const TPoint origin = host->ClientOrigin();
-    host->SetBounds(host->GetLeft() + ScreenRect.Left - origin.X, host->GetTop() + ScreenRect.Top - origin.Y,
-                    host->GetWidth(), host->GetHeight());
+    MoveClientTo(host, {ScreenRect.Left, ScreenRect.Top});
     host->SetVisible(true);  // a window closed by its close box comes back
     return host;
   }
   // A form floats as the window it is: it moves there.
   if (auto* form = dynamic_cast<TCustomForm*>(this)) {
-    form->HandleNeeded();
-    const TPoint origin = form->ClientOrigin();
-    form->SetBounds(FLeft + ScreenRect.Left - origin.X, FTop + ScreenRect.Top - origin.Y, FWidth, FHeight);
+    MoveClientTo(form, {ScreenRect.Left, ScreenRect.Top});
     form->Show();
     return form;
   }

@@ -80,11 +80,8 @@ class DockingTest : public AppTest {
     form->SetName("form");
     form->SetBorderStyle(TFormBorderStyle::bsNone);
     form->SetBounds(100, 100, 400, 300);
-    c = MakeProbe("C", {10, 10, 110, 60});
-    c->SetDragKind(TDragKind::dkDock);
-    c->SetDragMode(TDragMode::dmAutomatic);
+    c = MakeClient("C");
     c->OnStartDock = TStartDockEvent(&sink, &TDockSink::StartDock);
-    c->OnEndDock = TEndDragEvent(&sink, &TDockSink::EndDock);
     s = MakeSite("S", {200, 10, 350, 210});
     Mouse->SetDragThreshold(5);
     form->Show();
@@ -96,6 +93,14 @@ class DockingTest : public AppTest {
     p->SetName(name);
     p->SetBoundsRect(r);
     p->SetParent(parent ? parent : form);
+    return p;
+  }
+  // A control at form point (10,10), 100x50, that docks when dragged.
+  TProbe* MakeClient(const char* name) {
+    TProbe* p = MakeProbe(name, {10, 10, 110, 60});
+    p->SetDragKind(TDragKind::dkDock);
+    p->SetDragMode(TDragMode::dmAutomatic);
+    p->OnEndDock = TEndDragEvent(&sink, &TDockSink::EndDock);
     return p;
   }
   TProbe* MakeSite(const char* name, const TRect& r) {
@@ -373,10 +378,7 @@ TEST_F(DockingTest, HandlersMayFreeTheControlOrTheSite) {
             "start C,over S dsDragEnter 10,90 alLeft 300,110-400,310,free C,over S dsDragLeave 10,90 alLeft "
             "300,110-400,310");
   // A site freed while asked whether it takes the control is passed over.
-  c = MakeProbe("C", {10, 10, 110, 60});
-  c->SetDragKind(TDragKind::dkDock);
-  c->SetDragMode(TDragMode::dmAutomatic);
-  c->OnEndDock = TEndDragEvent(&sink, &TDockSink::EndDock);
+  c = MakeClient("C");
   TProbe* s2 = MakeSite("S2", {10, 100, 160, 200});
   sink.OnInfo = [&] { s2->Free(); };
   Log().clear();
@@ -394,10 +396,7 @@ TEST_F(DockingTest, HandlersMayFreeTheControlOrTheSite) {
   EXPECT_EQ(Events(), "undock C from S to S3,free S3");
   EXPECT_EQ(c->GetParent(), s);
   // The control freed when it docks: OnEndDock has no one to tell.
-  TProbe* c2 = MakeProbe("C2", {10, 10, 110, 60});
-  c2->SetDragKind(TDragKind::dkDock);
-  c2->SetDragMode(TDragMode::dmAutomatic);
-  c2->OnEndDock = TEndDragEvent(&sink, &TDockSink::EndDock);
+  TProbe* c2 = MakeClient("C2");
   sink.OnDrop = [&] { c2->Free(); };
   Log().clear();
   DropAt(210, 100);
@@ -405,9 +404,7 @@ TEST_F(DockingTest, HandlersMayFreeTheControlOrTheSite) {
   ASSERT_EQ(s->DockClientCount(), 1);
   EXPECT_EQ(s->DockClients(0), c);
   // A site freed under the drag is forgotten (its clients die with it): the drop floats.
-  c2 = MakeProbe("C2", {10, 10, 110, 60});
-  c2->SetDragKind(TDragKind::dkDock);
-  c2->SetDragMode(TDragMode::dmAutomatic);
+  c2 = MakeClient("C2");
   DragTo(210, 100);
   s->Free();
   host().MouseMove(F(), 211, 100);
