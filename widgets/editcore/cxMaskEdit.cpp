@@ -8,12 +8,6 @@
 
 namespace {
 const TResStringRec cxSMaskEditInvalidEditValue = {65283, "The edit value is invalid"};
-
-bool IsBlankMask(const String& AMask) {
-  for (Char c : AMask)
-    if (c != ' ' && c != '\t' && c != '\n' && c != '\v' && c != '\f' && c != '\r') return false;
-  return true;
-}
 }  // namespace
 
 // ---- properties ----
@@ -32,15 +26,15 @@ TcxMaskEditCustomMode* TcxCustomMaskEditProperties::CreateMode(TcxEditMaskKind A
 }
 
 String TcxCustomMaskEditProperties::GetEditMask() const {
-  if (FMaskKind != TcxEditMaskKind::emkStandard || !IsBlankMask(FEditMask)) return FEditMask;
+  if (FMaskKind != TcxEditMaskKind::emkStandard || !cxRegExprIsBlank(FEditMask)) return FEditMask;
   if (IcxEditDefaultValuesProvider* p = GetIDefaultValuesProvider()) return p->DefaultEditMask();
   return {};
 }
 
-bool TcxCustomMaskEditProperties::IsMasked() const { return !IsBlankMask(GetEditMask()); }
+bool TcxCustomMaskEditProperties::IsMasked() const { return !cxRegExprIsBlank(GetEditMask()); }
 
 void TcxCustomMaskEditProperties::CheckMask(const String& AMask, TcxEditMaskKind AKind) {
-  if (IsBlankMask(AMask)) return;
+  if (cxRegExprIsBlank(AMask)) return;
   std::unique_ptr<TcxMaskEditCustomMode> mode(CreateMode(AKind, nullptr));
   mode->Compile(AMask);
 }
