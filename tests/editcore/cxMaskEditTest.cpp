@@ -507,10 +507,12 @@ TEST_F(MaskEdit, ReadFromAWindowDescriptionWithTheMaskBeforeItsKind) {
   bad->Free();
 }
 
-// Read from a description, the character case applies to the first letters typed.
+// Read from a description, the character case applies to the first letters typed; every
+// published setting of the text editor is read as well.
 TEST_F(MaskEdit, ReadFromAWindowDescriptionWithItsCharacterCase) {
   const String text =
       "object Dialog: TForm\n  object eMask: TcxMaskEdit\n    Properties.CharCase = ecUpperCase\n"
+      "    Properties.ImeMode = imClose\n    Properties.ImeName = 'pinyin'\n"
       "    Properties.EditMask = 'CCC;1;_'\n  end\nend\n";
   Owned<TMemoryStream> binary(New<TMemoryStream>());
   ObjectTextToBinary(text, *binary);
@@ -521,6 +523,8 @@ TEST_F(MaskEdit, ReadFromAWindowDescriptionWithItsCharacterCase) {
   ASSERT_NE(e, nullptr);
   ASSERT_NE(e->Mode(), nullptr);
   EXPECT_EQ(e->Mode()->CharCase, TEditCharCase::ecUpperCase);
+  EXPECT_EQ(e->GetMaskProperties()->GetImeMode(), TImeMode::imClose);
+  EXPECT_EQ(e->GetMaskProperties()->GetImeName(), "pinyin");
   e->SetParent(form);
   e->SetFocus();
   Pump();

@@ -516,6 +516,8 @@ TL_DEFINE_CLASS(TcxMaskEditProperties, [](auto& c) {
   c.Property("CharCase", &T::GetCharCase, &T::SetCharCase).Default(TEditCharCase::ecNormal);
   c.Property("EchoMode", &T::GetEchoMode, &T::SetEchoMode).Default(TcxEditEchoMode::eemNormal);
   c.Property("HideSelection", &T::GetHideSelection, &T::SetHideSelection).Default(true);
+  c.Property("ImeMode", &T::GetImeMode, &T::SetImeMode).Default(TImeMode::imDontCare);
+  c.Property("ImeName", &T::GetImeName, &T::SetImeName);
   c.Property("IncrementalSearch", &T::GetIncrementalSearch, &T::SetIncrementalSearch).Default(true);
   c.Property("LookupItems", &T::GetLookupItems, &T::SetLookupItems).Stored(&T::IsLookupItemsStored);
   c.Property("LookupItemsSorted", &T::GetLookupItemsSorted, &T::SetLookupItemsSorted).Default(false);
