@@ -67,7 +67,7 @@ TcxMaskEditStandardMode::TcxMaskEditStandardMode(TcxCustomMaskEdit* AEdit, TcxCu
 
 void TcxMaskEditStandardMode::Compile(const String& AMask) {
   FMask = AMask;
-  if (Trim(AMask).empty()) {
+  if (cxRegExprIsBlank(AMask)) {
     FStandardMask->Clear();
     return;
   }
@@ -278,16 +278,12 @@ TcxMaskEditRegExprMode::TcxMaskEditRegExprMode(TcxCustomMaskEdit* AEdit, TcxCust
 }
 
 namespace {
-const TResStringRec cxSMaskEditRegExprError = {65312, "Regular expression errors:"};
-
 void CompileExpression(TcxRegExpr& AExpr, const String& AMask) {
   TStringStream stream(AMask);
   try {
     AExpr.Compile(&stream);
   } catch (const EcxRegExprError& E) {
-    String msg = LoadResString(cxSMaskEditRegExprError);
-    for (Integer i = 0; i < E.Errors().Count(); ++i) msg += "\r\n" + E.Errors().Items(i)->FullText();
-    throw EcxMaskEditError(msg);
+    throw EcxMaskEditError(cxRegExprErrorsText(E.Errors()));
   }
 }
 }  // namespace
@@ -297,7 +293,7 @@ void TcxMaskEditRegExprMode::Compile(const String& AMask) {
   FHead.clear();
   FTail.clear();
   FNeedsSync = true;
-  if (Trim(AMask).empty()) return;
+  if (cxRegExprIsBlank(AMask)) return;
   CompileExpression(*FRegExpr, AMask);
 }
 
@@ -597,7 +593,7 @@ void TcxMaskEditRegExprExMode::Compile(const String& AMask) {
   FPrefix.clear();
   inherited::Compile(AMask);
   FInsertedText.clear();
-  if (!IsCompiled() || Trim(AMask).empty()) return;
+  if (!IsCompiled() || cxRegExprIsBlank(AMask)) return;
   FRegExpr->GetAutomat()->Reset();
   FPrefix = Continuation();
   FEmptyTextPending = FEdit && !FEdit->HoldsValue();
