@@ -63,6 +63,30 @@ TEST_F(MaskEdit, StandardMaskOverwritesSkipsLiteralsAndBlanksOnDelete) {
   EXPECT_EQ(e->GetSelStart(), 1);
 }
 
+// Shift with the arrows selects from the caret: the first press leaves the overwrite
+// selection, the next ones extend what the user selected.
+TEST_F(MaskEdit, ShiftArrowsExtendTheSelectionOfAPictureMask) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "0000;1;_");
+  Press(VK_HOME);
+  ASSERT_EQ(std::pair(e->GetSelStart(), e->GetSelLength()), std::pair(0, 1));
+  Press(VK_RIGHT, true);
+  EXPECT_EQ(std::pair(e->GetSelStart(), e->GetSelLength()), std::pair(0, 1));
+  Press(VK_RIGHT, true);
+  Press(VK_RIGHT, true);
+  EXPECT_EQ(std::pair(e->GetSelStart(), e->GetSelLength()), std::pair(0, 3));
+  Press(VK_END);
+  Press(VK_LEFT);
+  ASSERT_EQ(std::pair(e->GetSelStart(), e->GetSelLength()), std::pair(3, 1));
+  Press(VK_LEFT, true);
+  EXPECT_EQ(std::pair(e->GetSelStart(), e->GetSelLength()), std::pair(2, 1));
+  Press(VK_LEFT, true);
+  EXPECT_EQ(std::pair(e->GetSelStart(), e->GetSelLength()), std::pair(1, 2));
+  // Typing over the selection blanks it and writes at its start.
+  Type("7");
+  EXPECT_EQ(Text(e), "_7__");
+  EXPECT_EQ(std::pair(e->GetSelStart(), e->GetSelLength()), std::pair(2, 1));
+}
+
 TEST_F(MaskEdit, ControlCharactersNeverReachAnAnyCharacterPosition) {
   TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "CCC;1;_");
   Press(VK_HOME);
