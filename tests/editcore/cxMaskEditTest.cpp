@@ -87,6 +87,29 @@ TEST_F(MaskEdit, ShiftArrowsExtendTheSelectionOfAPictureMask) {
   EXPECT_EQ(std::pair(e->GetSelStart(), e->GetSelLength()), std::pair(2, 1));
 }
 
+struct TAfterKeyDownLog : TObject {
+  void HAfterKeyDown(TObject*, Word& Key, TShiftState) { Keys.push_back(Key); }
+  std::vector<Word> Keys;
+};
+
+// Keys the mask does not use, or that a read-only editor may not process, go to the
+// editor's own key handling, which tells OnAfterKeyDown; nothing changes.
+TEST_F(MaskEdit, KeysLeftToTheEditorTellOnAfterKeyDown) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "00-00;1;_");
+  TAfterKeyDownLog after;
+  e->OnAfterKeyDown = {&after, &TAfterKeyDownLog::HAfterKeyDown};
+  Press(VK_HOME);
+  Type("12");
+  Press(VK_UP);
+  EXPECT_EQ(after.Keys, (std::vector<Word>{VK_UP}));
+  e->GetMaskProperties()->SetReadOnly(true);
+  after.Keys.clear();
+  Press(VK_HOME);
+  Press(VK_DELETE);
+  EXPECT_EQ(Text(e), "12-__");
+  EXPECT_EQ(after.Keys, (std::vector<Word>{VK_DELETE}));
+}
+
 TEST_F(MaskEdit, ControlCharactersNeverReachAnAnyCharacterPosition) {
   TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "CCC;1;_");
   Press(VK_HOME);
