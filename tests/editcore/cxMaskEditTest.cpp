@@ -63,6 +63,53 @@ TEST_F(MaskEdit, StandardMaskOverwritesSkipsLiteralsAndBlanksOnDelete) {
   EXPECT_EQ(e->GetSelStart(), 1);
 }
 
+// Shift with the arrows selects from the caret: the first press leaves the overwrite
+// selection, the next ones extend what the user selected.
+TEST_F(MaskEdit, ShiftArrowsExtendTheSelectionOfAPictureMask) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "0000;1;_");
+  Press(VK_HOME);
+  ASSERT_EQ(std::pair(e->GetSelStart(), e->GetSelLength()), std::pair(0, 1));
+  Press(VK_RIGHT, true);
+  EXPECT_EQ(std::pair(e->GetSelStart(), e->GetSelLength()), std::pair(0, 1));
+  Press(VK_RIGHT, true);
+  Press(VK_RIGHT, true);
+  EXPECT_EQ(std::pair(e->GetSelStart(), e->GetSelLength()), std::pair(0, 3));
+  Press(VK_END);
+  Press(VK_LEFT);
+  ASSERT_EQ(std::pair(e->GetSelStart(), e->GetSelLength()), std::pair(3, 1));
+  Press(VK_LEFT, true);
+  EXPECT_EQ(std::pair(e->GetSelStart(), e->GetSelLength()), std::pair(2, 1));
+  Press(VK_LEFT, true);
+  EXPECT_EQ(std::pair(e->GetSelStart(), e->GetSelLength()), std::pair(1, 2));
+  // Typing over the selection blanks it and writes at its start.
+  Type("7");
+  EXPECT_EQ(Text(e), "_7__");
+  EXPECT_EQ(std::pair(e->GetSelStart(), e->GetSelLength()), std::pair(2, 1));
+}
+
+struct TAfterKeyDownLog : TObject {
+  void HAfterKeyDown(TObject*, Word& Key, TShiftState) { Keys.push_back(Key); }
+  std::vector<Word> Keys;
+};
+
+// Keys the mask does not use, or that a read-only editor may not process, go to the
+// editor's own key handling, which tells OnAfterKeyDown; nothing changes.
+TEST_F(MaskEdit, KeysLeftToTheEditorTellOnAfterKeyDown) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "00-00;1;_");
+  TAfterKeyDownLog after;
+  e->OnAfterKeyDown = {&after, &TAfterKeyDownLog::HAfterKeyDown};
+  Press(VK_HOME);
+  Type("12");
+  Press(VK_UP);
+  EXPECT_EQ(after.Keys, (std::vector<Word>{VK_UP}));
+  e->GetMaskProperties()->SetReadOnly(true);
+  after.Keys.clear();
+  Press(VK_HOME);
+  Press(VK_DELETE);
+  EXPECT_EQ(Text(e), "12-__");
+  EXPECT_EQ(after.Keys, (std::vector<Word>{VK_DELETE}));
+}
+
 TEST_F(MaskEdit, ControlCharactersNeverReachAnAnyCharacterPosition) {
   TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "CCC;1;_");
   Press(VK_HOME);

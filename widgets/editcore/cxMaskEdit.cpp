@@ -326,6 +326,7 @@ void TcxCustomMaskEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
     return;
   }
   if (Key == VK_DELETE && !CanKeyDownModifyEdit(Key, Shift)) {
+    DoAfterKeyDown(Key, Shift);
     Key = 0;
     return;
   }
