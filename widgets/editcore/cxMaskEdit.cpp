@@ -17,12 +17,18 @@ bool TcxCustomMaskEditProperties::IsLoading() const {
   return owner && owner->InState(TComponentStateItem::csLoading);
 }
 
-TcxMaskEditCustomMode* TcxCustomMaskEditProperties::CreateMode(TcxEditMaskKind AKind, TcxCustomMaskEdit* AEdit) {
-  switch (AKind) {
-    case TcxEditMaskKind::emkRegExpr: return new TcxMaskEditRegExprMode(AEdit, this);
-    case TcxEditMaskKind::emkRegExprEx: return new TcxMaskEditRegExprExMode(AEdit, this);
-    default: return new TcxMaskEditStandardMode(AEdit, this);
+TcxMaskEditCustomModeClass TcxCustomMaskEditProperties::GetModeClass(TcxEditMaskKind AMaskKind) const {
+  using A = TcxCustomMaskEdit*;
+  using P = TcxCustomMaskEditProperties*;
+  switch (AMaskKind) {
+    case TcxEditMaskKind::emkRegExpr: return ClassOf<TcxMaskEditRegExprMode, TcxMaskEditCustomMode, A, P>();
+    case TcxEditMaskKind::emkRegExprEx: return ClassOf<TcxMaskEditRegExprExMode, TcxMaskEditCustomMode, A, P>();
+    default: return ClassOf<TcxMaskEditStandardMode, TcxMaskEditCustomMode, A, P>();
   }
+}
+
+TcxMaskEditCustomMode* TcxCustomMaskEditProperties::CreateMode(TcxEditMaskKind AKind, TcxCustomMaskEdit* AEdit) {
+  return GetModeClass(AKind).Create(AEdit, this);
 }
 
 String TcxCustomMaskEditProperties::GetEditMask() const {

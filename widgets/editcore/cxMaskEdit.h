@@ -33,7 +33,10 @@ class TcxCustomMaskEditProperties : public TcxCustomTextEditProperties {
   const String& GetMaskText() const { return FMaskText; }
   void SetMaskText(const String& Value) { FMaskText = Value; }
 
-  virtual TcxMaskEditCustomMode* CreateMode(TcxEditMaskKind AKind, TcxCustomMaskEdit* AEdit);
+  // The mode class for a kind of mask; an editor with masks of its own answers its own modes.
+  virtual TcxMaskEditCustomModeClass GetModeClass(TcxEditMaskKind AMaskKind) const;
+  // A mode of the class GetModeClass answers, for AEdit or (nullptr) for the properties alone.
+  TcxMaskEditCustomMode* CreateMode(TcxEditMaskKind AKind, TcxCustomMaskEdit* AEdit);
 
   void PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue, bool AEditFocused) override;
   void ValidateDisplayValue(Variant& DisplayValue, String& ErrorText, bool& Error,

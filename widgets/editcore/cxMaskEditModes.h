@@ -82,6 +82,7 @@ class TcxMaskEditCustomMode : public TObject {
   bool FEmptyTextPending = false;
 };
 
+using TcxMaskEditCustomModeClass = TMetaClass<TcxMaskEditCustomMode, TcxCustomMaskEdit*, TcxCustomMaskEditProperties*>;
 
 class TcxMaskEditStandardMode : public TcxMaskEditCustomMode {
   TL_CLASS(TcxMaskEditStandardMode, TcxMaskEditCustomMode)
