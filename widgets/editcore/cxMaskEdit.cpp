@@ -31,7 +31,7 @@ TcxMaskEditCustomMode* TcxCustomMaskEditProperties::CreateMode(TcxEditMaskKind A
   return GetModeClass(AKind).Create(AEdit, this);
 }
 
-String TcxCustomMaskEditProperties::GetEditMask() const {
+TcxEditMask TcxCustomMaskEditProperties::GetEditMask() const {
   if (FMaskKind != TcxEditMaskKind::emkStandard || !cxRegExprIsBlank(FEditMask)) return FEditMask;
   if (IcxEditDefaultValuesProvider* p = GetIDefaultValuesProvider()) return p->DefaultEditMask();
   return {};
@@ -45,7 +45,7 @@ void TcxCustomMaskEditProperties::CheckMask(const String& AMask, TcxEditMaskKind
   mode->Compile(AMask);
 }
 
-void TcxCustomMaskEditProperties::SetEditMask(const String& Value) {
+void TcxCustomMaskEditProperties::SetEditMask(const TcxEditMask& Value) {
   if (Value == GetEditMask()) {
     FEditMask = Value;
     return;

@@ -18,10 +18,10 @@ class TcxCustomMaskEditProperties : public TcxCustomTextEditProperties {
   // Stays on while the character case is forced.
   void SetCaseInsensitive(bool Value);
   // The effective mask: a standard mask left blank takes the data's default mask.
-  String GetEditMask() const;
+  TcxEditMask GetEditMask() const;
   // An invalid regular expression raises EcxMaskEditError and leaves the mask as it was.
-  void SetEditMask(const String& Value);
-  const String& GetStoredEditMask() const { return FEditMask; }
+  void SetEditMask(const TcxEditMask& Value);
+  const TcxEditMask& GetStoredEditMask() const { return FEditMask; }
   bool GetIgnoreMaskBlank() const { return FIgnoreMaskBlank; }
   void SetIgnoreMaskBlank(bool Value);
   TcxEditMaskKind GetMaskKind() const { return FMaskKind; }
@@ -54,7 +54,7 @@ class TcxCustomMaskEditProperties : public TcxCustomTextEditProperties {
 
   bool FAlwaysShowBlanksAndLiterals = false;
   bool FCaseInsensitive = true;
-  String FEditMask;
+  TcxEditMask FEditMask;
   String FMaskText;
   bool FIgnoreMaskBlank = false;
   TcxEditMaskKind FMaskKind = TcxEditMaskKind::emkStandard;

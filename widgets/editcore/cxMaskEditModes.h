@@ -14,6 +14,8 @@
 #include <memory>
 
 TL_ENUM(TcxEditMaskKind, emkStandard, emkRegExpr, emkRegExprEx);
+// The text of a mask, as the mask property holds it.
+using TcxEditMask = String;
 
 class TcxCustomMaskEdit;
 class TcxCustomMaskEditProperties;
