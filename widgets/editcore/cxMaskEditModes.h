@@ -112,7 +112,9 @@ class TcxMaskEditStandardMode : public TcxMaskEditCustomMode {
   void UpdateEditValue() override;
   void ApplyPendingEmptyText() override;
   String GetEditValueText(const String& ADisplayText) override;
-  virtual Char GetBlankChar() const { return FStandardMask->GetBlankChar(); }
+  // The blank a deleted character at the 0-based position APos leaves; #0 leaves the
+  // character as it stands (a part that has no empty form).
+  virtual Char GetBlankChar(Integer APos) const;
   TcxStandardMask* StandardMask() const { return FStandardMask.get(); }
 
  private:
