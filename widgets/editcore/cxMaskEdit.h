@@ -35,8 +35,9 @@ class TcxCustomMaskEditProperties : public TcxCustomTextEditProperties {
 
   // The mode class for a kind of mask; an editor with masks of its own answers its own modes.
   virtual TcxMaskEditCustomModeClass GetModeClass(TcxEditMaskKind AMaskKind) const;
-  // A mode of the class GetModeClass answers, for AEdit or (nullptr) for the properties alone.
-  TcxMaskEditCustomMode* CreateMode(TcxEditMaskKind AKind, TcxCustomMaskEdit* AEdit);
+  // A mode for AEdit or (nullptr) for the properties alone; of the class GetModeClass answers
+  // unless a descendant makes its modes itself.
+  virtual TcxMaskEditCustomMode* CreateMode(TcxEditMaskKind AKind, TcxCustomMaskEdit* AEdit);
 
   void PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue, bool AEditFocused) override;
   void ValidateDisplayValue(Variant& DisplayValue, String& ErrorText, bool& Error,
