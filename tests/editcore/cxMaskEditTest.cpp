@@ -135,7 +135,7 @@ class TStarBlankMode : public TcxMaskEditStandardMode {
   TL_CLASS(TStarBlankMode, TcxMaskEditStandardMode)
  public:
   using TcxMaskEditStandardMode::TcxMaskEditStandardMode;
-  Char GetBlankChar() const override { return '*'; }
+  Char GetBlankChar(Integer) const override { return '*'; }
 };
 TL_DEFINE_CLASS(TStarBlankMode, [](auto&) {});
 
