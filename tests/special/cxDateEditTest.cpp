@@ -384,10 +384,12 @@ TEST_F(DateEdit, DeletedTimePartsLeaveZeros) {
   t->SetSelStart(14);
   Key(VK_BACK);
   EXPECT_EQ(Text(t), "03/05/2026 00:00:00 AM");
+  ASSERT_TRUE(Post(t)) << "a deleted 12-hour hour reads as twelve";
+  EXPECT_DOUBLE_EQ(t->EditValue().AsDouble(), D(2026, 3, 5).Value);
   t->SetSelStart(3);
   t->SetSelLength(2);
   Key(VK_DELETE);
-  EXPECT_EQ(Text(t), "03/  /2026 00:00:00 AM") << "date positions take the blank";
+  EXPECT_EQ(Text(t), "03/  /2026 12:00:00 AM") << "date positions take the blank";
   t->SelectAll();
   Key(VK_DELETE);
   EXPECT_EQ(Text(t), "  /  /     00:00:00 AM");
