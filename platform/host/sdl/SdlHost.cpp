@@ -6,6 +6,7 @@
 #include "platform/gdi/Region.h"
 #include "platform/gdi/Surface.h"
 #include "platform/kernel/CodePage.h"
+#include "platform/user/Menus.h"
 #include "platform/user/User.h"
 
 #include <SDL.h>
@@ -63,7 +64,7 @@ void Geometry(HWND hwnd, DWORD style, const TRect& screen, bool managerFrames, T
   GetClientRect(hwnd, &client);
   POINT origin{0, 0};
   ClientToScreen(hwnd, &origin);
-  int menu = GetMenu(hwnd) ? GetSystemMetrics(SM_CYMENU) : 0;
+  const int menu = MenuBarHeight(hwnd);
   *offset = {origin.X - screen.Left, origin.Y - screen.Top - menu};
   *width = client.Width();
   *height = client.Height() + menu;
