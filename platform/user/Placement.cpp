@@ -615,6 +615,11 @@ int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw) {
   return 1;
 }
 
+const Region* GetWindowShape(HWND hwnd) {
+  Wnd* w = Find(hwnd);
+  return w && w->hasRegion ? &w->region : nullptr;
+}
+
 int GetWindowRgn(HWND hwnd, HRGN rgn) {
   Wnd* w = Find(hwnd);
   Region* out = RegionOfHandle(rgn);
