@@ -217,11 +217,14 @@ bool TcxMaskEditStandardMode::PressSymbol(Char& Key) {
   return false;
 }
 
+Char TcxMaskEditStandardMode::GetBlankChar(Integer) const { return FStandardMask->GetBlankChar(); }
+
 bool TcxMaskEditStandardMode::DeleteSelection() {
   String text = Text();
   const Integer start = SelStart(), end = start + SelLength();
   for (Integer i = start; i < end && i < FStandardMask->Count(); ++i)
-    if (!IsLiteral(i)) text[size_t(i)] = GetBlankChar();
+    if (!IsLiteral(i))
+      if (const Char blank = GetBlankChar(i)) text[size_t(i)] = blank;
   TWeakLink self(this);
   WriteText(text, start);
   if (self.Alive()) SetOverwriteSelection();

@@ -14,6 +14,8 @@
 #include <memory>
 
 TL_ENUM(TcxEditMaskKind, emkStandard, emkRegExpr, emkRegExprEx);
+// The text of a mask, as the mask property holds it.
+using TcxEditMask = String;
 
 class TcxCustomMaskEdit;
 class TcxCustomMaskEditProperties;
@@ -82,6 +84,7 @@ class TcxMaskEditCustomMode : public TObject {
   bool FEmptyTextPending = false;
 };
 
+using TcxMaskEditCustomModeClass = TMetaClass<TcxMaskEditCustomMode, TcxCustomMaskEdit*, TcxCustomMaskEditProperties*>;
 
 class TcxMaskEditStandardMode : public TcxMaskEditCustomMode {
   TL_CLASS(TcxMaskEditStandardMode, TcxMaskEditCustomMode)
@@ -109,7 +112,9 @@ class TcxMaskEditStandardMode : public TcxMaskEditCustomMode {
   void UpdateEditValue() override;
   void ApplyPendingEmptyText() override;
   String GetEditValueText(const String& ADisplayText) override;
-  virtual Char GetBlankChar() const { return FStandardMask->GetBlankChar(); }
+  // The blank a deleted character at the 0-based position APos leaves; #0 leaves the
+  // character as it stands (a part that has no empty form).
+  virtual Char GetBlankChar(Integer APos) const;
   TcxStandardMask* StandardMask() const { return FStandardMask.get(); }
 
  private:
