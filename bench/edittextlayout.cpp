@@ -2,6 +2,7 @@
 // and drawing with word breaking, with and without tab expansion, and for justified rows.
 // Rows are measured by summing per-character extents, so the cost should grow with the
 // text, not with the square of a row's length.
+#include "bench/BenchTextTarget.h"
 #include "platform/gdi/Text.h"
 #include "widgets/editcore/cxEditTextUtils.h"
 
@@ -23,25 +24,8 @@ std::string LongText(size_t AChars, bool ATabs) {
   return s;
 }
 
-struct Target {
-  Target() {
-    dc = CreateCompatibleDC(nullptr);
-    bitmap = CreateBitmap(640, 480, 1, 32, nullptr);
-    oldBitmap = SelectObject(dc, bitmap);
-    font = CreateFontA(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, "Arial");
-    oldFont = SelectObject(dc, font);
-  }
-  ~Target() {
-    SelectObject(dc, oldFont);
-    SelectObject(dc, oldBitmap);
-    DeleteObject(font);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-  }
-  HDC dc;
-  HBITMAP bitmap;
-  HFONT font;
-  HGDIOBJ oldBitmap, oldFont;
+struct Target : BenchTextTarget {
+  Target() : BenchTextTarget("Arial") {}
 };
 
 // Arg 0: characters; arg 1: tabs expanded (1) or blanks only (0).
