@@ -395,8 +395,17 @@ TEST_F(DateEdit, DeletedTimePartsLeaveZeros) {
   EXPECT_EQ(Text(t), "  /  /     00:00:00 AM");
   ASSERT_TRUE(Post(t));
   EXPECT_TRUE(VarIsNull(t->EditValue())) << "an emptied date with a zero time is no date";
-  // A time left without its date is not the empty text.
+  // A time left without its date is not the empty text, nor a date on the first day of the
+  // calendar's count: it is no date.
   EXPECT_FALSE(t->IsEmptyDateText("  /  /     09:15:00 AM"));
+  t->SetEditValue(Variant(TDateTime(DT(2026, 3, 5, 9, 15))));
+  host().PumpUntilIdle();
+  t->SetSelStart(0);
+  t->SetSelLength(10);
+  Key(VK_DELETE);
+  EXPECT_EQ(Text(t), "  /  /     09:15:00 AM");
+  EXPECT_FALSE(Post(t));
+  EXPECT_DOUBLE_EQ(t->EditValue().AsDouble(), DT(2026, 3, 5, 9, 15));
   EXPECT_TRUE(t->IsEmptyDateText("  /  /       :  :     "));
   EXPECT_TRUE(t->IsEmptyDateText("  /  /     00:00:00 PM"));
 }

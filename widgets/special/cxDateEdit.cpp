@@ -8,6 +8,7 @@
 #include "widgets/foundation/cxClasses.h"
 #include "widgets/foundation/cxVariants.h"
 
+#include <algorithm>
 #include <cmath>
 
 const TResStringRec cxSDateEditInvalidDate = {65401, "Invalid Date"};
@@ -274,9 +275,23 @@ String TcxCustomDateEditProperties::ZeroHourAsTwelve(const String& AText) const 
   return AText;
 }
 
+bool TcxCustomDateEditProperties::HasBlankDatePart(const String& AText) const {
+  for (Integer pos = 1; pos <= Integer(AText.size()); ++pos) {
+    TcxDateEditTimePartInfo info;
+    if (!GetTimePartInfo(pos, info)) continue;
+    // The date stands before the time: nothing there but blanks and separators is no date.
+    const String date = AText.substr(0, size_t(pos - 1));
+    return std::all_of(date.begin(), date.end(),
+                       [](Char c) { return c == ' ' || c == FormatSettings.DateSeparator; });
+  }
+  return false;
+}
+
 bool TcxCustomDateEditProperties::TextToDate(const String& AText, TDateTime& ADate) const {
   ADate = NullDate;
   if (Trim(AText).empty()) return false;
+  // The platform reads a time alone as a time on day 0; an emptied date is no date.
+  if (HasBlankDatePart(AText)) return false;
   TcxFormatController* c = cxGetFormatController();
   // A deleted hour of a masked date and time leaves "00", which a 12-hour clock calls twelve.
   const String text = ZeroHourAsTwelve(AText);
