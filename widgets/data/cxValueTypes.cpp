@@ -502,6 +502,13 @@ TcxValueTypeClassList* cxValueTypeClassList() {
   return gValueTypeList;
 }
 
+Variant cxValueTypeNumber(TcxValueTypeClass AType, const Variant& AValue) {
+  if (!AType || !VarIsStr(AValue) || !AType->InheritsFrom(TcxFMTBcdValueType::StaticClass())) return AValue;
+  TBcd decimal;
+  if (!TryStrToBcd(AValue.AsString(), decimal)) return AValue;
+  return StrToFloat(BcdToStr(decimal));
+}
+
 TL_DEFINE_CLASS(TcxValueTypeClassList)
 
 namespace cxDataStorage {
