@@ -124,6 +124,16 @@ const Step kSteps[] = {
      }},
 };
 
+// The handler asked: OnCalcFields, or OnFilterRecord with the filter on.
+void SetAsker(TCountedDataSet* ds, TAsker& asker, bool Calc) {
+  if (Calc) {
+    ds->OnCalcFields = {&asker, &TAsker::Calc};
+  } else {
+    ds->OnFilterRecord = {&asker, &TAsker::Filter};
+    ds->SetFiltered(true);
+  }
+}
+
 // The handlers that run after the work of an operation (BeforeScroll runs before it).
 void Watch(TCountedDataSet* ds, TAsker& asker) {
   for (TDataSetNotifyEvent TDataSet::*e :
@@ -218,12 +228,7 @@ TEST(DataSetFreedWhileAsking, AHandlerFreeingTheOwnerEndsTheOperation) {
     TCountingLink watcher;
     watcher.SetDataSource(source);
     TAsker asker;
-    if (calc) {
-      ds->OnCalcFields = {&asker, &TAsker::Calc};
-    } else {
-      ds->OnFilterRecord = {&asker, &TAsker::Filter};
-      ds->SetFiltered(true);
-    }
+    SetAsker(ds, asker, calc);
     ds->Open();
     Watch(ds, asker);
     TWeakLink link(ds), ownerLink(owner);
@@ -283,12 +288,7 @@ TEST(DataSetFreedWhileAsking, AHandlerThatFreesAndRaisesReachesTheCaller) {
     gDestroyed = 0;
     TCountedDataSet* ds = MakeDataSet();
     TAsker asker;
-    if (calc) {
-      ds->OnCalcFields = {&asker, &TAsker::Calc};
-    } else {
-      ds->OnFilterRecord = {&asker, &TAsker::Filter};
-      ds->SetFiltered(true);
-    }
+    SetAsker(ds, asker, calc);
     ds->Open();
     TWeakLink link(ds);
     asker.Victim = ds;
