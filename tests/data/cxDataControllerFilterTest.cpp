@@ -158,6 +158,18 @@ TEST_F(DataFilter, DecimalsFilterAndListByTheirNumbers) {
   EXPECT_EQ(texts, (std::vector<String>{"1.5", "2", "9.99", "10"}));
 }
 
+// A Variant field may hold an array, which has no text: the list still loads.
+TEST_F(DataFilter, ValueListOfAVariantFieldHoldingAnArray) {
+  AddItems({TcxVariantValueType::StaticClass()});
+  c_->SetValue(0, 2, VarArrayOf({1, 2}));
+  c_->SetValue(1, 2, 7);
+  Owned<TcxDataFilterValueList> list(F()->CreateValueList());
+  EXPECT_NO_THROW(list->Load(2));
+  EXPECT_EQ(list->Count() - list->IndexOfKind(K::fviValue), 2);  // the array and 7, each listed once
+  EXPECT_EQ(list->Items(list->GetIndexByValue(7)).DisplayText, "7");
+  EXPECT_EQ(c_->GetDisplayText(0, c_->GetItemField(2)), "");
+}
+
 TEST_F(DataFilter, CriteriaTravelInComponentStreamsWithTheirItems) {
   F()->Root()->AddItem(items_[1].get(), foBetween, VarArrayOf({2, 3}), "2;3");
   F()->Root()->AddItem(items_[0].get(), foLike, "a%", "a%");
