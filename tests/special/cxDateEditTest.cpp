@@ -441,6 +441,40 @@ TEST_F(DateEdit, DateAndTimeFromThePopup) {
   EXPECT_NEAR(e->EditValue().AsDouble(), DT(2026, 3, 20, 18, 45), 1e-9);
 }
 
+// The twelve-month list takes no activation: a month clicked in it moves the calendar and the
+// drop-down stays open with the date as it was.
+TEST_F(DateEdit, AMonthChosenInTheListKeepsThePopupOpen) {
+  TcxDateEdit* e = Add();
+  P(e)->SetYearsInMonthList(false);
+  e->SetDate(D(2026, 3, 5));
+  host().PumpUntilIdle();
+  bool listShown = false, listClosed = false, open = false;
+  TDateTime first;
+  host().WhenIdle([&] {
+    TcxPopupCalendar* cal = e->Calendar();
+    const TRect r = cal->MonthCaptionRect();
+    host().Click(cal->GetHandle(), (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    host().PumpUntilIdle();
+    TMonthListBox* list = cal->MonthList();
+    listShown = list->IsShown();
+    const TRect may = list->ItemRect(4);
+    host().MouseMove(list->GetHandle(), 20, (may.Top + may.Bottom) / 2);
+    host().Click(list->GetHandle(), 20, (may.Top + may.Bottom) / 2);
+    host().PumpUntilIdle();
+    listClosed = !list->IsShown();
+    first = cal->GetFirstDate();
+    open = e->GetDroppedDown();
+    if (open) host().Key(VK_ESCAPE);
+  });
+  Key(VK_F4);
+  EXPECT_TRUE(listShown);
+  EXPECT_TRUE(listClosed);
+  EXPECT_EQ(first, D(2026, 5, 1));
+  EXPECT_TRUE(open) << "the drop-down stays open";
+  EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crCancel);
+  EXPECT_EQ(e->GetDate(), D(2026, 3, 5));
+}
+
 // In the calendar's time edit Escape first puts back a time being typed; once the time edit is
 // untouched it closes the popup.
 TEST_F(DateEdit, EscapeInThePopupsTimeEdit) {
