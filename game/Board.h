@@ -66,9 +66,13 @@ class TBoard {
   // reports the seconds of the game before it.
   void StartGame(bool Record);
 
+  // Inside the Size x Size corner in use.
+  bool OnBoard(Integer Column, Integer Row) const;
   bool SameColorAt(Integer Column, Integer Row, Integer Colour) const;
+  // 0 for a place off the board.
   Integer NeighbourMask(Integer Column, Integer Row) const;
   void MarkDirty(Integer Column, Integer Row);
+  // Colour 0 (the empty cells) is no group and removes nothing.
   void RemoveGroup(Integer Column, Integer Row, Integer Colour);
   void ApplyGravity();
 
