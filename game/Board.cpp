@@ -138,6 +138,13 @@ bool TBoard::PlayMove(Integer Column, Integer Row) {
   return true;
 }
 
+Integer TBoard::CellsLeft() const {
+  Integer n = 0;
+  for (Integer x = 0; x < Size; ++x)
+    for (Integer y = 0; y < Size; ++y) n += Board[x][y] > 0;
+  return n;
+}
+
 TCellLook TBoard::CellLook(Integer Column, Integer Row) const {
   if (!OnBoard(Column, Row)) return {};
   const Integer c = Board[Column][Row];

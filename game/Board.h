@@ -92,6 +92,9 @@ class TBoard {
   // nothing and gives false. The caller then runs the partial redraw.
   bool PlayMove(Integer Column, Integer Row);
 
+  // The coloured cells on the board: the game's result once it is over.
+  Integer CellsLeft() const;
+
   // The image a cell shows. A cell holding no colour of 1..Colors shows as empty, so
   // no image beyond the built ones is ever asked for.
   TCellLook CellLook(Integer Column, Integer Row) const;
