@@ -47,6 +47,15 @@ class DateEdit : public DropDownTest {
     return e;
   }
   static TcxDateEditProperties* P(TcxDateEdit* e) { return e->GetDateEditProperties(); }
+  // A focused masked date-and-time edit holding AValue.
+  TcxDateEdit* AddDateTime(double AValue) {
+    TcxDateEdit* e = Add(ikMask);
+    P(e)->GetAssignedValues()->RestoreDefaults();
+    P(e)->SetKind(ckDateTime);
+    e->SetEditValue(Variant(TDateTime(AValue)));
+    host().PumpUntilIdle();
+    return e;
+  }
   void Retype(TcxDateEdit* e, const char* s) {
     e->SelectAll();
     Type(s);
@@ -335,11 +344,7 @@ TEST_F(DateEdit, EachInputKindTyped) {
   EXPECT_EQ(r->GetDate(), D(2026, 3, 19));
 
   // Date and time through the standard mask: the time parts follow the time edit's rules.
-  TcxDateEdit* t = Add(ikMask);
-  P(t)->GetAssignedValues()->RestoreDefaults();
-  P(t)->SetKind(ckDateTime);
-  t->SetEditValue(Variant(TDateTime(DT(2026, 3, 5, 9, 15))));
-  host().PumpUntilIdle();
+  TcxDateEdit* t = AddDateTime(DT(2026, 3, 5, 9, 15));
   EXPECT_EQ(Text(t), "03/05/2026 09:15:00 AM");
   TcxDateEditTimePartInfo info;
   ASSERT_TRUE(P(t)->GetTimePartInfo(16, info));
@@ -366,11 +371,7 @@ TEST_F(DateEdit, EachInputKindTyped) {
 // Deleting in a masked date-and-time text leaves the time digits "0" and the designator as it
 // stands, so what is left still reads as a time; emptied to that, the text is no date.
 TEST_F(DateEdit, DeletedTimePartsLeaveZeros) {
-  TcxDateEdit* t = Add(ikMask);
-  P(t)->GetAssignedValues()->RestoreDefaults();
-  P(t)->SetKind(ckDateTime);
-  t->SetEditValue(Variant(TDateTime(DT(2026, 3, 5, 9, 15))));
-  host().PumpUntilIdle();
+  TcxDateEdit* t = AddDateTime(DT(2026, 3, 5, 9, 15));
   t->SetSelStart(17);
   t->SetSelLength(2);
   Key(VK_DELETE);
@@ -411,11 +412,7 @@ TEST_F(DateEdit, DeletedTimePartsLeaveZeros) {
 }
 
 TEST_F(DateEdit, DateAndTimeFromThePopup) {
-  TcxDateEdit* e = Add(ikMask);
-  P(e)->GetAssignedValues()->RestoreDefaults();
-  P(e)->SetKind(ckDateTime);
-  e->SetEditValue(Variant(TDateTime(DT(2026, 3, 5, 9, 15))));
-  host().PumpUntilIdle();
+  TcxDateEdit* e = AddDateTime(DT(2026, 3, 5, 9, 15));
   TcxPopupCalendar* cal = e->Calendar();
   bool okShown = false;
   // From a focused button of the calendar, Escape still closes the popup.
