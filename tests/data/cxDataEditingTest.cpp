@@ -490,3 +490,21 @@ TEST_F(Editing, ARecordCountBelowTheEditedRecordDropsItsEdit) {
   c_->Cancel();
   EXPECT_EQ(c_->GetRecordCount(), 4);
 }
+
+// The incremental filter stays on its item when an item before it goes, and ends with its
+// own item.
+TEST_F(Editing, TheIncrementalFilterFollowsItsItemWhenItemsGo) {
+  AddItems({StrType(), StrType()});
+  Fill({{1, "A", "apple", "x"}, {2, "A", "Banana", "b"}, {3, "B", "berry", "y"}, {4, "A", "cherry", "b"}});
+  c_->ApplyIncrementalFilter(2, "b");
+  EXPECT_EQ(Rows(), (V{1, 2}));
+  c_->RemoveItem(items_[0].get());
+  EXPECT_EQ(c_->GetIncrementalFilterItemIndex(), 1);
+  c_->RefreshView();
+  EXPECT_EQ(Rows(), (V{1, 2}));
+  c_->RemoveItem(items_[3].get());  // after the filter's item: nothing moves
+  EXPECT_EQ(c_->GetIncrementalFilterItemIndex(), 1);
+  c_->RemoveItem(items_[2].get());
+  EXPECT_EQ(c_->GetIncrementalFilterItemIndex(), -1);
+  EXPECT_EQ(c_->GetRowCount(), 4);
+}
