@@ -232,6 +232,8 @@ void TcxCustomDataController::SetRecordCount(Integer Value) {
   if (IsProviderMode()) {
     FProvider->SetRecordCount(Value);
   } else {
+    // The records deleted from the end take a pending edit of theirs with them.
+    if (FProvider->EditingRecordIndex() >= Value) FProvider->ResetEditing();
     FDataStorage->SetRecordCount(Value);
     FProvider->HandlesChanged();
   }
