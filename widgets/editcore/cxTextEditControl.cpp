@@ -563,8 +563,24 @@ bool TcxCustomTextEdit::SetDisplayText(const String& AText) {
   if (const size_t br = text.find_first_of("\r\n"); br != String::npos) text.resize(br);
   Variant v(text);
   if (!ActiveProperties()->IsTextEditValueValid(v, IsFocused())) return false;
+  TcxEditLifeGuard guard(this);
   SetInternalDisplayValue(Variant(text));
+  // A text set rather than typed is the value at once: shown again later, it stays.
+  if (guard.Alive() && InnerTextEdit() && DataBinding()) SynchronizeEditValue();
   return true;
+}
+
+void TcxCustomTextEdit::SynchronizeEditValue() {
+  Variant value;
+  const bool editing = IsUserInput() || DataBinding()->IsEditing();
+  try {
+    PrepareEditValue(GetDisplayValue(), value, IsFocused());
+  } catch (const Exception&) {
+    // A text the kind cannot convert waits, as typed, for the validation to report it.
+    SetDisplayValueModified(true);
+    return;
+  }
+  StoreEditValueFromDisplay(value, editing);
 }
 
 // What the user typed changes the display text; the events fire once, after the view follows.
