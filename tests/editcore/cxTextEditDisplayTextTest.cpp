@@ -1,6 +1,7 @@
 // A display text that reaches the text editor other than by typing (its window text, a
 // selection replaced or cleared from code or by a clipboard message): the edit value follows
 // it, so that nothing shown is lost when the editor shows its value again.
+#include "classlib/core/FormText.h"
 #include "classlib/visual/Clipbrd.h"
 #include "tests/editcore/EditControlTestSupport.h"
 #include "widgets/editcore/cxTextEditControl.h"
@@ -97,6 +98,45 @@ TEST_F(TextEditDisplayText, AClearMessageIsTheUsersChange) {
   a->SetFocus();
   Pump();
   EXPECT_EQ(Text(a), "ad");
+}
+
+}  // namespace
+
+namespace {
+
+class TNewTextCounter : public TObject {
+ public:
+  void HNewText(TObject*, const String& AText) { Texts.push_back(AText); }
+  std::vector<String> Texts;
+};
+
+// Nothing fires while the editor is read from a description: a text that is not among the
+// items read before it is announced only when the editor shows it anew.
+TEST_F(TextEditDisplayText, ATextNewToTheItemsIsNotAnnouncedWhileLoading) {
+  TcxTextEdit* e = AddText(10);
+  TNewTextCounter counter;
+  auto* p = static_cast<TcxTextEditProperties*>(e->GetProperties());
+  p->OnNewLookupDisplayText = {&counter, &TNewTextCounter::HNewText};
+  const char* text =
+      "object eName: TcxTextEdit\n"
+      "  Properties.LookupItems.Strings = (\n"
+      "    'Red'\n"
+      "    'Green')\n"
+      "  Text = 'Blue'\n"
+      "end\n";
+  Owned<TMemoryStream> binary(New<TMemoryStream>());
+  ObjectTextToBinary(text, *binary);
+  binary->SetPosition(0);
+  binary->ReadComponent(e);
+  EXPECT_EQ(Text(e), "Blue");
+  EXPECT_EQ(p->GetLookupItems()->Count(), 2);
+  EXPECT_EQ(counter.Texts, std::vector<String>{});
+  // Showing the same text again (a setting changed) announces nothing either.
+  p->SetMaxLength(10);
+  e->SetEditValue(Variant("Pink"));
+  e->SetEditValue(Variant("Green"));
+  p->SetMaxLength(20);
+  EXPECT_EQ(counter.Texts, std::vector<String>{"Pink"});
 }
 
 }  // namespace

@@ -456,10 +456,12 @@ Variant TcxCustomTextEdit::GetDisplayValue() { return Variant(EditText()); }
 void TcxCustomTextEdit::SetInternalDisplayValue(const Variant& Value) {
   TcxCustomInnerTextEdit* inner = InnerTextEdit();
   if (!inner) return;
-  // An empty text is no new item: clearing the editor tells nobody.
-  if (ActiveProperties()->GetEditingStyle() == TcxEditEditingStyle::esEdit && UsesLookup()) {
+  // An empty text is no new item: clearing the editor tells nobody. Nor is the text already
+  // shown (the display refreshed), nor one read while loading: no event fires then.
+  if (ActiveProperties()->GetEditingStyle() == TcxEditEditingStyle::esEdit && UsesLookup() &&
+      !InState(TComponentStateItem::csLoading) && !InState(TComponentStateItem::csDestroying)) {
     const String text = VarToStr(Value);
-    if (!text.empty() && !ActiveProperties()->FindLookupText(text)) {
+    if (!text.empty() && text != inner->GetText() && !ActiveProperties()->FindLookupText(text)) {
       TcxEditLifeGuard guard(this);
       DoOnNewLookupDisplayText(text);
       if (!guard.Alive() || !InnerTextEdit()) return;
