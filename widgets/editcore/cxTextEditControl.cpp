@@ -1052,7 +1052,8 @@ void TcxCustomTextEdit::CopyToClipboard() {
   const TcxEditEditingStyle s = ActiveProperties()->GetEditingStyle();
   if (s == TcxEditEditingStyle::esFixedList || s == TcxEditEditingStyle::esNoEdit) SelectAll();
   TcxCustomInnerTextEdit* inner = InnerTextEdit();
-  if (inner && GetSelLength() > 0) inner->CopyToClipboard();
+  // The inner edit's own selection: a list or a text without a cursor reports none.
+  if (inner && inner->GetSelLength() > 0) inner->CopyToClipboard();
 }
 
 void TcxCustomTextEdit::CutToClipboard() {
