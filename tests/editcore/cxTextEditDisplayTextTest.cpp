@@ -164,4 +164,24 @@ TEST_F(TextEditDisplayText, ATextWithoutACursorIsCopiedWhole) {
   EXPECT_EQ(Clipboard->GetAsText(), "abc");
 }
 
+// Without a cursor the whole text is the selection a replacement from code takes.
+TEST_F(TextEditDisplayText, ATextWithoutACursorIsReplacedWhole) {
+  TcxTextEdit* e = AddText(10);
+  auto* p = static_cast<TcxTextEditProperties*>(e->GetProperties());
+  p->SetHideCursor(true);
+  e->SetEditValue(Variant("abc"));
+  e->SetSelText("X");
+  EXPECT_EQ(Text(e), "X");
+  EXPECT_EQ(VarToStr(e->EditValue()), "X");
+  Clipboard->SetAsText("pasted");
+  e->PasteFromClipboard();
+  EXPECT_EQ(Text(e), "pasted");
+  // The user may not change it at all.
+  e->SetFocus();
+  Pump();
+  SendMessageA(e->InnerTextEdit()->GetHandle(), WM_CLEAR, 0, 0);
+  SendMessageA(e->InnerTextEdit()->GetHandle(), WM_PASTE, 0, 0);
+  EXPECT_EQ(Text(e), "pasted");
+}
+
 }  // namespace
