@@ -329,7 +329,8 @@ BOOL GetBrushOrgEx(HDC dc, LPPOINT pt) {
 
 COLORREF GetNearestColor(HDC dc, COLORREF c) {
   TL_DC_OR(CLR_INVALID);
-  return d->TargetIsMono() ? ColorFromPixel(MonoFromColor(c)) : (c & 0xFFFFFF);
+  c = d->ResolvedColor(c);
+  return d->TargetIsMono() ? ColorFromPixel(MonoFromColor(c)) : c;
 }
 
 int GetDeviceCaps(HDC dc, int index) {

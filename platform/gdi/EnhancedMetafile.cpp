@@ -261,12 +261,8 @@ void PlayRegion(Player& pl, uint32_t type, const Rec& r) {
   switch (type) {
     case kFillRgn: FillRgn(dc, rgn, static_cast<HBRUSH>(ObjectOf(pl, r.U(20)))); break;
     case kFrameRgn: {
-      // The frame's width and height in logical units, at least a pixel on the device.
-      const auto side = [](int32_t v, double scale) {
-        return int(std::clamp(std::lround(std::fabs(v * scale)), 1L, long(kMaxMetafilePenWidth)));
-      };
-      FrameRgn(dc, rgn, static_cast<HBRUSH>(ObjectOf(pl, r.U(20))), side(r.S(24), pl.ScaleX()),
-               side(r.S(28), pl.ScaleY()));
+      FrameRgn(dc, rgn, static_cast<HBRUSH>(ObjectOf(pl, r.U(20))), pl.FrameSide(r.S(24), true),
+               pl.FrameSide(r.S(28), false));
       break;
     }
     case kInvertRgn: InvertRgn(dc, rgn); break;
@@ -372,9 +368,7 @@ void PlayPalette(Player& pl, uint32_t type, const Rec& r) {
     }
     case kSelectPalette: pl.SelectPaletteObject(ObjectOf(pl, r.U(0))); break;
     case kRealizePalette: RealizePalette(pl.Dc()); break;
-    case kResizePalette:
-      if (pl.OwnsObject(pl.ObjectAt(r.U(0)))) ResizePalette(static_cast<HPALETTE>(pl.ObjectAt(r.U(0))), r.U(4));
-      break;
+    case kResizePalette: pl.ResizeOwned(pl.ObjectAt(r.U(0)), r.U(4)); break;
     default: {   // SetPaletteEntries
       const size_t count = r.U(8);
       if (pl.OwnsObject(pl.ObjectAt(r.U(0))) && count <= 0xFFFF && r.R.Has(8 + 12, count * 4))

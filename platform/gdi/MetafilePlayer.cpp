@@ -231,6 +231,11 @@ double Player::ScaleY() const {
   return sy * Map.OuterSy * std::hypot(Map.M21, Map.M22);
 }
 
+int Player::FrameSide(double v, bool alongX) const {
+  const double d = std::fabs(v * (alongX ? ScaleX() : ScaleY()));
+  return int(std::clamp(std::lround(std::min(d, 1e9)), 1L, long(kMaxMetafilePenWidth)));
+}
+
 Player::Dest Player::DestOf(double x, double y, double w, double h) const {
   const POINT a = Pt(x, y), b = Pt(x + w, y + h);
   return {a.X, a.Y, b.X - a.X, b.Y - a.Y};
@@ -448,6 +453,10 @@ HPALETTE Player::MakePalette(const uint8_t* entries, size_t count) {
   pal->palNumEntries = WORD(count);
   std::memcpy(pal->palPalEntry, entries, count * sizeof(PALETTEENTRY));
   return CreatePalette(pal);
+}
+
+void Player::ResizeOwned(HGDIOBJ pal, size_t entries) const {
+  if (OwnsObject(pal) && entries <= kMaxMetafilePaletteEntries) ResizePalette(static_cast<HPALETTE>(pal), UINT(entries));
 }
 
 void Player::SetEntries(HGDIOBJ pal, size_t start, const uint8_t* entries, size_t count) {

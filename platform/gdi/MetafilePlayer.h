@@ -86,6 +86,8 @@ class Player {
   void SelectClip(HRGN rgn, int mode);
   // A region of the DC's logical coordinates moved to its device pixels, in place.
   void ToDevice(HRGN rgn) const;
+  // A frame's logical width or height in device pixels: at least one, at most the pen cap.
+  int FrameSide(double v, bool alongX) const;
   // Logical lengths to device ones (magnitudes).
   double ScaleX() const;
   double ScaleY() const;
@@ -148,6 +150,8 @@ class Player {
   bool OwnsObject(HGDIOBJ h) const;
   static HPALETTE MakePalette(const uint8_t* entries, size_t count);
   static void SetEntries(HGDIOBJ pal, size_t start, const uint8_t* entries, size_t count);
+  // Resizes a palette the metafile made, to no more than kMaxMetafilePaletteEntries.
+  void ResizeOwned(HGDIOBJ pal, size_t entries) const;
 
   // A Bezier curve's control points (start, then three per segment) as a polyline.
   static std::vector<POINT> Flattened(const std::vector<POINT>& bezier);

@@ -227,12 +227,9 @@ void PlayRegion(Player& pl, uint16_t fn, const Params& a) {
   } else if (fn == kFillRegion) {
     FillRgn(dc, rgn, static_cast<HBRUSH>(pl.ObjectAt(a.U16At(2))));
   } else if (fn == kFrameRegion) {
-    // The frame's height and width in logical units, at least a pixel on the device.
-    const auto side = [](int v, double scale) {
-      return int(std::clamp(std::lround(std::fabs(v * scale)), 1L, long(kMaxMetafilePenWidth)));
-    };
-    FrameRgn(dc, rgn, static_cast<HBRUSH>(pl.ObjectAt(a.U16At(2))), side(a.S16At(6), pl.ScaleX()),
-             side(a.S16At(4), pl.ScaleY()));
+    // The record gives the frame's height, then its width.
+    FrameRgn(dc, rgn, static_cast<HBRUSH>(pl.ObjectAt(a.U16At(2))), pl.FrameSide(a.S16At(6), true),
+             pl.FrameSide(a.S16At(4), false));
   } else if (fn == kInvertRegion) {
     InvertRgn(dc, rgn);
   } else {
@@ -256,9 +253,7 @@ void PlayPalette(Player& pl, uint16_t fn, const Params& a) {
       if (GetObjectType(pl.ObjectAt(a.U16At(0))) == OBJ_PAL) pl.SelectPaletteObject(pl.ObjectAt(a.U16At(0)));
       break;
     case kRealizePalette: RealizePalette(dc); break;
-    case kResizePalette:
-      if (pl.OwnsObject(current)) ResizePalette(static_cast<HPALETTE>(current), a.U16At(0));
-      break;
+    case kResizePalette: pl.ResizeOwned(current, a.U16At(0)); break;
     default: {   // SetPalEntries: a start, a count and the entries
       const size_t count = a.U16At(2);
       if (pl.OwnsObject(current) && a.Has(4, count * 4)) Player::SetEntries(current, a.U16At(0), a.At(4), count);

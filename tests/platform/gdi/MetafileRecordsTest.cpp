@@ -22,9 +22,9 @@ constexpr uint32_t kEmrMoveTo = 27, kEmrSelectObject = 37, kEmrCreateBrush = 39,
                    kEmrPolyTextOutA = 96;
 constexpr int32_t kStock = int32_t(0x80000000u);
 
-constexpr COLORREF kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255), kBlack = RGB(0, 0, 0),
-                   kWhite = RGB(255, 255, 255), kTeal = RGB(0, 128, 128), kPlum = RGB(142, 69, 133),
-                   kGold = RGB(255, 215, 0);
+// Black and white are the canvas fixture's.
+constexpr COLORREF kRed = RGB(255, 0, 0), kBlue = RGB(0, 0, 255), kTeal = RGB(0, 128, 128),
+                   kPlum = RGB(142, 69, 133), kGold = RGB(255, 215, 0);
 
 // An old-format region object of one scan from `top` to `bottom` over the [left, right) pairs.
 std::vector<int> RegionWords(int top, int bottom, std::initializer_list<std::pair<int, int>> pairs) {
@@ -221,6 +221,24 @@ TEST_F(MetafileRecordsTest, EnhancedPalettesResolveIndexColoursAndPaletteDibsAnd
   ExpectPx({{2, 4, kBlack}, {3, 5, kBlack}, {4, 4, kTeal}, {5, 5, kTeal}, {6, 4, kPlum}});
   ExpectPx({{10, 10, RGB(128, 128, 0)}, {19, 19, RGB(128, 128, 0)}});
   EXPECT_EQ(GetCurrentObject(dc, OBJ_PAL), GetStockObject(DEFAULT_PALETTE));
+}
+
+TEST_F(MetafileRecordsTest, APaletteIsResizedToNoMoreThanTheCap) {
+  Emf e(20, 10);
+  Values(e, kEmrCreatePalette, {1, 0x300 | 2 << 16, Entry(kTeal), Entry(kPlum)});
+  e.Rec(kEmrSelectPalette, {1})
+      .Rec(kEmrCreateBrush, {2, int(BS_SOLID), int32_t(PALETTEINDEX(1000)), 0})
+      .Rec(kEmrSelectObject, {kStock | 8})
+      .Rec(kEmrSelectObject, {2});
+  Values(e, kEmrResizePalette, {1, int32_t(kMaxMetafilePaletteEntries + 1)});
+  e.Rec(kEmrRectangle, {0, 0, 11, 11});   // still two entries: 1000 is past the end
+  Values(e, kEmrResizePalette, {1, int32_t(kMaxMetafilePaletteEntries)});
+  e.Rec(kEmrRectangle, {10, 0, 21, 11});   // entry 1000 is a new, black one
+  const Pixels p = Play(20, 10, e.Bytes());
+  EXPECT_EQ(p.At(0, 0), kTeal);
+  EXPECT_EQ(p.At(9, 9), kTeal);
+  EXPECT_EQ(p.At(10, 0), kBlack);
+  EXPECT_EQ(p.At(19, 9), kBlack);
 }
 
 TEST_F(MetafileRecordsTest, OldFormatPalettesChangeOnlyThePalettesTheMetafileMade) {
