@@ -184,6 +184,36 @@ TEST_F(Summaries, ARaisingItemEndsNullAndTheOthersStillCount) {
   EXPECT_EQ(F(0).AsInteger(), 7);
 }
 
+// Decimal fields hand out texts; their sums, averages and extremes are still numbers,
+// shown in the currency form. A count over a one-byte field reads no number from it.
+TEST_F(Summaries, DecimalsSumAsNumbersAndNarrowFieldsOnlyCount) {
+  AddItems({TcxFMTBcdValueType::StaticClass(), TcxBooleanValueType::StaticClass()});
+  Fill({{"1.5", true}, {"10", false}, {"2", Null()}, {Null(), true}});
+  AddFooter(0, skSum);
+  AddFooter(0, skMin);
+  AddFooter(0, skMax);
+  AddFooter(0, skAverage);
+  AddFooter(0, skCount);
+  AddFooter(1, skCount);
+  EXPECT_EQ(F(0).AsDouble(), 13.5);
+  EXPECT_EQ(F(1).AsDouble(), 1.5);
+  EXPECT_EQ(F(2).AsDouble(), 10.0);
+  EXPECT_EQ(F(3).AsDouble(), 3.375);  // the Null counts: 13.5 / 4
+  EXPECT_EQ(F(4).AsInteger(), 4);
+  EXPECT_EQ(F(5).AsInteger(), 4);
+  EXPECT_EQ(S()->GetFooterSummaryText(0), "$13.50");
+  EXPECT_EQ(S()->GetFooterSummaryText(2), "MAX=$10.00");
+  S()->SetOptions({soNullIgnore});
+  EXPECT_EQ(F(3).AsDouble(), 4.5);
+  EXPECT_EQ(S()->GetFooterSummaryText(3), "AVG=$4.50");
+  // A decimal-comma locale reads its own texts.
+  FormatSettings.DecimalSeparator = ',';
+  FormatSettings.ThousandSeparator = '.';
+  c_->SetValue(0, 0, "0,25");
+  EXPECT_EQ(F(0).AsDouble(), 12.25);
+  EXPECT_EQ(F(1).AsDouble(), 0.25);
+}
+
 TEST_F(Summaries, EditingByItemIndexAndRemovingAnItem) {
   AddItems({IntType(), IntType()});
   Fill({{1, 2}, {3, 4}});

@@ -159,6 +159,25 @@ TEST_F(FormatsTest, LiteralsSeparatorsAndNamesAreQuoted) {
   EXPECT_EQ(FormatDateTime(c->GetDateDisplayFormat(), EncodeDate(2026, 3, 4)), "2026's Mard04");
 }
 
+TEST_F(FormatsTest, BlankMonthNamesLeaveNoEmptyAlternative) {
+  TcxFormatController* c = Controller();
+  FormatSettings.ShortDateFormat = "d/MMM/yyyy";
+  FormatSettings.ShortMonthNames[4] = "";
+  Rebuild();
+  const String& mask = c->GetRegExprDateEditMask();
+  EXPECT_TRUE(ErrorsOf(mask).empty()) << mask;
+  EXPECT_TRUE(Accepts(mask, "5/Jun/2026"));
+  EXPECT_TRUE(Accepts(mask, "5/5/2026"));
+  EXPECT_FALSE(Accepts(mask, "5//2026"));
+  // With no names at all only the month numbers remain.
+  for (String& name : FormatSettings.ShortMonthNames) name.clear();
+  Rebuild();
+  EXPECT_TRUE(ErrorsOf(c->GetRegExprDateEditMask()).empty()) << c->GetRegExprDateEditMask();
+  EXPECT_TRUE(ErrorsOf(c->GetRegExprDateTimeEditMask()).empty()) << c->GetRegExprDateTimeEditMask();
+  EXPECT_TRUE(Accepts(c->GetRegExprDateEditMask(), "5/12/2026"));
+  EXPECT_FALSE(Accepts(c->GetRegExprDateEditMask(), "5/Dec/2026"));
+}
+
 TEST_F(FormatsTest, RejectedLocaleFormatLeavesMasksEmpty) {
   TcxFormatController* c = Controller();
   FormatSettings.ShortDateFormat = "gg yyyy/M/d";
@@ -275,6 +294,15 @@ TEST_F(FormatsTest, ItemsByPosition) {
   EXPECT_FALSE(cxFindDateTimeFormatItem(TcxDateTimeFormatInfo(), 1, kind, start, length, suffix));
 }
 
+namespace {
+// Notes the smallest year date editing accepts at the moment it is told of a change.
+class MinYearListener : public TObject, public IcxFormatControllerListener {
+ public:
+  std::vector<int> Years;
+  void FormatChanged() override { Years.push_back(cxGetDateElement(cxGetMinDate(), 0)); }
+};
+}  // namespace
+
 TEST_F(FormatsTest, SwitchesAndLibraryFormats) {
   TcxFormatController* c = Controller();
   EXPECT_TRUE(c->GetTimePartHandling());
@@ -289,6 +317,12 @@ TEST_F(FormatsTest, SwitchesAndLibraryFormats) {
   EXPECT_EQ(cxGetMinDate(), EncodeDate(1, 1, 1));
   c->SetUseLibraryFormats(false);
   EXPECT_EQ(cxMinYear, 100);
+
+  // Listeners told of the switch already see the minimum year that goes with it.
+  MinYearListener* years = Listen<MinYearListener>();
+  c->SetUseLibraryFormats(true);
+  c->SetUseLibraryFormats(false);
+  EXPECT_EQ(years->Years, (std::vector<int>{1, 100}));
 }
 
 TEST_F(FormatsTest, MasksOfEveryShippedTableCompile) {

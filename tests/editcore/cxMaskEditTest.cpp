@@ -5,6 +5,7 @@
 #include "platform/user/UserTesting.h"
 #include "tests/editcore/EditControlTestSupport.h"
 #include "widgets/editcore/cxMaskEdit.h"
+#include "widgets/foundation/cxClasses.h"
 
 namespace {
 
@@ -60,6 +61,53 @@ TEST_F(MaskEdit, StandardMaskOverwritesSkipsLiteralsAndBlanksOnDelete) {
   Press(VK_BACK);
   EXPECT_EQ(Text(e), "(___) ___-____");
   EXPECT_EQ(e->GetSelStart(), 1);
+}
+
+// Shift with the arrows selects from the caret: the first press leaves the overwrite
+// selection, the next ones extend what the user selected.
+TEST_F(MaskEdit, ShiftArrowsExtendTheSelectionOfAPictureMask) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "0000;1;_");
+  Press(VK_HOME);
+  ASSERT_EQ(std::pair(e->GetSelStart(), e->GetSelLength()), std::pair(0, 1));
+  Press(VK_RIGHT, true);
+  EXPECT_EQ(std::pair(e->GetSelStart(), e->GetSelLength()), std::pair(0, 1));
+  Press(VK_RIGHT, true);
+  Press(VK_RIGHT, true);
+  EXPECT_EQ(std::pair(e->GetSelStart(), e->GetSelLength()), std::pair(0, 3));
+  Press(VK_END);
+  Press(VK_LEFT);
+  ASSERT_EQ(std::pair(e->GetSelStart(), e->GetSelLength()), std::pair(3, 1));
+  Press(VK_LEFT, true);
+  EXPECT_EQ(std::pair(e->GetSelStart(), e->GetSelLength()), std::pair(2, 1));
+  Press(VK_LEFT, true);
+  EXPECT_EQ(std::pair(e->GetSelStart(), e->GetSelLength()), std::pair(1, 2));
+  // Typing over the selection blanks it and writes at its start.
+  Type("7");
+  EXPECT_EQ(Text(e), "_7__");
+  EXPECT_EQ(std::pair(e->GetSelStart(), e->GetSelLength()), std::pair(2, 1));
+}
+
+struct TAfterKeyDownLog : TObject {
+  void HAfterKeyDown(TObject*, Word& Key, TShiftState) { Keys.push_back(Key); }
+  std::vector<Word> Keys;
+};
+
+// Keys the mask does not use, or that a read-only editor may not process, go to the
+// editor's own key handling, which tells OnAfterKeyDown; nothing changes.
+TEST_F(MaskEdit, KeysLeftToTheEditorTellOnAfterKeyDown) {
+  TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "00-00;1;_");
+  TAfterKeyDownLog after;
+  e->OnAfterKeyDown = {&after, &TAfterKeyDownLog::HAfterKeyDown};
+  Press(VK_HOME);
+  Type("12");
+  Press(VK_UP);
+  EXPECT_EQ(after.Keys, (std::vector<Word>{VK_UP}));
+  e->GetMaskProperties()->SetReadOnly(true);
+  after.Keys.clear();
+  Press(VK_HOME);
+  Press(VK_DELETE);
+  EXPECT_EQ(Text(e), "12-__");
+  EXPECT_EQ(after.Keys, (std::vector<Word>{VK_DELETE}));
 }
 
 TEST_F(MaskEdit, ControlCharactersNeverReachAnAnyCharacterPosition) {
@@ -422,12 +470,28 @@ TEST_F(MaskEdit, AnInvalidExpressionIsRefusedAndKeysOnAnUnusableMaskNeverRaise) 
     EXPECT_EQ(E.Message().rfind("Regular expression errors:\r\n", 0), 0u);
   }
   EXPECT_EQ(p->GetMaskKind(), TcxEditMaskKind::emkStandard);
+  // The heading is the expression errors' own text, which an application may replace.
+  cxSetResourceString(scxRegExprErrors, "Mask errors:");
+  try {
+    e->GetMaskProperties()->SetMaskKind(TcxEditMaskKind::emkRegExpr);
+    ADD_FAILURE() << "no error";
+  } catch (const EcxMaskEditError& E) {
+    EXPECT_EQ(E.Message(), "Mask errors:\r\nLine1, Char3: Missing ']'")
+        << E.Message();
+  }
+  cxSetResourceString(scxRegExprErrors, "Regular expression errors:");
 }
 
 TEST_F(MaskEdit, CaseSettingsAndBlankMasks) {
   TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkStandard, "   ");
   TcxMaskEditProperties* p = e->GetMaskProperties();
   // A blank mask is no mask: a text editor with its own length limit.
+  EXPECT_FALSE(p->IsMasked());
+  // Blank means the mask language's white space: a vertical tab is a literal, NUL is blank.
+  p->SetEditMask(String(1, '\v'));
+  EXPECT_TRUE(p->IsMasked());
+  EXPECT_EQ(Text(e), "\v");
+  p->SetEditMask(String("  \0\t", 4));
   EXPECT_FALSE(p->IsMasked());
   p->SetMaxLength(3);
   Type("abcd");
@@ -490,10 +554,12 @@ TEST_F(MaskEdit, ReadFromAWindowDescriptionWithTheMaskBeforeItsKind) {
   bad->Free();
 }
 
-// Read from a description, the character case applies to the first letters typed.
+// Read from a description, the character case applies to the first letters typed; every
+// published setting of the text editor is read as well.
 TEST_F(MaskEdit, ReadFromAWindowDescriptionWithItsCharacterCase) {
   const String text =
       "object Dialog: TForm\n  object eMask: TcxMaskEdit\n    Properties.CharCase = ecUpperCase\n"
+      "    Properties.ImeMode = imClose\n    Properties.ImeName = 'pinyin'\n"
       "    Properties.EditMask = 'CCC;1;_'\n  end\nend\n";
   Owned<TMemoryStream> binary(New<TMemoryStream>());
   ObjectTextToBinary(text, *binary);
@@ -504,6 +570,8 @@ TEST_F(MaskEdit, ReadFromAWindowDescriptionWithItsCharacterCase) {
   ASSERT_NE(e, nullptr);
   ASSERT_NE(e->Mode(), nullptr);
   EXPECT_EQ(e->Mode()->CharCase, TEditCharCase::ecUpperCase);
+  EXPECT_EQ(e->GetMaskProperties()->GetImeMode(), TImeMode::imClose);
+  EXPECT_EQ(e->GetMaskProperties()->GetImeName(), "pinyin");
   e->SetParent(form);
   e->SetFocus();
   Pump();

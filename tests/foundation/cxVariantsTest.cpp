@@ -314,3 +314,35 @@ TEST(VariantTestsTest, ArrayBuildersRebaseAtZero) {
   Variant scalar(Integer(1));
   EXPECT_THROW(cxVarArrayAppend(scalar, Null()), EVariantError);
 }
+
+TEST(VariantTestsTest, TypeTestsReadTheValueAndItsTypeCode) {
+  // Blank: Null or an empty text of either width; Empty, zero and a blank character are values.
+  for (const Variant& v : {Null(), Variant(""), Variant(u"")}) EXPECT_TRUE(cxVarIsBlank(v)) << VarToStr(v);
+  for (const Variant& v : {Variant(), Variant(Integer(0)), Variant(" "), Variant(false)})
+    EXPECT_FALSE(cxVarIsBlank(v)) << VarToStr(v);
+  EXPECT_TRUE(cxVariantsEqualOrBothBlank(Null(), Variant("")));
+  EXPECT_TRUE(cxVariantsEqualOrBothBlank(Variant(u""), Variant("")));
+  EXPECT_TRUE(cxVariantsEqualOrBothBlank(Variant(Integer(4)), Variant(4.0)));
+  EXPECT_FALSE(cxVariantsEqualOrBothBlank(Null(), Variant()));
+  EXPECT_FALSE(cxVariantsEqualOrBothBlank(Variant(""), Variant(Integer(0))));
+
+  // Numbers: every ordinal and floating type, Boolean included; dates and texts are not.
+  for (const Variant& v : {Variant(ShortInt(1)), Variant(Byte(1)), Variant(SmallInt(1)), Variant(Word(1)),
+                           Variant(Integer(1)), Variant(LongWord(1)), Variant(Int64(1)), Variant(1.0f), Variant(1.0),
+                           Variant(Currency::FromRaw(10000)), Variant(true)})
+    EXPECT_TRUE(cxVarIsNumber(v)) << VarType(v);
+  for (const Variant& v : {Variant::FromDateTime(1), Variant("1"), Null(), Variant(), cxMakeVarArraySingle(Variant(1.0))})
+    EXPECT_FALSE(cxVarIsNumber(v)) << VarType(v);
+
+  EXPECT_TRUE(cxVarIsDateTime(Variant::FromDateTime(45000.5)));
+  EXPECT_FALSE(cxVarIsDateTime(Variant(45000.5)));
+  EXPECT_FALSE(cxVarIsDateTime(cxMakeVarArraySingle(Variant::FromDateTime(1))));
+
+  // The type code itself must be the date or currency code: an array of them is neither.
+  EXPECT_TRUE(cxIsDateVarType(varDate));
+  EXPECT_FALSE(cxIsDateVarType(varDouble));
+  EXPECT_FALSE(cxIsDateVarType(varArray | varDate));
+  EXPECT_TRUE(cxIsCurrencyVarType(varCurrency));
+  EXPECT_FALSE(cxIsCurrencyVarType(varInt64));
+  EXPECT_FALSE(cxIsCurrencyVarType(varArray | varCurrency));
+}

@@ -332,6 +332,42 @@ TEST_F(DateEdit, EachInputKindTyped) {
   EXPECT_DOUBLE_EQ(t->EditValue().AsDouble(), DT(2026, 3, 5, 19, 15));
 }
 
+// Deleting in a masked date-and-time text leaves the time digits "0" and the designator as it
+// stands, so what is left still reads as a time; emptied to that, the text is no date.
+TEST_F(DateEdit, DeletedTimePartsLeaveZeros) {
+  TcxDateEdit* t = Add(ikMask);
+  P(t)->GetAssignedValues()->RestoreDefaults();
+  P(t)->SetKind(ckDateTime);
+  t->SetEditValue(Variant(TDateTime(DT(2026, 3, 5, 9, 15))));
+  host().PumpUntilIdle();
+  t->SetSelStart(17);
+  t->SetSelLength(2);
+  Key(VK_DELETE);
+  EXPECT_EQ(Text(t), "03/05/2026 09:15:00 AM");
+  t->SetSelStart(14);
+  t->SetSelLength(8);
+  Key(VK_DELETE);
+  EXPECT_EQ(Text(t), "03/05/2026 09:00:00 AM") << "the designator is never blanked";
+  ASSERT_TRUE(Post(t));
+  EXPECT_DOUBLE_EQ(t->EditValue().AsDouble(), DT(2026, 3, 5, 9, 0));
+  t->SetSelStart(14);
+  Key(VK_BACK);
+  EXPECT_EQ(Text(t), "03/05/2026 00:00:00 AM");
+  t->SetSelStart(3);
+  t->SetSelLength(2);
+  Key(VK_DELETE);
+  EXPECT_EQ(Text(t), "03/  /2026 00:00:00 AM") << "date positions take the blank";
+  t->SelectAll();
+  Key(VK_DELETE);
+  EXPECT_EQ(Text(t), "  /  /     00:00:00 AM");
+  ASSERT_TRUE(Post(t));
+  EXPECT_TRUE(VarIsNull(t->EditValue())) << "an emptied date with a zero time is no date";
+  // A time left without its date is not the empty text.
+  EXPECT_FALSE(t->IsEmptyDateText("  /  /     09:15:00 AM"));
+  EXPECT_TRUE(t->IsEmptyDateText("  /  /       :  :     "));
+  EXPECT_TRUE(t->IsEmptyDateText("  /  /     00:00:00 PM"));
+}
+
 TEST_F(DateEdit, DateAndTimeFromThePopup) {
   TcxDateEdit* e = Add(ikMask);
   P(e)->GetAssignedValues()->RestoreDefaults();

@@ -126,6 +126,26 @@ TEST_F(TimeEdit, TypingCorrectsOutOfRangeDigits) {
   EXPECT_EQ(e->InternalGetValue().AsDouble(), 19 * 3600);
 }
 
+// Deleting blanks the digits to "0"; the designator has no blank and stays as it stands.
+TEST_F(TimeEdit, DeletingKeepsTheDesignator) {
+  TcxTimeEdit* e = Add();
+  P(e)->SetUse24HourFormat(false);
+  e->SetTime(EncodeTime(23, 30, 15, 0));
+  Pump();
+  EXPECT_EQ(Text(e), "11:30:15 PM");
+  Caret(e, 9);
+  e->SetSelLength(2);
+  Press(VK_DELETE);
+  EXPECT_EQ(Text(e), "11:30:15 PM");
+  e->SelectAll();
+  Press(VK_DELETE);
+  EXPECT_EQ(Text(e), "00:00:00 PM");
+  Caret(e, 11);
+  Press(VK_BACK);
+  EXPECT_EQ(Text(e), "00:00:00 PM");
+  EXPECT_EQ(e->InternalGetValue().AsDouble(), 43200) << "still afternoon";
+}
+
 TEST_F(TimeEdit, FormatChangesKeepTheTime) {
   TcxTimeEdit* e = Add(false);
   e->SetTime(EncodeTime(21, 30, 0, 0));

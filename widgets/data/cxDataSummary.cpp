@@ -44,6 +44,22 @@ class TCalculationFlag {
 // Whether a handler just run freed the controller of a summary that had one.
 bool ControllerFreed(const TWeakLink& AController, bool AHadController) { return AHadController && !AController.Alive(); }
 
+// Decimal fields hand out their values as texts; summed or compared as texts they would
+// concatenate and sort "10" before "9".
+bool IsDecimalField(const TcxCustomDataField* AField) {
+  TcxValueTypeClass type = AField ? AField->GetValueTypeClass() : nullptr;
+  return type && type->InheritsFrom(TcxFMTBcdValueType::StaticClass());
+}
+
+// A decimal field's text as the number it stands for; anything else (a handler's own
+// value included) as it is.
+Variant DecimalAsNumber(const TcxCustomDataField* AField, const Variant& AValue) {
+  if (!VarIsStr(AValue) || !IsDecimalField(AField)) return AValue;
+  TBcd decimal;
+  if (!TryStrToBcd(AValue.AsString(), decimal)) return AValue;
+  return StrToFloat(BcdToStr(decimal));
+}
+
 }  // namespace
 
 // ---- Items ----
@@ -152,7 +168,9 @@ void TcxDataSummaryItem::FormatValue(const Variant& AValue, bool AIsFooter, Stri
     const TVarType type = VarType(AValue);
     String format = FFormat;
     if (format.empty()) {
-      const TcxSummaryValueType valueType = IsCurrency(type)          ? TcxSummaryValueType::svtCurrency
+      // A decimal field's values are currency-like wherever they come as numbers.
+      const bool currency = IsCurrency(type) || (IsDecimalField(Field()) && VarIsNumeric(AValue));
+      const TcxSummaryValueType valueType = currency                   ? TcxSummaryValueType::svtCurrency
                                             : cxIsDateVarType(type)  ? TcxSummaryValueType::svtDate
                                                                       : TcxSummaryValueType::svtFloat;
       TcxDataSummaryItems* items = SummaryItems();
@@ -581,6 +599,11 @@ class TFastItem {
       ++FCount;
       return;
     }
+    if (FNum == TNum::kNone) {
+      // A count reads no value: the field may be narrower than any number read here.
+      ++FCount;
+      return;
+    }
     const TNumber x = ReadNumber(FDef->ValueTypeClass(), FNum, p);
     if (FNum == TNum::kDate && std::isnan(x.D)) {
       FOk = false;  // a date that is no number: the variant steps decide what it gives
@@ -841,6 +864,7 @@ void TcxDataSummary::CalculateItem(TcxDataSummaryItem* AItem, Integer ARecordInd
     v = out.Value;
     if (out.Done) return;
   }
+  v = DecimalAsNumber(field, v);
   const TcxSummaryKind kind = AItem->GetKind();
   if (kind == skNone) return;
   const bool isNull = VarIsNull(v) || VarIsEmpty(v);

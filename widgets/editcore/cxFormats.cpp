@@ -242,8 +242,9 @@ void TcxFormatController::SetStartOfWeek(Byte Value) {
 void TcxFormatController::SetUseLibraryFormats(bool Value) {
   if (FUseLibraryFormats == Value) return;
   FUseLibraryFormats = Value;
-  Changed();
+  // Before the listeners hear of it: what they redo may check dates against the minimum.
   cxMinYear = Value ? 1 : 100;
+  Changed();
 }
 
 void TcxFormatController::SetTimePartHandling(bool Value) { SetFlag(FTimePartHandling, Value); }
@@ -532,13 +533,14 @@ String TcxFormatController::GetDateTimeRegExprMask(const TcxDateTimeFormatInfo& 
         break;
       case K::dtikMonth:
         if (!AIsTime) {
-          r += "((0?[1-9]|1[012])|(";
           const String* names = item.Data.size() == 4 ? fs.LongMonthNames : fs.ShortMonthNames;
+          String alternatives;
           for (int m = 0; m < 12; ++m) {
-            if (m > 0) r += "|";
-            r += cxQuoteRegExprText(names[m]);
+            if (names[m].empty()) continue;  // an empty alternative would not compile
+            if (!alternatives.empty()) alternatives += "|";
+            alternatives += cxQuoteRegExprText(names[m]);
           }
-          r += "))";
+          r += alternatives.empty() ? String("(0?[1-9]|1[012])") : "((0?[1-9]|1[012])|(" + alternatives + "))";
         }
         break;
       case K::dtikDay:

@@ -8,12 +8,6 @@
 
 namespace {
 const TResStringRec cxSMaskEditInvalidEditValue = {65283, "The edit value is invalid"};
-
-bool IsBlankMask(const String& AMask) {
-  for (Char c : AMask)
-    if (c != ' ' && c != '\t' && c != '\n' && c != '\v' && c != '\f' && c != '\r') return false;
-  return true;
-}
 }  // namespace
 
 // ---- properties ----
@@ -32,15 +26,15 @@ TcxMaskEditCustomMode* TcxCustomMaskEditProperties::CreateMode(TcxEditMaskKind A
 }
 
 String TcxCustomMaskEditProperties::GetEditMask() const {
-  if (FMaskKind != TcxEditMaskKind::emkStandard || !IsBlankMask(FEditMask)) return FEditMask;
+  if (FMaskKind != TcxEditMaskKind::emkStandard || !cxRegExprIsBlank(FEditMask)) return FEditMask;
   if (IcxEditDefaultValuesProvider* p = GetIDefaultValuesProvider()) return p->DefaultEditMask();
   return {};
 }
 
-bool TcxCustomMaskEditProperties::IsMasked() const { return !IsBlankMask(GetEditMask()); }
+bool TcxCustomMaskEditProperties::IsMasked() const { return !cxRegExprIsBlank(GetEditMask()); }
 
 void TcxCustomMaskEditProperties::CheckMask(const String& AMask, TcxEditMaskKind AKind) {
-  if (IsBlankMask(AMask)) return;
+  if (cxRegExprIsBlank(AMask)) return;
   std::unique_ptr<TcxMaskEditCustomMode> mode(CreateMode(AKind, nullptr));
   mode->Compile(AMask);
 }
@@ -332,6 +326,7 @@ void TcxCustomMaskEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
     return;
   }
   if (Key == VK_DELETE && !CanKeyDownModifyEdit(Key, Shift)) {
+    DoAfterKeyDown(Key, Shift);
     Key = 0;
     return;
   }
@@ -522,6 +517,8 @@ TL_DEFINE_CLASS(TcxMaskEditProperties, [](auto& c) {
   c.Property("CharCase", &T::GetCharCase, &T::SetCharCase).Default(TEditCharCase::ecNormal);
   c.Property("EchoMode", &T::GetEchoMode, &T::SetEchoMode).Default(TcxEditEchoMode::eemNormal);
   c.Property("HideSelection", &T::GetHideSelection, &T::SetHideSelection).Default(true);
+  c.Property("ImeMode", &T::GetImeMode, &T::SetImeMode).Default(TImeMode::imDontCare);
+  c.Property("ImeName", &T::GetImeName, &T::SetImeName);
   c.Property("IncrementalSearch", &T::GetIncrementalSearch, &T::SetIncrementalSearch).Default(true);
   c.Property("LookupItems", &T::GetLookupItems, &T::SetLookupItems).Stored(&T::IsLookupItemsStored);
   c.Property("LookupItemsSorted", &T::GetLookupItemsSorted, &T::SetLookupItemsSorted).Default(false);

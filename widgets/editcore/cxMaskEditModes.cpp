@@ -67,7 +67,7 @@ TcxMaskEditStandardMode::TcxMaskEditStandardMode(TcxCustomMaskEdit* AEdit, TcxCu
 
 void TcxMaskEditStandardMode::Compile(const String& AMask) {
   FMask = AMask;
-  if (Trim(AMask).empty()) {
+  if (cxRegExprIsBlank(AMask)) {
     FStandardMask->Clear();
     return;
   }
@@ -103,7 +103,15 @@ Integer TcxMaskEditStandardMode::NextInput(Integer APos, Integer ADirection) con
 void TcxMaskEditStandardMode::SetOverwriteSelection() {
   if (!HasWindow() || FStandardMask->Count() == 0 || FEdit->GetSelLength() != 0) return;
   const Integer start = SelStart();
-  if (start < Integer(Text().size())) SetSel(start, 1);
+  if (start >= Integer(Text().size())) return;
+  SetSel(start, 1);
+  FOverwriteStart = start;
+}
+
+bool TcxMaskEditStandardMode::ShiftSelect() {
+  if (SelLength() == 1 && SelStart() == FOverwriteStart) SetSel(SelStart(), 0);
+  FOverwriteStart = -1;
+  return true;
 }
 
 bool TcxMaskEditStandardMode::IsCursorBegin() {
@@ -116,10 +124,7 @@ bool TcxMaskEditStandardMode::IsCursorBegin() {
 bool TcxMaskEditStandardMode::IsCursorEnd() { return SelStart() == Integer(Text().size()); }
 
 bool TcxMaskEditStandardMode::MoveLeft() {
-  if (ShiftPressed()) {
-    if (SelLength() == 1) SetSel(SelStart(), 0);
-    return true;
-  }
+  if (ShiftPressed()) return ShiftSelect();
   const Integer start = SelStart(), len = SelLength();
   Integer to;
   if (len <= 1) to = NextInput(start - 1, -1);
@@ -131,10 +136,7 @@ bool TcxMaskEditStandardMode::MoveLeft() {
 }
 
 bool TcxMaskEditStandardMode::MoveRight() {
-  if (ShiftPressed()) {
-    if (SelLength() == 1) SetSel(SelStart(), 0);
-    return true;
-  }
+  if (ShiftPressed()) return ShiftSelect();
   const Integer start = SelStart(), len = SelLength();
   const Integer size = Integer(Text().size());
   Integer to = -1;
@@ -152,7 +154,10 @@ bool TcxMaskEditStandardMode::MoveRight() {
 }
 
 bool TcxMaskEditStandardMode::GotoHome() {
-  if (ShiftPressed()) return true;
+  if (ShiftPressed()) {
+    FOverwriteStart = -1;   // what the inner edit selects is the user's
+    return true;
+  }
   const Integer to = NextInput(0, 1);
   SetSel(to >= 0 ? to : 0, 0);
   SetOverwriteSelection();
@@ -160,7 +165,10 @@ bool TcxMaskEditStandardMode::GotoHome() {
 }
 
 bool TcxMaskEditStandardMode::GotoEnd() {
-  if (ShiftPressed()) return true;
+  if (ShiftPressed()) {
+    FOverwriteStart = -1;
+    return true;
+  }
   SetSel(Integer(Text().size()), 0);
   return false;
 }
@@ -209,11 +217,14 @@ bool TcxMaskEditStandardMode::PressSymbol(Char& Key) {
   return false;
 }
 
+Char TcxMaskEditStandardMode::GetBlankChar(Integer) const { return FStandardMask->GetBlankChar(); }
+
 bool TcxMaskEditStandardMode::DeleteSelection() {
   String text = Text();
   const Integer start = SelStart(), end = start + SelLength();
   for (Integer i = start; i < end && i < FStandardMask->Count(); ++i)
-    if (!IsLiteral(i)) text[size_t(i)] = GetBlankChar();
+    if (!IsLiteral(i))
+      if (const Char blank = GetBlankChar(i)) text[size_t(i)] = blank;
   TWeakLink self(this);
   WriteText(text, start);
   if (self.Alive()) SetOverwriteSelection();
@@ -275,16 +286,12 @@ TcxMaskEditRegExprMode::TcxMaskEditRegExprMode(TcxCustomMaskEdit* AEdit, TcxCust
 }
 
 namespace {
-const TResStringRec cxSMaskEditRegExprError = {65312, "Regular expression errors:"};
-
 void CompileExpression(TcxRegExpr& AExpr, const String& AMask) {
   TStringStream stream(AMask);
   try {
     AExpr.Compile(&stream);
   } catch (const EcxRegExprError& E) {
-    String msg = LoadResString(cxSMaskEditRegExprError);
-    for (Integer i = 0; i < E.Errors().Count(); ++i) msg += "\r\n" + E.Errors().Items(i)->FullText();
-    throw EcxMaskEditError(msg);
+    throw EcxMaskEditError(cxRegExprErrorsText(E.Errors()));
   }
 }
 }  // namespace
@@ -294,7 +301,7 @@ void TcxMaskEditRegExprMode::Compile(const String& AMask) {
   FHead.clear();
   FTail.clear();
   FNeedsSync = true;
-  if (Trim(AMask).empty()) return;
+  if (cxRegExprIsBlank(AMask)) return;
   CompileExpression(*FRegExpr, AMask);
 }
 
@@ -594,7 +601,7 @@ void TcxMaskEditRegExprExMode::Compile(const String& AMask) {
   FPrefix.clear();
   inherited::Compile(AMask);
   FInsertedText.clear();
-  if (!IsCompiled() || Trim(AMask).empty()) return;
+  if (!IsCompiled() || cxRegExprIsBlank(AMask)) return;
   FRegExpr->GetAutomat()->Reset();
   FPrefix = Continuation();
   FEmptyTextPending = FEdit && !FEdit->HoldsValue();

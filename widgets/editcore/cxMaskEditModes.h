@@ -109,17 +109,23 @@ class TcxMaskEditStandardMode : public TcxMaskEditCustomMode {
   void UpdateEditValue() override;
   void ApplyPendingEmptyText() override;
   String GetEditValueText(const String& ADisplayText) override;
-  virtual Char GetBlankChar() const { return FStandardMask->GetBlankChar(); }
+  // The blank a deleted character at the 0-based position APos leaves; #0 leaves the
+  // character as it stands (a part that has no empty form).
+  virtual Char GetBlankChar(Integer APos) const;
   TcxStandardMask* StandardMask() const { return FStandardMask.get(); }
 
  private:
   bool IsLiteral(Integer APos) const;
+  // With Shift the inner edit selects from the caret: the overwrite selection is collapsed
+  // first, a selection the user made is left to be extended.
+  bool ShiftSelect();
   // The next input position from APos on (or before APos when ADirection < 0), or -1.
   Integer NextInput(Integer APos, Integer ADirection) const;
 
   std::unique_ptr<TcxStandardMask> FStandardMask;
   Integer FPasteStart = 0;
   Integer FPasteLength = 0;
+  Integer FOverwriteStart = -1;   // where SetOverwriteSelection last selected, -1 after a Shift move
 };
 
 // The display text is split at the caret: Head, which the automaton has accepted and

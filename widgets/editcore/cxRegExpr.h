@@ -93,6 +93,9 @@ class TcxRegExprErrors : public TObject {
   std::vector<Owned<TcxRegExprError>> FItems;
 };
 
+// "Regular expression errors:" and each error's full text on a line of its own.
+String cxRegExprErrorsText(const TcxRegExprErrors& AErrors);
+
 // The errors of one failed compile. The exception keeps its own copy of the list, so it
 // stays readable after the expression that raised it is gone. Its message is empty:
 // whoever reports the problem builds the text from Errors.
@@ -215,6 +218,8 @@ class TcxRegExprAll : public TcxRegExprItem {
 
 // The six characters the language treats as white space: #32, #0, #9, #10, #12, #13.
 bool cxRegExprIsSpace(::Char Ch);
+// Whether AText is empty or holds nothing but those six characters.
+bool cxRegExprIsBlank(const String& AText);
 
 // ---- Quantifiers -------------------------------------------------------------------------
 

@@ -33,6 +33,12 @@ bool cxRegExprIsSpace(Char Ch) {
   }
 }
 
+bool cxRegExprIsBlank(const String& AText) {
+  for (Char c : AText)
+    if (!cxRegExprIsSpace(c)) return false;
+  return true;
+}
+
 // ---- Lists ----
 
 TcxLexem TcxLexems::Items(Integer Index) const {
@@ -63,18 +69,15 @@ TcxRegExprErrors* TcxRegExprErrors::Clone() const {
   return copy.release();
 }
 
-namespace {
-// The heading and each error's full text on a line of its own, so a handler that shows only
-// the message still says what is wrong and where.
-String ErrorsText(const TcxRegExprErrors& AErrors) {
+// A handler that shows only the message still says what is wrong and where.
+String cxRegExprErrorsText(const TcxRegExprErrors& AErrors) {
   String s = LoadResString(scxRegExprErrors);
   for (Integer i = 0; i < AErrors.Count(); ++i) s += "\r\n" + AErrors.Items(i)->FullText();
   return s;
 }
-}  // namespace
 
 EcxRegExprError::EcxRegExprError(const TcxRegExprErrors& AErrors)
-    : Exception(ErrorsText(AErrors)), FErrors(AErrors.Clone(), FreeDeleter()) {}
+    : Exception(cxRegExprErrorsText(AErrors)), FErrors(AErrors.Clone(), FreeDeleter()) {}
 
 // ---- Character classes ----
 

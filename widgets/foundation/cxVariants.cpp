@@ -134,9 +134,10 @@ bool cxVariantsEqualOrBothBlank(const Variant& A, const Variant& B) {
   return cxVariantsEqual(A, B) || (cxVarIsBlank(A) && cxVarIsBlank(B));
 }
 
-bool cxIsDateVarType(TVarType AVarType) { return (AVarType & varTypeMask) == varDate; }
+// The whole type code: an array of dates or of amounts is neither a date nor an amount.
+bool cxIsDateVarType(TVarType AVarType) { return AVarType == varDate; }
 
-bool cxIsCurrencyVarType(TVarType AVarType) { return (AVarType & varTypeMask) == varCurrency; }
+bool cxIsCurrencyVarType(TVarType AVarType) { return AVarType == varCurrency; }
 
 bool cxVarIsDateTime(const Variant& V) { return VarType(V) == varDate; }
 

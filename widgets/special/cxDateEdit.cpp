@@ -24,7 +24,23 @@ double SignOf(double AValue) { return AValue >= 0 ? 1.0 : -1.0; }
 
 bool InDateRange(double AValue) { return std::isfinite(AValue) && AValue >= MinDateTime && AValue <= MaxDateTime; }
 
+class TcxDateEditMaskStandardMode : public TcxMaskEditStandardMode {
+ public:
+  using TcxMaskEditStandardMode::TcxMaskEditStandardMode;
+  Char GetBlankChar(Integer APos) const override {
+    TcxDateEditTimePartInfo info;
+    auto* p = static_cast<const TcxCustomDateEditProperties*>(GetProperties());
+    if (!p->GetTimePartInfo(APos + 1, info)) return TcxMaskEditStandardMode::GetBlankChar(APos);
+    return p->GetTimePartBlankChar(APos + 1);
+  }
+};
+
 }  // namespace
+
+TcxMaskEditCustomMode* TcxCustomDateEditProperties::CreateMode(TcxEditMaskKind AKind, TcxCustomMaskEdit* AEdit) {
+  if (AKind != TcxEditMaskKind::emkStandard) return inherited::CreateMode(AKind, AEdit);
+  return new TcxDateEditMaskStandardMode(AEdit, this);
+}
 
 // ---- assigned values ---------------------------------------------------------------------------
 
@@ -304,7 +320,8 @@ void TcxCustomDateEditProperties::ValidateDisplayValue(Variant& DisplayValue, St
   ErrorText = cxGetResourceString(cxSDateEditInvalidDate);
   String text = VarToStr(DisplayValue);
   const String empty = edit ? edit->GetEmptyMaskText() : String();
-  const bool blank = Trim(text).empty() || text == empty;
+  auto isBlank = [&](const String& AText) { return edit ? edit->IsEmptyDateText(AText) : Trim(AText).empty(); };
+  const bool blank = isBlank(text);
   TDateTime date = NullDate;
   if (!blank && !TextToDate(text, date)) Error = true;
   const bool handler = edit && edit->IsOnValidateAssigned();
@@ -325,7 +342,7 @@ void TcxCustomDateEditProperties::ValidateDisplayValue(Variant& DisplayValue, St
     text = VarToStr(DisplayValue);
     if (!Error) {
       date = NullDate;
-      if (!(Trim(text).empty() || text == empty) && !TextToDate(text, date)) Error = true;
+      if (!isBlank(text) && !TextToDate(text, date)) Error = true;
     }
   }
   if (!Error && date.Value != NullDate) {
@@ -520,8 +537,7 @@ void TcxCustomDateEdit::PrepareEditValue(const Variant& ADisplayValue, Variant& 
   TcxCustomDateEditProperties* p = DateProperties();
   const String text = VarToStr(ADisplayValue);
   // The bare mask is an emptied text: Null, never a date that DateOnError makes up.
-  const String empty = GetEmptyMaskText();
-  if (!empty.empty() && SameText(text, empty)) {
+  if (IsEmptyDateText(text)) {
     AEditValue = Variant::MakeNull();
     return;
   }
@@ -529,6 +545,21 @@ void TcxCustomDateEdit::PrepareEditValue(const Variant& ADisplayValue, Variant& 
   if (VarIsNull(AEditValue) || p->GetKind() != ckDate || !p->GetSaveTime()) return;
   const double d = AEditValue.AsDouble();
   if (cxTimeOf(d) == 0 && FSavedTime != 0) AEditValue = Variant(TDateTime(cxDateOf(d) + SignOf(d) * FSavedTime));
+}
+
+bool TcxCustomDateEdit::IsEmptyDateText(const String& AText) {
+  if (Trim(AText).empty()) return true;
+  const String empty = GetEmptyMaskText();
+  if (empty.empty() || AText.size() != empty.size()) return false;
+  // Deleting leaves "0" in the time digits and the designator as it was: both stand for the
+  // empty text there.
+  String text = AText;
+  TcxCustomDateEditProperties* p = DateProperties();
+  for (size_t i = 0; i < text.size(); ++i) {
+    TcxDateEditTimePartInfo info;
+    if (p->GetTimePartInfo(Integer(i) + 1, info) && (info.Kind == 3 || text[i] == '0')) text[i] = empty[i];
+  }
+  return SameText(text, empty);
 }
 
 void TcxCustomDateEdit::InternalSetEditValue(const Variant& AValue, bool AValidateEditValue) {

@@ -107,6 +107,10 @@ class TcxCustomDateEditProperties : public TcxCustomPopupEditProperties {
   // a space elsewhere.
   virtual Char GetTimePartBlankChar(Integer APos) const;
 
+  // The picture mask is edited by the date mode: time digits blank to "0", the designator
+  // never blanks, other positions take the mask's blank.
+  TcxMaskEditCustomMode* CreateMode(TcxEditMaskKind AKind, TcxCustomMaskEdit* AEdit) override;
+
   bool IsEditValueNumeric() const override { return true; }
   bool IsValueBoundDefined() const override { return IsMinDateActive() || IsMaxDateActive(); }
   bool IsValueBoundActive(Integer ABound) const override { return ABound == 0 ? IsMinDateActive() : IsMaxDateActive(); }
@@ -155,6 +159,9 @@ class TcxCustomDateEdit : public TcxCustomPopupEdit {
   TDateTime GetDate();
   void SetDate(TDateTime Value);
   void Clear() override { SetDate(NullDate); }
+  // Whether AText is the edit's empty text: blank, the mask's empty text, or that text with
+  // zeros left in the time digits of a date and time (whatever the designator).
+  bool IsEmptyDateText(const String& AText);
   TcxPopupCalendar* Calendar();
   // The time of day kept while only dates are typed or picked.
   double SavedTime() const { return FSavedTime; }

@@ -72,7 +72,24 @@ class TTimeEditFormatListener : public TObject, public IcxFormatControllerListen
 
 TTimeEditFormatListener* gListener = nullptr;
 
+// A deleted digit leaves "0", so what is left still reads as a time; a deleted designator
+// stays as it was, since half of one reads as neither.
+class TcxTimeEditMaskMode : public TcxMaskEditStandardMode {
+ public:
+  using TcxMaskEditStandardMode::TcxMaskEditStandardMode;
+  Char GetBlankChar(Integer APos) const override {
+    TcxTimeEditTimePartInfo info;
+    static_cast<const TcxCustomTimeEditProperties*>(GetProperties())->GetTimePartInfo(APos + 1, info);
+    return info.Kind == TP::tpAMPM ? Char(0) : Char('0');
+  }
+};
+
 }  // namespace
+
+TcxMaskEditCustomMode* TcxCustomTimeEditProperties::CreateMode(TcxEditMaskKind AKind, TcxCustomMaskEdit* AEdit) {
+  if (AKind != TcxEditMaskKind::emkStandard) return inherited::CreateMode(AKind, AEdit);
+  return new TcxTimeEditMaskMode(AEdit, this);
+}
 
 // ---- properties --------------------------------------------------------------------------------
 

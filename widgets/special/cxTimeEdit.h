@@ -31,6 +31,9 @@ class TcxCustomTimeEditProperties : public TcxCustomSpinEditProperties {
   void Assign(TPersistent* Source) override;
   TcxCustomEditProperties* CreateSameClass() const override { return New<TcxCustomTimeEditProperties>(nullptr); }
   using TcxCustomSpinEditProperties::CalculateSpinValue;
+  // The picture mask is edited by the time mode: its digits blank to "0", its designator
+  // never blanks.
+  TcxMaskEditCustomMode* CreateMode(TcxEditMaskKind AKind, TcxCustomMaskEdit* AEdit) override;
 
   bool GetAutoCorrectHours() const { return FAutoCorrectHours; }
   void SetAutoCorrectHours(bool Value) { FAutoCorrectHours = Value; }
