@@ -1,5 +1,6 @@
 // Text output: one line with TextOutA, a paragraph with DrawTextA word breaking, and the
 // fit-count measurement the line breakers run per line.
+#include "bench/BenchTextTarget.h"
 #include "platform/gdi/Text.h"
 
 #include <benchmark/benchmark.h>
@@ -16,26 +17,9 @@ std::string Paragraph() {
   return s;
 }
 
-struct Target {
-  explicit Target(const char* face, int height = -13) {
-    dc = CreateCompatibleDC(nullptr);
-    bitmap = CreateBitmap(640, 480, 1, 32, nullptr);
-    oldBitmap = SelectObject(dc, bitmap);
-    font = CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, 0, face);
-    oldFont = SelectObject(dc, font);
-    SetBkMode(dc, TRANSPARENT);
-  }
-  ~Target() {
-    SelectObject(dc, oldFont);
-    SelectObject(dc, oldBitmap);
-    DeleteObject(font);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-  }
-  HDC dc;
-  HBITMAP bitmap;
-  HFONT font;
-  HGDIOBJ oldBitmap, oldFont;
+// Text is drawn without filling its background.
+struct Target : BenchTextTarget {
+  explicit Target(const char* face, int height = -13) : BenchTextTarget(face, height) { SetBkMode(dc, TRANSPARENT); }
 };
 
 void BM_TextOutLine(benchmark::State& state, const char* face) {

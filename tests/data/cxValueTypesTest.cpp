@@ -212,6 +212,8 @@ TEST_F(ValueTypes, TextsConversionsAndValidity) {
   EXPECT_EQ(text(TcxFMTBcdValueType::StaticClass(), 0.25), "0.25");
   EXPECT_EQ(text(TcxCurrencyValueType::StaticClass(), 2.5), "2.5");
   EXPECT_EQ(text(TcxSQLTimeStampValueType::StaticClass(), VarFromDateTime(2.5)), "1/1/1900 12:00:00 PM");
+  EXPECT_EQ(text(TcxVariantValueType::StaticClass(), VarArrayOf({1, 2})), "");  // no text form
+  EXPECT_EQ(text(TcxVariantValueType::StaticClass(), 2.5), "2.5");
   // Unassigned is a value: an Integer field holds 0 and is not null.
   TcxValueDef* d = Field(TcxIntegerValueType::StaticClass());
   storage_->SetValue(0, d, Unassigned());

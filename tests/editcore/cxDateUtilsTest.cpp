@@ -49,6 +49,11 @@ TEST(DateArithmetic, MonthsDaysAndTimes) {
   EXPECT_EQ(cxGetWeekStart(D(2026, 1, 1).Value + 0.7, 0), D(2025, 12, 28));
   EXPECT_EQ(cxGetWeekStart(D(2026, 1, 1), 1), D(2025, 12, 29));
   EXPECT_EQ(cxGetWeekStart(D(2026, 1, 1), 4), D(2026, 1, 1));
+  // A start day given outside 0..6 counts round the week: never a start after the date.
+  EXPECT_EQ(cxGetWeekStart(D(2026, 1, 1), 8), D(2025, 12, 29));
+  EXPECT_EQ(cxGetWeekStart(D(2026, 1, 1), 13), D(2025, 12, 27));
+  EXPECT_EQ(cxGetWeekStart(D(2026, 1, 1), -8), D(2025, 12, 27));
+  EXPECT_EQ(cxWeekOfYear(D(2021, 1, 1), TcxFirstWeekOfYear::fwyFirstFourDays, 8), 53);
 }
 
 using R = TcxFirstWeekOfYear;

@@ -130,6 +130,58 @@ class TSevenlessMaskEdit : public TcxMaskEdit {
 };
 TL_DEFINE_CLASS(TSevenlessMaskEdit, [](auto&) {});
 
+// Properties whose picture masks blank deleted positions with a star.
+class TStarBlankMode : public TcxMaskEditStandardMode {
+  TL_CLASS(TStarBlankMode, TcxMaskEditStandardMode)
+ public:
+  using TcxMaskEditStandardMode::TcxMaskEditStandardMode;
+  Char GetBlankChar(Integer) const override { return '*'; }
+};
+TL_DEFINE_CLASS(TStarBlankMode, [](auto&) {});
+
+class TStarBlankProperties : public TcxMaskEditProperties {
+  TL_CLASS(TStarBlankProperties, TcxMaskEditProperties)
+ public:
+  using TcxMaskEditProperties::TcxMaskEditProperties;
+  TcxCustomEditProperties* CreateSameClass() const override { return New<TStarBlankProperties>(nullptr); }
+  TcxMaskEditCustomModeClass GetModeClass(TcxEditMaskKind AMaskKind) const override {
+    if (AMaskKind != TcxEditMaskKind::emkStandard) return TcxMaskEditProperties::GetModeClass(AMaskKind);
+    return ClassOf<TStarBlankMode, TcxMaskEditCustomMode, TcxCustomMaskEdit*, TcxCustomMaskEditProperties*>();
+  }
+};
+TL_DEFINE_CLASS(TStarBlankProperties, [](auto&) {});
+
+class TStarBlankMaskEdit : public TcxMaskEdit {
+  TL_CLASS(TStarBlankMaskEdit, TcxMaskEdit)
+ public:
+  using TcxMaskEdit::TcxMaskEdit;
+  TcxCustomEditPropertiesClass GetPropertiesClass() override {
+    return ClassOf<TStarBlankProperties, TcxCustomEditProperties, TPersistent*>();
+  }
+};
+TL_DEFINE_CLASS(TStarBlankMaskEdit, [](auto&) {});
+
+// Each kind of mask has its mode class, and an editor works through the class its
+// properties name.
+TEST_F(MaskEdit, TheModeClassComesFromTheProperties) {
+  Owned<TcxMaskEditProperties> p(New<TcxMaskEditProperties>(nullptr));
+  EXPECT_EQ(p->GetModeClass(TcxEditMaskKind::emkStandard).Class, &TcxMaskEditStandardMode::StaticClass());
+  EXPECT_EQ(p->GetModeClass(TcxEditMaskKind::emkRegExpr).Class, &TcxMaskEditRegExprMode::StaticClass());
+  EXPECT_EQ(p->GetModeClass(TcxEditMaskKind::emkRegExprEx).Class, &TcxMaskEditRegExprExMode::StaticClass());
+  auto* e = New<TStarBlankMaskEdit>(form);
+  e->SetBounds(10, 10, 160, 21);
+  e->SetParent(form);
+  e->GetMaskProperties()->SetEditMask("000;1;_");
+  e->SetFocus();
+  Pump();
+  Press(VK_HOME);
+  Type("12");
+  Press(VK_BACK);
+  EXPECT_EQ(Text(e), "1*_");
+  e->GetMaskProperties()->SetMaskKind(TcxEditMaskKind::emkRegExpr);
+  EXPECT_EQ(&e->Mode()->ClassType(), &TcxMaskEditRegExprMode::StaticClass());
+}
+
 // Refused keys beep only under BeepOnError; a key the character check clears writes nothing.
 TEST_F(MaskEdit, RefusedKeysAndTheBeepRule) {
   auto* e = New<TSevenlessMaskEdit>(form);

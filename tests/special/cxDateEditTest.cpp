@@ -160,6 +160,37 @@ TEST_F(DateEdit, KindDefaultsMasksAndAssignedValues) {
   EXPECT_EQ(P(e)->GetEditMask(), c->GetStandardDateEditMask());
 }
 
+// The picture of a date and time is no regular expression, nor the other way round: every
+// switch of kind and input kind lands on the format controller's mask of the new pair.
+TEST_F(DateEdit, EveryInputKindFollowsEveryKind) {
+  TcxDateEdit* e = Add(ikMask, false);
+  e->SetDate(D(2026, 3, 5));
+  TcxFormatController* c = cxGetFormatController();
+  struct Step {
+    TcxCalendarKind Kind;
+    TcxInputKind Input;
+    TcxEditMaskKind MaskKind;
+    String Mask;
+  };
+  const Step steps[] = {
+      {ckDateTime, ikMask, TcxEditMaskKind::emkStandard, c->GetStandardDateTimeEditMask()},
+      {ckDateTime, ikRegExpr, TcxEditMaskKind::emkRegExprEx, c->GetRegExprDateTimeEditMask()},
+      {ckDateTime, ikMask, TcxEditMaskKind::emkStandard, c->GetStandardDateTimeEditMask()},
+      {ckDate, ikRegExpr, TcxEditMaskKind::emkRegExprEx, c->GetRegExprDateEditMask()},
+      {ckDateTime, ikRegExpr, TcxEditMaskKind::emkRegExprEx, c->GetRegExprDateTimeEditMask()},
+      {ckDateTime, ikStandard, TcxEditMaskKind::emkRegExprEx, ""},
+      {ckDateTime, ikMask, TcxEditMaskKind::emkStandard, c->GetStandardDateTimeEditMask()},
+      {ckDate, ikMask, TcxEditMaskKind::emkStandard, c->GetStandardDateEditMask()},
+  };
+  for (const Step& s : steps) {
+    EXPECT_NO_THROW(P(e)->SetInputKind(s.Input)) << int(s.Kind) << int(s.Input);
+    EXPECT_NO_THROW(P(e)->SetKind(s.Kind)) << int(s.Kind) << int(s.Input);
+    EXPECT_EQ(P(e)->GetMaskKind(), s.MaskKind) << int(s.Kind) << int(s.Input);
+    EXPECT_EQ(P(e)->GetEditMask(), s.Mask) << int(s.Kind) << int(s.Input);
+    EXPECT_EQ(e->GetDate(), D(2026, 3, 5)) << int(s.Kind) << int(s.Input);
+  }
+}
+
 TEST_F(DateEdit, PublishedPropertiesStreamUnderTheirNames) {
   const char* text =
       "object dlg: TForm\n"

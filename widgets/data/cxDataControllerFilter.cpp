@@ -418,6 +418,8 @@ void TcxDataFilterCriteriaItem::GetDataValue(Pointer AData, Variant& AValue) {
   TcxCustomDataField* field = Field();
   TcxCustomDataController* c = DataController();
   AValue = field && c ? c->GetRecordFieldValue(cxDataToRecordIndex(AData), field) : Null();
+  // A decimal compares by its number, also with an operand given as text.
+  if (field) AValue = cxValueTypeNumber(field->GetValueTypeClass(), AValue);
 }
 
 void TcxDataFilterCriteriaItem::GetFieldCaption(String& AText) {
@@ -449,7 +451,8 @@ void TcxDataFilterValueList::Load(Integer AItemIndex) {
   bool blanks = c->IsGridMode();
   if (!c->IsGridMode()) {
     for (Integer r = 0; r < c->GetRecordCount(); ++r) {
-      const Variant v = c->GetRecordFieldValue(r, field);
+      // Decimals listed as numbers: in their order, and picked as the numbers they are.
+      const Variant v = cxValueTypeNumber(type, c->GetRecordFieldValue(r, field));
       if (cxVarIsBlank(v)) {
         blanks = true;
         continue;

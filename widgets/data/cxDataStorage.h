@@ -272,6 +272,11 @@ class TcxValueTypeClassList : public TObject {
 // The list the unit's start-up fills; created on first use.
 TcxValueTypeClassList* cxValueTypeClassList();
 
+// A decimal value type hands its values out as texts, which would add up by concatenation
+// and order "10" before "9": such a text as the number it stands for (a double); any other
+// value, or a text that is no decimal, as it is.
+Variant cxValueTypeNumber(TcxValueTypeClass AType, const Variant& AValue);
+
 // ---- Value definitions ----
 
 class TcxDataStorage;

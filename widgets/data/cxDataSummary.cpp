@@ -51,14 +51,6 @@ bool IsDecimalField(const TcxCustomDataField* AField) {
   return type && type->InheritsFrom(TcxFMTBcdValueType::StaticClass());
 }
 
-// A decimal field's text as the number it stands for; anything else (a handler's own
-// value included) as it is.
-Variant DecimalAsNumber(const TcxCustomDataField* AField, const Variant& AValue) {
-  if (!VarIsStr(AValue) || !IsDecimalField(AField)) return AValue;
-  TBcd decimal;
-  if (!TryStrToBcd(AValue.AsString(), decimal)) return AValue;
-  return StrToFloat(BcdToStr(decimal));
-}
 
 }  // namespace
 
@@ -864,7 +856,7 @@ void TcxDataSummary::CalculateItem(TcxDataSummaryItem* AItem, Integer ARecordInd
     v = out.Value;
     if (out.Done) return;
   }
-  v = DecimalAsNumber(field, v);
+  if (field) v = cxValueTypeNumber(field->GetValueTypeClass(), v);
   const TcxSummaryKind kind = AItem->GetKind();
   if (kind == skNone) return;
   const bool isNull = VarIsNull(v) || VarIsEmpty(v);

@@ -74,7 +74,16 @@ void TcxValueType::FreeBuffer(void*) const {}
 void TcxValueType::FreeTextBuffer(void* ATextPlace) const { FreeCell<String>(ATextPlace); }
 int TcxValueType::GetDataSize() const { return 0; }
 Variant TcxValueType::GetDataValue(const void*) const { return Null(); }
-String TcxValueType::GetDisplayText(const void* ABuffer) const { return VarToStr(GetDataValue(ABuffer)); }
+String TcxValueType::GetDisplayText(const void* ABuffer) const {
+  const Variant value = GetDataValue(ABuffer);
+  try {
+    return VarToStr(value);
+  } catch (const EVariantError&) {
+    // A value without a text form (an array in a Variant field) shows as nothing: grids
+    // paint and filter lists are built from these texts.
+    return String();
+  }
+}
 
 String TcxValueType::GetTextBufferText(const void* ATextPlace) const {
   const String* cell = CellAt<String>(ATextPlace);
@@ -500,6 +509,13 @@ TcxValueTypeClass TcxValueTypeClassList::ItemByCaption(const String& ACaption) c
 TcxValueTypeClassList* cxValueTypeClassList() {
   if (!gValueTypeList) gValueTypeList = New<TcxValueTypeClassList>();
   return gValueTypeList;
+}
+
+Variant cxValueTypeNumber(TcxValueTypeClass AType, const Variant& AValue) {
+  if (!AType || !VarIsStr(AValue) || !AType->InheritsFrom(TcxFMTBcdValueType::StaticClass())) return AValue;
+  TBcd decimal;
+  if (!TryStrToBcd(AValue.AsString(), decimal)) return AValue;
+  return StrToFloat(BcdToStr(decimal));
 }
 
 TL_DEFINE_CLASS(TcxValueTypeClassList)

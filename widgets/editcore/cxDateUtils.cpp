@@ -169,7 +169,8 @@ double cxTimeOf(TDateTime ADate) { return std::fabs(Frac(ADate.Value)); }
 double cxDateOf(TDateTime ADate) { return double(TruncDays(ADate.Value)); }
 
 TDateTime cxGetWeekStart(TDateTime ADate, Integer AStartOfWeek) {
-  int64_t k = int64_t(DayOfWeek(ADate)) - 1 - AStartOfWeek;
+  // A start day outside 0..6 counts round the week, so the start never lies after the date.
+  int64_t k = (int64_t(DayOfWeek(ADate)) - 1 - AStartOfWeek) % 7;
   if (k < 0) k += 7;
   return double(TruncDays(ADate.Value) - k);
 }

@@ -49,7 +49,8 @@ Word cxGetDateElement(TDateTime ADate, Integer AKind);
 // The time of day, also for dates before the epoch (whose values are negative).
 double cxTimeOf(TDateTime ADate);
 double cxDateOf(TDateTime ADate);
-// The first day of the week holding ADate; AStartOfWeek 0 Sunday .. 6 Saturday.
+// The first day of the week holding ADate; AStartOfWeek 0 Sunday .. 6 Saturday (other values
+// count round the week: 7 is Sunday again).
 TDateTime cxGetWeekStart(TDateTime ADate, Integer AStartOfWeek);
 Integer cxWeekOfYear(TDateTime ADate, TcxFirstWeekOfYear AFirstWeekOfYear, Integer AStartOfWeek);
 TDateTime cxGetMinDate();

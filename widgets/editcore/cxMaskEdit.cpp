@@ -17,15 +17,21 @@ bool TcxCustomMaskEditProperties::IsLoading() const {
   return owner && owner->InState(TComponentStateItem::csLoading);
 }
 
-TcxMaskEditCustomMode* TcxCustomMaskEditProperties::CreateMode(TcxEditMaskKind AKind, TcxCustomMaskEdit* AEdit) {
-  switch (AKind) {
-    case TcxEditMaskKind::emkRegExpr: return new TcxMaskEditRegExprMode(AEdit, this);
-    case TcxEditMaskKind::emkRegExprEx: return new TcxMaskEditRegExprExMode(AEdit, this);
-    default: return new TcxMaskEditStandardMode(AEdit, this);
+TcxMaskEditCustomModeClass TcxCustomMaskEditProperties::GetModeClass(TcxEditMaskKind AMaskKind) const {
+  using A = TcxCustomMaskEdit*;
+  using P = TcxCustomMaskEditProperties*;
+  switch (AMaskKind) {
+    case TcxEditMaskKind::emkRegExpr: return ClassOf<TcxMaskEditRegExprMode, TcxMaskEditCustomMode, A, P>();
+    case TcxEditMaskKind::emkRegExprEx: return ClassOf<TcxMaskEditRegExprExMode, TcxMaskEditCustomMode, A, P>();
+    default: return ClassOf<TcxMaskEditStandardMode, TcxMaskEditCustomMode, A, P>();
   }
 }
 
-String TcxCustomMaskEditProperties::GetEditMask() const {
+TcxMaskEditCustomMode* TcxCustomMaskEditProperties::CreateMode(TcxEditMaskKind AKind, TcxCustomMaskEdit* AEdit) {
+  return GetModeClass(AKind).Create(AEdit, this);
+}
+
+TcxEditMask TcxCustomMaskEditProperties::GetEditMask() const {
   if (FMaskKind != TcxEditMaskKind::emkStandard || !cxRegExprIsBlank(FEditMask)) return FEditMask;
   if (IcxEditDefaultValuesProvider* p = GetIDefaultValuesProvider()) return p->DefaultEditMask();
   return {};
@@ -39,7 +45,7 @@ void TcxCustomMaskEditProperties::CheckMask(const String& AMask, TcxEditMaskKind
   mode->Compile(AMask);
 }
 
-void TcxCustomMaskEditProperties::SetEditMask(const String& Value) {
+void TcxCustomMaskEditProperties::SetEditMask(const TcxEditMask& Value) {
   if (Value == GetEditMask()) {
     FEditMask = Value;
     return;

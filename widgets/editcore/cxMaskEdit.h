@@ -18,10 +18,10 @@ class TcxCustomMaskEditProperties : public TcxCustomTextEditProperties {
   // Stays on while the character case is forced.
   void SetCaseInsensitive(bool Value);
   // The effective mask: a standard mask left blank takes the data's default mask.
-  String GetEditMask() const;
+  TcxEditMask GetEditMask() const;
   // An invalid regular expression raises EcxMaskEditError and leaves the mask as it was.
-  void SetEditMask(const String& Value);
-  const String& GetStoredEditMask() const { return FEditMask; }
+  void SetEditMask(const TcxEditMask& Value);
+  const TcxEditMask& GetStoredEditMask() const { return FEditMask; }
   bool GetIgnoreMaskBlank() const { return FIgnoreMaskBlank; }
   void SetIgnoreMaskBlank(bool Value);
   TcxEditMaskKind GetMaskKind() const { return FMaskKind; }
@@ -33,6 +33,10 @@ class TcxCustomMaskEditProperties : public TcxCustomTextEditProperties {
   const String& GetMaskText() const { return FMaskText; }
   void SetMaskText(const String& Value) { FMaskText = Value; }
 
+  // The mode class for a kind of mask; an editor with masks of its own answers its own modes.
+  virtual TcxMaskEditCustomModeClass GetModeClass(TcxEditMaskKind AMaskKind) const;
+  // A mode for AEdit or (nullptr) for the properties alone; of the class GetModeClass answers
+  // unless a descendant makes its modes itself.
   virtual TcxMaskEditCustomMode* CreateMode(TcxEditMaskKind AKind, TcxCustomMaskEdit* AEdit);
 
   void PrepareDisplayValue(const Variant& AEditValue, Variant& ADisplayValue, bool AEditFocused) override;
@@ -51,7 +55,7 @@ class TcxCustomMaskEditProperties : public TcxCustomTextEditProperties {
 
   bool FAlwaysShowBlanksAndLiterals = false;
   bool FCaseInsensitive = true;
-  String FEditMask;
+  TcxEditMask FEditMask;
   String FMaskText;
   bool FIgnoreMaskBlank = false;
   TcxEditMaskKind FMaskKind = TcxEditMaskKind::emkStandard;

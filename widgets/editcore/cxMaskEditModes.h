@@ -14,6 +14,8 @@
 #include <memory>
 
 TL_ENUM(TcxEditMaskKind, emkStandard, emkRegExpr, emkRegExprEx);
+// The text of a mask, as the mask property holds it.
+using TcxEditMask = String;
 
 class TcxCustomMaskEdit;
 class TcxCustomMaskEditProperties;
@@ -82,6 +84,7 @@ class TcxMaskEditCustomMode : public TObject {
   bool FEmptyTextPending = false;
 };
 
+using TcxMaskEditCustomModeClass = TMetaClass<TcxMaskEditCustomMode, TcxCustomMaskEdit*, TcxCustomMaskEditProperties*>;
 
 class TcxMaskEditStandardMode : public TcxMaskEditCustomMode {
   TL_CLASS(TcxMaskEditStandardMode, TcxMaskEditCustomMode)

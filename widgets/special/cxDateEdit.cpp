@@ -117,16 +117,25 @@ void TcxCustomDateEditProperties::BuildMask() {
   } reset{FBuildingMask};
   TcxFormatController* c = cxGetFormatController();
   const bool withTime = FKind == ckDateTime;
+  // The mask of one kind need not compile under the other (the picture of a date and time
+  // is no regular expression): it goes before the kind changes.
+  auto setMask = [this](TcxEditMaskKind AKind, const String& AMask) {
+    if (GetMaskKind() != AKind) {
+      SetEditMask(String());
+      SetMaskKind(AKind);
+    }
+    SetEditMask(AMask);
+  };
   BeginUpdate();
   try {
     switch (GetInputKind()) {
       case ikMask:
-        SetMaskKind(TcxEditMaskKind::emkStandard);
-        SetEditMask(withTime ? c->GetStandardDateTimeEditMask() : c->GetStandardDateEditMask());
+        setMask(TcxEditMaskKind::emkStandard,
+                withTime ? c->GetStandardDateTimeEditMask() : c->GetStandardDateEditMask());
         break;
       case ikRegExpr:
-        SetMaskKind(TcxEditMaskKind::emkRegExprEx);
-        SetEditMask(withTime ? c->GetRegExprDateTimeEditMask() : c->GetRegExprDateEditMask());
+        setMask(TcxEditMaskKind::emkRegExprEx,
+                withTime ? c->GetRegExprDateTimeEditMask() : c->GetRegExprDateEditMask());
         break;
       case ikStandard: SetEditMask(String()); break;
     }
