@@ -43,11 +43,11 @@ TRect CloseButtonRect(const Wnd* w) {
 }
 
 TRect MenuRect(const Wnd* w) {
-  if ((w->style & WS_CHILD) || !w->menu) return {};
+  if (!HasMenuBar(w)) return {};
   TRect c = CaptionRect(w);
   int f = FrameWidth(w);
   int top = c.IsEmpty() ? f : c.Bottom + 1;
-  return {f, top, w->window.Width() - f, top + S().metrics[SM_CYMENU]};
+  return {f, top, w->window.Width() - f, top + MenuBarSpace(w)};
 }
 
 bool In(const TRect& r, TPoint p) { return p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom; }
@@ -321,6 +321,12 @@ LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCCALCSIZE: {
       if (!lParam) return 0;
       auto* r = reinterpret_cast<RECT*>(lParam);   // rgrc[0] either way
+      if (HasMenuBar(w)) {
+        // The bar is as high as its items need; measuring asks the owner, who may do anything.
+        const int bar = MeasureMenuBar(hwnd);
+        if (!(w = Find(hwnd))) return 0;
+        w->menuHeight = bar;
+      }
       *r = DefaultClientRect(w, *r);
       return 0;
     }

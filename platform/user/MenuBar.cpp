@@ -63,28 +63,35 @@ TRect BarRect(HWND hwnd) {
     left -= GetSystemMetrics(SM_CXEDGE);
     top -= GetSystemMetrics(SM_CYEDGE);
   }
-  int height = GetSystemMetrics(SM_CYMENU);
-  return {left, top - height, win.Width() - left, top};
+  return {left, top - MenuBarHeight(hwnd), win.Width() - left, top};
 }
 
-// Asks the owner the size of each image it draws. The handler may change or destroy the
-// menu, so the menu is looked up again around every message.
-void MeasureOwnerImages(HWND owner, HMENU hmenu) {
+// Asks the owner the size of each image it draws, and on a menu bar the size of each item
+// it draws whole (a popup measures those while laying out, with its line height). The
+// handler may change or destroy the menu, so the menu is looked up again around every
+// message.
+void MeasureOwnerImages(HWND owner, HMENU hmenu, bool bar = false) {
+  const auto drawnWhole = [bar](const MenuItem& it) { return bar && (it.type & MFT_OWNERDRAW) && !IsSeparator(it); };
   for (size_t i = 0;; ++i) {
     Menu* m = FindMenu(hmenu);
     if (!m || i >= m->items.size()) return;
     MenuItem& it = m->items[i];
     it.image = {0, 0};
-    if (!HasOwnerImage(it) || !owner) continue;
+    it.ownerSize = {0, 0};
+    const bool whole = drawnWhole(it);
+    if (!owner || !(whole || HasOwnerImage(it))) continue;
     MEASUREITEMSTRUCT mi;
     mi.CtlType = ODT_MENU;
     mi.itemID = it.id;
     mi.itemData = it.data;
+    if (whole) mi.itemHeight = UINT(GetSystemMetrics(SM_CYMENU));   // an owner leaving it keeps the bar's height
     SendMessageA(owner, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mi));
     m = FindMenu(hmenu);
     if (!m || i >= m->items.size()) return;
-    if (HasOwnerImage(m->items[i]))
-      m->items[i].image = {std::clamp(int(mi.itemWidth), 0, 1000), std::clamp(int(mi.itemHeight), 0, 1000)};
+    const SIZE size{std::clamp(int(mi.itemWidth), 0, 1000), std::clamp(int(mi.itemHeight), 0, 1000)};
+    MenuItem& now = m->items[i];
+    if (whole && drawnWhole(now)) now.ownerSize = size;
+    else if (!whole && HasOwnerImage(now)) now.image = size;
   }
 }
 
@@ -93,17 +100,28 @@ bool HasImage(const MenuItem& it) { return it.image.cx > 0 && it.image.cy > 0; }
 // The room an image takes left of a bar item's text: its width and a gap of 2.
 int BarImageRoom(const MenuItem& it) { return HasImage(it) ? int(it.image.cx) + 2 : 0; }
 
-// Lays out the window's menu bar, asking the owner for the sizes of its items' images first;
-// null when the menu is gone meanwhile.
+// The height a bar item needs: an image with a pixel above and below it, as in the popups;
+// an owner-drawn item what its owner asked for.
+int BarItemHeight(const MenuItem& it) {
+  if (IsSeparator(it)) return 0;
+  if (it.type & MFT_OWNERDRAW) return int(it.ownerSize.cy);
+  return HasImage(it) ? int(it.image.cy) + 2 : 0;
+}
+
+// Lays out the window's menu bar, asking the owner for the sizes of its items' images and
+// owner-drawn items first; null when the menu is gone meanwhile. The items span the height
+// the frame gave the bar.
 Menu* LayoutBar(HWND hwnd, HMENU hmenu) {
-  MeasureOwnerImages(hwnd, hmenu);
+  MeasureOwnerImages(hwnd, hmenu, true);
   Menu* m = FindMenu(hmenu);
   if (!m) return nullptr;
   TRect bar = BarRect(hwnd);
   HDC dc = GetDC(nullptr);
   int x = bar.Left;
   for (MenuItem& it : m->items) {
-    int w = IsSeparator(it) ? kBarPad : TextSize(dc, Strip(it.text)).cx + 2 * kBarPad + BarImageRoom(it);
+    int w = IsSeparator(it)                ? kBarPad
+            : (it.type & MFT_OWNERDRAW) ? int(it.ownerSize.cx) + 2 * kBarPad
+                                         : TextSize(dc, Strip(it.text)).cx + 2 * kBarPad + BarImageRoom(it);
     it.rect = {x, bar.Top, x + w, bar.Bottom};
     x += w;
   }
@@ -652,6 +670,16 @@ void TrackBar(HWND hwnd, int startIndex, bool dropDown, bool keyboard) {
 
 WNDPROCFN MenuWindowProc() { return &MenuWndProc; }
 
+int MeasureMenuBar(HWND hwnd) {
+  int height = GetSystemMetrics(SM_CYMENU);
+  HMENU hmenu = GetMenu(hwnd);
+  if (!FindMenu(hmenu)) return height;
+  MeasureOwnerImages(hwnd, hmenu, true);
+  if (Menu* m = FindMenu(hmenu))
+    for (const MenuItem& it : m->items) height = std::max(height, BarItemHeight(it));
+  return height;
+}
+
 void PaintMenuBar(HWND hwnd, HDC dc, const TRect& barInWindow) {
   FillRect(dc, &barInWindow, GetSysColorBrush(COLOR_MENU));
   HMENU menu = GetMenu(hwnd);
@@ -746,6 +774,14 @@ using namespace user_detail;
 
 BOOL DrawMenuBar(HWND hwnd) {
   if (!IsWindow(hwnd) || !GetMenu(hwnd)) return FALSE;
+  if (MenuBarHeight(hwnd) > 0) {
+    // Items that now need another height make the frame lay itself out again.
+    const int need = MeasureMenuBar(hwnd);
+    if (!IsWindow(hwnd) || !GetMenu(hwnd)) return FALSE;
+    if (need != MenuBarHeight(hwnd))
+      return SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                          SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   return RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN);
 }
 

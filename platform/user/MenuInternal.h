@@ -17,6 +17,7 @@ struct MenuItem {
   HBITMAP bitmap = nullptr;
   TRect rect;                // laid out: bar items in window coordinates, popup items in client
   SIZE image{0, 0};          // a HBMMENU_CALLBACK image as the owner measured it
+  SIZE ownerSize{0, 0};      // an owner-drawn item of a menu bar as the owner measured it
 };
 
 struct Menu {

@@ -138,11 +138,18 @@ inline constexpr const char* MenuWindowClassName = "#32768";
 // Menus still alive (for leak checks in tests).
 int UserLiveMenuCount();
 
+// The height of the window's menu bar in its frame (0 when it has none): what the screen
+// host needs to show the bar above the client area.
+int MenuBarHeight(HWND hwnd);
+
 namespace user_detail {
 // Frees every menu; part of the platform reset.
 void MenusReset();
 // The window's frame draws its menu bar here (rect in window coordinates).
 void PaintMenuBar(HWND hwnd, HDC windowDC, const TRect& barInWindow);
+// The height the window's menu bar needs: the system metric, or more for an item image or
+// an owner-drawn item the owner measured taller. Asks the owner for those sizes.
+int MeasureMenuBar(HWND hwnd);
 // Starts tracking the menu bar: from a click at a screen point, or from the keyboard
 // (`key` 0 for Alt/F10, else the mnemonic character).
 void TrackMenuBarMouse(HWND hwnd, POINT screen);

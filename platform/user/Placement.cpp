@@ -143,7 +143,7 @@ TRect DefaultClientRect(const Wnd* w, const TRect& window) {
   else if (style & WS_BORDER) inset(m[SM_CXBORDER], m[SM_CYBORDER]);
   if ((style & WS_CAPTION) == WS_CAPTION)
     r.Top += (ex & WS_EX_TOOLWINDOW) ? m[SM_CYSMCAPTION] : m[SM_CYCAPTION];
-  if (!(style & WS_CHILD) && w->menu) r.Top += m[SM_CYMENU];
+  r.Top += MenuBarSpace(w);
   if (ex & WS_EX_CLIENTEDGE) inset(m[SM_CXEDGE], m[SM_CYEDGE]);
   if (ex & WS_EX_STATICEDGE) inset(m[SM_CXBORDER], m[SM_CYBORDER]);
   if (style & WS_VSCROLL) r.Right -= m[SM_CXVSCROLL];
@@ -613,6 +613,11 @@ int SetWindowRgn(HWND hwnd, HRGN rgn, BOOL redraw) {
   if (IsTopLevel(w))
     if (Host* host = CurrentHost()) host->TopLevelChanged(hwnd, WindowRectOnScreen(w), w->style);
   return 1;
+}
+
+const Region* GetWindowShape(HWND hwnd) {
+  Wnd* w = Find(hwnd);
+  return w && w->hasRegion ? &w->region : nullptr;
 }
 
 int GetWindowRgn(HWND hwnd, HRGN rgn) {

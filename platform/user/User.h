@@ -478,6 +478,9 @@ inline constexpr DWORD DCX_INTERSECTRGN = 0x00000080;
 // The pixels of a top-level window, frame included (null for other windows); the screen
 // surface behind GetDC(0) for the desktop.
 const Surface* GetWindowSurface(HWND hwnd);
+// The region a window is cut to (window coordinates), null when it has none: what a screen
+// host shapes the window it shows by.
+const Region* GetWindowShape(HWND hwnd);
 
 // ---- System metrics, colours, parameters -------------------------------------------------
 inline constexpr int SM_CXSCREEN = 0;

@@ -68,6 +68,7 @@ struct Wnd {
   ScrollBarState hbar, vbar;
   bool scrollInfo = false;          // the bars' values exist: made with a bar or set since
   std::unique_ptr<Surface> surface; // top-level windows: the pixels of the whole window
+  int menuHeight = 0;               // the menu bar's height when the frame was last laid out (0: not yet)
 };
 
 struct DcRecord {
@@ -215,6 +216,10 @@ TRect AskMaximizedRect(HWND hwnd);
 // A window made with WS_MAXIMIZE takes its maximized place before it is shown.
 void PlaceMaximizedAtCreation(HWND hwnd);
 TRect DefaultClientRect(const Wnd* w, const TRect& window);
+// Whether the frame holds a menu bar, and how high it is there: the height measured when
+// the frame was last laid out, the system metric until then.
+bool HasMenuBar(const Wnd* w);
+int MenuBarSpace(const Wnd* w);
 
 // Focus and activation helpers used by placement and destruction.
 void ActivateOtherWindow(HWND leaving);

@@ -790,6 +790,15 @@ HWND FindWindowA(LPCSTR className, LPCSTR windowName) {
 
 // ---- Menu bar space ------------------------------------------------------------------------
 
+bool user_detail::HasMenuBar(const Wnd* w) { return w && !(w->style & WS_CHILD) && w->menu; }
+
+int user_detail::MenuBarSpace(const Wnd* w) {
+  if (!HasMenuBar(w)) return 0;
+  return w->menuHeight > 0 ? w->menuHeight : S().metrics[SM_CYMENU];
+}
+
+int MenuBarHeight(HWND hwnd) { return MenuBarSpace(Find(hwnd)); }
+
 BOOL SetMenu(HWND hwnd, HMENU menu) {
   Wnd* w = Find(hwnd);
   // A child's menu field is its id; a popup child may still have a menu.

@@ -1,11 +1,13 @@
 // Reads pixels of an X window: xgrab <window id> <x>,<y> ...  prints RRGGBB for each point
-// (the alpha byte of a 24-bit visual is masked off). Exit 1 when the window or a point
-// cannot be read.
+// (the alpha byte of a 24-bit visual is masked off). The window id `root` reads the screen
+// as shown, windows and their shapes included. Exit 1 when the window or a point cannot
+// be read.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 int main(int argc, char** argv) {
   if (argc < 3) {
@@ -18,8 +20,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   char* end = nullptr;
-  ::Window window = static_cast<::Window>(std::strtoul(argv[1], &end, 0));
-  if (!end || *end) {
+  const bool root = std::string(argv[1]) == "root";
+  ::Window window = root ? DefaultRootWindow(display) : static_cast<::Window>(std::strtoul(argv[1], &end, 0));
+  if (!root && (!end || *end)) {
     std::fprintf(stderr, "xgrab: bad window id '%s'\n", argv[1]);
     return 2;
   }

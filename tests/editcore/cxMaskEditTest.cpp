@@ -229,6 +229,10 @@ TEST_F(MaskEdit, RegularExpressionWithCompletionInsertsForcedCharacters) {
 TEST_F(MaskEdit, AForcedPrefixIsShownKeptAndValid) {
   TcxMaskEdit* e = AddMask(TcxEditMaskKind::emkRegExprEx, "ID-\\d+");
   EXPECT_EQ(Text(e), "ID-");
+  // The completing kind's expression completes by itself; the plain kind's does not.
+  EXPECT_TRUE(static_cast<TcxMaskEditRegExprMode*>(e->Mode())->RegExpr()->GetAutoComplete());
+  Owned<TcxMaskEditProperties> plain(New<TcxMaskEditProperties>(nullptr));
+  EXPECT_FALSE(TcxMaskEditRegExprMode(nullptr, plain.get()).RegExpr()->GetAutoComplete());
   EXPECT_TRUE(e->ValidateDisplayText(true));
   Press(VK_END);
   Press(VK_BACK);

@@ -384,17 +384,28 @@ TEST_F(DateEdit, DeletedTimePartsLeaveZeros) {
   t->SetSelStart(14);
   Key(VK_BACK);
   EXPECT_EQ(Text(t), "03/05/2026 00:00:00 AM");
+  ASSERT_TRUE(Post(t)) << "a deleted 12-hour hour reads as twelve";
+  EXPECT_DOUBLE_EQ(t->EditValue().AsDouble(), D(2026, 3, 5).Value);
   t->SetSelStart(3);
   t->SetSelLength(2);
   Key(VK_DELETE);
-  EXPECT_EQ(Text(t), "03/  /2026 00:00:00 AM") << "date positions take the blank";
+  EXPECT_EQ(Text(t), "03/  /2026 12:00:00 AM") << "date positions take the blank";
   t->SelectAll();
   Key(VK_DELETE);
   EXPECT_EQ(Text(t), "  /  /     00:00:00 AM");
   ASSERT_TRUE(Post(t));
   EXPECT_TRUE(VarIsNull(t->EditValue())) << "an emptied date with a zero time is no date";
-  // A time left without its date is not the empty text.
+  // A time left without its date is not the empty text, nor a date on the first day of the
+  // calendar's count: it is no date.
   EXPECT_FALSE(t->IsEmptyDateText("  /  /     09:15:00 AM"));
+  t->SetEditValue(Variant(TDateTime(DT(2026, 3, 5, 9, 15))));
+  host().PumpUntilIdle();
+  t->SetSelStart(0);
+  t->SetSelLength(10);
+  Key(VK_DELETE);
+  EXPECT_EQ(Text(t), "  /  /     09:15:00 AM");
+  EXPECT_FALSE(Post(t));
+  EXPECT_DOUBLE_EQ(t->EditValue().AsDouble(), DT(2026, 3, 5, 9, 15));
   EXPECT_TRUE(t->IsEmptyDateText("  /  /       :  :     "));
   EXPECT_TRUE(t->IsEmptyDateText("  /  /     00:00:00 PM"));
 }

@@ -144,6 +144,17 @@ TEST_F(TimeEdit, DeletingKeepsTheDesignator) {
   Press(VK_BACK);
   EXPECT_EQ(Text(e), "00:00:00 PM");
   EXPECT_EQ(e->InternalGetValue().AsDouble(), 43200) << "still afternoon";
+  // Twelve hours on a 12-hour clock are "00" once deleted: the text reads as noon, as its
+  // spin value does.
+  ASSERT_TRUE(e->ValidateDisplayText(false));
+  e->PostEditValue(false);
+  EXPECT_DOUBLE_EQ(e->GetTime().Value, 0.5);
+  Caret(e, 9);
+  host().Text("a");
+  Pump();
+  ASSERT_TRUE(e->ValidateDisplayText(false));
+  e->PostEditValue(false);
+  EXPECT_DOUBLE_EQ(e->GetTime().Value, 0.0);
 }
 
 TEST_F(TimeEdit, FormatChangesKeepTheTime) {

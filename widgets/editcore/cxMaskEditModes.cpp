@@ -595,6 +595,7 @@ TcxMaskEditRegExprExMode::TcxMaskEditRegExprExMode(TcxCustomMaskEdit* AEdit, Tcx
     : TcxMaskEditRegExprMode(AEdit, AProperties) {
   FRegExpr->OnSymbolDelete = {this, &TcxMaskEditRegExprExMode::SymbolDelete};
   FRegExpr->OnSymbolUpdate = {this, &TcxMaskEditRegExprExMode::SymbolUpdate};
+  FRegExpr->SetAutoComplete(true);
 }
 
 void TcxMaskEditRegExprExMode::Compile(const String& AMask) {

@@ -213,9 +213,10 @@ class TcxMaskEditRegExprMode : public TcxMaskEditCustomMode {
 };
 
 // Characters that the expression forces are inserted as soon as they are due and go
-// again with the character that forced them. The expression's own completion flag stays
-// off: the mode asks the automaton to complete or undo at the points where it needs it, so
-// that feeding text that already holds the forced characters never inserts them twice.
+// again with the character that forced them. The expression's completion flag is on (its
+// compile completes the forced prefix), but the mode steps the automaton itself and asks it
+// to complete or undo only at the points where it needs it, so that feeding text that already
+// holds the forced characters never inserts them twice.
 class TcxMaskEditRegExprExMode : public TcxMaskEditRegExprMode {
   TL_CLASS(TcxMaskEditRegExprExMode, TcxMaskEditRegExprMode)
  public:

@@ -8,6 +8,7 @@
 #include "widgets/foundation/cxClasses.h"
 #include "widgets/foundation/cxVariants.h"
 
+#include <algorithm>
 #include <cmath>
 
 const TResStringRec cxSDateEditInvalidDate = {65401, "Invalid Date"};
@@ -249,12 +250,53 @@ Char TcxCustomDateEditProperties::GetTimePartBlankChar(Integer APos) const {
   return info.Kind == 3 ? Char(0) : Char('0');
 }
 
+namespace {
+
+// Whether the hour of the date-and-time format runs on a 12-hour clock.
+bool IsTwelveHourFormat() {
+  for (const TcxDateTimeFormatItem& item : cxGetFormatController()->GetDateTimeFormatInfo().Items)
+    if (item.Kind == TcxDateTimeFormatItemKind::dtikHour) return item.Data.rfind("12", 0) == 0;
+  return false;
+}
+
+}  // namespace
+
+String TcxCustomDateEditProperties::ZeroHourAsTwelve(const String& AText) const {
+  if (!IsTwelveHourFormat()) return AText;
+  for (Integer pos = 1; pos <= Integer(AText.size()); ++pos) {
+    TcxDateEditTimePartInfo info;
+    if (!GetTimePartInfo(pos, info) || info.Kind != 0) continue;
+    String text = AText;
+    const size_t start = size_t(info.Start - 1), length = size_t(info.Length);
+    if (start + length <= text.size() && text.substr(start, length) == String(length, '0'))
+      text.replace(start, length, "12");
+    return text;
+  }
+  return AText;
+}
+
+bool TcxCustomDateEditProperties::HasBlankDatePart(const String& AText) const {
+  for (Integer pos = 1; pos <= Integer(AText.size()); ++pos) {
+    TcxDateEditTimePartInfo info;
+    if (!GetTimePartInfo(pos, info)) continue;
+    // The date stands before the time: nothing there but blanks and separators is no date.
+    const String date = AText.substr(0, size_t(pos - 1));
+    return std::all_of(date.begin(), date.end(),
+                       [](Char c) { return c == ' ' || c == FormatSettings.DateSeparator; });
+  }
+  return false;
+}
+
 bool TcxCustomDateEditProperties::TextToDate(const String& AText, TDateTime& ADate) const {
   ADate = NullDate;
   if (Trim(AText).empty()) return false;
+  // The platform reads a time alone as a time on day 0; an emptied date is no date.
+  if (HasBlankDatePart(AText)) return false;
   TcxFormatController* c = cxGetFormatController();
-  const bool ok = c->GetSmartInput() ? cxTryTextToDate(AText, ADate)
-                                     : cxTextToDateTime(AText, !c->GetUseLibraryFormats(), ADate);
+  // A deleted hour of a masked date and time leaves "00", which a 12-hour clock calls twelve.
+  const String text = ZeroHourAsTwelve(AText);
+  const bool ok = c->GetSmartInput() ? cxTryTextToDate(text, ADate)
+                                     : cxTextToDateTime(text, !c->GetUseLibraryFormats(), ADate);
   if (!ok || !InDateRange(ADate.Value)) {
     ADate = NullDate;
     return false;
@@ -600,10 +642,7 @@ bool TcxCustomDateEdit::IsCharValidForPos(Char& Key, Integer APos) {
   if (info.Kind == 3) {
     r = cxTimeEditTypeSuffixIntoText(text, info.Start, APos, Key, caret);
   } else {
-    using K = TcxDateTimeFormatItemKind;
-    bool twelve = false;
-    for (const TcxDateTimeFormatItem& item : cxGetFormatController()->GetDateTimeFormatInfo().Items)
-      if (item.Kind == K::dtikHour) twelve = item.Data.rfind("12", 0) == 0;
+    const bool twelve = IsTwelveHourFormat();
     const Integer lo = info.Kind == 0 && twelve ? 1 : 0;
     const Integer hi = info.Kind == 0 ? (twelve ? 12 : 23) : 59;
     r = cxTimeEditTypeIntoText(text, info.Start, APos, Key, lo, hi, caret);

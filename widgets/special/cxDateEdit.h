@@ -97,6 +97,10 @@ class TcxCustomDateEditProperties : public TcxCustomPopupEditProperties {
   bool ValueToDate(const Variant& AValue, TDateTime& ADate) const;
   // The text a date shows: unfocused in the general form; focused in the mask's form.
   String DateToDisplayText(TDateTime ADate, bool AEditFocused) const;
+  // Whether a masked date and time has nothing but blanks where its date stands.
+  bool HasBlankDatePart(const String& AText) const;
+  // AText with an hour of "00" in the 12-hour time of a masked date and time read as "12".
+  String ZeroHourAsTwelve(const String& AText) const;
   // Whether the bound is in force: non-zero and, with both set, only while Max > Min.
   bool IsMinDateActive() const;
   bool IsMaxDateActive() const;

@@ -174,6 +174,8 @@ bool TcxCustomTimeEditProperties::TextToTime(const String& AText, double& ATime)
   if (Trim(AText).empty()) return true;
   const size_t digits = DigitsLength(FTimeFormat);
   String text = AText.substr(0, std::min(digits, AText.size()));
+  // A deleted hour leaves "00", which a 12-hour clock calls twelve, as the spin value does.
+  if (!FUse24HourFormat && text.compare(0, 2, "00") == 0) text.replace(0, 2, "12");
   if (FTimeFormat == TF::tfHour) text += ":00";
   if (!FUse24HourFormat) {
     // The typed designator stands for the locale's: its first letters decide which.

@@ -2,10 +2,12 @@
 
 #include "platform/host/sdl/DisplayGrace.h"
 #include "platform/host/sdl/FocusKeyEcho.h"
+#include "platform/host/sdl/ShownShape.h"
 
 #include "platform/gdi/Region.h"
 #include "platform/gdi/Surface.h"
 #include "platform/kernel/CodePage.h"
+#include "platform/user/Menus.h"
 #include "platform/user/User.h"
 
 #include <SDL.h>
@@ -14,6 +16,7 @@
 #if TL_HOST_X11
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include "platform/host/sdl/X11Shape.h"
 #endif
 
 #include <fcntl.h>
@@ -43,6 +46,8 @@ struct ShownWindow {
   TPoint offset;     // where the shown part starts in the platform window
   int width = 0, height = 0;
   int presents = 0;
+  bool shaped = false;            // the screen window is cut to `shape`
+  std::vector<TRect> shape;       // in the screen window's coordinates
 };
 
 bool Captioned(DWORD style) { return (style & WS_CAPTION) == WS_CAPTION; }
@@ -63,7 +68,7 @@ void Geometry(HWND hwnd, DWORD style, const TRect& screen, bool managerFrames, T
   GetClientRect(hwnd, &client);
   POINT origin{0, 0};
   ClientToScreen(hwnd, &origin);
-  int menu = GetMenu(hwnd) ? GetSystemMetrics(SM_CYMENU) : 0;
+  const int menu = MenuBarHeight(hwnd);
   *offset = {origin.X - screen.Left, origin.Y - screen.Top - menu};
   *width = client.Width();
   *height = client.Height() + menu;
@@ -214,6 +219,7 @@ struct SdlHost::Impl {
   Display* display = nullptr;   // SDL's own connection, known once a window exists
 #endif
   bool x11 = false;
+  bool shapes = false;          // the display can cut windows to a shape
   // Whether something outside draws captions and borders; known once a window exists.
   bool managerFrames = true;
   bool managerKnown = false;
@@ -263,6 +269,29 @@ struct SdlHost::Impl {
       SDL_UpdateWindowSurfaceRects(w.sdl, done.data(), int(done.size()));
       ++w.presents;
     }
+  }
+
+  // Cuts the screen window to the window's region where the display can (the shape
+  // extension of X11), so what lies outside shows what is under the window; elsewhere the
+  // window shows whole. Only a change is sent to the display.
+  void Shape(HWND h, ShownWindow& w) {
+#if TL_HOST_X11
+    if (!shapes || !w.sdl) return;
+    const Region* region = GetWindowShape(h);
+    if (!region && !w.shaped) return;
+    std::vector<TRect> rects;
+    if (region) rects = ShownShape(*region, w.offset, w.width, w.height);
+    if (region && w.shaped && rects == w.shape) return;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(w.sdl, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    X11ShapeWindow(display, info.info.x11.window, region ? &rects : nullptr);
+    w.shaped = region != nullptr;
+    w.shape = std::move(rects);
+#else
+    (void)h;
+    (void)w;
+#endif
   }
 
   void CopyAll(HWND h, ShownWindow& w) {
@@ -498,6 +527,7 @@ void SdlHost::TopLevelChanged(HWND hwnd, const TRect& screen, DWORD style) {
       if (impl_->x11 && SDL_GetWindowWMInfo(w.sdl, &info) && info.subsystem == SDL_SYSWM_X11) {
         impl_->display = info.info.x11.display;
         impl_->managerFrames = WindowManagerRuns(impl_->display);
+        impl_->shapes = X11CanShape(impl_->display);
       }
 #endif
       place();
@@ -511,6 +541,7 @@ void SdlHost::TopLevelChanged(HWND hwnd, const TRect& screen, DWORD style) {
   w.offset = offset;
   w.width = width;
   w.height = height;
+  impl_->Shape(hwnd, w);
   if (visible && !w.shown) {
     SDL_Window* focused = SDL_GetKeyboardFocus();
     SDL_ShowWindow(w.sdl);

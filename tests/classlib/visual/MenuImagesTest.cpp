@@ -366,3 +366,49 @@ TEST_F(MenuImagesTest, TheMainMenusBarItemsShowTheirImagesLeftOfTheCaptions) {
   WriteGalleryPng(hot[0].image, "menu-bar-images-hot.png");
   form->SetMenu(nullptr);
 }
+
+TEST_F(MenuImagesTest, TheMainMenusBarGrowsForTallImagesAndTheClientAreaGivesWay) {
+  auto* tall = New<TImageList>(form);
+  tall->SetWidth(24);
+  tall->SetHeight(24);
+  Owned<TBitmap> red(NewGlyph(24, clRed));
+  tall->AddMasked(red.get(), clDefault);
+  auto* mainMenu = New<TMainMenu>(form);
+  TMenuItem* game = New<TMenuItem>(form);
+  game->SetCaption("&Game");
+  game->SetImageIndex(0);
+  mainMenu->Items()->Add(game);
+  TMenuItem* help = New<TMenuItem>(form);
+  help->SetCaption("&Help");
+  mainMenu->Items()->Add(help);
+  form->SetMenu(mainMenu);
+  host().PumpUntilIdle();
+  const HWND wnd = form->Handle();
+  const Integer clientHeight = form->GetClientHeight(), height = form->GetHeight();
+  const RECT plain = CaptureMenuBar(host(), wnd, mainMenu->Handle()).items[0];
+  EXPECT_EQ(plain.Bottom - plain.Top, 19);
+  // The list's images are 24 high: the bar takes 26, the form keeps its size.
+  mainMenu->SetImages(tall);
+  host().PumpUntilIdle();
+  EXPECT_EQ(form->GetHeight(), height);
+  EXPECT_EQ(form->GetClientHeight(), clientHeight - 7);
+  const MenuBarShot s = CaptureMenuBar(host(), wnd, mainMenu->Handle());
+  ASSERT_EQ(s.items.size(), 2u);
+  EXPECT_EQ(s.items[0].Bottom - s.items[0].Top, 26);
+  EXPECT_EQ(s.items[1].Bottom - s.items[1].Top, 26);
+  RECT win;
+  GetWindowRect(wnd, &win);
+  POINT origin{0, 0};
+  ClientToScreen(wnd, &origin);
+  EXPECT_EQ(s.items[0].Bottom, origin.Y - win.Top);
+  // The whole image, a pixel below the bar's top: its red square from 6 to 18 in both directions.
+  EXPECT_EQ(At(s.image, 7 + 6, 1 + 6), Of(clRed));
+  EXPECT_EQ(At(s.image, 7 + 17, 1 + 17), Of(clRed));
+  EXPECT_EQ(At(s.image, 7 + 12, 1 + 18), Of(clMenu));
+  WriteGalleryPng(s.image, "menu-bar-tall-images.png");
+  // Without the list the bar is back to its usual height.
+  mainMenu->SetImages(nullptr);
+  host().PumpUntilIdle();
+  EXPECT_EQ(form->GetClientHeight(), clientHeight);
+  form->SetMenu(nullptr);
+}

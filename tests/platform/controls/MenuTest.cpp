@@ -600,3 +600,151 @@ TEST_F(MenuBarImageTest, OwnerImagesWidenTheirItemsAndAreDrawnLeftOfTheTextsInEa
     EXPECT_EQ(Block(shots[i].image, fileX + 23, 0, 2, h), std::vector<Pixel>(size_t(2 * h), highlight)) << i;
   }
 }
+
+// The bar is as high as its tallest item needs, never lower than the metric; the frame, the
+// item rectangles and the painting agree on it.
+TEST_F(MenuBarImageTest, TallImagesRaiseTheBarAndTheClientAreaGivesWay) {
+  RECT window0, client0;
+  GetWindowRect(parent, &window0);
+  GetClientRect(parent, &client0);
+  // An image needs its height and a pixel above and below: 17 fits the metric (19).
+  const auto barFor = [&](LONG imageHeight) {
+    AnswerImages({{1, {16, imageHeight}}, {2, {12, 10}}}, {{1, RGB(255, 0, 0)}, {2, RGB(0, 0, 255)}});
+    HMENU bar = BuildBar(true);
+    SetMenu(parent, bar);
+    RECT client;
+    GetClientRect(parent, &client);
+    const int height = MenuBarHeight(parent);
+    EXPECT_EQ(client0.Bottom - client.Bottom, height) << imageHeight;
+    SetMenu(parent, nullptr);
+    return height;
+  };
+  EXPECT_EQ(barFor(10), GetSystemMetrics(SM_CYMENU));
+  EXPECT_EQ(barFor(17), 19);
+  EXPECT_EQ(barFor(18), 20);
+  EXPECT_EQ(barFor(30), 32);
+
+  // Shown with a 30-high image: the window keeps its place and size, every item spans the
+  // bar, which ends where the client area starts, and the image is drawn whole.
+  AnswerImages({{1, {16, 30}}, {2, {12, 10}}}, {{1, RGB(255, 0, 0)}, {2, RGB(0, 0, 255)}});
+  HMENU bar = BuildBar(true);
+  SetMenu(parent, bar);
+  host().PumpUntilIdle();
+  RECT window;
+  GetWindowRect(parent, &window);
+  EXPECT_EQ(window, window0);
+  const Bar s = ShowBar(bar);
+  ASSERT_EQ(s.items.size(), 3u);
+  POINT origin{0, 0};
+  ClientToScreen(parent, &origin);
+  for (const RECT& r : s.items) {
+    EXPECT_EQ(r.Top, s.items[0].Top);
+    EXPECT_EQ(r.Bottom - r.Top, 32);
+    EXPECT_EQ(r.Bottom, origin.Y - window.Top);
+  }
+  const DRAWITEMSTRUCT* file = LastDrawn(1);
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->rcItem, (RECT{s.items[0].Left + 7, s.items[0].Top + 1, s.items[0].Left + 23, s.items[0].Top + 31}));
+  const Pixel menu = PixelFromColor(GetSysColor(COLOR_MENU));
+  EXPECT_EQ(Block(s.image, 7, 1, 16, 30), std::vector<Pixel>(480, PixelFromColor(RGB(255, 0, 0))));
+  EXPECT_EQ(Block(s.image, 7, 0, 16, 1), std::vector<Pixel>(16, menu));
+  EXPECT_EQ(Block(s.image, 7, 31, 16, 1), std::vector<Pixel>(16, menu));
+  // A point low in the bar, which was client area under a bar of the metric's height, is the bar's.
+  const POINT low{(s.items[1].Left + s.items[1].Right) / 2 + window.Left, window.Top + s.items[1].Top + 25};
+  EXPECT_EQ(SendMessageA(parent, WM_NCHITTEST, 0, MAKELPARAM(low.X, low.Y)), LRESULT(HTMENU));
+  // Sizing the window keeps the bar's height.
+  SetWindowPos(parent, nullptr, 0, 0, 420, 320, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT client;
+  GetClientRect(parent, &client);
+  EXPECT_EQ(client.Bottom, client0.Bottom + 20 - 32);
+  SetMenu(parent, nullptr);
+  // Without a window the frame cannot be measured: the adjustment counts the metric once.
+  RECT with{0, 0, 100, 100}, without{0, 0, 100, 100};
+  AdjustWindowRectEx(&with, WS_OVERLAPPEDWINDOW, TRUE, 0);
+  AdjustWindowRectEx(&without, WS_OVERLAPPEDWINDOW, FALSE, 0);
+  EXPECT_EQ(without.Top - with.Top, GetSystemMetrics(SM_CYMENU));
+}
+
+TEST_F(MenuBarImageTest, DrawMenuBarLaysTheFrameOutAgainWhenTheItemsNeedAnotherHeight) {
+  AnswerImages({{1, {16, 24}}}, {{1, RGB(255, 0, 0)}});
+  HMENU bar = BuildBar(false);
+  SetMenu(parent, bar);
+  RECT plain, client;
+  GetClientRect(parent, &plain);
+  // A change to the items shows once the bar is drawn anew.
+  SetImage(bar, 0, 1);
+  GetClientRect(parent, &client);
+  EXPECT_EQ(client, plain);
+  EXPECT_TRUE(DrawMenuBar(parent));
+  GetClientRect(parent, &client);
+  EXPECT_EQ(plain.Bottom - client.Bottom, 26 - 19);
+  EXPECT_EQ(MenuBarHeight(parent), 26);
+  host().PumpUntilIdle();
+  const RECT help = ShowBar(bar).items[1];
+  EXPECT_EQ(help.Bottom - help.Top, 26);
+  // The image gone, the bar returns to the metric's height.
+  MENUITEMINFOA info;
+  info.fMask = MIIM_BITMAP;
+  info.hbmpItem = nullptr;
+  ASSERT_TRUE(SetMenuItemInfoA(bar, 0, TRUE, &info));
+  EXPECT_TRUE(DrawMenuBar(parent));
+  GetClientRect(parent, &client);
+  EXPECT_EQ(client, plain);
+  EXPECT_EQ(MenuBarHeight(parent), GetSystemMetrics(SM_CYMENU));
+  SetMenu(parent, nullptr);
+  EXPECT_EQ(MenuBarHeight(parent), 0);
+}
+
+TEST_F(MenuBarImageTest, OwnerDrawnBarItemsTakeTheSizeTheOwnerMeasured) {
+  AnswerImages({{7, {30, 28}}}, {{7, RGB(0, 160, 0)}, {8, RGB(200, 0, 200)}});
+  HMENU bar = Own(CreateMenu());
+  AppendMenuA(bar, MF_STRING, 300, "&Help");
+  AppendMenuA(bar, MF_OWNERDRAW, 301, reinterpret_cast<LPCSTR>(7));
+  AppendMenuA(bar, MF_OWNERDRAW, 302, reinterpret_cast<LPCSTR>(8));   // measured as it was asked
+  SetMenu(parent, bar);
+  host().PumpUntilIdle();
+  EXPECT_EQ(MenuBarHeight(parent), 28);
+  const Bar s = ShowBar(bar);
+  ASSERT_EQ(s.items.size(), 3u);
+  const auto width = [](const RECT& r) { return r.Right - r.Left; };
+  EXPECT_EQ(width(s.items[0]), 45);   // a text item as on a bar of the metric's height
+  EXPECT_EQ(width(s.items[1]), 30 + 14);
+  EXPECT_EQ(width(s.items[2]), 0 + 14);
+  EXPECT_EQ(s.items[2].Bottom - s.items[2].Top, 28);
+  // The owner draws each whole item.
+  const DRAWITEMSTRUCT* seven = LastDrawn(7);
+  const DRAWITEMSTRUCT* eight = LastDrawn(8);
+  ASSERT_NE(seven, nullptr);
+  ASSERT_NE(eight, nullptr);
+  EXPECT_EQ(seven->rcItem, s.items[1]);
+  EXPECT_EQ(eight->rcItem, s.items[2]);
+  EXPECT_EQ(Block(s.image, s.items[1].Left - s.items[0].Left, 0, 44, 28),
+            std::vector<Pixel>(44 * 28, PixelFromColor(RGB(0, 160, 0))));
+  SetMenu(parent, nullptr);
+}
+
+TEST_F(MenuBarImageTest, AnOwnerDestroyingTheMenuOrItsWindowWhileTheBarIsMeasuredEndsCleanly) {
+  HMENU bar = CreateMenu();
+  AppendMenuA(bar, MF_OWNERDRAW, 301, reinterpret_cast<LPCSTR>(7));
+  onMessage = [&](UINT m, WPARAM, LPARAM, LRESULT& r) {
+    if (m != WM_MEASUREITEM) return false;
+    DestroyMenu(bar);
+    r = TRUE;
+    return true;
+  };
+  EXPECT_TRUE(SetMenu(parent, bar));
+  EXPECT_FALSE(IsMenu(bar));
+  EXPECT_EQ(MenuBarHeight(parent), GetSystemMetrics(SM_CYMENU));
+  SetMenu(parent, nullptr);
+
+  bar = Own(CreateMenu());
+  AppendMenuA(bar, MF_OWNERDRAW, 301, reinterpret_cast<LPCSTR>(7));
+  onMessage = [&](UINT m, WPARAM, LPARAM, LRESULT& r) {
+    if (m != WM_MEASUREITEM) return false;
+    DestroyWindow(parent);
+    r = TRUE;
+    return true;
+  };
+  SetMenu(parent, bar);
+  EXPECT_FALSE(IsWindow(parent));
+}
