@@ -46,11 +46,17 @@ bool TBoard::Tick(DWORD Now) {
   return true;
 }
 
+bool TBoard::OnBoard(Integer Column, Integer Row) const {
+  return Column >= 0 && Row >= 0 && Column < Size && Row < Size;
+}
+
 bool TBoard::SameColorAt(Integer Column, Integer Row, Integer Colour) const {
-  return Column >= 0 && Row >= 0 && Column < Size && Row < Size && Board[Column][Row] == Colour;
+  return OnBoard(Column, Row) && Board[Column][Row] == Colour;
 }
 
 Integer TBoard::NeighbourMask(Integer Column, Integer Row) const {
+  // A place off the board holds no cell, so it has no neighbours to share a colour with.
+  if (!OnBoard(Column, Row)) return 0;
   const Integer c = Board[Column][Row];
   Integer mask = 0;
   if (SameColorAt(Column - 1, Row, c)) mask |= nmLeft;
@@ -61,11 +67,13 @@ Integer TBoard::NeighbourMask(Integer Column, Integer Row) const {
 }
 
 void TBoard::MarkDirty(Integer Column, Integer Row) {
-  if (Column >= 0 && Row >= 0 && Column < Size && Row < Size) Dirty[Column][Row] = 1;
+  if (OnBoard(Column, Row)) Dirty[Column][Row] = 1;
 }
 
 void TBoard::RemoveGroup(Integer Column, Integer Row, Integer Colour) {
-  if (Column < 0 || Row < 0 || Column >= Size || Row >= Size) return;
+  // Empty cells are no group: "removing" them would find its way back to the cell it
+  // started from and never end.
+  if (Colour == 0 || !OnBoard(Column, Row)) return;
   if (Board[Column][Row] != Colour) return;
   Board[Column][Row] = 0;
   MarkDirty(Column, Row + 1);
@@ -116,7 +124,7 @@ void TBoard::ApplyGravity() {
 }
 
 bool TBoard::IsPlayable(Integer Column, Integer Row) const {
-  if (Column < 0 || Row < 0 || Column >= Size || Row >= Size) return false;
+  if (!OnBoard(Column, Row)) return false;
   return Board[Column][Row] != 0 && NeighbourMask(Column, Row) != 0;
 }
 
@@ -130,7 +138,15 @@ bool TBoard::PlayMove(Integer Column, Integer Row) {
   return true;
 }
 
+Integer TBoard::CellsLeft() const {
+  Integer n = 0;
+  for (Integer x = 0; x < Size; ++x)
+    for (Integer y = 0; y < Size; ++y) n += Board[x][y] > 0;
+  return n;
+}
+
 TCellLook TBoard::CellLook(Integer Column, Integer Row) const {
+  if (!OnBoard(Column, Row)) return {};
   const Integer c = Board[Column][Row];
   if (c < 1 || c > Colors) return {};
   return {c, NeighbourMask(Column, Row)};

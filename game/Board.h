@@ -66,9 +66,13 @@ class TBoard {
   // reports the seconds of the game before it.
   void StartGame(bool Record);
 
+  // Inside the Size x Size corner in use.
+  bool OnBoard(Integer Column, Integer Row) const;
   bool SameColorAt(Integer Column, Integer Row, Integer Colour) const;
+  // 0 for a place off the board.
   Integer NeighbourMask(Integer Column, Integer Row) const;
   void MarkDirty(Integer Column, Integer Row);
+  // Colour 0 (the empty cells) is no group and removes nothing.
   void RemoveGroup(Integer Column, Integer Row, Integer Colour);
   void ApplyGravity();
 
@@ -87,6 +91,9 @@ class TBoard {
   // cells fall. A cell that is no move, or a board that is over or paused, changes
   // nothing and gives false. The caller then runs the partial redraw.
   bool PlayMove(Integer Column, Integer Row);
+
+  // The coloured cells on the board: the game's result once it is over.
+  Integer CellsLeft() const;
 
   // The image a cell shows. A cell holding no colour of 1..Colors shows as empty, so
   // no image beyond the built ones is ever asked for.

@@ -88,13 +88,17 @@ String TMainForm::ClockText(Integer Seconds) {
   return text;
 }
 
+String TMainForm::CellsLeftText(Integer Cells) { return std::to_string(Cells) + " left"; }
+
 void TMainForm::StartGame(bool Record) {
   // A replay still running belongs to the game this one replaces: it ends here.
   ++FGeneration;
   FBoard.StartGame(Record);
   if (miPause) miPause->SetChecked(false);
   ShowPauseBanner(false);
-  // The clock starts again at once rather than showing the last game's time until it ticks.
+  // The panels show the new game at once, not the last game's count and time (or the
+  // window's design texts) until the first paint and the clock's first tick.
+  SetPanelText(0, CellsLeftText(FBoard.CellsLeft()));
   SetPanelText(1, ClockText(FBoard.ElapsedSeconds));
   SetPanelText(2, "Game#: " + std::to_string(FBoard.GameNumber));
   Invalidate();
@@ -437,7 +441,7 @@ void TMainForm::DrawBoard(bool OnlyDirty) {
     throw;
   }
   canvas->Unlock();
-  SetPanelText(0, std::to_string(pass.Left) + " left");
+  SetPanelText(0, CellsLeftText(pass.Left));
   if (pass.Finished && FBoard.Recording) GameFinished(FBoard.GameNumber, pass.Left, FBoard.ElapsedSeconds);
 }
 

@@ -103,6 +103,8 @@ class TMainForm : public TForm {
   void PlayReplay(const String& MoveText);
   // "%d:%02d": minutes, then seconds with two digits.
   static String ClockText(Integer Seconds);
+  // "%d left": the first panel.
+  static String CellsLeftText(Integer Cells);
 
   // Handlers bound by the description.
   void FormCreate(TObject* Sender);

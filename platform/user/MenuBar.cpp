@@ -828,6 +828,27 @@ BOOL GetMenuItemRect(HWND hwnd, HMENU menu, UINT item, LPRECT rect) {
   return TRUE;
 }
 
+BOOL GetMenuBarInfo(HWND hwnd, Integer idObject, Integer idItem, MENUBARINFO* info) {
+  if (!info || info->cbSize != sizeof(MENUBARINFO) || idObject != OBJID_MENU || MenuBarHeight(hwnd) == 0) return FALSE;
+  HMENU menu = GetMenu(hwnd);
+  if (!FindMenu(menu)) return FALSE;
+  Menu* m = LayoutBar(hwnd, menu);   // measuring asks the owner, which may change the menu
+  if (!m || idItem < 0 || size_t(idItem) > m->items.size() || !IsWindow(hwnd)) return FALSE;
+  RECT win;
+  GetWindowRect(hwnd, &win);
+  TRect r{0, 0, 0, 0};
+  if (idItem > 0) r = m->items[size_t(idItem) - 1].rect;
+  else if (!m->items.empty()) r = BarRect(hwnd);
+  if (idItem > 0 || !m->items.empty()) r = {win.Left + r.Left, win.Top + r.Top, win.Left + r.Right, win.Top + r.Bottom};
+  info->rcBar = r;
+  info->hMenu = menu;
+  info->hwndMenu = nullptr;
+  const bool tracked = g_tracker && g_tracker->bar && g_tracker->owner == hwnd && !g_tracker->levels.empty();
+  info->fBarFocused = tracked;
+  info->fFocused = tracked && idItem > 0 && g_tracker->levels[0].sel == idItem - 1;
+  return TRUE;
+}
+
 int MenuItemFromPoint(HWND hwnd, HMENU menu, POINT screen) {
   Menu* m = FindMenu(menu);
   if (!m) return -1;

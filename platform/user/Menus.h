@@ -124,6 +124,20 @@ BOOL SetMenuDefaultItem(HMENU menu, UINT item, UINT byPosition);
 BOOL DrawMenuBar(HWND hwnd);
 BOOL HiliteMenuItem(HWND hwnd, HMENU menu, UINT item, UINT hilite);
 BOOL GetMenuItemRect(HWND hwnd, HMENU menu, UINT item, LPRECT rect);
+
+inline constexpr Integer OBJID_MENU = Integer(0xFFFFFFFD);
+struct MENUBARINFO {
+  DWORD cbSize = sizeof(MENUBARINFO);
+  RECT rcBar;
+  HMENU hMenu = nullptr;
+  HWND hwndMenu = nullptr;
+  BOOL fBarFocused = FALSE;   // the bar is being tracked
+  BOOL fFocused = FALSE;      // the item asked about is the one selected there
+};
+// The window's menu bar (OBJID_MENU) in screen coordinates: the whole bar for item 0 (an
+// empty rectangle when the bar has no items), item n's rectangle for n from 1. FALSE for
+// another object, a window without a bar, an item it lacks or a cbSize not this structure's.
+BOOL GetMenuBarInfo(HWND hwnd, Integer idObject, Integer idItem, MENUBARINFO* info);
 int MenuItemFromPoint(HWND hwnd, HMENU menu, POINT screen);
 BOOL EndMenu();
 

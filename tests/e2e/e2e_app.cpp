@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
   ShowWindow(h, SW_SHOW);
   UpdateWindow(h);
   const TPoint client = GetSdlHost()->ShownClientOrigin(h);
-  std::printf("CLIENT %d %d %d\n", int(client.X), int(client.Y), GetSystemMetrics(SM_CYMENU));
+  std::printf("CLIENT %d %d %d\n", int(client.X), int(client.Y), MenuBarHeight(h));
   bool ready = false;
   MSG msg;
   for (;;) {

@@ -15,6 +15,7 @@
 #include "platform/kernel/Units.h"
 #include "platform/theme/UxTheme.h"
 #include "platform/user/User.h"
+#include "tests/e2e/ScreenProgram.h"
 #include "widgets/data/DataUnits.h"
 #include "widgets/databinding/DatabindingUnits.h"
 #include "widgets/databinding/cxDBLookupComboBox.h"
@@ -25,7 +26,7 @@
 #include "widgets/special/SpecialUnits.h"
 
 #include <cstdio>
-#include <exception>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -148,38 +149,11 @@ class TLookupOrderForm : public TForm {
 
 TL_DEFINE_CLASS(TLookupOrderForm)
 
-int Run() {
-  int code = 0;
-  try {
-    InitializeUnits(kUnits);
-    try {
-      Application->Initialize();
-      Application->SetTitle("Lookup Order");
-      TLookupOrderForm* form = nullptr;
-      Application->CreateForm(form);
-      Application->Run();
-    } catch (const std::exception& e) {
-      std::fprintf(stderr, "lookup order: %s\n", e.what());
-      code = 1;
-    }
-    Application->OnIdle = nullptr;
-    FinalizeUnits(kUnits);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "lookup order could not start: %s\n", e.what());
-    code = 1;
-  }
-  return code;
-}
-
 }  // namespace
 
 int main() {
-  std::string error;
-  if (!StartSdlHost(error)) {
-    std::fprintf(stderr, "lookup order cannot open its window: %s\n", error.c_str());
-    return 1;
-  }
-  const int code = Run();
-  StopSdlHost();
-  return code;
+  return RunScreenProgram("Lookup Order", kUnits, std::size(kUnits), [] {
+    TLookupOrderForm* form = nullptr;
+    Application->CreateForm(form);
+  });
 }

@@ -16,10 +16,10 @@
 #include "platform/theme/UxTheme.h"
 #include "platform/user/Menus.h"
 #include "platform/user/User.h"
+#include "tests/e2e/ScreenProgram.h"
 
 #include <cstdio>
-#include <exception>
-#include <string>
+#include <iterator>
 
 namespace {
 
@@ -108,38 +108,11 @@ class TShapesForm : public TForm {
 
 TL_DEFINE_CLASS(TShapesForm)
 
-int Run() {
-  int code = 0;
-  try {
-    InitializeUnits(kUnits);
-    try {
-      Application->Initialize();
-      Application->SetTitle("Shapes");
-      TShapesForm* form = nullptr;
-      Application->CreateForm(form);
-      Application->Run();
-    } catch (const std::exception& e) {
-      std::fprintf(stderr, "shapes: %s\n", e.what());
-      code = 1;
-    }
-    Application->OnIdle = nullptr;
-    FinalizeUnits(kUnits);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "shapes could not start: %s\n", e.what());
-    code = 1;
-  }
-  return code;
-}
-
 }  // namespace
 
 int main() {
-  std::string error;
-  if (!StartSdlHost(error)) {
-    std::fprintf(stderr, "shapes cannot open its window: %s\n", error.c_str());
-    return 1;
-  }
-  const int code = Run();
-  StopSdlHost();
-  return code;
+  return RunScreenProgram("Shapes", kUnits, std::size(kUnits), [] {
+    TShapesForm* form = nullptr;
+    Application->CreateForm(form);
+  });
 }

@@ -233,6 +233,23 @@ TEST(BoardMoves, ALoneCellAnEmptyCellOrACellOffTheBoardIsNoMove) {
   EXPECT_TRUE(b.IsPlayable(0, 3));   // the pair of 1s
 }
 
+// Asked about an empty colour, a cell off the board or a cell beside it, the board answers
+// "nothing" and changes nothing.
+TEST(BoardMoves, AGroupOfNoColourOrACellOffTheBoardIsNothing) {
+  TBoard b = FromRows(3, {"1231.", "2312.", "3123.", "1123.", "2231."});
+  const auto rows = Rows(b);
+  b.DrawPass(false, Ignore);   // clears the marks
+  // The empty cells are joined, but emptiness is no colour to remove.
+  b.RemoveGroup(4, 0, 0);
+  b.RemoveGroup(2, 4, 0);   // a coloured cell asked for colour 0
+  EXPECT_EQ(Rows(b), rows);
+  for (Integer x = 0; x < 5; ++x)
+    for (Integer y = 0; y < 5; ++y) EXPECT_EQ(b.Dirty[x][y], 0) << x << "," << y;
+  // Off the board no cell has neighbours, even beside an empty cell on it.
+  for (auto [x, y] : {std::pair{5, 0}, {5, 3}, {4, 5}, {-1, 0}, {0, -1}, {-1, -1}, {19, 19}})
+    EXPECT_EQ(b.NeighbourMask(x, y), 0) << x << "," << y;
+}
+
 TEST(BoardMoves, FallingCellsKeepTheirOrderAndEmptyColumnsClose) {
   struct Case {
     const char* what;

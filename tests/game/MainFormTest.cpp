@@ -150,13 +150,15 @@ TEST_F(MainFormTest, TheWindowIsBuiltFromItsDescriptionAndStartsGame2611) {
   expected.StartGame(true);
   for (Integer x = 0; x < 10; ++x)
     for (Integer y = 0; y < 10; ++y) ASSERT_EQ(b.Board[x][y], expected.Board[x][y]);
-  // The board plus the status bar below it, whose three panels are filled at once.
+  // The board plus the status bar below it, whose three panels are filled at once: none
+  // keeps its design text until the first paint.
   ASSERT_NE(f->sbStatus, nullptr);
   EXPECT_EQ(f->sbStatus->GetHeight(), 19);
   EXPECT_EQ(std::pair(f->GetClientWidth(), f->GetClientHeight()), std::pair(250, 250 + 19));
   ASSERT_EQ(f->sbStatus->GetPanels()->Count(), 3);
   EXPECT_EQ(f->sbStatus->GetPanels()->Items(0)->GetWidth(), 110);
-  EXPECT_EQ(std::pair(Panel(1), Panel(2)), std::pair(String("0:00"), String("Game#: 2611")));
+  EXPECT_EQ(std::tuple(Panel(0), Panel(1), Panel(2)),
+            std::tuple(String("100 left"), String("0:00"), String("Game#: 2611")));
 }
 
 TEST_F(MainFormTest, TheFirstPanelCountsTheCellsLeftAfterEveryRedraw) {
@@ -177,6 +179,12 @@ TEST_F(MainFormTest, TheFirstPanelCountsTheCellsLeftAfterEveryRedraw) {
   }
   EXPECT_TRUE(b.GameOver);
   EXPECT_LT(left(), 100);
+  // A new game counts its cells as it starts, before its first paint.
+  TBoard& board = f->GameBoard();
+  board.Size = 7;
+  f->ResizeBoard();
+  f->StartGame(true);
+  EXPECT_EQ(Panel(0), "49 left");
   // A small board leaves the first panel no room, never a negative width.
   NewGame(5, 3, 1);
   EXPECT_EQ(std::pair(f->sbStatus->GetPanels()->Items(0)->GetWidth(), Panel(2)), std::pair(0, String("Game#: 1")));

@@ -2,7 +2,7 @@
 
 #include "platform/host/sdl/DisplayGrace.h"
 #include "platform/host/sdl/FocusKeyEcho.h"
-#include "platform/host/sdl/ShownShape.h"
+#include "platform/host/sdl/ShownPart.h"
 
 #include "platform/gdi/Region.h"
 #include "platform/gdi/Surface.h"
@@ -49,30 +49,6 @@ struct ShownWindow {
   bool shaped = false;            // the screen window is cut to `shape`
   std::vector<TRect> shape;       // in the screen window's coordinates
 };
-
-bool Captioned(DWORD style) { return (style & WS_CAPTION) == WS_CAPTION; }
-
-// The shown part of a top-level window: for captioned windows under a window manager, the
-// menu bar and the client area (the manager draws caption and borders around them); the
-// whole window, frame included, otherwise. So what shows is always the window the
-// platform placed, frame for frame.
-void Geometry(HWND hwnd, DWORD style, const TRect& screen, bool managerFrames, TPoint* offset, int* width,
-              int* height) {
-  if (!Captioned(style) || !managerFrames) {
-    *offset = {0, 0};
-    *width = screen.Width();
-    *height = screen.Height();
-    return;
-  }
-  RECT client;
-  GetClientRect(hwnd, &client);
-  POINT origin{0, 0};
-  ClientToScreen(hwnd, &origin);
-  const int menu = MenuBarHeight(hwnd);
-  *offset = {origin.X - screen.Left, origin.Y - screen.Top - menu};
-  *width = client.Width();
-  *height = client.Height() + menu;
-}
 
 #if TL_HOST_X11
 // Whether a window manager runs on the display (one that follows the desktop conventions
@@ -500,7 +476,7 @@ void SdlHost::TopLevelChanged(HWND hwnd, const TRect& screen, DWORD style) {
   TPoint offset;
   int width = 0, height = 0, x = 0, y = 0;
   auto place = [&] {
-    Geometry(hwnd, style, screen, impl_->managerFrames, &offset, &width, &height);
+    ShownPart(hwnd, style, screen, impl_->managerFrames, &offset, &width, &height);
     width = std::max(1, width);
     height = std::max(1, height);
     x = screen.Left + offset.X;

@@ -748,3 +748,62 @@ TEST_F(MenuBarImageTest, AnOwnerDestroyingTheMenuOrItsWindowWhileTheBarIsMeasure
   SetMenu(parent, bar);
   EXPECT_FALSE(IsWindow(parent));
 }
+
+TEST_F(MenuBarImageTest, GetMenuBarInfoGivesTheBarAndItsItemsAsLaidOut) {
+  MENUBARINFO info;
+  EXPECT_FALSE(GetMenuBarInfo(parent, OBJID_MENU, 0, &info));   // no bar yet
+  HMENU empty = Own(CreateMenu());
+  SetMenu(parent, empty);
+  ASSERT_TRUE(GetMenuBarInfo(parent, OBJID_MENU, 0, &info));
+  EXPECT_EQ(info.rcBar, (RECT{0, 0, 0, 0}));
+  EXPECT_EQ(info.hMenu, empty);
+  EXPECT_FALSE(GetMenuBarInfo(parent, OBJID_MENU, 1, &info));
+
+  AnswerImages({{1, {16, 30}}, {2, {12, 10}}}, {});
+  HMENU bar = BuildBar(true);
+  SetMenu(parent, bar);
+  host().PumpUntilIdle();
+  RECT first, win;
+  GetMenuItemRect(parent, bar, 0, &first);
+  GetWindowRect(parent, &win);
+  POINT origin{0, 0};
+  ClientToScreen(parent, &origin);
+  // The whole bar: from the first item, as far from the window's right edge as from its
+  // left, down to the client area.
+  ASSERT_TRUE(GetMenuBarInfo(parent, OBJID_MENU, 0, &info));
+  EXPECT_EQ(info.rcBar, (RECT{first.Left, first.Top, win.Right - (first.Left - win.Left), origin.Y}));
+  EXPECT_EQ(info.rcBar.Bottom - info.rcBar.Top, 32);
+  EXPECT_EQ(info.hMenu, bar);
+  EXPECT_EQ(info.hwndMenu, nullptr);
+  EXPECT_FALSE(info.fBarFocused);
+  for (UINT i = 1; i <= 3; ++i) {
+    RECT r;
+    ASSERT_TRUE(GetMenuItemRect(parent, bar, i - 1, &r));
+    ASSERT_TRUE(GetMenuBarInfo(parent, OBJID_MENU, Integer(i), &info));
+    EXPECT_EQ(info.rcBar, r) << i;
+  }
+  // Refused: an item the bar lacks, another object, no window, a structure of another size.
+  EXPECT_FALSE(GetMenuBarInfo(parent, OBJID_MENU, 4, &info));
+  EXPECT_FALSE(GetMenuBarInfo(parent, OBJID_MENU, -1, &info));
+  EXPECT_FALSE(GetMenuBarInfo(parent, OBJID_VSCROLL, 0, &info));
+  EXPECT_FALSE(GetMenuBarInfo(nullptr, OBJID_MENU, 0, &info));
+  MENUBARINFO big;
+  big.cbSize = 1000;
+  EXPECT_FALSE(GetMenuBarInfo(parent, OBJID_MENU, 0, &big));
+
+  // Tracked from the keyboard: the bar is focused, and Help once Right selects it.
+  std::vector<std::pair<BOOL, BOOL>> seen;
+  const auto look = [&](int vk) {
+    return [&, vk] {
+      MENUBARINFO i;
+      GetMenuBarInfo(parent, OBJID_MENU, 2, &i);
+      seen.push_back({i.fBarFocused, i.fFocused});
+      host().Key(vk);
+    };
+  };
+  host().WhenIdle(look(VK_RIGHT));
+  host().WhenIdle(look(VK_ESCAPE));
+  in().Key(VK_MENU);
+  EXPECT_EQ(seen, (std::vector<std::pair<BOOL, BOOL>>{{TRUE, FALSE}, {TRUE, TRUE}}));
+  SetMenu(parent, nullptr);
+}
