@@ -125,6 +125,9 @@ void TMainForm::ShowPauseBanner(bool Show) {
 
 void TMainForm::Pause() {
   if (!FBoard.Pause(GetTickCount())) return;
+  // A pause ends a running replay, even one resumed before the replay's next move: the
+  // replay sees only whether the game is paused once its wait is over.
+  ++FGeneration;
   if (miPause) miPause->SetChecked(true);
   SetPanelText(1, "Pause...");
   ShowPauseBanner(true);

@@ -98,8 +98,8 @@ class TMainForm : public TForm {
   void StartNumberedGame(Integer Number);
   // Replays a move list one item every 500 ms, letting waiting messages run between
   // items. It stops at the end of the list, at an item not starting with "(", when the
-  // game is paused or over, when another game or replay starts, and when the window
-  // closes or the application ends.
+  // game is paused (even if resumed again) or over, when another game or replay starts,
+  // and when the window closes or the application ends.
   void PlayReplay(const String& MoveText);
   // "%d:%02d": minutes, then seconds with two digits.
   static String ClockText(Integer Seconds);
@@ -151,8 +151,8 @@ class TMainForm : public TForm {
   void SetPanelText(Integer Index, const String& Text);
 
   TBoard FBoard;
-  // Counts every start of a game or replay and every close; a running replay that sees
-  // it change ends.
+  // Counts every start of a game or replay, every pause and every close; a running replay
+  // that sees it change ends.
   unsigned FGeneration = 0;
   // False once the window is being destroyed: a replay waiting in the message pump
   // checks it before it touches the window again.

@@ -653,6 +653,35 @@ class TDataSet : public TComponent {
   TFilterRecordEvent OnFilterRecord;
 
  protected:
+  // Only Free ends a data set: a handler may free it in the middle of an operation, which
+  // then has to find it still in memory when the handler returns.
+  ~TDataSet() override = default;
+  // Held by each operation that may run a handler, the outermost one first. A handler that
+  // frees the data set meanwhile leaves it in memory (Freed), and the outermost operation
+  // destroys it as it returns: the walks over the records the handler interrupted unwind
+  // without touching freed memory. Declared before every other local of the operation, so
+  // it ends last.
+  class TRunning {
+   public:
+    explicit TRunning(const TDataSet& ADataSet) noexcept : FDataSet(const_cast<TDataSet&>(ADataSet)) {
+      ++FDataSet.FRunning;
+    }
+    ~TRunning() {
+      if (--FDataSet.FRunning == 0 && FDataSet.FFreeHeld) {
+        FDataSet.FFreeHeld = false;
+        FDataSet.EndHeldFree();
+      }
+    }
+    TRunning(const TRunning&) = delete;
+    TRunning& operator=(const TRunning&) = delete;
+
+   private:
+    TDataSet& FDataSet;
+  };
+  bool HoldFree() noexcept override;
+  // Freed by a handler in the middle of an operation (its Free held, see TRunning): asks,
+  // tells and runs nothing more, and is destroyed as the outermost operation returns.
+  bool Freed() const { return FFreeHeld; }
   // Runs a handler; false when it freed the data set, and the caller then stops at once.
   bool Notify(const TDataSetNotifyEvent& AEvent);
   // CheckBrowseMode; false when a handler it ran (BeforePost, say) freed the data set.
@@ -801,6 +830,10 @@ class TDataSet : public TComponent {
   TDataSetNotifyEvent FKeptCalcHandler;
   // How deep the data set is in asking OnFilterRecord or OnCalcFields.
   Integer FAsking = 0;
+  // How many operations are running (TRunning), and whether a handler freed the data set
+  // while they were.
+  Integer FRunning = 0;
+  bool FFreeHeld = false;
   // Exact single-field searches by value; dropped whenever the records change.
   std::shared_ptr<TDataSetKeyIndexes> FKeyIndexes;
   Integer FDisableCount = 0;
@@ -974,6 +1007,7 @@ class TMemoryDataSet : public TDataSet {
   bool SupportsFilterText() const override { return true; }
 
  protected:
+  ~TMemoryDataSet() override = default;
   void InternalOpen() override;
   void InternalClose() override { FFilterExpressionBound = false; }
   // Stored records stay when the data set closes; only EmptyDataSet drops them.

@@ -217,6 +217,7 @@ void TDataSet::BindFields() {
 // ---- TDataSet: opening and state -------------------------------------------------------------
 
 void TDataSet::SetActive(bool Value) {
+  const TRunning running(*this);
   if (Value == Active()) return;
   CheckNotAsking();
   RecordsChanged();
@@ -274,6 +275,7 @@ const Variant& TDataSet::FieldData(const TField* Field) const {
 }
 
 void TDataSet::SetFieldData(TField* Field, const Variant& Value) {
+  const TRunning running(*this);
   const bool computed = Field->FieldKind() != fkData;
   if (computed || FState == dsCalcFields) {
     // Computed fields take values only while the data set computes them.
@@ -312,6 +314,7 @@ void TDataSet::SetFieldData(TField* Field, const Variant& Value) {
 }
 
 void TDataSet::CalculateFields(TRecordBuffer& Buffer) {
+  if (FFreeHeld) return;
   bool any = false;
   for (TField* f : FFields) {
     if (f->FSlot < FStoredSlots) continue;
@@ -320,17 +323,23 @@ void TDataSet::CalculateFields(TRecordBuffer& Buffer) {
   }
   if (!any) return;
   TScopedValue<const TRecordBuffer*> read(FReadBuffer, &Buffer);
-  for (TField* f : FFields) {
+  // The lookups belong to the calculation: the handlers of the data sets they search may
+  // read this one, not move or change it. Any of them may free it (or a field): the
+  // fields are taken by index and the calculation ends once it is freed.
+  TScopedValue<Integer> asking(FAsking, FAsking + 1);
+  for (size_t i = 0; i < FFields.size() && !FFreeHeld; ++i) {
+    TField* f = FFields[i];
     if (f->FieldKind() != fkLookup || !f->LookupDataSet() || !f->LookupDataSet()->Active())
       continue;
     if (f->KeyFields().empty() || f->LookupKeyFields().empty() || f->LookupResultField().empty())
       continue;
-    Buffer.Values[size_t(f->FSlot)] = f->LookupDataSet()->Lookup(
-        f->LookupKeyFields(), GetFieldValues(f->KeyFields()), f->LookupResultField());
+    const size_t slot = size_t(f->FSlot);
+    Variant found = f->LookupDataSet()->Lookup(f->LookupKeyFields(), GetFieldValues(f->KeyFields()),
+                                               f->LookupResultField());
+    if (!FFreeHeld && slot < Buffer.Values.size()) Buffer.Values[slot] = std::move(found);
   }
-  if (OnCalcFields) {
+  if (OnCalcFields && !FFreeHeld) {
     TScopedValue<TDataSetState> state(FState, dsCalcFields);
-    TScopedValue<Integer> asking(FAsking, FAsking + 1);
     OnCalcFields(this);
   }
 }
@@ -370,7 +379,12 @@ TDataSetKeptRecords& TDataSet::KeptRecords() {
     const TDataSetNotifyEvent calcHandler = OnCalcFields;
     auto kept = std::make_shared<TDataSetKeptRecords>();
     const Integer count = InternalRecordCount();
-    for (Integer p = 0; p < count; ++p) kept->Add(AskFilter(p));
+    for (Integer p = 0; p < count && !FFreeHeld; ++p) kept->Add(AskFilter(p));
+    if (FFreeHeld) {
+      // Whatever was asked answers the caller; the data set goes as the operation returns.
+      FKept = std::move(kept);
+      return *FKept;
+    }
     if (!(filterHandler == OnFilterRecord) || !(calcHandler == OnCalcFields)) continue;
     // The handlers cannot change the records (CheckNotAsking), but a descendant's own
     // store might: verdicts for another number of records are not kept.
@@ -395,13 +409,14 @@ bool TDataSet::RecordVisible(Integer Place) {
 
 bool TDataSet::AskFilter(Integer Place) {
   FCalcBuffer = ReadBuffer(Place);
+  if (FFreeHeld) return false;
   TScopedValue<const TRecordBuffer*> read(FReadBuffer, &FCalcBuffer);
   TScopedValue<TDataSetState> state(FState, dsFilter);
   TScopedValue<Integer> asking(FAsking, FAsking + 1);
   bool accept = true;
   if (!FFilter.empty() && SupportsFilterText()) accept = AcceptsFilterText();
   if (accept && OnFilterRecord) OnFilterRecord(this, accept);
-  return accept;
+  return accept && !FFreeHeld;
 }
 
 Integer TDataSet::NextVisible(Integer Place, Integer Step) {
@@ -411,7 +426,7 @@ Integer TDataSet::NextVisible(Integer Place, Integer Step) {
     return p >= 0 && p < count ? p : -1;
   }
   if (const TDataSetKeptRecords* kept = KnownKept()) return kept->Next(Place, Step);
-  for (Integer p = Place + Step; p >= 0 && p < count; p += Step)
+  for (Integer p = Place + Step; p >= 0 && p < count && !FFreeHeld; p += Step)
     if (AskFilter(p)) return p;
   return -1;
 }
@@ -459,6 +474,7 @@ bool TDataSet::Resync() {
 }
 
 void TDataSet::UpdateBufferCount() {
+  const TRunning running(*this);
   Integer size = 1;
   for (TDataSource* ds : FDataSources)
     for (TDataLink* l : ds->FLinks) size = std::max(size, l->FBufferCount);
@@ -483,6 +499,7 @@ void TDataSet::ShiftLinks(Integer WindowShift) {
 // ---- TDataSet: moving ------------------------------------------------------------------------
 
 void TDataSet::First() {
+  const TRunning running(*this);
   if (!BrowseModeChecked()) return;
   if (!Notify(BeforeScroll)) return;
   FillWindow(FirstVisible(), 0);
@@ -494,6 +511,7 @@ void TDataSet::First() {
 }
 
 void TDataSet::Last() {
+  const TRunning running(*this);
   if (!BrowseModeChecked()) return;
   if (!Notify(BeforeScroll)) return;
   FillWindow(LastVisible(), WindowSize() - 1);
@@ -505,6 +523,7 @@ void TDataSet::Last() {
 }
 
 Integer TDataSet::MoveBy(Integer Distance) {
+  const TRunning running(*this);
   if (!BrowseModeChecked()) return 0;
   if (Distance < 0 && IsUniDirectional())
     DatabaseError(LoadResString(DBConsts::SDataSetUniDirectional), this);
@@ -514,7 +533,7 @@ Integer TDataSet::MoveBy(Integer Distance) {
   FBOF = FEOF = false;
   const Integer step = Distance > 0 ? 1 : -1;
   Integer moved = 0, shift = 0;
-  for (Integer n = Distance * step; n > 0; --n) {
+  for (Integer n = Distance * step; n > 0 && !FFreeHeld; --n) {
     const Integer p = NextVisible(FBuffers[size_t(FActiveRecord)].Place, step);
     if (p < 0) {
       (step > 0 ? FEOF : FBOF) = true;
@@ -547,12 +566,14 @@ Integer TDataSet::MoveBy(Integer Distance) {
 bool TDataSet::IsEmpty() const { return !Active() || FBuffers.empty(); }
 
 Integer TDataSet::RecordCount() const {
+  const TRunning running(*this);
   if (!Active()) return 0;
   if (!Filtering()) return InternalRecordCount();
   return const_cast<TDataSet*>(this)->KeptRecords().Count();
 }
 
 Integer TDataSet::RecNo() const {
+  const TRunning running(*this);
   if (!Active() || FBuffers.empty() || FState == dsInsert) return -1;
   const Integer place = FBuffers[size_t(FActiveRecord)].Place;
   if (!Filtering()) return place + 1;
@@ -560,6 +581,7 @@ Integer TDataSet::RecNo() const {
 }
 
 void TDataSet::SetRecNo(Integer Value) {
+  const TRunning running(*this);
   if (!BrowseModeChecked()) return;
   if (FBuffers.empty()) return;
   if (Value <= 1) {
@@ -567,11 +589,13 @@ void TDataSet::SetRecNo(Integer Value) {
     return;
   }
   const Integer count = RecordCount();
+  if (FFreeHeld) return;
   if (Value >= count) {
     Last();
     return;
   }
-  MoveBy(Value - RecNo());
+  const Integer recNo = RecNo();
+  if (!FFreeHeld) MoveBy(Value - recNo);
 }
 
 // ---- TDataSet: editing -----------------------------------------------------------------------
@@ -584,6 +608,7 @@ void TDataSet::StoredValuesOf(const TRecordBuffer& Buffer, std::vector<Variant>&
 }
 
 void TDataSet::Edit() {
+  const TRunning running(*this);
   if (IsEditState(FState)) return;
   CheckActive();
   CheckNotAsking();
@@ -603,6 +628,7 @@ void TDataSet::Edit() {
 void TDataSet::InitRecord() {}
 
 void TDataSet::Insert() {
+  const TRunning running(*this);
   CheckActive();
   if (!BrowseModeChecked()) return;
   CheckCanModify();
@@ -643,6 +669,7 @@ void TDataSet::StartNewRecord() {
 }
 
 void TDataSet::Append() {
+  const TRunning running(*this);
   CheckActive();
   if (!BrowseModeChecked()) return;
   CheckCanModify();
@@ -661,7 +688,10 @@ void TDataSet::Append() {
   StartNewRecord();
 }
 
-void TDataSet::UpdateRecord() { LinksUpdatedRecord(); }
+void TDataSet::UpdateRecord() {
+  const TRunning running(*this);
+  LinksUpdatedRecord();
+}
 
 bool TDataSet::LinksUpdatedRecord() {
   if (!IsEditState(FState)) DatabaseError(LoadResString(DBConsts::SNotEditing), this);
@@ -677,6 +707,7 @@ void TDataSet::CheckRequiredFields() {
 }
 
 void TDataSet::Post() {
+  const TRunning running(*this);
   CheckNotAsking();
   if (!LinksUpdatedRecord()) return;
   CheckRequiredFields();
@@ -701,6 +732,7 @@ void TDataSet::Post() {
 }
 
 void TDataSet::Cancel() {
+  const TRunning running(*this);
   if (!IsEditState(FState)) return;
   CheckNotAsking();
   if (!Notify(BeforeCancel)) return;
@@ -713,6 +745,7 @@ void TDataSet::Cancel() {
 }
 
 void TDataSet::Delete() {
+  const TRunning running(*this);
   CheckActive();
   CheckNotAsking();
   if (FState == dsInsert || FState == dsSetKey) {
@@ -754,6 +787,7 @@ std::exception_ptr TDataSet::KeepVerdict(TDataSetKeptRecords& Kept, Integer OldP
 }
 
 void TDataSet::RecordInserted(Integer Place) {
+  const TRunning running(*this);
   FKeyIndexes.reset();
   std::exception_ptr failed;
   if (!Active()) {
@@ -771,6 +805,7 @@ void TDataSet::RecordInserted(Integer Place) {
 }
 
 bool TDataSet::Notify(const TDataSetNotifyEvent& AEvent) {
+  if (FFreeHeld) return false;
   if (!AEvent) return true;
   TWeakLink self(this);
   AEvent(this);
@@ -778,12 +813,14 @@ bool TDataSet::Notify(const TDataSetNotifyEvent& AEvent) {
 }
 
 bool TDataSet::BrowseModeChecked() {
+  if (FFreeHeld) return false;
   TWeakLink self(this);
   CheckBrowseMode();
-  return self.Alive();
+  return self.Alive() && !FFreeHeld;
 }
 
 void TDataSet::CheckBrowseMode() {
+  const TRunning running(*this);
   CheckActive();
   CheckNotAsking();
   if (!Told(deCheckBrowseMode, 0)) return;
@@ -799,6 +836,7 @@ void TDataSet::CheckBrowseMode() {
 }
 
 void TDataSet::Refresh() {
+  const TRunning running(*this);
   if (!BrowseModeChecked()) return;
   // Records read from elsewhere (lookups, calculations) may show differently now.
   RecordsChanged();
@@ -819,9 +857,12 @@ TBookmarkStr TDataSet::Bookmark() const {
 }
 
 void TDataSet::GotoBookmark(const TBookmarkStr& Value) {
+  const TRunning running(*this);
   if (!BrowseModeChecked()) return;
   const Integer place = Value.empty() ? -1 : InternalFindBookmark(Value);
-  if (place < 0 || !RecordVisible(place))
+  const bool visible = place >= 0 && RecordVisible(place);
+  if (FFreeHeld) return;
+  if (!visible)
     DatabaseError(LoadResString(DBConsts::SRecordNotFound), this);
   if (!Notify(BeforeScroll)) return;
   FillWindow(place, (WindowSize() - 1) / 2);
@@ -832,6 +873,7 @@ void TDataSet::GotoBookmark(const TBookmarkStr& Value) {
 }
 
 bool TDataSet::BookmarkValid(const TBookmarkStr& Value) const {
+  const TRunning running(*this);
   if (!Active() || Value.empty()) return false;
   const Integer place = InternalFindBookmark(Value);
   // A record the filter hides cannot be gone to, any more than one that is gone: a caller
@@ -901,7 +943,7 @@ Integer TDataSet::FindRecord(const String& KeyFields, const Variant& KeyValues,
     return place;
   }
   Integer walked = 0;
-  for (Integer p = FirstVisible(); p >= 0; p = NextVisible(p, 1)) {
+  for (Integer p = FirstVisible(); p >= 0 && !FFreeHeld; p = NextVisible(p, 1)) {
     ++walked;
     FCalcBuffer = ReadBuffer(p);
     if (MatchRecord(Fields, KeyValues, Options, FCalcBuffer)) {
@@ -914,6 +956,7 @@ Integer TDataSet::FindRecord(const String& KeyFields, const Variant& KeyValues,
 }
 
 bool TDataSet::Locate(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options) {
+  const TRunning running(*this);
   if (!BrowseModeChecked()) return false;
   std::vector<TField*> fields;
   const Integer place = FindRecord(KeyFields, KeyValues, Options, fields);
@@ -929,18 +972,22 @@ bool TDataSet::Locate(const String& KeyFields, const Variant& KeyValues, TLocate
 
 Variant TDataSet::Lookup(const String& KeyFields, const Variant& KeyValues,
                          const String& ResultFields) {
+  const TRunning running(*this);
   std::vector<TField*> fields;
   const Integer place = FindRecord(KeyFields, KeyValues, {}, fields);
-  if (place < 0) return Null();
+  if (place < 0 || FFreeHeld) return Null();
   TScopedValue<const TRecordBuffer*> read(FReadBuffer, &FCalcBuffer);
   return GetFieldValues(ResultFields);
 }
 
 String TDataSet::LookupDisplayText(const String& KeyFields, const Variant& KeyValues, const String& ResultField) {
+  const TRunning running(*this);
   TField* field = FindField(ResultField);
   if (!field) DatabaseErrorFmt(DBConsts::SFieldNotFound, {ResultField}, this);
   std::vector<TField*> fields;
-  if (FindRecord(KeyFields, KeyValues, {}, fields) < 0) return {};
+  // A field freed with the data set by the search's handlers is not read.
+  TWeakLink fieldLink(field);
+  if (FindRecord(KeyFields, KeyValues, {}, fields) < 0 || FFreeHeld || !fieldLink.Alive()) return {};
   TScopedValue<const TRecordBuffer*> read(FReadBuffer, &FCalcBuffer);
   return field->DisplayText();
 }
@@ -948,6 +995,7 @@ String TDataSet::LookupDisplayText(const String& KeyFields, const Variant& KeyVa
 // ---- TDataSet: filtering ---------------------------------------------------------------------
 
 void TDataSet::SetFiltered(bool Value) {
+  const TRunning running(*this);
   if (Value == FFiltered) return;
   CheckNotAsking();
   if (Value && !FFilter.empty() && SupportsFilterText()) PrepareFilterText(FFilter);
@@ -957,6 +1005,7 @@ void TDataSet::SetFiltered(bool Value) {
 }
 
 void TDataSet::SetFilter(const String& Value) {
+  const TRunning running(*this);
   if (Value == FFilter) return;
   CheckNotAsking();
   if (!Value.empty() && SupportsFilterText()) PrepareFilterText(Value);
@@ -966,6 +1015,7 @@ void TDataSet::SetFilter(const String& Value) {
 }
 
 void TDataSet::SetFilterOptions(TFilterOptions Value) {
+  const TRunning running(*this);
   if (Value == FFilterOptions) return;
   CheckNotAsking();
   ChangeFilter(FFilter, Value, FFiltered);
@@ -1005,6 +1055,7 @@ void TDataSet::DisableControls() {
 }
 
 void TDataSet::EnableControls() {
+  const TRunning running(*this);
   if (FDisableCount == 0 || --FDisableCount > 0) return;
   const bool state = FStateChangedWhileDisabled, layout = FPendingChange;
   FPendingChange = FStateChangedWhileDisabled = false;
@@ -1015,6 +1066,7 @@ void TDataSet::EnableControls() {
 // While controls are disabled only the links that show nothing hear the data set; the
 // others get one notice when the controls are enabled again.
 void TDataSet::DataEvent(TDataEvent Event, intptr_t Info) {
+  if (FFreeHeld) return;
   const bool disabled = FDisableCount > 0;
   if (disabled) {
     if (Event == deUpdateState) FStateChangedWhileDisabled = true;
@@ -1027,14 +1079,21 @@ void TDataSet::DataEvent(TDataEvent Event, intptr_t Info) {
   for (TDataSource* ds : std::vector<TDataSource*>(FDataSources)) {
     if (std::find(FDataSources.begin(), FDataSources.end(), ds) == FDataSources.end()) continue;
     ds->DataEvent(Event, Info, disabled);
-    if (!self.Alive()) return;
+    if (!self.Alive() || FFreeHeld) return;
   }
 }
 
 bool TDataSet::Told(TDataEvent Event, intptr_t Info) {
+  if (FFreeHeld) return false;
   TWeakLink self(this);
   DataEvent(Event, Info);
-  return self.Alive();
+  return self.Alive() && !FFreeHeld;
+}
+
+bool TDataSet::HoldFree() noexcept {
+  if (FRunning == 0) return false;
+  FFreeHeld = true;
+  return true;
 }
 
 // ---- TDataSource -----------------------------------------------------------------------------

@@ -124,7 +124,7 @@ bool TDataSet::FindIndexedRecord(const TField* Field, const Variant& Key, TLocat
   const TDataSetKeyIndex& index = it->second;
   Integer p = -1;
   if (!index.First(Key, p)) return false;
-  while (p >= 0 && !RecordVisible(p)) p = index.Next(p);
+  while (p >= 0 && !RecordVisible(p) && !Freed()) p = index.Next(p);
   Place = p;
   return true;
 }

@@ -103,6 +103,7 @@ void TMemoryDataSet::DefineFromFields() {
 }
 
 void TMemoryDataSet::AddRecord(const std::vector<Variant>& Values) {
+  const TRunning running(*this);
   DefineFromFields();
   TStoredRecord rec{FNextId++, Values};
   rec.Values.resize(size_t(FieldDefs().Count()), Null());
@@ -119,6 +120,7 @@ void TMemoryDataSet::AddRecord(const std::vector<Variant>& Values) {
 }
 
 void TMemoryDataSet::EmptyDataSet() {
+  const TRunning running(*this);
   CheckNotAsking();
   if (Active() && !BrowseModeChecked()) return;
   FSlots.clear();

@@ -75,6 +75,11 @@ void TObject::Free() noexcept {
   FFreeing = true;
   ClearWeakLinks();
   BeginDestruction();
+  if (HoldFree()) return;
+  EndHeldFree();
+}
+
+void TObject::EndHeldFree() noexcept {
   BeforeDestruction();
   delete this;
 }

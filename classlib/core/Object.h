@@ -84,7 +84,8 @@ class TObject {
   virtual void BeforeDestruction() {}
   // BeforeDestruction, then delete. Never throws. Use FreeAndNil for a pointer that may be null.
   // A Free reached again while the object is being freed (a handler its destruction runs)
-  // does nothing.
+  // does nothing. An object whose own work is still on the stack (HoldFree) is dead to its
+  // weak links at once and destroyed when that work has unwound.
   void Free() noexcept;
 
   static const TClass& StaticClass();
@@ -108,6 +109,12 @@ class TObject {
   // Runs before BeforeDestruction of every class: the point where an object marks itself
   // as being destroyed before any override does its work.
   virtual void BeginDestruction() noexcept {}
+  // Asked by Free after BeginDestruction: true keeps the object in memory, because a
+  // handler freed it from inside one of its own operations that still has to unwind; the
+  // object then calls EndHeldFree once the outermost of them returns.
+  virtual bool HoldFree() noexcept { return false; }
+  // The rest of a held Free: BeforeDestruction, then delete.
+  void EndHeldFree() noexcept;
   // Dispatch starting at `start` (TL_INHERITED uses the parent of the handler's class).
   void DispatchFrom(const TClass* start, TMessage& Message);
 

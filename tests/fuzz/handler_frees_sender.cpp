@@ -96,6 +96,10 @@ class TFreer : public TObject {
   void HRecord(TcxCustomDataController*, Integer, Integer) { Hit(); }
   void HFilter(TcxCustomDataController*, Integer, bool&) { Hit(); }
   void HDataSet(TDataSet*) { Hit(); }
+  void HFilterRecord(TDataSet*, bool& Accept) {
+    Accept = Countdown % 3 != 0;
+    Hit();
+  }
   void HCompare(TcxCustomDataController*, Integer, Integer, Integer, const Variant& V1, const Variant& V2,
                 Integer& ACompare) {
     ACompare = V1 < V2 ? -1 : V2 < V1 ? 1 : 0;
@@ -513,9 +517,19 @@ void Controller(FuzzBytes& in) {
   }
 }
 
+// A pick byte from 240 on sets OnFilterRecord (even) or OnCalcFields (odd) instead, which run
+// deep inside the walks over the records.
 void DataSet(FuzzBytes& in) {
   TMemoryDataSet* ds = New<TMemoryDataSet>(nullptr);
   ds->FieldDefs().Add("ID", TFieldType::ftInteger);
+  // A calculated field, without which OnCalcFields is never asked.
+  auto* id = New<TIntegerField>(ds);
+  id->SetFieldName("ID");
+  id->SetDataSet(ds);
+  auto* calc = New<TIntegerField>(ds);
+  calc->SetFieldName("CALC");
+  calc->SetFieldKind(TFieldKind::fkCalculated);
+  calc->SetDataSet(ds);
   for (int i = 0; i < 1 + in.U8() % 6; ++i) ds->AddRecord({i});
   ds->Open();
   TFreer freer;
@@ -528,11 +542,17 @@ void DataSet(FuzzBytes& in) {
   // The link watches from before the handler is set: joining the link already tells it.
   TWeakLink link(ds);
   // One of the handlers, or a link told of every change (past the list).
-  const size_t pick = in.U8() % (sizeof(events) / sizeof(events[0]) + 1);
+  const uint8_t pickByte = in.U8();
+  const size_t pick = pickByte % (sizeof(events) / sizeof(events[0]) + 1);
   Owned<TDataSource> source(New<TDataSource>(nullptr));
   TFreeingLink freeing;
   freeing.Freer = &freer;
-  if (pick < sizeof(events) / sizeof(events[0])) {
+  if (pickByte >= 240 && pickByte % 2 == 0) {
+    ds->OnFilterRecord = {&freer, &TFreer::HFilterRecord};
+    ds->SetFiltered(true);
+  } else if (pickByte >= 240) {
+    ds->OnCalcFields = {&freer, &TFreer::HDataSet};
+  } else if (pick < sizeof(events) / sizeof(events[0])) {
     ds->*events[pick] = {&freer, &TFreer::HDataSet};
   } else {
     source->SetDataSet(ds);
@@ -540,7 +560,9 @@ void DataSet(FuzzBytes& in) {
   }
   for (int i = 0; i < 24 && in.More() && link.Alive(); ++i) {
     try {
-      switch (in.U8() % 10) {
+      // Bytes from 230 on pick the searches, counts and refiltering.
+      const uint8_t op = in.U8();
+      switch (op < 230 ? op % 10 : 10 + op % 5) {
         case 0: ds->Next(); break;
         case 1: ds->Prior(); break;
         case 2: ds->First(); break;
@@ -550,7 +572,13 @@ void DataSet(FuzzBytes& in) {
         case 6: ds->Post(); break;
         case 7: ds->Cancel(); break;
         case 8: ds->Delete(); break;
-        default: ds->Close(); if (link.Alive()) ds->Open(); break;
+        case 10: ds->Locate("ID", Variant(Integer(in.U8() % 8)), {}); break;
+        case 11: (void)ds->RecordCount(); break;
+        case 12: ds->SetRecNo(1 + in.U8() % 6); break;
+        case 13: ds->SetFiltered(!ds->Filtered()); break;
+        case 14: (void)ds->Lookup("ID", Variant(Integer(in.U8() % 8)), "CALC"); break;
+        case 9: ds->Close(); if (link.Alive()) ds->Open(); break;
+        default: break;
       }
     } catch (const Exception&) {
     }

@@ -312,6 +312,16 @@ TEST_F(MainCommandsTest, AReplayStopsOnPauseNewGameNewReplayAndExit) {
   EXPECT_EQ(std::pair(items(), Clock().Elapsed() - start), std::pair(3, UInt64(1500 + 500)));
   EXPECT_EQ(Board().Moves.substr(Board().Moves.size() - one.size()), one);
 
+  // F5 twice in one wait: the pause ended the replay, though the game goes on.
+  form_->StartGame(false);
+  start = Clock().Elapsed();
+  At(1200, [&] {
+    host().Key(VK_F5);
+    host().Key(VK_F5);
+  });
+  form_->PlayReplay(moves);
+  EXPECT_EQ(std::tuple(items(), Board().Paused, Clock().Elapsed() - start), std::tuple(2, false, UInt64(1500)));
+
   // Exit ends it, and the program with it.
   form_->StartGame(false);
   start = Clock().Elapsed();

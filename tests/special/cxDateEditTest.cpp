@@ -47,6 +47,15 @@ class DateEdit : public DropDownTest {
     return e;
   }
   static TcxDateEditProperties* P(TcxDateEdit* e) { return e->GetDateEditProperties(); }
+  // A focused masked date-and-time edit holding AValue.
+  TcxDateEdit* AddDateTime(double AValue) {
+    TcxDateEdit* e = Add(ikMask);
+    P(e)->GetAssignedValues()->RestoreDefaults();
+    P(e)->SetKind(ckDateTime);
+    e->SetEditValue(Variant(TDateTime(AValue)));
+    host().PumpUntilIdle();
+    return e;
+  }
   void Retype(TcxDateEdit* e, const char* s) {
     e->SelectAll();
     Type(s);
@@ -335,11 +344,7 @@ TEST_F(DateEdit, EachInputKindTyped) {
   EXPECT_EQ(r->GetDate(), D(2026, 3, 19));
 
   // Date and time through the standard mask: the time parts follow the time edit's rules.
-  TcxDateEdit* t = Add(ikMask);
-  P(t)->GetAssignedValues()->RestoreDefaults();
-  P(t)->SetKind(ckDateTime);
-  t->SetEditValue(Variant(TDateTime(DT(2026, 3, 5, 9, 15))));
-  host().PumpUntilIdle();
+  TcxDateEdit* t = AddDateTime(DT(2026, 3, 5, 9, 15));
   EXPECT_EQ(Text(t), "03/05/2026 09:15:00 AM");
   TcxDateEditTimePartInfo info;
   ASSERT_TRUE(P(t)->GetTimePartInfo(16, info));
@@ -366,11 +371,7 @@ TEST_F(DateEdit, EachInputKindTyped) {
 // Deleting in a masked date-and-time text leaves the time digits "0" and the designator as it
 // stands, so what is left still reads as a time; emptied to that, the text is no date.
 TEST_F(DateEdit, DeletedTimePartsLeaveZeros) {
-  TcxDateEdit* t = Add(ikMask);
-  P(t)->GetAssignedValues()->RestoreDefaults();
-  P(t)->SetKind(ckDateTime);
-  t->SetEditValue(Variant(TDateTime(DT(2026, 3, 5, 9, 15))));
-  host().PumpUntilIdle();
+  TcxDateEdit* t = AddDateTime(DT(2026, 3, 5, 9, 15));
   t->SetSelStart(17);
   t->SetSelLength(2);
   Key(VK_DELETE);
@@ -411,11 +412,7 @@ TEST_F(DateEdit, DeletedTimePartsLeaveZeros) {
 }
 
 TEST_F(DateEdit, DateAndTimeFromThePopup) {
-  TcxDateEdit* e = Add(ikMask);
-  P(e)->GetAssignedValues()->RestoreDefaults();
-  P(e)->SetKind(ckDateTime);
-  e->SetEditValue(Variant(TDateTime(DT(2026, 3, 5, 9, 15))));
-  host().PumpUntilIdle();
+  TcxDateEdit* e = AddDateTime(DT(2026, 3, 5, 9, 15));
   TcxPopupCalendar* cal = e->Calendar();
   bool okShown = false;
   // From a focused button of the calendar, Escape still closes the popup.
@@ -439,6 +436,40 @@ TEST_F(DateEdit, DateAndTimeFromThePopup) {
   Key(VK_F4);
   EXPECT_FALSE(e->GetDroppedDown());
   EXPECT_NEAR(e->EditValue().AsDouble(), DT(2026, 3, 20, 18, 45), 1e-9);
+}
+
+// The twelve-month list takes no activation: a month clicked in it moves the calendar and the
+// drop-down stays open with the date as it was.
+TEST_F(DateEdit, AMonthChosenInTheListKeepsThePopupOpen) {
+  TcxDateEdit* e = Add();
+  P(e)->SetYearsInMonthList(false);
+  e->SetDate(D(2026, 3, 5));
+  host().PumpUntilIdle();
+  bool listShown = false, listClosed = false, open = false;
+  TDateTime first;
+  host().WhenIdle([&] {
+    TcxPopupCalendar* cal = e->Calendar();
+    const TRect r = cal->MonthCaptionRect();
+    host().Click(cal->GetHandle(), (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    host().PumpUntilIdle();
+    TMonthListBox* list = cal->MonthList();
+    listShown = list->IsShown();
+    const TRect may = list->ItemRect(4);
+    host().MouseMove(list->GetHandle(), 20, (may.Top + may.Bottom) / 2);
+    host().Click(list->GetHandle(), 20, (may.Top + may.Bottom) / 2);
+    host().PumpUntilIdle();
+    listClosed = !list->IsShown();
+    first = cal->GetFirstDate();
+    open = e->GetDroppedDown();
+    if (open) host().Key(VK_ESCAPE);
+  });
+  Key(VK_F4);
+  EXPECT_TRUE(listShown);
+  EXPECT_TRUE(listClosed);
+  EXPECT_EQ(first, D(2026, 5, 1));
+  EXPECT_TRUE(open) << "the drop-down stays open";
+  EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crCancel);
+  EXPECT_EQ(e->GetDate(), D(2026, 3, 5));
 }
 
 // In the calendar's time edit Escape first puts back a time being typed; once the time edit is

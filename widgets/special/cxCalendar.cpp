@@ -288,6 +288,14 @@ void TMonthListBox::TimerHandler(TObject*) {
   Invalidate();
 }
 
+void TMonthListBox::WndProc(TMessage& Message) {
+  if (Message.Msg == WM_MOUSEACTIVATE) {
+    Message.Result = MA_NOACTIVATE;
+    return;
+  }
+  inherited::WndProc(Message);
+}
+
 void TMonthListBox::Paint() {
   TcxCanvas* C = GetCanvas();
   C->FrameRect(GetClientRect(), clWindowText);

@@ -107,6 +107,8 @@ class TMonthListBox : public TcxCustomPopupWindow {
   void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void Paint() override;
+  // A click on the list takes no activation: the drop-down it may stand in stays active.
+  void WndProc(TMessage& Message) override;
 
  private:
   void SetHotItem(Integer Value);
