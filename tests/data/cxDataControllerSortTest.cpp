@@ -307,3 +307,48 @@ TEST_F(Sorting, RowsFollowEveryKindOfChange) {
   EXPECT_THROW(c_->InsertRecord(3), EcxInvalidDataControllerOperation);
   EXPECT_THROW(c_->DeleteRecord(2), EcxInvalidDataControllerOperation);
 }
+
+// The edited record's values decide its place: a change of the sort order posts the edit
+// first (once, with its events), so the record moves to where its new value sorts.
+TEST_F(Sorting, ChangingTheSortOrderPostsThePendingEdit) {
+  using enum TcxDataEditValueSource;
+  struct Posts : TObject {
+    Integer Count = 0;
+    void Before(TcxCustomDataController*) { ++Count; }
+  } posts;
+  c_->OnBeforePost = TcxDataControllerNotifyEvent(&posts, &Posts::Before);
+  AddItems({IntType(), IntType()});
+  Fill({{10, 1}, {20, 2}, {30, 3}});
+  auto editRecord1 = [&](Integer AItem, Integer AValue) {
+    c_->ChangeFocusedRecordIndex(1);
+    c_->Edit();
+    c_->SetEditValue(AItem, AValue, evsValue);
+    ASSERT_TRUE(c_->IsEditing());
+  };
+  editRecord1(0, 5);
+  c_->ChangeSortingOrder(0, soAscending);
+  EXPECT_FALSE(c_->IsEditing());
+  EXPECT_EQ(posts.Count, 1);
+  EXPECT_EQ(Rows(), (V{1, 0, 2}));
+
+  c_->ChangeSortingOrder(1, soAscending);
+  editRecord1(1, 9);
+  c_->ChangeItemSortingIndex(1, 0);  // item 1 sorts first now
+  EXPECT_FALSE(c_->IsEditing());
+  EXPECT_EQ(posts.Count, 2);
+  EXPECT_EQ(Rows(), (V{0, 2, 1}));
+
+  editRecord1(0, 0);
+  c_->ClearSorting(false);
+  EXPECT_FALSE(c_->IsEditing());
+  EXPECT_EQ(posts.Count, 3);
+  EXPECT_EQ(c_->GetItemValue(1, 0).AsInteger(), 0);
+  EXPECT_EQ(Rows(), (V{0, 1, 2}));
+
+  // No change of the order: the edit stays.
+  editRecord1(0, 7);
+  c_->ChangeSortingOrder(0, soNone);
+  c_->ClearSorting(false);
+  EXPECT_TRUE(c_->IsEditing());
+  EXPECT_EQ(posts.Count, 3);
+}

@@ -457,3 +457,54 @@ TEST_F(Editing, DeletingAnUnselectedFocusedRowFocusesTheNearestRowThatStays) {
   EXPECT_EQ(c_->GetFocusedRowIndex(), 1);
   EXPECT_EQ(Value(c_->GetFocusedRecordIndex()), 20);
 }
+
+// Lowering the record count deletes the edited record from the end: its edit goes with it,
+// so that records added later never receive the old values of a cancel.
+TEST_F(Editing, ARecordCountBelowTheEditedRecordDropsItsEdit) {
+  c_->ChangeFocusedRecordIndex(4);
+  c_->Edit();
+  c_->SetEditValue(0, 99, evsValue);
+  c_->SetRecordCount(4);
+  EXPECT_FALSE(c_->IsEditing());
+  c_->SetRecordCount(5);
+  c_->Cancel();
+  EXPECT_EQ(Value(4), -1);
+
+  // An edit of a record that stays is kept.
+  c_->ChangeFocusedRecordIndex(1);
+  c_->Edit();
+  c_->SetEditValue(0, 98, evsValue);
+  c_->SetRecordCount(2);
+  EXPECT_TRUE(c_->IsEditing());
+  c_->Cancel();
+  EXPECT_EQ(Value(1), 20);
+
+  // An inserted record past the new end goes without deleting another on a later cancel.
+  c_->SetRecordCount(3);
+  c_->ChangeFocusedRecordIndex(2);
+  c_->Append();
+  ASSERT_EQ(c_->GetRecordCount(), 4);
+  c_->SetRecordCount(3);
+  EXPECT_FALSE(c_->IsEditing());
+  c_->SetRecordCount(4);
+  c_->Cancel();
+  EXPECT_EQ(c_->GetRecordCount(), 4);
+}
+
+// The incremental filter stays on its item when an item before it goes, and ends with its
+// own item.
+TEST_F(Editing, TheIncrementalFilterFollowsItsItemWhenItemsGo) {
+  AddItems({StrType(), StrType()});
+  Fill({{1, "A", "apple", "x"}, {2, "A", "Banana", "b"}, {3, "B", "berry", "y"}, {4, "A", "cherry", "b"}});
+  c_->ApplyIncrementalFilter(2, "b");
+  EXPECT_EQ(Rows(), (V{1, 2}));
+  c_->RemoveItem(items_[0].get());
+  EXPECT_EQ(c_->GetIncrementalFilterItemIndex(), 1);
+  c_->RefreshView();
+  EXPECT_EQ(Rows(), (V{1, 2}));
+  c_->RemoveItem(items_[3].get());  // after the filter's item: nothing moves
+  EXPECT_EQ(c_->GetIncrementalFilterItemIndex(), 1);
+  c_->RemoveItem(items_[2].get());
+  EXPECT_EQ(c_->GetIncrementalFilterItemIndex(), -1);
+  EXPECT_EQ(c_->GetRowCount(), 4);
+}

@@ -63,6 +63,30 @@ TEST_F(Fields, ReferenceFieldsShareTheRootStorage) {
   EXPECT_EQ(c_->GetItemValue(1, 1), Variant(42));
 }
 
+// A field in the middle of a chain owns no storage: the fields after it keep reading the
+// root's values when it goes.
+TEST_F(Fields, RemovingALinkOfAChainKeepsTheFieldsBehindItOnTheRoot) {
+  AddItems({IntType(), IntType(), IntType(), IntType()});
+  TcxCustomDataField* root = c_->Fields()->GetItem(0);
+  TcxCustomDataField* middle = c_->Fields()->GetItem(1);
+  TcxCustomDataField* third = c_->Fields()->GetItem(2);
+  TcxCustomDataField* fourth = c_->Fields()->GetItem(3);
+  middle->SetReferenceField(root);
+  third->SetReferenceField(middle);
+  fourth->SetReferenceField(middle);
+  c_->SetRecordCount(1);
+  c_->SetValue(0, 0, 42);
+  c_->RemoveItem(items_[1].get());
+  EXPECT_EQ(third->ReferenceField(), root);
+  EXPECT_EQ(fourth->ReferenceField(), root);
+  EXPECT_EQ(c_->GetItemValue(0, 1), Variant(42));
+  EXPECT_EQ(c_->GetItemValue(0, 2), Variant(42));
+  EXPECT_EQ(c_->GetItemValueTypeClass(1), IntType());
+  c_->SetValue(0, 2, 7);
+  EXPECT_EQ(c_->GetItemValue(0, 0), Variant(7));
+  EXPECT_EQ(c_->DataStorage()->ValueDefs()->Count(), 1);
+}
+
 TEST_F(Fields, RecordCountAndRecordChecks) {
   AddItems({IntType()});
   c_->SetRecordCount(-5);

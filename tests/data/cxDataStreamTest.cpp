@@ -172,3 +172,35 @@ TEST_F(RecordStream, LoadingKeepsWhatIsNotStreamed) {
   EXPECT_FALSE(d->DataStorage()->HasBuffer(1));
   EXPECT_EQ(Saved(d.get()), bytes);
 }
+
+// Loading replaces the records under a pending edit: cancelling it afterwards must neither
+// write the old values over a loaded record nor delete a loaded record as the one inserted;
+// a stream that is refused keeps the edit.
+TEST_F(RecordStream, LoadingDropsThePendingEditOfTheRecordsItReplaces) {
+  using enum TcxDataEditValueSource;
+  AddItems({IntType()});
+  Fill({{7}, {8}, {9}});
+  const String loaded = Saved(c_.get());
+
+  Fill({{1}, {2}, {3}});
+  c_->ChangeFocusedRowIndex(0);
+  c_->Edit();
+  c_->SetEditValue(0, 99, evsValue);
+  EXPECT_THROW(Load(c_.get(), loaded.substr(0, loaded.size() - 2)), EReadError);
+  EXPECT_TRUE(c_->IsEditing());
+  Load(c_.get(), loaded);
+  EXPECT_FALSE(c_->IsEditing());
+  c_->Cancel();
+  EXPECT_EQ(c_->GetItemValue(0, 0).AsInteger(), 7);
+
+  Fill({{1}, {2}, {3}});
+  c_->ChangeFocusedRowIndex(1);
+  c_->Insert();
+  ASSERT_EQ(c_->GetRecordCount(), 4);
+  Load(c_.get(), loaded);
+  EXPECT_FALSE(c_->IsEditing());
+  c_->Cancel();
+  ASSERT_EQ(c_->GetRecordCount(), 3);
+  EXPECT_EQ(c_->GetItemValue(1, 0).AsInteger(), 8);
+  EXPECT_EQ(c_->GetItemValue(2, 0).AsInteger(), 9);
+}

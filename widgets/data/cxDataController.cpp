@@ -232,6 +232,8 @@ void TcxCustomDataController::SetRecordCount(Integer Value) {
   if (IsProviderMode()) {
     FProvider->SetRecordCount(Value);
   } else {
+    // The records deleted from the end take a pending edit of theirs with them.
+    if (FProvider->EditingRecordIndex() >= Value) FProvider->ResetEditing();
     FDataStorage->SetRecordCount(Value);
     FProvider->HandlesChanged();
   }
@@ -438,6 +440,10 @@ std::vector<Variant> TcxCustomDataController::GetGroupValues(Integer ARecordInde
 
 void TcxCustomDataController::ChangeSortingOrder(Integer AItemIndex, TcxDataSortOrder ASortOrder) {
   if (GetItemSortOrder(AItemIndex) == ASortOrder) return;
+  // The edited record's values decide its place: the edit is posted first.
+  TWeakLink self(this);
+  PostEditing();
+  if (!self.Alive()) return;
   FDataControllerInfo->SetSortOrderChanged();
   FDataControllerInfo->SortingFieldList()->ChangeSorting(GetItemField(AItemIndex), ASortOrder);
 }
@@ -445,6 +451,14 @@ void TcxCustomDataController::ChangeSortingOrder(Integer AItemIndex, TcxDataSort
 void TcxCustomDataController::ClearSorting(bool AKeepGroupedItems) {
   TcxSortingFieldList* sorting = FDataControllerInfo->SortingFieldList();
   const TcxGroupingFieldList* grouping = FDataControllerInfo->GroupingFieldList();
+  bool drops = false;
+  for (Integer i = 0; i < sorting->Count() && !drops; ++i)
+    drops = !AKeepGroupedItems || grouping->IndexOf(sorting->Items(i).Field) < 0;
+  if (drops) {
+    TWeakLink self(this);
+    PostEditing();
+    if (!self.Alive()) return;
+  }
   BeginUpdate();
   try {
     for (Integer i = sorting->Count() - 1; i >= 0; --i) {
@@ -491,6 +505,9 @@ void TcxCustomDataController::ChangeItemSortingIndex(Integer AItemIndex, Integer
       if (cur >= 0 && GetItemSortOrder(AItemIndex) != soNone) {
         const Integer target = std::clamp<Integer>(ASortingIndex, 0, sorting->Count() - 1);
         if (target != cur) {
+          TWeakLink self(this);
+          PostEditing();
+          if (!self.Alive()) return;
           FDataControllerInfo->SetSortOrderChanged();
           sorting->Move(cur, target);
         }

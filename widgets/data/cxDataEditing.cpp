@@ -52,9 +52,13 @@ void TcxCustomDataController::CreateRecordHandleField(bool AWanted) {
 void TcxCustomDataController::ProviderFieldRemoved(TcxCustomDataField* AField) {
   if (AField == FRecordHandleField) FRecordHandleField = nullptr;
   if (FRelations) FRelations->FieldRemoved(AField);
-  if (FIncrementalFilterItemIndex >= 0 && !AField->IsInternal() &&
-      FIncrementalFilterItemIndex == AField->GetIndex())
-    ResetIncrementalFilter();
+  if (FIncrementalFilterItemIndex >= 0 && !AField->IsInternal()) {
+    const Integer index = AField->GetIndex();
+    if (FIncrementalFilterItemIndex == index)
+      ResetIncrementalFilter();
+    else if (index >= 0 && index < FIncrementalFilterItemIndex)
+      --FIncrementalFilterItemIndex;  // the filter's item moves up one place
+  }
 }
 
 void TcxCustomDataController::UpdateStructure() {

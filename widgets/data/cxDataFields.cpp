@@ -158,6 +158,13 @@ TcxCustomDataField* TcxCustomDataFieldList::FieldByItem(TObject* AItem) const {
 }
 
 void TcxCustomDataFieldList::ReleaseReferences(TcxCustomDataField* AField) {
+  if (TcxCustomDataField* up = AField->FReferenceField) {
+    // A link in the middle of a chain owns no storage: the fields behind it read the
+    // root's through the field before it.
+    for (TcxCustomDataField* f : FItems)
+      if (f != AField && f->FReferenceField == AField) f->FReferenceField = up;
+    return;
+  }
   TcxCustomDataField* heir = nullptr;
   for (TcxCustomDataField* f : FItems) {
     if (f == AField || f->FReferenceField != AField) continue;

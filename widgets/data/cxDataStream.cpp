@@ -77,6 +77,9 @@ void TcxCustomDataController::LoadFromStream(TStream& AStream) {
   FDataStorage->ReadRecords(records, AStream);
   BeginUpdate();
   try {
+    // The edited record is gone: its saved values and its being inserted belong to the
+    // records that were replaced (a new-item row's record is not one of them).
+    if (FProvider->EditingRecordIndex() >= 0) FProvider->ResetEditing();
     ClearSelection();
     DataChanged(TcxDataChange::dcTotal, -1, -1);
   } catch (...) {
