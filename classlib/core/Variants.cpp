@@ -446,6 +446,9 @@ TVariantRelationship Relate(const Variant& a, const Variant& b) {
   if (ka == TKind::kEmpty && kb == TKind::kEmpty) return TVariantRelationship::vrEqual;
   if ((ka == TKind::kStr || ka == TKind::kEmpty) && (kb == TKind::kStr || kb == TKind::kEmpty)) {
     int c = CompareStr(a.AsString(), b.AsString());
+    // Two wide texts read alike in the code page when it lacks their characters (both
+    // become '?'): they still differ, and their code units decide.
+    if (c == 0 && a.VType() == varOleStr && b.VType() == varOleStr) c = a.AsWideString().compare(b.AsWideString());
     return c < 0 ? TVariantRelationship::vrLessThan
                  : c > 0 ? TVariantRelationship::vrGreaterThan : TVariantRelationship::vrEqual;
   }

@@ -83,6 +83,12 @@ TEST(VariantCompare, ConversionsAndNulls) {
   EXPECT_FALSE(Null() >= Variant(1));
   EXPECT_TRUE(Variant(true) < Variant(false));   // True is -1
   EXPECT_THROW((void)(Variant(true) == Variant("perhaps")), EVariantError);
+  // Wide texts the code page cannot hold stay apart; those it can hold keep the byte order.
+  EXPECT_FALSE(Variant(u"\u03A9a") == Variant(u"\u0394a"));
+  EXPECT_TRUE(Variant(u"\u0394a") < Variant(u"\u03A9a"));
+  EXPECT_TRUE(Variant(u"\u03A9a") == Variant(u"\u03A9a"));
+  EXPECT_TRUE(Variant(u"\u20AC") < Variant(u"\u0160"));  // bytes 80 and 8A, though U+20AC > U+0160
+  EXPECT_TRUE(Variant(u"abc") == Variant("abc"));
 
   using R = TVariantRelationship;
   EXPECT_EQ(VarCompareValue(Null(), Variant(1)), R::vrNotEqual);

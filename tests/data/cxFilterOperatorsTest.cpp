@@ -73,6 +73,17 @@ TEST_F(FilterOperators, ComparisonsOverEveryKindOfValue) {
   EXPECT_FALSE(Passes(K::foInList, "abc", VarArrayOf({1, 2})));
 }
 
+// Wide texts with characters outside the code page: equal only when they are equal.
+TEST_F(FilterOperators, WideTextsOutsideTheCodePage) {
+  const Variant omega = WideString(u"\u03A9a"), delta = WideString(u"\u0394a");
+  EXPECT_FALSE(Passes(K::foEqual, omega, delta));
+  EXPECT_TRUE(Passes(K::foEqual, omega, omega));
+  EXPECT_TRUE(Passes(K::foNotEqual, omega, delta));
+  EXPECT_FALSE(Passes(K::foInList, omega, VarArrayOf({delta})));
+  EXPECT_TRUE(Passes(K::foInList, omega, VarArrayOf({delta, omega})));
+  EXPECT_TRUE(Passes(K::foNotInList, delta, VarArrayOf({omega})));
+}
+
 TEST_F(FilterOperators, NullOnEitherSide) {
   // A Null record value sorts below every operand.
   EXPECT_TRUE(Passes(K::foLess, Null(), 5));

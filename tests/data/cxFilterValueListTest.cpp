@@ -80,6 +80,15 @@ TEST_F(FilterValueList, OrderDuplicatesAndLimit) {
   EXPECT_EQ(l_->Count(), 3);
 }
 
+TEST_F(FilterValueList, WideTextsOutsideTheCodePageAreDistinct) {
+  l_->Add(V::fviValue, WideString(u"\u03A9a"), "?a", false);
+  l_->Add(V::fviValue, WideString(u"\u0394a"), "?a", false);
+  l_->Add(V::fviValue, WideString(u"\u03A9a"), "?a", false);
+  ASSERT_EQ(l_->Count(), 2);
+  EXPECT_EQ(l_->Items(0).Value.AsWideString(), u"\u0394a");
+  EXPECT_EQ(l_->GetIndexByValue(WideString(u"\u03A9a")), 1);
+}
+
 TEST_F(FilterValueList, ConditionsMapToEntries) {
   l_->Add(V::fviAll, Null(), "(All)", false);
   l_->Add(V::fviCustom, Null(), "(Custom...)", false);

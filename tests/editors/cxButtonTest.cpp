@@ -346,6 +346,38 @@ TEST_F(Button, KeyboardClickDropsDownAndAHandlerMayTakeOver) {
   EXPECT_EQ(other->Shown + menu->Shown, 2) << "a handled drop-down shows nothing";
 }
 
+// A split button's drop-down from the keyboard that opens nothing (a handler took over, or
+// there is no menu) leaves no arrow press behind: Space still shows the main part pressed.
+TEST_F(Button, AKeyboardDropDownThatOpensNothingLeavesNoArrowPress) {
+  ok->SetKind(BK::cxbkDropDownButton);
+  TMenuChooser chooser;
+  chooser.Handle = true;
+  ok->OnDropDownMenuPopup = TcxButtonDropDownMenuPopupEvent(&chooser, &TMenuChooser::Choose);
+  Show();
+  ok->SetFocus();
+  Pump();
+  for (int round = 0; round < 2; ++round) {
+    host().KeyDown(VK_MENU);
+    host().Key(VK_DOWN);
+    host().KeyUp(VK_MENU);
+    Pump();
+    EXPECT_EQ(chooser.Asked, 1);
+    EXPECT_FALSE(ok->IsArrowPressed()) << round;
+    PaperCanvas paper(75, 25);
+    ok->PaintTo(paper.Cx(), true, true);
+    EXPECT_EQ(ok->CurrentState(), BS::cxbsPressed) << round;
+    ok->OnDropDownMenuPopup = {};  // then with no menu and no handler
+  }
+  // Pressed by the mouse on the arrow, the press lasts until the release.
+  ok->OnDropDownMenuPopup = TcxButtonDropDownMenuPopupEvent(&chooser, &TMenuChooser::Choose);
+  host().MouseDown(ok->Handle(), 70, 10);
+  Pump();
+  EXPECT_TRUE(ok->IsArrowPressed());
+  host().MouseUp(ok->Handle(), 70, 10);
+  Pump();
+  EXPECT_FALSE(ok->IsArrowPressed());
+}
+
 TEST_F(Button, AQueuedCloseUpIsHandledBeforeTheWindowIsRecreated) {
   auto* menu = New<TScriptedMenu>(form);
   ok->SetDropDownMenu(menu);

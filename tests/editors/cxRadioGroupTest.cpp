@@ -192,6 +192,34 @@ TEST_F(RadioGroup, ValuesMapToItemsBothWays) {
   EXPECT_EQ(group->GetItemIndex(), -1);
 }
 
+// Items edited while one is checked: one that still stands for the value stays checked
+// wherever it moves; the checked item renamed, given a value or removed keeps the index and
+// gives the group the value of the item there.
+TEST_F(RadioGroup, ItemsEditedAroundTheCheckedItemKeepItsIndexOrItsValue) {
+  AddItems({"a", "b", "c"});
+  group->SetItemIndex(1);
+  static_cast<TcxRadioGroupItem*>(P()->GetItems()->Insert(0))->SetCaption("z");  // z a b c
+  EXPECT_EQ(Checked(), "0010");
+  Item(3)->SetIndex(0);  // c z a b
+  EXPECT_EQ(Checked(), "0001");
+  EXPECT_EQ(VarToStr(group->GetEditValue()), "b");
+  Item(3)->SetCaption("B");
+  EXPECT_EQ(Checked(), "0001");
+  EXPECT_EQ(VarToStr(group->GetEditValue()), "B");
+  EXPECT_EQ(group->GetDisplayText(), "B");
+  Item(3)->SetValue(Variant(5));
+  EXPECT_EQ(Checked(), "0001");
+  EXPECT_EQ(group->GetEditValue(), Variant(5));
+  P()->GetItems()->Delete(3);  // c z a: the index held to the last item
+  EXPECT_EQ(Checked(), "001");
+  EXPECT_EQ(VarToStr(group->GetEditValue()), "a");
+  // Nothing checked stays unchecked.
+  group->SetItemIndex(-1);
+  Item(0)->SetCaption("y");
+  EXPECT_EQ(Checked(), "000");
+  EXPECT_TRUE(VarIsNull(group->GetEditValue()));
+}
+
 TEST_F(RadioGroup, ClickArrowsTabAndAccelerator) {
   P()->SetColumns(2);
   AddItems({"a", "b", "c", "d", "e"});  // columns a b c | d e

@@ -2,6 +2,7 @@
 #include "widgets/data/cxFilterValueSet.h"
 
 #include "classlib/core/SysUtils.h"
+#include "platform/kernel/CodePage.h"
 
 #include <algorithm>
 #include <bit>
@@ -69,6 +70,14 @@ bool AsBoolean(const Variant& V, bool& AKey) {
   }
 }
 
+// A wide text with characters the code page lacks: its text key would meet other such
+// texts that differ from it, so it is compared the ordinary way.
+bool LosesCharacters(const Variant& V) {
+  if (V.VType() != varOleStr) return false;
+  const WideString w = V.AsWideString();
+  return AnsiToWide(WideToAnsi(w)) != w;
+}
+
 }  // namespace
 
 template <class K>
@@ -102,7 +111,7 @@ TcxFilterValueSet::TcxFilterValueSet(const Variant& AList) {
       FHasNull = true;
       continue;
     }
-    if (k == TKind::kOther) {
+    if (k == TKind::kOther || LosesCharacters(e)) {
       FUnclassified.push_back(i);
       continue;
     }

@@ -373,7 +373,15 @@ TPoint TcxCustomButton::PopupPoint(TPopupMenu* AMenu, TPopupAlignment& AAlignmen
 void TcxCustomButton::CMDropDownPopupMenu(TMessage&) {
   TPopupMenu* menu = FDropDownMenu;
   TWeakLink self(this);  // OnDropDownMenuPopup may free the button
-  if (DoDropDownMenuPopup(menu) || !menu || !self.Alive()) return;
+  const bool handled = DoDropDownMenuPopup(menu);
+  if (!self.Alive()) return;
+  if (handled || !menu) {
+    // Nothing opens, so no close-up will end the arrow's press: a press by the mouse ends
+    // with its release, one from the keyboard ends here, or the main part would never show
+    // pressed again.
+    if (GetKeyState(VK_LBUTTON) >= 0) FArrowPressed = false;
+    return;
+  }
   FMenuVisible = true;
   Repaint();
   TPopupAlignment alignment;

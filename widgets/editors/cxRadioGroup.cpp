@@ -669,9 +669,18 @@ void TcxCustomRadioGroup::UpdateButtons() {
     RadioButton(i)->SetParentBackground(GetParentBackground());
     RadioButton(i)->SetDragKind(GetDragKind());
   }
-  // The value decides which item shows checked; a button count change may have lost it.
+  // The value decides which item shows checked while an item still stands for it, wherever
+  // inserts, moves and deletes put that item. When the checked item itself was renamed,
+  // given another value or removed, the group keeps its item index and takes the value of
+  // the item now there; a bound group keeps the stored value and shows no item for it.
   const Integer wanted = p->GetRadioGroupItemIndex(EditValue());
-  CheckButton(wanted >= 0 || index < 0 ? wanted : -1);
+  if (wanted >= 0 || index < 0 || IsDataStorage()) {
+    CheckButton(wanted);
+    return;
+  }
+  TWeakLink self(this);  // the change handlers may free the group
+  CheckButton(-1);
+  if (self.Alive()) SetItemIndex(index);
 }
 
 void TcxCustomRadioGroup::UpdateButtonStyles() {
