@@ -1183,10 +1183,11 @@ void TDataSource::NotifyLinks(TDataEvent Event, intptr_t Info, bool NonVisualOnl
   // Visual-control links first, then the others, each group in the order it joined.
   const std::vector<TDataLink*> links(FLinks);
   TWeakLink self(this);
+  // A link that left the list meanwhile (freed by another link's handler, say) is not read.
   for (int pass = NonVisualOnly ? 1 : 0; pass < 2; ++pass)
     for (TDataLink* l : links)
-      if (l->FVisualControl == (pass == 0) &&
-          std::find(FLinks.begin(), FLinks.end(), l) != FLinks.end()) {
+      if (std::find(FLinks.begin(), FLinks.end(), l) != FLinks.end() &&
+          l->FVisualControl == (pass == 0)) {
         l->DataEvent(Event, Info);
         if (!self.Alive()) return;
       }

@@ -231,6 +231,64 @@ TEST_F(DBDataSmart, APostedEditIsReReadInPlaceAndANewAutoIncrementRecordKeepsIts
   EXPECT_GT(c->Reloads, before);
 }
 
+// Frees itself as a key search reads its values (the search's own record has a negative
+// index), on the Countdown-th such read, as a data source freeing its controller would.
+class SelfFreeingController : public TcxDBDataController {
+ public:
+  using TcxDBDataController::TcxDBDataController;
+  int Countdown = 0;  // 0: never
+  int* Runs = nullptr;
+  int* Reads = nullptr;  // counts the key searches' reads
+  Variant GetValue(Integer ARecordIndex, TcxCustomDataField* AField) const override {
+    auto* self = const_cast<SelfFreeingController*>(this);
+    if (ARecordIndex < 0 && Reads) ++*Reads;
+    if (ARecordIndex >= 0 || Countdown == 0 || --self->Countdown > 0)
+      return TcxDBDataController::GetValue(ARecordIndex, AField);
+    ++*Runs;
+    self->Free();
+    return Null();
+  }
+};
+
+// A new record posted is looked for by key as the data set's notice finds the focused record
+// again, and a key compared without case reads its values through the controller; the
+// controller frees itself on each of those reads in turn: the post is stored, and nothing of
+// the controller or its provider is touched afterwards (the sanitizer build sees that).
+TEST_F(DBDataSmart, AKeySearchFreeingTheControllerEndsTheReconciling) {
+  // First without freeing, to count the reads; then freeing on each of them in turn.
+  int reads = 0;
+  for (int read = 0; read <= reads; ++read) {
+    MakeSet(5);
+    C.reset();
+    auto* c = New<SelfFreeingController>(nullptr);
+    if (read == 0) C.reset(c);
+    AddItems(c, {"ID", "NAME", "V"});
+    c->SetKeyFieldNames("NAME");
+    TcxDataControllerOptions options = c->Options();
+    options.Include(TcxDataControllerOption::dcoCaseInsensitive);
+    c->SetOptions(options);
+    c->DataModeController()->SetSmartRefresh(true);
+    c->SetDataSource(Source);
+    c->Append();
+    c->SetEditValue(1, Variant("renamed"), TcxDataEditValueSource::evsValue);
+    int runs = 0;
+    c->Runs = &runs;
+    c->Countdown = read;
+    if (read == 0) c->Reads = &reads;
+    TWeakLink link(c);
+    c->PostEditing();
+    if (read == 0) {
+      ASSERT_GT(reads, 1);
+      continue;  // the fixture frees the controller
+    }
+    EXPECT_FALSE(link.Alive()) << read;
+    EXPECT_EQ(runs, 1) << read;
+    if (link.Alive()) c->Free();
+    EXPECT_EQ(DS->State(), TDataSetState::dsBrowse) << read;
+    EXPECT_TRUE(DS->Locate("NAME", Variant("renamed"), {})) << read;
+  }
+}
+
 TEST_F(DBDataSmart, PostingAnUnmodifiedRecordCancelsItInsteadOfPosting) {
   MakeSet(3);
   PostCounter counter;

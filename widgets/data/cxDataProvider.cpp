@@ -621,8 +621,11 @@ void TcxCustomDataProvider::DataChanged(TcxDataChange AKind, Integer AItemIndex,
 }
 
 void TcxCustomDataProvider::DataScrolled(Integer) {
+  // Finding the focused record again may search by key, and a data source read by the
+  // search may free the controller, and this provider with it.
+  TWeakLink self(this);
   FDataController->DataScrolled();
-  ResetChanging();
+  if (self.Alive()) ResetChanging();
 }
 
 void TcxCustomDataProvider::LayoutChanged(Integer) { FDataController->Refresh(); }

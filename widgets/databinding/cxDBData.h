@@ -263,7 +263,8 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   // Step 2 and 3 of the editing rules: the data set's edit or insert reaches the controller.
   void EditFromDataSet();
   void InsertFromDataSet();
-  void SmartRefreshWatched();
+  // False when a handler of a key search freed the controller, and this provider with it.
+  bool SmartRefreshWatched();
   void ResetWatch();
   template <class F> void OwnOperation(F AOperation);
   void AddPending(TcxDBDataProvider* AProvider);

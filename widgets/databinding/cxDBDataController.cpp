@@ -772,12 +772,14 @@ bool TcxDBDataController::LocateByKey(const Variant& AKeyValues) {
     TcxDBDataProvider* p = DBProvider();
     p->BeginLock();
     bool found;
+    // The data set's handlers may free this controller (a lookup editor freed, say).
     try {
       found = cxDBLocateSafely(ds, KeyFieldNames(), AKeyValues);
     } catch (...) {
-      p->EndLock();
+      if (self.Alive()) p->EndLock();
       throw;
     }
+    if (!self.Alive()) return false;
     p->EndLock();
     if (found) SetFocusedSelected(true);
     return found;

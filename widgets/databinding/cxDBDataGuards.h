@@ -6,17 +6,25 @@
 
 namespace cxDBDataGuards {
 
-// Restores a Boolean when the step ends, also when an error passes.
+// Restores a Boolean when the step ends, also when an error passes. The flag of an owner
+// given and freed meanwhile (by a handler the step ran) is left alone.
 class TFlagGuard {
  public:
-  explicit TFlagGuard(bool& AFlag, bool AValue = true) : FFlag(AFlag), FOld(AFlag) { FFlag = AValue; }
-  ~TFlagGuard() { FFlag = FOld; }
+  explicit TFlagGuard(bool& AFlag, bool AValue = true, TObject* AOwner = nullptr)
+      : FFlag(AFlag), FOld(AFlag), FWatched(AOwner != nullptr), FOwner(AOwner) {
+    FFlag = AValue;
+  }
+  ~TFlagGuard() {
+    if (!FWatched || FOwner.Alive()) FFlag = FOld;
+  }
   TFlagGuard(const TFlagGuard&) = delete;
   TFlagGuard& operator=(const TFlagGuard&) = delete;
 
  private:
   bool& FFlag;
   bool FOld;
+  bool FWatched;
+  TWeakLink FOwner;
 };
 
 // The data set's controls stay disabled for the step.

@@ -472,7 +472,7 @@ bool TcxDBDataProvider::CanInitEditing(Integer ARecordIndex) {
 
 template <class F>
 void TcxDBDataProvider::OwnOperation(F AOperation) {
-  TFlagGuard guard(FInOwnOperation);
+  TFlagGuard guard(FInOwnOperation, true, this);
   TDataSet* ds = DataSet();
   if (!InEditState(ds)) {
     AOperation();
@@ -486,7 +486,7 @@ void TcxDBDataProvider::OwnOperation(F AOperation) {
   }
   TControlsGuard controls(ds);
   ds->CheckBrowseMode();
-  SmartRefreshWatched();
+  if (!SmartRefreshWatched()) return;
   ResetWatch();
   ResetEditing();
   AOperation();
@@ -805,7 +805,9 @@ void TcxDBDataProvider::DataScrolled(Integer ADistance) {
   } else {
     FCurrentRecordIndex += ADistance;
   }
+  TWeakLink self(this);
   inherited::DataScrolled(ADistance);
+  if (!self.Alive()) return;
   if (grid) {
     TDataSet* ds = DataSet();
     if (ds && ds->IsSequenced()) c->DataSetPositionChanged();
@@ -870,8 +872,10 @@ void TcxDBDataProvider::DoDataSetChanged() {
     const bool unwatchedChange = FWatchedRecordIndex == kNoEditRecord && FAppendedRecordIndex < 0 &&
                                  IsSmartRefreshActive() && ds->RecordCount() != c->GetRecordCount();
     if (IsSmartRefreshActive() && !unwatchedChange) {
-      SmartRefreshWatched();
+      if (!SmartRefreshWatched()) return;
+      TWeakLink self(this);
       DataScrolled(0);
+      if (!self.Alive()) return;
     } else {
       FReloadMark = false;
       // A frozen provider drops the change (its controller reads nothing while frozen): the
@@ -1011,11 +1015,11 @@ void TcxDBDataProvider::ForgetRecord(Integer ARecordIndex) {
   if (FFocusedBeforeDelete == ARecordIndex) FFocusedBeforeDelete = -1;
 }
 
-void TcxDBDataProvider::SmartRefreshWatched() {
+bool TcxDBDataProvider::SmartRefreshWatched() {
   TcxDBDataController* c = DBDataController();
   if (FWatchedRecordIndex == kNoEditRecord) {
     FReloadMark = false;
-    return;
+    return true;
   }
   // The watched record itself is reconciled, wherever the focus went meanwhile (another
   // controller's cancel moves the data set, and with it this focus, before the change
@@ -1025,8 +1029,12 @@ void TcxDBDataProvider::SmartRefreshWatched() {
   if (r >= c->GetRecordCount()) r = -1;
   {
     TcxDataUpdateBracket bracket(c);
+    // The values read and the key searches may run handlers that free the controller, and
+    // this provider with it: then nothing more is done.
+    TWeakLink controller(c);
     if (r >= 0 && (r == FWatchedRecordIndex || r == FAppendedRecordIndex)) {
       const Variant stored = c->GetRecordId(r);
+      if (!controller.Alive()) return false;
       const Variant current = c->GetDataSetKeyValues();
       TDataSet* ds = DataSet();
       if (!ds || ds->IsEmpty()) {
@@ -1039,10 +1047,14 @@ void TcxDBDataProvider::SmartRefreshWatched() {
       } else {
         std::vector<TField*> keys = c->GetKeyDBFields();
         const bool autoInc = keys.size() == 1 && keys[0]->DataType() == TFieldType::ftAutoInc;
-        if (FWatchedInserting && VarIsNull(stored) && autoInc && c->FindRecordIndexByKey(current) < 0) {
+        const bool newKey = FWatchedInserting && VarIsNull(stored) && autoInc;
+        const bool unlisted = newKey && c->FindRecordIndexByKey(current) < 0;
+        if (!controller.Alive()) return false;
+        if (unlisted) {
           c->RereadRecord(r);
         } else {
           const Integer found = c->FindRecordIndexByKey(stored);
+          if (!controller.Alive()) return false;
           if (found < 0 || found == r) {
             c->DeleteRecord(r);
             r = -1;
@@ -1054,6 +1066,7 @@ void TcxDBDataProvider::SmartRefreshWatched() {
   }
   c->RefreshView();
   FReloadMark = false;
+  return true;
 }
 
 TL_DEFINE_CLASS(TcxDBDataModeController, [](auto& c) {

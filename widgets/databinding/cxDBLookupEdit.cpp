@@ -145,6 +145,8 @@ String TcxCustomDBLookupEditProperties::GetDisplayText(const Variant& AKey) {
   Integer place = 0;
   if (FCache->Find(AKey, place)) return FCache->Items(place).DisplayText;
   String text;
+  // The list data set's handlers may free the editor, and with it these properties.
+  TWeakLink self(this);
   LockDataController();
   try {
     TDataSet* ds = GetListDataSet();
@@ -152,9 +154,10 @@ String TcxCustomDBLookupEditProperties::GetDisplayText(const Variant& AKey) {
     if (ds && ds->Active() && field && KeyFitsFields(AKey, GetKeyFieldNames()))
       text = ds->LookupDisplayText(GetKeyFieldNames(), AKey, field->FieldName());
   } catch (...) {
-    UnlockDataController();
+    if (self.Alive()) UnlockDataController();
     throw;
   }
+  if (!self.Alive()) return {};
   UnlockDataController();
   if (!FCache->Find(AKey, place)) FCache->Insert(place, AKey, text);
   return text;
@@ -171,14 +174,19 @@ Integer TcxCustomDBLookupEditProperties::FindByText(Integer AItemIndex, const St
   TLocateOptions options{TLocateOption::loCaseInsensitive};
   if (APartial) options.Include(TLocateOption::loPartialKey);
   Integer r = -1;
+  // The list data set's handlers and the key search's may free the editor, and with it
+  // these properties and their list: nothing is found then.
+  TWeakLink self(this), list(c);
+  const auto gone = [&] { return !self.Alive() || !list.Alive(); };
   LockDataController();
   try {
-    if (ds->Locate(field->FieldName(), Variant(AText), options))
+    if (ds->Locate(field->FieldName(), Variant(AText), options) && !gone())
       r = c->IsGridMode() ? c->GetFocusedRecordIndex() : c->FindRecordIndexByKey(c->GetDataSetKeyValues());
   } catch (...) {
-    UnlockDataController();
+    if (!gone()) UnlockDataController();
     throw;
   }
+  if (gone()) return -1;
   UnlockDataController();
   return r;
 }
@@ -325,20 +333,29 @@ void TcxCustomDBLookupEditLookupData::SyncGridWithKey() {
   auto* p = dynamic_cast<TcxCustomDBLookupEditProperties*>(LookupProperties());
   TcxDBDataController* c = p ? p->GetDBDataController() : nullptr;
   if (!c) return;
+  // The key search's handlers may free the editor, and with it the properties and the list.
+  TWeakLink list(c), properties(p);
+  const auto unlock = [&] {
+    if (!properties.Alive()) return;
+    p->UnlockDataController();
+    p->UnlockLookupDataChanges();
+  };
   p->LockLookupDataChanges();
   p->LockDataController();
   try {
     const Variant key = GetCurrentKey();
     const bool found = c->KeyField() && !VarIsNull(key) && !VarIsEmpty(key) && c->LocateByKey(key);
+    if (!list.Alive()) {
+      unlock();
+      return;
+    }
     if (!found) c->ChangeFocusedRecordIndex(-1);
     c->SetFocusedSelected(found && c->GetFocusedRowIndex() >= 0);
   } catch (...) {
-    p->UnlockDataController();
-    p->UnlockLookupDataChanges();
+    unlock();
     throw;
   }
-  p->UnlockDataController();
-  p->UnlockLookupDataChanges();
+  unlock();
 }
 
 bool TcxCustomDBLookupEditLookupData::FocusMovesSharedList() {

@@ -10,22 +10,27 @@
 
 namespace {
 
-// Raises a lock for the life of a scope.
+// Raises a lock of Owner for the life of a scope; an owner freed meanwhile (a handler
+// freed the editor) has nothing left to unlock.
 template <class Lock, class Unlock>
 class TScopedLock {
  public:
-  TScopedLock(Lock ALock, Unlock AUnlock) : FUnlock(AUnlock) { ALock(); }
-  ~TScopedLock() { FUnlock(); }
+  TScopedLock(TObject* Owner, Lock ALock, Unlock AUnlock) : FOwner(Owner), FUnlock(AUnlock) { ALock(); }
+  ~TScopedLock() {
+    if (FOwner.Alive()) FUnlock();
+  }
   TScopedLock(const TScopedLock&) = delete;
   TScopedLock& operator=(const TScopedLock&) = delete;
 
  private:
+  TWeakLink FOwner;
   Unlock FUnlock;
 };
 
 // The properties' lookup lock and the data controller's, together, for the lookup data's moves.
 auto LockBoth(TcxCustomLookupEditProperties* P) {
   return TScopedLock(
+      P,
       [P] {
         P->LockLookupDataChanges();
         P->LockDataController();
@@ -144,8 +149,14 @@ Integer TcxCustomLookupEditProperties::FindByText(Integer AItemIndex, const Stri
 }
 
 String TcxCustomLookupEditProperties::GetDisplayText(const Variant& AKey) {
-  if (GetListIndex() < 0 || !GetListDataController()) return {};
-  return GetRecordListText(FindRecordIndexByKey(AKey));
+  TcxCustomDataController* c = GetListDataController();
+  if (GetListIndex() < 0 || !c) return {};
+  // The search may run handlers that free the editor, and with it these properties and
+  // their list: then there is no text to read.
+  TWeakLink self(this), list(c);
+  const Integer record = FindRecordIndexByKey(AKey);
+  if (!self.Alive() || !list.Alive()) return {};
+  return GetRecordListText(record);
 }
 
 void TcxCustomLookupEditProperties::ListDataChanged(TObject*) {
@@ -266,7 +277,9 @@ void TcxCustomLookupEditLookupData::SyncGridWithKey() {
   TcxCustomDataController* c = p ? p->GetListDataController() : nullptr;
   if (!c) return;
   auto lock = LockBoth(p);
+  TWeakLink list(c);
   const Integer record = p->FindRecordIndexByKey(FCurrentKey);
+  if (!list.Alive()) return;  // the search's handlers freed the editor and its list
   c->ChangeFocusedRecordIndex(record);
   c->SetFocusedSelected(record >= 0 && c->GetFocusedRowIndex() >= 0);
 }
@@ -500,7 +513,7 @@ void TcxCustomLookupEditLookupData::DropDown() {
   TcxCustomLookupEditProperties* p = LookupProperties();
   TcxCustomLookupGrid* grid = p ? p->GetLookupGrid() : nullptr;
   if (!grid) return;
-  auto lock = TScopedLock([p] { p->LockDataController(); }, [p] { p->UnlockDataController(); });
+  auto lock = TScopedLock(p, [p] { p->LockDataController(); }, [p] { p->UnlockDataController(); });
   p->SetListEvents(this, true);
   if (FWiredGrid != grid) {
     UnwireGrid();
@@ -608,21 +621,24 @@ void TcxCustomLookupEdit::Initialize() {
 }
 
 void TcxCustomLookupEdit::DropDown() {
+  // Focusing the key's record searches the list, whose handlers may free this editor.
+  TWeakLink self(this);
   if (TcxCustomLookupEditLookupData* data = GetLookupEditData()) {
     // A record chosen by typing is not the edit value until it is posted; the list opens on
     // the record the edit shows.
     if (GetEditModified()) data->SetCurrentKey(data->DisplayTextToKey(GetLookupEditText()));
     else data->SetCurrentKey(EditValue());
   }
-  inherited::DropDown();
+  if (self.Alive()) inherited::DropDown();
 }
 
 void TcxCustomLookupEdit::SynchronizeDisplayValue() {
+  TWeakLink self(this);
   if (TcxCustomLookupEditLookupData* data = GetLookupEditData()) {
     if (HasShownPopup()) data->SetCurrentKey(EditValue());
     else data->ShowKey(EditValue());
   }
-  inherited::SynchronizeDisplayValue();
+  if (self.Alive()) inherited::SynchronizeDisplayValue();
 }
 
 void TcxCustomLookupEdit::PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool) {
