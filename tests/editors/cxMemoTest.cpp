@@ -952,3 +952,22 @@ TEST_F(MemoTest, AChangeHandlerMayFreeTheMemoWhileALineIsAdded) {
     EXPECT_EQ(freer.Calls, 1) << start;
   }
 }
+
+// The limit never cuts a line break in two: a CR without its LF would be no line break at all.
+TEST_F(MemoTest, MaxLengthNeverKeepsHalfALineBreak) {
+  TcxMemo* m = Add();
+  m->GetMemoProperties()->SetMaxLength(3);
+  Type("ab\r");
+  EXPECT_EQ(Text(m), "ab") << "Enter needs two characters of room";
+  EXPECT_EQ(m->GetLines()->Count(), 1);
+  m->SelectAll();
+  Paste(m, "xy\r\nz");
+  EXPECT_EQ(Text(m), "xy");
+  m->SelectAll();
+  Paste(m, "x\r\nyz");
+  EXPECT_EQ(Text(m), "x\r\n");
+  // A CR of its own in the pasted text is kept as it comes.
+  m->SelectAll();
+  Paste(m, "p\rq");
+  EXPECT_EQ(Text(m), "p\rq");
+}

@@ -220,6 +220,31 @@ TEST_F(RadioGroup, ItemsEditedAroundTheCheckedItemKeepItsIndexOrItsValue) {
   EXPECT_TRUE(VarIsNull(group->GetEditValue()));
 }
 
+// The buttons follow the group without being told: disabling it disables them all (the
+// disabled item stays disabled when it is enabled again), and a caption moved to the left
+// side moves every button into the room left for the items.
+TEST_F(RadioGroup, ButtonsFollowTheGroupsEnabledStateAndCaptionSide) {
+  AddItems({"a", "b", "c"});
+  Item(2)->SetEnabled(false);
+  form->Show();
+  Pump();
+  group->SetEnabled(false);
+  Pump();
+  EXPECT_FALSE(group->Buttons(0)->GetEnabled());
+  EXPECT_FALSE(group->Buttons(1)->GetEnabled());
+  group->SetEnabled(true);
+  Pump();
+  EXPECT_TRUE(group->Buttons(0)->GetEnabled());
+  EXPECT_FALSE(group->Buttons(2)->GetEnabled());
+  const TRect top = group->Buttons(0)->GetBoundsRect();
+  group->SetAlignment(TcxCaptionAlignment::alLeftTop);
+  Pump();
+  const auto rects = group->ItemRects();
+  ASSERT_NE(rects[0], top);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(group->Buttons(i)->GetBoundsRect(), rects[size_t(i)]) << i;
+  EXPECT_GT(rects[0].Left, top.Left) << "the caption now stands left of the items";
+}
+
 TEST_F(RadioGroup, ClickArrowsTabAndAccelerator) {
   P()->SetColumns(2);
   AddItems({"a", "b", "c", "d", "e"});  // columns a b c | d e

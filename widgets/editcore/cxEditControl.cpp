@@ -309,7 +309,16 @@ void TcxCustomEdit::InternalSetEditValue(const Variant& AValue, bool) {
   FDisplayIsEditValue = false;
   SynchronizeDisplayValue();
   if (!guard.Alive()) return;
-  EditValueSet(changed);
+  EditValueSet(changed, FIsUserInput);
+}
+
+void TcxCustomEdit::StoreEditValueFromDisplay(const Variant& AValue, bool AEditing) {
+  if (IsEditValueSettingLocked()) return;
+  const bool changed =
+      !GetActiveProperties()->CanCompareEditValue() || !SameVariant(FEditValue, AValue);
+  FEditValue = AValue;
+  FDisplayIsEditValue = false;
+  EditValueSet(changed, AEditing);
 }
 
 void TcxCustomEdit::InternalAppendEditValue(const String& ATail) {
@@ -318,14 +327,14 @@ void TcxCustomEdit::InternalAppendEditValue(const String& ATail) {
   FEditValue.AppendString(ATail);
   AppendDisplayValue(ATail);
   if (!guard.Alive()) return;
-  EditValueSet(!ATail.empty() || !GetActiveProperties()->CanCompareEditValue());
+  EditValueSet(!ATail.empty() || !GetActiveProperties()->CanCompareEditValue(), FIsUserInput);
 }
 
-void TcxCustomEdit::EditValueSet(bool AChanged) {
+void TcxCustomEdit::EditValueSet(bool AChanged, bool AModified) {
   TcxEditLifeGuard guard(this);
   TcxCustomEditProperties* p = GetActiveProperties();
   const bool compares = p->CanCompareEditValue();
-  if (FIsUserInput)
+  if (AModified)
     SetDisplayValueModified(true);
   else
     SetEditModified(false);

@@ -325,10 +325,15 @@ class TcxCustomEdit : public TcxContainer,
     if (self.Alive()) FIsUserInput = old;
   }
   bool IsEditValueSettingLocked() const { return FEditValueSettingLockCount > 0; }
+  // The edit value taken from what the display already shows (the display is not set
+  // again), with the flags and events of a value set: while the user edits (AEditing) the
+  // display counts as modified, else the value as set.
+  void StoreEditValueFromDisplay(const Variant& AValue, bool AEditing);
 
  private:
-  // The modified flags and change events of an edit value just set.
-  void EditValueSet(bool AChanged);
+  // The modified flags and change events of an edit value just set: AModified marks the
+  // display modified (the user's change), else the value counts as set.
+  void EditValueSet(bool AChanged, bool AModified);
   void ClickTimerHandler(TObject*);
   void StopClickTimer();
   void DoFocusChanged();

@@ -456,10 +456,12 @@ Variant TcxCustomTextEdit::GetDisplayValue() { return Variant(EditText()); }
 void TcxCustomTextEdit::SetInternalDisplayValue(const Variant& Value) {
   TcxCustomInnerTextEdit* inner = InnerTextEdit();
   if (!inner) return;
-  // An empty text is no new item: clearing the editor tells nobody.
-  if (ActiveProperties()->GetEditingStyle() == TcxEditEditingStyle::esEdit && UsesLookup()) {
+  // An empty text is no new item: clearing the editor tells nobody. Nor is the text already
+  // shown (the display refreshed), nor one read while loading: no event fires then.
+  if (ActiveProperties()->GetEditingStyle() == TcxEditEditingStyle::esEdit && UsesLookup() &&
+      !InState(TComponentStateItem::csLoading) && !InState(TComponentStateItem::csDestroying)) {
     const String text = VarToStr(Value);
-    if (!text.empty() && !ActiveProperties()->FindLookupText(text)) {
+    if (!text.empty() && text != inner->GetText() && !ActiveProperties()->FindLookupText(text)) {
       TcxEditLifeGuard guard(this);
       DoOnNewLookupDisplayText(text);
       if (!guard.Alive() || !InnerTextEdit()) return;
@@ -563,8 +565,24 @@ bool TcxCustomTextEdit::SetDisplayText(const String& AText) {
   if (const size_t br = text.find_first_of("\r\n"); br != String::npos) text.resize(br);
   Variant v(text);
   if (!ActiveProperties()->IsTextEditValueValid(v, IsFocused())) return false;
+  TcxEditLifeGuard guard(this);
   SetInternalDisplayValue(Variant(text));
+  // A text set rather than typed is the value at once: shown again later, it stays.
+  if (guard.Alive() && InnerTextEdit() && DataBinding()) SynchronizeEditValue();
   return true;
+}
+
+void TcxCustomTextEdit::SynchronizeEditValue() {
+  Variant value;
+  const bool editing = IsUserInput() || DataBinding()->IsEditing();
+  try {
+    PrepareEditValue(GetDisplayValue(), value, IsFocused());
+  } catch (const Exception&) {
+    // A text the kind cannot convert waits, as typed, for the validation to report it.
+    SetDisplayValueModified(true);
+    return;
+  }
+  StoreEditValueFromDisplay(value, editing);
 }
 
 // What the user typed changes the display text; the events fire once, after the view follows.

@@ -170,8 +170,12 @@ class TcxCustomTextEdit : public TcxCustomEdit,
   bool CanAppendEditText(const String& ATail);
   // Whether the inner edit, rather than the view, shows the text of the focused editor.
   bool ShowsTextByInnerEdit() override;
-  // The display text set as if typed; false when the properties refuse it.
+  // The display text set, and the edit value taken from it; false when the properties
+  // refuse it.
   bool SetDisplayText(const String& AText);
+  // The edit value converted from the display text as it stands: the user's change while
+  // the user or the binding edits, else the value as set.
+  virtual void SynchronizeEditValue();
 
   // ---- value bounds ----
   // Runs ValueBoundsHook when a numeric kind with bounds may change the stored value.

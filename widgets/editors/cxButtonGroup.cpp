@@ -307,8 +307,19 @@ void TcxCustomButtonGroup::InitializeViewData(TcxCustomEditViewData* AViewData) 
   if (vd->FocusedIndex < 0 && Focused()) vd->FocusedIndex = GetDownIndex();
 }
 
+bool TcxCustomButtonGroup::ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButton, TShiftState AShift,
+                                                  bool AIsMouseEvent) {
+  TWeakLink self(this);  // a pressed or released button may free the group
+  const bool r = inherited::ProcessViewInfoChanges(P, AButton, AShift, AIsMouseEvent);
+  if (r && self.Alive() && !IsDestroying() && GetProperties() && !InState(TComponentStateItem::csLoading))
+    ArrangeButtons();
+  return r;
+}
+
 void TcxCustomButtonGroup::WndProc(TMessage& Message) {
-  if (Message.Msg == CM_FOCUSCHANGED) {
+  // A focus or enabled change brings the buttons up to date: a disabled group shows every
+  // button disabled, an enabled one each as its item says.
+  if (Message.Msg == CM_FOCUSCHANGED || Message.Msg == CM_ENABLEDCHANGED) {
     TWeakLink self(this);
     inherited::WndProc(Message);
     if (self.Alive() && !IsDestroying() && GetProperties() && !InState(TComponentStateItem::csLoading)) UpdateButtons();

@@ -189,6 +189,10 @@ class TcxCustomButtonGroup : public TcxCustomGroupBox {
   void WndProc(TMessage& Message) override;
   // The item to show down in the view.
   virtual Integer GetDownIndex() const { return -1; }
+  // The room for the items follows the view (a caption moved to another side, say): the
+  // buttons move with it.
+  bool ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButton, TShiftState AShift,
+                              bool AIsMouseEvent) override;
 
 
  private:

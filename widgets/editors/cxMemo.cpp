@@ -690,7 +690,11 @@ void TcxCustomMemo::SetSelText(const String& AText) {
     // The room is what the limit leaves once the selection is gone, wherever the caret is.
     const Integer kept = Integer(InnerMemo()->GetText().size()) - GetSelLength();
     const Integer room = std::max<Integer>(0, limit - kept);
-    if (Integer(insert.size()) > room) insert.resize(size_t(room));
+    if (Integer(insert.size()) > room) {
+      insert.resize(size_t(room));
+      // A line break goes in whole or not at all: its CR alone would be no break.
+      if (!insert.empty() && insert.back() == '\r' && AText[insert.size()] == '\n') insert.pop_back();
+    }
     // Nothing fits: the selection stays rather than being lost to an empty insert.
     if (insert.empty() && !AText.empty()) return;
   }
@@ -800,6 +804,12 @@ void TcxCustomMemo::DoEditKeyDown(Word& Key, TShiftState Shift) {
   }
 }
 
+Integer TcxCustomMemo::LineBreakRoom() {
+  const Integer limit = ActiveMemoProperties()->GetMaxLength();
+  if (limit <= 0 || !InnerMemo()) return 2;
+  return limit - (Integer(InnerMemo()->GetText().size()) - GetSelLength());
+}
+
 void TcxCustomMemo::DoEditKeyPress(Char& Key) {
   const TShiftState shift = KeyboardStateToShiftState();
   // Ctrl+Enter arrives as a line feed: it breaks the line like Enter.
@@ -811,6 +821,8 @@ void TcxCustomMemo::DoEditKeyPress(Char& Key) {
   // Typed by the platform edit as they stand, once editing may start.
   if (Key == Char(13) || Key == Char(9)) {
     if (!DoEditing()) Key = 0;
+    // A line break is two characters: with room for one only, the limit keeps the text whole.
+    else if (Key == Char(13) && LineBreakRoom() < 2) Key = 0;
     return;
   }
   inherited::DoEditKeyPress(Key);

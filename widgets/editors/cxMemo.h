@@ -215,6 +215,9 @@ class TcxCustomMemo : public TcxCustomTextEdit {
   // lines when WantReturns is set and Ctrl+Enter then goes to the host, and the other way
   // round without WantReturns. Stand-alone it is WantsKey.
   bool IsEnterTyped(TShiftState Shift);
+  // Characters MaxLength leaves for what replaces the selection; 2 (enough for a line
+  // break) without a limit.
+  Integer LineBreakRoom();
   // The library bars over the inner memo's own, in step with it.
   void UpdateScrollBars() override;
 
