@@ -25,23 +25,32 @@ class TDataSetFreer : public TObject {
   }
 };
 
-TEST_F(DBDataTest, ADataSetFreedByItsHandlerWhileAControllerReadsItLeavesTheControllerEmpty) {
+class DBDataFreedDataSet : public DBDataTest {
+ protected:
+  // Eight records, with a calculated field; OnCalcFields or OnFilterRecord (filtering) set to
+  // AFreer, which is not armed yet.
+  void MakeOpenSet(bool ACalc, TDataSetFreer& AFreer) {
+    MakeDataSet({{"ID", TFieldType::ftInteger}, {"NAME", TFieldType::ftString, 20}});
+    AddTestField<TIntegerField>(Owner.get(), DS, "ID");
+    AddTestField<TStringField>(Owner.get(), DS, "NAME")->SetSize(20);
+    AddTestField<TStringField>(Owner.get(), DS, "CALC")->SetFieldKind(TFieldKind::fkCalculated);
+    for (Integer i = 1; i <= 8; ++i) DS->AddRecord({i, "n" + IntToStr(i)});
+    if (ACalc) {
+      DS->OnCalcFields = {&AFreer, &TDataSetFreer::Calc};
+    } else {
+      DS->OnFilterRecord = {&AFreer, &TDataSetFreer::Filter};
+      DS->SetFiltered(true);
+    }
+    DS->Open();
+  }
+};
+
+TEST_F(DBDataFreedDataSet, FreedWhileAControllerReadsItTheControllerIsLeftEmpty) {
   for (bool calc : {false, true}) {
     for (bool grid : {false, true}) {
       const std::string what = std::string(calc ? "calc" : "filter") + (grid ? " grid" : " loaded");
-      MakeDataSet({{"ID", TFieldType::ftInteger}, {"NAME", TFieldType::ftString, 20}});
-      AddTestField<TIntegerField>(Owner.get(), DS, "ID");
-      AddTestField<TStringField>(Owner.get(), DS, "NAME")->SetSize(20);
-      AddTestField<TStringField>(Owner.get(), DS, "CALC")->SetFieldKind(TFieldKind::fkCalculated);
-      for (Integer i = 1; i <= 8; ++i) DS->AddRecord({i, "n" + IntToStr(i)});
       TDataSetFreer freer;
-      if (calc) {
-        DS->OnCalcFields = {&freer, &TDataSetFreer::Calc};
-      } else {
-        DS->OnFilterRecord = {&freer, &TDataSetFreer::Filter};
-        DS->SetFiltered(true);
-      }
-      DS->Open();
+      MakeOpenSet(calc, freer);
       C.reset(New<TcxDBDataController>(nullptr));
       AddItems(C.get(), {"ID", "NAME", "CALC"});
       C->SetKeyFieldNames("ID");
@@ -65,6 +74,33 @@ TEST_F(DBDataTest, ADataSetFreedByItsHandlerWhileAControllerReadsItLeavesTheCont
       EXPECT_EQ(C->GetRecordCount(), 2) << what;
       C.reset();
     }
+  }
+}
+
+// Selecting every row, and visiting every row, in grid mode walk the data set itself.
+TEST_F(DBDataFreedDataSet, FreedWhileSelectingOrVisitingEveryRowTheWalkEnds) {
+  for (int run = 0; run < 4; ++run) {
+    const bool calc = run % 2 == 1, visiting = run >= 2;
+    TDataSetFreer freer;
+    MakeOpenSet(calc, freer);
+    MakeController({"ID", "NAME", "CALC"}, "ID");
+    C->DataModeController()->SetGridMode(true);
+    C->DataModeController()->SetGridModeBufferCount(3);
+    C->SetMultiSelect(true);
+    freer.Victim = DS;
+    freer.Countdown = 5;
+    TWeakLink link(DS);
+    int visited = 0;
+    if (visiting)
+      C->ForEachRow(false, [&](Integer, const TcxRowInfo&) { ++visited; });
+    else
+      C->SelectAll();
+    EXPECT_FALSE(link.Alive()) << run;
+    EXPECT_EQ(freer.Runs, 1) << run;
+    EXPECT_LT(visited, 8) << run;
+    EXPECT_EQ(C->GetRecordCount(), 0) << run;
+    EXPECT_EQ(C->GetSelectedCount(), 0) << run;
+    C.reset();
   }
 }
 

@@ -140,3 +140,48 @@ TEST_F(TextEditDisplayText, ATextNewToTheItemsIsNotAnnouncedWhileLoading) {
 }
 
 }  // namespace
+
+namespace {
+
+// A text the user may not edit (no cursor) is still copied whole, the selection the copy
+// makes being the inner edit's even where the editor reports none.
+TEST_F(TextEditDisplayText, ATextWithoutACursorIsCopiedWhole) {
+  TcxTextEdit* e = AddText(10);
+  auto* p = static_cast<TcxTextEditProperties*>(e->GetProperties());
+  p->SetHideCursor(true);
+  e->SetEditValue(Variant("abc"));
+  Clipboard->SetAsText("old");
+  e->CopyToClipboard();
+  EXPECT_EQ(Clipboard->GetAsText(), "abc");
+  EXPECT_EQ(e->GetSelLength(), 0);
+  // The copy message of the editor's window does the same.
+  Clipboard->SetAsText("old");
+  SendMessageA(e->GetHandle(), WM_COPY, 0, 0);
+  EXPECT_EQ(Clipboard->GetAsText(), "abc");
+  // An empty text leaves the clipboard as it was.
+  e->SetEditValue(Variant(""));
+  e->CopyToClipboard();
+  EXPECT_EQ(Clipboard->GetAsText(), "abc");
+}
+
+// Without a cursor the whole text is the selection a replacement from code takes.
+TEST_F(TextEditDisplayText, ATextWithoutACursorIsReplacedWhole) {
+  TcxTextEdit* e = AddText(10);
+  auto* p = static_cast<TcxTextEditProperties*>(e->GetProperties());
+  p->SetHideCursor(true);
+  e->SetEditValue(Variant("abc"));
+  e->SetSelText("X");
+  EXPECT_EQ(Text(e), "X");
+  EXPECT_EQ(VarToStr(e->EditValue()), "X");
+  Clipboard->SetAsText("pasted");
+  e->PasteFromClipboard();
+  EXPECT_EQ(Text(e), "pasted");
+  // The user may not change it at all.
+  e->SetFocus();
+  Pump();
+  SendMessageA(e->InnerTextEdit()->GetHandle(), WM_CLEAR, 0, 0);
+  SendMessageA(e->InnerTextEdit()->GetHandle(), WM_PASTE, 0, 0);
+  EXPECT_EQ(Text(e), "pasted");
+}
+
+}  // namespace

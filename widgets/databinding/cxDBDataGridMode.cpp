@@ -475,12 +475,16 @@ void TcxDBDataController::ForEachRow(bool ASelectedOnly, const TcxDBDataRowProc&
     // A copy: AProc may change the selection.
     std::vector<TBookmarkStr> bookmarks;
     for (Integer i = 0; i < DBSelection()->BookmarkCount(); ++i) bookmarks.push_back(DBSelection()->Bookmarks(i));
+    TWeakLink alive(ds);
     for (const TBookmarkStr& b : bookmarks) {
       if (!DBProvider()->IsBookmarkValid(b)) continue;
       ds->GotoBookmark(b);
+      if (!alive.Alive()) return;
       visit();
     }
     return;
   }
-  for (ds->First(); !ds->Eof(); ds->Next()) visit();
+  // The data set's handlers may free it on the way: the walk ends there.
+  TWeakLink alive(ds);
+  for (ds->First(); alive.Alive() && !ds->Eof(); ds->Next()) visit();
 }

@@ -147,10 +147,12 @@ void TcxDBDataSelection::SelectAll() {
   TcxDBDataProvider* p = c->DBProvider();
   TDataSet* ds = p->DataSet();
   if (!ds || !ds->Active()) return;
+  // The data set's handlers may free it on the way: the walk ends there.
+  TWeakLink alive(ds);
   Walk([&] {
     ds->First();
     InternalClear();
-    for (; !ds->Eof(); ds->Next())
+    for (; alive.Alive() && !ds->Eof(); ds->Next())
       if (CanSelectCurrent()) FBookmarks.push_back(ds->Bookmark());
   });
 }

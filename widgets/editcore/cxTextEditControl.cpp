@@ -1020,10 +1020,14 @@ bool TcxCustomTextEdit::CanChangeSelText(const String& AText, String& ANewText, 
   TcxCustomTextEditProperties* p = ActiveProperties();
   const TcxEditEditingStyle style = p->GetEditingStyle();
   if (IsUserInput() && style == TcxEditEditingStyle::esNoEdit) return false;
+  TcxCustomInnerTextEdit* inner = InnerTextEdit();
+  if (!inner) return false;
   if (style == TcxEditEditingStyle::esFixedList || style == TcxEditEditingStyle::esNoEdit) SelectAll();
   const String text = EditText();
-  const Integer start = std::min<Integer>(GetSelStart(), Integer(text.size()));
-  const Integer end = std::min<Integer>(start + GetSelLength(), Integer(text.size()));
+  // The inner edit's own selection: without a cursor the editor reports none, yet the whole
+  // text, just selected, is what the new text replaces.
+  const Integer start = std::clamp<Integer>(inner->GetSelStart(), 0, Integer(text.size()));
+  const Integer end = std::clamp<Integer>(start + inner->GetSelLength(), start, Integer(text.size()));
   const Integer limit = p->GetMaxLength();
   if (IsUserInput() && style == TcxEditEditingStyle::esEdit && limit >= 1) {
     String head = text.substr(0, size_t(start)) + AText;
@@ -1052,7 +1056,8 @@ void TcxCustomTextEdit::CopyToClipboard() {
   const TcxEditEditingStyle s = ActiveProperties()->GetEditingStyle();
   if (s == TcxEditEditingStyle::esFixedList || s == TcxEditEditingStyle::esNoEdit) SelectAll();
   TcxCustomInnerTextEdit* inner = InnerTextEdit();
-  if (inner && GetSelLength() > 0) inner->CopyToClipboard();
+  // The inner edit's own selection: a list or a text without a cursor reports none.
+  if (inner && inner->GetSelLength() > 0) inner->CopyToClipboard();
 }
 
 void TcxCustomTextEdit::CutToClipboard() {
