@@ -82,6 +82,12 @@ TEST_F(FilterOperators, WideTextsOutsideTheCodePage) {
   EXPECT_FALSE(Passes(K::foInList, omega, VarArrayOf({delta})));
   EXPECT_TRUE(Passes(K::foInList, omega, VarArrayOf({delta, omega})));
   EXPECT_TRUE(Passes(K::foNotInList, delta, VarArrayOf({omega})));
+  // Ignoring case keeps them apart too, and still folds the letters the code page holds.
+  c_->SetOptions({O::fcoCaseInsensitive});
+  EXPECT_FALSE(Passes(K::foEqual, omega, delta));
+  EXPECT_FALSE(Passes(K::foInList, omega, VarArrayOf({delta})));
+  EXPECT_TRUE(Passes(K::foEqual, WideString(u"\u00E9t\u00E9"), "\xC9T\xC9"));
+  EXPECT_TRUE(Passes(K::foEqual, WideString(u"\u03A9x"), WideString(u"\u03A9X")));
 }
 
 TEST_F(FilterOperators, NullOnEitherSide) {

@@ -181,15 +181,22 @@ TEST_F(HyperLinkEdit, AHandlerOrARefusedAddressOpensNothing) {
   EXPECT_EQ(counter.Count, 1);
   e->GetLinkProperties()->OnStartClick = {};
 
-  // A leading "-" would reach the opener as an option; control characters are refused too.
+  // A leading "-" would reach the opener as an option.
   e->GetLinkProperties()->SetPrefix("");
   e->SetEditValue(Variant(String("-x.org")));
   EXPECT_THROW(e->StartLink(), Exception);
-  // The prefix is not filtered as typed text is.
-  e->GetLinkProperties()->SetPrefix("http://\x01");
-  e->SetEditValue(Variant(String("j.org")));
-  EXPECT_THROW(e->StartLink(), Exception);
   EXPECT_EQ(Opened(), V{});
+}
+
+// Line breaks, tabs and other control characters inside the address are no danger to an
+// opener that takes it as one argument: it gets them as they are.
+TEST_F(HyperLinkEdit, ControlCharactersInsideTheAddressReachTheOpenerVerbatim) {
+  TcxHyperLinkEdit* e = Add("k.org/a\nb\tc", false);
+  e->StartLink();
+  e->GetLinkProperties()->SetPrefix("http://\x01");
+  e->SetEditValue(Variant(String("m.org")));
+  e->StartLink();
+  EXPECT_EQ(Opened(), V({"http://k.org/a\nb\tc", "http://\x01m.org"}));
 }
 
 TEST_F(HyperLinkEdit, PropertiesAreRegisteredAndCopied) {

@@ -201,6 +201,37 @@ TEST_F(SpinValue, FloatsTurnRoundAsWholeNumbersDoAndStayInTheRange) {
   EXPECT_EQ(Spin(Variant(0.25), B::sebBackward), "0");
 }
 
+// Decimal steps land on the decimals the user sees: three steps of 0.1 up and three down come
+// back to 0, not to the binary rest 2.8E-17 that would show as such in the text.
+TEST_F(SpinValue, DecimalStepsStayOnTheirDecimals) {
+  p->SetIncrement(0.1);
+  Variant v(0.0);
+  for (B b : {B::sebForward, B::sebForward, B::sebForward}) ASSERT_TRUE(p->CalculateSpinValue(v, b, v));
+  EXPECT_EQ(v.AsDouble(), 0.3);
+  for (B b : {B::sebBackward, B::sebBackward, B::sebBackward}) ASSERT_TRUE(p->CalculateSpinValue(v, b, v));
+  EXPECT_EQ(v.AsDouble(), 0.0);
+  EXPECT_EQ(VarToStr(v), "0");
+  // Up to 1 in ten steps, then the bound of 0..1 is met exactly and the next step is none.
+  p->SetMinMaxValues(0, 1);
+  v = Variant(0.0);
+  for (int i = 0; i < 10; ++i) ASSERT_TRUE(p->CalculateSpinValue(v, B::sebForward, v));
+  EXPECT_EQ(v.AsDouble(), 1.0);
+  // Steps that are no short decimal keep their own fine grain.
+  p->SetMinMaxValues(0, 0);
+  p->SetIncrement(1.0 / 3.0);
+  v = Variant(0.0);
+  ASSERT_TRUE(p->CalculateSpinValue(v, B::sebForward, v));
+  EXPECT_EQ(v.AsDouble(), 1.0 / 3.0);
+  p->SetIncrement(1e-20);
+  v = Variant(2e-20);
+  ASSERT_TRUE(p->CalculateSpinValue(v, B::sebForward, v));
+  EXPECT_EQ(v.AsDouble(), 3e-20);
+  p->SetIncrement(0.25);
+  v = Variant(1e15);
+  ASSERT_TRUE(p->CalculateSpinValue(v, B::sebBackward, v));
+  EXPECT_EQ(v.AsDouble(), 999999999999999.75);
+}
+
 TEST_F(SpinValue, EditValuesAreNumbersOfTheTypeOrRefused) {
   p->SetValueType(VT::vtInt);
   struct Case {

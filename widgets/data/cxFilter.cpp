@@ -2,6 +2,7 @@
 #include "widgets/data/cxFilter.h"
 
 #include "classlib/core/SysUtils.h"
+#include "platform/kernel/CodePage.h"
 #include "platform/kernel/Units.h"
 #include "widgets/data/cxFilterConsts.h"
 #include "widgets/foundation/cxVariants.h"
@@ -61,6 +62,18 @@ bool ValuesDiffer(const Variant& A, const Variant& B) {
   } catch (const Exception&) {
     return true;
   }
+}
+
+// A wide text upper-cased as the code page's case table does, and kept wide: read through
+// the code page, characters it lacks would all become '?' and match one another.
+// Characters outside the code page keep their case.
+WideString UpperCaseInCodePage(const WideString& AText) {
+  WideString r = AText;
+  for (char16_t& c : r) {
+    const int b = CpFromUnicode(c);
+    if (b >= 0) c = CpToUnicode(CpUpper(Byte(b)));
+  }
+  return r;
 }
 
 }  // namespace
@@ -404,6 +417,8 @@ void TcxFilterCriteria::PrepareValue(const Variant& AValue, Variant& AResult) {
     AResult = VarArrayOf(elements);
   } else if (VarType(AValue) == varCurrency)
     AResult = AValue.AsDouble();
+  else if (VarType(AValue) == varOleStr && FOptions.Contains(TcxFilterCriteriaOption::fcoCaseInsensitive))
+    AResult = UpperCaseInCodePage(AValue.AsWideString());
   else if (VarIsStr(AValue) && FOptions.Contains(TcxFilterCriteriaOption::fcoCaseInsensitive))
     AResult = AnsiUpperCase(AValue.AsString());
   else

@@ -5,6 +5,9 @@
 #include "widgets/foundation/cxVariants.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -72,6 +75,40 @@ bool IsDecimalInteger(const String& S) {
   for (; i < S.size(); ++i)
     if (S[i] < '0' || S[i] > '9') return false;
   return true;
+}
+
+// Decimal places of the shortest decimal text that reads back as D; -1 when it has more than
+// 22 (past the powers of ten a double holds exactly).
+int DecimalPlaces(double D) {
+  if (D == 0.0 || !std::isfinite(D)) return 0;
+  char buf[40];
+  for (int precision = 1; precision <= 17; ++precision) {
+    std::snprintf(buf, sizeof buf, "%.*e", precision - 1, D);
+    if (std::strtod(buf, nullptr) != D) continue;
+    const char* e = std::strchr(buf, 'e');
+    const char* point = std::strchr(buf, '.');
+    if (!e) return -1;
+    // Digits after the point of the mantissa, trailing zeros left out.
+    int digits = point && point < e ? int(e - point - 1) : 0;
+    while (digits > 0 && point[digits] == '0') --digits;
+    const int places = std::max(0, digits - std::atoi(e + 1));
+    return places <= 22 ? places : -1;
+  }
+  return -1;
+}
+
+// V + AInc on the decimals of the two: binary fractions such as 0.1 would otherwise leave
+// rests that add up step by step (0.1 three times up and down gives 2.8E-17, not 0).
+double AddOnDecimals(double V, double AInc) {
+  const double r = V + AInc;
+  const int vPlaces = DecimalPlaces(V), incPlaces = DecimalPlaces(AInc);
+  if (vPlaces < 0 || incPlaces < 0 || !std::isfinite(r)) return r;
+  const int places = std::max(vPlaces, incPlaces);
+  const double scale = std::pow(10.0, places);
+  const double scaled = r * scale;
+  // Beyond 2^53 whole numbers are no longer all held: the sum stays as it is.
+  if (!(std::fabs(scaled) < 9007199254740992.0)) return r;
+  return std::nearbyint(scaled) / scale;
 }
 
 bool IsForward(TcxSpinEditButton AButton) {
@@ -385,7 +422,7 @@ bool TcxCustomSpinEditProperties::CalculateSpinValue(const Variant& AValue, TcxS
     // One turn of the circle is Max - Min + 1, as for whole numbers: 0..9 steps from 9 to 0.
     const double period = mx - mn + 1;
     if (lo <= inc && inc <= hi) {
-      r = v + inc;
+      r = AddOnDecimals(v, inc);
     } else if (kind == TcxSpinBoundsCheckingKind::bckDoNotExceed) {
       return false;
     } else if (kind == TcxSpinBoundsCheckingKind::bckExtendToBound || !std::isfinite(period)) {
