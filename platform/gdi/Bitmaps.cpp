@@ -218,7 +218,7 @@ HBRUSH CreateHatchBrush(int hatch, COLORREF color) {
   if (hatch < HS_HORIZONTAL || hatch > HS_DIAGCROSS) return nullptr;
   auto b = std::make_shared<BrushObject>();
   b->Style = BS_HATCHED;
-  b->Color = color & 0xFFFFFF;
+  b->Color = StoredColor(color);
   b->Hatch = ULONG_PTR(hatch);
   return static_cast<HBRUSH>(GdiAlloc(b));
 }

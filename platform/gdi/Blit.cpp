@@ -18,8 +18,8 @@ SourceConversion conversionFor(DeviceContext& dst, DeviceContext& src) {
   const bool dm = dst.TargetIsMono(), sm = src.TargetIsMono();
   if (sm && !dm) {
     c.kind = SourceConversion::MonoToColor;
-    c.fg = PixelFromColor(dst.State.TextColor);
-    c.bg = PixelFromColor(dst.State.BkColor);
+    c.fg = dst.TargetPixel(dst.State.TextColor);
+    c.bg = dst.TargetPixel(dst.State.BkColor);
   } else if (!sm && dm) {
     c.kind = SourceConversion::ColorToMono;
     c.bkKey = PixelFromColor(src.State.BkColor);

@@ -85,7 +85,15 @@ Pixel MonoFromColor(COLORREF c) {
   return GetRValue(c) + GetGValue(c) + GetBValue(c) > 382 ? 0xFFFFFF : 0;
 }
 
+COLORREF DeviceContext::ResolvedColor(COLORREF c) const {
+  if ((c >> 24) != 1) return c & 0xFFFFFF;
+  const GdiObject* pal = State.Palette.Object.get();
+  if (!pal) pal = GdiLookup(GetStockObject(DEFAULT_PALETTE));
+  return pal ? static_cast<const PaletteObject*>(pal)->ColorAt(WORD(c)) : 0;
+}
+
 Pixel DeviceContext::TargetPixel(COLORREF c) {
+  c = ResolvedColor(c);
   return TargetIsMono() ? MonoFromColor(c) : PixelFromColor(c);
 }
 
@@ -216,6 +224,7 @@ HGDIOBJ GetCurrentObject(HDC dc, UINT type) {
     case OBJ_BRUSH: return d->State.Brush.Handle;
     case OBJ_FONT: return d->State.Font.Handle;
     case OBJ_BITMAP: return d->IsMemory ? d->State.Bitmap.Handle : nullptr;
+    case OBJ_PAL: return d->State.Palette.Handle ? d->State.Palette.Handle : GetStockObject(DEFAULT_PALETTE);
     default: return nullptr;
   }
 }
@@ -320,7 +329,8 @@ BOOL GetBrushOrgEx(HDC dc, LPPOINT pt) {
 
 COLORREF GetNearestColor(HDC dc, COLORREF c) {
   TL_DC_OR(CLR_INVALID);
-  return d->TargetIsMono() ? ColorFromPixel(MonoFromColor(c)) : (c & 0xFFFFFF);
+  c = d->ResolvedColor(c);
+  return d->TargetIsMono() ? ColorFromPixel(MonoFromColor(c)) : c;
 }
 
 int GetDeviceCaps(HDC dc, int index) {

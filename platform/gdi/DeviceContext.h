@@ -21,6 +21,7 @@ struct SelectedObject {
 struct DcState {
   TPoint WindowOrg{0, 0}, ViewportOrg{0, 0};
   SelectedObject Pen, Brush, Font, Bitmap;
+  SelectedObject Palette;                // empty: the default palette
   COLORREF TextColor = 0;                // black
   COLORREF BkColor = 0xFFFFFF;           // white
   int BkMode = 2;                        // OPAQUE
@@ -84,8 +85,10 @@ class DeviceContext {
   const Region& EffectiveClip();
   void ClipChanged() { clipValid_ = false; }
 
-  // Colour as stored on the target: monochrome targets get black or white.
+  // Colour as stored on the target: monochrome targets get black or white; a PALETTEINDEX
+  // colour is looked up in the selected palette.
   Pixel TargetPixel(COLORREF c);
+  COLORREF ResolvedColor(COLORREF c) const;
   // Fills a device rectangle with a solid pixel under the clip (no raster op).
   void FillDeviceRect(const TRect& r, Pixel p);
   // Blends an 8-bit coverage mask (`mask[y * maskStride + x]`, 255 = opaque) of size w x h in

@@ -1,6 +1,8 @@
 // Enhanced metafiles: records of a 32-bit type and a 32-bit size (a multiple of four), the
 // first one the header with the picture's frame in hundredths of a millimetre and the size
 // of the device it was made on.
+#include "platform/gdi/Curves.h"
+#include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/MetafilePlayer.h"
 #include "platform/gdi/Text.h"
 
@@ -76,7 +78,13 @@ enum : uint32_t {
   kExtCreateFontIndirectW = 82, kExtTextOutA = 83, kExtTextOutW = 84, kPolyBezier16 = 85,
   kPolygon16 = 86, kPolyline16 = 87, kPolyBezierTo16 = 88, kPolylineTo16 = 89, kPolyPolyline16 = 90,
   kPolyPolygon16 = 91, kCreateMonoBrush = 93, kCreateDibPatternBrushPt = 94, kExtCreatePen = 95,
+  kAngleArc = 41, kSelectPalette = 48, kSetPaletteEntries = 50, kResizePalette = 51, kRealizePalette = 52,
+  kArcTo = 55, kPolyDraw = 56, kFillRgn = 71, kFrameRgn = 72, kInvertRgn = 73, kPaintRgn = 74, kMaskBlt = 78,
+  kPlgBlt = 79, kPolyDraw16 = 92, kPolyTextOutA = 96, kPolyTextOutW = 97,
 };
+// EMF+ records travel in comment records (type 70), which this player skips as it skips
+// every comment: a dual metafile draws through the plain records that follow them, and a
+// metafile of EMF+ records alone draws nothing.
 
 constexpr uint32_t kStockObject = 0x80000000u;
 
@@ -153,12 +161,13 @@ void PlayPoly(Player& pl, uint32_t type, const Rec& r) {
   }
 }
 
-void PlayText(Player& pl, uint32_t type, const Rec& r) {
-  // The text record: bounds, graphics mode and scales, then the text's own block at 28.
-  const POINT at = pl.Pt(r.S(28), r.S(32));
-  const uint32_t count = std::min<uint32_t>(r.U(36), 1u << 20), options = r.U(44);
-  const uint32_t offString = r.U(40), offDx = r.U(64);
-  const size_t charSize = type == kExtTextOutW ? 2 : 1;
+// A text block (its reference point, count, string offset, options, rectangle and spacing
+// offset) at `off` of the record; the offsets in it count from the record's start.
+void PlayText(Player& pl, bool wide, const Rec& r, size_t off) {
+  const POINT at = pl.Pt(r.S(off), r.S(off + 4));
+  const uint32_t count = std::min<uint32_t>(r.U(off + 8), 1u << 20), options = r.U(off + 16);
+  const uint32_t offString = r.U(off + 12), offDx = r.U(off + 36);
+  const size_t charSize = wide ? 2 : 1;
   const uint8_t* chars = r.Part(offString, uint32_t(count * charSize));
   if (!chars) return;
   std::string text(count, '?');
@@ -172,9 +181,15 @@ void PlayText(Player& pl, uint32_t type, const Rec& r) {
     for (size_t i = 0; i < count; ++i) dx.push_back(INT(std::lround(S32(d + 4 * i) * s)));
   }
   const bool hasRect = (options & (ETO_OPAQUE | ETO_CLIPPED)) != 0;
-  const RECT rc = pl.Rect(r.S(48), r.S(52), r.S(56), r.S(60));
+  const RECT rc = pl.Rect(r.S(off + 20), r.S(off + 24), r.S(off + 28), r.S(off + 32));
   ExtTextOutA(pl.Dc(), at.X, at.Y, options & (ETO_OPAQUE | ETO_CLIPPED), hasRect ? &rc : nullptr, text.data(),
               count, dx.empty() ? nullptr : dx.data());
+}
+
+// The strings of a poly-text record, each a text block of 40 bytes after the header.
+void PlayPolyText(Player& pl, bool wide, const Rec& r) {
+  const size_t strings = r.U(28);
+  for (size_t i = 0; i < strings && r.R.Has(8 + 32 + 40 * i, 40); ++i) PlayText(pl, wide, r, 32 + 40 * i);
 }
 
 LOGFONTA FontOfW(const Rec& r) {
@@ -218,37 +233,152 @@ std::vector<uint8_t> DibOf(const Rec& r, uint32_t offBmi, uint32_t cbBmi, uint32
   return dib;
 }
 
+// The rectangles of a region's data (a 32-byte header, then left, top, right, bottom each)
+// at `off` of the record, `cb` bytes long; false when the data are not whole.
+bool RegionRects(const Rec& r, size_t off, uint32_t cb, std::vector<RecordRect>& rects) {
+  const size_t count = r.U(off + 8);
+  if (cb < 32 || r.U(off) != 32 || count > (cb - 32) / 16 || !r.R.Has(8 + off + 32, count * 16)) return false;
+  rects.resize(count);
+  for (size_t i = 0; i < count; ++i) {
+    const size_t at = off + 32 + i * 16;
+    rects[i] = {r.S(at), r.S(at + 4), r.S(at + 8), r.S(at + 12)};
+  }
+  return true;
+}
+
+// A record's object: a slot, or a stock object when the top bit is set.
+HGDIOBJ ObjectOf(const Player& pl, uint32_t index) {
+  return index & kStockObject ? GetStockObject(int(index & ~kStockObject)) : pl.ObjectAt(index);
+}
+
+// The region records: their rectangles are in logical units.
+void PlayRegion(Player& pl, uint32_t type, const Rec& r) {
+  HDC dc = pl.Dc();
+  std::vector<RecordRect> rects;
+  const size_t data = type == kFrameRgn ? 32 : type == kFillRgn ? 24 : 20;
+  if (!RegionRects(r, data, r.U(16), rects)) return;
+  HRGN rgn = pl.MapRegion(rects);
+  switch (type) {
+    case kFillRgn: FillRgn(dc, rgn, static_cast<HBRUSH>(ObjectOf(pl, r.U(20)))); break;
+    case kFrameRgn: {
+      FrameRgn(dc, rgn, static_cast<HBRUSH>(ObjectOf(pl, r.U(20))), pl.FrameSide(r.S(24), true),
+               pl.FrameSide(r.S(28), false));
+      break;
+    }
+    case kInvertRgn: InvertRgn(dc, rgn); break;
+    default: PaintRgn(dc, rgn); break;
+  }
+  DeleteObject(rgn);
+}
+
 // Clip rectangles in the reference device's pixels, taken to the DC's device pixels.
-void PlayClipRegion(Player& pl, const Rec& r, HRGN callerClip) {
+void PlayClipRegion(Player& pl, const Rec& r) {
   HDC dc = pl.Dc();
   const uint32_t cb = r.U(0), mode = r.U(4);
   if (mode < RGN_AND || mode > RGN_COPY) return;
   if (cb == 0) {
-    // No region with RGN_COPY: back to the clip playback started with.
-    if (mode == RGN_COPY) SelectClipRgn(dc, callerClip);
+    pl.SelectClip(nullptr, int(mode));
     return;
   }
-  const size_t count = r.U(8 + 8);
-  if (r.U(8) != 32 || !r.R.Has(8 + 8 + 32, count * 16) || count * 16 + 32 > cb) return;
+  std::vector<RecordRect> rects;
+  if (!RegionRects(r, 8, cb, rects)) return;
   const Mapping& m = pl.Map;
-  HRGN rgn = CreateRectRgn(0, 0, 0, 0);
-  for (size_t i = 0; i < count; ++i) {
-    const size_t at = 8 + 32 + i * 16;
+  std::vector<TRect> device;
+  for (const RecordRect& q : rects) {
     const auto X = [&](int32_t v) { return int(std::lround(std::clamp(v * m.OuterSx + m.OuterDx, -1e7, 1e7))); };
     const auto Y = [&](int32_t v) { return int(std::lround(std::clamp(v * m.OuterSy + m.OuterDy, -1e7, 1e7))); };
-    POINT c[2] = {{X(r.S(at)), Y(r.S(at + 4))}, {X(r.S(at + 8)), Y(r.S(at + 12))}};
+    POINT c[2] = {{X(q.Left), Y(q.Top)}, {X(q.Right), Y(q.Bottom)}};
     LPtoDP(dc, c, 2);
-    HRGN part = CreateRectRgn(std::min(c[0].X, c[1].X), std::min(c[0].Y, c[1].Y), std::max(c[0].X, c[1].X),
-                              std::max(c[0].Y, c[1].Y));
-    CombineRgn(rgn, rgn, part, RGN_OR);
-    DeleteObject(part);
+    device.push_back({std::min(c[0].X, c[1].X), std::min(c[0].Y, c[1].Y), std::max(c[0].X, c[1].X),
+                      std::max(c[0].Y, c[1].Y)});
   }
-  if (mode == RGN_COPY && callerClip) CombineRgn(rgn, rgn, callerClip, RGN_AND);
-  ExtSelectClipRgn(dc, rgn, int(mode));
+  HRGN rgn = static_cast<HRGN>(GdiAlloc(std::make_shared<RegionObject>(Region::FromRects(device))));
+  pl.SelectClip(rgn, int(mode));
   DeleteObject(rgn);
 }
 
-void PlayRecord(Player& pl, uint32_t type, const Rec& r, HRGN callerClip) {
+// Points drawn on from the current position as one stroke, which ends there.
+void StrokeOn(HDC dc, const std::vector<POINT>& pts) {
+  const std::vector<BYTE> types(pts.size(), PT_LINETO);
+  PolyDraw(dc, pts.data(), types.data(), int(pts.size()));
+}
+
+// An arc about its centre of a radius and start and sweep angles in degrees, sampled in
+// logical units so every mapping bends it as it bends the rest of the picture.
+void PlayAngleArc(Player& pl, const Rec& r) {
+  const double cx = r.S(0), cy = r.S(4), radius = r.U(8);
+  const double a1 = F32(r.R, 20) * 3.141592653589793 / 180;
+  const double sweep = std::clamp(double(F32(r.R, 24)), -720.0, 720.0) * 3.141592653589793 / 180;
+  const double device = radius * std::max(std::fabs(pl.ScaleX()), std::fabs(pl.ScaleY()));
+  const int steps = int(std::clamp(std::fabs(sweep) * std::sqrt(std::min(device, 1e12) * 2), 8.0, 1024.0));
+  std::vector<POINT> pts;
+  for (int i = 0; i <= steps; ++i) {
+    const double a = a1 + sweep * i / steps;
+    pts.push_back(pl.Pt(cx + radius * std::cos(a), cy - radius * std::sin(a)));
+  }
+  StrokeOn(pl.Dc(), pts);
+}
+
+// A line from the current position to the arc's start, the arc, and the position at its end.
+void PlayArcTo(Player& pl, const Rec& r) {
+  const RECT box = pl.Rect(r.S(0), r.S(4), r.S(8), r.S(12));
+  POINT p1 = pl.Pt(r.S(16), r.S(20)), p2 = pl.Pt(r.S(24), r.S(28));
+  const bool mirrored = pl.Mirrored();
+  if (mirrored) std::swap(p1, p2);
+  std::vector<POINT> pts = ArcPoints(box, p1, p2);
+  if (mirrored) std::reverse(pts.begin(), pts.end());
+  StrokeOn(pl.Dc(), pts);
+}
+
+// Points and their types: a PolyDraw call. A record whose types are bad draws nothing.
+void PlayPolyDraw(Player& pl, const Rec& r, bool small) {
+  const size_t count = r.U(16), each = small ? 4 : 8;
+  if (count == 0 || count > (r.R.Size() - 8) / (each + 1) || !r.R.Has(8 + 20, count * (each + 1))) return;
+  const std::vector<POINT> pts = PointsOf(pl, r, 20, count, small);
+  const uint8_t* types = r.R.At(8 + 20 + count * each);
+  PolyDraw(pl.Dc(), pts.data(), types, int(count));
+}
+
+// The masked copies: MaskBlt's rectangle with a quaternary rop, PlgBlt's parallelogram.
+void PlayMaskBlt(Player& pl, const Rec& r) {
+  const Player::Dest d = pl.DestOf(r.S(16), r.S(20), r.S(24), r.S(28));
+  const std::vector<uint8_t> dib = DibOf(r, r.U(76), r.U(80), r.U(84), r.U(88));
+  if (dib.empty() && r.U(80)) return;   // a source that cannot be read
+  const std::vector<uint8_t> mask = DibOf(r, r.U(104), r.U(108), r.U(112), r.U(116));
+  pl.DrawMaskedDib(dib.empty() ? nullptr : dib.data(), dib.size(), r.U(72), r.S(36), r.S(40), r.S(24), r.S(28),
+                   mask.empty() ? nullptr : mask.data(), mask.size(), r.S(92), r.S(96), d, r.U(32));
+}
+
+void PlayPlgBlt(Player& pl, const Rec& r) {
+  const std::vector<uint8_t> dib = DibOf(r, r.U(88), r.U(92), r.U(96), r.U(100));
+  if (dib.empty()) return;
+  const POINT pts[3] = {pl.Pt(r.S(16), r.S(20)), pl.Pt(r.S(24), r.S(28)), pl.Pt(r.S(32), r.S(36))};
+  const std::vector<uint8_t> mask = DibOf(r, r.U(116), r.U(120), r.U(124), r.U(128));
+  pl.DrawDibParallelogram(dib.data(), dib.size(), r.U(84), r.S(40), r.S(44), r.S(48), r.S(52),
+                          mask.empty() ? nullptr : mask.data(), mask.size(), r.S(104), r.S(108), pts);
+}
+
+// Palette records; only palettes the metafile made are changed.
+void PlayPalette(Player& pl, uint32_t type, const Rec& r) {
+  switch (type) {
+    case kCreatePalette: {
+      const size_t count = r.R.U16At(8 + 6);
+      pl.SetObject(r.U(0), r.R.Has(8 + 8, count * 4) ? Player::MakePalette(r.R.At(8 + 8), count) : nullptr);
+      break;
+    }
+    case kSelectPalette: pl.SelectPaletteObject(ObjectOf(pl, r.U(0))); break;
+    case kRealizePalette: RealizePalette(pl.Dc()); break;
+    case kResizePalette: pl.ResizeOwned(pl.ObjectAt(r.U(0)), r.U(4)); break;
+    default: {   // SetPaletteEntries
+      const size_t count = r.U(8);
+      if (pl.OwnsObject(pl.ObjectAt(r.U(0))) && count <= 0xFFFF && r.R.Has(8 + 12, count * 4))
+        Player::SetEntries(pl.ObjectAt(r.U(0)), r.U(4), r.R.At(8 + 12), count);
+      break;
+    }
+  }
+}
+
+void PlayRecord(Player& pl, uint32_t type, const Rec& r) {
   HDC dc = pl.Dc();
   Mapping& m = pl.Map;
   switch (type) {
@@ -343,8 +473,17 @@ void PlayRecord(Player& pl, uint32_t type, const Rec& r, HRGN callerClip) {
       pl.SetObject(r.U(0), dib.empty() ? nullptr : pl.MakeDibBrush(dib.data(), dib.size(), r.U(4)));
       break;
     }
-    case kCreateMonoBrush:
-    case kCreatePalette: pl.SetObject(r.U(0), nullptr); break;
+    case kCreateMonoBrush: pl.SetObject(r.U(0), nullptr); break;
+    case kCreatePalette: case kSelectPalette: case kRealizePalette: case kResizePalette: case kSetPaletteEntries:
+      PlayPalette(pl, type, r);
+      break;
+    case kFillRgn: case kFrameRgn: case kInvertRgn: case kPaintRgn: PlayRegion(pl, type, r); break;
+    case kAngleArc: PlayAngleArc(pl, r); break;
+    case kArcTo: PlayArcTo(pl, r); break;
+    case kPolyDraw: case kPolyDraw16: PlayPolyDraw(pl, r, type == kPolyDraw16); break;
+    case kMaskBlt: PlayMaskBlt(pl, r); break;
+    case kPlgBlt: PlayPlgBlt(pl, r); break;
+    case kPolyTextOutA: case kPolyTextOutW: PlayPolyText(pl, type == kPolyTextOutW, r); break;
     case kExtCreateFontIndirectW: {
       const LOGFONTA lf = FontOfW(r);
       pl.SetObject(r.U(0), pl.MakeFont(lf));
@@ -366,9 +505,9 @@ void PlayRecord(Player& pl, uint32_t type, const Rec& r, HRGN callerClip) {
     case kStrokePath: StrokePath(dc); break;
     case kAbortPath: AbortPath(dc); break;
     case kSelectClipPath: SelectClipPath(dc, int(r.U(0))); break;
-    case kExtSelectClipRgn: PlayClipRegion(pl, r, callerClip); break;
+    case kExtSelectClipRgn: PlayClipRegion(pl, r); break;
     case kExtTextOutA:
-    case kExtTextOutW: PlayText(pl, type, r); break;
+    case kExtTextOutW: PlayText(pl, type == kExtTextOutW, r, 28); break;
     case kBitBlt:
     case kStretchBlt: {
       const Player::Dest d = pl.DestOf(r.S(16), r.S(20), r.S(24), r.S(28));
@@ -430,20 +569,13 @@ bool PlayEnhanced(HDC dc, const uint8_t* data, size_t size, const RECT& target) 
   m.OuterSy = (target.Bottom - target.Top) / (fb - ft);
   m.OuterDx = target.Left - fl * m.OuterSx;
   m.OuterDy = target.Top - ft * m.OuterSy;
-  // The clip playback started with: a record that resets the clip goes back to it.
-  HRGN callerClip = CreateRectRgn(0, 0, 0, 0);
-  if (GetClipRgn(dc, callerClip) != 1) {
-    DeleteObject(callerClip);
-    callerClip = nullptr;
-  }
   size_t at = U32(data + 4);   // the records after the header
   while (at < declared) {
     const uint32_t type = U32(data + at), length = U32(data + at + 4);
     if (type == kEmrEof) break;
-    PlayRecord(pl, type, Rec{Params(data + at, length)}, callerClip);
+    PlayRecord(pl, type, Rec{Params(data + at, length)});
     at += length;
   }
-  if (callerClip) DeleteObject(callerClip);
   return true;
 }
 

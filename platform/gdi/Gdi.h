@@ -327,6 +327,18 @@ inline constexpr DWORD BI_BITFIELDS = 3;
 inline constexpr UINT DIB_RGB_COLORS = 0;
 inline constexpr UINT DIB_PAL_COLORS = 1;
 
+// ---- Palettes ---------------------------------------------------------------------------------
+// A colour whose top byte is 1 names an entry of the DC's selected palette (the low word is
+// the index); a top byte of 2 asks for the palette colour nearest to the RGB value, which on
+// this direct-colour device is the RGB value itself.
+constexpr COLORREF PALETTEINDEX(WORD index) { return 0x01000000u | index; }
+constexpr COLORREF PALETTERGB(Byte r, Byte g, Byte b) { return 0x02000000u | RGB(r, g, b); }
+inline constexpr BYTE PC_RESERVED = 0x01;
+inline constexpr BYTE PC_EXPLICIT = 0x02;
+inline constexpr BYTE PC_NOCOLLAPSE = 0x04;
+// The default palette's entries (the stock DEFAULT_PALETTE).
+inline constexpr UINT kDefaultPaletteEntries = 20;
+
 // ---- Structures ---------------------------------------------------------------------------------
 struct LOGPEN {
   UINT lopnStyle;
@@ -380,6 +392,16 @@ struct DIBSECTION {
   DWORD dsBitfields[3];
   void* dshSection;
   DWORD dsOffset;
+};
+
+struct PALETTEENTRY {
+  BYTE peRed, peGreen, peBlue, peFlags;
+};
+
+struct LOGPALETTE {
+  WORD palVersion;   // 0x300
+  WORD palNumEntries;
+  PALETTEENTRY palPalEntry[1];
 };
 
 struct LOGFONTA {
@@ -483,6 +505,18 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom);
 BOOL Ellipse(HDC dc, int left, int top, int right, int bottom);
 BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int width, int height);
 BOOL Pie(HDC dc, int left, int top, int right, int bottom, int xr1, int yr1, int xr2, int yr2);
+// Point types of PolyDraw.
+inline constexpr BYTE PT_CLOSEFIGURE = 0x01;
+inline constexpr BYTE PT_LINETO = 0x02;
+inline constexpr BYTE PT_BEZIERTO = 0x04;
+inline constexpr BYTE PT_MOVETO = 0x06;
+// These three draw on from the current position and leave it at their last point: ArcTo
+// lines to the arc's start and runs counter-clockwise from the first radial to the second;
+// AngleArc lines to the start of its circle arc (a negative sweep runs clockwise); PolyDraw
+// checks every point type first and fails with nothing drawn on a bad one.
+BOOL ArcTo(HDC dc, int left, int top, int right, int bottom, int xr1, int yr1, int xr2, int yr2);
+BOOL AngleArc(HDC dc, int x, int y, DWORD radius, float startAngle, float sweepAngle);
+BOOL PolyDraw(HDC dc, const POINT* pts, const BYTE* types, int count);
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);   // the colour set, or -1 outside the clip
 BOOL SetPixelV(HDC dc, int x, int y, COLORREF color);
 COLORREF GetPixel(HDC dc, int x, int y);                   // CLR_INVALID outside the clip
@@ -518,6 +552,18 @@ BOOL FrameRgn(HDC dc, HRGN rgn, HBRUSH brush, int width, int height);
 BOOL InvertRgn(HDC dc, HRGN rgn);
 BOOL PaintRgn(HDC dc, HRGN rgn);
 
+// ---- Palettes ---------------------------------------------------------------------------------
+// The device has no hardware palette: a palette selected into a DC resolves the PALETTEINDEX
+// colours drawn there (and DIB_PAL_COLORS colour tables); an index past the palette's end
+// takes its first entry. RealizePalette maps nothing into a system palette and answers 0.
+HPALETTE CreatePalette(const LOGPALETTE* lp);   // null for no entries
+HPALETTE SelectPalette(HDC dc, HPALETTE pal, BOOL forceBackground);   // the previous palette
+UINT RealizePalette(HDC dc);                      // GDI_ERROR for a bad DC
+BOOL ResizePalette(HPALETTE pal, UINT entries);   // new entries are black
+UINT SetPaletteEntries(HPALETTE pal, UINT start, UINT count, const PALETTEENTRY* entries);
+// A null `entries` answers the palette's size.
+UINT GetPaletteEntries(HPALETTE pal, UINT start, UINT count, PALETTEENTRY* entries);
+
 // ---- Paths ---------------------------------------------------------------------------------------
 BOOL BeginPath(HDC dc);
 BOOL EndPath(HDC dc);
@@ -545,6 +591,18 @@ BOOL BitBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1, DWO
 BOOL StretchBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1, int cx1, int cy1,
                 DWORD rop);
 BOOL PatBlt(HDC dc, int x, int y, int cx, int cy, DWORD rop);
+// A foreground and a background ternary rop in one value (the background in the top byte).
+constexpr DWORD MAKEROP4(DWORD fore, DWORD back) { return ((back << 8) & 0xFF000000u) | fore; }
+// Where the monochrome mask's pixel is white (1) the foreground rop applies, where black (0)
+// the background one; no mask is a BitBlt with the foreground rop. A colour mask, or one
+// that does not cover the source (the destination when no source is used), fails.
+BOOL MaskBlt(HDC dest, int x, int y, int cx, int cy, HDC src, int x1, int y1, HBITMAP mask, int xMask,
+             int yMask, DWORD rop4);
+// The source rectangle copied onto the parallelogram whose upper-left, upper-right and
+// lower-left corners are pts[0..2]; a monochrome mask (tiled when smaller) keeps the
+// destination where it is black. A colour mask or a flat parallelogram fails.
+BOOL PlgBlt(HDC dest, const POINT* pts, HDC src, int x1, int y1, int w, int h, HBITMAP mask, int xMask,
+            int yMask);
 
 // ---- Bitmaps ----------------------------------------------------------------------------------------
 // 1 bit per pixel gives a monochrome bitmap, any other depth a 32-bit one; initial `bits`

@@ -156,6 +156,7 @@ void buildStock() {
   s[WHITE_PEN] = allocStock(std::make_shared<PenObject>(PS_SOLID, 1, RGB(255, 255, 255)));
   s[BLACK_PEN] = allocStock(std::make_shared<PenObject>(PS_SOLID, 1, RGB(0, 0, 0)));
   s[NULL_PEN] = allocStock(std::make_shared<PenObject>(PS_NULL, 1, RGB(0, 0, 0)));
+  s[DEFAULT_PALETTE] = allocStock(MakeDefaultPalette());
   RegisterStockFonts();
 }
 }  // namespace

@@ -104,11 +104,31 @@ class RegionObject : public GdiObject {
   Region Rgn;
 };
 
+// A logical palette: its entries as RGB colours with their flags.
+class PaletteObject : public GdiObject {
+ public:
+  PaletteObject() : GdiObject(OBJ_PAL) {}
+  int GetObjectData(int size, void* buffer) const override;   // the entry count, a WORD
+  struct Entry {
+    Byte Red, Green, Blue, Flags;
+  };
+  std::vector<Entry> Entries;
+  // The colour a PALETTEINDEX names; an index past the end takes the first entry.
+  COLORREF ColorAt(WORD index) const;
+};
+
+// The stock DEFAULT_PALETTE's object (built once by the stock table).
+std::shared_ptr<GdiObject> MakeDefaultPalette();
+
+// A colour as pens and brushes keep it: the RGB bytes, or a palette index with its flag.
+inline COLORREF StoredColor(COLORREF c) { return (c >> 24) == 1 ? c & 0x0100FFFFu : c & 0x00FFFFFFu; }
+
 // Typed lookups; nullptr when the handle is stale or of another kind.
 inline PenObject* PenFromHandle(HGDIOBJ h) { return GdiLookupAs<PenObject>(h, OBJ_PEN); }
 inline BrushObject* BrushFromHandle(HGDIOBJ h) { return GdiLookupAs<BrushObject>(h, OBJ_BRUSH); }
 inline BitmapObject* BitmapFromHandle(HGDIOBJ h) { return GdiLookupAs<BitmapObject>(h, OBJ_BITMAP); }
 inline RegionObject* RegionFromHandle(HGDIOBJ h) { return GdiLookupAs<RegionObject>(h, OBJ_REGION); }
+inline PaletteObject* PaletteFromHandle(HGDIOBJ h) { return GdiLookupAs<PaletteObject>(h, OBJ_PAL); }
 
 // Stock objects (GetStockObject indices).
 inline constexpr int WHITE_BRUSH = 0;

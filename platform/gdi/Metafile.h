@@ -26,6 +26,8 @@ inline constexpr int kMaxMetafilePenWidth = 1024;
 inline constexpr int kMaxMetafileFontHeight = 2048;
 // Pixels of a pattern brush's bitmap.
 inline constexpr int64_t kMaxMetafilePatternPixels = 256 * 256;
+// Entries a palette may be resized to: a resize costs no bytes of the file, so it is capped.
+inline constexpr size_t kMaxMetafilePaletteEntries = 1024;
 // SaveDC records nest at most this deep; deeper ones are skipped.
 inline constexpr int kMaxMetafileSaveDepth = 256;
 

@@ -1,9 +1,12 @@
 #include "platform/gdi/MetafilePlayer.h"
 
 #include "platform/gdi/Codecs.h"
+#include "platform/gdi/Curves.h"
+#include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Font.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -71,9 +74,28 @@ std::vector<uint8_t> BmpFileOf(const uint8_t* dib, size_t size) {
   return f;
 }
 
-HBITMAP BitmapOfDib(const uint8_t* dib, size_t size, UINT usage, bool& bottomUp) {
-  // Palette indices name entries of a palette the player does not keep.
-  if (usage != DIB_RGB_COLORS) return nullptr;
+// A DIB whose colour table holds 16-bit palette indices, rewritten with the colours they name
+// in `pal` (an index past its end takes the first entry, as drawing does); empty when the
+// DIB has no colour table to resolve.
+std::vector<uint8_t> ResolvedPalColors(const uint8_t* dib, size_t size, const PaletteObject* pal) {
+  if (size < 40 || !pal || pal->Entries.empty()) return {};
+  const uint32_t header = U32(dib);
+  if (header < 40 || header > size) return {};
+  const unsigned bits = U16(dib + 14);
+  const uint32_t used = U32(dib + 32);
+  if (bits > 8 || used > 256) return {};
+  const size_t n = used ? used : size_t(1) << bits;
+  if (n * 2 > size - header) return {};
+  std::vector<uint8_t> out(dib, dib + header);
+  for (size_t i = 0; i < n; ++i) {
+    const COLORREF c = pal->ColorAt(U16(dib + header + 2 * i));
+    out.insert(out.end(), {GetBValue(c), GetGValue(c), GetRValue(c), 0});
+  }
+  out.insert(out.end(), dib + header + n * 2, dib + size);
+  return out;
+}
+
+HBITMAP BitmapOfDib(const uint8_t* dib, size_t size, bool& bottomUp) {
   const std::vector<uint8_t> file = BmpFileOf(dib, size);
   if (file.empty()) return nullptr;
   DecodeResult r = DecodeBmp(file.data(), file.size());
@@ -82,16 +104,106 @@ HBITMAP BitmapOfDib(const uint8_t* dib, size_t size, UINT usage, bool& bottomUp)
   return CreateBitmap(r.Image.Width, r.Image.Height, 1, 32, r.Image.Pixels.data());
 }
 
+// A monochrome bitmap of a mask DIB: its non-black pixels are the mask's ones.
+HBITMAP MonoOfDib(const uint8_t* dib, size_t size) {
+  bool bottomUp = false;
+  HBITMAP color = dib ? BitmapOfDib(dib, size, bottomUp) : nullptr;
+  if (!color) return nullptr;
+  const Surface& from = *BitmapFromHandle(color)->Pixels;
+  HBITMAP mono = CreateBitmap(from.Width(), from.Height(), 1, 1, nullptr);
+  if (mono) {
+    Surface& to = *BitmapFromHandle(mono)->Pixels;
+    for (Integer y = 0; y < from.Height(); ++y)
+      for (Integer x = 0; x < from.Width(); ++x) to.Set(x, y, from.At(x, y) ? kPixelMask : 0);
+  }
+  DeleteObject(color);
+  return mono;
+}
+
+// A memory DC holding `bmp` (which may be null) for as long as it lives.
+class MemoryDc {
+ public:
+  MemoryDc(HDC like, HBITMAP bmp) : dc_(bmp ? CreateCompatibleDC(like) : nullptr) {
+    if (dc_) old_ = SelectObject(dc_, bmp);
+  }
+  ~MemoryDc() {
+    if (!dc_) return;
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+  }
+  MemoryDc(const MemoryDc&) = delete;
+  MemoryDc& operator=(const MemoryDc&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_ = nullptr;
+};
+
+// A masked copy bigger than this many device pixels is not drawn: its stretched source and
+// mask are made whole.
+constexpr int64_t kMaxMaskedPixels = int64_t(1) << 22;
+
 }  // namespace
 
 Player::Player(HDC dc, size_t objectSlots) : dc_(dc), slots_(std::min(objectSlots, kMaxMetafileObjects)) {
   outerLevel_ = SaveDC(dc_);
+  callerClip_ = CreateRectRgn(0, 0, 0, 0);
+  if (GetClipRgn(dc_, callerClip_) != 1) {
+    DeleteObject(callerClip_);
+    callerClip_ = nullptr;
+  }
 }
 
 Player::~Player() {
   if (outerLevel_ > 0) RestoreDC(dc_, outerLevel_);
   for (Slot& s : slots_)
     if (s.Handle) DeleteObject(s.Handle);
+  if (callerClip_) DeleteObject(callerClip_);
+}
+
+HRGN Player::MapRegion(const std::vector<RecordRect>& rects) const {
+  if (Map.M12 == 0 && Map.M21 == 0) {
+    std::vector<TRect> out;
+    out.reserve(rects.size());
+    for (const RecordRect& r : rects) {
+      const RECT m = Rect(r.Left, r.Top, r.Right, r.Bottom);
+      if (m.Left < m.Right && m.Top < m.Bottom) out.push_back({m.Left, m.Top, m.Right, m.Bottom});
+    }
+    return static_cast<HRGN>(GdiAlloc(std::make_shared<RegionObject>(Region::FromRects(out))));
+  }
+  std::vector<std::vector<TPoint>> polys;
+  TRect bounds{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+  for (const RecordRect& r : rects) {
+    std::vector<TPoint> p;
+    for (const auto& c : {std::pair{r.Left, r.Top}, {r.Right, r.Top}, {r.Right, r.Bottom}, {r.Left, r.Bottom}}) {
+      const POINT q = Pt(c.first, c.second);
+      p.push_back({q.X, q.Y});
+      bounds = {std::min(bounds.Left, q.X), std::min(bounds.Top, q.Y), std::max(bounds.Right, q.X),
+                std::max(bounds.Bottom, q.Y)};
+    }
+    polys.push_back(std::move(p));
+  }
+  // Parallelograms spanning more than a region can scan give an empty region.
+  Region rgn = polys.empty() || !Region::ShapeFits(bounds) ? Region() : Region::Polygon(polys, PolyFillMode::Winding);
+  return static_cast<HRGN>(GdiAlloc(std::make_shared<RegionObject>(std::move(rgn))));
+}
+
+void Player::ToDevice(HRGN rgn) const {
+  POINT o{0, 0};
+  LPtoDP(dc_, &o, 1);
+  OffsetRgn(rgn, o.X, o.Y);
+}
+
+void Player::SelectClip(HRGN rgn, int mode) {
+  if (mode < RGN_AND || mode > RGN_COPY) return;
+  if (!rgn) {
+    // No region with RGN_COPY: back to the clip playback started with.
+    if (mode == RGN_COPY) SelectClipRgn(dc_, callerClip_);
+    return;
+  }
+  if (mode == RGN_COPY && callerClip_) CombineRgn(rgn, rgn, callerClip_, RGN_AND);
+  ExtSelectClipRgn(dc_, rgn, mode);
 }
 
 POINT Player::Pt(double x, double y) const {
@@ -117,6 +229,11 @@ double Player::ScaleY() const {
   double sx, sy;
   PageScale(Map, sx, sy);
   return sy * Map.OuterSy * std::hypot(Map.M21, Map.M22);
+}
+
+int Player::FrameSide(double v, bool alongX) const {
+  const double d = std::fabs(v * (alongX ? ScaleX() : ScaleY()));
+  return int(std::clamp(std::lround(std::min(d, 1e9)), 1L, long(kMaxMetafilePenWidth)));
 }
 
 Player::Dest Player::DestOf(double x, double y, double w, double h) const {
@@ -234,22 +351,8 @@ void Player::DrawArc(ArcKind kind, double l, double t, double r, double b, doubl
     Pie(dc_, box.Left, box.Top, box.Right, box.Bottom, p1.X, p1.Y, p2.X, p2.Y);
     return;
   }
-  const double cx = (box.Left + box.Right) / 2.0, cy = (box.Top + box.Bottom) / 2.0;
-  const double rx = (box.Right - box.Left) / 2.0, ry = (box.Bottom - box.Top) / 2.0;
-  if (rx <= 0 || ry <= 0) return;
-  const double a1 = std::atan2(-(p1.Y - cy) / ry, (p1.X - cx) / rx);
-  double a2 = std::atan2(-(p2.Y - cy) / ry, (p2.X - cx) / rx);
-  const double kTwoPi = 6.283185307179586;
-  while (a2 <= a1) a2 += kTwoPi;
-  // Chords of about sqrt(2/r) radians stray a quarter pixel from the curve; the bound keeps
-  // a huge, mostly off-surface arc from costing more than a long poly-line record.
-  const int steps = int(std::clamp((a2 - a1) * std::sqrt(std::max(rx, ry) * 2), 8.0, 1024.0));
-  std::vector<POINT> pts;
-  pts.reserve(size_t(steps) + 1);
-  for (int i = 0; i <= steps; ++i) {
-    const double a = a1 + (a2 - a1) * i / steps;
-    pts.push_back({Clamped(cx + rx * std::cos(a)), Clamped(cy - ry * std::sin(a))});
-  }
+  const std::vector<POINT> pts = ArcPoints(box, p1, p2);
+  if (pts.empty()) return;
   if (kind == ArcKind::Arc) Polyline(dc_, pts.data(), int(pts.size()));
   else Polygon(dc_, pts.data(), int(pts.size()));
 }
@@ -257,7 +360,7 @@ void Player::DrawArc(ArcKind kind, double l, double t, double r, double b, doubl
 void Player::DrawDib(const uint8_t* dib, size_t size, UINT usage, int sx, int sy, int sw, int sh,
                      bool topDownSource, int dx, int dy, int dw, int dh, DWORD rop) {
   bool bottomUp = false;
-  HBITMAP bmp = BitmapOfDib(dib, size, usage, bottomUp);
+  HBITMAP bmp = BitmapOf(dib, size, usage, bottomUp);
   if (!bmp) return;
   BITMAP info{};
   GetObjectA(bmp, sizeof info, &info);
@@ -272,24 +375,100 @@ void Player::DrawDib(const uint8_t* dib, size_t size, UINT usage, int sx, int sy
 }
 
 std::vector<POINT> Player::Flattened(const std::vector<POINT>& b) {
-  std::vector<POINT> out;
-  if (b.empty()) return out;
-  out.push_back(b[0]);
-  constexpr int kSteps = 16;
-  for (size_t i = 0; i + 3 < b.size(); i += 3) {
-    for (int k = 1; k <= kSteps; ++k) {
-      const double t = double(k) / kSteps, u = 1 - t;
-      const double c0 = u * u * u, c1 = 3 * u * u * t, c2 = 3 * u * t * t, c3 = t * t * t;
-      out.push_back({Clamped(c0 * b[i].X + c1 * b[i + 1].X + c2 * b[i + 2].X + c3 * b[i + 3].X),
-                     Clamped(c0 * b[i].Y + c1 * b[i + 1].Y + c2 * b[i + 2].Y + c3 * b[i + 3].Y)});
-    }
+  return FlattenedBezier(b.data(), b.size());
+}
+
+HBITMAP Player::BitmapOf(const uint8_t* dib, size_t size, UINT usage, bool& bottomUp) const {
+  if (usage == DIB_RGB_COLORS) return BitmapOfDib(dib, size, bottomUp);
+  if (usage != DIB_PAL_COLORS) return nullptr;
+  const std::vector<uint8_t> resolved =
+      ResolvedPalColors(dib, size, PaletteFromHandle(GetCurrentObject(dc_, OBJ_PAL)));
+  return resolved.empty() ? nullptr : BitmapOfDib(resolved.data(), resolved.size(), bottomUp);
+}
+
+void Player::DrawMaskedDib(const uint8_t* dib, size_t size, UINT usage, int sx, int sy, int sw, int sh,
+                           const uint8_t* mask, size_t maskSize, int mx, int my, const Dest& d, DWORD rop4) {
+  const DWORD fore = rop4 & 0x00FFFFFFu;
+  HBITMAP monoMask = MonoOfDib(mask, maskSize);
+  if (!monoMask) {
+    if (dib) DrawDib(dib, size, usage, sx, sy, sw, sh, true, d.X, d.Y, d.W, d.H, fore);
+    else PatBlt(dc_, d.X, d.Y, d.W, d.H, fore);
+    return;
   }
-  return out;
+  bool bottomUp = false;
+  HBITMAP source = dib ? BitmapOf(dib, size, usage, bottomUp) : nullptr;
+  const int w = std::abs(d.W), h = std::abs(d.H);
+  if (w > 0 && h > 0 && sw > 0 && sh > 0 && int64_t(w) * h <= kMaxMaskedPixels && (source || !dib)) {
+    // The source and the mask are stretched to the destination's size (mirrored as it is),
+    // then combined pixel for pixel.
+    HBITMAP fitMask = CreateBitmap(w, h, 1, 1, nullptr);
+    HBITMAP fitSource = source ? CreateBitmap(w, h, 1, 32, nullptr) : nullptr;
+    {
+      MemoryDc maskFrom(dc_, monoMask), maskTo(dc_, fitMask), srcFrom(dc_, source), srcTo(dc_, fitSource);
+      const int x0 = d.W < 0 ? w - 1 : 0, y0 = d.H < 0 ? h - 1 : 0, cx = d.W < 0 ? -w : w, cy = d.H < 0 ? -h : h;
+      if (maskTo.Get()) StretchBlt(maskTo.Get(), x0, y0, cx, cy, maskFrom.Get(), mx, my, sw, sh, SRCCOPY);
+      if (srcTo.Get()) StretchBlt(srcTo.Get(), x0, y0, cx, cy, srcFrom.Get(), sx, sy, sw, sh, SRCCOPY);
+      if (fitMask && (!source || srcTo.Get()))
+        MaskBlt(dc_, std::min(d.X, d.X + d.W), std::min(d.Y, d.Y + d.H), w, h, srcTo.Get(), 0, 0, fitMask, 0, 0,
+                rop4);
+    }
+    if (fitMask) DeleteObject(fitMask);
+    if (fitSource) DeleteObject(fitSource);
+  }
+  if (source) DeleteObject(source);
+  DeleteObject(monoMask);
+}
+
+void Player::DrawDibParallelogram(const uint8_t* dib, size_t size, UINT usage, int sx, int sy, int sw, int sh,
+                                  const uint8_t* mask, size_t maskSize, int mx, int my, const POINT* pts) {
+  bool bottomUp = false;
+  HBITMAP source = BitmapOf(dib, size, usage, bottomUp);
+  if (!source) return;
+  HBITMAP monoMask = MonoOfDib(mask, maskSize);
+  {
+    MemoryDc from(dc_, source);
+    if (from.Get()) PlgBlt(dc_, pts, from.Get(), sx, sy, sw, sh, monoMask, mx, my);
+  }
+  if (monoMask) DeleteObject(monoMask);
+  DeleteObject(source);
+}
+
+void Player::SelectPaletteObject(HGDIOBJ pal) {
+  if (!pal) pal = GetStockObject(DEFAULT_PALETTE);
+  if (GetObjectType(pal) == OBJ_PAL) SelectPalette(dc_, static_cast<HPALETTE>(pal), FALSE);
+}
+
+bool Player::OwnsObject(HGDIOBJ h) const {
+  if (!h) return false;
+  for (const Slot& s : slots_)
+    if (s.Handle == h) return true;
+  return false;
+}
+
+HPALETTE Player::MakePalette(const uint8_t* entries, size_t count) {
+  if (!entries || count == 0 || count > 0xFFFF) return nullptr;
+  std::vector<uint8_t> lp(sizeof(LOGPALETTE) + count * sizeof(PALETTEENTRY));
+  auto* pal = reinterpret_cast<LOGPALETTE*>(lp.data());
+  pal->palVersion = 0x300;
+  pal->palNumEntries = WORD(count);
+  std::memcpy(pal->palPalEntry, entries, count * sizeof(PALETTEENTRY));
+  return CreatePalette(pal);
+}
+
+void Player::ResizeOwned(HGDIOBJ pal, size_t entries) const {
+  if (OwnsObject(pal) && entries <= kMaxMetafilePaletteEntries) ResizePalette(static_cast<HPALETTE>(pal), UINT(entries));
+}
+
+void Player::SetEntries(HGDIOBJ pal, size_t start, const uint8_t* entries, size_t count) {
+  if (!entries || count == 0 || start > 0xFFFF) return;
+  std::vector<PALETTEENTRY> e(count);
+  std::memcpy(e.data(), entries, count * sizeof(PALETTEENTRY));
+  SetPaletteEntries(static_cast<HPALETTE>(pal), UINT(start), UINT(count), e.data());
 }
 
 HBRUSH Player::MakeDibBrush(const uint8_t* dib, size_t size, UINT usage) {
   bool bottomUp = false;
-  HBITMAP bmp = BitmapOfDib(dib, size, usage, bottomUp);
+  HBITMAP bmp = BitmapOf(dib, size, usage, bottomUp);
   if (!bmp) return nullptr;
   BITMAP info{};
   GetObjectA(bmp, sizeof info, &info);

@@ -43,6 +43,11 @@ inline void FontBytes(LOGFONTA& lf, const Params& a, size_t off) {
   for (size_t i = 0; i < 8; ++i) *bytes[i] = a.Has(off + i, 1) ? *a.At(off + i) : 0;
 }
 
+// A rectangle of a record, in its coordinates (right and bottom exclusive).
+struct RecordRect {
+  int32_t Left, Top, Right, Bottom;
+};
+
 // The window/viewport mapping the records set; the viewport is in the DC's logical units.
 struct Mapping {
   int Mode = MM_ANISOTROPIC;
@@ -70,6 +75,19 @@ class Player {
   POINT Pt(double x, double y) const;
   // A rectangle's corners mapped and put in order.
   RECT Rect(double l, double t, double r, double b) const;
+  // Rectangles in logical units as one region of the DC's logical coordinates; a rotating or
+  // skewing world transform turns each into its parallelogram. The caller deletes it.
+  HRGN MapRegion(const std::vector<RecordRect>& rects) const;
+  // The clip playback started with (null: none); records that reset the clip go back to it,
+  // and a region a record selects is kept inside it.
+  HRGN CallerClip() const { return callerClip_; }
+  // Selects `rgn` (device pixels, or null with RGN_COPY for the caller's clip) as
+  // ExtSelectClipRgn does; a copied region is first cut to the caller's clip, in place.
+  void SelectClip(HRGN rgn, int mode);
+  // A region of the DC's logical coordinates moved to its device pixels, in place.
+  void ToDevice(HRGN rgn) const;
+  // A frame's logical width or height in device pixels: at least one, at most the pen cap.
+  int FrameSide(double v, bool alongX) const;
   // Logical lengths to device ones (magnitudes).
   double ScaleX() const;
   double ScaleY() const;
@@ -115,11 +133,31 @@ class Player {
                int dx, int dy, int dw, int dh, DWORD rop);
   // A pattern brush of a DIB; null when it cannot be read.
   HBRUSH MakeDibBrush(const uint8_t* dib, size_t size, UINT usage);
+  // A masked copy of a DIB's source rectangle (top-down rows) stretched onto the destination
+  // (DC units, negative extents mirror) with a quaternary rop: the monochrome mask DIB's
+  // white pixels take the foreground rop, its black ones the background rop. Without a
+  // mask, the foreground rop alone; without a source, rops that read none.
+  void DrawMaskedDib(const uint8_t* dib, size_t size, UINT usage, int sx, int sy, int sw, int sh,
+                     const uint8_t* mask, size_t maskSize, int mx, int my, const Dest& d, DWORD rop4);
+  // A DIB's source rectangle copied onto the parallelogram of `pts` (DC logical units), the
+  // monochrome mask DIB, when there is one, keeping the destination where it is black.
+  void DrawDibParallelogram(const uint8_t* dib, size_t size, UINT usage, int sx, int sy, int sw, int sh,
+                            const uint8_t* mask, size_t maskSize, int mx, int my, const POINT* pts);
+
+  // Palettes: selecting one (null: the default palette) and changing one the metafile made;
+  // a palette the caller selected is never changed.
+  void SelectPaletteObject(HGDIOBJ pal);
+  bool OwnsObject(HGDIOBJ h) const;
+  static HPALETTE MakePalette(const uint8_t* entries, size_t count);
+  static void SetEntries(HGDIOBJ pal, size_t start, const uint8_t* entries, size_t count);
+  // Resizes a palette the metafile made, to no more than kMaxMetafilePaletteEntries.
+  void ResizeOwned(HGDIOBJ pal, size_t entries) const;
 
   // A Bezier curve's control points (start, then three per segment) as a polyline.
   static std::vector<POINT> Flattened(const std::vector<POINT>& bezier);
 
-  static COLORREF Color(uint32_t c) { return COLORREF(c & 0x00FFFFFF); }
+  // A record's colour: RGB, or a palette index the DC resolves.
+  static COLORREF Color(uint32_t c) { return StoredColor(c); }
 
  private:
   struct Slot {
@@ -130,6 +168,9 @@ class Player {
   int outerLevel_ = 0;
   std::vector<Slot> slots_;
   std::vector<Mapping> savedMaps_;
+  HRGN callerClip_ = nullptr;
+  // The DIB's bitmap, its palette indices resolved through the palette selected now.
+  HBITMAP BitmapOf(const uint8_t* dib, size_t size, UINT usage, bool& bottomUp) const;
 };
 
 }  // namespace metafile

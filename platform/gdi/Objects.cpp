@@ -11,7 +11,7 @@ HPEN CreatePen(int style, int width, COLORREF color) {
   const Int64 size = width < 0 ? -Int64(width) : Int64(width);
   // Wider pens than this would only overflow coordinates; nothing draws them usefully.
   const Integer w = Integer(size > 32767 ? 32767 : size);
-  auto p = std::make_shared<PenObject>(s, w, color & 0xFFFFFF);
+  auto p = std::make_shared<PenObject>(s, w, StoredColor(color));
   return static_cast<HPEN>(GdiAlloc(p));
 }
 
@@ -23,7 +23,7 @@ HPEN CreatePenIndirect(const LOGPEN* lp) {
 HBRUSH CreateSolidBrush(COLORREF color) {
   auto b = std::make_shared<BrushObject>();
   b->Style = BS_SOLID;
-  b->Color = color & 0xFFFFFF;
+  b->Color = StoredColor(color);
   return static_cast<HBRUSH>(GdiAlloc(b));
 }
 

@@ -1,6 +1,7 @@
 // Placeable metafiles: the 22-byte header (key, handle, box, units per inch, checksum), then
 // the 18-byte metafile header and records of a size in 16-bit words, a function number and
 // parameters, most of them given last-first.
+#include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/MetafilePlayer.h"
 #include "platform/gdi/Text.h"
 
@@ -23,6 +24,14 @@ enum : uint16_t {
   kEof = 0x0000,
   kSaveDc = 0x001E,
   kRealizePalette = 0x0035,
+  kSetPalEntries = 0x0037,
+  kInvertRegion = 0x012A,
+  kPaintRegion = 0x012B,
+  kSelectClipRegion = 0x012C,
+  kResizePalette = 0x0139,
+  kFillRegion = 0x0228,
+  kSelectPalette = 0x0234,
+  kFrameRegion = 0x0429,
   kSetBkMode = 0x0102,
   kSetMapMode = 0x0103,
   kSetRop2 = 0x0104,
@@ -174,6 +183,85 @@ void PlayExtText(Player& pl, const Params& a) {
               dx.empty() ? nullptr : dx.data());
 }
 
+// A region object: a 22-byte header (the scan count at 12), then its scans, each a count of
+// x values, a top and a bottom, that many x values in left/right pairs and the count again.
+// The region keeps the record's coordinates; scans that are not whole end it, and pairs that
+// are empty are dropped.
+HRGN RegionOf(const Params& a) {
+  const size_t scans = a.U16At(12);
+  std::vector<TRect> rects;
+  size_t at = 22;
+  for (size_t i = 0; i < scans; ++i) {
+    const size_t xs = a.U16At(at);
+    if (xs % 2 || !a.Has(at, 8 + xs * 2)) break;
+    const int top = a.S16At(at + 2), bottom = a.S16At(at + 4);
+    for (size_t k = 0; k + 1 < xs; k += 2) {
+      const int left = a.S16At(at + 6 + 2 * k), right = a.S16At(at + 8 + 2 * k);
+      if (left < right && top < bottom) rects.push_back({left, top, right, bottom});
+    }
+    at += 8 + xs * 2;
+  }
+  return static_cast<HRGN>(GdiAlloc(std::make_shared<RegionObject>(Region::FromRects(rects))));
+}
+
+// A region of the object table mapped to the DC's logical coordinates; null when the slot
+// holds none. The caller deletes it.
+HRGN MappedRegion(const Player& pl, size_t index) {
+  const RegionObject* raw = RegionFromHandle(pl.ObjectAt(index));
+  if (!raw) return nullptr;
+  std::vector<RecordRect> rects;
+  for (const TRect& r : raw->Rgn.Rects()) rects.push_back({r.Left, r.Top, r.Right, r.Bottom});
+  return pl.MapRegion(rects);
+}
+
+// The region records and the region selected as the clip.
+void PlayRegion(Player& pl, uint16_t fn, const Params& a) {
+  HDC dc = pl.Dc();
+  HRGN rgn = MappedRegion(pl, a.U16At(0));
+  if (fn == kSelectClipRegion || fn == kSelectObject) {
+    // A clip region is a copy kept inside the caller's clip; no region resets the clip.
+    if (rgn) pl.ToDevice(rgn);
+    pl.SelectClip(rgn, RGN_COPY);
+  } else if (!rgn) {
+    return;
+  } else if (fn == kFillRegion) {
+    FillRgn(dc, rgn, static_cast<HBRUSH>(pl.ObjectAt(a.U16At(2))));
+  } else if (fn == kFrameRegion) {
+    // The record gives the frame's height, then its width.
+    FrameRgn(dc, rgn, static_cast<HBRUSH>(pl.ObjectAt(a.U16At(2))), pl.FrameSide(a.S16At(6), true),
+             pl.FrameSide(a.S16At(4), false));
+  } else if (fn == kInvertRegion) {
+    InvertRgn(dc, rgn);
+  } else {
+    PaintRgn(dc, rgn);
+  }
+  if (rgn) DeleteObject(rgn);
+}
+
+// Palette records. Resizing and setting entries change the palette selected in the DC, and
+// only when the metafile made it.
+void PlayPalette(Player& pl, uint16_t fn, const Params& a) {
+  HDC dc = pl.Dc();
+  HGDIOBJ current = GetCurrentObject(dc, OBJ_PAL);
+  switch (fn) {
+    case kCreatePalette: {
+      const size_t count = a.U16At(2);
+      pl.AddObject(a.Has(4, count * 4) ? Player::MakePalette(a.At(4), count) : nullptr);
+      break;
+    }
+    case kSelectPalette:
+      if (GetObjectType(pl.ObjectAt(a.U16At(0))) == OBJ_PAL) pl.SelectPaletteObject(pl.ObjectAt(a.U16At(0)));
+      break;
+    case kRealizePalette: RealizePalette(dc); break;
+    case kResizePalette: pl.ResizeOwned(current, a.U16At(0)); break;
+    default: {   // SetPalEntries: a start, a count and the entries
+      const size_t count = a.U16At(2);
+      if (pl.OwnsObject(current) && a.Has(4, count * 4)) Player::SetEntries(current, a.U16At(0), a.At(4), count);
+      break;
+    }
+  }
+}
+
 void PlayRecord(Player& pl, uint16_t fn, const Params& a) {
   HDC dc = pl.Dc();
   Mapping& m = pl.Map;
@@ -263,7 +351,22 @@ void PlayRecord(Player& pl, uint16_t fn, const Params& a) {
     case kOffsetClipRgn:
       OffsetClipRgn(dc, int(std::lround(a.S16At(2) * pl.ScaleX())), int(std::lround(a.S16At(0) * pl.ScaleY())));
       break;
-    case kSelectObject: pl.SelectObjectAt(a.U16At(0)); break;
+    case kSelectObject:
+      // Selecting a region selects it as the clip, through the mapping.
+      if (RegionFromHandle(pl.ObjectAt(a.U16At(0)))) PlayRegion(pl, fn, a);
+      else pl.SelectObjectAt(a.U16At(0));
+      break;
+    case kFillRegion:
+    case kFrameRegion:
+    case kInvertRegion:
+    case kPaintRegion:
+    case kSelectClipRegion: PlayRegion(pl, fn, a); break;
+    case kCreatePalette:
+    case kSelectPalette:
+    case kRealizePalette:
+    case kResizePalette:
+    case kSetPalEntries: PlayPalette(pl, fn, a); break;
+    case kCreateRegion: pl.AddObject(RegionOf(a)); break;
     case kDeleteObject: pl.DeleteObjectAt(a.U16At(0)); break;
     case kCreatePenIndirect:
       pl.AddObject(pl.MakePen(a.U16At(0), a.S16At(2), Player::Color(a.U32At(6))));
@@ -280,9 +383,7 @@ void PlayRecord(Player& pl, uint16_t fn, const Params& a) {
       pl.AddObject(a.Size() > 4 ? pl.MakeDibBrush(a.At(4), a.Size() - 4, a.U16At(2)) : nullptr);
       break;
     // Objects drawn without: they still take their slot, so later indices stay right.
-    case kCreatePatternBrush:
-    case kCreatePalette:
-    case kCreateRegion: pl.AddObject(nullptr); break;
+    case kCreatePatternBrush: pl.AddObject(nullptr); break;
     case kTextOut: PlayText(pl, a); break;
     case kExtTextOut: PlayExtText(pl, a); break;
     case kStretchDib: {

@@ -372,3 +372,12 @@ int DrawTextA(HDC dc, LPCSTR text, int count, LPRECT rect, UINT format) {
   // The text is only read: DT_MODIFYSTRING needs DrawTextExA's writable buffer.
   return DrawTextExA(dc, const_cast<LPSTR>(text), count, rect, format & ~DT_MODIFYSTRING, nullptr);
 }
+
+BOOL PolyTextOutA(HDC dc, const POLYTEXTA* texts, int count) {
+  if (!DcFromHandle(dc) || count < 0 || (count > 0 && !texts)) return FALSE;
+  for (int i = 0; i < count; ++i) {
+    const POLYTEXTA& t = texts[i];
+    if (!ExtTextOutA(dc, t.x, t.y, t.uiFlags, &t.rcl, t.lpstr, t.n, t.pdx)) return FALSE;
+  }
+  return TRUE;
+}

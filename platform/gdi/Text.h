@@ -29,6 +29,19 @@ BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int count);
 BOOL ExtTextOutA(HDC dc, int x, int y, UINT options, const RECT* rect, LPCSTR text, UINT count,
                  const INT* dx);
 
+// One string of PolyTextOutA: drawn as ExtTextOutA(x, y, uiFlags, &rcl, lpstr, n, pdx).
+struct POLYTEXTA {
+  int x;
+  int y;
+  UINT n;
+  LPCSTR lpstr;
+  UINT uiFlags;
+  RECT rcl;
+  const int* pdx;
+};
+// Draws the strings in order; false (and the rest not drawn) at the first that fails.
+BOOL PolyTextOutA(HDC dc, const POLYTEXTA* texts, int count);
+
 int DrawTextA(HDC dc, LPCSTR text, int count, LPRECT rect, UINT format);
 // As DrawTextA; DT_MODIFYSTRING writes the shortened text back (the buffer must have room
 // for count + 4 bytes), which DrawTextA, taking constant text, never does.

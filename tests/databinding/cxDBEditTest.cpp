@@ -552,6 +552,22 @@ TEST_F(DBEditTest, WithAutoEditOffTheListBoxKeepsTheStoredItemUntilTheDataSetEdi
   EXPECT_EQ(F("KIND")->GetAsString(), "nut");
 }
 
+// A bound radio group whose checked item is renamed shows no item for the stored value: it
+// neither takes the renamed item's caption as its value nor puts the data set into edit.
+TEST_F(DBEditTest, ARenamedCheckedRadioItemOfABoundGroupShowsNoItemAndWritesNothing) {
+  auto* group = Add<TcxDBRadioGroup>("KIND");
+  group->SetBounds(200, 4, 150, 80);
+  for (const char* kind : {"fruit", "nut"})
+    static_cast<TcxRadioGroupItem*>(group->GetProperties()->GetItems()->Add())->SetCaption(kind);
+  Show();
+  ASSERT_EQ(group->GetItemIndex(), 0);
+  group->GetProperties()->Item(0)->SetCaption("Fruit");
+  EXPECT_EQ(group->GetItemIndex(), -1);
+  EXPECT_EQ(VarToStr(group->GetEditValue()), "fruit");
+  EXPECT_EQ(DS->State(), dsBrowse);
+  EXPECT_EQ(F("KIND")->GetAsString(), "fruit");
+}
+
 // The radio group's item picked by the user edits the data set and is written when it posts;
 // a data set that may not edit refuses the pick and the stored item stays checked.
 TEST_F(DBEditTest, ARadioItemPickedByTheUserIsWrittenOrRefusedWithTheDataSet) {

@@ -116,3 +116,25 @@ TEST_F(MRUEditTest, TheGlyphGoesToTheEllipsisOrBackToTheDropDownButton) {
 }
 
 }  // namespace
+
+namespace {
+
+// A sorted list places every text itself: an entered text joins it in its sorted place, one
+// already there stays, and nothing is lost or refused on the way.
+TEST_F(MRUEditTest, ASortedListTakesEnteredTextsInTheirPlace) {
+  TcxMRUEdit* e = AddMRU(3);
+  e->GetMRUProperties()->SetImmediateDropDown(false);
+  e->GetMRUProperties()->SetSorted(true);
+  for (const char* s : {"m", "x"}) e->GetMRUProperties()->GetLookupItems()->Add(s);
+  Enter(e, "x");
+  EXPECT_EQ(Items(e), V({"m", "x"}));
+  Enter(e, "c");
+  EXPECT_EQ(Items(e), V({"c", "m", "x"}));
+  // Past the limit the list is cut from its end.
+  Enter(e, "d");
+  EXPECT_EQ(Items(e), V({"c", "d", "m"}));
+  EXPECT_EQ(Text(e), "d");
+  EXPECT_TRUE(TakeExceptions().empty());
+}
+
+}  // namespace

@@ -117,10 +117,15 @@ void TcxCustomMRUEdit::AddItem(const String& AText) {
     ActiveProperties()->BeginUpdate();
     try {
       const Integer i = items->IndexOf(AText);
-      if (i > 0)
+      // A sorted list decides every place itself: a known text stays, a new one joins it.
+      const bool sorted = ActiveProperties()->GetSorted();
+      if (i > 0 && !sorted)
         items->Move(i, 0);
       else if (i < 0) {
-        items->Insert(0, AText);
+        if (sorted)
+          items->Add(AText);
+        else
+          items->Insert(0, AText);
         ActiveProperties()->CutItems();
       }
     } catch (...) {
