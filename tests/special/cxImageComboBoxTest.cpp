@@ -147,3 +147,50 @@ TEST_F(ImageComboBoxTest, ListRowsFitTheImagesAndWrappedDescriptions) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ImageComboBoxTest, AValueOfAnotherKindMatchesNoItemAndShowsTheDefault) {
+  Owned<TcxImageComboBoxProperties> p(New<TcxImageComboBoxProperties>(nullptr));
+  AddItem(p.get(), "letters", Variant(String("abc")), 1);
+  AddItem(p.get(), "seven", Variant(7), 2);
+  p->SetDefaultDescription("none");
+  String text;
+  Integer image = 0;
+  EXPECT_NO_THROW(p->GetDisplayTextAndImage(Variant(7), text, image));
+  EXPECT_EQ(text, "seven");
+  EXPECT_NO_THROW(p->GetDisplayTextAndImage(Variant(String("xyz")), text, image));
+  EXPECT_EQ(text, "none");
+  EXPECT_EQ(image, -1);
+}
+
+TEST_F(ImageComboBoxTest, NoChosenItemGivesNullEvenBesideAnItemWithoutDescription) {
+  auto* c = New<TcxImageComboBox>(form);
+  c->SetBounds(10, 10, 150, 21);
+  c->SetParent(form);
+  AddItem(c->GetProperties(), "", Variant(7));
+  AddItem(c->GetProperties(), "a", Variant(1));
+  AddItem(c->GetProperties(), "b", Variant(1));
+  host().PumpUntilIdle();
+  c->SetFocus();
+  host().PumpUntilIdle();
+  c->SetEditValue(Variant(1));
+  EXPECT_EQ(Text(c), "a");
+  EXPECT_EQ(c->GetItemIndex(), 1);
+  c->SetItemIndex(-1);
+  c->PostEditValueOnRequest();
+  EXPECT_TRUE(VarIsNull(c->EditValue()));
+  c->SetEditValue(Variant(1));
+  c->SetItemIndex(0);   // the item without description is still a choice of its own
+  c->PostEditValueOnRequest();
+  EXPECT_EQ(c->EditValue().AsInteger(), 7);
+  AddItem(c->GetProperties(), "b", Variant(2));
+  c->SetEditValue(Variant(2));
+  EXPECT_EQ(c->GetItemIndex(), 3);
+  c->GetProperties()->GetItems()->Items(1)->SetDescription("alpha");
+  EXPECT_EQ(c->GetItemIndex(), 3);
+  c->PostEditValueOnRequest();
+  EXPECT_EQ(c->EditValue().AsInteger(), 2);
+}
+
+}  // namespace
