@@ -194,3 +194,40 @@ TEST_F(ImageComboBoxTest, NoChosenItemGivesNullEvenBesideAnItemWithoutDescriptio
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ImageComboBoxTest, KeysWalkTheItemsAndANullValuedItemStandsForNull) {
+  auto* c = New<TcxImageComboBox>(form);
+  c->SetBounds(10, 10, 150, 21);
+  c->SetParent(form);
+  AddItem(c->GetProperties(), "nothing", Variant::MakeNull());
+  AddItem(c->GetProperties(), "apple", Variant(1));
+  AddItem(c->GetProperties(), "banana", Variant(2));
+  c->GetProperties()->SetDefaultDescription("dflt");
+  c->SetEditValue(Variant::MakeNull());
+  host().PumpUntilIdle();
+  EXPECT_EQ(Text(c), "nothing");
+  c->SetFocus();
+  host().PumpUntilIdle();
+  EXPECT_EQ(Text(c), "nothing");
+  EXPECT_EQ(c->GetItemIndex(), 0);
+  Key(VK_DOWN);
+  EXPECT_EQ(Text(c), "apple");
+  c->PostEditValueOnRequest();
+  EXPECT_EQ(VarToStr(c->EditValue()), "1");
+  host().Char('b');
+  host().PumpUntilIdle();
+  EXPECT_EQ(Text(c), "banana");
+  c->PostEditValueOnRequest();
+  EXPECT_EQ(VarToStr(c->EditValue()), "2");
+  c->SetEditValue(Variant(99));
+  EXPECT_EQ(Text(c), "dflt");
+  EXPECT_EQ(c->GetItemIndex(), -1);
+  Key(VK_UP);
+  c->PostEditValueOnRequest();
+  String s; c->GetProperties()->GetDisplayText(c->EditValue(), s);
+  EXPECT_EQ(s, Text(c));
+}
+
+}  // namespace
