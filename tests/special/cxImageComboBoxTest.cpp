@@ -231,3 +231,32 @@ TEST_F(ImageComboBoxTest, KeysWalkTheItemsAndANullValuedItemStandsForNull) {
 }
 
 }  // namespace
+
+namespace {
+
+// An item without an image keeps none through a stream, even when the image list it names
+// has an image for its position.
+TEST_F(ImageComboBoxTest, AnItemWithoutImageStaysWithoutThroughAStream) {
+  images->SetName("il");
+  auto* c = New<TcxImageComboBox>(form);
+  c->SetName("icb");
+  c->SetParent(form);
+  c->GetProperties()->SetImages(images);
+  AddItem(c->GetProperties(), "none", Variant(1), -1);
+  AddItem(c->GetProperties(), "three", Variant(2), 3);
+  Owned<TMemoryStream> m(New<TMemoryStream>());
+  m->WriteComponent(form);
+  m->SetPosition(0);
+  TForm* copy = TForm::CreateNew(Application);
+  m->ReadComponent(copy);
+  auto* d = dynamic_cast<TcxImageComboBox*>(copy->FindComponent("icb"));
+  ASSERT_NE(d, nullptr);
+  ASSERT_NE(d->GetProperties()->GetImages(), nullptr);
+  EXPECT_EQ(d->GetProperties()->GetImages()->Count(), 5);
+  ASSERT_EQ(d->GetProperties()->GetItems()->Count(), 2);
+  EXPECT_EQ(d->GetProperties()->GetItems()->Items(0)->GetImageIndex(), -1);
+  EXPECT_EQ(d->GetProperties()->GetItems()->Items(1)->GetImageIndex(), 3);
+  copy->Free();
+}
+
+}  // namespace
