@@ -502,6 +502,12 @@ TEST_F(Editing, TheIncrementalFilterFollowsItsItemWhenItemsGo) {
   EXPECT_EQ(c_->GetIncrementalFilterItemIndex(), 1);
   c_->RefreshView();
   EXPECT_EQ(Rows(), (V{1, 2}));
+  // A field moved to another place (a column dragged) takes the filter along.
+  c_->GetItemField(1)->SetIndex(2);
+  EXPECT_EQ(c_->GetIncrementalFilterItemIndex(), 2);
+  c_->RefreshView();
+  EXPECT_EQ(Rows(), (V{1, 2}));
+  c_->GetItemField(2)->SetIndex(1);
   c_->RemoveItem(items_[3].get());  // after the filter's item: nothing moves
   EXPECT_EQ(c_->GetIncrementalFilterItemIndex(), 1);
   c_->RemoveItem(items_[2].get());

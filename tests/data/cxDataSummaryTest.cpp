@@ -106,6 +106,13 @@ TEST_F(Summaries, GroupsCoverTheirDeepestGroupsAndASummaryGroupOwnsItsLevel) {
   def->SetBeginText("[");
   EXPECT_EQ(S()->GetGroupSummaryText(3), "[SUM=8.00; COUNT=1)");
   EXPECT_EQ(S()->GetGroupSummaryText(1), "(MAX=2.00)");
+  // An item with a Null value leaves no empty place between the separators.
+  def->Add(items_[2].get(), spGroup, skMin);
+  String text;
+  def->GetGroupSummaryText(VarArrayOf({7, Null(), 2}), text);
+  EXPECT_EQ(text, "[SUM=7.00; MIN=2.00)");
+  def->GetGroupSummaryText(VarArrayOf({7, 3, Null()}), text);
+  EXPECT_EQ(text, "[SUM=7.00; COUNT=3)");
 
   // A link set on another group leaves the first one.
   TcxDataSummaryGroup* other = S()->SummaryGroups()->Add();

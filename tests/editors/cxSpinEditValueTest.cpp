@@ -216,6 +216,16 @@ TEST_F(SpinValue, DecimalStepsStayOnTheirDecimals) {
   v = Variant(0.0);
   for (int i = 0; i < 10; ++i) ASSERT_TRUE(p->CalculateSpinValue(v, B::sebForward, v));
   EXPECT_EQ(v.AsDouble(), 1.0);
+  // The finer of the two decimals counts.
+  p->SetMinMaxValues(0, 0);
+  p->SetIncrement(0.5);
+  v = Variant(0.25);
+  ASSERT_TRUE(p->CalculateSpinValue(v, B::sebForward, v));
+  EXPECT_EQ(v.AsDouble(), 0.75);
+  p->SetIncrement(0.001);
+  v = Variant(-2.5);
+  ASSERT_TRUE(p->CalculateSpinValue(v, B::sebBackward, v));
+  EXPECT_EQ(v.AsDouble(), -2.501);
   // Steps that are no short decimal keep their own fine grain.
   p->SetMinMaxValues(0, 0);
   p->SetIncrement(1.0 / 3.0);

@@ -519,7 +519,8 @@ class TcxCustomDataController : public TPersistent {
   Integer ApplyIncrementalFilter(Integer AItemIndex, const String& AText);
   bool ChangeIncrementalFilterText(const String& AText);
   void ResetIncrementalFilter();
-  Integer GetIncrementalFilterItemIndex() const { return FIncrementalFilterItemIndex; }
+  // The place of the filter's item now: the filter keeps its field wherever it moves.
+  Integer GetIncrementalFilterItemIndex() const;
   const String& GetIncrementalFilterText() const { return FIncrementalFilterText; }
 
   // ==== Relations: master-detail ====
@@ -631,7 +632,7 @@ class TcxCustomDataController : public TPersistent {
   bool FUseNewItemRowForEditing = false;
   bool FNewItemRowFocused = false;
   Integer FNewItemRecordIndex = 0;  // 0: not made yet
-  Integer FIncrementalFilterItemIndex = -1;
+  TcxCustomDataField* FIncrementalFilterField = nullptr;
   String FIncrementalFilterText;
   // During a filter pass: the records the text index says match (empty: ask each record).
   std::vector<char> FIncrementalFilterMatches;

@@ -52,13 +52,7 @@ void TcxCustomDataController::CreateRecordHandleField(bool AWanted) {
 void TcxCustomDataController::ProviderFieldRemoved(TcxCustomDataField* AField) {
   if (AField == FRecordHandleField) FRecordHandleField = nullptr;
   if (FRelations) FRelations->FieldRemoved(AField);
-  if (FIncrementalFilterItemIndex >= 0 && !AField->IsInternal()) {
-    const Integer index = AField->GetIndex();
-    if (FIncrementalFilterItemIndex == index)
-      ResetIncrementalFilter();
-    else if (index >= 0 && index < FIncrementalFilterItemIndex)
-      --FIncrementalFilterItemIndex;  // the filter's item moves up one place
-  }
+  if (AField == FIncrementalFilterField) ResetIncrementalFilter();
 }
 
 void TcxCustomDataController::UpdateStructure() {
@@ -583,17 +577,21 @@ bool TcxCustomDataController::Scroll(Integer ADistance) {
 
 // ---- Incremental filter ----
 
+Integer TcxCustomDataController::GetIncrementalFilterItemIndex() const {
+  return FIncrementalFilterField ? FIncrementalFilterField->GetIndex() : -1;
+}
+
 bool TcxCustomDataController::IsIncrementalFiltering() const {
-  return FIncrementalFilterItemIndex >= 0 && !FIncrementalFilterText.empty();
+  return FIncrementalFilterField && !FIncrementalFilterText.empty();
 }
 
 bool TcxCustomDataController::CompareIncrementalFilterText(Integer ARecordIndex) const {
-  if (FIncrementalFilterItemIndex < 0 || FIncrementalFilterItemIndex >= GetItemCount()) return true;
+  if (!FIncrementalFilterField) return true;
   if (ARecordIndex >= 0 && size_t(ARecordIndex) < FIncrementalFilterMatches.size())
     return FIncrementalFilterMatches[size_t(ARecordIndex)] != 0;
   String text;
   try {
-    text = GetDisplayText(ARecordIndex, FFields->GetItem(FIncrementalFilterItemIndex));
+    text = GetDisplayText(ARecordIndex, FIncrementalFilterField);
   } catch (const Exception&) {
     return false;
   }
@@ -602,8 +600,8 @@ bool TcxCustomDataController::CompareIncrementalFilterText(Integer ARecordIndex)
 
 void TcxCustomDataController::BeginIncrementalFilterPass() {
   FIncrementalFilterMatches.clear();
-  if (!IsIncrementalFiltering() || FIncrementalFilterItemIndex >= GetItemCount()) return;
-  TcxCustomDataField* field = FFields->GetItem(FIncrementalFilterItemIndex);
+  if (!IsIncrementalFiltering()) return;
+  TcxCustomDataField* field = FIncrementalFilterField;
   // A data source's or a data set's texts are read where they are.
   if ((IsProviderMode() || IsGridMode()) && IsProviderValueField(field)) return;
   TcxValueDef* def = field->GetValueDef();
@@ -623,21 +621,21 @@ void TcxCustomDataController::EndIncrementalFilterPass() { std::vector<char>().s
 
 Integer TcxCustomDataController::ApplyIncrementalFilter(Integer AItemIndex, const String& AText) {
   CheckItemRange(AItemIndex);
-  FIncrementalFilterItemIndex = AItemIndex;
+  FIncrementalFilterField = GetItemField(AItemIndex);
   FIncrementalFilterText = AText;
   RefreshView();
   return GetFilteredRecordCount() > 0 ? GetFilteredRecordIndex(0) : -1;
 }
 
 bool TcxCustomDataController::ChangeIncrementalFilterText(const String& AText) {
-  if (AText == FIncrementalFilterText || FIncrementalFilterItemIndex < 0) return false;
-  ApplyIncrementalFilter(FIncrementalFilterItemIndex, AText);
+  if (AText == FIncrementalFilterText || !FIncrementalFilterField) return false;
+  ApplyIncrementalFilter(GetIncrementalFilterItemIndex(), AText);
   return true;
 }
 
 void TcxCustomDataController::ResetIncrementalFilter() {
   const bool was = IsIncrementalFiltering();
-  FIncrementalFilterItemIndex = -1;
+  FIncrementalFilterField = nullptr;
   FIncrementalFilterText.clear();
   if (was && !IsDestroying()) RefreshView();
 }

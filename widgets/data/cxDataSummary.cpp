@@ -331,8 +331,11 @@ void TcxDataGroupSummaryItems::GetGroupSummaryText(const Variant& AValues, Strin
     if (item->GetPosition() != spGroup) continue;
     Variant value = Null();
     if (VarIsArray(AValues) && i <= VarArrayHighBound(AValues)) value = VarArrayGet(AValues, i);
+    // An item with nothing to show (a Null value) leaves no empty place between separators.
+    const String text = item->FormatText(value, false);
+    if (text.empty()) continue;
     if (!AText.empty()) AText += FSeparator + " ";
-    AText += item->FormatText(value, false);
+    AText += text;
   }
   if (!AText.empty()) AText = FBeginText + AText + FEndText;
 }

@@ -86,11 +86,16 @@ int DecimalPlaces(double D) {
     std::snprintf(buf, sizeof buf, "%.*e", precision - 1, D);
     if (std::strtod(buf, nullptr) != D) continue;
     const char* e = std::strchr(buf, 'e');
-    const char* point = std::strchr(buf, '.');
     if (!e) return -1;
-    // Digits after the point of the mantissa, trailing zeros left out.
-    int digits = point && point < e ? int(e - point - 1) : 0;
-    while (digits > 0 && point[digits] == '0') --digits;
+    // Digits of the mantissa after its first, trailing zeros left out (whatever character
+    // the C library uses as its point).
+    int digits = -1, zeros = 0;
+    for (const char* c = buf; c < e; ++c) {
+      if (*c < '0' || *c > '9') continue;
+      ++digits;
+      zeros = *c == '0' ? zeros + 1 : 0;
+    }
+    digits = std::max(0, digits - zeros);
     const int places = std::max(0, digits - std::atoi(e + 1));
     return places <= 22 ? places : -1;
   }

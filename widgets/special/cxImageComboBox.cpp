@@ -491,8 +491,13 @@ TcxCustomEditPropertiesClass TcxCustomImageComboBox::GetPropertiesClass() {
 void TcxCustomImageComboBox::PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool) {
   TcxCustomImageComboBoxProperties* p = ActiveImageProperties();
   const String text = VarToStr(ADisplayValue);
-  // The chosen item decides, so two items with one description keep their own values.
+  // The chosen item decides, so two items with one description keep their own values; with
+  // no item chosen the value is Null, even when some item's description is empty.
   Integer index = LookupData() ? LookupData()->GetCurrentIndex() : -1;
+  if (index < 0 && text.empty()) {
+    AEditValue = Variant::MakeNull();
+    return;
+  }
   if (index < 0 || index >= p->GetItems()->Count() || p->GetItems()->Items(index)->GetDescription() != text) {
     index = -1;
     for (Integer i = 0; i < p->GetItems()->Count() && index < 0; ++i)
