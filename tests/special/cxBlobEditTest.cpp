@@ -353,3 +353,33 @@ TEST_F(BlobEditTest, DefaultsAndAnEmptyPictureClassSurviveAStream) {
 }
 
 }  // namespace
+
+namespace {
+
+// Only a memo is read and written as text; pictures, objects and raw bytes go as values, so no
+// text handler of a bound field ever turns their bytes into a caption.
+TEST_F(BlobEditTest, OnlyAMemoTakesItsValueAsText) {
+  Owned<TcxBlobEditProperties> p(New<TcxBlobEditProperties>(nullptr));
+  using S = TcxDataEditValueSource;
+  for (TcxBlobEditKind kind : {bekPict, bekOle, bekBlob}) {
+    p->SetBlobEditKind(kind);
+    EXPECT_EQ(p->GetEditValueSource(true), S::evsValue) << int(kind);
+    EXPECT_EQ(p->GetEditValueSource(false), S::evsValue) << int(kind);
+  }
+  p->SetBlobEditKind(bekMemo);
+  EXPECT_EQ(p->GetEditValueSource(true), S::evsText);
+  EXPECT_EQ(p->GetEditValueSource(false), S::evsText);
+  // An automatic kind is resolved first: a memo field's provider makes it text.
+  Owned<TStorageProvider> provider(New<TStorageProvider>(nullptr));
+  provider->Storage = true;
+  provider->Kind = TcxBlobKind::bkMemo;
+  p->SetBlobEditKind(bekAuto);
+  p->SetIDefaultValuesProvider(provider.get());
+  EXPECT_EQ(p->GetEditValueSource(false), S::evsText);
+  p->SetBlobEditKind(bekAuto);
+  provider->Kind = TcxBlobKind::bkGraphic;
+  EXPECT_EQ(p->GetEditValueSource(false), S::evsValue);
+  p->SetIDefaultValuesProvider(nullptr);
+}
+
+}  // namespace

@@ -194,3 +194,69 @@ TEST_F(ImageComboBoxTest, NoChosenItemGivesNullEvenBesideAnItemWithoutDescriptio
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ImageComboBoxTest, KeysWalkTheItemsAndANullValuedItemStandsForNull) {
+  auto* c = New<TcxImageComboBox>(form);
+  c->SetBounds(10, 10, 150, 21);
+  c->SetParent(form);
+  AddItem(c->GetProperties(), "nothing", Variant::MakeNull());
+  AddItem(c->GetProperties(), "apple", Variant(1));
+  AddItem(c->GetProperties(), "banana", Variant(2));
+  c->GetProperties()->SetDefaultDescription("dflt");
+  c->SetEditValue(Variant::MakeNull());
+  host().PumpUntilIdle();
+  EXPECT_EQ(Text(c), "nothing");
+  c->SetFocus();
+  host().PumpUntilIdle();
+  EXPECT_EQ(Text(c), "nothing");
+  EXPECT_EQ(c->GetItemIndex(), 0);
+  Key(VK_DOWN);
+  EXPECT_EQ(Text(c), "apple");
+  c->PostEditValueOnRequest();
+  EXPECT_EQ(VarToStr(c->EditValue()), "1");
+  host().Char('b');
+  host().PumpUntilIdle();
+  EXPECT_EQ(Text(c), "banana");
+  c->PostEditValueOnRequest();
+  EXPECT_EQ(VarToStr(c->EditValue()), "2");
+  c->SetEditValue(Variant(99));
+  EXPECT_EQ(Text(c), "dflt");
+  EXPECT_EQ(c->GetItemIndex(), -1);
+  Key(VK_UP);
+  c->PostEditValueOnRequest();
+  String s; c->GetProperties()->GetDisplayText(c->EditValue(), s);
+  EXPECT_EQ(s, Text(c));
+}
+
+}  // namespace
+
+namespace {
+
+// An item without an image keeps none through a stream, even when the image list it names
+// has an image for its position.
+TEST_F(ImageComboBoxTest, AnItemWithoutImageStaysWithoutThroughAStream) {
+  images->SetName("il");
+  auto* c = New<TcxImageComboBox>(form);
+  c->SetName("icb");
+  c->SetParent(form);
+  c->GetProperties()->SetImages(images);
+  AddItem(c->GetProperties(), "none", Variant(1), -1);
+  AddItem(c->GetProperties(), "three", Variant(2), 3);
+  Owned<TMemoryStream> m(New<TMemoryStream>());
+  m->WriteComponent(form);
+  m->SetPosition(0);
+  TForm* copy = TForm::CreateNew(Application);
+  m->ReadComponent(copy);
+  auto* d = dynamic_cast<TcxImageComboBox*>(copy->FindComponent("icb"));
+  ASSERT_NE(d, nullptr);
+  ASSERT_NE(d->GetProperties()->GetImages(), nullptr);
+  EXPECT_EQ(d->GetProperties()->GetImages()->Count(), 5);
+  ASSERT_EQ(d->GetProperties()->GetItems()->Count(), 2);
+  EXPECT_EQ(d->GetProperties()->GetItems()->Items(0)->GetImageIndex(), -1);
+  EXPECT_EQ(d->GetProperties()->GetItems()->Items(1)->GetImageIndex(), 3);
+  copy->Free();
+}
+
+}  // namespace

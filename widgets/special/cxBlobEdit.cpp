@@ -117,6 +117,12 @@ TcxBlobEditKind TcxCustomBlobEditProperties::ResolveKind() {
   return FBlobEditKind;
 }
 
+TcxDataEditValueSource TcxCustomBlobEditProperties::GetEditValueSource(bool AEditFocused) const {
+  // Resolving an automatic kind only settles it from the provider, as painting would.
+  if (const_cast<TcxCustomBlobEditProperties*>(this)->ResolveKind() != bekMemo) return TcxDataEditValueSource::evsValue;
+  return inherited::GetEditValueSource(AEditFocused);
+}
+
 void TcxCustomBlobEditProperties::SetBlobEditKind(TcxBlobEditKind Value) {
   if (FBlobEditKind == Value) return;
   FBlobEditKind = Value;

@@ -37,6 +37,8 @@ class TcxCustomBlobEditProperties : public TcxCustomPopupEditProperties {
   TcxEditSupportedOperations GetSupportedOperations() const override;
   bool IsEditValueValid(Variant&, bool) const override { return true; }
   bool IsFixedList() const override { return true; }
+  // Text only for a memo; pictures, objects and raw bytes travel as values.
+  TcxDataEditValueSource GetEditValueSource(bool AEditFocused) const override;
   // Empty for Null; bekMemo the short text (the whole memo for AFullText), bekPict "(PICTURE)",
   // bekOle "OLE", bekBlob "BLOB".
   void GetDisplayText(const Variant& AEditValue, String& ADisplayText, bool AFullText = false) override;
