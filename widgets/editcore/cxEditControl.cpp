@@ -218,6 +218,13 @@ void TcxCustomEdit::PropertiesChanged(TObject*) {
   CheckAutoSize();
 }
 
+void TcxCustomEdit::ContainerStyleChanged(TObject* Sender) {
+  TcxEditLifeGuard guard(this);
+  inherited::ContainerStyleChanged(Sender);
+  if (guard.Alive() && FChangeEventsCatcher && !InState(TComponentStateItem::csDestroying))
+    CheckAutoSize();
+}
+
 void TcxCustomEdit::SetTransparent(bool Value) {
   if (FTransparent == Value) return;
   FTransparent = Value;

@@ -217,6 +217,8 @@ class TcxCustomEdit : public TcxContainer,
   virtual bool CheckInplaceFlags(Integer) { return true; }
   virtual void UpdatePressedButton(TcxCustomEditViewInfo* AOldViewInfo);
   void PropertiesChanged(TObject* Sender) override;
+  // A new font or border of the style measures an automatically sized editor again.
+  void ContainerStyleChanged(TObject* Sender) override;
   virtual bool IsReadOnly();
   // The data binding's editing state changed: whether the user may change the text follows.
   virtual void EditingChanged();
