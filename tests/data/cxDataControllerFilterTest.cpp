@@ -303,3 +303,17 @@ TEST_F(DataFilter, BufferVerdictsEqualTheOperatorsOnRandomCriteria) {
     ASSERT_EQ(a, b) << "round " << round << " " << text;
   }
 }
+
+// Criteria made without a controller have no items: a value list of theirs refuses any
+// item index as a bad one instead of reading through no controller.
+TEST(DataFilterWithoutController, TheValueListRefusesEveryItem) {
+  Owned<TcxDataFilterCriteria> criteria(New<TcxDataFilterCriteria>(nullptr));
+  Owned<TcxDataFilterValueList> list(criteria->CreateValueList());
+  try {
+    list->Load(0);
+    FAIL();
+  } catch (const EcxInvalidDataControllerOperation& e) {
+    EXPECT_EQ(e.Message(), "ItemIndex out of range");
+  }
+  EXPECT_EQ(list->Count(), 0);
+}

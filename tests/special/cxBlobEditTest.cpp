@@ -383,3 +383,26 @@ TEST_F(BlobEditTest, OnlyAMemoTakesItsValueAsText) {
 }
 
 }  // namespace
+
+namespace {
+
+// A new editor's value is unassigned: it holds no data, so it shows the empty icon, as its
+// text shows the empty placeholder.
+TEST_F(BlobEditTest, ANewEditorShowsTheEmptyIcon) {
+  Owned<TcxBlobEditProperties> p(New<TcxBlobEditProperties>(nullptr));
+  p->SetBlobEditKind(bekMemo);
+  EXPECT_EQ(p->GetIconIndex(Variant()), 2);
+  EXPECT_EQ(p->GetIconIndex(Variant::MakeNull()), 2);
+  EXPECT_EQ(p->GetIconIndex(Variant(String())), 2);
+  EXPECT_EQ(p->GetIconIndex(Variant(String("x"))), 3);
+  p->SetBlobEditKind(bekPict);
+  EXPECT_EQ(p->GetIconIndex(Variant()), 4);
+  auto* e = New<TcxBlobEdit>(form);
+  e->SetBounds(10, 10, 150, 21);
+  e->SetParent(form);
+  e->GetProperties()->SetBlobEditKind(bekMemo);
+  host().PumpUntilIdle();
+  EXPECT_EQ(dynamic_cast<TcxBlobEditViewInfo*>(e->EditViewInfo())->IconIndex, 2);
+}
+
+}  // namespace

@@ -260,3 +260,38 @@ TEST_F(ImageComboBoxTest, AnItemWithoutImageStaysWithoutThroughAStream) {
 }
 
 }  // namespace
+
+namespace {
+
+// The image beside the text follows the value set from code and the item chosen by keys at
+// once, not only at the next layout; without descriptions no text shows.
+TEST_F(ImageComboBoxTest, TheShownImageFollowsTheValueAndTheChosenItem) {
+  auto* c = New<TcxImageComboBox>(form);
+  c->SetBounds(10, 10, 150, 21);
+  c->SetParent(form);
+  AddItem(c->GetProperties(), "apple", Variant(1), 2);
+  AddItem(c->GetProperties(), "banana", Variant(2), 4);
+  c->GetProperties()->SetImages(images);
+  host().PumpUntilIdle();
+  auto image = [&] { return dynamic_cast<TcxImageComboBoxViewInfo*>(c->EditViewInfo())->ImageIndex; };
+  EXPECT_EQ(image(), -1);
+  c->SetEditValue(Variant(1));
+  EXPECT_EQ(image(), 2);
+  c->SetFocus();
+  host().PumpUntilIdle();
+  EXPECT_EQ(image(), 2);
+  Key(VK_DOWN);
+  EXPECT_EQ(Text(c), "banana");
+  EXPECT_EQ(image(), 4);
+  c->PostEditValueOnRequest();
+  EXPECT_EQ(image(), 4);
+  c->GetProperties()->SetShowDescriptions(false);
+  host().PumpUntilIdle();
+  EXPECT_EQ(image(), 4);
+  EXPECT_EQ(dynamic_cast<TcxImageComboBoxViewInfo*>(c->EditViewInfo())->Text, "");
+  c->SetEditValue(Variant(1));
+  EXPECT_EQ(image(), 2);
+  EXPECT_EQ(dynamic_cast<TcxImageComboBoxViewInfo*>(c->EditViewInfo())->Text, "");
+}
+
+}  // namespace

@@ -441,7 +441,9 @@ void TcxDataFilterValueList::Load(Integer AItemIndex) {
   using K = TcxFilterValueItemKind;
   using namespace cxFilterConsts;
   TcxDataFilterCriteria* criteria = DataCriteria();
-  TcxCustomDataController* c = criteria->DataController();
+  TcxCustomDataController* c = criteria ? criteria->DataController() : nullptr;
+  // Criteria without a controller have no items at all.
+  if (!c) cxDataControllerError(cxSDataItemIndexError);
   TcxCustomDataField* field = c->GetItemField(AItemIndex);
   Clear();
   const TcxValueTypeClass type = field->GetValueTypeClass();

@@ -1,6 +1,7 @@
 #include "widgets/editors/cxButtonGroup.h"
 
 #include "platform/gdi/Gdi.h"
+#include "widgets/editors/cxRadioGroup.h"
 
 #include <algorithm>
 
@@ -317,6 +318,20 @@ bool TcxCustomButtonGroup::ProcessViewInfoChanges(const TPoint& P, TcxMouseButto
 }
 
 void TcxCustomButtonGroup::WndProc(TMessage& Message) {
+  // A button's context menu its handler already offered the group goes on past it unasked.
+  if (Message.Msg == WM_CONTEXTMENU && IsPassedOnFromButton(Message.WParam)) {
+    const bool saved = FContextPopupAsked;
+    FContextPopupAsked = true;
+    TWeakLink self(this);
+    try {
+      inherited::WndProc(Message);
+    } catch (...) {
+      if (self.Alive()) FContextPopupAsked = saved;
+      throw;
+    }
+    if (self.Alive()) FContextPopupAsked = saved;
+    return;
+  }
   // A focus or enabled change brings the buttons up to date: a disabled group shows every
   // button disabled, an enabled one each as its item says.
   if (Message.Msg == CM_FOCUSCHANGED || Message.Msg == CM_ENABLEDCHANGED) {
@@ -370,6 +385,8 @@ void TcxCustomButtonGroup::InitializeButton(TWinControl* AButton) {
   AButton->OnKeyDown = TKeyEvent(this, &TcxCustomButtonGroup::ButtonKeyDown);
   AButton->OnKeyPress = TKeyPressEvent(this, &TcxCustomButtonGroup::ButtonKeyPress);
   AButton->OnKeyUp = TKeyEvent(this, &TcxCustomButtonGroup::ButtonKeyUp);
+  if (auto* rb = dynamic_cast<TcxRadioButton*>(AButton))
+    rb->OnContextPopup = TContextPopupEvent(this, &TcxCustomButtonGroup::ButtonContextPopup);
 }
 
 void TcxCustomButtonGroup::ButtonMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X,
@@ -401,6 +418,25 @@ void TcxCustomButtonGroup::ButtonMouseUp(TObject* Sender, TMouseButton Button, T
 void TcxCustomButtonGroup::ButtonKeyDown(TObject*, Word& Key, TShiftState Shift) { KeyDown(Key, Shift); }
 void TcxCustomButtonGroup::ButtonKeyPress(TObject*, Char& Key) { KeyPress(Key); }
 void TcxCustomButtonGroup::ButtonKeyUp(TObject*, Word& Key, TShiftState Shift) { KeyUp(Key, Shift); }
+
+// A keyboard request has no point to move: it stays one, and a menu opens at the group's origin.
+void TcxCustomButtonGroup::ButtonContextPopup(TObject* Sender, TPoint MousePos, bool& Handled) {
+  auto* c = static_cast<TControl*>(Sender);
+  if (MousePos.X != -1 || MousePos.Y != -1) MousePos = {MousePos.X + c->GetLeft(), MousePos.Y + c->GetTop()};
+  DoContextPopup(MousePos, Handled);
+}
+
+bool TcxCustomButtonGroup::IsPassedOnFromButton(WPARAM AWnd) const {
+  for (TWinControl* b : FButtons) {
+    auto* rb = dynamic_cast<TcxRadioButton*>(b);
+    if (rb && rb->IsPassingOnContextPopup() && rb->HandleAllocated() && WPARAM(rb->Handle()) == AWnd) return true;
+  }
+  return false;
+}
+
+void TcxCustomButtonGroup::DoContextPopup(const TPoint& MousePos, bool& Handled) {
+  if (!FContextPopupAsked) inherited::DoContextPopup(MousePos, Handled);
+}
 
 void TcxCustomButtonGroup::ActivateByMouse(TShiftState Shift, Integer X, Integer Y, TcxCustomEditData*& AEditData) {
   TcxEditLifeGuard guard(this);

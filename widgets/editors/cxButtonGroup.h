@@ -193,7 +193,8 @@ class TcxCustomButtonGroup : public TcxCustomGroupBox {
   // buttons move with it.
   bool ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButton, TShiftState AShift,
                               bool AIsMouseEvent) override;
-
+  // Not asked again for a button's context menu its own routing already brought here.
+  void DoContextPopup(const TPoint& MousePos, bool& Handled) override;
 
  private:
   // A button's mouse and keys reach the group as its own, in the group's coordinates.
@@ -203,8 +204,12 @@ class TcxCustomButtonGroup : public TcxCustomGroupBox {
   void ButtonKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
   void ButtonKeyPress(TObject* Sender, Char& Key);
   void ButtonKeyUp(TObject* Sender, Word& Key, TShiftState Shift);
+  void ButtonContextPopup(TObject* Sender, TPoint MousePos, bool& Handled);
+  // The button whose context menu, already seen by the group, the message WParam names.
+  bool IsPassedOnFromButton(WPARAM AWnd) const;
 
   std::vector<TWinControl*> FButtons;
   bool FButtonMouseDown = false;
+  bool FContextPopupAsked = false;
 };
 

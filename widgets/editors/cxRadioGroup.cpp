@@ -251,8 +251,39 @@ void TcxRadioButton::CNKeyDown(TMessage& Message) {
 }
 
 void TcxRadioButton::WMContextMenu(TMessage& Message) {
+  bool asked = false;
+  if (OnContextPopup && Message.Result == 0 && !InState(TComponentStateItem::csDesigning)) {
+    TPoint p{-1, -1};
+    const bool inside = Message.LParam == LPARAM(-1) || [&] {
+      p = ScreenToClient(TPoint{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)});
+      const TRect r = GetClientRect();
+      return p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom;
+    }();
+    if (inside) {
+      bool handled = false;
+      TWeakLink self(this);  // the handler may free the button, or what holds it
+      OnContextPopup(this, p, handled);
+      if (!self.Alive()) return;
+      if (handled) {
+        Message.Result = 1;
+        return;
+      }
+      asked = true;
+    }
+  }
   const auto show = [this](TComponent* AMenu, Integer X, Integer Y) { return DoShowPopupMenu(AMenu, X, Y); };
-  if (!cxOwnerContextMenu(this, FPopupMenu, Message, show)) TL_INHERITED(Message);
+  if (cxOwnerContextMenu(this, FPopupMenu, Message, show)) return;
+  // The parent's default handling must not ask the same handler a second time.
+  const bool saved = FPassingOnContextPopup;
+  FPassingOnContextPopup = asked;
+  TWeakLink self(this);
+  try {
+    TL_INHERITED(Message);
+  } catch (...) {
+    if (self.Alive()) FPassingOnContextPopup = saved;
+    throw;
+  }
+  if (self.Alive()) FPassingOnContextPopup = saved;
 }
 
 // ---- Painting -------------------------------------------------------------------------------

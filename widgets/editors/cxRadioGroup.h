@@ -39,6 +39,13 @@ class TcxRadioButton : public TRadioButton, public IcxMouseTrackingCaller {
   void PaintTo(TcxCanvas& ACanvas, bool AFocused);
 
   virtual bool DoShowPopupMenu(TComponent* AMenu, Integer X, Integer Y);
+  // True while a context menu the button's OnContextPopup has already seen goes on to the
+  // default handling, which hands it to the parent.
+  bool IsPassingOnContextPopup() const { return FPassingOnContextPopup; }
+
+  // Asked first on a context-menu request, with the point in client coordinates ((-1, -1)
+  // from the keyboard); Handled keeps the button's own menu closed.
+  TContextPopupEvent OnContextPopup;
 
  protected:
   // True for the button that stands for one item of a radio group.
@@ -81,6 +88,7 @@ class TcxRadioButton : public TRadioButton, public IcxMouseTrackingCaller {
   bool FParentBackground = true;
   bool FWordWrap = false;
   bool FActivating = false;
+  bool FPassingOnContextPopup = false;
   TRect FGlyphRect{};
 };
 

@@ -1016,7 +1016,11 @@ void TcxControl::Notification(TComponent* AComponent, TOperation Operation) {
 }
 
 void TcxControl::DoContextPopup(const TPoint& MousePos, bool& Handled) {
-  if (OnContextPopup) OnContextPopup(this, MousePos, Handled);
+  if (OnContextPopup) {
+    TWeakLink self(this);  // the handler may free the control
+    OnContextPopup(this, MousePos, Handled);
+    if (!self.Alive()) return;
+  }
   if (Handled || !FcxPopupMenu) return;
   const bool fromKeyboard = MousePos.X == -1 && MousePos.Y == -1;
   const TPoint at = ClientToScreen(fromKeyboard ? TPoint{0, 0} : MousePos);

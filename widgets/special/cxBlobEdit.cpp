@@ -158,7 +158,8 @@ Integer TcxCustomBlobEditProperties::GetIconIndex(const Variant& AValue) {
     case bekOle: index = 6; break;
     default: index = 0; break;
   }
-  return index + (cxVarIsBlank(AValue) ? 0 : 1);
+  // An unassigned value holds no data, as its placeholder text says.
+  return index + (IsNull(AValue) || cxVarIsBlank(AValue) ? 0 : 1);
 }
 
 void TcxCustomBlobEditProperties::GetDisplayText(const Variant& AEditValue, String& ADisplayText, bool AFullText) {

@@ -509,10 +509,33 @@ void TcxCustomImageComboBox::PrepareEditValue(const Variant& ADisplayValue, Vari
 void TcxCustomImageComboBox::SynchronizeDisplayValue() {
   inherited::SynchronizeDisplayValue();
   if (LookupData()) LookupData()->SetCurrentKey(Variant(ActiveImageProperties()->FindItemByValue(EditValue())));
+  UpdateImageOfValue();
 }
 
 void TcxCustomImageComboBox::LookupTextChanged() {
   if (IsFocused()) SetDisplayValueModified(true);
+  UpdateImageOfValue();
+}
+
+void TcxCustomImageComboBox::PropertiesChanged(TObject* Sender) {
+  inherited::PropertiesChanged(Sender);
+  if (!InState(TComponentStateItem::csDestroying)) UpdateImageOfValue();
+}
+
+void TcxCustomImageComboBox::UpdateImageOfValue() {
+  auto* vi = dynamic_cast<TcxImageComboBoxViewInfo*>(EditViewInfo());
+  TcxCustomImageComboBoxProperties* p = ActiveImageProperties();
+  if (!vi || !p) return;
+  Integer index = LookupData() ? LookupData()->GetCurrentIndex() : -1;
+  if (index < 0 || index >= p->GetItems()->Count() ||
+      p->GetItems()->Items(index)->GetDescription() != VarToStr(GetDisplayValue()))
+    index = p->FindItemByValue(EditValue());
+  const Integer image = index >= 0 ? p->GetItems()->Items(index)->GetImageIndex() : p->GetDefaultImageIndex();
+  const bool textShown = !p->GetShowDescriptions() && !vi->Text.empty();
+  if (textShown) vi->Text.clear();
+  if (vi->ImageIndex == image && !textShown) return;
+  vi->ImageIndex = image;
+  if (HandleAllocated()) Invalidate();
 }
 
 TSize TcxCustomImageComboBox::GetPopupWindowClientPreferredSize() {

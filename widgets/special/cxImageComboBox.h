@@ -198,6 +198,10 @@ class TcxCustomImageComboBox : public TcxCustomComboBox {
  protected:
   // Another item is another value: it is validated again before it is posted.
   void LookupTextChanged() override;
+  void PropertiesChanged(TObject* Sender) override;
+  // The drawn image (and, without descriptions, the cleared text) of the chosen item, or of
+  // the value when no shown item is chosen; a new value or choice shows at once.
+  void UpdateImageOfValue();
 };
 
 class TcxImageComboBox : public TcxCustomImageComboBox {
