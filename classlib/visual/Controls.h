@@ -38,7 +38,11 @@ void DeallocateHWnd(HWND Wnd);
 
 // ---- Types ------------------------------------------------------------------------------
 
-TL_ENUM(TAlign, alNone, alTop, alBottom, alLeft, alRight, alClient);
+TL_ENUM(TAlign, alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom);
+// How a control would like an input method editor set while it has the focus. This
+// platform has none, so the setting is only kept and streamed.
+TL_ENUM(TImeMode, imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese,
+        imSHanguel, imHanguel);
 TL_ENUM(TAnchorKind, akLeft, akTop, akRight, akBottom);
 using TAnchors = Set<TAnchorKind>;
 TL_ENUM(TMouseButton, mbLeft, mbRight, mbMiddle);
@@ -56,6 +60,8 @@ using TControlState = Set<TControlStateItem>;
 
 using TMouseEvent = TMethod<void(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y)>;
 using TMouseMoveEvent = TMethod<void(TObject* Sender, TShiftState Shift, Integer X, Integer Y)>;
+using TAlignPositionEvent = TMethod<void(TWinControl* Sender, TControl* Control, Integer& NewLeft, Integer& NewTop,
+                                         Integer& NewWidth, Integer& NewHeight, TRect& AlignRect)>;
 using TMouseWheelEvent =
     TMethod<void(TObject* Sender, TShiftState Shift, Integer WheelDelta, TPoint MousePos, bool& Handled)>;
 using TMouseWheelUpDownEvent = TMethod<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
@@ -488,6 +494,11 @@ class TWinControl : public TControl {
   // Docking: controls dragged with DragKind dkDock dock here while DockSite is on. No
   // dock manager lays the clients out (UseDockManager is kept and streamed): a client
   // takes the alignment of the side it was dropped on.
+  TImeMode GetImeMode() const { return FImeMode; }
+  void SetImeMode(TImeMode Value) { FImeMode = Value; }
+  const String& GetImeName() const { return FImeName; }
+  void SetImeName(const String& Value) { FImeName = Value; }
+
   bool GetDockSite() const { return FDockSite; }
   void SetDockSite(bool Value);
   bool GetUseDockManager() const { return FUseDockManager; }
@@ -523,6 +534,8 @@ class TWinControl : public TControl {
   TDockDropEvent OnDockDrop;
   TUnDockEvent OnUnDock;
   TGetSiteInfoEvent OnGetSiteInfo;
+  // Places a child aligned alCustom; see CustomAlignPosition.
+  TAlignPositionEvent OnAlignPosition;
 
  protected:
   virtual void CreateParams(TCreateParams& Params);
@@ -540,6 +553,11 @@ class TWinControl : public TControl {
   void DestroyHandle();
   void UpdateControlState();
   virtual void AlignControls(TControl* AControl, TRect& Rect);
+  // Where a child aligned alCustom goes, after the other aligned children took their room:
+  // the proposed bounds are its current ones, AlignRect what is left of the client area.
+  // By default OnAlignPosition decides, and without it the child stays where it is.
+  virtual void CustomAlignPosition(TControl* Control, Integer& NewLeft, Integer& NewTop, Integer& NewWidth,
+                                   Integer& NewHeight, TRect& AlignRect);
   // The part of the client area that aligned children share; all of it by default.
   virtual void AdjustClientRect(TRect&) {}
   void AlignControls(TControl* AControl, const TRect& Rect) {
@@ -605,6 +623,8 @@ class TWinControl : public TControl {
   std::vector<TWinControl*> FTabList;
   bool FDockSite = false;
   bool FUseDockManager = false;
+  TImeMode FImeMode = TImeMode::imDontCare;
+  String FImeName;
 
  private:
   void DoAlign(TAlign AAlign, TRect& Rect);

@@ -405,7 +405,7 @@ void TWinControl::AlignControls(TControl*, TRect& Rect) {
   TWeakLink self(this);
   try {
     ApplyAnchors(GetClientRect());
-    for (TAlign a : {alTop, alBottom, alLeft, alRight, alClient})
+    for (TAlign a : {alTop, alBottom, alLeft, alRight, alClient, alCustom})
       if (self.Alive()) DoAlign(a, Rect);
   } catch (...) {
     if (self.Alive()) --FAlignLevel;
@@ -491,10 +491,21 @@ void TWinControl::DoAlign(TAlign AAlign, TRect& Rect) {
       case alClient:
         c->SetBounds(Rect.Left, Rect.Top, w, h);
         break;
+      case alCustom: {
+        Integer left = c->FLeft, top = c->FTop, width = c->FWidth, height = c->FHeight;
+        CustomAlignPosition(c, left, top, width, height, Rect);
+        if (link.Alive()) c->SetBounds(left, top, width, height);
+        break;
+      }
       default:
         break;
     }
   }
+}
+
+void TWinControl::CustomAlignPosition(TControl* Control, Integer& NewLeft, Integer& NewTop, Integer& NewWidth,
+                                      Integer& NewHeight, TRect& AlignRect) {
+  if (OnAlignPosition) OnAlignPosition(this, Control, NewLeft, NewTop, NewWidth, NewHeight, AlignRect);
 }
 
 // ---- Geometry -----------------------------------------------------------------------------
@@ -1130,6 +1141,8 @@ TL_MESSAGES(TWinControl,
 TL_DEFINE_CLASS(TWinControl, [](auto& c) {
   c.Property("TabOrder", &TWinControl::GetTabOrder, &TWinControl::SetTabOrder).Default(-1);
   c.Property("TabStop", &TWinControl::GetTabStop, &TWinControl::SetTabStop).Default(false);
+  c.Property("ImeMode", &TWinControl::GetImeMode, &TWinControl::SetImeMode).Default(TImeMode::imDontCare);
+  c.Property("ImeName", &TWinControl::GetImeName, &TWinControl::SetImeName);
   c.Event("OnKeyDown", &TWinControl::OnKeyDown);
   c.Event("OnKeyPress", &TWinControl::OnKeyPress);
   c.Event("OnKeyUp", &TWinControl::OnKeyUp);
@@ -1138,6 +1151,7 @@ TL_DEFINE_CLASS(TWinControl, [](auto& c) {
   c.Property("DockSite", &TWinControl::GetDockSite, &TWinControl::SetDockSite).Default(false);
   c.Property("UseDockManager", &TWinControl::GetUseDockManager, &TWinControl::SetUseDockManager).Default(false);
   c.Event("OnDockOver", &TWinControl::OnDockOver);
+  c.Event("OnAlignPosition", &TWinControl::OnAlignPosition);
   c.Event("OnDockDrop", &TWinControl::OnDockDrop);
   c.Event("OnUnDock", &TWinControl::OnUnDock);
   c.Event("OnGetSiteInfo", &TWinControl::OnGetSiteInfo);

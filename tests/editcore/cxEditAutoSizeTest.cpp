@@ -30,4 +30,37 @@ TEST_F(EditAutoSize, TheHeightFollowsTheStylesFont) {
   EXPECT_EQ(e->GetWidth(), 121);
 }
 
+TEST_F(EditAutoSize, OnlyAlignmentsThatSetTheHeightKeepIt) {
+  // Sides, client and custom alignment give the height; top, bottom and none take the measured one.
+  for (TAlign a : {TAlign::alLeft, TAlign::alRight, TAlign::alClient, TAlign::alCustom, TAlign::alTop,
+                   TAlign::alBottom, TAlign::alNone}) {
+    SCOPED_TRACE(EnumInfo<TAlign>::Name(a));
+    auto* e = New<TcxTextEdit>(form);
+    e->SetBounds(10, 10, 121, 21);
+    e->SetParent(form);
+    e->SetAlign(a);
+    Pump();
+    const Integer before = e->GetHeight();
+    e->GetStyle()->GetFont()->SetSize(24);
+    Pump();
+    const bool keeps = a == TAlign::alLeft || a == TAlign::alRight || a == TAlign::alClient || a == TAlign::alCustom;
+    if (keeps)
+      EXPECT_EQ(e->GetHeight(), before);
+    else
+      EXPECT_GT(e->GetHeight(), 30);
+    e->Free();
+  }
+}
+
+TEST_F(EditAutoSize, ACustomAlignedEditorKeepsItsPlaceAndHeight) {
+  auto* e = New<TcxTextEdit>(form);
+  e->SetAlign(TAlign::alCustom);
+  e->SetBounds(15, 25, 121, 90);
+  e->SetParent(form);
+  Pump();
+  e->GetStyle()->GetFont()->SetSize(24);
+  Pump();
+  EXPECT_EQ(e->GetBoundsRect(), TRect(15, 25, 136, 115));
+}
+
 }  // namespace

@@ -677,4 +677,19 @@ TEST_F(TextEdit, ReadFromAWindowDescription) {
   dialog->Free();
 }
 
+TEST_F(TextEdit, InputMethodSettingsReachTheEditorItself) {
+  TcxTextEdit* e = AddText(10);
+  EXPECT_EQ(e->GetImeMode(), TImeMode::imDontCare);
+  e->GetTextProperties()->SetImeMode(TImeMode::imSKata);
+  e->GetTextProperties()->SetImeName("kana");
+  EXPECT_EQ(e->GetImeMode(), TImeMode::imSKata);
+  EXPECT_EQ(e->GetImeName(), "kana");
+  EXPECT_EQ(e->InnerTextEdit()->GetImeMode(), TImeMode::imSKata);
+  EXPECT_EQ(e->InnerTextEdit()->GetImeName(), "kana");
+  e->GetTextProperties()->SetImeMode(TImeMode::imDontCare);
+  e->GetTextProperties()->SetImeName("");
+  EXPECT_EQ(e->GetImeMode(), TImeMode::imDontCare);
+  EXPECT_EQ(e->GetImeName(), "");
+}
+
 }  // namespace

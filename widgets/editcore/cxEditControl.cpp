@@ -772,7 +772,7 @@ void TcxCustomEdit::CheckAutoSize() {
   const TSize sz = vd->CalculateEditSize(*canvas, FEditValue, sp);
   const TAlign a = GetAlign();
   Integer w = GetWidth(), h = GetHeight();
-  if (a != TAlign::alLeft && a != TAlign::alRight && a != TAlign::alClient) h = sz.cy;
+  if (a != TAlign::alLeft && a != TAlign::alRight && a != TAlign::alClient && a != TAlign::alCustom) h = sz.cy;
   if (GetActiveProperties()->GetButtonsViewStyle() ==
           TcxEditButtonsViewStyle::bvsButtonsAutoWidth &&
       (a == TAlign::alNone || a == TAlign::alLeft || a == TAlign::alRight))

@@ -12,8 +12,6 @@
 
 class TcxCustomTextEditLookupData;
 
-TL_ENUM(TImeMode, imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese,
-        imSHanguel, imHanguel);
 TL_ENUM(TcxEditEchoMode, eemNormal, eemPassword);
 TL_ENUM(TcxTextEditViewStyle, vsNormal, vsHideCursor, vsButtonsOnly, vsButtonsAutoWidth);
 

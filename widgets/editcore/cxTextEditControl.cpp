@@ -632,6 +632,8 @@ void TcxCustomTextEdit::PropertiesChanged(TObject* Sender) {
   inner->SetHideSelection(p->GetHideSelection());
   inner->SetImeMode(p->GetImeMode());
   inner->SetImeName(p->GetImeName());
+  SetImeMode(p->GetImeMode());
+  SetImeName(p->GetImeName());
   inner->SetMaxLength(std::max<Integer>(0, p->GetMaxLength()));
   inner->SetOEMConvert(p->GetOEMConvert());
   inner->SetPasswordChar(p->GetPasswordChar());

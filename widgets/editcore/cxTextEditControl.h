@@ -58,10 +58,6 @@ class TcxCustomInnerTextEdit : public TCustomEdit, public IcxCustomInnerEdit, pu
   bool GetMultiLine() const { return false; }
   bool GetOEMConvert() const { return FOEMConvert; }
   void SetOEMConvert(bool Value) { FOEMConvert = Value; }
-  TImeMode GetImeMode() const { return FImeMode; }
-  void SetImeMode(TImeMode Value) { FImeMode = Value; }
-  const String& GetImeName() const { return FImeName; }
-  void SetImeName(const String& Value) { FImeName = Value; }
   // The trail byte of a double-byte IME character while it is delivered, else 0.
   Char GetImeLastChar() const { return FImeCharCount == 2 ? FImeLastChar : Char(0); }
   // The character index under the caret, by bisection over the characters' positions.
@@ -105,8 +101,6 @@ class TcxCustomInnerTextEdit : public TCustomEdit, public IcxCustomInnerEdit, pu
   Char FPasswordChar = 0;
   bool FAutoSelect = true;
   bool FOEMConvert = false;
-  TImeMode FImeMode = TImeMode::imDontCare;
-  String FImeName;
   Integer FSavedSelStart = 0;
   Integer FSavedSelLength = 0;
   Integer FTextChanges = 0;

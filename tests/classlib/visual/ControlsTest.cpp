@@ -2,6 +2,7 @@
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Gdi.h"
 #include "tests/support/AppTest.h"
+#include "tests/support/FormDescription.h"
 
 #include <gtest/gtest.h>
 
@@ -303,6 +304,122 @@ TEST_F(ControlsTest, FontsComeFromTheParentUntilChosen) {
   a->SetParentFont(true);
   EXPECT_EQ(a->GetFont()->GetHeight(), -30);
   EXPECT_EQ(b->GetFont()->GetHeight(), -30);
+}
+
+// Records the custom placements it is asked for and, when told to, moves the child.
+class TAlignSink : public TObject {
+ public:
+  std::vector<String> Seen;
+  bool Move = false;
+  void Position(TWinControl* Sender, TControl* Control, Integer& NewLeft, Integer& NewTop, Integer& NewWidth,
+                Integer& NewHeight, TRect& AlignRect) {
+    Seen.push_back(Sender->GetName() + " " + Control->GetName() + " " + std::to_string(NewLeft) + "," +
+                   std::to_string(NewTop) + "," + std::to_string(NewWidth) + "," + std::to_string(NewHeight) +
+                   " in " + std::to_string(AlignRect.Left) + "," + std::to_string(AlignRect.Top) + "," +
+                   std::to_string(AlignRect.Right) + "," + std::to_string(AlignRect.Bottom));
+    if (Move) {
+      NewLeft = AlignRect.Left;
+      NewTop = AlignRect.Top;
+      NewWidth = AlignRect.Right - AlignRect.Left;
+    }
+  }
+};
+
+TEST_F(ControlsTest, CustomAlignedChildrenArePlacedByTheirParent) {
+  form->SetName("form");
+  form->SetClientWidth(300);
+  form->SetClientHeight(200);
+  TProbe* custom = Child<TProbe>(form, "custom", {120, 40, 160, 70});
+  TProbe* left = Child<TProbe>(form, "left", {0, 0, 50, 10});
+  custom->SetAlign(TAlign::alCustom);
+  left->SetAlign(TAlign::alLeft);
+  auto R = [](TControl* c) {
+    TRect r = c->GetBoundsRect();
+    return std::to_string(r.Left) + "," + std::to_string(r.Top) + "," + std::to_string(r.Right) + "," +
+           std::to_string(r.Bottom);
+  };
+  // Without a handler the child keeps its place while its aligned sibling moves.
+  EXPECT_EQ(R(left), "0,0,50,200");
+  EXPECT_EQ(R(custom), "120,40,160,70");
+  left->SetWidth(80);
+  form->SetClientHeight(150);
+  EXPECT_EQ(R(left), "0,0,80,150");
+  EXPECT_EQ(R(custom), "120,40,160,70");
+
+  // The handler sees the child's bounds and what the other aligned children left over.
+  TAlignSink sink;
+  form->OnAlignPosition = TAlignPositionEvent(&sink, &TAlignSink::Position);
+  form->Realign();
+  ASSERT_EQ(sink.Seen.size(), 1u);
+  EXPECT_EQ(sink.Seen[0], "form custom 120,40,40,30 in 80,0,300,150");
+  EXPECT_EQ(R(custom), "120,40,160,70");
+  sink.Move = true;
+  form->Realign();
+  EXPECT_EQ(R(custom), "80,0,300,30");
+  // A child no longer aligned alCustom is not asked about.
+  sink.Seen.clear();
+  custom->SetAlign(TAlign::alNone);
+  form->Realign();
+  EXPECT_TRUE(sink.Seen.empty());
+}
+
+TEST_F(ControlsTest, CustomAlignmentAndInputMethodSettingsTravelInDescriptions) {
+  const String text =
+      "object form2: TForm\n"
+      "  object Box: TCustomControl\n"
+      "    Left = 10\n"
+      "    Width = 100\n"
+      "    Height = 40\n"
+      "    Align = alCustom\n"
+      "    ImeMode = imHira\n"
+      "    ImeName = 'pinyin'\n"
+      "  end\n"
+      "  object Plain: TCustomControl\n"
+      "    Width = 20\n"
+      "  end\n"
+      "end\n";
+  TForm* f = TForm::CreateNew(Application);
+  ReadDescription(text, f);
+  auto* box = dynamic_cast<TWinControl*>(f->FindComponent("Box"));
+  auto* plain = dynamic_cast<TWinControl*>(f->FindComponent("Plain"));
+  ASSERT_TRUE(box && plain);
+  EXPECT_EQ(box->GetAlign(), TAlign::alCustom);
+  EXPECT_EQ(box->GetImeMode(), TImeMode::imHira);
+  EXPECT_EQ(box->GetImeName(), "pinyin");
+  EXPECT_EQ(box->GetLeft(), 10);  // nothing moved it
+  EXPECT_EQ(plain->GetImeMode(), TImeMode::imDontCare);
+  EXPECT_EQ(plain->GetImeName(), "");
+
+  auto written = [](TComponent* comp) {
+    Owned<TMemoryStream> bin(New<TMemoryStream>());
+    bin->WriteComponent(comp);
+    return String(reinterpret_cast<const char*>(bin->Memory()), size_t(bin->GetSize()));
+  };
+  const String boxText = written(box);
+  EXPECT_NE(boxText.find("alCustom"), String::npos);
+  EXPECT_NE(boxText.find("imHira"), String::npos);
+  EXPECT_NE(boxText.find("pinyin"), String::npos);
+  // Defaults are not stored.
+  const String plainText = written(plain);
+  EXPECT_EQ(plainText.find("ImeMode"), String::npos);
+  EXPECT_EQ(plainText.find("ImeName"), String::npos);
+  EXPECT_EQ(plainText.find("Align"), String::npos);
+
+  // Read back, the written form gives the same settings.
+  TForm* g = TForm::CreateNew(Application);
+  auto* copy = New<TCustomControl>(g);
+  Owned<TMemoryStream> bin(New<TMemoryStream>());
+  bin->WriteComponent(box);
+  bin->SetPosition(0);
+  bin->ReadComponent(copy);
+  EXPECT_EQ(copy->GetAlign(), TAlign::alCustom);
+  EXPECT_EQ(copy->GetImeMode(), TImeMode::imHira);
+  EXPECT_EQ(copy->GetImeName(), "pinyin");
+  // An unknown alignment name is refused, not taken as some other value.
+  TForm* h = TForm::CreateNew(Application);
+  EXPECT_ANY_THROW(ReadDescription("object form3: TForm\n  object B: TCustomControl\n    Align = alSideways\n"
+                                   "  end\nend\n",
+                                   h));
 }
 
 }  // namespace
