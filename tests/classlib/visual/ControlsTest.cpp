@@ -120,6 +120,13 @@ TEST_F(ControlsTest, ChildrenDieWithTheirParentAndLeaveItOnTheirOwnButNeverHoldI
   EXPECT_EQ(Joined(), "free a,free b");
 }
 
+// A control's bounds as "left,top,right,bottom".
+String R(TControl* c) {
+  TRect r = c->GetBoundsRect();
+  return std::to_string(r.Left) + "," + std::to_string(r.Top) + "," + std::to_string(r.Right) + "," +
+         std::to_string(r.Bottom);
+}
+
 TEST_F(ControlsTest, AlignedChildrenShareTheClientAreaInOrder) {
   form->SetClientWidth(300);
   form->SetClientHeight(200);
@@ -133,11 +140,6 @@ TEST_F(ControlsTest, AlignedChildrenShareTheClientAreaInOrder) {
   bottom->SetAlign(TAlign::alBottom);
   top->SetAlign(TAlign::alTop);
   top2->SetAlign(TAlign::alTop);
-  auto R = [](TControl* c) {
-    TRect r = c->GetBoundsRect();
-    return std::to_string(r.Left) + "," + std::to_string(r.Top) + "," + std::to_string(r.Right) + "," +
-           std::to_string(r.Bottom);
-  };
   EXPECT_EQ(R(top), "0,0,300,30");
   EXPECT_EQ(R(top2), "0,30,300,45");
   EXPECT_EQ(R(left), "0,45,50,180");
@@ -333,11 +335,6 @@ TEST_F(ControlsTest, CustomAlignedChildrenArePlacedByTheirParent) {
   TProbe* left = Child<TProbe>(form, "left", {0, 0, 50, 10});
   custom->SetAlign(TAlign::alCustom);
   left->SetAlign(TAlign::alLeft);
-  auto R = [](TControl* c) {
-    TRect r = c->GetBoundsRect();
-    return std::to_string(r.Left) + "," + std::to_string(r.Top) + "," + std::to_string(r.Right) + "," +
-           std::to_string(r.Bottom);
-  };
   // Without a handler the child keeps its place while its aligned sibling moves.
   EXPECT_EQ(R(left), "0,0,50,200");
   EXPECT_EQ(R(custom), "120,40,160,70");
