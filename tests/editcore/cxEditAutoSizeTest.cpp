@@ -60,7 +60,7 @@ TEST_F(EditAutoSize, ACustomAlignedEditorKeepsItsPlaceAndHeight) {
   Pump();
   e->GetStyle()->GetFont()->SetSize(24);
   Pump();
-  EXPECT_EQ(e->GetBoundsRect(), TRect(15, 25, 136, 115));
+  EXPECT_EQ(e->GetBoundsRect(), (TRect{15, 25, 136, 115}));
 }
 
 }  // namespace
