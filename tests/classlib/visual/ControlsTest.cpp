@@ -313,12 +313,17 @@ class TAlignSink : public TObject {
  public:
   std::vector<String> Seen;
   bool Move = false;
+  TControl* Doomed = nullptr;  // freed when asked about
   void Position(TWinControl* Sender, TControl* Control, Integer& NewLeft, Integer& NewTop, Integer& NewWidth,
                 Integer& NewHeight, TRect& AlignRect) {
     Seen.push_back(Sender->GetName() + " " + Control->GetName() + " " + std::to_string(NewLeft) + "," +
                    std::to_string(NewTop) + "," + std::to_string(NewWidth) + "," + std::to_string(NewHeight) +
                    " in " + std::to_string(AlignRect.Left) + "," + std::to_string(AlignRect.Top) + "," +
                    std::to_string(AlignRect.Right) + "," + std::to_string(AlignRect.Bottom));
+    if (Control == Doomed) {
+      Control->Free();
+      return;
+    }
     if (Move) {
       NewLeft = AlignRect.Left;
       NewTop = AlignRect.Top;
@@ -358,6 +363,21 @@ TEST_F(ControlsTest, CustomAlignedChildrenArePlacedByTheirParent) {
   custom->SetAlign(TAlign::alNone);
   form->Realign();
   EXPECT_TRUE(sink.Seen.empty());
+  // A handler that frees the child it places leaves the parent laying out the rest.
+  TProbe* doomed = Child<TProbe>(form, "doomed", {5, 5, 15, 15});
+  TProbe* after = Child<TProbe>(form, "after", {7, 7, 17, 17});
+  after->SetAlign(TAlign::alCustom);
+  sink.Move = false;
+  sink.Doomed = doomed;
+  sink.Seen.clear();
+  TWeakLink gone(doomed);
+  doomed->SetAlign(TAlign::alCustom);
+  EXPECT_FALSE(gone.Alive());
+  ASSERT_EQ(sink.Seen.size(), 2u);
+  EXPECT_EQ(sink.Seen[0].substr(0, 12), "form doomed ");
+  EXPECT_EQ(sink.Seen[1].substr(0, 11), "form after ");
+  EXPECT_EQ(R(after), "80,0,300,10");  // still placed: moved, its height kept
+  form->OnAlignPosition = {};
 }
 
 TEST_F(ControlsTest, CustomAlignmentAndInputMethodSettingsTravelInDescriptions) {
