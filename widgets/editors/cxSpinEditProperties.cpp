@@ -4,10 +4,10 @@
 #include "widgets/editors/cxSpinEdit.h"
 #include "widgets/foundation/cxVariants.h"
 
-#include <algorithm>
-#include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -81,15 +81,25 @@ bool IsDecimalInteger(const String& S) {
 // 22 (past the powers of ten a double holds exactly).
 int DecimalPlaces(double D) {
   if (D == 0.0 || !std::isfinite(D)) return 0;
-  // The shortest form has no trailing zeros and is written with '.' whatever the locale.
   char buf[40];
-  const char* begin = buf;
-  const char* end = std::to_chars(buf, buf + sizeof buf, D, std::chars_format::scientific).ptr;
-  const char* e = std::find(begin, end, 'e');
-  const char* point = std::find(begin, e, '.');
-  const int digits = point < e ? int(e - point - 1) : 0;
-  const int places = std::max(0, digits - std::atoi(e + 1));
-  return places <= 22 ? places : -1;
+  for (int precision = 1; precision <= 17; ++precision) {
+    std::snprintf(buf, sizeof buf, "%.*e", precision - 1, D);
+    if (std::strtod(buf, nullptr) != D) continue;
+    const char* e = std::strchr(buf, 'e');
+    if (!e) return -1;
+    // Digits of the mantissa after its first, trailing zeros left out (whatever character
+    // the C library uses as its point).
+    int digits = -1, zeros = 0;
+    for (const char* c = buf; c < e; ++c) {
+      if (*c < '0' || *c > '9') continue;
+      ++digits;
+      zeros = *c == '0' ? zeros + 1 : 0;
+    }
+    digits = std::max(0, digits - zeros);
+    const int places = std::max(0, digits - std::atoi(e + 1));
+    return places <= 22 ? places : -1;
+  }
+  return -1;
 }
 
 // V + AInc on the decimals of the two: binary fractions such as 0.1 would otherwise leave
