@@ -157,6 +157,26 @@ TEST_F(DBDataDetail, ASQLModeDetailIsReopenedOnlyWhenItsParametersChange) {
   EXPECT_TRUE(static_cast<TcxDBDataController*>(d1)->IsDetailQueryOutdated());
 }
 
+TEST_F(DBDataDetail, AQueryAlreadyHoldingTheMastersRecordsIsReadFromItsFirstRecord) {
+  TTestMemoryQuery* query = MakeQuerySets();
+  TcxCustomDataController* d1 = Master->GetDetailDataController(0, 0);
+  ASSERT_EQ(DetailIDs(d1), Expected()[1]);
+  const Integer opens = query->OpenCount();
+  query->Last();
+  ASSERT_EQ(query->FieldByName("ID")->Value(), Variant(12));
+  d1->Refresh();
+  EXPECT_EQ(query->OpenCount(), opens) << "the parameters hold this master's values";
+  EXPECT_EQ(DetailIDs(d1), Expected()[1]);
+  // The adapter on its own: the query moves to its first record and is not reopened.
+  query->Last();
+  bool reopened = false;
+  EXPECT_TRUE(
+      Pattern->GetDetailFilterAdapter()->LocateDetail(query, "MID", reopened, true, Variant(1)));
+  EXPECT_FALSE(reopened);
+  EXPECT_EQ(query->FieldByName("ID")->Value(), Variant(10));
+  EXPECT_EQ(query->OpenCount(), opens);
+}
+
 TEST_F(DBDataDetail, ADetailWithoutTheAskedParameterIsNotCurrentAndRaisesNothing) {
   auto* query = New<TTestMemoryQuery>(Owner.get());
   query->FieldDefs().Add("ID", ftInteger);
