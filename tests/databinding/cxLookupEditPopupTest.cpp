@@ -109,20 +109,37 @@ TEST_F(LookupListMouse, ADragPastTheListsEdgeScrollsItAndTheReleaseDecides) {
   host().MouseMove(h, last.X, last.Y);
   host().MouseUp(h, last.X, last.Y);
   Pump();
-  EXPECT_TRUE(cxVariantsEqual(CurrentKey(e), Variant(Integer(50)))) << VarToStr(CurrentKey(e));
+  EXPECT_TRUE(cxVariantsEqual(CurrentKey(e), Variant(Integer(50))));
   EXPECT_FALSE(e->HasShownPopup());
   EXPECT_EQ(Text(e), "CYAN");
   EXPECT_TRUE(HoldsFocus(e));
-  // Released outside the rows: nothing is chosen.
+  // Released outside the rows: nothing is chosen. The list opens on the chosen row.
   Key(VK_F4);
   ASSERT_TRUE(e->HasShownPopup());
+  EXPECT_EQ(grid->GetFocusedRowIndex(), 4);
   const TPoint top = RowPoint(grid, grid->GetTopRowIndex());
   host().MouseDown(h, top.X, top.Y);
   host().MouseUp(h, top.X, grid->GetClientHeight() + 40);
   Pump();
   EXPECT_FALSE(e->HasShownPopup());
   EXPECT_EQ(Text(e), "CYAN");
-  EXPECT_TRUE(cxVariantsEqual(CurrentKey(e), Variant(Integer(50)))) << VarToStr(CurrentKey(e)) << " top " << top.Y << " ch " << grid->GetClientHeight();
+  EXPECT_TRUE(cxVariantsEqual(CurrentKey(e), Variant(Integer(50))));
+}
+
+TEST_F(LookupListMouse, TheListsScrollBarScrollsItAndTheEditKeepsTheFocus) {
+  auto* e = MakeColours();
+  e->Props()->SetDropDownRows(3);
+  TcxLookupGrid* grid = e->Props()->Grid();
+  Key(VK_F4);
+  ASSERT_TRUE(e->HasShownPopup());
+  TcxControlScrollBar* bar = grid->VScrollBar();
+  ASSERT_TRUE(bar && bar->GetVisible());
+  host().Click(bar->GetHandle(), bar->GetWidth() / 2, bar->GetHeight() - 3);
+  Pump();
+  EXPECT_EQ(grid->GetTopRowIndex(), 1);
+  EXPECT_TRUE(e->HasShownPopup());
+  EXPECT_TRUE(HoldsFocus(e));
+  EXPECT_EQ(Text(e), "GREEN");
 }
 
 TEST_F(LookupListMouse, ArrowsMoveOnlyTheListsRowEscapePutsBackEnterChooses) {
@@ -220,6 +237,37 @@ TEST_F(DBLookupListMouse, ClickedRowsHeaderAndOutsideOfTheBoundComboBox) {
   EXPECT_EQ(orders->FieldByName("CustID")->GetAsInteger(), 7);
   EXPECT_EQ(custName->GetAsString(), "Dora");
   orders->Cancel();
+}
+
+// The lookup combo box without a binding: chosen with the mouse, browsed and cancelled with
+// the keys, chosen again, each choice its edit value.
+TEST_F(DBLookupListMouse, TheUnboundLookupComboBoxChoosesAndCancelsAsTheBoundOne) {
+  auto* c = MakeCombo();
+  c->GetProperties()->SetImmediatePost(true);
+  TcxLookupDBGrid* grid = c->GetProperties()->Grid();
+  Show();
+  c->SetFocus();
+  Pump();
+  c->SetEditValue(Variant(Integer(2)));
+  ASSERT_EQ(Text(c), "Bob");
+  Key(VK_F4);
+  host().Click(grid->GetHandle(), RowPoint(grid, 4).X, RowPoint(grid, 4).Y);
+  Pump();
+  EXPECT_FALSE(c->HasShownPopup());
+  EXPECT_TRUE(HoldsFocus(c));
+  EXPECT_TRUE(cxVariantsEqual(c->EditValue(), Variant(Integer(5))));
+  Key(VK_F4);
+  Key(VK_DOWN);
+  Key(VK_DOWN);
+  EXPECT_EQ(Text(c), "Cyd");
+  Key(VK_ESCAPE);
+  EXPECT_EQ(Text(c), "Cyd");
+  EXPECT_TRUE(cxVariantsEqual(c->EditValue(), Variant(Integer(5))));
+  Key(VK_F4);
+  Key(VK_DOWN);
+  Key(VK_RETURN);
+  EXPECT_EQ(Text(c), "Dora");
+  EXPECT_TRUE(cxVariantsEqual(c->EditValue(), Variant(Integer(7))));
 }
 
 // On Bob: F4, Down shows Bob still; Escape, then leaving the editor stores nothing new.
