@@ -181,9 +181,12 @@ TEST_F(LookupListMouse, EscapeAfterTypingInTheOpenListPutsBackTheTextTheListOpen
   Type("b");
   ASSERT_TRUE(e->HasShownPopup());
   ASSERT_EQ(Text(e), "BLUE");
+  TChangeCounter changes;
+  e->Props()->OnChange = {&changes, &TChangeCounter::Changed};
   Key(VK_ESCAPE);
   EXPECT_FALSE(e->HasShownPopup());
   EXPECT_EQ(Text(e), "GREEN");
+  EXPECT_EQ(changes.Count, 1) << "the text put back is a change";
   EXPECT_TRUE(cxVariantsEqual(CurrentKey(e), Variant(Integer(20))));
   EXPECT_FALSE(e->GetDisplayValueModified());
   // A text typed with the list closed is what the list opened on: Escape keeps it.
@@ -198,6 +201,56 @@ TEST_F(LookupListMouse, EscapeAfterTypingInTheOpenListPutsBackTheTextTheListOpen
   EXPECT_TRUE(e->GetDisplayValueModified());
   Key(VK_RETURN);
   EXPECT_TRUE(cxVariantsEqual(e->EditValue(), Variant(Integer(60))));
+}
+
+// A handler that frees the edit while the list closes (the text put back by Escape, a row
+// chosen by a click): nothing after it touches the edit, its list or its popup (the
+// sanitizer build sees that), and the form goes on.
+class TEditFreer : public TObject {
+ public:
+  TObject* Victim = nullptr;
+  int Runs = 0;
+  void Notify(TObject*) {
+    if (!Victim) return;
+    ++Runs;
+    TObject* v = Victim;
+    Victim = nullptr;
+    v->Free();
+  }
+};
+
+TEST_F(LookupListMouse, AHandlerFreeingTheEditWhileTheListClosesEndsThere) {
+  struct Case {
+    const char* Name;
+    bool OnCloseUp;
+    bool ByClick;
+  };
+  for (const Case& k : {Case{"change on Escape", false, false}, Case{"change on a click", false, true},
+                        Case{"close-up on a click", true, true}}) {
+    SCOPED_TRACE(k.Name);
+    auto* e = MakeColours();
+    TcxLookupGrid* grid = e->Props()->Grid();
+    TEditFreer freer;
+    if (k.ByClick) {
+      Key(VK_F4);
+    } else {
+      e->SelectAll();
+      Type("b");
+      ASSERT_EQ(Text(e), "BLUE");
+    }
+    ASSERT_TRUE(e->HasShownPopup());
+    freer.Victim = e;
+    TWeakLink edit(e), list(grid);
+    if (k.OnCloseUp) e->Props()->OnCloseUp = {&freer, &TEditFreer::Notify};
+    else e->Props()->OnChange = {&freer, &TEditFreer::Notify};
+    if (k.ByClick) Click(grid, RowPoint(grid, 3));
+    else Key(VK_ESCAPE);
+    EXPECT_FALSE(edit.Alive());
+    EXPECT_FALSE(list.Alive());
+    EXPECT_EQ(freer.Runs, 1);
+    for (String s : TakeExceptions()) ADD_FAILURE() << s;
+    if (edit.Alive()) e->Free();
+  }
 }
 
 // ---- the data-aware lookup combo box ----

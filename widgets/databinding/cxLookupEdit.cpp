@@ -663,6 +663,8 @@ void TcxCustomLookupEdit::RestoreDropDownState() {
     if (FDropDownDisplayModified) SetDisplayValueModified(true);
     SelectAll();
     if (!self.Alive()) return;
+    DoChange();
+    if (!self.Alive()) return;
   }
   if (!cxVariantsEqual(data->GetCurrentKey(), FDropDownKey)) data->SetCurrentKey(FDropDownKey);
 }
