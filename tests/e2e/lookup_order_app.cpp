@@ -138,15 +138,16 @@ class TLookupOrderForm : public TForm {
     TcxLookupComboBoxProperties* p = combo_->GetProperties();
     TcxDBDataController* list = p->GetDBDataController();
     Report(lastState_, "STATE focus=" + (focus ? focus->GetName() : String("none")) +
-                           " popup=" + (combo_->HasShownPopup() ? "1" : "0") + " rows=" + IntToStr(list->GetRowCount()) +
+                           " popup=" + (combo_->HasShownPopup() ? "1" : "0") +
+                           " rows=" + IntToStr(list->GetRowCount()) +
                            " text=" + VarToStr(combo_->GetDisplayValue()));
     Report(lastHold_, "HOLD " + Holder());
     static const char* const kSort[] = {"none", "asc", "desc"};
     String order;
     for (Integer i = 0; i < list->GetRowCount(); ++i)
       order += (i ? "," : "") + p->GetRecordListText(list->GetRowInfo(i).RecordIndex);
-    Report(lastList_, "LIST sort=" + String(kSort[Ord(p->Grid()->GetColumns()->GetItem(0)->GetSortOrder())]) +
-                          " order=" + order);
+    const TcxDataSortOrder sort = p->Grid()->GetColumns()->GetItem(0)->GetSortOrder();
+    Report(lastList_, "LIST sort=" + String(kSort[Ord(sort)]) + " order=" + order);
     Report(lastAt_, At());
   }
 
@@ -172,7 +173,8 @@ class TLookupOrderForm : public TForm {
     TcxLookupDBGrid* grid = combo_->GetProperties()->Grid();
     if (!combo_->HasShownPopup() || !grid->HandleAllocated()) return at + "- header=0 row=0";
     const TRect& header = grid->ViewInfo()->HeaderBounds;
-    return at + point(grid->ClientToScreen({0, 0})) + " header=" + IntToStr(header.Bottom - header.Top) +
+    return at + point(grid->ClientToScreen({0, 0})) +
+           " header=" + IntToStr(header.Bottom - header.Top) +
            " row=" + IntToStr(grid->ViewInfo()->FullRowHeight());
   }
 
