@@ -71,6 +71,11 @@ class DBDataDetail : public DBDataTest {
   std::vector<std::vector<Variant>> DetailRows() const {
     return {{10, 1, 1.0}, {11, 1, 2.0}, {12, 1, 3.0}, {30, 3, 4.0}, {40, 4, 5.0}, {41, 4, 6.0}};
   }
+  // The same records as a data set without an order on MID holds them after some editing:
+  // each master's records scattered among the others'.
+  std::vector<std::vector<Variant>> ScatteredDetailRows() const {
+    return {{41, 4, 6.0}, {10, 1, 1.0}, {30, 3, 4.0}, {11, 1, 2.0}, {40, 4, 5.0}, {12, 1, 3.0}};
+  }
   void MakeControllers() {
     Master.reset(New<MasterController>(nullptr));
     AddItems(Master.get(), {"ID", "NAME"});
@@ -85,9 +90,9 @@ class DBDataDetail : public DBDataTest {
     Master->Refresh();
   }
   // The master set and a plain detail set of DetailRows, both open, with their controllers.
-  TMemoryDataSet* MakePlainSets() {
+  TMemoryDataSet* MakePlainSets(bool AScattered = false) {
     TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
-    for (const auto& r : DetailRows()) detail->AddRecord(r);
+    for (const auto& r : AScattered ? ScatteredDetailRows() : DetailRows()) detail->AddRecord(r);
     detail->Open();
     MakeSets(detail);
     MakeControllers();
@@ -434,7 +439,7 @@ TEST_F(DBDataDetail, ARecordAddedThroughADetailTakesItsMastersKeyValues) {
   EXPECT_EQ(detail->FieldByName("MID")->Value(), Variant(1));
   d1->SetEditValue(0, Variant(13), TcxDataEditValueSource::evsValue);
   EXPECT_EQ(d1->GetRecordCount(), 4);
-  EXPECT_EQ(d3->GetRecordCount(), 1);
+  EXPECT_EQ(d3->GetRecordCount(), 2);
   d1->PostEditing();
   EXPECT_EQ(MasterIdOf(detail, 13), Variant(1));
   EXPECT_EQ(DetailIDs(d1), (std::set<Integer>{10, 11, 12, 13}));
@@ -589,6 +594,86 @@ TEST_F(DBDataDetail, RandomEditsThroughCloneDetailsKeepEachDetailEqualToAFilterO
       Master.reset();
       Pattern.reset();
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Each master's detail rows, ID to V, against the filter of the detail data set by its key.
+void ExpectEachDetailIsAFilterOf(MasterController* AMaster, TMemoryDataSet* ADetail, const std::string& AWhat) {
+  for (Integer r = 0; r < AMaster->GetRecordCount(); ++r) {
+    const Integer id = AMaster->GetItemValue(r, 0).AsInteger();
+    TcxCustomDataController* shown = AMaster->GetDetailDataController(r, 0);
+    ASSERT_NE(shown, nullptr) << AWhat;
+    std::map<Integer, double> records;
+    for (Integer i = 0; i < shown->GetRecordCount(); ++i) {
+      const Variant v = shown->GetItemValue(i, 2);
+      records[shown->GetItemValue(i, 0).AsInteger()] = VarIsNull(v) ? -1 : v.AsDouble();
+    }
+    EXPECT_EQ(records, FilteredDetail(ADetail, id)) << AWhat << " master " << id;
+  }
+}
+
+// The row of the detail record with that ID; -1 when none.
+Integer RowOfID(TcxCustomDataController* ADetail, Integer AID) {
+  for (Integer row = 0; row < ADetail->GetRowCount(); ++row)
+    if (ADetail->GetItemValue(ADetail->GetRowInfo(row).RecordIndex, 0) == Variant(AID)) return row;
+  return -1;
+}
+
+TEST_F(DBDataDetail, AMastersDetailShowsItsRecordsWhereverTheyStandInTheDataSet) {
+  TMemoryDataSet* detail = MakePlainSets(true);
+  for (Integer r : {3, 0, 4, 1, 2}) {
+    const Integer id = Master->GetItemValue(r, 0).AsInteger();
+    TcxCustomDataController* d = Master->GetDetailDataController(r, 0);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(DetailIDs(d), Expected()[id]) << "master " << id;
+    EXPECT_EQ(Master->GetDetailHasChildren(r, 0), !Expected()[id].empty()) << "master " << id;
+  }
+  // With keys the clones follow the data set: focusing a record between other masters'
+  // records puts the data set on it, and the detail keeps all of its records.
+  auto* d1 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(0, 0));
+  d1->SetKeyFieldNames("ID");
+  d1->Refresh();
+  const Integer row = RowOfID(d1, 12);
+  ASSERT_GE(row, 0);
+  d1->ChangeFocusedRowIndex(row);
+  EXPECT_EQ(detail->FieldByName("ID")->Value(), Variant(12));
+  EXPECT_EQ(DetailIDs(d1), Expected()[1]);
+}
+
+TEST_F(DBDataDetail, RecordsAppendedOrInsertedThroughDetailsShowUnderTheirOwnMasters) {
+  TMemoryDataSet* detail = MakePlainSets();
+  Pattern->SetKeyFieldNames("ID");
+  // An append goes to the end of the data set, after master 4's records.
+  auto* d3 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(2, 0));
+  d3->Append();
+  d3->SetEditValue(0, Variant(31), TcxDataEditValueSource::evsValue);
+  d3->PostEditing();
+  EXPECT_EQ(DetailIDs(d3), (std::set<Integer>{30, 31}));
+  ExpectEachDetailIsAFilterOf(Master.get(), detail, "after the append");
+  // An insert through master 2's empty detail while the data set stands inside master 1's
+  // records: the new record parts them.
+  auto* d1 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(0, 0));
+  d1->ChangeFocusedRowIndex(RowOfID(d1, 11));
+  ASSERT_EQ(detail->FieldByName("ID")->Value(), Variant(11));
+  auto* d2 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(1, 0));
+  ASSERT_EQ(d2->GetRecordCount(), 0);
+  d2->Insert();
+  d2->SetEditValue(0, Variant(20), TcxDataEditValueSource::evsValue);
+  d2->PostEditing();
+  EXPECT_EQ(DetailIDs(d2), (std::set<Integer>{20}));
+  EXPECT_EQ(DetailIDs(d1), Expected()[1]);
+  ExpectEachDetailIsAFilterOf(Master.get(), detail, "after the insert");
+  // Master 4's records, appended to and inserted into from master 1's detail's place.
+  auto* d4 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(3, 0));
+  d1->ChangeFocusedRowIndex(RowOfID(d1, 10));
+  d4->Insert();
+  d4->SetEditValue(0, Variant(42), TcxDataEditValueSource::evsValue);
+  d4->PostEditing();
+  EXPECT_EQ(DetailIDs(d4), (std::set<Integer>{40, 41, 42}));
+  ExpectEachDetailIsAFilterOf(Master.get(), detail, "after the second insert");
 }
 
 }  // namespace
