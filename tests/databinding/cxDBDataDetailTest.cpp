@@ -543,10 +543,27 @@ std::map<Integer, double> FilteredDetail(TMemoryDataSet* ADetail, Integer AMaste
   return r;
 }
 
+// Adds a record through a random master's detail, an empty one too, where nothing keeps a
+// master's records together: appended at the end of the data set, or inserted while the data
+// set stands on a record of another master (put there by that master's detail).
+void AddUngroupedRecord(std::mt19937& ARandom, MasterController* AMaster, Integer& ANextId) {
+  auto* target = static_cast<TcxDBDataController*>(AMaster->GetDetailDataController(Integer(ARandom() % 5), 0));
+  auto* other = static_cast<TcxDBDataController*>(AMaster->GetDetailDataController(Integer(ARandom() % 5), 0));
+  if (other->GetRowCount() > 0) other->ChangeFocusedRowIndex(Integer(ARandom() % unsigned(other->GetRowCount())));
+  if (ARandom() % 2 == 0)
+    target->Append();
+  else
+    target->Insert();
+  target->SetEditValue(0, Variant(ANextId++), TcxDataEditValueSource::evsValue);
+  target->SetEditValue(2, Variant(double(ARandom() % 100)), TcxDataEditValueSource::evsValue);
+  target->PostEditing();
+}
+
 TEST_F(DBDataDetail, RandomEditsThroughCloneDetailsKeepEachDetailEqualToAFilterOfItsDataSet) {
   for (bool smart : {false, true})
     for (unsigned seed = 1; seed < 4; ++seed) {
-      TMemoryDataSet* detail = MakePlainSets();
+      // Each master's records scattered among the others' from the start.
+      TMemoryDataSet* detail = MakePlainSets(true);
       Pattern->SetKeyFieldNames("ID");
       Pattern->DataModeController()->SetSmartRefresh(smart);
       std::mt19937 random(seed);
@@ -555,7 +572,7 @@ TEST_F(DBDataDetail, RandomEditsThroughCloneDetailsKeepEachDetailEqualToAFilterO
         const Integer master = Integer(random() % 5);
         auto* d = static_cast<TcxDBDataController*>(Master->GetDetailDataController(master, 0));
         ASSERT_NE(d, nullptr);
-        const unsigned op = random() % 4;
+        const unsigned op = random() % 6;
         const std::string what = "smart " + std::to_string(smart) + " seed " + std::to_string(seed) + " step " +
                                  std::to_string(step) + " op " + std::to_string(op);
         if (d->GetRowCount() == 0) continue;
@@ -566,7 +583,7 @@ TEST_F(DBDataDetail, RandomEditsThroughCloneDetailsKeepEachDetailEqualToAFilterO
             d->SetEditValue(2, Variant(double(random() % 100)), TcxDataEditValueSource::evsValue);
             d->PostEditing();
             break;
-          case 1:  // insert before the focused record, so that the master's records stay together
+          case 1:  // insert before the focused record
             d->Insert();
             d->SetEditValue(0, Variant(nextId++), TcxDataEditValueSource::evsValue);
             d->PostEditing();
@@ -574,10 +591,13 @@ TEST_F(DBDataDetail, RandomEditsThroughCloneDetailsKeepEachDetailEqualToAFilterO
           case 2:
             d->DeleteFocused();
             break;
-          default:  // edit and cancel
+          case 3:  // edit and cancel
             d->Edit();
             d->SetEditValue(2, Variant(1000.0), TcxDataEditValueSource::evsValue);
             d->Cancel();
+            break;
+          default:
+            AddUngroupedRecord(random, Master.get(), nextId);
             break;
         }
         ASSERT_EQ(detail->State(), TDataSetState::dsBrowse) << what;
@@ -674,6 +694,55 @@ TEST_F(DBDataDetail, RecordsAppendedOrInsertedThroughDetailsShowUnderTheirOwnMas
   d4->PostEditing();
   EXPECT_EQ(DetailIDs(d4), (std::set<Integer>{40, 41, 42}));
   ExpectEachDetailIsAFilterOf(Master.get(), detail, "after the second insert");
+}
+
+// A master whose clones get their data source from the relation: a clone reads nothing before
+// it knows its master.
+class LeanMaster : public MasterController {
+ public:
+  using MasterController::MasterController;
+  TObject* CreateDetailDataController(TcxCustomDataRelation* ARelation, Integer) override {
+    auto* pattern = static_cast<TcxDBDataController*>(ARelation->DetailDataController());
+    auto* clone = New<TcxDBDataController>(nullptr);
+    clone->SetMasterKeyFieldNames(pattern->MasterKeyFieldNames());
+    clone->SetDetailKeyFieldNames(pattern->DetailKeyFieldNames());
+    for (Integer i = 0; i < pattern->GetItemCount(); ++i) {
+      clone->AddItem(pattern->GetItem(i));
+      clone->ChangeFieldName(i, pattern->GetDataFieldName(i));
+    }
+    return clone;
+  }
+};
+
+// Scattered records cost each detail its own records, not a walk over the data set: what the
+// data set reads for every master's detail stays within a few times its size.
+TEST_F(DBDataDetail, ReadingEveryMastersScatteredDetailReadsTheDataSetAFewTimesAtMost) {
+  const Integer kMasters = 100, kDetails = 1000;
+  std::vector<std::vector<Variant>> masters;
+  for (Integer m = 1; m <= kMasters; ++m) masters.push_back({m, "m" + IntToStr(m)});
+  MakeDataSet({{"ID", ftInteger}, {"NAME", ftString, 10}}, masters);
+  DS->Open();
+  auto* detail = MakeTestDataSet<TTestCountingDataSet>(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  // Master m's records stand a hundred records apart.
+  for (Integer i = 0; i < kDetails; ++i) detail->AddRecord({i, i % kMasters + 1, double(i)});
+  detail->Open();
+  Detail = detail;
+  DetailSource = New<TDataSource>(Owner.get());
+  DetailSource->SetDataSet(detail);
+  MakeControllers();
+  Master.reset(New<LeanMaster>(nullptr));
+  AddItems(Master.get(), {"ID", "NAME"});
+  Master->SetDataSource(Source);
+  Pattern->SetMasterRelation(Master->Relations()->Add(&Level), -1);
+  Master->Refresh();
+  const Integer before = detail->Reads();
+  for (Integer r = 0; r < kMasters; ++r) {
+    TcxCustomDataController* d = Master->GetDetailDataController(r, 0);
+    ASSERT_NE(d, nullptr);
+    ASSERT_EQ(d->GetRecordCount(), kDetails / kMasters) << "master " << r + 1;
+  }
+  // A walk over the data set for each master would read it a hundred times.
+  EXPECT_LT(detail->Reads() - before, 6 * kDetails);
 }
 
 }  // namespace
