@@ -421,7 +421,9 @@ void TcxDBDataProvider::MoveBy(Integer ADistance) {
 void TcxDBDataProvider::SavePosition() {
   TDataSet* ds = DataSet();
   if (!ds) return;
-  FSavedBookmark = ds->BookmarkAvailable() ? ds->Bookmark() : TBookmarkStr();
+  // A data set that only moves forward never comes back to a record: nothing is kept to
+  // go back to, and RestorePosition leaves it where the walk ended.
+  FSavedBookmark = ds->BookmarkAvailable() && !ds->IsUniDirectional() ? ds->Bookmark() : TBookmarkStr();
   FSavedActiveRecord = ds->ActiveRecord();
   FSavedBOF = ds->Bof();
   FSavedEOF = ds->Eof();
