@@ -801,8 +801,8 @@ class TDataSet : public TComponent {
   // index answers, false when the records must be walked. CountWalk adds what a walk for
   // that field cost, which decides when building the index pays.
   Integer KeyIndexSlot(const TField* Field, TLocateOptions Options) const;
-  bool FindIndexedRecord(const TField* Field, const Variant& Key, TLocateOptions Options, Integer After,
-                         Integer& Place);
+  bool FindIndexedRecord(const TField* Field, const Variant& Key, TLocateOptions Options,
+                         Integer After, Integer& Place);
   void CountWalk(const TField* Field, TLocateOptions Options, Integer Walked);
   void UpdateBufferCount();
   void ChangeFilter(const String& Text, TFilterOptions Options, bool Filtering);

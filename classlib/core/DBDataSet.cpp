@@ -943,7 +943,8 @@ Integer TDataSet::FindRecord(const String& KeyFields, const Variant& KeyValues,
     return place;
   }
   Integer walked = 0;
-  for (Integer p = NextVisible(std::max<Integer>(After, -1), 1); p >= 0 && !FFreeHeld; p = NextVisible(p, 1)) {
+  for (Integer p = NextVisible(std::max<Integer>(After, -1), 1); p >= 0 && !FFreeHeld;
+       p = NextVisible(p, 1)) {
     ++walked;
     FCalcBuffer = ReadBuffer(p);
     if (MatchRecord(Fields, KeyValues, Options, FCalcBuffer)) {
@@ -963,7 +964,8 @@ bool TDataSet::Locate(const String& KeyFields, const Variant& KeyValues, TLocate
   return place >= 0 && GotoFoundRecord(place);
 }
 
-bool TDataSet::LocateNext(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options) {
+bool TDataSet::LocateNext(const String& KeyFields, const Variant& KeyValues,
+                          TLocateOptions Options) {
   const TRunning running(*this);
   if (!BrowseModeChecked()) return false;
   CheckActive();

@@ -385,8 +385,8 @@ bool TryReadYearFirstDate(const String& S, TDateTime& Date) {
       i >= S.size() || S[i++] != '-' || !ReadDigits(S, i, 2, day))
     return false;
   if (i < S.size()) {
-    if ((S[i] != ' ' && S[i] != 'T') || !ReadDigits(S, ++i, 2, hour) || i >= S.size() || S[i++] != ':' ||
-        !ReadDigits(S, i, 2, minute))
+    if ((S[i] != ' ' && S[i] != 'T') || !ReadDigits(S, ++i, 2, hour) || i >= S.size() ||
+        S[i++] != ':' || !ReadDigits(S, i, 2, minute))
       return false;
     if (i < S.size() && (S[i++] != ':' || !ReadDigits(S, i, 2, second))) return false;
     if (i < S.size()) {
@@ -402,7 +402,8 @@ bool TryReadYearFirstDate(const String& S, TDateTime& Date) {
     }
   }
   TDateTime date, time;
-  if (!TryEncodeDate(year, month, day, date) || !TryEncodeTime(hour, minute, second, msec, time)) return false;
+  if (!TryEncodeDate(year, month, day, date) || !TryEncodeTime(hour, minute, second, msec, time))
+    return false;
   Date = ComposeDateTime(date, time);
   return true;
 }
@@ -414,7 +415,9 @@ Variant BindValue(const Variant& V, const TField* AField, const TDataSet& ADataS
   const TFieldType type = AField->DataType();
   try {
     TDateTime date;
-    if (IsDateField(type)) return VarFromDateTime(TryReadYearFirstDate(Trim(V.AsString()), date) ? date : V.AsDateTime());
+    if (IsDateField(type))
+      return VarFromDateTime(TryReadYearFirstDate(Trim(V.AsString()), date) ? date
+                                                                            : V.AsDateTime());
     if (IsNumberField(type)) return V.AsDouble();
     if (type == TFieldType::ftBoolean) return V.AsBoolean();
   } catch (const Exception&) {

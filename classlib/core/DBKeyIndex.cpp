@@ -117,8 +117,8 @@ void TDataSet::CountWalk(const TField* Field, TLocateOptions Options, Integer Wa
   FKeyIndexes->WalkedRecords[slot] += Walked;
 }
 
-bool TDataSet::FindIndexedRecord(const TField* Field, const Variant& Key, TLocateOptions Options, Integer After,
-                                 Integer& Place) {
+bool TDataSet::FindIndexedRecord(const TField* Field, const Variant& Key, TLocateOptions Options,
+                                 Integer After, Integer& Place) {
   const Integer slot = KeyIndexSlot(Field, Options);
   const Integer count = InternalRecordCount();
   if (slot < 0 || count == 0) return false;

@@ -248,7 +248,8 @@ std::vector<Integer> LocatedInTurn(TDataSet* ADataSet, const String& AFields, co
 }
 
 // The same records as a walk over every record finds them.
-std::vector<Integer> MatchingInOrder(TDataSet* ADataSet, const String& AField, const Variant& AKey) {
+std::vector<Integer> MatchingInOrder(TDataSet* ADataSet, const String& AField,
+                                     const Variant& AKey) {
   std::vector<Integer> r;
   for (ADataSet->First(); !ADataSet->Eof(); ADataSet->Next()) {
     const Variant v = ADataSet->FieldByName(AField)->GetAsVariant();
@@ -273,7 +274,8 @@ TEST_F(DataSetKeyIndexTest, LocateNextVisitsEveryLaterMatchInOrder) {
   Integer visited = 0;
   for (Integer round = 0; round < 30; ++round) {
     SCOPED_TRACE("round " + IntToStr(round));
-    for (const Variant& key : {Variant(Integer(gen() % 7)), Variant(IntToStr(Integer(gen() % 6))), Null()}) {
+    for (const Variant& key :
+         {Variant(Integer(gen() % 7)), Variant(IntToStr(Integer(gen() % 6))), Null()}) {
       SCOPED_TRACE(Show(key));
       const std::vector<Integer> want = MatchingInOrder(DS, "ID", key);
       ASSERT_EQ(LocatedInTurn(DS, "ID", key), want);
@@ -289,7 +291,8 @@ TEST_F(DataSetKeyIndexTest, LocateNextVisitsEveryLaterMatchInOrder) {
     // From a record of another key, the next match after it.
     DS->First();
     const Variant first = DS->FieldByName("ID")->GetAsVariant();
-    const Variant other = VarIsNull(first) ? Variant(Integer(0)) : Variant((first.AsInteger() + 1) % 6);
+    const Variant other =
+        VarIsNull(first) ? Variant(Integer(0)) : Variant((first.AsInteger() + 1) % 6);
     const std::vector<Integer> all = MatchingInOrder(DS, "ID", other);
     DS->First();
     ASSERT_EQ(DS->LocateNext("ID", other, {}), !all.empty());
@@ -321,7 +324,8 @@ TEST_F(DataSetKeyIndexTest, LocateNextVisitsEveryLaterMatchInOrder) {
 // they stand, instead of every record after the first.
 TEST_F(DataSetKeyIndexTest, AnIndexedLocateNextReadsOnlyTheRecordsItGoesTo) {
   // Key k stands at places k, k + 10, k + 20, ...: ten records each, scattered.
-  for (Integer i = 0; i < 100; ++i) DS->AddRecord({Variant(i + 1), Variant(i % 10), Null(), Null()});
+  for (Integer i = 0; i < 100; ++i)
+    DS->AddRecord({Variant(i + 1), Variant(i % 10), Null(), Null()});
   DS->Open();
   // Walks for two keys read most of the data set and have the index built.
   for (Integer key : {0, 1}) EXPECT_EQ(LocatedInTurn(DS, "ID", key).size(), 10u);

@@ -547,9 +547,12 @@ std::map<Integer, double> FilteredDetail(TMemoryDataSet* ADetail, Integer AMaste
 // master's records together: appended at the end of the data set, or inserted while the data
 // set stands on a record of another master (put there by that master's detail).
 void AddUngroupedRecord(std::mt19937& ARandom, MasterController* AMaster, Integer& ANextId) {
-  auto* target = static_cast<TcxDBDataController*>(AMaster->GetDetailDataController(Integer(ARandom() % 5), 0));
-  auto* other = static_cast<TcxDBDataController*>(AMaster->GetDetailDataController(Integer(ARandom() % 5), 0));
-  if (other->GetRowCount() > 0) other->ChangeFocusedRowIndex(Integer(ARandom() % unsigned(other->GetRowCount())));
+  auto* target = static_cast<TcxDBDataController*>(
+      AMaster->GetDetailDataController(Integer(ARandom() % 5), 0));
+  auto* other = static_cast<TcxDBDataController*>(
+      AMaster->GetDetailDataController(Integer(ARandom() % 5), 0));
+  if (other->GetRowCount() > 0)
+    other->ChangeFocusedRowIndex(Integer(ARandom() % unsigned(other->GetRowCount())));
   if (ARandom() % 2 == 0)
     target->Append();
   else
@@ -621,7 +624,8 @@ TEST_F(DBDataDetail, RandomEditsThroughCloneDetailsKeepEachDetailEqualToAFilterO
 namespace {
 
 // Each master's detail rows, ID to V, against the filter of the detail data set by its key.
-void ExpectEachDetailIsAFilterOf(MasterController* AMaster, TMemoryDataSet* ADetail, const std::string& AWhat) {
+void ExpectEachDetailIsAFilterOf(MasterController* AMaster, TMemoryDataSet* ADetail,
+                                 const std::string& AWhat) {
   for (Integer r = 0; r < AMaster->GetRecordCount(); ++r) {
     const Integer id = AMaster->GetItemValue(r, 0).AsInteger();
     TcxCustomDataController* shown = AMaster->GetDetailDataController(r, 0);
@@ -722,7 +726,8 @@ TEST_F(DBDataDetail, ReadingEveryMastersScatteredDetailReadsTheDataSetAFewTimesA
   for (Integer m = 1; m <= kMasters; ++m) masters.push_back({m, "m" + IntToStr(m)});
   MakeDataSet({{"ID", ftInteger}, {"NAME", ftString, 10}}, masters);
   DS->Open();
-  auto* detail = MakeTestDataSet<TTestCountingDataSet>(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  auto* detail = MakeTestDataSet<TTestCountingDataSet>(
+      Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
   // Master m's records stand a hundred records apart.
   for (Integer i = 0; i < kDetails; ++i) detail->AddRecord({i, i % kMasters + 1, double(i)});
   detail->Open();

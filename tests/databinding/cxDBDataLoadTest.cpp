@@ -514,7 +514,8 @@ using DBDataForwardOnly = DBDataTest;
 // A data set that reads its records once, forward only: loaded mode reads it from the first
 // record to the end and never moves it back; grid mode, which scrolls back, is not taken.
 TEST_F(DBDataForwardOnly, LoadedModeReadsTheRecordsOnceForward) {
-  auto* ds = MakeTestDataSet<TTestForwardOnlyDataSet>(Owner.get(), {{"ID", ftInteger}, {"N", ftString, 10}});
+  auto* ds = MakeTestDataSet<TTestForwardOnlyDataSet>(Owner.get(),
+                                                      {{"ID", ftInteger}, {"N", ftString, 10}});
   for (Integer i = 1; i <= 6; ++i) ds->AddRecord({i, "n" + IntToStr(i)});
   DS = ds;
   Source = New<TDataSource>(Owner.get());

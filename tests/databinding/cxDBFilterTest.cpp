@@ -64,7 +64,8 @@ struct TRandomConditions {
       case cInt: return Integer(Gen() % 11) - 5;
       case cFloat: return (double(Gen() % 41) - 20) / 4;
       case cText: return String(kTexts[Gen() % std::size(kTexts)]);
-      case cDate: return VarFromDateTime(Dates.Value - 3 + double(Gen() % 7) + double(Gen() % 3) * 0.25);
+      case cDate:
+        return VarFromDateTime(Dates.Value - 3 + double(Gen() % 7) + double(Gen() % 3) * 0.25);
       case cBool: return Gen() % 2 == 0;
       default: return Variant(Currency::FromRaw(Int64(Gen() % 21) * 2500 - 25000));
     }
@@ -285,7 +286,8 @@ class DBFilter : public DBDataTest {
       }
       EXPECT_EQ(DS->FilterOptions().Contains(TFilterOption::foCaseInsensitive), caseInsensitive);
       EXPECT_FALSE(Filter()->IsFiltering());
-      EXPECT_EQ(RowIDs(), ours) << "round " << round << ": " << Text() << " as the data set has it: " << DS->Filter();
+      EXPECT_EQ(RowIDs(), ours) << "round " << round << ": " << Text()
+                                << " as the data set has it: " << DS->Filter();
       EXPECT_EQ(C->GetRecordCount(), Integer(ours.size()));
       r.Differing += Integer(ours.size()) != records && !ours.empty() ? 1 : 0;
       r.WithDates += DS->Filter().find("2024") != String::npos ? 1 : 0;
@@ -331,8 +333,10 @@ TEST_F(DBFilter, TheDataSetKeepsWhatTheControllerKeepsUnderAnyDateTimeFormat) {
       FormatSettings.DateSeparator = '/';
       FormatSettings.ShortDateFormat = "mm/dd/yyyy";
     }
-    for (const char* format : {"dd.mm.yyyy hh:nn", "mm/dd/yyyy hh:nn:ss", "yyyy-dd-mm hh:nn:ss.zzz", "dddd"}) {
-      SCOPED_TRACE(std::string(format) + (dayFirst ? ", locale day first" : ", locale month first"));
+    for (const char* format :
+         {"dd.mm.yyyy hh:nn", "mm/dd/yyyy hh:nn:ss", "yyyy-dd-mm hh:nn:ss.zzz", "dddd"}) {
+      SCOPED_TRACE(std::string(format) +
+                   (dayFirst ? ", locale day first" : ", locale month first"));
       Filter()->SetDateTimeFormat(format);
       const TAgreement agreement = CompareTheAutomaticFilter(40);
       EXPECT_GT(agreement.Differing, 5);
@@ -346,12 +350,14 @@ TEST_F(DBFilter, TheDataSetKeepsWhatTheControllerKeepsUnderAnyDateTimeFormat) {
 TEST_F(DBFilter, TheDataSetGetsDatesYearFirstAndTheApplicationInItsOwnFormat) {
   const double jan2 = EncodeDate(2024, 1, 2).Value, feb1 = EncodeDate(2024, 2, 1).Value;
   const double late = EncodeTime(6, 0, 0, 250).Value;
-  MakeDataSet({{"ID", TFieldType::ftInteger}, {"D", TFieldType::ftDateTime}},
-              {{1, VarFromDateTime(jan2 + late)}, {2, VarFromDateTime(feb1)}, {3, VarFromDateTime(jan2)}});
+  MakeDataSet(
+      {{"ID", TFieldType::ftInteger}, {"D", TFieldType::ftDateTime}},
+      {{1, VarFromDateTime(jan2 + late)}, {2, VarFromDateTime(feb1)}, {3, VarFromDateTime(jan2)}});
   DS->Open();
   MakeController({"ID", "D"});
   TFilterEvents events;
-  Filter()->OnBeforeChange = TcxDBDataFilterBeforeChangeEvent(&events, &TFilterEvents::BeforeChange);
+  Filter()->OnBeforeChange =
+      TcxDBDataFilterBeforeChangeEvent(&events, &TFilterEvents::BeforeChange);
   Filter()->SetAutoDataSetFilter(true);
   Filter()->AddItem(Filter()->Root(), Items[1].get(), K::foEqual, VarFromDateTime(jan2 + late), "");
   Filter()->SetActive(true);
@@ -532,7 +538,8 @@ TEST_F(DBFilter, ARefusedTextReachesTheCallerWithTheDataSetAsItWas) {
   // A value text the data set cannot read, the application's own.
   TFilterEvents events;
   events.DateReplacement = "'Friday'";
-  Filter()->OnFormatFilterTextValue = TcxDBDataFilterFormatFilterTextValueEvent(&events, &TFilterEvents::Format);
+  Filter()->OnFormatFilterTextValue =
+      TcxDBDataFilterFormatFilterTextValueEvent(&events, &TFilterEvents::Format);
   EXPECT_EQ(MessageOf<EDatabaseError>(
                 [&] { Filter()->AddItem(Filter()->Root(), Items[1].get(), K::foLess, VarFromDateTime(Today()), ""); }),
             "Filter value Friday does not suit field 'D'");

@@ -45,8 +45,9 @@ bool cxDBLocateSafely(TDataSet* ADataSet, const String& AKeyFields, const Varian
 }
 
 bool cxDBLocateNextSafely(TDataSet* ADataSet, const String& AKeyFields, const Variant& AKeyValues) {
-  return SearchSafely(AKeyFields, AKeyValues,
-                      [&] { return ADataSet->LocateNext(AKeyFields, AKeyValues, TLocateOptions()); });
+  return SearchSafely(AKeyFields, AKeyValues, [&] {
+    return ADataSet->LocateNext(AKeyFields, AKeyValues, TLocateOptions());
+  });
 }
 
 // ---- TcxDBDataRelation ----

@@ -423,7 +423,8 @@ void TcxDBDataProvider::SavePosition() {
   if (!ds) return;
   // A data set that only moves forward never comes back to a record: nothing is kept to
   // go back to, and RestorePosition leaves it where the walk ended.
-  FSavedBookmark = ds->BookmarkAvailable() && !ds->IsUniDirectional() ? ds->Bookmark() : TBookmarkStr();
+  FSavedBookmark =
+      ds->BookmarkAvailable() && !ds->IsUniDirectional() ? ds->Bookmark() : TBookmarkStr();
   FSavedActiveRecord = ds->ActiveRecord();
   FSavedBOF = ds->Bof();
   FSavedEOF = ds->Eof();
