@@ -18,10 +18,8 @@ Integer ValueCount(const Variant& AValues) {
   return 1;
 }
 
-}  // namespace
-
-namespace {
-
+// ASearch for key values of the shape the names ask for; False for any other shape, and for
+// values no key field can be compared with.
 template <class F>
 bool SearchSafely(const String& AKeyFields, const Variant& AKeyValues, F ASearch) {
   const Integer names = cxGetFieldNameCount(AKeyFields);
