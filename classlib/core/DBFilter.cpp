@@ -8,7 +8,12 @@
 // "F = NULL" and "F <> NULL" are the null tests), texts order by their bytes (after the
 // locale's upper case when case does not matter), LIKE is the controller's LIKE, and a
 // number is read in the decimal separator it is written in.
+//
+// A chain of conditions joined by one operator is one node with a child per condition, so
+// a chain of any length costs no depth; binding, asking and freeing walk the nesting of
+// parentheses and NOT recursively, which the parser bounds.
 #include "classlib/core/DB.h"
+#include "classlib/core/VariantValueSet.h"
 
 #include <algorithm>
 #include <cctype>
@@ -24,9 +29,10 @@ struct TFilterExpression {
   std::vector<Variant> Values;
   bool Negate = false;  // NOT LIKE, NOT BETWEEN, NOT IN, IS NOT NULL
   // Set by binding to an open data set: the field, and the values as a case-insensitive
-  // filter compares them.
+  // filter compares them; for IN, the values indexed both ways.
   TField* BoundField = nullptr;
   std::vector<Variant> UpperValues;
+  std::shared_ptr<const TVariantValueSet> ValueSet, UpperValueSet;
 };
 
 namespace {
@@ -46,9 +52,28 @@ class TFilterParser {
 
  private:
   [[noreturn]] void Fail(const String& What) const {
+    // A long text is quoted by its beginning: the position tells where the fault is.
+    const size_t quoted = 60;
+    const String text = FText.size() > quoted ? FText.substr(0, quoted) + "..." : FText;
     DatabaseError("Invalid filter text at position " + IntToStr(Integer(FPos + 1)) + ": " + What +
-                  " in \"" + FText + "\"");
+                  " in \"" + text + "\"");
   }
+
+  // One level of parentheses or NOT, opened by the token at At.
+  class TNesting {
+   public:
+    TNesting(TFilterParser& AParser, size_t At) : FParser(AParser) {
+      if (++FParser.FDepth <= MaxFilterTextNesting) return;
+      FParser.FPos = At;
+      FParser.Fail("nested deeper than " + IntToStr(MaxFilterTextNesting) + " levels");
+    }
+    ~TNesting() { --FParser.FDepth; }
+    TNesting(const TNesting&) = delete;
+    TNesting& operator=(const TNesting&) = delete;
+
+   private:
+    TFilterParser& FParser;
+  };
 
   void SkipBlanks() {
     while (FPos < FText.size() && std::isspace(static_cast<unsigned char>(FText[FPos]))) ++FPos;
@@ -79,33 +104,40 @@ class TFilterParser {
     return false;
   }
 
-  TNode Join(TKind Kind, TNode A, TNode B) {
+  // A chain of terms joined by Word: one node of Kind (a chain of the same kind in
+  // parentheses joins it), or the term alone.
+  template <class F>
+  TNode ParseChain(TKind Kind, const char* Word, F ParseTerm) {
+    TNode first = (this->*ParseTerm)();
+    if (PeekWord() != Word) return first;
     auto n = std::make_shared<TFilterExpression>();
     n->Kind = Kind;
-    n->Items = {std::move(A), std::move(B)};
+    auto add = [&n, Kind](TNode Term) {
+      if (Term->Kind == Kind)
+        n->Items.insert(n->Items.end(), Term->Items.begin(), Term->Items.end());
+      else
+        n->Items.push_back(std::move(Term));
+    };
+    add(std::move(first));
+    while (TakeWord(Word)) add((this->*ParseTerm)());
     return n;
   }
 
-  TNode ParseOr() {
-    TNode n = ParseAnd();
-    while (TakeWord("OR")) n = Join(TKind::kOr, n, ParseAnd());
-    return n;
-  }
-
-  TNode ParseAnd() {
-    TNode n = ParseNot();
-    while (TakeWord("AND")) n = Join(TKind::kAnd, n, ParseNot());
-    return n;
-  }
+  TNode ParseOr() { return ParseChain(TKind::kOr, "OR", &TFilterParser::ParseAnd); }
+  TNode ParseAnd() { return ParseChain(TKind::kAnd, "AND", &TFilterParser::ParseNot); }
 
   TNode ParseNot() {
+    SkipBlanks();
+    const size_t at = FPos;
     if (TakeWord("NOT")) {
+      const TNesting nesting(*this, at);
       auto n = std::make_shared<TFilterExpression>();
       n->Kind = TKind::kNot;
       n->Items.push_back(ParseNot());
       return n;
     }
     if (TakeChar('(')) {
+      const TNesting nesting(*this, at);
       TNode n = ParseOr();
       if (!TakeChar(')')) Fail("')' expected");
       return n;
@@ -248,6 +280,7 @@ class TFilterParser {
 
   String FText;
   size_t FPos = 0;
+  Integer FDepth = 0;
 };
 
 bool IsNullValue(const Variant& v) { return VarIsNull(v) || VarIsEmpty(v); }
@@ -272,14 +305,6 @@ int CompareValues(const Variant& A, const Variant& B) {
   }
 }
 
-bool SameValue(const Variant& A, const Variant& B) {
-  try {
-    return A == B;
-  } catch (const Exception&) {
-    return false;  // values that cannot be compared are not equal
-  }
-}
-
 // A record's value as the filter compares it: currency as a double, a text in upper case
 // when case does not matter.
 Variant Prepared(const Variant& V, bool ACaseInsensitive) {
@@ -296,9 +321,11 @@ class TFilterEvaluator {
   bool Eval(const TFilterExpression& n) {
     switch (n.Kind) {
       case TKind::kAnd:
-        return Eval(*n.Items[0]) && Eval(*n.Items[1]);
+        return std::all_of(n.Items.begin(), n.Items.end(),
+                           [this](const TNode& i) { return Eval(*i); });
       case TKind::kOr:
-        return Eval(*n.Items[0]) || Eval(*n.Items[1]);
+        return std::any_of(n.Items.begin(), n.Items.end(),
+                           [this](const TNode& i) { return Eval(*i); });
       case TKind::kNot:
         return !Eval(*n.Items[0]);
       default:
@@ -321,7 +348,7 @@ class TFilterEvaluator {
         r = CompareValues(x[0], v) <= 0 && CompareValues(v, x[1]) <= 0;
         break;
       case TKind::kIn:
-        r = std::any_of(x.begin(), x.end(), [&v](const Variant& e) { return SameValue(v, e); });
+        r = (FCaseInsensitive ? n.UpperValueSet : n.ValueSet)->Contains(v);
         break;
       default: {
         // "= NULL" and "<> NULL" are the null tests.
@@ -390,6 +417,11 @@ std::shared_ptr<TFilterExpression> Bind(const TFilterExpression& n, const TDataS
       if (n.Kind != TKind::kLike) v = BindValue(v, bound->BoundField, ADataSet);
       bound->UpperValues.push_back(Prepared(v, true));
     }
+    // Indexed once, for every record the filter asks about.
+    if (n.Kind == TKind::kIn) {
+      bound->ValueSet = std::make_shared<const TVariantValueSet>(bound->Values);
+      bound->UpperValueSet = std::make_shared<const TVariantValueSet>(bound->UpperValues);
+    }
   }
   return bound;
 }
@@ -402,7 +434,6 @@ namespace {
 struct TLikeToken {
   enum TTokenKind : Byte { kLiteral, kOne, kMany } Kind;
   Char C;
-  bool LastOfPattern;  // a many-characters wildcard standing at the pattern's very end
 };
 
 }  // namespace
@@ -439,11 +470,11 @@ bool MatchLikePattern(const Char* AText, Integer ATextLength, const Char* APatte
       continue;
     }
     if (!escaped && c == AManyChars)
-      tokens.push_back({TLikeToken::kMany, c, i + 1 == P});
+      tokens.push_back({TLikeToken::kMany, c});
     else if (!escaped && c == AOneChar)
-      tokens.push_back({TLikeToken::kOne, c, false});
+      tokens.push_back({TLikeToken::kOne, c});
     else
-      tokens.push_back({TLikeToken::kLiteral, c, false});
+      tokens.push_back({TLikeToken::kLiteral, c});
     escaped = false;
   }
 
@@ -454,16 +485,12 @@ bool MatchLikePattern(const Char* AText, Integer ATextLength, const Char* APatte
   for (size_t i = tokens.size(); i-- > 0;) {
     const TLikeToken& tok = tokens[i];
     if (tok.Kind == TLikeToken::kMany) {
-      if (tok.LastOfPattern) {
-        std::fill(cur.begin(), cur.end(), Byte(1));
-      } else {
-        // Some k in [j, T) with the rest matching from k, and j itself before the end.
-        Byte any = 0;
-        cur[width - 1] = 0;
-        for (size_t j = width - 1; j-- > 0;) {
-          any |= next[j];
-          cur[j] = any;
-        }
+      // Some k in [j, T] with the rest matching from k: the wildcard takes the characters
+      // between, none or all of them.
+      Byte any = 0;
+      for (size_t j = width; j-- > 0;) {
+        any |= next[j];
+        cur[j] = any;
       }
     } else {
       cur[width - 1] = 0;

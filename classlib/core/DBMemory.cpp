@@ -231,14 +231,15 @@ void TMemoryDataSet::InternalDelete(Integer Place) {
   }
 }
 
-// A text is read and, while open, bound to the fields before it is taken, so a text that
-// cannot be read or that names a field or value the data set cannot use is refused.
+// A text is read and, with the fields bound (open, or opening), bound to them before it is
+// taken, so a text that cannot be read or that names a field or value the data set cannot
+// use is refused.
 void TMemoryDataSet::PrepareFilterText(const String& Text) {
   auto expression = ParseFilterText(Text);
-  if (Active()) expression = BindFilterText(*expression, *this);
+  if (FieldsBound()) expression = BindFilterText(*expression, *this);
   FFilterExpression = std::move(expression);
   FFilterExpressionText = Text;
-  FFilterExpressionBound = Active();
+  FFilterExpressionBound = FieldsBound();
 }
 
 bool TMemoryDataSet::AcceptsFilterText() {
