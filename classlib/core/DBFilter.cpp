@@ -33,6 +33,19 @@ struct TFilterExpression {
   TField* BoundField = nullptr;
   std::vector<Variant> UpperValues;
   std::shared_ptr<const TVariantValueSet> ValueSet, UpperValueSet;
+
+  TFilterExpression() = default;
+  TFilterExpression(const TFilterExpression&) = default;
+  // Freed without recursion: the children a node frees with it are taken over first.
+  ~TFilterExpression() {
+    std::vector<std::shared_ptr<TFilterExpression>> pending = std::move(Items);
+    while (!pending.empty()) {
+      std::shared_ptr<TFilterExpression> n = std::move(pending.back());
+      pending.pop_back();
+      if (n.use_count() == 1)
+        for (auto& item : n->Items) pending.push_back(std::move(item));
+    }
+  }
 };
 
 namespace {
@@ -43,11 +56,55 @@ class TFilterParser {
  public:
   explicit TFilterParser(const String& Text) : FText(Text) {}
 
+  // Read without recursion, so that the parser's own depth does not follow the nesting: a
+  // frame per open parenthesis (the first for the whole text) holds what is read in it.
   TNode Parse() {
-    TNode n = ParseOr();
-    SkipBlanks();
-    if (FPos < FText.size()) Fail("unexpected text");
-    return n;
+    struct TFrame {
+      std::vector<TNode> Ors;   // the OR chain's terms read so far
+      std::vector<TNode> Ands;  // the terms of the AND chain being read
+      Integer Nots = 0;         // NOTs before the next term
+    };
+    std::vector<TFrame> frames(1);
+    for (;;) {
+      for (;;) {
+        SkipBlanks();
+        const size_t at = FPos;
+        if (TakeWord("NOT")) {
+          Nest(at);
+          ++frames.back().Nots;
+        } else if (TakeChar('(')) {
+          Nest(at);
+          frames.emplace_back();
+        } else {
+          break;
+        }
+      }
+      TNode term = ParseCondition();
+      // What the term completes: its NOTs, its chains, and each parenthesis it closes, whose
+      // expression is a term of the frame around it.
+      for (;;) {
+        TFrame& f = frames.back();
+        for (; f.Nots > 0; --f.Nots, --FDepth) {
+          auto n = std::make_shared<TFilterExpression>();
+          n->Kind = TKind::kNot;
+          n->Items.push_back(std::move(term));
+          term = std::move(n);
+        }
+        AddTerm(f.Ands, TKind::kAnd, std::move(term));
+        if (TakeWord("AND")) break;
+        AddTerm(f.Ors, TKind::kOr, Chain(TKind::kAnd, f.Ands));
+        if (TakeWord("OR")) break;
+        term = Chain(TKind::kOr, f.Ors);
+        if (frames.size() == 1) {
+          SkipBlanks();
+          if (FPos < FText.size()) Fail("unexpected text");
+          return term;
+        }
+        if (!TakeChar(')')) Fail("')' expected");
+        frames.pop_back();
+        --FDepth;
+      }
+    }
   }
 
  private:
@@ -59,21 +116,12 @@ class TFilterParser {
                   " in \"" + text + "\"");
   }
 
-  // One level of parentheses or NOT, opened by the token at At.
-  class TNesting {
-   public:
-    TNesting(TFilterParser& AParser, size_t At) : FParser(AParser) {
-      if (++FParser.FDepth <= MaxFilterTextNesting) return;
-      FParser.FPos = At;
-      FParser.Fail("nested deeper than " + IntToStr(MaxFilterTextNesting) + " levels");
-    }
-    ~TNesting() { --FParser.FDepth; }
-    TNesting(const TNesting&) = delete;
-    TNesting& operator=(const TNesting&) = delete;
-
-   private:
-    TFilterParser& FParser;
-  };
+  // One more level of parentheses or NOT, opened by the token at At.
+  void Nest(size_t At) {
+    if (++FDepth <= MaxFilterTextNesting) return;
+    FPos = At;
+    Fail("nested deeper than " + IntToStr(MaxFilterTextNesting) + " levels");
+  }
 
   void SkipBlanks() {
     while (FPos < FText.size() && std::isspace(static_cast<unsigned char>(FText[FPos]))) ++FPos;
@@ -104,45 +152,26 @@ class TFilterParser {
     return false;
   }
 
-  // A chain of terms joined by Word: one node of Kind (a chain of the same kind in
-  // parentheses joins it), or the term alone.
-  template <class F>
-  TNode ParseChain(TKind Kind, const char* Word, F ParseTerm) {
-    TNode first = (this->*ParseTerm)();
-    if (PeekWord() != Word) return first;
-    auto n = std::make_shared<TFilterExpression>();
-    n->Kind = Kind;
-    auto add = [&n, Kind](TNode Term) {
-      if (Term->Kind == Kind)
-        n->Items.insert(n->Items.end(), Term->Items.begin(), Term->Items.end());
-      else
-        n->Items.push_back(std::move(Term));
-    };
-    add(std::move(first));
-    while (TakeWord(Word)) add((this->*ParseTerm)());
-    return n;
+  // A term joins a chain of its own kind (read in parentheses) rather than nesting in it.
+  static void AddTerm(std::vector<TNode>& Terms, TKind Kind, TNode Term) {
+    if (Term->Kind == Kind)
+      Terms.insert(Terms.end(), Term->Items.begin(), Term->Items.end());
+    else
+      Terms.push_back(std::move(Term));
   }
 
-  TNode ParseOr() { return ParseChain(TKind::kOr, "OR", &TFilterParser::ParseAnd); }
-  TNode ParseAnd() { return ParseChain(TKind::kAnd, "AND", &TFilterParser::ParseNot); }
-
-  TNode ParseNot() {
-    SkipBlanks();
-    const size_t at = FPos;
-    if (TakeWord("NOT")) {
-      const TNesting nesting(*this, at);
-      auto n = std::make_shared<TFilterExpression>();
-      n->Kind = TKind::kNot;
-      n->Items.push_back(ParseNot());
-      return n;
+  // The terms as one node of Kind, or the term alone; Terms is left empty.
+  static TNode Chain(TKind Kind, std::vector<TNode>& Terms) {
+    TNode n;
+    if (Terms.size() == 1) {
+      n = std::move(Terms[0]);
+    } else {
+      n = std::make_shared<TFilterExpression>();
+      n->Kind = Kind;
+      n->Items = std::move(Terms);
     }
-    if (TakeChar('(')) {
-      const TNesting nesting(*this, at);
-      TNode n = ParseOr();
-      if (!TakeChar(')')) Fail("')' expected");
-      return n;
-    }
-    return ParseCondition();
+    Terms.clear();
+    return n;
   }
 
   String ParseField() {
@@ -318,19 +347,27 @@ class TFilterEvaluator {
  public:
   TFilterEvaluator(TFilterOptions Options) : FCaseInsensitive(Options.Contains(TFilterOption::foCaseInsensitive)) {}
 
+  // A small frame per level of nesting: plain loops, and a condition's values live in a
+  // frame of its own.
   bool Eval(const TFilterExpression& n) {
     switch (n.Kind) {
       case TKind::kAnd:
-        return std::all_of(n.Items.begin(), n.Items.end(),
-                           [this](const TNode& i) { return Eval(*i); });
+        for (const TNode& i : n.Items)
+          if (!Eval(*i)) return false;
+        return true;
       case TKind::kOr:
-        return std::any_of(n.Items.begin(), n.Items.end(),
-                           [this](const TNode& i) { return Eval(*i); });
+        for (const TNode& i : n.Items)
+          if (Eval(*i)) return true;
+        return false;
       case TKind::kNot:
         return !Eval(*n.Items[0]);
       default:
-        break;
+        return Condition(n);
     }
+  }
+
+ private:
+  [[gnu::noinline]] bool Condition(const TFilterExpression& n) {
     const Variant v = Prepared(n.BoundField->GetAsVariant(), FCaseInsensitive);
     const std::vector<Variant>& x = FCaseInsensitive ? n.UpperValues : n.Values;
     bool r = false;
@@ -372,7 +409,6 @@ class TFilterEvaluator {
     return r != n.Negate;
   }
 
- private:
   bool FCaseInsensitive;
 };
 
@@ -407,22 +443,25 @@ Variant BindValue(const Variant& V, const TField* AField, const TDataSet& ADataS
   return V;
 }
 
+[[gnu::noinline]] void BindCondition(TFilterExpression& n, const TDataSet& ADataSet) {
+  n.BoundField = ADataSet.FieldByName(n.Field);
+  n.UpperValues.clear();
+  for (Variant& v : n.Values) {
+    if (n.Kind != TKind::kLike) v = BindValue(v, n.BoundField, ADataSet);
+    n.UpperValues.push_back(Prepared(v, true));
+  }
+  // Indexed once, for every record the filter asks about.
+  if (n.Kind == TKind::kIn) {
+    n.ValueSet = std::make_shared<const TVariantValueSet>(n.Values);
+    n.UpperValueSet = std::make_shared<const TVariantValueSet>(n.UpperValues);
+  }
+}
+
+// A frame per level of nesting, the conditions bound in frames of their own.
 std::shared_ptr<TFilterExpression> Bind(const TFilterExpression& n, const TDataSet& ADataSet) {
   auto bound = std::make_shared<TFilterExpression>(n);
   for (auto& item : bound->Items) item = Bind(*item, ADataSet);
-  if (!n.Field.empty()) {
-    bound->BoundField = ADataSet.FieldByName(n.Field);
-    bound->UpperValues.clear();
-    for (Variant& v : bound->Values) {
-      if (n.Kind != TKind::kLike) v = BindValue(v, bound->BoundField, ADataSet);
-      bound->UpperValues.push_back(Prepared(v, true));
-    }
-    // Indexed once, for every record the filter asks about.
-    if (n.Kind == TKind::kIn) {
-      bound->ValueSet = std::make_shared<const TVariantValueSet>(bound->Values);
-      bound->UpperValueSet = std::make_shared<const TVariantValueSet>(bound->UpperValues);
-    }
-  }
+  if (!n.Field.empty()) BindCondition(*bound, ADataSet);
   return bound;
 }
 }  // namespace
