@@ -715,6 +715,9 @@ class TDataSet : public TComponent {
   // Whether the fields are bound to the records: while open, and while opening from the
   // moment the filter text is checked.
   bool FieldsBound() const { return FFieldsBound; }
+  // Changes whenever the Filter text is assigned: what was read from the text holds while
+  // this stays, without comparing the text again for every record.
+  UInt64 FilterVersion() const { return FFilterVersion; }
   virtual bool AcceptsFilterText() { return true; }
   // Fills fields of a new record (after the links heard of the insert).
   virtual void InitRecord();
@@ -828,6 +831,7 @@ class TDataSet : public TComponent {
   bool FReadOnly = false;
   bool FFiltered = false;
   String FFilter;
+  UInt64 FFilterVersion = 0;
   TFilterOptions FFilterOptions;
   // The filter's verdict on every record, known from the first count, record number or
   // walk that needs them until the filter, its handlers or the records change other than
@@ -1054,6 +1058,7 @@ class TMemoryDataSet : public TDataSet {
   mutable bool FSlotOfIdValid = false;
   std::shared_ptr<const TFilterExpression> FFilterExpression;
   String FFilterExpressionText;
+  UInt64 FFilterExpressionVersion = ~UInt64(0);  // the FilterVersion it was checked against
   bool FFilterExpressionBound = false;
 };
 

@@ -1036,6 +1036,7 @@ void TDataSet::ChangeFilter(const String& Text, TFilterOptions Options, bool Fil
   const TFilterOptions oldOptions = FFilterOptions;
   const bool oldFiltering = FFiltered;
   FFilter = Text;
+  ++FFilterVersion;
   FFilterOptions = Options;
   FFiltered = Filtering;
   RecordsChanged();
@@ -1044,6 +1045,7 @@ void TDataSet::ChangeFilter(const String& Text, TFilterOptions Options, bool Fil
     First();
   } catch (...) {
     FFilter = oldText;
+    ++FFilterVersion;
     FFilterOptions = oldOptions;
     FFiltered = oldFiltering;
     RecordsChanged();

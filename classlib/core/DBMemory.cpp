@@ -242,8 +242,14 @@ void TMemoryDataSet::PrepareFilterText(const String& Text) {
   FFilterExpressionBound = FieldsBound();
 }
 
+// The text is compared once per change of the filter, not per record: a long text would
+// cost its length for every record.
 bool TMemoryDataSet::AcceptsFilterText() {
-  if (!FFilterExpression || FFilterExpressionText != Filter() || !FFilterExpressionBound)
-    PrepareFilterText(Filter());
+  if (!FFilterExpression || FFilterExpressionVersion != FilterVersion() ||
+      !FFilterExpressionBound) {
+    if (!FFilterExpression || FFilterExpressionText != Filter() || !FFilterExpressionBound)
+      PrepareFilterText(Filter());
+    FFilterExpressionVersion = FilterVersion();
+  }
   return EvaluateFilterText(*FFilterExpression, *this, FilterOptions());
 }

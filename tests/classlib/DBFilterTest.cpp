@@ -18,6 +18,16 @@ class TCalcCounter : public TObject {
   void Count(TDataSet*) { ++Reads; }
 };
 
+// Refuses record 4 while the filter text is Text.
+class TRefusingHandler : public TObject {
+ public:
+  String Text;
+  void Filter(TDataSet* DataSet, bool&) {
+    if (DataSet->Filter() == Text && DataSet->FieldByName("ID")->GetAsInteger() == 4)
+      throw EDatabaseError("record 4 refused");
+  }
+};
+
 class DataSetFilter : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -307,4 +317,20 @@ TEST_F(DataSetFilter, AFieldTheDataSetLacksIsRefusedWhenTheFilterIsTakenOrTheDat
   EXPECT_EQ(empty->RecordCount(), 1);
   empty->First();
   EXPECT_EQ(empty->FieldByName("ID")->GetAsInteger(), 9);
+}
+
+// A text taken back after its records raised is read again: the records shown follow the
+// text the data set has.
+TEST_F(DataSetFilter, ATextTakenBackFiltersAsItDidBefore) {
+  TRefusingHandler handler;
+  handler.Text = "ID > 3";
+  DS->OnFilterRecord = TFilterRecordEvent(&handler, &TRefusingHandler::Filter);
+  EXPECT_EQ(IDs("ID < 3"), "1 2 ");
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->SetFilter("ID > 3"); }), "record 4 refused");
+  EXPECT_EQ(DS->Filter(), "ID < 3");
+  EXPECT_EQ(DS->RecordCount(), 2);
+  String s;
+  for (DS->First(); !DS->Eof(); DS->Next()) s += DS->FieldByName("ID")->GetAsString() + " ";
+  EXPECT_EQ(s, "1 2 ");
+  DS->OnFilterRecord = nullptr;
 }
