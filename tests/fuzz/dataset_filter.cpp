@@ -27,7 +27,8 @@ Owned<TMemoryDataSet> MakeDataSet() {
   ds->FieldDefs().Add("My Name", TFieldType::ftString, 20);
   const char* names[] = {"apple", "Banana", "", "a%b_c", "\xC4rger", "O'Neil"};
   for (Integer i = 0; i < 8; ++i)
-    ds->AddRecord({i, i == 6 ? Null() : Variant(String(names[i % 6])), i == 2 ? Null() : Variant(i * 1.5 - 3),
+    ds->AddRecord({i, i == 6 ? Null() : Variant(String(names[i % 6])),
+                   i == 2 ? Null() : Variant(i * 1.5 - 3),
                    i == 3 ? Null() : VarFromDateTime(45000.0 + i), i % 2 == 0,
                    Variant(Currency::FromRaw(Int64(i) * 12500)), String(names[(i + 1) % 6])});
   ds->Open();
@@ -54,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     ds->SetFilter(text);
   } catch (const EDatabaseError&) {
-    Check(ds->Filter() == "ID > 2" && ds->RecordCount() == 5 && ds->FieldByName("ID")->GetAsInteger() == 7);
+    Check(ds->Filter() == "ID > 2" && ds->RecordCount() == 5 &&
+          ds->FieldByName("ID")->GetAsInteger() == 7);
     return 0;
   }
   const Integer kept = Walked(ds.get());
