@@ -79,9 +79,13 @@ using TDataChangeEvent = TMethod<void(TObject* Sender, TField* Field)>;
 
 // Filter texts: field conditions (= <> < <= > >=, [NOT] LIKE with '%' and '_', [NOT] BETWEEN
 // a AND b, [NOT] IN (a, b), IS [NOT] NULL) joined by AND, OR, NOT and parentheses; values
-// are quoted texts, numbers, NULL, TRUE or FALSE; [Name] quotes a field name.
+// are quoted texts, numbers, NULL, TRUE or FALSE; [Name] quotes a field name. A chain of
+// conditions joined by AND or OR may be as long as it likes; parentheses and NOT nest at
+// most MaxFilterTextNesting deep.
 struct TFilterExpression;
-// Raises EDatabaseError naming the position of a syntax error.
+inline constexpr Integer MaxFilterTextNesting = 1000;
+// Raises EDatabaseError naming the position of a syntax error or of the parenthesis or NOT
+// that nests too deep.
 std::shared_ptr<const TFilterExpression> ParseFilterText(const String& Text);
 // The expression bound to an open data set: its fields found, a quoted value meeting a
 // date, number or Boolean field read as one. Raises "Field '%s' not found" for a name the
@@ -93,10 +97,9 @@ std::shared_ptr<const TFilterExpression> BindFilterText(const TFilterExpression&
 bool EvaluateFilterText(const TFilterExpression& Expression, TDataSet& DataSet,
                         TFilterOptions Options);
 // LIKE matching, byte-wise and case-sensitive: AManyChars stands for any run of characters,
-// AOneChar for one, AEscapeChar (0: none) makes the next character a literal. A
-// many-characters wildcard that is not the pattern's last character needs at least one
-// text character where it stands ("a%%" does not match "a"). Takes pattern length times
-// text length steps at most.
+// none included, wherever it stands ("a%%" matches "a"); AOneChar for one; AEscapeChar
+// (0: none) makes the next character a literal, and a trailing one is ignored. Takes
+// pattern length times text length steps at most.
 bool MatchLikePattern(const Char* AText, Integer ATextLength, const Char* APattern, Integer APatternLength,
                       Char AEscapeChar, Char AOneChar, Char AManyChars);
 
@@ -711,8 +714,15 @@ class TDataSet : public TComponent {
   // Whether the Filter text accepts the record being read; only asked when
   // SupportsFilterText, which the base does not.
   virtual bool SupportsFilterText() const { return false; }
-  // Checks a new, non-empty Filter text before it is taken; raises to refuse it.
+  // Checks a new, non-empty Filter text before it is taken, and a filtering one again as
+  // the data set opens, once FieldsBound; raises to refuse it.
   virtual void PrepareFilterText(const String& /*Text*/) {}
+  // Whether the fields are bound to the records: while open, and while opening from the
+  // moment the filter text is checked.
+  bool FieldsBound() const { return FFieldsBound; }
+  // Changes whenever the Filter text is assigned: what was read from the text holds while
+  // this stays, without comparing the text again for every record.
+  UInt64 FilterVersion() const { return FFilterVersion; }
   virtual bool AcceptsFilterText() { return true; }
   // Fills fields of a new record (after the links heard of the insert).
   virtual void InitRecord();
@@ -815,6 +825,7 @@ class TDataSet : public TComponent {
   std::vector<TField*> FFields;
   std::vector<TDataSource*> FDataSources;
   bool FDefaultFields = false;
+  bool FFieldsBound = false;
   Integer FStoredSlots = 0;
   Integer FSlotCount = 0;
   std::vector<TRecordBuffer> FBuffers;
@@ -829,6 +840,7 @@ class TDataSet : public TComponent {
   bool FReadOnly = false;
   bool FFiltered = false;
   String FFilter;
+  UInt64 FFilterVersion = 0;
   TFilterOptions FFilterOptions;
   // The filter's verdict on every record, known from the first count, record number or
   // walk that needs them until the filter, its handlers or the records change other than
@@ -1055,6 +1067,7 @@ class TMemoryDataSet : public TDataSet {
   mutable bool FSlotOfIdValid = false;
   std::shared_ptr<const TFilterExpression> FFilterExpression;
   String FFilterExpressionText;
+  UInt64 FFilterExpressionVersion = ~UInt64(0);  // the FilterVersion it was checked against
   bool FFilterExpressionBound = false;
 };
 

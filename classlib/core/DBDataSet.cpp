@@ -226,9 +226,14 @@ void TDataSet::SetActive(bool Value) {
     try {
       InternalOpen();
       BindFields();
+      FFieldsBound = true;
+      // The filter text meets the fields now, so that one naming a field the data set
+      // lacks fails the opening rather than the first record it is asked about.
+      if (FFiltered && !FFilter.empty() && SupportsFilterText()) PrepareFilterText(FFilter);
       FOldValues.clear();
       FillWindow(FirstVisible(), 0);
     } catch (...) {
+      FFieldsBound = false;
       FBuffers.clear();
       InternalClose();
       DestroyDefaultFields();
@@ -246,6 +251,7 @@ void TDataSet::SetActive(bool Value) {
     FActiveRecord = 0;
     FOldValues.clear();
     FBOF = FEOF = true;
+    FFieldsBound = false;
     InternalClose();
     DestroyDefaultFields();
     if (!Notify(AfterClose)) return;
@@ -533,7 +539,8 @@ Integer TDataSet::MoveBy(Integer Distance) {
   FBOF = FEOF = false;
   const Integer step = Distance > 0 ? 1 : -1;
   Integer moved = 0, shift = 0;
-  for (Integer n = Distance * step; n > 0 && !FFreeHeld; --n) {
+  // In 64 bits: the lowest distance has no positive Integer.
+  for (Int64 n = Int64(Distance) * step; n > 0 && !FFreeHeld; --n) {
     const Integer p = NextVisible(FBuffers[size_t(FActiveRecord)].Place, step);
     if (p < 0) {
       (step > 0 ? FEOF : FBOF) = true;
@@ -1048,6 +1055,7 @@ void TDataSet::ChangeFilter(const String& Text, TFilterOptions Options, bool Fil
   const TFilterOptions oldOptions = FFilterOptions;
   const bool oldFiltering = FFiltered;
   FFilter = Text;
+  ++FFilterVersion;
   FFilterOptions = Options;
   FFiltered = Filtering;
   RecordsChanged();
@@ -1056,6 +1064,7 @@ void TDataSet::ChangeFilter(const String& Text, TFilterOptions Options, bool Fil
     First();
   } catch (...) {
     FFilter = oldText;
+    ++FFilterVersion;
     FFilterOptions = oldOptions;
     FFiltered = oldFiltering;
     RecordsChanged();

@@ -8,7 +8,12 @@
 // "F = NULL" and "F <> NULL" are the null tests), texts order by their bytes (after the
 // locale's upper case when case does not matter), LIKE is the controller's LIKE, and a
 // number is read in the decimal separator it is written in.
+//
+// A chain of conditions joined by one operator is one node with a child per condition, so
+// a chain of any length costs no depth; binding, asking and freeing walk the nesting of
+// parentheses and NOT recursively, which the parser bounds.
 #include "classlib/core/DB.h"
+#include "classlib/core/VariantValueSet.h"
 
 #include <algorithm>
 #include <cctype>
@@ -24,9 +29,23 @@ struct TFilterExpression {
   std::vector<Variant> Values;
   bool Negate = false;  // NOT LIKE, NOT BETWEEN, NOT IN, IS NOT NULL
   // Set by binding to an open data set: the field, and the values as a case-insensitive
-  // filter compares them.
+  // filter compares them; for IN, the values indexed both ways.
   TField* BoundField = nullptr;
   std::vector<Variant> UpperValues;
+  std::shared_ptr<const TVariantValueSet> ValueSet, UpperValueSet;
+
+  TFilterExpression() = default;
+  TFilterExpression(const TFilterExpression&) = default;
+  // Freed without recursion: the children a node frees with it are taken over first.
+  ~TFilterExpression() {
+    std::vector<std::shared_ptr<TFilterExpression>> pending = std::move(Items);
+    while (!pending.empty()) {
+      std::shared_ptr<TFilterExpression> n = std::move(pending.back());
+      pending.pop_back();
+      if (n.use_count() == 1)
+        for (auto& item : n->Items) pending.push_back(std::move(item));
+    }
+  }
 };
 
 namespace {
@@ -37,17 +56,71 @@ class TFilterParser {
  public:
   explicit TFilterParser(const String& Text) : FText(Text) {}
 
+  // Read without recursion, so that the parser's own depth does not follow the nesting: a
+  // frame per open parenthesis (the first for the whole text) holds what is read in it.
   TNode Parse() {
-    TNode n = ParseOr();
-    SkipBlanks();
-    if (FPos < FText.size()) Fail("unexpected text");
-    return n;
+    struct TFrame {
+      std::vector<TNode> Ors;   // the OR chain's terms read so far
+      std::vector<TNode> Ands;  // the terms of the AND chain being read
+      Integer Nots = 0;         // NOTs before the next term
+    };
+    std::vector<TFrame> frames(1);
+    for (;;) {
+      for (;;) {
+        SkipBlanks();
+        const size_t at = FPos;
+        if (TakeWord("NOT")) {
+          Nest(at);
+          ++frames.back().Nots;
+        } else if (TakeChar('(')) {
+          Nest(at);
+          frames.emplace_back();
+        } else {
+          break;
+        }
+      }
+      TNode term = ParseCondition();
+      // What the term completes: its NOTs, its chains, and each parenthesis it closes, whose
+      // expression is a term of the frame around it.
+      for (;;) {
+        TFrame& f = frames.back();
+        for (; f.Nots > 0; --f.Nots, --FDepth) {
+          auto n = std::make_shared<TFilterExpression>();
+          n->Kind = TKind::kNot;
+          n->Items.push_back(std::move(term));
+          term = std::move(n);
+        }
+        AddTerm(f.Ands, TKind::kAnd, std::move(term));
+        if (TakeWord("AND")) break;
+        AddTerm(f.Ors, TKind::kOr, Chain(TKind::kAnd, f.Ands));
+        if (TakeWord("OR")) break;
+        term = Chain(TKind::kOr, f.Ors);
+        if (frames.size() == 1) {
+          SkipBlanks();
+          if (FPos < FText.size()) Fail("unexpected text");
+          return term;
+        }
+        if (!TakeChar(')')) Fail("')' expected");
+        frames.pop_back();
+        --FDepth;
+      }
+    }
   }
 
  private:
   [[noreturn]] void Fail(const String& What) const {
+    // A long text is quoted by its beginning: the position tells where the fault is.
+    const size_t quoted = 60;
+    const String text = FText.size() > quoted ? FText.substr(0, quoted) + "..." : FText;
     DatabaseError("Invalid filter text at position " + IntToStr(Integer(FPos + 1)) + ": " + What +
-                  " in \"" + FText + "\"");
+                  " in \"" + text + "\"");
+  }
+
+  // One more level of parentheses or NOT, opened by the token at At.
+  void Nest(size_t At) {
+    if (++FDepth <= MaxFilterTextNesting) return;
+    FPos = At;
+    Fail("nested deeper than " + IntToStr(MaxFilterTextNesting) + " levels");
   }
 
   void SkipBlanks() {
@@ -79,38 +152,26 @@ class TFilterParser {
     return false;
   }
 
-  TNode Join(TKind Kind, TNode A, TNode B) {
-    auto n = std::make_shared<TFilterExpression>();
-    n->Kind = Kind;
-    n->Items = {std::move(A), std::move(B)};
-    return n;
+  // A term joins a chain of its own kind (read in parentheses) rather than nesting in it.
+  static void AddTerm(std::vector<TNode>& Terms, TKind Kind, TNode Term) {
+    if (Term->Kind == Kind)
+      Terms.insert(Terms.end(), Term->Items.begin(), Term->Items.end());
+    else
+      Terms.push_back(std::move(Term));
   }
 
-  TNode ParseOr() {
-    TNode n = ParseAnd();
-    while (TakeWord("OR")) n = Join(TKind::kOr, n, ParseAnd());
-    return n;
-  }
-
-  TNode ParseAnd() {
-    TNode n = ParseNot();
-    while (TakeWord("AND")) n = Join(TKind::kAnd, n, ParseNot());
-    return n;
-  }
-
-  TNode ParseNot() {
-    if (TakeWord("NOT")) {
-      auto n = std::make_shared<TFilterExpression>();
-      n->Kind = TKind::kNot;
-      n->Items.push_back(ParseNot());
-      return n;
+  // The terms as one node of Kind, or the term alone; Terms is left empty.
+  static TNode Chain(TKind Kind, std::vector<TNode>& Terms) {
+    TNode n;
+    if (Terms.size() == 1) {
+      n = std::move(Terms[0]);
+    } else {
+      n = std::make_shared<TFilterExpression>();
+      n->Kind = Kind;
+      n->Items = std::move(Terms);
     }
-    if (TakeChar('(')) {
-      TNode n = ParseOr();
-      if (!TakeChar(')')) Fail("')' expected");
-      return n;
-    }
-    return ParseCondition();
+    Terms.clear();
+    return n;
   }
 
   String ParseField() {
@@ -248,6 +309,7 @@ class TFilterParser {
 
   String FText;
   size_t FPos = 0;
+  Integer FDepth = 0;
 };
 
 bool IsNullValue(const Variant& v) { return VarIsNull(v) || VarIsEmpty(v); }
@@ -272,14 +334,6 @@ int CompareValues(const Variant& A, const Variant& B) {
   }
 }
 
-bool SameValue(const Variant& A, const Variant& B) {
-  try {
-    return A == B;
-  } catch (const Exception&) {
-    return false;  // values that cannot be compared are not equal
-  }
-}
-
 // A record's value as the filter compares it: currency as a double, a text in upper case
 // when case does not matter.
 Variant Prepared(const Variant& V, bool ACaseInsensitive) {
@@ -293,17 +347,27 @@ class TFilterEvaluator {
  public:
   TFilterEvaluator(TFilterOptions Options) : FCaseInsensitive(Options.Contains(TFilterOption::foCaseInsensitive)) {}
 
+  // A small frame per level of nesting: plain loops, and a condition's values live in a
+  // frame of its own.
   bool Eval(const TFilterExpression& n) {
     switch (n.Kind) {
       case TKind::kAnd:
-        return Eval(*n.Items[0]) && Eval(*n.Items[1]);
+        for (const TNode& i : n.Items)
+          if (!Eval(*i)) return false;
+        return true;
       case TKind::kOr:
-        return Eval(*n.Items[0]) || Eval(*n.Items[1]);
+        for (const TNode& i : n.Items)
+          if (Eval(*i)) return true;
+        return false;
       case TKind::kNot:
         return !Eval(*n.Items[0]);
       default:
-        break;
+        return Condition(n);
     }
+  }
+
+ private:
+  [[gnu::noinline]] bool Condition(const TFilterExpression& n) {
     const Variant v = Prepared(n.BoundField->GetAsVariant(), FCaseInsensitive);
     const std::vector<Variant>& x = FCaseInsensitive ? n.UpperValues : n.Values;
     bool r = false;
@@ -321,7 +385,7 @@ class TFilterEvaluator {
         r = CompareValues(x[0], v) <= 0 && CompareValues(v, x[1]) <= 0;
         break;
       case TKind::kIn:
-        r = std::any_of(x.begin(), x.end(), [&v](const Variant& e) { return SameValue(v, e); });
+        r = (FCaseInsensitive ? n.UpperValueSet : n.ValueSet)->Contains(v);
         break;
       default: {
         // "= NULL" and "<> NULL" are the null tests.
@@ -345,7 +409,6 @@ class TFilterEvaluator {
     return r != n.Negate;
   }
 
- private:
   bool FCaseInsensitive;
 };
 
@@ -426,17 +489,25 @@ Variant BindValue(const Variant& V, const TField* AField, const TDataSet& ADataS
   return V;
 }
 
+[[gnu::noinline]] void BindCondition(TFilterExpression& n, const TDataSet& ADataSet) {
+  n.BoundField = ADataSet.FieldByName(n.Field);
+  n.UpperValues.clear();
+  for (Variant& v : n.Values) {
+    if (n.Kind != TKind::kLike) v = BindValue(v, n.BoundField, ADataSet);
+    n.UpperValues.push_back(Prepared(v, true));
+  }
+  // Indexed once, for every record the filter asks about.
+  if (n.Kind == TKind::kIn) {
+    n.ValueSet = std::make_shared<const TVariantValueSet>(n.Values);
+    n.UpperValueSet = std::make_shared<const TVariantValueSet>(n.UpperValues);
+  }
+}
+
+// A frame per level of nesting, the conditions bound in frames of their own.
 std::shared_ptr<TFilterExpression> Bind(const TFilterExpression& n, const TDataSet& ADataSet) {
   auto bound = std::make_shared<TFilterExpression>(n);
   for (auto& item : bound->Items) item = Bind(*item, ADataSet);
-  if (!n.Field.empty()) {
-    bound->BoundField = ADataSet.FieldByName(n.Field);
-    bound->UpperValues.clear();
-    for (Variant& v : bound->Values) {
-      if (n.Kind != TKind::kLike) v = BindValue(v, bound->BoundField, ADataSet);
-      bound->UpperValues.push_back(Prepared(v, true));
-    }
-  }
+  if (!n.Field.empty()) BindCondition(*bound, ADataSet);
   return bound;
 }
 }  // namespace
@@ -448,7 +519,6 @@ namespace {
 struct TLikeToken {
   enum TTokenKind : Byte { kLiteral, kOne, kMany } Kind;
   Char C;
-  bool LastOfPattern;  // a many-characters wildcard standing at the pattern's very end
 };
 
 }  // namespace
@@ -485,11 +555,11 @@ bool MatchLikePattern(const Char* AText, Integer ATextLength, const Char* APatte
       continue;
     }
     if (!escaped && c == AManyChars)
-      tokens.push_back({TLikeToken::kMany, c, i + 1 == P});
+      tokens.push_back({TLikeToken::kMany, c});
     else if (!escaped && c == AOneChar)
-      tokens.push_back({TLikeToken::kOne, c, false});
+      tokens.push_back({TLikeToken::kOne, c});
     else
-      tokens.push_back({TLikeToken::kLiteral, c, false});
+      tokens.push_back({TLikeToken::kLiteral, c});
     escaped = false;
   }
 
@@ -500,16 +570,12 @@ bool MatchLikePattern(const Char* AText, Integer ATextLength, const Char* APatte
   for (size_t i = tokens.size(); i-- > 0;) {
     const TLikeToken& tok = tokens[i];
     if (tok.Kind == TLikeToken::kMany) {
-      if (tok.LastOfPattern) {
-        std::fill(cur.begin(), cur.end(), Byte(1));
-      } else {
-        // Some k in [j, T) with the rest matching from k, and j itself before the end.
-        Byte any = 0;
-        cur[width - 1] = 0;
-        for (size_t j = width - 1; j-- > 0;) {
-          any |= next[j];
-          cur[j] = any;
-        }
+      // Some k in [j, T] with the rest matching from k: the wildcard takes the characters
+      // between, none or all of them.
+      Byte any = 0;
+      for (size_t j = width; j-- > 0;) {
+        any |= next[j];
+        cur[j] = any;
       }
     } else {
       cur[width - 1] = 0;

@@ -231,18 +231,25 @@ void TMemoryDataSet::InternalDelete(Integer Place) {
   }
 }
 
-// A text is read and, while open, bound to the fields before it is taken, so a text that
-// cannot be read or that names a field or value the data set cannot use is refused.
+// A text is read and, with the fields bound (open, or opening), bound to them before it is
+// taken, so a text that cannot be read or that names a field or value the data set cannot
+// use is refused.
 void TMemoryDataSet::PrepareFilterText(const String& Text) {
   auto expression = ParseFilterText(Text);
-  if (Active()) expression = BindFilterText(*expression, *this);
+  if (FieldsBound()) expression = BindFilterText(*expression, *this);
   FFilterExpression = std::move(expression);
   FFilterExpressionText = Text;
-  FFilterExpressionBound = Active();
+  FFilterExpressionBound = FieldsBound();
 }
 
+// The text is compared once per change of the filter, not per record: a long text would
+// cost its length for every record.
 bool TMemoryDataSet::AcceptsFilterText() {
-  if (!FFilterExpression || FFilterExpressionText != Filter() || !FFilterExpressionBound)
-    PrepareFilterText(Filter());
+  if (!FFilterExpression || FFilterExpressionVersion != FilterVersion() ||
+      !FFilterExpressionBound) {
+    if (!FFilterExpression || FFilterExpressionText != Filter() || !FFilterExpressionBound)
+      PrepareFilterText(Filter());
+    FFilterExpressionVersion = FilterVersion();
+  }
   return EvaluateFilterText(*FFilterExpression, *this, FilterOptions());
 }

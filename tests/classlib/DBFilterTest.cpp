@@ -18,6 +18,16 @@ class TCalcCounter : public TObject {
   void Count(TDataSet*) { ++Reads; }
 };
 
+// Refuses record 4 while the filter text is Text.
+class TRefusingHandler : public TObject {
+ public:
+  String Text;
+  void Filter(TDataSet* DataSet, bool&) {
+    if (DataSet->Filter() == Text && DataSet->FieldByName("ID")->GetAsInteger() == 4)
+      throw EDatabaseError("record 4 refused");
+  }
+};
+
 class DataSetFilter : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -69,12 +79,12 @@ TEST_F(DataSetFilter, NullOrdersBelowEveryValue) {
   EXPECT_EQ(IDs("NAME LIKE '%'"), "1 2 3 4 5 ");
 }
 
-TEST_F(DataSetFilter, TextsOrderByTheirBytesAndLikeNeedsACharacterPerInnerWildcard) {
+TEST_F(DataSetFilter, TextsOrderByTheirBytesAndLikeIsTheSharedMatcher) {
   EXPECT_EQ(IDs("NAME < 'a'"), "2 3 ");  // upper case first, Null below all
   EXPECT_EQ(IDs("NAME > 'z'"), "5 ");    // a letter beyond ASCII orders last
   EXPECT_EQ(IDs("NAME = 'cherry*'"), "4 ");
   EXPECT_EQ(IDs("NAME = 'cherry'"), "");
-  EXPECT_EQ(IDs("NAME LIKE 'apple%%'"), "");  // a "%" before the pattern's last needs a character
+  EXPECT_EQ(IDs("NAME LIKE 'apple%%'"), "1 ");  // every "%" may stand for no character
   EXPECT_EQ(IDs("NAME LIKE '%apple'"), "1 ");
   EXPECT_EQ(IDs("NAME LIKE 'Ban_na%'"), "2 ");
 
@@ -212,4 +222,150 @@ TEST_F(DataSetFilter, CountAndNumberReadTheRecordsOncePerChange) {
   DS->Last();
   EXPECT_EQ(DS->RecNo(), 6);
   EXPECT_EQ(DS->RecordCount(), 6);
+}
+
+namespace {
+
+String Repeated(const String& APart, size_t ACount) {
+  String s;
+  s.reserve(APart.size() * ACount);
+  for (size_t i = 0; i < ACount; ++i) s += APart;
+  return s;
+}
+
+}  // namespace
+
+// Conditions joined by OR or AND are one list however long the chain; every data set walk
+// (binding, asking, freeing) then stays as shallow as the text's nesting.
+TEST_F(DataSetFilter, LongChainsOfConditionsFilter) {
+  String anyOf = "ID = 4";
+  for (Integer i = 0; i < 30000; ++i) anyOf += " OR ID = " + IntToStr(100 + i);
+  anyOf += " OR ID = 2";
+  EXPECT_EQ(IDs(anyOf), "2 4 ");
+  EXPECT_EQ(DS->RecordCount(), 2);
+
+  String allOf = "ID <> 3";
+  for (Integer i = 0; i < 30000; ++i) allOf += " AND ID <> " + IntToStr(100 + i);
+  EXPECT_EQ(IDs(allOf), "1 2 4 5 ");
+
+  // AND binds closer than OR through the whole chain: (ID = 1 AND ID > 0) OR (ID = 5 AND ...).
+  String mixed = "ID = 9 AND ID > 0";
+  for (Integer i = 0; i < 15000; ++i)
+    mixed += " OR ID = " + IntToStr(i % 2 ? 1 : 5) + " AND PRICE > " + IntToStr(i);
+  EXPECT_EQ(IDs(mixed), "1 5 ");
+
+  // Parentheses around a chain of the same kind join it, NOT keeps its own.
+  EXPECT_EQ(IDs("(ID = 1 OR ID = 2) OR (ID = 3 OR NOT (ID <> 4 OR ID = 5))"), "1 2 3 4 ");
+  EXPECT_EQ(IDs("(ID > 1 AND (ID < 5 AND NOT (ID = 3))) AND ID <> 2"), "4 ");
+}
+
+// Parentheses and NOT nest at most 1000 deep; a deeper text is refused with the filter, the
+// records and the cursor as they were.
+TEST_F(DataSetFilter, NestingDeeperThanTheLimitIsRefused) {
+  // At the limit.
+  EXPECT_EQ(IDs(Repeated("(", 1000) + "ID = 2" + Repeated(")", 1000)), "2 ");
+  EXPECT_EQ(IDs(Repeated("NOT ", 1000) + "ID = 2"), "2 ");
+  EXPECT_EQ(IDs(Repeated("NOT ", 999) + "ID = 2"), "1 3 4 5 ");
+  EXPECT_EQ(IDs(Repeated("NOT (", 500) + "ID = 2" + Repeated(")", 500)), "2 ");
+  EXPECT_EQ(IDs(Repeated("ID = 1 OR (", 999) + "ID = 5" + Repeated(")", 999)), "1 5 ");
+
+  DS->SetFilter("ID > 3");
+  DS->Last();
+  // The message quotes the text's beginning.
+  const String nested = ": nested deeper than 1000 levels in \"";
+  struct Case {
+    String Text;
+    String Message;  // empty: any message of the nesting
+  } cases[] = {
+      {Repeated("(", 1001) + "ID = 2" + Repeated(")", 1001),
+       "Invalid filter text at position 1001" + nested + Repeated("(", 60) + "...\""},
+      {Repeated("NOT ", 1001) + "ID = 2",
+       "Invalid filter text at position 4001" + nested + Repeated("NOT ", 15) + "...\""},
+      {Repeated("NOT (", 500) + "(ID = 2)" + Repeated(")", 500),
+       "Invalid filter text at position 2501" + nested + Repeated("NOT (", 12) + "...\""},
+      // As deep as the texts that used to overflow the stack.
+      {Repeated("(", 30000) + "ID = 2" + Repeated(")", 30000), ""},
+      {Repeated("NOT ", 30000) + "ID = 2", ""},
+      {Repeated("ID = 1 AND (ID = 2 OR ", 30000) + "ID = 3" + Repeated(")", 30000), ""},
+  };
+  for (const Case& c : cases) {
+    const String message = MessageOf<EDatabaseError>([&] { DS->SetFilter(c.Text); });
+    if (!c.Message.empty())
+      EXPECT_EQ(message, c.Message);
+    else
+      EXPECT_NE(message.find(nested), String::npos) << message.substr(0, 80);
+    EXPECT_EQ(DS->Filter(), "ID > 3");
+    EXPECT_EQ(DS->RecordCount(), 2);
+    EXPECT_EQ(DS->FieldByName("ID")->GetAsInteger(), 5);
+  }
+  // Refused while closed too, before any field is asked for.
+  DS->Close();
+  EXPECT_THROW(DS->SetFilter(Repeated("(", 1001) + "NOPE = 1" + Repeated(")", 1001)),
+               EDatabaseError);
+  EXPECT_EQ(DS->Filter(), "ID > 3");
+  DS->Open();
+  EXPECT_EQ(DS->RecordCount(), 2);
+}
+
+// A filter naming a field the data set lacks is refused as the data set opens, records or
+// none; and an open data set refuses it as it is set or switched on.
+TEST_F(DataSetFilter, AFieldTheDataSetLacksIsRefusedWhenTheFilterIsTakenOrTheDataSetOpens) {
+  DS->SetFilter("ID > 3");
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->SetFilter("NOPE = 1"); }),
+            "Items: Field 'NOPE' not found");
+  DS->SetFiltered(false);
+  EXPECT_EQ(DS->Filter(), "ID > 3");
+
+  auto* empty = New<TMemoryDataSet>(Owner.get());
+  empty->SetName("Empty");
+  empty->FieldDefs().Add("ID", ftInteger);
+  empty->SetFilter("NOPE = 1");
+  empty->SetFiltered(true);
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { empty->Open(); }), "Empty: Field 'NOPE' not found");
+  EXPECT_FALSE(empty->Active());
+  EXPECT_EQ(empty->FieldCount(), 0);
+
+  // Not filtering, it opens; switched on, the filter is refused and stays off.
+  empty->SetFiltered(false);
+  empty->Open();
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { empty->SetFiltered(true); }),
+            "Empty: Field 'NOPE' not found");
+  EXPECT_FALSE(empty->Filtered());
+  empty->Append();
+  empty->FieldByName("ID")->SetAsInteger(7);
+  empty->Post();
+  EXPECT_EQ(empty->RecordCount(), 1);
+  empty->First();
+  EXPECT_EQ(empty->FieldByName("ID")->GetAsInteger(), 7);
+
+  // A text that suits opens over no records and filters what comes.
+  empty->Close();
+  empty->EmptyDataSet();
+  empty->SetFilter("ID > 5");
+  empty->SetFiltered(true);
+  empty->Open();
+  for (Integer id : {3, 9}) {
+    empty->Append();
+    empty->FieldByName("ID")->SetAsInteger(id);
+    empty->Post();
+  }
+  EXPECT_EQ(empty->RecordCount(), 1);
+  empty->First();
+  EXPECT_EQ(empty->FieldByName("ID")->GetAsInteger(), 9);
+}
+
+// A text taken back after its records raised is read again: the records shown follow the
+// text the data set has.
+TEST_F(DataSetFilter, ATextTakenBackFiltersAsItDidBefore) {
+  TRefusingHandler handler;
+  handler.Text = "ID > 3";
+  DS->OnFilterRecord = TFilterRecordEvent(&handler, &TRefusingHandler::Filter);
+  EXPECT_EQ(IDs("ID < 3"), "1 2 ");
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->SetFilter("ID > 3"); }), "record 4 refused");
+  EXPECT_EQ(DS->Filter(), "ID < 3");
+  EXPECT_EQ(DS->RecordCount(), 2);
+  String s;
+  for (DS->First(); !DS->Eof(); DS->Next()) s += DS->FieldByName("ID")->GetAsString() + " ";
+  EXPECT_EQ(s, "1 2 ");
+  DS->OnFilterRecord = nullptr;
 }

@@ -148,6 +148,34 @@ TEST_F(DataSetTest, MovingAndEnds) {
   EXPECT_EQ(Name(), "Banana");
 }
 
+// The widest distances move as far as the records go, filtered or not.
+TEST_F(DataSetTest, MovingByTheWidestDistances) {
+  constexpr Integer lowest = std::numeric_limits<Integer>::min(),
+                    highest = std::numeric_limits<Integer>::max();
+  DS->Open();
+  for (bool filtered : {false, true}) {
+    SCOPED_TRACE(filtered);
+    DS->SetFilter("ID <> 3");
+    DS->SetFiltered(filtered);
+    const Integer others = filtered ? 3 : 4;
+    DS->Last();
+    EXPECT_EQ(DS->MoveBy(lowest), -others);
+    EXPECT_TRUE(DS->Bof());
+    EXPECT_EQ(Name(), "Apple");
+    EXPECT_EQ(DS->MoveBy(highest), others);
+    EXPECT_TRUE(DS->Eof());
+    EXPECT_EQ(Name(), "Elder");
+    EXPECT_EQ(DS->MoveBy(lowest + 1), -others);
+    EXPECT_EQ(Name(), "Apple");
+    DS->SetRecNo(highest);
+    EXPECT_EQ(Name(), "Elder");
+    DS->SetRecNo(lowest);
+    EXPECT_EQ(Name(), "Apple");
+    DS->SetRecNo(others);
+    EXPECT_EQ(Name(), "Date");
+  }
+}
+
 TEST_F(DataSetTest, InsertAppendDeleteKeepTheOrder) {
   DS->Open();
   DS->SetRecNo(2);

@@ -1,5 +1,5 @@
 // LIKE matching: the stated cases, escapes, classification, and a differential run against
-// a plain recursive matcher that follows the matching steps literally.
+// a plain recursive matcher that follows the matching rule literally.
 #include <gtest/gtest.h>
 
 #include "widgets/data/cxLike.h"
@@ -14,15 +14,14 @@ bool LikeEsc(const String& text, const String& pattern, Char esc) {
   return cxMatchLike(text.data(), Integer(text.size()), pattern.data(), esc, '_', '%', Integer(pattern.size()));
 }
 
-// The steps as stated, with backtracking and no memo: exponential, so only for short input.
+// The rule as stated, with backtracking and no memo: exponential, so only for short input.
+// A many-characters wildcard stands for any run of characters, none included, wherever it is.
 bool Reference(const String& t, size_t ti, const String& p, size_t pi, Char esc, bool escaped) {
   if (pi == p.size()) return ti == t.size();
   Char c = p[pi];
   if (esc && !escaped && c == esc) return Reference(t, ti, p, pi + 1, esc, true);
   if (!escaped && c == '%') {
-    if (pi + 1 == p.size()) return true;
-    if (ti == t.size()) return false;
-    for (size_t k = ti; k < t.size(); ++k)
+    for (size_t k = ti; k <= t.size(); ++k)
       if (Reference(t, k, p, pi + 1, esc, false)) return true;
     return false;
   }
@@ -43,7 +42,7 @@ TEST(LikeMatching, WildcardsAndTheirEnds) {
   EXPECT_TRUE(Like("abc", "a%"));
   EXPECT_TRUE(Like("abc", "%c"));
   EXPECT_TRUE(Like("c", "%c"));
-  EXPECT_FALSE(Like("a", "a%%"));  // a wildcard that is not last needs a character left
+  EXPECT_TRUE(Like("a", "a%%"));  // a wildcard that is not last may stand for nothing too
   EXPECT_TRUE(Like("ab", "a%%"));
   for (const char* t : {"ab", "b", "abc"}) EXPECT_TRUE(Like(t, "%b%")) << t;
   EXPECT_FALSE(Like("ac", "%b%"));
@@ -56,6 +55,25 @@ TEST(LikeMatching, WildcardsAndTheirEnds) {
   EXPECT_TRUE(Like("\xE9t\xE9", "\xE9_\xE9"));
 }
 
+// Wildcards standing for no character at the end of the text, wherever they stand in the
+// pattern, and the one-character wildcards among them that still need theirs.
+TEST(LikeMatching, RunsOfWildcardsAtTheEndOfTheText) {
+  struct Row {
+    const char* Text;
+    const char* Pattern;
+    bool Matches;
+  } rows[] = {
+      {"", "%%", true},      {"", "%%%", true},     {"a", "a%%", true},    {"ab", "ab%%", true},
+      {"ab", "a%%b", true},  {"ab", "a%b%%", true}, {"a", "%a%%", true},   {"a", "_%%", true},
+      {"", "_%%", false},    {"a", "%_%", true},    {"", "%_%", false},    {"a", "%%_", true},
+      {"", "%%_", false},    {"a", "%_%%", true},   {"ab", "%_%_%", true}, {"a", "%_%_%", false},
+      {"ab", "a%%c", false}, {"b", "a%%", false},   {"abc", "a%%", true},  {"", "%a%%", false},
+  };
+  for (const Row& r : rows)
+    EXPECT_EQ(Like(r.Text, r.Pattern), r.Matches)
+        << "'" << r.Text << "' LIKE '" << r.Pattern << "'";
+}
+
 TEST(LikeMatching, EscapedCharactersAreLiterals) {
   EXPECT_TRUE(LikeEsc("50%", "50\\%", '\\'));
   EXPECT_FALSE(LikeEsc("500", "50\\%", '\\'));
@@ -63,7 +81,10 @@ TEST(LikeMatching, EscapedCharactersAreLiterals) {
   EXPECT_FALSE(LikeEsc("axb", "a\\_b", '\\'));
   EXPECT_TRUE(LikeEsc("a\\b", "a\\\\b", '\\'));
   EXPECT_TRUE(LikeEsc("ab", "ab\\", '\\'));  // a trailing escape is ignored
-  EXPECT_FALSE(LikeEsc("ab", "a%\\", '\\'));
+  EXPECT_TRUE(LikeEsc("ab", "a%\\", '\\'));  // the wildcard before it is the last one
+  EXPECT_TRUE(LikeEsc("a", "a%\\", '\\'));
+  EXPECT_FALSE(LikeEsc("ab", "a%\\%", '\\'));
+  EXPECT_TRUE(LikeEsc("a%", "a%\\%", '\\'));
   EXPECT_TRUE(LikeEsc("a\\b", "a\\b", 0));   // no escape character
 }
 

@@ -7,6 +7,7 @@
 #include "widgets/databinding/cxDBFilter.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <random>
 
@@ -240,6 +241,17 @@ TEST_F(DBGridMode, ScrollMovesTheWindowByTheDistance) {
   DS->Last();
   C->Scroll(5);
   EXPECT_EQ(RowID(9), 1000);
+  // The widest distances scroll to the ends from a row inside the window.
+  for (Integer distance :
+       {std::numeric_limits<Integer>::min(), std::numeric_limits<Integer>::max()}) {
+    Locate(500);
+    DS->MoveBy(2);
+    ASSERT_GT(C->GetFocusedRowIndex(), 0);
+    ASSERT_LT(C->GetFocusedRowIndex(), 9);
+    C->Scroll(distance);
+    EXPECT_EQ(RowID(0), distance < 0 ? 1 : 991);
+    ExpectWindow(10);
+  }
 }
 
 TEST_F(DBGridMode, TheBookmarkIsARecordOfTheDataSet) {

@@ -561,3 +561,31 @@ TEST_F(DBFilter, APendingEditIsSettledFirst) {
   EXPECT_EQ(DS->State(), TDataSetState::dsBrowse);
   EXPECT_EQ(RowIDs(), (std::set<Integer>{30}));
 }
+
+// The data set reads the controller's long chain of conditions as one flat list: forty
+// thousand conditions OR'd filter, and so does the same chain under a NOT.
+TEST_F(DBFilter, AnAutomaticFilterOfFortyThousandConditionsFilters) {
+  std::vector<std::vector<Variant>> rows;
+  for (Integer id = 1; id <= 8; ++id) rows.push_back({id});
+  MakeDataSet({{"ID", TFieldType::ftInteger}}, rows);
+  DS->Open();
+  MakeController({"ID"});
+  Filter()->SetAutoDataSetFilter(true);
+  for (B kind : {B::fboOr, B::fboNotOr}) {
+    SCOPED_TRACE(int(kind));
+    Filter()->BeginUpdate();
+    Filter()->Clear();
+    Filter()->Root()->SetBoolOperatorKind(kind);
+    Filter()->AddItem(Filter()->Root(), Items[0].get(), K::foEqual, 3, "3");
+    for (Integer i = 0; i < 40000; ++i)
+      Filter()->AddItem(Filter()->Root(), Items[0].get(), K::foEqual, 100 + i, "");
+    Filter()->AddItem(Filter()->Root(), Items[0].get(), K::foEqual, 7, "7");
+    Filter()->SetActive(true);
+    Filter()->EndUpdate();
+    ASSERT_TRUE(DS->Filtered());
+    EXPECT_EQ(DS->Filter().substr(0, 26),
+              kind == B::fboOr ? "(ID = 3) OR (ID = 100) OR " : "NOT ((ID = 3) OR (ID = 100");
+    EXPECT_EQ(RowIDs(),
+              kind == B::fboOr ? (std::set<Integer>{3, 7}) : (std::set<Integer>{1, 2, 4, 5, 6, 8}));
+  }
+}

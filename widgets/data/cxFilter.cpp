@@ -8,6 +8,7 @@
 #include "widgets/foundation/cxVariants.h"
 
 #include <algorithm>
+#include <iterator>
 
 using namespace cxFilterConsts;
 
@@ -83,10 +84,12 @@ WideString UpperCaseInCodePage(const WideString& AText) {
 void TcxCustomFilterCriteriaItem::BeforeDestruction() {
   if (TcxFilterCriteriaItemList* parent = FParent) {
     FParent = nullptr;
+    // Looked for from the end, where a list that clears itself frees its items: clearing
+    // stays linear in their number.
     auto& items = parent->FItems;
-    auto it = std::find(items.begin(), items.end(), this);
-    if (it != items.end()) {
-      items.erase(it);
+    auto it = std::find(items.rbegin(), items.rend(), this);
+    if (it != items.rend()) {
+      items.erase(std::next(it).base());
       parent->Changed();
     }
   }

@@ -6,7 +6,9 @@
 #include "widgets/data/cxDataUpdateBracket.h"
 #include "widgets/databinding/cxDBDataGuards.h"
 
+#include <algorithm>
 #include <climits>
+#include <limits>
 
 using namespace cxDBDataGuards;
 using enum TcxDataChange;
@@ -154,11 +156,11 @@ void TcxDBDataProvider::Scroll(Integer ADistance) {
   TDataSet* ds = DataSet();
   const Integer active = FDataLink->ActiveRecord();
   // Past the first (or last) row of the window, so that the window itself moves by
-  // ADistance records.
-  if (ADistance < 0)
-    ds->MoveBy(ADistance - active);
-  else
-    ds->MoveBy(ADistance + (FDataLink->RecordCount() - active - 1));
+  // ADistance records; in 64 bits, so that the widest distances reach the ends.
+  const Int64 distance = ADistance < 0 ? Int64(ADistance) - active
+                                       : Int64(ADistance) + (FDataLink->RecordCount() - active - 1);
+  ds->MoveBy(Integer(std::clamp<Int64>(distance, std::numeric_limits<Integer>::min(),
+                                       std::numeric_limits<Integer>::max())));
   TcxDBDataController* c = DBDataController();
   c->UpdatePrevSelection();
   c->SetFocusedSelected(true);

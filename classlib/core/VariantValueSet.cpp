@@ -1,5 +1,5 @@
-// The IN list's index; see the header for the roads a comparison takes.
-#include "widgets/data/cxFilterValueSet.h"
+// The value list's index; see the header for the roads a comparison takes.
+#include "classlib/core/VariantValueSet.h"
 
 #include "classlib/core/SysUtils.h"
 #include "platform/kernel/CodePage.h"
@@ -81,7 +81,7 @@ bool LosesCharacters(const Variant& V) {
 }  // namespace
 
 template <class K>
-void TcxFilterValueSet::TIndex<K>::Seal() {
+void TVariantValueSet::TIndex<K>::Seal() {
   // Stable, so that the first of equal keys is the element kept; equal keys take the same
   // road to the same verdict, so one is enough.
   std::stable_sort(Entries.begin(), Entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -91,18 +91,24 @@ void TcxFilterValueSet::TIndex<K>::Seal() {
 }
 
 template <class K>
-Integer TcxFilterValueSet::TIndex<K>::Find(const K& AKey) const {
+Integer TVariantValueSet::TIndex<K>::Find(const K& AKey) const {
   auto it = std::lower_bound(Entries.begin(), Entries.end(), AKey,
                              [](const std::pair<K, Integer>& e, const K& k) { return e.first < k; });
   return it != Entries.end() && !(AKey < it->first) ? it->second : -1;
 }
 
-TcxFilterValueSet::TcxFilterValueSet(const Variant& AList) {
+TVariantValueSet::TVariantValueSet(const Variant& AList) {
   if (VarIsArray(AList)) {
     for (Integer i = VarArrayLowBound(AList), h = VarArrayHighBound(AList); i <= h; ++i) FElements.push_back(AList[i]);
   } else {
     FElements.push_back(AList);
   }
+  Build();
+}
+
+TVariantValueSet::TVariantValueSet(std::vector<Variant> AElements) : FElements(std::move(AElements)) { Build(); }
+
+void TVariantValueSet::Build() {
   for (Integer i = 0; i < Integer(FElements.size()); ++i) {
     const Variant& e = FElements[size_t(i)];
     const TKind k = KindOf(e);
@@ -141,7 +147,7 @@ TcxFilterValueSet::TcxFilterValueSet(const Variant& AList) {
 }
 
 // The element found is compared once more the ordinary way: the index only narrows.
-bool TcxFilterValueSet::Confirms(Integer AElement, const Variant& AValue) const {
+bool TVariantValueSet::Confirms(Integer AElement, const Variant& AValue) const {
   if (AElement < 0) return false;
   try {
     return AValue == FElements[size_t(AElement)];
@@ -152,7 +158,7 @@ bool TcxFilterValueSet::Confirms(Integer AElement, const Variant& AValue) const 
 
 // A value is converted only when some element waits on that road: reading a text as a
 // number, a date or a Boolean costs more than the search.
-bool TcxFilterValueSet::FoundDouble(const Variant& AValue, unsigned AGroups) const {
+bool TVariantValueSet::FoundDouble(const Variant& AValue, unsigned AGroups) const {
   for (unsigned bit = 0; bit < 4; ++bit)
     if (FDoubles[bit].Entries.empty()) AGroups &= ~(1u << bit);
   double d;
@@ -162,12 +168,12 @@ bool TcxFilterValueSet::FoundDouble(const Variant& AValue, unsigned AGroups) con
   return false;
 }
 
-bool TcxFilterValueSet::FoundDate(const TIndex<double>& AIndex, const Variant& AValue) const {
+bool TVariantValueSet::FoundDate(const TIndex<double>& AIndex, const Variant& AValue) const {
   double d;
   return !AIndex.Entries.empty() && AsDate(AValue, d) && Confirms(AIndex.Find(d), AValue);
 }
 
-bool TcxFilterValueSet::Contains(const Variant& AValue) const {
+bool TVariantValueSet::Contains(const Variant& AValue) const {
   const TKind k = KindOf(AValue);
   if (k == TKind::kArray) return false;
   if (k == TKind::kNull) return FHasNull;
