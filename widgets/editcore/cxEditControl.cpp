@@ -386,7 +386,8 @@ void TcxCustomEdit::ChangeHandler(TObject*) {
 }
 
 void TcxCustomEdit::SetModifiedAndClick() {
-  FModifiedAfterEnter = true;
+  // A display changed from a list is validated again, as a typed one is.
+  SetDisplayValueModified(true);
   if (FClickLockCount == 0) Click();
 }
 
