@@ -344,6 +344,9 @@ TcxDBImage* AddImage(T& t) { return t.Add<TcxDBImage>("PICT", 160, 100); }
 TcxPopupImage* BlobImage(TEditor e) {
   return dynamic_cast<TcxPopupImage*>(static_cast<TcxDBBlobEdit*>(e)->PopupContent());
 }
+TcxPopupMemo* BlobMemo(TEditor e) {
+  return dynamic_cast<TcxPopupMemo*>(static_cast<TcxDBBlobEdit*>(e)->PopupContent());
+}
 // Inside a blob popup: the OK button clicked.
 void ClickOk(T& t, TEditor e) {
   TcxButton* ok = static_cast<TcxDBBlobEdit*>(e)->OkButton();
@@ -730,5 +733,41 @@ INSTANTIATE_TEST_SUITE_P(EveryKindEveryWay, DBEditValueChange, ::testing::Values
                          [](const ::testing::TestParamInfo<TValueChange>& i) {
                            return i.param.Name;
                          });
+
+}  // namespace
+
+namespace {
+
+// The two cases as a user meets them, each left with Tab: a blob edit changed in its popup,
+// and an image given a picture by paste.
+TEST_F(DBEditValueChange, AChangeInTheBlobPopupIsStoredWhenTabbedAway) {
+  auto* blob = Add<TcxDBBlobEdit>("NOTE");
+  Show();
+  Focus(blob);
+  InPopup([&] {
+    BlobMemo(blob)->SelectAll();
+    host().Text("typed");
+    host().PumpUntilIdle();
+    ClickOk(*this, blob);
+  });
+  Press(VK_TAB);
+  EXPECT_TRUE(Neutral->IsFocused());
+  EXPECT_EQ(Stored(DS->FieldByName("NOTE")), "typed");
+  DS->Post();
+  EXPECT_EQ(Stored(DS->FieldByName("NOTE")), "typed");
+}
+
+TEST_F(DBEditValueChange, APastedPictureIsStoredWhenTabbedAway) {
+  auto* image = Add<TcxDBImage>("PICT", 160, 100);
+  Show();
+  Focus(image);
+  PictureToClipboard();
+  Type("\x16");
+  Press(VK_TAB);
+  EXPECT_TRUE(Neutral->IsFocused());
+  EXPECT_EQ(Stored(DS->FieldByName("PICT")), "picture 5x3");
+  DS->Post();
+  EXPECT_EQ(Stored(DS->FieldByName("PICT")), "picture 5x3");
+}
 
 }  // namespace
