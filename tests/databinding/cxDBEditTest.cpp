@@ -296,6 +296,37 @@ TEST_F(DBEditTest, EveryEditorAnswersTheDataLinkRequest) {
   EXPECT_EQ(GetClass("TcxDBListBox"), &TcxDBListBox::StaticClass());
 }
 
+// The field's ValidChars filter what is typed into the editors that show its text; control
+// keys still edit, and editors that type something else than the field's text (a number
+// for a value) are not asked.
+TEST_F(DBEditTest, AFieldsValidCharsFilterTypingInTextEditors) {
+  TCharSet upper;
+  for (char c = 'A'; c <= 'Z'; ++c) upper.set(Byte(c));
+  F("NAME")->SetValidChars(upper);
+  F("NOTE")->SetValidChars(upper);
+  auto* text = Add<TcxDBTextEdit>("NAME");
+  auto* mask = Add<TcxDBMaskEdit>("NAME");
+  auto* combo = Add<TcxDBComboBox>("NAME");
+  auto* memo = Add<TcxDBMemo>("NOTE");
+  memo->SetBounds(160, 4, 170, 60);
+  auto* spin = Add<TcxDBSpinEdit>("ID");
+  Show();
+  for (TcxCustomTextEdit* e : std::initializer_list<TcxCustomTextEdit*>{text, mask, combo, memo}) {
+    Focus(e);
+    e->SelectAll();
+    Type("a1B");
+    EXPECT_EQ(Shown(e), "B") << e->ClassName();
+    Press(VK_BACK);
+    EXPECT_EQ(Shown(e), "") << e->ClassName();
+  }
+  // The spin edit types a number for the integer field, whatever the field's characters.
+  F("ID")->SetValidChars(upper);
+  Focus(spin);
+  spin->SelectAll();
+  Type("42");
+  EXPECT_EQ(Shown(spin), "42");
+}
+
 TEST_F(DBEditTest, ADesignedUnboundTextEditShowsItsNameAndAtRunTimeNothing) {
   auto* e = New<TcxDBTextEdit>(form);
   e->SetName("Designed");

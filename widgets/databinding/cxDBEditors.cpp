@@ -25,6 +25,9 @@ bool AnswerDataLink(TMessage& Message, TBinding* ABinding) {
   void AName::WndProc(TMessage& Message) {                                                \
     if (!AnswerDataLink(Message, GetDataBinding())) inherited::WndProc(Message);              \
   }                                                                                       \
+  bool AName::IsValidChar(Char AChar) {                                                   \
+    return inherited::IsValidChar(AChar) && GetDataBinding()->IsValidChar(AChar);         \
+  }                                                                                       \
   TL_DEFINE_CLASS(AName, [](auto& c) {                                                    \
     c.Property("DataBinding", &AName::GetDataBinding, &AName::SetDataBinding);            \
     c.Property("Properties", &AName::GetProperties, &AName::SetProperties);               \

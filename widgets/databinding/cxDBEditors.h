@@ -37,6 +37,8 @@
     void SetProperties(AProps* Value) { TcxCustomEdit::SetProperties(Value); }                 \
     ABinding* GetDataBinding() const { return static_cast<ABinding*>(DataBinding()); }         \
     void SetDataBinding(ABinding* Value) { DataBinding()->Assign(Value); }                     \
+    /* A typed character must also suit the bound field. */                                    \
+    bool IsValidChar(Char AChar) override;                                                     \
                                                                                                \
    protected:                                                                                  \
     void WndProc(TMessage& Message) override;                                                  \
@@ -78,6 +80,7 @@ class TcxDBRadioGroup : public TcxCustomRadioGroup {
   void SetProperties(TcxRadioGroupProperties* Value) { TcxCustomEdit::SetProperties(Value); }
   TcxDBEditDataBinding* GetDataBinding() const { return static_cast<TcxDBEditDataBinding*>(DataBinding()); }
   void SetDataBinding(TcxDBEditDataBinding* Value) { DataBinding()->Assign(Value); }
+  bool IsValidChar(Char AChar) override;
 
  protected:
   TWinControl* CreateButton() override;
