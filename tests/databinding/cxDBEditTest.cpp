@@ -327,6 +327,43 @@ TEST_F(DBEditTest, AFieldsValidCharsFilterTypingInTextEditors) {
   EXPECT_EQ(Shown(spin), "42");
 }
 
+// Read from a window description at design time, unbound text editors show their names at
+// once, not only after a later change of their data.
+TEST_F(DBEditTest, UnboundTextEditorsReadAtDesignTimeShowTheirNames) {
+  TForm* dialog = TForm::CreateNew(Application);
+  dialog->SetDesigning(true);
+  ReadDescription(
+      "object Dialog: TForm\n"
+      "  object edName: TcxDBTextEdit\n"
+      "    Left = 8\n"
+      "    Top = 8\n"
+      "  end\n"
+      "  object edNote: TcxDBMemo\n"
+      "    Left = 8\n"
+      "    Top = 40\n"
+      "  end\n"
+      "  object edKind: TcxDBComboBox\n"
+      "    Left = 8\n"
+      "    Top = 100\n"
+      "  end\n"
+      "end\n",
+      dialog);
+  for (const char* name : {"edName", "edNote", "edKind"}) {
+    auto* e = dynamic_cast<TcxCustomTextEdit*>(dialog->FindComponent(name));
+    ASSERT_NE(e, nullptr) << name;
+    EXPECT_TRUE(e->InState(TComponentStateItem::csDesigning)) << name;
+    EXPECT_EQ(VarToStr(e->GetDisplayValue()), name);
+  }
+  // A setting changed in the designer shows the name again; bound, the field's text shows.
+  auto* e = static_cast<TcxDBTextEdit*>(dialog->FindComponent("edName"));
+  e->GetProperties()->SetMaxLength(5);
+  EXPECT_EQ(VarToStr(e->GetDisplayValue()), "edName");
+  e->GetDataBinding()->SetDataSource(Source);
+  e->GetDataBinding()->SetDataField("NAME");
+  EXPECT_EQ(VarToStr(e->GetDisplayValue()), "Apple");
+  dialog->Free();
+}
+
 TEST_F(DBEditTest, ADesignedUnboundTextEditShowsItsNameAndAtRunTimeNothing) {
   auto* e = New<TcxDBTextEdit>(form);
   e->SetName("Designed");

@@ -39,6 +39,8 @@
     void SetDataBinding(ABinding* Value) { DataBinding()->Assign(Value); }                     \
     /* A typed character must also suit the bound field. */                                    \
     bool IsValidChar(Char AChar) override;                                                     \
+    /* Unbound at design time, a text editor shows its name however it is redisplayed. */      \
+    void SynchronizeDisplayValue() override;                                                   \
                                                                                                \
    protected:                                                                                  \
     void WndProc(TMessage& Message) override;                                                  \
@@ -80,7 +82,6 @@ class TcxDBRadioGroup : public TcxCustomRadioGroup {
   void SetProperties(TcxRadioGroupProperties* Value) { TcxCustomEdit::SetProperties(Value); }
   TcxDBEditDataBinding* GetDataBinding() const { return static_cast<TcxDBEditDataBinding*>(DataBinding()); }
   void SetDataBinding(TcxDBEditDataBinding* Value) { DataBinding()->Assign(Value); }
-  bool IsValidChar(Char AChar) override;
 
  protected:
   TWinControl* CreateButton() override;
