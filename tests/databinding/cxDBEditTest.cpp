@@ -296,6 +296,74 @@ TEST_F(DBEditTest, EveryEditorAnswersTheDataLinkRequest) {
   EXPECT_EQ(GetClass("TcxDBListBox"), &TcxDBListBox::StaticClass());
 }
 
+// The field's ValidChars filter what is typed into the editors that show its text; control
+// keys still edit, and editors that type something else than the field's text (a number
+// for a value) are not asked.
+TEST_F(DBEditTest, AFieldsValidCharsFilterTypingInTextEditors) {
+  TCharSet upper;
+  for (char c = 'A'; c <= 'Z'; ++c) upper.set(Byte(c));
+  F("NAME")->SetValidChars(upper);
+  F("NOTE")->SetValidChars(upper);
+  auto* text = Add<TcxDBTextEdit>("NAME");
+  auto* mask = Add<TcxDBMaskEdit>("NAME");
+  auto* combo = Add<TcxDBComboBox>("NAME");
+  auto* memo = Add<TcxDBMemo>("NOTE");
+  memo->SetBounds(160, 4, 170, 60);
+  auto* spin = Add<TcxDBSpinEdit>("ID");
+  Show();
+  for (TcxCustomTextEdit* e : std::initializer_list<TcxCustomTextEdit*>{text, mask, combo, memo}) {
+    Focus(e);
+    e->SelectAll();
+    Type("a1B");
+    EXPECT_EQ(Shown(e), "B") << e->ClassName();
+    Press(VK_BACK);
+    EXPECT_EQ(Shown(e), "") << e->ClassName();
+  }
+  // The spin edit types a number for the integer field, whatever the field's characters.
+  F("ID")->SetValidChars(upper);
+  Focus(spin);
+  spin->SelectAll();
+  Type("42");
+  EXPECT_EQ(Shown(spin), "42");
+}
+
+// Read from a window description at design time, unbound text editors show their names at
+// once, not only after a later change of their data.
+TEST_F(DBEditTest, UnboundTextEditorsReadAtDesignTimeShowTheirNames) {
+  TForm* dialog = TForm::CreateNew(Application);
+  dialog->SetDesigning(true);
+  ReadDescription(
+      "object Dialog: TForm\n"
+      "  object edName: TcxDBTextEdit\n"
+      "    Left = 8\n"
+      "    Top = 8\n"
+      "  end\n"
+      "  object edNote: TcxDBMemo\n"
+      "    Left = 8\n"
+      "    Top = 40\n"
+      "  end\n"
+      "  object edKind: TcxDBComboBox\n"
+      "    Left = 8\n"
+      "    Top = 100\n"
+      "  end\n"
+      "end\n",
+      dialog);
+  for (const char* name : {"edName", "edNote", "edKind"}) {
+    auto* e = dynamic_cast<TcxCustomTextEdit*>(dialog->FindComponent(name));
+    ASSERT_NE(e, nullptr) << name;
+    EXPECT_TRUE(e->InState(TComponentStateItem::csDesigning)) << name;
+    EXPECT_EQ(VarToStr(e->GetDisplayValue()), name);
+  }
+  // A setting changed in the designer shows the name again; bound, the field's text shows.
+  auto* e = static_cast<TcxDBTextEdit*>(dialog->FindComponent("edName"));
+  e->GetProperties()->SetMaxLength(5);
+  EXPECT_EQ(VarToStr(e->GetDisplayValue()), "edName");
+  e->GetDataBinding()->SetDataSource(Source);
+  e->GetDataBinding()->SetDataField("NAME");
+  EXPECT_EQ(VarToStr(e->GetDisplayValue()), "Apple");
+  dialog->Free();
+}
+
 TEST_F(DBEditTest, ADesignedUnboundTextEditShowsItsNameAndAtRunTimeNothing) {
   auto* e = New<TcxDBTextEdit>(form);
   e->SetName("Designed");

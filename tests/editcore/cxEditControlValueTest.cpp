@@ -137,9 +137,51 @@ TEST_F(ValueModel, AFailingValidationOnExitKeepsFocusAndEscapeRestoresTheValue) 
   EXPECT_EQ(e->Inner()->GetText(), "start");
   EXPECT_FALSE(e->GetDisplayValueModified());
   EXPECT_TRUE(e->GetEditModified());
+  // The binding still edits: leaving posts the value it holds, the restored one.
+  Press(VK_TAB);
+  EXPECT_EQ(log.Take(), L({"e:post:start", "e:exit", "o:enter", "e:keyPress:9"}));
+  EXPECT_EQ(e->Binding()->Stored.AsString(), "start");
+  EXPECT_TRUE(TakeExceptions().empty());
+}
+
+// A value the editor sets itself after entering edit mode (as a popup, the clipboard or a file
+// dialog does) leaves the display unmodified; leaving still posts it, and a binding that is
+// not editing gets nothing.
+TEST_F(ValueModel, LeavingPostsAValueSetInEditModeWithoutTyping) {
+  TValueEdit* e = AddEdit(10, "e");
+  AddEdit(50, "o");
+  e->SetFocus();
+  ASSERT_TRUE(e->DoEditing());
+  e->SetEditValue(Variant("set"));
+  EXPECT_FALSE(e->GetDisplayValueModified());
+  log.Take();
+  Press(VK_TAB);
+  EXPECT_EQ(log.Take(), L({"e:post:set", "e:exit", "o:enter", "e:keyPress:9"}));
+  EXPECT_EQ(e->Binding()->Stored.AsString(), "set");
+  // Not editing: nothing to post.
+  e->SetFocus();
+  e->SetEditValue(Variant("again"));
+  log.Take();
   Press(VK_TAB);
   EXPECT_EQ(log.Take(), L({"e:exit", "o:enter", "e:keyPress:9"}));
-  EXPECT_TRUE(TakeExceptions().empty());
+  EXPECT_EQ(e->Binding()->Stored.AsString(), "set");
+}
+
+// A display changed from a list after a validation is validated (and so applied) again.
+TEST_F(ValueModel, ADisplayChangedFromAListIsValidatedAgain) {
+  TValueEdit* e = AddEdit(10);
+  e->SetFocus();
+  Type("a");
+  ASSERT_TRUE(e->ValidateDisplayText(true));
+  ASSERT_TRUE(e->IsValidated());
+  e->SetInternalDisplayValue(Variant("b"));
+  e->SetModifiedAndClick();
+  EXPECT_FALSE(e->IsValidated());
+  EXPECT_TRUE(e->GetDisplayValueModified());
+  EXPECT_TRUE(e->GetEditModified());
+  log.Take();
+  EXPECT_TRUE(e->ValidateDisplayText(true));
+  EXPECT_EQ(e->EditValue().AsString(), "b");
 }
 
 class TValueRepositoryItem : public TcxEditRepositoryItem {

@@ -15,8 +15,10 @@ class TStorageProvider : public TcxCustomEditDefaultValuesProvider {
  public:
   using TcxCustomEditDefaultValuesProvider::TcxCustomEditDefaultValuesProvider;
   bool Storage = true;
+  bool Data = true;
   TcxBlobKind Kind = TcxBlobKind::bkGraphic;
   bool IsDataStorage() override { return Storage; }
+  bool IsDataAvailable() override { return Data; }
   TcxBlobKind DefaultBlobKind() override { return Kind; }
 };
 
@@ -80,6 +82,25 @@ TEST_F(BlobEditTest, TheKindComesFromADataStorageProviderOnly) {
   provider->Kind = TcxBlobKind::bkNone;
   EXPECT_EQ(q->ResolveKind(), bekBlob);
   q->SetIDefaultValuesProvider(nullptr);
+}
+
+// A storage without data yet (a binding made before its data set opens) settles nothing: the
+// kind follows the data once it is there.
+TEST_F(BlobEditTest, AStorageWithoutDataLeavesTheKindOpen) {
+  Owned<TcxBlobEditProperties> p(New<TcxBlobEditProperties>(nullptr));
+  Owned<TStorageProvider> provider(New<TStorageProvider>(nullptr));
+  p->SetIDefaultValuesProvider(provider.get());
+  provider->Data = false;
+  provider->Kind = TcxBlobKind::bkNone;
+  EXPECT_EQ(p->ResolveKind(), bekBlob);
+  EXPECT_EQ(p->GetBlobEditKind(), bekAuto);
+  EXPECT_EQ(p->GetButtons()->Items(0)->GetKind(), TcxEditButtonKind::bkEllipsis);
+  provider->Data = true;
+  provider->Kind = TcxBlobKind::bkMemo;
+  EXPECT_EQ(p->ResolveKind(), bekMemo);
+  EXPECT_EQ(p->GetBlobEditKind(), bekMemo);
+  EXPECT_EQ(p->GetButtons()->Items(0)->GetKind(), TcxEditButtonKind::bkDown);
+  p->SetIDefaultValuesProvider(nullptr);
 }
 
 TEST_F(BlobEditTest, TextAndIconOfAValueFollowThePaintStyle) {

@@ -308,6 +308,19 @@ TEST_F(CalcEdit, ClipboardKeysInTheDropDownAndPastingIntoTheEdit) {
   EXPECT_EQ(Text(e), "0");
 }
 
+// Backspace and Ctrl+V in the edit: control characters pass the valid-character test.
+TEST_F(CalcEdit, BackspaceAndCtrlVEditTheText) {
+  TcxCalcEdit* e = Add();
+  Retype(e, "125");
+  Press(VK_BACK);
+  EXPECT_EQ(Text(e), "12");
+  Clipboard->SetAsText("42");
+  e->SelectAll();
+  host().Char(22);
+  Pump();
+  EXPECT_EQ(Text(e), "42");
+}
+
 TEST_F(CalcEdit, ReadOnlyOrNoDataOpensNoCalculator) {
   TcxCalcEdit* e = Add();
   P(e)->SetReadOnly(true);

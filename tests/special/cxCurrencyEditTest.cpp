@@ -131,6 +131,26 @@ TEST_F(CurrencyEdit, TypingKeepsTheTextANumberWithTheAllowedDecimals) {
   EXPECT_EQ(e->GetValue(), 12345);
 }
 
+// Backspace, Ctrl+V and Ctrl+X are no characters of the number: the valid-character test
+// lets them through to do their work.
+TEST_F(CurrencyEdit, BackspacePasteAndCutKeysEditTheText) {
+  TcxCurrencyEdit* e = Add();
+  Focus(e);
+  Type(e, "12.5");
+  Press(VK_BACK);
+  EXPECT_EQ(Text(e), "12.");
+  Clipboard->SetAsText("77");
+  e->SelectAll();
+  host().Char(22);
+  Pump();
+  EXPECT_EQ(Text(e), "77");
+  e->SelectAll();
+  host().Char(24);
+  Pump();
+  EXPECT_EQ(Text(e), "");
+  EXPECT_EQ(Clipboard->GetAsText(), "77");
+}
+
 TEST_F(CurrencyEdit, ValueWritesStayWithinTheBounds) {
   TcxCurrencyEdit* e = Add();
   e->SetValue(5);

@@ -1,6 +1,7 @@
 // The time edit on a form: spin steps by the part under the caret (fast steps, noon
 // crossing, the day's ends), typing into the digit and AM/PM parts, the texts by focus,
 // the date part kept while the time changes, and the error for text that is no time.
+#include "classlib/visual/Clipbrd.h"
 #include "tests/editors/EditorsTestSupport.h"
 #include "widgets/special/cxTimeEdit.h"
 
@@ -124,6 +125,26 @@ TEST_F(TimeEdit, TypingCorrectsOutOfRangeDigits) {
   Pump();
   EXPECT_EQ(Text(e), "07:00:00 PM");
   EXPECT_EQ(e->InternalGetValue().AsDouble(), 19 * 3600);
+}
+
+// Ctrl+V and Ctrl+X edit the time as typing does, and only while it may be edited.
+TEST_F(TimeEdit, CtrlVAndCtrlXEditTheTime) {
+  TcxTimeEdit* e = Add();
+  Clipboard->SetAsText("09:30:00");
+  e->SelectAll();
+  host().Char(22);
+  Pump();
+  EXPECT_EQ(Text(e), "09:30:00");
+  e->SelectAll();
+  host().Char(24);
+  Pump();
+  EXPECT_EQ(Text(e), "00:00:00");
+  EXPECT_EQ(Clipboard->GetAsText(), "09:30:00");
+  P(e)->SetCanEdit(false);
+  e->SelectAll();
+  host().Char(22);
+  Pump();
+  EXPECT_EQ(Text(e), "00:00:00");
 }
 
 // Deleting blanks the digits to "0"; the designator has no blank and stays as it stands.

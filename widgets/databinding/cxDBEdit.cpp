@@ -510,6 +510,12 @@ void TcxDBEditDataBinding::UpdateData() {
   if (IsDataAvailable() && Edit()->ValidateDisplayText(true)) UpdateDataValue();
 }
 
+bool TcxDBEditDataBinding::IsValidChar(Char AChar) const {
+  if (Byte(AChar) < 32 || ValueSource() != TcxDataEditValueSource::evsText) return true;
+  IcxEditDefaultValuesProvider* p = GetIDefaultValuesProvider();
+  return !p || p->IsValidChar(AChar);
+}
+
 // ---- TcxDBTextEditDataBinding ----
 
 TL_DEFINE_CLASS(TcxDBTextEditDataBinding)

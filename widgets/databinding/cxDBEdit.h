@@ -179,6 +179,10 @@ class TcxDBEditDataBinding : public TcxEditDataBinding {
   virtual bool IsKeyEditing() const { return false; }
   // The data set asks for the value: a valid one is written.
   virtual void UpdateData();
+  // Whether a character typed into the editor suits the field: asked of the field (its
+  // ValidChars) for a printable character where the editor's text is the field's text;
+  // control keys and editors that type something else (a number, a list's text) pass.
+  bool IsValidChar(Char AChar) const;
 
   // The data source as the action's target.
   bool ExecuteAction(TBasicAction* AAction) override { return FDataLink->ExecuteAction(AAction); }

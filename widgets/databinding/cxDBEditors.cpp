@@ -3,6 +3,8 @@
 #include "classlib/visual/Messages.h"
 #include "platform/kernel/Units.h"
 
+#include <type_traits>
+
 namespace {
 
 // The data-link request, answered once the binding exists (window messages come earlier).
@@ -30,25 +32,41 @@ bool AnswerDataLink(TMessage& Message, TBinding* ABinding) {
     c.Property("Properties", &AName::GetProperties, &AName::SetProperties);               \
   })
 
-CX_DB_EDITOR_DEFINE(TcxDBTextEdit, TcxTextEditProperties, TcxDBTextEditDataBinding)
-CX_DB_EDITOR_DEFINE(TcxDBMemo, TcxMemoProperties, TcxDBTextEditDataBinding)
-CX_DB_EDITOR_DEFINE(TcxDBMaskEdit, TcxMaskEditProperties, TcxDBTextEditDataBinding)
-CX_DB_EDITOR_DEFINE(TcxDBButtonEdit, TcxButtonEditProperties, TcxDBTextEditDataBinding)
-CX_DB_EDITOR_DEFINE(TcxDBCheckBox, TcxCheckBoxProperties, TcxDBEditDataBinding)
-CX_DB_EDITOR_DEFINE(TcxDBComboBox, TcxComboBoxProperties, TcxDBTextEditDataBinding)
-CX_DB_EDITOR_DEFINE(TcxDBPopupEdit, TcxPopupEditProperties, TcxDBTextEditDataBinding)
-CX_DB_EDITOR_DEFINE(TcxDBSpinEdit, TcxSpinEditProperties, TcxDBTextEditDataBinding)
-CX_DB_EDITOR_DEFINE(TcxDBTimeEdit, TcxTimeEditProperties, TcxDBTextEditDataBinding)
-CX_DB_EDITOR_DEFINE(TcxDBBlobEdit, TcxBlobEditProperties, TcxDBEditDataBinding)
-CX_DB_EDITOR_DEFINE(TcxDBCalcEdit, TcxCalcEditProperties, TcxDBTextEditDataBinding)
-CX_DB_EDITOR_DEFINE(TcxDBDateEdit, TcxDateEditProperties, TcxDBTextEditDataBinding)
-CX_DB_EDITOR_DEFINE(TcxDBCurrencyEdit, TcxCurrencyEditProperties, TcxDBTextEditDataBinding)
-CX_DB_EDITOR_DEFINE(TcxDBHyperLinkEdit, TcxHyperLinkEditProperties, TcxDBTextEditDataBinding)
-CX_DB_EDITOR_DEFINE(TcxDBImage, TcxImageProperties, TcxDBEditDataBinding)
-CX_DB_EDITOR_DEFINE(TcxDBImageComboBox, TcxImageComboBoxProperties, TcxDBTextEditDataBinding)
-CX_DB_EDITOR_DEFINE(TcxDBMRUEdit, TcxMRUEditProperties, TcxDBTextEditDataBinding)
+// The editors of CX_DB_EDITOR_CLASS also ask their binding about typed characters and, for a
+// text binding without data at design time, show what it shows (the name) after every redisplay.
+#define CX_DB_EDITOR_DEFINE_INPUT(AName, AProps, ABinding)                                \
+  CX_DB_EDITOR_DEFINE(AName, AProps, ABinding)                                            \
+  bool AName::IsValidChar(Char AChar) {                                                   \
+    return inherited::IsValidChar(AChar) && GetDataBinding()->IsValidChar(AChar);         \
+  }                                                                                       \
+  void AName::SynchronizeDisplayValue() {                                                 \
+    inherited::SynchronizeDisplayValue();                                                 \
+    if constexpr (std::is_base_of_v<TcxDBTextEditDataBinding, ABinding>)                  \
+      if (InState(TComponentStateItem::csDesigning) && GetDataBinding() &&                \
+          !GetDataBinding()->IsDataAvailable())                                           \
+        GetDataBinding()->SetDisplayValue(Variant(String()));                             \
+  }
+
+CX_DB_EDITOR_DEFINE_INPUT(TcxDBTextEdit, TcxTextEditProperties, TcxDBTextEditDataBinding)
+CX_DB_EDITOR_DEFINE_INPUT(TcxDBMemo, TcxMemoProperties, TcxDBTextEditDataBinding)
+CX_DB_EDITOR_DEFINE_INPUT(TcxDBMaskEdit, TcxMaskEditProperties, TcxDBTextEditDataBinding)
+CX_DB_EDITOR_DEFINE_INPUT(TcxDBButtonEdit, TcxButtonEditProperties, TcxDBTextEditDataBinding)
+CX_DB_EDITOR_DEFINE_INPUT(TcxDBCheckBox, TcxCheckBoxProperties, TcxDBEditDataBinding)
+CX_DB_EDITOR_DEFINE_INPUT(TcxDBComboBox, TcxComboBoxProperties, TcxDBTextEditDataBinding)
+CX_DB_EDITOR_DEFINE_INPUT(TcxDBPopupEdit, TcxPopupEditProperties, TcxDBTextEditDataBinding)
+CX_DB_EDITOR_DEFINE_INPUT(TcxDBSpinEdit, TcxSpinEditProperties, TcxDBTextEditDataBinding)
+CX_DB_EDITOR_DEFINE_INPUT(TcxDBTimeEdit, TcxTimeEditProperties, TcxDBTextEditDataBinding)
+CX_DB_EDITOR_DEFINE_INPUT(TcxDBBlobEdit, TcxBlobEditProperties, TcxDBEditDataBinding)
+CX_DB_EDITOR_DEFINE_INPUT(TcxDBCalcEdit, TcxCalcEditProperties, TcxDBTextEditDataBinding)
+CX_DB_EDITOR_DEFINE_INPUT(TcxDBDateEdit, TcxDateEditProperties, TcxDBTextEditDataBinding)
+CX_DB_EDITOR_DEFINE_INPUT(TcxDBCurrencyEdit, TcxCurrencyEditProperties, TcxDBTextEditDataBinding)
+CX_DB_EDITOR_DEFINE_INPUT(TcxDBHyperLinkEdit, TcxHyperLinkEditProperties, TcxDBTextEditDataBinding)
+CX_DB_EDITOR_DEFINE_INPUT(TcxDBImage, TcxImageProperties, TcxDBEditDataBinding)
+CX_DB_EDITOR_DEFINE_INPUT(TcxDBImageComboBox, TcxImageComboBoxProperties, TcxDBTextEditDataBinding)
+CX_DB_EDITOR_DEFINE_INPUT(TcxDBMRUEdit, TcxMRUEditProperties, TcxDBTextEditDataBinding)
 CX_DB_EDITOR_DEFINE(TcxDBRadioGroup, TcxRadioGroupProperties, TcxDBEditDataBinding)
 
+#undef CX_DB_EDITOR_DEFINE_INPUT
 #undef CX_DB_EDITOR_DEFINE
 
 TWinControl* TcxDBRadioGroup::CreateButton() { return New<TcxDBRadioGroupButton>(this); }

@@ -37,6 +37,10 @@
     void SetProperties(AProps* Value) { TcxCustomEdit::SetProperties(Value); }                 \
     ABinding* GetDataBinding() const { return static_cast<ABinding*>(DataBinding()); }         \
     void SetDataBinding(ABinding* Value) { DataBinding()->Assign(Value); }                     \
+    /* A typed character must also suit the bound field. */                                    \
+    bool IsValidChar(Char AChar) override;                                                     \
+    /* Unbound at design time, a text editor shows its name however it is redisplayed. */      \
+    void SynchronizeDisplayValue() override;                                                   \
                                                                                                \
    protected:                                                                                  \
     void WndProc(TMessage& Message) override;                                                  \

@@ -311,7 +311,10 @@ void TcxCustomEdit::InternalExit() {
   TcxEditLifeGuard guard(this);
   SaveModifiedFlags();
   try {
-    if (FModifiedAfterEnter) {
+    // A value changed by other means than typing (a popup, the clipboard, a file) leaves the
+    // display unmodified but the binding editing: it is posted as well, or the redisplay
+    // below would drop it.
+    if (FModifiedAfterEnter || (!FIsInplace && CanPostEditValue())) {
       LockChangeEvents(true);
       bool ok = false;
       try {

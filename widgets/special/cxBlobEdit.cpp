@@ -109,6 +109,9 @@ TcxBlobEditKind TcxCustomBlobEditProperties::ResolveKind() {
       case TcxBlobKind::bkMemo: kind = bekMemo; break;
       case TcxBlobKind::bkOle: kind = bekOle; break;
     }
+    // A provider without data yet (an editor bound before its data set opens, or read from
+    // a window description) answers for no field: the kind stays open until it has one.
+    if (!provider->IsDataAvailable()) return kind;
   }
   const bool locked = IsChangeLocked();
   LockUpdate(true);

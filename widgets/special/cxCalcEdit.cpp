@@ -333,6 +333,8 @@ void TcxCustomCalcEdit::PropertiesChanged(TObject* Sender) {
 }
 
 bool TcxCustomCalcEdit::IsValidChar(Char AChar) {
+  // As in the currency edit: control characters are no characters of the number.
+  if (Byte(AChar) < 32) return true;
   if (!cxIsNumericChar(AChar, TcxNumberType::ntExponent)) return false;
   String text = VarToStr(GetDisplayValue());
   const Integer length = Integer(text.size());

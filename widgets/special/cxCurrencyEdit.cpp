@@ -178,6 +178,9 @@ void TcxCustomCurrencyEdit::PrepareEditValue(const Variant& ADisplayValue, Varia
 }
 
 bool TcxCustomCurrencyEdit::IsValidChar(Char AChar) {
+  // Backspace, paste and cut are no characters of the number: the text they leave is the
+  // validation's to judge.
+  if (Byte(AChar) < 32) return true;
   TcxCustomCurrencyEditProperties* p = CurrencyProperties();
   const bool thousand = p->GetUseThousandSeparator() && AChar == FormatSettings.ThousandSeparator;
   if (!cxIsNumericChar(AChar, TcxNumberType::ntExponent) && !thousand) return false;

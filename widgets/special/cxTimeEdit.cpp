@@ -362,7 +362,9 @@ bool TcxCustomTimeEdit::IsCharValidForPos(Char& Key, Integer APos) {
 }
 
 bool TcxCustomTimeEdit::IsValidChar(Char AChar) {
-  return TimeProperties()->GetCanEdit() && (AChar == '\b' || Byte(AChar) >= 32);
+  // Backspace, paste (22) and cut (24) edit as typed characters do.
+  const Byte b = Byte(AChar);
+  return TimeProperties()->GetCanEdit() && (b == 8 || b == 22 || b == 24 || b >= 32);
 }
 
 // The caret goes to the end before the new settings show the time again.
