@@ -292,8 +292,11 @@ bool TcxDBDataProvider::IsInserting() const {
 bool TcxDBDataProvider::IsModified() const { return inherited::IsModified() || IsDataSetModified(); }
 
 void TcxDBDataProvider::RecordAppended(Integer ARecordIndex) {
-  if (DBDataController()->IdentifiesRecordsByKey() || FSavedBookmark.empty()) return;
+  if (DBDataController()->IdentifiesRecordsByKey()) return;
   TDataSet* ds = DataSet();
+  if (ds && !IsGridMode())
+    SetRecordBookmark(ARecordIndex, ds->BookmarkAvailable() ? ds->Bookmark() : TBookmarkStr());
+  if (FSavedBookmark.empty()) return;
   if (ds && ds->BookmarkAvailable() && ds->CompareBookmarks(ds->Bookmark(), FSavedBookmark) == 0)
     FCurrentRecordIndex = ARecordIndex;
 }
@@ -733,12 +736,10 @@ void TcxDBDataProvider::Freeze() {
   TDataSet* ds = DataSet();
   if (!ds) return;
   ds->DisableControls();
-  // A freeze drops the data set's pending edit: the walk that follows would post it
-  // half-way otherwise.
-  if (ds->Active() && InEditState(ds)) {
-    MarkReload();
-    ds->Cancel();
-  }
+  // An edit going on is never dropped: it may be another component's, typed and not yet
+  // posted. The walks that freeze settle it first (SettleEditBeforeRead) and move nothing
+  // while it goes on.
+  if (ds->Active() && InEditState(ds)) MarkReload();
 }
 
 void TcxDBDataProvider::Unfreeze() {
@@ -751,6 +752,40 @@ void TcxDBDataProvider::Unfreeze() {
   // What the others held back while this provider was frozen goes out now, not only when
   // a later focus change happens to deliver it.
   if (!IsFrozen() && LockCount() == 0) DeliverPendingNotices();
+}
+
+// ---- Reads while an edit goes on ----
+
+bool TcxDBDataProvider::IsPendingEditModified() const {
+  TDataSet* ds = DataSet();
+  if (!ds || !ds->Modified() || !IsDataSetModified()) return false;
+  for (TcxDBDataProvider* p : OtherProviders())
+    if (!p->IsDataSetModified()) return false;
+  return true;
+}
+
+bool TcxDBDataProvider::SettleEditBeforeRead() {
+  TDataSet* ds = DataSet();
+  if (!ds || !ds->Active() || !InEditState(ds)) return false;
+  // What the editors hold goes into the fields first, as for any post.
+  ds->UpdateRecord();
+  if (InEditState(ds) && IsPendingEditModified()) {
+    TFlagGuard settling(FSettling, true, this);
+    ds->Post();
+  }
+  return InEditState(ds);
+}
+
+void TcxDBDataProvider::SetRecordBookmark(Integer ARecordIndex, const TBookmarkStr& ABookmark) {
+  if (ARecordIndex < 0) return;
+  if (size_t(ARecordIndex) >= FRecordBookmarks.size())
+    FRecordBookmarks.resize(size_t(ARecordIndex) + 1);
+  FRecordBookmarks[size_t(ARecordIndex)] = ABookmark;
+}
+
+void TcxDBDataProvider::RecordBookmarkInserted(Integer ARecordIndex) {
+  if (ARecordIndex >= 0 && size_t(ARecordIndex) <= FRecordBookmarks.size())
+    FRecordBookmarks.insert(FRecordBookmarks.begin() + ARecordIndex, TBookmarkStr());
 }
 
 void TcxDBDataProvider::AddPending(TcxDBDataProvider* AProvider) {
@@ -835,6 +870,11 @@ void TcxDBDataProvider::DoDataSetChanged() {
   TDataSet* ds = DataSet();
   if (!ds) return;
   TcxDBDataController* c = DBDataController();
+  if (FSettling) {
+    // This provider posted an edit to read every record next: the change is in that read.
+    ResetWatch();
+    return;
+  }
   const bool byKey = c->IdentifiesRecordsByKey();
   for (TcxDBDataProvider* p : OtherProviders())
     if (p->FReadingAll) {
@@ -846,6 +886,14 @@ void TcxDBDataProvider::DoDataSetChanged() {
       p->AddPending(this);
       return;
     }
+  if (FReadWhenBrowsing && !InEditState(ds) && !IsFrozen()) {
+    // The records read (or not read) while an edit went on are read now that it ended.
+    FReadWhenBrowsing = false;
+    FReloadMark = false;
+    ResetWatch();
+    DataChanged(dcTotal, -1, -1);
+    return;
+  }
   if (c->IsDetailQueryOutdated()) return;
   bool scroll = false;
   std::vector<TcxDBDataProvider*> all = OtherProviders();
