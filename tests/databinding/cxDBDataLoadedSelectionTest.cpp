@@ -51,7 +51,9 @@ class DBDataLoadedSelection : public DBDataTest {
       if (!VarIsNull(DS->Lookup("ID", id, "ID"))) r.insert(id);
     return r;
   }
-  TcxDBDataFilterCriteria* Filter() const { return static_cast<TcxDBDataFilterCriteria*>(C->Filter()); }
+  TcxDBDataFilterCriteria* Filter() const {
+    return static_cast<TcxDBDataFilterCriteria*>(C->Filter());
+  }
   void End() {
     C.reset();
     Items.clear();

@@ -2,6 +2,7 @@
 // made, a structure change, a select-all) while another holds an edit of that data set: the
 // edit is never lost, and every typed value lands on the record it was typed into.
 #include "tests/databinding/DatabindingTestSupport.h"
+#include "tests/databinding/TestDataSets.h"
 #include "widgets/databinding/cxDBData.h"
 #include "widgets/databinding/cxDBEdit.h"
 
@@ -39,6 +40,26 @@ struct PostRefuser : TObject {
   bool Armed = false;
   void BeforePost(TDataSet*) {
     if (Armed) throw EDatabaseError("refused");
+  }
+};
+
+// Counts the reads of every record.
+class CountingReads : public TcxDBDataController {
+ public:
+  using TcxDBDataController::TcxDBDataController;
+  void ReadProviderRecords() override {
+    ++Reads;
+    TcxDBDataController::ReadProviderRecords();
+  }
+  Integer Reads = 0;
+};
+
+// What each post stored, ID to NOTE.
+struct PostLog : TObject {
+  std::map<Integer, String> Posted;
+  void AfterPost(TDataSet* ADataSet) {
+    Posted[ADataSet->FieldByName("ID")->Value().AsInteger()] =
+        ADataSet->FieldByName("NOTE")->GetAsString();
   }
 };
 
@@ -90,9 +111,27 @@ class DBDataPendingEdit : public DatabindingTest {
     if (ASource) AController->SetDataSource(ASource);
     return AController;
   }
-  TcxDBDataController* MakeDetailController(Owned<TcxDBDataController>& AOwned) {
-    return AddController(AOwned, New<TcxDBDataController>(nullptr), DetailSource,
-                         {"ID", "MID", "NOTE"}, "ID");
+  TcxDBDataController* MakeDetailController(Owned<TcxDBDataController>& AOwned,
+                                            TcxDBDataController* AController = nullptr) {
+    return AddController(AOwned, AController ? AController : New<TcxDBDataController>(nullptr),
+                         DetailSource, {"ID", "MID", "NOTE"}, "ID");
+  }
+  // The details become a query on MID (what it posts is not kept past its next opening).
+  TTestMemoryQuery* MakeQuery() {
+    auto* query = MakeTestDataSet<TTestMemoryQuery>(
+        form, {{"ID", ftInteger}, {"MID", ftInteger}, {"NOTE", ftString, 20}});
+    query->GetParams()->CreateParam(ftInteger, "MID");
+    for (const auto& r : InitialDetails()) query->AddRow({r.first, r.first / 10, r.second});
+    query->Open();
+    Details = query;
+    DetailSource->SetDataSet(query);
+    return query;
+  }
+  String NoteOf(TcxDBDataController* AController, Integer AID) {
+    const Integer row = RowOfID(AController, AID);
+    return row < 0
+               ? String("(none)")
+               : VarToStr(AController->GetItemValue(AController->GetRowInfo(row).RecordIndex, 2));
   }
   void MakeMasterDetail() {
     Owned<TcxDBDataController> master;
@@ -286,5 +325,153 @@ INSTANTIATE_TEST_SUITE_P(
                                          ReadKind::MakeDetail, ReadKind::Expand,
                                          ReadKind::SelectAll)),
     EveryReadName);
+
+TEST_F(DBDataPendingEdit, AnEditWithChangesIsPostedBeforeTheReadAndOneWithoutStays) {
+  MakeDetailController(A);
+  // Changes: stored before the other controller reads them.
+  A->ChangeFocusedRowIndex(RowOfID(A.get(), 30));
+  A->Edit();
+  A->SetEditValue(2, Variant("typed"), TcxDataEditValueSource::evsValue);
+  MakeDetailController(B);
+  EXPECT_EQ(Details->State(), dsBrowse);
+  EXPECT_EQ(Stored()[30], "typed");
+  EXPECT_EQ(NoteOf(B.get(), 30), "typed");
+  // No changes: the edit and the insert go on, and the records are read all the same.
+  for (bool insert : {false, true}) {
+    if (insert) {
+      Details->Append();
+    } else {
+      A->ChangeFocusedRowIndex(RowOfID(A.get(), 40));
+      A->Edit();
+    }
+    const TDataSetState state = Details->State();
+    ASSERT_TRUE(IsEditState(state));
+    B->Refresh();
+    MakeDetailController(B);
+    EXPECT_EQ(Details->State(), state);
+    EXPECT_EQ(IDs(B.get()), (std::set<Integer>{10, 11, 20, 30, 40, 41}));
+    if (!insert) {
+      EXPECT_EQ(Details->FieldByName("ID")->Value(), Variant(40));
+      EXPECT_TRUE(A->IsEditing());
+    }
+    Details->Cancel();
+  }
+}
+
+TEST_F(DBDataPendingEdit, ARefusedPostKeepsTheEditRaisesAndNothingIsRead) {
+  PostRefuser refuser;
+  Details->BeforePost = TDataSetNotifyEvent(&refuser, &PostRefuser::BeforePost);
+  MakeDetailController(A);
+  auto* counting =
+      static_cast<CountingReads*>(MakeDetailController(B, New<CountingReads>(nullptr)));
+  Owned<TcxDBDataController> grid;
+  TcxDBDataController* window = MakeDetailController(grid);
+  window->DataModeController()->SetGridMode(true);
+  window->SetMultiSelect(true);
+  A->ChangeFocusedRowIndex(RowOfID(A.get(), 30));
+  A->Edit();
+  A->SetEditValue(2, Variant("typed"), TcxDataEditValueSource::evsValue);
+  refuser.Armed = true;
+  const Integer reads = counting->Reads;
+  EXPECT_THROW(B->Refresh(), EDatabaseError);
+  EXPECT_EQ(counting->Reads, reads);
+  const Integer selected = window->GetSelectedCount();
+  EXPECT_THROW(window->SelectAll(), EDatabaseError);
+  EXPECT_EQ(window->GetSelectedCount(), selected);
+  EXPECT_EQ(Details->State(), dsEdit);
+  EXPECT_EQ(Details->FieldByName("NOTE")->Value(), Variant("typed"));
+  EXPECT_TRUE(A->IsEditing());
+  // Accepted, the same reads post it first.
+  refuser.Armed = false;
+  B->Refresh();
+  EXPECT_EQ(Details->State(), dsBrowse);
+  EXPECT_EQ(Stored()[30], "typed");
+  EXPECT_EQ(NoteOf(B.get(), 30), "typed");
+  grid.reset();
+  Details->BeforePost = nullptr;
+}
+
+TEST_F(DBDataPendingEdit, RecordsReadWhileAnEditStaysAreReadAgainWhenItEnds) {
+  // A controller that re-reads only the records it watches: the edit it did not see begin.
+  for (bool insert : {false, true}) {
+    MakeDetailController(A);
+    if (insert) {
+      Details->Append();
+    } else {
+      A->ChangeFocusedRowIndex(RowOfID(A.get(), 30));
+      A->Edit();
+    }
+    AddController(B, New<TcxDBDataController>(nullptr), nullptr, {"ID", "MID", "NOTE"}, "ID");
+    B->DataModeController()->SetSmartRefresh(true);
+    B->SetDataSource(DetailSource);
+    ASSERT_TRUE(IsEditState(Details->State()));
+    if (insert) {
+      Details->FieldByName("ID")->SetValue(Variant(99));
+      Details->FieldByName("MID")->SetValue(Variant(2));
+    }
+    Details->FieldByName("NOTE")->SetValue(Variant("typed"));
+    Details->Post();
+    EXPECT_EQ(NoteOf(B.get(), insert ? 99 : 30), "typed") << insert;
+    B.reset();
+    A.reset();
+  }
+}
+
+TEST_F(DBDataPendingEdit, AQueryDetailThatMustBeOpenedAgainReadsOnceTheEditEnds) {
+  MakeQuery();
+  MakeMasterDetail();
+  Pattern->DataModeController()->SetDetailInSQLMode(true);
+  ASSERT_EQ(IDs(DetailOf(3)), (std::set<Integer>{30}));
+  Details->Append();
+  // Opening the query for master 4 would end the insert: the detail waits.
+  TcxDBDataController* four = DetailOf(4);
+  EXPECT_EQ(Details->State(), dsInsert);
+  EXPECT_TRUE(IDs(four).empty()) << IDs(four).size() << " " << *IDs(four).begin();
+  Details->Cancel();
+  EXPECT_EQ(IDs(four), (std::set<Integer>{40, 41}));
+}
+
+TEST_F(DBDataPendingEdit, FocusingAQueryDetailPostsTheEditBeforeTheQueryIsOpenedAgain) {
+  TTestMemoryQuery* query = MakeQuery();
+  PostLog log;
+  query->AfterPost = TDataSetNotifyEvent(&log, &PostLog::AfterPost);
+  MakeMasterDetail();
+  Pattern->DataModeController()->SetDetailInSQLMode(true);
+  TcxDBDataController* four = DetailOf(4);
+  TcxDBDataController* three = DetailOf(3);
+  ASSERT_EQ(IDs(three), (std::set<Integer>{30}));
+  three->ChangeFocusedRowIndex(0);
+  three->Edit();
+  three->SetEditValue(2, Variant("typed"), TcxDataEditValueSource::evsValue);
+  // The query holds master 3's records: focusing master 4's detail opens it again.
+  four->ChangeFocusedRowIndex(1);
+  EXPECT_EQ(log.Posted, (std::map<Integer, String>{{30, "typed"}}));
+  EXPECT_EQ(query->State(), dsBrowse);
+  EXPECT_EQ(query->FieldByName("MID")->Value(), Variant(4));
+  query->AfterPost = nullptr;
+}
+
+TEST_F(DBDataPendingEdit, ARangeOfAWindowIsSelectedWithoutEndingAnInsert) {
+  MakeDetailController(B);
+  B->DataModeController()->SetGridMode(true);
+  B->SetMultiSelect(true);
+  B->ChangeFocusedRowIndex(RowOfID(B.get(), 11));
+  B->SetSelectionAnchor(B->GetFocusedRowIndex());
+  MakeDetailController(A);
+  // An insert before record 20 (one at the end would leave nothing to select from).
+  ASSERT_TRUE(Details->Locate("ID", 20, TLocateOptions()));
+  Details->Insert();
+  B->SelectFromAnchor(RowOfID(B.get(), 40), false);
+  EXPECT_EQ(Details->State(), dsInsert);
+  std::set<Integer> selected;
+  for (Integer i = 0; i < B->GetSelectedCount(); ++i) {
+    const TBookmarkStr b = B->GetSelectedBookmark(i);
+    Details->ReadRecords([&](const TBookmarkStr& ABookmark) {
+      if (ABookmark == b) selected.insert(Details->FieldByName("ID")->Value().AsInteger());
+      return true;
+    });
+  }
+  EXPECT_EQ(selected, (std::set<Integer>{11, 20, 30, 40}));
+}
 
 }  // namespace

@@ -388,13 +388,11 @@ void TcxDBDataController::ReloadStorage() {
   TcxDBDataProvider* p = DBProvider();
   // Reading every record moves the data set, which would end an edit of it, perhaps
   // another component's: one holding changes is posted first (a refused post raises, and
-  // nothing is read), one without stays, and the records are read around it; they are
-  // read again once it ends.
+  // nothing is read), one without stays, and the records are read around it
+  // (ReadProviderRecords); they are read again once it ends.
   if (ds && !IsGridMode() && p->IsActive() &&
-      GetDetailMode() != TcxDataControllerDetailMode::dcdmPattern && p->SettleEditBeforeRead()) {
+      GetDetailMode() != TcxDataControllerDetailMode::dcdmPattern && p->SettleEditBeforeRead())
     p->ReadWhenBrowsing();
-    if (!CanReadInPlace()) return;
-  }
   // Expanded groups and selected rows are found again by their keys; without keys the
   // selected rows are found by the data set's bookmarks (and the base's fallback, a
   // refresh, would read everything once more).
@@ -459,10 +457,15 @@ void TcxDBDataController::ReadProviderRecords() {
   TcxDBDataProvider* p = DBProvider();
   p->ClearRecordBookmarks();
   TDataSet* ds = DataSet();
-  if (ds && IsEditState(ds->State()))
-    ReadRecordsInPlace();
-  else
+  if (!ds || !IsEditState(ds->State())) {
     inherited::ReadProviderRecords();
+  } else if (CanReadInPlace()) {
+    ReadRecordsInPlace();
+  } else {
+    // A detail whose data set must first be opened again (or positioned by a handler)
+    // for its master shows no record until the edit ends.
+    p->SetCurrentRecordIndex(-1);
+  }
 }
 
 bool TcxDBDataController::CanReadInPlace() {
