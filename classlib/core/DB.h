@@ -629,6 +629,11 @@ class TDataSet : public TComponent {
 
   // Searching.
   bool Locate(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options);
+  // The same search from the record after the current one on: goes to the next matching
+  // record, so that a walk of Locate and then LocateNext until it answers false visits every
+  // matching record in order, wherever they stand; false, without moving, when no later
+  // record matches. Only moves forward.
+  bool LocateNext(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options);
   // The result fields of the first record matching; Null when none. Does not move.
   Variant Lookup(const String& KeyFields, const Variant& KeyValues, const String& ResultFields);
   // The display text of ResultField in the first record matching; empty when none. Does not
@@ -795,14 +800,18 @@ class TDataSet : public TComponent {
   void CheckRequiredFields();
   bool MatchRecord(const std::vector<TField*>& Fields, const Variant& Values,
                    TLocateOptions Options, const TRecordBuffer& Buffer) const;
+  // The first visible record after place After (-1: from the first record on) matching.
   Integer FindRecord(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options,
-                     std::vector<TField*>& Fields);
+                     std::vector<TField*>& Fields, Integer After = -1);
+  // Goes to the record a search found, as Locate does; false when a handler refused the
+  // scroll or freed the data set before it.
+  bool GotoFoundRecord(Integer Place);
   // The search by one stored field's key index: true with the place (-1: none) when the
   // index answers, false when the records must be walked. CountWalk adds what a walk for
   // that field cost, which decides when building the index pays.
   Integer KeyIndexSlot(const TField* Field, TLocateOptions Options) const;
   bool FindIndexedRecord(const TField* Field, const Variant& Key, TLocateOptions Options,
-                         Integer& Place);
+                         Integer After, Integer& Place);
   void CountWalk(const TField* Field, TLocateOptions Options, Integer Walked);
   void UpdateBufferCount();
   void ChangeFilter(const String& Text, TFilterOptions Options, bool Filtering);

@@ -954,18 +954,19 @@ bool TDataSet::MatchRecord(const std::vector<TField*>& Fields, const Variant& Va
 }
 
 Integer TDataSet::FindRecord(const String& KeyFields, const Variant& KeyValues,
-                             TLocateOptions Options, std::vector<TField*>& Fields) {
+                             TLocateOptions Options, std::vector<TField*>& Fields, Integer After) {
   CheckActive();
   GetFieldList(Fields, KeyFields);
   if (Fields.empty()) return -1;
   const std::vector<Variant> keys = ValuesOf(KeyValues, Fields.size());  // checks the count
   Integer place = -1;
-  if (Fields.size() == 1 && FindIndexedRecord(Fields[0], keys[0], Options, place)) {
+  if (Fields.size() == 1 && FindIndexedRecord(Fields[0], keys[0], Options, After, place)) {
     if (place >= 0) FCalcBuffer = ReadBuffer(place);
     return place;
   }
   Integer walked = 0;
-  for (Integer p = FirstVisible(); p >= 0 && !FFreeHeld; p = NextVisible(p, 1)) {
+  for (Integer p = NextVisible(std::max<Integer>(After, -1), 1); p >= 0 && !FFreeHeld;
+       p = NextVisible(p, 1)) {
     ++walked;
     FCalcBuffer = ReadBuffer(p);
     if (MatchRecord(Fields, KeyValues, Options, FCalcBuffer)) {
@@ -982,9 +983,27 @@ bool TDataSet::Locate(const String& KeyFields, const Variant& KeyValues, TLocate
   if (!BrowseModeChecked()) return false;
   std::vector<TField*> fields;
   const Integer place = FindRecord(KeyFields, KeyValues, Options, fields);
-  if (place < 0) return false;
-  if (!Notify(BeforeScroll)) return false;
-  FillWindow(place, (WindowSize() - 1) / 2);
+  return place >= 0 && GotoFoundRecord(place);
+}
+
+bool TDataSet::LocateNext(const String& KeyFields, const Variant& KeyValues,
+                          TLocateOptions Options) {
+  const TRunning running(*this);
+  if (!BrowseModeChecked()) return false;
+  CheckActive();
+  if (FBuffers.empty()) return false;
+  const Integer current = FBuffers[size_t(FActiveRecord)].Place;
+  std::vector<TField*> fields;
+  const Integer place = FindRecord(KeyFields, KeyValues, Options, fields, current);
+  if (place < 0 || FFreeHeld) return false;
+  // The very next record is a step forward, which reads one record however large the window.
+  if (!FEOF && place == NextVisible(current, 1)) return MoveBy(1) == 1;
+  return GotoFoundRecord(place);
+}
+
+bool TDataSet::GotoFoundRecord(Integer Place) {
+  if (FFreeHeld || !Notify(BeforeScroll)) return false;
+  FillWindow(Place, (WindowSize() - 1) / 2);
   FBOF = FEOF = false;
   ShiftLinks(0);
   if (!Told(deDataSetChange, 0)) return true;

@@ -365,13 +365,59 @@ bool IsNumberField(TFieldType T) {
   }
 }
 
-// A quoted value meeting a date, number or Boolean field is read as one (a date as the
-// locale or ISO writes it); one that does not read so is refused.
+// Reads Count digits at I; false when there are fewer.
+bool ReadDigits(const String& S, size_t& I, size_t Count, Word& Value) {
+  Value = 0;
+  for (size_t end = I + Count; I < end; ++I) {
+    if (I >= S.size() || S[I] < '0' || S[I] > '9') return false;
+    Value = Word(Value * 10 + (S[I] - '0'));
+  }
+  return true;
+}
+
+// A date written year first, "yyyy-mm-dd", optionally followed by " hh:nn", ":ss" and a
+// fraction of up to three digits: read so whatever the locale, since no locale writes its
+// dates so with another meaning.
+bool TryReadYearFirstDate(const String& S, TDateTime& Date) {
+  size_t i = 0;
+  Word year, month, day, hour = 0, minute = 0, second = 0, msec = 0;
+  if (!ReadDigits(S, i, 4, year) || i >= S.size() || S[i++] != '-' || !ReadDigits(S, i, 2, month) ||
+      i >= S.size() || S[i++] != '-' || !ReadDigits(S, i, 2, day))
+    return false;
+  if (i < S.size()) {
+    if ((S[i] != ' ' && S[i] != 'T') || !ReadDigits(S, ++i, 2, hour) || i >= S.size() ||
+        S[i++] != ':' || !ReadDigits(S, i, 2, minute))
+      return false;
+    if (i < S.size() && (S[i++] != ':' || !ReadDigits(S, i, 2, second))) return false;
+    if (i < S.size()) {
+      if (S[i++] != '.') return false;
+      Word digits = 0;
+      for (; i < S.size() && digits < 3; ++digits) {
+        Word d;
+        if (!ReadDigits(S, i, 1, d)) return false;
+        msec = Word(msec * 10 + d);
+      }
+      if (i < S.size() || digits == 0) return false;
+      for (; digits < 3; ++digits) msec = Word(msec * 10);
+    }
+  }
+  TDateTime date, time;
+  if (!TryEncodeDate(year, month, day, date) || !TryEncodeTime(hour, minute, second, msec, time))
+    return false;
+  Date = ComposeDateTime(date, time);
+  return true;
+}
+
+// A quoted value meeting a date, number or Boolean field is read as one (a date written year
+// first, else as the locale writes it); one that does not read so is refused.
 Variant BindValue(const Variant& V, const TField* AField, const TDataSet& ADataSet) {
   if (!VarIsStr(V)) return V;
   const TFieldType type = AField->DataType();
   try {
-    if (IsDateField(type)) return VarFromDateTime(V.AsDateTime());
+    TDateTime date;
+    if (IsDateField(type))
+      return VarFromDateTime(TryReadYearFirstDate(Trim(V.AsString()), date) ? date
+                                                                            : V.AsDateTime());
     if (IsNumberField(type)) return V.AsDouble();
     if (type == TFieldType::ftBoolean) return V.AsBoolean();
   } catch (const Exception&) {

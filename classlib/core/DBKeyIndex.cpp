@@ -31,6 +31,7 @@ void TDataSetKeyIndex::Link(Integer& Head, Integer& Tail, Integer Place) {
   else
     FNext[size_t(Tail)] = Place;
   Tail = Place;
+  FHeadOf[size_t(Place)] = Head;
 }
 
 // A string and a whole number are the only values whose text is the same whatever the format
@@ -38,7 +39,10 @@ void TDataSetKeyIndex::Link(Integer& Head, Integer& Tail, Integer Place) {
 // value leaves every search to the walk.
 void TDataSetKeyIndex::Add(Integer Place, const Variant& Value) {
   if (!FTextsAndWholeNumbers) return;
-  if (Integer(FNext.size()) <= Place) FNext.resize(size_t(Place) + 1, -1);
+  if (Integer(FNext.size()) <= Place) {
+    FNext.resize(size_t(Place) + 1, -1);
+    FHeadOf.resize(size_t(Place) + 1, -1);
+  }
   if (IsNullOrEmpty(Value)) {
     Link(FNulls.Head, FNulls.Tail, Place);
     return;
@@ -47,6 +51,7 @@ void TDataSetKeyIndex::Add(Integer Place, const Variant& Value) {
     FTextsAndWholeNumbers = false;
     FByText.clear();
     FNext.clear();
+    FHeadOf.clear();
     FNulls = {};
     return;
   }
@@ -71,6 +76,19 @@ bool TDataSetKeyIndex::First(const Variant& Key, Integer& Place) const {
 
 Integer TDataSetKeyIndex::Next(Integer Place) const {
   return Place >= 0 && Place < Integer(FNext.size()) ? FNext[size_t(Place)] : -1;
+}
+
+// A walk through a key's places comes from one of them: the next one is a step away. From
+// elsewhere the chain is followed from its head (places ascend along it).
+bool TDataSetKeyIndex::FirstAfter(const Variant& Key, Integer After, Integer& Place) const {
+  if (!First(Key, Place)) return false;
+  if (Place < 0 || After < 0) return true;
+  if (After < Integer(FHeadOf.size()) && FHeadOf[size_t(After)] == Place) {
+    Place = Next(After);
+    return true;
+  }
+  while (Place >= 0 && Place <= After) Place = Next(Place);
+  return true;
 }
 
 // ---- TMemoryDataSet --------------------------------------------------------------------------
@@ -100,7 +118,7 @@ void TDataSet::CountWalk(const TField* Field, TLocateOptions Options, Integer Wa
 }
 
 bool TDataSet::FindIndexedRecord(const TField* Field, const Variant& Key, TLocateOptions Options,
-                                 Integer& Place) {
+                                 Integer After, Integer& Place) {
   const Integer slot = KeyIndexSlot(Field, Options);
   const Integer count = InternalRecordCount();
   if (slot < 0 || count == 0) return false;
@@ -123,7 +141,7 @@ bool TDataSet::FindIndexedRecord(const TField* Field, const Variant& Key, TLocat
   }
   const TDataSetKeyIndex& index = it->second;
   Integer p = -1;
-  if (!index.First(Key, p)) return false;
+  if (!index.FirstAfter(Key, After, p)) return false;
   while (p >= 0 && !RecordVisible(p) && !Freed()) p = index.Next(p);
   Place = p;
   return true;

@@ -21,6 +21,8 @@ class TDataSetKeyIndex {
   // numeric across types).
   bool First(const Variant& Key, Integer& Place) const;
   Integer Next(Integer Place) const;
+  // The same, from the first place after After on: one step when After holds Key itself.
+  bool FirstAfter(const Variant& Key, Integer After, Integer& Place) const;
 
  private:
   // Chains of places with the same value: the head in the map (or FNullHead), the rest
@@ -34,6 +36,8 @@ class TDataSetKeyIndex {
   std::unordered_map<String, TChain> FByText;
   TChain FNulls;
   std::vector<Integer> FNext;
+  // The head of the chain each place is on.
+  std::vector<Integer> FHeadOf;
   // Every value is Null, a string or a whole number (not a Boolean).
   bool FTextsAndWholeNumbers = true;
 };

@@ -122,6 +122,41 @@ TEST_F(DataSetFilter, QuotedValuesAreReadAsTheirFieldsReadThem) {
   EXPECT_EQ(DS->RecordCount(), 1);
 }
 
+// A date written year first means that date under any locale, to the millisecond; any other
+// text is read as the locale writes it.
+TEST_F(DataSetFilter, ADateWrittenYearFirstReadsAlikeUnderEveryLocale) {
+  DS->Close();
+  DS->FieldDefs().Add("AT", ftDateTime);
+  DS->EmptyDataSet();
+  const double jan2 = EncodeDate(2024, 1, 2).Value, feb1 = EncodeDate(2024, 2, 1).Value;
+  const double quarter = EncodeTime(6, 0, 0, 0).Value, ms = EncodeTime(6, 0, 0, 250).Value;
+  DS->AddRecord({1, Null(), Null(), VarFromDateTime(jan2), VarFromDateTime(jan2)});
+  DS->AddRecord({2, Null(), Null(), VarFromDateTime(feb1), VarFromDateTime(feb1 + quarter)});
+  DS->AddRecord({3, Null(), Null(), Null(), VarFromDateTime(jan2 + ms)});
+  DS->Open();
+  for (bool dayFirst : {true, false}) {
+    SCOPED_TRACE(dayFirst ? "day first" : "month first");
+    FormatSettings.ShortDateFormat = dayFirst ? "dd.mm.yyyy" : "mm/dd/yyyy";
+    FormatSettings.DateSeparator = dayFirst ? '.' : '/';
+    FormatSettings.TimeSeparator = dayFirst ? '.' : ':';
+    EXPECT_EQ(IDs("DAY = '2024-01-02'"), "1 ");
+    EXPECT_EQ(IDs("AT = '2024-02-01 06:00'"), "2 ");
+    EXPECT_EQ(IDs("AT = '2024-02-01T06:00:00'"), "2 ");
+    EXPECT_EQ(IDs("AT = '2024-01-02 06:00:00.250'"), "3 ");
+    EXPECT_EQ(IDs("AT = '2024-01-02 06:00:00.25'"), "3 ");
+    EXPECT_EQ(IDs("AT > '2024-01-02 06:00:00.249' AND AT < '2024-01-02 06:00:00.251'"), "3 ");
+    // The locale's own text, its order of day and month.
+    EXPECT_EQ(IDs("DAY = '02" + String(1, FormatSettings.DateSeparator) + "01" +
+                  String(1, FormatSettings.DateSeparator) + "2024'"),
+              dayFirst ? "1 " : "2 ");
+    // Not year first after all: left to the locale, which refuses it.
+    EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->SetFilter("DAY = '2024-13-01'"); }),
+              "Items: Filter value 2024-13-01 does not suit field 'DAY'");
+    EXPECT_EQ(MessageOf<EDatabaseError>([&] { DS->SetFilter("AT = '2024-01-02 06:00:00.2500'"); }),
+              "Items: Filter value 2024-01-02 06:00:00.2500 does not suit field 'AT'");
+  }
+}
+
 TEST_F(DataSetFilter, CountAndNumberReadTheRecordsOncePerChange) {
   // Every record read runs the calculation: it counts the reads.
   TCalcCounter counter;

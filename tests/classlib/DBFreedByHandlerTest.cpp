@@ -56,6 +56,7 @@ TEST(DataSetFreedByHandler, BeforePostEndsEveryOperationThatPosts) {
       {[](TMemoryDataSet* ds) { ds->Insert(); }, "Insert"},
       {[](TMemoryDataSet* ds) { ds->Append(); }, "Append"},
       {[](TMemoryDataSet* ds) { ds->Locate("ID", Variant(3), {}); }, "Locate"},
+      {[](TMemoryDataSet* ds) { ds->LocateNext("ID", Variant(3), {}); }, "LocateNext"},
       {[](TMemoryDataSet* ds) { ds->SetFilter("ID > 2"); ds->SetFiltered(true); }, "SetFiltered"},
       {[](TMemoryDataSet* ds) { ds->EmptyDataSet(); }, "EmptyDataSet"},
   };
@@ -208,6 +209,10 @@ TEST(DataSetFreedByHandler, ALinkFreeingTheDataSetEndsTheOperation) {
       {"Last", E::deDataSetChange, none, [](TMemoryDataSet* ds) { ds->Last(); }},
       {"Next", E::deDataSetScroll, none, [](TMemoryDataSet* ds) { ds->Next(); }},
       {"Locate", E::deDataSetChange, none, [](TMemoryDataSet* ds) { ds->Locate("ID", Variant(3), {}); }},
+      {"LocateNext", E::deDataSetChange, none,
+       [](TMemoryDataSet* ds) { ds->LocateNext("ID", Variant(3), {}); }},
+      {"LocateNext, the next record", E::deDataSetScroll, none,
+       [](TMemoryDataSet* ds) { ds->LocateNext("ID", Variant(2), {}); }},
       {"Refresh", E::deDataSetChange, none, [](TMemoryDataSet* ds) { ds->Refresh(); }},
       {"Edit", E::deUpdateState, none, [](TMemoryDataSet* ds) { ds->Edit(); }},
       {"Edit's record", E::deRecordChange, none, [](TMemoryDataSet* ds) { ds->Edit(); }},

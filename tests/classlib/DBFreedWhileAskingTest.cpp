@@ -92,6 +92,8 @@ const Step kSteps[] = {
     {"Prior", [](TCountedDataSet* ds) { ds->Last(); }, [](TCountedDataSet* ds) { ds->Prior(); }},
     {"MoveBy", kNothing, [](TCountedDataSet* ds) { ds->MoveBy(4); }},
     {"Locate", kNothing, [](TCountedDataSet* ds) { ds->Locate("NAME", Variant("n5"), {}); }},
+    {"LocateNext", kNothing,
+     [](TCountedDataSet* ds) { ds->LocateNext("NAME", Variant("n5"), {}); }},
     {"Lookup", kNothing, [](TCountedDataSet* ds) { (void)ds->Lookup("NAME", Variant("n5"), "ID"); }},
     {"RecordCount", kNothing, [](TCountedDataSet* ds) { (void)ds->RecordCount(); }},
     {"RecNo", [](TCountedDataSet* ds) { ds->Next(); }, [](TCountedDataSet* ds) { (void)ds->RecNo(); }},

@@ -234,3 +234,110 @@ TEST_F(DataSetKeyIndexTest, IndexedSearchesAgreeWithTheWalkOverRandomRecordsAndE
   // The searches found records often enough to mean something.
   EXPECT_GT(found, 300);
 }
+
+namespace {
+
+// The RECIDs of the records Locate and then LocateNext go to, until LocateNext answers false.
+std::vector<Integer> LocatedInTurn(TDataSet* ADataSet, const String& AFields, const Variant& AKey) {
+  std::vector<Integer> r;
+  if (!ADataSet->Locate(AFields, AKey, {})) return r;
+  do {
+    r.push_back(ADataSet->FieldByName("RECID")->GetAsInteger());
+  } while (ADataSet->LocateNext(AFields, AKey, {}));
+  return r;
+}
+
+// The same records as a walk over every record finds them.
+std::vector<Integer> MatchingInOrder(TDataSet* ADataSet, const String& AField,
+                                     const Variant& AKey) {
+  std::vector<Integer> r;
+  for (ADataSet->First(); !ADataSet->Eof(); ADataSet->Next()) {
+    const Variant v = ADataSet->FieldByName(AField)->GetAsVariant();
+    if (VarIsNull(v) ? VarIsNull(AKey) : !VarIsNull(AKey) && VarToStr(v) == VarToStr(AKey))
+      r.push_back(ADataSet->FieldByName("RECID")->GetAsInteger());
+  }
+  return r;
+}
+
+}  // namespace
+
+// Scattered records of each key, a filter hiding some, records changed in between: the walk of
+// LocateNext visits every matching record after the current one, in order, by the index or
+// by the walk over the records, and stays put at the end.
+TEST_F(DataSetKeyIndexTest, LocateNextVisitsEveryLaterMatchInOrder) {
+  std::mt19937 gen(17);
+  Integer next = 1;
+  auto add = [&] { DS->AddRecord({Variant(next++), Variant(Integer(gen() % 6)), Null(), Null()}); };
+  for (Integer i = 0; i < 60; ++i) add();
+  DS->AddRecord({Variant(next++), Null(), Null(), Null()});
+  DS->Open();
+  Integer visited = 0;
+  for (Integer round = 0; round < 30; ++round) {
+    SCOPED_TRACE("round " + IntToStr(round));
+    for (const Variant& key :
+         {Variant(Integer(gen() % 7)), Variant(IntToStr(Integer(gen() % 6))), Null()}) {
+      SCOPED_TRACE(Show(key));
+      const std::vector<Integer> want = MatchingInOrder(DS, "ID", key);
+      ASSERT_EQ(LocatedInTurn(DS, "ID", key), want);
+      // The same search on two fields never uses an index.
+      ASSERT_EQ(LocatedInTurn(DS, "ID;ID", VarArrayOf({key, key})), want);
+      visited += Integer(want.size());
+      if (!want.empty()) {
+        // At the last match nothing later matches: the data set stays there.
+        EXPECT_FALSE(DS->LocateNext("ID", key, {}));
+        EXPECT_EQ(DS->FieldByName("RECID")->GetAsInteger(), want.back());
+      }
+    }
+    // From a record of another key, the next match after it.
+    DS->First();
+    const Variant first = DS->FieldByName("ID")->GetAsVariant();
+    const Variant other =
+        VarIsNull(first) ? Variant(Integer(0)) : Variant((first.AsInteger() + 1) % 6);
+    const std::vector<Integer> all = MatchingInOrder(DS, "ID", other);
+    DS->First();
+    ASSERT_EQ(DS->LocateNext("ID", other, {}), !all.empty());
+    if (!all.empty()) {
+      EXPECT_EQ(DS->FieldByName("RECID")->GetAsInteger(), all.front());
+    }
+    switch (gen() % 4) {
+      case 0:
+        add();
+        break;
+      case 1:
+        DS->SetRecNo(Integer(gen() % unsigned(DS->RecordCount())) + 1);
+        DS->Edit();
+        DS->FieldByName("ID")->SetAsInteger(Integer(gen() % 6));
+        DS->Post();
+        break;
+      case 2:
+        DS->SetFilter("RECID > " + IntToStr(Integer(gen() % 30)));
+        DS->SetFiltered(!DS->Filtered());
+        break;
+      default:
+        break;
+    }
+  }
+  EXPECT_GT(visited, 500);
+}
+
+// Once the index is built, a walk through a key's records reads each of them once, wherever
+// they stand, instead of every record after the first.
+TEST_F(DataSetKeyIndexTest, AnIndexedLocateNextReadsOnlyTheRecordsItGoesTo) {
+  // Key k stands at places k, k + 10, k + 20, ...: ten records each, scattered.
+  for (Integer i = 0; i < 100; ++i)
+    DS->AddRecord({Variant(i + 1), Variant(i % 10), Null(), Null()});
+  DS->Open();
+  // Walks for two keys read most of the data set and have the index built.
+  for (Integer key : {0, 1}) EXPECT_EQ(LocatedInTurn(DS, "ID", key).size(), 10u);
+  const Integer before = Calc.Calls;
+  const std::vector<Integer> found = LocatedInTurn(DS, "ID", 7);
+  EXPECT_EQ(found, (std::vector<Integer>{8, 18, 28, 38, 48, 58, 68, 78, 88, 98}));
+  EXPECT_EQ(Calc.Calls - before, 20);
+  // The answer stands when records move: one inserted in front shifts every place.
+  DS->First();
+  DS->Insert();
+  DS->FieldByName("RECID")->SetAsInteger(101);
+  DS->FieldByName("ID")->SetAsInteger(7);
+  DS->Post();
+  EXPECT_EQ(LocatedInTurn(DS, "ID", 7).size(), 11u);
+}

@@ -773,6 +773,46 @@ TEST(DBFields, TypesAndTexts) {
             "Duplicate field name 'b'");
 }
 
+TEST(DBFields, IntegerFieldsTakeTheirTopValueAndRefuseOneAbove) {
+  Owned<TComponent> owner(New<TComponent>(nullptr));
+  auto* small = New<TSmallintField>(owner.get());
+  auto* word = New<TWordField>(owner.get());
+  auto* whole = New<TIntegerField>(owner.get());
+  auto* rated = New<TIntegerField>(owner.get());
+  auto* ds = New<TMemoryDataSet>(owner.get());
+  small->SetFieldName("S");
+  word->SetFieldName("W");
+  whole->SetFieldName("I");
+  rated->SetFieldName("R");
+  for (TField* f : std::initializer_list<TField*>{small, word, whole, rated}) f->SetDataSet(ds);
+  rated->SetMinValue(-5);
+  rated->SetMaxValue(10);
+  ds->Open();
+  ds->Append();
+  small->SetAsInteger(32767);
+  EXPECT_EQ(small->GetAsInteger(), 32767);
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { small->SetAsInteger(32768); }),
+            "32768 is not a valid value for field 'S'. The allowed range is -32768 to 32767");
+  EXPECT_EQ(small->GetAsInteger(), 32767);
+  EXPECT_THROW(small->SetAsInteger(-32769), EDatabaseError);
+  word->SetAsInteger(65535);
+  EXPECT_EQ(word->GetAsInteger(), 65535);
+  EXPECT_THROW(word->SetAsInteger(65536), EDatabaseError);
+  EXPECT_THROW(word->SetAsInteger(-1), EDatabaseError);
+  whole->SetAsString("2147483647");
+  EXPECT_EQ(whole->GetAsInteger(), 2147483647);
+  EXPECT_THROW(whole->SetAsString("2147483648"), EDatabaseError);
+  // MaxValue and MinValue, once set, are the range.
+  rated->SetAsInteger(10);
+  EXPECT_EQ(rated->GetAsInteger(), 10);
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { rated->SetAsInteger(11); }),
+            "11 is not a valid value for field 'R'. The allowed range is -5 to 10");
+  rated->SetAsInteger(-5);
+  EXPECT_EQ(rated->GetAsInteger(), -5);
+  EXPECT_THROW(rated->SetAsInteger(-6), EDatabaseError);
+  ds->Cancel();
+}
+
 TEST(DBParams, ValuesByName) {
   Owned<TParams> params(New<TParams>());
   params->CreateParam(ftInteger, "Id");

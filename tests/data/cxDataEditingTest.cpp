@@ -101,6 +101,30 @@ TEST_F(Editing, EditPostAndCancelWithTheirEvents) {
   EXPECT_EQ(c_->GetItemValue(1, 1).AsString(), "");
 }
 
+TEST_F(Editing, ASecondEditKeepsTheValuesSavedAtTheFirstSoCancelRestoresThem) {
+  c_->ChangeFocusedRowIndex(1);
+  c_->Edit();
+  c_->SetEditValue(0, 99, evsValue);
+  c_->SetEditValue(1, "Z", evsValue);
+  c_->Edit();
+  EXPECT_EQ(Value(1), 99) << "the second Edit leaves the edited values in place";
+  c_->SetEditValue(0, 98, evsValue);
+  c_->Edit();
+  c_->Cancel();
+  EXPECT_EQ(Value(1), 20);
+  EXPECT_EQ(c_->GetItemValue(1, 1).AsString(), "A");
+  EXPECT_TRUE(c_->GetEditState().Empty());
+  // The edit after that saves afresh: what it cancels to is the record as it is then.
+  c_->Edit();
+  c_->SetEditValue(0, 21, evsValue);
+  c_->PostEditing();
+  c_->Edit();
+  c_->SetEditValue(0, 22, evsValue);
+  c_->Edit();
+  c_->Cancel();
+  EXPECT_EQ(Value(1), 21);
+}
+
 TEST_F(Editing, APostFailingValidationKeepsTheEditAndTheFocus) {
   e_.RefuseBelow = 0;
   c_->ChangeFocusedRowIndex(2);

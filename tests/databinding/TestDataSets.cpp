@@ -2,6 +2,8 @@
 
 TL_DEFINE_CLASS(TTestMemoryQuery)
 TL_DEFINE_CLASS(TTestDetailDataSet)
+TL_DEFINE_CLASS(TTestForwardOnlyDataSet)
+TL_DEFINE_CLASS(TTestCountingDataSet)
 
 TTestMemoryQuery::TTestMemoryQuery(TComponent* AOwner)
     : TMemoryDataSet(AOwner), FParams(New<TParams>()) {}
@@ -38,4 +40,19 @@ void TTestMemoryQuery::InternalOpen() {
     }
     if (keep) AddRecord(row);
   }
+}
+
+TTestForwardOnlyDataSet::TTestForwardOnlyDataSet(TComponent* AOwner) : TMemoryDataSet(AOwner) {
+  SetUniDirectional(true);
+  BeforeScroll = TDataSetNotifyEvent(this, &TTestForwardOnlyDataSet::NoteRecord);
+  AfterScroll = TDataSetNotifyEvent(this, &TTestForwardOnlyDataSet::CheckForward);
+}
+
+void TTestForwardOnlyDataSet::NoteRecord(TDataSet*) { FFromRecNo = RecNo(); }
+
+void TTestForwardOnlyDataSet::CheckForward(TDataSet*) {
+  const Integer now = RecNo();
+  if (now >= FFromRecNo || FFromRecNo < 0) return;
+  if (now != 1 || !Bof()) DatabaseError(LoadResString(DBConsts::SDataSetUniDirectional), this);
+  ++FRestarts;
 }

@@ -71,6 +71,11 @@ class DBDataDetail : public DBDataTest {
   std::vector<std::vector<Variant>> DetailRows() const {
     return {{10, 1, 1.0}, {11, 1, 2.0}, {12, 1, 3.0}, {30, 3, 4.0}, {40, 4, 5.0}, {41, 4, 6.0}};
   }
+  // The same records as a data set without an order on MID holds them after some editing:
+  // each master's records scattered among the others'.
+  std::vector<std::vector<Variant>> ScatteredDetailRows() const {
+    return {{41, 4, 6.0}, {10, 1, 1.0}, {30, 3, 4.0}, {11, 1, 2.0}, {40, 4, 5.0}, {12, 1, 3.0}};
+  }
   void MakeControllers() {
     Master.reset(New<MasterController>(nullptr));
     AddItems(Master.get(), {"ID", "NAME"});
@@ -85,9 +90,9 @@ class DBDataDetail : public DBDataTest {
     Master->Refresh();
   }
   // The master set and a plain detail set of DetailRows, both open, with their controllers.
-  TMemoryDataSet* MakePlainSets() {
+  TMemoryDataSet* MakePlainSets(bool AScattered = false) {
     TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
-    for (const auto& r : DetailRows()) detail->AddRecord(r);
+    for (const auto& r : AScattered ? ScatteredDetailRows() : DetailRows()) detail->AddRecord(r);
     detail->Open();
     MakeSets(detail);
     MakeControllers();
@@ -155,6 +160,26 @@ TEST_F(DBDataDetail, ASQLModeDetailIsReopenedOnlyWhenItsParametersChange) {
   // is outdated for it.
   EXPECT_EQ(DetailIDs(d1), Expected()[1]);
   EXPECT_TRUE(static_cast<TcxDBDataController*>(d1)->IsDetailQueryOutdated());
+}
+
+TEST_F(DBDataDetail, AQueryAlreadyHoldingTheMastersRecordsIsReadFromItsFirstRecord) {
+  TTestMemoryQuery* query = MakeQuerySets();
+  TcxCustomDataController* d1 = Master->GetDetailDataController(0, 0);
+  ASSERT_EQ(DetailIDs(d1), Expected()[1]);
+  const Integer opens = query->OpenCount();
+  query->Last();
+  ASSERT_EQ(query->FieldByName("ID")->Value(), Variant(12));
+  d1->Refresh();
+  EXPECT_EQ(query->OpenCount(), opens) << "the parameters hold this master's values";
+  EXPECT_EQ(DetailIDs(d1), Expected()[1]);
+  // The adapter on its own: the query moves to its first record and is not reopened.
+  query->Last();
+  bool reopened = false;
+  EXPECT_TRUE(
+      Pattern->GetDetailFilterAdapter()->LocateDetail(query, "MID", reopened, true, Variant(1)));
+  EXPECT_FALSE(reopened);
+  EXPECT_EQ(query->FieldByName("ID")->Value(), Variant(10));
+  EXPECT_EQ(query->OpenCount(), opens);
 }
 
 TEST_F(DBDataDetail, ADetailWithoutTheAskedParameterIsNotCurrentAndRaisesNothing) {
@@ -434,7 +459,7 @@ TEST_F(DBDataDetail, ARecordAddedThroughADetailTakesItsMastersKeyValues) {
   EXPECT_EQ(detail->FieldByName("MID")->Value(), Variant(1));
   d1->SetEditValue(0, Variant(13), TcxDataEditValueSource::evsValue);
   EXPECT_EQ(d1->GetRecordCount(), 4);
-  EXPECT_EQ(d3->GetRecordCount(), 1);
+  EXPECT_EQ(d3->GetRecordCount(), 2);
   d1->PostEditing();
   EXPECT_EQ(MasterIdOf(detail, 13), Variant(1));
   EXPECT_EQ(DetailIDs(d1), (std::set<Integer>{10, 11, 12, 13}));
@@ -538,10 +563,30 @@ std::map<Integer, double> FilteredDetail(TMemoryDataSet* ADetail, Integer AMaste
   return r;
 }
 
+// Adds a record through a random master's detail, an empty one too, where nothing keeps a
+// master's records together: appended at the end of the data set, or inserted while the data
+// set stands on a record of another master (put there by that master's detail).
+void AddUngroupedRecord(std::mt19937& ARandom, MasterController* AMaster, Integer& ANextId) {
+  auto* target = static_cast<TcxDBDataController*>(
+      AMaster->GetDetailDataController(Integer(ARandom() % 5), 0));
+  auto* other = static_cast<TcxDBDataController*>(
+      AMaster->GetDetailDataController(Integer(ARandom() % 5), 0));
+  if (other->GetRowCount() > 0)
+    other->ChangeFocusedRowIndex(Integer(ARandom() % unsigned(other->GetRowCount())));
+  if (ARandom() % 2 == 0)
+    target->Append();
+  else
+    target->Insert();
+  target->SetEditValue(0, Variant(ANextId++), TcxDataEditValueSource::evsValue);
+  target->SetEditValue(2, Variant(double(ARandom() % 100)), TcxDataEditValueSource::evsValue);
+  target->PostEditing();
+}
+
 TEST_F(DBDataDetail, RandomEditsThroughCloneDetailsKeepEachDetailEqualToAFilterOfItsDataSet) {
   for (bool smart : {false, true})
     for (unsigned seed = 1; seed < 4; ++seed) {
-      TMemoryDataSet* detail = MakePlainSets();
+      // Each master's records scattered among the others' from the start.
+      TMemoryDataSet* detail = MakePlainSets(true);
       Pattern->SetKeyFieldNames("ID");
       Pattern->DataModeController()->SetSmartRefresh(smart);
       std::mt19937 random(seed);
@@ -550,7 +595,7 @@ TEST_F(DBDataDetail, RandomEditsThroughCloneDetailsKeepEachDetailEqualToAFilterO
         const Integer master = Integer(random() % 5);
         auto* d = static_cast<TcxDBDataController*>(Master->GetDetailDataController(master, 0));
         ASSERT_NE(d, nullptr);
-        const unsigned op = random() % 4;
+        const unsigned op = random() % 6;
         const std::string what = "smart " + std::to_string(smart) + " seed " + std::to_string(seed) + " step " +
                                  std::to_string(step) + " op " + std::to_string(op);
         if (d->GetRowCount() == 0) continue;
@@ -561,7 +606,7 @@ TEST_F(DBDataDetail, RandomEditsThroughCloneDetailsKeepEachDetailEqualToAFilterO
             d->SetEditValue(2, Variant(double(random() % 100)), TcxDataEditValueSource::evsValue);
             d->PostEditing();
             break;
-          case 1:  // insert before the focused record, so that the master's records stay together
+          case 1:  // insert before the focused record
             d->Insert();
             d->SetEditValue(0, Variant(nextId++), TcxDataEditValueSource::evsValue);
             d->PostEditing();
@@ -569,10 +614,13 @@ TEST_F(DBDataDetail, RandomEditsThroughCloneDetailsKeepEachDetailEqualToAFilterO
           case 2:
             d->DeleteFocused();
             break;
-          default:  // edit and cancel
+          case 3:  // edit and cancel
             d->Edit();
             d->SetEditValue(2, Variant(1000.0), TcxDataEditValueSource::evsValue);
             d->Cancel();
+            break;
+          default:
+            AddUngroupedRecord(random, Master.get(), nextId);
             break;
         }
         ASSERT_EQ(detail->State(), TDataSetState::dsBrowse) << what;
@@ -589,6 +637,137 @@ TEST_F(DBDataDetail, RandomEditsThroughCloneDetailsKeepEachDetailEqualToAFilterO
       Master.reset();
       Pattern.reset();
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Each master's detail rows, ID to V, against the filter of the detail data set by its key.
+void ExpectEachDetailIsAFilterOf(MasterController* AMaster, TMemoryDataSet* ADetail,
+                                 const std::string& AWhat) {
+  for (Integer r = 0; r < AMaster->GetRecordCount(); ++r) {
+    const Integer id = AMaster->GetItemValue(r, 0).AsInteger();
+    TcxCustomDataController* shown = AMaster->GetDetailDataController(r, 0);
+    ASSERT_NE(shown, nullptr) << AWhat;
+    std::map<Integer, double> records;
+    for (Integer i = 0; i < shown->GetRecordCount(); ++i) {
+      const Variant v = shown->GetItemValue(i, 2);
+      records[shown->GetItemValue(i, 0).AsInteger()] = VarIsNull(v) ? -1 : v.AsDouble();
+    }
+    EXPECT_EQ(records, FilteredDetail(ADetail, id)) << AWhat << " master " << id;
+  }
+}
+
+// The row of the detail record with that ID; -1 when none.
+Integer RowOfID(TcxCustomDataController* ADetail, Integer AID) {
+  for (Integer row = 0; row < ADetail->GetRowCount(); ++row)
+    if (ADetail->GetItemValue(ADetail->GetRowInfo(row).RecordIndex, 0) == Variant(AID)) return row;
+  return -1;
+}
+
+TEST_F(DBDataDetail, AMastersDetailShowsItsRecordsWhereverTheyStandInTheDataSet) {
+  TMemoryDataSet* detail = MakePlainSets(true);
+  for (Integer r : {3, 0, 4, 1, 2}) {
+    const Integer id = Master->GetItemValue(r, 0).AsInteger();
+    TcxCustomDataController* d = Master->GetDetailDataController(r, 0);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(DetailIDs(d), Expected()[id]) << "master " << id;
+    EXPECT_EQ(Master->GetDetailHasChildren(r, 0), !Expected()[id].empty()) << "master " << id;
+  }
+  // With keys the clones follow the data set: focusing a record between other masters'
+  // records puts the data set on it, and the detail keeps all of its records.
+  auto* d1 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(0, 0));
+  d1->SetKeyFieldNames("ID");
+  d1->Refresh();
+  const Integer row = RowOfID(d1, 12);
+  ASSERT_GE(row, 0);
+  d1->ChangeFocusedRowIndex(row);
+  EXPECT_EQ(detail->FieldByName("ID")->Value(), Variant(12));
+  EXPECT_EQ(DetailIDs(d1), Expected()[1]);
+}
+
+TEST_F(DBDataDetail, RecordsAppendedOrInsertedThroughDetailsShowUnderTheirOwnMasters) {
+  TMemoryDataSet* detail = MakePlainSets();
+  Pattern->SetKeyFieldNames("ID");
+  // An append goes to the end of the data set, after master 4's records.
+  auto* d3 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(2, 0));
+  d3->Append();
+  d3->SetEditValue(0, Variant(31), TcxDataEditValueSource::evsValue);
+  d3->PostEditing();
+  EXPECT_EQ(DetailIDs(d3), (std::set<Integer>{30, 31}));
+  ExpectEachDetailIsAFilterOf(Master.get(), detail, "after the append");
+  // An insert through master 2's empty detail while the data set stands inside master 1's
+  // records: the new record parts them.
+  auto* d1 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(0, 0));
+  d1->ChangeFocusedRowIndex(RowOfID(d1, 11));
+  ASSERT_EQ(detail->FieldByName("ID")->Value(), Variant(11));
+  auto* d2 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(1, 0));
+  ASSERT_EQ(d2->GetRecordCount(), 0);
+  d2->Insert();
+  d2->SetEditValue(0, Variant(20), TcxDataEditValueSource::evsValue);
+  d2->PostEditing();
+  EXPECT_EQ(DetailIDs(d2), (std::set<Integer>{20}));
+  EXPECT_EQ(DetailIDs(d1), Expected()[1]);
+  ExpectEachDetailIsAFilterOf(Master.get(), detail, "after the insert");
+  // Master 4's records, appended to and inserted into from master 1's detail's place.
+  auto* d4 = static_cast<TcxDBDataController*>(Master->GetDetailDataController(3, 0));
+  d1->ChangeFocusedRowIndex(RowOfID(d1, 10));
+  d4->Insert();
+  d4->SetEditValue(0, Variant(42), TcxDataEditValueSource::evsValue);
+  d4->PostEditing();
+  EXPECT_EQ(DetailIDs(d4), (std::set<Integer>{40, 41, 42}));
+  ExpectEachDetailIsAFilterOf(Master.get(), detail, "after the second insert");
+}
+
+// A master whose clones get their data source from the relation: a clone reads nothing before
+// it knows its master.
+class LeanMaster : public MasterController {
+ public:
+  using MasterController::MasterController;
+  TObject* CreateDetailDataController(TcxCustomDataRelation* ARelation, Integer) override {
+    auto* pattern = static_cast<TcxDBDataController*>(ARelation->DetailDataController());
+    auto* clone = New<TcxDBDataController>(nullptr);
+    clone->SetMasterKeyFieldNames(pattern->MasterKeyFieldNames());
+    clone->SetDetailKeyFieldNames(pattern->DetailKeyFieldNames());
+    for (Integer i = 0; i < pattern->GetItemCount(); ++i) {
+      clone->AddItem(pattern->GetItem(i));
+      clone->ChangeFieldName(i, pattern->GetDataFieldName(i));
+    }
+    return clone;
+  }
+};
+
+// Scattered records cost each detail its own records, not a walk over the data set: what the
+// data set reads for every master's detail stays within a few times its size.
+TEST_F(DBDataDetail, ReadingEveryMastersScatteredDetailReadsTheDataSetAFewTimesAtMost) {
+  const Integer kMasters = 100, kDetails = 1000;
+  std::vector<std::vector<Variant>> masters;
+  for (Integer m = 1; m <= kMasters; ++m) masters.push_back({m, "m" + IntToStr(m)});
+  MakeDataSet({{"ID", ftInteger}, {"NAME", ftString, 10}}, masters);
+  DS->Open();
+  auto* detail = MakeTestDataSet<TTestCountingDataSet>(
+      Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  // Master m's records stand a hundred records apart.
+  for (Integer i = 0; i < kDetails; ++i) detail->AddRecord({i, i % kMasters + 1, double(i)});
+  detail->Open();
+  Detail = detail;
+  DetailSource = New<TDataSource>(Owner.get());
+  DetailSource->SetDataSet(detail);
+  MakeControllers();
+  Master.reset(New<LeanMaster>(nullptr));
+  AddItems(Master.get(), {"ID", "NAME"});
+  Master->SetDataSource(Source);
+  Pattern->SetMasterRelation(Master->Relations()->Add(&Level), -1);
+  Master->Refresh();
+  const Integer before = detail->Reads();
+  for (Integer r = 0; r < kMasters; ++r) {
+    TcxCustomDataController* d = Master->GetDetailDataController(r, 0);
+    ASSERT_NE(d, nullptr);
+    ASSERT_EQ(d->GetRecordCount(), kDetails / kMasters) << "master " << r + 1;
+  }
+  // A walk over the data set for each master would read it a hundred times.
+  EXPECT_LT(detail->Reads() - before, 6 * kDetails);
 }
 
 }  // namespace

@@ -506,3 +506,43 @@ TEST_F(DBDataBrowse, ASummaryItemNamesItsOwnField) {
 }
 
 }  // namespace
+
+namespace {
+
+using DBDataForwardOnly = DBDataTest;
+
+// A data set that reads its records once, forward only: loaded mode reads it from the first
+// record to the end and never moves it back; grid mode, which scrolls back, is not taken.
+TEST_F(DBDataForwardOnly, LoadedModeReadsTheRecordsOnceForward) {
+  auto* ds = MakeTestDataSet<TTestForwardOnlyDataSet>(Owner.get(),
+                                                      {{"ID", ftInteger}, {"N", ftString, 10}});
+  for (Integer i = 1; i <= 6; ++i) ds->AddRecord({i, "n" + IntToStr(i)});
+  DS = ds;
+  Source = New<TDataSource>(Owner.get());
+  Source->SetDataSet(ds);
+  ds->Open();
+  for (bool grid : {false, true}) {
+    SCOPED_TRACE(grid ? "grid mode asked" : "loaded mode");
+    C.reset(New<TcxDBDataController>(nullptr));
+    AddItems(C.get(), {"ID", "N"});
+    C->DataModeController()->SetGridMode(grid);
+    ASSERT_NO_THROW(C->SetDataSource(Source));
+    EXPECT_FALSE(C->IsGridMode());
+    ASSERT_EQ(C->GetRecordCount(), 6);
+    for (Integer r = 0; r < 6; ++r) {
+      EXPECT_EQ(C->GetItemValue(r, 0), Variant(r + 1));
+      EXPECT_EQ(C->GetItemValue(r, 1), Variant("n" + IntToStr(r + 1)));
+    }
+    // Read to its end and left there: the second controller started the reading over once.
+    EXPECT_TRUE(ds->Eof());
+    EXPECT_EQ(ds->Restarts(), grid ? 1 : 0);
+    // The focus does not move the data set back.
+    ASSERT_NO_THROW(C->ChangeFocusedRowIndex(2));
+    EXPECT_EQ(C->GetFocusedRecordIndex(), 2);
+    EXPECT_EQ(ds->FieldByName("ID")->Value(), Variant(6));
+    C.reset();
+    Items.clear();
+  }
+}
+
+}  // namespace

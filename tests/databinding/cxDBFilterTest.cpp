@@ -55,6 +55,8 @@ void UseCommaLocale() {
 struct TRandomConditions {
   std::mt19937 Gen{20261207};
   std::vector<TObject*> Links;  // one per column
+  // The dates are the three days either side of this one.
+  TDateTime Dates = Today();
 
   Variant Value(Integer AColumn, bool ANullable) {
     if (ANullable && Gen() % 7 == 0) return Null();
@@ -62,7 +64,8 @@ struct TRandomConditions {
       case cInt: return Integer(Gen() % 11) - 5;
       case cFloat: return (double(Gen() % 41) - 20) / 4;
       case cText: return String(kTexts[Gen() % std::size(kTexts)]);
-      case cDate: return VarFromDateTime(Today().Value - 3 + double(Gen() % 7) + double(Gen() % 3) * 0.25);
+      case cDate:
+        return VarFromDateTime(Dates.Value - 3 + double(Gen() % 7) + double(Gen() % 3) * 0.25);
       case cBool: return Gen() % 2 == 0;
       default: return Variant(Currency::FromRaw(Int64(Gen() % 21) * 2500 - 25000));
     }
@@ -219,13 +222,15 @@ class TCountingLink : public TDataLink {
 struct TFilterEvents : TObject {
   std::vector<String> Texts;
   TDataSet* DataSet = nullptr;
-  String Replacement;  // the value text a formatting handler writes, when set
+  String Replacement;      // the value text a formatting handler writes, when set
+  String DateReplacement;  // the same for dates only
   void BeforeChange(TcxDBDataFilterCriteria*, TDataSet* ADataSet, const String& AText) {
     DataSet = ADataSet;
     Texts.push_back(AText);
   }
-  void Format(TcxDBDataFilterCriteria*, const Variant&, String& AText) {
+  void Format(TcxDBDataFilterCriteria*, const Variant& AValue, String& AText) {
     if (!Replacement.empty()) AText = Replacement;
+    if (!DateReplacement.empty() && VarType(AValue) == varDate) AText = DateReplacement;
   }
 };
 
@@ -256,6 +261,45 @@ class DBFilter : public DBDataTest {
     for (Integer i = 0; i < cColumns; ++i) random_.Links.push_back(Items[size_t(i) + 1].get());
   }
   TcxDBDataFilterCriteria* Filter() const { return static_cast<TcxDBDataFilterCriteria*>(C->Filter()); }
+  // ARounds random criteria, each kept by the controller and then handed to the data set:
+  // both keep the same records. Counts the rounds that kept some records but not all, and
+  // those whose criteria held a date.
+  struct TAgreement {
+    Integer Differing = 0;
+    Integer WithDates = 0;
+  };
+  TAgreement CompareTheAutomaticFilter(Integer ARounds) {
+    TAgreement r;
+    const Integer records = DS->RecordCount();
+    for (Integer round = 0; round < ARounds; ++round) {
+      C->BeginUpdate();
+      const bool caseInsensitive = random_.Fill(Filter());
+      Filter()->SetActive(true);
+      C->EndUpdate();
+      EXPECT_FALSE(DS->Filtered());
+      const std::set<Integer> ours = RowIDs();
+      // The same criteria handed to the data set: it filters, the controller loads what it keeps.
+      Filter()->SetAutoDataSetFilter(true);
+      EXPECT_TRUE(DS->Filtered());
+      if (Filter()->GetDateTimeFormat().empty()) {
+        EXPECT_EQ(DS->Filter(), Text());
+      }
+      EXPECT_EQ(DS->FilterOptions().Contains(TFilterOption::foCaseInsensitive), caseInsensitive);
+      EXPECT_FALSE(Filter()->IsFiltering());
+      EXPECT_EQ(RowIDs(), ours) << "round " << round << ": " << Text()
+                                << " as the data set has it: " << DS->Filter();
+      EXPECT_EQ(C->GetRecordCount(), Integer(ours.size()));
+      r.Differing += Integer(ours.size()) != records && !ours.empty() ? 1 : 0;
+      r.WithDates += DS->Filter().find("2024") != String::npos ? 1 : 0;
+      // Back to the controller's own filter: the data set shows every record again.
+      Filter()->SetAutoDataSetFilter(false);
+      EXPECT_FALSE(DS->Filtered());
+      EXPECT_EQ(DS->RecordCount(), records);
+      EXPECT_EQ(RowIDs(), ours);
+      if (::testing::Test::HasFailure()) break;
+    }
+    return r;
+  }
   std::set<Integer> RowIDs() const {
     std::set<Integer> r;
     for (Integer record : DataRows()) r.insert(C->GetItemValue(record, 0).AsInteger());
@@ -275,30 +319,64 @@ class DBFilter : public DBDataTest {
 TEST_F(DBFilter, TheDataSetKeepsWhatTheControllerKeeps) {
   MakeRandom(60);
   ASSERT_NE(dynamic_cast<TcxDBDataFilterCriteria*>(C->Filter()), nullptr);
-  Integer differing = 0;
-  for (Integer round = 0; round < 150; ++round) {
-    C->BeginUpdate();
-    const bool caseInsensitive = random_.Fill(Filter());
-    Filter()->SetActive(true);
-    C->EndUpdate();
-    ASSERT_FALSE(DS->Filtered());
-    const std::set<Integer> ours = RowIDs();
-    // The same criteria handed to the data set: it filters, the controller loads what it keeps.
-    Filter()->SetAutoDataSetFilter(true);
-    ASSERT_TRUE(DS->Filtered());
-    EXPECT_EQ(DS->Filter(), Text());
-    EXPECT_EQ(DS->FilterOptions().Contains(TFilterOption::foCaseInsensitive), caseInsensitive);
-    EXPECT_FALSE(Filter()->IsFiltering());
-    ASSERT_EQ(RowIDs(), ours) << "round " << round << ": " << Text();
-    EXPECT_EQ(C->GetRecordCount(), Integer(ours.size()));
-    differing += ours.size() != 60 && !ours.empty() ? 1 : 0;
-    // Back to the controller's own filter: the data set shows every record again.
-    Filter()->SetAutoDataSetFilter(false);
-    ASSERT_FALSE(DS->Filtered());
-    EXPECT_EQ(DS->RecordCount(), 60);
-    EXPECT_EQ(RowIDs(), ours);
+  EXPECT_GT(CompareTheAutomaticFilter(150).Differing, 50);
+}
+
+// Dates whose day and month both read as a month (2 to 8 March), written by the criteria in
+// formats other than the locale's, under a locale that reads the day first and one that reads
+// the month first: the data set keeps the controller's records all the same.
+TEST_F(DBFilter, TheDataSetKeepsWhatTheControllerKeepsUnderAnyDateTimeFormat) {
+  random_.Dates = EncodeDate(2024, 3, 5);
+  MakeRandom(60);
+  for (bool dayFirst : {true, false}) {
+    if (!dayFirst) {
+      FormatSettings.DateSeparator = '/';
+      FormatSettings.ShortDateFormat = "mm/dd/yyyy";
+    }
+    for (const char* format :
+         {"dd.mm.yyyy hh:nn", "mm/dd/yyyy hh:nn:ss", "yyyy-dd-mm hh:nn:ss.zzz", "dddd"}) {
+      SCOPED_TRACE(std::string(format) +
+                   (dayFirst ? ", locale day first" : ", locale month first"));
+      Filter()->SetDateTimeFormat(format);
+      const TAgreement agreement = CompareTheAutomaticFilter(40);
+      EXPECT_GT(agreement.Differing, 5);
+      EXPECT_GT(agreement.WithDates, 5);
+    }
   }
-  EXPECT_GT(differing, 50);
+}
+
+// The data set gets its dates year first and to the millisecond, midnight without a time;
+// the application sees them in its DateTimeFormat when it set one.
+TEST_F(DBFilter, TheDataSetGetsDatesYearFirstAndTheApplicationInItsOwnFormat) {
+  const double jan2 = EncodeDate(2024, 1, 2).Value, feb1 = EncodeDate(2024, 2, 1).Value;
+  const double late = EncodeTime(6, 0, 0, 250).Value;
+  MakeDataSet(
+      {{"ID", TFieldType::ftInteger}, {"D", TFieldType::ftDateTime}},
+      {{1, VarFromDateTime(jan2 + late)}, {2, VarFromDateTime(feb1)}, {3, VarFromDateTime(jan2)}});
+  DS->Open();
+  MakeController({"ID", "D"});
+  TFilterEvents events;
+  Filter()->OnBeforeChange =
+      TcxDBDataFilterBeforeChangeEvent(&events, &TFilterEvents::BeforeChange);
+  Filter()->SetAutoDataSetFilter(true);
+  Filter()->AddItem(Filter()->Root(), Items[1].get(), K::foEqual, VarFromDateTime(jan2 + late), "");
+  Filter()->SetActive(true);
+  EXPECT_EQ(DS->Filter(), "(D = '2024-01-02 06:00:00.250')");
+  EXPECT_EQ(events.Texts.back(), DS->Filter());
+  EXPECT_EQ(RowIDs(), (std::set<Integer>{1}));
+  Filter()->SetDateTimeFormat("dd.mm.yyyy");
+  Filter()->Clear();
+  Filter()->AddItem(Filter()->Root(), Items[1].get(), K::foEqual, VarFromDateTime(jan2), "");
+  EXPECT_EQ(DS->Filter(), "(D = '2024-01-02')");
+  EXPECT_EQ(events.Texts.back(), "(D = '02.01.2024')");
+  EXPECT_EQ(Text(), "(D = '02.01.2024')");
+  // Under a locale that reads the month first, the same record.
+  FormatSettings.DateSeparator = '/';
+  FormatSettings.ShortDateFormat = "mm/dd/yyyy";
+  Filter()->SetActive(false);
+  Filter()->SetActive(true);
+  EXPECT_EQ(RowIDs(), (std::set<Integer>{3}));
+  Filter()->OnBeforeChange = nullptr;
 }
 
 TEST_F(DBFilter, UnchangedSettingsLeaveTheDataSetAloneAndAnInactiveFilterIsHandedOverOff) {
@@ -457,14 +535,18 @@ TEST_F(DBFilter, ARefusedTextReachesTheCallerWithTheDataSetAsItWas) {
   Filter()->AddItem(Filter()->Root(), Items[0].get(), K::foEqual, 1, "1");
   Filter()->SetActive(true);
   EXPECT_EQ(DS->Filter(), "(ID = 1)");
-  // A date format the data set cannot read back.
-  Filter()->SetDateTimeFormat("dddd");
+  // A value text the data set cannot read, the application's own.
+  TFilterEvents events;
+  events.DateReplacement = "'Friday'";
+  Filter()->OnFormatFilterTextValue =
+      TcxDBDataFilterFormatFilterTextValueEvent(&events, &TFilterEvents::Format);
   EXPECT_EQ(MessageOf<EDatabaseError>(
                 [&] { Filter()->AddItem(Filter()->Root(), Items[1].get(), K::foLess, VarFromDateTime(Today()), ""); }),
             "Filter value Friday does not suit field 'D'");
   EXPECT_FALSE(DS->ControlsDisabled());
   EXPECT_EQ(DS->Filter(), "(ID = 1)");
   EXPECT_EQ(C->GetRecordCount(), 1);
+  Filter()->OnFormatFilterTextValue = nullptr;
 }
 
 TEST_F(DBFilter, APendingEditIsSettledFirst) {

@@ -2,9 +2,15 @@
 // "Lookup Order" edits one order whose CustID names a customer. A data-aware lookup combo
 // box over the customers (ID, Name) shows and edits CustID by the customer's name; the
 // order's lookup field CustName follows it. "&Post" posts the order, prints it and closes
-// the program. Lines on stdout:
+// the program. Lines on stdout, each whenever the program is idle and it changed since the
+// last line of its kind:
 //   STATE focus=<control> popup=<0|1> rows=<list rows> text=<combo box text>
-//       whenever the program is idle and one of them changed since the last line
+//   HOLD <control>   the named control whose window holds the keyboard focus ("List" for the
+//       drop-down list, "none" for no window of the program)
+//   LIST sort=<none|asc|desc> order=<the list's names, top to bottom, comma-separated>
+//   AT button=<x>,<y> outside=<x>,<y> list=<x>,<y>|- header=<h> row=<h>
+//       screen points: the drop-down button's centre, a point of the form beside the combo
+//       box and its list, the open list's top-left corner; the list's header and row heights
 //   POSTED CustID=<key> CustName=<name>   the posted order
 #include "classlib/core/DB.h"
 #include "classlib/core/SysUtils.h"
@@ -19,6 +25,7 @@
 #include "widgets/data/DataUnits.h"
 #include "widgets/databinding/DatabindingUnits.h"
 #include "widgets/databinding/cxDBLookupComboBox.h"
+#include "widgets/databinding/cxLookupGridView.h"
 #include "widgets/editcore/EditcoreUnits.h"
 #include "widgets/editors/EditorsUnits.h"
 #include "widgets/editors/cxButtons.h"
@@ -128,13 +135,53 @@ class TLookupOrderForm : public TForm {
     // The focus sits in the combo box's inner edit: the named control that holds it.
     TWinControl* focus = GetActiveControl();
     while (focus && focus->GetName().empty()) focus = focus->GetParent();
-    const std::string state =
-        "STATE focus=" + (focus ? focus->GetName() : String("none")) + " popup=" + (combo_->HasShownPopup() ? "1" : "0") +
-        " rows=" + IntToStr(combo_->GetProperties()->GetDBDataController()->GetRowCount()) +
-        " text=" + VarToStr(combo_->GetDisplayValue());
-    if (state == lastState_) return;
-    lastState_ = state;
-    std::printf("%s\n", state.c_str());
+    TcxLookupComboBoxProperties* p = combo_->GetProperties();
+    TcxDBDataController* list = p->GetDBDataController();
+    Report(lastState_, "STATE focus=" + (focus ? focus->GetName() : String("none")) +
+                           " popup=" + (combo_->HasShownPopup() ? "1" : "0") +
+                           " rows=" + IntToStr(list->GetRowCount()) +
+                           " text=" + VarToStr(combo_->GetDisplayValue()));
+    Report(lastHold_, "HOLD " + Holder());
+    static const char* const kSort[] = {"none", "asc", "desc"};
+    String order;
+    for (Integer i = 0; i < list->GetRowCount(); ++i)
+      order += (i ? "," : "") + p->GetRecordListText(list->GetRowInfo(i).RecordIndex);
+    const TcxDataSortOrder sort = p->Grid()->GetColumns()->GetItem(0)->GetSortOrder();
+    Report(lastList_, "LIST sort=" + String(kSort[Ord(sort)]) + " order=" + order);
+    Report(lastAt_, At());
+  }
+
+  // The named control whose window has the keyboard focus.
+  String Holder() {
+    const HWND h = ::GetFocus();
+    TcxLookupDBGrid* grid = combo_->GetProperties()->Grid();
+    if (h && grid->HandleAllocated() && h == grid->GetHandle()) return "List";
+    TWinControl* c = h ? FindControl(h) : nullptr;
+    while (c && c->GetName().empty()) c = c->GetParent();
+    return c ? c->GetName() : String("none");
+  }
+
+  String At() {
+    const auto point = [](const TPoint& P) { return IntToStr(P.X) + "," + IntToStr(P.Y); };
+    String at = "AT button=";
+    const auto& buttons = combo_->EditViewInfo()->ButtonsInfo;
+    if (!buttons.empty()) {
+      const TRect& b = buttons[0]->Bounds;
+      at += point(combo_->ClientToScreen({(b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2}));
+    }
+    at += " outside=" + point(ClientToScreen({230, 40})) + " list=";
+    TcxLookupDBGrid* grid = combo_->GetProperties()->Grid();
+    if (!combo_->HasShownPopup() || !grid->HandleAllocated()) return at + "- header=0 row=0";
+    const TRect& header = grid->ViewInfo()->HeaderBounds;
+    return at + point(grid->ClientToScreen({0, 0})) +
+           " header=" + IntToStr(header.Bottom - header.Top) +
+           " row=" + IntToStr(grid->ViewInfo()->FullRowHeight());
+  }
+
+  static void Report(std::string& ALast, const std::string& ALine) {
+    if (ALine == ALast) return;
+    ALast = ALine;
+    std::printf("%s\n", ALine.c_str());
     std::fflush(stdout);
   }
 
@@ -144,7 +191,7 @@ class TLookupOrderForm : public TForm {
   TField* custName_ = nullptr;
   TcxDBLookupComboBox* combo_ = nullptr;
   TcxButton* post_ = nullptr;
-  std::string lastState_;
+  std::string lastState_, lastHold_, lastList_, lastAt_;
 };
 
 TL_DEFINE_CLASS(TLookupOrderForm)

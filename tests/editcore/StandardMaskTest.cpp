@@ -52,6 +52,11 @@ const PictureCase kPictureCases[] = {
     {kPhoneDigits, "5", "(5**) ***-****", false, false, ""},
     {">LL<>L", "abc", "ABc", true, true, "abc"},
     {"<L>L", "Ab", "aB", true, true, "Ab"},
+    // Every letter changes case, the last ones of the alphabet included; the characters
+    // beside the letters' ranges stay.
+    {">LLLL", "aymz", "AYMZ", true, true, "aymz"},
+    {">cccc", "`az{", "`AZ{", true, true, "`az{"},
+    {"<cccc", "@AZ[", "@az[", true, true, "@AZ["},
     {"L0", "5a", "a5", false, false, "5a"},
     {"000", "abc", "___", false, false, "abc"},
     {"000", "1 2", "1_2", false, true, "1 2"},

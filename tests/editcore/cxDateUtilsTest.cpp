@@ -56,6 +56,27 @@ TEST(DateArithmetic, MonthsDaysAndTimes) {
   EXPECT_EQ(cxWeekOfYear(D(2021, 1, 1), TcxFirstWeekOfYear::fwyFirstFourDays, 8), 53);
 }
 
+// December is month 12 of its own year, reached from either side or by whole years.
+TEST(DateArithmetic, AResultInDecemberStaysInItsYear) {
+  struct Row {
+    Word Y, M;
+    Integer Delta;
+  };
+  for (Row r : {Row{2000, 11, 1}, Row{2000, 1, 11}, Row{2000, 12, 0}, Row{2001, 1, -1},
+                Row{1999, 12, 12}, Row{2001, 12, -12}, Row{1998, 6, 30}, Row{2003, 3, -27}}) {
+    Word y = r.Y, m = r.M;
+    cxAddMonths(y, m, r.Delta);
+    EXPECT_EQ(y * 100 + m, 200012) << r.Y << "-" << r.M << " + " << r.Delta;
+  }
+  // The next month after December is January of the next year.
+  Word y = 2000, m = 12;
+  cxAddMonths(y, m, 1);
+  EXPECT_EQ(y * 100 + m, 200101);
+  y = 2000, m = 11;
+  cxIncMonth(y, m);
+  EXPECT_EQ(y * 100 + m, 200012);
+}
+
 using R = TcxFirstWeekOfYear;
 
 TEST(DateArithmetic, WeekNumbersAcrossYearEndsUnderEveryRule) {

@@ -145,6 +145,28 @@ TEST_F(Button, ClicksByMouseSpaceAndAccelerator) {
   EXPECT_EQ(Clicks(), "ok");
 }
 
+TEST_F(Button, AButtonThatCannotTakeTheFocusIgnoresItsAccelerator) {
+  ok->SetCaption("&Go");
+  Show();
+  edit->SetFocus();
+  Pump();
+  auto altG = [&] {
+    host().KeyDown(VK_MENU);
+    host().Key('G');
+    host().KeyUp(VK_MENU);
+    Pump();
+    return Clicks();
+  };
+  EXPECT_EQ(altG(), "ok");
+  ok->SetEnabled(false);
+  EXPECT_EQ(altG(), "");
+  ok->SetEnabled(true);
+  ok->SetVisible(false);
+  EXPECT_EQ(altG(), "");
+  ok->SetVisible(true);
+  EXPECT_EQ(altG(), "ok");
+}
+
 TEST_F(Button, HotWhileTheMouseIsOverAndNeverWhenDisabled) {
   ok->GetLookAndFeel()->SetKind(K::lfUltraFlat);
   Show();

@@ -62,6 +62,38 @@ TEST_F(ComboBoxTest, EnterTakesTheHighlightedItemAndEscapeKeepsTheText) {
   EXPECT_EQ(c->GetItemIndex(), 1);
 }
 
+// A choice taken from the list after one confirmed by Enter is taken too: each change of the
+// text from the list is a modified text the next validation reads.
+TEST_F(ComboBoxTest, ASecondChoiceFromTheListIsValidatedAsTheFirstWas) {
+  TcxComboBox* c = AddCombo({"one", "two", "three"});
+  c->GetComboProperties()->SetValidateOnEnter(true);
+  Key(VK_F4);
+  Key(VK_DOWN);
+  Key(VK_RETURN);
+  ASSERT_EQ(Text(c), "one");
+  Key(VK_RETURN);
+  EXPECT_EQ(VarToStr(c->EditValue()), "one");
+  Key(VK_F4);
+  Key(VK_DOWN);
+  Key(VK_RETURN);
+  ASSERT_EQ(Text(c), "two");
+  EXPECT_TRUE(c->GetDisplayValueModified());
+  EXPECT_FALSE(c->IsValidated());
+  Key(VK_RETURN);
+  EXPECT_EQ(VarToStr(c->EditValue()), "two");
+  // Chosen with the mouse, then the editor left.
+  ClickButton(c);
+  const TRect item = List(c)->ItemRect(2);
+  host().MouseMove(List(c)->GetHandle(), item.Left + 5, item.Top + 2);
+  host().Click(List(c)->GetHandle(), item.Left + 5, item.Top + 2);
+  host().PumpUntilIdle();
+  ASSERT_EQ(Text(c), "three");
+  other->SetFocus();
+  host().PumpUntilIdle();
+  EXPECT_EQ(VarToStr(c->EditValue()), "three");
+  EXPECT_EQ(Text(c), "three");
+}
+
 TEST_F(ComboBoxTest, AClickOnAnItemTakesItAndAClickOutsideTakesNothing) {
   TcxComboBox* c = AddCombo({"one", "two", "three"});
   ClickButton(c);

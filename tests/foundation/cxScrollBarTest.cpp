@@ -162,6 +162,38 @@ TEST_F(cxScrollBarTest, PagingStopsWhenTheThumbReachesTheCursor) {
   Up(8, 150);
 }
 
+// SmallChange 3 and LargeChange 10 from position 50: each way of asking gives its own step.
+TEST_F(cxScrollBarTest, PagesStepByLargeChangeAndArrowsBySmallChange) {
+  bar->SetScrollParams(0, 100, 50, 0);
+  bar->SetSmallChange(3);
+  bar->SetLargeChange(10);
+  const TRect thumb = bar->ThumbRect();
+  ASSERT_FALSE(thumb.IsEmpty());
+  auto clicked = [&](Integer y) {
+    bar->SetPosition(50);
+    Click(8, y);
+    return bar->GetPosition();
+  };
+  EXPECT_EQ(clicked(arrow / 2), 47);
+  EXPECT_EQ(clicked(200 - arrow / 2), 53);
+  EXPECT_EQ(clicked(thumb.Top - 1), 40);
+  EXPECT_EQ(clicked(thumb.Bottom), 60);
+  // The codes the platform's keyboard interface sends: Page Up and Down, and the arrow keys.
+  auto keyed = [&](WORD code) {
+    bar->SetPosition(50);
+    bar->Perform(CN_VSCROLL, code, 0);
+    return bar->GetPosition();
+  };
+  EXPECT_EQ(keyed(SB_LINEUP), 47);
+  EXPECT_EQ(keyed(SB_LINEDOWN), 53);
+  EXPECT_EQ(keyed(SB_PAGEUP), 40);
+  EXPECT_EQ(keyed(SB_PAGEDOWN), 60);
+  // Near the ends the step stops at the range.
+  bar->SetPosition(95);
+  bar->Perform(CN_VSCROLL, SB_PAGEDOWN, 0);
+  EXPECT_EQ(bar->GetPosition(), 100);
+}
+
 TEST_F(cxScrollBarTest, ThumbTrackingScrollsWithoutChangeUntilRelease) {
   bar->SetScrollParams(0, 99, 0, 10);
   const TRect thumb = bar->ThumbRect();

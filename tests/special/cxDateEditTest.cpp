@@ -146,6 +146,31 @@ TEST_F(DateEdit, BoundsInForceOnlyWhenTheyMakeARange) {
   EXPECT_EQ(e->GetDate(), D(2026, 7, 1));
 }
 
+TEST_F(DateEdit, TheBoundsThemselvesAreAcceptedAndTheNextDaysOutsideAreNot) {
+  TcxDateEdit* e = Add();
+  P(e)->SetMinDate(D(2026, 1, 1));
+  P(e)->SetMaxDate(D(2026, 6, 1));
+  bool error = false;
+  EXPECT_EQ(Validate(e, "6/1/2026", error), "6/1/2026");
+  EXPECT_FALSE(error);
+  EXPECT_EQ(Validate(e, "6/2/2026", error), "Value out of bounds");
+  EXPECT_TRUE(error);
+  EXPECT_EQ(Validate(e, "1/1/2026", error), "1/1/2026");
+  EXPECT_FALSE(error);
+  EXPECT_EQ(Validate(e, "12/31/2025", error), "Value out of bounds");
+  EXPECT_TRUE(error);
+  // Typed and posted the same way.
+  Retype(e, "6/1/2026");
+  EXPECT_TRUE(Post(e));
+  EXPECT_EQ(e->GetDate(), D(2026, 6, 1));
+  Retype(e, "6/2/2026");
+  EXPECT_FALSE(Post(e));
+  EXPECT_EQ(e->GetDate(), D(2026, 6, 1));
+  Retype(e, "1/1/2026");
+  EXPECT_TRUE(Post(e));
+  EXPECT_EQ(e->GetDate(), D(2026, 1, 1));
+}
+
 TEST_F(DateEdit, KindDefaultsMasksAndAssignedValues) {
   TcxDateEdit* e = Add(ikRegExpr, false);
   P(e)->GetAssignedValues()->RestoreDefaults();

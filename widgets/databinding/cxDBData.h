@@ -317,6 +317,8 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   bool FDeliveredLate = false;
   // Inside the controller's read of every record.
   bool FReadingAll = false;
+  // A detail's read found no later record of its master.
+  bool FDetailRecordsEnded = false;
   // A change that needs every record read again came while this provider was frozen.
   bool FReloadWhenThawed = false;
   // Inside the window's refresh after a data-set change.
@@ -724,6 +726,8 @@ class TcxDBDataController : public TcxCustomDataController {
 // The data set's Locate on those names, or False for values of another shape than the
 // names ask for (instead of the data set's error).
 bool cxDBLocateSafely(TDataSet* ADataSet, const String& AKeyFields, const Variant& AKeyValues);
+// The same for the data set's LocateNext.
+bool cxDBLocateNextSafely(TDataSet* ADataSet, const String& AKeyFields, const Variant& AKeyValues);
 
 namespace cxDBData {
 void Initialize();

@@ -575,7 +575,15 @@ void TcxDBDataController::ActiveChanged(bool AActive) {
   // A query re-opened for another master's detail: this detail keeps the records it read
   // (reading now would re-open the query for this master again, and so on for ever).
   if (AActive && IsDetailQueryOutdated()) return;
-  inherited::ActiveChanged(AActive);
+  if (AActive && DataStorage()->StoredValuesOnly() != IsGridMode()) {
+    // The data set has a say in the mode (one that only moves forward is never shown in
+    // grid mode): records kept for the other mode are laid out anew before they are read.
+    TcxDataUpdateBracket bracket(this);
+    UpdateStructure();
+    inherited::ActiveChanged(AActive);
+  } else {
+    inherited::ActiveChanged(AActive);
+  }
   if (!AActive && !IsDestroying()) {
     // Bookmarks are texts of the data set that closed; the next one open on this link (or
     // the same one read anew) may know the same texts for other records.

@@ -18,20 +18,34 @@ Integer ValueCount(const Variant& AValues) {
   return 1;
 }
 
-}  // namespace
-
-bool cxDBLocateSafely(TDataSet* ADataSet, const String& AKeyFields, const Variant& AKeyValues) {
+// ASearch for key values of the shape the names ask for; False for any other shape, and for
+// values no key field can be compared with.
+template <class F>
+bool SearchSafely(const String& AKeyFields, const Variant& AKeyValues, F ASearch) {
   const Integer names = cxGetFieldNameCount(AKeyFields);
   const Integer values = ValueCount(AKeyValues);
   if (names == 0 || (values != names && !(names == 1 && values == -1))) return false;
   try {
-    return ADataSet->Locate(AKeyFields, AKeyValues, TLocateOptions());
+    return ASearch();
   } catch (const EVariantError&) {
     // A value no key field can be compared with is on no record.
     return false;
   } catch (const EConvertError&) {
     return false;
   }
+}
+
+}  // namespace
+
+bool cxDBLocateSafely(TDataSet* ADataSet, const String& AKeyFields, const Variant& AKeyValues) {
+  return SearchSafely(AKeyFields, AKeyValues,
+                      [&] { return ADataSet->Locate(AKeyFields, AKeyValues, TLocateOptions()); });
+}
+
+bool cxDBLocateNextSafely(TDataSet* ADataSet, const String& AKeyFields, const Variant& AKeyValues) {
+  return SearchSafely(AKeyFields, AKeyValues, [&] {
+    return ADataSet->LocateNext(AKeyFields, AKeyValues, TLocateOptions());
+  });
 }
 
 // ---- TcxDBDataRelation ----

@@ -273,9 +273,10 @@ bool TcxDBDataProvider::IsEOF() const {
   if (!ds) return inherited::IsEOF();
   const TcxDBDataController* c = DBDataController();
   if (c->IsDetail() && !IsGridMode()) {
-    // A detail's records end where its key values stop matching its master's.
+    // A detail's records end where no later record holds its master's key values, and the
+    // data set stands on one of them until then.
     const Variant& values = c->MasterDetailKeyValues();
-    if (VarIsEmpty(values) || ds->Eof()) return true;
+    if (VarIsEmpty(values) || ds->Eof() || (FReadingAll && FDetailRecordsEnded)) return true;
     if (InEditState(ds)) return false;
     const std::vector<TField*> keys = c->GetDetailKeyFieldList();
     return keys.empty() || !cxVariantsEqual(cxGetFieldValues(keys), values);
@@ -306,6 +307,7 @@ void TcxDBDataProvider::RecordAppended(Integer ARecordIndex) {
 void TcxDBDataProvider::First() {
   TFlagGuard guard(FInFirst);
   FFieldsVanished = false;
+  FDetailRecordsEnded = false;
   inherited::First();
   TDataSet* ds = DataSet();
   if (!ds) return;
@@ -398,7 +400,17 @@ void TcxDBDataProvider::Prior() {
 }
 
 void TcxDBDataProvider::Next() {
-  if (TDataSet* ds = DataSet()) ds->Next();
+  TDataSet* ds = DataSet();
+  if (!ds) return;
+  TcxDBDataController* c = DBDataController();
+  if (FReadingAll && c->IsDetail() && !IsGridMode() && !VarIsEmpty(c->MasterDetailKeyValues())) {
+    // Nothing keeps a master's detail records together (an append goes to the end, an
+    // insert to wherever the data set stands): the walk goes from one to the next.
+    if (!cxDBLocateNextSafely(ds, c->GetMasterDetailKeyFieldNames(), c->MasterDetailKeyValues()))
+      FDetailRecordsEnded = true;
+    return;
+  }
+  ds->Next();
 }
 
 void TcxDBDataProvider::Last() {
@@ -412,7 +424,10 @@ void TcxDBDataProvider::MoveBy(Integer ADistance) {
 void TcxDBDataProvider::SavePosition() {
   TDataSet* ds = DataSet();
   if (!ds) return;
-  FSavedBookmark = ds->BookmarkAvailable() ? ds->Bookmark() : TBookmarkStr();
+  // A data set that only moves forward never comes back to a record: nothing is kept to
+  // go back to, and RestorePosition leaves it where the walk ended.
+  FSavedBookmark =
+      ds->BookmarkAvailable() && !ds->IsUniDirectional() ? ds->Bookmark() : TBookmarkStr();
   FSavedActiveRecord = ds->ActiveRecord();
   FSavedBOF = ds->Bof();
   FSavedEOF = ds->Eof();

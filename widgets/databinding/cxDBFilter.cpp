@@ -3,6 +3,7 @@
 #include "classlib/core/SysUtils.h"
 #include "platform/kernel/Units.h"
 #include "widgets/databinding/cxDBData.h"
+#include "widgets/databinding/cxDBDataGuards.h"
 
 namespace {
 
@@ -12,6 +13,11 @@ TcxDBAdapterList* gFilterOperatorAdapters = nullptr;
 bool IsEditing(TDataSet* ADataSet) {
   const TDataSetState state = ADataSet->State();
   return state == TDataSetState::dsEdit || state == TDataSetState::dsInsert || state == TDataSetState::dsSetKey;
+}
+
+String Padded(Word AValue, size_t AWidth) {
+  String r = IntToStr(Integer(AValue));
+  return r.size() < AWidth ? String(AWidth - r.size(), '0') + r : r;
 }
 
 }  // namespace
@@ -68,6 +74,23 @@ void TcxDBDataFilterCriteria::Assign(TPersistent* Source) {
     throw;
   }
   EndUpdate();
+}
+
+void TcxDBDataFilterCriteria::FormatDateTimeValue(const Variant& AValue, String& AText) {
+  if (!GetDateTimeFormat().empty() && !FWritingForDataSet) {
+    inherited::FormatDateTimeValue(AValue, AText);
+    return;
+  }
+  // The locale's text would be read back in whatever locale holds when the data set reads
+  // it, and without its milliseconds.
+  const TDateTime date = AValue.AsDateTime();
+  Word year, month, day, hour, minute, second, msec;
+  DecodeDate(date, year, month, day);
+  DecodeTime(date, hour, minute, second, msec);
+  AText = Padded(year, 4) + "-" + Padded(month, 2) + "-" + Padded(day, 2);
+  if (hour == 0 && minute == 0 && second == 0 && msec == 0) return;
+  AText += " " + Padded(hour, 2) + ":" + Padded(minute, 2) + ":" + Padded(second, 2);
+  if (msec != 0) AText += "." + Padded(msec, 3);
 }
 
 void TcxDBDataFilterCriteria::FormatFilterTextValue(TcxFilterCriteriaItem*, const Variant& AValue, String& AText) {
@@ -188,7 +211,10 @@ void TcxDBDataFilterCriteria::DoChanged() {
     }
     if (dataSet && IsAutoDataSetFilterInForce()) {
       String text;
-      FilterText(text);
+      {
+        cxDBDataGuards::TFlagGuard forDataSet(FWritingForDataSet, true, this);
+        FilterText(text);
+      }
       const TFilterOptions options = GetOptions().Contains(TcxFilterCriteriaOption::fcoCaseInsensitive)
                                          ? TFilterOptions{TFilterOption::foCaseInsensitive}
                                          : TFilterOptions{};

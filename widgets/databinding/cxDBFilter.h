@@ -58,6 +58,10 @@ class TcxDBDataFilterCriteria : public TcxDataFilterCriteria {
   // From other data-set criteria, in one update: the inherited assignment, then
   // AutoDataSetFilter and IgnoreOrigin.
   void Assign(TPersistent* Source) override;
+  // A date goes to the data set year first, to the millisecond (2024-01-02 06:00:00.250),
+  // which it reads as that date whatever its locale; DateTimeFormat, when set, writes the
+  // dates of the text the application sees (OnBeforeChange, FilterText).
+  void FormatDateTimeValue(const Variant& AValue, String& AText) override;
   // OnFormatFilterTextValue, when assigned, gets the value and its text.
   void FormatFilterTextValue(TcxFilterCriteriaItem* AItem, const Variant& AValue, String& AText) override;
   TcxFilterCriteriaItemClass GetItemClass() override;
@@ -94,6 +98,8 @@ class TcxDBDataFilterCriteria : public TcxDataFilterCriteria {
   bool FDeactivating = false;
   // The data set holds a filter these criteria gave it.
   bool FDataSetFiltered = false;
+  // The text being written is the data set's.
+  bool FWritingForDataSet = false;
 };
 
 // The filter-operator adapters, one per registered data-set class (TDataSet's from the

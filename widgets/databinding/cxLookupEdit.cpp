@@ -335,9 +335,10 @@ void TcxCustomLookupEditLookupData::Go(Integer ADirection, bool AWrap) {
     auto lock = LockBoth(p);
     if (c->IsGridMode()) StepDataSet(c, ADirection, AWrap, cur < 0, page);
     else c->ChangeFocusedRowIndex(row);
-    const Integer record = c->GetFocusedRecordIndex();
-    SetCurrentKeyFromRecord(record);
     c->SetFocusedSelected(c->GetFocusedRowIndex() >= 0);
+    // The open list is browsed: the edit takes its row only when the list closes accepting it.
+    if (FListDroppedDown) return;
+    SetCurrentKeyFromRecord(c->GetFocusedRecordIndex());
   }
   NotifyKeyChanged();
 }
@@ -531,11 +532,13 @@ void TcxCustomLookupEditLookupData::DropDown() {
   p->SetListLookAndFeel(edit ? edit->PopupControlsLookAndFeel() : nullptr, style ? style->GetColor() : clWindow,
                         style ? style->GetVisibleFont() : nullptr);
   FIncrementalSearching = true;
+  FListDroppedDown = true;
   p->ListPopupStarted();
 }
 
 void TcxCustomLookupEditLookupData::CloseUp() {
   FIncrementalSearching = false;
+  FListDroppedDown = false;
   TcxCustomLookupEditProperties* p = LookupProperties();
   if (!p) return;
   p->SetListEvents(this, false);
@@ -628,8 +631,42 @@ void TcxCustomLookupEdit::DropDown() {
     // the record the edit shows.
     if (GetEditModified()) data->SetCurrentKey(data->DisplayTextToKey(GetLookupEditText()));
     else data->SetCurrentKey(EditValue());
+    if (!self.Alive()) return;
+    FDropDownStateSaved = true;
+    FDropDownKey = data->GetCurrentKey();
+    FDropDownText = GetLookupEditText();
+    FDropDownEditModified = GetEditModified();
+    FDropDownDisplayModified = GetDisplayValueModified();
   }
   if (self.Alive()) inherited::DropDown();
+}
+
+void TcxCustomLookupEdit::CloseUp(TcxEditCloseUpReason AReason) {
+  TWeakLink self(this);
+  if (AReason == TcxEditCloseUpReason::crCancel && HasShownPopup()) RestoreDropDownState();
+  if (!self.Alive()) return;
+  if (HasShownPopup()) FDropDownStateSaved = false;
+  inherited::CloseUp(AReason);
+}
+
+void TcxCustomLookupEdit::RestoreDropDownState() {
+  TcxCustomLookupEditLookupData* data = GetLookupEditData();
+  if (!FDropDownStateSaved || !data) return;
+  FDropDownStateSaved = false;
+  TWeakLink self(this);
+  if (GetLookupEditText() != FDropDownText) {
+    // Typed while the list was open: the text goes back, and with it the marks it had.
+    SetInternalDisplayValue(Variant(FDropDownText));
+    if (!self.Alive()) return;
+    SetDisplayValueModified(false);
+    SetEditModified(FDropDownEditModified);
+    if (FDropDownDisplayModified) SetDisplayValueModified(true);
+    SelectAll();
+    if (!self.Alive()) return;
+    DoChange();
+    if (!self.Alive()) return;
+  }
+  if (!cxVariantsEqual(data->GetCurrentKey(), FDropDownKey)) data->SetCurrentKey(FDropDownKey);
 }
 
 void TcxCustomLookupEdit::SynchronizeDisplayValue() {

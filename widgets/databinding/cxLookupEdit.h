@@ -133,6 +133,8 @@ class TcxCustomLookupEditLookupData : public TcxCustomTextEditLookupData {
   TcxCustomLookupEditProperties* LookupProperties() const;
   TcxCustomLookupEdit* LookupEdit() const;
   bool IsIncrementalSearching() const { return FIncrementalSearching; }
+  // Between the list's drop-down and its close-up: the steps move the list's row only.
+  bool IsListDroppedDown() const { return FListDroppedDown; }
   // The grid whose data-change event the lookup data follows while the list is dropped down.
   TcxCustomLookupGrid* WiredGrid() const { return FWiredGrid; }
 
@@ -202,6 +204,7 @@ class TcxCustomLookupEditLookupData : public TcxCustomTextEditLookupData {
   Variant FCurrentKey = Null();
   bool FListBehindKey = false;
   bool FIncrementalSearching = false;
+  bool FListDroppedDown = false;
   TNotifyEvent FSavedGridDataChanged;
   TcxCustomLookupGrid* FWiredGrid = nullptr;
   // The grid belongs to the properties, which may go (a repository item freed) while the list
@@ -226,9 +229,21 @@ class TcxCustomLookupEdit : public TcxCustomComboBox {
   TcxCustomEditPropertiesClass GetPropertiesClass() override;
   void Initialize() override;
   void DropDown() override;
+  // A cancelled list (Escape, a release beside its rows) puts back the key, the text and the
+  // modified marks the edit had when the list dropped down.
+  void CloseUp(TcxEditCloseUpReason AReason) override;
   void SynchronizeDisplayValue() override;
   void PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
   void AdjustPopupClientSize(Integer& AWidth, Integer& AHeight) override;
   void SetKeepDisplayValue() override;
   void ClearKeepDisplayValue() override;
+
+ private:
+  void RestoreDropDownState();
+  // What the edit held when its list dropped down.
+  bool FDropDownStateSaved = false;
+  Variant FDropDownKey;
+  String FDropDownText;
+  bool FDropDownEditModified = false;
+  bool FDropDownDisplayModified = false;
 };

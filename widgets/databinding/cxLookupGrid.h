@@ -293,6 +293,8 @@ class TcxCustomLookupGrid : public TcxControl {
   void FocusChanged() override;
   void DoCancelMode() override;
   bool KeepMouseCaptureUnfocused() override { return true; }
+  // A dropped-down list takes the mouse and leaves the keyboard focus in its edit.
+  bool CanFocusOnClick() override { return !FIsPopup && inherited::CanFocusOnClick(); }
   void KeyDown(Word& Key, TShiftState Shift) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
   void MouseMove(TShiftState Shift, Integer X, Integer Y) override;

@@ -386,7 +386,9 @@ void TcxCustomEdit::ChangeHandler(TObject*) {
 }
 
 void TcxCustomEdit::SetModifiedAndClick() {
-  FModifiedAfterEnter = true;
+  // A text changed by the editor itself (a list's choice) is new input: a text validated
+  // before it no longer stands for it.
+  SetDisplayValueModified(true);
   if (FClickLockCount == 0) Click();
 }
 

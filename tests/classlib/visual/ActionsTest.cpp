@@ -358,6 +358,7 @@ TEST_F(ActionsTest, AFormDescriptionNamesTheActionOfAControl) {
       "  end\n"
       "  object Keep: TButton\n"
       "    Caption = 'Kept'\n"
+      "    Hint = 'Its own'\n"
       "    Action = Start\n"
       "  end\n"
       "end\n";
@@ -375,6 +376,7 @@ TEST_F(ActionsTest, AFormDescriptionNamesTheActionOfAControl) {
   EXPECT_EQ(go->GetCaption(), "Start");
   EXPECT_EQ(go->GetHint(), "Starts");
   EXPECT_EQ(keep->GetCaption(), "Kept");  // read while loading: the defaults rule
+  EXPECT_EQ(keep->GetHint(), "Its own");
 
   // Written and read back, the action is again in its list and the button names it.
   Owned<TMemoryStream> out(New<TMemoryStream>());

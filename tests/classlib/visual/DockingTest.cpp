@@ -249,6 +249,26 @@ TEST_F(DockingTest, DroppedAwayFromSitesTheControlFloatsAndDocksBackFromThere) {
   EXPECT_FALSE(hostLink.Alive());
 }
 
+TEST_F(DockingTest, AFloatingWindowStaysWhileAClientIsLeftAndGoesWithTheLast) {
+  ASSERT_TRUE(c->ManualFloat({500, 500, 600, 550}));
+  auto* floatHost = c->GetHostDockSite();
+  ASSERT_NE(floatHost, nullptr);
+  TProbe* c2 = MakeClient("C2");
+  ASSERT_TRUE(c2->ManualDock(floatHost, nullptr, TAlign::alTop));
+  ASSERT_EQ(floatHost->DockClientCount(), 2);
+  TWeakLink hostLink(floatHost);
+  ASSERT_TRUE(c2->ManualDock(s));
+  Pump();
+  ASSERT_TRUE(hostLink.Alive()) << "one client is still in it";
+  EXPECT_TRUE(IsWindowVisible(floatHost->Handle()));
+  EXPECT_EQ(c->GetHostDockSite(), floatHost);
+  EXPECT_TRUE(c->GetFloating());
+  ASSERT_TRUE(c->ManualDock(s));
+  Pump();
+  EXPECT_FALSE(hostLink.Alive());
+  EXPECT_EQ(s->DockClientCount(), 2);
+}
+
 TEST_F(DockingTest, TheSiteDecidesWhetherAndWhereItTakesTheControl) {
   // 5 pixels left of S is still within its reach.
   DropAt(195, 100);

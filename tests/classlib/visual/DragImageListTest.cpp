@@ -99,4 +99,28 @@ TEST_F(DragImageListTest, ConstraintsBoundTheSize) {
   EXPECT_EQ(panel->GetBoundsRect(), (TRect{0, 0, 200, 30}));
 }
 
+TEST_F(DragImageListTest, AMaximumOfNothingLiftsTheLimitAndKeepsTheMinimum) {
+  auto* panel = New<TCustomControl>(form);
+  panel->SetParent(form);
+  TSizeConstraints* limits = panel->GetConstraints();
+  limits->SetMinWidth(200);
+  limits->SetMaxWidth(250);
+  limits->SetMinHeight(40);
+  limits->SetMaxHeight(60);
+  limits->SetMaxWidth(0);
+  limits->SetMaxHeight(0);
+  EXPECT_EQ(limits->GetMinWidth(), 200);
+  EXPECT_EQ(limits->GetMinHeight(), 40);
+  panel->SetBounds(0, 0, 10, 10);
+  EXPECT_EQ(panel->GetBoundsRect(), (TRect{0, 0, 200, 40}));
+  panel->SetBounds(0, 0, 900, 700);
+  EXPECT_EQ(panel->GetBoundsRect(), (TRect{0, 0, 900, 700}));
+  // A maximum of one is a limit: the minimum comes down to it.
+  limits->SetMaxWidth(1);
+  limits->SetMaxHeight(1);
+  EXPECT_EQ(limits->GetMinWidth(), 1);
+  EXPECT_EQ(limits->GetMinHeight(), 1);
+  EXPECT_EQ(panel->GetBoundsRect(), (TRect{0, 0, 1, 1}));
+}
+
 }  // namespace

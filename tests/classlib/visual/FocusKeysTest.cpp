@@ -104,6 +104,22 @@ TEST_F(FocusKeysTest, TabFollowsTheTabOrderAndSkipsWhatCannotTakeFocus) {
   EXPECT_FALSE(c->Focused());
 }
 
+// The tab order of the form is P, A, B, C; only A, B and C are tab stops.
+TEST_F(FocusKeysTest, WithoutACurrentControlTheSearchStartsAtAnEndOfTheTabOrder) {
+  EXPECT_EQ(form->FindNextControl(nullptr, true, false, false), panel);
+  EXPECT_EQ(form->FindNextControl(nullptr, false, false, false), c);
+  EXPECT_EQ(form->FindNextControl(nullptr, true, true, false), a);
+  // The ends themselves when they cannot take the focus: the next one inwards.
+  c->SetEnabled(false);
+  EXPECT_EQ(form->FindNextControl(nullptr, false, false, false), b);
+  c->SetEnabled(true);
+  // From a control, the search runs on and wraps round past the end.
+  EXPECT_EQ(form->FindNextControl(c, true, false, false), panel);
+  EXPECT_EQ(form->FindNextControl(panel, false, false, false), c);
+  form->SelectNext(nullptr, false, true);
+  EXPECT_TRUE(c->Focused());
+}
+
 TEST_F(FocusKeysTest, ArrowsMoveAmongSiblingsAndControlsMayClaimSpecialKeys) {
   a->SetFocus();
   host().Key(VK_RIGHT);

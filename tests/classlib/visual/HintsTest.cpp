@@ -244,6 +244,34 @@ TEST_F(HintsTest, TheControlIsAskedWithTheHintRecordAndMayChangeOrCancelIt) {
   EXPECT_EQ(ShownText(), "Probe");
 }
 
+TEST_F(HintsTest, AHintPastTheRightOrBottomEdgeIsMovedBackOntoTheScreen) {
+  constexpr Integer W = HeadlessHost::ScreenWidth, H = HeadlessHost::ScreenHeight;
+  // Its size, from a place well inside the screen.
+  q->NewPos = {500, 600};
+  MoveTo(160, 20);
+  host().Advance(500);
+  ASSERT_EQ(ShownText(), "Other");
+  RECT r;
+  GetWindowRect(HintHandle(), &r);
+  const Integer w = r.Right - r.Left, h = r.Bottom - r.Top;
+  ASSERT_GT(w, 0);
+  ASSERT_GT(h, 0);
+  // Each place in turn: the hint is asked for again after leaving the control.
+  auto shownAt = [&](TPoint Pos) {
+    q->NewPos = Pos;
+    MoveTo(300, 200);
+    MoveTo(160, 20);
+    host().Advance(500);
+    RECT at{};
+    if (Shown()) GetWindowRect(HintHandle(), &at);
+    return at;
+  };
+  EXPECT_EQ(shownAt({W - w, H - h}), Rect(W - w, H - h, W, H)) << "just inside: where it was put";
+  EXPECT_EQ(shownAt({W - w + 1, 300}), Rect(W - w, 300, W, 300 + h));
+  EXPECT_EQ(shownAt({300, H - h + 1}), Rect(300, H - h, 300 + w, H));
+  EXPECT_EQ(shownAt({W - 3, H - 2}), Rect(W - w, H - h, W, H));
+}
+
 TEST_F(HintsTest, AnEmptyHintShowsNothing) {
   p->SetHint("|only the long part");
   MoveTo(20, 20);

@@ -233,3 +233,34 @@ TEST_F(PaintTest, GrowingRepaintsOnlyWhatIsNewUnlessTheClassAsks) {
   DeleteObject(probe);
   DestroyWindow(full);
 }
+
+// Each redraw style answers its own axis only: the other axis repaints just the strip it
+// uncovers, and a change by one pixel, shrinking included, is a change.
+TEST_F(PaintTest, EachRedrawStyleRepaintsEverythingOnlyForItsOwnAxis) {
+  HRGN probe = CreateRectRgn(0, 0, 0, 0);
+  // The bounds of what a move to (w, h) leaves to paint, from a fully painted window.
+  auto updateAfter = [&](HWND h, int w, int hgt) {
+    ValidateRect(h, nullptr);
+    MoveWindow(h, 0, 0, w, hgt, TRUE);
+    RECT box{};
+    if (GetUpdateRgn(h, probe, FALSE) != NULLREGION) GetRgnBox(probe, &box);
+    return box;
+  };
+  HWND wide = CreateWindowExA(0, rec.ClassName(CS_HREDRAW), "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                              nullptr, nullptr, nullptr, nullptr);
+  host().PumpUntilIdle();
+  EXPECT_EQ(updateAfter(wide, 50, 51), Rect(0, 50, 50, 51));  // taller: the new row only
+  EXPECT_EQ(updateAfter(wide, 51, 51), Rect(0, 0, 51, 51));
+  EXPECT_EQ(updateAfter(wide, 50, 51), Rect(0, 0, 50, 51));  // narrower by one
+  EXPECT_EQ(updateAfter(wide, 50, 50), Rect(0, 0, 0, 0));    // shorter uncovers nothing
+  DestroyWindow(wide);
+  HWND tall = CreateWindowExA(0, rec.ClassName(CS_VREDRAW), "", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50,
+                              nullptr, nullptr, nullptr, nullptr);
+  host().PumpUntilIdle();
+  EXPECT_EQ(updateAfter(tall, 51, 50), Rect(50, 0, 51, 50));  // wider: the new column only
+  EXPECT_EQ(updateAfter(tall, 51, 51), Rect(0, 0, 51, 51));
+  EXPECT_EQ(updateAfter(tall, 51, 50), Rect(0, 0, 51, 50));  // shorter by one
+  EXPECT_EQ(updateAfter(tall, 50, 50), Rect(0, 0, 0, 0));    // narrower uncovers nothing
+  DestroyWindow(tall);
+  DeleteObject(probe);
+}
