@@ -237,6 +237,8 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   void ClearRecordBookmarks() { FRecordBookmarks.clear(); }
   void SetRecordBookmark(Integer ARecordIndex, const TBookmarkStr& ABookmark);
   void RecordBookmarkInserted(Integer ARecordIndex);
+  // The bookmarks of those stored records; none unless every one is known.
+  std::vector<TBookmarkStr> RecordBookmarksOf(const std::vector<Integer>& AList) const;
   // The other providers bound to the same data set.
   std::vector<TcxDBDataProvider*> OtherProviders() const;
   // Runs the held-back data-set changes of the providers waiting on this one, last first.

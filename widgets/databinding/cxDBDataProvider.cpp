@@ -708,8 +708,21 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
     }
     return;
   }
-  // By position: record index i is the data set's i-th record.
+  // By position: record index i is the data set's i-th record. Leaving an edit first
+  // (CanFocusRecord) may move records to other places (a posted record the filter hides,
+  // records read again): the listed ones are then found by their bookmarks, when known.
+  const std::vector<TBookmarkStr> marks = RecordBookmarksOf(AList);
   if (!c->CanFocusRecord(AList.back())) return;
+  if (!marks.empty()) {
+    for (size_t i = marks.size(); i-- > 0;)
+      // A record gone meanwhile is not looked for.
+      if (IsBookmarkValid(marks[i])) {
+        ds->GotoBookmark(marks[i]);
+        ds->Delete();
+      }
+    ShiftDeletingFocus(AList);
+    return;
+  }
   Integer previous = AList.back();
   const Integer last = c->GetRecordCount() - 1;
   for (size_t i = AList.size(); i-- > 0;) {
@@ -796,6 +809,20 @@ void TcxDBDataProvider::SetRecordBookmark(Integer ARecordIndex, const TBookmarkS
   if (size_t(ARecordIndex) >= FRecordBookmarks.size())
     FRecordBookmarks.resize(size_t(ARecordIndex) + 1);
   FRecordBookmarks[size_t(ARecordIndex)] = ABookmark;
+}
+
+std::vector<TBookmarkStr> TcxDBDataProvider::RecordBookmarksOf(
+    const std::vector<Integer>& AList) const {
+  std::vector<TBookmarkStr> r;
+  if (IsGridMode() || Integer(FRecordBookmarks.size()) != DBDataController()->GetRecordCount())
+    return r;
+  for (Integer record : AList) {
+    if (record < 0 || size_t(record) >= FRecordBookmarks.size() ||
+        FRecordBookmarks[size_t(record)].empty())
+      return {};
+    r.push_back(FRecordBookmarks[size_t(record)]);
+  }
+  return r;
 }
 
 void TcxDBDataProvider::RecordBookmarkInserted(Integer ARecordIndex) {
