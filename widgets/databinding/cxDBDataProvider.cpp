@@ -714,11 +714,13 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
   const std::vector<TBookmarkStr> marks = RecordBookmarksOf(AList);
   if (!c->CanFocusRecord(AList.back())) return;
   if (!marks.empty()) {
-    for (size_t i = marks.size(); i-- > 0;)
+    // The data set's handlers may free it on the way: the deletions end there.
+    TWeakLink alive(ds);
+    for (size_t i = marks.size(); i-- > 0 && alive.Alive();)
       // A record gone meanwhile is not looked for.
       if (IsBookmarkValid(marks[i])) {
         ds->GotoBookmark(marks[i]);
-        ds->Delete();
+        if (alive.Alive()) ds->Delete();
       }
     ShiftDeletingFocus(AList);
     return;
