@@ -63,11 +63,12 @@ struct PostLog : TObject {
   }
 };
 
-// Masters 1..5 and their details (ID, MID, NOTE) on a form, a controller A over the
-// details, a text edit bound to the details' NOTE, and a master controller with a pattern
-// detail.
+// How the edit is made, and which read of every record comes while it goes on.
 enum class EditKind { Controller, Editor, CloneDetail, Append };
 enum class ReadKind { Open, Refresh, Structure, MakeDetail, Expand, SelectAll };
+
+// Masters 1..5 and their details (ID, MID, NOTE) on a form, controllers over the details, a
+// text edit bound to the details' NOTE, and a master controller with a pattern detail.
 
 class DBDataPendingEdit : public DatabindingTest {
  protected:
