@@ -14,6 +14,7 @@
 #include "classlib/core/Variants.h"
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -620,6 +621,14 @@ class TDataSet : public TComponent {
   virtual bool BookmarkValid(const TBookmarkStr& Value) const;
   // Orders by the records' places in the data set; empty bookmarks come first.
   virtual Integer CompareBookmarks(const TBookmarkStr& A, const TBookmarkStr& B) const;
+
+  // Reading without moving: the visible records in order, from the first or from the record
+  // of From, without leaving an edit or insert (a record being inserted is not one of
+  // them). While Visit runs, the fields read the visited record, whose bookmark it is
+  // given; Visit answers false to stop. It may read and search the data set, not move,
+  // change, refilter or close it. Raises "Record not found" for a From that is gone.
+  void ReadRecords(const std::function<bool(const TBookmarkStr&)>& Visit,
+                   const TBookmarkStr& From = {});
 
   // Searching.
   bool Locate(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options);

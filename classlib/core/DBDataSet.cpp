@@ -904,6 +904,28 @@ Integer TDataSet::CompareBookmarks(const TBookmarkStr& A, const TBookmarkStr& B)
   return pa == pb ? 0 : (pa < pb ? -1 : 1);
 }
 
+void TDataSet::ReadRecords(const std::function<bool(const TBookmarkStr&)>& Visit,
+                           const TBookmarkStr& From) {
+  const TRunning running(*this);
+  CheckActive();
+  CheckNotAsking();
+  // The filter's verdicts are known before the visits, which may not ask the handlers.
+  if (Filtering()) KeptRecords();
+  Integer place = FirstVisible();
+  if (!From.empty()) {
+    place = InternalFindBookmark(From);
+    if (place < 0 || !RecordVisible(place))
+      DatabaseError(LoadResString(DBConsts::SRecordNotFound), this);
+  }
+  for (; place >= 0; place = NextVisible(place, 1)) {
+    const TRecordBuffer buffer = ReadBuffer(place);
+    if (FFreeHeld) return;
+    TScopedValue<const TRecordBuffer*> read(FReadBuffer, &buffer);
+    TScopedValue<Integer> asking(FAsking, FAsking + 1);
+    if (!Visit(InternalBookmark(place)) || FFreeHeld) return;
+  }
+}
+
 // ---- TDataSet: searching ---------------------------------------------------------------------
 
 bool TDataSet::MatchRecord(const std::vector<TField*>& Fields, const Variant& Values,

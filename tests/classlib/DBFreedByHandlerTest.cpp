@@ -259,3 +259,24 @@ TEST(DataSetFreedByHandler, ALinkFreeingTheDataSetEndsTheOperation) {
     if (link.Alive()) ds->Free();
   }
 }
+
+namespace {
+
+// A data set freed while its records are read without moving: the read stops at the
+// record that freed it.
+TEST(DataSetFreedByHandler, AReadOfTheRecordsStopsWhereTheDataSetWasFreed) {
+  TMemoryDataSet* ds = MakeDataSet();
+  ds->Next();
+  ds->Edit();
+  TWeakLink link(ds);
+  int visits = 0;
+  ds->ReadRecords([&](const TBookmarkStr&) {
+    ++visits;
+    if (ds->FieldByName("ID")->GetAsInteger() == 3) ds->Free();
+    return true;
+  });
+  EXPECT_FALSE(link.Alive());
+  EXPECT_EQ(visits, 3);
+}
+
+}  // namespace

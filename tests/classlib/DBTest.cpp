@@ -507,6 +507,74 @@ TEST_F(DataSetTest, LocateLookupAndFilter) {
   EXPECT_EQ(DS->RecordCount(), 5);
 }
 
+TEST_F(DataSetTest, ReadRecordsReadsEveryVisibleRecordWithoutMovingOrEndingAnEdit) {
+  DS->Open();
+  TLogLink link(Log, "");
+  link.SetDataSource(Source);
+  // Names read by visits, from From, stopping after AStop visits.
+  auto read = [&](const TBookmarkStr& AFrom = {}, Integer AStop = 99) {
+    String names;
+    Integer visits = 0;
+    DS->ReadRecords(
+        [&](const TBookmarkStr& ABookmark) {
+          names += Name() + (ABookmark.empty() ? "?" : "") + " ";
+          return ++visits < AStop;
+        },
+        AFrom);
+    return names;
+  };
+  DS->Next();
+  DS->Edit();
+  DS->FieldByName("NAME")->SetAsString("typed");
+  Log.clear();
+  // The record being edited is read as it is stored; the edit goes on, the links hear nothing.
+  EXPECT_EQ(read(), "Apple Banana Cherry Date Elder ");
+  EXPECT_EQ(DS->State(), dsEdit);
+  EXPECT_TRUE(DS->Modified());
+  EXPECT_EQ(Name(), "typed");
+  EXPECT_TRUE(Log.empty());
+  // Nothing moves the data set or changes it meanwhile, and the edit stays.
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] {
+              DS->ReadRecords([&](const TBookmarkStr&) {
+                DS->Next();
+                return true;
+              });
+            }),
+            "Items: Cannot move or change the dataset while its records are being filtered or "
+            "calculated");
+  EXPECT_EQ(DS->State(), dsEdit);
+  EXPECT_EQ(Name(), "typed");
+  DS->Cancel();
+  // From a record on, and stopped by the visit; each visit is given its record's bookmark.
+  DS->Locate("NAME", "Cherry", {});
+  const TBookmarkStr cherry = DS->Bookmark();
+  DS->First();
+  EXPECT_EQ(read(cherry), "Cherry Date Elder ");
+  EXPECT_EQ(read({}, 2), "Apple Banana ");
+  TBookmarkStr visited;
+  DS->ReadRecords([&](const TBookmarkStr& ABookmark) {
+    if (Name() == "Cherry") visited = ABookmark;
+    return true;
+  });
+  EXPECT_EQ(DS->CompareBookmarks(visited, cherry), 0);
+  // A record being inserted is none of them, and the insert goes on.
+  DS->Append();
+  EXPECT_EQ(read(), "Apple Banana Cherry Date Elder ");
+  EXPECT_EQ(DS->State(), dsInsert);
+  DS->Cancel();
+  // The filter decides which records are read.
+  TCalcHandler h;
+  DS->OnFilterRecord = TFilterRecordEvent(&h, &TCalcHandler::OnlyOdd);
+  DS->SetFiltered(true);
+  EXPECT_EQ(read(), "Apple Cherry Elder ");
+  DS->SetFiltered(false);
+  DS->Locate("NAME", "Date", {});
+  const TBookmarkStr date = DS->Bookmark();
+  DS->Delete();
+  EXPECT_EQ(MessageOf<EDatabaseError>([&] { read(date); }), "Items: Record not found");
+  link.SetDataSource(nullptr);
+}
+
 TEST_F(DataSetTest, FilterText) {
   DS->Open();
   DS->SetFiltered(true);

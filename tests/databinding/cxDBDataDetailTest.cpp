@@ -811,3 +811,190 @@ TEST_F(DBDataDetail, TheDetailEventsGetTheDetailKeyNamesAndTheMastersKeyValues) 
 }
 
 }  // namespace
+
+namespace {
+
+// The detail data set's records, ID to MID and V (-1 for a null V), read without moving it.
+std::map<Integer, std::pair<Integer, double>> DetailRecordsOf(TMemoryDataSet* ADetail) {
+  std::map<Integer, std::pair<Integer, double>> r;
+  ADetail->ReadRecords([&](const TBookmarkStr&) {
+    const Variant v = ADetail->FieldByName("V")->Value();
+    r[ADetail->FieldByName("ID")->Value().AsInteger()] = {ADetail->FieldByName("MID")->Value().AsInteger(),
+                                                         VarIsNull(v) ? -1 : v.AsDouble()};
+    return true;
+  });
+  return r;
+}
+
+// Components other than the editing detail that read every record of the detail data set
+// while an edit of it goes on: a loaded controller that is opened anew, refreshed and holds
+// a selection, a window controller that selects all, and the master expanding its rows.
+class DetailReaders {
+ public:
+  DetailReaders(MasterController* AMaster, TDataSource* ASource) : FMaster(AMaster), FSource(ASource) {}
+
+  // One read, picked by ARandom; AEditedMaster's detail is the one editing, and stays.
+  // Expanding or collapsing a master row leaves the details' edits first, as moving the
+  // focus does (an edit without changes is cancelled): not with AExpanding False.
+  void Read(std::mt19937& ARandom, Integer AEditedMaster, bool AExpanding = true) {
+    const unsigned kind = ARandom() % 5;
+    switch (kind == 3 && !AExpanding ? 4 : kind) {
+      case 0:
+        Open(ARandom() % 2 == 0);
+        break;
+      case 1:
+        FLoaded->Refresh();
+        break;
+      case 2:
+        FWindow->SelectAll();
+        break;
+      case 3: {
+        const Integer r = Integer(ARandom() % 5);
+        if (r == AEditedMaster) break;
+        FMaster->ChangeDetailExpanding(r, false);
+        FMaster->ChangeDetailExpanding(r, true);
+        break;
+      }
+      default:
+        break;
+    }
+  }
+  // The loaded controller, with key fields or without, selecting two of its rows.
+  void Open(bool AKeys) {
+    FLoaded.reset(New<TcxDBDataController>(nullptr));
+    for (Integer i = 0; i < 3; ++i) FLoaded->AddItem(&FItems[i]);
+    const char* names[3] = {"ID", "MID", "V"};
+    for (Integer i = 0; i < 3; ++i) FLoaded->ChangeFieldName(i, names[i]);
+    FLoaded->SetKeyFieldNames(AKeys ? "ID" : "");
+    FLoaded->SetDataSource(FSource);
+    FLoaded->SetMultiSelect(true);
+    FLoaded->ClearSelection();
+    for (Integer row : {1, 3})
+      if (row < FLoaded->GetRowCount()) FLoaded->ChangeRowSelection(row, true);
+    FSelected = SelectedIDs();
+  }
+  void OpenWindow() {
+    FWindow.reset(New<TcxDBDataController>(nullptr));
+    FWindow->AddItem(&FItems[3]);
+    FWindow->ChangeFieldName(0, "ID");
+    FWindow->DataModeController()->SetGridMode(true);
+    FWindow->SetMultiSelect(true);
+    FWindow->SetDataSource(FSource);
+  }
+  // The loaded controller holds the data set's records, and its selection has moved onto
+  // no record it did not hold selected before.
+  void Check(TMemoryDataSet* ADetail, const std::string& AWhat) {
+    std::map<Integer, double> shown, stored;
+    for (Integer i = 0; i < FLoaded->GetRecordCount(); ++i) {
+      const Variant v = FLoaded->GetItemValue(i, 2);
+      shown[FLoaded->GetItemValue(i, 0).AsInteger()] = VarIsNull(v) ? -1 : v.AsDouble();
+    }
+    for (const auto& [id, record] : DetailRecordsOf(ADetail)) stored[id] = record.second;
+    EXPECT_EQ(shown, stored) << AWhat << " (second controller)";
+    const std::set<Integer> selected = SelectedIDs();
+    EXPECT_TRUE(std::includes(FSelected.begin(), FSelected.end(), selected.begin(), selected.end()))
+        << AWhat << " (selection moved)";
+    FSelected = selected;
+  }
+  void Reset() {
+    FLoaded.reset();
+    FWindow.reset();
+  }
+
+ private:
+  std::set<Integer> SelectedIDs() const {
+    std::set<Integer> r;
+    for (Integer i = 0; i < FLoaded->GetSelectedCount(); ++i)
+      r.insert(FLoaded->GetItemValue(FLoaded->GetRowInfo(FLoaded->GetSelectedRowIndex(i)).RecordIndex, 0).AsInteger());
+    return r;
+  }
+  MasterController* FMaster;
+  TDataSource* FSource;
+  DBTestItem FItems[4];
+  Owned<TcxDBDataController> FLoaded, FWindow;
+  std::set<Integer> FSelected;
+};
+
+TEST_F(DBDataDetail, RandomEditsReadByOtherComponentsMidwayLandOnTheRecordsTheyWereTypedInto) {
+  for (bool smart : {false, true})
+    for (unsigned seed = 1; seed < 4; ++seed) {
+      TMemoryDataSet* detail = MakePlainSets();
+      Pattern->SetKeyFieldNames("ID");
+      Pattern->DataModeController()->SetSmartRefresh(smart);
+      DetailReaders readers(Master.get(), DetailSource);
+      readers.Open(false);
+      readers.OpenWindow();
+      // What the data set must hold: each edit on the record it was typed into.
+      std::map<Integer, std::pair<Integer, double>> model = DetailRecordsOf(detail);
+      std::mt19937 random(seed * 7919u);
+      Integer nextId = 100;
+      for (Integer step = 0; step < 40; ++step) {
+        const Integer master = Integer(random() % 5);
+        auto* d = static_cast<TcxDBDataController*>(Master->GetDetailDataController(master, 0));
+        ASSERT_NE(d, nullptr);
+        const unsigned op = random() % 5;
+        const std::string what = "smart " + std::to_string(smart) + " seed " + std::to_string(seed) + " step " +
+                                 std::to_string(step) + " op " + std::to_string(op);
+        if (op != 4 && d->GetRowCount() == 0) continue;
+        Integer id = -1;
+        if (d->GetRowCount() > 0) {
+          d->ChangeFocusedRowIndex(Integer(random() % unsigned(d->GetRowCount())));
+          id = d->GetItemValue(d->GetFocusedRecordIndex(), 0).AsInteger();
+        }
+        switch (op) {
+          case 0: {  // edit, read by others, post
+            const double v = double(random() % 100);
+            d->Edit();
+            d->SetEditValue(2, Variant(v), TcxDataEditValueSource::evsValue);
+            readers.Read(random, master);
+            d->PostEditing();
+            model[id].second = v;
+            break;
+          }
+          case 1:  // insert, read by others, post
+            d->Insert();
+            d->SetEditValue(0, Variant(nextId), TcxDataEditValueSource::evsValue);
+            readers.Read(random, master);
+            d->PostEditing();
+            model[nextId++] = {master + 1, -1};
+            break;
+          case 2:
+            d->DeleteFocused();
+            readers.Read(random, master);
+            model.erase(id);
+            break;
+          case 3:  // edit, read by others, cancel: a read that posted the edit stored it
+            d->Edit();
+            d->SetEditValue(2, Variant(1000.0), TcxDataEditValueSource::evsValue);
+            readers.Read(random, master);
+            if (detail->State() == TDataSetState::dsBrowse) model[id].second = 1000;
+            d->Cancel();
+            break;
+          default:  // an empty record appended to the data set, read by others, left
+            detail->Append();
+            readers.Read(random, master, false);
+            ASSERT_EQ(detail->State(), TDataSetState::dsInsert) << what;
+            detail->Cancel();
+            break;
+        }
+        ASSERT_EQ(detail->State(), TDataSetState::dsBrowse) << what;
+        ASSERT_EQ(DetailRecordsOf(detail), model) << what;
+        readers.Check(detail, what);
+        for (Integer r = 0; r < 5; ++r) {
+          auto* shown = static_cast<TcxDBDataController*>(Master->GetDetailDataController(r, 0));
+          std::map<Integer, double> records;
+          for (Integer i = 0; i < shown->GetRecordCount(); ++i) {
+            const Variant v = shown->GetItemValue(i, 2);
+            records[shown->GetItemValue(i, 0).AsInteger()] = VarIsNull(v) ? -1 : v.AsDouble();
+          }
+          ASSERT_EQ(records, FilteredDetail(detail, r + 1)) << what << " master " << r + 1;
+        }
+        if (HasFailure()) return;
+      }
+      readers.Reset();
+      Master.reset();
+      Pattern.reset();
+    }
+}
+
+}  // namespace

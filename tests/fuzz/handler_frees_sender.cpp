@@ -560,9 +560,9 @@ void DataSet(FuzzBytes& in) {
   }
   for (int i = 0; i < 24 && in.More() && link.Alive(); ++i) {
     try {
-      // Bytes from 230 on pick the searches, counts and refiltering.
+      // Bytes from 230 on pick the searches, counts, refiltering and reads in place.
       const uint8_t op = in.U8();
-      switch (op < 230 ? op % 10 : 10 + op % 5) {
+      switch (op < 230 ? op % 10 : 10 + op % 6) {
         case 0: ds->Next(); break;
         case 1: ds->Prior(); break;
         case 2: ds->First(); break;
@@ -577,6 +577,7 @@ void DataSet(FuzzBytes& in) {
         case 12: ds->SetRecNo(1 + in.U8() % 6); break;
         case 13: ds->SetFiltered(!ds->Filtered()); break;
         case 14: (void)ds->Lookup("ID", Variant(Integer(in.U8() % 8)), "CALC"); break;
+        case 15: ds->ReadRecords([&](const TBookmarkStr&) { (void)ds->FieldByName("CALC")->Value(); return link.Alive(); }); break;
         case 9: ds->Close(); if (link.Alive()) ds->Open(); break;
         default: break;
       }

@@ -422,6 +422,10 @@ class TcxCustomDataController : public TPersistent {
   virtual void UpdateStructure();
   // Re-reads the records from an active provider.
   virtual void ReloadStorage();
+  // The part of ReloadStorage that reads the records of a provider with a cursor of its
+  // own (not in grid mode) into the emptied storage: frozen, it walks from the first
+  // record to the end and comes back to where it was.
+  virtual void ReadProviderRecords();
   // Whether the records are read from a source at the next refresh.
   virtual bool IsReloadNeeded() const { return IsProviderMode() || FReloadPending; }
   // A change of the provider's buffer is under way; none here.

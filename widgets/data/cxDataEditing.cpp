@@ -91,36 +91,39 @@ void TcxCustomDataController::ReloadStorage() {
   }
   const bool pattern = IsDetail() && GetDetailMode() == TcxDataControllerDetailMode::dcdmPattern;
   if (!pattern && FProvider->IsActive()) {
-    if (IsGridMode()) {
+    if (IsGridMode())
       FProvider->UpdateGridModeBuffer();
-    } else {
-      FProvider->Freeze();
-      try {
-        FProvider->SavePosition();
-        FProvider->First();
-        if (IsProviderMode()) {
-          FProvider->Source()->LoadRecordHandles();
-        } else {
-          // A provider with a cursor of its own: one record per position.
-          Owned<TcxValueDefReader> reader(FProvider->GetValueDefReaderClass().Create());
-          while (!FProvider->IsEOF()) {
-            const Integer r = FDataStorage->AppendRecord();
-            FDataStorage->ReadRecordValues(r, reader.get());
-            FProvider->RecordAppended(r);
-            FProvider->Next();
-          }
-        }
-        FProvider->RestorePosition();
-      } catch (...) {
-        FProvider->Unfreeze();
-        throw;
-      }
-      FProvider->Unfreeze();
-    }
+    else
+      ReadProviderRecords();
   }
   FDataControllerInfo->RefreshRequest();
   CheckBookmark(-1);
   Change({dccData});
+}
+
+void TcxCustomDataController::ReadProviderRecords() {
+  FProvider->Freeze();
+  try {
+    FProvider->SavePosition();
+    FProvider->First();
+    if (IsProviderMode()) {
+      FProvider->Source()->LoadRecordHandles();
+    } else {
+      // A provider with a cursor of its own: one record per position.
+      Owned<TcxValueDefReader> reader(FProvider->GetValueDefReaderClass().Create());
+      while (!FProvider->IsEOF()) {
+        const Integer r = FDataStorage->AppendRecord();
+        FDataStorage->ReadRecordValues(r, reader.get());
+        FProvider->RecordAppended(r);
+        FProvider->Next();
+      }
+    }
+    FProvider->RestorePosition();
+  } catch (...) {
+    FProvider->Unfreeze();
+    throw;
+  }
+  FProvider->Unfreeze();
 }
 
 void TcxCustomDataController::DoRefresh() {

@@ -60,6 +60,24 @@ class TcxDataSelection : public TObject {
       }
     if (changed) Changed();
   }
+  // The records were read again under new indexes: each data entry takes the record
+  // ANewRecord (entry's position, its old record) names, and goes when that is -1.
+  template <class NewRecord>
+  void RemapRecords(NewRecord ANewRecord) {
+    bool changed = false;
+    for (Integer i = Count() - 1; i >= 0; --i) {
+      TcxDataSelectionEntry& e = FItems[size_t(i)];
+      if (e.Kind == -1) continue;
+      const Integer r = ANewRecord(i, e.Index);
+      if (r == e.Index) continue;
+      changed = true;
+      if (r < 0)
+        InternalDelete(i);
+      else
+        e.Index = r;
+    }
+    if (changed) Changed();
+  }
   // Data entries follow their records when records before them go or come; the entry of
   // a deleted record goes with it. AList is sorted ascending.
   void RecordsDeleted(const std::vector<Integer>& AList);

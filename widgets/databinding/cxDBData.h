@@ -223,6 +223,22 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   void SetDetailPositioned(bool Value);
   // Lock or freeze count above 0, an own data-set operation, or inside CanInitEditing.
   bool IsBusy() const;
+  // Before this controller reads every record: an edit of the data set (whoever began it)
+  // that holds changes is posted, as leaving its record would post it; a refused post
+  // raises with the edit kept. An edit without changes stays. True when an edit stays:
+  // the read must not move the data set then.
+  bool SettleEditBeforeRead();
+  // The records are read again once the data set leaves its edit: a read made meanwhile
+  // could not see how the edit ends, or could not be made at all.
+  void ReadWhenBrowsing() { FReadWhenBrowsing = true; }
+  // The data set's bookmark of each stored record, as the last read of a controller without
+  // key fields found it (empty where unknown; bookmarks are what identifies its records).
+  const std::vector<TBookmarkStr>& RecordBookmarks() const { return FRecordBookmarks; }
+  void ClearRecordBookmarks() { FRecordBookmarks.clear(); }
+  void SetRecordBookmark(Integer ARecordIndex, const TBookmarkStr& ABookmark);
+  void RecordBookmarkInserted(Integer ARecordIndex);
+  // The bookmarks of those stored records; none unless every one is known.
+  std::vector<TBookmarkStr> RecordBookmarksOf(const std::vector<Integer>& AList) const;
   // The other providers bound to the same data set.
   std::vector<TcxDBDataProvider*> OtherProviders() const;
   // Runs the held-back data-set changes of the providers waiting on this one, last first.
@@ -267,6 +283,9 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   bool SmartRefreshWatched();
   void ResetWatch();
   template <class F> void OwnOperation(F AOperation);
+  // The edit holds changes for every provider on the data set (each leaves out the fields
+  // it wrote itself, such as a detail's master keys).
+  bool IsPendingEditModified() const;
   void AddPending(TcxDBDataProvider* AProvider);
   void MarkReload();
 
@@ -310,6 +329,11 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   bool FSearching = false;
   // The records of the window's rows when last read (a master in grid mode only).
   std::vector<TBookmarkStr> FWindowBookmarks;
+  // Posting an edit before this provider's own read: the data set's change that follows is
+  // no news to it.
+  bool FSettling = false;
+  bool FReadWhenBrowsing = false;
+  std::vector<TBookmarkStr> FRecordBookmarks;
 };
 
 // The selection of grid mode keeps rows by the data set's bookmarks, sorted in the data
@@ -351,11 +375,14 @@ class TcxDBDataSelection : public TcxDataSelection {
   Integer Compare(const TBookmarkStr& A, const TBookmarkStr& B) const;
   // The base's entries follow the bookmark list's length.
   void SyncItems();
-  // Records from ALower to AUpper, walked on the data set.
-  void WalkRange(const TBookmarkStr& ALower, const TBookmarkStr& AUpper, bool AKeepSelection);
+  // Records from ALower to AUpper, walked on the data set (or, AInPlace, read where they
+  // stand, while an edit of the data set goes on).
+  void WalkRange(const TBookmarkStr& ALower, const TBookmarkStr& AUpper, bool AKeepSelection,
+                 bool AInPlace);
   bool CanSelectCurrent() const;
-  // AWalk moves the data set with the provider frozen; the position is restored after
-  // it, the entries follow the bookmarks and the change is reported.
+  // AWalk (false) moves the data set with the provider frozen; the position is restored
+  // after it, the entries follow the bookmarks and the change is reported. While an edit
+  // of the data set stays, AWalk (true) must read the records without moving it.
   template <class F> void Walk(F AWalk);
   std::vector<TBookmarkStr> FBookmarks;
   TBookmarkStr FAnchorBookmark;
@@ -509,6 +536,7 @@ class TcxDBDataController : public TcxCustomDataController {
   bool IsGridMode() const override;
   bool CanFocusRecord(Integer ARecordIndex) override;
   void RecordDeleted(Integer ARecordIndex) override;
+  void RecordInserted(Integer ARecordIndex) override;
   TcxDataProviderClass GetDataProviderClass() const override;
   TcxFilterCriteriaClass GetFilterCriteriaClass() const override;
   TcxDataSelectionClass GetDataSelectionClass() const override;
@@ -538,6 +566,8 @@ class TcxDBDataController : public TcxCustomDataController {
   bool IsReloadNeeded() const override { return true; }
   bool IsSmartRefreshActive() const override;
   void ReloadStorage() override;
+  // With an edit of the data set left going on, the records are read without moving it.
+  void ReadProviderRecords() override;
   bool IsGridModeChangePending() const override;
   void DeliverHeldBackNotices() override;
   void UpdateField(TcxCustomDataField* AField) override;
@@ -579,6 +609,14 @@ class TcxDBDataController : public TcxCustomDataController {
 
  private:
   void LeaveActiveDetail(TcxCustomDataController* ADetail);
+  // Reads the records while the data set is editing, without moving it; a detail reads
+  // those holding its master's key values.
+  void ReadRecordsInPlace();
+  // Whether a detail can pick its records out of the data set as it stands (not when its
+  // data set must be re-opened or positioned by a handler for its master).
+  bool CanReadInPlace();
+  // Without key fields: the selected records, by bookmark, are found again after a read.
+  void ReloadKeepingSelectionByBookmarks();
   // A relation whose key names changed makes its master read its key values anew.
   void KeyNamesChanged();
 

@@ -7,6 +7,7 @@
 #include "widgets/foundation/cxClasses.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 using enum TcxDataControllerChange;
 using enum TDataSetState;
@@ -384,12 +385,23 @@ void TcxDBDataController::ReloadStorage() {
     UpdateRelationFields();
     UpdateFields();
   }
-  // Expanded groups and selected rows are found again by their keys; without keys there is
-  // nothing to find them by (and the base's fallback, a refresh, would read everything
-  // once more).
-  const bool byKey = IdentifiesRecordsByKey();
-  if (byKey) BeginSaveKeys();
   TcxDBDataProvider* p = DBProvider();
+  // Reading every record moves the data set, which would end an edit of it, perhaps
+  // another component's: one holding changes is posted first (a refused post raises, and
+  // nothing is read), one without stays, and the records are read around it
+  // (ReadProviderRecords); they are read again once it ends.
+  if (ds && !IsGridMode() && p->IsActive() &&
+      GetDetailMode() != TcxDataControllerDetailMode::dcdmPattern && p->SettleEditBeforeRead())
+    p->ReadWhenBrowsing();
+  // Expanded groups and selected rows are found again by their keys; without keys the
+  // selected rows are found by the data set's bookmarks (and the base's fallback, a
+  // refresh, would read everything once more).
+  const bool byKey = IdentifiesRecordsByKey();
+  if (!byKey && !IsGridMode()) {
+    ReloadKeepingSelectionByBookmarks();
+    return;
+  }
+  if (byKey) BeginSaveKeys();
   const bool reading = p->FReadingAll;
   p->FReadingAll = true;
   try {
@@ -402,6 +414,91 @@ void TcxDBDataController::ReloadStorage() {
   p->FReadingAll = reading;
   if (byKey) EndRestoreKeys();
   DBProvider()->ClearReloadMark();
+}
+
+void TcxDBDataController::ReloadKeepingSelectionByBookmarks() {
+  TcxDBDataProvider* p = DBProvider();
+  TcxDataSelection* selection = DataControllerInfo()->Selection();
+  // The selected records' bookmarks, by their places in the selection; none when the
+  // bookmarks no longer match the stored records (records went without a read since).
+  std::vector<TBookmarkStr> selected;
+  const std::vector<TBookmarkStr>& marks = p->RecordBookmarks();
+  const bool known = Integer(marks.size()) == GetRecordCount();
+  for (Integer i = 0; i < selection->Count(); ++i) {
+    const TcxDataSelectionEntry& e = selection->Items(i);
+    const bool record = e.Kind != -1 && e.Index >= 0 && size_t(e.Index) < marks.size();
+    selected.push_back(known && record ? marks[size_t(e.Index)] : TBookmarkStr());
+  }
+  TcxDataUpdateBracket bracket(this);
+  const bool reading = p->FReadingAll;
+  p->FReadingAll = true;
+  try {
+    inherited::ReloadStorage();
+  } catch (...) {
+    p->FReadingAll = reading;
+    throw;
+  }
+  p->FReadingAll = reading;
+  p->ClearReloadMark();
+  if (selected.empty()) return;
+  std::unordered_map<TBookmarkStr, Integer> records;
+  for (size_t r = 0; r < marks.size(); ++r)
+    if (!marks[r].empty()) records.emplace(marks[r], Integer(r));
+  // A record that is gone, or was never known, takes its entry with it: the entry must
+  // not name whatever record now stands at its old index.
+  selection->RemapRecords([&](Integer AEntry, Integer) {
+    if (size_t(AEntry) >= selected.size() || selected[size_t(AEntry)].empty()) return -1;
+    auto it = records.find(selected[size_t(AEntry)]);
+    return it == records.end() ? -1 : it->second;
+  });
+}
+
+void TcxDBDataController::ReadProviderRecords() {
+  TcxDBDataProvider* p = DBProvider();
+  p->ClearRecordBookmarks();
+  TDataSet* ds = DataSet();
+  if (!ds || !IsEditState(ds->State())) {
+    inherited::ReadProviderRecords();
+  } else if (CanReadInPlace()) {
+    ReadRecordsInPlace();
+  } else {
+    // A detail whose data set must first be opened again (or positioned by a handler)
+    // for its master shows no record until the edit ends.
+    p->SetCurrentRecordIndex(-1);
+  }
+}
+
+bool TcxDBDataController::CanReadInPlace() {
+  if (!IsDetail() || VarIsEmpty(FMasterDetailKeyValues)) return true;
+  if (FDataModeController->OnDetailFirst) return false;
+  return !FDataModeController->DetailInSQLMode() ||
+         FDataModeController->DetailIsCurrentQuery(GetMasterDetailKeyFieldNames(),
+                                                   FMasterDetailKeyValues);
+}
+
+void TcxDBDataController::ReadRecordsInPlace() {
+  TcxDBDataProvider* p = DBProvider();
+  TDataSet* ds = DataSet();
+  // The stored records are all new: an edit of an old one is left to the data set.
+  if (p->EditingRecordIndex() != kNoEditRecord) p->ResetEditing();
+  p->SetCurrentRecordIndex(-1);
+  const bool detail = IsDetail();
+  const std::vector<TField*> keys = detail ? GetDetailKeyFieldList() : std::vector<TField*>();
+  if (detail && (VarIsEmpty(FMasterDetailKeyValues) || keys.empty())) return;
+  // The record being edited (none while one is inserted).
+  const TBookmarkStr current = ds->BookmarkAvailable() ? ds->Bookmark() : TBookmarkStr();
+  const bool byKey = IdentifiesRecordsByKey();
+  Owned<TcxValueDefReader> reader(p->GetValueDefReaderClass().Create());
+  ds->ReadRecords([&](const TBookmarkStr& ABookmark) {
+    // A detail's records are those of its master, wherever they stand.
+    if (detail && !cxVariantsEqual(cxGetFieldValues(keys), FMasterDetailKeyValues)) return true;
+    const Integer r = DataStorage()->AppendRecord();
+    DataStorage()->ReadRecordValues(r, reader.get());
+    if (!byKey) p->SetRecordBookmark(r, ABookmark);
+    if (!current.empty() && ds->CompareBookmarks(ABookmark, current) == 0)
+      p->SetCurrentRecordIndex(r);
+    return true;
+  });
 }
 
 void TcxDBDataController::DeliverHeldBackNotices() { DBProvider()->DeliverPendingNotices(); }
@@ -719,6 +816,11 @@ void TcxDBDataController::AfterUpdateData() {
 void TcxDBDataController::RecordDeleted(Integer ARecordIndex) {
   inherited::RecordDeleted(ARecordIndex);
   DBProvider()->ForgetRecord(ARecordIndex);
+}
+
+void TcxDBDataController::RecordInserted(Integer ARecordIndex) {
+  inherited::RecordInserted(ARecordIndex);
+  DBProvider()->RecordBookmarkInserted(ARecordIndex);
 }
 
 // ---- Keys ----

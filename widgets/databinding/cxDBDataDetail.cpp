@@ -253,6 +253,9 @@ void TcxDBDataController::UpdateDetailQuery() {
   if (VarIsEmpty(FMasterDetailKeyValues) || !DataSet()) return;
   if (FDataModeController->DetailIsCurrentQuery(GetMasterDetailKeyFieldNames(), FMasterDetailKeyValues)) return;
   TcxDBDataProvider* p = DBProvider();
+  // Re-opening the query ends any edit of it without a word: the edit is left first, as
+  // the focus change this step belongs to leaves it (a modified record is posted).
+  if (TDataSet* ds = DataSet(); ds->Active() && IsEditState(ds->State())) CheckBrowseState();
   FUpdatingDetailQuery = true;
   p->Freeze();
   try {

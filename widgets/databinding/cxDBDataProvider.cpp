@@ -293,8 +293,11 @@ bool TcxDBDataProvider::IsInserting() const {
 bool TcxDBDataProvider::IsModified() const { return inherited::IsModified() || IsDataSetModified(); }
 
 void TcxDBDataProvider::RecordAppended(Integer ARecordIndex) {
-  if (DBDataController()->IdentifiesRecordsByKey() || FSavedBookmark.empty()) return;
+  if (DBDataController()->IdentifiesRecordsByKey()) return;
   TDataSet* ds = DataSet();
+  if (ds && !IsGridMode())
+    SetRecordBookmark(ARecordIndex, ds->BookmarkAvailable() ? ds->Bookmark() : TBookmarkStr());
+  if (FSavedBookmark.empty()) return;
   if (ds && ds->BookmarkAvailable() && ds->CompareBookmarks(ds->Bookmark(), FSavedBookmark) == 0)
     FCurrentRecordIndex = ARecordIndex;
 }
@@ -705,8 +708,23 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
     }
     return;
   }
-  // By position: record index i is the data set's i-th record.
+  // By position: record index i is the data set's i-th record. Leaving an edit first
+  // (CanFocusRecord) may move records to other places (a posted record the filter hides,
+  // records read again): the listed ones are then found by their bookmarks, when known.
+  const std::vector<TBookmarkStr> marks = RecordBookmarksOf(AList);
   if (!c->CanFocusRecord(AList.back())) return;
+  if (!marks.empty()) {
+    // The data set's handlers may free it on the way: the deletions end there.
+    TWeakLink alive(ds);
+    for (size_t i = marks.size(); i-- > 0 && alive.Alive();)
+      // A record gone meanwhile is not looked for.
+      if (IsBookmarkValid(marks[i])) {
+        ds->GotoBookmark(marks[i]);
+        if (alive.Alive()) ds->Delete();
+      }
+    ShiftDeletingFocus(AList);
+    return;
+  }
   Integer previous = AList.back();
   const Integer last = c->GetRecordCount() - 1;
   for (size_t i = AList.size(); i-- > 0;) {
@@ -748,12 +766,10 @@ void TcxDBDataProvider::Freeze() {
   TDataSet* ds = DataSet();
   if (!ds) return;
   ds->DisableControls();
-  // A freeze drops the data set's pending edit: the walk that follows would post it
-  // half-way otherwise.
-  if (ds->Active() && InEditState(ds)) {
-    MarkReload();
-    ds->Cancel();
-  }
+  // An edit going on is never dropped: it may be another component's, typed and not yet
+  // posted. The walks that freeze settle it first (SettleEditBeforeRead) and move nothing
+  // while it goes on.
+  if (ds->Active() && InEditState(ds)) MarkReload();
 }
 
 void TcxDBDataProvider::Unfreeze() {
@@ -766,6 +782,54 @@ void TcxDBDataProvider::Unfreeze() {
   // What the others held back while this provider was frozen goes out now, not only when
   // a later focus change happens to deliver it.
   if (!IsFrozen() && LockCount() == 0) DeliverPendingNotices();
+}
+
+// ---- Reads while an edit goes on ----
+
+bool TcxDBDataProvider::IsPendingEditModified() const {
+  TDataSet* ds = DataSet();
+  if (!ds || !ds->Modified() || !IsDataSetModified()) return false;
+  for (TcxDBDataProvider* p : OtherProviders())
+    if (!p->IsDataSetModified()) return false;
+  return true;
+}
+
+bool TcxDBDataProvider::SettleEditBeforeRead() {
+  TDataSet* ds = DataSet();
+  if (!ds || !ds->Active() || !InEditState(ds)) return false;
+  // What the editors hold goes into the fields first, as for any post.
+  ds->UpdateRecord();
+  if (InEditState(ds) && IsPendingEditModified()) {
+    TFlagGuard settling(FSettling, true, this);
+    ds->Post();
+  }
+  return InEditState(ds);
+}
+
+void TcxDBDataProvider::SetRecordBookmark(Integer ARecordIndex, const TBookmarkStr& ABookmark) {
+  if (ARecordIndex < 0) return;
+  if (size_t(ARecordIndex) >= FRecordBookmarks.size())
+    FRecordBookmarks.resize(size_t(ARecordIndex) + 1);
+  FRecordBookmarks[size_t(ARecordIndex)] = ABookmark;
+}
+
+std::vector<TBookmarkStr> TcxDBDataProvider::RecordBookmarksOf(
+    const std::vector<Integer>& AList) const {
+  std::vector<TBookmarkStr> r;
+  if (IsGridMode() || Integer(FRecordBookmarks.size()) != DBDataController()->GetRecordCount())
+    return r;
+  for (Integer record : AList) {
+    if (record < 0 || size_t(record) >= FRecordBookmarks.size() ||
+        FRecordBookmarks[size_t(record)].empty())
+      return {};
+    r.push_back(FRecordBookmarks[size_t(record)]);
+  }
+  return r;
+}
+
+void TcxDBDataProvider::RecordBookmarkInserted(Integer ARecordIndex) {
+  if (ARecordIndex >= 0 && size_t(ARecordIndex) <= FRecordBookmarks.size())
+    FRecordBookmarks.insert(FRecordBookmarks.begin() + ARecordIndex, TBookmarkStr());
 }
 
 void TcxDBDataProvider::AddPending(TcxDBDataProvider* AProvider) {
@@ -850,6 +914,11 @@ void TcxDBDataProvider::DoDataSetChanged() {
   TDataSet* ds = DataSet();
   if (!ds) return;
   TcxDBDataController* c = DBDataController();
+  if (FSettling) {
+    // This provider posted an edit to read every record next: the change is in that read.
+    ResetWatch();
+    return;
+  }
   const bool byKey = c->IdentifiesRecordsByKey();
   for (TcxDBDataProvider* p : OtherProviders())
     if (p->FReadingAll) {
@@ -861,6 +930,14 @@ void TcxDBDataProvider::DoDataSetChanged() {
       p->AddPending(this);
       return;
     }
+  if (FReadWhenBrowsing && !InEditState(ds) && !IsFrozen()) {
+    // The records read (or not read) while an edit went on are read now that it ended.
+    FReadWhenBrowsing = false;
+    FReloadMark = false;
+    ResetWatch();
+    DataChanged(dcTotal, -1, -1);
+    return;
+  }
   if (c->IsDetailQueryOutdated()) return;
   bool scroll = false;
   std::vector<TcxDBDataProvider*> all = OtherProviders();

@@ -126,11 +126,24 @@ bool TcxDBDataSelection::CanSelectCurrent() const {
 template <class F>
 void TcxDBDataSelection::Walk(F AWalk) {
   TcxDBDataProvider* p = DBDataController()->DBProvider();
+  // An edit of the data set holding changes is posted first (a refused post raises, and
+  // nothing is selected); one without stays, and the records are read where they stand.
+  if (p->SettleEditBeforeRead()) {
+    try {
+      AWalk(true);
+    } catch (...) {
+      SyncItems();
+      throw;
+    }
+    SyncItems();
+    Changed();
+    return;
+  }
   {
     TFreezeGuard<TcxDBDataProvider> freeze(p);
     p->SavePosition();
     try {
-      AWalk();
+      AWalk(false);
       SyncItems();
     } catch (...) {
       SyncItems();
@@ -149,7 +162,15 @@ void TcxDBDataSelection::SelectAll() {
   if (!ds || !ds->Active()) return;
   // The data set's handlers may free it on the way: the walk ends there.
   TWeakLink alive(ds);
-  Walk([&] {
+  Walk([&](bool AInPlace) {
+    if (AInPlace) {
+      InternalClear();
+      ds->ReadRecords([&](const TBookmarkStr& ABookmark) {
+        if (CanSelectCurrent()) FBookmarks.push_back(ABookmark);
+        return true;
+      });
+      return;
+    }
     ds->First();
     InternalClear();
     for (; alive.Alive() && !ds->Eof(); ds->Next())
@@ -157,16 +178,26 @@ void TcxDBDataSelection::SelectAll() {
   });
 }
 
-void TcxDBDataSelection::WalkRange(const TBookmarkStr& ALower, const TBookmarkStr& AUpper, bool AKeepSelection) {
+void TcxDBDataSelection::WalkRange(const TBookmarkStr& ALower, const TBookmarkStr& AUpper,
+                                   bool AKeepSelection, bool AInPlace) {
   TDataSet* ds = DBDataController()->DataSet();
   std::vector<TBookmarkStr> walked;
-  ds->GotoBookmark(ALower);
-  for (;;) {
-    const TBookmarkStr current = ds->Bookmark();
-    if (CanSelectCurrent()) walked.push_back(current);
-    if (Compare(current, AUpper) >= 0) break;
-    ds->Next();
-    if (ds->Eof()) break;
+  if (AInPlace) {
+    ds->ReadRecords(
+        [&](const TBookmarkStr& ABookmark) {
+          if (CanSelectCurrent()) walked.push_back(ABookmark);
+          return Compare(ABookmark, AUpper) < 0;
+        },
+        ALower);
+  } else {
+    ds->GotoBookmark(ALower);
+    for (;;) {
+      const TBookmarkStr current = ds->Bookmark();
+      if (CanSelectCurrent()) walked.push_back(current);
+      if (Compare(current, AUpper) >= 0) break;
+      ds->Next();
+      if (ds->Eof()) break;
+    }
   }
   if (!AKeepSelection || FBookmarks.empty()) {
     FBookmarks.swap(walked);
@@ -208,15 +239,16 @@ void TcxDBDataSelection::SelectFromAnchor(const TBookmarkStr& ABookmark, bool AK
   const bool anchorLower = Compare(FAnchorBookmark, ABookmark) <= 0;
   const TBookmarkStr lower = anchorLower ? FAnchorBookmark : ABookmark;
   const TBookmarkStr upper = anchorLower ? ABookmark : FAnchorBookmark;
-  Walk([&] {
-    // The range grew or shrank by one record at its moving end: one step, no walk.
+  Walk([&](bool AInPlace) {
+    // The range grew or shrank by one record at its moving end: one step, no walk (the
+    // step moves the data set: not while an edit stays).
     bool done = false;
     const Integer n = BookmarkCount();
     auto allowedAt = [&](const TBookmarkStr& B) {
       ds->GotoBookmark(B);
       return CanSelectCurrent();
     };
-    if (!AKeepSelection && n > 0) {
+    if (!AInPlace && !AKeepSelection && n > 0) {
       if (Compare(lower, upper) == 0) {
         FBookmarks.clear();
         if (allowedAt(lower)) FBookmarks.push_back(lower);
@@ -247,7 +279,7 @@ void TcxDBDataSelection::SelectFromAnchor(const TBookmarkStr& ABookmark, bool AK
         }
       }
     }
-    if (!done) WalkRange(lower, upper, AKeepSelection);
+    if (!done) WalkRange(lower, upper, AKeepSelection, AInPlace);
     FIsRange = !AKeepSelection;
     FRangeRecordCount = ds->RecordCount();
   });
