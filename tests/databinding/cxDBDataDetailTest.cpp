@@ -998,3 +998,142 @@ TEST_F(DBDataDetail, RandomEditsReadByOtherComponentsMidwayLandOnTheRecordsTheyW
 }
 
 }  // namespace
+
+namespace {
+
+class DBDataDetailMove : public DBDataDetail {
+ protected:
+  using TShown = std::map<Integer, std::map<Integer, double>>;
+  // A detail's records, ID to V (-1 for a null V).
+  static std::map<Integer, double> RecordsOf(TcxCustomDataController* ADetail) {
+    std::map<Integer, double> r;
+    for (Integer i = 0; i < ADetail->GetRecordCount(); ++i) {
+      const Variant v = ADetail->GetItemValue(i, 2);
+      r[ADetail->GetItemValue(i, 0).AsInteger()] = VarIsNull(v) ? -1 : v.AsDouble();
+    }
+    return r;
+  }
+  // Each master's detail records as a full read shows them: a new master and pattern without
+  // smart refresh read the same data sets, and are freed before anything else runs.
+  TShown FreshlyRead() {
+    DBTestItem level;
+    Owned<TcxDBDataController> pattern(New<TcxDBDataController>(nullptr));
+    Owned<MasterController> master(New<MasterController>(nullptr));
+    AddItems(master.get(), {"ID", "NAME"});
+    master->SetDataSource(Source);
+    AddItems(pattern.get(), {"ID", "MID", "V"});
+    pattern->SetDataSource(DetailSource);
+    pattern->SetMasterKeyFieldNames("ID");
+    pattern->SetDetailKeyFieldNames("MID");
+    pattern->SetMasterRelation(master->Relations()->Add(&level), -1);
+    master->Refresh();
+    TShown r;
+    for (Integer i = 0; i < master->GetRecordCount(); ++i)
+      r[master->GetItemValue(i, 0).AsInteger()] = RecordsOf(master->GetDetailDataController(i, 0));
+    return r;
+  }
+  // Every master's smart-refresh clone against a full read of fresh controllers.
+  void ExpectAsFreshlyRead(const std::string& AWhat) {
+    TShown shown;
+    for (Integer i = 0; i < Master->GetRecordCount(); ++i)
+      shown[Master->GetItemValue(i, 0).AsInteger()] = RecordsOf(Master->GetDetailDataController(i, 0));
+    EXPECT_EQ(shown, FreshlyRead()) << AWhat;
+  }
+  TcxDBDataController* DetailOf(Integer AMasterID) {
+    return static_cast<TcxDBDataController*>(Master->GetDetailDataController(AMasterID - 1, 0));
+  }
+  // The clone of that master stands on the record with that ID.
+  void Focus(Integer AMasterID, Integer AID) {
+    TcxDBDataController* d = DetailOf(AMasterID);
+    const Integer row = RowOfID(d, AID);
+    ASSERT_GE(row, 0) << AID;
+    d->ChangeFocusedRowIndex(row);
+    ASSERT_EQ(Detail->FieldByName("ID")->Value(), Variant(AID));
+  }
+  // A record added to the data set itself, no detail asked.
+  void AddFromOutside(bool AAppend, Integer AID, Integer AMasterID) {
+    if (AAppend)
+      Detail->Append();
+    else
+      Detail->Insert();
+    Detail->FieldByName("ID")->SetValue(Variant(AID));
+    Detail->FieldByName("MID")->SetValue(Variant(AMasterID));
+    Detail->FieldByName("V")->SetValue(Variant(9.0));
+    Detail->Post();
+  }
+  // The record with that ID given to another master (and a new V) by the data set itself.
+  void MoveFromOutside(Integer AID, Integer AMasterID, double AV = 8.0) {
+    ASSERT_TRUE(Detail->Locate("ID", Variant(AID), TLocateOptions()));
+    Detail->Edit();
+    Detail->FieldByName("MID")->SetValue(Variant(AMasterID));
+    Detail->FieldByName("V")->SetValue(Variant(AV));
+    Detail->Post();
+  }
+};
+
+// After a post a smart-refresh clone shows the record only when it holds its master's keys,
+// whoever began the insert or the edit, and the record shows under the master it names.
+TEST_F(DBDataDetailMove, APostedRecordShowsUnderTheMasterWhoseKeysItHolds) {
+  MakePlainSets();
+  Pattern->SetKeyFieldNames("ID");
+  Pattern->DataModeController()->SetSmartRefresh(true);
+  for (Integer m = 1; m <= 5; ++m) ASSERT_NE(DetailOf(m), nullptr);
+  ExpectAsFreshlyRead("at the start");
+  // Inserts begun on the data set while a clone stands on it, posted with another master's
+  // keys: the standing clone takes them up, and must let them go.
+  Focus(1, 11);
+  AddFromOutside(true, 50, 4);
+  ExpectAsFreshlyRead("appended with master 4's key under master 1's clone");
+  Focus(4, 40);
+  AddFromOutside(false, 51, 2);
+  ExpectAsFreshlyRead("inserted with master 2's key under master 4's clone");
+  Focus(3, 30);
+  AddFromOutside(false, 52, 3);
+  ExpectAsFreshlyRead("inserted with the standing clone's own key");
+  // Edits that change the master key: by the data set under the standing clone, ...
+  Focus(1, 10);
+  MoveFromOutside(10, 5);
+  ExpectAsFreshlyRead("master 1's record moved to master 5 by the data set");
+  // ... by the data set on a record of a clone that does not stand on it, ...
+  Focus(4, 41);
+  MoveFromOutside(50, 1);
+  ExpectAsFreshlyRead("master 4's other record moved to master 1 by the data set");
+  // ... by the data set on another master's record, into the standing clone's master, or
+  // keeping its master ...
+  Focus(3, 30);
+  MoveFromOutside(41, 3);
+  ExpectAsFreshlyRead("master 4's record moved to master 3 under master 3's clone");
+  Focus(3, 30);
+  MoveFromOutside(11, 1, 7.0);
+  ExpectAsFreshlyRead("master 1's record edited by the data set under master 3's clone");
+  // ... through the clone showing the record, ...
+  Focus(3, 41);
+  MoveFromOutside(41, 4);
+  ExpectAsFreshlyRead("master 3's record moved back to master 4 under its own clone");
+  Focus(4, 40);
+  TcxDBDataController* d4 = DetailOf(4);
+  d4->Edit();
+  d4->SetEditValue(1, Variant(1), TcxDataEditValueSource::evsValue);
+  d4->PostEditing();
+  ExpectAsFreshlyRead("master 4's record moved to master 1 through its clone");
+  // ... and through another controller on the data set.
+  Owned<TcxDBDataController> plain(New<TcxDBDataController>(nullptr));
+  AddItems(plain.get(), {"ID", "MID", "V"});
+  plain->SetKeyFieldNames("ID");
+  plain->DataModeController()->SetSmartRefresh(true);
+  plain->SetDataSource(DetailSource);
+  Focus(1, 12);
+  Integer row = -1;
+  for (Integer i = 0; i < plain->GetRowCount() && row < 0; ++i)
+    if (plain->GetItemValue(plain->GetRowInfo(i).RecordIndex, 0) == Variant(12)) row = i;
+  ASSERT_GE(row, 0);
+  plain->ChangeFocusedRowIndex(row);
+  plain->Edit();
+  plain->SetEditValue(1, Variant(3), TcxDataEditValueSource::evsValue);
+  plain->PostEditing();
+  ExpectAsFreshlyRead("master 1's record moved to master 3 through another controller");
+  plain.reset();
+  EXPECT_EQ(Detail->State(), TDataSetState::dsBrowse);
+}
+
+}  // namespace

@@ -281,6 +281,9 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   void InsertFromDataSet();
   // False when a handler of a key search freed the controller, and this provider with it.
   bool SmartRefreshWatched();
+  // Whether a full read would show the data set's current record: a detail's are those
+  // holding its master's key values.
+  bool IsDataSetRecordShown() const;
   void ResetWatch();
   template <class F> void OwnOperation(F AOperation);
   // The edit holds changes for every provider on the data set (each leaves out the fields

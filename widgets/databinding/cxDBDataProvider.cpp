@@ -1107,6 +1107,16 @@ void TcxDBDataProvider::ForgetRecord(Integer ARecordIndex) {
   if (FFocusedBeforeDelete == ARecordIndex) FFocusedBeforeDelete = -1;
 }
 
+bool TcxDBDataProvider::IsDataSetRecordShown() const {
+  const TcxDBDataController* c = DBDataController();
+  if (!c->IsDetail() || IsGridMode()) return true;
+  const Variant& values = c->MasterDetailKeyValues();
+  const std::vector<TField*> keys = c->GetDetailKeyFieldList();
+  // Without its master's values or key fields a detail has nothing to tell its records by.
+  if (VarIsEmpty(values) || keys.empty()) return true;
+  return cxVariantsEqual(cxGetFieldValues(keys), values);
+}
+
 bool TcxDBDataProvider::SmartRefreshWatched() {
   TcxDBDataController* c = DBDataController();
   if (FWatchedRecordIndex == kNoEditRecord) {
@@ -1131,6 +1141,12 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
       TDataSet* ds = DataSet();
       if (!ds || ds->IsEmpty()) {
         // An insert cancelled in an empty data set: nothing holds the record any more.
+        c->DeleteRecord(r);
+        r = -1;
+        c->ResetFocusing();
+      } else if (!IsDataSetRecordShown()) {
+        // Posted with another master's key values (whoever began the insert or the edit):
+        // the record now shows under that master only.
         c->DeleteRecord(r);
         r = -1;
         c->ResetFocusing();
