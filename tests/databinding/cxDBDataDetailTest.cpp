@@ -1136,4 +1136,27 @@ TEST_F(DBDataDetailMove, APostedRecordShowsUnderTheMasterWhoseKeysItHolds) {
   EXPECT_EQ(Detail->State(), TDataSetState::dsBrowse);
 }
 
+// A change made with the data set's controls off reaches the clones as one notice, with no
+// record watched: a clone holding every record of the data set still lets a moved one go.
+TEST_F(DBDataDetailMove, ARecordMovedWhileControlsAreOffLeavesACloneHoldingEveryRecord) {
+  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  for (Integer id : {10, 11, 12}) detail->AddRecord({id, 1, 1.0});
+  detail->Open();
+  MakeSets(detail);
+  MakeControllers();
+  Pattern->SetKeyFieldNames("ID");
+  Pattern->DataModeController()->SetSmartRefresh(true);
+  for (Integer m = 1; m <= 5; ++m) ASSERT_NE(DetailOf(m), nullptr);
+  Focus(1, 10);
+  detail->DisableControls();
+  MoveFromOutside(11, 2);
+  detail->EnableControls();
+  ExpectAsFreshlyRead("moved with the controls off");
+  // Its values changed the same way are read again as well.
+  detail->DisableControls();
+  MoveFromOutside(11, 1, 5.0);
+  detail->EnableControls();
+  ExpectAsFreshlyRead("moved back with the controls off");
+}
+
 }  // namespace

@@ -960,9 +960,12 @@ void TcxDBDataProvider::DoDataSetChanged() {
   }
   if (!InEditState(ds)) {
     // A record deleted or added from outside was never watched: re-reading the watched
-    // record cannot show it, so the count tells, and everything is read again.
+    // record cannot show it, so the count tells, and everything is read again. A detail
+    // holds a part of the data set, which its count cannot be told from: a record given
+    // another master unwatched is found only by reading again.
     const bool unwatchedChange = FWatchedRecordIndex == kNoEditRecord && FAppendedRecordIndex < 0 &&
-                                 IsSmartRefreshActive() && ds->RecordCount() != c->GetRecordCount();
+                                 IsSmartRefreshActive() &&
+                                 (c->IsDetail() || ds->RecordCount() != c->GetRecordCount());
     if (IsSmartRefreshActive() && !unwatchedChange) {
       if (!SmartRefreshWatched()) return;
       TWeakLink self(this);
