@@ -1036,7 +1036,8 @@ class DBDataDetailMove : public DBDataDetail {
   void ExpectAsFreshlyRead(const std::string& AWhat) {
     TShown shown;
     for (Integer i = 0; i < Master->GetRecordCount(); ++i)
-      shown[Master->GetItemValue(i, 0).AsInteger()] = RecordsOf(Master->GetDetailDataController(i, 0));
+      shown[Master->GetItemValue(i, 0).AsInteger()] =
+          RecordsOf(Master->GetDetailDataController(i, 0));
     EXPECT_EQ(shown, FreshlyRead()) << AWhat;
   }
   TcxDBDataController* DetailOf(Integer AMasterID) {
@@ -1139,7 +1140,8 @@ TEST_F(DBDataDetailMove, APostedRecordShowsUnderTheMasterWhoseKeysItHolds) {
 // A change made with the data set's controls off reaches the clones as one notice, with no
 // record watched: a clone holding every record of the data set still lets a moved one go.
 TEST_F(DBDataDetailMove, ARecordMovedWhileControlsAreOffLeavesACloneHoldingEveryRecord) {
-  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  TMemoryDataSet* detail =
+      MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
   for (Integer id : {10, 11, 12}) detail->AddRecord({id, 1, 1.0});
   detail->Open();
   MakeSets(detail);
