@@ -239,16 +239,15 @@ void TWinControl::SetParentWindow(HWND Value) {
 }
 
 void TWinControl::MainWndProc(TMessage& Message) {
+  TScopeExit freeContexts([] { FreeDeviceContexts(); });
   try {
     FWindowProc(Message);
   } catch (const HeadlessStall&) {
-    FreeDeviceContexts();
     throw;  // a test's loop has nothing scripted: not the program's exception
   } catch (...) {
     if (Application)
       Application->HandleException(this, std::current_exception());
   }
-  FreeDeviceContexts();
 }
 
 // ---- Children -----------------------------------------------------------------------------
