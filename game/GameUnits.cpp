@@ -43,6 +43,8 @@ std::vector<const TClass*> FormClasses() {
 
 void GameInitialize() {
   if (!gGame.Enter()) return;
+  // Only a failed start gives the count and the resources back; a started game keeps them
+  // until GameFinalize.
   try {
     TlRegisterResources_game_lib();
     for (const TClass* c : FormClasses()) RegisterClass(*c);
@@ -61,6 +63,7 @@ void GameFinalize() {
 
 void GameWidgetsInitialize() {
   if (!gGameWidgets.Enter()) return;
+  // Only a failed start gives the count back; a started layer stays entered until Finalize.
   try {
     InitializeUnits(kGameWidgets);
   } catch (...) {

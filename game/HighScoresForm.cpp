@@ -1,5 +1,6 @@
 #include "game/HighScoresForm.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "game/StoredFiles.h"
 
 THighScoresForm* HighScoresForm = nullptr;
@@ -56,9 +57,9 @@ bool THighScoresForm::FillSizeCombo(Integer Size, Integer Colors) {
   // keep the text of the item it named before, whatever the new item at that index is.
   cbSize->SetItemIndex(-1);
   TStrings* items = cbSize->GetComboProperties()->GetItems();
-  items->BeginUpdate();
   Integer match = -1;
-  try {
+  {
+    auto update = UpdateBracket(items);
     items->Clear();
     for (const String& section : sections) {
       Integer s = 0, c = 0;
@@ -66,11 +67,7 @@ bool THighScoresForm::FillSizeCombo(Integer Size, Integer Colors) {
       if (match < 0 && s == Size && c == Colors) match = items->Count();
       items->Add(SizeItemText(s, c));
     }
-  } catch (...) {
-    items->EndUpdate();
-    throw;
   }
-  items->EndUpdate();
   if (items->Count() == 0) {
     FillGrid(0, 0);
     return false;

@@ -1,6 +1,7 @@
 #include "game/MainForm.h"
 
 #include "classlib/core/IniFiles.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "game/ChoiceForms.h"
 #include "game/HighScoresForm.h"
@@ -427,9 +428,9 @@ TBitmap* TMainForm::CellImage(Integer Colour, Integer Mask) const {
 
 void TMainForm::DrawBoard(bool OnlyDirty) {
   TCanvas* canvas = Canvas();
-  canvas->Lock();
   TBoard::TPassResult pass;
-  try {
+  {
+    auto locked = PairedCall([canvas] { canvas->Lock(); }, [canvas] { canvas->Unlock(); });
     // Each cell image is a plain colour bitmap whose own canvas is never moved or clipped, so
     // its pixels go straight across: one copy per cell, with no state saved and restored.
     HDC dest = canvas->GetHandle();
@@ -439,11 +440,7 @@ void TMainForm::DrawBoard(bool OnlyDirty) {
         BitBlt(dest, x * CellWidth, y * CellHeight, image->GetWidth(), image->GetHeight(), image->Canvas()->GetHandle(),
                0, 0, rop);
     });
-  } catch (...) {
-    canvas->Unlock();
-    throw;
   }
-  canvas->Unlock();
   SetPanelText(0, CellsLeftText(pass.Left));
   if (pass.Finished && FBoard.Recording) GameFinished(FBoard.GameNumber, pass.Left, FBoard.ElapsedSeconds);
 }

@@ -1,5 +1,7 @@
 #include "classlib/core/Actions.h"
 
+#include "classlib/core/ScopeGuards.h"
+
 #include <algorithm>
 
 TL_DEFINE_CLASS(TBasicAction, [](auto& c) {
@@ -72,17 +74,11 @@ void TBasicActionLink::SetAction(TBasicAction* Value) {
 
 bool TBasicActionLink::Execute(TComponent* AComponent) {
   if (!FAction) return false;
-  TWeakLink action(FAction);
-  FAction->SetActionComponent(AComponent);
-  bool result = false;
-  try {
-    result = FAction->Execute();
-  } catch (...) {
-    if (action.Alive()) static_cast<TBasicAction*>(action.Ref())->SetActionComponent(nullptr);
-    throw;
-  }
-  if (action.Alive()) static_cast<TBasicAction*>(action.Ref())->SetActionComponent(nullptr);
-  return result;
+  TBasicAction* action = FAction;
+  auto component = WatchedPairedCall(
+      action, [&] { action->SetActionComponent(AComponent); },
+      [action] { action->SetActionComponent(nullptr); });
+  return action->Execute();
 }
 
 bool TBasicActionLink::Update() { return FAction && FAction->Update(); }

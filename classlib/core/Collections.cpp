@@ -1,5 +1,7 @@
 #include "classlib/core/Collections.h"
 
+#include "classlib/core/ScopeGuards.h"
+
 #include <algorithm>
 #include <string>
 
@@ -91,28 +93,16 @@ void TCollection::Delete(Integer Index) {
 
 void TCollection::Clear() {
   if (FItems.empty()) return;
-  BeginUpdate();
-  try {
-    while (!FItems.empty()) FItems.back()->Free();
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = UpdateBracket(this);
+  while (!FItems.empty()) FItems.back()->Free();
 }
 
 void TCollection::Assign(TPersistent* Source) {
   if (auto* src = dynamic_cast<TCollection*>(Source)) {
     if (src == this) return;
-    BeginUpdate();
-    try {
-      Clear();
-      for (TCollectionItem* item : src->FItems) Add()->Assign(item);
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
+    auto update = UpdateBracket(this);
+    Clear();
+    for (TCollectionItem* item : src->FItems) Add()->Assign(item);
     return;
   }
   inherited::Assign(Source);

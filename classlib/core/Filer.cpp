@@ -1,5 +1,6 @@
 #include "classlib/core/Filer.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/Strings.h"
 #include "platform/kernel/Resources.h"
 
@@ -187,16 +188,10 @@ void TStrings::DefineProperties(TFiler& Filer) {
 
 void TStrings::ReadData(TReader& Reader) {
   Reader.ReadListBegin();
-  BeginUpdate();
-  try {
-    Clear();
-    while (!Reader.EndOfList()) Add(Reader.ReadString());
-    Reader.ReadListEnd();
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = UpdateBracket(this);
+  Clear();
+  while (!Reader.EndOfList()) Add(Reader.ReadString());
+  Reader.ReadListEnd();
 }
 
 void TStrings::WriteData(TWriter& Writer) {
@@ -236,20 +231,11 @@ void TWriter::WriteRootComponent(TComponent* ARoot) {
 }
 
 void TWriter::WriteComponent(TComponent* Component) {
-  if (++FDepth > TReader::MaxDepth) {
-    --FDepth;
-    throw EWriteError("Component tree too deep to write");
-  }
-  Component->SetStateFlag(csWriting, true);
-  try {
-    Component->WriteState(*this);
-  } catch (...) {
-    Component->SetStateFlag(csWriting, false);
-    --FDepth;
-    throw;
-  }
-  Component->SetStateFlag(csWriting, false);
-  --FDepth;
+  TScopedValue<int> depth(FDepth, FDepth + 1);
+  if (FDepth > TReader::MaxDepth) throw EWriteError("Component tree too deep to write");
+  auto writing = PairedCall([Component] { Component->SetStateFlag(csWriting, true); },
+                            [Component] { Component->SetStateFlag(csWriting, false); });
+  Component->WriteState(*this);
 }
 
 void TWriter::WriteData(TComponent* Instance) {
@@ -373,21 +359,10 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& P) {
         WritePropName(P.Name);
         WriteCollection(coll);
       } else if (auto* sub = dynamic_cast<TPersistent*>(v)) {
-        if (++FDepth > TReader::MaxDepth) {
-          --FDepth;
-          throw EWriteError("Property path too deep to write");
-        }
-        String saved = FPropPath;
-        FPropPath += P.Name + ".";
-        try {
-          WriteProperties(sub);
-        } catch (...) {
-          FPropPath = saved;
-          --FDepth;
-          throw;
-        }
-        FPropPath = saved;
-        --FDepth;
+        TScopedValue<int> depth(FDepth, FDepth + 1);
+        if (FDepth > TReader::MaxDepth) throw EWriteError("Property path too deep to write");
+        TScopedValue<String> path(FPropPath, FPropPath + P.Name + ".");
+        WriteProperties(sub);
       }
       return;
     }
@@ -397,19 +372,12 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo& P) {
 void TWriter::WriteCollection(TCollection* Value) {
   WriteValue(vaCollection);
   if (Value) {
-    String saved = FPropPath;
-    FPropPath.clear();
-    try {
-      for (Integer i = 0; i < Value->Count(); ++i) {
-        WriteListBegin();
-        WriteProperties(Value->Items(i));
-        WriteListEnd();
-      }
-    } catch (...) {
-      FPropPath = saved;
-      throw;
+    TScopedValue<String> path(FPropPath, String());
+    for (Integer i = 0; i < Value->Count(); ++i) {
+      WriteListBegin();
+      WriteProperties(Value->Items(i));
+      WriteListEnd();
     }
-    FPropPath = saved;
   }
   WriteListEnd();
 }

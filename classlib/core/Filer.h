@@ -11,6 +11,7 @@
 
 #include "classlib/core/Classes.h"
 #include "classlib/core/Collections.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/Streams.h"
 #include "classlib/core/Variants.h"
 
@@ -189,10 +190,10 @@ class TReader : public TFiler {
     String Name;
     Int64 Pos;
   };
+  // One level deeper for the scope; refused past MaxDepth.
   struct DepthGuard {
     explicit DepthGuard(TReader& r);
-    ~DepthGuard() { --R.FDepth; }
-    TReader& R;
+    TScopedValue<int> Depth;
   };
 
   // The prefix flags, class and name that open every component in a stream.

@@ -1,6 +1,7 @@
 #include "classlib/core/FormText.h"
 
 #include "classlib/core/Filer.h"
+#include "classlib/core/ScopeGuards.h"
 #include "platform/kernel/CodePage.h"
 
 #include <bit>
@@ -287,15 +288,12 @@ class Converter {
     if (s.size() > 255) FailAt(line, col, "name longer than 255 characters");
   }
 
+  // One level deeper for the scope; refused past kMaxDepth.
   struct Depth {
-    explicit Depth(Converter& c) : C(c) {
-      if (++C.FDepth > kMaxDepth) {
-        --C.FDepth;
-        C.Fail("nesting too deep");
-      }
+    explicit Depth(Converter& c) : Level(c.FDepth, c.FDepth + 1) {
+      if (c.FDepth > kMaxDepth) c.Fail("nesting too deep");
     }
-    ~Depth() { --C.FDepth; }
-    Converter& C;
+    TScopedValue<int> Level;
   };
 
   void ConvertObject() {

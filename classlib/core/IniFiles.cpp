@@ -1,6 +1,7 @@
 #include "classlib/core/IniFiles.h"
 
 #include "classlib/core/Exceptions.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/Strings.h"
 #include "platform/kernel/CodePage.h"
 #include "platform/kernel/Files.h"
@@ -457,15 +458,9 @@ namespace {
 
 void Fill(TStrings* Strings, const std::vector<String>& items) {
   if (!Strings) return;
-  Strings->BeginUpdate();
-  try {
-    Strings->Clear();
-    for (const String& s : items) Strings->Add(s);
-  } catch (...) {
-    Strings->EndUpdate();
-    throw;
-  }
-  Strings->EndUpdate();
+  auto update = UpdateBracket(Strings);
+  Strings->Clear();
+  for (const String& s : items) Strings->Add(s);
 }
 
 }  // namespace

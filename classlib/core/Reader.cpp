@@ -1,5 +1,6 @@
 // TReader: the binary component stream read back into objects.
 #include "classlib/core/Filer.h"
+#include "classlib/core/ScopeGuards.h"
 #include "platform/kernel/CodePage.h"
 
 #include <algorithm>
@@ -24,11 +25,8 @@ uint64_t GetLE(const Byte* p, int n) {
 String InvalidValue() { return "Invalid property value"; }
 }  // namespace
 
-TReader::DepthGuard::DepthGuard(TReader& r) : R(r) {
-  if (++R.FDepth > MaxDepth) {
-    --R.FDepth;
-    R.Error("Nesting too deep");
-  }
+TReader::DepthGuard::DepthGuard(TReader& r) : Depth(r.FDepth, r.FDepth + 1) {
+  if (r.FDepth > MaxDepth) r.Error("Nesting too deep");
 }
 
 void TReader::BeforeDestruction() {
@@ -426,6 +424,8 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
   }
   SetRoot(Root);
   FOwner = Root;
+  // A failed read ends loading unfinished and frees a root it created; a finished one goes on
+  // to Loaded below and keeps the root.
   try {
     Root->SetStateFlag(csLoading, true);
     Root->SetStateFlag(csReading, true);
@@ -497,6 +497,7 @@ TComponent* TReader::ReadComponent(TComponent* Component) {
       created = true;
     }
   }
+  // Only a failed read frees the component it created; a finished one keeps it.
   try {
     result->SetStateFlag(csLoading, true);
     result->SetStateFlag(csReading, true);
@@ -542,21 +543,11 @@ void TReader::ReadData(TComponent* Instance) {
   DepthGuard guard(*this);
   while (!EndOfList()) ReadProperty(Instance);
   ReadListEnd();
-  TComponent* oldOwner = FOwner;
-  TComponent* oldParent = FParent;
-  FParent = Instance->GetChildParent();
-  FOwner = Instance->GetChildOwner();
-  if (!FOwner) FOwner = FRoot;
-  try {
-    while (!EndOfList()) ReadComponent(nullptr);
-    ReadListEnd();
-  } catch (...) {
-    FOwner = oldOwner;
-    FParent = oldParent;
-    throw;
-  }
-  FOwner = oldOwner;
-  FParent = oldParent;
+  TScopedValue<TComponent*> parent(FParent, Instance->GetChildParent());
+  TComponent* childOwner = Instance->GetChildOwner();
+  TScopedValue<TComponent*> owner(FOwner, childOwner ? childOwner : FRoot);
+  while (!EndOfList()) ReadComponent(nullptr);
+  ReadListEnd();
 }
 
 void TReader::ReadProperty(TPersistent* Instance) {
@@ -713,22 +704,16 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo& P) {
 void TReader::ReadCollection(TCollection* Collection) {
   DepthGuard guard(*this);
   CheckValue(vaCollection);
-  Collection->BeginUpdate();
-  try {
-    Collection->Clear();
-    while (!EndOfList()) {
-      if (IsIntType(NextValue())) ReadInt64();  // item order: items are read in stream order
-      TCollectionItem* item = Collection->Add();
-      ReadListBegin();
-      while (!EndOfList()) ReadProperty(item);
-      ReadListEnd();
-    }
+  auto update = UpdateBracket(Collection);
+  Collection->Clear();
+  while (!EndOfList()) {
+    if (IsIntType(NextValue())) ReadInt64();  // item order: items are read in stream order
+    TCollectionItem* item = Collection->Add();
+    ReadListBegin();
+    while (!EndOfList()) ReadProperty(item);
     ReadListEnd();
-  } catch (...) {
-    Collection->EndUpdate();
-    throw;
   }
-  Collection->EndUpdate();
+  ReadListEnd();
 }
 
 TComponent* TReader::FindReference(const String& Name) const {

@@ -1,5 +1,6 @@
 #include "classlib/core/Strings.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/Streams.h"
 #include "classlib/core/SysUtils.h"
 
@@ -44,31 +45,19 @@ Integer TStrings::AddObject(const String& S, TObject* AObject) {
 
 void TStrings::AddStrings(TStrings* Strings) {
   if (!Strings) return;
-  BeginUpdate();
-  try {
-    for (Integer i = 0; i < Strings->Count(); ++i) AddObject(Strings->Get(i), Strings->GetObject(i));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = UpdateBracket(this);
+  for (Integer i = 0; i < Strings->Count(); ++i) AddObject(Strings->Get(i), Strings->GetObject(i));
 }
 
 void TStrings::Assign(TPersistent* Source) {
   if (auto* src = dynamic_cast<TStrings*>(Source)) {
     if (src == this) return;
-    BeginUpdate();
-    try {
-      Clear();
-      FDelimiter = src->FDelimiter;
-      FQuoteChar = src->FQuoteChar;
-      FNameValueSeparator = src->FNameValueSeparator;
-      AddStrings(src);
-    } catch (...) {
-      EndUpdate();
-      throw;
-    }
-    EndUpdate();
+    auto update = UpdateBracket(this);
+    Clear();
+    FDelimiter = src->FDelimiter;
+    FQuoteChar = src->FQuoteChar;
+    FNameValueSeparator = src->FNameValueSeparator;
+    AddStrings(src);
     return;
   }
   inherited::Assign(Source);
@@ -198,22 +187,16 @@ String TStrings::GetText() const {
 }
 
 void TStrings::SetText(const String& Value) {
-  BeginUpdate();
-  try {
-    Clear();
-    size_t i = 0, n = Value.size();
-    while (i < n) {
-      size_t start = i;
-      while (i < n && Value[i] != '\r' && Value[i] != '\n') ++i;
-      Add(Value.substr(start, i - start));
-      if (i < n && Value[i] == '\r') ++i;
-      if (i < n && Value[i] == '\n') ++i;
-    }
-  } catch (...) {
-    EndUpdate();
-    throw;
+  auto update = UpdateBracket(this);
+  Clear();
+  size_t i = 0, n = Value.size();
+  while (i < n) {
+    size_t start = i;
+    while (i < n && Value[i] != '\r' && Value[i] != '\n') ++i;
+    Add(Value.substr(start, i - start));
+    if (i < n && Value[i] == '\r') ++i;
+    if (i < n && Value[i] == '\n') ++i;
   }
-  EndUpdate();
 }
 
 String TStrings::GetDelimitedText() const { return JoinDelimited(FDelimiter, FQuoteChar); }
@@ -244,62 +227,47 @@ String TStrings::JoinDelimited(Char Delimiter, Char Quote) const {
 
 void TStrings::SetDelimitedText(const String& Value) {
   auto blank = [](char ch) { return static_cast<unsigned char>(ch) <= ' '; };
-  BeginUpdate();
-  try {
-    Clear();
-    size_t i = 0, n = Value.size();
-    while (i < n && blank(Value[i])) ++i;
-    while (i < n) {
-      String s;
-      if (Value[i] == FQuoteChar) {
-        ++i;
-        while (i < n) {
-          if (Value[i] == FQuoteChar) {
-            if (i + 1 < n && Value[i + 1] == FQuoteChar) {
-              s += FQuoteChar;
-              i += 2;
-              continue;
-            }
-            ++i;
-            break;
+  auto update = UpdateBracket(this);
+  Clear();
+  size_t i = 0, n = Value.size();
+  while (i < n && blank(Value[i])) ++i;
+  while (i < n) {
+    String s;
+    if (Value[i] == FQuoteChar) {
+      ++i;
+      while (i < n) {
+        if (Value[i] == FQuoteChar) {
+          if (i + 1 < n && Value[i + 1] == FQuoteChar) {
+            s += FQuoteChar;
+            i += 2;
+            continue;
           }
-          s += Value[i++];
+          ++i;
+          break;
         }
-      } else {
-        size_t start = i;
-        while (i < n && !blank(Value[i]) && Value[i] != FDelimiter) ++i;
-        s = Value.substr(start, i - start);
+        s += Value[i++];
       }
-      Add(s);
-      while (i < n && blank(Value[i])) ++i;
-      if (i < n && Value[i] == FDelimiter) {
-        if (i + 1 == n) Add(String());
-        ++i;
-        while (i < n && blank(Value[i])) ++i;
-      }
+    } else {
+      size_t start = i;
+      while (i < n && !blank(Value[i]) && Value[i] != FDelimiter) ++i;
+      s = Value.substr(start, i - start);
     }
-  } catch (...) {
-    EndUpdate();
-    throw;
+    Add(s);
+    while (i < n && blank(Value[i])) ++i;
+    if (i < n && Value[i] == FDelimiter) {
+      if (i + 1 == n) Add(String());
+      ++i;
+      while (i < n && blank(Value[i])) ++i;
+    }
   }
-  EndUpdate();
 }
 
 String TStrings::GetCommaText() const { return JoinDelimited(',', '"'); }
 
 void TStrings::SetCommaText(const String& Value) {
-  Char d = FDelimiter, q = FQuoteChar;
-  FDelimiter = ',';
-  FQuoteChar = '"';
-  try {
-    SetDelimitedText(Value);
-  } catch (...) {
-    FDelimiter = d;
-    FQuoteChar = q;
-    throw;
-  }
-  FDelimiter = d;
-  FQuoteChar = q;
+  TScopedValue<Char> delimiter(FDelimiter, ',');
+  TScopedValue<Char> quote(FQuoteChar, '"');
+  SetDelimitedText(Value);
 }
 
 void TStrings::LoadFromStream(TStream& Stream) {

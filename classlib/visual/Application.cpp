@@ -1,6 +1,7 @@
 // TApplication (the message loop, key pre-processing, exception reports, idle work and the
 // application window's broadcasts) and TScreen (forms, cursors, screen metrics).
 #include "classlib/core/SysUtils.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/ActnList.h"
 #include "classlib/visual/HintWindow.h"
@@ -128,11 +129,7 @@ void TApplication::HandleException(TObject* Sender, std::exception_ptr E) {
   if (!E) return;
   auto report = [&](const Exception& e) {
     if (OnException && !FHandlingException) {
-      FHandlingException = true;
-      struct Reset {
-        bool& Flag;
-        ~Reset() { Flag = false; }
-      } reset{FHandlingException};
+      TScopedValue<bool> handling(FHandlingException, true);
       try {
         OnException(Sender, e);
       } catch (const HeadlessStall&) {
@@ -172,11 +169,7 @@ void TApplication::ShowException(const Exception& E) {
   // fails at every repaint) goes to standard error only, rather than piling up boxes.
   static bool showing = false;   // one application, on the user-interface thread
   if (showing) return;
-  showing = true;
-  struct Reset {
-    bool& Flag;
-    ~Reset() { Flag = false; }
-  } reset{showing};
+  TScopedValue<bool> shown(showing, true);
   MessageBox(msg, caption, MB_OK | MB_ICONHAND);
 }
 

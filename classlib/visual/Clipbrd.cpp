@@ -1,5 +1,6 @@
 #include "classlib/visual/Clipbrd.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/PictureGraphics.h"
 #include "platform/kernel/Units.h"
 
@@ -11,16 +12,9 @@ UINT CF_PICTURE = 0;
 namespace {
 
 // Holds the clipboard open for a scope, so every way out, a throw included, closes it again.
-class TOpenScope {
- public:
-  explicit TOpenScope(TClipboard& C) : FClipboard(C) { FClipboard.Open(); }
-  ~TOpenScope() { FClipboard.Close(); }
-  TOpenScope(const TOpenScope&) = delete;
-  TOpenScope& operator=(const TOpenScope&) = delete;
-
- private:
-  TClipboard& FClipboard;
-};
+auto OpenScope(TClipboard& C) {
+  return PairedCall([&C] { C.Open(); }, [&C] { C.Close(); });
+}
 
 }  // namespace
 
@@ -51,14 +45,14 @@ void TClipboard::Close() {
 }
 
 void TClipboard::Clear() {
-  TOpenScope scope(*this);
+  auto scope = OpenScope(*this);
   EmptyClipboard();
 }
 
 bool TClipboard::HasFormat(UINT Format) const { return IsClipboardFormatAvailable(Format) != FALSE; }
 
 String TClipboard::GetAsText() {
-  TOpenScope scope(*this);
+  auto scope = OpenScope(*this);
   HGLOBAL data = GetClipboardData(CF_TEXT);
   if (!data) return {};
   size_t size = GetClipboardDataSize(CF_TEXT);
@@ -68,7 +62,7 @@ String TClipboard::GetAsText() {
 }
 
 void TClipboard::SetAsText(const String& Value) {
-  TOpenScope scope(*this);
+  auto scope = OpenScope(*this);
   EmptyClipboard();
   SetClipboardData(CF_TEXT, Value.c_str(), Value.size() + 1);
 }
@@ -77,7 +71,7 @@ void TClipboard::Assign(TPersistent* Source) {
   TGraphic* g = nullptr;
   if (auto* p = dynamic_cast<TPicture*>(Source)) g = p->GetGraphic();
   else if (!(g = dynamic_cast<TGraphic*>(Source))) return inherited::Assign(Source);
-  TOpenScope scope(*this);
+  auto scope = OpenScope(*this);
   EmptyClipboard();
   if (!g || g->Empty()) return;
   if (auto* b = dynamic_cast<TBitmap*>(g)) {
@@ -130,7 +124,7 @@ void TClipboard::AssignTo(TPersistent* Dest) {
   auto* picture = dynamic_cast<TPicture*>(Dest);
   auto* bitmap = dynamic_cast<TBitmap*>(Dest);
   if (!picture && !bitmap) return inherited::AssignTo(Dest);
-  TOpenScope scope(*this);
+  auto scope = OpenScope(*this);
   if (picture && HasFormat(CF_PICTURE)) {
     const auto* p = static_cast<const Byte*>(static_cast<const void*>(GetClipboardData(CF_PICTURE)));
     Owned<TGraphic> g = GraphicOfPictureData(p, GetClipboardDataSize(CF_PICTURE));

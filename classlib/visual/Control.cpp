@@ -1,5 +1,6 @@
 // TControl: geometry, state notifications, text, mouse messages and dispatch.
 #include "classlib/core/Filer.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/Controls.h"
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/Menus.h"
@@ -255,13 +256,8 @@ void TControl::SetParentComponent(TComponent* Value) {
 void TControl::ReadState(TReader& Reader) {
   FControlState.Include(csReadingState);
   if (auto* w = dynamic_cast<TWinControl*>(Reader.Parent()); w && w != this) SetParent(w);
-  try {
-    inherited::ReadState(Reader);
-  } catch (...) {
-    FControlState.Exclude(csReadingState);
-    throw;
-  }
-  FControlState.Exclude(csReadingState);
+  TScopeExit reading([this] { FControlState.Exclude(csReadingState); });
+  inherited::ReadState(Reader);
 }
 
 void TControl::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {

@@ -3,6 +3,7 @@
 #include "classlib/visual/Forms.h"
 
 #include "classlib/core/Filer.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/ActnList.h"
 #include "classlib/visual/Menus.h"
 
@@ -226,11 +227,8 @@ void TCustomForm::CMShowingChanged(TMessage&) {
   if (!FHandle) return;
   if (FVisible) {
     if (FFormState.Contains(fsShowing)) return;
-    FFormState.Include(fsShowing);
-    struct Clear {
-      TFormState& S;
-      ~Clear() { S.Exclude(fsShowing); }
-    } clear{FFormState};
+    auto showing = PairedCall([this] { FFormState.Include(fsShowing); },
+                              [this] { FFormState.Exclude(fsShowing); });
     DoShow();
     PlaceOnScreen();
     ShowWindow(FHandle, SW_SHOW);
@@ -313,15 +311,10 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
     Screen->FActiveForm = this;
   }
   if (Control->FControlState.Contains(csFocusing)) return true;
-  Control->FControlState.Include(csFocusing);
   // The control's own OnEnter may free it: the mark goes only from a control still alive.
-  struct Clear {
-    TWeakLink C;
-    ~Clear() {
-      if (auto* c = static_cast<TWinControl*>(C.Ref())) c->FControlState.Exclude(csFocusing);
-    }
-  } clear;
-  clear.C.Attach(Control);
+  auto focusing = WatchedPairedCall(
+      Control, [Control] { Control->FControlState.Include(csFocusing); },
+      [Control] { Control->FControlState.Exclude(csFocusing); });
   try {
     if (Screen && Screen->FFocusedForm != this) {
       if (TCustomForm* old = Screen->FFocusedForm) {
@@ -377,26 +370,22 @@ TModalResult TCustomForm::ShowModal() {
   // A handler of the dialog (its OnCloseQuery, say) may free it: the loop then ends as
   // cancelled and only the other forms are put back.
   TWeakLink self(this);
-  struct Restore {
-    TWeakLink& SelfLink;
-    std::vector<TCustomForm*>& Disabled;
-    HWND Active;
-    ~Restore() {
-      for (TCustomForm* f : Disabled)
-        if (Screen && std::find(Screen->FForms.begin(), Screen->FForms.end(), f) != Screen->FForms.end() &&
-            f->FHandle)
-          EnableWindow(f->FHandle, TRUE);
-      if (auto* form = static_cast<TCustomForm*>(SelfLink.Ref())) {
-        try {
-          form->Hide();
-        } catch (...) {
-          if (Application) Application->HandleException(form);
-        }
-        if (SelfLink.Alive()) form->FFormState.Exclude(fsModal);
+  TScopeExit restore([&self, &disabled, activeWindow] {
+    for (TCustomForm* f : disabled)
+      if (Screen &&
+          std::find(Screen->FForms.begin(), Screen->FForms.end(), f) != Screen->FForms.end() &&
+          f->FHandle)
+        EnableWindow(f->FHandle, TRUE);
+    if (auto* form = static_cast<TCustomForm*>(self.Ref())) {
+      try {
+        form->Hide();
+      } catch (...) {
+        if (Application) Application->HandleException(form);
       }
-      if (Active && IsWindow(Active)) SetActiveWindow(Active);
+      if (self.Alive()) form->FFormState.Exclude(fsModal);
     }
-  } restore{self, disabled, activeWindow};
+    if (activeWindow && IsWindow(activeWindow)) SetActiveWindow(activeWindow);
+  });
   Show();
   if (!self.Alive()) return mrCancel;
   SetWindowFocus();

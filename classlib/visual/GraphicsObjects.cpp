@@ -1,5 +1,6 @@
 // Fonts, pens and brushes: properties, their GDI handles and change notification.
 #include "classlib/visual/Graphics.h"
+#include "classlib/core/ScopeGuards.h"
 #include "platform/gdi/Font.h"
 #include "platform/kernel/Arith.h"
 
@@ -22,13 +23,10 @@ TGraphicsObject::~TGraphicsObject() {
 void TGraphicsObject::Changed() {
   HGDIOBJ old = FHandle;
   FHandle = nullptr;
-  try {
-    if (OnChange) OnChange(this);
-  } catch (...) {
+  TScopeExit drop([old] {
     if (old) DeleteObject(old);
-    throw;
-  }
-  if (old) DeleteObject(old);
+  });
+  if (OnChange) OnChange(this);
 }
 
 // ---- TFont ------------------------------------------------------------------------------------------

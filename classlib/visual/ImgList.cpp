@@ -2,6 +2,7 @@
 #include "classlib/visual/ImgList.h"
 
 #include "classlib/core/Filer.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "platform/gdi/Codecs.h"
 #include "platform/gdi/ImageList.h"
@@ -455,40 +456,34 @@ void TCustomImageList::Assign(TPersistent* Source) {
     return;
   }
   if (other == this) return;
-  BeginUpdate();
-  try {
-    FWidth = other->FWidth;
-    FHeight = other->FHeight;
-    FMasked = other->FMasked;
-    FAllocBy = other->FAllocBy;
-    FBkColor = other->FBkColor;
-    FBlendColor = other->FBlendColor;
-    FDrawingStyle = other->FDrawingStyle;
-    FImageType = other->FImageType;
-    FreeHandle();
-    if (other->FLazy) {
-      // The picture as read is shared; each list decodes its own images.
-      auto lazy = std::make_shared<TLazyImages>();
-      lazy->Data = other->FLazy->Data;
-      lazy->PngAt = other->FLazy->PngAt;
-      lazy->PictureWidth = other->FLazy->PictureWidth;
-      lazy->Cols = other->FLazy->Cols;
-      lazy->Count = other->FLazy->Count;
-      lazy->UseAlpha = other->FLazy->UseAlpha;
-      lazy->Images.assign(size_t(lazy->Count), nullptr);
-      FLazy = std::move(lazy);
-    } else if (other->Count() > 0) {
-      Owned<TMemoryStream> data(New<TMemoryStream>());
-      other->WriteData(*data);
-      data->SetPosition(0);
-      ReadData(*data);
-    }
-    Change();
-  } catch (...) {
-    EndUpdate();
-    throw;
+  auto update = UpdateBracket(this);
+  FWidth = other->FWidth;
+  FHeight = other->FHeight;
+  FMasked = other->FMasked;
+  FAllocBy = other->FAllocBy;
+  FBkColor = other->FBkColor;
+  FBlendColor = other->FBlendColor;
+  FDrawingStyle = other->FDrawingStyle;
+  FImageType = other->FImageType;
+  FreeHandle();
+  if (other->FLazy) {
+    // The picture as read is shared; each list decodes its own images.
+    auto lazy = std::make_shared<TLazyImages>();
+    lazy->Data = other->FLazy->Data;
+    lazy->PngAt = other->FLazy->PngAt;
+    lazy->PictureWidth = other->FLazy->PictureWidth;
+    lazy->Cols = other->FLazy->Cols;
+    lazy->Count = other->FLazy->Count;
+    lazy->UseAlpha = other->FLazy->UseAlpha;
+    lazy->Images.assign(size_t(lazy->Count), nullptr);
+    FLazy = std::move(lazy);
+  } else if (other->Count() > 0) {
+    Owned<TMemoryStream> data(New<TMemoryStream>());
+    other->WriteData(*data);
+    data->SetPosition(0);
+    ReadData(*data);
   }
-  EndUpdate();
+  Change();
 }
 
 // ---- The binary property ------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #include "classlib/visual/Menus.h"
 
 #include "classlib/core/Filer.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/ImgList.h"
@@ -543,15 +544,13 @@ bool TMenu::MeasureItem(MEASUREITEMSTRUCT& Measure) {
   canvas->SetHandle(dc);
   Integer w = canvas->TextWidth(StripHotkey(item->GetCaption())) + 24;
   Integer h = std::max<Integer>(canvas->TextHeight("Wg") + 4, 16);
-  try {
+  {
+    TScopeExit release([&canvas, dc] {
+      canvas->SetHandle(nullptr);
+      ReleaseDC(nullptr, dc);
+    });
     if (item->OnMeasureItem) item->OnMeasureItem(item, canvas.get(), w, h);
-  } catch (...) {
-    canvas->SetHandle(nullptr);
-    ReleaseDC(nullptr, dc);
-    throw;
   }
-  canvas->SetHandle(nullptr);
-  ReleaseDC(nullptr, dc);
   Measure.itemWidth = UINT(std::max<Integer>(w, 0));
   Measure.itemHeight = UINT(std::max<Integer>(h, 0));
   return true;
@@ -563,24 +562,21 @@ bool TMenu::DrawItem(const DRAWITEMSTRUCT& Draw) {
   if (!item) return false;
   Owned<TCanvas> canvas(New<TCanvas>());
   canvas->SetHandle(Draw.hDC);
+  TScopeExit release([&canvas] { canvas->SetHandle(nullptr); });
   bool selected = (Draw.itemState & ODS_SELECTED) != 0;
-  try {
-    if (item->AsksForImage()) {
-      // Only the image: the platform draws the rest of the item.
-      item->DrawImage(canvas.get(), Draw.rcItem, !(Draw.itemState & (ODS_GRAYED | ODS_DISABLED)));
-    } else if (item->OnDrawItem) {
-      item->OnDrawItem(item, canvas.get(), Draw.rcItem, selected);
-    } else {
-      canvas->Brush()->SetColor(selected ? clHighlight : clMenu);
-      canvas->FillRect(Draw.rcItem);
-      canvas->Font()->SetColor(!item->GetEnabled() ? clGrayText : selected ? clHighlightText : clMenuText);
-      canvas->TextOut(Draw.rcItem.Left + 20, Draw.rcItem.Top + 2, StripHotkey(item->GetCaption()));
-    }
-  } catch (...) {
-    canvas->SetHandle(nullptr);
-    throw;
+  if (item->AsksForImage()) {
+    // Only the image: the platform draws the rest of the item.
+    item->DrawImage(canvas.get(), Draw.rcItem, !(Draw.itemState & (ODS_GRAYED | ODS_DISABLED)));
+  } else if (item->OnDrawItem) {
+    item->OnDrawItem(item, canvas.get(), Draw.rcItem, selected);
+  } else {
+    canvas->Brush()->SetColor(selected ? clHighlight : clMenu);
+    canvas->FillRect(Draw.rcItem);
+    canvas->Font()->SetColor(!item->GetEnabled() ? clGrayText
+                             : selected          ? clHighlightText
+                                                 : clMenuText);
+    canvas->TextOut(Draw.rcItem.Left + 20, Draw.rcItem.Top + 2, StripHotkey(item->GetCaption()));
   }
-  canvas->SetHandle(nullptr);
   return true;
 }
 

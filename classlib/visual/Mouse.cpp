@@ -1,6 +1,7 @@
 // The Mouse global, the capture control (graphic controls capture through their parent's
 // window) and drag and drop, which holds the capture on a utility window of its own.
 #include "classlib/visual/Controls.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/DockDrag.h"
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/ImgList.h"
@@ -229,15 +230,10 @@ struct DragState {
     if (GetCapture() == was.CaptureWnd) ReleaseCapture();
     // A cancel may come from a key: it ends where the mouse last dragged.
     TPoint pos = drop || !was.Object ? MessagePos() : was.Object->FDragPos;
-    struct Cleanup {
-      TDragObject* Obj;
-      bool Own;
-      HWND Wnd;
-      ~Cleanup() {
-        if (Own && Obj) Obj->Free();
-        DeallocateHWnd(Wnd);
-      }
-    } cleanup{was.Object, was.OwnObject, was.CaptureWnd};
+    TScopeExit cleanup([obj = was.Object, own = was.OwnObject, wnd = was.CaptureWnd] {
+      if (own && obj) obj->Free();
+      DeallocateHWnd(wnd);
+    });
     if (was.Dock) DockDrag::HideFrame();
     if (!was.Active || !was.Object) return;
     if (was.Dock) {

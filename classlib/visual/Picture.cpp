@@ -89,6 +89,7 @@ void TPicture::SetGraphic(TGraphic* Value) {
     const TGraphicClass* cls = ClassByName(Value->ClassName());
     copy = cls ? cls->Create() : (dynamic_cast<TBitmap*>(Value) ? New<TBitmap>() : nullptr);
     if (!copy) throw EInvalidGraphic("Unknown picture class " + Value->ClassName());
+    // A copy that failed to take the value is freed; a finished one becomes the graphic.
     try {
       copy->Assign(Value);
     } catch (...) {

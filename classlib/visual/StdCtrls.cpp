@@ -1,6 +1,7 @@
 #include "classlib/visual/StdCtrls.h"
 
 #include "classlib/core/Filer.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/Forms.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/kernel/Units.h"
@@ -129,16 +130,8 @@ void TRadioButton::TurnSiblingsOff() {
 void TRadioButton::WndProc(TMessage& Message) {
   // A press focuses the button first; that focus is the mouse's, not the keyboard's.
   if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && !InState(TComponentStateItem::csDesigning)) {
-    const bool saved = FMouseFocusing;
-    FMouseFocusing = true;
-    TWeakLink self(this);  // the press's handlers may free the button
-    try {
-      inherited::WndProc(Message);
-    } catch (...) {
-      if (self.Alive()) FMouseFocusing = saved;
-      throw;
-    }
-    if (self.Alive()) FMouseFocusing = saved;
+    TWatchedValue<bool> focusing(this, FMouseFocusing, true);  // its handlers may free the button
+    inherited::WndProc(Message);
     return;
   }
   inherited::WndProc(Message);

@@ -28,6 +28,7 @@ UnitCounter gVisual;
 
 void ClasslibVisualInitialize() {
   if (!gVisual.Enter()) return;
+  // Only a failed start gives the count back; a started layer stays entered until Finalize.
   try {
     InitializeUnits(kVisualUnits);
   } catch (...) {

@@ -1,6 +1,7 @@
 // TWinControl: window handles made on demand, children and alignment, tab order, focus,
 // the key path with reflection and dialog keys, painting, and the catch of MainWndProc.
 #include "classlib/visual/Controls.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/DockDrag.h"
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/Menus.h"
@@ -29,22 +30,6 @@ TWinControl* gCreationControl = nullptr;
 bool PtIn(const TRect& r, const TPoint& p) {
   return p.X >= r.Left && p.X < r.Right && p.Y >= r.Top && p.Y < r.Bottom;
 }
-
-// Ends a paint started by BeginPaint even when a handler raises.
-struct PaintScope {
-  HWND Wnd;
-  PAINTSTRUCT Ps;
-  HDC DC;
-  explicit PaintScope(HWND w) : Wnd(w), DC(BeginPaint(w, &Ps)) {}
-  ~PaintScope() { EndPaint(Wnd, &Ps); }
-};
-
-struct SavedDC {
-  HDC DC;
-  int Level;
-  explicit SavedDC(HDC dc) : DC(dc), Level(SaveDC(dc)) {}
-  ~SavedDC() { RestoreDC(DC, Level); }
-};
 
 }  // namespace
 
@@ -161,9 +146,7 @@ void TWinControl::CreateWnd() {
 
 void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
   gCreationControl = this;
-  struct Reset {
-    ~Reset() { gCreationControl = nullptr; }
-  } reset;
+  TScopeExit reset([] { gCreationControl = nullptr; });
   CreateWindowExA(Params.ExStyle, Params.WinClassName.c_str(), Params.Caption.c_str(), Params.Style, Params.X,
                   Params.Y, Params.Width, Params.Height, Params.WndParent, nullptr, nullptr, Params.Param);
 }
@@ -256,16 +239,15 @@ void TWinControl::SetParentWindow(HWND Value) {
 }
 
 void TWinControl::MainWndProc(TMessage& Message) {
+  TScopeExit freeContexts([] { FreeDeviceContexts(); });
   try {
     FWindowProc(Message);
   } catch (const HeadlessStall&) {
-    FreeDeviceContexts();
     throw;  // a test's loop has nothing scripted: not the program's exception
   } catch (...) {
     if (Application)
       Application->HandleException(this, std::current_exception());
   }
-  FreeDeviceContexts();
 }
 
 // ---- Children -----------------------------------------------------------------------------
@@ -368,15 +350,9 @@ void TWinControl::Broadcast(TMessage& Message) {
 
 void TWinControl::ChangeScale(Integer M, Integer D) {
   if (M == D || M <= 0 || D <= 0) return;
-  DisableAlign();
-  try {
-    for (Integer i = 0; i < ControlCount(); ++i) Controls(i)->ChangeScale(M, D);
-    TControl::ChangeScale(M, D);
-  } catch (...) {
-    EnableAlign();
-    throw;
-  }
-  EnableAlign();
+  auto align = PairedCall([this] { DisableAlign(); }, [this] { EnableAlign(); });
+  for (Integer i = 0; i < ControlCount(); ++i) Controls(i)->ChangeScale(M, D);
+  TControl::ChangeScale(M, D);
 }
 
 void TWinControl::ScaleBy(Integer M, Integer D) {
@@ -400,20 +376,13 @@ void TWinControl::AlignControls(TControl*, TRect& Rect) {
   }
   if (InState(csLoading) || InState(csDestroying)) return;
   AdjustClientRect(Rect);
-  ++FAlignLevel;
   // A child's resize handler may free this control, and the children with it.
-  TWeakLink self(this);
-  try {
-    ApplyAnchors(GetClientRect());
-    for (TAlign a : {alTop, alBottom, alLeft, alRight, alClient, alCustom})
-      if (self.Alive()) DoAlign(a, Rect);
-  } catch (...) {
-    if (self.Alive()) --FAlignLevel;
-    throw;
-  }
-  if (!self.Alive()) return;
-  --FAlignLevel;
-  FControlState.Exclude(csAlignmentNeeded);
+  auto level = WatchedPairedCall(
+      this, [this] { ++FAlignLevel; }, [this] { --FAlignLevel; });
+  ApplyAnchors(GetClientRect());
+  for (TAlign a : {alTop, alBottom, alLeft, alRight, alClient, alCustom})
+    if (level.Alive()) DoAlign(a, Rect);
+  if (level.Alive()) FControlState.Exclude(csAlignmentNeeded);
 }
 
 void TWinControl::ApplyAnchors(const TRect& Client) {
@@ -437,14 +406,9 @@ void TWinControl::ApplyAnchors(const TRect& Client) {
         top = Client.Bottom - r.Bottom - height;
     }
     c->FAnchoring = true;
-    TWeakLink alive(c);  // its resize handler may free it
-    try {
-      c->SetBounds(left, top, width, height);
-    } catch (...) {
-      if (alive.Alive()) c->FAnchoring = false;
-      throw;
-    }
-    if (alive.Alive()) c->FAnchoring = false;
+    // Its resize handler may free it.
+    TWatchedScopeExit anchored(c, [c] { c->FAnchoring = false; });
+    c->SetBounds(left, top, width, height);
   }
 }
 
@@ -840,7 +804,7 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
     if (!(c->FVisible || c->InState(csDesigning))) continue;
     TRect r = c->GetBoundsRect();
     if (!RectVisible(DC, &r)) continue;
-    SavedDC saved(DC);
+    TScopeExit restore([DC, level = SaveDC(DC)] { RestoreDC(DC, level); });
     IntersectClipRect(DC, r.Left, r.Top, r.Right, r.Bottom);
     OffsetViewportOrgEx(DC, r.Left, r.Top, nullptr);
     c->Perform(WM_PAINT, WPARAM(DC), 0);
@@ -857,9 +821,13 @@ void TWinControl::PaintHandler(TMessage& Message) {
     if (self.Alive()) PaintControls(dc, nullptr);
     return;
   }
-  PaintScope paint(FHandle);
-  PaintWindow(paint.DC);
-  if (self.Alive()) PaintControls(paint.DC, nullptr);
+  // The paint ends even when a handler raises or frees the control.
+  PAINTSTRUCT ps;
+  const HWND wnd = FHandle;
+  const HDC paintDC = BeginPaint(wnd, &ps);
+  TScopeExit endPaint([wnd, &ps] { EndPaint(wnd, &ps); });
+  PaintWindow(paintDC);
+  if (self.Alive()) PaintControls(paintDC, nullptr);
 }
 
 void TWinControl::WMPaint(TMessage& Message) {
@@ -887,7 +855,7 @@ void TWinControl::WMEraseBkgnd(TMessage& Message) {
 }
 
 void TWinControl::PaintTo(HDC DC, Integer X, Integer Y) {
-  SavedDC saved(DC);
+  TScopeExit restore([DC, level = SaveDC(DC)] { RestoreDC(DC, level); });
   OffsetViewportOrgEx(DC, X, Y, nullptr);
   TRect r = GetClientRect();
   IntersectClipRect(DC, 0, 0, r.Right, r.Bottom);

@@ -11,6 +11,7 @@
 
 void InitializeUnits(const UnitEntry* units, size_t count) {
   size_t started = 0;
+  // Only a failed start finalizes the units already started; on success they stay initialized.
   try {
     for (; started < count; ++started) units[started].initialize();
   } catch (...) {
@@ -67,6 +68,7 @@ const UnitEntry kKernelUnits[] = {
 
 void PlatformKernelInitialize() {
   if (!g_kernel.Enter()) return;
+  // Only a failed start gives the count back; a started layer stays entered until Finalize.
   try {
     InitializeUnits(kKernelUnits);
   } catch (...) {

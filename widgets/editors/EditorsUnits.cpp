@@ -37,6 +37,7 @@ UnitCounter gEditors;
 
 void WidgetsEditorsInitialize() {
   if (!gEditors.Enter()) return;
+  // Only a failed start gives the count back; a started layer stays entered until Finalize.
   try {
     InitializeUnits(kEditorsUnits);
   } catch (...) {

@@ -1,5 +1,6 @@
 #include "widgets/editors/cxButtonGroup.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "platform/gdi/Gdi.h"
 #include "widgets/editors/cxRadioGroup.h"
 
@@ -133,17 +134,11 @@ void TcxCustomButtonGroupProperties::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    SetColumns(s->FColumns);
-    FItems->Assign(s->FItems);
-    SetWordWrap(s->FWordWrap);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = UpdateBracket(this);
+  inherited::Assign(Source);
+  SetColumns(s->FColumns);
+  FItems->Assign(s->FItems);
+  SetWordWrap(s->FWordWrap);
 }
 
 TcxCustomEditProperties* TcxCustomButtonGroupProperties::CreateSameClass() const {
@@ -320,16 +315,8 @@ bool TcxCustomButtonGroup::ProcessViewInfoChanges(const TPoint& P, TcxMouseButto
 void TcxCustomButtonGroup::WndProc(TMessage& Message) {
   // A button's context menu its handler already offered the group goes on past it unasked.
   if (Message.Msg == WM_CONTEXTMENU && IsPassedOnFromButton(Message.WParam)) {
-    const bool saved = FContextPopupAsked;
-    FContextPopupAsked = true;
-    TWeakLink self(this);
-    try {
-      inherited::WndProc(Message);
-    } catch (...) {
-      if (self.Alive()) FContextPopupAsked = saved;
-      throw;
-    }
-    if (self.Alive()) FContextPopupAsked = saved;
+    TWatchedValue<bool> asked(this, FContextPopupAsked, true);
+    inherited::WndProc(Message);
     return;
   }
   // A focus or enabled change brings the buttons up to date: a disabled group shows every
@@ -392,16 +379,8 @@ void TcxCustomButtonGroup::InitializeButton(TWinControl* AButton) {
 void TcxCustomButtonGroup::ButtonMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X,
                                            Integer Y) {
   auto* c = static_cast<TControl*>(Sender);
-  const bool saved = FButtonMouseDown;
-  FButtonMouseDown = true;
-  TWeakLink self(this);  // the group's OnMouseDown may free it
-  try {
-    MouseDown(Button, Shift, X + c->GetLeft(), Y + c->GetTop());
-  } catch (...) {
-    if (self.Alive()) FButtonMouseDown = saved;
-    throw;
-  }
-  if (self.Alive()) FButtonMouseDown = saved;
+  TWatchedValue<bool> pressed(this, FButtonMouseDown, true);  // its OnMouseDown may free the group
+  MouseDown(Button, Shift, X + c->GetLeft(), Y + c->GetTop());
 }
 
 void TcxCustomButtonGroup::ButtonMouseMove(TObject* Sender, TShiftState Shift, Integer X, Integer Y) {

@@ -1,6 +1,7 @@
 #include "widgets/editors/cxCheckBox.h"
 
 #include "classlib/core/Filer.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/Messages.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/User.h"
@@ -52,23 +53,17 @@ bool ShowsMark(CS AState, NS ANullStyle) {
          (AState == CS::cbsGrayed && ANullStyle == NS::nssGrayedChecked);
 }
 
-// Restores the clip region it found.
-class TClipSaver {
- public:
-  explicit TClipSaver(TcxCanvas& ACanvas) : FCanvas(ACanvas), FRegion(ACanvas.GetClipRegion()) {}
-  ~TClipSaver() { FCanvas.SetClipRegion(FRegion, TcxRegionOperation::roSet); }
-  TClipSaver(const TClipSaver&) = delete;
-  TClipSaver& operator=(const TClipSaver&) = delete;
-
- private:
-  TcxCanvas& FCanvas;
-  TcxRegion* FRegion;
-};
+// Puts back the clip region it found when the scope ends.
+auto SavedClip(TcxCanvas& ACanvas) {
+  return TScopeExit([&ACanvas, region = ACanvas.GetClipRegion()] {
+    ACanvas.SetClipRegion(region, TcxRegionOperation::roSet);
+  });
+}
 
 void DrawCheckMarkMask(TcxCanvas& ACanvas, const TRect& AInterior, TColor AColor) {
   TBitmap* mask = cxGetCheckMarkMask();
   if (!mask) return;
-  TClipSaver clip(ACanvas);
+  auto clip = SavedClip(ACanvas);
   ACanvas.IntersectClipRect(AInterior);
   HDC dc = ACanvas.GetHandle();
   HBRUSH brush = CreateSolidBrush(ColorToRGB(AColor));
@@ -166,7 +161,7 @@ void DrawCheckMark(TcxCanvas& ACanvas, const TcxEditCheckDrawParams& P) {
     }
     return;
   }
-  TClipSaver clip(ACanvas);
+  auto clip = SavedClip(ACanvas);
   ACanvas.IntersectClipRect(interior);
   TRect r = P.CheckRect;
   DrawFrameControl(ACanvas.GetHandle(), &r, DFC_BUTTON,
@@ -580,7 +575,7 @@ void cxPaintCheckBoxViewInfo(TcxCanvas& ACanvas, TcxCustomCheckBoxViewInfo& AVie
   const bool designing = vi.Edit && vi.Edit->InState(TComponentStateItem::csDesigning);
   HTHEME theme = ButtonTheme(vi.NativeStyle);
   {
-    TClipSaver clip(ACanvas);
+    auto clip = SavedClip(ACanvas);
     bool exclude = !vi.Transparent;
     if (exclude && transparent)
       exclude = !vi.IsGlyphValid && !(theme && cxIsThemeBackgroundPartiallyTransparent(
@@ -659,34 +654,28 @@ void TcxCustomCheckBoxProperties::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    SetAllowGrayed(s->FAllowGrayed);
-    SetCaption(s->FCaption);
-    SetDisplayChecked(s->FDisplayChecked);
-    SetDisplayGrayed(s->FDisplayGrayed);
-    SetDisplayUnchecked(s->FDisplayUnchecked);
-    SetFullFocusRect(s->FFullFocusRect);
-    SetGlyph(s->FGlyph);
-    SetGlyphCount(s->FGlyphCount);
-    SetMultiLine(s->FMultiLine);
-    SetNullStyle(s->FNullStyle);
-    SetUseAlignmentWhenInplace(s->FUseAlignmentWhenInplace);
-    // The three values are taken together: one at a time, a swap of two would be refused.
-    if (!ExactlyEqual(FValueChecked, s->FValueChecked) ||
-        !ExactlyEqual(FValueGrayed, s->FValueGrayed) ||
-        !ExactlyEqual(FValueUnchecked, s->FValueUnchecked)) {
-      FValueChecked = s->FValueChecked;
-      FValueGrayed = s->FValueGrayed;
-      FValueUnchecked = s->FValueUnchecked;
-      Changed();
-    }
-  } catch (...) {
-    EndUpdate();
-    throw;
+  auto update = UpdateBracket(this);
+  inherited::Assign(Source);
+  SetAllowGrayed(s->FAllowGrayed);
+  SetCaption(s->FCaption);
+  SetDisplayChecked(s->FDisplayChecked);
+  SetDisplayGrayed(s->FDisplayGrayed);
+  SetDisplayUnchecked(s->FDisplayUnchecked);
+  SetFullFocusRect(s->FFullFocusRect);
+  SetGlyph(s->FGlyph);
+  SetGlyphCount(s->FGlyphCount);
+  SetMultiLine(s->FMultiLine);
+  SetNullStyle(s->FNullStyle);
+  SetUseAlignmentWhenInplace(s->FUseAlignmentWhenInplace);
+  // The three values are taken together: one at a time, a swap of two would be refused.
+  if (!ExactlyEqual(FValueChecked, s->FValueChecked) ||
+      !ExactlyEqual(FValueGrayed, s->FValueGrayed) ||
+      !ExactlyEqual(FValueUnchecked, s->FValueUnchecked)) {
+    FValueChecked = s->FValueChecked;
+    FValueGrayed = s->FValueGrayed;
+    FValueUnchecked = s->FValueUnchecked;
+    Changed();
   }
-  EndUpdate();
 }
 
 void TcxCustomCheckBoxProperties::DefineProperties(TFiler& Filer) {
@@ -931,21 +920,11 @@ bool TcxCustomCheckBox::IsStateStored() {
 }
 
 void TcxCustomCheckBox::SetCheckedQuietly(bool Value) {
-  TWeakLink guard(this);
-  LockClick(true);
-  LockChangeEvents(true);
-  try {
-    SetChecked(Value);
-  } catch (...) {
-    if (guard.Alive()) {
-      LockChangeEvents(false, false);
-      LockClick(false);
-    }
-    throw;
-  }
-  if (!guard.Alive()) return;
-  LockChangeEvents(false, false);
-  LockClick(false);
+  auto click = WatchedPairedCall(
+      this, [this] { LockClick(true); }, [this] { LockClick(false); });
+  auto changes = WatchedPairedCall(
+      this, [this] { LockChangeEvents(true); }, [this] { LockChangeEvents(false, false); });
+  SetChecked(Value);
 }
 
 void TcxCustomCheckBox::ActionChange(TObject* Sender, bool CheckDefaults) {
@@ -973,21 +952,15 @@ void TcxCheckBoxActionLink::SetChecked(bool Value) {
 void TcxCustomCheckBox::Toggle() {
   static constexpr CS kNext[] = {CS::cbsChecked, CS::cbsUnchecked, CS::cbsChecked};
   TcxEditLifeGuard guard(this);
-  LockChangeEvents(true);
-  try {
-    const CS s = GetState();
-    const CS next =
-        s == CS::cbsUnchecked && ActiveProperties()->GetAllowGrayed() ? CS::cbsGrayed
-                                                                      : kNext[Integer(s)];
-    AsUserInput([&] { SetState(next); });
-    if (guard.Alive() && ActiveProperties()->GetImmediatePost() && CanPostEditValue() &&
-        ValidateDisplayText(true))
-      PostEditValue(false);
-  } catch (...) {
-    if (guard.Alive()) LockChangeEvents(false);
-    throw;
-  }
-  if (guard.Alive()) LockChangeEvents(false);
+  auto locked = WatchedPairedCall(
+      this, [this] { LockChangeEvents(true); }, [this] { LockChangeEvents(false); });
+  const CS s = GetState();
+  const CS next = s == CS::cbsUnchecked && ActiveProperties()->GetAllowGrayed() ? CS::cbsGrayed
+                                                                                : kNext[Integer(s)];
+  AsUserInput([&] { SetState(next); });
+  if (guard.Alive() && ActiveProperties()->GetImmediatePost() && CanPostEditValue() &&
+      ValidateDisplayText(true))
+    PostEditValue(false);
 }
 
 void TcxCustomCheckBox::InvalidateCheck() {
@@ -1077,25 +1050,19 @@ void TcxCustomCheckBox::Loaded() {
   LockClick(true);
   LockChangeEvents(true);
   FLoading = true;
-  try {
-    inherited::Loaded();
-    // A State left out of the description because it equals the action's Checked is that.
-    auto* action = dynamic_cast<TCustomAction*>(GetAction());
-    if (FStateStoredOnLoad)
-      SetState(FStoredState);
-    else if (!IsDataStorage())
-      SetState(action && action->GetChecked() ? CS::cbsChecked : CS::cbsUnchecked);
-  } catch (...) {
+  TScopeExit loaded([this] {
     FLoading = false;
     FStateStoredOnLoad = false;
     LockChangeEvents(false, false);
     LockClick(false);
-    throw;
-  }
-  FLoading = false;
-  FStateStoredOnLoad = false;
-  LockChangeEvents(false, false);
-  LockClick(false);
+  });
+  inherited::Loaded();
+  // A State left out of the description because it equals the action's Checked is that.
+  auto* action = dynamic_cast<TCustomAction*>(GetAction());
+  if (FStateStoredOnLoad)
+    SetState(FStoredState);
+  else if (!IsDataStorage())
+    SetState(action && action->GetChecked() ? CS::cbsChecked : CS::cbsUnchecked);
 }
 
 namespace {

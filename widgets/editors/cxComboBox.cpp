@@ -1,5 +1,6 @@
 #include "widgets/editors/cxComboBox.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/Forms.h"
 #include "platform/kernel/Units.h"
 #include "platform/user/User.h"
@@ -33,20 +34,14 @@ void TcxCustomComboBoxProperties::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    SetDropDownListStyle(s->FDropDownListStyle);
-    SetDropDownRows(s->FDropDownRows);
-    SetItemHeight(s->FItemHeight);
-    SetRevertable(s->FRevertable);
-    OnDrawItem = s->OnDrawItem;
-    OnMeasureItem = s->OnMeasureItem;
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = UpdateBracket(this);
+  inherited::Assign(Source);
+  SetDropDownListStyle(s->FDropDownListStyle);
+  SetDropDownRows(s->FDropDownRows);
+  SetItemHeight(s->FItemHeight);
+  SetRevertable(s->FRevertable);
+  OnDrawItem = s->OnDrawItem;
+  OnMeasureItem = s->OnMeasureItem;
 }
 
 void TcxCustomComboBoxProperties::SetDropDownListStyle(TcxEditDropDownListStyle Value) {
@@ -474,18 +469,14 @@ void TcxCustomComboBox::DblClick() {
   TcxEditLifeGuard guard(this);
   inherited::DblClick();
   if (!guard.Alive() || !ActiveProperties()->GetRevertable() || HasShownPopup() || !LookupData()) return;
-  LockChangeEvents(true);
-  try {
-    const String before = LookupData()->GetCurrentText();
-    LookupData()->Go(cxLookupGoNext, true);
-    if (guard.Alive() && LookupData()->GetCurrentText() != before && ActiveProperties()->GetImmediatePost() &&
-        CanPostEditValue() && ValidateDisplayText(true) && guard.Alive())
-      PostEditValue(false);
-  } catch (...) {
-    if (guard.Alive()) LockChangeEvents(false);
-    throw;
-  }
-  if (guard.Alive()) LockChangeEvents(false);
+  auto locked = WatchedPairedCall(
+      this, [this] { LockChangeEvents(true); }, [this] { LockChangeEvents(false); });
+  const String before = LookupData()->GetCurrentText();
+  LookupData()->Go(cxLookupGoNext, true);
+  if (guard.Alive() && LookupData()->GetCurrentText() != before &&
+      ActiveProperties()->GetImmediatePost() && CanPostEditValue() && ValidateDisplayText(true) &&
+      guard.Alive())
+    PostEditValue(false);
 }
 
 void TcxCustomComboBox::MouseMove(TShiftState Shift, Integer X, Integer Y) {

@@ -2,6 +2,7 @@
 // that open and close it, the close-up reason and whether the chosen value is taken.
 #include "widgets/editors/cxDropDownEdit.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/Forms.h"
 #include "platform/kernel/Units.h"
 #include "platform/user/User.h"
@@ -47,31 +48,25 @@ void TcxCustomDropDownEditProperties::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    SetButtonGlyph(s->FButtonGlyph);
-    SetImmediateDropDown(s->FImmediateDropDown);
-    SetImmediatePopup(s->FImmediatePopup);
-    SetPopupAlignment(s->FPopupAlignment);
-    SetPopupAutoSize(s->FPopupAutoSize);
-    SetPopupClientEdge(s->FPopupClientEdge);
-    SetPopupMinHeight(s->FPopupMinHeight);
-    SetPopupMinWidth(s->FPopupMinWidth);
-    SetPopupHeight(s->FPopupHeight);
-    SetPopupWidth(s->FPopupWidth);
-    SetPopupSizeable(s->FPopupSizeable);
-    SetPopupSysPanelStyle(s->FPopupSysPanelStyle);
-    SetPostPopupValueOnTab(s->FPostPopupValueOnTab);
-    OnCloseQuery = s->OnCloseQuery;
-    OnCloseUp = s->OnCloseUp;
-    OnInitPopup = s->OnInitPopup;
-    OnPopup = s->OnPopup;
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = UpdateBracket(this);
+  inherited::Assign(Source);
+  SetButtonGlyph(s->FButtonGlyph);
+  SetImmediateDropDown(s->FImmediateDropDown);
+  SetImmediatePopup(s->FImmediatePopup);
+  SetPopupAlignment(s->FPopupAlignment);
+  SetPopupAutoSize(s->FPopupAutoSize);
+  SetPopupClientEdge(s->FPopupClientEdge);
+  SetPopupMinHeight(s->FPopupMinHeight);
+  SetPopupMinWidth(s->FPopupMinWidth);
+  SetPopupHeight(s->FPopupHeight);
+  SetPopupWidth(s->FPopupWidth);
+  SetPopupSizeable(s->FPopupSizeable);
+  SetPopupSysPanelStyle(s->FPopupSysPanelStyle);
+  SetPostPopupValueOnTab(s->FPostPopupValueOnTab);
+  OnCloseQuery = s->OnCloseQuery;
+  OnCloseUp = s->OnCloseUp;
+  OnInitPopup = s->OnInitPopup;
+  OnPopup = s->OnPopup;
 }
 
 TBitmap* TcxCustomDropDownEditProperties::GetButtonGlyph() const {
@@ -100,18 +95,13 @@ void TcxCustomDropDownEditProperties::ApplyButtonGlyph() {
   TcxEditButton* b = buttons->Items(FGlyphButtonIndex);
   const bool has = FButtonGlyph && !FButtonGlyph->Empty();
   FApplyingGlyph = true;
-  try {
-    if (has) {
-      b->SetGlyph(FButtonGlyph);
-      b->SetKind(TcxEditButtonKind::bkGlyph);
-    } else if (b->GetKind() == TcxEditButtonKind::bkGlyph) {
-      b->SetKind(GetButtonKindWithoutGlyph(FGlyphButtonIndex));
-    }
-  } catch (...) {
-    FApplyingGlyph = false;
-    throw;
+  TScopeExit applied([this] { FApplyingGlyph = false; });
+  if (has) {
+    b->SetGlyph(FButtonGlyph);
+    b->SetKind(TcxEditButtonKind::bkGlyph);
+  } else if (b->GetKind() == TcxEditButtonKind::bkGlyph) {
+    b->SetKind(GetButtonKindWithoutGlyph(FGlyphButtonIndex));
   }
-  FApplyingGlyph = false;
 }
 
 void TcxCustomDropDownEditProperties::Changed() {
@@ -127,14 +117,10 @@ void TcxCustomDropDownEditProperties::SetGlyphButtonIndex(Integer Value) {
   if (previous >= 0 && previous < buttons->Count()) {
     TcxEditButton* old = buttons->Items(previous);
     FApplyingGlyph = true;
-    try {
-      old->SetGlyph(nullptr);
-      if (old->GetKind() == TcxEditButtonKind::bkGlyph) old->SetKind(GetButtonKindWithoutGlyph(previous));
-    } catch (...) {
-      FApplyingGlyph = false;
-      throw;
-    }
-    FApplyingGlyph = false;
+    TScopeExit applied([this] { FApplyingGlyph = false; });
+    old->SetGlyph(nullptr);
+    if (old->GetKind() == TcxEditButtonKind::bkGlyph)
+      old->SetKind(GetButtonKindWithoutGlyph(previous));
   }
   Changed();
 }
@@ -504,6 +490,8 @@ void TcxCustomDropDownEdit::CloseUp(TcxEditCloseUpReason AReason) {
   TcxEditLifeGuard guard(this);
   FClosingUp = true;
   LockChangeEvents(true);
+  // Written out: a finished step unlocks the change events while FClosingUp still refuses a
+  // nested close-up; a failed one lowers the flag first.
   try {
     if (AReason == TcxEditCloseUpReason::crTab || AReason == TcxEditCloseUpReason::crClose ||
         AReason == TcxEditCloseUpReason::crEnter) {
@@ -574,15 +562,10 @@ void TcxCustomDropDownEdit::PopupWindowClosed() {
   if (!guard.Alive()) return;
   p = ActiveProperties();
   if (p->IsPostAfterPopupClosed()) {
-    LockChangeEvents(true);
-    try {
-      if (p->GetImmediatePost() && CanPostEditValue() && ValidateDisplayText(true) && guard.Alive())
-        PostEditValue(false);
-    } catch (...) {
-      if (guard.Alive()) LockChangeEvents(false);
-      throw;
-    }
-    if (guard.Alive()) LockChangeEvents(false);
+    auto locked = WatchedPairedCall(
+        this, [this] { LockChangeEvents(true); }, [this] { LockChangeEvents(false); });
+    if (p->GetImmediatePost() && CanPostEditValue() && ValidateDisplayText(true) && guard.Alive())
+      PostEditValue(false);
   }
 }
 
@@ -698,15 +681,12 @@ void TcxCustomDropDownEdit::MouseDown(TMouseButton Button, TShiftState Shift, In
   FClosedByPress = false;
   FPopupOpenAtPress = HasShownPopup() || closedByThisPress || (FPopupWindow && FPopupWindow->GetClosedByClick());
   TcxEditLifeGuard guard(this);
-  FInMouseDown = Button == TMouseButton::mbLeft;
-  try {
+  {
+    FInMouseDown = Button == TMouseButton::mbLeft;
+    TWatchedScopeExit pressed(this, [this] { FInMouseDown = false; });
     inherited::MouseDown(Button, Shift, X, Y);
-  } catch (...) {
-    if (guard.Alive()) FInMouseDown = false;
-    throw;
   }
   if (!guard.Alive()) return;
-  FInMouseDown = false;
   if (Button != TMouseButton::mbLeft || FActivatingByMouse || !ActiveProperties()->IsFixedList()) return;
   if (GetButtonIndexAt({X, Y}) >= 0 || !IsFocused() || FPopupOpenAtPress) {
     if (FPopupWindow && !HasShownPopup() && GetButtonIndexAt({X, Y}) < 0) FPopupWindow->SetClosedByClick(false);
@@ -725,15 +705,12 @@ void TcxCustomDropDownEdit::ChangeHandler(TObject* Sender) {
   if (!(HasShownPopup() || IsShowRequestQueued() || style == TcxEditEditingStyle::esEditList ||
         style == TcxEditEditingStyle::esFixedList))
     return;
-  LockClick(true);
-  try {
+  {
+    auto click = WatchedPairedCall(
+        this, [this] { LockClick(true); }, [this] { LockClick(false); });
     LookupData()->SyncWithEditText();
-  } catch (...) {
-    if (guard.Alive()) LockClick(false);
-    throw;
   }
   if (!guard.Alive()) return;
-  LockClick(false);
   if (!cxVariantsEqualLoose(Variant(before), Variant(LookupData()->GetCurrentText()))) {
     SetDisplayValueModified(true);
     Click();
@@ -783,14 +760,8 @@ void TcxCustomDropDownEdit::ActivateByKey(Char AKey, TcxCustomEditData*& AEditDa
 void TcxCustomDropDownEdit::ActivateByMouse(TShiftState Shift, Integer X, Integer Y,
                                             TcxCustomEditData*& AEditData) {
   FActivatingByMouse = true;
-  TcxEditLifeGuard guard(this);
-  try {
-    inherited::ActivateByMouse(Shift, X, Y, AEditData);
-  } catch (...) {
-    if (guard.Alive()) FActivatingByMouse = false;
-    throw;
-  }
-  if (guard.Alive()) FActivatingByMouse = false;
+  TWatchedScopeExit activated(this, [this] { FActivatingByMouse = false; });
+  inherited::ActivateByMouse(Shift, X, Y, AEditData);
 }
 
 bool TcxCustomDropDownEdit::Deactivate() {

@@ -1,5 +1,6 @@
 #include "widgets/editors/cxGroupBox.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/Text.h"
 #include "platform/kernel/Units.h"
@@ -581,13 +582,8 @@ void TcxCustomGroupBox::WndProc(TMessage& Message) {
         // With no child to take the focus the character stays free for other controls.
         if (TWinControl* first = FindNextControl(nullptr, true, true, false)) {
           FAccelCharHandling = true;
-          try {
-            first->SetFocus();
-          } catch (...) {
-            FAccelCharHandling = false;
-            throw;
-          }
-          FAccelCharHandling = false;
+          TScopeExit handled([this] { FAccelCharHandling = false; });
+          first->SetFocus();
           Message.Result = 1;
           return;
         }

@@ -1,6 +1,7 @@
 #include "widgets/editors/cxHyperLinkEdit.h"
 
 #include "classlib/core/Filer.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/core/Variants.h"
 #include "classlib/visual/Cursors.h"
@@ -34,20 +35,14 @@ void TcxCustomHyperLinkEditProperties::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    SetLinkColor(s->FLinkColor);
-    FPrefix = s->FPrefix;
-    SetSingleClick(s->FSingleClick);
-    FStartKey = s->FStartKey;
-    FAddPrefixOnValidation = s->FAddPrefixOnValidation;
-    OnStartClick = s->OnStartClick;
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = UpdateBracket(this);
+  inherited::Assign(Source);
+  SetLinkColor(s->FLinkColor);
+  FPrefix = s->FPrefix;
+  SetSingleClick(s->FSingleClick);
+  FStartKey = s->FStartKey;
+  FAddPrefixOnValidation = s->FAddPrefixOnValidation;
+  OnStartClick = s->OnStartClick;
 }
 
 void TcxCustomHyperLinkEditProperties::SetLinkColor(TColor Value) {

@@ -1,5 +1,6 @@
 #include "widgets/editors/cxLabel.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "platform/gdi/Text.h"
 #include "widgets/editcore/cxEditPaintUtils.h"
@@ -20,25 +21,6 @@ Integer Sign(Integer V) { return V > 0 ? 1 : V < 0 ? -1 : 0; }
 bool IsOneOf(TcxLabelOrientation O, std::initializer_list<TcxLabelOrientation> L) {
   return std::find(L.begin(), L.end(), O) != L.end();
 }
-
-// The canvas's clip, to be put back after a clipping path replaced it.
-class TSavedClip {
- public:
-  explicit TSavedClip(HDC ADC) : FDC(ADC), FRegion(CreateRectRgn(0, 0, 0, 0)) {
-    FHadClip = GetClipRgn(FDC, FRegion) == 1;
-  }
-  ~TSavedClip() {
-    SelectClipRgn(FDC, FHadClip ? FRegion : nullptr);
-    DeleteObject(FRegion);
-  }
-  TSavedClip(const TSavedClip&) = delete;
-  TSavedClip& operator=(const TSavedClip&) = delete;
-
- private:
-  HDC FDC;
-  HRGN FRegion;
-  bool FHadClip = false;
-};
 
 }  // namespace
 
@@ -79,28 +61,22 @@ void TcxCustomLabelProperties::BeforeDestruction() {
 void TcxCustomLabelProperties::Assign(TPersistent* Source) {
   auto* src = dynamic_cast<TcxCustomLabelProperties*>(Source);
   if (!src) return inherited::Assign(Source);
-  BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    SetAngle(src->FAngle);
-    SetDepth(src->FDepth);
-    if (src->HasGlyph())
-      SetGlyph(src->FGlyph);
-    else
-      SetGlyph(nullptr);
-    SetLabelEffect(src->FLabelEffect);
-    SetLabelStyle(src->FLabelStyle);
-    SetOrientation(src->FOrientation);
-    SetPenWidth(src->FPenWidth);
-    SetShadowedColor(src->FShadowedColor);
-    SetShowAccelChar(src->FShowAccelChar);
-    SetShowEndEllipsis(src->FShowEndEllipsis);
-    SetWordWrap(src->FWordWrap);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = UpdateBracket(this);
+  inherited::Assign(Source);
+  SetAngle(src->FAngle);
+  SetDepth(src->FDepth);
+  if (src->HasGlyph())
+    SetGlyph(src->FGlyph);
+  else
+    SetGlyph(nullptr);
+  SetLabelEffect(src->FLabelEffect);
+  SetLabelStyle(src->FLabelStyle);
+  SetOrientation(src->FOrientation);
+  SetPenWidth(src->FPenWidth);
+  SetShadowedColor(src->FShadowedColor);
+  SetShowAccelChar(src->FShowAccelChar);
+  SetShowEndEllipsis(src->FShowEndEllipsis);
+  SetWordWrap(src->FWordWrap);
 }
 
 TcxContainerStyleClass TcxCustomLabelProperties::GetStyleClass() const {
@@ -502,7 +478,13 @@ void TcxCustomLabelViewInfo::DrawTextLayer(TcxCanvas& ACanvas, const TPoint& AOr
   }
   // The letters become the clip, and the glyph is tiled through them.
   const HDC dc = ACanvas.GetHandle();
-  TSavedClip saved(dc);
+  // The canvas's clip, put back after the clipping path replaced it.
+  const HRGN savedClip = CreateRectRgn(0, 0, 0, 0);
+  const bool hadClip = GetClipRgn(dc, savedClip) == 1;
+  TScopeExit restoreClip([dc, savedClip, hadClip] {
+    SelectClipRgn(dc, hadClip ? savedClip : nullptr);
+    DeleteObject(savedClip);
+  });
   BeginPath(dc);
   DrawTextCopy(ACanvas, AOrigin, AAngle);
   EndPath(dc);
@@ -683,15 +665,9 @@ void TcxCustomLabel::InternalSetEditValue(const Variant& AValue, bool AValidateE
   TcxEditLifeGuard guard(this);
   if (!FLockCaption) {
     // The caption's own change notice must not store the text form over the value.
-    FLockCaption = true;
-    try {
-      SetCaption(VarIsArray(AValue) ? String() : VarToStr(AValue));
-    } catch (...) {
-      if (guard.Alive()) FLockCaption = false;
-      throw;
-    }
+    TWatchedValue<bool> locked(this, FLockCaption, true);
+    SetCaption(VarIsArray(AValue) ? String() : VarToStr(AValue));
     if (!guard.Alive()) return;
-    FLockCaption = false;
   }
   inherited::InternalSetEditValue(AValue, AValidateEditValue);
   if (!guard.Alive()) return;
@@ -703,15 +679,8 @@ void TcxCustomLabel::InternalSetEditValue(const Variant& AValue, bool AValidateE
 void TcxCustomLabel::TextChanged() {
   inherited::TextChanged();
   if (FLockCaption || IsDestroying()) return;
-  FLockCaption = true;
-  TcxEditLifeGuard guard(this);
-  try {
-    SetEditValue(Variant(GetCaption()));
-  } catch (...) {
-    if (guard.Alive()) FLockCaption = false;
-    throw;
-  }
-  if (guard.Alive()) FLockCaption = false;
+  TWatchedValue<bool> locked(this, FLockCaption, true);
+  SetEditValue(Variant(GetCaption()));
 }
 
 void TcxCustomLabel::PropertiesChanged(TObject* Sender) {

@@ -1,6 +1,7 @@
 #include "widgets/editors/cxListBox.h"
 
 #include "classlib/core/Exceptions.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/Messages.h"
 #include "platform/gdi/Font.h"
 #include "platform/gdi/Gdi.h"
@@ -265,13 +266,8 @@ void TcxListBox::InnerMouseDownReadOnly(TMouseButton Button, TShiftState Shift, 
   if (FInnerListBox->CanFocus() && !FInnerListBox->Focused()) FInnerListBox->SetFocus();
   if (IsDestroying()) return;
   InnerControlMouseDown = true;
-  try {
-    TcxListBoxAccess::CallMouseDown(this, Button, Shift, X, Y);
-  } catch (...) {
-    InnerControlMouseDown = false;
-    throw;
-  }
-  InnerControlMouseDown = false;
+  TScopeExit released([this] { InnerControlMouseDown = false; });
+  TcxListBoxAccess::CallMouseDown(this, Button, Shift, X, Y);
 }
 
 // ---- Messages ----------------------------------------------------------------------------------

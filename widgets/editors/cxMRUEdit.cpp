@@ -1,5 +1,6 @@
 #include "widgets/editors/cxMRUEdit.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "platform/kernel/Units.h"
 #include "widgets/editcore/cxEditRegisteredRepositoryItems.h"
 
@@ -17,18 +18,12 @@ TcxCustomMRUEditProperties::TcxCustomMRUEditProperties(TPersistent* AOwner)
 
 void TcxCustomMRUEditProperties::AfterConstruction() {
   inherited::AfterConstruction();
-  BeginUpdate();
-  try {
-    TcxEditButton* ellipsis = GetButtons()->Add();
-    ellipsis->SetKind(TcxEditButtonKind::bkEllipsis);
-    ellipsis->SetDefault(true);
-    SetGlyphButtonIndex(kEllipsisButton);
-    SetDropDownListStyle(TcxEditDropDownListStyle::lsEditList);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = UpdateBracket(this);
+  TcxEditButton* ellipsis = GetButtons()->Add();
+  ellipsis->SetKind(TcxEditButtonKind::bkEllipsis);
+  ellipsis->SetDefault(true);
+  SetGlyphButtonIndex(kEllipsisButton);
+  SetDropDownListStyle(TcxEditDropDownListStyle::lsEditList);
 }
 
 void TcxCustomMRUEditProperties::Assign(TPersistent* Source) {
@@ -37,17 +32,11 @@ void TcxCustomMRUEditProperties::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    SetMaxItemCount(s->FMaxItemCount);
-    SetShowEllipsis(s->FShowEllipsis);
-    OnButtonClick = s->OnButtonClick;
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = UpdateBracket(this);
+  inherited::Assign(Source);
+  SetMaxItemCount(s->FMaxItemCount);
+  SetShowEllipsis(s->FShowEllipsis);
+  OnButtonClick = s->OnButtonClick;
 }
 
 TcxEditButtonKind TcxCustomMRUEditProperties::GetButtonKindWithoutGlyph(Integer AButtonIndex) const {
@@ -56,15 +45,9 @@ TcxEditButtonKind TcxCustomMRUEditProperties::GetButtonKindWithoutGlyph(Integer 
 
 void TcxCustomMRUEditProperties::Changed() {
   if (!FApplyingButtons && GetButtons()->Count() > kEllipsisButton) {
-    FApplyingButtons = true;
-    try {
-      GetButtons()->Items(kEllipsisButton)->SetVisible(FShowEllipsis);
-      SetGlyphButtonIndex(FShowEllipsis ? kEllipsisButton : GetDropDownButtonVisibleIndex());
-    } catch (...) {
-      FApplyingButtons = false;
-      throw;
-    }
-    FApplyingButtons = false;
+    TScopedValue<bool> applying(FApplyingButtons, true);
+    GetButtons()->Items(kEllipsisButton)->SetVisible(FShowEllipsis);
+    SetGlyphButtonIndex(FShowEllipsis ? kEllipsisButton : GetDropDownButtonVisibleIndex());
   }
   inherited::Changed();
 }
@@ -72,14 +55,8 @@ void TcxCustomMRUEditProperties::Changed() {
 void TcxCustomMRUEditProperties::CutItems() {
   TStrings* items = GetLookupItems();
   if (FMaxItemCount <= 0 || items->Count() <= FMaxItemCount) return;
-  items->BeginUpdate();
-  try {
-    while (items->Count() > FMaxItemCount) items->Delete(items->Count() - 1);
-  } catch (...) {
-    items->EndUpdate();
-    throw;
-  }
-  items->EndUpdate();
+  auto update = UpdateBracket(items);
+  while (items->Count() > FMaxItemCount) items->Delete(items->Count() - 1);
 }
 
 void TcxCustomMRUEditProperties::SetMaxItemCount(Integer Value) {
@@ -112,34 +89,24 @@ void TcxCustomMRUEdit::AddItem(const String& AText) {
   if (items->Count() > 0 && items->Strings(0) == AText) return;
   TcxEditLifeGuard guard(this);
   if (!DoEditing() || !guard.Alive()) return;
-  FAddingItem = true;
-  try {
-    ActiveProperties()->BeginUpdate();
-    try {
-      const Integer i = items->IndexOf(AText);
-      // A sorted list decides every place itself: a known text stays, a new one joins it.
-      const bool sorted = ActiveProperties()->GetSorted();
-      if (i > 0 && !sorted)
-        items->Move(i, 0);
-      else if (i < 0) {
-        if (sorted)
-          items->Add(AText);
-        else
-          items->Insert(0, AText);
-        ActiveProperties()->CutItems();
-      }
-    } catch (...) {
-      ActiveProperties()->EndUpdate();
-      throw;
+  TWatchedValue<bool> adding(this, FAddingItem, true);
+  {
+    auto update = UpdateBracket(ActiveProperties());
+    const Integer i = items->IndexOf(AText);
+    // A sorted list decides every place itself: a known text stays, a new one joins it.
+    const bool sorted = ActiveProperties()->GetSorted();
+    if (i > 0 && !sorted)
+      items->Move(i, 0);
+    else if (i < 0) {
+      if (sorted)
+        items->Add(AText);
+      else
+        items->Insert(0, AText);
+      ActiveProperties()->CutItems();
     }
-    ActiveProperties()->EndUpdate();
-    // The current item moved with the list.
-    if (guard.Alive() && LookupData()) LookupData()->SyncWithEditText();
-  } catch (...) {
-    if (guard.Alive()) FAddingItem = false;
-    throw;
   }
-  if (guard.Alive()) FAddingItem = false;
+  // The current item moved with the list.
+  if (guard.Alive() && LookupData()) LookupData()->SyncWithEditText();
 }
 
 void TcxCustomMRUEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {

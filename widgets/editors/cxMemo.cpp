@@ -1,6 +1,7 @@
 #include "widgets/editors/cxMemo.h"
 
 #include "classlib/core/Classes.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/Clipbrd.h"
 #include "classlib/visual/Messages.h"
 #include "platform/kernel/Units.h"
@@ -277,15 +278,9 @@ TL_DEFINE_CLASS(TcxCustomInnerMemoHelper)
 
 Integer TcxMemoLines::AddObject(const String& S, TObject* AObject) {
   FAppending = true;
-  TWeakLink self(this);  // the change notice runs the memo's handlers, which may free it
-  try {
-    const Integer at = inherited::AddObject(S, AObject);
-    if (self.Alive()) FAppending = false;
-    return at;
-  } catch (...) {
-    if (self.Alive()) FAppending = false;
-    throw;
-  }
+  // The change notice runs the memo's handlers, which may free it.
+  TWatchedScopeExit appended(this, [this] { FAppending = false; });
+  return inherited::AddObject(S, AObject);
 }
 
 TL_DEFINE_CLASS(TcxMemoLines)
@@ -513,18 +508,15 @@ bool FollowEdit(TStrings* ALines, const String& AOld, const String& ANew, bool& 
   if (first + oldCount > ALines->Count()) return false;
   const std::vector<String> now = SplitPart(ANew, from, newTo);
   const Integer common = std::min<Integer>(oldCount, Integer(now.size()));
-  ALines->BeginUpdate();
-  try {
+  {
+    auto update = UpdateBracket(ALines);
     for (Integer i = 0; i < common; ++i) {
       if (ALines->Strings(first + i) != now[size_t(i)]) ALines->SetStrings(first + i, now[size_t(i)]);
     }
     for (Integer i = oldCount; i > common; --i) ALines->Delete(first + common);
-    for (Integer i = common; i < Integer(now.size()); ++i) ALines->Insert(first + i, now[size_t(i)]);
-  } catch (...) {
-    ALines->EndUpdate();
-    throw;
+    for (Integer i = common; i < Integer(now.size()); ++i)
+      ALines->Insert(first + i, now[size_t(i)]);
   }
-  ALines->EndUpdate();
   // Outside the part replaced the breaks are those of the old text; none straddles its ends.
   if (!ANew.empty() && (ANew.back() == '\r' || ANew.back() == '\n')) {
     AJoined = false;
@@ -549,6 +541,7 @@ void TcxCustomMemo::SyncLinesFromText() {
   if (FLinesSplit && !FLines->IsUpdating() && !FLines->GetSorted() && text != FLinesText) {
     // Lines that are the old text split follow the change: only the lines it reaches are
     // written again.
+    // Written out: a failed follow also leaves the lines no longer known to be the text.
     FSyncingLines = true;
     try {
       followed = FollowEdit(FLines, FLinesText, text, FLinesJoined);
@@ -573,14 +566,11 @@ void TcxCustomMemo::SyncLines(String AText) {
   if (FLinesSplit && AText == FLinesText) return;
   FLinesSplit = false;
   FLinesCurrent = false;
-  FSyncingLines = true;
-  try {
+  {
+    FSyncingLines = true;
+    TScopeExit synced([this] { FSyncingLines = false; });
     FLines->SetText(AText);
-  } catch (...) {
-    FSyncingLines = false;
-    throw;
   }
-  FSyncingLines = false;
   FLinesJoined = IsJoinedLines(AText);
   FLinesText = std::move(AText);
   FLinesSplit = true;
@@ -621,23 +611,15 @@ void TcxCustomMemo::LinesChanged(TObject*) {
   // Read from a form, the text becomes the edit value once loading is done.
   const bool take = !ComponentState().Contains(TComponentStateItem::csLoading);
   TcxEditLifeGuard guard(this);
-  LockChangeEvents(true);
+  auto locked = WatchedPairedCall(
+      this, [this] { LockChangeEvents(true); }, [this] { LockChangeEvents(false); });
   FSyncingLines = true;
-  try {
-    InnerMemo()->SetText(FLinesText);
-    if (guard.Alive() && take) TakeEditValueFromText();
-  } catch (...) {
-    if (guard.Alive()) {
-      FSyncingLines = false;
-      LockChangeEvents(false);
-    }
-    throw;
-  }
+  TWatchedScopeExit synced(this, [this] { FSyncingLines = false; });
+  InnerMemo()->SetText(FLinesText);
+  if (guard.Alive() && take) TakeEditValueFromText();
   if (!guard.Alive()) return;
-  FSyncingLines = false;
   FLinesSplit = appended;
   FLinesCurrent = true;
-  LockChangeEvents(false);
 }
 
 bool TcxCustomMemo::AppendLine(const String& ATail) {
@@ -646,6 +628,7 @@ bool TcxCustomMemo::AppendLine(const String& ATail) {
   TcxEditLifeGuard guard(this);
   LockChangeEvents(true);
   FSyncingLines = true;
+  // Written out: a failed append also marks the lines as not following the text.
   try {
     // What a new text tells the editor, then the value extended by the line as setting the
     // whole text would.
@@ -670,15 +653,9 @@ bool TcxCustomMemo::AppendLine(const String& ATail) {
 
 void TcxCustomMemo::TakeEditValueFromText() {
   if (!InnerMemo() || IsDestroying()) return;
-  TcxEditLifeGuard guard(this);
-  LockChangeEvents(true);
-  try {
-    SetEditValue(Variant(InnerMemo()->GetText()));
-  } catch (...) {
-    if (guard.Alive()) LockChangeEvents(false);
-    throw;
-  }
-  if (guard.Alive()) LockChangeEvents(false);
+  auto locked = WatchedPairedCall(
+      this, [this] { LockChangeEvents(true); }, [this] { LockChangeEvents(false); });
+  SetEditValue(Variant(InnerMemo()->GetText()));
 }
 
 void TcxCustomMemo::SetSelText(const String& AText) {
@@ -716,14 +693,9 @@ void TcxCustomMemo::SetSelText(const String& AText) {
   }
   SetSelStartAndLength(start + Integer(insert.size()), 0);
   // The user changed the text as if typing: the editor is modified and tells its handlers.
-  LockChangeEvents(true);
-  try {
-    ChangeHandler(this);
-  } catch (...) {
-    if (guard.Alive()) LockChangeEvents(false);
-    throw;
-  }
-  if (guard.Alive()) LockChangeEvents(false);
+  auto locked = WatchedPairedCall(
+      this, [this] { LockChangeEvents(true); }, [this] { LockChangeEvents(false); });
+  ChangeHandler(this);
 }
 
 void TcxCustomMemo::CutToClipboard() {

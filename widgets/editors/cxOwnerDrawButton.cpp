@@ -1,5 +1,6 @@
 #include "widgets/editors/cxOwnerDrawButton.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/Menus.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/user/Controls.h"
@@ -12,15 +13,11 @@ void cxOwnerDrawItem(TControl* AControl, TCanvas* ACanvas, TMessage& Message,
   auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
   const int saved = SaveDC(d->hDC);
   ACanvas->SetHandle(d->hDC);
-  try {
-    APaint(d->itemState);
-  } catch (...) {
+  TScopeExit release([ACanvas, d, saved] {
     ACanvas->SetHandle(nullptr);
     RestoreDC(d->hDC, saved);
-    throw;
-  }
-  ACanvas->SetHandle(nullptr);
-  RestoreDC(d->hDC, saved);
+  });
+  APaint(d->itemState);
   Message.Result = 1;
 }
 

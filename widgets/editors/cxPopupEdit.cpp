@@ -1,5 +1,6 @@
 #include "widgets/editors/cxPopupEdit.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "platform/kernel/Units.h"
 #include "widgets/editcore/cxEditRegisteredRepositoryItems.h"
@@ -47,15 +48,9 @@ void TcxCustomPopupEditProperties::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    SetPopupControl(s->FPopupControl);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = UpdateBracket(this);
+  inherited::Assign(Source);
+  SetPopupControl(s->FPopupControl);
 }
 
 void TcxCustomPopupEditProperties::SetPopupControl(TControl* Value) {

@@ -1,5 +1,6 @@
 #include "widgets/editors/cxRadioGroup.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/core/Variants.h"
 #include "widgets/foundation/cxVariants.h"
@@ -137,18 +138,14 @@ void TcxRadioButton::Activate() {
   FActivating = true;
   SetClicksDisabled(true);
   TWeakLink self(this);  // checking runs the group's change handlers, which may free it
-  try {
-    SetCheckedState(true);
-  } catch (...) {
-    if (self.Alive()) {
+  {
+    TWatchedScopeExit restore(this, [this, savedActivating, savedClicks] {
       FActivating = savedActivating;
       SetClicksDisabled(savedClicks);
-    }
-    throw;
+    });
+    SetCheckedState(true);
   }
   if (!self.Alive()) return;
-  FActivating = savedActivating;
-  SetClicksDisabled(savedClicks);
   if (!InState(TComponentStateItem::csLoading)) Click();
 }
 
@@ -274,16 +271,8 @@ void TcxRadioButton::WMContextMenu(TMessage& Message) {
   const auto show = [this](TComponent* AMenu, Integer X, Integer Y) { return DoShowPopupMenu(AMenu, X, Y); };
   if (cxOwnerContextMenu(this, FPopupMenu, Message, show)) return;
   // The parent's default handling must not ask the same handler a second time.
-  const bool saved = FPassingOnContextPopup;
-  FPassingOnContextPopup = asked;
-  TWeakLink self(this);
-  try {
-    TL_INHERITED(Message);
-  } catch (...) {
-    if (self.Alive()) FPassingOnContextPopup = saved;
-    throw;
-  }
-  if (self.Alive()) FPassingOnContextPopup = saved;
+  TWatchedValue<bool> passing(this, FPassingOnContextPopup, asked);
+  TL_INHERITED(Message);
 }
 
 // ---- Painting -------------------------------------------------------------------------------
@@ -423,17 +412,11 @@ void TcxCustomRadioGroupProperties::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    SetDefaultCaption(s->FDefaultCaption);
-    SetDefaultValue(s->FDefaultValue);
-    SetWordWrap(s->GetWordWrap());
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = UpdateBracket(this);
+  inherited::Assign(Source);
+  SetDefaultCaption(s->FDefaultCaption);
+  SetDefaultValue(s->FDefaultValue);
+  SetWordWrap(s->GetWordWrap());
 }
 
 TcxCustomEditProperties* TcxCustomRadioGroupProperties::CreateSameClass() const {
@@ -630,18 +613,11 @@ String TcxCustomRadioGroup::GetDisplayText() { return RadioProperties()->GetDisp
 
 // A button's click handler may free the group: each step runs only while it lives.
 void TcxCustomRadioGroup::CheckButton(Integer AIndex) {
-  const bool saved = FChangingIndex;
-  FChangingIndex = true;
   TWeakLink self(this);
-  try {
-    for (Integer i = 0; self.Alive() && i < ButtonCount(); ++i)
-      if (i != AIndex && RadioButton(i)->GetChecked()) RadioButton(i)->SetChecked(false);
-    if (self.Alive() && AIndex >= 0 && AIndex < ButtonCount()) RadioButton(AIndex)->SetChecked(true);
-  } catch (...) {
-    if (self.Alive()) FChangingIndex = saved;
-    throw;
-  }
-  if (self.Alive()) FChangingIndex = saved;
+  TWatchedValue<bool> changing(this, FChangingIndex, true);
+  for (Integer i = 0; self.Alive() && i < ButtonCount(); ++i)
+    if (i != AIndex && RadioButton(i)->GetChecked()) RadioButton(i)->SetChecked(false);
+  if (self.Alive() && AIndex >= 0 && AIndex < ButtonCount()) RadioButton(AIndex)->SetChecked(true);
 }
 
 void TcxCustomRadioGroup::InternalSetEditValue(const Variant& AValue, bool AValidateEditValue) {
@@ -667,7 +643,11 @@ void TcxCustomRadioGroup::ButtonChecked(TcxCustomRadioGroupButton* AButton) {
   FChangingIndex = true;
   LockChangeEvents(true);
   TWeakLink self(this);  // the change handlers, told when the lock ends, may free the group
-  try {
+  {
+    TWatchedScopeExit unlock(this, [this] {
+      FChangingIndex = false;
+      LockChangeEvents(false);
+    });
     // The user's choice starts an edit like any other input: a data set that may not edit,
     // or a read-only editor, refuses it, and the buttons show the kept value again.
     AsUserInput([&] { InternalSetEditValue(RadioProperties()->GetItemValue(index), false); });
@@ -675,16 +655,7 @@ void TcxCustomRadioGroup::ButtonChecked(TcxCustomRadioGroupButton* AButton) {
       const Integer kept = RadioProperties()->GetRadioGroupItemIndex(EditValue());
       if (kept != GetItemIndex()) CheckButton(kept);
     }
-  } catch (...) {
-    if (self.Alive()) {
-      FChangingIndex = false;
-      LockChangeEvents(false);
-    }
-    throw;
   }
-  if (!self.Alive()) return;
-  FChangingIndex = false;
-  LockChangeEvents(false);
   if (!self.Alive()) return;
   if (hadFocus && RadioProperties()->GetImmediatePost() && CanPostEditValue()) PostEditValue(true);
 }
@@ -737,15 +708,9 @@ void TcxCustomRadioGroup::UpdateButtonStyles() {
 
 void TcxCustomRadioGroup::Loaded() {
   inherited::Loaded();
-  LockChangeEvents(true);
-  try {
-    InternalSetEditValue(RadioProperties()->GetDefaultValue(), false);
-    SetItemIndex(FLoadedItemIndex);
-  } catch (...) {
-    LockChangeEvents(false);
-    throw;
-  }
-  LockChangeEvents(false);
+  auto locked = PairedCall([this] { LockChangeEvents(true); }, [this] { LockChangeEvents(false); });
+  InternalSetEditValue(RadioProperties()->GetDefaultValue(), false);
+  SetItemIndex(FLoadedItemIndex);
 }
 
 void TcxCustomRadioGroup::DoEnter() {

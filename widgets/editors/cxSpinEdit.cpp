@@ -2,6 +2,7 @@
 // wheel and the clipboard rules.
 #include "widgets/editors/cxSpinEdit.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/visual/Forms.h"
 #include "platform/kernel/Units.h"
@@ -170,38 +171,34 @@ void TcxCustomSpinEdit::PropertiesChanged(TObject* Sender) {
 
 bool TcxCustomSpinEdit::DoSpinStep(TcxSpinEditButton AButton) {
   TcxEditLifeGuard guard(this);
-  LockChangeEvents(true);
+  auto locked = WatchedPairedCall(
+      this, [this] { LockChangeEvents(true); }, [this] { LockChangeEvents(false); });
   bool changed = false;
-  try {
-    Variant v;
-    if (DoEditing() && guard.Alive() && SpinProperties()->CalculateSpinValue(InternalGetValue(), AButton, GetIncrement(AButton), v)) {
-      const String oldText = VarToStr(GetDisplayValue());
-      const String newText = GetDisplayTextForValue(v);
-      const Integer selStart = GetSelStart(), selLength = GetSelLength();
-      FValue = v;
-      FTyped = false;
-      AsUserInput([&] { SetInternalDisplayValue(Variant(newText)); });
-      changed = guard.Alive() && oldText != newText;
-      if (changed) {
-        SetDisplayValueModified(true);
-        if (SpinProperties()->KeepSelectionAfterSpin())
-          SetSelStartAndLength(selStart, selLength);
-        else
-          SetSelStartAndLength(Integer(newText.size()), 0);
-        DoChange();
-        TcxCustomSpinEditProperties* p = SpinProperties();
-        if (guard.Alive() && p->GetImmediatePost() && CanPostEditValue() && ValidateDisplayText(true) &&
-            guard.Alive()) {
-          PostEditValue(false);
-          if (guard.Alive()) SynchronizeDisplayValue();
-        }
+  Variant v;
+  if (DoEditing() && guard.Alive() &&
+      SpinProperties()->CalculateSpinValue(InternalGetValue(), AButton, GetIncrement(AButton), v)) {
+    const String oldText = VarToStr(GetDisplayValue());
+    const String newText = GetDisplayTextForValue(v);
+    const Integer selStart = GetSelStart(), selLength = GetSelLength();
+    FValue = v;
+    FTyped = false;
+    AsUserInput([&] { SetInternalDisplayValue(Variant(newText)); });
+    changed = guard.Alive() && oldText != newText;
+    if (changed) {
+      SetDisplayValueModified(true);
+      if (SpinProperties()->KeepSelectionAfterSpin())
+        SetSelStartAndLength(selStart, selLength);
+      else
+        SetSelStartAndLength(Integer(newText.size()), 0);
+      DoChange();
+      TcxCustomSpinEditProperties* p = SpinProperties();
+      if (guard.Alive() && p->GetImmediatePost() && CanPostEditValue() &&
+          ValidateDisplayText(true) && guard.Alive()) {
+        PostEditValue(false);
+        if (guard.Alive()) SynchronizeDisplayValue();
       }
     }
-  } catch (...) {
-    if (guard.Alive()) LockChangeEvents(false);
-    throw;
   }
-  if (guard.Alive()) LockChangeEvents(false);
   return changed;
 }
 
@@ -284,25 +281,15 @@ bool TcxCustomSpinEdit::IsValidChar(Char AChar) {
 void TcxCustomSpinEdit::CutToClipboard() {
   if (!SpinProperties()->GetCanEdit()) return;
   FIsTyping = true;
-  try {
-    inherited::CutToClipboard();
-  } catch (...) {
-    FIsTyping = false;
-    throw;
-  }
-  FIsTyping = false;
+  TScopeExit typed([this] { FIsTyping = false; });
+  inherited::CutToClipboard();
 }
 
 void TcxCustomSpinEdit::PasteFromClipboard() {
   if (!SpinProperties()->GetCanEdit()) return;
   FIsTyping = true;
-  try {
-    inherited::PasteFromClipboard();
-  } catch (...) {
-    FIsTyping = false;
-    throw;
-  }
-  FIsTyping = false;
+  TScopeExit typed([this] { FIsTyping = false; });
+  inherited::PasteFromClipboard();
 }
 
 // ---- mouse, repeat and wheel ----

@@ -1,6 +1,7 @@
 // The spin edit's settings and value model: types, effective bounds, reading typed text,
 // one spin step within the bounds, and validation of the display text.
 #include "classlib/core/SysUtils.h"
+#include "classlib/core/ScopeGuards.h"
 #include "widgets/editors/cxSpinEdit.h"
 #include "widgets/foundation/cxVariants.h"
 
@@ -188,24 +189,20 @@ void TcxCustomSpinEditProperties::BeforeDestruction() {
 void TcxCustomSpinEditProperties::Assign(TPersistent* Source) {
   auto* s = dynamic_cast<TcxCustomSpinEditProperties*>(Source);
   if (!s || s == this) return inherited::Assign(Source);
-  BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    SetCanEdit(s->FCanEdit);
-    SetCircular(s->FCircular);
-    SetExceptionOnInvalidInput(s->FExceptionOnInvalidInput);
-    SetIncrement(s->FIncrement);
-    SetLargeIncrement(s->FLargeIncrement);
-    FSpinButtons->Assign(s->FSpinButtons);
-    SetUseCtrlIncrement(s->FUseCtrlIncrement);
-    if (s->IsValueTypeStored()) SetValueType(s->FValueType);
-    else GetSpinAssignedValues()->SetValueType(false);
-    OnGetValue = s->OnGetValue;
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = UpdateBracket(this);
+  inherited::Assign(Source);
+  SetCanEdit(s->FCanEdit);
+  SetCircular(s->FCircular);
+  SetExceptionOnInvalidInput(s->FExceptionOnInvalidInput);
+  SetIncrement(s->FIncrement);
+  SetLargeIncrement(s->FLargeIncrement);
+  FSpinButtons->Assign(s->FSpinButtons);
+  SetUseCtrlIncrement(s->FUseCtrlIncrement);
+  if (s->IsValueTypeStored())
+    SetValueType(s->FValueType);
+  else
+    GetSpinAssignedValues()->SetValueType(false);
+  OnGetValue = s->OnGetValue;
 }
 
 void TcxCustomSpinEditProperties::SetCanEdit(bool Value) {
@@ -270,23 +267,15 @@ void TcxCustomSpinEditProperties::SyncButtons() {
   const bool fast = FSpinButtons->GetShowFastButtons();
   const Integer n = buttons->Count();
   if (!(fast && n == 2) && !(!fast && n == 4)) return;
-  FSyncingButtons = true;
-  BeginUpdate();
-  try {
-    if (fast) {
-      buttons->Add();
-      buttons->Add();
-    } else {
-      buttons->Delete(3);
-      buttons->Delete(2);
-    }
-  } catch (...) {
-    EndUpdate(false);
-    FSyncingButtons = false;
-    throw;
+  TScopedValue<bool> syncing(FSyncingButtons, true);
+  auto update = PairedCall([this] { BeginUpdate(); }, [this] { EndUpdate(false); });
+  if (fast) {
+    buttons->Add();
+    buttons->Add();
+  } else {
+    buttons->Delete(3);
+    buttons->Delete(2);
   }
-  EndUpdate(false);
-  FSyncingButtons = false;
 }
 
 void TcxCustomSpinEditProperties::Changed() {

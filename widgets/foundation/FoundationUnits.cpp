@@ -36,6 +36,7 @@ UnitCounter gFoundation;
 
 void WidgetsFoundationInitialize() {
   if (!gFoundation.Enter()) return;
+  // Only a failed start gives the count back; a started layer stays entered until Finalize.
   try {
     InitializeUnits(kFoundationUnits);
   } catch (...) {

@@ -1,5 +1,6 @@
 #include "widgets/foundation/cxContainer.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/Messages.h"
@@ -383,13 +384,8 @@ void TcxContainer::AdjustInnerControlBounds() {
     return;
   }
   FIsAdjusting = true;
-  try {
-    FInnerControl->SetBounds(r.Left, r.Top, r.Width(), r.Height());
-  } catch (...) {
-    FIsAdjusting = false;
-    throw;
-  }
-  FIsAdjusting = false;
+  TScopeExit adjusted([this] { FIsAdjusting = false; });
+  FInnerControl->SetBounds(r.Left, r.Top, r.Width(), r.Height());
 }
 
 bool TcxContainer::ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButton, TShiftState,
@@ -414,7 +410,8 @@ bool TcxContainer::ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButto
 
 void TcxContainer::RecalcViewAtCursor(bool AIsMouseEvent) {
   if (FRecalculating || FIsDestroying || FCreating || !FViewInfo) return;
-  FRecalculating = true;
+  // A pressed or released button may free the control.
+  TWatchedValue<bool> recalculating(this, FRecalculating, true);
   TPoint p{-1, -1};
   if (HandleAllocated()) {
     POINT cur{};
@@ -422,14 +419,7 @@ void TcxContainer::RecalcViewAtCursor(bool AIsMouseEvent) {
     ::ScreenToClient(GetHandle(), &cur);
     p = cur;
   }
-  TWeakLink self(this);  // a pressed or released button may free the control
-  try {
-    ProcessViewInfoChanges(p, gLastMouseButton, cxGetShiftState(), AIsMouseEvent);
-  } catch (...) {
-    if (self.Alive()) FRecalculating = false;
-    throw;
-  }
-  if (self.Alive()) FRecalculating = false;
+  ProcessViewInfoChanges(p, gLastMouseButton, cxGetShiftState(), AIsMouseEvent);
 }
 
 void TcxContainer::SetInnerControl(TWinControl* Value) {
@@ -446,15 +436,10 @@ void TcxContainer::ContainerStyleChanged(TObject*) {
   RecalcViewAtCursor();
   TcxContainerStyle* style = GetStyle();
   FIsCopyingFromStyle = true;
-  try {
-    if (!GetParentColor() || style->IsValueAssigned(csvColor)) SetColor(style->GetVisibleColor());
-    // A font taken from the parent stays the parent's until the style has one of its own.
-    if (!GetParentFont() || style->IsValueAssigned(csvFont)) SetFont(style->GetFont());
-  } catch (...) {
-    FIsCopyingFromStyle = false;
-    throw;
-  }
-  FIsCopyingFromStyle = false;
+  TScopeExit copied([this] { FIsCopyingFromStyle = false; });
+  if (!GetParentColor() || style->IsValueAssigned(csvColor)) SetColor(style->GetVisibleColor());
+  // A font taken from the parent stays the parent's until the style has one of its own.
+  if (!GetParentFont() || style->IsValueAssigned(csvFont)) SetFont(style->GetFont());
 }
 
 void TcxContainer::FocusInnerControl() {
@@ -606,14 +591,11 @@ void TcxContainer::WndProc(TMessage& Message) {
       return;
     case CM_PARENTFONTCHANGED:
       // The style learns the parent's font once the control holds it as the parent's.
-      FTakingParentFont = true;
-      try {
+      {
+        FTakingParentFont = true;
+        TScopeExit taken([this] { FTakingParentFont = false; });
         inherited::WndProc(Message);
-      } catch (...) {
-        FTakingParentFont = false;
-        throw;
       }
-      FTakingParentFont = false;
       if (GetParentFont() && !FIsCopyingFromStyle) CopyFontToStyle();
       return;
     case DXM_UPDATESCROLLBARS:
@@ -759,15 +741,9 @@ void TcxContainer::UpdateScrollBar(TcxScrollBar* AScrollBar) {
 // instead of being computed, so there is nothing to settle.
 void TcxContainer::UpdateScrollBars() {
   if (FScrollBarsUpdating || !HScrollBar() || !VScrollBar() || FIsDestroying) return;
-  FScrollBarsUpdating = true;
-  try {
-    UpdateScrollBar(HScrollBar());
-    UpdateScrollBar(VScrollBar());
-  } catch (...) {
-    FScrollBarsUpdating = false;
-    throw;
-  }
-  FScrollBarsUpdating = false;
+  TScopedValue<bool> updating(FScrollBarsUpdating, true);
+  UpdateScrollBar(HScrollBar());
+  UpdateScrollBar(VScrollBar());
 }
 
 // ---- keyboard, focus and mouse ----
@@ -817,18 +793,12 @@ void TcxContainer::CopyColorToStyle() {
 void TcxContainer::CopyFontToStyle() {
   TcxContainerStyle* style = GetStyle();
   const bool keepUnassigned = GetParentFont() && !style->GetAssignedValues().Contains(csvFont);
-  style->BeginUpdate();
-  try {
-    style->SetFont(GetFont());
-    if (keepUnassigned) {
-      TcxContainerStyleValues values = style->GetAssignedValues();
-      style->SetAssignedValues(values.Exclude(csvFont));
-    }
-  } catch (...) {
-    style->EndUpdate();
-    throw;
+  auto update = UpdateBracket(style);
+  style->SetFont(GetFont());
+  if (keepUnassigned) {
+    TcxContainerStyleValues values = style->GetAssignedValues();
+    style->SetAssignedValues(values.Exclude(csvFont));
   }
-  style->EndUpdate();
 }
 
 void TcxContainer::ColorChanged() {
@@ -863,15 +833,12 @@ void TcxContainer::ChangeScale(Integer M, Integer D) {
   Owned<TFont> font(New<TFont>());
   font->Assign(GetFont());
   const bool ownFont = !GetParentFont();
-  FIsCopyingFromStyle = true;
-  try {
+  {
+    FIsCopyingFromStyle = true;
+    TScopeExit copied([this] { FIsCopyingFromStyle = false; });
     inherited::ChangeScale(M, D);
     if (ownFont) SetFont(font.get());
-  } catch (...) {
-    FIsCopyingFromStyle = false;
-    throw;
   }
-  FIsCopyingFromStyle = false;
   GetStyle()->ScaleFont(M, D);
 }
 

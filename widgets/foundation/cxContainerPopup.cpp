@@ -1,5 +1,6 @@
 #include "widgets/foundation/cxContainerPopup.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/Messages.h"
 #include "platform/user/User.h"
 
@@ -17,16 +18,6 @@ TcxCustomPopupWindow* gLastClosedPopup = nullptr;
 void RemoveShown(TcxCustomPopupWindow* APopup) {
   gShownPopups.erase(std::remove(gShownPopups.begin(), gShownPopups.end(), APopup), gShownPopups.end());
 }
-
-// Raises a flag for a scope; an exception lowers it as well.
-struct FlagScope {
-  explicit FlagScope(bool& AFlag) : Flag(AFlag), Old(AFlag) { Flag = true; }
-  ~FlagScope() { Flag = Old; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-  bool& Flag;
-  bool Old;
-};
 
 }  // namespace
 
@@ -148,13 +139,9 @@ void TcxCustomPopupWindow::CreateWnd() {
   // as the popup's.
   const bool counted = !IsShown();
   if (counted) gShownPopups.push_back(this);
-  struct Uncount {
-    TcxCustomPopupWindow* Self;
-    bool Counted;
-    ~Uncount() {
-      if (Counted) RemoveShown(Self);
-    }
-  } uncount{this, counted};
+  TScopeExit uncount([this, counted] {
+    if (counted) RemoveShown(this);
+  });
   inherited::CreateWnd();
 }
 
@@ -202,7 +189,7 @@ void TcxCustomPopupWindow::DoPopup(TWinControl* AFocusedControl) {
   CalculateSize();
   TPoint P = CalculatePosition();
   FitToWorkArea(P, cxGetDesktopWorkArea(P));
-  FlagScope poppingUp(gPoppingUp);
+  TScopedValue<bool> poppingUp(gPoppingUp, true);
   gLastShownPopup = this;
   gShownPopups.push_back(this);
   DoShowing();
@@ -255,7 +242,7 @@ void TcxCustomPopupWindow::ClosePopup() {
   TWeakLink self(this);
   DoClosing();
   if (!self.Alive()) return;
-  FlagScope closing(gPopupClosing);
+  TScopedValue<bool> closing(gPopupClosing, true);
   gLastClosedPopup = this;
   if (HandleAllocated()) ShowWindow(FHandle, SW_HIDE);
   if (!self.Alive()) return;
@@ -316,14 +303,8 @@ void TcxCustomPopupWindow::WndProc(TMessage& Message) {
       if (LOWORD(Message.WParam) == WA_INACTIVE) {
         // No window of the application takes over: the application is losing activation.
         FApplicationDeactivating = Message.LParam == 0;
-        TWeakLink self(this);
-        try {
-          inherited::WndProc(Message);
-        } catch (...) {
-          if (self.Alive()) FApplicationDeactivating = false;
-          throw;
-        }
-        if (self.Alive()) FApplicationDeactivating = false;
+        TWatchedScopeExit lower(this, [this] { FApplicationDeactivating = false; });
+        inherited::WndProc(Message);
         return;
       }
       break;

@@ -1,5 +1,6 @@
 #include "widgets/foundation/cxContainerStyle.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "platform/kernel/Arith.h"
 #include "widgets/foundation/cxContainer.h"
 
@@ -20,17 +21,6 @@ bool IsSharedIndex(TcxContainerStyleValue Index) {
   return Index == csvEdges || Index == csvFont || Index == csvHotTrack || Index == csvShadow ||
          Index == csvTransparentBorder;
 }
-
-class TUpdateScope {
- public:
-  explicit TUpdateScope(TcxContainerStyle* AStyle) : FStyle(AStyle) { FStyle->BeginUpdate(); }
-  ~TUpdateScope() { FStyle->EndUpdate(); }
-  TUpdateScope(const TUpdateScope&) = delete;
-  TUpdateScope& operator=(const TUpdateScope&) = delete;
-
- private:
-  TcxContainerStyle* FStyle;
-};
 
 }  // namespace
 
@@ -126,7 +116,7 @@ TcxContainerStyleValues TcxContainerStyle::GetAssignedValues() const {
 
 void TcxContainerStyle::SetAssignedValues(TcxContainerStyleValues Value) {
   if (FAssignedValues == Value) return;
-  TUpdateScope update(this);
+  auto update = UpdateBracket(this);
   FAssignedValues = Value;
   if (IsBaseStyle()) UpdateFont();
   Changed();
@@ -329,7 +319,7 @@ void TcxContainerStyle::SetFont(TFont* Value) {
     return;
   }
   if (!IsBaseStyle()) return FParentStyle->SetFont(Value);
-  TUpdateScope update(this);
+  auto update = UpdateBracket(this);
   if (Value) FFont->Assign(Value);
   FAssignedValues.Include(csvFont);
   Changed();
@@ -375,7 +365,7 @@ void TcxContainerStyle::SetTransparentBorder(bool Value) {
 
 void TcxContainerStyle::SetLookAndFeel(TcxLookAndFeel* Value) {
   if (!Value) return;
-  TUpdateScope update(this);
+  auto update = UpdateBracket(this);
   AssignLookAndFeel(Value);
 }
 
@@ -411,7 +401,7 @@ void TcxContainerStyle::SetStyleController(TcxStyleController* Value) {
 TcxStyleController* TcxContainerStyle::GetDefaultStyleController() const { return ::GetDefaultStyleController(); }
 
 void TcxContainerStyle::ControllerChanged() {
-  TUpdateScope update(this);  // the re-derived font and the controller's change: one notice
+  auto update = UpdateBracket(this);  // the re-derived font and the controller's change: one notice
   UpdateFont();
   Changed();
 }
@@ -427,21 +417,16 @@ void TcxContainerStyle::FontChanged(TObject*) {
 
 void TcxContainerStyle::UpdateFont() {
   if (FDirectAccessMode || !IsBaseStyle() || !FFont || FAssignedValues.Contains(csvFont)) return;
-  ++FFontRederiving;
-  try {
-    const TcxContainerStyle* s = ControllerStyle() ? ControllerStyle()->AssigningStyle(csvFont) : nullptr;
-    TcxContainer* c = GetContainer();
-    if (s && s->GetFont()) {
-      FFont->Assign(s->GetFont());
-    } else if (!(c && c->GetParentFont())) {
-      Owned<TFont> defaults(New<TFont>());
-      FFont->Assign(defaults.get());
-    }
-  } catch (...) {
-    --FFontRederiving;
-    throw;
+  auto rederiving = PairedCall([this] { ++FFontRederiving; }, [this] { --FFontRederiving; });
+  const TcxContainerStyle* s =
+      ControllerStyle() ? ControllerStyle()->AssigningStyle(csvFont) : nullptr;
+  TcxContainer* c = GetContainer();
+  if (s && s->GetFont()) {
+    FFont->Assign(s->GetFont());
+  } else if (!(c && c->GetParentFont())) {
+    Owned<TFont> defaults(New<TFont>());
+    FFont->Assign(defaults.get());
   }
-  --FFontRederiving;
 }
 
 void TcxContainerStyle::ScaleFont(Integer M, Integer D) {
@@ -482,7 +467,7 @@ void TcxContainerStyle::Assign(TPersistent* Source) {
   auto* src = dynamic_cast<TcxContainerStyle*>(Source);
   if (!src) return inherited::Assign(Source);
   if (src == this) return;
-  TUpdateScope update(this);
+  auto update = UpdateBracket(this);
   if (IsBaseStyle()) {
     if (!FDirectAccessMode) SetStyleController(src->GetStyleController());
     AssignLookAndFeel(src->GetLookAndFeel());
@@ -509,7 +494,7 @@ void TcxContainerStyle::Assign(TPersistent* Source) {
 }
 
 void TcxContainerStyle::RestoreDefaults() {
-  TUpdateScope update(this);
+  auto update = UpdateBracket(this);
   FAssignedValues = {};
   if (IsBaseStyle()) {
     GetLookAndFeel()->SetAssignedValues({});
@@ -550,6 +535,7 @@ TcxContainerStyles::TcxContainerStyles(TPersistent* AOwner, TcxContainerStyleCla
     : FOwner(AOwner), FStyleClass(AStyleClass) {
   if (!FStyleClass) FStyleClass = ClassOf<TcxContainerStyle, TcxContainerStyle, TPersistent*, TcxContainerStateItem,
                                           TcxContainerStyle*, bool>();
+  // Only a failed construction frees the styles made so far; finished ones stay to the end.
   try {
     FStyles[0] = FStyleClass.Create(FOwner, TcxContainerStateItem::csNormal, nullptr, false);
     for (int i = 1; i < 4; ++i)

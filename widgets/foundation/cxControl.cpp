@@ -1,4 +1,5 @@
 #include "classlib/core/Filer.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/Graphics.h"
 #include "classlib/visual/Menus.h"
@@ -645,11 +646,7 @@ void TcxControl::SetDragAndDropState(TcxDragAndDropState Value) {
 
 void TcxControl::FinishDragAndDrop(bool Accepted) {
   if (FFinishingDragAndDrop) return;
-  FFinishingDragAndDrop = true;
-  struct Reset {
-    bool& Flag;
-    ~Reset() { Flag = false; }
-  } reset{FFinishingDragAndDrop};
+  TScopedValue<bool> finishing(FFinishingDragAndDrop, true);
   if (FDragAndDropState == TcxDragAndDropState::ddsInProcess)
     EndDragAndDrop(Accepted);
   else

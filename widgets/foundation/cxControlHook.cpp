@@ -1,6 +1,8 @@
 // The control hook: a window-procedure link that calls the hook's WndProc.
 #include "widgets/foundation/cxControlUtils.h"
 
+#include "classlib/core/ScopeGuards.h"
+
 #include <memory>
 #include <vector>
 
@@ -18,15 +20,11 @@ class TcxControlHookProc final : public WndProc_t {
     // The hook may unhook or even free itself while it handles the message; this link
     // then stays alive until the call returns (see ~TcxControlHook).
     ++Depth;
-    try {
-      Hook->WndProc(m);
-    } catch (...) {
+    TScopeExit leave([this, saved] {
       --Depth;
       if (Hook) Hook->FWnd = saved;
-      throw;
-    }
-    --Depth;
-    if (Hook) Hook->FWnd = saved;
+    });
+    Hook->WndProc(m);
     return m.Result;
   }
   TcxControlHook* Hook;

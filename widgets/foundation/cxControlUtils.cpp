@@ -1,6 +1,7 @@
 // Rectangle, colour, number and text routines.
 #include "widgets/foundation/cxControlUtils.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "platform/gdi/Font.h"
 #include "platform/gdi/Gdi.h"
@@ -265,24 +266,19 @@ struct TPaintAccess : TWinControl {
 void cxPaintControlBackground(TWinControl* AControl, HDC DC, bool AFromParent) {
   if (!AControl || !DC) return;
   int saved = SaveDC(DC);
-  try {
-    TWinControl* parent = AControl->GetParent();
-    if (parent && AFromParent && parent->HandleAllocated()) {
-      TPoint pos = parent->ScreenToClient(AControl->ClientToScreen(TPoint{0, 0}));
-      OffsetWindowOrgEx(DC, pos.X, pos.Y, nullptr);
-      SendMessageA(parent->GetHandle(), WM_ERASEBKGND, WPARAM(DC), 0);
-      SendMessageA(parent->GetHandle(), WM_PAINT, WPARAM(DC), 0);
-      RestoreDC(DC, saved);
-      saved = SaveDC(DC);
-    } else {
-      AControl->Perform(WM_ERASEBKGND, WPARAM(DC), 0);
-    }
-    TPaintAccess::PaintChildren(AControl, DC);
-  } catch (...) {
+  TScopeExit restore([DC, &saved] { RestoreDC(DC, saved); });
+  TWinControl* parent = AControl->GetParent();
+  if (parent && AFromParent && parent->HandleAllocated()) {
+    TPoint pos = parent->ScreenToClient(AControl->ClientToScreen(TPoint{0, 0}));
+    OffsetWindowOrgEx(DC, pos.X, pos.Y, nullptr);
+    SendMessageA(parent->GetHandle(), WM_ERASEBKGND, WPARAM(DC), 0);
+    SendMessageA(parent->GetHandle(), WM_PAINT, WPARAM(DC), 0);
     RestoreDC(DC, saved);
-    throw;
+    saved = SaveDC(DC);
+  } else {
+    AControl->Perform(WM_ERASEBKGND, WPARAM(DC), 0);
   }
-  RestoreDC(DC, saved);
+  TPaintAccess::PaintChildren(AControl, DC);
 }
 
 bool cxAssignRotatedFont(TCanvas* ACanvas, TFont* AFont, Integer AAngle) {

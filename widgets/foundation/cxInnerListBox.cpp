@@ -1,5 +1,6 @@
 #include "widgets/foundation/cxInnerListBox.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/Messages.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/kernel/Clock.h"
@@ -220,15 +221,9 @@ void TcxCustomInnerListBox::CNDrawItem(TMessage& Message) {
 void TcxCustomInnerListBox::UpdateScrollBars() {
   if (FUpdatingScrollBars || ComponentState().Contains(TComponentStateItem::csDestroying)) return;
   if (!ContainerAlive() || !HandleAllocated() || !cxIsGetScrollBarInfoAvailable()) return;
-  FUpdatingScrollBars = true;
-  try {
-    UpdateScrollBar(FHScrollBar, OBJID_HSCROLL, SB_HORZ);
-    UpdateScrollBar(FVScrollBar, OBJID_VSCROLL, SB_VERT);
-  } catch (...) {
-    FUpdatingScrollBars = false;
-    throw;
-  }
-  FUpdatingScrollBars = false;
+  TScopedValue<bool> updating(FUpdatingScrollBars, true);
+  UpdateScrollBar(FHScrollBar, OBJID_HSCROLL, SB_HORZ);
+  UpdateScrollBar(FVScrollBar, OBJID_VSCROLL, SB_VERT);
 }
 
 void TcxCustomInnerListBox::UpdateScrollBar(TcxScrollBar* ABar, Integer AObjectId, int ASystemBar) {
@@ -341,13 +336,8 @@ void TcxCustomInnerListBox::MouseDown(TMouseButton Button, TShiftState Shift, In
   if (!ContainerAlive()) return;
   TcxContainer* container = FContainer;
   container->InnerControlMouseDown = true;
-  try {
-    TcxContainerAccess::CallMouseDown(container, Button, Shift, X + GetLeft(), Y + GetTop());
-  } catch (...) {
-    container->InnerControlMouseDown = false;
-    throw;
-  }
-  container->InnerControlMouseDown = false;
+  TScopeExit released([container] { container->InnerControlMouseDown = false; });
+  TcxContainerAccess::CallMouseDown(container, Button, Shift, X + GetLeft(), Y + GetTop());
 }
 
 void TcxCustomInnerListBox::MouseMove(TShiftState Shift, Integer X, Integer Y) {

@@ -3,6 +3,7 @@
 // owner form's caption active while its popup is open; and hold back Alt keys a popup does
 // not want. Also the unit's start-up and the window tests the hooks rely on.
 #include "platform/kernel/Threads.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/Messages.h"
 #include "platform/user/User.h"
 #include "widgets/foundation/cxContainerPopup.h"
@@ -353,10 +354,7 @@ bool cxClosePopupsOnClick(HWND AWnd, const MOUSEHOOKSTRUCT& AMouseInfo, UINT AMe
     {
       const bool oldPoppingUp = cxIsPoppingUp();
       cxPopupDetail::SetPoppingUp(true);
-      struct Lower {
-        bool Old;
-        ~Lower() { cxPopupDetail::SetPoppingUp(Old); }
-      } lower{oldPoppingUp};
+      TScopeExit lower([oldPoppingUp] { cxPopupDetail::SetPoppingUp(oldPoppingUp); });
       if (!HookClose(popup)) {
         ++i;
         continue;
