@@ -160,16 +160,16 @@ TEST_F(DBComboBoxPositionTest, AnMRUEditFollowsACancelledRecord) {
   Pump();
   ASSERT_EQ(Shown(e), "Apple");
   // The chosen Quince went to the top of the list: Apple is the second item now.
-  Press(VK_F4);
-  ASSERT_TRUE(e->GetDroppedDown());
-  ASSERT_EQ(List(e)->GetItemIndex(), 1);
-  EXPECT_EQ(List(e)->GetItemText(1), "Apple");
-  Press(VK_ESCAPE);
-  DS->Cancel();
-  Pump();
-  ASSERT_EQ(Shown(e), "Apple");
   Press(VK_DOWN);
   EXPECT_EQ(Shown(e), "Sloe");
+  DS->Cancel();
+  Pump();
+  // Sloe went to the top too: Apple is the third item now.
+  Press(VK_F4);
+  ASSERT_TRUE(e->GetDroppedDown());
+  ASSERT_EQ(List(e)->GetItemIndex(), 2);
+  EXPECT_EQ(List(e)->GetItemText(2), "Apple");
+  Press(VK_ESCAPE);
 }
 
 TEST_F(DBComboBoxPositionTest, AnImageComboBoxFollowsACancelledRecord) {
@@ -218,6 +218,26 @@ TEST_F(DBComboBoxPositionTest, ALookupComboBoxFollowsACancelledRecord) {
   Press(VK_DOWN);
   EXPECT_EQ(Shown(c), "Bob");
   DS->Cancel();
+}
+
+// A null key shows no text: no record is current then, not even one whose name is empty, and
+// Down goes to the first.
+TEST_F(DBComboBoxPositionTest, ALookupComboBoxOnANullKeyHasNoCurrentRecord) {
+  People->Append();
+  People->FieldByName("ID")->SetAsInteger(9);
+  People->Post();
+  TcxDBLookupComboBox* c = AddLookup();
+  Show();
+  Focus(c);
+  Press(VK_DOWN);
+  ASSERT_EQ(Shown(c), "Cy");
+  F("CUST")->Clear();
+  Pump();
+  ASSERT_EQ(Shown(c), "");
+  Press(VK_DOWN);
+  EXPECT_EQ(Shown(c), "Ann");
+  DS->Post();
+  EXPECT_EQ(VarToStr(F("CUST")->GetAsVariant()), "1");
 }
 
 TEST_F(DBComboBoxPositionTest, ARadioGroupFollowsACancelledRecord) {

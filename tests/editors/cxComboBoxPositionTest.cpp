@@ -31,6 +31,11 @@ TEST_P(ComboBoxPositionTest, AValueSetByTheProgramIsWhereTheKeysStepFrom) {
   c->SetEditValue(Variant("two"));
   Key(VK_UP);
   EXPECT_EQ(Text(c), "one");
+  // The text set rather than the value.
+  c->SetDisplayText("three");
+  EXPECT_EQ(c->GetItemIndex(), 2);
+  Key(VK_DOWN);
+  EXPECT_EQ(Text(c), "four");
 }
 
 TEST_P(ComboBoxPositionTest, TheOpenedListHighlightsAValueSetByTheProgram) {
