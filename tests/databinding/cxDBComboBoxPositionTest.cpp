@@ -218,6 +218,13 @@ TEST_F(DBComboBoxPositionTest, ALookupComboBoxFollowsACancelledRecord) {
   Press(VK_DOWN);
   EXPECT_EQ(Shown(c), "Bob");
   DS->Cancel();
+  Pump();
+  ASSERT_EQ(Shown(c), "Cy");
+  Press(VK_F4);
+  ASSERT_TRUE(c->GetDroppedDown());
+  EXPECT_EQ(c->GetProperties()->GetListDataController()->GetFocusedRecordIndex(), 2)
+      << "the list opens on the record read";
+  Press(VK_ESCAPE);
 }
 
 // A null key shows no text: no record is current then, not even one whose name is empty, and
