@@ -43,7 +43,8 @@ class DBComboBoxPositionTest : public DatabindingTest {
   }
   TcxDBComboBox* AddCombo(TcxEditDropDownListStyle AStyle) {
     auto* c = Add<TcxDBComboBox>("NAME");
-    for (const char* s : {"Apple", "Banana", "Cherry", "Damson"}) c->GetProperties()->GetItems()->Add(s);
+    for (const char* s : {"Apple", "Banana", "Cherry", "Damson"})
+      c->GetProperties()->GetItems()->Add(s);
     c->GetProperties()->SetDropDownListStyle(AStyle);
     c->GetProperties()->SetImmediateDropDown(false);
     return c;
@@ -137,16 +138,16 @@ TEST_P(DBComboBoxPositionByStyle, AFieldSetByTheProgramOrAnotherRecordIsWhereDow
   EXPECT_EQ(Shown(c), "Banana");
 }
 
+std::string StyleName(const ::testing::TestParamInfo<TcxEditDropDownListStyle>& i) {
+  static const char* const names[] = {"EditFixedList", "EditList", "FixedList"};
+  return names[Ord(i.param)];
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryListStyle, DBComboBoxPositionByStyle,
                          ::testing::Values(TcxEditDropDownListStyle::lsEditList,
                                            TcxEditDropDownListStyle::lsEditFixedList,
                                            TcxEditDropDownListStyle::lsFixedList),
-                         [](const ::testing::TestParamInfo<TcxEditDropDownListStyle>& i) {
-                           return std::string(i.param == TcxEditDropDownListStyle::lsEditList ? "EditList"
-                                              : i.param == TcxEditDropDownListStyle::lsEditFixedList
-                                                  ? "EditFixedList"
-                                                  : "FixedList");
-                         });
+                         StyleName);
 
 TEST_F(DBComboBoxPositionTest, AnMRUEditFollowsACancelledRecord) {
   auto* e = Add<TcxDBMRUEdit>("NAME");

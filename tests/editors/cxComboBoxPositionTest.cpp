@@ -101,13 +101,13 @@ TEST_P(ComboBoxPositionTest, AValueSetWhileUnfocusedIsWhereTheKeysStepFromOnEnte
   EXPECT_EQ(Text(c), "four");
 }
 
+std::string StyleName(const ::testing::TestParamInfo<TcxEditDropDownListStyle>& i) {
+  static const char* const names[] = {"EditFixedList", "EditList", "FixedList"};
+  return names[Ord(i.param)];
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryListStyle, ComboBoxPositionTest,
-                         ::testing::Values(lsEditList, lsEditFixedList, lsFixedList),
-                         [](const ::testing::TestParamInfo<TcxEditDropDownListStyle>& i) {
-                           return std::string(i.param == lsEditList        ? "EditList"
-                                              : i.param == lsEditFixedList ? "EditFixedList"
-                                                                           : "FixedList");
-                         });
+                         ::testing::Values(lsEditList, lsEditFixedList, lsFixedList), StyleName);
 
 class MRUEditPositionTest : public DropDownTest {};
 
@@ -116,7 +116,8 @@ TEST_F(MRUEditPositionTest, AValueSetByTheProgramIsWhereTheKeysStepFrom) {
   e->SetBounds(10, 10, 150, 21);
   e->SetParent(form);
   e->GetMRUProperties()->SetImmediateDropDown(false);
-  for (const char* s : {"red", "green", "blue", "grey"}) e->GetMRUProperties()->GetLookupItems()->Add(s);
+  for (const char* s : {"red", "green", "blue", "grey"})
+    e->GetMRUProperties()->GetLookupItems()->Add(s);
   host().PumpUntilIdle();
   e->SetFocus();
   host().PumpUntilIdle();

@@ -254,7 +254,8 @@ TEST_F(BlobEditTest, EveryOpeningStartsWithTheWholeTextSelected) {
     host().WhenIdle([&] {
       host().Char('q');
       host().PumpUntilIdle();
-      if (auto* m = dynamic_cast<TcxPopupMemo*>(e->PopupContent())) typed = m->InnerMemo()->GetText();
+      if (auto* m = dynamic_cast<TcxPopupMemo*>(e->PopupContent()))
+        typed = m->InnerMemo()->GetText();
       host().Key(VK_ESCAPE);
     });
     Key(VK_F4);
