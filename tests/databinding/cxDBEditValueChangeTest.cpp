@@ -686,7 +686,8 @@ TEST_P(DBEditValueChange, ReachesTheFieldWhenLeftOrPostedAndACancelDropsIt) {
   const Variant original = f->GetAsVariant();
   const String shown = Stored(f);
   ASSERT_NE(shown, String(c.Stored));
-  // Each step on a new editor, changed from the stored value.
+  // Each step on a new editor, changed from the stored value; the last on the editor of the
+  // step before.
   auto change = [&] {
     TEditor e = c.Make(*this);
     Pump();
@@ -727,6 +728,17 @@ TEST_P(DBEditValueChange, ReachesTheFieldWhenLeftOrPostedAndACancelDropsIt) {
   Pump();
   EXPECT_EQ(Stored(f), shown) << "cancelled";
   EXPECT_EQ(DS->State(), dsBrowse);
+
+  // The same editor, changed again the same way after the cancel, stores what a new one
+  // would: nothing of the cancelled change is left in it. (A click at the same place again
+  // is a second click, not a double click.)
+  host().Advance(GetDoubleClickTime() + 1);
+  Focus(e);
+  c.Change(*this, e);
+  Leave();
+  DS->Post();
+  Pump();
+  EXPECT_EQ(Stored(f), c.Stored) << "changed again after the cancel";
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryKindEveryWay, DBEditValueChange, ::testing::ValuesIn(Cases()),

@@ -296,6 +296,36 @@ TEST_F(RadioGroup, ClickArrowsTabAndAccelerator) {
   EXPECT_TRUE(group->IsFocused()) << "a focused button counts as the group's focus";
 }
 
+// An item checked by the program while a button has the focus takes the focus with it: the
+// arrows step from the item shown, as on entering the group. Nothing checked leaves the focus.
+TEST_F(RadioGroup, AnItemCheckedByTheProgramTakesTheFocusFromTheFocusedButton) {
+  AddItems({"a", "b", "c", "d", "e"});
+  ShowFocusingOutside();
+  group->SetFocus();
+  Pump();
+  ASSERT_TRUE(group->Buttons(0)->Focused());
+  host().Key(VK_DOWN);
+  Pump();
+  ASSERT_TRUE(group->Buttons(1)->Focused());
+  group->SetItemIndex(3);
+  EXPECT_TRUE(group->Buttons(3)->Focused());
+  host().Key(VK_DOWN);
+  Pump();
+  EXPECT_EQ(group->GetItemIndex(), 4);
+  group->SetEditValue(Variant("a"));
+  EXPECT_TRUE(group->Buttons(0)->Focused());
+  host().Key(VK_DOWN);
+  Pump();
+  EXPECT_EQ(group->GetItemIndex(), 1);
+  group->SetItemIndex(-1);
+  EXPECT_TRUE(group->Buttons(1)->Focused());
+  // Unfocused, the group keeps away from the focus.
+  outside->SetFocus();
+  Pump();
+  group->SetItemIndex(2);
+  EXPECT_TRUE(outside->Focused());
+}
+
 TEST_F(RadioGroup, ViewHoldsEachItemAndPlacesItsGlyph) {
   P()->SetColumns(2);
   AddItems({"a", "b", "c"});

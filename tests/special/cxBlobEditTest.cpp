@@ -244,6 +244,37 @@ TEST_F(BlobEditTest, EscapeNeverSavesF4SavesOnlyWithAlwaysSaveData) {
   EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crEnter);
 }
 
+// Each opening starts as the first: the memo shows the value with its whole text selected,
+// whatever caret the last opening left and whatever value was set since.
+TEST_F(BlobEditTest, EveryOpeningStartsWithTheWholeTextSelected) {
+  TcxBlobEdit* e = AddBlob(bekMemo);
+  e->SetEditValue(Variant(String("one")));
+  auto typedAfter = [&] {
+    String typed;
+    host().WhenIdle([&] {
+      host().Char('q');
+      host().PumpUntilIdle();
+      if (auto* m = dynamic_cast<TcxPopupMemo*>(e->PopupContent()))
+        typed = m->InnerMemo()->GetText();
+      host().Key(VK_ESCAPE);
+    });
+    Key(VK_F4);
+    return typed;
+  };
+  EXPECT_EQ(typedAfter(), "q");
+  // The caret left at the end of the text by the last opening.
+  host().WhenIdle([&] {
+    host().Key(VK_END);
+    host().Key(VK_ESCAPE);
+  });
+  Key(VK_F4);
+  EXPECT_EQ(typedAfter(), "q");
+  // A value set by the program since.
+  e->SetEditValue(Variant(String("two")));
+  EXPECT_EQ(typedAfter(), "q");
+  EXPECT_EQ(e->EditValue().AsString(), "two");
+}
+
 TEST_F(BlobEditTest, AutoReplaceTakesTheWholeMemoWithTheFirstCharacter) {
   TcxBlobEdit* e = AddBlob(bekMemo);
   e->GetProperties()->SetMemoAutoReplace(true);

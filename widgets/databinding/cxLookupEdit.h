@@ -233,6 +233,9 @@ class TcxCustomLookupEdit : public TcxCustomComboBox {
   // modified marks the edit had when the list dropped down.
   void CloseUp(TcxEditCloseUpReason AReason) override;
   void SynchronizeDisplayValue() override;
+  // The current record follows the key, not the text: records may share a text, and an empty
+  // text must not name a record whose list text is empty.
+  void SyncLookupWithDisplayValue() override {}
   void PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool AEditFocused) override;
   void AdjustPopupClientSize(Integer& AWidth, Integer& AHeight) override;
   void SetKeepDisplayValue() override;

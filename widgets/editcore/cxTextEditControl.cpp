@@ -477,7 +477,13 @@ void TcxCustomTextEdit::SetInternalDisplayValue(const Variant& Value) {
     throw;
   }
   FSyncing = old;
-  UpdateDrawValue();
+  TcxEditLifeGuard guard(this);
+  SyncLookupWithDisplayValue();
+  if (guard.Alive()) UpdateDrawValue();
+}
+
+void TcxCustomTextEdit::SyncLookupWithDisplayValue() {
+  if (UsesLookup()) FLookupData->SyncWithEditText();
 }
 
 void TcxCustomTextEdit::SynchronizeDisplayValue() {

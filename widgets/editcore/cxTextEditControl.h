@@ -178,6 +178,11 @@ class TcxCustomTextEdit : public TcxCustomEdit,
   virtual void ValueBoundsHook() {}
   // A text typed or set that is not among the lookup items.
   virtual void DoOnNewLookupDisplayText(const String& AText);
+  // A text set from outside (the program, the data, an undo) makes the lookup's current item
+  // the one it names, as in an editor made with that text: the keys step from it and the
+  // list opens on it. Kinds whose current item follows their value rather than their text
+  // follow it themselves.
+  virtual void SyncLookupWithDisplayValue();
   // The height of the inner edit's font as the screen draws it.
   Integer GetInnerEditTextHeight();
 

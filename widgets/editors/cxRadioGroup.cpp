@@ -633,6 +633,19 @@ void TcxCustomRadioGroup::InternalSetEditValue(const Variant& AValue, bool AVali
   if (!self.Alive()) return;
   SetEditModified(true);
   TcxContainer::RecalcViewAtCursor();
+  // Checked from outside (the program, the data read again): the arrow keys step from the
+  // item shown, as on entering the group. A button's own check has the focus already.
+  if (self.Alive() && !FChangingIndex) FocusCheckedButton();
+}
+
+void TcxCustomRadioGroup::FocusCheckedButton() {
+  const Integer index = GetItemIndex();
+  if (index < 0 || Buttons(index)->Focused() || !Buttons(index)->CanFocus()) return;
+  for (Integer i = 0; i < ButtonCount(); ++i)
+    if (Buttons(i)->Focused()) {
+      Buttons(index)->SetFocus();
+      return;
+    }
 }
 
 void TcxCustomRadioGroup::ButtonChecked(TcxCustomRadioGroupButton* AButton) {

@@ -210,6 +210,8 @@ class TcxCustomRadioGroup : public TcxCustomButtonGroup {
  private:
   Integer GetDownIndex() const override { return GetItemIndex(); }
   void CheckButton(Integer AIndex);
+  // A button holding the focus hands it to the checked one.
+  void FocusCheckedButton();
   Integer FLoadedItemIndex = -1;
   bool FChangingIndex = false;
 };

@@ -428,6 +428,8 @@ void TcxCustomBlobEdit::CreatePopupControl() {
     mp->SetReadOnly(!editable);
     mp->EndUpdate();
     m->SetEditValue(Variant(IsString(value) ? value.AsString() : String()));
+    // Every opening starts as the first: the caret the last one left means nothing now.
+    m->SelectAll();
     mp->OnChange = TNotifyEvent(this, &TcxCustomBlobEdit::ContentChanged);
     FAutoReplacePending = p->GetMemoAutoReplace() && editable;
   } else {
