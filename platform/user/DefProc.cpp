@@ -1,6 +1,7 @@
 // The default window procedure and the non-client frame it draws.
 #include "platform/gdi/Gdi.h"
 #include "platform/gdi/Text.h"
+#include "platform/kernel/ScopeExit.h"
 #include "platform/user/Menus.h"
 #include "platform/user/UserInternal.h"
 
@@ -199,30 +200,20 @@ HBRUSH BackgroundBrush(const Wnd* w) {
   return b;
 }
 
-// Holds the capture for a tracking loop and gives it back however the loop ends.
-struct CaptureScope {
-  explicit CaptureScope(HWND h) : hwnd(h) { SetCapture(h); }
-  ~CaptureScope() noexcept(false) {
-    if (GetCapture() != hwnd) return;
-    // ReleaseCapture clears the capture before it notifies; a procedure failing on the
-    // notice while another exception passes must not end the program.
-    try {
-      ReleaseCapture();
-    } catch (...) {
-      if (std::uncaught_exceptions() == 0) throw;
-    }
-  }
-  CaptureScope(const CaptureScope&) = delete;
-  CaptureScope& operator=(const CaptureScope&) = delete;
-  HWND hwnd;
-};
+// Holds the capture for a tracking loop and gives it back however the loop ends (ReleaseCapture
+// clears the capture before it notifies, so a procedure failing on the notice still frees it).
+auto HoldCapture(HWND h) {
+  return PairedCall([h] { SetCapture(h); }, [h] {
+    if (GetCapture() == h) ReleaseCapture();
+  });
+}
 
 // The platform's own modal tracking loop: runs until the left button is released (or the
 // capture is taken away) and answers the last pointer position on the screen. Other
 // messages are dispatched; a WM_QUIT is put back for the loop outside.
 template <class OnMove>
 POINT TrackUntilRelease(HWND hwnd, OnMove onMove) {
-  CaptureScope capture(hwnd);
+  auto capture = HoldCapture(hwnd);
   POINT last;
   GetCursorPos(&last);
   MSG m;

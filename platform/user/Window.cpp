@@ -1,6 +1,7 @@
 // Window classes and windows: creation and destruction, window longs, text, hierarchy.
 #include "platform/gdi/Gdi.h"
 #include "platform/kernel/Clock.h"
+#include "platform/kernel/ScopeExit.h"
 #include "platform/user/Menus.h"
 #include "platform/user/UserInternal.h"
 #include "platform/user/UserTesting.h"
@@ -156,10 +157,7 @@ void FreeWindow(HWND h) {
   Wnd* w = Find(h);
   if (!w) return;
   w->destroying = true;
-  struct Release {
-    HWND hwnd;
-    ~Release() { ReleaseWindow(hwnd); }
-  } release{h};
+  TScopeExit release([h] { ReleaseWindow(h); });
   std::vector<HWND> kids = w->children;
   for (HWND c : kids) FreeWindow(c);
   Send(h, WM_NCDESTROY, 0, 0);
