@@ -1,5 +1,6 @@
 #include "widgets/editcore/cxEditControl.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/Forms.h"
 #include "widgets/editcore/cxEditPaintUtils.h"
 #include "widgets/foundation/cxVariants.h"
@@ -709,13 +710,7 @@ bool TcxCustomEdit::ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButt
   if (FPressedButton >= 0 && GetCapture() != GetHandle()) FPressedButton = -1;
   FProcessingViewInfo = true;
   // A pressed or released button runs its handlers, which may free the editor.
-  struct Reset {
-    TcxCustomEdit* Edit;
-    TWeakLink Link{Edit};
-    ~Reset() {
-      if (Link.Alive()) Edit->FProcessingViewInfo = false;
-    }
-  } reset{this};
+  TWatchedScopeExit reset(this, [this] { FProcessingViewInfo = false; });
   Owned<TcxCustomEditViewInfo> old(
       static_cast<TcxCustomEditViewInfo*>(GetViewInfoClass().Create()));
   old->Assign(EditViewInfo());
@@ -728,7 +723,7 @@ bool TcxCustomEdit::ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButt
   EditViewInfo()->RepaintChanges(this, inner, old.get());
   UpdatePressedButton(old.get());
   // False once the editor is gone: the caller has nothing left to update.
-  return reset.Link.Alive();
+  return reset.Alive();
 }
 
 void TcxCustomEdit::AdjustInnerControl() {

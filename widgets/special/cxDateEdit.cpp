@@ -1,5 +1,6 @@
 #include "widgets/special/cxDateEdit.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "platform/kernel/Units.h"
 #include "widgets/editcore/cxDateUtils.h"
@@ -111,11 +112,7 @@ void TcxCustomDateEditProperties::Assign(TPersistent* Source) {
 
 void TcxCustomDateEditProperties::BuildMask() {
   if (FBuildingMask) return;
-  FBuildingMask = true;
-  struct Reset {
-    bool& Flag;
-    ~Reset() { Flag = false; }
-  } reset{FBuildingMask};
+  TScopedValue<bool> reset(FBuildingMask, true);
   TcxFormatController* c = cxGetFormatController();
   const bool withTime = FKind == ckDateTime;
   // The mask of one kind need not compile under the other (the picture of a date and time
