@@ -93,13 +93,8 @@ void TcxCustomTextEditProperties::BeforeDestruction() {
 
 void TcxCustomTextEditProperties::FormatChanged() {
   FFormatChanging = true;
-  try {
-    Changed();
-  } catch (...) {
-    FFormatChanging = false;
-    throw;
-  }
-  FFormatChanging = false;
+  TScopeExit reset([this] { FFormatChanging = false; });
+  Changed();
 }
 
 template <class T>
