@@ -30,6 +30,10 @@ class TTextListener : public TObject {
     Log->Add("down:" + std::to_string(X) + "," + std::to_string(Y));
   }
   void HDblClick(TObject*) { Log->Add("dblClick"); }
+  void HClickFails(TObject*) {
+    Log->Add("click");
+    throw Exception("click failed");
+  }
   TEventLog* Log;
   // Selects the first character while a character is being delivered.
   TcxCustomTextEdit* SelectOnPress = nullptr;
@@ -588,6 +592,26 @@ TEST_F(TextEdit, KindsThatNavigateStepTheItemsWithKeysAndWheel) {
   host().Wheel(e->GetHandle(), 5, 5, WHEEL_DELTA);
   Pump();
   EXPECT_EQ(Text(e), "two");
+}
+
+TEST_F(TextEdit, AStepWhoseClickFailsLeavesTheChangeEventsUnlocked) {
+  auto* e = New<TSteppingTextEdit>(form);
+  e->SetBounds(10, 10, 121, 21);
+  e->SetParent(form);
+  e->GetProperties()->OnChange = {&listener, &TTextListener::HChange};
+  for (const char* item : {"one", "two", "three"})
+    e->GetTextProperties()->GetLookupItems()->Add(item);
+  e->SetFocus();
+  Pump();
+  log.Take();
+  e->OnClick = {&listener, &TTextListener::HClickFails};
+  EXPECT_THROW(e->GoLookup(cxLookupGoNext), Exception);
+  EXPECT_EQ(Text(e), "one");
+  EXPECT_EQ(log.Take(), L({"click"}));
+  // Typing afterwards is heard at once: the step's lock on the change events went with it.
+  e->OnClick = nullptr;
+  Type("x");
+  EXPECT_EQ(log.Take(), L({"change"}));
 }
 
 TEST_F(TextEdit, RightAlignedTextIsEditedFromTheLeftWhenAsked) {

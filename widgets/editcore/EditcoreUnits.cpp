@@ -24,6 +24,7 @@ UnitCounter gEditcore;
 
 void WidgetsEditcoreInitialize() {
   if (!gEditcore.Enter()) return;
+  // A failure leaves the layer unentered; success keeps it entered.
   try {
     InitializeUnits(kEditcoreUnits);
   } catch (...) {

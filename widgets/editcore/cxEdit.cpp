@@ -19,6 +19,7 @@ void Initialize() {
   TlRegisterResources_widgets_editcore();
   cxEditProperties::Initialize();
   cxEditRepository::Initialize();
+  // A failure takes back the steps before it; success keeps them.
   try {
     cxEditStyles::Initialize();
   } catch (...) {

@@ -1,5 +1,6 @@
 #include "widgets/editcore/cxEditButtons.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "platform/user/User.h"
 #include "widgets/editcore/cxEditPaintUtils.h"
@@ -49,27 +50,24 @@ void TcxEditButton::Assign(TPersistent* Source) {
   if (src == this) return;
   TCollection* c = Collection();
   if (c) c->BeginUpdate();
-  try {
-    FCaption = src->FCaption;
-    FDisplayCaption = src->FDisplayCaption;
-    FDefault = src->FDefault;
-    FEnabled = src->FEnabled;
-    if (src->HasGlyph())
-      GetGlyph()->Assign(src->FGlyph);
-    else if (FGlyph)
-      FGlyph->Assign(nullptr);
-    FKind = src->FKind;
-    FLeftAlignment = src->FLeftAlignment;
-    FStretchable = src->FStretchable;
-    FTextColor = src->FTextColor;
-    FVisible = src->FVisible;
-    FWidth = src->FWidth;
-    Changed(false);
-  } catch (...) {
+  TScopeExit endUpdate([c] {
     if (c) c->EndUpdate();
-    throw;
-  }
-  if (c) c->EndUpdate();
+  });
+  FCaption = src->FCaption;
+  FDisplayCaption = src->FDisplayCaption;
+  FDefault = src->FDefault;
+  FEnabled = src->FEnabled;
+  if (src->HasGlyph())
+    GetGlyph()->Assign(src->FGlyph);
+  else if (FGlyph)
+    FGlyph->Assign(nullptr);
+  FKind = src->FKind;
+  FLeftAlignment = src->FLeftAlignment;
+  FStretchable = src->FStretchable;
+  FTextColor = src->FTextColor;
+  FVisible = src->FVisible;
+  FWidth = src->FWidth;
+  Changed(false);
 }
 
 TcxEditButtons* TcxEditButton::Buttons() const { return dynamic_cast<TcxEditButtons*>(Collection()); }

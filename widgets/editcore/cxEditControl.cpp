@@ -1,5 +1,6 @@
 #include "widgets/editcore/cxEditControl.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/Forms.h"
 #include "widgets/editcore/cxEditPaintUtils.h"
 #include "widgets/foundation/cxVariants.h"
@@ -140,22 +141,15 @@ TcxContainerViewInfoClass TcxCustomEdit::GetViewInfoClass() const {
 
 void TcxCustomEdit::Loaded() {
   inherited::Loaded();
-  LockChangeEvents(true);
-  LockClick(true);
-  try {
-    FDataBinding->ClearValueIfNoData();
-    TcxContainer::RecalcViewAtCursor();
-    if (!GetRepositoryItem())
-      FProperties->OnPropertiesChanged = {this, &TcxCustomEdit::PropertiesChanged};
-    PropertiesChanged(GetActiveProperties());
-    ContainerStyleChanged(GetStyle());
-  } catch (...) {
-    LockClick(false);
-    LockChangeEvents(false);
-    throw;
-  }
-  LockClick(false);
-  LockChangeEvents(false);
+  auto changeLock =
+      PairedCall([this] { LockChangeEvents(true); }, [this] { LockChangeEvents(false); });
+  auto clickLock = PairedCall([this] { LockClick(true); }, [this] { LockClick(false); });
+  FDataBinding->ClearValueIfNoData();
+  TcxContainer::RecalcViewAtCursor();
+  if (!GetRepositoryItem())
+    FProperties->OnPropertiesChanged = {this, &TcxCustomEdit::PropertiesChanged};
+  PropertiesChanged(GetActiveProperties());
+  ContainerStyleChanged(GetStyle());
 }
 
 void TcxCustomEdit::ReadState(TReader& Reader) {
@@ -255,35 +249,21 @@ bool TcxCustomEdit::DoEditing() {
   TcxEditLifeGuard guard(this);
   FEditingEntry = true;
   bool canEdit = CanModify();
-  try {
-    if (canEdit && OnEditing) {
-      LockEditValueSetting(true);
-      try {
-        OnEditing(this, canEdit);
-      } catch (...) {
-        if (guard.Alive()) LockEditValueSetting(false);
-        throw;
-      }
-      if (!guard.Alive()) return false;
-      LockEditValueSetting(false);
-    }
-    if (!FIsInplace && canEdit) {
-      LockEditValueSetting(true);
-      try {
-        canEdit = FDataBinding->SetEditMode();
-      } catch (...) {
-        if (guard.Alive()) LockEditValueSetting(false);
-        throw;
-      }
-      if (!guard.Alive()) return false;
-      LockEditValueSetting(false);
-    }
-  } catch (...) {
-    if (guard.Alive()) FEditingEntry = false;
-    throw;
+  TWatchedScopeExit editingEntry(this, [this] { FEditingEntry = false; });
+  auto lockValueSetting = [this] {
+    return WatchedPairedCall(
+        this, [this] { LockEditValueSetting(true); }, [this] { LockEditValueSetting(false); });
+  };
+  if (canEdit && OnEditing) {
+    auto lock = lockValueSetting();
+    OnEditing(this, canEdit);
   }
-  FEditingEntry = false;
-  return canEdit;
+  if (!guard.Alive()) return false;
+  if (!FIsInplace && canEdit) {
+    auto lock = lockValueSetting();
+    canEdit = FDataBinding->SetEditMode();
+  }
+  return guard.Alive() && canEdit;
 }
 
 // ---- value ----
@@ -295,15 +275,9 @@ void TcxCustomEdit::SetEditValue(const Variant& Value) {
 
 void TcxCustomEdit::SetEditValueWithoutClick(const Variant& Value) {
   if (IsEditValueSettingLocked()) return;
-  LockClick(true);
-  TcxEditLifeGuard guard(this);
-  try {
-    InternalSetEditValue(Value, false);
-  } catch (...) {
-    if (guard.Alive()) LockClick(false);
-    throw;
-  }
-  if (guard.Alive()) LockClick(false);
+  auto lock = WatchedPairedCall(
+      this, [this] { LockClick(true); }, [this] { LockClick(false); });
+  InternalSetEditValue(Value, false);
 }
 
 void TcxCustomEdit::InternalSetEditValue(const Variant& AValue, bool) {
@@ -462,18 +436,12 @@ void FireOwnThenActive(TcxCustomEdit* AEdit, TNotifyEvent TcxCustomEditPropertie
     AEdit->SaveModifiedFlags();
     AEdit->SetDisplayValueModified(true);
   }
-  auto restore = [&] {
+  TScopeExit restore([&] {
     if (inplace && guard.Alive()) AEdit->RestoreModifiedFlags();
-  };
-  try {
-    if (own->*E) (own->*E)(AEdit);
-    if (guard.Alive() && AEdit->HasRepositoryItem() && active != own && active->*E)
-      (active->*E)(AEdit);
-  } catch (...) {
-    restore();
-    throw;
-  }
-  restore();
+  });
+  if (own->*E) (own->*E)(AEdit);
+  if (guard.Alive() && AEdit->HasRepositoryItem() && active != own && active->*E)
+    (active->*E)(AEdit);
 }
 }  // namespace
 
@@ -525,20 +493,12 @@ bool TcxCustomEdit::ValidateDisplayText(bool ARaiseException) {
   if (p->CanValidate()) p->ValidateDisplayValue(displayValue, errorText, error, this);
   if (!guard.Alive()) return false;
   if (error) {
-    auto writeBack = [&] {
+    TScopeExit writeBack([&] {
       if (!guard.Alive()) return;
       if (!SameVariant(displayValue, GetDisplayValue())) SetInternalDisplayValue(displayValue);
       if (GetVisible()) SelectAll();
-    };
-    if (ARaiseException) {
-      try {
-        HandleValidationError(errorText);
-      } catch (...) {
-        writeBack();
-        throw;
-      }
-    }
-    writeBack();
+    });
+    if (ARaiseException) HandleValidationError(errorText);
     return false;
   }
   if (FIsUserInput && (!DoEditing() || !guard.Alive())) return true;
@@ -552,13 +512,8 @@ bool TcxCustomEdit::ValidateDisplayText(bool ARaiseException) {
 void TcxCustomEdit::HandleValidationError(const String& AErrorText) {
   if (!IsFocused() && GetVisible() && CanFocus()) {
     FLockExit = true;
-    try {
-      SetFocus();
-    } catch (...) {
-      FLockExit = false;
-      throw;
-    }
-    FLockExit = false;
+    TScopeExit unlockExit([this] { FLockExit = false; });
+    SetFocus();
   }
   if (GetVisible()) SelectAll();
   if (GetActiveProperties()->GetBeepOnError()) MessageBeep(0);
@@ -572,18 +527,12 @@ bool TcxCustomEdit::CanPostEditValue() const {
 void TcxCustomEdit::PostEditValue(bool AValidate) {
   TcxEditLifeGuard guard(this);
   if (AValidate) {
-    const bool old = FIsUserInput;
-    FIsUserInput = false;
     bool ok = false;
-    try {
+    {
+      TWatchedValue<bool> notUserInput(this, FIsUserInput, false);
       ok = ValidateDisplayText(true);
-    } catch (...) {
-      if (guard.Alive()) FIsUserInput = old;
-      throw;
     }
-    if (!guard.Alive()) return;
-    FIsUserInput = old;
-    if (!ok) return;
+    if (!guard.Alive() || !ok) return;
   }
   SetKeepDisplayValue();
   if (FIsInplace) {
@@ -613,20 +562,15 @@ void TcxCustomEdit::PostEditValueOnRequest() {
 void TcxCustomEdit::ResetEditValue() {
   if (!FModifiedAfterEnter || !CanResetEditValue()) return;
   TcxEditLifeGuard guard(this);
-  LockChangeEvents(true);
-  try {
-    FModifiedAfterEnter = false;
-    SetEditValue(IsDataStorage() ? FDataBinding->GetStoredValue() : FPrevEditValue);
-    if (guard.Alive()) {
-      FEditModified = true;
-      SelectAll();
-      if (GetActiveProperties()->GetImmediatePost() && CanPostEditValue()) PostEditValue(false);
-    }
-  } catch (...) {
-    if (guard.Alive()) LockChangeEvents(false, true);
-    throw;
+  auto lock = WatchedPairedCall(
+      this, [this] { LockChangeEvents(true); }, [this] { LockChangeEvents(false, true); });
+  FModifiedAfterEnter = false;
+  SetEditValue(IsDataStorage() ? FDataBinding->GetStoredValue() : FPrevEditValue);
+  if (guard.Alive()) {
+    FEditModified = true;
+    SelectAll();
+    if (GetActiveProperties()->GetImmediatePost() && CanPostEditValue()) PostEditValue(false);
   }
-  if (guard.Alive()) LockChangeEvents(false, true);
 }
 
 // ---- buttons ----
@@ -709,13 +653,7 @@ bool TcxCustomEdit::ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButt
   if (FPressedButton >= 0 && GetCapture() != GetHandle()) FPressedButton = -1;
   FProcessingViewInfo = true;
   // A pressed or released button runs its handlers, which may free the editor.
-  struct Reset {
-    TcxCustomEdit* Edit;
-    TWeakLink Link{Edit};
-    ~Reset() {
-      if (Link.Alive()) Edit->FProcessingViewInfo = false;
-    }
-  } reset{this};
+  TWatchedScopeExit reset(this, [this] { FProcessingViewInfo = false; });
   Owned<TcxCustomEditViewInfo> old(
       static_cast<TcxCustomEditViewInfo*>(GetViewInfoClass().Create()));
   old->Assign(EditViewInfo());
@@ -728,7 +666,7 @@ bool TcxCustomEdit::ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButt
   EditViewInfo()->RepaintChanges(this, inner, old.get());
   UpdatePressedButton(old.get());
   // False once the editor is gone: the caller has nothing left to update.
-  return reset.Link.Alive();
+  return reset.Alive();
 }
 
 void TcxCustomEdit::AdjustInnerControl() {
@@ -784,14 +722,9 @@ void TcxCustomEdit::CheckAutoSize() {
 
 void TcxCustomEdit::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
   FUpdatingBounds = true;
-  TWeakLink self(this);  // OnResize may free the editor
-  try {
-    inherited::SetBounds(ALeft, ATop, AWidth, AHeight);
-  } catch (...) {
-    if (self.Alive()) FUpdatingBounds = false;
-    throw;
-  }
-  if (self.Alive()) FUpdatingBounds = false;
+  // OnResize may free the editor.
+  TWatchedScopeExit reset(this, [this] { FUpdatingBounds = false; });
+  inherited::SetBounds(ALeft, ATop, AWidth, AHeight);
 }
 
 // ---- in-place host list ----
@@ -811,14 +744,9 @@ TcxCustomEdit* TcxInplaceEditList::GetEdit(TcxCustomEditProperties* AProperties)
     edit->SetVisible(false);
     FItems.emplace_back(edit, AProperties);
   }
-  edit->LockChangeEvents(true);
-  try {
-    edit->GetProperties()->Assign(AProperties);
-  } catch (...) {
-    edit->LockChangeEvents(false, false);
-    throw;
-  }
-  edit->LockChangeEvents(false, false);
+  auto lock = PairedCall([edit] { edit->LockChangeEvents(true); },
+                         [edit] { edit->LockChangeEvents(false, false); });
+  edit->GetProperties()->Assign(AProperties);
   return edit;
 }
 

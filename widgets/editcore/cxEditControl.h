@@ -4,6 +4,7 @@
 // buttons and activation inside a host control.
 #pragma once
 
+#include "classlib/core/ScopeGuards.h"
 #include "widgets/editcore/cxEditRepository.h"
 #include "widgets/editcore/cxEditStyles.h"
 #include "widgets/editcore/cxEditViewData.h"
@@ -315,16 +316,8 @@ class TcxCustomEdit : public TcxContainer,
   // Runs AProc with the user-input flag on, putting back the old state afterwards.
   template <class F>
   void AsUserInput(F&& AProc) {
-    const bool old = FIsUserInput;
-    FIsUserInput = true;
-    TWeakLink self(this);  // AProc runs handlers, which may free the editor
-    try {
-      AProc();
-    } catch (...) {
-      if (self.Alive()) FIsUserInput = old;
-      throw;
-    }
-    if (self.Alive()) FIsUserInput = old;
+    TWatchedValue<bool> userInput(this, FIsUserInput, true);  // AProc may free the editor
+    AProc();
   }
   bool IsEditValueSettingLocked() const { return FEditValueSettingLockCount > 0; }
   // The edit value taken from what the display already shows (the display is not set

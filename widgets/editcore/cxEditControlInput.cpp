@@ -1,5 +1,6 @@
 // The editor control's keys, clipboard messages, focus entry and exit, mouse and activation
 // inside a host control.
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/HintWindow.h"
 #include "widgets/editcore/cxEditControl.h"
@@ -146,6 +147,7 @@ void TcxCustomEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
   if (Key == VK_RETURN && p->GetValidateOnEnter()) {
     Key = 0;
     LockChangeEvents(true);
+    // An error drops the change events held meanwhile; a normal end fires them.
     try {
       if (ValidateDisplayText(true) && guard.Alive() && CanPostEditValue()) PostEditValue(false);
     } catch (...) {
@@ -276,47 +278,39 @@ void TcxCustomEdit::DoEnter() {
     return;
   }
   TcxEditLifeGuard guard(this);
-  SaveModifiedFlags();
-  try {
+  {
+    // A raising OnEnter leaves the saved flags balanced too.
+    auto modifiedFlags = WatchedPairedCall(
+        this, [this] { SaveModifiedFlags(); }, [this] { RestoreModifiedFlags(); });
     inherited::DoEnter();
     if (!guard.Alive()) return;
     if (RefreshOnFocus()) FDataBinding->UpdateDisplayValue();
     if (CanResetEditValue()) FPrevEditValue = FEditValue;
     if (RefreshOnFocus()) SynchronizeDisplayValue();
-  } catch (...) {
-    // A raising OnEnter leaves the saved flags balanced.
-    if (guard.Alive()) RestoreModifiedFlags();
-    throw;
   }
   if (!guard.Alive()) return;
-  RestoreModifiedFlags();
   FModifiedAfterEnter = false;
 }
 
 void TcxCustomEdit::DoExit() {
-  const bool old = FIsUserInput;
-  FIsUserInput = false;
-  TcxEditLifeGuard guard(this);
-  try {
-    InternalExit();
-  } catch (...) {
-    if (guard.Alive()) FIsUserInput = old;
-    throw;
-  }
-  if (guard.Alive()) FIsUserInput = old;
+  TWatchedValue<bool> notUserInput(this, FIsUserInput, false);
+  InternalExit();
 }
 
 void TcxCustomEdit::InternalExit() {
   if (InState(TComponentStateItem::csDestroying) || FLockExit) return;
   TcxEditLifeGuard guard(this);
-  SaveModifiedFlags();
-  try {
+  {
+    auto modifiedFlags = WatchedPairedCall(
+        this, [this] { SaveModifiedFlags(); }, [this] { RestoreModifiedFlags(); });
     // A value changed by other means than typing (a popup, the clipboard, a file) leaves the
     // display unmodified but the binding editing: it is posted as well, or the redisplay
     // below would drop it.
     if (FModifiedAfterEnter || (!FIsInplace && CanPostEditValue())) {
       LockChangeEvents(true);
       bool ok = false;
+      // The change events held meanwhile fire only after a valid value; an error or an
+      // invalid one drops them.
       try {
         ok = ValidateDisplayText(true);
         if (ok && guard.Alive() && !FIsInplace && CanPostEditValue()) PostEditValue(false);
@@ -327,7 +321,6 @@ void TcxCustomEdit::InternalExit() {
       if (!guard.Alive()) return;
       if (!ok) {
         LockChangeEvents(false, false);
-        RestoreModifiedFlags();
         return;
       }
       LockChangeEvents(false, true);
@@ -337,11 +330,7 @@ void TcxCustomEdit::InternalExit() {
     EditFocusChanged();
     if (!guard.Alive()) return;
     TcxContainer::RecalcViewAtCursor();
-  } catch (...) {
-    if (guard.Alive()) RestoreModifiedFlags();
-    throw;
   }
-  RestoreModifiedFlags();
   inherited::DoExit();
   if (guard.Alive()) SetDisplayValueModified(false);
 }
@@ -460,19 +449,13 @@ void TcxCustomEdit::Activate(TcxCustomEditData*& AEditData) {
 }
 
 void TcxCustomEdit::ActivateByKey(Char AKey, TcxCustomEditData*& AEditData) {
-  TcxEditLifeGuard guard(this);
-  HookInnerEditWndProc();
-  try {
-    Activate(AEditData);
-    if (guard.Alive() && AKey != 0 && CanKeyStartEdit(AKey)) {
-      TWinControl* target = InnerControl() ? InnerControl() : this;
-      SendMessageA(target->GetHandle(), WM_CHAR, WPARAM(Byte(AKey)), 0);
-    }
-  } catch (...) {
-    if (guard.Alive()) UnhookInnerEditWndProc();
-    throw;
+  auto hook = WatchedPairedCall(
+      this, [this] { HookInnerEditWndProc(); }, [this] { UnhookInnerEditWndProc(); });
+  Activate(AEditData);
+  if (hook.Alive() && AKey != 0 && CanKeyStartEdit(AKey)) {
+    TWinControl* target = InnerControl() ? InnerControl() : this;
+    SendMessageA(target->GetHandle(), WM_CHAR, WPARAM(Byte(AKey)), 0);
   }
-  if (guard.Alive()) UnhookInnerEditWndProc();
 }
 
 void TcxCustomEdit::ActivateByMouse(TShiftState Shift, Integer X, Integer Y,

@@ -4,6 +4,7 @@
 #include "widgets/editcore/cxEditUtils.h"
 
 #include "classlib/core/Exceptions.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/Forms.h"
 #include "platform/kernel/Version.h"
 #include "platform/user/User.h"
@@ -397,16 +398,13 @@ bool DrawNativeEditFrame(TcxCanvas& ACanvas, TcxCustomEditViewInfo& V, bool AFul
 
 void cxDrawEditBackgroundAndButtons(TcxCanvas& ACanvas, TcxCustomEditViewInfo& AViewInfo, bool AFullBackground,
                                     TcxEditBackgroundPaintingStyle AStyle) {
-  TcxRegion* saved = ACanvas.GetClipRegion();
-  try {
+  {
+    TcxRegion* saved = ACanvas.GetClipRegion();
+    TScopeExit restoreClip([&] { ACanvas.SetClipRegion(saved, TcxRegionOperation::roSet); });
     for (const auto& button : AViewInfo.ButtonsInfo) ACanvas.ExcludeClipRect(button->Bounds);
     if (!AViewInfo.NativeStyle || !DrawNativeEditFrame(ACanvas, AViewInfo, AFullBackground, AStyle))
       DrawEditFrame(ACanvas, AViewInfo, AFullBackground);
-  } catch (...) {
-    ACanvas.SetClipRegion(saved, TcxRegionOperation::roSet);
-    throw;
   }
-  ACanvas.SetClipRegion(saved, TcxRegionOperation::roSet);
   const TRect& bounds = AViewInfo.Bounds;
   for (Integer i = 0; i < Integer(AViewInfo.ButtonsInfo.size()); ++i) {
     const TRect b = AViewInfo.ButtonsInfo[size_t(i)]->Bounds;
@@ -418,14 +416,9 @@ void cxDrawEditBackgroundAndButtons(TcxCanvas& ACanvas, TcxCustomEditViewInfo& A
       continue;
     }
     TcxRegion* clip = ACanvas.GetClipRegion();
-    try {
-      ACanvas.IntersectClipRect(bounds);
-      AViewInfo.DrawButton(ACanvas, i);
-    } catch (...) {
-      ACanvas.SetClipRegion(clip, TcxRegionOperation::roSet);
-      throw;
-    }
-    ACanvas.SetClipRegion(clip, TcxRegionOperation::roSet);
+    TScopeExit restoreClip([&] { ACanvas.SetClipRegion(clip, TcxRegionOperation::roSet); });
+    ACanvas.IntersectClipRect(bounds);
+    AViewInfo.DrawButton(ACanvas, i);
   }
 }
 
@@ -471,20 +464,16 @@ void PaintWindowCopy(TWinControl* W, HDC DC, const TRect& R, bool AWithFrame) {
   }
   IntersectClipRect(DC, 0, 0, W->GetClientWidth(), W->GetClientHeight());
   IntersectClipRect(DC, R.Left, R.Top, R.Right, R.Bottom);
-  W->SetControlState(W->ControlState() + TControlState{TControlStateItem::csPaintCopy});
-  try {
-    if (W->HandleAllocated()) {
-      SendMessageA(W->GetHandle(), WM_ERASEBKGND, WPARAM(DC), 0);
-      SendMessageA(W->GetHandle(), WM_PAINT, WPARAM(DC), 0);
-    } else {
-      W->Perform(WM_ERASEBKGND, WPARAM(DC), 0);
-      W->Perform(WM_PAINT, WPARAM(DC), 0);
-    }
-  } catch (...) {
-    W->SetControlState(W->ControlState() - TControlState{TControlStateItem::csPaintCopy});
-    throw;
+  const TControlState paintCopy{TControlStateItem::csPaintCopy};
+  W->SetControlState(W->ControlState() + paintCopy);
+  TScopeExit endPaintCopy([W, paintCopy] { W->SetControlState(W->ControlState() - paintCopy); });
+  if (W->HandleAllocated()) {
+    SendMessageA(W->GetHandle(), WM_ERASEBKGND, WPARAM(DC), 0);
+    SendMessageA(W->GetHandle(), WM_PAINT, WPARAM(DC), 0);
+  } else {
+    W->Perform(WM_ERASEBKGND, WPARAM(DC), 0);
+    W->Perform(WM_PAINT, WPARAM(DC), 0);
   }
-  W->SetControlState(W->ControlState() - TControlState{TControlStateItem::csPaintCopy});
 }
 
 // W with its frame at the DC's origin, then its windowed children over it, each with its own.
@@ -497,13 +486,8 @@ void PaintWindowCopyWithChildren(TWinControl* W, HDC DC) {
     const int saved = SaveDC(DC);
     OffsetWindowOrgEx(DC, -c->GetLeft(), -c->GetTop(), nullptr);
     IntersectClipRect(DC, 0, 0, c->GetWidth(), c->GetHeight());
-    try {
-      PaintWindowCopyWithChildren(c, DC);
-    } catch (...) {
-      RestoreDC(DC, saved);
-      throw;
-    }
-    RestoreDC(DC, saved);
+    TScopeExit restore([DC, saved] { RestoreDC(DC, saved); });
+    PaintWindowCopyWithChildren(c, DC);
   }
 }
 
@@ -518,55 +502,45 @@ void cxPaintParentBackground(TControl* AControl, HDC DC, const TRect& R) {
   TRect inParent = R;
   OffsetRect(&inParent, AControl->GetLeft(), AControl->GetTop());
   const int saved = SaveDC(DC);
-  auto restore = [&] {
+  TScopeExit restore([&] {
     RestoreDC(DC, saved);
     gPaintingParentOf.erase(std::find(gPaintingParentOf.begin(), gPaintingParentOf.end(), AControl));
-  };
-  try {
-    IntersectClipRect(DC, R.Left, R.Top, R.Right, R.Bottom);
-    // The parent's client corner lands at the control's (-Left, -Top).
-    OffsetWindowOrgEx(DC, AControl->GetLeft(), AControl->GetTop(), nullptr);
-    const bool topForm = parent->GetParent() == nullptr && dynamic_cast<TCustomForm*>(parent) != nullptr;
-    if (!topForm) {
-      // Step back to the parent's window corner so its frame lands around the client area.
-      const TPoint client = parent->HandleAllocated() ? parent->ClientOrigin() : TPoint{0, 0};
-      TPoint corner{0, 0};
-      if (parent->HandleAllocated()) {
-        TRect wr{};
-        GetWindowRect(parent->GetHandle(), &wr);
-        corner = {client.X - wr.Left, client.Y - wr.Top};
-      }
-      OffsetWindowOrgEx(DC, corner.X, corner.Y, nullptr);
-      DrawWindowFrame(parent, DC);
-      OffsetWindowOrgEx(DC, -corner.X, -corner.Y, nullptr);
+  });
+  IntersectClipRect(DC, R.Left, R.Top, R.Right, R.Bottom);
+  // The parent's client corner lands at the control's (-Left, -Top).
+  OffsetWindowOrgEx(DC, AControl->GetLeft(), AControl->GetTop(), nullptr);
+  const bool topForm =
+      parent->GetParent() == nullptr && dynamic_cast<TCustomForm*>(parent) != nullptr;
+  if (!topForm) {
+    // Step back to the parent's window corner so its frame lands around the client area.
+    const TPoint client = parent->HandleAllocated() ? parent->ClientOrigin() : TPoint{0, 0};
+    TPoint corner{0, 0};
+    if (parent->HandleAllocated()) {
+      TRect wr{};
+      GetWindowRect(parent->GetHandle(), &wr);
+      corner = {client.X - wr.Left, client.Y - wr.Top};
     }
-    PaintWindowCopy(parent, DC, inParent, false);
-    for (Integer i = 0; i < parent->ControlCount(); ++i) {
-      TControl* c = parent->Controls(i);
-      if (c == AControl) break;
-      auto* w = dynamic_cast<TWinControl*>(c);
-      if (!w || !w->GetVisible()) continue;
-      TRect meet{};
-      const TRect bounds = w->GetBoundsRect();
-      if (!IntersectRect(&meet, &bounds, &inParent)) continue;
-      const int child = SaveDC(DC);
-      OffsetWindowOrgEx(DC, -w->GetLeft(), -w->GetTop(), nullptr);
-      TRect part = meet;
-      OffsetRect(&part, -w->GetLeft(), -w->GetTop());
-      IntersectClipRect(DC, part.Left, part.Top, part.Right, part.Bottom);
-      try {
-        PaintWindowCopyWithChildren(w, DC);
-      } catch (...) {
-        RestoreDC(DC, child);
-        throw;
-      }
-      RestoreDC(DC, child);
-    }
-  } catch (...) {
-    restore();
-    throw;
+    OffsetWindowOrgEx(DC, corner.X, corner.Y, nullptr);
+    DrawWindowFrame(parent, DC);
+    OffsetWindowOrgEx(DC, -corner.X, -corner.Y, nullptr);
   }
-  restore();
+  PaintWindowCopy(parent, DC, inParent, false);
+  for (Integer i = 0; i < parent->ControlCount(); ++i) {
+    TControl* c = parent->Controls(i);
+    if (c == AControl) break;
+    auto* w = dynamic_cast<TWinControl*>(c);
+    if (!w || !w->GetVisible()) continue;
+    TRect meet{};
+    const TRect bounds = w->GetBoundsRect();
+    if (!IntersectRect(&meet, &bounds, &inParent)) continue;
+    const int child = SaveDC(DC);
+    OffsetWindowOrgEx(DC, -w->GetLeft(), -w->GetTop(), nullptr);
+    TRect part = meet;
+    OffsetRect(&part, -w->GetLeft(), -w->GetTop());
+    IntersectClipRect(DC, part.Left, part.Top, part.Right, part.Bottom);
+    TScopeExit restoreChild([DC, child] { RestoreDC(DC, child); });
+    PaintWindowCopyWithChildren(w, DC);
+  }
 }
 
 // ---- text and fonts ----

@@ -16,24 +16,6 @@ Integer gInitCount = 0;
 
 const std::vector<TcxCustomEditProperties*> kNoProperties;
 
-class TPropertiesUpdate {
- public:
-  explicit TPropertiesUpdate(TcxCustomEditProperties* P) : FP(P) { FP->BeginUpdate(); }
-  ~TPropertiesUpdate() noexcept(false) {
-    // An exception on the way out still closes the bracket, without a change notice.
-    if (std::uncaught_exceptions() > FUncaught)
-      FP->EndUpdate(false);
-    else
-      FP->EndUpdate(true);
-  }
-  TPropertiesUpdate(const TPropertiesUpdate&) = delete;
-  TPropertiesUpdate& operator=(const TPropertiesUpdate&) = delete;
-
- private:
-  TcxCustomEditProperties* FP;
-  int FUncaught = std::uncaught_exceptions();
-};
-
 }  // namespace
 
 const std::vector<TcxCustomEditProperties*>& cxEditLivePropertiesList() {
@@ -205,7 +187,7 @@ void TcxCustomEditProperties::Assign(TPersistent* Source) {
   auto* src = dynamic_cast<TcxCustomEditProperties*>(Source);
   if (!src) return inherited::Assign(Source);
   if (src == this) return;
-  TPropertiesUpdate update(this);
+  auto update = cxPropertiesUpdate(this);
   SetAutoSelect(src->FAutoSelect);
   FButtons->Assign(src->FButtons);
   SetButtonsViewStyle(src->FButtonsViewStyle);
@@ -416,7 +398,7 @@ TSize TcxCustomEditProperties::CalculateEditSize(TcxCanvas& ACanvas, TcxCustomEd
 
 void TcxCustomEditProperties::RestoreDefaults() {
   FStoredAlignment->Reset();
-  TPropertiesUpdate update(this);
+  auto update = cxPropertiesUpdate(this);
   FAssignedValues->RestoreDefaults();
 }
 

@@ -4,6 +4,7 @@
 // properties classes.
 #pragma once
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/Variants.h"
 #include "classlib/visual/Menus.h"
 #include "widgets/editcore/cxEditButtons.h"
@@ -327,6 +328,15 @@ class TcxCustomEditProperties : public TcxInterfacedPersistent {
   IcxEditDefaultValuesProvider* FIDefaultValuesProvider = nullptr;
   bool FLockUpdate = false;
 };
+
+// BeginUpdate now, EndUpdate at the end of the scope; the change notice goes out only when
+// the scope ends without an error.
+[[nodiscard]] inline auto cxPropertiesUpdate(TcxCustomEditProperties* AProperties) {
+  return PairedCall([AProperties] { AProperties->BeginUpdate(); },
+                    [AProperties, errors = std::uncaught_exceptions()] {
+                      AProperties->EndUpdate(std::uncaught_exceptions() == errors);
+                    });
+}
 
 // Every properties object alive, in creation order (empty outside the unit's start-up).
 const std::vector<TcxCustomEditProperties*>& cxEditLivePropertiesList();

@@ -1,5 +1,6 @@
 #include "widgets/editcore/cxEditStyles.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "widgets/foundation/cxContainer.h"
 
 namespace {
@@ -15,17 +16,6 @@ const char* const kEditStyleValueNames[] = {"ButtonStyle", "ButtonTransparency",
                                             "GradientButtons"};
 
 bool IsEditValue(TcxContainerStyleValue Index) { return Index >= svButtonStyle && Index <= svGradientButtons; }
-
-class TStyleUpdate {
- public:
-  explicit TStyleUpdate(TcxContainerStyle* S) : FS(S) { FS->BeginUpdate(); }
-  ~TStyleUpdate() { FS->EndUpdate(); }
-  TStyleUpdate(const TStyleUpdate&) = delete;
-  TStyleUpdate& operator=(const TStyleUpdate&) = delete;
-
- private:
-  TcxContainerStyle* FS;
-};
 
 }  // namespace
 
@@ -157,7 +147,7 @@ void TcxCustomEditStyle::Assign(TPersistent* Source) {
   auto* src = dynamic_cast<TcxCustomEditStyle*>(Source);
   if (!src) return inherited::Assign(Source);
   if (src == this) return;
-  TStyleUpdate update(this);
+  auto update = UpdateBracket(this);
   FButtonStyle = src->FButtonStyle;
   FButtonTransparency = src->FButtonTransparency;
   FGradientButtons = src->FGradientButtons;

@@ -1,5 +1,6 @@
 #include "widgets/editcore/cxEditViewData.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "platform/user/User.h"
 #include "widgets/editcore/cxEditPaintUtils.h"
 #include "widgets/editcore/cxEditUtils.h"
@@ -84,13 +85,10 @@ void TcxCustomEditViewInfo::DrawFrameAndButtons(TcxCanvas& ACanvas, bool AFullBa
   // with the fills left out as for a transparent editor.
   const bool transparent = Transparent;
   if (DrawEditBackground(ACanvas)) Transparent = true;
-  try {
+  {
+    TScopeExit restore([&] { Transparent = transparent; });
     cxDrawEditBackgroundAndButtons(ACanvas, *this, AFullBackground);
-  } catch (...) {
-    Transparent = transparent;
-    throw;
   }
-  Transparent = transparent;
   // The flat looks' one-pixel frame: the frame routine leaves it to the view info.
   const EB style = GetEditBorderStyle();
   if (!NativeStyle && (style == EB::ebsUltraFlat || style == EB::ebsOffice11) && !BorderRect.IsEmpty()) {

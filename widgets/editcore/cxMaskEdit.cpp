@@ -1,5 +1,6 @@
 #include "widgets/editcore/cxMaskEdit.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/visual/Clipbrd.h"
 #include "classlib/visual/Forms.h"
@@ -93,22 +94,16 @@ void TcxCustomMaskEditProperties::SetIgnoreMaskBlank(bool Value) {
 }
 
 void TcxCustomMaskEditProperties::Assign(TPersistent* Source) {
-  BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    if (auto* s = dynamic_cast<TcxCustomMaskEditProperties*>(Source)) {
-      FMaskKind = s->FMaskKind;
-      FEditMask = s->FEditMask;
-      FCaseInsensitive = s->FCaseInsensitive;
-      FIgnoreMaskBlank = s->FIgnoreMaskBlank;
-      FAlwaysShowBlanksAndLiterals = s->FAlwaysShowBlanksAndLiterals;
-      Changed();
-    }
-  } catch (...) {
-    EndUpdate();
-    throw;
+  auto update = UpdateBracket(this);
+  inherited::Assign(Source);
+  if (auto* s = dynamic_cast<TcxCustomMaskEditProperties*>(Source)) {
+    FMaskKind = s->FMaskKind;
+    FEditMask = s->FEditMask;
+    FCaseInsensitive = s->FCaseInsensitive;
+    FIgnoreMaskBlank = s->FIgnoreMaskBlank;
+    FAlwaysShowBlanksAndLiterals = s->FAlwaysShowBlanksAndLiterals;
+    Changed();
   }
-  EndUpdate();
 }
 
 void TcxCustomMaskEditProperties::MaxLengthChanged() {
@@ -230,8 +225,9 @@ void TcxCustomMaskEdit::PropertiesChanged(TObject* Sender) {
   bool changed = false;
   if (p) {
     TcxEditLifeGuard guard(this);
-    LockChangeEvents(true);
-    try {
+    {
+      auto lock = WatchedPairedCall(
+          this, [this] { LockChangeEvents(true); }, [this] { LockChangeEvents(false); });
       if (!FMode || FModeKind != p->GetMaskKind() || FModeMask != p->GetEditMask()) {
         RecreateMode();
         changed = true;
@@ -247,12 +243,8 @@ void TcxCustomMaskEdit::PropertiesChanged(TObject* Sender) {
         FMode->ApplyPendingEmptyText();
         if (guard.Alive()) FMode->UpdateEditValue();
       }
-    } catch (...) {
-      if (guard.Alive()) LockChangeEvents(false);
-      throw;
     }
     if (!guard.Alive()) return;
-    LockChangeEvents(false);
   }
   inherited::PropertiesChanged(Sender);
   inner = InnerTextEdit();
@@ -283,14 +275,8 @@ void TcxCustomMaskEdit::Loaded() {
       Application->HandleException(this);
     }
   }
-  LockChangeEvents(true);
-  try {
-    ReapplyMask();
-  } catch (...) {
-    LockChangeEvents(false);
-    throw;
-  }
-  LockChangeEvents(false);
+  auto lock = PairedCall([this] { LockChangeEvents(true); }, [this] { LockChangeEvents(false); });
+  ReapplyMask();
 }
 
 bool TcxCustomMaskEdit::IsCharValidForPos(Char&, Integer) { return true; }

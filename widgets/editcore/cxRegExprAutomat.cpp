@@ -679,6 +679,7 @@ void TcxRegExprAutomat::UndoAutoComplete() {
     const uint32_t prev = FHistory.back();
     if (FDfa->At(prev).Final || !SetForces(prev)) return;   // the step from there was the user's choice
     FHistory.pop_back();
+    // A handler that raises leaves the history as it was; otherwise the step back is taken.
     try {
       if (FOwner && FOwner->OnSymbolDelete) FOwner->OnSymbolDelete();
     } catch (...) {

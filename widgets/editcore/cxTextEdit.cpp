@@ -1,6 +1,7 @@
 #include "widgets/editcore/cxTextEdit.h"
 
 #include "classlib/core/Filer.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "widgets/editcore/cxTextEditLookupData.h"
 #include "widgets/foundation/cxContainer.h"
@@ -12,18 +13,6 @@ const TResStringRec cxSEditValueOutOfBounds = {65409, "Value out of bounds"};
 const TResStringRec cxSEditNumericValueConvertError = {65410, "Could not convert to numeric value"};
 
 namespace {
-
-class TUpdate {
- public:
-  explicit TUpdate(TcxCustomEditProperties* P) : FP(P) { FP->BeginUpdate(); }
-  ~TUpdate() noexcept(false) { FP->EndUpdate(std::uncaught_exceptions() == FUncaught); }
-  TUpdate(const TUpdate&) = delete;
-  TUpdate& operator=(const TUpdate&) = delete;
-
- private:
-  TcxCustomEditProperties* FP;
-  int FUncaught = std::uncaught_exceptions();
-};
 
 // A bound that is not a finite number bounds nothing.
 bool IsUsableBound(double V) { return std::isfinite(V); }
@@ -104,13 +93,8 @@ void TcxCustomTextEditProperties::BeforeDestruction() {
 
 void TcxCustomTextEditProperties::FormatChanged() {
   FFormatChanging = true;
-  try {
-    Changed();
-  } catch (...) {
-    FFormatChanging = false;
-    throw;
-  }
-  FFormatChanging = false;
+  TScopeExit reset([this] { FFormatChanging = false; });
+  Changed();
 }
 
 template <class T>
@@ -123,7 +107,7 @@ void TcxCustomTextEditProperties::SetIfDifferent(T& AField, const T& Value) {
 void TcxCustomTextEditProperties::Assign(TPersistent* Source) {
   auto* src = dynamic_cast<TcxCustomTextEditProperties*>(Source);
   if (!src || src == this) return inherited::Assign(Source);
-  TUpdate update(this);
+  auto update = cxPropertiesUpdate(this);
   inherited::Assign(Source);
   SetCharCase(src->FCharCase);
   SetEchoMode(src->FEchoMode);
@@ -154,7 +138,7 @@ void TcxCustomTextEditProperties::Assign(TPersistent* Source) {
 }
 
 void TcxCustomTextEditProperties::AlignmentChanged(TObject* Sender) {
-  TUpdate update(this);
+  auto update = cxPropertiesUpdate(this);
   inherited::AlignmentChanged(Sender);
 }
 
@@ -270,7 +254,7 @@ void TcxCustomTextEditProperties::SetMinValue(double Value) {
 }
 
 void TcxCustomTextEditProperties::SetMinMaxValues(double AMinValue, double AMaxValue) {
-  TUpdate update(this);
+  auto update = cxPropertiesUpdate(this);
   SetMinValue(AMinValue);
   SetMaxValue(AMaxValue);
 }
@@ -286,7 +270,7 @@ TcxTextEditViewStyle TcxCustomTextEditProperties::GetViewStyle() const {
 
 void TcxCustomTextEditProperties::SetViewStyle(TcxTextEditViewStyle Value) {
   if (GetViewStyle() == Value) return;
-  TUpdate update(this);
+  auto update = cxPropertiesUpdate(this);
   static constexpr TcxEditButtonsViewStyle kButtons[] = {
       TcxEditButtonsViewStyle::bvsNormal, TcxEditButtonsViewStyle::bvsNormal, TcxEditButtonsViewStyle::bvsButtonsOnly,
       TcxEditButtonsViewStyle::bvsButtonsAutoWidth};

@@ -1,5 +1,6 @@
 #include "widgets/editcore/cxTextEditControl.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/Clipbrd.h"
 #include "classlib/visual/HintWindow.h"
 #include "platform/kernel/Units.h"
@@ -44,13 +45,8 @@ void TcxCustomInnerTextEdit::LockBounds(bool ALock) {
 void TcxCustomInnerTextEdit::SafelySetFocus() {
   const bool old = TCustomEdit::GetAutoSelect();
   TCustomEdit::SetAutoSelect(false);
-  try {
-    if (CanFocus()) SetFocus();
-  } catch (...) {
-    TCustomEdit::SetAutoSelect(old);
-    throw;
-  }
-  TCustomEdit::SetAutoSelect(old);
+  TScopeExit restore([this, old] { TCustomEdit::SetAutoSelect(old); });
+  if (CanFocus()) SetFocus();
 }
 
 Integer TcxCustomInnerTextEdit::GetSelStart() {
@@ -150,13 +146,10 @@ void TcxCustomInnerTextEdit::SetBounds(Integer ALeft, Integer ATop, Integer AWid
   if (FIsCreating || FLockBoundsCount > 0) return;
   TcxCustomTextEdit* c = Container();
   if (c) c->LockAlignControls(true);
-  try {
-    TCustomEdit::SetBounds(ALeft, ATop, AWidth, AHeight);
-  } catch (...) {
+  TScopeExit unlock([c] {
     if (c) c->LockAlignControls(false);
-    throw;
-  }
-  if (c) c->LockAlignControls(false);
+  });
+  TCustomEdit::SetBounds(ALeft, ATop, AWidth, AHeight);
 }
 
 void TcxCustomInnerTextEdit::CreateParams(TCreateParams& Params) {
@@ -468,15 +461,10 @@ void TcxCustomTextEdit::SetInternalDisplayValue(const Variant& Value) {
     }
   }
   SetDisplayIsEditValue(false);
-  const bool old = FSyncing;
-  FSyncing = true;
-  try {
+  {
+    TScopedValue<bool> syncing(FSyncing, true);
     inner->SetText(VarToStr(Value));
-  } catch (...) {
-    FSyncing = old;
-    throw;
   }
-  FSyncing = old;
   TcxEditLifeGuard guard(this);
   SyncLookupWithDisplayValue();
   if (guard.Alive()) UpdateDrawValue();
@@ -532,17 +520,12 @@ void TcxCustomTextEdit::AppendDisplayValue(const String& ATail) {
   TcxCustomInnerTextEdit* inner = InnerTextEdit();
   if (!inner) return;
   const size_t before = size_t(inner->Perform(WM_GETTEXTLENGTH));
-  const bool old = FSyncing;
-  FSyncing = true;
   TcxEditLifeGuard guard(this);
-  try {
+  {
+    TWatchedValue<bool> syncing(this, FSyncing, true);
     inner->AppendText(ATail);
-  } catch (...) {
-    if (guard.Alive()) FSyncing = old;
-    throw;
   }
   if (!guard.Alive()) return;
-  FSyncing = old;
   UpdateDrawValue(before, ATail);
 }
 
@@ -553,16 +536,10 @@ void TcxCustomTextEdit::PrepareEditValue(const Variant& ADisplayValue, Variant& 
 // The value is stored with the modified flags kept: posting still sees the text as edited.
 void TcxCustomTextEdit::ApplyDisplayValue(const Variant& ADisplayValue) {
   Variant value;
-  SaveModifiedFlags();
-  TcxEditLifeGuard guard(this);
-  try {
-    PrepareEditValue(ADisplayValue, value, IsFocused());
-    InternalSetEditValue(value);
-  } catch (...) {
-    if (guard.Alive()) RestoreModifiedFlags();
-    throw;
-  }
-  if (guard.Alive()) RestoreModifiedFlags();
+  auto modifiedFlags = WatchedPairedCall(
+      this, [this] { SaveModifiedFlags(); }, [this] { RestoreModifiedFlags(); });
+  PrepareEditValue(ADisplayValue, value, IsFocused());
+  InternalSetEditValue(value);
 }
 
 bool TcxCustomTextEdit::SetDisplayText(const String& AText) {
@@ -595,17 +572,11 @@ void TcxCustomTextEdit::SynchronizeEditValue() {
 void TcxCustomTextEdit::InnerChanged(TObject*) {
   if (FSyncing) return;
   SetDisplayIsEditValue(false);
-  TcxEditLifeGuard guard(this);
-  LockChangeEvents(true);
-  try {
-    ChangeHandler(this);
-    if (guard.Alive()) RegroupDigits();
-    if (guard.Alive()) UpdateDrawValue();
-  } catch (...) {
-    if (guard.Alive()) LockChangeEvents(false);
-    throw;
-  }
-  if (guard.Alive()) LockChangeEvents(false, true);
+  auto lock = WatchedPairedCall(
+      this, [this] { LockChangeEvents(true); }, [this] { LockChangeEvents(false, true); });
+  ChangeHandler(this);
+  if (lock.Alive()) RegroupDigits();
+  if (lock.Alive()) UpdateDrawValue();
 }
 
 // A number typed into a kind that groups digits while editing is regrouped at once, the
@@ -739,21 +710,17 @@ bool TcxCustomTextEdit::IsEditorKey(Word Key, TShiftState Shift) {
 bool TcxCustomTextEdit::GoLookup(Integer ADirection) {
   const Variant before = FLookupData->GetCurrentKey();
   TcxEditLifeGuard guard(this);
-  LockChangeEvents(true);
-  LockClick(true);
+  // The change events are held to the end, the click only while the lookup steps.
+  auto changeLock = WatchedPairedCall(
+      this, [this] { LockChangeEvents(true); }, [this] { LockChangeEvents(false); });
   bool moved = false;
-  try {
+  {
+    auto clickLock = WatchedPairedCall(
+        this, [this] { LockClick(true); }, [this] { LockClick(false); });
     FLookupData->Go(ADirection, false);
     moved = guard.Alive() && !cxVariantsEqualLoose(before, FLookupData->GetCurrentKey());
-  } catch (...) {
-    if (guard.Alive()) {
-      LockClick(false);
-      LockChangeEvents(false);
-    }
-    throw;
   }
   if (!guard.Alive()) return false;
-  LockClick(false);
   if (moved) {
     SetModifiedAndClick();
     Variant v(EditText());
@@ -761,7 +728,6 @@ bool TcxCustomTextEdit::GoLookup(Integer ADirection) {
         ActiveProperties()->IsTextEditValueValid(v, IsFocused()) && CanPostEditValue())
       PostEditValue(true);
   }
-  if (guard.Alive()) LockChangeEvents(false);
   return moved;
 }
 
@@ -1109,14 +1075,8 @@ void TcxCustomTextEdit::InnerCut() {
 
 void TcxCustomTextEdit::InnerMouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
   InnerControlMouseDown = true;
-  TcxEditLifeGuard guard(this);
-  try {
-    MouseDown(Button, Shift, X, Y);
-  } catch (...) {
-    if (guard.Alive()) InnerControlMouseDown = false;
-    throw;
-  }
-  if (guard.Alive()) InnerControlMouseDown = false;
+  TWatchedScopeExit reset(this, [this] { InnerControlMouseDown = false; });
+  MouseDown(Button, Shift, X, Y);
 }
 
 void TcxCustomTextEdit::InnerClear() { AsUserInput([&] { ClearSelection(); }); }
@@ -1165,15 +1125,11 @@ void TcxCustomTextEdit::WndProc(TMessage& Message) {
       return;
     case WM_SETTEXT:
       if (FSettingText) break;
-      FSettingText = true;
-      try {
+      {
+        TScopedValue<bool> settingText(FSettingText, true);
         const char* t = reinterpret_cast<const char*>(Message.LParam);
         Message.Result = SetDisplayText(t ? String(t) : String()) ? 1 : 0;
-      } catch (...) {
-        FSettingText = false;
-        throw;
       }
-      FSettingText = false;
       return;
     case WM_CLEAR:
       if (!ActiveProperties()->GetReadOnly() && DataBinding()->CanModify()) AsUserInput([&] { ClearSelection(); });

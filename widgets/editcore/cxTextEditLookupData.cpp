@@ -1,5 +1,6 @@
 #include "widgets/editcore/cxTextEditLookupData.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/Controls.h"
 #include "platform/gdi/Text.h"
 #include "widgets/foundation/cxContainer.h"
@@ -222,15 +223,9 @@ void TcxCustomTextEditLookupData::SyncListItemIndex(TObject*) {
 void TcxCustomTextEditLookupData::SetListItemCount(Integer ACount) {
   TStrings* items = FList->GetItems();
   if (items->Count() == ACount) return;
-  items->BeginUpdate();
-  try {
-    while (items->Count() > ACount) items->Delete(items->Count() - 1);
-    while (items->Count() < ACount) items->Add(String());
-  } catch (...) {
-    items->EndUpdate();
-    throw;
-  }
-  items->EndUpdate();
+  auto update = UpdateBracket(items);
+  while (items->Count() > ACount) items->Delete(items->Count() - 1);
+  while (items->Count() < ACount) items->Add(String());
 }
 
 void TcxCustomTextEditLookupData::ListItemsChanged() {

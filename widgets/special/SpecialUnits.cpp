@@ -27,6 +27,7 @@ UnitCounter gSpecial;
 
 void WidgetsSpecialInitialize() {
   if (!gSpecial.Enter()) return;
+  // A failure leaves the layer unentered; success keeps it entered.
   try {
     InitializeUnits(kSpecialUnits);
   } catch (...) {

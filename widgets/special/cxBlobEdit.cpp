@@ -1,6 +1,7 @@
 #include "widgets/special/cxBlobEdit.h"
 
 #include "classlib/core/Filer.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/visual/Forms.h"
 #include "platform/kernel/Arith.h"
@@ -48,34 +49,28 @@ void TcxCustomBlobEditProperties::AfterConstruction() {
 void TcxCustomBlobEditProperties::Assign(TPersistent* Source) {
   auto* src = dynamic_cast<TcxCustomBlobEditProperties*>(Source);
   if (!src) return inherited::Assign(Source);
-  BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    FAlwaysSaveData = src->FAlwaysSaveData;
-    SetBlobEditKind(src->FBlobEditKind);
-    FBlobPaintStyle = src->FBlobPaintStyle;
-    FMemoAutoReplace = src->FMemoAutoReplace;
-    FMemoCharCase = src->FMemoCharCase;
-    FMemoMaxLength = src->FMemoMaxLength;
-    FMemoOEMConvert = src->FMemoOEMConvert;
-    FMemoScrollBars = src->FMemoScrollBars;
-    FMemoWantReturns = src->FMemoWantReturns;
-    FMemoWantTabs = src->FMemoWantTabs;
-    FMemoWordWrap = src->FMemoWordWrap;
-    FPictureAutoSize = src->FPictureAutoSize;
-    FPictureFilter = src->FPictureFilter;
-    FPictureGraphicClass = src->FPictureGraphicClass;
-    FPictureTransparency = src->FPictureTransparency;
-    FShowExPopupItems = src->FShowExPopupItems;
-    FShowPicturePopup = src->FShowPicturePopup;
-    OnAssignPicture = src->OnAssignPicture;
-    OnGetGraphicClass = src->OnGetGraphicClass;
-    Changed();
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = UpdateBracket(this);
+  inherited::Assign(Source);
+  FAlwaysSaveData = src->FAlwaysSaveData;
+  SetBlobEditKind(src->FBlobEditKind);
+  FBlobPaintStyle = src->FBlobPaintStyle;
+  FMemoAutoReplace = src->FMemoAutoReplace;
+  FMemoCharCase = src->FMemoCharCase;
+  FMemoMaxLength = src->FMemoMaxLength;
+  FMemoOEMConvert = src->FMemoOEMConvert;
+  FMemoScrollBars = src->FMemoScrollBars;
+  FMemoWantReturns = src->FMemoWantReturns;
+  FMemoWantTabs = src->FMemoWantTabs;
+  FMemoWordWrap = src->FMemoWordWrap;
+  FPictureAutoSize = src->FPictureAutoSize;
+  FPictureFilter = src->FPictureFilter;
+  FPictureGraphicClass = src->FPictureGraphicClass;
+  FPictureTransparency = src->FPictureTransparency;
+  FShowExPopupItems = src->FShowExPopupItems;
+  FShowPicturePopup = src->FShowPicturePopup;
+  OnAssignPicture = src->OnAssignPicture;
+  OnGetGraphicClass = src->OnGetGraphicClass;
+  Changed();
 }
 
 TcxCustomEditViewDataClass TcxCustomBlobEditProperties::GetViewDataClass() const {

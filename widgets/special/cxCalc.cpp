@@ -1,5 +1,6 @@
 #include "widgets/special/cxCalc.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/visual/Clipbrd.h"
 #include "platform/kernel/Arith.h"
@@ -358,11 +359,7 @@ void TcxCustomCalculator::Layout() {
 // Geometry only: the engine and its memory survive a resize.
 void TcxCustomCalculator::UpdateSize() {
   if (FResizing) return;
-  FResizing = true;
-  struct Reset {
-    bool& Flag;
-    ~Reset() { Flag = false; }
-  } reset{FResizing};
+  TScopedValue<bool> reset(FResizing, true);
   CalcMetrics(GetClientWidth(), GetClientHeight());
   PlaceButtons();
   SetWidth(FCalcWidth);

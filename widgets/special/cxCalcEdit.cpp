@@ -1,5 +1,6 @@
 #include "widgets/special/cxCalcEdit.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/core/Variants.h"
 #include "platform/kernel/Units.h"
@@ -156,22 +157,16 @@ void TcxCustomCalcEditProperties::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    SetBeepOnError(s->GetBeepOnError());
-    SetQuickClose(s->FQuickClose);
-    SetScientificFormat(s->FScientificFormat);
-    SetUseThousandSeparator(s->FUseThousandSeparator);
-    if (s->IsPrecisionStored())
-      SetPrecision(s->FPrecision);
-    else
-      GetCalcAssignedValues()->SetPrecision(false);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = UpdateBracket(this);
+  inherited::Assign(Source);
+  SetBeepOnError(s->GetBeepOnError());
+  SetQuickClose(s->FQuickClose);
+  SetScientificFormat(s->FScientificFormat);
+  SetUseThousandSeparator(s->FUseThousandSeparator);
+  if (s->IsPrecisionStored())
+    SetPrecision(s->FPrecision);
+  else
+    GetCalcAssignedValues()->SetPrecision(false);
 }
 
 void TcxCustomCalcEditProperties::SetQuickClose(bool Value) {
@@ -295,14 +290,8 @@ void TcxCustomCalcEdit::Initialize() {
 void TcxCustomCalcEdit::AssignPopupControl() {
   TcxCustomCalcEditProperties* p = CalcProperties();
   if (!FCalculator || p->GetPopupControl() == FCalculator) return;
-  p->LockUpdate(true);
-  try {
-    p->SetPopupControl(FCalculator);
-  } catch (...) {
-    p->LockUpdate(false);
-    throw;
-  }
-  p->LockUpdate(false);
+  auto lock = PairedCall([p] { p->LockUpdate(true); }, [p] { p->LockUpdate(false); });
+  p->SetPopupControl(FCalculator);
 }
 
 void TcxCustomCalcEdit::HidePopupHandler(TObject*, TcxEditCloseUpReason AReason) {

@@ -1,5 +1,6 @@
 #include "widgets/special/cxCurrencyEdit.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/core/Variants.h"
 #include "platform/kernel/Units.h"
@@ -37,18 +38,12 @@ void TcxCustomCurrencyEditProperties::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    SetDecimalPlaces(s->FDecimalPlaces);
-    SetNullable(s->FNullable);
-    SetNullString(s->FNullString);
-    SetUseThousandSeparator(s->FUseThousandSeparator);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = UpdateBracket(this);
+  inherited::Assign(Source);
+  SetDecimalPlaces(s->FDecimalPlaces);
+  SetNullable(s->FNullable);
+  SetNullString(s->FNullString);
+  SetUseThousandSeparator(s->FUseThousandSeparator);
 }
 
 void TcxCustomCurrencyEditProperties::SetNullable(bool Value) {

@@ -1,5 +1,6 @@
 #include "widgets/special/cxDateEdit.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "platform/kernel/Units.h"
 #include "widgets/editcore/cxDateUtils.h"
@@ -91,31 +92,21 @@ void TcxCustomDateEditProperties::AfterConstruction() {
 void TcxCustomDateEditProperties::Assign(TPersistent* Source) {
   auto* s = dynamic_cast<TcxCustomDateEditProperties*>(Source);
   if (!s || s == this) return inherited::Assign(Source);
-  BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    SetArrowsForYear(s->FArrowsForYear);
-    SetDateOnError(s->FDateOnError);
-    SetKind(s->FKind);
-    SetSaveTime(s->FSaveTime);
-    SetShowTime(s->FShowTime);
-    SetYearsInMonthList(s->FYearsInMonthList);
-    if (s->IsDateButtonsStored()) SetDateButtons(s->FDateButtons);
-    if (s->IsInputKindStored()) SetInputKind(s->FInputKind);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = UpdateBracket(this);
+  inherited::Assign(Source);
+  SetArrowsForYear(s->FArrowsForYear);
+  SetDateOnError(s->FDateOnError);
+  SetKind(s->FKind);
+  SetSaveTime(s->FSaveTime);
+  SetShowTime(s->FShowTime);
+  SetYearsInMonthList(s->FYearsInMonthList);
+  if (s->IsDateButtonsStored()) SetDateButtons(s->FDateButtons);
+  if (s->IsInputKindStored()) SetInputKind(s->FInputKind);
 }
 
 void TcxCustomDateEditProperties::BuildMask() {
   if (FBuildingMask) return;
-  FBuildingMask = true;
-  struct Reset {
-    bool& Flag;
-    ~Reset() { Flag = false; }
-  } reset{FBuildingMask};
+  TScopedValue<bool> reset(FBuildingMask, true);
   TcxFormatController* c = cxGetFormatController();
   const bool withTime = FKind == ckDateTime;
   // The mask of one kind need not compile under the other (the picture of a date and time
@@ -127,24 +118,20 @@ void TcxCustomDateEditProperties::BuildMask() {
     }
     SetEditMask(AMask);
   };
-  BeginUpdate();
-  try {
-    switch (GetInputKind()) {
-      case ikMask:
-        setMask(TcxEditMaskKind::emkStandard,
-                withTime ? c->GetStandardDateTimeEditMask() : c->GetStandardDateEditMask());
-        break;
-      case ikRegExpr:
-        setMask(TcxEditMaskKind::emkRegExprEx,
-                withTime ? c->GetRegExprDateTimeEditMask() : c->GetRegExprDateEditMask());
-        break;
-      case ikStandard: SetEditMask(String()); break;
-    }
-  } catch (...) {
-    EndUpdate(false);
-    throw;
+  auto update = PairedCall([this] { BeginUpdate(); }, [this] { EndUpdate(false); });
+  switch (GetInputKind()) {
+    case ikMask:
+      setMask(TcxEditMaskKind::emkStandard,
+              withTime ? c->GetStandardDateTimeEditMask() : c->GetStandardDateEditMask());
+      break;
+    case ikRegExpr:
+      setMask(TcxEditMaskKind::emkRegExprEx,
+              withTime ? c->GetRegExprDateTimeEditMask() : c->GetRegExprDateEditMask());
+      break;
+    case ikStandard:
+      SetEditMask(String());
+      break;
   }
-  EndUpdate(false);
 }
 
 void TcxCustomDateEditProperties::Changed() {
@@ -572,16 +559,11 @@ void TcxCustomDateEdit::DateChanged(TObject*) {
   if (VarToStr(display) == VarToStr(GetDisplayValue()) && VarIsNull(newValue) == VarIsNull(EditValue())) return;
   TcxEditLifeGuard guard(this);  // every handler on the way may free the editor
   if (!DoEditing() || !guard.Alive()) return;
-  LockChangeEvents(true);
-  try {
-    InternalSetEditValue(newValue, false);
-    if (guard.Alive()) SetEditModified(true);
-    if (guard.Alive()) SelectAll();
-  } catch (...) {
-    if (guard.Alive()) LockChangeEvents(false);
-    throw;
-  }
-  if (guard.Alive()) LockChangeEvents(false);
+  auto lock = WatchedPairedCall(
+      this, [this] { LockChangeEvents(true); }, [this] { LockChangeEvents(false); });
+  InternalSetEditValue(newValue, false);
+  if (guard.Alive()) SetEditModified(true);
+  if (guard.Alive()) SelectAll();
 }
 
 void TcxCustomDateEdit::PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool) {

@@ -1,6 +1,7 @@
 #include "widgets/special/cxImage.h"
 
 #include "classlib/core/Filer.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/visual/Clipbrd.h"
 #include "classlib/visual/ExtDlgs.h"
@@ -273,25 +274,19 @@ void TcxCustomImageProperties::BeforeDestruction() {
 void TcxCustomImageProperties::Assign(TPersistent* Source) {
   auto* src = dynamic_cast<TcxCustomImageProperties*>(Source);
   if (!src) return inherited::Assign(Source);
-  BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    SetCaption(src->FCaption);
-    SetCenter(src->FCenter);
-    SetCustomFilter(src->FCustomFilter);
-    SetGraphicClass(src->FGraphicClass);
-    SetGraphicTransparency(src->FGraphicTransparency);
-    FPopupMenuLayout->Assign(src->FPopupMenuLayout);
-    SetShowFocusRect(src->FShowFocusRect);
-    SetStretch(src->FStretch);
-    OnAssignPicture = src->OnAssignPicture;
-    OnCustomClick = src->OnCustomClick;
-    OnGetGraphicClass = src->OnGetGraphicClass;
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = UpdateBracket(this);
+  inherited::Assign(Source);
+  SetCaption(src->FCaption);
+  SetCenter(src->FCenter);
+  SetCustomFilter(src->FCustomFilter);
+  SetGraphicClass(src->FGraphicClass);
+  SetGraphicTransparency(src->FGraphicTransparency);
+  FPopupMenuLayout->Assign(src->FPopupMenuLayout);
+  SetShowFocusRect(src->FShowFocusRect);
+  SetStretch(src->FStretch);
+  OnAssignPicture = src->OnAssignPicture;
+  OnCustomClick = src->OnCustomClick;
+  OnGetGraphicClass = src->OnGetGraphicClass;
 }
 
 TcxCustomEditViewDataClass TcxCustomImageProperties::GetViewDataClass() const {
@@ -627,8 +622,8 @@ void TcxCustomImage::InternalSetEditValue(const Variant& AValue, bool AValidateE
 }
 
 void TcxCustomImage::PictureChanged(TObject*) {
-  LockChangeEvents(true);
-  try {
+  {
+    auto lock = PairedCall([this] { LockChangeEvents(true); }, [this] { LockChangeEvents(false); });
     TcxCustomImageProperties* p = ActiveImageProperties();
     TGraphic* g = FPicture->GetGraphic();
     if (p->GetGraphicTransparency() != TcxImageTransparency::gtDefault && g) {
@@ -647,11 +642,7 @@ void TcxCustomImage::PictureChanged(TObject*) {
     }
     if (!FInternalChange && p->GetImmediatePost() && CanPostEditValue() && ValidateDisplayText(true))
       PostEditValue(false);
-  } catch (...) {
-    LockChangeEvents(false);
-    throw;
   }
-  LockChangeEvents(false);
   UpdateScrollBars();
   Invalidate();
 }
@@ -733,15 +724,12 @@ bool TcxCustomImage::LoadFromFile() {
   const String& custom = ActiveImageProperties()->GetCustomFilter();
   const TGraphicClass cls = GetGraphicClass(false);
   dialog->Filter = !custom.empty() ? custom : GraphicFilter(cls ? cls : AnyGraphicClass());
-  FIsDialogShowing = true;
   bool chosen = false;
-  try {
+  {
+    FIsDialogShowing = true;
+    TScopeExit reset([this] { FIsDialogShowing = false; });
     chosen = dialog->Execute();
-  } catch (...) {
-    FIsDialogShowing = false;
-    throw;
   }
-  FIsDialogShowing = false;
   const bool loaded = chosen && DoEditing();
   if (loaded) FPicture->LoadFromFile(dialog->FileName);
   DoLoadResult(loaded);

@@ -1,5 +1,6 @@
 #include "widgets/special/cxImageComboBox.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "platform/gdi/Text.h"
 #include "widgets/editcore/cxEditPaintUtils.h"
@@ -106,22 +107,16 @@ void TcxCustomImageComboBoxProperties::BeforeDestruction() {
 void TcxCustomImageComboBoxProperties::Assign(TPersistent* Source) {
   auto* src = dynamic_cast<TcxCustomImageComboBoxProperties*>(Source);
   if (!src) return inherited::Assign(Source);
-  BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    SetDefaultDescription(src->FDefaultDescription);
-    SetDefaultImageIndex(src->FDefaultImageIndex);
-    SetImageAlign(src->FImageAlign);
-    SetImages(src->FImages);
-    FItems->Assign(src->FItems);
-    SetLargeImages(src->FLargeImages);
-    SetMultiLineText(src->FMultiLineText);
-    SetShowDescriptions(src->FShowDescriptions);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = UpdateBracket(this);
+  inherited::Assign(Source);
+  SetDefaultDescription(src->FDefaultDescription);
+  SetDefaultImageIndex(src->FDefaultImageIndex);
+  SetImageAlign(src->FImageAlign);
+  SetImages(src->FImages);
+  FItems->Assign(src->FItems);
+  SetLargeImages(src->FLargeImages);
+  SetMultiLineText(src->FMultiLineText);
+  SetShowDescriptions(src->FShowDescriptions);
 }
 
 void TcxCustomImageComboBoxProperties::SetImageList(TCustomImageList*& AField, TChangeLink* ALink,

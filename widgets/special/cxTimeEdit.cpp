@@ -1,5 +1,6 @@
 #include "widgets/special/cxTimeEdit.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "platform/kernel/Units.h"
 #include "widgets/editcore/cxDateUtils.h"
@@ -114,19 +115,13 @@ void TcxCustomTimeEditProperties::BeforeDestruction() {
 void TcxCustomTimeEditProperties::Assign(TPersistent* Source) {
   auto* s = dynamic_cast<TcxCustomTimeEditProperties*>(Source);
   if (!s || s == this) return inherited::Assign(Source);
-  BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    FAutoCorrectHours = s->FAutoCorrectHours;
-    SetShowDate(s->FShowDate);
-    SetTimeFormat(s->FTimeFormat);
-    SetUse24HourFormat(s->FUse24HourFormat);
-    SetUseTimeFormatWhenUnfocused(s->FUseTimeFormatWhenUnfocused);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = UpdateBracket(this);
+  inherited::Assign(Source);
+  FAutoCorrectHours = s->FAutoCorrectHours;
+  SetShowDate(s->FShowDate);
+  SetTimeFormat(s->FTimeFormat);
+  SetUse24HourFormat(s->FUse24HourFormat);
+  SetUseTimeFormatWhenUnfocused(s->FUseTimeFormatWhenUnfocused);
 }
 
 void TcxCustomTimeEditProperties::RebuildMask() {
