@@ -37,11 +37,13 @@ bool Recording(const DeviceContext* d) { return d->Path == DeviceContext::PathSt
 
 // Draws the poly-line from the current position through `pts` (logical units) as one
 // stroke, so a styled pen keeps its dashes across it, and leaves the current position at
-// its last point. An open path takes the points into its current figure.
-void StrokeFromCurrent(HDC dc, DeviceContext* d, const std::vector<POINT>& pts) {
-  if (pts.empty()) return;
+// its last point. An open path takes the points into its current figure; false when they
+// do not fit in it (nothing added, the position kept).
+bool StrokeFromCurrent(HDC dc, DeviceContext* d, const std::vector<POINT>& pts) {
+  if (pts.empty()) return true;
   const POINT cur = d->State.CurrentPos;
   if (Recording(d)) {
+    if (!d->PathTakes(pts.size() + (d->PathFigures.empty() ? 1 : 0))) return false;
     if (d->PathFigures.empty()) d->PathFigures.push_back({d->ToDevice(cur.X, cur.Y)});
     for (const POINT& p : pts) d->PathFigures.back().push_back(d->ToDevice(p.X, p.Y));
   } else {
@@ -52,6 +54,7 @@ void StrokeFromCurrent(HDC dc, DeviceContext* d, const std::vector<POINT>& pts) 
     Polyline(dc, line.data(), int(line.size()));
   }
   d->State.CurrentPos = pts.back();
+  return true;
 }
 
 }  // namespace
@@ -95,8 +98,7 @@ BOOL ArcTo(HDC dc, int left, int top, int right, int bottom, int xr1, int yr1, i
   if (arc.empty()) return FALSE;
   // A line from the current position to the arc's start, then the arc; the current
   // position ends at the arc's end.
-  StrokeFromCurrent(dc, d, arc);
-  return TRUE;
+  return StrokeFromCurrent(dc, d, arc);
 }
 
 BOOL AngleArc(HDC dc, int x, int y, DWORD radius, float startAngle, float sweepAngle) {
@@ -104,8 +106,7 @@ BOOL AngleArc(HDC dc, int x, int y, DWORD radius, float startAngle, float sweepA
   if (!d || radius > DWORD(DeviceContext::kCoordLimit) || !std::isfinite(startAngle) || !std::isfinite(sweepAngle))
     return FALSE;
   // A line from the current position to the arc's start, then the arc.
-  StrokeFromCurrent(dc, d, AngleArcPoints(x, y, double(radius), startAngle, sweepAngle));
-  return TRUE;
+  return StrokeFromCurrent(dc, d, AngleArcPoints(x, y, double(radius), startAngle, sweepAngle));
 }
 
 BOOL PolyDraw(HDC dc, const POINT* pts, const BYTE* types, int count) {
@@ -122,16 +123,18 @@ BOOL PolyDraw(HDC dc, const POINT* pts, const BYTE* types, int count) {
     i += 2;
   }
   if (count == 0) return TRUE;
+  if (d->PathStopped()) return FALSE;
   // The figure starts at the current position until a move starts another; closing one draws
   // back to its start, where the next line begins. The position ends at the last point.
   POINT start = d->State.CurrentPos;
   std::vector<POINT> line;
+  bool fits = true;   // an open path took every piece
   for (int i = 0; i < count; ++i) {
     const BYTE t = types[i];
     if (t == PT_MOVETO) {
-      StrokeFromCurrent(dc, d, line);
+      fits = StrokeFromCurrent(dc, d, line) && fits;
       line.clear();
-      MoveToEx(dc, pts[i].X, pts[i].Y, nullptr);
+      fits = MoveToEx(dc, pts[i].X, pts[i].Y, nullptr) && fits;
       start = pts[i];
       continue;
     }
@@ -148,11 +151,11 @@ BOOL PolyDraw(HDC dc, const POINT* pts, const BYTE* types, int count) {
     }
     if (close) {
       line.push_back(start);
-      StrokeFromCurrent(dc, d, line);
+      fits = StrokeFromCurrent(dc, d, line) && fits;
       line.clear();
     }
   }
-  StrokeFromCurrent(dc, d, line);
+  if (!StrokeFromCurrent(dc, d, line) || !fits) return FALSE;
   d->State.CurrentPos = pts[count - 1];
   return TRUE;
 }
