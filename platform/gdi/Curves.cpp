@@ -35,6 +35,20 @@ std::vector<POINT> Sweep(double cx, double cy, double rx, double ry, double a1, 
 
 bool Recording(const DeviceContext* d) { return d->Path == DeviceContext::PathState::Open; }
 
+// Whether the radials from the box's centre through p1 and p2 point the same way (a point on
+// the centre points along the x axis, as its angle of 0 says). Doubled offsets keep the
+// centre integral; their products need 128 bits.
+bool SameDirection(const RECT& box, POINT p1, POINT p2) {
+  using Wide = __int128;
+  const auto offset = [&](POINT p) {
+    const Wide x = 2 * Wide(p.X) - box.Left - box.Right, y = 2 * Wide(p.Y) - box.Top - box.Bottom;
+    return x == 0 && y == 0 ? std::pair<Wide, Wide>{1, 0} : std::pair{x, y};
+  };
+  const auto [x1, y1] = offset(p1);
+  const auto [x2, y2] = offset(p2);
+  return x1 * y2 == x2 * y1 && x1 * x2 + y1 * y2 > 0;
+}
+
 // Draws the poly-line from the current position through `pts` (logical units) as one
 // stroke, so a styled pen keeps its dashes across it, and leaves the current position at
 // its last point. An open path takes the points into its current figure; false when they
@@ -64,6 +78,9 @@ std::vector<POINT> ArcPoints(const RECT& box, POINT p1, POINT p2) {
   const double rx = std::fabs(double(box.Right) - box.Left) / 2, ry = std::fabs(double(box.Bottom) - box.Top) / 2;
   if (rx <= 0 || ry <= 0) return {};
   const double a1 = std::atan2(-(p1.Y - cy) / ry, (p1.X - cx) / rx);
+  // Radials pointing one way give the whole ellipse. That is decided exactly: the angles of
+  // two points on one radial, each rounded, can differ by a hair and sweep almost nothing.
+  if (SameDirection(box, p1, p2)) return Sweep(cx, cy, rx, ry, a1, kTwoPi);
   double a2 = std::atan2(-(p2.Y - cy) / ry, (p2.X - cx) / rx);
   while (a2 <= a1) a2 += kTwoPi;
   return Sweep(cx, cy, rx, ry, a1, a2 - a1);
