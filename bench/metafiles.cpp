@@ -1,6 +1,7 @@
 // Metafiles whose records ask for much more than their bytes: a rotated region of tall
-// strips (filled, or as a clip path), run-length bitmaps that declare 4096 x 4096, and open
-// paths of angle arcs or text in the largest font. Each row plays one file onto a 256 x 256
+// strips (filled, or as a clip path), run-length bitmaps that declare 4096 x 4096, open
+// paths of angle arcs or text in the largest font, and regions of rectangles or scans over
+// one another. Each row plays one file onto a 256 x 256
 // canvas and reports its size and the peak of the heap bytes live while it plays.
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Gdi.h"
@@ -112,7 +113,7 @@ class Emf {
 enum : uint32_t {
   kPolygon = 3, kSetWorldTransform = 35, kSelectObject = 37, kAngleArc = 41, kMoveTo = 27,
   kBeginPath = 59, kEndPath = 60, kSelectClipPath = 67, kAbortPath = 68, kFillRgn = 71,
-  kStretchDiBits = 81, kFont = 82, kTextW = 84, kRectangle = 43,
+  kStretchDiBits = 81, kFont = 82, kTextW = 84, kRectangle = 43, kExtSelectClipRgn = 75,
 };
 constexpr uint32_t kStockBlackBrush = 0x80000000u | 4;
 constexpr int kCanvas = 256;
@@ -196,6 +197,51 @@ std::vector<uint8_t> TextPath(int records) {
   return e.Bytes();
 }
 
+// A clip of rectangles over one another, each reaching a unit further left than the one
+// before it.
+std::vector<uint8_t> OverlappingClipRects(int rects) {
+  Emf e(kCanvas, kCanvas);
+  std::vector<uint8_t> data;
+  for (uint32_t v : {32u, 1u, uint32_t(rects), uint32_t(rects * 16), 0u, 0u, 0u, 0u}) Put32(data, v);
+  for (int i = 0; i < rects; ++i)
+    for (int32_t v : {-i, 0, kCanvas, kCanvas}) Put32(data, uint32_t(v));
+  e.Rec(kExtSelectClipRgn, {uint32_t(data.size()), RGN_COPY}, data);
+  e.Rec(kSelectObject, {kStockBlackBrush}).Rec(kRectangle, {0, 0, kCanvas, kCanvas});
+  return e.Bytes();
+}
+
+// A placeable metafile whose region object is a staircase of scans, each over the next,
+// filled.
+std::vector<uint8_t> OverlappingScans(int scans) {
+  const auto put16 = [](std::vector<uint8_t>& v, int w) {
+    v.push_back(uint8_t(w));
+    v.push_back(uint8_t(unsigned(w) >> 8));
+  };
+  std::vector<uint8_t> body;
+  const auto record = [&](uint16_t fn, const std::vector<int>& words) {
+    Put32(body, uint32_t(3 + words.size()));
+    put16(body, fn);
+    for (int w : words) put16(body, w);
+  };
+  std::vector<int> region{0, 6, 0, 0, 0, scans, 2, -scans, -scans, scans, scans};
+  for (int i = 0; i < scans; ++i) region.insert(region.end(), {2, i - scans, i, 2 * i - scans, 2 * i - scans + 1, 2});
+  record(0x02FC, {0, 0, 0, 0});   // a black brush: slot 0
+  record(0x06FF, region);         // slot 1
+  record(0x0228, {1, 0});         // filled
+  Put32(body, 3);
+  put16(body, 0);
+  std::vector<uint8_t> f;
+  Put32(f, 0x9AC6CDD7u);
+  for (int w : {0, -scans, -scans, scans, scans, 96, 0, 0, 0}) put16(f, w);
+  for (int w : {1, 9, 0x300}) put16(f, w);
+  Put32(f, uint32_t(9 + body.size() / 2));
+  put16(f, 2);
+  Put32(f, 0);
+  put16(f, 0);
+  f.insert(f.end(), body.begin(), body.end());
+  return f;
+}
+
 void Play(benchmark::State& state, const std::vector<uint8_t>& file) {
   HDC dc = CreateCompatibleDC(nullptr);
   HBITMAP bmp = CreateBitmap(kCanvas, kCanvas, 1, 32, nullptr);
@@ -221,6 +267,8 @@ void BM_MetafileRotatedStripsClipPath(benchmark::State& state) { Play(state, Str
 void BM_MetafileRleDibs(benchmark::State& state) { Play(state, RleDibs(int(state.range(0)))); }
 void BM_MetafileAngleArcPath(benchmark::State& state) { Play(state, AngleArcPath(int(state.range(0)))); }
 void BM_MetafileTextPath(benchmark::State& state) { Play(state, TextPath(int(state.range(0)))); }
+void BM_MetafileOverlappingClipRects(benchmark::State& state) { Play(state, OverlappingClipRects(int(state.range(0)))); }
+void BM_MetafileOverlappingScans(benchmark::State& state) { Play(state, OverlappingScans(int(state.range(0)))); }
 
 }  // namespace
 
@@ -229,3 +277,5 @@ BENCHMARK(BM_MetafileRotatedStripsClipPath)->Arg(39)->Unit(benchmark::kMilliseco
 BENCHMARK(BM_MetafileRleDibs)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MetafileAngleArcPath)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MetafileTextPath)->Arg(10)->Arg(85)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MetafileOverlappingClipRects)->Arg(20000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MetafileOverlappingScans)->Arg(2000)->Unit(benchmark::kMillisecond);

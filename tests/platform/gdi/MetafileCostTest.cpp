@@ -15,12 +15,27 @@ using namespace metafile_test;
 
 namespace {
 
-constexpr uint32_t kEmrPolygon = 3, kEmrMoveTo = 27, kEmrSetWorldTransform = 35, kEmrSelectObject = 37,
-                   kEmrCreateBrush = 39, kEmrAngleArc = 41, kEmrRectangle = 43, kEmrLineTo = 54,
-                   kEmrBeginPath = 59, kEmrEndPath = 60, kEmrFillPath = 62, kEmrFillRgn = 71, kEmrFrameRgn = 72,
-                   kEmrExtSelectClipRgn = 75, kEmrOffsetClipRgn = 26, kEmrStretchDiBits = 81,
-                   kEmrCreateDibPatternBrush = 94;
-constexpr uint16_t kWmfCreateBrush = 0x02FC, kWmfCreateRegion = 0x06FF, kWmfFillRegion = 0x0228;
+// One name a declaration: the unity build groups sources by the first name of each.
+constexpr uint32_t kEmrPolygon = 3;
+constexpr uint32_t kEmrMoveTo = 27;
+constexpr uint32_t kEmrSetWorldTransform = 35;
+constexpr uint32_t kEmrSelectObject = 37;
+constexpr uint32_t kEmrCreateBrush = 39;
+constexpr uint32_t kEmrAngleArc = 41;
+constexpr uint32_t kEmrRectangle = 43;
+constexpr uint32_t kEmrLineTo = 54;
+constexpr uint32_t kEmrBeginPath = 59;
+constexpr uint32_t kEmrEndPath = 60;
+constexpr uint32_t kEmrFillPath = 62;
+constexpr uint32_t kEmrFillRgn = 71;
+constexpr uint32_t kEmrFrameRgn = 72;
+constexpr uint32_t kEmrExtSelectClipRgn = 75;
+constexpr uint32_t kEmrOffsetClipRgn = 26;
+constexpr uint32_t kEmrStretchDiBits = 81;
+constexpr uint32_t kEmrCreateDibPatternBrush = 94;
+constexpr uint16_t kWmfCreateBrush = 0x02FC;
+constexpr uint16_t kWmfCreateRegion = 0x06FF;
+constexpr uint16_t kWmfFillRegion = 0x0228;
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
 // A record's name for a stock object.
