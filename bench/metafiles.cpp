@@ -211,7 +211,7 @@ std::vector<uint8_t> OverlappingClipRects(int rects) {
 }
 
 // A placeable metafile whose region object is a staircase of scans, each over the next,
-// filled.
+// filled. Its longest-scan word claims as many as its scan count.
 std::vector<uint8_t> OverlappingScans(int scans) {
   const auto put16 = [](std::vector<uint8_t>& v, int w) {
     v.push_back(uint8_t(w));
@@ -223,7 +223,7 @@ std::vector<uint8_t> OverlappingScans(int scans) {
     put16(body, fn);
     for (int w : words) put16(body, w);
   };
-  std::vector<int> region{0, 6, 0, 0, 0, scans, 2, -scans, -scans, scans, scans};
+  std::vector<int> region{0, 6, 0, 0, 0, scans, scans, -scans, -scans, scans, scans};
   for (int i = 0; i < scans; ++i) region.insert(region.end(), {2, i - scans, i, 2 * i - scans, 2 * i - scans + 1, 2});
   record(0x02FC, {0, 0, 0, 0});   // a black brush: slot 0
   record(0x06FF, region);         // slot 1
