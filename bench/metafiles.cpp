@@ -80,7 +80,8 @@ uint32_t Bits(float f) {
 class Emf {
  public:
   Emf(int w, int h) : w_(w), h_(h) {}
-  Emf& Rec(uint32_t type, std::initializer_list<uint32_t> values, const std::vector<uint8_t>& tail = {}) {
+  Emf& Rec(uint32_t type, std::initializer_list<uint32_t> values,
+           const std::vector<uint8_t>& tail = {}) {
     std::vector<uint8_t> p;
     for (uint32_t v : values) Put32(p, v);
     p.insert(p.end(), tail.begin(), tail.end());
@@ -95,10 +96,11 @@ class Emf {
     std::vector<uint8_t> rec = body_;
     for (uint32_t v : {14u, 20u, 0u, 16u, 20u}) Put32(rec, v);
     std::vector<uint8_t> f;
-    for (int v : {1, 88, 0, 0, w_ - 1, h_ - 1, 0, 0, w_ * 100, h_ * 100, 0x464D4520, 0x10000}) Put32(f, uint32_t(v));
+    for (int v : {1, 88, 0, 0, w_ - 1, h_ - 1, 0, 0, w_ * 100, h_ * 100, 0x464D4520, 0x10000})
+      Put32(f, uint32_t(v));
     Put32(f, uint32_t(88 + rec.size()));
     Put32(f, uint32_t(records_ + 2));
-    Put32(f, 8);   // handles, and a reserved word
+    Put32(f, 8);  // handles, and a reserved word
     for (int v : {0, 0, 0, 1000, 1000, 1000, 1000}) Put32(f, uint32_t(v));
     f.insert(f.end(), rec.begin(), rec.end());
     return f;
@@ -111,9 +113,21 @@ class Emf {
 };
 
 enum : uint32_t {
-  kPolygon = 3, kSetWorldTransform = 35, kSelectObject = 37, kAngleArc = 41, kMoveTo = 27,
-  kBeginPath = 59, kEndPath = 60, kSelectClipPath = 67, kAbortPath = 68, kFillRgn = 71,
-  kStretchDiBits = 81, kFont = 82, kTextW = 84, kRectangle = 43, kExtSelectClipRgn = 75,
+  kPolygon = 3,
+  kSetWorldTransform = 35,
+  kSelectObject = 37,
+  kAngleArc = 41,
+  kMoveTo = 27,
+  kBeginPath = 59,
+  kEndPath = 60,
+  kSelectClipPath = 67,
+  kAbortPath = 68,
+  kFillRgn = 71,
+  kStretchDiBits = 81,
+  kFont = 82,
+  kTextW = 84,
+  kRectangle = 43,
+  kExtSelectClipRgn = 75,
 };
 constexpr uint32_t kStockBlackBrush = 0x80000000u | 4;
 constexpr int kCanvas = 256;
@@ -121,7 +135,8 @@ constexpr int kCanvas = 256;
 // A quarter turn's half: x' = (x - y) / sqrt 2, y' = (x + y) / sqrt 2, about the canvas centre.
 Emf& Rotated(Emf& e) {
   const float c = 0.70710678f;
-  return e.Rec(kSetWorldTransform, {Bits(c), Bits(c), Bits(-c), Bits(c), Bits(kCanvas / 2.0f), Bits(0)});
+  return e.Rec(kSetWorldTransform,
+               {Bits(c), Bits(c), Bits(-c), Bits(c), Bits(kCanvas / 2.0f), Bits(0)});
 }
 
 // Strip i: one unit wide, 1.4 million tall, two units from the next. Turned 45 degrees each
@@ -132,7 +147,8 @@ std::vector<uint8_t> StripsFilled(int strips) {
   Emf e(kCanvas, kCanvas);
   Rotated(e);
   std::vector<uint8_t> data;
-  for (uint32_t v : {32u, 1u, uint32_t(strips), uint32_t(strips * 16), 0u, 0u, 0u, 0u}) Put32(data, v);
+  for (uint32_t v : {32u, 1u, uint32_t(strips), uint32_t(strips * 16), 0u, 0u, 0u, 0u})
+    Put32(data, v);
   for (int i = 0; i < strips; ++i)
     for (int32_t v : {3 * i, -kStripHalf, 3 * i + 1, kStripHalf}) Put32(data, uint32_t(v));
   e.Rec(kFillRgn, {0, 0, 0, 0, uint32_t(data.size()), kStockBlackBrush}, data);
@@ -144,7 +160,8 @@ std::vector<uint8_t> StripsClipPath(int strips) {
   Rotated(e);
   e.Rec(kBeginPath, {});
   for (int i = 0; i < strips; ++i) {
-    const uint32_t l = uint32_t(3 * i), r = uint32_t(3 * i + 1), t = uint32_t(-kStripHalf), b = kStripHalf;
+    const uint32_t l = uint32_t(3 * i), r = uint32_t(3 * i + 1), t = uint32_t(-kStripHalf),
+                   b = kStripHalf;
     e.Rec(kPolygon, {0, 0, 0, 0, 4, l, t, r, t, r, b, l, b});
   }
   e.Rec(kEndPath, {}).Rec(kSelectClipPath, {RGN_COPY});
@@ -159,13 +176,14 @@ std::vector<uint8_t> RleDibs(int records) {
   Emf e(kCanvas, kCanvas);
   std::vector<uint8_t> dib;
   for (uint32_t v : {40u, 4096u, 4096u}) Put32(dib, v);
-  Put32(dib, 1 | 8 << 16);   // planes, bits per pixel
+  Put32(dib, 1 | 8 << 16);  // planes, bits per pixel
   for (uint32_t v : {1u /* BI_RLE8 */, 8u, 0u, 0u, 1u, 0u}) Put32(dib, v);
-  Put32(dib, 0x00FF0000);    // the colour table's one entry
+  Put32(dib, 0x00FF0000);  // the colour table's one entry
   for (uint8_t b : {0, 0, 0, 1, 0, 0, 0, 1}) dib.push_back(b);
   for (int i = 0; i < records; ++i)
-    e.Rec(kStretchDiBits, {0, 0, 0, 0, 0, 0, 0, 0, 4096, 4096, 8 + 72, 44, 8 + 72 + 44, 8, DIB_RGB_COLORS,
-                           SRCCOPY, kCanvas, kCanvas},
+    e.Rec(kStretchDiBits,
+          {0, 0, 0, 0, 0, 0, 0, 0, 4096, 4096, 8 + 72, 44, 8 + 72 + 44, 8, DIB_RGB_COLORS, SRCCOPY,
+           kCanvas, kCanvas},
           dib);
   return e.Bytes();
 }
@@ -175,7 +193,8 @@ std::vector<uint8_t> RleDibs(int records) {
 std::vector<uint8_t> AngleArcPath(int records) {
   Emf e(kCanvas, kCanvas);
   e.Rec(kBeginPath, {}).Rec(kMoveTo, {0, 0});
-  for (int i = 0; i < records; ++i) e.Rec(kAngleArc, {uint32_t(-20000), 128, 20000, Bits(0), Bits(720)});
+  for (int i = 0; i < records; ++i)
+    e.Rec(kAngleArc, {uint32_t(-20000), 128, 20000, Bits(0), Bits(720)});
   e.Rec(kEndPath, {}).Rec(kAbortPath, {});
   return e.Bytes();
 }
@@ -202,7 +221,8 @@ std::vector<uint8_t> TextPath(int records) {
 std::vector<uint8_t> OverlappingClipRects(int rects) {
   Emf e(kCanvas, kCanvas);
   std::vector<uint8_t> data;
-  for (uint32_t v : {32u, 1u, uint32_t(rects), uint32_t(rects * 16), 0u, 0u, 0u, 0u}) Put32(data, v);
+  for (uint32_t v : {32u, 1u, uint32_t(rects), uint32_t(rects * 16), 0u, 0u, 0u, 0u})
+    Put32(data, v);
   for (int i = 0; i < rects; ++i)
     for (int32_t v : {-i, 0, kCanvas, kCanvas}) Put32(data, uint32_t(v));
   e.Rec(kExtSelectClipRgn, {uint32_t(data.size()), RGN_COPY}, data);
@@ -224,10 +244,11 @@ std::vector<uint8_t> OverlappingScans(int scans) {
     for (int w : words) put16(body, w);
   };
   std::vector<int> region{0, 6, 0, 0, 0, scans, scans, -scans, -scans, scans, scans};
-  for (int i = 0; i < scans; ++i) region.insert(region.end(), {2, i - scans, i, 2 * i - scans, 2 * i - scans + 1, 2});
-  record(0x02FC, {0, 0, 0, 0});   // a black brush: slot 0
-  record(0x06FF, region);         // slot 1
-  record(0x0228, {1, 0});         // filled
+  for (int i = 0; i < scans; ++i)
+    region.insert(region.end(), {2, i - scans, i, 2 * i - scans, 2 * i - scans + 1, 2});
+  record(0x02FC, {0, 0, 0, 0});  // a black brush: slot 0
+  record(0x06FF, region);        // slot 1
+  record(0x0228, {1, 0});        // filled
   Put32(body, 3);
   put16(body, 0);
   std::vector<uint8_t> f;
@@ -251,7 +272,8 @@ void Play(benchmark::State& state, const std::vector<uint8_t>& file) {
     const int64_t base = gLive.load();
     gPeak = base;
     std::string why;
-    if (!PlayMetafile(dc, file.data(), file.size(), RECT{0, 0, kCanvas, kCanvas}, why)) state.SkipWithError(why.c_str());
+    if (!PlayMetafile(dc, file.data(), file.size(), RECT{0, 0, kCanvas, kCanvas}, why))
+      state.SkipWithError(why.c_str());
     peak = std::max(peak, gPeak.load() - base);
     benchmark::ClobberMemory();
   }
@@ -262,13 +284,23 @@ void Play(benchmark::State& state, const std::vector<uint8_t>& file) {
   DeleteDC(dc);
 }
 
-void BM_MetafileRotatedStripsFilled(benchmark::State& state) { Play(state, StripsFilled(int(state.range(0)))); }
-void BM_MetafileRotatedStripsClipPath(benchmark::State& state) { Play(state, StripsClipPath(int(state.range(0)))); }
+void BM_MetafileRotatedStripsFilled(benchmark::State& state) {
+  Play(state, StripsFilled(int(state.range(0))));
+}
+void BM_MetafileRotatedStripsClipPath(benchmark::State& state) {
+  Play(state, StripsClipPath(int(state.range(0))));
+}
 void BM_MetafileRleDibs(benchmark::State& state) { Play(state, RleDibs(int(state.range(0)))); }
-void BM_MetafileAngleArcPath(benchmark::State& state) { Play(state, AngleArcPath(int(state.range(0)))); }
+void BM_MetafileAngleArcPath(benchmark::State& state) {
+  Play(state, AngleArcPath(int(state.range(0))));
+}
 void BM_MetafileTextPath(benchmark::State& state) { Play(state, TextPath(int(state.range(0)))); }
-void BM_MetafileOverlappingClipRects(benchmark::State& state) { Play(state, OverlappingClipRects(int(state.range(0)))); }
-void BM_MetafileOverlappingScans(benchmark::State& state) { Play(state, OverlappingScans(int(state.range(0)))); }
+void BM_MetafileOverlappingClipRects(benchmark::State& state) {
+  Play(state, OverlappingClipRects(int(state.range(0))));
+}
+void BM_MetafileOverlappingScans(benchmark::State& state) {
+  Play(state, OverlappingScans(int(state.range(0))));
+}
 
 }  // namespace
 

@@ -308,10 +308,13 @@ bool takePathRegion(DeviceContext& d, Region& out, const TRect* within = nullptr
   if (d.Path != DeviceContext::PathState::Closed) return false;
   std::vector<std::vector<TPoint>> figs;
   for (auto& f : d.PathFigures)
-    if (f.size() >= 3) figs.push_back(std::move(f));   // the path is consumed
-  const PolyFillMode mode = d.State.PolyFillMode == WINDING ? PolyFillMode::Winding : PolyFillMode::Alternate;
-  if (figs.empty()) out = Region();
-  else out = within ? Region::Polygon(figs, mode, *within) : Region::Polygon(figs, mode);
+    if (f.size() >= 3) figs.push_back(std::move(f));  // the path is consumed
+  const PolyFillMode mode =
+      d.State.PolyFillMode == WINDING ? PolyFillMode::Winding : PolyFillMode::Alternate;
+  if (figs.empty())
+    out = Region();
+  else
+    out = within ? Region::Polygon(figs, mode, *within) : Region::Polygon(figs, mode);
   d.Path = DeviceContext::PathState::None;
   d.ClearPath();
   return true;

@@ -145,7 +145,7 @@ BOOL PolyDraw(HDC dc, const POINT* pts, const BYTE* types, int count) {
   // back to its start, where the next line begins. The position ends at the last point.
   POINT start = d->State.CurrentPos;
   std::vector<POINT> line;
-  bool fits = true;   // an open path took every piece
+  bool fits = true;  // an open path took every piece
   for (int i = 0; i < count; ++i) {
     const BYTE t = types[i];
     if (t == PT_MOVETO) {

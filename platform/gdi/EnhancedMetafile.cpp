@@ -263,7 +263,9 @@ void PlayRegion(Player& pl, uint32_t type, const Rec& r) {
   HRGN rgn = pl.MapRegion(rects, type == kFrameRgn ? std::max(frameW, frameH) : 0);
   switch (type) {
     case kFillRgn: FillRgn(dc, rgn, static_cast<HBRUSH>(ObjectOf(pl, r.U(20)))); break;
-    case kFrameRgn: FrameRgn(dc, rgn, static_cast<HBRUSH>(ObjectOf(pl, r.U(20))), frameW, frameH); break;
+    case kFrameRgn:
+      FrameRgn(dc, rgn, static_cast<HBRUSH>(ObjectOf(pl, r.U(20))), frameW, frameH);
+      break;
     case kInvertRgn: InvertRgn(dc, rgn); break;
     default: PaintRgn(dc, rgn); break;
   }
@@ -291,7 +293,8 @@ void PlayClipRegion(Player& pl, const Rec& r) {
     device.push_back({std::min(c[0].X, c[1].X), std::min(c[0].Y, c[1].Y), std::max(c[0].X, c[1].X),
                       std::max(c[0].Y, c[1].Y)});
   }
-  HRGN rgn = static_cast<HRGN>(GdiAlloc(std::make_shared<RegionObject>(Region::FromRects(device, pl.Bounds()))));
+  HRGN rgn = static_cast<HRGN>(
+      GdiAlloc(std::make_shared<RegionObject>(Region::FromRects(device, pl.Bounds()))));
   pl.SelectClip(rgn, int(mode));
   DeleteObject(rgn);
 }

@@ -163,8 +163,8 @@ Player::Player(HDC dc, size_t objectSlots) : dc_(dc), slots_(std::min(objectSlot
   LPtoDP(dc_, &logicalToDevice_, 1);
   RECT box{};
   if (GetClipBox(dc_, &box) > NULLREGION)
-    bounds_ = {box.Left + logicalToDevice_.X, box.Top + logicalToDevice_.Y, box.Right + logicalToDevice_.X,
-               box.Bottom + logicalToDevice_.Y};
+    bounds_ = {box.Left + logicalToDevice_.X, box.Top + logicalToDevice_.Y,
+               box.Right + logicalToDevice_.X, box.Bottom + logicalToDevice_.Y};
   // The records draw with no path of the caller's open: theirs would take the picture.
   if (DeviceContext* d = DcFromHandle(dc_)) callersPath_ = d->TakePath();
 }
@@ -179,8 +179,9 @@ Player::~Player() {
 
 HRGN Player::MapRegion(const std::vector<RecordRect>& rects, int margin) const {
   // The bounds, with their margin, in the DC's logical coordinates.
-  const TRect within{bounds_.Left - margin - logicalToDevice_.X, bounds_.Top - margin - logicalToDevice_.Y,
-                     bounds_.Right + margin - logicalToDevice_.X, bounds_.Bottom + margin - logicalToDevice_.Y};
+  const TRect within{
+      bounds_.Left - margin - logicalToDevice_.X, bounds_.Top - margin - logicalToDevice_.Y,
+      bounds_.Right + margin - logicalToDevice_.X, bounds_.Bottom + margin - logicalToDevice_.Y};
   Region rgn;
   if (bounds_.IsEmpty()) {
     // Nothing can be drawn: no region to build.
@@ -197,7 +198,8 @@ HRGN Player::MapRegion(const std::vector<RecordRect>& rects, int margin) const {
     polys.reserve(rects.size());
     for (const RecordRect& r : rects) {
       std::vector<TPoint> p;
-      for (const auto& c : {std::pair{r.Left, r.Top}, {r.Right, r.Top}, {r.Right, r.Bottom}, {r.Left, r.Bottom}}) {
+      for (const auto& c :
+           {std::pair{r.Left, r.Top}, {r.Right, r.Top}, {r.Right, r.Bottom}, {r.Left, r.Bottom}}) {
         const POINT q = Pt(c.first, c.second);
         p.push_back({q.X, q.Y});
       }

@@ -183,7 +183,7 @@ class Player {
   std::vector<Mapping> savedMaps_;
   HRGN callerClip_ = nullptr;
   TRect bounds_{};
-  POINT logicalToDevice_{0, 0};   // the DC's offset from its logical coordinates to its device's
+  POINT logicalToDevice_{0, 0};  // the DC's offset from its logical coordinates to its device's
   DeviceContext::SetAsidePath callersPath_;
   int64_t dibPixelsLeft_ = kMaxMetafileDibPixels;
   // The DIB's bitmap, its palette indices resolved through the palette selected now; null

@@ -208,8 +208,10 @@ HRGN RegionOf(const Params& a) {
     std::sort(pairs.begin(), pairs.end());
     xs.clear();
     for (const auto& [left, right] : pairs) {
-      if (!xs.empty() && left <= xs.back()) xs.back() = std::max(xs.back(), right);
-      else xs.insert(xs.end(), {left, right});
+      if (!xs.empty() && left <= xs.back())
+        xs.back() = std::max(xs.back(), right);
+      else
+        xs.insert(xs.end(), {left, right});
     }
     bands.Rows(a.S16At(at + 2), a.S16At(at + 4), xs.data(), xs.size());
     at += 8 + count * 2;
@@ -363,7 +365,8 @@ void PlayRecord(Player& pl, uint16_t fn, const Params& a) {
       break;
     }
     case kOffsetClipRgn:
-      pl.OffsetClip(int(std::lround(a.S16At(2) * pl.ScaleX())), int(std::lround(a.S16At(0) * pl.ScaleY())));
+      pl.OffsetClip(int(std::lround(a.S16At(2) * pl.ScaleX())),
+                    int(std::lround(a.S16At(0) * pl.ScaleY())));
       break;
     case kSelectObject:
       // Selecting a region selects it as the clip, through the mapping.

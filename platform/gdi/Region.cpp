@@ -324,8 +324,9 @@ Region Region::FromRects(const std::vector<TRect>& rects) {
   // by x and are merged in at once: inserting them one by one would cost the active count
   // each, n^2 for n rects over one another.
   const auto byLeft = [](const TRect& p, const TRect& q) { return p.Left < q.Left; };
-  std::sort(rs.begin(), rs.end(),
-            [](const TRect& p, const TRect& q) { return p.Top != q.Top ? p.Top < q.Top : p.Left < q.Left; });
+  std::sort(rs.begin(), rs.end(), [](const TRect& p, const TRect& q) {
+    return p.Top != q.Top ? p.Top < q.Top : p.Left < q.Left;
+  });
   Region out;
   out.rects_.reserve(rs.size());
   BandWriter w(out.rects_);
@@ -357,8 +358,8 @@ Region Region::FromRects(const std::vector<TRect>& rects, const TRect& within) {
   std::vector<TRect> cut;
   cut.reserve(rects.size());
   for (const TRect& r : rects) {
-    const TRect c{std::max(r.Left, within.Left), std::max(r.Top, within.Top), std::min(r.Right, within.Right),
-                  std::min(r.Bottom, within.Bottom)};
+    const TRect c{std::max(r.Left, within.Left), std::max(r.Top, within.Top),
+                  std::min(r.Right, within.Right), std::min(r.Bottom, within.Bottom)};
     if (!c.IsEmpty()) cut.push_back(c);
   }
   return FromRects(cut);
@@ -408,7 +409,8 @@ struct FlatPolygons {
     for (const auto& poly : polygons) {
       for (const TPoint& p : poly) {
         Points.push_back(p);
-        Box = {std::min(Box.Left, p.X), std::min(Box.Top, p.Y), std::max(Box.Right, p.X), std::max(Box.Bottom, p.Y)};
+        Box = {std::min(Box.Left, p.X), std::min(Box.Top, p.Y), std::max(Box.Right, p.X),
+               std::max(Box.Bottom, p.Y)};
       }
       Counts.push_back(Integer(poly.size()));
     }
@@ -418,7 +420,8 @@ struct FlatPolygons {
 
 }  // namespace
 
-Region Region::Polygon(const std::vector<std::vector<TPoint>>& polygons, PolyFillMode mode, const TRect& within) {
+Region Region::Polygon(const std::vector<std::vector<TPoint>>& polygons, PolyFillMode mode,
+                       const TRect& within) {
   if (within.IsEmpty()) return {};
   const FlatPolygons flat(polygons);
   if (flat.Points.empty()) return {};

@@ -28,7 +28,8 @@ class Region {
   // Only the pixels of those polygons inside `within`, scanned over the box's rows alone: the
   // cost follows the box (its rows times the edges), however far the polygons reach, so no
   // MaxShapeExtent applies to them. A box taller than MaxShapeExtent gives an empty region.
-  static Region Polygon(const std::vector<std::vector<TPoint>>& polygons, PolyFillMode mode, const TRect& within);
+  static Region Polygon(const std::vector<std::vector<TPoint>>& polygons, PolyFillMode mode,
+                        const TRect& within);
   // Shapes whose bounding box is wider or taller than this give an empty region rather than
   // an unbounded amount of work; the handle API reports them as failures (ShapeFits tells).
   static constexpr Integer MaxShapeExtent = 1 << 20;

@@ -238,8 +238,10 @@ BOOL MoveToEx(HDC dc, int x, int y, LPPOINT old) {
     const TPoint p = d->ToDevice(x, y);
     const bool lone = !d->PathFigures.empty() && d->PathFigures.back().size() == 1;
     if (!d->PathTakes(lone ? 0 : 1)) return FALSE;
-    if (lone) d->PathFigures.back().front() = p;
-    else d->PathFigures.push_back({p});
+    if (lone)
+      d->PathFigures.back().front() = p;
+    else
+      d->PathFigures.push_back({p});
   }
   if (old) *old = d->State.CurrentPos;
   d->State.CurrentPos = {x, y};
@@ -256,7 +258,8 @@ BOOL GetCurrentPositionEx(HDC dc, LPPOINT pt) {
 BOOL LineTo(HDC dc, int x, int y) {
   DeviceContext* d = DcFromHandle(dc);
   if (!d) return FALSE;
-  const TPoint from = d->ToDevice(d->State.CurrentPos.X, d->State.CurrentPos.Y), to = d->ToDevice(x, y);
+  const TPoint from = d->ToDevice(d->State.CurrentPos.X, d->State.CurrentPos.Y),
+               to = d->ToDevice(x, y);
   if (recording(d)) {
     if (!d->PathTakes(d->PathFigures.empty() ? 2 : 1)) return FALSE;
     if (d->PathFigures.empty()) d->PathFigures.push_back({from});
@@ -316,7 +319,8 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
   if (!d) return FALSE;
   const TRect r = d->ToDevice(NormalizedRect(left, top, right, bottom));
   if (recording(d))
-    return addFigures(d, {{{r.Left, r.Top}, {r.Right, r.Top}, {r.Right, r.Bottom}, {r.Left, r.Bottom}}}, true);
+    return addFigures(
+        d, {{{r.Left, r.Top}, {r.Right, r.Top}, {r.Right, r.Bottom}, {r.Left, r.Bottom}}}, true);
   if (penIsNull(*d)) {
     // Without a pen the filled area loses its right column and bottom row.
     PaintRegionRop2(*d, Region({r.Left, r.Top, r.Right - 1, r.Bottom - 1}), currentBrush(*d), d->State.Rop2);

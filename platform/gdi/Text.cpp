@@ -97,8 +97,8 @@ bool AppendToPath(DeviceContext& dc, FontInstance& font, const Run& run) {
   std::vector<std::vector<TPoint>> figures;
   for (Integer i = 0; i < n; ++i) {
     TextPath path;
-    AppendRunOutline(font, run.Text + i, 1, run.Advances + i, run.Ref.X, run.Ref.Y, double(pen), run.OffsetY,
-                     run.Escapement, path);
+    AppendRunOutline(font, run.Text + i, 1, run.Advances + i, run.Ref.X, run.Ref.Y, double(pen),
+                     run.OffsetY, run.Escapement, path);
     pen += run.Advances[i];
     const TextPath flat = path.Flattened();
     figures.clear();

@@ -33,7 +33,8 @@ TEST_F(CurvesTest, ArcToWhoseRadialsPointOneWayDrawsTheWholeEllipse) {
     MoveToEx(dc, 27, 11, nullptr);
     ASSERT_TRUE(ArcTo(dc, 5, 6, 27, 18, 25, 11, end.X, end.Y));
     // Its left, top and bottom ends and the lower right quarter, round to where it started.
-    ExpectPx({{5, 12, kBlack}, {16, 6, kBlack}, {16, 18, kBlack}, {24, 16, kBlack}, {27, 12, kBlack}});
+    ExpectPx(
+        {{5, 12, kBlack}, {16, 6, kBlack}, {16, 18, kBlack}, {24, 16, kBlack}, {27, 12, kBlack}});
     ExpectPx({{16, 12, kWhite}, {4, 12, kWhite}, {16, 19, kWhite}});
     POINT pos{};
     GetCurrentPositionEx(dc, &pos);

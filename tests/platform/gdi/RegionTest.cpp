@@ -112,7 +112,9 @@ TEST(Region, FromRectsWithinABoxHoldsTheUnionsPixelsInsideIt) {
     const TRect box{b(rng), b(rng), b(rng), b(rng)};
     Grid want = Paint(NonEmpty(rects));
     for (int y = 0; y < N; ++y)
-      for (int x = 0; x < N; ++x) want.px[y][x] = want.px[y][x] && x >= box.Left && x < box.Right && y >= box.Top && y < box.Bottom;
+      for (int x = 0; x < N; ++x)
+        want.px[y][x] =
+            want.px[y][x] && x >= box.Left && x < box.Right && y >= box.Top && y < box.Bottom;
     const Region r = Region::FromRects(rects, box);
     ExpectCanonical(r);
     ASSERT_EQ(r.Rects(), Canonical(want)) << "iteration " << iter;

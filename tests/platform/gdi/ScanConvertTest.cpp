@@ -134,7 +134,10 @@ TEST(ScanConvert, APolygonOfAnySizeCostsTheBoxItIsBuiltIn) {
   // may span): inside a 16 x 16 box they hold pixels where x + y is 4i or 4i + 1.
   std::vector<std::vector<TPoint>> strips;
   for (int a = 0; a < 64; a += 4)
-    strips.push_back({{a + 1000000, -1000000}, {a + 1000002, -1000000}, {a + 2 - 1000000, 1000000}, {a - 1000000, 1000000}});
+    strips.push_back({{a + 1000000, -1000000},
+                      {a + 1000002, -1000000},
+                      {a + 2 - 1000000, 1000000},
+                      {a - 1000000, 1000000}});
   EXPECT_TRUE(Region::Polygon(strips, PolyFillMode::Winding).IsEmpty()) << "too tall unbounded";
   const Region r = Region::Polygon(strips, PolyFillMode::Winding, Rect(0, 0, 16, 16));
   PixelSet want;
@@ -143,7 +146,8 @@ TEST(ScanConvert, APolygonOfAnySizeCostsTheBoxItIsBuiltIn) {
       if ((x + y) % 4 < 2) want.insert({y, x});
   EXPECT_EQ(Pixels(r), want);
   EXPECT_LE(r.Rects().size(), size_t(16 * 8)) << "no more rectangles than the box's rows can hold";
-  EXPECT_TRUE(Region::Polygon(strips, PolyFillMode::Winding, Rect(0, 0, 0, 16)).IsEmpty()) << "an empty box";
+  EXPECT_TRUE(Region::Polygon(strips, PolyFillMode::Winding, Rect(0, 0, 0, 16)).IsEmpty())
+      << "an empty box";
 }
 
 TEST(ScanConvert, HugePolygonsCostOnlyTheVisibleRows) {
