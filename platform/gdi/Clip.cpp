@@ -282,7 +282,7 @@ BOOL BeginPath(HDC dc) {
   DeviceContext* d = DcFromHandle(dc);
   if (!d) return FALSE;
   d->Path = DeviceContext::PathState::Open;
-  d->PathFigures.clear();
+  d->ClearPath();
   return TRUE;
 }
 
@@ -297,21 +297,26 @@ BOOL AbortPath(HDC dc) {
   DeviceContext* d = DcFromHandle(dc);
   if (!d) return FALSE;
   d->Path = DeviceContext::PathState::None;
-  d->PathFigures.clear();
+  d->ClearPath();
   return TRUE;
 }
 
 namespace {
-// Takes the closed path of d as a device region; false when there is no closed path.
-bool takePathRegion(DeviceContext& d, Region& out) {
+// Takes the closed path of d as a device region, all of it or only its part inside `within`;
+// false when there is no closed path.
+bool takePathRegion(DeviceContext& d, Region& out, const TRect* within = nullptr) {
   if (d.Path != DeviceContext::PathState::Closed) return false;
   std::vector<std::vector<TPoint>> figs;
   for (auto& f : d.PathFigures)
-    if (f.size() >= 3) figs.push_back(f);
-  out = figs.empty() ? Region() : Region::Polygon(figs, d.State.PolyFillMode == WINDING ? PolyFillMode::Winding
-                                                                                       : PolyFillMode::Alternate);
+    if (f.size() >= 3) figs.push_back(std::move(f));  // the path is consumed
+  const PolyFillMode mode =
+      d.State.PolyFillMode == WINDING ? PolyFillMode::Winding : PolyFillMode::Alternate;
+  if (figs.empty())
+    out = Region();
+  else
+    out = within ? Region::Polygon(figs, mode, *within) : Region::Polygon(figs, mode);
   d.Path = DeviceContext::PathState::None;
-  d.PathFigures.clear();
+  d.ClearPath();
   return true;
 }
 }  // namespace
@@ -326,7 +331,9 @@ HRGN PathToRegion(HDC dc) {
 BOOL FillPath(HDC dc) {
   DeviceContext* d = DcFromHandle(dc);
   Region r;
-  if (!d || !takePathRegion(*d, r)) return FALSE;
+  // Only what the clip can show is scanned, however far the path reaches.
+  const TRect visible = d ? d->EffectiveClip().Bounds() : TRect{};
+  if (!d || !takePathRegion(*d, r, &visible)) return FALSE;
   PaintRegionRop2(*d, r, static_cast<const BrushObject*>(d->State.Brush.Object.get()), d->State.Rop2);
   return TRUE;
 }
@@ -336,7 +343,7 @@ BOOL StrokePath(HDC dc) {
   if (!d || d->Path != DeviceContext::PathState::Closed) return FALSE;
   auto figs = std::move(d->PathFigures);
   d->Path = DeviceContext::PathState::None;
-  d->PathFigures.clear();
+  d->ClearPath();
   // Draw the figures with the pen in logical terms: undo the device mapping first.
   for (auto& f : figs) {
     if (f.size() < 2) continue;
@@ -359,7 +366,10 @@ BOOL StrokeAndFillPath(HDC dc) {
 BOOL SelectClipPath(HDC dc, int mode) {
   DeviceContext* d = DcFromHandle(dc);
   Region r;
-  if (!d || mode < RGN_AND || mode > RGN_COPY || !takePathRegion(*d, r)) return FALSE;
+  if (!d || mode < RGN_AND || mode > RGN_COPY) return FALSE;
+  // The clip never reaches past the drawable area, so the path is scanned only there.
+  const TRect area = d->DeviceBounds();
+  if (!takePathRegion(*d, r, &area)) return FALSE;
   if (mode == RGN_COPY) {
     setAppClip(*d, std::move(r));
   } else {

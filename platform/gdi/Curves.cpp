@@ -35,13 +35,29 @@ std::vector<POINT> Sweep(double cx, double cy, double rx, double ry, double a1, 
 
 bool Recording(const DeviceContext* d) { return d->Path == DeviceContext::PathState::Open; }
 
+// Whether the radials from the box's centre through p1 and p2 point the same way (a point on
+// the centre points along the x axis, as its angle of 0 says). Doubled offsets keep the
+// centre integral; their products need 128 bits.
+bool SameDirection(const RECT& box, POINT p1, POINT p2) {
+  using Wide = __int128;
+  const auto offset = [&](POINT p) {
+    const Wide x = 2 * Wide(p.X) - box.Left - box.Right, y = 2 * Wide(p.Y) - box.Top - box.Bottom;
+    return x == 0 && y == 0 ? std::pair<Wide, Wide>{1, 0} : std::pair{x, y};
+  };
+  const auto [x1, y1] = offset(p1);
+  const auto [x2, y2] = offset(p2);
+  return x1 * y2 == x2 * y1 && x1 * x2 + y1 * y2 > 0;
+}
+
 // Draws the poly-line from the current position through `pts` (logical units) as one
 // stroke, so a styled pen keeps its dashes across it, and leaves the current position at
-// its last point. An open path takes the points into its current figure.
-void StrokeFromCurrent(HDC dc, DeviceContext* d, const std::vector<POINT>& pts) {
-  if (pts.empty()) return;
+// its last point. An open path takes the points into its current figure; false when they
+// do not fit in it (nothing added, the position kept).
+bool StrokeFromCurrent(HDC dc, DeviceContext* d, const std::vector<POINT>& pts) {
+  if (pts.empty()) return true;
   const POINT cur = d->State.CurrentPos;
   if (Recording(d)) {
+    if (!d->PathTakes(pts.size() + (d->PathFigures.empty() ? 1 : 0))) return false;
     if (d->PathFigures.empty()) d->PathFigures.push_back({d->ToDevice(cur.X, cur.Y)});
     for (const POINT& p : pts) d->PathFigures.back().push_back(d->ToDevice(p.X, p.Y));
   } else {
@@ -52,6 +68,7 @@ void StrokeFromCurrent(HDC dc, DeviceContext* d, const std::vector<POINT>& pts) 
     Polyline(dc, line.data(), int(line.size()));
   }
   d->State.CurrentPos = pts.back();
+  return true;
 }
 
 }  // namespace
@@ -61,6 +78,9 @@ std::vector<POINT> ArcPoints(const RECT& box, POINT p1, POINT p2) {
   const double rx = std::fabs(double(box.Right) - box.Left) / 2, ry = std::fabs(double(box.Bottom) - box.Top) / 2;
   if (rx <= 0 || ry <= 0) return {};
   const double a1 = std::atan2(-(p1.Y - cy) / ry, (p1.X - cx) / rx);
+  // Radials pointing one way give the whole ellipse. That is decided exactly: the angles of
+  // two points on one radial, each rounded, can differ by a hair and sweep almost nothing.
+  if (SameDirection(box, p1, p2)) return Sweep(cx, cy, rx, ry, a1, kTwoPi);
   double a2 = std::atan2(-(p2.Y - cy) / ry, (p2.X - cx) / rx);
   while (a2 <= a1) a2 += kTwoPi;
   return Sweep(cx, cy, rx, ry, a1, a2 - a1);
@@ -95,8 +115,7 @@ BOOL ArcTo(HDC dc, int left, int top, int right, int bottom, int xr1, int yr1, i
   if (arc.empty()) return FALSE;
   // A line from the current position to the arc's start, then the arc; the current
   // position ends at the arc's end.
-  StrokeFromCurrent(dc, d, arc);
-  return TRUE;
+  return StrokeFromCurrent(dc, d, arc);
 }
 
 BOOL AngleArc(HDC dc, int x, int y, DWORD radius, float startAngle, float sweepAngle) {
@@ -104,8 +123,7 @@ BOOL AngleArc(HDC dc, int x, int y, DWORD radius, float startAngle, float sweepA
   if (!d || radius > DWORD(DeviceContext::kCoordLimit) || !std::isfinite(startAngle) || !std::isfinite(sweepAngle))
     return FALSE;
   // A line from the current position to the arc's start, then the arc.
-  StrokeFromCurrent(dc, d, AngleArcPoints(x, y, double(radius), startAngle, sweepAngle));
-  return TRUE;
+  return StrokeFromCurrent(dc, d, AngleArcPoints(x, y, double(radius), startAngle, sweepAngle));
 }
 
 BOOL PolyDraw(HDC dc, const POINT* pts, const BYTE* types, int count) {
@@ -122,16 +140,18 @@ BOOL PolyDraw(HDC dc, const POINT* pts, const BYTE* types, int count) {
     i += 2;
   }
   if (count == 0) return TRUE;
+  if (d->PathStopped()) return FALSE;
   // The figure starts at the current position until a move starts another; closing one draws
   // back to its start, where the next line begins. The position ends at the last point.
   POINT start = d->State.CurrentPos;
   std::vector<POINT> line;
+  bool fits = true;  // an open path took every piece
   for (int i = 0; i < count; ++i) {
     const BYTE t = types[i];
     if (t == PT_MOVETO) {
-      StrokeFromCurrent(dc, d, line);
+      fits = StrokeFromCurrent(dc, d, line) && fits;
       line.clear();
-      MoveToEx(dc, pts[i].X, pts[i].Y, nullptr);
+      fits = MoveToEx(dc, pts[i].X, pts[i].Y, nullptr) && fits;
       start = pts[i];
       continue;
     }
@@ -148,11 +168,11 @@ BOOL PolyDraw(HDC dc, const POINT* pts, const BYTE* types, int count) {
     }
     if (close) {
       line.push_back(start);
-      StrokeFromCurrent(dc, d, line);
+      fits = StrokeFromCurrent(dc, d, line) && fits;
       line.clear();
     }
   }
-  StrokeFromCurrent(dc, d, line);
+  if (!StrokeFromCurrent(dc, d, line) || !fits) return FALSE;
   d->State.CurrentPos = pts[count - 1];
   return TRUE;
 }

@@ -60,6 +60,47 @@ class DeviceContext {
   PathState Path = PathState::None;
   // Figures in device coordinates; a closed figure repeats its first point at the end.
   std::vector<std::vector<TPoint>> PathFigures;
+  // An open path takes at most this many points in all, whatever its calls cost. The first
+  // points that do not fit stop it: they and everything after add nothing, the calls that
+  // made them fail, and the path keeps what it held, to be ended, filled and stroked as it is.
+  static constexpr size_t kMaxPathPoints = size_t(1) << 20;
+  // Whether `n` more points fit in the open path, counting them when they do.
+  bool PathTakes(size_t n) {
+    if (pathStopped_ || n > kMaxPathPoints - pathPoints_) {
+      pathStopped_ = true;
+      return false;
+    }
+    pathPoints_ += n;
+    return true;
+  }
+  // An open path that has stopped: every call that would add to it fails with no effect,
+  // the current position included.
+  bool PathStopped() const { return Path == PathState::Open && pathStopped_; }
+  // Drops the figures and starts the count again.
+  void ClearPath() {
+    PathFigures.clear();
+    pathPoints_ = 0;
+    pathStopped_ = false;
+  }
+  // A path set aside whole (its state, figures and count), leaving none, and put back.
+  struct SetAsidePath {
+    PathState State = PathState::None;
+    std::vector<std::vector<TPoint>> Figures;
+    size_t Points = 0;
+    bool Stopped = false;
+  };
+  SetAsidePath TakePath() {
+    SetAsidePath p{Path, std::move(PathFigures), pathPoints_, pathStopped_};
+    Path = PathState::None;
+    ClearPath();
+    return p;
+  }
+  void PutPath(SetAsidePath p) {
+    Path = p.State;
+    PathFigures = std::move(p.Figures);
+    pathPoints_ = p.Points;
+    pathStopped_ = p.Stopped;
+  }
 
   // ---- Helpers for the drawing code (text included) --------------------------------------
   // Coordinates are limited to +-2^27 as the platform's are, so sums never overflow.
@@ -100,6 +141,8 @@ class DeviceContext {
   GdiObject* FontObject() const { return State.Font.Object.get(); }
 
  private:
+  size_t pathPoints_ = 0;
+  bool pathStopped_ = false;
   Region clip_;
   bool clipValid_ = false;
   Surface* clipTarget_ = nullptr;

@@ -257,14 +257,15 @@ void PlayRegion(Player& pl, uint32_t type, const Rec& r) {
   std::vector<RecordRect> rects;
   const size_t data = type == kFrameRgn ? 32 : type == kFillRgn ? 24 : 20;
   if (!RegionRects(r, data, r.U(16), rects)) return;
-  HRGN rgn = pl.MapRegion(rects);
+  const int frameW = pl.FrameSide(r.S(24), true), frameH = pl.FrameSide(r.S(28), false);
+  // A frame's width past the picture's bounds keeps the edge they cut the region at from
+  // being framed as the region's own.
+  HRGN rgn = pl.MapRegion(rects, type == kFrameRgn ? std::max(frameW, frameH) : 0);
   switch (type) {
     case kFillRgn: FillRgn(dc, rgn, static_cast<HBRUSH>(ObjectOf(pl, r.U(20)))); break;
-    case kFrameRgn: {
-      FrameRgn(dc, rgn, static_cast<HBRUSH>(ObjectOf(pl, r.U(20))), pl.FrameSide(r.S(24), true),
-               pl.FrameSide(r.S(28), false));
+    case kFrameRgn:
+      FrameRgn(dc, rgn, static_cast<HBRUSH>(ObjectOf(pl, r.U(20))), frameW, frameH);
       break;
-    }
     case kInvertRgn: InvertRgn(dc, rgn); break;
     default: PaintRgn(dc, rgn); break;
   }
@@ -292,7 +293,8 @@ void PlayClipRegion(Player& pl, const Rec& r) {
     device.push_back({std::min(c[0].X, c[1].X), std::min(c[0].Y, c[1].Y), std::max(c[0].X, c[1].X),
                       std::max(c[0].Y, c[1].Y)});
   }
-  HRGN rgn = static_cast<HRGN>(GdiAlloc(std::make_shared<RegionObject>(Region::FromRects(device))));
+  HRGN rgn = static_cast<HRGN>(
+      GdiAlloc(std::make_shared<RegionObject>(Region::FromRects(device, pl.Bounds()))));
   pl.SelectClip(rgn, int(mode));
   DeleteObject(rgn);
 }
@@ -378,9 +380,26 @@ void PlayPalette(Player& pl, uint32_t type, const Rec& r) {
   }
 }
 
+// Records that draw lines, curves, shapes or text: in an open path, all they do is add to it.
+bool Draws(uint32_t type) {
+  switch (type) {
+    case kPolyBezier: case kPolygon: case kPolyline: case kPolyBezierTo: case kPolylineTo:
+    case kPolyPolyline: case kPolyPolygon: case kPolyBezier16: case kPolygon16: case kPolyline16:
+    case kPolyBezierTo16: case kPolylineTo16: case kPolyPolyline16: case kPolyPolygon16:
+    case kAngleArc: case kRectangle: case kArc: case kChord: case kLineTo: case kArcTo:
+    case kPolyDraw: case kPolyDraw16: case kExtTextOutA: case kExtTextOutW: case kPolyTextOutA:
+    case kPolyTextOutW:
+      return true;
+    default: return false;
+  }
+}
+
 void PlayRecord(Player& pl, uint32_t type, const Rec& r) {
   HDC dc = pl.Dc();
   Mapping& m = pl.Map;
+  // A path stopped at its cap takes nothing more: the curves and text such a record would
+  // add are not even sampled or laid out.
+  if (Draws(type) && pl.PathStopped()) return;
   switch (type) {
     case kPolyBezier: case kPolygon: case kPolyline: case kPolyBezierTo: case kPolylineTo:
     case kPolyPolyline: case kPolyPolygon: case kPolyBezier16: case kPolygon16: case kPolyline16:
@@ -415,7 +434,7 @@ void PlayRecord(Player& pl, uint32_t type, const Rec& r) {
     case kSetTextColor: SetTextColor(dc, Player::Color(r.U(0))); break;
     case kSetBkColor: SetBkColor(dc, Player::Color(r.U(0))); break;
     case kOffsetClipRgn:
-      OffsetClipRgn(dc, int(std::lround(r.S(0) * pl.ScaleX())), int(std::lround(r.S(4) * pl.ScaleY())));
+      pl.OffsetClip(int(std::lround(r.S(0) * pl.ScaleX())), int(std::lround(r.S(4) * pl.ScaleY())));
       break;
     case kMoveToEx:
     case kLineTo: {

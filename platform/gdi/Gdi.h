@@ -565,6 +565,8 @@ UINT SetPaletteEntries(HPALETTE pal, UINT start, UINT count, const PALETTEENTRY*
 UINT GetPaletteEntries(HPALETTE pal, UINT start, UINT count, PALETTEENTRY* entries);
 
 // ---- Paths ---------------------------------------------------------------------------------------
+// An open path holds at most 2^20 points: the first points that do not fit stop it, and the
+// calls that would add them or anything after fail, the path keeping what it held.
 BOOL BeginPath(HDC dc);
 BOOL EndPath(HDC dc);
 BOOL AbortPath(HDC dc);
@@ -572,6 +574,7 @@ HRGN PathToRegion(HDC dc);      // in device coordinates; the path is consumed
 BOOL FillPath(HDC dc);
 BOOL StrokePath(HDC dc);
 BOOL StrokeAndFillPath(HDC dc);
+// The path's region cut to the DC's drawable area, which is all a clip can show.
 BOOL SelectClipPath(HDC dc, int mode);
 
 // ---- Clipping -------------------------------------------------------------------------------------

@@ -6,9 +6,15 @@
 // cap or an object table over the cap is refused with the reason, before anything is drawn.
 // Playback draws only what passed the check, skips the records it does not know, and keeps
 // the objects it creates under caps (bitmap pixels, pen widths, font heights), so neither
-// the time nor the memory a file can cost is open-ended. Playback leaves the DC as it found
-// it: its state is saved before the first record and restored after the last, and every
-// object the records made is deleted.
+// the time nor the memory a file can cost is open-ended: regions are built only over the
+// bounds the picture is drawn in (the DC's clip box when playback starts), the bitmaps of
+// one playback decode to no more than kMaxMetafileDibPixels pixels in all, and an open path
+// stops at the DC's cap on path points; what passes a cap is not drawn, the rest of the
+// picture is. A clip a record selects stays inside the clip playback started with, and is
+// built only over those bounds too: moving it later brings nothing back from outside them.
+// Playback leaves the DC as it found it: its state is saved before the first record and
+// restored after the last, a path the DC was recording is set aside while the records play
+// and one they leave open is dropped, and every object the records made is deleted.
 #pragma once
 
 #include "platform/gdi/Gdi.h"
@@ -26,6 +32,10 @@ inline constexpr int kMaxMetafilePenWidth = 1024;
 inline constexpr int kMaxMetafileFontHeight = 2048;
 // Pixels of a pattern brush's bitmap.
 inline constexpr int64_t kMaxMetafilePatternPixels = 256 * 256;
+// Pixels the bitmaps of one playback may decode to, counted as each header declares them
+// before it is decoded (a few bytes of run-length data can declare millions): two bitmaps
+// of the largest size the decoder takes. A bitmap that would pass it is not drawn.
+inline constexpr int64_t kMaxMetafileDibPixels = int64_t(1) << 25;
 // Entries a palette may be resized to: a resize costs no bytes of the file, so it is capped.
 inline constexpr size_t kMaxMetafilePaletteEntries = 1024;
 // SaveDC records nest at most this deep; deeper ones are skipped.

@@ -104,10 +104,17 @@ HBITMAP BitmapOfDib(const uint8_t* dib, size_t size, bool& bottomUp) {
   return CreateBitmap(r.Image.Width, r.Image.Height, 1, 32, r.Image.Pixels.data());
 }
 
-// A monochrome bitmap of a mask DIB: its non-black pixels are the mask's ones.
-HBITMAP MonoOfDib(const uint8_t* dib, size_t size) {
-  bool bottomUp = false;
-  HBITMAP color = dib ? BitmapOfDib(dib, size, bottomUp) : nullptr;
+// The pixels a DIB's header declares (0 when it has no header to read).
+int64_t DeclaredPixels(const uint8_t* dib, size_t size) {
+  if (!dib || size < 12) return 0;
+  const uint32_t header = U32(dib);
+  if (header == 12) return int64_t(U16(dib + 4)) * U16(dib + 6);
+  if (header < 40 || size < 40) return 0;
+  return std::abs(int64_t(S32(dib + 4))) * std::abs(int64_t(S32(dib + 8)));
+}
+
+// A monochrome bitmap of a colour one: its non-black pixels set. The colour one is deleted.
+HBITMAP MonoOf(HBITMAP color) {
   if (!color) return nullptr;
   const Surface& from = *BitmapFromHandle(color)->Pixels;
   HBITMAP mono = CreateBitmap(from.Width(), from.Height(), 1, 1, nullptr);
@@ -153,47 +160,57 @@ Player::Player(HDC dc, size_t objectSlots) : dc_(dc), slots_(std::min(objectSlot
     DeleteObject(callerClip_);
     callerClip_ = nullptr;
   }
+  LPtoDP(dc_, &logicalToDevice_, 1);
+  RECT box{};
+  if (GetClipBox(dc_, &box) > NULLREGION)
+    bounds_ = {box.Left + logicalToDevice_.X, box.Top + logicalToDevice_.Y,
+               box.Right + logicalToDevice_.X, box.Bottom + logicalToDevice_.Y};
+  // The records draw with no path of the caller's open: theirs would take the picture.
+  if (DeviceContext* d = DcFromHandle(dc_)) callersPath_ = d->TakePath();
 }
 
 Player::~Player() {
   if (outerLevel_ > 0) RestoreDC(dc_, outerLevel_);
+  if (DeviceContext* d = DcFromHandle(dc_)) d->PutPath(std::move(callersPath_));
   for (Slot& s : slots_)
     if (s.Handle) DeleteObject(s.Handle);
   if (callerClip_) DeleteObject(callerClip_);
 }
 
-HRGN Player::MapRegion(const std::vector<RecordRect>& rects) const {
-  if (Map.M12 == 0 && Map.M21 == 0) {
+HRGN Player::MapRegion(const std::vector<RecordRect>& rects, int margin) const {
+  // The bounds, with their margin, in the DC's logical coordinates.
+  const TRect within{
+      bounds_.Left - margin - logicalToDevice_.X, bounds_.Top - margin - logicalToDevice_.Y,
+      bounds_.Right + margin - logicalToDevice_.X, bounds_.Bottom + margin - logicalToDevice_.Y};
+  Region rgn;
+  if (bounds_.IsEmpty()) {
+    // Nothing can be drawn: no region to build.
+  } else if (Map.M12 == 0 && Map.M21 == 0) {
     std::vector<TRect> out;
     out.reserve(rects.size());
     for (const RecordRect& r : rects) {
       const RECT m = Rect(r.Left, r.Top, r.Right, r.Bottom);
       if (m.Left < m.Right && m.Top < m.Bottom) out.push_back({m.Left, m.Top, m.Right, m.Bottom});
     }
-    return static_cast<HRGN>(GdiAlloc(std::make_shared<RegionObject>(Region::FromRects(out))));
-  }
-  std::vector<std::vector<TPoint>> polys;
-  TRect bounds{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
-  for (const RecordRect& r : rects) {
-    std::vector<TPoint> p;
-    for (const auto& c : {std::pair{r.Left, r.Top}, {r.Right, r.Top}, {r.Right, r.Bottom}, {r.Left, r.Bottom}}) {
-      const POINT q = Pt(c.first, c.second);
-      p.push_back({q.X, q.Y});
-      bounds = {std::min(bounds.Left, q.X), std::min(bounds.Top, q.Y), std::max(bounds.Right, q.X),
-                std::max(bounds.Bottom, q.Y)};
+    rgn = Region::FromRects(out, within);
+  } else {
+    std::vector<std::vector<TPoint>> polys;
+    polys.reserve(rects.size());
+    for (const RecordRect& r : rects) {
+      std::vector<TPoint> p;
+      for (const auto& c :
+           {std::pair{r.Left, r.Top}, {r.Right, r.Top}, {r.Right, r.Bottom}, {r.Left, r.Bottom}}) {
+        const POINT q = Pt(c.first, c.second);
+        p.push_back({q.X, q.Y});
+      }
+      polys.push_back(std::move(p));
     }
-    polys.push_back(std::move(p));
+    rgn = Region::Polygon(polys, PolyFillMode::Winding, within);
   }
-  // Parallelograms spanning more than a region can scan give an empty region.
-  Region rgn = polys.empty() || !Region::ShapeFits(bounds) ? Region() : Region::Polygon(polys, PolyFillMode::Winding);
   return static_cast<HRGN>(GdiAlloc(std::make_shared<RegionObject>(std::move(rgn))));
 }
 
-void Player::ToDevice(HRGN rgn) const {
-  POINT o{0, 0};
-  LPtoDP(dc_, &o, 1);
-  OffsetRgn(rgn, o.X, o.Y);
-}
+void Player::ToDevice(HRGN rgn) const { OffsetRgn(rgn, logicalToDevice_.X, logicalToDevice_.Y); }
 
 void Player::SelectClip(HRGN rgn, int mode) {
   if (mode < RGN_AND || mode > RGN_COPY) return;
@@ -202,8 +219,19 @@ void Player::SelectClip(HRGN rgn, int mode) {
     if (mode == RGN_COPY) SelectClipRgn(dc_, callerClip_);
     return;
   }
-  if (mode == RGN_COPY && callerClip_) CombineRgn(rgn, rgn, callerClip_, RGN_AND);
+  // The clip now lies inside the caller's, so only an added region could reach past it.
+  if (callerClip_) CombineRgn(rgn, rgn, callerClip_, RGN_AND);
   ExtSelectClipRgn(dc_, rgn, mode);
+}
+
+bool Player::PathStopped() const {
+  const DeviceContext* d = DcFromHandle(dc_);
+  return d && d->PathStopped();
+}
+
+void Player::OffsetClip(int dx, int dy) {
+  OffsetClipRgn(dc_, dx, dy);
+  if (callerClip_) ExtSelectClipRgn(dc_, callerClip_, RGN_AND);
 }
 
 POINT Player::Pt(double x, double y) const {
@@ -378,7 +406,15 @@ std::vector<POINT> Player::Flattened(const std::vector<POINT>& b) {
   return FlattenedBezier(b.data(), b.size());
 }
 
-HBITMAP Player::BitmapOf(const uint8_t* dib, size_t size, UINT usage, bool& bottomUp) const {
+bool Player::Charge(const uint8_t* dib, size_t size) {
+  const int64_t pixels = DeclaredPixels(dib, size);
+  if (pixels > dibPixelsLeft_) return false;
+  dibPixelsLeft_ -= pixels;
+  return true;
+}
+
+HBITMAP Player::BitmapOf(const uint8_t* dib, size_t size, UINT usage, bool& bottomUp) {
+  if (!Charge(dib, size)) return nullptr;
   if (usage == DIB_RGB_COLORS) return BitmapOfDib(dib, size, bottomUp);
   if (usage != DIB_PAL_COLORS) return nullptr;
   const std::vector<uint8_t> resolved =
@@ -386,10 +422,15 @@ HBITMAP Player::BitmapOf(const uint8_t* dib, size_t size, UINT usage, bool& bott
   return resolved.empty() ? nullptr : BitmapOfDib(resolved.data(), resolved.size(), bottomUp);
 }
 
+HBITMAP Player::MaskOf(const uint8_t* dib, size_t size) {
+  bool bottomUp = false;
+  return dib && Charge(dib, size) ? MonoOf(BitmapOfDib(dib, size, bottomUp)) : nullptr;
+}
+
 void Player::DrawMaskedDib(const uint8_t* dib, size_t size, UINT usage, int sx, int sy, int sw, int sh,
                            const uint8_t* mask, size_t maskSize, int mx, int my, const Dest& d, DWORD rop4) {
   const DWORD fore = rop4 & 0x00FFFFFFu;
-  HBITMAP monoMask = MonoOfDib(mask, maskSize);
+  HBITMAP monoMask = MaskOf(mask, maskSize);
   if (!monoMask) {
     if (dib) DrawDib(dib, size, usage, sx, sy, sw, sh, true, d.X, d.Y, d.W, d.H, fore);
     else PatBlt(dc_, d.X, d.Y, d.W, d.H, fore);
@@ -424,7 +465,7 @@ void Player::DrawDibParallelogram(const uint8_t* dib, size_t size, UINT usage, i
   bool bottomUp = false;
   HBITMAP source = BitmapOf(dib, size, usage, bottomUp);
   if (!source) return;
-  HBITMAP monoMask = MonoOfDib(mask, maskSize);
+  HBITMAP monoMask = MaskOf(mask, maskSize);
   {
     MemoryDc from(dc_, source);
     if (from.Get()) PlgBlt(dc_, pts, from.Get(), sx, sy, sw, sh, monoMask, mx, my);
@@ -467,14 +508,13 @@ void Player::SetEntries(HGDIOBJ pal, size_t start, const uint8_t* entries, size_
 }
 
 HBRUSH Player::MakeDibBrush(const uint8_t* dib, size_t size, UINT usage) {
+  // A pattern is a tile: a brush of a whole picture's size is refused, so brushes a file
+  // keeps alive cannot add up to much memory; its header tells before anything is decoded.
+  if (DeclaredPixels(dib, size) > kMaxMetafilePatternPixels) return nullptr;
   bool bottomUp = false;
   HBITMAP bmp = BitmapOf(dib, size, usage, bottomUp);
   if (!bmp) return nullptr;
-  BITMAP info{};
-  GetObjectA(bmp, sizeof info, &info);
-  // A pattern is a tile: a brush of a whole picture's size is refused, so brushes a file
-  // keeps alive cannot add up to much memory.
-  HBRUSH b = int64_t(info.bmWidth) * info.bmHeight <= kMaxMetafilePatternPixels ? CreatePatternBrush(bmp) : nullptr;
+  HBRUSH b = CreatePatternBrush(bmp);
   DeleteObject(bmp);
   return b;
 }

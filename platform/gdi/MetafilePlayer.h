@@ -4,6 +4,7 @@
 // independent bitmaps). Internal to the metafile code.
 #pragma once
 
+#include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Metafile.h"
 
 #include <cstdint>
@@ -76,14 +77,25 @@ class Player {
   // A rectangle's corners mapped and put in order.
   RECT Rect(double l, double t, double r, double b) const;
   // Rectangles in logical units as one region of the DC's logical coordinates; a rotating or
-  // skewing world transform turns each into its parallelogram. The caller deletes it.
-  HRGN MapRegion(const std::vector<RecordRect>& rects) const;
+  // skewing world transform turns each into its parallelogram. Only the part within `margin`
+  // device pixels of the bounds the picture is drawn in is built, so a region costs what the
+  // canvas can show however far its rectangles reach. The caller deletes it.
+  HRGN MapRegion(const std::vector<RecordRect>& rects, int margin = 0) const;
+  // The bounds the picture is drawn in, in device pixels: the DC's clip box when playback
+  // started. Nothing the records draw or clip to reaches past them.
+  TRect Bounds() const { return bounds_; }
   // The clip playback started with (null: none); records that reset the clip go back to it,
   // and a region a record selects is kept inside it.
   HRGN CallerClip() const { return callerClip_; }
   // Selects `rgn` (device pixels, or null with RGN_COPY for the caller's clip) as
-  // ExtSelectClipRgn does; a copied region is first cut to the caller's clip, in place.
+  // ExtSelectClipRgn does; the region is first cut to the caller's clip, in place, so no
+  // mode takes the clip past it.
   void SelectClip(HRGN rgn, int mode);
+  // Moves the clip by device pixels, keeping it inside the caller's clip.
+  void OffsetClip(int dx, int dy);
+  // The DC's open path has stopped at its cap: a record that would only add to it does
+  // nothing, so it need not be played.
+  bool PathStopped() const;
   // A region of the DC's logical coordinates moved to its device pixels, in place.
   void ToDevice(HRGN rgn) const;
   // A frame's logical width or height in device pixels: at least one, at most the pen cap.
@@ -131,7 +143,8 @@ class Player {
   // DIBs are) to the destination (DC units, negative extents mirror) with a ternary rop.
   void DrawDib(const uint8_t* dib, size_t size, UINT usage, int sx, int sy, int sw, int sh, bool topDownSource,
                int dx, int dy, int dw, int dh, DWORD rop);
-  // A pattern brush of a DIB; null when it cannot be read.
+  // A pattern brush of a DIB; null when it cannot be read or is larger than a tile
+  // (refused before it is decoded).
   HBRUSH MakeDibBrush(const uint8_t* dib, size_t size, UINT usage);
   // A masked copy of a DIB's source rectangle (top-down rows) stretched onto the destination
   // (DC units, negative extents mirror) with a quaternary rop: the monochrome mask DIB's
@@ -169,8 +182,18 @@ class Player {
   std::vector<Slot> slots_;
   std::vector<Mapping> savedMaps_;
   HRGN callerClip_ = nullptr;
-  // The DIB's bitmap, its palette indices resolved through the palette selected now.
-  HBITMAP BitmapOf(const uint8_t* dib, size_t size, UINT usage, bool& bottomUp) const;
+  TRect bounds_{};
+  POINT logicalToDevice_{0, 0};  // the DC's offset from its logical coordinates to its device's
+  DeviceContext::SetAsidePath callersPath_;
+  int64_t dibPixelsLeft_ = kMaxMetafileDibPixels;
+  // The DIB's bitmap, its palette indices resolved through the palette selected now; null
+  // when it cannot be read or its declared pixels pass what the playback has left.
+  HBITMAP BitmapOf(const uint8_t* dib, size_t size, UINT usage, bool& bottomUp);
+  // A monochrome bitmap of a mask DIB (its non-black pixels set), from the same budget.
+  HBITMAP MaskOf(const uint8_t* dib, size_t size);
+  // Counts the pixels the DIB's header declares against the playback's budget; false, with
+  // nothing counted, when they do not fit.
+  bool Charge(const uint8_t* dib, size_t size);
 };
 
 }  // namespace metafile

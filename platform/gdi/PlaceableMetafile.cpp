@@ -3,6 +3,7 @@
 // parameters, most of them given last-first.
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/MetafilePlayer.h"
+#include "platform/gdi/ScanConvert.h"
 #include "platform/gdi/Text.h"
 
 #include <algorithm>
@@ -183,41 +184,58 @@ void PlayExtText(Player& pl, const Params& a) {
               dx.empty() ? nullptr : dx.data());
 }
 
-// A region object: a 22-byte header (the scan count at 12), then its scans, each a count of
+// A region object: a 22-byte header (the scan count at 10), then its scans, each a count of
 // x values, a top and a bottom, that many x values in left/right pairs and the count again.
 // The region keeps the record's coordinates; scans that are not whole end it, and pairs that
-// are empty are dropped.
+// are empty are dropped. Scans are bands from the top down: a scan's rows that one before it
+// already covers are dropped, so a region holds no more rectangles than its record pairs
+// (a union of overlapping scans could hold the square of their number).
 HRGN RegionOf(const Params& a) {
-  const size_t scans = a.U16At(12);
-  std::vector<TRect> rects;
+  const size_t scans = a.U16At(10);
+  RegionBuilder bands;
+  std::vector<std::pair<Integer, Integer>> pairs;
+  std::vector<Integer> xs;
   size_t at = 22;
   for (size_t i = 0; i < scans; ++i) {
-    const size_t xs = a.U16At(at);
-    if (xs % 2 || !a.Has(at, 8 + xs * 2)) break;
-    const int top = a.S16At(at + 2), bottom = a.S16At(at + 4);
-    for (size_t k = 0; k + 1 < xs; k += 2) {
-      const int left = a.S16At(at + 6 + 2 * k), right = a.S16At(at + 8 + 2 * k);
-      if (left < right && top < bottom) rects.push_back({left, top, right, bottom});
+    const size_t count = a.U16At(at);
+    if (count % 2 || !a.Has(at, 8 + count * 2)) break;
+    pairs.clear();
+    for (size_t k = 0; k + 1 < count; k += 2) {
+      const Integer left = a.S16At(at + 6 + 2 * k), right = a.S16At(at + 8 + 2 * k);
+      if (left < right) pairs.emplace_back(left, right);
     }
-    at += 8 + xs * 2;
+    // The band's spans in order, overlapping or touching ones joined.
+    std::sort(pairs.begin(), pairs.end());
+    xs.clear();
+    for (const auto& [left, right] : pairs) {
+      if (!xs.empty() && left <= xs.back())
+        xs.back() = std::max(xs.back(), right);
+      else
+        xs.insert(xs.end(), {left, right});
+    }
+    bands.Rows(a.S16At(at + 2), a.S16At(at + 4), xs.data(), xs.size());
+    at += 8 + count * 2;
   }
-  return static_cast<HRGN>(GdiAlloc(std::make_shared<RegionObject>(Region::FromRects(rects))));
+  return static_cast<HRGN>(GdiAlloc(std::make_shared<RegionObject>(bands.Finish())));
 }
 
 // A region of the object table mapped to the DC's logical coordinates; null when the slot
 // holds none. The caller deletes it.
-HRGN MappedRegion(const Player& pl, size_t index) {
+HRGN MappedRegion(const Player& pl, size_t index, int margin = 0) {
   const RegionObject* raw = RegionFromHandle(pl.ObjectAt(index));
   if (!raw) return nullptr;
   std::vector<RecordRect> rects;
   for (const TRect& r : raw->Rgn.Rects()) rects.push_back({r.Left, r.Top, r.Right, r.Bottom});
-  return pl.MapRegion(rects);
+  return pl.MapRegion(rects, margin);
 }
 
 // The region records and the region selected as the clip.
 void PlayRegion(Player& pl, uint16_t fn, const Params& a) {
   HDC dc = pl.Dc();
-  HRGN rgn = MappedRegion(pl, a.U16At(0));
+  // The record gives a frame's height, then its width. A frame's width past the picture's
+  // bounds keeps the edge they cut the region at from being framed as the region's own.
+  const int frameW = pl.FrameSide(a.S16At(6), true), frameH = pl.FrameSide(a.S16At(4), false);
+  HRGN rgn = MappedRegion(pl, a.U16At(0), fn == kFrameRegion ? std::max(frameW, frameH) : 0);
   if (fn == kSelectClipRegion || fn == kSelectObject) {
     // A clip region is a copy kept inside the caller's clip; no region resets the clip.
     if (rgn) pl.ToDevice(rgn);
@@ -227,9 +245,7 @@ void PlayRegion(Player& pl, uint16_t fn, const Params& a) {
   } else if (fn == kFillRegion) {
     FillRgn(dc, rgn, static_cast<HBRUSH>(pl.ObjectAt(a.U16At(2))));
   } else if (fn == kFrameRegion) {
-    // The record gives the frame's height, then its width.
-    FrameRgn(dc, rgn, static_cast<HBRUSH>(pl.ObjectAt(a.U16At(2))), pl.FrameSide(a.S16At(6), true),
-             pl.FrameSide(a.S16At(4), false));
+    FrameRgn(dc, rgn, static_cast<HBRUSH>(pl.ObjectAt(a.U16At(2))), frameW, frameH);
   } else if (fn == kInvertRegion) {
     InvertRgn(dc, rgn);
   } else {
@@ -349,7 +365,8 @@ void PlayRecord(Player& pl, uint16_t fn, const Params& a) {
       break;
     }
     case kOffsetClipRgn:
-      OffsetClipRgn(dc, int(std::lround(a.S16At(2) * pl.ScaleX())), int(std::lround(a.S16At(0) * pl.ScaleY())));
+      pl.OffsetClip(int(std::lround(a.S16At(2) * pl.ScaleX())),
+                    int(std::lround(a.S16At(0) * pl.ScaleY())));
       break;
     case kSelectObject:
       // Selecting a region selects it as the clip, through the mapping.

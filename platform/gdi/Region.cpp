@@ -320,8 +320,13 @@ Region Region::FromRects(const std::vector<TRect>& rects) {
     if (!r.IsEmpty()) rs.push_back(r);
   if (rs.size() <= 1) return rs.empty() ? Region() : Region(rs[0]);
   // A sweep down the rects' tops and bottoms. The active rects are kept in x order, so each
-  // band is one pass joining overlapping intervals.
-  std::sort(rs.begin(), rs.end(), [](const TRect& p, const TRect& q) { return p.Top < q.Top; });
+  // band is one pass joining overlapping intervals. Rects starting on one row arrive sorted
+  // by x and are merged in at once: inserting them one by one would cost the active count
+  // each, n^2 for n rects over one another.
+  const auto byLeft = [](const TRect& p, const TRect& q) { return p.Left < q.Left; };
+  std::sort(rs.begin(), rs.end(), [](const TRect& p, const TRect& q) {
+    return p.Top != q.Top ? p.Top < q.Top : p.Left < q.Left;
+  });
   Region out;
   out.rects_.reserve(rs.size());
   BandWriter w(out.rects_);
@@ -331,10 +336,9 @@ Region Region::FromRects(const std::vector<TRect>& rects) {
   while (true) {
     active.erase(std::remove_if(active.begin(), active.end(), [y](const TRect& r) { return r.Bottom <= y; }),
                  active.end());
-    for (; next < rs.size() && rs[next].Top <= y; ++next)
-      active.insert(std::upper_bound(active.begin(), active.end(), rs[next].Left,
-                                     [](Integer l, const TRect& r) { return l < r.Left; }),
-                    rs[next]);
+    const size_t kept = active.size();
+    for (; next < rs.size() && rs[next].Top <= y; ++next) active.push_back(rs[next]);
+    std::inplace_merge(active.begin(), active.begin() + std::ptrdiff_t(kept), active.end(), byLeft);
     if (active.empty()) {
       if (next == rs.size()) break;
       y = rs[next].Top;
@@ -348,6 +352,17 @@ Region Region::FromRects(const std::vector<TRect>& rects) {
     y = yNext;
   }
   return out;
+}
+
+Region Region::FromRects(const std::vector<TRect>& rects, const TRect& within) {
+  std::vector<TRect> cut;
+  cut.reserve(rects.size());
+  for (const TRect& r : rects) {
+    const TRect c{std::max(r.Left, within.Left), std::max(r.Top, within.Top),
+                  std::min(r.Right, within.Right), std::min(r.Bottom, within.Bottom)};
+    if (!c.IsEmpty()) cut.push_back(c);
+  }
+  return FromRects(cut);
 }
 
 Region Region::Ellipse(const TRect& bounds) {
@@ -364,22 +379,62 @@ Region Region::RoundRect(const TRect& bounds, Integer ellipseWidth, Integer elli
   return b.Finish();
 }
 
-Region Region::Polygon(const std::vector<std::vector<TPoint>>& polygons, PolyFillMode mode) {
-  std::vector<TPoint> points;
-  std::vector<Integer> counts;
-  bool any = false;
-  TRect box{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
-  for (const auto& poly : polygons) {
-    for (const TPoint& p : poly) {
-      points.push_back(p);
-      box = {std::min(box.Left, p.X), std::min(box.Top, p.Y), std::max(box.Right, p.X),
-             std::max(box.Bottom, p.Y)};
-      any = true;
+namespace {
+
+// Hands on the runs of a scan cut to the columns [left, right).
+class ColumnCut final : public SpanSink {
+ public:
+  ColumnCut(SpanSink& to, Integer left, Integer right) : to_(to), left_(left), right_(right) {}
+  void Rows(Integer top, Integer bottom, const Integer* xs, size_t count) override {
+    cut_.clear();
+    for (size_t i = 0; i + 1 < count; i += 2) {
+      const Integer l = std::max(xs[i], left_), r = std::min(xs[i + 1], right_);
+      if (l < r) cut_.insert(cut_.end(), {l, r});
     }
-    counts.push_back(Integer(poly.size()));
+    if (!cut_.empty()) to_.Rows(top, bottom, cut_.data(), cut_.size());
   }
-  if (!any || !ShapeFits(box)) return {};
+
+ private:
+  SpanSink& to_;
+  Integer left_, right_;
+  std::vector<Integer> cut_;
+};
+
+// The points and per-polygon counts of polygons, as the scan takes them.
+struct FlatPolygons {
+  std::vector<TPoint> Points;
+  std::vector<Integer> Counts;
+  TRect Box{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+  explicit FlatPolygons(const std::vector<std::vector<TPoint>>& polygons) {
+    for (const auto& poly : polygons) {
+      for (const TPoint& p : poly) {
+        Points.push_back(p);
+        Box = {std::min(Box.Left, p.X), std::min(Box.Top, p.Y), std::max(Box.Right, p.X),
+               std::max(Box.Bottom, p.Y)};
+      }
+      Counts.push_back(Integer(poly.size()));
+    }
+  }
+  PolygonSet Set() const { return {Points.data(), Counts.data(), Counts.size()}; }
+};
+
+}  // namespace
+
+Region Region::Polygon(const std::vector<std::vector<TPoint>>& polygons, PolyFillMode mode,
+                       const TRect& within) {
+  if (within.IsEmpty()) return {};
+  const FlatPolygons flat(polygons);
+  if (flat.Points.empty()) return {};
   RegionBuilder b;
-  ScanPolygons({points.data(), counts.data(), counts.size()}, mode, {}, b);
+  ColumnCut cut(b, within.Left, within.Right);
+  ScanPolygons(flat.Set(), mode, {within.Top, within.Bottom}, cut);
+  return b.Finish();
+}
+
+Region Region::Polygon(const std::vector<std::vector<TPoint>>& polygons, PolyFillMode mode) {
+  const FlatPolygons flat(polygons);
+  if (flat.Points.empty() || !ShapeFits(flat.Box)) return {};
+  RegionBuilder b;
+  ScanPolygons(flat.Set(), mode, {}, b);
   return b.Finish();
 }

@@ -17,11 +17,19 @@ class Region {
   explicit Region(const TRect& r);    // empty when r is empty or inverted
 
   static Region FromRects(const std::vector<TRect>& rects);   // union of arbitrary rectangles
+  // The part of that union inside `within`. Overlapping rectangles can make a union of n of
+  // them hold n^2 rectangles; cut to a box, it holds no more than the box's pixels allow.
+  static Region FromRects(const std::vector<TRect>& rects, const TRect& within);
   // The pixels the platform fills for these shapes (right/bottom exclusive, as regions are).
   static Region Ellipse(const TRect& bounds);
   static Region RoundRect(const TRect& bounds, Integer ellipseWidth, Integer ellipseHeight);
   // Several polygons at once (PolyPolygon); each sub-list is closed implicitly.
   static Region Polygon(const std::vector<std::vector<TPoint>>& polygons, PolyFillMode mode);
+  // Only the pixels of those polygons inside `within`, scanned over the box's rows alone: the
+  // cost follows the box (its rows times the edges), however far the polygons reach, so no
+  // MaxShapeExtent applies to them. A box taller than MaxShapeExtent gives an empty region.
+  static Region Polygon(const std::vector<std::vector<TPoint>>& polygons, PolyFillMode mode,
+                        const TRect& within);
   // Shapes whose bounding box is wider or taller than this give an empty region rather than
   // an unbounded amount of work; the handle API reports them as failures (ShapeFits tells).
   static constexpr Integer MaxShapeExtent = 1 << 20;

@@ -144,6 +144,8 @@ void ScanPolygons(const PolygonSet& set, PolyFillMode mode, RowWindow rows, Span
     for (Integer i = 0; i < n; ++i) {
       const TPoint a = pts[i], b = pts[(i + 1) % n];
       if (a.Y == b.Y) continue;   // horizontal edges cross no centre line
+      // Edges wholly above or below the window's rows cross none of them.
+      if (std::max(a.Y, b.Y) <= rows.Begin || std::min(a.Y, b.Y) >= rows.End) continue;
       if (a.Y < b.Y) edges.push_back({a.X, a.Y, b.X, b.Y, +1});
       else edges.push_back({b.X, b.Y, a.X, a.Y, -1});
     }

@@ -213,10 +213,17 @@ Integer penWidth(DeviceContext& d) {
   return p ? std::max<Integer>(p->Width, 1) : 1;
 }
 
-void addFigure(DeviceContext* d, std::vector<TPoint> pts, bool closed) {
-  if (pts.empty()) return;
-  if (closed) pts.push_back(pts.front());
-  d->PathFigures.push_back(std::move(pts));
+// Figures of one call go into the open path all together or not at all.
+bool addFigures(DeviceContext* d, std::vector<std::vector<TPoint>> figs, bool closed) {
+  size_t n = 0;
+  for (const auto& f : figs) n += f.empty() ? 0 : f.size() + (closed ? 1 : 0);
+  if (!d->PathTakes(n)) return false;
+  for (auto& f : figs) {
+    if (f.empty()) continue;
+    if (closed) f.push_back(f.front());
+    d->PathFigures.push_back(std::move(f));
+  }
+  return true;
 }
 
 }  // namespace
@@ -226,9 +233,18 @@ void addFigure(DeviceContext* d, std::vector<TPoint> pts, bool closed) {
 BOOL MoveToEx(HDC dc, int x, int y, LPPOINT old) {
   DeviceContext* d = DcFromHandle(dc);
   if (!d) return FALSE;
+  if (recording(d)) {
+    // A move right after a move only moves the figure's start: lone moves are not kept.
+    const TPoint p = d->ToDevice(x, y);
+    const bool lone = !d->PathFigures.empty() && d->PathFigures.back().size() == 1;
+    if (!d->PathTakes(lone ? 0 : 1)) return FALSE;
+    if (lone)
+      d->PathFigures.back().front() = p;
+    else
+      d->PathFigures.push_back({p});
+  }
   if (old) *old = d->State.CurrentPos;
   d->State.CurrentPos = {x, y};
-  if (recording(d)) d->PathFigures.push_back({d->ToDevice(x, y)});
   return TRUE;
 }
 
@@ -242,13 +258,16 @@ BOOL GetCurrentPositionEx(HDC dc, LPPOINT pt) {
 BOOL LineTo(HDC dc, int x, int y) {
   DeviceContext* d = DcFromHandle(dc);
   if (!d) return FALSE;
-  const TPoint from = d->ToDevice(d->State.CurrentPos.X, d->State.CurrentPos.Y), to = d->ToDevice(x, y);
-  d->State.CurrentPos = {x, y};
+  const TPoint from = d->ToDevice(d->State.CurrentPos.X, d->State.CurrentPos.Y),
+               to = d->ToDevice(x, y);
   if (recording(d)) {
+    if (!d->PathTakes(d->PathFigures.empty() ? 2 : 1)) return FALSE;
     if (d->PathFigures.empty()) d->PathFigures.push_back({from});
     d->PathFigures.back().push_back(to);
+    d->State.CurrentPos = {x, y};
     return TRUE;
   }
+  d->State.CurrentPos = {x, y};
   strokePolyline(*d, {from, to});
   return TRUE;
 }
@@ -258,10 +277,7 @@ BOOL Polyline(HDC dc, const POINT* pts, int count) {
   if (!d || !pts || count < 2) return FALSE;
   std::vector<TPoint> dev(static_cast<size_t>(count));
   for (int i = 0; i < count; ++i) dev[size_t(i)] = d->ToDevice(pts[i].X, pts[i].Y);
-  if (recording(d)) {
-    addFigure(d, std::move(dev), false);
-    return TRUE;
-  }
+  if (recording(d)) return addFigures(d, {std::move(dev)}, false);
   strokePolyline(*d, dev);
   return TRUE;
 }
@@ -280,10 +296,7 @@ BOOL PolyPolygon(HDC dc, const POINT* pts, const INT* counts, int polygons) {
     }
     polys.push_back(std::move(p));
   }
-  if (recording(d)) {
-    for (auto& p : polys) addFigure(d, p, true);
-    return TRUE;
-  }
+  if (recording(d)) return addFigures(d, std::move(polys), true);
   const Region fill = visiblePolygons(*d, polys, d->State.PolyFillMode == WINDING ? PolyFillMode::Winding
                                                                               : PolyFillMode::Alternate);
   PaintRegionRop2(*d, fill, currentBrush(*d), d->State.Rop2);
@@ -305,10 +318,9 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
   DeviceContext* d = DcFromHandle(dc);
   if (!d) return FALSE;
   const TRect r = d->ToDevice(NormalizedRect(left, top, right, bottom));
-  if (recording(d)) {
-    addFigure(d, {{r.Left, r.Top}, {r.Right, r.Top}, {r.Right, r.Bottom}, {r.Left, r.Bottom}}, true);
-    return TRUE;
-  }
+  if (recording(d))
+    return addFigures(
+        d, {{{r.Left, r.Top}, {r.Right, r.Top}, {r.Right, r.Bottom}, {r.Left, r.Bottom}}}, true);
   if (penIsNull(*d)) {
     // Without a pen the filled area loses its right column and bottom row.
     PaintRegionRop2(*d, Region({r.Left, r.Top, r.Right - 1, r.Bottom - 1}), currentBrush(*d), d->State.Rop2);

@@ -87,35 +87,45 @@ void AddBar(CoverageMask& mask, Integer x0, Integer x1, Integer row, Integer thi
   }
 }
 
-void AppendToPath(DeviceContext& dc, FontInstance& font, const Run& run) {
+// Adds the run's outlines to the open path glyph by glyph; false when the path stopped before
+// the last glyph (the glyphs before it are in, none after).
+bool AppendToPath(DeviceContext& dc, FontInstance& font, const Run& run) {
   // A path holds every point of every outline: keep it to a label's worth of text.
   constexpr Integer kMaxPathText = 1 << 14;
-  TextPath path;
-  AppendRunOutline(font, run.Text, std::min(run.Count, kMaxPathText), run.Advances, run.Ref.X,
-                   run.Ref.Y, run.OffsetX, run.OffsetY, run.Escapement, path);
-  TextPath flat = path.Flattened();
-  size_t pi = 0;
-  std::vector<TPoint>* figure = nullptr;
-  for (TextPath::Verb v : flat.Verbs) {
-    if (v == TextPath::Verb::Close) {
-      figure = nullptr;
-      continue;
+  const Integer n = std::min(run.Count, kMaxPathText);
+  Int64 pen = run.OffsetX;
+  std::vector<std::vector<TPoint>> figures;
+  for (Integer i = 0; i < n; ++i) {
+    TextPath path;
+    AppendRunOutline(font, run.Text + i, 1, run.Advances + i, run.Ref.X, run.Ref.Y, double(pen),
+                     run.OffsetY, run.Escapement, path);
+    pen += run.Advances[i];
+    const TextPath flat = path.Flattened();
+    figures.clear();
+    size_t points = 0, pi = 0;
+    std::vector<TPoint>* figure = nullptr;
+    for (TextPath::Verb v : flat.Verbs) {
+      if (v == TextPath::Verb::Close) {
+        figure = nullptr;
+        continue;
+      }
+      const TextPath::PointF& p = flat.Points[pi++];
+      const TPoint q{Integer(std::lround(p.X)), Integer(std::lround(p.Y))};
+      if (v == TextPath::Verb::Move || !figure) figure = &figures.emplace_back();
+      if (figure->empty() || figure->back() != q) {
+        figure->push_back(q);
+        ++points;
+      }
     }
-    const TextPath::PointF& p = flat.Points[pi++];
-    TPoint q{Integer(std::lround(p.X)), Integer(std::lround(p.Y))};
-    if (v == TextPath::Verb::Move || !figure) {
-      dc.PathFigures.emplace_back();
-      figure = &dc.PathFigures.back();
-    }
-    if (figure->empty() || figure->back() != q) figure->push_back(q);
+    if (!dc.PathTakes(points)) return false;
+    for (auto& f : figures) dc.PathFigures.push_back(std::move(f));
   }
+  return true;
 }
 
-void PaintRun(DeviceContext& dc, FontInstance& font, const Run& run) {
-  if (dc.Path == DeviceContext::PathState::Open) {
-    if (run.Glyphs) AppendToPath(dc, font, run);
-    return;
-  }
+// Paints the run, or adds it to the open path; false when the path did not take all of it.
+bool PaintRun(DeviceContext& dc, FontInstance& font, const Run& run) {
+  if (dc.Path == DeviceContext::PathState::Open) return !run.Glyphs || AppendToPath(dc, font, run);
   // The part of text space that can reach a visible pixel: the clip's bounds turned back,
   // relative to the run's cell origin, with a pixel of slack for the sampling.
   TRect visible = dc.EffectiveClip().Bounds();
@@ -123,7 +133,7 @@ void PaintRun(DeviceContext& dc, FontInstance& font, const Run& run) {
     visible = {std::max(visible.Left, run.Clip->Left), std::max(visible.Top, run.Clip->Top),
                std::min(visible.Right, run.Clip->Right), std::min(visible.Bottom, run.Clip->Bottom)};
   }
-  if (visible.IsEmpty()) return;
+  if (visible.IsEmpty()) return true;
   auto rel = [](Integer v, Integer ref) {
     return Integer(std::clamp<Int64>(Int64(v) - ref, -1000000000, 1000000000));
   };
@@ -164,6 +174,7 @@ void PaintRun(DeviceContext& dc, FontInstance& font, const Run& run) {
   mask.Top = Clamp32(Int64(mask.Top) + run.OffsetY);
   if (run.Escapement != 0) mask = RotateMask(mask, run.Escapement);
   Blend(dc, mask, run.Ref, dc.State.TextColor, run.Clip);
+  return true;
 }
 
 }  // namespace
@@ -277,13 +288,13 @@ BOOL ExtTextOutA(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCSTR t
   } else if (vertical == TA_BOTTOM) {
     run.OffsetY = -m.Height;
   }
-  if (n > 0) PaintRun(*dc, font, run);
+  const bool painted = n == 0 || PaintRun(*dc, font, run);
 
-  if (updateCp && horizontal != TA_CENTER) {
+  if (updateCp && horizontal != TA_CENTER && painted) {
     TPoint step = RotateOffset(horizontal == TA_RIGHT ? -total : total, 0, run.Escapement);
     dc->State.CurrentPos = {Clamp32(Int64(ref.X) + step.X), Clamp32(Int64(ref.Y) + step.Y)};
   }
-  return TRUE;
+  return painted;
 }
 
 BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int count) {

@@ -24,6 +24,25 @@ TEST_F(CurvesTest, ArcToLinesToTheArcsStartRunsCounterClockwiseAndEndsThere) {
   EXPECT_EQ(pos.X, 20);
 }
 
+TEST_F(CurvesTest, ArcToWhoseRadialsPointOneWayDrawsTheWholeEllipse) {
+  // The box (5, 6)-(27, 18): centre (16, 12), radii 11 and 6. The start radial runs through
+  // (25, 11), nine across and one up; the end radial through the same point, or through
+  // (43, 9), three times as far the same way.
+  for (const POINT end : {POINT{25, 11}, POINT{43, 9}}) {
+    Clear();
+    MoveToEx(dc, 27, 11, nullptr);
+    ASSERT_TRUE(ArcTo(dc, 5, 6, 27, 18, 25, 11, end.X, end.Y));
+    // Its left, top and bottom ends and the lower right quarter, round to where it started.
+    ExpectPx(
+        {{5, 12, kBlack}, {16, 6, kBlack}, {16, 18, kBlack}, {24, 16, kBlack}, {27, 12, kBlack}});
+    ExpectPx({{16, 12, kWhite}, {4, 12, kWhite}, {16, 19, kWhite}});
+    POINT pos{};
+    GetCurrentPositionEx(dc, &pos);
+    EXPECT_EQ(pos.X, 27) << "end " << end.X;
+    EXPECT_EQ(pos.Y, 11);
+  }
+}
+
 TEST_F(CurvesTest, AngleArcLinesToItsStartAndSweepsByTheSignOfItsAngle) {
   MoveToEx(dc, 0, 16, nullptr);
   ASSERT_TRUE(AngleArc(dc, 16, 16, 10, 0.0f, 90.0f));

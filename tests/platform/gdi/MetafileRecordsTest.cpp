@@ -337,6 +337,82 @@ TEST_F(MetafileRecordsTest, EnhancedArcsFollowAMirroringMapping) {
   EXPECT_EQ(arc.At(25, 11), kWhite);
 }
 
+TEST_F(MetafileRecordsTest, EnhancedArcsChordsAndArcTosWhoseRadialsPointOneWayDrawTheWholeEllipse) {
+  // The box (5, 6)-(27, 18), centre (16, 12); the start radial through (25, 11), the end one
+  // through the same point or through (43, 9), three times as far the same way.
+  constexpr uint32_t kEmrArc = 45, kEmrChord = 46;
+  for (uint32_t type : {kEmrArc, kEmrChord, kEmrArcTo})
+    for (const POINT end : {POINT{25, 11}, POINT{43, 9}}) {
+      Emf e(32, 24);
+      e.Rec(kEmrCreateBrush, {1, int(BS_SOLID), int32_t(kRed), 0}).Rec(kEmrSelectObject, {1});
+      e.Rec(kEmrMoveTo, {27, 11}).Rec(type, {5, 6, 27, 18, 25, 11, end.X, end.Y});
+      const Pixels p = Play(32, 24, e.Bytes());
+      for (auto [x, y] : {std::pair{5, 12}, {16, 6}, {16, 18}, {24, 16}, {27, 12}})
+        EXPECT_EQ(p.At(x, y), kBlack)
+            << "record " << type << " end " << end.X << " at " << x << "," << y;
+      // A chord of the whole ellipse is the filled ellipse.
+      EXPECT_EQ(p.At(16, 12), type == kEmrChord ? kRed : kWhite)
+          << "record " << type << " end " << end.X;
+      EXPECT_EQ(p.At(4, 12), kWhite);
+    }
+}
+
+TEST_F(MetafileRecordsTest, ModifyWorldTransformMultipliesOnTheSideItsModeNames) {
+  // A translation by (10, 0), then a scale by 2. Multiplied on the left the scale applies
+  // first, taking (1, 1) to (2, 2) and on to (12, 2); on the right it applies last: (22, 2).
+  constexpr uint32_t kEmrSetPixelV = 15, kEmrModifyWorldTransform = 36;
+  constexpr int kIdentity = 1, kLeft = 2, kRight = 3;
+  const int32_t one = FloatBits(1), two = FloatBits(2), ten = FloatBits(10);
+  for (auto [mode, x] : {std::pair{kLeft, 12}, {kRight, 22}}) {
+    Emf e(32, 8);
+    e.Rec(kEmrModifyWorldTransform, {one, 0, 0, one, ten, 0, kLeft});  // from the identity
+    e.Rec(kEmrModifyWorldTransform, {two, 0, 0, two, 0, 0, mode});
+    e.Rec(kEmrSetPixelV, {1, 1, int32_t(kRed)});
+    e.Rec(kEmrModifyWorldTransform, {two, 0, 0, two, ten, ten, kIdentity});  // its values unused
+    e.Rec(kEmrSetPixelV, {3, 5, int32_t(kBlue)});
+    const Pixels p = Play(32, 8, e.Bytes());
+    EXPECT_EQ(p.At(x, 2), kRed) << "mode " << mode;
+    EXPECT_EQ(p.Count(kRed), 1) << "mode " << mode;
+    EXPECT_EQ(p.At(3, 5), kBlue) << "mode " << mode;
+    EXPECT_EQ(p.Count(kBlue), 1) << "mode " << mode;
+  }
+}
+
+TEST_F(MetafileRecordsTest, PolylineToAndPolyBezierToRecordsDrawOnFromTheCurrentPosition) {
+  // Each record starts where the position is and leaves it at its last point, from which a
+  // line record goes on; 32-bit and 16-bit points alike.
+  constexpr uint32_t kEmrPolyBezierTo = 5, kEmrPolylineTo = 6, kEmrLineTo = 54,
+                     kEmrPolyBezierTo16 = 88, kEmrPolylineTo16 = 89;
+  const auto small = [](int x, int y) {
+    return int32_t(uint32_t(uint16_t(x)) | uint32_t(uint16_t(y)) << 16);
+  };
+  Emf e(32, 48);
+  e.Rec(kEmrMoveTo, {2, 2})
+      .Rec(kEmrPolylineTo, {0, 0, 0, 0, 2, 10, 2, 10, 8})
+      .Rec(kEmrLineTo, {20, 8});
+  e.Rec(kEmrMoveTo, {2, 12}).Rec(kEmrPolylineTo16, {0, 0, 0, 0, 2, small(10, 12), small(10, 18)});
+  e.Rec(kEmrLineTo, {20, 18});
+  // From (2, 30) over (2, 22) and (18, 22) to (18, 30): halfway, at (10, 24).
+  e.Rec(kEmrMoveTo, {2, 30}).Rec(kEmrPolyBezierTo, {0, 0, 0, 0, 3, 2, 22, 18, 22, 18, 30});
+  e.Rec(kEmrLineTo, {30, 30});
+  e.Rec(kEmrMoveTo, {2, 44})
+      .Rec(kEmrPolyBezierTo16, {0, 0, 0, 0, 3, small(2, 36), small(18, 36), small(18, 44)});
+  e.Rec(kEmrLineTo, {30, 44});
+  const Pixels p = Play(32, 48, e.Bytes());
+  for (int top : {2, 12}) {
+    for (auto [x, y] : {std::pair{2, 0}, {9, 0}, {10, 0}, {10, 5}, {10, 6}, {15, 6}, {19, 6}})
+      EXPECT_EQ(p.At(x, top + y), kBlack) << "polyline at " << top << ": " << x << "," << top + y;
+    EXPECT_EQ(p.At(20, top + 6), kWhite);
+    EXPECT_EQ(p.At(2, top + 6), kWhite);
+  }
+  for (int base : {30, 44}) {
+    for (auto [x, y] : {std::pair{2, 0}, {10, -6}, {18, 0}, {25, 0}, {29, 0}})
+      EXPECT_EQ(p.At(x, base + y), kBlack) << "curve at " << base << ": " << x << "," << base + y;
+    EXPECT_EQ(p.At(10, base - 7), kWhite);
+    EXPECT_EQ(p.At(10, base), kWhite);
+  }
+}
+
 TEST_F(MetafileRecordsTest, EnhancedPolyTextDrawsEachStringAsExtTextOut) {
   // Two strings, each a 40-byte text block after the 32-byte head; their characters follow.
   std::vector<int32_t> v{0, 0, 0, 0, 1, 0, 0, 2};

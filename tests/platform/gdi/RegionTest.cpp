@@ -104,6 +104,37 @@ TEST(Region, FromRectsMatchesPixelUnionInCanonicalForm) {
   }
 }
 
+TEST(Region, FromRectsWithinABoxHoldsTheUnionsPixelsInsideIt) {
+  std::mt19937 rng(9);
+  std::uniform_int_distribution<int> b(-2, N + 2);
+  for (int iter = 0; iter < 400; ++iter) {
+    const auto rects = RandomRects(rng, iter % 2 ? 40 : 8);
+    const TRect box{b(rng), b(rng), b(rng), b(rng)};
+    Grid want = Paint(NonEmpty(rects));
+    for (int y = 0; y < N; ++y)
+      for (int x = 0; x < N; ++x)
+        want.px[y][x] =
+            want.px[y][x] && x >= box.Left && x < box.Right && y >= box.Top && y < box.Bottom;
+    const Region r = Region::FromRects(rects, box);
+    ExpectCanonical(r);
+    ASSERT_EQ(r.Rects(), Canonical(want)) << "iteration " << iter;
+  }
+}
+
+TEST(Region, OverlappingRectsCutToABoxCostWhatTheBoxHolds) {
+  // A staircase of 3000 rects each over the next: their union holds millions of rectangles,
+  // cut to a 16 x 16 box at most one per pair of columns on each row.
+  std::vector<TRect> stairs;
+  for (int i = 0; i < 3000; ++i) stairs.push_back(Rect(2 * i - 3000, i - 3000, 2 * i - 2999, i));
+  const Region r = Region::FromRects(stairs, Rect(0, 0, 16, 16));
+  ExpectCanonical(r);
+  EXPECT_LE(r.Rects().size(), size_t(16 * 8));
+  // Row y of the box lies in rects y + 1 to 2999; those reaching columns 0 to 15 are 1500 to
+  // 1507, one even column each.
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) ASSERT_EQ(r.Contains(x, y), x % 2 == 0) << x << "," << y;
+}
+
 TEST(Region, EveryCombineModeAgreesWithThePixelOracle) {
   std::mt19937 rng(11);
   const RegionOp ops[] = {RegionOp::And, RegionOp::Or, RegionOp::Xor, RegionOp::Diff, RegionOp::Copy};

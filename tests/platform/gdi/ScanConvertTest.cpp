@@ -112,6 +112,44 @@ TEST(ScanConvert, PolygonsMatchTheCrossingRuleAtThePixelsOwnPoints) {
   }
 }
 
+TEST(ScanConvert, PolygonsBuiltWithinABoxHoldJustTheirPixelsInsideIt) {
+  std::mt19937 rng(33);
+  std::uniform_int_distribution<int> c(-2, 18), n(3, 7), k(1, 3), b(-3, 20);
+  for (int iter = 0; iter < 300; ++iter) {
+    std::vector<std::vector<TPoint>> polys(k(rng));
+    for (auto& p : polys)
+      for (int i = n(rng); i > 0; --i) p.push_back({c(rng), c(rng)});
+    const TRect box = Rect(b(rng), b(rng), b(rng), b(rng));
+    for (PolyFillMode mode : {PolyFillMode::Alternate, PolyFillMode::Winding}) {
+      PixelSet want;
+      for (const auto& [y, x] : BruteForcePolygon(polys, mode, -3, 20))
+        if (x >= box.Left && x < box.Right && y >= box.Top && y < box.Bottom) want.insert({y, x});
+      ASSERT_EQ(Pixels(Region::Polygon(polys, mode, box)), want) << "iteration " << iter;
+    }
+  }
+}
+
+TEST(ScanConvert, APolygonOfAnySizeCostsTheBoxItIsBuiltIn) {
+  // Sixteen strips at 45 degrees, each over two million rows (past what an unbounded region
+  // may span): inside a 16 x 16 box they hold pixels where x + y is 4i or 4i + 1.
+  std::vector<std::vector<TPoint>> strips;
+  for (int a = 0; a < 64; a += 4)
+    strips.push_back({{a + 1000000, -1000000},
+                      {a + 1000002, -1000000},
+                      {a + 2 - 1000000, 1000000},
+                      {a - 1000000, 1000000}});
+  EXPECT_TRUE(Region::Polygon(strips, PolyFillMode::Winding).IsEmpty()) << "too tall unbounded";
+  const Region r = Region::Polygon(strips, PolyFillMode::Winding, Rect(0, 0, 16, 16));
+  PixelSet want;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x)
+      if ((x + y) % 4 < 2) want.insert({y, x});
+  EXPECT_EQ(Pixels(r), want);
+  EXPECT_LE(r.Rects().size(), size_t(16 * 8)) << "no more rectangles than the box's rows can hold";
+  EXPECT_TRUE(Region::Polygon(strips, PolyFillMode::Winding, Rect(0, 0, 0, 16)).IsEmpty())
+      << "an empty box";
+}
+
 TEST(ScanConvert, HugePolygonsCostOnlyTheVisibleRows) {
   // A tall rectangle spans four billion rows; the window keeps the work to ten of them.
   const std::vector<std::vector<TPoint>> tall{
