@@ -281,6 +281,10 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   void InsertFromDataSet();
   // False when a handler of a key search freed the controller, and this provider with it.
   bool SmartRefreshWatched();
+  // After a walk inside DisableControls/EnableControls that changed nothing: the focus
+  // follows the data set's record, nothing is read. False (nothing done) when the records
+  // must be read again.
+  bool FollowedUnchangedWalk();
   // Whether a full read would show the data set's current record: a detail's are those
   // holding its master's key values.
   bool IsDataSetRecordShown() const;

@@ -958,14 +958,19 @@ void TcxDBDataProvider::DoDataSetChanged() {
     GridModeDataSetChanged();
     return;
   }
+  if (!FReloadMark && !deliveredLate && FollowedUnchangedWalk()) return;
   if (!InEditState(ds)) {
     // A record deleted or added from outside was never watched: re-reading the watched
     // record cannot show it, so the count tells, and everything is read again. A detail
     // holds a part of the data set, which its count cannot be told from: a record given
     // another master unwatched is found only by reading again.
-    const bool unwatchedChange = FWatchedRecordIndex == kNoEditRecord && FAppendedRecordIndex < 0 &&
-                                 IsSmartRefreshActive() &&
-                                 (c->IsDetail() || ds->RecordCount() != c->GetRecordCount());
+    // Nor is a change made while the controls were disabled, which this provider never
+    // heard of: whatever it watched, more may have changed.
+    const bool unwatchedChange =
+        IsSmartRefreshActive() &&
+        (ds->ChangedWhileControlsDisabled() ||
+         (FWatchedRecordIndex == kNoEditRecord && FAppendedRecordIndex < 0 &&
+          (c->IsDetail() || ds->RecordCount() != c->GetRecordCount())));
     if (IsSmartRefreshActive() && !unwatchedChange) {
       if (!SmartRefreshWatched()) return;
       TWeakLink self(this);
@@ -985,6 +990,36 @@ void TcxDBDataProvider::DoDataSetChanged() {
   // Clone details share the data set: the insert belongs to the one standing on it.
   if (c->IsDetail() && !IsDetailPositioned()) return;
   if (!c->IsPattern() && c->DataModeController()->SyncInsert() && IsSyncMode()) InsertFromDataSet();
+}
+
+bool TcxDBDataProvider::FollowedUnchangedWalk() {
+  TDataSet* ds = DataSet();
+  TcxDBDataController* c = DBDataController();
+  // Only a controller holding every record of the data set as it read them, with nothing
+  // of its own under way, can tell that they still stand; when in doubt it reads again.
+  if (!ds->OnlyMovedWhileControlsDisabled() || InEditState(ds) || IsFrozen() || !IsSyncMode() ||
+      c->IsDetail() || c->IsPattern() || c->HasRelations() || inherited::IsEditing() ||
+      FWatchedRecordIndex != kNoEditRecord || FAppendedRecordIndex >= 0 || FReloadWhenThawed ||
+      FReadWhenBrowsing || ds->RecordCount() != c->GetRecordCount())
+    return false;
+  // Stored records stand in the data set's order, unless smart refresh appended one: the
+  // place is a guess that a search by key confirms or corrects; without keys the record's
+  // bookmark decides.
+  const Integer place = ds->IsEmpty() ? -1 : ds->RecNo() - 1;
+  Integer r = place >= 0 && place < c->GetRecordCount() ? place : -1;
+  if (!c->IdentifiesRecordsByKey() && ds->BookmarkAvailable()) {
+    const std::vector<TBookmarkStr>& marks = FRecordBookmarks;
+    if (Integer(marks.size()) != c->GetRecordCount()) return false;
+    const TBookmarkStr current = ds->Bookmark();
+    if (r < 0 || marks[size_t(r)] != current) {
+      const auto it = std::find(marks.begin(), marks.end(), current);
+      if (it == marks.end()) return false;
+      r = Integer(it - marks.begin());
+    }
+  }
+  FCurrentRecordIndex = r;
+  DataScrolled(0);
+  return true;
 }
 
 void TcxDBDataProvider::DoEditingChanged() {
