@@ -409,6 +409,19 @@ class TcxValueDefDBReader : public TcxValueDefReader {
   String GetDisplayText(TcxValueDef* AValueDef) override;
   Variant GetValue(TcxValueDef* AValueDef) override;
   bool IsInternal(TcxValueDef* AValueDef) override;
+
+ private:
+  // What a value definition reads, found once: a load asks for the same definitions, in the
+  // same order, for every record.
+  struct TDefRead {
+    TcxValueDef* Def = nullptr;
+    TcxDBDataField* Field = nullptr;
+    TField* DataSetField = nullptr;  // the field the kind was found for
+    TcxFieldValueKind Kind = TcxFieldValueKind::fvkPlain;
+  };
+  TDefRead& ReadOf(TcxValueDef* AValueDef);
+  std::vector<TDefRead> FReads;
+  size_t FLast = 0;
 };
 
 // A controller field bound to a TField, or standing for several (one sub-field each).
