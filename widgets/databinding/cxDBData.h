@@ -178,6 +178,7 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   void UpdateData() override;
   bool SetEditValue(Integer ARecordIndex, TcxCustomDataField* AField, const Variant& AValue,
                     TcxDataEditValueSource AEditValueSource) override;
+  void BeginDeleting(const std::vector<Integer>& AGoing) override;
   void EndDeleting() override;
   void SetValue(Integer ARecordIndex, TcxCustomDataField* AField, const Variant& AValue) override;
   void InitInsertedRecord(Integer ARecordIndex, const std::vector<Variant>& AGroupValues) override;
@@ -303,6 +304,9 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   bool FSavedBOF = false;
   bool FSavedEOF = false;
   Integer FCurrentRecordIndex = -1;
+  // Inside the controller's own deletion, whose records smart refresh takes out of the
+  // storage as the data set deletes them.
+  Integer FDeletingDepth = 0;
   Integer FWatchedRecordIndex = kNoEditRecord;
   bool FWatchedInserting = false;
   Integer FAppendedRecordIndex = -1;

@@ -736,7 +736,13 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
   ShiftDeletingFocus(AList);
 }
 
+void TcxDBDataProvider::BeginDeleting(const std::vector<Integer>& AGoing) {
+  inherited::BeginDeleting(AGoing);
+  ++FDeletingDepth;
+}
+
 void TcxDBDataProvider::EndDeleting() {
+  if (FDeletingDepth > 0) --FDeletingDepth;
   TcxDBDataController* c = DBDataController();
   const Integer r = DeletingFocusRecordIndex();
   if (r >= 0 && r < c->GetRecordCount()) c->ChangeFocusedRecordIndex(r);
@@ -965,10 +971,12 @@ void TcxDBDataProvider::DoDataSetChanged() {
     // holds a part of the data set, which its count cannot be told from: a record given
     // another master unwatched is found only by reading again.
     // Nor is a change made while the controls were disabled, which this provider never
-    // heard of: whatever it watched, more may have changed.
+    // heard of: whatever it watched, more may have changed (the controller's own deletion
+    // takes its records out of the storage itself).
+    const bool ownDeletion = FDeletingDepth > 0 || c->IsDeletingRecords();
     const bool unwatchedChange =
         IsSmartRefreshActive() &&
-        (ds->ChangedWhileControlsDisabled() ||
+        ((ds->ChangedWhileControlsDisabled() && !ownDeletion) ||
          (FWatchedRecordIndex == kNoEditRecord && FAppendedRecordIndex < 0 &&
           (c->IsDetail() || ds->RecordCount() != c->GetRecordCount())));
     if (IsSmartRefreshActive() && !unwatchedChange) {
