@@ -7,7 +7,11 @@
 // benchmark of that size.
 //   Load/Controller    a new controller bound to the open data set (binding and reading)
 //   Reload/Controller  the same controller reading every record again
-//   Load/BareWalk      First..Next over the data set, every field's value read
+//   Load/BareWalk      First..Next over the data set, every field's value read, inside
+//                      DisableControls/EnableControls with no controller bound: the floor
+//   Walk/BoundController the same walk with a loaded controller bound to the data set:
+//                      nothing changed, so it reads nothing again and only follows the
+//                      data set's record (the walk must cost the floor)
 //   Load/SQLite        a prepared SELECT stepped into one vector per column
 //   LocateByKey/...    focusing records by key beside SQLite's lookup by primary key
 //   PostEdit/...       one edited record posted: smart refresh, a full reload, SQLite's
@@ -235,8 +239,23 @@ void ReloadOurs(benchmark::State& state) {
 void LoadBareWalk(benchmark::State& state) {
   Sized& s = Get(Integer(state.range(0)));
   if (!Ready(state, s)) return;
+  // No link hears the walk: what is measured is the walk alone.
+  s.ours->Unbind();
   for (auto _ : state) benchmark::DoNotOptimize(BareWalk(s.ours->ds.get()));
   state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void WalkBoundController(benchmark::State& state) {
+  Sized& s = Get(Integer(state.range(0)));
+  if (!Ready(state, s)) return;
+  if (!s.ours->c) s.ours->Bind();
+  TcxDBDataController* c = s.ours->c.get();
+  for (auto _ : state) benchmark::DoNotOptimize(BareWalk(s.ours->ds.get()));
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+  // The walk ends past the last record, where the focus must have followed.
+  if (c->GetRecordCount() != Integer(s.rows.size()) ||
+      c->GetItemValue(c->GetFocusedRecordIndex(), cID).AsInteger() != s.rows.back().ID)
+    state.SkipWithError("the controller did not follow the walk");
 }
 
 void LocateOurs(benchmark::State& state) {
@@ -484,6 +503,9 @@ struct Registration {
       benchmark::RegisterBenchmark("Load/Controller", LoadOurs)->Arg(n)->Unit(benchmark::kMillisecond);
       benchmark::RegisterBenchmark("Reload/Controller", ReloadOurs)->Arg(n)->Unit(benchmark::kMillisecond);
       benchmark::RegisterBenchmark("Load/BareWalk", LoadBareWalk)->Arg(n)->Unit(benchmark::kMillisecond);
+      benchmark::RegisterBenchmark("Walk/BoundController", WalkBoundController)
+          ->Arg(n)
+          ->Unit(benchmark::kMillisecond);
 #ifdef TL_HAVE_SQLITE3
       benchmark::RegisterBenchmark("Load/SQLite", LoadTheirs)->Arg(n)->Unit(benchmark::kMillisecond);
 #endif

@@ -656,6 +656,19 @@ class TDataSet : public TComponent {
   void DisableControls();
   void EnableControls();
   bool ControlsDisabled() const { return FDisableCount > 0; }
+  // Counts what changes the records or their values: posts, insertions, deletions, field
+  // writes, state changes, refilters, refreshes, opening and closing, field and layout
+  // changes. Moving alone never counts.
+  UInt64 ChangeCount() const { return FChangeCount; }
+  // While the notice of the last EnableControls goes out: true when nothing counted
+  // happened since the controls were disabled (a walk that only moved, whose links need
+  // only follow the position), and no handler computes what the records read (calculated
+  // or lookup fields, OnCalcFields, OnFilterRecord while filtered), as that may change
+  // unseen. False at any other time.
+  bool OnlyMovedWhileControlsDisabled() const;
+  // While that notice goes out: true when something counted happened since the controls
+  // were disabled, which the links heard nothing of. False at any other time.
+  bool ChangedWhileControlsDisabled() const;
   // Number of records in the buffer window and the active one's place in it.
   Integer BufferRecordCount() const { return Integer(FBuffers.size()); }
   // The window's capacity: the largest BufferCount its links ask for (at least 1).
@@ -740,6 +753,7 @@ class TDataSet : public TComponent {
   // A descendant that changes its stored records other than through Post and Delete says
   // so, so that the records the filter keeps are asked again.
   void RecordsChanged() {
+    ++FChangeCount;
     FKept.reset();
     FKeyIndexes.reset();
   }
@@ -778,6 +792,8 @@ class TDataSet : public TComponent {
   // False when a link's handler freed the data set (the caller then stops at once).
   bool SetState(TDataSetState Value);
   bool Told(TDataEvent Event, intptr_t Info);
+  // Whether a handler or a computed field takes part in what the records read.
+  bool ComputesValues() const;
   // UpdateRecord: false when a link's handler freed the data set.
   bool LinksUpdatedRecord();
 
@@ -867,6 +883,13 @@ class TDataSet : public TComponent {
   // Exact single-field searches by value; dropped whenever the records change.
   std::shared_ptr<TDataSetKeyIndexes> FKeyIndexes;
   Integer FDisableCount = 0;
+  UInt64 FChangeCount = 1;
+  UInt64 FChangeCountAtDisable = 0;
+  bool FComputedAtDisable = false;
+  // While the notice of EnableControls goes out: the count when the controls were disabled
+  // (0 outside it), and whether a handler computed values meanwhile.
+  UInt64 FNoticeCountAtDisable = 0;
+  bool FNoticeComputed = false;
   bool FPendingChange = false;
   bool FStateChangedWhileDisabled = false;
 };

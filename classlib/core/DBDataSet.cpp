@@ -87,12 +87,14 @@ void TDataSet::BeforeDestruction() {
 void TDataSet::AddField(TField* Field) {
   FFields.push_back(Field);
   Field->FDataSet = this;
+  ++FChangeCount;
 }
 
 void TDataSet::RemoveField(TField* Field) {
   FFields.erase(std::remove(FFields.begin(), FFields.end(), Field), FFields.end());
   Field->FDataSet = nullptr;
   Field->FSlot = -1;
+  ++FChangeCount;
 }
 
 void TDataSet::CheckInactive() const {
@@ -261,6 +263,7 @@ void TDataSet::SetActive(bool Value) {
 bool TDataSet::SetState(TDataSetState Value) {
   if (Value == FState) return true;
   FState = Value;
+  ++FChangeCount;
   FModified = false;
   return Told(deUpdateState, 0);
 }
@@ -297,6 +300,7 @@ void TDataSet::SetFieldData(TField* Field, const Variant& Value) {
   TRecordBuffer& buf = FBuffers[size_t(FActiveRecord)];
   Variant old = buf.Values[size_t(Field->FSlot)];
   buf.Values[size_t(Field->FSlot)] = Value;
+  ++FChangeCount;
   try {
     Field->Validate();
   } catch (...) {
@@ -726,6 +730,7 @@ void TDataSet::Post() {
   const Integer oldPlace = inserting ? -1 : buf.Place;
   TDataSetKeptRecords* kept = KnownKept();
   const Integer place = InternalPost(inserting ? FInsertPlace : buf.Place, inserting, values);
+  ++FChangeCount;
   FBuffers[size_t(FActiveRecord)].Place = place;
   FKeyIndexes.reset();
   // The record is stored whatever the filter says of it: a filter that raises on it leaves
@@ -767,6 +772,7 @@ void TDataSet::Delete() {
   const Integer place = FBuffers[size_t(FActiveRecord)].Place;
   TDataSetKeptRecords* kept = KnownKept();
   InternalDelete(place);
+  ++FChangeCount;
   FKeyIndexes.reset();
   // The deleted record's verdict goes with it: no filter is asked.
   if (kept) kept->Erase(place);
@@ -795,6 +801,7 @@ std::exception_ptr TDataSet::KeepVerdict(TDataSetKeptRecords& Kept, Integer OldP
 
 void TDataSet::RecordInserted(Integer Place) {
   const TRunning running(*this);
+  ++FChangeCount;
   FKeyIndexes.reset();
   std::exception_ptr failed;
   if (!Active()) {
@@ -1101,6 +1108,8 @@ void TDataSet::DisableControls() {
   if (FDisableCount++ == 0) {
     FPendingChange = false;
     FStateChangedWhileDisabled = false;
+    FChangeCountAtDisable = FChangeCount;
+    FComputedAtDisable = ComputesValues();
   }
 }
 
@@ -1110,7 +1119,38 @@ void TDataSet::EnableControls() {
   const bool state = FStateChangedWhileDisabled, layout = FPendingChange;
   FPendingChange = FStateChangedWhileDisabled = false;
   if (state && !Told(deUpdateState, 0)) return;
-  if (Active()) DataEvent(layout ? deLayoutChange : deDataSetChange, 0);
+  if (!Active()) return;
+  // Kept for the notice alone: a link told before another may change the data set, and
+  // the later links then hear of a change.
+  // A handler computing values then or now may have changed them unseen.
+  const UInt64 outerCount = FNoticeCountAtDisable;
+  const bool outerComputed = FNoticeComputed;
+  FNoticeCountAtDisable = layout ? 0 : FChangeCountAtDisable;
+  FNoticeComputed = FComputedAtDisable || ComputesValues();
+  try {
+    DataEvent(layout ? deLayoutChange : deDataSetChange, 0);
+  } catch (...) {
+    FNoticeCountAtDisable = outerCount;
+    FNoticeComputed = outerComputed;
+    throw;
+  }
+  FNoticeCountAtDisable = outerCount;
+  FNoticeComputed = outerComputed;
+}
+
+bool TDataSet::OnlyMovedWhileControlsDisabled() const {
+  return FNoticeCountAtDisable != 0 && FNoticeCountAtDisable == FChangeCount && !FNoticeComputed;
+}
+
+bool TDataSet::ChangedWhileControlsDisabled() const {
+  return FNoticeCountAtDisable != 0 && FNoticeCountAtDisable != FChangeCount;
+}
+
+bool TDataSet::ComputesValues() const {
+  if (OnCalcFields || OnFilterRecord) return true;
+  for (const TField* f : FFields)
+    if (f->FieldKind() != fkData || f->OnGetText) return true;
+  return false;
 }
 
 // While controls are disabled only the links that show nothing hear the data set; the
@@ -1118,6 +1158,8 @@ void TDataSet::EnableControls() {
 void TDataSet::DataEvent(TDataEvent Event, intptr_t Info) {
   if (FFreeHeld) return;
   const bool disabled = FDisableCount > 0;
+  if (Event == deLayoutChange || Event == deFieldListChange || Event == dePropertyChange)
+    ++FChangeCount;
   if (disabled) {
     if (Event == deUpdateState) FStateChangedWhileDisabled = true;
     if (Event == deLayoutChange || (Event == deUpdateState && FState == dsInactive))

@@ -118,6 +118,8 @@ Integer TField::Index() const {
 }
 
 void TField::PropertyChanged(bool LayoutAffected) {
+  // A format or text property changes what the records show.
+  if (FDataSet) ++FDataSet->FChangeCount;
   if (FDataSet && FDataSet->Active())
     FDataSet->DataEvent(LayoutAffected ? TDataEvent::deLayoutChange : TDataEvent::deDataSetChange,
                         0);

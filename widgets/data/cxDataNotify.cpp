@@ -74,18 +74,27 @@ void TcxCustomDataController::DataChanged(TcxDataChange AKind, Integer AItemInde
   FDataChangeRecordIndex = ARecordIndex;
   FDataChangeMerged = true;
 
-  TcxDataUpdateBracket bracket(this);
-  // Records read from a source are read again (a pending refresh will do it anyway).
-  if (AKind == dcTotal && IsReloadNeeded() && !FRefreshPending) {
-    FReloadPending = false;
-    ReloadStorage();
+  auto changed = [&] {
+    // Records read from a source are read again (a pending refresh will do it anyway).
+    if (AKind == dcTotal && IsReloadNeeded() && !FRefreshPending) {
+      FReloadPending = false;
+      ReloadStorage();
+    }
+    if (AKind == dcNew || AKind == dcDeleted) FDataControllerInfo->AddChanges({dcicFocusedRecord});
+    if ((AKind == dcField || AKind == dcRecord) && ARecordIndex >= 0)
+      FDataControllerInfo->RecordValueRequest(ARecordIndex);
+    else
+      FDataControllerInfo->RefreshRequest();
+    if (IsDetail()) DetailChanged();
+  };
+  // A caller holding a bracket already closes it: a bracket of its own would end with
+  // nothing to do, at the cost of its weak links (a load writing every value comes here).
+  if (LockCount() > 0) {
+    changed();
+    return;
   }
-  if (AKind == dcNew || AKind == dcDeleted) FDataControllerInfo->AddChanges({dcicFocusedRecord});
-  if ((AKind == dcField || AKind == dcRecord) && ARecordIndex >= 0)
-    FDataControllerInfo->RecordValueRequest(ARecordIndex);
-  else
-    FDataControllerInfo->RefreshRequest();
-  if (IsDetail()) DetailChanged();
+  TcxDataUpdateBracket bracket(this);
+  changed();
 }
 
 namespace {

@@ -178,6 +178,7 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   void UpdateData() override;
   bool SetEditValue(Integer ARecordIndex, TcxCustomDataField* AField, const Variant& AValue,
                     TcxDataEditValueSource AEditValueSource) override;
+  void BeginDeleting(const std::vector<Integer>& AGoing) override;
   void EndDeleting() override;
   void SetValue(Integer ARecordIndex, TcxCustomDataField* AField, const Variant& AValue) override;
   void InitInsertedRecord(Integer ARecordIndex, const std::vector<Variant>& AGroupValues) override;
@@ -281,6 +282,10 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   void InsertFromDataSet();
   // False when a handler of a key search freed the controller, and this provider with it.
   bool SmartRefreshWatched();
+  // After a walk inside DisableControls/EnableControls that changed nothing: the focus
+  // follows the data set's record, nothing is read. False (nothing done) when the records
+  // must be read again.
+  bool FollowedUnchangedWalk();
   // Whether a full read would show the data set's current record: a detail's are those
   // holding its master's key values.
   bool IsDataSetRecordShown() const;
@@ -299,6 +304,9 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   bool FSavedBOF = false;
   bool FSavedEOF = false;
   Integer FCurrentRecordIndex = -1;
+  // Inside the controller's own deletion, whose records smart refresh takes out of the
+  // storage as the data set deletes them.
+  Integer FDeletingDepth = 0;
   Integer FWatchedRecordIndex = kNoEditRecord;
   bool FWatchedInserting = false;
   Integer FAppendedRecordIndex = -1;
@@ -405,6 +413,19 @@ class TcxValueDefDBReader : public TcxValueDefReader {
   String GetDisplayText(TcxValueDef* AValueDef) override;
   Variant GetValue(TcxValueDef* AValueDef) override;
   bool IsInternal(TcxValueDef* AValueDef) override;
+
+ private:
+  // What a value definition reads, found once: a load asks for the same definitions, in the
+  // same order, for every record.
+  struct TDefRead {
+    TcxValueDef* Def = nullptr;
+    TcxDBDataField* Field = nullptr;
+    TField* DataSetField = nullptr;  // the field the kind was found for
+    TcxFieldValueKind Kind = TcxFieldValueKind::fvkPlain;
+  };
+  TDefRead& ReadOf(TcxValueDef* AValueDef);
+  std::vector<TDefRead> FReads;
+  size_t FLast = 0;
 };
 
 // A controller field bound to a TField, or standing for several (one sub-field each).

@@ -71,25 +71,47 @@ class TcxKeyValuesReader : public TcxValueDefReader {
 
 // ---- TcxValueDefDBReader ----
 
-namespace {
-TcxDBDataField* DataFieldOf(TcxValueDef* AValueDef) { return dynamic_cast<TcxDBDataField*>(AValueDef->Link()); }
-}  // namespace
+TcxValueDefDBReader::TDefRead& TcxValueDefDBReader::ReadOf(TcxValueDef* AValueDef) {
+  // The definition asked last (its value after whether it is internal), else the next.
+  size_t i = FLast;
+  if (i >= FReads.size() || FReads[i].Def != AValueDef) {
+    i = i + 1 < FReads.size() ? i + 1 : 0;
+    if (i >= FReads.size() || FReads[i].Def != AValueDef) {
+      i = 0;
+      while (i < FReads.size() && FReads[i].Def != AValueDef) ++i;
+      if (i == FReads.size()) {
+        TDefRead n;
+        n.Def = AValueDef;
+        n.Field = dynamic_cast<TcxDBDataField*>(AValueDef->Link());
+        FReads.push_back(n);
+      }
+    }
+  }
+  FLast = i;
+  TDefRead& r = FReads[i];
+  // The data field may be bound to another field meanwhile: its kind is found again.
+  TField* field = r.Field ? r.Field->Field() : nullptr;
+  if (field != r.DataSetField) {
+    r.DataSetField = field;
+    if (field) r.Kind = cxFieldValueKind(field);
+  }
+  return r;
+}
 
 String TcxValueDefDBReader::GetDisplayText(TcxValueDef* AValueDef) {
-  TcxDBDataField* f = DataFieldOf(AValueDef);
-  if (TField* field = f ? f->Field() : nullptr) return field->DisplayText();
+  if (TField* field = ReadOf(AValueDef).DataSetField) return field->DisplayText();
   return inherited::GetDisplayText(AValueDef);
 }
 
 Variant TcxValueDefDBReader::GetValue(TcxValueDef* AValueDef) {
-  TcxDBDataField* f = DataFieldOf(AValueDef);
-  if (TField* field = f ? f->Field() : nullptr) return cxGetFieldValue(field);
+  const TDefRead& r = ReadOf(AValueDef);
+  if (r.DataSetField) return cxGetFieldValue(r.DataSetField, r.Kind);
   return inherited::GetValue(AValueDef);
 }
 
 bool TcxValueDefDBReader::IsInternal(TcxValueDef* AValueDef) {
-  TcxDBDataField* f = DataFieldOf(AValueDef);
-  return f ? f->IsValueInternal() : true;
+  const TDefRead& r = ReadOf(AValueDef);
+  return r.Field ? r.Field->IsValueInternal() : true;
 }
 
 // ---- TcxDBDataField ----

@@ -736,7 +736,13 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
   ShiftDeletingFocus(AList);
 }
 
+void TcxDBDataProvider::BeginDeleting(const std::vector<Integer>& AGoing) {
+  inherited::BeginDeleting(AGoing);
+  ++FDeletingDepth;
+}
+
 void TcxDBDataProvider::EndDeleting() {
+  if (FDeletingDepth > 0) --FDeletingDepth;
   TcxDBDataController* c = DBDataController();
   const Integer r = DeletingFocusRecordIndex();
   if (r >= 0 && r < c->GetRecordCount()) c->ChangeFocusedRecordIndex(r);
@@ -958,14 +964,21 @@ void TcxDBDataProvider::DoDataSetChanged() {
     GridModeDataSetChanged();
     return;
   }
+  if (!FReloadMark && !deliveredLate && FollowedUnchangedWalk()) return;
   if (!InEditState(ds)) {
     // A record deleted or added from outside was never watched: re-reading the watched
     // record cannot show it, so the count tells, and everything is read again. A detail
     // holds a part of the data set, which its count cannot be told from: a record given
     // another master unwatched is found only by reading again.
-    const bool unwatchedChange = FWatchedRecordIndex == kNoEditRecord && FAppendedRecordIndex < 0 &&
-                                 IsSmartRefreshActive() &&
-                                 (c->IsDetail() || ds->RecordCount() != c->GetRecordCount());
+    // Nor is a change made while the controls were disabled, which this provider never
+    // heard of: whatever it watched, more may have changed (the controller's own deletion
+    // takes its records out of the storage itself).
+    const bool ownDeletion = FDeletingDepth > 0 || c->IsDeletingRecords();
+    const bool unwatchedChange =
+        IsSmartRefreshActive() &&
+        ((ds->ChangedWhileControlsDisabled() && !ownDeletion) ||
+         (FWatchedRecordIndex == kNoEditRecord && FAppendedRecordIndex < 0 &&
+          (c->IsDetail() || ds->RecordCount() != c->GetRecordCount())));
     if (IsSmartRefreshActive() && !unwatchedChange) {
       if (!SmartRefreshWatched()) return;
       TWeakLink self(this);
@@ -985,6 +998,36 @@ void TcxDBDataProvider::DoDataSetChanged() {
   // Clone details share the data set: the insert belongs to the one standing on it.
   if (c->IsDetail() && !IsDetailPositioned()) return;
   if (!c->IsPattern() && c->DataModeController()->SyncInsert() && IsSyncMode()) InsertFromDataSet();
+}
+
+bool TcxDBDataProvider::FollowedUnchangedWalk() {
+  TDataSet* ds = DataSet();
+  TcxDBDataController* c = DBDataController();
+  // Only a controller holding every record of the data set as it read them, with nothing
+  // of its own under way, can tell that they still stand; when in doubt it reads again.
+  if (!ds->OnlyMovedWhileControlsDisabled() || InEditState(ds) || IsFrozen() || !IsSyncMode() ||
+      c->IsDetail() || c->IsPattern() || c->HasRelations() || inherited::IsEditing() ||
+      FWatchedRecordIndex != kNoEditRecord || FAppendedRecordIndex >= 0 || FReloadWhenThawed ||
+      FReadWhenBrowsing || ds->RecordCount() != c->GetRecordCount())
+    return false;
+  // Stored records stand in the data set's order, unless smart refresh appended one: the
+  // place is a guess that a search by key confirms or corrects; without keys the record's
+  // bookmark decides.
+  const Integer place = ds->IsEmpty() ? -1 : ds->RecNo() - 1;
+  Integer r = place >= 0 && place < c->GetRecordCount() ? place : -1;
+  if (!c->IdentifiesRecordsByKey() && ds->BookmarkAvailable()) {
+    const std::vector<TBookmarkStr>& marks = FRecordBookmarks;
+    if (Integer(marks.size()) != c->GetRecordCount()) return false;
+    const TBookmarkStr current = ds->Bookmark();
+    if (r < 0 || marks[size_t(r)] != current) {
+      const auto it = std::find(marks.begin(), marks.end(), current);
+      if (it == marks.end()) return false;
+      r = Integer(it - marks.begin());
+    }
+  }
+  FCurrentRecordIndex = r;
+  DataScrolled(0);
+  return true;
 }
 
 void TcxDBDataProvider::DoEditingChanged() {

@@ -111,12 +111,20 @@ bool cxCanModifyBoundField(TField* AField) {
 
 // ---- values ----
 
-Variant cxGetFieldValue(TField* AField) {
-  if (dynamic_cast<TAggregateField*>(AField)) return AField->GetAsVariant();
+TcxFieldValueKind cxFieldValueKind(TField* AField) {
+  if (dynamic_cast<TAggregateField*>(AField)) return TcxFieldValueKind::fvkAggregate;
+  if (dynamic_cast<TWideStringField*>(AField)) return TcxFieldValueKind::fvkWide;
+  return TcxFieldValueKind::fvkPlain;
+}
+
+Variant cxGetFieldValue(TField* AField, TcxFieldValueKind AKind) {
+  if (AKind == TcxFieldValueKind::fvkAggregate) return AField->GetAsVariant();
   if (AField->IsNull()) return Null();
-  if (dynamic_cast<TWideStringField*>(AField)) return AField->GetAsWideString();
+  if (AKind == TcxFieldValueKind::fvkWide) return AField->GetAsWideString();
   return AField->GetAsVariant();
 }
+
+Variant cxGetFieldValue(TField* AField) { return cxGetFieldValue(AField, cxFieldValueKind(AField)); }
 
 Variant cxGetFieldValues(const std::vector<TField*>& AFields) {
   if (AFields.empty()) return Null();

@@ -43,6 +43,11 @@ bool cxCanModifyBoundField(TField* AField);
 // ---- values ----
 
 Variant cxGetFieldValue(TField* AField);
+// How a field's value is read: the class tests of cxGetFieldValue, made once for a field
+// read many times (a load reads each field once per record).
+enum class TcxFieldValueKind { fvkPlain, fvkWide, fvkAggregate };
+TcxFieldValueKind cxFieldValueKind(TField* AField);
+Variant cxGetFieldValue(TField* AField, TcxFieldValueKind AKind);
 // Null for no field, the value for one, a variant array (0..n-1) for more.
 Variant cxGetFieldValues(const std::vector<TField*>& AFields);
 // A date-time field given a double takes it as a date and time.
