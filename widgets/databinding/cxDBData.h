@@ -229,6 +229,10 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   void DeliverPendingNotices();
   // The watched record is forgotten when its storage record goes.
   void ForgetRecord(Integer ARecordIndex);
+  // The watched and appended records follow their storage records, or are forgotten with
+  // them: smart refresh must not reconcile another record in their place.
+  void RecordInserted(Integer ARecordIndex) override;
+  void StorageRecordsDeleted(const std::vector<Integer>& AList) override;
   // The record being edited (and whether it is inserted) is watched for smart refresh.
   void WatchEditingRecord();
   TcxDBDataAssignedFields* AssignedFields() const { return FAssignedFields; }

@@ -1030,6 +1030,26 @@ void TcxDBDataProvider::ForgetRecord(Integer ARecordIndex) {
   if (FFocusedBeforeDelete == ARecordIndex) FFocusedBeforeDelete = -1;
 }
 
+void TcxDBDataProvider::RecordInserted(Integer ARecordIndex) {
+  inherited::RecordInserted(ARecordIndex);
+  if (FWatchedRecordIndex >= ARecordIndex) ++FWatchedRecordIndex;
+  if (FAppendedRecordIndex >= ARecordIndex) ++FAppendedRecordIndex;
+}
+
+void TcxDBDataProvider::StorageRecordsDeleted(const std::vector<Integer>& AList) {
+  auto gone = [&AList](Integer r) { return std::binary_search(AList.begin(), AList.end(), r); };
+  auto shift = [&AList](Integer r) {
+    return r - Integer(std::lower_bound(AList.begin(), AList.end(), r) - AList.begin());
+  };
+  if ((FWatchedRecordIndex >= 0 && gone(FWatchedRecordIndex)) ||
+      (FAppendedRecordIndex >= 0 && gone(FAppendedRecordIndex))) {
+    ResetWatch();
+    return;
+  }
+  if (FWatchedRecordIndex >= 0) FWatchedRecordIndex = shift(FWatchedRecordIndex);
+  if (FAppendedRecordIndex >= 0) FAppendedRecordIndex = shift(FAppendedRecordIndex);
+}
+
 bool TcxDBDataProvider::SmartRefreshWatched() {
   TcxDBDataController* c = DBDataController();
   if (FWatchedRecordIndex == kNoEditRecord) {
