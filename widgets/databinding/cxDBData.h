@@ -539,6 +539,7 @@ class TcxDBDataController : public TcxCustomDataController {
   TCollectionItemClass GetSummaryItemClass() const override;
   bool IsProviderValueField(TcxCustomDataField* AField) const override;
   bool IsSmartRefresh() const override;
+  bool RowsFollowRecordValues() const override;
   bool IsReloadNeeded() const override { return true; }
   bool IsSmartRefreshActive() const override;
   void ReloadStorage() override;

@@ -7,6 +7,7 @@
 #include "widgets/foundation/cxClasses.h"
 
 #include <algorithm>
+#include <typeinfo>
 
 using enum TcxDataControllerChange;
 using enum TDataSetState;
@@ -375,6 +376,11 @@ bool TcxDBDataController::IsProviderValueField(TcxCustomDataField* AField) const
 }
 
 bool TcxDBDataController::IsSmartRefresh() const { return FKeyField && !IsGridMode(); }
+
+// Its compare and filter are the base's; the loaded records are read from the storage.
+bool TcxDBDataController::RowsFollowRecordValues() const {
+  return typeid(*this) == typeid(TcxDBDataController);
+}
 
 bool TcxDBDataController::IsSmartRefreshActive() const { return DBProvider()->IsSmartRefreshActive(); }
 

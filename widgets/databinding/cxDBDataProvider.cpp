@@ -924,6 +924,7 @@ void TcxDBDataProvider::DoEditingChanged() {
         FInserting && FAppendedRecordIndex < 0) {
       // The new-item row's record becomes a real one.
       const Integer r = c->DataStorage()->AppendRecord();
+      c->DataControllerInfo()->RecordAppended();
       FAppendedRecordIndex = r;
       c->CopyRecord(FEditingRecordIndex, r);
     }
@@ -1062,12 +1063,15 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
   Integer r = FWatchedRecordIndex;
   if (r < 0) r = FAppendedRecordIndex >= 0 ? FAppendedRecordIndex : c->GetFocusedRecordIndex();
   if (r >= c->GetRecordCount()) r = -1;
+  // The watched record reconciled, it is the one record the rows must weigh again.
+  bool reconciled = false;
   {
     TcxDataUpdateBracket bracket(c);
     // The values read and the key searches may run handlers that free the controller, and
     // this provider with it: then nothing more is done.
     TWeakLink controller(c);
     if (r >= 0 && (r == FWatchedRecordIndex || r == FAppendedRecordIndex)) {
+      reconciled = true;
       const Variant stored = c->GetRecordId(r);
       if (!controller.Alive()) return false;
       const Variant current = c->GetDataSetKeyValues();
@@ -1099,7 +1103,10 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
       }
     }
   }
-  c->RefreshView();
+  if (reconciled)
+    c->RefreshRecordView(r);
+  else
+    c->RefreshView();
   FReloadMark = false;
   return true;
 }
