@@ -459,3 +459,100 @@ TEST_F(RowDelta, RandomChangesGiveWhatARebuildGives) {
   EXPECT_GT(weighedAlone, 3 * weighedAll);
   EXPECT_GT(weighedAlone, 100) << weighedAll;
 }
+
+namespace {
+
+class RowDeltaCases : public ControllerTest {
+ protected:
+  void SortedNumbers(std::initializer_list<Integer> AValues) {
+    AddItems({IntType()});
+    c_->BeginUpdate();
+    c_->SetRecordCount(Integer(AValues.size()));
+    Integer r = 0;
+    for (Integer v : AValues) c_->SetValue(r++, 0, v);
+    c_->EndUpdate();
+    c_->ChangeSortingOrder(0, soAscending);
+  }
+};
+
+struct Handlers : TObject {
+  void Reverse(TcxCustomDataController*, Integer, Integer, Integer, const Variant& V1,
+               const Variant& V2, Integer& Compare) {
+    Compare = V1.AsInteger() < V2.AsInteger() ? 1 : V1.AsInteger() > V2.AsInteger() ? -1 : 0;
+  }
+  void EvenOnly(TcxCustomDataController* c, Integer ARecordIndex, bool& AAccept) {
+    AAccept = c->GetItemValue(ARecordIndex, 0).AsInteger() % 2 == 0;
+  }
+};
+
+}  // namespace
+
+// The edited record stands before the record that followed it when editing began, and
+// moves with it, until it is posted.
+TEST_F(RowDeltaCases, TheEditedRecordStaysBeforeItsFollowerUntilPosted) {
+  SortedNumbers({10, 20, 30, 40, 50});
+  ASSERT_EQ(Rows(), (std::vector<Integer>{0, 1, 2, 3, 4}));
+  c_->ChangeFocusedRowIndex(1);
+  c_->Edit();
+  c_->SetEditValue(0, 45, TcxDataEditValueSource::evsValue);
+  EXPECT_EQ(Rows(), (std::vector<Integer>{0, 1, 2, 3, 4}));
+  c_->SetValue(2, 0, 60);  // the follower moves last, the edited record with it
+  EXPECT_EQ(Rows(), (std::vector<Integer>{0, 3, 4, 1, 2}));
+  c_->PostEditing();  // 45: between 40 and 50
+  EXPECT_EQ(Rows(), (std::vector<Integer>{0, 3, 1, 4, 2}));
+  EXPECT_EQ(c_->GetFocusedRecordIndex(), 1);
+  EXPECT_EQ(c_->GetFocusedRowIndex(), 2);
+}
+
+// A compare or filter handler assigned between two changes tells no one; the next change
+// must still give every row its place under it, as a rebuild does.
+TEST_F(RowDeltaCases, HandlersAssignedBetweenChangesApplyToEveryRow) {
+  SortedNumbers({3, 1, 4, 2, 5});
+  ASSERT_EQ(Rows(), (std::vector<Integer>{1, 3, 0, 2, 4}));
+  Handlers h;
+  c_->OnCompare = TcxDataControllerCompareEvent(&h, &Handlers::Reverse);
+  c_->SetValue(0, 0, 6);
+  EXPECT_EQ(Rows(), (std::vector<Integer>{0, 4, 2, 3, 1}));
+  c_->OnCompare = nullptr;
+  c_->OnFilterRecord = TcxDataFilterRecordEvent(&h, &Handlers::EvenOnly);
+  c_->SetValue(4, 0, 8);
+  EXPECT_EQ(Rows(), (std::vector<Integer>{3, 2, 0, 4}));
+  c_->OnFilterRecord = nullptr;
+  c_->SetValue(1, 0, 7);
+  EXPECT_EQ(Rows(), (std::vector<Integer>{3, 2, 0, 1, 4}));
+}
+
+// Records deleted and inserted before others keep every row on its record.
+TEST_F(RowDeltaCases, DeletionsAndInsertionsRenumberTheRows) {
+  SortedNumbers({50, 10, 40, 20, 30});
+  ASSERT_EQ(Rows(), (std::vector<Integer>{1, 3, 4, 2, 0}));
+  c_->BeginUpdate();
+  c_->DeleteRecord(1);                    // 10 goes: 50 40 20 30
+  const Integer r = c_->InsertRecord(0);  // 25 first: 25 50 40 20 30
+  c_->SetValue(r, 0, 25);
+  c_->DeleteRecord(2);  // 40 goes: 25 50 20 30
+  c_->EndUpdate();
+  EXPECT_EQ(Rows(), (std::vector<Integer>{2, 0, 3, 1}));
+  for (Integer i = 0; i < 4; ++i)
+    EXPECT_EQ(c_->DataControllerInfo()->GetFilteredIndexByRecordIndex(Rows()[size_t(i)]), i);
+  const Integer appended = c_->AppendRecord();
+  c_->SetValue(appended, 0, 5);
+  EXPECT_EQ(Rows(), (std::vector<Integer>{4, 2, 0, 3, 1}));
+}
+
+// Operands are prepared again for every rebuild, with the format settings of then: after
+// they change, the next change weighs every record again, as a rebuild does.
+TEST_F(RowDeltaCases, OtherFormatSettingsWeighEveryRecordAgain) {
+  AddItems({TcxFloatValueType::StaticClass(), IntType()});
+  Fill({{1.0, 1}, {2.0, 2}, {3.0, 3}});
+  FormatSettings.DecimalSeparator = ',';
+  c_->Filter()->Root()->AddItem(items_[0].get(), foGreater, String("1,5"), "1,5");
+  c_->Filter()->SetActive(true);
+  EXPECT_EQ(Rows(), (std::vector<Integer>{1, 2}));
+  // With "." the operand is no number: no record passes.
+  FormatSettings.DecimalSeparator = '.';
+  c_->SetValue(2, 1, 4);
+  EXPECT_EQ(Rows(), (std::vector<Integer>{}));
+  c_->RefreshView();
+  EXPECT_EQ(Rows(), (std::vector<Integer>{}));
+}

@@ -1,10 +1,10 @@
 // The row list kept up to date record by record. Between two rebuilds the row list notes
 // which records changed, came or went; when nothing else that decides the rows changed
-// (sorting, grouping, filter, options, modes), the next rebuild finds those records'
-// places alone: a record's filter verdict and its place in a strict sort order depend on
-// its own values only, so the other rows stay as a rebuild of every record leaves them.
-// Where that cannot be shown (a user compare, a filter handler, a grouping whose groups
-// would change), the whole rebuild runs.
+// (sorting, grouping, filter, options, modes, format settings), the next rebuild finds
+// those records' places alone: a record's filter verdict and its place in a strict sort
+// order depend on its own values only, so the other rows stay as a rebuild of every record
+// leaves them. Where that cannot be shown (a user compare, a filter handler, a grouping
+// whose groups would change), the whole rebuild runs.
 #include "widgets/data/cxDataControllerInfo.h"
 
 #include "widgets/data/cxData.h"
@@ -12,6 +12,7 @@
 #include "widgets/data/cxDataSummary.h"
 
 #include <algorithm>
+#include <iterator>
 
 using enum TcxDataControllerInfoChange;
 
@@ -36,6 +37,7 @@ bool IsStrictlyOrdered(TcxValueTypeClass AType) {
          AType == TcxFloatValueType::StaticClass() || AType == TcxDateTimeValueType::StaticClass();
 }
 
+// The filter prepares its operands anew for each pass, with the format settings of then.
 bool SameFormats(const TFormatSettings& a, const TFormatSettings& b) {
   if (a.DecimalSeparator != b.DecimalSeparator || a.ThousandSeparator != b.ThousandSeparator ||
       a.DateSeparator != b.DateSeparator || a.TimeSeparator != b.TimeSeparator ||
@@ -54,22 +56,6 @@ bool SameFormats(const TFormatSettings& a, const TFormatSettings& b) {
                     std::begin(b.ShortDayNames)) &&
          std::equal(std::begin(a.LongDayNames), std::end(a.LongDayNames),
                     std::begin(b.LongDayNames));
-}
-
-// A condition relative to today gives other verdicts on another day.
-bool HasDateOperator(const TcxFilterCriteriaItemList* AList, Integer ADepth) {
-  if (!AList || ADepth > cxFilterMaxNesting) return true;
-  for (Integer i = 0; i < AList->Count(); ++i) {
-    const TcxCustomFilterCriteriaItem* item = AList->Items(i);
-    if (item->IsItemList()) {
-      if (HasDateOperator(static_cast<const TcxFilterCriteriaItemList*>(item), ADepth + 1))
-        return true;
-    } else if (static_cast<const TcxFilterCriteriaItem*>(item)->OperatorKind() >=
-               TcxFilterOperatorKind::foYesterday) {
-      return true;
-    }
-  }
-  return false;
 }
 
 }  // namespace
@@ -261,7 +247,6 @@ bool TcxCustomDataControllerInfo::CanApplyDelta(TcxDataControllerInfoChanges ACh
   const bool ordered = !FSortInfo.empty();
   // Verdicts and places are a record's own only under the standard filter and compare.
   if ((ordered || IsGrouped() || rules.Filtering) && !c->RowsFollowRecordValues()) return false;
-  if (rules.Filtering && (!c->Filter() || HasDateOperator(c->Filter()->Root(), 0))) return false;
   if (IsGrouped() && FGroupSortingSummaryIndex >= 0) return false;
   if (ordered) {
     // The rebuild sorts; every sort of one strict order gives the same rows.
