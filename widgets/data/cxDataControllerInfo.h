@@ -267,6 +267,9 @@ class TcxCustomDataControllerInfo : public TObject {
   // Grouped: the record moving from row position AFrom to ATo (counted without it) stays
   // in its group, and every group keeps its rows.
   bool KeepsGroups(Integer ARecordIndex, Integer AFrom, Integer ATo) const;
+  // Grouped: the one record noted deleted leaves the groups as they are, but for the rows
+  // after it; False when its group goes with it.
+  bool DeleteFromGroups();
   // The footer over the rows in storage order, as a rebuild computes it before sorting.
   void CalculateFooterInStorageOrder();
   // The sort when the first key is compared straight from the buffers; False when the

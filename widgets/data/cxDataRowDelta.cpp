@@ -160,7 +160,9 @@ void TcxCustomDataControllerInfo::NoteRecordsDeleted(const std::vector<Integer>&
   }
   if (!FDeltaValid || AList.empty()) return;
   if (!CheckNotedCount(FDataController->GetRecordCount() + Integer(AList.size()))) return;
-  if (IsGrouped() || FRowSteps.size() >= kMaxRowSteps) {
+  // Grouped, one record deleted alone may leave the groups as they are.
+  if ((IsGrouped() && (AList.size() != 1 || !FRowSteps.empty())) ||
+      FRowSteps.size() >= kMaxRowSteps) {
     InvalidateDelta();
     return;
   }
@@ -421,10 +423,12 @@ bool TcxCustomDataControllerInfo::ApplyDelta() {
   touched.erase(std::remove_if(touched.begin(), touched.end(),
                                [count](Integer r) { return r < 0 || r >= count; }),
                 touched.end());
-  if (IsGrouped() &&
-      (!FRowSteps.empty() || touched.size() > 1 || FEditingRecord != kNoEditRecord || editChanged))
+  const bool grouped = IsGrouped();
+  if (grouped && (FEditingRecord != kNoEditRecord || editChanged || touched.size() > 1 ||
+                  (!FRowSteps.empty() && !touched.empty())))
     return false;
   if (touched.size() > MaxTouched(count)) return false;
+  if (grouped && !FRowSteps.empty()) return DeleteFromGroups();
   ApplyRowSteps();
   if (FRecordPositions.size() != size_t(count) || FRecordList.size() > size_t(count)) return false;
   if (touched.empty()) return true;
@@ -466,6 +470,33 @@ bool TcxCustomDataControllerInfo::ApplyDelta() {
   }
   FRecordList.swap(rows);
   RebuildPositions();
+  return true;
+}
+
+bool TcxCustomDataControllerInfo::DeleteFromGroups() {
+  if (FRowSteps.size() != 1 || FRowSteps.front().Deleted.size() != 1) return false;
+  const Integer record = FRowSteps.front().Deleted.front();
+  const Integer position =
+      size_t(record) < FRecordPositions.size() ? FRecordPositions[size_t(record)] : -1;
+  // Its group keeps other records: no group goes, the ones after it move up a row.
+  if (position >= 0) {
+    const Integer g = FGroups->FindByPosition(position);
+    if (g < 0 || FGroups->Items(g).ChildCount < 2) return false;
+  }
+  ApplyRowSteps();
+  const Integer count = FDataController->GetRecordCount();
+  if (FRecordPositions.size() != size_t(count) || FRecordList.size() > size_t(count)) return false;
+  if (position < 0) return true;
+  const Integer deepest = FGroups->LevelCount() - 1;
+  for (Integer i = 0; i < FGroups->Count(); ++i) {
+    TcxDataGroupInfo& group = FGroups->Items(i);
+    if (group.FirstPosition > position) --group.FirstPosition;
+    // Inner groups count child groups, by their list indexes: those stay.
+    if (group.Level != deepest) continue;
+    if (group.BeginIndex > position) --group.BeginIndex;
+    if (group.EndIndex >= position) --group.EndIndex;
+    group.ChildCount = group.EndIndex - group.BeginIndex + 1;
+  }
   return true;
 }
 
