@@ -14,6 +14,7 @@
 class TcxCustomDataController;
 class TcxCustomDataField;
 class TcxCustomDataControllerInfo;
+class TcxValueType;
 
 // One entry of a sort: CompareKind is cached while a sort runs: -1 stored values are
 // compared directly, 1 fetched values, 2 display texts.
@@ -151,7 +152,8 @@ class TcxCustomDataControllerInfo : public TObject {
   void ResetFocusing();
   // Storage records went or came: the focus and the selection keep their records (the
   // focus of a deleted record keeps its row, which the rebuild settles). AList is sorted.
-  // Without ASelection the selection is left alone: saved keys will bring it back.
+  // Without ASelection the selection is left alone: saved keys will bring it back. The
+  // rebuild that follows moves the rows of just these records where it can.
   void RecordsDeleted(const std::vector<Integer>& AList, bool ASelection);
   void RecordInserted(Integer ARecordIndex, bool ASelection);
 
@@ -211,6 +213,7 @@ class TcxCustomDataControllerInfo : public TObject {
   // What decides the rows besides the records' own values, as the last rebuild found it.
   struct TRowRules {
     std::vector<TcxDataSortInfo> Sort;
+    std::vector<const TcxValueType*> SortTypes;  // the value type of each sort entry's field
     std::vector<TcxCustomDataField*> Grouping;
     TcxDataControllerOptions Options;
     bool Filtering = false;

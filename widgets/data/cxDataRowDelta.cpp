@@ -207,6 +207,7 @@ TcxCustomDataControllerInfo::TRowRules TcxCustomDataControllerInfo::CurrentRowRu
   const TcxCustomDataController* c = FDataController;
   TRowRules r;
   r.Sort = FSortInfo;
+  for (const TcxDataSortInfo& e : FSortInfo) r.SortTypes.push_back(e.Field->GetValueTypeClass());
   for (Integer i = 0; i < FGroupingFieldList->Count(); ++i)
     r.Grouping.push_back(FGroupingFieldList->Items(i).Field);
   r.Options = c->Options();
@@ -226,7 +227,8 @@ bool TcxCustomDataControllerInfo::MatchesRowRules() const {
     return false;
   for (size_t i = 0; i < FSortInfo.size(); ++i)
     if (r.Sort[i].Field != FSortInfo[i].Field || r.Sort[i].SortOrder != FSortInfo[i].SortOrder ||
-        r.Sort[i].CompareKind != FSortInfo[i].CompareKind)
+        r.Sort[i].CompareKind != FSortInfo[i].CompareKind ||
+        r.SortTypes[i] != FSortInfo[i].Field->GetValueTypeClass())
       return false;
   for (size_t i = 0; i < r.Grouping.size(); ++i)
     if (r.Grouping[i] != FGroupingFieldList->Items(Integer(i)).Field) return false;
@@ -355,6 +357,7 @@ bool TcxCustomDataControllerInfo::KeepsGroups(Integer ARecordIndex, Integer AFro
   // A group of its own: it must part from its neighbours on the levels it did.
   auto startLevel = [&](Integer APosition) {
     Integer group = FGroups->FindByPosition(APosition);
+    if (group < 0) return Integer(-1);
     for (Integer parent = FGroups->Items(group).ParentIndex;
          parent >= 0 && FGroups->Items(parent).FirstPosition == APosition;
          parent = FGroups->Items(parent).ParentIndex)
