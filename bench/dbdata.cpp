@@ -14,12 +14,17 @@
 //                      data set's record (the walk must cost the floor)
 //   Load/SQLite        a prepared SELECT stepped into one vector per column
 //   LocateByKey/...    focusing records by key beside SQLite's lookup by primary key
-//   PostEdit/...       one edited record posted: smart refresh, a full reload, SQLite's
-//                      UPDATE by rowid
+//   PostEdit/...       one edited record posted: smart refresh (in a plain view, a view
+//                      sorted by Name and filtered on Flag, a view grouped by City with
+//                      Amount edited, and a view sorted by the edited City, where the
+//                      record moves from the first rows to the last and back), a full
+//                      reload, SQLite's UPDATE by rowid
 //   DeleteSelected1000 1,000 selected records deleted at once, beside SQLite deleting them
 //                      by key in one transaction
 //   DetailPerMaster    the next of 1,000 masters and its 100 of 10^5 detail records, beside
 //                      SQLite's SELECT on an indexed master key
+// Sizes 10^4 and 10^5; the posts at 10^6 as well when TL_BENCH_1M is set in the environment
+// (by hand: loading takes a while).
 #include <benchmark/benchmark.h>
 
 #include "bench/DataBenchDataSet.h"
@@ -29,9 +34,11 @@
 #include "platform/kernel/Units.h"
 #include "widgets/data/DataUnits.h"
 #include "widgets/databinding/DatabindingUnits.h"
+#include "widgets/data/cxFilter.h"
 #include "widgets/databinding/cxDBData.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <random>
@@ -267,26 +274,73 @@ void LocateOurs(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(s.ours->c->LocateByKey(keys[k++ % keys.size()]));
 }
 
-// One edit of one record, posted: with smart refresh only that record is read again,
-// without it every record is.
-void PostEditOurs(benchmark::State& state, bool ASmart) {
+// One edit of one record, posted: with smart refresh only that record is read again, and
+// only its row finds its place again; without it every record is read.
+enum class TPostView { Plain, SortedFiltered, Grouped, Moving };
+
+void PostEditOurs(benchmark::State& state, bool ASmart, TPostView AView = TPostView::Plain) {
   Sized& s = Get(Integer(state.range(0)));
   if (!Ready(state, s)) return;
   if (!s.ours->c) s.ours->Bind();
   TcxDBDataController* c = s.ours->c.get();
   c->DataModeController()->SetSmartRefresh(ASmart);
-  c->ChangeFocusedRowIndex(c->GetRowCount() / 2);
+  c->BeginUpdate();
+  switch (AView) {
+    case TPostView::Plain:
+      break;
+    case TPostView::SortedFiltered:
+      c->ChangeSortingOrder(cName, TcxDataSortOrder::soAscending);
+      c->Filter()->Root()->AddItem(c->GetItem(cFlag), TcxFilterOperatorKind::foEqual, true, "True");
+      c->Filter()->SetActive(true);
+      break;
+    case TPostView::Grouped:
+      c->SetOptions(c->Options() +
+                    TcxDataControllerOptions{TcxDataControllerOption::dcoGroupsAlwaysExpanded});
+      c->ChangeItemGroupIndex(cCity, 0);
+      break;
+    case TPostView::Moving:
+      c->ChangeSortingOrder(cCity, TcxDataSortOrder::soAscending);
+      break;
+  }
+  c->EndUpdate();
+  c->ChangeFocusedRecordIndex(c->GetRowInfo(c->GetRowCount() / 2).RecordIndex);
+  const Integer edited = AView == TPostView::Grouped ? cAmount : cCity;
   Integer n = 0;
   for (auto _ : state) {
     c->Edit();
-    c->SetEditValue(cCity, Variant(String("Edited") + IntToStr(n++ % 10)), TcxDataEditValueSource::evsValue);
+    // Sorted by City, the record goes from the first rows to the last and back.
+    const String prefix = AView == TPostView::Moving ? (n % 2 ? "Z" : "A") : "";
+    const Variant value = edited == cCity ? Variant(prefix + "Edited" + IntToStr(n % 10))
+                                          : Variant(Currency::FromRaw(Int64(n % 10) * 10000));
+    ++n;
+    c->SetEditValue(edited, value, TcxDataEditValueSource::evsValue);
     c->PostEditing();
   }
+  const Integer focused = c->GetFocusedRecordIndex();
+  const bool reached =
+      focused >= 0 &&
+      (edited == cCity
+           ? c->GetItemValue(focused, cCity).AsString().find("Edited") != std::string::npos
+           : c->GetItemValue(focused, cAmount).AsCurrency().Raw % 10000 == 0);
+  c->BeginUpdate();
+  c->ClearSorting(false);
+  c->Groups()->ClearGrouping();
+  c->SetOptions(c->Options() -
+                TcxDataControllerOptions{TcxDataControllerOption::dcoGroupsAlwaysExpanded});
+  c->Filter()->Clear();
+  c->Filter()->SetActive(false);
+  c->EndUpdate();
   c->DataModeController()->SetSmartRefresh(false);
-  if (c->GetItemValue(c->GetFocusedRecordIndex(), cCity).AsString().rfind("Edited", 0) != 0)
-    state.SkipWithError("the edit did not reach the controller");
+  if (!reached) state.SkipWithError("the edit did not reach the controller");
 }
 void PostEditSmart(benchmark::State& state) { PostEditOurs(state, true); }
+void PostEditSmartSortedFiltered(benchmark::State& state) {
+  PostEditOurs(state, true, TPostView::SortedFiltered);
+}
+void PostEditSmartGrouped(benchmark::State& state) {
+  PostEditOurs(state, true, TPostView::Grouped);
+}
+void PostEditSmartMoving(benchmark::State& state) { PostEditOurs(state, true, TPostView::Moving); }
 void PostEditReload(benchmark::State& state) { PostEditOurs(state, false); }
 
 // 1,000 selected records of a fresh data set deleted at once (smart refresh on).
@@ -491,6 +545,26 @@ void LocateTheirs(benchmark::State& state) {
 }
 #endif
 
+void RegisterPostEdit(Integer n) {
+  benchmark::RegisterBenchmark("PostEdit/SmartRefresh", PostEditSmart)
+      ->Arg(n)
+      ->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark("PostEdit/SmartRefreshSortedFiltered", PostEditSmartSortedFiltered)
+      ->Arg(n)
+      ->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark("PostEdit/SmartRefreshGrouped", PostEditSmartGrouped)
+      ->Arg(n)
+      ->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark("PostEdit/SmartRefreshMoving", PostEditSmartMoving)
+      ->Arg(n)
+      ->Unit(benchmark::kMicrosecond);
+#ifdef TL_HAVE_SQLITE3
+  benchmark::RegisterBenchmark("PostEdit/SQLite", PostEditTheirs)
+      ->Arg(n)
+      ->Unit(benchmark::kMicrosecond);
+#endif
+}
+
 struct Registration {
   Registration() {
     benchmark::RegisterBenchmark("DetailPerMaster/Controller", DetailPerMasterOurs)
@@ -499,7 +573,15 @@ struct Registration {
 #ifdef TL_HAVE_SQLITE3
     benchmark::RegisterBenchmark("DetailPerMaster/SQLite", DetailPerMasterTheirs)->Unit(benchmark::kMicrosecond);
 #endif
-    for (Integer n : {10000, 100000}) {
+    std::vector<Integer> sizes{10000, 100000};
+    // By hand: loading 10^6 records takes a while.
+    if (std::getenv("TL_BENCH_1M")) sizes.push_back(1000000);
+    for (Integer n : sizes) {
+      if (n > 100000) {
+        // The post alone at the largest size, beside SQLite.
+        RegisterPostEdit(n);
+        continue;
+      }
       benchmark::RegisterBenchmark("Load/Controller", LoadOurs)->Arg(n)->Unit(benchmark::kMillisecond);
       benchmark::RegisterBenchmark("Reload/Controller", ReloadOurs)->Arg(n)->Unit(benchmark::kMillisecond);
       benchmark::RegisterBenchmark("Load/BareWalk", LoadBareWalk)->Arg(n)->Unit(benchmark::kMillisecond);
@@ -509,11 +591,10 @@ struct Registration {
 #ifdef TL_HAVE_SQLITE3
       benchmark::RegisterBenchmark("Load/SQLite", LoadTheirs)->Arg(n)->Unit(benchmark::kMillisecond);
 #endif
-      benchmark::RegisterBenchmark("PostEdit/SmartRefresh", PostEditSmart)->Arg(n)->Unit(benchmark::kMicrosecond);
-      benchmark::RegisterBenchmark("PostEdit/FullReload", PostEditReload)->Arg(n)->Unit(benchmark::kMillisecond);
-#ifdef TL_HAVE_SQLITE3
-      benchmark::RegisterBenchmark("PostEdit/SQLite", PostEditTheirs)->Arg(n)->Unit(benchmark::kMicrosecond);
-#endif
+      RegisterPostEdit(n);
+      benchmark::RegisterBenchmark("PostEdit/FullReload", PostEditReload)
+          ->Arg(n)
+          ->Unit(benchmark::kMillisecond);
       benchmark::RegisterBenchmark("DeleteSelected1000/Controller", DeleteSelectedOurs)
           ->Arg(n)
           ->Iterations(3)

@@ -1,6 +1,7 @@
 #include "widgets/data/cxDataController.h"
 
 #include "classlib/core/SysUtils.h"
+#include "widgets/data/cxData.h"
 #include "widgets/data/cxDataKeys.h"
 #include "widgets/data/cxDataRelations.h"
 #include "widgets/data/cxFilter.h"
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <typeinfo>
 
 using enum TcxDataControllerOption;
 using enum TcxDataSortOrder;
@@ -247,6 +249,7 @@ Integer TcxCustomDataController::AppendRecord() {
     if (r < 0) return r;
   } else {
     r = FDataStorage->AppendRecord();
+    FDataControllerInfo->RecordAppended();
   }
   DataChanged(dcNew, -1, -1);
   return r;
@@ -575,6 +578,11 @@ bool IsStringVariant(const Variant& V) {
 }
 
 }  // namespace
+
+bool TcxCustomDataController::RowsFollowRecordValues() const {
+  return typeid(*this) == typeid(TcxDataController) ||
+         typeid(*this) == typeid(TcxCustomDataController);
+}
 
 Integer TcxCustomDataController::CompareRecords(Integer ARecordIndex1, Integer ARecordIndex2,
                                                 const TcxDataSortInfo& ASortInfo) const {

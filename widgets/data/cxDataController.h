@@ -198,6 +198,10 @@ class TcxCustomDataController : public TPersistent {
   // Whether comparing this entry needs the values fetched (a string option, OnCompare,
   // or display texts): the compare kind of the sort.
   virtual Integer GetCompareKind(const TcxDataSortInfo& ASortInfo) const;
+  // Whether a record's filter verdict and its place in a sort follow from its own values by
+  // this class's rules (the filter and compare above, not a descendant's): a changed record
+  // then finds its row alone. Only the class itself answers True.
+  virtual bool RowsFollowRecordValues() const;
 
   // ---- Rows ----
   Integer GetRowCount() const { return FDataControllerInfo->GetRowCount(); }
@@ -391,6 +395,10 @@ class TcxCustomDataController : public TPersistent {
   virtual void Refresh();
   // Rebuilds the rows (after an option, filter or incremental-filter change).
   virtual void RefreshView();
+  // What RefreshView does after one record's values were read into the storage behind
+  // DataChanged's back (-1: none; records that came or went did so through the
+  // controller): the rows change as a rebuild changes them, only that record is weighed.
+  void RefreshRecordView(Integer ARecordIndex);
   virtual void NotifyChanged();
   virtual void DoUpdateControl(TcxUpdateControlInfo* AInfo);
   // Runs what was held back while the owner loaded: the summaries, the notification.

@@ -119,27 +119,6 @@ void TcxCustomDataControllerInfo::CheckUpdate() {
   Update();
 }
 
-void TcxCustomDataControllerInfo::RefreshRequest() {
-  TcxDataControllerInfoChanges changes{dcicLoad, dcicSummary};
-  if (FSortingFieldList->Count() > 0) changes.Include(dcicSorting);
-  if (FGroupingFieldList->Count() > 0) changes.Include(dcicGrouping);
-  AddChanges(changes);
-  CheckUpdate();
-}
-
-void TcxCustomDataControllerInfo::RecordValueRequest(Integer ARecordIndex) {
-  const bool alone = !FInfoUpdating && ARecordIndex >= 0 &&
-                     ((!FChanges.Contains(dcicLoad) && !FChanges.Contains(dcicSorting) &&
-                       !FChanges.Contains(dcicGrouping)) ||
-                      FMovedRecord == ARecordIndex);
-  TcxDataControllerInfoChanges changes{dcicLoad, dcicSummary};
-  if (FSortingFieldList->Count() > 0) changes.Include(dcicSorting);
-  if (FGroupingFieldList->Count() > 0) changes.Include(dcicGrouping);
-  AddChanges(changes);
-  FMovedRecord = alone ? ARecordIndex : -1;
-  CheckUpdate();
-}
-
 void TcxCustomDataControllerInfo::RemoveField(TcxCustomDataField* AField) {
   FSortingFieldList->Remove(AField);
   if (FGroupingFieldList->IndexOf(AField) >= 0) FGroupingFieldList->ChangeGrouping(AField, -1);
@@ -231,6 +210,7 @@ void TcxCustomDataControllerInfo::SetGroupSorting(Integer ASummaryIndex, TcxData
   const bool cleared = ASummaryIndex < 0 && FGroupSortingSummaryIndex >= 0;
   FGroupSortingSummaryIndex = std::max<Integer>(ASummaryIndex, -1);
   FGroupSortingSummaryOrder = ASortOrder;
+  InvalidateDelta();
   // Clearing it regroups in the plain order; setting it recalculates and re-orders.
   if (cleared)
     FChanges += {dcicGrouping, dcicSorting, dcicSummary};
@@ -310,12 +290,14 @@ void TcxCustomDataControllerInfo::RecordsDeleted(const std::vector<Integer>& ALi
       f->RecordIndex -= Integer(at - AList.begin());
   }
   if (ASelection) FSelection->RecordsDeleted(AList);
+  NoteRecordsDeleted(AList);
 }
 
 void TcxCustomDataControllerInfo::RecordInserted(Integer ARecordIndex, bool ASelection) {
   for (TcxDataFocusingInfo* f : {&FFocusingInfo, &FPrevFocusingInfo})
     if (f->RecordIndex >= ARecordIndex) ++f->RecordIndex;
   if (ASelection) FSelection->RecordInserted(ARecordIndex);
+  NoteRecordInserted(ARecordIndex);
 }
 
 // ---- Selection ----
@@ -751,44 +733,6 @@ void TcxCustomDataControllerInfo::DoSort() {
   ResetSortInfo();
 }
 
-bool TcxCustomDataControllerInfo::IsStoredOrder() const {
-  const TcxCustomDataController* c = FDataController;
-  if (FSortInfo.empty() || IsGrouped() || FEditingRecord != kNoEditRecord || c->IsGridMode() || c->IsProviderMode() ||
-      c->IsFiltering() || c->IsIncrementalFiltering() || c->HasFilterRecordEvent())
-    return false;
-  // A descendant may order ties its own way.
-  if (typeid(*c) != typeid(TcxDataController) && typeid(*c) != typeid(TcxCustomDataController)) return false;
-  const Integer count = c->GetRecordCount();
-  if (count < 0 || FRecordList.size() != size_t(count) || FRecordPositions.size() != size_t(count)) return false;
-  for (const TcxDataSortInfo& e : FSortInfo) {
-    TcxValueDef* def = e.Field->GetValueDef();
-    if (e.CompareKind != -1 || !def || !IsConsistentlyOrdered(def->ValueTypeClass())) return false;
-  }
-  return true;
-}
-
-void TcxCustomDataControllerInfo::MoveRecordIntoOrder(Integer ARecordIndex) {
-  const size_t from = size_t(FRecordPositions[size_t(ARecordIndex)]);
-  // The first place among the other rows whose record the moved one does not follow;
-  // the order is strict (storage order breaks ties), so it is the place a sort gives.
-  size_t lo = 0, hi = FRecordList.size() - 1;
-  while (lo < hi) {
-    const size_t mid = lo + (hi - lo) / 2;
-    if (CompareRecords(FRecordList[mid < from ? mid : mid + 1], ARecordIndex) < 0)
-      lo = mid + 1;
-    else
-      hi = mid;
-  }
-  const size_t to = lo;
-  auto at = [this](size_t i) { return FRecordList.begin() + std::ptrdiff_t(i); };
-  if (to < from)
-    std::rotate(at(to), at(from), at(from + 1));
-  else if (to > from)
-    std::rotate(at(from), at(from + 1), at(to + 1));
-  for (size_t i = std::min(from, to), last = std::max(from, to); i <= last; ++i)
-    FRecordPositions[size_t(FRecordList[i])] = Integer(i);
-}
-
 void TcxCustomDataControllerInfo::RebuildPositions() {
   FRecordPositions.assign(size_t(std::max<Integer>(FDataController->GetRecordCount(), 0)), -1);
   for (size_t i = 0; i < FRecordList.size(); ++i) {
@@ -890,11 +834,18 @@ void TcxCustomDataControllerInfo::DoGrouping() {
     throw;
   }
   ResetSortInfo();
-  const bool alwaysExpanded = c->Options().Contains(TcxDataControllerOption::dcoGroupsAlwaysExpanded);
+  RestoreGroupStates();
+}
+
+void TcxCustomDataControllerInfo::RestoreGroupStates() {
+  using enum TcxDataExpandingInfoState;
+  const bool alwaysExpanded =
+      FDataController->Options().Contains(TcxDataControllerOption::dcoGroupsAlwaysExpanded);
   std::vector<Integer> selectedGroups;
   for (Integer g = 0; g < FGroups->Count(); ++g) {
     TcxDataGroupInfo& group = FGroups->Items(g);
     group.Expanded = alwaysExpanded;
+    group.SummaryValues = Variant();
     if (FExpandingInfos->Empty()) continue;
     const TcxDataExpandingInfoStates states = FExpandingInfos->Find(GetGroupPathValues(g));
     if (states.Contains(eisExpanded)) group.Expanded = true;
@@ -1032,26 +983,26 @@ void TcxCustomDataControllerInfo::Update() {
   // Group breaks come only from a sort of this rebuild.
   FKeyBreaks.clear();
   const TcxDataControllerInfoChanges changes = FChanges;
-  const Integer moved = FMovedRecord;
-  FMovedRecord = -1;
   // Handlers run by the steps (filter, compare, summary) may free the controller, and this
   // object with it.
   TWeakLink self(this);
+  bool rows = false, complete = FRowsComplete;
   try {
     const bool summary = changes.Contains(dcicSummary) && !c->IsReading() && !c->IsDestroying();
     if (changes.Contains(dcicSummary) && c->IsReading() && !c->IsDestroying()) c->FSummaryHeldBack = true;
     const bool load = changes.Contains(dcicLoad), grouping = changes.Contains(dcicGrouping);
     const bool sorting = changes.Contains(dcicSorting);
+    rows = load || grouping || sorting;
     // Groups are built again whenever the order of the records may have changed.
     const bool regroup = load || grouping || (sorting && IsGrouped());
     FEditingRecord = c->GetEditingRecordIndex();
     FEditingFollower = c->GetEditingFollowingRecordIndex();
-    // One record's values changed in rows sorted by stored values: it alone moves.
-    bool moveOnly = false;
-    if (load && moved >= 0 && FRowsInStoredOrder && !grouping && moved < c->GetRecordCount()) {
+    // Only noted records changed, came or went: they alone find their places.
+    bool byDelta = false;
+    if (rows) {
       PrepareSortInfo();
-      moveOnly = IsStoredOrder();
-      if (!moveOnly) ResetSortInfo();
+      byDelta = CanApplyDelta(changes);
+      if (!byDelta) ResetSortInfo();
     }
 
     if (regroup) {
@@ -1066,7 +1017,19 @@ void TcxCustomDataControllerInfo::Update() {
         }
       SaveGroupStates(states);
     }
-    if (load && !moveOnly) {
+    if (byDelta) {
+      try {
+        byDelta = ApplyDelta();
+      } catch (const TcxDataControllerFreed&) {
+        throw;
+      } catch (...) {
+        if (self.Alive()) ResetSortInfo();
+        throw;
+      }
+      if (!self.Alive()) return;
+      ResetSortInfo();
+    }
+    if (load && !byDelta) {
       FRecordList.resize(size_t(std::max<Integer>(c->GetRecordCount(), 0)));
       std::iota(FRecordList.begin(), FRecordList.end(), 0);
       DoFilter();
@@ -1074,36 +1037,39 @@ void TcxCustomDataControllerInfo::Update() {
       if (!self.Alive()) return;
     }
     if (summary && !c->SummaryCountsSelectedOnly()) {
-      c->CalculateFooterSummary();
+      if (byDelta)
+        CalculateFooterInStorageOrder();
+      else
+        c->CalculateFooterSummary();
       if (!self.Alive()) return;  // a summary handler freed the controller
     }
-    if (moveOnly) {
-      try {
-        MoveRecordIntoOrder(moved);
-      } catch (const TcxDataControllerFreed&) {
-        throw;
-      } catch (...) {
-        ResetSortInfo();
-        throw;
-      }
-      ResetSortInfo();
-    } else if (grouping || sorting) {
-      DoSort();
-      PrepareSortInfo();
-      FRowsInStoredOrder = IsStoredOrder();
-      ResetSortInfo();
-    } else if (load) {
-      FRowsInStoredOrder = false;
-    }
+    if (!byDelta && (grouping || sorting)) DoSort();
     if (regroup) {
-      if (IsGrouped())
-        DoGrouping();
-      else
+      if (!IsGrouped())
         FGroups->Clear({});
+      else if (byDelta)
+        RestoreGroupStates();
+      else
+        DoGrouping();
     } else if (changes.Contains(dcicExpanding)) {
       FGroups->NumberRows();
     }
-    if ((load || grouping || sorting) && !moveOnly) RebuildPositions();
+    if (rows && !byDelta) {
+      RebuildPositions();
+      // Rows a later rebuild can start from: every record weighed, in a sort's order or in
+      // storage order (an unsorted view sorted with a record held in place is neither).
+      complete = (load || FRowsComplete) && !c->IsGridMode() && !c->IsProviderMode() &&
+                 !(FSortInfo.empty() && FEditingRecord != kNoEditRecord && (grouping || sorting));
+      if (complete) {
+        PrepareSortInfo();
+        FRowRules = CurrentRowRules();
+        ResetSortInfo();
+      }
+    }
+    if (rows) {
+      FRowsEditingRecord = FEditingRecord;
+      FRowsEditingFollower = FEditingFollower;
+    }
     if (c->Options().Contains(TcxDataControllerOption::dcoFocusTopRowAfterSorting) && (FSortOrderChanged || FGroupingChanged) &&
         !c->IsNotifying() && GetRowCount() > 0) {
       if (!FChanges.Contains(dcicFocusedRow)) FPrevFocusingInfo = FFocusingInfo;
@@ -1134,15 +1100,25 @@ void TcxCustomDataControllerInfo::Update() {
     FInfoUpdating = false;
     FChanges = FDeferredChanges;
     FDeferredChanges = TcxDataControllerInfoChanges();
+    // The rows may be half built: the next rebuild takes every record.
+    ResetDelta(false);
     throw;
   } catch (...) {
     if (!self.Alive()) throw;
     FInfoUpdating = false;
     FChanges = FDeferredChanges;
     FDeferredChanges = TcxDataControllerInfoChanges();
+    // The rows may be half built: the next rebuild takes every record.
+    ResetDelta(false);
     throw;
   }
   FInfoUpdating = false;
+  if (rows) {
+    ResetDelta(complete);
+  } else if (FDeltaBroken) {
+    InvalidateDelta();
+    FDeltaBroken = false;
+  }
 
   const TcxDataControllerInfoChanges all = FChanges;
   TcxDataControllerChanges out;

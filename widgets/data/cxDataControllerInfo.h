@@ -4,6 +4,7 @@
 // released; and the focus and selection that follow the rows through every rebuild.
 #pragma once
 
+#include "classlib/core/SysUtils.h"
 #include "widgets/data/cxDataControllerTypes.h"
 #include "widgets/data/cxDataGroups.h"
 #include "widgets/data/cxDataSelection.h"
@@ -13,6 +14,7 @@
 class TcxCustomDataController;
 class TcxCustomDataField;
 class TcxCustomDataControllerInfo;
+class TcxValueType;
 
 // One entry of a sort: CompareKind is cached while a sort runs: -1 stored values are
 // compared directly, 1 fetched values, 2 display texts.
@@ -85,22 +87,20 @@ class TcxCustomDataControllerInfo : public TObject {
   void CheckUpdate();
   TcxDataControllerInfoChanges Changes() const { return FChanges; }
   // Requests made while a rebuild runs (by an event handler) wait for the next one.
-  void AddChanges(TcxDataControllerInfoChanges AChanges) {
-    using enum TcxDataControllerInfoChange;
-    // Anything that reorders rows asks for the whole rebuild.
-    if (AChanges.Contains(dcicLoad) || AChanges.Contains(dcicSorting) || AChanges.Contains(dcicGrouping))
-      FMovedRecord = -1;
-    if (FInfoUpdating)
-      FDeferredChanges += AChanges;
-    else
-      FChanges += AChanges;
-  }
+  // Anything that may reorder rows beyond the records noted below asks for the whole
+  // rebuild.
+  void AddChanges(TcxDataControllerInfoChanges AChanges);
   // What a reload request adds: load and summary, plus sorting and grouping when items
   // are sorted or grouped.
   void RefreshRequest();
-  // A reload request for the values of one record: while nothing else is pending and the
-  // rows are in the order of stored values, the rebuild moves just that record.
+  // A reload request for the values of one record: the rebuild may find that record's
+  // place alone (below).
   void RecordValueRequest(Integer ARecordIndex);
+  // A reload request for records that came or went: those were noted on the way
+  // (RecordsDeleted, RecordInserted, RecordAppended).
+  void RecordsRequest();
+  // A record was added at the end of the storage.
+  void RecordAppended();
   void SetSortOrderChanged() { FSortOrderChanged = true; }
   void SetGroupingChanged() { FGroupingChanged = true; }
 
@@ -152,7 +152,8 @@ class TcxCustomDataControllerInfo : public TObject {
   void ResetFocusing();
   // Storage records went or came: the focus and the selection keep their records (the
   // focus of a deleted record keeps its row, which the rebuild settles). AList is sorted.
-  // Without ASelection the selection is left alone: saved keys will bring it back.
+  // Without ASelection the selection is left alone: saved keys will bring it back. The
+  // rebuild that follows moves the rows of just these records where it can.
   void RecordsDeleted(const std::vector<Integer>& AList, bool ASelection);
   void RecordInserted(Integer ARecordIndex, bool ASelection);
 
@@ -208,19 +209,72 @@ class TcxCustomDataControllerInfo : public TObject {
   // (FKeyBreakLevels when none); grouping reads its group breaks from it.
   std::vector<Byte> FKeyBreaks;
   Integer FKeyBreakLevels = 0;
-  // The one record whose values changed since the last rebuild (-1: none, or more has changed).
-  Integer FMovedRecord = -1;
-  // The last rebuild left the rows as a sort by stored values of all records.
-  bool FRowsInStoredOrder = false;
+  // ---- Rows kept up to date record by record (cxDataRowDelta.cpp) ----
+  // What decides the rows besides the records' own values, as the last rebuild found it.
+  struct TRowRules {
+    std::vector<TcxDataSortInfo> Sort;
+    std::vector<const TcxValueType*> SortTypes;  // the value type of each sort entry's field
+    std::vector<TcxCustomDataField*> Grouping;
+    TcxDataControllerOptions Options;
+    bool Filtering = false;
+    bool OtherFilters = false;  // the incremental filter or OnFilterRecord
+    bool Compare = false;       // OnCompare
+    bool Mode = false;          // grid or provider mode
+    Integer GroupSorting = -1;  // the group summary ordering the groups
+    TFormatSettings Formats;    // what the filter's operands were prepared with
+  };
+  // Records that came or went since the last rebuild, in order.
+  struct TRowStep {
+    std::vector<Integer> Deleted;  // sorted; empty for an insertion
+    Integer Inserted = -1;
+  };
+  // The rows are what a rebuild of every record gave under FRowRules.
+  bool FRowsComplete = false;
+  // Every change since the last rebuild is one noted here.
+  bool FDeltaValid = false;
+  // A request arrived while the rebuild ran: the next one starts afresh.
+  bool FDeltaBroken = false;
+  std::vector<TRowStep> FRowSteps;
+  std::vector<Integer> FTouchedRecords;  // changed or added since, numbered as now
+  Integer FNotedRecordCount = 0;         // the record count the notes account for
+  // The edited record and its follower as the rows hold them, numbered as now (-2: gone).
+  Integer FRowsEditingRecord = kNoEditRecord;
+  Integer FRowsEditingFollower = -1;
+  TRowRules FRowRules;
 
  private:
-  // Whether the rows can be a sort by stored values alone (no filter, groups, edited
-  // record, fetched values or user compare, keys in a consistent order); FSortInfo prepared.
-  bool IsStoredOrder() const;
-  // Takes the record out of the rows and puts it back where the sort would: binary
-  // search, then the rows between shift by one.
-  void MoveRecordIntoOrder(Integer ARecordIndex);
   void RebuildPositions();
+  // Brings the groups' expanded and selected states back from the remembered ones, as a
+  // regroup does, and numbers the rows.
+  void RestoreGroupStates();
+  // ---- Rows kept up to date record by record ----
+  void InvalidateDelta();
+  // The notes are dropped when the storage holds another number of records than noted.
+  bool CheckNotedCount(Integer AExpected);
+  void ResetDelta(bool AComplete);
+  void NoteRecordsDeleted(const std::vector<Integer>& AList);
+  void NoteRecordInserted(Integer ARecordIndex);
+  TRowRules CurrentRowRules() const;
+  bool MatchesRowRules() const;
+  // Whether the pending rebuild may be done from the noted records; FSortInfo prepared.
+  bool CanApplyDelta(TcxDataControllerInfoChanges AChanges) const;
+  // The noted deletions and insertions applied to the rows and positions.
+  void ApplyRowSteps();
+  // The noted records put where a rebuild would; False when that cannot be shown (groups
+  // would change), and the rebuild must run.
+  bool ApplyDelta();
+  // One record put where a rebuild would, or taken out; False as for ApplyDelta.
+  bool PlaceRecord(Integer ARecordIndex, bool AKeep);
+  // The place among the rows (the row AExcludedPosition left out) a sort gives the record.
+  Integer FindRowPlace(Integer ARecordIndex, Integer AExcludedPosition) const;
+  // Grouped: the record moving from row position AFrom to ATo (counted without it) stays
+  // in its group, and every group keeps its rows.
+  bool KeepsGroups(Integer ARecordIndex, Integer AFrom, Integer ATo) const;
+  // Grouped: the one record noted deleted leaves the groups as they are, but for the rows
+  // after it; False when its group goes with it.
+  bool DeleteFromGroups();
+  // The footer over the rows in storage order, as a rebuild computes it before sorting.
+  void CalculateFooterInStorageOrder();
   // The sort when the first key is compared straight from the buffers; False when the
   // general sort must run.
   bool SortByFirstKey();

@@ -450,6 +450,7 @@ void TcxCustomDataController::DeleteStorageRecords(const std::vector<Integer>& A
     }
   // A deleted record's successor takes its place as the record to focus.
   FProvider->ShiftDeletingFocus(AList);
+  FProvider->StorageRecordsDeleted(AList);
   FProvider->HandlesChanged();
   FDataControllerInfo->AddChanges({dcicFocusedRecord});
   if (AList.size() == 1)

@@ -83,6 +83,8 @@ void TcxCustomDataController::DataChanged(TcxDataChange AKind, Integer AItemInde
     if (AKind == dcNew || AKind == dcDeleted) FDataControllerInfo->AddChanges({dcicFocusedRecord});
     if ((AKind == dcField || AKind == dcRecord) && ARecordIndex >= 0)
       FDataControllerInfo->RecordValueRequest(ARecordIndex);
+    else if (AKind == dcNew || AKind == dcDeleted)
+      FDataControllerInfo->RecordsRequest();  // the row list noted those records on the way
     else
       FDataControllerInfo->RefreshRequest();
     if (IsDetail()) DetailChanged();
@@ -143,6 +145,14 @@ void TcxCustomDataController::Refresh() {
 void TcxCustomDataController::RefreshView() {
   TcxDataUpdateBracket bracket(this);
   FDataControllerInfo->RefreshRequest();
+}
+
+void TcxCustomDataController::RefreshRecordView(Integer ARecordIndex) {
+  TcxDataUpdateBracket bracket(this);
+  if (ARecordIndex >= 0)
+    FDataControllerInfo->RecordValueRequest(ARecordIndex);
+  else
+    FDataControllerInfo->RecordsRequest();
 }
 
 void TcxCustomDataController::NotifyChanged() {

@@ -189,8 +189,11 @@ class TcxCustomDataProvider : public TObject {
   // The record to focus after a deletion (-1: none).
   Integer DeletingFocusRecordIndex() const { return FDeletingFocusRecordIndex; }
   // Record indexes moved by an insertion or deletion in the storage.
-  void RecordInserted(Integer ARecordIndex);
+  virtual void RecordInserted(Integer ARecordIndex);
   void RecordDeleted(Integer ARecordIndex);
+  // Storage records went (sorted, numbered as before): the controller moved the editing
+  // records; a descendant moves the record indexes it keeps of its own.
+  virtual void StorageRecordsDeleted(const std::vector<Integer>& /*AList*/) {}
   // The record to focus after a deletion follows the deleted records (ascending).
   void ShiftDeletingFocus(const std::vector<Integer>& AList);
 

@@ -246,6 +246,10 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   void DeliverPendingNotices();
   // The watched record is forgotten when its storage record goes.
   void ForgetRecord(Integer ARecordIndex);
+  // The watched and appended records follow their storage records, or are forgotten with
+  // them: smart refresh must not reconcile another record in their place.
+  void RecordInserted(Integer ARecordIndex) override;
+  void StorageRecordsDeleted(const std::vector<Integer>& AList) override;
   // The record being edited (and whether it is inserted) is watched for smart refresh.
   void WatchEditingRecord();
   TcxDBDataAssignedFields* AssignedFields() const { return FAssignedFields; }
@@ -587,6 +591,7 @@ class TcxDBDataController : public TcxCustomDataController {
   TCollectionItemClass GetSummaryItemClass() const override;
   bool IsProviderValueField(TcxCustomDataField* AField) const override;
   bool IsSmartRefresh() const override;
+  bool RowsFollowRecordValues() const override;
   bool IsReloadNeeded() const override { return true; }
   bool IsSmartRefreshActive() const override;
   void ReloadStorage() override;

@@ -7,6 +7,7 @@
 #include "widgets/foundation/cxClasses.h"
 
 #include <algorithm>
+#include <typeinfo>
 #include <unordered_map>
 
 using enum TcxDataControllerChange;
@@ -398,6 +399,11 @@ bool TcxDBDataController::IsProviderValueField(TcxCustomDataField* AField) const
 }
 
 bool TcxDBDataController::IsSmartRefresh() const { return FKeyField && !IsGridMode(); }
+
+// Its compare and filter are the base's; the loaded records are read from the storage.
+bool TcxDBDataController::RowsFollowRecordValues() const {
+  return typeid(*this) == typeid(TcxDBDataController);
+}
 
 bool TcxDBDataController::IsSmartRefreshActive() const { return DBProvider()->IsSmartRefreshActive(); }
 

@@ -1047,6 +1047,7 @@ void TcxDBDataProvider::DoEditingChanged() {
         FInserting && FAppendedRecordIndex < 0) {
       // The new-item row's record becomes a real one.
       const Integer r = c->DataStorage()->AppendRecord();
+      c->DataControllerInfo()->RecordAppended();
       FAppendedRecordIndex = r;
       c->CopyRecord(FEditingRecordIndex, r);
     }
@@ -1163,6 +1164,26 @@ bool TcxDBDataProvider::IsDataSetRecordShown() const {
   return cxVariantsEqual(cxGetFieldValues(keys), values);
 }
 
+void TcxDBDataProvider::RecordInserted(Integer ARecordIndex) {
+  inherited::RecordInserted(ARecordIndex);
+  if (FWatchedRecordIndex >= ARecordIndex) ++FWatchedRecordIndex;
+  if (FAppendedRecordIndex >= ARecordIndex) ++FAppendedRecordIndex;
+}
+
+void TcxDBDataProvider::StorageRecordsDeleted(const std::vector<Integer>& AList) {
+  auto gone = [&AList](Integer r) { return std::binary_search(AList.begin(), AList.end(), r); };
+  auto shift = [&AList](Integer r) {
+    return r - Integer(std::lower_bound(AList.begin(), AList.end(), r) - AList.begin());
+  };
+  if ((FWatchedRecordIndex >= 0 && gone(FWatchedRecordIndex)) ||
+      (FAppendedRecordIndex >= 0 && gone(FAppendedRecordIndex))) {
+    ResetWatch();
+    return;
+  }
+  if (FWatchedRecordIndex >= 0) FWatchedRecordIndex = shift(FWatchedRecordIndex);
+  if (FAppendedRecordIndex >= 0) FAppendedRecordIndex = shift(FAppendedRecordIndex);
+}
+
 bool TcxDBDataProvider::SmartRefreshWatched() {
   TcxDBDataController* c = DBDataController();
   if (FWatchedRecordIndex == kNoEditRecord) {
@@ -1175,12 +1196,15 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
   Integer r = FWatchedRecordIndex;
   if (r < 0) r = FAppendedRecordIndex >= 0 ? FAppendedRecordIndex : c->GetFocusedRecordIndex();
   if (r >= c->GetRecordCount()) r = -1;
+  // The watched record reconciled, it is the one record the rows must weigh again.
+  bool reconciled = false;
   {
     TcxDataUpdateBracket bracket(c);
     // The values read and the key searches may run handlers that free the controller, and
     // this provider with it: then nothing more is done.
     TWeakLink controller(c);
     if (r >= 0 && (r == FWatchedRecordIndex || r == FAppendedRecordIndex)) {
+      reconciled = true;
       const Variant stored = c->GetRecordId(r);
       if (!controller.Alive()) return false;
       const Variant current = c->GetDataSetKeyValues();
@@ -1218,7 +1242,10 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
       }
     }
   }
-  c->RefreshView();
+  if (reconciled)
+    c->RefreshRecordView(r);
+  else
+    c->RefreshView();
   FReloadMark = false;
   return true;
 }

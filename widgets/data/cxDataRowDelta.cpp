@@ -1,0 +1,527 @@
+// The row list kept up to date record by record. Between two rebuilds the row list notes
+// which records changed, came or went; when nothing else that decides the rows changed
+// (sorting, grouping, filter, options, modes, format settings), the next rebuild finds
+// those records' places alone: a record's filter verdict and its place in a strict sort
+// order depend on its own values only, so the other rows stay as a rebuild of every record
+// leaves them. Where that cannot be shown (a user compare, a filter handler, a grouping
+// whose groups would change), the whole rebuild runs.
+#include "widgets/data/cxDataControllerInfo.h"
+
+#include "widgets/data/cxData.h"
+#include "widgets/data/cxDataController.h"
+#include "widgets/data/cxDataSummary.h"
+
+#include <algorithm>
+#include <iterator>
+
+using enum TcxDataControllerInfoChange;
+
+namespace {
+
+// Past this many noted steps (deletions, insertions) or changed records, a rebuild costs
+// less than placing them one by one.
+constexpr size_t kMaxRowSteps = 16;
+size_t MaxTouched(Integer ACount) {
+  return std::max<size_t>(64, size_t(std::max<Integer>(ACount, 0)) / 16);
+}
+
+// Value types whose stored compare is one strict order (Nulls first, NaN last).
+bool IsStrictlyOrdered(TcxValueTypeClass AType) {
+  return AType == TcxIntegerValueType::StaticClass() ||
+         AType == TcxSmallintValueType::StaticClass() || AType == TcxWordValueType::StaticClass() ||
+         AType == TcxLargeIntValueType::StaticClass() ||
+         AType == TcxBooleanValueType::StaticClass() ||
+         AType == TcxCurrencyValueType::StaticClass() ||
+         AType == TcxStringValueType::StaticClass() ||
+         AType == TcxWideStringValueType::StaticClass() ||
+         AType == TcxFloatValueType::StaticClass() || AType == TcxDateTimeValueType::StaticClass();
+}
+
+// The filter prepares its operands anew for each pass, with the format settings of then.
+bool SameFormats(const TFormatSettings& a, const TFormatSettings& b) {
+  if (a.DecimalSeparator != b.DecimalSeparator || a.ThousandSeparator != b.ThousandSeparator ||
+      a.DateSeparator != b.DateSeparator || a.TimeSeparator != b.TimeSeparator ||
+      a.ShortDateFormat != b.ShortDateFormat || a.LongDateFormat != b.LongDateFormat ||
+      a.ShortTimeFormat != b.ShortTimeFormat || a.LongTimeFormat != b.LongTimeFormat ||
+      a.TimeAMString != b.TimeAMString || a.TimePMString != b.TimePMString ||
+      a.CurrencyString != b.CurrencyString || a.CurrencyFormat != b.CurrencyFormat ||
+      a.NegCurrFormat != b.NegCurrFormat || a.CurrencyDecimals != b.CurrencyDecimals ||
+      a.TwoDigitYearCenturyWindow != b.TwoDigitYearCenturyWindow)
+    return false;
+  return std::equal(std::begin(a.ShortMonthNames), std::end(a.ShortMonthNames),
+                    std::begin(b.ShortMonthNames)) &&
+         std::equal(std::begin(a.LongMonthNames), std::end(a.LongMonthNames),
+                    std::begin(b.LongMonthNames)) &&
+         std::equal(std::begin(a.ShortDayNames), std::end(a.ShortDayNames),
+                    std::begin(b.ShortDayNames)) &&
+         std::equal(std::begin(a.LongDayNames), std::end(a.LongDayNames),
+                    std::begin(b.LongDayNames));
+}
+
+}  // namespace
+
+// ---- Requests and notes ----
+
+void TcxCustomDataControllerInfo::AddChanges(TcxDataControllerInfoChanges AChanges) {
+  if (AChanges.Contains(dcicLoad) || AChanges.Contains(dcicSorting) ||
+      AChanges.Contains(dcicGrouping)) {
+    if (FInfoUpdating)
+      FDeltaBroken = true;
+    else
+      InvalidateDelta();
+  }
+  if (FInfoUpdating)
+    FDeferredChanges += AChanges;
+  else
+    FChanges += AChanges;
+}
+
+void TcxCustomDataControllerInfo::RefreshRequest() {
+  TcxDataControllerInfoChanges changes{dcicLoad, dcicSummary};
+  if (FSortingFieldList->Count() > 0) changes.Include(dcicSorting);
+  if (FGroupingFieldList->Count() > 0) changes.Include(dcicGrouping);
+  AddChanges(changes);
+  CheckUpdate();
+}
+
+void TcxCustomDataControllerInfo::RecordValueRequest(Integer ARecordIndex) {
+  if (FInfoUpdating || ARecordIndex < 0) {
+    FDeltaBroken = FDeltaBroken || FInfoUpdating;
+    if (ARecordIndex < 0) InvalidateDelta();
+  } else if (FDeltaValid && CheckNotedCount(FDataController->GetRecordCount())) {
+    FTouchedRecords.push_back(ARecordIndex);
+    if (FTouchedRecords.size() > MaxTouched(FNotedRecordCount)) {
+      std::sort(FTouchedRecords.begin(), FTouchedRecords.end());
+      FTouchedRecords.erase(std::unique(FTouchedRecords.begin(), FTouchedRecords.end()),
+                            FTouchedRecords.end());
+      if (FTouchedRecords.size() > MaxTouched(FNotedRecordCount)) InvalidateDelta();
+    }
+  }
+  RecordsRequest();
+}
+
+void TcxCustomDataControllerInfo::RecordsRequest() {
+  if (FInfoUpdating)
+    FDeltaBroken = true;
+  else if (FDeltaValid)
+    CheckNotedCount(FDataController->GetRecordCount());
+  TcxDataControllerInfoChanges changes{dcicLoad, dcicSummary};
+  if (FSortingFieldList->Count() > 0) changes.Include(dcicSorting);
+  if (FGroupingFieldList->Count() > 0) changes.Include(dcicGrouping);
+  if (FInfoUpdating)
+    FDeferredChanges += changes;
+  else
+    FChanges += changes;
+  CheckUpdate();
+}
+
+void TcxCustomDataControllerInfo::RecordAppended() {
+  if (FInfoUpdating) {
+    FDeltaBroken = true;
+    return;
+  }
+  const Integer count = FDataController->GetRecordCount();
+  if (!FDeltaValid || !CheckNotedCount(count - 1)) return;
+  if (IsGrouped() || FRowSteps.size() >= kMaxRowSteps) {
+    InvalidateDelta();
+    return;
+  }
+  FRowSteps.push_back({{}, count - 1});
+  FTouchedRecords.push_back(count - 1);
+  FNotedRecordCount = count;
+}
+
+bool TcxCustomDataControllerInfo::CheckNotedCount(Integer AExpected) {
+  if (AExpected == FNotedRecordCount) return true;
+  InvalidateDelta();
+  return false;
+}
+
+void TcxCustomDataControllerInfo::InvalidateDelta() {
+  FDeltaValid = false;
+  FRowSteps.clear();
+  FTouchedRecords.clear();
+}
+
+void TcxCustomDataControllerInfo::ResetDelta(bool AComplete) {
+  FRowsComplete = AComplete;
+  FRowSteps.clear();
+  FTouchedRecords.clear();
+  FNotedRecordCount = FDataController->GetRecordCount();
+  FDeltaValid = AComplete && !FDeltaBroken;
+  FDeltaBroken = false;
+}
+
+// Records deleted from the storage (sorted): a step, and the notes numbered as now.
+void TcxCustomDataControllerInfo::NoteRecordsDeleted(const std::vector<Integer>& AList) {
+  if (FInfoUpdating) {
+    FDeltaBroken = true;
+    return;
+  }
+  if (!FDeltaValid || AList.empty()) return;
+  if (!CheckNotedCount(FDataController->GetRecordCount() + Integer(AList.size()))) return;
+  // Grouped, one record deleted alone may leave the groups as they are.
+  if ((IsGrouped() && (AList.size() != 1 || !FRowSteps.empty())) ||
+      FRowSteps.size() >= kMaxRowSteps) {
+    InvalidateDelta();
+    return;
+  }
+  FRowSteps.push_back({AList, -1});
+  auto gone = [&AList](Integer r) { return std::binary_search(AList.begin(), AList.end(), r); };
+  auto shift = [&AList](Integer r) {
+    return r - Integer(std::lower_bound(AList.begin(), AList.end(), r) - AList.begin());
+  };
+  size_t out = 0;
+  for (Integer r : FTouchedRecords)
+    if (!gone(r)) FTouchedRecords[out++] = shift(r);
+  FTouchedRecords.resize(out);
+  if (FRowsEditingRecord >= 0)
+    FRowsEditingRecord = gone(FRowsEditingRecord) ? kNoEditRecord : shift(FRowsEditingRecord);
+  if (FRowsEditingFollower >= 0)
+    FRowsEditingFollower = gone(FRowsEditingFollower) ? -2 : shift(FRowsEditingFollower);
+  FNotedRecordCount -= Integer(AList.size());
+}
+
+void TcxCustomDataControllerInfo::NoteRecordInserted(Integer ARecordIndex) {
+  if (FInfoUpdating) {
+    FDeltaBroken = true;
+    return;
+  }
+  if (!FDeltaValid || !CheckNotedCount(FDataController->GetRecordCount() - 1)) return;
+  if (IsGrouped() || FRowSteps.size() >= kMaxRowSteps) {
+    InvalidateDelta();
+    return;
+  }
+  FRowSteps.push_back({{}, ARecordIndex});
+  for (Integer& r : FTouchedRecords)
+    if (r >= ARecordIndex) ++r;
+  FTouchedRecords.push_back(ARecordIndex);
+  if (FRowsEditingRecord >= ARecordIndex) ++FRowsEditingRecord;
+  if (FRowsEditingFollower >= ARecordIndex) ++FRowsEditingFollower;
+  ++FNotedRecordCount;
+}
+
+// ---- The rules the rows were built under ----
+
+TcxCustomDataControllerInfo::TRowRules TcxCustomDataControllerInfo::CurrentRowRules() const {
+  const TcxCustomDataController* c = FDataController;
+  TRowRules r;
+  r.Sort = FSortInfo;
+  for (const TcxDataSortInfo& e : FSortInfo) r.SortTypes.push_back(e.Field->GetValueTypeClass());
+  for (Integer i = 0; i < FGroupingFieldList->Count(); ++i)
+    r.Grouping.push_back(FGroupingFieldList->Items(i).Field);
+  r.Options = c->Options();
+  r.Filtering = c->IsFiltering();
+  r.OtherFilters = c->IsIncrementalFiltering() || c->HasFilterRecordEvent();
+  r.Compare = bool(c->OnCompare);
+  r.Mode = c->IsGridMode() || c->IsProviderMode();
+  r.GroupSorting = FGroupSortingSummaryIndex;
+  if (r.Filtering) r.Formats = FormatSettings;
+  return r;
+}
+
+bool TcxCustomDataControllerInfo::MatchesRowRules() const {
+  const TcxCustomDataController* c = FDataController;
+  const TRowRules& r = FRowRules;
+  if (r.Sort.size() != FSortInfo.size() || r.Grouping.size() != size_t(FGroupingFieldList->Count()))
+    return false;
+  for (size_t i = 0; i < FSortInfo.size(); ++i)
+    if (r.Sort[i].Field != FSortInfo[i].Field || r.Sort[i].SortOrder != FSortInfo[i].SortOrder ||
+        r.Sort[i].CompareKind != FSortInfo[i].CompareKind ||
+        r.SortTypes[i] != FSortInfo[i].Field->GetValueTypeClass())
+      return false;
+  for (size_t i = 0; i < r.Grouping.size(); ++i)
+    if (r.Grouping[i] != FGroupingFieldList->Items(Integer(i)).Field) return false;
+  const bool filtering = c->IsFiltering();
+  return r.Options == c->Options() && r.Filtering == filtering &&
+         r.OtherFilters == (c->IsIncrementalFiltering() || c->HasFilterRecordEvent()) &&
+         r.Compare == bool(c->OnCompare) && r.Mode == (c->IsGridMode() || c->IsProviderMode()) &&
+         r.GroupSorting == FGroupSortingSummaryIndex &&
+         (!filtering || SameFormats(r.Formats, FormatSettings));
+}
+
+bool TcxCustomDataControllerInfo::CanApplyDelta(TcxDataControllerInfoChanges AChanges) const {
+  const TcxCustomDataController* c = FDataController;
+  if (!FDeltaValid || !FRowsComplete || !AChanges.Contains(dcicLoad) || FSortOrderChanged ||
+      FGroupingChanged)
+    return false;
+  if (c->GetRecordCount() != FNotedRecordCount || !MatchesRowRules()) return false;
+  const TRowRules& rules = FRowRules;
+  if (rules.Mode || rules.OtherFilters) return false;
+  const bool ordered = !FSortInfo.empty();
+  // Verdicts and places are a record's own only under the standard filter and compare.
+  if ((ordered || IsGrouped() || rules.Filtering) && !c->RowsFollowRecordValues()) return false;
+  if (IsGrouped() && FGroupSortingSummaryIndex >= 0) return false;
+  if (ordered) {
+    // The rebuild sorts; every sort of one strict order gives the same rows.
+    if (!AChanges.Contains(dcicSorting) && !AChanges.Contains(dcicGrouping)) return false;
+    for (const TcxDataSortInfo& e : FSortInfo) {
+      TcxValueTypeClass type = e.Field->GetValueTypeClass();
+      if (!type || !e.Field->GetValueDef()) return false;
+      if (e.CompareKind == -1 ? !IsStrictlyOrdered(type)
+                              : (e.CompareKind != 1 || rules.Compare || !type->IsString()))
+        return false;
+    }
+  } else if (AChanges.Contains(dcicSorting) && FEditingRecord != kNoEditRecord) {
+    // An unsorted view sorted anew puts the edited record before its follower.
+    return false;
+  }
+  return true;
+}
+
+// ---- Placing the noted records ----
+
+void TcxCustomDataControllerInfo::ApplyRowSteps() {
+  for (const TRowStep& step : FRowSteps) {
+    if (step.Deleted.empty()) {
+      const Integer at = step.Inserted;
+      for (Integer& r : FRecordList)
+        if (r >= at) ++r;
+      FRecordPositions.insert(
+          FRecordPositions.begin() +
+              std::min<std::ptrdiff_t>(at, std::ptrdiff_t(FRecordPositions.size())),
+          -1);
+      continue;
+    }
+    const std::vector<Integer>& deleted = step.Deleted;
+    std::vector<Integer> rows;
+    for (Integer r : deleted)
+      if (size_t(r) < FRecordPositions.size() && FRecordPositions[size_t(r)] >= 0)
+        rows.push_back(FRecordPositions[size_t(r)]);
+    std::sort(rows.begin(), rows.end());
+    // The rows of the deleted records close up; later records move down.
+    size_t out = 0, k = 0;
+    for (size_t i = 0; i < FRecordList.size(); ++i) {
+      if (k < rows.size() && size_t(rows[k]) == i) {
+        ++k;
+        continue;
+      }
+      const Integer r = FRecordList[i];
+      FRecordList[out++] =
+          r - Integer(std::lower_bound(deleted.begin(), deleted.end(), r) - deleted.begin());
+    }
+    FRecordList.resize(out);
+    out = 0;
+    k = 0;
+    for (size_t r = 0; r < FRecordPositions.size(); ++r) {
+      if (k < deleted.size() && size_t(deleted[k]) == r) {
+        ++k;
+        continue;
+      }
+      Integer pos = FRecordPositions[r];
+      if (pos >= 0) pos -= Integer(std::lower_bound(rows.begin(), rows.end(), pos) - rows.begin());
+      FRecordPositions[out++] = pos;
+    }
+    FRecordPositions.resize(out);
+  }
+  FRowSteps.clear();
+}
+
+Integer TcxCustomDataControllerInfo::FindRowPlace(Integer ARecordIndex,
+                                                  Integer AExcludedPosition) const {
+  const bool ordered = !FSortInfo.empty();
+  size_t lo = 0, hi = FRecordList.size() - (AExcludedPosition >= 0 ? 1 : 0);
+  // The order is strict (storage order breaks ties): the first row the record precedes.
+  while (lo < hi) {
+    const size_t mid = lo + (hi - lo) / 2;
+    const Integer other =
+        FRecordList[AExcludedPosition >= 0 && mid >= size_t(AExcludedPosition) ? mid + 1 : mid];
+    if (ordered ? CompareRecords(other, ARecordIndex) < 0 : other < ARecordIndex)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  return Integer(lo);
+}
+
+bool TcxCustomDataControllerInfo::KeepsGroups(Integer ARecordIndex, Integer AFrom,
+                                              Integer ATo) const {
+  const TcxCustomDataController* c = FDataController;
+  const Integer g = FGroups->FindByPosition(AFrom);
+  if (g < 0) return false;
+  const Integer first = FGroups->Items(g).BeginIndex, last = FGroups->Items(g).EndIndex;
+  // Without the record its group spans first..last-1: it must land among those rows.
+  if (ATo < first || ATo > last) return false;
+  const Integer levels = FGroups->LevelCount();
+  // The first grouping level on which two records differ (levels: none).
+  auto breakLevel = [&](Integer a, Integer b) {
+    for (Integer l = 0; l < levels; ++l)
+      if (c->CompareRecordsBySortOrder(a, b, FSortInfo[size_t(l)]) != 0) return l;
+    return levels;
+  };
+  if (last > first) {
+    // Equal to another record of its group on every level, it is where they are.
+    return breakLevel(FRecordList[size_t(AFrom == first ? first + 1 : first)], ARecordIndex) ==
+           levels;
+  }
+  // A group of its own: it must part from its neighbours on the levels it did.
+  auto startLevel = [&](Integer APosition) {
+    Integer group = FGroups->FindByPosition(APosition);
+    if (group < 0) return Integer(-1);
+    for (Integer parent = FGroups->Items(group).ParentIndex;
+         parent >= 0 && FGroups->Items(parent).FirstPosition == APosition;
+         parent = FGroups->Items(parent).ParentIndex)
+      group = parent;
+    return FGroups->Items(group).Level;
+  };
+  if (first > 0 && breakLevel(FRecordList[size_t(first - 1)], ARecordIndex) != startLevel(first))
+    return false;
+  if (size_t(last + 1) < FRecordList.size() &&
+      breakLevel(ARecordIndex, FRecordList[size_t(last + 1)]) != startLevel(last + 1))
+    return false;
+  return true;
+}
+
+bool TcxCustomDataControllerInfo::PlaceRecord(Integer ARecordIndex, bool AKeep) {
+  const Integer from = FRecordPositions[size_t(ARecordIndex)];
+  const bool grouped = IsGrouped();
+  if (from < 0 && !AKeep) return true;
+  // A record joining or leaving a group changes the groups.
+  if (grouped && (from < 0 || !AKeep)) return false;
+  auto at = [this](size_t i) { return FRecordList.begin() + std::ptrdiff_t(i); };
+  auto renumber = [this](size_t AFirst, size_t ALast) {
+    for (size_t i = AFirst; i <= ALast && i < FRecordList.size(); ++i)
+      FRecordPositions[size_t(FRecordList[i])] = Integer(i);
+  };
+  if (!AKeep) {
+    FRecordList.erase(at(size_t(from)));
+    FRecordPositions[size_t(ARecordIndex)] = -1;
+    renumber(size_t(from), FRecordList.size());
+    return true;
+  }
+  const Integer to = FindRowPlace(ARecordIndex, from);
+  if (grouped && !KeepsGroups(ARecordIndex, from, to)) return false;
+  if (from < 0) {
+    FRecordList.insert(at(size_t(to)), ARecordIndex);
+    renumber(size_t(to), FRecordList.size());
+  } else if (to < from) {
+    std::rotate(at(size_t(to)), at(size_t(from)), at(size_t(from) + 1));
+    renumber(size_t(to), size_t(from));
+  } else if (to > from) {
+    std::rotate(at(size_t(from)), at(size_t(from) + 1), at(size_t(to) + 1));
+    renumber(size_t(from), size_t(to));
+  }
+  return true;
+}
+
+bool TcxCustomDataControllerInfo::ApplyDelta() {
+  TcxCustomDataController* c = FDataController;
+  const Integer count = c->GetRecordCount();
+  const bool ordered = !FSortInfo.empty();
+  std::vector<Integer> touched = FTouchedRecords;
+  // The edited record is held in place (and past the filter) only while it is edited.
+  const bool editChanged =
+      FRowsEditingRecord != FEditingRecord || FRowsEditingFollower != FEditingFollower;
+  if (editChanged) {
+    if (FRowsEditingRecord >= 0) touched.push_back(FRowsEditingRecord);
+    if (FEditingRecord >= 0) touched.push_back(FEditingRecord);
+  }
+  std::sort(touched.begin(), touched.end());
+  // It stands before its follower: it moves with it.
+  if (ordered && FEditingRecord >= 0 && FEditingFollower >= 0 &&
+      std::binary_search(touched.begin(), touched.end(), FEditingFollower))
+    touched.push_back(FEditingRecord);
+  std::sort(touched.begin(), touched.end());
+  touched.erase(std::unique(touched.begin(), touched.end()), touched.end());
+  touched.erase(std::remove_if(touched.begin(), touched.end(),
+                               [count](Integer r) { return r < 0 || r >= count; }),
+                touched.end());
+  const bool grouped = IsGrouped();
+  if (grouped && (FEditingRecord != kNoEditRecord || editChanged || touched.size() > 1 ||
+                  (!FRowSteps.empty() && !touched.empty())))
+    return false;
+  if (touched.size() > MaxTouched(count)) return false;
+  if (grouped && !FRowSteps.empty()) return DeleteFromGroups();
+  ApplyRowSteps();
+  if (FRecordPositions.size() != size_t(count) || FRecordList.size() > size_t(count)) return false;
+  if (touched.empty()) return true;
+
+  // The filter's verdicts on the touched records; the edited one stays regardless.
+  std::vector<char> keep(touched.size(), 1);
+  if (c->IsFiltering()) {
+    TWeakLink self(this);
+    c->BeginFilterRecords();
+    try {
+      for (size_t i = 0; i < touched.size(); ++i)
+        if (touched[i] != FEditingRecord) keep[i] = c->DoFilterCriteriaRecord(touched[i]);
+    } catch (...) {
+      if (self.Alive()) c->EndFilterRecords();
+      throw;
+    }
+    c->EndFilterRecords();
+  }
+  if (touched.size() == 1) return PlaceRecord(touched[0], keep[0] != 0);
+
+  // Several: all leave the rows, then the kept ones go in where the order puts them.
+  for (Integer r : touched)
+    if (FRecordPositions[size_t(r)] >= 0) FRecordList[size_t(FRecordPositions[size_t(r)])] = -1;
+  FRecordList.erase(std::remove(FRecordList.begin(), FRecordList.end(), -1), FRecordList.end());
+  std::vector<std::pair<Integer, Integer>> places;  // (row among the others, record)
+  for (size_t i = 0; i < touched.size(); ++i)
+    if (keep[i]) places.push_back({FindRowPlace(touched[i], -1), touched[i]});
+  std::sort(places.begin(), places.end(), [&](const auto& a, const auto& b) {
+    if (a.first != b.first) return a.first < b.first;
+    return ordered ? CompareRecords(a.second, b.second) < 0 : a.second < b.second;
+  });
+  std::vector<Integer> rows;
+  rows.reserve(FRecordList.size() + places.size());
+  size_t next = 0;
+  for (size_t i = 0; i <= FRecordList.size(); ++i) {
+    while (next < places.size() && size_t(places[next].first) == i)
+      rows.push_back(places[next++].second);
+    if (i < FRecordList.size()) rows.push_back(FRecordList[i]);
+  }
+  FRecordList.swap(rows);
+  RebuildPositions();
+  return true;
+}
+
+bool TcxCustomDataControllerInfo::DeleteFromGroups() {
+  if (FRowSteps.size() != 1 || FRowSteps.front().Deleted.size() != 1) return false;
+  const Integer record = FRowSteps.front().Deleted.front();
+  const Integer position =
+      size_t(record) < FRecordPositions.size() ? FRecordPositions[size_t(record)] : -1;
+  // Its group keeps other records: no group goes, the ones after it move up a row.
+  if (position >= 0) {
+    const Integer g = FGroups->FindByPosition(position);
+    if (g < 0 || FGroups->Items(g).ChildCount < 2) return false;
+  }
+  ApplyRowSteps();
+  const Integer count = FDataController->GetRecordCount();
+  if (FRecordPositions.size() != size_t(count) || FRecordList.size() > size_t(count)) return false;
+  if (position < 0) return true;
+  const Integer deepest = FGroups->LevelCount() - 1;
+  for (Integer i = 0; i < FGroups->Count(); ++i) {
+    TcxDataGroupInfo& group = FGroups->Items(i);
+    if (group.FirstPosition > position) --group.FirstPosition;
+    // Inner groups count child groups, by their list indexes: those stay.
+    if (group.Level != deepest) continue;
+    if (group.BeginIndex > position) --group.BeginIndex;
+    if (group.EndIndex >= position) --group.EndIndex;
+    group.ChildCount = group.EndIndex - group.BeginIndex + 1;
+  }
+  return true;
+}
+
+void TcxCustomDataControllerInfo::CalculateFooterInStorageOrder() {
+  TcxCustomDataController* c = FDataController;
+  // A rebuild sums the footer before it sorts: over the rows in storage order.
+  const TcxDataSummary* summary = c->Summary();
+  if (FSortInfo.empty() || !summary || summary->FooterSummaryItems()->Count() == 0) {
+    c->CalculateFooterSummary();
+    return;
+  }
+  std::vector<Integer> stored;
+  stored.reserve(FRecordList.size());
+  for (size_t r = 0; r < FRecordPositions.size(); ++r)
+    if (FRecordPositions[r] >= 0) stored.push_back(Integer(r));
+  FRecordList.swap(stored);
+  TWeakLink self(this);
+  try {
+    c->CalculateFooterSummary();
+  } catch (...) {
+    if (self.Alive()) FRecordList.swap(stored);
+    throw;
+  }
+  if (self.Alive()) FRecordList.swap(stored);
+}
