@@ -11,6 +11,17 @@
 
 struct DBTestItem : TObject {};
 
+// Gives a detail clone its pattern's settings (unless only the items are asked for) and items,
+// as a master's CreateDetailDataController does.
+inline void CopyDetailPattern(TcxDBDataController* AClone, TcxDBDataController* APattern,
+                              bool AItemsOnly = false) {
+  if (!AItemsOnly) AClone->Assign(APattern);
+  for (Integer i = 0; i < APattern->GetItemCount(); ++i) {
+    AClone->AddItem(APattern->GetItem(i));
+    AClone->ChangeFieldName(i, APattern->GetDataFieldName(i));
+  }
+}
+
 // One record of the data set as a plain walk reads it: each field's value and display text.
 struct WalkedRecord {
   std::vector<Variant> Values;

@@ -33,11 +33,7 @@ class MasterController : public TcxDBDataController {
     auto* pattern = static_cast<TcxDBDataController*>(ARelation->DetailDataController());
     auto* clone = New<RecordingDetail>(nullptr);
     clone->Log = &ActiveDetails;
-    clone->Assign(pattern);
-    for (Integer i = 0; i < pattern->GetItemCount(); ++i) {
-      clone->AddItem(pattern->GetItem(i));
-      clone->ChangeFieldName(i, pattern->GetDataFieldName(i));
-    }
+    CopyDetailPattern(clone, pattern);
     ++Clones;
     return clone;
   }
@@ -730,10 +726,7 @@ class LeanMaster : public MasterController {
     auto* clone = New<TcxDBDataController>(nullptr);
     clone->SetMasterKeyFieldNames(pattern->MasterKeyFieldNames());
     clone->SetDetailKeyFieldNames(pattern->DetailKeyFieldNames());
-    for (Integer i = 0; i < pattern->GetItemCount(); ++i) {
-      clone->AddItem(pattern->GetItem(i));
-      clone->ChangeFieldName(i, pattern->GetDataFieldName(i));
-    }
+    CopyDetailPattern(clone, pattern, true);
     return clone;
   }
 };

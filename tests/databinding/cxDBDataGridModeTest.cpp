@@ -625,11 +625,7 @@ class TCloningMaster : public TcxDBDataController {
   TObject* CreateDetailDataController(TcxCustomDataRelation* ARelation, Integer) override {
     auto* pattern = static_cast<TcxDBDataController*>(ARelation->DetailDataController());
     auto* clone = New<TcxDBDataController>(nullptr);
-    clone->Assign(pattern);
-    for (Integer i = 0; i < pattern->GetItemCount(); ++i) {
-      clone->AddItem(pattern->GetItem(i));
-      clone->ChangeFieldName(i, pattern->GetDataFieldName(i));
-    }
+    CopyDetailPattern(clone, pattern);
     return clone;
   }
   TcxCustomDataController* GetDetailDataControllerOf(TObject* AObject) const override {

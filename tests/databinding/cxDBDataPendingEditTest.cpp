@@ -1,7 +1,7 @@
 // A component that reads every record of a data set (a view opened or refreshed, a detail
 // made, a structure change, a select-all) while another holds an edit of that data set: the
 // edit is never lost, and every typed value lands on the record it was typed into.
-#include "tests/databinding/DatabindingTestSupport.h"
+#include "tests/databinding/DBDataTestSupport.h"
 #include "tests/databinding/TestDataSets.h"
 #include "widgets/databinding/cxDBData.h"
 #include "widgets/databinding/cxDBEdit.h"
@@ -23,11 +23,7 @@ class PendingEditMaster : public TcxDBDataController {
   TObject* CreateDetailDataController(TcxCustomDataRelation* ARelation, Integer) override {
     auto* pattern = static_cast<TcxDBDataController*>(ARelation->DetailDataController());
     auto* clone = New<TcxDBDataController>(nullptr);
-    clone->Assign(pattern);
-    for (Integer i = 0; i < pattern->GetItemCount(); ++i) {
-      clone->AddItem(pattern->GetItem(i));
-      clone->ChangeFieldName(i, pattern->GetDataFieldName(i));
-    }
+    CopyDetailPattern(clone, pattern);
     return clone;
   }
   TcxCustomDataController* GetDetailDataControllerOf(TObject* AObject) const override {
