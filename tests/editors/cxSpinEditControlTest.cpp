@@ -4,6 +4,7 @@
 #include "classlib/visual/Clipbrd.h"
 #include "platform/user/UserTesting.h"
 #include "tests/editors/EditorsTestSupport.h"
+#include "tests/support/FreedByHandlerTest.h"
 #include "widgets/editors/cxSpinEdit.h"
 
 #include <algorithm>
@@ -523,6 +524,27 @@ TEST_F(EditorsTest, SpinButtonsPaintArrowsPointingTheirWay) {
   EXPECT_TRUE(profile(bounds[Ord(B::sebForward)], clBtnText, false).empty());
   EXPECT_FALSE(profile(bounds[Ord(B::sebForward)], clBtnShadow, false).empty());
   EXPECT_FALSE(profile(bounds[Ord(B::sebForward)], clBtnHighlight, false).empty());
+}
+
+// Cutting and pasting run the change handler, which may free the editor: nothing touches it
+// after that.
+TEST_F(SpinEdit, ACutOrPasteWhoseChangeHandlerFreesTheEditorEndsThere) {
+  for (bool paste : {true, false}) {
+    SCOPED_TRACE(paste ? "paste" : "cut");
+    TcxSpinEdit* e = Add(0, 50);
+    Owned<TFreer> freer(New<TFreer>());
+    freer->Victim = e;
+    P(e)->OnChange = {freer.get(), &TFreer::HNotify};
+    Clipboard->SetAsText("42");
+    e->SelectAll();
+    TWeakLink link(e);
+    if (paste)
+      e->PasteFromClipboard();
+    else
+      e->CutToClipboard();
+    EXPECT_EQ(freer->Runs, 1);
+    EXPECT_FALSE(link.Alive());
+  }
 }
 
 }  // namespace

@@ -974,7 +974,8 @@ void TcxCustomTextEdit::SetSelText(const String& Value) {
   String text;
   Integer caret = 0;
   if (!CanChangeSelText(Value, text, caret)) return;
-  if (!SetDisplayText(text)) return;
+  TcxEditLifeGuard guard(this);  // the change handlers may free the editor
+  if (!SetDisplayText(text) || !guard.Alive()) return;
   SetSelStartAndLength(caret, 0);
 }
 

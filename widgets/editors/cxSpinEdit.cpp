@@ -281,14 +281,14 @@ bool TcxCustomSpinEdit::IsValidChar(Char AChar) {
 void TcxCustomSpinEdit::CutToClipboard() {
   if (!SpinProperties()->GetCanEdit()) return;
   FIsTyping = true;
-  TScopeExit typed([this] { FIsTyping = false; });
+  TWatchedScopeExit typed(this, [this] { FIsTyping = false; });  // handlers may free it
   inherited::CutToClipboard();
 }
 
 void TcxCustomSpinEdit::PasteFromClipboard() {
   if (!SpinProperties()->GetCanEdit()) return;
   FIsTyping = true;
-  TScopeExit typed([this] { FIsTyping = false; });
+  TWatchedScopeExit typed(this, [this] { FIsTyping = false; });  // handlers may free it
   inherited::PasteFromClipboard();
 }
 
