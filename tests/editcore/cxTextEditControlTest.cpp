@@ -462,6 +462,34 @@ TEST_F(TextEdit, PixelsInEachLookFocusedAndNot) {
 
 // The mouse leaving the inner edit reaches the editor (its parent) first: the editor's
 // OnMouseLeave may free it, with the inner edit, from inside the inner edit's own message.
+// The window text set by message, and the focus given from code, each reach a handler that
+// frees the editor (OnChange, OnEnter): nothing after it touches the editor or its inner edit.
+TEST_F(TextEdit, TextSetByMessageOrFocusFromCodeEndsWhereAHandlerFreesTheEditor) {
+  for (bool focus : {false, true}) {
+    SCOPED_TRACE(focus ? "SafelySetFocus" : "WM_SETTEXT");
+    TcxTextEdit* keeper = AddText(40);
+    TcxTextEdit* e = AddText(10);
+    keeper->SetFocus();
+    Pump();
+    TNotifyFreer freer;
+    freer.Victim = e;
+    if (focus)
+      e->OnEnter = {&freer, &TNotifyFreer::HNotify};
+    else
+      e->GetProperties()->OnChange = {&freer, &TNotifyFreer::HNotify};
+    TWeakLink link(e);
+    if (focus)
+      e->InnerTextEdit()->SafelySetFocus();
+    else
+      SendMessageA(e->GetHandle(), WM_SETTEXT, 0, LPARAM("new"));
+    Pump();
+    EXPECT_FALSE(link.Alive());
+    EXPECT_EQ(freer.Runs, 1);
+    keeper->Free();
+    Pump();
+  }
+}
+
 TEST_F(TextEdit, AnOnMouseLeaveHandlerMayFreeTheEditorAsTheMouseLeavesItsInnerEdit) {
   TcxTextEdit* e = AddText(10);
   host().MouseMove(Inner(e), 5, 5);

@@ -4,6 +4,7 @@
 #include "classlib/visual/Forms.h"
 #include "platform/host/HeadlessHost.h"
 #include "tests/editors/EditorsTestSupport.h"
+#include "tests/support/FreedByHandlerTest.h"
 #include "widgets/editors/cxButtons.h"
 #include "widgets/editors/cxGroupBox.h"
 
@@ -156,6 +157,23 @@ TEST_F(GroupBoxControl, AcceleratorFocusesTheFirstFocusableChildOrLeavesTheChara
   Pump();
   EXPECT_EQ(clicks.Count, 1);
   EXPECT_FALSE(box->IsFocused());
+}
+
+TEST_F(GroupBoxControl, AnAcceleratorWhoseChildsOnEnterFreesTheBoxEndsThere) {
+  auto* child = Add<TcxButton>(box, Bounds(10, 20, 80, 20));
+  ShowFocusingOutside();
+  TFreer freer;
+  freer.Victim = box;
+  child->OnEnter = {&freer, &TFreer::HNotify};
+  TWeakLink link(box), focused(child);
+  host().Char('o');
+  Pump();
+  EXPECT_EQ(freer.Runs, 1);
+  EXPECT_FALSE(link.Alive());
+  EXPECT_FALSE(focused.Alive());
+  outside->SetFocus();
+  Pump();
+  EXPECT_TRUE(outside->Focused());
 }
 
 TEST_F(GroupBoxControl, ReadFromAWindowDescriptionWithItsChildren) {

@@ -8,6 +8,7 @@
 #include "classlib/visual/Forms.h"
 #include "platform/user/User.h"
 #include "tests/support/AppTest.h"
+#include "tests/support/FreedByHandlerTest.h"
 #include "tests/support/FormDescription.h"
 #include "widgets/editcore/EditcoreUnits.h"
 #include "widgets/editors/EditorsUnits.h"
@@ -314,6 +315,30 @@ TEST_F(ListBoxTest, TheBindingSelectsItsValueAndGatesInput) {
   host().Char('c');
   host().PumpUntilIdle();
   EXPECT_EQ(l->GetItemIndex(), 2);
+}
+
+// A press on a read-only list focuses it and reports it: OnEnter or OnMouseDown may free the box.
+TEST_F(ListBoxTest, AReadOnlyPressEndsWhereAHandlerFreesTheBox) {
+  for (bool enter : {true, false}) {
+    SCOPED_TRACE(enter ? "OnEnter" : "OnMouseDown");
+    auto* l = Add({"apple", "banana"});
+    l->SetReadOnly(true);
+    TFreer freer;
+    freer.Victim = l;
+    if (enter)
+      l->OnEnter = {&freer, &TFreer::HNotify};
+    else
+      l->OnMouseDown = {&freer, &TFreer::HMouse};
+    TWeakLink link(l);
+    const HWND h = l->InnerListBox()->Handle();
+    const TRect r = l->ItemRect(1);
+    host().Advance(1000);
+    host().Click(h, r.Left + 3, r.Top + 2);
+    host().PumpUntilIdle();
+    EXPECT_FALSE(link.Alive());
+    EXPECT_EQ(freer.Runs, 1);
+    EXPECT_EQ(form->ComponentCount(), 0);
+  }
 }
 
 TEST_F(ListBoxTest, ReadsItsItemsAndSettingsFromAFormText) {

@@ -4,6 +4,7 @@
 // control's own.
 #include "classlib/visual/Forms.h"
 #include "classlib/visual/StdCtrls.h"
+#include "tests/support/FreedByHandlerTest.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/host/HeadlessHost.h"
 #include "platform/kernel/Modules.h"
@@ -138,6 +139,23 @@ class ContainerInner : public NativePainterTest {
   bool started = false;
   TCustomForm* form = nullptr;
 };
+
+// The inner control's OnResize frees the container while new bounds of the container place it.
+TEST_F(ContainerInner, PlacingTheInnerControlEndsWhereItsHandlerFreesTheContainer) {
+  Open();
+  auto* inner = Inner<TCustomControl>(form);
+  TBox* box = AddBox(10, 10, inner);
+  TFreer freer;
+  freer.Victim = box;
+  inner->OnResize = {&freer, &TFreer::HNotify};
+  TWeakLink container(box), placed(inner);
+  box->SetBounds(10, 10, kW + 30, kH + 10);
+  host().PumpUntilIdle();
+  EXPECT_EQ(freer.Runs, 1);
+  EXPECT_FALSE(container.Alive());
+  EXPECT_FALSE(placed.Alive());
+  EXPECT_EQ(form->ComponentCount(), 0);
+}
 
 TEST_F(ContainerInner, OnlyTheFrameAroundTheInnerControlIsRepainted) {
   Open();

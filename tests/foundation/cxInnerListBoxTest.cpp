@@ -4,6 +4,7 @@
 #include "classlib/visual/Forms.h"
 #include "platform/kernel/Modules.h"
 #include "tests/foundation/NativePainterFixture.h"
+#include "tests/support/FreedByHandlerTest.h"
 #include "widgets/foundation/cxInnerListBox.h"
 #include "widgets/foundation/cxLookAndFeelPainterImages.h"
 
@@ -215,6 +216,20 @@ TEST_F(InnerListBox, MouseAndWheelReachTheContainerFirst) {
   CancelDrag();
   host().MouseUp(list->Handle(), 20, 2);
   Pump();
+}
+
+TEST_F(InnerListBox, APressWhoseContainerHandlerFreesTheContainerEndsThere) {
+  FillNumbered(5);
+  TFreer freer;
+  freer.Victim = box;
+  box->OnMouseDown = {&freer, &TFreer::HMouse};
+  TWeakLink container(box), inner(list);
+  host().Click(list->Handle(), 20, 2);
+  Pump();
+  EXPECT_EQ(freer.Runs, 1);
+  EXPECT_FALSE(container.Alive());
+  EXPECT_FALSE(inner.Alive());
+  EXPECT_EQ(form->ComponentCount(), 0);
 }
 
 TEST_F(InnerListBox, KeysAndBarsPageByOneLessThanTheFullyVisibleItems) {

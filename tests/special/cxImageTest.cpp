@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace {
 
 DecodedImage Solid(Integer W, Integer H, Pixel P) {
@@ -73,9 +75,36 @@ class TOwnGraphic : public TBitmap {
   using TBitmap::TBitmap;
 };
 
+// A binding that frees its editor when the value is posted, as a data-aware one writing its
+// field may run a data set's handlers that do.
+class TFreeingBinding : public TcxEditDataBinding {
+  TL_CLASS(TFreeingBinding, TcxEditDataBinding)
+ public:
+  using TcxEditDataBinding::TcxEditDataBinding;
+  void UpdateDataValue() override {
+    ++Posts;
+    if (TObject* v = std::exchange(Victim, nullptr)) v->Free();
+  }
+  static inline TObject* Victim = nullptr;
+  static inline int Posts = 0;
+};
+
+class TFreeingImage : public TcxImage {
+  TL_CLASS(TFreeingImage, TcxImage)
+ public:
+  using TcxImage::TcxImage;
+
+ protected:
+  TcxEditDataBindingClass GetDataBindingClass() const override {
+    return ClassOf<TFreeingBinding, TcxEditDataBinding, TcxCustomEdit*>();
+  }
+};
+
 }  // namespace
 
 TL_DEFINE_CLASS(TOwnGraphic)
+TL_DEFINE_CLASS(TFreeingBinding)
+TL_DEFINE_CLASS(TFreeingImage)
 
 namespace {
 
@@ -432,6 +461,32 @@ TEST_F(ImageTest, ShortcutKeysRunTheClipboardCommands) {
   host().PumpUntilIdle();
   EXPECT_TRUE(Clipboard->HasFormat(CF_BITMAP));
   EXPECT_EQ(m->GetPicture()->GetGraphic(), nullptr);
+}
+
+// With ImmediatePost a pasted or cut picture is posted at once: a post that frees the image
+// ends the change there.
+TEST_F(ImageTest, APictureChangeWhosePostFreesTheImageEndsThere) {
+  for (bool paste : {true, false}) {
+    SCOPED_TRACE(paste ? "paste" : "cut");
+    auto* m = New<TFreeingImage>(form);
+    m->SetParent(form);
+    m->GetProperties()->SetImmediatePost(true);
+    m->SetEditValue(Variant(BmpBytes(3, 3)));
+    m->SetFocus();
+    host().PumpUntilIdle();
+    m->CopyToClipboard();
+    TFreeingBinding::Victim = m;
+    TFreeingBinding::Posts = 0;
+    TWeakLink link(m);
+    host().KeyDown(VK_SHIFT);
+    host().Key(paste ? VK_INSERT : VK_DELETE);
+    host().KeyUp(VK_SHIFT);
+    host().PumpUntilIdle();
+    EXPECT_FALSE(link.Alive());
+    EXPECT_EQ(TFreeingBinding::Posts, 1);
+    EXPECT_EQ(form->ComponentCount(), 0);
+  }
+  TFreeingBinding::Victim = nullptr;
 }
 
 TEST_F(ImageTest, LoadGoesThroughTheDialogAndABrokenFileLeavesThePicture) {

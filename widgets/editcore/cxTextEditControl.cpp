@@ -45,7 +45,8 @@ void TcxCustomInnerTextEdit::LockBounds(bool ALock) {
 void TcxCustomInnerTextEdit::SafelySetFocus() {
   const bool old = TCustomEdit::GetAutoSelect();
   TCustomEdit::SetAutoSelect(false);
-  TScopeExit restore([this, old] { TCustomEdit::SetAutoSelect(old); });
+  // OnEnter may free the editor, and this inner edit with it.
+  TWatchedScopeExit restore(this, [this, old] { TCustomEdit::SetAutoSelect(old); });
   if (CanFocus()) SetFocus();
 }
 
@@ -1127,7 +1128,7 @@ void TcxCustomTextEdit::WndProc(TMessage& Message) {
     case WM_SETTEXT:
       if (FSettingText) break;
       {
-        TScopedValue<bool> settingText(FSettingText, true);
+        TWatchedValue<bool> settingText(this, FSettingText, true);  // OnChange may free the editor
         const char* t = reinterpret_cast<const char*>(Message.LParam);
         Message.Result = SetDisplayText(t ? String(t) : String()) ? 1 : 0;
       }

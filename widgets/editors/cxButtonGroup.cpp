@@ -444,8 +444,9 @@ void TcxCustomButtonGroup::UpdateButtonStyles() {
 }
 
 void TcxCustomButtonGroup::ContainerStyleChanged(TObject* Sender) {
+  TcxEditLifeGuard guard(this);
   inherited::ContainerStyleChanged(Sender);
-  if (!IsDestroying() && GetProperties()) UpdateButtons();
+  if (guard.Alive() && !IsDestroying() && GetProperties()) UpdateButtons();
 }
 
 void TcxCustomButtonGroup::SetButtonCount(Integer Value) {

@@ -533,8 +533,9 @@ void TcxCustomGroupBox::InitializeViewData(TcxCustomEditViewData* AViewData) {
 
 void TcxCustomGroupBox::ContainerStyleChanged(TObject* Sender) {
   PrepareCaptionFont();
+  TWeakLink self(this);  // the new style reaches handlers that may free the box
   inherited::ContainerStyleChanged(Sender);
-  Realign();
+  if (self.Alive()) Realign();
 }
 
 void TcxCustomGroupBox::LookAndFeelChanged(TcxLookAndFeel* Sender, TcxLookAndFeelValues AChangedValues) {
@@ -581,8 +582,8 @@ void TcxCustomGroupBox::WndProc(TMessage& Message) {
       if (IsCaptionAccelerator(Word(Message.WParam), GetCaption()) && CanFocus()) {
         // With no child to take the focus the character stays free for other controls.
         if (TWinControl* first = FindNextControl(nullptr, true, true, false)) {
-          FAccelCharHandling = true;
-          TScopeExit handled([this] { FAccelCharHandling = false; });
+          // The child's OnEnter may free the box.
+          TWatchedValue<bool> handling(this, FAccelCharHandling, true);
           first->SetFocus();
           Message.Result = 1;
           return;

@@ -689,8 +689,9 @@ void TcxCustomLabel::PropertiesChanged(TObject* Sender) {
 }
 
 void TcxCustomLabel::ContainerStyleChanged(TObject* Sender) {
+  TcxEditLifeGuard guard(this);
   inherited::ContainerStyleChanged(Sender);
-  AdjustLabelSize();
+  if (guard.Alive()) AdjustLabelSize();
 }
 
 void TcxCustomLabel::SetAutoSize(bool Value) {

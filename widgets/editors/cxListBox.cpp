@@ -263,10 +263,10 @@ void TcxListBox::KeyPress(Char& Key) {
 }
 
 void TcxListBox::InnerMouseDownReadOnly(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TWeakLink self(this);  // OnEnter may free the box
   if (FInnerListBox->CanFocus() && !FInnerListBox->Focused()) FInnerListBox->SetFocus();
-  if (IsDestroying()) return;
-  InnerControlMouseDown = true;
-  TScopeExit released([this] { InnerControlMouseDown = false; });
+  if (!self.Alive() || IsDestroying()) return;
+  TWatchedValue<bool> pressed(this, InnerControlMouseDown, true);  // OnMouseDown may free the box
   TcxListBoxAccess::CallMouseDown(this, Button, Shift, X, Y);
 }
 

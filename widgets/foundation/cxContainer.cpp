@@ -383,8 +383,8 @@ void TcxContainer::AdjustInnerControlBounds() {
     }
     return;
   }
-  FIsAdjusting = true;
-  TScopeExit adjusted([this] { FIsAdjusting = false; });
+  // The inner control's OnResize may free the container.
+  TWatchedValue<bool> adjusting(this, FIsAdjusting, true);
   FInnerControl->SetBounds(r.Left, r.Top, r.Width(), r.Height());
 }
 
@@ -392,7 +392,9 @@ bool TcxContainer::ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButto
                                           bool AIsMouseEvent) {
   if (FIsAdjusting || FIsDestroying) return true;
   CalculateViewInfo(P, AButton, AIsMouseEvent);
+  TWeakLink self(this);
   AdjustInnerControlBounds();
+  if (!self.Alive()) return true;
   AdjustInnerControl();
   UpdateWindowRegion();
   // The inner control repaints itself; only the frame around it is the container's.
@@ -433,11 +435,14 @@ void TcxContainer::SetInnerControl(TWinControl* Value) {
 void TcxContainer::ContainerStyleChanged(TObject*) {
   FActiveStyle = nullptr;
   if (FCreating || FIsDestroying || ComponentState().Contains(TComponentStateItem::csLoading)) return;
+  // The inner control's bounds and the new colour and font reach handlers that may free this.
+  TWeakLink self(this);
   RecalcViewAtCursor();
+  if (!self.Alive()) return;
   TcxContainerStyle* style = GetStyle();
-  FIsCopyingFromStyle = true;
-  TScopeExit copied([this] { FIsCopyingFromStyle = false; });
+  TWatchedValue<bool> copying(this, FIsCopyingFromStyle, true);
   if (!GetParentColor() || style->IsValueAssigned(csvColor)) SetColor(style->GetVisibleColor());
+  if (!self.Alive()) return;
   // A font taken from the parent stays the parent's until the style has one of its own.
   if (!GetParentFont() || style->IsValueAssigned(csvFont)) SetFont(style->GetFont());
 }
@@ -503,7 +508,8 @@ void TcxContainer::Resize() {
   TWeakLink self(this);  // OnResize may free the control
   inherited::Resize();
   if (!self.Alive()) return;
-  RecalcViewAtCursor();
+  RecalcViewAtCursor();  // the inner control's OnResize may free this
+  if (!self.Alive()) return;
   // The bars follow the inner control, which has only now taken its new place.
   UpdateScrollBars();
 }

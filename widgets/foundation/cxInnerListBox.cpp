@@ -335,8 +335,8 @@ void TcxCustomInnerListBox::MouseDown(TMouseButton Button, TShiftState Shift, In
   inherited::MouseDown(Button, Shift, X, Y);
   if (!ContainerAlive()) return;
   TcxContainer* container = FContainer;
-  container->InnerControlMouseDown = true;
-  TScopeExit released([container] { container->InnerControlMouseDown = false; });
+  // The container's handler may free it, and this list with it.
+  TWatchedValue<bool> pressed(container, container->InnerControlMouseDown, true);
   TcxContainerAccess::CallMouseDown(container, Button, Shift, X + GetLeft(), Y + GetTop());
 }
 

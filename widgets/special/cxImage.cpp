@@ -623,7 +623,9 @@ void TcxCustomImage::InternalSetEditValue(const Variant& AValue, bool AValidateE
 
 void TcxCustomImage::PictureChanged(TObject*) {
   {
-    auto lock = PairedCall([this] { LockChangeEvents(true); }, [this] { LockChangeEvents(false); });
+    // Posting the value reaches the binding's handlers, which may free the image.
+    auto lock = WatchedPairedCall(
+        this, [this] { LockChangeEvents(true); }, [this] { LockChangeEvents(false); });
     TcxCustomImageProperties* p = ActiveImageProperties();
     TGraphic* g = FPicture->GetGraphic();
     if (p->GetGraphicTransparency() != TcxImageTransparency::gtDefault && g) {
@@ -638,10 +640,13 @@ void TcxCustomImage::PictureChanged(TObject*) {
       FUnloadedValue = Variant::MakeNull();
       if (IsUserInput()) SetDisplayValueModified(true);
       DoChange();
+      if (!lock.Alive()) return;
       RecalcViewAtCursor();
+      if (!lock.Alive()) return;
     }
     if (!FInternalChange && p->GetImmediatePost() && CanPostEditValue() && ValidateDisplayText(true))
       PostEditValue(false);
+    if (!lock.Alive()) return;
   }
   UpdateScrollBars();
   Invalidate();
