@@ -1,8 +1,8 @@
 // Scope guards of the class library: the plain ones (platform/kernel/ScopeExit.h: TScopeExit,
-// PairedCall, TScopedValue, and the rule for errors raised while unwinding: the first error
-// wins) and the same watching an object through a weak link, which skip the undo once that
-// object has been freed by a handler the scope ran: there is nothing left to undo, and
-// touching it would read freed memory.
+// PairedCall, TScopeEnd, TScopedValue, and the rule for errors raised while unwinding: the
+// first error wins) and the same watching an object through a weak link, which skip the undo
+// once that object has been freed by a handler the scope ran: there is nothing left to undo,
+// and touching it would read freed memory.
 #pragma once
 
 #include "classlib/core/Object.h"
@@ -26,6 +26,23 @@ class TWatchedScopeExit {
   Undo FUndo;
   int FExceptions = std::uncaught_exceptions();
   bool FArmed = true;
+};
+
+// As TScopeEnd, but the undo is skipped once the watched object has been freed.
+template <class Undo>
+class TWatchedScopeEnd {
+ public:
+  TWatchedScopeEnd(TObject* AWatched, Undo AUndo) : FWatched(AWatched), FUndo(std::move(AUndo)) {}
+  ~TWatchedScopeEnd() noexcept(false) {
+    if (FWatched.Alive()) scope_guards_detail::RunToldUndo(FUndo, FExceptions);
+  }
+  TWatchedScopeEnd(const TWatchedScopeEnd&) = delete;
+  TWatchedScopeEnd& operator=(const TWatchedScopeEnd&) = delete;
+
+ private:
+  TWeakLink FWatched;
+  Undo FUndo;
+  int FExceptions = std::uncaught_exceptions();
 };
 
 template <class Do, class Undo>

@@ -1,7 +1,8 @@
 // Scope guards: an undo that runs on every way out of a scope, so a step that sets a flag,
 // takes a lock or opens a bracket, and then runs something that may raise, cannot leave the
 // flag set or the lock taken. TScopeExit runs an undo; PairedCall runs a do now and its undo
-// at the end; TScopedValue sets a variable and puts the old value back. The class library
+// at the end; TScopeEnd runs an undo told how the scope ended; TScopedValue sets a variable
+// and puts the old value back. The class library
 // adds forms that watch an object through a weak link (classlib/core/ScopeGuards.h).
 //
 // Errors raised while unwinding: when the scope is left by an error, an error the undo
@@ -26,6 +27,14 @@ void RunUndo(Undo& AUndo, int AExceptionsAtStart) {
   }
 }
 
+// The undo of a TScopeEnd: told true on a normal end, false when an error leaves the scope.
+template <class Undo>
+void RunToldUndo(Undo& AUndo, int AExceptionsAtStart) {
+  const bool endedNormally = std::uncaught_exceptions() <= AExceptionsAtStart;
+  auto told = [&] { AUndo(endedNormally); };
+  RunUndo(told, AExceptionsAtStart);
+}
+
 }  // namespace scope_guards_detail
 
 // Runs an undo on every way out of the scope. Release() keeps what the scope did.
@@ -44,6 +53,22 @@ class TScopeExit {
   Undo FUndo;
   int FExceptions = std::uncaught_exceptions();
   bool FArmed = true;
+};
+
+// As TScopeExit, but the undo is told whether the scope ended normally: an undo that, say,
+// sends the change notice held meanwhile only when the step finished, and drops it after an
+// error. The same rule for the undo's own error.
+template <class Undo>
+class TScopeEnd {
+ public:
+  explicit TScopeEnd(Undo AUndo) : FUndo(std::move(AUndo)) {}
+  ~TScopeEnd() noexcept(false) { scope_guards_detail::RunToldUndo(FUndo, FExceptions); }
+  TScopeEnd(const TScopeEnd&) = delete;
+  TScopeEnd& operator=(const TScopeEnd&) = delete;
+
+ private:
+  Undo FUndo;
+  int FExceptions = std::uncaught_exceptions();
 };
 
 // Lock(true) ... Lock(false), BeginUpdate ... EndUpdate: the do runs now, the undo at the end.

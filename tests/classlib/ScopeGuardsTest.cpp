@@ -120,3 +120,57 @@ TEST(ScopeGuards, TheFirstErrorWinsAndAnUndoErrorAloneReachesTheCaller) {
       std::runtime_error);
   EXPECT_EQ(log, "");
 }
+
+TEST(ScopeGuards, ScopeEndTellsTheUndoHowTheScopeEnded) {
+  std::string log;
+  auto told = [&log](bool AEndedNormally) { log += AEndedNormally ? "normal " : "error "; };
+  { TScopeEnd end(told); }
+  EXPECT_THROW(
+      {
+        TScopeEnd end(told);
+        throw std::runtime_error("step failed");
+      },
+      std::runtime_error);
+  // An error already in flight when the scope opens is not this scope's ending.
+  try {
+    TScopeExit inFlight([&] { TScopeEnd end(told); });
+    throw std::runtime_error("outer");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_EQ(log, "normal error normal ");
+
+  // The first error wins; left normally, the undo's own error reaches the caller.
+  auto failing = [](bool AEndedNormally) {
+    throw std::runtime_error(AEndedNormally ? "undo after normal end" : "undo after error");
+  };
+  try {
+    TScopeEnd end(failing);
+    throw std::logic_error("step failed");
+  } catch (const std::logic_error& e) {
+    EXPECT_STREQ(e.what(), "step failed");
+  }
+  bool caught = false;
+  try {
+    TScopeEnd end(failing);
+  } catch (const std::runtime_error& e) {
+    caught = true;
+    EXPECT_STREQ(e.what(), "undo after normal end");
+  }
+  EXPECT_TRUE(caught);
+
+  // The watched form is told the same, and skips the undo once the object is freed.
+  log.clear();
+  Owned<TGuarded> live(New<TGuarded>(log));
+  EXPECT_THROW(
+      {
+        TWatchedScopeEnd end(live.get(), told);
+        throw std::runtime_error("step failed");
+      },
+      std::runtime_error);
+  TGuarded* freed = New<TGuarded>(log);
+  {
+    TWatchedScopeEnd end(freed, told);
+    freed->Free();
+  }
+  EXPECT_EQ(log, "error ");
+}

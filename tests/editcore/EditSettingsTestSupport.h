@@ -126,6 +126,17 @@ class TNoticeCounter : public TObject {
   int Count = 0;
 };
 
+// A change handler that raises, as a faulty one would.
+class TFailingNotice : public TObject {
+ public:
+  void Notice(TObject*) {
+    ++Count;
+    throw Exception("change handler failed");
+  }
+  TNotifyEvent Handler() { return {this, &TFailingNotice::Notice}; }
+  int Count = 0;
+};
+
 class EditSettingsTest : public PainterTest {
  protected:
   void SetUp() override {

@@ -566,6 +566,23 @@ TEST_F(MaskEdit, CaseSettingsAndBlankMasks) {
   EXPECT_EQ(Text(e).substr(0, 2), "AB");
 }
 
+// A change handler that raises while a mask forces the length limit off leaves no forcing
+// behind: the next limit is forced off as well.
+TEST_F(MaskEdit, ALimitForcedOffByAMaskStaysForcedAfterAFailingChangeHandler) {
+  Owned<TcxMaskEditProperties> p(New<TcxMaskEditProperties>(nullptr));
+  p->SetMaskKind(TcxEditMaskKind::emkStandard);
+  p->SetEditMask("CCCC;1;_");
+  TFailingNotice failing;
+  p->OnPropertiesChanged = failing.Handler();
+  EXPECT_THROW(p->SetMaxLength(5), Exception);
+  EXPECT_EQ(p->GetMaxLength(), 0);
+  TNoticeCounter counter;
+  p->OnPropertiesChanged = counter.Handler();
+  p->SetMaxLength(6);
+  EXPECT_EQ(p->GetMaxLength(), 0);
+  EXPECT_GE(counter.Count, 1);
+}
+
 // Read from a description, the mask may come before its kind; it is compiled once, at the end.
 TEST_F(MaskEdit, ReadFromAWindowDescriptionWithTheMaskBeforeItsKind) {
   auto load = [&](const char* AMask) {

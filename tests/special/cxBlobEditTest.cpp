@@ -22,6 +22,12 @@ class TStorageProvider : public TcxCustomEditDefaultValuesProvider {
   TcxBlobKind DefaultBlobKind() override { return Kind; }
 };
 
+class TChangeCounter : public TObject {
+ public:
+  void Notice(TObject*) { ++Count; }
+  int Count = 0;
+};
+
 }  // namespace
 
 TL_DEFINE_CLASS(TStorageProvider)
@@ -100,6 +106,23 @@ TEST_F(BlobEditTest, AStorageWithoutDataLeavesTheKindOpen) {
   EXPECT_EQ(p->ResolveKind(), bekMemo);
   EXPECT_EQ(p->GetBlobEditKind(), bekMemo);
   EXPECT_EQ(p->GetButtons()->Items(0)->GetKind(), TcxEditButtonKind::bkDown);
+  p->SetIDefaultValuesProvider(nullptr);
+}
+
+// Resolved inside an update bracket, the kind is settled quietly and the bracket's end still
+// reports the changes, as do the changes after it.
+TEST_F(BlobEditTest, AKindResolvedInsideAnUpdateLeavesTheChangeNoticesOn) {
+  Owned<TcxBlobEditProperties> p(New<TcxBlobEditProperties>(nullptr));
+  Owned<TStorageProvider> provider(New<TStorageProvider>(nullptr));
+  TChangeCounter counter;
+  p->SetIDefaultValuesProvider(provider.get());
+  p->OnPropertiesChanged = {&counter, &TChangeCounter::Notice};
+  p->BeginUpdate();
+  EXPECT_EQ(p->ResolveKind(), bekPict);
+  p->EndUpdate();
+  EXPECT_EQ(counter.Count, 1);
+  p->SetReadOnly(true);
+  EXPECT_EQ(counter.Count, 2);
   p->SetIDefaultValuesProvider(nullptr);
 }
 

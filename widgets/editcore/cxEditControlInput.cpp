@@ -148,13 +148,9 @@ void TcxCustomEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
     Key = 0;
     LockChangeEvents(true);
     // An error drops the change events held meanwhile; a normal end fires them.
-    try {
-      if (ValidateDisplayText(true) && guard.Alive() && CanPostEditValue()) PostEditValue(false);
-    } catch (...) {
-      if (guard.Alive()) LockChangeEvents(false, false);
-      throw;
-    }
-    if (guard.Alive()) LockChangeEvents(false, true);
+    TWatchedScopeEnd unlock(
+        this, [this](bool AEndedNormally) { LockChangeEvents(false, AEndedNormally); });
+    if (ValidateDisplayText(true) && guard.Alive() && CanPostEditValue()) PostEditValue(false);
     return;
   }
   // 6. Escape puts back the value the editor had when it got the focus.
@@ -307,24 +303,18 @@ void TcxCustomEdit::InternalExit() {
     // display unmodified but the binding editing: it is posted as well, or the redisplay
     // below would drop it.
     if (FModifiedAfterEnter || (!FIsInplace && CanPostEditValue())) {
-      LockChangeEvents(true);
       bool ok = false;
-      // The change events held meanwhile fire only after a valid value; an error or an
-      // invalid one drops them.
-      try {
+      {
+        LockChangeEvents(true);
+        // The change events held meanwhile fire only after a valid value; an error or an
+        // invalid one drops them.
+        TWatchedScopeEnd unlock(this, [this, &ok](bool AEndedNormally) {
+          LockChangeEvents(false, AEndedNormally && ok);
+        });
         ok = ValidateDisplayText(true);
         if (ok && guard.Alive() && !FIsInplace && CanPostEditValue()) PostEditValue(false);
-      } catch (...) {
-        if (guard.Alive()) LockChangeEvents(false, false);
-        throw;
       }
-      if (!guard.Alive()) return;
-      if (!ok) {
-        LockChangeEvents(false, false);
-        return;
-      }
-      LockChangeEvents(false, true);
-      if (!guard.Alive()) return;
+      if (!guard.Alive() || !ok) return;
     }
     if (RefreshOnExit()) FDataBinding->UpdateDisplayValue();
     EditFocusChanged();

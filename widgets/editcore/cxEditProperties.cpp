@@ -292,11 +292,9 @@ bool TcxCustomEditProperties::GetReadOnly() const {
 
 void TcxCustomEditProperties::SetReadOnly(bool Value) {
   if (IsReadOnlyAssigned() && FReadOnly == Value) return;
-  BeginUpdate();
+  auto update = cxPropertiesUpdate(this);
   FReadOnly = Value;
   FAssignedValues->SetReadOnly(true);
-  EndUpdate(false);
-  Changed();
 }
 
 void TcxCustomEditProperties::SetTransparent(bool Value) {

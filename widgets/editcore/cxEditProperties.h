@@ -202,6 +202,7 @@ class TcxCustomEditProperties : public TcxInterfacedPersistent {
   // Nothing at a count of 0; at the outermost end fires Changed when asked.
   void EndUpdate(bool AInvokeChanged = true);
   void LockUpdate(bool ALock) { FLockUpdate = ALock; }
+  bool IsUpdateLocked() const { return FLockUpdate; }
   bool IsChangeLocked() const { return FLockUpdate || FUpdateCount > 0; }
   void NotifyChanged() { Changed(); }
   Integer UpdateCount() const { return FUpdateCount; }
@@ -332,10 +333,22 @@ class TcxCustomEditProperties : public TcxInterfacedPersistent {
 // BeginUpdate now, EndUpdate at the end of the scope; the change notice goes out only when
 // the scope ends without an error.
 [[nodiscard]] inline auto cxPropertiesUpdate(TcxCustomEditProperties* AProperties) {
+  AProperties->BeginUpdate();
+  return TScopeEnd([AProperties](bool AEndedNormally) { AProperties->EndUpdate(AEndedNormally); });
+}
+
+// BeginUpdate now, EndUpdate without a change notice at the end: for a step that sends its
+// own notice afterwards, or none.
+[[nodiscard]] inline auto cxPropertiesQuietUpdate(TcxCustomEditProperties* AProperties) {
   return PairedCall([AProperties] { AProperties->BeginUpdate(); },
-                    [AProperties, errors = std::uncaught_exceptions()] {
-                      AProperties->EndUpdate(std::uncaught_exceptions() == errors);
-                    });
+                    [AProperties] { AProperties->EndUpdate(false); });
+}
+
+// Change notices off now, and back as they were at the end.
+[[nodiscard]] inline auto cxPropertiesLockUpdate(TcxCustomEditProperties* AProperties) {
+  const bool wasLocked = AProperties->IsUpdateLocked();
+  AProperties->LockUpdate(true);
+  return TScopeExit([AProperties, wasLocked] { AProperties->LockUpdate(wasLocked); });
 }
 
 // Every properties object alive, in creation order (empty outside the unit's start-up).

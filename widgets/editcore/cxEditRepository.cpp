@@ -186,9 +186,10 @@ void TcxEditRepositoryItemLink::SetItem(TcxEditRepositoryItem* Value) {
 TcxCustomEditProperties* TcxEditRepositoryItemLink::GetActiveProperties() {
   if (!FItem) return FHost->GetOwnProperties();
   TcxCustomEditProperties* p = FItem->GetProperties();
-  p->LockUpdate(true);
-  p->SetIDefaultValuesProvider(FHost->GetDefaultValuesProvider());
-  p->LockUpdate(false);
+  {
+    auto locked = cxPropertiesLockUpdate(p);
+    p->SetIDefaultValuesProvider(FHost->GetDefaultValuesProvider());
+  }
   return p;
 }
 

@@ -108,9 +108,9 @@ void TcxCustomMaskEditProperties::Assign(TPersistent* Source) {
 
 void TcxCustomMaskEditProperties::MaxLengthChanged() {
   if (IsMasked() && GetMaxLength() != 0 && !FForcingMaxLength) {
-    FForcingMaxLength = true;
+    // The change notice of SetMaxLength runs handlers, which may raise or free the properties.
+    TWatchedValue<bool> forcing(this, FForcingMaxLength, true);
     SetMaxLength(0);
-    FForcingMaxLength = false;
   }
   inherited::MaxLengthChanged();
 }

@@ -30,7 +30,7 @@ void TcxTextEditPropertiesValues::SetFlag(bool& AFlag, bool Value) {
 void TcxTextEditPropertiesValues::Assign(TPersistent* Source) {
   auto* src = dynamic_cast<TcxCustomEditPropertiesValues*>(Source);
   if (!src) return inherited::Assign(Source);
-  BeginUpdate();
+  auto update = UpdateBracket(this);
   SetReadOnly(src->GetReadOnly());
   if (auto* t = dynamic_cast<TcxTextEditPropertiesValues*>(src)) {
     SetDisplayFormat(t->FDisplayFormat);
@@ -39,18 +39,16 @@ void TcxTextEditPropertiesValues::Assign(TPersistent* Source) {
     SetMaxValue(t->FMaxValue);
     SetMinValue(t->FMinValue);
   }
-  EndUpdate();
 }
 
 void TcxTextEditPropertiesValues::RestoreDefaults() {
-  BeginUpdate();
+  auto update = UpdateBracket(this);
   inherited::RestoreDefaults();
   SetDisplayFormat(false);
   SetEditFormat(false);
   SetMaxLength(false);
   SetMaxValue(false);
   SetMinValue(false);
-  EndUpdate();
 }
 
 bool TcxTextEditPropertiesValues::IsMaxValueStored() const {
@@ -181,10 +179,8 @@ String TcxCustomTextEditProperties::GetDisplayFormat() const {
 void TcxCustomTextEditProperties::SetDisplayFormat(const String& Value) {
   if (IsDisplayFormatAssigned() && FDisplayFormat == Value) return;
   FDisplayFormat = Value;
-  BeginUpdate();
+  auto update = cxPropertiesUpdate(this);
   GetTextAssignedValues()->SetDisplayFormat(true);
-  EndUpdate(false);
-  Changed();
 }
 
 String TcxCustomTextEditProperties::GetEditFormat() const {
@@ -198,10 +194,8 @@ String TcxCustomTextEditProperties::GetEditFormat() const {
 void TcxCustomTextEditProperties::SetEditFormat(const String& Value) {
   if (IsEditFormatAssigned() && FEditFormat == Value) return;
   FEditFormat = Value;
-  BeginUpdate();
+  auto update = cxPropertiesUpdate(this);
   GetTextAssignedValues()->SetEditFormat(true);
-  EndUpdate(false);
-  Changed();
 }
 
 Integer TcxCustomTextEditProperties::GetDefaultMaxLength() const {
@@ -217,9 +211,10 @@ void TcxCustomTextEditProperties::SetMaxLength(Integer Value) {
   if (Value < 0) Value = 0;
   if (IsMaxLengthAssigned() && FMaxLength == Value) return;
   FMaxLength = Value;
-  BeginUpdate();
-  GetTextAssignedValues()->SetMaxLength(true);
-  EndUpdate(false);
+  {
+    auto quiet = cxPropertiesQuietUpdate(this);
+    GetTextAssignedValues()->SetMaxLength(true);
+  }
   MaxLengthChanged();
 }
 
@@ -238,19 +233,15 @@ double TcxCustomTextEditProperties::GetMinValue() const {
 void TcxCustomTextEditProperties::SetMaxValue(double Value) {
   if (IsMaxValueAssigned() && FMaxValue == Value) return;
   FMaxValue = Value;
-  BeginUpdate();
+  auto update = cxPropertiesUpdate(this);
   GetTextAssignedValues()->SetMaxValue(true);
-  EndUpdate(false);
-  Changed();
 }
 
 void TcxCustomTextEditProperties::SetMinValue(double Value) {
   if (IsMinValueAssigned() && FMinValue == Value) return;
   FMinValue = Value;
-  BeginUpdate();
+  auto update = cxPropertiesUpdate(this);
   GetTextAssignedValues()->SetMinValue(true);
-  EndUpdate(false);
-  Changed();
 }
 
 void TcxCustomTextEditProperties::SetMinMaxValues(double AMinValue, double AMaxValue) {

@@ -676,7 +676,8 @@ void TcxCustomTextEdit::AdjustInnerEditPosition() {
   TcxCustomInnerTextEdit* inner = InnerTextEdit();
   auto* vi = dynamic_cast<TcxCustomTextEditViewInfo*>(EditViewInfo());
   if (!inner || !vi || FAdjusting) return;
-  FAdjusting = true;
+  // The inner editor's resize handlers may raise or free the editor.
+  TWatchedValue<bool> adjusting(this, FAdjusting, true);
   TRect r = vi->TextRect;
   if (r.IsEmpty()) r = vi->ClientRect;
   if (IsInplace()) {
@@ -689,7 +690,6 @@ void TcxCustomTextEdit::AdjustInnerEditPosition() {
     inner->LockBounds(false);
     inner->SetBounds(r.Left, r.Top, std::max(0, r.Width()), std::max(0, r.Height()));
   }
-  FAdjusting = false;
 }
 
 // ---- keys ----
@@ -850,46 +850,50 @@ void TcxCustomTextEdit::DoEditKeyPress(Char& Key) {
       return;
     }
     const Variant previousKey = FLookupData ? FLookupData->GetCurrentKey() : Variant();
-    LockClick(true);
-    const String text = EditText();
-    const Integer start = GetSelStart(), len = GetSelLength();
-    const bool search = UsesLookup() && p->CanIncrementalSearch();
-    const bool wasShowing = FInnerEditShowing;
-    if (Key == Char(8) && search) {
-      // In an edit list Backspace first turns the rest of the text into the completion.
-      if (style == TcxEditEditingStyle::esEditList && !FInnerEditShowing && start > 0) {
-        SetSelStartAndLength(start, Integer(text.size()) - start);
-        SetInnerEditShowing(true);
-      }
-      // With a completion showing, the typed part loses its last character and is looked up
-      // again; a typed part left empty clears the text.
-      if (FInnerEditShowing && start > 0) {
-        found = IncrementalSearch(text.substr(0, size_t(start - 1)));
-        if (!guard.Alive()) return;
-        if (start == 1) Key = 0;
-      }
-      if (style == TcxEditEditingStyle::esFixedList) Key = 0;
-    } else if (Byte(Key) >= 32 && search &&
-               (style != TcxEditEditingStyle::esEdit || len > 0 || FInnerEditShowing ||
-                start == Integer(text.size()))) {
-      FIsLookupSelecting = true;
-      String candidate;
-      if (len > 0) candidate = text.substr(0, size_t(start)) + Key;
-      else if (style == TcxEditEditingStyle::esFixedList) candidate = FInnerEditShowing ? text + Key : String(1, Key);
-      else candidate = String(text).insert(size_t(start), 1, Key);
-      found = IncrementalSearch(candidate);
-      if (!guard.Alive()) return;
-      if (!found && style == TcxEditEditingStyle::esFixedList) found = IncrementalSearch(String(1, Key));
-      if (!guard.Alive()) return;
-      if (!found && style != TcxEditEditingStyle::esEdit) {
-        Key = 0;
-        if (style == TcxEditEditingStyle::esEditList && !EditText().empty()) SetInnerEditShowing(true);
-        // A miss keeps the letters typed so far highlighted.
-        if (style == TcxEditEditingStyle::esFixedList && p->GetAccumulateFixedListTyping() && wasShowing)
+    {
+      // The search's own selection is no click: the click, if any, comes once it is done.
+      // An OnChange raised by the search must not leave the clicks locked.
+      auto clickLock = WatchedPairedCall(
+          this, [this] { LockClick(true); }, [this] { LockClick(false); });
+      const String text = EditText();
+      const Integer start = GetSelStart(), len = GetSelLength();
+      const bool search = UsesLookup() && p->CanIncrementalSearch();
+      const bool wasShowing = FInnerEditShowing;
+      if (Key == Char(8) && search) {
+        // In an edit list Backspace first turns the rest of the text into the completion.
+        if (style == TcxEditEditingStyle::esEditList && !FInnerEditShowing && start > 0) {
+          SetSelStartAndLength(start, Integer(text.size()) - start);
           SetInnerEditShowing(true);
+        }
+        // With a completion showing, the typed part loses its last character and is looked up
+        // again; a typed part left empty clears the text.
+        if (FInnerEditShowing && start > 0) {
+          found = IncrementalSearch(text.substr(0, size_t(start - 1)));
+          if (!guard.Alive()) return;
+          if (start == 1) Key = 0;
+        }
+        if (style == TcxEditEditingStyle::esFixedList) Key = 0;
+      } else if (Byte(Key) >= 32 && search &&
+                 (style != TcxEditEditingStyle::esEdit || len > 0 || FInnerEditShowing ||
+                  start == Integer(text.size()))) {
+        FIsLookupSelecting = true;
+        String candidate;
+        if (len > 0) candidate = text.substr(0, size_t(start)) + Key;
+        else if (style == TcxEditEditingStyle::esFixedList) candidate = FInnerEditShowing ? text + Key : String(1, Key);
+        else candidate = String(text).insert(size_t(start), 1, Key);
+        found = IncrementalSearch(candidate);
+        if (!guard.Alive()) return;
+        if (!found && style == TcxEditEditingStyle::esFixedList) found = IncrementalSearch(String(1, Key));
+        if (!guard.Alive()) return;
+        if (!found && style != TcxEditEditingStyle::esEdit) {
+          Key = 0;
+          if (style == TcxEditEditingStyle::esEditList && !EditText().empty()) SetInnerEditShowing(true);
+          // A miss keeps the letters typed so far highlighted.
+          if (style == TcxEditEditingStyle::esFixedList && p->GetAccumulateFixedListTyping() && wasShowing)
+            SetInnerEditShowing(true);
+        }
       }
     }
-    LockClick(false);
     if (FLookupData && !cxVariantsEqualLoose(FLookupData->GetCurrentKey(), previousKey)) SetModifiedAndClick();
   });
   if (!guard.Alive()) return;

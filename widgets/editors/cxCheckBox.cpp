@@ -873,9 +873,9 @@ void TcxCustomCheckBox::Initialize() {
   SetWidth(121);
   Variant v;
   PrepareEditValue(Variant(Integer(CS::cbsUnchecked)), v, false);
-  LockChangeEvents(true);
+  auto quiet = WatchedPairedCall(
+      this, [this] { LockChangeEvents(true); }, [this] { LockChangeEvents(false, false); });
   SetEditValue(v);
-  LockChangeEvents(false, false);
 }
 
 void TcxCustomCheckBox::PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool) {

@@ -77,13 +77,12 @@ void TcxCustomMemoProperties::AfterConstruction() {
 void TcxCustomMemoProperties::Assign(TPersistent* Source) {
   inherited::Assign(Source);
   if (auto* s = dynamic_cast<TcxCustomMemoProperties*>(Source)) {
-    BeginUpdate();
+    auto update = cxPropertiesUpdate(this);
     SetScrollBars(s->GetScrollBars());
     SetVisibleLineCount(s->GetVisibleLineCount());
     SetWantReturns(s->GetWantReturns());
     SetWantTabs(s->GetWantTabs());
     SetWordWrap(s->GetWordWrap());
-    EndUpdate();
   }
 }
 

@@ -329,13 +329,13 @@ void TcxCustomSpinEdit::RepaintButtons() {
 
 void TcxCustomSpinEdit::StopTracking() {
   if (FStopping) return;
-  FStopping = true;
+  // Releasing the capture and the repaint run handlers, which may raise or free the editor.
+  TWatchedValue<bool> stopping(this, FStopping, true);
   // Every button the mouse or a key held looks released again, the fast ones included.
   FreeAndNil(FTimer);
   FPressedState = 0;
   if (HandleAllocated() && GetCapture() == GetHandle()) ReleaseCapture();
   RepaintButtons();
-  FStopping = false;
 }
 
 bool TcxCustomSpinEdit::ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButton, TShiftState AShift,

@@ -126,17 +126,15 @@ bool IsForward(TcxSpinEditButton AButton) {
 // ---- assigned values ----
 
 void TcxSpinEditPropertiesValues::Assign(TPersistent* Source) {
-  BeginUpdate();
+  auto update = UpdateBracket(this);
   inherited::Assign(Source);
   if (auto* s = dynamic_cast<TcxSpinEditPropertiesValues*>(Source)) SetValueType(s->FValueType);
-  EndUpdate();
 }
 
 void TcxSpinEditPropertiesValues::RestoreDefaults() {
-  BeginUpdate();
+  auto update = UpdateBracket(this);
   inherited::RestoreDefaults();
   SetValueType(false);
-  EndUpdate();
 }
 
 void TcxSpinEditPropertiesValues::SetValueType(bool Value) {
@@ -175,10 +173,9 @@ void TcxSpinEditButtons::SetShowFastButtons(bool Value) {
 void TcxCustomSpinEditProperties::AfterConstruction() {
   inherited::AfterConstruction();
   FSpinButtons = New<TcxSpinEditButtons>(this);
-  BeginUpdate();
+  auto quiet = cxPropertiesQuietUpdate(this);
   GetButtons()->Add();
   GetButtons()->Add();
-  EndUpdate(false);
 }
 
 void TcxCustomSpinEditProperties::BeforeDestruction() {
@@ -255,10 +252,8 @@ TcxSpinEditValueType TcxCustomSpinEditProperties::GetValueType() const {
 void TcxCustomSpinEditProperties::SetValueType(TcxSpinEditValueType Value) {
   if (IsValueTypeStored() && FValueType == Value) return;
   FValueType = Value;
-  BeginUpdate();
+  auto update = cxPropertiesUpdate(this);
   GetSpinAssignedValues()->SetValueType(true);
-  EndUpdate(false);
-  Changed();
 }
 
 void TcxCustomSpinEditProperties::SyncButtons() {
@@ -268,7 +263,7 @@ void TcxCustomSpinEditProperties::SyncButtons() {
   const Integer n = buttons->Count();
   if (!(fast && n == 2) && !(!fast && n == 4)) return;
   TScopedValue<bool> syncing(FSyncingButtons, true);
-  auto update = PairedCall([this] { BeginUpdate(); }, [this] { EndUpdate(false); });
+  auto quiet = cxPropertiesQuietUpdate(this);
   if (fast) {
     buttons->Add();
     buttons->Add();

@@ -36,14 +36,13 @@ TcxCustomBlobEditProperties::TcxCustomBlobEditProperties(TPersistent* AOwner) : 
 
 void TcxCustomBlobEditProperties::AfterConstruction() {
   inherited::AfterConstruction();
-  LockUpdate(true);
+  auto locked = cxPropertiesLockUpdate(this);
   SetImmediatePopup(true);
   SetPopupHeight(200);
   SetPopupWidth(250);
   SetPopupMinWidth(160);
   SetPopupMinHeight(140);
   if (GetButtons()->Count() > 0) GetButtons()->Items(0)->SetKind(TcxEditButtonKind::bkEllipsis);
-  LockUpdate(false);
 }
 
 void TcxCustomBlobEditProperties::Assign(TPersistent* Source) {
@@ -108,10 +107,10 @@ TcxBlobEditKind TcxCustomBlobEditProperties::ResolveKind() {
     // a window description) answers for no field: the kind stays open until it has one.
     if (!provider->IsDataAvailable()) return kind;
   }
-  const bool locked = IsChangeLocked();
-  LockUpdate(true);
-  SetBlobEditKind(kind);
-  LockUpdate(locked);
+  {
+    auto locked = cxPropertiesLockUpdate(this);
+    SetBlobEditKind(kind);
+  }
   return FBlobEditKind;
 }
 
@@ -410,18 +409,19 @@ void TcxCustomBlobEdit::CreatePopupControl() {
     m->BlobEdit = this;
     auto* mp = static_cast<TcxCustomMemoProperties*>(m->GetProperties());
     mp->OnChange = nullptr;
-    mp->BeginUpdate();
-    mp->SetScrollBars(p->GetMemoScrollBars());
-    mp->SetWantReturns(p->GetMemoWantReturns());
-    mp->SetWantTabs(p->GetMemoWantTabs());
-    mp->SetWordWrap(p->GetMemoWordWrap());
-    mp->SetCharCase(p->GetMemoCharCase());
-    mp->SetMaxLength(p->GetMemoMaxLength());
-    mp->SetOEMConvert(p->GetMemoOEMConvert());
-    mp->SetImeMode(p->GetImeMode());
-    mp->SetImeName(p->GetImeName());
-    mp->SetReadOnly(!editable);
-    mp->EndUpdate();
+    {
+      auto update = cxPropertiesUpdate(mp);
+      mp->SetScrollBars(p->GetMemoScrollBars());
+      mp->SetWantReturns(p->GetMemoWantReturns());
+      mp->SetWantTabs(p->GetMemoWantTabs());
+      mp->SetWordWrap(p->GetMemoWordWrap());
+      mp->SetCharCase(p->GetMemoCharCase());
+      mp->SetMaxLength(p->GetMemoMaxLength());
+      mp->SetOEMConvert(p->GetMemoOEMConvert());
+      mp->SetImeMode(p->GetImeMode());
+      mp->SetImeName(p->GetImeName());
+      mp->SetReadOnly(!editable);
+    }
     m->SetEditValue(Variant(IsString(value) ? value.AsString() : String()));
     // Every opening starts as the first: the caret the last one left means nothing now.
     m->SelectAll();
@@ -436,16 +436,17 @@ void TcxCustomBlobEdit::CreatePopupControl() {
     img->BlobEdit = this;
     TcxCustomImageProperties* ip = img->GetProperties();
     ip->OnChange = nullptr;
-    ip->BeginUpdate();
-    ip->SetCustomFilter(p->GetPictureFilter());
-    ip->SetGraphicClass(p->GetPictureGraphicClass());
-    ip->SetGraphicTransparency(p->GetPictureTransparency());
-    ip->SetReadOnly(!editable);
-    TcxPopupMenuItems items = TcxPopupMenuLayout::DefaultMenuItems();
-    if (!p->GetShowExPopupItems()) items -= TcxPopupMenuItems{TcxPopupMenuItem::pmiLoad, TcxPopupMenuItem::pmiSave};
-    if (!p->GetShowPicturePopup()) items = {};
-    ip->GetPopupMenuLayout()->SetMenuItems(items);
-    ip->EndUpdate();
+    {
+      auto update = cxPropertiesUpdate(ip);
+      ip->SetCustomFilter(p->GetPictureFilter());
+      ip->SetGraphicClass(p->GetPictureGraphicClass());
+      ip->SetGraphicTransparency(p->GetPictureTransparency());
+      ip->SetReadOnly(!editable);
+      TcxPopupMenuItems items = TcxPopupMenuLayout::DefaultMenuItems();
+      if (!p->GetShowExPopupItems()) items -= TcxPopupMenuItems{TcxPopupMenuItem::pmiLoad, TcxPopupMenuItem::pmiSave};
+      if (!p->GetShowPicturePopup()) items = {};
+      ip->GetPopupMenuLayout()->SetMenuItems(items);
+    }
     img->OnGetGraphicClass = TcxImageEditGraphicClassEvent(this, &TcxCustomBlobEdit::ImageGraphicClass);
     // Bytes that do not load open an empty picture and stay the value unless saved over.
     img->SetEditValue(value);
@@ -480,10 +481,8 @@ void TcxCustomBlobEdit::CreatePopupControl() {
   if (FOkButton) FButtonWidth = std::max(FButtonWidth, measure->Canvas()->TextWidth(FOkButton->GetCaption() + "00"));
   const Integer minWidth = (FButtonWidth + FButtonHeight / 3) * (FOkButton ? 2 : 1) +
                            GetSystemMetrics(SM_CXVSCROLL) + FButtonHeight / 2;
-  const bool locked = p->IsChangeLocked();
-  p->LockUpdate(true);
+  auto locked = cxPropertiesLockUpdate(p);
   p->SetPopupMinWidth(minWidth);
-  p->LockUpdate(locked);
 }
 
 void TcxCustomBlobEdit::DoInitPopup() {

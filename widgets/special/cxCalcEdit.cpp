@@ -118,17 +118,15 @@ void TcxPopupCalculator::KeyPress(Char& Key) {
 // ---- assigned values ----
 
 void TcxCalcEditPropertiesValues::Assign(TPersistent* Source) {
-  BeginUpdate();
+  auto update = UpdateBracket(this);
   inherited::Assign(Source);
   if (auto* s = dynamic_cast<TcxCalcEditPropertiesValues*>(Source)) SetPrecision(s->FPrecision);
-  EndUpdate();
 }
 
 void TcxCalcEditPropertiesValues::RestoreDefaults() {
-  BeginUpdate();
+  auto update = UpdateBracket(this);
   inherited::RestoreDefaults();
   SetPrecision(false);
-  EndUpdate();
 }
 
 void TcxCalcEditPropertiesValues::SetPrecision(bool Value) {
@@ -199,10 +197,8 @@ Byte TcxCustomCalcEditProperties::GetPrecision() const {
 void TcxCustomCalcEditProperties::SetPrecision(Byte Value) {
   if (IsPrecisionStored() && FPrecision == Value) return;
   FPrecision = Value;
-  BeginUpdate();
+  auto update = cxPropertiesUpdate(this);
   GetCalcAssignedValues()->SetPrecision(true);
-  EndUpdate(false);
-  Changed();
 }
 
 bool TcxCustomCalcEditProperties::TextToNumber(const String& AText, double& AValue) {

@@ -47,21 +47,19 @@ TcxMaskEditCustomMode* TcxCustomDateEditProperties::CreateMode(TcxEditMaskKind A
 // ---- assigned values ---------------------------------------------------------------------------
 
 void TcxDateEditPropertiesValues::Assign(TPersistent* Source) {
-  BeginUpdate();
+  auto update = UpdateBracket(this);
   inherited::Assign(Source);
   if (auto* s = dynamic_cast<TcxDateEditPropertiesValues*>(Source)) {
     SetDateButtons(s->FDateButtons);
     SetInputKind(s->FInputKind);
   }
-  EndUpdate();
 }
 
 void TcxDateEditPropertiesValues::RestoreDefaults() {
-  BeginUpdate();
+  auto update = UpdateBracket(this);
   inherited::RestoreDefaults();
   SetDateButtons(false);
   SetInputKind(false);
-  EndUpdate();
 }
 
 void TcxDateEditPropertiesValues::SetDateButtons(bool Value) {
@@ -80,13 +78,12 @@ void TcxDateEditPropertiesValues::SetInputKind(bool Value) {
 
 void TcxCustomDateEditProperties::AfterConstruction() {
   inherited::AfterConstruction();
-  BeginUpdate();
+  auto quiet = cxPropertiesQuietUpdate(this);
   SetCaseInsensitive(true);
   SetValidateOnEnter(true);
   SetPopupSizeable(false);
   SetImmediateDropDown(false);
   BuildMask();
-  EndUpdate(false);
 }
 
 void TcxCustomDateEditProperties::Assign(TPersistent* Source) {
@@ -118,7 +115,7 @@ void TcxCustomDateEditProperties::BuildMask() {
     }
     SetEditMask(AMask);
   };
-  auto update = PairedCall([this] { BeginUpdate(); }, [this] { EndUpdate(false); });
+  auto quiet = cxPropertiesQuietUpdate(this);
   switch (GetInputKind()) {
     case ikMask:
       setMask(TcxEditMaskKind::emkStandard,
@@ -154,10 +151,8 @@ TDateButtons TcxCustomDateEditProperties::GetDateButtons() const {
 void TcxCustomDateEditProperties::SetDateButtons(TDateButtons Value) {
   if (IsDateButtonsStored() && FDateButtons == Value) return;
   FDateButtons = Value;
-  BeginUpdate();
+  auto update = cxPropertiesUpdate(this);
   DateValues()->SetDateButtons(true);
-  Changed();
-  EndUpdate();
 }
 
 void TcxCustomDateEditProperties::SetDateOnError(TDateOnError Value) {
@@ -174,10 +169,8 @@ TcxInputKind TcxCustomDateEditProperties::GetInputKind() const {
 void TcxCustomDateEditProperties::SetInputKind(TcxInputKind Value) {
   if (IsInputKindStored() && FInputKind == Value) return;
   FInputKind = Value;
-  BeginUpdate();
+  auto update = cxPropertiesUpdate(this);
   DateValues()->SetInputKind(true);
-  Changed();
-  EndUpdate();
 }
 
 void TcxCustomDateEditProperties::SetKind(TcxCalendarKind Value) {

@@ -89,9 +89,8 @@ void TcxCustomImageComboBoxProperties::AfterConstruction() {
   FLargeImagesLink->OnChange = TNotifyEvent(this, &TcxCustomImageComboBoxProperties::ImageListChanged);
   FWatch = New<TcxFreeNotificator>(nullptr);
   FWatch->OnFreeNotification = {this, &TcxCustomImageComboBoxProperties::FreeNotification};
-  LockUpdate(true);
+  auto locked = cxPropertiesLockUpdate(this);
   SetDropDownListStyle(TcxEditDropDownListStyle::lsFixedList);
-  LockUpdate(false);
 }
 
 void TcxCustomImageComboBoxProperties::BeforeDestruction() {

@@ -96,14 +96,15 @@ TcxMaskEditCustomMode* TcxCustomTimeEditProperties::CreateMode(TcxEditMaskKind A
 
 void TcxCustomTimeEditProperties::AfterConstruction() {
   inherited::AfterConstruction();
-  BeginUpdate();
-  SetValueType(TcxSpinEditValueType::vtFloat);
-  SetMinMaxValues(0, cxSecondsPerDay - 1);
-  SetIncrement(1.0);
-  SetIgnoreMaskBlank(true);
-  SetAlwaysShowBlanksAndLiterals(true);
-  RebuildMask();
-  EndUpdate(false);
+  {
+    auto quiet = cxPropertiesQuietUpdate(this);
+    SetValueType(TcxSpinEditValueType::vtFloat);
+    SetMinMaxValues(0, cxSecondsPerDay - 1);
+    SetIncrement(1.0);
+    SetIgnoreMaskBlank(true);
+    SetAlwaysShowBlanksAndLiterals(true);
+    RebuildMask();
+  }
   gLiveProperties.push_back(this);
 }
 
@@ -125,9 +126,8 @@ void TcxCustomTimeEditProperties::Assign(TPersistent* Source) {
 }
 
 void TcxCustomTimeEditProperties::RebuildMask() {
-  BeginUpdate();
+  auto update = cxPropertiesUpdate(this);
   SetEditMask(cxTimeEditMask(FTimeFormat, FUse24HourFormat));
-  EndUpdate();
 }
 
 void TcxCustomTimeEditProperties::SetShowDate(bool Value) {
