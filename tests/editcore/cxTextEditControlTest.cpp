@@ -490,6 +490,55 @@ TEST_F(TextEdit, TextSetByMessageOrFocusFromCodeEndsWhereAHandlerFreesTheEditor)
   }
 }
 
+// Each change that places the inner edit again (a property, the style's colour, the editor's
+// bounds, entering and leaving) runs the inner edit's OnResize, which frees the editor there.
+TEST_F(TextEdit, PlacingTheInnerEditEndsWhereItsOnResizeFreesTheEditor) {
+  for (int way = 0; way < 5; ++way) {
+    SCOPED_TRACE(way);
+    TcxTextEdit* keeper = AddText(40);
+    TcxTextEdit* e = AddText(10);
+    (way == 4 ? static_cast<TWinControl*>(e) : keeper)->SetFocus();
+    Pump();
+    TNotifyFreer freer;
+    freer.Victim = e;
+    // Out of its place, so the next placing moves it.
+    e->InnerTextEdit()->SetBounds(0, 0, 7, 7);
+    e->InnerTextEdit()->OnResize = {&freer, &TNotifyFreer::HNotify};
+    TWeakLink link(e);
+    if (way == 0) e->GetProperties()->SetReadOnly(true);
+    if (way == 1) e->GetStyle()->SetColor(clYellow);
+    if (way == 2) e->SetBounds(10, 10, 140, 21);
+    if (way == 3) e->SetFocus();
+    if (way == 4) keeper->SetFocus();
+    Pump();
+    EXPECT_FALSE(link.Alive());
+    EXPECT_EQ(freer.Runs, 1);
+    keeper->Free();
+    Pump();
+  }
+}
+
+namespace {
+struct TKeyPressOpen : TcxTextEdit {
+  using TcxTextEdit::DoEditKeyPress;
+};
+struct TRaisingEditing : TObject {
+  void HEditing(TObject*, bool&) { throw EAbort("refused"); }
+};
+}  // namespace
+
+// An OnEditing that raises while a key is typed leaves the inner edit taking the next key as
+// typed, not as one the editor spent.
+TEST_F(TextEdit, AKeyWhoseHandlerRaisesLeavesTheInnerEditUnmarked) {
+  TcxTextEdit* e = AddText(10);
+  TRaisingEditing raising;
+  e->OnEditing = {&raising, &TRaisingEditing::HEditing};
+  e->InnerTextEdit()->SetInternalUpdating(false);
+  Char key = 'a';
+  EXPECT_THROW((e->*(&TKeyPressOpen::DoEditKeyPress))(key), EAbort);
+  EXPECT_FALSE(e->InnerTextEdit()->GetInternalUpdating());
+}
+
 TEST_F(TextEdit, AnOnMouseLeaveHandlerMayFreeTheEditorAsTheMouseLeavesItsInnerEdit) {
   TcxTextEdit* e = AddText(10);
   host().MouseMove(Inner(e), 5, 5);

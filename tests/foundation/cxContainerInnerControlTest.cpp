@@ -157,6 +157,22 @@ TEST_F(ContainerInner, PlacingTheInnerControlEndsWhereItsHandlerFreesTheContaine
   EXPECT_EQ(form->ComponentCount(), 0);
 }
 
+// Handing the container an inner control places it; its OnResize frees the container.
+TEST_F(ContainerInner, TakingAnInnerControlEndsWhereItsOnResizeFreesTheContainer) {
+  Open();
+  TBox* box = AddBox(10, 10);
+  auto* inner = Inner<TCustomControl>(form);
+  TFreer freer;
+  freer.Victim = box;
+  inner->OnResize = {&freer, &TFreer::HNotify};
+  TWeakLink container(box);
+  box->Host(inner);
+  host().PumpUntilIdle();
+  EXPECT_EQ(freer.Runs, 1);
+  EXPECT_FALSE(container.Alive());
+  EXPECT_EQ(form->ComponentCount(), 0);
+}
+
 TEST_F(ContainerInner, OnlyTheFrameAroundTheInnerControlIsRepainted) {
   Open();
   TBox* hosting = AddBox(10, 10, Inner<TCustomControl>(form));

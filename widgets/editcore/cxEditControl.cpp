@@ -145,7 +145,9 @@ void TcxCustomEdit::Loaded() {
       PairedCall([this] { LockChangeEvents(true); }, [this] { LockChangeEvents(false); });
   auto clickLock = PairedCall([this] { LockClick(true); }, [this] { LockClick(false); });
   FDataBinding->ClearValueIfNoData();
+  TcxEditLifeGuard guard(this);  // placing the inner edit runs its OnResize
   TcxContainer::RecalcViewAtCursor();
+  if (!guard.Alive()) return;
   if (!GetRepositoryItem())
     FProperties->OnPropertiesChanged = {this, &TcxCustomEdit::PropertiesChanged};
   PropertiesChanged(GetActiveProperties());
@@ -208,8 +210,9 @@ void TcxCustomEdit::PropertiesChanged(TObject*) {
   if (FInnerEdit) FInnerEdit->SetReadOnly(IsReadOnly());
   if (IsReadOnly()) FModifiedAfterEnter = false;
   if (p->GetTransparent()) FTransparent = true;
+  TcxEditLifeGuard guard(this);  // placing the inner edit runs its OnResize
   TcxContainer::RecalcViewAtCursor();
-  CheckAutoSize();
+  if (guard.Alive()) CheckAutoSize();
 }
 
 void TcxCustomEdit::ContainerStyleChanged(TObject* Sender) {
@@ -660,7 +663,8 @@ bool TcxCustomEdit::ProcessViewInfoChanges(const TPoint& P, TcxMouseButton AButt
   Owned<TcxCustomEditViewData> vd(CreateViewData());
   vd->Calculate(*GetCanvas(), TRect{0, 0, GetWidth(), GetHeight()}, P, AButton, AShift,
                 EditViewInfo(), AIsMouseEvent);
-  AdjustInnerEditPosition();
+  AdjustInnerEditPosition();  // runs the inner edit's OnResize
+  if (!reset.Alive()) return false;
   AdjustInnerControl();
   const TRect inner = InnerControl() ? InnerControl()->GetBoundsRect() : TRect{};
   EditViewInfo()->RepaintChanges(this, inner, old.get());

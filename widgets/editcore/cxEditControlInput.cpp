@@ -319,8 +319,9 @@ void TcxCustomEdit::InternalExit() {
     if (RefreshOnExit()) FDataBinding->UpdateDisplayValue();
     EditFocusChanged();
     if (!guard.Alive()) return;
-    TcxContainer::RecalcViewAtCursor();
+    TcxContainer::RecalcViewAtCursor();  // placing the inner edit runs its OnResize
   }
+  if (!guard.Alive()) return;
   inherited::DoExit();
   if (guard.Alive()) SetDisplayValueModified(false);
 }

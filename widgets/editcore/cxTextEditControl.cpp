@@ -635,8 +635,9 @@ void TcxCustomTextEdit::UpdateInnerEditColors() { inherited::AdjustInnerControl(
 void TcxCustomTextEdit::SetInnerEditShowing(bool AValue) {
   if (!HandleAllocated() || FInnerEditShowing == AValue) return;
   FInnerEditShowing = AValue;
+  TcxEditLifeGuard guard(this);  // placing the inner edit runs its OnResize
   RecalcViewAtCursor();
-  UpdateDrawValue();
+  if (guard.Alive()) UpdateDrawValue();
 }
 
 void TcxCustomTextEdit::UpdateDrawValue() { UpdateDrawValue(String::npos, String()); }
@@ -739,6 +740,20 @@ bool TcxCustomTextEdit::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoi
   return true;
 }
 
+namespace {
+
+// A key the editor spent stays marked on the inner edit, which then leaves it alone; a key
+// passed on, or an error, clears the mark. A handler that freed the editor freed the inner
+// edit with it: nothing is left to clear.
+template <class K>
+auto InternalUpdatingEnd(TcxCustomInnerTextEdit* AInner, K& AKey) {
+  return TWatchedScopeEnd(AInner, [AInner, &AKey](bool AEndedNormally) {
+    if (!AEndedNormally || AKey != 0) AInner->SetInternalUpdating(false);
+  });
+}
+
+}  // namespace
+
 void TcxCustomTextEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
   TcxCustomInnerTextEdit* inner = InnerTextEdit();
   const TcxEditEditingStyle style = ActiveProperties()->GetEditingStyle();
@@ -750,6 +765,7 @@ void TcxCustomTextEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
     return;
   }
   if (inner) inner->SetInternalUpdating(true);
+  auto updating = InternalUpdatingEnd(inner, Key);
   const Word was = Key;
   inherited::DoEditKeyDown(Key, Shift);
   if (!guard.Alive()) return;
@@ -797,7 +813,6 @@ void TcxCustomTextEdit::DoEditKeyDown(Word& Key, TShiftState Shift) {
   if (Key == VK_LEFT || Key == VK_RIGHT || Key == VK_DELETE) SetInnerEditShowing(false);
   if (Key == VK_END && GetSelLength() == 0 && style != TcxEditEditingStyle::esFixedList)
     SetInnerEditShowing(false);
-  if (Key != 0 && inner) inner->SetInternalUpdating(false);
 }
 
 void TcxCustomTextEdit::CheckValueBounds() {
@@ -836,6 +851,7 @@ bool TcxCustomTextEdit::UsesLookup() {
 void TcxCustomTextEdit::DoEditKeyPress(Char& Key) {
   TcxCustomInnerTextEdit* inner = InnerTextEdit();
   if (inner) inner->SetInternalUpdating(true);
+  auto updating = InternalUpdatingEnd(inner, Key);
   TcxEditLifeGuard guard(this);
   inherited::DoEditKeyPress(Key);
   if (!guard.Alive() || Key == 0) return;
@@ -898,7 +914,6 @@ void TcxCustomTextEdit::DoEditKeyPress(Char& Key) {
   });
   if (!guard.Alive()) return;
   if (found) Key = 0;
-  if (Key != 0 && inner) inner->SetInternalUpdating(false);
 }
 
 bool TcxCustomTextEdit::IncrementalSearch(String T) {

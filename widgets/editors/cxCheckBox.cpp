@@ -1105,7 +1105,7 @@ void TcxCustomCheckBox::WndProc(TMessage& Message) {
       if (!guard.Alive()) return;
       CheckViewInfo()->Text = GetText();
       RecalcViewAtCursor();
-      CheckAutoSize();
+      if (guard.Alive()) CheckAutoSize();
       return;
     }
     case CM_PARENTCOLORCHANGED:

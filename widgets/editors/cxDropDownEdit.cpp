@@ -474,6 +474,7 @@ void TcxCustomDropDownEdit::PopupWindowShowedHandler(TObject*) {
   PositionPopupWindowChildren(FPopupWindow->PopupViewInfo()->ClientRect);
   FPopupWindow->UpdateWindowRegion();
   RecalcViewAtCursor();
+  if (!guard.Alive()) return;
   DoPopup();
   if (!guard.Alive() || !FPopupWindow) return;
   TcxCustomDropDownEditProperties* p = ActiveProperties();
@@ -556,6 +557,7 @@ void TcxCustomDropDownEdit::PopupWindowClosed() {
   if (UsesLookupList()) LookupData()->CloseUp();
   if (p->GetEditingStyle() == TcxEditEditingStyle::esFixedList) SelectAll();
   RecalcViewAtCursor();
+  if (!guard.Alive()) return;
   DoClosePopup(FCloseUpReason);
   if (!guard.Alive()) return;
   FireOwnThenLinked(&TcxCustomDropDownEditProperties::OnCloseUp);

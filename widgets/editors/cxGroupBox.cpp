@@ -509,7 +509,9 @@ void TcxCustomGroupBox::SetAlignment(TcxCaptionAlignment Value) {
   if (FAlignment == Value) return;
   FAlignment = Value;
   PrepareCaptionFont();
+  TWeakLink self(this);  // placing the inner control runs its OnResize, which may free this
   TcxContainer::RecalcViewAtCursor();
+  if (!self.Alive()) return;
   Realign();
   Invalidate();
 }
@@ -595,7 +597,7 @@ void TcxCustomGroupBox::WndProc(TMessage& Message) {
       inherited::WndProc(Message);
       if (!self.Alive()) return;
       TcxContainer::RecalcViewAtCursor();
-      Invalidate();
+      if (self.Alive()) Invalidate();
       return;
     }
     default:

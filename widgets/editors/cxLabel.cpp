@@ -673,7 +673,7 @@ void TcxCustomLabel::InternalSetEditValue(const Variant& AValue, bool AValidateE
   if (!guard.Alive()) return;
   DataBinding()->SetDisplayValue(Variant(GetCaption()));
   TcxContainer::RecalcViewAtCursor();
-  AdjustLabelSize();
+  if (guard.Alive()) AdjustLabelSize();
 }
 
 void TcxCustomLabel::TextChanged() {

@@ -428,8 +428,9 @@ void TcxContainer::SetInnerControl(TWinControl* Value) {
   FInnerControl = Value;
   FInnerControlBounds = {};
   SetRegionChanged();
+  TWeakLink self(this);  // placing the inner control runs its OnResize, which may free this
   RecalcViewAtCursor();
-  PostUpdateScrollBars();
+  if (self.Alive()) PostUpdateScrollBars();
 }
 
 void TcxContainer::ContainerStyleChanged(TObject*) {
@@ -517,8 +518,9 @@ void TcxContainer::Resize() {
 void TcxContainer::CreateWnd() {
   inherited::CreateWnd();
   SetRegionChanged();
+  TWeakLink self(this);  // placing the inner control runs its OnResize, which may free this
   RecalcViewAtCursor();
-  PostUpdateScrollBars();
+  if (self.Alive()) PostUpdateScrollBars();
 }
 
 void TcxContainer::Paint() {
