@@ -38,6 +38,10 @@ using TEventSlot = TDataSetNotifyEvent TDataSet::*;
 
 class DBDataFreedByHandler : public DBDataTest {
  protected:
+  void SetUp() override {
+    DBDataTest::SetUp();
+    OwnerLink.Attach(Owner.get());
+  }
   void TearDown() override {
     // A controller the test let go of and no handler freed.
     if (Let.Alive()) Let.Ref()->Free();
@@ -92,6 +96,7 @@ class DBDataFreedByHandler : public DBDataTest {
   // What survives the handler: the controller without its data set holds no records and
   // takes another data set as usual; the data set without the controller can be walked.
   void ExpectSurvivorsUsable(const std::string& AWhat) {
+    Freer.Victim = nullptr;  // an operation that ran no handler leaves it armed
     if (Let.Alive() && !Ctrl->DataSet()) {
       EXPECT_EQ(Ctrl->GetRecordCount(), 0) << AWhat;
       EXPECT_EQ(Ctrl->GetRowCount(), 0) << AWhat;

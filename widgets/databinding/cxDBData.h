@@ -349,11 +349,13 @@ class TcxDBDataSelection : public TcxDataSelection {
   Integer Compare(const TBookmarkStr& A, const TBookmarkStr& B) const;
   // The base's entries follow the bookmark list's length.
   void SyncItems();
-  // Records from ALower to AUpper, walked on the data set.
-  void WalkRange(const TBookmarkStr& ALower, const TBookmarkStr& AUpper, bool AKeepSelection);
+  // Records from ALower to AUpper, walked on the data set while AWatch (Walk's) is alive.
+  template <class TWatch>
+  void WalkRange(const TBookmarkStr& ALower, const TBookmarkStr& AUpper, bool AKeepSelection, const TWatch& AWatch);
   bool CanSelectCurrent() const;
-  // AWalk moves the data set with the provider frozen; the position is restored after
-  // it, the entries follow the bookmarks and the change is reported.
+  // AWalk(watch) moves the data set with the provider frozen, and stops once the watch
+  // says a handler freed the data set, its source or the controller; the position is
+  // restored after it, the entries follow the bookmarks and the change is reported.
   template <class F> void Walk(F AWalk);
   std::vector<TBookmarkStr> FBookmarks;
   TBookmarkStr FAnchorBookmark;

@@ -4,10 +4,13 @@
 #include "widgets/databinding/cxDBFilter.h"
 
 #include "widgets/data/cxDataUpdateBracket.h"
+#include "widgets/databinding/cxDBDataGuards.h"
 #include "widgets/foundation/cxClasses.h"
 
 #include <algorithm>
+#include <optional>
 
+using namespace cxDBDataGuards;
 using enum TcxDataControllerChange;
 using enum TDataSetState;
 
@@ -392,13 +395,16 @@ void TcxDBDataController::ReloadStorage() {
   TcxDBDataProvider* p = DBProvider();
   const bool reading = p->FReadingAll;
   p->FReadingAll = true;
+  TWeakLink self(this);  // the walk runs the data set's handlers, which may free this controller
   try {
     inherited::ReloadStorage();
   } catch (...) {
+    if (!self.Alive()) throw;
     p->FReadingAll = reading;
     if (byKey) EndRestoreKeys();
     throw;
   }
+  if (!self.Alive()) return;
   p->FReadingAll = reading;
   if (byKey) EndRestoreKeys();
   DBProvider()->ClearReloadMark();
@@ -434,9 +440,11 @@ void TcxDBDataController::RemoveNotification(TComponent* AComponent) { inherited
 void TcxDBDataController::UpdateStructure() {
   TcxDBDataLink* link = DBProvider()->DataLink();
   const Integer buffer = link->BufferCount();
+  TWeakLink self(this);  // reading the records runs the data set's handlers
   if (!IsGridMode()) link->SetBufferCount(1);
+  if (!self.Alive()) return;
   inherited::UpdateStructure();
-  if (link->BufferCount() != buffer) DBProvider()->RefreshOtherWindows();
+  if (self.Alive() && link->BufferCount() != buffer) DBProvider()->RefreshOtherWindows();
 }
 
 void TcxDBDataController::ResetFocusing() {
@@ -589,17 +597,26 @@ bool TcxDBDataController::CanFocusRecord(Integer ARecordIndex) {
   bool result;
   const bool changingFocus = FChangingFocus;
   const Integer focusedBefore = GetFocusedRecordIndex();
+  // Moving the data set runs its handlers, which may free this controller.
+  TWeakLink self(this);
   p->BeginLock();
   try {
     if (IsDetail() && FDataModeController->DetailSyncEnabled() && !changingFocus) UpdateDetailQuery();
-    result = !changingFocus && p->IsSyncMode() ? FocusRecordInDataSet(ARecordIndex)
-                                               : inherited::CanFocusRecord(ARecordIndex);
+    if (!self.Alive())
+      result = false;
+    else if (!changingFocus && p->IsSyncMode())
+      result = FocusRecordInDataSet(ARecordIndex);
+    else
+      result = inherited::CanFocusRecord(ARecordIndex);
   } catch (...) {
-    p->EndLock();
+    if (self.Alive()) p->EndLock();
     throw;
   }
+  if (!self.Alive()) return false;
   p->EndLock();
+  if (!self.Alive()) return false;
   ReportSyncMasterPos();
+  if (!self.Alive()) return false;
   // Moving the data set re-focuses this controller on the record through the data set's
   // own notice, before the row focus itself changes: the row focus then sees no change,
   // and the focused-record step would never run for it.
@@ -613,18 +630,23 @@ bool TcxDBDataController::FocusRecordInDataSet(Integer ARecordIndex) {
   TcxDBDataProvider* p = DBProvider();
   TDataSet* ds = DataSet();
   if (!ds) return false;
+  // Settling the edit runs the data set's handlers, which may free the data set, its source
+  // or this controller: then nothing moves.
+  TStepWatch<TcxDBDataProvider> watch(p, ds);
   if (IdentifiesRecordsByKey()) {
     const Variant key = GetRecordId(ARecordIndex);
     // Read first: a key name the data set lacks is reported as such, not by the Locate.
     const Variant current = GetDataSetKeyValues();
     if (ARecordIndex == p->CurrentRecordIndex() && cxVariantsEqual(key, current)) {
       CheckBrowseState();
-      return true;
+      return watch.Alive();
     }
     CheckBrowseState();
+    if (!watch.Alive()) return false;
     return ds->Locate(FKeyFieldNames, key, TLocateOptions());
   }
   CheckBrowseState();
+  if (!watch.Alive()) return false;
   p->MoveBy(ARecordIndex - p->CurrentRecordIndex());
   return true;
 }
@@ -643,21 +665,18 @@ void TcxDBDataController::CheckBrowseState() {
   if (FCheckingBrowseState) return;
   TDataSet* ds = DataSet();
   FCheckingBrowseState = true;
-  // A handler of the data set's post may free this controller: the link tells.
+  // A handler of the data set's post may free this controller: the link tells. It may free
+  // the data set or its source as well: the watch tells.
   TcxDataListenerLink* link = CreateListenerLink();
+  TStepWatch<TcxDBDataProvider> watch(DBProvider(), ds);
   try {
     if (ds && (ds->State() == dsEdit || ds->State() == dsInsert)) {
       ds->UpdateRecord();
-      if (DBProvider()->IsDataSetModified()) {
-        const bool disable = !IsSmartRefreshActive();
-        if (disable) ds->DisableControls();
-        try {
-          ds->Post();
-        } catch (...) {
-          if (disable) ds->EnableControls();
-          throw;
-        }
-        if (disable) ds->EnableControls();
+      if (!watch.Alive()) {
+      } else if (DBProvider()->IsDataSetModified()) {
+        std::optional<TControlsGuard> controls;
+        if (!IsSmartRefreshActive()) controls.emplace(ds);
+        ds->Post();
       } else {
         Cancel();
       }

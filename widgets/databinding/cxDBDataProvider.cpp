@@ -25,6 +25,10 @@ std::vector<TcxDBDataProvider*>& Providers() {
 
 bool InEditState(const TDataSet* ADataSet) { return ADataSet && IsEditState(ADataSet->State()); }
 
+// A data set a handler freed stays in memory until the operation that ran the handler
+// returns, and moves no more meanwhile: a walk over it ends at once.
+bool Freed(const TDataSet* ADataSet) { return ADataSet->InState(TComponentStateItem::csDestroying); }
+
 // A key value (or an array of them) as one text, for finding equal keys by hashing.
 String KeyText(const Variant& AValue) {
   if (VarIsArray(AValue)) {
@@ -102,10 +106,13 @@ TcxDBDataLink::TcxDBDataLink(TcxDBDataProvider* AProvider) : FProvider(AProvider
 
 void TcxDBDataLink::ActiveChanged() {
   TcxDBDataProvider* p = FProvider;
+  // Reading the records runs the data set's handlers, which may free the controller.
+  TWeakLink alive(p);
   {
-    TFlagGuard guard(p->FInActivation);
+    TFlagGuard guard(p->FInActivation, true, p);
     p->ActiveChanged(Active());
   }
+  if (!alive.Alive()) return;
   TcxDBDataController* c = p->DBDataController();
   if (c->IsLoading()) c->SetLoadedOnce();
   p->FInsertSeen = DataSet() && DataSet()->State() == dsInsert;
@@ -249,7 +256,7 @@ bool TcxDBDataProvider::IsSyncMode() const {
 
 bool TcxDBDataProvider::IsActive() const {
   TDataSet* ds = DataSet();
-  return ds && ds->Active() && !ds->ControlsDisabled();
+  return ds && ds->Active() && !ds->ControlsDisabled() && !Freed(ds);
 }
 
 bool TcxDBDataProvider::IsDataSetReady() const {
@@ -260,7 +267,7 @@ bool TcxDBDataProvider::IsDataSetReady() const {
 bool TcxDBDataProvider::IsBOF() const {
   TDataSet* ds = DataSet();
   if (!ds) return inherited::IsBOF();
-  return ds->Bof() || !FDataLink->Active();
+  return ds->Bof() || !FDataLink->Active() || Freed(ds);
 }
 
 bool TcxDBDataProvider::IsEditing() const {
@@ -271,6 +278,7 @@ bool TcxDBDataProvider::IsEditing() const {
 bool TcxDBDataProvider::IsEOF() const {
   TDataSet* ds = DataSet();
   if (!ds) return inherited::IsEOF();
+  if (Freed(ds)) return true;
   const TcxDBDataController* c = DBDataController();
   if (c->IsDetail() && !IsGridMode()) {
     // A detail's records end where its key values stop matching its master's.
@@ -301,7 +309,7 @@ void TcxDBDataProvider::RecordAppended(Integer ARecordIndex) {
 // ---- Navigation ----
 
 void TcxDBDataProvider::First() {
-  TFlagGuard guard(FInFirst);
+  TFlagGuard guard(FInFirst, true, this);
   FFieldsVanished = false;
   inherited::First();
   TDataSet* ds = DataSet();
@@ -315,7 +323,9 @@ void TcxDBDataProvider::First() {
   // A detail without its master's values stays where it is.
   if (VarIsEmpty(values)) return;
   bool reopened = false;
+  TWeakLink self(this);  // the search or the re-opening runs handlers, which may free the controller
   c->DataModeController()->DetailFirst(c->GetMasterDetailKeyFieldNames(), values, reopened);
+  if (!self.Alive()) return;
   if (reopened) SavePosition();
   SetDetailPositioned(true);
   if (FFieldsVanished) {
@@ -376,17 +386,15 @@ bool TcxDBDataProvider::GetDetailHasChildren(Integer ARecordIndex, Integer ARela
     return !VarIsNull(ds->Lookup(names, values, names));
   }
   TcxDBDataProvider* p = detail->DBProvider();
-  p->Freeze();
   bool found = false;
-  try {
+  {
+    // The search runs the detail data set's handlers, which may free the detail.
+    TFreezeGuard<TcxDBDataProvider> freeze(p);
+    TStepWatch<TcxDBDataProvider> watch(p, ds);
     p->SavePosition();
     found = cxDBLocateSafely(ds, names, values);
-    p->RestorePosition();
-  } catch (...) {
-    p->Unfreeze();
-    throw;
+    if (watch.Alive()) p->RestorePosition();
   }
-  p->Unfreeze();
   return found;
 }
 
@@ -421,18 +429,23 @@ void TcxDBDataProvider::RestorePosition() {
   // Copies: a notice that the jump sends may save another position meanwhile.
   const Integer s = FSavedActiveRecord;
   const bool bof = FSavedBOF, eof = FSavedEOF;
+  // Each move runs the scroll handlers, which may free the data set or the controller.
+  TStepWatch<TcxDBDataProvider> watch(this, ds);
   ds->GotoBookmark(TBookmarkStr(FSavedBookmark));
+  if (!watch.Alive()) return;
   // The same window of records comes back, with the saved record at its old place.
   const Integer a = ds->ActiveRecord();
   const Integer b = ds->BufferCount();
   if (a < s) {
     ds->MoveBy(-s);
-    ds->MoveBy(s);
+    if (watch.Alive()) ds->MoveBy(s);
   } else if (a > s) {
     ds->MoveBy(b - 1 - s);
-    ds->MoveBy(s - b + 1);
+    if (watch.Alive()) ds->MoveBy(s - b + 1);
   }
+  if (!watch.Alive()) return;
   if (bof && !ds->Bof()) ds->Prior();
+  if (!watch.Alive()) return;
   if (eof && !ds->Eof()) ds->Next();
 }
 
@@ -452,8 +465,9 @@ bool TcxDBDataProvider::CanInitEditing(Integer ARecordIndex) {
   if (IsReadOnly()) return inherited::CanInitEditing(ARecordIndex);
   TcxDBDataController* c = DBDataController();
   bool result;
+  TWeakLink self(this);  // the data set's edit or insert handlers may free the controller
   {
-    TFlagGuard guard(FInCanInitEditing);
+    TFlagGuard guard(FInCanInitEditing, true, this);
     if (c->IsNewItemRowActive() && !IsInserting()) {
       Insert();
       result = true;
@@ -461,6 +475,7 @@ bool TcxDBDataProvider::CanInitEditing(Integer ARecordIndex) {
       result = FDataLink->Edit();
     }
   }
+  if (!self.Alive()) return false;
   if (result) {
     SetChanging();
     if (c->IsNewItemRowActive()) c->Change({dccUpdateRecord});
@@ -478,15 +493,18 @@ void TcxDBDataProvider::OwnOperation(F AOperation) {
     AOperation();
     return;
   }
+  // Settling the edit first runs the data set's handlers, which may free the data set, its
+  // source or the controller: then the operation is not started.
+  TStepWatch<TcxDBDataProvider> watch(this, ds);
   if (!IsSmartRefreshActive()) {
     if (ds->State() == dsInsert) DBDataController()->CheckBrowseState();
-    if (InEditState(ds)) FDataLink->UpdateRecord();
-    AOperation();
+    if (watch.Alive() && InEditState(ds)) FDataLink->UpdateRecord();
+    if (watch.Alive()) AOperation();
     return;
   }
   TControlsGuard controls(ds);
   ds->CheckBrowseMode();
-  if (!SmartRefreshWatched()) return;
+  if (!watch.Alive() || !SmartRefreshWatched()) return;
   ResetWatch();
   ResetEditing();
   AOperation();
@@ -499,7 +517,7 @@ void TcxDBDataProvider::Append() {
 }
 
 void TcxDBDataProvider::Insert() {
-  TFlagGuard guard(FInOwnInsert);
+  TFlagGuard guard(FInOwnInsert, true, this);
   OwnOperation([this] {
     if (TDataSet* ds = DataSet()) ds->Insert();
   });
@@ -528,14 +546,16 @@ void TcxDBDataProvider::Cancel() {
   }
   if (IsSmartRefreshActive()) {
     TcxDBDataController* c = DBDataController();
-    TFlagGuard base(FBaseEditState);
+    TWeakLink self(this);  // the controller's cancel handlers may free it, and this provider with it
+    TFlagGuard base(FBaseEditState, true, this);
     c->BeginReadRecord();
     try {
       inherited::Cancel();
     } catch (...) {
-      c->EndReadRecord();
+      if (self.Alive()) c->EndReadRecord();
       throw;
     }
+    if (!self.Alive()) return;
     c->EndReadRecord();
   }
   DataSetCancel();
@@ -623,9 +643,13 @@ void TcxDBDataProvider::DeleteFocused() {
   if (!ds || focused < 0) return;
   const bool smart = IsSmartRefreshActive();
   Integer next = DeletingFocusRecordIndex();
+  // The delete and the move after it run the data set's handlers, which may free the data
+  // set, its source or the controller: nothing more is done then.
+  TStepWatch<TcxDBDataProvider> watch(this, ds);
   {
     TControlsGuard controls(ds);
     ds->Delete();
+    if (!watch.Alive()) return;
     // The stored record goes while the data set's notice still waits, so that the notice
     // finds both holding the same records.
     if (smart && focused < c->GetRecordCount()) {
@@ -639,6 +663,7 @@ void TcxDBDataProvider::DeleteFocused() {
       c->FocusRecordInDataSet(next);
     }
   }
+  if (!watch.Alive()) return;
   if (smart)
     c->ResetFocusing();
   else
@@ -650,6 +675,9 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
   TcxDBDataController* c = DBDataController();
   TDataSet* ds = DataSet();
   if (!ds || AList.empty()) return;
+  // Each step runs the data set's handlers, which may free the data set, its source or the
+  // controller: the deleting stops there, and what it deleted stays deleted.
+  TStepWatch<TcxDBDataProvider> watch(this, ds);
   TControlsGuard controls(ds);
   if (c->IdentifiesRecordsByKey()) {
     // One walk over the data set finds every listed key, instead of one search per
@@ -665,7 +693,7 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
     Integer count = ds->RecordCount();
     Integer place = 0;
     ds->First();
-    while (place < count && remaining > 0) {
+    while (watch.Alive() && place < count && remaining > 0) {
       auto it = wanted.find(KeyText(cxGetFieldValues(dbKeys)));
       if (it == wanted.end() || it->second.empty()) {
         ds->Next();
@@ -679,6 +707,7 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
       --count;
       stored.push_back(record);
     }
+    if (!watch.Alive()) return;
     std::sort(stored.begin(), stored.end());
     stored.erase(std::unique(stored.begin(), stored.end()), stored.end());
     // Read again without the deleted records, the storage moved the record to focus up.
@@ -697,7 +726,9 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
   for (size_t i = AList.size(); i-- > 0;) {
     const Integer r = AList[i];
     if (i + 1 < AList.size()) ds->MoveBy(r - previous + (previous == last ? 1 : 0));
+    if (!watch.Alive()) return;
     ds->Delete();
+    if (!watch.Alive()) return;
     previous = r;
   }
   ShiftDeletingFocus(AList);
@@ -706,7 +737,9 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
 void TcxDBDataProvider::EndDeleting() {
   TcxDBDataController* c = DBDataController();
   const Integer r = DeletingFocusRecordIndex();
+  TWeakLink self(this);  // moving the data set runs its handlers, which may free the controller
   if (r >= 0 && r < c->GetRecordCount()) c->ChangeFocusedRecordIndex(r);
+  if (!self.Alive()) return;
   inherited::EndDeleting();
 }
 
@@ -759,11 +792,13 @@ void TcxDBDataProvider::AddPending(TcxDBDataProvider* AProvider) {
 
 void TcxDBDataProvider::DeliverPendingNotices() {
   if (FDelivering || FPending.empty()) return;
-  TFlagGuard guard(FDelivering);
-  while (!FPending.empty()) {
+  TFlagGuard guard(FDelivering, true, this);
+  // A notice read anew runs the data set's handlers, which may free this controller.
+  TWeakLink self(this);
+  while (self.Alive() && !FPending.empty()) {
     TcxDBDataProvider* p = FPending.back();
     FPending.pop_back();
-    TFlagGuard delivered(p->FDeliveredLate);
+    TFlagGuard delivered(p->FDeliveredLate, true, p);
     p->DoDataSetChanged();
   }
 }
@@ -784,7 +819,9 @@ TcxValueDefReaderClass TcxDBDataProvider::GetValueDefReaderClass() const {
 // ---- Notices from the data set ----
 
 void TcxDBDataProvider::ActiveChanged(bool AActive) {
+  TWeakLink self(this);  // reading the records runs the data set's handlers
   inherited::ActiveChanged(AActive);
+  if (!self.Alive()) return;
   TDataSet* ds = DataSet();
   if (ds && !ds->Active() && ds->DefaultFields()) DBDataController()->UnbindFields();
 }
@@ -881,7 +918,9 @@ void TcxDBDataProvider::DoDataSetChanged() {
       // A frozen provider drops the change (its controller reads nothing while frozen): the
       // records are read once it thaws, or the edit its freeze cancelled would stay shown.
       if (IsFrozen() && !FReadingAll) FReloadWhenThawed = true;
+      TWeakLink self(this);  // reading the records runs the data set's handlers
       DataChanged(dcTotal, -1, -1);
+      if (!self.Alive()) return;
     }
     ResetWatch();
     return;
@@ -919,7 +958,7 @@ void TcxDBDataProvider::DoEditingChanged() {
 
 void TcxDBDataProvider::EditFromDataSet() {
   TcxDBDataController* c = DBDataController();
-  TFlagGuard base(FBaseEditState);
+  TFlagGuard base(FBaseEditState, true, this);
   c->BeginReadRecord();
   try {
     InternalEdit();
@@ -932,8 +971,8 @@ void TcxDBDataProvider::EditFromDataSet() {
 
 void TcxDBDataProvider::InsertFromDataSet() {
   if (FInInsertFromDataSet) return;
-  TFlagGuard guard(FInInsertFromDataSet);
-  TFlagGuard base(FBaseEditState);
+  TFlagGuard guard(FInInsertFromDataSet, true, this);
+  TFlagGuard base(FBaseEditState, true, this);
   InternalInsert(IsEOF() && !FInOwnInsert);
 }
 
@@ -986,7 +1025,9 @@ void TcxDBDataProvider::DataSetCancel() {
     const Integer r = c->GetRowInfo(rows - 2).RecordIndex;
     if (r >= 0) key = c->GetRecordId(r);
   }
+  TStepWatch<TcxDBDataProvider> watch(this, ds);  // the cancel handlers may free either
   ds->Cancel();
+  if (!watch.Alive()) return;
   if (!VarIsEmpty(key) && !c->KeyFieldNames().empty()) ds->Locate(c->KeyFieldNames(), key, TLocateOptions());
 }
 

@@ -123,23 +123,31 @@ bool TcxDBDataSelection::CanSelectCurrent() const {
   return c->CanSelectRow(c->DBProvider()->DataLink()->ActiveRecord());
 }
 
+// The walk moves the data set, whose handlers may free it, its source, or the controller and
+// this selection with it: AWalk stops at once when its watch says so, and nothing more is
+// done here once the controller is gone.
 template <class F>
 void TcxDBDataSelection::Walk(F AWalk) {
   TcxDBDataProvider* p = DBDataController()->DBProvider();
+  TStepWatch<TcxDBDataProvider> watch(p, p->DataSet());
   {
     TFreezeGuard<TcxDBDataProvider> freeze(p);
     p->SavePosition();
     try {
-      AWalk();
+      AWalk(watch);
+      if (!watch.ProviderAlive()) return;
       SyncItems();
     } catch (...) {
-      SyncItems();
-      p->RestorePosition();
+      if (watch.ProviderAlive()) {
+        SyncItems();
+        p->RestorePosition();
+      }
       throw;
     }
     p->RestorePosition();
+    if (!watch.ProviderAlive()) return;
   }
-  Changed();
+  if (watch.ProviderAlive()) Changed();
 }
 
 void TcxDBDataSelection::SelectAll() {
@@ -147,25 +155,28 @@ void TcxDBDataSelection::SelectAll() {
   TcxDBDataProvider* p = c->DBProvider();
   TDataSet* ds = p->DataSet();
   if (!ds || !ds->Active()) return;
-  // The data set's handlers may free it on the way: the walk ends there.
-  TWeakLink alive(ds);
-  Walk([&] {
+  Walk([&](const auto& AWatch) {
     ds->First();
+    if (!AWatch.Alive()) return;
     InternalClear();
-    for (; alive.Alive() && !ds->Eof(); ds->Next())
+    for (; AWatch.Alive() && !ds->Eof(); ds->Next())
       if (CanSelectCurrent()) FBookmarks.push_back(ds->Bookmark());
   });
 }
 
-void TcxDBDataSelection::WalkRange(const TBookmarkStr& ALower, const TBookmarkStr& AUpper, bool AKeepSelection) {
+template <class TWatch>
+void TcxDBDataSelection::WalkRange(const TBookmarkStr& ALower, const TBookmarkStr& AUpper, bool AKeepSelection,
+                                   const TWatch& AWatch) {
   TDataSet* ds = DBDataController()->DataSet();
   std::vector<TBookmarkStr> walked;
   ds->GotoBookmark(ALower);
   for (;;) {
+    if (!AWatch.Alive()) return;
     const TBookmarkStr current = ds->Bookmark();
     if (CanSelectCurrent()) walked.push_back(current);
     if (Compare(current, AUpper) >= 0) break;
     ds->Next();
+    if (!AWatch.Alive()) return;
     if (ds->Eof()) break;
   }
   if (!AKeepSelection || FBookmarks.empty()) {
@@ -208,13 +219,13 @@ void TcxDBDataSelection::SelectFromAnchor(const TBookmarkStr& ABookmark, bool AK
   const bool anchorLower = Compare(FAnchorBookmark, ABookmark) <= 0;
   const TBookmarkStr lower = anchorLower ? FAnchorBookmark : ABookmark;
   const TBookmarkStr upper = anchorLower ? ABookmark : FAnchorBookmark;
-  Walk([&] {
+  Walk([&](const auto& AWatch) {
     // The range grew or shrank by one record at its moving end: one step, no walk.
     bool done = false;
     const Integer n = BookmarkCount();
     auto allowedAt = [&](const TBookmarkStr& B) {
       ds->GotoBookmark(B);
-      return CanSelectCurrent();
+      return AWatch.Alive() && CanSelectCurrent();
     };
     if (!AKeepSelection && n > 0) {
       if (Compare(lower, upper) == 0) {
@@ -229,7 +240,8 @@ void TcxDBDataSelection::SelectFromAnchor(const TBookmarkStr& ABookmark, bool AK
           done = true;
         } else if (Compare(FBookmarks[0], lower) == 0) {
           const bool allowed = allowedAt(upper);
-          if (ds->MoveBy(-1) == -1 && Compare(ds->Bookmark(), FBookmarks.back()) == 0) {
+          if (!AWatch.Alive()) return;
+          if (ds->MoveBy(-1) == -1 && AWatch.Alive() && Compare(ds->Bookmark(), FBookmarks.back()) == 0) {
             if (allowed) FBookmarks.push_back(upper);
             done = true;
           }
@@ -240,14 +252,17 @@ void TcxDBDataSelection::SelectFromAnchor(const TBookmarkStr& ABookmark, bool AK
           done = true;
         } else if (Compare(FBookmarks.back(), upper) == 0) {
           const bool allowed = allowedAt(lower);
-          if (ds->MoveBy(1) == 1 && Compare(ds->Bookmark(), FBookmarks.front()) == 0) {
+          if (!AWatch.Alive()) return;
+          if (ds->MoveBy(1) == 1 && AWatch.Alive() && Compare(ds->Bookmark(), FBookmarks.front()) == 0) {
             if (allowed) FBookmarks.insert(FBookmarks.begin(), lower);
             done = true;
           }
         }
       }
     }
-    if (!done) WalkRange(lower, upper, AKeepSelection);
+    if (!AWatch.Alive()) return;
+    if (!done) WalkRange(lower, upper, AKeepSelection, AWatch);
+    if (!AWatch.Alive()) return;
     FIsRange = !AKeepSelection;
     FRangeRecordCount = ds->RecordCount();
   });
