@@ -1269,7 +1269,11 @@ void TDataLink::UpdateState() {
     FActive = active;
     FFirstRecord = 0;
     if (active) ClampRange();
+    // The owner reading the records runs the data set's handlers, which may free it and
+    // this link with it.
+    TWeakLink self(this);
     ActiveChanged();
+    if (!self.Alive()) return;
   }
   const bool editing = FActive && IsEditState(state) && !FReadOnly;
   if (editing != FEditing) {

@@ -98,8 +98,8 @@ void TcxCustomDataController::ReloadStorage() {
     } else {
       FProvider->Freeze();
       try {
-        FProvider->SavePosition();
-        FProvider->First();
+        if (self.Alive()) FProvider->SavePosition();
+        if (self.Alive()) FProvider->First();
         if (!self.Alive()) {
         } else if (IsProviderMode()) {
           FProvider->Source()->LoadRecordHandles();

@@ -8,7 +8,6 @@
 #include "widgets/foundation/cxClasses.h"
 
 #include <algorithm>
-#include <optional>
 
 using namespace cxDBDataGuards;
 using enum TcxDataControllerChange;
@@ -643,7 +642,8 @@ bool TcxDBDataController::FocusRecordInDataSet(Integer ARecordIndex) {
     }
     CheckBrowseState();
     if (!watch.Alive()) return false;
-    return ds->Locate(FKeyFieldNames, key, TLocateOptions());
+    // A copy of the names: the search's handlers may free this controller.
+    return ds->Locate(String(FKeyFieldNames), key, TLocateOptions());
   }
   CheckBrowseState();
   if (!watch.Alive()) return false;
@@ -674,8 +674,7 @@ void TcxDBDataController::CheckBrowseState() {
       ds->UpdateRecord();
       if (!watch.Alive()) {
       } else if (DBProvider()->IsDataSetModified()) {
-        std::optional<TControlsGuard> controls;
-        if (!IsSmartRefreshActive()) controls.emplace(ds);
+        TControlsGuard controls(IsSmartRefreshActive() ? nullptr : ds);
         ds->Post();
       } else {
         Cancel();
@@ -791,9 +790,11 @@ bool TcxDBDataController::LocateByKey(const Variant& AKeyValues) {
     TcxDBDataProvider* p = DBProvider();
     p->BeginLock();
     bool found;
-    // The data set's handlers may free this controller (a lookup editor freed, say).
+    // The data set's handlers may free this controller (a lookup editor freed, say): the
+    // search reads a copy of the key names.
+    const String keys = KeyFieldNames();
     try {
-      found = cxDBLocateSafely(ds, KeyFieldNames(), AKeyValues);
+      found = cxDBLocateSafely(ds, keys, AKeyValues);
     } catch (...) {
       if (self.Alive()) p->EndLock();
       throw;

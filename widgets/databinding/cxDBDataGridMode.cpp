@@ -133,7 +133,9 @@ void TcxDBDataProvider::GridModeDataSetChanged() {
   if (!self.Alive()) return;
   // A bookmark of a record that is gone is dropped, never followed later.
   if (c->IsMultiSelect()) c->DBSelection()->DropInvalidBookmarks();
+  if (!self.Alive()) return;
   c->CheckBookmark(-1);
+  if (!self.Alive()) return;
   TDataSet* ds = DataSet();
   if (ds && ds->State() == dsInsert) InsertFromDataSet();
 }
@@ -226,6 +228,7 @@ bool TcxDBDataProvider::GridModeSearch(const String& AText, bool AForward, bool 
   bool found = false;
   {
     TFreezeGuard<TcxDBDataProvider> freeze(this);
+    if (!watch.Alive()) return false;  // the cancel of a pending edit ran handlers
     SavePosition();
     const TBookmarkStr saved = FSavedBookmark;
     TBookmarkStr start;

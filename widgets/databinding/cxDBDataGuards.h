@@ -4,6 +4,8 @@
 
 #include "classlib/core/DB.h"
 
+#include <exception>
+
 namespace cxDBDataGuards {
 
 // Restores a Boolean when the step ends, also when an error passes. The flag of an owner
@@ -28,14 +30,23 @@ class TFlagGuard {
 };
 
 // The data set's controls stay disabled for the step. A data set a handler freed meanwhile
-// is left alone.
+// is left alone. Enabling them tells the links of the changes, whose handling may raise: the
+// error reaches the caller, or is dropped while another one does.
 class TControlsGuard {
  public:
   explicit TControlsGuard(TDataSet* ADataSet) : FDataSet(ADataSet), FLink(ADataSet) {
     if (FDataSet) FDataSet->DisableControls();
   }
-  ~TControlsGuard() {
-    if (FLink.Alive()) FDataSet->EnableControls();
+  ~TControlsGuard() noexcept(false) {
+    if (!FLink.Alive()) return;
+    if (std::uncaught_exceptions() > FExceptions) {
+      try {
+        FDataSet->EnableControls();
+      } catch (...) {
+      }
+    } else {
+      FDataSet->EnableControls();
+    }
   }
   TControlsGuard(const TControlsGuard&) = delete;
   TControlsGuard& operator=(const TControlsGuard&) = delete;
@@ -43,6 +54,7 @@ class TControlsGuard {
  private:
   TDataSet* FDataSet;
   TWeakLink FLink;
+  int FExceptions = std::uncaught_exceptions();
 };
 
 // The provider stays frozen (the data set's controls disabled) for the step. A provider freed

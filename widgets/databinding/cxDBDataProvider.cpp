@@ -6,6 +6,7 @@
 #include "widgets/databinding/cxDBDataGuards.h"
 
 #include <algorithm>
+#include <deque>
 #include <unordered_map>
 
 using enum TcxDataChange;
@@ -389,8 +390,9 @@ bool TcxDBDataProvider::GetDetailHasChildren(Integer ARecordIndex, Integer ARela
   bool found = false;
   {
     // The search runs the detail data set's handlers, which may free the detail.
-    TFreezeGuard<TcxDBDataProvider> freeze(p);
     TStepWatch<TcxDBDataProvider> watch(p, ds);
+    TFreezeGuard<TcxDBDataProvider> freeze(p);
+    if (!watch.Alive()) return false;
     p->SavePosition();
     found = cxDBLocateSafely(ds, names, values);
     if (watch.Alive()) p->RestorePosition();
@@ -691,6 +693,7 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
     std::vector<Integer> stored;
     size_t remaining = AList.size();
     Integer count = ds->RecordCount();
+    if (!watch.Alive()) return;
     Integer place = 0;
     ds->First();
     while (watch.Alive() && place < count && remaining > 0) {
@@ -793,11 +796,17 @@ void TcxDBDataProvider::AddPending(TcxDBDataProvider* AProvider) {
 void TcxDBDataProvider::DeliverPendingNotices() {
   if (FDelivering || FPending.empty()) return;
   TFlagGuard guard(FDelivering, true, this);
-  // A notice read anew runs the data set's handlers, which may free this controller.
+  // The notices waiting now go out once each: one held back again as it is handled (this
+  // provider still busy further up) waits for the next delivery, instead of going round
+  // for ever. A notice read anew runs the data set's handlers, which may free any provider.
+  std::deque<TWeakLink> waiting;
+  for (auto it = FPending.rbegin(); it != FPending.rend(); ++it) waiting.emplace_back(*it);
+  FPending.clear();
   TWeakLink self(this);
-  while (self.Alive() && !FPending.empty()) {
-    TcxDBDataProvider* p = FPending.back();
-    FPending.pop_back();
+  for (const TWeakLink& link : waiting) {
+    if (!self.Alive()) return;
+    auto* p = static_cast<TcxDBDataProvider*>(link.Ref());
+    if (!p) continue;
     TFlagGuard delivered(p->FDeliveredLate, true, p);
     p->DoDataSetChanged();
   }
@@ -904,13 +913,19 @@ void TcxDBDataProvider::DoDataSetChanged() {
     return;
   }
   if (!InEditState(ds)) {
+    // Counting and reading the records run the data set's handlers, which may free the
+    // controller, and this provider with it.
+    TWeakLink self(this);
     // A record deleted or added from outside was never watched: re-reading the watched
     // record cannot show it, so the count tells, and everything is read again.
-    const bool unwatchedChange = FWatchedRecordIndex == kNoEditRecord && FAppendedRecordIndex < 0 &&
-                                 IsSmartRefreshActive() && ds->RecordCount() != c->GetRecordCount();
+    bool unwatchedChange = false;
+    if (FWatchedRecordIndex == kNoEditRecord && FAppendedRecordIndex < 0 && IsSmartRefreshActive()) {
+      const Integer count = ds->RecordCount();
+      if (!self.Alive()) return;
+      unwatchedChange = count != c->GetRecordCount();
+    }
     if (IsSmartRefreshActive() && !unwatchedChange) {
       if (!SmartRefreshWatched()) return;
-      TWeakLink self(this);
       DataScrolled(0);
       if (!self.Alive()) return;
     } else {
@@ -918,7 +933,6 @@ void TcxDBDataProvider::DoDataSetChanged() {
       // A frozen provider drops the change (its controller reads nothing while frozen): the
       // records are read once it thaws, or the edit its freeze cancelled would stay shown.
       if (IsFrozen() && !FReadingAll) FReloadWhenThawed = true;
-      TWeakLink self(this);  // reading the records runs the data set's handlers
       DataChanged(dcTotal, -1, -1);
       if (!self.Alive()) return;
     }
@@ -1028,7 +1042,8 @@ void TcxDBDataProvider::DataSetCancel() {
   TStepWatch<TcxDBDataProvider> watch(this, ds);  // the cancel handlers may free either
   ds->Cancel();
   if (!watch.Alive()) return;
-  if (!VarIsEmpty(key) && !c->KeyFieldNames().empty()) ds->Locate(c->KeyFieldNames(), key, TLocateOptions());
+  // A copy of the names: the search's handlers may free the controller.
+  if (!VarIsEmpty(key) && !c->KeyFieldNames().empty()) ds->Locate(String(c->KeyFieldNames()), key, TLocateOptions());
 }
 
 void TcxDBDataProvider::RecordChanged() {

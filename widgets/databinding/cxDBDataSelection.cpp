@@ -74,8 +74,13 @@ void TcxDBDataSelection::InternalDelete(Integer AIndex) {
   if (!FSynchronizing && AIndex >= 0 && AIndex < BookmarkCount()) {
     if (!FAnchorBookmark.empty() && Compare(FAnchorBookmark, FBookmarks[size_t(AIndex)]) == 0) ClearAnchor();
     // A record that is gone leaves the others in a row; one dropped from the selection
-    // leaves a gap.
-    if (DBDataController()->DBProvider()->IsBookmarkValid(FBookmarks[size_t(AIndex)])) FIsRange = false;
+    // leaves a gap. Asking runs the data set's filter, whose handler may free the data set
+    // or the controller, and this selection with it.
+    TcxDBDataProvider* p = DBDataController()->DBProvider();
+    TStepWatch<TcxDBDataProvider> watch(p, p->DataSet());
+    const bool valid = p->IsBookmarkValid(FBookmarks[size_t(AIndex)]);
+    if (!watch.Alive()) return;
+    if (valid) FIsRange = false;
     FBookmarks.erase(FBookmarks.begin() + AIndex);
   }
   inherited::InternalDelete(AIndex);
@@ -92,19 +97,26 @@ void TcxDBDataSelection::SyncItems() {
 bool TcxDBDataSelection::DropInvalidBookmarks() {
   if (!IsGridMode()) return false;
   TcxDBDataProvider* p = DBDataController()->DBProvider();
+  // Asking about the records runs the data set's filter, whose handler may free the data
+  // set or the controller (and this selection with it): nothing more is done then.
+  TStepWatch<TcxDBDataProvider> watch(p, p->DataSet());
   // Records that came into the data set (a filter letting them through again) may lie
   // inside the range.
   if (TDataSet* ds = p->DataSet(); ds && ds->Active()) {
     const Integer count = ds->RecordCount();
+    if (!watch.Alive()) return false;
     if (count > FRangeRecordCount) FIsRange = false;
     FRangeRecordCount = count;
   }
   bool dropped = false;
-  for (Integer i = BookmarkCount() - 1; i >= 0; --i)
-    if (FBookmarks[size_t(i)].empty() || !p->IsBookmarkValid(FBookmarks[size_t(i)])) {
-      InternalDelete(i);
-      dropped = true;
-    }
+  for (Integer i = BookmarkCount() - 1; i >= 0; --i) {
+    const bool gone = FBookmarks[size_t(i)].empty() || !p->IsBookmarkValid(FBookmarks[size_t(i)]);
+    if (!watch.Alive()) return false;
+    if (!gone) continue;
+    InternalDelete(i);
+    if (!watch.Alive()) return false;
+    dropped = true;
+  }
   if (dropped) Changed();
   return dropped;
 }
@@ -131,7 +143,9 @@ void TcxDBDataSelection::Walk(F AWalk) {
   TcxDBDataProvider* p = DBDataController()->DBProvider();
   TStepWatch<TcxDBDataProvider> watch(p, p->DataSet());
   {
+    // Freezing cancels a pending edit, whose handlers may free what the walk needs already.
     TFreezeGuard<TcxDBDataProvider> freeze(p);
+    if (!watch.Alive()) return;
     p->SavePosition();
     try {
       AWalk(watch);
@@ -209,13 +223,20 @@ void TcxDBDataSelection::SelectFromAnchor(const TBookmarkStr& ABookmark, bool AK
   TcxDBDataProvider* p = c->DBProvider();
   TDataSet* ds = p->DataSet();
   if (!ds || !ds->Active() || ABookmark.empty() || (p->IsInserting() && p->IsEOF())) return;
+  // Asking about the records runs the data set's filter, whose handler may free the data
+  // set or the controller (and this selection with it): nothing more is done then.
+  TStepWatch<TcxDBDataProvider> watch(p, ds);
   // Records that are gone are dropped, never walked to: a stale anchor ends the range.
   DropInvalidBookmarks();
-  if (FAnchorBookmark.empty() || !p->IsBookmarkValid(FAnchorBookmark)) {
+  if (!watch.Alive()) return;
+  const bool anchorValid = !FAnchorBookmark.empty() && p->IsBookmarkValid(FAnchorBookmark);
+  if (!watch.Alive()) return;
+  if (!anchorValid) {
     ClearAnchor();
     return;
   }
-  if (!p->IsBookmarkValid(ABookmark)) return;
+  const bool valid = p->IsBookmarkValid(ABookmark);
+  if (!watch.Alive() || !valid) return;
   const bool anchorLower = Compare(FAnchorBookmark, ABookmark) <= 0;
   const TBookmarkStr lower = anchorLower ? FAnchorBookmark : ABookmark;
   const TBookmarkStr upper = anchorLower ? ABookmark : FAnchorBookmark;
