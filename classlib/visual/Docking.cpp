@@ -359,7 +359,9 @@ TWinControl* TControl::FloatTo(const TRect& ScreenRect) {
   TWinControl* made = CreateFloatingDockSite(ScreenRect);
   TWeakLink madeLink(made);
   DockTo(made, ScreenRect, alClient);
-  if (!self.Alive() || !madeLink.Alive()) return madeLink.Alive() ? made : nullptr;
+  // A handler that freed the control as it took its place ends the float: the window made
+  // for it, left empty, goes by itself.
+  if (!self.Alive() || !madeLink.Alive()) return nullptr;
   made->SetVisible(true);
   return made;
 }

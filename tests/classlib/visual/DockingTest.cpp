@@ -472,6 +472,47 @@ TEST_F(DockingTest, AResizeAsTheClientTakesItsPlaceMayFreeTheSiteTheFormOrTheCli
   EXPECT_EQ(Events(), "free S,free C");
 }
 
+// Floating, the client takes its place in a window made for it: a resize handler that frees
+// it there ends the float as a failure, and the window made for it goes. An aligned client
+// takes its new size while it joins the site, inside the change of parent itself.
+TEST_F(DockingTest, AResizeAsTheClientFloatsOrJoinsASiteMayFreeIt) {
+  const Integer forms = Screen->FormCount();
+  c->OnResize = TNotifyEvent(&sink, &TDockSink::Resized);
+  TWeakLink client(c);
+  sink.OnResize = [&] { c->Free(); };
+  EXPECT_FALSE(c->ManualFloat({500, 500, 620, 580}));
+  EXPECT_FALSE(client.Alive());
+  Pump();
+  EXPECT_EQ(Screen->FormCount(), forms);
+  // By the mouse, dropped away from the sites (at another size, so that it resizes): nobody
+  // is left to hear the end.
+  c = MakeClient("C");
+  c->SetUndockWidth(120);
+  client.Attach(c);
+  c->OnResize = TNotifyEvent(&sink, &TDockSink::Resized);
+  sink.OnResize = [&] { c->Free(); };
+  Log().clear();
+  host().MouseDown(F(), 20, 20);
+  host().MouseMove(F(), 30, 20);
+  host().MouseMove(nullptr, 800, 600);
+  host().MouseUp(nullptr, 800, 600);
+  Pump();
+  EXPECT_FALSE(client.Alive());
+  EXPECT_FALSE(DragActive());
+  EXPECT_EQ(Events(), "free C");
+  EXPECT_EQ(Screen->FormCount(), forms);
+  c = MakeClient("C");
+  c->SetAlign(TAlign::alClient);
+  client.Attach(c);
+  c->OnResize = TNotifyEvent(&sink, &TDockSink::Resized);
+  sink.OnResize = [&] { c->Free(); };
+  Log().clear();
+  EXPECT_FALSE(c->ManualDock(s));
+  EXPECT_FALSE(client.Alive());
+  EXPECT_EQ(Events(), "free C");
+  EXPECT_EQ(s->DockClientCount(), 0);
+}
+
 TEST_F(DockingTest, ClientsPlacedOnASiteAreDockedAndDescriptionsKeepTheSettings) {
   TProbe* d = MakeProbe("D", {0, 0, 20, 20}, s);
   TProbe* e = MakeProbe("E", {30, 0, 50, 20}, s);
