@@ -49,9 +49,9 @@ class DBDataFreedByHandler : public DBDataTest {
     Owner.release();
     DBDataTest::TearDown();
   }
-  // Six records (ID 1..6, a calculated field) and a controller over them in AMode, focused on its second row;
-  // the handler at ASlot is set to the freer (not armed yet). The controller is let go of by
-  // C: the freer or the test frees it.
+  // Six records (ID 1..6, a calculated field) and a controller over them in AMode, focused on its
+  // second row; the handler at ASlot is set to the freer (not armed yet). The controller is let go
+  // of by C: the freer or the test frees it.
   void Make(TMode AMode, TEventSlot ASlot) {
     if (Let.Alive()) Let.Ref()->Free();
     if (OwnerLink.Alive()) OwnerLink.Ref()->Free();
@@ -87,10 +87,18 @@ class DBDataFreedByHandler : public DBDataTest {
     Freer.Runs = 0;
     Freer.Countdown = ACountdown;
     switch (AVictim) {
-      case TVictim::DataSet: Freer.Victim = DS; break;
-      case TVictim::Source: Freer.Victim = Source; break;
-      case TVictim::Controller: Freer.Victim = Ctrl; break;
-      case TVictim::Owner: Freer.Victim = Owner.get(); break;
+      case TVictim::DataSet:
+        Freer.Victim = DS;
+        break;
+      case TVictim::Source:
+        Freer.Victim = Source;
+        break;
+      case TVictim::Controller:
+        Freer.Victim = Ctrl;
+        break;
+      case TVictim::Owner:
+        Freer.Victim = Owner.get();
+        break;
     }
   }
   // What survives the handler: the controller without its data set holds no records and
@@ -110,9 +118,12 @@ class DBDataFreedByHandler : public DBDataTest {
       EXPECT_EQ(Ctrl->GetRecordCount(), 2) << AWhat;
       Ctrl->SetDataSource(nullptr);
     }
-    if (Let.Alive() && Ctrl->DataSet() && !Ctrl->IsGridMode())
+    if (Let.Alive() && Ctrl->DataSet() && !Ctrl->IsGridMode()) {
       EXPECT_EQ(Ctrl->GetRecordCount(), DS->RecordCount()) << AWhat;
+    }
     if (DataSetLink.Alive()) {
+      // Nothing that went leaves the data set deaf to its other links.
+      EXPECT_FALSE(DS->ControlsDisabled()) << AWhat;
       const Integer count = DS->RecordCount();
       Integer walked = 0;
       for (DS->First(); !DS->Eof(); DS->Next()) ++walked;
@@ -120,7 +131,8 @@ class DBDataFreedByHandler : public DBDataTest {
     }
   }
   static std::string What(TMode AMode, TVictim AVictim, const char* AEvent) {
-    return std::string(kModeNames[int(AMode)]) + ", " + AEvent + " frees the " + kVictimNames[int(AVictim)];
+    return std::string(kModeNames[int(AMode)]) + ", " + AEvent + " frees the " +
+           kVictimNames[int(AVictim)];
   }
 
   TFreer Freer;
@@ -138,7 +150,8 @@ TEST_F(DBDataFreedByHandler, DeletingEndsWhereADeleteHandlerFreedTheDataSetOrThe
           for (int countdown : {1, 2}) {
             if (!selection && countdown > 1) continue;
             const std::string what = std::string(selection ? "selection" : "focused") + ", " +
-                                     What(mode, victim, name) + ", call " + std::to_string(countdown);
+                                     What(mode, victim, name) + ", call " +
+                                     std::to_string(countdown);
             Make(mode, slot);
             if (selection) {
               Ctrl->SetMultiSelect(true);
@@ -156,11 +169,14 @@ TEST_F(DBDataFreedByHandler, DeletingEndsWhereADeleteHandlerFreedTheDataSetOrThe
               Ctrl->DeleteFocused();
             EXPECT_EQ(Freer.Runs, 1) << what;
             EXPECT_EQ(Let.Alive(), victim != TVictim::Controller) << what;
-            EXPECT_EQ(DataSetLink.Alive(), victim == TVictim::Source || victim == TVictim::Controller) << what;
+            EXPECT_EQ(DataSetLink.Alive(),
+                      victim == TVictim::Source || victim == TVictim::Controller)
+                << what;
             // The deletion stops with what it worked on: the record whose delete ran the
             // handler goes, no other after it.
-            if (victim == TVictim::Source || victim == TVictim::Controller)
+            if (victim == TVictim::Source || victim == TVictim::Controller) {
               EXPECT_EQ(DS->RecordCount(), 6 - countdown) << what;
+            }
             ExpectSurvivorsUsable(what);
           }
 }
@@ -174,9 +190,10 @@ TEST_F(DBDataFreedByHandler, GridModeWalksEndWhereAScrollHandlerFreedTheDataSetO
     for (const auto& [slot, name] : events)
       for (TVictim victim : kVictims)
         for (int countdown : {1, 3}) {
-          const char* const ops[] = {"select all", "delete selection", "visit every row", "visit selected rows"};
-          const std::string what = std::string(ops[op]) + ", " + What(TMode::Grid, victim, name) + ", call " +
-                                   std::to_string(countdown);
+          const char* const ops[] = {"select all", "delete selection", "visit every row",
+                                     "visit selected rows"};
+          const std::string what = std::string(ops[op]) + ", " + What(TMode::Grid, victim, name) +
+                                   ", call " + std::to_string(countdown);
           Make(TMode::Grid, slot);
           Ctrl->SetMultiSelect(true);
           if (op > 0) {
@@ -187,13 +204,21 @@ TEST_F(DBDataFreedByHandler, GridModeWalksEndWhereAScrollHandlerFreedTheDataSetO
           Arm(victim, countdown);
           int visited = 0;
           switch (op) {
-            case 0: Ctrl->SelectAll(); break;
-            case 1: Ctrl->DeleteSelection(); break;
-            default: Ctrl->ForEachRow(op == 3, [&](Integer, const TcxRowInfo&) { ++visited; }); break;
+            case 0:
+              Ctrl->SelectAll();
+              break;
+            case 1:
+              Ctrl->DeleteSelection();
+              break;
+            default:
+              Ctrl->ForEachRow(op == 3, [&](Integer, const TcxRowInfo&) { ++visited; });
+              break;
           }
           EXPECT_EQ(Freer.Runs, 1) << what;
           EXPECT_LT(visited, 6) << what;
-          if (Let.Alive() && !Ctrl->DataSet()) EXPECT_EQ(Ctrl->GetSelectedCount(), 0) << what;
+          if (Let.Alive() && !Ctrl->DataSet()) {
+            EXPECT_EQ(Ctrl->GetSelectedCount(), 0) << what;
+          }
           ExpectSurvivorsUsable(what);
         }
 }
@@ -222,7 +247,9 @@ TEST_F(DBDataFreedByHandler, CancellingEndsWhereACancelHandlerFreedTheDataSetOrT
             EXPECT_FALSE(IsEditState(DS->State())) << what;
             EXPECT_EQ(DS->RecordCount(), 6) << what;
           }
-          if (Let.Alive()) EXPECT_FALSE(Ctrl->IsEditing()) << what;
+          if (Let.Alive()) {
+            EXPECT_FALSE(Ctrl->IsEditing()) << what;
+          }
           ExpectSurvivorsUsable(what);
         }
 }
@@ -238,35 +265,65 @@ TEST_F(DBDataFreedByHandler, EveryOperationEndsWhereAHandlerFreedTheDataSetOrThe
     std::vector<std::pair<TEventSlot, const char*>> Events;
   };
   const std::pair<TEventSlot, const char*> beforePost{&TDataSet::BeforePost, "BeforePost"},
-      afterPost{&TDataSet::AfterPost, "AfterPost"}, beforeScroll{&TDataSet::BeforeScroll, "BeforeScroll"},
-      afterScroll{&TDataSet::AfterScroll, "AfterScroll"}, calc{&TDataSet::OnCalcFields, "OnCalcFields"};
+      afterPost{&TDataSet::AfterPost, "AfterPost"},
+      beforeScroll{&TDataSet::BeforeScroll, "BeforeScroll"},
+      afterScroll{&TDataSet::AfterScroll, "AfterScroll"},
+      calc{&TDataSet::OnCalcFields, "OnCalcFields"};
   const TCase cases[] = {
-      {"edit", false, [](TcxDBDataController* c) { c->Edit(); },
+      {"edit",
+       false,
+       [](TcxDBDataController* c) { c->Edit(); },
        {{&TDataSet::BeforeEdit, "BeforeEdit"}, {&TDataSet::AfterEdit, "AfterEdit"}}},
-      {"insert", true, [](TcxDBDataController* c) { c->Insert(); },
-       {beforePost, afterPost, {&TDataSet::BeforeInsert, "BeforeInsert"}, {&TDataSet::AfterInsert, "AfterInsert"},
+      {"insert",
+       true,
+       [](TcxDBDataController* c) { c->Insert(); },
+       {beforePost,
+        afterPost,
+        {&TDataSet::BeforeInsert, "BeforeInsert"},
+        {&TDataSet::AfterInsert, "AfterInsert"},
         {&TDataSet::OnNewRecord, "OnNewRecord"}}},
-      {"append", false, [](TcxDBDataController* c) { c->Append(); },
-       {{&TDataSet::BeforeInsert, "BeforeInsert"}, {&TDataSet::AfterInsert, "AfterInsert"}, afterScroll}},
-      {"set a value", false,
-       [](TcxDBDataController* c) { c->SetEditValue(1, Variant("changed"), TcxDataEditValueSource::evsValue); },
+      {"append",
+       false,
+       [](TcxDBDataController* c) { c->Append(); },
+       {{&TDataSet::BeforeInsert, "BeforeInsert"},
+        {&TDataSet::AfterInsert, "AfterInsert"},
+        afterScroll}},
+      {"set a value",
+       false,
+       [](TcxDBDataController* c) {
+         c->SetEditValue(1, Variant("changed"), TcxDataEditValueSource::evsValue);
+       },
        {{&TDataSet::BeforeEdit, "BeforeEdit"}, {&TDataSet::AfterEdit, "AfterEdit"}}},
       {"post", true, [](TcxDBDataController* c) { c->PostEditing(); }, {beforePost, afterPost}},
-      {"focus another row", true, [](TcxDBDataController* c) { c->ChangeFocusedRowIndex(3); },
+      {"focus another row",
+       true,
+       [](TcxDBDataController* c) { c->ChangeFocusedRowIndex(3); },
        {beforePost, afterPost, beforeScroll, afterScroll}},
-      {"check the browse state", true, [](TcxDBDataController* c) { c->CheckBrowseState(); },
+      {"check the browse state",
+       true,
+       [](TcxDBDataController* c) { c->CheckBrowseState(); },
        {beforePost, afterPost}},
       {"next", false, [](TcxDBDataController* c) { c->GotoNext(); }, {beforeScroll, afterScroll}},
       {"last", true, [](TcxDBDataController* c) { c->GotoLast(); }, {beforePost, afterScroll}},
       {"move by", false, [](TcxDBDataController* c) { c->MoveBy(2); }, {beforeScroll, afterScroll}},
       {"scroll", false, [](TcxDBDataController* c) { c->Scroll(2); }, {afterScroll}},
-      {"locate", false, [](TcxDBDataController* c) { c->LocateByKey(Variant(Integer(5))); }, {afterScroll}},
-      {"search", false, [](TcxDBDataController* c) { c->Search()->Locate(1, "n4"); }, {afterScroll, calc}},
-      {"refresh", false, [](TcxDBDataController* c) { c->Refresh(); }, {calc}},
-      {"switch grid mode", false,
-       [](TcxDBDataController* c) { c->DataModeController()->SetGridMode(!c->DataModeController()->GridMode()); },
+      {"locate",
+       false,
+       [](TcxDBDataController* c) { c->LocateByKey(Variant(Integer(5))); },
+       {afterScroll}},
+      {"search",
+       false,
+       [](TcxDBDataController* c) { c->Search()->Locate(1, "n4"); },
        {afterScroll, calc}},
-      {"select from the anchor", false,
+      {"refresh", false, [](TcxDBDataController* c) { c->Refresh(); }, {calc}},
+      {"switch grid mode",
+       false,
+       [](TcxDBDataController* c) {
+         c->DataModeController()->SetGridMode(!c->DataModeController()->GridMode());
+       },
+       {afterScroll, calc}},
+      {"select from the anchor",
+       false,
        [](TcxDBDataController* c) {
          TWeakLink self(c);
          c->SetMultiSelect(true);
@@ -291,7 +348,9 @@ TEST_F(DBDataFreedByHandler, EveryOperationEndsWhereAHandlerFreedTheDataSetOrThe
           } catch (const Exception&) {
             // A refusal (a search on a data set that went) is reported as usual.
           }
-          if (Let.Alive() && !Ctrl->DataSet()) EXPECT_FALSE(Ctrl->IsEditing()) << what;
+          if (Let.Alive() && !Ctrl->DataSet()) {
+            EXPECT_FALSE(Ctrl->IsEditing()) << what;
+          }
           ExpectSurvivorsUsable(what);
         }
 }

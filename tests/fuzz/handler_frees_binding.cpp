@@ -83,9 +83,10 @@ class TFreer : public TObject {
 
 using TEventSlot = TDataSetNotifyEvent TDataSet::*;
 const TEventSlot kEvents[] = {
-    &TDataSet::BeforePost,   &TDataSet::AfterPost,   &TDataSet::BeforeDelete, &TDataSet::AfterDelete,
-    &TDataSet::BeforeCancel, &TDataSet::AfterCancel, &TDataSet::BeforeScroll, &TDataSet::AfterScroll,
-    &TDataSet::BeforeEdit,   &TDataSet::AfterEdit,   &TDataSet::BeforeInsert, &TDataSet::AfterInsert,
+    &TDataSet::BeforePost,   &TDataSet::AfterPost,    &TDataSet::BeforeDelete,
+    &TDataSet::AfterDelete,  &TDataSet::BeforeCancel, &TDataSet::AfterCancel,
+    &TDataSet::BeforeScroll, &TDataSet::AfterScroll,  &TDataSet::BeforeEdit,
+    &TDataSet::AfterEdit,    &TDataSet::BeforeInsert, &TDataSet::AfterInsert,
     &TDataSet::OnNewRecord,  &TDataSet::OnCalcFields};
 constexpr unsigned kEventCount = sizeof(kEvents) / sizeof(kEvents[0]);
 
@@ -140,28 +141,63 @@ void Step(TcxDBDataController* c, TDataSet* ds, uint8_t op, FuzzBytes& in) {
   if (!c && op % 32 < 24) op = 24 + op % 8;
   if (!ds && op % 32 >= 24) op %= 24;
   switch (op % 32) {
-    case 0: c->ChangeFocusedRowIndex(row); break;
-    case 1: c->GotoNext(); break;
-    case 2: c->GotoPrev(); break;
-    case 3: c->GotoFirst(); break;
-    case 4: c->GotoLast(); break;
-    case 5: c->MoveBy(Integer(in.U8() % 7) - 3); break;
-    case 6: c->Scroll(Integer(in.U8() % 7) - 3); break;
-    case 7: c->Edit(); break;
-    case 8: c->SetEditValue(in.U8() % 2, Variant(Integer(in.U8())), TcxDataEditValueSource::evsValue); break;
-    case 9: c->PostEditing(); break;
-    case 10: c->Cancel(); break;
-    case 11: c->Insert(); break;
-    case 12: c->Append(); break;
-    case 13: c->DeleteFocused(); break;
-    case 14: c->DeleteSelection(); break;
-    case 15: c->SelectAll(); break;
-    case 16: if (rows > 0) c->ChangeRowSelection(row, true); break;
+    case 0:
+      c->ChangeFocusedRowIndex(row);
+      break;
+    case 1:
+      c->GotoNext();
+      break;
+    case 2:
+      c->GotoPrev();
+      break;
+    case 3:
+      c->GotoFirst();
+      break;
+    case 4:
+      c->GotoLast();
+      break;
+    case 5:
+      c->MoveBy(Integer(in.U8() % 7) - 3);
+      break;
+    case 6:
+      c->Scroll(Integer(in.U8() % 7) - 3);
+      break;
+    case 7:
+      c->Edit();
+      break;
+    case 8:
+      c->SetEditValue(in.U8() % 2, Variant(Integer(in.U8())), TcxDataEditValueSource::evsValue);
+      break;
+    case 9:
+      c->PostEditing();
+      break;
+    case 10:
+      c->Cancel();
+      break;
+    case 11:
+      c->Insert();
+      break;
+    case 12:
+      c->Append();
+      break;
+    case 13:
+      c->DeleteFocused();
+      break;
+    case 14:
+      c->DeleteSelection();
+      break;
+    case 15:
+      c->SelectAll();
+      break;
+    case 16:
+      if (rows > 0) c->ChangeRowSelection(row, true);
+      break;
     case 17:
       if (rows > 0) {
         c->SetSelectionAnchor(row);
         TWeakLink self(c);
-        if (self.Alive() && c->GetRowCount() > 0) c->SelectFromAnchor(Integer(in.U8()) % c->GetRowCount(), op & 32);
+        if (self.Alive() && c->GetRowCount() > 0)
+          c->SelectFromAnchor(Integer(in.U8()) % c->GetRowCount(), op & 32);
       }
       break;
     case 18: {
@@ -169,14 +205,28 @@ void Step(TcxDBDataController* c, TDataSet* ds, uint8_t op, FuzzBytes& in) {
       c->ForEachRow(op & 32, [&](Integer, const TcxRowInfo&) { ++visited; });
       break;
     }
-    case 19: c->LocateByKey(Variant(Integer(in.U8() % 8))); break;
-    case 20: c->Search()->Locate(1, String("n") + IntToStr(in.U8() % 8)); break;
-    case 21: c->Refresh(); break;
-    case 22: c->DataModeController()->SetGridMode(!c->DataModeController()->GridMode()); break;
-    case 23: c->CheckBrowseState(); break;
+    case 19:
+      c->LocateByKey(Variant(Integer(in.U8() % 8)));
+      break;
+    case 20:
+      c->Search()->Locate(1, String("n") + IntToStr(in.U8() % 8));
+      break;
+    case 21:
+      c->Refresh();
+      break;
+    case 22:
+      c->DataModeController()->SetGridMode(!c->DataModeController()->GridMode());
+      break;
+    case 23:
+      c->CheckBrowseState();
+      break;
     // Straight on the data set, as another part of the program would.
-    case 24: ds->Next(); break;
-    case 25: ds->Prior(); break;
+    case 24:
+      ds->Next();
+      break;
+    case 25:
+      ds->Prior();
+      break;
     case 26: {
       TWeakLink alive(ds);
       ds->Edit();
@@ -184,11 +234,21 @@ void Step(TcxDBDataController* c, TDataSet* ds, uint8_t op, FuzzBytes& in) {
         ds->FieldByName("NAME")->SetAsString("e" + IntToStr(in.U8()));
       break;
     }
-    case 27: ds->Append(); break;
-    case 28: ds->Post(); break;
-    case 29: ds->Delete(); break;
-    case 30: ds->Cancel(); break;
-    default: ds->SetFiltered(!ds->Filtered()); break;
+    case 27:
+      ds->Append();
+      break;
+    case 28:
+      ds->Post();
+      break;
+    case 29:
+      ds->Delete();
+      break;
+    case 30:
+      ds->Cancel();
+      break;
+    default:
+      ds->SetFiltered(!ds->Filtered());
+      break;
   }
 }
 
@@ -206,7 +266,8 @@ void Binding(FuzzBytes& in) {
   AddField<TStringField>(form, ds, "NAME")->SetSize(20);
   AddField<TStringField>(form, ds, "CALC")->SetFieldKind(TFieldKind::fkCalculated);
   const int records = in.U8() % 9;
-  for (int i = 1; i <= records; ++i) ds->AddRecord({Variant(Integer(i)), Variant(String("n") + IntToStr(i))});
+  for (int i = 1; i <= records; ++i)
+    ds->AddRecord({Variant(Integer(i)), Variant(String("n") + IntToStr(i))});
   auto* source = New<TDataSource>(form);
   source->SetDataSet(ds);
   TFreer freer;
@@ -229,11 +290,21 @@ void Binding(FuzzBytes& in) {
       links[1].Attach(controllers[1]);
     }
     switch (shape % 5) {
-      case 0: freer.Victim = ds; break;
-      case 1: freer.Victim = source; break;
-      case 2: freer.Victim = controllers[0]; break;
-      case 3: freer.Victim = second ? static_cast<TObject*>(controllers[1]) : form; break;
-      default: freer.Victim = form; break;
+      case 0:
+        freer.Victim = ds;
+        break;
+      case 1:
+        freer.Victim = source;
+        break;
+      case 2:
+        freer.Victim = controllers[0];
+        break;
+      case 3:
+        freer.Victim = second ? static_cast<TObject*>(controllers[1]) : form;
+        break;
+      default:
+        freer.Victim = form;
+        break;
     }
     if (dsLink.Alive() && !ds->Active()) ds->Open();
   } catch (const Exception&) {

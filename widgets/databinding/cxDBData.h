@@ -25,6 +25,7 @@
 #include "widgets/databinding/cxDBUtils.h"
 #include "widgets/foundation/cxVariants.h"
 
+#include <deque>
 #include <functional>
 #include <vector>
 
@@ -227,6 +228,9 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   std::vector<TcxDBDataProvider*> OtherProviders() const;
   // Runs the held-back data-set changes of the providers waiting on this one, last first.
   void DeliverPendingNotices();
+  // Freed while frozen (a handler of a walk freed the controller): the link leaves the data
+  // set, and each data set gets back the controls a freeze took from it.
+  void ReleaseFrozenControls();
   // The watched record is forgotten when its storage record goes.
   void ForgetRecord(Integer ARecordIndex);
   // The record being edited (and whether it is inserted) is watched for smart refresh.
@@ -308,6 +312,9 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   bool FSearching = false;
   // The records of the window's rows when last read (a master in grid mode only).
   std::vector<TBookmarkStr> FWindowBookmarks;
+  // The data set each freeze took the controls from (none when the link had none), last
+  // freeze last.
+  std::deque<TWeakLink> FFrozenControls;
 };
 
 // The selection of grid mode keeps rows by the data set's bookmarks, sorted in the data
@@ -351,7 +358,8 @@ class TcxDBDataSelection : public TcxDataSelection {
   void SyncItems();
   // Records from ALower to AUpper, walked on the data set while AWatch (Walk's) is alive.
   template <class TWatch>
-  void WalkRange(const TBookmarkStr& ALower, const TBookmarkStr& AUpper, bool AKeepSelection, const TWatch& AWatch);
+  void WalkRange(const TBookmarkStr& ALower, const TBookmarkStr& AUpper, bool AKeepSelection,
+                 const TWatch& AWatch);
   bool CanSelectCurrent() const;
   // AWalk(watch) moves the data set with the provider frozen, and stops once the watch
   // says a handler freed the data set, its source or the controller; the position is

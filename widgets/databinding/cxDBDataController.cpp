@@ -293,7 +293,10 @@ void TcxDBDataController::AfterConstruction() {
 
 void TcxDBDataController::BeforeDestruction() {
   // The link goes while everything it reaches still lives.
-  if (Provider() && DBProvider()->DataLink()) DBProvider()->DataLink()->SetDataSource(nullptr);
+  if (Provider() && DBProvider()->DataLink()) {
+    DBProvider()->ReleaseFrozenControls();
+    DBProvider()->DataLink()->SetDataSource(nullptr);
+  }
   FreeAndNil(FDataModeController);
   inherited::BeforeDestruction();
 }
@@ -800,9 +803,9 @@ bool TcxDBDataController::LocateByKey(const Variant& AKeyValues) {
       throw;
     }
     if (!self.Alive()) return false;
-    p->EndLock();
-    if (found) SetFocusedSelected(true);
-    return found;
+    p->EndLock();  // delivers the held-back notices, whose reading may free this controller
+    if (found && self.Alive()) SetFocusedSelected(true);
+    return found && self.Alive();
   }
   const Integer row = r >= 0 ? GetRowIndexByRecordIndex(r, true) : -1;
   ChangeFocusedRowIndex(row);

@@ -62,7 +62,9 @@ class TControlsGuard {
 template <class TProvider>
 class TFreezeGuard {
  public:
-  explicit TFreezeGuard(TProvider* AProvider) : FProvider(AProvider), FLink(AProvider) { FProvider->Freeze(); }
+  explicit TFreezeGuard(TProvider* AProvider) : FProvider(AProvider), FLink(AProvider) {
+    FProvider->Freeze();
+  }
   ~TFreezeGuard() noexcept(false) {
     if (FLink.Alive()) FProvider->Unfreeze();
   }
@@ -81,8 +83,13 @@ template <class TProvider>
 class TStepWatch {
  public:
   TStepWatch(TProvider* AProvider, TDataSet* ADataSet)
-      : FProvider(AProvider), FDataSet(ADataSet), FProviderLink(AProvider), FDataSetLink(ADataSet) {}
-  bool Alive() const { return FProviderLink.Alive() && FDataSetLink.Alive() && FProvider->DataSet() == FDataSet; }
+      : FProvider(AProvider),
+        FDataSet(ADataSet),
+        FProviderLink(AProvider),
+        FDataSetLink(ADataSet) {}
+  bool Alive() const {
+    return FProviderLink.Alive() && FDataSetLink.Alive() && FProvider->DataSet() == FDataSet;
+  }
   // The provider (and its controller) is there, whatever became of the data set.
   bool ProviderAlive() const { return FProviderLink.Alive(); }
   TStepWatch(const TStepWatch&) = delete;

@@ -28,7 +28,9 @@ bool InEditState(const TDataSet* ADataSet) { return ADataSet && IsEditState(ADat
 
 // A data set a handler freed stays in memory until the operation that ran the handler
 // returns, and moves no more meanwhile: a walk over it ends at once.
-bool Freed(const TDataSet* ADataSet) { return ADataSet->InState(TComponentStateItem::csDestroying); }
+bool Freed(const TDataSet* ADataSet) {
+  return ADataSet->InState(TComponentStateItem::csDestroying);
+}
 
 // A key value (or an array of them) as one text, for finding equal keys by hashing.
 String KeyText(const Variant& AValue) {
@@ -186,6 +188,7 @@ void TcxDBDataProvider::BeforeDestruction() {
     if (it != p->FPending.end()) p->FPending.erase(it);
   }
   FPending.clear();
+  ReleaseFrozenControls();
   if (FDataLink) SetLinkDataSource(nullptr);
   FreeAndNil(FDataLink);
   auto& list = Providers();
@@ -324,7 +327,8 @@ void TcxDBDataProvider::First() {
   // A detail without its master's values stays where it is.
   if (VarIsEmpty(values)) return;
   bool reopened = false;
-  TWeakLink self(this);  // the search or the re-opening runs handlers, which may free the controller
+  // The search or the re-opening runs handlers, which may free the controller.
+  TWeakLink self(this);
   c->DataModeController()->DetailFirst(c->GetMasterDetailKeyFieldNames(), values, reopened);
   if (!self.Alive()) return;
   if (reopened) SavePosition();
@@ -548,7 +552,8 @@ void TcxDBDataProvider::Cancel() {
   }
   if (IsSmartRefreshActive()) {
     TcxDBDataController* c = DBDataController();
-    TWeakLink self(this);  // the controller's cancel handlers may free it, and this provider with it
+    // The controller's cancel handlers may free it, and this provider with it.
+    TWeakLink self(this);
     TFlagGuard base(FBaseEditState, true, this);
     c->BeginReadRecord();
     try {
@@ -767,6 +772,8 @@ void TcxDBDataProvider::EndLock() {
 void TcxDBDataProvider::Freeze() {
   inherited::Freeze();
   TDataSet* ds = DataSet();
+  // The controls go back to the data set they were taken from, wherever the link is by then.
+  FFrozenControls.emplace_back(ds);
   if (!ds) return;
   ds->DisableControls();
   // A freeze drops the data set's pending edit: the walk that follows would post it
@@ -778,15 +785,35 @@ void TcxDBDataProvider::Freeze() {
 }
 
 void TcxDBDataProvider::Unfreeze() {
-  if (TDataSet* ds = DataSet()) ds->EnableControls();
+  // The data set tells of its changes as its controls come back, and reading them runs its
+  // handlers, which may free the controller, and this provider with it.
+  TWeakLink self(this);
+  if (!FFrozenControls.empty()) {
+    auto* ds = static_cast<TDataSet*>(FFrozenControls.back().Ref());
+    FFrozenControls.pop_back();
+    if (ds) ds->EnableControls();
+    if (!self.Alive()) return;
+  }
   inherited::Unfreeze();
   if (!IsFrozen() && FReloadWhenThawed) {
     FReloadWhenThawed = false;
     DataChanged(dcTotal, -1, -1);
+    if (!self.Alive()) return;
   }
   // What the others held back while this provider was frozen goes out now, not only when
   // a later focus change happens to deliver it.
   if (!IsFrozen() && LockCount() == 0) DeliverPendingNotices();
+}
+
+void TcxDBDataProvider::ReleaseFrozenControls() {
+  if (FFrozenControls.empty()) return;
+  // The link leaves first, so that the data sets' notices reach only the others.
+  FDataLink->SetDataSource(nullptr);
+  std::deque<TWeakLink> frozen;
+  frozen.swap(FFrozenControls);
+  FFreezeCount = 0;
+  for (const TWeakLink& link : frozen)
+    if (auto* ds = static_cast<TDataSet*>(link.Ref())) ds->EnableControls();
 }
 
 void TcxDBDataProvider::AddPending(TcxDBDataProvider* AProvider) {
@@ -919,7 +946,8 @@ void TcxDBDataProvider::DoDataSetChanged() {
     // A record deleted or added from outside was never watched: re-reading the watched
     // record cannot show it, so the count tells, and everything is read again.
     bool unwatchedChange = false;
-    if (FWatchedRecordIndex == kNoEditRecord && FAppendedRecordIndex < 0 && IsSmartRefreshActive()) {
+    if (FWatchedRecordIndex == kNoEditRecord && FAppendedRecordIndex < 0 &&
+        IsSmartRefreshActive()) {
       const Integer count = ds->RecordCount();
       if (!self.Alive()) return;
       unwatchedChange = count != c->GetRecordCount();
@@ -1043,7 +1071,8 @@ void TcxDBDataProvider::DataSetCancel() {
   ds->Cancel();
   if (!watch.Alive()) return;
   // A copy of the names: the search's handlers may free the controller.
-  if (!VarIsEmpty(key) && !c->KeyFieldNames().empty()) ds->Locate(String(c->KeyFieldNames()), key, TLocateOptions());
+  const String names = c->KeyFieldNames();
+  if (!VarIsEmpty(key) && !names.empty()) ds->Locate(names, key, TLocateOptions());
 }
 
 void TcxDBDataProvider::RecordChanged() {

@@ -179,8 +179,8 @@ void TcxDBDataSelection::SelectAll() {
 }
 
 template <class TWatch>
-void TcxDBDataSelection::WalkRange(const TBookmarkStr& ALower, const TBookmarkStr& AUpper, bool AKeepSelection,
-                                   const TWatch& AWatch) {
+void TcxDBDataSelection::WalkRange(const TBookmarkStr& ALower, const TBookmarkStr& AUpper,
+                                   bool AKeepSelection, const TWatch& AWatch) {
   TDataSet* ds = DBDataController()->DataSet();
   std::vector<TBookmarkStr> walked;
   ds->GotoBookmark(ALower);
@@ -262,7 +262,8 @@ void TcxDBDataSelection::SelectFromAnchor(const TBookmarkStr& ABookmark, bool AK
         } else if (Compare(FBookmarks[0], lower) == 0) {
           const bool allowed = allowedAt(upper);
           if (!AWatch.Alive()) return;
-          if (ds->MoveBy(-1) == -1 && AWatch.Alive() && Compare(ds->Bookmark(), FBookmarks.back()) == 0) {
+          if (ds->MoveBy(-1) == -1 && AWatch.Alive() &&
+              Compare(ds->Bookmark(), FBookmarks.back()) == 0) {
             if (allowed) FBookmarks.push_back(upper);
             done = true;
           }
@@ -274,7 +275,8 @@ void TcxDBDataSelection::SelectFromAnchor(const TBookmarkStr& ABookmark, bool AK
         } else if (Compare(FBookmarks.back(), upper) == 0) {
           const bool allowed = allowedAt(lower);
           if (!AWatch.Alive()) return;
-          if (ds->MoveBy(1) == 1 && AWatch.Alive() && Compare(ds->Bookmark(), FBookmarks.front()) == 0) {
+          if (ds->MoveBy(1) == 1 && AWatch.Alive() &&
+              Compare(ds->Bookmark(), FBookmarks.front()) == 0) {
             if (allowed) FBookmarks.insert(FBookmarks.begin(), lower);
             done = true;
           }

@@ -350,7 +350,9 @@ void TcxCustomButtonGroup::WndProc(TMessage& Message) {
 void TcxCustomButtonGroup::SetParent(TWinControl* AParent) {
   TWeakLink self(this);  // a handler run as it moves may free it
   inherited::SetParent(AParent);
-  if (self.Alive() && AParent && !IsDestroying() && GetProperties() && !InState(TComponentStateItem::csLoading)) UpdateButtons();
+  if (self.Alive() && AParent && !IsDestroying() && GetProperties() &&
+      !InState(TComponentStateItem::csLoading))
+    UpdateButtons();
 }
 
 void TcxCustomButtonGroup::BeforeDestruction() {

@@ -453,12 +453,18 @@ TEST_F(DockingTest, AResizeAsTheClientTakesItsPlaceMayFreeTheSiteTheFormOrTheCli
     if (victim == 1) form = nullptr;
     // Nobody hears a drop, and the client that would hear the end is gone.
     const std::string over = "start C,over S dsDragEnter 10,90 alLeft 300,110-400,310,";
-    if (victim == 0) EXPECT_EQ(Events(), over + "free S,free C");
-    if (victim == 2) EXPECT_EQ(Events(), over + "free C");
+    if (victim == 0) {
+      EXPECT_EQ(Events(), over + "free S,free C");
+    }
+    if (victim == 2) {
+      EXPECT_EQ(Events(), over + "free C");
+    }
     EXPECT_EQ(Events().substr(0, over.size()), over);
     EXPECT_EQ(Events().find("drop"), std::string::npos);
     EXPECT_EQ(Events().find("end"), std::string::npos);
-    if (victim == 2) EXPECT_EQ(s->DockClientCount(), 0);
+    if (victim == 2) {
+      EXPECT_EQ(s->DockClientCount(), 0);
+    }
   }
   // By hand the same: the dock reports failure.
   c = MakeClient("C");

@@ -209,7 +209,8 @@ TEST_F(DragTest, ATargetFreedUnderTheDragIsForgotten) {
 // A target's handler that frees the source, the target or the form as the drag ends over it.
 class TDragEndFreer : public TObject {
  public:
-  void Over(TObject* Sender, TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) {
+  void Over(TObject* Sender, TObject* Source, Integer X, Integer Y, TDragState State,
+            bool& Accept) {
     Sink->DragOverH(Sender, Source, X, Y, State, Accept);
     if (State == TDragState::dsDragLeave && OnLeave) FreeVictim();
   }
@@ -258,7 +259,8 @@ TEST_F(DragTest, TheDropOrTheLeaveMayFreeTheSourceTheTargetOrTheForm) {
       // A refusing target hears the drag leave it as the button comes up.
       sink.AcceptDrop = !leave;
       freer.OnLeave = leave;
-      freer.Victim = victim == 0 ? static_cast<TObject*>(p) : victim == 1 ? static_cast<TObject*>(target) : form;
+      TObject* const victims[] = {p, target, form};
+      freer.Victim = victims[victim];
       TWeakLink source(p), dropTarget(target), formLink(form);
       Log().clear();
       host().MouseDown(F(), 20, 20);
@@ -271,8 +273,12 @@ TEST_F(DragTest, TheDropOrTheLeaveMayFreeTheSourceTheTargetOrTheForm) {
       const std::string over = "start P,over T from P dsDragEnter 15,15,";
       const std::string last = leave ? "over T from P dsDragLeave 15,15," : "drop T from P 15,15,";
       // Only a source that lives hears the end, and a target that is gone is not named.
-      if (victim == 0) EXPECT_EQ(Events(), over + last + "free P");
-      if (victim == 1) EXPECT_EQ(Events(), over + last + "free T,end P on nothing");
+      if (victim == 0) {
+        EXPECT_EQ(Events(), over + last + "free P");
+      }
+      if (victim == 1) {
+        EXPECT_EQ(Events(), over + last + "free T,end P on nothing");
+      }
       if (victim == 2) {
         EXPECT_EQ(Events().substr(0, (over + last).size()), over + last);
         EXPECT_EQ(Events().find("end"), std::string::npos);
