@@ -431,12 +431,15 @@ void TcxDBDataProvider::SavePosition() {
 
 void TcxDBDataProvider::RestorePosition() {
   TDataSet* ds = DataSet();
-  if (!ds || FSavedBookmark.empty() || !IsBookmarkValid(FSavedBookmark)) return;
+  if (!ds || FSavedBookmark.empty()) return;
+  // Asking and each move run the data set's filter and scroll handlers, which may free the
+  // data set or the controller.
+  TStepWatch<TcxDBDataProvider> watch(this, ds);
+  const bool valid = IsBookmarkValid(FSavedBookmark);
+  if (!watch.Alive() || !valid) return;
   // Copies: a notice that the jump sends may save another position meanwhile.
   const Integer s = FSavedActiveRecord;
   const bool bof = FSavedBOF, eof = FSavedEOF;
-  // Each move runs the scroll handlers, which may free the data set or the controller.
-  TStepWatch<TcxDBDataProvider> watch(this, ds);
   ds->GotoBookmark(TBookmarkStr(FSavedBookmark));
   if (!watch.Alive()) return;
   // The same window of records comes back, with the saved record at its old place.
@@ -813,7 +816,14 @@ void TcxDBDataProvider::ReleaseFrozenControls() {
   frozen.swap(FFrozenControls);
   FFreezeCount = 0;
   for (const TWeakLink& link : frozen)
-    if (auto* ds = static_cast<TDataSet*>(link.Ref())) ds->EnableControls();
+    if (auto* ds = static_cast<TDataSet*>(link.Ref())) {
+      // The other links read the changes now; one that fails there (the data set still
+      // busy with the handler that freed this controller) never stops this going.
+      try {
+        ds->EnableControls();
+      } catch (const Exception&) {
+      }
+    }
 }
 
 void TcxDBDataProvider::AddPending(TcxDBDataProvider* AProvider) {
