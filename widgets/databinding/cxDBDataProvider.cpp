@@ -811,7 +811,7 @@ void TcxDBDataProvider::Unfreeze() {
 void TcxDBDataProvider::ReleaseFrozenControls() {
   if (FFrozenControls.empty()) return;
   // The link leaves first, so that the data sets' notices reach only the others.
-  FDataLink->SetDataSource(nullptr);
+  SetLinkDataSource(nullptr);
   std::deque<TWeakLink> frozen;
   frozen.swap(FFrozenControls);
   FFreezeCount = 0;
