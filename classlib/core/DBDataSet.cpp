@@ -983,12 +983,14 @@ Integer TDataSet::FindRecord(const String& KeyFields, const Variant& KeyValues,
        p = NextVisible(p, 1)) {
     ++walked;
     FCalcBuffer = ReadBuffer(p);
+    // A calculation that freed the data set may have freed the key fields with it.
+    if (FFreeHeld) break;
     if (MatchRecord(Fields, KeyValues, Options, FCalcBuffer)) {
       place = p;
       break;
     }
   }
-  if (Fields.size() == 1) CountWalk(Fields[0], Options, walked);
+  if (Fields.size() == 1 && !FFreeHeld) CountWalk(Fields[0], Options, walked);
   return place;
 }
 
@@ -1359,7 +1361,11 @@ void TDataLink::UpdateState() {
     FActive = active;
     FFirstRecord = 0;
     if (active) ClampRange();
+    // The owner reading the records runs the data set's handlers, which may free it and
+    // this link with it.
+    TWeakLink self(this);
     ActiveChanged();
+    if (!self.Alive()) return;
   }
   const bool editing = FActive && IsEditState(state) && !FReadOnly;
   if (editing != FEditing) {
@@ -1385,8 +1391,10 @@ void TDataLink::ClampRange() {
 
 void TDataLink::SetBufferCount(Integer Value) {
   FBufferCount = std::max<Integer>(1, Value);
+  // Reading more records runs the data set's calculations, which may free this link's owner.
+  TWeakLink self(this);
   if (TDataSet* ds = DataSet()) ds->UpdateBufferCount();
-  ClampRange();
+  if (self.Alive()) ClampRange();
 }
 
 Integer TDataLink::RecordCount() const {
@@ -1415,7 +1423,12 @@ bool TDataLink::Bof() const { return DataSet() ? DataSet()->Bof() : true; }
 bool TDataLink::Eof() const { return DataSet() ? DataSet()->Eof() : true; }
 
 bool TDataLink::Edit() {
-  if (FDataSource && !FReadOnly) FDataSource->Edit();
+  if (FDataSource && !FReadOnly) {
+    // The edit's handlers may free the link's owner, and the link with it.
+    TWeakLink self(this);
+    FDataSource->Edit();
+    if (!self.Alive()) return false;
+  }
   return FEditing;
 }
 
@@ -1434,13 +1447,14 @@ bool TDataLink::UpdateAction(TBasicAction* Action) {
 void TDataLink::UpdateRecord() {
   if (FUpdating) return;
   FUpdating = true;
+  TWeakLink self(this);  // the owner's handlers may free it, and this link with it
   try {
     UpdateData();
   } catch (...) {
-    FUpdating = false;
+    if (self.Alive()) FUpdating = false;
     throw;
   }
-  FUpdating = false;
+  if (self.Alive()) FUpdating = false;
 }
 
 void TDataLink::DataEvent(TDataEvent Event, intptr_t Info) {

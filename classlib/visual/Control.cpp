@@ -239,8 +239,13 @@ void TControl::SetParent(TWinControl* AParent) {
   if (AParent == this) throw EInvalidOperation("A control cannot have itself as its parent");
   for (TWinControl* p = AParent; p; p = p->FParent)
     if (p == this) throw EInvalidOperation("A control cannot be a child of its own child");
+  // The parents' handlers and this control's own, run as it moves (a resize, say), may
+  // free it.
+  TWeakLink self(this);
   if (FParent) FParent->RemoveControl(this);
+  if (!self.Alive()) return;
   if (AParent) AParent->InsertControl(this);
+  if (!self.Alive()) return;
   if (FParent) {
     if (FParentCtl3D) FCtl3D = FParent->FCtl3D;
     if (FParentShowHint) FShowHint = FParent->FShowHint;

@@ -252,6 +252,12 @@ void DockDrag::Done(TDragDockObject* Obj, TControl* Source, TControl* Target, bo
       return;
     }
     Source->DockTo(site, Obj->FDockRect, Obj->FDropAlign);
+    // The client's handlers, run as it takes its place, may free it or the site (which
+    // takes its clients with it): no drop is reported then.
+    if (!source.Alive() || !target.Alive()) {
+      endDock(nullptr, 0, 0);
+      return;
+    }
     const TPoint p = site->ScreenToClient(Pos);
     site->DockDrop(Obj, p.X, p.Y);
     endDock(target.Alive() ? site : nullptr, p.X, p.Y);
@@ -353,7 +359,9 @@ TWinControl* TControl::FloatTo(const TRect& ScreenRect) {
   TWinControl* made = CreateFloatingDockSite(ScreenRect);
   TWeakLink madeLink(made);
   DockTo(made, ScreenRect, alClient);
-  if (!self.Alive() || !madeLink.Alive()) return madeLink.Alive() ? made : nullptr;
+  // A handler that freed the control as it took its place ends the float: the window made
+  // for it, left empty, goes by itself.
+  if (!self.Alive() || !madeLink.Alive()) return nullptr;
   made->SetVisible(true);
   return made;
 }

@@ -230,8 +230,10 @@ struct DragState {
     if (GetCapture() == was.CaptureWnd) ReleaseCapture();
     // A cancel may come from a key: it ends where the mouse last dragged.
     TPoint pos = drop || !was.Object ? MessagePos() : was.Object->FDragPos;
-    TScopeExit cleanup([obj = was.Object, own = was.OwnObject, wnd = was.CaptureWnd] {
-      if (own && obj) obj->Free();
+    // The drag object this drag made is freed at the end, unless a handler freed it first.
+    TDragObject* ownObject = was.OwnObject ? was.Object : nullptr;
+    TScopeExit cleanup([&ownObject, wnd = was.CaptureWnd] {
+      if (ownObject) ownObject->Free();
       DeallocateHWnd(wnd);
     });
     if (was.Dock) DockDrag::HideFrame();
@@ -246,15 +248,23 @@ struct DragState {
     obj->FCancelling = !drop;
     obj->FDropped = accepted;
     TObject* src = was.SourceObject();
+    // The target's handlers may free the target, the source or the drag object (a
+    // handler's own one): what is gone hears nothing more, and is named to nobody.
+    TWeakLink targetLink(target), sourceLink(was.Source), objLink(obj);
     if (target && !accepted) {
       bool dummy = false;
       TPoint p = target->ScreenToClient(pos);
       target->DragOver(src, p.X, p.Y, TDragState::dsDragLeave, dummy);
+      if (!targetLink.Alive()) target = nullptr;
     }
     TPoint p = target ? target->ScreenToClient(pos) : TPoint{0, 0};
-    if (accepted) target->DragDrop(src, p.X, p.Y);
-    obj->Finished(accepted ? target : nullptr, p.X, p.Y, accepted);
-    was.Source->DoEndDrag(accepted ? target : nullptr, p.X, p.Y);
+    if (accepted && target) {
+      target->DragDrop(src, p.X, p.Y);
+      if (!targetLink.Alive()) target = nullptr;
+    }
+    if (!objLink.Alive()) ownObject = nullptr;
+    if (objLink.Alive()) obj->Finished(accepted ? target : nullptr, p.X, p.Y, accepted);
+    if (sourceLink.Alive()) was.Source->DoEndDrag(accepted ? target : nullptr, p.X, p.Y);
   }
 
   void WndProc(TMessage& m) {

@@ -7,7 +7,8 @@
 // buttons, check boxes and radio groups take the mouse, keys, focus and new bounds the same way.
 // In the wider forms of an input the victim may sit in a group box, the handler may free the
 // sender's parent or its form instead, the mouse entering or leaving may be what frees it, and
-// the mouse may move or stay pressed between steps.
+// the mouse may move or stay pressed between steps. A drag-dock's handlers free its client,
+// a site, the site's parent or the form.
 //
 // Each input starts from the same platform state (pointer, buttons, keys, capture, hint,
 // double-click timing), so an input found failing fails again on its own.
@@ -107,6 +108,21 @@ class TFreer : public TObject {
   }
   void HSummary(TcxDataSummaryItems*, const TcxSummaryEventArguments&, TcxSummaryEventOutArguments&) { Hit(); }
   void HAfterSummary(TcxDataSummary*) { Hit(); }
+  void HStartDock(TObject*, TDragDockObject*&) { Hit(); }
+  void HEndDock(TObject*, TObject*, Integer, Integer) { Hit(); }
+  void HSiteInfo(TObject*, TControl*, TRect&, TPoint, bool& CanDock) {
+    CanDock = Countdown % 3 != 0;
+    Hit();
+  }
+  void HDockOver(TObject*, TDragDockObject*, Integer, Integer, TDragState, bool& Accept) {
+    Accept = Countdown % 4 != 0;
+    Hit();
+  }
+  void HDockDrop(TObject*, TDragDockObject*, Integer, Integer) { Hit(); }
+  void HUnDock(TObject*, TControl*, TWinControl*, bool& Allow) {
+    Allow = Countdown % 5 != 0;
+    Hit();
+  }
 };
 
 // A link of a data set whose every notice is a call of the freer's handler.
@@ -588,6 +604,81 @@ void DataSet(FuzzBytes& in) {
   if (link.Alive()) ds->Free();
 }
 
+// A drag-dock by the mouse: a client on the form, one dock site on the form and one in a
+// group box, and one of the drag's handlers (the client's start, end and resize; a site's
+// info, over, drop and undock) set to free the client, a site, the box or the form after a
+// chosen number of calls. The client is dragged between the sites, dropped, floated and
+// docked by hand.
+void Docking(Platform* pf, FuzzBytes& in) {
+  TForm* form = TCustomForm::CreateNew(nullptr);
+  form->SetBounds(100, 100, 400, 300);
+  auto* box = New<TcxGroupBox>(form);
+  box->SetBounds(200, 150, 190, 140);
+  box->SetParent(form);
+  TWinControl* sites[2] = {New<TcxGroupBox>(form), New<TcxGroupBox>(form)};
+  sites[0]->SetBounds(200, 5, 190, 140);
+  sites[0]->SetParent(form);
+  sites[1]->SetBounds(5, 5, 180, 130);
+  sites[1]->SetParent(box);
+  auto* client = New<TcxGroupBox>(form);
+  client->SetBounds(10, 10, 100, 50);
+  client->SetParent(form);
+  client->SetDragKind(TDragKind::dkDock);
+  client->SetDragMode(TDragMode::dmAutomatic);
+  TFreer freer;
+  const uint8_t pick = in.U8();
+  TWinControl* hooked = sites[(pick >> 4) & 1];
+  switch (pick % 8) {
+    case 0: client->OnStartDock = {&freer, &TFreer::HStartDock}; break;
+    case 1: client->OnEndDock = {&freer, &TFreer::HEndDock}; break;
+    case 2: client->OnResize = {&freer, &TFreer::HNotify}; break;
+    case 3: hooked->OnGetSiteInfo = {&freer, &TFreer::HSiteInfo}; break;
+    case 4: hooked->OnDockOver = {&freer, &TFreer::HDockOver}; break;
+    case 5: hooked->OnDockDrop = {&freer, &TFreer::HDockDrop}; break;
+    case 6: hooked->OnUnDock = {&freer, &TFreer::HUnDock}; break;
+    default: hooked->OnResize = {&freer, &TFreer::HNotify}; break;
+  }
+  const uint8_t victim = in.U8();
+  TObject* victims[] = {client, sites[0], sites[1], box, form};
+  freer.Victim = victims[victim % 5];
+  freer.Countdown = 1 + in.U8() % 4;
+  for (TWinControl* s : sites) s->SetDockSite(true);
+  TWeakLink formLink(form), clientLink(client);
+  TWeakLink siteLinks[2] = {TWeakLink(sites[0]), TWeakLink(sites[1])};
+  try {
+    form->Show();
+    pf->host.PumpUntilIdle();
+    for (int i = 0; i < 16 && in.More() && formLink.Alive() && clientLink.Alive(); ++i) {
+      const uint8_t op = in.U8();
+      const Integer x = in.U8() % 200, y = in.U8() % 150;
+      const HWND f = form->HandleAllocated() ? form->GetHandle() : nullptr;
+      const HWND h = client->HandleAllocated() ? client->GetHandle() : nullptr;
+      switch (op % 6) {
+        case 0: if (h) pf->host.MouseDown(h, x % 100, y % 50); break;
+        case 1: if (f) pf->host.MouseMove(f, x * 2, y * 2); break;
+        case 2: if (f) pf->host.MouseUp(f, x * 2, y * 2); break;
+        case 3: pf->host.Key(VK_ESCAPE); break;
+        case 4:
+          if (auto* site = static_cast<TWinControl*>(siteLinks[op & 8 ? 1 : 0].Ref()))
+            client->ManualDock(site, nullptr, TAlign(1 + y % 5));
+          break;
+        default: client->ManualFloat({500 + x, 300 + y, 600 + x, 350 + y}); break;
+      }
+      pf->host.PumpUntilIdle();
+    }
+  } catch (const Exception&) {
+  } catch (const HeadlessStall&) {
+  }
+  CancelDrag();
+  // A floating window the client went to belongs to the application.
+  if (clientLink.Alive()) {
+    TWinControl* host = client->GetHostDockSite();
+    if (host && host->Owner() == Application) host->Free();
+  }
+  if (formLink.Alive()) form->Free();
+  pf->host.PumpUntilIdle();
+}
+
 // The widgets' timers share one window, made on first use and kept for the process: made
 // before the first input, it is not a window an input left behind.
 void MakeSharedWindows() {
@@ -627,19 +718,24 @@ void ResetPlatform(Platform* pf) {
 }  // namespace
 
 // The first byte picks the part of the target; 4 and up pick the wide form of the editors
-// (4, 6) or of the controls (5, 7).
+// (4, 6) or of the controls (5, 7); from 248 on it picks a drag-dock.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Platform* platform = &FuzzEnvironment<Platform>();
   MakeSharedWindows();
   ResetPlatform(platform);
   const int windowsBefore = UserLiveWindowCount();
   FuzzBytes in(data, size);
-  const uint8_t part = in.U8() % 8;
-  switch (part) {
-    case 0: case 4: case 6: Editors(platform, in, part != 0); break;
-    case 1: Controller(in); break;
-    case 2: DataSet(in); break;
-    default: Controls(platform, in, part != 3); break;
+  const uint8_t first = in.U8();
+  const uint8_t part = first % 8;
+  if (first >= 248) {
+    Docking(platform, in);
+  } else {
+    switch (part) {
+      case 0: case 4: case 6: Editors(platform, in, part != 0); break;
+      case 1: Controller(in); break;
+      case 2: DataSet(in); break;
+      default: Controls(platform, in, part != 3); break;
+    }
   }
   (void)Application->TakeExceptions();
   ClearShellLaunches();

@@ -4,6 +4,7 @@
 #include "widgets/data/cxData.h"
 #include "widgets/data/cxDataKeys.h"
 #include "widgets/data/cxDataRelations.h"
+#include "widgets/data/cxDataUpdateBracket.h"
 #include "widgets/data/cxFilter.h"
 #include "widgets/foundation/cxVariants.h"
 
@@ -769,16 +770,10 @@ bool TcxCustomDataController::ChangeFocusedRecordIndex(Integer ARecordIndex) {
   if (ARecordIndex < 0) return ChangeFocusedRowIndex(-1);
   CheckRecordRange(ARecordIndex);
   bool result = false;
-  BeginUpdate();
-  try {
-    // A record the filter hides has no row to focus.
-    const Integer row = GetRowIndexByRecordIndex(ARecordIndex, true);
-    if (row >= 0) result = ChangeFocusedRowIndex(row);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TcxDataUpdateBracket bracket(this);  // let go of when a handler of the move frees the controller
+  // A record the filter hides has no row to focus.
+  const Integer row = GetRowIndexByRecordIndex(ARecordIndex, true);
+  if (row >= 0) result = ChangeFocusedRowIndex(row);
   return result;
 }
 

@@ -238,9 +238,13 @@ void TcxCustomDataControllerInfo::ChangeFocusedRowIndex(Integer ARowIndex) {
   if (ARowIndex == FFocusingInfo.RowIndex) return;
   if (!FChanges.Contains(dcicFocusedRow)) FPrevFocusingInfo = FFocusingInfo;
   const Integer record = ARowIndex >= 0 ? GetRowInfo(ARowIndex).RecordIndex : -1;
-  if (!FDataController->CanFocusRecord(record)) return;
+  // Settling the edit and moving a cursor run handlers, which may free the controller and
+  // this with it.
+  TWeakLink controller(FDataController);
+  if (!FDataController->CanFocusRecord(record) || !controller.Alive()) return;
   const bool newItemRowActive = FDataController->IsNewItemRowActive();
   FDataController->BeforeFocusedRowChange(ARowIndex);
+  if (!controller.Alive()) return;
   FFocusingInfo.RowIndex = ARowIndex;
   if (ARowIndex >= 0) {
     const TcxRowInfo info = GetRowInfo(ARowIndex);
@@ -261,8 +265,10 @@ void TcxCustomDataControllerInfo::ChangeFocusedRowIndex(Integer ARowIndex) {
       if (newItemRowActive) FPrevFocusingInfo.Changed = true;
     }
     FDataController->FocusedRecordChanged();
+    if (!controller.Alive()) return;
     // In single-select mode the newly focused row is the selection again.
     if (!FDataController->IsMultiSelect()) FDataController->SetFocusedSelected(true);
+    if (!controller.Alive()) return;
   }
   CheckUpdate();
 }

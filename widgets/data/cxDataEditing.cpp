@@ -2,6 +2,7 @@
 // navigation and the incremental filter.
 #include "widgets/data/cxDataController.h"
 #include "widgets/data/cxDataUpdateBracket.h"
+#include "classlib/core/ScopeGuards.h"
 
 #include "widgets/data/cxDataRelations.h"
 
@@ -90,11 +91,14 @@ void TcxCustomDataController::ReloadStorage() {
     FProvider->HandlesChanged();
   }
   const bool pattern = IsDetail() && GetDetailMode() == TcxDataControllerDetailMode::dcdmPattern;
+  // Reading moves the provider's cursor, whose handlers may free this controller.
+  TWeakLink self(this);
   if (!pattern && FProvider->IsActive()) {
     if (IsGridMode())
       FProvider->UpdateGridModeBuffer();
     else
       ReadProviderRecords();
+    if (!self.Alive()) return;
   }
   FDataControllerInfo->RefreshRequest();
   CheckBookmark(-1);
@@ -102,34 +106,34 @@ void TcxCustomDataController::ReloadStorage() {
 }
 
 void TcxCustomDataController::ReadProviderRecords() {
-  FProvider->Freeze();
-  try {
-    FProvider->SavePosition();
-    FProvider->First();
-    if (IsProviderMode()) {
-      FProvider->Source()->LoadRecordHandles();
-    } else {
-      // A provider with a cursor of its own: one record per position.
-      Owned<TcxValueDefReader> reader(FProvider->GetValueDefReaderClass().Create());
-      while (!FProvider->IsEOF()) {
-        const Integer r = FDataStorage->AppendRecord();
-        FDataStorage->ReadRecordValues(r, reader.get());
-        FProvider->RecordAppended(r);
-        FProvider->Next();
-      }
+  // Reading moves the provider's cursor, whose handlers may free this controller (and its
+  // provider with it): the read ends there.
+  auto frozen = WatchedPairedCall(
+      this, [this] { FProvider->Freeze(); }, [this] { FProvider->Unfreeze(); });
+  FProvider->SavePosition();
+  if (frozen.Alive()) FProvider->First();
+  if (!frozen.Alive()) return;
+  if (IsProviderMode()) {
+    FProvider->Source()->LoadRecordHandles();
+  } else {
+    // A provider with a cursor of its own: one record per position.
+    Owned<TcxValueDefReader> reader(FProvider->GetValueDefReaderClass().Create());
+    while (frozen.Alive() && !FProvider->IsEOF()) {
+      const Integer r = FDataStorage->AppendRecord();
+      FDataStorage->ReadRecordValues(r, reader.get());
+      FProvider->RecordAppended(r);
+      FProvider->Next();
     }
-    FProvider->RestorePosition();
-  } catch (...) {
-    FProvider->Unfreeze();
-    throw;
   }
-  FProvider->Unfreeze();
+  if (frozen.Alive()) FProvider->RestorePosition();
 }
 
 void TcxCustomDataController::DoRefresh() {
   if (IsReloadNeeded()) {
     FReloadPending = false;
+    TWeakLink self(this);  // the source's handlers may free the controller as it is read
     ReloadStorage();
+    if (!self.Alive()) return;
   }
   FDataControllerInfo->RefreshRequest();
 }
@@ -189,12 +193,14 @@ void TcxCustomDataController::Cancel() {
   if (FCancelling || !FProvider->IsEditing()) return;
   FCancelling = true;
   const Integer row = GetFocusedRowIndex();
+  TWeakLink self(this);  // the cancel handlers may free the controller
   try {
     FProvider->Cancel();
   } catch (...) {
-    FCancelling = false;
+    if (self.Alive()) FCancelling = false;
     throw;
   }
+  if (!self.Alive()) return;
   FCancelling = false;
   if (row >= 0 && !FDataControllerInfo->IsUpdating())
     ChangeFocusedRowIndex(std::min(row, GetRowCount() - 1));
@@ -331,47 +337,57 @@ void TcxCustomDataController::DeleteFocused() {
   const Integer row = GetFocusedRowIndex();
   if (row < 0 || !FProvider->CanDelete()) return;
   TcxDataUpdateBracket bracket(this);
+  // The delete handlers may free the controller: nothing of it is touched after that.
+  TWeakLink self(this);
   const bool was = FInDeleteCommand;
   FInDeleteCommand = true;
   struct TRestore {
+    const TWeakLink& Self;
     bool& Flag;
     bool Value;
-    ~TRestore() { Flag = Value; }
-  } restore{FInDeleteCommand, was};
+    ~TRestore() {
+      if (Self.Alive()) Flag = Value;
+    }
+  } restore{self, FInDeleteCommand, was};
   FProvider->BeginDeleting(GetRowRecords({row}));
   try {
     DeleteFocusedRow(row);
-    ClearSelection();
-    ApplyDeletingFocus();
+    if (self.Alive()) ClearSelection();
+    if (self.Alive()) ApplyDeletingFocus();
   } catch (...) {
-    FProvider->EndDeleting();
+    if (self.Alive()) FProvider->EndDeleting();
     throw;
   }
-  FProvider->EndDeleting();
+  if (self.Alive()) FProvider->EndDeleting();
 }
 
 void TcxCustomDataController::DeleteSelection() {
   if (GetSelectedCount() == 0 || !FProvider->CanDelete()) return;
   TcxDataUpdateBracket bracket(this);
+  // The delete handlers may free the controller: nothing of it is touched after that.
+  TWeakLink self(this);
   const bool was = FInDeleteCommand;
   FInDeleteCommand = true;
   struct TRestore {
+    const TWeakLink& Self;
     bool& Flag;
     bool Value;
-    ~TRestore() { Flag = Value; }
-  } restore{FInDeleteCommand, was};
+    ~TRestore() {
+      if (Self.Alive()) Flag = Value;
+    }
+  } restore{self, FInDeleteCommand, was};
   FProvider->BeginDeleting(GetRowRecords(GetSelectedRows()));
   try {
     if (FMultiSelect)
       FProvider->DeleteSelection();
     else
       DeleteFocusedRow(GetFocusedRowIndex());
-    ApplyDeletingFocus();
+    if (self.Alive()) ApplyDeletingFocus();
   } catch (...) {
-    FProvider->EndDeleting();
+    if (self.Alive()) FProvider->EndDeleting();
     throw;
   }
-  FProvider->EndDeleting();
+  if (self.Alive()) FProvider->EndDeleting();
 }
 
 void TcxCustomDataController::DeleteRecords(std::vector<Integer> AList) {
@@ -491,12 +507,17 @@ Integer TcxCustomDataController::GetNewItemRecordIndex() {
 // ---- Focus and navigation ----
 
 bool TcxCustomDataController::ChangeFocusedRowIndex(Integer ARowIndex) {
+  // Leaving the row, posting and moving the provider's cursor run handlers, which may free
+  // the controller: nothing more is done then.
+  TWeakLink self(this);
   if (FProvider->IsSyncMode() && !FProvider->IsInsidePositionChange() &&
       ARowIndex != GetFocusedRowIndex() && !CanLeaveFocusedRow())
     return false;
+  if (!self.Alive()) return false;
   const Integer target = std::clamp<Integer>(ARowIndex, -1, GetRowCount() - 1);
   if (target != GetFocusedRowIndex()) {
     CheckDetailsBrowseState();
+    if (!self.Alive()) return false;
     // The edit is posted first; posting may move rows (a re-sort, an empty insert
     // removed), so the focus goes to the record that the row showed.
     if (FProvider->IsEditing() && !FProvider->IsDataSetOpen()) {
@@ -507,6 +528,7 @@ bool TcxCustomDataController::ChangeFocusedRowIndex(Integer ARowIndex) {
         const bool inserting = FProvider->IsInserting();
         const Integer count = GetRecordCount();
         PostEditing();
+        if (!self.Alive()) return false;
         if (record >= 0 && info.Level == GetGroupingItemCount()) {
           if (inserting && GetRecordCount() < count && editing >= 0 && editing < record) --record;
           const Integer row = GetRowIndexByRecordIndex(record, true);
@@ -516,6 +538,7 @@ bool TcxCustomDataController::ChangeFocusedRowIndex(Integer ARowIndex) {
     }
   }
   FDataControllerInfo->ChangeFocusedRowIndex(ARowIndex);
+  if (!self.Alive()) return false;
   if (FProvider->IsSyncMode() && IsFocusDetailRow() && GetFocusedRecordIndex() >= 0) {
     TcxCustomDataController* detail = GetDetailDataController(
         GetFocusedRecordIndex(), GetDetailActiveRelationIndex(GetFocusedRecordIndex()));

@@ -13,10 +13,14 @@ Integer TcxDataControllerSearch::ItemIndex() const {
 
 void TcxDataControllerSearch::DoFocusRecord(Integer AFilteredIndex) {
   TcxCustomDataController* c = FDataController;
+  // Moving the focus may move a cursor whose handlers free the controller, and this search
+  // with it.
+  TWeakLink controller(c);
   Lock();
   try {
     const Integer before = c->GetFocusedRecordIndex();
     c->ChangeFocusedRecordIndex(c->GetFilteredRecordIndex(AFilteredIndex));
+    if (!controller.Alive()) return;
     // Inside a caller's bracket the focus notice goes out when the bracket closes, no longer
     // under this lock.
     if (c->LockCount() > 0 && c->GetFocusedRecordIndex() != before) FOwnFocusRecord = c->GetFocusedRecordIndex();
@@ -35,7 +39,7 @@ void TcxDataControllerSearch::DoFocusRecord(Integer AFilteredIndex) {
       c->SetFocusedSelected(true);
     }
   } catch (...) {
-    Unlock();
+    if (controller.Alive()) Unlock();
     throw;
   }
   Unlock();
@@ -74,7 +78,9 @@ bool TcxDataControllerSearch::Locate(Integer AItemIndex, const String& AText) {
     // From the top only when the search did not start there.
     if (found < 0 && start > 0) found = DoSearch(0, start - 1, true, AText);
     if (found < 0) return false;
+    TWeakLink controller(c);
     DoFocusRecord(found);
+    if (!controller.Alive()) return false;
   }
   FSearching = true;
   FSearchText = AText;
@@ -92,8 +98,9 @@ bool TcxDataControllerSearch::LocateNext(bool AForward) {
   if (start < 0 || start >= c->GetFilteredRecordCount()) return false;
   const Integer found = DoSearch(start, -1, AForward, FSearchText);
   if (found < 0) return false;
+  TWeakLink controller(c);
   DoFocusRecord(found);
-  return true;
+  return controller.Alive();
 }
 
 void TcxDataControllerSearch::Cancel() {

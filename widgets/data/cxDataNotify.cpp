@@ -75,10 +75,13 @@ void TcxCustomDataController::DataChanged(TcxDataChange AKind, Integer AItemInde
   FDataChangeMerged = true;
 
   auto changed = [&] {
-    // Records read from a source are read again (a pending refresh will do it anyway).
+    // Records read from a source are read again (a pending refresh will do it anyway); the
+    // source's handlers may free this controller meanwhile.
     if (AKind == dcTotal && IsReloadNeeded() && !FRefreshPending) {
       FReloadPending = false;
+      TWeakLink self(this);
       ReloadStorage();
+      if (!self.Alive()) return;
     }
     if (AKind == dcNew || AKind == dcDeleted) FDataControllerInfo->AddChanges({dcicFocusedRecord});
     if ((AKind == dcField || AKind == dcRecord) && ARecordIndex >= 0)

@@ -396,13 +396,14 @@ void TcxCustomDataProvider::DeleteSelection() {
   TcxCustomDataController* c = FDataController;
   std::vector<Integer> records = c->GetRowRecords(c->GetSelectedRows());
   c->FDeletingSelection = true;
+  TWeakLink self(c);  // the deletion's handlers may free the controller
   try {
     c->DeleteRecords(std::move(records));
   } catch (...) {
-    c->FDeletingSelection = false;
+    if (self.Alive()) c->FDeletingSelection = false;
     throw;
   }
-  c->FDeletingSelection = false;
+  if (self.Alive()) c->FDeletingSelection = false;
 }
 
 void TcxCustomDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
@@ -606,14 +607,19 @@ Integer TcxCustomDataProvider::CompareByDataSource(Integer ARecordIndex1, Intege
 
 // ---- Events from the source side ----
 
+// Reading the records again may run a handler of the source that frees the controller, and
+// this provider with it.
 void TcxCustomDataProvider::ActiveChanged(bool AActive) {
+  TWeakLink self(this);
   FDataController->ActiveChanged(AActive);
-  ResetEditing();
+  if (self.Alive()) ResetEditing();
 }
 
 void TcxCustomDataProvider::DataChanged(TcxDataChange AKind, Integer AItemIndex,
                                         Integer ARecordIndex) {
+  TWeakLink self(this);
   if (!IsFrozen()) FDataController->DataChanged(AKind, AItemIndex, ARecordIndex);
+  if (!self.Alive()) return;
   if (FPostingIntoSource)
     ResetChanging();
   else

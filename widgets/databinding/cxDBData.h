@@ -25,6 +25,7 @@
 #include "widgets/databinding/cxDBUtils.h"
 #include "widgets/foundation/cxVariants.h"
 
+#include <deque>
 #include <functional>
 #include <vector>
 
@@ -244,6 +245,9 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   std::vector<TcxDBDataProvider*> OtherProviders() const;
   // Runs the held-back data-set changes of the providers waiting on this one, last first.
   void DeliverPendingNotices();
+  // Freed while frozen (a handler of a walk freed the controller): the link leaves the data
+  // set, and each data set gets back the controls a freeze took from it.
+  void ReleaseFrozenControls();
   // The watched record is forgotten when its storage record goes.
   void ForgetRecord(Integer ARecordIndex);
   // The watched and appended records follow their storage records, or are forgotten with
@@ -349,6 +353,9 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   bool FSettling = false;
   bool FReadWhenBrowsing = false;
   std::vector<TBookmarkStr> FRecordBookmarks;
+  // The data set each freeze took the controls from (none when the link had none), last
+  // freeze last.
+  std::deque<TWeakLink> FFrozenControls;
 };
 
 // The selection of grid mode keeps rows by the data set's bookmarks, sorted in the data
@@ -391,13 +398,15 @@ class TcxDBDataSelection : public TcxDataSelection {
   // The base's entries follow the bookmark list's length.
   void SyncItems();
   // Records from ALower to AUpper, walked on the data set (or, AInPlace, read where they
-  // stand, while an edit of the data set goes on).
+  // stand, while an edit of the data set goes on) while AWatch (Walk's) is alive.
+  template <class TWatch>
   void WalkRange(const TBookmarkStr& ALower, const TBookmarkStr& AUpper, bool AKeepSelection,
-                 bool AInPlace);
+                 const TWatch& AWatch, bool AInPlace);
   bool CanSelectCurrent() const;
-  // AWalk (false) moves the data set with the provider frozen; the position is restored
-  // after it, the entries follow the bookmarks and the change is reported. While an edit
-  // of the data set stays, AWalk (true) must read the records without moving it.
+  // AWalk(watch, false) moves the data set with the provider frozen, and stops once the
+  // watch says a handler freed the data set, its source or the controller; the position is
+  // restored after it, the entries follow the bookmarks and the change is reported. While
+  // an edit of the data set stays, AWalk(watch, true) must read the records without moving it.
   template <class F> void Walk(F AWalk);
   std::vector<TBookmarkStr> FBookmarks;
   TBookmarkStr FAnchorBookmark;

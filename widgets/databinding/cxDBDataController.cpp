@@ -4,12 +4,14 @@
 #include "widgets/databinding/cxDBFilter.h"
 
 #include "widgets/data/cxDataUpdateBracket.h"
+#include "widgets/databinding/cxDBDataGuards.h"
 #include "widgets/foundation/cxClasses.h"
 
 #include <algorithm>
 #include <typeinfo>
 #include <unordered_map>
 
+using namespace cxDBDataGuards;
 using enum TcxDataControllerChange;
 using enum TDataSetState;
 
@@ -315,7 +317,10 @@ void TcxDBDataController::AfterConstruction() {
 
 void TcxDBDataController::BeforeDestruction() {
   // The link goes while everything it reaches still lives.
-  if (Provider() && DBProvider()->DataLink()) DBProvider()->DataLink()->SetDataSource(nullptr);
+  if (Provider() && DBProvider()->DataLink()) {
+    DBProvider()->ReleaseFrozenControls();
+    DBProvider()->DataLink()->SetDataSource(nullptr);
+  }
   FreeAndNil(FDataModeController);
   inherited::BeforeDestruction();
 }
@@ -432,13 +437,16 @@ void TcxDBDataController::ReloadStorage() {
   if (byKey) BeginSaveKeys();
   const bool reading = p->FReadingAll;
   p->FReadingAll = true;
+  TWeakLink self(this);  // the walk runs the data set's handlers, which may free this controller
   try {
     inherited::ReloadStorage();
   } catch (...) {
+    if (!self.Alive()) throw;
     p->FReadingAll = reading;
     if (byKey) EndRestoreKeys();
     throw;
   }
+  if (!self.Alive()) return;
   p->FReadingAll = reading;
   if (byKey) EndRestoreKeys();
   DBProvider()->ClearReloadMark();
@@ -517,11 +525,15 @@ void TcxDBDataController::ReadRecordsInPlace() {
   const TBookmarkStr current = ds->BookmarkAvailable() ? ds->Bookmark() : TBookmarkStr();
   const bool byKey = IdentifiesRecordsByKey();
   Owned<TcxValueDefReader> reader(p->GetValueDefReaderClass().Create());
+  // The data set's handlers run as its records are read and may free this controller.
+  TWeakLink self(this);
   ds->ReadRecords([&](const TBookmarkStr& ABookmark) {
+    if (!self.Alive()) return false;
     // A detail's records are those of its master, wherever they stand.
     if (detail && !cxVariantsEqual(cxGetFieldValues(keys), FMasterDetailKeyValues)) return true;
     const Integer r = DataStorage()->AppendRecord();
     DataStorage()->ReadRecordValues(r, reader.get());
+    if (!self.Alive()) return false;
     if (!byKey) p->SetRecordBookmark(r, ABookmark);
     if (!current.empty() && ds->CompareBookmarks(ABookmark, current) == 0)
       p->SetCurrentRecordIndex(r);
@@ -559,9 +571,11 @@ void TcxDBDataController::RemoveNotification(TComponent* AComponent) { inherited
 void TcxDBDataController::UpdateStructure() {
   TcxDBDataLink* link = DBProvider()->DataLink();
   const Integer buffer = link->BufferCount();
+  TWeakLink self(this);  // reading the records runs the data set's handlers
   if (!IsGridMode()) link->SetBufferCount(1);
+  if (!self.Alive()) return;
   inherited::UpdateStructure();
-  if (link->BufferCount() != buffer) DBProvider()->RefreshOtherWindows();
+  if (self.Alive() && link->BufferCount() != buffer) DBProvider()->RefreshOtherWindows();
 }
 
 void TcxDBDataController::ResetFocusing() {
@@ -722,17 +736,26 @@ bool TcxDBDataController::CanFocusRecord(Integer ARecordIndex) {
   bool result;
   const bool changingFocus = FChangingFocus;
   const Integer focusedBefore = GetFocusedRecordIndex();
+  // Moving the data set runs its handlers, which may free this controller.
+  TWeakLink self(this);
   p->BeginLock();
   try {
     if (IsDetail() && FDataModeController->DetailSyncEnabled() && !changingFocus) UpdateDetailQuery();
-    result = !changingFocus && p->IsSyncMode() ? FocusRecordInDataSet(ARecordIndex)
-                                               : inherited::CanFocusRecord(ARecordIndex);
+    if (!self.Alive())
+      result = false;
+    else if (!changingFocus && p->IsSyncMode())
+      result = FocusRecordInDataSet(ARecordIndex);
+    else
+      result = inherited::CanFocusRecord(ARecordIndex);
   } catch (...) {
-    p->EndLock();
+    if (self.Alive()) p->EndLock();
     throw;
   }
+  if (!self.Alive()) return false;
   p->EndLock();
+  if (!self.Alive()) return false;
   ReportSyncMasterPos();
+  if (!self.Alive()) return false;
   // Moving the data set re-focuses this controller on the record through the data set's
   // own notice, before the row focus itself changes: the row focus then sees no change,
   // and the focused-record step would never run for it.
@@ -746,18 +769,24 @@ bool TcxDBDataController::FocusRecordInDataSet(Integer ARecordIndex) {
   TcxDBDataProvider* p = DBProvider();
   TDataSet* ds = DataSet();
   if (!ds) return false;
+  // Settling the edit runs the data set's handlers, which may free the data set, its source
+  // or this controller: then nothing moves.
+  TStepWatch<TcxDBDataProvider> watch(p, ds);
   if (IdentifiesRecordsByKey()) {
     const Variant key = GetRecordId(ARecordIndex);
     // Read first: a key name the data set lacks is reported as such, not by the Locate.
     const Variant current = GetDataSetKeyValues();
     if (ARecordIndex == p->CurrentRecordIndex() && cxVariantsEqual(key, current)) {
       CheckBrowseState();
-      return true;
+      return watch.Alive();
     }
     CheckBrowseState();
-    return ds->Locate(FKeyFieldNames, key, TLocateOptions());
+    if (!watch.Alive()) return false;
+    // A copy of the names: the search's handlers may free this controller.
+    return ds->Locate(String(FKeyFieldNames), key, TLocateOptions());
   }
   CheckBrowseState();
+  if (!watch.Alive()) return false;
   p->MoveBy(ARecordIndex - p->CurrentRecordIndex());
   return true;
 }
@@ -776,21 +805,17 @@ void TcxDBDataController::CheckBrowseState() {
   if (FCheckingBrowseState) return;
   TDataSet* ds = DataSet();
   FCheckingBrowseState = true;
-  // A handler of the data set's post may free this controller: the link tells.
+  // A handler of the data set's post may free this controller: the link tells. It may free
+  // the data set or its source as well: the watch tells.
   TcxDataListenerLink* link = CreateListenerLink();
+  TStepWatch<TcxDBDataProvider> watch(DBProvider(), ds);
   try {
     if (ds && (ds->State() == dsEdit || ds->State() == dsInsert)) {
       ds->UpdateRecord();
-      if (DBProvider()->IsDataSetModified()) {
-        const bool disable = !IsSmartRefreshActive();
-        if (disable) ds->DisableControls();
-        try {
-          ds->Post();
-        } catch (...) {
-          if (disable) ds->EnableControls();
-          throw;
-        }
-        if (disable) ds->EnableControls();
+      if (!watch.Alive()) {
+      } else if (DBProvider()->IsDataSetModified()) {
+        TControlsGuard controls(IsSmartRefreshActive() ? nullptr : ds);
+        ds->Post();
       } else {
         Cancel();
       }
@@ -910,17 +935,19 @@ bool TcxDBDataController::LocateByKey(const Variant& AKeyValues) {
     TcxDBDataProvider* p = DBProvider();
     p->BeginLock();
     bool found;
-    // The data set's handlers may free this controller (a lookup editor freed, say).
+    // The data set's handlers may free this controller (a lookup editor freed, say): the
+    // search reads a copy of the key names.
+    const String keys = KeyFieldNames();
     try {
-      found = cxDBLocateSafely(ds, KeyFieldNames(), AKeyValues);
+      found = cxDBLocateSafely(ds, keys, AKeyValues);
     } catch (...) {
       if (self.Alive()) p->EndLock();
       throw;
     }
     if (!self.Alive()) return false;
-    p->EndLock();
-    if (found) SetFocusedSelected(true);
-    return found;
+    p->EndLock();  // delivers the held-back notices, whose reading may free this controller
+    if (found && self.Alive()) SetFocusedSelected(true);
+    return found && self.Alive();
   }
   const Integer row = r >= 0 ? GetRowIndexByRecordIndex(r, true) : -1;
   ChangeFocusedRowIndex(row);

@@ -60,7 +60,15 @@ bool TcxDBDataProvider::WindowRecordsChanged() {
 void TcxDBDataProvider::UpdateGridModeBuffer() {
   if (FDataLink->Active() && IsGridMode()) {
     TcxDataStorage* storage = DBDataController()->DataStorage();
+    // Reading more records into the window runs the data set's handlers, which may free
+    // the data set or the controller.
+    TStepWatch<TcxDBDataProvider> watch(this, DataSet());
     FDataLink->SetBufferCount(GridModeBufferSize());
+    if (!watch.ProviderAlive()) return;
+    if (!watch.Alive()) {
+      inherited::UpdateGridModeBuffer();
+      return;
+    }
     // The storage holds no values here, only one record per row of the window. Its
     // internal records stay: an edit under way keeps its saved record there (and the
     // new-item row its own), and lets it go itself when the edit ends.
@@ -78,7 +86,10 @@ void TcxDBDataProvider::RefreshGridModeBuffer() {
   if (!FDataLink->Active() || !IsGridMode()) return;
   TcxDBDataController* c = DBDataController();
   const Integer before = c->GetRecordCount();
+  TStepWatch<TcxDBDataProvider> watch(this, DataSet());
   FDataLink->SetBufferCount(GridModeBufferSize());
+  // A data set that a handler freed as the window was read has taken the rows with it.
+  if (!watch.Alive()) return;
   FCurrentRecordIndex = FDataLink->ActiveRecord();
   if (before == FDataLink->RecordCount() && !IsInserting()) {
     // The same number of rows: their values are read where they stand, so only the rows
@@ -117,12 +128,16 @@ void TcxDBDataProvider::SetLinkDataSource(TDataSource* Value) {
 
 void TcxDBDataProvider::GridModeDataSetChanged() {
   TcxDBDataController* c = DBDataController();
-  TFlagGuard guard(FInGridModeChange);
+  TFlagGuard guard(FInGridModeChange, true, this);
   TcxDataUpdateBracket bracket(c);
+  TWeakLink self(this);  // reading the window runs the data set's handlers
   RefreshGridModeBuffer();
+  if (!self.Alive()) return;
   // A bookmark of a record that is gone is dropped, never followed later.
   if (c->IsMultiSelect()) c->DBSelection()->DropInvalidBookmarks();
+  if (!self.Alive()) return;
   c->CheckBookmark(-1);
+  if (!self.Alive()) return;
   TDataSet* ds = DataSet();
   if (ds && ds->State() == dsInsert) InsertFromDataSet();
 }
@@ -155,12 +170,14 @@ void TcxDBDataProvider::Scroll(Integer ADistance) {
   if (!IsGridMode() || ADistance == 0 || !IsActive()) return;
   TDataSet* ds = DataSet();
   const Integer active = FDataLink->ActiveRecord();
+  TStepWatch<TcxDBDataProvider> watch(this, ds);  // the scroll handlers may free either
   // Past the first (or last) row of the window, so that the window itself moves by
   // ADistance records; in 64 bits, so that the widest distances reach the ends.
   const Int64 distance = ADistance < 0 ? Int64(ADistance) - active
                                        : Int64(ADistance) + (FDataLink->RecordCount() - active - 1);
   ds->MoveBy(Integer(std::clamp<Int64>(distance, std::numeric_limits<Integer>::min(),
                                        std::numeric_limits<Integer>::max())));
+  if (!watch.Alive()) return;
   TcxDBDataController* c = DBDataController();
   c->UpdatePrevSelection();
   c->SetFocusedSelected(true);
@@ -175,13 +192,18 @@ void TcxDBDataProvider::DeleteSelection() {
   TDataSet* ds = DataSet();
   if (!ds) return;
   TcxDBDataSelection* selection = c->DBSelection();
+  // Each step runs the data set's handlers, which may free the data set, its source or the
+  // controller: the deleting stops there.
+  TStepWatch<TcxDBDataProvider> watch(this, ds);
   TControlsGuard controls(ds);
   for (Integer i = selection->BookmarkCount() - 1; i >= 0; --i) {
     const TBookmarkStr bookmark = selection->Bookmarks(i);
     // A record that is gone already is not looked for: only its entry goes.
     if (IsBookmarkValid(bookmark)) {
       ds->GotoBookmark(bookmark);
+      if (!watch.Alive()) return;
       ds->Delete();
+      if (!watch.Alive()) return;
     }
     selection->DeleteBookmark(i);
   }
@@ -195,9 +217,12 @@ bool TcxDBDataProvider::GridModeSearch(const String& AText, bool AForward, bool 
   TcxCustomDataField* field = c->Search()->SearchField();
   if (!ds || !field || IsEditing() || !ds->Active() || (ds->Bof() && ds->Eof())) return false;
   auto matches = [&] {
-    TFlagGuard searching(FSearching);
+    TFlagGuard searching(FSearching, true, this);
     return cxTextMatches(c->GetDisplayText(kCurrentRecord, field), AText, true);
   };
+  // Each step runs the data set's handlers, which may free the data set, its source or the
+  // controller: the search ends there, with nothing found.
+  TStepWatch<TcxDBDataProvider> watch(this, ds);
   if (!AIsNext && matches()) {
     c->ResetFocusing();
     return true;
@@ -205,6 +230,7 @@ bool TcxDBDataProvider::GridModeSearch(const String& AText, bool AForward, bool 
   bool found = false;
   {
     TFreezeGuard<TcxDBDataProvider> freeze(this);
+    if (!watch.Alive()) return false;  // the cancel of a pending edit ran handlers
     SavePosition();
     const TBookmarkStr saved = FSavedBookmark;
     TBookmarkStr start;
@@ -215,6 +241,7 @@ bool TcxDBDataProvider::GridModeSearch(const String& AText, bool AForward, bool 
         ds->Next();
       else
         ds->Prior();
+      if (!watch.Alive()) return false;
       if (!(AForward ? ds->Eof() : ds->Bof())) return true;
       start = saved;
       // Without a start to come back to, a second wrap would go round for ever: the
@@ -224,7 +251,7 @@ bool TcxDBDataProvider::GridModeSearch(const String& AText, bool AForward, bool 
         ds->First();
       else
         ds->Last();
-      return true;
+      return watch.Alive();
     };
     try {
       // The walk ends where step() ends it, not at the data set's EOF flag: Last, the
@@ -236,14 +263,16 @@ bool TcxDBDataProvider::GridModeSearch(const String& AText, bool AForward, bool 
           found = true;
           break;
         }
+        if (!watch.Alive()) break;
         go = step();
       }
-      if (!found) RestorePosition();
+      if (!found && watch.Alive()) RestorePosition();
     } catch (...) {
-      RestorePosition();
+      if (watch.Alive()) RestorePosition();
       throw;
     }
   }
+  if (!watch.Alive()) return false;
   if (found) {
     c->UpdatePrevSelection();
     c->Change({dccLayout});
@@ -290,12 +319,14 @@ bool TcxDBDataController::IsLookupLocked() const {
 bool TcxDBDataController::GridModeSearch(const String& AText, bool AForward, bool AIsNext) {
   Search()->Lock();
   bool found;
+  TWeakLink self(this);  // the search runs the data set's handlers, which may free this controller
   try {
     found = DBProvider()->GridModeSearch(AText, AForward, AIsNext);
   } catch (...) {
-    Search()->Unlock();
+    if (self.Alive()) Search()->Unlock();
     throw;
   }
+  if (!self.Alive()) return false;
   Search()->Unlock();
   return found;
 }
@@ -355,8 +386,9 @@ void TcxDBDataController::GotoBookmark() {
     ClearBookmark();
     return;
   }
+  TWeakLink self(this);  // the scroll handlers may free this controller
   ds->GotoBookmark(TBookmarkStr(FGridBookmark));
-  UpdatePrevSelection();
+  if (self.Alive()) UpdatePrevSelection();
 }
 
 bool TcxDBDataController::SaveBookmark() {
@@ -477,16 +509,21 @@ void TcxDBDataController::ForEachRow(bool ASelectedOnly, const TcxDBDataRowProc&
     // A copy: AProc may change the selection.
     std::vector<TBookmarkStr> bookmarks;
     for (Integer i = 0; i < DBSelection()->BookmarkCount(); ++i) bookmarks.push_back(DBSelection()->Bookmarks(i));
-    TWeakLink alive(ds);
+    // The data set's handlers, and AProc, may free the data set, its source or this
+    // controller on the way: the walk ends there.
+    TStepWatch<TcxDBDataProvider> watch(DBProvider(), ds);
     for (const TBookmarkStr& b : bookmarks) {
       if (!DBProvider()->IsBookmarkValid(b)) continue;
       ds->GotoBookmark(b);
-      if (!alive.Alive()) return;
+      if (!watch.Alive()) return;
       visit();
+      if (!watch.Alive()) return;
     }
     return;
   }
-  // The data set's handlers may free it on the way: the walk ends there.
-  TWeakLink alive(ds);
-  for (ds->First(); alive.Alive() && !ds->Eof(); ds->Next()) visit();
+  TStepWatch<TcxDBDataProvider> watch(DBProvider(), ds);
+  for (ds->First(); watch.Alive() && !ds->Eof(); ds->Next()) {
+    visit();
+    if (!watch.Alive()) return;
+  }
 }

@@ -6,6 +6,7 @@
 #include "widgets/databinding/cxDBDataGuards.h"
 
 #include <algorithm>
+#include <deque>
 #include <unordered_map>
 
 using enum TcxDataChange;
@@ -24,6 +25,12 @@ std::vector<TcxDBDataProvider*>& Providers() {
 }
 
 bool InEditState(const TDataSet* ADataSet) { return ADataSet && IsEditState(ADataSet->State()); }
+
+// A data set a handler freed stays in memory until the operation that ran the handler
+// returns, and moves no more meanwhile: a walk over it ends at once.
+bool Freed(const TDataSet* ADataSet) {
+  return ADataSet->InState(TComponentStateItem::csDestroying);
+}
 
 // A key value (or an array of them) as one text, for finding equal keys by hashing.
 String KeyText(const Variant& AValue) {
@@ -102,10 +109,13 @@ TcxDBDataLink::TcxDBDataLink(TcxDBDataProvider* AProvider) : FProvider(AProvider
 
 void TcxDBDataLink::ActiveChanged() {
   TcxDBDataProvider* p = FProvider;
+  // Reading the records runs the data set's handlers, which may free the controller.
+  TWeakLink alive(p);
   {
-    TFlagGuard guard(p->FInActivation);
+    TFlagGuard guard(p->FInActivation, true, p);
     p->ActiveChanged(Active());
   }
+  if (!alive.Alive()) return;
   TcxDBDataController* c = p->DBDataController();
   if (c->IsLoading()) c->SetLoadedOnce();
   p->FInsertSeen = DataSet() && DataSet()->State() == dsInsert;
@@ -178,6 +188,7 @@ void TcxDBDataProvider::BeforeDestruction() {
     if (it != p->FPending.end()) p->FPending.erase(it);
   }
   FPending.clear();
+  ReleaseFrozenControls();
   if (FDataLink) SetLinkDataSource(nullptr);
   FreeAndNil(FDataLink);
   auto& list = Providers();
@@ -249,7 +260,7 @@ bool TcxDBDataProvider::IsSyncMode() const {
 
 bool TcxDBDataProvider::IsActive() const {
   TDataSet* ds = DataSet();
-  return ds && ds->Active() && !ds->ControlsDisabled();
+  return ds && ds->Active() && !ds->ControlsDisabled() && !Freed(ds);
 }
 
 bool TcxDBDataProvider::IsDataSetReady() const {
@@ -260,7 +271,7 @@ bool TcxDBDataProvider::IsDataSetReady() const {
 bool TcxDBDataProvider::IsBOF() const {
   TDataSet* ds = DataSet();
   if (!ds) return inherited::IsBOF();
-  return ds->Bof() || !FDataLink->Active();
+  return ds->Bof() || !FDataLink->Active() || Freed(ds);
 }
 
 bool TcxDBDataProvider::IsEditing() const {
@@ -271,6 +282,7 @@ bool TcxDBDataProvider::IsEditing() const {
 bool TcxDBDataProvider::IsEOF() const {
   TDataSet* ds = DataSet();
   if (!ds) return inherited::IsEOF();
+  if (Freed(ds)) return true;
   const TcxDBDataController* c = DBDataController();
   if (c->IsDetail() && !IsGridMode()) {
     // A detail's records end where no later record holds its master's key values, and the
@@ -305,7 +317,7 @@ void TcxDBDataProvider::RecordAppended(Integer ARecordIndex) {
 // ---- Navigation ----
 
 void TcxDBDataProvider::First() {
-  TFlagGuard guard(FInFirst);
+  TFlagGuard guard(FInFirst, true, this);
   FFieldsVanished = false;
   FDetailRecordsEnded = false;
   inherited::First();
@@ -320,7 +332,10 @@ void TcxDBDataProvider::First() {
   // A detail without its master's values stays where it is.
   if (VarIsEmpty(values)) return;
   bool reopened = false;
+  // The search or the re-opening runs handlers, which may free the controller.
+  TWeakLink self(this);
   c->DataModeController()->DetailFirst(c->GetMasterDetailKeyFieldNames(), values, reopened);
+  if (!self.Alive()) return;
   if (reopened) SavePosition();
   SetDetailPositioned(true);
   if (FFieldsVanished) {
@@ -381,17 +396,16 @@ bool TcxDBDataProvider::GetDetailHasChildren(Integer ARecordIndex, Integer ARela
     return !VarIsNull(ds->Lookup(names, values, names));
   }
   TcxDBDataProvider* p = detail->DBProvider();
-  p->Freeze();
   bool found = false;
-  try {
+  {
+    // The search runs the detail data set's handlers, which may free the detail.
+    TStepWatch<TcxDBDataProvider> watch(p, ds);
+    TFreezeGuard<TcxDBDataProvider> freeze(p);
+    if (!watch.Alive()) return false;
     p->SavePosition();
     found = cxDBLocateSafely(ds, names, values);
-    p->RestorePosition();
-  } catch (...) {
-    p->Unfreeze();
-    throw;
+    if (watch.Alive()) p->RestorePosition();
   }
-  p->Unfreeze();
   return found;
 }
 
@@ -435,22 +449,30 @@ void TcxDBDataProvider::SavePosition() {
 
 void TcxDBDataProvider::RestorePosition() {
   TDataSet* ds = DataSet();
-  if (!ds || FSavedBookmark.empty() || !IsBookmarkValid(FSavedBookmark)) return;
+  if (!ds || FSavedBookmark.empty()) return;
+  // Asking and each move run the data set's filter and scroll handlers, which may free the
+  // data set or the controller.
+  TStepWatch<TcxDBDataProvider> watch(this, ds);
+  const bool valid = IsBookmarkValid(FSavedBookmark);
+  if (!watch.Alive() || !valid) return;
   // Copies: a notice that the jump sends may save another position meanwhile.
   const Integer s = FSavedActiveRecord;
   const bool bof = FSavedBOF, eof = FSavedEOF;
   ds->GotoBookmark(TBookmarkStr(FSavedBookmark));
+  if (!watch.Alive()) return;
   // The same window of records comes back, with the saved record at its old place.
   const Integer a = ds->ActiveRecord();
   const Integer b = ds->BufferCount();
   if (a < s) {
     ds->MoveBy(-s);
-    ds->MoveBy(s);
+    if (watch.Alive()) ds->MoveBy(s);
   } else if (a > s) {
     ds->MoveBy(b - 1 - s);
-    ds->MoveBy(s - b + 1);
+    if (watch.Alive()) ds->MoveBy(s - b + 1);
   }
+  if (!watch.Alive()) return;
   if (bof && !ds->Bof()) ds->Prior();
+  if (!watch.Alive()) return;
   if (eof && !ds->Eof()) ds->Next();
 }
 
@@ -470,8 +492,9 @@ bool TcxDBDataProvider::CanInitEditing(Integer ARecordIndex) {
   if (IsReadOnly()) return inherited::CanInitEditing(ARecordIndex);
   TcxDBDataController* c = DBDataController();
   bool result;
+  TWeakLink self(this);  // the data set's edit or insert handlers may free the controller
   {
-    TFlagGuard guard(FInCanInitEditing);
+    TFlagGuard guard(FInCanInitEditing, true, this);
     if (c->IsNewItemRowActive() && !IsInserting()) {
       Insert();
       result = true;
@@ -479,6 +502,7 @@ bool TcxDBDataProvider::CanInitEditing(Integer ARecordIndex) {
       result = FDataLink->Edit();
     }
   }
+  if (!self.Alive()) return false;
   if (result) {
     SetChanging();
     if (c->IsNewItemRowActive()) c->Change({dccUpdateRecord});
@@ -496,15 +520,18 @@ void TcxDBDataProvider::OwnOperation(F AOperation) {
     AOperation();
     return;
   }
+  // Settling the edit first runs the data set's handlers, which may free the data set, its
+  // source or the controller: then the operation is not started.
+  TStepWatch<TcxDBDataProvider> watch(this, ds);
   if (!IsSmartRefreshActive()) {
     if (ds->State() == dsInsert) DBDataController()->CheckBrowseState();
-    if (InEditState(ds)) FDataLink->UpdateRecord();
-    AOperation();
+    if (watch.Alive() && InEditState(ds)) FDataLink->UpdateRecord();
+    if (watch.Alive()) AOperation();
     return;
   }
   TControlsGuard controls(ds);
   ds->CheckBrowseMode();
-  if (!SmartRefreshWatched()) return;
+  if (!watch.Alive() || !SmartRefreshWatched()) return;
   ResetWatch();
   ResetEditing();
   AOperation();
@@ -517,7 +544,7 @@ void TcxDBDataProvider::Append() {
 }
 
 void TcxDBDataProvider::Insert() {
-  TFlagGuard guard(FInOwnInsert);
+  TFlagGuard guard(FInOwnInsert, true, this);
   OwnOperation([this] {
     if (TDataSet* ds = DataSet()) ds->Insert();
   });
@@ -546,14 +573,17 @@ void TcxDBDataProvider::Cancel() {
   }
   if (IsSmartRefreshActive()) {
     TcxDBDataController* c = DBDataController();
-    TFlagGuard base(FBaseEditState);
+    // The controller's cancel handlers may free it, and this provider with it.
+    TWeakLink self(this);
+    TFlagGuard base(FBaseEditState, true, this);
     c->BeginReadRecord();
     try {
       inherited::Cancel();
     } catch (...) {
-      c->EndReadRecord();
+      if (self.Alive()) c->EndReadRecord();
       throw;
     }
+    if (!self.Alive()) return;
     c->EndReadRecord();
   }
   DataSetCancel();
@@ -641,9 +671,13 @@ void TcxDBDataProvider::DeleteFocused() {
   if (!ds || focused < 0) return;
   const bool smart = IsSmartRefreshActive();
   Integer next = DeletingFocusRecordIndex();
+  // The delete and the move after it run the data set's handlers, which may free the data
+  // set, its source or the controller: nothing more is done then.
+  TStepWatch<TcxDBDataProvider> watch(this, ds);
   {
     TControlsGuard controls(ds);
     ds->Delete();
+    if (!watch.Alive()) return;
     // The stored record goes while the data set's notice still waits, so that the notice
     // finds both holding the same records.
     if (smart && focused < c->GetRecordCount()) {
@@ -657,6 +691,7 @@ void TcxDBDataProvider::DeleteFocused() {
       c->FocusRecordInDataSet(next);
     }
   }
+  if (!watch.Alive()) return;
   if (smart)
     c->ResetFocusing();
   else
@@ -668,6 +703,9 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
   TcxDBDataController* c = DBDataController();
   TDataSet* ds = DataSet();
   if (!ds || AList.empty()) return;
+  // Each step runs the data set's handlers, which may free the data set, its source or the
+  // controller: the deleting stops there, and what it deleted stays deleted.
+  TStepWatch<TcxDBDataProvider> watch(this, ds);
   TControlsGuard controls(ds);
   if (c->IdentifiesRecordsByKey()) {
     // One walk over the data set finds every listed key, instead of one search per
@@ -681,9 +719,10 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
     std::vector<Integer> stored;
     size_t remaining = AList.size();
     Integer count = ds->RecordCount();
+    if (!watch.Alive()) return;
     Integer place = 0;
     ds->First();
-    while (place < count && remaining > 0) {
+    while (watch.Alive() && place < count && remaining > 0) {
       auto it = wanted.find(KeyText(cxGetFieldValues(dbKeys)));
       if (it == wanted.end() || it->second.empty()) {
         ds->Next();
@@ -697,6 +736,7 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
       --count;
       stored.push_back(record);
     }
+    if (!watch.Alive()) return;
     std::sort(stored.begin(), stored.end());
     stored.erase(std::unique(stored.begin(), stored.end()), stored.end());
     // Read again without the deleted records, the storage moved the record to focus up.
@@ -712,16 +752,18 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
   // (CanFocusRecord) may move records to other places (a posted record the filter hides,
   // records read again): the listed ones are then found by their bookmarks, when known.
   const std::vector<TBookmarkStr> marks = RecordBookmarksOf(AList);
-  if (!c->CanFocusRecord(AList.back())) return;
+  if (!c->CanFocusRecord(AList.back()) || !watch.Alive()) return;
   if (!marks.empty()) {
-    // The data set's handlers may free it on the way: the deletions end there.
-    TWeakLink alive(ds);
-    for (size_t i = marks.size(); i-- > 0 && alive.Alive();)
+    for (size_t i = marks.size(); i-- > 0;) {
       // A record gone meanwhile is not looked for.
-      if (IsBookmarkValid(marks[i])) {
-        ds->GotoBookmark(marks[i]);
-        if (alive.Alive()) ds->Delete();
-      }
+      const bool valid = IsBookmarkValid(marks[i]);
+      if (!watch.Alive()) return;
+      if (!valid) continue;
+      ds->GotoBookmark(marks[i]);
+      if (!watch.Alive()) return;
+      ds->Delete();
+      if (!watch.Alive()) return;
+    }
     ShiftDeletingFocus(AList);
     return;
   }
@@ -730,7 +772,9 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
   for (size_t i = AList.size(); i-- > 0;) {
     const Integer r = AList[i];
     if (i + 1 < AList.size()) ds->MoveBy(r - previous + (previous == last ? 1 : 0));
+    if (!watch.Alive()) return;
     ds->Delete();
+    if (!watch.Alive()) return;
     previous = r;
   }
   ShiftDeletingFocus(AList);
@@ -745,7 +789,9 @@ void TcxDBDataProvider::EndDeleting() {
   if (FDeletingDepth > 0) --FDeletingDepth;
   TcxDBDataController* c = DBDataController();
   const Integer r = DeletingFocusRecordIndex();
+  TWeakLink self(this);  // moving the data set runs its handlers, which may free the controller
   if (r >= 0 && r < c->GetRecordCount()) c->ChangeFocusedRecordIndex(r);
+  if (!self.Alive()) return;
   inherited::EndDeleting();
 }
 
@@ -770,6 +816,8 @@ void TcxDBDataProvider::EndLock() {
 void TcxDBDataProvider::Freeze() {
   inherited::Freeze();
   TDataSet* ds = DataSet();
+  // The controls go back to the data set they were taken from, wherever the link is by then.
+  FFrozenControls.emplace_back(ds);
   if (!ds) return;
   ds->DisableControls();
   // An edit going on is never dropped: it may be another component's, typed and not yet
@@ -779,11 +827,20 @@ void TcxDBDataProvider::Freeze() {
 }
 
 void TcxDBDataProvider::Unfreeze() {
-  if (TDataSet* ds = DataSet()) ds->EnableControls();
+  // The data set tells of its changes as its controls come back, and reading them runs its
+  // handlers, which may free the controller, and this provider with it.
+  TWeakLink self(this);
+  if (!FFrozenControls.empty()) {
+    auto* ds = static_cast<TDataSet*>(FFrozenControls.back().Ref());
+    FFrozenControls.pop_back();
+    if (ds) ds->EnableControls();
+    if (!self.Alive()) return;
+  }
   inherited::Unfreeze();
   if (!IsFrozen() && FReloadWhenThawed) {
     FReloadWhenThawed = false;
     DataChanged(dcTotal, -1, -1);
+    if (!self.Alive()) return;
   }
   // What the others held back while this provider was frozen goes out now, not only when
   // a later focus change happens to deliver it.
@@ -838,17 +895,43 @@ void TcxDBDataProvider::RecordBookmarkInserted(Integer ARecordIndex) {
     FRecordBookmarks.insert(FRecordBookmarks.begin() + ARecordIndex, TBookmarkStr());
 }
 
+void TcxDBDataProvider::ReleaseFrozenControls() {
+  if (FFrozenControls.empty()) return;
+  // The link leaves first, so that the data sets' notices reach only the others.
+  SetLinkDataSource(nullptr);
+  std::deque<TWeakLink> frozen;
+  frozen.swap(FFrozenControls);
+  FFreezeCount = 0;
+  for (const TWeakLink& link : frozen)
+    if (auto* ds = static_cast<TDataSet*>(link.Ref())) {
+      // The other links read the changes now; one that fails there (the data set still
+      // busy with the handler that freed this controller) never stops this going.
+      try {
+        ds->EnableControls();
+      } catch (const Exception&) {
+      }
+    }
+}
+
 void TcxDBDataProvider::AddPending(TcxDBDataProvider* AProvider) {
   if (std::find(FPending.begin(), FPending.end(), AProvider) == FPending.end()) FPending.push_back(AProvider);
 }
 
 void TcxDBDataProvider::DeliverPendingNotices() {
   if (FDelivering || FPending.empty()) return;
-  TFlagGuard guard(FDelivering);
-  while (!FPending.empty()) {
-    TcxDBDataProvider* p = FPending.back();
-    FPending.pop_back();
-    TFlagGuard delivered(p->FDeliveredLate);
+  TFlagGuard guard(FDelivering, true, this);
+  // The notices waiting now go out once each: one held back again as it is handled (this
+  // provider still busy further up) waits for the next delivery, instead of going round
+  // for ever. A notice read anew runs the data set's handlers, which may free any provider.
+  std::deque<TWeakLink> waiting;
+  for (auto it = FPending.rbegin(); it != FPending.rend(); ++it) waiting.emplace_back(*it);
+  FPending.clear();
+  TWeakLink self(this);
+  for (const TWeakLink& link : waiting) {
+    if (!self.Alive()) return;
+    auto* p = static_cast<TcxDBDataProvider*>(link.Ref());
+    if (!p) continue;
+    TFlagGuard delivered(p->FDeliveredLate, true, p);
     p->DoDataSetChanged();
   }
 }
@@ -869,7 +952,9 @@ TcxValueDefReaderClass TcxDBDataProvider::GetValueDefReaderClass() const {
 // ---- Notices from the data set ----
 
 void TcxDBDataProvider::ActiveChanged(bool AActive) {
+  TWeakLink self(this);  // reading the records runs the data set's handlers
   inherited::ActiveChanged(AActive);
+  if (!self.Alive()) return;
   TDataSet* ds = DataSet();
   if (ds && !ds->Active() && ds->DefaultFields()) DBDataController()->UnbindFields();
 }
@@ -966,6 +1051,9 @@ void TcxDBDataProvider::DoDataSetChanged() {
   }
   if (!FReloadMark && !deliveredLate && FollowedUnchangedWalk()) return;
   if (!InEditState(ds)) {
+    // Counting and reading the records run the data set's handlers, which may free the
+    // controller, and this provider with it.
+    TWeakLink self(this);
     // A record deleted or added from outside was never watched: re-reading the watched
     // record cannot show it, so the count tells, and everything is read again. A detail
     // holds a part of the data set, which its count cannot be told from: a record given
@@ -974,14 +1062,22 @@ void TcxDBDataProvider::DoDataSetChanged() {
     // heard of: whatever it watched, more may have changed (the controller's own deletion
     // takes its records out of the storage itself).
     const bool ownDeletion = FDeletingDepth > 0 || c->IsDeletingRecords();
-    const bool unwatchedChange =
-        IsSmartRefreshActive() &&
-        ((ds->ChangedWhileControlsDisabled() && !ownDeletion) ||
-         (FWatchedRecordIndex == kNoEditRecord && FAppendedRecordIndex < 0 &&
-          (c->IsDetail() || ds->RecordCount() != c->GetRecordCount())));
+    bool unwatchedChange = false;
+    if (IsSmartRefreshActive()) {
+      if (ds->ChangedWhileControlsDisabled() && !ownDeletion) {
+        unwatchedChange = true;
+      } else if (FWatchedRecordIndex == kNoEditRecord && FAppendedRecordIndex < 0) {
+        if (c->IsDetail()) {
+          unwatchedChange = true;
+        } else {
+          const Integer count = ds->RecordCount();
+          if (!self.Alive()) return;
+          unwatchedChange = count != c->GetRecordCount();
+        }
+      }
+    }
     if (IsSmartRefreshActive() && !unwatchedChange) {
       if (!SmartRefreshWatched()) return;
-      TWeakLink self(this);
       DataScrolled(0);
       if (!self.Alive()) return;
     } else {
@@ -990,6 +1086,7 @@ void TcxDBDataProvider::DoDataSetChanged() {
       // records are read once it thaws, or the edit its freeze cancelled would stay shown.
       if (IsFrozen() && !FReadingAll) FReloadWhenThawed = true;
       DataChanged(dcTotal, -1, -1);
+      if (!self.Alive()) return;
     }
     ResetWatch();
     return;
@@ -1058,7 +1155,7 @@ void TcxDBDataProvider::DoEditingChanged() {
 
 void TcxDBDataProvider::EditFromDataSet() {
   TcxDBDataController* c = DBDataController();
-  TFlagGuard base(FBaseEditState);
+  TFlagGuard base(FBaseEditState, true, this);
   c->BeginReadRecord();
   try {
     InternalEdit();
@@ -1071,8 +1168,8 @@ void TcxDBDataProvider::EditFromDataSet() {
 
 void TcxDBDataProvider::InsertFromDataSet() {
   if (FInInsertFromDataSet) return;
-  TFlagGuard guard(FInInsertFromDataSet);
-  TFlagGuard base(FBaseEditState);
+  TFlagGuard guard(FInInsertFromDataSet, true, this);
+  TFlagGuard base(FBaseEditState, true, this);
   InternalInsert(IsEOF() && !FInOwnInsert);
 }
 
@@ -1125,8 +1222,12 @@ void TcxDBDataProvider::DataSetCancel() {
     const Integer r = c->GetRowInfo(rows - 2).RecordIndex;
     if (r >= 0) key = c->GetRecordId(r);
   }
+  TStepWatch<TcxDBDataProvider> watch(this, ds);  // the cancel handlers may free either
   ds->Cancel();
-  if (!VarIsEmpty(key) && !c->KeyFieldNames().empty()) ds->Locate(c->KeyFieldNames(), key, TLocateOptions());
+  if (!watch.Alive()) return;
+  // A copy of the names: the search's handlers may free the controller.
+  const String names = c->KeyFieldNames();
+  if (!VarIsEmpty(key) && !names.empty()) ds->Locate(names, key, TLocateOptions());
 }
 
 void TcxDBDataProvider::RecordChanged() {

@@ -74,8 +74,13 @@ void TcxDBDataSelection::InternalDelete(Integer AIndex) {
   if (!FSynchronizing && AIndex >= 0 && AIndex < BookmarkCount()) {
     if (!FAnchorBookmark.empty() && Compare(FAnchorBookmark, FBookmarks[size_t(AIndex)]) == 0) ClearAnchor();
     // A record that is gone leaves the others in a row; one dropped from the selection
-    // leaves a gap.
-    if (DBDataController()->DBProvider()->IsBookmarkValid(FBookmarks[size_t(AIndex)])) FIsRange = false;
+    // leaves a gap. Asking runs the data set's filter, whose handler may free the data set
+    // or the controller, and this selection with it.
+    TcxDBDataProvider* p = DBDataController()->DBProvider();
+    TStepWatch<TcxDBDataProvider> watch(p, p->DataSet());
+    const bool valid = p->IsBookmarkValid(FBookmarks[size_t(AIndex)]);
+    if (!watch.Alive()) return;
+    if (valid) FIsRange = false;
     FBookmarks.erase(FBookmarks.begin() + AIndex);
   }
   inherited::InternalDelete(AIndex);
@@ -92,19 +97,26 @@ void TcxDBDataSelection::SyncItems() {
 bool TcxDBDataSelection::DropInvalidBookmarks() {
   if (!IsGridMode()) return false;
   TcxDBDataProvider* p = DBDataController()->DBProvider();
+  // Asking about the records runs the data set's filter, whose handler may free the data
+  // set or the controller (and this selection with it): nothing more is done then.
+  TStepWatch<TcxDBDataProvider> watch(p, p->DataSet());
   // Records that came into the data set (a filter letting them through again) may lie
   // inside the range.
   if (TDataSet* ds = p->DataSet(); ds && ds->Active()) {
     const Integer count = ds->RecordCount();
+    if (!watch.Alive()) return false;
     if (count > FRangeRecordCount) FIsRange = false;
     FRangeRecordCount = count;
   }
   bool dropped = false;
-  for (Integer i = BookmarkCount() - 1; i >= 0; --i)
-    if (FBookmarks[size_t(i)].empty() || !p->IsBookmarkValid(FBookmarks[size_t(i)])) {
-      InternalDelete(i);
-      dropped = true;
-    }
+  for (Integer i = BookmarkCount() - 1; i >= 0; --i) {
+    const bool gone = FBookmarks[size_t(i)].empty() || !p->IsBookmarkValid(FBookmarks[size_t(i)]);
+    if (!watch.Alive()) return false;
+    if (!gone) continue;
+    InternalDelete(i);
+    if (!watch.Alive()) return false;
+    dropped = true;
+  }
   if (dropped) Changed();
   return dropped;
 }
@@ -123,36 +135,48 @@ bool TcxDBDataSelection::CanSelectCurrent() const {
   return c->CanSelectRow(c->DBProvider()->DataLink()->ActiveRecord());
 }
 
+// The walk moves the data set, whose handlers may free it, its source, or the controller and
+// this selection with it: AWalk stops at once when its watch says so, and nothing more is
+// done here once the controller is gone.
 template <class F>
 void TcxDBDataSelection::Walk(F AWalk) {
   TcxDBDataProvider* p = DBDataController()->DBProvider();
+  TStepWatch<TcxDBDataProvider> watch(p, p->DataSet());
   // An edit of the data set holding changes is posted first (a refused post raises, and
   // nothing is selected); one without stays, and the records are read where they stand.
-  if (p->SettleEditBeforeRead()) {
+  const bool inPlace = p->SettleEditBeforeRead();
+  if (!watch.Alive()) return;
+  if (inPlace) {
     try {
-      AWalk(true);
+      AWalk(watch, true);
     } catch (...) {
-      SyncItems();
+      if (watch.ProviderAlive()) SyncItems();
       throw;
     }
+    if (!watch.ProviderAlive()) return;
     SyncItems();
     Changed();
     return;
   }
   {
     TFreezeGuard<TcxDBDataProvider> freeze(p);
+    if (!watch.Alive()) return;
     p->SavePosition();
     try {
-      AWalk(false);
+      AWalk(watch, false);
+      if (!watch.ProviderAlive()) return;
       SyncItems();
     } catch (...) {
-      SyncItems();
-      p->RestorePosition();
+      if (watch.ProviderAlive()) {
+        SyncItems();
+        p->RestorePosition();
+      }
       throw;
     }
     p->RestorePosition();
+    if (!watch.ProviderAlive()) return;
   }
-  Changed();
+  if (watch.ProviderAlive()) Changed();
 }
 
 void TcxDBDataSelection::SelectAll() {
@@ -160,42 +184,47 @@ void TcxDBDataSelection::SelectAll() {
   TcxDBDataProvider* p = c->DBProvider();
   TDataSet* ds = p->DataSet();
   if (!ds || !ds->Active()) return;
-  // The data set's handlers may free it on the way: the walk ends there.
-  TWeakLink alive(ds);
-  Walk([&](bool AInPlace) {
+  Walk([&](const auto& AWatch, bool AInPlace) {
     if (AInPlace) {
       InternalClear();
       ds->ReadRecords([&](const TBookmarkStr& ABookmark) {
+        if (!AWatch.Alive()) return false;
         if (CanSelectCurrent()) FBookmarks.push_back(ABookmark);
-        return true;
+        return AWatch.Alive();
       });
       return;
     }
     ds->First();
+    if (!AWatch.Alive()) return;
     InternalClear();
-    for (; alive.Alive() && !ds->Eof(); ds->Next())
+    for (; AWatch.Alive() && !ds->Eof(); ds->Next())
       if (CanSelectCurrent()) FBookmarks.push_back(ds->Bookmark());
   });
 }
 
+template <class TWatch>
 void TcxDBDataSelection::WalkRange(const TBookmarkStr& ALower, const TBookmarkStr& AUpper,
-                                   bool AKeepSelection, bool AInPlace) {
+                                   bool AKeepSelection, const TWatch& AWatch, bool AInPlace) {
   TDataSet* ds = DBDataController()->DataSet();
   std::vector<TBookmarkStr> walked;
   if (AInPlace) {
     ds->ReadRecords(
         [&](const TBookmarkStr& ABookmark) {
+          if (!AWatch.Alive()) return false;
           if (CanSelectCurrent()) walked.push_back(ABookmark);
-          return Compare(ABookmark, AUpper) < 0;
+          return AWatch.Alive() && Compare(ABookmark, AUpper) < 0;
         },
         ALower);
+    if (!AWatch.Alive()) return;
   } else {
     ds->GotoBookmark(ALower);
     for (;;) {
+      if (!AWatch.Alive()) return;
       const TBookmarkStr current = ds->Bookmark();
       if (CanSelectCurrent()) walked.push_back(current);
       if (Compare(current, AUpper) >= 0) break;
       ds->Next();
+      if (!AWatch.Alive()) return;
       if (ds->Eof()) break;
     }
   }
@@ -229,24 +258,31 @@ void TcxDBDataSelection::SelectFromAnchor(const TBookmarkStr& ABookmark, bool AK
   TcxDBDataProvider* p = c->DBProvider();
   TDataSet* ds = p->DataSet();
   if (!ds || !ds->Active() || ABookmark.empty() || (p->IsInserting() && p->IsEOF())) return;
+  // Asking about the records runs the data set's filter, whose handler may free the data
+  // set or the controller (and this selection with it): nothing more is done then.
+  TStepWatch<TcxDBDataProvider> watch(p, ds);
   // Records that are gone are dropped, never walked to: a stale anchor ends the range.
   DropInvalidBookmarks();
-  if (FAnchorBookmark.empty() || !p->IsBookmarkValid(FAnchorBookmark)) {
+  if (!watch.Alive()) return;
+  const bool anchorValid = !FAnchorBookmark.empty() && p->IsBookmarkValid(FAnchorBookmark);
+  if (!watch.Alive()) return;
+  if (!anchorValid) {
     ClearAnchor();
     return;
   }
-  if (!p->IsBookmarkValid(ABookmark)) return;
+  const bool valid = p->IsBookmarkValid(ABookmark);
+  if (!watch.Alive() || !valid) return;
   const bool anchorLower = Compare(FAnchorBookmark, ABookmark) <= 0;
   const TBookmarkStr lower = anchorLower ? FAnchorBookmark : ABookmark;
   const TBookmarkStr upper = anchorLower ? ABookmark : FAnchorBookmark;
-  Walk([&](bool AInPlace) {
+  Walk([&](const auto& AWatch, bool AInPlace) {
     // The range grew or shrank by one record at its moving end: one step, no walk (the
     // step moves the data set: not while an edit stays).
     bool done = false;
     const Integer n = BookmarkCount();
     auto allowedAt = [&](const TBookmarkStr& B) {
       ds->GotoBookmark(B);
-      return CanSelectCurrent();
+      return AWatch.Alive() && CanSelectCurrent();
     };
     if (!AInPlace && !AKeepSelection && n > 0) {
       if (Compare(lower, upper) == 0) {
@@ -261,7 +297,9 @@ void TcxDBDataSelection::SelectFromAnchor(const TBookmarkStr& ABookmark, bool AK
           done = true;
         } else if (Compare(FBookmarks[0], lower) == 0) {
           const bool allowed = allowedAt(upper);
-          if (ds->MoveBy(-1) == -1 && Compare(ds->Bookmark(), FBookmarks.back()) == 0) {
+          if (!AWatch.Alive()) return;
+          if (ds->MoveBy(-1) == -1 && AWatch.Alive() &&
+              Compare(ds->Bookmark(), FBookmarks.back()) == 0) {
             if (allowed) FBookmarks.push_back(upper);
             done = true;
           }
@@ -272,14 +310,18 @@ void TcxDBDataSelection::SelectFromAnchor(const TBookmarkStr& ABookmark, bool AK
           done = true;
         } else if (Compare(FBookmarks.back(), upper) == 0) {
           const bool allowed = allowedAt(lower);
-          if (ds->MoveBy(1) == 1 && Compare(ds->Bookmark(), FBookmarks.front()) == 0) {
+          if (!AWatch.Alive()) return;
+          if (ds->MoveBy(1) == 1 && AWatch.Alive() &&
+              Compare(ds->Bookmark(), FBookmarks.front()) == 0) {
             if (allowed) FBookmarks.insert(FBookmarks.begin(), lower);
             done = true;
           }
         }
       }
     }
-    if (!done) WalkRange(lower, upper, AKeepSelection, AInPlace);
+    if (!AWatch.Alive()) return;
+    if (!done) WalkRange(lower, upper, AKeepSelection, AWatch, AInPlace);
+    if (!AWatch.Alive()) return;
     FIsRange = !AKeepSelection;
     FRangeRecordCount = ds->RecordCount();
   });

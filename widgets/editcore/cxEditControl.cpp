@@ -167,7 +167,9 @@ void TcxCustomEdit::Notification(TComponent* AComponent, TOperation Operation) {
 }
 
 void TcxCustomEdit::SetParent(TWinControl* AParent) {
+  TWeakLink self(this);  // a handler run as it moves may free it
   inherited::SetParent(AParent);
+  if (!self.Alive()) return;
   if (AParent && FIsFirstSetParent && FDataBinding) {
     FIsFirstSetParent = false;
     FDataBinding->ClearValueIfNoData();

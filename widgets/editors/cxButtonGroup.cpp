@@ -335,8 +335,11 @@ void TcxCustomButtonGroup::WndProc(TMessage& Message) {
 }
 
 void TcxCustomButtonGroup::SetParent(TWinControl* AParent) {
+  TWeakLink self(this);  // a handler run as it moves may free it
   inherited::SetParent(AParent);
-  if (AParent && !IsDestroying() && GetProperties() && !InState(TComponentStateItem::csLoading)) UpdateButtons();
+  if (self.Alive() && AParent && !IsDestroying() && GetProperties() &&
+      !InState(TComponentStateItem::csLoading))
+    UpdateButtons();
 }
 
 void TcxCustomButtonGroup::BeforeDestruction() {

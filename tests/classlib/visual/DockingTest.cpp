@@ -64,10 +64,11 @@ class TDockSink : public TObject {
     Allow = AllowUndock;
     RunOnce(OnUndock);
   }
+  void Resized(TObject*) { RunOnce(OnResize); }
   TDragDockObject* Given = nullptr;
   TObject* LastTarget = nullptr;
   bool LogInfo = false, AllowSite = true, AcceptDock = true, AllowUndock = true;
-  std::function<void()> OnInfo, OnOver, OnDrop, OnUndock;
+  std::function<void()> OnInfo, OnOver, OnDrop, OnUndock, OnResize;
 };
 
 // A form at (100,100) without a frame: client point (x, y) is screen point (x+100, y+100).
@@ -435,6 +436,107 @@ TEST_F(DockingTest, HandlersMayFreeTheControlOrTheSite) {
   TWeakLink client(c2);
   c2->GetHostDockSite()->Free();
   EXPECT_FALSE(client.Alive());
+}
+
+// The client takes its new size inside the site before the site hears of the drop: a resize
+// handler may free the site (its clients go with it), the form, or the client alone.
+TEST_F(DockingTest, AResizeAsTheClientTakesItsPlaceMayFreeTheSiteTheFormOrTheClient) {
+  // By the mouse: the drop is heard by nobody, and the drag ends.
+  for (int victim = 0; victim < 3; ++victim) {
+    SCOPED_TRACE(victim);
+    if (victim > 0) {
+      if (!form) {
+        form = TForm::CreateNew(Application);
+        form->SetBorderStyle(TFormBorderStyle::bsNone);
+        form->SetBounds(100, 100, 400, 300);
+        form->Show();
+      }
+      c = MakeClient("C");
+      c->OnStartDock = TStartDockEvent(&sink, &TDockSink::StartDock);
+      s = MakeSite("S", {200, 10, 350, 210});
+      Pump();
+    }
+    TWeakLink client(c), site(s), formLink(form);
+    c->OnResize = TNotifyEvent(&sink, &TDockSink::Resized);
+    sink.OnResize = [&] {
+      if (victim == 0) s->Free();
+      if (victim == 1) form->Free();
+      if (victim == 2) c->Free();
+    };
+    Log().clear();
+    DropAt(210, 100);
+    EXPECT_FALSE(DragActive());
+    EXPECT_EQ(Frame(), nullptr);
+    EXPECT_FALSE(client.Alive());
+    EXPECT_EQ(site.Alive(), victim == 2);
+    EXPECT_EQ(formLink.Alive(), victim != 1);
+    if (victim == 1) form = nullptr;
+    // Nobody hears a drop, and the client that would hear the end is gone.
+    const std::string over = "start C,over S dsDragEnter 10,90 alLeft 300,110-400,310,";
+    if (victim == 0) {
+      EXPECT_EQ(Events(), over + "free S,free C");
+    }
+    if (victim == 2) {
+      EXPECT_EQ(Events(), over + "free C");
+    }
+    EXPECT_EQ(Events().substr(0, over.size()), over);
+    EXPECT_EQ(Events().find("drop"), std::string::npos);
+    EXPECT_EQ(Events().find("end"), std::string::npos);
+    if (victim == 2) {
+      EXPECT_EQ(s->DockClientCount(), 0);
+    }
+  }
+  // By hand the same: the dock reports failure.
+  c = MakeClient("C");
+  TWeakLink client(c), site(s);
+  c->OnResize = TNotifyEvent(&sink, &TDockSink::Resized);
+  sink.OnResize = [&] { s->Free(); };
+  Log().clear();
+  EXPECT_FALSE(c->ManualDock(s, nullptr, TAlign::alLeft));
+  EXPECT_FALSE(site.Alive());
+  EXPECT_FALSE(client.Alive());
+  EXPECT_EQ(Events(), "free S,free C");
+}
+
+// Floating, the client takes its place in a window made for it: a resize handler that frees
+// it there ends the float as a failure, and the window made for it goes. An aligned client
+// takes its new size while it joins the site, inside the change of parent itself.
+TEST_F(DockingTest, AResizeAsTheClientFloatsOrJoinsASiteMayFreeIt) {
+  const Integer forms = Screen->FormCount();
+  c->OnResize = TNotifyEvent(&sink, &TDockSink::Resized);
+  TWeakLink client(c);
+  sink.OnResize = [&] { c->Free(); };
+  EXPECT_FALSE(c->ManualFloat({500, 500, 620, 580}));
+  EXPECT_FALSE(client.Alive());
+  Pump();
+  EXPECT_EQ(Screen->FormCount(), forms);
+  // By the mouse, dropped away from the sites (at another size, so that it resizes): nobody
+  // is left to hear the end.
+  c = MakeClient("C");
+  c->SetUndockWidth(120);
+  client.Attach(c);
+  c->OnResize = TNotifyEvent(&sink, &TDockSink::Resized);
+  sink.OnResize = [&] { c->Free(); };
+  Log().clear();
+  host().MouseDown(F(), 20, 20);
+  host().MouseMove(F(), 30, 20);
+  host().MouseMove(nullptr, 800, 600);
+  host().MouseUp(nullptr, 800, 600);
+  Pump();
+  EXPECT_FALSE(client.Alive());
+  EXPECT_FALSE(DragActive());
+  EXPECT_EQ(Events(), "free C");
+  EXPECT_EQ(Screen->FormCount(), forms);
+  c = MakeClient("C");
+  c->SetAlign(TAlign::alClient);
+  client.Attach(c);
+  c->OnResize = TNotifyEvent(&sink, &TDockSink::Resized);
+  sink.OnResize = [&] { c->Free(); };
+  Log().clear();
+  EXPECT_FALSE(c->ManualDock(s));
+  EXPECT_FALSE(client.Alive());
+  EXPECT_EQ(Events(), "free C");
+  EXPECT_EQ(s->DockClientCount(), 0);
 }
 
 TEST_F(DockingTest, ClientsPlacedOnASiteAreDockedAndDescriptionsKeepTheSettings) {

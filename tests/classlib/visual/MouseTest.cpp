@@ -206,6 +206,87 @@ TEST_F(DragTest, ATargetFreedUnderTheDragIsForgotten) {
   EXPECT_EQ(Events(), "start P,over T from P dsDragEnter 15,15,free T,end P on nothing");
 }
 
+// A target's handler that frees the source, the target or the form as the drag ends over it.
+class TDragEndFreer : public TObject {
+ public:
+  void Over(TObject* Sender, TObject* Source, Integer X, Integer Y, TDragState State,
+            bool& Accept) {
+    Sink->DragOverH(Sender, Source, X, Y, State, Accept);
+    if (State == TDragState::dsDragLeave && OnLeave) FreeVictim();
+  }
+  void Drop(TObject* Sender, TObject* Source, Integer X, Integer Y) {
+    Sink->DragDropH(Sender, Source, X, Y);
+    FreeVictim();
+  }
+  void FreeVictim() {
+    TObject* v = Victim;
+    Victim = nullptr;
+    if (v) v->Free();
+  }
+  TSink* Sink = nullptr;
+  TObject* Victim = nullptr;
+  bool OnLeave = false;
+};
+
+TEST_F(DragTest, TheDropOrTheLeaveMayFreeTheSourceTheTargetOrTheForm) {
+  TDragEndFreer freer;
+  freer.Sink = &sink;
+  TWeakLink madeP(p), madeT(target);
+  for (int victim = 0; victim < 3; ++victim)
+    for (bool leave : {false, true}) {
+      SCOPED_TRACE(std::to_string(victim) + (leave ? " leave" : " drop"));
+      if (!form) {
+        form = TForm::CreateNew(Application);
+        form->SetBorderStyle(TFormBorderStyle::bsNone);
+        form->SetBounds(100, 100, 400, 300);
+        form->Show();
+      }
+      for (TProbe** made : {&p, &target}) {
+        TWeakLink& alive = made == &p ? madeP : madeT;
+        if (alive.Alive()) (*made)->Free();
+        *made = New<TProbe>(form);
+        alive.Attach(*made);
+        (*made)->SetName(made == &p ? "P" : "T");
+        (*made)->SetBounds(10, made == &p ? 10 : 150, 100, 50);
+        (*made)->SetParent(form);
+      }
+      p->SetDragMode(TDragMode::dmAutomatic);
+      p->OnStartDrag = TStartDragEvent(&sink, &TSink::StartDragH);
+      p->OnEndDrag = TEndDragEvent(&sink, &TSink::EndDragH);
+      target->OnDragOver = TDragOverEvent(&freer, &TDragEndFreer::Over);
+      target->OnDragDrop = TDragDropEvent(&freer, &TDragEndFreer::Drop);
+      Pump();
+      // A refusing target hears the drag leave it as the button comes up.
+      sink.AcceptDrop = !leave;
+      freer.OnLeave = leave;
+      TObject* const victims[] = {p, target, form};
+      freer.Victim = victims[victim];
+      TWeakLink source(p), dropTarget(target), formLink(form);
+      Log().clear();
+      host().MouseDown(F(), 20, 20);
+      host().MouseMove(F(), 25, 165);
+      host().MouseUp(F(), 25, 165);
+      Pump();
+      EXPECT_FALSE(DragActive());
+      EXPECT_EQ(source.Alive(), victim == 1);
+      EXPECT_EQ(dropTarget.Alive(), victim == 0);
+      const std::string over = "start P,over T from P dsDragEnter 15,15,";
+      const std::string last = leave ? "over T from P dsDragLeave 15,15," : "drop T from P 15,15,";
+      // Only a source that lives hears the end, and a target that is gone is not named.
+      if (victim == 0) {
+        EXPECT_EQ(Events(), over + last + "free P");
+      }
+      if (victim == 1) {
+        EXPECT_EQ(Events(), over + last + "free T,end P on nothing");
+      }
+      if (victim == 2) {
+        EXPECT_EQ(Events().substr(0, (over + last).size()), over + last);
+        EXPECT_EQ(Events().find("end"), std::string::npos);
+        form = nullptr;
+      }
+    }
+}
+
 TEST_F(DragTest, ManualDragsStartAtOnceAndTheSourceMayDie) {
   p->SetDragMode(TDragMode::dmManual);
   host().MouseMove(F(), 20, 20);
