@@ -1,6 +1,8 @@
 // The data-set controller: its data fields bound to TFields, keys, records by key, focus
 // that moves the data set, and the unit's start-up.
 #include "widgets/databinding/cxDBData.h"
+
+#include "classlib/core/ScopeGuards.h"
 #include "widgets/databinding/cxDBFilter.h"
 
 #include "widgets/data/cxDataUpdateBracket.h"
@@ -423,9 +425,14 @@ void TcxDBDataController::ReloadStorage() {
   // another component's: one holding changes is posted first (a refused post raises, and
   // nothing is read), one without stays, and the records are read around it
   // (ReadProviderRecords); they are read again once it ends.
+  // Posting runs the data set's handlers, which may free this controller.
   if (ds && !IsGridMode() && p->IsActive() &&
-      GetDetailMode() != TcxDataControllerDetailMode::dcdmPattern && p->SettleEditBeforeRead())
-    p->ReadWhenBrowsing();
+      GetDetailMode() != TcxDataControllerDetailMode::dcdmPattern) {
+    TWeakLink settling(this);
+    const bool stays = p->SettleEditBeforeRead();
+    if (!settling.Alive()) return;
+    if (stays) p->ReadWhenBrowsing();
+  }
   // Expanded groups and selected rows are found again by their keys; without keys the
   // selected rows are found by the data set's bookmarks (and the base's fallback, a
   // refresh, would read everything once more).
@@ -466,15 +473,12 @@ void TcxDBDataController::ReloadKeepingSelectionByBookmarks() {
     selected.push_back(known && record ? marks[size_t(e.Index)] : TBookmarkStr());
   }
   TcxDataUpdateBracket bracket(this);
-  const bool reading = p->FReadingAll;
-  p->FReadingAll = true;
-  try {
+  TWeakLink self(this);  // the walk runs the data set's handlers, which may free this controller
+  {
+    TWatchedValue<bool> readingAll(this, p->FReadingAll, true);
     inherited::ReloadStorage();
-  } catch (...) {
-    p->FReadingAll = reading;
-    throw;
   }
-  p->FReadingAll = reading;
+  if (!self.Alive()) return;
   p->ClearReloadMark();
   if (selected.empty()) return;
   std::unordered_map<TBookmarkStr, Integer> records;

@@ -860,11 +860,16 @@ bool TcxDBDataProvider::IsPendingEditModified() const {
 bool TcxDBDataProvider::SettleEditBeforeRead() {
   TDataSet* ds = DataSet();
   if (!ds || !ds->Active() || !InEditState(ds)) return false;
+  // Writing what the editors hold and posting run the data set's handlers, which may free
+  // the data set, its source or the controller: nothing is read then.
+  TStepWatch<TcxDBDataProvider> watch(this, ds);
   // What the editors hold goes into the fields first, as for any post.
   ds->UpdateRecord();
+  if (!watch.Alive()) return false;
   if (InEditState(ds) && IsPendingEditModified()) {
     TFlagGuard settling(FSettling, true, this);
     ds->Post();
+    if (!watch.Alive()) return false;
   }
   return InEditState(ds);
 }

@@ -246,7 +246,9 @@ void TcxCustomMaskEdit::PropertiesChanged(TObject* Sender) {
     }
     if (!guard.Alive()) return;
   }
+  TWeakLink alive(this);  // placing the inner edit runs its OnResize, which may free this
   inherited::PropertiesChanged(Sender);
+  if (!alive.Alive()) return;
   inner = InnerTextEdit();
   if (keepSelection && inner && inner->HandleAllocated() && FMode) {
     const Integer size = Integer(inner->GetText().size());

@@ -146,10 +146,13 @@ Integer TcxCustomInnerTextEdit::GetCaretCharIndex() {
 void TcxCustomInnerTextEdit::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
   if (FIsCreating || FLockBoundsCount > 0) return;
   TcxCustomTextEdit* c = Container();
-  if (c) c->LockAlignControls(true);
-  TScopeExit unlock([c] {
-    if (c) c->LockAlignControls(false);
-  });
+  if (!c) {
+    TCustomEdit::SetBounds(ALeft, ATop, AWidth, AHeight);
+    return;
+  }
+  // The new bounds run the resize handlers, which may free the editor and this edit with it.
+  auto unlock = WatchedPairedCall(
+      c, [c] { c->LockAlignControls(true); }, [c] { c->LockAlignControls(false); });
   TCustomEdit::SetBounds(ALeft, ATop, AWidth, AHeight);
 }
 
@@ -619,8 +622,9 @@ void TcxCustomTextEdit::PropertiesChanged(TObject* Sender) {
   if (!InnerTextEdit()) return;
   // A new format or case shows at once; text being edited is left as typed.
   if (!IsFocused() && !InState(TComponentStateItem::csLoading)) SynchronizeDisplayValue();
+  TcxEditLifeGuard guard(this);  // placing the inner edit runs its OnResize
   inherited::PropertiesChanged(Sender);
-  UpdateDrawValue();
+  if (guard.Alive()) UpdateDrawValue();
 }
 
 bool TcxCustomTextEdit::ShowsTextByInnerEdit() {

@@ -512,7 +512,9 @@ void TcxCustomButtonGroup::ArrangeButtons() {
 }
 
 void TcxCustomButtonGroup::PropertiesChanged(TObject* Sender) {
+  TWeakLink alive(this);  // placing the inner edit runs its OnResize, which may free this
   inherited::PropertiesChanged(Sender);
+  if (!alive.Alive()) return;
   if (!InState(TComponentStateItem::csLoading) && !IsDestroying()) UpdateButtons();
 }
 

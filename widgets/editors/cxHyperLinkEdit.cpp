@@ -172,7 +172,9 @@ void TcxCustomHyperLinkEdit::SelectAll() {
 }
 
 void TcxCustomHyperLinkEdit::PropertiesChanged(TObject* Sender) {
+  TWeakLink alive(this);  // placing the inner edit runs its OnResize, which may free this
   inherited::PropertiesChanged(Sender);
+  if (!alive.Alive()) return;
   ContainerStyleChanged(GetStyle());
 }
 

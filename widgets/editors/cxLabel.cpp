@@ -684,7 +684,9 @@ void TcxCustomLabel::TextChanged() {
 }
 
 void TcxCustomLabel::PropertiesChanged(TObject* Sender) {
+  TWeakLink alive(this);  // placing the inner edit runs its OnResize, which may free this
   inherited::PropertiesChanged(Sender);
+  if (!alive.Alive()) return;
   AdjustLabelSize();
 }
 

@@ -811,7 +811,9 @@ void TcxCustomMemo::CreateParams(TCreateParams& Params) {
 }
 
 void TcxCustomMemo::PropertiesChanged(TObject* Sender) {
+  TWeakLink alive(this);  // placing the inner edit runs its OnResize, which may free this
   inherited::PropertiesChanged(Sender);
+  if (!alive.Alive()) return;
   // The container's class style follows the settings: a window of the other style is remade.
   if (TcxCustomMemoProperties* p = ActiveMemoProperties(); p && HandleAllocated()) {
     const TScrollStyle bars = p->GetScrollBars();

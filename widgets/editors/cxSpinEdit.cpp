@@ -162,7 +162,9 @@ void TcxCustomSpinEdit::CorrectValueToBounds() {
 }
 
 void TcxCustomSpinEdit::PropertiesChanged(TObject* Sender) {
+  TWeakLink alive(this);  // placing the inner edit runs its OnResize, which may free this
   inherited::PropertiesChanged(Sender);
+  if (!alive.Alive()) return;
   if (!SpinProperties() || IsInnerEditNotReady() || InState(TComponentStateItem::csLoading)) return;
   if (GetEditModified() && DataBinding() && DataBinding()->CanModify()) CorrectValueToBounds();
 }

@@ -358,7 +358,9 @@ void TcxCustomBlobEdit::PrepareEditValue(const Variant&, Variant& AEditValue, bo
 }
 
 void TcxCustomBlobEdit::PropertiesChanged(TObject* Sender) {
+  TWeakLink alive(this);  // placing the inner edit runs its OnResize, which may free this
   inherited::PropertiesChanged(Sender);
+  if (!alive.Alive()) return;
   TcxCustomBlobEditProperties* p = ActiveBlobProperties();
   if (auto* image = dynamic_cast<TcxPopupImage*>(FContent)) image->GetProperties()->SetGraphicClass(p->GetPictureGraphicClass());
   if (auto* memo = dynamic_cast<TcxPopupMemo*>(FContent)) {

@@ -653,7 +653,9 @@ void TcxCustomImage::PictureChanged(TObject*) {
 }
 
 void TcxCustomImage::PropertiesChanged(TObject* Sender) {
+  TWeakLink alive(this);  // placing the inner edit runs its OnResize, which may free this
   inherited::PropertiesChanged(Sender);
+  if (!alive.Alive()) return;
   if (FPicture && !IsDestroying()) UpdateScrollBars();
 }
 
