@@ -811,7 +811,9 @@ struct Registration {
       const char* Name;
       void (*Ours)(benchmark::State&);
       void (*Theirs)(benchmark::State&);
+      benchmark::TimeUnit Unit = benchmark::kMillisecond;
     };
+    constexpr benchmark::TimeUnit us = benchmark::kMicrosecond;
     const Pair pairs[] = {
 #ifdef TL_HAVE_SQLITE3
         {"Load", LoadOurs, LoadTheirs},
@@ -823,9 +825,9 @@ struct Registration {
         {"FooterSummaries", FooterOurs, FooterTheirs},
         {"GroupSummaries", GroupSummaryOurs, GroupSummaryTheirs},
         {"SearchPerKeystroke", SearchOurs, SearchTheirs},
-        {"KeyTextsSteady", KeyTextsSteadyOurs, KeyTextsSteadyTheirs},
-        {"KeyTextsAfterChange", KeyTextsAfterChangeOurs, KeyTextsAfterChangeTheirs},
-        {"IncrementalFilterKeystroke", KeystrokeOurs, KeystrokeTheirs},
+        {"KeyTextsSteady", KeyTextsSteadyOurs, KeyTextsSteadyTheirs, us},
+        {"KeyTextsAfterChange", KeyTextsAfterChangeOurs, KeyTextsAfterChangeTheirs, us},
+        {"IncrementalFilterKeystroke", KeystrokeOurs, KeystrokeTheirs, us},
         {"KeyIndexBuild", KeyIndexBuildOurs, KeyIndexBuildTheirs},
         {"TextIndexBuild", TextIndexBuildOurs, TextIndexBuildTheirs},
         {"SaveAndLoad", StreamOurs, StreamTheirs},
@@ -840,9 +842,9 @@ struct Registration {
         {"FooterSummaries", FooterOurs, nullptr},
         {"GroupSummaries", GroupSummaryOurs, nullptr},
         {"SearchPerKeystroke", SearchOurs, nullptr},
-        {"KeyTextsSteady", KeyTextsSteadyOurs, nullptr},
-        {"KeyTextsAfterChange", KeyTextsAfterChangeOurs, nullptr},
-        {"IncrementalFilterKeystroke", KeystrokeOurs, nullptr},
+        {"KeyTextsSteady", KeyTextsSteadyOurs, nullptr, us},
+        {"KeyTextsAfterChange", KeyTextsAfterChangeOurs, nullptr, us},
+        {"IncrementalFilterKeystroke", KeystrokeOurs, nullptr, us},
         {"KeyIndexBuild", KeyIndexBuildOurs, nullptr},
         {"TextIndexBuild", TextIndexBuildOurs, nullptr},
         {"SaveAndLoad", StreamOurs, nullptr},
@@ -853,11 +855,11 @@ struct Registration {
         if (p.Ours)
           benchmark::RegisterBenchmark((std::string(p.Name) + "/Controller").c_str(), p.Ours)
               ->Arg(n)
-              ->Unit(benchmark::kMillisecond);
+              ->Unit(p.Unit);
         if (p.Theirs)
           benchmark::RegisterBenchmark((std::string(p.Name) + "/SQLite").c_str(), p.Theirs)
               ->Arg(n)
-              ->Unit(benchmark::kMillisecond);
+              ->Unit(p.Unit);
       }
   }
 } registration;

@@ -88,8 +88,10 @@ class TcxCustomDataControllerInfo : public TObject {
   void AddChanges(TcxDataControllerInfoChanges AChanges) {
     using enum TcxDataControllerInfoChange;
     // Anything that reorders rows asks for the whole rebuild.
-    if (AChanges.Contains(dcicLoad) || AChanges.Contains(dcicSorting) || AChanges.Contains(dcicGrouping))
+    if (AChanges.Contains(dcicLoad) || AChanges.Contains(dcicSorting) || AChanges.Contains(dcicGrouping)) {
       FMovedRecord = -1;
+      FNarrowFilter = false;
+    }
     if (FInfoUpdating)
       FDeferredChanges += AChanges;
     else
@@ -101,6 +103,12 @@ class TcxCustomDataControllerInfo : public TObject {
   // A reload request for the values of one record: while nothing else is pending and the
   // rows are in the order of stored values, the rebuild moves just that record.
   void RecordValueRequest(Integer ARecordIndex);
+  // Whether the rows are what a rebuild would give now and stay so for any subset of them:
+  // nothing pending, the records unchanged since they were filtered, no record edited, the
+  // order one of stored values that orders every subset alike. Then an incremental filter
+  // whose text grew may narrow them (NarrowRequest) instead of filtering every record.
+  bool CanNarrowFilter();
+  void NarrowRequest();
   void SetSortOrderChanged() { FSortOrderChanged = true; }
   void SetGroupingChanged() { FGroupingChanged = true; }
 
@@ -120,6 +128,8 @@ class TcxCustomDataControllerInfo : public TObject {
   Integer GetFilteredRecordCount() const { return Integer(FRecordList.size()); }
   // The record at a view-order position; -1 outside the list.
   Integer GetFilteredRecordIndex(Integer AIndex) const;
+  // The records in view order.
+  const std::vector<Integer>& RecordList() const { return FRecordList; }
   // The view-order position of a record; -1 when it is filtered out.
   Integer GetFilteredIndexByRecordIndex(Integer ARecordIndex) const;
 
@@ -172,6 +182,9 @@ class TcxCustomDataControllerInfo : public TObject {
   // The rebuild; see the order in the implementation.
   virtual void Update();
   virtual void DoFilter();
+  // The rows kept for the incremental filter's shorter text filtered for its longer one, in
+  // their order, from the storage's text index or by reading the kept rows' texts.
+  void NarrowFilter();
   virtual void DoSort();
   // Builds the groups over the sorted records and gives remembered states back.
   virtual void DoGrouping();
@@ -186,6 +199,8 @@ class TcxCustomDataControllerInfo : public TObject {
   TcxDataControllerInfoChanges FDeferredChanges;
   Integer FLockCount = 0;
   bool FInfoUpdating = false;
+  bool FNarrowFilter = false;           // the pending reload narrows the incremental filter
+  Int64 FFilteredChangeCount = -1;      // the storage's change count the rows were filtered at
   bool FSortOrderChanged = false;
   bool FGroupingChanged = false;
   TcxSortingFieldList* FSortingFieldList = nullptr;
