@@ -86,19 +86,17 @@ TcxDataKeyView TcxDataKeyIndex::KeyOf(Integer ARecordIndex) const {
   return view;
 }
 
-std::uint32_t TcxDataKeyIndex::HashOf(Integer ARecordIndex) const { return KeyOf(ARecordIndex).Hash(); }
-
 void TcxDataKeyIndex::Reserve(size_t AKeys) {
   size_t capacity = 16;
   while (capacity < AKeys * 2) capacity *= 2;
   if (capacity <= FSlots.size()) return;
-  std::vector<TSlot> old(capacity, TSlot{0, kEmpty});
+  std::vector<TSlot> old(capacity, TSlot{0, kEmpty, 0});
   old.swap(FSlots);
   const size_t mask = FSlots.size() - 1;
   for (const TSlot& s : old) {
-    if (s.Value == kEmpty) continue;
+    if (s.First == kEmpty) continue;
     size_t i = s.Hash & mask;
-    while (FSlots[i].Value != kEmpty) i = (i + 1) & mask;
+    while (FSlots[i].First != kEmpty) i = (i + 1) & mask;
     FSlots[i] = s;
   }
 }
@@ -106,14 +104,23 @@ void TcxDataKeyIndex::Reserve(size_t AKeys) {
 bool TcxDataKeyIndex::Build(Integer ACount) {
   FSlots.clear();
   FUsed = 0;
-  FLists.clear();
-  FFreeLists.clear();
   FCount = 0;
   Reserve(size_t(ACount));
-  TcxDataKeyView view;
   for (Integer r = 0; r < ACount; ++r) {
+    TcxDataKeyView view;
     if (!FStorage->KeyView(r, FValueDef, view)) return false;
-    Place(r, view.Hash(), view);
+    // Records come in order: a key's first record is the first one seen.
+    const std::uint32_t hash = view.Hash();
+    const size_t mask = FSlots.size() - 1;
+    size_t i = hash & mask;
+    for (; FSlots[i].First != kEmpty; i = (i + 1) & mask)
+      if (FSlots[i].Hash == hash && KeyOf(FSlots[i].First) == view) break;
+    if (FSlots[i].First == kEmpty) {
+      FSlots[i] = TSlot{hash, r, 1};
+      ++FUsed;
+    } else {
+      ++FSlots[i].Count;
+    }
   }
   FCount = ACount;
   return true;
@@ -123,82 +130,63 @@ Integer TcxDataKeyIndex::First(const TcxDataKeyView& AKey) const {
   if (FSlots.empty()) return -1;
   const std::uint32_t hash = AKey.Hash();
   const size_t mask = FSlots.size() - 1;
-  for (size_t i = hash & mask; FSlots[i].Value != kEmpty; i = (i + 1) & mask) {
-    if (FSlots[i].Hash != hash) continue;
-    const Integer first = FirstOf(FSlots[i]);
-    if (KeyOf(first) == AKey) return first;
-  }
+  for (size_t i = hash & mask; FSlots[i].First != kEmpty; i = (i + 1) & mask)
+    if (FSlots[i].Hash == hash && KeyOf(FSlots[i].First) == AKey) return FSlots[i].First;
   return -1;
 }
 
-// Into the slot of its key, or a free one; lists stay ascending.
-void TcxDataKeyIndex::Place(Integer ARecordIndex, std::uint32_t AHash, const TcxDataKeyView& AKey) {
+void TcxDataKeyIndex::Add(Integer ARecordIndex) {
+  if (FCount < 0) return;
   Reserve(FUsed + 1);
+  const TcxDataKeyView key = KeyOf(ARecordIndex);
+  const std::uint32_t hash = key.Hash();
   const size_t mask = FSlots.size() - 1;
-  size_t i = AHash & mask;
-  for (; FSlots[i].Value != kEmpty; i = (i + 1) & mask) {
+  size_t i = hash & mask;
+  for (; FSlots[i].First != kEmpty; i = (i + 1) & mask) {
     TSlot& s = FSlots[i];
-    if (s.Hash != AHash || !(KeyOf(FirstOf(s)) == AKey)) continue;
-    if (s.Value >= 0) {
-      Integer list;
-      if (!FFreeLists.empty()) {
-        list = FFreeLists.back();
-        FFreeLists.pop_back();
-      } else {
-        list = Integer(FLists.size());
-        FLists.emplace_back();
-      }
-      std::vector<Integer>& records = FLists[size_t(list)];
-      records.assign({std::min(s.Value, ARecordIndex), std::max(s.Value, ARecordIndex)});
-      s.Value = kListBase - list;
-    } else {
-      std::vector<Integer>& records = FLists[size_t(kListBase - s.Value)];
-      records.insert(std::upper_bound(records.begin(), records.end(), ARecordIndex), ARecordIndex);
-    }
+    if (s.Hash != hash || !(KeyOf(s.First) == key)) continue;
+    s.First = std::min(s.First, ARecordIndex);
+    ++s.Count;
+    ++FCount;
     return;
   }
-  FSlots[i] = TSlot{AHash, ARecordIndex};
+  FSlots[i] = TSlot{hash, ARecordIndex, 1};
   ++FUsed;
-}
-
-void TcxDataKeyIndex::Add(Integer ARecordIndex) {
-  const TcxDataKeyView key = KeyOf(ARecordIndex);
-  Place(ARecordIndex, key.Hash(), key);
   ++FCount;
 }
 
-void TcxDataKeyIndex::Remove(Integer ARecordIndex, std::uint32_t AHash) {
-  if (FSlots.empty()) return;
+void TcxDataKeyIndex::Remove(Integer ARecordIndex, const TcxDataKeyView& AKey) {
+  if (FCount < 0 || FSlots.empty()) return;
+  const std::uint32_t hash = AKey.Hash();
   const size_t mask = FSlots.size() - 1;
-  for (size_t i = AHash & mask; FSlots[i].Value != kEmpty; i = (i + 1) & mask) {
+  for (size_t i = hash & mask; FSlots[i].First != kEmpty; i = (i + 1) & mask) {
     TSlot& s = FSlots[i];
-    if (s.Hash != AHash) continue;
-    if (s.Value >= 0) {
-      if (s.Value != ARecordIndex) continue;
+    // The record's own slot when it is the first (whatever it holds now), else by the key.
+    if (s.Hash != hash || (s.First != ARecordIndex && !(KeyOf(s.First) == AKey))) continue;
+    --FCount;
+    if (--s.Count == 0) {
       EraseSlot(i);
-      --FCount;
       return;
     }
-    const Integer list = kListBase - s.Value;
-    std::vector<Integer>& records = FLists[size_t(list)];
-    const auto at = std::lower_bound(records.begin(), records.end(), ARecordIndex);
-    if (at == records.end() || *at != ARecordIndex) continue;
-    records.erase(at);
-    if (records.size() == 1) {
-      s.Value = records.front();
-      std::vector<Integer>().swap(records);
-      FFreeLists.push_back(list);
-    }
-    --FCount;
+    if (s.First != ARecordIndex) return;
+    // The key's other records all follow the first: the nearest of them is the next first.
+    const Integer records = FStorage->RecordCount();
+    for (Integer r = ARecordIndex + 1; r < records; ++r)
+      if (KeyOf(r) == AKey) {
+        s.First = r;
+        return;
+      }
+    FCount = -1;  // the records hold what the index did not know of
     return;
   }
+  FCount = -1;
 }
 
 // Empties the slot and moves later slots of the same run back, so that no search stops short.
 void TcxDataKeyIndex::EraseSlot(size_t AIndex) {
   const size_t mask = FSlots.size() - 1;
   size_t hole = AIndex;
-  for (size_t j = (hole + 1) & mask; FSlots[j].Value != kEmpty; j = (j + 1) & mask) {
+  for (size_t j = (hole + 1) & mask; FSlots[j].First != kEmpty; j = (j + 1) & mask) {
     const size_t home = FSlots[j].Hash & mask;
     // The entry at j may fill the hole when its home is not in the cyclic range (hole, j].
     const bool between = hole <= j ? (home > hole && home <= j) : (home > hole || home <= j);
@@ -206,25 +194,23 @@ void TcxDataKeyIndex::EraseSlot(size_t AIndex) {
     FSlots[hole] = FSlots[j];
     hole = j;
   }
-  FSlots[hole] = TSlot{0, kEmpty};
+  FSlots[hole] = TSlot{0, kEmpty, 0};
   --FUsed;
 }
 
 template <class F>
 void TcxDataKeyIndex::Renumber(F&& AMap) {
   for (TSlot& s : FSlots)
-    if (s.Value >= 0) s.Value = AMap(s.Value);
-  for (std::vector<Integer>& records : FLists)
-    for (Integer& r : records) r = AMap(r);
+    if (s.First != kEmpty) s.First = AMap(s.First);
 }
 
 void TcxDataKeyIndex::Inserted(Integer ARecordIndex) {
-  if (ARecordIndex >= FCount) return;  // appended: nothing follows it
+  if (FCount < 0 || ARecordIndex >= FCount) return;  // appended: nothing follows it
   Renumber([ARecordIndex](Integer r) { return r + (r >= ARecordIndex ? 1 : 0); });
 }
 
 void TcxDataKeyIndex::Deleted(const std::vector<Integer>& AList) {
-  if (AList.empty()) return;
+  if (FCount < 0 || AList.empty()) return;
   const Integer first = AList.front();
   if (AList.size() == 1) {
     if (first >= FCount) return;  // the last record: nothing followed it
@@ -549,7 +535,7 @@ void TcxDataStorage::IndexInserted(Integer ARecordIndex) {
 void TcxDataStorage::IndexDeleting(const std::vector<Integer>& AList) {
   for (auto& e : FKeyIndexes->Keys)
     if (e.Index)
-      for (Integer r : AList) e.Index->Remove(r, e.Index->HashOf(r));
+      for (Integer r : AList) e.Index->Remove(r, e.Index->KeyOf(r));
   for (auto& e : FKeyIndexes->Texts)
     if (e.Index)
       for (Integer r : AList)
@@ -572,30 +558,42 @@ TcxDataStorage::TIndexedChange::TIndexedChange(TcxDataStorage* AStorage, Integer
     : FStorage(AStorage), FRecord(ARecordIndex) {
   TcxDataStorageKeyIndexes* all = AStorage->FKeyIndexes.get();
   if (!all) return;
-  if (AValues)
-    for (auto& e : all->Keys)
-      if (e.Index && (!AValueDef || e.ValueDef == AValueDef)) FKeys.emplace_back(e.Index.get(), e.Index->HashOf(ARecordIndex));
-  if (ATexts)
-    for (auto& e : all->Texts)
-      if (e.Index && (!AValueDef || e.ValueDef == AValueDef)) {
-        if (e.Index->Remove(ARecordIndex)) {
-          FTexts.push_back(e.Index.get());
-        } else {
-          e.Index.reset();
-          e.Walked = 0;
+  try {
+    if (AValues)
+      for (auto& e : all->Keys)
+        if (e.Index && (!AValueDef || e.ValueDef == AValueDef)) {
+          // The key as it is now, kept: the record's bytes change.
+          const TcxDataKeyView key = e.Index->KeyOf(ARecordIndex);
+          FKeys.push_back(TKeptKey{e.Index.get(), key.Kind, key.Size ? String(key.Data, key.Size) : String()});
         }
-      }
+    if (ATexts)
+      for (auto& e : all->Texts)
+        if (e.Index && (!AValueDef || e.ValueDef == AValueDef)) {
+          FTexts.reserve(FTexts.size() + 1);
+          if (e.Index->Remove(ARecordIndex)) {
+            FTexts.push_back(e.Index.get());
+          } else {
+            e.Index.reset();
+            e.Walked = 0;
+          }
+        }
+  } catch (...) {
+    // Out of memory half-way: no index answers rather than a wrong one.
+    AStorage->DropIndexes();
+    throw;
+  }
 }
 
 TcxDataStorage::TIndexedChange::~TIndexedChange() {
   try {
-    for (auto& [index, hash] : FKeys) {
-      index->Remove(FRecord, hash);
-      index->Add(FRecord);
+    for (const TKeptKey& k : FKeys) {
+      const TcxDataKeyView before{k.Kind, k.Bytes.data(), k.Bytes.size()};
+      if (k.Index->KeyOf(FRecord) == before) continue;  // written over with the same key
+      k.Index->Remove(FRecord, before);
+      k.Index->Add(FRecord);
     }
     for (TcxDataTextIndex* index : FTexts) index->Add(FRecord);
   } catch (...) {
-    // Out of memory half-way: no index answers rather than a wrong one.
     FStorage->DropIndexes();
   }
 }

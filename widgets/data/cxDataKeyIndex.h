@@ -28,8 +28,9 @@ struct TcxDataKeyView {
   std::uint32_t Hash() const;
 };
 
-// The first record of each key of one definition, in record order: an open-addressing table
-// of key hashes, each slot holding its key's one record or a sorted list of its records.
+// The first record of each key of one definition: an open-addressing table of key hashes, each
+// slot holding its key's first record and how many records hold the key. When the first one
+// leaves, the next is found by reading on from it (the key's records lie ahead of it).
 class TcxDataKeyIndex {
  public:
   TcxDataKeyIndex(const TcxDataStorage* AStorage, TcxValueDef* AValueDef)
@@ -38,32 +39,28 @@ class TcxDataKeyIndex {
   bool Build(Integer ACount);
   // -1 when no record holds the key.
   Integer First(const TcxDataKeyView& AKey) const;
+  // How many records the index holds; -1 once it found itself wrong (no record where the
+  // index said), which the storage takes as an index to drop.
   Integer Count() const { return FCount; }
-  // The hash of what the record holds now: kept by a caller about to change the record, so
-  // that Remove finds the record's slot afterwards.
-  std::uint32_t HashOf(Integer ARecordIndex) const;
   // The record (already numbered among the others) under its present key.
   void Add(Integer ARecordIndex);
-  // The record leaves the slot of AHash, whatever it holds now.
-  void Remove(Integer ARecordIndex, std::uint32_t AHash);
+  // The record leaves the slot of AKey, what it held when it was added (it may hold another
+  // key now; the records after it still hold theirs).
+  void Remove(Integer ARecordIndex, const TcxDataKeyView& AKey);
   // A record came at ARecordIndex (not yet added): those at and after it move up by one.
   void Inserted(Integer ARecordIndex);
   // The records of AList (ascending, already removed) are gone: the others close up.
   void Deleted(const std::vector<Integer>& AList);
+  TcxDataKeyView KeyOf(Integer ARecordIndex) const;
 
  private:
   struct TSlot {
     std::uint32_t Hash;
-    Integer Value;  // a record; kEmpty; or kListBase - the index of a list
+    Integer First;  // kEmpty for a free slot
+    Integer Count;
   };
   static constexpr Integer kEmpty = -1;
-  static constexpr Integer kListBase = -2;
-  TcxDataKeyView KeyOf(Integer ARecordIndex) const;
-  Integer FirstOf(const TSlot& ASlot) const {
-    return ASlot.Value >= 0 ? ASlot.Value : FLists[size_t(kListBase - ASlot.Value)].front();
-  }
   void Reserve(size_t AKeys);
-  void Place(Integer ARecordIndex, std::uint32_t AHash, const TcxDataKeyView& AKey);
   void EraseSlot(size_t AIndex);
   template <class F>
   void Renumber(F&& AMap);
@@ -72,8 +69,6 @@ class TcxDataKeyIndex {
   TcxValueDef* FValueDef;
   std::vector<TSlot> FSlots;  // a power of two, at most half full
   size_t FUsed = 0;
-  std::vector<std::vector<Integer>> FLists;  // records of keys held more than once, ascending
-  std::vector<Integer> FFreeLists;
   Integer FCount = 0;
 };
 

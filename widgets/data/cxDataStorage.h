@@ -575,7 +575,12 @@ class TcxDataStorage : public TObject {
    private:
     TcxDataStorage* FStorage;
     Integer FRecord;
-    std::vector<std::pair<TcxDataKeyIndex*, std::uint32_t>> FKeys;
+    struct TKeptKey {
+      TcxDataKeyIndex* Index;
+      Byte Kind;
+      String Bytes;
+    };
+    std::vector<TKeptKey> FKeys;
     std::vector<TcxDataTextIndex*> FTexts;
   };
   friend class TIndexedChange;
