@@ -292,7 +292,6 @@ void TcxDataTextIndex::Build(Integer ACount) {
   FBlocks.reserve(all.size() / kBlock + 1);
   for (size_t at = 0; at < all.size(); at += kBlock) {
     FBlocks.emplace_back(all.begin() + std::ptrdiff_t(at), all.begin() + std::ptrdiff_t(std::min(all.size(), at + kBlock)));
-    FBlocks.back().reserve(2 * kBlock);
   }
   FCount = ACount;
 }
@@ -365,7 +364,6 @@ void TcxDataTextIndex::Add(Integer ARecordIndex) {
   b.insert(b.begin() + std::ptrdiff_t(offset), e);
   if (b.size() < 2 * kBlock) return;
   TBlock half(b.begin() + std::ptrdiff_t(kBlock), b.end());
-  half.reserve(2 * kBlock);
   b.resize(kBlock);
   FBlocks.insert(FBlocks.begin() + std::ptrdiff_t(block + 1), std::move(half));
 }
