@@ -137,7 +137,8 @@ struct Ours {
   std::vector<std::string> KeyTexts(const std::vector<Integer>& AIDs) {
     std::vector<std::string> texts;
     for (Integer id : AIDs) {
-      Owned<TcxDataControllerKeyLocateObject> locate(New<TcxDataControllerKeyLocateObject>(c.get()));
+      Owned<TcxDataControllerKeyLocateObject> locate(
+          New<TcxDataControllerKeyLocateObject>(c.get()));
       Owned<TcxValueDefUnboundReader> reader(New<TcxValueDefUnboundReader>());
       locate->KeyFields().push_back(c->GetItemField(cID));
       reader->SetValue(c->GetItemField(cID), id);
@@ -206,7 +207,8 @@ struct Theirs {
     Exec("DROP TABLE IF EXISTS t");
     CreateSQLiteTable(db, ARows);
     sqlite3_exec(names, "DROP TABLE IF EXISTS n", nullptr, nullptr, nullptr);
-    sqlite3_exec(names, "CREATE TABLE n (ID INTEGER PRIMARY KEY, Name TEXT COLLATE NOCASE)", nullptr, nullptr, nullptr);
+    sqlite3_exec(names, "CREATE TABLE n (ID INTEGER PRIMARY KEY, Name TEXT COLLATE NOCASE)",
+                 nullptr, nullptr, nullptr);
     sqlite3_exec(names, "BEGIN", nullptr, nullptr, nullptr);
     sqlite3_stmt* st = nullptr;
     sqlite3_prepare_v2(names, "INSERT INTO n VALUES (?, ?)", -1, &st, nullptr);
@@ -239,7 +241,8 @@ struct Theirs {
     std::vector<std::string> texts;
     for (Integer id : AIDs) {
       sqlite3_bind_int(AByID, 1, id);
-      const unsigned char* text = sqlite3_step(AByID) == SQLITE_ROW ? sqlite3_column_text(AByID, 0) : nullptr;
+      const unsigned char* text =
+          sqlite3_step(AByID) == SQLITE_ROW ? sqlite3_column_text(AByID, 0) : nullptr;
       texts.push_back(text ? reinterpret_cast<const char*>(text) : "");
       sqlite3_reset(AByID);
     }

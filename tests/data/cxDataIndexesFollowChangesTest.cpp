@@ -34,7 +34,8 @@ bool BeginsIgnoringCase(const String& AText, const String& APrefix) {
 // carries, in mixed case, with code-page letters whose upper case is another byte and an
 // occasional zero byte.
 String RandomText(std::mt19937& AGen) {
-  static const char* kStems[] = {"", "a", "Ab", "namesake", "NAMESAKE-", "abcdefgh", "ABCDEFGHij", "b\0c"};
+  static const char* kStems[] = {"",          "a",        "Ab",         "namesake",
+                                 "NAMESAKE-", "abcdefgh", "ABCDEFGHij", "b\0c"};
   static const char kLetters[] = {'a', 'A', 'b', 'B', char(0x9A), char(0x8A), '-', '1'};
   const size_t stem = AGen() % 8;
   String s(kStems[stem], stem == 7 ? 3 : std::strlen(kStems[stem]));
@@ -64,7 +65,8 @@ class IndexesFollowChanges : public ControllerTest {
     reader->SetValue(c_->GetItemField(AItem), Null());
     locate->ReadData(reader.get());
     Integer r = 0;
-    return c_->DataStorage()->FindEqualRecord(c_->GetItemField(AItem)->GetValueDef(), locate->RecordIndex(), r);
+    return c_->DataStorage()->FindEqualRecord(c_->GetItemField(AItem)->GetValueDef(),
+                                              locate->RecordIndex(), r);
   }
   TcxValueDef* Def(Integer AItem) { return c_->GetItemField(AItem)->GetValueDef(); }
 };
@@ -74,16 +76,21 @@ class IndexesFollowChanges : public ControllerTest {
 // Items: 0 Integer, 1 String, 2 LargeInt, 3 Currency; the copy keeps each value as a
 // variant of the item's type, or Null.
 TEST_F(IndexesFollowChanges, TheKeyIndexFindsWhatTheCopyHoldsThroughEveryChange) {
-  AddItems({IntType(), StrType(), TcxLargeIntValueType::StaticClass(), TcxCurrencyValueType::StaticClass()});
+  AddItems({IntType(), StrType(), TcxLargeIntValueType::StaticClass(),
+            TcxCurrencyValueType::StaticClass()});
   std::mt19937 gen(71);
   auto pick = [&](Integer n) { return Integer(gen() % unsigned(n)); };
   auto value = [&](Integer AItem) -> Variant {
     if (pick(6) == 0) return Null();
     switch (AItem) {
-      case 0: return Variant(pick(25) - 5);
-      case 1: return Variant(RandomText(gen));
-      case 2: return Variant(Int64(pick(25)) * Int64(3000000019));
-      default: return Variant(Currency::FromRaw(Int64(pick(25)) * 2500));
+      case 0:
+        return Variant(pick(25) - 5);
+      case 1:
+        return Variant(RandomText(gen));
+      case 2:
+        return Variant(Int64(pick(25)) * Int64(3000000019));
+      default:
+        return Variant(Currency::FromRaw(Int64(pick(25)) * 2500));
     }
   };
   std::vector<std::vector<Variant>> rows;
@@ -102,13 +109,15 @@ TEST_F(IndexesFollowChanges, TheKeyIndexFindsWhatTheCopyHoldsThroughEveryChange)
   auto expected = [&](Integer AItem, const Variant& AKey) {
     for (size_t r = 0; r < rows.size(); ++r) {
       const Variant& v = rows[r][size_t(AItem)];
-      if (VarIsNull(v) || VarIsNull(AKey) ? VarIsNull(v) && VarIsNull(AKey) : VarToStr(v) == VarToStr(AKey))
+      if (VarIsNull(v) || VarIsNull(AKey) ? VarIsNull(v) && VarIsNull(AKey)
+                                          : VarToStr(v) == VarToStr(AKey))
         return Integer(r);
     }
     return Integer(-1);
   };
   // Walking for keys no record holds pays for every index.
-  const Variant absent[] = {Variant(1000), Variant(String("absent")), Variant(Int64(-7)), Variant(Currency::FromRaw(-1))};
+  const Variant absent[] = {Variant(1000), Variant(String("absent")), Variant(Int64(-7)),
+                            Variant(Currency::FromRaw(-1))};
   for (Integer i = 0; i < 4; ++i) EXPECT_EQ(Locate(i, absent[i]), -1);
   for (Integer i = 0; i < 4; ++i) ASSERT_TRUE(KeyIndexAnswers(i)) << i;
   Integer hits = 0;
@@ -178,7 +187,9 @@ TEST_F(IndexesFollowChanges, TheKeyIndexFindsWhatTheCopyHoldsThroughEveryChange)
     ASSERT_EQ(c_->GetRecordCount(), Integer(rows.size()));
     for (Integer k = 0; k < 12; ++k) {
       const Integer i = pick(4);
-      const Variant key = pick(4) == 0 || rows.empty() ? value(i) : rows[size_t(pick(Integer(rows.size())))][size_t(i)];
+      const Variant key = pick(4) == 0 || rows.empty()
+                              ? value(i)
+                              : rows[size_t(pick(Integer(rows.size())))][size_t(i)];
       const Integer want = expected(i, key);
       ASSERT_EQ(Locate(i, key), want) << "item " << i << " key " << VarToStr(key);
       if (want >= 0) ++hits;
@@ -222,7 +233,9 @@ TEST_F(IndexesFollowChanges, TheTextIndexFindsWhatTheCopyHoldsThroughEveryChange
         case 1: {
           const Integer r = pick(n);
           texts[0][size_t(r)] = pick(8) ? RandomText(gen) : String();
-          c_->SetValue(r, 0, pick(5) == 0 && texts[0][size_t(r)].empty() ? Null() : Variant(texts[0][size_t(r)]));
+          c_->SetValue(
+              r, 0,
+              pick(5) == 0 && texts[0][size_t(r)].empty() ? Null() : Variant(texts[0][size_t(r)]));
           break;
         }
         case 2: {
@@ -273,7 +286,8 @@ TEST_F(IndexesFollowChanges, TheTextIndexFindsWhatTheCopyHoldsThroughEveryChange
         const Integer i = pick(2);
         const std::vector<String>& all = texts[size_t(i)];
         // Prefixes of texts held (up to and past the eight bytes of an entry's head) and new ones.
-        String prefix = pick(3) == 0 || all.empty() ? RandomText(gen) : all[size_t(pick(Integer(all.size())))];
+        String prefix =
+            pick(3) == 0 || all.empty() ? RandomText(gen) : all[size_t(pick(Integer(all.size())))];
         prefix.resize(std::min<size_t>(prefix.size(), size_t(pick(13))));
         V want;
         for (size_t r = 0; r < all.size(); ++r)
@@ -386,7 +400,8 @@ TEST_F(IndexesFollowChanges, TheNarrowedFilterKeepsTheRowsAFullFilterKeeps) {
     other->EndUpdate();
     other->ApplyIncrementalFilter(0, typed);
     V rows;
-    for (Integer i = 0; i < other->GetFilteredRecordCount(); ++i) rows.push_back(other->GetFilteredRecordIndex(i));
+    for (Integer i = 0; i < other->GetFilteredRecordCount(); ++i)
+      rows.push_back(other->GetFilteredRecordIndex(i));
     return rows;
   };
   auto check = [&](const char* AWhat) {
@@ -398,7 +413,8 @@ TEST_F(IndexesFollowChanges, TheNarrowedFilterKeepsTheRowsAFullFilterKeeps) {
       want.push_back(r);
     }
     V got;
-    for (Integer i = 0; i < c_->GetFilteredRecordCount(); ++i) got.push_back(c_->GetFilteredRecordIndex(i));
+    for (Integer i = 0; i < c_->GetFilteredRecordCount(); ++i)
+      got.push_back(c_->GetFilteredRecordIndex(i));
     if (sortItem == 2) {
       V kept = got;
       std::sort(kept.begin(), kept.end());
@@ -407,7 +423,8 @@ TEST_F(IndexesFollowChanges, TheNarrowedFilterKeepsTheRowsAFullFilterKeeps) {
     } else {
       std::sort(want.begin(), want.end(), [&](Integer a, Integer b) { return compare(a, b) < 0; });
     }
-    ASSERT_EQ(got, want) << AWhat << " \"" << typed << "\" grouped " << grouped << " sort " << sortItem;
+    ASSERT_EQ(got, want) << AWhat << " \"" << typed << "\" grouped " << grouped << " sort "
+                         << sortItem;
     // Each group's records: the run of one num it starts, none left out.
     if (!grouped) return;
     TcxDataGroups* groups = c_->DataControllerInfo()->Groups();
@@ -416,7 +433,9 @@ TEST_F(IndexesFollowChanges, TheNarrowedFilterKeepsTheRowsAFullFilterKeeps) {
       const TcxDataGroupInfo& info = groups->Items(g);
       ASSERT_EQ(info.FirstPosition, next) << AWhat;
       Integer end = next;
-      while (end + 1 < Integer(want.size()) && recs[size_t(want[size_t(end + 1)])].Num == recs[size_t(want[size_t(next)])].Num) ++end;
+      while (end + 1 < Integer(want.size()) &&
+             recs[size_t(want[size_t(end + 1)])].Num == recs[size_t(want[size_t(next)])].Num)
+        ++end;
       ASSERT_EQ(info.EndIndex, end) << AWhat;
       next = end + 1;
     }
@@ -485,16 +504,17 @@ TEST_F(IndexesFollowChanges, TheNarrowedFilterKeepsTheRowsAFullFilterKeeps) {
 // minimums, maximums, counts and the Float's average of every group, and the footer's,
 // against the test's own accumulation in row order (Null values count, add nothing).
 TEST_F(IndexesFollowChanges, GroupSummariesAreTheSumsInRowOrderBitForBit) {
-  AddItems({StrType(), IntType(), IntType(), TcxCurrencyValueType::StaticClass(), TcxFloatValueType::StaticClass(),
-            TcxLargeIntValueType::StaticClass()});
+  AddItems({StrType(), IntType(), IntType(), TcxCurrencyValueType::StaticClass(),
+            TcxFloatValueType::StaticClass(), TcxLargeIntValueType::StaticClass()});
   TcxDataGroupSummaryItems* items = c_->Summary()->DefaultGroupSummaryItems();
   TcxDataFooterSummaryItems* footer = c_->Summary()->FooterSummaryItems();
   struct Summed {
     Integer Item;
     TcxSummaryKind Kind;
   };
-  const std::vector<Summed> summed = {{2, skSum}, {3, skSum}, {4, skSum}, {5, skSum}, {4, skMin},   {4, skMax},
-                                      {2, skMin}, {3, skMax}, {2, skCount}, {-1, skCount}, {4, skAverage}};
+  const std::vector<Summed> summed = {{2, skSum},   {3, skSum},    {4, skSum},    {5, skSum},
+                                      {4, skMin},   {4, skMax},    {2, skMin},    {3, skMax},
+                                      {2, skCount}, {-1, skCount}, {4, skAverage}};
   for (const Summed& s : summed) {
     items->Add(s.Item < 0 ? nullptr : items_[size_t(s.Item)].get(), spGroup, s.Kind);
     footer->Add(s.Item < 0 ? nullptr : items_[size_t(s.Item)].get(), spFooter, s.Kind);
@@ -548,18 +568,25 @@ TEST_F(IndexesFollowChanges, GroupSummariesAreTheSumsInRowOrderBitForBit) {
       switch (s.Kind) {
         case skSum:
         case skAverage:
-          if (real) d = d.value_or(0.0) + x;
-          else i = i.value_or(0) + y;
+          if (real)
+            d = d.value_or(0.0) + x;
+          else
+            i = i.value_or(0) + y;
           break;
         case skMin:
-          if (real) d = d ? std::min(*d, x) : x;
-          else i = i ? std::min(*i, y) : y;
+          if (real)
+            d = d ? std::min(*d, x) : x;
+          else
+            i = i ? std::min(*i, y) : y;
           break;
         case skMax:
-          if (real) d = d ? std::max(*d, x) : x;
-          else i = i ? std::max(*i, y) : y;
+          if (real)
+            d = d ? std::max(*d, x) : x;
+          else
+            i = i ? std::max(*i, y) : y;
           break;
-        default: break;
+        default:
+          break;
       }
     }
     if (s.Kind == skCount) return count;
@@ -608,7 +635,9 @@ TEST_F(IndexesFollowChanges, GroupSummariesAreTheSumsInRowOrderBitForBit) {
         if (s) c_->ChangeSortingOrder(s == 1 ? 4 : 2, pick(2) ? soAscending : soDescending);
         break;
       }
-      case 4: levels = 1 + pick(2); break;
+      case 4:
+        levels = 1 + pick(2);
+        break;
       default: {
         const bool on = !c_->Filter()->GetActive();
         c_->Filter()->Clear();
@@ -625,7 +654,8 @@ TEST_F(IndexesFollowChanges, GroupSummariesAreTheSumsInRowOrderBitForBit) {
     c_->EndUpdate();
     // The rows as shown are the order summed in: each group's records are its run of them.
     V shown;
-    for (Integer p = 0; p < c_->GetFilteredRecordCount(); ++p) shown.push_back(c_->GetFilteredRecordIndex(p));
+    for (Integer p = 0; p < c_->GetFilteredRecordCount(); ++p)
+      shown.push_back(c_->GetFilteredRecordIndex(p));
     TcxDataGroups* groups = c_->DataControllerInfo()->Groups();
     ASSERT_GT(groups->Count(), 0);
     for (Integer g = 0; g < groups->Count(); ++g) {
@@ -636,7 +666,8 @@ TEST_F(IndexesFollowChanges, GroupSummariesAreTheSumsInRowOrderBitForBit) {
         const Variant want = accumulate(summed[size_t(k)], records);
         const Variant got = c_->Summary()->GetGroupSummaryValue(g, k);
         ASSERT_TRUE(same(summed[size_t(k)], want, got))
-            << "group " << g << " item " << k << ": " << VarToStr(got) << " instead of " << VarToStr(want);
+            << "group " << g << " item " << k << ": " << VarToStr(got) << " instead of "
+            << VarToStr(want);
       }
       ++groupsChecked;
     }

@@ -154,14 +154,16 @@ void TcxCustomDataControllerInfo::RecordValueRequest(Integer ARecordIndex) {
 bool TcxCustomDataControllerInfo::CanNarrowFilter() {
   TcxCustomDataController* c = FDataController;
   if (FInfoUpdating || !FChanges.Empty() || !FDeferredChanges.Empty() || FFilteredChangeCount < 0 ||
-      FFilteredChangeCount != c->DataStorage()->ChangeCount() || c->GetEditingRecordIndex() != kNoEditRecord ||
-      c->IsGridMode() || c->IsProviderMode())
+      FFilteredChangeCount != c->DataStorage()->ChangeCount() ||
+      c->GetEditingRecordIndex() != kNoEditRecord || c->IsGridMode() || c->IsProviderMode())
     return false;
   const Integer count = c->GetRecordCount();
-  if (count < 0 || FRecordPositions.size() != size_t(count) || FRecordList.size() > size_t(count)) return false;
+  if (count < 0 || FRecordPositions.size() != size_t(count) || FRecordList.size() > size_t(count))
+    return false;
   PrepareSortInfo();
   // A descendant may order ties its own way; a compare of its own may order a subset apart.
-  bool stable = FSortInfo.empty() || typeid(*c) == typeid(TcxDataController) || typeid(*c) == typeid(TcxCustomDataController);
+  bool stable = FSortInfo.empty() || typeid(*c) == typeid(TcxDataController) ||
+                typeid(*c) == typeid(TcxCustomDataController);
   for (const TcxDataSortInfo& e : FSortInfo) {
     TcxValueDef* def = e.Field->GetValueDef();
     stable = stable && e.CompareKind == -1 && def && IsConsistentlyOrdered(def->ValueTypeClass());
@@ -492,7 +494,8 @@ void TcxCustomDataControllerInfo::NarrowFilter() {
   TcxCustomDataController* c = FDataController;
   TcxDataStorage* storage = c->DataStorage();
   const String& text = c->GetIncrementalFilterText();
-  TcxValueDef* def = c->FIncrementalFilterField ? c->FIncrementalFilterField->GetValueDef() : nullptr;
+  TcxValueDef* def =
+      c->FIncrementalFilterField ? c->FIncrementalFilterField->GetValueDef() : nullptr;
   if (text.empty() || !def) return;  // no text keeps every row
   std::vector<Integer> kept;
   // Many rows: the index finds the few that stay; few rows: their texts are read.
@@ -502,8 +505,11 @@ void TcxCustomDataControllerInfo::NarrowFilter() {
     for (Integer r : kept)
       if (FRecordPositions[size_t(r)] >= 0) kept[out++] = r;
     kept.resize(out);
-    auto byRow = [this](Integer a, Integer b) { return FRecordPositions[size_t(a)] < FRecordPositions[size_t(b)]; };
-    if (!std::is_sorted(kept.begin(), kept.end(), byRow)) std::sort(kept.begin(), kept.end(), byRow);
+    auto byRow = [this](Integer a, Integer b) {
+      return FRecordPositions[size_t(a)] < FRecordPositions[size_t(b)];
+    };
+    if (!std::is_sorted(kept.begin(), kept.end(), byRow))
+      std::sort(kept.begin(), kept.end(), byRow);
   } else {
     std::string_view view;
     for (Integer r : FRecordList)
@@ -1138,7 +1144,8 @@ void TcxCustomDataControllerInfo::Update() {
       SaveGroupStates(states);
     }
     // An incremental filter whose text grew, asked for alone, over rows that still stand.
-    const bool narrow = narrowing && load && !moveOnly && !grouping && !sorting && filteredChangeCount == changeCount;
+    const bool narrow = narrowing && load && !moveOnly && !grouping && !sorting &&
+                        filteredChangeCount == changeCount;
     if (narrow) {
       NarrowFilter();
     } else if (load && !moveOnly) {

@@ -88,7 +88,8 @@ class TcxCustomDataControllerInfo : public TObject {
   void AddChanges(TcxDataControllerInfoChanges AChanges) {
     using enum TcxDataControllerInfoChange;
     // Anything that reorders rows asks for the whole rebuild.
-    if (AChanges.Contains(dcicLoad) || AChanges.Contains(dcicSorting) || AChanges.Contains(dcicGrouping)) {
+    if (AChanges.Contains(dcicLoad) || AChanges.Contains(dcicSorting) ||
+        AChanges.Contains(dcicGrouping)) {
       FMovedRecord = -1;
       FNarrowFilter = false;
     }
@@ -199,8 +200,8 @@ class TcxCustomDataControllerInfo : public TObject {
   TcxDataControllerInfoChanges FDeferredChanges;
   Integer FLockCount = 0;
   bool FInfoUpdating = false;
-  bool FNarrowFilter = false;           // the pending reload narrows the incremental filter
-  Int64 FFilteredChangeCount = -1;      // the storage's change count the rows were filtered at
+  bool FNarrowFilter = false;       // the pending reload narrows the incremental filter
+  Int64 FFilteredChangeCount = -1;  // the storage's change count the rows were filtered at
   bool FSortOrderChanged = false;
   bool FGroupingChanged = false;
   TcxSortingFieldList* FSortingFieldList = nullptr;

@@ -627,9 +627,10 @@ Integer TcxCustomDataController::ApplyIncrementalFilter(Integer AItemIndex, cons
   // with no other filter whose verdicts could change by themselves.
   TcxValueDef* def = field->GetValueDef();
   const bool grew = FIncrementalFilterText.empty() || cxTextBegins(AText, FIncrementalFilterText);
-  const bool own = def && (def->HasTextSlot() || def->ValueTypeClass() == TcxStringValueType::StaticClass());
-  const bool narrow = field == FIncrementalFilterField && grew && own && !IsFiltering() && !HasFilterRecordEvent() &&
-                      FDataControllerInfo->CanNarrowFilter();
+  const bool own =
+      def && (def->HasTextSlot() || def->ValueTypeClass() == TcxStringValueType::StaticClass());
+  const bool narrow = field == FIncrementalFilterField && grew && own && !IsFiltering() &&
+                      !HasFilterRecordEvent() && FDataControllerInfo->CanNarrowFilter();
   FIncrementalFilterField = field;
   FIncrementalFilterText = AText;
   if (narrow) {

@@ -55,7 +55,8 @@ std::uint64_t HeadOf(std::string_view AText, const std::array<Byte, 256>& AUpper
 }
 
 // The upper-cased bytes of A and B from AFrom on, then their lengths.
-int CompareUpperFrom(std::string_view A, std::string_view B, size_t AFrom, const std::array<Byte, 256>& AUpper) {
+int CompareUpperFrom(std::string_view A, std::string_view B, size_t AFrom,
+                     const std::array<Byte, 256>& AUpper) {
   const size_t n = std::min(A.size(), B.size());
   for (size_t i = AFrom; i < n; ++i) {
     const Byte a = AUpper[Byte(A[i])], b = AUpper[Byte(B[i])];
@@ -73,7 +74,8 @@ std::uint32_t TcxDataKeyView::Hash() const {
     if (Size > 0) std::memcpy(&bits, Data, Size);
     h = Mix(bits ^ (std::uint64_t(Size) << 56) ^ (std::uint64_t(Kind) << 60));
   } else {
-    h = Mix(std::hash<std::string_view>()(std::string_view(Data, Size)) ^ (std::uint64_t(Kind) << 60));
+    h = Mix(std::hash<std::string_view>()(std::string_view(Data, Size)) ^
+            (std::uint64_t(Kind) << 60));
   }
   return std::uint32_t(h ^ (h >> 32));
 }
@@ -223,7 +225,8 @@ void TcxDataKeyIndex::Deleted(const std::vector<Integer>& AList) {
   });
 }
 
-// ---- TcxDataTextIndex ----------------------------------------------------------------------------
+// ---- TcxDataTextIndex
+// ----------------------------------------------------------------------------
 
 std::string_view TcxDataTextIndex::TextOf(Integer ARecordIndex) const {
   std::string_view text;
@@ -256,7 +259,8 @@ void TcxDataTextIndex::Build(Integer ACount) {
   for (Integer r = 0; r < ACount; ++r) all.push_back(EntryOf(r));
   // By head alone first; then each run of one head in the order of Less, the texts longer
   // than their head read once each (a shared beginning would read them at every compare).
-  std::sort(all.begin(), all.end(), [](const TEntry& A, const TEntry& B) { return A.Head < B.Head; });
+  std::sort(all.begin(), all.end(),
+            [](const TEntry& A, const TEntry& B) { return A.Head < B.Head; });
   const std::array<Byte, 256>& upper = UpperTable();
   struct TTail {
     String Text;
@@ -291,7 +295,8 @@ void TcxDataTextIndex::Build(Integer ACount) {
   FBlocks.clear();
   FBlocks.reserve(all.size() / kBlock + 1);
   for (size_t at = 0; at < all.size(); at += kBlock) {
-    FBlocks.emplace_back(all.begin() + std::ptrdiff_t(at), all.begin() + std::ptrdiff_t(std::min(all.size(), at + kBlock)));
+    FBlocks.emplace_back(all.begin() + std::ptrdiff_t(at),
+                         all.begin() + std::ptrdiff_t(std::min(all.size(), at + kBlock)));
   }
   FCount = ACount;
 }
@@ -325,7 +330,8 @@ void TcxDataTextIndex::Find(const String& AUpperPrefix, std::vector<Integer>& AR
   const std::uint64_t mask = length >= 8 ? ~std::uint64_t(0) : ~(~std::uint64_t(0) >> (8 * length));
   auto begins = [&](const TEntry& e) {
     if ((e.Head & mask) != (head & mask) || e.Length < length) return false;
-    return length <= 8 || CompareUpperFrom(TextOf(e.Record).substr(0, length), AUpperPrefix, 8, upper) == 0;
+    return length <= 8 ||
+           CompareUpperFrom(TextOf(e.Record).substr(0, length), AUpperPrefix, 8, upper) == 0;
   };
   size_t block = size_t(std::partition_point(FBlocks.begin(), FBlocks.end(),
                                              [&](const TBlock& b) { return before(b.back()); }) -
@@ -409,7 +415,8 @@ void TcxDataTextIndex::Deleted(const std::vector<Integer>& AList) {
 
 // Null, a string without a cell and a value each get a kind of their own, as the comparison
 // keeps them apart: Null only equals Null, a string without a cell only another such string.
-bool TcxDataStorage::KeyView(Integer ARecordIndex, TcxValueDef* AValueDef, TcxDataKeyView& AView) const {
+bool TcxDataStorage::KeyView(Integer ARecordIndex, TcxValueDef* AValueDef,
+                             TcxDataKeyView& AView) const {
   TcxValueTypeClass type = AValueDef->ValueTypeClass();
   const bool text = type == TcxStringValueType::StaticClass();
   if (!text && !IsByteEqualType(type)) return false;
@@ -433,7 +440,8 @@ bool TcxDataStorage::KeyView(Integer ARecordIndex, TcxValueDef* AValueDef, TcxDa
 }
 
 // What GetDisplayText gives, read in place: a stored display text, else a string value.
-bool TcxDataStorage::TextView(Integer ARecordIndex, TcxValueDef* AValueDef, std::string_view& AText) const {
+bool TcxDataStorage::TextView(Integer ARecordIndex, TcxValueDef* AValueDef,
+                              std::string_view& AText) const {
   TcxValueDef* def = Resolve(ARecordIndex, AValueDef);
   const bool slot = def->HasTextSlot();
   if (!slot && def->ValueTypeClass() != TcxStringValueType::StaticClass()) return false;
@@ -451,8 +459,8 @@ bool TcxDataStorage::TextView(Integer ARecordIndex, TcxValueDef* AValueDef, std:
 bool TcxDataStorage::HasBuiltIndexes() const { return FKeyIndexes && FKeyIndexes->AnyBuilt(); }
 
 template <class TIndex>
-TIndex* TcxDataStorage::UsableIndex(std::vector<TcxDataIndexEntry<TIndex>>& AEntries, TcxValueDef* AValueDef,
-                                    Integer ACount) {
+TIndex* TcxDataStorage::UsableIndex(std::vector<TcxDataIndexEntry<TIndex>>& AEntries,
+                                    TcxValueDef* AValueDef, Integer ACount) {
   auto* entry = TcxDataStorageKeyIndexes::Find(AEntries, AValueDef);
   if (!entry) return nullptr;
   if (entry->Index) {
@@ -492,14 +500,18 @@ bool TcxDataStorage::FindEqualRecord(TcxValueDef* AValueDef, Integer AKeyRecord,
 void TcxDataStorage::CountEqualWalk(TcxValueDef* AValueDef, Integer ACompared) {
   if (!FKeyIndexes) FKeyIndexes = std::make_shared<TcxDataStorageKeyIndexes>();
   auto* entry = TcxDataStorageKeyIndexes::Find(FKeyIndexes->Keys, AValueDef);
-  if (!entry) entry = &FKeyIndexes->Keys.emplace_back(TcxDataIndexEntry<TcxDataKeyIndex>{AValueDef, 0, nullptr});
+  if (!entry)
+    entry =
+        &FKeyIndexes->Keys.emplace_back(TcxDataIndexEntry<TcxDataKeyIndex>{AValueDef, 0, nullptr});
   entry->Walked = Integer(std::min<Int64>(Int64(entry->Walked) + ACompared, INT32_MAX));
 }
 
 void TcxDataStorage::CountTextWalk(TcxValueDef* AValueDef, Integer AWalked) {
   if (!FKeyIndexes) FKeyIndexes = std::make_shared<TcxDataStorageKeyIndexes>();
   auto* entry = TcxDataStorageKeyIndexes::Find(FKeyIndexes->Texts, AValueDef);
-  if (!entry) entry = &FKeyIndexes->Texts.emplace_back(TcxDataIndexEntry<TcxDataTextIndex>{AValueDef, 0, nullptr});
+  if (!entry)
+    entry = &FKeyIndexes->Texts.emplace_back(
+        TcxDataIndexEntry<TcxDataTextIndex>{AValueDef, 0, nullptr});
   entry->Walked = Integer(std::min<Int64>(Int64(entry->Walked) + AWalked, INT32_MAX));
 }
 
@@ -551,8 +563,8 @@ void TcxDataStorage::IndexDeleted(const std::vector<Integer>& AList) {
     if (e.Index) e.Index->Deleted(AList);
 }
 
-TcxDataStorage::TIndexedChange::TIndexedChange(TcxDataStorage* AStorage, Integer ARecordIndex, TcxValueDef* AValueDef,
-                                               bool AValues, bool ATexts)
+TcxDataStorage::TIndexedChange::TIndexedChange(TcxDataStorage* AStorage, Integer ARecordIndex,
+                                               TcxValueDef* AValueDef, bool AValues, bool ATexts)
     : FStorage(AStorage), FRecord(ARecordIndex) {
   TcxDataStorageKeyIndexes* all = AStorage->FKeyIndexes.get();
   if (!all) return;
@@ -562,7 +574,8 @@ TcxDataStorage::TIndexedChange::TIndexedChange(TcxDataStorage* AStorage, Integer
         if (e.Index && (!AValueDef || e.ValueDef == AValueDef)) {
           // The key as it is now, kept: the record's bytes change.
           const TcxDataKeyView key = e.Index->KeyOf(ARecordIndex);
-          FKeys.push_back(TKeptKey{e.Index.get(), key.Kind, key.Size ? String(key.Data, key.Size) : String()});
+          FKeys.push_back(
+              TKeptKey{e.Index.get(), key.Kind, key.Size ? String(key.Data, key.Size) : String()});
         }
     if (ATexts)
       for (auto& e : all->Texts)

@@ -128,7 +128,8 @@ struct TcxDataStorageKeyIndexes {
   std::vector<TcxDataIndexEntry<TcxDataKeyIndex>> Keys;
   std::vector<TcxDataIndexEntry<TcxDataTextIndex>> Texts;
   template <class TIndex>
-  static TcxDataIndexEntry<TIndex>* Find(std::vector<TcxDataIndexEntry<TIndex>>& AEntries, const TcxValueDef* ADef) {
+  static TcxDataIndexEntry<TIndex>* Find(std::vector<TcxDataIndexEntry<TIndex>>& AEntries,
+                                         const TcxValueDef* ADef) {
     for (auto& e : AEntries)
       if (e.ValueDef == ADef) return &e;
     return nullptr;

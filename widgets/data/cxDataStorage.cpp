@@ -518,13 +518,12 @@ void TcxDataStorage::SetValue(Integer ARecordIndex, TcxValueDef* AValueDef, cons
 }
 
 void TcxDataStorage::StoreValue(Integer ARecordIndex, TcxValueDef* ADef, const Variant& AValue) {
-  TcxValueDef* def = ADef;
-  Byte* field = EnsureBuffer(ARecordIndex) + def->Offset();
-  TcxValueTypeClass type = def->ValueTypeClass();
+  Byte* field = EnsureBuffer(ARecordIndex) + ADef->Offset();
+  TcxValueTypeClass type = ADef->ValueTypeClass();
   if (VarIsNull(AValue)) {
     if (field[0]) {
       type->FreeBuffer(field + 1);
-      std::memset(field + 1, 0, size_t(def->DataSize()));
+      std::memset(field + 1, 0, size_t(ADef->DataSize()));
     }
     field[0] = 0;
     return;
@@ -544,7 +543,8 @@ String TcxDataStorage::GetDisplayText(Integer ARecordIndex, TcxValueDef* AValueD
   return String();
 }
 
-void TcxDataStorage::SetDisplayText(Integer ARecordIndex, TcxValueDef* AValueDef, const String& AText) {
+void TcxDataStorage::SetDisplayText(Integer ARecordIndex, TcxValueDef* AValueDef,
+                                    const String& AText) {
   TcxValueDef* def = Resolve(ARecordIndex, AValueDef);
   if (!def->HasTextSlot()) {
     Slot(ARecordIndex);
@@ -584,7 +584,8 @@ bool TcxDataStorage::GetDataBuffer(Integer ARecordIndex, TcxValueDef* AValueDef,
   return field[0] == 0;
 }
 
-void TcxDataStorage::GetDataColumn(TcxValueDef* AValueDef, size_t ASize, std::uint64_t* AValues, char* ANulls) const {
+void TcxDataStorage::GetDataColumn(TcxValueDef* AValueDef, size_t ASize, std::uint64_t* AValues,
+                                   char* ANulls) const {
   const size_t n = FRecords.size();
   if (AValueDef->BufferSize() == 0 || AValueDef->Owner() != FValueDefs) {
     for (size_t r = 0; r < n; ++r) {

@@ -457,7 +457,8 @@ class TcxDataStorage : public TObject {
   // GetDataBuffer of every record in storage order, into arrays of RecordCount entries: for
   // each record whether the field is null (also when P would be nullptr) and, when not, the
   // first ASize (at most 8) bytes P points to.
-  void GetDataColumn(TcxValueDef* AValueDef, size_t ASize, std::uint64_t* AValues, char* ANulls) const;
+  void GetDataColumn(TcxValueDef* AValueDef, size_t ASize, std::uint64_t* AValues,
+                     char* ANulls) const;
   Integer RecordID(Integer ARecordIndex);
   void ReadRecordValues(Integer ARecordIndex, TcxValueDefReader* AReader);
   void WriteRecord(Integer ARecordIndex, TStream& AStream) const;
@@ -561,13 +562,15 @@ class TcxDataStorage : public TObject {
   // The definition's index while it answers for ACount records (built when the walks have
   // paid for it); nullptr otherwise.
   template <class TIndex>
-  TIndex* UsableIndex(std::vector<TcxDataIndexEntry<TIndex>>& AEntries, TcxValueDef* AValueDef, Integer ACount);
+  TIndex* UsableIndex(std::vector<TcxDataIndexEntry<TIndex>>& AEntries, TcxValueDef* AValueDef,
+                      Integer ACount);
   // Around a change of one record's values of one definition (or of all, with nullptr), or
   // of its display texts: the record leaves the indexes that hold what changes, and comes
   // back under what it holds afterwards, whether the change succeeded or raised.
   class TIndexedChange {
    public:
-    TIndexedChange(TcxDataStorage* AStorage, Integer ARecordIndex, TcxValueDef* AValueDef, bool AValues, bool ATexts);
+    TIndexedChange(TcxDataStorage* AStorage, Integer ARecordIndex, TcxValueDef* AValueDef,
+                   bool AValues, bool ATexts);
     ~TIndexedChange();
     TIndexedChange(const TIndexedChange&) = delete;
     TIndexedChange& operator=(const TIndexedChange&) = delete;

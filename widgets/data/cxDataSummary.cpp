@@ -753,7 +753,8 @@ struct TcxDataSummaryColumns {
     auto column = std::make_unique<TSummaryColumn>();
     column->Def = ADef;
     const size_t n = size_t(std::max<Integer>(Storage->RecordCount(), 0));
-    const size_t size = ANum == TNum::kNone ? 0 : size_t(std::clamp<Integer>(ADef->DataSize(), 0, 8));
+    const size_t size =
+        ANum == TNum::kNone ? 0 : size_t(std::clamp<Integer>(ADef->DataSize(), 0, 8));
     column->Null.resize(n);
     column->Bits.resize(n);
     Storage->GetDataColumn(ADef, size, column->Bits.data(), column->Null.data());
@@ -766,7 +767,8 @@ struct TcxDataSummaryColumns {
 // storage order, instead of one record buffer per record in row order.
 class TcxDataSummaryColumnScope {
  public:
-  explicit TcxDataSummaryColumnScope(TcxDataSummary* ASummary) : FSummary(ASummary), FLink(ASummary) {
+  explicit TcxDataSummaryColumnScope(TcxDataSummary* ASummary)
+      : FSummary(ASummary), FLink(ASummary) {
     TcxCustomDataController* c = ASummary->FDataController;
     if (!c || ASummary->FColumns || c->IsGridMode() || c->IsProviderMode()) return;
     const Integer records = c->GetRecordCount(), rows = c->GetFilteredRecordCount();
@@ -843,7 +845,8 @@ void TcxDataSummary::CalculateRecords(TcxDataSummaryItems* AItems, Integer AFrom
       }
     // Every row counts (GetRecordIndex is this class's own): the rows are read as they lie.
     const std::vector<Integer>& rows = FDataController->DataControllerInfo()->RecordList();
-    const bool direct = !FOptions.Contains(soSelectedRecords) && AFromPosition >= 0 && AToPosition < Integer(rows.size());
+    const bool direct = !FOptions.Contains(soSelectedRecords) && AFromPosition >= 0 &&
+                        AToPosition < Integer(rows.size());
     for (Integer pos = AFromPosition; pos <= AToPosition; ++pos) {
       const Integer record = direct ? rows[size_t(pos)] : GetRecordIndex(pos);
       if (record == -1) continue;
