@@ -736,11 +736,33 @@ class TFastItem {
 }  // namespace
 
 // The columns of one summary pass, each read when an item first asks for its field; all read
-// again when the records changed meanwhile (a handler of the pass changed them).
+// again when the records changed meanwhile (a handler of the pass changed them). Used only
+// when the pass reads most records, in an order other than theirs: rows in storage order
+// read the buffers one after another already.
 struct TcxDataSummaryColumns {
-  const TcxDataStorage* Storage;
-  Int64 ChangeCount;
+  TcxCustomDataController* Controller = nullptr;
+  const TcxDataStorage* Storage = nullptr;
+  Int64 ChangeCount = 0;
+  Integer State = 0;  // 0 not decided yet, 1 in use, -1 not worth it
   std::vector<std::unique_ptr<TSummaryColumn>> Columns;
+
+  bool Use() {
+    if (State == 0) {
+      const Integer records = Controller->GetRecordCount();
+      const Integer rows = Controller->GetFilteredRecordCount();
+      bool ascending = true;
+      if (rows >= 256 && rows >= records / 8) {
+        Integer last = -1;
+        for (Integer pos = 0; pos < rows && ascending; ++pos) {
+          const Integer r = Controller->GetFilteredRecordIndex(pos);
+          ascending = r > last;
+          last = r;
+        }
+      }
+      State = ascending ? -1 : 1;
+    }
+    return State > 0;
+  }
 
   const TSummaryColumn* Find(TcxValueDef* ADef, TNum ANum) {
     if (!ADef) return nullptr;
@@ -763,31 +785,22 @@ struct TcxDataSummaryColumns {
   }
 };
 
-// A summary pass over most of the records: each field's values are read out once, in
-// storage order, instead of one record buffer per record in row order.
+// A summary pass: each field's values may be read out once, in storage order, instead of
+// one record buffer per record in row order (decided when an item first reads numbers).
 class TcxDataSummaryColumnScope {
  public:
   explicit TcxDataSummaryColumnScope(TcxDataSummary* ASummary)
       : FSummary(ASummary), FLink(ASummary) {
     TcxCustomDataController* c = ASummary->FDataController;
     if (!c || ASummary->FColumns || c->IsGridMode() || c->IsProviderMode()) return;
-    const Integer records = c->GetRecordCount(), rows = c->GetFilteredRecordCount();
-    if (rows < 256 || rows < records / 8) return;
-    // Rows in storage order read the buffers one after another already.
-    Integer last = -1;
-    bool ascending = true;
-    for (Integer pos = 0; pos < rows && ascending; ++pos) {
-      const Integer r = c->GetFilteredRecordIndex(pos);
-      ascending = r > last;
-      last = r;
-    }
-    if (ascending) return;
-    ASummary->FColumns = std::make_shared<TcxDataSummaryColumns>(
-        TcxDataSummaryColumns{c->DataStorage(), c->DataStorage()->ChangeCount(), {}});
+    FColumns.Controller = c;
+    FColumns.Storage = c->DataStorage();
+    FColumns.ChangeCount = FColumns.Storage->ChangeCount();
+    ASummary->FColumns = &FColumns;
     FOwned = true;
   }
   ~TcxDataSummaryColumnScope() {
-    if (FOwned && FLink.Alive()) FSummary->FColumns.reset();
+    if (FOwned && FLink.Alive()) FSummary->FColumns = nullptr;
   }
   TcxDataSummaryColumnScope(const TcxDataSummaryColumnScope&) = delete;
   TcxDataSummaryColumnScope& operator=(const TcxDataSummaryColumnScope&) = delete;
@@ -795,6 +808,7 @@ class TcxDataSummaryColumnScope {
  private:
   TcxDataSummary* FSummary;
   TWeakLink FLink;
+  TcxDataSummaryColumns FColumns;
   bool FOwned = false;
 };
 
@@ -837,7 +851,7 @@ void TcxDataSummary::CalculateRecords(TcxDataSummaryItems* AItems, Integer AFrom
     const TcxDataStorage* data = FDataController->DataStorage();
     std::vector<const TSummaryColumn*> columns(fast.size(), nullptr);
     bool columnar = false;
-    if (FColumns && FColumns->Storage == data)
+    if (FColumns && FColumns->Storage == data && FColumns->Use())
       for (size_t k = 0; k < fast.size(); ++k) {
         TcxValueDef* def = fast[k].Def();
         columns[k] = FColumns->Find(def, def ? NumKindOf(def->ValueTypeClass()) : TNum::kNone);

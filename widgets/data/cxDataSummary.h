@@ -330,7 +330,7 @@ class TcxDataSummary : public TPersistent {
   bool FAfterSummaryPending = false;
   // Items whose calculation raised in this pass: they finish as Null.
   std::vector<const TcxDataSummaryItem*> FFailed;
-  // During a pass over most records: the fields' numbers read out in storage order.
-  std::shared_ptr<TcxDataSummaryColumns> FColumns;
+  // During a pass: the fields' numbers read out in storage order (the pass's own).
+  TcxDataSummaryColumns* FColumns = nullptr;
   friend class TcxDataSummaryColumnScope;
 };
