@@ -595,21 +595,18 @@ class TFastItem {
   bool Ok() const { return FOk; }
   TcxValueDef* Def() const { return FDef; }
 
-  void Add(const TcxDataStorage* AStorage, Integer ARecord) {
+  // The record's value read out of the column of the item's field when there is one (a column
+  // holds every record), else out of the record's buffer.
+  void Add(const TSummaryColumn* AColumn, const TcxDataStorage* AStorage, Integer ARecord) {
     if (FKind == TcxSummaryKind::skNone || !FOk) return;
     const void* p = nullptr;
-    const bool isNull = !FDef || AStorage->GetDataBuffer(ARecord, FDef, p) || !p;
-    AddValue(isNull, p, ARecord);
-  }
-
-  // The same, the value read out of the column of the item's field.
-  void Add(const TSummaryColumn& AColumn, Integer ARecord) {
-    if (FKind == TcxSummaryKind::skNone || !FOk) return;
-    const size_t r = size_t(ARecord);
-    AddValue(AColumn.Null[r] != 0, &AColumn.Bits[r], ARecord);
-  }
-
-  void AddValue(bool isNull, const void* p, Integer ARecord) {
+    bool isNull;
+    if (AColumn && ARecord >= 0 && size_t(ARecord) < AColumn->Null.size()) {
+      isNull = AColumn->Null[size_t(ARecord)] != 0;
+      p = &AColumn->Bits[size_t(ARecord)];
+    } else {
+      isNull = !FDef || AStorage->GetDataBuffer(ARecord, FDef, p) || !p;
+    }
     if (isNull) {
       if (FNullIgnore) return;
       if ((FKind == TcxSummaryKind::skSum || FKind == TcxSummaryKind::skAverage) && FSum == kNone) FSum = kInt;
@@ -748,18 +745,10 @@ struct TcxDataSummaryColumns {
 
   bool Use() {
     if (State == 0) {
-      const Integer records = Controller->GetRecordCount();
-      const Integer rows = Controller->GetFilteredRecordCount();
-      bool ascending = true;
-      if (rows >= 256 && rows >= records / 8) {
-        Integer last = -1;
-        for (Integer pos = 0; pos < rows && ascending; ++pos) {
-          const Integer r = Controller->GetFilteredRecordIndex(pos);
-          ascending = r > last;
-          last = r;
-        }
-      }
-      State = ascending ? -1 : 1;
+      const std::vector<Integer>& rows = Controller->DataControllerInfo()->RecordList();
+      const size_t records = size_t(std::max<Integer>(Controller->GetRecordCount(), 0));
+      const bool most = rows.size() >= 256 && rows.size() >= records / 8;
+      State = most && !std::is_sorted(rows.begin(), rows.end()) ? 1 : -1;
     }
     return State > 0;
   }
@@ -850,12 +839,10 @@ void TcxDataSummary::CalculateRecords(TcxDataSummaryItems* AItems, Integer AFrom
   if (!fast.empty()) {
     const TcxDataStorage* data = FDataController->DataStorage();
     std::vector<const TSummaryColumn*> columns(fast.size(), nullptr);
-    bool columnar = false;
     if (FColumns && FColumns->Storage == data && FColumns->Use())
       for (size_t k = 0; k < fast.size(); ++k) {
         TcxValueDef* def = fast[k].Def();
         columns[k] = FColumns->Find(def, def ? NumKindOf(def->ValueTypeClass()) : TNum::kNone);
-        columnar = columnar || columns[k];
       }
     // Every row counts (GetRecordIndex is this class's own): the rows are read as they lie.
     const std::vector<Integer>& rows = FDataController->DataControllerInfo()->RecordList();
@@ -864,16 +851,7 @@ void TcxDataSummary::CalculateRecords(TcxDataSummaryItems* AItems, Integer AFrom
     for (Integer pos = AFromPosition; pos <= AToPosition; ++pos) {
       const Integer record = direct ? rows[size_t(pos)] : GetRecordIndex(pos);
       if (record == -1) continue;
-      if (!columnar) {
-        for (TFastItem& f : fast) f.Add(data, record);
-        continue;
-      }
-      for (size_t k = 0; k < fast.size(); ++k) {
-        if (columns[k] && record >= 0 && size_t(record) < columns[k]->Null.size())
-          fast[k].Add(*columns[k], record);
-        else
-          fast[k].Add(data, record);
-      }
+      for (size_t k = 0; k < fast.size(); ++k) fast[k].Add(columns[k], data, record);
     }
     for (size_t k = 0; k < fast.size(); ++k) {
       const size_t i = size_t(fastIndex[k]);
