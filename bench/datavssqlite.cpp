@@ -7,9 +7,12 @@
 // benchmark of that size. Then each operation runs on both, ours named ".../Controller",
 // theirs ".../SQLite", registered one after the other so both run interleaved in one run.
 // Each side does the same work: the search starts from the focused row, saving and
-// loading goes row by row (SQLite's page-image copy is a separate row of its own). Sizes
-// 10^4 and 10^5; 10^6 as well when TL_BENCH_1M is set in the environment (by hand:
-// loading takes a while).
+// loading goes row by row (SQLite's page-image copy is a separate row of its own). A lookup
+// list's work: the texts of 50 keys found by ID right after one record changed (SQLite: by
+// its primary key), one incremental-filter keystroke ("a" then "ab", case-insensitive;
+// SQLite: LIKE 'ab%' on a NOCASE-indexed copy of the names), and the indexes behind them
+// built cold (SQLite: CREATE INDEX). Sizes 10^4 and 10^5; 10^6 as well when TL_BENCH_1M is
+// set in the environment (by hand: loading takes a while).
 #include <benchmark/benchmark.h>
 
 #include "bench/DataBenchTable.h"
@@ -18,7 +21,9 @@
 #include "platform/kernel/Units.h"
 #include "widgets/data/DataUnits.h"
 #include "widgets/data/cxData.h"
+#include "widgets/data/cxDataFind.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -128,6 +133,26 @@ struct Ours {
     c->SaveToStream(s);
     return s.DataString();
   }
+  // The Name shown for each ID, the record found as a lookup list finds its key's record.
+  std::vector<std::string> KeyTexts(const std::vector<Integer>& AIDs) {
+    std::vector<std::string> texts;
+    for (Integer id : AIDs) {
+      Owned<TcxDataControllerKeyLocateObject> locate(
+          New<TcxDataControllerKeyLocateObject>(c.get()));
+      Owned<TcxValueDefUnboundReader> reader(New<TcxValueDefUnboundReader>());
+      locate->KeyFields().push_back(c->GetItemField(cID));
+      reader->SetValue(c->GetItemField(cID), id);
+      locate->ReadData(reader.get());
+      const Integer r = locate->FindRecordIndex();
+      texts.push_back(r < 0 ? std::string() : std::string(c->GetItemDisplayText(r, cName)));
+    }
+    return texts;
+  }
+  // Every index of the storage goes (a layout change), as after a reload.
+  void DropIndexes() {
+    c->ChangeTextStored(cFlag, true);
+    c->ChangeTextStored(cFlag, false);
+  }
   // Types AName one character at a time from the first row; the ID focused after each
   // keystroke (0 when nothing was found).
   std::vector<Integer> Type(const std::string& AName) {
@@ -141,18 +166,35 @@ struct Ours {
   }
 };
 
+// The IDs of 50 rows in view somewhere in the middle of the table.
+std::vector<Integer> VisibleIDs(Integer N) {
+  std::vector<Integer> r;
+  for (Integer i = 0; i < 50; ++i) r.push_back(N / 2 + i * 7);
+  return r;
+}
+
 // The search from the focused row: the first row at or after it whose name starts so.
 const char kSearch[] = "SELECT ID FROM t WHERE ID >= ?1 AND Name LIKE ?2 ORDER BY ID LIMIT 1";
+const char kLike[] = "SELECT ID FROM n WHERE Name LIKE 'ab%'";
+const char kByID[] = "SELECT Name FROM t WHERE ID = ?";
+const char kRename[] = "UPDATE t SET Name = ?2 WHERE ID = ?1";
 
 #ifdef TL_HAVE_SQLITE3
 // The SQLite side.
 struct Theirs {
   sqlite3* db = nullptr;
+  // The names again with LIKE case-insensitive (as the incremental filter matches), in a
+  // NOCASE column with an index, as a lookup list would keep them.
+  sqlite3* names = nullptr;
   Theirs() {
     sqlite3_open(":memory:", &db);
+    sqlite3_open(":memory:", &names);
     Exec("PRAGMA case_sensitive_like = ON");
   }
-  ~Theirs() { sqlite3_close(db); }
+  ~Theirs() {
+    sqlite3_close(names);
+    sqlite3_close(db);
+  }
   void Exec(const char* ASql) {
     char* error = nullptr;
     if (sqlite3_exec(db, ASql, nullptr, nullptr, &error) != SQLITE_OK) {
@@ -164,6 +206,52 @@ struct Theirs {
   void Load(const std::vector<Row>& ARows) {
     Exec("DROP TABLE IF EXISTS t");
     CreateSQLiteTable(db, ARows);
+    sqlite3_exec(names, "DROP TABLE IF EXISTS n", nullptr, nullptr, nullptr);
+    sqlite3_exec(names, "CREATE TABLE n (ID INTEGER PRIMARY KEY, Name TEXT COLLATE NOCASE)",
+                 nullptr, nullptr, nullptr);
+    sqlite3_exec(names, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(names, "INSERT INTO n VALUES (?, ?)", -1, &st, nullptr);
+    for (const Row& r : ARows) {
+      sqlite3_bind_int(st, 1, r.ID);
+      if (r.NameNull)
+        sqlite3_bind_null(st, 2);
+      else
+        sqlite3_bind_text(st, 2, r.Name.data(), int(r.Name.size()), SQLITE_STATIC);
+      sqlite3_step(st);
+      sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    sqlite3_exec(names, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_exec(names, "CREATE INDEX n_name ON n (Name)", nullptr, nullptr, nullptr);
+  }
+  // The IDs the statement of kLike gives, in the index's order.
+  std::vector<Integer> NamesLike(sqlite3_stmt* ALike) {
+    std::vector<Integer> out;
+    while (sqlite3_step(ALike) == SQLITE_ROW) out.push_back(sqlite3_column_int(ALike, 0));
+    sqlite3_reset(ALike);
+    return out;
+  }
+  sqlite3_stmt* PrepareLike() {
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(names, kLike, -1, &st, nullptr);
+    return st;
+  }
+  std::vector<std::string> KeyTexts(sqlite3_stmt* AByID, const std::vector<Integer>& AIDs) {
+    std::vector<std::string> texts;
+    for (Integer id : AIDs) {
+      sqlite3_bind_int(AByID, 1, id);
+      const unsigned char* text =
+          sqlite3_step(AByID) == SQLITE_ROW ? sqlite3_column_text(AByID, 0) : nullptr;
+      texts.push_back(text ? reinterpret_cast<const char*>(text) : "");
+      sqlite3_reset(AByID);
+    }
+    return texts;
+  }
+  sqlite3_stmt* Prepare(const char* ASql) {
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, ASql, -1, &st, nullptr);
+    return st;
   }
   // Every row of a query as text cells joined by '|'.
   std::vector<std::string> Query(const char* ASql) {
@@ -330,6 +418,20 @@ std::string Check(Table& T) {
   const std::vector<Integer> theirSearch = s.Type(search, SearchedName(T));
   sqlite3_finalize(search);
   if (o.Type(SearchedName(T)) != theirSearch) return "search per keystroke";
+  const std::vector<Integer> ids = VisibleIDs(Integer(T.Rows.size()));
+  sqlite3_stmt* byID = s.Prepare(kByID);
+  const bool sameTexts = o.KeyTexts(ids) == s.KeyTexts(byID, ids);
+  sqlite3_finalize(byID);
+  if (!sameTexts) return "key texts";
+  o.c->ApplyIncrementalFilter(cName, "a");
+  o.c->ApplyIncrementalFilter(cName, "ab");
+  std::vector<Integer> filtered = o.RowIDs();
+  o.c->ResetIncrementalFilter();
+  sqlite3_stmt* like = s.PrepareLike();
+  std::vector<Integer> theirLike = s.NamesLike(like);
+  sqlite3_finalize(like);
+  std::sort(theirLike.begin(), theirLike.end());
+  if (filtered != theirLike || filtered.empty()) return "incremental filter";
   return std::string();
 }
 #endif
@@ -468,6 +570,89 @@ void SearchOurs(benchmark::State& state) {
   benchmark::DoNotOptimize(found);
 }
 
+// One record's name changed (not timed), then the 50 visible keys' texts.
+void KeyTextsAfterChangeOurs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  if (!Usable(state, t)) return;
+  t.ours.Reset();
+  const Integer n = Integer(t.Rows.size());
+  const std::vector<Integer> ids = VisibleIDs(n);
+  const Integer changed = n / 3;
+  const Row& row = t.Rows[size_t(changed)];
+  const Variant original = row.NameNull ? Null() : Variant(String(row.Name));
+  t.ours.KeyTexts(ids);  // steady: whatever indexes the lookups build are there
+  bool renamed = false;
+  for (auto _ : state) {
+    state.PauseTiming();
+    renamed = !renamed;
+    t.ours.c->SetValue(changed, cName, renamed ? Variant(String("renamed")) : original);
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(t.ours.KeyTexts(ids));
+  }
+  t.ours.c->SetValue(changed, cName, original);
+}
+
+// The 50 visible keys' texts with nothing changed in between.
+void KeyTextsSteadyOurs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  if (!Usable(state, t)) return;
+  t.ours.Reset();
+  const std::vector<Integer> ids = VisibleIDs(Integer(t.Rows.size()));
+  t.ours.KeyTexts(ids);
+  for (auto _ : state) benchmark::DoNotOptimize(t.ours.KeyTexts(ids));
+}
+
+// The list filtered by "a" (not timed) is narrowed to "ab".
+void KeystrokeOurs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  if (!Usable(state, t)) return;
+  t.ours.Reset();
+  for (auto _ : state) {
+    state.PauseTiming();
+    t.ours.c->ApplyIncrementalFilter(cName, "a");
+    state.ResumeTiming();
+    t.ours.c->ApplyIncrementalFilter(cName, "ab");
+  }
+  state.counters["rows"] = t.ours.c->GetRowCount();
+  t.ours.c->ResetIncrementalFilter();
+}
+
+// The key index of ID built from nothing, once lookups walked as many records as it holds.
+void KeyIndexBuildOurs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  if (!Usable(state, t)) return;
+  t.ours.Reset();
+  TcxDataStorage* storage = t.ours.c->DataStorage();
+  TcxValueDef* def = t.ours.c->GetItemField(cID)->GetValueDef();
+  Integer found = -1;
+  for (auto _ : state) {
+    state.PauseTiming();
+    t.ours.DropIndexes();
+    storage->CountEqualWalk(def, storage->RecordCount());
+    state.ResumeTiming();
+    if (!storage->FindEqualRecord(def, 0, found)) state.SkipWithError("no key index was built");
+  }
+}
+
+// The incremental filter's text index of Name built from nothing, once filtering read as
+// many texts as it holds.
+void TextIndexBuildOurs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  if (!Usable(state, t)) return;
+  t.ours.Reset();
+  TcxDataStorage* storage = t.ours.c->DataStorage();
+  TcxValueDef* def = t.ours.c->GetItemField(cName)->GetValueDef();
+  std::vector<Integer> found;
+  for (auto _ : state) {
+    state.PauseTiming();
+    t.ours.DropIndexes();
+    storage->CountTextWalk(def, storage->RecordCount());
+    state.ResumeTiming();
+    if (!storage->FindTextPrefix(def, "AB", found)) state.SkipWithError("no text index was built");
+  }
+  state.counters["rows"] = double(found.size());
+}
+
 void StreamOurs(benchmark::State& state) {
   Table& t = Get(Integer(state.range(0)));
   Ours copy;
@@ -528,6 +713,79 @@ void SearchTheirs(benchmark::State& state) {
   benchmark::DoNotOptimize(found);
 }
 
+void KeyTextsAfterChangeTheirs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  if (!Usable(state, t)) return;
+  const Integer n = Integer(t.Rows.size());
+  const std::vector<Integer> ids = VisibleIDs(n);
+  const Row& row = t.Rows[size_t(n / 3)];
+  sqlite3_stmt* byID = t.theirs.Prepare(kByID);
+  sqlite3_stmt* rename = t.theirs.Prepare(kRename);
+  auto setName = [&](bool ARenamed) {
+    sqlite3_bind_int(rename, 1, row.ID);
+    if (ARenamed)
+      sqlite3_bind_text(rename, 2, "renamed", -1, SQLITE_STATIC);
+    else if (row.NameNull)
+      sqlite3_bind_null(rename, 2);
+    else
+      sqlite3_bind_text(rename, 2, row.Name.data(), int(row.Name.size()), SQLITE_STATIC);
+    sqlite3_step(rename);
+    sqlite3_reset(rename);
+  };
+  bool renamed = false;
+  for (auto _ : state) {
+    state.PauseTiming();
+    renamed = !renamed;
+    setName(renamed);
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(t.theirs.KeyTexts(byID, ids));
+  }
+  setName(false);
+  sqlite3_finalize(rename);
+  sqlite3_finalize(byID);
+}
+
+void KeyTextsSteadyTheirs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  if (!Usable(state, t)) return;
+  const std::vector<Integer> ids = VisibleIDs(Integer(t.Rows.size()));
+  sqlite3_stmt* byID = t.theirs.Prepare(kByID);
+  for (auto _ : state) benchmark::DoNotOptimize(t.theirs.KeyTexts(byID, ids));
+  sqlite3_finalize(byID);
+}
+
+void KeystrokeTheirs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  if (!Usable(state, t)) return;
+  sqlite3_stmt* like = t.theirs.PrepareLike();
+  size_t rows = 0;
+  for (auto _ : state) rows = t.theirs.NamesLike(like).size();
+  sqlite3_finalize(like);
+  state.counters["rows"] = double(rows);
+}
+
+void IndexBuildTheirs(benchmark::State& state, sqlite3* ADatabase, const char* ACreate) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    sqlite3_exec(ADatabase, "DROP INDEX IF EXISTS built", nullptr, nullptr, nullptr);
+    state.ResumeTiming();
+    sqlite3_exec(ADatabase, ACreate, nullptr, nullptr, nullptr);
+  }
+  sqlite3_exec(ADatabase, "DROP INDEX IF EXISTS built", nullptr, nullptr, nullptr);
+}
+
+void KeyIndexBuildTheirs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  if (!Usable(state, t)) return;
+  IndexBuildTheirs(state, t.theirs.db, "CREATE INDEX built ON t (ID)");
+}
+
+void TextIndexBuildTheirs(benchmark::State& state) {
+  Table& t = Get(Integer(state.range(0)));
+  if (!Usable(state, t)) return;
+  IndexBuildTheirs(state, t.theirs.db, "CREATE INDEX built ON t (Name COLLATE NOCASE)");
+}
+
 void StreamTheirs(benchmark::State& state) {
   Table& t = Get(Integer(state.range(0)));
   Theirs copy;
@@ -556,7 +814,9 @@ struct Registration {
       const char* Name;
       void (*Ours)(benchmark::State&);
       void (*Theirs)(benchmark::State&);
+      benchmark::TimeUnit Unit = benchmark::kMillisecond;
     };
+    constexpr benchmark::TimeUnit us = benchmark::kMicrosecond;
     const Pair pairs[] = {
 #ifdef TL_HAVE_SQLITE3
         {"Load", LoadOurs, LoadTheirs},
@@ -568,6 +828,11 @@ struct Registration {
         {"FooterSummaries", FooterOurs, FooterTheirs},
         {"GroupSummaries", GroupSummaryOurs, GroupSummaryTheirs},
         {"SearchPerKeystroke", SearchOurs, SearchTheirs},
+        {"KeyTextsSteady", KeyTextsSteadyOurs, KeyTextsSteadyTheirs, us},
+        {"KeyTextsAfterChange", KeyTextsAfterChangeOurs, KeyTextsAfterChangeTheirs, us},
+        {"IncrementalFilterKeystroke", KeystrokeOurs, KeystrokeTheirs, us},
+        {"KeyIndexBuild", KeyIndexBuildOurs, KeyIndexBuildTheirs},
+        {"TextIndexBuild", TextIndexBuildOurs, TextIndexBuildTheirs},
         {"SaveAndLoad", StreamOurs, StreamTheirs},
         {"SaveAndLoadPageImage", nullptr, PageImageTheirs},
 #else
@@ -580,6 +845,11 @@ struct Registration {
         {"FooterSummaries", FooterOurs, nullptr},
         {"GroupSummaries", GroupSummaryOurs, nullptr},
         {"SearchPerKeystroke", SearchOurs, nullptr},
+        {"KeyTextsSteady", KeyTextsSteadyOurs, nullptr, us},
+        {"KeyTextsAfterChange", KeyTextsAfterChangeOurs, nullptr, us},
+        {"IncrementalFilterKeystroke", KeystrokeOurs, nullptr, us},
+        {"KeyIndexBuild", KeyIndexBuildOurs, nullptr},
+        {"TextIndexBuild", TextIndexBuildOurs, nullptr},
         {"SaveAndLoad", StreamOurs, nullptr},
 #endif
     };
@@ -588,11 +858,11 @@ struct Registration {
         if (p.Ours)
           benchmark::RegisterBenchmark((std::string(p.Name) + "/Controller").c_str(), p.Ours)
               ->Arg(n)
-              ->Unit(benchmark::kMillisecond);
+              ->Unit(p.Unit);
         if (p.Theirs)
           benchmark::RegisterBenchmark((std::string(p.Name) + "/SQLite").c_str(), p.Theirs)
               ->Arg(n)
-              ->Unit(benchmark::kMillisecond);
+              ->Unit(p.Unit);
       }
   }
 } registration;

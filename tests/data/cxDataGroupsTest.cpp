@@ -63,6 +63,26 @@ TEST_F(Groups, OneLevel) {
   EXPECT_EQ(Layout(), (S{"0", "1", "2"}));
 }
 
+// A grouped item's order is the one its sorting entry gives, ascending without one; the order
+// a bracket asks for last is the one the rows get, whatever the groups showed before.
+TEST_F(Groups, TheSortOrderOfAGroupedItemAskedInABracketIsTheOneShown) {
+  AddItems({IntType()});
+  Fill({{2}, {1}, {3}});
+  G()->ChangeGrouping(0, 0);
+  c_->ChangeSortingOrder(0, soDescending);
+  EXPECT_EQ(Layout(), (S{"g0:2", "g0:0", "g0:1"}));
+  c_->BeginUpdate();
+  c_->ClearSorting(false);
+  EXPECT_EQ(c_->GetItemSortOrder(0), soAscending);
+  c_->ChangeSortingOrder(0, soDescending);
+  c_->EndUpdate();
+  EXPECT_EQ(Layout(), (S{"g0:2", "g0:0", "g0:1"}));
+  EXPECT_EQ(c_->GetItemSortOrder(0), soDescending);
+  c_->ChangeSortingOrder(0, soNone);
+  EXPECT_EQ(Layout(), (S{"g0:1", "g0:0", "g0:2"}));
+  EXPECT_EQ(c_->GetItemSortOrder(0), soAscending);
+}
+
 TEST_F(Groups, TwoLevelsExpandCollapseAndQueries) {
   TwoLevels();
   EXPECT_EQ(Layout(), (S{"g0:4", "g0:3"}));

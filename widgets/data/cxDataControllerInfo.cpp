@@ -15,6 +15,10 @@ using enum TcxDataControllerInfoChange;
 using enum TcxDataControllerChange;
 using enum TcxDataSortOrder;
 
+namespace {
+bool IsConsistentlyOrdered(TcxValueTypeClass AType);
+}  // namespace
+
 // ---- Sorting and grouping lists ----
 
 void TcxSortingFieldList::ChangeSorting(TcxCustomDataField* AField, TcxDataSortOrder ASortOrder) {
@@ -60,6 +64,13 @@ void TcxSortingFieldList::Remove(const TcxCustomDataField* AField) {
 
 void TcxSortingFieldList::Changed() {
   if (!FInfo) return;
+  // A grouped field's order is its sorting entry's, ascending without one: so from now on,
+  // not from the next rebuild (a later change in the same bracket reads it).
+  if (TcxGroupingFieldList* grouping = FInfo->GroupingFieldList())
+    for (Integer i = 0; i < grouping->Count(); ++i) {
+      const Integer s = IndexOf(grouping->Items(i).Field);
+      grouping->SetSortOrder(i, s >= 0 ? Items(s).SortOrder : soAscending);
+    }
   FInfo->AddChanges({dcicSorting});
   FInfo->CheckUpdate();
 }
@@ -117,6 +128,34 @@ void TcxCustomDataControllerInfo::CheckUpdate() {
   // A change made by a handler during the rebuild stays pending for the next one.
   if (FLockCount != 0 || FInfoUpdating || FChanges.Empty()) return;
   Update();
+}
+
+bool TcxCustomDataControllerInfo::CanNarrowFilter() {
+  TcxCustomDataController* c = FDataController;
+  if (FInfoUpdating || !FChanges.Empty() || !FDeferredChanges.Empty() || FFilteredChangeCount < 0 ||
+      FFilteredChangeCount != c->DataStorage()->ChangeCount() ||
+      c->GetEditingRecordIndex() != kNoEditRecord || c->IsGridMode() || c->IsProviderMode())
+    return false;
+  const Integer count = c->GetRecordCount();
+  if (count < 0 || FRecordPositions.size() != size_t(count) || FRecordList.size() > size_t(count))
+    return false;
+  PrepareSortInfo();
+  // A descendant may order ties its own way; a compare of its own may order a subset apart.
+  bool stable = FSortInfo.empty() || typeid(*c) == typeid(TcxDataController) ||
+                typeid(*c) == typeid(TcxCustomDataController);
+  for (const TcxDataSortInfo& e : FSortInfo) {
+    TcxValueDef* def = e.Field->GetValueDef();
+    stable = stable && e.CompareKind == -1 && def && IsConsistentlyOrdered(def->ValueTypeClass());
+  }
+  ResetSortInfo();
+  return stable;
+}
+
+void TcxCustomDataControllerInfo::NarrowRequest() {
+  TcxDataControllerInfoChanges changes{dcicLoad, dcicSummary};
+  AddChanges(changes);
+  FNarrowFilter = true;
+  CheckUpdate();
 }
 
 void TcxCustomDataControllerInfo::RemoveField(TcxCustomDataField* AField) {
@@ -437,6 +476,37 @@ void TcxCustomDataControllerInfo::PrepareSortInfo() {
 
 void TcxCustomDataControllerInfo::ResetSortInfo() {
   for (TcxDataSortInfo& e : FSortInfo) e.CompareKind = 0;
+}
+
+void TcxCustomDataControllerInfo::NarrowFilter() {
+  TcxCustomDataController* c = FDataController;
+  TcxDataStorage* storage = c->DataStorage();
+  const String& text = c->GetIncrementalFilterText();
+  TcxValueDef* def =
+      c->FIncrementalFilterField ? c->FIncrementalFilterField->GetValueDef() : nullptr;
+  if (text.empty() || !def) return;  // no text keeps every row
+  std::vector<Integer> kept;
+  // Many rows: the index finds the few that stay; few rows: their texts are read.
+  constexpr size_t kFewRows = 64;
+  if (FRecordList.size() > kFewRows && storage->FindTextPrefix(def, text, kept)) {
+    size_t out = 0;
+    for (Integer r : kept)
+      if (FRecordPositions[size_t(r)] >= 0) kept[out++] = r;
+    kept.resize(out);
+    auto byRow = [this](Integer a, Integer b) {
+      return FRecordPositions[size_t(a)] < FRecordPositions[size_t(b)];
+    };
+    if (!std::is_sorted(kept.begin(), kept.end(), byRow))
+      std::sort(kept.begin(), kept.end(), byRow);
+  } else {
+    std::string_view view;
+    for (Integer r : FRecordList)
+      if (storage->TextView(r, def, view) && cxTextBegins(view, text)) kept.push_back(r);
+    storage->CountTextWalk(def, Integer(FRecordList.size()));
+  }
+  for (Integer r : FRecordList) FRecordPositions[size_t(r)] = -1;
+  for (size_t i = 0; i < kept.size(); ++i) FRecordPositions[size_t(kept[i])] = Integer(i);
+  FRecordList.swap(kept);
 }
 
 void TcxCustomDataControllerInfo::DoFilter() {
@@ -989,6 +1059,13 @@ void TcxCustomDataControllerInfo::Update() {
   // Group breaks come only from a sort of this rebuild.
   FKeyBreaks.clear();
   const TcxDataControllerInfoChanges changes = FChanges;
+  // The rows were filtered at the storage's count of changes (any change after, by a handler
+  // too, leaves them to a full filter); a rebuild that fails leaves them to one as well.
+  const Int64 changeCount = c->DataStorage()->ChangeCount();
+  const Int64 filteredChangeCount = FFilteredChangeCount;
+  const bool narrowing = FNarrowFilter;
+  FNarrowFilter = false;
+  FFilteredChangeCount = -1;
   // Handlers run by the steps (filter, compare, summary) may free the controller, and this
   // object with it.
   TWeakLink self(this);
@@ -1035,7 +1112,15 @@ void TcxCustomDataControllerInfo::Update() {
       if (!self.Alive()) return;
       ResetSortInfo();
     }
-    if (load && !byDelta) {
+    // An incremental filter whose text grew, asked for alone, over rows that still stand.
+    const bool narrow = narrowing && load && !byDelta && !grouping && !sorting &&
+                        filteredChangeCount == changeCount;
+    if (narrow) {
+      NarrowFilter();
+      if (!self.Alive()) return;
+      // Narrowed rows are no start for a later rebuild of noted records.
+      complete = false;
+    } else if (load && !byDelta) {
       FRecordList.resize(size_t(std::max<Integer>(c->GetRecordCount(), 0)));
       std::iota(FRecordList.begin(), FRecordList.end(), 0);
       DoFilter();
@@ -1060,7 +1145,7 @@ void TcxCustomDataControllerInfo::Update() {
     } else if (changes.Contains(dcicExpanding)) {
       FGroups->NumberRows();
     }
-    if (rows && !byDelta) {
+    if (rows && !byDelta && !narrow) {
       RebuildPositions();
       // Rows a later rebuild can start from: every record weighed, in a sort's order or in
       // storage order (an unsorted view sorted with a record held in place is neither).
@@ -1125,6 +1210,7 @@ void TcxCustomDataControllerInfo::Update() {
     InvalidateDelta();
     FDeltaBroken = false;
   }
+  FFilteredChangeCount = changes.Contains(dcicLoad) ? changeCount : filteredChangeCount;
 
   const TcxDataControllerInfoChanges all = FChanges;
   TcxDataControllerChanges out;

@@ -101,6 +101,12 @@ class TcxCustomDataControllerInfo : public TObject {
   void RecordsRequest();
   // A record was added at the end of the storage.
   void RecordAppended();
+  // Whether the rows are what a rebuild would give now and stay so for any subset of them:
+  // nothing pending, the records unchanged since they were filtered, no record edited, the
+  // order one of stored values that orders every subset alike. Then an incremental filter
+  // whose text grew may narrow them (NarrowRequest) instead of filtering every record.
+  bool CanNarrowFilter();
+  void NarrowRequest();
   void SetSortOrderChanged() { FSortOrderChanged = true; }
   void SetGroupingChanged() { FGroupingChanged = true; }
 
@@ -120,6 +126,8 @@ class TcxCustomDataControllerInfo : public TObject {
   Integer GetFilteredRecordCount() const { return Integer(FRecordList.size()); }
   // The record at a view-order position; -1 outside the list.
   Integer GetFilteredRecordIndex(Integer AIndex) const;
+  // The records in view order.
+  const std::vector<Integer>& RecordList() const { return FRecordList; }
   // The view-order position of a record; -1 when it is filtered out.
   Integer GetFilteredIndexByRecordIndex(Integer ARecordIndex) const;
 
@@ -173,6 +181,9 @@ class TcxCustomDataControllerInfo : public TObject {
   // The rebuild; see the order in the implementation.
   virtual void Update();
   virtual void DoFilter();
+  // The rows kept for the incremental filter's shorter text filtered for its longer one, in
+  // their order, from the storage's text index or by reading the kept rows' texts.
+  void NarrowFilter();
   virtual void DoSort();
   // Builds the groups over the sorted records and gives remembered states back.
   virtual void DoGrouping();
@@ -187,6 +198,8 @@ class TcxCustomDataControllerInfo : public TObject {
   TcxDataControllerInfoChanges FDeferredChanges;
   Integer FLockCount = 0;
   bool FInfoUpdating = false;
+  bool FNarrowFilter = false;       // the pending reload narrows the incremental filter
+  Int64 FFilteredChangeCount = -1;  // the storage's change count the rows were filtered at
   bool FSortOrderChanged = false;
   bool FGroupingChanged = false;
   TcxSortingFieldList* FSortingFieldList = nullptr;

@@ -648,9 +648,24 @@ void TcxCustomDataController::EndIncrementalFilterPass() { std::vector<char>().s
 
 Integer TcxCustomDataController::ApplyIncrementalFilter(Integer AItemIndex, const String& AText) {
   CheckItemRange(AItemIndex);
-  FIncrementalFilterField = GetItemField(AItemIndex);
+  TcxCustomDataField* field = GetItemField(AItemIndex);
+  // A typed character can only drop rows: the rows kept so far are filtered further. Only
+  // texts the storage holds itself (any change of them shows in its count of changes), and
+  // with no other filter whose verdicts could change by themselves.
+  TcxValueDef* def = field->GetValueDef();
+  const bool grew = FIncrementalFilterText.empty() || cxTextBegins(AText, FIncrementalFilterText);
+  const bool own =
+      def && (def->HasTextSlot() || def->ValueTypeClass() == TcxStringValueType::StaticClass());
+  const bool narrow = field == FIncrementalFilterField && grew && own && !IsFiltering() &&
+                      !HasFilterRecordEvent() && FDataControllerInfo->CanNarrowFilter();
+  FIncrementalFilterField = field;
   FIncrementalFilterText = AText;
-  RefreshView();
+  if (narrow) {
+    TcxDataUpdateBracket bracket(this);
+    FDataControllerInfo->NarrowRequest();
+  } else {
+    RefreshView();
+  }
   return GetFilteredRecordCount() > 0 ? GetFilteredRecordIndex(0) : -1;
 }
 

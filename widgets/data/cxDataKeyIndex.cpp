@@ -1,6 +1,9 @@
-// Finding a record by its key through the storage's key index. A lookup list shows a key's
-// text for every row it paints; comparing the key with each record costs a pass over the
-// records for each row.
+// Finding a record by its key, and the records whose text begins with a typed text, through
+// the storage's indexes. A lookup list shows a key's text for every row it paints, and its
+// incremental filter asks for every keystroke: comparing with each record costs a pass over
+// the records each time. The indexes are built once walking paid for them and then follow
+// each change of one record (its old key or text out, its new one in; the records after an
+// insertion or a deletion renumbered in one pass), so a change never costs a rebuild.
 #include "widgets/data/cxDataKeyIndex.h"
 
 #include "widgets/data/cxDataStorage.h"
@@ -8,7 +11,10 @@
 #include "platform/kernel/CodePage.h"
 
 #include <algorithm>
-#include <memory>
+#include <array>
+#include <climits>
+#include <functional>
+#include <type_traits>
 
 namespace {
 
@@ -21,89 +27,492 @@ bool IsByteEqualType(TcxValueTypeClass AType) {
          AType == TcxCurrencyValueType::StaticClass();
 }
 
-String UpperText(String AText) {
-  for (Char& ch : AText) ch = Char(CpUpper(Byte(ch)));
-  return AText;
+// The code page's upper case as a table: comparisons ask it of every byte.
+const std::array<Byte, 256>& UpperTable() {
+  static const std::array<Byte, 256> table = [] {
+    std::array<Byte, 256> t{};
+    for (int i = 0; i < 256; ++i) t[size_t(i)] = CpUpper(Byte(i));
+    return t;
+  }();
+  return table;
+}
+
+std::uint64_t Mix(std::uint64_t h) {
+  h ^= h >> 33;
+  h *= 0xFF51AFD7ED558CCDull;
+  h ^= h >> 33;
+  h *= 0xC4CEB9FE1A85EC53ull;
+  h ^= h >> 33;
+  return h;
+}
+
+// The first eight upper-cased bytes of a text, big-endian, zero-padded.
+std::uint64_t HeadOf(std::string_view AText, const std::array<Byte, 256>& AUpper) {
+  std::uint64_t h = 0;
+  const size_t n = std::min<size_t>(AText.size(), 8);
+  for (size_t i = 0; i < 8; ++i) h = (h << 8) | (i < n ? AUpper[Byte(AText[i])] : 0);
+  return h;
+}
+
+// The upper-cased bytes of A and B from AFrom on, then their lengths.
+int CompareUpperFrom(std::string_view A, std::string_view B, size_t AFrom,
+                     const std::array<Byte, 256>& AUpper) {
+  const size_t n = std::min(A.size(), B.size());
+  for (size_t i = AFrom; i < n; ++i) {
+    const Byte a = AUpper[Byte(A[i])], b = AUpper[Byte(B[i])];
+    if (a != b) return a < b ? -1 : 1;
+  }
+  return A.size() == B.size() ? 0 : (A.size() < B.size() ? -1 : 1);
 }
 
 }  // namespace
 
-// ---- TcxDataTextIndex ------------------------------------------------------------------------
+std::uint32_t TcxDataKeyView::Hash() const {
+  std::uint64_t h;
+  if (Size <= 8) {
+    std::uint64_t bits = 0;
+    if (Size > 0) std::memcpy(&bits, Data, Size);
+    h = Mix(bits ^ (std::uint64_t(Size) << 56) ^ (std::uint64_t(Kind) << 60));
+  } else {
+    h = Mix(std::hash<std::string_view>()(std::string_view(Data, Size)) ^
+            (std::uint64_t(Kind) << 60));
+  }
+  return std::uint32_t(h ^ (h >> 32));
+}
 
-void TcxDataTextIndex::Sort() { std::sort(FTexts.begin(), FTexts.end()); }
+// ---- TcxDataKeyIndex ---------------------------------------------------------------------------
+
+TcxDataKeyView TcxDataKeyIndex::KeyOf(Integer ARecordIndex) const {
+  TcxDataKeyView view;
+  FStorage->KeyView(ARecordIndex, FValueDef, view);
+  return view;
+}
+
+void TcxDataKeyIndex::Reserve(size_t AKeys) {
+  size_t capacity = 16;
+  while (capacity < AKeys * 2) capacity *= 2;
+  if (capacity <= FSlots.size()) return;
+  std::vector<TSlot> old(capacity, TSlot{0, kEmpty, 0});
+  old.swap(FSlots);
+  const size_t mask = FSlots.size() - 1;
+  for (const TSlot& s : old) {
+    if (s.First == kEmpty) continue;
+    size_t i = s.Hash & mask;
+    while (FSlots[i].First != kEmpty) i = (i + 1) & mask;
+    FSlots[i] = s;
+  }
+}
+
+bool TcxDataKeyIndex::Build(Integer ACount) {
+  FSlots.clear();
+  FUsed = 0;
+  FCount = 0;
+  Reserve(size_t(ACount));
+  for (Integer r = 0; r < ACount; ++r) {
+    TcxDataKeyView view;
+    if (!FStorage->KeyView(r, FValueDef, view)) return false;
+    // Records come in order: a key's first record is the first one seen.
+    const std::uint32_t hash = view.Hash();
+    const size_t mask = FSlots.size() - 1;
+    size_t i = hash & mask;
+    for (; FSlots[i].First != kEmpty; i = (i + 1) & mask)
+      if (FSlots[i].Hash == hash && KeyOf(FSlots[i].First) == view) break;
+    if (FSlots[i].First == kEmpty) {
+      FSlots[i] = TSlot{hash, r, 1};
+      ++FUsed;
+    } else {
+      ++FSlots[i].Count;
+    }
+  }
+  FCount = ACount;
+  return true;
+}
+
+Integer TcxDataKeyIndex::First(const TcxDataKeyView& AKey) const {
+  if (FSlots.empty()) return -1;
+  const std::uint32_t hash = AKey.Hash();
+  const size_t mask = FSlots.size() - 1;
+  for (size_t i = hash & mask; FSlots[i].First != kEmpty; i = (i + 1) & mask)
+    if (FSlots[i].Hash == hash && KeyOf(FSlots[i].First) == AKey) return FSlots[i].First;
+  return -1;
+}
+
+void TcxDataKeyIndex::Add(Integer ARecordIndex) {
+  if (FCount < 0) return;
+  Reserve(FUsed + 1);
+  const TcxDataKeyView key = KeyOf(ARecordIndex);
+  const std::uint32_t hash = key.Hash();
+  const size_t mask = FSlots.size() - 1;
+  size_t i = hash & mask;
+  for (; FSlots[i].First != kEmpty; i = (i + 1) & mask) {
+    TSlot& s = FSlots[i];
+    if (s.Hash != hash || !(KeyOf(s.First) == key)) continue;
+    s.First = std::min(s.First, ARecordIndex);
+    ++s.Count;
+    ++FCount;
+    return;
+  }
+  FSlots[i] = TSlot{hash, ARecordIndex, 1};
+  ++FUsed;
+  ++FCount;
+}
+
+void TcxDataKeyIndex::Remove(Integer ARecordIndex, const TcxDataKeyView& AKey) {
+  if (FCount < 0 || FSlots.empty()) return;
+  const std::uint32_t hash = AKey.Hash();
+  const size_t mask = FSlots.size() - 1;
+  for (size_t i = hash & mask; FSlots[i].First != kEmpty; i = (i + 1) & mask) {
+    TSlot& s = FSlots[i];
+    // The record's own slot when it is the first (whatever it holds now), else by the key.
+    if (s.Hash != hash || (s.First != ARecordIndex && !(KeyOf(s.First) == AKey))) continue;
+    --FCount;
+    if (--s.Count == 0) {
+      EraseSlot(i);
+      return;
+    }
+    if (s.First != ARecordIndex) return;
+    // The key's other records all follow the first: the nearest of them is the next first.
+    const Integer records = FStorage->RecordCount();
+    for (Integer r = ARecordIndex + 1; r < records; ++r)
+      if (KeyOf(r) == AKey) {
+        s.First = r;
+        return;
+      }
+    FCount = -1;  // the records hold what the index did not know of
+    return;
+  }
+  FCount = -1;
+}
+
+// Empties the slot and moves later slots of the same run back, so that no search stops short.
+void TcxDataKeyIndex::EraseSlot(size_t AIndex) {
+  const size_t mask = FSlots.size() - 1;
+  size_t hole = AIndex;
+  for (size_t j = (hole + 1) & mask; FSlots[j].First != kEmpty; j = (j + 1) & mask) {
+    const size_t home = FSlots[j].Hash & mask;
+    // The entry at j may fill the hole when its home is not in the cyclic range (hole, j].
+    const bool between = hole <= j ? (home > hole && home <= j) : (home > hole || home <= j);
+    if (between) continue;
+    FSlots[hole] = FSlots[j];
+    hole = j;
+  }
+  FSlots[hole] = TSlot{0, kEmpty, 0};
+  --FUsed;
+}
+
+template <class F>
+void TcxDataKeyIndex::Renumber(F&& AMap) {
+  for (TSlot& s : FSlots)
+    if (s.First != kEmpty) s.First = AMap(s.First);
+}
+
+void TcxDataKeyIndex::Inserted(Integer ARecordIndex) {
+  if (FCount < 0 || ARecordIndex >= FCount) return;  // appended: nothing follows it
+  Renumber([ARecordIndex](Integer r) { return r + (r >= ARecordIndex ? 1 : 0); });
+}
+
+void TcxDataKeyIndex::Deleted(const std::vector<Integer>& AList) {
+  if (FCount < 0 || AList.empty()) return;
+  const Integer first = AList.front();
+  if (AList.size() == 1) {
+    if (first >= FCount) return;  // the last record: nothing followed it
+    Renumber([first](Integer r) { return r - (r > first ? 1 : 0); });
+    return;
+  }
+  Renumber([&AList, first](Integer r) {
+    if (r < first) return r;
+    return r - Integer(std::upper_bound(AList.begin(), AList.end(), r) - AList.begin());
+  });
+}
+
+// ---- TcxDataTextIndex
+// ----------------------------------------------------------------------------
+
+std::string_view TcxDataTextIndex::TextOf(Integer ARecordIndex) const {
+  std::string_view text;
+  FStorage->TextView(ARecordIndex, FValueDef, text);
+  return text;
+}
+
+TcxDataTextIndex::TEntry TcxDataTextIndex::EntryOf(Integer ARecordIndex) const {
+  const std::string_view text = TextOf(ARecordIndex);
+  return TEntry{HeadOf(text, UpperTable()), ARecordIndex,
+                std::uint32_t(std::min<size_t>(text.size(), UINT32_MAX))};
+}
+
+// Texts in upper-cased byte order, then records. Equal heads decide nothing only when a text
+// is longer than its head.
+bool TcxDataTextIndex::Less(const TEntry& A, const TEntry& B) const {
+  if (A.Head != B.Head) return A.Head < B.Head;
+  if (A.Length > 8 && B.Length > 8) {
+    const int c = CompareUpperFrom(TextOf(A.Record), TextOf(B.Record), 8, UpperTable());
+    if (c != 0) return c < 0;
+  } else if (A.Length != B.Length) {
+    return A.Length < B.Length;
+  }
+  return A.Record < B.Record;
+}
+
+void TcxDataTextIndex::Build(Integer ACount) {
+  std::vector<TEntry> all;
+  all.reserve(size_t(ACount));
+  for (Integer r = 0; r < ACount; ++r) all.push_back(EntryOf(r));
+  // By head alone first; then each run of one head in the order of Less, the texts longer
+  // than their head read once each (a shared beginning would read them at every compare).
+  std::sort(all.begin(), all.end(),
+            [](const TEntry& A, const TEntry& B) { return A.Head < B.Head; });
+  const std::array<Byte, 256>& upper = UpperTable();
+  struct TTail {
+    String Text;
+    TEntry Entry;
+  };
+  std::vector<TTail> tails;
+  for (size_t run = 0; run < all.size();) {
+    size_t end = run + 1;
+    while (end < all.size() && all[end].Head == all[run].Head) ++end;
+    const auto first = all.begin() + std::ptrdiff_t(run), last = all.begin() + std::ptrdiff_t(end);
+    // A text as short as its head is a beginning of every longer one with that head.
+    const auto longer = std::partition(first, last, [](const TEntry& e) { return e.Length <= 8; });
+    std::sort(first, longer, [](const TEntry& A, const TEntry& B) {
+      return A.Length != B.Length ? A.Length < B.Length : A.Record < B.Record;
+    });
+    if (last - longer > 1) {
+      tails.clear();
+      for (auto e = longer; e != last; ++e) {
+        String tail(TextOf(e->Record).substr(8));
+        for (Char& ch : tail) ch = Char(upper[Byte(ch)]);
+        tails.push_back(TTail{std::move(tail), *e});
+      }
+      std::sort(tails.begin(), tails.end(), [](const TTail& A, const TTail& B) {
+        const int c = A.Text.compare(B.Text);
+        return c != 0 ? c < 0 : A.Entry.Record < B.Entry.Record;
+      });
+      auto out = longer;
+      for (const TTail& t : tails) *out++ = t.Entry;
+    }
+    run = end;
+  }
+  FBlocks.clear();
+  FBlocks.reserve(all.size() / kBlock + 1);
+  for (size_t at = 0; at < all.size(); at += kBlock) {
+    FBlocks.emplace_back(all.begin() + std::ptrdiff_t(at),
+                         all.begin() + std::ptrdiff_t(std::min(all.size(), at + kBlock)));
+  }
+  FCount = ACount;
+}
+
+void TcxDataTextIndex::LowerBound(const TEntry& AEntry, size_t& ABlock, size_t& AOffset) const {
+  auto less = [this](const TEntry& A, const TEntry& B) { return Less(A, B); };
+  // The first block whose last entry is not less than AEntry.
+  ABlock = size_t(std::partition_point(FBlocks.begin(), FBlocks.end(),
+                                       [&](const TBlock& b) { return less(b.back(), AEntry); }) -
+                  FBlocks.begin());
+  AOffset = 0;
+  if (ABlock == FBlocks.size()) return;
+  const TBlock& b = FBlocks[ABlock];
+  AOffset = size_t(std::lower_bound(b.begin(), b.end(), AEntry, less) - b.begin());
+}
 
 void TcxDataTextIndex::Find(const String& AUpperPrefix, std::vector<Integer>& ARecords) const {
   ARecords.clear();
-  // The texts that begin with the prefix follow one another in byte order.
-  auto it = std::lower_bound(FTexts.begin(), FTexts.end(), std::pair<String, Integer>(AUpperPrefix, -1));
-  for (; it != FTexts.end() && it->first.compare(0, AUpperPrefix.size(), AUpperPrefix) == 0; ++it)
-    ARecords.push_back(it->second);
+  const std::array<Byte, 256>& upper = UpperTable();
+  const size_t length = AUpperPrefix.size();
+  const std::uint64_t head = HeadOf(AUpperPrefix, upper);
+  // Whether an entry's text comes before the prefix itself: heads differ, or a text as short as
+  // its head (or a prefix as short) is told apart by its length, or the bytes after the heads.
+  auto before = [&](const TEntry& e) {
+    if (e.Head != head) return e.Head < head;
+    if (e.Length <= 8 || length <= 8) return e.Length < length;
+    return CompareUpperFrom(TextOf(e.Record), AUpperPrefix, 8, upper) < 0;
+  };
+  // The prefix's own bytes of a head: an entry whose bytes there match and whose text is as
+  // long as the prefix begins with it.
+  const std::uint64_t mask = length >= 8 ? ~std::uint64_t(0) : ~(~std::uint64_t(0) >> (8 * length));
+  auto begins = [&](const TEntry& e) {
+    if ((e.Head & mask) != (head & mask) || e.Length < length) return false;
+    return length <= 8 ||
+           CompareUpperFrom(TextOf(e.Record).substr(0, length), AUpperPrefix, 8, upper) == 0;
+  };
+  size_t block = size_t(std::partition_point(FBlocks.begin(), FBlocks.end(),
+                                             [&](const TBlock& b) { return before(b.back()); }) -
+                        FBlocks.begin());
+  if (block < FBlocks.size()) {
+    const TBlock& b = FBlocks[block];
+    size_t offset = size_t(std::partition_point(b.begin(), b.end(), before) - b.begin());
+    for (bool more = true; more && block < FBlocks.size(); ++block, offset = 0) {
+      const TBlock& entries = FBlocks[block];
+      for (; offset < entries.size(); ++offset) {
+        if (!begins(entries[offset])) {
+          more = false;
+          break;
+        }
+        ARecords.push_back(entries[offset].Record);
+      }
+    }
+  }
   std::sort(ARecords.begin(), ARecords.end());
 }
 
-// ---- The storage's indexes -------------------------------------------------------------------
+void TcxDataTextIndex::Add(Integer ARecordIndex) {
+  const TEntry e = EntryOf(ARecordIndex);
+  ++FCount;
+  if (FBlocks.empty()) {
+    FBlocks.emplace_back(1, e);
+    return;
+  }
+  size_t block, offset;
+  LowerBound(e, block, offset);
+  if (block == FBlocks.size()) {
+    block = FBlocks.size() - 1;
+    offset = FBlocks[block].size();
+  }
+  TBlock& b = FBlocks[block];
+  b.insert(b.begin() + std::ptrdiff_t(offset), e);
+  if (b.size() < 2 * kBlock) return;
+  TBlock half(b.begin() + std::ptrdiff_t(kBlock), b.end());
+  b.resize(kBlock);
+  FBlocks.insert(FBlocks.begin() + std::ptrdiff_t(block + 1), std::move(half));
+}
 
-// Null, an absent string cell and a value each get a text of their own kind, as the
-// comparison keeps them apart: Null only equals Null, an absent cell only an absent cell.
-bool TcxDataStorage::KeyText(Integer ARecordIndex, TcxValueDef* AValueDef, String& AText) const {
+bool TcxDataTextIndex::Remove(Integer ARecordIndex) {
+  const TEntry e = EntryOf(ARecordIndex);
+  size_t block, offset;
+  LowerBound(e, block, offset);
+  if (block == FBlocks.size() || FBlocks[block][offset].Record != ARecordIndex) return false;
+  TBlock& b = FBlocks[block];
+  b.erase(b.begin() + std::ptrdiff_t(offset));
+  if (b.empty()) FBlocks.erase(FBlocks.begin() + std::ptrdiff_t(block));
+  --FCount;
+  return true;
+}
+
+template <class F>
+void TcxDataTextIndex::Renumber(F&& AMap) {
+  for (TBlock& b : FBlocks)
+    for (TEntry& e : b) e.Record = AMap(e.Record);
+}
+
+void TcxDataTextIndex::Inserted(Integer ARecordIndex) {
+  if (ARecordIndex >= FCount) return;
+  Renumber([ARecordIndex](Integer r) { return r + (r >= ARecordIndex ? 1 : 0); });
+}
+
+void TcxDataTextIndex::Deleted(const std::vector<Integer>& AList) {
+  if (AList.empty()) return;
+  const Integer first = AList.front();
+  if (AList.size() == 1) {
+    if (first >= FCount) return;
+    Renumber([first](Integer r) { return r - (r > first ? 1 : 0); });
+    return;
+  }
+  Renumber([&AList, first](Integer r) {
+    if (r < first) return r;
+    return r - Integer(std::upper_bound(AList.begin(), AList.end(), r) - AList.begin());
+  });
+}
+
+// ---- The storage's indexes ---------------------------------------------------------------------
+
+// Null, a string without a cell and a value each get a kind of their own, as the comparison
+// keeps them apart: Null only equals Null, a string without a cell only another such string.
+bool TcxDataStorage::KeyView(Integer ARecordIndex, TcxValueDef* AValueDef,
+                             TcxDataKeyView& AView) const {
   TcxValueTypeClass type = AValueDef->ValueTypeClass();
   const bool text = type == TcxStringValueType::StaticClass();
   if (!text && !IsByteEqualType(type)) return false;
   if (Resolve(ARecordIndex, AValueDef)->ValueTypeClass() != type) return false;
   const void* data = nullptr;
-  if (GetDataBuffer(ARecordIndex, AValueDef, data)) {
-    AText.assign(1, '\0');
-  } else if (text) {
+  AView = TcxDataKeyView();
+  if (GetDataBuffer(ARecordIndex, AValueDef, data)) return true;
+  if (text) {
     const auto* cell = static_cast<const String*>(data);
-    AText = cell ? '\2' + *cell : String(1, '\1');
+    AView.Kind = cell ? 2 : 1;
+    if (cell) {
+      AView.Data = cell->data();
+      AView.Size = cell->size();
+    }
   } else {
-    AText = '\3' + String(static_cast<const char*>(data), size_t(type->GetDataSize()));
+    AView.Kind = 3;
+    AView.Data = static_cast<const char*>(data);
+    AView.Size = size_t(type->GetDataSize());
   }
   return true;
 }
 
-void TcxDataStorage::CountEqualWalk(TcxValueDef* AValueDef, Integer ACompared) {
-  if (!FKeyIndexes) FKeyIndexes = std::make_shared<TcxDataStorageKeyIndexes>();
-  FKeyIndexes->Entries[AValueDef].Walked += ACompared;
+// What GetDisplayText gives, read in place: a stored display text, else a string value.
+bool TcxDataStorage::TextView(Integer ARecordIndex, TcxValueDef* AValueDef,
+                              std::string_view& AText) const {
+  TcxValueDef* def = Resolve(ARecordIndex, AValueDef);
+  const bool slot = def->HasTextSlot();
+  if (!slot && def->ValueTypeClass() != TcxStringValueType::StaticClass()) return false;
+  AText = std::string_view();
+  const Byte* b = Buffer(ARecordIndex);
+  if (!b || def->BufferSize() == 0) return true;
+  const Byte* field = b + def->Offset();
+  if (!slot && !field[0]) return true;
+  const String* cell;
+  std::memcpy(&cell, field + 1 + (slot ? def->DataSize() : 0), sizeof cell);
+  if (cell) AText = *cell;
+  return true;
 }
 
-template <class TEntry, class F>
-TEntry* TcxDataStorage::UsableIndex(std::map<const TcxValueDef*, TEntry>& AEntries, TcxValueDef* AValueDef, F&& ABuild) {
-  const Integer count = RecordCount();
-  const auto found = AEntries.find(AValueDef);
-  if (found == AEntries.end()) return nullptr;
-  TEntry& entry = found->second;
-  if (entry.Built && entry.RecordCount != count) {
-    // The records changed in a way that did not say so: start again.
-    KeysChanged();
+bool TcxDataStorage::HasBuiltIndexes() const { return FKeyIndexes && FKeyIndexes->AnyBuilt(); }
+
+template <class TIndex>
+TIndex* TcxDataStorage::UsableIndex(std::vector<TcxDataIndexEntry<TIndex>>& AEntries,
+                                    TcxValueDef* AValueDef, Integer ACount) {
+  auto* entry = TcxDataStorageKeyIndexes::Find(AEntries, AValueDef);
+  if (!entry) return nullptr;
+  if (entry->Index) {
+    if (entry->Index->Count() == ACount) return entry->Index.get();
+    // The records changed in a way that did not say so: walking starts again.
+    entry->Index.reset();
+    entry->Walked = 0;
     return nullptr;
   }
-  return entry.Usable(count, ABuild) ? &entry : nullptr;
+  // Built once the walks have read as many records as building reads, so that a storage
+  // searched rarely never pays more than twice its walks.
+  if (entry->Walked < ACount) return nullptr;
+  auto index = std::make_unique<TIndex>(this, AValueDef);
+  if constexpr (std::is_same_v<TIndex, TcxDataKeyIndex>) {
+    if (!index->Build(ACount)) {
+      entry->Walked = 0;
+      return nullptr;
+    }
+  } else {
+    index->Build(ACount);
+  }
+  entry->Index = std::move(index);
+  return entry->Index.get();
 }
 
 bool TcxDataStorage::FindEqualRecord(TcxValueDef* AValueDef, Integer AKeyRecord, Integer& ARecordIndex) {
   const Integer count = RecordCount();
   if (!FKeyIndexes || count == 0 || !AValueDef || AValueDef->Owner() != FValueDefs) return false;
-  String key;
-  if (!KeyText(AKeyRecord, AValueDef, key)) return false;
-  auto* entry = UsableIndex(FKeyIndexes->Entries, AValueDef, [&](TcxDataKeyIndex& AIndex) {
-    TcxDataKeyIndex index;
-    String text;
-    for (Integer r = 0; r < count; ++r) {
-      if (!KeyText(r, AValueDef, text)) return false;
-      index.Add(r, text);
-    }
-    AIndex = std::move(index);
-    return true;
-  });
-  if (!entry) return false;
-  ARecordIndex = entry->Index.First(key);
+  TcxDataKeyView key;
+  if (!KeyView(AKeyRecord, AValueDef, key)) return false;
+  TcxDataKeyIndex* index = UsableIndex(FKeyIndexes->Keys, AValueDef, count);
+  if (!index) return false;
+  ARecordIndex = index->First(key);
   return true;
+}
+
+void TcxDataStorage::CountEqualWalk(TcxValueDef* AValueDef, Integer ACompared) {
+  if (!FKeyIndexes) FKeyIndexes = std::make_shared<TcxDataStorageKeyIndexes>();
+  auto* entry = TcxDataStorageKeyIndexes::Find(FKeyIndexes->Keys, AValueDef);
+  if (!entry)
+    entry =
+        &FKeyIndexes->Keys.emplace_back(TcxDataIndexEntry<TcxDataKeyIndex>{AValueDef, 0, nullptr});
+  entry->Walked = Integer(std::min<Int64>(Int64(entry->Walked) + ACompared, INT32_MAX));
 }
 
 void TcxDataStorage::CountTextWalk(TcxValueDef* AValueDef, Integer AWalked) {
   if (!FKeyIndexes) FKeyIndexes = std::make_shared<TcxDataStorageKeyIndexes>();
-  FKeyIndexes->TextEntries[AValueDef].Walked += AWalked;
+  auto* entry = TcxDataStorageKeyIndexes::Find(FKeyIndexes->Texts, AValueDef);
+  if (!entry)
+    entry = &FKeyIndexes->Texts.emplace_back(
+        TcxDataIndexEntry<TcxDataTextIndex>{AValueDef, 0, nullptr});
+  entry->Walked = Integer(std::min<Int64>(Int64(entry->Walked) + AWalked, INT32_MAX));
 }
 
 bool TcxDataStorage::FindTextPrefix(TcxValueDef* AValueDef, const String& APrefix, std::vector<Integer>& ARecords) {
@@ -111,14 +520,91 @@ bool TcxDataStorage::FindTextPrefix(TcxValueDef* AValueDef, const String& APrefi
   if (!FKeyIndexes || count == 0 || !AValueDef || AValueDef->Owner() != FValueDefs) return false;
   // A stored text, or a string whose text is itself: the same whatever the format settings.
   if (!AValueDef->HasTextSlot() && AValueDef->ValueTypeClass() != TcxStringValueType::StaticClass()) return false;
-  auto* entry = UsableIndex(FKeyIndexes->TextEntries, AValueDef, [&](TcxDataTextIndex& AIndex) {
-    TcxDataTextIndex index;
-    for (Integer r = 0; r < count; ++r) index.Add(r, UpperText(GetDisplayText(r, AValueDef)));
-    index.Sort();
-    AIndex = std::move(index);
-    return true;
-  });
-  if (!entry) return false;
-  entry->Index.Find(UpperText(APrefix), ARecords);
+  TcxDataTextIndex* index = UsableIndex(FKeyIndexes->Texts, AValueDef, count);
+  if (!index) return false;
+  String upper = APrefix;
+  const std::array<Byte, 256>& table = UpperTable();
+  for (Char& ch : upper) ch = Char(table[Byte(ch)]);
+  index->Find(upper, ARecords);
   return true;
+}
+
+void TcxDataStorage::IndexInserted(Integer ARecordIndex) {
+  for (auto& e : FKeyIndexes->Keys)
+    if (e.Index) {
+      e.Index->Inserted(ARecordIndex);
+      e.Index->Add(ARecordIndex);
+    }
+  for (auto& e : FKeyIndexes->Texts)
+    if (e.Index) {
+      e.Index->Inserted(ARecordIndex);
+      e.Index->Add(ARecordIndex);
+    }
+}
+
+void TcxDataStorage::IndexDeleting(const std::vector<Integer>& AList) {
+  for (auto& e : FKeyIndexes->Keys)
+    if (e.Index)
+      for (Integer r : AList) e.Index->Remove(r, e.Index->KeyOf(r));
+  for (auto& e : FKeyIndexes->Texts)
+    if (e.Index)
+      for (Integer r : AList)
+        if (!e.Index->Remove(r)) {
+          e.Index.reset();
+          e.Walked = 0;
+          break;
+        }
+}
+
+void TcxDataStorage::IndexDeleted(const std::vector<Integer>& AList) {
+  for (auto& e : FKeyIndexes->Keys)
+    if (e.Index) e.Index->Deleted(AList);
+  for (auto& e : FKeyIndexes->Texts)
+    if (e.Index) e.Index->Deleted(AList);
+}
+
+TcxDataStorage::TIndexedChange::TIndexedChange(TcxDataStorage* AStorage, Integer ARecordIndex,
+                                               TcxValueDef* AValueDef, bool AValues, bool ATexts)
+    : FStorage(AStorage), FRecord(ARecordIndex) {
+  TcxDataStorageKeyIndexes* all = AStorage->FKeyIndexes.get();
+  if (!all) return;
+  try {
+    if (AValues)
+      for (auto& e : all->Keys)
+        if (e.Index && (!AValueDef || e.ValueDef == AValueDef)) {
+          // The key as it is now, kept: the record's bytes change.
+          const TcxDataKeyView key = e.Index->KeyOf(ARecordIndex);
+          FKeys.push_back(
+              TKeptKey{e.Index.get(), key.Kind, key.Size ? String(key.Data, key.Size) : String()});
+        }
+    if (ATexts)
+      for (auto& e : all->Texts)
+        if (e.Index && (!AValueDef || e.ValueDef == AValueDef)) {
+          FTexts.reserve(FTexts.size() + 1);
+          if (e.Index->Remove(ARecordIndex)) {
+            FTexts.push_back(e.Index.get());
+          } else {
+            e.Index.reset();
+            e.Walked = 0;
+          }
+        }
+  } catch (...) {
+    // Out of memory half-way: no index answers rather than a wrong one.
+    AStorage->DropIndexes();
+    throw;
+  }
+}
+
+TcxDataStorage::TIndexedChange::~TIndexedChange() {
+  try {
+    for (const TKeptKey& k : FKeys) {
+      const TcxDataKeyView before{k.Kind, k.Bytes.data(), k.Bytes.size()};
+      if (k.Index->KeyOf(FRecord) == before) continue;  // written over with the same key
+      k.Index->Remove(FRecord, before);
+      k.Index->Add(FRecord);
+    }
+    for (TcxDataTextIndex* index : FTexts) index->Add(FRecord);
+  } catch (...) {
+    FStorage->DropIndexes();
+  }
 }

@@ -1,69 +1,144 @@
-// The storage's key indexes: for one value definition, the records by value, so that a
-// record is found by its key without comparing every record. Kept until the records change.
+// The storage's indexes: for one value definition, the records by key (to find a record by
+// its key without comparing every record) and by upper-cased display text (to find the
+// records whose text begins with a typed text). Once built, an index follows every change of
+// the records one record at a time; only a change of the layout drops it.
 #pragma once
 
 #include "platform/kernel/Types.h"
 
-#include <map>
-#include <unordered_map>
-#include <utility>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string_view>
 #include <vector>
 
+class TcxDataStorage;
 class TcxValueDef;
 
-// The first record of each value of one definition, in record order.
+// The bytes one record's key is compared by: two records hold equal keys when both the
+// kind and the bytes match. Kind 0 Null, 1 a string without a cell, 2 a string's bytes,
+// 3 a value's bytes.
+struct TcxDataKeyView {
+  Byte Kind = 0;
+  const char* Data = nullptr;
+  size_t Size = 0;
+  bool operator==(const TcxDataKeyView& A) const {
+    return Kind == A.Kind && Size == A.Size && (Size == 0 || std::memcmp(Data, A.Data, Size) == 0);
+  }
+  std::uint32_t Hash() const;
+};
+
+// The first record of each key of one definition: an open-addressing table of key hashes, each
+// slot holding its key's first record and how many records hold the key. When the first one
+// leaves, the next is found by reading on from it (the key's records lie ahead of it).
 class TcxDataKeyIndex {
  public:
-  // Records are added in ascending order; the first of each text stays.
-  void Add(Integer ARecordIndex, const String& AText) { FFirst.emplace(AText, ARecordIndex); }
-  // -1 when no record has the text.
-  Integer First(const String& AText) const {
-    const auto it = FFirst.find(AText);
-    return it == FFirst.end() ? -1 : it->second;
-  }
+  TcxDataKeyIndex(const TcxDataStorage* AStorage, TcxValueDef* AValueDef)
+      : FStorage(AStorage), FValueDef(AValueDef) {}
+  // Every record of the storage, room reserved first; false when a key cannot be read.
+  bool Build(Integer ACount);
+  // -1 when no record holds the key.
+  Integer First(const TcxDataKeyView& AKey) const;
+  // How many records the index holds; -1 once it found itself wrong (no record where the
+  // index said), which the storage takes as an index to drop.
+  Integer Count() const { return FCount; }
+  // The record (already numbered among the others) under its present key.
+  void Add(Integer ARecordIndex);
+  // The record leaves the slot of AKey, what it held when it was added (it may hold another
+  // key now; the records after it still hold theirs).
+  void Remove(Integer ARecordIndex, const TcxDataKeyView& AKey);
+  // A record came at ARecordIndex (not yet added): those at and after it move up by one.
+  void Inserted(Integer ARecordIndex);
+  // The records of AList (ascending, already removed) are gone: the others close up.
+  void Deleted(const std::vector<Integer>& AList);
+  TcxDataKeyView KeyOf(Integer ARecordIndex) const;
 
  private:
-  std::unordered_map<String, Integer> FFirst;
+  struct TSlot {
+    std::uint32_t Hash;
+    Integer First;  // kEmpty for a free slot
+    Integer Count;
+  };
+  static constexpr Integer kEmpty = -1;
+  void Reserve(size_t AKeys);
+  void EraseSlot(size_t AIndex);
+  template <class F>
+  void Renumber(F&& AMap);
+
+  const TcxDataStorage* FStorage;
+  TcxValueDef* FValueDef;
+  std::vector<TSlot> FSlots;  // a power of two, at most half full
+  size_t FUsed = 0;
+  Integer FCount = 0;
 };
 
-// The records of one definition by their display texts in the code page's upper case, so that
-// the records whose text begins with a given text are found without reading every text.
+// The records of one definition by their display texts in the code page's upper case, in
+// that byte order (records in record order among equal texts), so that the records whose
+// text begins with a given text follow one another. Kept in blocks, so that one record
+// moves a block's entries, not the whole index. Each entry carries its text's first eight
+// upper-cased bytes (as a big-endian number, which orders as the bytes do) and its length:
+// most comparisons and every search for up to eight bytes read no text.
 class TcxDataTextIndex {
  public:
-  // Texts are added in any order, already upper-cased; Sort before the first search.
-  void Add(Integer ARecordIndex, String AUpperText) { FTexts.emplace_back(std::move(AUpperText), ARecordIndex); }
-  void Sort();
+  TcxDataTextIndex(const TcxDataStorage* AStorage, TcxValueDef* AValueDef)
+      : FStorage(AStorage), FValueDef(AValueDef) {}
+  void Build(Integer ACount);
   // The records whose text begins with AUpperPrefix, in record order.
   void Find(const String& AUpperPrefix, std::vector<Integer>& ARecords) const;
+  Integer Count() const { return FCount; }
+  // The record (already numbered among the others) under its present text.
+  void Add(Integer ARecordIndex);
+  // The record leaves, looked up by its present text: called before the text changes.
+  // False when it was not where its text says (the index no longer answers).
+  bool Remove(Integer ARecordIndex);
+  void Inserted(Integer ARecordIndex);
+  void Deleted(const std::vector<Integer>& AList);
 
  private:
-  std::vector<std::pair<String, Integer>> FTexts;
+  struct TEntry {
+    std::uint64_t Head;
+    Integer Record;
+    std::uint32_t Length;
+  };
+  using TBlock = std::vector<TEntry>;
+  static constexpr size_t kBlock = 512;
+  TEntry EntryOf(Integer ARecordIndex) const;
+  std::string_view TextOf(Integer ARecordIndex) const;
+  bool Less(const TEntry& A, const TEntry& B) const;
+  // Where the first entry not less than AEntry is (ABlock == block count at the end).
+  void LowerBound(const TEntry& AEntry, size_t& ABlock, size_t& AOffset) const;
+  template <class F>
+  void Renumber(F&& AMap);
+
+  const TcxDataStorage* FStorage;
+  TcxValueDef* FValueDef;
+  std::vector<TBlock> FBlocks;  // none empty
+  Integer FCount = 0;
 };
 
-// Per definition: the index once built, with the record count it was built over, and how many
-// records the walks read since the records last changed.
+// Per definition: the index once built, and how many records the walks read until then.
 template <class TIndex>
 struct TcxDataIndexEntry {
-  bool Built = false;
-  Integer RecordCount = 0;
+  TcxValueDef* ValueDef = nullptr;
   Integer Walked = 0;
-  TIndex Index;
-  // Whether the index answers for ACount records: built over them, or built now once the walks
-  // have read as many records as building reads (ABuild fills Index; false when it cannot),
-  // so that a storage searched rarely between changes never pays more than twice its walks.
-  template <class F>
-  bool Usable(Integer ACount, F&& ABuild) {
-    if (Built) return RecordCount == ACount;
-    if (Walked < ACount || !ABuild(Index)) return false;
-    RecordCount = ACount;
-    Built = true;
-    return true;
-  }
+  std::unique_ptr<TIndex> Index;  // built
 };
 
 struct TcxDataStorageKeyIndexes {
-  using TEntry = TcxDataIndexEntry<TcxDataKeyIndex>;
-  using TTextEntry = TcxDataIndexEntry<TcxDataTextIndex>;
-  std::map<const TcxValueDef*, TEntry> Entries;
-  std::map<const TcxValueDef*, TTextEntry> TextEntries;
+  std::vector<TcxDataIndexEntry<TcxDataKeyIndex>> Keys;
+  std::vector<TcxDataIndexEntry<TcxDataTextIndex>> Texts;
+  template <class TIndex>
+  static TcxDataIndexEntry<TIndex>* Find(std::vector<TcxDataIndexEntry<TIndex>>& AEntries,
+                                         const TcxValueDef* ADef) {
+    for (auto& e : AEntries)
+      if (e.ValueDef == ADef) return &e;
+    return nullptr;
+  }
+  bool AnyBuilt() const {
+    for (const auto& e : Keys)
+      if (e.Index) return true;
+    for (const auto& e : Texts)
+      if (e.Index) return true;
+    return false;
+  }
 };

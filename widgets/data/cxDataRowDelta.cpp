@@ -65,6 +65,7 @@ bool SameFormats(const TFormatSettings& a, const TFormatSettings& b) {
 void TcxCustomDataControllerInfo::AddChanges(TcxDataControllerInfoChanges AChanges) {
   if (AChanges.Contains(dcicLoad) || AChanges.Contains(dcicSorting) ||
       AChanges.Contains(dcicGrouping)) {
+    FNarrowFilter = false;
     if (FInfoUpdating)
       FDeltaBroken = true;
     else

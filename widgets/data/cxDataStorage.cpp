@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <optional>
 
 namespace {
 
@@ -233,10 +234,10 @@ TcxDataStorage::~TcxDataStorage() {
 }
 
 void TcxDataStorage::ValueDefsChanged(TcxValueDefs* AValueDefs) {
-  KeysChanged();
+  DropIndexes();
   AValueDefs->Prepare(HeaderSize());
 }
-void TcxDataStorage::ValueDefChanged(TcxValueDef*, Integer) { KeysChanged(); }
+void TcxDataStorage::ValueDefChanged(TcxValueDef*, Integer) { DropIndexes(); }
 
 TcxValueDefs* TcxDataStorage::GetValueDefsByRecordIndex(Integer ARecordIndex) const {
   return ARecordIndex < 0 ? static_cast<TcxValueDefs*>(FInternalValueDefs) : FValueDefs;
@@ -284,7 +285,7 @@ void TcxDataStorage::FreeRecordBuffer(Byte*& ABuffer, TcxValueDefs* AValueDefs) 
 }
 
 void TcxDataStorage::FreeAllBuffers() {
-  KeysChanged();
+  DropIndexes();
   for (Byte*& b : FRecords) FreeRecordBuffer(b, FValueDefs);
   for (Byte*& b : FInternalRecords) FreeRecordBuffer(b, FInternalValueDefs);
 }
@@ -303,7 +304,7 @@ void TcxDataStorage::AssignRecordIDs() {
 }
 
 void TcxDataStorage::InsertValueDef(TcxValueDefs* AValueDefs, TcxValueDef* AValueDef) {
-  KeysChanged();
+  DropIndexes();
   if (AValueDefs == FValueDefs) {
     TcxValueDef* mirror = FInternalValueDefs->CreateValueDef(AValueDef->ValueTypeClass());
     static_cast<TcxInternalValueDef*>(mirror)->FValueDef = AValueDef;
@@ -327,7 +328,7 @@ void TcxDataStorage::InsertValueDef(TcxValueDefs* AValueDefs, TcxValueDef* AValu
 }
 
 void TcxDataStorage::RemoveValueDef(TcxValueDefs* AValueDefs, TcxValueDef* AValueDef) {
-  KeysChanged();
+  DropIndexes();
   if (AValueDefs == FValueDefs) FInternalValueDefs->RemoveByValueDef(AValueDef);
   if (AValueDef->BufferSize() == 0) return;
   std::vector<Byte*>& buffers = BuffersOf(AValueDefs);
@@ -351,7 +352,7 @@ void TcxDataStorage::RemoveValueDef(TcxValueDefs* AValueDefs, TcxValueDef* AValu
 }
 
 void TcxDataStorage::RelayOut(TcxValueDefs* AValueDefs) {
-  KeysChanged();
+  DropIndexes();
   // Old places of every field, then the new layout; each buffer is rebuilt field by field.
   struct Place {
     TcxValueDef* Def;
@@ -415,32 +416,36 @@ String TcxDataStorage::TooManyRecords(Integer ACount) {
 }
 
 Integer TcxDataStorage::AppendRecord() {
-  KeysChanged();
+  ++FChangeCount;
   FRecords.push_back(nullptr);
   Integer index = RecordCount() - 1;
   AssignRecordID(index);
+  if (FKeyIndexes) IndexInserted(index);
   return index;
 }
 
 void TcxDataStorage::InsertRecord(Integer ARecordIndex) {
-  KeysChanged();
   if (ARecordIndex < 0 || ARecordIndex > RecordCount()) ListIndexError(ARecordIndex);
+  ++FChangeCount;
   FRecords.insert(FRecords.begin() + ARecordIndex, nullptr);
+  if (FKeyIndexes) IndexInserted(ARecordIndex);
   AssignRecordID(ARecordIndex);
 }
 
 void TcxDataStorage::DeleteRecord(Integer ARecordIndex) {
-  if (ARecordIndex >= 0) KeysChanged();
   Byte*& slot = Slot(ARecordIndex);
+  if (ARecordIndex >= 0) ++FChangeCount;
+  const bool indexed = ARecordIndex >= 0 && FKeyIndexes;
+  if (indexed) IndexDeleting({ARecordIndex});
   FreeRecordBuffer(slot, GetValueDefsByRecordIndex(ARecordIndex));
   if (ARecordIndex >= 0) {
     FRecords.erase(FRecords.begin() + ARecordIndex);
     if (FRecords.empty()) FNextRecordID = 1;
   }
+  if (indexed) IndexDeleted({ARecordIndex});
 }
 
 void TcxDataStorage::DeleteRecords(const std::vector<Integer>& AList) {
-  KeysChanged();
   for (Integer r : AList)
     if (r < 0 || r >= RecordCount()) ListIndexError(r);
   if (AList.empty()) return;
@@ -448,6 +453,8 @@ void TcxDataStorage::DeleteRecords(const std::vector<Integer>& AList) {
     DeleteRecord(AList.front());
     return;
   }
+  ++FChangeCount;
+  if (FKeyIndexes) IndexDeleting(AList);
   // Records before the first deleted one stay where they are.
   size_t out = size_t(AList.front()), next = 0;
   for (size_t i = out; i < FRecords.size(); ++i) {
@@ -460,6 +467,7 @@ void TcxDataStorage::DeleteRecords(const std::vector<Integer>& AList) {
   }
   FRecords.resize(out);
   if (FRecords.empty()) FNextRecordID = 1;
+  if (FKeyIndexes) IndexDeleted(AList);
 }
 
 Integer TcxDataStorage::AddInternalRecord() {
@@ -472,7 +480,7 @@ Integer TcxDataStorage::AddInternalRecord() {
 }
 
 void TcxDataStorage::Clear(bool AKeepInternalRecords) {
-  KeysChanged();
+  DropIndexes();
   if (!AKeepInternalRecords) {
     for (Byte*& b : FInternalRecords) FreeRecordBuffer(b, FInternalValueDefs);
     FInternalRecords.clear();
@@ -493,18 +501,29 @@ Variant TcxDataStorage::GetValue(Integer ARecordIndex, TcxValueDef* AValueDef) c
 }
 
 void TcxDataStorage::SetValue(Integer ARecordIndex, TcxValueDef* AValueDef, const Variant& AValue) {
-  if (ARecordIndex >= 0) KeysChanged();
   TcxValueDef* def = Resolve(ARecordIndex, AValueDef);
   if (def->BufferSize() == 0) {
     Slot(ARecordIndex);  // the index is still checked
     return;
   }
-  Byte* field = EnsureBuffer(ARecordIndex) + def->Offset();
-  TcxValueTypeClass type = def->ValueTypeClass();
+  if (ARecordIndex >= 0) ++FChangeCount;
+  if (ARecordIndex >= 0 && FKeyIndexes) {
+    Slot(ARecordIndex);
+    // A text slot keeps the display text whatever the value.
+    TIndexedChange change(this, ARecordIndex, AValueDef, true, !def->HasTextSlot());
+    StoreValue(ARecordIndex, def, AValue);
+    return;
+  }
+  StoreValue(ARecordIndex, def, AValue);
+}
+
+void TcxDataStorage::StoreValue(Integer ARecordIndex, TcxValueDef* ADef, const Variant& AValue) {
+  Byte* field = EnsureBuffer(ARecordIndex) + ADef->Offset();
+  TcxValueTypeClass type = ADef->ValueTypeClass();
   if (VarIsNull(AValue)) {
     if (field[0]) {
       type->FreeBuffer(field + 1);
-      std::memset(field + 1, 0, size_t(def->DataSize()));
+      std::memset(field + 1, 0, size_t(ADef->DataSize()));
     }
     field[0] = 0;
     return;
@@ -524,13 +543,17 @@ String TcxDataStorage::GetDisplayText(Integer ARecordIndex, TcxValueDef* AValueD
   return String();
 }
 
-void TcxDataStorage::SetDisplayText(Integer ARecordIndex, TcxValueDef* AValueDef, const String& AText) {
-  if (ARecordIndex >= 0) KeysChanged();
+void TcxDataStorage::SetDisplayText(Integer ARecordIndex, TcxValueDef* AValueDef,
+                                    const String& AText) {
   TcxValueDef* def = Resolve(ARecordIndex, AValueDef);
   if (!def->HasTextSlot()) {
     Slot(ARecordIndex);
     return;
   }
+  Slot(ARecordIndex);
+  if (ARecordIndex >= 0) ++FChangeCount;
+  std::optional<TIndexedChange> change;
+  if (ARecordIndex >= 0 && FKeyIndexes) change.emplace(this, ARecordIndex, AValueDef, false, true);
   Byte* field = EnsureBuffer(ARecordIndex) + def->Offset();
   def->ValueTypeClass()->SetDisplayText(field + 1 + def->DataSize(), AText);
 }
@@ -559,6 +582,33 @@ bool TcxDataStorage::GetDataBuffer(Integer ARecordIndex, TcxValueDef* AValueDef,
   P = field + 1;
   def->ValueTypeClass()->PrepareValueBuffer(P);
   return field[0] == 0;
+}
+
+void TcxDataStorage::GetDataColumn(TcxValueDef* AValueDef, size_t ASize, std::uint64_t* AValues,
+                                   char* ANulls) const {
+  const size_t n = FRecords.size();
+  if (AValueDef->BufferSize() == 0 || AValueDef->Owner() != FValueDefs) {
+    for (size_t r = 0; r < n; ++r) {
+      const void* p = nullptr;
+      ANulls[r] = GetDataBuffer(Integer(r), AValueDef, p) || !p;
+      if (!ANulls[r] && ASize) std::memcpy(&AValues[r], p, std::min<size_t>(ASize, 8));
+    }
+    return;
+  }
+  TcxValueTypeClass type = AValueDef->ValueTypeClass();
+  const Integer offset = AValueDef->Offset();
+  const size_t size = std::min<size_t>(ASize, 8);
+  for (size_t r = 0; r < n; ++r) {
+    const Byte* b = FRecords[r];
+    if (!b || !b[offset]) {
+      ANulls[r] = 1;
+      continue;
+    }
+    const void* p = b + offset + 1;
+    type->PrepareValueBuffer(p);
+    ANulls[r] = p == nullptr;
+    if (p && size) std::memcpy(&AValues[r], p, size);
+  }
 }
 
 Integer TcxDataStorage::RecordID(Integer ARecordIndex) {
@@ -668,8 +718,10 @@ void TcxDataStorage::ClearStreamedFields(Integer ARecordIndex) {
 }
 
 void TcxDataStorage::ReadRecord(Integer ARecordIndex, TStream& AStream) {
-  if (ARecordIndex >= 0) KeysChanged();
   if (ARecordIndex < 0 || ARecordIndex >= RecordCount()) ListIndexError(ARecordIndex);
+  ++FChangeCount;
+  std::optional<TIndexedChange> change;
+  if (FKeyIndexes) change.emplace(this, ARecordIndex, nullptr, true, true);
   if (cxStreamReadBoolean(AStream)) {
     FreeRecordBuffer(FRecords[size_t(ARecordIndex)], FValueDefs);
     return;
@@ -684,7 +736,7 @@ void TcxDataStorage::ReadRecord(Integer ARecordIndex, TStream& AStream) {
 }
 
 void TcxDataStorage::ReadRecords(Integer ACount, TStream& AStream) {
-  KeysChanged();
+  DropIndexes();
   if (ACount < 0) ACount = 0;
   // Every entry takes at least its empty flag: a count beyond the bytes left is bad data,
   // refused before anything is allocated for it.
@@ -751,8 +803,8 @@ void TcxDataStorage::EnumerateValueDefs(Integer ARecordIndex, TcxValueDefProc AP
 }
 
 void TcxDataStorage::SetUseRecordID(bool Value) {
-  KeysChanged();
   if (FUseRecordID == Value) return;
+  DropIndexes();
   FreeAllBuffers();
   FUseRecordID = Value;
   ValueDefsChanged(FInternalValueDefs);
@@ -761,8 +813,8 @@ void TcxDataStorage::SetUseRecordID(bool Value) {
 }
 
 void TcxDataStorage::SetStoredValuesOnly(bool Value) {
-  KeysChanged();
   if (FStoredValuesOnly == Value) return;
+  DropIndexes();
   FreeAllBuffers();
   FStoredValuesOnly = Value;
   ValueDefsChanged(FInternalValueDefs);

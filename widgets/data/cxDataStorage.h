@@ -22,7 +22,10 @@
 #include <memory>
 #include "widgets/data/cxDataTypes.h"
 
+#include <cstdint>
 #include <map>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 class TcxValueType;
@@ -282,6 +285,11 @@ Variant cxValueTypeNumber(TcxValueTypeClass AType, const Variant& AValue);
 class TcxDataStorage;
 class TcxValueDefs;
 struct TcxDataStorageKeyIndexes;
+struct TcxDataKeyView;
+class TcxDataKeyIndex;
+class TcxDataTextIndex;
+template <class TIndex>
+struct TcxDataIndexEntry;
 
 class TcxValueDef : public TObject {
   TL_CLASS(TcxValueDef, TObject)
@@ -446,6 +454,11 @@ class TcxDataStorage : public TObject {
   Integer CompareRecords(Integer ARecordIndex1, Integer ARecordIndex2, TcxValueDef* AValueDef) const;
   // Returns whether the field is null; P is the value type's data for Compare.
   bool GetDataBuffer(Integer ARecordIndex, TcxValueDef* AValueDef, const void*& P) const;
+  // GetDataBuffer of every record in storage order, into arrays of RecordCount entries: for
+  // each record whether the field is null (also when P would be nullptr) and, when not, the
+  // first ASize (at most 8) bytes P points to.
+  void GetDataColumn(TcxValueDef* AValueDef, size_t ASize, std::uint64_t* AValues,
+                     char* ANulls) const;
   Integer RecordID(Integer ARecordIndex);
   void ReadRecordValues(Integer ARecordIndex, TcxValueDefReader* AReader);
   void WriteRecord(Integer ARecordIndex, TStream& AStream) const;
@@ -479,7 +492,7 @@ class TcxDataStorage : public TObject {
   // AKeyRecord, from the definition's key index: true with ARecordIndex (-1 for none) when
   // the index answers, false when the records must be compared one by one.
   // CountEqualWalk adds how many records such a walk compared: the index is built once the
-  // walks since the records last changed have compared as many records as it reads.
+  // walks have compared as many records as it reads, and then follows every change of a record.
   bool FindEqualRecord(TcxValueDef* AValueDef, Integer AKeyRecord, Integer& ARecordIndex);
   void CountEqualWalk(TcxValueDef* AValueDef, Integer ACompared);
   // The records whose display text of AValueDef begins with APrefix, byte by byte in the code
@@ -487,10 +500,20 @@ class TcxDataStorage : public TObject {
   // definition's text index: true when the index answers; false when every record's text
   // must be read. Only texts the storage itself holds are indexed (a stored display text, or
   // a string value), never texts formatted by the settings of the moment. CountTextWalk adds
-  // how many texts such a walk read: the index is built once the walks since the records last
-  // changed have read as many as it holds.
+  // how many texts such a walk read: the index is built once the walks have read as many as
+  // it holds, and then follows every change of a record.
   bool FindTextPrefix(TcxValueDef* AValueDef, const String& APrefix, std::vector<Integer>& ARecords);
   void CountTextWalk(TcxValueDef* AValueDef, Integer AWalked);
+  // The record's display text of AValueDef without a copy, when it is one the storage holds
+  // itself (as above; empty for Null or no buffer); false otherwise.
+  bool TextView(Integer ARecordIndex, TcxValueDef* AValueDef, std::string_view& AText) const;
+  // The bytes the record's value of AValueDef compares equal by; false for a value type
+  // whose comparison is not the equality of such bytes.
+  bool KeyView(Integer ARecordIndex, TcxValueDef* AValueDef, TcxDataKeyView& AView) const;
+
+  // Counts every change of the records (values, texts, their number) and of the layout, so
+  // that what was read from the records can tell whether it still stands.
+  Int64 ChangeCount() const { return FChangeCount; }
 
   TNotifyEvent OnClearInternalRecords;
 
@@ -509,6 +532,8 @@ class TcxDataStorage : public TObject {
   Byte*& Slot(Integer ARecordIndex);
   Byte* Buffer(Integer ARecordIndex) const;
   Byte* EnsureBuffer(Integer ARecordIndex);
+  // SetValue's store into the field of ADef (the record's own definition).
+  void StoreValue(Integer ARecordIndex, TcxValueDef* ADef, const Variant& AValue);
   std::vector<Byte*>& BuffersOf(TcxValueDefs* AValueDefs);
   TcxValueDef* Resolve(Integer ARecordIndex, TcxValueDef* AValueDef) const;
   // A new buffer holding the streamed fields of one entry read after its empty flag.
@@ -521,15 +546,47 @@ class TcxDataStorage : public TObject {
   void FreeAllBuffers();
   void AssignRecordIDs();
   void AssignRecordID(Integer ARecordIndex);
-  // Any change of the records' values, their number or the layout drops the key indexes.
-  void KeysChanged() { FKeyIndexes.reset(); }
-  // The definition's entry of AEntries while its index answers (ABuild fills it when the
-  // walks have paid for it); nullptr otherwise.
-  template <class TEntry, class F>
-  TEntry* UsableIndex(std::map<const TcxValueDef*, TEntry>& AEntries, TcxValueDef* AValueDef, F&& ABuild);
-  // The text standing for the record's value of AValueDef in a key index; false for a value
-  // type whose comparison is not the equality of such texts.
-  bool KeyText(Integer ARecordIndex, TcxValueDef* AValueDef, String& AText) const;
+  // A change of the layout, or of every record at once, drops the indexes; a change of one
+  // record's values, or of their number, is followed by them (see TIndexedChange).
+  void DropIndexes() {
+    ++FChangeCount;
+    FKeyIndexes.reset();
+  }
+  bool HasBuiltIndexes() const;
+  // A record appended or inserted (all Null): the indexes take it in.
+  void IndexInserted(Integer ARecordIndex);
+  // Records about to go (ascending): the indexes let them go; IndexDeleted, once they went,
+  // closes up the others.
+  void IndexDeleting(const std::vector<Integer>& AList);
+  void IndexDeleted(const std::vector<Integer>& AList);
+  // The definition's index while it answers for ACount records (built when the walks have
+  // paid for it); nullptr otherwise.
+  template <class TIndex>
+  TIndex* UsableIndex(std::vector<TcxDataIndexEntry<TIndex>>& AEntries, TcxValueDef* AValueDef,
+                      Integer ACount);
+  // Around a change of one record's values of one definition (or of all, with nullptr), or
+  // of its display texts: the record leaves the indexes that hold what changes, and comes
+  // back under what it holds afterwards, whether the change succeeded or raised.
+  class TIndexedChange {
+   public:
+    TIndexedChange(TcxDataStorage* AStorage, Integer ARecordIndex, TcxValueDef* AValueDef,
+                   bool AValues, bool ATexts);
+    ~TIndexedChange();
+    TIndexedChange(const TIndexedChange&) = delete;
+    TIndexedChange& operator=(const TIndexedChange&) = delete;
+
+   private:
+    TcxDataStorage* FStorage;
+    Integer FRecord;
+    struct TKeptKey {
+      TcxDataKeyIndex* Index;
+      Byte Kind;
+      String Bytes;
+    };
+    std::vector<TKeptKey> FKeys;
+    std::vector<TcxDataTextIndex*> FTexts;
+  };
+  friend class TIndexedChange;
 
   TcxValueDefs* FValueDefs = nullptr;
   TcxInternalValueDefs* FInternalValueDefs = nullptr;
@@ -542,6 +599,7 @@ class TcxDataStorage : public TObject {
   Integer FNextRecordID = 1;
   bool FDestroying = false;
   std::shared_ptr<TcxDataStorageKeyIndexes> FKeyIndexes;
+  Int64 FChangeCount = 0;
 };
 
 // ---- Lookup list ----

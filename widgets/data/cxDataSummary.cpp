@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <memory>
 #include <typeinfo>
 
 using enum TcxSummaryKind;
@@ -528,6 +530,14 @@ TNumber ReadNumber(TcxValueTypeClass AType, TNum AKind, const void* P) {
   return n;
 }
 
+// One field's values as ReadNumber reads them, by record: null flags, and each value's
+// bytes (a number's; nothing for other types, whose items only count).
+struct TSummaryColumn {
+  TcxValueDef* Def = nullptr;
+  std::vector<std::uint64_t> Bits;
+  std::vector<char> Null;
+};
+
 bool IsIntKind(TNum AKind) { return AKind == TNum::kInt32 || AKind == TNum::kInt64; }
 bool IsRealKind(TNum AKind) { return AKind == TNum::kDouble || AKind == TNum::kDate; }
 
@@ -583,11 +593,20 @@ class TFastItem {
   }
 
   bool Ok() const { return FOk; }
+  TcxValueDef* Def() const { return FDef; }
 
-  void Add(const TcxDataStorage* AStorage, Integer ARecord) {
+  // The record's value read out of the column of the item's field when there is one (a column
+  // holds every record), else out of the record's buffer.
+  void Add(const TSummaryColumn* AColumn, const TcxDataStorage* AStorage, Integer ARecord) {
     if (FKind == TcxSummaryKind::skNone || !FOk) return;
     const void* p = nullptr;
-    const bool isNull = !FDef || AStorage->GetDataBuffer(ARecord, FDef, p) || !p;
+    bool isNull;
+    if (AColumn && ARecord >= 0 && size_t(ARecord) < AColumn->Null.size()) {
+      isNull = AColumn->Null[size_t(ARecord)] != 0;
+      p = &AColumn->Bits[size_t(ARecord)];
+    } else {
+      isNull = !FDef || AStorage->GetDataBuffer(ARecord, FDef, p) || !p;
+    }
     if (isNull) {
       if (FNullIgnore) return;
       if ((FKind == TcxSummaryKind::skSum || FKind == TcxSummaryKind::skAverage) && FSum == kNone) FSum = kInt;
@@ -713,6 +732,75 @@ class TFastItem {
 
 }  // namespace
 
+// The columns of one summary pass, each read when an item first asks for its field; all read
+// again when the records changed meanwhile (a handler of the pass changed them). Used only
+// when the pass reads most records, in an order other than theirs: rows in storage order
+// read the buffers one after another already.
+struct TcxDataSummaryColumns {
+  TcxCustomDataController* Controller = nullptr;
+  const TcxDataStorage* Storage = nullptr;
+  Int64 ChangeCount = 0;
+  Integer State = 0;  // 0 not decided yet, 1 in use, -1 not worth it
+  std::vector<std::unique_ptr<TSummaryColumn>> Columns;
+
+  bool Use() {
+    if (State == 0) {
+      const std::vector<Integer>& rows = Controller->DataControllerInfo()->RecordList();
+      const size_t records = size_t(std::max<Integer>(Controller->GetRecordCount(), 0));
+      const bool most = rows.size() >= 256 && rows.size() >= records / 8;
+      State = most && !std::is_sorted(rows.begin(), rows.end()) ? 1 : -1;
+    }
+    return State > 0;
+  }
+
+  const TSummaryColumn* Find(TcxValueDef* ADef, TNum ANum) {
+    if (!ADef) return nullptr;
+    if (ChangeCount != Storage->ChangeCount()) {
+      Columns.clear();
+      ChangeCount = Storage->ChangeCount();
+    }
+    for (const auto& c : Columns)
+      if (c->Def == ADef) return c.get();
+    auto column = std::make_unique<TSummaryColumn>();
+    column->Def = ADef;
+    const size_t n = size_t(std::max<Integer>(Storage->RecordCount(), 0));
+    const size_t size =
+        ANum == TNum::kNone ? 0 : size_t(std::clamp<Integer>(ADef->DataSize(), 0, 8));
+    column->Null.resize(n);
+    column->Bits.resize(n);
+    Storage->GetDataColumn(ADef, size, column->Bits.data(), column->Null.data());
+    Columns.push_back(std::move(column));
+    return Columns.back().get();
+  }
+};
+
+// A summary pass: each field's values may be read out once, in storage order, instead of
+// one record buffer per record in row order (decided when an item first reads numbers).
+class TcxDataSummaryColumnScope {
+ public:
+  explicit TcxDataSummaryColumnScope(TcxDataSummary* ASummary)
+      : FSummary(ASummary), FLink(ASummary) {
+    TcxCustomDataController* c = ASummary->FDataController;
+    if (!c || ASummary->FColumns || c->IsGridMode() || c->IsProviderMode()) return;
+    FColumns.Controller = c;
+    FColumns.Storage = c->DataStorage();
+    FColumns.ChangeCount = FColumns.Storage->ChangeCount();
+    ASummary->FColumns = &FColumns;
+    FOwned = true;
+  }
+  ~TcxDataSummaryColumnScope() {
+    if (FOwned && FLink.Alive()) FSummary->FColumns = nullptr;
+  }
+  TcxDataSummaryColumnScope(const TcxDataSummaryColumnScope&) = delete;
+  TcxDataSummaryColumnScope& operator=(const TcxDataSummaryColumnScope&) = delete;
+
+ private:
+  TcxDataSummary* FSummary;
+  TWeakLink FLink;
+  TcxDataSummaryColumns FColumns;
+  bool FOwned = false;
+};
+
 bool TcxDataSummary::CanCalculateFromStorage(TcxDataSummaryItems* AItems) const {
   // Only where no step can be told apart: no handler, no descendant's steps, values read
   // from the storage as they stand.
@@ -750,10 +838,20 @@ void TcxDataSummary::CalculateRecords(TcxDataSummaryItems* AItems, Integer AFrom
   }
   if (!fast.empty()) {
     const TcxDataStorage* data = FDataController->DataStorage();
+    std::vector<const TSummaryColumn*> columns(fast.size(), nullptr);
+    if (FColumns && FColumns->Storage == data && FColumns->Use())
+      for (size_t k = 0; k < fast.size(); ++k) {
+        TcxValueDef* def = fast[k].Def();
+        columns[k] = FColumns->Find(def, def ? NumKindOf(def->ValueTypeClass()) : TNum::kNone);
+      }
+    // Every row counts (GetRecordIndex is this class's own): the rows are read as they lie.
+    const std::vector<Integer>& rows = FDataController->DataControllerInfo()->RecordList();
+    const bool direct = !FOptions.Contains(soSelectedRecords) && AFromPosition >= 0 &&
+                        AToPosition < Integer(rows.size());
     for (Integer pos = AFromPosition; pos <= AToPosition; ++pos) {
-      const Integer record = GetRecordIndex(pos);
+      const Integer record = direct ? rows[size_t(pos)] : GetRecordIndex(pos);
       if (record == -1) continue;
-      for (TFastItem& f : fast) f.Add(data, record);
+      for (size_t k = 0; k < fast.size(); ++k) fast[k].Add(columns[k], data, record);
     }
     for (size_t k = 0; k < fast.size(); ++k) {
       const size_t i = size_t(fastIndex[k]);
@@ -912,6 +1010,7 @@ void TcxDataSummary::CalculateFooterSummary() {
   if (FSuspended || FDestroying) return;
   try {
     TCalculationFlag flag(this, FInCalculation);
+    TcxDataSummaryColumnScope columns(this);
     FFailed.clear();
     DoCalculateFooter();
   } catch (const TcxDataControllerFreed&) {
@@ -922,6 +1021,7 @@ void TcxDataSummary::CalculateGroupSummaries() {
   if (FSuspended || FDestroying) return;
   try {
     TCalculationFlag flag(this, FInCalculation);
+    TcxDataSummaryColumnScope columns(this);
     FFailed.clear();
     DoCalculateGroups();
     DoAfterSummary();

@@ -9,6 +9,7 @@
 #include "classlib/core/Events.h"
 #include "classlib/core/Variants.h"
 
+#include <memory>
 #include <vector>
 
 class TcxCustomDataController;
@@ -245,6 +246,8 @@ class TcxDataSummaryGroups : public TCollection {
   TcxDataSummary* FSummary;
 };
 
+struct TcxDataSummaryColumns;
+
 class TcxDataSummary : public TPersistent {
   TL_CLASS(TcxDataSummary, TPersistent)
  public:
@@ -327,4 +330,7 @@ class TcxDataSummary : public TPersistent {
   bool FAfterSummaryPending = false;
   // Items whose calculation raised in this pass: they finish as Null.
   std::vector<const TcxDataSummaryItem*> FFailed;
+  // During a pass: the fields' numbers read out in storage order (the pass's own).
+  TcxDataSummaryColumns* FColumns = nullptr;
+  friend class TcxDataSummaryColumnScope;
 };

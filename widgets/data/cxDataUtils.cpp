@@ -74,8 +74,13 @@ void Finalize() { gDataUtilsUnit.Leave(); }
 }  // namespace cxDataUtils
 
 bool cxTextMatches(const String& AText, const String& ASubText, bool APartial) {
+  if (!APartial && AText.size() != ASubText.size()) return false;
+  return cxTextBegins(AText, ASubText);
+}
+
+bool cxTextBegins(std::string_view AText, const String& ASubText) {
   if (ASubText.empty()) return AText.empty();
-  if (APartial ? AText.size() < ASubText.size() : AText.size() != ASubText.size()) return false;
+  if (AText.size() < ASubText.size()) return false;
   // Character by character in the code page's upper case, as the upper-cased texts compare,
   // without making them: a search asks this of every record.
   for (size_t i = 0; i < ASubText.size(); ++i)

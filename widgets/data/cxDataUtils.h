@@ -9,6 +9,8 @@
 #include "classlib/core/Variants.h"
 #include "widgets/foundation/cxClasses.h"
 
+#include <string_view>
+
 // The error of the data units' operations; messages come from the string table.
 TL_EXCEPTION(EcxInvalidDataControllerOperation, Exception);
 
@@ -34,6 +36,8 @@ void Finalize();
 // Both texts upper-cased by the locale. An empty ASubText matches only an empty AText;
 // without APartial the texts must be equal, with it AText must begin with ASubText.
 bool cxTextMatches(const String& AText, const String& ASubText, bool APartial);
+// cxTextMatches with APartial, of a text read where it is kept.
+bool cxTextBegins(std::string_view AText, const String& ASubText);
 
 // Every caption and word of a filter text passes through here: AResult := AText, or what
 // the hook makes of it when one is set.
