@@ -3,6 +3,7 @@
 #include "classlib/core/DB.h"
 #include "classlib/core/DBKeptRecords.h"
 #include "classlib/core/Strings.h"
+#include "platform/kernel/ScopeExit.h"
 
 #include <algorithm>
 
@@ -15,20 +16,6 @@ const Variant& NullValue() {
   static const Variant v = Null();
   return v;
 }
-
-// Sets a member for the length of a scope, whatever leaves it.
-template <class T>
-class TScopedValue {
- public:
-  TScopedValue(T& target, T value) : FTarget(target), FOld(target) { target = value; }
-  ~TScopedValue() { FTarget = FOld; }
-  TScopedValue(const TScopedValue&) = delete;
-  TScopedValue& operator=(const TScopedValue&) = delete;
-
- private:
-  T& FTarget;
-  T FOld;
-};
 
 std::vector<Variant> ValuesOf(const Variant& Values, size_t Count) {
   std::vector<Variant> out;

@@ -3,27 +3,13 @@
 #include "classlib/core/Lists.h"
 #include "widgets/data/cxDataController.h"
 #include "widgets/data/cxDataUpdateBracket.h"
+#include "platform/kernel/ScopeExit.h"
 
 #include <algorithm>
 
 using enum TcxDataControllerChange;
 using enum TcxDataControllerDetailMode;
 
-namespace {
-
-// Holds a flag set for a scope.
-class TFlagGuard {
- public:
-  explicit TFlagGuard(bool& AFlag) : FFlag(AFlag) { FFlag = true; }
-  ~TFlagGuard() { FFlag = false; }
-  TFlagGuard(const TFlagGuard&) = delete;
-  TFlagGuard& operator=(const TFlagGuard&) = delete;
-
- private:
-  bool& FFlag;
-};
-
-}  // namespace
 
 // ---- TcxCustomDataRelation ----
 
@@ -340,7 +326,7 @@ TObject* TcxCustomDataController::GetDetailDataControllerObject(Integer ARecordI
   TObject* made = nullptr;
   {
     TcxCustomDataController* pattern = GetPatternDataController();
-    TFlagGuard guard(FCreatingDetail);
+    TScopedValue<bool> creating(FCreatingDetail, true);
     bool patternWas = false;
     if (pattern && pattern != this) {
       patternWas = pattern->FCreatingDetail;
@@ -370,7 +356,7 @@ TObject* TcxCustomDataController::GetDetailDataControllerObject(Integer ARecordI
     }
   }
   if (!made && !FRetryingDetail) {
-    TFlagGuard retry(FRetryingDetail);
+    TScopedValue<bool> retry(FRetryingDetail, true);
     return GetDetailDataControllerObject(ARecordIndex, ARelationIndex);
   }
   return made;
