@@ -75,23 +75,17 @@ void TcxCustomDataController::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  BeginUpdate();
-  try {
-    SetOptions(src->FOptions);
-    AssignFilterAndSummary(src);
-    OnCompare = src->OnCompare;
-    OnDataChanged = src->OnDataChanged;
-    OnDetailCollapsing = src->OnDetailCollapsing;
-    OnDetailExpanding = src->OnDetailExpanding;
-    OnDetailCollapsed = src->OnDetailCollapsed;
-    OnDetailExpanded = src->OnDetailExpanded;
-    OnGroupingChanged = src->OnGroupingChanged;
-    OnSortingChanged = src->OnSortingChanged;
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TcxDataUpdateBracket bracket(this);
+  SetOptions(src->FOptions);
+  AssignFilterAndSummary(src);
+  OnCompare = src->OnCompare;
+  OnDataChanged = src->OnDataChanged;
+  OnDetailCollapsing = src->OnDetailCollapsing;
+  OnDetailExpanding = src->OnDetailExpanding;
+  OnDetailCollapsed = src->OnDetailCollapsed;
+  OnDetailExpanded = src->OnDetailExpanded;
+  OnGroupingChanged = src->OnGroupingChanged;
+  OnSortingChanged = src->OnSortingChanged;
 }
 
 void TcxCustomDataController::SetOptions(TcxDataControllerOptions Value) {
@@ -124,15 +118,9 @@ void TcxCustomDataController::AddItem(TObject* AItem) {
 void TcxCustomDataController::RemoveItem(TObject* AItem) {
   TcxCustomDataField* field = FFields->FieldByItem(AItem);
   if (!field) return;
-  BeginUpdate();
-  try {
-    FDataControllerInfo->RemoveField(field);
-    FFields->Remove(field);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TcxDataUpdateBracket bracket(this);
+  FDataControllerInfo->RemoveField(field);
+  FFields->Remove(field);
 }
 
 TObject* TcxCustomDataController::GetItem(Integer AIndex) const { return GetItemField(AIndex)->Item(); }
@@ -278,19 +266,13 @@ void TcxCustomDataController::DeleteRecord(Integer ARecordIndex) {
     DeleteStorageRecords({ARecordIndex});
     return;
   }
-  BeginUpdate();
-  try {
-    // The source deletes; its records are read again.
-    if (ARecordIndex == FProvider->EditingRecordIndex()) FProvider->ResetEditing();
-    FProvider->DeleteRecord(ARecordIndex);
-    FProvider->ShiftDeletingFocus({ARecordIndex});
-    FDataControllerInfo->RecordsDeleted({ARecordIndex}, !IsRestoringSelectionByKeys());
-    DataChanged(dcTotal, -1, -1);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TcxDataUpdateBracket bracket(this);
+  // The source deletes; its records are read again.
+  if (ARecordIndex == FProvider->EditingRecordIndex()) FProvider->ResetEditing();
+  FProvider->DeleteRecord(ARecordIndex);
+  FProvider->ShiftDeletingFocus({ARecordIndex});
+  FDataControllerInfo->RecordsDeleted({ARecordIndex}, !IsRestoringSelectionByKeys());
+  DataChanged(dcTotal, -1, -1);
 }
 
 // The bookmark, the edit and the details keep their records when records before them
@@ -463,19 +445,13 @@ void TcxCustomDataController::ClearSorting(bool AKeepGroupedItems) {
     PostEditing();
     if (!self.Alive()) return;
   }
-  BeginUpdate();
-  try {
-    for (Integer i = sorting->Count() - 1; i >= 0; --i) {
-      TcxCustomDataField* f = sorting->Items(i).Field;
-      if (AKeepGroupedItems && grouping->IndexOf(f) >= 0) continue;
-      FDataControllerInfo->SetSortOrderChanged();
-      sorting->Remove(f);
-    }
-  } catch (...) {
-    EndUpdate();
-    throw;
+  TcxDataUpdateBracket bracket(this);
+  for (Integer i = sorting->Count() - 1; i >= 0; --i) {
+    TcxCustomDataField* f = sorting->Items(i).Field;
+    if (AKeepGroupedItems && grouping->IndexOf(f) >= 0) continue;
+    FDataControllerInfo->SetSortOrderChanged();
+    sorting->Remove(f);
   }
-  EndUpdate();
 }
 
 TcxDataSortOrder TcxCustomDataController::GetItemSortOrder(Integer AItemIndex) const {
@@ -499,29 +475,23 @@ void TcxCustomDataController::ChangeItemSortingIndex(Integer AItemIndex, Integer
   TcxCustomDataField* field = GetItemField(AItemIndex);
   if (GetItemSortingIndex(AItemIndex) == ASortingIndex) return;
   TcxSortingFieldList* sorting = FDataControllerInfo->SortingFieldList();
-  BeginUpdate();
-  try {
-    if (GetItemGroupIndex(AItemIndex) >= 0 && GetItemSortOrder(AItemIndex) == soAscending && ASortingIndex == -1) {
-      sorting->Remove(field);
-    } else {
-      if (sorting->IndexOf(field) < 0) ChangeSortingOrder(AItemIndex, GetItemSortOrder(AItemIndex));
-      const Integer cur = sorting->IndexOf(field);
-      if (cur >= 0 && GetItemSortOrder(AItemIndex) != soNone) {
-        const Integer target = std::clamp<Integer>(ASortingIndex, 0, sorting->Count() - 1);
-        if (target != cur) {
-          TWeakLink self(this);
-          PostEditing();
-          if (!self.Alive()) return;
-          FDataControllerInfo->SetSortOrderChanged();
-          sorting->Move(cur, target);
-        }
+  TcxDataUpdateBracket bracket(this);
+  if (GetItemGroupIndex(AItemIndex) >= 0 && GetItemSortOrder(AItemIndex) == soAscending && ASortingIndex == -1) {
+    sorting->Remove(field);
+  } else {
+    if (sorting->IndexOf(field) < 0) ChangeSortingOrder(AItemIndex, GetItemSortOrder(AItemIndex));
+    const Integer cur = sorting->IndexOf(field);
+    if (cur >= 0 && GetItemSortOrder(AItemIndex) != soNone) {
+      const Integer target = std::clamp<Integer>(ASortingIndex, 0, sorting->Count() - 1);
+      if (target != cur) {
+        TWeakLink self(this);
+        PostEditing();
+        if (!self.Alive()) return;
+        FDataControllerInfo->SetSortOrderChanged();
+        sorting->Move(cur, target);
       }
     }
-  } catch (...) {
-    EndUpdate();
-    throw;
   }
-  EndUpdate();
 }
 
 void TcxCustomDataController::ChangeItemGroupIndex(Integer AItemIndex, Integer AGroupIndex) {
@@ -779,19 +749,13 @@ bool TcxCustomDataController::ChangeFocusedRecordIndex(Integer ARecordIndex) {
 
 void TcxCustomDataController::SetMultiSelect(bool Value) {
   if (FMultiSelect == Value) return;
-  BeginUpdate();
-  try {
-    FMultiSelect = Value;
-    FFocusedSelected = true;
-    FDataControllerInfo->Selection()->Reset();
-    // The focused row was the selection of single-select mode, and stays selected.
-    if (Value && GetFocusedRowIndex() >= 0) ChangeRowSelection(GetFocusedRowIndex(), true);
-    if (SummaryCountsSelectedOnly()) FDataControllerInfo->AddChanges({TcxDataControllerInfoChange::dcicSummary});
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TcxDataUpdateBracket bracket(this);
+  FMultiSelect = Value;
+  FFocusedSelected = true;
+  FDataControllerInfo->Selection()->Reset();
+  // The focused row was the selection of single-select mode, and stays selected.
+  if (Value && GetFocusedRowIndex() >= 0) ChangeRowSelection(GetFocusedRowIndex(), true);
+  if (SummaryCountsSelectedOnly()) FDataControllerInfo->AddChanges({TcxDataControllerInfoChange::dcicSummary});
 }
 
 void TcxCustomDataController::SetFocusedSelected(bool Value) {
@@ -824,14 +788,8 @@ void TcxCustomDataController::SelectAll() {
 }
 
 void TcxCustomDataController::SelectRows(Integer AStartRowIndex, Integer AEndRowIndex) {
-  BeginUpdate();
-  try {
-    FDataControllerInfo->SelectRange(AStartRowIndex, AEndRowIndex);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TcxDataUpdateBracket bracket(this);
+  FDataControllerInfo->SelectRange(AStartRowIndex, AEndRowIndex);
 }
 
 void TcxCustomDataController::SetSelectionAnchor(Integer ARowIndex) {
@@ -847,15 +805,9 @@ void TcxCustomDataController::SelectFromAnchor(Integer ARowIndex, bool AKeepSele
   const Integer anchor = GetSelectionAnchorRowIndex();
   if (anchor < 0) return;
   FDataControllerInfo->CheckRowIndex(ARowIndex);
-  BeginUpdate();
-  try {
-    if (!AKeepSelection) ClearSelection();
-    FDataControllerInfo->SelectRange(anchor, ARowIndex);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TcxDataUpdateBracket bracket(this);
+  if (!AKeepSelection) ClearSelection();
+  FDataControllerInfo->SelectRange(anchor, ARowIndex);
 }
 
 // ---- Keys ----
@@ -867,6 +819,7 @@ void TcxCustomDataController::BeginSaveKeys() {
     FSaveObject = New<TcxSaveObject>(this);
     FSaveObject->Save(this);
   } catch (...) {
+    // Only an error closes the bracket here: a save that succeeds keeps it open until the restore.
     FreeAndNil(FSaveObject);
     FSaveKeysCount = 0;
     EndUpdate();
@@ -876,15 +829,11 @@ void TcxCustomDataController::BeginSaveKeys() {
 
 void TcxCustomDataController::EndRestoreKeys() {
   if (FSaveKeysCount == 0 || --FSaveKeysCount > 0) return;
-  try {
-    if (FSaveObject) FSaveObject->Restore(this);
-  } catch (...) {
+  TWatchedScopeExit done(this, [this] {
     FreeAndNil(FSaveObject);
     EndUpdate();
-    throw;
-  }
-  FreeAndNil(FSaveObject);
-  EndUpdate();
+  });
+  if (FSaveObject) FSaveObject->Restore(this);
 }
 
 // ---- Loading ----
@@ -895,6 +844,7 @@ void TcxCustomDataController::BeginLoadRecords() {
     FDataStorage->Clear(true);
     FDataControllerInfo->Selection()->Reset();
   } catch (...) {
+    // Only an error closes the bracket here: loading keeps it open until EndLoadRecords.
     EndUpdate();
     throw;
   }
@@ -907,20 +857,15 @@ Integer TcxCustomDataController::AppendRecordFromReader(TcxValueDefReader* ARead
 }
 
 void TcxCustomDataController::EndLoadRecords() {
-  try {
-    // The records are new: no focus carries over.
-    auto& focus = FDataControllerInfo->FocusingInfo();
-    if (focus.RowIndex >= 0 || focus.RecordIndex >= 0) {
-      FDataControllerInfo->PrevFocusingInfo() = focus;
-      focus = TcxDataFocusingInfo();
-      FDataControllerInfo->AddChanges({TcxDataControllerInfoChange::dcicResetFocusedRow});
-    }
-    // A current record that outlives the reload (a descendant's cursor) takes the focus.
-    ResetFocusing();
-    DataChanged(TcxDataChange::dcTotal, -1, -1);
-  } catch (...) {
-    EndUpdate();
-    throw;
+  TWatchedScopeExit done(this, [this] { EndUpdate(); });
+  // The records are new: no focus carries over.
+  auto& focus = FDataControllerInfo->FocusingInfo();
+  if (focus.RowIndex >= 0 || focus.RecordIndex >= 0) {
+    FDataControllerInfo->PrevFocusingInfo() = focus;
+    focus = TcxDataFocusingInfo();
+    FDataControllerInfo->AddChanges({TcxDataControllerInfoChange::dcicResetFocusedRow});
   }
-  EndUpdate();
+  // A current record that outlives the reload (a descendant's cursor) takes the focus.
+  ResetFocusing();
+  DataChanged(TcxDataChange::dcTotal, -1, -1);
 }

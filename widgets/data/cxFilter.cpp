@@ -1,6 +1,7 @@
 // Filter criteria and their items.
 #include "widgets/data/cxFilter.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "platform/kernel/CodePage.h"
 #include "platform/kernel/Units.h"
@@ -17,33 +18,6 @@ namespace {
 UnitCounter gFilterUnit;
 
 [[noreturn]] void StreamReadError() { throw EReadError("Stream read error"); }
-
-// Holds the criteria's update bracket for a scope, so that no error leaves them locked.
-class UpdateBracket {
- public:
-  explicit UpdateBracket(TcxFilterCriteria* ACriteria) : FCriteria(ACriteria) {
-    if (FCriteria) FCriteria->BeginUpdate();
-  }
-  ~UpdateBracket() noexcept(false) {
-    if (FCriteria) {
-      if (std::uncaught_exceptions() > FExceptions) {
-        try {
-          FCriteria->EndUpdate();
-        } catch (...) {
-          // The first error is the one the caller sees.
-        }
-      } else {
-        FCriteria->EndUpdate();
-      }
-    }
-  }
-  UpdateBracket(const UpdateBracket&) = delete;
-  UpdateBracket& operator=(const UpdateBracket&) = delete;
-
- private:
-  TcxFilterCriteria* FCriteria;
-  int FExceptions = std::uncaught_exceptions();
-};
 
 template <class F>
 void ForEachCondition(TcxFilterCriteriaItemList* AList, F&& AFunc) {
@@ -142,7 +116,15 @@ TcxFilterCriteriaItem* TcxFilterCriteriaItemList::AddItem(TObject* AItemLink, Tc
 }
 
 void TcxFilterCriteriaItemList::Clear() {
-  UpdateBracket bracket(GetCriteria());
+  // A list outside any criteria has no bracket to hold.
+  TcxFilterCriteria* criteria = GetCriteria();
+  auto bracket = PairedCall(
+      [criteria] {
+        if (criteria) criteria->BeginUpdate();
+      },
+      [criteria] {
+        if (criteria) criteria->EndUpdate();
+      });
   while (!FItems.empty()) FItems.back()->Free();
 }
 
@@ -294,7 +276,7 @@ void TcxFilterCriteria::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  UpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   SetDateTimeFormat(source->FDateTimeFormat);
   SetMaxValueListCount(source->FMaxValueListCount);
   SetOptions(source->FOptions);
@@ -440,7 +422,7 @@ void TcxFilterCriteria::AssignEvents(TPersistent* ASource) {
 
 void TcxFilterCriteria::AssignItems(TcxFilterCriteria* ASource) {
   if (!ASource || IsEqual(ASource)) return;
-  UpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   Clear();
   TStringStream data;
   ASource->WriteData(data);
@@ -452,7 +434,7 @@ TcxFilterCriteriaItem* TcxFilterCriteria::AddItem(TcxFilterCriteriaItemList* APa
                                                   TcxFilterOperatorKind AOperatorKind, const Variant& AValue,
                                                   const String& ADisplayValue) {
   if (!AParent) AParent = FRoot;
-  UpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   TcxFilterCriteriaItem* item = GetItemClass().Create(AParent, AItemLink, AOperatorKind, AValue, ADisplayValue);
   AParent->FItems.push_back(item);
   Changed();
@@ -475,7 +457,7 @@ TcxFilterCriteriaItem* TcxFilterCriteria::FindItemByItemLink(TObject* AItemLink)
 bool TcxFilterCriteria::IsEmpty() { return FRoot->Count() == 0; }
 
 void TcxFilterCriteria::LoadFromStream(TStream& AStream) {
-  UpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   // What the stream leaves out is the default: saved empty criteria load as empty.
   Clear();
   RestoreDefaults();
@@ -486,7 +468,7 @@ void TcxFilterCriteria::LoadFromStream(TStream& AStream) {
 }
 
 void TcxFilterCriteria::RestoreDefaults() {
-  UpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   SetOptions({});
   SetPercentWildcard('%');
   FSupportedLike = true;
@@ -506,7 +488,7 @@ bool TcxFilterCriteria::IsValueNull(const Variant& AValue) {
 }
 
 void TcxFilterCriteria::ReadData(TStream& AStream) {
-  UpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   Clear();
   Integer n = cxStreamReadInteger(AStream);
   if (n == -1) {
@@ -560,7 +542,7 @@ void TcxFilterCriteria::EndUpdate() {
 }
 
 void TcxFilterCriteria::Clear() {
-  UpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   FRoot->Clear();
   FRoot->SetBoolOperatorKind(TcxFilterBoolOperatorKind::fboAnd);
 }
@@ -598,6 +580,7 @@ void TcxFilterCriteria::RemoveItemByItemLink(TObject* AItemLink) {
       }
     }
   } catch (...) {
+    // Unlike the normal end, an error releases the lock without a change notice.
     if (FLockCount > 0) --FLockCount;
     throw;
   }
@@ -609,7 +592,7 @@ void TcxFilterCriteria::RemoveItemByItemLink(TObject* AItemLink) {
 }
 
 void TcxFilterCriteria::RefreshOperators() {
-  UpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   ForEachCondition(FRoot, [](TcxFilterCriteriaItem* item) { item->RecreateOperator(); });
 }
 
