@@ -1,5 +1,6 @@
 // Change notification and update locking of the data controller.
 #include "widgets/data/cxDataController.h"
+#include "classlib/core/ScopeGuards.h"
 #include "widgets/data/cxDataUpdateBracket.h"
 
 #include "widgets/data/cxDataRelations.h"
@@ -22,24 +23,16 @@ void TcxCustomDataController::BeginUpdate() { FDataControllerInfo->BeginUpdate()
 
 void TcxCustomDataController::EndUpdate() {
   // The rebuild and the notifications run handlers, and any of them may free the controller.
+  // The bracket closes after a raising refresh all the same.
   TWeakLink self(this);
+  TWatchedScopeExit close(this, [this, &self] {
+    FDataControllerInfo->EndUpdate();
+    if (self.Alive()) CheckChanges();
+  });
   if (FDataControllerInfo->LockCount() == 1 && FRefreshPending) {
     FRefreshPending = false;
-    try {
-      DoRefresh();
-    } catch (...) {
-      // The bracket closes all the same; the refresh's own error is the one that counts.
-      try {
-        if (self.Alive()) FDataControllerInfo->EndUpdate();
-        if (self.Alive()) CheckChanges();
-      } catch (...) {
-      }
-      throw;
-    }
-    if (!self.Alive()) return;
+    DoRefresh();
   }
-  FDataControllerInfo->EndUpdate();
-  if (self.Alive()) CheckChanges();
 }
 
 void TcxCustomDataController::Change(TcxDataControllerChanges AChanges) {
@@ -201,16 +194,8 @@ void TcxCustomDataController::DoUpdateControl(TcxUpdateControlInfo* AInfo) {
 
 void TcxCustomDataController::Send(TcxUpdateControlInfo* AInfo) {
   Owned<TcxUpdateControlInfo> info(AInfo);
-  const bool was = FNotifying;
-  FNotifying = true;
-  TWeakLink self(this);
-  try {
-    DoUpdateControl(info.get());
-  } catch (...) {
-    if (self.Alive()) FNotifying = was;
-    throw;
-  }
-  if (self.Alive()) FNotifying = was;
+  TWatchedValue notifying(this, FNotifying, true);
+  DoUpdateControl(info.get());
 }
 
 void TcxCustomDataController::SendChanges() {
@@ -220,7 +205,7 @@ void TcxCustomDataController::SendChanges() {
   try {
     SendChangeSteps(left);
   } catch (...) {
-    // What a raising handler kept from being told goes out with the next change.
+    // Only an error puts back what a raising handler kept from being told, for the next change.
     if (self.Alive()) FChanges += left;
     throw;
   }
@@ -240,15 +225,13 @@ void TcxCustomDataController::SendChangeSteps(TcxDataControllerChanges& ALeft) {
       FDataChangeKind = dcTotal;
     Send(New<TcxDataChangedInfo>(FDataChangeKind, FDataChangeItemIndex, FDataChangeRecordIndex));
     if (!self.Alive()) return;
-    try {
-      NotifyChanged();
-    } catch (...) {
-      if (self.Alive())
+    {
+      TWatchedScopeExit reset(this, [this] {
         FDataChangeKind = dcTotal, FDataChangeItemIndex = -1, FDataChangeRecordIndex = -1, FDataChangeMerged = false;
-      throw;
+      });
+      NotifyChanged();
     }
     if (!self.Alive()) return;
-    FDataChangeKind = dcTotal, FDataChangeItemIndex = -1, FDataChangeRecordIndex = -1, FDataChangeMerged = false;
   } else if (changes.Contains(dccLayout) || changes.Contains(dccDetail) || changes.Contains(dccSummary)) {
     Send(New<TcxLayoutChangedInfo>());
     if (!self.Alive()) return;
@@ -303,15 +286,11 @@ void TcxCustomDataController::SendChangeSteps(TcxDataControllerChanges& ALeft) {
   if (!self.Alive()) return;
   ALeft -= TcxDataControllerChanges({dccSorting});
   if (changes.Contains(dccSorting) && !IsReading() && OnSortingChanged && !FSortingNotifying) {
-    FSortingNotifying = true;
-    try {
+    {
+      TWatchedValue notifying(this, FSortingNotifying, true);
       OnSortingChanged(this);
-    } catch (...) {
-      if (self.Alive()) FSortingNotifying = false;
-      throw;
     }
     if (!self.Alive()) return;
-    FSortingNotifying = false;
   }
   ALeft -= TcxDataControllerChanges({dccSyncMasterPos});
   if (changes.Contains(dccSyncMasterPos) && IsDetail() && GetDetailMode() == TcxDataControllerDetailMode::dcdmClone)

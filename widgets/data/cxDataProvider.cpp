@@ -1,5 +1,6 @@
 #include "widgets/data/cxDataProvider.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "widgets/data/cxDataController.h"
 #include "widgets/data/cxDataUpdateBracket.h"
 #include "widgets/foundation/cxVariants.h"
@@ -23,6 +24,7 @@ class TTypedValue {
     try {
       FType->SetDataValue(FBuffer, AValue);
     } catch (...) {
+      // Freed only on an error: on success the buffer is the value's.
       std::free(FBuffer);
       throw;
     }
@@ -67,13 +69,8 @@ void TcxCustomDataProvider::SetCustomDataSource(TcxCustomDataSource* ADataSource
   if (FCustomDataSource) FCustomDataSource->AddProvider(this);
   FHandleIndexValid = false;
   FDataController->FChangingDataSource = true;
-  try {
-    FDataController->UpdateStructure();
-  } catch (...) {
-    FDataController->FChangingDataSource = false;
-    throw;
-  }
-  FDataController->FChangingDataSource = false;
+  TScopeExit done([this] { FDataController->FChangingDataSource = false; });
+  FDataController->UpdateStructure();
 }
 
 TcxCustomDataSource* TcxCustomDataProvider::Source() const {
@@ -226,14 +223,8 @@ void TcxCustomDataProvider::SetValue(Integer ARecordIndex, TcxCustomDataField* A
 
 void TcxCustomDataProvider::NotifyUpdateData() {
   if (!IsChanging() || FInUpdateData) return;
-  FInUpdateData = true;
-  try {
-    FDataController->UpdateEditingRecord();
-  } catch (...) {
-    FInUpdateData = false;
-    throw;
-  }
-  FInUpdateData = false;
+  TScopedValue inUpdate(FInUpdateData, true);
+  FDataController->UpdateEditingRecord();
 }
 
 void TcxCustomDataProvider::UpdateData() {
@@ -258,14 +249,11 @@ void TcxCustomDataProvider::Post() {
   Integer posted = FEditingRecordIndex;
   if (IsInserting() && posted < 0 && posted == c->FNewItemRecordIndex) {
     FPostingIntoSource = c->IsProviderMode();
-    try {
+    {
+      TWatchedScopeExit done(c, [this] { FPostingIntoSource = false; });
       posted = c->AppendRecord();
-    } catch (...) {
-      FPostingIntoSource = false;
-      throw;
     }
     if (!self.Alive()) return;
-    FPostingIntoSource = false;
     FInsertedRecordIndex = posted;
     if (posted >= 0) c->CopyRecord(FEditingRecordIndex, posted);
     if (!self.Alive()) return;
@@ -382,70 +370,55 @@ void TcxCustomDataProvider::DeleteFocused() {
   c->DoBeforeDelete(record);
   const bool provider = c->IsProviderMode();
   if (provider) c->BeginSaveKeys();
-  try {
-    c->DeleteRecord(record);
-    c->DoAfterDelete();
-  } catch (...) {
+  TWatchedScopeExit restore(c, [c, provider] {
     if (provider) c->EndRestoreKeys();
-    throw;
-  }
-  if (provider) c->EndRestoreKeys();
+  });
+  c->DeleteRecord(record);
+  c->DoAfterDelete();
 }
 
 void TcxCustomDataProvider::DeleteSelection() {
   TcxCustomDataController* c = FDataController;
   std::vector<Integer> records = c->GetRowRecords(c->GetSelectedRows());
   c->FDeletingSelection = true;
-  TWeakLink self(c);  // the deletion's handlers may free the controller
-  try {
-    c->DeleteRecords(std::move(records));
-  } catch (...) {
-    if (self.Alive()) c->FDeletingSelection = false;
-    throw;
-  }
-  if (self.Alive()) c->FDeletingSelection = false;
+  // The deletion's handlers may free the controller.
+  TWatchedScopeExit done(c, [c] { c->FDeletingSelection = false; });
+  c->DeleteRecords(std::move(records));
 }
 
 void TcxCustomDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
   TcxCustomDataController* c = FDataController;
   const bool provider = c->IsProviderMode();
   if (provider) c->BeginSaveKeys();
-  try {
-    TcxDataUpdateBracket bracket(c);
-    if (provider) {
-      // The handles first: the records are read again once, at the end.
-      std::vector<TcxDataRecordHandle> handles;
-      handles.reserve(AList.size());
-      for (Integer r : AList) handles.push_back(GetRecordHandle(r));
-      try {
-        for (size_t i = AList.size(); i-- > 0;) {
-          c->DoBeforeDelete(AList[i]);
-          if (c->GetEditingRecordIndex() == AList[i]) ResetEditing();
-          if (TcxCustomDataSource* s = Source()) s->DeleteRecord(handles[i]);
-          c->DoAfterDelete();
-        }
-      } catch (...) {
-        ShiftDeletingFocus(AList);
-        c->DataChanged(dcTotal, -1, -1);
-        throw;
-      }
+  TWatchedScopeExit restore(c, [c, provider] {
+    if (provider) c->EndRestoreKeys();
+  });
+  TcxDataUpdateBracket bracket(c);
+  if (provider) {
+    // The handles first: the records are read again once, at the end.
+    std::vector<TcxDataRecordHandle> handles;
+    handles.reserve(AList.size());
+    for (Integer r : AList) handles.push_back(GetRecordHandle(r));
+    TWatchedScopeExit reread(c, [this, c, &AList] {
       ShiftDeletingFocus(AList);
       c->DataChanged(dcTotal, -1, -1);
-    } else {
-      // Last to first, one by one: each after-delete handler sees the records and their
-      // count without the record just deleted (and a handler raising keeps the rest).
-      for (size_t i = AList.size(); i-- > 0;) {
-        c->DoBeforeDelete(AList[i]);
-        c->DeleteStorageRecords({AList[i]});
-        c->DoAfterDelete();
-      }
+    });
+    for (size_t i = AList.size(); i-- > 0;) {
+      c->DoBeforeDelete(AList[i]);
+      if (c->GetEditingRecordIndex() == AList[i]) ResetEditing();
+      if (TcxCustomDataSource* s = Source()) s->DeleteRecord(handles[i]);
+      c->DoAfterDelete();
     }
-    if (c->FDeletingSelection) c->ClearSelection();
-  } catch (...) {
-    if (provider) c->EndRestoreKeys();
-    throw;
+  } else {
+    // Last to first, one by one: each after-delete handler sees the records and their
+    // count without the record just deleted (and a handler raising keeps the rest).
+    for (size_t i = AList.size(); i-- > 0;) {
+      c->DoBeforeDelete(AList[i]);
+      c->DeleteStorageRecords({AList[i]});
+      c->DoAfterDelete();
+    }
   }
-  if (provider) c->EndRestoreKeys();
+  if (c->FDeletingSelection) c->ClearSelection();
 }
 
 // ---- Index moves ----

@@ -1,8 +1,10 @@
 #include "widgets/data/cxDataSummary.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "widgets/data/cxData.h"
 #include "widgets/data/cxDataController.h"
+#include "widgets/data/cxDataUpdateBracket.h"
 #include "widgets/data/cxDataUtils.h"
 #include "widgets/foundation/cxVariants.h"
 
@@ -100,18 +102,18 @@ void TcxCustomDataSummaryItem::SetItemLink(TObject* Value) {
 void TcxDataSummaryItem::Assign(TPersistent* Source) {
   if (auto* source = dynamic_cast<TcxDataSummaryItem*>(Source)) {
     TCollection* owner = Collection();
-    if (owner) owner->BeginUpdate();
-    try {
-      inherited::Assign(Source);
-      SetFormat(source->FFormat);
-      SetKind(source->FKind);
-      SetPosition(source->GetPosition());
-      OnGetText = source->OnGetText;
-    } catch (...) {
-      if (owner) owner->EndUpdate();
-      throw;
-    }
-    if (owner) owner->EndUpdate();
+    auto bracket = PairedCall(
+        [owner] {
+          if (owner) owner->BeginUpdate();
+        },
+        [owner] {
+          if (owner) owner->EndUpdate();
+        });
+    inherited::Assign(Source);
+    SetFormat(source->FFormat);
+    SetKind(source->FKind);
+    SetPosition(source->GetPosition());
+    OnGetText = source->OnGetText;
     return;
   }
   inherited::Assign(Source);
@@ -244,19 +246,12 @@ void TcxDataSummaryItems::GetGroupSummaryText(const Variant&, String& AText) { A
 
 TcxDataSummaryItem* TcxDataSummaryItems::Add(TObject* AItemLink, TcxSummaryPosition APosition, TcxSummaryKind AKind,
                                              const String& AFormat) {
-  BeginUpdate();
-  TcxDataSummaryItem* item;
-  try {
-    item = Add();
-    item->SetItemLink(AItemLink);
-    item->SetPosition(APosition);
-    item->SetKind(AKind);
-    item->SetFormat(AFormat);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto bracket = UpdateBracket(this);
+  TcxDataSummaryItem* item = Add();
+  item->SetItemLink(AItemLink);
+  item->SetPosition(APosition);
+  item->SetKind(AKind);
+  item->SetFormat(AFormat);
   return item;
 }
 
@@ -470,6 +465,7 @@ void TcxDataSummary::Assign(TPersistent* Source) {
     SetOptions(source->FOptions);
     OnAfterSummary = source->OnAfterSummary;
   } catch (...) {
+    // An error closes the bracket without the recalculation a normal end runs.
     CancelUpdate();
     throw;
   }
@@ -892,14 +888,8 @@ void TcxDataSummary::Update(bool AChanged) {
 
 void TcxDataSummary::SummaryChanged() {
   if (!FDataController || !FDataController->DataControllerInfo()) return;
-  FDataController->BeginUpdate();
-  try {
-    FDataController->DataControllerInfo()->AddChanges({TcxDataControllerInfoChange::dcicSummary});
-  } catch (...) {
-    FDataController->EndUpdate();
-    throw;
-  }
-  FDataController->EndUpdate();
+  TcxDataUpdateBracket bracket(FDataController);
+  FDataController->DataControllerInfo()->AddChanges({TcxDataControllerInfoChange::dcicSummary});
 }
 
 void TcxDataSummary::DoAfterSummary() {
@@ -1088,13 +1078,10 @@ void TcxDataSummary::BeginUpdate() {
 
 void TcxDataSummary::EndUpdate() {
   if (FLockCount > 0) --FLockCount;
-  try {
-    Update(true);
-  } catch (...) {
+  TWatchedScopeExit done(this, [this] {
     if (FDataController) FDataController->EndUpdate();
-    throw;
-  }
-  if (FDataController) FDataController->EndUpdate();
+  });
+  Update(true);
 }
 
 void TcxDataSummary::CancelUpdate() {
