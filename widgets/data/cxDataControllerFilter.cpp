@@ -5,6 +5,7 @@
 #include <typeinfo>
 
 #include "classlib/core/Filer.h"
+#include "classlib/core/ScopeGuards.h"
 #include "widgets/data/cxData.h"
 #include "widgets/data/cxDataController.h"
 #include "widgets/data/cxDataSummary.h"
@@ -27,18 +28,9 @@ void TcxDataFilterCriteria::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    SetActive(source->FActive);
-  } catch (...) {
-    try {
-      EndUpdate();
-    } catch (...) {
-    }
-    throw;
-  }
-  EndUpdate();
+  auto bracket = UpdateBracket(this);
+  inherited::Assign(Source);
+  SetActive(source->FActive);
 }
 
 TcxCustomDataField* TcxDataFilterCriteria::FieldOfLink(TObject* AItemLink) const {
@@ -92,18 +84,9 @@ TcxFilterCriteriaItem* TcxDataFilterCriteria::FindItemByItemLink(TObject* AItemL
 }
 
 void TcxDataFilterCriteria::RestoreDefaults() {
-  BeginUpdate();
-  try {
-    inherited::RestoreDefaults();
-    SetActive(false);
-  } catch (...) {
-    try {
-      EndUpdate();
-    } catch (...) {
-    }
-    throw;
-  }
-  EndUpdate();
+  auto bracket = UpdateBracket(this);
+  inherited::RestoreDefaults();
+  SetActive(false);
 }
 
 TcxDataFilterValueList* TcxDataFilterCriteria::CreateValueList() {
@@ -389,6 +372,7 @@ void TcxDataFilterCriteria::BeginFilterRecords() {
   try {
     PrepareList(this, Root(), plan->Root);
   } catch (...) {
+    // Freed only on an error: on success the criteria keep the plan.
     delete plan;
     throw;
   }

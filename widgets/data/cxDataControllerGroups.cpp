@@ -1,6 +1,7 @@
 // The controller's grouping face: expanding and collapsing, grouping items, and walking
 // the group tree.
 #include "widgets/data/cxDataController.h"
+#include "widgets/data/cxDataUpdateBracket.h"
 
 namespace {
 
@@ -18,57 +19,39 @@ void TcxDataControllerGroups::ChangeExpanding(Integer ARowIndex, bool AExpanded,
   if (g < 0) return;
   const Integer focused = FDataController->GetFocusedRowIndex();
   const bool hidesFocus = !AExpanded && focused != ARowIndex && focused >= 0 && IsChildRow(ARowIndex, focused);
-  FDataController->BeginUpdate();
-  try {
-    if (hidesFocus) FDataController->CheckBrowseState();
-    info->ChangeExpanding(g, AExpanded, ARecursive);
-    if (hidesFocus) {
-      info->Groups()->NumberRows();
-      info->ChangeFocusedRowIndex(info->Groups()->Items(g).RowIndex);
-    }
-  } catch (...) {
-    FDataController->EndUpdate();
-    throw;
+  TcxDataUpdateBracket bracket(FDataController);
+  if (hidesFocus) FDataController->CheckBrowseState();
+  info->ChangeExpanding(g, AExpanded, ARecursive);
+  if (hidesFocus) {
+    info->Groups()->NumberRows();
+    info->ChangeFocusedRowIndex(info->Groups()->Items(g).RowIndex);
   }
-  FDataController->EndUpdate();
 }
 
 void TcxDataControllerGroups::FullCollapse() {
   TcxCustomDataControllerInfo* info = FDataController->DataControllerInfo();
   if (!info->IsGrouped() || AlwaysExpanded(FDataController)) return;
-  FDataController->BeginUpdate();
-  try {
-    // The focus moves to the top-level group that held it.
-    const Integer focusedRecord = FDataController->GetFocusedRecordIndex();
-    // Only a top-level group row stays in sight.
-    if (info->FocusingInfo().RowIndex >= 0 && info->FocusingInfo().Level > 0) FDataController->CheckBrowseState();
-    info->ExpandAll(false);
-    if (focusedRecord >= 0) {
-      TcxDataGroups* groups = info->Groups();
-      Integer g = groups->FindByPosition(info->GetFilteredIndexByRecordIndex(focusedRecord));
-      while (g >= 0 && groups->Items(g).ParentIndex >= 0) g = groups->Items(g).ParentIndex;
-      groups->NumberRows();
-      if (g >= 0) info->ChangeFocusedRowIndex(groups->Items(g).RowIndex);
-    }
-  } catch (...) {
-    FDataController->EndUpdate();
-    throw;
+  TcxDataUpdateBracket bracket(FDataController);
+  // The focus moves to the top-level group that held it.
+  const Integer focusedRecord = FDataController->GetFocusedRecordIndex();
+  // Only a top-level group row stays in sight.
+  if (info->FocusingInfo().RowIndex >= 0 && info->FocusingInfo().Level > 0) FDataController->CheckBrowseState();
+  info->ExpandAll(false);
+  if (focusedRecord >= 0) {
+    TcxDataGroups* groups = info->Groups();
+    Integer g = groups->FindByPosition(info->GetFilteredIndexByRecordIndex(focusedRecord));
+    while (g >= 0 && groups->Items(g).ParentIndex >= 0) g = groups->Items(g).ParentIndex;
+    groups->NumberRows();
+    if (g >= 0) info->ChangeFocusedRowIndex(groups->Items(g).RowIndex);
   }
-  FDataController->EndUpdate();
 }
 
 bool TcxDataControllerGroups::FullExpand() {
   TcxCustomDataControllerInfo* info = FDataController->DataControllerInfo();
   if (!info->IsGrouped()) return false;
   if (AlwaysExpanded(FDataController)) return true;
-  FDataController->BeginUpdate();
-  try {
-    info->ExpandAll(true);
-  } catch (...) {
-    FDataController->EndUpdate();
-    throw;
-  }
-  FDataController->EndUpdate();
+  TcxDataUpdateBracket bracket(FDataController);
+  info->ExpandAll(true);
   return true;
 }
 
@@ -77,15 +60,9 @@ void TcxDataControllerGroups::ChangeGrouping(Integer AItemIndex, Integer AGroupI
 }
 
 void TcxDataControllerGroups::ClearGrouping() {
-  FDataController->BeginUpdate();
-  try {
-    for (Integer level = GroupingItemCount() - 1; level >= 0; --level)
-      FDataController->ChangeItemGroupIndex(GroupingItemIndex(level), -1);
-  } catch (...) {
-    FDataController->EndUpdate();
-    throw;
-  }
-  FDataController->EndUpdate();
+  TcxDataUpdateBracket bracket(FDataController);
+  for (Integer level = GroupingItemCount() - 1; level >= 0; --level)
+    FDataController->ChangeItemGroupIndex(GroupingItemIndex(level), -1);
 }
 
 Integer TcxDataControllerGroups::GroupingItemCount() const { return FDataController->GetGroupingItemCount(); }

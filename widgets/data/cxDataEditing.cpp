@@ -194,14 +194,11 @@ void TcxCustomDataController::Cancel() {
   FCancelling = true;
   const Integer row = GetFocusedRowIndex();
   TWeakLink self(this);  // the cancel handlers may free the controller
-  try {
+  {
+    TWatchedScopeExit done(this, [this] { FCancelling = false; });
     FProvider->Cancel();
-  } catch (...) {
-    if (self.Alive()) FCancelling = false;
-    throw;
   }
   if (!self.Alive()) return;
-  FCancelling = false;
   if (row >= 0 && !FDataControllerInfo->IsUpdating())
     ChangeFocusedRowIndex(std::min(row, GetRowCount() - 1));
 }
@@ -339,26 +336,12 @@ void TcxCustomDataController::DeleteFocused() {
   TcxDataUpdateBracket bracket(this);
   // The delete handlers may free the controller: nothing of it is touched after that.
   TWeakLink self(this);
-  const bool was = FInDeleteCommand;
-  FInDeleteCommand = true;
-  struct TRestore {
-    const TWeakLink& Self;
-    bool& Flag;
-    bool Value;
-    ~TRestore() {
-      if (Self.Alive()) Flag = Value;
-    }
-  } restore{self, FInDeleteCommand, was};
+  TWatchedValue inDelete(this, FInDeleteCommand, true);
   FProvider->BeginDeleting(GetRowRecords({row}));
-  try {
-    DeleteFocusedRow(row);
-    if (self.Alive()) ClearSelection();
-    if (self.Alive()) ApplyDeletingFocus();
-  } catch (...) {
-    if (self.Alive()) FProvider->EndDeleting();
-    throw;
-  }
-  if (self.Alive()) FProvider->EndDeleting();
+  TWatchedScopeExit endDeleting(this, [this] { FProvider->EndDeleting(); });
+  DeleteFocusedRow(row);
+  if (self.Alive()) ClearSelection();
+  if (self.Alive()) ApplyDeletingFocus();
 }
 
 void TcxCustomDataController::DeleteSelection() {
@@ -366,28 +349,14 @@ void TcxCustomDataController::DeleteSelection() {
   TcxDataUpdateBracket bracket(this);
   // The delete handlers may free the controller: nothing of it is touched after that.
   TWeakLink self(this);
-  const bool was = FInDeleteCommand;
-  FInDeleteCommand = true;
-  struct TRestore {
-    const TWeakLink& Self;
-    bool& Flag;
-    bool Value;
-    ~TRestore() {
-      if (Self.Alive()) Flag = Value;
-    }
-  } restore{self, FInDeleteCommand, was};
+  TWatchedValue inDelete(this, FInDeleteCommand, true);
   FProvider->BeginDeleting(GetRowRecords(GetSelectedRows()));
-  try {
-    if (FMultiSelect)
-      FProvider->DeleteSelection();
-    else
-      DeleteFocusedRow(GetFocusedRowIndex());
-    if (self.Alive()) ApplyDeletingFocus();
-  } catch (...) {
-    if (self.Alive()) FProvider->EndDeleting();
-    throw;
-  }
-  if (self.Alive()) FProvider->EndDeleting();
+  TWatchedScopeExit endDeleting(this, [this] { FProvider->EndDeleting(); });
+  if (FMultiSelect)
+    FProvider->DeleteSelection();
+  else
+    DeleteFocusedRow(GetFocusedRowIndex());
+  if (self.Alive()) ApplyDeletingFocus();
 }
 
 void TcxCustomDataController::DeleteRecords(std::vector<Integer> AList) {
@@ -398,14 +367,9 @@ void TcxCustomDataController::DeleteRecords(std::vector<Integer> AList) {
               AList.end());
   if (AList.empty()) return;
   BeginDeletingRecords();
-  TWeakLink self(this);  // the deletion's notifications may free the controller
-  try {
-    FProvider->DeleteRecords(AList);
-  } catch (...) {
-    if (self.Alive()) EndDeletingRecords();
-    throw;
-  }
-  if (self.Alive()) EndDeletingRecords();
+  // The deletion's notifications may free the controller.
+  TWatchedScopeExit endDeleting(this, [this] { EndDeletingRecords(); });
+  FProvider->DeleteRecords(AList);
 }
 
 void TcxCustomDataController::PreserveGroupStates() {
