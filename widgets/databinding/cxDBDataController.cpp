@@ -818,7 +818,7 @@ void TcxDBDataController::CheckBrowseState() {
       ds->UpdateRecord();
       if (!watch.Alive()) {
       } else if (DBProvider()->IsDataSetModified()) {
-        TControlsGuard controls(IsSmartRefreshActive() ? nullptr : ds);
+        auto controls = ControlsDisabled(IsSmartRefreshActive() ? nullptr : ds);
         ds->Post();
       } else {
         Cancel();

@@ -128,7 +128,7 @@ void TcxDBDataProvider::SetLinkDataSource(TDataSource* Value) {
 
 void TcxDBDataProvider::GridModeDataSetChanged() {
   TcxDBDataController* c = DBDataController();
-  TFlagGuard guard(FInGridModeChange, true, this);
+  TWatchedValue<bool> guard(this, FInGridModeChange, true);
   TcxDataUpdateBracket bracket(c);
   TWeakLink self(this);  // reading the window runs the data set's handlers
   RefreshGridModeBuffer();
@@ -195,7 +195,7 @@ void TcxDBDataProvider::DeleteSelection() {
   // Each step runs the data set's handlers, which may free the data set, its source or the
   // controller: the deleting stops there.
   TStepWatch<TcxDBDataProvider> watch(this, ds);
-  TControlsGuard controls(ds);
+  auto controls = ControlsDisabled(ds);
   for (Integer i = selection->BookmarkCount() - 1; i >= 0; --i) {
     const TBookmarkStr bookmark = selection->Bookmarks(i);
     // A record that is gone already is not looked for: only its entry goes.
@@ -217,7 +217,7 @@ bool TcxDBDataProvider::GridModeSearch(const String& AText, bool AForward, bool 
   TcxCustomDataField* field = c->Search()->SearchField();
   if (!ds || !field || IsEditing() || !ds->Active() || (ds->Bof() && ds->Eof())) return false;
   auto matches = [&] {
-    TFlagGuard searching(FSearching, true, this);
+    TWatchedValue<bool> searching(this, FSearching, true);
     return cxTextMatches(c->GetDisplayText(kCurrentRecord, field), AText, true);
   };
   // Each step runs the data set's handlers, which may free the data set, its source or the
@@ -229,7 +229,7 @@ bool TcxDBDataProvider::GridModeSearch(const String& AText, bool AForward, bool 
   }
   bool found = false;
   {
-    TFreezeGuard<TcxDBDataProvider> freeze(this);
+    auto freeze = Frozen(this);
     if (!watch.Alive()) return false;  // the cancel of a pending edit ran handlers
     SavePosition();
     const TBookmarkStr saved = FSavedBookmark;

@@ -89,7 +89,7 @@ void TcxDBDataSelection::InternalDelete(Integer AIndex) {
 void TcxDBDataSelection::DeleteBookmark(Integer AIndex) { Delete(AIndex); }
 
 void TcxDBDataSelection::SyncItems() {
-  TFlagGuard guard(FSynchronizing);
+  TScopedValue<bool> guard(FSynchronizing, true);
   while (Count() > BookmarkCount()) InternalDelete(Count() - 1);
   while (Count() < BookmarkCount()) inherited::InternalAdd(-1, Count(), 0, Count());
 }
@@ -159,7 +159,7 @@ void TcxDBDataSelection::Walk(F AWalk) {
     return;
   }
   {
-    TFreezeGuard<TcxDBDataProvider> freeze(p);
+    auto freeze = Frozen(p);
     if (!watch.Alive()) return;
     p->SavePosition();
     try {

@@ -212,7 +212,7 @@ void TcxDBDataFilterCriteria::DoChanged() {
     if (dataSet && IsAutoDataSetFilterInForce()) {
       String text;
       {
-        cxDBDataGuards::TFlagGuard forDataSet(FWritingForDataSet, true, this);
+        TWatchedValue<bool> forDataSet(this, FWritingForDataSet, true);
         FilterText(text);
       }
       const TFilterOptions options = GetOptions().Contains(TcxFilterCriteriaOption::fcoCaseInsensitive)
