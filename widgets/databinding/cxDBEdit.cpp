@@ -315,7 +315,7 @@ void TcxEditFieldDataLink::SetField(TField* Value) {
 void TcxEditFieldDataLink::ActiveChanged() {
   UpdateField();
   {
-    TcxBindingLock lock(FDataBinding->FLock);
+    auto lock = BindingLock(FDataBinding->FLock);
     FDataBinding->DataSetChanged();
   }
   ClearModified();
@@ -330,7 +330,7 @@ void TcxEditFieldDataLink::DataEvent(TDataEvent Event, intptr_t Info) {
   inherited::DataEvent(Event, Info);
   if (!fieldList) return;
   {
-    TcxBindingLock lock(FDataBinding->FLock);
+    auto lock = BindingLock(FDataBinding->FLock);
     FDataBinding->DataSetChanged();
   }
   ClearModified();
@@ -441,7 +441,7 @@ void TcxDBEditDataBinding::SetDisplayValue(const Variant& Value) {
 bool TcxDBEditDataBinding::SetEditMode() {
   if (TcxCustomDBEditDefaultValuesProvider* p = DBProvider(); !p || !p->CanSetEditMode())
     return false;
-  TcxBindingLock lock(FLock);
+  auto lock = BindingLock(FLock);
   FDataLink->Edit();
   const bool editing = FDataLink->Editing();
   if (editing) FDataLink->SetModified();
@@ -450,7 +450,7 @@ bool TcxDBEditDataBinding::SetEditMode() {
 
 void TcxDBEditDataBinding::UpdateDataValue() {
   if (!IsDataAvailable()) return;
-  TcxBindingLock lock(FLock);
+  auto lock = BindingLock(FLock);
   if (FDataLink->Edit()) cxWriteBoundField(Field(), ValueSource(), Edit()->GetEditValue());
 }
 
