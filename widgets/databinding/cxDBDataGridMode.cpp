@@ -267,7 +267,7 @@ bool TcxDBDataProvider::GridModeSearch(const String& AText, bool AForward, bool 
         go = step();
       }
       if (!found && watch.Alive()) RestorePosition();
-    } catch (...) {
+    } catch (...) {  // written out: a record found stays, an error goes back
       if (watch.Alive()) RestorePosition();
       throw;
     }
@@ -295,19 +295,12 @@ bool TcxDBDataController::IsGridModeChangePending() const {
 
 void TcxDBDataController::GridModeBufferCountChanged() {
   if (!IsGridMode()) return;
-  const bool was = FChangingBufferCount;
-  FChangingBufferCount = true;
-  try {
-    {
-      TcxDataUpdateBracket bracket(this);
-      DBProvider()->RefreshGridModeBuffer();
-    }
-    DBProvider()->RefreshOtherWindows();
-  } catch (...) {
-    FChangingBufferCount = was;
-    throw;
+  TScopedValue<bool> changing(FChangingBufferCount, true);
+  {
+    TcxDataUpdateBracket bracket(this);
+    DBProvider()->RefreshGridModeBuffer();
   }
-  FChangingBufferCount = was;
+  DBProvider()->RefreshOtherWindows();
 }
 
 bool TcxDBDataController::IsLookupLocked() const {
@@ -317,17 +310,14 @@ bool TcxDBDataController::IsLookupLocked() const {
 }
 
 bool TcxDBDataController::GridModeSearch(const String& AText, bool AForward, bool AIsNext) {
-  Search()->Lock();
   bool found;
   TWeakLink self(this);  // the search runs the data set's handlers, which may free this controller
-  try {
+  {
+    auto lock = WatchedPairedCall(
+        this, [this] { Search()->Lock(); }, [this] { Search()->Unlock(); });
     found = DBProvider()->GridModeSearch(AText, AForward, AIsNext);
-  } catch (...) {
-    if (self.Alive()) Search()->Unlock();
-    throw;
+    if (!self.Alive()) return false;
   }
-  if (!self.Alive()) return false;
-  Search()->Unlock();
   return found;
 }
 

@@ -576,15 +576,12 @@ void TcxDBDataProvider::Cancel() {
     // The controller's cancel handlers may free it, and this provider with it.
     TWeakLink self(this);
     TWatchedValue<bool> base(this, FBaseEditState, true);
-    c->BeginReadRecord();
-    try {
+    {
+      auto reading = WatchedPairedCall(
+          this, [c] { c->BeginReadRecord(); }, [c] { c->EndReadRecord(); });
       inherited::Cancel();
-    } catch (...) {
-      if (self.Alive()) c->EndReadRecord();
-      throw;
     }
     if (!self.Alive()) return;
-    c->EndReadRecord();
   }
   DataSetCancel();
 }
@@ -1161,14 +1158,8 @@ void TcxDBDataProvider::DoEditingChanged() {
 void TcxDBDataProvider::EditFromDataSet() {
   TcxDBDataController* c = DBDataController();
   TWatchedValue<bool> base(this, FBaseEditState, true);
-  c->BeginReadRecord();
-  try {
-    InternalEdit();
-  } catch (...) {
-    c->EndReadRecord();
-    throw;
-  }
-  c->EndReadRecord();
+  auto reading = PairedCall([c] { c->BeginReadRecord(); }, [c] { c->EndReadRecord(); });
+  InternalEdit();
 }
 
 void TcxDBDataProvider::InsertFromDataSet() {

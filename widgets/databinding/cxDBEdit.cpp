@@ -1,5 +1,6 @@
 #include "widgets/databinding/cxDBEdit.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/visual/Controls.h"
 #include "classlib/visual/Messages.h"
@@ -461,18 +462,12 @@ TcxCustomEditDefaultValuesProviderClass TcxDBEditDataBinding::GetDefaultValuesPr
 
 void TcxDBEditDataBinding::UpdateDisplayValue() {
   TcxCustomEdit* edit = Edit();
-  edit->LockClick(true);
-  TcxEditLifeGuard guard(edit);
-  try {
-    if (IsDataAvailable())
-      FDataLink->Reset();
-    else
-      inherited::UpdateDisplayValue();
-  } catch (...) {
-    if (guard.Alive()) edit->LockClick(false);
-    throw;
-  }
-  if (guard.Alive()) edit->LockClick(false);
+  auto click = WatchedPairedCall(
+      edit, [edit] { edit->LockClick(true); }, [edit] { edit->LockClick(false); });
+  if (IsDataAvailable())
+    FDataLink->Reset();
+  else
+    inherited::UpdateDisplayValue();
 }
 
 void TcxDBEditDataBinding::ClearValueIfNoData() {
@@ -493,15 +488,9 @@ void TcxDBEditDataBinding::DataChanged() {
   // The editor keeps the value and shows the field's own text of it.
   TField* field = Field();
   edit->SetEditValueWithoutClick(!IsDataAvailable() || field->IsNull() ? Null() : field->GetAsVariant());
-  edit->LockClick(true);
-  TcxEditLifeGuard guard(edit);
-  try {
-    SetDisplayValue(GetStoredValue());
-  } catch (...) {
-    if (guard.Alive()) edit->LockClick(false);
-    throw;
-  }
-  if (guard.Alive()) edit->LockClick(false);
+  auto click = WatchedPairedCall(
+      edit, [edit] { edit->LockClick(true); }, [edit] { edit->LockClick(false); });
+  SetDisplayValue(GetStoredValue());
 }
 
 void TcxDBEditDataBinding::EditingChanged() { Edit()->EditingChanged(); }
@@ -533,13 +522,7 @@ void TcxDBTextEditDataBinding::SetDisplayValue(const Variant& Value) {
 void TcxDBTextEditDataBinding::ClearValueIfNoData() {
   if (IsDataAvailable()) return;
   TcxCustomEdit* edit = Edit();
-  edit->LockClick(true);
-  TcxEditLifeGuard guard(edit);
-  try {
-    SetDisplayValue(Variant(String()));
-  } catch (...) {
-    if (guard.Alive()) edit->LockClick(false);
-    throw;
-  }
-  if (guard.Alive()) edit->LockClick(false);
+  auto click = WatchedPairedCall(
+      edit, [edit] { edit->LockClick(true); }, [edit] { edit->LockClick(false); });
+  SetDisplayValue(Variant(String()));
 }
