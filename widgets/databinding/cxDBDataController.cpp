@@ -733,7 +733,8 @@ bool TcxDBDataController::CanFocusRecord(Integer ARecordIndex) {
   // Moving the data set runs its handlers, which may free this controller.
   TWeakLink self(this);
   {
-    auto lock = WatchedPairedCall(this, [p] { p->BeginLock(); }, [p] { p->EndLock(); });
+    auto lock = WatchedPairedCall(
+        this, [p] { p->BeginLock(); }, [p] { p->EndLock(); });
     if (IsDetail() && FDataModeController->DetailSyncEnabled() && !changingFocus) UpdateDetailQuery();
     if (!self.Alive())
       result = false;
@@ -798,27 +799,22 @@ void TcxDBDataController::CheckBrowseState() {
   // the data set or its source as well: the watch tells.
   TcxDataListenerLink* link = CreateListenerLink();
   TStepWatch<TcxDBDataProvider> watch(DBProvider(), ds);
-  try {
-    if (ds && (ds->State() == dsEdit || ds->State() == dsInsert)) {
-      ds->UpdateRecord();
-      if (!watch.Alive()) {
-      } else if (DBProvider()->IsDataSetModified()) {
-        auto controls = ControlsDisabled(IsSmartRefreshActive() ? nullptr : ds);
-        ds->Post();
-      } else {
-        Cancel();
-      }
-    }
-    if (link->DataController()) CheckDetailsBrowseState();
-  } catch (...) {
+  TScopeExit release([this, &link] {
     const bool alive = link->DataController() != nullptr;
     ReleaseLink(link);
     if (alive) FCheckingBrowseState = false;
-    throw;
+  });
+  if (ds && (ds->State() == dsEdit || ds->State() == dsInsert)) {
+    ds->UpdateRecord();
+    if (!watch.Alive()) {
+    } else if (DBProvider()->IsDataSetModified()) {
+      auto controls = ControlsDisabled(IsSmartRefreshActive() ? nullptr : ds);
+      ds->Post();
+    } else {
+      Cancel();
+    }
   }
-  const bool alive = link->DataController() != nullptr;
-  ReleaseLink(link);
-  if (alive) FCheckingBrowseState = false;
+  if (link->DataController()) CheckDetailsBrowseState();
 }
 
 bool TcxDBDataController::CanLeaveFocusedRow() {
@@ -837,18 +833,13 @@ bool TcxDBDataController::CanLeaveFocusedRow() {
   // either of them (freeing the master frees this clone too).
   TcxDataListenerLink* self = CreateListenerLink();
   TcxDataListenerLink* other = master->CreateListenerLink();
-  try {
-    master->CheckBrowseState();
-    if (self->DataController()) CheckBrowseState();
-  } catch (...) {
+  TScopeExit release([&self, &other] {
     ReleaseLink(self);
     ReleaseLink(other);
-    throw;
-  }
-  const bool alive = self->DataController() && other->DataController();
-  ReleaseLink(self);
-  ReleaseLink(other);
-  return alive;
+  });
+  master->CheckBrowseState();
+  if (self->DataController()) CheckBrowseState();
+  return self->DataController() && other->DataController();
 }
 
 void TcxDBDataController::AfterUpdateData() {
@@ -925,7 +916,8 @@ bool TcxDBDataController::LocateByKey(const Variant& AKeyValues) {
     bool found;
     {
       // Ending the lock delivers the held-back notices, whose reading may free this controller.
-      auto lock = WatchedPairedCall(this, [p] { p->BeginLock(); }, [p] { p->EndLock(); });
+      auto lock = WatchedPairedCall(
+          this, [p] { p->BeginLock(); }, [p] { p->EndLock(); });
       // The data set's handlers may free this controller (a lookup editor freed, say): the
       // search reads a copy of the key names.
       const String keys = KeyFieldNames();

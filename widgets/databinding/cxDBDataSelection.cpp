@@ -149,7 +149,7 @@ void TcxDBDataSelection::Walk(F AWalk) {
   if (inPlace) {
     try {
       AWalk(watch, true);
-    } catch (...) {
+    } catch (...) {  // written out: only a walk that ended tells of the change
       if (watch.ProviderAlive()) SyncItems();
       throw;
     }
@@ -166,7 +166,7 @@ void TcxDBDataSelection::Walk(F AWalk) {
       AWalk(watch, false);
       if (!watch.ProviderAlive()) return;
       SyncItems();
-    } catch (...) {
+    } catch (...) {  // written out: a sync that raises on the way still puts the position back
       if (watch.ProviderAlive()) {
         SyncItems();
         p->RestorePosition();

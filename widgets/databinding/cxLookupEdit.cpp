@@ -48,16 +48,10 @@ void TcxCustomLookupEditProperties::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    if (!IsDefinedByLookupField()) SetListFieldIndex(s->GetRawListFieldIndex());
-    SetIncrementalFiltering(s->FIncrementalFiltering);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = PairedCall([this] { BeginUpdate(); }, [this] { EndUpdate(); });
+  inherited::Assign(Source);
+  if (!IsDefinedByLookupField()) SetListFieldIndex(s->GetRawListFieldIndex());
+  SetIncrementalFiltering(s->FIncrementalFiltering);
 }
 
 Integer TcxCustomLookupEditProperties::GetListIndex() const {
@@ -146,14 +140,8 @@ String TcxCustomLookupEditProperties::GetDisplayText(const Variant& AKey) {
 
 void TcxCustomLookupEditProperties::ListDataChanged(TObject*) {
   if (FInListDataChanged || IsLookupDataLocked() || IsControllerLookupLocked()) return;
-  FInListDataChanged = true;
-  try {
-    Changed();
-  } catch (...) {
-    FInListDataChanged = false;
-    throw;
-  }
-  FInListDataChanged = false;
+  TScopedValue<bool> changing(FInListDataChanged, true);
+  Changed();
 }
 
 bool TcxCustomLookupEditProperties::IsControllerLookupLocked() const {
