@@ -585,7 +585,7 @@ void cxFilterControlUtils::Initialize() {
     gController = New<TcxFilterEditsController>();
     for (const TFilterHelperEntry& e : kOwnHelpers) gController->Register(e.Properties(), e.Helper());
     RegisterEditorUnitHelpers();
-  } catch (...) {
+  } catch (...) {  // written out: a start that fails is undone; one that succeeds stays
     gUnit.Leave();
     FreeAndNil(gController);
     throw;
