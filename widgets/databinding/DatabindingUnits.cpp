@@ -33,7 +33,7 @@ void WidgetsDatabindingInitialize() {
   if (!gDatabinding.Enter()) return;
   try {
     InitializeUnits(kDatabindingUnits);
-  } catch (...) {
+  } catch (...) {  // written out: a start that fails is undone; one that succeeds stays
     gDatabinding.Leave();
     throw;
   }

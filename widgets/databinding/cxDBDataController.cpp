@@ -283,15 +283,15 @@ void TcxDBDataSummaryItem::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  if (Collection()) Collection()->BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    SetFieldName(src->FFieldName);
-  } catch (...) {
-    if (Collection()) Collection()->EndUpdate();
-    throw;
-  }
-  if (Collection()) Collection()->EndUpdate();
+  auto update = PairedCall(
+      [this] {
+        if (Collection()) Collection()->BeginUpdate();
+      },
+      [this] {
+        if (Collection()) Collection()->EndUpdate();
+      });
+  inherited::Assign(Source);
+  SetFieldName(src->FFieldName);
 }
 
 bool TcxDBDataSummaryItem::IsCurrency(TVarType AVarType) const {
@@ -445,17 +445,14 @@ void TcxDBDataController::ReloadStorage() {
   const bool reading = p->FReadingAll;
   p->FReadingAll = true;
   TWeakLink self(this);  // the walk runs the data set's handlers, which may free this controller
-  try {
+  {
+    TWatchedScopeExit restore(this, [this, p, reading, byKey] {
+      p->FReadingAll = reading;
+      if (byKey) EndRestoreKeys();
+    });
     inherited::ReloadStorage();
-  } catch (...) {
-    if (!self.Alive()) throw;
-    p->FReadingAll = reading;
-    if (byKey) EndRestoreKeys();
-    throw;
   }
   if (!self.Alive()) return;
-  p->FReadingAll = reading;
-  if (byKey) EndRestoreKeys();
   DBProvider()->ClearReloadMark();
 }
 
@@ -559,15 +556,8 @@ void TcxDBDataController::UpdateFields() {
 }
 
 void TcxDBDataController::UnbindFields() {
-  const bool was = FUnbindingFields;
-  FUnbindingFields = true;
-  try {
-    UpdateFields();
-  } catch (...) {
-    FUnbindingFields = was;
-    throw;
-  }
-  FUnbindingFields = was;
+  TScopedValue<bool> unbinding(FUnbindingFields, true);
+  UpdateFields();
 }
 
 void TcxDBDataController::RemoveNotification(TComponent* AComponent) { inherited::RemoveNotification(AComponent); }
@@ -742,8 +732,9 @@ bool TcxDBDataController::CanFocusRecord(Integer ARecordIndex) {
   const Integer focusedBefore = GetFocusedRecordIndex();
   // Moving the data set runs its handlers, which may free this controller.
   TWeakLink self(this);
-  p->BeginLock();
-  try {
+  {
+    auto lock = WatchedPairedCall(
+        this, [p] { p->BeginLock(); }, [p] { p->EndLock(); });
     if (IsDetail() && FDataModeController->DetailSyncEnabled() && !changingFocus) UpdateDetailQuery();
     if (!self.Alive())
       result = false;
@@ -751,12 +742,7 @@ bool TcxDBDataController::CanFocusRecord(Integer ARecordIndex) {
       result = FocusRecordInDataSet(ARecordIndex);
     else
       result = inherited::CanFocusRecord(ARecordIndex);
-  } catch (...) {
-    if (self.Alive()) p->EndLock();
-    throw;
   }
-  if (!self.Alive()) return false;
-  p->EndLock();
   if (!self.Alive()) return false;
   ReportSyncMasterPos();
   if (!self.Alive()) return false;
@@ -813,27 +799,22 @@ void TcxDBDataController::CheckBrowseState() {
   // the data set or its source as well: the watch tells.
   TcxDataListenerLink* link = CreateListenerLink();
   TStepWatch<TcxDBDataProvider> watch(DBProvider(), ds);
-  try {
-    if (ds && (ds->State() == dsEdit || ds->State() == dsInsert)) {
-      ds->UpdateRecord();
-      if (!watch.Alive()) {
-      } else if (DBProvider()->IsDataSetModified()) {
-        TControlsGuard controls(IsSmartRefreshActive() ? nullptr : ds);
-        ds->Post();
-      } else {
-        Cancel();
-      }
-    }
-    if (link->DataController()) CheckDetailsBrowseState();
-  } catch (...) {
+  TScopeExit release([this, &link] {
     const bool alive = link->DataController() != nullptr;
     ReleaseLink(link);
     if (alive) FCheckingBrowseState = false;
-    throw;
+  });
+  if (ds && (ds->State() == dsEdit || ds->State() == dsInsert)) {
+    ds->UpdateRecord();
+    if (!watch.Alive()) {
+    } else if (DBProvider()->IsDataSetModified()) {
+      auto controls = ControlsDisabled(IsSmartRefreshActive() ? nullptr : ds);
+      ds->Post();
+    } else {
+      Cancel();
+    }
   }
-  const bool alive = link->DataController() != nullptr;
-  ReleaseLink(link);
-  if (alive) FCheckingBrowseState = false;
+  if (link->DataController()) CheckDetailsBrowseState();
 }
 
 bool TcxDBDataController::CanLeaveFocusedRow() {
@@ -852,18 +833,13 @@ bool TcxDBDataController::CanLeaveFocusedRow() {
   // either of them (freeing the master frees this clone too).
   TcxDataListenerLink* self = CreateListenerLink();
   TcxDataListenerLink* other = master->CreateListenerLink();
-  try {
-    master->CheckBrowseState();
-    if (self->DataController()) CheckBrowseState();
-  } catch (...) {
+  TScopeExit release([&self, &other] {
     ReleaseLink(self);
     ReleaseLink(other);
-    throw;
-  }
-  const bool alive = self->DataController() && other->DataController();
-  ReleaseLink(self);
-  ReleaseLink(other);
-  return alive;
+  });
+  master->CheckBrowseState();
+  if (self->DataController()) CheckBrowseState();
+  return self->DataController() && other->DataController();
 }
 
 void TcxDBDataController::AfterUpdateData() {
@@ -937,19 +913,16 @@ bool TcxDBDataController::LocateByKey(const Variant& AKeyValues) {
     TDataSet* ds = DataSet();
     if (!ds) return false;
     TcxDBDataProvider* p = DBProvider();
-    p->BeginLock();
     bool found;
-    // The data set's handlers may free this controller (a lookup editor freed, say): the
-    // search reads a copy of the key names.
-    const String keys = KeyFieldNames();
-    try {
+    {
+      // Ending the lock delivers the held-back notices, whose reading may free this controller.
+      auto lock = WatchedPairedCall(
+          this, [p] { p->BeginLock(); }, [p] { p->EndLock(); });
+      // The data set's handlers may free this controller (a lookup editor freed, say): the
+      // search reads a copy of the key names.
+      const String keys = KeyFieldNames();
       found = cxDBLocateSafely(ds, keys, AKeyValues);
-    } catch (...) {
-      if (self.Alive()) p->EndLock();
-      throw;
     }
-    if (!self.Alive()) return false;
-    p->EndLock();  // delivers the held-back notices, whose reading may free this controller
     if (found && self.Alive()) SetFocusedSelected(true);
     return found && self.Alive();
   }

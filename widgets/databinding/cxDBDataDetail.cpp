@@ -3,6 +3,7 @@
 // the unit's start-up, which registers that adapter.
 #include "widgets/databinding/cxDBData.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "widgets/data/cxDataUpdateBracket.h"
 
 namespace {
@@ -137,16 +138,13 @@ void TcxDBProviderDetailFilterAdapter::ReopenSQL(TDataSet* ADataSet, const Strin
     if (!params->FindParam(names->Strings(i))) return;
   const Integer count = ValueCount(AParamValues);
   if (names->Count() == 0 || (count != names->Count() && !(names->Count() == 1 && count == -1))) return;
-  ADataSet->DisableControls();
-  try {
+  {
+    auto controls = PairedCall([ADataSet] { ADataSet->DisableControls(); },
+                               [ADataSet] { ADataSet->EnableControls(); });
     ADataSet->Close();
     params->SetParamValues(AParamNames, AParamValues);
     ADataSet->Open();
-  } catch (...) {
-    ADataSet->EnableControls();
-    throw;
   }
-  ADataSet->EnableControls();
   AReopened = true;
 }
 
@@ -257,19 +255,12 @@ void TcxDBDataController::UpdateDetailQuery() {
   // the focus change this step belongs to leaves it (a modified record is posted).
   if (TDataSet* ds = DataSet(); ds->Active() && IsEditState(ds->State())) CheckBrowseState();
   FUpdatingDetailQuery = true;
-  p->Freeze();
-  try {
-    p->First();
-    p->SavePosition();
-    p->RestorePosition();
-    p->SetCurrentRecordIndex(0);
-  } catch (...) {
-    p->Unfreeze();
-    FUpdatingDetailQuery = false;
-    throw;
-  }
-  p->Unfreeze();
-  FUpdatingDetailQuery = false;
+  TScopeExit updating([this] { FUpdatingDetailQuery = false; });
+  auto freeze = PairedCall([p] { p->Freeze(); }, [p] { p->Unfreeze(); });
+  p->First();
+  p->SavePosition();
+  p->RestorePosition();
+  p->SetCurrentRecordIndex(0);
 }
 
 void TcxDBDataController::FocusedRecordChanged() {
@@ -279,17 +270,11 @@ void TcxDBDataController::FocusedRecordChanged() {
   if (!relation || !master || GetFocusedRecordIndex() < 0 || FChangingFocus) return;
   // One clone detail of a relation holds a focused record at a time: they share one data
   // set, and it stands on this one's record now.
-  FChangingFocus = true;
-  try {
-    // The siblings let go first, then this one takes the data set.
-    master->ForEachDetailController(relation, TMethod<void(TcxCustomDataController*)>(
-                                                  this, &TcxDBDataController::LeaveActiveDetail));
-    DBProvider()->SetDetailPositioned(true);
-  } catch (...) {
-    FChangingFocus = false;
-    throw;
-  }
-  FChangingFocus = false;
+  TScopedValue<bool> changing(FChangingFocus, true);
+  // The siblings let go first, then this one takes the data set.
+  master->ForEachDetailController(relation, TMethod<void(TcxCustomDataController*)>(
+                                                this, &TcxDBDataController::LeaveActiveDetail));
+  DBProvider()->SetDetailPositioned(true);
 }
 
 void TcxDBDataController::LeaveSiblingDetails() {
@@ -307,15 +292,9 @@ void TcxDBDataController::LeaveActiveDetail(TcxCustomDataController* ADetail) {
   auto* other = dynamic_cast<TcxDBDataController*>(ADetail);
   if (!other || other == this || other->FChangingFocus || other->GetDetailMode() != TcxDataControllerDetailMode::dcdmClone)
     return;
-  other->FChangingFocus = true;
-  try {
-    other->DBProvider()->SetDetailPositioned(false);
-    other->ChangeFocusedRecordIndex(-1);
-  } catch (...) {
-    other->FChangingFocus = false;
-    throw;
-  }
-  other->FChangingFocus = false;
+  TScopedValue<bool> changing(other->FChangingFocus, true);
+  other->DBProvider()->SetDetailPositioned(false);
+  other->ChangeFocusedRecordIndex(-1);
 }
 
 namespace {
@@ -361,36 +340,22 @@ TcxCustomDataController* TcxDBDataController::SyncMasterPos() {
   if (VarIsEmpty(detailValues) || VarIsEmpty(masterValues)) return nullptr;
   TcxCustomDataController* result = nullptr;
   master->FSynchronizing = true;
-  try {
-    const bool equal = cxVariantsEqual(detailValues, masterValues);
-    if (equal && master->IsChangingFocus()) {
-      master->FSynchronizing = false;
-      return nullptr;
-    }
-    bool located = equal;
-    if (!equal) {
-      TcxDBDataProvider* mp = master->DBProvider();
-      mp->BeginLock();
-      try {
-        located = cxDBLocateSafely(master->DataSet(), relation->GetMasterKeyFieldNames(), detailValues);
-      } catch (...) {
-        mp->EndLock();
-        throw;
-      }
-      mp->EndLock();
-    }
-    if (located) {
-      // The masters above come first: the record's detail exists only once its own master
-      // stands on it.
-      if (TcxCustomDataController* shown = master->SyncMasterPos())
-        result = ActivateDetailOfFocusedRecord(shown, relation->Index(), detailValues);
-      ReportSyncMasterPos();
-    }
-  } catch (...) {
-    master->FSynchronizing = false;
-    throw;
+  TScopeExit synchronizing([master] { master->FSynchronizing = false; });
+  const bool equal = cxVariantsEqual(detailValues, masterValues);
+  if (equal && master->IsChangingFocus()) return nullptr;
+  bool located = equal;
+  if (!equal) {
+    TcxDBDataProvider* mp = master->DBProvider();
+    auto lock = PairedCall([mp] { mp->BeginLock(); }, [mp] { mp->EndLock(); });
+    located = cxDBLocateSafely(master->DataSet(), relation->GetMasterKeyFieldNames(), detailValues);
   }
-  master->FSynchronizing = false;
+  if (located) {
+    // The masters above come first: the record's detail exists only once its own master
+    // stands on it.
+    if (TcxCustomDataController* shown = master->SyncMasterPos())
+      result = ActivateDetailOfFocusedRecord(shown, relation->Index(), detailValues);
+    ReportSyncMasterPos();
+  }
   return result;
 }
 

@@ -128,7 +128,7 @@ void TcxDBDataProvider::SetLinkDataSource(TDataSource* Value) {
 
 void TcxDBDataProvider::GridModeDataSetChanged() {
   TcxDBDataController* c = DBDataController();
-  TFlagGuard guard(FInGridModeChange, true, this);
+  TWatchedValue<bool> guard(this, FInGridModeChange, true);
   TcxDataUpdateBracket bracket(c);
   TWeakLink self(this);  // reading the window runs the data set's handlers
   RefreshGridModeBuffer();
@@ -195,7 +195,7 @@ void TcxDBDataProvider::DeleteSelection() {
   // Each step runs the data set's handlers, which may free the data set, its source or the
   // controller: the deleting stops there.
   TStepWatch<TcxDBDataProvider> watch(this, ds);
-  TControlsGuard controls(ds);
+  auto controls = ControlsDisabled(ds);
   for (Integer i = selection->BookmarkCount() - 1; i >= 0; --i) {
     const TBookmarkStr bookmark = selection->Bookmarks(i);
     // A record that is gone already is not looked for: only its entry goes.
@@ -217,7 +217,7 @@ bool TcxDBDataProvider::GridModeSearch(const String& AText, bool AForward, bool 
   TcxCustomDataField* field = c->Search()->SearchField();
   if (!ds || !field || IsEditing() || !ds->Active() || (ds->Bof() && ds->Eof())) return false;
   auto matches = [&] {
-    TFlagGuard searching(FSearching, true, this);
+    TWatchedValue<bool> searching(this, FSearching, true);
     return cxTextMatches(c->GetDisplayText(kCurrentRecord, field), AText, true);
   };
   // Each step runs the data set's handlers, which may free the data set, its source or the
@@ -229,7 +229,7 @@ bool TcxDBDataProvider::GridModeSearch(const String& AText, bool AForward, bool 
   }
   bool found = false;
   {
-    TFreezeGuard<TcxDBDataProvider> freeze(this);
+    auto freeze = Frozen(this);
     if (!watch.Alive()) return false;  // the cancel of a pending edit ran handlers
     SavePosition();
     const TBookmarkStr saved = FSavedBookmark;
@@ -267,7 +267,7 @@ bool TcxDBDataProvider::GridModeSearch(const String& AText, bool AForward, bool 
         go = step();
       }
       if (!found && watch.Alive()) RestorePosition();
-    } catch (...) {
+    } catch (...) {  // written out: a record found stays, an error goes back
       if (watch.Alive()) RestorePosition();
       throw;
     }
@@ -295,19 +295,12 @@ bool TcxDBDataController::IsGridModeChangePending() const {
 
 void TcxDBDataController::GridModeBufferCountChanged() {
   if (!IsGridMode()) return;
-  const bool was = FChangingBufferCount;
-  FChangingBufferCount = true;
-  try {
-    {
-      TcxDataUpdateBracket bracket(this);
-      DBProvider()->RefreshGridModeBuffer();
-    }
-    DBProvider()->RefreshOtherWindows();
-  } catch (...) {
-    FChangingBufferCount = was;
-    throw;
+  TScopedValue<bool> changing(FChangingBufferCount, true);
+  {
+    TcxDataUpdateBracket bracket(this);
+    DBProvider()->RefreshGridModeBuffer();
   }
-  FChangingBufferCount = was;
+  DBProvider()->RefreshOtherWindows();
 }
 
 bool TcxDBDataController::IsLookupLocked() const {
@@ -317,17 +310,14 @@ bool TcxDBDataController::IsLookupLocked() const {
 }
 
 bool TcxDBDataController::GridModeSearch(const String& AText, bool AForward, bool AIsNext) {
-  Search()->Lock();
   bool found;
   TWeakLink self(this);  // the search runs the data set's handlers, which may free this controller
-  try {
+  {
+    auto lock = WatchedPairedCall(
+        this, [this] { Search()->Lock(); }, [this] { Search()->Unlock(); });
     found = DBProvider()->GridModeSearch(AText, AForward, AIsNext);
-  } catch (...) {
-    if (self.Alive()) Search()->Unlock();
-    throw;
+    if (!self.Alive()) return false;
   }
-  if (!self.Alive()) return false;
-  Search()->Unlock();
   return found;
 }
 

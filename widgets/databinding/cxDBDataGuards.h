@@ -3,78 +3,29 @@
 #pragma once
 
 #include "classlib/core/DB.h"
-
-#include <exception>
+#include "classlib/core/ScopeGuards.h"
 
 namespace cxDBDataGuards {
 
-// Restores a Boolean when the step ends, also when an error passes. The flag of an owner
-// given and freed meanwhile (by a handler the step ran) is left alone.
-class TFlagGuard {
- public:
-  explicit TFlagGuard(bool& AFlag, bool AValue = true, TObject* AOwner = nullptr)
-      : FFlag(AFlag), FOld(AFlag), FWatched(AOwner != nullptr), FOwner(AOwner) {
-    FFlag = AValue;
-  }
-  ~TFlagGuard() {
-    if (!FWatched || FOwner.Alive()) FFlag = FOld;
-  }
-  TFlagGuard(const TFlagGuard&) = delete;
-  TFlagGuard& operator=(const TFlagGuard&) = delete;
-
- private:
-  bool& FFlag;
-  bool FOld;
-  bool FWatched;
-  TWeakLink FOwner;
-};
-
-// The data set's controls stay disabled for the step. A data set a handler freed meanwhile
-// is left alone. Enabling them tells the links of the changes, whose handling may raise: the
-// error reaches the caller, or is dropped while another one does.
-class TControlsGuard {
- public:
-  explicit TControlsGuard(TDataSet* ADataSet) : FDataSet(ADataSet), FLink(ADataSet) {
-    if (FDataSet) FDataSet->DisableControls();
-  }
-  ~TControlsGuard() noexcept(false) {
-    if (!FLink.Alive()) return;
-    if (std::uncaught_exceptions() > FExceptions) {
-      try {
-        FDataSet->EnableControls();
-      } catch (...) {
-      }
-    } else {
-      FDataSet->EnableControls();
-    }
-  }
-  TControlsGuard(const TControlsGuard&) = delete;
-  TControlsGuard& operator=(const TControlsGuard&) = delete;
-
- private:
-  TDataSet* FDataSet;
-  TWeakLink FLink;
-  int FExceptions = std::uncaught_exceptions();
-};
+// The data set's controls stay disabled for the step (none given: nothing to do). A data set
+// a handler freed meanwhile is left alone. Enabling them tells the links of the changes, whose
+// handling may raise: the first error wins (classlib/core/ScopeGuards.h).
+inline auto ControlsDisabled(TDataSet* ADataSet) {
+  return WatchedPairedCall(
+      ADataSet,
+      [ADataSet] {
+        if (ADataSet) ADataSet->DisableControls();
+      },
+      [ADataSet] { ADataSet->EnableControls(); });
+}
 
 // The provider stays frozen (the data set's controls disabled) for the step. A provider freed
 // meanwhile (with its controller, by a handler) is left alone.
 template <class TProvider>
-class TFreezeGuard {
- public:
-  explicit TFreezeGuard(TProvider* AProvider) : FProvider(AProvider), FLink(AProvider) {
-    FProvider->Freeze();
-  }
-  ~TFreezeGuard() noexcept(false) {
-    if (FLink.Alive()) FProvider->Unfreeze();
-  }
-  TFreezeGuard(const TFreezeGuard&) = delete;
-  TFreezeGuard& operator=(const TFreezeGuard&) = delete;
-
- private:
-  TProvider* FProvider;
-  TWeakLink FLink;
-};
+auto Frozen(TProvider* AProvider) {
+  return WatchedPairedCall(
+      AProvider, [AProvider] { AProvider->Freeze(); }, [AProvider] { AProvider->Unfreeze(); });
+}
 
 // Watches a step that calls its data set: each call may run a handler that frees the data
 // set, its data source, or the controller and its provider with it. The step goes on only

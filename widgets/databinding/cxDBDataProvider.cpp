@@ -112,7 +112,7 @@ void TcxDBDataLink::ActiveChanged() {
   // Reading the records runs the data set's handlers, which may free the controller.
   TWeakLink alive(p);
   {
-    TFlagGuard guard(p->FInActivation, true, p);
+    TWatchedValue<bool> guard(p, p->FInActivation, true);
     p->ActiveChanged(Active());
   }
   if (!alive.Alive()) return;
@@ -317,7 +317,7 @@ void TcxDBDataProvider::RecordAppended(Integer ARecordIndex) {
 // ---- Navigation ----
 
 void TcxDBDataProvider::First() {
-  TFlagGuard guard(FInFirst, true, this);
+  TWatchedValue<bool> guard(this, FInFirst, true);
   FFieldsVanished = false;
   FDetailRecordsEnded = false;
   inherited::First();
@@ -400,7 +400,7 @@ bool TcxDBDataProvider::GetDetailHasChildren(Integer ARecordIndex, Integer ARela
   {
     // The search runs the detail data set's handlers, which may free the detail.
     TStepWatch<TcxDBDataProvider> watch(p, ds);
-    TFreezeGuard<TcxDBDataProvider> freeze(p);
+    auto freeze = Frozen(p);
     if (!watch.Alive()) return false;
     p->SavePosition();
     found = cxDBLocateSafely(ds, names, values);
@@ -494,7 +494,7 @@ bool TcxDBDataProvider::CanInitEditing(Integer ARecordIndex) {
   bool result;
   TWeakLink self(this);  // the data set's edit or insert handlers may free the controller
   {
-    TFlagGuard guard(FInCanInitEditing, true, this);
+    TWatchedValue<bool> guard(this, FInCanInitEditing, true);
     if (c->IsNewItemRowActive() && !IsInserting()) {
       Insert();
       result = true;
@@ -514,7 +514,7 @@ bool TcxDBDataProvider::CanInitEditing(Integer ARecordIndex) {
 
 template <class F>
 void TcxDBDataProvider::OwnOperation(F AOperation) {
-  TFlagGuard guard(FInOwnOperation, true, this);
+  TWatchedValue<bool> guard(this, FInOwnOperation, true);
   TDataSet* ds = DataSet();
   if (!InEditState(ds)) {
     AOperation();
@@ -529,7 +529,7 @@ void TcxDBDataProvider::OwnOperation(F AOperation) {
     if (watch.Alive()) AOperation();
     return;
   }
-  TControlsGuard controls(ds);
+  auto controls = ControlsDisabled(ds);
   ds->CheckBrowseMode();
   if (!watch.Alive() || !SmartRefreshWatched()) return;
   ResetWatch();
@@ -544,7 +544,7 @@ void TcxDBDataProvider::Append() {
 }
 
 void TcxDBDataProvider::Insert() {
-  TFlagGuard guard(FInOwnInsert, true, this);
+  TWatchedValue<bool> guard(this, FInOwnInsert, true);
   OwnOperation([this] {
     if (TDataSet* ds = DataSet()) ds->Insert();
   });
@@ -575,16 +575,13 @@ void TcxDBDataProvider::Cancel() {
     TcxDBDataController* c = DBDataController();
     // The controller's cancel handlers may free it, and this provider with it.
     TWeakLink self(this);
-    TFlagGuard base(FBaseEditState, true, this);
-    c->BeginReadRecord();
-    try {
+    TWatchedValue<bool> base(this, FBaseEditState, true);
+    {
+      auto reading = WatchedPairedCall(
+          this, [c] { c->BeginReadRecord(); }, [c] { c->EndReadRecord(); });
       inherited::Cancel();
-    } catch (...) {
-      if (self.Alive()) c->EndReadRecord();
-      throw;
     }
     if (!self.Alive()) return;
-    c->EndReadRecord();
   }
   DataSetCancel();
 }
@@ -675,7 +672,7 @@ void TcxDBDataProvider::DeleteFocused() {
   // set, its source or the controller: nothing more is done then.
   TStepWatch<TcxDBDataProvider> watch(this, ds);
   {
-    TControlsGuard controls(ds);
+    auto controls = ControlsDisabled(ds);
     ds->Delete();
     if (!watch.Alive()) return;
     // The stored record goes while the data set's notice still waits, so that the notice
@@ -706,7 +703,7 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
   // Each step runs the data set's handlers, which may free the data set, its source or the
   // controller: the deleting stops there, and what it deleted stays deleted.
   TStepWatch<TcxDBDataProvider> watch(this, ds);
-  TControlsGuard controls(ds);
+  auto controls = ControlsDisabled(ds);
   if (c->IdentifiesRecordsByKey()) {
     // One walk over the data set finds every listed key, instead of one search per
     // record: each listed record deletes the first data-set record with its key.
@@ -867,7 +864,7 @@ bool TcxDBDataProvider::SettleEditBeforeRead() {
   ds->UpdateRecord();
   if (!watch.Alive()) return false;
   if (InEditState(ds) && IsPendingEditModified()) {
-    TFlagGuard settling(FSettling, true, this);
+    TWatchedValue<bool> settling(this, FSettling, true);
     ds->Post();
     if (!watch.Alive()) return false;
   }
@@ -924,7 +921,7 @@ void TcxDBDataProvider::AddPending(TcxDBDataProvider* AProvider) {
 
 void TcxDBDataProvider::DeliverPendingNotices() {
   if (FDelivering || FPending.empty()) return;
-  TFlagGuard guard(FDelivering, true, this);
+  TWatchedValue<bool> guard(this, FDelivering, true);
   // The notices waiting now go out once each: one held back again as it is handled (this
   // provider still busy further up) waits for the next delivery, instead of going round
   // for ever. A notice read anew runs the data set's handlers, which may free any provider.
@@ -936,7 +933,7 @@ void TcxDBDataProvider::DeliverPendingNotices() {
     if (!self.Alive()) return;
     auto* p = static_cast<TcxDBDataProvider*>(link.Ref());
     if (!p) continue;
-    TFlagGuard delivered(p->FDeliveredLate, true, p);
+    TWatchedValue<bool> delivered(p, p->FDeliveredLate, true);
     p->DoDataSetChanged();
   }
 }
@@ -1160,21 +1157,15 @@ void TcxDBDataProvider::DoEditingChanged() {
 
 void TcxDBDataProvider::EditFromDataSet() {
   TcxDBDataController* c = DBDataController();
-  TFlagGuard base(FBaseEditState, true, this);
-  c->BeginReadRecord();
-  try {
-    InternalEdit();
-  } catch (...) {
-    c->EndReadRecord();
-    throw;
-  }
-  c->EndReadRecord();
+  TWatchedValue<bool> base(this, FBaseEditState, true);
+  auto reading = PairedCall([c] { c->BeginReadRecord(); }, [c] { c->EndReadRecord(); });
+  InternalEdit();
 }
 
 void TcxDBDataProvider::InsertFromDataSet() {
   if (FInInsertFromDataSet) return;
-  TFlagGuard guard(FInInsertFromDataSet, true, this);
-  TFlagGuard base(FBaseEditState, true, this);
+  TWatchedValue<bool> guard(this, FInInsertFromDataSet, true);
+  TWatchedValue<bool> base(this, FBaseEditState, true);
   InternalInsert(IsEOF() && !FInOwnInsert);
 }
 
@@ -1220,7 +1211,7 @@ void TcxDBDataProvider::DataSetCancel() {
     ds->Cancel();
     return;
   }
-  TControlsGuard controls(ds);
+  auto controls = ControlsDisabled(ds);
   Variant key = Unassigned();
   const Integer rows = c->GetRowCount();
   if (rows >= 2) {

@@ -89,7 +89,7 @@ void TcxDBDataSelection::InternalDelete(Integer AIndex) {
 void TcxDBDataSelection::DeleteBookmark(Integer AIndex) { Delete(AIndex); }
 
 void TcxDBDataSelection::SyncItems() {
-  TFlagGuard guard(FSynchronizing);
+  TScopedValue<bool> guard(FSynchronizing, true);
   while (Count() > BookmarkCount()) InternalDelete(Count() - 1);
   while (Count() < BookmarkCount()) inherited::InternalAdd(-1, Count(), 0, Count());
 }
@@ -149,7 +149,7 @@ void TcxDBDataSelection::Walk(F AWalk) {
   if (inPlace) {
     try {
       AWalk(watch, true);
-    } catch (...) {
+    } catch (...) {  // written out: only a walk that ended tells of the change
       if (watch.ProviderAlive()) SyncItems();
       throw;
     }
@@ -159,14 +159,14 @@ void TcxDBDataSelection::Walk(F AWalk) {
     return;
   }
   {
-    TFreezeGuard<TcxDBDataProvider> freeze(p);
+    auto freeze = Frozen(p);
     if (!watch.Alive()) return;
     p->SavePosition();
     try {
       AWalk(watch, false);
       if (!watch.ProviderAlive()) return;
       SyncItems();
-    } catch (...) {
+    } catch (...) {  // written out: a sync that raises on the way still puts the position back
       if (watch.ProviderAlive()) {
         SyncItems();
         p->RestorePosition();

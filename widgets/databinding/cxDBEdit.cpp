@@ -1,5 +1,6 @@
 #include "widgets/databinding/cxDBEdit.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "classlib/visual/Controls.h"
 #include "classlib/visual/Messages.h"
@@ -315,7 +316,7 @@ void TcxEditFieldDataLink::SetField(TField* Value) {
 void TcxEditFieldDataLink::ActiveChanged() {
   UpdateField();
   {
-    TcxBindingLock lock(FDataBinding->FLock);
+    auto lock = BindingLock(FDataBinding->FLock);
     FDataBinding->DataSetChanged();
   }
   ClearModified();
@@ -330,7 +331,7 @@ void TcxEditFieldDataLink::DataEvent(TDataEvent Event, intptr_t Info) {
   inherited::DataEvent(Event, Info);
   if (!fieldList) return;
   {
-    TcxBindingLock lock(FDataBinding->FLock);
+    auto lock = BindingLock(FDataBinding->FLock);
     FDataBinding->DataSetChanged();
   }
   ClearModified();
@@ -441,7 +442,7 @@ void TcxDBEditDataBinding::SetDisplayValue(const Variant& Value) {
 bool TcxDBEditDataBinding::SetEditMode() {
   if (TcxCustomDBEditDefaultValuesProvider* p = DBProvider(); !p || !p->CanSetEditMode())
     return false;
-  TcxBindingLock lock(FLock);
+  auto lock = BindingLock(FLock);
   FDataLink->Edit();
   const bool editing = FDataLink->Editing();
   if (editing) FDataLink->SetModified();
@@ -450,7 +451,7 @@ bool TcxDBEditDataBinding::SetEditMode() {
 
 void TcxDBEditDataBinding::UpdateDataValue() {
   if (!IsDataAvailable()) return;
-  TcxBindingLock lock(FLock);
+  auto lock = BindingLock(FLock);
   if (FDataLink->Edit()) cxWriteBoundField(Field(), ValueSource(), Edit()->GetEditValue());
 }
 
@@ -461,18 +462,12 @@ TcxCustomEditDefaultValuesProviderClass TcxDBEditDataBinding::GetDefaultValuesPr
 
 void TcxDBEditDataBinding::UpdateDisplayValue() {
   TcxCustomEdit* edit = Edit();
-  edit->LockClick(true);
-  TcxEditLifeGuard guard(edit);
-  try {
-    if (IsDataAvailable())
-      FDataLink->Reset();
-    else
-      inherited::UpdateDisplayValue();
-  } catch (...) {
-    if (guard.Alive()) edit->LockClick(false);
-    throw;
-  }
-  if (guard.Alive()) edit->LockClick(false);
+  auto click = WatchedPairedCall(
+      edit, [edit] { edit->LockClick(true); }, [edit] { edit->LockClick(false); });
+  if (IsDataAvailable())
+    FDataLink->Reset();
+  else
+    inherited::UpdateDisplayValue();
 }
 
 void TcxDBEditDataBinding::ClearValueIfNoData() {
@@ -493,15 +488,9 @@ void TcxDBEditDataBinding::DataChanged() {
   // The editor keeps the value and shows the field's own text of it.
   TField* field = Field();
   edit->SetEditValueWithoutClick(!IsDataAvailable() || field->IsNull() ? Null() : field->GetAsVariant());
-  edit->LockClick(true);
-  TcxEditLifeGuard guard(edit);
-  try {
-    SetDisplayValue(GetStoredValue());
-  } catch (...) {
-    if (guard.Alive()) edit->LockClick(false);
-    throw;
-  }
-  if (guard.Alive()) edit->LockClick(false);
+  auto click = WatchedPairedCall(
+      edit, [edit] { edit->LockClick(true); }, [edit] { edit->LockClick(false); });
+  SetDisplayValue(GetStoredValue());
 }
 
 void TcxDBEditDataBinding::EditingChanged() { Edit()->EditingChanged(); }
@@ -533,13 +522,7 @@ void TcxDBTextEditDataBinding::SetDisplayValue(const Variant& Value) {
 void TcxDBTextEditDataBinding::ClearValueIfNoData() {
   if (IsDataAvailable()) return;
   TcxCustomEdit* edit = Edit();
-  edit->LockClick(true);
-  TcxEditLifeGuard guard(edit);
-  try {
-    SetDisplayValue(Variant(String()));
-  } catch (...) {
-    if (guard.Alive()) edit->LockClick(false);
-    throw;
-  }
-  if (guard.Alive()) edit->LockClick(false);
+  auto click = WatchedPairedCall(
+      edit, [edit] { edit->LockClick(true); }, [edit] { edit->LockClick(false); });
+  SetDisplayValue(Variant(String()));
 }

@@ -166,7 +166,7 @@ void TcxCustomDBDataBinding::Reset() { FDataLink->Reset(); }
 
 bool TcxCustomDBDataBinding::SetModified() {
   if (CanModify()) {
-    TcxBindingLock lock(FStoreLock);
+    auto lock = BindingLock(FStoreLock);
     FDataLink->Edit();
     if (FDataLink->Editing()) FDataLink->SetModified();
   }
@@ -176,7 +176,7 @@ bool TcxCustomDBDataBinding::SetModified() {
 void TcxCustomDBDataBinding::SetStoredValue(TcxDataEditValueSource AValueSource,
                                             const Variant& AValue) {
   if (!IsDataAvailable()) return;
-  TcxBindingLock lock(FStoreLock);
+  auto lock = BindingLock(FStoreLock);
   if (FDataLink->Edit()) cxWriteBoundField(Field(), AValueSource, AValue);
 }
 

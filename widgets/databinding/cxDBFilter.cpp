@@ -64,16 +64,10 @@ void TcxDBDataFilterCriteria::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    SetAutoDataSetFilter(source->FAutoDataSetFilter);
-    SetIgnoreOrigin(source->FIgnoreOrigin);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = PairedCall([this] { BeginUpdate(); }, [this] { EndUpdate(); });
+  inherited::Assign(Source);
+  SetAutoDataSetFilter(source->FAutoDataSetFilter);
+  SetIgnoreOrigin(source->FIgnoreOrigin);
 }
 
 void TcxDBDataFilterCriteria::FormatDateTimeValue(const Variant& AValue, String& AText) {
@@ -111,16 +105,10 @@ void TcxDBDataFilterCriteria::AssignEvents(TPersistent* ASource) {
 }
 
 void TcxDBDataFilterCriteria::RestoreDefaults() {
-  BeginUpdate();
-  try {
-    inherited::RestoreDefaults();
-    SetAutoDataSetFilter(false);
-    SetIgnoreOrigin(true);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = PairedCall([this] { BeginUpdate(); }, [this] { EndUpdate(); });
+  inherited::RestoreDefaults();
+  SetAutoDataSetFilter(false);
+  SetIgnoreOrigin(true);
 }
 
 bool TcxDBDataFilterCriteria::IsFiltering() {
@@ -170,16 +158,13 @@ bool TcxDBDataFilterCriteria::ApplyToDataSet(TDataSet* ADataSet, const String& A
                                              bool AFiltered) {
   if (ADataSet->Filter() == AText && ADataSet->FilterOptions() == AOptions && ADataSet->Filtered() == AFiltered)
     return false;
-  ADataSet->DisableControls();
-  try {
+  {
+    auto controls = PairedCall([ADataSet] { ADataSet->DisableControls(); },
+                               [ADataSet] { ADataSet->EnableControls(); });
     ADataSet->SetFilter(AText);
     ADataSet->SetFilterOptions(AOptions);
     ADataSet->SetFiltered(AFiltered);
-  } catch (...) {
-    ADataSet->EnableControls();
-    throw;
   }
-  ADataSet->EnableControls();
   return true;
 }
 
@@ -193,7 +178,7 @@ void TcxDBDataFilterCriteria::DoChanged() {
     if (dataSet && IsEditing(dataSet)) {
       try {
         c->CheckBrowseState();
-      } catch (...) {
+      } catch (...) {  // written out: the filter is switched off on an error only
         FDeactivating = true;
         try {
           SetActive(false);
@@ -212,7 +197,7 @@ void TcxDBDataFilterCriteria::DoChanged() {
     if (dataSet && IsAutoDataSetFilterInForce()) {
       String text;
       {
-        cxDBDataGuards::TFlagGuard forDataSet(FWritingForDataSet, true, this);
+        TWatchedValue<bool> forDataSet(this, FWritingForDataSet, true);
         FilterText(text);
       }
       const TFilterOptions options = GetOptions().Contains(TcxFilterCriteriaOption::fcoCaseInsensitive)

@@ -1,5 +1,6 @@
 #include "widgets/databinding/cxDBLookupComboBox.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/visual/Messages.h"
 #include "platform/kernel/Units.h"
 
@@ -28,22 +29,16 @@ void TcxLookupComboBoxProperties::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  BeginUpdate();
-  try {
-    SetGridMode(s->GetGridMode());
-    SetListOptions(s->GetListOptions());
-    if (!IsDefinedByLookupField()) {
-      SetListSource(s->GetListSource());
-      SetListColumns(s->GetListColumns());
-    }
-    SetOnSortingChanged(s->FOnSortingChanged);
-    inherited::Assign(Source);
-    if (IsDefinedByLookupField()) SetListColumns(s->GetListColumns());
-  } catch (...) {
-    EndUpdate();
-    throw;
+  auto update = PairedCall([this] { BeginUpdate(); }, [this] { EndUpdate(); });
+  SetGridMode(s->GetGridMode());
+  SetListOptions(s->GetListOptions());
+  if (!IsDefinedByLookupField()) {
+    SetListSource(s->GetListSource());
+    SetListColumns(s->GetListColumns());
   }
-  EndUpdate();
+  SetOnSortingChanged(s->FOnSortingChanged);
+  inherited::Assign(Source);
+  if (IsDefinedByLookupField()) SetListColumns(s->GetListColumns());
 }
 
 TcxCustomEditClass TcxLookupComboBoxProperties::GetContainerClass() const {

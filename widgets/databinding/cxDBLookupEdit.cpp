@@ -1,6 +1,7 @@
 #include "widgets/databinding/cxDBLookupEdit.h"
 
 #include "classlib/core/Classes.h"
+#include "classlib/core/ScopeGuards.h"
 #include "widgets/databinding/cxDBUtils.h"
 #include "widgets/foundation/cxClasses.h"
 #include "widgets/foundation/cxVariants.h"
@@ -46,16 +47,10 @@ void TcxCustomDBLookupEditProperties::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    if (!IsDefinedByLookupField()) SetKeyFieldNames(s->GetKeyFieldNames());
-    SetGridMode(s->FGridMode);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = PairedCall([this] { BeginUpdate(); }, [this] { EndUpdate(); });
+  inherited::Assign(Source);
+  if (!IsDefinedByLookupField()) SetKeyFieldNames(s->GetKeyFieldNames());
+  SetGridMode(s->FGridMode);
 }
 
 void TcxCustomDBLookupEditProperties::Changed() {
@@ -89,14 +84,11 @@ String TcxCustomDBLookupEditProperties::GetListFieldNames() const {
 
 void TcxCustomDBLookupEditProperties::SetListFieldNames(const String& Value) {
   const String before = GetListFieldNames();
-  LockLookupDataChanges();
-  try {
+  {
+    auto lock =
+        PairedCall([this] { LockLookupDataChanges(); }, [this] { UnlockLookupDataChanges(); });
     RebuildListColumns(Value);
-  } catch (...) {
-    UnlockLookupDataChanges();
-    throw;
   }
-  UnlockLookupDataChanges();
   // The stored index follows the columns there are now.
   inherited::SetListFieldIndex(GetRawListFieldIndex());
   if (GetListFieldNames() != before) Changed();
@@ -147,18 +139,15 @@ String TcxCustomDBLookupEditProperties::GetDisplayText(const Variant& AKey) {
   String text;
   // The list data set's handlers may free the editor, and with it these properties.
   TWeakLink self(this);
-  LockDataController();
-  try {
+  {
+    auto lock = WatchedPairedCall(
+        this, [this] { LockDataController(); }, [this] { UnlockDataController(); });
     TDataSet* ds = GetListDataSet();
     TField* field = GetListField();
     if (ds && ds->Active() && field && KeyFitsFields(AKey, GetKeyFieldNames()))
       text = ds->LookupDisplayText(GetKeyFieldNames(), AKey, field->FieldName());
-  } catch (...) {
-    if (self.Alive()) UnlockDataController();
-    throw;
+    if (!self.Alive()) return {};
   }
-  if (!self.Alive()) return {};
-  UnlockDataController();
   if (!FCache->Find(AKey, place)) FCache->Insert(place, AKey, text);
   return text;
 }
@@ -179,16 +168,13 @@ Integer TcxCustomDBLookupEditProperties::FindByText(Integer AItemIndex, const St
   TWeakLink self(this), list(c);
   const auto gone = [&] { return !self.Alive() || !list.Alive(); };
   LockDataController();
-  try {
-    if (ds->Locate(field->FieldName(), Variant(AText), options) && !gone())
-      r = c->IsGridMode() ? c->GetFocusedRecordIndex() : c->FindRecordIndexByKey(c->GetDataSetKeyValues());
-  } catch (...) {
+  TScopeExit unlock([&] {
     if (!gone()) UnlockDataController();
-    throw;
-  }
-  if (gone()) return -1;
-  UnlockDataController();
-  return r;
+  });
+  if (ds->Locate(field->FieldName(), Variant(AText), options) && !gone())
+    r = c->IsGridMode() ? c->GetFocusedRecordIndex()
+                        : c->FindRecordIndexByKey(c->GetDataSetKeyValues());
+  return gone() ? -1 : r;
 }
 
 bool TcxCustomDBLookupEditProperties::IsKeyListField() const {
@@ -301,30 +287,20 @@ void TcxCustomDBLookupEditProperties::SetLookupField(TField* AField) {
   AField->FreeNotification(FFieldWatch);
   FLookupField = AField;
   FCopying = true;
-  try {
-    SetListDataSource(FLookupSource);
-    AddListColumnForFieldName(AField->LookupResultField());
-    if (TcxDBDataController* c = GetDBDataController()) c->SetKeyFieldNames(AField->LookupKeyFields());
-    inherited::SetListFieldIndex(0);
-  } catch (...) {
-    FCopying = false;
-    throw;
-  }
-  FCopying = false;
+  TScopeExit copied([this] { FCopying = false; });
+  SetListDataSource(FLookupSource);
+  AddListColumnForFieldName(AField->LookupResultField());
+  if (TcxDBDataController* c = GetDBDataController())
+    c->SetKeyFieldNames(AField->LookupKeyFields());
+  inherited::SetListFieldIndex(0);
 }
 
 void TcxCustomDBLookupEditProperties::CheckLookupField() {
   if (FChecking) return;
-  FChecking = true;
-  try {
-    TField* field = BoundLookupField();
-    if (field != FLookupField) SetLookupField(field);
-    if (FLookupField) AddListColumnForFieldName(FLookupField->LookupResultField());
-  } catch (...) {
-    FChecking = false;
-    throw;
-  }
-  FChecking = false;
+  TScopedValue<bool> checking(FChecking, true);
+  TField* field = BoundLookupField();
+  if (field != FLookupField) SetLookupField(field);
+  if (FLookupField) AddListColumnForFieldName(FLookupField->LookupResultField());
 }
 
 // ---- lookup data ----
@@ -335,27 +311,18 @@ void TcxCustomDBLookupEditLookupData::SyncGridWithKey() {
   if (!c) return;
   // The key search's handlers may free the editor, and with it the properties and the list.
   TWeakLink list(c), properties(p);
-  const auto unlock = [&] {
+  p->LockLookupDataChanges();
+  p->LockDataController();
+  TScopeExit unlock([&] {
     if (!properties.Alive()) return;
     p->UnlockDataController();
     p->UnlockLookupDataChanges();
-  };
-  p->LockLookupDataChanges();
-  p->LockDataController();
-  try {
-    const Variant key = GetCurrentKey();
-    const bool found = c->KeyField() && !VarIsNull(key) && !VarIsEmpty(key) && c->LocateByKey(key);
-    if (!list.Alive()) {
-      unlock();
-      return;
-    }
-    if (!found) c->ChangeFocusedRecordIndex(-1);
-    c->SetFocusedSelected(found && c->GetFocusedRowIndex() >= 0);
-  } catch (...) {
-    unlock();
-    throw;
-  }
-  unlock();
+  });
+  const Variant key = GetCurrentKey();
+  const bool found = c->KeyField() && !VarIsNull(key) && !VarIsEmpty(key) && c->LocateByKey(key);
+  if (!list.Alive()) return;
+  if (!found) c->ChangeFocusedRecordIndex(-1);
+  c->SetFocusedSelected(found && c->GetFocusedRowIndex() >= 0);
 }
 
 bool TcxCustomDBLookupEditLookupData::FocusMovesSharedList() {

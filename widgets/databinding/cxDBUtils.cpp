@@ -167,7 +167,7 @@ void WriteFieldValues(const std::vector<TField*>& AFields, const Variant& AValue
     for (; written < AFields.size(); ++written)
       AWrite(AFields[written],
              clears ? Null() : VarArrayGet(AValue, VarArrayLowBound(AValue) + Integer(written)));
-  } catch (...) {
+  } catch (...) {  // written out: only a write that fails gives the fields back their old values
     for (size_t i = 0; i < written; ++i) AFields[i]->SetAsVariant(old[i]);
     throw;
   }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "classlib/core/DB.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/Strings.h"
 #include "widgets/data/cxDataUtils.h"
 
@@ -207,18 +208,12 @@ class TcxCustomDBDataBinding : public TcxCustomDataBinding {
 
 // Raises a binding's lock counter for as long as one of its own steps runs, whatever way the
 // step ends; lowering never goes below 0.
-class TcxBindingLock {
- public:
-  explicit TcxBindingLock(Integer& ALock) : FLock(ALock) { ++FLock; }
-  ~TcxBindingLock() {
-    if (FLock > 0) --FLock;
-  }
-  TcxBindingLock(const TcxBindingLock&) = delete;
-  TcxBindingLock& operator=(const TcxBindingLock&) = delete;
-
- private:
-  Integer& FLock;
-};
+inline auto BindingLock(Integer& ALock) {
+  return PairedCall([&ALock] { ++ALock; },
+                    [&ALock] {
+                      if (ALock > 0) --ALock;
+                    });
+}
 
 // The data-set forms of the shared single-field rules.
 //   Reading: a text read gives the edit text with AEditText, else the display text (a BLOB's

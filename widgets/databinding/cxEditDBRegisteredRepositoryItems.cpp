@@ -285,7 +285,7 @@ void cxEditDBRegisteredRepositoryItems::Initialize() {
     for (size_t i = 0; i < TcxEditDBRegisteredRepositoryItems::kFieldTypeCount; ++i)
       if (TcxEditRepositoryItemClass c = cxEditDBFieldTypeItemClass(TFieldType(i)))
         db->RegisterItemByFieldType(TFieldType(i), MakeItem(c));
-  } catch (...) {
+  } catch (...) {  // written out: a start that fails is undone; one that succeeds stays
     gUnit.Leave();
     FreeAll();
     throw;

@@ -1,5 +1,6 @@
 #include "widgets/databinding/cxFilterControlUtils.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "platform/kernel/Units.h"
 #include "widgets/databinding/cxDBLookupComboBox.h"
 #include "widgets/databinding/cxLookupEdit.h"
@@ -103,19 +104,13 @@ void InitializeChoiceList(const TcxCustomFilterEditHelper& AHelper, TcxCustomEdi
                           const std::vector<String>& AChoices) {
   auto* combo = As<TcxCustomComboBoxProperties>(AProperties);
   if (!combo) return;
-  combo->BeginUpdate();
-  try {
-    TStrings* items = combo->GetItems();
-    items->Clear();
-    for (const String& s : AChoices) items->Add(s);
-    combo->SetDropDownListStyle(TcxEditDropDownListStyle::lsFixedList);
-    combo->ClearDefaultValuesProvider();
-    AHelper.ClearPropertiesEvents(combo);
-  } catch (...) {
-    combo->EndUpdate();
-    throw;
-  }
-  combo->EndUpdate();
+  auto update = PairedCall([combo] { combo->BeginUpdate(); }, [combo] { combo->EndUpdate(); });
+  TStrings* items = combo->GetItems();
+  items->Clear();
+  for (const String& s : AChoices) items->Add(s);
+  combo->SetDropDownListStyle(TcxEditDropDownListStyle::lsFixedList);
+  combo->ClearDefaultValuesProvider();
+  AHelper.ClearPropertiesEvents(combo);
 }
 
 Integer ComboItemIndex(TcxCustomEdit* AEdit) {
@@ -590,7 +585,7 @@ void cxFilterControlUtils::Initialize() {
     gController = New<TcxFilterEditsController>();
     for (const TFilterHelperEntry& e : kOwnHelpers) gController->Register(e.Properties(), e.Helper());
     RegisterEditorUnitHelpers();
-  } catch (...) {
+  } catch (...) {  // written out: a start that fails is undone; one that succeeds stays
     gUnit.Leave();
     FreeAndNil(gController);
     throw;

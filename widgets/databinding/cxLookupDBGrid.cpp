@@ -1,6 +1,7 @@
 #include "widgets/databinding/cxLookupDBGrid.h"
 
 #include "classlib/core/Classes.h"
+#include "classlib/core/ScopeGuards.h"
 #include "platform/kernel/Units.h"
 #include "widgets/databinding/cxEditDBRegisteredRepositoryItems.h"
 #include "widgets/databinding/cxLookupGridView.h"
@@ -143,14 +144,9 @@ void TcxCustomLookupDBGrid::CreateColumnsForAllFields() {
 }
 
 void TcxCustomLookupDBGrid::AddColumnsForNames(TStrings* ANames) {
-  BeginUpdate();
-  try {
-    for (Integer i = 0; i < ANames->Count(); ++i) GetColumns()->Add()->SetFieldName(ANames->Strings(i));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = PairedCall([this] { BeginUpdate(); }, [this] { EndUpdate(); });
+  for (Integer i = 0; i < ANames->Count(); ++i)
+    GetColumns()->Add()->SetFieldName(ANames->Strings(i));
 }
 
 bool TcxCustomLookupDBGrid::IsGridModeOverSequencedDataSet() const {

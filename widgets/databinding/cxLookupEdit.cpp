@@ -1,5 +1,6 @@
 #include "widgets/databinding/cxLookupEdit.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "platform/kernel/Units.h"
 #include "platform/user/User.h"
 #include "widgets/data/cxDataUtils.h"
@@ -10,26 +11,10 @@
 
 namespace {
 
-// Raises a lock of Owner for the life of a scope; an owner freed meanwhile (a handler
-// freed the editor) has nothing left to unlock.
-template <class Lock, class Unlock>
-class TScopedLock {
- public:
-  TScopedLock(TObject* Owner, Lock ALock, Unlock AUnlock) : FOwner(Owner), FUnlock(AUnlock) { ALock(); }
-  ~TScopedLock() {
-    if (FOwner.Alive()) FUnlock();
-  }
-  TScopedLock(const TScopedLock&) = delete;
-  TScopedLock& operator=(const TScopedLock&) = delete;
-
- private:
-  TWeakLink FOwner;
-  Unlock FUnlock;
-};
-
 // The properties' lookup lock and the data controller's, together, for the lookup data's moves.
 auto LockBoth(TcxCustomLookupEditProperties* P) {
-  return TScopedLock(
+  // An editor a handler freed meanwhile has nothing left to unlock.
+  return WatchedPairedCall(
       P,
       [P] {
         P->LockLookupDataChanges();
@@ -63,16 +48,10 @@ void TcxCustomLookupEditProperties::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  BeginUpdate();
-  try {
-    inherited::Assign(Source);
-    if (!IsDefinedByLookupField()) SetListFieldIndex(s->GetRawListFieldIndex());
-    SetIncrementalFiltering(s->FIncrementalFiltering);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto update = PairedCall([this] { BeginUpdate(); }, [this] { EndUpdate(); });
+  inherited::Assign(Source);
+  if (!IsDefinedByLookupField()) SetListFieldIndex(s->GetRawListFieldIndex());
+  SetIncrementalFiltering(s->FIncrementalFiltering);
 }
 
 Integer TcxCustomLookupEditProperties::GetListIndex() const {
@@ -161,14 +140,8 @@ String TcxCustomLookupEditProperties::GetDisplayText(const Variant& AKey) {
 
 void TcxCustomLookupEditProperties::ListDataChanged(TObject*) {
   if (FInListDataChanged || IsLookupDataLocked() || IsControllerLookupLocked()) return;
-  FInListDataChanged = true;
-  try {
-    Changed();
-  } catch (...) {
-    FInListDataChanged = false;
-    throw;
-  }
-  FInListDataChanged = false;
+  TScopedValue<bool> changing(FInListDataChanged, true);
+  Changed();
 }
 
 bool TcxCustomLookupEditProperties::IsControllerLookupLocked() const {
@@ -514,7 +487,8 @@ void TcxCustomLookupEditLookupData::DropDown() {
   TcxCustomLookupEditProperties* p = LookupProperties();
   TcxCustomLookupGrid* grid = p ? p->GetLookupGrid() : nullptr;
   if (!grid) return;
-  auto lock = TScopedLock(p, [p] { p->LockDataController(); }, [p] { p->UnlockDataController(); });
+  auto lock = WatchedPairedCall(
+      p, [p] { p->LockDataController(); }, [p] { p->UnlockDataController(); });
   p->SetListEvents(this, true);
   if (FWiredGrid != grid) {
     UnwireGrid();
