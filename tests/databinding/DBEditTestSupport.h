@@ -77,12 +77,6 @@ class DBEditTest : public DatabindingTest {
     EXPECT_EQ(DS->State(), TDataSetState::dsBrowse);
   }
   TField* F(const char* AName) const { return DS->FieldByName(AName); }
-  void Type(const char* s) {
-    for (; *s; ++s) {
-      host().Char(Byte(*s));
-      Pump();
-    }
-  }
   void Press(int VK) {
     host().Key(VK);
     Pump();

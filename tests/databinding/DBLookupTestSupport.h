@@ -63,12 +63,6 @@ class DBLookupTest : public LookupGridTest {
     host().Key(vk);
     Pump();
   }
-  void Type(const char* s) {
-    for (; *s; ++s) {
-      host().Char(Byte(*s));
-      Pump();
-    }
-  }
 
   // Key 4 has no name; 6 and 9 are missing keys.
   const std::vector<std::pair<Integer, String>> kPeople = {

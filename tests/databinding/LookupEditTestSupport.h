@@ -130,11 +130,5 @@ class LookupEditTest : public DatabindingTest {
     host().KeyUp(VK_MENU);
     Pump();
   }
-  void Type(const char* s) {
-    for (; *s; ++s) {
-      host().Char(Byte(*s));
-      Pump();
-    }
-  }
   static String Text(TcxCustomTextEdit* e) { return VarToStr(e->GetDisplayValue()); }
 };

@@ -169,12 +169,6 @@ class DBDataPendingEdit : public DatabindingTest {
     }
     return r;
   }
-  void Type(const char* s) {
-    for (; *s; ++s) {
-      host().Char(Byte(*s));
-      Pump();
-    }
-  }
 
   // Leaves a typed value of NOTE on the details' record 30 (or an empty appended record)
   // with the data set editing it.

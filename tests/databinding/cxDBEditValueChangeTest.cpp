@@ -50,6 +50,7 @@ class DBEditValueChange : public DatabindingTest,
   using DatabindingTest::form;
   using DatabindingTest::host;
   using DatabindingTest::Pump;
+  using DatabindingTest::Type;
   void SetUp() override {
     DatabindingTest::SetUp();
     form->SetBounds(100, 100, 420, 320);
@@ -122,12 +123,6 @@ class DBEditValueChange : public DatabindingTest,
     }
   }
 
-  void Type(const char* s) {
-    for (; *s; ++s) {
-      host().Char(Byte(*s));
-      Pump();
-    }
-  }
   void Press(int VK) {
     host().Key(VK);
     Pump();

@@ -22,4 +22,11 @@ class AppTest : public UserTest {
   // keys included), as the running program would; time stands still and a queue that never
   // empties fails the test instead of hanging it.
   void Pump();
+  // Types each character as the keyboard would, pumping after each one.
+  void Type(const char* s) {
+    for (; *s; ++s) {
+      host().Char(Byte(*s));
+      Pump();
+    }
+  }
 };
