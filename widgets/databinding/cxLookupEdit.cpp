@@ -606,41 +606,25 @@ void TcxCustomLookupEdit::DropDown() {
     if (GetEditModified()) data->SetCurrentKey(data->DisplayTextToKey(GetLookupEditText()));
     else data->SetCurrentKey(EditValue());
     if (!self.Alive()) return;
-    FDropDownStateSaved = true;
-    FDropDownKey = data->GetCurrentKey();
-    FDropDownText = GetLookupEditText();
-    FDropDownEditModified = GetEditModified();
-    FDropDownDisplayModified = GetDisplayValueModified();
   }
-  if (self.Alive()) inherited::DropDown();
+  inherited::DropDown();
 }
 
-void TcxCustomLookupEdit::CloseUp(TcxEditCloseUpReason AReason) {
-  TWeakLink self(this);
-  if (AReason == TcxEditCloseUpReason::crCancel && HasShownPopup()) RestoreDropDownState();
-  if (!self.Alive()) return;
-  if (HasShownPopup()) FDropDownStateSaved = false;
-  inherited::CloseUp(AReason);
+void TcxCustomLookupEdit::SaveDropDownState() {
+  inherited::SaveDropDownState();
+  TcxCustomLookupEditLookupData* data = GetLookupEditData();
+  FDropDownKeySaved = data != nullptr;
+  if (data) FDropDownKey = data->GetCurrentKey();
 }
 
 void TcxCustomLookupEdit::RestoreDropDownState() {
-  TcxCustomLookupEditLookupData* data = GetLookupEditData();
-  if (!FDropDownStateSaved || !data) return;
-  FDropDownStateSaved = false;
+  const bool keySaved = FDropDownKeySaved;
+  FDropDownKeySaved = false;
   TWeakLink self(this);
-  if (GetLookupEditText() != FDropDownText) {
-    // Typed while the list was open: the text goes back, and with it the marks it had.
-    SetInternalDisplayValue(Variant(FDropDownText));
-    if (!self.Alive()) return;
-    SetDisplayValueModified(false);
-    SetEditModified(FDropDownEditModified);
-    if (FDropDownDisplayModified) SetDisplayValueModified(true);
-    SelectAll();
-    if (!self.Alive()) return;
-    DoChange();
-    if (!self.Alive()) return;
-  }
-  if (!cxVariantsEqual(data->GetCurrentKey(), FDropDownKey)) data->SetCurrentKey(FDropDownKey);
+  inherited::RestoreDropDownState();
+  if (!self.Alive() || !keySaved) return;
+  TcxCustomLookupEditLookupData* data = GetLookupEditData();
+  if (data && !cxVariantsEqual(data->GetCurrentKey(), FDropDownKey)) data->SetCurrentKey(FDropDownKey);
 }
 
 void TcxCustomLookupEdit::SynchronizeDisplayValue() {

@@ -229,9 +229,10 @@ class TcxCustomLookupEdit : public TcxCustomComboBox {
   TcxCustomEditPropertiesClass GetPropertiesClass() override;
   void Initialize() override;
   void DropDown() override;
-  // A cancelled list (Escape, a release beside its rows) puts back the key, the text and the
-  // modified marks the edit had when the list dropped down.
-  void CloseUp(TcxEditCloseUpReason AReason) override;
+  // A cancelled list (Escape, a release beside its rows) puts back the key as well as the
+  // text and the modified marks the edit had when the list dropped down.
+  void SaveDropDownState() override;
+  void RestoreDropDownState() override;
   void SynchronizeDisplayValue() override;
   // The current record follows the key, not the text: records may share a text, and an empty
   // text must not name a record whose list text is empty.
@@ -242,11 +243,7 @@ class TcxCustomLookupEdit : public TcxCustomComboBox {
   void ClearKeepDisplayValue() override;
 
  private:
-  void RestoreDropDownState();
-  // What the edit held when its list dropped down.
-  bool FDropDownStateSaved = false;
+  // The key the edit held when its list dropped down.
+  bool FDropDownKeySaved = false;
   Variant FDropDownKey;
-  String FDropDownText;
-  bool FDropDownEditModified = false;
-  bool FDropDownDisplayModified = false;
 };

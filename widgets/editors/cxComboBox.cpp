@@ -166,12 +166,57 @@ void TcxCustomComboBoxListBox::MouseMove(TShiftState Shift, Integer X, Integer Y
     return;
   }
   if (FPressed && HandleAllocated() && GetCapture() == GetHandle()) {
-    // Dragging with the button held selects the item under the pointer.
+    // Dragging with the button held selects the item under the pointer; past an edge the
+    // list scrolls toward it.
+    const Integer direction = Y < 0 ? -1 : Y >= GetClientHeight() ? 1 : 0;
+    SetScrollDirection(direction);
+    if (direction != 0) return;
     const Integer i = ItemAtPos(TPoint{X, Y}, true);
     if (i != -1 && i != GetItemIndex()) SetItemIndex(i);
     return;
   }
   inherited::MouseMove(Shift, X, Y);
+}
+
+void TcxCustomComboBoxListBox::SetScrollDirection(Integer ADirection) {
+  if (FScrollDirection == ADirection) return;
+  FScrollDirection = ADirection;
+  if (ADirection == 0) {
+    if (FScrollTimer) FScrollTimer->SetEnabled(false);
+    return;
+  }
+  if (!FScrollTimer) {
+    FScrollTimer = New<TcxTimer>(this);
+    FScrollTimer->SetInterval(50);
+    FScrollTimer->SetOnTimer({this, &TcxCustomComboBoxListBox::ScrollTimerHandler});
+  }
+  FScrollTimer->SetEnabled(false);
+  FScrollTimer->SetEnabled(true);
+  // The first row comes at once, as the pointer crosses the edge.
+  ScrollStep();
+}
+
+void TcxCustomComboBoxListBox::ScrollTimerHandler(TObject*) {
+  if (!FPressed || !HandleAllocated() || GetCapture() != GetHandle()) {
+    SetScrollDirection(0);
+    return;
+  }
+  ScrollStep();
+}
+
+// One row past the rows wholly shown, above or below: none is skipped.
+void TcxCustomComboBoxListBox::ScrollStep() {
+  const Integer count = GetCount();
+  if (FScrollDirection == 0 || count == 0) return;
+  const Integer top = GetTopIndex();
+  Integer target = top - 1;
+  if (FScrollDirection > 0) {
+    Integer shown = 0;
+    while (top + shown < count && ItemRect(top + shown).Bottom <= GetClientHeight()) ++shown;
+    target = top + std::max<Integer>(shown, 1);
+  }
+  target = std::clamp<Integer>(target, 0, count - 1);
+  if (target != GetItemIndex()) SetItemIndex(target);
 }
 
 void TcxCustomComboBoxListBox::WndProc(TMessage& Message) {
@@ -190,17 +235,25 @@ void TcxCustomComboBoxListBox::WndProc(TMessage& Message) {
     case WM_LBUTTONUP: {
       const bool pressed = FPressed;
       FPressed = false;
+      SetScrollDirection(0);
       const TPoint p{SHORT(LOWORD(Message.LParam)), SHORT(HIWORD(Message.LParam))};
       const Integer i = ItemAtPos(p, true);
       if (HandleAllocated() && GetCapture() == GetHandle()) ReleaseCapture();
       Message.Result = 0;
-      if (!pressed || i == -1) return;
+      if (!pressed) return;
+      TcxCustomComboBox* edit = Edit();
+      if (i == -1) {
+        // Released beside the items: nothing is chosen.
+        if (edit) edit->CloseUp(TcxEditCloseUpReason::crCancel);
+        return;
+      }
       if (i != GetItemIndex()) SetItemIndex(i);
-      if (TcxCustomComboBox* edit = Edit()) edit->CloseUp(TcxEditCloseUpReason::crEnter);
+      if (edit) edit->CloseUp(TcxEditCloseUpReason::crEnter);
       return;
     }
     case WM_CAPTURECHANGED:
       FPressed = false;
+      SetScrollDirection(0);
       break;
     case WM_MOUSEACTIVATE:
       Message.Result = MA_NOACTIVATE;
@@ -335,6 +388,13 @@ Integer TcxCustomComboBox::GetItemIndex() {
 }
 
 void TcxCustomComboBox::SetItemIndex(Integer Value) {
+  TcxEditLifeGuard guard(this);
+  ChangeItemIndex(Value);
+  // Set by the program while the list is open: a cancel of the list goes back to it.
+  if (guard.Alive() && HasShownPopup()) SaveDropDownState();
+}
+
+void TcxCustomComboBox::ChangeItemIndex(Integer Value) {
   TcxCustomTextEditLookupData* data = LookupData();
   if (!data || Value < -1 || Value >= data->GetItemCount()) return;
   TcxEditLifeGuard guard(this);

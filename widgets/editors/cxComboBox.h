@@ -97,8 +97,14 @@ class TcxCustomComboBoxListBox : public TcxCustomEditListBox {
   void WndProc(TMessage& Message) override;
 
  private:
+  // Dragged past the top (-1) or bottom (1) edge, the list scrolls a row on each tick.
+  void SetScrollDirection(Integer ADirection);
+  void ScrollTimerHandler(TObject*);
+  void ScrollStep();
   bool FIgnoreMouseMove = false;
   bool FPressed = false;
+  Integer FScrollDirection = 0;
+  TcxTimer* FScrollTimer = nullptr;
 };
 
 class TcxComboBoxListBox : public TcxCustomComboBoxListBox {
@@ -180,6 +186,7 @@ class TcxCustomComboBox : public TcxCustomDropDownEdit {
  private:
   // Around the text editor's own handler: a selection made through the lookup data is a change.
   void LookupKeyChanged(TObject* Sender);
+  void ChangeItemIndex(Integer Value);
   TNotifyEvent FTextEditLookupHandler;
   bool FKeepPopupHeight = false;
 };

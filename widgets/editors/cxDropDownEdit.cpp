@@ -373,11 +373,42 @@ void TcxCustomDropDownEdit::DropDown() {
   TcxEditLifeGuard guard(this);
   DoInitPopup();
   if (!guard.Alive() || !FPopupWindow || !CanDropDown()) return;
+  SaveDropDownState();
+  if (!guard.Alive()) return;
   if (UsesLookupList()) LookupData()->DropDown();
   SetupPopupWindow();
   if (!guard.Alive() || !FPopupWindow) return;
   FPopupWindow->HandleNeeded();
   PostMessageA(FPopupWindow->GetHandle(), DXM_DROPDOWNPOPUP, 0, 0);
+}
+
+void TcxCustomDropDownEdit::SaveDropDownState() {
+  FDropDownStateSaved = true;
+  FDropDownText = VarToStr(GetDisplayValue());
+  FDropDownEditModified = GetEditModified();
+  FDropDownDisplayModified = GetDisplayValueModified();
+}
+
+void TcxCustomDropDownEdit::RestoreDropDownState() {
+  if (!FDropDownStateSaved) return;
+  FDropDownStateSaved = false;
+  if (VarToStr(GetDisplayValue()) == FDropDownText) return;
+  TcxEditLifeGuard guard(this);
+  // The text goes back, and with it the marks it had; the list follows the text.
+  SetInternalDisplayValue(Variant(FDropDownText));
+  if (!guard.Alive()) return;
+  SetDisplayValueModified(false);
+  SetEditModified(FDropDownEditModified);
+  if (FDropDownDisplayModified) SetDisplayValueModified(true);
+  SelectAll();
+  if (!guard.Alive()) return;
+  DoChange();
+}
+
+void TcxCustomDropDownEdit::SynchronizeDisplayValue() {
+  TcxEditLifeGuard guard(this);
+  inherited::SynchronizeDisplayValue();
+  if (guard.Alive() && FDropDownStateSaved && !FClosingUp && HasShownPopup()) SaveDropDownState();
 }
 
 void TcxCustomDropDownEdit::InitializeLookupData() {
@@ -489,6 +520,12 @@ void TcxCustomDropDownEdit::PopupWindowShowedHandler(TObject*) {
 void TcxCustomDropDownEdit::CloseUp(TcxEditCloseUpReason AReason) {
   if (!HasShownPopup() || FClosingUp) return;
   TcxEditLifeGuard guard(this);
+  if (AReason == TcxEditCloseUpReason::crCancel) {
+    // Change events stay on: the text put back is a change the application hears.
+    RestoreDropDownState();
+    if (!guard.Alive() || !HasShownPopup()) return;
+  }
+  FDropDownStateSaved = false;
   FClosingUp = true;
   LockChangeEvents(true);
   // Written out: a finished step unlocks the change events while FClosingUp still refuses a

@@ -303,6 +303,11 @@ class TcxCustomDropDownEdit : public TcxCustomMaskEdit {
     (void)Shift;
     return false;
   }
+  // What the edit holds as its popup opens (text and modified marks), and putting it back
+  // when the popup is cancelled: what was typed or chosen meanwhile goes. A descendant with
+  // more state (a lookup key) adds it to both.
+  virtual void SaveDropDownState();
+  virtual void RestoreDropDownState();
   // Snaps a proposed client size of a sizeable popup (a list keeps whole rows).
   virtual void AdjustPopupClientSize(Integer& AWidth, Integer& AHeight) { (void)AWidth; (void)AHeight; }
   // OnCloseQuery of the own properties, then of a linked repository item's.
@@ -327,6 +332,8 @@ class TcxCustomDropDownEdit : public TcxCustomMaskEdit {
   void ActivateByMouse(TShiftState Shift, Integer X, Integer Y, TcxCustomEditData*& AEditData) override;
   bool Deactivate() override;
   void FocusChanged() override;
+  // A value given from outside while the popup is open is what a cancel goes back to.
+  void SynchronizeDisplayValue() override;
 
  protected:
   void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
@@ -359,6 +366,11 @@ class TcxCustomDropDownEdit : public TcxCustomMaskEdit {
   bool FClosedByPress = false;
   POINT FClosedByPressPos{0, 0};
   bool FClosingUp = false;
+  // What SaveDropDownState kept.
+  bool FDropDownStateSaved = false;
+  String FDropDownText;
+  bool FDropDownEditModified = false;
+  bool FDropDownDisplayModified = false;
   // In-place editors keep the popup's size here between activations.
   bool FInplacePopupSizeChanged = false;
   TSize FInplacePopupSize{0, 0};

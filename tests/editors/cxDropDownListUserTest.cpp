@@ -1,0 +1,188 @@
+// The open list of a combo box and of a most-recently-used edit as the user meets it with the
+// mouse and the keys: the edit keeps the focus whatever is clicked in the list, its scroll
+// bar scrolls without closing it, a drag tracks and scrolls past the edge and the release
+// decides, Escape puts back what the edit had when the list opened, and a second choice
+// after leaving and coming back is the value as the first was.
+#include "tests/editors/DropDownTestSupport.h"
+#include "widgets/editors/cxMRUEdit.h"
+
+namespace {
+
+class DropDownListUserTest : public DropDownTest {
+ protected:
+  // A combo box with "item 0" .. "item 19" showing five rows, holding "item 2" unmodified.
+  TcxComboBox* AddLong() {
+    TcxComboBox* c = AddCombo({});
+    for (int i = 0; i < 20; ++i)
+      c->GetComboProperties()->GetItems()->Add("item " + std::to_string(i));
+    c->GetComboProperties()->SetDropDownRows(5);
+    c->SetEditValue(Variant("item 2"));
+    host().PumpUntilIdle();
+    return c;
+  }
+  bool EditFocused(TcxCustomEdit* e) { return GetFocus() == e->InnerControl()->GetHandle(); }
+  static TPoint Centre(const TRect& R) { return {(R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2}; }
+  static Integer TopIndex(TcxCustomEditListBox* AList) {
+    return Integer(SendMessageA(AList->GetHandle(), LB_GETTOPINDEX, 0, 0));
+  }
+};
+
+TEST_F(DropDownListUserTest, TheListsScrollBarScrollsItAndTheEditKeepsTheFocus) {
+  TcxComboBox* c = AddLong();
+  ClickButton(c);
+  ASSERT_TRUE(c->GetDroppedDown());
+  TcxCustomEditListBox* list = List(c);
+  ASSERT_EQ(TopIndex(list), 0);
+  // The bar's lower arrow, at the list's right edge: a click scrolls a row.
+  const TRect r = ScreenRect(list);
+  host().Click(nullptr, r.Right - 3, r.Bottom - 3);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(c->GetDroppedDown());
+  EXPECT_EQ(TopIndex(list), 1);
+  EXPECT_TRUE(EditFocused(c));
+  EXPECT_EQ(Text(c), "item 2");
+  // Then a click on a row still chooses it.
+  const TPoint p = Centre(list->ItemRect(4));
+  host().MouseMove(list->GetHandle(), p.X, p.Y);
+  host().Click(list->GetHandle(), p.X, p.Y);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(c->GetDroppedDown());
+  EXPECT_EQ(Text(c), "item 4");
+  EXPECT_TRUE(EditFocused(c));
+}
+
+// Pressed on a row and dragged below the list, the list scrolls a row every 50 ms; released
+// back on a row it chooses that row; released beside the list it closes choosing nothing.
+TEST_F(DropDownListUserTest, ADragPastTheListsEdgeScrollsItAndTheReleaseDecides) {
+  TcxComboBox* c = AddLong();
+  ClickButton(c);
+  ASSERT_TRUE(c->GetDroppedDown());
+  TcxCustomEditListBox* list = List(c);
+  const HWND h = list->GetHandle();
+  ASSERT_EQ(list->GetItemIndex(), 2);
+  const TPoint first = Centre(list->ItemRect(0));
+  host().MouseMove(h, first.X, first.Y);
+  host().MouseDown(h, first.X, first.Y);
+  host().PumpUntilIdle();
+  EXPECT_EQ(list->GetItemIndex(), 0);
+  host().MouseMove(h, first.X, list->GetClientHeight() + 6);
+  host().PumpUntilIdle();
+  EXPECT_EQ(list->GetItemIndex(), 5) << "the row below the last shown";
+  host().Advance(50);
+  host().Advance(50);
+  EXPECT_EQ(list->GetItemIndex(), 7);
+  EXPECT_EQ(TopIndex(list), 3);
+  EXPECT_TRUE(c->GetDroppedDown());
+  EXPECT_TRUE(EditFocused(c));
+  EXPECT_EQ(Text(c), "item 2");
+  const TPoint back = Centre(list->ItemRect(6));
+  host().MouseMove(h, back.X, back.Y);
+  host().Advance(200);
+  EXPECT_EQ(TopIndex(list), 3) << "back over the rows, the scrolling stops";
+  host().MouseUp(h, back.X, back.Y);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(c->GetDroppedDown());
+  EXPECT_EQ(Text(c), "item 6");
+  EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crEnter);
+  EXPECT_TRUE(EditFocused(c));
+
+  // Released beside the list: nothing is chosen, the list closes on the text it opened on.
+  ClickButton(c);
+  ASSERT_TRUE(c->GetDroppedDown());
+  const TPoint top = Centre(list->ItemRect(TopIndex(list)));
+  host().MouseMove(h, top.X, top.Y);
+  host().MouseDown(h, top.X, top.Y);
+  host().MouseMove(h, list->GetWidth() + 40, top.Y);
+  host().MouseUp(h, list->GetWidth() + 40, top.Y);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(c->GetDroppedDown());
+  EXPECT_EQ(Text(c), "item 6");
+  EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crCancel);
+  EXPECT_TRUE(EditFocused(c));
+  EXPECT_EQ(c->GetItemIndex(), 6);
+}
+
+// Typed while the list is open (the first character opens it), the text goes back on Escape
+// with the modified marks it had; a text typed with the list closed is what it opened on.
+TEST_F(DropDownListUserTest, EscapeAfterTypingInTheOpenListPutsBackTheTextTheListOpenedOn) {
+  TcxComboBox* c = AddLong();
+  c->SelectAll();
+  Type("item 1");
+  ASSERT_TRUE(c->GetDroppedDown());
+  ASSERT_EQ(Text(c).substr(0, 6), "item 1");
+  events.Changes = 0;
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(c->GetDroppedDown());
+  EXPECT_EQ(Text(c), "item 2");
+  EXPECT_EQ(events.Changes, 1) << "the text put back is a change";
+  EXPECT_FALSE(c->GetDisplayValueModified());
+  EXPECT_FALSE(c->GetEditModified());
+  EXPECT_EQ(c->GetItemIndex(), 2);
+  Key(VK_DOWN);
+  EXPECT_EQ(Text(c), "item 3") << "the closed list steps from the text put back";
+
+  c->GetComboProperties()->SetImmediateDropDown(false);
+  c->SelectAll();
+  Type("item 7");
+  ASSERT_FALSE(c->GetDroppedDown());
+  Key(VK_F4);
+  Key(VK_DOWN);
+  Type("x");
+  Key(VK_ESCAPE);
+  EXPECT_EQ(Text(c), "item 7");
+  EXPECT_TRUE(c->GetDisplayValueModified());
+  other->SetFocus();
+  host().PumpUntilIdle();
+  EXPECT_EQ(VarToStr(c->EditValue()), "item 7");
+}
+
+// Chosen, left, chosen again: each choice is the value once the edit is left; with the mouse
+// and with the keys, in the combo box and in the most-recently-used edit.
+TEST_F(DropDownListUserTest, ASecondChoiceAfterLeavingIsTheValueAsTheFirstWas) {
+  auto* mru = New<TcxMRUEdit>(form);
+  mru->SetBounds(10, 40, 150, 21);
+  mru->SetParent(form);
+  for (const char* s : {"red", "green", "blue"}) mru->GetMRUProperties()->GetLookupItems()->Add(s);
+  TcxComboBox* combo = AddCombo({"red", "green", "blue"});
+  for (TcxCustomComboBox* c :
+       {static_cast<TcxCustomComboBox*>(combo), static_cast<TcxCustomComboBox*>(mru)}) {
+    SCOPED_TRACE(c->ClassName());
+    c->SetFocus();
+    host().PumpUntilIdle();
+    // The most-recently-used edit moves a chosen item to the top: items go by their text.
+    auto pick = [&](const String& text) {
+      ClickButton(c);
+      ASSERT_TRUE(c->GetDroppedDown());
+      TcxCustomEditListBox* list = List(c);
+      Integer index = 0;
+      while (index < list->GetCount() && list->GetItemText(index) != text) ++index;
+      ASSERT_LT(index, list->GetCount());
+      const TPoint p = Centre(list->ItemRect(index));
+      host().MouseMove(list->GetHandle(), p.X, p.Y);
+      host().Click(list->GetHandle(), p.X, p.Y);
+      host().PumpUntilIdle();
+      EXPECT_FALSE(c->GetDroppedDown());
+      EXPECT_TRUE(EditFocused(c));
+      EXPECT_EQ(Text(c), text);
+      other->SetFocus();
+      host().PumpUntilIdle();
+      EXPECT_EQ(VarToStr(c->EditValue()), text);
+      c->SetFocus();
+      host().PumpUntilIdle();
+      host().Advance(GetDoubleClickTime() + 1);
+    };
+    pick("green");
+    pick("blue");
+    pick("red");
+    Key(VK_F4);
+    Key(VK_DOWN);
+    Key(VK_RETURN);
+    const String byKeys = Text(c);
+    EXPECT_NE(byKeys, "red");
+    other->SetFocus();
+    host().PumpUntilIdle();
+    EXPECT_EQ(VarToStr(c->EditValue()), byKeys);
+  }
+}
+
+}  // namespace
