@@ -397,6 +397,23 @@ const std::vector<TValueChange>& Cases() {
          t.PickFromList(e, "Cherry");
        },
        "Cherry"},
+      {"MRUEdit_PickedAgainAfterLeaving", "NAME", [](T& t) -> TEditor { return AddMRU(t); },
+       [](T& t, TEditor e) {
+         t.PickFromList(e, "Quince");
+         t.Leave();
+         t.Focus(e);
+         t.PickFromList(e, "Sloe");
+       },
+       "Sloe"},
+      {"ImageComboBox_PickedAgainAfterLeaving", "ID",
+       [](T& t) -> TEditor { return AddImageCombo(t); },
+       [](T& t, TEditor e) {
+         t.PickFromList(e, 1);
+         t.Leave();
+         t.Focus(e);
+         t.PickFromList(e, 2);
+       },
+       "3"},
       {"ComboBox_DownClosed", "NAME", [](T& t) -> TEditor { return AddCombo(t); },
        [](T& t, TEditor) { t.Press(VK_DOWN); }, "Cherry"},
       Typed<TcxDBMRUEdit>("MRUEdit", "NAME", "Kiwi"),
@@ -467,6 +484,21 @@ const std::vector<TValueChange>& Cases() {
          });
        },
        "2469"},
+      {"CalcEdit_CalculatorAgainAfterLeaving", "PRICE",
+       [](T& t) -> TEditor { return t.Add<TcxDBCalcEdit>("PRICE"); },
+       [](T& t, TEditor e) {
+         for (const char* keys : {"+1", "*2"}) {
+           t.InPopup([&t, keys] {
+             t.host().Text(keys);
+             t.host().Key(VK_RETURN);
+           });
+           if (*keys == '+') {
+             t.Leave();
+             t.Focus(e);
+           }
+         }
+       },
+       "2471"},
       // The date edit.
       {"DateEdit_Typed", "WHEN", [](T& t) -> TEditor { return t.Add<TcxDBDateEdit>("WHEN"); },
        [](T& t, TEditor e) { t.Retype(e, "3/20/2023"); }, "45005"},
@@ -497,6 +529,23 @@ const std::vector<TValueChange>& Cases() {
          });
        },
        "45006"},
+      {"DateEdit_CalendarClickedAgainAfterLeaving", "WHEN",
+       [](T& t) -> TEditor { return t.Add<TcxDBDateEdit>("WHEN"); },
+       [](T& t, TEditor e) {
+         for (Integer col : {4, 2}) {
+           t.InPopup([&t, e, col] {
+             TcxPopupCalendar* cal = static_cast<TcxDBDateEdit*>(e)->Calendar();
+             const TRect cell = cal->CellRect(col, 3);  // 23, then 21 March 2023
+             t.host().Click(cal->GetHandle(), (cell.Left + cell.Right) / 2,
+                            (cell.Top + cell.Bottom) / 2);
+           });
+           if (col == 4) {
+             t.Leave();
+             t.Focus(e);
+           }
+         }
+       },
+       "45006"},
       {"DateEdit_ClearButton", "WHEN", [](T& t) -> TEditor { return t.Add<TcxDBDateEdit>("WHEN"); },
        [](T& t, TEditor e) {
          t.InPopup([&t, e] {
@@ -516,6 +565,22 @@ const std::vector<TValueChange>& Cases() {
          });
        },
        "typed"},
+      {"BlobEdit_MemoOkAgainAfterLeaving", "NOTE",
+       [](T& t) -> TEditor { return t.Add<TcxDBBlobEdit>("NOTE"); },
+       [](T& t, TEditor e) {
+         for (const char* typed : {"once", "twice"}) {
+           t.InPopup([&t, e, typed] {
+             t.host().Text(typed);
+             t.host().PumpUntilIdle();
+             ClickOk(t, e);
+           });
+           if (*typed == 'o') {
+             t.Leave();
+             t.Focus(e);
+           }
+         }
+       },
+       "twice"},
       {"BlobEdit_MemoCtrlEnter", "NOTE",
        [](T& t) -> TEditor { return t.Add<TcxDBBlobEdit>("NOTE"); },
        [](T& t, TEditor) {

@@ -5,6 +5,7 @@
 // after leaving and coming back is the value as the first was.
 #include "tests/editors/DropDownTestSupport.h"
 #include "widgets/editors/cxMRUEdit.h"
+#include "widgets/editors/cxPopupEdit.h"
 
 namespace {
 
@@ -183,6 +184,78 @@ TEST_F(DropDownListUserTest, ASecondChoiceAfterLeavingIsTheValueAsTheFirstWas) {
     host().PumpUntilIdle();
     EXPECT_EQ(VarToStr(c->EditValue()), byKeys);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The popup edit hosts a control that takes the focus: clicks on it, on its scroll bar and on
+// the popup's own close button keep the popup open or close it as they should, and the focus
+// is the edit's again once it closes.
+class PopupEditUserTest : public DropDownTest {
+ protected:
+  TcxPopupEdit* AddPopupEdit() {
+    list = New<TListBox>(form);
+    list->SetBounds(200, 40, 120, 60);
+    list->SetParent(form);
+    for (int i = 0; i < 20; ++i) list->GetItems()->Add("row " + std::to_string(i));
+    auto* e = New<TcxPopupEdit>(form);
+    e->SetBounds(10, 10, 150, 21);
+    e->SetParent(form);
+    e->GetPopupProperties()->SetPopupControl(list);
+    e->GetPopupProperties()->SetPopupAutoSize(true);
+    e->GetPopupProperties()->SetPopupSysPanelStyle(true);
+    events.Listen(e->GetPopupProperties());
+    host().PumpUntilIdle();
+    e->SetFocus();
+    host().PumpUntilIdle();
+    return e;
+  }
+  TListBox* list = nullptr;
+};
+
+TEST_F(PopupEditUserTest, ClicksInTheHostedControlKeepItOpenAndTheFocusComesBackToTheEdit) {
+  TcxPopupEdit* e = AddPopupEdit();
+  bool openAfterRow = false, openAfterBar = false, listFocused = false;
+  Integer top = -1;
+  host().WhenIdle([&] {
+    const TRect row = list->ItemRect(1);
+    host().Click(list->GetHandle(), row.Left + 5, (row.Top + row.Bottom) / 2);
+    host().PumpUntilIdle();
+    openAfterRow = e->GetDroppedDown();
+    listFocused = GetFocus() == list->GetHandle();
+    TRect r{};
+    GetWindowRect(list->GetHandle(), &r);
+    host().Click(nullptr, r.Right - 3, r.Bottom - 3);
+    host().PumpUntilIdle();
+    openAfterBar = e->GetDroppedDown();
+    top = list->GetTopIndex();
+    host().Key(VK_F4);
+  });
+  Key(VK_F4);
+  EXPECT_TRUE(openAfterRow);
+  EXPECT_TRUE(listFocused) << "the hosted control takes the focus while open";
+  EXPECT_TRUE(openAfterBar);
+  EXPECT_EQ(top, 1);
+  EXPECT_FALSE(e->GetDroppedDown());
+  EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crClose);
+  EXPECT_EQ(GetFocus(), e->InnerControl()->GetHandle());
+  EXPECT_EQ(list->GetItemIndex(), 1);
+
+  // The popup's close button.
+  host().WhenIdle([&] {
+    TcxCustomEditPopupWindow* popup = e->PopupWindow();
+    const TRect b = popup->PopupViewInfo()->CloseButtonRect;
+    ASSERT_FALSE(b.IsEmpty());
+    host().Click(popup->GetHandle(), (b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2);
+    host().PumpUntilIdle();
+    if (e->GetDroppedDown()) host().Key(VK_ESCAPE);
+  });
+  Key(VK_F4);
+  EXPECT_FALSE(e->GetDroppedDown());
+  EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crNone);
+  EXPECT_EQ(GetFocus(), e->InnerControl()->GetHandle());
 }
 
 }  // namespace
