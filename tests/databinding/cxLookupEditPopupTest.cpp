@@ -142,6 +142,27 @@ TEST_F(LookupListMouse, TheListsScrollBarScrollsItAndTheEditKeepsTheFocus) {
   EXPECT_EQ(Text(e), "GREEN");
 }
 
+// The wheel turned over the open list scrolls it; the edit keeps its text and the focus.
+TEST_F(LookupListMouse, TheWheelOverTheOpenListScrollsIt) {
+  auto* e = MakeColours();
+  e->Props()->SetDropDownRows(3);
+  TcxLookupGrid* grid = e->Props()->Grid();
+  Key(VK_F4);
+  ASSERT_TRUE(e->HasShownPopup());
+  ASSERT_EQ(grid->GetTopRowIndex(), 0);
+  const TPoint p = RowPoint(grid, 0);
+  host().Wheel(grid->GetHandle(), p.X, p.Y, -WHEEL_DELTA);
+  Pump();
+  EXPECT_TRUE(e->HasShownPopup());
+  EXPECT_EQ(grid->GetTopRowIndex(), 3) << "three rows a notch, as far as the last row shown";
+  EXPECT_EQ(Text(e), "GREEN");
+  EXPECT_TRUE(HoldsFocus(e));
+  host().Wheel(grid->GetHandle(), p.X, p.Y, WHEEL_DELTA);
+  Pump();
+  EXPECT_EQ(grid->GetTopRowIndex(), 0);
+  EXPECT_EQ(Text(e), "GREEN");
+}
+
 TEST_F(LookupListMouse, ArrowsMoveOnlyTheListsRowEscapePutsBackEnterChooses) {
   auto* e = MakeColours();
   TcxLookupGrid* grid = e->Props()->Grid();

@@ -52,6 +52,29 @@ TEST_F(DropDownListUserTest, TheListsScrollBarScrollsItAndTheEditKeepsTheFocus) 
   EXPECT_TRUE(EditFocused(c));
 }
 
+// The wheel turned over the open list scrolls the list; the text stays.
+TEST_F(DropDownListUserTest, TheWheelOverTheOpenListScrollsIt) {
+  TcxComboBox* c = AddLong();
+  ClickButton(c);
+  ASSERT_TRUE(c->GetDroppedDown());
+  TcxCustomEditListBox* list = List(c);
+  const TPoint p = Centre(list->ItemRect(1));
+  host().Wheel(list->GetHandle(), p.X, p.Y, -WHEEL_DELTA);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(c->GetDroppedDown());
+  EXPECT_EQ(TopIndex(list), 3) << "three lines a notch";
+  EXPECT_EQ(Text(c), "item 2");
+  EXPECT_TRUE(EditFocused(c));
+  host().Wheel(list->GetHandle(), p.X, p.Y, WHEEL_DELTA);
+  host().PumpUntilIdle();
+  EXPECT_EQ(TopIndex(list), 0);
+  Key(VK_ESCAPE);
+  // With the list closed the wheel steps the edit's item as before.
+  host().Wheel(c->InnerControl()->GetHandle(), 5, 5, -WHEEL_DELTA);
+  host().PumpUntilIdle();
+  EXPECT_EQ(Text(c), "item 3");
+}
+
 // Pressed on a row and dragged below the list, the list scrolls a row every 50 ms; released
 // back on a row it chooses that row; released beside the list it closes choosing nothing.
 TEST_F(DropDownListUserTest, ADragPastTheListsEdgeScrollsItAndTheReleaseDecides) {

@@ -77,7 +77,9 @@ class ImageComboUserTest : public DropDownUserTest {
     Focus(c);
     return c;
   }
-  static Integer Value(TcxImageComboBox* c) { return VarIsNull(c->EditValue()) ? -1 : c->EditValue().AsInteger(); }
+  static Integer Value(TcxImageComboBox* c) {
+    return VarIsNull(c->EditValue()) ? -1 : c->EditValue().AsInteger();
+  }
 };
 
 TEST_F(ImageComboUserTest, AClickChoosesADragScrollsAndAReleaseBesideChoosesNothing) {

@@ -691,6 +691,21 @@ void TcxCustomDropDownEdit::FocusChanged() {
   inherited::FocusChanged();
 }
 
+bool TcxCustomDropDownEdit::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) {
+  // The focus stays in the edit, so the wheel reaches it first.
+  if (HasShownPopup() && UsesLookupList() && !ActiveProperties()->IsPopupWindowCapturingFocus()) {
+    TWinControl* list = LookupData()->GetActiveControl();
+    if (list && list->HandleAllocated() && list->GetVisible()) {
+      WORD keys = 0;
+      if (Has(Shift, TShiftStateItem::ssShift)) keys |= MK_SHIFT;
+      if (Has(Shift, TShiftStateItem::ssCtrl)) keys |= MK_CONTROL;
+      list->Perform(CM_MOUSEWHEEL, MAKEWPARAM(keys, WORD(SHORT(WheelDelta))), MAKELPARAM(MousePos.X, MousePos.Y));
+      return true;
+    }
+  }
+  return inherited::DoMouseWheel(Shift, WheelDelta, MousePos);
+}
+
 bool TcxCustomDropDownEdit::DropDownButtonAt(Integer AButtonIndex) {
   const TcxCustomDropDownEditProperties* p = ActiveProperties();
   for (const auto& b : EditViewInfo()->ButtonsInfo)

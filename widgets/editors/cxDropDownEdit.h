@@ -332,6 +332,8 @@ class TcxCustomDropDownEdit : public TcxCustomMaskEdit {
   void ActivateByMouse(TShiftState Shift, Integer X, Integer Y, TcxCustomEditData*& AEditData) override;
   bool Deactivate() override;
   void FocusChanged() override;
+  // The wheel turned while a list is open beside the edit scrolls the list.
+  bool DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) override;
   // A value given from outside while the popup is open is what a cancel goes back to.
   void SynchronizeDisplayValue() override;
 
