@@ -143,6 +143,47 @@ std::string StyleName(const ::testing::TestParamInfo<TcxEditDropDownListStyle>& 
   return names[Ord(i.param)];
 }
 
+// Typed into the open list, then Escape: the text the list opened on comes back and leaving
+// the editor writes nothing new; the next item picked with the mouse is written as usual.
+TEST_P(DBComboBoxPositionByStyle, EscapeInTheOpenListLeavesTheFieldAsItWas) {
+  TcxDBComboBox* c = AddCombo(GetParam());
+  auto* neutral = New<TcxTextEdit>(form);
+  neutral->SetBounds(10, 200, 100, 21);
+  neutral->SetParent(form);
+  Show();
+  for (bool immediatePost : {false, true}) {
+    SCOPED_TRACE(immediatePost);
+    c->GetProperties()->SetImmediatePost(immediatePost);
+    Focus(c);
+    Press(VK_F4);
+    ASSERT_TRUE(c->GetDroppedDown());
+    host().Char('d');
+    Pump();
+    ASSERT_NE(Shown(c), "Apple");
+    Press(VK_ESCAPE);
+    EXPECT_FALSE(c->GetDroppedDown());
+    EXPECT_EQ(Shown(c), "Apple");
+    Focus(neutral);
+    EXPECT_EQ(F("NAME")->GetAsString(), "Apple");
+    EXPECT_EQ(Shown(c), "Apple");
+    Focus(c);
+    Press(VK_F4);
+    TcxCustomEditListBox* list = List(c);
+    const TRect r = list->ItemRect(2);
+    host().MouseMove(list->GetHandle(), r.Left + 5, (r.Top + r.Bottom) / 2);
+    host().Click(list->GetHandle(), r.Left + 5, (r.Top + r.Bottom) / 2);
+    Pump();
+    Focus(neutral);
+    EXPECT_EQ(F("NAME")->GetAsString(), "Cherry");
+    if (DS->State() == dsEdit) DS->Cancel();
+    DS->Edit();
+    F("NAME")->SetAsString("Apple");
+    DS->Post();
+    Pump();
+    host().Advance(GetDoubleClickTime() + 1);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryListStyle, DBComboBoxPositionByStyle,
                          ::testing::Values(TcxEditDropDownListStyle::lsEditList,
                                            TcxEditDropDownListStyle::lsEditFixedList,

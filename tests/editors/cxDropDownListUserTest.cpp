@@ -75,6 +75,55 @@ TEST_F(DropDownListUserTest, TheWheelOverTheOpenListScrollsIt) {
   EXPECT_EQ(Text(c), "item 3");
 }
 
+// A sizeable list with the system panel: a press on its grip, on its frame and on its close
+// button leaves the focus in the edit; the close button closes it choosing nothing.
+TEST_F(DropDownListUserTest, TheListsGripFrameAndCloseButtonLeaveTheFocusInTheEdit) {
+  TcxComboBox* c = AddLong();
+  c->GetComboProperties()->SetDropDownSizeable(true);
+  c->GetComboProperties()->SetPopupSysPanelStyle(true);
+  ClickButton(c);
+  ASSERT_TRUE(c->GetDroppedDown());
+  TcxCustomEditPopupWindow* popup = c->PopupWindow();
+  TcxCustomEditPopupWindowViewInfo* vi = popup->PopupViewInfo();
+  ASSERT_FALSE(vi->SizeGripRect.IsEmpty());
+  const TPoint grip = Centre(vi->SizeGripRect);
+  host().Click(popup->GetHandle(), grip.X, grip.Y);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(c->GetDroppedDown());
+  EXPECT_TRUE(EditFocused(c));
+  host().Click(popup->GetHandle(), 0, vi->Bounds.Height() / 2);
+  host().PumpUntilIdle();
+  EXPECT_TRUE(c->GetDroppedDown());
+  EXPECT_TRUE(EditFocused(c));
+  Key(VK_DOWN);
+  ASSERT_FALSE(vi->CloseButtonRect.IsEmpty());
+  const TPoint close = Centre(vi->CloseButtonRect);
+  host().Click(popup->GetHandle(), close.X, close.Y);
+  host().PumpUntilIdle();
+  EXPECT_FALSE(c->GetDroppedDown());
+  EXPECT_EQ(events.Reason, TcxEditCloseUpReason::crNone);
+  EXPECT_EQ(Text(c), "item 2");
+  EXPECT_TRUE(EditFocused(c));
+}
+
+// The right and the middle button on an item choose nothing and leave the focus in the edit.
+TEST_F(DropDownListUserTest, OtherButtonsOnAnItemLeaveTheListOpenOnTheFocusedEdit) {
+  TcxComboBox* c = AddLong();
+  ClickButton(c);
+  ASSERT_TRUE(c->GetDroppedDown());
+  TcxCustomEditListBox* list = List(c);
+  const TPoint p = Centre(list->ItemRect(4));
+  for (MouseButton b : {MouseButton::Right, MouseButton::Middle}) {
+    host().Click(list->GetHandle(), p.X, p.Y, b);
+    host().PumpUntilIdle();
+    EXPECT_TRUE(c->GetDroppedDown());
+    EXPECT_TRUE(EditFocused(c));
+    EXPECT_EQ(Text(c), "item 2");
+  }
+  Key(VK_ESCAPE);
+  EXPECT_EQ(Text(c), "item 2");
+}
+
 // Pressed on a row and dragged below the list, the list scrolls a row every 50 ms; released
 // back on a row it chooses that row; released beside the list it closes choosing nothing.
 TEST_F(DropDownListUserTest, ADragPastTheListsEdgeScrollsItAndTheReleaseDecides) {
