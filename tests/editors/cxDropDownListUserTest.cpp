@@ -209,6 +209,55 @@ TEST_F(DropDownListUserTest, EscapeAfterTypingInTheOpenListPutsBackTheTextTheLis
   EXPECT_EQ(VarToStr(c->EditValue()), "item 7");
 }
 
+// A handler that frees the combo box as its list is cancelled (the text put back by Escape, a
+// release beside the items) ends it there: nothing after it touches the edit or its list.
+class TComboFreer : public TObject {
+ public:
+  TObject* Victim = nullptr;
+  int Runs = 0;
+  void Notify(TObject*) {
+    if (!Victim) return;
+    ++Runs;
+    TObject* v = Victim;
+    Victim = nullptr;
+    v->Free();
+  }
+};
+
+TEST_F(DropDownListUserTest, AHandlerFreeingTheEditAsTheListIsCancelledEndsThere) {
+  for (bool byRelease : {false, true}) {
+    SCOPED_TRACE(byRelease);
+    TcxComboBox* c = AddLong();
+    TComboFreer freer;
+    if (byRelease) {
+      ClickButton(c);
+    } else {
+      c->SelectAll();
+      Type("item 1");
+    }
+    ASSERT_TRUE(c->GetDroppedDown());
+    TcxCustomEditListBox* list = List(c);
+    TWeakLink edit(c), listLink(list);
+    freer.Victim = c;
+    if (byRelease) {
+      c->GetComboProperties()->OnCloseUp = {&freer, &TComboFreer::Notify};
+      const TPoint p = Centre(list->ItemRect(0));
+      host().MouseMove(list->GetHandle(), p.X, p.Y);
+      host().MouseDown(list->GetHandle(), p.X, p.Y);
+      host().MouseMove(list->GetHandle(), p.X, list->GetClientHeight() + 5);
+      host().MouseUp(list->GetHandle(), list->GetWidth() + 20, p.Y);
+    } else {
+      c->GetComboProperties()->OnChange = {&freer, &TComboFreer::Notify};
+      host().Key(VK_ESCAPE);
+    }
+    host().Advance(200);
+    EXPECT_FALSE(edit.Alive());
+    EXPECT_FALSE(listLink.Alive());
+    EXPECT_EQ(freer.Runs, 1);
+    if (edit.Alive()) c->Free();
+  }
+}
+
 // Chosen, left, chosen again: each choice is the value once the edit is left; with the mouse
 // and with the keys, in the combo box and in the most-recently-used edit.
 TEST_F(DropDownListUserTest, ASecondChoiceAfterLeavingIsTheValueAsTheFirstWas) {
