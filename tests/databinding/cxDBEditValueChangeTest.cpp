@@ -843,3 +843,106 @@ TEST_F(DBEditValueChange, APastedPictureIsStoredWhenTabbedAway) {
 }
 
 }  // namespace
+
+namespace {
+
+// With ImmediatePost each choice from a drop-down is in the field as its popup closes, the
+// editor still focused; a second choice too; Escape in the open popup writes nothing, and the
+// record posts the last choice.
+TEST_F(DBEditValueChange, WithImmediatePostEachChoiceIsInTheFieldAsThePopupCloses) {
+  Show();
+  struct Kind {
+    const char* Name;
+    const char* Field;
+    std::function<TcxCustomDropDownEdit*()> Make;
+    std::function<void(TcxCustomDropDownEdit*, int)> Choose;  // the first or second choice
+    const char* Stored[2];
+  };
+  auto pickAt = [this](Integer AIndex) {
+    return [this, AIndex](TcxCustomDropDownEdit* e, int) { PickFromList(e, AIndex); };
+  };
+  const Kind kinds[] = {
+      {"combo box",
+       "NAME",
+       [this] { return AddCombo(*this); },
+       [this](TcxCustomDropDownEdit* e, int n) { PickFromList(e, n == 0 ? "Plum" : "Cherry"); },
+       {"Plum", "Cherry"}},
+      {"MRU edit",
+       "NAME",
+       [this] { return AddMRU(*this); },
+       [this](TcxCustomDropDownEdit* e, int n) { PickFromList(e, n == 0 ? "Sloe" : "Quince"); },
+       {"Sloe", "Quince"}},
+      {"image combo box",
+       "ID",
+       [this] { return AddImageCombo(*this); },
+       [pickAt](TcxCustomDropDownEdit* e, int n) { pickAt(n == 0 ? 2 : 1)(e, n); },
+       {"3", "2"}},
+      {"date edit",
+       "WHEN",
+       [this] { return Add<TcxDBDateEdit>("WHEN"); },
+       [this](TcxCustomDropDownEdit* e, int n) {
+         InPopup([this, e, n] {
+           TcxPopupCalendar* cal = static_cast<TcxDBDateEdit*>(e)->Calendar();
+           const TRect cell = cal->CellRect(n == 0 ? 2 : 4, 3);  // 21, then 23 March 2023
+           host().Click(cal->GetHandle(), (cell.Left + cell.Right) / 2,
+                        (cell.Top + cell.Bottom) / 2);
+         });
+       },
+       {"45006", "45008"}},
+      {"calculator edit",
+       "PRICE",
+       [this] { return Add<TcxDBCalcEdit>("PRICE"); },
+       [this](TcxCustomDropDownEdit*, int n) {
+         InPopup([this, n] {
+           host().Text(n == 0 ? "*2" : "+1");
+           host().Key(VK_RETURN);
+         });
+       },
+       {"2469", "2470"}},
+      {"lookup combo box",
+       "CUST",
+       [this] { return AddLookup(*this); },
+       [this](TcxCustomDropDownEdit*, int n) {
+         for (int key : {VK_F4, n == 0 ? VK_DOWN : VK_UP, VK_RETURN}) Press(key);
+       },
+       {"7", "2"}},
+  };
+  for (const Kind& k : kinds) {
+    SCOPED_TRACE(k.Name);
+    TField* f = DS->FieldByName(k.Field);
+    const Variant original = f->GetAsVariant();
+    const String shown = Stored(f);
+    TcxCustomDropDownEdit* e = k.Make();
+    e->GetActiveProperties()->SetImmediatePost(true);
+    Pump();
+    Focus(e);
+    for (int n : {0, 1}) {
+      k.Choose(e, n);
+      EXPECT_FALSE(e->GetDroppedDown());
+      EXPECT_EQ(Stored(f), k.Stored[n]) << n;
+      host().Advance(GetDoubleClickTime() + 1);
+    }
+    // Opened and cancelled: nothing is written.
+    if (e->ActiveProperties()->IsPopupWindowCapturingFocus()) {
+      InPopup([this] { host().Key(VK_ESCAPE); });
+    } else {
+      Press(VK_F4);
+      EXPECT_TRUE(e->GetDroppedDown());
+      Press(VK_DOWN);
+      Press(VK_ESCAPE);
+    }
+    EXPECT_FALSE(e->GetDroppedDown());
+    EXPECT_EQ(Stored(f), k.Stored[1]);
+    Leave();
+    EXPECT_EQ(Stored(f), k.Stored[1]);
+    while (e->GetParent() != form) e = static_cast<TcxCustomDropDownEdit*>(e->GetParent());
+    e->Free();
+    Pump();
+    DS->Post();
+    EXPECT_EQ(Stored(f), k.Stored[1]);
+    Restore(f, original);
+    EXPECT_EQ(Stored(f), shown);
+  }
+}
+
+}  // namespace

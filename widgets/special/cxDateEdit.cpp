@@ -552,11 +552,19 @@ void TcxCustomDateEdit::DateChanged(TObject*) {
   if (VarToStr(display) == VarToStr(GetDisplayValue()) && VarIsNull(newValue) == VarIsNull(EditValue())) return;
   TcxEditLifeGuard guard(this);  // every handler on the way may free the editor
   if (!DoEditing() || !guard.Alive()) return;
-  auto lock = WatchedPairedCall(
+  {
+    auto lock = WatchedPairedCall(
+        this, [this] { LockChangeEvents(true); }, [this] { LockChangeEvents(false); });
+    InternalSetEditValue(newValue, false);
+    if (guard.Alive()) SetEditModified(true);
+    if (guard.Alive()) SelectAll();
+  }
+  // A day clicked or taken with Enter is told after the popup closed, when the post that
+  // follows the close has run: the chosen day is posted here.
+  if (!guard.Alive() || HasShownPopup() || !p->GetImmediatePost()) return;
+  auto locked = WatchedPairedCall(
       this, [this] { LockChangeEvents(true); }, [this] { LockChangeEvents(false); });
-  InternalSetEditValue(newValue, false);
-  if (guard.Alive()) SetEditModified(true);
-  if (guard.Alive()) SelectAll();
+  if (CanPostEditValue() && ValidateDisplayText(true) && guard.Alive()) PostEditValue(false);
 }
 
 void TcxCustomDateEdit::PrepareEditValue(const Variant& ADisplayValue, Variant& AEditValue, bool) {
