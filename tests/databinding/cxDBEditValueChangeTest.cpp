@@ -899,6 +899,18 @@ TEST_F(DBEditValueChange, WithImmediatePostEachChoiceIsInTheFieldAsThePopupClose
          });
        },
        {"2469", "2470"}},
+      {"blob edit",
+       "NOTE",
+       [this] { return Add<TcxDBBlobEdit>("NOTE"); },
+       [this](TcxCustomDropDownEdit* e, int n) {
+         InPopup([this, e, n] {
+           BlobMemo(e)->SelectAll();
+           host().Text(n == 0 ? "once" : "twice");
+           host().PumpUntilIdle();
+           ClickOk(*this, e);
+         });
+       },
+       {"once", "twice"}},
       {"lookup combo box",
        "CUST",
        [this] { return AddLookup(*this); },
