@@ -258,6 +258,40 @@ TEST_F(DropDownListUserTest, AHandlerFreeingTheEditAsTheListIsCancelledEndsThere
   }
 }
 
+// The most-recently-used edit: what was typed into the open list goes on Escape and joins
+// no list; an item chosen with the mouse goes to the top.
+TEST_F(DropDownListUserTest, EscapeInAnMRUEditsListAddsNothing) {
+  auto* e = New<TcxMRUEdit>(form);
+  e->SetBounds(10, 40, 150, 21);
+  e->SetParent(form);
+  TStrings* items = e->GetMRUProperties()->GetLookupItems();
+  for (const char* s : {"red", "green", "blue"}) items->Add(s);
+  e->SetEditValue(Variant("green"));
+  host().PumpUntilIdle();
+  e->SetFocus();
+  host().PumpUntilIdle();
+  e->SelectAll();
+  Type("bl");
+  ASSERT_TRUE(e->GetDroppedDown());
+  Key(VK_DOWN);
+  Key(VK_ESCAPE);
+
+  EXPECT_FALSE(e->GetDroppedDown());
+  EXPECT_EQ(Text(e), "green");
+  EXPECT_FALSE(e->GetDisplayValueModified());
+  EXPECT_EQ(items->Strings(0), "red");
+  EXPECT_EQ(items->Count(), 3);
+  ClickButton(e);
+  TcxCustomEditListBox* list = List(e);
+  const TPoint p = Centre(list->ItemRect(2));
+  host().MouseMove(list->GetHandle(), p.X, p.Y);
+  host().Click(list->GetHandle(), p.X, p.Y);
+  host().PumpUntilIdle();
+  EXPECT_EQ(Text(e), "blue");
+  EXPECT_EQ(items->Strings(0), "blue");
+  EXPECT_TRUE(EditFocused(e));
+}
+
 // Chosen, left, chosen again: each choice is the value once the edit is left; with the mouse
 // and with the keys, in the combo box and in the most-recently-used edit.
 TEST_F(DropDownListUserTest, ASecondChoiceAfterLeavingIsTheValueAsTheFirstWas) {
