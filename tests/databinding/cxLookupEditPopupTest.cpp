@@ -378,6 +378,31 @@ TEST_F(DBLookupListMouse, EscapeLeavesTheBoundKeyAsItWas) {
   }
 }
 
+// Typed into the bound combo box, the list opening on the first character, then Escape: the
+// text and key the list opened on come back and leaving the editor stores nothing new.
+TEST_F(DBLookupListMouse, EscapeAfterTypingLeavesTheBoundKeyAsItWas) {
+  TcxLookupComboBox* other = nullptr;
+  auto* c = MakeBoundCombo(other);
+  c->GetProperties()->SetImmediateDropDown(true);
+  Show();
+  c->SetFocus();
+  Pump();
+  ASSERT_EQ(Text(c), "Bob");
+  c->SelectAll();
+  host().Char('d');
+  Pump();
+  ASSERT_TRUE(c->HasShownPopup());
+  ASSERT_EQ(Text(c), "Dora");
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(c->HasShownPopup());
+  EXPECT_EQ(Text(c), "Bob");
+  other->SetFocus();
+  Pump();
+  EXPECT_EQ(orders->FieldByName("CustID")->GetAsInteger(), 2);
+  EXPECT_EQ(Text(c), "Bob");
+  if (orders->State() != TDataSetState::dsBrowse) orders->Cancel();
+}
+
 // A pick confirmed with Enter is stored; a second pick from the list then is stored too.
 TEST_F(DBLookupListMouse, ASecondPickIsStoredAsTheFirstWas) {
   TcxLookupComboBox* other = nullptr;
