@@ -4,7 +4,6 @@
 #include "classlib/core/SysUtils.h"
 #include "widgets/data/cxData.h"
 #include "widgets/data/cxDataController.h"
-#include "widgets/data/cxDataUpdateBracket.h"
 #include "widgets/data/cxDataUtils.h"
 #include "widgets/foundation/cxVariants.h"
 
@@ -89,14 +88,19 @@ void TcxCustomDataSummaryItem::SetItemLink(TObject* Value) {
   TcxCustomDataField* field = FieldOfLink(GetDataController(), Value);
   if (field == FField) return;
   TCollection* owner = Collection();
-  if (owner) owner->BeginUpdate();
+  auto bracket = PairedCall(
+      [owner] {
+        if (owner) owner->BeginUpdate();
+      },
+      [owner] {
+        if (owner) owner->EndUpdate();
+      });
   SetField(field);
   if (auto* link = dynamic_cast<TcxDataSummaryGroupItemLink*>(this)) {
     auto* links = dynamic_cast<TcxDataSummaryGroupItemLinks*>(owner);
     if (links && links->SummaryGroup() && links->SummaryGroup()->Summary())
       links->SummaryGroup()->Summary()->LinkSet(link);
   }
-  if (owner) owner->EndUpdate();
 }
 
 void TcxDataSummaryItem::Assign(TPersistent* Source) {
@@ -888,7 +892,7 @@ void TcxDataSummary::Update(bool AChanged) {
 
 void TcxDataSummary::SummaryChanged() {
   if (!FDataController || !FDataController->DataControllerInfo()) return;
-  TcxDataUpdateBracket bracket(FDataController);
+  auto bracket = UpdateBracket(FDataController);
   FDataController->DataControllerInfo()->AddChanges({TcxDataControllerInfoChange::dcicSummary});
 }
 
@@ -923,7 +927,7 @@ void TcxDataSummary::FinishItem(TcxDataSummaryItem* AItem, Variant& AValue, Inte
     try {
       AValue = AValue / Variant(ACount);
       if (date) AValue = VarFromDateTime(AValue.AsDouble());
-    } catch (...) {
+    } catch (...) {  // not cleanup: an average that cannot be taken is Null
       AValue = Null();
     }
   }
