@@ -1,5 +1,6 @@
 // The record stream of a data controller: the signature "DataController1", the value
 // type of every streamed field, then the records in the storage's record form.
+#include "classlib/core/ScopeGuards.h"
 #include "widgets/data/cxDataController.h"
 #include "widgets/foundation/cxVariants.h"
 
@@ -75,16 +76,10 @@ void TcxCustomDataController::LoadFromStream(TStream& AStream) {
   const Integer records = cxStreamReadInteger(AStream);
   // Every record is read before any is replaced: a damaged stream changes nothing.
   FDataStorage->ReadRecords(records, AStream);
-  BeginUpdate();
-  try {
-    // The edited record is gone: its saved values and its being inserted belong to the
-    // records that were replaced (a new-item row's record is not one of them).
-    if (FProvider->EditingRecordIndex() >= 0) FProvider->ResetEditing();
-    ClearSelection();
-    DataChanged(TcxDataChange::dcTotal, -1, -1);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto bracket = UpdateBracket(this);
+  // The edited record is gone: its saved values and its being inserted belong to the
+  // records that were replaced (a new-item row's record is not one of them).
+  if (FProvider->EditingRecordIndex() >= 0) FProvider->ResetEditing();
+  ClearSelection();
+  DataChanged(TcxDataChange::dcTotal, -1, -1);
 }
