@@ -3,6 +3,7 @@
 // through their columns' editors, and the fillers.
 #include "widgets/databinding/cxLookupGridView.h"
 
+#include "platform/kernel/ScopeExit.h"
 #include "widgets/editcore/cxTextEditViewData.h"
 #include "widgets/editors/cxCheckBox.h"
 #include "widgets/special/cxImage.h"
@@ -284,10 +285,7 @@ void TcxLookupGridViewInfo::CalculateFillers() {
 }
 
 Integer TcxLookupGridViewInfo::CalculateTopRowIndex(Integer ARequestedTopRowIndex) {
-  struct Reset {
-    TcxLookupGridTopRowIndexCalculation& M;
-    ~Reset() { M = ticNone; }
-  } reset{FMode};
+  TScopeExit reset([this] { FMode = ticNone; });
   FMode = ticForward;
   FCalculatedTopRowIndex = ARequestedTopRowIndex;
   Calculate();
