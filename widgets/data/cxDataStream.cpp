@@ -14,19 +14,11 @@ int CompareByFieldIndex(TcxValueDef* A, TcxValueDef* B) {
   return a < b ? -1 : a > b ? 1 : 0;
 }
 
-// Holds the storage in streamed-field order for as long as it lives.
-class TStreamingOrder {
- public:
-  explicit TStreamingOrder(TcxDataStorage* AStorage) : FStorage(AStorage) {
-    FStorage->BeginStreaming(CompareByFieldIndex);
-  }
-  ~TStreamingOrder() { FStorage->EndStreaming(); }
-  TStreamingOrder(const TStreamingOrder&) = delete;
-  TStreamingOrder& operator=(const TStreamingOrder&) = delete;
-
- private:
-  TcxDataStorage* FStorage;
-};
+// Holds the storage in streamed-field order until the scope ends.
+auto StreamingOrder(TcxDataStorage* AStorage) {
+  return PairedCall([AStorage] { AStorage->BeginStreaming(CompareByFieldIndex); },
+                    [AStorage] { AStorage->EndStreaming(); });
+}
 
 // Marks the definitions of non-internal fields (none in provider mode) as streamed and
 // answers their count: exactly the fields the storage writes and reads per record.
@@ -50,7 +42,7 @@ void TcxCustomDataController::SaveToStream(TStream& AStream) {
   cxStreamWriteString(AStream, kSignature);
   const Integer count = MarkStreamedFields(this);
   cxStreamWriteInteger(AStream, count);
-  TStreamingOrder order(FDataStorage);
+  auto order = StreamingOrder(FDataStorage);
   TcxValueDefs* defs = FDataStorage->ValueDefs();
   for (Integer i = 0; i < defs->Count(); ++i) {
     TcxValueDef* def = defs->Items(i);
@@ -65,7 +57,7 @@ void TcxCustomDataController::LoadFromStream(TStream& AStream) {
   if (cxStreamReadString(AStream) != kSignature) cxDataControllerError(cxSDataInvalidStreamFormat);
   const Integer count = MarkStreamedFields(this);
   if (cxStreamReadInteger(AStream) != count) cxDataControllerError(cxSDataInvalidStreamFormat);
-  TStreamingOrder order(FDataStorage);
+  auto order = StreamingOrder(FDataStorage);
   TcxValueDefs* defs = FDataStorage->ValueDefs();
   for (Integer i = 0; i < defs->Count(); ++i) {
     TcxValueDef* def = defs->Items(i);

@@ -27,23 +27,6 @@ TcxCustomDataField* FieldOfLink(TcxCustomDataController* AController, TObject* A
   return AController ? AController->Fields()->FieldByItem(AItemLink) : nullptr;
 }
 
-// Raises the flag of AOwner for the lifetime of a calculation, whatever way it ends (and
-// leaves it alone when a handler freed the owner meanwhile).
-class TCalculationFlag {
- public:
-  TCalculationFlag(TObject* AOwner, bool& AFlag) : FOwner(AOwner), FFlag(AFlag), FWas(AFlag) { FFlag = true; }
-  ~TCalculationFlag() {
-    if (FOwner.Alive()) FFlag = FWas;
-  }
-  TCalculationFlag(const TCalculationFlag&) = delete;
-  TCalculationFlag& operator=(const TCalculationFlag&) = delete;
-
- private:
-  TWeakLink FOwner;
-  bool& FFlag;
-  bool FWas;
-};
-
 // Whether a handler just run freed the controller of a summary that had one.
 bool ControllerFreed(const TWeakLink& AController, bool AHadController) { return AHadController && !AController.Alive(); }
 
@@ -1003,7 +986,7 @@ bool TcxDataSummary::IsValidIndex(const Variant& AValues, Integer AIndex) const 
 void TcxDataSummary::CalculateFooterSummary() {
   if (FSuspended || FDestroying) return;
   try {
-    TCalculationFlag flag(this, FInCalculation);
+    TWatchedValue<bool> calculating(this, FInCalculation, true);
     TcxDataSummaryColumnScope columns(this);
     FFailed.clear();
     DoCalculateFooter();
@@ -1014,7 +997,7 @@ void TcxDataSummary::CalculateFooterSummary() {
 void TcxDataSummary::CalculateGroupSummaries() {
   if (FSuspended || FDestroying) return;
   try {
-    TCalculationFlag flag(this, FInCalculation);
+    TWatchedValue<bool> calculating(this, FInCalculation, true);
     TcxDataSummaryColumnScope columns(this);
     FFailed.clear();
     DoCalculateGroups();
