@@ -255,12 +255,7 @@ void TcxLookupGridViewInfo::CalculateCells(TcxLookupGridRowViewInfo* ARow) {
     if (cell->EditViewInfo) cell->EditViewInfo->Free();
     cell->EditViewInfo = column->GetProperties()->GetViewInfoClass().Create();
     TcxCustomEditViewData* data = CreateColumnViewData(info, column);
-    struct Free {
-      TcxLookupGridViewInfo* V;
-      TcxLookupGridColumnViewInfo* I;
-      TcxLookupGridColumn* C;
-      ~Free() { V->FreeColumnViewData(I, C); }
-    } release{this, info, column};
+    TScopeExit release([this, info, column] { FreeColumnViewData(info, column); });
     Variant value;
     if (column->GetProperties()->GetEditValueSource(false) == TcxDataEditValueSource::evsValue)
       value = controller->GetItemValue(ARow->RecordIndex, cell->Index);
