@@ -2,6 +2,7 @@
 // bookmarks, searching and filtering, and the events their data sources pass on.
 #include "classlib/core/DB.h"
 #include "classlib/core/DBKeptRecords.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/Strings.h"
 #include "platform/kernel/ScopeExit.h"
 
@@ -221,7 +222,7 @@ void TDataSet::SetActive(bool Value) {
       if (FFiltered && !FFilter.empty() && SupportsFilterText()) PrepareFilterText(FFilter);
       FOldValues.clear();
       FillWindow(FirstVisible(), 0);
-    } catch (...) {
+    } catch (...) {  // written out: only a failed open closes again
       FFieldsBound = false;
       FBuffers.clear();
       InternalClose();
@@ -290,7 +291,7 @@ void TDataSet::SetFieldData(TField* Field, const Variant& Value) {
   ++FChangeCount;
   try {
     Field->Validate();
-  } catch (...) {
+  } catch (...) {  // written out: only a refused value is taken back
     buf.Values[size_t(Field->FSlot)] = std::move(old);
     throw;
   }
@@ -655,7 +656,7 @@ void TDataSet::StartNewRecord() {
   if (!SetState(dsInsert)) return;
   try {
     if (!Notify(OnNewRecord)) return;
-  } catch (...) {
+  } catch (...) {  // written out: only a raising OnNewRecord goes back to browsing
     if (SetState(dsBrowse)) Resync();
     throw;
   }
@@ -780,7 +781,7 @@ std::exception_ptr TDataSet::KeepVerdict(TDataSetKeptRecords& Kept, Integer OldP
     Kept.Insert(Place, false);
     Kept.Set(Place, !Filtering() || AskFilter(Place));
     return nullptr;
-  } catch (...) {
+  } catch (...) {  // not cleanup: the error becomes the answer, and the kept verdicts go
     FKept.reset();
     return std::current_exception();
   }
@@ -1080,7 +1081,7 @@ void TDataSet::ChangeFilter(const String& Text, TFilterOptions Options, bool Fil
   if (!refilter) return;
   try {
     First();
-  } catch (...) {
+  } catch (...) {  // written out: only a failing filter is taken back
     FFilter = oldText;
     ++FFilterVersion;
     FFilterOptions = oldOptions;
@@ -1112,19 +1113,9 @@ void TDataSet::EnableControls() {
   // Kept for the notice alone: a link told before another may change the data set, and
   // the later links then hear of a change.
   // A handler computing values then or now may have changed them unseen.
-  const UInt64 outerCount = FNoticeCountAtDisable;
-  const bool outerComputed = FNoticeComputed;
-  FNoticeCountAtDisable = layout ? 0 : FChangeCountAtDisable;
-  FNoticeComputed = FComputedAtDisable || ComputesValues();
-  try {
-    DataEvent(layout ? deLayoutChange : deDataSetChange, 0);
-  } catch (...) {
-    FNoticeCountAtDisable = outerCount;
-    FNoticeComputed = outerComputed;
-    throw;
-  }
-  FNoticeCountAtDisable = outerCount;
-  FNoticeComputed = outerComputed;
+  TScopedValue<UInt64> noticeCount(FNoticeCountAtDisable, layout ? 0 : FChangeCountAtDisable);
+  TScopedValue<bool> noticeComputed(FNoticeComputed, FComputedAtDisable || ComputesValues());
+  DataEvent(layout ? deLayoutChange : deDataSetChange, 0);
 }
 
 bool TDataSet::OnlyMovedWhileControlsDisabled() const {
@@ -1433,15 +1424,9 @@ bool TDataLink::UpdateAction(TBasicAction* Action) {
 
 void TDataLink::UpdateRecord() {
   if (FUpdating) return;
-  FUpdating = true;
-  TWeakLink self(this);  // the owner's handlers may free it, and this link with it
-  try {
-    UpdateData();
-  } catch (...) {
-    if (self.Alive()) FUpdating = false;
-    throw;
-  }
-  if (self.Alive()) FUpdating = false;
+  // The owner's handlers may free it, and this link with it.
+  TWatchedValue<bool> updating(this, FUpdating, true);
+  UpdateData();
 }
 
 void TDataLink::DataEvent(TDataEvent Event, intptr_t Info) {

@@ -162,7 +162,7 @@ T* New(A&&... a) {
   T* p = new T(std::forward<A>(a)...);
   try {
     p->AfterConstruction();
-  } catch (...) {
+  } catch (...) {  // written out: only a failed construction frees the object
     p->Free();
     throw;
   }
@@ -361,7 +361,7 @@ struct TMetaClass {
     Base* p = Make(a...);
     try {
       p->AfterConstruction();
-    } catch (...) {
+    } catch (...) {  // written out: only a failed construction frees the object
       p->Free();
       throw;
     }

@@ -439,7 +439,7 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
     }
     Root->ReadState(*this);
     ResolveFixups();
-  } catch (...) {
+  } catch (...) {  // written out: only a failed read ends the loading and frees a made root
     FinishLoading(false);
     if (created) Root->Free();
     throw;
@@ -452,7 +452,7 @@ TComponent* TReader::ReadRootComponent(TComponent* Root) {
   for (TComponent* c : loaded) {
     try {
       c->Loaded();
-    } catch (...) {
+    } catch (...) {  // not cleanup: the first error is kept while the others still load
       c->SetStateFlag(csLoading, false);
       if (!first) first = std::current_exception();
     }

@@ -63,7 +63,7 @@ void TApplication::Run() {
       HandleMessage();
     } catch (const HeadlessStall&) {
       throw;
-    } catch (...) {
+    } catch (...) {  // not cleanup: the loop reports an error and goes on
       HandleException(this, std::current_exception());
     }
   }
@@ -152,7 +152,7 @@ void TApplication::HandleException(TObject* Sender, std::exception_ptr E) {
     report(e);
   } catch (const std::exception& e) {
     report(Exception(e.what()));
-  } catch (...) {
+  } catch (...) {  // not cleanup: any other error is reported by a text of its own
     report(Exception("Unknown exception"));
   }
 }
@@ -240,7 +240,7 @@ void TApplication::WndProc(TMessage& Message) {
     }
   } catch (const HeadlessStall&) {
     throw;
-  } catch (...) {
+  } catch (...) {  // not cleanup: a message's error is reported, never passed to the platform
     HandleException(this, std::current_exception());
     return;
   }

@@ -316,7 +316,7 @@ TWinControl* TControl::CreateFloatingDockSite(const TRect& Bounds) {
     host->SetClientWidth(Bounds.Right - Bounds.Left);
     host->SetClientHeight(Bounds.Bottom - Bounds.Top);
     MoveClientTo(host, {Bounds.Left, Bounds.Top});  // the client area goes where the control is to be
-  } catch (...) {
+  } catch (...) {  // written out: only a site that cannot be placed is freed
     host->Free();
     throw;
   }

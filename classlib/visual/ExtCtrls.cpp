@@ -61,7 +61,7 @@ void TTimer::WndProc(TMessage& Message) {
     Timer();
   } catch (const HeadlessStall&) {
     throw;
-  } catch (...) {
+  } catch (...) {  // not cleanup: a timer's error is reported, never passed to the platform
     if (Application) Application->HandleException(this);
   }
 }

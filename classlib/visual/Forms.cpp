@@ -58,7 +58,7 @@ void TCustomForm::AfterConstruction() {
 void TCustomForm::BeforeDestruction() {
   try {
     DoDestroy();
-  } catch (...) {
+  } catch (...) {  // not cleanup: a failing OnDestroy is reported and the destruction goes on
     if (Application) Application->HandleException(this);
   }
   if (Screen) Screen->RemoveForm(this);
@@ -379,7 +379,7 @@ TModalResult TCustomForm::ShowModal() {
     if (auto* form = static_cast<TCustomForm*>(self.Ref())) {
       try {
         form->Hide();
-      } catch (...) {
+      } catch (...) {  // not cleanup: reported, so the other forms are still put back
         if (Application) Application->HandleException(form);
       }
       if (self.Alive()) form->FFormState.Exclude(fsModal);

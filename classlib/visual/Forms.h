@@ -269,7 +269,7 @@ class TApplication : public TComponent {
     Reference = form;
     try {
       form->AfterConstruction();
-    } catch (...) {
+    } catch (...) {  // written out: only a failed construction frees the form
       Reference = nullptr;
       form->Free();
       throw;

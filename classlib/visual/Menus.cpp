@@ -656,7 +656,7 @@ void TPopupMenu::WndProc(TMessage& Message) {
     }
   } catch (const HeadlessStall&) {
     throw;
-  } catch (...) {
+  } catch (...) {  // not cleanup: a message's error is reported, never passed to the platform
     if (Application) Application->HandleException(this);
     return;
   }

@@ -244,7 +244,7 @@ void TWinControl::MainWndProc(TMessage& Message) {
     FWindowProc(Message);
   } catch (const HeadlessStall&) {
     throw;  // a test's loop has nothing scripted: not the program's exception
-  } catch (...) {
+  } catch (...) {  // not cleanup: a message's error is reported, never passed to the platform
     if (Application)
       Application->HandleException(this, std::current_exception());
   }

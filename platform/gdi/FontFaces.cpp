@@ -119,7 +119,7 @@ void InitializeFonts() {
   try {
     // The face every window starts with, so a missing package is reported at start-up.
     files.Files[0][0] = Match(config, kPackaged[0], false, false);
-  } catch (...) {
+  } catch (...) {  // written out: only a failed start drops the configuration; it is kept otherwise
     FcConfigDestroy(config);
     throw;
   }

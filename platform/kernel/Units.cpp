@@ -26,7 +26,7 @@ void FinalizeUnits(const UnitEntry* units, size_t count) {
       units[i].finalize();
     } catch (const std::exception& e) {
       std::fprintf(stderr, "finalization of unit %s failed: %s\n", units[i].name, e.what());
-    } catch (...) {
+    } catch (...) {  // not cleanup: reported, and the units before it are still finalized
       std::fprintf(stderr, "finalization of unit %s failed\n", units[i].name);
     }
   }

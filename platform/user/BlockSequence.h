@@ -69,7 +69,7 @@ class BlockSequence {
         blocks_.emplace_back(std::min(kBlock, n - done), value);
         starts_.push_back(done);
       }
-    } catch (...) {
+    } catch (...) {  // written out: only a failed fill empties the sequence
       clear();
       throw;
     }

@@ -1,5 +1,6 @@
 // The message queue: sending, posting, retrieval in the platform's order, dispatch,
 // hooks and timers.
+#include "platform/kernel/ScopeExit.h"
 #include "platform/kernel/Threads.h"
 #include "platform/user/UserInternal.h"
 
@@ -21,49 +22,38 @@ std::map<WNDPROCFN, std::unique_ptr<FnProc>>& FnTokens() {
   return tokens;
 }
 
-struct SendDepthScope {
-  SendDepthScope() { ++S().sendDepth; }
-  ~SendDepthScope() { --S().sendDepth; }
-  SendDepthScope(const SendDepthScope&) = delete;
-  SendDepthScope& operator=(const SendDepthScope&) = delete;
-};
+// One more send in progress until the scope ends.
+auto SendDepth() {
+  return PairedCall([] { ++S().sendDepth; }, [] { --S().sendDepth; });
+}
 
 // An exception leaving a window procedure must not leave a paint open.
-struct DeliveryScope {
-  explicit DeliveryScope(HWND h) : hwnd(h), exceptions(std::uncaught_exceptions()) {
-    Wnd* w = Find(h);
-    depth = w ? w->paintDepth : 0;
-  }
-  ~DeliveryScope() {
-    if (std::uncaught_exceptions() > exceptions) PaintDispatchGuard(hwnd, depth);
-  }
-  DeliveryScope(const DeliveryScope&) = delete;
-  DeliveryScope& operator=(const DeliveryScope&) = delete;
-  HWND hwnd;
-  int exceptions;
-  int depth = 0;
-};
+auto DeliveryEnd(HWND h) {
+  Wnd* w = Find(h);
+  const int depth = w ? w->paintDepth : 0;
+  return TScopeEnd([h, depth](bool AEndedNormally) {
+    if (!AEndedNormally) PaintDispatchGuard(h, depth);
+  });
+}
 
-struct HookCallScope {
-  HookCallScope() { ++S().hookCallDepth; }
-  ~HookCallScope() {
-    auto& st = S();
-    if (--st.hookCallDepth == 0)
-      st.hooks.erase(std::remove_if(st.hooks.begin(), st.hooks.end(), [](const Hook& h) { return h.removed; }),
-                     st.hooks.end());
-  }
-  HookCallScope(const HookCallScope&) = delete;
-  HookCallScope& operator=(const HookCallScope&) = delete;
-};
+// One more hook call in progress; hooks removed meanwhile leave the chain when the
+// outermost call ends.
+auto HookCall() {
+  return PairedCall([] { ++S().hookCallDepth; },
+                    [] {
+                      auto& st = S();
+                      if (--st.hookCallDepth == 0)
+                        st.hooks.erase(std::remove_if(st.hooks.begin(), st.hooks.end(),
+                                                      [](const Hook& h) { return h.removed; }),
+                                       st.hooks.end());
+                    });
+}
 
 // The chain position: CallNextHookEx continues from the hook that is running, whatever
 // handle it is given, as on the platform.
-struct HookPositionScope {
-  explicit HookPositionScope(HHOOK h) { S().hookPositions.push_back(h); }
-  ~HookPositionScope() { S().hookPositions.pop_back(); }
-  HookPositionScope(const HookPositionScope&) = delete;
-  HookPositionScope& operator=(const HookPositionScope&) = delete;
-};
+auto HookPosition(HHOOK h) {
+  return PairedCall([h] { S().hookPositions.push_back(h); }, [] { S().hookPositions.pop_back(); });
+}
 
 bool MatchWindow(HWND filter, HWND h) {
   if (!filter) return true;
@@ -247,7 +237,7 @@ namespace user_detail {
 
 LRESULT Send(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (!Find(h)) return 0;
-  SendDepthScope depth;
+  auto depth = SendDepth();
   if (HasHooks(WH_CALLWNDPROC)) {
     CWPSTRUCT cwp{lParam, wParam, msg, h};
     CallHooks(WH_CALLWNDPROC, HC_ACTION, 1, reinterpret_cast<LPARAM>(&cwp));
@@ -256,7 +246,7 @@ LRESULT Send(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
   // very message.
   Wnd* w = Find(h);
   if (!w) return 0;
-  DeliveryScope scope(h);
+  auto scope = DeliveryEnd(h);
   return CallWindowProcA(w->proc, h, msg, wParam, lParam);
 }
 
@@ -267,12 +257,12 @@ bool HasHooks(int kind) {
 }
 
 LRESULT CallHooks(int kind, int code, WPARAM wParam, LPARAM lParam) {
-  HookCallScope scope;
+  auto scope = HookCall();
   auto& hooks = S().hooks;
   for (size_t i = 0; i < hooks.size(); i++)
     if (hooks[i].kind == kind && !hooks[i].removed) {
       HOOKPROC proc = hooks[i].proc;
-      HookPositionScope position(hooks[i].handle);
+      auto position = HookPosition(hooks[i].handle);
       return proc(code, wParam, lParam);
     }
   return 0;
@@ -437,7 +427,7 @@ LRESULT DispatchMessageA(const MSG* msg) {
   }
   Wnd* w = Find(msg->hwnd);
   if (!w) return 0;
-  DeliveryScope scope(msg->hwnd);
+  auto scope = DeliveryEnd(msg->hwnd);
   return CallWindowProcA(w->proc, msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 
@@ -507,7 +497,7 @@ BOOL UnhookWindowsHookEx(HHOOK hook) {
 }
 
 LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) {
-  HookCallScope scope;
+  auto scope = HookCall();
   auto& st = S();
   if (!st.hookPositions.empty()) hook = st.hookPositions.back();
   auto& hooks = st.hooks;
@@ -518,7 +508,7 @@ LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wParam, LPARAM lParam) {
   for (++i; i < hooks.size(); i++)
     if (hooks[i].kind == kind && !hooks[i].removed) {
       HOOKPROC proc = hooks[i].proc;
-      HookPositionScope position(hooks[i].handle);
+      auto position = HookPosition(hooks[i].handle);
       return proc(code, wParam, lParam);
     }
   return 0;

@@ -419,23 +419,17 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   if ((style & WS_CHILD) && !(style & WS_MAXIMIZE)) Find(parentHandle)->children.push_back(h);
   else LinkAtTop(Find(parentHandle), Find(h));
   // An exception from a procedure during creation must not leave a window nobody has a
-  // handle to: it is destroyed and the exception goes on.
-  struct CreationScope {
-    HWND hwnd;
-    int exceptions = std::uncaught_exceptions();
-    ~CreationScope() {
-      if (std::uncaught_exceptions() <= exceptions || !Find(hwnd)) return;
-      try {
-        if (!DestroyWindow(hwnd)) FreeWindow(hwnd);
-      } catch (...) {
-        // The procedure failed again while being destroyed; the window goes regardless.
-      }
-      try {
-        FreeWindow(hwnd);
-      } catch (...) {
-      }
+  // handle to: it is destroyed and the exception goes on (the first one, as the guard's
+  // rule has it).
+  TScopeEnd creation([h](bool AEndedNormally) {
+    if (AEndedNormally || !Find(h)) return;
+    try {
+      if (!DestroyWindow(h)) FreeWindow(h);
+    } catch (...) {
+      // The procedure failed again while being destroyed; the window goes regardless.
     }
-  } creation{h};
+    FreeWindow(h);
+  });
 
   CREATESTRUCTA cs;
   cs.lpCreateParams = param;
@@ -538,17 +532,9 @@ BOOL DestroyWindow(HWND hwnd) {
   if (!Find(hwnd)) return TRUE;
   // From the first WM_DESTROY on the window is going: an exception from a procedure
   // still frees it (and its children) before passing on.
-  struct FreeOnUnwind {
-    HWND hwnd;
-    int exceptions = std::uncaught_exceptions();
-    ~FreeOnUnwind() {
-      if (std::uncaught_exceptions() <= exceptions) return;
-      try {
-        FreeWindow(hwnd);
-      } catch (...) {
-      }
-    }
-  } unwind{hwnd};
+  TScopeEnd unwind([hwnd](bool AEndedNormally) {
+    if (!AEndedNormally) FreeWindow(hwnd);
+  });
   SendDestroyMessages(hwnd);
   FreeWindow(hwnd);
   return TRUE;

@@ -313,6 +313,14 @@ TEST_F(Summaries, BufferSumsEqualTheVariantStepsOnRandomData) {
 
 namespace {
 
+// An item whose field change raises, as a subclass's own reaction to its field may.
+class RaisingItem : public TcxDataSummaryItem {
+  TL_CLASS(RaisingItem, TcxDataSummaryItem)
+ public:
+  using TcxDataSummaryItem::TcxDataSummaryItem;
+  void FieldChanged() override { throw std::runtime_error("field"); }
+};
+
 class SummaryHolder : public TComponent {
   TL_CLASS(SummaryHolder, TComponent)
  public:
@@ -324,6 +332,20 @@ class SummaryHolder : public TComponent {
 }  // namespace
 
 TL_DEFINE_CLASS(SummaryHolder, [](auto& c) { c.Property("Summary", &SummaryHolder::GetSummary); })
+TL_DEFINE_CLASS(RaisingItem)
+
+TEST_F(Summaries, AnItemLinkWhoseFieldChangeRaisesClosesTheCollectionsBracket) {
+  AddItems({IntType(), IntType()});
+  Owned<TcxDataSummaryItems> items(
+      New<TcxDataSummaryItems>(S(), ClassOf<RaisingItem, TCollectionItem, TCollection*>()));
+  TcxDataSummaryItem* item = items->Add();
+  items->BeginUpdate();  // a caller's bracket stays open
+  EXPECT_THROW(item->SetItemLink(items_[1].get()), std::runtime_error);
+  EXPECT_EQ(items->UpdateCount(), 1);
+  items->EndUpdate();
+  EXPECT_THROW(item->SetItemLink(items_[0].get()), std::runtime_error);
+  EXPECT_EQ(items->UpdateCount(), 0);
+}
 
 TEST_F(Summaries, CollectionsTravelInComponentStreams) {
   AddItems({IntType(), StrType()});

@@ -4,6 +4,8 @@
 #include "platform/shell/Shell.h"
 #include "widgets/foundation/cxClasses.h"
 
+#include <stdexcept>
+
 namespace {
 
 class TShapeA : public TObject {
@@ -195,6 +197,41 @@ TEST(ResourceOverrideLazyTest, SettingAnOverrideReachesExceptionsWithoutStartUp)
 }
 
 TL_ENUM(TTestFruit, tfApple, tfPear, tfPlum);
+
+struct ChangeCounter : TObject {
+  int Heard = 0;
+  void Changed(TObject*) { ++Heard; }
+};
+
+TEST(EnumTextsTest, AddsTheNonEmptyTextsWithTheirOrdinalsInOneBracket) {
+  Owned<TStringList> list(New<TStringList>());
+  ChangeCounter counter;
+  list->OnChange = TNotifyEvent(&counter, &ChangeCounter::Changed);
+  // A change made after the call is heard only once its bracket is closed.
+  auto closed = [&] {
+    counter.Heard = 0;
+    list->Add("probe");
+    return counter.Heard == 1;
+  };
+  cxGetEnumTexts<TTestFruit>(list.get(), [](TTestFruit f) {
+    return f == TTestFruit::tfPear ? String() : String(f == TTestFruit::tfApple ? "apple" : "plum");
+  });
+  ASSERT_EQ(list->Count(), 2);
+  EXPECT_EQ(list->Strings(0), "apple");
+  EXPECT_EQ(list->Strings(1), "plum");
+  EXPECT_EQ(intptr_t(list->Objects(1)), intptr_t(TTestFruit::tfPlum));
+  EXPECT_TRUE(closed());
+  // A text that cannot be had still closes the bracket.
+  EXPECT_THROW(cxGetEnumTexts<TTestFruit>(list.get(),
+                                          [](TTestFruit f) -> String {
+                                            if (f == TTestFruit::tfPear)
+                                              throw std::runtime_error("pear");
+                                            return "x";
+                                          }),
+               std::runtime_error);
+  EXPECT_EQ(list->Count(), 4);
+  EXPECT_TRUE(closed());
+}
 
 TEST(MRUItemsTest, MovesEqualItemsToTheFrontAndTrims) {
   int freed = 0;

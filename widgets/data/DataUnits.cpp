@@ -24,7 +24,7 @@ void WidgetsDataInitialize() {
   if (!gData.Enter()) return;
   try {
     InitializeUnits(kDataUnits);
-  } catch (...) {
+  } catch (...) {  // written out: a start that fails is undone; one that succeeds stays
     gData.Leave();
     throw;
   }

@@ -1,10 +1,10 @@
 #include "widgets/data/cxDataController.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/SysUtils.h"
 #include "widgets/data/cxData.h"
 #include "widgets/data/cxDataKeys.h"
 #include "widgets/data/cxDataRelations.h"
-#include "widgets/data/cxDataUpdateBracket.h"
 #include "widgets/data/cxFilter.h"
 #include "widgets/foundation/cxVariants.h"
 
@@ -75,7 +75,7 @@ void TcxCustomDataController::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   SetOptions(src->FOptions);
   AssignFilterAndSummary(src);
   OnCompare = src->OnCompare;
@@ -118,7 +118,7 @@ void TcxCustomDataController::AddItem(TObject* AItem) {
 void TcxCustomDataController::RemoveItem(TObject* AItem) {
   TcxCustomDataField* field = FFields->FieldByItem(AItem);
   if (!field) return;
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   FDataControllerInfo->RemoveField(field);
   FFields->Remove(field);
 }
@@ -266,7 +266,7 @@ void TcxCustomDataController::DeleteRecord(Integer ARecordIndex) {
     DeleteStorageRecords({ARecordIndex});
     return;
   }
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   // The source deletes; its records are read again.
   if (ARecordIndex == FProvider->EditingRecordIndex()) FProvider->ResetEditing();
   FProvider->DeleteRecord(ARecordIndex);
@@ -445,7 +445,7 @@ void TcxCustomDataController::ClearSorting(bool AKeepGroupedItems) {
     PostEditing();
     if (!self.Alive()) return;
   }
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   for (Integer i = sorting->Count() - 1; i >= 0; --i) {
     TcxCustomDataField* f = sorting->Items(i).Field;
     if (AKeepGroupedItems && grouping->IndexOf(f) >= 0) continue;
@@ -475,7 +475,7 @@ void TcxCustomDataController::ChangeItemSortingIndex(Integer AItemIndex, Integer
   TcxCustomDataField* field = GetItemField(AItemIndex);
   if (GetItemSortingIndex(AItemIndex) == ASortingIndex) return;
   TcxSortingFieldList* sorting = FDataControllerInfo->SortingFieldList();
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   if (GetItemGroupIndex(AItemIndex) >= 0 && GetItemSortOrder(AItemIndex) == soAscending && ASortingIndex == -1) {
     sorting->Remove(field);
   } else {
@@ -740,7 +740,7 @@ bool TcxCustomDataController::ChangeFocusedRecordIndex(Integer ARecordIndex) {
   if (ARecordIndex < 0) return ChangeFocusedRowIndex(-1);
   CheckRecordRange(ARecordIndex);
   bool result = false;
-  TcxDataUpdateBracket bracket(this);  // let go of when a handler of the move frees the controller
+  auto bracket = UpdateBracket(this);  // let go of when a handler of the move frees the controller
   // A record the filter hides has no row to focus.
   const Integer row = GetRowIndexByRecordIndex(ARecordIndex, true);
   if (row >= 0) result = ChangeFocusedRowIndex(row);
@@ -749,7 +749,7 @@ bool TcxCustomDataController::ChangeFocusedRecordIndex(Integer ARecordIndex) {
 
 void TcxCustomDataController::SetMultiSelect(bool Value) {
   if (FMultiSelect == Value) return;
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   FMultiSelect = Value;
   FFocusedSelected = true;
   FDataControllerInfo->Selection()->Reset();
@@ -788,7 +788,7 @@ void TcxCustomDataController::SelectAll() {
 }
 
 void TcxCustomDataController::SelectRows(Integer AStartRowIndex, Integer AEndRowIndex) {
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   FDataControllerInfo->SelectRange(AStartRowIndex, AEndRowIndex);
 }
 
@@ -805,7 +805,7 @@ void TcxCustomDataController::SelectFromAnchor(Integer ARowIndex, bool AKeepSele
   const Integer anchor = GetSelectionAnchorRowIndex();
   if (anchor < 0) return;
   FDataControllerInfo->CheckRowIndex(ARowIndex);
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   if (!AKeepSelection) ClearSelection();
   FDataControllerInfo->SelectRange(anchor, ARowIndex);
 }

@@ -1,7 +1,8 @@
 // The controller's grouping face: expanding and collapsing, grouping items, and walking
 // the group tree.
 #include "widgets/data/cxDataController.h"
-#include "widgets/data/cxDataUpdateBracket.h"
+
+#include "classlib/core/ScopeGuards.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ void TcxDataControllerGroups::ChangeExpanding(Integer ARowIndex, bool AExpanded,
   if (g < 0) return;
   const Integer focused = FDataController->GetFocusedRowIndex();
   const bool hidesFocus = !AExpanded && focused != ARowIndex && focused >= 0 && IsChildRow(ARowIndex, focused);
-  TcxDataUpdateBracket bracket(FDataController);
+  auto bracket = UpdateBracket(FDataController);
   if (hidesFocus) FDataController->CheckBrowseState();
   info->ChangeExpanding(g, AExpanded, ARecursive);
   if (hidesFocus) {
@@ -31,7 +32,7 @@ void TcxDataControllerGroups::ChangeExpanding(Integer ARowIndex, bool AExpanded,
 void TcxDataControllerGroups::FullCollapse() {
   TcxCustomDataControllerInfo* info = FDataController->DataControllerInfo();
   if (!info->IsGrouped() || AlwaysExpanded(FDataController)) return;
-  TcxDataUpdateBracket bracket(FDataController);
+  auto bracket = UpdateBracket(FDataController);
   // The focus moves to the top-level group that held it.
   const Integer focusedRecord = FDataController->GetFocusedRecordIndex();
   // Only a top-level group row stays in sight.
@@ -50,7 +51,7 @@ bool TcxDataControllerGroups::FullExpand() {
   TcxCustomDataControllerInfo* info = FDataController->DataControllerInfo();
   if (!info->IsGrouped()) return false;
   if (AlwaysExpanded(FDataController)) return true;
-  TcxDataUpdateBracket bracket(FDataController);
+  auto bracket = UpdateBracket(FDataController);
   info->ExpandAll(true);
   return true;
 }
@@ -60,7 +61,7 @@ void TcxDataControllerGroups::ChangeGrouping(Integer AItemIndex, Integer AGroupI
 }
 
 void TcxDataControllerGroups::ClearGrouping() {
-  TcxDataUpdateBracket bracket(FDataController);
+  auto bracket = UpdateBracket(FDataController);
   for (Integer level = GroupingItemCount() - 1; level >= 0; --level)
     FDataController->ChangeItemGroupIndex(GroupingItemIndex(level), -1);
 }

@@ -1,5 +1,6 @@
 #include "widgets/data/cxDataControllerInfo.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "widgets/data/cxData.h"
 #include "widgets/data/cxDataController.h"
 #include "widgets/data/cxDataSort.h"
@@ -519,21 +520,25 @@ void TcxCustomDataControllerInfo::DoFilter() {
   // The verdicts are asked from the last record to the first, then the survivors close
   // up in one pass, keeping their order.
   std::vector<char> keep(FRecordList.size(), 1);
-  // The handler may free the controller, and this object with it.
-  TWeakLink self(this);
   // Without a handler nothing changes the records during the pass: the incremental filter
   // may answer from the storage's text index.
   const bool indexed = incremental && !event;
   if (indexed) c->BeginIncrementalFilterPass();
   if (criteria) c->BeginFilterRecords();
-  try {
+  {
+    // The passes end in the order they began. The handler may free the controller, and this
+    // object with it: then nothing is left to end.
+    TWatchedScopeExit ended(this, [&] {
+      if (indexed) c->EndIncrementalFilterPass();
+      if (criteria) c->EndFilterRecords();
+    });
     for (size_t i = FRecordList.size(); i-- > 0;) {
       const Integer r = FRecordList[i];
       if (r == editing) continue;
       bool accept = true;
       if (event) {
         accept = c->DoFilterRecord(r);
-        if (!self.Alive()) return;
+        if (!ended.Alive()) return;
         // A handler that removed records: those past the end are no more asked about.
         if (r >= c->GetRecordCount()) continue;
       }
@@ -541,13 +546,7 @@ void TcxCustomDataControllerInfo::DoFilter() {
       if (accept && criteria) accept = c->DoFilterCriteriaRecord(r);
       keep[i] = accept;
     }
-  } catch (...) {
-    if (self.Alive() && indexed) c->EndIncrementalFilterPass();
-    if (self.Alive() && criteria) c->EndFilterRecords();
-    throw;
   }
-  if (indexed) c->EndIncrementalFilterPass();
-  if (criteria) c->EndFilterRecords();
   // A handler may have changed the number of records: no row points past them. The change
   // itself asked for a rebuild, which takes in records it added.
   const Integer count = c->GetRecordCount();
@@ -795,18 +794,12 @@ void TcxCustomDataControllerInfo::DoSort() {
   FKeyBreakLevels = 0;
   if (FDataController->IsGridMode() || FRecordList.empty()) return;
   PrepareSortInfo();
-  try {
-    if (FSortInfo.empty() && FEditingRecord == kNoEditRecord)
-      std::sort(FRecordList.begin(), FRecordList.end());  // storage order
-    else if (!SortByFirstKey() && !SortByFetchedTexts())
-      cxDataSort::Sort(FRecordList, [this](Integer a, Integer b) { return CompareRecords(a, b); });
-  } catch (const TcxDataControllerFreed&) {
-    throw;  // this object is gone with the controller
-  } catch (...) {
-    ResetSortInfo();
-    throw;
-  }
-  ResetSortInfo();
+  // A compare that freed the controller took this object with it: nothing to reset.
+  TWatchedScopeExit reset(this, [this] { ResetSortInfo(); });
+  if (FSortInfo.empty() && FEditingRecord == kNoEditRecord)
+    std::sort(FRecordList.begin(), FRecordList.end());  // storage order
+  else if (!SortByFirstKey() && !SortByFetchedTexts())
+    cxDataSort::Sort(FRecordList, [this](Integer a, Integer b) { return CompareRecords(a, b); });
 }
 
 void TcxCustomDataControllerInfo::RebuildPositions() {
@@ -850,7 +843,9 @@ void TcxCustomDataControllerInfo::DoGrouping() {
   if (fields.empty()) return;
   PrepareSortInfo();
   TcxCustomDataController* c = FDataController;
-  try {
+  {
+    // A compare that freed the controller took this object with it: nothing to reset.
+    TWatchedScopeExit reset(this, [this] { ResetSortInfo(); });
     // Levels compared straight from the buffers read each record's value out once.
     const size_t levels = fields.size(), n = FRecordList.size();
     // The record being edited stays in the group it had when editing began until it is
@@ -903,13 +898,7 @@ void TcxCustomDataControllerInfo::DoGrouping() {
                                             FSortInfo[size_t(ALevel)]) != 0;
       });
     }
-  } catch (const TcxDataControllerFreed&) {
-    throw;  // this object is gone with the controller
-  } catch (...) {
-    ResetSortInfo();
-    throw;
   }
-  ResetSortInfo();
   RestoreGroupStates();
 }
 
@@ -1101,16 +1090,11 @@ void TcxCustomDataControllerInfo::Update() {
       SaveGroupStates(states);
     }
     if (byDelta) {
-      try {
+      {
+        TWatchedScopeExit reset(this, [this] { ResetSortInfo(); });
         byDelta = ApplyDelta();
-      } catch (const TcxDataControllerFreed&) {
-        throw;
-      } catch (...) {
-        if (self.Alive()) ResetSortInfo();
-        throw;
       }
       if (!self.Alive()) return;
-      ResetSortInfo();
     }
     // An incremental filter whose text grew, asked for alone, over rows that still stand.
     const bool narrow = narrowing && load && !byDelta && !grouping && !sorting &&
@@ -1194,7 +1178,7 @@ void TcxCustomDataControllerInfo::Update() {
     // The rows may be half built: the next rebuild takes every record.
     ResetDelta(false);
     throw;
-  } catch (...) {
+  } catch (...) {  // written out: only a failed rebuild hands its changes on to the next
     if (!self.Alive()) throw;
     FInfoUpdating = false;
     FChanges = FDeferredChanges;

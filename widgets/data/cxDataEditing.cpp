@@ -1,9 +1,8 @@
 // The data controller's provider and data source, editing, deleting, the new-item row,
 // navigation and the incremental filter.
 #include "widgets/data/cxDataController.h"
-#include "widgets/data/cxDataUpdateBracket.h"
-#include "classlib/core/ScopeGuards.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "widgets/data/cxDataRelations.h"
 
 #include <algorithm>
@@ -57,7 +56,7 @@ void TcxCustomDataController::ProviderFieldRemoved(TcxCustomDataField* AField) {
 }
 
 void TcxCustomDataController::UpdateStructure() {
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   FProvider->ResetEditing();
   // The controller's own records stay unless a data source comes or goes.
   if (!(FProvider->IsCustomDataSourceSupported() && !IsProviderMode() && !FChangingDataSource)) {
@@ -82,7 +81,7 @@ void TcxCustomDataController::UpdateStructure() {
 }
 
 void TcxCustomDataController::ReloadStorage() {
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   PreserveGroupStates();
   // Only records read from a provider are read again: an unbound controller's own
   // records are all it has.
@@ -333,7 +332,7 @@ std::vector<Integer> TcxCustomDataController::GetRowRecords(const std::vector<In
 void TcxCustomDataController::DeleteFocused() {
   const Integer row = GetFocusedRowIndex();
   if (row < 0 || !FProvider->CanDelete()) return;
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   // The delete handlers may free the controller: nothing of it is touched after that.
   TWeakLink self(this);
   TWatchedValue inDelete(this, FInDeleteCommand, true);
@@ -346,7 +345,7 @@ void TcxCustomDataController::DeleteFocused() {
 
 void TcxCustomDataController::DeleteSelection() {
   if (GetSelectedCount() == 0 || !FProvider->CanDelete()) return;
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   // The delete handlers may free the controller: nothing of it is touched after that.
   TWeakLink self(this);
   TWatchedValue inDelete(this, FInDeleteCommand, true);
@@ -392,7 +391,7 @@ void TcxCustomDataController::PreserveGroupStates() {
 
 void TcxCustomDataController::DeleteStorageRecords(const std::vector<Integer>& AList) {
   if (AList.empty()) return;
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   PreserveGroupStates();
   const Integer editing = FProvider->EditingRecordIndex();
   if (editing >= 0 && std::binary_search(AList.begin(), AList.end(), editing))
@@ -450,7 +449,7 @@ void TcxCustomDataController::SetUseNewItemRowForEditing(bool Value) {
 
 void TcxCustomDataController::SetNewItemRowFocused(bool Value) {
   if (FNewItemRowFocused == Value) return;
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   // Leaving the row ends its edit; entering it leaves the focused record.
   if (FProvider->IsEditing()) PostEditing();
   FNewItemRowFocused = Value;
@@ -625,7 +624,7 @@ Integer TcxCustomDataController::ApplyIncrementalFilter(Integer AItemIndex, cons
   FIncrementalFilterField = field;
   FIncrementalFilterText = AText;
   if (narrow) {
-    TcxDataUpdateBracket bracket(this);
+    auto bracket = UpdateBracket(this);
     FDataControllerInfo->NarrowRequest();
   } else {
     RefreshView();

@@ -1,5 +1,6 @@
 #include "widgets/data/cxDataFind.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "widgets/data/cxDataController.h"
 #include "widgets/data/cxDataUtils.h"
 
@@ -15,34 +16,23 @@ void TcxDataControllerSearch::DoFocusRecord(Integer AFilteredIndex) {
   TcxCustomDataController* c = FDataController;
   // Moving the focus may move a cursor whose handlers free the controller, and this search
   // with it.
-  TWeakLink controller(c);
-  Lock();
-  try {
-    const Integer before = c->GetFocusedRecordIndex();
-    c->ChangeFocusedRecordIndex(c->GetFilteredRecordIndex(AFilteredIndex));
-    if (!controller.Alive()) return;
-    // Inside a caller's bracket the focus notice goes out when the bracket closes, no longer
-    // under this lock.
-    if (c->LockCount() > 0 && c->GetFocusedRecordIndex() != before) FOwnFocusRecord = c->GetFocusedRecordIndex();
-    if (c->IsMultiSelect()) {
-      c->BeginUpdate();
-      try {
-        c->ClearSelection();
-        if (c->GetFocusedRowIndex() >= 0) c->ChangeRowSelection(c->GetFocusedRowIndex(), true);
-      } catch (...) {
-        c->EndUpdate();
-        throw;
-      }
-      c->EndUpdate();
-    } else if (c->GetFocusedRowIndex() >= 0) {
-      // The focus may have stayed where it was, on a row taken out of the selection.
-      c->SetFocusedSelected(true);
-    }
-  } catch (...) {
-    if (controller.Alive()) Unlock();
-    throw;
+  auto locked = WatchedPairedCall(
+      c, [this] { Lock(); }, [this] { Unlock(); });
+  const Integer before = c->GetFocusedRecordIndex();
+  c->ChangeFocusedRecordIndex(c->GetFilteredRecordIndex(AFilteredIndex));
+  if (!locked.Alive()) return;
+  // Inside a caller's bracket the focus notice goes out when the bracket closes, no longer
+  // under this lock.
+  if (c->LockCount() > 0 && c->GetFocusedRecordIndex() != before)
+    FOwnFocusRecord = c->GetFocusedRecordIndex();
+  if (c->IsMultiSelect()) {
+    auto bracket = UpdateBracket(c);
+    c->ClearSelection();
+    if (c->GetFocusedRowIndex() >= 0) c->ChangeRowSelection(c->GetFocusedRowIndex(), true);
+  } else if (c->GetFocusedRowIndex() >= 0) {
+    // The focus may have stayed where it was, on a row taken out of the selection.
+    c->SetFocusedSelected(true);
   }
-  Unlock();
 }
 
 Integer TcxDataControllerSearch::DoSearch(Integer AStartFilteredIndex, Integer AEndFilteredIndex, bool AForward,
@@ -190,14 +180,10 @@ void TcxDataControllerLocateObject::ReadData(TcxValueDefReader* AValueDefReader)
   TcxDataStorage* storage = FDataController->DataStorage();
   if (FRecordIndex >= 0) FRecordIndex = storage->AddInternalRecord();
   // A controller may keep some values out of its storage except while a record is read.
-  FDataController->BeginReadRecord();
-  try {
-    storage->ReadRecordValues(FRecordIndex, AValueDefReader);
-  } catch (...) {
-    if (FControllerLink.Alive()) FDataController->EndReadRecord();
-    throw;
-  }
-  if (FControllerLink.Alive()) FDataController->EndReadRecord();
+  TcxCustomDataController* c = FDataController;
+  auto reading = WatchedPairedCall(
+      c, [c] { c->BeginReadRecord(); }, [c] { c->EndReadRecord(); });
+  storage->ReadRecordValues(FRecordIndex, AValueDefReader);
 }
 
 Integer TcxDataControllerLocateObject::FindByFields(const std::vector<TcxCustomDataField*>& AFields) {

@@ -589,7 +589,8 @@ TcxDataStorage::TIndexedChange::TIndexedChange(TcxDataStorage* AStorage, Integer
           }
         }
   } catch (...) {
-    // Out of memory half-way: no index answers rather than a wrong one.
+    // Written out: only out of memory half-way drops the indexes, as no index answers rather
+    // than a wrong one.
     AStorage->DropIndexes();
     throw;
   }
@@ -604,7 +605,7 @@ TcxDataStorage::TIndexedChange::~TIndexedChange() {
       k.Index->Add(FRecord);
     }
     for (TcxDataTextIndex* index : FTexts) index->Add(FRecord);
-  } catch (...) {
+  } catch (...) {  // written out: a destructor raises nothing; an index it cannot mend goes
     FStorage->DropIndexes();
   }
 }

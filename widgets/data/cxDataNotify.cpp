@@ -1,8 +1,7 @@
 // Change notification and update locking of the data controller.
 #include "widgets/data/cxDataController.h"
-#include "classlib/core/ScopeGuards.h"
-#include "widgets/data/cxDataUpdateBracket.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "widgets/data/cxDataRelations.h"
 #include "widgets/data/cxDataSummary.h"
 
@@ -91,7 +90,7 @@ void TcxCustomDataController::DataChanged(TcxDataChange AKind, Integer AItemInde
     changed();
     return;
   }
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   changed();
 }
 
@@ -134,17 +133,17 @@ void TcxCustomDataController::Refresh() {
     FRefreshPending = true;
     return;
   }
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   DoRefresh();
 }
 
 void TcxCustomDataController::RefreshView() {
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   FDataControllerInfo->RefreshRequest();
 }
 
 void TcxCustomDataController::RefreshRecordView(Integer ARecordIndex) {
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   if (ARecordIndex >= 0)
     FDataControllerInfo->RecordValueRequest(ARecordIndex);
   else
@@ -180,7 +179,7 @@ void TcxCustomDataController::NotifyChanged() {
 void TcxCustomDataController::Loaded() {
   if (FSummaryHeldBack || (FSummary && FSummary->AfterSummaryPending())) {
     FSummaryHeldBack = false;
-    TcxDataUpdateBracket bracket(this);
+    auto bracket = UpdateBracket(this);
     FDataControllerInfo->AddChanges({dcicSummary});
   }
   if (!FChangedHeldBack) return;

@@ -2,7 +2,6 @@
 
 #include "classlib/core/ScopeGuards.h"
 #include "widgets/data/cxDataController.h"
-#include "widgets/data/cxDataUpdateBracket.h"
 #include "widgets/foundation/cxVariants.h"
 
 #include <algorithm>
@@ -152,7 +151,7 @@ void TcxCustomDataProvider::InternalInsert(bool AAppend) {
   Integer record = kNoEditRecord;
   bool made = true;
   {
-    TcxDataUpdateBracket bracket(c);
+    auto bracket = UpdateBracket(c);
     std::vector<Variant> groupValues;
     if (c->UseNewItemRowForEditing() && c->IsNewItemRowFocused()) {
       Integer from = c->GetFocusedRecordIndex();
@@ -270,7 +269,7 @@ void TcxCustomDataProvider::Cancel() {
   if (!self.Alive()) return;
   Integer focusLast = -1;
   {
-    TcxDataUpdateBracket bracket(c);
+    auto bracket = UpdateBracket(c);
     const Integer record = FEditingRecordIndex;
     const bool newItem = record < 0 && record == c->FNewItemRecordIndex;
     if (IsEditing() && (record < c->GetRecordCount() || newItem)) {
@@ -393,7 +392,7 @@ void TcxCustomDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
   TWatchedScopeExit restore(c, [c, provider] {
     if (provider) c->EndRestoreKeys();
   });
-  TcxDataUpdateBracket bracket(c);
+  auto bracket = UpdateBracket(c);
   if (provider) {
     // The handles first: the records are read again once, at the end.
     std::vector<TcxDataRecordHandle> handles;
@@ -629,7 +628,7 @@ void TcxCustomDataSource::DataChanged() {
   TcxCustomDataProvider* p = CurrentProvider();
   if (!p) return;
   TcxCustomDataController* c = p->DataController();
-  TcxDataUpdateBracket bracket(c);
+  auto bracket = UpdateBracket(c);
   p->DataChanged(dcTotal, -1, -1);
 }
 

@@ -1,11 +1,11 @@
 #include "widgets/data/cxDataRelations.h"
 
 #include "classlib/core/Lists.h"
+#include "classlib/core/ScopeGuards.h"
 #include "widgets/data/cxDataController.h"
-#include "widgets/data/cxDataUpdateBracket.h"
-#include "platform/kernel/ScopeExit.h"
 
 #include <algorithm>
+#include <optional>
 
 using enum TcxDataControllerChange;
 using enum TcxDataControllerDetailMode;
@@ -150,16 +150,10 @@ void TcxCustomDataRelationList::RemoveItem(TcxCustomDataRelation* ARelation) {
 }
 
 void TcxCustomDataRelationList::Assign(TcxCustomDataRelationList* ASource) {
-  BeginUpdate();
-  try {
-    Clear();
-    if (ASource)
-      for (TcxCustomDataRelation* r : ASource->FItems) Add(r->Item())->Assign(r);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto bracket = UpdateBracket(this);
+  Clear();
+  if (ASource)
+    for (TcxCustomDataRelation* r : ASource->FItems) Add(r->Item())->Assign(r);
 }
 
 void TcxCustomDataRelationList::EndUpdate() {
@@ -168,14 +162,8 @@ void TcxCustomDataRelationList::EndUpdate() {
 
 void TcxCustomDataRelationList::Clear() {
   if (FItems.empty()) return;
-  BeginUpdate();
-  try {
-    while (!FItems.empty()) FItems.back()->Free();
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto bracket = UpdateBracket(this);
+  while (!FItems.empty()) FItems.back()->Free();
 }
 
 TcxCustomDataRelation* TcxCustomDataRelationList::FindByItem(TObject* AItem) const {
@@ -214,7 +202,7 @@ void TcxCustomDataRelationList::Changed(TcxCustomDataRelation* ARelation) {
 
 void TcxCustomDataRelationList::Update(TcxCustomDataRelation*) {
   TcxCustomDataController* c = FDataController;
-  TcxDataUpdateBracket bracket(c);
+  auto bracket = UpdateBracket(c);
   if (FItems.empty()) {
     if (FItemField) {
       TcxCustomDataField* f = FItemField;
@@ -327,18 +315,9 @@ TObject* TcxCustomDataController::GetDetailDataControllerObject(Integer ARecordI
   {
     TcxCustomDataController* pattern = GetPatternDataController();
     TScopedValue<bool> creating(FCreatingDetail, true);
-    bool patternWas = false;
-    if (pattern && pattern != this) {
-      patternWas = pattern->FCreatingDetail;
-      pattern->FCreatingDetail = true;
-    }
-    try {
-      made = CreateDetailDataController(relation, ARecordIndex);
-    } catch (...) {
-      if (pattern && pattern != this) pattern->FCreatingDetail = patternWas;
-      throw;
-    }
-    if (pattern && pattern != this) pattern->FCreatingDetail = patternWas;
+    std::optional<TScopedValue<bool>> patternCreating;
+    if (pattern && pattern != this) patternCreating.emplace(pattern->FCreatingDetail, true);
+    made = CreateDetailDataController(relation, ARecordIndex);
   }
   if (made) {
     // The hook may have changed the records: the object only fits the record it was
@@ -445,7 +424,7 @@ bool TcxCustomDataController::ChangeDetailExpanding(Integer ARecordIndex, bool A
 
 void TcxCustomDataController::ResetDetails() {
   if (!HasRelations() || !FRelations->ItemField()) return;
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   for (Integer r = 0; r < GetRecordCount(); ++r)
     if (FRelations->ClearDetailInfo(r, -1)) FChanges.Include(dccDetail);
 }
@@ -453,7 +432,7 @@ void TcxCustomDataController::ResetDetails() {
 void TcxCustomDataController::CollapseDetails() {
   if (!HasRelations() || !FRelations->ItemField()) return;
   CheckBrowseState();
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   for (Integer r = 0; r < GetRecordCount(); ++r) {
     if (FRelations->ClearDetailInfo(r, -1)) FChanges.Include(dccDetail);
     if (TcxDetailObject* object = FRelations->GetDetailObject(r); object && object->Expanded()) {
@@ -511,7 +490,7 @@ TcxDataControllerDetailMode TcxCustomDataController::GetDetailMode() const {
 
 void TcxCustomDataController::SetMasterRelation(TcxCustomDataRelation* ARelation,
                                                 Integer ARecordIndex) {
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   if (FMasterRelation && FMasterRelation->FDetailDataController == this)
     FMasterRelation->FDetailDataController = nullptr;
   FMasterRelation = ARelation;

@@ -7,6 +7,7 @@
 // whose groups would change), the whole rebuild runs.
 #include "widgets/data/cxDataControllerInfo.h"
 
+#include "classlib/core/ScopeGuards.h"
 #include "widgets/data/cxData.h"
 #include "widgets/data/cxDataController.h"
 #include "widgets/data/cxDataSummary.h"
@@ -440,16 +441,10 @@ bool TcxCustomDataControllerInfo::ApplyDelta() {
   // The filter's verdicts on the touched records; the edited one stays regardless.
   std::vector<char> keep(touched.size(), 1);
   if (c->IsFiltering()) {
-    TWeakLink self(this);
-    c->BeginFilterRecords();
-    try {
-      for (size_t i = 0; i < touched.size(); ++i)
-        if (touched[i] != FEditingRecord) keep[i] = c->DoFilterCriteriaRecord(touched[i]);
-    } catch (...) {
-      if (self.Alive()) c->EndFilterRecords();
-      throw;
-    }
-    c->EndFilterRecords();
+    auto filtering = WatchedPairedCall(
+        this, [c] { c->BeginFilterRecords(); }, [c] { c->EndFilterRecords(); });
+    for (size_t i = 0; i < touched.size(); ++i)
+      if (touched[i] != FEditingRecord) keep[i] = c->DoFilterCriteriaRecord(touched[i]);
   }
   if (touched.size() == 1) return PlaceRecord(touched[0], keep[0] != 0);
 
@@ -517,12 +512,6 @@ void TcxCustomDataControllerInfo::CalculateFooterInStorageOrder() {
   for (size_t r = 0; r < FRecordPositions.size(); ++r)
     if (FRecordPositions[r] >= 0) stored.push_back(Integer(r));
   FRecordList.swap(stored);
-  TWeakLink self(this);
-  try {
-    c->CalculateFooterSummary();
-  } catch (...) {
-    if (self.Alive()) FRecordList.swap(stored);
-    throw;
-  }
-  if (self.Alive()) FRecordList.swap(stored);
+  TWatchedScopeExit back(this, [&] { FRecordList.swap(stored); });
+  c->CalculateFooterSummary();
 }

@@ -142,7 +142,7 @@ TcxValueDef* TcxValueDefs::Add(TcxValueTypeClass AValueTypeClass, bool AStored, 
   def->FOffset = FRecordSize;
   try {
     if (FDataStorage) FDataStorage->InsertValueDef(this, def);
-  } catch (...) {
+  } catch (...) {  // written out: only a refused definition is freed; a taken one is the list's
     def->FOwner = nullptr;
     def->Free();
     throw;
@@ -665,7 +665,7 @@ Byte* TcxDataStorage::ReadRecordBuffer(TStream& AStream, Integer& AID) {
       // A value its field cannot take (text where a number belongs) is bad data too.
       throw EReadError("Stream read error");
     }
-  } catch (...) {
+  } catch (...) {  // written out: only a failed read frees the buffer; a whole one is the caller's
     FreeRecordBuffer(scratch, FValueDefs);
     throw;
   }
@@ -754,7 +754,7 @@ void TcxDataStorage::ReadRecords(Integer ACount, TStream& AStream) {
       if (FUseRecordID) ids.push_back(id);
     }
     FRecords.reserve(size_t(ACount));
-  } catch (...) {
+  } catch (...) {  // written out: only a failed read frees what it read; a whole read is adopted
     for (Byte*& b : next) FreeRecordBuffer(b, FValueDefs);
     throw;
   }

@@ -1,5 +1,6 @@
 // The record stream of a data controller: the signature "DataController1", the value
 // type of every streamed field, then the records in the storage's record form.
+#include "classlib/core/ScopeGuards.h"
 #include "widgets/data/cxDataController.h"
 #include "widgets/foundation/cxVariants.h"
 
@@ -13,19 +14,11 @@ int CompareByFieldIndex(TcxValueDef* A, TcxValueDef* B) {
   return a < b ? -1 : a > b ? 1 : 0;
 }
 
-// Holds the storage in streamed-field order for as long as it lives.
-class TStreamingOrder {
- public:
-  explicit TStreamingOrder(TcxDataStorage* AStorage) : FStorage(AStorage) {
-    FStorage->BeginStreaming(CompareByFieldIndex);
-  }
-  ~TStreamingOrder() { FStorage->EndStreaming(); }
-  TStreamingOrder(const TStreamingOrder&) = delete;
-  TStreamingOrder& operator=(const TStreamingOrder&) = delete;
-
- private:
-  TcxDataStorage* FStorage;
-};
+// Holds the storage in streamed-field order until the scope ends.
+auto StreamingOrder(TcxDataStorage* AStorage) {
+  return PairedCall([AStorage] { AStorage->BeginStreaming(CompareByFieldIndex); },
+                    [AStorage] { AStorage->EndStreaming(); });
+}
 
 // Marks the definitions of non-internal fields (none in provider mode) as streamed and
 // answers their count: exactly the fields the storage writes and reads per record.
@@ -49,7 +42,7 @@ void TcxCustomDataController::SaveToStream(TStream& AStream) {
   cxStreamWriteString(AStream, kSignature);
   const Integer count = MarkStreamedFields(this);
   cxStreamWriteInteger(AStream, count);
-  TStreamingOrder order(FDataStorage);
+  auto order = StreamingOrder(FDataStorage);
   TcxValueDefs* defs = FDataStorage->ValueDefs();
   for (Integer i = 0; i < defs->Count(); ++i) {
     TcxValueDef* def = defs->Items(i);
@@ -64,7 +57,7 @@ void TcxCustomDataController::LoadFromStream(TStream& AStream) {
   if (cxStreamReadString(AStream) != kSignature) cxDataControllerError(cxSDataInvalidStreamFormat);
   const Integer count = MarkStreamedFields(this);
   if (cxStreamReadInteger(AStream) != count) cxDataControllerError(cxSDataInvalidStreamFormat);
-  TStreamingOrder order(FDataStorage);
+  auto order = StreamingOrder(FDataStorage);
   TcxValueDefs* defs = FDataStorage->ValueDefs();
   for (Integer i = 0; i < defs->Count(); ++i) {
     TcxValueDef* def = defs->Items(i);
@@ -75,16 +68,10 @@ void TcxCustomDataController::LoadFromStream(TStream& AStream) {
   const Integer records = cxStreamReadInteger(AStream);
   // Every record is read before any is replaced: a damaged stream changes nothing.
   FDataStorage->ReadRecords(records, AStream);
-  BeginUpdate();
-  try {
-    // The edited record is gone: its saved values and its being inserted belong to the
-    // records that were replaced (a new-item row's record is not one of them).
-    if (FProvider->EditingRecordIndex() >= 0) FProvider->ResetEditing();
-    ClearSelection();
-    DataChanged(TcxDataChange::dcTotal, -1, -1);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  auto bracket = UpdateBracket(this);
+  // The edited record is gone: its saved values and its being inserted belong to the
+  // records that were replaced (a new-item row's record is not one of them).
+  if (FProvider->EditingRecordIndex() >= 0) FProvider->ResetEditing();
+  ClearSelection();
+  DataChanged(TcxDataChange::dcTotal, -1, -1);
 }

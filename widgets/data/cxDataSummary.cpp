@@ -4,7 +4,6 @@
 #include "classlib/core/SysUtils.h"
 #include "widgets/data/cxData.h"
 #include "widgets/data/cxDataController.h"
-#include "widgets/data/cxDataUpdateBracket.h"
 #include "widgets/data/cxDataUtils.h"
 #include "widgets/foundation/cxVariants.h"
 
@@ -27,23 +26,6 @@ TcxCustomDataField* FieldOfLink(TcxCustomDataController* AController, TObject* A
   if (auto* field = dynamic_cast<TcxCustomDataField*>(AItemLink)) return field;
   return AController ? AController->Fields()->FieldByItem(AItemLink) : nullptr;
 }
-
-// Raises the flag of AOwner for the lifetime of a calculation, whatever way it ends (and
-// leaves it alone when a handler freed the owner meanwhile).
-class TCalculationFlag {
- public:
-  TCalculationFlag(TObject* AOwner, bool& AFlag) : FOwner(AOwner), FFlag(AFlag), FWas(AFlag) { FFlag = true; }
-  ~TCalculationFlag() {
-    if (FOwner.Alive()) FFlag = FWas;
-  }
-  TCalculationFlag(const TCalculationFlag&) = delete;
-  TCalculationFlag& operator=(const TCalculationFlag&) = delete;
-
- private:
-  TWeakLink FOwner;
-  bool& FFlag;
-  bool FWas;
-};
 
 // Whether a handler just run freed the controller of a summary that had one.
 bool ControllerFreed(const TWeakLink& AController, bool AHadController) { return AHadController && !AController.Alive(); }
@@ -89,14 +71,19 @@ void TcxCustomDataSummaryItem::SetItemLink(TObject* Value) {
   TcxCustomDataField* field = FieldOfLink(GetDataController(), Value);
   if (field == FField) return;
   TCollection* owner = Collection();
-  if (owner) owner->BeginUpdate();
+  auto bracket = PairedCall(
+      [owner] {
+        if (owner) owner->BeginUpdate();
+      },
+      [owner] {
+        if (owner) owner->EndUpdate();
+      });
   SetField(field);
   if (auto* link = dynamic_cast<TcxDataSummaryGroupItemLink*>(this)) {
     auto* links = dynamic_cast<TcxDataSummaryGroupItemLinks*>(owner);
     if (links && links->SummaryGroup() && links->SummaryGroup()->Summary())
       links->SummaryGroup()->Summary()->LinkSet(link);
   }
-  if (owner) owner->EndUpdate();
 }
 
 void TcxDataSummaryItem::Assign(TPersistent* Source) {
@@ -888,7 +875,7 @@ void TcxDataSummary::Update(bool AChanged) {
 
 void TcxDataSummary::SummaryChanged() {
   if (!FDataController || !FDataController->DataControllerInfo()) return;
-  TcxDataUpdateBracket bracket(FDataController);
+  auto bracket = UpdateBracket(FDataController);
   FDataController->DataControllerInfo()->AddChanges({TcxDataControllerInfoChange::dcicSummary});
 }
 
@@ -923,7 +910,7 @@ void TcxDataSummary::FinishItem(TcxDataSummaryItem* AItem, Variant& AValue, Inte
     try {
       AValue = AValue / Variant(ACount);
       if (date) AValue = VarFromDateTime(AValue.AsDouble());
-    } catch (...) {
+    } catch (...) {  // not cleanup: an average that cannot be taken is Null
       AValue = Null();
     }
   }
@@ -999,7 +986,7 @@ bool TcxDataSummary::IsValidIndex(const Variant& AValues, Integer AIndex) const 
 void TcxDataSummary::CalculateFooterSummary() {
   if (FSuspended || FDestroying) return;
   try {
-    TCalculationFlag flag(this, FInCalculation);
+    TWatchedValue<bool> calculating(this, FInCalculation, true);
     TcxDataSummaryColumnScope columns(this);
     FFailed.clear();
     DoCalculateFooter();
@@ -1010,7 +997,7 @@ void TcxDataSummary::CalculateFooterSummary() {
 void TcxDataSummary::CalculateGroupSummaries() {
   if (FSuspended || FDestroying) return;
   try {
-    TCalculationFlag flag(this, FInCalculation);
+    TWatchedValue<bool> calculating(this, FInCalculation, true);
     TcxDataSummaryColumnScope columns(this);
     FFailed.clear();
     DoCalculateGroups();

@@ -5,7 +5,6 @@
 #include "classlib/core/ScopeGuards.h"
 #include "widgets/databinding/cxDBFilter.h"
 
-#include "widgets/data/cxDataUpdateBracket.h"
 #include "widgets/databinding/cxDBDataGuards.h"
 #include "widgets/foundation/cxClasses.h"
 
@@ -469,7 +468,7 @@ void TcxDBDataController::ReloadKeepingSelectionByBookmarks() {
     const bool record = e.Kind != -1 && e.Index >= 0 && size_t(e.Index) < marks.size();
     selected.push_back(known && record ? marks[size_t(e.Index)] : TBookmarkStr());
   }
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   TWeakLink self(this);  // the walk runs the data set's handlers, which may free this controller
   {
     TWatchedValue<bool> readingAll(this, p->FReadingAll, true);
@@ -573,7 +572,7 @@ void TcxDBDataController::UpdateStructure() {
 }
 
 void TcxDBDataController::ResetFocusing() {
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   inherited::ResetFocusing();
   TcxDBDataProvider* p = DBProvider();
   if (!p->IsSyncMode()) return;
@@ -614,7 +613,7 @@ void TcxDBDataController::ActiveChanged(bool AActive) {
   if (AActive && DataStorage()->StoredValuesOnly() != IsGridMode()) {
     // The data set has a say in the mode (one that only moves forward is never shown in
     // grid mode): records kept for the other mode are laid out anew before they are read.
-    TcxDataUpdateBracket bracket(this);
+    auto bracket = UpdateBracket(this);
     UpdateStructure();
     inherited::ActiveChanged(AActive);
   } else {
@@ -989,7 +988,7 @@ void TcxDBDataController::SetDataFieldNames(TcxDBDataField* AField, const String
     AField->SetFieldNames(AFieldNames);
   }
   if (AForced || cxIsMultipleFieldNames(AFieldNames)) {
-    TcxDataUpdateBracket bracket(this);
+    auto bracket = UpdateBracket(this);
     TStringList* names = New<TStringList>();
     Owned<TStringList> guard(names);
     cxGetFieldNames(AFieldNames, names);

@@ -4,7 +4,6 @@
 #include "widgets/databinding/cxDBData.h"
 
 #include "classlib/core/ScopeGuards.h"
-#include "widgets/data/cxDataUpdateBracket.h"
 
 namespace {
 
@@ -186,7 +185,7 @@ TcxCustomDataRelation* TcxDBDataController::CreateRelation(TcxCustomDataRelation
 }
 
 void TcxDBDataController::SetMasterRelation(TcxCustomDataRelation* ARelation, Integer ARecordIndex) {
-  TcxDataUpdateBracket bracket(this);
+  auto bracket = UpdateBracket(this);
   inherited::SetMasterRelation(ARelation, ARecordIndex);
   auto* relation = dynamic_cast<TcxDBDataRelation*>(ARelation);
   if (!relation || ARecordIndex == -1) return;

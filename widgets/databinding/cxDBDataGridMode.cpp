@@ -3,7 +3,7 @@
 // move the data set itself instead of loading it.
 #include "widgets/databinding/cxDBData.h"
 
-#include "widgets/data/cxDataUpdateBracket.h"
+#include "classlib/core/ScopeGuards.h"
 #include "widgets/databinding/cxDBDataGuards.h"
 
 #include <algorithm>
@@ -41,7 +41,7 @@ Integer TcxDBDataProvider::GridModeBufferSize() const {
 TBookmarkStr TcxDBDataProvider::GetRowBookmark(Integer ARecordIndex) const {
   TDataSet* ds = DataSet();
   if (!ds || !FDataLink->Active() || ARecordIndex < 0 || ARecordIndex >= FDataLink->RecordCount()) return {};
-  TActiveRecordGuard guard(FDataLink);
+  auto active = ActiveRecordKept(FDataLink);
   FDataLink->SetActiveRecord(ARecordIndex);
   return ds->Bookmark();
 }
@@ -110,7 +110,7 @@ namespace {
 void RefreshWindows(const std::vector<TcxDBDataProvider*>& AProviders) {
   for (TcxDBDataProvider* p : AProviders)
     if (p->DataLink() && p->DataLink()->Active() && p->IsGridMode() && !p->IsFrozen()) {
-      TcxDataUpdateBracket bracket(p->DBDataController());
+      auto bracket = UpdateBracket(p->DBDataController());
       p->RefreshGridModeBuffer();
     }
 }
@@ -129,7 +129,7 @@ void TcxDBDataProvider::SetLinkDataSource(TDataSource* Value) {
 void TcxDBDataProvider::GridModeDataSetChanged() {
   TcxDBDataController* c = DBDataController();
   TWatchedValue<bool> guard(this, FInGridModeChange, true);
-  TcxDataUpdateBracket bracket(c);
+  auto bracket = UpdateBracket(c);
   TWeakLink self(this);  // reading the window runs the data set's handlers
   RefreshGridModeBuffer();
   if (!self.Alive()) return;
@@ -146,7 +146,7 @@ Variant TcxDBDataProvider::GetGridModeValue(Integer ARecordIndex, TcxCustomDataF
   TField* field = BoundField(AField);
   if (!field) return inherited::GetGridModeValue(ARecordIndex, AField);
   if (ARecordIndex >= 0 && ARecordIndex < FDataLink->RecordCount()) {
-    TActiveRecordGuard guard(FDataLink);
+    auto active = ActiveRecordKept(FDataLink);
     FDataLink->SetActiveRecord(ARecordIndex);
     return field->IsNull() ? Null() : field->Value();
   }
@@ -158,7 +158,7 @@ String TcxDBDataProvider::GetGridModeDisplayText(Integer ARecordIndex, TcxCustom
   TField* field = BoundField(AField);
   if (!field) return inherited::GetGridModeDisplayText(ARecordIndex, AField);
   if (ARecordIndex >= 0 && ARecordIndex < FDataLink->RecordCount()) {
-    TActiveRecordGuard guard(FDataLink);
+    auto active = ActiveRecordKept(FDataLink);
     FDataLink->SetActiveRecord(ARecordIndex);
     return field->DisplayText();
   }
@@ -297,7 +297,7 @@ void TcxDBDataController::GridModeBufferCountChanged() {
   if (!IsGridMode()) return;
   TScopedValue<bool> changing(FChangingBufferCount, true);
   {
-    TcxDataUpdateBracket bracket(this);
+    auto bracket = UpdateBracket(this);
     DBProvider()->RefreshGridModeBuffer();
   }
   DBProvider()->RefreshOtherWindows();

@@ -53,19 +53,11 @@ class TStepWatch {
   TWeakLink FDataSetLink;
 };
 
-// The data link's active row is put back when the step ends.
-class TActiveRecordGuard {
- public:
-  explicit TActiveRecordGuard(TDataLink* ALink) : FLink(ALink), FOld(ALink->ActiveRecord()) {}
-  ~TActiveRecordGuard() {
-    if (FOld >= 0 && FOld < FLink->RecordCount()) FLink->SetActiveRecord(FOld);
-  }
-  TActiveRecordGuard(const TActiveRecordGuard&) = delete;
-  TActiveRecordGuard& operator=(const TActiveRecordGuard&) = delete;
-
- private:
-  TDataLink* FLink;
-  Integer FOld;
-};
+// The data link's active row is put back when the step ends, while the link still has it.
+inline auto ActiveRecordKept(TDataLink* ALink) {
+  return TScopeExit([ALink, old = ALink->ActiveRecord()] {
+    if (old >= 0 && old < ALink->RecordCount()) ALink->SetActiveRecord(old);
+  });
+}
 
 }  // namespace cxDBDataGuards

@@ -2,7 +2,7 @@
 // notices, the mode switches, and the coordination of several providers on one data set.
 #include "widgets/databinding/cxDBData.h"
 
-#include "widgets/data/cxDataUpdateBracket.h"
+#include "classlib/core/ScopeGuards.h"
 #include "widgets/databinding/cxDBDataGuards.h"
 
 #include <algorithm>
@@ -739,7 +739,7 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
     // Read again without the deleted records, the storage moved the record to focus up.
     if (!smart) ShiftDeletingFocus(stored);
     if (smart) {
-      TcxDataUpdateBracket bracket(c);
+      auto bracket = UpdateBracket(c);
       for (size_t i = stored.size(); i-- > 0;) c->DeleteRecord(stored[i]);
       c->ResetFocusing();
     }
@@ -966,7 +966,7 @@ void TcxDBDataProvider::DataScrolled(Integer ADistance) {
   TcxDBDataController* c = DBDataController();
   if (grid) {
     FCurrentRecordIndex = FDataLink->ActiveRecord();
-    TcxDataUpdateBracket bracket(c);
+    auto bracket = UpdateBracket(c);
     if (ADistance != 0) {
       // The window shows other records now: the rows are painted anew, and what the
       // details showed belongs to records that left it.
@@ -1296,7 +1296,7 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
   // The watched record reconciled, it is the one record the rows must weigh again.
   bool reconciled = false;
   {
-    TcxDataUpdateBracket bracket(c);
+    auto bracket = UpdateBracket(c);
     // The values read and the key searches may run handlers that free the controller, and
     // this provider with it: then nothing more is done.
     TWeakLink controller(c);

@@ -503,7 +503,7 @@ void cxFilterControlValidateValue(TcxCustomEdit* AEdit, TcxValueTypeClass AValue
       AValue = Variant::MakeNull();
     if (!VarIsNull(AValue) && AHelper && !AHelper->IsValueValid(AValueTypeClass, AValue))
       throw EcxFilterControlError(cxGetResourceString(cxSFilterControlInvalidValue));
-  } catch (...) {
+  } catch (...) {  // written out: only a refused value marks the editor
     // Focus first: entering the editor starts a new edit and would drop the mark.
     if (AEdit) {
       if (AEdit->CanFocus()) AEdit->SetFocus();

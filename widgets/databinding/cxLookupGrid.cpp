@@ -2,6 +2,7 @@
 // sorting by header clicks, the top row and the scroll bar, keys, mouse and auto-scroll.
 #include "widgets/databinding/cxLookupGrid.h"
 
+#include "platform/kernel/ScopeExit.h"
 #include "platform/kernel/Units.h"
 #include "platform/user/User.h"
 #include "widgets/databinding/cxLookupGridView.h"
@@ -62,10 +63,7 @@ void TcxCustomLookupGrid::Changed(TcxLookupGridChanges AChanges) {
 
 void TcxCustomLookupGrid::CheckChanges() {
   if (FChanges == TcxLookupGridChanges{} || FLockCount != 0) return;
-  struct Clear {
-    TcxLookupGridChanges& C;
-    ~Clear() { C = {}; }
-  } clear{FChanges};
+  TScopeExit clear([this] { FChanges = {}; });
   if (FChanges.Contains(lgcLayout) || FChanges.Contains(lgcData) || FChanges.Contains(lgcFocusedRow)) RefreshLayout();
 }
 
@@ -153,13 +151,10 @@ void TcxCustomLookupGrid::HeaderClick(Integer AColumnIndex, TShiftState AShift) 
   if (!FOptions->GetColumnSorting() || AColumnIndex < 0 || AColumnIndex >= FColumns->Count()) return;
   TcxLookupGridColumn* column = FColumns->GetItem(AColumnIndex);
   if (!column->GetSorting()) return;
-  struct Finish {
-    TcxCustomLookupGrid* G;
-    ~Finish() {
-      G->EndUpdate();
-      G->MakeFocusedRowVisible();
-    }
-  } finish{this};
+  TScopeExit finish([this] {
+    EndUpdate();
+    MakeFocusedRowVisible();
+  });
   BeginUpdate();
   if (AShift.Contains(TShiftStateItem::ssCtrl)) {
     column->SetSortOrder(TcxDataSortOrder::soNone);
@@ -312,11 +307,7 @@ void TcxCustomLookupGrid::InternalSetTopRowIndex(Integer Value, bool AWithoutRec
     return;
   }
   FTopRowIndex = top;
-  LockMouseMove(true);
-  struct Unlock {
-    TcxCustomLookupGrid* G;
-    ~Unlock() { G->LockMouseMove(false); }
-  } unlock{this};
+  auto unlock = PairedCall([this] { LockMouseMove(true); }, [this] { LockMouseMove(false); });
   if (!AWithoutRecalculation) Recalculate();
 }
 

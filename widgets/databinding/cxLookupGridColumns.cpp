@@ -1,5 +1,6 @@
 // The lookup grid's data side below the control: columns, their collection, the options
 // and the grid's data controller.
+#include "classlib/core/ScopeGuards.h"
 #include "widgets/databinding/cxEditDBRegisteredRepositoryItems.h"
 #include "widgets/databinding/cxLookupGrid.h"
 #include "widgets/special/cxEditRepositoryItems.h"
@@ -21,18 +22,16 @@ TL_DEFINE_CLASS(TcxLookupGridDefaultValuesProvider, [](auto&) {});
 
 namespace {
 
-// Unlocks the grid however the bracketed step ends.
-struct TGridUpdate {
-  TcxCustomLookupGrid* Grid;
-  explicit TGridUpdate(TcxCustomLookupGrid* AGrid) : Grid(AGrid) {
-    if (Grid) Grid->BeginUpdate();
-  }
-  ~TGridUpdate() {
-    if (Grid) Grid->EndUpdate();
-  }
-  TGridUpdate(const TGridUpdate&) = delete;
-  TGridUpdate& operator=(const TGridUpdate&) = delete;
-};
+// Locks the grid (if any) for the step, and unlocks it however the step ends.
+auto GridUpdate(TcxCustomLookupGrid* AGrid) {
+  return PairedCall(
+      [AGrid] {
+        if (AGrid) AGrid->BeginUpdate();
+      },
+      [AGrid] {
+        if (AGrid) AGrid->EndUpdate();
+      });
+}
 
 }  // namespace
 
@@ -46,7 +45,7 @@ TcxCustomLookupGrid* TcxLookupGridColumn::Grid() const {
 }
 
 void TcxLookupGridColumn::AfterConstruction() {
-  TGridUpdate update(Grid());
+  auto update = GridUpdate(Grid());
   inherited::AfterConstruction();
   FDefaultValuesProvider = GetDefaultValuesProviderClass().Create(this);
   FMinWidth = 20;
@@ -77,13 +76,13 @@ void TcxLookupGridColumn::Assign(TPersistent* Source) {
     return;
   }
   TCollection* collection = Collection();
-  if (collection) collection->BeginUpdate();
-  struct End {
-    TCollection* C;
-    ~End() {
-      if (C) C->EndUpdate();
-    }
-  } end{collection};
+  auto bracket = PairedCall(
+      [collection] {
+        if (collection) collection->BeginUpdate();
+      },
+      [collection] {
+        if (collection) collection->EndUpdate();
+      });
   RestoreDefaults();
   if (source->IsCaptionStored()) SetCaption(source->GetCaption());
   SetHeaderAlignment(source->GetHeaderAlignment());
@@ -264,11 +263,7 @@ void TcxLookupGridColumns::EndUpdate() {
 }
 
 void TcxLookupGridColumns::RestoreDefaults() {
-  BeginUpdate();
-  struct End {
-    TcxLookupGridColumns* C;
-    ~End() { C->EndUpdate(); }
-  } end{this};
+  auto bracket = UpdateBracket(this);
   for (Integer i = 0; i < Count(); ++i) GetItem(i)->RestoreDefaults();
 }
 
@@ -330,7 +325,7 @@ void TcxLookupGridOptions::Assign(TPersistent* Source) {
     inherited::Assign(Source);
     return;
   }
-  TGridUpdate update(FGrid);
+  auto update = GridUpdate(FGrid);
   SetAnsiSort(source->GetAnsiSort());
   SetCaseInsensitive(source->GetCaseInsensitive());
   FColumnSorting = source->GetColumnSorting();

@@ -3,6 +3,7 @@
 // through their columns' editors, and the fillers.
 #include "widgets/databinding/cxLookupGridView.h"
 
+#include "platform/kernel/ScopeExit.h"
 #include "widgets/editcore/cxTextEditViewData.h"
 #include "widgets/editors/cxCheckBox.h"
 #include "widgets/special/cxImage.h"
@@ -254,12 +255,7 @@ void TcxLookupGridViewInfo::CalculateCells(TcxLookupGridRowViewInfo* ARow) {
     if (cell->EditViewInfo) cell->EditViewInfo->Free();
     cell->EditViewInfo = column->GetProperties()->GetViewInfoClass().Create();
     TcxCustomEditViewData* data = CreateColumnViewData(info, column);
-    struct Free {
-      TcxLookupGridViewInfo* V;
-      TcxLookupGridColumnViewInfo* I;
-      TcxLookupGridColumn* C;
-      ~Free() { V->FreeColumnViewData(I, C); }
-    } release{this, info, column};
+    TScopeExit release([this, info, column] { FreeColumnViewData(info, column); });
     Variant value;
     if (column->GetProperties()->GetEditValueSource(false) == TcxDataEditValueSource::evsValue)
       value = controller->GetItemValue(ARow->RecordIndex, cell->Index);
@@ -284,10 +280,7 @@ void TcxLookupGridViewInfo::CalculateFillers() {
 }
 
 Integer TcxLookupGridViewInfo::CalculateTopRowIndex(Integer ARequestedTopRowIndex) {
-  struct Reset {
-    TcxLookupGridTopRowIndexCalculation& M;
-    ~Reset() { M = ticNone; }
-  } reset{FMode};
+  TScopeExit reset([this] { FMode = ticNone; });
   FMode = ticForward;
   FCalculatedTopRowIndex = ARequestedTopRowIndex;
   Calculate();

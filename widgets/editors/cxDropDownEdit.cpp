@@ -261,12 +261,12 @@ void TcxCustomDropDownEdit::BeforeDestruction() {
       // Closed as the user would, so that what it holds goes back where it belongs.
       try {
         CloseUp(TcxEditCloseUpReason::crNone);
-      } catch (...) {
+      } catch (...) {  // not cleanup: a failing close-up cannot stop the destruction
       }
     } else if (RemoveShowRequest()) {
       try {
         PopupWindowClosed();
-      } catch (...) {
+      } catch (...) {  // not cleanup: as above
       }
     }
     if (FPopupWindow) {

@@ -7,6 +7,7 @@
 
 #include "classlib/core/Classes.h"
 #include "classlib/core/Lists.h"
+#include "classlib/core/ScopeGuards.h"
 #include "classlib/core/Strings.h"
 
 #include <functional>
@@ -276,17 +277,11 @@ void cxRenameSubItems(TComponent* AComponent, const String& AOldName, const Stri
 // with the ordinal as the object, inside one update bracket.
 template <class E>
 void cxGetEnumTexts(TStrings* AList, const std::function<String(E)>& AGetText) {
-  AList->BeginUpdate();
-  try {
-    for (int i = 0; i < EnumInfo<E>::Count; ++i) {
-      String s = AGetText(E(i));
-      if (!s.empty()) AList->AddObject(s, reinterpret_cast<TObject*>(intptr_t(i)));
-    }
-  } catch (...) {
-    AList->EndUpdate();
-    throw;
+  auto bracket = UpdateBracket(AList);
+  for (int i = 0; i < EnumInfo<E>::Count; ++i) {
+    String s = AGetText(E(i));
+    if (!s.empty()) AList->AddObject(s, reinterpret_cast<TObject*>(intptr_t(i)));
   }
-  AList->EndUpdate();
 }
 
 // ---- Message texts ----

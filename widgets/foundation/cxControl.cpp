@@ -10,7 +10,6 @@
 #include "widgets/foundation/cxControlBase.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace {
 
@@ -87,21 +86,14 @@ TL_DEFINE_CLASS(TcxDragControlObject)
 TDragObject* cxGetDragObject() { return gDragObject && gDragObject == CurrentDragObject() ? gDragObject : nullptr; }
 
 namespace {
-// Keeps the running drag's image away from drawing done while it lives.
-class TDragImageHider {
- public:
-  TDragImageHider() : FObject(cxGetDragObject()) {
-    if (FObject) FObject->HideDragImage();
-  }
-  ~TDragImageHider() {
-    if (FObject && FObject == cxGetDragObject()) FObject->ShowDragImage();
-  }
-  TDragImageHider(const TDragImageHider&) = delete;
-  TDragImageHider& operator=(const TDragImageHider&) = delete;
-
- private:
-  TDragObject* FObject;
-};
+// Keeps the running drag's image (if AHide) away from drawing done until the scope ends.
+auto DragImageHidden(bool AHide = true) {
+  TDragObject* object = AHide ? cxGetDragObject() : nullptr;
+  if (object) object->HideDragImage();
+  return TScopeExit([object] {
+    if (object && object == cxGetDragObject()) object->ShowDragImage();
+  });
+}
 }  // namespace
 
 TL_DEFINE_CLASS(TcxDragImageList)
@@ -705,7 +697,7 @@ void TcxControl::UpdateWithChildren() {
 }
 
 void TcxControl::ScrollWindow(Integer DX, Integer DY, const TRect& R) {
-  TDragImageHider hider;
+  auto hider = DragImageHidden();
   if (HandleAllocated()) ScrollWindowEx(Handle(), DX, DY, &R, nullptr, nullptr, nullptr, SW_INVALIDATE | SW_ERASE);
 }
 
@@ -862,25 +854,24 @@ void TcxControl::WndProc(TMessage& Message) {
   TWeakLink self(this);
   const UINT msg = Message.Msg;
   const bool leftDown = msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK;
-  std::optional<TDragImageHider> hider;
-  if (msg == WM_PAINT) hider.emplace();
-  if (leftDown && GetDragMode() == TDragMode::dmAutomatic && !Dragging() &&
-      !IsDesigning()) {
-    // The class library's automatic drag would start at once and swallow the press; here the
-    // press is dispatched as a plain one (DragMode untouched, so handlers read and may change
-    // it) and DoMouseDownDragOrPan starts the drag past the drag area.
-    if (!IsControlMouseMsg(Message)) {
-      if (msg == WM_LBUTTONDBLCLK && !ControlStyle().Contains(TControlStyleItem::csDoubleClicks))
-        Message.Msg = WM_LBUTTONDOWN;
-      TControlState state = ControlState();
-      state.Include(TControlStateItem::csLButtonDown);
-      SetControlState(state);
-      Dispatch(Message);
+  {
+    auto hider = DragImageHidden(msg == WM_PAINT);
+    if (leftDown && GetDragMode() == TDragMode::dmAutomatic && !Dragging() && !IsDesigning()) {
+      // The class library's automatic drag would start at once and swallow the press; here the
+      // press is dispatched as a plain one (DragMode untouched, so handlers read and may change
+      // it) and DoMouseDownDragOrPan starts the drag past the drag area.
+      if (!IsControlMouseMsg(Message)) {
+        if (msg == WM_LBUTTONDBLCLK && !ControlStyle().Contains(TControlStyleItem::csDoubleClicks))
+          Message.Msg = WM_LBUTTONDOWN;
+        TControlState state = ControlState();
+        state.Include(TControlStateItem::csLButtonDown);
+        SetControlState(state);
+        Dispatch(Message);
+      }
+    } else {
+      inherited::WndProc(Message);
     }
-  } else {
-    inherited::WndProc(Message);
   }
-  hider.reset();
   if (!self.Alive()) return;
   if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) FocusChanged();
   if (msg == WM_PAINT && FPaintedParentBackground != FParentBackground) {

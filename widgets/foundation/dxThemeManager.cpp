@@ -84,7 +84,7 @@ void TdxThemeChangedEventReceiver::WndProc(TMessage& Message) {
     gThemesActive = cxIsThemeActive() != 0;
     Message.Result = 0;
     NotifyThemeChanged();
-  } catch (...) {
+  } catch (...) {  // not cleanup: a notice's error is reported, never passed to the platform
     if (Application) Application->HandleException(this, std::current_exception());
   }
 }
