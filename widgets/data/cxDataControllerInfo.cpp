@@ -639,6 +639,37 @@ bool IsConsistentlyOrdered(TcxValueTypeClass AType) {
          AType == TcxStringValueType::StaticClass() || AType == TcxWideStringValueType::StaticClass();
 }
 
+// The order key of a cell of a column whose compare it settles alone: equal keys for equal
+// values, the keys' order for unequal ones (Nulls aside). False where the value has none:
+// an ansi text longer than seven bytes, whose first bytes and length do not settle it.
+bool OrderKey(const TKeyColumn& AColumn, const TKeyCell& ACell, std::uint64_t& AKey) {
+  const TcxValueTypeClass type = AColumn.Type;
+  if (AColumn.Prefixed) {
+    if (!ACell.Data || ACell.Length > 7) return false;
+    AKey = ACell.Bits | ACell.Length;  // the eighth byte of a shorter text is 0
+    return true;
+  }
+  if (!ACell.Copied) return false;
+  auto load = [&ACell](auto AValue) {
+    std::memcpy(&AValue, &ACell.Bits, sizeof AValue);
+    return AValue;
+  };
+  // Signed values with their sign bit flipped order as unsigned ones.
+  if (type == TcxIntegerValueType::StaticClass())
+    AKey = std::uint32_t(load(std::int32_t())) ^ 0x80000000u;
+  else if (type == TcxSmallintValueType::StaticClass())
+    AKey = std::uint16_t(load(std::int16_t())) ^ 0x8000u;
+  else if (type == TcxWordValueType::StaticClass())
+    AKey = load(std::uint16_t());
+  else if (type == TcxLargeIntValueType::StaticClass() || type == TcxCurrencyValueType::StaticClass())
+    AKey = std::uint64_t(load(std::int64_t())) ^ (std::uint64_t(1) << 63);
+  else if (type == TcxBooleanValueType::StaticClass())
+    AKey = load(std::uint8_t()) != 0;
+  else
+    return false;
+  return true;
+}
+
 }  // namespace
 
 bool TcxCustomDataControllerInfo::SortByFirstKey() {
@@ -703,6 +734,64 @@ bool TcxCustomDataControllerInfo::SortByFirstKey() {
   if (stable) {
     auto byRecord = [](const TKeyedRecord& a, const TKeyedRecord& b) { return a.Record < b.Record; };
     if (!std::is_sorted(keyed.begin(), keyed.end(), byRecord)) std::sort(keyed.begin(), keyed.end(), byRecord);
+    // Every key settled by a number: a radix sort per key, the last key first, each pass
+    // keeping the order of the one before; ties stay in storage order as in the stable
+    // sort. The breaks are read from the same numbers.
+    const size_t n = keyed.size();
+    std::vector<std::uint64_t> numbers(n * keys);
+    std::vector<Byte> nulls(n * keys);
+    bool numbered = true;
+    for (size_t k = 0; k < keys && numbered; ++k)
+      for (size_t i = 0; i < n && numbered; ++i) {
+        const TKeyCell& cell = cellOf(keyed[i], k);
+        nulls[k * n + i] = cell.Null;
+        numbered = cell.Null || OrderKey(columns[k], cell, numbers[k * n + i]);
+      }
+    if (numbered) {
+      std::vector<std::uint32_t> order(n);
+      std::iota(order.begin(), order.end(), 0u);
+      std::vector<cxDataSort::TKeySlot> items(n), scratch;
+      for (size_t k = keys; k-- > 0;) {
+        const std::uint64_t* number = numbers.data() + k * n;
+        const Byte* null = nulls.data() + k * n;
+        const bool descending = columns[k].Descending;
+        bool anyNull = false;
+        for (size_t i = 0; i < n; ++i) {
+          const std::uint32_t slot = order[i];
+          anyNull = anyNull || null[slot];
+          items[i] = {null[slot] ? 0 : descending ? ~number[slot] : number[slot], slot};
+        }
+        cxDataSort::RadixSort(items, scratch);
+        // Nulls come first, before the direction: last when descending.
+        size_t out = 0;
+        auto take = [&](bool ANull) {
+          for (const cxDataSort::TKeySlot& e : items)
+            if (bool(null[e.Slot]) == ANull) order[out++] = e.Slot;
+        };
+        if (!anyNull) {
+          take(false);
+        } else if (descending) {
+          take(false);
+          take(true);
+        } else {
+          take(true);
+          take(false);
+        }
+      }
+      const size_t levels = std::min<size_t>(keys, 254);
+      FKeyBreaks.assign(n, Byte(levels));
+      for (size_t i = 1; i < n; ++i)
+        for (size_t k = 0; k < levels; ++k) {
+          const size_t a = k * n + order[i - 1], b = k * n + order[i];
+          if (nulls[a] != nulls[b] || (!nulls[a] && numbers[a] != numbers[b])) {
+            FKeyBreaks[i] = Byte(k);
+            break;
+          }
+        }
+      FKeyBreakLevels = Integer(levels);
+      for (size_t i = 0; i < n; ++i) FRecordList[i] = keyed[order[i]].Record;
+      return true;
+    }
     std::stable_sort(keyed.begin(), keyed.end(),
                      [&](const TKeyedRecord& a, const TKeyedRecord& b) { return compareKeys(a, b) < 0; });
   } else {
@@ -796,8 +885,10 @@ void TcxCustomDataControllerInfo::DoSort() {
   if (FDataController->IsGridMode() || FRecordList.empty()) return;
   PrepareSortInfo();
   try {
-    if (FSortInfo.empty() && FEditingRecord == kNoEditRecord)
-      std::sort(FRecordList.begin(), FRecordList.end());  // storage order
+    if (FSortInfo.empty() && FEditingRecord == kNoEditRecord) {
+      // Storage order: mostly the list is in it already.
+      if (!std::is_sorted(FRecordList.begin(), FRecordList.end())) std::sort(FRecordList.begin(), FRecordList.end());
+    }
     else if (!SortByFirstKey() && !SortByFetchedTexts())
       cxDataSort::Sort(FRecordList, [this](Integer a, Integer b) { return CompareRecords(a, b); });
   } catch (const TcxDataControllerFreed&) {
