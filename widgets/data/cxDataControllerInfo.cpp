@@ -434,7 +434,7 @@ Integer TcxCustomDataControllerInfo::GetFilteredRecordIndex(Integer AIndex) cons
 
 Integer TcxCustomDataControllerInfo::GetFilteredIndexByRecordIndex(Integer ARecordIndex) const {
   if (ARecordIndex < 0 || size_t(ARecordIndex) >= FRecordPositions.size()) return -1;
-  return FRecordPositions[size_t(ARecordIndex)];
+  return PositionOf(ARecordIndex);
 }
 
 Integer TcxCustomDataControllerInfo::CompareRecords(Integer ARecordIndex1, Integer ARecordIndex2) const {
@@ -485,6 +485,7 @@ void TcxCustomDataControllerInfo::NarrowFilter() {
   TcxValueDef* def =
       c->FIncrementalFilterField ? c->FIncrementalFilterField->GetValueDef() : nullptr;
   if (text.empty() || !def) return;  // no text keeps every row
+  SettlePositions();
   std::vector<Integer> kept;
   // Many rows: the index finds the few that stay; few rows: their texts are read.
   constexpr size_t kFewRows = 64;
@@ -901,6 +902,8 @@ void TcxCustomDataControllerInfo::DoSort() {
 }
 
 void TcxCustomDataControllerInfo::RebuildPositions() {
+  FStaleFirst = FStaleLast = -1;
+  FExactRecords.clear();
   FRecordPositions.assign(size_t(std::max<Integer>(FDataController->GetRecordCount(), 0)), -1);
   for (size_t i = 0; i < FRecordList.size(); ++i) {
     const Integer r = FRecordList[i];

@@ -206,7 +206,16 @@ class TcxCustomDataControllerInfo : public TObject {
   TcxGroupingFieldList* FGroupingFieldList = nullptr;
   std::vector<TcxDataSortInfo> FSortInfo;  // the combined list, while sorting
   std::vector<Integer> FRecordList;        // view order
-  std::vector<Integer> FRecordPositions;   // record index -> view-order position, -1 filtered out
+  // Record index -> view-order position, -1 filtered out; see FStaleFirst.
+  mutable std::vector<Integer> FRecordPositions;
+  // Rows among which records moved without their positions being written (-1: none): a
+  // record's stored position lies among them exactly when its row does, so only a position
+  // found there is renumbered before it is read; the few records moved last keep exact ones.
+  mutable Integer FStaleFirst = -1;
+  mutable Integer FStaleLast = -1;
+  mutable std::vector<Integer> FExactRecords;
+  // The rows the positions follow while FRecordList holds another list for a moment.
+  const std::vector<Integer>* FPositionedRows = nullptr;
   TcxDataFocusingInfo FFocusingInfo;
   TcxDataFocusingInfo FPrevFocusingInfo;
   TcxDataGroups* FGroups = nullptr;
@@ -257,6 +266,11 @@ class TcxCustomDataControllerInfo : public TObject {
 
  private:
   void RebuildPositions();
+  // The record's position, the stale rows renumbered first when it lies among them.
+  Integer PositionOf(Integer ARecordIndex) const;
+  void SettlePositions() const;
+  // The rows AFirst..ALast moved by ADelta, ARecordIndex to APosition (-1: out of the rows).
+  void ShiftedRows(Integer AFirst, Integer ALast, Integer ADelta, Integer ARecordIndex, Integer APosition);
   // Brings the groups' expanded and selected states back from the remembered ones, as a
   // regroup does, and numbers the rows.
   void RestoreGroupStates();

@@ -273,6 +273,7 @@ bool TcxCustomDataControllerInfo::CanApplyDelta(TcxDataControllerInfoChanges ACh
 // ---- Placing the noted records ----
 
 void TcxCustomDataControllerInfo::ApplyRowSteps() {
+  if (!FRowSteps.empty()) SettlePositions();
   for (const TRowStep& step : FRowSteps) {
     if (step.Deleted.empty()) {
       const Integer at = step.Inserted;
@@ -374,35 +375,80 @@ bool TcxCustomDataControllerInfo::KeepsGroups(Integer ARecordIndex, Integer AFro
 }
 
 bool TcxCustomDataControllerInfo::PlaceRecord(Integer ARecordIndex, bool AKeep) {
-  const Integer from = FRecordPositions[size_t(ARecordIndex)];
+  const Integer from = PositionOf(ARecordIndex);
   const bool grouped = IsGrouped();
   if (from < 0 && !AKeep) return true;
   // A record joining or leaving a group changes the groups.
   if (grouped && (from < 0 || !AKeep)) return false;
   auto at = [this](size_t i) { return FRecordList.begin() + std::ptrdiff_t(i); };
-  auto renumber = [this](size_t AFirst, size_t ALast) {
-    for (size_t i = AFirst; i <= ALast && i < FRecordList.size(); ++i)
-      FRecordPositions[size_t(FRecordList[i])] = Integer(i);
-  };
+  const Integer count = Integer(FRecordList.size());
+  // The rows in between shift by one; their positions are renumbered when next read.
   if (!AKeep) {
     FRecordList.erase(at(size_t(from)));
-    FRecordPositions[size_t(ARecordIndex)] = -1;
-    renumber(size_t(from), FRecordList.size());
+    ShiftedRows(from + 1, count - 1, -1, ARecordIndex, -1);
     return true;
   }
   const Integer to = FindRowPlace(ARecordIndex, from);
   if (grouped && !KeepsGroups(ARecordIndex, from, to)) return false;
   if (from < 0) {
     FRecordList.insert(at(size_t(to)), ARecordIndex);
-    renumber(size_t(to), FRecordList.size());
+    ShiftedRows(to, count - 1, 1, ARecordIndex, to);
   } else if (to < from) {
     std::rotate(at(size_t(to)), at(size_t(from)), at(size_t(from) + 1));
-    renumber(size_t(to), size_t(from));
+    ShiftedRows(to, from - 1, 1, ARecordIndex, to);
   } else if (to > from) {
     std::rotate(at(size_t(from)), at(size_t(from) + 1), at(size_t(to) + 1));
-    renumber(size_t(from), size_t(to));
+    ShiftedRows(from + 1, to, -1, ARecordIndex, to);
   }
   return true;
+}
+
+// ---- Positions renumbered when read ----
+
+namespace {
+// The records moved last whose positions among stale rows are kept exact.
+constexpr size_t kExactRecords = 8;
+}  // namespace
+
+Integer TcxCustomDataControllerInfo::PositionOf(Integer ARecordIndex) const {
+  const Integer p = FRecordPositions[size_t(ARecordIndex)];
+  if (FStaleFirst < 0 || p < FStaleFirst || p > FStaleLast ||
+      std::find(FExactRecords.begin(), FExactRecords.end(), ARecordIndex) != FExactRecords.end())
+    return p;
+  SettlePositions();
+  return FRecordPositions[size_t(ARecordIndex)];
+}
+
+void TcxCustomDataControllerInfo::SettlePositions() const {
+  if (FStaleFirst < 0) return;
+  const std::vector<Integer>& rows = FPositionedRows ? *FPositionedRows : FRecordList;
+  for (size_t i = size_t(FStaleFirst); i <= size_t(FStaleLast) && i < rows.size(); ++i) {
+    const Integer r = rows[i];
+    if (r >= 0 && size_t(r) < FRecordPositions.size()) FRecordPositions[size_t(r)] = Integer(i);
+  }
+  FStaleFirst = FStaleLast = -1;
+  FExactRecords.clear();
+}
+
+void TcxCustomDataControllerInfo::ShiftedRows(Integer AFirst, Integer ALast, Integer ADelta,
+                                              Integer ARecordIndex, Integer APosition) {
+  FExactRecords.erase(std::remove(FExactRecords.begin(), FExactRecords.end(), ARecordIndex),
+                      FExactRecords.end());
+  if (AFirst <= ALast) {
+    for (Integer r : FExactRecords) {
+      Integer& p = FRecordPositions[size_t(r)];
+      if (p >= AFirst && p <= ALast) p += ADelta;
+    }
+    const Integer first = std::min(AFirst, AFirst + ADelta);
+    const Integer last = std::max(ALast, ALast + ADelta);
+    FStaleFirst = FStaleFirst < 0 ? first : std::min(FStaleFirst, first);
+    FStaleLast = std::max(FStaleLast, last);
+  }
+  FRecordPositions[size_t(ARecordIndex)] = APosition;
+  if (FStaleFirst >= 0 && APosition >= FStaleFirst && APosition <= FStaleLast) {
+    FExactRecords.push_back(ARecordIndex);
+    if (FExactRecords.size() > kExactRecords) FExactRecords.erase(FExactRecords.begin());
+  }
 }
 
 bool TcxCustomDataControllerInfo::ApplyDelta() {
@@ -454,6 +500,7 @@ bool TcxCustomDataControllerInfo::ApplyDelta() {
   if (touched.size() == 1) return PlaceRecord(touched[0], keep[0] != 0);
 
   // Several: all leave the rows, then the kept ones go in where the order puts them.
+  SettlePositions();
   for (Integer r : touched)
     if (FRecordPositions[size_t(r)] >= 0) FRecordList[size_t(FRecordPositions[size_t(r)])] = -1;
   FRecordList.erase(std::remove(FRecordList.begin(), FRecordList.end(), -1), FRecordList.end());
@@ -480,8 +527,7 @@ bool TcxCustomDataControllerInfo::ApplyDelta() {
 bool TcxCustomDataControllerInfo::DeleteFromGroups() {
   if (FRowSteps.size() != 1 || FRowSteps.front().Deleted.size() != 1) return false;
   const Integer record = FRowSteps.front().Deleted.front();
-  const Integer position =
-      size_t(record) < FRecordPositions.size() ? FRecordPositions[size_t(record)] : -1;
+  const Integer position = size_t(record) < FRecordPositions.size() ? PositionOf(record) : -1;
   // Its group keeps other records: no group goes, the ones after it move up a row.
   if (position >= 0) {
     const Integer g = FGroups->FindByPosition(position);
@@ -517,12 +563,19 @@ void TcxCustomDataControllerInfo::CalculateFooterInStorageOrder() {
   for (size_t r = 0; r < FRecordPositions.size(); ++r)
     if (FRecordPositions[r] >= 0) stored.push_back(Integer(r));
   FRecordList.swap(stored);
+  FPositionedRows = &stored;  // positions read meanwhile are the rows'
   TWeakLink self(this);
   try {
     c->CalculateFooterSummary();
   } catch (...) {
-    if (self.Alive()) FRecordList.swap(stored);
+    if (self.Alive()) {
+      FRecordList.swap(stored);
+      FPositionedRows = nullptr;
+    }
     throw;
   }
-  if (self.Alive()) FRecordList.swap(stored);
+  if (self.Alive()) {
+    FRecordList.swap(stored);
+    FPositionedRows = nullptr;
+  }
 }
