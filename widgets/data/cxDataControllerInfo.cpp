@@ -902,8 +902,7 @@ void TcxCustomDataControllerInfo::DoSort() {
 }
 
 void TcxCustomDataControllerInfo::RebuildPositions() {
-  FStaleFirst = FStaleLast = -1;
-  FExactRecords.clear();
+  DropStaleRows();
   FRecordPositions.assign(size_t(std::max<Integer>(FDataController->GetRecordCount(), 0)), -1);
   for (size_t i = 0; i < FRecordList.size(); ++i) {
     const Integer r = FRecordList[i];

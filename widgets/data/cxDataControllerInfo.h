@@ -209,11 +209,18 @@ class TcxCustomDataControllerInfo : public TObject {
   // Record index -> view-order position, -1 filtered out; see FStaleFirst.
   mutable std::vector<Integer> FRecordPositions;
   // Rows among which records moved without their positions being written (-1: none): a
-  // record's stored position lies among them exactly when its row does, so only a position
-  // found there is renumbered before it is read; the few records moved last keep exact ones.
+  // record's stored position lies among them exactly when its row does. The records moved
+  // keep exact positions; another one's is its stored one shifted as the log of shifts says,
+  // or, once the log overflowed, found by renumbering those rows.
+  struct TRowShift {
+    Integer First, Last, Delta;
+  };
   mutable Integer FStaleFirst = -1;
   mutable Integer FStaleLast = -1;
   mutable std::vector<Integer> FExactRecords;
+  mutable std::vector<TRowShift> FShifts;
+  mutable bool FShiftsKept = true;
+  mutable Integer FShiftedReads = 0;
   // The rows the positions follow while FRecordList holds another list for a moment.
   const std::vector<Integer>* FPositionedRows = nullptr;
   TcxDataFocusingInfo FFocusingInfo;
@@ -269,6 +276,7 @@ class TcxCustomDataControllerInfo : public TObject {
   // The record's position, the stale rows renumbered first when it lies among them.
   Integer PositionOf(Integer ARecordIndex) const;
   void SettlePositions() const;
+  void DropStaleRows() const;
   // The rows AFirst..ALast moved by ADelta, ARecordIndex to APosition (-1: out of the rows).
   void ShiftedRows(Integer AFirst, Integer ALast, Integer ADelta, Integer ARecordIndex, Integer APosition);
   // Brings the groups' expanded and selected states back from the remembered ones, as a

@@ -406,15 +406,25 @@ bool TcxCustomDataControllerInfo::PlaceRecord(Integer ARecordIndex, bool AKeep) 
 // ---- Positions renumbered when read ----
 
 namespace {
-// The records moved last whose positions among stale rows are kept exact.
+// Shifts logged before the stale rows are renumbered; past them only the records moved last
+// keep exact positions.
+constexpr size_t kLoggedShifts = 32;
 constexpr size_t kExactRecords = 8;
+// Positions found through the log before renumbering costs less (every record read).
+constexpr Integer kShiftedReads = 256;
 }  // namespace
 
 Integer TcxCustomDataControllerInfo::PositionOf(Integer ARecordIndex) const {
-  const Integer p = FRecordPositions[size_t(ARecordIndex)];
+  Integer p = FRecordPositions[size_t(ARecordIndex)];
   if (FStaleFirst < 0 || p < FStaleFirst || p > FStaleLast ||
       std::find(FExactRecords.begin(), FExactRecords.end(), ARecordIndex) != FExactRecords.end())
     return p;
+  if (FShiftsKept && FShiftedReads < kShiftedReads) {
+    ++FShiftedReads;
+    for (const TRowShift& e : FShifts)
+      if (p >= e.First && p <= e.Last) p += e.Delta;
+    return p;
+  }
   SettlePositions();
   return FRecordPositions[size_t(ARecordIndex)];
 }
@@ -426,8 +436,15 @@ void TcxCustomDataControllerInfo::SettlePositions() const {
     const Integer r = rows[i];
     if (r >= 0 && size_t(r) < FRecordPositions.size()) FRecordPositions[size_t(r)] = Integer(i);
   }
+  DropStaleRows();
+}
+
+void TcxCustomDataControllerInfo::DropStaleRows() const {
   FStaleFirst = FStaleLast = -1;
   FExactRecords.clear();
+  FShifts.clear();
+  FShiftsKept = true;
+  FShiftedReads = 0;
 }
 
 void TcxCustomDataControllerInfo::ShiftedRows(Integer AFirst, Integer ALast, Integer ADelta,
@@ -443,12 +460,24 @@ void TcxCustomDataControllerInfo::ShiftedRows(Integer AFirst, Integer ALast, Int
     const Integer last = std::max(ALast, ALast + ADelta);
     FStaleFirst = FStaleFirst < 0 ? first : std::min(FStaleFirst, first);
     FStaleLast = std::max(FStaleLast, last);
+    if (FShiftsKept && FShifts.size() < kLoggedShifts) {
+      FShifts.push_back({AFirst, ALast, ADelta});
+    } else {
+      FShiftsKept = false;
+      FShifts.clear();
+    }
   }
   FRecordPositions[size_t(ARecordIndex)] = APosition;
-  if (FStaleFirst >= 0 && APosition >= FStaleFirst && APosition <= FStaleLast) {
+  if (FStaleFirst >= 0 && APosition >= FStaleFirst && APosition <= FStaleLast)
     FExactRecords.push_back(ARecordIndex);
-    if (FExactRecords.size() > kExactRecords) FExactRecords.erase(FExactRecords.begin());
+  // With the log every record moved is exact; without it, the last few.
+  if (FExactRecords.size() > kLoggedShifts) {
+    FShiftsKept = false;
+    FShifts.clear();
   }
+  if (!FShiftsKept && FExactRecords.size() > kExactRecords)
+    FExactRecords.erase(FExactRecords.begin(),
+                        FExactRecords.end() - std::ptrdiff_t(kExactRecords));
 }
 
 bool TcxCustomDataControllerInfo::ApplyDelta() {
