@@ -183,13 +183,13 @@ TcxRowInfo TcxCustomDataControllerInfo::GetRowInfo(Integer ARowIndex) const {
       r.Level = group.Level;
       r.Expanded = group.Expanded;
       r.FilteredIndex = group.FirstPosition;
-      r.RecordIndex = FRecordList[size_t(group.FirstPosition)];
+      r.RecordIndex = RowAt(group.FirstPosition);
       return r;
     }
     r.FilteredIndex = group.BeginIndex + (ARowIndex - group.RowIndex - 1);
   }
   r.Level = FGroupingFieldList->Count();
-  r.RecordIndex = FRecordList[size_t(r.FilteredIndex)];
+  r.RecordIndex = RowAt(r.FilteredIndex);
   return r;
 }
 
@@ -218,7 +218,7 @@ std::vector<Variant> TcxCustomDataControllerInfo::GetGroupPathValues(Integer AGr
   std::vector<Variant> values;
   if (!FGroups->IsValid(AGroupIndex)) return values;
   const TcxDataGroupInfo& g = FGroups->Items(AGroupIndex);
-  const Integer record = FRecordList[size_t(g.FirstPosition)];
+  const Integer record = RowAt(g.FirstPosition);
   // Groups built over records since deleted name none.
   if (record < 0 || record >= FDataController->GetRecordCount()) return values;
   for (Integer l = 0; l <= g.Level; ++l)
@@ -429,7 +429,7 @@ void TcxCustomDataControllerInfo::SelectionChanged(TObject*) {
 }
 
 Integer TcxCustomDataControllerInfo::GetFilteredRecordIndex(Integer AIndex) const {
-  return AIndex >= 0 && AIndex < GetFilteredRecordCount() ? FRecordList[size_t(AIndex)] : -1;
+  return AIndex >= 0 && AIndex < GetFilteredRecordCount() ? RowAt(AIndex) : -1;
 }
 
 Integer TcxCustomDataControllerInfo::GetFilteredIndexByRecordIndex(Integer ARecordIndex) const {
@@ -486,6 +486,7 @@ void TcxCustomDataControllerInfo::NarrowFilter() {
       c->FIncrementalFilterField ? c->FIncrementalFilterField->GetValueDef() : nullptr;
   if (text.empty() || !def) return;  // no text keeps every row
   SettlePositions();
+  FlattenRows();
   std::vector<Integer> kept;
   // Many rows: the index finds the few that stay; few rows: their texts are read.
   constexpr size_t kFewRows = 64;
@@ -519,6 +520,7 @@ void TcxCustomDataControllerInfo::DoFilter() {
   const Integer editing = c->GetEditingRecordIndex();
   // The verdicts are asked from the last record to the first, then the survivors close
   // up in one pass, keeping their order.
+  FlattenRows();
   std::vector<char> keep(FRecordList.size(), 1);
   // The handler may free the controller, and this object with it.
   TWeakLink self(this);
@@ -690,6 +692,7 @@ bool TcxCustomDataControllerInfo::SortByFirstKey() {
   if (columns.empty()) return false;
   const size_t keys = columns.size();
   const size_t further = keys > kInlineKeys ? keys - kInlineKeys : 0;
+  FlattenRows();
   std::vector<TKeyCell> cells(FRecordList.size() * further);
   std::vector<TKeyedRecord> keyed(FRecordList.size());
   for (size_t i = 0; i < FRecordList.size(); ++i) {
@@ -837,6 +840,7 @@ bool TcxCustomDataControllerInfo::SortByFetchedTexts() {
   const bool noCase = c->Options().Contains(TcxDataControllerOption::dcoCaseInsensitive);
   // Each record's text is fetched once (upper-cased once for the byte order without
   // case) instead of twice per compare; a value that is no text takes the general compare.
+  FlattenRows();
   struct TTextRecord {
     Integer Record;
     Integer Slot;
@@ -881,6 +885,7 @@ bool TcxCustomDataControllerInfo::SortByFetchedTexts() {
 }
 
 void TcxCustomDataControllerInfo::DoSort() {
+  FlattenRows();
   FKeyBreaks.clear();
   FKeyBreakLevels = 0;
   if (FDataController->IsGridMode() || FRecordList.empty()) return;
@@ -902,6 +907,7 @@ void TcxCustomDataControllerInfo::DoSort() {
 }
 
 void TcxCustomDataControllerInfo::RebuildPositions() {
+  FlattenRows();
   DropStaleRows();
   FRecordPositions.assign(size_t(std::max<Integer>(FDataController->GetRecordCount(), 0)), -1);
   for (size_t i = 0; i < FRecordList.size(); ++i) {
@@ -941,6 +947,7 @@ void TcxCustomDataControllerInfo::DoGrouping() {
   for (Integer i = 0; i < FGroupingFieldList->Count(); ++i) fields.push_back(FGroupingFieldList->Items(i).Field);
   FGroups->Clear(fields);
   if (fields.empty()) return;
+  FlattenRows();
   PrepareSortInfo();
   TcxCustomDataController* c = FDataController;
   try {
@@ -1214,6 +1221,7 @@ void TcxCustomDataControllerInfo::Update() {
       // Narrowed rows are no start for a later rebuild of noted records.
       complete = false;
     } else if (load && !byDelta) {
+      FlattenRows();
       FRecordList.resize(size_t(std::max<Integer>(c->GetRecordCount(), 0)));
       std::iota(FRecordList.begin(), FRecordList.end(), 0);
       DoFilter();

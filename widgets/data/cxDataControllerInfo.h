@@ -205,7 +205,18 @@ class TcxCustomDataControllerInfo : public TObject {
   TcxSortingFieldList* FSortingFieldList = nullptr;
   TcxGroupingFieldList* FGroupingFieldList = nullptr;
   std::vector<TcxDataSortInfo> FSortInfo;  // the combined list, while sorting
-  std::vector<Integer> FRecordList;        // view order
+  // View order; see FRowPieces.
+  mutable std::vector<Integer> FRecordList;
+  // Records moved across the rows without the list being shifted: the rows in order are
+  // these runs of FRecordList (none: FRecordList itself). They are laid flat again past a
+  // few dozen runs, after many reads, and before anything else reads or changes the list.
+  struct TRowPiece {
+    Integer Start, Count;
+  };
+  mutable std::vector<TRowPiece> FRowPieces;
+  mutable std::vector<Integer> FRowPieceEnds;  // each run's end among the rows
+  mutable std::vector<Integer> FFlatScratch;   // the buffer the next flat list is laid in
+  mutable Integer FPieceReads = 0;
   // Record index -> view-order position, -1 filtered out; see FStaleFirst.
   mutable std::vector<Integer> FRecordPositions;
   // Rows among which records moved without their positions being written (-1: none): a
@@ -276,6 +287,11 @@ class TcxCustomDataControllerInfo : public TObject {
   // The record's position, the stale rows renumbered first when it lies among them.
   Integer PositionOf(Integer ARecordIndex) const;
   void SettlePositions() const;
+  // The record at a view-order position, through the runs.
+  Integer RowAt(Integer APosition) const;
+  void FlattenRows() const;
+  // The record at AFrom moved to ATo (counted without it), by its runs.
+  void MoveRow(Integer AFrom, Integer ATo);
   void DropStaleRows() const;
   // The rows AFirst..ALast moved by ADelta, ARecordIndex to APosition (-1: out of the rows).
   void ShiftedRows(Integer AFirst, Integer ALast, Integer ADelta, Integer ARecordIndex, Integer APosition);

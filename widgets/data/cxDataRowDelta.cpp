@@ -273,7 +273,10 @@ bool TcxCustomDataControllerInfo::CanApplyDelta(TcxDataControllerInfoChanges ACh
 // ---- Placing the noted records ----
 
 void TcxCustomDataControllerInfo::ApplyRowSteps() {
-  if (!FRowSteps.empty()) SettlePositions();
+  if (!FRowSteps.empty()) {
+    SettlePositions();
+    FlattenRows();
+  }
   for (const TRowStep& step : FRowSteps) {
     if (step.Deleted.empty()) {
       const Integer at = step.Inserted;
@@ -327,7 +330,7 @@ Integer TcxCustomDataControllerInfo::FindRowPlace(Integer ARecordIndex,
   while (lo < hi) {
     const size_t mid = lo + (hi - lo) / 2;
     const Integer other =
-        FRecordList[AExcludedPosition >= 0 && mid >= size_t(AExcludedPosition) ? mid + 1 : mid];
+        RowAt(Integer(AExcludedPosition >= 0 && mid >= size_t(AExcludedPosition) ? mid + 1 : mid));
     if (ordered ? CompareRecords(other, ARecordIndex) < 0 : other < ARecordIndex)
       lo = mid + 1;
     else
@@ -353,7 +356,7 @@ bool TcxCustomDataControllerInfo::KeepsGroups(Integer ARecordIndex, Integer AFro
   };
   if (last > first) {
     // Equal to another record of its group on every level, it is where they are.
-    return breakLevel(FRecordList[size_t(AFrom == first ? first + 1 : first)], ARecordIndex) ==
+    return breakLevel(RowAt(AFrom == first ? first + 1 : first), ARecordIndex) ==
            levels;
   }
   // A group of its own: it must part from its neighbours on the levels it did.
@@ -366,10 +369,10 @@ bool TcxCustomDataControllerInfo::KeepsGroups(Integer ARecordIndex, Integer AFro
       group = parent;
     return FGroups->Items(group).Level;
   };
-  if (first > 0 && breakLevel(FRecordList[size_t(first - 1)], ARecordIndex) != startLevel(first))
+  if (first > 0 && breakLevel(RowAt(first - 1), ARecordIndex) != startLevel(first))
     return false;
   if (size_t(last + 1) < FRecordList.size() &&
-      breakLevel(ARecordIndex, FRecordList[size_t(last + 1)]) != startLevel(last + 1))
+      breakLevel(ARecordIndex, RowAt(last + 1)) != startLevel(last + 1))
     return false;
   return true;
 }
@@ -384,6 +387,7 @@ bool TcxCustomDataControllerInfo::PlaceRecord(Integer ARecordIndex, bool AKeep) 
   const Integer count = Integer(FRecordList.size());
   // The rows in between shift by one; their positions are renumbered when next read.
   if (!AKeep) {
+    FlattenRows();
     FRecordList.erase(at(size_t(from)));
     ShiftedRows(from + 1, count - 1, -1, ARecordIndex, -1);
     return true;
@@ -391,16 +395,94 @@ bool TcxCustomDataControllerInfo::PlaceRecord(Integer ARecordIndex, bool AKeep) 
   const Integer to = FindRowPlace(ARecordIndex, from);
   if (grouped && !KeepsGroups(ARecordIndex, from, to)) return false;
   if (from < 0) {
+    FlattenRows();
     FRecordList.insert(at(size_t(to)), ARecordIndex);
     ShiftedRows(to, count - 1, 1, ARecordIndex, to);
   } else if (to < from) {
-    std::rotate(at(size_t(to)), at(size_t(from)), at(size_t(from) + 1));
+    MoveRow(from, to);
     ShiftedRows(to, from - 1, 1, ARecordIndex, to);
   } else if (to > from) {
-    std::rotate(at(size_t(from)), at(size_t(from) + 1), at(size_t(to) + 1));
+    MoveRow(from, to);
     ShiftedRows(from + 1, to, -1, ARecordIndex, to);
   }
   return true;
+}
+
+// ---- Rows moved by runs ----
+
+namespace {
+// Runs past which the rows are laid flat again.
+constexpr size_t kMaxRowPieces = 48;
+}  // namespace
+
+Integer TcxCustomDataControllerInfo::RowAt(Integer APosition) const {
+  if (FRowPieces.empty()) return FRecordList[size_t(APosition)];
+  // Many reads cost more than laying the rows flat.
+  if (++FPieceReads > 1024 + Integer(FRecordList.size() / 256)) {
+    FlattenRows();
+    return FRecordList[size_t(APosition)];
+  }
+  const size_t k = size_t(std::upper_bound(FRowPieceEnds.begin(), FRowPieceEnds.end(), APosition) -
+                          FRowPieceEnds.begin());
+  const Integer begin = k > 0 ? FRowPieceEnds[k - 1] : 0;
+  return FRecordList[size_t(FRowPieces[k].Start + (APosition - begin))];
+}
+
+void TcxCustomDataControllerInfo::FlattenRows() const {
+  if (FRowPieces.empty()) return;
+  FFlatScratch.resize(FRecordList.size());
+  Integer* out = FFlatScratch.data();
+  for (const TRowPiece& piece : FRowPieces)
+    out = std::copy_n(FRecordList.data() + piece.Start, piece.Count, out);
+  FRecordList.swap(FFlatScratch);
+  FRowPieces.clear();
+  FRowPieceEnds.clear();
+  FPieceReads = 0;
+}
+
+void TcxCustomDataControllerInfo::MoveRow(Integer AFrom, Integer ATo) {
+  std::vector<TRowPiece>& pieces = FRowPieces;
+  if (pieces.empty()) pieces.push_back({0, Integer(FRecordList.size())});
+  // Makes APosition the start of a run; the index of that run.
+  auto split = [&pieces](Integer APosition) {
+    Integer begin = 0;
+    for (size_t k = 0; k < pieces.size(); ++k) {
+      if (APosition == begin) return k;
+      const Integer end = begin + pieces[k].Count;
+      if (APosition < end) {
+        const TRowPiece tail{pieces[k].Start + (APosition - begin), end - APosition};
+        pieces[k].Count = APosition - begin;
+        pieces.insert(pieces.begin() + std::ptrdiff_t(k) + 1, tail);
+        return k + 1;
+      }
+      begin = end;
+    }
+    return pieces.size();
+  };
+  const size_t k = split(AFrom);
+  split(AFrom + 1);
+  const Integer record = pieces[k].Start;
+  pieces.erase(pieces.begin() + std::ptrdiff_t(k));
+  const size_t at = split(ATo);
+  pieces.insert(pieces.begin() + std::ptrdiff_t(at), TRowPiece{record, 1});
+  // Runs that continue one another join.
+  size_t out = 0;
+  for (size_t i = 1; i < pieces.size(); ++i) {
+    if (pieces[out].Start + pieces[out].Count == pieces[i].Start)
+      pieces[out].Count += pieces[i].Count;
+    else
+      pieces[++out] = pieces[i];
+  }
+  pieces.resize(out + 1);
+  if (pieces.size() == 1 || pieces.size() > kMaxRowPieces) {
+    if (pieces.size() == 1) pieces.clear();  // back in place
+    FRowPieceEnds.clear();
+    FlattenRows();
+    return;
+  }
+  FRowPieceEnds.resize(pieces.size());
+  Integer end = 0;
+  for (size_t i = 0; i < pieces.size(); ++i) FRowPieceEnds[i] = end += pieces[i].Count;
 }
 
 // ---- Positions renumbered when read ----
@@ -431,6 +513,7 @@ Integer TcxCustomDataControllerInfo::PositionOf(Integer ARecordIndex) const {
 
 void TcxCustomDataControllerInfo::SettlePositions() const {
   if (FStaleFirst < 0) return;
+  FlattenRows();
   const std::vector<Integer>& rows = FPositionedRows ? *FPositionedRows : FRecordList;
   for (size_t i = size_t(FStaleFirst); i <= size_t(FStaleLast) && i < rows.size(); ++i) {
     const Integer r = rows[i];
@@ -530,6 +613,7 @@ bool TcxCustomDataControllerInfo::ApplyDelta() {
 
   // Several: all leave the rows, then the kept ones go in where the order puts them.
   SettlePositions();
+  FlattenRows();
   for (Integer r : touched)
     if (FRecordPositions[size_t(r)] >= 0) FRecordList[size_t(FRecordPositions[size_t(r)])] = -1;
   FRecordList.erase(std::remove(FRecordList.begin(), FRecordList.end(), -1), FRecordList.end());
@@ -587,6 +671,7 @@ void TcxCustomDataControllerInfo::CalculateFooterInStorageOrder() {
     c->CalculateFooterSummary();
     return;
   }
+  FlattenRows();
   std::vector<Integer> stored;
   stored.reserve(FRecordList.size());
   for (size_t r = 0; r < FRecordPositions.size(); ++r)
