@@ -5,6 +5,7 @@
 
 #include "widgets/data/cxDataControllerInfo.h"
 #include "widgets/data/cxDataGroups.h"
+#include "widgets/data/cxFilter.h"
 
 #include <algorithm>
 #include <array>
@@ -511,4 +512,21 @@ TEST_F(KeyTypes, GroupsBreakWhereTheValuesDiffer) {
     }
     EXPECT_EQ(covered, Integer(expected.size()));
   }
+}
+
+// Ungrouped and unsorted, the rows a filter keeps go back to storage order.
+TEST_F(Sorting, ClearedSortAndGroupingGiveStorageOrderOfTheKeptRecords) {
+  AddItems({IntType(), StrType()});
+  Fill({{5, "b"}, {1, "a"}, {4, "b"}, {0, "a"}, {3, "b"}, {2, "a"}, {6, "c"}});
+  c_->Filter()->Root()->AddItem(items_[0].get(), TcxFilterOperatorKind::foGreaterEqual, 1, "1");
+  c_->Filter()->SetActive(true);
+  c_->ChangeSortingOrder(0, soDescending);
+  ASSERT_EQ(Rows(), (V{6, 0, 2, 4, 5, 1}));
+  c_->ClearSorting(false);
+  EXPECT_EQ(Rows(), (V{0, 1, 2, 4, 5, 6}));
+  c_->ChangeItemGroupIndex(1, 0);
+  c_->ChangeSortingOrder(0, soAscending);
+  c_->Groups()->ClearGrouping();
+  c_->ClearSorting(false);
+  EXPECT_EQ(Rows(), (V{0, 1, 2, 4, 5, 6}));
 }

@@ -793,7 +793,10 @@ bool TcxCustomDataControllerInfo::SortByFirstKey() {
           }
         }
       FKeyBreakLevels = Integer(levels);
-      for (size_t i = 0; i < n; ++i) FRecordList[i] = keyed[order[i]].Record;
+      // The records gathered from a compact copy, not from the keyed entries.
+      std::vector<Integer> records(n);
+      for (size_t i = 0; i < n; ++i) records[i] = keyed[i].Record;
+      for (size_t i = 0; i < n; ++i) FRecordList[i] = records[order[i]];
       return true;
     }
     std::stable_sort(keyed.begin(), keyed.end(),
@@ -884,6 +887,22 @@ bool TcxCustomDataControllerInfo::SortByFetchedTexts() {
   return true;
 }
 
+void TcxCustomDataControllerInfo::SortByStorageOrder() {
+  // Distinct record indexes below the count: a mark per record puts them in order.
+  const size_t count = size_t(std::max<Integer>(FDataController->GetRecordCount(), 0));
+  std::vector<Byte> present(count);
+  for (Integer r : FRecordList) {
+    if (r < 0 || size_t(r) >= count || present[size_t(r)]) {
+      std::sort(FRecordList.begin(), FRecordList.end());
+      return;
+    }
+    present[size_t(r)] = 1;
+  }
+  size_t out = 0;
+  for (size_t r = 0; r < count; ++r)
+    if (present[r]) FRecordList[out++] = Integer(r);
+}
+
 void TcxCustomDataControllerInfo::DoSort() {
   FlattenRows();
   FKeyBreaks.clear();
@@ -892,8 +911,7 @@ void TcxCustomDataControllerInfo::DoSort() {
   PrepareSortInfo();
   try {
     if (FSortInfo.empty() && FEditingRecord == kNoEditRecord) {
-      // Storage order: mostly the list is in it already.
-      if (!std::is_sorted(FRecordList.begin(), FRecordList.end())) std::sort(FRecordList.begin(), FRecordList.end());
+      if (!std::is_sorted(FRecordList.begin(), FRecordList.end())) SortByStorageOrder();
     }
     else if (!SortByFirstKey() && !SortByFetchedTexts())
       cxDataSort::Sort(FRecordList, [this](Integer a, Integer b) { return CompareRecords(a, b); });

@@ -331,4 +331,6 @@ class TcxCustomDataControllerInfo : public TObject {
   bool SortByFirstKey();
   // The sort when the first key's texts are fetched (string options, display texts).
   bool SortByFetchedTexts();
+  // The records in storage order again.
+  void SortByStorageOrder();
 };
