@@ -386,28 +386,51 @@ class KeyTypes : public ControllerTest {
     const Int64 ints[] = {INT32_MIN, -70000, -1, 0, 1, 5, 70000, INT32_MAX};
     const Int64 smalls[] = {-32768, -300, -1, 0, 1, 255, 256, 32767};
     const Int64 words[] = {0, 1, 127, 128, 255, 256, 32768, 65535};
-    const Int64 larges[] = {INT64_MIN, -(Int64(1) << 40), -1, 0, 1, Int64(1) << 32, Int64(1) << 40, INT64_MAX};
-    const std::string texts[] = {"", "a", std::string("a\0", 2), "ab", "b", "\xFF", "abcdefg", "abcdef"};
+    const Int64 larges[] = {INT64_MIN,      -(Int64(1) << 40), -1,       0, 1,
+                            Int64(1) << 32, Int64(1) << 40,    INT64_MAX};
+    const std::string texts[] = {"",        "a",     std::string("a\0", 2), "ab", "b", "\xFF",
+                                 "abcdefg", "abcdef"};
     const size_t i = gen_() % 8;
     switch (AType) {
-      case kInt: c.Number = ints[i]; break;
-      case kSmall: c.Number = smalls[i]; break;
-      case kWord: c.Number = words[i]; break;
-      case kLarge: c.Number = larges[i]; break;
-      case kCurrency: c.Number = larges[i] / 3; break;  // raw ten-thousandths
-      case kBool: c.Number = Int64(i % 2); break;
-      default: c.Text = texts[i]; break;
+      case kInt:
+        c.Number = ints[i];
+        break;
+      case kSmall:
+        c.Number = smalls[i];
+        break;
+      case kWord:
+        c.Number = words[i];
+        break;
+      case kLarge:
+        c.Number = larges[i];
+        break;
+      case kCurrency:
+        c.Number = larges[i] / 3;
+        break;  // raw ten-thousandths
+      case kBool:
+        c.Number = Int64(i % 2);
+        break;
+      default:
+        c.Text = texts[i];
+        break;
     }
     return c;
   }
   static Variant AsVariant(Integer AType, const Cell& ACell) {
     if (ACell.Null) return Null();
     switch (AType) {
-      case kInt: case kSmall: case kWord: return Integer(ACell.Number);
-      case kLarge: return ACell.Number;
-      case kCurrency: return Currency::FromRaw(ACell.Number);
-      case kBool: return ACell.Number != 0;
-      default: return String(ACell.Text);
+      case kInt:
+      case kSmall:
+      case kWord:
+        return Integer(ACell.Number);
+      case kLarge:
+        return ACell.Number;
+      case kCurrency:
+        return Currency::FromRaw(ACell.Number);
+      case kBool:
+        return ACell.Number != 0;
+      default:
+        return String(ACell.Text);
     }
   }
   static int Order(const Cell& a, const Cell& b) {
@@ -443,7 +466,8 @@ class KeyTypes : public ControllerTest {
   V Filtered() const {
     V r;
     TcxCustomDataControllerInfo* info = c_->DataControllerInfo();
-    for (Integer i = 0; i < info->GetFilteredRecordCount(); ++i) r.push_back(info->GetFilteredRecordIndex(i));
+    for (Integer i = 0; i < info->GetFilteredRecordCount(); ++i)
+      r.push_back(info->GetFilteredRecordIndex(i));
     return r;
   }
   std::mt19937 gen_{29};
@@ -478,7 +502,8 @@ TEST_F(KeyTypes, EveryStoredOrderMatchesAStableSortOfTheValues) {
 // the values give, and no two neighbouring groups of the deepest level are equal.
 TEST_F(KeyTypes, GroupsBreakWhereTheValuesDiffer) {
   FillRandom(1200);
-  const std::vector<std::vector<Integer>> levels{{kInt}, {kText}, {kBool, kSmall}, {kCurrency, kText}, {kWord, kLarge}};
+  const std::vector<std::vector<Integer>> levels{
+      {kInt}, {kText}, {kBool, kSmall}, {kCurrency, kText}, {kWord, kLarge}};
   for (const std::vector<Integer>& grouping : levels) {
     c_->BeginUpdate();
     c_->Groups()->ClearGrouping();
@@ -487,7 +512,8 @@ TEST_F(KeyTypes, GroupsBreakWhereTheValuesDiffer) {
     c_->ChangeSortingOrder(grouping.back(), soDescending);
     c_->EndUpdate();
     std::vector<std::pair<Integer, TcxDataSortOrder>> keys;
-    for (Integer t : grouping) keys.push_back({t, t == grouping.back() ? soDescending : soAscending});
+    for (Integer t : grouping)
+      keys.push_back({t, t == grouping.back() ? soDescending : soAscending});
     const V expected = Expected(keys);
     ASSERT_EQ(Filtered(), expected) << grouping.front();
     TcxDataGroups* groups = c_->DataControllerInfo()->Groups();
@@ -505,7 +531,8 @@ TEST_F(KeyTypes, GroupsBreakWhereTheValuesDiffer) {
       for (Integer p = group.BeginIndex; p <= group.EndIndex; ++p)
         ASSERT_TRUE(equal(expected[size_t(group.BeginIndex)], expected[size_t(p)])) << g;
       if (previousLast >= 0) {
-        ASSERT_FALSE(equal(expected[size_t(previousLast)], expected[size_t(group.BeginIndex)])) << g;
+        ASSERT_FALSE(equal(expected[size_t(previousLast)], expected[size_t(group.BeginIndex)]))
+            << g;
       }
       previousLast = group.EndIndex;
       covered += group.EndIndex - group.BeginIndex + 1;

@@ -346,7 +346,8 @@ class RowDelta : public DataTest {
     if (allPositions_) {
       for (Integer r = -1; r <= a->GetRecordCount(); ++r) read.push_back(r);
     } else {
-      for (int i = 0; i < 3; ++i) read.push_back(Integer(readGen_() % unsigned(a->GetRecordCount() + 1)));
+      for (int i = 0; i < 3; ++i)
+        read.push_back(Integer(readGen_() % unsigned(a->GetRecordCount() + 1)));
     }
     for (Integer r : read)
       if (ia->GetFilteredIndexByRecordIndex(r) != ib->GetFilteredIndexByRecordIndex(r)) {
@@ -635,11 +636,13 @@ TEST_F(RowDeltaCases, FarMovesKeepEveryRowAndPosition) {
       }
     }
     EXPECT_EQ(Rows(), expected());
-    for (Integer r = 0; r < n; ++r) EXPECT_EQ(info->GetFilteredIndexByRecordIndex(r), rowOf(r)) << r;
+    for (Integer r = 0; r < n; ++r)
+      EXPECT_EQ(info->GetFilteredIndexByRecordIndex(r), rowOf(r)) << r;
   }
   // Deleted: the rows after it move up.
   c_->DeleteRecord(4);
   values.erase(values.begin() + 4);
   EXPECT_EQ(Rows(), expected());
-  for (Integer r = 0; r < n - 1; ++r) EXPECT_EQ(info->GetFilteredIndexByRecordIndex(r), rowOf(r)) << r;
+  for (Integer r = 0; r < n - 1; ++r)
+    EXPECT_EQ(info->GetFilteredIndexByRecordIndex(r), rowOf(r)) << r;
 }

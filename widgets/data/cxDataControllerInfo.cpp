@@ -664,7 +664,8 @@ bool OrderKey(const TKeyColumn& AColumn, const TKeyCell& ACell, std::uint64_t& A
     AKey = std::uint16_t(load(std::int16_t())) ^ 0x8000u;
   else if (type == TcxWordValueType::StaticClass())
     AKey = load(std::uint16_t());
-  else if (type == TcxLargeIntValueType::StaticClass() || type == TcxCurrencyValueType::StaticClass())
+  else if (type == TcxLargeIntValueType::StaticClass() ||
+           type == TcxCurrencyValueType::StaticClass())
     AKey = std::uint64_t(load(std::int64_t())) ^ (std::uint64_t(1) << 63);
   else if (type == TcxBooleanValueType::StaticClass())
     AKey = load(std::uint8_t()) != 0;
@@ -912,8 +913,7 @@ void TcxCustomDataControllerInfo::DoSort() {
   try {
     if (FSortInfo.empty() && FEditingRecord == kNoEditRecord) {
       if (!std::is_sorted(FRecordList.begin(), FRecordList.end())) SortByStorageOrder();
-    }
-    else if (!SortByFirstKey() && !SortByFetchedTexts())
+    } else if (!SortByFirstKey() && !SortByFetchedTexts())
       cxDataSort::Sort(FRecordList, [this](Integer a, Integer b) { return CompareRecords(a, b); });
   } catch (const TcxDataControllerFreed&) {
     throw;  // this object is gone with the controller

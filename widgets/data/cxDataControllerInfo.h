@@ -284,17 +284,19 @@ class TcxCustomDataControllerInfo : public TObject {
 
  private:
   void RebuildPositions();
-  // The record's position, the stale rows renumbered first when it lies among them.
+  // ---- Positions found when read, rows moved by runs (cxDataRowDelta.cpp) ----
+  // The record's position: exact, shifted through the log, or the stale rows renumbered.
   Integer PositionOf(Integer ARecordIndex) const;
   void SettlePositions() const;
+  void DropStaleRows() const;
+  // The rows AFirst..ALast moved by ADelta, ARecordIndex to APosition (-1: out of the rows).
+  void ShiftedRows(Integer AFirst, Integer ALast, Integer ADelta, Integer ARecordIndex,
+                   Integer APosition);
   // The record at a view-order position, through the runs.
   Integer RowAt(Integer APosition) const;
   void FlattenRows() const;
   // The record at AFrom moved to ATo (counted without it), by its runs.
   void MoveRow(Integer AFrom, Integer ATo);
-  void DropStaleRows() const;
-  // The rows AFirst..ALast moved by ADelta, ARecordIndex to APosition (-1: out of the rows).
-  void ShiftedRows(Integer AFirst, Integer ALast, Integer ADelta, Integer ARecordIndex, Integer APosition);
   // Brings the groups' expanded and selected states back from the remembered ones, as a
   // regroup does, and numbers the rows.
   void RestoreGroupStates();

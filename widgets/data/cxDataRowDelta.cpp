@@ -4,7 +4,9 @@
 // those records' places alone: a record's filter verdict and its place in a strict sort
 // order depend on its own values only, so the other rows stay as a rebuild of every record
 // leaves them. Where that cannot be shown (a user compare, a filter handler, a grouping
-// whose groups would change), the whole rebuild runs.
+// whose groups would change), the whole rebuild runs. A record moving far shifts neither
+// the row list nor the positions between: it moves as a run of the list, and the positions
+// of the rows it passed are found when read.
 #include "widgets/data/cxDataControllerInfo.h"
 
 #include "widgets/data/cxData.h"
@@ -356,8 +358,7 @@ bool TcxCustomDataControllerInfo::KeepsGroups(Integer ARecordIndex, Integer AFro
   };
   if (last > first) {
     // Equal to another record of its group on every level, it is where they are.
-    return breakLevel(RowAt(AFrom == first ? first + 1 : first), ARecordIndex) ==
-           levels;
+    return breakLevel(RowAt(AFrom == first ? first + 1 : first), ARecordIndex) == levels;
   }
   // A group of its own: it must part from its neighbours on the levels it did.
   auto startLevel = [&](Integer APosition) {
@@ -369,8 +370,7 @@ bool TcxCustomDataControllerInfo::KeepsGroups(Integer ARecordIndex, Integer AFro
       group = parent;
     return FGroups->Items(group).Level;
   };
-  if (first > 0 && breakLevel(RowAt(first - 1), ARecordIndex) != startLevel(first))
-    return false;
+  if (first > 0 && breakLevel(RowAt(first - 1), ARecordIndex) != startLevel(first)) return false;
   if (size_t(last + 1) < FRecordList.size() &&
       breakLevel(ARecordIndex, RowAt(last + 1)) != startLevel(last + 1))
     return false;
@@ -559,8 +559,7 @@ void TcxCustomDataControllerInfo::ShiftedRows(Integer AFirst, Integer ALast, Int
     FShifts.clear();
   }
   if (!FShiftsKept && FExactRecords.size() > kExactRecords)
-    FExactRecords.erase(FExactRecords.begin(),
-                        FExactRecords.end() - std::ptrdiff_t(kExactRecords));
+    FExactRecords.erase(FExactRecords.begin(), FExactRecords.end() - std::ptrdiff_t(kExactRecords));
 }
 
 bool TcxCustomDataControllerInfo::ApplyDelta() {
