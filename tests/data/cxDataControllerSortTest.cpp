@@ -3,8 +3,15 @@
 // numbering and the rebuild after each kind of change.
 #include "DataControllerTestSupport.h"
 
+#include "widgets/data/cxDataControllerInfo.h"
+#include "widgets/data/cxDataGroups.h"
+#include "widgets/data/cxFilter.h"
+
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <random>
+#include <string>
 
 using enum TcxDataSortOrder;
 using enum TcxDataControllerOption;
@@ -351,4 +358,202 @@ TEST_F(Sorting, ChangingTheSortOrderPostsThePendingEdit) {
   c_->ClearSorting(false);
   EXPECT_TRUE(c_->IsEditing());
   EXPECT_EQ(posts.Count, 3);
+}
+
+namespace {
+
+// Records of every value type whose compare orders its stored values alone, with the
+// extremes of each, and a model of their order: Null first, numbers by value, texts by
+// bytes (a text before its longer continuations, zero bytes included).
+class KeyTypes : public ControllerTest {
+ protected:
+  enum { kInt, kSmall, kWord, kLarge, kCurrency, kBool, kText, kTypes };
+  struct Cell {
+    bool Null = true;
+    Int64 Number = 0;
+    std::string Text;
+  };
+  void SetUp() override {
+    ControllerTest::SetUp();
+    AddItems({IntType(), TcxSmallintValueType::StaticClass(), TcxWordValueType::StaticClass(),
+              TcxLargeIntValueType::StaticClass(), TcxCurrencyValueType::StaticClass(),
+              TcxBooleanValueType::StaticClass(), StrType()});
+  }
+  Cell Random(Integer AType) {
+    Cell c;
+    if (gen_() % 7 == 0) return c;
+    c.Null = false;
+    const Int64 ints[] = {INT32_MIN, -70000, -1, 0, 1, 5, 70000, INT32_MAX};
+    const Int64 smalls[] = {-32768, -300, -1, 0, 1, 255, 256, 32767};
+    const Int64 words[] = {0, 1, 127, 128, 255, 256, 32768, 65535};
+    const Int64 larges[] = {INT64_MIN,      -(Int64(1) << 40), -1,       0, 1,
+                            Int64(1) << 32, Int64(1) << 40,    INT64_MAX};
+    const std::string texts[] = {"",        "a",     std::string("a\0", 2), "ab", "b", "\xFF",
+                                 "abcdefg", "abcdef"};
+    const size_t i = gen_() % 8;
+    switch (AType) {
+      case kInt:
+        c.Number = ints[i];
+        break;
+      case kSmall:
+        c.Number = smalls[i];
+        break;
+      case kWord:
+        c.Number = words[i];
+        break;
+      case kLarge:
+        c.Number = larges[i];
+        break;
+      case kCurrency:
+        c.Number = larges[i] / 3;
+        break;  // raw ten-thousandths
+      case kBool:
+        c.Number = Int64(i % 2);
+        break;
+      default:
+        c.Text = texts[i];
+        break;
+    }
+    return c;
+  }
+  static Variant AsVariant(Integer AType, const Cell& ACell) {
+    if (ACell.Null) return Null();
+    switch (AType) {
+      case kInt:
+      case kSmall:
+      case kWord:
+        return Integer(ACell.Number);
+      case kLarge:
+        return ACell.Number;
+      case kCurrency:
+        return Currency::FromRaw(ACell.Number);
+      case kBool:
+        return ACell.Number != 0;
+      default:
+        return String(ACell.Text);
+    }
+  }
+  static int Order(const Cell& a, const Cell& b) {
+    if (a.Null || b.Null) return int(!a.Null) - int(!b.Null);
+    if (a.Number != b.Number) return a.Number < b.Number ? -1 : 1;
+    const int c = a.Text.compare(b.Text);  // char_traits<char>: bytes as unsigned
+    return c < 0 ? -1 : c > 0 ? 1 : 0;
+  }
+  void FillRandom(Integer ACount) {
+    cells_.assign(size_t(ACount), {});
+    c_->BeginUpdate();
+    c_->SetRecordCount(ACount);
+    for (Integer r = 0; r < ACount; ++r)
+      for (Integer t = 0; t < kTypes; ++t) {
+        cells_[size_t(r)][size_t(t)] = Random(t);
+        c_->SetValue(r, t, AsVariant(t, cells_[size_t(r)][size_t(t)]));
+      }
+    c_->EndUpdate();
+  }
+  // The records by these keys, equal ones in storage order.
+  V Expected(const std::vector<std::pair<Integer, TcxDataSortOrder>>& AKeys) const {
+    V e(cells_.size());
+    for (size_t i = 0; i < e.size(); ++i) e[i] = Integer(i);
+    std::stable_sort(e.begin(), e.end(), [&](Integer a, Integer b) {
+      for (auto [t, order] : AKeys) {
+        const int r = Order(cells_[size_t(a)][size_t(t)], cells_[size_t(b)][size_t(t)]);
+        if (r != 0) return order == soDescending ? r > 0 : r < 0;
+      }
+      return false;
+    });
+    return e;
+  }
+  V Filtered() const {
+    V r;
+    TcxCustomDataControllerInfo* info = c_->DataControllerInfo();
+    for (Integer i = 0; i < info->GetFilteredRecordCount(); ++i)
+      r.push_back(info->GetFilteredRecordIndex(i));
+    return r;
+  }
+  std::mt19937 gen_{29};
+  std::vector<std::array<Cell, kTypes>> cells_;
+};
+
+}  // namespace
+
+// Negative numbers, the extremes of each width, Nulls, texts that are prefixes of others
+// or differ in a zero byte, both directions, one to three keys.
+TEST_F(KeyTypes, EveryStoredOrderMatchesAStableSortOfTheValues) {
+  FillRandom(1500);
+  for (int round = 0; round < 40; ++round) {
+    std::vector<std::pair<Integer, TcxDataSortOrder>> keys;
+    const size_t count = 1 + gen_() % 3;
+    while (keys.size() < count) {
+      const Integer t = Integer(gen_() % kTypes);
+      if (std::none_of(keys.begin(), keys.end(), [t](auto& k) { return k.first == t; }))
+        keys.push_back({t, gen_() % 2 ? soDescending : soAscending});
+    }
+    c_->BeginUpdate();
+    c_->ClearSorting(false);
+    for (auto [t, order] : keys) c_->ChangeSortingOrder(t, order);
+    c_->EndUpdate();
+    std::string what;
+    for (auto [t, order] : keys) what += std::to_string(t) + (order == soDescending ? "- " : "+ ");
+    ASSERT_EQ(Rows(), Expected(keys)) << what;
+  }
+}
+
+// Grouped by such keys, each group holds the records equal on its levels, in the order
+// the values give, and no two neighbouring groups of the deepest level are equal.
+TEST_F(KeyTypes, GroupsBreakWhereTheValuesDiffer) {
+  FillRandom(1200);
+  const std::vector<std::vector<Integer>> levels{
+      {kInt}, {kText}, {kBool, kSmall}, {kCurrency, kText}, {kWord, kLarge}};
+  for (const std::vector<Integer>& grouping : levels) {
+    c_->BeginUpdate();
+    c_->Groups()->ClearGrouping();
+    c_->ClearSorting(false);
+    for (size_t l = 0; l < grouping.size(); ++l) c_->ChangeItemGroupIndex(grouping[l], Integer(l));
+    c_->ChangeSortingOrder(grouping.back(), soDescending);
+    c_->EndUpdate();
+    std::vector<std::pair<Integer, TcxDataSortOrder>> keys;
+    for (Integer t : grouping)
+      keys.push_back({t, t == grouping.back() ? soDescending : soAscending});
+    const V expected = Expected(keys);
+    ASSERT_EQ(Filtered(), expected) << grouping.front();
+    TcxDataGroups* groups = c_->DataControllerInfo()->Groups();
+    const Integer deepest = Integer(grouping.size()) - 1;
+    auto equal = [&](Integer a, Integer b) {
+      for (Integer t : grouping)
+        if (Order(cells_[size_t(a)][size_t(t)], cells_[size_t(b)][size_t(t)]) != 0) return false;
+      return true;
+    };
+    Integer covered = 0, previousLast = -1;
+    for (Integer g = 0; g < groups->Count(); ++g) {
+      const TcxDataGroupInfo& group = groups->Items(g);
+      if (group.Level != deepest) continue;
+      ASSERT_EQ(group.BeginIndex, previousLast + 1);
+      for (Integer p = group.BeginIndex; p <= group.EndIndex; ++p)
+        ASSERT_TRUE(equal(expected[size_t(group.BeginIndex)], expected[size_t(p)])) << g;
+      if (previousLast >= 0) {
+        ASSERT_FALSE(equal(expected[size_t(previousLast)], expected[size_t(group.BeginIndex)]))
+            << g;
+      }
+      previousLast = group.EndIndex;
+      covered += group.EndIndex - group.BeginIndex + 1;
+    }
+    EXPECT_EQ(covered, Integer(expected.size()));
+  }
+}
+
+// Ungrouped and unsorted, the rows a filter keeps go back to storage order.
+TEST_F(Sorting, ClearedSortAndGroupingGiveStorageOrderOfTheKeptRecords) {
+  AddItems({IntType(), StrType()});
+  Fill({{5, "b"}, {1, "a"}, {4, "b"}, {0, "a"}, {3, "b"}, {2, "a"}, {6, "c"}});
+  c_->Filter()->Root()->AddItem(items_[0].get(), TcxFilterOperatorKind::foGreaterEqual, 1, "1");
+  c_->Filter()->SetActive(true);
+  c_->ChangeSortingOrder(0, soDescending);
+  ASSERT_EQ(Rows(), (V{6, 0, 2, 4, 5, 1}));
+  c_->ClearSorting(false);
+  EXPECT_EQ(Rows(), (V{0, 1, 2, 4, 5, 6}));
+  c_->ChangeItemGroupIndex(1, 0);
+  c_->ChangeSortingOrder(0, soAscending);
+  c_->Groups()->ClearGrouping();
+  c_->ClearSorting(false);
+  EXPECT_EQ(Rows(), (V{0, 1, 2, 4, 5, 6}));
 }

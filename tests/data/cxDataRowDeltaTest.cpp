@@ -340,7 +340,16 @@ class RowDelta : public DataTest {
         d << "filtered record " << i << " ";
         break;
       }
-    for (Integer r = -1; r <= a->GetRecordCount(); ++r)
+    // Every position now and then; between, a few, so that positions left to be found
+    // when read pile up over several steps.
+    std::vector<Integer> read;
+    if (allPositions_) {
+      for (Integer r = -1; r <= a->GetRecordCount(); ++r) read.push_back(r);
+    } else {
+      for (int i = 0; i < 3; ++i)
+        read.push_back(Integer(readGen_() % unsigned(a->GetRecordCount() + 1)));
+    }
+    for (Integer r : read)
       if (ia->GetFilteredIndexByRecordIndex(r) != ib->GetFilteredIndexByRecordIndex(r)) {
         d << "position of record " << r << " ";
         break;
@@ -410,6 +419,8 @@ class RowDelta : public DataTest {
   }
 
   std::mt19937 gen_{20240611};
+  std::mt19937 readGen_{5};
+  bool allPositions_ = true;
   Owned<TestItem> items_[iItems];
   Owned<TDeltaController> delta_;
   Owned<TcxDataController> rebuilt_;
@@ -441,6 +452,7 @@ TEST_F(RowDelta, RandomChangesGiveWhatARebuildGives) {
     for (int step = 0; step < 50; ++step) {
       const std::string what = Step();
       history += "\n" + what;
+      allPositions_ = step % 8 == 7;
       ASSERT_EQ(Differences(), "") << history;
       if (!editing_ && step % 4 == 0) {
         ASSERT_EQ(AgainstFresh(), "") << history;
@@ -555,4 +567,82 @@ TEST_F(RowDeltaCases, OtherFormatSettingsWeighEveryRecordAgain) {
   EXPECT_EQ(Rows(), (std::vector<Integer>{}));
   c_->RefreshView();
   EXPECT_EQ(Rows(), (std::vector<Integer>{}));
+}
+
+// A record moving far forward and back, to the very first and the very last row, while
+// other records move across it: every row and every record's position as a fresh sort
+// gives them, whichever positions were read in between.
+TEST_F(RowDeltaCases, FarMovesKeepEveryRowAndPosition) {
+  AddItems({IntType()});
+  const Integer n = 300;
+  c_->BeginUpdate();
+  c_->SetRecordCount(n);
+  for (Integer r = 0; r < n; ++r) c_->SetValue(r, 0, (r * 7) % n);  // value v at row v
+  c_->EndUpdate();
+  c_->ChangeSortingOrder(0, soAscending);
+  TcxCustomDataControllerInfo* info = c_->DataControllerInfo();
+  std::vector<Integer> values(static_cast<size_t>(n));
+  for (Integer r = 0; r < n; ++r) values[size_t(r)] = (r * 7) % n;
+  auto expected = [&] {
+    std::vector<Integer> rows(values.size());
+    for (size_t r = 0; r < rows.size(); ++r) rows[r] = Integer(r);
+    std::stable_sort(rows.begin(), rows.end(),
+                     [&](Integer a, Integer b) { return values[size_t(a)] < values[size_t(b)]; });
+    return rows;
+  };
+  auto rowOf = [&](Integer ARecord) {
+    const std::vector<Integer> rows = expected();
+    return Integer(std::find(rows.begin(), rows.end(), ARecord) - rows.begin());
+  };
+  auto set = [&](Integer ARecord, Integer AValue) {
+    values[size_t(ARecord)] = AValue;
+    c_->SetValue(ARecord, 0, AValue);
+  };
+  // Record 1 (value 7, row 7) to the last row, back to the first, to the middle.
+  set(1, 1000);
+  EXPECT_EQ(info->GetFilteredIndexByRecordIndex(1), n - 1);
+  set(1, -1000);
+  EXPECT_EQ(info->GetFilteredIndexByRecordIndex(1), 0);
+  // Others move across record 1 and across each other; only the moved ones are read.
+  set(2, -2000);  // first: record 1 one row down
+  EXPECT_EQ(info->GetFilteredIndexByRecordIndex(2), 0);
+  EXPECT_EQ(info->GetFilteredIndexByRecordIndex(1), 1);
+  set(3, 2000);  // last: from its row to the end
+  EXPECT_EQ(info->GetFilteredIndexByRecordIndex(3), n - 1);
+  EXPECT_EQ(info->GetFilteredIndexByRecordIndex(2), 0);
+  set(2, 1500);  // from the first row to the one before last: record 1 one row up
+  EXPECT_EQ(info->GetFilteredIndexByRecordIndex(2), n - 2);
+  EXPECT_EQ(info->GetFilteredIndexByRecordIndex(1), 0);
+  EXPECT_EQ(info->GetFilteredIndexByRecordIndex(3), n - 1);
+  set(1, 150);  // to the middle, after the record of value 150
+  EXPECT_EQ(info->GetFilteredIndexByRecordIndex(1), rowOf(1));
+  EXPECT_EQ(Rows(), expected());
+  for (Integer r = 0; r < n; ++r) EXPECT_EQ(info->GetFilteredIndexByRecordIndex(r), rowOf(r)) << r;
+  // A record not moved, read among rows others passed.
+  set(4, -5);
+  set(5, 5000);
+  EXPECT_EQ(info->GetFilteredIndexByRecordIndex(0), rowOf(0));
+  EXPECT_EQ(info->GetFilteredIndexByRecordIndex(6), rowOf(6));
+  // Many moves in a row, of many records and of the same few, each read alone, then every
+  // position.
+  for (Integer few : {200, 5}) {
+    for (Integer i = 0; i < 50; ++i) {
+      const Integer r = 10 + (i * 13) % few;
+      const Integer base = few == 5 ? 50000 : 10000;  // past every value before
+      set(r, i % 2 ? base + i : -base - i);
+      ASSERT_EQ(info->GetFilteredIndexByRecordIndex(r), i % 2 ? n - 1 : 0) << i;
+      if (i % 10 == 4) {  // after an odd number of moves: it is off its row
+        EXPECT_EQ(info->GetFilteredIndexByRecordIndex(7), rowOf(7)) << i;
+      }
+    }
+    EXPECT_EQ(Rows(), expected());
+    for (Integer r = 0; r < n; ++r)
+      EXPECT_EQ(info->GetFilteredIndexByRecordIndex(r), rowOf(r)) << r;
+  }
+  // Deleted: the rows after it move up.
+  c_->DeleteRecord(4);
+  values.erase(values.begin() + 4);
+  EXPECT_EQ(Rows(), expected());
+  for (Integer r = 0; r < n - 1; ++r)
+    EXPECT_EQ(info->GetFilteredIndexByRecordIndex(r), rowOf(r)) << r;
 }

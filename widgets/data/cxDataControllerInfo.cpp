@@ -184,13 +184,13 @@ TcxRowInfo TcxCustomDataControllerInfo::GetRowInfo(Integer ARowIndex) const {
       r.Level = group.Level;
       r.Expanded = group.Expanded;
       r.FilteredIndex = group.FirstPosition;
-      r.RecordIndex = FRecordList[size_t(group.FirstPosition)];
+      r.RecordIndex = RowAt(group.FirstPosition);
       return r;
     }
     r.FilteredIndex = group.BeginIndex + (ARowIndex - group.RowIndex - 1);
   }
   r.Level = FGroupingFieldList->Count();
-  r.RecordIndex = FRecordList[size_t(r.FilteredIndex)];
+  r.RecordIndex = RowAt(r.FilteredIndex);
   return r;
 }
 
@@ -219,7 +219,7 @@ std::vector<Variant> TcxCustomDataControllerInfo::GetGroupPathValues(Integer AGr
   std::vector<Variant> values;
   if (!FGroups->IsValid(AGroupIndex)) return values;
   const TcxDataGroupInfo& g = FGroups->Items(AGroupIndex);
-  const Integer record = FRecordList[size_t(g.FirstPosition)];
+  const Integer record = RowAt(g.FirstPosition);
   // Groups built over records since deleted name none.
   if (record < 0 || record >= FDataController->GetRecordCount()) return values;
   for (Integer l = 0; l <= g.Level; ++l)
@@ -430,12 +430,12 @@ void TcxCustomDataControllerInfo::SelectionChanged(TObject*) {
 }
 
 Integer TcxCustomDataControllerInfo::GetFilteredRecordIndex(Integer AIndex) const {
-  return AIndex >= 0 && AIndex < GetFilteredRecordCount() ? FRecordList[size_t(AIndex)] : -1;
+  return AIndex >= 0 && AIndex < GetFilteredRecordCount() ? RowAt(AIndex) : -1;
 }
 
 Integer TcxCustomDataControllerInfo::GetFilteredIndexByRecordIndex(Integer ARecordIndex) const {
   if (ARecordIndex < 0 || size_t(ARecordIndex) >= FRecordPositions.size()) return -1;
-  return FRecordPositions[size_t(ARecordIndex)];
+  return PositionOf(ARecordIndex);
 }
 
 Integer TcxCustomDataControllerInfo::CompareRecords(Integer ARecordIndex1, Integer ARecordIndex2) const {
@@ -486,6 +486,8 @@ void TcxCustomDataControllerInfo::NarrowFilter() {
   TcxValueDef* def =
       c->FIncrementalFilterField ? c->FIncrementalFilterField->GetValueDef() : nullptr;
   if (text.empty() || !def) return;  // no text keeps every row
+  SettlePositions();
+  FlattenRows();
   std::vector<Integer> kept;
   // Many rows: the index finds the few that stay; few rows: their texts are read.
   constexpr size_t kFewRows = 64;
@@ -519,6 +521,7 @@ void TcxCustomDataControllerInfo::DoFilter() {
   const Integer editing = c->GetEditingRecordIndex();
   // The verdicts are asked from the last record to the first, then the survivors close
   // up in one pass, keeping their order.
+  FlattenRows();
   std::vector<char> keep(FRecordList.size(), 1);
   // Without a handler nothing changes the records during the pass: the incremental filter
   // may answer from the storage's text index.
@@ -638,6 +641,38 @@ bool IsConsistentlyOrdered(TcxValueTypeClass AType) {
          AType == TcxStringValueType::StaticClass() || AType == TcxWideStringValueType::StaticClass();
 }
 
+// The order key of a cell of a column whose compare it settles alone: equal keys for equal
+// values, the keys' order for unequal ones (Nulls aside). False where the value has none:
+// an ansi text longer than seven bytes, whose first bytes and length do not settle it.
+bool OrderKey(const TKeyColumn& AColumn, const TKeyCell& ACell, std::uint64_t& AKey) {
+  const TcxValueTypeClass type = AColumn.Type;
+  if (AColumn.Prefixed) {
+    if (!ACell.Data || ACell.Length > 7) return false;
+    AKey = ACell.Bits | ACell.Length;  // the eighth byte of a shorter text is 0
+    return true;
+  }
+  if (!ACell.Copied) return false;
+  auto load = [&ACell](auto AValue) {
+    std::memcpy(&AValue, &ACell.Bits, sizeof AValue);
+    return AValue;
+  };
+  // Signed values with their sign bit flipped order as unsigned ones.
+  if (type == TcxIntegerValueType::StaticClass())
+    AKey = std::uint32_t(load(std::int32_t())) ^ 0x80000000u;
+  else if (type == TcxSmallintValueType::StaticClass())
+    AKey = std::uint16_t(load(std::int16_t())) ^ 0x8000u;
+  else if (type == TcxWordValueType::StaticClass())
+    AKey = load(std::uint16_t());
+  else if (type == TcxLargeIntValueType::StaticClass() ||
+           type == TcxCurrencyValueType::StaticClass())
+    AKey = std::uint64_t(load(std::int64_t())) ^ (std::uint64_t(1) << 63);
+  else if (type == TcxBooleanValueType::StaticClass())
+    AKey = load(std::uint8_t()) != 0;
+  else
+    return false;
+  return true;
+}
+
 }  // namespace
 
 bool TcxCustomDataControllerInfo::SortByFirstKey() {
@@ -657,6 +692,7 @@ bool TcxCustomDataControllerInfo::SortByFirstKey() {
   if (columns.empty()) return false;
   const size_t keys = columns.size();
   const size_t further = keys > kInlineKeys ? keys - kInlineKeys : 0;
+  FlattenRows();
   std::vector<TKeyCell> cells(FRecordList.size() * further);
   std::vector<TKeyedRecord> keyed(FRecordList.size());
   for (size_t i = 0; i < FRecordList.size(); ++i) {
@@ -702,6 +738,67 @@ bool TcxCustomDataControllerInfo::SortByFirstKey() {
   if (stable) {
     auto byRecord = [](const TKeyedRecord& a, const TKeyedRecord& b) { return a.Record < b.Record; };
     if (!std::is_sorted(keyed.begin(), keyed.end(), byRecord)) std::sort(keyed.begin(), keyed.end(), byRecord);
+    // Every key settled by a number: a radix sort per key, the last key first, each pass
+    // keeping the order of the one before; ties stay in storage order as in the stable
+    // sort. The breaks are read from the same numbers.
+    const size_t n = keyed.size();
+    std::vector<std::uint64_t> numbers(n * keys);
+    std::vector<Byte> nulls(n * keys);
+    bool numbered = true;
+    for (size_t k = 0; k < keys && numbered; ++k)
+      for (size_t i = 0; i < n && numbered; ++i) {
+        const TKeyCell& cell = cellOf(keyed[i], k);
+        nulls[k * n + i] = cell.Null;
+        numbered = cell.Null || OrderKey(columns[k], cell, numbers[k * n + i]);
+      }
+    if (numbered) {
+      std::vector<std::uint32_t> order(n);
+      std::iota(order.begin(), order.end(), 0u);
+      std::vector<cxDataSort::TKeySlot> items(n), scratch;
+      for (size_t k = keys; k-- > 0;) {
+        const std::uint64_t* number = numbers.data() + k * n;
+        const Byte* null = nulls.data() + k * n;
+        const bool descending = columns[k].Descending;
+        bool anyNull = false;
+        for (size_t i = 0; i < n; ++i) {
+          const std::uint32_t slot = order[i];
+          anyNull = anyNull || null[slot];
+          items[i] = {null[slot] ? 0 : descending ? ~number[slot] : number[slot], slot};
+        }
+        cxDataSort::RadixSort(items, scratch);
+        // Nulls come first, before the direction: last when descending.
+        size_t out = 0;
+        auto take = [&](bool ANull) {
+          for (const cxDataSort::TKeySlot& e : items)
+            if (bool(null[e.Slot]) == ANull) order[out++] = e.Slot;
+        };
+        if (!anyNull) {
+          take(false);
+        } else if (descending) {
+          take(false);
+          take(true);
+        } else {
+          take(true);
+          take(false);
+        }
+      }
+      const size_t levels = std::min<size_t>(keys, 254);
+      FKeyBreaks.assign(n, Byte(levels));
+      for (size_t i = 1; i < n; ++i)
+        for (size_t k = 0; k < levels; ++k) {
+          const size_t a = k * n + order[i - 1], b = k * n + order[i];
+          if (nulls[a] != nulls[b] || (!nulls[a] && numbers[a] != numbers[b])) {
+            FKeyBreaks[i] = Byte(k);
+            break;
+          }
+        }
+      FKeyBreakLevels = Integer(levels);
+      // The records gathered from a compact copy, not from the keyed entries.
+      std::vector<Integer> records(n);
+      for (size_t i = 0; i < n; ++i) records[i] = keyed[i].Record;
+      for (size_t i = 0; i < n; ++i) FRecordList[i] = records[order[i]];
+      return true;
+    }
     std::stable_sort(keyed.begin(), keyed.end(),
                      [&](const TKeyedRecord& a, const TKeyedRecord& b) { return compareKeys(a, b) < 0; });
   } else {
@@ -746,6 +843,7 @@ bool TcxCustomDataControllerInfo::SortByFetchedTexts() {
   const bool noCase = c->Options().Contains(TcxDataControllerOption::dcoCaseInsensitive);
   // Each record's text is fetched once (upper-cased once for the byte order without
   // case) instead of twice per compare; a value that is no text takes the general compare.
+  FlattenRows();
   struct TTextRecord {
     Integer Record;
     Integer Slot;
@@ -789,20 +887,39 @@ bool TcxCustomDataControllerInfo::SortByFetchedTexts() {
   return true;
 }
 
+void TcxCustomDataControllerInfo::SortByStorageOrder() {
+  // Distinct record indexes below the count: a mark per record puts them in order.
+  const size_t count = size_t(std::max<Integer>(FDataController->GetRecordCount(), 0));
+  std::vector<Byte> present(count);
+  for (Integer r : FRecordList) {
+    if (r < 0 || size_t(r) >= count || present[size_t(r)]) {
+      std::sort(FRecordList.begin(), FRecordList.end());
+      return;
+    }
+    present[size_t(r)] = 1;
+  }
+  size_t out = 0;
+  for (size_t r = 0; r < count; ++r)
+    if (present[r]) FRecordList[out++] = Integer(r);
+}
+
 void TcxCustomDataControllerInfo::DoSort() {
+  FlattenRows();
   FKeyBreaks.clear();
   FKeyBreakLevels = 0;
   if (FDataController->IsGridMode() || FRecordList.empty()) return;
   PrepareSortInfo();
   // A compare that freed the controller took this object with it: nothing to reset.
   TWatchedScopeExit reset(this, [this] { ResetSortInfo(); });
-  if (FSortInfo.empty() && FEditingRecord == kNoEditRecord)
-    std::sort(FRecordList.begin(), FRecordList.end());  // storage order
-  else if (!SortByFirstKey() && !SortByFetchedTexts())
+  if (FSortInfo.empty() && FEditingRecord == kNoEditRecord) {
+    if (!std::is_sorted(FRecordList.begin(), FRecordList.end())) SortByStorageOrder();
+  } else if (!SortByFirstKey() && !SortByFetchedTexts())
     cxDataSort::Sort(FRecordList, [this](Integer a, Integer b) { return CompareRecords(a, b); });
 }
 
 void TcxCustomDataControllerInfo::RebuildPositions() {
+  FlattenRows();
+  DropStaleRows();
   FRecordPositions.assign(size_t(std::max<Integer>(FDataController->GetRecordCount(), 0)), -1);
   for (size_t i = 0; i < FRecordList.size(); ++i) {
     const Integer r = FRecordList[i];
@@ -841,6 +958,7 @@ void TcxCustomDataControllerInfo::DoGrouping() {
   for (Integer i = 0; i < FGroupingFieldList->Count(); ++i) fields.push_back(FGroupingFieldList->Items(i).Field);
   FGroups->Clear(fields);
   if (fields.empty()) return;
+  FlattenRows();
   PrepareSortInfo();
   TcxCustomDataController* c = FDataController;
   {
@@ -1105,6 +1223,7 @@ void TcxCustomDataControllerInfo::Update() {
       // Narrowed rows are no start for a later rebuild of noted records.
       complete = false;
     } else if (load && !byDelta) {
+      FlattenRows();
       FRecordList.resize(size_t(std::max<Integer>(c->GetRecordCount(), 0)));
       std::iota(FRecordList.begin(), FRecordList.end(), 0);
       DoFilter();

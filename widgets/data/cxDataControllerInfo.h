@@ -205,8 +205,35 @@ class TcxCustomDataControllerInfo : public TObject {
   TcxSortingFieldList* FSortingFieldList = nullptr;
   TcxGroupingFieldList* FGroupingFieldList = nullptr;
   std::vector<TcxDataSortInfo> FSortInfo;  // the combined list, while sorting
-  std::vector<Integer> FRecordList;        // view order
-  std::vector<Integer> FRecordPositions;   // record index -> view-order position, -1 filtered out
+  // View order; see FRowPieces.
+  mutable std::vector<Integer> FRecordList;
+  // Records moved across the rows without the list being shifted: the rows in order are
+  // these runs of FRecordList (none: FRecordList itself). They are laid flat again past a
+  // few dozen runs, after many reads, and before anything else reads or changes the list.
+  struct TRowPiece {
+    Integer Start, Count;
+  };
+  mutable std::vector<TRowPiece> FRowPieces;
+  mutable std::vector<Integer> FRowPieceEnds;  // each run's end among the rows
+  mutable std::vector<Integer> FFlatScratch;   // the buffer the next flat list is laid in
+  mutable Integer FPieceReads = 0;
+  // Record index -> view-order position, -1 filtered out; see FStaleFirst.
+  mutable std::vector<Integer> FRecordPositions;
+  // Rows among which records moved without their positions being written (-1: none): a
+  // record's stored position lies among them exactly when its row does. The records moved
+  // keep exact positions; another one's is its stored one shifted as the log of shifts says,
+  // or, once the log overflowed, found by renumbering those rows.
+  struct TRowShift {
+    Integer First, Last, Delta;
+  };
+  mutable Integer FStaleFirst = -1;
+  mutable Integer FStaleLast = -1;
+  mutable std::vector<Integer> FExactRecords;
+  mutable std::vector<TRowShift> FShifts;
+  mutable bool FShiftsKept = true;
+  mutable Integer FShiftedReads = 0;
+  // The rows the positions follow while FRecordList holds another list for a moment.
+  const std::vector<Integer>* FPositionedRows = nullptr;
   TcxDataFocusingInfo FFocusingInfo;
   TcxDataFocusingInfo FPrevFocusingInfo;
   TcxDataGroups* FGroups = nullptr;
@@ -257,6 +284,19 @@ class TcxCustomDataControllerInfo : public TObject {
 
  private:
   void RebuildPositions();
+  // ---- Positions found when read, rows moved by runs (cxDataRowDelta.cpp) ----
+  // The record's position: exact, shifted through the log, or the stale rows renumbered.
+  Integer PositionOf(Integer ARecordIndex) const;
+  void SettlePositions() const;
+  void DropStaleRows() const;
+  // The rows AFirst..ALast moved by ADelta, ARecordIndex to APosition (-1: out of the rows).
+  void ShiftedRows(Integer AFirst, Integer ALast, Integer ADelta, Integer ARecordIndex,
+                   Integer APosition);
+  // The record at a view-order position, through the runs.
+  Integer RowAt(Integer APosition) const;
+  void FlattenRows() const;
+  // The record at AFrom moved to ATo (counted without it), by its runs.
+  void MoveRow(Integer AFrom, Integer ATo);
   // Brings the groups' expanded and selected states back from the remembered ones, as a
   // regroup does, and numbers the rows.
   void RestoreGroupStates();
@@ -293,4 +333,6 @@ class TcxCustomDataControllerInfo : public TObject {
   bool SortByFirstKey();
   // The sort when the first key's texts are fetched (string options, display texts).
   bool SortByFetchedTexts();
+  // The records in storage order again.
+  void SortByStorageOrder();
 };

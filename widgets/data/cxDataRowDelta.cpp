@@ -4,7 +4,9 @@
 // those records' places alone: a record's filter verdict and its place in a strict sort
 // order depend on its own values only, so the other rows stay as a rebuild of every record
 // leaves them. Where that cannot be shown (a user compare, a filter handler, a grouping
-// whose groups would change), the whole rebuild runs.
+// whose groups would change), the whole rebuild runs. A record moving far shifts neither
+// the row list nor the positions between: it moves as a run of the list, and the positions
+// of the rows it passed are found when read.
 #include "widgets/data/cxDataControllerInfo.h"
 
 #include "classlib/core/ScopeGuards.h"
@@ -274,6 +276,10 @@ bool TcxCustomDataControllerInfo::CanApplyDelta(TcxDataControllerInfoChanges ACh
 // ---- Placing the noted records ----
 
 void TcxCustomDataControllerInfo::ApplyRowSteps() {
+  if (!FRowSteps.empty()) {
+    SettlePositions();
+    FlattenRows();
+  }
   for (const TRowStep& step : FRowSteps) {
     if (step.Deleted.empty()) {
       const Integer at = step.Inserted;
@@ -327,7 +333,7 @@ Integer TcxCustomDataControllerInfo::FindRowPlace(Integer ARecordIndex,
   while (lo < hi) {
     const size_t mid = lo + (hi - lo) / 2;
     const Integer other =
-        FRecordList[AExcludedPosition >= 0 && mid >= size_t(AExcludedPosition) ? mid + 1 : mid];
+        RowAt(Integer(AExcludedPosition >= 0 && mid >= size_t(AExcludedPosition) ? mid + 1 : mid));
     if (ordered ? CompareRecords(other, ARecordIndex) < 0 : other < ARecordIndex)
       lo = mid + 1;
     else
@@ -353,8 +359,7 @@ bool TcxCustomDataControllerInfo::KeepsGroups(Integer ARecordIndex, Integer AFro
   };
   if (last > first) {
     // Equal to another record of its group on every level, it is where they are.
-    return breakLevel(FRecordList[size_t(AFrom == first ? first + 1 : first)], ARecordIndex) ==
-           levels;
+    return breakLevel(RowAt(AFrom == first ? first + 1 : first), ARecordIndex) == levels;
   }
   // A group of its own: it must part from its neighbours on the levels it did.
   auto startLevel = [&](Integer APosition) {
@@ -366,44 +371,196 @@ bool TcxCustomDataControllerInfo::KeepsGroups(Integer ARecordIndex, Integer AFro
       group = parent;
     return FGroups->Items(group).Level;
   };
-  if (first > 0 && breakLevel(FRecordList[size_t(first - 1)], ARecordIndex) != startLevel(first))
-    return false;
+  if (first > 0 && breakLevel(RowAt(first - 1), ARecordIndex) != startLevel(first)) return false;
   if (size_t(last + 1) < FRecordList.size() &&
-      breakLevel(ARecordIndex, FRecordList[size_t(last + 1)]) != startLevel(last + 1))
+      breakLevel(ARecordIndex, RowAt(last + 1)) != startLevel(last + 1))
     return false;
   return true;
 }
 
 bool TcxCustomDataControllerInfo::PlaceRecord(Integer ARecordIndex, bool AKeep) {
-  const Integer from = FRecordPositions[size_t(ARecordIndex)];
+  const Integer from = PositionOf(ARecordIndex);
   const bool grouped = IsGrouped();
   if (from < 0 && !AKeep) return true;
   // A record joining or leaving a group changes the groups.
   if (grouped && (from < 0 || !AKeep)) return false;
   auto at = [this](size_t i) { return FRecordList.begin() + std::ptrdiff_t(i); };
-  auto renumber = [this](size_t AFirst, size_t ALast) {
-    for (size_t i = AFirst; i <= ALast && i < FRecordList.size(); ++i)
-      FRecordPositions[size_t(FRecordList[i])] = Integer(i);
-  };
+  const Integer count = Integer(FRecordList.size());
+  // The rows in between shift by one; their positions are renumbered when next read.
   if (!AKeep) {
+    FlattenRows();
     FRecordList.erase(at(size_t(from)));
-    FRecordPositions[size_t(ARecordIndex)] = -1;
-    renumber(size_t(from), FRecordList.size());
+    ShiftedRows(from + 1, count - 1, -1, ARecordIndex, -1);
     return true;
   }
   const Integer to = FindRowPlace(ARecordIndex, from);
   if (grouped && !KeepsGroups(ARecordIndex, from, to)) return false;
   if (from < 0) {
+    FlattenRows();
     FRecordList.insert(at(size_t(to)), ARecordIndex);
-    renumber(size_t(to), FRecordList.size());
+    ShiftedRows(to, count - 1, 1, ARecordIndex, to);
   } else if (to < from) {
-    std::rotate(at(size_t(to)), at(size_t(from)), at(size_t(from) + 1));
-    renumber(size_t(to), size_t(from));
+    MoveRow(from, to);
+    ShiftedRows(to, from - 1, 1, ARecordIndex, to);
   } else if (to > from) {
-    std::rotate(at(size_t(from)), at(size_t(from) + 1), at(size_t(to) + 1));
-    renumber(size_t(from), size_t(to));
+    MoveRow(from, to);
+    ShiftedRows(from + 1, to, -1, ARecordIndex, to);
   }
   return true;
+}
+
+// ---- Rows moved by runs ----
+
+namespace {
+// Runs past which the rows are laid flat again.
+constexpr size_t kMaxRowPieces = 48;
+}  // namespace
+
+Integer TcxCustomDataControllerInfo::RowAt(Integer APosition) const {
+  if (FRowPieces.empty()) return FRecordList[size_t(APosition)];
+  // Many reads cost more than laying the rows flat.
+  if (++FPieceReads > 1024 + Integer(FRecordList.size() / 256)) {
+    FlattenRows();
+    return FRecordList[size_t(APosition)];
+  }
+  const size_t k = size_t(std::upper_bound(FRowPieceEnds.begin(), FRowPieceEnds.end(), APosition) -
+                          FRowPieceEnds.begin());
+  const Integer begin = k > 0 ? FRowPieceEnds[k - 1] : 0;
+  return FRecordList[size_t(FRowPieces[k].Start + (APosition - begin))];
+}
+
+void TcxCustomDataControllerInfo::FlattenRows() const {
+  if (FRowPieces.empty()) return;
+  FFlatScratch.resize(FRecordList.size());
+  Integer* out = FFlatScratch.data();
+  for (const TRowPiece& piece : FRowPieces)
+    out = std::copy_n(FRecordList.data() + piece.Start, piece.Count, out);
+  FRecordList.swap(FFlatScratch);
+  FRowPieces.clear();
+  FRowPieceEnds.clear();
+  FPieceReads = 0;
+}
+
+void TcxCustomDataControllerInfo::MoveRow(Integer AFrom, Integer ATo) {
+  std::vector<TRowPiece>& pieces = FRowPieces;
+  if (pieces.empty()) pieces.push_back({0, Integer(FRecordList.size())});
+  // Makes APosition the start of a run; the index of that run.
+  auto split = [&pieces](Integer APosition) {
+    Integer begin = 0;
+    for (size_t k = 0; k < pieces.size(); ++k) {
+      if (APosition == begin) return k;
+      const Integer end = begin + pieces[k].Count;
+      if (APosition < end) {
+        const TRowPiece tail{pieces[k].Start + (APosition - begin), end - APosition};
+        pieces[k].Count = APosition - begin;
+        pieces.insert(pieces.begin() + std::ptrdiff_t(k) + 1, tail);
+        return k + 1;
+      }
+      begin = end;
+    }
+    return pieces.size();
+  };
+  const size_t k = split(AFrom);
+  split(AFrom + 1);
+  const Integer record = pieces[k].Start;
+  pieces.erase(pieces.begin() + std::ptrdiff_t(k));
+  const size_t at = split(ATo);
+  pieces.insert(pieces.begin() + std::ptrdiff_t(at), TRowPiece{record, 1});
+  // Runs that continue one another join.
+  size_t out = 0;
+  for (size_t i = 1; i < pieces.size(); ++i) {
+    if (pieces[out].Start + pieces[out].Count == pieces[i].Start)
+      pieces[out].Count += pieces[i].Count;
+    else
+      pieces[++out] = pieces[i];
+  }
+  pieces.resize(out + 1);
+  if (pieces.size() == 1 || pieces.size() > kMaxRowPieces) {
+    if (pieces.size() == 1) pieces.clear();  // back in place
+    FRowPieceEnds.clear();
+    FlattenRows();
+    return;
+  }
+  FRowPieceEnds.resize(pieces.size());
+  Integer end = 0;
+  for (size_t i = 0; i < pieces.size(); ++i) FRowPieceEnds[i] = end += pieces[i].Count;
+}
+
+// ---- Positions renumbered when read ----
+
+namespace {
+// Shifts logged before the stale rows are renumbered; past them only the records moved last
+// keep exact positions.
+constexpr size_t kLoggedShifts = 32;
+constexpr size_t kExactRecords = 8;
+// Positions found through the log before renumbering costs less (every record read).
+constexpr Integer kShiftedReads = 256;
+}  // namespace
+
+Integer TcxCustomDataControllerInfo::PositionOf(Integer ARecordIndex) const {
+  Integer p = FRecordPositions[size_t(ARecordIndex)];
+  if (FStaleFirst < 0 || p < FStaleFirst || p > FStaleLast ||
+      std::find(FExactRecords.begin(), FExactRecords.end(), ARecordIndex) != FExactRecords.end())
+    return p;
+  if (FShiftsKept && FShiftedReads < kShiftedReads) {
+    ++FShiftedReads;
+    for (const TRowShift& e : FShifts)
+      if (p >= e.First && p <= e.Last) p += e.Delta;
+    return p;
+  }
+  SettlePositions();
+  return FRecordPositions[size_t(ARecordIndex)];
+}
+
+void TcxCustomDataControllerInfo::SettlePositions() const {
+  if (FStaleFirst < 0) return;
+  FlattenRows();
+  const std::vector<Integer>& rows = FPositionedRows ? *FPositionedRows : FRecordList;
+  for (size_t i = size_t(FStaleFirst); i <= size_t(FStaleLast) && i < rows.size(); ++i) {
+    const Integer r = rows[i];
+    if (r >= 0 && size_t(r) < FRecordPositions.size()) FRecordPositions[size_t(r)] = Integer(i);
+  }
+  DropStaleRows();
+}
+
+void TcxCustomDataControllerInfo::DropStaleRows() const {
+  FStaleFirst = FStaleLast = -1;
+  FExactRecords.clear();
+  FShifts.clear();
+  FShiftsKept = true;
+  FShiftedReads = 0;
+}
+
+void TcxCustomDataControllerInfo::ShiftedRows(Integer AFirst, Integer ALast, Integer ADelta,
+                                              Integer ARecordIndex, Integer APosition) {
+  FExactRecords.erase(std::remove(FExactRecords.begin(), FExactRecords.end(), ARecordIndex),
+                      FExactRecords.end());
+  if (AFirst <= ALast) {
+    for (Integer r : FExactRecords) {
+      Integer& p = FRecordPositions[size_t(r)];
+      if (p >= AFirst && p <= ALast) p += ADelta;
+    }
+    const Integer first = std::min(AFirst, AFirst + ADelta);
+    const Integer last = std::max(ALast, ALast + ADelta);
+    FStaleFirst = FStaleFirst < 0 ? first : std::min(FStaleFirst, first);
+    FStaleLast = std::max(FStaleLast, last);
+    if (FShiftsKept && FShifts.size() < kLoggedShifts) {
+      FShifts.push_back({AFirst, ALast, ADelta});
+    } else {
+      FShiftsKept = false;
+      FShifts.clear();
+    }
+  }
+  FRecordPositions[size_t(ARecordIndex)] = APosition;
+  if (FStaleFirst >= 0 && APosition >= FStaleFirst && APosition <= FStaleLast)
+    FExactRecords.push_back(ARecordIndex);
+  // With the log every record moved is exact; without it, the last few.
+  if (FExactRecords.size() > kLoggedShifts) {
+    FShiftsKept = false;
+    FShifts.clear();
+  }
+  if (!FShiftsKept && FExactRecords.size() > kExactRecords)
+    FExactRecords.erase(FExactRecords.begin(), FExactRecords.end() - std::ptrdiff_t(kExactRecords));
 }
 
 bool TcxCustomDataControllerInfo::ApplyDelta() {
@@ -449,6 +606,8 @@ bool TcxCustomDataControllerInfo::ApplyDelta() {
   if (touched.size() == 1) return PlaceRecord(touched[0], keep[0] != 0);
 
   // Several: all leave the rows, then the kept ones go in where the order puts them.
+  SettlePositions();
+  FlattenRows();
   for (Integer r : touched)
     if (FRecordPositions[size_t(r)] >= 0) FRecordList[size_t(FRecordPositions[size_t(r)])] = -1;
   FRecordList.erase(std::remove(FRecordList.begin(), FRecordList.end(), -1), FRecordList.end());
@@ -475,8 +634,7 @@ bool TcxCustomDataControllerInfo::ApplyDelta() {
 bool TcxCustomDataControllerInfo::DeleteFromGroups() {
   if (FRowSteps.size() != 1 || FRowSteps.front().Deleted.size() != 1) return false;
   const Integer record = FRowSteps.front().Deleted.front();
-  const Integer position =
-      size_t(record) < FRecordPositions.size() ? FRecordPositions[size_t(record)] : -1;
+  const Integer position = size_t(record) < FRecordPositions.size() ? PositionOf(record) : -1;
   // Its group keeps other records: no group goes, the ones after it move up a row.
   if (position >= 0) {
     const Integer g = FGroups->FindByPosition(position);
@@ -507,11 +665,16 @@ void TcxCustomDataControllerInfo::CalculateFooterInStorageOrder() {
     c->CalculateFooterSummary();
     return;
   }
+  FlattenRows();
   std::vector<Integer> stored;
   stored.reserve(FRecordList.size());
   for (size_t r = 0; r < FRecordPositions.size(); ++r)
     if (FRecordPositions[r] >= 0) stored.push_back(Integer(r));
   FRecordList.swap(stored);
-  TWatchedScopeExit back(this, [&] { FRecordList.swap(stored); });
+  FPositionedRows = &stored;  // positions read meanwhile are the rows'
+  TWatchedScopeExit back(this, [&] {
+    FRecordList.swap(stored);
+    FPositionedRows = nullptr;
+  });
   c->CalculateFooterSummary();
 }

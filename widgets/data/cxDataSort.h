@@ -5,8 +5,12 @@
 // partitions keep coming out lopsided the range is finished by heap sort, so the time
 // stays O(N log N). Every index move is bounded by the range: a comparison that is not a
 // consistent order (a user's compare event) gives some order, never a fault.
+//
+// Records whose order is settled by 64-bit keys are sorted by RadixSort instead: stable and
+// linear, it passes over only the key bytes that differ somewhere.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -95,6 +99,29 @@ void Sort(std::vector<T>& AList, Compare ACompare) {
   int budget = 0;
   for (std::size_t n = AList.size(); n > 1; n >>= 1) budget += 2;
   SortRange(AList.data(), 0, std::int64_t(AList.size()) - 1, budget, ACompare);
+}
+
+// One record's order key and its place in the list being sorted.
+struct TKeySlot {
+  std::uint64_t Key;
+  std::uint32_t Slot;
+};
+
+// A stable sort by Key, least significant byte first; AScratch is working space.
+inline void RadixSort(std::vector<TKeySlot>& AItems, std::vector<TKeySlot>& AScratch) {
+  if (AItems.size() < 2) return;
+  std::uint64_t varying = 0;
+  const std::uint64_t first = AItems.front().Key;
+  for (const TKeySlot& e : AItems) varying |= e.Key ^ first;
+  AScratch.resize(AItems.size());
+  for (int shift = 0; shift < 64; shift += 8) {
+    if (((varying >> shift) & 0xFF) == 0) continue;
+    std::size_t counts[257] = {};
+    for (const TKeySlot& e : AItems) ++counts[((e.Key >> shift) & 0xFF) + 1];
+    for (int b = 0; b < 256; ++b) counts[b + 1] += counts[b];
+    for (const TKeySlot& e : AItems) AScratch[counts[(e.Key >> shift) & 0xFF]++] = e;
+    AItems.swap(AScratch);
+  }
 }
 
 }  // namespace cxDataSort
