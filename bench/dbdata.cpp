@@ -23,8 +23,8 @@
 //                      by key in one transaction
 //   DetailPerMaster    the next of 1,000 masters and its 100 of 10^5 detail records, beside
 //                      SQLite's SELECT on an indexed master key
-// Sizes 10^4 and 10^5; the posts at 10^6 as well when TL_BENCH_1M is set in the environment
-// (by hand: loading takes a while).
+// Sizes 10^4 and 10^5; the posts and the deletion at 10^6 as well when TL_BENCH_1M is set in
+// the environment (by hand: loading takes a while).
 #include <benchmark/benchmark.h>
 
 #include "bench/DataBenchDataSet.h"
@@ -565,6 +565,19 @@ void RegisterPostEdit(Integer n) {
 #endif
 }
 
+void RegisterDeleteSelected(Integer n) {
+  benchmark::RegisterBenchmark("DeleteSelected1000/Controller", DeleteSelectedOurs)
+      ->Arg(n)
+      ->Iterations(3)
+      ->Unit(benchmark::kMillisecond);
+#ifdef TL_HAVE_SQLITE3
+  benchmark::RegisterBenchmark("DeleteSelected1000/SQLite", DeleteSelectedTheirs)
+      ->Arg(n)
+      ->Iterations(3)
+      ->Unit(benchmark::kMillisecond);
+#endif
+}
+
 struct Registration {
   Registration() {
     benchmark::RegisterBenchmark("DetailPerMaster/Controller", DetailPerMasterOurs)
@@ -578,8 +591,9 @@ struct Registration {
     if (std::getenv("TL_BENCH_1M")) sizes.push_back(1000000);
     for (Integer n : sizes) {
       if (n > 100000) {
-        // The post alone at the largest size, beside SQLite.
+        // The post and the deletion alone at the largest size, beside SQLite.
         RegisterPostEdit(n);
+        RegisterDeleteSelected(n);
         continue;
       }
       benchmark::RegisterBenchmark("Load/Controller", LoadOurs)->Arg(n)->Unit(benchmark::kMillisecond);
@@ -595,16 +609,7 @@ struct Registration {
       benchmark::RegisterBenchmark("PostEdit/FullReload", PostEditReload)
           ->Arg(n)
           ->Unit(benchmark::kMillisecond);
-      benchmark::RegisterBenchmark("DeleteSelected1000/Controller", DeleteSelectedOurs)
-          ->Arg(n)
-          ->Iterations(3)
-          ->Unit(benchmark::kMillisecond);
-#ifdef TL_HAVE_SQLITE3
-      benchmark::RegisterBenchmark("DeleteSelected1000/SQLite", DeleteSelectedTheirs)
-          ->Arg(n)
-          ->Iterations(3)
-          ->Unit(benchmark::kMillisecond);
-#endif
+      RegisterDeleteSelected(n);
       benchmark::RegisterBenchmark("LocateByKey/Controller", LocateOurs)->Arg(n)->Unit(benchmark::kMicrosecond);
 #ifdef TL_HAVE_SQLITE3
       benchmark::RegisterBenchmark("LocateByKey/SQLite", LocateTheirs)->Arg(n)->Unit(benchmark::kMicrosecond);
