@@ -5,6 +5,7 @@
 
 #include "classlib/core/DB.h"
 
+#include <charconv>
 #include <utility>
 
 namespace {
@@ -21,6 +22,18 @@ bool IsWholeNumberType(TVarType Type) {
 
 bool IsNullOrEmpty(const Variant& Value) { return VarIsNull(Value) || VarIsEmpty(Value); }
 
+// Whether Text is exactly how a whole number reads (no sign but a minus, no leading zero, no
+// "-0"), and which.
+bool SpellsWholeNumber(const String& Text, Int64& Number) {
+  const char* first = Text.data();
+  const char* last = first + Text.size();
+  const char* digits = first < last && *first == '-' ? first + 1 : first;
+  if (digits == last || *digits < '0' || *digits > '9') return false;
+  if (*digits == '0' && (last - digits > 1 || digits != first)) return false;
+  const auto [end, error] = std::from_chars(first, last, Number);
+  return error == std::errc() && end == last;
+}
+
 }  // namespace
 
 // ---- TDataSetKeyIndex ------------------------------------------------------------------------
@@ -28,6 +41,7 @@ bool IsNullOrEmpty(const Variant& Value) { return VarIsNull(Value) || VarIsEmpty
 void TDataSetKeyIndex::Unusable() {
   FTextsAndWholeNumbers = false;
   FChains.clear();
+  FChainOfNumber.clear();
   FChainOfText.clear();
   FNext.clear();
   FPrev.clear();
@@ -49,16 +63,32 @@ Integer TDataSetKeyIndex::ChainOf(const Variant& Value) {
   if (FChains.empty()) FChains.emplace_back();
   if (IsNullOrEmpty(Value)) return 0;
   if (VarIsArray(Value) || (!VarIsStr(Value) && !IsWholeNumberType(VarType(Value)))) return -1;
-  const auto [it, added] = FChainOfText.try_emplace(VarToStr(Value), Integer(FChains.size()));
-  if (added) {
-    try {
-      FChains.emplace_back();
-    } catch (...) {
-      FChainOfText.erase(it);
-      throw;
+  auto file = [this](auto& AMap, auto&& AKey) {
+    if (AMap.empty() && FExpected > 0) AMap.reserve(FExpected);
+    const auto [it, added] = AMap.try_emplace(std::forward<decltype(AKey)>(AKey), Integer(FChains.size()));
+    if (added) {
+      try {
+        FChains.emplace_back();
+      } catch (...) {
+        AMap.erase(it);
+        throw;
+      }
     }
-  }
-  return it->second;
+    return it->second;
+  };
+  Int64 number = 0;
+  if (!VarIsStr(Value)) return file(FChainOfNumber, Value.AsInt64());
+  String text = VarToStr(Value);
+  if (SpellsWholeNumber(text, number)) return file(FChainOfNumber, number);
+  return file(FChainOfText, std::move(text));
+}
+
+void TDataSetKeyIndex::Reserve(Integer Count) {
+  FExpected = size_t(std::max(Count, 0));
+  FChains.reserve(FExpected + 1);
+  FNext.reserve(FExpected);
+  FPrev.reserve(FExpected);
+  FChainOfId.reserve(FExpected);
 }
 
 // The record search compares two texts when either side is a string, and otherwise the values;
@@ -73,8 +103,15 @@ bool TDataSetKeyIndex::FindChain(const Variant& Key, Integer& Chain) const {
     return true;
   }
   if (VarIsArray(Key) || (!VarIsStr(Key) && !IsWholeNumberType(VarType(Key)))) return false;
-  const auto it = FChainOfText.find(VarToStr(Key));
-  if (it != FChainOfText.end()) Chain = it->second;
+  Int64 number = 0;
+  const String text = VarIsStr(Key) ? VarToStr(Key) : String();
+  if (!VarIsStr(Key) || SpellsWholeNumber(text, number)) {
+    const auto it = FChainOfNumber.find(VarIsStr(Key) ? number : Key.AsInt64());
+    if (it != FChainOfNumber.end()) Chain = it->second;
+  } else {
+    const auto it = FChainOfText.find(text);
+    if (it != FChainOfText.end()) Chain = it->second;
+  }
   return true;
 }
 
@@ -231,6 +268,7 @@ bool TDataSet::FindIndexedRecord(const TField* Field, const Variant& Key, TLocat
     // data set searched rarely between changes never pays more than twice its walks.
     if (indexes->WalkedRecords[slot] < count) return false;
     TDataSetKeyIndex index;
+    index.Reserve(count);
     for (Integer p = 0; p < count; ++p) {
       const Variant* value = InternalStoredValue(p, slot);
       if (!value) return false;

@@ -17,6 +17,8 @@ class TDataSetKeyIndex {
  public:
   // The current place of the record with an id.
   using TPlaceOf = std::function<Integer(Integer Id)>;
+  // Room for Count records, before a build.
+  void Reserve(Integer Count);
   // A record after every record already filed (a build goes in place order).
   void Add(Integer Id, const Variant& Value);
   // A record filed by its value among the records of its key, at Place; ids already filed
@@ -48,7 +50,11 @@ class TDataSetKeyIndex {
   void Unusable();
 
   std::vector<TChain> FChains;  // [0]: the Nulls
+  // Whole numbers, and the texts that spell one as its text does, by number; other texts by
+  // text: a build of whole numbers makes no text.
+  std::unordered_map<Int64, Integer> FChainOfNumber;
   std::unordered_map<String, Integer> FChainOfText;
+  size_t FExpected = 0;
   // By id: the neighbours on the chain and the chain (-1: not filed).
   std::vector<Integer> FNext, FPrev, FChainOfId;
   // Every value is Null, a string or a whole number (not a Boolean).

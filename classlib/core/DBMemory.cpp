@@ -164,20 +164,26 @@ void TMemoryDataSet::MoveGap(size_t Place) {
     FGapStart = Place;
     return;
   }
-  // The records between the gap and Place cross it; their slots change by its size.
-  auto moveRecord = [this](size_t AFrom, size_t ATo) {
-    FSlots[ATo] = std::move(FSlots[AFrom]);
-    FSlots[AFrom].Values.clear();
-    if (FSlotOfIdValid) FileSlot(FSlots[ATo].Id, ATo);
-  };
-  while (FGapStart > Place) {
-    --FGapStart;
-    moveRecord(FGapStart, FGapStart + FGapSize);
+  // The records between the gap and Place cross it in one block move; their slots change by
+  // its size. A record moved from leaves an empty slot behind (a moved vector is empty).
+  const auto slots = FSlots.begin();
+  size_t first, last;  // the slots the moved records now take
+  if (FGapStart > Place) {
+    std::move_backward(slots + ptrdiff_t(Place), slots + ptrdiff_t(FGapStart),
+                       slots + ptrdiff_t(FGapStart + FGapSize));
+    first = Place + FGapSize;
+    last = FGapStart + FGapSize;
+  } else if (FGapStart < Place) {
+    std::move(slots + ptrdiff_t(FGapStart + FGapSize), slots + ptrdiff_t(Place + FGapSize),
+              slots + ptrdiff_t(FGapStart));
+    first = FGapStart;
+    last = Place;
+  } else {
+    return;
   }
-  while (FGapStart < Place) {
-    moveRecord(FGapStart + FGapSize, FGapStart);
-    ++FGapStart;
-  }
+  FGapStart = Place;
+  if (FSlotOfIdValid)
+    for (size_t s = first; s < last; ++s) FileSlot(FSlots[s].Id, s);
 }
 
 void TMemoryDataSet::InsertStored(Integer Place, TStoredRecord Record) {

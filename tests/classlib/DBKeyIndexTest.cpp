@@ -444,3 +444,30 @@ TEST_F(DataSetKeyIndexTest, AnswersStandAsRecordsComeAndGoInFront) {
   EXPECT_EQ(LocatedInTurn(DS, "ID", "4"), (std::vector<Integer>{5, 10, 15, 20, 25, 30, 35, 40, 45}));
   EXPECT_LE(Calc.Calls - before, 2 * 40);
 }
+
+// Texts that look like whole numbers without reading as one (a sign, a leading zero, "-0",
+// beyond 64 bits) match only themselves; texts that read exactly as one match it.
+TEST_F(DataSetKeyIndexTest, OnlyTextsSpellingAWholeNumberAsItReadsMatchIt) {
+  const std::vector<Variant> ids = {Variant(Integer(0)), Variant("-0"), Variant("+5"), Variant(Integer(-5)),
+                                    Variant("-5"), Variant("9223372036854775808"), Variant(Int64(9223372036854775807LL)),
+                                    Variant("00"), Variant("9223372036854775807"), Variant("-")};
+  for (size_t i = 0; i < ids.size(); ++i) DS->AddRecord({Variant(Integer(i + 1)), ids[i], Null(), Null()});
+  DS->Open();
+  for (Integer i = 0; i < 2; ++i) EXPECT_TRUE(VarIsNull(DS->Lookup("ID", Variant(Integer(99)), "RECID")));
+  struct Case {
+    Variant Key;
+    const char* Want;
+  };
+  const Case cases[] = {{Variant(Integer(0)), "1"},   {Variant("0"), "1"},     {Variant("-0"), "2"},
+                        {Variant("+5"), "3"},         {Variant(Integer(5)), "Null"}, {Variant("-5"), "4"},
+                        {Variant(Int64(-5)), "4"},    {Variant("9223372036854775808"), "6"},
+                        {Variant(Int64(9223372036854775807LL)), "7"}, {Variant("9223372036854775807"), "7"},
+                        {Variant("00"), "8"},         {Variant("-"), "10"},    {Variant(""), "Null"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Show(c.Key));
+    const Integer before = Calc.Calls;
+    EXPECT_EQ(Show(DS->Lookup("ID", c.Key, "RECID")), c.Want);
+    EXPECT_LE(Calc.Calls - before, 1);  // by the index
+    EXPECT_EQ(Show(Walked("ID", c.Key)), c.Want);
+  }
+}
