@@ -65,7 +65,8 @@ Integer TDataSetKeyIndex::ChainOf(const Variant& Value) {
   if (VarIsArray(Value) || (!VarIsStr(Value) && !IsWholeNumberType(VarType(Value)))) return -1;
   auto file = [this](auto& AMap, auto&& AKey) {
     if (AMap.empty() && FExpected > 0) AMap.reserve(FExpected);
-    const auto [it, added] = AMap.try_emplace(std::forward<decltype(AKey)>(AKey), Integer(FChains.size()));
+    const auto [it, added] =
+        AMap.try_emplace(std::forward<decltype(AKey)>(AKey), Integer(FChains.size()));
     if (added) {
       try {
         FChains.emplace_back();
@@ -134,7 +135,8 @@ void TDataSetKeyIndex::Add(Integer Id, const Variant& Value) {
   FChainOfId[size_t(Id)] = chain;
 }
 
-void TDataSetKeyIndex::Insert(Integer Id, const Variant& Value, Integer Place, const TPlaceOf& PlaceOf) {
+void TDataSetKeyIndex::Insert(Integer Id, const Variant& Value, Integer Place,
+                              const TPlaceOf& PlaceOf) {
   if (!FTextsAndWholeNumbers || Id < 0) return;
   const Integer chain = ChainOf(Value);
   if (chain < 0) {
@@ -201,7 +203,8 @@ bool TDataSetKeyIndex::FirstAfter(const Variant& Key, Integer AfterId, Integer A
   if (!FindChain(Key, chain)) return false;
   Id = chain < 0 ? -1 : FChains[size_t(chain)].Head;
   if (Id < 0 || AfterPlace < 0) return true;
-  if (AfterId >= 0 && AfterId < Integer(FChainOfId.size()) && FChainOfId[size_t(AfterId)] == chain) {
+  if (AfterId >= 0 && AfterId < Integer(FChainOfId.size()) &&
+      FChainOfId[size_t(AfterId)] == chain) {
     Id = FNext[size_t(AfterId)];
     return true;
   }

@@ -353,9 +353,12 @@ TEST_F(DataSetKeyIndexTest, TheIndexFollowsEveryChangeWithoutWalkingAgain) {
   auto pick = [&](Integer n) { return Integer(gen() % unsigned(n)); };
   auto randomId = [&]() -> Variant {
     switch (pick(8)) {
-      case 0: return Null();
-      case 1: return Variant(String(IntToStr(pick(30))));
-      default: return Variant(pick(30));
+      case 0:
+        return Null();
+      case 1:
+        return Variant(String(IntToStr(pick(30))));
+      default:
+        return Variant(pick(30));
     }
   };
   Integer next = 1;
@@ -399,7 +402,9 @@ TEST_F(DataSetKeyIndexTest, TheIndexFollowsEveryChangeWithoutWalkingAgain) {
         break;
     }
     for (Integer k = 0; k < 3; ++k) {
-      const Variant key = pick(6) == 0 ? Null() : pick(3) == 0 ? Variant(IntToStr(pick(32))) : Variant(pick(32));
+      const Variant key = pick(6) == 0   ? Null()
+                          : pick(3) == 0 ? Variant(IntToStr(pick(32)))
+                                         : Variant(pick(32));
       SCOPED_TRACE(Show(key));
       const std::vector<Integer> want = MatchingInOrder(DS, "ID", key);
       const Integer before = Calc.Calls;
@@ -438,31 +443,50 @@ TEST_F(DataSetKeyIndexTest, AnswersStandAsRecordsComeAndGoInFront) {
   DS->FieldByName("ID")->SetAsInteger(3);
   DS->Post();
   const Integer before = Calc.Calls;
-  EXPECT_EQ(LocatedInTurn(DS, "ID", 3), (std::vector<Integer>{51, 4, 9, 14, 19, 24, 29, 34, 39, 44, 49, 50}));
+  EXPECT_EQ(LocatedInTurn(DS, "ID", 3),
+            (std::vector<Integer>{51, 4, 9, 14, 19, 24, 29, 34, 39, 44, 49, 50}));
   EXPECT_EQ(LocatedInTurn(DS, "ID", 0), (std::vector<Integer>{6, 11, 16, 21, 26, 31, 36, 41, 46}));
   EXPECT_EQ(LocatedInTurn(DS, "ID", 1), (std::vector<Integer>{7, 12, 17, 22, 27, 32, 37, 42, 47}));
-  EXPECT_EQ(LocatedInTurn(DS, "ID", "4"), (std::vector<Integer>{5, 10, 15, 20, 25, 30, 35, 40, 45}));
+  EXPECT_EQ(LocatedInTurn(DS, "ID", "4"),
+            (std::vector<Integer>{5, 10, 15, 20, 25, 30, 35, 40, 45}));
   EXPECT_LE(Calc.Calls - before, 2 * 40);
 }
 
 // Texts that look like whole numbers without reading as one (a sign, a leading zero, "-0",
 // beyond 64 bits) match only themselves; texts that read exactly as one match it.
 TEST_F(DataSetKeyIndexTest, OnlyTextsSpellingAWholeNumberAsItReadsMatchIt) {
-  const std::vector<Variant> ids = {Variant(Integer(0)), Variant("-0"), Variant("+5"), Variant(Integer(-5)),
-                                    Variant("-5"), Variant("9223372036854775808"), Variant(Int64(9223372036854775807LL)),
-                                    Variant("00"), Variant("9223372036854775807"), Variant("-")};
-  for (size_t i = 0; i < ids.size(); ++i) DS->AddRecord({Variant(Integer(i + 1)), ids[i], Null(), Null()});
+  const std::vector<Variant> ids = {Variant(Integer(0)),
+                                    Variant("-0"),
+                                    Variant("+5"),
+                                    Variant(Integer(-5)),
+                                    Variant("-5"),
+                                    Variant("9223372036854775808"),
+                                    Variant(Int64(9223372036854775807LL)),
+                                    Variant("00"),
+                                    Variant("9223372036854775807"),
+                                    Variant("-")};
+  for (size_t i = 0; i < ids.size(); ++i)
+    DS->AddRecord({Variant(Integer(i + 1)), ids[i], Null(), Null()});
   DS->Open();
-  for (Integer i = 0; i < 2; ++i) EXPECT_TRUE(VarIsNull(DS->Lookup("ID", Variant(Integer(99)), "RECID")));
+  for (Integer i = 0; i < 2; ++i)
+    EXPECT_TRUE(VarIsNull(DS->Lookup("ID", Variant(Integer(99)), "RECID")));
   struct Case {
     Variant Key;
     const char* Want;
   };
-  const Case cases[] = {{Variant(Integer(0)), "1"},   {Variant("0"), "1"},     {Variant("-0"), "2"},
-                        {Variant("+5"), "3"},         {Variant(Integer(5)), "Null"}, {Variant("-5"), "4"},
-                        {Variant(Int64(-5)), "4"},    {Variant("9223372036854775808"), "6"},
-                        {Variant(Int64(9223372036854775807LL)), "7"}, {Variant("9223372036854775807"), "7"},
-                        {Variant("00"), "8"},         {Variant("-"), "10"},    {Variant(""), "Null"}};
+  const Case cases[] = {{Variant(Integer(0)), "1"},
+                        {Variant("0"), "1"},
+                        {Variant("-0"), "2"},
+                        {Variant("+5"), "3"},
+                        {Variant(Integer(5)), "Null"},
+                        {Variant("-5"), "4"},
+                        {Variant(Int64(-5)), "4"},
+                        {Variant("9223372036854775808"), "6"},
+                        {Variant(Int64(9223372036854775807LL)), "7"},
+                        {Variant("9223372036854775807"), "7"},
+                        {Variant("00"), "8"},
+                        {Variant("-"), "10"},
+                        {Variant(""), "Null"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(Show(c.Key));
     const Integer before = Calc.Calls;

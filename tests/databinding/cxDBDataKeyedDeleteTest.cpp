@@ -49,11 +49,14 @@ class DBDataKeyedDelete : public DBDataTest {
   // texts, some Null), F (0..3).
   void Fill(std::mt19937& AGen, Integer ANumber) {
     Counting = MakeTestDataSet<TTestCountingDataSet>(
-        Owner.get(), {{"RECID", ftInteger}, {"K", ftInteger}, {"S", ftString, 10}, {"F", ftInteger}});
+        Owner.get(),
+        {{"RECID", ftInteger}, {"K", ftInteger}, {"S", ftString, 10}, {"F", ftInteger}});
     DS = Counting;
     for (Integer i = 1; i <= ANumber; ++i) {
-      const Variant k = AGen() % 8 == 0 ? Null() : Variant(Integer(AGen() % unsigned(ANumber / 3 + 1)));
-      const Variant s = AGen() % 8 == 0 ? Null() : Variant(String("s") + IntToStr(Integer(AGen() % 9)));
+      const Variant k =
+          AGen() % 8 == 0 ? Null() : Variant(Integer(AGen() % unsigned(ANumber / 3 + 1)));
+      const Variant s =
+          AGen() % 8 == 0 ? Null() : Variant(String("s") + IntToStr(Integer(AGen() % 9)));
       DS->AddRecord({i, k, s, Integer(AGen() % 4)});
     }
     Source = New<TDataSource>(Owner.get());
@@ -162,7 +165,8 @@ TEST_F(DBDataKeyedDelete, DeletesWhatAWalkDeletesAndShowsWhatANewControllerShows
             // The walk: visible records in order, each taking one listed record of its key.
             std::set<Integer> visible;
             DS->DisableControls();
-            for (DS->First(); !DS->Eof(); DS->Next()) visible.insert(DS->FieldByName("RECID")->Value().AsInteger());
+            for (DS->First(); !DS->Eof(); DS->Next())
+              visible.insert(DS->FieldByName("RECID")->Value().AsInteger());
             DS->EnableControls();
             std::vector<Integer> want;
             std::multiset<String> left = listed;
@@ -222,8 +226,8 @@ TEST_F(DBDataKeyedDelete, WhatAHandlerChangesDuringTheDeletionIsShown) {
   for (bool append : {false, true})
     for (bool selection : {false, true})
       for (bool smart : {false, true}) {
-        SCOPED_TRACE(std::string(append ? "append" : "edit") + (selection ? ", selection" : ", focused") +
-                     (smart ? ", smart" : ""));
+        SCOPED_TRACE(std::string(append ? "append" : "edit") +
+                     (selection ? ", selection" : ", focused") + (smart ? ", smart" : ""));
         std::mt19937 gen(9);
         Fill(gen, 30);
         DS->AfterDelete = TDataSetNotifyEvent(&Change, &Changer::AfterDelete);

@@ -836,7 +836,8 @@ bool TcxDBDataProvider::DeleteRecordsByKey(const std::vector<Integer>& AList,
   // No index serves: one walk over the data set finds every listed key, instead of one
   // search per record.
   std::unordered_map<String, std::vector<Integer>> wanted;
-  for (size_t i = AList.size(); i-- > 0;) wanted[KeyText(c->GetFieldValues(AList[i], keys))].push_back(AList[i]);
+  for (size_t i = AList.size(); i-- > 0;)
+    wanted[KeyText(c->GetFieldValues(AList[i], keys))].push_back(AList[i]);
   size_t remaining = AList.size();
   Integer count = ds->RecordCount();
   if (!watch.Alive()) return false;
@@ -1153,7 +1154,8 @@ void TcxDBDataProvider::DoDataSetChanged() {
     // Nor is a change made while the controls were disabled, which this provider never
     // heard of: whatever it watched, more may have changed (the controller's own deletion
     // takes its records out of the storage itself).
-    const bool ownDeletion = (FDeletingDepth > 0 || c->IsDeletingRecords()) && !FRereadAfterDeletion;
+    const bool ownDeletion =
+        (FDeletingDepth > 0 || c->IsDeletingRecords()) && !FRereadAfterDeletion;
     bool unwatchedChange = false;
     if (IsSmartRefreshActive()) {
       if (ds->ChangedWhileControlsDisabled() && !ownDeletion) {
