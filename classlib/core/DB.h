@@ -637,6 +637,10 @@ class TDataSet : public TComponent {
   // matching record in order, wherever they stand; false, without moving, when no later
   // record matches. Only moves forward.
   bool LocateNext(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options);
+  // Says that about Count exact searches by KeyFields come (a Locate, LocateNext or Lookup
+  // each): where a key index serves them and building it costs less than walking for them,
+  // the first of them builds it.
+  void ExpectSearches(const String& KeyFields, Integer Count);
   // The result fields of the first record matching; Null when none. Does not move.
   Variant Lookup(const String& KeyFields, const Variant& KeyValues, const String& ResultFields);
   // The display text of ResultField in the first record matching; empty when none. Does not

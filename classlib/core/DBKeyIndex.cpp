@@ -246,7 +246,17 @@ void TDataSet::CountWalk(const TField* Field, TLocateOptions Options, Integer Wa
   const Integer slot = KeyIndexSlot(Field, Options);
   if (slot < 0) return;
   if (!FKeyIndexes) FKeyIndexes = std::make_shared<TDataSetKeyIndexes>();
-  FKeyIndexes->WalkedRecords[slot] += Walked;
+  Integer& walked = FKeyIndexes->WalkedRecords[slot];
+  walked = Integer(std::min<Int64>(Int64(walked) + Walked, INT32_MAX));
+}
+
+// A walk for one search reads half the records on average: from two searches on, the walks
+// are counted as done, and the first search builds the index.
+void TDataSet::ExpectSearches(const String& KeyFields, Integer Count) {
+  if (!Active() || Count < 2) return;
+  const TField* field = FindField(KeyFields);
+  if (!field) return;
+  CountWalk(field, {}, Integer(std::min<Int64>(Int64(Count) * InternalRecordCount() / 2, INT32_MAX)));
 }
 
 bool TDataSet::FindIndexedRecord(const TField* Field, const Variant& Key, TLocateOptions Options,

@@ -495,3 +495,25 @@ TEST_F(DataSetKeyIndexTest, OnlyTextsSpellingAWholeNumberAsItReadsMatchIt) {
     EXPECT_EQ(Show(Walked("ID", c.Key)), c.Want);
   }
 }
+
+// Searches announced in number build the index at the first of them, where the walks would
+// read more than building does; one search, or a search the index cannot serve, walks.
+TEST_F(DataSetKeyIndexTest, ExpectedSearchesBuildTheIndexAtTheFirst) {
+  for (Integer i = 1; i <= 100; ++i)
+    DS->AddRecord({Variant(i), Variant(i), Variant("c" + IntToStr(i)), Null()});
+  DS->Open();
+  auto callsOf = [&](const std::function<void()>& ASearch) {
+    const Integer before = Calc.Calls;
+    ASearch();
+    return Calc.Calls - before;
+  };
+  DS->ExpectSearches("ID", 1);
+  EXPECT_EQ(callsOf([&] { EXPECT_EQ(DS->Lookup("ID", 50, "RECID").AsInteger(), 50); }), 50);
+  DS->ExpectSearches("CODE", 2);
+  EXPECT_EQ(callsOf([&] { EXPECT_EQ(DS->Lookup("CODE", "c70", "RECID").AsInteger(), 70); }), 1);
+  // Two fields at once, or a computed one, are never indexed.
+  DS->ExpectSearches("ID;CODE", 1000);
+  DS->ExpectSearches("TWICE", 1000);
+  EXPECT_EQ(callsOf([&] { EXPECT_EQ(DS->Lookup("ID;CODE", VarArrayOf({30, "c30"}), "RECID").AsInteger(), 30); }), 30);
+  EXPECT_EQ(callsOf([&] { EXPECT_EQ(DS->Lookup("TWICE", 40, "RECID").AsInteger(), 20); }), 20);
+}

@@ -804,6 +804,7 @@ bool TcxDBDataProvider::DeleteRecordsByKey(const std::vector<Integer>& AList,
     std::vector<Integer> list(AList);
     std::sort(list.begin(), list.end());
     const String name = dbKeys[0]->FieldName();
+    ds->ExpectSearches(name, Integer(list.size()) * (smart ? 2 : 1));
     for (Integer record : list) {
       const Variant key = c->GetFieldValues(record, keys);
       UInt64 before = ds->ChangeCount();
