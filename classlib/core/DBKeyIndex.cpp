@@ -256,7 +256,8 @@ void TDataSet::ExpectSearches(const String& KeyFields, Integer Count) {
   if (!Active() || Count < 2) return;
   const TField* field = FindField(KeyFields);
   if (!field) return;
-  CountWalk(field, {}, Integer(std::min<Int64>(Int64(Count) * InternalRecordCount() / 2, INT32_MAX)));
+  const Int64 walks = Int64(Count) * InternalRecordCount() / 2;
+  CountWalk(field, {}, Integer(std::min<Int64>(walks, INT32_MAX)));
 }
 
 bool TDataSet::FindIndexedRecord(const TField* Field, const Variant& Key, TLocateOptions Options,

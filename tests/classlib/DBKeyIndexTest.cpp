@@ -514,6 +514,9 @@ TEST_F(DataSetKeyIndexTest, ExpectedSearchesBuildTheIndexAtTheFirst) {
   // Two fields at once, or a computed one, are never indexed.
   DS->ExpectSearches("ID;CODE", 1000);
   DS->ExpectSearches("TWICE", 1000);
-  EXPECT_EQ(callsOf([&] { EXPECT_EQ(DS->Lookup("ID;CODE", VarArrayOf({30, "c30"}), "RECID").AsInteger(), 30); }), 30);
+  EXPECT_EQ(callsOf([&] {
+              EXPECT_EQ(DS->Lookup("ID;CODE", VarArrayOf({30, "c30"}), "RECID").AsInteger(), 30);
+            }),
+            30);
   EXPECT_EQ(callsOf([&] { EXPECT_EQ(DS->Lookup("TWICE", 40, "RECID").AsInteger(), 20); }), 20);
 }
