@@ -20,11 +20,12 @@
 //                      record moves from the first rows to the last and back), a full
 //                      reload, SQLite's UPDATE by rowid
 //   DeleteSelected1000 1,000 selected records deleted at once, beside SQLite deleting them
-//                      by key in one transaction
+//                      by key in one transaction; ControllerIndexed with the data set's key
+//                      index built before (as a focus moving by key builds it)
 //   DetailPerMaster    the next of 1,000 masters and its 100 of 10^5 detail records, beside
 //                      SQLite's SELECT on an indexed master key
-// Sizes 10^4 and 10^5; the posts at 10^6 as well when TL_BENCH_1M is set in the environment
-// (by hand: loading takes a while).
+// Sizes 10^4 and 10^5; the posts and the deletion at 10^6 as well when TL_BENCH_1M is set in
+// the environment (by hand: loading takes a while).
 #include <benchmark/benchmark.h>
 
 #include "bench/DataBenchDataSet.h"
@@ -343,8 +344,10 @@ void PostEditSmartGrouped(benchmark::State& state) {
 void PostEditSmartMoving(benchmark::State& state) { PostEditOurs(state, true, TPostView::Moving); }
 void PostEditReload(benchmark::State& state) { PostEditOurs(state, false); }
 
-// 1,000 selected records of a fresh data set deleted at once (smart refresh on).
-void DeleteSelectedOurs(benchmark::State& state) {
+// 1,000 selected records of a fresh data set deleted at once (smart refresh on); Indexed: the
+// data set's key index is built before, as the searches by key of a focus moving through the
+// records build it.
+void DeleteSelectedOurs(benchmark::State& state, bool AIndexed) {
   const Integer n = Integer(state.range(0));
   Sized& s = Get(n);
   if (!Ready(state, s)) return;
@@ -359,6 +362,8 @@ void DeleteSelectedOurs(benchmark::State& state) {
     for (Integer i = 0; i < 1000; ++i) c->ChangeRowSelection(Integer((Int64(i) * 7919) % n), true);
     c->EndUpdate();
     const Integer selected = c->GetSelectedCount();
+    if (AIndexed)
+      for (Integer i = 0; i < 3; ++i) ours->ds->Lookup("ID", Variant(Integer(-1)), "ID");
     state.ResumeTiming();
     c->DeleteSelection();
     state.PauseTiming();
@@ -368,6 +373,8 @@ void DeleteSelectedOurs(benchmark::State& state) {
     state.ResumeTiming();
   }
 }
+void DeleteSelectedCold(benchmark::State& state) { DeleteSelectedOurs(state, false); }
+void DeleteSelectedIndexed(benchmark::State& state) { DeleteSelectedOurs(state, true); }
 
 // 1,000 masters over 10^5 detail records (100 each, kept together as an index on MID
 // would): one step is moving to the next master and reading its detail records.
@@ -565,6 +572,23 @@ void RegisterPostEdit(Integer n) {
 #endif
 }
 
+void RegisterDeleteSelected(Integer n) {
+  benchmark::RegisterBenchmark("DeleteSelected1000/Controller", DeleteSelectedCold)
+      ->Arg(n)
+      ->Iterations(3)
+      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("DeleteSelected1000/ControllerIndexed", DeleteSelectedIndexed)
+      ->Arg(n)
+      ->Iterations(3)
+      ->Unit(benchmark::kMillisecond);
+#ifdef TL_HAVE_SQLITE3
+  benchmark::RegisterBenchmark("DeleteSelected1000/SQLite", DeleteSelectedTheirs)
+      ->Arg(n)
+      ->Iterations(3)
+      ->Unit(benchmark::kMillisecond);
+#endif
+}
+
 struct Registration {
   Registration() {
     benchmark::RegisterBenchmark("DetailPerMaster/Controller", DetailPerMasterOurs)
@@ -578,8 +602,9 @@ struct Registration {
     if (std::getenv("TL_BENCH_1M")) sizes.push_back(1000000);
     for (Integer n : sizes) {
       if (n > 100000) {
-        // The post alone at the largest size, beside SQLite.
+        // The post and the deletion alone at the largest size, beside SQLite.
         RegisterPostEdit(n);
+        RegisterDeleteSelected(n);
         continue;
       }
       benchmark::RegisterBenchmark("Load/Controller", LoadOurs)->Arg(n)->Unit(benchmark::kMillisecond);
@@ -595,16 +620,7 @@ struct Registration {
       benchmark::RegisterBenchmark("PostEdit/FullReload", PostEditReload)
           ->Arg(n)
           ->Unit(benchmark::kMillisecond);
-      benchmark::RegisterBenchmark("DeleteSelected1000/Controller", DeleteSelectedOurs)
-          ->Arg(n)
-          ->Iterations(3)
-          ->Unit(benchmark::kMillisecond);
-#ifdef TL_HAVE_SQLITE3
-      benchmark::RegisterBenchmark("DeleteSelected1000/SQLite", DeleteSelectedTheirs)
-          ->Arg(n)
-          ->Iterations(3)
-          ->Unit(benchmark::kMillisecond);
-#endif
+      RegisterDeleteSelected(n);
       benchmark::RegisterBenchmark("LocateByKey/Controller", LocateOurs)->Arg(n)->Unit(benchmark::kMicrosecond);
 #ifdef TL_HAVE_SQLITE3
       benchmark::RegisterBenchmark("LocateByKey/SQLite", LocateTheirs)->Arg(n)->Unit(benchmark::kMicrosecond);

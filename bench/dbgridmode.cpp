@@ -29,6 +29,7 @@
 #include "widgets/databinding/cxDBData.h"
 #include "widgets/databinding/cxDBFilter.h"
 
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
@@ -358,9 +359,29 @@ void FilterTheirs(benchmark::State& state) {
 }
 #endif
 
+void RegisterDeleteSelection(Integer n) {
+  benchmark::RegisterBenchmark("DeleteSelection/GridMode", DeleteSelectionOurs)
+      ->Arg(n)
+      ->Iterations(3)
+      ->Unit(benchmark::kMillisecond);
+#ifdef TL_HAVE_SQLITE3
+  benchmark::RegisterBenchmark("DeleteSelection/SQLite", DeleteSelectionTheirs)
+      ->Arg(n)
+      ->Iterations(3)
+      ->Unit(benchmark::kMillisecond);
+#endif
+}
+
 struct Registration {
   Registration() {
-    for (Integer n : {10000, 100000}) {
+    std::vector<Integer> sizes{10000, 100000};
+    // By hand: the deletion at 10^6 as well (building the table takes a while).
+    if (std::getenv("TL_BENCH_1M")) sizes.push_back(1000000);
+    for (Integer n : sizes) {
+      if (n > 100000) {
+        RegisterDeleteSelection(n);
+        continue;
+      }
       benchmark::RegisterBenchmark("GridScroll/Controller", GridScrollOurs)->Arg(n)->Unit(benchmark::kMicrosecond);
 #ifdef TL_HAVE_SQLITE3
       benchmark::RegisterBenchmark("GridScroll/SQLite", GridScrollTheirs)->Arg(n)->Unit(benchmark::kMicrosecond);
@@ -371,16 +392,7 @@ struct Registration {
 #ifdef TL_HAVE_SQLITE3
       benchmark::RegisterBenchmark("Filter/SQLite", FilterTheirs)->Arg(n)->Unit(benchmark::kMillisecond);
 #endif
-      benchmark::RegisterBenchmark("DeleteSelection/GridMode", DeleteSelectionOurs)
-          ->Arg(n)
-          ->Iterations(3)
-          ->Unit(benchmark::kMillisecond);
-#ifdef TL_HAVE_SQLITE3
-      benchmark::RegisterBenchmark("DeleteSelection/SQLite", DeleteSelectionTheirs)
-          ->Arg(n)
-          ->Iterations(3)
-          ->Unit(benchmark::kMillisecond);
-#endif
+      RegisterDeleteSelection(n);
     }
   }
 } registration;

@@ -637,6 +637,10 @@ class TDataSet : public TComponent {
   // matching record in order, wherever they stand; false, without moving, when no later
   // record matches. Only moves forward.
   bool LocateNext(const String& KeyFields, const Variant& KeyValues, TLocateOptions Options);
+  // Says that about Count exact searches by KeyFields come (a Locate, LocateNext or Lookup
+  // each): where a key index serves them and building it costs less than walking for them,
+  // the first of them builds it.
+  void ExpectSearches(const String& KeyFields, Integer Count);
   // The result fields of the first record matching; Null when none. Does not move.
   Variant Lookup(const String& KeyFields, const Variant& KeyValues, const String& ResultFields);
   // The display text of ResultField in the first record matching; empty when none. Does not
@@ -769,6 +773,11 @@ class TDataSet : public TComponent {
   virtual const Variant* InternalStoredValue(Integer /*Place*/, Integer /*Slot*/) const {
     return nullptr;
   }
+  // A number (0 or more) naming the record at Place for as long as it exists, whatever comes
+  // and goes around it, and the place of the record a number names (-1 when gone); -1 from a
+  // descendant without them, whose key indexes are then dropped by every change.
+  virtual Integer InternalRecordId(Integer /*Place*/) const { return -1; }
+  virtual Integer InternalPlaceOfId(Integer /*Id*/) const { return -1; }
 
  private:
   friend class TField;
@@ -839,6 +848,9 @@ class TDataSet : public TComponent {
   bool FindIndexedRecord(const TField* Field, const Variant& Key, TLocateOptions Options,
                          Integer After, Integer& Place);
   void CountWalk(const TField* Field, TLocateOptions Options, Integer Walked);
+  // The key indexes after a post, an insertion or a deletion of one record: OldId names it
+  // as it was (-1: a new record), Place is where it stands now (-1: gone).
+  void KeyIndexesFollow(Integer OldId, Integer Place);
   void UpdateBufferCount();
   void ChangeFilter(const String& Text, TFilterOptions Options, bool Filtering);
   void NotifyScroll(Integer WindowShift);
@@ -880,7 +892,8 @@ class TDataSet : public TComponent {
   // while they were.
   Integer FRunning = 0;
   bool FFreeHeld = false;
-  // Exact single-field searches by value; dropped whenever the records change.
+  // Exact single-field searches by value; they follow posts, insertions and deletions and
+  // are dropped by any other change of the records.
   std::shared_ptr<TDataSetKeyIndexes> FKeyIndexes;
   Integer FDisableCount = 0;
   UInt64 FChangeCount = 1;
@@ -1073,6 +1086,8 @@ class TMemoryDataSet : public TDataSet {
   void PrepareFilterText(const String& Text) override;
   bool AcceptsFilterText() override;
   const Variant* InternalStoredValue(Integer Place, Integer Slot) const override;
+  Integer InternalRecordId(Integer Place) const override;
+  Integer InternalPlaceOfId(Integer Id) const override;
 
  private:
   void DefineFromFields();
@@ -1092,10 +1107,13 @@ class TMemoryDataSet : public TDataSet {
   Integer FNextId = 1;
   Integer FNextAutoInc = 1;
   bool FUniDirectional = false;
-  // Record id -> slot, built on the first bookmark asked for and kept up to date as
-  // records come, go and move with the gap, so bookmarks are found and compared in
-  // constant time.
-  mutable std::unordered_map<Integer, size_t> FSlotOfId;
+  // Record id -> slot (ids are handed out in turn), built on the first bookmark or id asked
+  // for and kept up to date as records come, go and move with the gap, so bookmarks are
+  // found and compared in constant time.
+  static constexpr size_t kNoSlot = ~size_t(0);
+  void IndexSlotsById() const;
+  void FileSlot(Integer Id, size_t Slot) const;
+  mutable std::vector<size_t> FSlotOfId;
   mutable bool FSlotOfIdValid = false;
   std::shared_ptr<const TFilterExpression> FFilterExpression;
   String FFilterExpressionText;

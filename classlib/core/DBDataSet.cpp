@@ -717,10 +717,11 @@ void TDataSet::Post() {
   const bool inserting = FState == dsInsert;
   const Integer oldPlace = inserting ? -1 : buf.Place;
   TDataSetKeptRecords* kept = KnownKept();
+  const Integer oldId = inserting ? -1 : InternalRecordId(buf.Place);
   const Integer place = InternalPost(inserting ? FInsertPlace : buf.Place, inserting, values);
   ++FChangeCount;
   FBuffers[size_t(FActiveRecord)].Place = place;
-  FKeyIndexes.reset();
+  KeyIndexesFollow(oldId, place);
   // The record is stored whatever the filter says of it: a filter that raises on it leaves
   // the data set browsing, and its error then reaches the caller.
   const std::exception_ptr failed = kept ? KeepVerdict(*kept, oldPlace, place) : nullptr;
@@ -759,9 +760,10 @@ void TDataSet::Delete() {
   if (!Notify(BeforeScroll)) return;
   const Integer place = FBuffers[size_t(FActiveRecord)].Place;
   TDataSetKeptRecords* kept = KnownKept();
+  const Integer goneId = InternalRecordId(place);
   InternalDelete(place);
   ++FChangeCount;
-  FKeyIndexes.reset();
+  KeyIndexesFollow(goneId, -1);
   // The deleted record's verdict goes with it: no filter is asked.
   if (kept) kept->Erase(place);
   FOldValues.clear();
@@ -790,7 +792,7 @@ std::exception_ptr TDataSet::KeepVerdict(TDataSetKeptRecords& Kept, Integer OldP
 void TDataSet::RecordInserted(Integer Place) {
   const TRunning running(*this);
   ++FChangeCount;
-  FKeyIndexes.reset();
+  KeyIndexesFollow(-1, Place);
   std::exception_ptr failed;
   if (!Active()) {
     FKept.reset();

@@ -144,13 +144,19 @@ TBookmarkStr TMemoryDataSet::InternalBookmark(Integer Place) const {
 Integer TMemoryDataSet::InternalFindBookmark(const TBookmarkStr& Bookmark) const {
   Integer id;
   if (!TryStrToInt(Bookmark, id)) return -1;
-  if (!FSlotOfIdValid) {
-    FSlotOfId.clear();
-    for (Integer p = 0; p < InternalRecordCount(); ++p) FSlotOfId[FSlots[SlotOf(p)].Id] = SlotOf(p);
-    FSlotOfIdValid = true;
-  }
-  const auto it = FSlotOfId.find(id);
-  return it == FSlotOfId.end() ? -1 : PlaceOf(it->second);
+  return InternalPlaceOfId(id);
+}
+
+void TMemoryDataSet::IndexSlotsById() const {
+  FSlotOfId.assign(size_t(std::max(FNextId, 0)), kNoSlot);
+  for (Integer p = 0; p < InternalRecordCount(); ++p) FileSlot(FSlots[SlotOf(p)].Id, SlotOf(p));
+  FSlotOfIdValid = true;
+}
+
+void TMemoryDataSet::FileSlot(Integer Id, size_t Slot) const {
+  if (Id < 0) return;
+  if (size_t(Id) >= FSlotOfId.size()) FSlotOfId.resize(size_t(Id) + 1, kNoSlot);
+  FSlotOfId[size_t(Id)] = Slot;
 }
 
 void TMemoryDataSet::MoveGap(size_t Place) {
@@ -158,20 +164,26 @@ void TMemoryDataSet::MoveGap(size_t Place) {
     FGapStart = Place;
     return;
   }
-  // The records between the gap and Place cross it; their slots change by its size.
-  auto moveRecord = [this](size_t AFrom, size_t ATo) {
-    FSlots[ATo] = std::move(FSlots[AFrom]);
-    FSlots[AFrom].Values.clear();
-    if (FSlotOfIdValid) FSlotOfId[FSlots[ATo].Id] = ATo;
-  };
-  while (FGapStart > Place) {
-    --FGapStart;
-    moveRecord(FGapStart, FGapStart + FGapSize);
+  // The records between the gap and Place cross it in one block move; their slots change by
+  // its size. A record moved from leaves an empty slot behind (a moved vector is empty).
+  const auto slots = FSlots.begin();
+  size_t first, last;  // the slots the moved records now take
+  if (FGapStart > Place) {
+    std::move_backward(slots + ptrdiff_t(Place), slots + ptrdiff_t(FGapStart),
+                       slots + ptrdiff_t(FGapStart + FGapSize));
+    first = Place + FGapSize;
+    last = FGapStart + FGapSize;
+  } else if (FGapStart < Place) {
+    std::move(slots + ptrdiff_t(FGapStart + FGapSize), slots + ptrdiff_t(Place + FGapSize),
+              slots + ptrdiff_t(FGapStart));
+    first = FGapStart;
+    last = Place;
+  } else {
+    return;
   }
-  while (FGapStart < Place) {
-    moveRecord(FGapStart + FGapSize, FGapStart);
-    ++FGapStart;
-  }
+  FGapStart = Place;
+  if (FSlotOfIdValid)
+    for (size_t s = first; s < last; ++s) FileSlot(FSlots[s].Id, s);
 }
 
 void TMemoryDataSet::InsertStored(Integer Place, TStoredRecord Record) {
@@ -185,7 +197,7 @@ void TMemoryDataSet::InsertStored(Integer Place, TStoredRecord Record) {
   }
   MoveGap(size_t(Place));
   // The id is filed first: if that fails, the record is not stored at all.
-  if (FSlotOfIdValid) FSlotOfId.emplace(Record.Id, FGapStart);
+  if (FSlotOfIdValid) FileSlot(Record.Id, FGapStart);
   FSlots[FGapStart] = std::move(Record);
   ++FGapStart;
   --FGapSize;
@@ -218,7 +230,7 @@ void TMemoryDataSet::InternalDelete(Integer Place) {
     DatabaseError(LoadResString(DBConsts::SRecordNotFound), this);
   MoveGap(size_t(Place));
   TStoredRecord& gone = FSlots[FGapStart + FGapSize];
-  if (FSlotOfIdValid) FSlotOfId.erase(gone.Id);
+  if (FSlotOfIdValid) FileSlot(gone.Id, kNoSlot);
   std::vector<Variant>().swap(gone.Values);
   ++FGapSize;
   // Mostly gap after many deletions: the records close up at the front and the memory goes.

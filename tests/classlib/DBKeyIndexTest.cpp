@@ -120,17 +120,19 @@ TEST_F(DataSetKeyIndexTest, AnIndexedSearchReadsOnlyTheRecordItFinds) {
   EXPECT_EQ(callsOf([&] { EXPECT_EQ(DS->Lookup("CODE", "c100", "ID").AsInteger(), 100); }), 1);
   // Options walk.
   EXPECT_EQ(callsOf([&] { EXPECT_TRUE(DS->Locate("CODE", "C100", {TLocateOption::loCaseInsensitive})); }), 100 + 1);
-  // A posted change drops the index: the changed value is found by the walk, and the old one
-  // no more.
+  // A posted change is filed in the index: the changed value is found without a walk, and
+  // the old one no more.
   DS->Edit();
   DS->FieldByName("ID")->SetAsInteger(7);
   DS->Post();
-  EXPECT_EQ(callsOf([&] { EXPECT_EQ(DS->Lookup("ID", 7, "RECID").AsInteger(), 7); }), 7);
-  EXPECT_EQ(callsOf([&] { EXPECT_TRUE(VarIsNull(DS->Lookup("ID", 100, "RECID"))); }), 100);
   EXPECT_EQ(callsOf([&] { EXPECT_EQ(DS->Lookup("ID", 7, "RECID").AsInteger(), 7); }), 1);
-  // Records added in code count as a change too.
+  EXPECT_EQ(callsOf([&] { EXPECT_TRUE(VarIsNull(DS->Lookup("ID", 100, "RECID"))); }), 0);
+  // Records added in code are filed too.
   DS->AddRecord({Variant(Integer(101)), Variant(Integer(100)), Null(), Null()});
-  EXPECT_EQ(DS->Lookup("ID", 100, "RECID").AsInteger(), 101);
+  EXPECT_EQ(callsOf([&] { EXPECT_EQ(DS->Lookup("ID", 100, "RECID").AsInteger(), 101); }), 1);
+  // Any other change of the records drops the index: the walk finds the records again.
+  DS->Refresh();
+  EXPECT_EQ(callsOf([&] { EXPECT_EQ(DS->Lookup("ID", 7, "RECID").AsInteger(), 7); }), 7);
 }
 
 // Random records and random edits between the searches: every exact search on one field,
@@ -340,4 +342,181 @@ TEST_F(DataSetKeyIndexTest, AnIndexedLocateNextReadsOnlyTheRecordsItGoesTo) {
   DS->FieldByName("ID")->SetAsInteger(7);
   DS->Post();
   EXPECT_EQ(LocatedInTurn(DS, "ID", 7).size(), 11u);
+}
+
+// Once built, the index follows every posted edit, insert, append, deletion and record added
+// in code: each exact search afterwards reads only the records it goes to, and finds what
+// the walk finds (the first match, and every later one through LocateNext), duplicates and
+// Nulls included.
+TEST_F(DataSetKeyIndexTest, TheIndexFollowsEveryChangeWithoutWalkingAgain) {
+  std::mt19937 gen(71);
+  auto pick = [&](Integer n) { return Integer(gen() % unsigned(n)); };
+  auto randomId = [&]() -> Variant {
+    switch (pick(8)) {
+      case 0:
+        return Null();
+      case 1:
+        return Variant(String(IntToStr(pick(30))));
+      default:
+        return Variant(pick(30));
+    }
+  };
+  Integer next = 1;
+  for (Integer i = 0; i < 120; ++i) DS->AddRecord({Variant(next++), randomId(), Null(), Null()});
+  DS->Open();
+  // Walks over every record have the index built.
+  EXPECT_TRUE(VarIsNull(DS->Lookup("ID", Variant(Integer(99)), "RECID")));
+  EXPECT_TRUE(VarIsNull(DS->Lookup("ID", Variant(Integer(98)), "RECID")));
+  Integer changes[5] = {};
+  for (Integer step = 0; step < 400; ++step) {
+    SCOPED_TRACE("step " + IntToStr(step));
+    if (DS->RecordCount() < 3) DS->AddRecord({Variant(next++), randomId(), Null(), Null()});
+    const Integer kind = pick(5);
+    ++changes[kind];
+    switch (kind) {
+      case 0:
+        DS->SetRecNo(pick(DS->RecordCount()) + 1);
+        DS->Edit();
+        DS->FieldByName("ID")->SetAsVariant(randomId());
+        DS->Post();
+        break;
+      case 1:
+        DS->SetRecNo(pick(DS->RecordCount()) + 1);
+        DS->Insert();
+        DS->FieldByName("RECID")->SetAsInteger(next++);
+        DS->FieldByName("ID")->SetAsVariant(randomId());
+        DS->Post();
+        break;
+      case 2:
+        DS->Append();
+        DS->FieldByName("RECID")->SetAsInteger(next++);
+        DS->FieldByName("ID")->SetAsVariant(randomId());
+        DS->Post();
+        break;
+      case 3:
+        DS->SetRecNo(pick(DS->RecordCount()) + 1);
+        DS->Delete();
+        break;
+      default:
+        DS->AddRecord({Variant(next++), randomId(), Null(), Null()});
+        break;
+    }
+    for (Integer k = 0; k < 3; ++k) {
+      const Variant key = pick(6) == 0   ? Null()
+                          : pick(3) == 0 ? Variant(IntToStr(pick(32)))
+                                         : Variant(pick(32));
+      SCOPED_TRACE(Show(key));
+      const std::vector<Integer> want = MatchingInOrder(DS, "ID", key);
+      const Integer before = Calc.Calls;
+      const Variant found = DS->Lookup("ID", key, "RECID");
+      ASSERT_EQ(Calc.Calls - before, want.empty() ? 0 : 1);
+      ASSERT_EQ(Show(found), want.empty() ? String("Null") : IntToStr(want.front()));
+      if (k == 0) {
+        const Integer walked = Calc.Calls;
+        ASSERT_EQ(LocatedInTurn(DS, "ID", key), want);
+        // Locate and each LocateNext read the record they go to (the window holds one).
+        EXPECT_LE(Calc.Calls - walked, 2 * Integer(want.size()) + 1);
+      }
+    }
+  }
+  for (Integer n : changes) EXPECT_GT(n, 40);
+}
+
+// Records moving in the data set as others come and go before them: the index answers by
+// the records' places as they are now, however many changes came since it was built.
+TEST_F(DataSetKeyIndexTest, AnswersStandAsRecordsComeAndGoInFront) {
+  for (Integer i = 0; i < 50; ++i) DS->AddRecord({Variant(i + 1), Variant(i % 5), Null(), Null()});
+  DS->Open();
+  EXPECT_EQ(LocatedInTurn(DS, "ID", 9).size(), 0u);
+  EXPECT_EQ(LocatedInTurn(DS, "ID", 4).size(), 10u);  // the index is built by now
+  // The first three records go, one of key 3 comes in front of all, and the last one of key
+  // 4 becomes a 3.
+  DS->First();
+  for (Integer i = 0; i < 3; ++i) DS->Delete();
+  DS->First();
+  DS->Insert();
+  DS->FieldByName("RECID")->SetAsInteger(51);
+  DS->FieldByName("ID")->SetAsInteger(3);
+  DS->Post();
+  ASSERT_TRUE(DS->Locate("RECID", 50, {}));
+  DS->Edit();
+  DS->FieldByName("ID")->SetAsInteger(3);
+  DS->Post();
+  const Integer before = Calc.Calls;
+  EXPECT_EQ(LocatedInTurn(DS, "ID", 3),
+            (std::vector<Integer>{51, 4, 9, 14, 19, 24, 29, 34, 39, 44, 49, 50}));
+  EXPECT_EQ(LocatedInTurn(DS, "ID", 0), (std::vector<Integer>{6, 11, 16, 21, 26, 31, 36, 41, 46}));
+  EXPECT_EQ(LocatedInTurn(DS, "ID", 1), (std::vector<Integer>{7, 12, 17, 22, 27, 32, 37, 42, 47}));
+  EXPECT_EQ(LocatedInTurn(DS, "ID", "4"),
+            (std::vector<Integer>{5, 10, 15, 20, 25, 30, 35, 40, 45}));
+  EXPECT_LE(Calc.Calls - before, 2 * 40);
+}
+
+// Texts that look like whole numbers without reading as one (a sign, a leading zero, "-0",
+// beyond 64 bits) match only themselves; texts that read exactly as one match it.
+TEST_F(DataSetKeyIndexTest, OnlyTextsSpellingAWholeNumberAsItReadsMatchIt) {
+  const std::vector<Variant> ids = {Variant(Integer(0)),
+                                    Variant("-0"),
+                                    Variant("+5"),
+                                    Variant(Integer(-5)),
+                                    Variant("-5"),
+                                    Variant("9223372036854775808"),
+                                    Variant(Int64(9223372036854775807LL)),
+                                    Variant("00"),
+                                    Variant("9223372036854775807"),
+                                    Variant("-")};
+  for (size_t i = 0; i < ids.size(); ++i)
+    DS->AddRecord({Variant(Integer(i + 1)), ids[i], Null(), Null()});
+  DS->Open();
+  for (Integer i = 0; i < 2; ++i)
+    EXPECT_TRUE(VarIsNull(DS->Lookup("ID", Variant(Integer(99)), "RECID")));
+  struct Case {
+    Variant Key;
+    const char* Want;
+  };
+  const Case cases[] = {{Variant(Integer(0)), "1"},
+                        {Variant("0"), "1"},
+                        {Variant("-0"), "2"},
+                        {Variant("+5"), "3"},
+                        {Variant(Integer(5)), "Null"},
+                        {Variant("-5"), "4"},
+                        {Variant(Int64(-5)), "4"},
+                        {Variant("9223372036854775808"), "6"},
+                        {Variant(Int64(9223372036854775807LL)), "7"},
+                        {Variant("9223372036854775807"), "7"},
+                        {Variant("00"), "8"},
+                        {Variant("-"), "10"},
+                        {Variant(""), "Null"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Show(c.Key));
+    const Integer before = Calc.Calls;
+    EXPECT_EQ(Show(DS->Lookup("ID", c.Key, "RECID")), c.Want);
+    EXPECT_LE(Calc.Calls - before, 1);  // by the index
+    EXPECT_EQ(Show(Walked("ID", c.Key)), c.Want);
+  }
+}
+
+// Searches announced in number build the index at the first of them, where the walks would
+// read more than building does; one search, or a search the index cannot serve, walks.
+TEST_F(DataSetKeyIndexTest, ExpectedSearchesBuildTheIndexAtTheFirst) {
+  for (Integer i = 1; i <= 100; ++i)
+    DS->AddRecord({Variant(i), Variant(i), Variant("c" + IntToStr(i)), Null()});
+  DS->Open();
+  auto callsOf = [&](const std::function<void()>& ASearch) {
+    const Integer before = Calc.Calls;
+    ASearch();
+    return Calc.Calls - before;
+  };
+  DS->ExpectSearches("ID", 1);
+  EXPECT_EQ(callsOf([&] { EXPECT_EQ(DS->Lookup("ID", 50, "RECID").AsInteger(), 50); }), 50);
+  DS->ExpectSearches("CODE", 2);
+  EXPECT_EQ(callsOf([&] { EXPECT_EQ(DS->Lookup("CODE", "c70", "RECID").AsInteger(), 70); }), 1);
+  // Two fields at once, or a computed one, are never indexed.
+  DS->ExpectSearches("ID;CODE", 1000);
+  DS->ExpectSearches("TWICE", 1000);
+  EXPECT_EQ(callsOf([&] {
+              EXPECT_EQ(DS->Lookup("ID;CODE", VarArrayOf({30, "c30"}), "RECID").AsInteger(), 30);
+            }),
+            30);
+  EXPECT_EQ(callsOf([&] { EXPECT_EQ(DS->Lookup("TWICE", 40, "RECID").AsInteger(), 20); }), 20);
 }

@@ -116,7 +116,8 @@ void TcxDetailKeys::Save() {
   Clear();
   TakeKeyFields();
   TcxCustomDataController* c = FDataController;
-  for (Integer r = 0; r < c->GetRecordCount(); ++r) {
+  // Without relations no record is expanded: the records are not visited.
+  for (Integer r = 0; c->HasRelations() && r < c->GetRecordCount(); ++r) {
     if (!c->GetDetailExpanding(r)) continue;
     const Integer relation = c->GetDetailActiveRelationIndex(r);
     TcxCustomDataController* detail = DetailOfMastersKind(c, r, relation);

@@ -439,6 +439,10 @@ void TcxCustomDataProvider::RecordDeleted(Integer ARecordIndex) {
   FHandleIndexValid = false;
 }
 
+void TcxCustomDataProvider::DeleteStoredRecords(const std::vector<Integer>& AList) {
+  FDataController->DeleteStorageRecords(AList);
+}
+
 void TcxCustomDataProvider::ShiftDeletingFocus(const std::vector<Integer>& AList) {
   Integer& r = FDeletingFocusRecordIndex;
   if (r >= 0) r -= Integer(std::lower_bound(AList.begin(), AList.end(), r) - AList.begin());

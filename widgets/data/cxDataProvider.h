@@ -196,6 +196,9 @@ class TcxCustomDataProvider : public TObject {
   virtual void StorageRecordsDeleted(const std::vector<Integer>& /*AList*/) {}
   // The record to focus after a deletion follows the deleted records (ascending).
   void ShiftDeletingFocus(const std::vector<Integer>& AList);
+  // Takes the records (ascending, unique) out of the controller's storage in one pass, as
+  // the source already deleted them.
+  void DeleteStoredRecords(const std::vector<Integer>& AList);
 
  protected:
   friend class TcxCustomDataSource;

@@ -290,6 +290,9 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   void InsertFromDataSet();
   // False when a handler of a key search freed the controller, and this provider with it.
   bool SmartRefreshWatched();
+  // The keyed deletion of DeleteRecords: the records deleted go into AStored; false when a
+  // handler freed the data set, its source or the controller.
+  bool DeleteRecordsByKey(const std::vector<Integer>& AList, std::vector<Integer>& AStored);
   // After a walk inside DisableControls/EnableControls that changed nothing: the focus
   // follows the data set's record, nothing is read. False (nothing done) when the records
   // must be read again.
@@ -315,6 +318,9 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   // Inside the controller's own deletion, whose records smart refresh takes out of the
   // storage as the data set deletes them.
   Integer FDeletingDepth = 0;
+  // The controller's own deletion found the data set changed beyond the records it deleted
+  // (by a handler), or cannot tell which records went: it is read again.
+  bool FRereadAfterDeletion = false;
   Integer FWatchedRecordIndex = kNoEditRecord;
   bool FWatchedInserting = false;
   Integer FAppendedRecordIndex = -1;

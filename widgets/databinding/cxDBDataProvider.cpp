@@ -44,6 +44,22 @@ String KeyText(const Variant& AValue) {
   return VarToStr(AValue);
 }
 
+// Whether the data set's exact search for a value of these key fields answers from its key
+// index: one stored field of texts or whole numbers, and no filter handler (which may decide
+// on anything).
+bool SearchedByIndex(const TDataSet* ADataSet, const std::vector<TField*>& AKeys) {
+  if (AKeys.size() != 1 || ADataSet->OnFilterRecord || AKeys[0]->FieldKind() != TFieldKind::fkData)
+    return false;
+  switch (AKeys[0]->DataType()) {
+    case TFieldType::ftString: case TFieldType::ftFixedChar: case TFieldType::ftWideString:
+    case TFieldType::ftSmallint: case TFieldType::ftInteger: case TFieldType::ftWord:
+    case TFieldType::ftAutoInc: case TFieldType::ftLargeint:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // How many key values AValue holds: the length of an array, 1 for a plain value (Null
 // included: a key may be null), 0 for Unassigned.
 Integer KeyValueCount(const Variant& AValue) {
@@ -671,13 +687,17 @@ void TcxDBDataProvider::DeleteFocused() {
   // The delete and the move after it run the data set's handlers, which may free the data
   // set, its source or the controller: nothing more is done then.
   TStepWatch<TcxDBDataProvider> watch(this, ds);
+  FRereadAfterDeletion = false;
   {
     auto controls = ControlsDisabled(ds);
+    const UInt64 before = ds->ChangeCount();
     ds->Delete();
     if (!watch.Alive()) return;
+    // A handler that changed the data set besides has it read again.
+    if (ds->ChangeCount() != before + 1) FRereadAfterDeletion = true;
     // The stored record goes while the data set's notice still waits, so that the notice
     // finds both holding the same records.
-    if (smart && focused < c->GetRecordCount()) {
+    if (smart && !FRereadAfterDeletion && focused < c->GetRecordCount()) {
       c->DeleteRecord(focused);
       if (next > focused) --next;
     }
@@ -689,7 +709,7 @@ void TcxDBDataProvider::DeleteFocused() {
     }
   }
   if (!watch.Alive()) return;
-  if (smart)
+  if (smart && !FRereadAfterDeletion)
     c->ResetFocusing();
   else
     // The records were read again without the deleted one: the record to focus moved up.
@@ -705,43 +725,22 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
   TStepWatch<TcxDBDataProvider> watch(this, ds);
   auto controls = ControlsDisabled(ds);
   if (c->IdentifiesRecordsByKey()) {
-    // One walk over the data set finds every listed key, instead of one search per
-    // record: each listed record deletes the first data-set record with its key.
-    std::vector<TcxCustomDataField*> keys;
-    c->GetKeyFields(keys);
-    const std::vector<TField*> dbKeys = c->GetKeyDBFields();
-    std::unordered_map<String, std::vector<Integer>> wanted;
-    for (size_t i = AList.size(); i-- > 0;) wanted[KeyText(c->GetFieldValues(AList[i], keys))].push_back(AList[i]);
-    const bool smart = IsSmartRefreshActive();
+    FRereadAfterDeletion = false;
     std::vector<Integer> stored;
-    size_t remaining = AList.size();
-    Integer count = ds->RecordCount();
-    if (!watch.Alive()) return;
-    Integer place = 0;
-    ds->First();
-    while (watch.Alive() && place < count && remaining > 0) {
-      auto it = wanted.find(KeyText(cxGetFieldValues(dbKeys)));
-      if (it == wanted.end() || it->second.empty()) {
-        ds->Next();
-        ++place;
-        continue;
-      }
-      const Integer record = it->second.back();
-      it->second.pop_back();
-      --remaining;
-      ds->Delete();
-      --count;
-      stored.push_back(record);
-    }
-    if (!watch.Alive()) return;
+    if (!DeleteRecordsByKey(AList, stored) || !watch.Alive()) return;
     std::sort(stored.begin(), stored.end());
     stored.erase(std::unique(stored.begin(), stored.end()), stored.end());
-    // Read again without the deleted records, the storage moved the record to focus up.
-    if (!smart) ShiftDeletingFocus(stored);
-    if (smart) {
+    if (IsSmartRefreshActive() && !FRereadAfterDeletion) {
+      // The stored records go while the data set's notice still waits.
       auto bracket = UpdateBracket(c);
-      for (size_t i = stored.size(); i-- > 0;) c->DeleteRecord(stored[i]);
+      DeleteStoredRecords(stored);
+      // The data set stands after the last record deleted, whose record mostly followed it
+      // in the storage too: a guess the focus checks by key before it searches.
+      if (!stored.empty()) SetCurrentRecordIndex(stored.back() - Integer(stored.size()) + 1);
       c->ResetFocusing();
+    } else {
+      // Read again without the deleted records, the storage moved the record to focus up.
+      ShiftDeletingFocus(stored);
     }
     return;
   }
@@ -775,6 +774,99 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
     previous = r;
   }
   ShiftDeletingFocus(AList);
+}
+
+// Each listed record deletes the first data-set record with its key, as a walk of the data set
+// from its first record finds them. The records deleted go into AStored. Smart refresh takes
+// them out of the storage itself, which is sound only where the data set holds no record of
+// a listed key any more: otherwise (repeated keys) the record the data set deleted may not be
+// the one listed, and the controller reads the data set again. False when a handler freed
+// the data set, its source or the controller.
+bool TcxDBDataProvider::DeleteRecordsByKey(const std::vector<Integer>& AList,
+                                           std::vector<Integer>& AStored) {
+  TcxDBDataController* c = DBDataController();
+  TDataSet* ds = DataSet();
+  TStepWatch<TcxDBDataProvider> watch(this, ds);
+  std::vector<TcxCustomDataField*> keys;
+  c->GetKeyFields(keys);
+  const std::vector<TField*> dbKeys = c->GetKeyDBFields();
+  const bool smart = IsSmartRefreshActive();
+  // A step that changed the data set by more than it did itself ran a handler that changed
+  // it: the controller reads it again.
+  auto stepped = [&](UInt64 ABefore, UInt64 AOwn) {
+    if (!watch.Alive()) return false;
+    if (ds->ChangeCount() != ABefore + AOwn) FRereadAfterDeletion = true;
+    return true;
+  };
+  if (SearchedByIndex(ds, dbKeys)) {
+    // Each record is reached by the data set's search by key. In record order, which is
+    // mostly the data set's: its storage then moves one way.
+    std::vector<Integer> list(AList);
+    std::sort(list.begin(), list.end());
+    const String name = dbKeys[0]->FieldName();
+    ds->ExpectSearches(name, Integer(list.size()) * (smart ? 2 : 1));
+    for (Integer record : list) {
+      const Variant key = c->GetFieldValues(record, keys);
+      UInt64 before = ds->ChangeCount();
+      const bool found = ds->Locate(name, key, {});
+      if (!stepped(before, 0)) return false;
+      if (!found) continue;
+      before = ds->ChangeCount();
+      ds->Delete();
+      if (!stepped(before, 1)) return false;
+      AStored.push_back(record);
+    }
+    if (!smart || FRereadAfterDeletion) return true;
+    for (Integer record : AStored) {
+      const Variant key = c->GetFieldValues(record, keys);
+      // The search for a Null key finds a Null either way.
+      if (VarIsNull(key) || VarIsEmpty(key)) {
+        FRereadAfterDeletion = true;
+        break;
+      }
+      const UInt64 before = ds->ChangeCount();
+      const bool left = !VarIsNull(ds->Lookup(name, key, name));
+      if (!stepped(before, 0)) return false;
+      if (left) {
+        FRereadAfterDeletion = true;
+        break;
+      }
+    }
+    return true;
+  }
+  // No index serves: one walk over the data set finds every listed key, instead of one
+  // search per record.
+  std::unordered_map<String, std::vector<Integer>> wanted;
+  for (size_t i = AList.size(); i-- > 0;)
+    wanted[KeyText(c->GetFieldValues(AList[i], keys))].push_back(AList[i]);
+  size_t remaining = AList.size();
+  Integer count = ds->RecordCount();
+  if (!watch.Alive()) return false;
+  Integer place = 0;
+  UInt64 before = ds->ChangeCount();
+  ds->First();
+  if (!stepped(before, 0)) return false;
+  // Smart refresh walks on past the last listed key to see that no record of one is left.
+  while (place < count && (remaining > 0 || (smart && !FRereadAfterDeletion))) {
+    auto it = wanted.find(KeyText(cxGetFieldValues(dbKeys)));
+    if (it == wanted.end() || it->second.empty()) {
+      if (it != wanted.end()) FRereadAfterDeletion = true;
+      before = ds->ChangeCount();
+      ds->Next();
+      if (!stepped(before, 0)) return false;
+      ++place;
+      continue;
+    }
+    const Integer record = it->second.back();
+    it->second.pop_back();
+    --remaining;
+    before = ds->ChangeCount();
+    ds->Delete();
+    if (!stepped(before, 1)) return false;
+    --count;
+    AStored.push_back(record);
+  }
+  return true;
 }
 
 void TcxDBDataProvider::BeginDeleting(const std::vector<Integer>& AGoing) {
@@ -1063,7 +1155,8 @@ void TcxDBDataProvider::DoDataSetChanged() {
     // Nor is a change made while the controls were disabled, which this provider never
     // heard of: whatever it watched, more may have changed (the controller's own deletion
     // takes its records out of the storage itself).
-    const bool ownDeletion = FDeletingDepth > 0 || c->IsDeletingRecords();
+    const bool ownDeletion =
+        (FDeletingDepth > 0 || c->IsDeletingRecords()) && !FRereadAfterDeletion;
     bool unwatchedChange = false;
     if (IsSmartRefreshActive()) {
       if (ds->ChangedWhileControlsDisabled() && !ownDeletion) {
@@ -1084,6 +1177,7 @@ void TcxDBDataProvider::DoDataSetChanged() {
       if (!self.Alive()) return;
     } else {
       FReloadMark = false;
+      FRereadAfterDeletion = false;
       // A frozen provider drops the change (its controller reads nothing while frozen): the
       // records are read once it thaws, or the edit its freeze cancelled would stay shown.
       if (IsFrozen() && !FReadingAll) FReloadWhenThawed = true;
