@@ -279,6 +279,7 @@ void TcxCustomDataController::DeleteRecord(Integer ARecordIndex) {
 // come or go.
 void TcxCustomDataController::RecordInserted(Integer ARecordIndex) {
   if (FBookmarkRecordIndex >= ARecordIndex) ++FBookmarkRecordIndex;
+  if (FFocusTargetRecordIndex >= ARecordIndex) ++FFocusTargetRecordIndex;
   FDataControllerInfo->RecordInserted(ARecordIndex, !IsRestoringSelectionByKeys());
   FProvider->RecordInserted(ARecordIndex);
   if (HasRelations() && FRelations->ItemField())
@@ -842,6 +843,7 @@ void TcxCustomDataController::BeginLoadRecords() {
   BeginUpdate();
   try {
     FDataStorage->Clear(true);
+    FFocusTargetRecordIndex = -1;
     FDataControllerInfo->Selection()->Reset();
   } catch (...) {
     // Only an error closes the bracket here: loading keeps it open until EndLoadRecords.

@@ -687,6 +687,9 @@ class TcxCustomDataController : public TPersistent {
   Integer FPrevSelectedCount = 0;
   Integer FPrevSelectedRow = -1;
   Integer FBookmarkRecordIndex = -1;
+  // The record a focus change is bound for, followed while leaving the focused row settles
+  // its edit (records may come and go meanwhile); -1 once it is gone or read again.
+  Integer FFocusTargetRecordIndex = -1;
   TcxDataControllerNotifier* FNotifier = nullptr;
   std::vector<TcxFilterCriteria*> FFilters;
   TcxDataFilterCriteria* FFilter = nullptr;

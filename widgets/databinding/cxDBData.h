@@ -233,12 +233,19 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   // The records are read again once the data set leaves its edit: a read made meanwhile
   // could not see how the edit ends, or could not be made at all.
   void ReadWhenBrowsing() { FReadWhenBrowsing = true; }
-  // The data set's bookmark of each stored record, as the last read of a controller without
-  // key fields found it (empty where unknown; bookmarks are what identifies its records).
+  // The data set's bookmark of each stored record, as the last read found it (empty where
+  // unknown; without key fields bookmarks are what identifies the records).
   const std::vector<TBookmarkStr>& RecordBookmarks() const { return FRecordBookmarks; }
   void ClearRecordBookmarks() { FRecordBookmarks.clear(); }
   void SetRecordBookmark(Integer ARecordIndex, const TBookmarkStr& ABookmark);
   void RecordBookmarkInserted(Integer ARecordIndex);
+  // The bookmark of a stored record (empty where unknown); outside grid mode, with keys
+  // or without, a read and smart refresh keep one for each record.
+  TBookmarkStr RecordBookmark(Integer ARecordIndex) const;
+  // The stored record of a bookmark; -1 when none is known to have it.
+  Integer BookmarkedRecordIndex(const TBookmarkStr& ABookmark) const;
+  // Whether another stored record has the same key values as ARecordIndex.
+  bool IsRecordKeyShared(Integer ARecordIndex) const;
   // The bookmarks of those stored records; none unless every one is known.
   std::vector<TBookmarkStr> RecordBookmarksOf(const std::vector<Integer>& AList) const;
   // The other providers bound to the same data set.

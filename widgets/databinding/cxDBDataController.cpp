@@ -524,7 +524,6 @@ void TcxDBDataController::ReadRecordsInPlace() {
   if (detail && (VarIsEmpty(FMasterDetailKeyValues) || keys.empty())) return;
   // The record being edited (none while one is inserted).
   const TBookmarkStr current = ds->BookmarkAvailable() ? ds->Bookmark() : TBookmarkStr();
-  const bool byKey = IdentifiesRecordsByKey();
   Owned<TcxValueDefReader> reader(p->GetValueDefReaderClass().Create());
   // The data set's handlers run as its records are read and may free this controller.
   TWeakLink self(this);
@@ -535,7 +534,7 @@ void TcxDBDataController::ReadRecordsInPlace() {
     const Integer r = DataStorage()->AppendRecord();
     DataStorage()->ReadRecordValues(r, reader.get());
     if (!self.Alive()) return false;
-    if (!byKey) p->SetRecordBookmark(r, ABookmark);
+    p->SetRecordBookmark(r, ABookmark);
     if (!current.empty() && ds->CompareBookmarks(ABookmark, current) == 0)
       p->SetCurrentRecordIndex(r);
     return true;
@@ -591,16 +590,27 @@ void TcxDBDataController::ResetFocusing() {
   const Integer current = p->CurrentRecordIndex();
   // The record the provider counted to usually is the data set's current one: only when
   // its key differs is the storage searched.
+  // Records that share a key are told apart by their bookmarks, where known.
+  TDataSet* ds = DataSet();
+  const TBookmarkStr at = ds && ds->BookmarkAvailable() ? ds->Bookmark() : TBookmarkStr();
+  auto otherRecord = [&](Integer ARecord) {
+    const TBookmarkStr mark = p->RecordBookmark(ARecord);
+    return !at.empty() && !mark.empty() && mark != at;
+  };
   if (current >= 0 && current < GetRecordCount()) {
     try {
-      if (cxVariantsEqual(GetFieldValues(current, keys), GetDataSetKeyValues())) return;
+      if (cxVariantsEqual(GetFieldValues(current, keys), GetDataSetKeyValues()) && !otherRecord(current)) return;
     } catch (const EcxInvalidDataControllerOperation&) {
       return;
     }
   }
   TWeakLink self(this);
-  const Integer r = FindRecordIndexByFields(keys);
+  Integer r = FindRecordIndexByFields(keys);
   if (!self.Alive()) return;  // a compare handler freed the controller
+  if (r >= 0 && otherRecord(r)) {
+    const Integer marked = p->BookmarkedRecordIndex(at);
+    if (marked >= 0) r = marked;
+  }
   if (r != current) {
     p->SetCurrentRecordIndex(r);
     inherited::ResetFocusing();
@@ -766,12 +776,20 @@ bool TcxDBDataController::FocusRecordInDataSet(Integer ARecordIndex) {
     const Variant key = GetRecordId(ARecordIndex);
     // Read first: a key name the data set lacks is reported as such, not by the Locate.
     const Variant current = GetDataSetKeyValues();
-    if (ARecordIndex == p->CurrentRecordIndex() && cxVariantsEqual(key, current)) {
+    // Records that share a key are told apart by their bookmarks.
+    const TBookmarkStr mark = p->RecordBookmark(ARecordIndex);
+    const bool onMark = mark.empty() || !ds->BookmarkAvailable() || ds->Bookmark() == mark;
+    if (ARecordIndex == p->CurrentRecordIndex() && cxVariantsEqual(key, current) && onMark) {
       CheckBrowseState();
       return watch.Alive();
     }
     CheckBrowseState();
     if (!watch.Alive()) return false;
+    if (!mark.empty() && ds->BookmarkValid(mark)) {
+      ds->GotoBookmark(mark);
+      if (!watch.Alive()) return false;
+      if (cxVariantsEqual(GetDataSetKeyValues(), key)) return true;
+    }
     // A copy of the names: the search's handlers may free this controller.
     return ds->Locate(String(FKeyFieldNames), key, TLocateOptions());
   }

@@ -305,11 +305,11 @@ bool TcxDBDataProvider::IsInserting() const {
 bool TcxDBDataProvider::IsModified() const { return inherited::IsModified() || IsDataSetModified(); }
 
 void TcxDBDataProvider::RecordAppended(Integer ARecordIndex) {
-  if (DBDataController()->IdentifiesRecordsByKey()) return;
   TDataSet* ds = DataSet();
+  // With keys too: records that share a key (or have none yet) are told apart by it.
   if (ds && !IsGridMode())
     SetRecordBookmark(ARecordIndex, ds->BookmarkAvailable() ? ds->Bookmark() : TBookmarkStr());
-  if (FSavedBookmark.empty()) return;
+  if (DBDataController()->IdentifiesRecordsByKey() || FSavedBookmark.empty()) return;
   if (ds && ds->BookmarkAvailable() && ds->CompareBookmarks(ds->Bookmark(), FSavedBookmark) == 0)
     FCurrentRecordIndex = ARecordIndex;
 }
@@ -721,13 +721,28 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
     ds->First();
     while (watch.Alive() && place < count && remaining > 0) {
       auto it = wanted.find(KeyText(cxGetFieldValues(dbKeys)));
-      if (it == wanted.end() || it->second.empty()) {
+      // Of the listed records with this key, the one whose bookmark is this record's; when
+      // every one of them has a bookmark and none is this record's, this record stays.
+      auto pick = it == wanted.end() ? std::vector<Integer>::iterator() : it->second.end();
+      if (it != wanted.end() && !it->second.empty()) {
+        const TBookmarkStr at = ds->BookmarkAvailable() ? ds->Bookmark() : TBookmarkStr();
+        bool allKnown = true;
+        for (auto k = it->second.begin(); k != it->second.end(); ++k) {
+          const TBookmarkStr mark = RecordBookmark(*k);
+          if (mark.empty())
+            allKnown = false;
+          else if (mark == at)
+            pick = k;
+        }
+        if (pick == it->second.end() && !allKnown) pick = it->second.end() - 1;
+      }
+      if (it == wanted.end() || pick == it->second.end()) {
         ds->Next();
         ++place;
         continue;
       }
-      const Integer record = it->second.back();
-      it->second.pop_back();
+      const Integer record = *pick;
+      it->second.erase(pick);
       --remaining;
       ds->Delete();
       --count;
@@ -890,6 +905,17 @@ std::vector<TBookmarkStr> TcxDBDataProvider::RecordBookmarksOf(
     r.push_back(FRecordBookmarks[size_t(record)]);
   }
   return r;
+}
+
+TBookmarkStr TcxDBDataProvider::RecordBookmark(Integer ARecordIndex) const {
+  if (IsGridMode() || ARecordIndex < 0 || size_t(ARecordIndex) >= FRecordBookmarks.size()) return {};
+  return FRecordBookmarks[size_t(ARecordIndex)];
+}
+
+Integer TcxDBDataProvider::BookmarkedRecordIndex(const TBookmarkStr& ABookmark) const {
+  if (ABookmark.empty() || IsGridMode()) return -1;
+  const auto it = std::find(FRecordBookmarks.begin(), FRecordBookmarks.end(), ABookmark);
+  return it == FRecordBookmarks.end() ? -1 : Integer(it - FRecordBookmarks.begin());
 }
 
 void TcxDBDataProvider::RecordBookmarkInserted(Integer ARecordIndex) {
@@ -1149,6 +1175,7 @@ void TcxDBDataProvider::DoEditingChanged() {
       c->DataControllerInfo()->RecordAppended();
       FAppendedRecordIndex = r;
       c->CopyRecord(FEditingRecordIndex, r);
+      if (!IsGridMode()) SetRecordBookmark(r, ds->BookmarkAvailable() ? ds->Bookmark() : TBookmarkStr());
     }
     ResetEditing();
   }
@@ -1268,6 +1295,9 @@ void TcxDBDataProvider::RecordInserted(Integer ARecordIndex) {
 }
 
 void TcxDBDataProvider::StorageRecordsDeleted(const std::vector<Integer>& AList) {
+  for (size_t i = AList.size(); i-- > 0;)
+    if (AList[i] >= 0 && size_t(AList[i]) < FRecordBookmarks.size())
+      FRecordBookmarks.erase(FRecordBookmarks.begin() + AList[i]);
   auto gone = [&AList](Integer r) { return std::binary_search(AList.begin(), AList.end(), r); };
   auto shift = [&AList](Integer r) {
     return r - Integer(std::lower_bound(AList.begin(), AList.end(), r) - AList.begin());
@@ -1279,6 +1309,14 @@ void TcxDBDataProvider::StorageRecordsDeleted(const std::vector<Integer>& AList)
   }
   if (FWatchedRecordIndex >= 0) FWatchedRecordIndex = shift(FWatchedRecordIndex);
   if (FAppendedRecordIndex >= 0) FAppendedRecordIndex = shift(FAppendedRecordIndex);
+}
+
+bool TcxDBDataProvider::IsRecordKeyShared(Integer ARecordIndex) const {
+  const TcxDBDataController* c = DBDataController();
+  const Variant key = c->GetRecordId(ARecordIndex);
+  for (Integer i = 0; i < c->GetRecordCount(); ++i)
+    if (i != ARecordIndex && cxVariantsEqual(c->GetRecordId(i), key)) return true;
+  return false;
 }
 
 bool TcxDBDataProvider::SmartRefreshWatched() {
@@ -1293,6 +1331,17 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
   Integer r = FWatchedRecordIndex;
   if (r < 0) r = FAppendedRecordIndex >= 0 ? FAppendedRecordIndex : c->GetFocusedRecordIndex();
   if (r >= c->GetRecordCount()) r = -1;
+  if (r >= 0 && (r == FWatchedRecordIndex || r == FAppendedRecordIndex) && IsRecordKeyShared(r)) {
+    // Another stored record has the watched one's key (Null, say, for records that have
+    // none yet): the key cannot tell which of them the data set's record is, nor whether
+    // the watched one is still there. Every record is read again.
+    TWeakLink self(this);
+    ResetWatch();
+    FReloadMark = false;
+    if (IsFrozen() && !FReadingAll) FReloadWhenThawed = true;
+    DataChanged(dcTotal, -1, -1);
+    return self.Alive();
+  }
   // The watched record reconciled, it is the one record the rows must weigh again.
   bool reconciled = false;
   {
