@@ -1155,3 +1155,58 @@ TEST_F(DBDataDetailMove, ARecordMovedWhileControlsAreOffLeavesACloneHoldingEvery
 }
 
 }  // namespace
+
+namespace {
+
+// The master's records against its data set's, as "ID/NAME" texts in order.
+std::vector<std::string> RecordTexts(TcxCustomDataController* AController) {
+  std::vector<std::string> r;
+  for (Integer i = 0; i < AController->GetRecordCount(); ++i)
+    r.push_back(std::string(VarToStr(AController->GetItemValue(i, 0))) + "/" +
+                std::string(VarToStr(AController->GetItemValue(i, 1))));
+  std::sort(r.begin(), r.end());
+  return r;
+}
+
+std::vector<std::string> DataSetTexts(TDataSet* ADataSet) {
+  std::vector<std::string> r;
+  ADataSet->ReadRecords([&](const TBookmarkStr&) {
+    r.push_back(std::string(VarToStr(ADataSet->Fields(0)->Value())) + "/" +
+                std::string(VarToStr(ADataSet->Fields(1)->Value())));
+    return true;
+  });
+  std::sort(r.begin(), r.end());
+  return r;
+}
+
+TEST_F(DBDataDetail, AKeyedMastersCancelledKeyEditOfARecordTheDataSetAppendedKeepsIt) {
+  MakePlainSets();
+  Master->SetKeyFieldNames("ID");
+  Master->DataModeController()->SetSmartRefresh(true);
+  Pattern->SetKeyFieldNames("ID");
+  Pattern->DataModeController()->SetSmartRefresh(true);
+  // An empty insert left by moving the data set, then the data set's own append.
+  Master->Insert();
+  DS->Next();
+  DS->Append();
+  DS->FieldByName("ID")->SetAsInteger(0);
+  DS->FieldByName("NAME")->SetAsString("z");
+  DS->Post();
+  ASSERT_EQ(DS->State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(RecordTexts(Master.get()), DataSetTexts(DS));
+  const Integer appended = Master->FindRecordIndexByKey(Variant(0));
+  ASSERT_GE(appended, 0);
+  Master->ChangeFocusedRowIndex(Master->GetRowIndexByRecordIndex(appended, true));
+  Master->SetEditValue(0, Variant(3), TcxDataEditValueSource::evsValue);
+  Master->Cancel();
+  EXPECT_EQ(DS->State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(RecordTexts(Master.get()), DataSetTexts(DS));
+  // The same edit cancelled on the data set itself, with the record's detail expanded.
+  ASSERT_TRUE(Master->ChangeDetailExpanding(appended, true));
+  Master->GetDetailDataController(appended, 0)->GotoNext();
+  Master->SetEditValue(0, Variant(3), TcxDataEditValueSource::evsValue);
+  DS->Cancel();
+  EXPECT_EQ(RecordTexts(Master.get()), DataSetTexts(DS));
+}
+
+}  // namespace

@@ -222,6 +222,11 @@ TEST_F(DBDataSharedKeys, ACancelledEditOfAKeyKeepsTheRecordShown) {
     EXPECT_EQ(DS->State(), TDataSetState::dsBrowse);
     ExpectBothShowTheDataSet();
     EXPECT_EQ(first->GetItemValue(first->GetFocusedRecordIndex(), 1), Variant("b"));
+    // The same edit cancelled on the data set itself.
+    first->SetEditValue(0, Variant(key), TcxDataEditValueSource::evsValue);
+    DS->Cancel();
+    ExpectBothShowTheDataSet();
+    EXPECT_EQ(first->GetItemValue(first->GetFocusedRecordIndex(), 1), Variant("b"));
   }
   // A record the data set appended by itself, then focused and its key edited.
   DS->Append();

@@ -830,11 +830,12 @@ void TcxCustomDataController::BeginSaveKeys() {
 
 void TcxCustomDataController::EndRestoreKeys() {
   if (FSaveKeysCount == 0 || --FSaveKeysCount > 0) return;
-  TWatchedScopeExit done(this, [this] {
-    FreeAndNil(FSaveObject);
-    EndUpdate();
-  });
-  if (FSaveObject) FSaveObject->Restore(this);
+  // Restoring may read the records again and save keys of its own meanwhile: this save is
+  // taken out first, and goes whatever becomes of the controller.
+  Owned<TcxSaveObject> saved(FSaveObject);
+  FSaveObject = nullptr;
+  TWatchedScopeExit done(this, [this] { EndUpdate(); });
+  if (saved) saved->Restore(this);
 }
 
 // ---- Loading ----

@@ -279,6 +279,10 @@ void TcxCustomDataControllerInfo::ChangeFocusedRowIndex(Integer ARowIndex) {
   if (!FChanges.Contains(dcicFocusedRow)) FPrevFocusingInfo = FFocusingInfo;
   const TcxRowInfo target = ARowIndex >= 0 ? GetRowInfo(ARowIndex) : TcxRowInfo();
   const Integer record = ARowIndex >= 0 ? target.RecordIndex : -1;
+  // Inside an update the rows may still list records that went since (a reload, an empty
+  // insert cancelled): such a row is no record to focus; the focus follows the records once
+  // the rows are laid out again.
+  if (record >= FDataController->GetRecordCount()) return;
   // Settling the edit and moving a cursor run handlers, which may free the controller and
   // this with it.
   TWeakLink controller(FDataController);

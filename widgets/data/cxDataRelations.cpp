@@ -6,6 +6,7 @@
 #include "platform/kernel/ScopeExit.h"
 
 #include <algorithm>
+#include <deque>
 
 using enum TcxDataControllerChange;
 using enum TcxDataControllerDetailMode;
@@ -350,8 +351,13 @@ TObject* TcxCustomDataController::GetDetailDataControllerObject(Integer ARecordI
     } else {
       TcxCustomDataController* detail = GetDetailDataControllerOf(made);
       object->EnsureInfo(ARelationIndex)->SetLinkObject(made, detail);
+      // The clone reads its records, whose handlers may free this master (and the clone
+      // with it) or the clone's master record: nothing is handed out then.
+      TWeakLink self(this), clone(detail);
       if (detail && detail->FMasterRelation != relation)
         detail->SetMasterRelation(relation, ARecordIndex);
+      if (!self.Alive()) return nullptr;
+      if (detail && !clone.Alive()) return nullptr;
       if (detail) detail->FMasterRecordIndex = ARecordIndex;
     }
   }
@@ -485,12 +491,21 @@ void TcxCustomDataController::ForEachDetailController(
 
 void TcxCustomDataController::CheckDetailsBrowseState() {
   if (!HasRelations() || !FRelations->ItemField()) return;
+  // Settling a detail's edit runs handlers, which may change this master's records, free
+  // details or this master: the details are gathered first, and each is settled while it
+  // (and this master) lives.
+  std::deque<TWeakLink> details;
   for (Integer r = 0; r < GetRecordCount(); ++r) {
     TcxDetailObject* object = FRelations->FindDetailObject(r);
     if (!object) continue;
     for (Integer i = 0; i < object->InfoCount(); ++i)
       if (TcxDetailInfoObject* info = object->Info(i); info && info->DataController())
-        info->DataController()->CheckBrowseState();
+        details.emplace_back(info->DataController());
+  }
+  TWeakLink self(this);
+  for (const TWeakLink& link : details) {
+    if (!self.Alive()) return;
+    if (auto* detail = static_cast<TcxCustomDataController*>(link.Ref())) detail->CheckBrowseState();
   }
 }
 

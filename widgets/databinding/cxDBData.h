@@ -731,6 +731,9 @@ class TcxDBDataController : public TcxCustomDataController {
   // ---- Records read again from the data set ----
   void RereadEditingRecord();
   void RereadRecord(Integer ARecordIndex);
+  // Reads it from the data set's record of that bookmark, without moving the data set;
+  // False (nothing read) when that record is not one this controller shows.
+  bool RereadRecordAt(Integer ARecordIndex, const TBookmarkStr& ABookmark);
 
   // ---- Grid mode ----
   // The row's identity: its data-set bookmark in grid mode, else its record's id.

@@ -1080,6 +1080,27 @@ void TcxDBDataController::RereadRecord(Integer ARecordIndex) {
   if (!p->IsInsideCanInitEditing()) Change({dccUpdateRecord});
 }
 
+bool TcxDBDataController::RereadRecordAt(Integer ARecordIndex, const TBookmarkStr& ABookmark) {
+  TcxDBDataProvider* p = DBProvider();
+  TDataSet* ds = DataSet();
+  if (!ds) return false;
+  Owned<TcxValueDefReader> reader(p->GetValueDefReaderClass().Create());
+  bool shown = false;
+  // The data set's handlers run as the record is read and may free this controller.
+  TWeakLink self(this);
+  ds->ReadRecords(
+      [&](const TBookmarkStr& AMark) {
+        if (!self.Alive() || AMark != ABookmark) return false;
+        shown = p->IsDataSetRecordShown();
+        if (shown) DataStorage()->ReadRecordValues(ARecordIndex, reader.get());
+        return false;
+      },
+      ABookmark);
+  if (!self.Alive()) return false;
+  if (shown && !p->IsInsideCanInitEditing()) Change({dccUpdateRecord});
+  return shown;
+}
+
 Integer TcxDBDataController::GetDataSetRecordCount() const {
   TDataSet* ds = DataSet();
   return ds && ds->Active() ? ds->RecordCount() : 0;

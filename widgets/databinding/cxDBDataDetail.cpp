@@ -138,14 +138,20 @@ void TcxDBProviderDetailFilterAdapter::ReopenSQL(TDataSet* ADataSet, const Strin
     if (!params->FindParam(names->Strings(i))) return;
   const Integer count = ValueCount(AParamValues);
   if (names->Count() == 0 || (count != names->Count() && !(names->Count() == 1 && count == -1))) return;
+  // Closing and opening run the data set's handlers, which may free the controller whose
+  // values these are, or the data set itself: copies are set, and a freed data set is left.
+  const String paramNames = AParamNames;
+  const Variant paramValues = AParamValues;
+  TWeakLink alive(ADataSet);
   {
-    auto controls = PairedCall([ADataSet] { ADataSet->DisableControls(); },
-                               [ADataSet] { ADataSet->EnableControls(); });
+    auto controls = WatchedPairedCall(
+        ADataSet, [ADataSet] { ADataSet->DisableControls(); }, [ADataSet] { ADataSet->EnableControls(); });
     ADataSet->Close();
-    params->SetParamValues(AParamNames, AParamValues);
+    if (!alive.Alive()) return;
+    params->SetParamValues(paramNames, paramValues);
     ADataSet->Open();
   }
-  AReopened = true;
+  if (alive.Alive()) AReopened = true;
 }
 
 bool TcxDBProviderDetailFilterAdapter::LocateDetail(TDataSet* ADataSet, const String& AMasterDetailKeyFieldNames,

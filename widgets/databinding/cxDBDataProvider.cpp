@@ -328,11 +328,11 @@ void TcxDBDataProvider::First() {
     ds->First();
     return;
   }
-  const Variant& values = c->MasterDetailKeyValues();
+  // A copy: the search or the re-opening runs handlers, which may free the controller.
+  const Variant values = c->MasterDetailKeyValues();
   // A detail without its master's values stays where it is.
   if (VarIsEmpty(values)) return;
   bool reopened = false;
-  // The search or the re-opening runs handlers, which may free the controller.
   TWeakLink self(this);
   c->DataModeController()->DetailFirst(c->GetMasterDetailKeyFieldNames(), values, reopened);
   if (!self.Alive()) return;
@@ -1355,7 +1355,21 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
       if (!controller.Alive()) return false;
       const Variant current = c->GetDataSetKeyValues();
       TDataSet* ds = DataSet();
-      if (!ds || ds->IsEmpty()) {
+      const TBookmarkStr mark = RecordBookmark(r);
+      if (ds && !ds->IsEmpty() && !mark.empty()) {
+        // A record read before has a bookmark: that record is the one to read again,
+        // wherever the data set stands now (a cancelled edit of its key, say, left the
+        // data set on it with the key it had before). Gone, or given another master, it
+        // goes from the storage.
+        const bool valid = ds->BookmarkValid(mark);
+        const bool shown = valid && c->RereadRecordAt(r, mark);
+        if (!controller.Alive()) return false;
+        if (!shown) {
+          c->DeleteRecord(r);
+          r = -1;
+        }
+        c->ResetFocusing();
+      } else if (!ds || ds->IsEmpty()) {
         // An insert cancelled in an empty data set: nothing holds the record any more.
         c->DeleteRecord(r);
         r = -1;
