@@ -118,7 +118,9 @@ void TcxDetailKeys::Save() {
   TcxCustomDataController* c = FDataController;
   for (Integer r = 0; r < c->GetRecordCount(); ++r) {
     if (!c->GetDetailExpanding(r)) continue;
+    // No relation has a detail controller any more (its pattern went): nothing to save.
     const Integer relation = c->GetDetailActiveRelationIndex(r);
+    if (relation < 0) continue;
     TcxCustomDataController* detail = DetailOfMastersKind(c, r, relation);
     auto info = std::make_unique<TcxDetailKeyInfo>(c->GetFieldValues(r, FKeyFields), relation,
                                                    New<TcxSaveObject>(detail ? detail : c));

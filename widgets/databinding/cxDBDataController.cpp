@@ -500,7 +500,8 @@ void TcxDBDataController::ReadProviderRecords() {
     ReadRecordsInPlace();
   } else {
     // A detail whose data set must first be opened again (or positioned by a handler)
-    // for its master shows no record until the edit ends.
+    // for its master shows no record until the edit ends: nor is a record of it edited.
+    if (p->EditingRecordIndex() != kNoEditRecord) p->ResetEditing();
     p->SetCurrentRecordIndex(-1);
   }
 }
