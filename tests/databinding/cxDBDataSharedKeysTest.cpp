@@ -50,6 +50,7 @@ class DBDataSharedKeys : public DBDataTest {
   // Both controllers show the data set's records, each row once.
   void ExpectBothShowTheDataSet() {
     for (TcxDBDataController* c : {C.get(), Second.get()}) {
+      if (!c) continue;
       EXPECT_EQ(Shown(c), Held());
       EXPECT_EQ(c->GetRowCount(), c->GetRecordCount());
     }
@@ -244,6 +245,21 @@ TEST_F(DBDataSharedKeys, ACancelledEditOfAKeyKeepsTheRecordShown) {
   first->SetEditValue(0, Variant(7), TcxDataEditValueSource::evsValue);
   first->Cancel();
   ExpectBothShowTheDataSet();
+}
+
+TEST_F(DBDataSharedKeys, AnEditTheDataSetBeginsWithNoRowFocusedIsShownOncePosted) {
+  MakeDataSet({{"ID", ftInteger}, {"NAME", ftString, 20}}, {{1, "a"}, {2, "b"}});
+  DS->Open();
+  TcxDBDataController* first = MakeKeyed(C, false);
+  // A key no record has leaves no row focused; the data set stays on its record.
+  first->LocateByKey(Variant(9));
+  ASSERT_EQ(first->GetFocusedRowIndex(), -1);
+  const Variant edited = DS->FieldByName("ID")->Value();
+  DS->Edit();
+  DS->FieldByName("NAME")->SetAsString("x");
+  DS->Post();
+  ExpectBothShowTheDataSet();
+  EXPECT_EQ(first->GetItemValue(first->FindRecordIndexByKey(edited), 1), Variant("x"));
 }
 
 }  // namespace

@@ -1184,6 +1184,15 @@ void TcxDBDataProvider::DoEditingChanged() {
 
 void TcxDBDataProvider::EditFromDataSet() {
   TcxDBDataController* c = DBDataController();
+  // With no row focused (a key search found none) the data set still stands on a record,
+  // and edits that one: the focus follows it first, so that the edit has its record and
+  // the post is reconciled.
+  if (c->GetFocusedRecordIndex() < 0 && FCurrentRecordIndex >= 0 && FCurrentRecordIndex < c->GetRecordCount() &&
+      !c->IsNewItemRowActive()) {
+    TWeakLink self(this);
+    c->ResetFocusing();
+    if (!self.Alive()) return;
+  }
   TWatchedValue<bool> base(this, FBaseEditState, true);
   auto reading = PairedCall([c] { c->BeginReadRecord(); }, [c] { c->EndReadRecord(); });
   InternalEdit();
