@@ -1208,4 +1208,35 @@ TEST_F(DBDataDetail, AMasterKeepingItsRowsWhosePatternWentReadsItsRecordsAgain) 
   EXPECT_EQ(RecordTexts(Master.get()), DataSetTexts(DS));
 }
 
+TEST_F(DBDataDetail, ADeleteOnThePatternsDataSetBringsTheMasterToADetailShowingItsRecords) {
+  // Each master's records scattered, none for master 1.
+  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  const Integer mids[] = {5, 4, 2, 5, 2, 2, 0, 0};
+  for (Integer i = 1; i <= 8; ++i) detail->AddRecord({i, mids[i - 1], i * 3.0});
+  detail->Open();
+  MakeSets(detail);
+  MakeControllers();
+  Pattern->SetKeyFieldNames("ID");
+  Pattern->ChangeSortingOrder(2, TcxDataSortOrder::soDescending);
+  DetailEventLog log;
+  Pattern->DataModeController()->OnDetailFirst =
+      TcxDBDataModeControllerDetailFirstEvent(&log, &DetailEventLog::First);
+  Master->SetKeyFieldNames("ID");
+  ASSERT_TRUE(Master->ChangeDetailExpanding(0, true));
+  auto* d = static_cast<TcxDBDataController*>(Master->GetDetailDataController(0, 0));
+  ASSERT_EQ(d->GetRecordCount(), 0);
+  d->LocateByKey(Variant(0));
+  detail->Delete();
+  for (Integer r = 0; r < Master->GetRecordCount(); ++r) {
+    if (!Master->GetDetailExpanding(r)) continue;
+    const Integer id = Master->GetItemValue(r, 0).AsInteger();
+    std::set<Integer> expected;
+    detail->ReadRecords([&](const TBookmarkStr&) {
+      if (detail->FieldByName("MID")->Value() == Variant(id)) expected.insert(detail->FieldByName("ID")->GetAsInteger());
+      return true;
+    });
+    EXPECT_EQ(DetailIDs(Master->GetDetailDataController(r, 0)), expected) << "master " << id;
+  }
+}
+
 }  // namespace

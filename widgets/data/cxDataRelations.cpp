@@ -361,7 +361,8 @@ TObject* TcxCustomDataController::GetDetailDataControllerObject(Integer ARecordI
       if (detail) detail->FMasterRecordIndex = ARecordIndex;
     }
   }
-  if (!made && !FRetryingDetail) {
+  // Once more for the record, unless it went meanwhile (its master's records read again).
+  if (!made && !FRetryingDetail && ARecordIndex < GetRecordCount()) {
     TScopedValue<bool> retry(FRetryingDetail, true);
     return GetDetailDataControllerObject(ARecordIndex, ARelationIndex);
   }

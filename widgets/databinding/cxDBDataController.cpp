@@ -755,7 +755,12 @@ bool TcxDBDataController::CanFocusRecord(Integer ARecordIndex) {
       result = inherited::CanFocusRecord(ARecordIndex);
   }
   if (!self.Alive()) return false;
-  ReportSyncMasterPos();
+  // A clone let go by its sibling (which is reading its own records off the shared data
+  // set) moved nothing: its masters have no position to follow.
+  if (changingFocus)
+    DeliverHeldBackNotices();
+  else
+    ReportSyncMasterPos();
   if (!self.Alive()) return false;
   // Moving the data set re-focuses this controller on the record through the data set's
   // own notice, before the row focus itself changes: the row focus then sees no change,
