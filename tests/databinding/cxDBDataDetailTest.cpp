@@ -1239,4 +1239,37 @@ TEST_F(DBDataDetail, ADeleteOnThePatternsDataSetBringsTheMasterToADetailShowingI
   }
 }
 
+TEST_F(DBDataDetail, AnEditThroughACloneEditsItsFocusedRecordWhereverTheDataSetStands) {
+  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  detail->Open();
+  MakeSets(detail);
+  MakeControllers();
+  Pattern->SetKeyFieldNames("ID");
+  Pattern->DataModeController()->SetSmartRefresh(true);
+  DetailEventLog log;
+  Pattern->DataModeController()->OnDetailFirst =
+      TcxDBDataModeControllerDetailFirstEvent(&log, &DetailEventLog::First);
+  // Two records without a key, for masters 1 and 6.
+  for (const Integer mid : {1, 6}) {
+    detail->Append();
+    detail->FieldByName("MID")->SetAsInteger(mid);
+  }
+  detail->Post();
+  ASSERT_TRUE(Master->ChangeDetailExpanding(0, true));
+  auto* d = static_cast<TcxDBDataController*>(Master->GetDetailDataController(0, 0));
+  ASSERT_EQ(d->GetRecordCount(), 1);
+  d->SetEditValue(1, Variant(0), TcxDataEditValueSource::evsValue);
+  Master->ChangeFocusedRowIndex(2);
+  // The data set stood on master 6's record: master 1's own record took the new key.
+  EXPECT_EQ(detail->Lookup("MID", Variant(6), "MID"), Variant(6));
+  EXPECT_EQ(detail->Lookup("MID", Variant(0), "MID"), Variant(0));
+  Integer held = 0;
+  detail->ReadRecords([&](const TBookmarkStr&) {
+    held += detail->FieldByName("MID")->Value() == Variant(1) ? 1 : 0;
+    return true;
+  });
+  EXPECT_EQ(d->GetRecordCount(), held);
+  for (Integer r = 0; r < d->GetRecordCount(); ++r) EXPECT_EQ(d->GetItemValue(r, 1), Variant(1));
+}
+
 }  // namespace

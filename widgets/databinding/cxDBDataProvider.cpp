@@ -499,6 +499,16 @@ bool TcxDBDataProvider::CanInitEditing(Integer ARecordIndex) {
       Insert();
       result = true;
     } else {
+      // The edit is of the record asked for: the data set may stand elsewhere (where a
+      // clone's read left it, on a sibling's record), which the record's bookmark tells.
+      TDataSet* ds = DataSet();
+      const TBookmarkStr mark = RecordBookmark(ARecordIndex);
+      if (ds && ds->State() == dsBrowse && IsSyncMode() && !mark.empty() && ds->BookmarkAvailable() &&
+          ds->Bookmark() != mark) {
+        TStepWatch<TcxDBDataProvider> watch(this, ds);
+        c->FocusRecordInDataSet(ARecordIndex);
+        if (!watch.Alive()) return false;
+      }
       result = FDataLink->Edit();
     }
   }
