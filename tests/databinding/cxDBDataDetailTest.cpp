@@ -1272,4 +1272,21 @@ TEST_F(DBDataDetail, AnEditThroughACloneEditsItsFocusedRecordWhereverTheDataSetS
   for (Integer r = 0; r < d->GetRecordCount(); ++r) EXPECT_EQ(d->GetItemValue(r, 1), Variant(1));
 }
 
+TEST_F(DBDataDetail, AnExpandedDetailFollowsItsMastersKeyChangedBySmartRefresh) {
+  MakePlainSets();
+  Master->SetKeyFieldNames("ID");
+  Master->DataModeController()->SetSmartRefresh(true);
+  ASSERT_TRUE(Master->ChangeDetailExpanding(2, true));
+  ASSERT_EQ(DetailIDs(Master->GetDetailDataController(2, 0)), Expected()[3]);
+  // Master 3 becomes master 4 (whose detail records then are its own) and then 7 (none).
+  for (const Integer id : {4, 7}) {
+    Master->ChangeFocusedRowIndex(Master->GetRowIndexByRecordIndex(2, true));
+    Master->SetEditValue(0, Variant(id), TcxDataEditValueSource::evsValue);
+    Master->PostEditing();
+    ASSERT_EQ(Master->GetItemValue(2, 0), Variant(id));
+    EXPECT_TRUE(Master->GetDetailExpanding(2));
+    EXPECT_EQ(DetailIDs(Master->GetDetailDataController(2, 0)), Expected()[id]) << "master " << id;
+  }
+}
+
 }  // namespace

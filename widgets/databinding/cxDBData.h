@@ -636,6 +636,9 @@ class TcxDBDataController : public TcxCustomDataController {
   // A detail in SQL mode whose query holds another master's records asks it again for its
   // own master.
   void UpdateDetailQuery();
+  // The details of a master record whose key values changed since they were made go; they
+  // are made anew for the new values.
+  void ResetDetailsOfChangedKeys(Integer ARecordIndex);
   bool IsChangingFocus() const { return FChangingFocus; }
   bool CanChangeDetailExpanding(Integer ARecordIndex, bool AExpanded) override;
   // A pattern detail brings its masters onto the records its data set stands on; the

@@ -294,6 +294,26 @@ void TcxDBDataController::LeaveSiblingDetails() {
   }
 }
 
+void TcxDBDataController::ResetDetailsOfChangedKeys(Integer ARecordIndex) {
+  if (!HasRelations() || !Relations()->ItemField() || ARecordIndex < 0 || ARecordIndex >= GetRecordCount()) return;
+  TcxCustomDataRelationList* relations = Relations();
+  for (Integer i = 0; i < relations->GetCount(); ++i) {
+    auto* relation = dynamic_cast<TcxDBDataRelation*>(relations->GetItem(i));
+    if (!relation || !relation->HasMasterDetailKeys() || !relations->HasDetailInfo(ARecordIndex, i)) continue;
+    TcxDetailObject* object = relations->FindDetailObject(ARecordIndex);
+    TcxDetailInfoObject* info = object ? object->Info(i) : nullptr;
+    auto* detail = info ? dynamic_cast<TcxDBDataController*>(info->DataController()) : nullptr;
+    if (!detail || cxVariantsEqual(detail->MasterDetailKeyValues(), relation->GetMasterRecordKeyValues(ARecordIndex)))
+      continue;
+    // Details are made for the key values their master record had: with others they are
+    // made anew when next asked for (an expanded record stays expanded).
+    TcxDataUpdateBracket bracket(this);
+    relations->ClearDetailInfo(ARecordIndex, -1);
+    Change({TcxDataControllerChange::dccDetail});
+    return;
+  }
+}
+
 void TcxDBDataController::LeaveActiveDetail(TcxCustomDataController* ADetail) {
   auto* other = dynamic_cast<TcxDBDataController*>(ADetail);
   if (!other || other == this || other->FChangingFocus || other->GetDetailMode() != TcxDataControllerDetailMode::dcdmClone)

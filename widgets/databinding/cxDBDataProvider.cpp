@@ -1421,6 +1421,7 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
       }
     }
   }
+  if (reconciled && r >= 0) c->ResetDetailsOfChangedKeys(r);
   if (reconciled)
     c->RefreshRecordView(r);
   else
