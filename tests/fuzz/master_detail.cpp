@@ -114,10 +114,20 @@ class TFuzzMaster : public TcxDBDataController {
   TObject* CreateDetailDataController(TcxCustomDataRelation* ARelation, Integer) override {
     auto* pattern = static_cast<TcxDBDataController*>(ARelation->DetailDataController());
     auto* clone = New<TcxDBDataController>(nullptr);
+    // Binding the clone runs the data set's handlers, which may free the pattern.
+    TWeakLink alive(pattern);
     clone->Assign(pattern);
+    if (!alive.Alive()) {
+      clone->Free();
+      return nullptr;
+    }
     for (Integer i = 0; i < pattern->GetItemCount(); ++i) {
       clone->AddItem(pattern->GetItem(i));
       clone->ChangeFieldName(i, pattern->GetDataFieldName(i));
+      if (!alive.Alive()) {
+        clone->Free();
+        return nullptr;
+      }
     }
     return clone;
   }

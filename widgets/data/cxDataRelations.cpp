@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <optional>
 
 using enum TcxDataControllerChange;
 using enum TcxDataControllerDetailMode;
@@ -325,21 +326,21 @@ TObject* TcxCustomDataController::GetDetailDataControllerObject(Integer ARecordI
     return info->LinkObject();
   if (FCreatingDetail) return nullptr;
   TObject* made = nullptr;
+  // Making the detail binds it to its data set, whose handlers may free this master or the
+  // pattern: the flags are put back only on what still lives, and a detail made for a
+  // master that went goes too.
+  TWeakLink self(this);
   {
     TcxCustomDataController* pattern = GetPatternDataController();
-    TScopedValue<bool> creating(FCreatingDetail, true);
-    bool patternWas = false;
-    if (pattern && pattern != this) {
-      patternWas = pattern->FCreatingDetail;
-      pattern->FCreatingDetail = true;
-    }
-    try {
-      made = CreateDetailDataController(relation, ARecordIndex);
-    } catch (...) {
-      if (pattern && pattern != this) pattern->FCreatingDetail = patternWas;
-      throw;
-    }
-    if (pattern && pattern != this) pattern->FCreatingDetail = patternWas;
+    if (pattern == this) pattern = nullptr;
+    TWatchedValue<bool> creating(this, FCreatingDetail, true);
+    std::optional<TWatchedValue<bool>> patternCreating;
+    if (pattern) patternCreating.emplace(pattern, pattern->FCreatingDetail, true);
+    made = CreateDetailDataController(relation, ARecordIndex);
+  }
+  if (!self.Alive()) {
+    if (made) made->Free();
+    return nullptr;
   }
   if (made) {
     // The hook may have changed the records: the object only fits the record it was
@@ -432,10 +433,15 @@ bool TcxCustomDataController::CanChangeDetailExpanding(Integer ARecordIndex, boo
 
 bool TcxCustomDataController::ChangeDetailExpanding(Integer ARecordIndex, bool AExpanded) {
   if (GetDetailExpanding(ARecordIndex) == AExpanded) return false;
+  // Settling the edits and focusing the record run handlers, which may free this controller.
+  TWeakLink self(this);
   CheckBrowseState();
+  if (!self.Alive()) return false;
   if (ARecordIndex < 0 || ARecordIndex >= GetRecordCount() || !HasRelations()) return false;
   TcxDetailObject* object = FRelations->GetDetailObject(ARecordIndex);
-  if (!object || !CanChangeDetailExpanding(ARecordIndex, AExpanded)) return false;
+  if (!object) return false;
+  const bool can = CanChangeDetailExpanding(ARecordIndex, AExpanded);
+  if (!self.Alive() || !can) return false;
   // The handler may have changed the records.
   if (ARecordIndex >= GetRecordCount() || FRelations->FindDetailObject(ARecordIndex) != object)
     return false;

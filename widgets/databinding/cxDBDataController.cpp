@@ -331,12 +331,21 @@ void TcxDBDataController::Assign(TPersistent* Source) {
   inherited::Assign(Source);
   auto* src = dynamic_cast<TcxDBDataController*>(Source);
   if (!src) return;
-  FDataModeController->Assign(src->FDataModeController);
-  SetDataSource(src->DataSource());
-  SetKeyFieldNames(src->FKeyFieldNames);
-  SetDetailKeyFieldNames(src->FDetailKeyFieldNames);
-  SetMasterKeyFieldNames(src->FMasterKeyFieldNames);
+  // Copies first: binding to the data source (and naming keys) runs its data set's
+  // handlers, which may free the source controller or this one.
+  const String keys = src->FKeyFieldNames;
+  const String detailKeys = src->FDetailKeyFieldNames;
+  const String masterKeys = src->FMasterKeyFieldNames;
   OnDetailHasChildren = src->OnDetailHasChildren;
+  FDataModeController->Assign(src->FDataModeController);
+  TWeakLink self(this);
+  SetDataSource(src->DataSource());
+  if (!self.Alive()) return;
+  SetKeyFieldNames(keys);
+  if (!self.Alive()) return;
+  SetDetailKeyFieldNames(detailKeys);
+  if (!self.Alive()) return;
+  SetMasterKeyFieldNames(masterKeys);
 }
 
 TDataSource* TcxDBDataController::DataSource() const { return DBProvider()->DataLink()->DataSource(); }

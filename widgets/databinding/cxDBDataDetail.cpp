@@ -408,8 +408,12 @@ bool TcxDBDataController::CanChangeDetailExpanding(Integer ARecordIndex, bool AE
   if (IsGridMode() && AExpanded) {
     // The buffered records are the data set's window: the master record is made current
     // before its detail asks the data set for its records.
-    for (Integer attempt = 0; attempt < 2 && GetFocusedRecordIndex() != ARecordIndex; ++attempt)
+    // Moving the data set runs its handlers, which may free this controller.
+    TWeakLink self(this);
+    for (Integer attempt = 0; attempt < 2 && GetFocusedRecordIndex() != ARecordIndex; ++attempt) {
       ChangeFocusedRecordIndex(ARecordIndex);
+      if (!self.Alive()) return false;
+    }
     if (GetFocusedRecordIndex() != ARecordIndex) return false;
   }
   return inherited::CanChangeDetailExpanding(ARecordIndex, AExpanded);
