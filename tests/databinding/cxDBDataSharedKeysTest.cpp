@@ -262,4 +262,27 @@ TEST_F(DBDataSharedKeys, AnEditTheDataSetBeginsWithNoRowFocusedIsShownOncePosted
   EXPECT_EQ(first->GetItemValue(first->FindRecordIndexByKey(edited), 1), Variant("x"));
 }
 
+TEST_F(DBDataSharedKeys, ARecordPostedByTheControllersAppendIsTheOneItsDeleteTakes) {
+  MakeDataSet({{"ID", ftInteger}, {"NAME", ftString, 20}}, {{1, "a"}, {2, "b"}});
+  DS->Open();
+  TcxDBDataController* first = MakeKeyed(C, false);
+  // The data set's own append of a second record with key 1, posted by the controller's
+  // append (with the data set's controls off), whose empty record is then left.
+  DS->Append();
+  DS->FieldByName("ID")->SetAsInteger(1);
+  DS->FieldByName("NAME")->SetAsString("d");
+  first->Append();
+  first->GotoPrev();
+  ASSERT_EQ(DS->State(), TDataSetState::dsBrowse);
+  Integer posted = -1;
+  for (Integer r = 0; r < first->GetRecordCount(); ++r)
+    if (first->GetItemValue(r, 1) == Variant("d")) posted = r;
+  ASSERT_GE(posted, 0);
+  first->ChangeFocusedRowIndex(first->GetRowIndexByRecordIndex(posted, true));
+  first->DeleteFocused();
+  EXPECT_EQ(Held(), (std::vector<std::string>{"1/a", "2/b"}));
+  MakeKeyed(Second, true);
+  ExpectBothShowTheDataSet();
+}
+
 }  // namespace

@@ -1357,6 +1357,12 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
     TWeakLink self(this);
     ResetWatch();
     FReloadMark = false;
+    if (!IsActive()) {
+      // With the data set's controls off nothing can be read now (the controller's own
+      // operation posted the record): it is read once the data set browses again.
+      ReadWhenBrowsing();
+      return true;
+    }
     if (IsFrozen() && !FReadingAll) FReloadWhenThawed = true;
     DataChanged(dcTotal, -1, -1);
     return self.Alive();
