@@ -1210,7 +1210,8 @@ TEST_F(DBDataDetail, AMasterKeepingItsRowsWhosePatternWentReadsItsRecordsAgain) 
 
 TEST_F(DBDataDetail, ADeleteOnThePatternsDataSetBringsTheMasterToADetailShowingItsRecords) {
   // Each master's records scattered, none for master 1.
-  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  TMemoryDataSet* detail =
+      MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
   const Integer mids[] = {5, 4, 2, 5, 2, 2, 0, 0};
   for (Integer i = 1; i <= 8; ++i) detail->AddRecord({i, mids[i - 1], i * 3.0});
   detail->Open();
@@ -1232,7 +1233,8 @@ TEST_F(DBDataDetail, ADeleteOnThePatternsDataSetBringsTheMasterToADetailShowingI
     const Integer id = Master->GetItemValue(r, 0).AsInteger();
     std::set<Integer> expected;
     detail->ReadRecords([&](const TBookmarkStr&) {
-      if (detail->FieldByName("MID")->Value() == Variant(id)) expected.insert(detail->FieldByName("ID")->GetAsInteger());
+      if (detail->FieldByName("MID")->Value() == Variant(id))
+        expected.insert(detail->FieldByName("ID")->GetAsInteger());
       return true;
     });
     EXPECT_EQ(DetailIDs(Master->GetDetailDataController(r, 0)), expected) << "master " << id;
@@ -1240,7 +1242,8 @@ TEST_F(DBDataDetail, ADeleteOnThePatternsDataSetBringsTheMasterToADetailShowingI
 }
 
 TEST_F(DBDataDetail, AnEditThroughACloneEditsItsFocusedRecordWhereverTheDataSetStands) {
-  TMemoryDataSet* detail = MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  TMemoryDataSet* detail =
+      MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
   detail->Open();
   MakeSets(detail);
   MakeControllers();

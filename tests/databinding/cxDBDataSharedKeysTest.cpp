@@ -37,7 +37,8 @@ class DBDataSharedKeys : public DBDataTest {
   static std::vector<std::string> Shown(TcxDBDataController* AController) {
     std::vector<std::string> r;
     for (Integer i = 0; i < AController->GetRecordCount(); ++i)
-      r.push_back(Text(AController->GetItemValue(i, 0)) + "/" + Text(AController->GetItemValue(i, 1)));
+      r.push_back(Text(AController->GetItemValue(i, 0)) + "/" +
+                  Text(AController->GetItemValue(i, 1)));
     std::sort(r.begin(), r.end());
     return r;
   }
@@ -165,7 +166,8 @@ TEST_F(DBDataSharedKeys, DeletingOneOfTwoRecordsSharingAKeyDeletesTheFocusedOne)
 }
 
 TEST_F(DBDataSharedKeys, DeletingSelectedRecordsSharingAKeyDeletesThoseSelected) {
-  MakeDataSet({{"ID", ftInteger}, {"NAME", ftString, 20}}, {{1, "a"}, {1, "b"}, {2, "c"}, {1, "d"}});
+  MakeDataSet({{"ID", ftInteger}, {"NAME", ftString, 20}},
+              {{1, "a"}, {1, "b"}, {2, "c"}, {1, "d"}});
   DS->Open();
   TcxDBDataController* first = MakeKeyed(C, false);
   first->SetMultiSelect(true);

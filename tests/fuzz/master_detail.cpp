@@ -94,11 +94,13 @@ class TFuzzQuery : public TMemoryDataSet {
       for (Integer i = 0; keep && i < FParams->Count(); ++i) {
         const Variant& param = FParams->Items(i)->Value();
         const Integer column = FieldDefs().IndexOf(FParams->Items(i)->Name());
-        const Variant value = column >= 0 && size_t(column) < row.size() ? row[size_t(column)] : Null();
+        const Variant value =
+            column >= 0 && size_t(column) < row.size() ? row[size_t(column)] : Null();
         const bool paramNull = VarIsNull(param) || VarIsEmpty(param);
         const bool valueNull = VarIsNull(value) || VarIsEmpty(value);
-        keep = paramNull || valueNull ? paramNull == valueNull
-                                      : VarCompareValue(param, value) == TVariantRelationship::vrEqual;
+        keep = paramNull || valueNull
+                   ? paramNull == valueNull
+                   : VarCompareValue(param, value) == TVariantRelationship::vrEqual;
       }
       if (keep) AddRecord(row);
     }
@@ -152,18 +154,20 @@ class TFreer : public TObject {
     Fired = true;
     v->Free();
   }
-  void DetailFirst(TcxDBDataModeController*, TDataSet* ADataSet, const String& ANames, const Variant& AValues,
-                   bool&) {
+  void DetailFirst(TcxDBDataModeController*, TDataSet* ADataSet, const String& ANames,
+                   const Variant& AValues, bool&) {
     if (ADataSet) cxDBLocateSafely(ADataSet, ANames, AValues);
   }
 };
 
 using TEventSlot = TDataSetNotifyEvent TDataSet::*;
 const TEventSlot kEvents[] = {
-    &TDataSet::BeforePost,   &TDataSet::AfterPost,   &TDataSet::BeforeDelete, &TDataSet::AfterDelete,
-    &TDataSet::BeforeCancel, &TDataSet::AfterCancel, &TDataSet::BeforeScroll, &TDataSet::AfterScroll,
-    &TDataSet::BeforeEdit,   &TDataSet::AfterEdit,   &TDataSet::BeforeInsert, &TDataSet::AfterInsert,
-    &TDataSet::OnNewRecord,  &TDataSet::BeforeOpen,  &TDataSet::AfterOpen,    &TDataSet::BeforeClose};
+    &TDataSet::BeforePost,   &TDataSet::AfterPost,    &TDataSet::BeforeDelete,
+    &TDataSet::AfterDelete,  &TDataSet::BeforeCancel, &TDataSet::AfterCancel,
+    &TDataSet::BeforeScroll, &TDataSet::AfterScroll,  &TDataSet::BeforeEdit,
+    &TDataSet::AfterEdit,    &TDataSet::BeforeInsert, &TDataSet::AfterInsert,
+    &TDataSet::OnNewRecord,  &TDataSet::BeforeOpen,   &TDataSet::AfterOpen,
+    &TDataSet::BeforeClose};
 constexpr unsigned kEventCount = sizeof(kEvents) / sizeof(kEvents[0]);
 
 template <class T>
@@ -179,8 +183,9 @@ Variant SmallValue(FuzzBytes& in) {
   return v == 8 ? Null() : Variant(Integer(v));
 }
 
-TcxDBDataController* MakeController(TComponent* AForm, TcxDBDataController* AController, uint8_t AMode,
-                                    std::vector<Owned<TObject>>& AItems, const std::vector<const char*>& ANames) {
+TcxDBDataController* MakeController(TComponent* AForm, TcxDBDataController* AController,
+                                    uint8_t AMode, std::vector<Owned<TObject>>& AItems,
+                                    const std::vector<const char*>& ANames) {
   auto* holder = New<TControllerHolder>(AForm);
   holder->Controller.Attach(AController);
   for (const char* name : ANames) {
@@ -199,14 +204,15 @@ using TRecords = std::vector<std::string>;
 
 std::string RecordText(const std::vector<Variant>& AValues) {
   std::string r;
-  for (const Variant& v : AValues) r += (VarIsNull(v) || VarIsEmpty(v) ? std::string("-") : std::string(VarToStr(v))) + ",";
+  for (const Variant& v : AValues)
+    r += (VarIsNull(v) || VarIsEmpty(v) ? std::string("-") : std::string(VarToStr(v))) + ",";
   return r;
 }
 
 // The data set's records (those whose field AMatch equals AValue, when named), read without
 // moving it.
-TRecords DataSetRecords(TDataSet* ADataSet, const std::vector<const char*>& ANames, const char* AMatch,
-                        const Variant& AValue) {
+TRecords DataSetRecords(TDataSet* ADataSet, const std::vector<const char*>& ANames,
+                        const char* AMatch, const Variant& AValue) {
   TRecords r;
   ADataSet->ReadRecords([&](const TBookmarkStr&) {
     if (AMatch) {
@@ -249,15 +255,19 @@ struct TSetup {
   TMemoryDataSet* DetailSet = nullptr;
   TDataSource* MasterSource = nullptr;
   TDataSource* DetailSource = nullptr;
-  TWeakLink FormLink, MasterSetLink, DetailSetLink, MasterSourceLink, DetailSourceLink, MasterLink, PatternLink;
+  TWeakLink FormLink, MasterSetLink, DetailSetLink, MasterSourceLink, DetailSourceLink, MasterLink,
+      PatternLink;
   bool SQLMode = false;
   bool Positioned = false;  // the pattern's OnDetailFirst positions the detail
 
   TFuzzMaster* Master() const { return static_cast<TFuzzMaster*>(MasterLink.Ref()); }
-  TcxDBDataController* Pattern() const { return static_cast<TcxDBDataController*>(PatternLink.Ref()); }
+  TcxDBDataController* Pattern() const {
+    return static_cast<TcxDBDataController*>(PatternLink.Ref());
+  }
   bool AllAlive() const {
-    return FormLink.Alive() && MasterSetLink.Alive() && DetailSetLink.Alive() && MasterSourceLink.Alive() &&
-           DetailSourceLink.Alive() && MasterLink.Alive() && PatternLink.Alive();
+    return FormLink.Alive() && MasterSetLink.Alive() && DetailSetLink.Alive() &&
+           MasterSourceLink.Alive() && DetailSourceLink.Alive() && MasterLink.Alive() &&
+           PatternLink.Alive();
   }
 };
 
@@ -289,7 +299,8 @@ void Check(TSetup& s) {
     const TRecords detailHeld = DataSetRecords(dset, {"ID", "MID", "V"}, "MID", key);
     const TRecords detailShown = ControllerRecords(d);
     if (detailShown != detailHeld) {
-      std::fprintf(stderr, "master record %d (ID %s): ", int(r), std::string(VarToStr(key)).c_str());
+      std::fprintf(stderr, "master record %d (ID %s): ", int(r),
+                   std::string(VarToStr(key)).c_str());
       Mismatch("its detail", detailShown, detailHeld);
     }
   }
@@ -361,7 +372,8 @@ void DataSetStep(TDataSet* ds, const char* AField, uint8_t op, FuzzBytes& in) {
     case 0: {
       TWeakLink alive(ds);
       ds->Edit();
-      if (alive.Alive() && ds->State() == TDataSetState::dsEdit) cxSetFieldValue(ds->FieldByName(AField), SmallValue(in));
+      if (alive.Alive() && ds->State() == TDataSetState::dsEdit)
+        cxSetFieldValue(ds->FieldByName(AField), SmallValue(in));
       break;
     }
     case 1: {
@@ -403,13 +415,18 @@ bool Tracing() {
 void Step(TSetup& s, uint8_t op, FuzzBytes& in) {
   TFuzzMaster* m = s.Master();
   if (Tracing()) {
-    static const char* const kOn[] = {"master", "master", "expand", "detail", "master set", "detail set"};
-    static const char* const kControllerOps[] = {"focus", "edit", "set value", "post", "cancel", "insert",
-                                                 "append", "delete", "next", "prior", "refresh", "locate"};
-    static const char* const kSetOps[] = {"edit", "append", "post", "delete", "cancel", "next", "prior", "first"};
+    static const char* const kOn[] = {"master", "master",     "expand",
+                                      "detail", "master set", "detail set"};
+    static const char* const kControllerOps[] = {"focus",  "edit",   "set value", "post",
+                                                 "cancel", "insert", "append",    "delete",
+                                                 "next",   "prior",  "refresh",   "locate"};
+    static const char* const kSetOps[] = {"edit",   "append", "post",  "delete",
+                                          "cancel", "next",   "prior", "first"};
     const uint8_t sub = op / 6;
     std::fprintf(stderr, "step: %s %s\n", kOn[op % 6],
-                 op % 6 == 2 ? (op & 64 ? "in" : "out") : op % 6 >= 4 ? kSetOps[sub % 8] : kControllerOps[sub % 12]);
+                 op % 6 == 2   ? (op & 64 ? "in" : "out")
+                 : op % 6 >= 4 ? kSetOps[sub % 8]
+                               : kControllerOps[sub % 12]);
   }
   switch (op % 6) {
     case 0:
@@ -464,10 +481,12 @@ void MasterDetail(FuzzBytes& in) {
   AddField<TIntegerField>(s.Form, s.DetailSet, "V");
   if (query) query->GetParams()->CreateParam(TFieldType::ftInteger, "MID");
   const int masters = in.U8() % 6;
-  for (int i = 1; i <= masters; ++i) s.MasterSet->AddRecord({Variant(Integer(i)), Variant(Integer(i * 10))});
+  for (int i = 1; i <= masters; ++i)
+    s.MasterSet->AddRecord({Variant(Integer(i)), Variant(Integer(i * 10))});
   const int details = in.U8() % 9;
   for (int i = 1; i <= details; ++i) {
-    const std::vector<Variant> row{Variant(Integer(i)), Variant(Integer(in.U8() % 7)), Variant(Integer(i * 3))};
+    const std::vector<Variant> row{Variant(Integer(i)), Variant(Integer(in.U8() % 7)),
+                                   Variant(Integer(i * 3))};
     if (query)
       query->Rows.push_back(row);
     else

@@ -295,7 +295,8 @@ void TcxCustomDataControllerInfo::ChangeFocusedRowIndex(Integer ARowIndex) {
   const Integer followed = FDataController->FFocusTargetRecordIndex;
   FDataController->FFocusTargetRecordIndex = outerTarget;
   if (!canFocus) return;
-  if (ARowIndex >= 0 && (ARowIndex >= GetRowCount() || GetRowInfo(ARowIndex).RecordIndex != followed)) {
+  if (ARowIndex >= 0 &&
+      (ARowIndex >= GetRowCount() || GetRowInfo(ARowIndex).RecordIndex != followed)) {
     const bool dataRow = target.Level == FDataController->GetGroupingItemCount();
     const Integer row = dataRow && followed >= 0 ? GetRowIndexByRecordIndex(followed, true) : -1;
     if (row < 0) {

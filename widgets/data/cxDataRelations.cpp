@@ -512,7 +512,8 @@ void TcxCustomDataController::CheckDetailsBrowseState() {
   TWeakLink self(this);
   for (const TWeakLink& link : details) {
     if (!self.Alive()) return;
-    if (auto* detail = static_cast<TcxCustomDataController*>(link.Ref())) detail->CheckBrowseState();
+    if (auto* detail = static_cast<TcxCustomDataController*>(link.Ref()))
+      detail->CheckBrowseState();
   }
 }
 

@@ -609,7 +609,9 @@ void TcxDBDataController::ResetFocusing() {
   };
   if (current >= 0 && current < GetRecordCount()) {
     try {
-      if (cxVariantsEqual(GetFieldValues(current, keys), GetDataSetKeyValues()) && !otherRecord(current)) return;
+      if (cxVariantsEqual(GetFieldValues(current, keys), GetDataSetKeyValues()) &&
+          !otherRecord(current))
+        return;
     } catch (const EcxInvalidDataControllerOperation&) {
       return;
     }

@@ -145,7 +145,8 @@ void TcxDBProviderDetailFilterAdapter::ReopenSQL(TDataSet* ADataSet, const Strin
   TWeakLink alive(ADataSet);
   {
     auto controls = WatchedPairedCall(
-        ADataSet, [ADataSet] { ADataSet->DisableControls(); }, [ADataSet] { ADataSet->EnableControls(); });
+        ADataSet, [ADataSet] { ADataSet->DisableControls(); },
+        [ADataSet] { ADataSet->EnableControls(); });
     ADataSet->Close();
     if (!alive.Alive()) return;
     params->SetParamValues(paramNames, paramValues);
@@ -295,15 +296,19 @@ void TcxDBDataController::LeaveSiblingDetails() {
 }
 
 void TcxDBDataController::ResetDetailsOfChangedKeys(Integer ARecordIndex) {
-  if (!HasRelations() || !Relations()->ItemField() || ARecordIndex < 0 || ARecordIndex >= GetRecordCount()) return;
+  if (!HasRelations() || !Relations()->ItemField() || ARecordIndex < 0 ||
+      ARecordIndex >= GetRecordCount())
+    return;
   TcxCustomDataRelationList* relations = Relations();
   for (Integer i = 0; i < relations->GetCount(); ++i) {
     auto* relation = dynamic_cast<TcxDBDataRelation*>(relations->GetItem(i));
-    if (!relation || !relation->HasMasterDetailKeys() || !relations->HasDetailInfo(ARecordIndex, i)) continue;
+    if (!relation || !relation->HasMasterDetailKeys() || !relations->HasDetailInfo(ARecordIndex, i))
+      continue;
     TcxDetailObject* object = relations->FindDetailObject(ARecordIndex);
     TcxDetailInfoObject* info = object ? object->Info(i) : nullptr;
     auto* detail = info ? dynamic_cast<TcxDBDataController*>(info->DataController()) : nullptr;
-    if (!detail || cxVariantsEqual(detail->MasterDetailKeyValues(), relation->GetMasterRecordKeyValues(ARecordIndex)))
+    if (!detail || cxVariantsEqual(detail->MasterDetailKeyValues(),
+                                   relation->GetMasterRecordKeyValues(ARecordIndex)))
       continue;
     // Details are made for the key values their master record had: with others they are
     // made anew when next asked for (an expanded record stays expanded).

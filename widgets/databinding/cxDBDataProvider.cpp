@@ -503,8 +503,8 @@ bool TcxDBDataProvider::CanInitEditing(Integer ARecordIndex) {
       // clone's read left it, on a sibling's record), which the record's bookmark tells.
       TDataSet* ds = DataSet();
       const TBookmarkStr mark = RecordBookmark(ARecordIndex);
-      if (ds && ds->State() == dsBrowse && IsSyncMode() && !mark.empty() && ds->BookmarkAvailable() &&
-          ds->Bookmark() != mark) {
+      if (ds && ds->State() == dsBrowse && IsSyncMode() && !mark.empty() &&
+          ds->BookmarkAvailable() && ds->Bookmark() != mark) {
         TStepWatch<TcxDBDataProvider> watch(this, ds);
         c->FocusRecordInDataSet(ARecordIndex);
         if (!watch.Alive()) return false;
@@ -918,7 +918,8 @@ std::vector<TBookmarkStr> TcxDBDataProvider::RecordBookmarksOf(
 }
 
 TBookmarkStr TcxDBDataProvider::RecordBookmark(Integer ARecordIndex) const {
-  if (IsGridMode() || ARecordIndex < 0 || size_t(ARecordIndex) >= FRecordBookmarks.size()) return {};
+  if (IsGridMode() || ARecordIndex < 0 || size_t(ARecordIndex) >= FRecordBookmarks.size())
+    return {};
   return FRecordBookmarks[size_t(ARecordIndex)];
 }
 
@@ -1185,7 +1186,8 @@ void TcxDBDataProvider::DoEditingChanged() {
       c->DataControllerInfo()->RecordAppended();
       FAppendedRecordIndex = r;
       c->CopyRecord(FEditingRecordIndex, r);
-      if (!IsGridMode()) SetRecordBookmark(r, ds->BookmarkAvailable() ? ds->Bookmark() : TBookmarkStr());
+      if (!IsGridMode())
+        SetRecordBookmark(r, ds->BookmarkAvailable() ? ds->Bookmark() : TBookmarkStr());
     }
     ResetEditing();
   }
@@ -1197,8 +1199,8 @@ void TcxDBDataProvider::EditFromDataSet() {
   // With no row focused (a key search found none) the data set still stands on a record,
   // and edits that one: the focus follows it first, so that the edit has its record and
   // the post is reconciled.
-  if (c->GetFocusedRecordIndex() < 0 && FCurrentRecordIndex >= 0 && FCurrentRecordIndex < c->GetRecordCount() &&
-      !c->IsNewItemRowActive()) {
+  if (c->GetFocusedRecordIndex() < 0 && FCurrentRecordIndex >= 0 &&
+      FCurrentRecordIndex < c->GetRecordCount() && !c->IsNewItemRowActive()) {
     TWeakLink self(this);
     c->ResetFocusing();
     if (!self.Alive()) return;
