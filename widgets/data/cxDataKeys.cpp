@@ -1,6 +1,7 @@
 #include "widgets/data/cxDataKeys.h"
 
 #include "widgets/data/cxDataController.h"
+#include "widgets/data/cxDataRelations.h"
 #include "widgets/foundation/cxVariants.h"
 
 #include <algorithm>
@@ -110,6 +111,16 @@ TcxCustomDataController* DetailOfMastersKind(TcxCustomDataController* AMaster, I
   return detail && detail->InheritsFrom(AMaster->ClassType()) ? detail : nullptr;
 }
 
+// The same among the details the record has already: saving makes none (making one reads
+// its records, whose handlers may change the master's records or free the master).
+TcxCustomDataController* ExistingDetailOfMastersKind(TcxCustomDataController* AMaster, Integer ARecordIndex,
+                                                     Integer ARelationIndex) {
+  TcxDetailObject* object = AMaster->Relations()->FindDetailObject(ARecordIndex);
+  TcxDetailInfoObject* info = object ? object->Info(ARelationIndex) : nullptr;
+  TcxCustomDataController* detail = info ? info->DataController() : nullptr;
+  return detail && detail->InheritsFrom(AMaster->ClassType()) ? detail : nullptr;
+}
+
 }  // namespace
 
 void TcxDetailKeys::Save() {
@@ -121,7 +132,7 @@ void TcxDetailKeys::Save() {
     // No relation has a detail controller any more (its pattern went): nothing to save.
     const Integer relation = c->GetDetailActiveRelationIndex(r);
     if (relation < 0) continue;
-    TcxCustomDataController* detail = DetailOfMastersKind(c, r, relation);
+    TcxCustomDataController* detail = ExistingDetailOfMastersKind(c, r, relation);
     auto info = std::make_unique<TcxDetailKeyInfo>(c->GetFieldValues(r, FKeyFields), relation,
                                                    New<TcxSaveObject>(detail ? detail : c));
     if (detail) info->SaveObject->Save(detail);
