@@ -1155,3 +1155,141 @@ TEST_F(DBDataDetailMove, ARecordMovedWhileControlsAreOffLeavesACloneHoldingEvery
 }
 
 }  // namespace
+
+namespace {
+
+// The master's records against its data set's, as "ID/NAME" texts in order.
+std::vector<std::string> RecordTexts(TcxCustomDataController* AController) {
+  std::vector<std::string> r;
+  for (Integer i = 0; i < AController->GetRecordCount(); ++i)
+    r.push_back(std::string(VarToStr(AController->GetItemValue(i, 0))) + "/" +
+                std::string(VarToStr(AController->GetItemValue(i, 1))));
+  std::sort(r.begin(), r.end());
+  return r;
+}
+
+std::vector<std::string> DataSetTexts(TDataSet* ADataSet) {
+  std::vector<std::string> r;
+  ADataSet->ReadRecords([&](const TBookmarkStr&) {
+    r.push_back(std::string(VarToStr(ADataSet->Fields(0)->Value())) + "/" +
+                std::string(VarToStr(ADataSet->Fields(1)->Value())));
+    return true;
+  });
+  std::sort(r.begin(), r.end());
+  return r;
+}
+
+TEST_F(DBDataDetail, APositionedDetailReadWhileItsDataSetIsEditedEditsNoRecordItDropped) {
+  TMemoryDataSet* detail = MakePlainSets();
+  Pattern->SetKeyFieldNames("ID");
+  DetailEventLog log;
+  Pattern->DataModeController()->OnDetailFirst =
+      TcxDBDataModeControllerDetailFirstEvent(&log, &DetailEventLog::First);
+  TcxCustomDataController* d = Master->GetDetailDataController(0, 0);
+  ASSERT_NE(d, nullptr);
+  ASSERT_EQ(d->GetRecordCount(), 3);
+  d->ChangeFocusedRowIndex(2);
+  // An edit with no changes yet stays while the detail reads its records, and a detail
+  // positioned by its handler shows nothing until the edit ends.
+  detail->Edit();
+  d->Refresh();
+  ASSERT_EQ(detail->State(), TDataSetState::dsEdit);
+  EXPECT_NO_THROW(detail->FieldByName("V")->SetAsFloat(8.5));
+  detail->Post();
+  EXPECT_EQ(DetailIDs(d), Expected()[1]);
+}
+
+TEST_F(DBDataDetail, AMasterKeepingItsRowsWhosePatternWentReadsItsRecordsAgain) {
+  MakePlainSets();
+  Master->SetKeyFieldNames("ID");
+  ASSERT_TRUE(Master->ChangeDetailExpanding(2, true));
+  Pattern.reset();
+  EXPECT_NO_THROW(Master->Refresh());
+  EXPECT_EQ(RecordTexts(Master.get()), DataSetTexts(DS));
+}
+
+TEST_F(DBDataDetail, ADeleteOnThePatternsDataSetBringsTheMasterToADetailShowingItsRecords) {
+  // Each master's records scattered, none for master 1.
+  TMemoryDataSet* detail =
+      MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  const Integer mids[] = {5, 4, 2, 5, 2, 2, 0, 0};
+  for (Integer i = 1; i <= 8; ++i) detail->AddRecord({i, mids[i - 1], i * 3.0});
+  detail->Open();
+  MakeSets(detail);
+  MakeControllers();
+  Pattern->SetKeyFieldNames("ID");
+  Pattern->ChangeSortingOrder(2, TcxDataSortOrder::soDescending);
+  DetailEventLog log;
+  Pattern->DataModeController()->OnDetailFirst =
+      TcxDBDataModeControllerDetailFirstEvent(&log, &DetailEventLog::First);
+  Master->SetKeyFieldNames("ID");
+  ASSERT_TRUE(Master->ChangeDetailExpanding(0, true));
+  auto* d = static_cast<TcxDBDataController*>(Master->GetDetailDataController(0, 0));
+  ASSERT_EQ(d->GetRecordCount(), 0);
+  d->LocateByKey(Variant(0));
+  detail->Delete();
+  for (Integer r = 0; r < Master->GetRecordCount(); ++r) {
+    if (!Master->GetDetailExpanding(r)) continue;
+    const Integer id = Master->GetItemValue(r, 0).AsInteger();
+    std::set<Integer> expected;
+    detail->ReadRecords([&](const TBookmarkStr&) {
+      if (detail->FieldByName("MID")->Value() == Variant(id))
+        expected.insert(detail->FieldByName("ID")->GetAsInteger());
+      return true;
+    });
+    EXPECT_EQ(DetailIDs(Master->GetDetailDataController(r, 0)), expected) << "master " << id;
+  }
+}
+
+TEST_F(DBDataDetail, AnEditThroughACloneEditsItsFocusedRecordWhereverTheDataSetStands) {
+  TMemoryDataSet* detail =
+      MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  detail->Open();
+  MakeSets(detail);
+  MakeControllers();
+  Pattern->SetKeyFieldNames("ID");
+  Pattern->DataModeController()->SetSmartRefresh(true);
+  DetailEventLog log;
+  Pattern->DataModeController()->OnDetailFirst =
+      TcxDBDataModeControllerDetailFirstEvent(&log, &DetailEventLog::First);
+  // Two records without a key, for masters 1 and 6.
+  for (const Integer mid : {1, 6}) {
+    detail->Append();
+    detail->FieldByName("MID")->SetAsInteger(mid);
+  }
+  detail->Post();
+  ASSERT_TRUE(Master->ChangeDetailExpanding(0, true));
+  auto* d = static_cast<TcxDBDataController*>(Master->GetDetailDataController(0, 0));
+  ASSERT_EQ(d->GetRecordCount(), 1);
+  d->SetEditValue(1, Variant(0), TcxDataEditValueSource::evsValue);
+  Master->ChangeFocusedRowIndex(2);
+  // The data set stood on master 6's record: master 1's own record took the new key.
+  EXPECT_EQ(detail->Lookup("MID", Variant(6), "MID"), Variant(6));
+  EXPECT_EQ(detail->Lookup("MID", Variant(0), "MID"), Variant(0));
+  Integer held = 0;
+  detail->ReadRecords([&](const TBookmarkStr&) {
+    held += detail->FieldByName("MID")->Value() == Variant(1) ? 1 : 0;
+    return true;
+  });
+  EXPECT_EQ(d->GetRecordCount(), held);
+  for (Integer r = 0; r < d->GetRecordCount(); ++r) EXPECT_EQ(d->GetItemValue(r, 1), Variant(1));
+}
+
+TEST_F(DBDataDetail, AnExpandedDetailFollowsItsMastersKeyChangedBySmartRefresh) {
+  MakePlainSets();
+  Master->SetKeyFieldNames("ID");
+  Master->DataModeController()->SetSmartRefresh(true);
+  ASSERT_TRUE(Master->ChangeDetailExpanding(2, true));
+  ASSERT_EQ(DetailIDs(Master->GetDetailDataController(2, 0)), Expected()[3]);
+  // Master 3 becomes master 4 (whose detail records then are its own) and then 7 (none).
+  for (const Integer id : {4, 7}) {
+    Master->ChangeFocusedRowIndex(Master->GetRowIndexByRecordIndex(2, true));
+    Master->SetEditValue(0, Variant(id), TcxDataEditValueSource::evsValue);
+    Master->PostEditing();
+    ASSERT_EQ(Master->GetItemValue(2, 0), Variant(id));
+    EXPECT_TRUE(Master->GetDetailExpanding(2));
+    EXPECT_EQ(DetailIDs(Master->GetDetailDataController(2, 0)), Expected()[id]) << "master " << id;
+  }
+}
+
+}  // namespace

@@ -279,6 +279,7 @@ void TcxCustomDataController::DeleteRecord(Integer ARecordIndex) {
 // come or go.
 void TcxCustomDataController::RecordInserted(Integer ARecordIndex) {
   if (FBookmarkRecordIndex >= ARecordIndex) ++FBookmarkRecordIndex;
+  if (FFocusTargetRecordIndex >= ARecordIndex) ++FFocusTargetRecordIndex;
   FDataControllerInfo->RecordInserted(ARecordIndex, !IsRestoringSelectionByKeys());
   FProvider->RecordInserted(ARecordIndex);
   if (HasRelations() && FRelations->ItemField())
@@ -829,11 +830,12 @@ void TcxCustomDataController::BeginSaveKeys() {
 
 void TcxCustomDataController::EndRestoreKeys() {
   if (FSaveKeysCount == 0 || --FSaveKeysCount > 0) return;
-  TWatchedScopeExit done(this, [this] {
-    FreeAndNil(FSaveObject);
-    EndUpdate();
-  });
-  if (FSaveObject) FSaveObject->Restore(this);
+  // Restoring may read the records again and save keys of its own meanwhile: this save is
+  // taken out first, and goes whatever becomes of the controller.
+  Owned<TcxSaveObject> saved(FSaveObject);
+  FSaveObject = nullptr;
+  TWatchedScopeExit done(this, [this] { EndUpdate(); });
+  if (saved) saved->Restore(this);
 }
 
 // ---- Loading ----
@@ -842,6 +844,7 @@ void TcxCustomDataController::BeginLoadRecords() {
   BeginUpdate();
   try {
     FDataStorage->Clear(true);
+    FFocusTargetRecordIndex = -1;
     FDataControllerInfo->Selection()->Reset();
   } catch (...) {
     // Only an error closes the bracket here: loading keeps it open until EndLoadRecords.

@@ -306,6 +306,9 @@ class TcxCustomDataController : public TPersistent {
   // being read again; never here (a descendant that identifies its records by key may).
   virtual bool IsSmartRefreshActive() const { return false; }
   virtual void GetKeyFields(std::vector<TcxCustomDataField*>&) const {}
+  // What tells a record apart from others with its key values across a reload (empty when
+  // nothing does): the selection kept by keys follows it among records sharing a key.
+  virtual String RecordIdentity(Integer) const { return {}; }
 
   // ---- Hooks of the editing provider, the filter binding and the summary ----
   // The record being edited and the record that followed it in the rows when editing
@@ -687,6 +690,9 @@ class TcxCustomDataController : public TPersistent {
   Integer FPrevSelectedCount = 0;
   Integer FPrevSelectedRow = -1;
   Integer FBookmarkRecordIndex = -1;
+  // The record a focus change is bound for, followed while leaving the focused row settles
+  // its edit (records may come and go meanwhile); -1 once it is gone or read again.
+  Integer FFocusTargetRecordIndex = -1;
   TcxDataControllerNotifier* FNotifier = nullptr;
   std::vector<TcxFilterCriteria*> FFilters;
   TcxDataFilterCriteria* FFilter = nullptr;

@@ -277,11 +277,39 @@ void TcxCustomDataControllerInfo::ChangeFocusedRowIndex(Integer ARowIndex) {
   ARowIndex = std::clamp<Integer>(ARowIndex, -1, GetRowCount() - 1);
   if (ARowIndex == FFocusingInfo.RowIndex) return;
   if (!FChanges.Contains(dcicFocusedRow)) FPrevFocusingInfo = FFocusingInfo;
-  const Integer record = ARowIndex >= 0 ? GetRowInfo(ARowIndex).RecordIndex : -1;
+  const TcxRowInfo target = ARowIndex >= 0 ? GetRowInfo(ARowIndex) : TcxRowInfo();
+  const Integer record = ARowIndex >= 0 ? target.RecordIndex : -1;
+  // Inside an update the rows may still list records that went since (a reload, an empty
+  // insert cancelled): such a row is no record to focus; the focus follows the records once
+  // the rows are laid out again.
+  if (record >= FDataController->GetRecordCount()) return;
   // Settling the edit and moving a cursor run handlers, which may free the controller and
   // this with it.
   TWeakLink controller(FDataController);
-  if (!FDataController->CanFocusRecord(record) || !controller.Alive()) return;
+  // Settling the edit may take records out (an empty insert), put them in or move rows (a
+  // re-sort): the row asked for is found again by the record it showed.
+  const Integer outerTarget = FDataController->FFocusTargetRecordIndex;
+  FDataController->FFocusTargetRecordIndex = record;
+  const bool canFocus = FDataController->CanFocusRecord(record);
+  if (!controller.Alive()) return;
+  const Integer followed = FDataController->FFocusTargetRecordIndex;
+  FDataController->FFocusTargetRecordIndex = outerTarget;
+  if (!canFocus) return;
+  if (ARowIndex >= 0 &&
+      (ARowIndex >= GetRowCount() || GetRowInfo(ARowIndex).RecordIndex != followed)) {
+    const bool dataRow = target.Level == FDataController->GetGroupingItemCount();
+    const Integer row = dataRow && followed >= 0 ? GetRowIndexByRecordIndex(followed, true) : -1;
+    if (row < 0) {
+      // The record is gone: the row that now stands at the place asked for is focused as
+      // any other would be, once.
+      const Integer place = std::min(ARowIndex, GetRowCount() - 1);
+      if (FRefocusing || place == FFocusingInfo.RowIndex) return;
+      TWatchedValue<bool> refocusing(FDataController, FRefocusing, true);
+      ChangeFocusedRowIndex(place);
+      return;
+    }
+    ARowIndex = row;
+  }
   const bool newItemRowActive = FDataController->IsNewItemRowActive();
   FDataController->BeforeFocusedRowChange(ARowIndex);
   if (!controller.Alive()) return;

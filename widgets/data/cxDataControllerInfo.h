@@ -198,6 +198,7 @@ class TcxCustomDataControllerInfo : public TObject {
   TcxDataControllerInfoChanges FDeferredChanges;
   Integer FLockCount = 0;
   bool FInfoUpdating = false;
+  bool FRefocusing = false;         // a focus change goes to another row, its record gone
   bool FNarrowFilter = false;       // the pending reload narrows the incremental filter
   Int64 FFilteredChangeCount = -1;  // the storage's change count the rows were filtered at
   bool FSortOrderChanged = false;

@@ -61,6 +61,7 @@ void TcxCustomDataController::UpdateStructure() {
   // The controller's own records stay unless a data source comes or goes.
   if (!(FProvider->IsCustomDataSourceSupported() && !IsProviderMode() && !FChangingDataSource)) {
     FDataStorage->Clear(true);
+    FFocusTargetRecordIndex = -1;
     FProvider->HandlesChanged();
   }
   ClearBookmark();
@@ -87,6 +88,7 @@ void TcxCustomDataController::ReloadStorage() {
   // records are all it has.
   if (FProvider->IsActive()) {
     FDataStorage->Clear(true);
+    FFocusTargetRecordIndex = -1;
     FProvider->HandlesChanged();
   }
   const bool pattern = IsDetail() && GetDetailMode() == TcxDataControllerDetailMode::dcdmPattern;
@@ -419,6 +421,10 @@ void TcxCustomDataController::DeleteStorageRecords(const std::vector<Integer>& A
   FDataStorage->DeleteRecords(AList);
   FDataControllerInfo->RecordsDeleted(AList, !IsRestoringSelectionByKeys());
   shift(FBookmarkRecordIndex);
+  if (std::binary_search(AList.begin(), AList.end(), FFocusTargetRecordIndex))
+    FFocusTargetRecordIndex = -1;
+  else
+    shift(FFocusTargetRecordIndex);
   for (Integer* r : {&FProvider->FEditingRecordIndex, &FProvider->FEditingRecordIndex1,
                      &FProvider->FEditingRecordIndex2})
     if (*r >= 0) {

@@ -1,10 +1,12 @@
 #include "widgets/data/cxDataKeys.h"
 
 #include "widgets/data/cxDataController.h"
+#include "widgets/data/cxDataRelations.h"
 #include "widgets/foundation/cxVariants.h"
 
 #include <algorithm>
 #include <memory>
+#include <unordered_map>
 
 namespace {
 
@@ -49,7 +51,8 @@ void TcxSelectedKeys::Save() {
   for (Integer i = 0; i < selection->Count(); ++i) {
     const TcxDataSelectionEntry& e = selection->Items(i);
     if (e.Kind == -1 || e.Index < 0 || e.Index >= FDataController->GetRecordCount()) continue;
-    auto info = std::make_unique<TcxSelectedKeyInfo>(FDataController->GetFieldValues(e.Index, FKeyFields), i);
+    auto info = std::make_unique<TcxSelectedKeyInfo>(FDataController->GetFieldValues(e.Index, FKeyFields), i,
+                                                     FDataController->RecordIdentity(e.Index));
     FItems.push_back(info.get());
     info.release();
   }
@@ -64,27 +67,51 @@ void TcxSelectedKeys::Restore() {
   // Matched entries are freed as they match, so the search runs over a copy of the keys.
   std::vector<Variant> keys;
   std::vector<Integer> positions;
+  std::unordered_map<String, Integer> byIdentity;
+  // Identities count only where the reloaded records have them too.
+  const bool identified =
+      FDataController->GetRecordCount() > 0 && !FDataController->RecordIdentity(0).empty();
   keys.reserve(FItems.size());
   positions.reserve(FItems.size());
   for (Integer i = 0; i < Count(); ++i) {
     keys.push_back(SelectedItems(i)->Key);
     positions.push_back(SelectedItems(i)->SelectionIndex);
+    if (!identified) SelectedItems(i)->Identity.clear();
+    if (!SelectedItems(i)->Identity.empty()) byIdentity.emplace(SelectedItems(i)->Identity, i);
   }
-  // The next unused entry of each run of equal keys, found by the run's first entry.
+  auto take = [&](Integer AEntry, Integer ARecord) {
+    const Integer at = positions[size_t(AEntry)];
+    if (at < Integer(list.size())) selection->SetIndex(at, ARecord);
+    FreeItem(AEntry);
+  };
+  // The next unused entry without an identity of each run of equal keys, found by the
+  // run's first entry.
   std::vector<Integer> next(keys.size());
   for (size_t i = 0; i < next.size(); ++i) next[i] = Integer(i);
   for (Integer r = 0; r < FDataController->GetRecordCount(); ++r) {
     const Variant key = FDataController->GetFieldValues(r, FKeyFields);
+    if (!byIdentity.empty()) {
+      const String identity = FDataController->RecordIdentity(r);
+      const auto known = identity.empty() ? byIdentity.end() : byIdentity.find(identity);
+      if (known != byIdentity.end()) {
+        const Integer entry = known->second;
+        byIdentity.erase(known);
+        if (Items(entry)) take(entry, r);
+        continue;
+      }
+    }
     auto it = std::lower_bound(keys.begin(), keys.end(), key,
                                [](const Variant& e, const Variant& k) { return cxCompareVariantsForSort(e, k) < 0; });
     if (it == keys.end()) continue;
     const size_t run = size_t(it - keys.begin());
-    const Integer candidate = next[run];
+    Integer candidate = next[run];
+    while (candidate < Integer(keys.size()) && cxVariantsEqual(keys[size_t(candidate)], key) &&
+           (!Items(candidate) || !SelectedItems(candidate)->Identity.empty()))
+      ++candidate;
+    next[run] = candidate;
     if (candidate >= Integer(keys.size()) || !cxVariantsEqual(keys[size_t(candidate)], key)) continue;
     ++next[run];
-    const Integer at = positions[size_t(candidate)];
-    if (at < Integer(list.size())) selection->SetIndex(at, r);
-    FreeItem(candidate);
+    take(candidate, r);
   }
   for (Integer i = 0; i < Count(); ++i) {
     const Integer at = positions[size_t(i)];
@@ -110,6 +137,16 @@ TcxCustomDataController* DetailOfMastersKind(TcxCustomDataController* AMaster, I
   return detail && detail->InheritsFrom(AMaster->ClassType()) ? detail : nullptr;
 }
 
+// The same among the details the record has already: saving makes none (making one reads
+// its records, whose handlers may change the master's records or free the master).
+TcxCustomDataController* ExistingDetailOfMastersKind(TcxCustomDataController* AMaster, Integer ARecordIndex,
+                                                     Integer ARelationIndex) {
+  TcxDetailObject* object = AMaster->Relations()->FindDetailObject(ARecordIndex);
+  TcxDetailInfoObject* info = object ? object->Info(ARelationIndex) : nullptr;
+  TcxCustomDataController* detail = info ? info->DataController() : nullptr;
+  return detail && detail->InheritsFrom(AMaster->ClassType()) ? detail : nullptr;
+}
+
 }  // namespace
 
 void TcxDetailKeys::Save() {
@@ -119,8 +156,10 @@ void TcxDetailKeys::Save() {
   // Without relations no record is expanded: the records are not visited.
   for (Integer r = 0; c->HasRelations() && r < c->GetRecordCount(); ++r) {
     if (!c->GetDetailExpanding(r)) continue;
+    // No relation has a detail controller any more (its pattern went): nothing to save.
     const Integer relation = c->GetDetailActiveRelationIndex(r);
-    TcxCustomDataController* detail = DetailOfMastersKind(c, r, relation);
+    if (relation < 0) continue;
+    TcxCustomDataController* detail = ExistingDetailOfMastersKind(c, r, relation);
     auto info = std::make_unique<TcxDetailKeyInfo>(c->GetFieldValues(r, FKeyFields), relation,
                                                    New<TcxSaveObject>(detail ? detail : c));
     if (detail) info->SaveObject->Save(detail);

@@ -18,9 +18,11 @@ struct TcxKeyInfo {
 
 // A selected data row: its key values and the position of its entry in the selection.
 struct TcxSelectedKeyInfo : TcxKeyInfo {
-  TcxSelectedKeyInfo(Variant AKey, Integer ASelectionIndex) : Key(std::move(AKey)), SelectionIndex(ASelectionIndex) {}
+  TcxSelectedKeyInfo(Variant AKey, Integer ASelectionIndex, String AIdentity)
+      : Key(std::move(AKey)), SelectionIndex(ASelectionIndex), Identity(std::move(AIdentity)) {}
   Variant Key;
   Integer SelectionIndex;
+  String Identity;  // the record's identity, where the controller knows one
 };
 
 class TcxKeys : public TObject {
@@ -57,9 +59,9 @@ class TcxSelectedKeys : public TcxKeys {
   // Every selected data row's key and its place in the selection, sorted by key (equal
   // keys in selection order).
   void Save() override;
-  // Each record takes the first unused entry with an equal key (a binary search per
-  // record), and that entry is freed; the selection entries that found no record are
-  // dropped.
+  // A record takes the entry saved with its identity; else the first unused entry with an
+  // equal key and no identity (a binary search per record). A taken entry is freed; the
+  // selection entries that found no record are dropped.
   void Restore() override;
   TcxSelectedKeyInfo* SelectedItems(Integer AIndex) const { return static_cast<TcxSelectedKeyInfo*>(Items(AIndex)); }
 };

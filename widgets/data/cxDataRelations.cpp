@@ -5,6 +5,7 @@
 #include "widgets/data/cxDataController.h"
 
 #include <algorithm>
+#include <deque>
 #include <optional>
 
 using enum TcxDataControllerChange;
@@ -312,12 +313,21 @@ TObject* TcxCustomDataController::GetDetailDataControllerObject(Integer ARecordI
     return info->LinkObject();
   if (FCreatingDetail) return nullptr;
   TObject* made = nullptr;
+  // Making the detail binds it to its data set, whose handlers may free this master or the
+  // pattern: the flags are put back only on what still lives, and a detail made for a
+  // master that went goes too.
+  TWeakLink self(this);
   {
     TcxCustomDataController* pattern = GetPatternDataController();
-    TScopedValue<bool> creating(FCreatingDetail, true);
-    std::optional<TScopedValue<bool>> patternCreating;
-    if (pattern && pattern != this) patternCreating.emplace(pattern->FCreatingDetail, true);
+    if (pattern == this) pattern = nullptr;
+    TWatchedValue<bool> creating(this, FCreatingDetail, true);
+    std::optional<TWatchedValue<bool>> patternCreating;
+    if (pattern) patternCreating.emplace(pattern, pattern->FCreatingDetail, true);
     made = CreateDetailDataController(relation, ARecordIndex);
+  }
+  if (!self.Alive()) {
+    if (made) made->Free();
+    return nullptr;
   }
   if (made) {
     // The hook may have changed the records: the object only fits the record it was
@@ -329,12 +339,18 @@ TObject* TcxCustomDataController::GetDetailDataControllerObject(Integer ARecordI
     } else {
       TcxCustomDataController* detail = GetDetailDataControllerOf(made);
       object->EnsureInfo(ARelationIndex)->SetLinkObject(made, detail);
+      // The clone reads its records, whose handlers may free this master (and the clone
+      // with it) or the clone's master record: nothing is handed out then.
+      TWeakLink self(this), clone(detail);
       if (detail && detail->FMasterRelation != relation)
         detail->SetMasterRelation(relation, ARecordIndex);
+      if (!self.Alive()) return nullptr;
+      if (detail && !clone.Alive()) return nullptr;
       if (detail) detail->FMasterRecordIndex = ARecordIndex;
     }
   }
-  if (!made && !FRetryingDetail) {
+  // Once more for the record, unless it went meanwhile (its master's records read again).
+  if (!made && !FRetryingDetail && ARecordIndex < GetRecordCount()) {
     TScopedValue<bool> retry(FRetryingDetail, true);
     return GetDetailDataControllerObject(ARecordIndex, ARelationIndex);
   }
@@ -404,10 +420,15 @@ bool TcxCustomDataController::CanChangeDetailExpanding(Integer ARecordIndex, boo
 
 bool TcxCustomDataController::ChangeDetailExpanding(Integer ARecordIndex, bool AExpanded) {
   if (GetDetailExpanding(ARecordIndex) == AExpanded) return false;
+  // Settling the edits and focusing the record run handlers, which may free this controller.
+  TWeakLink self(this);
   CheckBrowseState();
+  if (!self.Alive()) return false;
   if (ARecordIndex < 0 || ARecordIndex >= GetRecordCount() || !HasRelations()) return false;
   TcxDetailObject* object = FRelations->GetDetailObject(ARecordIndex);
-  if (!object || !CanChangeDetailExpanding(ARecordIndex, AExpanded)) return false;
+  if (!object) return false;
+  const bool can = CanChangeDetailExpanding(ARecordIndex, AExpanded);
+  if (!self.Alive() || !can) return false;
   // The handler may have changed the records.
   if (ARecordIndex >= GetRecordCount() || FRelations->FindDetailObject(ARecordIndex) != object)
     return false;
@@ -464,12 +485,22 @@ void TcxCustomDataController::ForEachDetailController(
 
 void TcxCustomDataController::CheckDetailsBrowseState() {
   if (!HasRelations() || !FRelations->ItemField()) return;
+  // Settling a detail's edit runs handlers, which may change this master's records, free
+  // details or this master: the details are gathered first, and each is settled while it
+  // (and this master) lives.
+  std::deque<TWeakLink> details;
   for (Integer r = 0; r < GetRecordCount(); ++r) {
     TcxDetailObject* object = FRelations->FindDetailObject(r);
     if (!object) continue;
     for (Integer i = 0; i < object->InfoCount(); ++i)
       if (TcxDetailInfoObject* info = object->Info(i); info && info->DataController())
-        info->DataController()->CheckBrowseState();
+        details.emplace_back(info->DataController());
+  }
+  TWeakLink self(this);
+  for (const TWeakLink& link : details) {
+    if (!self.Alive()) return;
+    if (auto* detail = static_cast<TcxCustomDataController*>(link.Ref()))
+      detail->CheckBrowseState();
   }
 }
 

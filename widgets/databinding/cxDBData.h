@@ -233,12 +233,19 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   // The records are read again once the data set leaves its edit: a read made meanwhile
   // could not see how the edit ends, or could not be made at all.
   void ReadWhenBrowsing() { FReadWhenBrowsing = true; }
-  // The data set's bookmark of each stored record, as the last read of a controller without
-  // key fields found it (empty where unknown; bookmarks are what identifies its records).
+  // The data set's bookmark of each stored record, as the last read found it (empty where
+  // unknown; without key fields bookmarks are what identifies the records).
   const std::vector<TBookmarkStr>& RecordBookmarks() const { return FRecordBookmarks; }
   void ClearRecordBookmarks() { FRecordBookmarks.clear(); }
   void SetRecordBookmark(Integer ARecordIndex, const TBookmarkStr& ABookmark);
   void RecordBookmarkInserted(Integer ARecordIndex);
+  // The bookmark of a stored record (empty where unknown); outside grid mode, with keys
+  // or without, a read and smart refresh keep one for each record.
+  TBookmarkStr RecordBookmark(Integer ARecordIndex) const;
+  // The stored record of a bookmark; -1 when none is known to have it.
+  Integer BookmarkedRecordIndex(const TBookmarkStr& ABookmark) const;
+  // Whether another stored record has the same key values as ARecordIndex.
+  bool IsRecordKeyShared(Integer ARecordIndex) const;
   // The bookmarks of those stored records; none unless every one is known.
   std::vector<TBookmarkStr> RecordBookmarksOf(const std::vector<Integer>& AList) const;
   // The other providers bound to the same data set.
@@ -603,6 +610,8 @@ class TcxDBDataController : public TcxCustomDataController {
   void SelectFromAnchor(Integer ARowIndex, bool AKeepSelection) override;
   TcxCustomDataField* CreateField() override;
   void GetKeyFields(std::vector<TcxCustomDataField*>& AList) const override;
+  // The record's bookmark, while the bookmarks match the stored records.
+  String RecordIdentity(Integer ARecordIndex) const override;
   TCollectionItemClass GetSummaryItemClass() const override;
   bool IsProviderValueField(TcxCustomDataField* AField) const override;
   bool IsSmartRefresh() const override;
@@ -635,6 +644,9 @@ class TcxDBDataController : public TcxCustomDataController {
   // A detail in SQL mode whose query holds another master's records asks it again for its
   // own master.
   void UpdateDetailQuery();
+  // The details of a master record whose key values changed since they were made go; they
+  // are made anew for the new values.
+  void ResetDetailsOfChangedKeys(Integer ARecordIndex);
   bool IsChangingFocus() const { return FChangingFocus; }
   bool CanChangeDetailExpanding(Integer ARecordIndex, bool AExpanded) override;
   // A pattern detail brings its masters onto the records its data set stands on; the
@@ -730,6 +742,9 @@ class TcxDBDataController : public TcxCustomDataController {
   // ---- Records read again from the data set ----
   void RereadEditingRecord();
   void RereadRecord(Integer ARecordIndex);
+  // Reads it from the data set's record of that bookmark, without moving the data set;
+  // False (nothing read) when that record is not one this controller shows.
+  bool RereadRecordAt(Integer ARecordIndex, const TBookmarkStr& ABookmark);
 
   // ---- Grid mode ----
   // The row's identity: its data-set bookmark in grid mode, else its record's id.

@@ -330,12 +330,21 @@ void TcxDBDataController::Assign(TPersistent* Source) {
   inherited::Assign(Source);
   auto* src = dynamic_cast<TcxDBDataController*>(Source);
   if (!src) return;
-  FDataModeController->Assign(src->FDataModeController);
-  SetDataSource(src->DataSource());
-  SetKeyFieldNames(src->FKeyFieldNames);
-  SetDetailKeyFieldNames(src->FDetailKeyFieldNames);
-  SetMasterKeyFieldNames(src->FMasterKeyFieldNames);
+  // Copies first: binding to the data source (and naming keys) runs its data set's
+  // handlers, which may free the source controller or this one.
+  const String keys = src->FKeyFieldNames;
+  const String detailKeys = src->FDetailKeyFieldNames;
+  const String masterKeys = src->FMasterKeyFieldNames;
   OnDetailHasChildren = src->OnDetailHasChildren;
+  FDataModeController->Assign(src->FDataModeController);
+  TWeakLink self(this);
+  SetDataSource(src->DataSource());
+  if (!self.Alive()) return;
+  SetKeyFieldNames(keys);
+  if (!self.Alive()) return;
+  SetDetailKeyFieldNames(detailKeys);
+  if (!self.Alive()) return;
+  SetMasterKeyFieldNames(masterKeys);
 }
 
 TDataSource* TcxDBDataController::DataSource() const { return DBProvider()->DataLink()->DataSource(); }
@@ -387,6 +396,12 @@ TcxCustomDataField* TcxDBDataController::CreateField() { return New<TcxDBDataFie
 
 TCollectionItemClass TcxDBDataController::GetSummaryItemClass() const {
   return ClassOf<TcxDBDataSummaryItem, TCollectionItem, TCollection*>();
+}
+
+String TcxDBDataController::RecordIdentity(Integer ARecordIndex) const {
+  const TcxDBDataProvider* p = DBProvider();
+  if (!p || Integer(p->RecordBookmarks().size()) != GetRecordCount()) return {};
+  return p->RecordBookmark(ARecordIndex);
 }
 
 void TcxDBDataController::GetKeyFields(std::vector<TcxCustomDataField*>& AList) const {
@@ -499,7 +514,8 @@ void TcxDBDataController::ReadProviderRecords() {
     ReadRecordsInPlace();
   } else {
     // A detail whose data set must first be opened again (or positioned by a handler)
-    // for its master shows no record until the edit ends.
+    // for its master shows no record until the edit ends: nor is a record of it edited.
+    if (p->EditingRecordIndex() != kNoEditRecord) p->ResetEditing();
     p->SetCurrentRecordIndex(-1);
   }
 }
@@ -523,7 +539,6 @@ void TcxDBDataController::ReadRecordsInPlace() {
   if (detail && (VarIsEmpty(FMasterDetailKeyValues) || keys.empty())) return;
   // The record being edited (none while one is inserted).
   const TBookmarkStr current = ds->BookmarkAvailable() ? ds->Bookmark() : TBookmarkStr();
-  const bool byKey = IdentifiesRecordsByKey();
   Owned<TcxValueDefReader> reader(p->GetValueDefReaderClass().Create());
   // The data set's handlers run as its records are read and may free this controller.
   TWeakLink self(this);
@@ -534,7 +549,7 @@ void TcxDBDataController::ReadRecordsInPlace() {
     const Integer r = DataStorage()->AppendRecord();
     DataStorage()->ReadRecordValues(r, reader.get());
     if (!self.Alive()) return false;
-    if (!byKey) p->SetRecordBookmark(r, ABookmark);
+    p->SetRecordBookmark(r, ABookmark);
     if (!current.empty() && ds->CompareBookmarks(ABookmark, current) == 0)
       p->SetCurrentRecordIndex(r);
     return true;
@@ -590,16 +605,29 @@ void TcxDBDataController::ResetFocusing() {
   const Integer current = p->CurrentRecordIndex();
   // The record the provider counted to usually is the data set's current one: only when
   // its key differs is the storage searched.
+  // Records that share a key are told apart by their bookmarks, where known.
+  TDataSet* ds = DataSet();
+  const TBookmarkStr at = ds && ds->BookmarkAvailable() ? ds->Bookmark() : TBookmarkStr();
+  auto otherRecord = [&](Integer ARecord) {
+    const TBookmarkStr mark = p->RecordBookmark(ARecord);
+    return !at.empty() && !mark.empty() && mark != at;
+  };
   if (current >= 0 && current < GetRecordCount()) {
     try {
-      if (cxVariantsEqual(GetFieldValues(current, keys), GetDataSetKeyValues())) return;
+      if (cxVariantsEqual(GetFieldValues(current, keys), GetDataSetKeyValues()) &&
+          !otherRecord(current))
+        return;
     } catch (const EcxInvalidDataControllerOperation&) {
       return;
     }
   }
   TWeakLink self(this);
-  const Integer r = FindRecordIndexByFields(keys);
+  Integer r = FindRecordIndexByFields(keys);
   if (!self.Alive()) return;  // a compare handler freed the controller
+  if (r >= 0 && otherRecord(r)) {
+    const Integer marked = p->BookmarkedRecordIndex(at);
+    if (marked >= 0) r = marked;
+  }
   if (r != current) {
     p->SetCurrentRecordIndex(r);
     inherited::ResetFocusing();
@@ -743,7 +771,12 @@ bool TcxDBDataController::CanFocusRecord(Integer ARecordIndex) {
       result = inherited::CanFocusRecord(ARecordIndex);
   }
   if (!self.Alive()) return false;
-  ReportSyncMasterPos();
+  // A clone let go by its sibling (which is reading its own records off the shared data
+  // set) moved nothing: its masters have no position to follow.
+  if (changingFocus)
+    DeliverHeldBackNotices();
+  else
+    ReportSyncMasterPos();
   if (!self.Alive()) return false;
   // Moving the data set re-focuses this controller on the record through the data set's
   // own notice, before the row focus itself changes: the row focus then sees no change,
@@ -765,12 +798,20 @@ bool TcxDBDataController::FocusRecordInDataSet(Integer ARecordIndex) {
     const Variant key = GetRecordId(ARecordIndex);
     // Read first: a key name the data set lacks is reported as such, not by the Locate.
     const Variant current = GetDataSetKeyValues();
-    if (ARecordIndex == p->CurrentRecordIndex() && cxVariantsEqual(key, current)) {
+    // Records that share a key are told apart by their bookmarks.
+    const TBookmarkStr mark = p->RecordBookmark(ARecordIndex);
+    const bool onMark = mark.empty() || !ds->BookmarkAvailable() || ds->Bookmark() == mark;
+    if (ARecordIndex == p->CurrentRecordIndex() && cxVariantsEqual(key, current) && onMark) {
       CheckBrowseState();
       return watch.Alive();
     }
     CheckBrowseState();
     if (!watch.Alive()) return false;
+    if (!mark.empty() && ds->BookmarkValid(mark)) {
+      ds->GotoBookmark(mark);
+      if (!watch.Alive()) return false;
+      if (cxVariantsEqual(GetDataSetKeyValues(), key)) return true;
+    }
     // A copy of the names: the search's handlers may free this controller.
     return ds->Locate(String(FKeyFieldNames), key, TLocateOptions());
   }
@@ -1059,6 +1100,27 @@ void TcxDBDataController::RereadRecord(Integer ARecordIndex) {
   DataStorage()->ReadRecordValues(ARecordIndex, reader.get());
   p->RecordAppended(ARecordIndex);
   if (!p->IsInsideCanInitEditing()) Change({dccUpdateRecord});
+}
+
+bool TcxDBDataController::RereadRecordAt(Integer ARecordIndex, const TBookmarkStr& ABookmark) {
+  TcxDBDataProvider* p = DBProvider();
+  TDataSet* ds = DataSet();
+  if (!ds) return false;
+  Owned<TcxValueDefReader> reader(p->GetValueDefReaderClass().Create());
+  bool shown = false;
+  // The data set's handlers run as the record is read and may free this controller.
+  TWeakLink self(this);
+  ds->ReadRecords(
+      [&](const TBookmarkStr& AMark) {
+        if (!self.Alive() || AMark != ABookmark) return false;
+        shown = p->IsDataSetRecordShown();
+        if (shown) DataStorage()->ReadRecordValues(ARecordIndex, reader.get());
+        return false;
+      },
+      ABookmark);
+  if (!self.Alive()) return false;
+  if (shown && !p->IsInsideCanInitEditing()) Change({dccUpdateRecord});
+  return shown;
 }
 
 Integer TcxDBDataController::GetDataSetRecordCount() const {

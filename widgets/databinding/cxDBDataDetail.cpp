@@ -137,14 +137,21 @@ void TcxDBProviderDetailFilterAdapter::ReopenSQL(TDataSet* ADataSet, const Strin
     if (!params->FindParam(names->Strings(i))) return;
   const Integer count = ValueCount(AParamValues);
   if (names->Count() == 0 || (count != names->Count() && !(names->Count() == 1 && count == -1))) return;
+  // Closing and opening run the data set's handlers, which may free the controller whose
+  // values these are, or the data set itself: copies are set, and a freed data set is left.
+  const String paramNames = AParamNames;
+  const Variant paramValues = AParamValues;
+  TWeakLink alive(ADataSet);
   {
-    auto controls = PairedCall([ADataSet] { ADataSet->DisableControls(); },
-                               [ADataSet] { ADataSet->EnableControls(); });
+    auto controls = WatchedPairedCall(
+        ADataSet, [ADataSet] { ADataSet->DisableControls(); },
+        [ADataSet] { ADataSet->EnableControls(); });
     ADataSet->Close();
-    params->SetParamValues(AParamNames, AParamValues);
+    if (!alive.Alive()) return;
+    params->SetParamValues(paramNames, paramValues);
     ADataSet->Open();
   }
-  AReopened = true;
+  if (alive.Alive()) AReopened = true;
 }
 
 bool TcxDBProviderDetailFilterAdapter::LocateDetail(TDataSet* ADataSet, const String& AMasterDetailKeyFieldNames,
@@ -287,6 +294,30 @@ void TcxDBDataController::LeaveSiblingDetails() {
   }
 }
 
+void TcxDBDataController::ResetDetailsOfChangedKeys(Integer ARecordIndex) {
+  if (!HasRelations() || !Relations()->ItemField() || ARecordIndex < 0 ||
+      ARecordIndex >= GetRecordCount())
+    return;
+  TcxCustomDataRelationList* relations = Relations();
+  for (Integer i = 0; i < relations->GetCount(); ++i) {
+    auto* relation = dynamic_cast<TcxDBDataRelation*>(relations->GetItem(i));
+    if (!relation || !relation->HasMasterDetailKeys() || !relations->HasDetailInfo(ARecordIndex, i))
+      continue;
+    TcxDetailObject* object = relations->FindDetailObject(ARecordIndex);
+    TcxDetailInfoObject* info = object ? object->Info(i) : nullptr;
+    auto* detail = info ? dynamic_cast<TcxDBDataController*>(info->DataController()) : nullptr;
+    if (!detail || cxVariantsEqual(detail->MasterDetailKeyValues(),
+                                   relation->GetMasterRecordKeyValues(ARecordIndex)))
+      continue;
+    // Details are made for the key values their master record had: with others they are
+    // made anew when next asked for (an expanded record stays expanded).
+    auto bracket = UpdateBracket(this);
+    relations->ClearDetailInfo(ARecordIndex, -1);
+    Change({TcxDataControllerChange::dccDetail});
+    return;
+  }
+}
+
 void TcxDBDataController::LeaveActiveDetail(TcxCustomDataController* ADetail) {
   auto* other = dynamic_cast<TcxDBDataController*>(ADetail);
   if (!other || other == this || other->FChangingFocus || other->GetDetailMode() != TcxDataControllerDetailMode::dcdmClone)
@@ -381,8 +412,12 @@ bool TcxDBDataController::CanChangeDetailExpanding(Integer ARecordIndex, bool AE
   if (IsGridMode() && AExpanded) {
     // The buffered records are the data set's window: the master record is made current
     // before its detail asks the data set for its records.
-    for (Integer attempt = 0; attempt < 2 && GetFocusedRecordIndex() != ARecordIndex; ++attempt)
+    // Moving the data set runs its handlers, which may free this controller.
+    TWeakLink self(this);
+    for (Integer attempt = 0; attempt < 2 && GetFocusedRecordIndex() != ARecordIndex; ++attempt) {
       ChangeFocusedRecordIndex(ARecordIndex);
+      if (!self.Alive()) return false;
+    }
     if (GetFocusedRecordIndex() != ARecordIndex) return false;
   }
   return inherited::CanChangeDetailExpanding(ARecordIndex, AExpanded);

@@ -321,11 +321,11 @@ bool TcxDBDataProvider::IsInserting() const {
 bool TcxDBDataProvider::IsModified() const { return inherited::IsModified() || IsDataSetModified(); }
 
 void TcxDBDataProvider::RecordAppended(Integer ARecordIndex) {
-  if (DBDataController()->IdentifiesRecordsByKey()) return;
   TDataSet* ds = DataSet();
+  // With keys too: records that share a key (or have none yet) are told apart by it.
   if (ds && !IsGridMode())
     SetRecordBookmark(ARecordIndex, ds->BookmarkAvailable() ? ds->Bookmark() : TBookmarkStr());
-  if (FSavedBookmark.empty()) return;
+  if (DBDataController()->IdentifiesRecordsByKey() || FSavedBookmark.empty()) return;
   if (ds && ds->BookmarkAvailable() && ds->CompareBookmarks(ds->Bookmark(), FSavedBookmark) == 0)
     FCurrentRecordIndex = ARecordIndex;
 }
@@ -344,11 +344,11 @@ void TcxDBDataProvider::First() {
     ds->First();
     return;
   }
-  const Variant& values = c->MasterDetailKeyValues();
+  // A copy: the search or the re-opening runs handlers, which may free the controller.
+  const Variant values = c->MasterDetailKeyValues();
   // A detail without its master's values stays where it is.
   if (VarIsEmpty(values)) return;
   bool reopened = false;
-  // The search or the re-opening runs handlers, which may free the controller.
   TWeakLink self(this);
   c->DataModeController()->DetailFirst(c->GetMasterDetailKeyFieldNames(), values, reopened);
   if (!self.Alive()) return;
@@ -515,6 +515,16 @@ bool TcxDBDataProvider::CanInitEditing(Integer ARecordIndex) {
       Insert();
       result = true;
     } else {
+      // The edit is of the record asked for: the data set may stand elsewhere (where a
+      // clone's read left it, on a sibling's record), which the record's bookmark tells.
+      TDataSet* ds = DataSet();
+      const TBookmarkStr mark = RecordBookmark(ARecordIndex);
+      if (ds && ds->State() == dsBrowse && IsSyncMode() && !mark.empty() &&
+          ds->BookmarkAvailable() && ds->Bookmark() != mark) {
+        TStepWatch<TcxDBDataProvider> watch(this, ds);
+        c->FocusRecordInDataSet(ARecordIndex);
+        if (!watch.Alive()) return false;
+      }
       result = FDataLink->Edit();
     }
   }
@@ -776,21 +786,18 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
   ShiftDeletingFocus(AList);
 }
 
-// Each listed record deletes the first data-set record with its key, as a walk of the data set
-// from its first record finds them. The records deleted go into AStored. Smart refresh takes
-// them out of the storage itself, which is sound only where the data set holds no record of
-// a listed key any more: otherwise (repeated keys) the record the data set deleted may not be
-// the one listed, and the controller reads the data set again. False when a handler freed
-// the data set, its source or the controller.
+// Each listed record is reached by its bookmark where every one has a bookmark: records
+// sharing a key (or without one) are told apart so. Otherwise each deletes the first
+// data-set record with its key, as a walk of the data set from its first record finds them.
+// The records deleted go into AStored. Smart refresh takes them out of the storage itself,
+// which is sound only where the record deleted is the one listed: a bookmark gone meanwhile,
+// or a key the data set still holds after deleting by key, has the controller read the data
+// set again. False when a handler freed the data set, its source or the controller.
 bool TcxDBDataProvider::DeleteRecordsByKey(const std::vector<Integer>& AList,
                                            std::vector<Integer>& AStored) {
   TcxDBDataController* c = DBDataController();
   TDataSet* ds = DataSet();
   TStepWatch<TcxDBDataProvider> watch(this, ds);
-  std::vector<TcxCustomDataField*> keys;
-  c->GetKeyFields(keys);
-  const std::vector<TField*> dbKeys = c->GetKeyDBFields();
-  const bool smart = IsSmartRefreshActive();
   // A step that changed the data set by more than it did itself ran a handler that changed
   // it: the controller reads it again.
   auto stepped = [&](UInt64 ABefore, UInt64 AOwn) {
@@ -798,6 +805,33 @@ bool TcxDBDataProvider::DeleteRecordsByKey(const std::vector<Integer>& AList,
     if (ds->ChangeCount() != ABefore + AOwn) FRereadAfterDeletion = true;
     return true;
   };
+  const std::vector<TBookmarkStr> marks = RecordBookmarksOf(AList);
+  if (!marks.empty()) {
+    // In record order, which is mostly the data set's: its storage then moves one way.
+    std::vector<size_t> order(AList.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(), [&](size_t x, size_t y) { return AList[x] < AList[y]; });
+    for (size_t i : order) {
+      UInt64 before = ds->ChangeCount();
+      const bool valid = IsBookmarkValid(marks[i]);
+      if (!stepped(before, 0)) return false;
+      if (!valid) {
+        FRereadAfterDeletion = true;  // gone behind the controller's back
+        continue;
+      }
+      ds->GotoBookmark(marks[i]);
+      if (!stepped(before, 0)) return false;
+      before = ds->ChangeCount();
+      ds->Delete();
+      if (!stepped(before, 1)) return false;
+      AStored.push_back(AList[i]);
+    }
+    return true;
+  }
+  std::vector<TcxCustomDataField*> keys;
+  c->GetKeyFields(keys);
+  const std::vector<TField*> dbKeys = c->GetKeyDBFields();
+  const bool smart = IsSmartRefreshActive();
   if (SearchedByIndex(ds, dbKeys)) {
     // Each record is reached by the data set's search by key. In record order, which is
     // mostly the data set's: its storage then moves one way.
@@ -982,6 +1016,18 @@ std::vector<TBookmarkStr> TcxDBDataProvider::RecordBookmarksOf(
     r.push_back(FRecordBookmarks[size_t(record)]);
   }
   return r;
+}
+
+TBookmarkStr TcxDBDataProvider::RecordBookmark(Integer ARecordIndex) const {
+  if (IsGridMode() || ARecordIndex < 0 || size_t(ARecordIndex) >= FRecordBookmarks.size())
+    return {};
+  return FRecordBookmarks[size_t(ARecordIndex)];
+}
+
+Integer TcxDBDataProvider::BookmarkedRecordIndex(const TBookmarkStr& ABookmark) const {
+  if (ABookmark.empty() || IsGridMode()) return -1;
+  const auto it = std::find(FRecordBookmarks.begin(), FRecordBookmarks.end(), ABookmark);
+  return it == FRecordBookmarks.end() ? -1 : Integer(it - FRecordBookmarks.begin());
 }
 
 void TcxDBDataProvider::RecordBookmarkInserted(Integer ARecordIndex) {
@@ -1243,6 +1289,8 @@ void TcxDBDataProvider::DoEditingChanged() {
       c->DataControllerInfo()->RecordAppended();
       FAppendedRecordIndex = r;
       c->CopyRecord(FEditingRecordIndex, r);
+      if (!IsGridMode())
+        SetRecordBookmark(r, ds->BookmarkAvailable() ? ds->Bookmark() : TBookmarkStr());
     }
     ResetEditing();
   }
@@ -1251,6 +1299,15 @@ void TcxDBDataProvider::DoEditingChanged() {
 
 void TcxDBDataProvider::EditFromDataSet() {
   TcxDBDataController* c = DBDataController();
+  // With no row focused (a key search found none) the data set still stands on a record,
+  // and edits that one: the focus follows it first, so that the edit has its record and
+  // the post is reconciled.
+  if (c->GetFocusedRecordIndex() < 0 && FCurrentRecordIndex >= 0 &&
+      FCurrentRecordIndex < c->GetRecordCount() && !c->IsNewItemRowActive()) {
+    TWeakLink self(this);
+    c->ResetFocusing();
+    if (!self.Alive()) return;
+  }
   TWatchedValue<bool> base(this, FBaseEditState, true);
   auto reading = PairedCall([c] { c->BeginReadRecord(); }, [c] { c->EndReadRecord(); });
   InternalEdit();
@@ -1362,6 +1419,9 @@ void TcxDBDataProvider::RecordInserted(Integer ARecordIndex) {
 }
 
 void TcxDBDataProvider::StorageRecordsDeleted(const std::vector<Integer>& AList) {
+  for (size_t i = AList.size(); i-- > 0;)
+    if (AList[i] >= 0 && size_t(AList[i]) < FRecordBookmarks.size())
+      FRecordBookmarks.erase(FRecordBookmarks.begin() + AList[i]);
   auto gone = [&AList](Integer r) { return std::binary_search(AList.begin(), AList.end(), r); };
   auto shift = [&AList](Integer r) {
     return r - Integer(std::lower_bound(AList.begin(), AList.end(), r) - AList.begin());
@@ -1373,6 +1433,14 @@ void TcxDBDataProvider::StorageRecordsDeleted(const std::vector<Integer>& AList)
   }
   if (FWatchedRecordIndex >= 0) FWatchedRecordIndex = shift(FWatchedRecordIndex);
   if (FAppendedRecordIndex >= 0) FAppendedRecordIndex = shift(FAppendedRecordIndex);
+}
+
+bool TcxDBDataProvider::IsRecordKeyShared(Integer ARecordIndex) const {
+  const TcxDBDataController* c = DBDataController();
+  const Variant key = c->GetRecordId(ARecordIndex);
+  for (Integer i = 0; i < c->GetRecordCount(); ++i)
+    if (i != ARecordIndex && cxVariantsEqual(c->GetRecordId(i), key)) return true;
+  return false;
 }
 
 bool TcxDBDataProvider::SmartRefreshWatched() {
@@ -1387,6 +1455,23 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
   Integer r = FWatchedRecordIndex;
   if (r < 0) r = FAppendedRecordIndex >= 0 ? FAppendedRecordIndex : c->GetFocusedRecordIndex();
   if (r >= c->GetRecordCount()) r = -1;
+  if (r >= 0 && (r == FWatchedRecordIndex || r == FAppendedRecordIndex) && IsRecordKeyShared(r)) {
+    // Another stored record has the watched one's key (Null, say, for records that have
+    // none yet): the key cannot tell which of them the data set's record is, nor whether
+    // the watched one is still there. Every record is read again.
+    TWeakLink self(this);
+    ResetWatch();
+    FReloadMark = false;
+    if (!IsActive()) {
+      // With the data set's controls off nothing can be read now (the controller's own
+      // operation posted the record): it is read once the data set browses again.
+      ReadWhenBrowsing();
+      return true;
+    }
+    if (IsFrozen() && !FReadingAll) FReloadWhenThawed = true;
+    DataChanged(dcTotal, -1, -1);
+    return self.Alive();
+  }
   // The watched record reconciled, it is the one record the rows must weigh again.
   bool reconciled = false;
   {
@@ -1400,7 +1485,21 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
       if (!controller.Alive()) return false;
       const Variant current = c->GetDataSetKeyValues();
       TDataSet* ds = DataSet();
-      if (!ds || ds->IsEmpty()) {
+      const TBookmarkStr mark = RecordBookmark(r);
+      if (ds && !ds->IsEmpty() && !mark.empty()) {
+        // A record read before has a bookmark: that record is the one to read again,
+        // wherever the data set stands now (a cancelled edit of its key, say, left the
+        // data set on it with the key it had before). Gone, or given another master, it
+        // goes from the storage.
+        const bool valid = ds->BookmarkValid(mark);
+        const bool shown = valid && c->RereadRecordAt(r, mark);
+        if (!controller.Alive()) return false;
+        if (!shown) {
+          c->DeleteRecord(r);
+          r = -1;
+        }
+        c->ResetFocusing();
+      } else if (!ds || ds->IsEmpty()) {
         // An insert cancelled in an empty data set: nothing holds the record any more.
         c->DeleteRecord(r);
         r = -1;
@@ -1433,6 +1532,7 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
       }
     }
   }
+  if (reconciled && r >= 0) c->ResetDetailsOfChangedKeys(r);
   if (reconciled)
     c->RefreshRecordView(r);
   else
