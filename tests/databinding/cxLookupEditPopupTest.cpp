@@ -434,4 +434,23 @@ TEST_F(DBLookupListMouse, ASecondPickIsStoredAsTheFirstWas) {
   orders->Cancel();
 }
 
+// A handler freeing the bound combo box as its record's key changes under it ends there:
+// nothing after it touches the edit's field link (the sanitizer build sees that).
+TEST_F(DBLookupListMouse, AHandlerFreeingTheBoundComboBoxAsItsFieldChangesEndsThere) {
+  TcxLookupComboBox* other = nullptr;
+  auto* c = MakeBoundCombo(other);
+  Show();
+  Pump();
+  TEditFreer freer;
+  freer.Victim = c;
+  c->GetProperties()->OnEditValueChanged = {&freer, &TEditFreer::Notify};
+  TWeakLink edit(c);
+  orders->Edit();
+  orders->FieldByName("CustID")->SetAsInteger(5);
+  EXPECT_FALSE(edit.Alive());
+  EXPECT_EQ(freer.Runs, 1);
+  orders->Cancel();
+  if (edit.Alive()) c->Free();
+}
+
 }  // namespace

@@ -281,6 +281,7 @@ void TcxCustomEdit::DoEnter() {
     inherited::DoEnter();
     if (!guard.Alive()) return;
     if (RefreshOnFocus()) FDataBinding->UpdateDisplayValue();
+    if (!guard.Alive()) return;
     if (CanResetEditValue()) FPrevEditValue = FEditValue;
     if (RefreshOnFocus()) SynchronizeDisplayValue();
   }
