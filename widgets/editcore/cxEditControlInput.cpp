@@ -318,6 +318,7 @@ void TcxCustomEdit::InternalExit() {
       if (!guard.Alive() || !ok) return;
     }
     if (RefreshOnExit()) FDataBinding->UpdateDisplayValue();
+    if (!guard.Alive()) return;
     EditFocusChanged();
     if (!guard.Alive()) return;
     TcxContainer::RecalcViewAtCursor();  // placing the inner edit runs its OnResize
