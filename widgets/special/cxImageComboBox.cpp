@@ -501,11 +501,9 @@ void TcxCustomImageComboBox::PrepareEditValue(const Variant& ADisplayValue, Vari
 }
 
 void TcxCustomImageComboBox::SynchronizeDisplayValue() {
-  TcxEditLifeGuard guard(this);  // a change handler on the way may free the editor
   inherited::SynchronizeDisplayValue();
-  if (guard.Alive() && LookupData())
-    LookupData()->SetCurrentKey(Variant(ActiveImageProperties()->FindItemByValue(EditValue())));
-  if (guard.Alive()) UpdateImageOfValue();
+  if (LookupData()) LookupData()->SetCurrentKey(Variant(ActiveImageProperties()->FindItemByValue(EditValue())));
+  UpdateImageOfValue();
 }
 
 void TcxCustomImageComboBox::LookupTextChanged() {
