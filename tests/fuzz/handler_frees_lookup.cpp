@@ -103,10 +103,13 @@ TPoint GridPoint(TcxCustomLookupGrid* grid, uint8_t b, uint8_t c) {
   const Integer width = grid->GetWidth(), height = grid->GetClientHeight();
   const Integer x = (c & 0x80) ? width + 5 + c % 40 : 4 + c % std::max<Integer>(width - 24, 1);
   switch (b % 4) {
-    case 0: return {x, -1 - b % 30};
-    case 1: return {x, height + b % 30};
+    case 0:
+      return {x, -1 - b % 30};
+    case 1:
+      return {x, height + b % 30};
     default: {
-      const TcxLookupGridRowViewInfo* row = grid->ViewInfo()->FindRow(grid->GetTopRowIndex() + b / 4 % 4);
+      const TcxLookupGridRowViewInfo* row =
+          grid->ViewInfo()->FindRow(grid->GetTopRowIndex() + b / 4 % 4);
       if (!row) return {x, height / 2};
       return {x, (row->Bounds.Top + row->Bounds.Bottom) / 2};
     }
@@ -158,12 +161,17 @@ void Step(TRun& run) {
         const TPoint p = GridPoint(grid, b, c);
         pf->host.Wheel(h, p.X, p.Y, delta);
       } else if (e->HandleAllocated()) {
-        pf->host.Wheel(e->InnerControl() ? e->InnerControl()->GetHandle() : e->GetHandle(), 5, 5, delta);
+        pf->host.Wheel(e->InnerControl() ? e->InnerControl()->GetHandle() : e->GetHandle(), 5, 5,
+                       delta);
       }
       break;
     }
-    case 6: pf->host.Char(Byte("BobAnCydz\b"[b % 10])); break;
-    case 7: pf->host.Key(kKeys[b % (sizeof(kKeys) / sizeof(kKeys[0]))]); break;
+    case 6:
+      pf->host.Char(Byte("BobAnCydz\b"[b % 10]));
+      break;
+    case 7:
+      pf->host.Key(kKeys[b % (sizeof(kKeys) / sizeof(kKeys[0]))]);
+      break;
     case 8:
       if (!(b & 1)) {
         e->SetFocus();
@@ -171,7 +179,9 @@ void Step(TRun& run) {
         other->SetFocus();
       }
       break;
-    default: e->SetEditValue(b % 10 == 9 ? Null() : Variant(Integer(b % 10))); break;
+    default:
+      e->SetEditValue(b % 10 == 9 ? Null() : Variant(Integer(b % 10)));
+      break;
   }
   pf->host.PumpUntilIdle();
 }
@@ -190,7 +200,8 @@ void Lookup(Platform* pf, FuzzBytes& in) {
   AddField<TIntegerField>(form, people, "ID");
   AddField<TStringField>(form, people, "Name")->SetSize(20);
   const char* names[] = {"Ann", "Bob", "Bobby", "", "Cyd", "Dora", "anna", "Bo"};
-  for (int i = 1; i <= 8; ++i) people->AddRecord({Variant(Integer(i)), Variant(String(names[i - 1]))});
+  for (int i = 1; i <= 8; ++i)
+    people->AddRecord({Variant(Integer(i)), Variant(String(names[i - 1]))});
   people->Open();
   auto* peopleSource = New<TDataSource>(form);
   peopleSource->SetDataSet(people);
@@ -214,8 +225,9 @@ void Lookup(Platform* pf, FuzzBytes& in) {
     box->SetParent(form);
     parent = box;
   }
-  TcxCustomLookupComboBox* e = bound ? static_cast<TcxCustomLookupComboBox*>(New<TcxDBLookupComboBox>(form))
-                                     : New<TcxLookupComboBox>(form);
+  TcxCustomLookupComboBox* e =
+      bound ? static_cast<TcxCustomLookupComboBox*>(New<TcxDBLookupComboBox>(form))
+            : New<TcxLookupComboBox>(form);
   e->SetBounds(10, 10, 150, 21);
   e->SetParent(parent);
   TcxLookupComboBoxProperties* p = e->GetProperties();
@@ -230,22 +242,48 @@ void Lookup(Platform* pf, FuzzBytes& in) {
   }
   TFreer freer;
   switch (shape % 3) {
-    case 0: freer.Victim = e; break;
-    case 1: freer.Victim = parent; break;
-    default: freer.Victim = form; break;
+    case 0:
+      freer.Victim = e;
+      break;
+    case 1:
+      freer.Victim = parent;
+      break;
+    default:
+      freer.Victim = form;
+      break;
   }
   const uint8_t hook = in.U8();
   switch (hook % 10) {
-    case 0: p->OnChange = {&freer, &TFreer::HNotify}; break;
-    case 1: p->OnEditValueChanged = {&freer, &TFreer::HNotify}; break;
-    case 2: p->OnCloseUp = {&freer, &TFreer::HNotify}; break;
-    case 3: p->OnClosePopup = {&freer, &TFreer::HClosePopup}; break;
-    case 4: p->OnInitPopup = {&freer, &TFreer::HNotify}; break;
-    case 5: p->OnPopup = {&freer, &TFreer::HNotify}; break;
-    case 6: p->OnValidate = {&freer, &TFreer::HValidate}; break;
-    case 7: e->OnExit = {&freer, &TFreer::HNotify}; break;
-    case 8: orders->BeforePost = {&freer, &TFreer::HDataSet}; break;
-    default: orders->AfterPost = {&freer, &TFreer::HDataSet}; break;
+    case 0:
+      p->OnChange = {&freer, &TFreer::HNotify};
+      break;
+    case 1:
+      p->OnEditValueChanged = {&freer, &TFreer::HNotify};
+      break;
+    case 2:
+      p->OnCloseUp = {&freer, &TFreer::HNotify};
+      break;
+    case 3:
+      p->OnClosePopup = {&freer, &TFreer::HClosePopup};
+      break;
+    case 4:
+      p->OnInitPopup = {&freer, &TFreer::HNotify};
+      break;
+    case 5:
+      p->OnPopup = {&freer, &TFreer::HNotify};
+      break;
+    case 6:
+      p->OnValidate = {&freer, &TFreer::HValidate};
+      break;
+    case 7:
+      e->OnExit = {&freer, &TFreer::HNotify};
+      break;
+    case 8:
+      orders->BeforePost = {&freer, &TFreer::HDataSet};
+      break;
+    default:
+      orders->AfterPost = {&freer, &TFreer::HDataSet};
+      break;
   }
   freer.Countdown = 1 + in.U8() % 6;
   const uint8_t flags = in.U8();
@@ -295,10 +333,18 @@ void ResetPlatform(Platform* pf) {
   for (int vk = 1; vk < 256; ++vk) {
     if (!(GetAsyncKeyState(vk) & 0x8000)) continue;
     switch (vk) {
-      case VK_LBUTTON: InputMouseButton(WM_LBUTTONUP, {0, 0}); break;
-      case VK_RBUTTON: InputMouseButton(WM_RBUTTONUP, {0, 0}); break;
-      case VK_MBUTTON: InputMouseButton(WM_MBUTTONUP, {0, 0}); break;
-      default: InputKey(vk, false); break;
+      case VK_LBUTTON:
+        InputMouseButton(WM_LBUTTONUP, {0, 0});
+        break;
+      case VK_RBUTTON:
+        InputMouseButton(WM_RBUTTONUP, {0, 0});
+        break;
+      case VK_MBUTTON:
+        InputMouseButton(WM_MBUTTONUP, {0, 0});
+        break;
+      default:
+        InputKey(vk, false);
+        break;
     }
   }
   SetCursorPos(0, 0);

@@ -778,7 +778,8 @@ TPoint ListPoint(TcxCustomEditListBox* list, uint8_t b, uint8_t c) {
     case 1: return {x, height + b % 30};
     default: {
       const Integer top = Integer(SendMessageA(list->GetHandle(), LB_GETTOPINDEX, 0, 0));
-      const TRect r = list->ItemRect(std::min<Integer>(top + b / 4 % 5, std::max<Integer>(list->GetCount() - 1, 0)));
+      const Integer last = std::max<Integer>(list->GetCount() - 1, 0);
+      const TRect r = list->ItemRect(std::min<Integer>(top + b / 4 % 5, last));
       return {x, (r.Top + r.Bottom) / 2};
     }
   }
@@ -872,7 +873,8 @@ void DropDownStep(TDropDownRun& run) {
         const TPoint p = ListPoint(list, b, c);
         pf->host.Wheel(h, p.X, p.Y, delta);
       } else if (e->HandleAllocated()) {
-        pf->host.Wheel(e->InnerControl() ? e->InnerControl()->GetHandle() : e->GetHandle(), 5, 5, delta);
+        TWinControl* inner = e->InnerControl();
+        pf->host.Wheel(inner ? inner->GetHandle() : e->GetHandle(), 5, 5, delta);
       }
       break;
     }
