@@ -454,34 +454,40 @@ TEST_F(DBLookupListMouse, AHandlerFreeingTheBoundComboBoxAsItsFieldChangesEndsTh
 }
 
 // The bound combo box shows its field anew as it takes the focus and as it is left; a change
-// handler freeing the edit as it is left ends the exit there.
-TEST_F(DBLookupListMouse, AHandlerFreeingTheBoundComboBoxAsItIsLeftEndsThere) {
-  TcxLookupComboBox* other = nullptr;
-  auto* c = MakeBoundCombo(other);
-  Show();
-  Pump();
-  TEditFreer freer;
+// handler freeing the edit there ends the entry or the exit.
+TEST_F(DBLookupListMouse, AHandlerFreeingTheBoundComboBoxAsItIsEnteredOrLeftEndsThere) {
   struct TCountdown : TObject {
     TEditFreer* Freer = nullptr;
-    int Calls = 0;
+    int Calls = 0, At = 0;
     void Notify(TObject* Sender) {
-      if (++Calls == 2) Freer->Notify(Sender);
+      if (++Calls == At) Freer->Notify(Sender);
     }
-  } countdown;
-  countdown.Freer = &freer;
-  freer.Victim = c;
-  c->GetProperties()->OnChange = {&countdown, &TCountdown::Notify};
-  TWeakLink edit(c);
-  c->SetFocus();
-  Pump();
-  ASSERT_EQ(countdown.Calls, 1) << "the field shown anew on entering";
-  ASSERT_TRUE(edit.Alive());
-  other->SetFocus();
-  Pump();
-  EXPECT_FALSE(edit.Alive());
-  EXPECT_EQ(freer.Runs, 1);
-  orders->Cancel();
-  if (edit.Alive()) c->Free();
+  };
+  for (int at : {1, 2}) {
+    SCOPED_TRACE(at);
+    TcxLookupComboBox* other = nullptr;
+    auto* c = MakeBoundCombo(other);
+    Show();
+    Pump();
+    TEditFreer freer;
+    TCountdown countdown;
+    countdown.Freer = &freer;
+    countdown.At = at;
+    freer.Victim = c;
+    c->GetProperties()->OnChange = {&countdown, &TCountdown::Notify};
+    TWeakLink edit(c);
+    c->SetFocus();
+    Pump();
+    ASSERT_EQ(countdown.Calls, 1) << "the field shown anew on entering";
+    ASSERT_EQ(edit.Alive(), at == 2);
+    other->SetFocus();
+    Pump();
+    EXPECT_FALSE(edit.Alive());
+    EXPECT_EQ(freer.Runs, 1);
+    orders->Cancel();
+    if (edit.Alive()) c->Free();
+    other->Free();
+  }
 }
 
 }  // namespace
