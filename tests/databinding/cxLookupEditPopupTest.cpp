@@ -434,4 +434,60 @@ TEST_F(DBLookupListMouse, ASecondPickIsStoredAsTheFirstWas) {
   orders->Cancel();
 }
 
+// A handler freeing the bound combo box as its record's key changes under it ends there:
+// nothing after it touches the edit's field link (the sanitizer build sees that).
+TEST_F(DBLookupListMouse, AHandlerFreeingTheBoundComboBoxAsItsFieldChangesEndsThere) {
+  TcxLookupComboBox* other = nullptr;
+  auto* c = MakeBoundCombo(other);
+  Show();
+  Pump();
+  TEditFreer freer;
+  freer.Victim = c;
+  c->GetProperties()->OnEditValueChanged = {&freer, &TEditFreer::Notify};
+  TWeakLink edit(c);
+  orders->Edit();
+  orders->FieldByName("CustID")->SetAsInteger(5);
+  EXPECT_FALSE(edit.Alive());
+  EXPECT_EQ(freer.Runs, 1);
+  orders->Cancel();
+  if (edit.Alive()) c->Free();
+}
+
+// The bound combo box shows its field anew as it takes the focus and as it is left; a change
+// handler freeing the edit there ends the entry or the exit.
+TEST_F(DBLookupListMouse, AHandlerFreeingTheBoundComboBoxAsItIsEnteredOrLeftEndsThere) {
+  struct TCountdown : TObject {
+    TEditFreer* Freer = nullptr;
+    int Calls = 0, At = 0;
+    void Notify(TObject* Sender) {
+      if (++Calls == At) Freer->Notify(Sender);
+    }
+  };
+  for (int at : {1, 2}) {
+    SCOPED_TRACE(at);
+    TcxLookupComboBox* other = nullptr;
+    auto* c = MakeBoundCombo(other);
+    Show();
+    Pump();
+    TEditFreer freer;
+    TCountdown countdown;
+    countdown.Freer = &freer;
+    countdown.At = at;
+    freer.Victim = c;
+    c->GetProperties()->OnChange = {&countdown, &TCountdown::Notify};
+    TWeakLink edit(c);
+    c->SetFocus();
+    Pump();
+    ASSERT_EQ(countdown.Calls, 1) << "the field shown anew on entering";
+    ASSERT_EQ(edit.Alive(), at == 2);
+    other->SetFocus();
+    Pump();
+    EXPECT_FALSE(edit.Alive());
+    EXPECT_EQ(freer.Runs, 1);
+    orders->Cancel();
+    if (edit.Alive()) c->Free();
+    other->Free();
+  }
+}
+
 }  // namespace

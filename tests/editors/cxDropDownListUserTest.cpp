@@ -258,6 +258,26 @@ TEST_F(DropDownListUserTest, AHandlerFreeingTheEditAsTheListIsCancelledEndsThere
   }
 }
 
+// A handler that frees the combo box as the program sets its item (the list open or closed)
+// ends it there: nothing after it touches the edit's lookup data.
+TEST_F(DropDownListUserTest, AHandlerFreeingTheEditAsTheProgramSetsItsItemEndsThere) {
+  for (bool open : {false, true}) {
+    SCOPED_TRACE(open);
+    TcxComboBox* c = AddLong();
+    if (open) ClickButton(c);
+    ASSERT_EQ(c->GetDroppedDown(), open);
+    TComboFreer freer;
+    freer.Victim = c;
+    c->GetComboProperties()->OnChange = {&freer, &TComboFreer::Notify};
+    TWeakLink edit(c);
+    c->SetItemIndex(5);
+    host().Advance(200);
+    EXPECT_FALSE(edit.Alive());
+    EXPECT_EQ(freer.Runs, 1);
+    if (edit.Alive()) c->Free();
+  }
+}
+
 // The most-recently-used edit: what was typed into the open list goes on Escape and joins
 // no list; an item chosen with the mouse goes to the top.
 TEST_F(DropDownListUserTest, EscapeInAnMRUEditsListAddsNothing) {

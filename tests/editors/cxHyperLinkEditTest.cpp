@@ -99,6 +99,28 @@ TEST_F(HyperLinkEdit, SingleClickOpensTheAddressWithThePrefixRule) {
   EXPECT_EQ(Opened(), V({"d.org"}));
 }
 
+// An OnMouseUp handler that frees the edit as a click ends ends the click there: nothing is
+// opened and nothing after it touches the edit.
+TEST_F(HyperLinkEdit, AMouseUpHandlerFreeingTheEditEndsTheClickThere) {
+  class TFreer : public TObject {
+   public:
+    TObject* Victim = nullptr;
+    void Up(TObject*, TMouseButton, TShiftState, Integer, Integer) {
+      TObject* v = Victim;
+      Victim = nullptr;
+      if (v) v->Free();
+    }
+  } freer;
+  TcxHyperLinkEdit* e = Add("f.org", true);
+  freer.Victim = e;
+  e->OnMouseUp = {&freer, &TFreer::Up};
+  TWeakLink edit(e);
+  TcxCustomInnerTextEdit* inner = e->InnerTextEdit();
+  e->MouseUp(TMouseButton::mbLeft, {}, inner->GetLeft() + 1, inner->GetTop() + 1);
+  EXPECT_FALSE(edit.Alive());
+  EXPECT_EQ(Opened(), V{});
+}
+
 TEST_F(HyperLinkEdit, SingleClickShowsTheHandWhileThePointerIsOver) {
   TcxHyperLinkEdit* e = Add("l.org", true);
   e->SetCursor(crIBeam);

@@ -8,7 +8,9 @@
 // In the wider forms of an input the victim may sit in a group box, the handler may free the
 // sender's parent or its form instead, the mouse entering or leaving may be what frees it, and
 // the mouse may move or stay pressed between steps. A drag-dock's handlers free its client,
-// a site, the site's parent or the form.
+// a site, the site's parent or the form. The drop-down lists and the date edit's calendar
+// are driven by the mouse, the wheel, the keys and the scroll timer, their handlers freeing
+// the edit, its parent or its form.
 //
 // Each input starts from the same platform state (pointer, buttons, keys, capture, hint,
 // double-click timing), so an input found failing fails again on its own.
@@ -31,6 +33,7 @@
 #include "widgets/editors/cxComboBox.h"
 #include "widgets/editors/cxGroupBox.h"
 #include "widgets/editors/cxHyperLinkEdit.h"
+#include "widgets/editors/cxMRUEdit.h"
 #include "widgets/editors/cxMemo.h"
 #include "widgets/editors/cxRadioGroup.h"
 #include "widgets/editors/cxSpinEdit.h"
@@ -41,11 +44,13 @@
 #include "widgets/special/cxCalcEdit.h"
 #include "widgets/special/cxBlobEdit.h"
 #include "widgets/special/cxDateEdit.h"
+#include "widgets/special/cxImageComboBox.h"
 #include "widgets/special/cxTimeEdit.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -679,6 +684,262 @@ void Docking(Platform* pf, FuzzBytes& in) {
   pf->host.PumpUntilIdle();
 }
 
+// The drop-down part: a combo box (twenty rows, four shown), an image combo box (eight, three
+// shown), a most-recently-used edit or a date edit, with one of OnChange, OnEditValueChanged,
+// OnCloseUp, OnClosePopup, OnInitPopup, OnPopup, OnValidate or the control's OnExit set to free
+// the edit, its parent or its form after a chosen number of calls. The steps open the list,
+// press on its rows, drag past its edges with the scroll timer ticking between moves, release
+// on a row or beside the items, turn the wheel over the open list or the edit, type into it,
+// set its item from the program and press Escape, Enter and the arrows. The date edit's
+// calendar runs its own loop: the steps inside it click days and arrows and press keys, with
+// ImmediatePost on or off.
+struct TDropDownRun {
+  Platform* pf;
+  FuzzBytes& in;
+  TWeakLink form;
+  TWeakLink other;
+  TWeakLink edit;
+};
+
+TcxCustomDropDownEdit* MakeDropDown(TForm* form, TWinControl* parent, uint8_t kind) {
+  TcxCustomDropDownEdit* e = nullptr;
+  switch (kind % 4) {
+    case 0: {
+      auto* c = New<TcxComboBox>(form);
+      TcxComboBoxProperties* p = c->GetComboProperties();
+      for (int i = 0; i < 20; ++i) p->GetItems()->Add("item " + std::to_string(i));
+      p->SetDropDownRows(4);
+      if (kind & 0x10) p->SetDropDownListStyle(TcxEditDropDownListStyle::lsFixedList);
+      c->SetEditValue(Variant("item 2"));
+      e = c;
+      break;
+    }
+    case 1: {
+      auto* c = New<TcxImageComboBox>(form);
+      TcxCustomImageComboBoxProperties* p = c->GetProperties();
+      for (int v = 1; v <= 8; ++v) {
+        TcxImageComboBoxItem* item = p->GetItems()->Add();
+        item->SetDescription("item " + IntToStr(v));
+        item->SetValue(v);
+      }
+      p->SetDropDownRows(3);
+      c->SetEditValue(Variant(2));
+      e = c;
+      break;
+    }
+    case 2: {
+      auto* m = New<TcxMRUEdit>(form);
+      for (const char* s : {"item 1", "item 12", "item 2", "item 3", "item 30", "iz"})
+        m->GetMRUProperties()->GetLookupItems()->Add(s);
+      m->GetMRUProperties()->SetDropDownRows(3);
+      m->SetEditValue(Variant("item 2"));
+      e = m;
+      break;
+    }
+    default: {
+      auto* d = New<TcxDateEdit>(form);
+      d->SetDate(EncodeDate(2026, 3, 5));
+      e = d;
+      break;
+    }
+  }
+  e->SetBounds(10, 10, 150, 21);
+  e->SetParent(parent);
+  return e;
+}
+
+void HookDropDown(TcxCustomDropDownEdit* e, TFreer* f, uint8_t which) {
+  auto* p = static_cast<TcxCustomDropDownEditProperties*>(e->GetProperties());
+  switch (which % 8) {
+    case 0: p->OnChange = {f, &TFreer::HNotify}; break;
+    case 1: p->OnEditValueChanged = {f, &TFreer::HNotify}; break;
+    case 2: p->OnCloseUp = {f, &TFreer::HNotify}; break;
+    case 3: p->OnClosePopup = {f, &TFreer::HClosePopup}; break;
+    case 4: p->OnInitPopup = {f, &TFreer::HNotify}; break;
+    case 5: p->OnPopup = {f, &TFreer::HNotify}; break;
+    case 6: p->OnValidate = {f, &TFreer::HValidate}; break;
+    default: e->OnExit = {f, &TFreer::HNotify}; break;
+  }
+}
+
+TcxCustomEditListBox* OpenList(TcxCustomDropDownEdit* e) {
+  auto* c = dynamic_cast<TcxCustomComboBox*>(e);
+  if (!c || !c->GetDroppedDown() || !c->LookupData()) return nullptr;
+  TcxCustomEditListBox* list = c->LookupData()->GetList();
+  return list && list->HandleAllocated() && IsWindowVisible(list->GetHandle()) ? list : nullptr;
+}
+
+// A point of the open list: on a shown row, above or below the rows, or beside the list.
+TPoint ListPoint(TcxCustomEditListBox* list, uint8_t b, uint8_t c) {
+  const Integer width = list->GetWidth(), height = list->GetClientHeight();
+  const Integer x = (c & 0x80) ? width + 5 + c % 40 : 4 + c % std::max<Integer>(width - 24, 1);
+  switch (b % 4) {
+    case 0: return {x, -1 - b % 30};
+    case 1: return {x, height + b % 30};
+    default: {
+      const Integer top = Integer(SendMessageA(list->GetHandle(), LB_GETTOPINDEX, 0, 0));
+      const Integer last = std::max<Integer>(list->GetCount() - 1, 0);
+      const TRect r = list->ItemRect(std::min<Integer>(top + b / 4 % 5, last));
+      return {x, (r.Top + r.Bottom) / 2};
+    }
+  }
+}
+
+const int kDropDownKeys[] = {VK_ESCAPE, VK_RETURN, VK_DOWN, VK_UP, VK_F4, VK_TAB, VK_BACK, VK_NEXT};
+
+// One step inside the calendar's own loop.
+void CalendarStep(TDropDownRun& run) {
+  auto* e = static_cast<TcxDateEdit*>(run.edit.Ref());
+  const uint8_t op = run.in.U8(), b = run.in.U8();
+  if (!e || !e->GetDroppedDown()) return;
+  TcxPopupCalendar* cal = e->Calendar();
+  if (!cal || !cal->HandleAllocated()) return;
+  Platform* pf = run.pf;
+  switch (op % 5) {
+    case 0:
+    case 1: {
+      const TRect r = cal->CellRect(b % 7, b / 7 % 6);
+      const Integer x = (r.Left + r.Right) / 2, y = (r.Top + r.Bottom) / 2;
+      pf->host.MouseMove(cal->GetHandle(), x, y);
+      pf->host.Click(cal->GetHandle(), x, y);
+      break;
+    }
+    case 2: {
+      const TRect r = cal->ArrowRect(b % 4);
+      pf->host.Click(cal->GetHandle(), (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+      break;
+    }
+    case 3: {
+      const int keys[] = {VK_LEFT, VK_RIGHT, VK_RETURN, VK_ESCAPE, VK_SPACE, VK_NEXT};
+      pf->host.Key(keys[b % 6]);
+      break;
+    }
+    default: pf->host.Advance(b * 4); break;
+  }
+}
+
+// The calendar's loop runs at the next idle point: its steps are scripted before it opens,
+// and Escape ends it if the steps left it open.
+void ScriptCalendar(TDropDownRun& run) {
+  run.pf->host.WhenIdle([&run] {
+    for (int i = 0; i < 4 && run.in.More() && run.edit.Alive(); ++i) CalendarStep(run);
+    run.pf->host.Key(VK_ESCAPE);
+    run.pf->host.WhenIdle([pf = run.pf] { pf->host.Key(VK_ESCAPE); });
+  });
+}
+
+void DropDownStep(TDropDownRun& run) {
+  auto* e = static_cast<TcxCustomDropDownEdit*>(run.edit.Ref());
+  if (!e) return;
+  Platform* pf = run.pf;
+  FuzzBytes& in = run.in;
+  const bool calendar = dynamic_cast<TcxDateEdit*>(e) != nullptr;
+  const uint8_t op = in.U8(), b = in.U8(), c = in.U8();
+  TcxCustomEditListBox* list = OpenList(e);
+  const HWND h = list ? list->GetHandle() : nullptr;
+  switch (op % 10) {
+    case 0:
+      if (calendar && !e->GetDroppedDown()) ScriptCalendar(run);
+      if (b & 1) {
+        pf->host.Key(VK_F4);
+      } else if (e->HandleAllocated() && !e->EditViewInfo()->ButtonsInfo.empty()) {
+        const TRect r = e->EditViewInfo()->ButtonsInfo[0]->Bounds;
+        pf->host.Click(e->GetHandle(), (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+      }
+      break;
+    case 1:
+    case 2:
+      if (h) {
+        const TPoint p = ListPoint(list, b, c);
+        pf->host.MouseMove(h, p.X, p.Y);
+        if (op % 10 == 1) pf->host.MouseDown(h, p.X, p.Y);
+      }
+      break;
+    case 3:
+      for (int i = 0; i < 1 + b % 4; ++i) {
+        pf->host.Advance(50);
+        pf->host.PumpUntilIdle();
+      }
+      break;
+    case 4:
+      if (h) {
+        const TPoint p = ListPoint(list, b, c);
+        pf->host.MouseUp(h, p.X, p.Y);
+      }
+      break;
+    case 5: {
+      const int delta = (b & 1) ? WHEEL_DELTA : -WHEEL_DELTA;
+      if (h && !(b & 2)) {
+        const TPoint p = ListPoint(list, b, c);
+        pf->host.Wheel(h, p.X, p.Y, delta);
+      } else if (e->HandleAllocated()) {
+        TWinControl* inner = e->InnerControl();
+        pf->host.Wheel(inner ? inner->GetHandle() : e->GetHandle(), 5, 5, delta);
+      }
+      break;
+    }
+    case 6: pf->host.Char(Byte("item 0123z\b"[b % 11])); break;
+    case 7: {
+      const int vk = kDropDownKeys[b % (sizeof(kDropDownKeys) / sizeof(kDropDownKeys[0]))];
+      if (calendar && vk == VK_F4 && !e->GetDroppedDown()) ScriptCalendar(run);
+      pf->host.Key(vk);
+      break;
+    }
+    case 8:
+      if (!(b & 1)) {
+        e->SetFocus();
+      } else if (auto* other = static_cast<TWinControl*>(run.other.Ref())) {
+        other->SetFocus();
+      }
+      break;
+    default:
+      // Set by the program while the list may be open.
+      if (auto* cb = dynamic_cast<TcxCustomComboBox*>(e))
+        cb->SetItemIndex(Integer(b % 9) - 1);
+      else
+        static_cast<TcxDateEdit*>(e)->SetDate(EncodeDate(2026, 1 + b % 12, 1 + c % 28));
+      break;
+  }
+  pf->host.PumpUntilIdle();
+}
+
+void DropDowns(Platform* pf, FuzzBytes& in) {
+  const TShape shape = ReadShape(in, true);
+  TEdit* other = nullptr;
+  TForm* form = MakeForm(other);
+  TcxCustomDropDownEdit* e = MakeDropDown(form, MakeHolder(form, shape), in.U8());
+  TFreer freer;
+  freer.Victim = PickVictim(e, form, shape);
+  freer.Countdown = 1 + in.U8() % 6;
+  HookDropDown(e, &freer, in.U8());
+  const uint8_t flags = in.U8();
+  auto* p = static_cast<TcxCustomDropDownEditProperties*>(e->GetProperties());
+  p->SetImmediatePost(flags & 1);
+  p->SetValidateOnEnter(flags & 2);
+  if (flags & 4) p->SetImmediateDropDown(false);
+  if (flags & 8) p->SetPostPopupValueOnTab(true);
+  TDropDownRun run{pf, in, TWeakLink(form), TWeakLink(other), TWeakLink(e)};
+  try {
+    form->Show();
+    pf->host.PumpUntilIdle();
+    if (run.edit.Alive()) e->SetFocus();
+    pf->host.PumpUntilIdle();
+    for (int i = 0; i < 24 && in.More() && run.edit.Alive(); ++i) DropDownStep(run);
+  } catch (const Exception&) {
+  } catch (const HeadlessStall&) {
+  }
+  try {
+    while (pf->host.PendingScripts() > 0) pf->host.WaitForInput(std::nullopt);
+    pf->host.PumpUntilIdle();
+  } catch (const Exception&) {
+  } catch (const HeadlessStall&) {
+  }
+  if (run.form.Alive()) form->Free();
+  // A scroll timer whose list is gone ends at its next tick.
+  pf->host.Advance(100);
+  pf->host.PumpUntilIdle();
+}
+
 // The widgets' timers share one window, made on first use and kept for the process: made
 // before the first input, it is not a window an input left behind.
 void MakeSharedWindows() {
@@ -718,7 +979,8 @@ void ResetPlatform(Platform* pf) {
 }  // namespace
 
 // The first byte picks the part of the target; 4 and up pick the wide form of the editors
-// (4, 6) or of the controls (5, 7); from 248 on it picks a drag-dock.
+// (4, 6) or of the controls (5, 7); from 224 to 247 it picks a drop-down, from 248 on a
+// drag-dock.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Platform* platform = &FuzzEnvironment<Platform>();
   MakeSharedWindows();
@@ -729,6 +991,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t part = first % 8;
   if (first >= 248) {
     Docking(platform, in);
+  } else if (first >= 224) {
+    DropDowns(platform, in);
   } else {
     switch (part) {
       case 0: case 4: case 6: Editors(platform, in, part != 0); break;

@@ -193,6 +193,42 @@ TEST_F(DropDownUserTest, TheCalendarGivesTheFocusBackAndEveryChosenDayIsTheValue
   }
 }
 
+// An OnPopup handler that frees the date edit or the calculator edit as its popup shows
+// ends it there: nothing after it touches the edit's calendar or calculator.
+TEST_F(DropDownUserTest, AnOnPopupHandlerFreeingTheEditEndsThere) {
+  class TFreer : public TObject {
+   public:
+    TObject* Victim = nullptr;
+    int Runs = 0;
+    void Notify(TObject*) {
+      if (!Victim) return;
+      ++Runs;
+      TObject* v = Victim;
+      Victim = nullptr;
+      v->Free();
+    }
+  };
+  for (bool calendar : {true, false}) {
+    SCOPED_TRACE(calendar);
+    TcxCustomDropDownEdit* e = calendar ? static_cast<TcxCustomDropDownEdit*>(Add<TcxDateEdit>())
+                                        : static_cast<TcxCustomDropDownEdit*>(Add<TcxCalcEdit>());
+    Focus(e);
+    TFreer freer;
+    freer.Victim = e;
+    static_cast<TcxCustomDropDownEditProperties*>(e->GetProperties())->OnPopup = {&freer, &TFreer::Notify};
+    TWeakLink edit(e);
+    // Were the popup left open, this ends its loop.
+    InPopup([this, &edit] {
+      if (edit.Alive()) host().Key(VK_ESCAPE);
+    });
+    while (host().PendingScripts() > 0) host().WaitForInput(std::nullopt);
+    host().PumpUntilIdle();
+    EXPECT_FALSE(edit.Alive());
+    EXPECT_EQ(freer.Runs, 1);
+    if (edit.Alive()) e->Free();
+  }
+}
+
 // The calculator: its buttons clicked, then Enter; the focus is the edit's again; a second
 // calculation after leaving is the value as the first was; Escape after clicking buttons
 // puts back the text and the marks.

@@ -307,18 +307,23 @@ void TcxEditFieldDataLink::SetField(TField* Value) {
       Pos(";", FField->KeyFields()) == 0 && FField->DataSet())
     if (TField* key = FField->DataSet()->FindField(Trim(FField->KeyFields()))) FWatchedField = key;
   WatchFields(oldWatched);
+  // Each notice may run the edit's handlers, which may free the edit and this link with it.
+  TWeakLink self(this);
   FDataBinding->DataSetChanged();
-  EditingChanged();
-  RecordChanged(nullptr);
-  CheckFieldReadingDirection(Control(), FField);
+  if (self.Alive()) EditingChanged();
+  if (self.Alive()) RecordChanged(nullptr);
+  if (self.Alive()) CheckFieldReadingDirection(Control(), FField);
 }
 
 void TcxEditFieldDataLink::ActiveChanged() {
+  TWeakLink self(this);
   UpdateField();
+  if (!self.Alive()) return;
   {
     auto lock = BindingLock(FDataBinding->FLock);
     FDataBinding->DataSetChanged();
   }
+  if (!self.Alive()) return;
   ClearModified();
   FDataBinding->DataChanged();
 }
@@ -327,14 +332,16 @@ void TcxEditFieldDataLink::ActiveChanged() {
 // resetting on every write would wipe another editor's typed value while the data set posts.
 void TcxEditFieldDataLink::DataEvent(TDataEvent Event, intptr_t Info) {
   const bool fieldList = Event == TDataEvent::deFieldListChange;
+  TWeakLink self(this);
   if (fieldList) UpdateField();
+  if (!self.Alive()) return;
   inherited::DataEvent(Event, Info);
-  if (!fieldList) return;
+  if (!fieldList || !self.Alive()) return;
   {
     auto lock = BindingLock(FDataBinding->FLock);
     FDataBinding->DataSetChanged();
   }
-  ClearModified();
+  if (self.Alive()) ClearModified();
 }
 
 void TcxEditFieldDataLink::EditingChanged() {
@@ -354,8 +361,10 @@ void TcxEditFieldDataLink::LayoutChanged() { UpdateField(); }
 
 void TcxEditFieldDataLink::RecordChanged(TField* AField) {
   if (AField && AField != FWatchedField) return;
+  // The value shown runs the edit's handlers, which may free the edit and this link with it.
+  TWeakLink self(this);
   FDataBinding->DataChanged();
-  ClearModified();
+  if (self.Alive()) ClearModified();
 }
 
 void TcxEditFieldDataLink::UpdateData() {

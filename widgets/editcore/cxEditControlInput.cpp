@@ -281,6 +281,7 @@ void TcxCustomEdit::DoEnter() {
     inherited::DoEnter();
     if (!guard.Alive()) return;
     if (RefreshOnFocus()) FDataBinding->UpdateDisplayValue();
+    if (!guard.Alive()) return;
     if (CanResetEditValue()) FPrevEditValue = FEditValue;
     if (RefreshOnFocus()) SynchronizeDisplayValue();
   }
@@ -317,6 +318,7 @@ void TcxCustomEdit::InternalExit() {
       if (!guard.Alive() || !ok) return;
     }
     if (RefreshOnExit()) FDataBinding->UpdateDisplayValue();
+    if (!guard.Alive()) return;
     EditFocusChanged();
     if (!guard.Alive()) return;
     TcxContainer::RecalcViewAtCursor();  // placing the inner edit runs its OnResize

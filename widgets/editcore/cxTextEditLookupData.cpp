@@ -109,10 +109,12 @@ void TcxCustomTextEditLookupData::SetCurrentKey(const Variant& AKey) {
   }
   SetCurrentIndex(index);
   if (FEdit) FEdit->SetLookupSelecting(true);
+  // The edit's change handlers may free the edit, and this data with it.
+  TWeakLink self(this);
   if (!cxVariantsEqualLoose(previous, GetCurrentKey()) && FCurrentIndex >= 0 && FEdit &&
       !cxAreStringsEqual(GetItem(FCurrentIndex), FEdit->GetLookupEditText(), true) && OnCurrentKeyChanged)
     OnCurrentKeyChanged(this);
-  if (FEdit) FEdit->LookupMatchEnd();
+  if (self.Alive() && FEdit) FEdit->LookupMatchEnd();
 }
 
 // ---- searching ----
@@ -297,8 +299,9 @@ TSize TcxCustomTextEditLookupData::GetVisualAreaPreferredSize(Integer, Integer) 
 void TcxCustomTextEditLookupData::PositionVisualArea(const TRect& AClientRect) { SetListBounds(AClientRect); }
 
 void TcxCustomTextEditLookupData::SelectItem() {
+  TWeakLink self(this);
   if (FListItemIndex != -1 && FListItemIndex != FCurrentIndex) SetCurrentKey(Variant(FListItemIndex));
-  if (OnSelectItem) OnSelectItem(this);
+  if (self.Alive() && OnSelectItem) OnSelectItem(this);
 }
 
 TL_DEFINE_CLASS(TcxCustomTextEditLookupData, [](auto&) {});

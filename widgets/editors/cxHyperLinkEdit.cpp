@@ -204,8 +204,11 @@ void TcxCustomHyperLinkEdit::MouseDown(TMouseButton Button, TShiftState Shift, I
 }
 
 void TcxCustomHyperLinkEdit::MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+  TcxEditLifeGuard guard(this);  // OnMouseUp may free the editor
   inherited::MouseUp(Button, Shift, X, Y);
-  if (Button != TMouseButton::mbLeft || !LinkProperties()->GetSingleClick() || !IsInInnerEdit(X, Y)) return;
+  if (!guard.Alive() || Button != TMouseButton::mbLeft || !LinkProperties()->GetSingleClick() ||
+      !IsInInnerEdit(X, Y))
+    return;
   if (GetSelLength() == 0) StartLink();
 }
 

@@ -365,8 +365,9 @@ void TcxCustomCalcEdit::InitializePopupWindow() {
 void TcxCustomCalcEdit::DoPopup() {
   FTextBeforePopup = VarToStr(GetDisplayValue());
   FModifiedBeforePopup = GetDisplayValueModified();
+  TcxEditLifeGuard guard(this);  // OnPopup may free the editor
   inherited::DoPopup();
-  if (FCalculator) FCalculator->ResetKeyPress();
+  if (guard.Alive() && FCalculator) FCalculator->ResetKeyPress();
 }
 
 void TcxCustomCalcEdit::PopupWindowClosed() {

@@ -499,8 +499,9 @@ void TcxCustomDateEdit::DoInitPopup() {
 }
 
 void TcxCustomDateEdit::DoPopup() {
+  TcxEditLifeGuard guard(this);  // OnPopup may free the editor
   inherited::DoPopup();
-  if (FCalendar) {
+  if (guard.Alive() && FCalendar) {
     FCalendar->LayoutChanged();
     FCalendar->CheckHotTrack();
   }
