@@ -28,8 +28,8 @@
 //                      index built before (as a focus moving by key builds it)
 //   DetailPerMaster    the next of 1,000 masters and its 100 of 10^5 detail records, beside
 //                      SQLite's SELECT on an indexed master key
-// Sizes 10^4 and 10^5; the posts, the inserts and the deletions at 10^6 as well when TL_BENCH_1M is set in
-// the environment (by hand: loading takes a while).
+// Sizes 10^4 and 10^5; the posts, the inserts and the deletions at 10^6 as well when TL_BENCH_1M
+// is set in the environment (by hand: loading takes a while).
 #include <benchmark/benchmark.h>
 
 #include "bench/DataBenchDataSet.h"

@@ -281,7 +281,8 @@ namespace {
 // close up in block moves.
 void CloseUp(std::vector<Integer>& AList, const std::vector<Integer>& AGone) {
   const size_t n = AList.size();
-  const size_t gone = size_t(std::lower_bound(AGone.begin(), AGone.end(), Integer(n)) - AGone.begin());
+  const size_t gone =
+      size_t(std::lower_bound(AGone.begin(), AGone.end(), Integer(n)) - AGone.begin());
   size_t out = gone == 0 ? n : size_t(AGone.front());
   for (size_t k = 0; k < gone; ++k) {
     const size_t from = size_t(AGone[k]) + 1;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <unordered_map>
 
 using enum TcxDataChange;
@@ -799,10 +800,12 @@ bool TcxDBDataProvider::DeleteRecordsByKey(const std::vector<Integer>& AList,
     return true;
   };
   if (SearchedByIndex(ds, dbKeys)) {
-    // Each record is reached by the data set's search by key. In record order, which is
-    // mostly the data set's: its storage then moves one way.
+    // Each record is reached by the data set's search by key. Last record first, which is
+    // mostly the data set's order backwards: its storage then moves one way, from the end
+    // (where appended records leave room) down, not first all the way to the first record
+    // deleted and then back up. A key held by several records still deletes its first ones.
     std::vector<Integer> list(AList);
-    std::sort(list.begin(), list.end());
+    std::sort(list.begin(), list.end(), std::greater<>());
     const String name = dbKeys[0]->FieldName();
     ds->ExpectSearches(name, Integer(list.size()) * (smart ? 2 : 1));
     for (Integer record : list) {
