@@ -735,9 +735,10 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
       // The stored records go while the data set's notice still waits.
       auto bracket = UpdateBracket(c);
       DeleteStoredRecords(stored);
-      // The data set stands after the last record deleted, whose record mostly followed it
-      // in the storage too: a guess the focus checks by key before it searches.
-      if (!stored.empty()) SetCurrentRecordIndex(stored.back() - Integer(stored.size()) + 1);
+      // The data set stands after the last record deleted, the first in record order, whose
+      // record mostly followed it in the storage too: a guess the focus checks by key before
+      // it searches.
+      if (!stored.empty()) SetCurrentRecordIndex(stored.front());
       c->ResetFocusing();
     } else {
       // Read again without the deleted records, the storage moved the record to focus up.
