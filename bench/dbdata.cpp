@@ -19,13 +19,17 @@
 //                      Amount edited, and a view sorted by the edited City, where the
 //                      record moves from the first rows to the last and back), a full
 //                      reload, SQLite's UPDATE by rowid
+//   InsertDelete/...   one record inserted in the middle of the rows and posted, then that
+//                      record deleted again (the set keeps its size), with smart
+//                      refresh in a plain view and in a view sorted by Name; beside
+//                      SQLite's INSERT and DELETE by rowid
 //   DeleteSelected1000 1,000 selected records deleted at once, beside SQLite deleting them
 //                      by key in one transaction; ControllerIndexed with the data set's key
 //                      index built before (as a focus moving by key builds it)
 //   DetailPerMaster    the next of 1,000 masters and its 100 of 10^5 detail records, beside
 //                      SQLite's SELECT on an indexed master key
-// Sizes 10^4 and 10^5; the posts and the deletion at 10^6 as well when TL_BENCH_1M is set in
-// the environment (by hand: loading takes a while).
+// Sizes 10^4 and 10^5; the posts, the inserts and the deletions at 10^6 as well when TL_BENCH_1M
+// is set in the environment (by hand: loading takes a while).
 #include <benchmark/benchmark.h>
 
 #include "bench/DataBenchDataSet.h"
@@ -344,6 +348,46 @@ void PostEditSmartGrouped(benchmark::State& state) {
 void PostEditSmartMoving(benchmark::State& state) { PostEditOurs(state, true, TPostView::Moving); }
 void PostEditReload(benchmark::State& state) { PostEditOurs(state, false); }
 
+// One record inserted in the middle of the rows and posted, then deleted again (in the
+// sorted view its Name sorts it near the middle): with smart refresh each touches its own
+// row only, and the data set ends as it began.
+void InsertDeleteOurs(benchmark::State& state, bool ASorted) {
+  const Integer n = Integer(state.range(0));
+  Sized& s = Get(n);
+  if (!Ready(state, s)) return;
+  if (!s.ours->c) s.ours->Bind();
+  TcxDBDataController* c = s.ours->c.get();
+  c->DataModeController()->SetSmartRefresh(true);
+  if (ASorted) c->ChangeSortingOrder(cName, TcxDataSortOrder::soAscending);
+  Integer id = 2 * n, inserted = 0;
+  bool reached = true;
+  for (auto _ : state) {
+    c->ChangeFocusedRowIndex(c->GetRowCount() / 2);
+    c->Insert();
+    c->SetEditValue(cID, Variant(++id), TcxDataEditValueSource::evsValue);
+    c->SetEditValue(cName, Variant(String("m-inserted")), TcxDataEditValueSource::evsValue);
+    c->SetEditValue(cCity, Variant(String("Inserted")), TcxDataEditValueSource::evsValue);
+    c->PostEditing();
+    ++inserted;
+    // Every so often the row of the record posted is checked: focused, with its values.
+    if (inserted % 64 == 1) {
+      const Integer focused = c->GetFocusedRecordIndex();
+      reached = reached && c->GetRecordCount() == n + 1 && focused >= 0 &&
+                c->GetItemValue(focused, cID).AsInteger() == id &&
+                c->GetRowInfo(c->GetFocusedRowIndex()).RecordIndex == focused;
+    }
+    c->DeleteFocused();
+  }
+  // The set keeps its size; the data set and the controller agree on it.
+  reached = reached && c->GetRecordCount() == n && s.ours->ds->RecordCount() == n &&
+            c->GetRowCount() == n;
+  c->ClearSorting(false);
+  c->DataModeController()->SetSmartRefresh(false);
+  if (!reached) state.SkipWithError("the insert or the deletion did not reach the controller");
+}
+void InsertDeleteSmart(benchmark::State& state) { InsertDeleteOurs(state, false); }
+void InsertDeleteSmartSorted(benchmark::State& state) { InsertDeleteOurs(state, true); }
+
 // 1,000 selected records of a fresh data set deleted at once (smart refresh on); Indexed: the
 // data set's key index is built before, as the searches by key of a focus moving through the
 // records build it.
@@ -509,6 +553,52 @@ void PostEditTheirs(benchmark::State& state) {
   sqlite3_finalize(st);
 }
 
+// The same pair by rowid in the middle: the middle row deleted, then inserted again.
+void InsertDeleteTheirs(benchmark::State& state) {
+  const Integer n = Integer(state.range(0));
+  Sized& s = Get(n);
+  if (!Ready(state, s)) return;
+  sqlite3_stmt* ins = nullptr;
+  sqlite3_stmt* del = nullptr;
+  sqlite3_prepare_v2(s.theirs->db,
+                     "INSERT INTO t (ID, Name, City, Amount, Price, Day, Flag) "
+                     "VALUES (?, 'Inserted', 'Inserted', 0, 0, 0, 0)",
+                     -1, &ins, nullptr);
+  sqlite3_prepare_v2(s.theirs->db, "DELETE FROM t WHERE rowid = ?", -1, &del, nullptr);
+  const Integer middle = n / 2;
+  bool reached = true;
+  for (auto _ : state) {
+    sqlite3_bind_int(del, 1, middle);
+    reached = reached && sqlite3_step(del) == SQLITE_DONE && sqlite3_changes(s.theirs->db) == 1;
+    sqlite3_reset(del);
+    sqlite3_bind_int(ins, 1, middle);
+    reached = reached && sqlite3_step(ins) == SQLITE_DONE;
+    sqlite3_reset(ins);
+  }
+  sqlite3_finalize(ins);
+  sqlite3_finalize(del);
+  // The row goes back as it was, for the benchmarks that read the table after this one.
+  const Row& r = s.rows[size_t(middle - 1)];
+  sqlite3_stmt* up = nullptr;
+  sqlite3_prepare_v2(s.theirs->db,
+                     "UPDATE t SET Name = ?, City = ?, Amount = ?, Price = ?, Day = ?, Flag = ? "
+                     "WHERE ID = ?",
+                     -1, &up, nullptr);
+  if (r.NameNull)
+    sqlite3_bind_null(up, 1);
+  else
+    sqlite3_bind_text(up, 1, r.Name.data(), int(r.Name.size()), SQLITE_STATIC);
+  sqlite3_bind_text(up, 2, r.City.data(), int(r.City.size()), SQLITE_STATIC);
+  sqlite3_bind_int64(up, 3, r.Amount);
+  sqlite3_bind_double(up, 4, r.Price);
+  sqlite3_bind_double(up, 5, r.Day);
+  sqlite3_bind_int(up, 6, r.Flag ? 1 : 0);
+  sqlite3_bind_int(up, 7, middle);
+  reached = reached && sqlite3_step(up) == SQLITE_DONE;
+  sqlite3_finalize(up);
+  if (!reached) state.SkipWithError("the insert or the deletion did not reach SQLite");
+}
+
 void DeleteSelectedTheirs(benchmark::State& state) {
   const Integer n = Integer(state.range(0));
   Sized& s = Get(n);
@@ -572,6 +662,20 @@ void RegisterPostEdit(Integer n) {
 #endif
 }
 
+void RegisterInsertDelete(Integer n) {
+  benchmark::RegisterBenchmark("InsertDelete/SmartRefresh", InsertDeleteSmart)
+      ->Arg(n)
+      ->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark("InsertDelete/SmartRefreshSorted", InsertDeleteSmartSorted)
+      ->Arg(n)
+      ->Unit(benchmark::kMicrosecond);
+#ifdef TL_HAVE_SQLITE3
+  benchmark::RegisterBenchmark("InsertDelete/SQLite", InsertDeleteTheirs)
+      ->Arg(n)
+      ->Unit(benchmark::kMicrosecond);
+#endif
+}
+
 void RegisterDeleteSelected(Integer n) {
   benchmark::RegisterBenchmark("DeleteSelected1000/Controller", DeleteSelectedCold)
       ->Arg(n)
@@ -604,6 +708,7 @@ struct Registration {
       if (n > 100000) {
         // The post and the deletion alone at the largest size, beside SQLite.
         RegisterPostEdit(n);
+        RegisterInsertDelete(n);
         RegisterDeleteSelected(n);
         continue;
       }
@@ -620,6 +725,7 @@ struct Registration {
       benchmark::RegisterBenchmark("PostEdit/FullReload", PostEditReload)
           ->Arg(n)
           ->Unit(benchmark::kMillisecond);
+      RegisterInsertDelete(n);
       RegisterDeleteSelected(n);
       benchmark::RegisterBenchmark("LocateByKey/Controller", LocateOurs)->Arg(n)->Unit(benchmark::kMicrosecond);
 #ifdef TL_HAVE_SQLITE3

@@ -831,6 +831,8 @@ class TDataSet : public TComponent {
   // the records allow); Place -1 leaves the window empty.
   void FillWindow(Integer Place, Integer Slot);
   bool Resync();  // false when a link's handler freed the data set
+  // The window after the record at Place went from its active slot; false as Resync.
+  bool ResyncAfterDelete(Integer Place);
   void StoredValuesOf(const TRecordBuffer& Buffer, std::vector<Variant>& Values) const;
   void CheckRequiredFields();
   bool MatchRecord(const std::vector<TField*>& Fields, const Variant& Values,

@@ -471,6 +471,44 @@ bool TDataSet::Resync() {
   return Told(deDataSetChange, 0);
 }
 
+// What Resync gives, with the records still shown kept: those after the deleted one move up a
+// place and one more is read at an end, not the whole window. Only where nothing but the
+// stored values is shown (no filter, nothing computed), which the kept buffers still hold.
+bool TDataSet::ResyncAfterDelete(Integer Place) {
+  const Integer count = InternalRecordCount();
+  const size_t size = size_t(WindowSize());
+  const size_t active = size_t(FActiveRecord);
+  // The window as a fill leaves it: whole, one record after another, the deleted one at the
+  // active slot.
+  bool laidOut = !Filtering() && !ComputesValues() && active < FBuffers.size() &&
+                 FBuffers.size() == std::min(size, size_t(count) + 1) &&
+                 Place - Integer(active) >= 0;
+  for (size_t i = 0; laidOut && i < FBuffers.size(); ++i)
+    laidOut = i == active ? FBuffers[i].Place == -1
+                          : FBuffers[i].Place == Place - Integer(active) + Integer(i);
+  if (!laidOut) return Resync();
+  FBuffers.erase(FBuffers.begin() + ptrdiff_t(active));
+  for (size_t i = active; i < FBuffers.size(); ++i) --FBuffers[i].Place;
+  while (FBuffers.size() < size) {
+    const Integer last = FBuffers.empty() ? Place - 1 : FBuffers.back().Place;
+    const Integer first = FBuffers.empty() ? Place : FBuffers.front().Place;
+    if (last + 1 < count)
+      FBuffers.push_back(ReadBuffer(last + 1));
+    else if (first > 0)
+      FBuffers.insert(FBuffers.begin(), ReadBuffer(first - 1));
+    else
+      break;
+  }
+  // The record that followed the deleted one, else the new last one.
+  const Integer target = Place < count ? Place : count - 1;
+  FActiveRecord = 0;
+  for (size_t i = 0; i < FBuffers.size(); ++i)
+    if (FBuffers[i].Place == target) FActiveRecord = Integer(i);
+  FBOF = FEOF = FBuffers.empty();
+  ShiftLinks(0);
+  return Told(deDataSetChange, 0);
+}
+
 void TDataSet::UpdateBufferCount() {
   const TRunning running(*this);
   Integer size = 1;
@@ -770,7 +808,7 @@ void TDataSet::Delete() {
   // The record that followed the deleted one takes its place (or the new last one).
   FInsertPlace = place;
   FBuffers[size_t(FActiveRecord)].Place = -1;
-  if (!SetState(dsBrowse) || !Resync()) return;
+  if (!SetState(dsBrowse) || !ResyncAfterDelete(place)) return;
   FInsertPlace = -1;
   if (!Notify(AfterDelete)) return;
   if (AfterScroll) AfterScroll(this);

@@ -418,6 +418,69 @@ TEST_F(DataSetTest, ActionsRunOnTheLinksSource) {
   DS->Open();
 }
 
+// A deletion keeps the window as a fill around the record that takes the deleted one's place
+// would lay it out: the following record at the same slot, or the new last one; records
+// shown before stay, one more is read at whichever end has records left.
+TEST_F(DataSetTest, TheWindowAfterADeletionIsTheOneAFillGives) {
+  const char* more[] = {"Fig", "Grape", "Hazel"};
+  for (int i = 0; i < 3; ++i) DS->AddRecord({i + 6, more[i], 1.0});
+  TLogLink link(Log, "");
+  link.SetBufferCount(4);
+  link.SetDataSource(Source);
+  DS->Open();
+  // The IDs the window shows, and the active slot.
+  auto window = [&] {
+    std::vector<Integer> ids;
+    const Integer active = link.ActiveRecord();
+    for (Integer i = 0; i < link.RecordCount(); ++i) {
+      link.SetActiveRecord(i);
+      ids.push_back(DS->FieldByName("ID")->GetAsInteger());
+    }
+    link.SetActiveRecord(active);
+    ids.push_back(-active - 1);
+    return ids;
+  };
+  using W = std::vector<Integer>;
+  DS->Next();
+  DS->Next();
+  ASSERT_EQ(window(), (W{1, 2, 3, 4, -3}));
+  DS->Delete();  // a middle slot: the follower takes it, one more comes in at the end
+  EXPECT_EQ(window(), (W{1, 2, 4, 5, -3}));
+  EXPECT_EQ(DS->FieldByName("ID")->GetAsInteger(), 4);
+  DS->Last();
+  ASSERT_EQ(window(), (W{5, 6, 7, 8, -4}));
+  DS->Delete();  // the last record: the one before it, at the same slot
+  EXPECT_EQ(window(), (W{4, 5, 6, 7, -4}));
+  EXPECT_EQ(DS->FieldByName("ID")->GetAsInteger(), 7);
+  DS->First();
+  DS->Delete();  // the first: its follower first
+  EXPECT_EQ(window(), (W{2, 4, 5, 6, -1}));
+  DS->Next();
+  DS->Next();
+  DS->Next();
+  ASSERT_EQ(window(), (W{2, 4, 5, 6, -4}));
+  DS->Prior();
+  DS->Delete();  // the follower takes the slot, the last record comes in at the end
+  EXPECT_EQ(window(), (W{2, 4, 6, 7, -3}));
+  EXPECT_EQ(DS->FieldByName("ID")->GetAsInteger(), 6);
+  DS->Delete();  // fewer records than the window holds
+  EXPECT_EQ(window(), (W{2, 4, 7, -3}));
+  EXPECT_EQ(DS->FieldByName("ID")->GetAsInteger(), 7);
+  DS->First();
+  DS->Delete();
+  DS->Delete();
+  EXPECT_EQ(window(), (W{7, -1}));
+  DS->Delete();
+  EXPECT_TRUE(DS->Bof() && DS->Eof());
+  EXPECT_EQ(DS->RecordCount(), 0);
+  // The first record comes in before the window.
+  for (int i = 11; i <= 15; ++i) DS->AddRecord({i, "More", 1.0});
+  DS->Last();
+  ASSERT_EQ(window(), (W{12, 13, 14, 15, -4}));
+  DS->Delete();
+  EXPECT_EQ(window(), (W{11, 12, 13, 14, -4}));
+}
+
 TEST_F(DataSetTest, BufferWindowOfALink) {
   TLogLink link(Log, "");
   link.SetBufferCount(3);

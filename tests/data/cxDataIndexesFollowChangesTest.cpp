@@ -199,6 +199,63 @@ TEST_F(IndexesFollowChanges, TheKeyIndexFindsWhatTheCopyHoldsThroughEveryChange)
   EXPECT_GT(hits, 3000);
 }
 
+// Many insertions and deletions between reads: the key index keeps answering (it never
+// finds itself wrong and drops out) and finds each key's first record, as the records
+// renumbered by each change would give. Keys repeat, so that a key's first record moves.
+TEST_F(IndexesFollowChanges, TheKeyIndexKeepsAnsweringThroughRunsOfInsertionsAndDeletions) {
+  AddItems({IntType()});
+  std::mt19937 gen(113);
+  auto pick = [&](Integer n) { return Integer(gen() % unsigned(n)); };
+  std::vector<Integer> keys;
+  c_->BeginUpdate();
+  c_->SetRecordCount(200);
+  for (Integer r = 0; r < 200; ++r) {
+    keys.push_back(pick(150));
+    c_->SetValue(r, 0, Variant(keys.back()));
+  }
+  c_->EndUpdate();
+  EXPECT_EQ(Locate(0, Variant(1000)), -1);
+  ASSERT_TRUE(KeyIndexAnswers(0));
+  auto expected = [&](Integer AKey) {
+    const auto it = std::find(keys.begin(), keys.end(), AKey);
+    return it == keys.end() ? Integer(-1) : Integer(it - keys.begin());
+  };
+  for (Integer step = 0; step < 1500; ++step) {
+    SCOPED_TRACE("step " + IntToStr(step));
+    const Integer n = Integer(keys.size());
+    // Runs of one kind of change, read only now and then.
+    const Integer kind = (step / 40) % 3 == 0 ? pick(2) : pick(4);
+    if (kind == 0 || n < 20) {
+      const Integer r = c_->InsertRecord(pick(n + 1));
+      keys.insert(keys.begin() + r, pick(150));
+      c_->SetValue(r, 0, Variant(keys[size_t(r)]));
+    } else if (kind == 1 || n > 400) {
+      const Integer r = pick(n);
+      c_->DeleteRecord(r);
+      keys.erase(keys.begin() + r);
+    } else if (kind == 2) {
+      V list;
+      for (Integer k = pick(12); k >= 0; --k) list.push_back(pick(n));
+      std::sort(list.begin(), list.end());
+      list.erase(std::unique(list.begin(), list.end()), list.end());
+      c_->DeleteRecords(list);
+      for (auto it = list.rbegin(); it != list.rend(); ++it) keys.erase(keys.begin() + *it);
+    } else {
+      const Integer r = pick(n);
+      keys[size_t(r)] = pick(150);
+      c_->SetValue(r, 0, Variant(keys[size_t(r)]));
+    }
+    if (step % 23 != 0) continue;
+    // Asked first: an index that dropped out would be built again by the searches below.
+    ASSERT_TRUE(KeyIndexAnswers(0));
+    // A few keys: a key read learns of every change, one left unread only at a renumbering.
+    for (Integer k = 0; k < 6; ++k) {
+      const Integer key = pick(152) - 1;
+      ASSERT_EQ(Locate(0, Variant(key)), expected(key)) << "key " << key;
+    }
+  }
+}
+
 // ---- The text index -----------------------------------------------------------------------
 
 // Item 0 String (its value is its text), item 1 Integer with stored display texts (the text

@@ -227,6 +227,9 @@ class RowDelta : public DataTest {
     } else if (kind < 72 && count > 0 && !editing_) {
       std::vector<Integer> list{Pick(count)};
       if (gen_() % 3 == 0) list.push_back(Pick(count));
+      // Now and then a batch: a few records, or more than a few.
+      if (gen_() % 8 == 0)
+        for (Integer k = 2 + Pick(12); k > 0; --k) list.push_back(Pick(count));
       what << "delete";
       for (Integer r : list) what << " " << r;
       op = [=](TcxCustomDataController* c) {

@@ -92,7 +92,7 @@ void TcxDataKeyIndex::Reserve(size_t AKeys) {
   size_t capacity = 16;
   while (capacity < AKeys * 2) capacity *= 2;
   if (capacity <= FSlots.size()) return;
-  std::vector<TSlot> old(capacity, TSlot{0, kEmpty, 0});
+  std::vector<TSlot> old(capacity, TSlot{0, kEmpty, 0, 0});
   old.swap(FSlots);
   const size_t mask = FSlots.size() - 1;
   for (const TSlot& s : old) {
@@ -103,8 +103,78 @@ void TcxDataKeyIndex::Reserve(size_t AKeys) {
   }
 }
 
+Integer TcxDataKeyIndex::FirstOf(const TSlot& ASlot) const {
+  Integer r = ASlot.First;
+  for (size_t i = ASlot.Shifted; i < FShifts.size(); ++i) {
+    const TShift& s = FShifts[i];
+    if (s.Inserted)
+      r += r >= s.At ? 1 : 0;
+    else
+      r -= r > s.At ? 1 : 0;
+  }
+  return r;
+}
+
+void TcxDataKeyIndex::Settle(TSlot& ASlot) const {
+  ASlot.First = FirstOf(ASlot);
+  ASlot.Shifted = std::uint32_t(FShifts.size());
+}
+
+// A read costs the log's length, a renumbering every slot: the log grows with the table.
+bool TcxDataKeyIndex::LogRoom(size_t AMore) {
+  if (FShifts.size() + AMore <= 64 + FSlots.size() / 1024) return true;
+  std::vector<Integer> ends;  // the sum of the Deltas up to each step
+  ends.reserve(FSteps.size());
+  Integer sum = 0;
+  for (const TStep& step : FSteps) ends.push_back(sum += step.Delta);
+  for (TSlot& s : FSlots) {
+    if (s.First == kEmpty) continue;
+    if (s.Shifted == 0) {
+      const auto it = std::upper_bound(FSteps.begin(), FSteps.end(), s.First,
+                                       [](Integer x, const TStep& step) { return x < step.From; });
+      if (it != FSteps.begin()) s.First += ends[size_t(it - FSteps.begin()) - 1];
+    } else {
+      s.First = FirstOf(s);
+    }
+    s.Shifted = 0;
+  }
+  FShifts.clear();
+  FSteps.clear();
+  return false;
+}
+
+void TcxDataKeyIndex::Log(Integer AAt, bool AInserted) {
+  FShifts.push_back(TShift{AAt, AInserted});
+  // The numbers the shift moves, numbered as at the log's start: from the first x the map
+  // takes to AAt or beyond (an insertion), beyond AAt (a deletion).
+  const Integer bound = AInserted ? AAt : AAt + 1;
+  Integer sum = 0;
+  size_t i = 0;
+  Integer from = INT_MAX;
+  for (;; ++i) {
+    const Integer lo = i == 0 ? 0 : FSteps[i - 1].From;
+    const Integer hi = i < FSteps.size() ? FSteps[i].From : INT_MAX;
+    if (i > 0) sum += FSteps[i - 1].Delta;
+    const Integer x = std::max(lo, bound - sum);
+    if (x < hi) {
+      from = x;
+      break;
+    }
+    if (i == FSteps.size()) break;
+  }
+  if (from == INT_MAX) return;
+  const Integer delta = AInserted ? 1 : -1;
+  // The step goes after the steps at or before it: i is the segment holding it.
+  if (i > 0 && FSteps[i - 1].From == from)
+    FSteps[i - 1].Delta += delta;
+  else
+    FSteps.insert(FSteps.begin() + ptrdiff_t(i), TStep{from, delta});
+}
+
 bool TcxDataKeyIndex::Build(Integer ACount) {
   FSlots.clear();
+  FShifts.clear();
+  FSteps.clear();
   FUsed = 0;
   FCount = 0;
   Reserve(size_t(ACount));
@@ -118,7 +188,7 @@ bool TcxDataKeyIndex::Build(Integer ACount) {
     for (; FSlots[i].First != kEmpty; i = (i + 1) & mask)
       if (FSlots[i].Hash == hash && KeyOf(FSlots[i].First) == view) break;
     if (FSlots[i].First == kEmpty) {
-      FSlots[i] = TSlot{hash, r, 1};
+      FSlots[i] = TSlot{hash, r, 1, 0};
       ++FUsed;
     } else {
       ++FSlots[i].Count;
@@ -132,8 +202,11 @@ Integer TcxDataKeyIndex::First(const TcxDataKeyView& AKey) const {
   if (FSlots.empty()) return -1;
   const std::uint32_t hash = AKey.Hash();
   const size_t mask = FSlots.size() - 1;
-  for (size_t i = hash & mask; FSlots[i].First != kEmpty; i = (i + 1) & mask)
-    if (FSlots[i].Hash == hash && KeyOf(FSlots[i].First) == AKey) return FSlots[i].First;
+  for (size_t i = hash & mask; FSlots[i].First != kEmpty; i = (i + 1) & mask) {
+    if (FSlots[i].Hash != hash) continue;
+    Settle(FSlots[i]);
+    if (KeyOf(FSlots[i].First) == AKey) return FSlots[i].First;
+  }
   return -1;
 }
 
@@ -146,13 +219,15 @@ void TcxDataKeyIndex::Add(Integer ARecordIndex) {
   size_t i = hash & mask;
   for (; FSlots[i].First != kEmpty; i = (i + 1) & mask) {
     TSlot& s = FSlots[i];
-    if (s.Hash != hash || !(KeyOf(s.First) == key)) continue;
+    if (s.Hash != hash) continue;
+    Settle(s);
+    if (!(KeyOf(s.First) == key)) continue;
     s.First = std::min(s.First, ARecordIndex);
     ++s.Count;
     ++FCount;
     return;
   }
-  FSlots[i] = TSlot{hash, ARecordIndex, 1};
+  FSlots[i] = TSlot{hash, ARecordIndex, 1, std::uint32_t(FShifts.size())};
   ++FUsed;
   ++FCount;
 }
@@ -163,8 +238,10 @@ void TcxDataKeyIndex::Remove(Integer ARecordIndex, const TcxDataKeyView& AKey) {
   const size_t mask = FSlots.size() - 1;
   for (size_t i = hash & mask; FSlots[i].First != kEmpty; i = (i + 1) & mask) {
     TSlot& s = FSlots[i];
+    if (s.Hash != hash) continue;
+    Settle(s);
     // The record's own slot when it is the first (whatever it holds now), else by the key.
-    if (s.Hash != hash || (s.First != ARecordIndex && !(KeyOf(s.First) == AKey))) continue;
+    if (s.First != ARecordIndex && !(KeyOf(s.First) == AKey)) continue;
     --FCount;
     if (--s.Count == 0) {
       EraseSlot(i);
@@ -196,7 +273,7 @@ void TcxDataKeyIndex::EraseSlot(size_t AIndex) {
     FSlots[hole] = FSlots[j];
     hole = j;
   }
-  FSlots[hole] = TSlot{0, kEmpty, 0};
+  FSlots[hole] = TSlot{0, kEmpty, 0, 0};
   --FUsed;
 }
 
@@ -208,15 +285,19 @@ void TcxDataKeyIndex::Renumber(F&& AMap) {
 
 void TcxDataKeyIndex::Inserted(Integer ARecordIndex) {
   if (FCount < 0 || ARecordIndex >= FCount) return;  // appended: nothing follows it
-  Renumber([ARecordIndex](Integer r) { return r + (r >= ARecordIndex ? 1 : 0); });
+  if (LogRoom(1))
+    Log(ARecordIndex, true);
+  else
+    Renumber([ARecordIndex](Integer r) { return r + (r >= ARecordIndex ? 1 : 0); });
 }
 
 void TcxDataKeyIndex::Deleted(const std::vector<Integer>& AList) {
   if (FCount < 0 || AList.empty()) return;
   const Integer first = AList.front();
-  if (AList.size() == 1) {
-    if (first >= FCount) return;  // the last record: nothing followed it
-    Renumber([first](Integer r) { return r - (r > first ? 1 : 0); });
+  if (AList.size() == 1 && first >= FCount) return;  // the last record: nothing followed it
+  if (LogRoom(AList.size())) {
+    // The last first: each deletion is then numbered as the records stood before it.
+    for (auto it = AList.rbegin(); it != AList.rend(); ++it) Log(*it, false);
     return;
   }
   Renumber([&AList, first](Integer r) {

@@ -58,16 +58,38 @@ class TcxDataKeyIndex {
     std::uint32_t Hash;
     Integer First;  // kEmpty for a free slot
     Integer Count;
+    std::uint32_t Shifted;  // how many of FShifts its First has seen
+  };
+  // One record in or out: the records after it move by one.
+  struct TShift {
+    Integer At;
+    bool Inserted;
   };
   static constexpr Integer kEmpty = -1;
   void Reserve(size_t AKeys);
   void EraseSlot(size_t AIndex);
+  // The slot's first record as numbered now.
+  Integer FirstOf(const TSlot& ASlot) const;
+  void Settle(TSlot& ASlot) const;
+  // Room for AMore shifts in the log; else every slot is renumbered and the log starts over.
+  bool LogRoom(size_t AMore);
+  void Log(Integer AAt, bool AInserted);
   template <class F>
   void Renumber(F&& AMap);
 
   const TcxDataStorage* FStorage;
   TcxValueDef* FValueDef;
-  std::vector<TSlot> FSlots;  // a power of two, at most half full
+  // A power of two, at most half full. Its slots learn of insertions and deletions as they
+  // are read: one change does not visit every key.
+  mutable std::vector<TSlot> FSlots;
+  std::vector<TShift> FShifts;
+  // The whole log as one map of the numbers it started from: x + the sum of the Deltas of
+  // the steps From <= x (the map never decreases). Renumbering the slots that saw none of the
+  // log reads it in a search instead of going through every shift.
+  struct TStep {
+    Integer From, Delta;
+  };
+  std::vector<TStep> FSteps;
   size_t FUsed = 0;
   Integer FCount = 0;
 };

@@ -275,6 +275,60 @@ bool TcxCustomDataControllerInfo::CanApplyDelta(TcxDataControllerInfoChanges ACh
 
 // ---- Placing the noted records ----
 
+namespace {
+
+// The entries at AGone (ascending indexes; those past the end name none) leave; the others
+// close up in block moves.
+void CloseUp(std::vector<Integer>& AList, const std::vector<Integer>& AGone) {
+  const size_t n = AList.size();
+  const size_t gone =
+      size_t(std::lower_bound(AGone.begin(), AGone.end(), Integer(n)) - AGone.begin());
+  size_t out = gone == 0 ? n : size_t(AGone.front());
+  for (size_t k = 0; k < gone; ++k) {
+    const size_t from = size_t(AGone[k]) + 1;
+    const size_t to = k + 1 < gone ? size_t(AGone[k + 1]) : n;
+    if (from >= to) continue;
+    std::copy(AList.begin() + ptrdiff_t(from), AList.begin() + ptrdiff_t(to),
+              AList.begin() + ptrdiff_t(out));
+    out += to - from;
+  }
+  AList.resize(out);
+}
+
+// ADelta added to each entry above AAbove. In blocks of a fixed length, which the compiler
+// turns into instructions over several entries at once.
+void ShiftAbove(std::vector<Integer>& AList, Integer AAbove, Integer ADelta) {
+  Integer* const p = AList.data();
+  const size_t n = AList.size();
+  size_t i = 0;
+  for (; i + 16 <= n; i += 16)
+    for (size_t k = 0; k < 16; ++k) p[i + k] += p[i + k] > AAbove ? ADelta : 0;
+  for (; i < n; ++i) p[i] += p[i] > AAbove ? ADelta : 0;
+}
+
+// Each entry not negative less the number of AGone (ascending) below it. A few are counted
+// by comparing with each, which the compiler runs over many entries at once.
+void MinusBelow(std::vector<Integer>& AList, const std::vector<Integer>& AGone) {
+  if (AGone.empty()) return;
+  if (AGone.size() == 1) {
+    ShiftAbove(AList, AGone.front(), -1);
+    return;
+  }
+  if (AGone.size() <= 8) {
+    for (Integer& v : AList) {
+      Integer below = 0;
+      for (Integer g : AGone) below += v > g ? 1 : 0;
+      v -= below;
+    }
+    return;
+  }
+  for (Integer& v : AList)
+    if (v > AGone.front())
+      v -= Integer(std::lower_bound(AGone.begin(), AGone.end(), v) - AGone.begin());
+}
+
+}  // namespace
+
 void TcxCustomDataControllerInfo::ApplyRowSteps() {
   if (!FRowSteps.empty()) {
     SettlePositions();
@@ -283,8 +337,7 @@ void TcxCustomDataControllerInfo::ApplyRowSteps() {
   for (const TRowStep& step : FRowSteps) {
     if (step.Deleted.empty()) {
       const Integer at = step.Inserted;
-      for (Integer& r : FRecordList)
-        if (r >= at) ++r;
+      ShiftAbove(FRecordList, at - 1, 1);
       FRecordPositions.insert(
           FRecordPositions.begin() +
               std::min<std::ptrdiff_t>(at, std::ptrdiff_t(FRecordPositions.size())),
@@ -298,29 +351,10 @@ void TcxCustomDataControllerInfo::ApplyRowSteps() {
         rows.push_back(FRecordPositions[size_t(r)]);
     std::sort(rows.begin(), rows.end());
     // The rows of the deleted records close up; later records move down.
-    size_t out = 0, k = 0;
-    for (size_t i = 0; i < FRecordList.size(); ++i) {
-      if (k < rows.size() && size_t(rows[k]) == i) {
-        ++k;
-        continue;
-      }
-      const Integer r = FRecordList[i];
-      FRecordList[out++] =
-          r - Integer(std::lower_bound(deleted.begin(), deleted.end(), r) - deleted.begin());
-    }
-    FRecordList.resize(out);
-    out = 0;
-    k = 0;
-    for (size_t r = 0; r < FRecordPositions.size(); ++r) {
-      if (k < deleted.size() && size_t(deleted[k]) == r) {
-        ++k;
-        continue;
-      }
-      Integer pos = FRecordPositions[r];
-      if (pos >= 0) pos -= Integer(std::lower_bound(rows.begin(), rows.end(), pos) - rows.begin());
-      FRecordPositions[out++] = pos;
-    }
-    FRecordPositions.resize(out);
+    CloseUp(FRecordList, rows);
+    MinusBelow(FRecordList, deleted);
+    CloseUp(FRecordPositions, deleted);
+    MinusBelow(FRecordPositions, rows);
   }
   FRowSteps.clear();
 }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <unordered_map>
 
 using enum TcxDataChange;
@@ -744,9 +745,10 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
       // The stored records go while the data set's notice still waits.
       auto bracket = UpdateBracket(c);
       DeleteStoredRecords(stored);
-      // The data set stands after the last record deleted, whose record mostly followed it
-      // in the storage too: a guess the focus checks by key before it searches.
-      if (!stored.empty()) SetCurrentRecordIndex(stored.back() - Integer(stored.size()) + 1);
+      // The data set stands after the last record deleted, the first in record order, whose
+      // record mostly followed it in the storage too: a guess the focus checks by key before
+      // it searches.
+      if (!stored.empty()) SetCurrentRecordIndex(stored.front());
       c->ResetFocusing();
     } else {
       // Read again without the deleted records, the storage moved the record to focus up.
@@ -833,10 +835,12 @@ bool TcxDBDataProvider::DeleteRecordsByKey(const std::vector<Integer>& AList,
   const std::vector<TField*> dbKeys = c->GetKeyDBFields();
   const bool smart = IsSmartRefreshActive();
   if (SearchedByIndex(ds, dbKeys)) {
-    // Each record is reached by the data set's search by key. In record order, which is
-    // mostly the data set's: its storage then moves one way.
+    // Each record is reached by the data set's search by key. Last record first, which is
+    // mostly the data set's order backwards: its storage then moves one way, from the end
+    // (where appended records leave room) down, not first all the way to the first record
+    // deleted and then back up. A key held by several records still deletes its first ones.
     std::vector<Integer> list(AList);
-    std::sort(list.begin(), list.end());
+    std::sort(list.begin(), list.end(), std::greater<>());
     const String name = dbKeys[0]->FieldName();
     ds->ExpectSearches(name, Integer(list.size()) * (smart ? 2 : 1));
     for (Integer record : list) {
