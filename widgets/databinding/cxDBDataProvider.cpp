@@ -809,10 +809,10 @@ bool TcxDBDataProvider::DeleteRecordsByKey(const std::vector<Integer>& AList,
   };
   const std::vector<TBookmarkStr> marks = RecordBookmarksOf(AList);
   if (!marks.empty()) {
-    // In record order, which is mostly the data set's: its storage then moves one way.
+    // Last record first, as by key below: the data set's storage then moves one way.
     std::vector<size_t> order(AList.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::sort(order.begin(), order.end(), [&](size_t x, size_t y) { return AList[x] < AList[y]; });
+    std::sort(order.begin(), order.end(), [&](size_t x, size_t y) { return AList[x] > AList[y]; });
     for (size_t i : order) {
       UInt64 before = ds->ChangeCount();
       const bool valid = IsBookmarkValid(marks[i]);
