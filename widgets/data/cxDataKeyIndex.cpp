@@ -210,6 +210,18 @@ Integer TcxDataKeyIndex::First(const TcxDataKeyView& AKey) const {
   return -1;
 }
 
+Integer TcxDataKeyIndex::CountOf(const TcxDataKeyView& AKey) const {
+  if (FSlots.empty()) return 0;
+  const std::uint32_t hash = AKey.Hash();
+  const size_t mask = FSlots.size() - 1;
+  for (size_t i = hash & mask; FSlots[i].First != kEmpty; i = (i + 1) & mask) {
+    if (FSlots[i].Hash != hash) continue;
+    Settle(FSlots[i]);
+    if (KeyOf(FSlots[i].First) == AKey) return FSlots[i].Count;
+  }
+  return 0;
+}
+
 void TcxDataKeyIndex::Add(Integer ARecordIndex) {
   if (FCount < 0) return;
   Reserve(FUsed + 1);
@@ -575,6 +587,17 @@ bool TcxDataStorage::FindEqualRecord(TcxValueDef* AValueDef, Integer AKeyRecord,
   TcxDataKeyIndex* index = UsableIndex(FKeyIndexes->Keys, AValueDef, count);
   if (!index) return false;
   ARecordIndex = index->First(key);
+  return true;
+}
+
+bool TcxDataStorage::CountEqualRecords(TcxValueDef* AValueDef, Integer AKeyRecord, Integer& ACount) {
+  const Integer count = RecordCount();
+  if (!FKeyIndexes || count == 0 || !AValueDef || AValueDef->Owner() != FValueDefs) return false;
+  TcxDataKeyView key;
+  if (!KeyView(AKeyRecord, AValueDef, key)) return false;
+  TcxDataKeyIndex* index = UsableIndex(FKeyIndexes->Keys, AValueDef, count);
+  if (!index) return false;
+  ACount = index->CountOf(key);
   return true;
 }
 

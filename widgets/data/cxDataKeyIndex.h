@@ -39,6 +39,8 @@ class TcxDataKeyIndex {
   bool Build(Integer ACount);
   // -1 when no record holds the key.
   Integer First(const TcxDataKeyView& AKey) const;
+  // How many records hold AKey.
+  Integer CountOf(const TcxDataKeyView& AKey) const;
   // How many records the index holds; -1 once it found itself wrong (no record where the
   // index said), which the storage takes as an index to drop.
   Integer Count() const { return FCount; }

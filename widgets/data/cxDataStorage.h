@@ -495,6 +495,8 @@ class TcxDataStorage : public TObject {
   // walks have compared as many records as it reads, and then follows every change of a record.
   bool FindEqualRecord(TcxValueDef* AValueDef, Integer AKeyRecord, Integer& ARecordIndex);
   void CountEqualWalk(TcxValueDef* AValueDef, Integer ACompared);
+  // How many records hold what AKeyRecord holds in AValueDef, where the index answers.
+  bool CountEqualRecords(TcxValueDef* AValueDef, Integer AKeyRecord, Integer& ACount);
   // The records whose display text of AValueDef begins with APrefix, byte by byte in the code
   // page's upper case (as the incremental filter matches), in record order, from the
   // definition's text index: true when the index answers; false when every record's text

@@ -1423,9 +1423,15 @@ void TcxDBDataProvider::RecordInserted(Integer ARecordIndex) {
 }
 
 void TcxDBDataProvider::StorageRecordsDeleted(const std::vector<Integer>& AList) {
-  for (size_t i = AList.size(); i-- > 0;)
-    if (AList[i] >= 0 && size_t(AList[i]) < FRecordBookmarks.size())
-      FRecordBookmarks.erase(FRecordBookmarks.begin() + AList[i]);
+  // One pass closes up the bookmarks of the records left (AList is ascending).
+  size_t kept = 0, next = 0;
+  for (size_t r = 0; r < FRecordBookmarks.size(); ++r) {
+    while (next < AList.size() && AList[next] >= 0 && size_t(AList[next]) < r) ++next;
+    if (next < AList.size() && AList[next] >= 0 && size_t(AList[next]) == r) continue;
+    if (kept != r) FRecordBookmarks[kept] = std::move(FRecordBookmarks[r]);
+    ++kept;
+  }
+  FRecordBookmarks.resize(kept);
   auto gone = [&AList](Integer r) { return std::binary_search(AList.begin(), AList.end(), r); };
   auto shift = [&AList](Integer r) {
     return r - Integer(std::lower_bound(AList.begin(), AList.end(), r) - AList.begin());
@@ -1440,10 +1446,20 @@ void TcxDBDataProvider::StorageRecordsDeleted(const std::vector<Integer>& AList)
 }
 
 bool TcxDBDataProvider::IsRecordKeyShared(Integer ARecordIndex) const {
-  const TcxDBDataController* c = DBDataController();
-  const Variant key = c->GetRecordId(ARecordIndex);
-  for (Integer i = 0; i < c->GetRecordCount(); ++i)
-    if (i != ARecordIndex && cxVariantsEqual(c->GetRecordId(i), key)) return true;
+  TcxDBDataController* c = DBDataController();
+  std::vector<TcxCustomDataField*> keys;
+  c->GetKeyFields(keys);
+  // One stored key field: the storage's key index counts the records holding the key.
+  TcxValueDef* stored = keys.size() == 1 ? keys[0]->GetValueDef() : nullptr;
+  TcxDataStorage* storage = c->DataStorage();
+  Integer count = 0;
+  if (stored && storage->CountEqualRecords(stored, ARecordIndex, count)) return count > 1;
+  const Variant key = c->GetFieldValues(ARecordIndex, keys);
+  const Integer n = c->GetRecordCount();
+  for (Integer i = 0; i < n; ++i)
+    if (i != ARecordIndex && cxVariantsEqual(c->GetFieldValues(i, keys), key)) return true;
+  // The walk pays towards building the index.
+  if (stored) storage->CountEqualWalk(stored, n);
   return false;
 }
 
@@ -1459,10 +1475,12 @@ bool TcxDBDataProvider::SmartRefreshWatched() {
   Integer r = FWatchedRecordIndex;
   if (r < 0) r = FAppendedRecordIndex >= 0 ? FAppendedRecordIndex : c->GetFocusedRecordIndex();
   if (r >= c->GetRecordCount()) r = -1;
-  if (r >= 0 && (r == FWatchedRecordIndex || r == FAppendedRecordIndex) && IsRecordKeyShared(r)) {
-    // Another stored record has the watched one's key (Null, say, for records that have
-    // none yet): the key cannot tell which of them the data set's record is, nor whether
-    // the watched one is still there. Every record is read again.
+  if (r >= 0 && (r == FWatchedRecordIndex || r == FAppendedRecordIndex) &&
+      RecordBookmark(r).empty() && IsRecordKeyShared(r)) {
+    // No bookmark tells the watched record apart, and another stored record has its key
+    // (Null, say, for records that have none yet): the key cannot tell which of them the
+    // data set's record is, nor whether the watched one is still there. Every record is
+    // read again.
     TWeakLink self(this);
     ResetWatch();
     FReloadMark = false;
