@@ -156,31 +156,26 @@ void TDataSetKeyIndex::Insert(Integer Id, const Variant& Value, Integer Place,
   Integer before = c.Tail;
   while (before >= 0 && PlaceOf(before) > Place) before = FPrev[size_t(before)];
   const Integer after = before >= 0 ? FNext[size_t(before)] : c.Head;
-  FPrev[size_t(Id)] = before;
-  FNext[size_t(Id)] = after;
-  if (before >= 0)
-    FNext[size_t(before)] = Id;
-  else
-    c.Head = Id;
-  if (after >= 0)
-    FPrev[size_t(after)] = Id;
-  else
-    c.Tail = Id;
+  Join(c, before, Id);
+  Join(c, Id, after);
   FChainOfId[size_t(Id)] = chain;
+}
+
+void TDataSetKeyIndex::Join(TChain& Chain, Integer Before, Integer After) {
+  if (Before >= 0)
+    FNext[size_t(Before)] = After;
+  else
+    Chain.Head = After;
+  if (After >= 0)
+    FPrev[size_t(After)] = Before;
+  else
+    Chain.Tail = Before;
 }
 
 void TDataSetKeyIndex::Remove(Integer Id) {
   if (Id < 0 || Id >= Integer(FChainOfId.size()) || FChainOfId[size_t(Id)] < 0) return;
   TChain& c = FChains[size_t(FChainOfId[size_t(Id)])];
-  const Integer prev = FPrev[size_t(Id)], next = FNext[size_t(Id)];
-  if (prev >= 0)
-    FNext[size_t(prev)] = next;
-  else
-    c.Head = next;
-  if (next >= 0)
-    FPrev[size_t(next)] = prev;
-  else
-    c.Tail = prev;
+  Join(c, FPrev[size_t(Id)], FNext[size_t(Id)]);
   FPrev[size_t(Id)] = FNext[size_t(Id)] = FChainOfId[size_t(Id)] = -1;
 }
 
