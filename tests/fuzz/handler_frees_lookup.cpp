@@ -74,8 +74,6 @@ TPoint GridPoint(TcxCustomLookupGrid* grid, uint8_t b, uint8_t c) {
   }
 }
 
-const int kKeys[] = {VK_ESCAPE, VK_RETURN, VK_DOWN, VK_UP, VK_F4, VK_TAB, VK_BACK, VK_NEXT};
-
 void Step(TRun& run) {
   auto* e = static_cast<TcxCustomLookupComboBox*>(run.edit.Ref());
   if (!e) return;
@@ -94,7 +92,7 @@ void Step(TRun& run) {
       pf->host.Char(Byte("BobAnCydz\b"[b % 10]));
       break;
     case 7:
-      pf->host.Key(kKeys[b % (sizeof(kKeys) / sizeof(kKeys[0]))]);
+      pf->host.Key(DropDownKey(b));
       break;
     default:
       e->SetEditValue(b % 10 == 9 ? Null() : Variant(Integer(b % 10)));
@@ -171,35 +169,14 @@ void Lookup(Platform* pf, FuzzBytes& in) {
   }
   const uint8_t hook = in.U8();
   switch (hook % 10) {
-    case 0:
-      p->OnChange = {&freer, &TFreer::HNotify};
-      break;
-    case 1:
-      p->OnEditValueChanged = {&freer, &TFreer::HNotify};
-      break;
-    case 2:
-      p->OnCloseUp = {&freer, &TFreer::HNotify};
-      break;
-    case 3:
-      p->OnClosePopup = {&freer, &TFreer::HClosePopup};
-      break;
-    case 4:
-      p->OnInitPopup = {&freer, &TFreer::HNotify};
-      break;
-    case 5:
-      p->OnPopup = {&freer, &TFreer::HNotify};
-      break;
-    case 6:
-      p->OnValidate = {&freer, &TFreer::HValidate};
-      break;
-    case 7:
-      e->OnExit = {&freer, &TFreer::HNotify};
-      break;
     case 8:
       orders->BeforePost = {&freer, &TFreer::HDataSet};
       break;
-    default:
+    case 9:
       orders->AfterPost = {&freer, &TFreer::HDataSet};
+      break;
+    default:
+      HookDropDown(e, &freer, hook % 10);
       break;
   }
   freer.Countdown = 1 + in.U8() % 6;

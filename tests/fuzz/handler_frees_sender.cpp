@@ -723,20 +723,6 @@ TcxCustomDropDownEdit* MakeDropDown(TForm* form, TWinControl* parent, uint8_t ki
   return e;
 }
 
-void HookDropDown(TcxCustomDropDownEdit* e, TFreer* f, uint8_t which) {
-  auto* p = static_cast<TcxCustomDropDownEditProperties*>(e->GetProperties());
-  switch (which % 8) {
-    case 0: p->OnChange = {f, &TFreer::HNotify}; break;
-    case 1: p->OnEditValueChanged = {f, &TFreer::HNotify}; break;
-    case 2: p->OnCloseUp = {f, &TFreer::HNotify}; break;
-    case 3: p->OnClosePopup = {f, &TFreer::HClosePopup}; break;
-    case 4: p->OnInitPopup = {f, &TFreer::HNotify}; break;
-    case 5: p->OnPopup = {f, &TFreer::HNotify}; break;
-    case 6: p->OnValidate = {f, &TFreer::HValidate}; break;
-    default: e->OnExit = {f, &TFreer::HNotify}; break;
-  }
-}
-
 TcxCustomEditListBox* OpenList(TcxCustomDropDownEdit* e) {
   auto* c = dynamic_cast<TcxCustomComboBox*>(e);
   if (!c || !c->GetDroppedDown() || !c->LookupData()) return nullptr;
@@ -759,8 +745,6 @@ TPoint ListPoint(TcxCustomEditListBox* list, uint8_t b, uint8_t c) {
     }
   }
 }
-
-const int kDropDownKeys[] = {VK_ESCAPE, VK_RETURN, VK_DOWN, VK_UP, VK_F4, VK_TAB, VK_BACK, VK_NEXT};
 
 // One step inside the calendar's own loop.
 void CalendarStep(TDropDownRun& run) {
@@ -821,7 +805,7 @@ void DropDownStep(TDropDownRun& run) {
   switch (op % 10) {
     case 6: pf->host.Char(Byte("item 0123z\b"[b % 11])); break;
     case 7: {
-      const int vk = kDropDownKeys[b % (sizeof(kDropDownKeys) / sizeof(kDropDownKeys[0]))];
+      const int vk = DropDownKey(b);
       if (calendar && vk == VK_F4 && !e->GetDroppedDown()) ScriptCalendar(run);
       pf->host.Key(vk);
       break;

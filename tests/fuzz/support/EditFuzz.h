@@ -59,6 +59,45 @@ inline void ResetPlatform(HeadlessHost& AHost) {
   AHost.PumpUntilIdle();
 }
 
+// Sets the handler of the drop-down's event that which % 8 names to f.
+template <class Freer>
+void HookDropDown(TcxCustomDropDownEdit* e, Freer* f, uint8_t which) {
+  auto* p = static_cast<TcxCustomDropDownEditProperties*>(e->GetProperties());
+  switch (which % 8) {
+    case 0:
+      p->OnChange = {f, &Freer::HNotify};
+      break;
+    case 1:
+      p->OnEditValueChanged = {f, &Freer::HNotify};
+      break;
+    case 2:
+      p->OnCloseUp = {f, &Freer::HNotify};
+      break;
+    case 3:
+      p->OnClosePopup = {f, &Freer::HClosePopup};
+      break;
+    case 4:
+      p->OnInitPopup = {f, &Freer::HNotify};
+      break;
+    case 5:
+      p->OnPopup = {f, &Freer::HNotify};
+      break;
+    case 6:
+      p->OnValidate = {f, &Freer::HValidate};
+      break;
+    default:
+      e->OnExit = {f, &Freer::HNotify};
+      break;
+  }
+}
+
+// The keys a drop-down step presses, the b-th of them.
+inline int DropDownKey(uint8_t b) {
+  static const int kKeys[] = {VK_ESCAPE, VK_RETURN, VK_DOWN, VK_UP,
+                              VK_F4,     VK_TAB,    VK_BACK, VK_NEXT};
+  return kKeys[b % (sizeof(kKeys) / sizeof(kKeys[0]))];
+}
+
 // Shows the form, focuses the edit and takes up to 24 steps while the edit stands; an error
 // or a stalled host ends the steps.
 template <class Step>
