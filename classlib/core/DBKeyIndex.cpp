@@ -116,34 +116,31 @@ bool TDataSetKeyIndex::FindChain(const Variant& Key, Integer& Chain) const {
   return true;
 }
 
-void TDataSetKeyIndex::Add(Integer Id, const Variant& Value) {
-  if (!FTextsAndWholeNumbers || Id < 0) return;
+Integer TDataSetKeyIndex::ChainToFile(Integer Id, const Variant& Value) {
+  if (!FTextsAndWholeNumbers || Id < 0) return -1;
   const Integer chain = ChainOf(Value);
   if (chain < 0) {
     Unusable();
-    return;
+    return -1;
   }
   Grow(Id);
+  return chain;
+}
+
+void TDataSetKeyIndex::Add(Integer Id, const Variant& Value) {
+  const Integer chain = ChainToFile(Id, Value);
+  if (chain < 0) return;
   Remove(Id);
   TChain& c = FChains[size_t(chain)];
-  FPrev[size_t(Id)] = c.Tail;
-  if (c.Tail >= 0)
-    FNext[size_t(c.Tail)] = Id;
-  else
-    c.Head = Id;
+  Join(c, c.Tail, Id);
   c.Tail = Id;
   FChainOfId[size_t(Id)] = chain;
 }
 
 void TDataSetKeyIndex::Insert(Integer Id, const Variant& Value, Integer Place,
                               const TPlaceOf& PlaceOf) {
-  if (!FTextsAndWholeNumbers || Id < 0) return;
-  const Integer chain = ChainOf(Value);
-  if (chain < 0) {
-    Unusable();
-    return;
-  }
-  Grow(Id);
+  const Integer chain = ChainToFile(Id, Value);
+  if (chain < 0) return;
   // Filed under the same key between records still before and after it: it stays.
   if (FChainOfId[size_t(Id)] == chain) {
     const Integer prev = FPrev[size_t(Id)], next = FNext[size_t(Id)];
