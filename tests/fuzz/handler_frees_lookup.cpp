@@ -194,10 +194,7 @@ void Lookup(Platform* pf, FuzzBytes& in) {
   } catch (const Exception&) {
   } catch (const HeadlessStall&) {
   }
-  if (run.form.Alive()) form->Free();
-  // A scroll timer whose list is gone ends at its next tick.
-  pf->host.Advance(100);
-  pf->host.PumpUntilIdle();
+  FreeFormAndSettle(pf->host, form, run.form);
 }
 
 }  // namespace

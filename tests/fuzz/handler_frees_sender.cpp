@@ -839,10 +839,7 @@ void DropDowns(Platform* pf, FuzzBytes& in) {
   TDropDownRun run{pf, in, TWeakLink(form), TWeakLink(other), TWeakLink(e)};
   ShowAndStep(pf->host, form, e, run.edit, in, [&run] { DropDownStep(run); });
   RunLeftScripts(pf->host);
-  if (run.form.Alive()) form->Free();
-  // A scroll timer whose list is gone ends at its next tick.
-  pf->host.Advance(100);
-  pf->host.PumpUntilIdle();
+  FreeFormAndSettle(pf->host, form, run.form);
 }
 
 }  // namespace
@@ -854,24 +851,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Platform* platform = &FuzzEnvironment<Platform>();
   MakeSharedWindows();
   ResetPlatform(platform->host);
-  const int windowsBefore = UserLiveWindowCount();
-  FuzzBytes in(data, size);
-  const uint8_t first = in.U8();
-  const uint8_t part = first % 8;
-  if (first >= 248) {
-    Docking(platform, in);
-  } else if (first >= 224) {
-    DropDowns(platform, in);
-  } else {
-    switch (part) {
-      case 0: case 4: case 6: Editors(platform, in, part != 0); break;
-      case 1: Controller(in); break;
-      case 2: DataSet(in); break;
-      default: Controls(platform, in, part != 3); break;
+  RunLeavingNoWindow([&] {
+    FuzzBytes in(data, size);
+    const uint8_t first = in.U8();
+    const uint8_t part = first % 8;
+    if (first >= 248) {
+      Docking(platform, in);
+    } else if (first >= 224) {
+      DropDowns(platform, in);
+    } else {
+      switch (part) {
+        case 0: case 4: case 6: Editors(platform, in, part != 0); break;
+        case 1: Controller(in); break;
+        case 2: DataSet(in); break;
+        default: Controls(platform, in, part != 3); break;
+      }
     }
-  }
-  (void)Application->TakeExceptions();
-  ClearShellLaunches();
-  if (UserLiveWindowCount() != windowsBefore) std::abort();
+    ClearShellLaunches();
+  });
   return 0;
 }

@@ -125,6 +125,14 @@ inline void RunLeftScripts(HeadlessHost& AHost) {
   }
 }
 
+// Frees the form unless a handler did; a scroll timer whose list is gone ends at its next
+// tick.
+inline void FreeFormAndSettle(HeadlessHost& AHost, TCustomForm* AForm, const TWeakLink& AFormLink) {
+  if (AFormLink.Alive()) AForm->Free();
+  AHost.Advance(100);
+  AHost.PumpUntilIdle();
+}
+
 // The steps of op % 10 in 0-5 and 8 on the edit e, whose open popup window is APopup (null
 // while none is open): open by F4 or the button, move, press and release the mouse over a
 // point of the popup (APointAt(b, c)), let time pass, turn the wheel, and give the focus to
