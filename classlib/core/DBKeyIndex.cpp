@@ -116,34 +116,31 @@ bool TDataSetKeyIndex::FindChain(const Variant& Key, Integer& Chain) const {
   return true;
 }
 
-void TDataSetKeyIndex::Add(Integer Id, const Variant& Value) {
-  if (!FTextsAndWholeNumbers || Id < 0) return;
+Integer TDataSetKeyIndex::ChainToFile(Integer Id, const Variant& Value) {
+  if (!FTextsAndWholeNumbers || Id < 0) return -1;
   const Integer chain = ChainOf(Value);
   if (chain < 0) {
     Unusable();
-    return;
+    return -1;
   }
   Grow(Id);
+  return chain;
+}
+
+void TDataSetKeyIndex::Add(Integer Id, const Variant& Value) {
+  const Integer chain = ChainToFile(Id, Value);
+  if (chain < 0) return;
   Remove(Id);
   TChain& c = FChains[size_t(chain)];
-  FPrev[size_t(Id)] = c.Tail;
-  if (c.Tail >= 0)
-    FNext[size_t(c.Tail)] = Id;
-  else
-    c.Head = Id;
+  Join(c, c.Tail, Id);
   c.Tail = Id;
   FChainOfId[size_t(Id)] = chain;
 }
 
 void TDataSetKeyIndex::Insert(Integer Id, const Variant& Value, Integer Place,
                               const TPlaceOf& PlaceOf) {
-  if (!FTextsAndWholeNumbers || Id < 0) return;
-  const Integer chain = ChainOf(Value);
-  if (chain < 0) {
-    Unusable();
-    return;
-  }
-  Grow(Id);
+  const Integer chain = ChainToFile(Id, Value);
+  if (chain < 0) return;
   // Filed under the same key between records still before and after it: it stays.
   if (FChainOfId[size_t(Id)] == chain) {
     const Integer prev = FPrev[size_t(Id)], next = FNext[size_t(Id)];
@@ -156,31 +153,26 @@ void TDataSetKeyIndex::Insert(Integer Id, const Variant& Value, Integer Place,
   Integer before = c.Tail;
   while (before >= 0 && PlaceOf(before) > Place) before = FPrev[size_t(before)];
   const Integer after = before >= 0 ? FNext[size_t(before)] : c.Head;
-  FPrev[size_t(Id)] = before;
-  FNext[size_t(Id)] = after;
-  if (before >= 0)
-    FNext[size_t(before)] = Id;
-  else
-    c.Head = Id;
-  if (after >= 0)
-    FPrev[size_t(after)] = Id;
-  else
-    c.Tail = Id;
+  Join(c, before, Id);
+  Join(c, Id, after);
   FChainOfId[size_t(Id)] = chain;
+}
+
+void TDataSetKeyIndex::Join(TChain& Chain, Integer Before, Integer After) {
+  if (Before >= 0)
+    FNext[size_t(Before)] = After;
+  else
+    Chain.Head = After;
+  if (After >= 0)
+    FPrev[size_t(After)] = Before;
+  else
+    Chain.Tail = Before;
 }
 
 void TDataSetKeyIndex::Remove(Integer Id) {
   if (Id < 0 || Id >= Integer(FChainOfId.size()) || FChainOfId[size_t(Id)] < 0) return;
   TChain& c = FChains[size_t(FChainOfId[size_t(Id)])];
-  const Integer prev = FPrev[size_t(Id)], next = FNext[size_t(Id)];
-  if (prev >= 0)
-    FNext[size_t(prev)] = next;
-  else
-    c.Head = next;
-  if (next >= 0)
-    FPrev[size_t(next)] = prev;
-  else
-    c.Tail = prev;
+  Join(c, FPrev[size_t(Id)], FNext[size_t(Id)]);
   FPrev[size_t(Id)] = FNext[size_t(Id)] = FChainOfId[size_t(Id)] = -1;
 }
 

@@ -46,6 +46,11 @@ class TDataSetKeyIndex {
   // The chain a value goes on, made when new; -1 for a value only the walk compares.
   Integer ChainOf(const Variant& Value);
   bool FindChain(const Variant& Key, Integer& Chain) const;
+  // The chain Id is filed on by Value, with room made for Id; -1 when the index files nothing
+  // (made unusable by a value it cannot file).
+  Integer ChainToFile(Integer Id, const Variant& Value);
+  // Makes After follow Before on the chain; -1 on either side stands for the chain's end.
+  void Join(TChain& Chain, Integer Before, Integer After);
   void Grow(Integer Id);
   void Unusable();
 

@@ -4,6 +4,7 @@
 // a second one too. Over the plain lookup grid and in the data-aware lookup combo box.
 #include "tests/databinding/DBLookupTestSupport.h"
 #include "tests/databinding/LookupEditTestSupport.h"
+#include "tests/editors/DropDownTestSupport.h"
 
 namespace {
 
@@ -227,19 +228,6 @@ TEST_F(LookupListMouse, EscapeAfterTypingInTheOpenListPutsBackTheTextTheListOpen
 // A handler that frees the edit while the list closes (the text put back by Escape, a row
 // chosen by a click): nothing after it touches the edit, its list or its popup (the
 // sanitizer build sees that), and the form goes on.
-class TEditFreer : public TObject {
- public:
-  TObject* Victim = nullptr;
-  int Runs = 0;
-  void Notify(TObject*) {
-    if (!Victim) return;
-    ++Runs;
-    TObject* v = Victim;
-    Victim = nullptr;
-    v->Free();
-  }
-};
-
 TEST_F(LookupListMouse, AHandlerFreeingTheEditWhileTheListClosesEndsThere) {
   struct Case {
     const char* Name;
@@ -252,7 +240,7 @@ TEST_F(LookupListMouse, AHandlerFreeingTheEditWhileTheListClosesEndsThere) {
     SCOPED_TRACE(k.Name);
     auto* e = MakeColours();
     TcxLookupGrid* grid = e->Props()->Grid();
-    TEditFreer freer;
+    TDropDownFreer freer;
     if (k.ByClick) {
       Key(VK_F4);
     } else {
@@ -264,9 +252,9 @@ TEST_F(LookupListMouse, AHandlerFreeingTheEditWhileTheListClosesEndsThere) {
     freer.Victim = e;
     TWeakLink edit(e), list(grid);
     if (k.OnCloseUp)
-      e->Props()->OnCloseUp = {&freer, &TEditFreer::Notify};
+      e->Props()->OnCloseUp = {&freer, &TDropDownFreer::Notify};
     else
-      e->Props()->OnChange = {&freer, &TEditFreer::Notify};
+      e->Props()->OnChange = {&freer, &TDropDownFreer::Notify};
     if (k.ByClick)
       Click(grid, RowPoint(grid, 3));
     else
@@ -441,9 +429,9 @@ TEST_F(DBLookupListMouse, AHandlerFreeingTheBoundComboBoxAsItsFieldChangesEndsTh
   auto* c = MakeBoundCombo(other);
   Show();
   Pump();
-  TEditFreer freer;
+  TDropDownFreer freer;
   freer.Victim = c;
-  c->GetProperties()->OnEditValueChanged = {&freer, &TEditFreer::Notify};
+  c->GetProperties()->OnEditValueChanged = {&freer, &TDropDownFreer::Notify};
   TWeakLink edit(c);
   orders->Edit();
   orders->FieldByName("CustID")->SetAsInteger(5);
@@ -457,7 +445,7 @@ TEST_F(DBLookupListMouse, AHandlerFreeingTheBoundComboBoxAsItsFieldChangesEndsTh
 // handler freeing the edit there ends the entry or the exit.
 TEST_F(DBLookupListMouse, AHandlerFreeingTheBoundComboBoxAsItIsEnteredOrLeftEndsThere) {
   struct TCountdown : TObject {
-    TEditFreer* Freer = nullptr;
+    TDropDownFreer* Freer = nullptr;
     int Calls = 0, At = 0;
     void Notify(TObject* Sender) {
       if (++Calls == At) Freer->Notify(Sender);
@@ -469,7 +457,7 @@ TEST_F(DBLookupListMouse, AHandlerFreeingTheBoundComboBoxAsItIsEnteredOrLeftEnds
     auto* c = MakeBoundCombo(other);
     Show();
     Pump();
-    TEditFreer freer;
+    TDropDownFreer freer;
     TCountdown countdown;
     countdown.Freer = &freer;
     countdown.At = at;

@@ -31,6 +31,20 @@ class TDropDownEvents : public TObject {
   }
 };
 
+// Frees its victim the first time a handler it is set to runs; Runs counts only that run.
+class TDropDownFreer : public TObject {
+ public:
+  TObject* Victim = nullptr;
+  int Runs = 0;
+  void Notify(TObject*) {
+    if (!Victim) return;
+    ++Runs;
+    TObject* v = Victim;
+    Victim = nullptr;
+    v->Free();
+  }
+};
+
 class DropDownTest : public AppTest {
  protected:
   void SetUp() override {

@@ -211,24 +211,11 @@ TEST_F(DropDownListUserTest, EscapeAfterTypingInTheOpenListPutsBackTheTextTheLis
 
 // A handler that frees the combo box as its list is cancelled (the text put back by Escape, a
 // release beside the items) ends it there: nothing after it touches the edit or its list.
-class TComboFreer : public TObject {
- public:
-  TObject* Victim = nullptr;
-  int Runs = 0;
-  void Notify(TObject*) {
-    if (!Victim) return;
-    ++Runs;
-    TObject* v = Victim;
-    Victim = nullptr;
-    v->Free();
-  }
-};
-
 TEST_F(DropDownListUserTest, AHandlerFreeingTheEditAsTheListIsCancelledEndsThere) {
   for (bool byRelease : {false, true}) {
     SCOPED_TRACE(byRelease);
     TcxComboBox* c = AddLong();
-    TComboFreer freer;
+    TDropDownFreer freer;
     if (byRelease) {
       ClickButton(c);
     } else {
@@ -240,14 +227,14 @@ TEST_F(DropDownListUserTest, AHandlerFreeingTheEditAsTheListIsCancelledEndsThere
     TWeakLink edit(c), listLink(list);
     freer.Victim = c;
     if (byRelease) {
-      c->GetComboProperties()->OnCloseUp = {&freer, &TComboFreer::Notify};
+      c->GetComboProperties()->OnCloseUp = {&freer, &TDropDownFreer::Notify};
       const TPoint p = Centre(list->ItemRect(0));
       host().MouseMove(list->GetHandle(), p.X, p.Y);
       host().MouseDown(list->GetHandle(), p.X, p.Y);
       host().MouseMove(list->GetHandle(), p.X, list->GetClientHeight() + 5);
       host().MouseUp(list->GetHandle(), list->GetWidth() + 20, p.Y);
     } else {
-      c->GetComboProperties()->OnChange = {&freer, &TComboFreer::Notify};
+      c->GetComboProperties()->OnChange = {&freer, &TDropDownFreer::Notify};
       host().Key(VK_ESCAPE);
     }
     host().Advance(200);
@@ -266,9 +253,9 @@ TEST_F(DropDownListUserTest, AHandlerFreeingTheEditAsTheProgramSetsItsItemEndsTh
     TcxComboBox* c = AddLong();
     if (open) ClickButton(c);
     ASSERT_EQ(c->GetDroppedDown(), open);
-    TComboFreer freer;
+    TDropDownFreer freer;
     freer.Victim = c;
-    c->GetComboProperties()->OnChange = {&freer, &TComboFreer::Notify};
+    c->GetComboProperties()->OnChange = {&freer, &TDropDownFreer::Notify};
     TWeakLink edit(c);
     c->SetItemIndex(5);
     host().Advance(200);

@@ -4,24 +4,17 @@
 // back and freed. Bad input may raise the class library's errors at any step, never crash,
 // and every window the form made is gone once it is freed.
 #include "classlib/core/FormText.h"
-#include "classlib/visual/Forms.h"
-#include "classlib/visual/VisualUnits.h"
 #include "platform/user/UserTesting.h"
-#include "tests/fuzz/support/FuzzHost.h"
 #include "tests/fuzz/support/FuzzInput.h"
+#include "tests/fuzz/support/VisualFuzzHost.h"
 
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
 
-struct Platform : FuzzHost {
-  Platform() {
-    ClasslibVisualInitialize();
-    Application->SetRecordExceptions(true);
-    host.SetMessageRoute([](MSG& msg) { Application->RouteMessage(msg); });
-  }
-  ~Platform() { ClasslibVisualFinalize(); }
+struct Platform : VisualFuzzHost {
+  Platform() : VisualFuzzHost(true) {}
 };
 
 }  // namespace

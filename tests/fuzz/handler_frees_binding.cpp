@@ -9,75 +9,26 @@
 // while the steps edit, insert, post, cancel, delete, select, walk, search and move through
 // the controller or the data set. Nothing may touch a freed object (the sanitizers watch),
 // and what survives is freed at the end without a leak.
-#include "classlib/core/DB.h"
-#include "classlib/visual/Forms.h"
-#include "classlib/visual/VisualUnits.h"
 #include "platform/user/UserTesting.h"
-#include "tests/fuzz/support/FuzzHost.h"
+#include "tests/fuzz/support/CountdownFreer.h"
+#include "tests/fuzz/support/DatabindingFuzz.h"
 #include "tests/fuzz/support/FuzzInput.h"
-#include "widgets/data/DataUnits.h"
-#include "widgets/databinding/DatabindingUnits.h"
 #include "widgets/databinding/cxDBData.h"
-#include "widgets/editcore/EditcoreUnits.h"
-#include "widgets/editors/EditorsUnits.h"
-#include "widgets/foundation/FoundationUnits.h"
-#include "widgets/special/SpecialUnits.h"
 
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
 
-struct Platform : FuzzHost {
-  Platform() {
-    ClasslibVisualInitialize();
-    Application->SetRecordExceptions(true);
-    WidgetsFoundationInitialize();
-    WidgetsEditcoreInitialize();
-    WidgetsEditorsInitialize();
-    WidgetsSpecialInitialize();
-    WidgetsDataInitialize();
-    WidgetsDatabindingInitialize();
-  }
-  ~Platform() {
-    WidgetsDatabindingFinalize();
-    WidgetsDataFinalize();
-    WidgetsSpecialFinalize();
-    WidgetsEditorsFinalize();
-    WidgetsEditcoreFinalize();
-    WidgetsFoundationFinalize();
-    ClasslibVisualFinalize();
-  }
-};
-
-// A controller is no component: the form frees it through this holder, as a grid would
-// (unless a handler freed it first).
-class TControllerHolder : public TComponent {
- public:
-  using TComponent::TComponent;
-  TWeakLink Controller;
-  void BeforeDestruction() override {
-    TObject* c = Controller.Ref();
-    Controller.Detach();
-    if (c) c->Free();
-    TComponent::BeforeDestruction();
-  }
-};
+using Platform = DatabindingFuzzHost;
 
 // Frees its victim on the Countdown-th call of any handler it is set to.
-class TFreer : public TObject {
+class TFreer : public TCountdownFreer {
  public:
-  TObject* Victim = nullptr;
-  int Countdown = 0;
-  void Hit(TDataSet*) {
-    if (!Victim || --Countdown > 0) return;
-    TObject* v = Victim;
-    Victim = nullptr;
-    v->Free();
-  }
-  void Filter(TDataSet* ADataSet, bool& Accept) {
+  void HDataSet(TDataSet*) { Hit(); }
+  void Filter(TDataSet*, bool& Accept) {
     Accept = Countdown % 4 != 1;
-    Hit(ADataSet);
+    Hit();
   }
 };
 
@@ -95,19 +46,11 @@ constexpr unsigned kEventCount = sizeof(kEvents) / sizeof(kEvents[0]);
 void Hook(TDataSet* ADataSet, TFreer* AFreer, uint8_t AWhich) {
   const unsigned which = AWhich % (kEventCount + 1);
   if (which < kEventCount) {
-    ADataSet->*kEvents[which] = {AFreer, &TFreer::Hit};
+    ADataSet->*kEvents[which] = {AFreer, &TFreer::HDataSet};
     return;
   }
   ADataSet->OnFilterRecord = {AFreer, &TFreer::Filter};
   ADataSet->SetFiltered(true);
-}
-
-template <class T>
-T* AddField(TComponent* AOwner, TDataSet* ADataSet, const char* AName) {
-  T* f = New<T>(AOwner);
-  f->SetFieldName(AName);
-  f->SetDataSet(ADataSet);
-  return f;
 }
 
 // A controller over ASource, its mode and switches read from the input.
@@ -327,10 +270,9 @@ void Binding(FuzzBytes& in) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzEnvironment<Platform>();
-  const int windowsBefore = UserLiveWindowCount();
-  FuzzBytes in(data, size);
-  Binding(in);
-  (void)Application->TakeExceptions();
-  if (UserLiveWindowCount() != windowsBefore) std::abort();
+  RunLeavingNoWindow([&] {
+    FuzzBytes in(data, size);
+    Binding(in);
+  });
   return 0;
 }

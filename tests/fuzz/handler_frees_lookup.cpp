@@ -11,77 +11,35 @@
 //
 // Each input starts from the same platform state (pointer, buttons, keys, capture, double-
 // click timing), so an input found failing fails again on its own.
-#include "classlib/core/DB.h"
-#include "classlib/visual/Forms.h"
 #include "classlib/visual/StdCtrls.h"
-#include "classlib/visual/VisualUnits.h"
 #include "platform/user/UserTesting.h"
-#include "tests/fuzz/support/FuzzHost.h"
+#include "tests/fuzz/support/CountdownFreer.h"
+#include "tests/fuzz/support/DatabindingFuzz.h"
+#include "tests/fuzz/support/EditFuzz.h"
 #include "tests/fuzz/support/FuzzInput.h"
-#include "widgets/data/DataUnits.h"
-#include "widgets/databinding/DatabindingUnits.h"
 #include "widgets/databinding/cxDBLookupComboBox.h"
 #include "widgets/databinding/cxLookupGrid.h"
 #include "widgets/databinding/cxLookupGridView.h"
-#include "widgets/editcore/EditcoreUnits.h"
-#include "widgets/editors/EditorsUnits.h"
 #include "widgets/editors/cxGroupBox.h"
-#include "widgets/foundation/FoundationUnits.h"
 #include "widgets/foundation/cxControls.h"
-#include "widgets/special/SpecialUnits.h"
 
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
 
-struct Platform : FuzzHost {
-  Platform() {
-    ClasslibVisualInitialize();
-    Application->SetRecordExceptions(true);
-    host.SetMessageRoute([](MSG& msg) { Application->RouteMessage(msg); });
-    WidgetsFoundationInitialize();
-    WidgetsEditcoreInitialize();
-    WidgetsEditorsInitialize();
-    WidgetsSpecialInitialize();
-    WidgetsDataInitialize();
-    WidgetsDatabindingInitialize();
-  }
-  ~Platform() {
-    WidgetsDatabindingFinalize();
-    WidgetsDataFinalize();
-    WidgetsSpecialFinalize();
-    WidgetsEditorsFinalize();
-    WidgetsEditcoreFinalize();
-    WidgetsFoundationFinalize();
-    ClasslibVisualFinalize();
-  }
+struct Platform : DatabindingFuzzHost {
+  Platform() : DatabindingFuzzHost(true) {}
 };
 
 // Frees its victim on the Countdown-th call of any handler it is set to.
-class TFreer : public TObject {
+class TFreer : public TCountdownFreer {
  public:
-  TObject* Victim = nullptr;
-  int Countdown = 0;
-  void Hit() {
-    if (!Victim || --Countdown > 0) return;
-    TObject* v = Victim;
-    Victim = nullptr;
-    v->Free();
-  }
   void HNotify(TObject*) { Hit(); }
   void HClosePopup(TcxControl*, TcxEditCloseUpReason) { Hit(); }
   void HValidate(TObject*, Variant&, String&, bool&) { Hit(); }
   void HDataSet(TDataSet*) { Hit(); }
 };
-
-template <class T>
-T* AddField(TComponent* AOwner, TDataSet* ADataSet, const char* AName) {
-  T* f = New<T>(AOwner);
-  f->SetFieldName(AName);
-  f->SetDataSet(ADataSet);
-  return f;
-}
 
 struct TRun {
   Platform* pf;
@@ -116,8 +74,6 @@ TPoint GridPoint(TcxCustomLookupGrid* grid, uint8_t b, uint8_t c) {
   }
 }
 
-const int kKeys[] = {VK_ESCAPE, VK_RETURN, VK_DOWN, VK_UP, VK_F4, VK_TAB, VK_BACK, VK_NEXT};
-
 void Step(TRun& run) {
   auto* e = static_cast<TcxCustomLookupComboBox*>(run.edit.Ref());
   if (!e) return;
@@ -126,58 +82,17 @@ void Step(TRun& run) {
   const uint8_t op = in.U8(), b = in.U8(), c = in.U8();
   TcxCustomLookupGrid* grid = OpenGrid(e);
   const HWND h = grid ? grid->GetHandle() : nullptr;
+  if (DropDownPointerStep(pf->host, e, run.other, h, op, b, c,
+                          [grid](uint8_t y, uint8_t x) { return GridPoint(grid, y, x); })) {
+    pf->host.PumpUntilIdle();
+    return;
+  }
   switch (op % 10) {
-    case 0:
-      if (b & 1) {
-        pf->host.Key(VK_F4);
-      } else if (e->HandleAllocated() && !e->EditViewInfo()->ButtonsInfo.empty()) {
-        const TRect r = e->EditViewInfo()->ButtonsInfo[0]->Bounds;
-        pf->host.Click(e->GetHandle(), (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
-      }
-      break;
-    case 1:
-    case 2:
-      if (h) {
-        const TPoint p = GridPoint(grid, b, c);
-        pf->host.MouseMove(h, p.X, p.Y);
-        if (op % 10 == 1) pf->host.MouseDown(h, p.X, p.Y);
-      }
-      break;
-    case 3:
-      for (int i = 0; i < 1 + b % 4; ++i) {
-        pf->host.Advance(50);
-        pf->host.PumpUntilIdle();
-      }
-      break;
-    case 4:
-      if (h) {
-        const TPoint p = GridPoint(grid, b, c);
-        pf->host.MouseUp(h, p.X, p.Y);
-      }
-      break;
-    case 5: {
-      const int delta = (b & 1) ? WHEEL_DELTA : -WHEEL_DELTA;
-      if (h && !(b & 2)) {
-        const TPoint p = GridPoint(grid, b, c);
-        pf->host.Wheel(h, p.X, p.Y, delta);
-      } else if (e->HandleAllocated()) {
-        pf->host.Wheel(e->InnerControl() ? e->InnerControl()->GetHandle() : e->GetHandle(), 5, 5,
-                       delta);
-      }
-      break;
-    }
     case 6:
       pf->host.Char(Byte("BobAnCydz\b"[b % 10]));
       break;
     case 7:
-      pf->host.Key(kKeys[b % (sizeof(kKeys) / sizeof(kKeys[0]))]);
-      break;
-    case 8:
-      if (!(b & 1)) {
-        e->SetFocus();
-      } else if (auto* other = static_cast<TWinControl*>(run.other.Ref())) {
-        other->SetFocus();
-      }
+      pf->host.Key(DropDownKey(b));
       break;
     default:
       e->SetEditValue(b % 10 == 9 ? Null() : Variant(Integer(b % 10)));
@@ -254,35 +169,14 @@ void Lookup(Platform* pf, FuzzBytes& in) {
   }
   const uint8_t hook = in.U8();
   switch (hook % 10) {
-    case 0:
-      p->OnChange = {&freer, &TFreer::HNotify};
-      break;
-    case 1:
-      p->OnEditValueChanged = {&freer, &TFreer::HNotify};
-      break;
-    case 2:
-      p->OnCloseUp = {&freer, &TFreer::HNotify};
-      break;
-    case 3:
-      p->OnClosePopup = {&freer, &TFreer::HClosePopup};
-      break;
-    case 4:
-      p->OnInitPopup = {&freer, &TFreer::HNotify};
-      break;
-    case 5:
-      p->OnPopup = {&freer, &TFreer::HNotify};
-      break;
-    case 6:
-      p->OnValidate = {&freer, &TFreer::HValidate};
-      break;
-    case 7:
-      e->OnExit = {&freer, &TFreer::HNotify};
-      break;
     case 8:
       orders->BeforePost = {&freer, &TFreer::HDataSet};
       break;
-    default:
+    case 9:
       orders->AfterPost = {&freer, &TFreer::HDataSet};
+      break;
+    default:
+      HookDropDown(e, &freer, hook % 10);
       break;
   }
   freer.Countdown = 1 + in.U8() % 6;
@@ -293,66 +187,14 @@ void Lookup(Platform* pf, FuzzBytes& in) {
   p->SetDropDownRows(3 + (flags >> 4) % 3);
   if (flags & 8) p->SetDropDownListStyle(TcxEditDropDownListStyle::lsFixedList);
   TRun run{pf, in, TWeakLink(form), TWeakLink(other), TWeakLink(e)};
-  try {
-    form->Show();
-    pf->host.PumpUntilIdle();
-    if (run.edit.Alive()) e->SetFocus();
-    pf->host.PumpUntilIdle();
-    for (int i = 0; i < 24 && in.More() && run.edit.Alive(); ++i) Step(run);
-  } catch (const Exception&) {
-  } catch (const HeadlessStall&) {
-  }
+  ShowAndStep(pf->host, form, e, run.edit, in, [&run] { Step(run); });
   freer.Victim = nullptr;
   try {
     pf->host.PumpUntilIdle();
   } catch (const Exception&) {
   } catch (const HeadlessStall&) {
   }
-  if (run.form.Alive()) form->Free();
-  // A scroll timer whose list is gone ends at its next tick.
-  pf->host.Advance(100);
-  pf->host.PumpUntilIdle();
-}
-
-// The widgets' timers share one window, made on first use and kept for the process: made
-// before the first input, it is not a window an input left behind.
-void MakeSharedWindows() {
-  static const bool made = [] {
-    TFreer idle;
-    Owned<TcxTimer> timer(New<TcxTimer>(nullptr));
-    timer->SetOnTimer({&idle, &TFreer::HNotify});
-    return true;
-  }();
-  (void)made;
-}
-
-// Puts back what an earlier input may have left in the platform: the pointer off every
-// window, no button or key held, no capture, and the time for a double click past.
-void ResetPlatform(Platform* pf) {
-  ReleaseCapture();
-  for (int vk = 1; vk < 256; ++vk) {
-    if (!(GetAsyncKeyState(vk) & 0x8000)) continue;
-    switch (vk) {
-      case VK_LBUTTON:
-        InputMouseButton(WM_LBUTTONUP, {0, 0});
-        break;
-      case VK_RBUTTON:
-        InputMouseButton(WM_RBUTTONUP, {0, 0});
-        break;
-      case VK_MBUTTON:
-        InputMouseButton(WM_MBUTTONUP, {0, 0});
-        break;
-      default:
-        InputKey(vk, false);
-        break;
-    }
-  }
-  SetCursorPos(0, 0);
-  const BYTE released[256] = {};
-  SetKeyboardState(released);
-  Application->CancelHint();
-  pf->host.Advance(GetDoubleClickTime() + 1);
-  pf->host.PumpUntilIdle();
+  FreeFormAndSettle(pf->host, form, run.form);
 }
 
 }  // namespace
@@ -360,11 +202,10 @@ void ResetPlatform(Platform* pf) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Platform* platform = &FuzzEnvironment<Platform>();
   MakeSharedWindows();
-  ResetPlatform(platform);
-  const int windowsBefore = UserLiveWindowCount();
-  FuzzBytes in(data, size);
-  Lookup(platform, in);
-  (void)Application->TakeExceptions();
-  if (UserLiveWindowCount() != windowsBefore) std::abort();
+  ResetPlatform(platform->host);
+  RunLeavingNoWindow([&] {
+    FuzzBytes in(data, size);
+    Lookup(platform, in);
+  });
   return 0;
 }

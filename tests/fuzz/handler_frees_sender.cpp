@@ -19,8 +19,10 @@
 #include "classlib/visual/VisualUnits.h"
 #include "platform/shell/Shell.h"
 #include "platform/user/UserTesting.h"
-#include "tests/fuzz/support/FuzzHost.h"
+#include "tests/fuzz/support/CountdownFreer.h"
+#include "tests/fuzz/support/EditFuzz.h"
 #include "tests/fuzz/support/FuzzInput.h"
+#include "tests/fuzz/support/VisualFuzzHost.h"
 #include "widgets/data/DataUnits.h"
 #include "widgets/data/cxData.h"
 #include "widgets/data/cxDataSummary.h"
@@ -54,13 +56,10 @@
 
 namespace {
 
-struct Platform : FuzzHost {
-  Platform() {
-    ClasslibVisualInitialize();
-    Application->SetRecordExceptions(true);
+struct Platform : VisualFuzzHost {
+  Platform() : VisualFuzzHost(true) {
     // A hyperlink's click opens its address: noted, never started.
     SetShellRecording(true);
-    host.SetMessageRoute([](MSG& msg) { Application->RouteMessage(msg); });
     WidgetsFoundationInitialize();
     WidgetsEditcoreInitialize();
     WidgetsEditorsInitialize();
@@ -75,21 +74,12 @@ struct Platform : FuzzHost {
     WidgetsEditorsFinalize();
     WidgetsEditcoreFinalize();
     WidgetsFoundationFinalize();
-    ClasslibVisualFinalize();
   }
 };
 
 // Frees its victim on the Countdown-th call of any handler it is set to.
-class TFreer : public TObject {
+class TFreer : public TCountdownFreer {
  public:
-  TObject* Victim = nullptr;
-  int Countdown = 0;
-  void Hit() {
-    if (!Victim || --Countdown > 0) return;
-    TObject* v = Victim;
-    Victim = nullptr;
-    v->Free();
-  }
   void HNotify(TObject*) { Hit(); }
   void HKey(TObject*, Word&, TShiftState) { Hit(); }
   void HKeyPress(TObject*, Char&) { Hit(); }
@@ -348,23 +338,8 @@ void Editors(Platform* pf, FuzzBytes& in, bool wide) {
   if (!HookMouse(e, &freer, shape)) Hook(e, &freer, hook);
   if (in.U8() & 1) e->GetProperties()->SetValidateOnEnter(true);
   TEditorRun run{pf, in, wide, TWeakLink(form), TWeakLink(other), TWeakLink(e)};
-  try {
-    form->Show();
-    pf->host.PumpUntilIdle();
-    if (run.edit.Alive()) e->SetFocus();
-    pf->host.PumpUntilIdle();
-    for (int i = 0; i < 24 && in.More() && run.edit.Alive(); ++i) Act(run, 0);
-  } catch (const Exception&) {
-  } catch (const HeadlessStall&) {
-  }
-  // A drop-down that never opened its loop leaves its script: it runs now, while what it
-  // names still exists.
-  try {
-    while (pf->host.PendingScripts() > 0) pf->host.WaitForInput(std::nullopt);
-    pf->host.PumpUntilIdle();
-  } catch (const Exception&) {
-  } catch (const HeadlessStall&) {
-  }
+  ShowAndStep(pf->host, form, e, run.edit, in, [&run] { Act(run, 0); });
+  RunLeftScripts(pf->host);
   if (run.form.Alive()) form->Free();
   pf->host.PumpUntilIdle();
 }
@@ -748,20 +723,6 @@ TcxCustomDropDownEdit* MakeDropDown(TForm* form, TWinControl* parent, uint8_t ki
   return e;
 }
 
-void HookDropDown(TcxCustomDropDownEdit* e, TFreer* f, uint8_t which) {
-  auto* p = static_cast<TcxCustomDropDownEditProperties*>(e->GetProperties());
-  switch (which % 8) {
-    case 0: p->OnChange = {f, &TFreer::HNotify}; break;
-    case 1: p->OnEditValueChanged = {f, &TFreer::HNotify}; break;
-    case 2: p->OnCloseUp = {f, &TFreer::HNotify}; break;
-    case 3: p->OnClosePopup = {f, &TFreer::HClosePopup}; break;
-    case 4: p->OnInitPopup = {f, &TFreer::HNotify}; break;
-    case 5: p->OnPopup = {f, &TFreer::HNotify}; break;
-    case 6: p->OnValidate = {f, &TFreer::HValidate}; break;
-    default: e->OnExit = {f, &TFreer::HNotify}; break;
-  }
-}
-
 TcxCustomEditListBox* OpenList(TcxCustomDropDownEdit* e) {
   auto* c = dynamic_cast<TcxCustomComboBox*>(e);
   if (!c || !c->GetDroppedDown() || !c->LookupData()) return nullptr;
@@ -784,8 +745,6 @@ TPoint ListPoint(TcxCustomEditListBox* list, uint8_t b, uint8_t c) {
     }
   }
 }
-
-const int kDropDownKeys[] = {VK_ESCAPE, VK_RETURN, VK_DOWN, VK_UP, VK_F4, VK_TAB, VK_BACK, VK_NEXT};
 
 // One step inside the calendar's own loop.
 void CalendarStep(TDropDownRun& run) {
@@ -837,61 +796,20 @@ void DropDownStep(TDropDownRun& run) {
   const uint8_t op = in.U8(), b = in.U8(), c = in.U8();
   TcxCustomEditListBox* list = OpenList(e);
   const HWND h = list ? list->GetHandle() : nullptr;
+  if (op % 10 == 0 && calendar && !e->GetDroppedDown()) ScriptCalendar(run);
+  if (DropDownPointerStep(pf->host, e, run.other, h, op, b, c,
+                          [list](uint8_t y, uint8_t x) { return ListPoint(list, y, x); })) {
+    pf->host.PumpUntilIdle();
+    return;
+  }
   switch (op % 10) {
-    case 0:
-      if (calendar && !e->GetDroppedDown()) ScriptCalendar(run);
-      if (b & 1) {
-        pf->host.Key(VK_F4);
-      } else if (e->HandleAllocated() && !e->EditViewInfo()->ButtonsInfo.empty()) {
-        const TRect r = e->EditViewInfo()->ButtonsInfo[0]->Bounds;
-        pf->host.Click(e->GetHandle(), (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
-      }
-      break;
-    case 1:
-    case 2:
-      if (h) {
-        const TPoint p = ListPoint(list, b, c);
-        pf->host.MouseMove(h, p.X, p.Y);
-        if (op % 10 == 1) pf->host.MouseDown(h, p.X, p.Y);
-      }
-      break;
-    case 3:
-      for (int i = 0; i < 1 + b % 4; ++i) {
-        pf->host.Advance(50);
-        pf->host.PumpUntilIdle();
-      }
-      break;
-    case 4:
-      if (h) {
-        const TPoint p = ListPoint(list, b, c);
-        pf->host.MouseUp(h, p.X, p.Y);
-      }
-      break;
-    case 5: {
-      const int delta = (b & 1) ? WHEEL_DELTA : -WHEEL_DELTA;
-      if (h && !(b & 2)) {
-        const TPoint p = ListPoint(list, b, c);
-        pf->host.Wheel(h, p.X, p.Y, delta);
-      } else if (e->HandleAllocated()) {
-        TWinControl* inner = e->InnerControl();
-        pf->host.Wheel(inner ? inner->GetHandle() : e->GetHandle(), 5, 5, delta);
-      }
-      break;
-    }
     case 6: pf->host.Char(Byte("item 0123z\b"[b % 11])); break;
     case 7: {
-      const int vk = kDropDownKeys[b % (sizeof(kDropDownKeys) / sizeof(kDropDownKeys[0]))];
+      const int vk = DropDownKey(b);
       if (calendar && vk == VK_F4 && !e->GetDroppedDown()) ScriptCalendar(run);
       pf->host.Key(vk);
       break;
     }
-    case 8:
-      if (!(b & 1)) {
-        e->SetFocus();
-      } else if (auto* other = static_cast<TWinControl*>(run.other.Ref())) {
-        other->SetFocus();
-      }
-      break;
     default:
       // Set by the program while the list may be open.
       if (auto* cb = dynamic_cast<TcxCustomComboBox*>(e))
@@ -919,61 +837,9 @@ void DropDowns(Platform* pf, FuzzBytes& in) {
   if (flags & 4) p->SetImmediateDropDown(false);
   if (flags & 8) p->SetPostPopupValueOnTab(true);
   TDropDownRun run{pf, in, TWeakLink(form), TWeakLink(other), TWeakLink(e)};
-  try {
-    form->Show();
-    pf->host.PumpUntilIdle();
-    if (run.edit.Alive()) e->SetFocus();
-    pf->host.PumpUntilIdle();
-    for (int i = 0; i < 24 && in.More() && run.edit.Alive(); ++i) DropDownStep(run);
-  } catch (const Exception&) {
-  } catch (const HeadlessStall&) {
-  }
-  try {
-    while (pf->host.PendingScripts() > 0) pf->host.WaitForInput(std::nullopt);
-    pf->host.PumpUntilIdle();
-  } catch (const Exception&) {
-  } catch (const HeadlessStall&) {
-  }
-  if (run.form.Alive()) form->Free();
-  // A scroll timer whose list is gone ends at its next tick.
-  pf->host.Advance(100);
-  pf->host.PumpUntilIdle();
-}
-
-// The widgets' timers share one window, made on first use and kept for the process: made
-// before the first input, it is not a window an input left behind.
-void MakeSharedWindows() {
-  static const bool made = [] {
-    TFreer idle;
-    Owned<TcxTimer> timer(New<TcxTimer>(nullptr));
-    timer->SetOnTimer({&idle, &TFreer::HNotify});
-    return true;
-  }();
-  (void)made;
-}
-
-// Puts back what an earlier input may have left in the platform: the pointer off every
-// window, no button or key held, no capture, no hint, and the time for a double click past.
-// Only the windows of this process's timers exist here.
-void ResetPlatform(Platform* pf) {
-  ReleaseCapture();
-  for (int vk = 1; vk < 256; ++vk) {
-    if (!(GetAsyncKeyState(vk) & 0x8000)) continue;
-    switch (vk) {
-      case VK_LBUTTON: InputMouseButton(WM_LBUTTONUP, {0, 0}); break;
-      case VK_RBUTTON: InputMouseButton(WM_RBUTTONUP, {0, 0}); break;
-      case VK_MBUTTON: InputMouseButton(WM_MBUTTONUP, {0, 0}); break;
-      default: InputKey(vk, false); break;
-    }
-  }
-  SetCursorPos(0, 0);
-  // With no window to take them the releases are dropped unseen: the state read while
-  // messages are handled is cleared here.
-  const BYTE released[256] = {};
-  SetKeyboardState(released);
-  Application->CancelHint();
-  pf->host.Advance(GetDoubleClickTime() + 1);
-  pf->host.PumpUntilIdle();
+  ShowAndStep(pf->host, form, e, run.edit, in, [&run] { DropDownStep(run); });
+  RunLeftScripts(pf->host);
+  FreeFormAndSettle(pf->host, form, run.form);
 }
 
 }  // namespace
@@ -984,25 +850,24 @@ void ResetPlatform(Platform* pf) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Platform* platform = &FuzzEnvironment<Platform>();
   MakeSharedWindows();
-  ResetPlatform(platform);
-  const int windowsBefore = UserLiveWindowCount();
-  FuzzBytes in(data, size);
-  const uint8_t first = in.U8();
-  const uint8_t part = first % 8;
-  if (first >= 248) {
-    Docking(platform, in);
-  } else if (first >= 224) {
-    DropDowns(platform, in);
-  } else {
-    switch (part) {
-      case 0: case 4: case 6: Editors(platform, in, part != 0); break;
-      case 1: Controller(in); break;
-      case 2: DataSet(in); break;
-      default: Controls(platform, in, part != 3); break;
+  ResetPlatform(platform->host);
+  RunLeavingNoWindow([&] {
+    FuzzBytes in(data, size);
+    const uint8_t first = in.U8();
+    const uint8_t part = first % 8;
+    if (first >= 248) {
+      Docking(platform, in);
+    } else if (first >= 224) {
+      DropDowns(platform, in);
+    } else {
+      switch (part) {
+        case 0: case 4: case 6: Editors(platform, in, part != 0); break;
+        case 1: Controller(in); break;
+        case 2: DataSet(in); break;
+        default: Controls(platform, in, part != 3); break;
+      }
     }
-  }
-  (void)Application->TakeExceptions();
-  ClearShellLaunches();
-  if (UserLiveWindowCount() != windowsBefore) std::abort();
+    ClearShellLaunches();
+  });
   return 0;
 }

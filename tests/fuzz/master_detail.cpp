@@ -12,19 +12,11 @@
 // refused edit, and while every object stands and both data sets browse (and the first byte
 // asks for it), the loaded master shows the records its data set holds, and so does each
 // expanded detail not in SQL mode when FUZZ_CHECK_DETAILS is set.
-#include "classlib/core/DB.h"
-#include "classlib/visual/Forms.h"
-#include "classlib/visual/VisualUnits.h"
 #include "platform/user/UserTesting.h"
-#include "tests/fuzz/support/FuzzHost.h"
+#include "tests/fuzz/support/CountdownFreer.h"
+#include "tests/fuzz/support/DatabindingFuzz.h"
 #include "tests/fuzz/support/FuzzInput.h"
-#include "widgets/data/DataUnits.h"
-#include "widgets/databinding/DatabindingUnits.h"
 #include "widgets/databinding/cxDBData.h"
-#include "widgets/editcore/EditcoreUnits.h"
-#include "widgets/editors/EditorsUnits.h"
-#include "widgets/foundation/FoundationUnits.h"
-#include "widgets/special/SpecialUnits.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -35,41 +27,7 @@
 
 namespace {
 
-struct Platform : FuzzHost {
-  Platform() {
-    ClasslibVisualInitialize();
-    Application->SetRecordExceptions(true);
-    WidgetsFoundationInitialize();
-    WidgetsEditcoreInitialize();
-    WidgetsEditorsInitialize();
-    WidgetsSpecialInitialize();
-    WidgetsDataInitialize();
-    WidgetsDatabindingInitialize();
-  }
-  ~Platform() {
-    WidgetsDatabindingFinalize();
-    WidgetsDataFinalize();
-    WidgetsSpecialFinalize();
-    WidgetsEditorsFinalize();
-    WidgetsEditcoreFinalize();
-    WidgetsFoundationFinalize();
-    ClasslibVisualFinalize();
-  }
-};
-
-// A controller is no component: the form frees it through this holder, as a grid would
-// (unless a handler freed it first).
-class TControllerHolder : public TComponent {
- public:
-  using TComponent::TComponent;
-  TWeakLink Controller;
-  void BeforeDestruction() override {
-    TObject* c = Controller.Ref();
-    Controller.Detach();
-    if (c) c->Free();
-    TComponent::BeforeDestruction();
-  }
-};
+using Platform = DatabindingFuzzHost;
 
 // A data set with parameters that opens on the rows whose fields equal them, as a query
 // does; what was posted to an open query is gone when it opens again.
@@ -141,18 +99,11 @@ class TFuzzMaster : public TcxDBDataController {
 
 // Frees its victim on the Countdown-th call of any handler it is set to; positions a detail
 // for its master when it is the OnDetailFirst handler.
-class TFreer : public TObject {
+class TFreer : public TCountdownFreer {
  public:
-  TObject* Victim = nullptr;
-  int Countdown = 0;
-  bool Fired = false;
   bool Paused = false;
-  void Hit(TDataSet*) {
-    if (Paused || !Victim || --Countdown > 0) return;
-    TObject* v = Victim;
-    Victim = nullptr;
-    Fired = true;
-    v->Free();
+  void HDataSet(TDataSet*) {
+    if (!Paused) Hit();
   }
   void DetailFirst(TcxDBDataModeController*, TDataSet* ADataSet, const String& ANames,
                    const Variant& AValues, bool&) {
@@ -169,14 +120,6 @@ const TEventSlot kEvents[] = {
     &TDataSet::OnNewRecord,  &TDataSet::BeforeOpen,   &TDataSet::AfterOpen,
     &TDataSet::BeforeClose};
 constexpr unsigned kEventCount = sizeof(kEvents) / sizeof(kEvents[0]);
-
-template <class T>
-T* AddField(TComponent* AOwner, TDataSet* ADataSet, const char* AName) {
-  T* f = New<T>(AOwner);
-  f->SetFieldName(AName);
-  f->SetDataSet(ADataSet);
-  return f;
-}
 
 Variant SmallValue(FuzzBytes& in) {
   const uint8_t v = in.U8() % 9;
@@ -504,7 +447,7 @@ void MasterDetail(FuzzBytes& in) {
   const uint8_t hooks = in.U8();
   if (hooks & 0x40) {
     TDataSet* target = hooks & 0x20 ? static_cast<TDataSet*>(s.DetailSet) : s.MasterSet;
-    target->*kEvents[hooks % kEventCount] = {&freer, &TFreer::Hit};
+    target->*kEvents[hooks % kEventCount] = {&freer, &TFreer::HDataSet};
   }
   freer.Countdown = 1 + in.U8() % 8;
   std::vector<Owned<TObject>> items;
@@ -597,10 +540,9 @@ TL_DEFINE_CLASS(TFuzzQuery)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzEnvironment<Platform>();
-  const int windowsBefore = UserLiveWindowCount();
-  FuzzBytes in(data, size);
-  MasterDetail(in);
-  (void)Application->TakeExceptions();
-  if (UserLiveWindowCount() != windowsBefore) std::abort();
+  RunLeavingNoWindow([&] {
+    FuzzBytes in(data, size);
+    MasterDetail(in);
+  });
   return 0;
 }

@@ -196,26 +196,15 @@ TEST_F(DropDownUserTest, TheCalendarGivesTheFocusBackAndEveryChosenDayIsTheValue
 // An OnPopup handler that frees the date edit or the calculator edit as its popup shows
 // ends it there: nothing after it touches the edit's calendar or calculator.
 TEST_F(DropDownUserTest, AnOnPopupHandlerFreeingTheEditEndsThere) {
-  class TFreer : public TObject {
-   public:
-    TObject* Victim = nullptr;
-    int Runs = 0;
-    void Notify(TObject*) {
-      if (!Victim) return;
-      ++Runs;
-      TObject* v = Victim;
-      Victim = nullptr;
-      v->Free();
-    }
-  };
   for (bool calendar : {true, false}) {
     SCOPED_TRACE(calendar);
     TcxCustomDropDownEdit* e = calendar ? static_cast<TcxCustomDropDownEdit*>(Add<TcxDateEdit>())
                                         : static_cast<TcxCustomDropDownEdit*>(Add<TcxCalcEdit>());
     Focus(e);
-    TFreer freer;
+    TDropDownFreer freer;
     freer.Victim = e;
-    static_cast<TcxCustomDropDownEditProperties*>(e->GetProperties())->OnPopup = {&freer, &TFreer::Notify};
+    static_cast<TcxCustomDropDownEditProperties*>(e->GetProperties())->OnPopup = {
+        &freer, &TDropDownFreer::Notify};
     TWeakLink edit(e);
     // Were the popup left open, this ends its loop.
     InPopup([this, &edit] {
