@@ -70,7 +70,7 @@ Integer TDataSetKeyIndex::ChainOf(const Variant& Value) {
     if (added) {
       try {
         FChains.emplace_back();
-      } catch (...) {
+      } catch (...) {  // written out: only a failed growth takes the new key back
         AMap.erase(it);
         throw;
       }
