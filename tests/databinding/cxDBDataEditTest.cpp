@@ -3,6 +3,7 @@
 #include "tests/databinding/DBDataTestSupport.h"
 
 #include "classlib/core/SysUtils.h"
+#include "widgets/data/cxFilter.h"
 
 #include <algorithm>
 #include <map>
@@ -485,6 +486,47 @@ TEST_F(DBDataEdit, ASecondControllerFollowsTheFirstOnesFocusAndEditsTheRecordItS
     EXPECT_EQ(Records(second.get()), FreshRecords()) << what;
     EXPECT_EQ(Records(C.get()), FreshRecords()) << what;
     second.reset();
+    C.reset();
+    Items.clear();
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DBDataEdit, TheFocusedRowAFilterMovedToIsTheOneEditedOrDeleted) {
+  // The filter hides the focused record: the focus goes to the row now in its place, while
+  // nothing moved the data set off the hidden one. Without keys, with keys, with keys and
+  // smart refresh; an edit posted, then a deletion.
+  for (Integer mode : {0, 1, 2}) {
+    const std::string what = "mode " + std::to_string(mode);
+    MakeSet(5);
+    MakeController({"ID", "NAME", "V"}, mode == 0 ? "" : "ID");
+    C->DataModeController()->SetSmartRefresh(mode == 2);
+    C->ChangeFocusedRowIndex(2);
+    ASSERT_EQ(DS->FieldByName("ID")->Value(), Variant(3)) << what;
+    C->Filter()->Root()->AddItem(C->GetItem(2), TcxFilterOperatorKind::foNotEqual, 30, "30");
+    C->Filter()->SetActive(true);
+    ASSERT_EQ(C->GetRowCount(), 4) << what;
+    ASSERT_EQ(C->GetFocusedRowIndex(), 2) << what;
+    ASSERT_EQ(C->GetItemValue(C->GetFocusedRecordIndex(), 0), Variant(4)) << what;
+    C->ChangeFocusedRowIndex(2);
+    C->Edit();
+    C->SetEditValue(1, Variant("edited"), TcxDataEditValueSource::evsValue);
+    C->PostEditing();
+    EXPECT_EQ(VarToStr(DS->Lookup("ID", 4, "NAME")), "edited") << what;
+    EXPECT_EQ(VarToStr(DS->Lookup("ID", 3, "NAME")), "n3") << what;
+    EXPECT_EQ(Records(C.get()), FreshRecords()) << what;
+    // Once more, the record now focused deleted.
+    C->Filter()->Root()->AddItem(C->GetItem(2), TcxFilterOperatorKind::foNotEqual, 40, "40");
+    C->Filter()->SetActive(true);
+    ASSERT_EQ(C->GetRowCount(), 3) << what;
+    ASSERT_EQ(C->GetItemValue(C->GetFocusedRecordIndex(), 0), Variant(5)) << what;
+    C->DeleteFocused();
+    EXPECT_EQ(IDs(C.get()), (std::vector<Integer>{1, 2, 3, 4})) << what;
+    EXPECT_EQ(VarToStr(DS->Lookup("ID", 4, "NAME")), "edited") << what;
+    EXPECT_EQ(Records(C.get()), FreshRecords()) << what;
     C.reset();
     Items.clear();
   }

@@ -168,6 +168,19 @@ class DBRowDelta : public DBDataTest {
         c->SetEditValue(2, Variant(v), TcxDataEditValueSource::evsValue);
         post ? c->PostEditing() : c->Cancel();
       };
+    } else if (kind < 9 && rows > 0 && delta_.C->GetGroupingItemCount() == 0 &&
+               batches_() % 3 == 0) {
+      // Several records at once: the rows of the selected ones close up together. Drawn
+      // apart, so that the other steps stay what they were.
+      std::vector<Integer> selected{row};
+      for (Integer k = 1 + Integer(batches_() % 9); k > 0; --k)
+        selected.push_back(Integer(batches_() % unsigned(rows)));
+      what << "delete the selection with rows";
+      for (Integer r : selected) what << " " << r;
+      op = [=](TcxDBDataController* c) {
+        for (Integer r : selected) c->ChangeRowSelection(r, true);
+        c->DeleteSelection();
+      };
     } else if (kind < 9 && rows > 0) {
       what << "delete row " << row;
       op = [=](TcxDBDataController* c) {
@@ -283,6 +296,7 @@ class DBRowDelta : public DBDataTest {
   }
 
   std::mt19937 gen_{7321};
+  std::mt19937 batches_{4409};
   Integer lastVerdicts_ = 0;
   Twin delta_, rebuilt_;
 };

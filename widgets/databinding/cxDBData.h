@@ -242,6 +242,9 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   // The bookmark of a stored record (empty where unknown); outside grid mode, with keys
   // or without, a read and smart refresh keep one for each record.
   TBookmarkStr RecordBookmark(Integer ARecordIndex) const;
+  // Moves the data set onto the stored record where it browses another one. False when a
+  // handler of the move freed the data set, its source or the controller.
+  bool StandOnRecord(Integer ARecordIndex);
   // The stored record of a bookmark; -1 when none is known to have it.
   Integer BookmarkedRecordIndex(const TBookmarkStr& ABookmark) const;
   // Whether another stored record has the same key values as ARecordIndex.

@@ -516,16 +516,7 @@ bool TcxDBDataProvider::CanInitEditing(Integer ARecordIndex) {
       Insert();
       result = true;
     } else {
-      // The edit is of the record asked for: the data set may stand elsewhere (where a
-      // clone's read left it, on a sibling's record), which the record's bookmark tells.
-      TDataSet* ds = DataSet();
-      const TBookmarkStr mark = RecordBookmark(ARecordIndex);
-      if (ds && ds->State() == dsBrowse && IsSyncMode() && !mark.empty() &&
-          ds->BookmarkAvailable() && ds->Bookmark() != mark) {
-        TStepWatch<TcxDBDataProvider> watch(this, ds);
-        c->FocusRecordInDataSet(ARecordIndex);
-        if (!watch.Alive()) return false;
-      }
+      if (!StandOnRecord(ARecordIndex)) return false;
       result = FDataLink->Edit();
     }
   }
@@ -535,6 +526,20 @@ bool TcxDBDataProvider::CanInitEditing(Integer ARecordIndex) {
     if (c->IsNewItemRowActive()) c->Change({dccUpdateRecord});
   }
   return result;
+}
+
+// The controller's own edit or deletion is of its record: the data set may stand elsewhere
+// (where a clone's read left it, on a sibling's record, on one a filter hid and the focus
+// left for the row now in its place), which the record's bookmark tells.
+bool TcxDBDataProvider::StandOnRecord(Integer ARecordIndex) {
+  TDataSet* ds = DataSet();
+  const TBookmarkStr mark = RecordBookmark(ARecordIndex);
+  if (!ds || ds->State() != dsBrowse || !IsSyncMode() || mark.empty() ||
+      !ds->BookmarkAvailable() || ds->Bookmark() == mark)
+    return true;
+  TStepWatch<TcxDBDataProvider> watch(this, ds);
+  DBDataController()->FocusRecordInDataSet(ARecordIndex);
+  return watch.Alive();
 }
 
 // ---- Editing ----
@@ -582,6 +587,8 @@ void TcxDBDataProvider::Edit() {
     inherited::Edit();
     return;
   }
+  TcxDBDataController* c = DBDataController();
+  if (!c->IsNewItemRowActive() && !StandOnRecord(c->GetFocusedRecordIndex())) return;
   if (TDataSet* ds = DataSet()) ds->Edit();
 }
 
@@ -692,7 +699,7 @@ void TcxDBDataProvider::DeleteFocused() {
   TcxDBDataController* c = DBDataController();
   TDataSet* ds = DataSet();
   const Integer focused = c->GetFocusedRecordIndex();
-  if (!ds || focused < 0) return;
+  if (!ds || focused < 0 || !StandOnRecord(focused)) return;
   const bool smart = IsSmartRefreshActive();
   Integer next = DeletingFocusRecordIndex();
   // The delete and the move after it run the data set's handlers, which may free the data
