@@ -533,3 +533,84 @@ TEST_F(DBDataEdit, TheFocusedRowAFilterMovedToIsTheOneEditedOrDeleted) {
 }
 
 }  // namespace
+
+namespace {
+
+// A data link on the same source: what a data-aware editor shows is its current record.
+class TShownRecord : public TDataLink {
+ public:
+  Variant Shown() const { return Active() ? DataSet()->FieldByName("ID")->Value() : Variant(); }
+};
+
+TEST_F(DBDataEdit, TheDataSetFollowsTheFocusARebuildOfTheRowsMoved) {
+  // Without keys, with keys, with keys and smart refresh.
+  for (Integer mode : {0, 1, 2}) {
+    const std::string what = "mode " + std::to_string(mode);
+    MakeSet(6);
+    MakeController({"ID", "NAME", "V"}, mode == 0 ? "" : "ID");
+    C->DataModeController()->SetSmartRefresh(mode == 2);
+    TShownRecord link;
+    link.SetDataSource(Source);
+    C->ChangeFocusedRowIndex(2);
+    ASSERT_EQ(link.Shown(), Variant(3)) << what;
+    // A filter hides the focused record: the row now in its place is the data set's.
+    C->Filter()->Root()->AddItem(C->GetItem(2), TcxFilterOperatorKind::foNotEqual, 30, "30");
+    C->Filter()->SetActive(true);
+    ASSERT_EQ(C->GetItemValue(C->GetFocusedRecordIndex(), 0), Variant(4)) << what;
+    EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(4)) << what;
+    EXPECT_EQ(link.Shown(), Variant(4)) << what;
+    // A sort keeps the focused record: the data set stays on it.
+    C->ChangeSortingOrder(2, TcxDataSortOrder::soDescending);
+    ASSERT_EQ(C->GetItemValue(C->GetFocusedRecordIndex(), 0), Variant(4)) << what;
+    EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(4)) << what;
+    // Grouping settles the focus on a row of the groups: the data set stands on its record
+    // (a group row's is the group's first, as for a click on it).
+    C->ChangeItemGroupIndex(2, 0);
+    ASSERT_GE(C->GetFocusedRecordIndex(), 0) << what;
+    EXPECT_EQ(DS->FieldByName("ID")->Value(), C->GetItemValue(C->GetFocusedRecordIndex(), 0))
+        << what;
+    C->ChangeItemGroupIndex(2, -1);
+    // Once more hidden, the last row focused: the focus goes back a row.
+    C->ChangeFocusedRowIndex(C->GetRowCount() - 1);
+    const Variant last = C->GetItemValue(C->GetFocusedRecordIndex(), 0);
+    ASSERT_EQ(DS->FieldByName("ID")->Value(), last) << what;
+    C->Filter()->Root()->AddItem(C->GetItem(0), TcxFilterOperatorKind::foNotEqual, last, "");
+    C->Filter()->SetActive(true);
+    ASSERT_NE(C->GetItemValue(C->GetFocusedRecordIndex(), 0), last) << what;
+    EXPECT_EQ(DS->FieldByName("ID")->Value(), C->GetItemValue(C->GetFocusedRecordIndex(), 0))
+        << what;
+    link.SetDataSource(nullptr);
+    C.reset();
+    Items.clear();
+  }
+}
+
+TEST_F(DBDataEdit, ASortFocusingTheTopRowMovesTheDataSetOnlyOnceAnEditIsSettled) {
+  // The sort settles another component's edit first (its typed value posted to its own
+  // record), then the data set follows the focus to the top row.
+  for (Integer mode : {0, 1}) {
+    for (bool editing : {false, true}) {
+      const std::string what = "mode " + std::to_string(mode) + (editing ? " editing" : "");
+      MakeSet(5);
+      MakeController({"ID", "NAME", "V"}, mode == 0 ? "" : "ID");
+      C->SetOptions(C->Options() +
+                    TcxDataControllerOptions{TcxDataControllerOption::dcoFocusTopRowAfterSorting});
+      C->ChangeFocusedRowIndex(2);
+      if (editing) {
+        DS->Edit();
+        DS->FieldByName("NAME")->SetValue(Variant("typed"));
+      }
+      C->ChangeSortingOrder(2, TcxDataSortOrder::soDescending);
+      ASSERT_EQ(C->GetItemValue(C->GetFocusedRecordIndex(), 0), Variant(5)) << what;
+      EXPECT_EQ(DS->State(), TDataSetState::dsBrowse) << what;
+      EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(5)) << what;
+      EXPECT_EQ(VarToStr(DS->Lookup("ID", 3, "NAME")), editing ? "typed" : "n3") << what;
+      EXPECT_EQ(VarToStr(DS->Lookup("ID", 5, "NAME")), "n5") << what;
+      EXPECT_EQ(Records(C.get()), FreshRecords()) << what;
+      C.reset();
+      Items.clear();
+    }
+  }
+}
+
+}  // namespace

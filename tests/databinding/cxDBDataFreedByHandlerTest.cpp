@@ -4,6 +4,8 @@
 // freed objects (the sanitizer build sees that), and what survives stays usable.
 #include "tests/databinding/DBDataTestSupport.h"
 
+#include "widgets/data/cxFilter.h"
+
 #include <string>
 
 using enum TFieldType;
@@ -322,6 +324,14 @@ TEST_F(DBDataFreedByHandler, EveryOperationEndsWhereAHandlerFreedTheDataSetOrThe
          c->DataModeController()->SetGridMode(!c->DataModeController()->GridMode());
        },
        {afterScroll, calc}},
+      {"hide the focused row by a filter",
+       false,
+       [](TcxDBDataController* c) {
+         TWeakLink self(c);
+         c->Filter()->Root()->AddItem(c->GetItem(0), TcxFilterOperatorKind::foNotEqual, 2, "2");
+         if (self.Alive()) c->Filter()->SetActive(true);
+       },
+       {beforeScroll, afterScroll}},
       {"select from the anchor",
        false,
        [](TcxDBDataController* c) {

@@ -239,6 +239,8 @@ class TcxCustomDataController : public TPersistent {
   virtual bool CanSelectRow(Integer) { return true; }
   virtual void BeforeFocusedRowChange(Integer) {}
   virtual void FocusedRecordChanged() {}
+  // A rebuild of the rows moved the focus to another record; told after the focus notices.
+  virtual void FocusSettledByRebuild() {}
 
   // ---- Selection ----
   // Asked once, when the row list is made.
@@ -687,6 +689,7 @@ class TcxCustomDataController : public TPersistent {
   bool FDataChangeMerged = false;
   bool FChangedHeldBack = false;
   bool FSummaryHeldBack = false;  // summaries skipped while the owner was read
+  bool FFocusSettled = false;     // a rebuild moved the focus: told with the focus step
   Integer FPrevSelectedCount = 0;
   Integer FPrevSelectedRow = -1;
   Integer FBookmarkRecordIndex = -1;

@@ -62,8 +62,13 @@ void TcxDataFilterCriteria::DoChanged() {
   // Further criteria of the controller never filter its rows.
   if (!c || c->Filter() != this || FDestroying || c->IsDestroying() || c->IsLoading()) return;
   // A pending edit is kept before the rows change under it.
+  // The rows laid out anew may move the provider's cursor, whose handlers may free the
+  // controller and these criteria with it.
+  TWeakLink controller(c);
   if (!c->Provider()->IsDataSetOpen()) c->PostEditing();
+  if (!controller.Alive()) return;
   c->FilterChanged();
+  if (!controller.Alive()) return;
   inherited::DoChanged();
 }
 
@@ -505,8 +510,11 @@ void TcxCustomDataController::BeginFilterRecords() {
 void TcxCustomDataController::EndFilterRecords() { FFilter->EndFilterRecords(); }
 
 void TcxCustomDataController::FilterChanged() {
+  TWeakLink self(this);  // cancelling and following the focus run the provider's handlers
   Cancel();
+  if (!self.Alive()) return;
   RefreshView();
+  if (!self.Alive()) return;
   CheckBookmark(-1);
 }
 

@@ -1194,6 +1194,7 @@ void TcxCustomDataControllerInfo::Update() {
   // Group breaks come only from a sort of this rebuild.
   FKeyBreaks.clear();
   const TcxDataControllerInfoChanges changes = FChanges;
+  const Integer focusedBefore = FFocusingInfo.RecordIndex;
   // The rows were filtered at the storage's count of changes (any change after, by a handler
   // too, leaves them to a full filter); a rebuild that fails leaves them to one as well.
   const Int64 changeCount = c->DataStorage()->ChangeCount();
@@ -1342,6 +1343,8 @@ void TcxCustomDataControllerInfo::Update() {
     FDeltaBroken = false;
   }
   FFilteredChangeCount = changes.Contains(dcicLoad) ? changeCount : filteredChangeCount;
+  if (FFocusingInfo.RecordIndex != focusedBefore && FFocusingInfo.RecordIndex >= 0)
+    c->FFocusSettled = true;
 
   const TcxDataControllerInfoChanges all = FChanges;
   TcxDataControllerChanges out;

@@ -257,6 +257,11 @@ void TcxCustomDataController::SendChangeSteps(TcxDataControllerChanges& ALeft) {
     prev = cur;
     cur.Changed = false;
   }
+  if (FFocusSettled) {
+    FFocusSettled = false;
+    FocusSettledByRebuild();
+    if (!self.Alive()) return;
+  }
 
   // 3. Selection: the rows that changed when at most one was selected before and after.
   ALeft -= TcxDataControllerChanges({dccSelection});

@@ -644,6 +644,7 @@ class TcxDBDataController : public TcxCustomDataController {
   void CheckBrowseState() override;
   bool CanLeaveFocusedRow() override;
   void FocusedRecordChanged() override;
+  void FocusSettledByRebuild() override;
   // A detail in SQL mode whose query holds another master's records asks it again for its
   // own master.
   void UpdateDetailQuery();
@@ -773,6 +774,7 @@ class TcxDBDataController : public TcxCustomDataController {
   String FDetailKeyFieldNames;
   bool FCheckingBrowseState = false;
   bool FChangingFocus = false;
+  bool FFollowingFocus = false;  // the data set is being moved onto a settled focus
   bool FSynchronizing = false;
   bool FUpdatingDetailQuery = false;
   bool FReadingRecord = false;

@@ -821,6 +821,33 @@ bool TcxDBDataController::FocusRecordInDataSet(Integer ARecordIndex) {
   return true;
 }
 
+// A rebuild (a filter hiding the focused record, a sort, a grouping) moved the focus: the
+// data set follows it as it follows a click, so that its other links show and edit the
+// focused record. It stays where it is while anything else owns its position: an edit (never
+// ended here: it may be another component's, typed and not posted), a walk or lock of a
+// provider on it, its controls disabled, a clone detail's shared position, the grid window.
+void TcxDBDataController::FocusSettledByRebuild() {
+  TcxDBDataProvider* p = DBProvider();
+  if (FFollowingFocus || FChangingFocus || FCheckingBrowseState || IsGridMode() ||
+      !p->IsSyncMode() || IsDetail() || IsPattern() || IsNewItemRowActive() || IsLoading())
+    return;
+  const Integer record = GetFocusedRecordIndex();
+  TDataSet* ds = DataSet();
+  if (record < 0 || record >= GetRecordCount() || !ds || !ds->Active() || ds->State() != dsBrowse ||
+      ds->ControlsDisabled())
+    return;
+  std::vector<TcxDBDataProvider*> all = p->OtherProviders();
+  all.push_back(p);
+  for (TcxDBDataProvider* each : all)
+    if (each->IsBusy() || each->FReadingAll || each->FDelivering) return;
+  // Moving the data set runs its scroll handlers, which may free this controller or come
+  // back here.
+  TWatchedValue<bool> following(this, FFollowingFocus, true);
+  auto lock = WatchedPairedCall(
+      this, [p] { p->BeginLock(); }, [p] { p->EndLock(); });
+  p->StandOnRecord(record);
+}
+
 namespace {
 // Frees a weak link whether or not its controller still exists.
 void ReleaseLink(TcxDataListenerLink*& ALink) {
