@@ -613,4 +613,26 @@ TEST_F(DBDataEdit, ASortFocusingTheTopRowMovesTheDataSetOnlyOnceAnEditIsSettled)
   }
 }
 
+TEST_F(DBDataEdit, ADataSetMovedOntoARecordTheFilterHidesStaysThere) {
+  // Another component moves the data set onto a hidden record: the focus cannot follow it,
+  // and the data set is not sent back to the focus.
+  for (Integer mode : {0, 1, 2}) {
+    const std::string what = "mode " + std::to_string(mode);
+    MakeSet(5);
+    MakeController({"ID", "NAME", "V"}, mode == 0 ? "" : "ID");
+    C->DataModeController()->SetSmartRefresh(mode == 2);
+    C->Filter()->Root()->AddItem(C->GetItem(2), TcxFilterOperatorKind::foNotEqual, 30, "30");
+    C->Filter()->SetActive(true);
+    C->ChangeFocusedRowIndex(3);
+    ASSERT_EQ(DS->FieldByName("ID")->Value(), Variant(5)) << what;
+    ASSERT_TRUE(DS->Locate("ID", Variant(3), TLocateOptions())) << what;
+    EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(3)) << what;
+    DS->Next();
+    EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(4)) << what;
+    EXPECT_EQ(C->GetItemValue(C->GetFocusedRecordIndex(), 0), Variant(4)) << what;
+    C.reset();
+    Items.clear();
+  }
+}
+
 }  // namespace
