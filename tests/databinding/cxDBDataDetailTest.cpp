@@ -1293,3 +1293,48 @@ TEST_F(DBDataDetail, AnExpandedDetailFollowsItsMastersKeyChangedBySmartRefresh) 
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DBDataDetail, AnEditOfAnotherMastersRecordLeavesTheLastPositionedDetailsRecords) {
+  TMemoryDataSet* detail =
+      MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  detail->Open();
+  MakeSets(detail);
+  MakeControllers();
+  Master->DataModeController()->SetSmartRefresh(true);
+  Pattern->SetKeyFieldNames("ID");
+  Pattern->DataModeController()->SetSmartRefresh(true);
+  DetailEventLog log;
+  Pattern->DataModeController()->OnDetailFirst =
+      TcxDBDataModeControllerDetailFirstEvent(&log, &DetailEventLog::First);
+  // One record without a key for each of masters 1 and 2, appended through their details
+  // and posted as the data set moves back; master 2's detail is the last one positioned.
+  for (Integer row : {0, 1}) {
+    Master->ChangeFocusedRowIndex(row);
+    ASSERT_TRUE(Master->ChangeDetailExpanding(row, true));
+    Master->GetDetailDataController(row, 0)->Append();
+    detail->Prior();
+  }
+  auto* two = static_cast<TcxDBDataController*>(Master->GetDetailDataController(1, 0));
+  ASSERT_EQ(two->GetRecordCount(), 1);
+  // The data set stands on master 1's record: its edit, dropped as the master's focus
+  // moves, is no edit of master 2's record.
+  ASSERT_EQ(detail->FieldByName("MID")->Value(), Variant(1));
+  detail->Edit();
+  EXPECT_EQ(two->GetEditingRecordIndex(), kNoEditRecord);
+  detail->FieldByName("MID")->SetAsInteger(2);
+  Master->ChangeFocusedRowIndex(0);
+  ASSERT_EQ(detail->State(), TDataSetState::dsBrowse);
+  for (Integer r : {0, 1}) {
+    const Integer id = Master->GetItemValue(r, 0).AsInteger();
+    Integer held = 0;
+    detail->ReadRecords([&](const TBookmarkStr&) {
+      held += detail->FieldByName("MID")->Value() == Variant(id) ? 1 : 0;
+      return true;
+    });
+    EXPECT_EQ(Master->GetDetailDataController(r, 0)->GetRecordCount(), held) << "master " << id;
+  }
+}
+
+}  // namespace

@@ -1299,6 +1299,10 @@ void TcxDBDataProvider::DoEditingChanged() {
 
 void TcxDBDataProvider::EditFromDataSet() {
   TcxDBDataController* c = DBDataController();
+  // Clone details share the data set: an edit of another master's record is none of this
+  // detail's, whichever of them was positioned last. Taking it would watch one of its own
+  // records and read the other master's record into it.
+  if (!IsDataSetRecordShown()) return;
   // With no row focused (a key search found none) the data set still stands on a record,
   // and edits that one: the focus follows it first, so that the edit has its record and
   // the post is reconciled.
