@@ -1338,3 +1338,36 @@ TEST_F(DBDataDetail, AnEditOfAnotherMastersRecordLeavesTheLastPositionedDetailsR
 }
 
 }  // namespace
+
+namespace {
+
+// Frees its victim in the first data-set handler it is set to.
+struct MasterFreer : TObject {
+  TObject* Victim = nullptr;
+  void Hit(TDataSet*) {
+    TObject* v = Victim;
+    Victim = nullptr;
+    if (v) v->Free();
+  }
+};
+
+TEST_F(DBDataDetail, AMasterFreedAsItFollowsThePatternsDataSetEndsTheFollowingThere) {
+  TMemoryDataSet* detail = MakePlainSets();
+  for (TcxDBDataController* c : {static_cast<TcxDBDataController*>(Master.get()), Pattern.get()}) {
+    c->SetKeyFieldNames("ID");
+    c->DataModeController()->SetSmartRefresh(true);
+  }
+  MasterFreer freer;
+  TWeakLink master(Master.get());
+  freer.Victim = Master.release();
+  DS->AfterScroll = {&freer, &MasterFreer::Hit};
+  // The master moves to master 4's record and its handler frees the master.
+  ASSERT_TRUE(detail->Locate("ID", Variant(40), TLocateOptions()));
+  DS->AfterScroll = nullptr;
+  EXPECT_FALSE(master.Alive());
+  EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(4));
+  // Without its master the pattern shows its own data.
+  EXPECT_EQ(Pattern->SyncMasterPos(), Pattern.get());
+}
+
+}  // namespace
