@@ -1371,3 +1371,39 @@ TEST_F(DBDataDetail, AMasterFreedAsItFollowsThePatternsDataSetEndsTheFollowingTh
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DBDataDetail, APositionedDetailAppendingTwiceShowsWhatItsDataSetKept) {
+  TMemoryDataSet* detail =
+      MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  for (Integer i = 1; i <= 3; ++i) detail->AddRecord({i, 3, i * 3.0});
+  detail->Open();
+  MakeSets(detail);
+  MakeControllers();
+  Pattern->ChangeSortingOrder(2, TcxDataSortOrder::soDescending);
+  for (TcxDBDataController* c : {static_cast<TcxDBDataController*>(Master.get()), Pattern.get()}) {
+    c->SetKeyFieldNames("ID");
+    c->DataModeController()->SetSmartRefresh(true);
+  }
+  DetailEventLog log;
+  Pattern->DataModeController()->OnDetailFirst =
+      TcxDBDataModeControllerDetailFirstEvent(&log, &DetailEventLog::First);
+  ASSERT_TRUE(Master->ChangeDetailExpanding(0, true));
+  TcxCustomDataController* d = Master->GetDetailDataController(0, 0);
+  d->Append();
+  Master->ChangeDetailExpanding(2, true);
+  ASSERT_TRUE(Master->GetDetailExpanding(2));
+  TcxCustomDataController* d3 = Master->GetDetailDataController(2, 0);
+  d3->Append();
+  detail->Post();
+  ASSERT_EQ(detail->State(), TDataSetState::dsBrowse);
+  Integer held = 0;
+  detail->ReadRecords([&](const TBookmarkStr&) {
+    held += detail->FieldByName("MID")->Value() == Variant(1) ? 1 : 0;
+    return true;
+  });
+  EXPECT_EQ(d->GetRecordCount(), held);
+}
+
+}  // namespace

@@ -580,6 +580,19 @@ void MasterDetail(FuzzBytes& in) {
         for (const std::string& r : DataSetRecords(s.MasterSet, {"ID", "NAME"}, nullptr, Variant()))
           std::fprintf(stderr, " [%s]", r.c_str());
       std::fprintf(stderr, " state %d\n", int(s.MasterSet->State()));
+      std::fprintf(stderr, "  detail set:");
+      if (s.DetailSet->Active())
+        for (const std::string& r : DataSetRecords(s.DetailSet, {"ID", "MID", "V"}, nullptr, Variant()))
+          std::fprintf(stderr, " [%s]", r.c_str());
+      std::fprintf(stderr, " state %d\n", int(s.DetailSet->State()));
+      for (Integer r = 0; r < m->GetRecordCount(); ++r) {
+        if (!m->GetDetailExpanding(r)) continue;
+        if (TcxCustomDataController* d = m->GetDetailDataController(r, 0)) {
+          std::fprintf(stderr, "  detail of %d:", int(r));
+          for (const std::string& t : ControllerRecords(d)) std::fprintf(stderr, " [%s]", t.c_str());
+          std::fprintf(stderr, "\n");
+        }
+      }
     }
     if (check) {
       freer.Paused = true;

@@ -1233,6 +1233,14 @@ void TcxDBDataProvider::DoDataSetChanged() {
     ResetWatch();
     return;
   }
+  if (ds->State() == dsInsert && c->IsDetail() && FWatchedRecordIndex != kNoEditRecord &&
+      !IsDataSetRecordShown()) {
+    // The data set went from this detail's edit straight into an insert for another
+    // master: the record watched was posted unseen, and is read once the data set browses
+    // (the insert's record is not the watched one).
+    ResetWatch();
+    ReadWhenBrowsing();
+  }
   if (ds->State() != dsInsert || FInserting) return;
   // Clone details share the data set: the insert belongs to the one standing on it.
   if (c->IsDetail() && !IsDetailPositioned()) return;
