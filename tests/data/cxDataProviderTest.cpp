@@ -393,3 +393,34 @@ TEST_F(FreedByItsDetailProvider, AControllerFreedAsItsDetailsComeBackEndsTheRest
   c->EndRestoreKeys();
   EXPECT_FALSE(alive.Alive());
 }
+
+namespace {
+
+// Frees itself, once armed, as its edit is settled before its details collapse, as a data
+// set's post handler freeing the controller would.
+struct FreedBySettling : KeyedByNumber {
+  using KeyedByNumber::KeyedByNumber;
+  bool Armed = false;
+  void CheckBrowseState() override {
+    if (Armed) Free();
+  }
+};
+
+class FreedBySettlingProvider : public Provider {
+ protected:
+  TcxCustomDataController* Make() override { return New<FreedBySettling>(nullptr); }
+};
+
+}  // namespace
+
+TEST_F(FreedBySettlingProvider, AControllerFreedAsItSettlesItsEditBeforeCollapsingEndsThere) {
+  TcxCustomDataRelation* relation = c_->Relations()->Add(items_[0].get());
+  Owned<TcxDataController> pattern(New<TcxDataController>(nullptr));
+  pattern->SetMasterRelation(relation, -1);
+  ASSERT_TRUE(c_->ChangeDetailExpanding(1, true));
+  static_cast<FreedBySettling*>(c_.get())->Armed = true;
+  TWeakLink alive(c_.get());
+  TcxCustomDataController* c = c_.release();
+  c->CollapseDetails();
+  EXPECT_FALSE(alive.Alive());
+}
