@@ -1411,3 +1411,22 @@ TEST_F(DBDataDetail, ADetailWhoseInsertAnotherDetailsAppendPostedShowsItsRecord)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DBDataDetail, AWindowMastersRecordWhoseDataSetGoesAsItIsFocusedIsNotExpanded) {
+  MakePlainSets();
+  Master->DataModeController()->SetGridModeBufferCount(4);
+  Master->DataModeController()->SetGridMode(true);
+  ASSERT_EQ(Master->GetRecordCount(), 4);
+  // The master data set's scroll handler frees it as the master focuses the record.
+  MasterFreer freer;
+  freer.Victim = DS;
+  DS->AfterScroll = {&freer, &MasterFreer::Hit};
+  bool expanded = true;
+  EXPECT_NO_THROW(expanded = Master->ChangeDetailExpanding(3, true));
+  EXPECT_FALSE(expanded);
+  EXPECT_EQ(freer.Victim, nullptr);
+}
+
+}  // namespace

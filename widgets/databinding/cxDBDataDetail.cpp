@@ -426,7 +426,8 @@ bool TcxDBDataController::CanChangeDetailExpanding(Integer ARecordIndex, bool AE
     TWeakLink self(this);
     for (Integer attempt = 0; attempt < 2 && GetFocusedRecordIndex() != ARecordIndex; ++attempt) {
       ChangeFocusedRecordIndex(ARecordIndex);
-      if (!self.Alive()) return false;
+      // The handlers may also have closed or freed the data set: the window is gone.
+      if (!self.Alive() || ARecordIndex >= GetRecordCount()) return false;
     }
     if (GetFocusedRecordIndex() != ARecordIndex) return false;
   }
