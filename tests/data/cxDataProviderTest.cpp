@@ -356,3 +356,71 @@ TEST_F(KeyedProvider, ExpandedDetailsComeBackByKeyAfterAReload) {
     if (c_->GetDetailExpanding(r)) expanded.push_back(c_->GetItemValue(r, 0).AsInteger());
   EXPECT_EQ(expanded, (V{20, 40}));
 }
+
+namespace {
+
+// Frees itself, once armed, as it is asked for a detail, as a detail binding to a data set
+// whose handler frees the master would.
+struct FreedByItsDetail : KeyedByNumber {
+  using KeyedByNumber::KeyedByNumber;
+  bool Armed = false;
+  TObject* CreateDetailDataController(TcxCustomDataRelation* ARelation, Integer ARecordIndex) override {
+    if (!Armed) return KeyedByNumber::CreateDetailDataController(ARelation, ARecordIndex);
+    Free();
+    return nullptr;
+  }
+};
+
+class FreedByItsDetailProvider : public Provider {
+ protected:
+  TcxCustomDataController* Make() override { return New<FreedByItsDetail>(nullptr); }
+};
+
+}  // namespace
+
+TEST_F(FreedByItsDetailProvider, AControllerFreedAsItsDetailsComeBackEndsTheRestoreThere) {
+  TcxCustomDataRelation* relation = c_->Relations()->Add(items_[0].get());
+  Owned<TcxDataController> pattern(New<TcxDataController>(nullptr));
+  pattern->SetMasterRelation(relation, -1);
+  ASSERT_TRUE(c_->ChangeDetailExpanding(1, true));  // 20
+  ASSERT_TRUE(c_->ChangeDetailExpanding(3, true));  // 40
+  c_->BeginSaveKeys();
+  src_.DeleteRecord(100);
+  src_.DataChanged();
+  static_cast<FreedByItsDetail*>(c_.get())->Armed = true;
+  TWeakLink alive(c_.get());
+  TcxCustomDataController* c = c_.release();
+  c->EndRestoreKeys();
+  EXPECT_FALSE(alive.Alive());
+}
+
+namespace {
+
+// Frees itself, once armed, as its edit is settled before its details collapse, as a data
+// set's post handler freeing the controller would.
+struct FreedBySettling : KeyedByNumber {
+  using KeyedByNumber::KeyedByNumber;
+  bool Armed = false;
+  void CheckBrowseState() override {
+    if (Armed) Free();
+  }
+};
+
+class FreedBySettlingProvider : public Provider {
+ protected:
+  TcxCustomDataController* Make() override { return New<FreedBySettling>(nullptr); }
+};
+
+}  // namespace
+
+TEST_F(FreedBySettlingProvider, AControllerFreedAsItSettlesItsEditBeforeCollapsingEndsThere) {
+  TcxCustomDataRelation* relation = c_->Relations()->Add(items_[0].get());
+  Owned<TcxDataController> pattern(New<TcxDataController>(nullptr));
+  pattern->SetMasterRelation(relation, -1);
+  ASSERT_TRUE(c_->ChangeDetailExpanding(1, true));
+  static_cast<FreedBySettling*>(c_.get())->Armed = true;
+  TWeakLink alive(c_.get());
+  TcxCustomDataController* c = c_.release();
+  c->CollapseDetails();
+  EXPECT_FALSE(alive.Alive());
+}

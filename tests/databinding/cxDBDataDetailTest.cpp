@@ -1293,3 +1293,140 @@ TEST_F(DBDataDetail, AnExpandedDetailFollowsItsMastersKeyChangedBySmartRefresh) 
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DBDataDetail, AnEditOfAnotherMastersRecordLeavesTheLastPositionedDetailsRecords) {
+  TMemoryDataSet* detail =
+      MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  detail->Open();
+  MakeSets(detail);
+  MakeControllers();
+  Master->DataModeController()->SetSmartRefresh(true);
+  Pattern->SetKeyFieldNames("ID");
+  Pattern->DataModeController()->SetSmartRefresh(true);
+  DetailEventLog log;
+  Pattern->DataModeController()->OnDetailFirst =
+      TcxDBDataModeControllerDetailFirstEvent(&log, &DetailEventLog::First);
+  // One record without a key for each of masters 1 and 2, appended through their details
+  // and posted as the data set moves back; master 2's detail is the last one positioned.
+  for (Integer row : {0, 1}) {
+    Master->ChangeFocusedRowIndex(row);
+    ASSERT_TRUE(Master->ChangeDetailExpanding(row, true));
+    Master->GetDetailDataController(row, 0)->Append();
+    detail->Prior();
+  }
+  auto* two = static_cast<TcxDBDataController*>(Master->GetDetailDataController(1, 0));
+  ASSERT_EQ(two->GetRecordCount(), 1);
+  // The data set stands on master 1's record: its edit, dropped as the master's focus
+  // moves, is no edit of master 2's record.
+  ASSERT_EQ(detail->FieldByName("MID")->Value(), Variant(1));
+  detail->Edit();
+  EXPECT_EQ(two->GetEditingRecordIndex(), kNoEditRecord);
+  detail->FieldByName("MID")->SetAsInteger(2);
+  Master->ChangeFocusedRowIndex(0);
+  ASSERT_EQ(detail->State(), TDataSetState::dsBrowse);
+  for (Integer r : {0, 1}) {
+    const Integer id = Master->GetItemValue(r, 0).AsInteger();
+    Integer held = 0;
+    detail->ReadRecords([&](const TBookmarkStr&) {
+      held += detail->FieldByName("MID")->Value() == Variant(id) ? 1 : 0;
+      return true;
+    });
+    EXPECT_EQ(Master->GetDetailDataController(r, 0)->GetRecordCount(), held) << "master " << id;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Frees its victim in the first data-set handler it is set to.
+struct MasterFreer : TObject {
+  TObject* Victim = nullptr;
+  void Hit(TDataSet*) {
+    TObject* v = Victim;
+    Victim = nullptr;
+    if (v) v->Free();
+  }
+};
+
+TEST_F(DBDataDetail, AMasterFreedAsItFollowsThePatternsDataSetEndsTheFollowingThere) {
+  TMemoryDataSet* detail = MakePlainSets();
+  for (TcxDBDataController* c : {static_cast<TcxDBDataController*>(Master.get()), Pattern.get()}) {
+    c->SetKeyFieldNames("ID");
+    c->DataModeController()->SetSmartRefresh(true);
+  }
+  MasterFreer freer;
+  TWeakLink master(Master.get());
+  freer.Victim = Master.release();
+  DS->AfterScroll = {&freer, &MasterFreer::Hit};
+  // The master moves to master 4's record and its handler frees the master.
+  ASSERT_TRUE(detail->Locate("ID", Variant(40), TLocateOptions()));
+  DS->AfterScroll = nullptr;
+  EXPECT_FALSE(master.Alive());
+  EXPECT_EQ(DS->FieldByName("ID")->Value(), Variant(4));
+  // Without its master the pattern shows its own data.
+  EXPECT_EQ(Pattern->SyncMasterPos(), Pattern.get());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DBDataDetail, ADetailWhoseInsertAnotherDetailsAppendPostedShowsItsRecord) {
+  TMemoryDataSet* detail =
+      MakeTestDataSet(Owner.get(), {{"ID", ftInteger}, {"MID", ftInteger}, {"V", ftFloat}});
+  for (Integer i = 1; i <= 3; ++i) detail->AddRecord({i, 3, i * 3.0});
+  detail->Open();
+  MakeSets(detail);
+  MakeControllers();
+  Pattern->ChangeSortingOrder(2, TcxDataSortOrder::soDescending);
+  for (TcxDBDataController* c : {static_cast<TcxDBDataController*>(Master.get()), Pattern.get()}) {
+    c->SetKeyFieldNames("ID");
+    c->DataModeController()->SetSmartRefresh(true);
+  }
+  DetailEventLog log;
+  Pattern->DataModeController()->OnDetailFirst =
+      TcxDBDataModeControllerDetailFirstEvent(&log, &DetailEventLog::First);
+  ASSERT_TRUE(Master->ChangeDetailExpanding(0, true));
+  TcxCustomDataController* d = Master->GetDetailDataController(0, 0);
+  // Master 1's detail inserts; master 3's detail appends, which posts that insert on the
+  // way into its own.
+  d->Append();
+  Master->ChangeDetailExpanding(2, true);
+  ASSERT_TRUE(Master->GetDetailExpanding(2));
+  TcxCustomDataController* d3 = Master->GetDetailDataController(2, 0);
+  d3->Append();
+  detail->Post();
+  ASSERT_EQ(detail->State(), TDataSetState::dsBrowse);
+  Integer held = 0;
+  detail->ReadRecords([&](const TBookmarkStr&) {
+    held += detail->FieldByName("MID")->Value() == Variant(1) ? 1 : 0;
+    return true;
+  });
+  ASSERT_EQ(held, 1);
+  ASSERT_EQ(d->GetRecordCount(), 1);
+  EXPECT_EQ(d->GetItemValue(0, 1), Variant(1));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DBDataDetail, AWindowMastersRecordWhoseDataSetGoesAsItIsFocusedIsNotExpanded) {
+  MakePlainSets();
+  Master->DataModeController()->SetGridModeBufferCount(4);
+  Master->DataModeController()->SetGridMode(true);
+  ASSERT_EQ(Master->GetRecordCount(), 4);
+  // The master data set's scroll handler frees it as the master focuses the record.
+  MasterFreer freer;
+  freer.Victim = DS;
+  DS->AfterScroll = {&freer, &MasterFreer::Hit};
+  bool expanded = true;
+  EXPECT_NO_THROW(expanded = Master->ChangeDetailExpanding(3, true));
+  EXPECT_FALSE(expanded);
+  EXPECT_EQ(freer.Victim, nullptr);
+}
+
+}  // namespace

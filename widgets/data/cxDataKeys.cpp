@@ -172,6 +172,9 @@ void TcxDetailKeys::Save() {
 void TcxDetailKeys::Restore() {
   TakeKeyFields();
   TcxCustomDataController* c = FDataController;
+  // Making a detail binds it to its data, whose handlers may free the controller: the
+  // restore ends there.
+  TWeakLink alive(c);
   for (Integer r = 0; r < c->GetRecordCount(); ++r) {
     const Variant key = c->GetFieldValues(r, FKeyFields);
     TcxDetailKeyInfo* found = nullptr;
@@ -179,11 +182,16 @@ void TcxDetailKeys::Restore() {
       if (cxVariantsEqual(DetailItems(i)->Key, key)) found = DetailItems(i);
     if (!found) continue;
     c->ChangeDetailExpanding(r, true);
+    if (!alive.Alive()) return;
     c->ChangeDetailActiveRelationIndex(r, found->RelationIndex);
+    if (!alive.Alive()) return;
     // The expanding hooks may refuse: only a detail open on the saved relation goes on.
-    if (!c->GetDetailExpanding(r) || c->GetDetailActiveRelationIndex(r) != found->RelationIndex) continue;
+    if (r >= c->GetRecordCount() || !c->GetDetailExpanding(r) ||
+        c->GetDetailActiveRelationIndex(r) != found->RelationIndex)
+      continue;
     if (TcxCustomDataController* detail = DetailOfMastersKind(c, r, found->RelationIndex))
       found->SaveObject->Restore(detail);
+    if (!alive.Alive()) return;
   }
 }
 
@@ -212,8 +220,11 @@ void TcxSaveObject::Restore(TcxCustomDataController* AController) {
     AController->Refresh();
     return;
   }
+  // Restoring the details may free the controller (see TcxDetailKeys::Restore).
+  TWeakLink alive(AController);
   if (FDetailKeys->Count() > 0) FDetailKeys->Restore();
   FDetailKeys->Clear();
+  if (!alive.Alive()) return;
   if (FSelectedKeys->Count() > 0) FSelectedKeys->Restore();
   FSelectedKeys->Clear();
   AController->DataControllerInfo()->AddChanges({TcxDataControllerInfoChange::dcicExpanding});

@@ -452,7 +452,10 @@ void TcxCustomDataController::ResetDetails() {
 
 void TcxCustomDataController::CollapseDetails() {
   if (!HasRelations() || !FRelations->ItemField()) return;
+  // Settling an edit runs the data's handlers, which may free this controller.
+  TWeakLink self(this);
   CheckBrowseState();
+  if (!self.Alive()) return;
   auto bracket = UpdateBracket(this);
   for (Integer r = 0; r < GetRecordCount(); ++r) {
     if (FRelations->ClearDetailInfo(r, -1)) FChanges.Include(dccDetail);

@@ -369,21 +369,29 @@ TcxCustomDataController* TcxDBDataController::SyncMasterPos() {
   // A detail standing on no record (an empty data set) names no master.
   if (VarIsEmpty(detailValues) || VarIsEmpty(masterValues)) return nullptr;
   TcxCustomDataController* result = nullptr;
+  // Locating the master and following it run the data sets' handlers, which may free the
+  // master (its provider with it) or this detail: nothing more is done then.
+  TWeakLink self(this);
   master->FSynchronizing = true;
-  TScopeExit synchronizing([master] { master->FSynchronizing = false; });
+  TWatchedScopeExit synchronizing(master, [master] { master->FSynchronizing = false; });
   const bool equal = cxVariantsEqual(detailValues, masterValues);
   if (equal && master->IsChangingFocus()) return nullptr;
   bool located = equal;
   if (!equal) {
     TcxDBDataProvider* mp = master->DBProvider();
-    auto lock = PairedCall([mp] { mp->BeginLock(); }, [mp] { mp->EndLock(); });
+    auto lock = WatchedPairedCall(mp, [mp] { mp->BeginLock(); }, [mp] { mp->EndLock(); });
     located = cxDBLocateSafely(master->DataSet(), relation->GetMasterKeyFieldNames(), detailValues);
   }
+  if (!self.Alive() || !synchronizing.Alive()) return nullptr;
   if (located) {
     // The masters above come first: the record's detail exists only once its own master
     // stands on it.
-    if (TcxCustomDataController* shown = master->SyncMasterPos())
-      result = ActivateDetailOfFocusedRecord(shown, relation->Index(), detailValues);
+    const Integer relationIndex = relation->Index();
+    if (TcxCustomDataController* shown = master->SyncMasterPos()) {
+      if (!self.Alive()) return nullptr;
+      result = ActivateDetailOfFocusedRecord(shown, relationIndex, detailValues);
+    }
+    if (!self.Alive()) return nullptr;
     ReportSyncMasterPos();
   }
   return result;
@@ -395,8 +403,10 @@ TcxCustomDataController* TcxDBDataController::ActivateDetailOfFocusedRecord(TcxC
   if (!AController || AController->GetFocusedRowIndex() < 0) return nullptr;
   const Integer record = AController->GetFocusedRecordIndex();
   if (record < 0) return nullptr;
+  // Making the detail binds it to its data set, whose handlers may free the controller.
+  TWeakLink alive(AController);
   AController->ChangeDetailExpanding(record, true);
-  if (!AController->GetDetailExpanding(record)) return nullptr;
+  if (!alive.Alive() || !AController->GetDetailExpanding(record)) return nullptr;
   const Integer active = AController->GetDetailActiveRelationIndex(record);
   if (active >= 0 && active != ARelationIndex) {
     // Another relation already shows a detail of this data set on the same key values.
@@ -416,7 +426,8 @@ bool TcxDBDataController::CanChangeDetailExpanding(Integer ARecordIndex, bool AE
     TWeakLink self(this);
     for (Integer attempt = 0; attempt < 2 && GetFocusedRecordIndex() != ARecordIndex; ++attempt) {
       ChangeFocusedRecordIndex(ARecordIndex);
-      if (!self.Alive()) return false;
+      // The handlers may also have closed or freed the data set: the window is gone.
+      if (!self.Alive() || ARecordIndex >= GetRecordCount()) return false;
     }
     if (GetFocusedRecordIndex() != ARecordIndex) return false;
   }

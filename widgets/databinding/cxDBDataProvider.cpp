@@ -1244,6 +1244,14 @@ void TcxDBDataProvider::DoDataSetChanged() {
     ResetWatch();
     return;
   }
+  if (ds->State() == dsInsert && c->IsDetail() && FWatchedRecordIndex != kNoEditRecord &&
+      !IsDataSetRecordShown()) {
+    // The data set went from this detail's edit straight into an insert for another
+    // master: the record watched was posted unseen, and is read once the data set browses
+    // (the insert's record is not the watched one).
+    ResetWatch();
+    ReadWhenBrowsing();
+  }
   if (ds->State() != dsInsert || FInserting) return;
   // Clone details share the data set: the insert belongs to the one standing on it.
   if (c->IsDetail() && !IsDetailPositioned()) return;
@@ -1310,6 +1318,10 @@ void TcxDBDataProvider::DoEditingChanged() {
 
 void TcxDBDataProvider::EditFromDataSet() {
   TcxDBDataController* c = DBDataController();
+  // Clone details share the data set: an edit of another master's record is none of this
+  // detail's, whichever of them was positioned last. Taking it would watch one of its own
+  // records and read the other master's record into it.
+  if (!IsDataSetRecordShown()) return;
   // With no row focused (a key search found none) the data set still stands on a record,
   // and edits that one: the focus follows it first, so that the edit has its record and
   // the post is reconciled.
