@@ -603,6 +603,8 @@ class TcxCustomDataController : public TPersistent {
   void SendChanges();
   // The steps of SendChanges; each takes its members out of ALeft before it tells anyone.
   void SendChangeSteps(TcxDataControllerChanges& ALeft);
+  // The record a focus change is bound for, as followed so far (-1: gone or read again).
+  Integer FocusTargetRecordIndex() const { return FFocusTargetRecordIndex; }
 
  private:
   friend class TcxCustomDataControllerInfo;

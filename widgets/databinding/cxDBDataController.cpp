@@ -757,18 +757,25 @@ bool TcxDBDataController::CanFocusRecord(Integer ARecordIndex) {
   bool result;
   const bool changingFocus = FChangingFocus;
   const Integer focusedBefore = GetFocusedRecordIndex();
+  // A focus change follows the record it asked for through what settling and reading do.
+  const bool followed = FocusTargetRecordIndex() == ARecordIndex;
   // Moving the data set runs its handlers, which may free this controller.
   TWeakLink self(this);
   {
     auto lock = WatchedPairedCall(
         this, [p] { p->BeginLock(); }, [p] { p->EndLock(); });
     if (IsDetail() && FDataModeController->DetailSyncEnabled() && !changingFocus) UpdateDetailQuery();
+    // The detail's query read its records again: the record asked for moved, or went (the
+    // focus change then focuses what stands at its place), or is no record any more.
+    const Integer record = followed && self.Alive() ? FocusTargetRecordIndex() : ARecordIndex;
     if (!self.Alive())
       result = false;
+    else if (record < 0 || record >= GetRecordCount())
+      result = followed;
     else if (!changingFocus && p->IsSyncMode())
-      result = FocusRecordInDataSet(ARecordIndex);
+      result = FocusRecordInDataSet(record);
     else
-      result = inherited::CanFocusRecord(ARecordIndex);
+      result = inherited::CanFocusRecord(record);
   }
   if (!self.Alive()) return false;
   // A clone let go by its sibling (which is reading its own records off the shared data
