@@ -198,28 +198,26 @@ bool TcxDataKeyIndex::Build(Integer ACount) {
   return true;
 }
 
-Integer TcxDataKeyIndex::First(const TcxDataKeyView& AKey) const {
-  if (FSlots.empty()) return -1;
+const TcxDataKeyIndex::TSlot* TcxDataKeyIndex::SlotOf(const TcxDataKeyView& AKey) const {
+  if (FSlots.empty()) return nullptr;
   const std::uint32_t hash = AKey.Hash();
   const size_t mask = FSlots.size() - 1;
   for (size_t i = hash & mask; FSlots[i].First != kEmpty; i = (i + 1) & mask) {
     if (FSlots[i].Hash != hash) continue;
     Settle(FSlots[i]);
-    if (KeyOf(FSlots[i].First) == AKey) return FSlots[i].First;
+    if (KeyOf(FSlots[i].First) == AKey) return &FSlots[i];
   }
-  return -1;
+  return nullptr;
+}
+
+Integer TcxDataKeyIndex::First(const TcxDataKeyView& AKey) const {
+  const TSlot* slot = SlotOf(AKey);
+  return slot ? slot->First : -1;
 }
 
 Integer TcxDataKeyIndex::CountOf(const TcxDataKeyView& AKey) const {
-  if (FSlots.empty()) return 0;
-  const std::uint32_t hash = AKey.Hash();
-  const size_t mask = FSlots.size() - 1;
-  for (size_t i = hash & mask; FSlots[i].First != kEmpty; i = (i + 1) & mask) {
-    if (FSlots[i].Hash != hash) continue;
-    Settle(FSlots[i]);
-    if (KeyOf(FSlots[i].First) == AKey) return FSlots[i].Count;
-  }
-  return 0;
+  const TSlot* slot = SlotOf(AKey);
+  return slot ? slot->Count : 0;
 }
 
 void TcxDataKeyIndex::Add(Integer ARecordIndex) {
@@ -579,26 +577,26 @@ TIndex* TcxDataStorage::UsableIndex(std::vector<TcxDataIndexEntry<TIndex>>& AEnt
   return entry->Index.get();
 }
 
-bool TcxDataStorage::FindEqualRecord(TcxValueDef* AValueDef, Integer AKeyRecord, Integer& ARecordIndex) {
+TcxDataKeyIndex* TcxDataStorage::KeyIndexFor(TcxValueDef* AValueDef, Integer AKeyRecord,
+                                             TcxDataKeyView& AKey) {
   const Integer count = RecordCount();
-  if (!FKeyIndexes || count == 0 || !AValueDef || AValueDef->Owner() != FValueDefs) return false;
+  if (!FKeyIndexes || count == 0 || !AValueDef || AValueDef->Owner() != FValueDefs) return nullptr;
+  if (!KeyView(AKeyRecord, AValueDef, AKey)) return nullptr;
+  return UsableIndex(FKeyIndexes->Keys, AValueDef, count);
+}
+
+bool TcxDataStorage::FindEqualRecord(TcxValueDef* AValueDef, Integer AKeyRecord, Integer& ARecordIndex) {
   TcxDataKeyView key;
-  if (!KeyView(AKeyRecord, AValueDef, key)) return false;
-  TcxDataKeyIndex* index = UsableIndex(FKeyIndexes->Keys, AValueDef, count);
-  if (!index) return false;
-  ARecordIndex = index->First(key);
-  return true;
+  TcxDataKeyIndex* index = KeyIndexFor(AValueDef, AKeyRecord, key);
+  if (index) ARecordIndex = index->First(key);
+  return index != nullptr;
 }
 
 bool TcxDataStorage::CountEqualRecords(TcxValueDef* AValueDef, Integer AKeyRecord, Integer& ACount) {
-  const Integer count = RecordCount();
-  if (!FKeyIndexes || count == 0 || !AValueDef || AValueDef->Owner() != FValueDefs) return false;
   TcxDataKeyView key;
-  if (!KeyView(AKeyRecord, AValueDef, key)) return false;
-  TcxDataKeyIndex* index = UsableIndex(FKeyIndexes->Keys, AValueDef, count);
-  if (!index) return false;
-  ACount = index->CountOf(key);
-  return true;
+  TcxDataKeyIndex* index = KeyIndexFor(AValueDef, AKeyRecord, key);
+  if (index) ACount = index->CountOf(key);
+  return index != nullptr;
 }
 
 void TcxDataStorage::CountEqualWalk(TcxValueDef* AValueDef, Integer ACompared) {

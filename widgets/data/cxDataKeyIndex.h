@@ -73,6 +73,8 @@ class TcxDataKeyIndex {
   // The slot's first record as numbered now.
   Integer FirstOf(const TSlot& ASlot) const;
   void Settle(TSlot& ASlot) const;
+  // The slot holding AKey, settled; nullptr for none.
+  const TSlot* SlotOf(const TcxDataKeyView& AKey) const;
   // Room for AMore shifts in the log; else every slot is renumbered and the log starts over.
   bool LogRoom(size_t AMore);
   void Log(Integer AAt, bool AInserted);

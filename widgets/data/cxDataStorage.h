@@ -555,6 +555,9 @@ class TcxDataStorage : public TObject {
     FKeyIndexes.reset();
   }
   bool HasBuiltIndexes() const;
+  // The key index of AValueDef that answers for every record, with AKey the key AKeyRecord
+  // holds in it; nullptr where the records must be compared one by one.
+  TcxDataKeyIndex* KeyIndexFor(TcxValueDef* AValueDef, Integer AKeyRecord, TcxDataKeyView& AKey);
   // A record appended or inserted (all Null): the indexes take it in.
   void IndexInserted(Integer ARecordIndex);
   // Records about to go (ascending): the indexes let them go; IndexDeleted, once they went,
