@@ -15,6 +15,33 @@ using enum TcxDataControllerChange;
 using enum TDataSetState;
 
 namespace {
+
+// Deletes the records of AList (ascending) through their bookmarks AMarks, last record first
+// (the data set's storage then moves one way); a record gone meanwhile is skipped and counted
+// in ASkipped. AStepped is told after each data-set call the change count before it and the
+// changes the call made itself (0 or 1); false from it (a handler freed something) ends the
+// deletion and is returned. The records deleted go into ADeleted.
+template <class F>
+bool DeleteBookmarked(TDataSet* ADataSet, const std::vector<Integer>& AList,
+                      const std::vector<TBookmarkStr>& AMarks, std::vector<Integer>& ADeleted,
+                      Integer& ASkipped, F AStepped) {
+  for (size_t i = AMarks.size(); i-- > 0;) {
+    UInt64 before = ADataSet->ChangeCount();
+    const bool valid = ADataSet->BookmarkValid(AMarks[i]);
+    if (!AStepped(before, 0)) return false;
+    if (!valid) {
+      ++ASkipped;
+      continue;
+    }
+    ADataSet->GotoBookmark(AMarks[i]);
+    if (!AStepped(before, 0)) return false;
+    before = ADataSet->ChangeCount();
+    ADataSet->Delete();
+    if (!AStepped(before, 1)) return false;
+    ADeleted.push_back(AList[i]);
+  }
+  return true;
+}
 using namespace cxDBDataGuards;
 
 // Every data-set provider of the program, so that one can ask about the others bound to
@@ -769,16 +796,11 @@ void TcxDBDataProvider::DeleteRecords(const std::vector<Integer>& AList) {
   const std::vector<TBookmarkStr> marks = RecordBookmarksOf(AList);
   if (!c->CanFocusRecord(AList.back()) || !watch.Alive()) return;
   if (!marks.empty()) {
-    for (size_t i = marks.size(); i-- > 0;) {
-      // A record gone meanwhile is not looked for.
-      const bool valid = IsBookmarkValid(marks[i]);
-      if (!watch.Alive()) return;
-      if (!valid) continue;
-      ds->GotoBookmark(marks[i]);
-      if (!watch.Alive()) return;
-      ds->Delete();
-      if (!watch.Alive()) return;
-    }
+    std::vector<Integer> deleted;
+    Integer skipped = 0;
+    if (!DeleteBookmarked(ds, AList, marks, deleted, skipped,
+                          [&](UInt64, UInt64) { return watch.Alive(); }))
+      return;
     ShiftDeletingFocus(AList);
     return;
   }
@@ -816,25 +838,9 @@ bool TcxDBDataProvider::DeleteRecordsByKey(const std::vector<Integer>& AList,
   };
   const std::vector<TBookmarkStr> marks = RecordBookmarksOf(AList);
   if (!marks.empty()) {
-    // Last record first, as by key below: the data set's storage then moves one way.
-    std::vector<size_t> order(AList.size());
-    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::sort(order.begin(), order.end(), [&](size_t x, size_t y) { return AList[x] > AList[y]; });
-    for (size_t i : order) {
-      UInt64 before = ds->ChangeCount();
-      const bool valid = IsBookmarkValid(marks[i]);
-      if (!stepped(before, 0)) return false;
-      if (!valid) {
-        FRereadAfterDeletion = true;  // gone behind the controller's back
-        continue;
-      }
-      ds->GotoBookmark(marks[i]);
-      if (!stepped(before, 0)) return false;
-      before = ds->ChangeCount();
-      ds->Delete();
-      if (!stepped(before, 1)) return false;
-      AStored.push_back(AList[i]);
-    }
+    Integer skipped = 0;
+    if (!DeleteBookmarked(ds, AList, marks, AStored, skipped, stepped)) return false;
+    if (skipped > 0) FRereadAfterDeletion = true;  // gone behind the controller's back
     return true;
   }
   std::vector<TcxCustomDataField*> keys;
