@@ -8,7 +8,7 @@ JOBS := $(shell nproc)
 export CCACHE_DIR ?= $(HOME)/.cache/tessaloom-ccache
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
-export CCACHE_SLOPPINESS := pch_defines,time_macros,include_file_mtime,include_file_ctime
+export CCACHE_SLOPPINESS := pch_defines,time_macros
 
 # What playing needs; `deps` adds what testing needs.
 deps-run:

@@ -1,10 +1,11 @@
 # Build conventions shared by every layer: flags, one library per folder, resources.
 
-# A launcher given on the command line (tools/build-profile's) takes the place of ccache.
+# Compiles go through ccache, precompiled headers excepted (tools/compile-cached says why).
+# A launcher given on the command line (tools/build-profile's) takes the place of both.
 find_program(TL_CCACHE ccache)
 if(TL_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
-  set(CMAKE_CXX_COMPILER_LAUNCHER ${TL_CCACHE})
-  set(CMAKE_C_COMPILER_LAUNCHER ${TL_CCACHE})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${PROJECT_SOURCE_DIR}/tools/compile-cached)
+  set(CMAKE_C_COMPILER_LAUNCHER ${PROJECT_SOURCE_DIR}/tools/compile-cached)
 endif()
 
 add_compile_options(-Wall -Wextra -funsigned-char)
