@@ -479,7 +479,8 @@ void TDataSet::FillWindow(Integer Place, Integer Slot) {
     before.push_back(p);
   for (auto it = before.rbegin(); it != before.rend(); ++it) FBuffers.push_back(WindowBuffer(*it));
   FActiveRecord = Integer(before.size());
-  FBuffers.push_back(WindowBuffer(Place));
+  // The current record is read as the data set arrives on it, the others when shown.
+  FBuffers.push_back(ReadBuffer(Place));
   for (Integer p : after) FBuffers.push_back(WindowBuffer(p));
 }
 
@@ -534,6 +535,7 @@ bool TDataSet::ResyncAfterDelete(Integer Place) {
   FActiveRecord = 0;
   for (size_t i = 0; i < FBuffers.size(); ++i)
     if (FBuffers[i].Place == target) FActiveRecord = Integer(i);
+  if (!FBuffers.empty()) LoadedBuffer(FActiveRecord);
   FBOF = FEOF = FBuffers.empty();
   ShiftLinks(0);
   return Told(deDataSetChange, 0);
@@ -624,6 +626,7 @@ Integer TDataSet::MoveBy(Integer Distance) {
       --shift;
     }
   }
+  if (!FBuffers.empty()) LoadedBuffer(FActiveRecord);
   ShiftLinks(shift);
   if (!Told(deDataSetScroll, shift)) return moved * step;
   if (AfterScroll) AfterScroll(this);
