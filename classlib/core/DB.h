@@ -813,8 +813,9 @@ class TDataSet : public TComponent {
   TRecordBuffer ReadBuffer(Integer Place);
   // A record taken into the window. Where reading a record computes nothing (no calculated or
   // lookup field), its values are left unread until asked for: a move then costs the records
-  // it shows, not the whole window (the current record is read as the data set arrives). Reading them later gives what reading them now would,
-  // as the window follows every change of the stored records (or is filled again).
+  // it shows, not the whole window (the current record is read as the data set arrives).
+  // Reading them later gives what reading them now would, as the window follows every change
+  // of the stored records (or is filled again).
   TRecordBuffer WindowBuffer(Integer Place);
   // The window's record at Index, its values read if they were left unread; runs no handler.
   TRecordBuffer& LoadedBuffer(Integer Index) const;
