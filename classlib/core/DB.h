@@ -787,6 +787,7 @@ class TDataSet : public TComponent {
   struct TRecordBuffer {
     Integer Place = -1;           // -1: a record being inserted
     std::vector<Variant> Values;  // one per field slot
+    bool Unread = false;          // Values not read yet (see WindowBuffer)
   };
 
   void AddField(TField* Field);
@@ -810,6 +811,17 @@ class TDataSet : public TComponent {
   void SetFieldData(TField* Field, const Variant& Value);
   void CalculateFields(TRecordBuffer& Buffer);
   TRecordBuffer ReadBuffer(Integer Place);
+  // A record taken into the window. Where reading a record computes nothing (no calculated or
+  // lookup field), its values are left unread until asked for: a move then costs the records
+  // it shows, not the whole window (the current record is read as the data set arrives).
+  // Reading them later gives what reading them now would, as the window follows every change
+  // of the stored records (or is filled again).
+  TRecordBuffer WindowBuffer(Integer Place);
+  // The window's record at Index, its values read if they were left unread; runs no handler.
+  TRecordBuffer& LoadedBuffer(Integer Index) const;
+  // The unread records' places after a record moved from OldPlace to Place in the stored
+  // records (-1: a new record, or one gone).
+  void UnreadFollow(Integer OldPlace, Integer Place);
   bool RecordVisible(Integer Place);
   // The filter's own verdict on the record at Place, whatever is kept.
   bool AskFilter(Integer Place);

@@ -265,7 +265,7 @@ const Variant& TDataSet::FieldData(const TField* Field) const {
   const TRecordBuffer* buf = FReadBuffer;
   if (!buf) {
     if (FActiveRecord < 0 || FActiveRecord >= Integer(FBuffers.size())) return NullValue();
-    buf = &FBuffers[size_t(FActiveRecord)];
+    buf = &LoadedBuffer(FActiveRecord);
   }
   if (Field->FSlot >= Integer(buf->Values.size())) return NullValue();
   return buf->Values[size_t(Field->FSlot)];
@@ -285,7 +285,7 @@ void TDataSet::SetFieldData(TField* Field, const Variant& Value) {
   if (Field->ReadOnly()) DatabaseErrorFmt(DBConsts::SFieldReadOnly, {Field->DisplayName()}, this);
   if (Field->FSlot < 0 || FBuffers.empty())
     DatabaseErrorFmt(DBConsts::SFieldValueError, {Field->DisplayName()}, this);
-  TRecordBuffer& buf = FBuffers[size_t(FActiveRecord)];
+  TRecordBuffer& buf = LoadedBuffer(FActiveRecord);
   Variant old = buf.Values[size_t(Field->FSlot)];
   buf.Values[size_t(Field->FSlot)] = Value;
   ++FChangeCount;
@@ -348,6 +348,36 @@ TDataSet::TRecordBuffer TDataSet::ReadBuffer(Integer Place) {
   buf.Values = InternalReadRecord(Place);
   buf.Values.resize(size_t(FSlotCount), Null());
   CalculateFields(buf);
+  return buf;
+}
+
+TDataSet::TRecordBuffer TDataSet::WindowBuffer(Integer Place) {
+  // Without computed slots a read runs no calculation, no lookup and no handler.
+  if (FSlotCount > FStoredSlots) return ReadBuffer(Place);
+  TRecordBuffer buf;
+  buf.Place = Place;
+  buf.Unread = true;
+  return buf;
+}
+
+// The window's unread records are read from their places when asked for: they follow the
+// records they were taken for past the one that moved.
+void TDataSet::UnreadFollow(Integer OldPlace, Integer Place) {
+  if (OldPlace == Place) return;
+  for (TRecordBuffer& buf : FBuffers) {
+    if (!buf.Unread) continue;
+    if (OldPlace >= 0 && buf.Place > OldPlace) --buf.Place;
+    if (Place >= 0 && buf.Place >= Place) ++buf.Place;
+  }
+}
+
+TDataSet::TRecordBuffer& TDataSet::LoadedBuffer(Integer Index) const {
+  auto& buf = const_cast<TRecordBuffer&>(FBuffers[size_t(Index)]);
+  if (buf.Unread) {
+    buf.Values = InternalReadRecord(buf.Place);
+    buf.Values.resize(size_t(FSlotCount), Null());
+    buf.Unread = false;
+  }
   return buf;
 }
 
@@ -447,10 +477,11 @@ void TDataSet::FillWindow(Integer Place, Integer Slot) {
   for (Integer p = before.empty() ? Place : before.back();
        Integer(before.size() + after.size()) + 1 < size && (p = NextVisible(p, -1)) >= 0;)
     before.push_back(p);
-  for (auto it = before.rbegin(); it != before.rend(); ++it) FBuffers.push_back(ReadBuffer(*it));
+  for (auto it = before.rbegin(); it != before.rend(); ++it) FBuffers.push_back(WindowBuffer(*it));
   FActiveRecord = Integer(before.size());
+  // The current record is read as the data set arrives on it, the others when shown.
   FBuffers.push_back(ReadBuffer(Place));
-  for (Integer p : after) FBuffers.push_back(ReadBuffer(p));
+  for (Integer p : after) FBuffers.push_back(WindowBuffer(p));
 }
 
 // The window again around Place (or its nearest visible neighbour), at the same slot.
@@ -493,9 +524,9 @@ bool TDataSet::ResyncAfterDelete(Integer Place) {
     const Integer last = FBuffers.empty() ? Place - 1 : FBuffers.back().Place;
     const Integer first = FBuffers.empty() ? Place : FBuffers.front().Place;
     if (last + 1 < count)
-      FBuffers.push_back(ReadBuffer(last + 1));
+      FBuffers.push_back(WindowBuffer(last + 1));
     else if (first > 0)
-      FBuffers.insert(FBuffers.begin(), ReadBuffer(first - 1));
+      FBuffers.insert(FBuffers.begin(), WindowBuffer(first - 1));
     else
       break;
   }
@@ -504,6 +535,7 @@ bool TDataSet::ResyncAfterDelete(Integer Place) {
   FActiveRecord = 0;
   for (size_t i = 0; i < FBuffers.size(); ++i)
     if (FBuffers[i].Place == target) FActiveRecord = Integer(i);
+  if (!FBuffers.empty()) LoadedBuffer(FActiveRecord);
   FBOF = FEOF = FBuffers.empty();
   ShiftLinks(0);
   return Told(deDataSetChange, 0);
@@ -585,15 +617,16 @@ Integer TDataSet::MoveBy(Integer Distance) {
         FBuffers.erase(FBuffers.begin());
         ++shift;
       }
-      FBuffers.push_back(ReadBuffer(p));
+      FBuffers.push_back(WindowBuffer(p));
       FActiveRecord = Integer(FBuffers.size()) - 1;
     } else {
       if (Integer(FBuffers.size()) >= WindowSize()) FBuffers.pop_back();
-      FBuffers.insert(FBuffers.begin(), ReadBuffer(p));
+      FBuffers.insert(FBuffers.begin(), WindowBuffer(p));
       FActiveRecord = 0;
       --shift;
     }
   }
+  if (!FBuffers.empty()) LoadedBuffer(FActiveRecord);
   ShiftLinks(shift);
   if (!Told(deDataSetScroll, shift)) return moved * step;
   if (AfterScroll) AfterScroll(this);
@@ -689,7 +722,7 @@ void TDataSet::Insert() {
 // The new record placed in the window becomes the one being inserted; a raising
 // OnNewRecord leaves the data set browsing as it was.
 void TDataSet::StartNewRecord() {
-  FOldValues = FBuffers[size_t(FActiveRecord)].Values;
+  FOldValues = LoadedBuffer(FActiveRecord).Values;
   InitRecord();
   if (!SetState(dsInsert)) return;
   try {
@@ -749,7 +782,7 @@ void TDataSet::Post() {
   if (!LinksUpdatedRecord()) return;
   CheckRequiredFields();
   if (!Notify(BeforePost)) return;
-  TRecordBuffer& buf = FBuffers[size_t(FActiveRecord)];
+  TRecordBuffer& buf = LoadedBuffer(FActiveRecord);
   std::vector<Variant> values;
   StoredValuesOf(buf, values);
   const bool inserting = FState == dsInsert;
@@ -758,6 +791,7 @@ void TDataSet::Post() {
   const Integer oldId = inserting ? -1 : InternalRecordId(buf.Place);
   const Integer place = InternalPost(inserting ? FInsertPlace : buf.Place, inserting, values);
   ++FChangeCount;
+  UnreadFollow(oldPlace, place);
   FBuffers[size_t(FActiveRecord)].Place = place;
   KeyIndexesFollow(oldId, place);
   // The record is stored whatever the filter says of it: a filter that raises on it leaves
@@ -830,6 +864,7 @@ std::exception_ptr TDataSet::KeepVerdict(TDataSetKeptRecords& Kept, Integer OldP
 void TDataSet::RecordInserted(Integer Place) {
   const TRunning running(*this);
   ++FChangeCount;
+  UnreadFollow(-1, Place);
   KeyIndexesFollow(-1, Place);
   std::exception_ptr failed;
   if (!Active()) {

@@ -41,17 +41,34 @@ struct Changer : TObject {
   bool Append = false;
 };
 
+// K2: twice K, computed.
+struct Doubler : TObject {
+  void Calc(TDataSet* ADataSet) {
+    const Variant k = ADataSet->FieldByName("K")->Value();
+    ADataSet->FieldByName("K2")->SetValue(VarIsNull(k) ? Null() : Variant(2 * k.AsInteger()));
+  }
+};
+
 using Rows = std::vector<std::vector<Variant>>;
 
 class DBDataKeyedDelete : public DBDataTest {
  protected:
   // ANumber records: RECID 1.. (unique), K (repeated whole numbers, some Null), S (repeated
   // texts, some Null), F (0..3).
-  void Fill(std::mt19937& AGen, Integer ANumber) {
+  // With ACalc, persistent fields and a calculated K2.
+  void Fill(std::mt19937& AGen, Integer ANumber, bool ACalc = false) {
     Counting = MakeTestDataSet<TTestCountingDataSet>(
         Owner.get(),
         {{"RECID", ftInteger}, {"K", ftInteger}, {"S", ftString, 10}, {"F", ftInteger}});
     DS = Counting;
+    if (ACalc) {
+      AddTestField<TIntegerField>(Owner.get(), DS, "RECID");
+      AddTestField<TIntegerField>(Owner.get(), DS, "K");
+      AddTestField<TStringField>(Owner.get(), DS, "S");
+      AddTestField<TIntegerField>(Owner.get(), DS, "F");
+      AddTestField<TIntegerField>(Owner.get(), DS, "K2")->SetFieldKind(TFieldKind::fkCalculated);
+      DS->OnCalcFields = TDataSetNotifyEvent(&Double, &Doubler::Calc);
+    }
     for (Integer i = 1; i <= ANumber; ++i) {
       const Variant k =
           AGen() % 8 == 0 ? Null() : Variant(Integer(AGen() % unsigned(ANumber / 3 + 1)));
@@ -99,9 +116,55 @@ class DBDataKeyedDelete : public DBDataTest {
     return r;
   }
 
+  // A grid-mode controller with a window of ABuffer rows over RECID, K, S (and K2).
+  void OpenGridMode(Integer ABuffer, bool ACalc) {
+    C.reset(New<TcxDBDataController>(nullptr));
+    AddItems(C.get(), {"RECID", "K", "S"});
+    if (ACalc) AddItems(C.get(), {"K2"});
+    C->DataModeController()->SetGridModeBufferCount(ABuffer);
+    C->DataModeController()->SetGridMode(true);
+    C->SetDataSource(Source);
+    C->SetMultiSelect(true);
+    C->ClearSelection();
+  }
+  // The records a walk of the data set shows (read where they stand, nothing moved), as the
+  // controller's items read them.
+  Rows Visible(bool ACalc) {
+    Rows r;
+    DS->ReadRecords([&](const TBookmarkStr&) {
+      r.push_back({DS->FieldByName("RECID")->Value(), DS->FieldByName("K")->Value(),
+                   DS->FieldByName("S")->Value()});
+      if (ACalc) r.back().push_back(DS->FieldByName("K2")->Value());
+      return true;
+    });
+    return r;
+  }
+  // The grid-mode rows are records of a walk in a row, as many as the window holds, the
+  // focused one the data set's current record.
+  void ExpectGridWindow(Integer ABuffer, bool ACalc) {
+    Rows shown;
+    for (Integer i = 0; i < C->GetRowCount(); ++i) {
+      const Integer record = C->GetRowInfo(i).RecordIndex;
+      shown.push_back({});
+      for (Integer item = 0; item < C->GetItemCount(); ++item)
+        shown.back().push_back(C->GetItemValue(record, item));
+    }
+    const Rows visible = Visible(ACalc);
+    ASSERT_EQ(Integer(shown.size()), std::min<Integer>(ABuffer, Integer(visible.size())));
+    if (shown.empty()) return;
+    const auto first = std::find(visible.begin(), visible.end(), shown.front());
+    ASSERT_NE(first, visible.end());
+    ASSERT_LE(Integer(first - visible.begin()) + Integer(shown.size()), Integer(visible.size()));
+    EXPECT_EQ(shown, Rows(first, first + ptrdiff_t(shown.size())));
+    const Integer focused = C->GetFocusedRowIndex();
+    ASSERT_GE(focused, 0);
+    EXPECT_EQ(shown[size_t(focused)][0].AsInteger(), DS->FieldByName("RECID")->GetAsInteger());
+  }
+
   TTestCountingDataSet* Counting = nullptr;
   Hider Hide;
   Changer Change;
+  Doubler Double;
 };
 
 }  // namespace
@@ -227,4 +290,85 @@ TEST_F(DBDataKeyedDelete, WhatAHandlerChangesDuringTheDeletionIsShown) {
         C.reset();
         Items.clear();
       }
+}
+
+// Grid mode: random selections over a data set filtered or not, with a calculated field or
+// not, and a handler that edits a record or adds one as the first record goes: the records
+// deleted are exactly those selected, and the window then shows what a walk reads.
+TEST_F(DBDataKeyedDelete, GridModeDeletesTheSelectionAndShowsWhatAWalkReads) {
+  Integer deleted = 0;
+  for (Integer filter = 0; filter < 3; ++filter)
+    for (bool calc : {false, true})
+      for (Integer handler = 0; handler < 3; ++handler)
+        for (unsigned seed = 1; seed <= 3; ++seed) {
+          SCOPED_TRACE("filter " + std::to_string(filter) + (calc ? ", calculated" : "") +
+                       ", handler " + std::to_string(handler) + ", seed " + std::to_string(seed));
+          std::mt19937 gen(seed * 17 + unsigned(filter * 3 + handler));
+          Fill(gen, 80, calc);
+          if (filter == 1) {
+            DS->SetFilter("F <> 1");
+            DS->SetFiltered(true);
+          } else if (filter == 2) {
+            DS->OnFilterRecord = TFilterRecordEvent(&Hide, &Hider::Filter);
+            DS->SetFiltered(true);
+          }
+          DS->AfterDelete = TDataSetNotifyEvent(&Change, &Changer::AfterDelete);
+          DS->Open();
+          const Integer buffer = 3 + Integer(gen() % 8);
+          OpenGridMode(buffer, calc);
+          std::set<Integer> selected;
+          for (const auto& row : Visible(false))
+            if (gen() % 4 == 0) selected.insert(row[0].AsInteger());
+          if (selected.empty()) continue;
+          // Picked in a random order; the selection keeps the data set's.
+          std::vector<Integer> picks(selected.begin(), selected.end());
+          std::shuffle(picks.begin(), picks.end(), gen);
+          for (Integer id : picks) {
+            ASSERT_TRUE(DS->Locate("RECID", Variant(id), {}));
+            C->ChangeRowSelection(C->GetFocusedRowIndex(), true);
+          }
+          ASSERT_EQ(C->GetSelectedCount(), Integer(selected.size()));
+          std::vector<Integer> want;
+          for (const auto& entry : Stored("RECID"))
+            if (!selected.count(entry.first)) want.push_back(entry.first);
+          Change.Armed = handler > 0;
+          Change.Append = handler == 2;
+          if (Change.Append) want.push_back(900);
+          C->DeleteSelection();
+          EXPECT_FALSE(Change.Armed);
+          deleted += Integer(selected.size());
+          std::vector<Integer> got;
+          for (const auto& entry : Stored("RECID")) got.push_back(entry.first);
+          EXPECT_EQ(got, want);
+          EXPECT_EQ(C->GetSelectedCount(), 0);
+          ExpectGridWindow(buffer, calc);
+          // Scrolled over the whole data set, every window is what a walk reads.
+          C->GotoFirst();
+          for (Integer step = 0; step < 30 && !C->IsEOF(); ++step) {
+            ExpectGridWindow(buffer, calc);
+            C->Scroll(buffer);
+          }
+          C.reset();
+          Items.clear();
+          Change.Armed = false;
+        }
+  EXPECT_GT(deleted, 500);
+}
+
+// Grid mode reaches each selected record by its bookmark: deleting a few records of a large
+// window reads a few records and the window once, not the window once per record.
+TEST_F(DBDataKeyedDelete, GridModeReadsTheRecordsItDeletesAndTheWindowOnce) {
+  std::mt19937 gen(3);
+  Fill(gen, 400);
+  DS->Open();
+  OpenGridMode(50, false);
+  for (Integer id : {20, 90, 160, 230, 300, 370}) {
+    ASSERT_TRUE(DS->Locate("RECID", Variant(id), {}));
+    C->ChangeRowSelection(C->GetFocusedRowIndex(), true);
+  }
+  const Integer before = Counting->Reads();
+  C->DeleteSelection();
+  EXPECT_EQ(DS->RecordCount(), 394);
+  EXPECT_LT(Counting->Reads() - before, 50 + 2 * 6 + 10);
+  ExpectGridWindow(50, false);
 }
