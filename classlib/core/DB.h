@@ -819,9 +819,9 @@ class TDataSet : public TComponent {
   TRecordBuffer WindowBuffer(Integer Place);
   // The window's record at Index, its values read if they were left unread; runs no handler.
   TRecordBuffer& LoadedBuffer(Integer Index) const;
-  // The unread records' places after a record moved from OldPlace to Place in the stored
-  // records (-1: a new record, or one gone).
-  void UnreadFollow(Integer OldPlace, Integer Place);
+  // The window's places after a record moved from OldPlace to Place in the stored records
+  // (-1: a new record, or one gone).
+  void WindowFollow(Integer OldPlace, Integer Place);
   bool RecordVisible(Integer Place);
   // The filter's own verdict on the record at Place, whatever is kept.
   bool AskFilter(Integer Place);

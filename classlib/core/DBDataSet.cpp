@@ -360,12 +360,13 @@ TDataSet::TRecordBuffer TDataSet::WindowBuffer(Integer Place) {
   return buf;
 }
 
-// The window's unread records are read from their places when asked for: they follow the
-// records they were taken for past the one that moved.
-void TDataSet::UnreadFollow(Integer OldPlace, Integer Place) {
+// The window's records follow the records they were taken for past the one that moved: an
+// unread one is read from its place when asked for, and the record being edited is posted to
+// its place.
+void TDataSet::WindowFollow(Integer OldPlace, Integer Place) {
   if (OldPlace == Place) return;
   for (TRecordBuffer& buf : FBuffers) {
-    if (!buf.Unread) continue;
+    if (buf.Place < 0) continue;  // the record being inserted
     if (OldPlace >= 0 && buf.Place > OldPlace) --buf.Place;
     if (Place >= 0 && buf.Place >= Place) ++buf.Place;
   }
@@ -791,7 +792,7 @@ void TDataSet::Post() {
   const Integer oldId = inserting ? -1 : InternalRecordId(buf.Place);
   const Integer place = InternalPost(inserting ? FInsertPlace : buf.Place, inserting, values);
   ++FChangeCount;
-  UnreadFollow(oldPlace, place);
+  WindowFollow(oldPlace, place);
   FBuffers[size_t(FActiveRecord)].Place = place;
   KeyIndexesFollow(oldId, place);
   // The record is stored whatever the filter says of it: a filter that raises on it leaves
@@ -864,7 +865,9 @@ std::exception_ptr TDataSet::KeepVerdict(TDataSetKeptRecords& Kept, Integer OldP
 void TDataSet::RecordInserted(Integer Place) {
   const TRunning running(*this);
   ++FChangeCount;
-  UnreadFollow(-1, Place);
+  WindowFollow(-1, Place);
+  // An insert goes in front of the record it was begun on, wherever that now stands.
+  if (FInsertPlace >= Place) ++FInsertPlace;
   KeyIndexesFollow(-1, Place);
   std::exception_ptr failed;
   if (!Active()) {

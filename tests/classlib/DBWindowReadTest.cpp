@@ -284,3 +284,41 @@ TEST_F(DBWindowRead, RandomChangesShowWhatAFillShows) {
   EXPECT_GT(checked, 300);
   EXPECT_GT(Link.Checked, 0);
 }
+
+// A record stored from outside in front of the record being edited or inserted moves it one
+// place on: the post still writes the record edited, or inserts before the record the insert
+// was begun on, and a browsing data set stays on its record.
+TEST_F(DBWindowRead, ARecordStoredInFrontLeavesTheEditAndTheCurrentRecordWhereTheyWere) {
+  Open(10, 5, false);
+  DS->MoveBy(4);  // ID 50
+  DS->InsertAt(0, {5, "n5"});
+  EXPECT_EQ(CurrentID(), 50);
+
+  DS->Edit();
+  DS->InsertAt(2, {15, "n15"});
+  DS->FieldByName("NAME")->SetAsString("e50_x");
+  DS->Post();
+  EXPECT_EQ(CurrentID(), 50);
+  EXPECT_EQ(DS->FieldByName("NAME")->GetAsString(), "e50_x");
+  DS->First();
+  std::vector<String> names;
+  for (; !DS->Eof(); DS->Next()) names.push_back(DS->FieldByName("NAME")->GetAsString());
+  ASSERT_GE(names.size(), 7u);
+  EXPECT_EQ(names[4], "n30");
+  EXPECT_EQ(names[5], "n40");
+  EXPECT_EQ(names[6], "e50_x");
+
+  // An insert begun on ID 30 (now at place 4) still goes in front of it.
+  DS->First();
+  DS->MoveBy(4);
+  ASSERT_EQ(CurrentID(), 30);
+  DS->Insert();
+  DS->InsertAt(0, {1, "n1"});
+  DS->FieldByName("ID")->SetAsInteger(25);
+  DS->FieldByName("NAME")->SetAsString("n25");
+  DS->Post();
+  std::vector<Integer> ids;
+  for (DS->First(); !DS->Eof(); DS->Next()) ids.push_back(CurrentID());
+  const std::vector<Integer> expected = {1, 5, 10, 15, 20, 25, 30, 40, 50, 60, 70, 80, 90, 100};
+  EXPECT_EQ(ids, expected);
+}
