@@ -330,33 +330,56 @@ void MinusBelow(std::vector<Integer>& AList, const std::vector<Integer>& AGone) 
 }  // namespace
 
 void TcxCustomDataControllerInfo::ApplyRowSteps() {
-  if (!FRowSteps.empty()) {
-    SettlePositions();
-    FlattenRows();
-  }
+  if (!FRowSteps.empty()) LayRunsFlat();
+  // Positions and entries stay as they are where they can: a record coming or going moves
+  // the others' numbers, which a log takes, and, going, the rows after its own by one,
+  // which the log of row shifts takes.
   for (const TRowStep& step : FRowSteps) {
     if (step.Deleted.empty()) {
-      const Integer at = step.Inserted;
-      ShiftAbove(FRecordList, at - 1, 1);
-      FRecordPositions.insert(
-          FRecordPositions.begin() +
-              std::min<std::ptrdiff_t>(at, std::ptrdiff_t(FRecordPositions.size())),
-          -1);
+      const Integer at = std::min(step.Inserted, Integer(FRecordPositions.size()));
+      ShiftRecordNumbers(at - 1, 1);
+      FRecordPositions.insert(size_t(at), -1);
+      RenumberExactRecords(at, 1);
       continue;
     }
     const std::vector<Integer>& deleted = step.Deleted;
+    if (deleted.size() == 1) {
+      DeleteRecordRow(deleted.front());
+      continue;
+    }
+    SettlePositions();
+    FlattenRows();
+    std::vector<Integer>& positions = FRecordPositions.Flat();
     std::vector<Integer> rows;
     for (Integer r : deleted)
-      if (size_t(r) < FRecordPositions.size() && FRecordPositions[size_t(r)] >= 0)
-        rows.push_back(FRecordPositions[size_t(r)]);
+      if (size_t(r) < positions.size() && positions[size_t(r)] >= 0)
+        rows.push_back(positions[size_t(r)]);
     std::sort(rows.begin(), rows.end());
     // The rows of the deleted records close up; later records move down.
     CloseUp(FRecordList, rows);
     MinusBelow(FRecordList, deleted);
-    CloseUp(FRecordPositions, deleted);
-    MinusBelow(FRecordPositions, rows);
+    CloseUp(positions, deleted);
+    MinusBelow(positions, rows);
   }
   FRowSteps.clear();
+}
+
+void TcxCustomDataControllerInfo::DeleteRecordRow(Integer ARecordIndex) {
+  const bool known = size_t(ARecordIndex) < FRecordPositions.size();
+  const Integer row = known ? PositionOf(ARecordIndex) : -1;
+  const Integer rows = Integer(FRecordList.size());
+  if (row >= 0 && row < rows) EraseEntry(size_t(row));
+  ShiftRecordNumbers(ARecordIndex, -1);
+  FExactRecords.erase(std::remove(FExactRecords.begin(), FExactRecords.end(), ARecordIndex),
+                      FExactRecords.end());
+  if (known) FRecordPositions.erase(size_t(ARecordIndex));
+  RenumberExactRecords(ARecordIndex, -1);
+  if (row >= 0 && row < rows) ShiftedRows(row + 1, rows - 1, -1, -1, -1, true);
+}
+
+void TcxCustomDataControllerInfo::RenumberExactRecords(Integer ARecordIndex, Integer ADelta) {
+  for (Integer& r : FExactRecords)
+    if (r >= ARecordIndex) r += ADelta;
 }
 
 Integer TcxCustomDataControllerInfo::FindRowPlace(Integer ARecordIndex,
@@ -418,21 +441,20 @@ bool TcxCustomDataControllerInfo::PlaceRecord(Integer ARecordIndex, bool AKeep) 
   if (from < 0 && !AKeep) return true;
   // A record joining or leaving a group changes the groups.
   if (grouped && (from < 0 || !AKeep)) return false;
-  auto at = [this](size_t i) { return FRecordList.begin() + std::ptrdiff_t(i); };
   const Integer count = Integer(FRecordList.size());
   // The rows in between shift by one; their positions are renumbered when next read.
   if (!AKeep) {
-    FlattenRows();
-    FRecordList.erase(at(size_t(from)));
-    ShiftedRows(from + 1, count - 1, -1, ARecordIndex, -1);
+    LayRunsFlat();
+    EraseEntry(size_t(from));
+    ShiftedRows(from + 1, count - 1, -1, ARecordIndex, -1, true);
     return true;
   }
   const Integer to = FindRowPlace(ARecordIndex, from);
   if (grouped && !KeepsGroups(ARecordIndex, from, to)) return false;
   if (from < 0) {
-    FlattenRows();
-    FRecordList.insert(at(size_t(to)), ARecordIndex);
-    ShiftedRows(to, count - 1, 1, ARecordIndex, to);
+    LayRunsFlat();
+    InsertEntry(size_t(to), ARecordIndex);
+    ShiftedRows(to, count - 1, 1, ARecordIndex, to, true);
   } else if (to < from) {
     MoveRow(from, to);
     ShiftedRows(to, from - 1, 1, ARecordIndex, to);
@@ -451,19 +473,28 @@ constexpr size_t kMaxRowPieces = 48;
 }  // namespace
 
 Integer TcxCustomDataControllerInfo::RowAt(Integer APosition) const {
-  if (FRowPieces.empty()) return FRecordList[size_t(APosition)];
+  size_t slot = size_t(APosition);
   // Many reads cost more than laying the rows flat.
-  if (++FPieceReads > 1024 + Integer(FRecordList.size() / 256)) {
+  if (!FRowPieces.empty() && ++FPieceReads > 1024 + Integer(FRecordList.size() / 256))
     FlattenRows();
-    return FRecordList[size_t(APosition)];
+  if (!FRowPieces.empty()) {
+    const size_t k =
+        size_t(std::upper_bound(FRowPieceEnds.begin(), FRowPieceEnds.end(), APosition) -
+               FRowPieceEnds.begin());
+    const Integer begin = k > 0 ? FRowPieceEnds[k - 1] : 0;
+    slot = size_t(FRowPieces[k].Start + (APosition - begin));
   }
-  const size_t k = size_t(std::upper_bound(FRowPieceEnds.begin(), FRowPieceEnds.end(), APosition) -
-                          FRowPieceEnds.begin());
-  const Integer begin = k > 0 ? FRowPieceEnds[k - 1] : 0;
-  return FRecordList[size_t(FRowPieces[k].Start + (APosition - begin))];
+  const Integer record = FRecordList[slot];
+  return FRecordShifts.empty() ? record : Renumbered(slot, record);
+}
+
+void TcxCustomDataControllerInfo::LayRunsFlat() const {
+  if (!FRowPieces.empty()) FlattenRows();
 }
 
 void TcxCustomDataControllerInfo::FlattenRows() const {
+  // Numbered first: the fresh entries are known by their slots.
+  SettleRecordNumbers();
   if (FRowPieces.empty()) return;
   FFlatScratch.resize(FRecordList.size());
   Integer* out = FFlatScratch.data();
@@ -512,7 +543,7 @@ void TcxCustomDataControllerInfo::MoveRow(Integer AFrom, Integer ATo) {
   if (pieces.size() == 1 || pieces.size() > kMaxRowPieces) {
     if (pieces.size() == 1) pieces.clear();  // back in place
     FRowPieceEnds.clear();
-    FlattenRows();
+    LayRunsFlat();
     return;
   }
   FRowPieceEnds.resize(pieces.size());
@@ -536,7 +567,9 @@ Integer TcxCustomDataControllerInfo::PositionOf(Integer ARecordIndex) const {
   if (FStaleFirst < 0 || p < FStaleFirst || p > FStaleLast ||
       std::find(FExactRecords.begin(), FExactRecords.end(), ARecordIndex) != FExactRecords.end())
     return p;
-  if (FShiftsKept && FShiftedReads < kShiftedReads) {
+  // Renumbering costs a pass over the stale rows: worth it after reads of the log that cost
+  // as much.
+  if (FShiftsKept && FShiftedReads < kShiftedReads + Integer(FRecordPositions.size() / 64)) {
     ++FShiftedReads;
     for (const TRowShift& e : FShifts)
       if (p >= e.First && p <= e.Last) p += e.Delta;
@@ -566,9 +599,11 @@ void TcxCustomDataControllerInfo::DropStaleRows() const {
 }
 
 void TcxCustomDataControllerInfo::ShiftedRows(Integer AFirst, Integer ALast, Integer ADelta,
-                                              Integer ARecordIndex, Integer APosition) {
-  FExactRecords.erase(std::remove(FExactRecords.begin(), FExactRecords.end(), ARecordIndex),
-                      FExactRecords.end());
+                                              Integer ARecordIndex, Integer APosition,
+                                              bool AToEnd) {
+  if (ARecordIndex >= 0)
+    FExactRecords.erase(std::remove(FExactRecords.begin(), FExactRecords.end(), ARecordIndex),
+                        FExactRecords.end());
   if (AFirst <= ALast) {
     for (Integer r : FExactRecords) {
       Integer& p = FRecordPositions[size_t(r)];
@@ -578,16 +613,26 @@ void TcxCustomDataControllerInfo::ShiftedRows(Integer AFirst, Integer ALast, Int
     const Integer last = std::max(ALast, ALast + ADelta);
     FStaleFirst = FStaleFirst < 0 ? first : std::min(FStaleFirst, first);
     FStaleLast = std::max(FStaleLast, last);
-    if (FShiftsKept && FShifts.size() < kLoggedShifts) {
-      FShifts.push_back({AFirst, ALast, ADelta});
+    // A row that came and went again at one place (or went and came) leaves the others
+    // where they were: the two shifts cancel. Each ran to the last row, so no position lies
+    // past the first one's rows and reaches the second's.
+    const TRowShift* before = FShifts.empty() ? nullptr : &FShifts.back();
+    if (FShiftsKept && before && AToEnd && before->ToEnd && (ADelta == 1 || ADelta == -1) &&
+        before->Delta == -ADelta && AFirst == before->First + before->Delta &&
+        ALast == before->Last + before->Delta) {
+      FShifts.pop_back();
+    } else if (FShiftsKept && FShifts.size() < kLoggedShifts) {
+      FShifts.push_back({AFirst, ALast, ADelta, AToEnd});
     } else {
       FShiftsKept = false;
       FShifts.clear();
     }
   }
-  FRecordPositions[size_t(ARecordIndex)] = APosition;
-  if (FStaleFirst >= 0 && APosition >= FStaleFirst && APosition <= FStaleLast)
-    FExactRecords.push_back(ARecordIndex);
+  if (ARecordIndex >= 0) {
+    FRecordPositions[size_t(ARecordIndex)] = APosition;
+    if (FStaleFirst >= 0 && APosition >= FStaleFirst && APosition <= FStaleLast)
+      FExactRecords.push_back(ARecordIndex);
+  }
   // With the log every record moved is exact; without it, the last few.
   if (FExactRecords.size() > kLoggedShifts) {
     FShiftsKept = false;
@@ -711,4 +756,81 @@ void TcxCustomDataControllerInfo::CalculateFooterInStorageOrder() {
     FPositionedRows = nullptr;
   });
   c->CalculateFooterSummary();
+}
+
+// ---- Record numbers shifted when read ----
+
+namespace {
+// Shifts logged, and entries written since the first of them, before the list is renumbered
+// (a pass over it per shift: as many passes as the shifts saved).
+constexpr size_t kLoggedRecordShifts = 32;
+constexpr size_t kFreshEntries = 32;
+}  // namespace
+
+Integer TcxCustomDataControllerInfo::Renumbered(size_t ASlot, Integer ARecord) const {
+  size_t from = 0;
+  for (const TFreshEntry& e : FFreshEntries)
+    if (e.Slot == ASlot) {
+      from = e.Shifts;
+      break;
+    }
+  for (size_t i = from; i < FRecordShifts.size(); ++i)
+    if (ARecord > FRecordShifts[i].Above) ARecord += FRecordShifts[i].Delta;
+  return ARecord;
+}
+
+void TcxCustomDataControllerInfo::ShiftRecordNumbers(Integer AAbove, Integer ADelta) {
+  // A record inserted and deleted again at one place (or deleted and inserted there) leaves
+  // the others' numbers as they were: the two shifts cancel. No entry takes the number in
+  // between (the inserted record's row went with it; the deleted record had none left), and
+  // an entry written between the two takes the second alone.
+  if (!FRecordShifts.empty()) {
+    const TRecordShift& last = FRecordShifts.back();
+    if ((last.Delta == 1 && ADelta == -1 && AAbove == last.Above + 1) ||
+        (last.Delta == -1 && ADelta == 1 && AAbove == last.Above - 1)) {
+      const size_t count = FRecordShifts.size();
+      for (TFreshEntry& e : FFreshEntries)
+        if (e.Shifts == count) {
+          Integer& r = FRecordList[e.Slot];
+          if (r > AAbove) r += ADelta;
+          e.Shifts = count - 1;
+        }
+      FRecordShifts.pop_back();
+      FFreshEntries.erase(std::remove_if(FFreshEntries.begin(), FFreshEntries.end(),
+                                         [](const TFreshEntry& e) { return e.Shifts == 0; }),
+                          FFreshEntries.end());
+      return;
+    }
+  }
+  if (FRecordShifts.size() >= kLoggedRecordShifts) SettleRecordNumbers();
+  FRecordShifts.push_back({AAbove, ADelta});
+}
+
+void TcxCustomDataControllerInfo::InsertEntry(size_t ASlot, Integer ARecord) {
+  if (FFreshEntries.size() >= kFreshEntries) SettleRecordNumbers();
+  FRecordList.insert(FRecordList.begin() + std::ptrdiff_t(ASlot), ARecord);
+  for (TFreshEntry& e : FFreshEntries)
+    if (e.Slot >= ASlot) ++e.Slot;
+  if (!FRecordShifts.empty()) FFreshEntries.push_back({ASlot, FRecordShifts.size()});
+}
+
+void TcxCustomDataControllerInfo::EraseEntry(size_t ASlot) {
+  FRecordList.erase(FRecordList.begin() + std::ptrdiff_t(ASlot));
+  FFreshEntries.erase(std::remove_if(FFreshEntries.begin(), FFreshEntries.end(),
+                                     [ASlot](const TFreshEntry& e) { return e.Slot == ASlot; }),
+                      FFreshEntries.end());
+  for (TFreshEntry& e : FFreshEntries)
+    if (e.Slot > ASlot) --e.Slot;
+}
+
+void TcxCustomDataControllerInfo::SettleRecordNumbers() const {
+  if (FRecordShifts.empty()) return;
+  // The fresh entries' numbers first; every entry then takes every shift, a pass each.
+  std::vector<Integer> fresh;
+  for (const TFreshEntry& e : FFreshEntries)
+    fresh.push_back(Renumbered(e.Slot, FRecordList[e.Slot]));
+  for (const TRecordShift& shift : FRecordShifts) ShiftAbove(FRecordList, shift.Above, shift.Delta);
+  for (size_t i = 0; i < fresh.size(); ++i) FRecordList[FFreshEntries[i].Slot] = fresh[i];
+  FRecordShifts.clear();
+  FFreshEntries.clear();
 }
