@@ -555,6 +555,26 @@ TEST_F(RowDeltaCases, DeletionsAndInsertionsRenumberTheRows) {
   EXPECT_EQ(Rows(), (std::vector<Integer>{4, 2, 0, 3, 1}));
 }
 
+// A record inserted and deleted again leaves the others' numbers as they were; a record
+// that came into the rows in between (past the filter now) keeps its own number too.
+TEST_F(RowDeltaCases, ARecordComingInWhileAnotherCameAndWentKeepsItsNumber) {
+  SortedNumbers({10, 200, 30, 40});
+  c_->Filter()->Root()->AddItem(items_[0].get(), foLess, 100, "100");
+  c_->Filter()->SetActive(true);
+  ASSERT_EQ(Rows(), (std::vector<Integer>{0, 2, 3}));
+  c_->BeginUpdate();
+  const Integer r = c_->InsertRecord(0);  // 25 10 200 30 40
+  c_->SetValue(r, 0, 25);
+  c_->EndUpdate();
+  ASSERT_EQ(Rows(), (std::vector<Integer>{1, 0, 3, 4}));
+  c_->SetValue(2, 0, 35);  // 200 becomes 35 and comes in
+  ASSERT_EQ(Rows(), (std::vector<Integer>{1, 0, 3, 2, 4}));
+  c_->DeleteRecord(0);  // 10 35 30 40
+  EXPECT_EQ(Rows(), (std::vector<Integer>{0, 2, 1, 3}));
+  for (Integer i = 0; i < 4; ++i)
+    EXPECT_EQ(c_->DataControllerInfo()->GetFilteredIndexByRecordIndex(Rows()[size_t(i)]), i);
+}
+
 // Operands are prepared again for every rebuild, with the format settings of then: after
 // they change, the next change weighs every record again, as a rebuild does.
 TEST_F(RowDeltaCases, OtherFormatSettingsWeighEveryRecordAgain) {
