@@ -575,6 +575,20 @@ TEST_F(RowDeltaCases, ARecordComingInWhileAnotherCameAndWentKeepsItsNumber) {
     EXPECT_EQ(c_->DataControllerInfo()->GetFilteredIndexByRecordIndex(Rows()[size_t(i)]), i);
 }
 
+// Rows shifted by an insert stay shifted as they were: a record placed past them afterwards
+// (its position written as it is) is not moved by that earlier shift when a later one
+// reaches its row.
+TEST_F(RowDeltaCases, APositionWrittenPastEarlierShiftsIsShiftedOnlyByLaterOnes) {
+  AddItems({IntType()});
+  c_->SetRecordCount(4);
+  c_->InsertRecord(3);  // the row of record 3 moves down
+  c_->AppendRecord();   // record 5, in the last row
+  c_->InsertRecord(5);  // record 5 moves down to be record 6, one row down
+  ASSERT_EQ(Rows(), (std::vector<Integer>{0, 1, 2, 3, 4, 5, 6}));
+  for (Integer r = 0; r < 7; ++r)
+    EXPECT_EQ(c_->DataControllerInfo()->GetFilteredIndexByRecordIndex(r), r);
+}
+
 // Operands are prepared again for every rebuild, with the format settings of then: after
 // they change, the next change weighs every record again, as a rebuild does.
 TEST_F(RowDeltaCases, OtherFormatSettingsWeighEveryRecordAgain) {

@@ -239,11 +239,13 @@ class TcxCustomDataControllerInfo : public TObject {
   mutable TcxGapVector<Integer> FRecordPositions;
   // Rows among which records moved without their positions being written (-1: none): a
   // record's stored position lies among them exactly when its row does. The records moved
-  // keep exact positions; another one's is its stored one shifted as the log of shifts says,
-  // or, once the log overflowed, found by renumbering those rows.
+  // keep exact positions; another one's is its stored one shifted as the shifts since say,
+  // or, once they grew too many, found by renumbering those rows. The shifts are kept
+  // composed, as what each stored position becomes: from each Start on (ascending, the first
+  // 0) up to the next one, a position takes Delta. Shifts that undo one another (a row that
+  // came and went, or moved and went back) add no steps.
   struct TRowShift {
-    Integer First, Last, Delta;
-    bool ToEnd;  // a row came or went, the rows up to the last shifted with it
+    Integer Start, Delta;
   };
   mutable Integer FStaleFirst = -1;
   mutable Integer FStaleLast = -1;
@@ -309,9 +311,11 @@ class TcxCustomDataControllerInfo : public TObject {
   void SettlePositions() const;
   void DropStaleRows() const;
   // The rows AFirst..ALast moved by ADelta, ARecordIndex (-1: none) to APosition (-1: out of
-  // the rows); AToEnd: a row came or went before them, ALast is the last row.
+  // the rows).
   void ShiftedRows(Integer AFirst, Integer ALast, Integer ADelta, Integer ARecordIndex,
-                   Integer APosition, bool AToEnd = false);
+                   Integer APosition);
+  // The rows AFirst..ALast moved by ADelta: composed with the shifts before.
+  void ComposeShift(Integer AFirst, Integer ALast, Integer ADelta);
   // A record inserted at ARecordIndex (ADelta 1) or deleted there (-1): the records the
   // positions know by number follow.
   void RenumberExactRecords(Integer ARecordIndex, Integer ADelta);

@@ -15,6 +15,7 @@
 #include "widgets/data/cxDataSummary.h"
 
 #include <algorithm>
+#include <climits>
 #include <iterator>
 
 using enum TcxDataControllerInfoChange;
@@ -374,7 +375,7 @@ void TcxCustomDataControllerInfo::DeleteRecordRow(Integer ARecordIndex) {
                       FExactRecords.end());
   if (known) FRecordPositions.erase(size_t(ARecordIndex));
   RenumberExactRecords(ARecordIndex, -1);
-  if (row >= 0 && row < rows) ShiftedRows(row + 1, rows - 1, -1, -1, -1, true);
+  if (row >= 0 && row < rows) ShiftedRows(row + 1, rows - 1, -1, -1, -1);
 }
 
 void TcxCustomDataControllerInfo::RenumberExactRecords(Integer ARecordIndex, Integer ADelta) {
@@ -446,7 +447,7 @@ bool TcxCustomDataControllerInfo::PlaceRecord(Integer ARecordIndex, bool AKeep) 
   if (!AKeep) {
     LayRunsFlat();
     EraseEntry(size_t(from));
-    ShiftedRows(from + 1, count - 1, -1, ARecordIndex, -1, true);
+    ShiftedRows(from + 1, count - 1, -1, ARecordIndex, -1);
     return true;
   }
   const Integer to = FindRowPlace(ARecordIndex, from);
@@ -454,7 +455,7 @@ bool TcxCustomDataControllerInfo::PlaceRecord(Integer ARecordIndex, bool AKeep) 
   if (from < 0) {
     LayRunsFlat();
     InsertEntry(size_t(to), ARecordIndex);
-    ShiftedRows(to, count - 1, 1, ARecordIndex, to, true);
+    ShiftedRows(to, count - 1, 1, ARecordIndex, to);
   } else if (to < from) {
     MoveRow(from, to);
     ShiftedRows(to, from - 1, 1, ARecordIndex, to);
@@ -554,9 +555,11 @@ void TcxCustomDataControllerInfo::MoveRow(Integer AFrom, Integer ATo) {
 // ---- Positions renumbered when read ----
 
 namespace {
-// Shifts logged before the stale rows are renumbered; past them only the records moved last
-// keep exact positions.
+// Shifts kept before the stale rows are renumbered (each adds two steps at most to their
+// composition); past them only the records moved last keep exact positions.
 constexpr size_t kLoggedShifts = 32;
+// Past every position: the last step of the shifts' composition runs to here.
+constexpr Int64 kPastRows = Int64(INT_MAX) + 1;
 constexpr size_t kExactRecords = 8;
 // Positions found through the log before renumbering costs less (every record read).
 constexpr Integer kShiftedReads = 256;
@@ -571,9 +574,9 @@ Integer TcxCustomDataControllerInfo::PositionOf(Integer ARecordIndex) const {
   // as much.
   if (FShiftsKept && FShiftedReads < kShiftedReads + Integer(FRecordPositions.size() / 64)) {
     ++FShiftedReads;
-    for (const TRowShift& e : FShifts)
-      if (p >= e.First && p <= e.Last) p += e.Delta;
-    return p;
+    const auto it = std::upper_bound(FShifts.begin(), FShifts.end(), p,
+                                     [](Integer v, const TRowShift& e) { return v < e.Start; });
+    return it == FShifts.begin() ? p : p + std::prev(it)->Delta;
   }
   SettlePositions();
   return FRecordPositions[size_t(ARecordIndex)];
@@ -599,8 +602,7 @@ void TcxCustomDataControllerInfo::DropStaleRows() const {
 }
 
 void TcxCustomDataControllerInfo::ShiftedRows(Integer AFirst, Integer ALast, Integer ADelta,
-                                              Integer ARecordIndex, Integer APosition,
-                                              bool AToEnd) {
+                                              Integer ARecordIndex, Integer APosition) {
   if (ARecordIndex >= 0)
     FExactRecords.erase(std::remove(FExactRecords.begin(), FExactRecords.end(), ARecordIndex),
                         FExactRecords.end());
@@ -613,20 +615,7 @@ void TcxCustomDataControllerInfo::ShiftedRows(Integer AFirst, Integer ALast, Int
     const Integer last = std::max(ALast, ALast + ADelta);
     FStaleFirst = FStaleFirst < 0 ? first : std::min(FStaleFirst, first);
     FStaleLast = std::max(FStaleLast, last);
-    // A row that came and went again at one place (or went and came) leaves the others
-    // where they were: the two shifts cancel. Each ran to the last row, so no position lies
-    // past the first one's rows and reaches the second's.
-    const TRowShift* before = FShifts.empty() ? nullptr : &FShifts.back();
-    if (FShiftsKept && before && AToEnd && before->ToEnd && (ADelta == 1 || ADelta == -1) &&
-        before->Delta == -ADelta && AFirst == before->First + before->Delta &&
-        ALast == before->Last + before->Delta) {
-      FShifts.pop_back();
-    } else if (FShiftsKept && FShifts.size() < kLoggedShifts) {
-      FShifts.push_back({AFirst, ALast, ADelta, AToEnd});
-    } else {
-      FShiftsKept = false;
-      FShifts.clear();
-    }
+    if (FShiftsKept) ComposeShift(AFirst, ALast, ADelta);
   }
   if (ARecordIndex >= 0) {
     FRecordPositions[size_t(ARecordIndex)] = APosition;
@@ -640,6 +629,34 @@ void TcxCustomDataControllerInfo::ShiftedRows(Integer AFirst, Integer ALast, Int
   }
   if (!FShiftsKept && FExactRecords.size() > kExactRecords)
     FExactRecords.erase(FExactRecords.begin(), FExactRecords.end() - std::ptrdiff_t(kExactRecords));
+}
+
+void TcxCustomDataControllerInfo::ComposeShift(Integer AFirst, Integer ALast, Integer ADelta) {
+  // Each step of the composition maps its stored positions onto a run of positions now;
+  // the part of that run the shift covers takes ADelta too. The bounds stay as they were:
+  // a position stored later past the rows shifted then must not move.
+  std::vector<TRowShift> next;
+  auto add = [&next](Int64 AStart, Integer ADeltaOf) {
+    if (next.empty() || next.back().Delta != ADeltaOf) next.push_back({Integer(AStart), ADeltaOf});
+  };
+  const std::vector<TRowShift> none{{0, 0}};
+  const std::vector<TRowShift>& steps = FShifts.empty() ? none : FShifts;
+  for (size_t i = 0; i < steps.size(); ++i) {
+    const Int64 begin = steps[i].Start;
+    const Int64 end = i + 1 < steps.size() ? Int64(steps[i + 1].Start) : kPastRows;
+    const Integer d = steps[i].Delta;
+    const Int64 from = std::clamp(Int64(AFirst) - d, begin, end);
+    const Int64 to = std::clamp(Int64(ALast) + 1 - d, begin, end);
+    if (begin < from) add(begin, d);
+    if (from < to) add(from, d + ADelta);
+    if (to < end) add(to, d);
+  }
+  if (next.size() == 1 && next.front().Delta == 0) next.clear();
+  if (next.size() > 2 * kLoggedShifts) {
+    FShiftsKept = false;
+    next.clear();
+  }
+  FShifts.swap(next);
 }
 
 bool TcxCustomDataControllerInfo::ApplyDelta() {
