@@ -124,7 +124,7 @@ class TcxCustomDataControllerInfo : public TObject {
   // -1 when the record is filtered out, or hidden in a collapsed group unless
   // AMakeVisible, which first expands every group on its path.
   Integer GetRowIndexByRecordIndex(Integer ARecordIndex, bool AMakeVisible);
-  Integer GetFilteredRecordCount() const { return Integer(FRecordList.size()); }
+  Integer GetFilteredRecordCount() const { return Integer(RowListCount()); }
   // The record at a view-order position; -1 outside the list.
   Integer GetFilteredRecordIndex(Integer AIndex) const;
   // The records in view order.
@@ -235,6 +235,14 @@ class TcxCustomDataControllerInfo : public TObject {
   };
   mutable std::vector<TRecordShift> FRecordShifts;
   mutable std::vector<TFreshEntry> FFreshEntries;
+  // Free slots of FRecordList where the last entry came or went, so that the next one there
+  // moves no others; FlattenRows closes them up. Entries are known by their index among the
+  // entries (slots of FRowPieces and FFreshEntries alike).
+  mutable size_t FEntryGapStart = 0, FEntryGapSize = 0;
+  size_t RowListCount() const { return FRecordList.size() - FEntryGapSize; }
+  size_t SlotOfEntry(size_t AIndex) const {
+    return AIndex < FEntryGapStart ? AIndex : AIndex + FEntryGapSize;
+  }
   // Record index -> view-order position, -1 filtered out; see FStaleFirst.
   mutable TcxGapVector<Integer> FRecordPositions;
   // Rows among which records moved without their positions being written (-1: none): a
@@ -335,6 +343,8 @@ class TcxCustomDataControllerInfo : public TObject {
   // An entry written at ASlot, numbered as now, the later ones moved up; one taken out.
   void InsertEntry(size_t ASlot, Integer ARecord);
   void EraseEntry(size_t ASlot);
+  void MoveEntryGap(size_t AIndex) const;
+  void CloseEntryGap() const;
   void SettleRecordNumbers() const;
   // The record at AFrom moved to ATo (counted without it), by its runs.
   void MoveRow(Integer AFrom, Integer ATo);
