@@ -348,6 +348,10 @@ class TcxCustomDataControllerInfo : public TObject {
   void SettleRecordNumbers() const;
   // The record at AFrom moved to ATo (counted without it), by its runs.
   void MoveRow(Integer AFrom, Integer ATo);
+  // The row at APosition gone, by its run when the rows are in runs.
+  void EraseRow(Integer APosition);
+  // Runs that continue one another joined; laid flat when one or too many.
+  void JoinRowPieces();
   // Brings the groups' expanded and selected states back from the remembered ones, as a
   // regroup does, and numbers the rows.
   void RestoreGroupStates();

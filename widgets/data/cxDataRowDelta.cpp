@@ -331,7 +331,6 @@ void MinusBelow(std::vector<Integer>& AList, const std::vector<Integer>& AGone) 
 }  // namespace
 
 void TcxCustomDataControllerInfo::ApplyRowSteps() {
-  if (!FRowSteps.empty()) LayRunsFlat();
   // Positions and entries stay as they are where they can: a record coming or going moves
   // the others' numbers, which a log takes, and, going, the rows after its own by one,
   // which the log of row shifts takes.
@@ -369,7 +368,7 @@ void TcxCustomDataControllerInfo::DeleteRecordRow(Integer ARecordIndex) {
   const bool known = size_t(ARecordIndex) < FRecordPositions.size();
   const Integer row = known ? PositionOf(ARecordIndex) : -1;
   const Integer rows = Integer(RowListCount());
-  if (row >= 0 && row < rows) EraseEntry(size_t(row));
+  if (row >= 0 && row < rows) EraseRow(row);
   ShiftRecordNumbers(ARecordIndex, -1);
   FExactRecords.erase(std::remove(FExactRecords.begin(), FExactRecords.end(), ARecordIndex),
                       FExactRecords.end());
@@ -445,8 +444,7 @@ bool TcxCustomDataControllerInfo::PlaceRecord(Integer ARecordIndex, bool AKeep) 
   const Integer count = Integer(RowListCount());
   // The rows in between shift by one; their positions are renumbered when next read.
   if (!AKeep) {
-    LayRunsFlat();
-    EraseEntry(size_t(from));
+    EraseRow(from);
     ShiftedRows(from + 1, count - 1, -1, ARecordIndex, -1);
     return true;
   }
@@ -532,6 +530,31 @@ void TcxCustomDataControllerInfo::MoveRow(Integer AFrom, Integer ATo) {
   pieces.erase(pieces.begin() + std::ptrdiff_t(k));
   const size_t at = split(ATo);
   pieces.insert(pieces.begin() + std::ptrdiff_t(at), TRowPiece{record, 1});
+  JoinRowPieces();
+}
+
+void TcxCustomDataControllerInfo::EraseRow(Integer APosition) {
+  std::vector<TRowPiece>& pieces = FRowPieces;
+  if (pieces.empty()) {
+    EraseEntry(size_t(APosition));
+    return;
+  }
+  // The entry leaves its run; the entries after it move down a slot, and so do the runs
+  // that start past it.
+  const size_t k = size_t(std::upper_bound(FRowPieceEnds.begin(), FRowPieceEnds.end(), APosition) -
+                          FRowPieceEnds.begin());
+  const Integer slot = pieces[k].Start + (APosition - (k > 0 ? FRowPieceEnds[k - 1] : 0));
+  EraseEntry(size_t(slot));
+  for (TRowPiece& piece : pieces)
+    if (piece.Start > slot) --piece.Start;
+  if (--pieces[k].Count == 0) pieces.erase(pieces.begin() + std::ptrdiff_t(k));
+  JoinRowPieces();
+}
+
+void TcxCustomDataControllerInfo::JoinRowPieces() {
+  std::vector<TRowPiece>& pieces = FRowPieces;
+  FRowPieceEnds.clear();
+  if (pieces.empty()) return;
   // Runs that continue one another join.
   size_t out = 0;
   for (size_t i = 1; i < pieces.size(); ++i) {
@@ -543,7 +566,6 @@ void TcxCustomDataControllerInfo::MoveRow(Integer AFrom, Integer ATo) {
   pieces.resize(out + 1);
   if (pieces.size() == 1 || pieces.size() > kMaxRowPieces) {
     if (pieces.size() == 1) pieces.clear();  // back in place
-    FRowPieceEnds.clear();
     LayRunsFlat();
     return;
   }
