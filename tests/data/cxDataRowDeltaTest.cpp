@@ -555,6 +555,80 @@ TEST_F(RowDeltaCases, DeletionsAndInsertionsRenumberTheRows) {
   EXPECT_EQ(Rows(), (std::vector<Integer>{4, 2, 0, 3, 1}));
 }
 
+// A record inserted and deleted again leaves the others' numbers as they were; a record
+// that came into the rows in between (past the filter now) keeps its own number too.
+TEST_F(RowDeltaCases, ARecordComingInWhileAnotherCameAndWentKeepsItsNumber) {
+  SortedNumbers({10, 200, 30, 40});
+  c_->Filter()->Root()->AddItem(items_[0].get(), foLess, 100, "100");
+  c_->Filter()->SetActive(true);
+  ASSERT_EQ(Rows(), (std::vector<Integer>{0, 2, 3}));
+  c_->BeginUpdate();
+  const Integer r = c_->InsertRecord(0);  // 25 10 200 30 40
+  c_->SetValue(r, 0, 25);
+  c_->EndUpdate();
+  ASSERT_EQ(Rows(), (std::vector<Integer>{1, 0, 3, 4}));
+  c_->SetValue(2, 0, 35);  // 200 becomes 35 and comes in
+  ASSERT_EQ(Rows(), (std::vector<Integer>{1, 0, 3, 2, 4}));
+  c_->DeleteRecord(0);  // 10 35 30 40
+  EXPECT_EQ(Rows(), (std::vector<Integer>{0, 2, 1, 3}));
+  for (Integer i = 0; i < 4; ++i)
+    EXPECT_EQ(c_->DataControllerInfo()->GetFilteredIndexByRecordIndex(Rows()[size_t(i)]), i);
+}
+
+// Rows shifted by an insert stay shifted as they were: a record placed past them afterwards
+// (its position written as it is) is not moved by that earlier shift when a later one
+// reaches its row.
+TEST_F(RowDeltaCases, APositionWrittenPastEarlierShiftsIsShiftedOnlyByLaterOnes) {
+  AddItems({IntType()});
+  c_->SetRecordCount(4);
+  c_->InsertRecord(3);  // the row of record 3 moves down
+  c_->AppendRecord();   // record 5, in the last row
+  c_->InsertRecord(5);  // record 5 moves down to be record 6, one row down
+  ASSERT_EQ(Rows(), (std::vector<Integer>{0, 1, 2, 3, 4, 5, 6}));
+  for (Integer r = 0; r < 7; ++r)
+    EXPECT_EQ(c_->DataControllerInfo()->GetFilteredIndexByRecordIndex(r), r);
+}
+
+// Records moved by runs of rows, then others (or they) deleted before the rows were laid
+// flat: each deletion takes its row out of its run, and every row and position stays what a
+// fresh sort gives.
+TEST_F(RowDeltaCases, DeletionsAmongMovedRowsKeepEveryRowAndPosition) {
+  AddItems({IntType()});
+  const Integer n = 40;
+  c_->BeginUpdate();
+  c_->SetRecordCount(n);
+  for (Integer r = 0; r < n; ++r) c_->SetValue(r, 0, (r * 7) % n);
+  c_->EndUpdate();
+  c_->ChangeSortingOrder(0, soAscending);
+  std::vector<Integer> values;
+  for (Integer r = 0; r < n; ++r) values.push_back((r * 7) % n);
+  auto expected = [&values] {
+    std::vector<Integer> rows(values.size());
+    for (size_t r = 0; r < rows.size(); ++r) rows[r] = Integer(r);
+    std::stable_sort(rows.begin(), rows.end(),
+                     [&](Integer a, Integer b) { return values[size_t(a)] < values[size_t(b)]; });
+    return rows;
+  };
+  TcxCustomDataControllerInfo* info = c_->DataControllerInfo();
+  for (Integer round = 0; round < 12; ++round) {
+    // Two records far apart move: the rows stand in runs.
+    const Integer count = Integer(values.size());
+    const Integer a = (round * 5) % count, b = (round * 11 + 3) % count;
+    values[size_t(a)] = round % 2 ? 1000 + round : -1000 - round;
+    c_->SetValue(a, 0, values[size_t(a)]);
+    values[size_t(b)] = 20 + round;
+    c_->SetValue(b, 0, values[size_t(b)]);
+    // One deleted: a moved one, or one in the middle of a run.
+    const Integer gone = round % 3 == 0 ? a : (round * 3 + 1) % count;
+    values.erase(values.begin() + gone);
+    c_->DeleteRecord(gone);
+    ASSERT_EQ(Rows(), expected()) << round;
+    const std::vector<Integer> rows = expected();
+    for (Integer i = 0; i < Integer(rows.size()); ++i)
+      ASSERT_EQ(info->GetFilteredIndexByRecordIndex(rows[size_t(i)]), i) << round;
+  }
+}
+
 // Operands are prepared again for every rebuild, with the format settings of then: after
 // they change, the next change weighs every record again, as a rebuild does.
 TEST_F(RowDeltaCases, OtherFormatSettingsWeighEveryRecordAgain) {

@@ -3,7 +3,8 @@
 // over twin data sets take the same seeded random edits, inserts and deletes under random
 // sorts, groupings and filters; one of them has a filter handler, which makes every rebuild
 // weigh each record. Rows, groups, focus, selection, summaries and notifications must agree
-// after every step, and a fresh controller over the data set must show the same records.
+// after every step, and a fresh controller over the data set must show the same records
+// and read the same bookmarks for them.
 #include "tests/databinding/DBDataTestSupport.h"
 
 #include "widgets/data/cxDataControllerInfo.h"
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <random>
 #include <sstream>
 #include <string>
@@ -291,6 +293,18 @@ class DBRowDelta : public DBDataTest {
       std::sort(r.begin(), r.end());
       return r;
     };
+    // The bookmark each record keeps is the one a fresh read gives the record of its key.
+    auto bookmarks = [](TcxDBDataController* c) {
+      std::map<Integer, TBookmarkStr> r;
+      for (Integer i = 0; i < c->GetRecordCount(); ++i)
+        if (!VarIsNull(c->GetItemValue(i, 0)))
+          r[c->GetItemValue(i, 0).AsInteger()] = c->DBProvider()->RecordBookmark(i);
+      return r;
+    };
+    const std::map<Integer, TBookmarkStr> kept = bookmarks(a), read = bookmarks(fresh.get());
+    for (const auto& [key, mark] : kept)
+      if (!mark.empty() && (!read.count(key) || read.at(key) != mark))
+        return "bookmark of record " + std::to_string(key);
     if (stored(a) != stored(fresh.get())) return "records stored";
     return keys(a) == keys(fresh.get()) ? "" : "records shown";
   }

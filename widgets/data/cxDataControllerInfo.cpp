@@ -138,7 +138,7 @@ bool TcxCustomDataControllerInfo::CanNarrowFilter() {
       c->GetEditingRecordIndex() != kNoEditRecord || c->IsGridMode() || c->IsProviderMode())
     return false;
   const Integer count = c->GetRecordCount();
-  if (count < 0 || FRecordPositions.size() != size_t(count) || FRecordList.size() > size_t(count))
+  if (count < 0 || FRecordPositions.size() != size_t(count) || RowListCount() > size_t(count))
     return false;
   PrepareSortInfo();
   // A descendant may order ties its own way; a compare of its own may order a subset apart.
@@ -165,7 +165,7 @@ void TcxCustomDataControllerInfo::RemoveField(TcxCustomDataField* AField) {
 }
 
 Integer TcxCustomDataControllerInfo::GetRowCount() const {
-  return IsGrouped() ? FGroups->RowCount() : Integer(FRecordList.size());
+  return IsGrouped() ? FGroups->RowCount() : Integer(RowListCount());
 }
 
 void TcxCustomDataControllerInfo::CheckRowIndex(Integer ARowIndex) const {

@@ -8,6 +8,7 @@
 #include "widgets/data/cxDataControllerTypes.h"
 #include "widgets/data/cxDataGroups.h"
 #include "widgets/data/cxDataSelection.h"
+#include "widgets/data/cxGapVector.h"
 
 #include <vector>
 
@@ -123,11 +124,14 @@ class TcxCustomDataControllerInfo : public TObject {
   // -1 when the record is filtered out, or hidden in a collapsed group unless
   // AMakeVisible, which first expands every group on its path.
   Integer GetRowIndexByRecordIndex(Integer ARecordIndex, bool AMakeVisible);
-  Integer GetFilteredRecordCount() const { return Integer(FRecordList.size()); }
+  Integer GetFilteredRecordCount() const { return Integer(RowListCount()); }
   // The record at a view-order position; -1 outside the list.
   Integer GetFilteredRecordIndex(Integer AIndex) const;
   // The records in view order.
-  const std::vector<Integer>& RecordList() const { return FRecordList; }
+  const std::vector<Integer>& RecordList() const {
+    FlattenRows();
+    return FRecordList;
+  }
   // The view-order position of a record; -1 when it is filtered out.
   Integer GetFilteredIndexByRecordIndex(Integer ARecordIndex) const;
 
@@ -206,7 +210,7 @@ class TcxCustomDataControllerInfo : public TObject {
   TcxSortingFieldList* FSortingFieldList = nullptr;
   TcxGroupingFieldList* FGroupingFieldList = nullptr;
   std::vector<TcxDataSortInfo> FSortInfo;  // the combined list, while sorting
-  // View order; see FRowPieces.
+  // View order; see FRowPieces and FRecordShifts.
   mutable std::vector<Integer> FRecordList;
   // Records moved across the rows without the list being shifted: the rows in order are
   // these runs of FRecordList (none: FRecordList itself). They are laid flat again past a
@@ -218,14 +222,38 @@ class TcxCustomDataControllerInfo : public TObject {
   mutable std::vector<Integer> FRowPieceEnds;  // each run's end among the rows
   mutable std::vector<Integer> FFlatScratch;   // the buffer the next flat list is laid in
   mutable Integer FPieceReads = 0;
+  // Records inserted into or deleted from the storage since FRecordList's entries were
+  // written, in order: an entry above Above takes Delta. An entry written since (fresh)
+  // takes only the shifts logged after it. The rows read through them; FlattenRows writes
+  // them into the list, and every reader of the list as a whole calls it first.
+  struct TRecordShift {
+    Integer Above, Delta;
+  };
+  struct TFreshEntry {
+    size_t Slot;    // in FRecordList
+    size_t Shifts;  // the log's length when it was written
+  };
+  mutable std::vector<TRecordShift> FRecordShifts;
+  mutable std::vector<TFreshEntry> FFreshEntries;
+  // Free slots of FRecordList where the last entry came or went, so that the next one there
+  // moves no others; FlattenRows closes them up. Entries are known by their index among the
+  // entries (slots of FRowPieces and FFreshEntries alike).
+  mutable size_t FEntryGapStart = 0, FEntryGapSize = 0;
+  size_t RowListCount() const { return FRecordList.size() - FEntryGapSize; }
+  size_t SlotOfEntry(size_t AIndex) const {
+    return AIndex < FEntryGapStart ? AIndex : AIndex + FEntryGapSize;
+  }
   // Record index -> view-order position, -1 filtered out; see FStaleFirst.
-  mutable std::vector<Integer> FRecordPositions;
+  mutable TcxGapVector<Integer> FRecordPositions;
   // Rows among which records moved without their positions being written (-1: none): a
   // record's stored position lies among them exactly when its row does. The records moved
-  // keep exact positions; another one's is its stored one shifted as the log of shifts says,
-  // or, once the log overflowed, found by renumbering those rows.
+  // keep exact positions; another one's is its stored one shifted as the shifts since say,
+  // or, once they grew too many, found by renumbering those rows. The shifts are kept
+  // composed, as what each stored position becomes: from each Start on (ascending, the first
+  // 0) up to the next one, a position takes Delta. Shifts that undo one another (a row that
+  // came and went, or moved and went back) add no steps.
   struct TRowShift {
-    Integer First, Last, Delta;
+    Integer Start, Delta;
   };
   mutable Integer FStaleFirst = -1;
   mutable Integer FStaleLast = -1;
@@ -290,14 +318,40 @@ class TcxCustomDataControllerInfo : public TObject {
   Integer PositionOf(Integer ARecordIndex) const;
   void SettlePositions() const;
   void DropStaleRows() const;
-  // The rows AFirst..ALast moved by ADelta, ARecordIndex to APosition (-1: out of the rows).
+  // The rows AFirst..ALast moved by ADelta, ARecordIndex (-1: none) to APosition (-1: out of
+  // the rows).
   void ShiftedRows(Integer AFirst, Integer ALast, Integer ADelta, Integer ARecordIndex,
                    Integer APosition);
-  // The record at a view-order position, through the runs.
+  // The rows AFirst..ALast moved by ADelta: composed with the shifts before.
+  void ComposeShift(Integer AFirst, Integer ALast, Integer ADelta);
+  // A record inserted at ARecordIndex (ADelta 1) or deleted there (-1): the records the
+  // positions know by number follow.
+  void RenumberExactRecords(Integer ARecordIndex, Integer ADelta);
+  // One record deleted from the storage: its row goes, the rows after it move up.
+  void DeleteRecordRow(Integer ARecordIndex);
+  // The record at a view-order position, through the runs and the shifts of numbers.
   Integer RowAt(Integer APosition) const;
+  // The list as the rows stand: in view order, every entry numbered as now.
   void FlattenRows() const;
+  // Laid flat when moved by runs; the shifts of numbers may stay.
+  void LayRunsFlat() const;
+  // ---- Record numbers shifted when read (cxDataRowDelta.cpp) ----
+  // The entry at ASlot of FRecordList, read as ARecord, numbered as now.
+  Integer Renumbered(size_t ASlot, Integer ARecord) const;
+  // Every entry above AAbove takes ADelta (records came or went in the storage).
+  void ShiftRecordNumbers(Integer AAbove, Integer ADelta);
+  // An entry written at ASlot, numbered as now, the later ones moved up; one taken out.
+  void InsertEntry(size_t ASlot, Integer ARecord);
+  void EraseEntry(size_t ASlot);
+  void MoveEntryGap(size_t AIndex) const;
+  void CloseEntryGap() const;
+  void SettleRecordNumbers() const;
   // The record at AFrom moved to ATo (counted without it), by its runs.
   void MoveRow(Integer AFrom, Integer ATo);
+  // The row at APosition gone, by its run when the rows are in runs.
+  void EraseRow(Integer APosition);
+  // Runs that continue one another joined; laid flat when one or too many.
+  void JoinRowPieces();
   // Brings the groups' expanded and selected states back from the remembered ones, as a
   // regroup does, and numbers the rows.
   void RestoreGroupStates();

@@ -15,6 +15,7 @@
 #include "widgets/data/cxDataSummary.h"
 
 #include <algorithm>
+#include <climits>
 #include <iterator>
 
 using enum TcxDataControllerInfoChange;
@@ -330,39 +331,61 @@ void MinusBelow(std::vector<Integer>& AList, const std::vector<Integer>& AGone) 
 }  // namespace
 
 void TcxCustomDataControllerInfo::ApplyRowSteps() {
-  if (!FRowSteps.empty()) {
-    SettlePositions();
-    FlattenRows();
-  }
+  // Positions and entries stay as they are where they can: a record coming or going moves
+  // the others' numbers, which a log takes, and, going, the rows after its own by one,
+  // which the log of row shifts takes.
   for (const TRowStep& step : FRowSteps) {
     if (step.Deleted.empty()) {
-      const Integer at = step.Inserted;
-      ShiftAbove(FRecordList, at - 1, 1);
-      FRecordPositions.insert(
-          FRecordPositions.begin() +
-              std::min<std::ptrdiff_t>(at, std::ptrdiff_t(FRecordPositions.size())),
-          -1);
+      const Integer at = std::min(step.Inserted, Integer(FRecordPositions.size()));
+      ShiftRecordNumbers(at - 1, 1);
+      FRecordPositions.insert(size_t(at), -1);
+      RenumberExactRecords(at, 1);
       continue;
     }
     const std::vector<Integer>& deleted = step.Deleted;
+    if (deleted.size() == 1) {
+      DeleteRecordRow(deleted.front());
+      continue;
+    }
+    SettlePositions();
+    FlattenRows();
+    std::vector<Integer>& positions = FRecordPositions.Flat();
     std::vector<Integer> rows;
     for (Integer r : deleted)
-      if (size_t(r) < FRecordPositions.size() && FRecordPositions[size_t(r)] >= 0)
-        rows.push_back(FRecordPositions[size_t(r)]);
+      if (size_t(r) < positions.size() && positions[size_t(r)] >= 0)
+        rows.push_back(positions[size_t(r)]);
     std::sort(rows.begin(), rows.end());
     // The rows of the deleted records close up; later records move down.
     CloseUp(FRecordList, rows);
     MinusBelow(FRecordList, deleted);
-    CloseUp(FRecordPositions, deleted);
-    MinusBelow(FRecordPositions, rows);
+    CloseUp(positions, deleted);
+    MinusBelow(positions, rows);
   }
   FRowSteps.clear();
+}
+
+void TcxCustomDataControllerInfo::DeleteRecordRow(Integer ARecordIndex) {
+  const bool known = size_t(ARecordIndex) < FRecordPositions.size();
+  const Integer row = known ? PositionOf(ARecordIndex) : -1;
+  const Integer rows = Integer(RowListCount());
+  if (row >= 0 && row < rows) EraseRow(row);
+  ShiftRecordNumbers(ARecordIndex, -1);
+  FExactRecords.erase(std::remove(FExactRecords.begin(), FExactRecords.end(), ARecordIndex),
+                      FExactRecords.end());
+  if (known) FRecordPositions.erase(size_t(ARecordIndex));
+  RenumberExactRecords(ARecordIndex, -1);
+  if (row >= 0 && row < rows) ShiftedRows(row + 1, rows - 1, -1, -1, -1);
+}
+
+void TcxCustomDataControllerInfo::RenumberExactRecords(Integer ARecordIndex, Integer ADelta) {
+  for (Integer& r : FExactRecords)
+    if (r >= ARecordIndex) r += ADelta;
 }
 
 Integer TcxCustomDataControllerInfo::FindRowPlace(Integer ARecordIndex,
                                                   Integer AExcludedPosition) const {
   const bool ordered = !FSortInfo.empty();
-  size_t lo = 0, hi = FRecordList.size() - (AExcludedPosition >= 0 ? 1 : 0);
+  size_t lo = 0, hi = RowListCount() - (AExcludedPosition >= 0 ? 1 : 0);
   // The order is strict (storage order breaks ties): the first row the record precedes.
   while (lo < hi) {
     const size_t mid = lo + (hi - lo) / 2;
@@ -406,7 +429,7 @@ bool TcxCustomDataControllerInfo::KeepsGroups(Integer ARecordIndex, Integer AFro
     return FGroups->Items(group).Level;
   };
   if (first > 0 && breakLevel(RowAt(first - 1), ARecordIndex) != startLevel(first)) return false;
-  if (size_t(last + 1) < FRecordList.size() &&
+  if (size_t(last + 1) < RowListCount() &&
       breakLevel(ARecordIndex, RowAt(last + 1)) != startLevel(last + 1))
     return false;
   return true;
@@ -418,20 +441,18 @@ bool TcxCustomDataControllerInfo::PlaceRecord(Integer ARecordIndex, bool AKeep) 
   if (from < 0 && !AKeep) return true;
   // A record joining or leaving a group changes the groups.
   if (grouped && (from < 0 || !AKeep)) return false;
-  auto at = [this](size_t i) { return FRecordList.begin() + std::ptrdiff_t(i); };
-  const Integer count = Integer(FRecordList.size());
+  const Integer count = Integer(RowListCount());
   // The rows in between shift by one; their positions are renumbered when next read.
   if (!AKeep) {
-    FlattenRows();
-    FRecordList.erase(at(size_t(from)));
+    EraseRow(from);
     ShiftedRows(from + 1, count - 1, -1, ARecordIndex, -1);
     return true;
   }
   const Integer to = FindRowPlace(ARecordIndex, from);
   if (grouped && !KeepsGroups(ARecordIndex, from, to)) return false;
   if (from < 0) {
-    FlattenRows();
-    FRecordList.insert(at(size_t(to)), ARecordIndex);
+    LayRunsFlat();
+    InsertEntry(size_t(to), ARecordIndex);
     ShiftedRows(to, count - 1, 1, ARecordIndex, to);
   } else if (to < from) {
     MoveRow(from, to);
@@ -451,19 +472,28 @@ constexpr size_t kMaxRowPieces = 48;
 }  // namespace
 
 Integer TcxCustomDataControllerInfo::RowAt(Integer APosition) const {
-  if (FRowPieces.empty()) return FRecordList[size_t(APosition)];
+  size_t slot = size_t(APosition);
   // Many reads cost more than laying the rows flat.
-  if (++FPieceReads > 1024 + Integer(FRecordList.size() / 256)) {
-    FlattenRows();
-    return FRecordList[size_t(APosition)];
+  if (!FRowPieces.empty() && ++FPieceReads > 1024 + Integer(RowListCount() / 256)) FlattenRows();
+  if (!FRowPieces.empty()) {
+    const size_t k =
+        size_t(std::upper_bound(FRowPieceEnds.begin(), FRowPieceEnds.end(), APosition) -
+               FRowPieceEnds.begin());
+    const Integer begin = k > 0 ? FRowPieceEnds[k - 1] : 0;
+    slot = size_t(FRowPieces[k].Start + (APosition - begin));
   }
-  const size_t k = size_t(std::upper_bound(FRowPieceEnds.begin(), FRowPieceEnds.end(), APosition) -
-                          FRowPieceEnds.begin());
-  const Integer begin = k > 0 ? FRowPieceEnds[k - 1] : 0;
-  return FRecordList[size_t(FRowPieces[k].Start + (APosition - begin))];
+  const Integer record = FRecordList[SlotOfEntry(slot)];
+  return FRecordShifts.empty() ? record : Renumbered(slot, record);
+}
+
+void TcxCustomDataControllerInfo::LayRunsFlat() const {
+  if (!FRowPieces.empty()) FlattenRows();
 }
 
 void TcxCustomDataControllerInfo::FlattenRows() const {
+  // Numbered first: the fresh entries are known by their slots.
+  SettleRecordNumbers();
+  CloseEntryGap();
   if (FRowPieces.empty()) return;
   FFlatScratch.resize(FRecordList.size());
   Integer* out = FFlatScratch.data();
@@ -477,7 +507,7 @@ void TcxCustomDataControllerInfo::FlattenRows() const {
 
 void TcxCustomDataControllerInfo::MoveRow(Integer AFrom, Integer ATo) {
   std::vector<TRowPiece>& pieces = FRowPieces;
-  if (pieces.empty()) pieces.push_back({0, Integer(FRecordList.size())});
+  if (pieces.empty()) pieces.push_back({0, Integer(RowListCount())});
   // Makes APosition the start of a run; the index of that run.
   auto split = [&pieces](Integer APosition) {
     Integer begin = 0;
@@ -500,6 +530,31 @@ void TcxCustomDataControllerInfo::MoveRow(Integer AFrom, Integer ATo) {
   pieces.erase(pieces.begin() + std::ptrdiff_t(k));
   const size_t at = split(ATo);
   pieces.insert(pieces.begin() + std::ptrdiff_t(at), TRowPiece{record, 1});
+  JoinRowPieces();
+}
+
+void TcxCustomDataControllerInfo::EraseRow(Integer APosition) {
+  std::vector<TRowPiece>& pieces = FRowPieces;
+  if (pieces.empty()) {
+    EraseEntry(size_t(APosition));
+    return;
+  }
+  // The entry leaves its run; the entries after it move down a slot, and so do the runs
+  // that start past it.
+  const size_t k = size_t(std::upper_bound(FRowPieceEnds.begin(), FRowPieceEnds.end(), APosition) -
+                          FRowPieceEnds.begin());
+  const Integer slot = pieces[k].Start + (APosition - (k > 0 ? FRowPieceEnds[k - 1] : 0));
+  EraseEntry(size_t(slot));
+  for (TRowPiece& piece : pieces)
+    if (piece.Start > slot) --piece.Start;
+  if (--pieces[k].Count == 0) pieces.erase(pieces.begin() + std::ptrdiff_t(k));
+  JoinRowPieces();
+}
+
+void TcxCustomDataControllerInfo::JoinRowPieces() {
+  std::vector<TRowPiece>& pieces = FRowPieces;
+  FRowPieceEnds.clear();
+  if (pieces.empty()) return;
   // Runs that continue one another join.
   size_t out = 0;
   for (size_t i = 1; i < pieces.size(); ++i) {
@@ -511,8 +566,7 @@ void TcxCustomDataControllerInfo::MoveRow(Integer AFrom, Integer ATo) {
   pieces.resize(out + 1);
   if (pieces.size() == 1 || pieces.size() > kMaxRowPieces) {
     if (pieces.size() == 1) pieces.clear();  // back in place
-    FRowPieceEnds.clear();
-    FlattenRows();
+    LayRunsFlat();
     return;
   }
   FRowPieceEnds.resize(pieces.size());
@@ -523,9 +577,11 @@ void TcxCustomDataControllerInfo::MoveRow(Integer AFrom, Integer ATo) {
 // ---- Positions renumbered when read ----
 
 namespace {
-// Shifts logged before the stale rows are renumbered; past them only the records moved last
-// keep exact positions.
+// Shifts kept before the stale rows are renumbered (each adds two steps at most to their
+// composition); past them only the records moved last keep exact positions.
 constexpr size_t kLoggedShifts = 32;
+// Past every position: the last step of the shifts' composition runs to here.
+constexpr Int64 kPastRows = Int64(INT_MAX) + 1;
 constexpr size_t kExactRecords = 8;
 // Positions found through the log before renumbering costs less (every record read).
 constexpr Integer kShiftedReads = 256;
@@ -536,11 +592,13 @@ Integer TcxCustomDataControllerInfo::PositionOf(Integer ARecordIndex) const {
   if (FStaleFirst < 0 || p < FStaleFirst || p > FStaleLast ||
       std::find(FExactRecords.begin(), FExactRecords.end(), ARecordIndex) != FExactRecords.end())
     return p;
-  if (FShiftsKept && FShiftedReads < kShiftedReads) {
+  // Renumbering costs a pass over the stale rows: worth it after reads of the log that cost
+  // as much.
+  if (FShiftsKept && FShiftedReads < kShiftedReads + Integer(FRecordPositions.size() / 64)) {
     ++FShiftedReads;
-    for (const TRowShift& e : FShifts)
-      if (p >= e.First && p <= e.Last) p += e.Delta;
-    return p;
+    const auto it = std::upper_bound(FShifts.begin(), FShifts.end(), p,
+                                     [](Integer v, const TRowShift& e) { return v < e.Start; });
+    return it == FShifts.begin() ? p : p + std::prev(it)->Delta;
   }
   SettlePositions();
   return FRecordPositions[size_t(ARecordIndex)];
@@ -567,8 +625,9 @@ void TcxCustomDataControllerInfo::DropStaleRows() const {
 
 void TcxCustomDataControllerInfo::ShiftedRows(Integer AFirst, Integer ALast, Integer ADelta,
                                               Integer ARecordIndex, Integer APosition) {
-  FExactRecords.erase(std::remove(FExactRecords.begin(), FExactRecords.end(), ARecordIndex),
-                      FExactRecords.end());
+  if (ARecordIndex >= 0)
+    FExactRecords.erase(std::remove(FExactRecords.begin(), FExactRecords.end(), ARecordIndex),
+                        FExactRecords.end());
   if (AFirst <= ALast) {
     for (Integer r : FExactRecords) {
       Integer& p = FRecordPositions[size_t(r)];
@@ -578,16 +637,13 @@ void TcxCustomDataControllerInfo::ShiftedRows(Integer AFirst, Integer ALast, Int
     const Integer last = std::max(ALast, ALast + ADelta);
     FStaleFirst = FStaleFirst < 0 ? first : std::min(FStaleFirst, first);
     FStaleLast = std::max(FStaleLast, last);
-    if (FShiftsKept && FShifts.size() < kLoggedShifts) {
-      FShifts.push_back({AFirst, ALast, ADelta});
-    } else {
-      FShiftsKept = false;
-      FShifts.clear();
-    }
+    if (FShiftsKept) ComposeShift(AFirst, ALast, ADelta);
   }
-  FRecordPositions[size_t(ARecordIndex)] = APosition;
-  if (FStaleFirst >= 0 && APosition >= FStaleFirst && APosition <= FStaleLast)
-    FExactRecords.push_back(ARecordIndex);
+  if (ARecordIndex >= 0) {
+    FRecordPositions[size_t(ARecordIndex)] = APosition;
+    if (FStaleFirst >= 0 && APosition >= FStaleFirst && APosition <= FStaleLast)
+      FExactRecords.push_back(ARecordIndex);
+  }
   // With the log every record moved is exact; without it, the last few.
   if (FExactRecords.size() > kLoggedShifts) {
     FShiftsKept = false;
@@ -595,6 +651,34 @@ void TcxCustomDataControllerInfo::ShiftedRows(Integer AFirst, Integer ALast, Int
   }
   if (!FShiftsKept && FExactRecords.size() > kExactRecords)
     FExactRecords.erase(FExactRecords.begin(), FExactRecords.end() - std::ptrdiff_t(kExactRecords));
+}
+
+void TcxCustomDataControllerInfo::ComposeShift(Integer AFirst, Integer ALast, Integer ADelta) {
+  // Each step of the composition maps its stored positions onto a run of positions now;
+  // the part of that run the shift covers takes ADelta too. The bounds stay as they were:
+  // a position stored later past the rows shifted then must not move.
+  std::vector<TRowShift> next;
+  auto add = [&next](Int64 AStart, Integer ADeltaOf) {
+    if (next.empty() || next.back().Delta != ADeltaOf) next.push_back({Integer(AStart), ADeltaOf});
+  };
+  const std::vector<TRowShift> none{{0, 0}};
+  const std::vector<TRowShift>& steps = FShifts.empty() ? none : FShifts;
+  for (size_t i = 0; i < steps.size(); ++i) {
+    const Int64 begin = steps[i].Start;
+    const Int64 end = i + 1 < steps.size() ? Int64(steps[i + 1].Start) : kPastRows;
+    const Integer d = steps[i].Delta;
+    const Int64 from = std::clamp(Int64(AFirst) - d, begin, end);
+    const Int64 to = std::clamp(Int64(ALast) + 1 - d, begin, end);
+    if (begin < from) add(begin, d);
+    if (from < to) add(from, d + ADelta);
+    if (to < end) add(to, d);
+  }
+  if (next.size() == 1 && next.front().Delta == 0) next.clear();
+  if (next.size() > 2 * kLoggedShifts) {
+    FShiftsKept = false;
+    next.clear();
+  }
+  FShifts.swap(next);
 }
 
 bool TcxCustomDataControllerInfo::ApplyDelta() {
@@ -626,7 +710,7 @@ bool TcxCustomDataControllerInfo::ApplyDelta() {
   if (touched.size() > MaxTouched(count)) return false;
   if (grouped && !FRowSteps.empty()) return DeleteFromGroups();
   ApplyRowSteps();
-  if (FRecordPositions.size() != size_t(count) || FRecordList.size() > size_t(count)) return false;
+  if (FRecordPositions.size() != size_t(count) || RowListCount() > size_t(count)) return false;
   if (touched.empty()) return true;
 
   // The filter's verdicts on the touched records; the edited one stays regardless.
@@ -676,7 +760,7 @@ bool TcxCustomDataControllerInfo::DeleteFromGroups() {
   }
   ApplyRowSteps();
   const Integer count = FDataController->GetRecordCount();
-  if (FRecordPositions.size() != size_t(count) || FRecordList.size() > size_t(count)) return false;
+  if (FRecordPositions.size() != size_t(count) || RowListCount() > size_t(count)) return false;
   if (position < 0) return true;
   const Integer deepest = FGroups->LevelCount() - 1;
   for (Integer i = 0; i < FGroups->Count(); ++i) {
@@ -711,4 +795,116 @@ void TcxCustomDataControllerInfo::CalculateFooterInStorageOrder() {
     FPositionedRows = nullptr;
   });
   c->CalculateFooterSummary();
+}
+
+// ---- Record numbers shifted when read ----
+
+namespace {
+// Shifts logged, and entries written since the first of them, before the list is renumbered
+// (a pass over it per shift: as many passes as the shifts saved).
+constexpr size_t kLoggedRecordShifts = 32;
+constexpr size_t kFreshEntries = 32;
+}  // namespace
+
+Integer TcxCustomDataControllerInfo::Renumbered(size_t ASlot, Integer ARecord) const {
+  size_t from = 0;
+  for (const TFreshEntry& e : FFreshEntries)
+    if (e.Slot == ASlot) {
+      from = e.Shifts;
+      break;
+    }
+  for (size_t i = from; i < FRecordShifts.size(); ++i)
+    if (ARecord > FRecordShifts[i].Above) ARecord += FRecordShifts[i].Delta;
+  return ARecord;
+}
+
+void TcxCustomDataControllerInfo::ShiftRecordNumbers(Integer AAbove, Integer ADelta) {
+  // A record inserted and deleted again at one place (or deleted and inserted there) leaves
+  // the others' numbers as they were: the two shifts cancel. No entry takes the number in
+  // between (the inserted record's row went with it; the deleted record had none left), and
+  // an entry written between the two takes the second alone.
+  if (!FRecordShifts.empty()) {
+    const TRecordShift& last = FRecordShifts.back();
+    if ((last.Delta == 1 && ADelta == -1 && AAbove == last.Above + 1) ||
+        (last.Delta == -1 && ADelta == 1 && AAbove == last.Above - 1)) {
+      const size_t count = FRecordShifts.size();
+      for (TFreshEntry& e : FFreshEntries)
+        if (e.Shifts == count) {
+          Integer& r = FRecordList[SlotOfEntry(e.Slot)];
+          if (r > AAbove) r += ADelta;
+          e.Shifts = count - 1;
+        }
+      FRecordShifts.pop_back();
+      FFreshEntries.erase(std::remove_if(FFreshEntries.begin(), FFreshEntries.end(),
+                                         [](const TFreshEntry& e) { return e.Shifts == 0; }),
+                          FFreshEntries.end());
+      return;
+    }
+  }
+  if (FRecordShifts.size() >= kLoggedRecordShifts) SettleRecordNumbers();
+  FRecordShifts.push_back({AAbove, ADelta});
+}
+
+void TcxCustomDataControllerInfo::InsertEntry(size_t ASlot, Integer ARecord) {
+  if (FFreshEntries.size() >= kFreshEntries) SettleRecordNumbers();
+  if (FEntryGapSize == 0) {
+    // A new gap at the end, an eighth of the entries: constant time on average.
+    const size_t grow = std::max<size_t>(16, FRecordList.size() / 8);
+    FRecordList.resize(FRecordList.size() + grow);
+    FEntryGapStart = FRecordList.size() - grow;
+    FEntryGapSize = grow;
+  }
+  MoveEntryGap(ASlot);
+  FRecordList[FEntryGapStart++] = ARecord;
+  --FEntryGapSize;
+  for (TFreshEntry& e : FFreshEntries)
+    if (e.Slot >= ASlot) ++e.Slot;
+  if (!FRecordShifts.empty()) FFreshEntries.push_back({ASlot, FRecordShifts.size()});
+}
+
+void TcxCustomDataControllerInfo::EraseEntry(size_t ASlot) {
+  MoveEntryGap(ASlot);
+  ++FEntryGapSize;
+  FFreshEntries.erase(std::remove_if(FFreshEntries.begin(), FFreshEntries.end(),
+                                     [ASlot](const TFreshEntry& e) { return e.Slot == ASlot; }),
+                      FFreshEntries.end());
+  for (TFreshEntry& e : FFreshEntries)
+    if (e.Slot > ASlot) --e.Slot;
+}
+
+void TcxCustomDataControllerInfo::MoveEntryGap(size_t AIndex) const {
+  if (FEntryGapSize == 0) {
+    FEntryGapStart = AIndex;
+    return;
+  }
+  const auto entries = FRecordList.begin();
+  if (FEntryGapStart > AIndex)
+    std::move_backward(entries + std::ptrdiff_t(AIndex), entries + std::ptrdiff_t(FEntryGapStart),
+                       entries + std::ptrdiff_t(FEntryGapStart + FEntryGapSize));
+  else if (FEntryGapStart < AIndex)
+    std::move(entries + std::ptrdiff_t(FEntryGapStart + FEntryGapSize),
+              entries + std::ptrdiff_t(AIndex + FEntryGapSize),
+              entries + std::ptrdiff_t(FEntryGapStart));
+  FEntryGapStart = AIndex;
+}
+
+void TcxCustomDataControllerInfo::CloseEntryGap() const {
+  if (FEntryGapSize == 0) return;
+  const size_t count = RowListCount();
+  MoveEntryGap(count);
+  FRecordList.resize(count);
+  FEntryGapStart = FEntryGapSize = 0;
+}
+
+void TcxCustomDataControllerInfo::SettleRecordNumbers() const {
+  if (FRecordShifts.empty()) return;
+  CloseEntryGap();
+  // The fresh entries' numbers first; every entry then takes every shift, a pass each.
+  std::vector<Integer> fresh;
+  for (const TFreshEntry& e : FFreshEntries)
+    fresh.push_back(Renumbered(e.Slot, FRecordList[e.Slot]));
+  for (const TRecordShift& shift : FRecordShifts) ShiftAbove(FRecordList, shift.Above, shift.Delta);
+  for (size_t i = 0; i < fresh.size(); ++i) FRecordList[FFreshEntries[i].Slot] = fresh[i];
+  FRecordShifts.clear();
+  FFreshEntries.clear();
 }

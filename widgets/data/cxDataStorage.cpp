@@ -243,7 +243,7 @@ TcxValueDefs* TcxDataStorage::GetValueDefsByRecordIndex(Integer ARecordIndex) co
   return ARecordIndex < 0 ? static_cast<TcxValueDefs*>(FInternalValueDefs) : FValueDefs;
 }
 
-std::vector<Byte*>& TcxDataStorage::BuffersOf(TcxValueDefs* AValueDefs) {
+TcxGapVector<Byte*>& TcxDataStorage::BuffersOf(TcxValueDefs* AValueDefs) {
   return AValueDefs == FInternalValueDefs ? FInternalRecords : FRecords;
 }
 
@@ -331,7 +331,7 @@ void TcxDataStorage::RemoveValueDef(TcxValueDefs* AValueDefs, TcxValueDef* AValu
   DropIndexes();
   if (AValueDefs == FValueDefs) FInternalValueDefs->RemoveByValueDef(AValueDef);
   if (AValueDef->BufferSize() == 0) return;
-  std::vector<Byte*>& buffers = BuffersOf(AValueDefs);
+  TcxGapVector<Byte*>& buffers = BuffersOf(AValueDefs);
   bool onlyStored = true;
   for (TcxValueDef* d : AValueDefs->List())
     if (d != AValueDef && d->BufferSize() > 0) onlyStored = false;
@@ -363,7 +363,7 @@ void TcxDataStorage::RelayOut(TcxValueDefs* AValueDefs) {
   for (TcxValueDef* d : AValueDefs->List()) old.push_back({d, d->Offset(), d->BufferSize(), d->HasTextSlot()});
   Integer header = HeaderSize();
   AValueDefs->Prepare(header);
-  std::vector<Byte*>& buffers = BuffersOf(AValueDefs);
+  TcxGapVector<Byte*>& buffers = BuffersOf(AValueDefs);
   for (Byte*& b : buffers) {
     if (!b) continue;
     Byte* n = AllocateZeroed(AValueDefs->RecordSize());
@@ -427,7 +427,7 @@ Integer TcxDataStorage::AppendRecord() {
 void TcxDataStorage::InsertRecord(Integer ARecordIndex) {
   if (ARecordIndex < 0 || ARecordIndex > RecordCount()) ListIndexError(ARecordIndex);
   ++FChangeCount;
-  FRecords.insert(FRecords.begin() + ARecordIndex, nullptr);
+  FRecords.insert(size_t(ARecordIndex), nullptr);
   if (FKeyIndexes) IndexInserted(ARecordIndex);
   AssignRecordID(ARecordIndex);
 }
@@ -439,7 +439,7 @@ void TcxDataStorage::DeleteRecord(Integer ARecordIndex) {
   if (indexed) IndexDeleting({ARecordIndex});
   FreeRecordBuffer(slot, GetValueDefsByRecordIndex(ARecordIndex));
   if (ARecordIndex >= 0) {
-    FRecords.erase(FRecords.begin() + ARecordIndex);
+    FRecords.erase(size_t(ARecordIndex));
     if (FRecords.empty()) FNextRecordID = 1;
   }
   if (indexed) IndexDeleted({ARecordIndex});
@@ -455,17 +455,8 @@ void TcxDataStorage::DeleteRecords(const std::vector<Integer>& AList) {
   }
   ++FChangeCount;
   if (FKeyIndexes) IndexDeleting(AList);
-  // Records before the first deleted one stay where they are.
-  size_t out = size_t(AList.front()), next = 0;
-  for (size_t i = out; i < FRecords.size(); ++i) {
-    if (next < AList.size() && size_t(AList[next]) == i) {
-      ++next;
-      FreeRecordBuffer(FRecords[i], FValueDefs);
-      continue;
-    }
-    FRecords[out++] = FRecords[i];
-  }
-  FRecords.resize(out);
+  for (Integer r : AList) FreeRecordBuffer(FRecords[size_t(r)], FValueDefs);
+  FRecords.erase_sorted(AList);
   if (FRecords.empty()) FNextRecordID = 1;
   if (FKeyIndexes) IndexDeleted(AList);
 }

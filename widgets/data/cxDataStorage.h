@@ -21,6 +21,7 @@
 
 #include <memory>
 #include "widgets/data/cxDataTypes.h"
+#include "widgets/data/cxGapVector.h"
 
 #include <cstdint>
 #include <map>
@@ -536,7 +537,7 @@ class TcxDataStorage : public TObject {
   Byte* EnsureBuffer(Integer ARecordIndex);
   // SetValue's store into the field of ADef (the record's own definition).
   void StoreValue(Integer ARecordIndex, TcxValueDef* ADef, const Variant& AValue);
-  std::vector<Byte*>& BuffersOf(TcxValueDefs* AValueDefs);
+  TcxGapVector<Byte*>& BuffersOf(TcxValueDefs* AValueDefs);
   TcxValueDef* Resolve(Integer ARecordIndex, TcxValueDef* AValueDef) const;
   // A new buffer holding the streamed fields of one entry read after its empty flag.
   Byte* ReadRecordBuffer(TStream& AStream, Integer& AID);
@@ -595,8 +596,8 @@ class TcxDataStorage : public TObject {
 
   TcxValueDefs* FValueDefs = nullptr;
   TcxInternalValueDefs* FInternalValueDefs = nullptr;
-  std::vector<Byte*> FRecords;
-  std::vector<Byte*> FInternalRecords;
+  TcxGapVector<Byte*> FRecords;
+  TcxGapVector<Byte*> FInternalRecords;
   std::vector<TcxValueDef*> FStreamingOrder;
   bool FStreaming = false;
   bool FUseRecordID = false;

@@ -1044,12 +1044,12 @@ TBookmarkStr TcxDBDataProvider::RecordBookmark(Integer ARecordIndex) const {
 Integer TcxDBDataProvider::BookmarkedRecordIndex(const TBookmarkStr& ABookmark) const {
   if (ABookmark.empty() || IsGridMode()) return -1;
   const auto it = std::find(FRecordBookmarks.begin(), FRecordBookmarks.end(), ABookmark);
-  return it == FRecordBookmarks.end() ? -1 : Integer(it - FRecordBookmarks.begin());
+  return it == FRecordBookmarks.end() ? -1 : Integer(it.Index());
 }
 
 void TcxDBDataProvider::RecordBookmarkInserted(Integer ARecordIndex) {
   if (ARecordIndex >= 0 && size_t(ARecordIndex) <= FRecordBookmarks.size())
-    FRecordBookmarks.insert(FRecordBookmarks.begin() + ARecordIndex, TBookmarkStr());
+    FRecordBookmarks.insert(size_t(ARecordIndex), TBookmarkStr());
 }
 
 void TcxDBDataProvider::ReleaseFrozenControls() {
@@ -1280,13 +1280,13 @@ bool TcxDBDataProvider::FollowedUnchangedWalk() {
   const Integer place = ds->IsEmpty() ? -1 : ds->RecNo() - 1;
   Integer r = place >= 0 && place < c->GetRecordCount() ? place : -1;
   if (!c->IdentifiesRecordsByKey() && ds->BookmarkAvailable()) {
-    const std::vector<TBookmarkStr>& marks = FRecordBookmarks;
+    const TcxGapVector<TBookmarkStr>& marks = FRecordBookmarks;
     if (Integer(marks.size()) != c->GetRecordCount()) return false;
     const TBookmarkStr current = ds->Bookmark();
     if (r < 0 || marks[size_t(r)] != current) {
       const auto it = std::find(marks.begin(), marks.end(), current);
       if (it == marks.end()) return false;
-      r = Integer(it - marks.begin());
+      r = Integer(it.Index());
     }
   }
   FCurrentRecordIndex = r;
@@ -1448,15 +1448,12 @@ void TcxDBDataProvider::RecordInserted(Integer ARecordIndex) {
 }
 
 void TcxDBDataProvider::StorageRecordsDeleted(const std::vector<Integer>& AList) {
-  // One pass closes up the bookmarks of the records left (AList is ascending).
-  size_t kept = 0, next = 0;
-  for (size_t r = 0; r < FRecordBookmarks.size(); ++r) {
-    while (next < AList.size() && AList[next] >= 0 && size_t(AList[next]) < r) ++next;
-    if (next < AList.size() && AList[next] >= 0 && size_t(AList[next]) == r) continue;
-    if (kept != r) FRecordBookmarks[kept] = std::move(FRecordBookmarks[r]);
-    ++kept;
-  }
-  FRecordBookmarks.resize(kept);
+  // The bookmarks of the records left close up (AList is ascending).
+  std::vector<Integer> marked;
+  for (Integer r : AList)
+    if (r >= 0 && size_t(r) < FRecordBookmarks.size() && (marked.empty() || marked.back() != r))
+      marked.push_back(r);
+  FRecordBookmarks.erase_sorted(marked);
   auto gone = [&AList](Integer r) { return std::binary_search(AList.begin(), AList.end(), r); };
   auto shift = [&AList](Integer r) {
     return r - Integer(std::lower_bound(AList.begin(), AList.end(), r) - AList.begin());

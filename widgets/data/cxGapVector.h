@@ -1,0 +1,156 @@
+// A list indexed by record that takes an insert or a deletion near the last one in
+// constant time: the free slots stand together as a gap where the list changed last, so
+// only the entries between the old and the new place move. A list of a million entries
+// shifted by one on every insert costs a few megabytes of copying each time; with the gap
+// it costs what lies between two edits.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <iterator>
+#include <utility>
+#include <vector>
+
+template <class T>
+class TcxGapVector {
+ public:
+  template <class TOwner, class TValue>
+  class Iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = T;
+    using difference_type = std::ptrdiff_t;
+    using pointer = TValue*;
+    using reference = TValue&;
+    Iterator() = default;
+    Iterator(TOwner* AOwner, size_t AIndex) : FOwner(AOwner), FIndex(AIndex) {}
+    reference operator*() const { return (*FOwner)[FIndex]; }
+    pointer operator->() const { return &(*FOwner)[FIndex]; }
+    Iterator& operator++() {
+      ++FIndex;
+      return *this;
+    }
+    Iterator operator++(int) {
+      Iterator r = *this;
+      ++FIndex;
+      return r;
+    }
+    bool operator==(const Iterator& AOther) const { return FIndex == AOther.FIndex; }
+    size_t Index() const { return FIndex; }
+
+   private:
+    TOwner* FOwner = nullptr;
+    size_t FIndex = 0;
+  };
+  using iterator = Iterator<TcxGapVector, T>;
+  using const_iterator = Iterator<const TcxGapVector, const T>;
+
+  size_t size() const { return FItems.size() - FGapSize; }
+  bool empty() const { return size() == 0; }
+
+  T& operator[](size_t AIndex) { return FItems[SlotOf(AIndex)]; }
+  const T& operator[](size_t AIndex) const { return FItems[SlotOf(AIndex)]; }
+
+  void push_back(T AValue) { insert(size(), std::move(AValue)); }
+
+  void insert(size_t AIndex, T AValue) {
+    if (FGapSize == 0) {
+      // A new gap at the end, an eighth of the entries (or the room reserved): inserts at
+      // one place cost constant time on average. Out of memory, nothing has changed.
+      const size_t grow =
+          std::max<size_t>({16, FItems.size() / 8, FItems.capacity() - FItems.size()});
+      FItems.resize(FItems.size() + grow);
+      FGapStart = FItems.size() - grow;
+      FGapSize = grow;
+    }
+    MoveGap(AIndex);
+    FItems[FGapStart] = std::move(AValue);
+    ++FGapStart;
+    --FGapSize;
+  }
+
+  void erase(size_t AIndex) {
+    MoveGap(AIndex);
+    FItems[FGapStart + FGapSize] = T();
+    ++FGapSize;
+    // Mostly gap after many deletions: the entries close up and the memory goes.
+    if (FGapSize > 64 && FGapSize > 3 * size()) Close(true);
+  }
+
+  // The entries at AGone (ascending, each once, all within the list) leave in one pass.
+  template <class TIndexes>
+  void erase_sorted(const TIndexes& AGone) {
+    if (AGone.empty()) return;
+    if (AGone.size() == 1) {
+      erase(size_t(AGone.front()));
+      return;
+    }
+    Close(false);
+    size_t out = size_t(AGone.front()), next = 0;
+    for (size_t i = out; i < FItems.size(); ++i) {
+      if (next < AGone.size() && size_t(AGone[next]) == i) {
+        ++next;
+        continue;
+      }
+      FItems[out++] = std::move(FItems[i]);
+    }
+    FItems.resize(out);
+  }
+
+  void assign(size_t ACount, const T& AValue) {
+    clear();
+    FItems.assign(ACount, AValue);
+  }
+  // The entries as a plain vector, the gap closed: for a pass over all of them.
+  std::vector<T>& Flat() {
+    Close(false);
+    return FItems;
+  }
+
+  void clear() {
+    FItems.clear();
+    FGapStart = FGapSize = 0;
+  }
+  void reserve(size_t ACount) { FItems.reserve(ACount + FGapSize); }
+  void resize(size_t ACount, const T& AValue = T()) {
+    Close(false);
+    FItems.resize(ACount, AValue);
+  }
+
+  iterator begin() { return iterator(this, 0); }
+  iterator end() { return iterator(this, size()); }
+  const_iterator begin() const { return const_iterator(this, 0); }
+  const_iterator end() const { return const_iterator(this, size()); }
+
+ private:
+  size_t SlotOf(size_t AIndex) const { return AIndex < FGapStart ? AIndex : AIndex + FGapSize; }
+
+  // The entries between the gap and AIndex cross it in one block move.
+  void MoveGap(size_t AIndex) {
+    if (FGapSize == 0) {
+      FGapStart = AIndex;
+      return;
+    }
+    const auto items = FItems.begin();
+    if (FGapStart > AIndex)
+      std::move_backward(items + std::ptrdiff_t(AIndex), items + std::ptrdiff_t(FGapStart),
+                         items + std::ptrdiff_t(FGapStart + FGapSize));
+    else if (FGapStart < AIndex)
+      std::move(items + std::ptrdiff_t(FGapStart + FGapSize),
+                items + std::ptrdiff_t(AIndex + FGapSize), items + std::ptrdiff_t(FGapStart));
+    FGapStart = AIndex;
+  }
+
+  // The gap leaves: the entries stand in one block from the first slot.
+  void Close(bool AShrink) {
+    if (FGapSize == 0) return;
+    const size_t count = size();
+    MoveGap(count);
+    FItems.resize(count);
+    FGapStart = FGapSize = 0;
+    if (AShrink) FItems.shrink_to_fit();
+  }
+
+  std::vector<T> FItems;
+  size_t FGapStart = 0, FGapSize = 0;
+};
