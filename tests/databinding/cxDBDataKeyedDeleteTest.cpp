@@ -161,6 +161,17 @@ class DBDataKeyedDelete : public DBDataTest {
     EXPECT_EQ(shown[size_t(focused)][0].AsInteger(), DS->FieldByName("RECID")->GetAsInteger());
   }
 
+  // AKind 0: no filter; 1: a filter text; 2: an OnFilterRecord handler. Both hide F = 1.
+  void FilterBy(Integer AKind) {
+    if (AKind == 1) {
+      DS->SetFilter("F <> 1");
+      DS->SetFiltered(true);
+    } else if (AKind == 2) {
+      DS->OnFilterRecord = TFilterRecordEvent(&Hide, &Hider::Filter);
+      DS->SetFiltered(true);
+    }
+  }
+
   TTestCountingDataSet* Counting = nullptr;
   Hider Hide;
   Changer Change;
@@ -185,13 +196,7 @@ TEST_F(DBDataKeyedDelete, DeletesWhatAWalkDeletesAndShowsWhatANewControllerShows
                          std::to_string(seed));
             std::mt19937 gen(seed * 131 + unsigned(filter));
             Fill(gen, 60);
-            if (filter == 1) {
-              DS->SetFilter("F <> 1");
-              DS->SetFiltered(true);
-            } else if (filter == 2) {
-              DS->OnFilterRecord = TFilterRecordEvent(&Hide, &Hider::Filter);
-              DS->SetFiltered(true);
-            }
+            FilterBy(filter);
             DS->Open();
             C.reset(New<TcxDBDataController>(nullptr));
             Configure(C.get(), keys, smart, sorted);
@@ -305,13 +310,7 @@ TEST_F(DBDataKeyedDelete, GridModeDeletesTheSelectionAndShowsWhatAWalkReads) {
                        ", handler " + std::to_string(handler) + ", seed " + std::to_string(seed));
           std::mt19937 gen(seed * 17 + unsigned(filter * 3 + handler));
           Fill(gen, 80, calc);
-          if (filter == 1) {
-            DS->SetFilter("F <> 1");
-            DS->SetFiltered(true);
-          } else if (filter == 2) {
-            DS->OnFilterRecord = TFilterRecordEvent(&Hide, &Hider::Filter);
-            DS->SetFiltered(true);
-          }
+          FilterBy(filter);
           DS->AfterDelete = TDataSetNotifyEvent(&Change, &Changer::AfterDelete);
           DS->Open();
           const Integer buffer = 3 + Integer(gen() % 8);
