@@ -1,5 +1,6 @@
 // Record storage: layout arithmetic, definitions changing under live records, record
-// identifiers, internal records, streaming order, hostile record streams, lookup list.
+// identifiers, internal records, streaming order, hostile record streams, lookup list, the
+// key index after several records deleted at once.
 #include "DataTestSupport.h"
 #include "widgets/data/cxDataStorage.h"
 
@@ -304,4 +305,41 @@ TEST(LookupList, FindGivesTheMatchOrTheInsertionPoint) {
   EXPECT_THROW(list->Insert(6, 1, ""), EListError);
   list->Clear();
   EXPECT_EQ(list->Count(), 0);
+}
+
+// Records deleted in one pass, a few (each noted in the key index's log, the last first) and
+// more than the log holds (every slot renumbered): each key's first record and count are
+// those of the records that stay.
+TEST_F(Storage, TheKeyIndexFollowsSeveralRecordsDeletedAtOnce) {
+  TcxValueDef* def = Add(Int());
+  const Integer values[] = {5, 1, 2, 5, 3, 1, 4, 2, 6, 3, 7, 1};
+  s_->SetRecordCount(12);
+  for (Integer r = 0; r < 12; ++r) s_->SetValue(r, def, values[r]);
+  auto first = [&](Integer AKeyRecord) {
+    Integer r = -2;
+    return s_->FindEqualRecord(def, AKeyRecord, r) ? r : -3;
+  };
+  auto count = [&](Integer AKeyRecord) {
+    Integer n = -2;
+    return s_->CountEqualRecords(def, AKeyRecord, n) ? n : -3;
+  };
+  s_->CountEqualWalk(def, 12);
+  ASSERT_EQ(first(3), 0);
+
+  s_->DeleteRecords({0, 2, 5, 9});  // 1 5 3 4 2 6 7 1
+  const Integer firsts[] = {0, 1, 2, 3, 4, 5, 6, 0};
+  for (Integer r = 0; r < 8; ++r) EXPECT_EQ(first(r), firsts[r]) << r;
+  EXPECT_EQ(count(7), 2);
+  EXPECT_EQ(count(1), 1);
+
+  // 100 more, keys 10..19 in turn; then 70 of them go in one pass: 30 stay, 3 of each key.
+  for (Integer i = 0; i < 100; ++i) s_->SetValue(s_->AppendRecord(), def, 10 + i % 10);
+  std::vector<Integer> gone;
+  for (Integer r = 8; r < 78; ++r) gone.push_back(r);
+  s_->DeleteRecords(gone);
+  ASSERT_EQ(s_->RecordCount(), 38);
+  for (Integer r = 0; r < 8; ++r) EXPECT_EQ(first(r), firsts[r]) << r;
+  for (Integer r = 8; r < 38; ++r) EXPECT_EQ(first(r), 8 + (r - 8) % 10) << r;
+  EXPECT_EQ(count(37), 3);
+  EXPECT_EQ(count(7), 2);
 }
