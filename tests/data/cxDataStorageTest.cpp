@@ -1,6 +1,6 @@
 // Record storage: layout arithmetic, definitions changing under live records, record
 // identifiers, internal records, streaming order, hostile record streams, lookup list, the
-// key index after several records deleted at once.
+// key and text indexes after several records deleted at once.
 #include "DataTestSupport.h"
 #include "widgets/data/cxDataStorage.h"
 
@@ -342,4 +342,26 @@ TEST_F(Storage, TheKeyIndexFollowsSeveralRecordsDeletedAtOnce) {
   for (Integer r = 8; r < 38; ++r) EXPECT_EQ(first(r), 8 + (r - 8) % 10) << r;
   EXPECT_EQ(count(37), 3);
   EXPECT_EQ(count(7), 2);
+}
+
+// The text index after records deleted in one pass: the records whose text begins with a
+// prefix (in any case) are those that stay, numbered as they are now.
+TEST_F(Storage, TheTextIndexFollowsSeveralRecordsDeletedAtOnce) {
+  TcxValueDef* def = Add(Str());
+  const char* texts[] = {"ab", "x", "abc", "y", "Ab", "z", "b", "ab", "w", "AB"};
+  s_->SetRecordCount(10);
+  for (Integer r = 0; r < 10; ++r) s_->SetValue(r, def, String(texts[r]));
+  auto beginning = [&](const char* APrefix) {
+    std::vector<Integer> records;
+    if (!s_->FindTextPrefix(def, APrefix, records)) records.assign(1, -1);
+    return records;
+  };
+  s_->CountTextWalk(def, 10);
+  ASSERT_EQ(beginning("ab"), (std::vector<Integer>{0, 2, 4, 7, 9}));
+
+  s_->DeleteRecords({1, 2, 5, 8});  // ab y Ab b ab AB
+  EXPECT_EQ(beginning("ab"), (std::vector<Integer>{0, 2, 4, 5}));
+  EXPECT_EQ(beginning("B"), (std::vector<Integer>{3}));
+  EXPECT_EQ(beginning("y"), (std::vector<Integer>{1}));
+  EXPECT_EQ(beginning("x"), (std::vector<Integer>{}));
 }
