@@ -520,3 +520,61 @@ TEST_F(DataSetKeyIndexTest, ExpectedSearchesBuildTheIndexAtTheFirst) {
             30);
   EXPECT_EQ(callsOf([&] { EXPECT_EQ(DS->Lookup("TWICE", 40, "RECID").AsInteger(), 20); }), 20);
 }
+
+// A Boolean reads as "True" to a text and as -1 to a number: among whole numbers it leaves
+// the field to the walk, so neither key finds the other's records.
+TEST_F(DataSetKeyIndexTest, ABooleanAmongWholeNumbersLeavesTheFieldToTheWalk) {
+  DS->AddRecord({Variant(Integer(1)), Variant(true), Null(), Null()});
+  DS->AddRecord({Variant(Integer(2)), Variant(Integer(-1)), Null(), Null()});
+  DS->AddRecord({Variant(Integer(3)), Variant("True"), Null(), Null()});
+  DS->Open();
+  for (int pass = 0; pass < 3; ++pass) {
+    SCOPED_TRACE(pass);
+    EXPECT_EQ(Show(DS->Lookup("ID", Variant("-1"), "RECID")), "2");
+    EXPECT_EQ(Show(DS->Lookup("ID", Variant("True"), "RECID")), "1");
+    EXPECT_EQ(Show(DS->Lookup("ID", Variant(Integer(-1)), "RECID")), "1");
+    EXPECT_EQ(Show(DS->Lookup("ID", Variant(Integer(1)), "RECID")), "Null");
+  }
+}
+
+// The index is built by the search after the walks have read as many records as the data set
+// holds, not one record sooner; one search announced adds no walk.
+TEST_F(DataSetKeyIndexTest, TheIndexWaitsForWalksOfEveryRecord) {
+  for (Integer i = 1; i <= 100; ++i) DS->AddRecord({Variant(i), Variant(i), Null(), Null()});
+  DS->Open();
+  auto reads = [&](Integer AId) {
+    const Integer before = Calc.Calls;
+    EXPECT_EQ(DS->Lookup("ID", AId, "RECID").AsInteger(), AId);
+    return Calc.Calls - before;
+  };
+  EXPECT_EQ(reads(60), 60);
+  EXPECT_EQ(reads(39), 39);  // 99 read
+  EXPECT_EQ(reads(50), 50);  // 149: the next search builds it
+  EXPECT_EQ(reads(70), 1);
+
+  DS->Refresh();  // the index goes, the walks start over
+  DS->ExpectSearches("ID", 1);
+  EXPECT_EQ(reads(50), 50);
+  EXPECT_EQ(reads(30), 30);  // 80 read
+  EXPECT_EQ(reads(20), 20);  // 100
+  EXPECT_EQ(reads(90), 1);
+}
+
+// A filter handler may decide on anything, so with one assigned every search walks, however
+// often it ran.
+TEST_F(DataSetKeyIndexTest, WithAFilterHandlerEverySearchWalks) {
+  struct AcceptAll : TObject {
+    void Filter(TDataSet*, bool& Accept) { Accept = true; }
+  } accept;
+  for (Integer i = 1; i <= 100; ++i) DS->AddRecord({Variant(i), Variant(i), Null(), Null()});
+  DS->OnFilterRecord = TFilterRecordEvent(&accept, &AcceptAll::Filter);
+  DS->SetFiltered(true);
+  DS->Open();
+  EXPECT_EQ(DS->Lookup("ID", 100, "RECID").AsInteger(), 100);
+  for (Integer pass = 0; pass < 4; ++pass) {
+    SCOPED_TRACE(pass);
+    const Integer before = Calc.Calls;
+    EXPECT_EQ(DS->Lookup("ID", 60, "RECID").AsInteger(), 60);
+    EXPECT_GE(Calc.Calls - before, 60);  // each record up to the match read
+  }
+}

@@ -199,6 +199,61 @@ TEST_F(Sorting, StringsMatchAByteOrderStableSort) {
   EXPECT_EQ(Rows(), expected(true));
 }
 
+// Texts of up to seven bytes sort by a number of their bytes and length; one of eight has
+// no room for its length beside its bytes and must still order by its last byte, as a
+// group of its own.
+TEST_F(Sorting, TextsOfSevenAndEightBytesOrderByEveryByte) {
+  AddItems({StrType()});
+  Fill({{"abcdefgx"}, {"abcdefgp"}, {"abcdefg"}, {"abcdefgh"}, {"abcdefg"}});
+  c_->ChangeSortingOrder(0, soAscending);
+  EXPECT_EQ(Rows(), (V{2, 4, 3, 1, 0}));
+  c_->ChangeSortingOrder(0, soDescending);
+  EXPECT_EQ(Rows(), (V{0, 1, 3, 2, 4}));
+  c_->ChangeItemGroupIndex(0, 0);
+  TcxDataGroups* groups = c_->DataControllerInfo()->Groups();
+  ASSERT_EQ(groups->Count(), 4);
+  const Integer sizes[] = {1, 1, 1, 2};
+  for (Integer g = 0; g < 4; ++g)
+    EXPECT_EQ(groups->Items(g).EndIndex - groups->Items(g).BeginIndex + 1, sizes[g]) << g;
+}
+
+// Wide strings order by their code units, a text before its continuations; none is cut to
+// its first bytes.
+TEST_F(Sorting, WideStringsOrderByTheirCodeUnits) {
+  AddItems({TcxWideStringValueType::StaticClass()});
+  Fill({{WideString(u"ac")},
+        {WideString(u"ab")},
+        {WideString(u"\u0100")},
+        {WideString(u"b")},
+        {Null()},
+        {WideString(u"")},
+        {WideString(u"ab")},
+        {WideString(u"abcdefghi")}});
+  c_->ChangeSortingOrder(0, soAscending);
+  EXPECT_EQ(Rows(), (V{4, 5, 1, 6, 7, 0, 3, 2}));
+  c_->ChangeSortingOrder(0, soDescending);
+  EXPECT_EQ(Rows(), (V{2, 3, 0, 7, 1, 6, 5, 4}));
+  c_->ChangeItemGroupIndex(0, 0);
+  EXPECT_EQ(c_->DataControllerInfo()->Groups()->Count(), 7);
+}
+
+// A controller that breaks ties its own way gets its order, not storage order.
+TEST_F(Sorting, ADescendantsTieBreakDecidesBetweenEqualKeys) {
+  struct ReversedTies : TcxDataController {
+    using TcxDataController::TcxDataController;
+    Integer CompareRecordIndexes(Integer a, Integer b) const override {
+      return a < b ? 1 : a > b ? -1 : 0;
+    }
+  };
+  c_.reset(New<ReversedTies>(nullptr));
+  AddItems({IntType(), StrType()});
+  Fill({{2, "a"}, {1, "a"}, {2, "a"}, {1, "b"}, {2, "a"}});
+  c_->ChangeSortingOrder(0, soAscending);
+  EXPECT_EQ(Rows(), (V{3, 1, 4, 2, 0}));
+  c_->ChangeSortingOrder(1, soAscending);
+  EXPECT_EQ(Rows(), (V{1, 3, 4, 2, 0}));
+}
+
 TEST_F(Sorting, AnInconsistentCompareStillGivesEveryRecordOnce) {
   // "Always less" drives a plain quicksort to linear depth and quadratic time.
   AddItems({IntType()});

@@ -176,3 +176,42 @@ TEST_F(KeyIndex, KeyLocateAgreesWithTheWalkOverRandomRecordsAndEdits) {
   }
   EXPECT_GT(found, 400);
 }
+
+// How many records hold a record's key: no answer until the walks compared as many records
+// as the storage holds, then the count of the key after each change, Null counted as a key.
+TEST_F(KeyIndex, TheCountOfAKeyFollowsEveryChange) {
+  Fill({{1}, {2}, {1}, {Null()}, {1}, {Null()}});
+  TcxDataStorage* storage = c_->DataStorage();
+  TcxValueDef* def = c_->GetItemField(0)->GetValueDef();
+  auto count = [&](Integer ARecord) {
+    Integer n = -1;
+    return storage->CountEqualRecords(def, ARecord, n) ? n : -1;
+  };
+  EXPECT_EQ(count(0), -1);
+  storage->CountEqualWalk(def, 5);  // one record short of the six
+  EXPECT_EQ(count(0), -1);
+  storage->CountEqualWalk(def, 1);
+  EXPECT_EQ(count(0), 3);
+  EXPECT_EQ(count(4), 3);
+  EXPECT_EQ(count(1), 1);
+  EXPECT_EQ(count(5), 2);
+  c_->SetValue(2, 0, 2);  // 1 2 2 N 1 N
+  EXPECT_EQ(count(0), 2);
+  EXPECT_EQ(count(1), 2);
+  c_->InsertRecord(0);  // N 1 2 2 N 1 N
+  EXPECT_EQ(count(0), 3);
+  EXPECT_EQ(count(1), 2);
+  EXPECT_EQ(count(3), 2);
+  c_->DeleteRecord(1);  // N 2 2 N 1 N
+  EXPECT_EQ(count(4), 1);
+  EXPECT_EQ(count(2), 2);
+  c_->DeleteRecords({0, 3});  // 2 2 1 N
+  EXPECT_EQ(count(3), 1);
+  EXPECT_EQ(count(0), 2);
+  c_->SetValue(1, 0, 1);  // 2 1 1 N
+  EXPECT_EQ(count(0), 1);
+  EXPECT_EQ(count(2), 2);
+  c_->SetValue(c_->AppendRecord(), 0, 1);  // 2 1 1 N 1
+  EXPECT_EQ(count(1), 3);
+  EXPECT_EQ(count(3), 1);
+}

@@ -1,5 +1,6 @@
 // Record storage: layout arithmetic, definitions changing under live records, record
-// identifiers, internal records, streaming order, hostile record streams, lookup list.
+// identifiers, internal records, streaming order, hostile record streams, lookup list, the
+// key and text indexes after several records deleted at once.
 #include "DataTestSupport.h"
 #include "widgets/data/cxDataStorage.h"
 
@@ -304,4 +305,63 @@ TEST(LookupList, FindGivesTheMatchOrTheInsertionPoint) {
   EXPECT_THROW(list->Insert(6, 1, ""), EListError);
   list->Clear();
   EXPECT_EQ(list->Count(), 0);
+}
+
+// Records deleted in one pass, a few (each noted in the key index's log, the last first) and
+// more than the log holds (every slot renumbered): each key's first record and count are
+// those of the records that stay.
+TEST_F(Storage, TheKeyIndexFollowsSeveralRecordsDeletedAtOnce) {
+  TcxValueDef* def = Add(Int());
+  const Integer values[] = {5, 1, 2, 5, 3, 1, 4, 2, 6, 3, 7, 1};
+  s_->SetRecordCount(12);
+  for (Integer r = 0; r < 12; ++r) s_->SetValue(r, def, values[r]);
+  auto first = [&](Integer AKeyRecord) {
+    Integer r = -2;
+    return s_->FindEqualRecord(def, AKeyRecord, r) ? r : -3;
+  };
+  auto count = [&](Integer AKeyRecord) {
+    Integer n = -2;
+    return s_->CountEqualRecords(def, AKeyRecord, n) ? n : -3;
+  };
+  s_->CountEqualWalk(def, 12);
+  ASSERT_EQ(first(3), 0);
+
+  s_->DeleteRecords({0, 2, 5, 9});  // 1 5 3 4 2 6 7 1
+  const Integer firsts[] = {0, 1, 2, 3, 4, 5, 6, 0};
+  for (Integer r = 0; r < 8; ++r) EXPECT_EQ(first(r), firsts[r]) << r;
+  EXPECT_EQ(count(7), 2);
+  EXPECT_EQ(count(1), 1);
+
+  // 100 more, keys 10..19 in turn; then 70 of them go in one pass: 30 stay, 3 of each key.
+  for (Integer i = 0; i < 100; ++i) s_->SetValue(s_->AppendRecord(), def, 10 + i % 10);
+  std::vector<Integer> gone;
+  for (Integer r = 8; r < 78; ++r) gone.push_back(r);
+  s_->DeleteRecords(gone);
+  ASSERT_EQ(s_->RecordCount(), 38);
+  for (Integer r = 0; r < 8; ++r) EXPECT_EQ(first(r), firsts[r]) << r;
+  for (Integer r = 8; r < 38; ++r) EXPECT_EQ(first(r), 8 + (r - 8) % 10) << r;
+  EXPECT_EQ(count(37), 3);
+  EXPECT_EQ(count(7), 2);
+}
+
+// The text index after records deleted in one pass: the records whose text begins with a
+// prefix (in any case) are those that stay, numbered as they are now.
+TEST_F(Storage, TheTextIndexFollowsSeveralRecordsDeletedAtOnce) {
+  TcxValueDef* def = Add(Str());
+  const char* texts[] = {"ab", "x", "abc", "y", "Ab", "z", "b", "ab", "w", "AB"};
+  s_->SetRecordCount(10);
+  for (Integer r = 0; r < 10; ++r) s_->SetValue(r, def, String(texts[r]));
+  auto beginning = [&](const char* APrefix) {
+    std::vector<Integer> records;
+    if (!s_->FindTextPrefix(def, APrefix, records)) records.assign(1, -1);
+    return records;
+  };
+  s_->CountTextWalk(def, 10);
+  ASSERT_EQ(beginning("ab"), (std::vector<Integer>{0, 2, 4, 7, 9}));
+
+  s_->DeleteRecords({1, 2, 5, 8});  // ab y Ab b ab AB
+  EXPECT_EQ(beginning("ab"), (std::vector<Integer>{0, 2, 4, 5}));
+  EXPECT_EQ(beginning("B"), (std::vector<Integer>{3}));
+  EXPECT_EQ(beginning("y"), (std::vector<Integer>{1}));
+  EXPECT_EQ(beginning("x"), (std::vector<Integer>{}));
 }
