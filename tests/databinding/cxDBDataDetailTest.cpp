@@ -178,6 +178,51 @@ TEST_F(DBDataDetail, AQueryAlreadyHoldingTheMastersRecordsIsReadFromItsFirstReco
   EXPECT_EQ(query->OpenCount(), opens);
 }
 
+TEST_F(DBDataDetail, AQueryWhoseFirstRecordWentToAnotherMasterIsReadFromTheMastersFirstRecord) {
+  TTestMemoryQuery* query = MakeQuerySets();
+  TcxCustomDataController* d1 = Master->GetDetailDataController(0, 0);
+  ASSERT_EQ(DetailIDs(d1), Expected()[1]);
+  // The query holds the record posted to master 4 until it is opened again.
+  query->First();
+  query->Edit();
+  query->FieldByName("MID")->SetValue(Variant(4));
+  query->Post();
+  ASSERT_EQ(query->RecordCount(), 3);
+  EXPECT_EQ(DetailIDs(d1), (std::set<Integer>{11, 12}));
+  d1->Refresh();
+  EXPECT_EQ(DetailIDs(d1), (std::set<Integer>{11, 12}));
+  // The adapter on its own: the first record that holds the master's values, not re-opened.
+  const Integer opens = query->OpenCount();
+  query->Last();
+  bool reopened = false;
+  EXPECT_TRUE(
+      Pattern->GetDetailFilterAdapter()->LocateDetail(query, "MID", reopened, true, Variant(1)));
+  EXPECT_FALSE(reopened);
+  EXPECT_EQ(query->FieldByName("ID")->Value(), Variant(11));
+  EXPECT_EQ(query->OpenCount(), opens);
+}
+
+TEST_F(DBDataDetail, ARecordASQLDetailPostsForAnotherMasterLeavesItAndReopensNoQuery) {
+  TTestMemoryQuery* query = MakeQuerySets();
+  TcxCustomDataController* d5 = Master->GetDetailDataController(4, 0);
+  TcxCustomDataController* d2 = Master->GetDetailDataController(1, 0);
+  ASSERT_EQ(DetailIDs(d5), Expected()[5]);
+  ASSERT_EQ(DetailIDs(d2), Expected()[2]);
+  // A value typed into the empty detail inserts a record, given master 5's key.
+  d2->SetEditValue(1, Variant(5), TcxDataEditValueSource::evsValue);
+  ASSERT_EQ(query->State(), TDataSetState::dsInsert);
+  query->FieldByName("ID")->SetValue(Variant(50));
+  query->Prior();
+  ASSERT_EQ(query->State(), TDataSetState::dsBrowse);
+  // Nor does master 5's detail take the query, opened for master 2, for its own.
+  EXPECT_EQ(query->RecordCount(), 1);
+  EXPECT_EQ(query->GetParams()->ParamByName("MID")->Value(), Variant(2));
+  EXPECT_EQ(DetailIDs(d5), Expected()[5]);
+  EXPECT_EQ(DetailIDs(d2), Expected()[2]);
+  d2->Refresh();
+  EXPECT_EQ(DetailIDs(d2), Expected()[2]);
+}
+
 TEST_F(DBDataDetail, ADetailWithoutTheAskedParameterIsNotCurrentAndRaisesNothing) {
   auto* query = New<TTestMemoryQuery>(Owner.get());
   query->FieldDefs().Add("ID", ftInteger);

@@ -35,6 +35,30 @@ bool SearchSafely(const String& AKeyFields, const Variant& AKeyValues, F ASearch
   }
 }
 
+// Whether the current record's fields of those names hold those values.
+bool HoldsValues(TDataSet* ADataSet, const String& ANames, const Variant& AValues) {
+  Owned<TStringList> list(New<TStringList>());
+  cxGetFieldNames(ANames, list.get());
+  std::vector<TField*> fields;
+  for (Integer i = 0; i < list->Count(); ++i) {
+    TField* f = ADataSet->FindField(list->Strings(i));
+    if (!f) return false;
+    fields.push_back(f);
+  }
+  return !fields.empty() && cxVariantsEqual(cxGetFieldValues(fields), AValues);
+}
+
+// Whether the data set has a parameter of each of those names.
+bool HasParams(TDataSet* ADataSet, const String& ANames) {
+  TParams* params = ADataSet->GetParams();
+  if (!params) return false;
+  Owned<TStringList> list(New<TStringList>());
+  cxGetFieldNames(ANames, list.get());
+  for (Integer i = 0; i < list->Count(); ++i)
+    if (!params->FindParam(list->Strings(i))) return false;
+  return list->Count() > 0;
+}
+
 }  // namespace
 
 bool cxDBLocateSafely(TDataSet* ADataSet, const String& AKeyFields, const Variant& AKeyValues) {
@@ -158,7 +182,16 @@ bool TcxDBProviderDetailFilterAdapter::LocateDetail(TDataSet* ADataSet, const St
                                                     bool& AReopened, bool ADetailInSQLMode,
                                                     const Variant& AMasterDetailKeyValues) {
   if (!ADetailInSQLMode) return cxDBLocateSafely(ADataSet, AMasterDetailKeyFieldNames, AMasterDetailKeyValues);
-  ReopenSQL(ADataSet, AMasterDetailKeyFieldNames, AMasterDetailKeyValues, AReopened);
+  // Copies: re-opening runs handlers, which may free the controller whose values these are.
+  const String names = AMasterDetailKeyFieldNames;
+  const Variant values = AMasterDetailKeyValues;
+  TWeakLink alive(ADataSet);
+  ReopenSQL(ADataSet, names, values, AReopened);
+  // A query keeps what was posted to it since it opened, records moved to other masters too:
+  // the master's records start at the first that still holds its values.
+  if (alive.Alive() && ADataSet->Active() && !ADataSet->IsEmpty() &&
+      IsCurrentQuery(ADataSet, names, values) && !HoldsValues(ADataSet, names, values))
+    cxDBLocateSafely(ADataSet, names, values);
   return true;
 }
 
@@ -235,8 +268,13 @@ bool TcxDBDataController::IsDetailQueryOutdated() const {
   if (!FDataModeController->DetailSyncEnabled()) return true;
   if (DBProvider()->IsDetailPositioned()) return false;
   if (VarIsEmpty(FMasterDetailKeyValues)) return false;
-  const std::vector<TField*> keys = GetDetailKeyFieldList();
   TDataSet* ds = DataSet();
+  // A query that can tell whose records it was opened for says so: what it holds may since
+  // have been given to other masters, so its current record tells nothing.
+  const String names = GetMasterDetailKeyFieldNames();
+  if (ds && ds->Active() && (FDataModeController->OnDetailIsCurrentQuery || HasParams(ds, names)))
+    return !FDataModeController->DetailIsCurrentQuery(names, FMasterDetailKeyValues);
+  const std::vector<TField*> keys = GetDetailKeyFieldList();
   // An empty query (no record for this master) has nothing to compare: it is outdated
   // unless its parameters are this master's.
   if (keys.empty() || !ds || !ds->Active() || ds->IsEmpty()) return true;
