@@ -223,6 +223,32 @@ TEST_F(DBDataDetail, ARecordASQLDetailPostsForAnotherMasterLeavesItAndReopensNoQ
   EXPECT_EQ(DetailIDs(d2), Expected()[2]);
 }
 
+// Counts the posts of a data set.
+struct PostCounter : TObject {
+  Integer Posts = 0;
+  void BeforePost(TDataSet*) { ++Posts; }
+};
+
+TEST_F(DBDataDetail, AnEmptyAppendLeftAsAnotherSQLDetailTakesTheQueryIsGivenUpByItsOwnDetail) {
+  TTestMemoryQuery* query = MakeQuerySets();
+  TcxCustomDataController* d1 = Master->GetDetailDataController(0, 0);
+  TcxCustomDataController* d5 = Master->GetDetailDataController(4, 0);
+  ASSERT_EQ(DetailIDs(d5), Expected()[5]);
+  PostCounter counter;
+  query->BeforePost = TDataSetNotifyEvent(&counter, &PostCounter::BeforePost);
+  // Nothing is typed into the appended record but the master's key values.
+  d5->Append();
+  ASSERT_EQ(query->State(), TDataSetState::dsInsert);
+  ASSERT_EQ(d5->GetRecordCount(), 1);
+  d1->ChangeFocusedRowIndex(0);
+  EXPECT_EQ(query->GetParams()->ParamByName("MID")->Value(), Variant(1));
+  EXPECT_EQ(query->State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(counter.Posts, 0);
+  EXPECT_EQ(d5->GetRecordCount(), 0);
+  EXPECT_EQ(DetailIDs(d1), Expected()[1]);
+  query->BeforePost = nullptr;
+}
+
 TEST_F(DBDataDetail, ADetailWithoutTheAskedParameterIsNotCurrentAndRaisesNothing) {
   auto* query = New<TTestMemoryQuery>(Owner.get());
   query->FieldDefs().Add("ID", ftInteger);
