@@ -231,22 +231,29 @@ struct PostCounter : TObject {
 
 TEST_F(DBDataDetail, AnEmptyAppendLeftAsAnotherSQLDetailTakesTheQueryIsGivenUpByItsOwnDetail) {
   TTestMemoryQuery* query = MakeQuerySets();
-  TcxCustomDataController* d1 = Master->GetDetailDataController(0, 0);
-  TcxCustomDataController* d5 = Master->GetDetailDataController(4, 0);
-  ASSERT_EQ(DetailIDs(d5), Expected()[5]);
-  PostCounter counter;
-  query->BeforePost = TDataSetNotifyEvent(&counter, &PostCounter::BeforePost);
-  // Nothing is typed into the appended record but the master's key values.
-  d5->Append();
-  ASSERT_EQ(query->State(), TDataSetState::dsInsert);
-  ASSERT_EQ(d5->GetRecordCount(), 1);
-  d1->ChangeFocusedRowIndex(0);
-  EXPECT_EQ(query->GetParams()->ParamByName("MID")->Value(), Variant(1));
-  EXPECT_EQ(query->State(), TDataSetState::dsBrowse);
-  EXPECT_EQ(counter.Posts, 0);
-  EXPECT_EQ(d5->GetRecordCount(), 0);
-  EXPECT_EQ(DetailIDs(d1), Expected()[1]);
-  query->BeforePost = nullptr;
+  // Keyed details too: the detail focused holds back its siblings' notices as it moves.
+  for (bool keyed : {false, true}) {
+    SCOPED_TRACE(keyed ? "keyed" : "unkeyed");
+    Pattern->SetKeyFieldNames(keyed ? "ID" : "");
+    Master->ResetDetails();
+    TcxCustomDataController* d1 = Master->GetDetailDataController(0, 0);
+    TcxCustomDataController* d5 = Master->GetDetailDataController(4, 0);
+    ASSERT_EQ(DetailIDs(d5), Expected()[5]);
+    ASSERT_EQ(static_cast<TcxDBDataController*>(d5)->IdentifiesRecordsByKey(), keyed);
+    PostCounter counter;
+    query->BeforePost = TDataSetNotifyEvent(&counter, &PostCounter::BeforePost);
+    // Nothing is typed into the appended record but the master's key values.
+    d5->Append();
+    ASSERT_EQ(query->State(), TDataSetState::dsInsert);
+    ASSERT_EQ(d5->GetRecordCount(), 1);
+    d1->ChangeFocusedRowIndex(0);
+    EXPECT_EQ(query->GetParams()->ParamByName("MID")->Value(), Variant(1));
+    EXPECT_EQ(query->State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(counter.Posts, 0);
+    EXPECT_EQ(d5->GetRecordCount(), 0);
+    EXPECT_EQ(DetailIDs(d1), Expected()[1]);
+    query->BeforePost = nullptr;
+  }
 }
 
 TEST_F(DBDataDetail, ADetailWithoutTheAskedParameterIsNotCurrentAndRaisesNothing) {

@@ -291,32 +291,42 @@ TcxDBProviderDetailFilterAdapter* TcxDBDataController::GetDetailFilterAdapter() 
   cxDataControllerError(cxSDBDetailFilterControllerNotFound);
 }
 
-void TcxDBDataController::UpdateDetailQuery() {
-  if (!IsDetail() || !FDataModeController->DetailInSQLMode() || FUpdatingDetailQuery) return;
-  if (VarIsEmpty(FMasterDetailKeyValues) || !DataSet()) return;
-  if (FDataModeController->DetailIsCurrentQuery(GetMasterDetailKeyFieldNames(), FMasterDetailKeyValues)) return;
-  TcxDBDataProvider* p = DBProvider();
+bool TcxDBDataController::SettleEditBeforeDetailQuery() {
+  if (!IsDetail() || !FDataModeController->DetailInSQLMode() || FUpdatingDetailQuery) return true;
+  TDataSet* ds = DataSet();
+  if (VarIsEmpty(FMasterDetailKeyValues) || !ds || !ds->Active() || !IsEditState(ds->State()))
+    return true;
+  if (FDataModeController->DetailIsCurrentQuery(GetMasterDetailKeyFieldNames(), FMasterDetailKeyValues))
+    return true;
   // Re-opening the query ends any edit of it without a word: the edit is left first, as
   // the focus change this step belongs to leaves it (a modified record is posted). It is
   // the edit of the sibling standing on the query, if one does: that one settles it, so
   // that an insert of its own it gives up leaves its rows (another detail would post it, or
   // cancel it unseen once the query holds another master's records).
-  if (TDataSet* ds = DataSet(); ds->Active() && IsEditState(ds->State())) {
-    TcxDBDataController* owner = this;
-    for (TcxDBDataProvider* other : p->OtherProviders())
-      if (other->DBDataController()->IsDetail() && other->IsDetailPositioned()) {
-        owner = other->DBDataController();
-        break;
-      }
-    // The post's or cancel's handlers may free the data set, its source or this detail.
-    cxDBDataGuards::TStepWatch<TcxDBDataProvider> watch(p, ds);
-    owner->CheckBrowseState();
-    if (!watch.Alive()) return;
-    if (owner != this && IsEditState(ds->State())) {
-      CheckBrowseState();
-      if (!watch.Alive()) return;
+  TcxDBDataProvider* p = DBProvider();
+  TcxDBDataController* owner = this;
+  for (TcxDBDataProvider* other : p->OtherProviders())
+    if (other->DBDataController()->IsDetail() && other->IsDetailPositioned()) {
+      owner = other->DBDataController();
+      break;
     }
+  // The post's or cancel's handlers may free the data set, its source or this detail.
+  cxDBDataGuards::TStepWatch<TcxDBDataProvider> watch(p, ds);
+  owner->CheckBrowseState();
+  if (!watch.Alive()) return false;
+  if (owner != this && IsEditState(ds->State())) {
+    CheckBrowseState();
+    if (!watch.Alive()) return false;
   }
+  return true;
+}
+
+void TcxDBDataController::UpdateDetailQuery() {
+  if (!IsDetail() || !FDataModeController->DetailInSQLMode() || FUpdatingDetailQuery) return;
+  if (VarIsEmpty(FMasterDetailKeyValues) || !DataSet()) return;
+  if (FDataModeController->DetailIsCurrentQuery(GetMasterDetailKeyFieldNames(), FMasterDetailKeyValues)) return;
+  TcxDBDataProvider* p = DBProvider();
+  if (!SettleEditBeforeDetailQuery()) return;
   FUpdatingDetailQuery = true;
   TScopeExit updating([this] { FUpdatingDetailQuery = false; });
   auto freeze = PairedCall([p] { p->Freeze(); }, [p] { p->Unfreeze(); });
