@@ -66,7 +66,8 @@ class TFuzzQuery : public TMemoryDataSet {
   TRecords Reads(const Variant& AValue) {
     TRecords r;
     for (const TRow& row : FTable)
-      if (!row.Gone && Matches(row.Values, {FKeyName}, {AValue})) r.push_back(RecordText(row.Values));
+      if (!row.Gone && Matches(row.Values, {FKeyName}, {AValue}))
+        r.push_back(RecordText(row.Values));
     std::sort(r.begin(), r.end());
     return r;
   }
@@ -105,7 +106,8 @@ class TFuzzQuery : public TMemoryDataSet {
     FOpenKey.clear();
     inherited::InternalClose();
   }
-  Integer InternalPost(Integer APlace, bool AInserting, const std::vector<Variant>& AValues) override {
+  Integer InternalPost(Integer APlace, bool AInserting,
+                       const std::vector<Variant>& AValues) override {
     const Integer place = inherited::InternalPost(APlace, AInserting, AValues);
     std::vector<Variant> stored = InternalReadRecord(place);
     const Integer id = InternalRecordId(place);

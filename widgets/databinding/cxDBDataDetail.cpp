@@ -296,7 +296,8 @@ bool TcxDBDataController::SettleEditBeforeDetailQuery() {
   TDataSet* ds = DataSet();
   if (VarIsEmpty(FMasterDetailKeyValues) || !ds || !ds->Active() || !IsEditState(ds->State()))
     return true;
-  if (FDataModeController->DetailIsCurrentQuery(GetMasterDetailKeyFieldNames(), FMasterDetailKeyValues))
+  if (FDataModeController->DetailIsCurrentQuery(GetMasterDetailKeyFieldNames(),
+                                                FMasterDetailKeyValues))
     return true;
   // Re-opening the query ends any edit of it without a word: the edit is left first, as
   // the focus change this step belongs to leaves it (a modified record is posted). It is
