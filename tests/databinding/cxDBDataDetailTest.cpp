@@ -256,6 +256,24 @@ TEST_F(DBDataDetail, AnEmptyAppendLeftAsAnotherSQLDetailTakesTheQueryIsGivenUpBy
   }
 }
 
+TEST_F(DBDataDetail, AnSQLDetailTakingTheQueryBackShowsWhatItReadsForItsMasterNow) {
+  TTestMemoryQuery* query = MakeQuerySets();
+  TcxCustomDataController* d4 = Master->GetDetailDataController(3, 0);
+  TcxCustomDataController* d3 = Master->GetDetailDataController(2, 0);
+  ASSERT_EQ(DetailIDs(d3), Expected()[3]);
+  ASSERT_EQ(DetailIDs(d4), Expected()[4]);
+  // A record is given to master 4 while the query holds master 3's.
+  query->AddRow({42, 4, 7.0});
+  EXPECT_EQ(DetailIDs(d4), Expected()[4]);
+  d4->ChangeFocusedRowIndex(0);
+  EXPECT_EQ(query->GetParams()->ParamByName("MID")->Value(), Variant(4));
+  EXPECT_EQ(DetailIDs(d4), (std::set<Integer>{40, 41, 42}));
+  EXPECT_EQ(DetailIDs(d3), Expected()[3]);
+  // The focused record is the one the query stands on.
+  ASSERT_GE(d4->GetFocusedRecordIndex(), 0);
+  EXPECT_EQ(d4->GetItemValue(d4->GetFocusedRecordIndex(), 0), query->FieldByName("ID")->Value());
+}
+
 TEST_F(DBDataDetail, ADetailWithoutTheAskedParameterIsNotCurrentAndRaisesNothing) {
   auto* query = New<TTestMemoryQuery>(Owner.get());
   query->FieldDefs().Add("ID", ftInteger);

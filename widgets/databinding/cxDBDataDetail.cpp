@@ -328,13 +328,23 @@ void TcxDBDataController::UpdateDetailQuery() {
   if (FDataModeController->DetailIsCurrentQuery(GetMasterDetailKeyFieldNames(), FMasterDetailKeyValues)) return;
   TcxDBDataProvider* p = DBProvider();
   if (!SettleEditBeforeDetailQuery()) return;
-  FUpdatingDetailQuery = true;
-  TScopeExit updating([this] { FUpdatingDetailQuery = false; });
-  auto freeze = PairedCall([p] { p->Freeze(); }, [p] { p->Unfreeze(); });
-  p->First();
-  p->SavePosition();
-  p->RestorePosition();
-  p->SetCurrentRecordIndex(0);
+  // Re-opening and reading run the data set's handlers, which may free this detail.
+  TWeakLink self(this);
+  {
+    FUpdatingDetailQuery = true;
+    TScopeExit updating([this] { FUpdatingDetailQuery = false; });
+    auto freeze = PairedCall([p] { p->Freeze(); }, [p] { p->Unfreeze(); });
+    p->First();
+    p->SavePosition();
+    p->RestorePosition();
+    p->SetCurrentRecordIndex(0);
+  }
+  // Re-opened for this master, the query may hold records given to it while it held
+  // another master's: the detail shows what it reads now.
+  if (self.Alive() &&
+      FDataModeController->DetailIsCurrentQuery(GetMasterDetailKeyFieldNames(),
+                                                FMasterDetailKeyValues))
+    Refresh();
 }
 
 void TcxDBDataController::FocusedRecordChanged() {
