@@ -178,6 +178,102 @@ TEST_F(DBDataDetail, AQueryAlreadyHoldingTheMastersRecordsIsReadFromItsFirstReco
   EXPECT_EQ(query->OpenCount(), opens);
 }
 
+TEST_F(DBDataDetail, AQueryWhoseFirstRecordWentToAnotherMasterIsReadFromTheMastersFirstRecord) {
+  TTestMemoryQuery* query = MakeQuerySets();
+  TcxCustomDataController* d1 = Master->GetDetailDataController(0, 0);
+  ASSERT_EQ(DetailIDs(d1), Expected()[1]);
+  // The query holds the record posted to master 4 until it is opened again.
+  query->First();
+  query->Edit();
+  query->FieldByName("MID")->SetValue(Variant(4));
+  query->Post();
+  ASSERT_EQ(query->RecordCount(), 3);
+  EXPECT_EQ(DetailIDs(d1), (std::set<Integer>{11, 12}));
+  d1->Refresh();
+  EXPECT_EQ(DetailIDs(d1), (std::set<Integer>{11, 12}));
+  // The adapter on its own: the first record that holds the master's values, not re-opened.
+  const Integer opens = query->OpenCount();
+  query->Last();
+  bool reopened = false;
+  EXPECT_TRUE(
+      Pattern->GetDetailFilterAdapter()->LocateDetail(query, "MID", reopened, true, Variant(1)));
+  EXPECT_FALSE(reopened);
+  EXPECT_EQ(query->FieldByName("ID")->Value(), Variant(11));
+  EXPECT_EQ(query->OpenCount(), opens);
+}
+
+TEST_F(DBDataDetail, ARecordASQLDetailPostsForAnotherMasterLeavesItAndReopensNoQuery) {
+  TTestMemoryQuery* query = MakeQuerySets();
+  TcxCustomDataController* d5 = Master->GetDetailDataController(4, 0);
+  TcxCustomDataController* d2 = Master->GetDetailDataController(1, 0);
+  ASSERT_EQ(DetailIDs(d5), Expected()[5]);
+  ASSERT_EQ(DetailIDs(d2), Expected()[2]);
+  // A value typed into the empty detail inserts a record, given master 5's key.
+  d2->SetEditValue(1, Variant(5), TcxDataEditValueSource::evsValue);
+  ASSERT_EQ(query->State(), TDataSetState::dsInsert);
+  query->FieldByName("ID")->SetValue(Variant(50));
+  query->Prior();
+  ASSERT_EQ(query->State(), TDataSetState::dsBrowse);
+  // Nor does master 5's detail take the query, opened for master 2, for its own.
+  EXPECT_EQ(query->RecordCount(), 1);
+  EXPECT_EQ(query->GetParams()->ParamByName("MID")->Value(), Variant(2));
+  EXPECT_EQ(DetailIDs(d5), Expected()[5]);
+  EXPECT_EQ(DetailIDs(d2), Expected()[2]);
+  d2->Refresh();
+  EXPECT_EQ(DetailIDs(d2), Expected()[2]);
+}
+
+// Counts the posts of a data set.
+struct PostCounter : TObject {
+  Integer Posts = 0;
+  void BeforePost(TDataSet*) { ++Posts; }
+};
+
+TEST_F(DBDataDetail, AnEmptyAppendLeftAsAnotherSQLDetailTakesTheQueryIsGivenUpByItsOwnDetail) {
+  TTestMemoryQuery* query = MakeQuerySets();
+  // Keyed details too: the detail focused holds back its siblings' notices as it moves.
+  for (bool keyed : {false, true}) {
+    SCOPED_TRACE(keyed ? "keyed" : "unkeyed");
+    Pattern->SetKeyFieldNames(keyed ? "ID" : "");
+    Master->ResetDetails();
+    TcxCustomDataController* d1 = Master->GetDetailDataController(0, 0);
+    TcxCustomDataController* d5 = Master->GetDetailDataController(4, 0);
+    ASSERT_EQ(DetailIDs(d5), Expected()[5]);
+    ASSERT_EQ(static_cast<TcxDBDataController*>(d5)->IdentifiesRecordsByKey(), keyed);
+    PostCounter counter;
+    query->BeforePost = TDataSetNotifyEvent(&counter, &PostCounter::BeforePost);
+    // Nothing is typed into the appended record but the master's key values.
+    d5->Append();
+    ASSERT_EQ(query->State(), TDataSetState::dsInsert);
+    ASSERT_EQ(d5->GetRecordCount(), 1);
+    d1->ChangeFocusedRowIndex(0);
+    EXPECT_EQ(query->GetParams()->ParamByName("MID")->Value(), Variant(1));
+    EXPECT_EQ(query->State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(counter.Posts, 0);
+    EXPECT_EQ(d5->GetRecordCount(), 0);
+    EXPECT_EQ(DetailIDs(d1), Expected()[1]);
+    query->BeforePost = nullptr;
+  }
+}
+
+TEST_F(DBDataDetail, AnSQLDetailTakingTheQueryBackShowsWhatItReadsForItsMasterNow) {
+  TTestMemoryQuery* query = MakeQuerySets();
+  TcxCustomDataController* d4 = Master->GetDetailDataController(3, 0);
+  TcxCustomDataController* d3 = Master->GetDetailDataController(2, 0);
+  ASSERT_EQ(DetailIDs(d3), Expected()[3]);
+  ASSERT_EQ(DetailIDs(d4), Expected()[4]);
+  // A record is given to master 4 while the query holds master 3's.
+  query->AddRow({42, 4, 7.0});
+  EXPECT_EQ(DetailIDs(d4), Expected()[4]);
+  d4->ChangeFocusedRowIndex(0);
+  EXPECT_EQ(query->GetParams()->ParamByName("MID")->Value(), Variant(4));
+  EXPECT_EQ(DetailIDs(d4), (std::set<Integer>{40, 41, 42}));
+  EXPECT_EQ(DetailIDs(d3), Expected()[3]);
+  // The focused record is the one the query stands on.
+  ASSERT_GE(d4->GetFocusedRecordIndex(), 0);
+  EXPECT_EQ(d4->GetItemValue(d4->GetFocusedRecordIndex(), 0), query->FieldByName("ID")->Value());
+}
+
 TEST_F(DBDataDetail, ADetailWithoutTheAskedParameterIsNotCurrentAndRaisesNothing) {
   auto* query = New<TTestMemoryQuery>(Owner.get());
   query->FieldDefs().Add("ID", ftInteger);

@@ -649,6 +649,9 @@ class TcxDBDataController : public TcxCustomDataController {
   // A detail in SQL mode whose query holds another master's records asks it again for its
   // own master.
   void UpdateDetailQuery();
+  // Before the query is re-opened for this detail's master, the edit of it is settled by
+  // the detail whose edit it is; false when that freed this controller or the data set.
+  bool SettleEditBeforeDetailQuery();
   // The details of a master record whose key values changed since they were made go; they
   // are made anew for the new values.
   void ResetDetailsOfChangedKeys(Integer ARecordIndex);

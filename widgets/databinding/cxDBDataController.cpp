@@ -761,6 +761,11 @@ bool TcxDBDataController::CanFocusRecord(Integer ARecordIndex) {
   const bool followed = FocusTargetRecordIndex() == ARecordIndex;
   // Moving the data set runs its handlers, which may free this controller.
   TWeakLink self(this);
+  // A sibling settling its edit of the query hears of it at once, not once this detail's
+  // lock is off and the query holds this master's records.
+  if (IsDetail() && FDataModeController->DetailSyncEnabled() && !changingFocus &&
+      !SettleEditBeforeDetailQuery())
+    return false;
   {
     auto lock = WatchedPairedCall(
         this, [p] { p->BeginLock(); }, [p] { p->EndLock(); });

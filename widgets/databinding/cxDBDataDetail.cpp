@@ -2,6 +2,7 @@
 // adapter that positions a detail data set (Locate, or re-opening it with parameters), and
 // the unit's start-up, which registers that adapter.
 #include "widgets/databinding/cxDBData.h"
+#include "widgets/databinding/cxDBDataGuards.h"
 
 #include "classlib/core/ScopeGuards.h"
 
@@ -33,6 +34,30 @@ bool SearchSafely(const String& AKeyFields, const Variant& AKeyValues, F ASearch
   } catch (const EConvertError&) {
     return false;
   }
+}
+
+// Whether the current record's fields of those names hold those values.
+bool HoldsValues(TDataSet* ADataSet, const String& ANames, const Variant& AValues) {
+  Owned<TStringList> list(New<TStringList>());
+  cxGetFieldNames(ANames, list.get());
+  std::vector<TField*> fields;
+  for (Integer i = 0; i < list->Count(); ++i) {
+    TField* f = ADataSet->FindField(list->Strings(i));
+    if (!f) return false;
+    fields.push_back(f);
+  }
+  return !fields.empty() && cxVariantsEqual(cxGetFieldValues(fields), AValues);
+}
+
+// Whether the data set has a parameter of each of those names.
+bool HasParams(TDataSet* ADataSet, const String& ANames) {
+  TParams* params = ADataSet->GetParams();
+  if (!params) return false;
+  Owned<TStringList> list(New<TStringList>());
+  cxGetFieldNames(ANames, list.get());
+  for (Integer i = 0; i < list->Count(); ++i)
+    if (!params->FindParam(list->Strings(i))) return false;
+  return list->Count() > 0;
 }
 
 }  // namespace
@@ -158,7 +183,16 @@ bool TcxDBProviderDetailFilterAdapter::LocateDetail(TDataSet* ADataSet, const St
                                                     bool& AReopened, bool ADetailInSQLMode,
                                                     const Variant& AMasterDetailKeyValues) {
   if (!ADetailInSQLMode) return cxDBLocateSafely(ADataSet, AMasterDetailKeyFieldNames, AMasterDetailKeyValues);
-  ReopenSQL(ADataSet, AMasterDetailKeyFieldNames, AMasterDetailKeyValues, AReopened);
+  // Copies: re-opening runs handlers, which may free the controller whose values these are.
+  const String names = AMasterDetailKeyFieldNames;
+  const Variant values = AMasterDetailKeyValues;
+  TWeakLink alive(ADataSet);
+  ReopenSQL(ADataSet, names, values, AReopened);
+  // A query keeps what was posted to it since it opened, records moved to other masters too:
+  // the master's records start at the first that still holds its values.
+  if (alive.Alive() && ADataSet->Active() && !ADataSet->IsEmpty() &&
+      IsCurrentQuery(ADataSet, names, values) && !HoldsValues(ADataSet, names, values))
+    cxDBLocateSafely(ADataSet, names, values);
   return true;
 }
 
@@ -235,8 +269,13 @@ bool TcxDBDataController::IsDetailQueryOutdated() const {
   if (!FDataModeController->DetailSyncEnabled()) return true;
   if (DBProvider()->IsDetailPositioned()) return false;
   if (VarIsEmpty(FMasterDetailKeyValues)) return false;
-  const std::vector<TField*> keys = GetDetailKeyFieldList();
   TDataSet* ds = DataSet();
+  // A query that can tell whose records it was opened for says so: what it holds may since
+  // have been given to other masters, so its current record tells nothing.
+  const String names = GetMasterDetailKeyFieldNames();
+  if (ds && ds->Active() && (FDataModeController->OnDetailIsCurrentQuery || HasParams(ds, names)))
+    return !FDataModeController->DetailIsCurrentQuery(names, FMasterDetailKeyValues);
+  const std::vector<TField*> keys = GetDetailKeyFieldList();
   // An empty query (no record for this master) has nothing to compare: it is outdated
   // unless its parameters are this master's.
   if (keys.empty() || !ds || !ds->Active() || ds->IsEmpty()) return true;
@@ -252,21 +291,60 @@ TcxDBProviderDetailFilterAdapter* TcxDBDataController::GetDetailFilterAdapter() 
   cxDataControllerError(cxSDBDetailFilterControllerNotFound);
 }
 
+bool TcxDBDataController::SettleEditBeforeDetailQuery() {
+  if (!IsDetail() || !FDataModeController->DetailInSQLMode() || FUpdatingDetailQuery) return true;
+  TDataSet* ds = DataSet();
+  if (VarIsEmpty(FMasterDetailKeyValues) || !ds || !ds->Active() || !IsEditState(ds->State()))
+    return true;
+  if (FDataModeController->DetailIsCurrentQuery(GetMasterDetailKeyFieldNames(),
+                                                FMasterDetailKeyValues))
+    return true;
+  // Re-opening the query ends any edit of it without a word: the edit is left first, as
+  // the focus change this step belongs to leaves it (a modified record is posted). It is
+  // the edit of the sibling standing on the query, if one does: that one settles it, so
+  // that an insert of its own it gives up leaves its rows (another detail would post it, or
+  // cancel it unseen once the query holds another master's records).
+  TcxDBDataProvider* p = DBProvider();
+  TcxDBDataController* owner = this;
+  for (TcxDBDataProvider* other : p->OtherProviders())
+    if (other->DBDataController()->IsDetail() && other->IsDetailPositioned()) {
+      owner = other->DBDataController();
+      break;
+    }
+  // The post's or cancel's handlers may free the data set, its source or this detail.
+  cxDBDataGuards::TStepWatch<TcxDBDataProvider> watch(p, ds);
+  owner->CheckBrowseState();
+  if (!watch.Alive()) return false;
+  if (owner != this && IsEditState(ds->State())) {
+    CheckBrowseState();
+    if (!watch.Alive()) return false;
+  }
+  return true;
+}
+
 void TcxDBDataController::UpdateDetailQuery() {
   if (!IsDetail() || !FDataModeController->DetailInSQLMode() || FUpdatingDetailQuery) return;
   if (VarIsEmpty(FMasterDetailKeyValues) || !DataSet()) return;
   if (FDataModeController->DetailIsCurrentQuery(GetMasterDetailKeyFieldNames(), FMasterDetailKeyValues)) return;
   TcxDBDataProvider* p = DBProvider();
-  // Re-opening the query ends any edit of it without a word: the edit is left first, as
-  // the focus change this step belongs to leaves it (a modified record is posted).
-  if (TDataSet* ds = DataSet(); ds->Active() && IsEditState(ds->State())) CheckBrowseState();
-  FUpdatingDetailQuery = true;
-  TScopeExit updating([this] { FUpdatingDetailQuery = false; });
-  auto freeze = PairedCall([p] { p->Freeze(); }, [p] { p->Unfreeze(); });
-  p->First();
-  p->SavePosition();
-  p->RestorePosition();
-  p->SetCurrentRecordIndex(0);
+  if (!SettleEditBeforeDetailQuery()) return;
+  // Re-opening and reading run the data set's handlers, which may free this detail.
+  TWeakLink self(this);
+  {
+    FUpdatingDetailQuery = true;
+    TScopeExit updating([this] { FUpdatingDetailQuery = false; });
+    auto freeze = PairedCall([p] { p->Freeze(); }, [p] { p->Unfreeze(); });
+    p->First();
+    p->SavePosition();
+    p->RestorePosition();
+    p->SetCurrentRecordIndex(0);
+  }
+  // Re-opened for this master, the query may hold records given to it while it held
+  // another master's: the detail shows what it reads now.
+  if (self.Alive() &&
+      FDataModeController->DetailIsCurrentQuery(GetMasterDetailKeyFieldNames(),
+                                                FMasterDetailKeyValues))
+    Refresh();
 }
 
 void TcxDBDataController::FocusedRecordChanged() {
