@@ -148,7 +148,7 @@ void TcxDataKeyIndex::SetFirst(TSlot& ASlot, Integer AFirst) const {
 
 // A step costs the map's length, a renumbering every slot: the map grows with the table.
 bool TcxDataKeyIndex::LogRoom(size_t AMore) {
-  const size_t limit = 64 + FSlots.size() / 512;
+  const size_t limit = 64 + FSlots.size() / 128;
   if (FSteps.size() + AMore <= limit && FShifts.size() + AMore <= limit &&
       FShiftsEnd < UINT32_MAX / 2)
     return true;
