@@ -23,6 +23,10 @@
 //                      record deleted again (the set keeps its size), with smart
 //                      refresh in a plain view and in a view sorted by Name; beside
 //                      SQLite's INSERT and DELETE by rowid
+//   InsertDelete/...Scattered  a record inserted at a random row and posted, then the record at
+//                      another random row deleted (the same rows every run; the one deleted is
+//                      the next one inserted, so the set keeps its records and its size);
+//                      beside SQLite inserting and deleting the same records by rowid
 //   DeleteSelected1000 1,000 selected records deleted at once, beside SQLite deleting them
 //                      by key in one transaction; ControllerIndexed with the data set's key
 //                      index built before (as a focus moving by key builds it)
@@ -386,6 +390,50 @@ void InsertDeleteOurs(benchmark::State& state, bool ASorted) {
   if (!reached) state.SkipWithError("the insert or the deletion did not reach the controller");
 }
 void InsertDeleteSmart(benchmark::State& state) { InsertDeleteOurs(state, false); }
+
+void InsertDeleteScatteredOurs(benchmark::State& state) {
+  const Integer n = Integer(state.range(0));
+  Sized& s = Get(n);
+  if (!Ready(state, s)) return;
+  if (!s.ours->c) s.ours->Bind();
+  TcxDBDataController* c = s.ours->c.get();
+  c->DataModeController()->SetSmartRefresh(true);
+  std::mt19937 gen(11);
+  auto pick = [&] { return Integer(gen() % unsigned(c->GetRowCount())); };
+  std::vector<Variant> held(cColumns);
+  // The focused row's record read, then deleted: the next one inserted.
+  auto take = [&] {
+    c->ChangeFocusedRowIndex(pick());
+    const Integer r = c->GetFocusedRecordIndex();
+    for (Integer i = 0; i < cColumns; ++i) held[size_t(i)] = c->GetItemValue(r, i);
+    c->DeleteFocused();
+  };
+  auto put = [&] {
+    c->ChangeFocusedRowIndex(pick());
+    c->Insert();
+    for (Integer i = 0; i < cColumns; ++i)
+      c->SetEditValue(i, held[size_t(i)], TcxDataEditValueSource::evsValue);
+    c->PostEditing();
+  };
+  take();
+  Integer inserted = 0;
+  bool reached = true;
+  for (auto _ : state) {
+    put();
+    if (++inserted % 64 == 1) {
+      const Integer focused = c->GetFocusedRecordIndex();
+      reached = reached && c->GetRecordCount() == n && focused >= 0 &&
+                c->GetItemValue(focused, cID).AsInteger() == held[size_t(cID)].AsInteger() &&
+                c->GetRowInfo(c->GetFocusedRowIndex()).RecordIndex == focused;
+    }
+    take();
+  }
+  put();
+  reached = reached && c->GetRecordCount() == n && s.ours->ds->RecordCount() == n &&
+            c->GetRowCount() == n;
+  c->DataModeController()->SetSmartRefresh(false);
+  if (!reached) state.SkipWithError("the insert or the deletion did not reach the controller");
+}
 void InsertDeleteSmartSorted(benchmark::State& state) { InsertDeleteOurs(state, true); }
 
 // 1,000 selected records of a fresh data set deleted at once (smart refresh on); Indexed: the
@@ -599,6 +647,53 @@ void InsertDeleteTheirs(benchmark::State& state) {
   if (!reached) state.SkipWithError("the insert or the deletion did not reach SQLite");
 }
 
+// The same records as the scattered pair above by rowid: the row deleted is inserted next.
+void InsertDeleteScatteredTheirs(benchmark::State& state) {
+  const Integer n = Integer(state.range(0));
+  Sized& s = Get(n);
+  if (!Ready(state, s)) return;
+  sqlite3_stmt* ins = nullptr;
+  sqlite3_stmt* del = nullptr;
+  sqlite3_prepare_v2(s.theirs->db,
+                     "INSERT INTO t (ID, Name, City, Amount, Price, Day, Flag) "
+                     "VALUES (?, ?, ?, ?, ?, ?, ?)",
+                     -1, &ins, nullptr);
+  sqlite3_prepare_v2(s.theirs->db, "DELETE FROM t WHERE rowid = ?", -1, &del, nullptr);
+  std::mt19937 gen(11);
+  bool reached = true;
+  Integer held = 0;
+  auto take = [&] {
+    held = Integer(gen() % unsigned(n));  // a row of s.rows
+    sqlite3_bind_int(del, 1, s.rows[size_t(held)].ID);
+    reached = reached && sqlite3_step(del) == SQLITE_DONE && sqlite3_changes(s.theirs->db) == 1;
+    sqlite3_reset(del);
+  };
+  auto put = [&] {
+    const Row& r = s.rows[size_t(held)];
+    sqlite3_bind_int(ins, 1, r.ID);
+    if (r.NameNull)
+      sqlite3_bind_null(ins, 2);
+    else
+      sqlite3_bind_text(ins, 2, r.Name.data(), int(r.Name.size()), SQLITE_STATIC);
+    sqlite3_bind_text(ins, 3, r.City.data(), int(r.City.size()), SQLITE_STATIC);
+    sqlite3_bind_int64(ins, 4, r.Amount);
+    sqlite3_bind_double(ins, 5, r.Price);
+    sqlite3_bind_double(ins, 6, r.Day);
+    sqlite3_bind_int(ins, 7, r.Flag ? 1 : 0);
+    reached = reached && sqlite3_step(ins) == SQLITE_DONE;
+    sqlite3_reset(ins);
+  };
+  take();
+  for (auto _ : state) {
+    put();
+    take();
+  }
+  put();
+  sqlite3_finalize(ins);
+  sqlite3_finalize(del);
+  if (!reached) state.SkipWithError("the insert or the deletion did not reach SQLite");
+}
+
 void DeleteSelectedTheirs(benchmark::State& state) {
   const Integer n = Integer(state.range(0));
   Sized& s = Get(n);
@@ -671,6 +766,14 @@ void RegisterInsertDelete(Integer n) {
       ->Unit(benchmark::kMicrosecond);
 #ifdef TL_HAVE_SQLITE3
   benchmark::RegisterBenchmark("InsertDelete/SQLite", InsertDeleteTheirs)
+      ->Arg(n)
+      ->Unit(benchmark::kMicrosecond);
+#endif
+  benchmark::RegisterBenchmark("InsertDelete/SmartRefreshScattered", InsertDeleteScatteredOurs)
+      ->Arg(n)
+      ->Unit(benchmark::kMicrosecond);
+#ifdef TL_HAVE_SQLITE3
+  benchmark::RegisterBenchmark("InsertDelete/SQLiteScattered", InsertDeleteScatteredTheirs)
       ->Arg(n)
       ->Unit(benchmark::kMicrosecond);
 #endif

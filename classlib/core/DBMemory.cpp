@@ -182,8 +182,18 @@ void TMemoryDataSet::MoveGap(size_t Place) {
     return;
   }
   FGapStart = Place;
-  if (FSlotOfIdValid)
-    for (size_t s = first; s < last; ++s) FileSlot(FSlots[s].Id, s);
+  if (!FSlotOfIdValid) return;
+  // Every id held was filed when its record came (or when the index was built): refiled in
+  // place, no growth asked for record by record.
+  size_t* const filed = FSlotOfId.data();
+  const size_t ids = FSlotOfId.size();
+  for (size_t s = first; s < last; ++s) {
+    const Integer id = FSlots[s].Id;
+    if (id >= 0 && size_t(id) < ids)
+      filed[size_t(id)] = s;
+    else
+      FileSlot(id, s);
+  }
 }
 
 void TMemoryDataSet::InsertStored(Integer Place, TStoredRecord Record) {

@@ -723,3 +723,69 @@ TEST_F(RowDeltaCases, FarMovesKeepEveryRowAndPosition) {
   for (Integer r = 0; r < n - 1; ++r)
     EXPECT_EQ(info->GetFilteredIndexByRecordIndex(r), rowOf(r)) << r;
 }
+
+// Runs of insertions and deletions between two reads of the rows, next to one another (an
+// insertion just above the last, a deletion just below it) or anywhere, in record order and
+// sorted: the rows read are those of the records held, as the shifts in between compose.
+TEST_F(RowDeltaCases, RunsOfShiftsBetweenReadsGiveTheRecordsHeld) {
+  AddItems({IntType()});
+  const Integer n = 60;
+  std::vector<Integer> values;
+  c_->BeginUpdate();
+  c_->SetRecordCount(n);
+  for (Integer r = 0; r < n; ++r) {
+    values.push_back((r * 37) % n * 10);
+    c_->SetValue(r, 0, values.back());
+  }
+  c_->EndUpdate();
+  std::mt19937 gen(29);
+  auto pick = [&](Integer AFew) { return Integer(gen() % unsigned(AFew)); };
+  Integer next = 1, last = n / 2;
+  // In record order, then through a filter, then sorted.
+  for (Integer view = 0; view < 3; ++view) {
+    SCOPED_TRACE("view " + IntToStr(view));
+    const bool filtered = view == 1, sorted = view == 2;
+    if (filtered) {
+      c_->Filter()->Root()->AddItem(items_[0].get(), foGreater, 100, "100");
+      c_->Filter()->SetActive(true);
+    }
+    if (sorted) {
+      c_->Filter()->SetActive(false);
+      c_->ChangeSortingOrder(0, soAscending);
+    }
+    for (Integer round = 0; round < 60; ++round) {
+      SCOPED_TRACE("round " + IntToStr(round));
+      for (Integer k = pick(12); k >= 0; --k) {
+        const Integer count = Integer(values.size());
+        switch (pick(4)) {
+          case 0:  // just above the last place, or anywhere
+          case 1: {
+            const Integer at =
+                pick(3) == 0 ? pick(count + 1) : std::clamp<Integer>(last - pick(2), 0, count);
+            const Integer r = c_->InsertRecord(at);
+            c_->SetValue(r, 0, next * 10 + 5);
+            values.insert(values.begin() + at, next++ * 10 + 5);
+            last = at;
+            break;
+          }
+          default: {
+            if (count < 20) break;
+            const Integer at =
+                pick(3) == 0 ? pick(count) : std::clamp<Integer>(last + pick(3) - 1, 0, count - 1);
+            c_->DeleteRecord(at);
+            values.erase(values.begin() + at);
+            last = at;
+            break;
+          }
+        }
+      }
+      std::vector<Integer> want;
+      for (size_t i = 0; i < values.size(); ++i)
+        if (!filtered || values[i] > 100) want.push_back(Integer(i));
+      if (sorted)
+        std::sort(want.begin(), want.end(),
+                  [&](Integer A, Integer B) { return values[size_t(A)] < values[size_t(B)]; });
+      ASSERT_EQ(Rows(), want);
+    }
+  }
+}

@@ -103,9 +103,27 @@ void TcxDataKeyIndex::Reserve(size_t AKeys) {
   }
 }
 
+Integer TcxDataKeyIndex::Mapped(Integer AFrom) const {
+  const auto it = std::upper_bound(FSteps.begin(), FSteps.end(), AFrom,
+                                   [](Integer x, const TStep& step) { return x < step.From; });
+  return it == FSteps.begin() ? AFrom : AFrom + (it - 1)->Sum;
+}
+
+// The map takes the numbers of the segment before step j to x + the Sum of step j - 1, in
+// order: the last segment whose first number lands at or before ANow holds the only candidate.
+bool TcxDataKeyIndex::Unmapped(Integer ANow, Integer& AFrom) const {
+  const auto it = std::partition_point(FSteps.begin(), FSteps.end(), [ANow](const TStep& step) {
+    return step.From + step.Sum <= ANow;
+  });
+  const Integer sum = it == FSteps.begin() ? 0 : (it - 1)->Sum;
+  AFrom = ANow - sum;
+  return it == FSteps.end() || AFrom < it->From;
+}
+
 Integer TcxDataKeyIndex::FirstOf(const TSlot& ASlot) const {
+  if (ASlot.Shifted == 0) return Mapped(ASlot.First);
   Integer r = ASlot.First;
-  for (size_t i = ASlot.Shifted; i < FShifts.size(); ++i) {
+  for (size_t i = ASlot.Shifted - FShiftsFrom; i < FShifts.size(); ++i) {
     const TShift& s = FShifts[i];
     if (s.Inserted)
       r += r >= s.At ? 1 : 0;
@@ -115,66 +133,74 @@ Integer TcxDataKeyIndex::FirstOf(const TSlot& ASlot) const {
   return r;
 }
 
-void TcxDataKeyIndex::Settle(TSlot& ASlot) const {
-  ASlot.First = FirstOf(ASlot);
-  ASlot.Shifted = std::uint32_t(FShifts.size());
+void TcxDataKeyIndex::SetFirst(TSlot& ASlot, Integer AFirst) const {
+  if (ASlot.Shifted != 0) --FLogged;
+  Integer from;
+  if (Unmapped(AFirst, from)) {
+    ASlot.First = from;
+    ASlot.Shifted = 0;
+  } else {
+    ASlot.First = AFirst;
+    ASlot.Shifted = FShiftsEnd;
+    ++FLogged;
+  }
 }
 
-// A read costs the log's length, a renumbering every slot: the log grows with the table.
+// A step costs the map's length, a renumbering every slot: the map grows with the table.
 bool TcxDataKeyIndex::LogRoom(size_t AMore) {
-  if (FShifts.size() + AMore <= 64 + FSlots.size() / 1024) return true;
-  std::vector<Integer> ends;  // the sum of the Deltas up to each step
-  ends.reserve(FSteps.size());
-  Integer sum = 0;
-  for (const TStep& step : FSteps) ends.push_back(sum += step.Delta);
+  const size_t limit = 64 + FSlots.size() / 128;
+  if (FSteps.size() + AMore <= limit && FShifts.size() + AMore <= limit &&
+      FShiftsEnd < UINT32_MAX / 2)
+    return true;
   for (TSlot& s : FSlots) {
     if (s.First == kEmpty) continue;
-    if (s.Shifted == 0) {
-      const auto it = std::upper_bound(FSteps.begin(), FSteps.end(), s.First,
-                                       [](Integer x, const TStep& step) { return x < step.From; });
-      if (it != FSteps.begin()) s.First += ends[size_t(it - FSteps.begin()) - 1];
-    } else {
-      s.First = FirstOf(s);
-    }
+    s.First = FirstOf(s);
     s.Shifted = 0;
   }
   FShifts.clear();
   FSteps.clear();
+  FShiftsFrom = FShiftsEnd = 1;
+  FLogged = 0;
   return false;
 }
 
 void TcxDataKeyIndex::Log(Integer AAt, bool AInserted) {
-  FShifts.push_back(TShift{AAt, AInserted});
-  // The numbers the shift moves, numbered as at the log's start: from the first x the map
-  // takes to AAt or beyond (an insertion), beyond AAt (a deletion).
-  const Integer bound = AInserted ? AAt : AAt + 1;
-  Integer sum = 0;
-  size_t i = 0;
-  Integer from = INT_MAX;
-  for (;; ++i) {
-    const Integer lo = i == 0 ? 0 : FSteps[i - 1].From;
-    const Integer hi = i < FSteps.size() ? FSteps[i].From : INT_MAX;
-    if (i > 0) sum += FSteps[i - 1].Delta;
-    const Integer x = std::max(lo, bound - sum);
-    if (x < hi) {
-      from = x;
-      break;
-    }
-    if (i == FSteps.size()) break;
+  if (FLogged == 0) {
+    FShifts.clear();
+    FShiftsFrom = FShiftsEnd + 1;
+  } else {
+    FShifts.push_back(TShift{AAt, AInserted});
   }
-  if (from == INT_MAX) return;
+  ++FShiftsEnd;
+  // The numbers the shift moves, numbered as at the map's start: from the first x the map
+  // takes to AAt or beyond (an insertion), beyond AAt (a deletion). It lies in the first
+  // segment whose last number the map takes there; the segment before step j ends at
+  // From(j) - 1 and is moved by the Sum of step j - 1.
+  const Integer bound = AInserted ? AAt : AAt + 1;
+  const auto it = std::partition_point(FSteps.begin(), FSteps.end(), [bound](const TStep& step) {
+    return step.From - 1 + step.Sum - step.Delta < bound;
+  });
+  size_t j = size_t(it - FSteps.begin());
+  const Integer before = j == 0 ? 0 : FSteps[j - 1].Sum;
+  const Integer from = std::max(j == 0 ? 0 : FSteps[j - 1].From, bound - before);
   const Integer delta = AInserted ? 1 : -1;
-  // The step goes after the steps at or before it: i is the segment holding it.
-  if (i > 0 && FSteps[i - 1].From == from)
-    FSteps[i - 1].Delta += delta;
-  else
-    FSteps.insert(FSteps.begin() + ptrdiff_t(i), TStep{from, delta});
+  if (j > 0 && FSteps[j - 1].From == from) {
+    --j;
+    FSteps[j].Delta += delta;
+  } else {
+    FSteps.insert(FSteps.begin() + ptrdiff_t(j), TStep{from, delta, before});
+  }
+  for (size_t k = j; k < FSteps.size(); ++k) FSteps[k].Sum += delta;
+  // A record in and out at one place: the map is as before.
+  if (FSteps[j].Delta == 0) FSteps.erase(FSteps.begin() + ptrdiff_t(j));
 }
 
 bool TcxDataKeyIndex::Build(Integer ACount) {
   FSlots.clear();
   FShifts.clear();
   FSteps.clear();
+  FShiftsFrom = FShiftsEnd = 1;
+  FLogged = 0;
   FUsed = 0;
   FCount = 0;
   Reserve(size_t(ACount));
@@ -203,16 +229,19 @@ const TcxDataKeyIndex::TSlot* TcxDataKeyIndex::SlotOf(const TcxDataKeyView& AKey
   const std::uint32_t hash = AKey.Hash();
   const size_t mask = FSlots.size() - 1;
   for (size_t i = hash & mask; FSlots[i].First != kEmpty; i = (i + 1) & mask) {
-    if (FSlots[i].Hash != hash) continue;
-    Settle(FSlots[i]);
-    if (KeyOf(FSlots[i].First) == AKey) return &FSlots[i];
+    TSlot& s = FSlots[i];
+    if (s.Hash != hash) continue;
+    const Integer first = FirstOf(s);
+    // Numbered anew, a slot read once reads no more of the log.
+    if (s.Shifted != 0) SetFirst(s, first);
+    if (KeyOf(first) == AKey) return &s;
   }
   return nullptr;
 }
 
 Integer TcxDataKeyIndex::First(const TcxDataKeyView& AKey) const {
   const TSlot* slot = SlotOf(AKey);
-  return slot ? slot->First : -1;
+  return slot ? FirstOf(*slot) : -1;
 }
 
 Integer TcxDataKeyIndex::CountOf(const TcxDataKeyView& AKey) const {
@@ -230,14 +259,15 @@ void TcxDataKeyIndex::Add(Integer ARecordIndex) {
   for (; FSlots[i].First != kEmpty; i = (i + 1) & mask) {
     TSlot& s = FSlots[i];
     if (s.Hash != hash) continue;
-    Settle(s);
-    if (!(KeyOf(s.First) == key)) continue;
-    s.First = std::min(s.First, ARecordIndex);
+    const Integer first = FirstOf(s);
+    if (!(KeyOf(first) == key)) continue;
+    if (ARecordIndex < first) SetFirst(s, ARecordIndex);
     ++s.Count;
     ++FCount;
     return;
   }
-  FSlots[i] = TSlot{hash, ARecordIndex, 1, std::uint32_t(FShifts.size())};
+  FSlots[i] = TSlot{hash, kEmpty, 1, 0};
+  SetFirst(FSlots[i], ARecordIndex);
   ++FUsed;
   ++FCount;
 }
@@ -249,20 +279,20 @@ void TcxDataKeyIndex::Remove(Integer ARecordIndex, const TcxDataKeyView& AKey) {
   for (size_t i = hash & mask; FSlots[i].First != kEmpty; i = (i + 1) & mask) {
     TSlot& s = FSlots[i];
     if (s.Hash != hash) continue;
-    Settle(s);
+    const Integer first = FirstOf(s);
     // The record's own slot when it is the first (whatever it holds now), else by the key.
-    if (s.First != ARecordIndex && !(KeyOf(s.First) == AKey)) continue;
+    if (first != ARecordIndex && !(KeyOf(first) == AKey)) continue;
     --FCount;
     if (--s.Count == 0) {
       EraseSlot(i);
       return;
     }
-    if (s.First != ARecordIndex) return;
+    if (first != ARecordIndex) return;
     // The key's other records all follow the first: the nearest of them is the next first.
     const Integer records = FStorage->RecordCount();
     for (Integer r = ARecordIndex + 1; r < records; ++r)
       if (KeyOf(r) == AKey) {
-        s.First = r;
+        SetFirst(s, r);
         return;
       }
     FCount = -1;  // the records hold what the index did not know of
@@ -274,6 +304,7 @@ void TcxDataKeyIndex::Remove(Integer ARecordIndex, const TcxDataKeyView& AKey) {
 // Empties the slot and moves later slots of the same run back, so that no search stops short.
 void TcxDataKeyIndex::EraseSlot(size_t AIndex) {
   const size_t mask = FSlots.size() - 1;
+  if (FSlots[AIndex].Shifted != 0) --FLogged;
   size_t hole = AIndex;
   for (size_t j = (hole + 1) & mask; FSlots[j].First != kEmpty; j = (j + 1) & mask) {
     const size_t home = FSlots[j].Hash & mask;

@@ -60,7 +60,10 @@ class TcxDataKeyIndex {
     std::uint32_t Hash;
     Integer First;  // kEmpty for a free slot
     Integer Count;
-    std::uint32_t Shifted;  // how many of FShifts its First has seen
+    // 0: First is numbered as at the map's start (FSteps reads it); else First is numbered as
+    // after the shifts before this one of the log (a record that came in since the map's start
+    // has no number there).
+    std::uint32_t Shifted;
   };
   // One record in or out: the records after it move by one.
   struct TShift {
@@ -72,10 +75,17 @@ class TcxDataKeyIndex {
   void EraseSlot(size_t AIndex);
   // The slot's first record as numbered now.
   Integer FirstOf(const TSlot& ASlot) const;
-  void Settle(TSlot& ASlot) const;
-  // The slot holding AKey, settled; nullptr for none.
+  // Writes the slot's first record (numbered now): as numbered at the map's start when a number
+  // there maps to it, else as numbered now.
+  void SetFirst(TSlot& ASlot, Integer AFirst) const;
+  // The map from the numbers at its start to the numbers now.
+  Integer Mapped(Integer AFrom) const;
+  // A number at the map's start the map takes to ANow; false for a record that came since.
+  bool Unmapped(Integer ANow, Integer& AFrom) const;
+  // The slot holding AKey; nullptr for none.
   const TSlot* SlotOf(const TcxDataKeyView& AKey) const;
-  // Room for AMore shifts in the log; else every slot is renumbered and the log starts over.
+  // Room for AMore shifts in the map and the log; else every slot is renumbered, both start
+  // over, and false says the caller renumbers the slots itself.
   bool LogRoom(size_t AMore);
   void Log(Integer AAt, bool AInserted);
   template <class F>
@@ -86,12 +96,16 @@ class TcxDataKeyIndex {
   // A power of two, at most half full. Its slots learn of insertions and deletions as they
   // are read: one change does not visit every key.
   mutable std::vector<TSlot> FSlots;
+  // The shifts FShiftsFrom.. (counted from 1 since the map's start) for the slots numbered
+  // after some of them; kept only while such slots exist.
   std::vector<TShift> FShifts;
-  // The whole log as one map of the numbers it started from: x + the sum of the Deltas of
-  // the steps From <= x (the map never decreases). Renumbering the slots that saw none of the
-  // log reads it in a search instead of going through every shift.
+  std::uint32_t FShiftsFrom = 1, FShiftsEnd = 1;
+  mutable size_t FLogged = 0;  // slots with Shifted != 0
+  // Every shift since its start as one map of the numbers it started from: x + Sum of the last
+  // step with From <= x (the map never decreases). Composed as the shifts come, so that a
+  // record in and out at one place leaves nothing; read in a search.
   struct TStep {
-    Integer From, Delta;
+    Integer From, Delta, Sum;  // Sum: the Deltas of this step and those before it
   };
   std::vector<TStep> FSteps;
   size_t FUsed = 0;

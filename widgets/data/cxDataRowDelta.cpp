@@ -804,6 +804,50 @@ namespace {
 // (a pass over it per shift: as many passes as the shifts saved).
 constexpr size_t kLoggedRecordShifts = 32;
 constexpr size_t kFreshEntries = 32;
+
+// The shifts in order (an entry above Above takes Delta, each after the ones before), in one
+// pass: composed first into one map of the numbers they started from, x + Adds[k] for the k
+// Bounds at most x. An entry mostly lies in the part of the map of the entry before it (the
+// rows mostly follow the records), which is tried before a search. False, nothing written,
+// for a shift by more than one down (not composed so: the map would not keep the order).
+template <class TShifts>
+bool ShiftAll(std::vector<Integer>& AList, const TShifts& AShifts) {
+  std::vector<Integer> bounds, adds{0};  // adds[k]: the sum over the first k bounds
+  for (const auto& shift : AShifts) {
+    if (shift.Delta < -1) return false;
+    // The numbers the shift moves, from the first x the map takes above Above: in the first
+    // part whose last number the map takes there (the part before bound j ends below it).
+    const Integer at = shift.Above + 1;
+    size_t j = 0;
+    {
+      size_t lo = 0, hi = bounds.size();
+      while (lo < hi) {
+        const size_t mid = (lo + hi) / 2;
+        if (bounds[mid] - 1 + adds[mid] < at)
+          lo = mid + 1;
+        else
+          hi = mid;
+      }
+      j = lo;
+    }
+    const Integer from = j == 0 ? at - adds[0] : std::max(bounds[j - 1], at - adds[j]);
+    if (j > 0 && bounds[j - 1] == from) {
+      --j;
+    } else {
+      bounds.insert(bounds.begin() + ptrdiff_t(j), from);
+      adds.insert(adds.begin() + ptrdiff_t(j + 1), adds[j]);
+    }
+    for (size_t k = j + 1; k < adds.size(); ++k) adds[k] += shift.Delta;
+  }
+  if (bounds.empty()) return true;
+  size_t k = 0;  // the part the last entry lay in
+  for (Integer& v : AList) {
+    const bool within = (k == 0 || bounds[k - 1] <= v) && (k == bounds.size() || v < bounds[k]);
+    if (!within) k = size_t(std::upper_bound(bounds.begin(), bounds.end(), v) - bounds.begin());
+    v += adds[k];
+  }
+  return true;
+}
 }  // namespace
 
 Integer TcxCustomDataControllerInfo::Renumbered(size_t ASlot, Integer ARecord) const {
@@ -899,11 +943,12 @@ void TcxCustomDataControllerInfo::CloseEntryGap() const {
 void TcxCustomDataControllerInfo::SettleRecordNumbers() const {
   if (FRecordShifts.empty()) return;
   CloseEntryGap();
-  // The fresh entries' numbers first; every entry then takes every shift, a pass each.
+  // The fresh entries' numbers first; every entry then takes every shift, in one pass.
   std::vector<Integer> fresh;
   for (const TFreshEntry& e : FFreshEntries)
     fresh.push_back(Renumbered(e.Slot, FRecordList[e.Slot]));
-  for (const TRecordShift& shift : FRecordShifts) ShiftAbove(FRecordList, shift.Above, shift.Delta);
+  if (!ShiftAll(FRecordList, FRecordShifts))
+    for (const TRecordShift& shift : FRecordShifts) ShiftAbove(FRecordList, shift.Above, shift.Delta);
   for (size_t i = 0; i < fresh.size(); ++i) FRecordList[FFreshEntries[i].Slot] = fresh[i];
   FRecordShifts.clear();
   FFreshEntries.clear();
