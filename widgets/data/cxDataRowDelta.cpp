@@ -327,6 +327,19 @@ void MinusBelow(std::vector<Integer>& AList, const std::vector<Integer>& AGone) 
     }
     return;
   }
+  // Entries in ascending order (rows in storage order, their positions) take the counts in
+  // one walk beside them; from the first entry out of order on, the bits count.
+  const size_t n = AList.size();
+  size_t i = 0, k = 0;
+  for (Integer previous = -1; i < n; ++i) {
+    const Integer v = AList[i];
+    if (v < 0) continue;
+    if (v < previous) break;
+    previous = v;
+    while (k < AGone.size() && AGone[k] < v) ++k;
+    AList[i] = v - Integer(k);
+  }
+  if (i == n) return;
   const Integer last = AGone.back(), gone = Integer(AGone.size());
   const size_t blocks = size_t(last) / 64 + 1;
   std::vector<UInt64> bits(blocks);
@@ -337,7 +350,8 @@ void MinusBelow(std::vector<Integer>& AList, const std::vector<Integer>& AGone) 
     before[b] = sum;
     sum += Integer(std::popcount(bits[b]));
   }
-  for (Integer& v : AList) {
+  for (; i < n; ++i) {
+    Integer& v = AList[i];
     if (v < 0) continue;
     if (v > last) {
       v -= gone;
