@@ -29,7 +29,8 @@
 //                      beside SQLite inserting and deleting the same records by rowid
 //   DeleteSelected1000 1,000 selected records deleted at once, beside SQLite deleting them
 //                      by key in one transaction; ControllerIndexed with the data set's key
-//                      index built before (as a focus moving by key builds it)
+//                      index built before (as a focus moving by key builds it),
+//                      ControllerSorted in a view sorted by Name
 //   DetailPerMaster    the next of 1,000 masters and its 100 of 10^5 detail records, beside
 //                      SQLite's SELECT on an indexed master key
 // Sizes 10^4 and 10^5; the posts, the inserts and the deletions at 10^6 as well when TL_BENCH_1M
@@ -439,7 +440,7 @@ void InsertDeleteSmartSorted(benchmark::State& state) { InsertDeleteOurs(state, 
 // 1,000 selected records of a fresh data set deleted at once (smart refresh on); Indexed: the
 // data set's key index is built before, as the searches by key of a focus moving through the
 // records build it.
-void DeleteSelectedOurs(benchmark::State& state, bool AIndexed) {
+void DeleteSelectedOurs(benchmark::State& state, bool AIndexed, bool ASorted = false) {
   const Integer n = Integer(state.range(0));
   Sized& s = Get(n);
   if (!Ready(state, s)) return;
@@ -449,6 +450,7 @@ void DeleteSelectedOurs(benchmark::State& state, bool AIndexed) {
     ours->Bind();
     TcxDBDataController* c = ours->c.get();
     c->DataModeController()->SetSmartRefresh(true);
+    if (ASorted) c->ChangeSortingOrder(cName, TcxDataSortOrder::soAscending);
     c->SetMultiSelect(true);
     c->BeginUpdate();
     for (Integer i = 0; i < 1000; ++i) c->ChangeRowSelection(Integer((Int64(i) * 7919) % n), true);
@@ -467,6 +469,7 @@ void DeleteSelectedOurs(benchmark::State& state, bool AIndexed) {
 }
 void DeleteSelectedCold(benchmark::State& state) { DeleteSelectedOurs(state, false); }
 void DeleteSelectedIndexed(benchmark::State& state) { DeleteSelectedOurs(state, true); }
+void DeleteSelectedSorted(benchmark::State& state) { DeleteSelectedOurs(state, false, true); }
 
 // 1,000 masters over 10^5 detail records (100 each, kept together as an index on MID
 // would): one step is moving to the next master and reading its detail records.
@@ -785,6 +788,10 @@ void RegisterDeleteSelected(Integer n) {
       ->Iterations(3)
       ->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("DeleteSelected1000/ControllerIndexed", DeleteSelectedIndexed)
+      ->Arg(n)
+      ->Iterations(3)
+      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("DeleteSelected1000/ControllerSorted", DeleteSelectedSorted)
       ->Arg(n)
       ->Iterations(3)
       ->Unit(benchmark::kMillisecond);

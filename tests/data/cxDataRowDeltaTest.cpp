@@ -11,6 +11,7 @@
 #include "widgets/data/cxDataSummary.h"
 #include "widgets/data/cxFilter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -42,7 +43,11 @@ class TDeltaController : public TcxDataController {
 // Everything either controller tells its owner and listeners, in order.
 struct Log : TObject {
   std::vector<std::string> Lines;
-  void Update(TcxUpdateControlInfo* AInfo) { Lines.push_back(AInfo->ClassName()); }
+  std::vector<TcxDataChange> Kinds;  // of each data change told
+  void Update(TcxUpdateControlInfo* AInfo) {
+    Lines.push_back(AInfo->ClassName());
+    if (auto* data = dynamic_cast<TcxDataChangedInfo*>(AInfo)) Kinds.push_back(data->Kind);
+  }
   void DataChanged(TcxCustomDataController*) { Lines.push_back("data"); }
   void RecordChanged(TcxCustomDataController*, Integer ARecord, Integer AItem) {
     Lines.push_back("record " + std::to_string(ARecord) + " " + std::to_string(AItem));
@@ -264,6 +269,50 @@ class RowDelta : public DataTest {
     return what.str();
   }
 
+  // Several records at once out of the storage, the same on both controllers, as a source
+  // that deleted them itself takes them out: a few (each compared with every one deleted)
+  // or more (searched among them), apart or in a run. Drawn apart from the other steps.
+  std::string DeleteAtOnce() {
+    const Integer count = delta_->GetRecordCount();
+    std::ostringstream what;
+    if (count < 40) {
+      // Records enough for the next deletions.
+      std::vector<std::vector<Variant>> records(40);
+      for (auto& values : records)
+        for (Integer i = 0; i < iItems; ++i) values.push_back(RandomValue(i));
+      what << "append 40 records";
+      for (TcxCustomDataController* c : Both()) {
+        c->BeginUpdate();
+        for (const auto& values : records) {
+          const Integer r = c->AppendRecord();
+          for (Integer i = 0; i < iItems; ++i) c->SetValue(r, i, values[size_t(i)]);
+        }
+        c->EndUpdate();
+      }
+      lastVerdicts_ = -1;
+      return what.str();
+    }
+    const Integer want =
+        batches_() % 2 ? 2 + Integer(batches_() % 7) : 9 + Integer(batches_() % 24);
+    std::vector<Integer> list;
+    if (batches_() % 3 == 0) {
+      const Integer first = Integer(batches_() % unsigned(count - want + 1));
+      for (Integer r = first; r < first + want; ++r) list.push_back(r);
+    } else {
+      while (Integer(list.size()) < want) {
+        list.push_back(Integer(batches_() % unsigned(count)));
+        std::sort(list.begin(), list.end());
+        list.erase(std::unique(list.begin(), list.end()), list.end());
+      }
+    }
+    what << "delete at once";
+    for (Integer r : list) what << " " << r;
+    const Integer before = delta_->Verdicts;
+    for (TcxCustomDataController* c : Both()) c->Provider()->DeleteStoredRecords(list);
+    lastVerdicts_ = delta_->Verdicts - before;
+    return what.str();
+  }
+
   // A new view: sorting, grouping, filter and options drawn at random.
   std::string NewView() {
     std::ostringstream what;
@@ -388,8 +437,9 @@ class RowDelta : public DataTest {
   }
 
   // The records the delta controller shows, against a fresh controller given its records
-  // and its view: the same records in the same order, in the same groups.
-  std::string AgainstFresh() {
+  // and its view: the same records in the same order, in the same groups (with ASummaries,
+  // the same footer and group summaries).
+  std::string AgainstFresh(bool ASummaries = false) {
     TcxCustomDataController* a = delta_.get();
     Owned<TcxDataController> fresh(New<TcxDataController>(nullptr));
     Prepare(fresh.get());
@@ -418,11 +468,21 @@ class RowDelta : public DataTest {
       if (ia->Groups()->Items(g).BeginIndex != ifresh->Groups()->Items(g).BeginIndex ||
           ia->Groups()->Items(g).Level != ifresh->Groups()->Items(g).Level)
         return "group " + std::to_string(g);
+    if (!ASummaries) return "";
+    for (Integer i = 0; i < a->Summary()->FooterSummaryItems()->Count(); ++i)
+      if (Shown(a->Summary()->GetFooterSummaryValue(i)) !=
+          Shown(fresh->Summary()->GetFooterSummaryValue(i)))
+        return "footer " + std::to_string(i);
+    for (Integer g = 0; g < ia->Groups()->Count(); ++g)
+      if (Shown(ia->Groups()->Items(g).SummaryValues) !=
+          Shown(ifresh->Groups()->Items(g).SummaryValues))
+        return "summaries of group " + std::to_string(g);
     return "";
   }
 
   std::mt19937 gen_{20240611};
   std::mt19937 readGen_{5};
+  std::mt19937 batches_{3187};
   bool allPositions_ = true;
   Owned<TestItem> items_[iItems];
   Owned<TDeltaController> delta_;
@@ -473,6 +533,56 @@ TEST_F(RowDelta, RandomChangesGiveWhatARebuildGives) {
   // Most single changes were placed alone (those changing the groups were not).
   EXPECT_GT(weighedAlone, 3 * weighedAll);
   EXPECT_GT(weighedAlone, 100) << weighedAll;
+}
+
+// Several records taken out of the storage at once, between the other changes, under every
+// view: the rows of those records go and the others are renumbered as a rebuild and a fresh
+// controller give them, summaries included, without a rebuild where no group changes; the
+// owner and listeners are told of a total change.
+TEST_F(RowDelta, SeveralRecordsDeletedAtOnceGiveWhatARebuildGives) {
+  for (TcxCustomDataController* c : Both()) {
+    c->BeginUpdate();
+    c->SetRecordCount(120);
+    c->EndUpdate();
+  }
+  for (Integer r = 0; r < 120; ++r)
+    for (Integer i = 0; i < iItems; ++i) {
+      const Variant v = RandomValue(i);
+      for (TcxCustomDataController* c : Both()) c->SetValue(r, i, v);
+    }
+  Integer weighedAlone = 0, weighedAll = 0, few = 0, many = 0;
+  std::string history;
+  for (int view = 0; view < 40; ++view) {
+    history = NewView();
+    ASSERT_EQ(Differences(), "") << history;
+    for (int step = 0; step < 30; ++step) {
+      const bool atOnce = !editing_ && batches_() % 2 == 0;
+      const size_t lines = deltaLog_.Lines.size(), kinds = deltaLog_.Kinds.size();
+      const std::string what = atOnce ? DeleteAtOnce() : Step();
+      history += "\n" + what;
+      allPositions_ = step % 4 == 3;
+      ASSERT_EQ(Differences(), "") << history;
+      if (!atOnce || what.rfind("delete", 0) != 0) continue;
+      ASSERT_EQ(AgainstFresh(true), "") << history;
+      const std::vector<std::string> told(deltaLog_.Lines.begin() + ptrdiff_t(lines),
+                                          deltaLog_.Lines.end());
+      EXPECT_EQ(std::count(told.begin(), told.end(), "data"), 1) << history;
+      EXPECT_EQ(std::count(told.begin(), told.end(), "listener"), 1) << history;
+      EXPECT_EQ(std::vector<TcxDataChange>(deltaLog_.Kinds.begin() + ptrdiff_t(kinds),
+                                           deltaLog_.Kinds.end()),
+                std::vector<TcxDataChange>{TcxDataChange::dcTotal})
+          << history;
+      (std::count(what.begin(), what.end(), ' ') - 2 <= 8 ? few : many)++;
+      // Filtered and not grouped, a rebuild asks for every record's verdict, the rows
+      // taking the deletion none.
+      if (delta_->IsFiltering() && delta_->GetGroupingItemCount() == 0)
+        (lastVerdicts_ == 0 ? weighedAlone : weighedAll)++;
+    }
+  }
+  EXPECT_GT(few, 50);
+  EXPECT_GT(many, 50);
+  EXPECT_GT(weighedAlone, 3 * weighedAll);
+  EXPECT_GT(weighedAlone, 20) << weighedAll;
 }
 
 namespace {

@@ -395,6 +395,7 @@ class TcxCustomDataController : public TPersistent {
   Integer LockCount() const { return FDataControllerInfo->LockCount(); }
   void Change(TcxDataControllerChanges AChanges);
   void CheckChanges();
+  // dcDeleted without a record (-1): several records went, each noted with the rows.
   virtual void DataChanged(TcxDataChange AKind, Integer AItemIndex, Integer ARecordIndex);
   virtual void NotifyDataChanged();
   virtual void Refresh();

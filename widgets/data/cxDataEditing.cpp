@@ -438,10 +438,12 @@ void TcxCustomDataController::DeleteStorageRecords(const std::vector<Integer>& A
   FProvider->StorageRecordsDeleted(AList);
   FProvider->HandlesChanged();
   FDataControllerInfo->AddChanges({dcicFocusedRecord});
-  if (AList.size() == 1)
-    DataChanged(dcDeleted, -1, AList.front());
-  else
-    DataChanged(dcTotal, -1, -1);
+  // Several records as one: the rows take the step noted for them, and are built again only
+  // where it cannot be applied, grouped (NoteRecordsDeleted) or where the delta cannot follow
+  // (CanApplyDelta), from the group states saved above while the rows still named the
+  // records. A total change would read every record again (a data-set controller) and save
+  // the group states anew through rows naming records that have moved.
+  DataChanged(dcDeleted, -1, AList.size() == 1 ? AList.front() : -1);
 }
 
 // ---- The new-item row ----

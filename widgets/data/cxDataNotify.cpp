@@ -45,8 +45,11 @@ void TcxCustomDataController::CheckChanges() {
 }
 
 void TcxCustomDataController::DataChanged(TcxDataChange AKind, Integer AItemIndex, Integer ARecordIndex) {
-  if (FDataChangeMerged && (IsStructural(FDataChangeKind) || IsStructural(AKind)) &&
-      !(FDataChangeKind == AKind && FDataChangeRecordIndex == ARecordIndex)) {
+  // Several records deleted at once: no one record stands for them, listeners are told of
+  // a total change.
+  const TcxDataChange told = AKind == dcDeleted && ARecordIndex < 0 ? dcTotal : AKind;
+  if (FDataChangeMerged && (IsStructural(FDataChangeKind) || IsStructural(told)) &&
+      !(FDataChangeKind == told && FDataChangeRecordIndex == ARecordIndex)) {
     // A record added, deleted or changed beside other changes: only a full redraw says
     // it all (a later field change must not narrow it down again).
     FDataChangeKind = dcTotal;
@@ -60,7 +63,7 @@ void TcxCustomDataController::DataChanged(TcxDataChange AKind, Integer AItemInde
     // The whole record is already to be redrawn: a field of it must not narrow that down.
     AItemIndex = -1;
   } else {
-    FDataChangeKind = AKind;
+    FDataChangeKind = told;
   }
   FDataChangeItemIndex = AItemIndex;
   FDataChangeRecordIndex = ARecordIndex;

@@ -15,6 +15,7 @@
 #include "widgets/data/cxDataSummary.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <iterator>
 
@@ -308,7 +309,10 @@ void ShiftAbove(std::vector<Integer>& AList, Integer AAbove, Integer ADelta) {
 }
 
 // Each entry not negative less the number of AGone (ascending) below it. A few are counted
-// by comparing with each, which the compiler runs over many entries at once.
+// by comparing with each, which the compiler runs over many entries at once. More are
+// counted from a bit for each value up to the last one gone and the count gone before each
+// 64 values: a search among them for each entry costs several times as much, a count for
+// each value the faults of its fresh pages.
 void MinusBelow(std::vector<Integer>& AList, const std::vector<Integer>& AGone) {
   if (AGone.empty()) return;
   if (AGone.size() == 1) {
@@ -323,9 +327,39 @@ void MinusBelow(std::vector<Integer>& AList, const std::vector<Integer>& AGone) 
     }
     return;
   }
-  for (Integer& v : AList)
-    if (v > AGone.front())
-      v -= Integer(std::lower_bound(AGone.begin(), AGone.end(), v) - AGone.begin());
+  // Entries in ascending order (rows in storage order, their positions) take the counts in
+  // one walk beside them; from the first entry out of order on, the bits count.
+  const size_t n = AList.size();
+  size_t i = 0, k = 0;
+  for (Integer previous = -1; i < n; ++i) {
+    const Integer v = AList[i];
+    if (v < 0) continue;
+    if (v < previous) break;
+    previous = v;
+    while (k < AGone.size() && AGone[k] < v) ++k;
+    AList[i] = v - Integer(k);
+  }
+  if (i == n) return;
+  const Integer last = AGone.back(), gone = Integer(AGone.size());
+  const size_t blocks = size_t(last) / 64 + 1;
+  std::vector<UInt64> bits(blocks);
+  std::vector<Integer> before(blocks);
+  for (Integer g : AGone) bits[size_t(g) / 64] |= UInt64(1) << (g % 64);
+  Integer sum = 0;
+  for (size_t b = 0; b < blocks; ++b) {
+    before[b] = sum;
+    sum += Integer(std::popcount(bits[b]));
+  }
+  for (; i < n; ++i) {
+    Integer& v = AList[i];
+    if (v < 0) continue;
+    if (v > last) {
+      v -= gone;
+      continue;
+    }
+    const size_t b = size_t(v) / 64;
+    v -= before[b] + Integer(std::popcount(bits[b] & ((UInt64(1) << (v % 64)) - 1)));
+  }
 }
 
 }  // namespace
