@@ -670,7 +670,8 @@ void TextIndexInsertDeleteOurs(benchmark::State& state) {
     const Integer r = t.ours.c->InsertRecord(at);
     t.ours.c->SetValue(r, cName, String("abyz"));
     t.ours.c->DeleteRecord(r);
-    if (!storage->FindTextPrefix(def, "AB", found)) state.SkipWithError("the text index was dropped");
+    if (!storage->FindTextPrefix(def, "AB", found))
+      state.SkipWithError("the text index was dropped");
   }
   state.counters["rows"] = double(found.size());
 }

@@ -111,12 +111,14 @@ TEST_F(TextIndexShifts, RecordsAtTheEndAndInTheMiddleKeepTheirPlaces) {
   ASSERT_NO_FATAL_FAILURE(Check(""));
   for (Integer step = 0; step < 400; ++step) {
     SCOPED_TRACE("step " + IntToStr(step));
-    switch (step % 4) {
-      case 0: Insert(Size(), RandomText()); break;
-      case 1: Insert(Pick(Size()), RandomText()); break;
-      case 2: Delete(Size() - 1); break;
-      default: Delete(Pick(Size())); break;
-    }
+    if (step % 4 == 0)
+      Insert(Size(), RandomText());
+    else if (step % 4 == 1)
+      Insert(Pick(Size()), RandomText());
+    else if (step % 4 == 2)
+      Delete(Size() - 1);
+    else
+      Delete(Pick(Size()));
     ASSERT_NO_FATAL_FAILURE(Check(RandomPrefix()));
   }
   ASSERT_NO_FATAL_FAILURE(Check(""));

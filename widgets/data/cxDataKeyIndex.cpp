@@ -368,8 +368,8 @@ std::string_view TcxDataTextIndex::TextOf(Integer ARecordIndex) const {
 
 TcxDataTextIndex::TEntry TcxDataTextIndex::EntryOf(Integer ARecordIndex) const {
   const std::string_view text = TextOf(ARecordIndex);
-  return TEntry{HeadOf(text, UpperTable()), std::uint32_t(std::min<size_t>(text.size(), UINT32_MAX)),
-                ARecordIndex, 0};
+  const std::uint32_t length = std::uint32_t(std::min<size_t>(text.size(), UINT32_MAX));
+  return TEntry{HeadOf(text, UpperTable()), length, ARecordIndex, 0};
 }
 
 Integer TcxDataTextIndex::RecordOf(const TEntry& AEntry) const {
