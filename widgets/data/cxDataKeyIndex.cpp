@@ -3,7 +3,8 @@
 // incremental filter asks for every keystroke: comparing with each record costs a pass over
 // the records each time. The indexes are built once walking paid for them and then follow
 // each change of one record (its old key or text out, its new one in; the records after an
-// insertion or a deletion renumbered in one pass), so a change never costs a rebuild.
+// insertion or a deletion renumbered through one composed map of the shifts, rarely all at
+// once), so a change never costs a rebuild nor a pass over the index.
 #include "widgets/data/cxDataKeyIndex.h"
 
 #include "widgets/data/cxDataStorage.h"
@@ -80,30 +81,9 @@ std::uint32_t TcxDataKeyView::Hash() const {
   return std::uint32_t(h ^ (h >> 32));
 }
 
-// ---- TcxDataKeyIndex ---------------------------------------------------------------------------
+// ---- TcxDataRecordShifts -----------------------------------------------------------------------
 
-TcxDataKeyView TcxDataKeyIndex::KeyOf(Integer ARecordIndex) const {
-  TcxDataKeyView view;
-  FStorage->KeyView(ARecordIndex, FValueDef, view);
-  return view;
-}
-
-void TcxDataKeyIndex::Reserve(size_t AKeys) {
-  size_t capacity = 16;
-  while (capacity < AKeys * 2) capacity *= 2;
-  if (capacity <= FSlots.size()) return;
-  std::vector<TSlot> old(capacity, TSlot{0, kEmpty, 0, 0});
-  old.swap(FSlots);
-  const size_t mask = FSlots.size() - 1;
-  for (const TSlot& s : old) {
-    if (s.First == kEmpty) continue;
-    size_t i = s.Hash & mask;
-    while (FSlots[i].First != kEmpty) i = (i + 1) & mask;
-    FSlots[i] = s;
-  }
-}
-
-Integer TcxDataKeyIndex::Mapped(Integer AFrom) const {
+Integer TcxDataRecordShifts::Mapped(Integer AFrom) const {
   const auto it = std::upper_bound(FSteps.begin(), FSteps.end(), AFrom,
                                    [](Integer x, const TStep& step) { return x < step.From; });
   return it == FSteps.begin() ? AFrom : AFrom + (it - 1)->Sum;
@@ -111,7 +91,7 @@ Integer TcxDataKeyIndex::Mapped(Integer AFrom) const {
 
 // The map takes the numbers of the segment before step j to x + the Sum of step j - 1, in
 // order: the last segment whose first number lands at or before ANow holds the only candidate.
-bool TcxDataKeyIndex::Unmapped(Integer ANow, Integer& AFrom) const {
+bool TcxDataRecordShifts::Unmapped(Integer ANow, Integer& AFrom) const {
   const auto it = std::partition_point(FSteps.begin(), FSteps.end(), [ANow](const TStep& step) {
     return step.From + step.Sum <= ANow;
   });
@@ -120,10 +100,10 @@ bool TcxDataKeyIndex::Unmapped(Integer ANow, Integer& AFrom) const {
   return it == FSteps.end() || AFrom < it->From;
 }
 
-Integer TcxDataKeyIndex::FirstOf(const TSlot& ASlot) const {
-  if (ASlot.Shifted == 0) return Mapped(ASlot.First);
-  Integer r = ASlot.First;
-  for (size_t i = ASlot.Shifted - FShiftsFrom; i < FShifts.size(); ++i) {
+Integer TcxDataRecordShifts::Now(Integer AStored, std::uint32_t AStamp) const {
+  if (AStamp == 0) return Mapped(AStored);
+  Integer r = AStored;
+  for (size_t i = AStamp - FShiftsFrom; i < FShifts.size(); ++i) {
     const TShift& s = FShifts[i];
     if (s.Inserted)
       r += r >= s.At ? 1 : 0;
@@ -133,38 +113,32 @@ Integer TcxDataKeyIndex::FirstOf(const TSlot& ASlot) const {
   return r;
 }
 
-void TcxDataKeyIndex::SetFirst(TSlot& ASlot, Integer AFirst) const {
-  if (ASlot.Shifted != 0) --FLogged;
+void TcxDataRecordShifts::Store(Integer ANow, Integer& AStored, std::uint32_t& AStamp) const {
+  Drop(AStamp);
   Integer from;
-  if (Unmapped(AFirst, from)) {
-    ASlot.First = from;
-    ASlot.Shifted = 0;
+  if (Unmapped(ANow, from)) {
+    AStored = from;
+    AStamp = 0;
   } else {
-    ASlot.First = AFirst;
-    ASlot.Shifted = FShiftsEnd;
+    AStored = ANow;
+    AStamp = FShiftsEnd;
     ++FLogged;
   }
 }
 
-// A step costs the map's length, a renumbering every slot: the map grows with the table.
-bool TcxDataKeyIndex::LogRoom(size_t AMore) {
-  const size_t limit = 64 + FSlots.size() / 128;
-  if (FSteps.size() + AMore <= limit && FShifts.size() + AMore <= limit &&
-      FShiftsEnd < UINT32_MAX / 2)
-    return true;
-  for (TSlot& s : FSlots) {
-    if (s.First == kEmpty) continue;
-    s.First = FirstOf(s);
-    s.Shifted = 0;
-  }
+bool TcxDataRecordShifts::Room(size_t AMore, size_t ALimit) const {
+  return FSteps.size() + AMore <= ALimit && FShifts.size() + AMore <= ALimit &&
+         FShiftsEnd < UINT32_MAX / 2;
+}
+
+void TcxDataRecordShifts::Restart() {
   FShifts.clear();
   FSteps.clear();
   FShiftsFrom = FShiftsEnd = 1;
   FLogged = 0;
-  return false;
 }
 
-void TcxDataKeyIndex::Log(Integer AAt, bool AInserted) {
+void TcxDataRecordShifts::Shift(Integer AAt, bool AInserted) {
   if (FLogged == 0) {
     FShifts.clear();
     FShiftsFrom = FShiftsEnd + 1;
@@ -195,12 +169,48 @@ void TcxDataKeyIndex::Log(Integer AAt, bool AInserted) {
   if (FSteps[j].Delta == 0) FSteps.erase(FSteps.begin() + ptrdiff_t(j));
 }
 
+// ---- TcxDataKeyIndex ---------------------------------------------------------------------------
+
+TcxDataKeyView TcxDataKeyIndex::KeyOf(Integer ARecordIndex) const {
+  TcxDataKeyView view;
+  FStorage->KeyView(ARecordIndex, FValueDef, view);
+  return view;
+}
+
+void TcxDataKeyIndex::Reserve(size_t AKeys) {
+  size_t capacity = 16;
+  while (capacity < AKeys * 2) capacity *= 2;
+  if (capacity <= FSlots.size()) return;
+  std::vector<TSlot> old(capacity, TSlot{0, kEmpty, 0, 0});
+  old.swap(FSlots);
+  const size_t mask = FSlots.size() - 1;
+  for (const TSlot& s : old) {
+    if (s.First == kEmpty) continue;
+    size_t i = s.Hash & mask;
+    while (FSlots[i].First != kEmpty) i = (i + 1) & mask;
+    FSlots[i] = s;
+  }
+}
+
+Integer TcxDataKeyIndex::FirstOf(const TSlot& ASlot) const {
+  return FShifts.Now(ASlot.First, ASlot.Shifted);
+}
+
+// A step costs the map's length, a renumbering every slot: the map grows with the table.
+bool TcxDataKeyIndex::LogRoom(size_t AMore) {
+  if (FShifts.Room(AMore, 64 + FSlots.size() / 128)) return true;
+  for (TSlot& s : FSlots) {
+    if (s.First == kEmpty) continue;
+    s.First = FirstOf(s);
+    s.Shifted = 0;
+  }
+  FShifts.Restart();
+  return false;
+}
+
 bool TcxDataKeyIndex::Build(Integer ACount) {
   FSlots.clear();
-  FShifts.clear();
-  FSteps.clear();
-  FShiftsFrom = FShiftsEnd = 1;
-  FLogged = 0;
+  FShifts.Restart();
   FUsed = 0;
   FCount = 0;
   Reserve(size_t(ACount));
@@ -304,7 +314,7 @@ void TcxDataKeyIndex::Remove(Integer ARecordIndex, const TcxDataKeyView& AKey) {
 // Empties the slot and moves later slots of the same run back, so that no search stops short.
 void TcxDataKeyIndex::EraseSlot(size_t AIndex) {
   const size_t mask = FSlots.size() - 1;
-  if (FSlots[AIndex].Shifted != 0) --FLogged;
+  FShifts.Drop(FSlots[AIndex].Shifted);
   size_t hole = AIndex;
   for (size_t j = (hole + 1) & mask; FSlots[j].First != kEmpty; j = (j + 1) & mask) {
     const size_t home = FSlots[j].Hash & mask;
@@ -327,7 +337,7 @@ void TcxDataKeyIndex::Renumber(F&& AMap) {
 void TcxDataKeyIndex::Inserted(Integer ARecordIndex) {
   if (FCount < 0 || ARecordIndex >= FCount) return;  // appended: nothing follows it
   if (LogRoom(1))
-    Log(ARecordIndex, true);
+    FShifts.Shift(ARecordIndex, true);
   else
     Renumber([ARecordIndex](Integer r) { return r + (r >= ARecordIndex ? 1 : 0); });
 }
@@ -338,7 +348,7 @@ void TcxDataKeyIndex::Deleted(const std::vector<Integer>& AList) {
   if (AList.size() == 1 && first >= FCount) return;  // the last record: nothing followed it
   if (LogRoom(AList.size())) {
     // The last first: each deletion is then numbered as the records stood before it.
-    for (auto it = AList.rbegin(); it != AList.rend(); ++it) Log(*it, false);
+    for (auto it = AList.rbegin(); it != AList.rend(); ++it) FShifts.Shift(*it, false);
     return;
   }
   Renumber([&AList, first](Integer r) {
@@ -358,28 +368,35 @@ std::string_view TcxDataTextIndex::TextOf(Integer ARecordIndex) const {
 
 TcxDataTextIndex::TEntry TcxDataTextIndex::EntryOf(Integer ARecordIndex) const {
   const std::string_view text = TextOf(ARecordIndex);
-  return TEntry{HeadOf(text, UpperTable()), ARecordIndex,
-                std::uint32_t(std::min<size_t>(text.size(), UINT32_MAX))};
+  const std::uint32_t length = std::uint32_t(std::min<size_t>(text.size(), UINT32_MAX));
+  return TEntry{HeadOf(text, UpperTable()), length, ARecordIndex, 0};
+}
+
+Integer TcxDataTextIndex::RecordOf(const TEntry& AEntry) const {
+  const Integer now = FShifts.Now(AEntry.Record, AEntry.Stamp);
+  if (AEntry.Stamp != 0) FShifts.Store(now, AEntry.Record, AEntry.Stamp);
+  return now;
 }
 
 // Texts in upper-cased byte order, then records. Equal heads decide nothing only when a text
 // is longer than its head.
-bool TcxDataTextIndex::Less(const TEntry& A, const TEntry& B) const {
-  if (A.Head != B.Head) return A.Head < B.Head;
-  if (A.Length > 8 && B.Length > 8) {
-    const int c = CompareUpperFrom(TextOf(A.Record), TextOf(B.Record), 8, UpperTable());
+bool TcxDataTextIndex::Before(const TEntry& AStored, const TEntry& AProbe) const {
+  if (AStored.Head != AProbe.Head) return AStored.Head < AProbe.Head;
+  const Integer record = RecordOf(AStored);
+  if (AStored.Length > 8 && AProbe.Length > 8) {
+    const int c = CompareUpperFrom(TextOf(record), TextOf(AProbe.Record), 8, UpperTable());
     if (c != 0) return c < 0;
-  } else if (A.Length != B.Length) {
-    return A.Length < B.Length;
+  } else if (AStored.Length != AProbe.Length) {
+    return AStored.Length < AProbe.Length;
   }
-  return A.Record < B.Record;
+  return record < AProbe.Record;
 }
 
 void TcxDataTextIndex::Build(Integer ACount) {
   std::vector<TEntry> all;
   all.reserve(size_t(ACount));
   for (Integer r = 0; r < ACount; ++r) all.push_back(EntryOf(r));
-  // By head alone first; then each run of one head in the order of Less, the texts longer
+  // By head alone first; then each run of one head in the index's order, the texts longer
   // than their head read once each (a shared beginning would read them at every compare).
   std::sort(all.begin(), all.end(),
             [](const TEntry& A, const TEntry& B) { return A.Head < B.Head; });
@@ -414,6 +431,7 @@ void TcxDataTextIndex::Build(Integer ACount) {
     }
     run = end;
   }
+  FShifts.Restart();
   FBlocks.clear();
   FBlocks.reserve(all.size() / kBlock + 1);
   for (size_t at = 0; at < all.size(); at += kBlock) {
@@ -423,16 +441,16 @@ void TcxDataTextIndex::Build(Integer ACount) {
   FCount = ACount;
 }
 
-void TcxDataTextIndex::LowerBound(const TEntry& AEntry, size_t& ABlock, size_t& AOffset) const {
-  auto less = [this](const TEntry& A, const TEntry& B) { return Less(A, B); };
-  // The first block whose last entry is not less than AEntry.
+void TcxDataTextIndex::LowerBound(const TEntry& AProbe, size_t& ABlock, size_t& AOffset) const {
+  auto before = [&](const TEntry& AStored) { return Before(AStored, AProbe); };
+  // The first block whose last entry is not before AProbe.
   ABlock = size_t(std::partition_point(FBlocks.begin(), FBlocks.end(),
-                                       [&](const TBlock& b) { return less(b.back(), AEntry); }) -
+                                       [&](const TBlock& b) { return before(b.back()); }) -
                   FBlocks.begin());
   AOffset = 0;
   if (ABlock == FBlocks.size()) return;
   const TBlock& b = FBlocks[ABlock];
-  AOffset = size_t(std::lower_bound(b.begin(), b.end(), AEntry, less) - b.begin());
+  AOffset = size_t(std::partition_point(b.begin(), b.end(), before) - b.begin());
 }
 
 void TcxDataTextIndex::Find(const String& AUpperPrefix, std::vector<Integer>& ARecords) const {
@@ -445,7 +463,7 @@ void TcxDataTextIndex::Find(const String& AUpperPrefix, std::vector<Integer>& AR
   auto before = [&](const TEntry& e) {
     if (e.Head != head) return e.Head < head;
     if (e.Length <= 8 || length <= 8) return e.Length < length;
-    return CompareUpperFrom(TextOf(e.Record), AUpperPrefix, 8, upper) < 0;
+    return CompareUpperFrom(TextOf(RecordOf(e)), AUpperPrefix, 8, upper) < 0;
   };
   // The prefix's own bytes of a head: an entry whose bytes there match and whose text is as
   // long as the prefix begins with it.
@@ -453,7 +471,7 @@ void TcxDataTextIndex::Find(const String& AUpperPrefix, std::vector<Integer>& AR
   auto begins = [&](const TEntry& e) {
     if ((e.Head & mask) != (head & mask) || e.Length < length) return false;
     return length <= 8 ||
-           CompareUpperFrom(TextOf(e.Record).substr(0, length), AUpperPrefix, 8, upper) == 0;
+           CompareUpperFrom(TextOf(RecordOf(e)).substr(0, length), AUpperPrefix, 8, upper) == 0;
   };
   size_t block = size_t(std::partition_point(FBlocks.begin(), FBlocks.end(),
                                              [&](const TBlock& b) { return before(b.back()); }) -
@@ -468,7 +486,7 @@ void TcxDataTextIndex::Find(const String& AUpperPrefix, std::vector<Integer>& AR
           more = false;
           break;
         }
-        ARecords.push_back(entries[offset].Record);
+        ARecords.push_back(RecordOf(entries[offset]));
       }
     }
   }
@@ -476,14 +494,16 @@ void TcxDataTextIndex::Find(const String& AUpperPrefix, std::vector<Integer>& AR
 }
 
 void TcxDataTextIndex::Add(Integer ARecordIndex) {
-  const TEntry e = EntryOf(ARecordIndex);
+  TEntry e = EntryOf(ARecordIndex);
+  size_t block = 0, offset = 0;
+  if (!FBlocks.empty()) LowerBound(e, block, offset);
+  e.Stamp = 0;
+  FShifts.Store(ARecordIndex, e.Record, e.Stamp);
   ++FCount;
   if (FBlocks.empty()) {
     FBlocks.emplace_back(1, e);
     return;
   }
-  size_t block, offset;
-  LowerBound(e, block, offset);
   if (block == FBlocks.size()) {
     block = FBlocks.size() - 1;
     offset = FBlocks[block].size();
@@ -500,12 +520,25 @@ bool TcxDataTextIndex::Remove(Integer ARecordIndex) {
   const TEntry e = EntryOf(ARecordIndex);
   size_t block, offset;
   LowerBound(e, block, offset);
-  if (block == FBlocks.size() || FBlocks[block][offset].Record != ARecordIndex) return false;
+  if (block == FBlocks.size() || RecordOf(FBlocks[block][offset]) != ARecordIndex) return false;
   TBlock& b = FBlocks[block];
+  FShifts.Drop(b[size_t(offset)].Stamp);
   b.erase(b.begin() + std::ptrdiff_t(offset));
   if (b.empty()) FBlocks.erase(FBlocks.begin() + std::ptrdiff_t(block));
   --FCount;
   return true;
+}
+
+// A renumbering costs every entry, a step the map's length: the map grows with the index.
+bool TcxDataTextIndex::LogRoom(size_t AMore) {
+  if (FShifts.Room(AMore, 64 + size_t(FCount) / 128)) return true;
+  for (TBlock& b : FBlocks)
+    for (TEntry& e : b) {
+      e.Record = FShifts.Now(e.Record, e.Stamp);
+      e.Stamp = 0;
+    }
+  FShifts.Restart();
+  return false;
 }
 
 template <class F>
@@ -515,16 +548,20 @@ void TcxDataTextIndex::Renumber(F&& AMap) {
 }
 
 void TcxDataTextIndex::Inserted(Integer ARecordIndex) {
-  if (ARecordIndex >= FCount) return;
-  Renumber([ARecordIndex](Integer r) { return r + (r >= ARecordIndex ? 1 : 0); });
+  if (ARecordIndex >= FCount) return;  // appended: nothing follows it
+  if (LogRoom(1))
+    FShifts.Shift(ARecordIndex, true);
+  else
+    Renumber([ARecordIndex](Integer r) { return r + (r >= ARecordIndex ? 1 : 0); });
 }
 
 void TcxDataTextIndex::Deleted(const std::vector<Integer>& AList) {
   if (AList.empty()) return;
   const Integer first = AList.front();
-  if (AList.size() == 1) {
-    if (first >= FCount) return;
-    Renumber([first](Integer r) { return r - (r > first ? 1 : 0); });
+  if (AList.size() == 1 && first >= FCount) return;  // the last record: nothing followed it
+  if (LogRoom(AList.size())) {
+    // The last first: each deletion is then numbered as the records stood before it.
+    for (auto it = AList.rbegin(); it != AList.rend(); ++it) FShifts.Shift(*it, false);
     return;
   }
   Renumber([&AList, first](Integer r) {

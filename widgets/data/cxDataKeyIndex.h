@@ -28,6 +28,51 @@ struct TcxDataKeyView {
   std::uint32_t Hash() const;
 };
 
+// Record numbers kept through the insertions and deletions of records since an index last
+// renumbered all it holds. Every shift since then is composed into one map from the numbers at
+// its start to the numbers now (x + Sum of the last step with From <= x; it never decreases),
+// read in a search, so that a record in and out at one place leaves nothing. A record that
+// came since has no number there: it is kept as numbered now, stamped with the shifts it saw,
+// and reads the shifts after them from a log, kept only while such numbers exist. An index
+// stores each number as a pair (number, stamp) through Store and reads it through Now.
+class TcxDataRecordShifts {
+ public:
+  // The number now of the pair; stamp 0: as numbered at the map's start.
+  Integer Now(Integer AStored, std::uint32_t AStamp) const;
+  // Writes ANow into the pair (stamp 0 for a pair not stored yet): as numbered at the map's
+  // start when a number there maps to it, else as numbered now.
+  void Store(Integer ANow, Integer& AStored, std::uint32_t& AStamp) const;
+  // A stored pair goes.
+  void Drop(std::uint32_t AStamp) const {
+    if (AStamp != 0) --FLogged;
+  }
+  // Room for AMore shifts with the map and the log at most ALimit long; on false the index
+  // numbers every pair anew (Now, stamp 0) and calls Restart before it shifts them itself.
+  bool Room(size_t AMore, size_t ALimit) const;
+  void Restart();
+  // One record in or out at AAt (numbered now): the records after it move by one.
+  void Shift(Integer AAt, bool AInserted);
+
+ private:
+  struct TShift {
+    Integer At;
+    bool Inserted;
+  };
+  struct TStep {
+    Integer From, Delta, Sum;  // Sum: the Deltas of this step and those before it
+  };
+  Integer Mapped(Integer AFrom) const;
+  // A number at the map's start the map takes to ANow; false for a record that came since.
+  bool Unmapped(Integer ANow, Integer& AFrom) const;
+
+  // The shifts FShiftsFrom.. (counted from 1 since the map's start) for the pairs numbered
+  // after some of them.
+  std::vector<TShift> FShifts;
+  std::uint32_t FShiftsFrom = 1, FShiftsEnd = 1;
+  mutable size_t FLogged = 0;  // pairs with a stamp
+  std::vector<TStep> FSteps;
+};
+
 // The first record of each key of one definition: an open-addressing table of key hashes, each
 // slot holding its key's first record and how many records hold the key. When the first one
 // leaves, the next is found by reading on from it (the key's records lie ahead of it).
@@ -58,36 +103,23 @@ class TcxDataKeyIndex {
  private:
   struct TSlot {
     std::uint32_t Hash;
-    Integer First;  // kEmpty for a free slot
+    Integer First;  // kEmpty for a free slot; with Shifted, a pair of FShifts
     Integer Count;
-    // 0: First is numbered as at the map's start (FSteps reads it); else First is numbered as
-    // after the shifts before this one of the log (a record that came in since the map's start
-    // has no number there).
     std::uint32_t Shifted;
-  };
-  // One record in or out: the records after it move by one.
-  struct TShift {
-    Integer At;
-    bool Inserted;
   };
   static constexpr Integer kEmpty = -1;
   void Reserve(size_t AKeys);
   void EraseSlot(size_t AIndex);
   // The slot's first record as numbered now.
   Integer FirstOf(const TSlot& ASlot) const;
-  // Writes the slot's first record (numbered now): as numbered at the map's start when a number
-  // there maps to it, else as numbered now.
-  void SetFirst(TSlot& ASlot, Integer AFirst) const;
-  // The map from the numbers at its start to the numbers now.
-  Integer Mapped(Integer AFrom) const;
-  // A number at the map's start the map takes to ANow; false for a record that came since.
-  bool Unmapped(Integer ANow, Integer& AFrom) const;
+  void SetFirst(TSlot& ASlot, Integer AFirst) const {
+    FShifts.Store(AFirst, ASlot.First, ASlot.Shifted);
+  }
   // The slot holding AKey; nullptr for none.
   const TSlot* SlotOf(const TcxDataKeyView& AKey) const;
-  // Room for AMore shifts in the map and the log; else every slot is renumbered, both start
-  // over, and false says the caller renumbers the slots itself.
+  // Room for AMore shifts; else every slot is renumbered, the shifts start over, and false
+  // says the caller renumbers the slots itself.
   bool LogRoom(size_t AMore);
-  void Log(Integer AAt, bool AInserted);
   template <class F>
   void Renumber(F&& AMap);
 
@@ -96,18 +128,7 @@ class TcxDataKeyIndex {
   // A power of two, at most half full. Its slots learn of insertions and deletions as they
   // are read: one change does not visit every key.
   mutable std::vector<TSlot> FSlots;
-  // The shifts FShiftsFrom.. (counted from 1 since the map's start) for the slots numbered
-  // after some of them; kept only while such slots exist.
-  std::vector<TShift> FShifts;
-  std::uint32_t FShiftsFrom = 1, FShiftsEnd = 1;
-  mutable size_t FLogged = 0;  // slots with Shifted != 0
-  // Every shift since its start as one map of the numbers it started from: x + Sum of the last
-  // step with From <= x (the map never decreases). Composed as the shifts come, so that a
-  // record in and out at one place leaves nothing; read in a search.
-  struct TStep {
-    Integer From, Delta, Sum;  // Sum: the Deltas of this step and those before it
-  };
-  std::vector<TStep> FSteps;
+  TcxDataRecordShifts FShifts;
   size_t FUsed = 0;
   Integer FCount = 0;
 };
@@ -115,9 +136,11 @@ class TcxDataKeyIndex {
 // The records of one definition by their display texts in the code page's upper case, in
 // that byte order (records in record order among equal texts), so that the records whose
 // text begins with a given text follow one another. Kept in blocks, so that one record
-// moves a block's entries, not the whole index. Each entry carries its text's first eight
-// upper-cased bytes (as a big-endian number, which orders as the bytes do) and its length:
-// most comparisons and every search for up to eight bytes read no text.
+// moves a block's entries, not the whole index; the entries' record numbers follow the
+// insertions and deletions through the composed shifts, so that a change touches its own
+// record's entry alone. Each entry carries its text's first eight upper-cased bytes (as a
+// big-endian number, which orders as the bytes do) and its length: most comparisons and every
+// search for up to eight bytes read no text.
 class TcxDataTextIndex {
  public:
   TcxDataTextIndex(const TcxDataStorage* AStorage, TcxValueDef* AValueDef)
@@ -137,22 +160,32 @@ class TcxDataTextIndex {
  private:
   struct TEntry {
     std::uint64_t Head;
-    Integer Record;
     std::uint32_t Length;
+    // A pair of FShifts; read (and stored again) through RecordOf. A probe built by EntryOf
+    // holds its record as numbered now.
+    mutable Integer Record;
+    mutable std::uint32_t Stamp;
   };
   using TBlock = std::vector<TEntry>;
   static constexpr size_t kBlock = 512;
   TEntry EntryOf(Integer ARecordIndex) const;
   std::string_view TextOf(Integer ARecordIndex) const;
-  bool Less(const TEntry& A, const TEntry& B) const;
-  // Where the first entry not less than AEntry is (ABlock == block count at the end).
-  void LowerBound(const TEntry& AEntry, size_t& ABlock, size_t& AOffset) const;
+  // The entry's record as numbered now; an entry read once reads no more of the log.
+  Integer RecordOf(const TEntry& AEntry) const;
+  // Whether a stored entry comes before a probe.
+  bool Before(const TEntry& AStored, const TEntry& AProbe) const;
+  // Where the first entry not before AProbe is (ABlock == block count at the end).
+  void LowerBound(const TEntry& AProbe, size_t& ABlock, size_t& AOffset) const;
+  // Room for AMore shifts; else every entry is renumbered, the shifts start over, and false
+  // says the caller renumbers the entries itself.
+  bool LogRoom(size_t AMore);
   template <class F>
   void Renumber(F&& AMap);
 
   const TcxDataStorage* FStorage;
   TcxValueDef* FValueDef;
   std::vector<TBlock> FBlocks;  // none empty
+  TcxDataRecordShifts FShifts;
   Integer FCount = 0;
 };
 
