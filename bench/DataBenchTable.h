@@ -47,6 +47,20 @@ inline std::vector<Row> Generate(Integer N) {
 #ifdef TL_HAVE_SQLITE3
 #include <sqlite3.h>
 
+// Binds a row's values after its ID (Name, City, Amount, Price, Day, Flag) to the statement's
+// parameters AFirst to AFirst + 5.
+inline void BindRowValues(sqlite3_stmt* AStatement, const Row& ARow, int AFirst) {
+  if (ARow.NameNull)
+    sqlite3_bind_null(AStatement, AFirst);
+  else
+    sqlite3_bind_text(AStatement, AFirst, ARow.Name.data(), int(ARow.Name.size()), SQLITE_STATIC);
+  sqlite3_bind_text(AStatement, AFirst + 1, ARow.City.data(), int(ARow.City.size()), SQLITE_STATIC);
+  sqlite3_bind_int64(AStatement, AFirst + 2, ARow.Amount);
+  sqlite3_bind_double(AStatement, AFirst + 3, ARow.Price);
+  sqlite3_bind_double(AStatement, AFirst + 4, ARow.Day);
+  sqlite3_bind_int(AStatement, AFirst + 5, ARow.Flag ? 1 : 0);
+}
+
 // The table as SQLite table t (ID the INTEGER PRIMARY KEY), filled in one transaction.
 inline void CreateSQLiteTable(sqlite3* ADatabase, const std::vector<Row>& ARows) {
   sqlite3_exec(ADatabase,
@@ -58,15 +72,7 @@ inline void CreateSQLiteTable(sqlite3* ADatabase, const std::vector<Row>& ARows)
   sqlite3_prepare_v2(ADatabase, "INSERT INTO t VALUES (?, ?, ?, ?, ?, ?, ?)", -1, &st, nullptr);
   for (const Row& r : ARows) {
     sqlite3_bind_int(st, 1, r.ID);
-    if (r.NameNull)
-      sqlite3_bind_null(st, 2);
-    else
-      sqlite3_bind_text(st, 2, r.Name.data(), int(r.Name.size()), SQLITE_STATIC);
-    sqlite3_bind_text(st, 3, r.City.data(), int(r.City.size()), SQLITE_STATIC);
-    sqlite3_bind_int64(st, 4, r.Amount);
-    sqlite3_bind_double(st, 5, r.Price);
-    sqlite3_bind_double(st, 6, r.Day);
-    sqlite3_bind_int(st, 7, r.Flag);
+    BindRowValues(st, r, 2);
     sqlite3_step(st);
     sqlite3_reset(st);
   }

@@ -635,15 +635,7 @@ void InsertDeleteTheirs(benchmark::State& state) {
                      "UPDATE t SET Name = ?, City = ?, Amount = ?, Price = ?, Day = ?, Flag = ? "
                      "WHERE ID = ?",
                      -1, &up, nullptr);
-  if (r.NameNull)
-    sqlite3_bind_null(up, 1);
-  else
-    sqlite3_bind_text(up, 1, r.Name.data(), int(r.Name.size()), SQLITE_STATIC);
-  sqlite3_bind_text(up, 2, r.City.data(), int(r.City.size()), SQLITE_STATIC);
-  sqlite3_bind_int64(up, 3, r.Amount);
-  sqlite3_bind_double(up, 4, r.Price);
-  sqlite3_bind_double(up, 5, r.Day);
-  sqlite3_bind_int(up, 6, r.Flag ? 1 : 0);
+  BindRowValues(up, r, 1);
   sqlite3_bind_int(up, 7, middle);
   reached = reached && sqlite3_step(up) == SQLITE_DONE;
   sqlite3_finalize(up);
@@ -674,15 +666,7 @@ void InsertDeleteScatteredTheirs(benchmark::State& state) {
   auto put = [&] {
     const Row& r = s.rows[size_t(held)];
     sqlite3_bind_int(ins, 1, r.ID);
-    if (r.NameNull)
-      sqlite3_bind_null(ins, 2);
-    else
-      sqlite3_bind_text(ins, 2, r.Name.data(), int(r.Name.size()), SQLITE_STATIC);
-    sqlite3_bind_text(ins, 3, r.City.data(), int(r.City.size()), SQLITE_STATIC);
-    sqlite3_bind_int64(ins, 4, r.Amount);
-    sqlite3_bind_double(ins, 5, r.Price);
-    sqlite3_bind_double(ins, 6, r.Day);
-    sqlite3_bind_int(ins, 7, r.Flag ? 1 : 0);
+    BindRowValues(ins, r, 2);
     reached = reached && sqlite3_step(ins) == SQLITE_DONE;
     sqlite3_reset(ins);
   };
