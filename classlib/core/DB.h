@@ -14,6 +14,7 @@
 #include "classlib/core/GapList.h"
 #include "classlib/core/Variants.h"
 
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -1132,12 +1133,16 @@ class TMemoryDataSet : public TDataSet {
   // Record id -> slot (ids are handed out in turn), built on the first bookmark or id asked
   // for and kept up to date as records come, go and move with the gap, so bookmarks are
   // found and compared in constant time.
-  static constexpr size_t kNoSlot = ~size_t(0);
+  // Slots held in 32 bits: the map is written at random as the gap travels, and half the
+  // size is half the cache it takes. The list of fewer than 2^31 records holds at most twice
+  // as many slots.
+  using TSlotNo = uint32_t;
+  static constexpr TSlotNo kNoSlot = ~TSlotNo(0);
   void IndexSlotsById() const;
   void FileSlot(Integer Id, size_t Slot) const;
   // The ids of the records that now take slots [First, Last) after a move of the gap.
   void RefileMoved(size_t First, size_t Last) const;
-  mutable std::vector<size_t> FSlotOfId;
+  mutable std::vector<TSlotNo> FSlotOfId;
   mutable bool FSlotOfIdValid = false;
   std::shared_ptr<const TFilterExpression> FFilterExpression;
   String FFilterExpressionText;

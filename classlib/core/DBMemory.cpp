@@ -157,19 +157,19 @@ void TMemoryDataSet::IndexSlotsById() const {
 void TMemoryDataSet::FileSlot(Integer Id, size_t Slot) const {
   if (Id < 0) return;
   if (size_t(Id) >= FSlotOfId.size()) FSlotOfId.resize(size_t(Id) + 1, kNoSlot);
-  FSlotOfId[size_t(Id)] = Slot;
+  FSlotOfId[size_t(Id)] = TSlotNo(Slot);
 }
 
 void TMemoryDataSet::RefileMoved(size_t First, size_t Last) const {
   if (!FSlotOfIdValid) return;
   // Every id held was filed when its record came (or when the index was built): refiled in
   // place, no growth asked for record by record.
-  size_t* const filed = FSlotOfId.data();
+  TSlotNo* const filed = FSlotOfId.data();
   const size_t ids = FSlotOfId.size();
   for (size_t s = First; s < Last; ++s) {
     const Integer id = FPlaces.AtSlot(s).Id;
     if (id >= 0 && size_t(id) < ids)
-      filed[size_t(id)] = s;
+      filed[size_t(id)] = TSlotNo(s);
     else
       FileSlot(id, s);
   }
@@ -191,7 +191,7 @@ void TMemoryDataSet::InsertStored(Integer Place, Integer Id, std::vector<Variant
   }
   if (!fresh) FFreeValues.pop_back();
   FValues[size_t(at)] = std::move(Values);
-  if (FSlotOfIdValid) FSlotOfId[size_t(Id)] = FPlaces.SlotOf(size_t(Place));
+  if (FSlotOfIdValid) FSlotOfId[size_t(Id)] = TSlotNo(FPlaces.SlotOf(size_t(Place)));
 }
 
 Integer TMemoryDataSet::InternalPost(Integer Place, bool Inserting,
