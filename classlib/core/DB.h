@@ -11,8 +11,10 @@
 
 #include "classlib/core/Actions.h"
 #include "classlib/core/Collections.h"
+#include "classlib/core/GapList.h"
 #include "classlib/core/Variants.h"
 
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -1091,7 +1093,7 @@ class TMemoryDataSet : public TDataSet {
   void InternalOpen() override;
   void InternalClose() override { FFilterExpressionBound = false; }
   // Stored records stay when the data set closes; only EmptyDataSet drops them.
-  Integer InternalRecordCount() const override { return Integer(FSlots.size() - FGapSize); }
+  Integer InternalRecordCount() const override { return Integer(FPlaces.size()); }
   std::vector<Variant> InternalReadRecord(Integer Place) const override;
   TBookmarkStr InternalBookmark(Integer Place) const override;
   Integer InternalFindBookmark(const TBookmarkStr& Bookmark) const override;
@@ -1105,29 +1107,42 @@ class TMemoryDataSet : public TDataSet {
 
  private:
   void DefineFromFields();
-  struct TStoredRecord {
-    Integer Id;
-    std::vector<Variant> Values;
+  // A record in place order: its id and where its values are kept. Only these cross the gap
+  // when it travels (a block copy of a few bytes each), never the values, and the id is at
+  // hand for refiling the slot.
+  struct TPlacedRecord {
+    Integer Id = -1;
+    Integer Values = -1;  // in FValues
   };
   // The records in place order around a gap of empty slots, left where the last deletion
   // or insertion happened: more of them there (a loop deleting at the cursor) move
   // nothing, and the gap travels only as far as the next place asked for.
-  std::vector<TStoredRecord> FSlots;
-  size_t FGapStart = 0, FGapSize = 0;
-  size_t SlotOf(Integer Place) const { return size_t(Place) < FGapStart ? size_t(Place) : size_t(Place) + FGapSize; }
-  Integer PlaceOf(size_t Slot) const { return Integer(Slot < FGapStart ? Slot : Slot - FGapSize); }
-  void MoveGap(size_t Place);
-  void InsertStored(Integer Place, TStoredRecord Record);
+  TGapList<TPlacedRecord> FPlaces;
+  // The records' values where they came; a deleted record's entry, emptied, goes to the next
+  // one stored.
+  std::vector<std::vector<Variant>> FValues;
+  std::vector<Integer> FFreeValues;
+  const std::vector<Variant>& ValuesAt(Integer Place) const {
+    return FValues[size_t(FPlaces[size_t(Place)].Values)];
+  }
+  void InsertStored(Integer Place, Integer Id, std::vector<Variant> Values);
+  void CompactValues();
   Integer FNextId = 1;
   Integer FNextAutoInc = 1;
   bool FUniDirectional = false;
   // Record id -> slot (ids are handed out in turn), built on the first bookmark or id asked
   // for and kept up to date as records come, go and move with the gap, so bookmarks are
   // found and compared in constant time.
-  static constexpr size_t kNoSlot = ~size_t(0);
+  // Slots held in 32 bits: the map is written at random as the gap travels, and half the
+  // size is half the cache it takes. The list of fewer than 2^31 records holds at most twice
+  // as many slots.
+  using TSlotNo = uint32_t;
+  static constexpr TSlotNo kNoSlot = ~TSlotNo(0);
   void IndexSlotsById() const;
   void FileSlot(Integer Id, size_t Slot) const;
-  mutable std::vector<size_t> FSlotOfId;
+  // The ids of the records that now take slots [First, Last) after a move of the gap.
+  void RefileMoved(size_t First, size_t Last) const;
+  mutable std::vector<TSlotNo> FSlotOfId;
   mutable bool FSlotOfIdValid = false;
   std::shared_ptr<const TFilterExpression> FFilterExpression;
   String FFilterExpressionText;

@@ -209,19 +209,19 @@ bool TDataSetKeyIndex::FirstAfter(const Variant& Key, Integer AfterId, Integer A
 const Variant* TMemoryDataSet::InternalStoredValue(Integer Place, Integer Slot) const {
   static const Variant kNull = Null();
   if (Place < 0 || Place >= InternalRecordCount() || Slot < 0) return nullptr;
-  const std::vector<Variant>& values = FSlots[SlotOf(Place)].Values;
+  const std::vector<Variant>& values = ValuesAt(Place);
   // A record stored before its definitions grew holds nothing in the new ones.
   return Slot < Integer(values.size()) ? &values[size_t(Slot)] : &kNull;
 }
 
 Integer TMemoryDataSet::InternalRecordId(Integer Place) const {
-  return Place >= 0 && Place < InternalRecordCount() ? FSlots[SlotOf(Place)].Id : -1;
+  return Place >= 0 && Place < InternalRecordCount() ? FPlaces[size_t(Place)].Id : -1;
 }
 
 Integer TMemoryDataSet::InternalPlaceOfId(Integer Id) const {
   if (!FSlotOfIdValid) IndexSlotsById();
   return Id >= 0 && Id < Integer(FSlotOfId.size()) && FSlotOfId[size_t(Id)] != kNoSlot
-             ? PlaceOf(FSlotOfId[size_t(Id)])
+             ? Integer(FPlaces.IndexOfSlot(FSlotOfId[size_t(Id)]))
              : -1;
 }
 

@@ -105,16 +105,16 @@ void TMemoryDataSet::DefineFromFields() {
 void TMemoryDataSet::AddRecord(const std::vector<Variant>& Values) {
   const TRunning running(*this);
   DefineFromFields();
-  TStoredRecord rec{FNextId++, Values};
-  rec.Values.resize(size_t(FieldDefs().Count()), Null());
-  for (Variant& v : rec.Values)
+  std::vector<Variant> values(Values);
+  values.resize(size_t(FieldDefs().Count()), Null());
+  for (Variant& v : values)
     if (VarIsEmpty(v)) v = Null();
   for (Integer i = 0; i < FieldDefs().Count(); ++i)
-    if (FieldDefs().Items(i).DataType == TFieldType::ftAutoInc && !VarIsNull(rec.Values[size_t(i)]))
-      FNextAutoInc = std::max(FNextAutoInc, rec.Values[size_t(i)].AsInteger() + 1);
+    if (FieldDefs().Items(i).DataType == TFieldType::ftAutoInc && !VarIsNull(values[size_t(i)]))
+      FNextAutoInc = std::max(FNextAutoInc, values[size_t(i)].AsInteger() + 1);
   CheckNotAsking();
   const Integer place = InternalRecordCount();
-  InsertStored(place, std::move(rec));
+  InsertStored(place, FNextId++, std::move(values));
   // Browsing controls show the new record at once; an edit in progress is left alone.
   RecordInserted(place);
 }
@@ -123,8 +123,9 @@ void TMemoryDataSet::EmptyDataSet() {
   const TRunning running(*this);
   CheckNotAsking();
   if (Active() && !BrowseModeChecked()) return;
-  FSlots.clear();
-  FGapStart = FGapSize = 0;
+  FPlaces.clear();
+  FValues.clear();
+  FFreeValues.clear();
   FSlotOfId.clear();
   FSlotOfIdValid = false;
   RecordsChanged();
@@ -133,12 +134,12 @@ void TMemoryDataSet::EmptyDataSet() {
 
 std::vector<Variant> TMemoryDataSet::InternalReadRecord(Integer Place) const {
   if (Place < 0 || Place >= InternalRecordCount()) return {};
-  return FSlots[SlotOf(Place)].Values;
+  return ValuesAt(Place);
 }
 
 TBookmarkStr TMemoryDataSet::InternalBookmark(Integer Place) const {
   if (Place < 0 || Place >= InternalRecordCount()) return {};
-  return IntToStr(FSlots[SlotOf(Place)].Id);
+  return IntToStr(FPlaces[size_t(Place)].Id);
 }
 
 Integer TMemoryDataSet::InternalFindBookmark(const TBookmarkStr& Bookmark) const {
@@ -149,68 +150,48 @@ Integer TMemoryDataSet::InternalFindBookmark(const TBookmarkStr& Bookmark) const
 
 void TMemoryDataSet::IndexSlotsById() const {
   FSlotOfId.assign(size_t(std::max(FNextId, 0)), kNoSlot);
-  for (Integer p = 0; p < InternalRecordCount(); ++p) FileSlot(FSlots[SlotOf(p)].Id, SlotOf(p));
+  for (size_t p = 0; p < FPlaces.size(); ++p) FileSlot(FPlaces[p].Id, FPlaces.SlotOf(p));
   FSlotOfIdValid = true;
 }
 
 void TMemoryDataSet::FileSlot(Integer Id, size_t Slot) const {
   if (Id < 0) return;
   if (size_t(Id) >= FSlotOfId.size()) FSlotOfId.resize(size_t(Id) + 1, kNoSlot);
-  FSlotOfId[size_t(Id)] = Slot;
+  FSlotOfId[size_t(Id)] = TSlotNo(Slot);
 }
 
-void TMemoryDataSet::MoveGap(size_t Place) {
-  if (FGapSize == 0) {
-    FGapStart = Place;
-    return;
-  }
-  // The records between the gap and Place cross it in one block move; their slots change by
-  // its size. A record moved from leaves an empty slot behind (a moved vector is empty).
-  const auto slots = FSlots.begin();
-  size_t first, last;  // the slots the moved records now take
-  if (FGapStart > Place) {
-    std::move_backward(slots + ptrdiff_t(Place), slots + ptrdiff_t(FGapStart),
-                       slots + ptrdiff_t(FGapStart + FGapSize));
-    first = Place + FGapSize;
-    last = FGapStart + FGapSize;
-  } else if (FGapStart < Place) {
-    std::move(slots + ptrdiff_t(FGapStart + FGapSize), slots + ptrdiff_t(Place + FGapSize),
-              slots + ptrdiff_t(FGapStart));
-    first = FGapStart;
-    last = Place;
-  } else {
-    return;
-  }
-  FGapStart = Place;
+void TMemoryDataSet::RefileMoved(size_t First, size_t Last) const {
   if (!FSlotOfIdValid) return;
   // Every id held was filed when its record came (or when the index was built): refiled in
   // place, no growth asked for record by record.
-  size_t* const filed = FSlotOfId.data();
+  TSlotNo* const filed = FSlotOfId.data();
   const size_t ids = FSlotOfId.size();
-  for (size_t s = first; s < last; ++s) {
-    const Integer id = FSlots[s].Id;
+  for (size_t s = First; s < Last; ++s) {
+    const Integer id = FPlaces.AtSlot(s).Id;
     if (id >= 0 && size_t(id) < ids)
-      filed[size_t(id)] = s;
+      filed[size_t(id)] = TSlotNo(s);
     else
       FileSlot(id, s);
   }
 }
 
-void TMemoryDataSet::InsertStored(Integer Place, TStoredRecord Record) {
-  if (FGapSize == 0) {
-    // A new gap at the end, as large as half the records: appends and inserts at one
-    // place cost constant time on average. Out of memory, nothing has changed.
-    const size_t grow = std::max<size_t>(16, FSlots.size() / 2);
-    FSlots.resize(FSlots.size() + grow);
-    FGapStart = FSlots.size() - grow;
-    FGapSize = grow;
+void TMemoryDataSet::InsertStored(Integer Place, Integer Id, std::vector<Variant> Values) {
+  // Out of memory at any step, nothing has changed: the id's entry and a fresh values entry
+  // are made first, and a free values entry is taken only once the record stands in place.
+  const bool fresh = FFreeValues.empty();
+  if (fresh) FValues.emplace_back();
+  const Integer at = fresh ? Integer(FValues.size() - 1) : FFreeValues.back();
+  try {
+    if (FSlotOfIdValid) FileSlot(Id, kNoSlot);
+    FPlaces.insert(size_t(Place), TPlacedRecord{Id, at},
+                   [this](size_t First, size_t Last) { RefileMoved(First, Last); });
+  } catch (...) {
+    if (fresh) FValues.pop_back();
+    throw;
   }
-  MoveGap(size_t(Place));
-  // The id is filed first: if that fails, the record is not stored at all.
-  if (FSlotOfIdValid) FileSlot(Record.Id, FGapStart);
-  FSlots[FGapStart] = std::move(Record);
-  ++FGapStart;
-  --FGapSize;
+  if (!fresh) FFreeValues.pop_back();
+  FValues[size_t(at)] = std::move(Values);
+  if (FSlotOfIdValid) FSlotOfId[size_t(Id)] = TSlotNo(FPlaces.SlotOf(size_t(Place)));
 }
 
 Integer TMemoryDataSet::InternalPost(Integer Place, bool Inserting,
@@ -227,30 +208,38 @@ Integer TMemoryDataSet::InternalPost(Integer Place, bool Inserting,
   }
   if (!Inserting) {
     if (Place < 0 || Place >= InternalRecordCount()) DatabaseError(LoadResString(DBConsts::SRecordNotFound), this);
-    FSlots[SlotOf(Place)].Values = std::move(values);
+    FValues[size_t(FPlaces[size_t(Place)].Values)] = std::move(values);
     return Place;
   }
   Place = std::clamp<Integer>(Place, 0, InternalRecordCount());
-  InsertStored(Place, TStoredRecord{FNextId++, std::move(values)});
+  InsertStored(Place, FNextId++, std::move(values));
   return Place;
 }
 
 void TMemoryDataSet::InternalDelete(Integer Place) {
   if (Place < 0 || Place >= InternalRecordCount())
     DatabaseError(LoadResString(DBConsts::SRecordNotFound), this);
-  MoveGap(size_t(Place));
-  TStoredRecord& gone = FSlots[FGapStart + FGapSize];
+  const TPlacedRecord gone = FPlaces[size_t(Place)];
+  // Its values' entry is free before anything changes: that is the step that may fail.
+  FFreeValues.push_back(gone.Values);
+  std::vector<Variant>().swap(FValues[size_t(gone.Values)]);
+  FPlaces.erase(size_t(Place), [this](size_t First, size_t Last) { RefileMoved(First, Last); });
   if (FSlotOfIdValid) FileSlot(gone.Id, kNoSlot);
-  std::vector<Variant>().swap(gone.Values);
-  ++FGapSize;
-  // Mostly gap after many deletions: the records close up at the front and the memory goes.
-  const size_t count = size_t(InternalRecordCount());
-  if (FGapSize > 64 && FGapSize > 3 * count) {
-    MoveGap(count);
-    FSlots.resize(count);
-    FSlots.shrink_to_fit();
-    FGapSize = 0;
+  // Mostly free entries after many deletions: the values close up and the memory goes.
+  if (FFreeValues.size() > 64 && FFreeValues.size() > 3 * FPlaces.size()) CompactValues();
+}
+
+void TMemoryDataSet::CompactValues() {
+  std::vector<std::vector<Variant>> kept;
+  kept.reserve(FPlaces.size());
+  for (size_t p = 0; p < FPlaces.size(); ++p) {
+    TPlacedRecord& rec = FPlaces[p];
+    kept.push_back(std::move(FValues[size_t(rec.Values)]));
+    rec.Values = Integer(p);
   }
+  FValues.swap(kept);
+  FFreeValues.clear();
+  FFreeValues.shrink_to_fit();
 }
 
 // A text is read and, with the fields bound (open, or opening), bound to them before it is

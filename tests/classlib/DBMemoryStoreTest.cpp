@@ -184,3 +184,50 @@ TEST_F(MemoryStore, DeletingEveryRecordKeepsItsEvents) {
   EXPECT_EQ(DS->RecordCount(), 1);
   link.SetDataSource(nullptr);
 }
+
+// Scattered deletions of most records, the store giving back the room they held: the rest keep
+// their order, their values and their bookmarks, and the room is taken again by new records.
+TEST_F(MemoryStore, DeletingMostRecordsKeepsTheRestWhole) {
+  for (Integer i = 0; i < 400; ++i) DS->AddRecord({i, 1000 + i});
+  DS->Open();
+  std::vector<std::pair<Integer, TBookmarkStr>> marks;  // id, its bookmark
+  for (Integer i = 0; i < 400; i += 9) {
+    DS->SetRecNo(i + 1);
+    marks.push_back({Id(), DS->Bookmark()});
+  }
+  // Every record whose id is not a multiple of 9 goes, from the back and the front in turn.
+  std::vector<Integer> kept;
+  for (Integer i = 0; i < 400; i += 9) kept.push_back(i);
+  for (bool back = true; DS->RecordCount() > Integer(kept.size()); back = !back) {
+    back ? DS->Last() : DS->First();
+    while (Id() % 9 == 0) back ? DS->Prior() : DS->Next();
+    DS->Delete();
+  }
+  std::vector<Integer> ids;
+  for (DS->First(); !DS->Eof(); DS->Next()) {
+    ids.push_back(Id());
+    ASSERT_EQ(DS->FieldByName("V")->GetAsInteger(), 1000 + Id());
+  }
+  EXPECT_EQ(ids, kept);
+  for (const auto& [id, mark] : marks) {
+    ASSERT_TRUE(DS->BookmarkValid(mark)) << id;
+    DS->GotoBookmark(mark);
+    EXPECT_EQ(Id(), id);
+    EXPECT_EQ(DS->FieldByName("V")->GetAsInteger(), 1000 + id);
+  }
+  // More new records than room left free since the store last gave it back.
+  for (Integer i = -1; i >= -100; --i) {
+    DS->First();
+    DS->Insert();
+    DS->FieldByName("ID")->SetAsInteger(i);
+    DS->FieldByName("V")->SetAsInteger(1000 + i);
+    DS->Post();
+    kept.insert(kept.begin(), i);
+  }
+  ids.clear();
+  for (DS->First(); !DS->Eof(); DS->Next()) {
+    ids.push_back(Id());
+    ASSERT_EQ(DS->FieldByName("V")->GetAsInteger(), 1000 + Id());
+  }
+  EXPECT_EQ(ids, kept);
+}

@@ -4,11 +4,11 @@
 // released; and the focus and selection that follow the rows through every rebuild.
 #pragma once
 
+#include "classlib/core/GapList.h"
 #include "classlib/core/SysUtils.h"
 #include "widgets/data/cxDataControllerTypes.h"
 #include "widgets/data/cxDataGroups.h"
 #include "widgets/data/cxDataSelection.h"
-#include "widgets/data/cxGapVector.h"
 
 #include <vector>
 
@@ -244,7 +244,7 @@ class TcxCustomDataControllerInfo : public TObject {
     return AIndex < FEntryGapStart ? AIndex : AIndex + FEntryGapSize;
   }
   // Record index -> view-order position, -1 filtered out; see FStaleFirst.
-  mutable TcxGapVector<Integer> FRecordPositions;
+  mutable TGapList<Integer> FRecordPositions;
   // Rows among which records moved without their positions being written (-1: none): a
   // record's stored position lies among them exactly when its row does. The records moved
   // keep exact positions; another one's is its stored one shifted as the shifts since say,

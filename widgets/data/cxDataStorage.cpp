@@ -243,7 +243,7 @@ TcxValueDefs* TcxDataStorage::GetValueDefsByRecordIndex(Integer ARecordIndex) co
   return ARecordIndex < 0 ? static_cast<TcxValueDefs*>(FInternalValueDefs) : FValueDefs;
 }
 
-TcxGapVector<Byte*>& TcxDataStorage::BuffersOf(TcxValueDefs* AValueDefs) {
+TGapList<Byte*>& TcxDataStorage::BuffersOf(TcxValueDefs* AValueDefs) {
   return AValueDefs == FInternalValueDefs ? FInternalRecords : FRecords;
 }
 
@@ -331,7 +331,7 @@ void TcxDataStorage::RemoveValueDef(TcxValueDefs* AValueDefs, TcxValueDef* AValu
   DropIndexes();
   if (AValueDefs == FValueDefs) FInternalValueDefs->RemoveByValueDef(AValueDef);
   if (AValueDef->BufferSize() == 0) return;
-  TcxGapVector<Byte*>& buffers = BuffersOf(AValueDefs);
+  TGapList<Byte*>& buffers = BuffersOf(AValueDefs);
   bool onlyStored = true;
   for (TcxValueDef* d : AValueDefs->List())
     if (d != AValueDef && d->BufferSize() > 0) onlyStored = false;
@@ -363,7 +363,7 @@ void TcxDataStorage::RelayOut(TcxValueDefs* AValueDefs) {
   for (TcxValueDef* d : AValueDefs->List()) old.push_back({d, d->Offset(), d->BufferSize(), d->HasTextSlot()});
   Integer header = HeaderSize();
   AValueDefs->Prepare(header);
-  TcxGapVector<Byte*>& buffers = BuffersOf(AValueDefs);
+  TGapList<Byte*>& buffers = BuffersOf(AValueDefs);
   for (Byte*& b : buffers) {
     if (!b) continue;
     Byte* n = AllocateZeroed(AValueDefs->RecordSize());

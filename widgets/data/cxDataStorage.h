@@ -15,13 +15,13 @@
 #pragma once
 
 #include "classlib/core/Events.h"
+#include "classlib/core/GapList.h"
 #include "classlib/core/Object.h"
 #include "classlib/core/Streams.h"
 #include "classlib/core/Variants.h"
 
 #include <memory>
 #include "widgets/data/cxDataTypes.h"
-#include "widgets/data/cxGapVector.h"
 
 #include <cstdint>
 #include <map>
@@ -537,7 +537,7 @@ class TcxDataStorage : public TObject {
   Byte* EnsureBuffer(Integer ARecordIndex);
   // SetValue's store into the field of ADef (the record's own definition).
   void StoreValue(Integer ARecordIndex, TcxValueDef* ADef, const Variant& AValue);
-  TcxGapVector<Byte*>& BuffersOf(TcxValueDefs* AValueDefs);
+  TGapList<Byte*>& BuffersOf(TcxValueDefs* AValueDefs);
   TcxValueDef* Resolve(Integer ARecordIndex, TcxValueDef* AValueDef) const;
   // A new buffer holding the streamed fields of one entry read after its empty flag.
   Byte* ReadRecordBuffer(TStream& AStream, Integer& AID);
@@ -596,8 +596,8 @@ class TcxDataStorage : public TObject {
 
   TcxValueDefs* FValueDefs = nullptr;
   TcxInternalValueDefs* FInternalValueDefs = nullptr;
-  TcxGapVector<Byte*> FRecords;
-  TcxGapVector<Byte*> FInternalRecords;
+  TGapList<Byte*> FRecords;
+  TGapList<Byte*> FInternalRecords;
   std::vector<TcxValueDef*> FStreamingOrder;
   bool FStreaming = false;
   bool FUseRecordID = false;

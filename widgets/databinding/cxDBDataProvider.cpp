@@ -1280,7 +1280,7 @@ bool TcxDBDataProvider::FollowedUnchangedWalk() {
   const Integer place = ds->IsEmpty() ? -1 : ds->RecNo() - 1;
   Integer r = place >= 0 && place < c->GetRecordCount() ? place : -1;
   if (!c->IdentifiesRecordsByKey() && ds->BookmarkAvailable()) {
-    const TcxGapVector<TBookmarkStr>& marks = FRecordBookmarks;
+    const TGapList<TBookmarkStr>& marks = FRecordBookmarks;
     if (Integer(marks.size()) != c->GetRecordCount()) return false;
     const TBookmarkStr current = ds->Bookmark();
     if (r < 0 || marks[size_t(r)] != current) {

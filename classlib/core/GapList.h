@@ -1,8 +1,14 @@
-// A list indexed by record that takes an insert or a deletion near the last one in
-// constant time: the free slots stand together as a gap where the list changed last, so
-// only the entries between the old and the new place move. A list of a million entries
-// shifted by one on every insert costs a few megabytes of copying each time; with the gap
-// it costs what lies between two edits.
+// A list that takes an insert or a deletion near the last one in constant time: the free
+// slots stand together as a gap where the list changed last, so only the entries between
+// the old and the new place move. A list of a million entries shifted by one on every insert
+// costs a few megabytes of copying each time; with the gap it costs what lies between two
+// edits.
+//
+// An entry lives in a slot: its index below the gap, its index plus the gap's size above.
+// A user that keeps slots (an id -> slot map) learns of every block of entries that changed
+// slot through the AMoved argument of insert and erase: AMoved(First, Last) names the slots
+// [First, Last) that the moved entries take now. Entries of a trivially copyable type move
+// as one block copy.
 #pragma once
 
 #include <algorithm>
@@ -11,8 +17,13 @@
 #include <utility>
 #include <vector>
 
+// The AMoved of a user that keeps no slots.
+struct TGapListIgnoreMoves {
+  void operator()(size_t /*First*/, size_t /*Last*/) const {}
+};
+
 template <class T>
-class TcxGapVector {
+class TGapList {
  public:
   template <class TOwner, class TValue>
   class Iterator {
@@ -42,8 +53,8 @@ class TcxGapVector {
     TOwner* FOwner = nullptr;
     size_t FIndex = 0;
   };
-  using iterator = Iterator<TcxGapVector, T>;
-  using const_iterator = Iterator<const TcxGapVector, const T>;
+  using iterator = Iterator<TGapList, T>;
+  using const_iterator = Iterator<const TGapList, const T>;
 
   size_t size() const { return FItems.size() - FGapSize; }
   bool empty() const { return size() == 0; }
@@ -51,9 +62,16 @@ class TcxGapVector {
   T& operator[](size_t AIndex) { return FItems[SlotOf(AIndex)]; }
   const T& operator[](size_t AIndex) const { return FItems[SlotOf(AIndex)]; }
 
+  size_t SlotOf(size_t AIndex) const { return AIndex < FGapStart ? AIndex : AIndex + FGapSize; }
+  size_t IndexOfSlot(size_t ASlot) const { return ASlot < FGapStart ? ASlot : ASlot - FGapSize; }
+  T& AtSlot(size_t ASlot) { return FItems[ASlot]; }
+  const T& AtSlot(size_t ASlot) const { return FItems[ASlot]; }
+
   void push_back(T AValue) { insert(size(), std::move(AValue)); }
 
-  void insert(size_t AIndex, T AValue) {
+  // The new entry takes slot AIndex (the gap stands right after it).
+  template <class TMoved = TGapListIgnoreMoves>
+  void insert(size_t AIndex, T AValue, TMoved&& AMoved = {}) {
     if (FGapSize == 0) {
       // A new gap at the end, an eighth of the entries (or the room reserved): inserts at
       // one place cost constant time on average. Out of memory, nothing has changed.
@@ -63,21 +81,27 @@ class TcxGapVector {
       FGapStart = FItems.size() - grow;
       FGapSize = grow;
     }
-    MoveGap(AIndex);
+    const TSlots moved = MoveGap(AIndex);
+    if (moved.First < moved.Last) AMoved(moved.First, moved.Last);
     FItems[FGapStart] = std::move(AValue);
     ++FGapStart;
     --FGapSize;
   }
 
-  void erase(size_t AIndex) {
-    MoveGap(AIndex);
+  template <class TMoved = TGapListIgnoreMoves>
+  void erase(size_t AIndex, TMoved&& AMoved = {}) {
+    TSlots moved = MoveGap(AIndex);
+    // The entry erased crossed with the others when the gap went down to it.
+    if (moved.First == FGapStart + FGapSize) ++moved.First;
     FItems[FGapStart + FGapSize] = T();
     ++FGapSize;
+    if (moved.First < moved.Last) AMoved(moved.First, moved.Last);
     // Mostly gap after many deletions: the entries close up and the memory goes.
-    if (FGapSize > 64 && FGapSize > 3 * size()) Close(true);
+    if (FGapSize > 64 && FGapSize > 3 * size()) Close(true, AMoved);
   }
 
-  // The entries at AGone (ascending, each once, all within the list) leave in one pass.
+  // The entries at AGone (ascending, each once, all within the list) leave in one pass. The
+  // slots of the others change without a report.
   template <class TIndexes>
   void erase_sorted(const TIndexes& AGone) {
     if (AGone.empty()) return;
@@ -85,7 +109,7 @@ class TcxGapVector {
       erase(size_t(AGone.front()));
       return;
     }
-    Close(false);
+    Close(false, TGapListIgnoreMoves());
     size_t out = size_t(AGone.front()), next = 0;
     for (size_t i = out; i < FItems.size(); ++i) {
       if (next < AGone.size() && size_t(AGone[next]) == i) {
@@ -103,7 +127,7 @@ class TcxGapVector {
   }
   // The entries as a plain vector, the gap closed: for a pass over all of them.
   std::vector<T>& Flat() {
-    Close(false);
+    Close(false, TGapListIgnoreMoves());
     return FItems;
   }
 
@@ -113,7 +137,7 @@ class TcxGapVector {
   }
   void reserve(size_t ACount) { FItems.reserve(ACount + FGapSize); }
   void resize(size_t ACount, const T& AValue = T()) {
-    Close(false);
+    Close(false, TGapListIgnoreMoves());
     FItems.resize(ACount, AValue);
   }
 
@@ -123,32 +147,42 @@ class TcxGapVector {
   const_iterator end() const { return const_iterator(this, size()); }
 
  private:
-  size_t SlotOf(size_t AIndex) const { return AIndex < FGapStart ? AIndex : AIndex + FGapSize; }
+  struct TSlots {
+    size_t First = 0, Last = 0;
+  };
 
-  // The entries between the gap and AIndex cross it in one block move.
-  void MoveGap(size_t AIndex) {
+  // The entries between the gap and AIndex cross it in one block move; the slots they take
+  // now are returned.
+  TSlots MoveGap(size_t AIndex) {
+    TSlots moved;
     if (FGapSize == 0) {
       FGapStart = AIndex;
-      return;
+      return moved;
     }
     const auto items = FItems.begin();
-    if (FGapStart > AIndex)
+    if (FGapStart > AIndex) {
       std::move_backward(items + std::ptrdiff_t(AIndex), items + std::ptrdiff_t(FGapStart),
                          items + std::ptrdiff_t(FGapStart + FGapSize));
-    else if (FGapStart < AIndex)
+      moved = {AIndex + FGapSize, FGapStart + FGapSize};
+    } else if (FGapStart < AIndex) {
       std::move(items + std::ptrdiff_t(FGapStart + FGapSize),
                 items + std::ptrdiff_t(AIndex + FGapSize), items + std::ptrdiff_t(FGapStart));
+      moved = {FGapStart, AIndex};
+    }
     FGapStart = AIndex;
+    return moved;
   }
 
   // The gap leaves: the entries stand in one block from the first slot.
-  void Close(bool AShrink) {
+  template <class TMoved>
+  void Close(bool AShrink, TMoved&& AMoved) {
     if (FGapSize == 0) return;
     const size_t count = size();
-    MoveGap(count);
+    const TSlots moved = MoveGap(count);
     FItems.resize(count);
     FGapStart = FGapSize = 0;
     if (AShrink) FItems.shrink_to_fit();
+    if (moved.First < moved.Last) AMoved(moved.First, moved.Last);
   }
 
   std::vector<T> FItems;
