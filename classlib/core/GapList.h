@@ -22,6 +22,34 @@ struct TGapListIgnoreMoves {
   void operator()(size_t /*First*/, size_t /*Last*/) const {}
 };
 
+// Slots [First, Last).
+struct TGapSlots {
+  size_t First = 0, Last = 0;
+};
+
+// In slots from ASlots, a gap of AGapSize free slots at AGapStart moves to start at AIndex:
+// the entries between cross it in one block move. Returns the slots they take now. For
+// lists that keep their own slots beside the gap; TGapList is built on it.
+template <class TIter>
+TGapSlots MoveGapTo(TIter ASlots, size_t& AGapStart, size_t AGapSize, size_t AIndex) {
+  TGapSlots moved;
+  if (AGapSize == 0) {
+    AGapStart = AIndex;
+    return moved;
+  }
+  if (AGapStart > AIndex) {
+    std::move_backward(ASlots + std::ptrdiff_t(AIndex), ASlots + std::ptrdiff_t(AGapStart),
+                       ASlots + std::ptrdiff_t(AGapStart + AGapSize));
+    moved = {AIndex + AGapSize, AGapStart + AGapSize};
+  } else if (AGapStart < AIndex) {
+    std::move(ASlots + std::ptrdiff_t(AGapStart + AGapSize),
+              ASlots + std::ptrdiff_t(AIndex + AGapSize), ASlots + std::ptrdiff_t(AGapStart));
+    moved = {AGapStart, AIndex};
+  }
+  AGapStart = AIndex;
+  return moved;
+}
+
 template <class T>
 class TGapList {
  public:
@@ -147,31 +175,11 @@ class TGapList {
   const_iterator end() const { return const_iterator(this, size()); }
 
  private:
-  struct TSlots {
-    size_t First = 0, Last = 0;
-  };
+  using TSlots = TGapSlots;
 
   // The entries between the gap and AIndex cross it in one block move; the slots they take
   // now are returned.
-  TSlots MoveGap(size_t AIndex) {
-    TSlots moved;
-    if (FGapSize == 0) {
-      FGapStart = AIndex;
-      return moved;
-    }
-    const auto items = FItems.begin();
-    if (FGapStart > AIndex) {
-      std::move_backward(items + std::ptrdiff_t(AIndex), items + std::ptrdiff_t(FGapStart),
-                         items + std::ptrdiff_t(FGapStart + FGapSize));
-      moved = {AIndex + FGapSize, FGapStart + FGapSize};
-    } else if (FGapStart < AIndex) {
-      std::move(items + std::ptrdiff_t(FGapStart + FGapSize),
-                items + std::ptrdiff_t(AIndex + FGapSize), items + std::ptrdiff_t(FGapStart));
-      moved = {FGapStart, AIndex};
-    }
-    FGapStart = AIndex;
-    return moved;
-  }
+  TSlots MoveGap(size_t AIndex) { return MoveGapTo(FItems.begin(), FGapStart, FGapSize, AIndex); }
 
   // The gap leaves: the entries stand in one block from the first slot.
   template <class TMoved>

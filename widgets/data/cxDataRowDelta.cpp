@@ -9,6 +9,7 @@
 // of the rows it passed are found when read.
 #include "widgets/data/cxDataControllerInfo.h"
 
+#include "classlib/core/GapList.h"
 #include "classlib/core/ScopeGuards.h"
 #include "widgets/data/cxData.h"
 #include "widgets/data/cxDataController.h"
@@ -951,19 +952,7 @@ void TcxCustomDataControllerInfo::EraseEntry(size_t ASlot) {
 }
 
 void TcxCustomDataControllerInfo::MoveEntryGap(size_t AIndex) const {
-  if (FEntryGapSize == 0) {
-    FEntryGapStart = AIndex;
-    return;
-  }
-  const auto entries = FRecordList.begin();
-  if (FEntryGapStart > AIndex)
-    std::move_backward(entries + std::ptrdiff_t(AIndex), entries + std::ptrdiff_t(FEntryGapStart),
-                       entries + std::ptrdiff_t(FEntryGapStart + FEntryGapSize));
-  else if (FEntryGapStart < AIndex)
-    std::move(entries + std::ptrdiff_t(FEntryGapStart + FEntryGapSize),
-              entries + std::ptrdiff_t(AIndex + FEntryGapSize),
-              entries + std::ptrdiff_t(FEntryGapStart));
-  FEntryGapStart = AIndex;
+  MoveGapTo(FRecordList.begin(), FEntryGapStart, FEntryGapSize, AIndex);
 }
 
 void TcxCustomDataControllerInfo::CloseEntryGap() const {
