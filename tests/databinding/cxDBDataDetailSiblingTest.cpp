@@ -1,0 +1,55 @@
+// Master-detail: clone details sharing one data set, where one detail's edit is given up or
+// ended as a sibling takes the data set for its own master.
+#include "tests/databinding/DBDataDetailTestSupport.h"
+
+namespace {
+
+class DBDataDetailSibling : public DBDataDetail {
+ protected:
+  TTestMemoryQuery* MakeKeyedQuerySets() {
+    TTestMemoryQuery* query = MakeQuerySets();
+    Pattern->SetKeyFieldNames("ID");
+    Pattern->DataModeController()->SetSmartRefresh(true);
+    Master->ResetDetails();
+    return query;
+  }
+  // The detail's records as "ID:MID:V", sorted.
+  static std::set<std::string> Records(TcxCustomDataController* ADetail) {
+    std::set<std::string> r;
+    for (Integer i = 0; i < ADetail->GetRecordCount(); ++i) {
+      std::string text;
+      for (Integer k = 0; k < 3; ++k)
+        text += (k ? ":" : "") + std::string(VarToStr(ADetail->GetItemValue(i, k)));
+      r.insert(text);
+    }
+    return r;
+  }
+};
+
+TEST_F(DBDataDetailSibling, ADetailReadAsASiblingsAppendIsGivenUpFocusesTheQuerysRecord) {
+  TTestMemoryQuery* query = MakeKeyedQuerySets();
+  TcxCustomDataController* d1 = Master->GetDetailDataController(0, 0);
+  ASSERT_EQ(DetailIDs(d1), Expected()[1]);
+  d1->Append();
+  ASSERT_EQ(query->State(), TDataSetState::dsInsert);
+  // Master 4's row is expanded: the query is opened for it, the empty append given up.
+  Master->ChangeDetailExpanding(3, true);
+  TcxCustomDataController* d4 = Master->GetDetailDataController(3, 0);
+  ASSERT_NE(d4, nullptr);
+  ASSERT_EQ(query->State(), TDataSetState::dsBrowse);
+  EXPECT_EQ(DetailIDs(d1), Expected()[1]);
+  EXPECT_EQ(DetailIDs(d4), Expected()[4]);
+  ASSERT_GE(d4->GetFocusedRecordIndex(), 0);
+  EXPECT_EQ(d4->GetItemValue(d4->GetFocusedRecordIndex(), 0), query->FieldByName("ID")->Value());
+  // An edit made on the query lands on the record it stands on, under no other.
+  const Integer id = query->FieldByName("ID")->GetAsInteger();
+  query->Edit();
+  query->FieldByName("V")->SetValue(Variant(9.0));
+  const std::set<std::string> expected = id == 40 ? std::set<std::string>{"40:4:9", "41:4:6"}
+                                                  : std::set<std::string>{"40:4:5", "41:4:9"};
+  EXPECT_EQ(Records(d4), expected);
+  query->Post();
+  EXPECT_EQ(Records(d4), expected);
+}
+
+}  // namespace
