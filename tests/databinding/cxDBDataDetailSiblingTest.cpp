@@ -53,3 +53,28 @@ TEST_F(DBDataDetailSibling, ADetailReadAsASiblingsAppendIsGivenUpFocusesTheQuery
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DBDataDetailSibling, AnInsertEndedAfterASiblingAskedToReadLeavesNoRowBehind) {
+  TTestMemoryQuery* query = MakeKeyedQuerySets();
+  ASSERT_TRUE(Master->ChangeDetailExpanding(2, true));
+  TcxCustomDataController* d3 = Master->GetDetailDataController(2, 0);
+  ASSERT_TRUE(Master->ChangeDetailExpanding(0, true));
+  TcxCustomDataController* d1 = Master->GetDetailDataController(0, 0);
+  ASSERT_EQ(DetailIDs(d1), Expected()[1]);
+  d1->Insert();
+  ASSERT_EQ(query->State(), TDataSetState::dsInsert);
+  ASSERT_EQ(d1->GetRecordCount(), 4);
+  // Master 3's detail is asked to read while the insert goes on: it reads once the insert
+  // ends, the query then opened for master 3.
+  d3->Refresh();
+  query->Cancel();
+  EXPECT_EQ(query->State(), TDataSetState::dsBrowse);
+  // The insert's row goes with it (its ID, Null, would not even convert).
+  ASSERT_EQ(d1->GetRecordCount(), 3);
+  EXPECT_EQ(DetailIDs(d1), Expected()[1]);
+  EXPECT_EQ(DetailIDs(d3), Expected()[3]);
+}
+
+}  // namespace
