@@ -78,3 +78,53 @@ TEST_F(DBDataDetailSibling, AnInsertEndedAfterASiblingAskedToReadLeavesNoRowBehi
 }
 
 }  // namespace
+
+namespace {
+
+// Positions a detail by Locate, as an OnDetailFirst handler.
+struct LocatingPositioner : TObject {
+  void First(TcxDBDataModeController*, TDataSet* ADataSet, const String& ANames,
+             const Variant& AValues, bool&) {
+    cxDBLocateSafely(ADataSet, ANames, AValues);
+  }
+};
+
+class DBDataDetailSharedMasterKey : public DBDataDetailSibling,
+                                    public testing::WithParamInterface<bool> {};
+
+// Master records sharing a key: each one's detail shows every record of that key, those
+// appended through the others' too.
+TEST_P(DBDataDetailSharedMasterKey, AppendsWithoutAnIDThroughTwoClonesShowUnderEveryOne) {
+  TMemoryDataSet* detail = MakePlainSets();
+  Pattern->SetKeyFieldNames("ID");
+  Pattern->DataModeController()->SetSmartRefresh(true);
+  LocatingPositioner positioner;
+  if (GetParam())
+    Pattern->DataModeController()->OnDetailFirst =
+        TcxDBDataModeControllerDetailFirstEvent(&positioner, &LocatingPositioner::First);
+  DS->AddRecord({5, "f"});
+  DS->AddRecord({5, "g"});
+  Master->Refresh();
+  ASSERT_EQ(Master->GetRecordCount(), 7);
+  std::vector<TcxCustomDataController*> details;
+  for (Integer r : {4, 5, 6}) {
+    ASSERT_TRUE(Master->ChangeDetailExpanding(r, true));
+    details.push_back(Master->GetDetailDataController(r, 0));
+    ASSERT_EQ(details.back()->GetRecordCount(), 0);
+  }
+  // The last two append, the second append posting the first's record; moving the data
+  // set posts the second's.
+  details[2]->Append();
+  details[1]->Append();
+  ASSERT_EQ(detail->State(), TDataSetState::dsInsert);
+  detail->Next();
+  ASSERT_EQ(detail->State(), TDataSetState::dsBrowse);
+  for (size_t i = 0; i < details.size(); ++i) {
+    EXPECT_EQ(Records(details[i]), (std::set<std::string>{":5:"})) << "detail " << i;
+    EXPECT_EQ(details[i]->GetRecordCount(), 2) << "detail " << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(LocateAndOnDetailFirst, DBDataDetailSharedMasterKey, testing::Bool());
+
+}  // namespace

@@ -1275,13 +1275,24 @@ void TcxDBDataProvider::DoDataSetChanged() {
     ResetWatch();
     return;
   }
+  // The insert is another detail's when it is for another master, or when a sibling took
+  // the data set for it (a master record sharing this one's key values).
   if (ds->State() == dsInsert && c->IsDetail() && FWatchedRecordIndex != kNoEditRecord &&
-      !IsDataSetRecordShown()) {
-    // The data set went from this detail's edit straight into an insert for another
-    // master: the record watched was posted unseen, and is read once the data set browses
-    // (the insert's record is not the watched one).
+      (!IsDataSetRecordShown() || !FDetailPositioned)) {
+    // The data set went from this detail's edit straight into another detail's insert: the
+    // record watched was posted unseen, and is read once the data set browses (the
+    // insert's record is not the watched one).
     ResetWatch();
     ReadWhenBrowsing();
+    // The details of master records sharing this one's key values hold the record too, and
+    // heard nothing of it: the one whose insert posted it was watching none.
+    const Variant& values = c->MasterDetailKeyValues();
+    for (TcxDBDataProvider* p : OtherProviders()) {
+      TcxDBDataController* other = p->DBDataController();
+      if (other->IsDetail() && !other->IsPattern() && !VarIsEmpty(values) &&
+          cxVariantsEqual(other->MasterDetailKeyValues(), values))
+        p->ReadWhenBrowsing();
+    }
   }
   if (ds->State() != dsInsert || FInserting) return;
   // Clone details share the data set: the insert belongs to the one standing on it.
