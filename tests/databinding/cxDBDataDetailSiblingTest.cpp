@@ -128,3 +128,28 @@ TEST_P(DBDataDetailSharedMasterKey, AppendsWithoutAnIDThroughTwoClonesShowUnderE
 INSTANTIATE_TEST_SUITE_P(LocateAndOnDetailFirst, DBDataDetailSharedMasterKey, testing::Bool());
 
 }  // namespace
+
+namespace {
+
+// Frees the master controller (its details with it) as the query opens.
+struct MasterFreeingHandler : TObject {
+  Owned<MasterController>* Master = nullptr;
+  void BeforeOpen(TDataSet*) { Master->reset(); }
+};
+
+TEST_F(DBDataDetailSibling, ADetailFreedAsItsFocusOpensTheQueryForItsMasterStopsThere) {
+  TTestMemoryQuery* query = MakeQuerySets();
+  TcxCustomDataController* d1 = Master->GetDetailDataController(0, 0);
+  Master->GetDetailDataController(3, 0);
+  MasterFreeingHandler handler;
+  handler.Master = &Master;
+  query->BeforeOpen = TDataSetNotifyEvent(&handler, &MasterFreeingHandler::BeforeOpen);
+  TWeakLink alive(d1);
+  d1->ChangeFocusedRowIndex(1);
+  EXPECT_FALSE(alive.Alive());
+  EXPECT_EQ(Master.get(), nullptr);
+  query->BeforeOpen = nullptr;
+  EXPECT_EQ(query->GetParams()->ParamByName("MID")->Value(), Variant(1));
+}
+
+}  // namespace
