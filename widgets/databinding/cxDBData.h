@@ -290,6 +290,9 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   friend class TcxDBDataLink;
   friend class TcxDBDataController;
   void DoDataSetChanged();
+  // Before this detail's read opens the query for its own master: the sibling whose
+  // master's records the query holds hears the end of the edit first.
+  void LetQueryHolderHearEditEnd();
   // Whether the window's rows show other records than when last asked (only a master
   // keeps track: its rows' details belong to the records they were made for).
   bool WindowRecordsChanged();
@@ -369,6 +372,8 @@ class TcxDBDataProvider : public TcxCustomDataProvider {
   // no news to it.
   bool FSettling = false;
   bool FReadWhenBrowsing = false;
+  // The data set's edit ended and the change that follows has not reached this provider.
+  bool FEditEndUnheard = false;
   TGapList<TBookmarkStr> FRecordBookmarks;
   // The data set each freeze took the controls from (none when the link had none), last
   // freeze last.

@@ -509,7 +509,21 @@ void TcxDBDataController::ReadProviderRecords() {
   p->ClearRecordBookmarks();
   TDataSet* ds = DataSet();
   if (!ds || !IsEditState(ds->State())) {
+    // The walk runs the data set's handlers, which may free this controller or the data set.
+    TStepWatch<TcxDBDataProvider> watch(p, ds);
     inherited::ReadProviderRecords();
+    // The records are all new: the current one is the record the data set stands on, found
+    // by its bookmark, whatever the provider counted to before (a detail's query re-opened
+    // for its master stands elsewhere, and may hold fewer records). The focus follows it,
+    // the focused index naming a record of the storage read before; standing on none of
+    // them (a positioning handler left it on another master's), it leaves the focus alone.
+    if (watch.Alive() && !IsGridMode()) {
+      const Integer current =
+          ds->Active() && ds->BookmarkAvailable() ? p->BookmarkedRecordIndex(ds->Bookmark()) : -1;
+      p->SetCurrentRecordIndex(current);
+      if (current >= 0 && p->IsSyncMode() && GetFocusedRecordIndex() != current)
+        inherited::ResetFocusing();
+    }
   } else if (CanReadInPlace()) {
     ReadRecordsInPlace();
   } else {

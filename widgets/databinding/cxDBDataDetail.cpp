@@ -332,11 +332,13 @@ void TcxDBDataController::UpdateDetailQuery() {
   TWeakLink self(this);
   {
     FUpdatingDetailQuery = true;
-    TScopeExit updating([this] { FUpdatingDetailQuery = false; });
-    auto freeze = PairedCall([p] { p->Freeze(); }, [p] { p->Unfreeze(); });
+    TWatchedScopeExit updating(this, [this] { FUpdatingDetailQuery = false; });
+    auto freeze = cxDBDataGuards::Frozen(p);
     p->First();
+    if (!self.Alive()) return;
     p->SavePosition();
     p->RestorePosition();
+    if (!self.Alive()) return;
     p->SetCurrentRecordIndex(0);
   }
   // Re-opened for this master, the query may hold records given to it while it held

@@ -979,6 +979,10 @@ void TcxDBDataProvider::Unfreeze() {
   inherited::Unfreeze();
   if (!IsFrozen() && FReloadWhenThawed) {
     FReloadWhenThawed = false;
+    // The notices held back for this provider come after the read: the query's holder
+    // hears the edit's end before the read takes the query from it.
+    LetQueryHolderHearEditEnd();
+    if (!self.Alive()) return;
     DataChanged(dcTotal, -1, -1);
     if (!self.Alive()) return;
   }
@@ -1154,11 +1158,29 @@ void TcxDBDataProvider::LayoutChanged(Integer AKind) {
   inherited::LayoutChanged(AKind);
 }
 
+void TcxDBDataProvider::LetQueryHolderHearEditEnd() {
+  TcxDBDataController* c = DBDataController();
+  if (!c->IsDetail() || !c->DataModeController()->DetailInSQLMode() || !c->IsDetailQueryOutdated())
+    return;
+  // Once the query holds another master's records, the sibling that stood on it keeps what
+  // it showed (an insert given up among them): it takes the change while the query is still
+  // its own. Its own notice, coming later, then finds the query outdated and changes nothing.
+  for (TcxDBDataProvider* p : OtherProviders()) {
+    TcxDBDataController* other = p->DBDataController();
+    if (!p->FEditEndUnheard || !other->IsDetail() ||
+        !other->DataModeController()->DetailInSQLMode() || other->IsDetailQueryOutdated())
+      continue;
+    p->DoDataSetChanged();
+    return;
+  }
+}
+
 void TcxDBDataProvider::DoDataSetChanged() {
   // Only the held-back notice itself is delivered late: the notices its handling causes
   // (the walk of a reload) are new ones, to be told apart as usual.
   const bool deliveredLate = FDeliveredLate;
   FDeliveredLate = false;
+  FEditEndUnheard = false;
   TDataSet* ds = DataSet();
   if (!ds) return;
   TcxDBDataController* c = DBDataController();
@@ -1183,6 +1205,9 @@ void TcxDBDataProvider::DoDataSetChanged() {
     FReadWhenBrowsing = false;
     FReloadMark = false;
     ResetWatch();
+    TWeakLink self(this);
+    LetQueryHolderHearEditEnd();
+    if (!self.Alive() || DataSet() != ds) return;
     DataChanged(dcTotal, -1, -1);
     return;
   }
@@ -1250,13 +1275,24 @@ void TcxDBDataProvider::DoDataSetChanged() {
     ResetWatch();
     return;
   }
+  // The insert is another detail's when it is for another master, or when a sibling took
+  // the data set for it (a master record sharing this one's key values).
   if (ds->State() == dsInsert && c->IsDetail() && FWatchedRecordIndex != kNoEditRecord &&
-      !IsDataSetRecordShown()) {
-    // The data set went from this detail's edit straight into an insert for another
-    // master: the record watched was posted unseen, and is read once the data set browses
-    // (the insert's record is not the watched one).
+      (!IsDataSetRecordShown() || !FDetailPositioned)) {
+    // The data set went from this detail's edit straight into another detail's insert: the
+    // record watched was posted unseen, and is read once the data set browses (the
+    // insert's record is not the watched one).
     ResetWatch();
     ReadWhenBrowsing();
+    // The details of master records sharing this one's key values hold the record too, and
+    // heard nothing of it: the one whose insert posted it was watching none.
+    const Variant& values = c->MasterDetailKeyValues();
+    for (TcxDBDataProvider* p : OtherProviders()) {
+      TcxDBDataController* other = p->DBDataController();
+      if (other->IsDetail() && !other->IsPattern() && !VarIsEmpty(values) &&
+          cxVariantsEqual(other->MasterDetailKeyValues(), values))
+        p->ReadWhenBrowsing();
+    }
   }
   if (ds->State() != dsInsert || FInserting) return;
   // Clone details share the data set: the insert belongs to the one standing on it.
@@ -1295,6 +1331,7 @@ bool TcxDBDataProvider::FollowedUnchangedWalk() {
 }
 
 void TcxDBDataProvider::DoEditingChanged() {
+  if (TDataSet* ds = DataSet(); ds && !InEditState(ds)) FEditEndUnheard = true;
   if (!IsSyncMode()) {
     FInsertSeen = false;
     return;
