@@ -1,5 +1,6 @@
 // Query parameters and the in-memory data set.
 #include "classlib/core/DB.h"
+#include "platform/kernel/ScopeExit.h"
 
 #include <algorithm>
 
@@ -181,14 +182,13 @@ void TMemoryDataSet::InsertStored(Integer Place, Integer Id, std::vector<Variant
   const bool fresh = FFreeValues.empty();
   if (fresh) FValues.emplace_back();
   const Integer at = fresh ? Integer(FValues.size() - 1) : FFreeValues.back();
-  try {
-    if (FSlotOfIdValid) FileSlot(Id, kNoSlot);
-    FPlaces.insert(size_t(Place), TPlacedRecord{Id, at},
-                   [this](size_t First, size_t Last) { RefileMoved(First, Last); });
-  } catch (...) {
+  TScopeExit dropFresh([this, fresh] {
     if (fresh) FValues.pop_back();
-    throw;
-  }
+  });
+  if (FSlotOfIdValid) FileSlot(Id, kNoSlot);
+  FPlaces.insert(size_t(Place), TPlacedRecord{Id, at},
+                 [this](size_t First, size_t Last) { RefileMoved(First, Last); });
+  dropFresh.Release();
   if (!fresh) FFreeValues.pop_back();
   FValues[size_t(at)] = std::move(Values);
   if (FSlotOfIdValid) FSlotOfId[size_t(Id)] = TSlotNo(FPlaces.SlotOf(size_t(Place)));
