@@ -145,6 +145,12 @@ TEST_F(FormatsTest, SmartWordsWithOffsets) {
   SetToday(2028, 2, 10);
   ASSERT_TRUE(cxSmartTextToDate("eom", d));
   EXPECT_EQ(d, D(2028, 2, 29));
+  // The ends of the integer range as offsets, the lowest one written in hexadecimal: the
+  // offset is exact, with no overflow on the way.
+  ASSERT_TRUE(cxSmartTextToDate("eom-$80000000", d));
+  EXPECT_EQ(d.Value, D(2028, 2, 29).Value + 2147483648.0);
+  ASSERT_TRUE(cxSmartTextToDate("eom+2147483647", d));
+  EXPECT_EQ(d.Value, D(2028, 2, 29).Value + 2147483647.0);
 }
 
 TEST_F(FormatsTest, SmartWordsRefuseTrailingText) {

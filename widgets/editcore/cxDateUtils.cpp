@@ -54,15 +54,16 @@ bool UseLibraryFormats() { return cxGetFormatController()->GetUseLibraryFormats(
 bool HasTimePart(TDateTime ADate) { return cxTimeOf(ADate) != 0; }
 
 // The rest after a smart word: empty, a lone sign, or a sign and an integer (blanks
-// around the sign allowed). AOffset gets the signed number of days; a sign followed by
-// something else raises, as the strict integer conversion does.
-bool ReadOffset(const String& ARest, Integer& AOffset) {
+// around the sign allowed). AOffset gets the signed number of days (a double: the lowest
+// integer has no negative); a sign followed by something else raises, as the strict
+// integer conversion does.
+bool ReadOffset(const String& ARest, double& AOffset) {
   AOffset = 0;
   String rest = Trim(ARest);
   if (rest.empty()) return true;
   if (rest[0] != '+' && rest[0] != '-') return false;
   if (rest.size() < 2) return true;
-  Integer n = StrToInt(Trim(rest.substr(1)));
+  const double n = StrToInt(Trim(rest.substr(1)));
   AOffset = rest[0] == '-' ? -n : n;
   return true;
 }
@@ -322,9 +323,9 @@ bool SmartWordToDate(const String& AText, TDateTime& ADate) {
   for (int i : order) {
     const String& word = cxSmartDateWords[size_t(i)];
     if (text.size() < word.size() || !AnsiSameText(text.substr(0, word.size()), word)) continue;
-    Integer offset = 0;
+    double offset = 0;
     if (!ReadOffset(text.substr(word.size()), offset)) continue;
-    ADate = SmartWordDate(i) + double(offset);
+    ADate = SmartWordDate(i) + offset;
     return true;
   }
   return false;
