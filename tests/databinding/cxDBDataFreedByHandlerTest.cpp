@@ -34,6 +34,11 @@ class TFreer : public TObject {
     Victim = nullptr;
     v->Free();
   }
+  // As a filter handler it lets every record through.
+  void Filter(TDataSet* ADataSet, bool& AAccept) {
+    AAccept = true;
+    Hit(ADataSet);
+  }
 };
 
 using TEventSlot = TDataSetNotifyEvent TDataSet::*;
@@ -362,6 +367,65 @@ TEST_F(DBDataFreedByHandler, EveryOperationEndsWhereAHandlerFreedTheDataSetOrThe
             EXPECT_FALSE(Ctrl->IsEditing()) << what;
           }
           ExpectSurvivorsUsable(what);
+        }
+}
+
+// Asking whether a bookmark still leads to a record runs the filter handler: the
+// operations that ask before they move end where it freed something. Each ask in turn
+// frees each victim, from the first until an operation asks no more.
+TEST_F(DBDataFreedByHandler, AskingAboutABookmarkEndsWhereTheFilterHandlerFreedSomething) {
+  using TOp = void (*)(TcxDBDataController*);
+  const std::pair<const char*, TOp> ops[] = {
+      {"focus another row", [](TcxDBDataController* c) { c->ChangeFocusedRowIndex(4); }},
+      {"focus a selected row",
+       [](TcxDBDataController* c) {
+         TWeakLink self(c);
+         c->SetMultiSelect(true);
+         if (self.Alive()) c->ChangeRowSelection(4, true);
+         if (self.Alive()) c->FocusSelectedRow(c->GetSelectedCount() - 1);
+       }},
+      {"walk the selection",
+       [](TcxDBDataController* c) {
+         TWeakLink self(c);
+         c->SetMultiSelect(true);
+         if (self.Alive()) c->ChangeRowSelection(3, true);
+         if (self.Alive()) c->ChangeRowSelection(4, true);
+         if (self.Alive()) c->ForEachRow(true, [](Integer, const TcxRowInfo&) {});
+       }},
+      {"delete the selection",
+       [](TcxDBDataController* c) {
+         TWeakLink self(c);
+         c->SetMultiSelect(true);
+         if (self.Alive()) c->ChangeRowSelection(2, true);
+         if (self.Alive()) c->ChangeRowSelection(4, true);
+         if (self.Alive()) c->DeleteSelection();
+       }},
+      {"go to the bookmark",
+       [](TcxDBDataController* c) {
+         TWeakLink self(c);
+         c->SaveBookmark();
+         if (self.Alive()) c->ChangeFocusedRowIndex(3);
+         if (self.Alive()) c->GotoBookmark();
+       }},
+  };
+  for (const auto& [opName, op] : ops)
+    for (TMode mode : kModes)
+      for (TVictim victim : kVictims)
+        for (int ask = 1; ask <= 64; ++ask) {
+          const std::string what = std::string(opName) + ", " + kModeNames[int(mode)] + ", ask " +
+                                   std::to_string(ask) + " frees the " + kVictimNames[int(victim)];
+          Make(mode, &TDataSet::AfterCancel);
+          DS->OnFilterRecord = {&Freer, &TFreer::Filter};
+          DS->SetFiltered(true);
+          Arm(victim, ask);
+          try {
+            op(Ctrl);
+          } catch (const Exception&) {
+            // A refusal (a record that went with the data set) is reported as usual.
+          }
+          const bool freed = Freer.Runs > 0;
+          ExpectSurvivorsUsable(what);
+          if (!freed) break;
         }
 }
 

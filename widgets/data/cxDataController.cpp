@@ -658,8 +658,9 @@ void TcxCustomDataController::ReportSyncMasterPos() {
 bool TcxCustomDataController::FocusSelectedRow(Integer AIndex) {
   const Integer row = GetSelectedRowIndex(AIndex);
   if (row < 0) return false;
+  TWeakLink self(this);  // moving the focus runs the provider's handlers, which may free this
   ChangeFocusedRowIndex(row);
-  return GetFocusedRowIndex() == row;
+  return self.Alive() && GetFocusedRowIndex() == row;
 }
 
 void TcxCustomDataController::ForEachRow(bool ASelectedOnly, const TcxDataRowProc& AProc) {

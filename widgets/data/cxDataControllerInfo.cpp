@@ -126,8 +126,16 @@ void TcxCustomDataControllerInfo::EndUpdate() {
 }
 
 void TcxCustomDataControllerInfo::CheckUpdate() {
-  // A change made by a handler during the rebuild stays pending for the next one.
   if (FLockCount != 0 || FInfoUpdating || FChanges.Empty()) return;
+  // A change made by a handler during the rebuild stays pending for the next one, unless it
+  // took records away (the data set or its source freed, say): the rows may name records
+  // that are gone, and one more rebuild lays them out again before anyone reads them.
+  TWeakLink controller(FDataController);
+  const Integer before = FDataController->GetRecordCount();
+  Update();
+  if (!controller.Alive() || FLockCount != 0 || FInfoUpdating || FChanges.Empty() ||
+      FDataController->GetRecordCount() >= before)
+    return;
   Update();
 }
 
@@ -1306,6 +1314,7 @@ void TcxCustomDataControllerInfo::Update() {
     }
     SettleFocus();
     c->CheckBookmark(-1);
+    if (!self.Alive()) return;  // asking about a grid-mode bookmark runs the filter handler
     ReindexSelection(regroup);
     // Rows moved: a later selection notification names the rows as they are now.
     if (load || sorting || changes.Contains(dcicExpanding)) c->UpdatePrevSelection();

@@ -103,6 +103,7 @@ void TcxCustomDataController::ReloadStorage() {
   }
   FDataControllerInfo->RefreshRequest();
   CheckBookmark(-1);
+  if (!self.Alive()) return;
   Change({dccData});
 }
 
@@ -400,7 +401,11 @@ void TcxCustomDataController::DeleteStorageRecords(const std::vector<Integer>& A
     FProvider->ResetEditing();
   const bool bookmarked = FBookmarkRecordIndex >= 0 &&
                           std::binary_search(AList.begin(), AList.end(), FBookmarkRecordIndex);
-  if (bookmarked) CheckBookmark(FBookmarkRecordIndex);
+  if (bookmarked) {
+    TWeakLink self(this);  // asking about a grid-mode bookmark runs the filter handler
+    CheckBookmark(FBookmarkRecordIndex);
+    if (!self.Alive()) return;
+  }
   // Later records move down by the count of deleted ones before them.
   auto shift = [&AList](Integer& r) {
     if (r < 0) return;

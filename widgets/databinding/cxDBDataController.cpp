@@ -833,7 +833,10 @@ bool TcxDBDataController::FocusRecordInDataSet(Integer ARecordIndex) {
     }
     CheckBrowseState();
     if (!watch.Alive()) return false;
-    if (!mark.empty() && ds->BookmarkValid(mark)) {
+    // Asking runs the data set's filter, whose handler may free this controller.
+    const bool valid = !mark.empty() && ds->BookmarkValid(mark);
+    if (!watch.Alive()) return false;
+    if (valid) {
       ds->GotoBookmark(mark);
       if (!watch.Alive()) return false;
       if (cxVariantsEqual(GetDataSetKeyValues(), key)) return true;

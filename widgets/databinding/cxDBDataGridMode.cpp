@@ -199,7 +199,9 @@ void TcxDBDataProvider::DeleteSelection() {
   for (Integer i = selection->BookmarkCount() - 1; i >= 0; --i) {
     const TBookmarkStr bookmark = selection->Bookmarks(i);
     // A record that is gone already is not looked for: only its entry goes.
-    if (IsBookmarkValid(bookmark)) {
+    const bool valid = IsBookmarkValid(bookmark);
+    if (!watch.Alive()) return;
+    if (valid) {
       ds->GotoBookmark(bookmark);
       if (!watch.Alive()) return;
       ds->Delete();
@@ -348,7 +350,9 @@ bool TcxDBDataController::IsBookmarkInvalid(Integer ARecordIndex) const {
 }
 
 void TcxDBDataController::CheckBookmark(Integer ARecordIndex) {
+  TWeakLink self(this);  // asking runs the data set's filter, whose handler may free this
   const bool drop = IsGridMode() && IsBookmarkInvalid(ARecordIndex);
+  if (!self.Alive()) return;
   if (drop) {
     FGridBookmark.clear();
     Change({dccBookmark});
@@ -371,14 +375,18 @@ void TcxDBDataController::GotoBookmark() {
   }
   TDataSet* ds = DataSet();
   if (!ds || FGridBookmark.empty()) return;
+  // Asking runs the data set's filter, and moving its scroll handlers: either may free the
+  // data set, its source or this controller.
+  TStepWatch<TcxDBDataProvider> watch(DBProvider(), ds);
+  const bool valid = DBProvider()->IsBookmarkValid(FGridBookmark);
+  if (!watch.Alive()) return;
   // A record that is gone is not looked for: the bookmark goes instead.
-  if (!DBProvider()->IsBookmarkValid(FGridBookmark)) {
+  if (!valid) {
     ClearBookmark();
     return;
   }
-  TWeakLink self(this);  // the scroll handlers may free this controller
   ds->GotoBookmark(TBookmarkStr(FGridBookmark));
-  if (self.Alive()) UpdatePrevSelection();
+  if (watch.Alive()) UpdatePrevSelection();
 }
 
 bool TcxDBDataController::SaveBookmark() {
@@ -438,9 +446,12 @@ bool TcxDBDataController::FocusSelectedRow(Integer AIndex) {
   TDataSet* ds = DataSet();
   if (!ds) return false;
   const TBookmarkStr bookmark = GetSelectedBookmark(AIndex);
-  if (!DBProvider()->IsBookmarkValid(bookmark)) return false;
+  // Asking runs the data set's filter, whose handler may free the data set or this.
+  TStepWatch<TcxDBDataProvider> watch(DBProvider(), ds);
+  const bool valid = DBProvider()->IsBookmarkValid(bookmark);
+  if (!watch.Alive() || !valid) return false;
   ds->GotoBookmark(bookmark);
-  return true;
+  return watch.Alive();
 }
 
 void TcxDBDataController::SelectAll() {
@@ -503,7 +514,9 @@ void TcxDBDataController::ForEachRow(bool ASelectedOnly, const TcxDBDataRowProc&
     // controller on the way: the walk ends there.
     TStepWatch<TcxDBDataProvider> watch(DBProvider(), ds);
     for (const TBookmarkStr& b : bookmarks) {
-      if (!DBProvider()->IsBookmarkValid(b)) continue;
+      const bool valid = DBProvider()->IsBookmarkValid(b);
+      if (!watch.Alive()) return;
+      if (!valid) continue;
       ds->GotoBookmark(b);
       if (!watch.Alive()) return;
       visit();
