@@ -34,11 +34,13 @@ class TFreer : public TObject {
     Victim = nullptr;
     v->Free();
   }
-  // As a filter handler it lets every record through.
+  // As a filter handler it lets every record through. The same under another name: the
+  // data set asks a handler it has not heard from about every record again.
   void Filter(TDataSet* ADataSet, bool& AAccept) {
     AAccept = true;
     Hit(ADataSet);
   }
+  void FilterAgain(TDataSet* ADataSet, bool& AAccept) { Filter(ADataSet, AAccept); }
 };
 
 using TEventSlot = TDataSetNotifyEvent TDataSet::*;
@@ -370,10 +372,11 @@ TEST_F(DBDataFreedByHandler, EveryOperationEndsWhereAHandlerFreedTheDataSetOrThe
         }
 }
 
-// Asking whether a bookmark still leads to a record runs the filter handler: the
-// operations that ask before they move end where it freed something. Each ask in turn
-// frees each victim, from the first until an operation asks no more.
-TEST_F(DBDataFreedByHandler, AskingAboutABookmarkEndsWhereTheFilterHandlerFreedSomething) {
+// Asking whether a bookmark still leads to a record, counting and numbering the records run
+// the filter handler: the operations that ask before they move end where it freed
+// something. Each ask in turn frees each victim, from the first until an operation asks no
+// more.
+TEST_F(DBDataFreedByHandler, AnOperationAskingTheFilterEndsWhereItsHandlerFreedSomething) {
   using TOp = void (*)(TcxDBDataController*);
   const std::pair<const char*, TOp> ops[] = {
       {"focus another row", [](TcxDBDataController* c) { c->ChangeFocusedRowIndex(4); }},
@@ -400,6 +403,22 @@ TEST_F(DBDataFreedByHandler, AskingAboutABookmarkEndsWhereTheFilterHandlerFreedS
          if (self.Alive()) c->ChangeRowSelection(4, true);
          if (self.Alive()) c->DeleteSelection();
        }},
+      {"select from the anchor",
+       [](TcxDBDataController* c) {
+         TWeakLink self(c);
+         c->SetMultiSelect(true);
+         if (self.Alive()) c->SetSelectionAnchor(1);
+         if (self.Alive()) c->SelectFromAnchor(4, false);
+       }},
+      {"walk with the controls disabled",
+       [](TcxDBDataController* c) {
+         TDataSet* ds = c->DataSet();
+         TWeakLink alive(ds);
+         ds->DisableControls();
+         ds->First();
+         if (alive.Alive()) ds->Next();
+         if (alive.Alive()) ds->EnableControls();
+       }},
       {"go to the bookmark",
        [](TcxDBDataController* c) {
          TWeakLink self(c);
@@ -411,12 +430,15 @@ TEST_F(DBDataFreedByHandler, AskingAboutABookmarkEndsWhereTheFilterHandlerFreedS
   for (const auto& [opName, op] : ops)
     for (TMode mode : kModes)
       for (TVictim victim : kVictims)
-        for (int ask = 1; ask <= 64; ++ask) {
-          const std::string what = std::string(opName) + ", " + kModeNames[int(mode)] + ", ask " +
+        for (bool unheard : {false, true})
+          for (int ask = 1; ask <= 64; ++ask) {
+          const std::string what = std::string(opName) + ", " + kModeNames[int(mode)] +
+                                   (unheard ? ", a new handler" : "") + ", ask " +
                                    std::to_string(ask) + " frees the " + kVictimNames[int(victim)];
           Make(mode, &TDataSet::AfterCancel);
           DS->OnFilterRecord = {&Freer, &TFreer::Filter};
           DS->SetFiltered(true);
+          if (unheard) DS->OnFilterRecord = {&Freer, &TFreer::FilterAgain};
           Arm(victim, ask);
           try {
             op(Ctrl);

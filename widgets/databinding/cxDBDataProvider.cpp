@@ -1038,12 +1038,19 @@ bool TcxDBDataProvider::FollowedUnchangedWalk() {
   if (!ds->OnlyMovedWhileControlsDisabled() || InEditState(ds) || IsFrozen() || !IsSyncMode() ||
       c->IsDetail() || c->IsPattern() || c->HasRelations() || inherited::IsEditing() ||
       FWatchedRecordIndex != kNoEditRecord || FAppendedRecordIndex >= 0 || FReloadWhenThawed ||
-      FReadWhenBrowsing || ds->RecordCount() != c->GetRecordCount())
+      FReadWhenBrowsing)
     return false;
+  // Counting and numbering ask the data set's filter, whose handler may free the data set or
+  // the controller: then there is nothing left to read, and the walk counts as followed.
+  TStepWatch<TcxDBDataProvider> watch(this, ds);
+  const Integer count = ds->RecordCount();
+  if (!watch.Alive()) return true;
+  if (count != c->GetRecordCount()) return false;
   // Stored records stand in the data set's order, unless smart refresh appended one: the
   // place is a guess that a search by key confirms or corrects; without keys the record's
   // bookmark decides.
   const Integer place = ds->IsEmpty() ? -1 : ds->RecNo() - 1;
+  if (!watch.Alive()) return true;
   Integer r = place >= 0 && place < c->GetRecordCount() ? place : -1;
   if (!c->IdentifiesRecordsByKey() && ds->BookmarkAvailable()) {
     const TGapList<TBookmarkStr>& marks = FRecordBookmarks;

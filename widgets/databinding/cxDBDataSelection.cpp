@@ -323,7 +323,9 @@ void TcxDBDataSelection::SelectFromAnchor(const TBookmarkStr& ABookmark, bool AK
     if (!done) WalkRange(lower, upper, AKeepSelection, AWatch, AInPlace);
     if (!AWatch.Alive()) return;
     FIsRange = !AKeepSelection;
-    FRangeRecordCount = ds->RecordCount();
+    // Counting asks the filter, whose handler may free this selection.
+    const Integer count = ds->RecordCount();
+    if (AWatch.Alive()) FRangeRecordCount = count;
   });
 }
 

@@ -181,8 +181,14 @@ void TcxCustomLookupDBGrid::CalculateScrollBarsHook() {
   }
   TcxDBDataController* c = GetDataController();
   const Integer visible = ViewInfo()->VisibleRowCount();
-  SetScrollBarInfo(TScrollBarKind::sbVertical, 0, c->GetDataSetRecordCount() - 1 + visible - 1, 1, visible,
-                   c->GetDataSetRecNo() - 1, true, true);
+  // Counting and numbering ask the data set's filter, whose handler may free this grid.
+  TWeakLink self(this);
+  const Integer count = c->GetDataSetRecordCount();
+  if (!self.Alive()) return;
+  const Integer recNo = c->GetDataSetRecNo();
+  if (!self.Alive()) return;
+  SetScrollBarInfo(TScrollBarKind::sbVertical, 0, count - 1 + visible - 1, 1, visible, recNo - 1,
+                   true, true);
 }
 
 void TcxCustomLookupDBGrid::Scroll(TScrollBarKind AKind, TScrollCode AScrollCode, Integer& AScrollPos) {
@@ -191,6 +197,7 @@ void TcxCustomLookupDBGrid::Scroll(TScrollBarKind AKind, TScrollCode AScrollCode
     return;
   }
   TcxDBDataController* c = GetDataController();
+  TWeakLink self(this);  // moving runs the data set's handlers, which may free this grid
   switch (AScrollCode) {
     case TScrollCode::scLineUp: FocusNextRow(false); break;
     case TScrollCode::scLineDown: FocusNextRow(true); break;
@@ -199,7 +206,9 @@ void TcxCustomLookupDBGrid::Scroll(TScrollBarKind AKind, TScrollCode AScrollCode
     case TScrollCode::scPosition: c->SetDataSetRecNo(AScrollPos + 1); break;
     default: break;
   }
-  AScrollPos = c->GetDataSetRecNo() - 1;
+  if (!self.Alive()) return;
+  const Integer recNo = c->GetDataSetRecNo();
+  if (self.Alive()) AScrollPos = recNo - 1;
 }
 
 TL_DEFINE_CLASS(TcxLookupDBGridDefaultValuesProvider, [](auto&) {});
